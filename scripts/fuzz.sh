@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds every fuzz target and runs each for the given number of seconds.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source scripts/ccache-env.sh
+seconds="${1:-20}"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$(nproc)"
+for exe in build/fuzz/fuzz/fuzz_*; do
+  [ -x "$exe" ] || continue
+  name="$(basename "$exe")"
+  corpus="build/fuzz/corpus-$name"
+  mkdir -p "$corpus"
+  seeds=()
+  [ -d "fuzz/seeds/${name#fuzz_}" ] && seeds=("fuzz/seeds/${name#fuzz_}")
+  echo "fuzz: $name for ${seconds}s"
+  "$exe" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
+    -print_final_stats=0 "$corpus" "${seeds[@]}" 2>&1 | tail -n 3
+done
+echo "fuzz: every target ran without a finding"
