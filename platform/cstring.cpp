@@ -9,12 +9,13 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-// Windows-1252 positions 0x80..0x9F; the rest of the page equals Latin-1.
+// Windows-1252 positions 0x80..0x9F; the rest of the page equals Latin-1. The five
+// unassigned bytes map to the control characters of the same value so they round-trip.
 constexpr char16_t kCp1252High[32] = {
-    0x20AC, 0xFFFD, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0xFFFD, 0x017D, 0xFFFD,
-    0xFFFD, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0xFFFD, 0x017E, 0x0178,
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
 void AppendCodePoint(std::u16string& out, char32_t cp)
@@ -160,7 +161,7 @@ std::string CString::ToAnsi() const
             continue;
         }
         const auto* it = std::find(std::begin(kCp1252High), std::end(kCp1252High), u);
-        if (u != kReplacement && it != std::end(kCp1252High)) {
+        if (it != std::end(kCp1252High)) {
             out.push_back(static_cast<char>(0x80 + (it - std::begin(kCp1252High))));
         } else {
             out.push_back('?');

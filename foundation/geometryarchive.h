@@ -1,0 +1,41 @@
+#pragma once
+// The archive forms of the geometry value types: little-endian doubles in field
+// order, no padding. Directions and planes are read back exactly as stored, without
+// normalising. A transformation's flags are not stored; reading recomputes them.
+// Every operator raises CArchiveException when the archive goes the other way or the
+// data ends early.
+
+class CArchive;
+struct CPoint3d;
+struct CVector3d;
+struct CUnitVector3d;
+struct CPlane3d;
+struct CLine3d;
+struct CBoundedLine3d;
+class CTransformation;
+
+// 24 bytes: x, y, z.
+CArchive& operator<<(CArchive& ar, const CPoint3d& p);
+CArchive& operator>>(CArchive& ar, CPoint3d& p);
+CArchive& operator<<(CArchive& ar, const CVector3d& v);
+CArchive& operator>>(CArchive& ar, CVector3d& v);
+CArchive& operator<<(CArchive& ar, const CUnitVector3d& u);
+CArchive& operator>>(CArchive& ar, CUnitVector3d& u);
+
+// 32 bytes: a, b, c, d.
+CArchive& operator<<(CArchive& ar, const CPlane3d& plane);
+CArchive& operator>>(CArchive& ar, CPlane3d& plane);
+
+// 48 bytes: origin, direction.
+CArchive& operator<<(CArchive& ar, const CLine3d& line);
+CArchive& operator>>(CArchive& ar, CLine3d& line);
+
+// 64 bytes: origin, direction, start, end.
+CArchive& operator<<(CArchive& ar, const CBoundedLine3d& line);
+CArchive& operator>>(CArchive& ar, CBoundedLine3d& line);
+
+// 104 bytes: the matrix row by row, the origin, the scale. Reading snaps a near
+// identity to the exact identity and cleans a near rotation (see
+// CTransformation::SetFromStoredNumbers).
+CArchive& operator<<(CArchive& ar, const CTransformation& transformation);
+CArchive& operator>>(CArchive& ar, CTransformation& transformation);

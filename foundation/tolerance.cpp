@@ -1,0 +1,34 @@
+#include "foundation/tolerance.h"
+
+#include <cmath>
+
+bool AreEqualTol(double a, double b)
+{
+    const double diff = a - b;
+    return diff > -kLengthTolerance && diff < kLengthTolerance;
+}
+
+bool AreEqualWithin(double a, double b, double tol)
+{
+    return IsWithin(a - b, tol);
+}
+
+bool IsWithin(double x, double tol)
+{
+    return x >= -tol && x <= tol;
+}
+
+bool IsLessOrEqualTol(double a, double b)
+{
+    return a - b < kLengthTolerance;
+}
+
+bool IsNotLessTol(double a, double b)
+{
+    return a - b > -kLengthTolerance;
+}
+
+bool IsValidDouble(double x)
+{
+    return std::isfinite(x);
+}

@@ -1,0 +1,677 @@
+#include "platform/archive.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "platform/file.h"
+
+namespace {
+
+constexpr WORD kNullTag = 0x0000;
+constexpr WORD kNewClassTag = 0xFFFF;
+constexpr WORD kClassTag = 0x8000;
+constexpr WORD kBigObjectTag = 0x7FFF;
+constexpr DWORD kBigClassTag = 0x80000000;
+// Beyond this an index no longer fits the 32-bit tag next to the class bit.
+constexpr UINT kMaxMapCount = 0x7FFFFFFE;
+constexpr WORD kMaxClassNameLength = 64;
+
+constexpr BYTE kStringLengthEscape = 0xFF;
+constexpr WORD kUnicodeMarker = 0xFFFE;
+constexpr WORD kWordLengthEscape = 0xFFFF;
+// No text in a model comes near this; a longer length means a damaged file.
+constexpr ULONGLONG kMaxStringUnits = 64ULL * 1024 * 1024;
+
+constexpr int kMinBufferSize = 16;
+
+template <typename T>
+void ToLittleEndian(T value, BYTE* out)
+{
+    using U = std::make_unsigned_t<T>;
+    auto bits = static_cast<U>(value);
+    for (std::size_t i = 0; i < sizeof(T); ++i) {
+        out[i] = static_cast<BYTE>(bits & 0xFF);
+        bits = static_cast<U>(bits >> 8);
+    }
+}
+
+template <typename T>
+T FromLittleEndian(const BYTE* in)
+{
+    using U = std::make_unsigned_t<T>;
+    U bits = 0;
+    for (std::size_t i = sizeof(T); i-- > 0;) {
+        bits = static_cast<U>((bits << 8) | in[i]);
+    }
+    return static_cast<T>(bits);
+}
+
+// Decrements the nesting depth however ReadObject leaves.
+class NestingGuard
+{
+public:
+    explicit NestingGuard(int& depth) : m_depth(depth) { ++m_depth; }
+    ~NestingGuard() { --m_depth; }
+    NestingGuard(const NestingGuard&) = delete;
+    NestingGuard& operator=(const NestingGuard&) = delete;
+
+private:
+    int& m_depth;
+};
+
+}  // namespace
+
+CArchive::CArchive(CFile* file, UINT mode, int bufSize)
+    : m_file(file),
+      m_loading((mode & load) != 0),
+      m_noFlushOnDelete((mode & bNoFlushOnDelete) != 0),
+      m_buffer(static_cast<std::size_t>(std::max(bufSize, kMinBufferSize)))
+{
+    if (file == nullptr) {
+        AfxThrowInvalidArgException();
+    }
+    m_strFileName = file->GetFilePath();
+    m_loaded.push_back({});
+}
+
+CArchive::~CArchive()
+{
+    if (m_closed || m_loading || m_noFlushOnDelete) {
+        return;
+    }
+    try {
+        FlushBuffer();
+    } catch (...) {
+        // A destructor must not throw; callers that care call Close().
+    }
+}
+
+void CArchive::Fail(int cause) const
+{
+    AfxThrowArchiveException(cause, m_strFileName);
+}
+
+void CArchive::CheckOpen() const
+{
+    if (m_closed) {
+        Fail(CArchiveException::genericException);
+    }
+}
+
+void CArchive::CheckStoring() const
+{
+    CheckOpen();
+    if (m_loading) {
+        Fail(CArchiveException::readOnly);
+    }
+}
+
+void CArchive::CheckLoading() const
+{
+    CheckOpen();
+    if (!m_loading) {
+        Fail(CArchiveException::writeOnly);
+    }
+}
+
+void CArchive::FlushBuffer()
+{
+    if (m_pos > 0) {
+        const auto count = static_cast<UINT>(m_pos);
+        m_pos = 0;
+        m_file->Write(m_buffer.data(), count);
+    }
+}
+
+void CArchive::Flush()
+{
+    CheckOpen();
+    if (!m_loading) {
+        FlushBuffer();
+        m_file->Flush();
+        return;
+    }
+    const std::size_t unread = m_end - m_pos;
+    m_pos = m_end = 0;
+    if (unread > 0) {
+        m_file->Seek(-static_cast<LONGLONG>(unread), CFile::current);
+    }
+}
+
+void CArchive::Close()
+{
+    CheckOpen();
+    if (!m_loading) {
+        FlushBuffer();
+    }
+    m_closed = true;
+    m_file = nullptr;
+}
+
+void CArchive::Abort()
+{
+    m_closed = true;
+    m_file = nullptr;
+    m_pos = m_end = 0;
+}
+
+// Buffer and file I/O
+
+void CArchive::WriteBytes(const void* data, UINT count)
+{
+    const auto* bytes = static_cast<const BYTE*>(data);
+    while (count > 0) {
+        if (m_pos == m_buffer.size()) {
+            FlushBuffer();
+        }
+        if (m_pos == 0 && count >= m_buffer.size()) {
+            m_file->Write(bytes, count);
+            return;
+        }
+        const auto chunk = static_cast<UINT>(std::min<std::size_t>(count, m_buffer.size() - m_pos));
+        std::memcpy(m_buffer.data() + m_pos, bytes, chunk);
+        m_pos += chunk;
+        bytes += chunk;
+        count -= chunk;
+    }
+}
+
+void CArchive::FillBuffer(UINT wanted)
+{
+    // Keep the unread tail at the front and top up behind it.
+    const std::size_t unread = m_end - m_pos;
+    if (unread > 0 && m_pos > 0) {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_pos, unread);
+    }
+    m_pos = 0;
+    m_end = unread;
+    while (m_end < wanted && m_end < m_buffer.size()) {
+        const UINT got = m_file->Read(m_buffer.data() + m_end, static_cast<UINT>(m_buffer.size() - m_end));
+        if (got == 0) {
+            break;
+        }
+        m_end += got;
+    }
+}
+
+UINT CArchive::Read(void* buffer, UINT count)
+{
+    CheckLoading();
+    auto* out = static_cast<BYTE*>(buffer);
+    UINT done = 0;
+    while (done < count) {
+        if (m_pos == m_end) {
+            const UINT left = count - done;
+            if (left >= m_buffer.size()) {
+                const UINT got = m_file->Read(out + done, left);
+                if (got == 0) {
+                    break;
+                }
+                done += got;
+                continue;
+            }
+            FillBuffer(left);
+            if (m_pos == m_end) {
+                break;
+            }
+        }
+        const auto chunk = static_cast<UINT>(std::min<std::size_t>(count - done, m_end - m_pos));
+        std::memcpy(out + done, m_buffer.data() + m_pos, chunk);
+        m_pos += chunk;
+        done += chunk;
+    }
+    return done;
+}
+
+void CArchive::Write(const void* buffer, UINT count)
+{
+    CheckStoring();
+    WriteBytes(buffer, count);
+}
+
+void CArchive::ReadExact(void* out, UINT count)
+{
+    if (Read(out, count) != count) {
+        Fail(CArchiveException::endOfFile);
+    }
+}
+
+template <typename T>
+CArchive& CArchive::StoreValue(T value)
+{
+    CheckStoring();
+    BYTE bytes[sizeof(T)];
+    if constexpr (std::is_floating_point_v<T>) {
+        using Bits = std::conditional_t<sizeof(T) == 8, std::uint64_t, std::uint32_t>;
+        ToLittleEndian(std::bit_cast<Bits>(value), bytes);
+    } else {
+        ToLittleEndian(value, bytes);
+    }
+    WriteBytes(bytes, sizeof(T));
+    return *this;
+}
+
+template <typename T>
+T CArchive::LoadValue()
+{
+    CheckLoading();
+    BYTE bytes[sizeof(T)];
+    if (m_end - m_pos >= sizeof(T)) {
+        std::memcpy(bytes, m_buffer.data() + m_pos, sizeof(T));
+        m_pos += sizeof(T);
+    } else {
+        ReadExact(bytes, sizeof(T));
+    }
+    if constexpr (std::is_floating_point_v<T>) {
+        using Bits = std::conditional_t<sizeof(T) == 8, std::uint64_t, std::uint32_t>;
+        return std::bit_cast<T>(FromLittleEndian<Bits>(bytes));
+    } else {
+        return FromLittleEndian<T>(bytes);
+    }
+}
+
+CArchive& CArchive::operator<<(BYTE value) { return StoreValue(value); }
+CArchive& CArchive::operator<<(WORD value) { return StoreValue(value); }
+CArchive& CArchive::operator<<(std::int32_t value) { return StoreValue(value); }
+CArchive& CArchive::operator<<(std::uint32_t value) { return StoreValue(value); }
+CArchive& CArchive::operator<<(LONGLONG value) { return StoreValue(value); }
+CArchive& CArchive::operator<<(ULONGLONG value) { return StoreValue(value); }
+CArchive& CArchive::operator<<(double value) { return StoreValue(value); }
+CArchive& CArchive::operator<<(float value) { return StoreValue(value); }
+
+CArchive& CArchive::operator>>(BYTE& value)
+{
+    value = LoadValue<BYTE>();
+    return *this;
+}
+
+CArchive& CArchive::operator>>(WORD& value)
+{
+    value = LoadValue<WORD>();
+    return *this;
+}
+
+CArchive& CArchive::operator>>(std::int32_t& value)
+{
+    value = LoadValue<std::int32_t>();
+    return *this;
+}
+
+CArchive& CArchive::operator>>(std::uint32_t& value)
+{
+    value = LoadValue<std::uint32_t>();
+    return *this;
+}
+
+CArchive& CArchive::operator>>(LONGLONG& value)
+{
+    value = LoadValue<LONGLONG>();
+    return *this;
+}
+
+CArchive& CArchive::operator>>(ULONGLONG& value)
+{
+    value = LoadValue<ULONGLONG>();
+    return *this;
+}
+
+CArchive& CArchive::operator>>(double& value)
+{
+    value = LoadValue<double>();
+    return *this;
+}
+
+CArchive& CArchive::operator>>(float& value)
+{
+    value = LoadValue<float>();
+    return *this;
+}
+
+// Limits against bad input
+
+bool CArchive::IsBufferEmpty() const
+{
+    return m_loading ? m_pos == m_end : m_pos == 0;
+}
+
+ULONGLONG CArchive::GetRemainingBytes() const
+{
+    CheckLoading();
+    const ULONGLONG buffered = m_end - m_pos;
+    try {
+        const ULONGLONG length = m_file->GetLength();
+        const ULONGLONG position = m_file->GetPosition();
+        return buffered + (length > position ? length - position : 0);
+    } catch (const CFileException&) {
+        // A stream without a length (a pipe) gives no bound.
+        return std::numeric_limits<ULONGLONG>::max();
+    }
+}
+
+void CArchive::EnsureAvailable(ULONGLONG bytes)
+{
+    if (GetRemainingBytes() < bytes) {
+        Fail(CArchiveException::endOfFile);
+    }
+}
+
+// Object references
+
+UINT CArchive::GetMapCount() const
+{
+    return m_loading ? static_cast<UINT>(m_loaded.size() - 1) : m_storedCount;
+}
+
+CObject* CArchive::GetLoadedObject(UINT index) const
+{
+    if (!m_loading || index == 0 || index >= m_loaded.size()) {
+        return nullptr;
+    }
+    const LoadedEntry& entry = m_loaded[index];
+    return entry.runtimeClass != nullptr ? nullptr : entry.object;
+}
+
+UINT CArchive::GetStoredIndex(const CObject* object) const
+{
+    const auto it = m_storedObjects.find(object);
+    return it == m_storedObjects.end() ? 0 : it->second;
+}
+
+std::vector<std::pair<const CObject*, UINT>> CArchive::GetStoredObjects() const
+{
+    return {m_storedObjects.begin(), m_storedObjects.end()};
+}
+
+UINT CArchive::GetObjectSchema()
+{
+    const UINT schema = m_schema;
+    m_schema = kNoSchema;  // answered once for each object read
+    return schema;
+}
+
+void CArchive::MapObject(const CObject* object)
+{
+    CheckOpen();
+    if (m_loading) {
+        if (m_loaded.size() > kMaxMapCount) {
+            Fail(CArchiveException::badIndex);
+        }
+        m_loaded.push_back({const_cast<CObject*>(object), nullptr});
+        return;
+    }
+    if (m_storedCount >= kMaxMapCount) {
+        Fail(CArchiveException::badIndex);
+    }
+    ++m_storedCount;
+    // Mapping an object twice moves it to the newer number on both sides alike.
+    if (object != nullptr) {
+        m_storedObjects[object] = m_storedCount;
+    }
+}
+
+void CArchive::WriteIndexTag(UINT index, bool isClass)
+{
+    if (index < kBigObjectTag) {
+        *this << static_cast<WORD>(isClass ? (kClassTag | index) : index);
+    } else {
+        *this << kBigObjectTag;
+        *this << static_cast<DWORD>(isClass ? (kBigClassTag | index) : index);
+    }
+}
+
+void CArchive::WriteClass(const CRuntimeClass* runtimeClass)
+{
+    const auto known = m_storedClasses.find(runtimeClass);
+    if (known != m_storedClasses.end()) {
+        WriteIndexTag(known->second, true);
+        return;
+    }
+    const std::string name = runtimeClass->m_lpszClassName ? runtimeClass->m_lpszClassName : "";
+    if (runtimeClass->m_wSchema == kNoSchema || name.empty() || name.size() >= kMaxClassNameLength) {
+        Fail(CArchiveException::badClass);
+    }
+    if (m_storedCount >= kMaxMapCount) {
+        Fail(CArchiveException::badIndex);
+    }
+    *this << kNewClassTag;
+    *this << static_cast<WORD>(runtimeClass->m_wSchema & 0xFFFF);
+    *this << static_cast<WORD>(name.size());
+    WriteBytes(name.data(), static_cast<UINT>(name.size()));
+    m_storedClasses[runtimeClass] = ++m_storedCount;
+}
+
+void CArchive::WriteObject(const CObject* object)
+{
+    CheckStoring();
+    if (object == nullptr) {
+        *this << kNullTag;
+        return;
+    }
+    const auto known = m_storedObjects.find(object);
+    if (known != m_storedObjects.end()) {
+        WriteIndexTag(known->second, false);
+        return;
+    }
+    WriteClass(object->GetRuntimeClass());
+    if (m_storedCount >= kMaxMapCount) {
+        Fail(CArchiveException::badIndex);
+    }
+    // Numbered before its record, so references back to it from inside write as indices.
+    m_storedObjects[object] = ++m_storedCount;
+    const_cast<CObject*>(object)->Serialize(*this);
+}
+
+const CRuntimeClass* CArchive::ReadNewClass()
+{
+    WORD schema = 0;
+    WORD nameLength = 0;
+    *this >> schema >> nameLength;
+    if (nameLength >= kMaxClassNameLength) {
+        Fail(CArchiveException::badClass);
+    }
+    std::string name(nameLength, '\0');
+    ReadExact(name.data(), nameLength);
+    const CRuntimeClass* runtimeClass = CRuntimeClass::FromName(name);
+    if (runtimeClass == nullptr) {
+        Fail(CArchiveException::badClass);
+    }
+    if ((runtimeClass->m_wSchema & VERSIONABLE_SCHEMA) == 0 && runtimeClass->m_wSchema != schema) {
+        Fail(CArchiveException::badSchema);
+    }
+    if (m_loaded.size() > kMaxMapCount) {
+        Fail(CArchiveException::badIndex);
+    }
+    m_loaded.push_back({nullptr, runtimeClass, schema});
+    m_schema = schema;
+    return runtimeClass;
+}
+
+const CRuntimeClass* CArchive::LookUpClass(DWORD index)
+{
+    if (index == 0 || index >= m_loaded.size() || m_loaded[index].runtimeClass == nullptr) {
+        Fail(CArchiveException::badIndex);
+    }
+    m_schema = m_loaded[index].schema;
+    return m_loaded[index].runtimeClass;
+}
+
+CObject* CArchive::LookUpObject(DWORD index) const
+{
+    if (index >= m_loaded.size() || m_loaded[index].runtimeClass != nullptr) {
+        Fail(CArchiveException::badIndex);
+    }
+    return m_loaded[index].object;
+}
+
+CObject* CArchive::ReadNewObject(const CRuntimeClass* runtimeClass, const CRuntimeClass* requested)
+{
+    if (requested != nullptr && !runtimeClass->IsDerivedFrom(requested)) {
+        Fail(CArchiveException::badClass);
+    }
+    CObject* object = runtimeClass->CreateObject();
+    if (object == nullptr) {
+        Fail(CArchiveException::badClass);
+    }
+    if (m_loaded.size() > kMaxMapCount) {
+        delete object;
+        Fail(CArchiveException::badIndex);
+    }
+    m_loaded.push_back({object, nullptr});
+    object->Serialize(*this);
+    return object;
+}
+
+CObject* CArchive::ReadObject(const CRuntimeClass* requested)
+{
+    CheckLoading();
+    const NestingGuard guard(m_depth);
+    if (m_depth > kMaxObjectNesting) {
+        Fail(CArchiveException::genericException);
+    }
+    WORD wordTag = 0;
+    *this >> wordTag;
+    if (wordTag == kNewClassTag) {
+        return ReadNewObject(ReadNewClass(), requested);
+    }
+    DWORD tag = 0;
+    if (wordTag == kBigObjectTag) {
+        *this >> tag;
+    } else {
+        tag = (static_cast<DWORD>(wordTag & kClassTag) << 16) | (wordTag & ~kClassTag & 0xFFFF);
+    }
+    if ((tag & kBigClassTag) != 0) {
+        return ReadNewObject(LookUpClass(tag & ~kBigClassTag), requested);
+    }
+    CObject* object = LookUpObject(tag);
+    if (object != nullptr && requested != nullptr && !object->IsKindOf(requested)) {
+        Fail(CArchiveException::badClass);
+    }
+    return object;
+}
+
+// Free helpers
+
+CArchive& ArchiveWriteUInt32(CArchive& ar, std::uint32_t value)
+{
+    return ar << value;
+}
+
+CArchive& ArchiveWriteBool(CArchive& ar, bool value)
+{
+    return ar << static_cast<BYTE>(value ? 1 : 0);
+}
+
+bool ArchiveReadBool(CArchive& ar)
+{
+    BYTE value = 0;
+    ar >> value;
+    return value != 0;
+}
+
+void ArchiveWriteString(CArchive& ar, const CString& value)
+{
+    if (!ar.IsStoring()) {
+        AfxThrowArchiveException(CArchiveException::readOnly, ar.m_strFileName);
+    }
+    const auto length = static_cast<ULONGLONG>(value.Units().size());
+    ar << kStringLengthEscape << kUnicodeMarker;
+    if (length < kStringLengthEscape) {
+        ar << static_cast<BYTE>(length);
+    } else if (length < kUnicodeMarker) {
+        ar << kStringLengthEscape << static_cast<WORD>(length);
+    } else {
+        ar << kStringLengthEscape << kWordLengthEscape << static_cast<DWORD>(length);
+    }
+    // Written in pieces so no single write exceeds what a UINT counts.
+    constexpr std::size_t kChunkUnits = 4096;
+    const std::u16string& units = value.Units();
+    BYTE out[kChunkUnits * 2];
+    for (std::size_t start = 0; start < units.size(); start += kChunkUnits) {
+        const std::size_t count = std::min(kChunkUnits, units.size() - start);
+        for (std::size_t i = 0; i < count; ++i) {
+            out[2 * i] = static_cast<BYTE>(units[start + i] & 0xFF);
+            out[2 * i + 1] = static_cast<BYTE>(units[start + i] >> 8);
+        }
+        ar.Write(out, static_cast<UINT>(count * 2));
+    }
+}
+
+namespace {
+
+// The length that follows a first byte of 0xFF when it is not the Unicode marker.
+ULONGLONG ReadLongLength(CArchive& ar, WORD word)
+{
+    if (word != kWordLengthEscape) {
+        return word;
+    }
+    DWORD length = 0;
+    ar >> length;
+    return length;
+}
+
+ULONGLONG ReadLength(CArchive& ar)
+{
+    BYTE first = 0;
+    ar >> first;
+    if (first != kStringLengthEscape) {
+        return first;
+    }
+    WORD word = 0;
+    ar >> word;
+    return ReadLongLength(ar, word);
+}
+
+// A string cut short is reported without a file name, unlike a short primitive, so
+// that the two failures keep the causes that the error messages tell apart.
+std::string ReadCharacterBytes(CArchive& ar, ULONGLONG byteCount)
+{
+    if (ar.GetRemainingBytes() < byteCount) {
+        AfxThrowArchiveException(CArchiveException::endOfFile);
+    }
+    std::string bytes(static_cast<std::size_t>(byteCount), '\0');
+    if (ar.Read(bytes.data(), static_cast<UINT>(byteCount)) != byteCount) {
+        AfxThrowArchiveException(CArchiveException::endOfFile);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+CString ArchiveReadString(CArchive& ar)
+{
+    if (!ar.IsLoading()) {
+        AfxThrowArchiveException(CArchiveException::writeOnly, ar.m_strFileName);
+    }
+    bool unicode = false;
+    ULONGLONG length = 0;
+    BYTE first = 0;
+    ar >> first;
+    if (first != kStringLengthEscape) {
+        length = first;
+    } else {
+        WORD word = 0;
+        ar >> word;
+        if (word == kUnicodeMarker) {
+            unicode = true;
+            length = ReadLength(ar);
+        } else {
+            length = ReadLongLength(ar, word);
+        }
+    }
+    if (length > kMaxStringUnits) {
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+    }
+    if (!unicode) {
+        return CString::FromAnsi(ReadCharacterBytes(ar, length));
+    }
+    const std::string bytes = ReadCharacterBytes(ar, length * 2);
+    std::u16string units(static_cast<std::size_t>(length), u'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        units[i] = static_cast<char16_t>(static_cast<BYTE>(bytes[2 * i]) |
+                                         (static_cast<BYTE>(bytes[2 * i + 1]) << 8));
+    }
+    return CString(std::move(units));
+}

@@ -1,0 +1,172 @@
+#pragma once
+// CArchive: the buffered binary stream that model records are written to and read
+// from. Multi-byte values are little-endian with no padding. The archive also keeps
+// the table that turns object pointers into small numbers on the wire and back.
+
+#include <cstdint>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "platform/cstring.h"
+#include "platform/exceptions.h"
+#include "platform/object.h"
+#include "platform/types.h"
+
+class CFile;
+
+// Every failure below raises CArchiveException (platform/exceptions.h); file errors
+// from the underlying CFile pass through as CFileException.
+class CArchive
+{
+public:
+    enum Mode
+    {
+        store = 0,
+        load = 1,
+        bNoFlushOnDelete = 2
+    };
+
+    // ReadObject refuses to nest deeper than this rather than overflow the stack.
+    static constexpr int kMaxObjectNesting = 2000;
+
+    // The file must outlive the archive; a null file throws CInvalidArgException.
+    // A bufSize below 16 is raised to 16.
+    CArchive(CFile* file, UINT mode, int bufSize = 4096);
+    // Flushes a storing archive unless it was aborted or made with bNoFlushOnDelete;
+    // errors while flushing here are swallowed.
+    ~CArchive();
+
+    CArchive(const CArchive&) = delete;
+    CArchive& operator=(const CArchive&) = delete;
+
+    [[nodiscard]] bool IsLoading() const { return m_loading; }
+    [[nodiscard]] bool IsStoring() const { return !m_loading; }
+    [[nodiscard]] CFile* GetFile() const { return m_file; }
+
+    // Storing: writes the buffered bytes and flushes the file. Loading: drops the
+    // read-ahead and moves the file back to the first unread byte.
+    void Flush();
+    // Writes a storing archive's buffered bytes and detaches from the file (which stays
+    // open); any later use of the archive throws genericException.
+    void Close();
+    // Detaches without writing anything; never throws.
+    void Abort();
+
+    // Storing: throws readOnly on a loading archive.
+    CArchive& operator<<(BYTE value);
+    CArchive& operator<<(WORD value);
+    CArchive& operator<<(std::int32_t value);
+    CArchive& operator<<(std::uint32_t value);
+    CArchive& operator<<(LONGLONG value);
+    CArchive& operator<<(ULONGLONG value);
+    CArchive& operator<<(double value);
+    CArchive& operator<<(float value);
+    // These would silently widen to four bytes: a bool goes through ArchiveWriteBool,
+    // the others need a cast to the width the record means.
+    CArchive& operator<<(bool value) = delete;
+    CArchive& operator<<(char value) = delete;
+    CArchive& operator<<(signed char value) = delete;
+    CArchive& operator<<(short value) = delete;
+
+    // Loading: throws writeOnly on a storing archive, endOfFile when the data ends.
+    CArchive& operator>>(BYTE& value);
+    CArchive& operator>>(WORD& value);
+    CArchive& operator>>(std::int32_t& value);
+    CArchive& operator>>(std::uint32_t& value);
+    CArchive& operator>>(LONGLONG& value);
+    CArchive& operator>>(ULONGLONG& value);
+    CArchive& operator>>(double& value);
+    CArchive& operator>>(float& value);
+    CArchive& operator>>(bool& value) = delete;
+
+    // Reads up to count bytes; answers fewer only at the end of the data.
+    UINT Read(void* buffer, UINT count);
+    void Write(const void* buffer, UINT count);
+
+    // Object references. Reading: null requested accepts any class. A new object is
+    // entered into the table before its Serialize runs, so references back to it
+    // resolve. When reading fails part-way, objects already created stay in the table
+    // and nothing is deleted: the archive owns no object, the caller decides.
+    // Throws badClass, badSchema, badIndex, endOfFile, or genericException when
+    // objects nest deeper than kMaxObjectNesting.
+    CObject* ReadObject(const CRuntimeClass* requested);
+    // Writes null, a back-reference, or the class (once) and the object's record.
+    void WriteObject(const CObject* object);
+    // Gives the object the next number without writing or reading anything, as if
+    // it had passed through the archive.
+    void MapObject(const CObject* object);
+    // The schema word of the class just read (kNoSchema when none); records keep
+    // their own versions and need not look at it.
+    [[nodiscard]] UINT GetObjectSchema();
+
+    // The object table: numbers run from 1 and classes share them with objects.
+    [[nodiscard]] UINT GetMapCount() const;
+    // The loaded object with this number; null when out of range or a class entry.
+    [[nodiscard]] CObject* GetLoadedObject(UINT index) const;
+    // The number a stored object was given; 0 when it has none.
+    [[nodiscard]] UINT GetStoredIndex(const CObject* object) const;
+    // Every object written or mapped while storing, with its number, in no set order.
+    [[nodiscard]] std::vector<std::pair<const CObject*, UINT>> GetStoredObjects() const;
+
+    // Limits against bad input (loading).
+    [[nodiscard]] bool IsBufferEmpty() const;
+    // Bytes left in the buffer and the file; a very large number when unknown.
+    [[nodiscard]] ULONGLONG GetRemainingBytes() const;
+    // Throws endOfFile (with the file name) when fewer than bytes remain.
+    void EnsureAvailable(ULONGLONG bytes);
+
+    CString m_strFileName;
+
+private:
+    void CheckStoring() const;
+    void CheckLoading() const;
+    void CheckOpen() const;
+    void FillBuffer(UINT wanted);
+    void ReadExact(void* out, UINT count);
+    void WriteBytes(const void* data, UINT count);
+    void FlushBuffer();
+    template <typename T>
+    CArchive& StoreValue(T value);
+    template <typename T>
+    T LoadValue();
+
+    void WriteClass(const CRuntimeClass* runtimeClass);
+    void WriteIndexTag(UINT index, bool isClass);
+    const CRuntimeClass* ReadNewClass();
+    const CRuntimeClass* LookUpClass(DWORD index);
+    CObject* LookUpObject(DWORD index) const;
+    CObject* ReadNewObject(const CRuntimeClass* runtimeClass, const CRuntimeClass* requested);
+    [[noreturn]] void Fail(int cause) const;
+
+    CFile* m_file = nullptr;
+    bool m_loading = false;
+    bool m_noFlushOnDelete = false;
+    bool m_closed = false;
+    std::vector<BYTE> m_buffer;
+    std::size_t m_pos = 0;  // next byte to read or write
+    std::size_t m_end = 0;  // bytes in the buffer when loading
+
+    // Loading: entry n holds either an object or a class; entry 0 is null.
+    struct LoadedEntry
+    {
+        CObject* object = nullptr;
+        const CRuntimeClass* runtimeClass = nullptr;  // set for class entries only
+        UINT schema = kNoSchema;                      // the schema word a class entry was read with
+    };
+    std::vector<LoadedEntry> m_loaded;
+    // Storing: objects and classes by the number they were given.
+    std::unordered_map<const CObject*, UINT> m_storedObjects;
+    std::unordered_map<const CRuntimeClass*, UINT> m_storedClasses;
+    UINT m_storedCount = 0;
+    UINT m_schema = kNoSchema;
+    int m_depth = 0;
+};
+
+// Free helpers the records use.
+CArchive& ArchiveWriteUInt32(CArchive& ar, std::uint32_t value);
+CArchive& ArchiveWriteBool(CArchive& ar, bool value);
+[[nodiscard]] bool ArchiveReadBool(CArchive& ar);
+void ArchiveWriteString(CArchive& ar, const CString& value);
+// Accepts the UTF-16 form and the older 8-bit form (read as Windows-1252).
+[[nodiscard]] CString ArchiveReadString(CArchive& ar);

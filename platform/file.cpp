@@ -1,0 +1,235 @@
+#include "platform/file.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/exceptions.h"
+
+namespace {
+
+int AccessFlags(UINT flags)
+{
+    switch (flags & 0x3) {
+    case CFile::modeWrite: return O_WRONLY;
+    case CFile::modeReadWrite: return O_RDWR;
+    default: return O_RDONLY;
+    }
+}
+
+int OpenFlagsFor(UINT flags)
+{
+    // Descriptors are never meant for child processes, whatever modeNoInherit says.
+    int result = AccessFlags(flags) | O_CLOEXEC;
+    if ((flags & CFile::modeCreate) != 0) {
+        result |= O_CREAT;
+        if ((flags & CFile::modeNoTruncate) == 0) {
+            result |= O_TRUNC;
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+CFile::CFile(const CString& path, UINT flags)
+{
+    CFileException error;
+    if (!Open(path, flags, &error)) {
+        throw error;
+    }
+}
+
+CFile::~CFile()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+bool CFile::Open(const CString& path, UINT flags, CFileException* error)
+{
+    Abort();
+    const auto fail = [&](int osError) {
+        if (error != nullptr) {
+            *error = CFileException(CFileException::OsErrorToCause(osError), osError, path);
+        }
+        return false;
+    };
+    if (path.IsEmpty()) {
+        return fail(ENOENT);
+    }
+    const std::string osPath = path.ToUtf8();
+    int fd = -1;
+    do {
+        fd = ::open(osPath.c_str(), OpenFlagsFor(flags), 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return fail(errno);
+    }
+    // A folder opens for reading on this system but is no file to read.
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        return fail(EISDIR);
+    }
+    m_fd = fd;
+    m_path = path;
+    return true;
+}
+
+void CFile::ThrowCause(int cause, int osError) const
+{
+    AfxThrowFileException(cause, osError, m_path);
+}
+
+void CFile::ThrowOsError(int osError) const
+{
+    ThrowCause(CFileException::OsErrorToCause(osError), osError);
+}
+
+void CFile::CheckOpen() const
+{
+    if (m_fd < 0) {
+        ThrowCause(CFileException::invalidFile, EBADF);
+    }
+}
+
+UINT CFile::Read(void* buffer, UINT count)
+{
+    CheckOpen();
+    auto* out = static_cast<char*>(buffer);
+    UINT done = 0;
+    while (done < count) {
+        const ssize_t got = ::read(m_fd, out + done, count - done);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowOsError(errno);
+        }
+        if (got == 0) {
+            break;
+        }
+        done += static_cast<UINT>(got);
+    }
+    return done;
+}
+
+void CFile::Write(const void* buffer, UINT count)
+{
+    CheckOpen();
+    const auto* in = static_cast<const char*>(buffer);
+    UINT done = 0;
+    while (done < count) {
+        const ssize_t put = ::write(m_fd, in + done, count - done);
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowOsError(errno);
+        }
+        if (put == 0) {
+            ThrowCause(CFileException::diskFull, ENOSPC);
+        }
+        done += static_cast<UINT>(put);
+    }
+}
+
+ULONGLONG CFile::Seek(LONGLONG offset, UINT from)
+{
+    CheckOpen();
+    int whence = SEEK_SET;
+    if (from == current) {
+        whence = SEEK_CUR;
+    } else if (from == end) {
+        whence = SEEK_END;
+    } else if (from != begin) {
+        ThrowCause(CFileException::badSeek, EINVAL);
+    }
+    const off_t position = ::lseek(m_fd, static_cast<off_t>(offset), whence);
+    if (position < 0) {
+        ThrowCause(CFileException::badSeek, errno);
+    }
+    return static_cast<ULONGLONG>(position);
+}
+
+ULONGLONG CFile::GetPosition() const
+{
+    CheckOpen();
+    const off_t position = ::lseek(m_fd, 0, SEEK_CUR);
+    if (position < 0) {
+        ThrowCause(CFileException::badSeek, errno);
+    }
+    return static_cast<ULONGLONG>(position);
+}
+
+ULONGLONG CFile::GetLength() const
+{
+    CheckOpen();
+    struct stat info {};
+    if (::fstat(m_fd, &info) != 0) {
+        ThrowOsError(errno);
+    }
+    // A pipe or terminal has no length; saying 0 would read as an empty file.
+    if (!S_ISREG(info.st_mode)) {
+        ThrowCause(CFileException::badSeek, ESPIPE);
+    }
+    return static_cast<ULONGLONG>(info.st_size);
+}
+
+void CFile::SetLength(ULONGLONG newLength)
+{
+    CheckOpen();
+    if (::ftruncate(m_fd, static_cast<off_t>(newLength)) != 0) {
+        ThrowOsError(errno);
+    }
+}
+
+void CFile::Flush()
+{
+    CheckOpen();
+    // Pipes and terminals cannot be synced; that is no error of the data.
+    if (::fsync(m_fd) != 0 && errno != EINVAL && errno != EROFS) {
+        ThrowOsError(errno);
+    }
+}
+
+void CFile::Close()
+{
+    if (m_fd < 0) {
+        return;
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0 && errno != EINTR) {
+        ThrowOsError(errno);
+    }
+}
+
+void CFile::Abort()
+{
+    if (m_fd >= 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+}
+
+CString CFile::GetFileName() const
+{
+    const int slash = m_path.ReverseFind(u'/');
+    return slash < 0 ? m_path : m_path.Mid(slash + 1);
+}
+
+bool CFile::Remove(const CString& path)
+{
+    return ::unlink(path.ToUtf8().c_str()) == 0;
+}
+
+bool CFile::Rename(const CString& oldPath, const CString& newPath)
+{
+    return ::rename(oldPath.ToUtf8().c_str(), newPath.ToUtf8().c_str()) == 0;
+}

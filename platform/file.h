@@ -1,0 +1,85 @@
+#pragma once
+// CFile: a binary file on disk behind a POSIX file descriptor. Paths are UTF-16
+// inside the program and UTF-8 at the operating system.
+
+#include "platform/cstring.h"
+#include "platform/types.h"
+
+class CFileException;
+
+class CFile
+{
+public:
+    enum OpenFlags
+    {
+        modeRead = 0,
+        modeWrite = 1,
+        modeReadWrite = 2,
+        shareCompat = 0,
+        shareExclusive = 0x10,
+        shareDenyWrite = 0x20,
+        shareDenyRead = 0x30,
+        shareDenyNone = 0x40,
+        modeNoInherit = 0x80,
+        modeCreate = 0x1000,
+        modeNoTruncate = 0x2000,
+        typeText = 0x4000,
+        typeBinary = 0x8000
+    };
+
+    enum SeekPosition
+    {
+        begin = 0,
+        current = 1,
+        end = 2
+    };
+
+    CFile() = default;
+    // Opens the file or throws CFileException.
+    CFile(const CString& path, UINT flags);
+    // Closes the descriptor; errors on closing are ignored here.
+    virtual ~CFile();
+
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+
+    // Answers false, and fills error when given, instead of throwing. A file that is
+    // already open is closed first. The share flags are accepted and have no effect:
+    // the system has no mandatory sharing modes. Text and binary files are alike.
+    virtual bool Open(const CString& path, UINT flags, CFileException* error = nullptr);
+
+    // The number of bytes read; fewer than count only at the end of the file.
+    // Throws CFileException on an input error.
+    virtual UINT Read(void* buffer, UINT count);
+    // Writes every byte or throws CFileException (diskFull, accessDenied, hardIO ...).
+    virtual void Write(const void* buffer, UINT count);
+    // The new position; throws CFileException badSeek for a position before the start.
+    virtual ULONGLONG Seek(LONGLONG offset, UINT from);
+    void SeekToBegin() { Seek(0, begin); }
+    ULONGLONG SeekToEnd() { return Seek(0, end); }
+    [[nodiscard]] virtual ULONGLONG GetPosition() const;
+    [[nodiscard]] virtual ULONGLONG GetLength() const;
+    virtual void SetLength(ULONGLONG newLength);
+    virtual void Flush();
+    // Throws CFileException when the system reports an error on closing.
+    virtual void Close();
+    // Closes, ignoring every error; never throws.
+    virtual void Abort();
+
+    [[nodiscard]] virtual bool IsOpen() const { return m_fd >= 0; }
+    [[nodiscard]] const CString& GetFilePath() const { return m_path; }
+    // The last path component.
+    [[nodiscard]] CString GetFileName() const;
+
+    // False when the system refuses; errors are not thrown.
+    static bool Remove(const CString& path);
+    static bool Rename(const CString& oldPath, const CString& newPath);
+
+protected:
+    [[noreturn]] void ThrowOsError(int osError) const;
+    [[noreturn]] void ThrowCause(int cause, int osError = -1) const;
+    void CheckOpen() const;
+
+    int m_fd = -1;
+    CString m_path;
+};

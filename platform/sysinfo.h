@@ -1,0 +1,65 @@
+#pragma once
+// What the program asks of the system about colours, the monitor layout and the
+// system's version, answered in the forms its code was written against.
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "platform/cstring.h"
+
+inline constexpr int COLOR_WINDOW = 5;
+inline constexpr int COLOR_WINDOWTEXT = 8;
+
+// A colour as 0x00BBGGRR: white for COLOR_WINDOW, black for COLOR_WINDOWTEXT, a light
+// grey for every other index.
+[[nodiscard]] uint32_t GetSysColor(int index);
+
+inline constexpr int SM_CXSCREEN = 0;
+inline constexpr int SM_CYSCREEN = 1;
+inline constexpr int SM_XVIRTUALSCREEN = 76;
+inline constexpr int SM_YVIRTUALSCREEN = 77;
+inline constexpr int SM_CXVIRTUALSCREEN = 78;
+inline constexpr int SM_CYVIRTUALSCREEN = 79;
+inline constexpr int SM_CMONITORS = 80;
+
+// The monitor layout in pixels: the primary screen's size and the rectangle that holds
+// every monitor.
+struct DisplayMetrics
+{
+    int screenWidth = 1920;
+    int screenHeight = 1080;
+    int virtualLeft = 0;
+    int virtualTop = 0;
+    int virtualWidth = 1920;
+    int virtualHeight = 1080;
+    int monitorCount = 1;
+};
+
+using DisplayMetricsProvider = std::function<DisplayMetrics()>;
+
+// The windowing layer installs a provider that asks the real screens; an empty
+// function restores the default of one 1920x1080 monitor at 0,0.
+void SetDisplayMetricsProvider(DisplayMetricsProvider provider);
+
+// One of the SM_ values above from the current provider; 0 for any other index.
+[[nodiscard]] int GetSystemMetrics(int index);
+
+struct OsVersionInfo
+{
+    int major = 0;  // the kernel release, as far as it reads as numbers
+    int minor = 0;
+    int build = 0;
+    CString servicePack;  // the distribution's name, else the kernel's own description
+    CString systemName;   // the kernel's name, such as "Linux"
+};
+
+// False, with `info` unchanged, when the system does not describe itself.
+[[nodiscard]] bool GetOsVersionInfo(OsVersionInfo& info);
+
+// "6.1.0-18-amd64" gives 6, 1, 0. Fields that do not read stay 0; false when not even the
+// major number reads.
+[[nodiscard]] bool ParseKernelRelease(std::string_view release, int& major, int& minor, int& build);
+
+// The PRETTY_NAME of an os-release text, unquoted; empty when it has none.
+[[nodiscard]] CString ParseOsReleasePrettyName(std::string_view text);

@@ -1,0 +1,112 @@
+#include "platform/folders.h"
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Sets or clears an environment variable for one test and puts it back afterwards.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name)
+    {
+        if (const char* old = std::getenv(name)) {
+            m_old = old;
+        }
+        if (value) {
+            setenv(name, value, 1);
+        } else {
+            unsetenv(name);
+        }
+    }
+    ~ScopedEnv()
+    {
+        if (m_old) {
+            setenv(m_name, m_old->c_str(), 1);
+        } else {
+            unsetenv(m_name);
+        }
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+}  // namespace
+
+TEST(FoldersTest, TheTemporaryFolderComesFromTmpdirAndEndsInASlash)
+{
+    {
+        ScopedEnv tmp("TMPDIR", "/var/tmp");
+        EXPECT_EQ(GetTempFolder(), CString("/var/tmp/"));
+    }
+    {
+        ScopedEnv tmp("TMPDIR", "/scratch/");
+        EXPECT_EQ(GetTempFolder(), CString("/scratch/"));
+    }
+    {
+        ScopedEnv tmp("TMPDIR", "");
+        EXPECT_EQ(GetTempFolder(), CString("/tmp/"));
+    }
+    {
+        ScopedEnv tmp("TMPDIR", nullptr);
+        EXPECT_EQ(GetTempFolder(), CString("/tmp/"));
+    }
+}
+
+TEST(FoldersTest, TheConfigFolderPrefersTheProgramsOwnVariableThenXdgThenHome)
+{
+    ScopedEnv home("HOME", "/home/someone");
+    {
+        ScopedEnv own("GLIMRA_CONFIG_HOME", "/tmp/glimra-test-config/");
+        ScopedEnv xdg("XDG_CONFIG_HOME", "/xdg");
+        EXPECT_EQ(GetConfigFolder(), CString("/tmp/glimra-test-config"));
+    }
+    ScopedEnv own("GLIMRA_CONFIG_HOME", nullptr);
+    {
+        ScopedEnv xdg("XDG_CONFIG_HOME", "/xdg/");
+        EXPECT_EQ(GetConfigFolder(), CString("/xdg/glimra"));
+    }
+    {
+        // A relative folder is not allowed there and would depend on the working folder.
+        ScopedEnv xdg("XDG_CONFIG_HOME", "relative/config");
+        EXPECT_EQ(GetConfigFolder(), CString("/home/someone/.config/glimra"));
+    }
+    ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+    EXPECT_EQ(GetConfigFolder(), CString("/home/someone/.config/glimra"));
+}
+
+TEST(FoldersTest, TheConfigFolderIsFoundWithoutHome)
+{
+    ScopedEnv own("GLIMRA_CONFIG_HOME", nullptr);
+    ScopedEnv xdg("XDG_CONFIG_HOME", nullptr);
+    ScopedEnv home("HOME", nullptr);
+    const std::string folder = GetConfigFolder().ToUtf8();
+    ASSERT_FALSE(folder.empty());
+    EXPECT_EQ(folder.front(), '/');
+    EXPECT_EQ(folder.substr(folder.size() - 15), "/.config/glimra");
+}
+
+TEST(FoldersTest, TheModulePathNamesThisTestProgram)
+{
+    const CString path = GetModulePath();
+    ASSERT_FALSE(path.IsEmpty());
+    EXPECT_EQ(path[0], u'/');
+    EXPECT_EQ(path.Mid(path.ReverseFind(u'/') + 1), CString("test_platform"));
+    EXPECT_TRUE(FileExists(path));
+}
+
+TEST(FoldersTest, FileExistsForFilesAndFoldersButNotForMissingOrEmptyPaths)
+{
+    EXPECT_TRUE(FileExists(GLIMRA_SOURCE_DIR "/CMakeLists.txt"));
+    EXPECT_TRUE(FileExists(GLIMRA_SOURCE_DIR));
+    EXPECT_FALSE(FileExists(GLIMRA_SOURCE_DIR "/no such file.txt"));
+    EXPECT_FALSE(FileExists(CString()));
+}
