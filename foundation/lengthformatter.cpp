@@ -475,8 +475,10 @@ bool CLengthFormatter::Parse(const CString& text, double& inches, int format, in
         negative = feetText.TrimLeft().Find(u'-') == 0;
         rest = rest.Mid(footMark + 1);
     }
+    // Only after a feet part may the rest be empty.
     double restInches = 0.0;
-    if (!rest.IsEmpty() && !ParseLengthText(rest, restInches, format, unit)) {
+    const bool restOptional = footMark >= 1 && rest.IsEmpty();
+    if (!restOptional && !ParseLengthText(rest, restInches, format, unit)) {
         inches = feet * kInchesPerFoot;
         return false;
     }

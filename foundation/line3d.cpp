@@ -104,7 +104,9 @@ bool CLine3d::IntersectSegment(const CPoint3d& a, const CPoint3d& b, double& t) 
         return false;
     }
     t = GetParameter(q);
-    return true;
+    // The segment may pass the line at a distance; only a meeting within the
+    // tolerance counts.
+    return GetPoint(t) == q;
 }
 
 bool CLine3d::IntersectBox(const CBoundingBox3d& box, CPoint3d& point, int& face) const

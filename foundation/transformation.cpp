@@ -35,9 +35,12 @@ CTransformation::CTransformation()
 
 CTransformation::CTransformation(const CVector3d& xAxis, const CVector3d& yAxis, const CVector3d& zAxis,
                                  const CPoint3d& origin)
-    : m_origin(origin), m_scale(1.0), m_identity(false), m_orthonormal(true)
+    : m_origin(origin), m_scale(1.0), m_identity(false), m_orthonormal(false)
 {
     SetColumns(xAxis, yAxis, zAxis);
+    // Frames are nearly always orthonormal, but a skewed one inverted by transposing
+    // would silently give a wrong inverse.
+    m_orthonormal = IsOrthonormal();
 }
 
 void CTransformation::SetIdentity()

@@ -19,8 +19,8 @@ public:
 
     // The identity, with both flags set.
     CTransformation();
-    // The axes become the matrix' columns as given (not checked); scale 1. Orthonormal
-    // flag set, identity flag clear.
+    // The axes become the matrix' columns as given; scale 1. Identity flag clear; the
+    // orthonormal flag set when the axes are orthonormal within 0.001.
     CTransformation(const CVector3d& xAxis, const CVector3d& yAxis, const CVector3d& zAxis,
                     const CPoint3d& origin);
 
