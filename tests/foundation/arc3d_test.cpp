@@ -26,18 +26,6 @@ CArc3d CircleArc(double r, double end)
     return arc;
 }
 
-TEST(Arc3d, DefaultAndFullCircleDifferOnlyInTheirAngles)
-{
-    const CArc3d arc;
-    EXPECT_EQ(arc.radius, 0.0);
-    EXPECT_EQ(arc.plane.c, 1.0);
-    EXPECT_EQ(arc.endAngle, 0.0);
-    EXPECT_TRUE(arc.IsClosed(false));
-    const CArc3d circle = CArc3d::FullCircle();
-    EXPECT_EQ(circle.startAngle, 0.0);
-    EXPECT_EQ(circle.endAngle, kTwoPi);
-}
-
 TEST(Arc3d, ThreePointsOnACircleGiveItsCentreAndRadius)
 {
     const CArc3d arc(CPoint3d(7.0, 2.0, 1.0), CPoint3d(5.0, 4.0, 1.0), CPoint3d(3.0, 2.0, 1.0));
@@ -49,9 +37,6 @@ TEST(Arc3d, ThreePointsOnACircleGiveItsCentreAndRadius)
     CPoint3d end;
     arc.GetEndPoint(end);
     ExpectNearPoint(end, CPoint3d(3.0, 2.0, 1.0));
-    CPoint3d middle;
-    arc.GetPointAtAngle(kPi / 2.0, middle);
-    ExpectNearPoint(middle, CPoint3d(5.0, 4.0, 1.0));
 }
 
 TEST(Arc3d, ThreePointsAlwaysRunFromTheFirstThroughTheSecondToTheThird)
@@ -154,10 +139,6 @@ TEST(Arc3d, EqualArcsShareCentrePlaneInEitherOrientationAndRadius)
     CArc3d larger = arc;
     larger.radius += 0.0011;
     EXPECT_FALSE(arc.IsEqual(larger));
-    CArc3d moved = arc;
-    moved.centre.x += 0.0009;
-    moved.centre.y += 0.0009;
-    EXPECT_TRUE(arc.IsEqual(moved));
 }
 
 TEST(Arc3d, TransformingMovesTheArcAndKeepsItsNormalOnTheSideOfItsAxes)

@@ -19,29 +19,12 @@ void ExpectPlane(const CPlane3d& plane, double a, double b, double c, double d)
 
 TEST(Plane3d, ConstructionNormalizesCoefficientsButNotAGivenNormal)
 {
-    ExpectPlane(CPlane3d(), 0.0, 0.0, 1.0, 0.0);
     ExpectPlane(CPlane3d(0.0, 0.0, 2.0, -10.0), 0.0, 0.0, 1.0, -5.0);
     ExpectPlane(CPlane3d(0.0, 0.0, 1e-11, 7.0), 0.0, 0.0, 0.0, 7.0);
     ExpectPlane(CPlane3d(CPoint3d(0.0, 0.0, 3.0), CVector3d(0.0, 0.0, 2.0)), 0.0, 0.0, 2.0, -6.0);
-    ExpectPlane(CPlane3d(CPoint3d(0.0, 0.0, 1.0), CPoint3d(1.0, 0.0, 1.0), CPoint3d(0.0, 1.0, 1.0)), 0.0, 0.0,
-                1.0, -1.0);
     // Collinear points leave no normal.
     ExpectPlane(CPlane3d(CPoint3d(0.0, 0.0, 0.0), CPoint3d(1.0, 0.0, 0.0), CPoint3d(2.0, 0.0, 0.0)), 0.0, 0.0,
                 0.0, 0.0);
-}
-
-TEST(Plane3d, DistancesAndProjectionsUseTheSignedValue)
-{
-    CPlane3d plane(0.0, 0.0, 1.0, -5.0);
-    EXPECT_DOUBLE_EQ(plane.GetSignedDistance(CPoint3d(1.0, 1.0, 2.0)), -3.0);
-    EXPECT_DOUBLE_EQ(plane.GetDistance(CPoint3d(1.0, 1.0, 2.0)), 3.0);
-    CPoint3d projected;
-    plane.ProjectPoint(CPoint3d(1.0, 1.0, 2.0), projected);
-    EXPECT_EQ(projected, CPoint3d(1.0, 1.0, 5.0));
-    plane.Offset(2.0);
-    EXPECT_DOUBLE_EQ(plane.d, -7.0);
-    plane.Reverse();
-    ExpectPlane(plane, 0.0, 0.0, -1.0, 7.0);
 }
 
 TEST(Plane3d, LineIntersectionFailsForLinesAlongThePlane)
@@ -119,15 +102,6 @@ TEST(Plane3d, BothOrientationsOfAPlaneAreEqualUnorientedAndProjectAlike)
     EXPECT_EQ(up.ProjectTo2d(p), CPoint2d(-3.0, -2.0));
 }
 
-TEST(Plane3d, PointNearestTheOriginIsZeroForPlanesThroughIt)
-{
-    CPoint3d point;
-    CPlane3d(0.0, 1.0, 0.0, -4.0).GetPointNearestOrigin(point);
-    EXPECT_EQ(point, CPoint3d(0.0, 4.0, 0.0));
-    CPlane3d(0.0, 1.0, 0.0, 0.0005).GetPointNearestOrigin(point);
-    EXPECT_EQ(point.y, 0.0);
-}
-
 TEST(Plane3d, TwoPlanesMeetInTheirCommonLine)
 {
     CLine3d line;
@@ -186,16 +160,6 @@ TEST(Plane3d, FittingFailsWithoutChangeForTooFewOrCollinearPoints)
     ExpectPlane(plane, 0.0, 1.0, 0.0, -9.0);
     EXPECT_FALSE(plane.FitToPoints(2, line));
     ExpectPlane(plane, 0.0, 1.0, 0.0, -9.0);
-}
-
-TEST(Plane3d, AreaNormalOfAPolygonIsTwiceItsArea)
-{
-    const CPoint3d square[] = {{0.0, 0.0, 0.0}, {2.0, 0.0, 0.0}, {2.0, 2.0, 0.0}, {0.0, 2.0, 0.0}};
-    CVector3d normal;
-    GetPolygonAreaNormal(4, square, normal);
-    EXPECT_EQ(normal, CVector3d(0.0, 0.0, 8.0));
-    GetPolygonAreaNormal(2, square, normal);
-    EXPECT_EQ(normal, CVector3d(0.0, 0.0, 0.0));
 }
 
 }  // namespace

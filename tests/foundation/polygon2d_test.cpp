@@ -13,15 +13,6 @@ int ClassifyInSquare(double x, double y)
     return ClassifyPointInPolygon2d(CPoint2d(x, y), kSquare, 4);
 }
 
-TEST(Point2d, EqualityNeedsBothAxesAndTheDistanceWithinTheTolerance)
-{
-    EXPECT_TRUE(CPoint2d(1.0, 1.0) == CPoint2d(1.0009, 1.0));
-    EXPECT_FALSE(CPoint2d(1.0, 1.0) == CPoint2d(1.0011, 1.0));
-    // Each axis within 0.001, the distance (about 0.00127) not.
-    EXPECT_TRUE(CPoint2d(0.0, 0.0) != CPoint2d(0.0009, 0.0009));
-    EXPECT_EQ(CPoint2d(1.0, 2.0) + CVector2d(3.0, 4.0) * 2.0, CPoint2d(7.0, 10.0));
-}
-
 TEST(PointOnSegment2d, ReportsTheUnclampedParameter)
 {
     const CPoint2d a(0.0, 0.0);
