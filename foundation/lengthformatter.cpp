@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "foundation/syshelpers.h"
+#include "foundation/tolerance.h"
 #include "foundation/unitssettings.h"
 
 namespace {
@@ -27,22 +28,6 @@ int ClampPrecision(int precision)
         return kMinLengthPrecision;
     }
     return precision > kMaxLengthPrecision ? kMaxLengthPrecision : precision;
-}
-
-// Lengths from a file may be far outside int; such values saturate instead of
-// being undefined.
-int TruncToInt(double value)
-{
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= static_cast<double>(INT_MAX)) {
-        return INT_MAX;
-    }
-    if (value <= static_cast<double>(INT_MIN)) {
-        return INT_MIN;
-    }
-    return static_cast<int>(value);
 }
 
 double ToDisplayUnit(double inches, int unit)
@@ -84,7 +69,7 @@ bool FindFraction(double frac, int& numerator, int& denominator)
     for (int power = 1; power <= kFinestFractionPower; ++power) {
         const int candidate = 1 << power;
         const double scaled = candidate * frac;
-        const int whole = TruncToInt(scaled);
+        const int whole = SaturateToInt(scaled);
         if (scaled - whole < kWholeSlack) {
             numerator = whole;
             denominator = candidate;
@@ -389,7 +374,7 @@ CString CLengthFormatter::FormatLength(double inches, int format, int precision,
 
 CString CLengthFormatter::FormatArchitectural(double rounded, int precision) const
 {
-    const int feet = TruncToInt((rounded + kWholeSlack) / kInchesPerFoot);
+    const int feet = SaturateToInt((rounded + kWholeSlack) / kInchesPerFoot);
     const double inches = rounded - kInchesPerFoot * feet;
     if (feet > 0) {
         if (inches < kShownTolerance) {
@@ -408,7 +393,7 @@ CString CLengthFormatter::FormatArchitectural(double rounded, int precision) con
 CString CLengthFormatter::FormatLengthNumber(double value, int format, int precision, int unit) const
 {
     precision = ClampPrecision(precision);
-    const int whole = TruncToInt(value + kWholeSlack);
+    const int whole = SaturateToInt(value + kWholeSlack);
     const double frac = precision == 0 ? 0.0 : value - whole;
     const bool fractionShown = frac - GetLengthRoundingStep(format, precision) > -kShownTolerance;
     const double decimalStep = 1.0 / std::pow(10.0, precision < 1 ? 1 : precision);

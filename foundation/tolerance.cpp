@@ -1,5 +1,6 @@
 #include "foundation/tolerance.h"
 
+#include <climits>
 #include <cmath>
 
 bool AreEqualTol(double a, double b)
@@ -31,4 +32,18 @@ bool IsNotLessTol(double a, double b)
 bool IsValidDouble(double x)
 {
     return std::isfinite(x);
+}
+
+int SaturateToInt(double value)
+{
+    if (std::isnan(value)) {
+        return 0;
+    }
+    if (value >= static_cast<double>(INT_MAX)) {
+        return INT_MAX;
+    }
+    if (value <= static_cast<double>(INT_MIN)) {
+        return INT_MIN;
+    }
+    return static_cast<int>(value);
 }

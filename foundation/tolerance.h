@@ -33,3 +33,7 @@ inline constexpr double kTwoPi = 6.283185307179586;
 [[nodiscard]] bool IsNotLessTol(double a, double b);
 // Neither NaN nor infinite.
 [[nodiscard]] bool IsValidDouble(double x);
+
+// Truncates toward zero; values beyond int saturate and NaN gives 0, so numbers
+// from a file never reach an undefined conversion.
+[[nodiscard]] int SaturateToInt(double value);

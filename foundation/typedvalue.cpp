@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "foundation/point3d.h"
+#include "foundation/tolerance.h"
 #include "foundation/transformation.h"
 #include "foundation/unitvector3d.h"
 #include "foundation/vector3d.h"
@@ -19,20 +20,6 @@ namespace {
 // Arrays grow as their elements arrive beyond this; a count from a file alone never
 // decides how much is allocated.
 constexpr std::int32_t kArrayReserveLimit = 4096;
-
-int SaturateToInt(double value)
-{
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= static_cast<double>(INT_MAX)) {
-        return INT_MAX;
-    }
-    if (value <= static_cast<double>(INT_MIN)) {
-        return INT_MIN;
-    }
-    return static_cast<int>(value);
-}
 
 } // namespace
 
