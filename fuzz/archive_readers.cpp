@@ -26,7 +26,7 @@ void ReadOne(CArchive& ar, BYTE kind)
 void DeleteReadObjects(const CArchive& ar)
 {
     std::set<CObject*> seen;
-    for (UINT i = 1; i < ar.GetMapCount(); ++i) {
+    for (UINT i = 1; i <= ar.GetMapCount(); ++i) {
         CObject* object = ar.GetLoadedObject(i);
         if (object && seen.insert(object).second) {
             delete object;

@@ -100,7 +100,8 @@ public:
     // their own versions and need not look at it.
     [[nodiscard]] UINT GetObjectSchema();
 
-    // The object table: numbers run from 1 and classes share them with objects.
+    // The object table: numbers run from 1 to GetMapCount() and classes share them
+    // with objects.
     [[nodiscard]] UINT GetMapCount() const;
     // The loaded object with this number; null when out of range or a class entry.
     [[nodiscard]] CObject* GetLoadedObject(UINT index) const;
