@@ -1,0 +1,13 @@
+#include "document/classregistration.h"
+
+#include "document/versionmap.h"
+
+void RegisterModelClasses()
+{
+    RegisterEntityClasses();
+    RegisterUndoClasses();
+    RegisterAttributesClasses();
+    RegisterTopologyClasses();
+    RegisterCurvesClasses();
+    RegisterClassVersionTable();
+}

@@ -1,0 +1,5 @@
+#include "document/classregistration.h"
+
+void RegisterCurvesClasses()
+{
+}
