@@ -79,13 +79,31 @@ CArchive::CArchive(CFile* file, UINT mode, int bufSize)
 
 CArchive::~CArchive()
 {
-    if (m_closed || m_loading || m_noFlushOnDelete) {
-        return;
+    if (!m_closed && !m_loading && !m_noFlushOnDelete) {
+        try {
+            FlushBuffer();
+        } catch (...) {
+            // A destructor must not throw; callers that care call Close().
+        }
     }
-    try {
-        FlushBuffer();
-    } catch (...) {
-        // A destructor must not throw; callers that care call Close().
+    DeletePendingObjects();
+}
+
+void CArchive::DeleteWhenClosed(CObject* object)
+{
+    if (object != nullptr) {
+        m_deleteWhenClosed.insert(object);
+    }
+}
+
+void CArchive::DeletePendingObjects() noexcept
+{
+    // Taken out first, so a destructor that hands the archive more objects cannot
+    // disturb the walk.
+    std::unordered_set<CObject*> pending;
+    pending.swap(m_deleteWhenClosed);
+    for (CObject* object : pending) {
+        delete object;
     }
 }
 
@@ -149,6 +167,7 @@ void CArchive::Close()
     }
     m_closed = true;
     m_file = nullptr;
+    DeletePendingObjects();
 }
 
 void CArchive::Abort()
@@ -156,6 +175,7 @@ void CArchive::Abort()
     m_closed = true;
     m_file = nullptr;
     m_pos = m_end = 0;
+    DeletePendingObjects();
 }
 
 // Buffer and file I/O
@@ -371,7 +391,10 @@ CObject* CArchive::GetLoadedObject(UINT index) const
         return nullptr;
     }
     const LoadedEntry& entry = m_loaded[index];
-    return entry.runtimeClass != nullptr ? nullptr : entry.object;
+    if (entry.runtimeClass != nullptr || m_deleteWhenClosed.count(entry.object) != 0) {
+        return nullptr;
+    }
+    return entry.object;
 }
 
 UINT CArchive::GetStoredIndex(const CObject* object) const

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -34,7 +35,8 @@ public:
     // A bufSize below 16 is raised to 16.
     CArchive(CFile* file, UINT mode, int bufSize = 4096);
     // Flushes a storing archive unless it was aborted or made with bNoFlushOnDelete;
-    // errors while flushing here are swallowed.
+    // errors while flushing here are swallowed. Deletes the objects handed to
+    // DeleteWhenClosed that are still pending.
     ~CArchive();
 
     CArchive(const CArchive&) = delete;
@@ -48,9 +50,11 @@ public:
     // read-ahead and moves the file back to the first unread byte.
     void Flush();
     // Writes a storing archive's buffered bytes and detaches from the file (which stays
-    // open); any later use of the archive throws genericException.
+    // open); any later use of the archive throws genericException. Then deletes the
+    // objects handed to DeleteWhenClosed.
     void Close();
-    // Detaches without writing anything; never throws.
+    // Detaches without writing anything and deletes the objects handed to
+    // DeleteWhenClosed; never throws.
     void Abort();
 
     // Storing: throws readOnly on a loading archive.
@@ -87,12 +91,17 @@ public:
     // Object references. Reading: null requested accepts any class. A new object is
     // entered into the table before its Serialize runs, so references back to it
     // resolve. When reading fails part-way, objects already created stay in the table
-    // and nothing is deleted: the archive owns no object, the caller decides.
+    // and nothing is deleted: the archive owns only what DeleteWhenClosed handed it.
     // Throws badClass, badSchema, badIndex, endOfFile, or genericException when
     // objects nest deeper than kMaxObjectNesting.
     CObject* ReadObject(const CRuntimeClass* requested);
     // Writes null, a back-reference, or the class (once) and the object's record.
     void WriteObject(const CObject* object);
+    // For a record that drops an object it has just read: the object table may still
+    // hand the pointer out to a later reference, so the archive keeps the object alive
+    // until it is closed, aborted or destroyed and deletes it then. Handing the same
+    // object over twice deletes it once; null is ignored.
+    void DeleteWhenClosed(CObject* object);
     // Gives the object the next number without writing or reading anything, as if
     // it had passed through the archive.
     void MapObject(const CObject* object);
@@ -103,7 +112,8 @@ public:
     // The object table: numbers run from 1 to GetMapCount() and classes share them
     // with objects.
     [[nodiscard]] UINT GetMapCount() const;
-    // The loaded object with this number; null when out of range or a class entry.
+    // The loaded object with this number; null when out of range, a class entry, or an
+    // object handed to DeleteWhenClosed (the archive deletes that one itself).
     [[nodiscard]] CObject* GetLoadedObject(UINT index) const;
     // The number a stored object was given; 0 when it has none.
     [[nodiscard]] UINT GetStoredIndex(const CObject* object) const;
@@ -139,6 +149,7 @@ private:
     CObject* LookUpObject(DWORD index) const;
     CObject* ReadNewObject(const CRuntimeClass* runtimeClass, const CRuntimeClass* requested);
     [[noreturn]] void Fail(int cause) const;
+    void DeletePendingObjects() noexcept;
 
     CFile* m_file = nullptr;
     bool m_loading = false;
@@ -162,6 +173,7 @@ private:
     UINT m_storedCount = 0;
     UINT m_schema = kNoSchema;
     int m_depth = 0;
+    std::unordered_set<CObject*> m_deleteWhenClosed;
 };
 
 // Free helpers the records use.

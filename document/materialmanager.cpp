@@ -1,0 +1,323 @@
+#include "document/materialmanager.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "document/material.h"
+#include "document/materialiterator.h"
+#include "document/tarnwickmodel.h"
+#include "document/versionmap.h"
+#include "model/undooperation.h"
+#include "model/undosuspender.h"
+#include "platform/archive.h"
+
+IMPLEMENT_SERIAL(CMaterialManager, CEntity, VERSIONABLE_SCHEMA | 4)
+
+namespace {
+
+// The smallest object reference on the wire: a null tag.
+constexpr ULONGLONG kMinReferenceBytes = 2;
+constexpr double kSizeTolerance = 0.001;
+
+}  // namespace
+
+CMaterialManager::CMaterialManager() = default;
+
+CMaterialManager::CMaterialManager(const CMaterialManager& other) : CEntity(other), m_current(other.m_current)
+{
+}
+
+CMaterialManager::~CMaterialManager() = default;
+
+CEntity* CMaterialManager::Clone() const
+{
+    return new CMaterialManager(*this);
+}
+
+void CMaterialManager::SwapData(CEntity& other)
+{
+    CEntity::SwapData(other);
+    std::swap(m_current, dynamic_cast<CMaterialManager&>(other).m_current);
+}
+
+int CMaterialManager::GetTypeId() const
+{
+    return kTypeMaterialManager;
+}
+
+void CMaterialManager::Erase()
+{
+    // The materials go with their manager; left behind they would belong to no one.
+    RecordChange(true);
+    EraseMaterials();
+    CEntity::Erase();
+}
+
+void CMaterialManager::EraseMaterials()
+{
+    for (CMaterial* material : m_materials) {
+        material->Erase();
+    }
+}
+
+int CMaterialManager::GetCount() const
+{
+    return static_cast<int>(m_materials.size());
+}
+
+bool CMaterialManager::IsEmpty() const
+{
+    return m_materials.empty();
+}
+
+bool CMaterialManager::Contains(const CEntity* entity) const
+{
+    return entity != nullptr && std::find(m_materials.begin(), m_materials.end(), entity) != m_materials.end();
+}
+
+void CMaterialManager::Add(CEntity* entity)
+{
+    auto* material = dynamic_cast<CMaterial*>(entity);
+    if (material == nullptr) {
+        return;
+    }
+    material->SetParent(this);
+    if (!Contains(material)) {
+        m_materials.push_back(material);
+    }
+}
+
+bool CMaterialManager::Remove(CEntity* entity)
+{
+    const auto found = std::find(m_materials.begin(), m_materials.end(), entity);
+    if (entity == nullptr || found == m_materials.end()) {
+        return false;
+    }
+    m_materials.erase(found);
+    entity->SetParent(nullptr);
+    if (entity == m_current) {
+        m_current = nullptr;
+    }
+    return true;
+}
+
+void CMaterialManager::RemoveAll()
+{
+    for (CMaterial* material : m_materials) {
+        if (material == m_current) {
+            m_current = nullptr;
+        }
+        material->Erase();
+    }
+    m_materials.clear();
+    if (m_current != nullptr) {
+        m_current->Erase();
+        m_current = nullptr;
+    }
+}
+
+CEntity* CMaterialManager::GetAt(int index) const
+{
+    if (index < 0 || index >= GetCount()) {
+        return nullptr;
+    }
+    return m_materials[static_cast<std::size_t>(index)];
+}
+
+IEntityIterator* CMaterialManager::NewIterator()
+{
+    return new CMaterialIterator(this, false);
+}
+
+IEntityIterator* CMaterialManager::CreateIterator()
+{
+    return new CMaterialIterator(this, true);
+}
+
+void CMaterialManager::AddMaterial(CMaterial* material)
+{
+    if (material == nullptr) {
+        return;
+    }
+    if (IsRecordingChanges()) {
+        if (CUndoOperation* operation = GetUndoOperation()) {
+            operation->RecordAdd(material, this);
+        }
+    }
+    Add(material);
+}
+
+CMaterial* CMaterialManager::FindMaterial(CColor color, const CString& textureFileName, double width,
+                                          double height, bool hidden) const
+{
+    // Materials have no textures yet: each has an empty texture name and a size of 0 by 0.
+    if (!textureFileName.IsEmpty() || std::fabs(width) >= kSizeTolerance ||
+        std::fabs(height) >= kSizeTolerance) {
+        return nullptr;
+    }
+    for (CMaterial* material : m_materials) {
+        if (material->GetColorValue() == color && material->IsHidden() == hidden) {
+            return material;
+        }
+    }
+    return nullptr;
+}
+
+CMaterial* CMaterialManager::FindByName(const CString& name) const
+{
+    if (name.IsEmpty()) {
+        return nullptr;
+    }
+    for (CMaterial* material : m_materials) {
+        if (material->GetDisplayName().CompareNoCase(name) == 0) {
+            return material;
+        }
+    }
+    return nullptr;
+}
+
+CString CMaterialManager::MakeUniqueName(const CString& base) const
+{
+    const CString stem = StripTrailingDigits(base);
+    // At most one candidate per material and one for the current material is taken,
+    // so the search ends within the count plus two.
+    for (int number = 1;; ++number) {
+        const CString candidate = stem + CString::Formatted("%d", number);
+        const bool taken = FindByName(candidate) != nullptr ||
+                           FindByName(ExpandAutoNamePrefix(candidate)) != nullptr ||
+                           (m_current != nullptr && m_current->GetName().CompareNoCase(candidate) == 0);
+        if (!taken) {
+            return candidate;
+        }
+    }
+}
+
+CString CMaterialManager::GenerateUniqueName() const
+{
+    return MakeUniqueName("*");
+}
+
+CMaterial* CMaterialManager::FindOrCreateColorMaterial(CColor color)
+{
+    if (CMaterial* found = FindMaterial(color, CString(), 0.0, 0.0, false)) {
+        return found;
+    }
+    auto* material = new CMaterial;
+    material->SetColor(color);
+    material->SetName(GenerateUniqueName());
+    AddMaterial(material);
+    return material;
+}
+
+void CMaterialManager::ResetUseCounts()
+{
+    for (CMaterial* material : m_materials) {
+        material->RecordChange(true);
+        material->SetUseCount(0);
+    }
+}
+
+void CMaterialManager::PurgeUnused()
+{
+    std::vector<CMaterial*> unused;
+    for (CMaterial* material : m_materials) {
+        if (material->IsHidden() && material->GetUseCount() == 0 && material != m_current) {
+            unused.push_back(material);
+        }
+    }
+    for (CMaterial* material : unused) {
+        if (!Remove(material)) {
+            continue;
+        }
+        if (IsRecordingChanges()) {
+            if (CUndoOperation* operation = GetUndoOperation()) {
+                operation->RecordRemove(material, this);
+            }
+        }
+        material->Erase();
+    }
+}
+
+void CMaterialManager::Clear()
+{
+    EraseMaterials();
+    m_current = nullptr;
+    m_materials.clear();
+    m_materials.shrink_to_fit();
+}
+
+void CMaterialManager::OnOperationStarted(int code, int /*nameId*/)
+{
+    m_operationActive = code == 2 || code == 3;
+}
+
+void CMaterialManager::OnOperationCommitted(int /*code*/, int /*nameId*/, int /*flags*/)
+{
+    m_operationActive = false;
+}
+
+void CMaterialManager::Serialize(CArchive& ar)
+{
+    if (ar.IsLoading()) {
+        ReadRecord(ar);
+    } else {
+        WriteRecord(ar);
+    }
+}
+
+void CMaterialManager::ReadRecord(CArchive& ar)
+{
+    const int version = GetLoadedClassVersion(RUNTIME_CLASS(CMaterialManager));
+    if (version > 0) {
+        CEntity::Serialize(ar);
+    }
+    std::int32_t count = 0;
+    ar >> count;
+    if (count < 0) {
+        AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+    }
+    ar.EnsureAvailable(static_cast<ULONGLONG>(count) * kMinReferenceBytes);
+    for (std::int32_t i = 0; i < count; ++i) {
+        CMaterial* material = nullptr;
+        ArchiveReadMaterial(ar, material);
+        AddMaterial(material);
+    }
+    if (version > 1) {
+        CMaterial* current = nullptr;
+        ArchiveReadMaterial(ar, current);
+        if (Contains(current)) {
+            m_current = current;
+        } else {
+            DropStrayMaterial(ar, current);
+        }
+    }
+    if (version == 3) {
+        CMaterial* extra = nullptr;
+        ArchiveReadMaterial(ar, extra);
+        if (!Contains(extra)) {
+            DropStrayMaterial(ar, extra);
+        }
+    }
+}
+
+void CMaterialManager::DropStrayMaterial(CArchive& ar, CMaterial* material)
+{
+    // A later reference may still name it, so it lives until the archive closes.
+    ar.DeleteWhenClosed(material);
+}
+
+void CMaterialManager::WriteRecord(CArchive& ar)
+{
+    CEntity::Serialize(ar);
+    ar << static_cast<std::int32_t>(m_materials.size());
+    for (CMaterial* material : m_materials) {
+        ar.WriteObject(material);
+    }
+    ar.WriteObject(Contains(m_current) ? m_current : nullptr);
+}
+
+CMaterialManager* GetCurrentMaterialManager()
+{
+    CTarnwickModel* const model = GetCurrentModel();
+    return model != nullptr ? model->GetMaterialManager() : nullptr;
+}

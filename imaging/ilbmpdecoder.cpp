@@ -1,0 +1,440 @@
+#include "imaging/ilbmpdecoder.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+#include "imaging/ilbmp.h"
+#include "imaging/ilbmplock.h"
+#include "imaging/ildatasource.h"
+#include "imaging/iltextexception.h"
+
+namespace {
+
+constexpr float kInchesPerMetre = 39.37f;
+constexpr uint32_t kMaxHeaderSize = 4096;
+
+enum Compression : uint32_t
+{
+    kRgb = 0,
+    kRle8 = 1,
+    kRle4 = 2,
+    kBitFields = 3,
+    kJpeg = 4,
+    kPng = 5
+};
+
+bool IsSignature(const uint8_t* s)
+{
+    static const char* const kSignatures[] = {"BA", "BM", "IC", "CI", "CP"};
+    for (const char* sig : kSignatures) {
+        if (s[0] == static_cast<uint8_t>(sig[0]) && s[1] == static_cast<uint8_t>(sig[1])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+uint16_t Le16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+uint32_t Le32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+
+int Resolution(int32_t pelsPerMetre)
+{
+    if (pelsPerMetre <= 0) {
+        return 0;
+    }
+    const int dpi = static_cast<int>(static_cast<double>(pelsPerMetre) / static_cast<double>(kInchesPerMetre) + 0.5);
+    return dpi <= 1 ? 0 : dpi;
+}
+
+int64_t Padded(int64_t bytes)
+{
+    return (bytes + 3) & ~int64_t{3};
+}
+
+}  // namespace
+
+ILBmpDecoder::ILBmpDecoder()
+{
+    std::fill(std::begin(m_palette), std::end(m_palette), ILPixel32(0, 0, 0, 255));
+}
+
+ILBmpDecoder::~ILBmpDecoder() = default;
+
+void ILBmpDecoder::Close()
+{
+    m_header.reset();
+    ILPicDecoder::Close();
+}
+
+void ILBmpDecoder::Open(ILDataSource& source)
+{
+    try {
+        int arrayHeaders = 0;
+        uint32_t pixelOffset = 0;
+        ReadFileHeader(source, arrayHeaders, pixelOffset);
+        ReadInfoHeader(source);
+        ReadPalette(source, pixelOffset);
+        SkipToPixels(source, pixelOffset);
+        CheckImage(source);
+        Trace(2, "Bitmap header is ok.\n");
+        SetDescription();
+    } catch (...) {
+        m_header.reset();
+        throw;
+    }
+}
+
+void ILBmpDecoder::ReadFileHeader(ILDataSource& source, int& arrayHeaders, uint32_t& pixelOffset)
+{
+    const uint8_t* signature = source.Read2Bytes();
+    while (signature[0] == 'B' && signature[1] == 'A') {
+        source.Skip(12);  // size, display width and height, offset of the next entry
+        ++arrayHeaders;
+        signature = source.Read2Bytes();
+    }
+    const uint8_t sig[2] = {signature[0], signature[1]};
+    const uint8_t* fields = source.ReadNBytes(12);
+    pixelOffset = Le32(fields + 8);
+    if (!IsSignature(sig)) {
+        RaiseError(ILTextException::wrongSignature, "Bitmap decoder: This isn't a bitmap.");
+    }
+    Trace(2, "Bitmap file signature found\n");
+}
+
+void ILBmpDecoder::ReadInfoHeader(ILDataSource& source)
+{
+    auto header = std::make_unique<InfoHeader>();
+    header->size = ReadLELong(source);
+    if (header->size == 12) {
+        const uint8_t* f = source.ReadNBytes(8);
+        header->width = Le16(f);
+        header->height = Le16(f + 2);
+        header->planes = Le16(f + 4);
+        header->bitCount = Le16(f + 6);
+        m_header = std::move(header);
+        CheckBitCount();
+        return;
+    }
+    // Shorter OS/2 2.x headers carry the leading fields only; longer ones append colour
+    // masks and colour-space data, of which only the masks matter here.
+    if (header->size < 16 || header->size > kMaxHeaderSize) {
+        RaiseError(ILTextException::badFormat, "Decoding bmp: Illegal header size.");
+    }
+    uint8_t f[52] = {};
+    const uint32_t present = std::min<uint32_t>(header->size - 4, sizeof f);
+    std::memcpy(f, source.ReadNBytes(present), present);
+    source.Skip(header->size - 4 - present);
+    header->width = static_cast<int32_t>(Le32(f));
+    header->height = static_cast<int32_t>(Le32(f + 4));
+    header->planes = Le16(f + 8);
+    header->bitCount = Le16(f + 10);
+    header->compression = Le32(f + 12);
+    header->imageSize = Le32(f + 16);
+    header->xPelsPerMeter = static_cast<int32_t>(Le32(f + 20));
+    header->yPelsPerMeter = static_cast<int32_t>(Le32(f + 24));
+    header->clrUsed = Le32(f + 28);
+    header->clrImportant = Le32(f + 32);
+    if (header->size >= 52) {
+        for (int i = 0; i < 3; ++i) {
+            header->masks[i] = Le32(f + 36 + 4 * i);
+        }
+    } else if (header->size == 40 && header->compression == kBitFields) {
+        // The masks follow a 40-byte header.
+        for (uint32_t& mask : header->masks) {
+            mask = ReadLELong(source);
+        }
+    }
+    m_header = std::move(header);
+    CheckBitCount();
+}
+
+void ILBmpDecoder::CheckBitCount() const
+{
+    switch (m_header->bitCount) {
+    case 1:
+    case 4:
+    case 8:
+    case 16:
+    case 24:
+    case 32:
+        return;
+    default:
+        RaiseError(ILTextException::badFormat, "Decoding bmp: Illegal bpp value.");
+    }
+}
+
+void ILBmpDecoder::ReadPalette(ILDataSource& source, uint32_t pixelOffset)
+{
+    const InfoHeader& h = *m_header;
+    if (h.bitCount > 8) {
+        return;
+    }
+    Trace(3, "Reading palette.\n");
+    const uint32_t entrySize = h.size == 12 ? 3 : 4;
+    uint32_t entries = (h.clrUsed == 0 || h.bitCount < 8) ? (1u << h.bitCount) : h.clrUsed;
+    entries = std::min<uint32_t>(entries, 256);
+    // A palette shorter than its nominal size ends where the pixels begin.
+    const int64_t position = source.GetBytesRead();
+    if (pixelOffset > position) {
+        entries = static_cast<uint32_t>(std::min<int64_t>(entries, (pixelOffset - position) / entrySize));
+    }
+    const uint8_t* table = source.ReadNBytes(static_cast<int64_t>(entries) * entrySize);
+    for (uint32_t i = 0; i < entries; ++i) {
+        const uint8_t* e = table + i * entrySize;
+        m_palette[i] = ILPixel32(e[2], e[1], e[0], 255);
+    }
+}
+
+void ILBmpDecoder::SkipToPixels(ILDataSource& source, uint32_t pixelOffset)
+{
+    const int64_t gap = static_cast<int64_t>(pixelOffset) - source.GetBytesRead();
+    if (gap <= 0) {
+        return;  // an offset inside the headers is taken to mean "right after them"
+    }
+    if (gap > source.GetBytesLeft()) {
+        RaiseError(ILTextException::endOfData, "Bitmap pixel data lies past the end of the file.");
+    }
+    source.Skip(gap);
+}
+
+void ILBmpDecoder::CheckImage(ILDataSource& source) const
+{
+    const InfoHeader& h = *m_header;
+    if (h.compression == kJpeg || h.compression == kPng) {
+        RaiseError(ILTextException::notSupported, "Decoding bmp: Embedded JPEG or PNG data is not supported.");
+    }
+    const int64_t width = h.width;
+    const int64_t height = std::abs(static_cast<int64_t>(h.height));
+    if (width <= 0 || height == 0) {
+        RaiseError(ILTextException::badFormat, "Decoding bmp: Illegal image size.");
+    }
+    if (width > ILBmp::kMaxPixels || height > ILBmp::kMaxPixels / width) {
+        RaiseError(ILTextException::noMemory, "Decoding bmp: Image too large.");
+    }
+    const bool runLength = (h.bitCount == 4 || h.bitCount == 8) && h.compression != kRgb;
+    if (!runLength && FileRowBytes() * height > source.GetBytesLeft()) {
+        RaiseError(ILTextException::endOfData, "Bitmap pixel data is shorter than the header says.");
+    }
+}
+
+void ILBmpDecoder::SetDescription()
+{
+    const InfoHeader& h = *m_header;
+    m_topDown = h.height < 0;
+    m_rows = static_cast<int>(std::abs(static_cast<int64_t>(h.height)));
+    const int depth = h.bitCount > 8 ? 32 : 8;
+    SetBmpInfo(ILPoint(h.width, m_rows), depth, ILPoint(Resolution(h.xPelsPerMeter), Resolution(h.yPelsPerMeter)),
+               h.bitCount == 32, false);
+}
+
+int64_t ILBmpDecoder::FileRowBytes() const
+{
+    return Padded((static_cast<int64_t>(m_header->width) * m_header->bitCount + 7) / 8);
+}
+
+int ILBmpDecoder::TargetRow(int fileRow) const
+{
+    return m_topDown ? fileRow : m_rows - 1 - fileRow;
+}
+
+void ILBmpDecoder::GetImage(ILBmp& bmp)
+{
+    ILDataSource& source = *GetDataSource();
+    if (GetBitsPerPixel() == 8) {
+        bmp.SetPalette(m_palette);
+    }
+    ILBmpLock lock(bmp, false, true);
+    uint8_t* const* rows = bmp.GetLineArray();
+    const InfoHeader& h = *m_header;
+    switch (h.bitCount) {
+    case 1:
+        Decode1(source, rows);
+        break;
+    case 4:
+        h.compression != kRgb ? DecodeRle4(source, rows) : Decode4(source, rows);
+        break;
+    case 8:
+        h.compression != kRgb ? DecodeRle8(source, rows) : Decode8(source, rows);
+        break;
+    case 16:
+        Decode16(source, rows);
+        break;
+    case 24:
+        Decode24(source, rows);
+        break;
+    case 32:
+        Decode32(source, rows);
+        break;
+    default:
+        RaiseError(ILTextException::badFormat, "Decoding bmp: Illegal bpp value.");
+    }
+}
+
+void ILBmpDecoder::Decode1(ILDataSource& source, uint8_t* const* rows)
+{
+    Trace(2, "Decoding 1 bit per pixel bitmap.\n");
+    const int width = GetWidth();
+    for (int k = 0; k < m_rows; ++k) {
+        const uint8_t* in = source.ReadNBytes(FileRowBytes());
+        uint8_t* out = rows[TargetRow(k)];
+        for (int x = 0; x < width; ++x) {
+            out[x] = (in[x >> 3] >> (7 - (x & 7))) & 1;
+        }
+    }
+}
+
+void ILBmpDecoder::Decode4(ILDataSource& source, uint8_t* const* rows)
+{
+    Trace(2, "Decoding uncompressed 4 bit per pixel bitmap.\n");
+    const int width = GetWidth();
+    for (int k = 0; k < m_rows; ++k) {
+        const uint8_t* in = source.ReadNBytes(FileRowBytes());
+        uint8_t* out = rows[TargetRow(k)];
+        for (int x = 0; x < width; ++x) {
+            out[x] = (x & 1) ? (in[x >> 1] & 0x0F) : (in[x >> 1] >> 4);
+        }
+    }
+}
+
+void ILBmpDecoder::Decode8(ILDataSource& source, uint8_t* const* rows)
+{
+    Trace(2, "Decoding uncompressed 8 bit per pixel bitmap.\n");
+    for (int k = 0; k < m_rows; ++k) {
+        const uint8_t* in = source.ReadNBytes(FileRowBytes());
+        std::memcpy(rows[TargetRow(k)], in, static_cast<size_t>(GetWidth()));
+    }
+}
+
+void ILBmpDecoder::Decode16(ILDataSource& source, uint8_t* const* rows)
+{
+    Trace(2, "Decoding true-color bitmap.\n");
+    const uint32_t* m = m_header->masks;
+    const bool is555 = m_header->compression == kRgb || (m[0] == 0x7C00 && m[1] == 0x03E0 && m[2] == 0x001F);
+    const int width = GetWidth();
+    for (int k = 0; k < m_rows; ++k) {
+        const uint8_t* in = source.ReadNBytes(FileRowBytes());
+        auto* out = reinterpret_cast<ILPixel32*>(rows[TargetRow(k)]);
+        for (int x = 0; x < width; ++x) {
+            const unsigned w = Le16(in + 2 * x);
+            if (is555) {
+                out[x] = ILPixel32(static_cast<uint8_t>((w >> 7) & 0xF8), static_cast<uint8_t>((w >> 2) & 0xF8),
+                                   static_cast<uint8_t>((w & 0x1F) << 3), 255);
+            } else {
+                out[x] = ILPixel32(static_cast<uint8_t>((w >> 8) & 0xF8), static_cast<uint8_t>((w >> 3) & 0xFC),
+                                   static_cast<uint8_t>((w & 0x1F) << 3), 255);
+            }
+        }
+    }
+}
+
+void ILBmpDecoder::Decode24(ILDataSource& source, uint8_t* const* rows)
+{
+    Trace(2, "Decoding true-color bitmap.\n");
+    const int width = GetWidth();
+    for (int k = 0; k < m_rows; ++k) {
+        const uint8_t* in = source.ReadNBytes(FileRowBytes());
+        auto* out = reinterpret_cast<ILPixel32*>(rows[TargetRow(k)]);
+        for (int x = 0; x < width; ++x) {
+            out[x] = ILPixel32(in[3 * x + 2], in[3 * x + 1], in[3 * x], 255);
+        }
+    }
+}
+
+void ILBmpDecoder::Decode32(ILDataSource& source, uint8_t* const* rows)
+{
+    Trace(2, "Decoding true-color bitmap.\n");
+    for (int k = 0; k < m_rows; ++k) {
+        const uint8_t* in = source.ReadNBytes(FileRowBytes());
+        std::memcpy(rows[TargetRow(k)], in, static_cast<size_t>(GetWidth()) * 4);
+    }
+}
+
+// Runs that pass the end of a row are cut there: the pixels beyond are dropped.
+void ILBmpDecoder::DecodeRle8(ILDataSource& source, uint8_t* const* rows)
+{
+    Trace(2, "Decoding RLE8-compressed bitmap.\n");
+    const int width = GetWidth();
+    for (int k = 0; k < m_rows; ++k) {
+        std::memset(rows[k], 0, static_cast<size_t>(width));
+    }
+    int k = 0;
+    int x = 0;
+    while (k < m_rows) {
+        uint8_t* out = rows[TargetRow(k)];
+        const int count = ReadByte(source);
+        if (count > 0) {
+            const uint8_t value = ReadByte(source);
+            const int end = std::min(width, x + count);
+            for (; x < end; ++x) {
+                out[x] = value;
+            }
+            continue;
+        }
+        const int escape = ReadByte(source);
+        if (escape == 0) {
+            ++k;
+            x = 0;
+        } else if (escape == 1) {
+            break;
+        } else if (escape == 2) {
+            RaiseError(ILTextException::notSupported, "Encountered delta escape.");
+        } else {
+            const uint8_t* literal = source.ReadNBytes(escape);
+            const int copied = std::max(0, std::min(escape, width - x));
+            std::memcpy(out + x, literal, static_cast<size_t>(copied));
+            x += copied;
+            if (escape & 1) {
+                source.Skip(1);
+            }
+        }
+    }
+}
+
+void ILBmpDecoder::DecodeRle4(ILDataSource& source, uint8_t* const* rows)
+{
+    Trace(2, "Decoding RLE4-compressed bitmap.\n");
+    const int width = GetWidth();
+    for (int k = 0; k < m_rows; ++k) {
+        std::memset(rows[k], 0, static_cast<size_t>(width));
+    }
+    int k = 0;
+    int x = 0;
+    while (k < m_rows) {
+        uint8_t* out = rows[TargetRow(k)];
+        const int count = ReadByte(source);
+        if (count > 0) {
+            const uint8_t value = ReadByte(source);
+            for (int i = 0; i < count && x < width; ++i, ++x) {
+                out[x] = (i & 1) ? (value & 0x0F) : (value >> 4);
+            }
+            continue;
+        }
+        const int escape = ReadByte(source);
+        if (escape == 0) {
+            ++k;
+            x = 0;
+        } else if (escape == 1) {
+            break;
+        } else if (escape == 2) {
+            RaiseError(ILTextException::notSupported, "Encountered delta escape.");
+        } else {
+            const int bytes = (escape + 1) / 2;
+            const uint8_t* literal = source.ReadNBytes(bytes);
+            for (int i = 0; i < escape && x < width; ++i, ++x) {
+                out[x] = (i & 1) ? (literal[i >> 1] & 0x0F) : (literal[i >> 1] >> 4);
+            }
+            if (bytes & 1) {
+                source.Skip(1);
+            }
+        }
+    }
+}

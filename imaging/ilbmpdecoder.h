@@ -1,0 +1,71 @@
+#pragma once
+// ILBmpDecoder: reads Windows and OS/2 bitmap files (OS/2 bitmap arrays, the 12-byte
+// OS/2 header, the 40-byte Windows header and its longer successors) at 1, 4, 8, 16, 24
+// and 32 bits per pixel, uncompressed or run-length encoded at 4 and 8 bits. Files of up
+// to 8 bits decode to 8-bit bitmaps with the file's palette, deeper ones to 32 bits.
+//
+// Failures (ILTextException): wrongSignature for data that is not a bitmap; badFormat for
+// an illegal bit count or header; notSupported for a delta escape in run-length data or
+// an embedded JPEG/PNG; noMemory for an image above ILBmp::kMaxPixels; endOfData when
+// the pixel data is shorter than the header promises.
+
+#include <cstdint>
+#include <memory>
+
+#include "imaging/ilpicdecoder.h"
+#include "imaging/ilpixel32.h"
+
+class ILBmpDecoder : public ILPicDecoder
+{
+public:
+    ILBmpDecoder();
+    ~ILBmpDecoder() override;
+
+    void Open(ILDataSource& source) override;
+    void GetImage(ILBmp& bmp) override;
+    // Frees the header record, then closes the base.
+    void Close() override;
+
+private:
+    // The header as read, laid out like the 40-byte Windows header; fields that a
+    // shorter header lacks are 0.
+    struct InfoHeader
+    {
+        uint32_t size = 0;
+        int32_t width = 0;
+        int32_t height = 0;
+        uint16_t planes = 0;
+        uint16_t bitCount = 0;
+        uint32_t compression = 0;
+        uint32_t imageSize = 0;
+        int32_t xPelsPerMeter = 0;
+        int32_t yPelsPerMeter = 0;
+        uint32_t clrUsed = 0;
+        uint32_t clrImportant = 0;
+        uint32_t masks[3] = {0, 0, 0};  // red, green, blue bit fields
+    };
+
+    void ReadFileHeader(ILDataSource& source, int& arrayHeaders, uint32_t& pixelOffset);
+    void ReadInfoHeader(ILDataSource& source);
+    void CheckBitCount() const;
+    void ReadPalette(ILDataSource& source, uint32_t pixelOffset);
+    void SkipToPixels(ILDataSource& source, uint32_t pixelOffset);
+    void CheckImage(ILDataSource& source) const;
+    void SetDescription();
+
+    [[nodiscard]] int TargetRow(int fileRow) const;
+    [[nodiscard]] int64_t FileRowBytes() const;
+    void Decode1(ILDataSource& source, uint8_t* const* rows);
+    void Decode4(ILDataSource& source, uint8_t* const* rows);
+    void Decode8(ILDataSource& source, uint8_t* const* rows);
+    void Decode16(ILDataSource& source, uint8_t* const* rows);
+    void Decode24(ILDataSource& source, uint8_t* const* rows);
+    void Decode32(ILDataSource& source, uint8_t* const* rows);
+    void DecodeRle8(ILDataSource& source, uint8_t* const* rows);
+    void DecodeRle4(ILDataSource& source, uint8_t* const* rows);
+
+    ILPixel32 m_palette[256];
+    std::unique_ptr<InfoHeader> m_header;
+    int m_rows = 0;          // the image height, whatever the file's row order
+    bool m_topDown = false;  // a negative height: the first stored row is the top row
+};

@@ -1,0 +1,170 @@
+#include "imaging/iljpegdecoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "imaging/ilbmp.h"
+#include "imaging/ilbmplock.h"
+#include "imaging/ildatasource.h"
+#include "imaging/ilexif.h"
+
+namespace {
+
+constexpr int kRowsPerCall = 32;
+// A progressive file may hold any number of scans; beyond this many it is taken for a
+// file built to keep the decoder busy.
+constexpr int kMaxScans = 1000;
+
+ILJPEGErrorManager& ManagerOf(j_common_ptr info)
+{
+    return *reinterpret_cast<ILJPEGErrorManager*>(info->err);
+}
+
+}  // namespace
+
+ILJPEGDecoder::ILJPEGDecoder()
+{
+    ILJPEGSetupErrors(m_errors, &m_pending);
+    m_decompressor.err = &m_errors.pub;
+    if (setjmp(m_errors.jump) == 0) {
+        jpeg_create_decompress(&m_decompressor);
+        m_created = true;
+    }
+}
+
+ILJPEGDecoder::~ILJPEGDecoder()
+{
+    if (m_created) {
+        jpeg_destroy_decompress(&m_decompressor);
+    }
+}
+
+void ILJPEGDecoder::Close()
+{
+    m_exif.reset();
+    if (m_created) {
+        jpeg_abort_decompress(&m_decompressor);
+    }
+    ILPicDecoder::Close();
+}
+
+void ILJPEGDecoder::GetExifData(ILExif& exif) const
+{
+    if (m_exif) {
+        exif = *m_exif;
+    } else {
+        exif.Clear();
+    }
+}
+
+void ILJPEGDecoder::Fail()
+{
+    jpeg_abort_decompress(&m_decompressor);
+    ILJPEGRaiseFailure(m_errors);
+}
+
+void ILJPEGDecoder::Open(ILDataSource& source)
+{
+    if (!m_created) {
+        RaiseError(ILTextException::noMemory, "Out of memory.");
+    }
+    m_pending.reset();
+    const int64_t size = source.GetBytesLeft();
+    const uint8_t* data = source.ReadEverything();
+    m_exif = std::make_unique<ILExif>();
+    if (!ReadHeaderWithLibjpeg(data, static_cast<size_t>(size), &source)) {
+        Fail();
+    }
+    try {
+        m_exif->ReadFromMarkers(&m_decompressor);
+    } catch (...) {
+        jpeg_abort_decompress(&m_decompressor);
+        throw;
+    }
+    const int64_t pixels = static_cast<int64_t>(m_decompressor.image_width) * m_decompressor.image_height;
+    if (pixels > ILBmp::kMaxPixels) {
+        jpeg_abort_decompress(&m_decompressor);
+        RaiseError(ILTextException::noMemory, "JPEG image too large.");
+    }
+    SetDescription();
+}
+
+bool ILJPEGDecoder::ReadHeaderWithLibjpeg(const uint8_t* data, size_t size, ILDataSource* source)
+{
+    if (setjmp(m_errors.jump)) {
+        return false;
+    }
+    jpeg_memory_src(&m_decompressor, data, size, source, ReportProgress);
+    jpeg_save_markers(&m_decompressor, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&m_decompressor, TRUE);
+    return true;
+}
+
+void ILJPEGDecoder::SetDescription()
+{
+    const bool grey = m_decompressor.out_color_space == JCS_GRAYSCALE;
+    int x = m_decompressor.X_density;
+    int y = m_decompressor.Y_density;
+    if (x == 1 || y == 1) {
+        x = 0;  // an aspect ratio, not a density
+        y = 0;
+    } else if (m_decompressor.density_unit == 2) {
+        x = static_cast<int>(x * 2.54);
+        y = static_cast<int>(y * 2.54);
+    }
+    SetBmpInfo(ILPoint(static_cast<int>(m_decompressor.image_width), static_cast<int>(m_decompressor.image_height)),
+               grey ? 8 : 32, ILPoint(x, y), false, grey);
+}
+
+void ILJPEGDecoder::GetImage(ILBmp& bmp)
+{
+    if (m_fast) {
+        m_decompressor.do_fancy_upsampling = FALSE;
+    }
+    m_decompressor.dct_method = JDCT_FLOAT;
+    if (!IsGreyscale()) {
+        m_decompressor.out_color_space = JCS_EXT_BGRX;
+    }
+    m_pending.reset();
+    ILBmpLock lock(bmp, false, true);
+    if (!DecompressWithLibjpeg(bmp.GetLineArray())) {
+        Fail();
+    }
+}
+
+bool ILJPEGDecoder::DecompressWithLibjpeg(uint8_t* const* rows)
+{
+    if (setjmp(m_errors.jump)) {
+        return false;
+    }
+    jpeg_start_decompress(&m_decompressor);
+    DecodeRows(rows, IsGreyscale() ? 1 : kRowsPerCall);
+    jpeg_finish_decompress(&m_decompressor);
+    return true;
+}
+
+void ILJPEGDecoder::DecodeRows(uint8_t* const* rows, int rowsPerCall)
+{
+    const auto height = static_cast<JDIMENSION>(GetHeight());
+    while (m_decompressor.output_scanline < height) {
+        const JDIMENSION wanted = std::min<JDIMENSION>(rowsPerCall, height - m_decompressor.output_scanline);
+        const JDIMENSION read = jpeg_read_scanlines(
+            &m_decompressor, const_cast<JSAMPARRAY>(rows + m_decompressor.output_scanline), wanted);
+        if (read == 0) {
+            break;
+        }
+    }
+}
+
+void ILJPEGDecoder::ReportProgress(j_common_ptr info)
+{
+    if (!info->is_decompressor) {
+        return;
+    }
+    auto* decompressor = reinterpret_cast<j_decompress_ptr>(info);
+    if (decompressor->input_scan_number > kMaxScans) {
+        ILJPEGErrorManager& manager = ManagerOf(info);
+        std::snprintf(manager.message, sizeof manager.message, "%s\n", "JPEG file holds too many scans.");
+        std::longjmp(manager.jump, 1);
+    }
+}

@@ -1,0 +1,53 @@
+#pragma once
+// ILJPEGDecoder: decompresses JPEG files through libjpeg. Colour images decode to 32
+// bits (the fourth byte 255), greyscale ones to 8-bit grey. The file's EXIF block is
+// kept while the decoder is open (GetExifData). A file cut short decodes to its full
+// size with the missing part as libjpeg fills it.
+//
+// Failures (ILTextException): notSupported for every error libjpeg reports (not a JPEG,
+// damaged headers, CMYK output); exifFailed for a malformed EXIF block; noMemory for an
+// image above ILBmp::kMaxPixels.
+
+#include <memory>
+#include <optional>
+
+#include "imaging/iljpegglue.h"
+#include "imaging/ilpicdecoder.h"
+
+class ILExif;
+
+class ILJPEGDecoder : public ILPicDecoder
+{
+public:
+    ILJPEGDecoder();
+    ~ILJPEGDecoder() override;
+
+    // Fast mode (the default) skips fancy upsampling of the colour channels.
+    void SetFast(bool fast) { m_fast = fast; }
+
+    void Open(ILDataSource& source) override;
+    void GetImage(ILBmp& bmp) override;
+    // Forgets the EXIF block, then closes the base.
+    void Close() override;
+
+    // Copies the EXIF block of the open file into `exif`; an empty block when there is none.
+    void GetExifData(ILExif& exif) const;
+
+private:
+    // libjpeg's parts of Open and GetImage; false when libjpeg gave up. They hold no
+    // objects with destructors: libjpeg's error exit leaves them with longjmp.
+    bool ReadHeaderWithLibjpeg(const uint8_t* data, size_t size, ILDataSource* source);
+    bool DecompressWithLibjpeg(uint8_t* const* rows);
+    void DecodeRows(uint8_t* const* rows, int rowsPerCall);
+    void SetDescription();
+    [[noreturn]] void Fail();
+
+    static void ReportProgress(j_common_ptr info);
+
+    jpeg_decompress_struct m_decompressor{};
+    ILJPEGErrorManager m_errors{};
+    bool m_created = false;
+    bool m_fast = true;
+    std::unique_ptr<ILExif> m_exif;
+    std::optional<ILTextException> m_pending;
+};

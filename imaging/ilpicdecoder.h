@@ -1,0 +1,109 @@
+#pragma once
+// ILPicDecoder: the base of every format decoder. It opens the source for each entry
+// point, runs the fixed sequence (format header, bitmap creation, pixels, conversion to
+// the wanted depth, close) and offers the readers that the formats share.
+//
+// A format decoder implements two operations:
+//   Open(source)   reads the header from the source and fills the decoder's own
+//                  description with SetBmpInfo (size, depth, resolution, flags);
+//   GetImage(bmp)  fills a bitmap already created from that description, reading
+//                  through GetDataSource().
+// A decoder that keeps state of its own between the two overrides Close, releases that
+// state and calls ILPicDecoder::Close. Close also runs after a failed Open or GetImage,
+// so it must cope with partly built state and with being called when idle.
+//
+// Every failure is an ILTextException; a decoder raises its own with RaiseError.
+// The entry point owns the source: it closes and destroys it after every decode,
+// successful or not, and the decoder can be used again.
+
+#include <cstdint>
+
+#include "imaging/ilbmpinfo.h"
+#include "platform/cstring.h"
+
+class ILBmp;
+class ILDataSource;
+class ILProgressNotification;
+
+class ILPicDecoder : public ILBmpInfo
+{
+public:
+    ILPicDecoder() = default;
+    ILPicDecoder(const ILPicDecoder&) = delete;
+    ILPicDecoder& operator=(const ILPicDecoder&) = delete;
+    // Also switches the trace file off for every decoder.
+    ~ILPicDecoder() override;
+
+    // Decode into bmp. bitsPerPixel 0 keeps the depth the format decodes to; a larger depth
+    // converts; a smaller one throws notSupported "Image bit depth doesn't match request.".
+    // A source that cannot be opened raises its open code with a message naming the input.
+    virtual void MakeBmpFromFile(const char* fileName, ILBmp& bmp, int bitsPerPixel = 0,
+                                 ILProgressNotification* progress = nullptr);
+    virtual void MakeBmpFromFileW(const CString& fileName, ILBmp& bmp, int bitsPerPixel = 0,
+                                  ILProgressNotification* progress = nullptr);
+    // A failed transfer throws urlFailed with the transfer's or the server's code as minor code.
+    virtual void MakeBmpFromURL(const char* url, ILBmp& bmp, int bitsPerPixel = 0,
+                                ILProgressNotification* progress = nullptr);
+    // A resource embedded in the program (platform/resources.h); a null type means raw data.
+    virtual void MakeBmpFromResource(int resourceId, ILBmp& bmp, int bitsPerPixel = 0,
+                                     const char* resourceType = nullptr,
+                                     ILProgressNotification* progress = nullptr);
+    // The bytes stay the caller's.
+    virtual void MakeBmpFromMemory(const std::uint8_t* data, std::int64_t size, ILBmp& bmp,
+                                   int bitsPerPixel = 0, ILProgressNotification* progress = nullptr);
+
+    // Decodes from the source the decoder holds, after Open has read the header.
+    virtual void MakeBmp(ILBmp& bmp, int bitsPerPixel);
+    // Releases the source (the caller of the entry point destroys it).
+    virtual void Close();
+
+    // Reads the header and fills the description.
+    virtual void Open(ILDataSource& source) = 0;
+    // Fills bmp, created from the description, with the pixels.
+    virtual void GetImage(ILBmp& bmp) = 0;
+
+    // The source of the current decode; null when idle.
+    [[nodiscard]] ILDataSource* GetDataSource() const { return m_dataSource; }
+
+    // Formats "Decoder error: <text>\n", traces it and throws ILTextException(code, message).
+    [[noreturn]] static void RaiseError(int code, const char* text);
+    static void Trace(int level, const char* text);
+    // Level and file of the trace shared by all decoders; a null name stops the file.
+    static void SetTraceConfig(int level, const char* fileName);
+
+    static std::uint8_t ReadByte(ILDataSource& source);
+    static std::uint16_t ReadLEWord(ILDataSource& source);
+    static std::uint32_t ReadLELong(ILDataSource& source);
+    static std::uint16_t ReadBEWord(ILDataSource& source);
+    static std::uint32_t ReadBELong(ILDataSource& source);
+
+    // Unpacks one PackBits row of packedLength bytes into dest (room for unpackedLength bytes)
+    // and returns dest. Rows shorter than 8 bytes are stored unpacked: the pointer to the
+    // unpackedLength source bytes is returned instead. Runs that would write past
+    // unpackedLength or read past packedLength raise badFormat.
+    static const std::uint8_t* UnpackPackBits(std::uint8_t* dest, ILDataSource& source, int unpackedLength,
+                                              int packedLength);
+
+protected:
+    friend class ILAnyPicDecoder;
+    void SetDataSource(ILDataSource* source) { m_dataSource = source; }
+
+private:
+    // Opens nothing: runs Open, MakeBmp and Close on an opened source, closing on failure.
+    void DecodeFrom(ILDataSource& source, ILBmp& bmp, int bitsPerPixel);
+
+    ILDataSource* m_dataSource = nullptr;
+};
+
+// The big-endian value of four characters, first character in the high byte.
+[[nodiscard]] constexpr std::uint32_t MakeID(char a, char b, char c, char d)
+{
+    return (static_cast<std::uint32_t>(static_cast<std::uint8_t>(a)) << 24) |
+           (static_cast<std::uint32_t>(static_cast<std::uint8_t>(b)) << 16) |
+           (static_cast<std::uint32_t>(static_cast<std::uint8_t>(c)) << 8) |
+           static_cast<std::uint32_t>(static_cast<std::uint8_t>(d));
+}
+[[nodiscard]] constexpr std::uint32_t MakeID(const char (&id)[5])
+{
+    return MakeID(id[0], id[1], id[2], id[3]);
+}

@@ -1,0 +1,202 @@
+#include "imaging/ilpngdecoder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "imaging/ilbmp.h"
+#include "imaging/ilbmplock.h"
+#include "imaging/ildatasource.h"
+
+namespace {
+
+constexpr float kInchesPerMetre = 39.37f;
+
+int DotsPerInch(png_uint_32 pixelsPerMetre)
+{
+    return static_cast<int>(static_cast<double>(pixelsPerMetre) / static_cast<double>(kInchesPerMetre) + 0.5);
+}
+
+}  // namespace
+
+ILPNGDecoder::~ILPNGDecoder()
+{
+    DestroyStructs();
+}
+
+void ILPNGDecoder::Close()
+{
+    DestroyStructs();
+    ILPicDecoder::Close();
+}
+
+void ILPNGDecoder::DestroyStructs()
+{
+    if (m_png) {
+        png_destroy_read_struct(&m_png, m_info ? &m_info : nullptr, nullptr);
+    }
+    m_png = nullptr;
+    m_info = nullptr;
+    m_source = nullptr;
+}
+
+void ILPNGDecoder::Open(ILDataSource& source)
+{
+    DestroyStructs();
+    m_pending.reset();
+    m_message[0] = '\0';
+    m_png = png_create_read_struct(PNG_LIBPNG_VER_STRING, this, ErrorHandler, WarningHandler);
+    if (m_png) {
+        m_info = png_create_info_struct(m_png);
+    }
+    if (!m_png || !m_info) {
+        DestroyStructs();
+        RaiseError(ILTextException::noMemory, "Out of memory.");
+    }
+    m_source = &source;
+    if (!ReadHeaderWithLibpng()) {
+        RaiseLibpngFailure();
+    }
+    const png_uint_32 width = png_get_image_width(m_png, m_info);
+    const png_uint_32 height = png_get_image_height(m_png, m_info);
+    if (static_cast<int64_t>(width) * height > ILBmp::kMaxPixels) {
+        DestroyStructs();
+        RaiseError(ILTextException::noMemory, "PNG image too large.");
+    }
+    const bool deep = m_colourType == PNG_COLOR_TYPE_RGB || m_colourType == PNG_COLOR_TYPE_RGB_ALPHA ||
+                      m_colourType == PNG_COLOR_TYPE_GRAY_ALPHA;
+    const bool alpha = (m_colourType & PNG_COLOR_MASK_ALPHA) != 0;
+    ILPoint resolution(0, 0);
+    png_uint_32 xPerMetre = 0;
+    png_uint_32 yPerMetre = 0;
+    int unit = 0;
+    if (png_get_pHYs(m_png, m_info, &xPerMetre, &yPerMetre, &unit) && unit == PNG_RESOLUTION_METER) {
+        resolution = ILPoint(DotsPerInch(xPerMetre), DotsPerInch(yPerMetre));
+    }
+    SetBmpInfo(ILPoint(static_cast<int>(width), static_cast<int>(height)), deep ? 32 : 8, resolution, alpha,
+               m_colourType == PNG_COLOR_TYPE_GRAY);
+}
+
+bool ILPNGDecoder::ReadHeaderWithLibpng()
+{
+    if (setjmp(png_jmpbuf(m_png))) {
+        return false;
+    }
+    png_set_read_fn(m_png, this, ReadData);
+    png_read_info(m_png, m_info);
+    m_bitDepth = png_get_bit_depth(m_png, m_info);
+    m_colourType = png_get_color_type(m_png, m_info);
+    SetTransformations();
+    png_read_update_info(m_png, m_info);
+    return true;
+}
+
+void ILPNGDecoder::SetTransformations()
+{
+    if (m_colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
+        png_set_gray_to_rgb(m_png);
+        png_set_expand(m_png);
+    }
+    if (m_colourType == PNG_COLOR_TYPE_RGB || m_colourType == PNG_COLOR_TYPE_RGB_ALPHA ||
+        m_colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
+        png_set_bgr(m_png);
+    }
+    if (m_colourType == PNG_COLOR_TYPE_RGB) {
+        png_set_filler(m_png, 0xFF, PNG_FILLER_AFTER);
+    }
+    if (m_bitDepth == 16) {
+        png_set_strip_16(m_png);
+    } else if (m_bitDepth < 8) {
+        png_set_packing(m_png);
+    }
+    png_set_interlace_handling(m_png);
+}
+
+void ILPNGDecoder::GetImage(ILBmp& bmp)
+{
+    if (!m_png) {
+        RaiseError(ILTextException::internalError, "PNG decoder: GetImage without Open.");
+    }
+    SetPaletteOf(bmp);
+    if (png_get_rowbytes(m_png, m_info) > static_cast<size_t>(bmp.GetBytesPerLine())) {
+        DestroyStructs();
+        RaiseError(ILTextException::internalError, "PNG decoder: bitmap rows are too short.");
+    }
+    ILBmpLock lock(bmp, false, true);
+    if (!ReadImageWithLibpng(bmp.GetLineArray())) {
+        RaiseLibpngFailure();
+    }
+    DestroyStructs();
+}
+
+bool ILPNGDecoder::ReadImageWithLibpng(png_bytepp rows)
+{
+    if (setjmp(png_jmpbuf(m_png))) {
+        return false;
+    }
+    png_read_image(m_png, rows);
+    png_read_end(m_png, nullptr);
+    return true;
+}
+
+void ILPNGDecoder::SetPaletteOf(ILBmp& bmp)
+{
+    if (m_colourType == PNG_COLOR_TYPE_GRAY) {
+        const int count = std::min(1 << m_bitDepth, 256);
+        for (int i = 0; i < count; ++i) {
+            const auto grey = static_cast<uint8_t>(i * 255 / (count - 1));
+            bmp.SetPaletteEntry(i, grey, grey, grey, 255);
+        }
+    } else if (m_colourType == PNG_COLOR_TYPE_PALETTE) {
+        png_colorp entries = nullptr;
+        int count = 0;
+        if (png_get_PLTE(m_png, m_info, &entries, &count)) {
+            count = std::min(count, bmp.GetNumColors());
+            for (int i = 0; i < count; ++i) {
+                bmp.SetPaletteEntry(i, entries[i].red, entries[i].green, entries[i].blue, 255);
+            }
+        }
+    }
+}
+
+void ILPNGDecoder::RaiseLibpngFailure()
+{
+    DestroyStructs();
+    if (m_pending) {
+        const ILTextException pending = *m_pending;
+        m_pending.reset();
+        throw pending;
+    }
+    RaiseError(ILTextException::badFormat, m_message);
+}
+
+void ILPNGDecoder::ReadData(png_structp png, png_bytep data, size_t length)
+{
+    auto* self = static_cast<ILPNGDecoder*>(png_get_io_ptr(png));
+    bool failed = false;
+    try {
+        const uint8_t* bytes = self->m_source->ReadNBytes(static_cast<int64_t>(length));
+        std::memcpy(data, bytes, length);
+    } catch (const ILTextException& e) {
+        self->m_pending = e;
+        failed = true;
+    } catch (const std::bad_alloc&) {
+        self->m_pending = ILTextException(ILTextException::noMemory, "Out of memory.");
+        failed = true;
+    }
+    if (failed) {
+        png_error(png, "Read error");
+    }
+}
+
+void ILPNGDecoder::ErrorHandler(png_structp png, png_const_charp message)
+{
+    auto* self = static_cast<ILPNGDecoder*>(png_get_error_ptr(png));
+    std::snprintf(self->m_message, sizeof self->m_message, "%s", message ? message : "");
+    png_longjmp(png, 1);
+}
+
+void ILPNGDecoder::WarningHandler(png_structp, png_const_charp)
+{
+}

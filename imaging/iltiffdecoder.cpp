@@ -1,0 +1,278 @@
+#include "imaging/iltiffdecoder.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "imaging/ilbmp.h"
+#include "imaging/ilbmplock.h"
+#include "imaging/ildatasource.h"
+#include "imaging/iltextexception.h"
+#include "imaging/iltrace.h"
+
+namespace {
+
+struct RGBAImageEnder
+{
+    void operator()(TIFFRGBAImage* image) const { TIFFRGBAImageEnd(image); }
+};
+
+std::vector<uint8_t> AllocateBuffer(size_t bytes)
+{
+    try {
+        return std::vector<uint8_t>(bytes);
+    } catch (const std::bad_alloc&) {
+        ILRaiseError(ILTextException::noMemory, "Out of memory allocating TIFF buffer.");
+    }
+}
+
+}  // namespace
+
+ILTIFFDecoder::ILTIFFDecoder() = default;
+
+ILTIFFDecoder::~ILTIFFDecoder()
+{
+    CloseHandle();
+}
+
+void ILTIFFDecoder::CloseHandle()
+{
+    if (m_tif) {
+        TIFFClose(m_tif);
+        m_tif = nullptr;
+    }
+    m_memory.reset();
+}
+
+void ILTIFFDecoder::Close()
+{
+    CloseHandle();
+    ILPicDecoder::Close();
+}
+
+void ILTIFFDecoder::Open(ILDataSource& source)
+{
+    CloseHandle();
+    const int64_t size = source.GetBytesLeft();
+    const uint8_t* data = source.ReadEverything();
+    m_memory = std::make_unique<ILTIFFMemory>();
+    m_tif = TIFFOpenMem(data, static_cast<size_t>(size), *m_memory);
+    if (!m_tif) {
+        const ILTIFFErrorState errors = m_memory->errors;
+        CloseHandle();
+        ILTIFFRaiseIfFailed(errors);
+        RaiseError(ILTextException::wrongSignature, "Not a TIFF file.");
+    }
+    try {
+        uint32_t width = 0;
+        uint32_t height = 0;
+        uint16_t bitsPerSample = 1;
+        uint16_t samplesPerPixel = 1;
+        uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+        TIFFGetField(m_tif, TIFFTAG_IMAGEWIDTH, &width);
+        TIFFGetField(m_tif, TIFFTAG_IMAGELENGTH, &height);
+        TIFFGetFieldDefaulted(m_tif, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+        TIFFGetFieldDefaulted(m_tif, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+        TIFFGetFieldDefaulted(m_tif, TIFFTAG_PHOTOMETRIC, &photometric);
+        ILTIFFRaiseIfFailed(m_memory->errors);
+        if (width == 0 || height == 0 || width > static_cast<uint32_t>(ILBmp::kMaxPixels) ||
+            static_cast<int64_t>(width) * height > ILBmp::kMaxPixels) {
+            RaiseError(width == 0 || height == 0 ? ILTextException::badFormat : ILTextException::noMemory,
+                       "TIFF image size not supported.");
+        }
+        int depth = 32;
+        if (!TIFFIsTiled(m_tif)) {
+            if (samplesPerPixel == 1 && bitsPerSample == 1) {
+                depth = 1;
+            } else if (samplesPerPixel < 3 && bitsPerSample <= 8) {
+                depth = 8;
+            }
+        }
+        const bool grey = photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK;
+        const bool alpha = samplesPerPixel == 4 && (grey || photometric == PHOTOMETRIC_RGB ||
+                                                    photometric == PHOTOMETRIC_PALETTE);
+        SetBmpInfo(ILPoint(static_cast<int>(width), static_cast<int>(height)), depth, GetResolution(), alpha, grey);
+    } catch (...) {
+        CloseHandle();
+        throw;
+    }
+}
+
+ILPoint ILTIFFDecoder::GetResolution() const
+{
+    float x = 0.0f;
+    float y = 0.0f;
+    uint16_t unit = RESUNIT_INCH;
+    if (!TIFFGetField(m_tif, TIFFTAG_XRESOLUTION, &x) || x < 1.0f) {
+        x = 0.0f;
+    }
+    if (!TIFFGetField(m_tif, TIFFTAG_YRESOLUTION, &y) || y < 1.0f) {
+        y = 0.0f;
+    }
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+    if (unit == RESUNIT_CENTIMETER) {
+        x *= 2.54f;
+        y *= 2.54f;
+    } else if (unit != RESUNIT_INCH) {
+        return ILPoint(0, 0);  // no absolute unit: the values are only an aspect ratio
+    }
+    const auto toInt = [](float v) { return static_cast<int>(std::min(v + 0.5f, 2147483520.0f)); };
+    return ILPoint(toInt(x), toInt(y));
+}
+
+void ILTIFFDecoder::GetImage(ILBmp& bmp)
+{
+    if (!m_tif) {
+        RaiseError(ILTextException::internalError, "TIFF decoder: GetImage without Open.");
+    }
+    uint16_t bitsPerSample = 1;
+    uint16_t samplesPerPixel = 1;
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    if (samplesPerPixel <= 2 && bitsPerSample <= 8 && !TIFFIsTiled(m_tif)) {
+        DoLoColor(bmp);
+    } else {
+        DoTrueColor(bmp);
+    }
+}
+
+void ILTIFFDecoder::DoTrueColor(ILBmp& bmp)
+{
+    TIFFRGBAImage image{};
+    char message[1024] = {};
+    m_memory->errors.Reset();
+    if (!TIFFRGBAImageOK(m_tif, message) || !TIFFRGBAImageBegin(&image, m_tif, 0, message)) {
+        RaiseError(ILTextException::wrongSignature, "TIFF subformat not supported.");
+    }
+    std::unique_ptr<TIFFRGBAImage, RGBAImageEnder> ender(&image);
+    const auto width = static_cast<uint32_t>(GetWidth());
+    const auto height = static_cast<uint32_t>(GetHeight());
+    std::vector<uint8_t> buffer = AllocateBuffer(static_cast<size_t>(width) * height * 4);
+    auto* raster = reinterpret_cast<uint32_t*>(buffer.data());
+    if (image.isContig && image.samplesperpixel == 4 && image.bitspersample == 8 &&
+        image.photometric == PHOTOMETRIC_RGB) {
+        image.put.contig = PutContigRGBA8;  // keeps alpha as stored, not premultiplied
+    }
+    const int ok = TIFFRGBAImageGet(&image, raster, width, height);
+    ILTIFFRaiseIfFailed(m_memory->errors);
+    if (!ok) {
+        RaiseError(ILTextException::wrongSignature, "TIFF subformat not supported.");
+    }
+    ILBmpLock lock(bmp, false, true);
+    uint8_t* const* rows = bmp.GetLineArray();
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint32_t* in = raster + static_cast<size_t>(height - 1 - y) * width;
+        auto* out = reinterpret_cast<ILPixel32*>(rows[y]);
+        for (uint32_t x = 0; x < width; ++x) {
+            out[x] = ILPixel32(static_cast<uint8_t>(TIFFGetR(in[x])), static_cast<uint8_t>(TIFFGetG(in[x])),
+                               static_cast<uint8_t>(TIFFGetB(in[x])), static_cast<uint8_t>(TIFFGetA(in[x])));
+        }
+    }
+}
+
+void ILTIFFDecoder::PutContigRGBA8(TIFFRGBAImage* image, uint32_t* raster, uint32_t, uint32_t, uint32_t width,
+                                   uint32_t height, int32_t fromSkew, int32_t toSkew, unsigned char* samples)
+{
+    const int perPixel = image->samplesperpixel;
+    fromSkew *= perPixel;
+    for (; height > 0; --height) {
+        for (uint32_t x = width; x > 0; --x) {
+            *raster++ = static_cast<uint32_t>(samples[0]) | (static_cast<uint32_t>(samples[1]) << 8) |
+                        (static_cast<uint32_t>(samples[2]) << 16) | (static_cast<uint32_t>(samples[3]) << 24);
+            samples += perPixel;
+        }
+        raster += toSkew;
+        samples += fromSkew;
+    }
+}
+
+void ILTIFFDecoder::DoLoColor(ILBmp& bmp)
+{
+    uint16_t bitsPerSample = 1;
+    uint16_t samplesPerPixel = 1;
+    uint16_t photometric = PHOTOMETRIC_MINISWHITE;
+    uint16_t planar = PLANARCONFIG_CONTIG;
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_PHOTOMETRIC, &photometric);
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_PLANARCONFIG, &planar);
+    if (photometric != PHOTOMETRIC_MINISWHITE && photometric != PHOTOMETRIC_MINISBLACK &&
+        photometric != PHOTOMETRIC_PALETTE) {
+        Trace(2, "unexpected PhotometricInterpretation, default to PHOTOMETRIC_MINISWHITE");
+        photometric = PHOTOMETRIC_MINISWHITE;
+    }
+    if (bitsPerSample != 1 && bitsPerSample != 2 && bitsPerSample != 4 && bitsPerSample != 8) {
+        RaiseError(ILTextException::wrongSignature, "TIFF subformat not supported.");
+    }
+    const int sampleStride = planar == PLANARCONFIG_SEPARATE ? 1 : samplesPerPixel;
+    const int width = GetWidth();
+    const int64_t needed = (static_cast<int64_t>(width) * sampleStride * bitsPerSample + 7) / 8;
+    const tmsize_t scanlineSize = TIFFScanlineSize(m_tif);
+    if (scanlineSize < needed) {
+        ILTIFFRaiseIfFailed(m_memory->errors);
+        RaiseError(ILTextException::badFormat, "TIFF scanline shorter than its row.");
+    }
+    std::vector<uint8_t> scanline = AllocateBuffer(static_cast<size_t>(scanlineSize));
+    ILPixel32 palette[256];
+    MakeLoColorPalette(palette, bitsPerSample, photometric);
+    {
+        ILBmpLock lock(bmp, false, true);
+        uint8_t* const* rows = bmp.GetLineArray();
+        const int height = GetHeight();
+        for (int y = 0; y < height; ++y) {
+            m_memory->errors.Reset();
+            if (TIFFReadScanline(m_tif, scanline.data(), static_cast<uint32_t>(y), 0) < 0 && y < height / 3) {
+                RaiseError(ILTextException::internalError, m_memory->errors.message);
+            }
+            // A row that fails further down keeps the previous row's bytes.
+            if (GetBitsPerPixel() == 1) {
+                std::memcpy(rows[y], scanline.data(), static_cast<size_t>(needed));
+            } else {
+                UnpackRow(scanline.data(), rows[y], bitsPerSample, sampleStride);
+            }
+        }
+    }
+    bmp.SetPalette(palette);
+}
+
+void ILTIFFDecoder::UnpackRow(const uint8_t* scanline, uint8_t* row, uint16_t bitsPerSample, int sampleStride) const
+{
+    const int width = GetWidth();
+    if (bitsPerSample == 8 && sampleStride == 1) {
+        std::memcpy(row, scanline, static_cast<size_t>(width));
+        return;
+    }
+    const unsigned mask = (1u << bitsPerSample) - 1;
+    for (int x = 0; x < width; ++x) {
+        const int64_t bit = static_cast<int64_t>(x) * sampleStride * bitsPerSample;
+        const int shift = 8 - bitsPerSample - static_cast<int>(bit & 7);
+        row[x] = static_cast<uint8_t>((scanline[bit >> 3] >> shift) & mask);
+    }
+}
+
+void ILTIFFDecoder::MakeLoColorPalette(ILPixel32* palette, uint16_t bitsPerSample, uint16_t photometric) const
+{
+    const int count = 1 << bitsPerSample;
+    std::fill(palette, palette + 256, ILPixel32(0, 0, 0, 255));
+    uint16_t* red = nullptr;
+    uint16_t* green = nullptr;
+    uint16_t* blue = nullptr;
+    if (photometric == PHOTOMETRIC_PALETTE && TIFFGetField(m_tif, TIFFTAG_COLORMAP, &red, &green, &blue)) {
+        // Maps whose values all fit in 8 bits were written unscaled.
+        bool wide = false;
+        for (int i = 0; i < count; ++i) {
+            wide = wide || red[i] >= 256 || green[i] >= 256 || blue[i] >= 256;
+        }
+        const auto scale = [wide](uint16_t v) { return static_cast<uint8_t>(wide ? v * 255 / 65535 : v); };
+        for (int i = 0; i < count; ++i) {
+            palette[i] = ILPixel32(scale(red[i]), scale(green[i]), scale(blue[i]), 255);
+        }
+        return;
+    }
+    const int step = 255 / (count - 1);
+    for (int i = 0; i < count; ++i) {
+        const auto grey = static_cast<uint8_t>(step * i);
+        palette[photometric == PHOTOMETRIC_MINISWHITE ? count - 1 - i : i] = ILPixel32(grey, grey, grey, 255);
+    }
+}

@@ -1,0 +1,52 @@
+#pragma once
+// ILTIFFDecoder: reads TIFF files through libtiff over the source's bytes. Bilevel
+// images in strips decode to 1 bit, grey and palette images of up to 8 bits (with at
+// most one extra sample) to 8 bits with a palette, everything else through libtiff's
+// RGBA interface to 32 bits.
+//
+// Failures (ILTextException): badFormat for every error libtiff reports; wrongSignature
+// for a subformat the RGBA interface refuses; internalError for a row that cannot be
+// read in the first third of the image; noMemory for an image above ILBmp::kMaxPixels or
+// a buffer that cannot be allocated.
+
+#include <cstdint>
+#include <memory>
+
+#include <tiffio.h>
+
+#include "imaging/ilpicdecoder.h"
+#include "imaging/ilpixel32.h"
+#include "imaging/iltiffmemory.h"
+
+class ILTIFFDecoder : public ILPicDecoder
+{
+public:
+    ILTIFFDecoder();
+    ~ILTIFFDecoder() override;
+
+    void Open(ILDataSource& source) override;
+    void GetImage(ILBmp& bmp) override;
+    // Closes the libtiff handle, then the base.
+    void Close() override;
+
+    // A tag query on the open file; false when the tag is absent or no file is open.
+    template <typename... Args>
+    bool GetField(uint32_t tag, Args... values) const
+    {
+        return m_tif && TIFFGetField(m_tif, tag, values...) == 1;
+    }
+
+private:
+    void CloseHandle();
+    [[nodiscard]] ILPoint GetResolution() const;
+    void DoTrueColor(ILBmp& bmp);
+    void DoLoColor(ILBmp& bmp);
+    void MakeLoColorPalette(ILPixel32* palette, uint16_t bitsPerSample, uint16_t photometric) const;
+    void UnpackRow(const uint8_t* scanline, uint8_t* row, uint16_t bitsPerSample, int sampleStride) const;
+
+    static void PutContigRGBA8(TIFFRGBAImage* image, uint32_t* raster, uint32_t x, uint32_t y, uint32_t width,
+                               uint32_t height, int32_t fromSkew, int32_t toSkew, unsigned char* samples);
+
+    TIFF* m_tif = nullptr;
+    std::unique_ptr<ILTIFFMemory> m_memory;
+};

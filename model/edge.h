@@ -1,0 +1,137 @@
+#pragma once
+// CEdge: the straight segment between two vertices and the drawable line of the
+// model. Every face that runs along the edge does so through an edge use; the edge
+// keeps those uses in its radial ring. Consecutive edges may form one curve, which
+// counts them and knows its first and last edge.
+
+#include <cstdint>
+
+#include "foundation/point3d.h"
+#include "model/drawingelement.h"
+#include "model/lineprovider.h"
+
+class CArcCurve;
+class CCurve;
+class CEdgeUse;
+class CEnumEdgeUse;
+class CEnumFace;
+class CEnumLoop;
+class CFace;
+class CLoop;
+class CVertex;
+
+class CEdge : public CDrawingElement, public ILineProvider
+{
+    DECLARE_SERIAL(CEdge)
+
+public:
+    // For reading: every link null.
+    CEdge();
+    // Registers with the start and then the end vertex (a null vertex is skipped).
+    CEdge(CVertex* start, CVertex* end, bool curveCheck);
+    // Copies the links as they are; the copy is not registered with the vertices.
+    CEdge(const CEdge& other);
+    ~CEdge() override;
+
+    // The drawing-element part, the two vertices and the curve. Reading registers the
+    // edge with its vertices and the curve registry. Throws the archive exception on
+    // bad input; a missing vertex is badIndex.
+    void Serialize(CArchive& ar) override;
+    // Dissolves the curve, leaves both vertices (erasing a vertex left without edges)
+    // and erases every use, then the drawing element.
+    void Erase() override;
+    // Adds the vertices and the curve with the edge.
+    bool CollectDependents(CEntitySet& set) override;
+    // The edge has no coordinates of its own: its faces are told their geometry changed.
+    void Transform(const CTransformation& transform) override;
+    [[nodiscard]] CEntity* Clone() const override;
+    // The other entity must be an edge.
+    void SwapData(CEntity& other) override;
+    int CheckValidity(int mode, CValidityResultMap* results) override;
+    [[nodiscard]] int GetTypeId() const override;
+    // Sets the bit, then tells every face of the edge that its geometry changed.
+    void SetSmooth(bool smooth) override;
+
+    // From the start to the end vertex; the z axis through the origin when a vertex
+    // is missing.
+    [[nodiscard]] CBoundedLine3d GetLine() const override;
+
+    [[nodiscard]] CVertex* GetStartVertex() const { return m_start; }
+    [[nodiscard]] CVertex* GetEndVertex() const { return m_end; }
+    // The old vertex lets go of the edge (and is erased when left without edges);
+    // the new one (when not null) takes it. Nothing when the vertex is the same.
+    void SetStartVertex(CVertex* vertex, bool curveCheck);
+    void SetEndVertex(CVertex* vertex, bool curveCheck);
+    // Clears the start and/or end where they are the vertex; for an erased vertex.
+    void ClearVertex(const CVertex* vertex);
+    // The end vertex for the start vertex, else the start vertex.
+    [[nodiscard]] CVertex* GetOtherVertex(const CVertex* vertex) const;
+    [[nodiscard]] bool HasVertex(const CVertex* vertex) const;
+    // A vertex both edges have (the start vertex tried first); null when none.
+    [[nodiscard]] CVertex* GetCommonVertex(const CEdge* other) const;
+    // 0 when a vertex is missing.
+    [[nodiscard]] double GetLength() const;
+    // The origin when a vertex is missing.
+    [[nodiscard]] CPoint3d GetMidPoint() const;
+
+    [[nodiscard]] CEdgeUse* GetFirstEdgeUse() const { return m_firstUse; }
+    void SetFirstEdgeUse(CEdgeUse* use);
+    // The uses in the radial ring (a broken ring is counted only up to its first
+    // repeated use).
+    [[nodiscard]] int GetEdgeUseCount() const;
+    // True when no face uses the edge.
+    [[nodiscard]] bool IsFree() const { return m_firstUse == nullptr; }
+    [[nodiscard]] CEdgeUse* FindEdgeUseInLoop(const CLoop* loop) const;
+    [[nodiscard]] CEdgeUse* FindEdgeUseOnFace(const CFace* face) const;
+    [[nodiscard]] CLoop* GetLoopOnFace(const CFace* face) const;
+    [[nodiscard]] bool HasEdgeUseOnFace(const CFace* face) const;
+    [[nodiscard]] bool IsFirstUseOnFace(const CFace* face) const;
+
+    [[nodiscard]] CCurve* GetCurve() const { return m_curve; }
+    // Tells the referrers, sets the curve and forgets the cached direction; a new
+    // curve counts the edge and takes the edge's parent.
+    void SetCurve(CCurve* curve);
+    // A CurveEdgeDirection, asked of the curve and cached; 0 without a curve.
+    [[nodiscard]] int GetCurveDirection() const;
+    // The curve when it is a valid arc curve, else null.
+    [[nodiscard]] CArcCurve* GetArcCurve() const;
+    // Dissolves the curve the edge belongs to: every edge of the curve connected to
+    // this one becomes a plain edge, and the curve goes when none is left.
+    void DetachFromCurve();
+
+    using CDrawingElement::IsSoft;
+    using CDrawingElement::IsSmooth;
+    void SetSoftAndSmooth(bool soft, bool smooth);
+
+    // Set by the shadow pass only.
+    [[nodiscard]] std::int32_t GetShadowFacingCount() const { return m_shadowFacingCount; }
+    void SetShadowFacingCount(std::int32_t count) { m_shadowFacingCount = count; }
+
+    // Enumerators over the radial ring; the caller deletes them.
+    [[nodiscard]] CEnumEdgeUse* NewEdgeUseEnum() const;
+    [[nodiscard]] CEnumLoop* NewLoopEnum() const;
+    [[nodiscard]] CEnumFace* NewFaceEnum() const;
+
+    // Tells every face of the edge that its geometry changed.
+    void NotifyFacesGeometryChanged() const;
+
+private:
+    void ReadRecord(CArchive& ar);
+    void WriteRecord(CArchive& ar) const;
+    void LeaveVertex(CVertex*& vertex);
+    int CheckVertices(int mode, CValidityResultMap* results);
+    int CheckRegistrations(int mode);
+    int CheckCurve(int mode, CValidityResultMap* results);
+    int CheckRadialRing(int mode, CValidityResultMap* results);
+
+    CVertex* m_start = nullptr;
+    CVertex* m_end = nullptr;
+    CCurve* m_curve = nullptr;
+    mutable std::int32_t m_curveDirection = 0;
+    CEdgeUse* m_firstUse = nullptr;
+    std::int32_t m_shadowFacingCount = 0;
+};
+
+// Reads an object reference that must be an edge (null allowed); throws the archive
+// exception badClass for another class.
+[[nodiscard]] CEdge* ReadEdge(CArchive& ar);

@@ -1,0 +1,410 @@
+#include "model/edgeuse.h"
+
+#include "document/versionmap.h"
+#include "model/edge.h"
+#include "model/entityset.h"
+#include "model/enumedgeuse.h"
+#include "model/face.h"
+#include "model/loop.h"
+#include "model/ringguard.h"
+#include "model/topologymessages.h"
+#include "model/vertex.h"
+#include "platform/archive.h"
+
+IMPLEMENT_SERIAL(CEdgeUse, CEntity, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+// How deep the checks of neighbouring uses may call one another. Each check of a
+// loop's ring runs every use anyway, so stopping the chain early loses nothing and
+// keeps a long ring from exhausting the stack.
+constexpr int kMaxNeighbourCheckDepth = 64;
+int g_neighbourCheckDepth = 0;
+
+bool IsEdgeUse(const CEntity* entity)
+{
+    return entity != nullptr && entity->IsKindOf(RUNTIME_CLASS(CEdgeUse));
+}
+
+CEdgeUse* ReadEdgeUse(CArchive& ar)
+{
+    return static_cast<CEdgeUse*>(ar.ReadObject(RUNTIME_CLASS(CEdgeUse)));
+}
+
+} // namespace
+
+CEdgeUse::CEdgeUse() : m_previous(this), m_next(this), m_nextAroundEdge(this) {}
+
+CEdgeUse::CEdgeUse(CEdge* edge, bool reversed, CEdgeUse* previous, CLoop* loop)
+    : m_edge(edge), m_reversed(reversed), m_loop(loop), m_nextAroundEdge(this)
+{
+    if (previous != nullptr) {
+        CEdgeUse* next = previous->m_next != nullptr ? previous->m_next : previous;
+        m_previous = previous;
+        m_next = next;
+        previous->SetNext(this);
+        next->SetPrevious(this);
+    } else {
+        m_previous = this;
+        m_next = this;
+    }
+    LinkToEdge();
+    if (loop != nullptr && loop->GetFirstEdgeUse() == nullptr) {
+        loop->SetFirstEdgeUse(this);
+    }
+}
+
+CEdgeUse::CEdgeUse(const CEdgeUse& other)
+    : CEntity(other),
+      m_edge(other.m_edge),
+      m_reversed(other.m_reversed),
+      m_loop(other.m_loop),
+      m_previous(other.m_previous),
+      m_next(other.m_next),
+      m_nextAroundEdge(other.m_nextAroundEdge)
+{
+}
+
+CEdgeUse::~CEdgeUse() = default;
+
+void CEdgeUse::Serialize(CArchive& ar)
+{
+    CEntity::Serialize(ar);
+    if (ar.IsLoading()) {
+        ReadRecord(ar);
+    } else {
+        WriteRecord(ar);
+    }
+}
+
+void CEdgeUse::ReadRecord(CArchive& ar)
+{
+    const int version = GetLoadedClassVersion(RUNTIME_CLASS(CEdgeUse));
+    m_edge = ReadEdge(ar);
+    m_reversed = ArchiveReadBool(ar);
+    m_loop = ReadLoopObject(ar);
+    if (version == 0) {
+        m_previous = ReadEdgeUse(ar);
+        m_next = ReadEdgeUse(ar);
+    }
+    if (m_edge == nullptr || m_loop == nullptr || m_previous == nullptr || m_next == nullptr) {
+        AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+    }
+    LinkToEdge();
+}
+
+void CEdgeUse::WriteRecord(CArchive& ar) const
+{
+    ar.WriteObject(m_edge);
+    ArchiveWriteBool(ar, m_reversed);
+    ar.WriteObject(m_loop);
+}
+
+void CEdgeUse::Erase()
+{
+    RecordChange(true);
+    const bool alone = m_previous == this || m_previous == nullptr || m_next == nullptr;
+    if (!alone) {
+        m_previous->SetNext(m_next);
+        m_next->SetPrevious(m_previous);
+    }
+    if (m_loop != nullptr && m_loop->GetFirstEdgeUse() == this) {
+        m_loop->SetFirstEdgeUse(alone ? nullptr : m_previous);
+    }
+    UnlinkFromEdge();
+    CEntity::Erase();
+}
+
+bool CEdgeUse::CollectDependents(CEntitySet& set)
+{
+    // The ring is walked here rather than through each use's own collection, so that
+    // a long ring does not nest one call per use.
+    const auto collectOne = [&set](CEdgeUse* use) {
+        if (!use->CEntity::CollectDependents(set)) {
+            return false;
+        }
+        if (use->m_edge != nullptr) {
+            use->m_edge->CollectDependents(set);
+        }
+        return true;
+    };
+    if (!collectOne(this)) {
+        return false;
+    }
+    CRingGuard guard;
+    for (CEdgeUse* use = m_next; use != nullptr && use != this && guard.Visit(use); use = use->m_next) {
+        if (!collectOne(use)) {
+            break;
+        }
+    }
+    return true;
+}
+
+CEntity* CEdgeUse::Clone() const
+{
+    return new CEdgeUse(*this);
+}
+
+void CEdgeUse::SwapData(CEntity& other)
+{
+    CEntity::SwapData(other);
+    auto& use = static_cast<CEdgeUse&>(other);
+    std::swap(m_edge, use.m_edge);
+    std::swap(m_reversed, use.m_reversed);
+    std::swap(m_loop, use.m_loop);
+    std::swap(m_previous, use.m_previous);
+    std::swap(m_next, use.m_next);
+    std::swap(m_nextAroundEdge, use.m_nextAroundEdge);
+    m_smoothNormalIndex = 0;
+    use.m_smoothNormalIndex = 0;
+}
+
+CEntity* CEdgeUse::GetParent() const
+{
+    if (CEntity* parent = CEntity::GetParent()) {
+        return parent;
+    }
+    if (m_edge != nullptr) {
+        if (CEntity* parent = m_edge->GetParent()) {
+            return parent;
+        }
+    }
+    return m_loop != nullptr ? m_loop->GetParent() : nullptr;
+}
+
+int CEdgeUse::GetTypeId() const
+{
+    return kTypeEdgeUse;
+}
+
+void CEdgeUse::SetLoop(CLoop* loop)
+{
+    RecordChange(true);
+    m_loop = loop;
+}
+
+void CEdgeUse::SetNext(CEdgeUse* use)
+{
+    RecordChange(true);
+    m_next = use;
+}
+
+void CEdgeUse::SetPrevious(CEdgeUse* use)
+{
+    RecordChange(true);
+    m_previous = use;
+}
+
+void CEdgeUse::SetReversed(bool reversed)
+{
+    RecordChange(true);
+    m_reversed = reversed;
+}
+
+void CEdgeUse::SetEdge(CEdge* edge, bool reversed)
+{
+    if (edge == m_edge) {
+        return;
+    }
+    RecordChange(true);
+    UnlinkFromEdge();
+    m_edge = edge;
+    m_reversed = reversed;
+    LinkToEdge();
+}
+
+void CEdgeUse::LinkToEdge()
+{
+    if (m_edge == nullptr) {
+        return;
+    }
+    CEdgeUse* first = m_edge->GetFirstEdgeUse();
+    if (first == nullptr) {
+        m_nextAroundEdge = this;
+        m_edge->SetFirstEdgeUse(this);
+        return;
+    }
+    // The last member is the one that leads back to the first; a ring that never
+    // leads back takes the use right after its first member instead.
+    CEdgeUse* last = first;
+    CRingGuard guard;
+    while (last->m_nextAroundEdge != first) {
+        CEdgeUse* next = last->m_nextAroundEdge;
+        if (next == nullptr || next == this || !guard.Visit(next)) {
+            last = first;
+            break;
+        }
+        last = next;
+    }
+    RecordChange(true);
+    last->RecordChange(true);
+    m_nextAroundEdge = last->m_nextAroundEdge != nullptr ? last->m_nextAroundEdge : first;
+    last->m_nextAroundEdge = this;
+}
+
+CEdgeUse* CEdgeUse::FindRadialPredecessor() const
+{
+    CRingGuard guard;
+    for (CEdgeUse* use = m_nextAroundEdge; use != nullptr && guard.Visit(use); use = use->m_nextAroundEdge) {
+        if (use->m_nextAroundEdge == this) {
+            return use;
+        }
+    }
+    return nullptr;
+}
+
+void CEdgeUse::UnlinkFromEdge()
+{
+    RecordChange(true);
+    if (m_edge != nullptr) {
+        CEdgeUse* predecessor = FindRadialPredecessor();
+        CEdgeUse* next = m_nextAroundEdge != this ? m_nextAroundEdge : nullptr;
+        if (predecessor != nullptr && predecessor != this) {
+            predecessor->RecordChange(true);
+            predecessor->m_nextAroundEdge = m_nextAroundEdge;
+        }
+        if (m_edge->GetFirstEdgeUse() == this) {
+            m_edge->SetFirstEdgeUse(next);
+        }
+    }
+    m_nextAroundEdge = this;
+}
+
+CVertex* CEdgeUse::GetStartVertex() const
+{
+    if (m_edge == nullptr) {
+        return nullptr;
+    }
+    return m_reversed ? m_edge->GetEndVertex() : m_edge->GetStartVertex();
+}
+
+CVertex* CEdgeUse::GetEndVertex() const
+{
+    if (m_edge == nullptr) {
+        return nullptr;
+    }
+    return m_reversed ? m_edge->GetStartVertex() : m_edge->GetEndVertex();
+}
+
+CFace* CEdgeUse::GetFace() const
+{
+    return m_loop != nullptr ? m_loop->GetFace() : nullptr;
+}
+
+CVector3d CEdgeUse::GetDirection() const
+{
+    const CVertex* start = GetStartVertex();
+    const CVertex* end = GetEndVertex();
+    if (start == nullptr || end == nullptr) {
+        return {};
+    }
+    return end->GetPosition() - start->GetPosition();
+}
+
+CEnumEdgeUse* CEdgeUse::NewPartnerEnum() const
+{
+    return new CEnumEdgeUsePartners(this);
+}
+
+CEdgeUse* CEdgeUse::Split(CEdge* newEdge)
+{
+    RecordChange(true);
+    // The piece the new edge covers lies after this use in loop order when the loop
+    // runs with the edge, and before it when the loop runs against the edge.
+    CEdgeUse* added = m_reversed ? new CEdgeUse(newEdge, true, m_previous, m_loop)
+                                 : new CEdgeUse(newEdge, false, this, m_loop);
+    if (m_loop != nullptr && m_loop->GetFace() != nullptr) {
+        m_loop->UpdateConvexity(m_loop->GetFaceNormal(), false);
+    }
+    return added;
+}
+
+int CEdgeUse::CountSharedRun(CEdgeUse*& useA, CEdgeUse*& useB, CEdgeUse*& runEndA, CEdgeUse*& runEndB)
+{
+    const bool same = useA->m_reversed == useB->m_reversed;
+    const auto backOfB = [same](const CEdgeUse* use) { return same ? use->m_previous : use->m_next; };
+    const auto forwardOfB = [same](const CEdgeUse* use) { return same ? use->m_next : use->m_previous; };
+    const auto allowed = [](const CEdgeUse* a, const CEdgeUse* b) {
+        return a != nullptr && b != nullptr && a->m_edge == b->m_edge;
+    };
+    runEndA = useA;
+    runEndB = useB;
+    int count = 1;
+    const CEdgeUse* stopA = useA->m_next;
+    const CEdgeUse* stopB = forwardOfB(useB);
+    if (stopA == useA) {
+        return 1;
+    }
+    CRingGuard guard;
+    while (useB != stopB && allowed(useA->m_previous, backOfB(useB)) && guard.Visit(useA->m_previous)) {
+        useA = useA->m_previous;
+        useB = backOfB(useB);
+        ++count;
+        if (useA == stopA) {
+            break;
+        }
+    }
+    if (useA == stopA || useB == stopB) {
+        return count;
+    }
+    guard.Reset();
+    while (allowed(runEndA->m_next, forwardOfB(runEndB)) && runEndA->m_next != useA && guard.Visit(runEndA->m_next)) {
+        runEndA = runEndA->m_next;
+        runEndB = forwardOfB(runEndB);
+        ++count;
+    }
+    return count;
+}
+
+int CEdgeUse::CheckValidity(int mode, CValidityResultMap* results)
+{
+    int result = kValiditySound;
+    if (StartValidityCheck(this, RUNTIME_CLASS(CEdgeUse), results, result)) {
+        return result;
+    }
+    const int base = CEntity::CheckValidity(mode, results);
+    if (base != kValiditySound) {
+        return SetCheckResult(base, results);
+    }
+    return CheckLinks(mode, results);
+}
+
+int CEdgeUse::CheckLinks(int mode, CValidityResultMap* results)
+{
+    const auto broken = [&](int message, CEntity* other) {
+        AppendTopologyMessage(message, GetEntityLabel(this));
+        if (other != nullptr) {
+            StoreCheckResult(results, other, kValidityBroken);
+        }
+        return SetCheckResult(kValidityBroken, results);
+    };
+    if (m_edge == nullptr || !m_edge->IsKindOf(RUNTIME_CLASS(CEdge))) {
+        return broken(kMsgEdgeUseBadEdge, m_edge);
+    }
+    if (m_loop == nullptr || !m_loop->IsKindOf(RUNTIME_CLASS(CLoop))) {
+        return broken(kMsgEdgeUseBadLoop, m_loop);
+    }
+    for (CEdgeUse* neighbour : {m_previous, m_next}) {
+        if (!IsEdgeUse(neighbour)) {
+            return broken(kMsgEdgeUseBadNeighbour, neighbour);
+        }
+    }
+    if (!IsEdgeUse(m_nextAroundEdge)) {
+        return broken(kMsgEdgeUseBadRadial, m_nextAroundEdge);
+    }
+    if (results == nullptr || g_neighbourCheckDepth >= kMaxNeighbourCheckDepth) {
+        return kValiditySound;
+    }
+    // Marked as visited first: the neighbours' checks lead back here.
+    StoreCheckResult(results, this, kValiditySound);
+    ++g_neighbourCheckDepth;
+    int found = kValiditySound;
+    for (CEdgeUse* neighbour : {m_previous, m_next, m_nextAroundEdge}) {
+        found = neighbour->CheckValidity(mode, results);
+        if (found >= kValidityStale) {
+            break;
+        }
+    }
+    --g_neighbourCheckDepth;
+    return found >= kValidityStale ? SetCheckResult(found, results) : kValiditySound;
+}

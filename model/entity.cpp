@@ -1,0 +1,461 @@
+#include "model/entity.h"
+
+#include <cstdlib>
+#include <memory>
+
+#include "document/component.h"
+#include "document/tarnwickmodel.h"
+#include "document/versionmap.h"
+#include "foundation/versioninfo.h"
+#include "model/attribute.h"
+#include "model/attributecontainer.h"
+#include "model/backreferencemap.h"
+#include "model/curve.h"
+#include "model/edge.h"
+#include "model/entitycontainer.h"
+#include "model/entityset.h"
+#include "model/relationship.h"
+#include "model/relationshipmap.h"
+#include "model/undomanager.h"
+#include "model/undooperation.h"
+#include "model/undosuspender.h"
+#include "model/validitylog.h"
+#include "platform/archive.h"
+
+IMPLEMENT_SERIAL(CEntity, CObject, VERSIONABLE_SCHEMA | 3)
+
+namespace {
+
+std::int32_t g_entityCounter = 1;
+bool g_numbering = true;
+
+// Parent chains are made by code, but a broken file can tie one into a ring; no real
+// model nests components this deep.
+constexpr int kMaxParentDepth = 100000;
+
+CBackReferenceMap* FindCurrentBackReferences()
+{
+    CTarnwickModel* model = GetCurrentModel();
+    return model != nullptr ? model->FindEntitySet() : nullptr;
+}
+
+CComponent* AsComponent(CEntity* entity)
+{
+    if (entity != nullptr && entity->IsKindOf(RUNTIME_CLASS(CComponent))) {
+        return static_cast<CComponent*>(entity);
+    }
+    return nullptr;
+}
+
+// The ancestor of the entity (itself included) whose parent is the given parent;
+// null when the entity does not lie below it.
+CEntity* FindAncestorUnder(CEntity* entity, const CEntity* parent)
+{
+    for (int depth = 0; entity != nullptr && depth < kMaxParentDepth; ++depth) {
+        if (entity->GetParent() == parent) {
+            return entity;
+        }
+        entity = entity->GetParent();
+    }
+    return nullptr;
+}
+
+} // namespace
+
+CEntity::CEntity()
+{
+    if (IsRecordingChanges()) {
+        if (CUndoOperation* operation = CEntity::GetUndoOperation()) {
+            operation->AddCreated(this);
+        }
+    }
+    if (g_numbering) {
+        AssignNewId();
+    }
+}
+
+CEntity::CEntity(const CEntity& other)
+    : CObject(other)
+    , m_attributes(other.m_attributes)
+{
+}
+
+CEntity::~CEntity() = default;
+
+void CEntity::Serialize(CArchive& ar)
+{
+    if (ar.IsLoading()) {
+        const int version = GetLoadedClassVersion(RUNTIME_CLASS(CEntity));
+        m_attributes = nullptr;
+        if (version == 1) {
+            std::int32_t dropped = 0;
+            ar >> dropped;
+        } else if (version >= 3) {
+            CAttributeContainer* container = ReadAttributeContainerObject(ar);
+            // Each entity owns its container; a second owner would erase it twice.
+            if (container != nullptr && container->GetParent() != nullptr && container->GetParent() != this) {
+                AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+            }
+            m_attributes = container;
+            if (container != nullptr) {
+                container->SetParent(this);
+            }
+        }
+        return;
+    }
+    if (GetSaveFormat() != kSaveFormat3000) {
+        ar.WriteObject(m_attributes);
+    }
+}
+
+void CEntity::Erase()
+{
+    if (m_attributes != nullptr) {
+        m_attributes->Erase();
+    }
+    OnErased();
+    NotifyReferrers(kReferenceErased, nullptr);
+    if (IsRecordingChanges()) {
+        if (CUndoOperation* operation = GetUndoOperation()) {
+            operation->AddErased(this);
+            return;
+        }
+    }
+    // Nobody takes the entity over: it would only leak.
+    delete this;
+}
+
+CUndoOperation* CEntity::GetUndoOperation() const
+{
+    CUndoManager* manager = GetCurrentUndoManager();
+    return manager != nullptr ? manager->GetOpenOperation() : nullptr;
+}
+
+bool CEntity::CollectDependents(CEntitySet& set)
+{
+    // Added before the related entities are walked, so that two entities related both
+    // ways end the walk instead of calling each other for ever; the set is ordered by
+    // address, so what it ends up holding is the same.
+    if (!set.Add(this)) {
+        return false;
+    }
+    std::vector<CRelationship*> relationships;
+    CountRelationships(relationships);
+    for (CRelationship* relationship : relationships) {
+        CEntity* other = relationship->GetSecond();
+        if (other == nullptr) {
+            continue;
+        }
+        if (other->GetParent() != m_parent) {
+            other = FindAncestorUnder(other, m_parent);
+        }
+        if (other != nullptr && other != this) {
+            set.Add(relationship);
+            other->CollectDependents(set);
+        }
+    }
+    if (CBackReferenceMap* references = FindCurrentBackReferences()) {
+        std::unique_ptr<IEntityIterator> referrers(references->NewIterator(this));
+        CEntity* referrer = nullptr;
+        while (referrers != nullptr && referrers->Next(referrer)) {
+            referrer->CollectDependents(set);
+        }
+    }
+    if (m_attributes != nullptr) {
+        m_attributes->CollectDependents(set);
+    }
+    return true;
+}
+
+void CEntity::Transform(const CTransformation& /*transform*/)
+{
+}
+
+CEntity* CEntity::Clone() const
+{
+    return nullptr;
+}
+
+void CEntity::SwapData(CEntity& other)
+{
+    std::swap(m_attributes, other.m_attributes);
+}
+
+CString CEntity::GetClassName() const
+{
+    return CString(GetRuntimeClass()->m_lpszClassName);
+}
+
+CString CEntity::GetTypeName() const
+{
+    const CString name = GetClassName();
+    if (!name.IsEmpty() && name[0] == u'C') {
+        return name.Mid(1);
+    }
+    return name;
+}
+
+CTarnwickModel* CEntity::GetModel() const
+{
+    return m_parent != nullptr ? m_parent->GetModel() : nullptr;
+}
+
+CEntity* CEntity::GetParent() const
+{
+    return m_parent;
+}
+
+CComponent* CEntity::GetParentComponent() const
+{
+    if (CComponent* component = AsComponent(m_parent)) {
+        return component;
+    }
+    return m_parent != nullptr ? m_parent->GetParentComponent() : nullptr;
+}
+
+void CEntity::OnReferenceChanged(int /*code*/, CEntity* /*changed*/, CEntity* /*argument*/)
+{
+}
+
+void CEntity::Notify(int code)
+{
+    if (code == kNotifyModified) {
+        OnModified();
+    } else if (code == kNotifyErased) {
+        OnErased();
+    }
+}
+
+void CEntity::OnModified()
+{
+}
+
+void CEntity::OnErased()
+{
+}
+
+int CEntity::CheckValidity(int mode, CValidityResultMap* results)
+{
+    const int cached = FindCheckResult(results, this);
+    if (cached >= 0) {
+        return cached;
+    }
+    try {
+        return CheckEntityParts(mode, results);
+    } catch (...) {
+        AppendValidityMessageId(kMsgEntityCheckException, GetEntityLabel(this));
+        return SetCheckResult(kValidityBroken, results);
+    }
+}
+
+int CEntity::CheckEntityParts(int mode, CValidityResultMap* results)
+{
+    if (!IsKindOf(RUNTIME_CLASS(CEntity))) {
+        AppendValidityMessageId(kMsgNotAnEntity, m_id);
+        return SetCheckResult(kValidityBroken, results);
+    }
+    int severity = kValiditySound;
+    if (m_attributes != nullptr) {
+        if (!m_attributes->IsKindOf(RUNTIME_CLASS(CAttributeContainer))) {
+            AppendValidityMessageId(kMsgBadAttributeContainer, GetEntityLabel(this));
+            StoreCheckResult(results, m_attributes, kValidityBroken);
+            return SetCheckResult(kValidityBroken, results);
+        }
+        if (results != nullptr) {
+            const int found = m_attributes->CheckValidity(mode, results);
+            if (found >= kValidityStale) {
+                return SetCheckResult(found, results);
+            }
+            if (found == kValidityRepairable) {
+                severity = kValidityRepairable;
+            }
+        }
+    }
+    if (mode != kValidityModeIgnoreStaleIds && m_id < 0) {
+        AppendValidityMessageId(kMsgNegativeId, static_cast<const void*>(this), m_id);
+        return SetCheckResult(kValidityStale, results);
+    }
+    return severity == kValiditySound ? kValiditySound : SetCheckResult(severity, results);
+}
+
+int CEntity::GetTypeId() const
+{
+    return kTypeEntity;
+}
+
+void CEntity::AssignNewId()
+{
+    m_id = g_entityCounter++;
+}
+
+std::int32_t CEntity::NegateId()
+{
+    m_id = -m_id;
+    return m_id;
+}
+
+void CEntity::RecordChange(bool saveState)
+{
+    if (!IsRecordingChanges()) {
+        return;
+    }
+    if (CUndoOperation* operation = GetUndoOperation()) {
+        operation->RecordChange(this, saveState);
+    }
+}
+
+void CEntity::SetParent(CEntity* parent)
+{
+    m_parent = parent;
+    if (parent != nullptr && IsKindOf(RUNTIME_CLASS(CEdge))) {
+        if (CCurve* curve = static_cast<CEdge*>(this)->GetCurve()) {
+            curve->SetParent(parent);
+        }
+    }
+}
+
+CAttribute* CEntity::FindAttributeDictionary(int typeId) const
+{
+    return m_attributes != nullptr ? m_attributes->FindByType(typeId) : nullptr;
+}
+
+int CEntity::GetOrCreateAttributeContainer(CAttribute* attribute)
+{
+    if (m_attributes == nullptr) {
+        RecordChange(true);
+        m_attributes = new CAttributeContainer;
+        m_attributes->SetParent(this);
+    }
+    return m_attributes->Add(attribute);
+}
+
+void CEntity::CopyAttributesFrom(const CEntity* source, bool share)
+{
+    if (source == nullptr || source->m_attributes == nullptr) {
+        return;
+    }
+    const CAttributeContainer* container = source->m_attributes;
+    // Copying from an entity that shares this container makes it grow while it is
+    // walked: only the attributes it held at the start are copied.
+    const int count = container->GetCount();
+    for (int i = 0; i < count; ++i) {
+        CAttribute* attribute = container->GetAt(i);
+        if (attribute == nullptr) {
+            continue;
+        }
+        GetOrCreateAttributeContainer(share ? attribute : CloneRegistered(attribute));
+    }
+}
+
+int CEntity::CountRelationshipEnds(std::vector<CRelationship*>& out, bool asFirst) const
+{
+    int appended = 0;
+    CComponent* component = AsComponent(m_parent);
+    for (int depth = 0; component != nullptr && depth < kMaxParentDepth; ++depth) {
+        if (const CRelationshipMap* map = component->GetRelationshipMap()) {
+            appended += asFirst ? map->FindByFirst(this, out) : map->FindBySecond(this, out);
+        }
+        component = AsComponent(component->GetParent());
+    }
+    return appended;
+}
+
+int CEntity::CountRelationships(std::vector<CRelationship*>& out) const
+{
+    return CountRelationshipEnds(out, true);
+}
+
+int CEntity::CountRelationshipsAsSecond(std::vector<CRelationship*>& out) const
+{
+    return CountRelationshipEnds(out, false);
+}
+
+void CEntity::DeleteRelationships()
+{
+    CComponent* component = AsComponent(m_parent);
+    if (component != nullptr && component->GetRelationshipMap() != nullptr) {
+        component->GetRelationshipMap()->RemoveEntity(this);
+    }
+}
+
+void CEntity::ReplaceInRelationships(CEntity* other)
+{
+    CComponent* component = AsComponent(m_parent);
+    if (component != nullptr && component->GetRelationshipMap() != nullptr) {
+        component->GetRelationshipMap()->ReplaceEntity(this, other);
+    }
+}
+
+void CEntity::AddBackReference(CEntity* referrer)
+{
+    if (CTarnwickModel* model = GetCurrentModel()) {
+        model->GetEntitySet()->Add(this, referrer);
+    }
+}
+
+void CEntity::RemoveBackReference(CEntity* referrer)
+{
+    if (CBackReferenceMap* references = FindCurrentBackReferences()) {
+        references->Remove(this, referrer);
+    }
+}
+
+void CEntity::NotifyReferrers(int code, CEntity* argument)
+{
+    if (CBackReferenceMap* references = FindCurrentBackReferences()) {
+        references->Notify(this, code, argument);
+    }
+}
+
+int CEntity::SetCheckResult(int severity, CValidityResultMap* results) const
+{
+    return StoreCheckResult(results, this, severity);
+}
+
+void ResetEntityIdCounter()
+{
+    g_entityCounter = 1;
+}
+
+std::int32_t GetEntityIdCounter()
+{
+    return g_entityCounter;
+}
+
+void SetEntityNumbering(bool on)
+{
+    g_numbering = on;
+}
+
+bool IsEntityNumberingOn()
+{
+    return g_numbering;
+}
+
+CString GetEntityLabel(const CEntity* entity)
+{
+    if (entity == nullptr) {
+        return CString("(NULL}");
+    }
+    try {
+        return CString::Formatted("%s (%d)", entity->GetClassName(), entity->GetId());
+    } catch (...) {
+        return CString("(Garbage)");
+    }
+}
+
+int RandomRaw()
+{
+    // RAND_MAX + 1 is a power of two at least 32768, so the low 15 bits are uniform.
+    return std::rand() % 32768;
+}
+
+double RandomDouble(double lo, double hi)
+{
+    return lo + (hi - lo) * (static_cast<double>(RandomRaw()) / 32767.0);
+}
+
+int RandomInt(int lo, int hi)
+{
+    return lo + static_cast<int>(static_cast<double>(RandomRaw()) / 32767.0 * (hi - lo));
+}

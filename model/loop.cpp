@@ -1,0 +1,554 @@
+#include "model/loop.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_set>
+
+#include "document/component.h"
+#include "document/tarnwickmodel.h"
+#include "document/versionmap.h"
+#include "foundation/line3d.h"
+#include "foundation/transformation.h"
+#include "model/edge.h"
+#include "model/edgeuse.h"
+#include "model/entityset.h"
+#include "model/enumedge.h"
+#include "model/enumedgeuse.h"
+#include "model/enumvertex.h"
+#include "model/face.h"
+#include "model/loopprocedures.h"
+#include "model/vertex.h"
+#include "platform/archive.h"
+
+IMPLEMENT_SERIAL(CLoop, CEntity, VERSIONABLE_SCHEMA | 1)
+
+namespace {
+
+// The smallest guard of a ring walk, whatever the size of the component.
+constexpr int kMinRingGuard = 10000;
+
+CEdgeUse* ReadEdgeUse(CArchive& ar)
+{
+    return static_cast<CEdgeUse*>(ar.ReadObject(RUNTIME_CLASS(CEdgeUse)));
+}
+
+double GetCoordinate(const CPoint3d& p, int index)
+{
+    switch (index) {
+    case 0:
+        return p.x;
+    case 1:
+        return p.y;
+    default:
+        return p.z;
+    }
+}
+
+// Where the point lies across the line w = pw: 0 on it, -1 below, +1 above.
+int SideOf(double w, double pw)
+{
+    if (std::fabs(w - pw) < kLengthTolerance) {
+        return 0;
+    }
+    return w < pw ? -1 : 1;
+}
+
+} // namespace
+
+CLoop::CLoop() = default;
+
+CLoop::CLoop(CEdgeUse* firstUse, CFace* face) : m_face(face), m_firstUse(firstUse)
+{
+    AdoptRing(firstUse);
+}
+
+CLoop::CLoop(const CLoop* ringSource) : m_outer(false), m_convex(false)
+{
+    if (ringSource == nullptr) {
+        return;
+    }
+    CEdgeUse* previous = nullptr;
+    for (const CEdgeUse* use : ringSource->GetUses()) {
+        previous = new CEdgeUse(use->GetEdge(), use->IsReversed(), previous, this);
+    }
+    m_convex = ringSource->m_convex;
+}
+
+CLoop::CLoop(int edgeCount, CEdge* const* edges, CFace* face) : m_face(face)
+{
+    std::vector<CEdge*> chain;
+    for (int i = 0; i < edgeCount; ++i) {
+        if (edges[i] != nullptr) {
+            chain.push_back(edges[i]);
+        }
+    }
+    CEdgeUse* previous = nullptr;
+    for (std::size_t i = 0; i < chain.size(); ++i) {
+        const CEdge* following = chain[(i + 1) % chain.size()];
+        const bool reversed = !following->HasVertex(chain[i]->GetEndVertex());
+        previous = new CEdgeUse(chain[i], reversed, previous, this);
+    }
+    const CVector3d normal = GetFaceNormal();
+    UpdateConvexity(normal, false);
+    const double area = GetSignedArea(normal, nullptr);
+    if (!(area > 0.0)) {
+        Reverse();
+    }
+}
+
+CLoop::CLoop(const CLoop& other)
+    : CEntity(other),
+      m_face(other.m_face),
+      m_firstUse(other.m_firstUse),
+      m_outer(other.m_outer),
+      m_convex(other.m_convex)
+{
+}
+
+CLoop::~CLoop() = default;
+
+void CLoop::AdoptRing(CEdgeUse* firstUse)
+{
+    if (firstUse == nullptr) {
+        return;
+    }
+    CEnumEdgeUseLoop uses(this);
+    CEdgeUse* use = nullptr;
+    while (uses.Next(use)) {
+        use->SetLoop(this);
+    }
+}
+
+void CLoop::Serialize(CArchive& ar)
+{
+    CEntity::Serialize(ar);
+    if (ar.IsLoading()) {
+        ReadRecord(ar);
+    } else {
+        WriteRecord(ar);
+    }
+}
+
+void CLoop::ReadRecord(CArchive& ar)
+{
+    const int version = GetLoadedClassVersion(RUNTIME_CLASS(CLoop));
+    m_outer = ArchiveReadBool(ar);
+    m_convex = ArchiveReadBool(ar);
+    m_firstUse = ReadEdgeUse(ar);
+    if (m_firstUse != nullptr && m_firstUse->GetLoop() != this) {
+        AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+    }
+    if (version >= 1) {
+        ChainReadUses(ar);
+    }
+}
+
+void CLoop::ChainReadUses(CArchive& ar)
+{
+    // Each use may stand in the ring once and only in the ring of the loop it names;
+    // anything else would tie rings together that later walks could not leave.
+    std::unordered_set<const CEdgeUse*> seen{m_firstUse};
+    CEdgeUse* last = m_firstUse;
+    for (CEdgeUse* use = ReadEdgeUse(ar); use != nullptr; use = ReadEdgeUse(ar)) {
+        if (m_firstUse == nullptr || use->GetLoop() != this || !seen.insert(use).second) {
+            AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+        }
+        last->SetNext(use);
+        use->SetPrevious(last);
+        last = use;
+    }
+    if (m_firstUse != nullptr) {
+        last->SetNext(m_firstUse);
+        m_firstUse->SetPrevious(last);
+    }
+}
+
+void CLoop::WriteRecord(CArchive& ar) const
+{
+    ArchiveWriteBool(ar, m_outer);
+    ArchiveWriteBool(ar, m_convex);
+    for (const CEdgeUse* use : GetUses()) {
+        ar.WriteObject(use);
+    }
+    if (m_firstUse == nullptr) {
+        ar.WriteObject(nullptr);
+    }
+    ar.WriteObject(nullptr);
+}
+
+void CLoop::Erase()
+{
+    RecordChange(true);
+    while (m_firstUse != nullptr) {
+        CEdgeUse* use = m_firstUse;
+        if (use->GetLoop() != this) {
+            m_firstUse = nullptr;
+            break;
+        }
+        use->Erase();
+        // A use that could not take itself out of the ring would come back for ever.
+        if (m_firstUse == use) {
+            m_firstUse = nullptr;
+        }
+    }
+    CEntity::Erase();
+}
+
+bool CLoop::CollectDependents(CEntitySet& set)
+{
+    if (!CEntity::CollectDependents(set)) {
+        return false;
+    }
+    if (m_firstUse != nullptr) {
+        m_firstUse->CollectDependents(set);
+    }
+    return true;
+}
+
+CEntity* CLoop::Clone() const
+{
+    return new CLoop(*this);
+}
+
+void CLoop::SwapData(CEntity& other)
+{
+    CEntity::SwapData(other);
+    auto& loop = static_cast<CLoop&>(other);
+    std::swap(m_face, loop.m_face);
+    std::swap(m_firstUse, loop.m_firstUse);
+    std::swap(m_outer, loop.m_outer);
+    std::swap(m_convex, loop.m_convex);
+}
+
+CEntity* CLoop::GetParent() const
+{
+    if (CEntity* parent = CEntity::GetParent()) {
+        return parent;
+    }
+    return m_face != nullptr ? m_face->GetParent() : nullptr;
+}
+
+int CLoop::GetTypeId() const
+{
+    return kTypeLoop;
+}
+
+void CLoop::SetFace(CFace* face)
+{
+    RecordChange(true);
+    m_face = face;
+}
+
+void CLoop::SetFirstEdgeUse(CEdgeUse* use)
+{
+    RecordChange(true);
+    m_firstUse = use;
+}
+
+void CLoop::SetOuter(bool outer)
+{
+    RecordChange(true);
+    m_outer = outer;
+}
+
+int CLoop::GetRingGuard() const
+{
+    const CComponent* component = nullptr;
+    if (CEntity* parent = GetParent()) {
+        component = parent->IsKindOf(RUNTIME_CLASS(CComponent)) ? static_cast<CComponent*>(parent)
+                                                                 : parent->GetParentComponent();
+    }
+    if (component == nullptr) {
+        if (const CTarnwickModel* model = GetCurrentModel()) {
+            component = model->GetRootComponent();
+        }
+    }
+    const int count = component != nullptr ? component->GetCount() : 0;
+    return std::max(count, kMinRingGuard);
+}
+
+int CLoop::GetEdgeUseCount() const
+{
+    if (m_firstUse == nullptr) {
+        return 0;
+    }
+    const int guard = GetRingGuard();
+    int count = 1;
+    for (const CEdgeUse* use = m_firstUse;;) {
+        const CEdgeUse* next = use->GetNext();
+        if (next == nullptr || next == use || next == m_firstUse || count > guard) {
+            break;
+        }
+        ++count;
+        use = next;
+    }
+    return count;
+}
+
+std::vector<CEdgeUse*> CLoop::GetUses() const
+{
+    std::vector<CEdgeUse*> uses;
+    CEnumEdgeUseLoop walk(this);
+    CEdgeUse* use = nullptr;
+    while (walk.Next(use)) {
+        uses.push_back(use);
+    }
+    return uses;
+}
+
+CEnumEdgeUse* CLoop::NewEdgeUseEnum() const
+{
+    return new CEnumEdgeUseLoop(this);
+}
+
+CEnumEdge* CLoop::NewEdgeEnum() const
+{
+    return new CEnumEdgeLoop(this);
+}
+
+CEnumVertex* CLoop::NewVertexEnum() const
+{
+    if (m_firstUse == nullptr) {
+        return new CEnumVertex;
+    }
+    return new CEnumVertexLoop(this);
+}
+
+bool CLoop::ContainsEdge(const CEdge* edge) const
+{
+    const std::vector<CEdgeUse*> uses = GetUses();
+    return std::any_of(uses.begin(), uses.end(), [edge](const CEdgeUse* use) { return use->GetEdge() == edge; });
+}
+
+CEdge* CLoop::SharesEdgeWith(const CLoop* other) const
+{
+    if (other == nullptr) {
+        return nullptr;
+    }
+    for (const CEdgeUse* use : GetUses()) {
+        if (use->GetEdge() != nullptr && other->ContainsEdge(use->GetEdge())) {
+            return use->GetEdge();
+        }
+    }
+    return nullptr;
+}
+
+bool CLoop::FindUsesAtVertex(const CVertex* vertex, CEdgeUse*& before, CEdgeUse*& after) const
+{
+    if (m_firstUse == nullptr || vertex == nullptr) {
+        return false;
+    }
+    if (m_firstUse->GetStartVertex() == vertex) {
+        before = m_firstUse->GetPrevious();
+        after = m_firstUse;
+        return true;
+    }
+    for (CEdgeUse* use : GetUses()) {
+        if (use->GetEndVertex() == vertex) {
+            before = use;
+            after = use->GetNext();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CLoop::FindAdjacentLoopOfFace(CEdgeUse*& use, CEdgeUse*& partner) const
+{
+    for (CEdgeUse* own : GetUses()) {
+        CEnumEdgeUsePartners partners(own);
+        CEdgeUse* other = nullptr;
+        while (partners.Next(other)) {
+            const CLoop* loop = other->GetLoop();
+            if (loop != nullptr && loop != this && loop->GetFace() == m_face) {
+                use = own;
+                partner = other;
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void CLoop::ForEachVertex(IVertexProcedure& procedure) const
+{
+    for (const CEdgeUse* use : GetUses()) {
+        if (!procedure.Apply(use->GetStartVertex())) {
+            return;
+        }
+    }
+}
+
+void CLoop::ForEachEdge(IEdgeProcedure& procedure) const
+{
+    for (const CEdgeUse* use : GetUses()) {
+        if (!procedure.Apply(use->GetEdge())) {
+            return;
+        }
+    }
+}
+
+void CLoop::ForEachEdgeUse(IEdgeUseProcedure& procedure) const
+{
+    for (CEdgeUse* use : GetUses()) {
+        if (!procedure.Apply(use)) {
+            return;
+        }
+    }
+}
+
+void CLoop::GetPoints(std::vector<CPoint3d>& points, const CTransformation* transform) const
+{
+    for (const CEdgeUse* use : GetUses()) {
+        const CVertex* vertex = use->GetStartVertex();
+        if (vertex == nullptr) {
+            continue;
+        }
+        CPoint3d point = vertex->GetPosition();
+        if (transform != nullptr) {
+            transform->TransformPoint(point);
+        }
+        points.push_back(point);
+    }
+}
+
+double CLoop::GetSignedArea(const CVector3d& normal, const CTransformation* transform) const
+{
+    std::vector<CPoint3d> points;
+    GetPoints(points, transform);
+    double area = 0.0;
+    for (std::size_t i = 1; i + 1 < points.size(); ++i) {
+        const CVector3d cross = (points[i] - points[0]).CrossProduct(points[i + 1] - points[0]);
+        area += 0.5 * DotProduct(normal, cross);
+    }
+    return area;
+}
+
+bool CLoop::IsCounterClockwise(const CVector3d& normal) const
+{
+    return GetSignedArea(normal, nullptr) > 0.0;
+}
+
+bool CLoop::UpdateConvexity(const CVector3d& normal, bool acceptCollinear)
+{
+    RecordChange(true);
+    m_convex = true;
+    if (m_face != nullptr) {
+        m_face->OnGeometryChanged();
+    }
+    std::vector<CPoint3d> points;
+    GetPoints(points, nullptr);
+    const std::size_t count = points.size();
+    bool signFixed = false;
+    double sign = 0.0;
+    for (std::size_t j = 1; j <= count && m_convex; ++j) {
+        const std::size_t i = j % count;
+        const CVector3d incoming = points[i] - points[(i + count - 1) % count];
+        const CVector3d outgoing = points[(i + 1) % count] - points[i];
+        const double turn = DotProduct(normal, incoming.CrossProduct(outgoing));
+        if (std::fabs(turn) < kLengthTolerance) {
+            if (DotProduct(incoming, outgoing) < -kLengthTolerance || !acceptCollinear) {
+                m_convex = false;
+            }
+        } else if (std::fabs(turn) > kLengthTolerance) {
+            if (!signFixed) {
+                signFixed = true;
+                sign = turn;
+            } else if (!HaveSameSign(turn, sign)) {
+                m_convex = false;
+            }
+        }
+    }
+    return m_convex;
+}
+
+void CLoop::Reverse()
+{
+    RecordChange(true);
+    for (CEdgeUse* use : GetUses()) {
+        CEdgeUse* previous = use->GetPrevious();
+        CEdgeUse* next = use->GetNext();
+        use->SetPrevious(next);
+        use->SetNext(previous);
+        use->SetReversed(!use->IsReversed());
+    }
+}
+
+void CLoop::SwapRings(CLoop* other)
+{
+    if (other == nullptr || other == this) {
+        return;
+    }
+    RecordChange(true);
+    other->RecordChange(true);
+    std::swap(m_firstUse, other->m_firstUse);
+    AdoptRing(m_firstUse);
+    other->AdoptRing(other->m_firstUse);
+}
+
+int CLoop::ClassifyPoint(const CPoint3d& point, int axis, const CTransformation* transform) const
+{
+    const int u = ((axis % 3) + 3) % 3;
+    const int w = (u + 1) % 3;
+    const double pu = GetCoordinate(point, u);
+    const double pw = GetCoordinate(point, w);
+    int crossings = 0;
+    for (const CEdgeUse* use : GetUses()) {
+        const CVertex* startVertex = use->GetStartVertex();
+        const CVertex* endVertex = use->GetEndVertex();
+        if (startVertex == nullptr || endVertex == nullptr) {
+            continue;
+        }
+        CPoint3d s = startVertex->GetPosition();
+        CPoint3d e = endVertex->GetPosition();
+        if (transform != nullptr) {
+            transform->TransformPoint(s);
+            transform->TransformPoint(e);
+        }
+        if (s.IsEqual(point) || e.IsEqual(point)) {
+            return kLoopPointOnVertex;
+        }
+        const double su = GetCoordinate(s, u);
+        const double sw = GetCoordinate(s, w);
+        const double eu = GetCoordinate(e, u);
+        const double ew = GetCoordinate(e, w);
+        const int sideS = SideOf(sw, pw);
+        const int sideE = SideOf(ew, pw);
+        if (sideS != sideE) {
+            if (IsPointOnSegment(s, e, point)) {
+                return kLoopPointOnEdge;
+            }
+            if (sideS * sideE == -1) {
+                const double x = (eu - su) * (pw - sw) / (ew - sw) + su - pu;
+                if (std::fabs(x) < kLengthTolerance) {
+                    return kLoopPointOnEdge;
+                }
+                if (x >= 0.0) {
+                    ++crossings;
+                }
+            } else if (sideS + sideE == -1) {
+                // One end lies on the line, the other below it.
+                const double onLine = sideS == 0 ? su : eu;
+                if (onLine >= pu) {
+                    ++crossings;
+                }
+            }
+        } else if (sideS == 0 && std::min(su, eu) < pu && pu < std::max(su, eu)) {
+            return kLoopPointOnEdge;
+        }
+    }
+    return crossings % 2 == 1 ? kLoopPointInside : kLoopPointOutside;
+}
+
+CVector3d CLoop::GetFaceNormal() const
+{
+    if (m_face == nullptr) {
+        return {0.0, 0.0, 1.0};
+    }
+    return m_face->GetNormal();
+}
+
+CLoop* ReadLoopObject(CArchive& ar)
+{
+    return static_cast<CLoop*>(ar.ReadObject(RUNTIME_CLASS(CLoop)));
+}

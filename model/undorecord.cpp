@@ -1,0 +1,25 @@
+#include "model/undorecord.h"
+
+#include "model/entity.h"
+
+CUndoRecord::CUndoRecord(CEntity* entity, bool saveNow) : m_entity(entity)
+{
+    if (saveNow) {
+        (void)GetSavedCopy();
+    }
+}
+
+CUndoRecord::~CUndoRecord()
+{
+    delete m_savedCopy;
+}
+
+CEntity* CUndoRecord::GetSavedCopy()
+{
+    // A class without a clone answers null; asking it again would not change that.
+    if (!m_copyMade && m_entity != nullptr) {
+        m_savedCopy = m_entity->Clone();
+        m_copyMade = true;
+    }
+    return m_savedCopy;
+}

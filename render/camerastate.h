@@ -1,0 +1,17 @@
+#pragma once
+// CCameraState: what drawing code needs to know of the camera a view draws with,
+// handed over by value so that entities need neither the camera entity nor the view
+// definition to decide which side of a face the eye sees.
+
+#include "foundation/point3d.h"
+#include "foundation/vector3d.h"
+
+struct CCameraState
+{
+    CPoint3d eyePoint;
+    // From the eye towards the target; unit length.
+    CVector3d viewDirection{0.0, 0.0, -1.0};
+    bool perspective = true;
+    double nearDistance = 1.0;
+    double farDistance = 1000.0;
+};

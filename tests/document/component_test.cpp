@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "document/component.h"
+#include "document/layer.h"
+#include "document/layermanager.h"
+#include "document/materialmanager.h"
+#include "document/tarnwickmodel.h"
+#include "model/entityset.h"
+#include "model/relationshipmap.h"
+#include "model/undomanager.h"
+#include "model/undooperation.h"
+#include "tests/document/documenttestsupport.h"
+
+using documenttest::CProbeElement;
+using undotest::TestEnvironment;
+
+namespace {
+
+// Components made by a test are erased with recording off, which deletes them.
+void Dispose(CEntity* entity)
+{
+    const CUndoSuspender suspender;
+    entity->Erase();
+}
+
+class ComponentTest : public ::testing::Test
+{
+protected:
+    ComponentTest()
+    {
+        WriteProfileBool("Undo", "Logging", false);
+        m_manager = std::make_unique<CUndoManager>(nullptr);
+        SetCurrentUndoManager(m_manager.get());
+        m_component = new CComponent;
+    }
+    ~ComponentTest() override
+    {
+        Dispose(m_component);
+        m_manager.reset();
+    }
+
+    TestEnvironment m_environment;
+    std::unique_ptr<CUndoManager> m_manager;
+    CComponent* m_component = nullptr;
+};
+
+}  // namespace
+
+
+TEST_F(ComponentTest, TheContainerHoldsDrawingElementsOnlyAndInOrder)
+{
+    auto* first = new CProbeElement;
+    auto* second = new CProbeElement;
+    CEntity stranger;
+    m_component->Add(first);
+    m_component->Add(&stranger);
+    m_component->Add(second);
+
+    EXPECT_EQ(m_component->GetCount(), 2);
+    EXPECT_FALSE(m_component->Contains(&stranger));
+    EXPECT_FALSE(m_component->Remove(&stranger));
+    EXPECT_EQ(first->GetParent(), m_component);
+    EXPECT_EQ(m_component->GetAt(1), second);
+    EXPECT_EQ(m_component->GetAt(2), nullptr);
+    EXPECT_EQ(m_component->GetAt(-1), nullptr);
+
+    std::unique_ptr<IEntityIterator> walk(m_component->NewIterator());
+    CEntity* entity = nullptr;
+    ASSERT_TRUE(walk->Next(entity));
+    EXPECT_EQ(entity, first);
+    ASSERT_TRUE(walk->Next(entity));
+    EXPECT_EQ(entity, second);
+    EXPECT_FALSE(walk->Next(entity));
+    EXPECT_EQ(entity, nullptr);
+    walk->Reset();
+    ASSERT_TRUE(walk->Next(entity));
+    EXPECT_EQ(entity, first);
+
+    EXPECT_TRUE(m_component->Remove(first));
+    EXPECT_EQ(first->GetParent(), nullptr);
+    EXPECT_EQ(m_component->GetAt(0), second);
+    Dispose(first);
+}
+
+TEST_F(ComponentTest, AddingAndRemovingThroughTheComponentIsRecordedAndCancels)
+{
+    CUndoOperation* operation = m_manager->Start(1);
+    auto* element = new CProbeElement;
+    m_component->AddEntity(element);
+    ASSERT_EQ(operation->GetAddedPairs().size(), 1u);
+    EXPECT_EQ(operation->GetAddedPairs()[0].second, static_cast<IEntityContainer*>(m_component));
+
+    EXPECT_TRUE(m_component->RemoveEntity(element));
+    EXPECT_FALSE(m_component->RemoveEntity(element));
+    EXPECT_TRUE(operation->GetAddedPairs().empty());
+    EXPECT_TRUE(operation->GetRemovedPairs().empty());
+    CEntitySet touched;
+    operation->CollectTouchedComponents(touched);
+    EXPECT_TRUE(touched.Contains(m_component));
+
+    element->Erase();  // created in this operation: gone at once
+    m_manager->Commit();
+}
+
+TEST_F(ComponentTest, EraseAllGoesFromTheLastEntityToTheFirstAndClearTheOtherWay)
+{
+    std::vector<CEntity*> erased;
+    CProbeElement* elements[3];
+    for (auto*& element : elements) {
+        element = new CProbeElement(CPoint3d(), &erased);
+        m_component->Add(element);
+    }
+    m_component->EraseAll();
+    EXPECT_TRUE(m_component->IsEmpty());
+    EXPECT_EQ(erased, (std::vector<CEntity*>{elements[2], elements[1], elements[0]}));
+
+    erased.clear();
+    for (auto*& element : elements) {
+        element = new CProbeElement(CPoint3d(), &erased);
+        m_component->Add(element);
+    }
+    m_component->Clear();
+    EXPECT_TRUE(m_component->IsEmpty());
+    EXPECT_EQ(erased, (std::vector<CEntity*>{elements[0], elements[1], elements[2]}));
+}
+
+
+TEST_F(ComponentTest, ClearLeavesTheDefaultLayerAndNoMaterials)
+{
+    CLayer* walls = m_component->GetLayerManager()->AddLayer("Walls");
+    ASSERT_NE(walls, nullptr);
+    m_component->GetMaterialManager()->FindOrCreateColorMaterial(CColor(1, 2, 3));
+    auto* element = new CProbeElement;
+    m_component->Add(element);
+    element->SetMaterial(m_component->GetMaterialManager()->GetMaterials()[0]);
+    m_component->SetMaterial(m_component->GetMaterialManager()->GetMaterials()[0]);
+
+    m_component->Clear();
+    EXPECT_EQ(m_component->GetLayerManager()->GetCount(), 1);
+    EXPECT_TRUE(CLayer::IsDefaultLayer(m_component->GetLayerManager()->GetCurrentLayer()));
+    EXPECT_TRUE(m_component->GetMaterialManager()->IsEmpty());
+    EXPECT_EQ(m_component->GetMaterial(), nullptr);
+}
+
+TEST_F(ComponentTest, EraseEntityErasesEvenAnEntityItDoesNotHold)
+{
+    std::vector<CEntity*> erased;
+    auto* held = new CProbeElement(CPoint3d(), &erased);
+    auto* loose = new CProbeElement(CPoint3d(), &erased);
+    m_component->Add(held);
+    EXPECT_TRUE(m_component->EraseEntity(held));
+    EXPECT_FALSE(m_component->EraseEntity(loose));
+    EXPECT_EQ(erased.size(), 2u);
+    EXPECT_TRUE(m_component->IsEmpty());
+}
+
+TEST_F(ComponentTest, TheBoundsFollowTheEntitiesAndGrowOnlyNonEmptyAxes)
+{
+    CBoundingBox3d box;
+    m_component->GetBounds(box, true);
+    EXPECT_TRUE(box.IsEmpty());
+
+    m_component->Add(new CProbeElement(CPoint3d(0, 0, 0)));
+    m_component->GetBounds(box, false);  // valid from here on: the next add grows it
+    auto* far = new CProbeElement(CPoint3d(10, 20, 0));
+    m_component->Add(far);
+    m_component->GetBounds(box, true);
+    EXPECT_DOUBLE_EQ(box.xmin, -0.01);
+    EXPECT_DOUBLE_EQ(box.xmax, 10.01);
+    EXPECT_DOUBLE_EQ(box.ymax, 20.01);
+    EXPECT_DOUBLE_EQ(box.zmin, -0.01);
+    EXPECT_DOUBLE_EQ(box.zmax, 0.01);
+    EXPECT_TRUE(m_component->GetBoundsCenter() == CPoint3d(5, 10, 0));
+
+    m_component->Remove(far);
+    m_component->GetBounds(box, false);
+    EXPECT_DOUBLE_EQ(box.xmax, 0.0);
+    Dispose(far);
+}
+
+TEST_F(ComponentTest, APointCountsAsInsideTheBoundsOnlyWithAMarginToEveryFace)
+{
+    m_component->Add(new CProbeElement(CPoint3d(0, 0, 0)));
+    m_component->Add(new CProbeElement(CPoint3d(1, 1, 1)));
+    CBoundingBox3d box;
+    m_component->GetBounds(box, false);
+    EXPECT_TRUE(m_component->CheckPointInBounds(CPoint3d(0.5, 0.5, 0.5)));
+    EXPECT_FALSE(m_component->CheckPointInBounds(CPoint3d(0.5, 0.5, 0.9995)));
+    // The miss made the bounds stale; they answer no until they are computed again.
+    EXPECT_FALSE(m_component->CheckPointInBounds(CPoint3d(0.5, 0.5, 0.5)));
+    m_component->GetBounds(box, false);
+    EXPECT_TRUE(m_component->CheckPointInBounds(CPoint3d(0.5, 0.5, 0.5)));
+}
+
+TEST_F(ComponentTest, ABatchAddTakesEachDrawingElementOnceAndSkipsTheRest)
+{
+    auto* element = new CProbeElement;
+    CEntity stranger;
+    CUndoOperation* operation = m_manager->Start(3);
+    m_component->AddEntities({element, &stranger, element, nullptr});
+    EXPECT_EQ(m_component->GetCount(), 1);
+    EXPECT_EQ(operation->GetAddedPairs().size(), 1u);
+    m_manager->Commit();
+}
+
+
+TEST_F(ComponentTest, ACreatedComponentIsCollectedUntilItIsErasedAgain)
+{
+    CUndoOperation* operation = m_manager->Start(5);
+    auto* inner = new CComponent;
+    auto* element = new CProbeElement;
+    inner->AddEntity(element);
+    CEntitySet touched;
+    operation->CollectTouchedComponents(touched);
+    EXPECT_TRUE(touched.Contains(inner));
+
+    inner->Erase();
+    touched.RemoveAll();
+    operation->CollectTouchedComponents(touched);
+    EXPECT_FALSE(touched.Contains(inner));
+    EXPECT_EQ(m_manager->Commit(), 0);  // everything was born and gone inside it
+}
+

@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "document/component.h"
+#include "document/layer.h"
+#include "document/layermanager.h"
+#include "document/material.h"
+#include "document/tarnwickmodel.h"
+#include "foundation/color.h"
+#include "foundation/notificationcenter.h"
+#include "model/undomanager.h"
+#include "model/undooperation.h"
+#include "tests/document/documenttestsupport.h"
+
+using documenttest::Bytes;
+using documenttest::FileVersions;
+using documenttest::Load;
+using documenttest::Store;
+using undotest::TestEnvironment;
+
+namespace {
+
+void Dispose(CEntity* entity)
+{
+    const CUndoSuspender suspender;
+    entity->Erase();
+}
+
+// A manager of its own with its default layer, as a component makes it.
+class LayerManagerTest : public ::testing::Test
+{
+protected:
+    LayerManagerTest()
+    {
+        WriteProfileBool("Undo", "Logging", false);
+        m_manager = new CLayerManager;
+        m_manager->EnsureDefaultLayer();
+    }
+    ~LayerManagerTest() override { Dispose(m_manager); }
+
+    TestEnvironment m_environment;
+    CLayerManager* m_manager = nullptr;
+};
+
+// Writes down the codes of "Layer Changed".
+class CLayerObserver : public IObserver
+{
+public:
+    CLayerObserver() { GetNotificationCenter().AddObserver(kLayerChangedNotification, this); }
+    ~CLayerObserver() override { GetNotificationCenter().RemoveObserver(this); }
+    void OnNotify(const std::string& /*name*/, void* data) override
+    {
+        codes.push_back(static_cast<LayerChangedData*>(data)->code);
+    }
+    std::vector<int> codes;
+};
+
+}  // namespace
+
+TEST(LayerTest, ALayerNamesItsMaterialAfterItself)
+{
+    const CUndoSuspender suspender;
+    auto* layer = new CLayer;
+    ASSERT_NE(layer->GetMaterial(), nullptr);
+    EXPECT_EQ(layer->GetMaterial()->GetName(), CString("Layer"));
+    EXPECT_TRUE(layer->GetMaterial()->IsHidden());
+    layer->SetName("Walls");
+    EXPECT_EQ(layer->GetMaterial()->GetName(), CString("Layer_Walls"));
+
+    layer->SetColor(CColor());
+    EXPECT_EQ(layer->GetMaterial()->GetColorValue().GetValue(), 0u);
+    layer->SetColor(CColor(10, 20, 30));
+    EXPECT_EQ(layer->GetMaterial()->GetColorValue(), CColor(10, 20, 30));
+    EXPECT_EQ(layer->GetTypeId(), 22);
+    layer->Erase();
+}
+
+
+TEST(LayerTest, ThePageStateMatchesWithAndWithoutOverrides)
+{
+    const CUndoSuspender suspender;
+    CLayer layer;
+    layer.SetPageFlags(CLayer::kPageHidden);
+    EXPECT_FALSE(layer.MatchesPageState(false));
+    layer.SetHidden(true);
+    EXPECT_TRUE(layer.MatchesPageState(false));
+    layer.SetPageFlags(CLayer::kPageHidden | CLayer::kPageOverrideShown);
+    EXPECT_FALSE(layer.MatchesPageState(true));
+    layer.SetHidden(false);
+    layer.SetPageFlags(CLayer::kPageHidden | CLayer::kPageOverrideHidden);
+    EXPECT_TRUE(layer.MatchesPageState(true));
+    delete layer.GetMaterial();
+}
+
+
+TEST(LayerTest, TheRecordCarriesNameHiddenColourAndPageFlagsExceptInTheOldestFormat)
+{
+    TestEnvironment environment;
+    const CUndoSuspender suspender;
+    CLayer layer;
+    layer.SetName("Glass");
+    layer.SetHidden(true);
+    layer.SetColor(CColor(1, 2, 3));
+    layer.SetPageFlags(0x21);
+
+    for (const int format : {kSaveFormat5000, kSaveFormat3000}) {
+        const Bytes bytes = Store([&](CArchive& ar) { ar.WriteObject(&layer); }, format);
+        CLayer* read = nullptr;
+        {
+            const FileVersions versions({{"CEntity", format == kSaveFormat3000 ? 2 : 3},
+                                         {"CLayer", format == kSaveFormat3000 ? 1 : 2},
+                                         {"CMaterial", 12}});
+            Load(bytes, [&](CArchive& ar) { ArchiveReadLayer(ar, read); });
+        }
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read->GetName(), CString("Glass"));
+        EXPECT_TRUE(read->IsHidden());
+        EXPECT_EQ(read->GetMaterial()->GetColorValue(), CColor(1, 2, 3));
+        EXPECT_EQ(read->GetMaterial()->GetName(), CString("Layer_Glass"));
+        EXPECT_EQ(read->GetPageFlags(), format == kSaveFormat3000 ? 0u : 0x21u);
+        read->Erase();
+    }
+    delete layer.GetMaterial();
+}
+
+TEST_F(LayerManagerTest, LayerNamesAreUniqueWithoutRegardToCase)
+{
+    EXPECT_EQ(m_manager->AddLayer("layer0"), nullptr);
+    CLayer* walls = m_manager->AddLayer("Walls");
+    ASSERT_NE(walls, nullptr);
+    EXPECT_EQ(m_manager->AddLayer("WALLS"), nullptr);
+    EXPECT_EQ(m_manager->FindLayer("walls"), walls);
+    EXPECT_EQ(m_manager->GetCount(), 2);
+    EXPECT_EQ(walls->GetParent(), m_manager);
+    EXPECT_EQ(m_manager->GetCurrentLayer(), m_manager->GetDefaultLayer());
+}
+
+TEST_F(LayerManagerTest, NewLayersTakeTheColourTableInTurnAndStartAgainAfterTheLast)
+{
+    // The default layer took the first colour.
+    CLayer* last = nullptr;
+    for (int i = 1; i <= kLayerColorCount; ++i) {
+        last = m_manager->AddLayer(CString::Formatted("L%d", i));
+    }
+    EXPECT_EQ(m_manager->GetDefaultLayer()->GetMaterial()->GetColorValue(), GetLayerColor(0));
+    EXPECT_EQ(last->GetMaterial()->GetColorValue(), GetLayerColor(0));
+    EXPECT_EQ(static_cast<CLayer*>(m_manager->GetAt(1))->GetMaterial()->GetColorValue(), GetLayerColor(1));
+}
+
+TEST_F(LayerManagerTest, RemovingTheCurrentLayerMovesCurrentToTheFirstOrToNone)
+{
+    CLayer* first = m_manager->GetDefaultLayer();
+    CLayer* walls = m_manager->AddLayer("Walls");
+    ASSERT_TRUE(m_manager->SetCurrentLayer(walls));
+    EXPECT_TRUE(m_manager->Remove(walls));
+    EXPECT_EQ(m_manager->GetCurrentLayer(), first);
+    EXPECT_EQ(walls->GetParent(), nullptr);
+    EXPECT_FALSE(m_manager->Remove(walls));
+    Dispose(walls);
+
+    EXPECT_TRUE(m_manager->Remove(first));
+    EXPECT_EQ(m_manager->GetCurrentLayer(), nullptr);
+    EXPECT_FALSE(m_manager->SetCurrentLayer(first));
+    Dispose(first);
+}
+
+TEST_F(LayerManagerTest, HidingTheCurrentLayerHandsCurrentToAnotherShownLayerOrIsRefused)
+{
+    CLayer* first = m_manager->GetDefaultLayer();
+    EXPECT_FALSE(m_manager->SetLayerHidden(first, true));
+    EXPECT_FALSE(first->IsHidden());
+
+    CLayer* walls = m_manager->AddLayer("Walls");
+    EXPECT_TRUE(m_manager->SetLayerHidden(first, true));
+    EXPECT_TRUE(first->IsHidden());
+    EXPECT_EQ(m_manager->GetCurrentLayer(), walls);
+    EXPECT_EQ(m_manager->GetFirstShownLayer(), walls);
+}
+
+TEST_F(LayerManagerTest, OnlyABroadcastingManagerPostsLayerChanged)
+{
+    CLayerObserver observer;
+    CLayer* walls = m_manager->AddLayer("Walls");
+    EXPECT_TRUE(observer.codes.empty());
+
+    m_manager->SetBroadcasting(true);
+    m_manager->SetCurrentLayer(walls);
+    m_manager->SetLayerHidden(m_manager->GetDefaultLayer(), true);
+    m_manager->Remove(walls);
+    Dispose(walls);
+    m_manager->Clear();
+    EXPECT_EQ(observer.codes, (std::vector<int>{kLayerCurrentChanged, kLayerHiddenSet, kLayerCurrentChanged,
+                                                kLayerRemoved, kLayersCleared}));
+    m_manager->SetBroadcasting(false);
+}
+
+TEST_F(LayerManagerTest, TheModelsRootManagerBroadcasts)
+{
+    CLayerObserver observer;
+    const CurrentModelScope scope;
+    CTarnwickModel* model = new CTarnwickModel;
+    model->GetLayerManager()->AddLayer("Walls");
+    EXPECT_EQ(observer.codes, (std::vector<int>{kLayerAdded}));
+    model->Release();
+}
+
+
+TEST_F(LayerManagerTest, TheRecordRoundTripsTheLayersAndTheCurrentLayer)
+{
+    CLayer* walls = m_manager->AddLayer("Walls");
+    m_manager->SetCurrentLayer(walls);
+    const Bytes bytes = Store([&](CArchive& ar) { m_manager->Serialize(ar); });
+
+    auto* read = new CLayerManager;
+    Load(bytes, [&](CArchive& ar) { read->Serialize(ar); });
+    ASSERT_EQ(read->GetCount(), 2);
+    EXPECT_EQ(CLayer::GetDisplayName(static_cast<CLayer*>(read->GetAt(1))), CString("Walls"));
+    EXPECT_EQ(read->GetCurrentLayer(), read->GetAt(1));
+    Dispose(read);
+}
+
+TEST_F(LayerManagerTest, AnOldRecordRenamesDefaultToLayer0AndFindsTheCurrentLayerByName)
+{
+    const CUndoSuspender suspender;
+    CLayer defaultLayer;
+    defaultLayer.SetName("Default");
+    CLayer walls;
+    walls.SetName("Walls");
+    const Bytes bytes = Store([&](CArchive& ar) {
+        ar.WriteObject(nullptr);  // the entity part: no attributes
+        ar << std::int32_t{2};
+        ar.WriteObject(&defaultLayer);
+        ar.WriteObject(&walls);
+        ArchiveWriteString(ar, "Default");
+    });
+
+    auto* read = new CLayerManager;
+    {
+        const FileVersions versions({{"CEntity", 3}, {"CLayer", 2}, {"CMaterial", 12}, {"CLayerManager", 1}});
+        Load(bytes, [&](CArchive& ar) { read->Serialize(ar); });
+    }
+    ASSERT_EQ(read->GetCount(), 2);
+    EXPECT_EQ(static_cast<CLayer*>(read->GetAt(0))->GetName(), CString("Layer0"));
+    EXPECT_EQ(read->GetCurrentLayer(), read->GetAt(0));
+    Dispose(read);
+    delete defaultLayer.GetMaterial();
+    delete walls.GetMaterial();
+}
+
+
+TEST_F(LayerManagerTest, ANegativeOrOversizedLayerCountIsRefused)
+{
+    for (const std::int32_t count : {-1, 1000000}) {
+        const Bytes bytes = Store([&](CArchive& ar) {
+            ar.WriteObject(nullptr);
+            ar << count;
+        });
+        auto* read = new CLayerManager;
+        EXPECT_THROW(Load(bytes, [&](CArchive& ar) { read->Serialize(ar); }), CArchiveException);
+        Dispose(read);
+    }
+}

@@ -1,0 +1,187 @@
+#include "imaging/ilanypicdecoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "imaging/ilanybmp.h"
+#include "imaging/iltextexception.h"
+#include "imaging/iltrace.h"
+#include "imagingtestutil.h"
+
+namespace {
+
+int TypeOf(std::vector<std::uint8_t> data)
+{
+    return ILAnyPicDecoder::GetFileType(data.data(), static_cast<std::int64_t>(data.size()));
+}
+
+std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> head, std::size_t size = 32)
+{
+    head.resize(std::max(size, head.size()), 0xEE);
+    return head;
+}
+
+ILTextException Failure(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const ILTextException& e) {
+        return e;
+    }
+    return ILTextException(-1, "no exception");
+}
+
+class ILAnyPicDecoderTest : public ScratchFolderTest
+{
+protected:
+    void TearDown() override
+    {
+        ILSetTraceConfig(0, nullptr);
+        ScratchFolderTest::TearDown();
+    }
+};
+
+}  // namespace
+
+TEST(ILFileTypeTest, SignaturesAreRecognisedByTheirFirstBytes)
+{
+    EXPECT_EQ(TypeOf(Padded({'B', 'M'})), ILAnyPicDecoder::typeBmp);
+    EXPECT_EQ(TypeOf(Padded({'C', 'P'})), ILAnyPicDecoder::typeBmp);
+    EXPECT_EQ(TypeOf(Padded({'G', 'I', 'F', '8', '9', 'a'})), ILAnyPicDecoder::typeGif);
+    EXPECT_EQ(TypeOf(Padded({0x49, 0x49, 0x2A, 0x00})), ILAnyPicDecoder::typeTiff);
+    EXPECT_EQ(TypeOf(Padded({0x4D, 0x4D, 0x00, 0x2A})), ILAnyPicDecoder::typeTiff);
+    EXPECT_EQ(TypeOf(Padded({0xFF, 0xD8, 0xFF, 0xE0})), ILAnyPicDecoder::typeJpeg);
+    EXPECT_EQ(TypeOf(Padded({0x89, 'P', 'N', 'G'})), ILAnyPicDecoder::typePng);
+    EXPECT_EQ(TypeOf(Padded({0x0A, 0x05, 0x01})), ILAnyPicDecoder::typePcx);
+    EXPECT_EQ(TypeOf(Padded({'P', '5'})), ILAnyPicDecoder::typePgm);
+    EXPECT_EQ(TypeOf(Padded({'P', '6'})), ILAnyPicDecoder::typePpm);
+    EXPECT_EQ(TypeOf(Padded({'8', 'B', 'P', 'S'})), ILAnyPicDecoder::typePsd);
+    EXPECT_EQ(TypeOf(Padded({0x01, 0xDA})), ILAnyPicDecoder::typeSgi);
+    EXPECT_EQ(TypeOf(Padded({'F', 'O', 'R', 'M'})), ILAnyPicDecoder::typeIff85);
+    EXPECT_EQ(TypeOf(Padded({'?', '?'})), ILAnyPicDecoder::typeUnknown);
+    EXPECT_EQ(TypeOf({}), ILAnyPicDecoder::typeUnknown);
+}
+
+TEST(ILFileTypeTest, TheTgaTestComesBeforeTheLaterSignatures)
+{
+    std::vector<std::uint8_t> tga(18, 0);
+    tga[2] = 2;
+    tga[16] = 32;
+    EXPECT_EQ(TypeOf(tga), ILAnyPicDecoder::typeTga);
+    std::vector<std::uint8_t> formLike = tga;
+    std::memcpy(formLike.data(), "F\x00\x02", 3);
+    EXPECT_EQ(TypeOf(formLike), ILAnyPicDecoder::typeTga);
+    tga.resize(16);  // the pixel depth lies past the end
+    EXPECT_EQ(TypeOf(tga), ILAnyPicDecoder::typeUnknown);
+}
+
+TEST(ILFileTypeTest, MacPicturesNeedTheirPreambleAndMoreThan540Bytes)
+{
+    std::vector<std::uint8_t> pict(541, 0xEE);
+    std::memcpy(pict.data() + 522, "\x00\x11\x02\xFF", 4);
+    EXPECT_EQ(TypeOf(pict), ILAnyPicDecoder::typePict);
+    pict.resize(540);
+    EXPECT_EQ(TypeOf(pict), ILAnyPicDecoder::typeUnknown);
+}
+
+TEST(ILFileTypeTest, EpsFilesCountOnlyWithATiffPreview)
+{
+    std::vector<std::uint8_t> eps = Padded({0xC5, 0xD0, 0xD3, 0xC6});
+    std::fill(eps.begin() + 4, eps.end(), 0);
+    eps[20] = 30;
+    eps[24] = 10;
+    EXPECT_EQ(TypeOf(eps), ILAnyPicDecoder::typeEpsTiff);
+    eps[24] = 0;
+    EXPECT_EQ(TypeOf(eps), ILAnyPicDecoder::typeUnknown);
+    eps.resize(26);  // the length word is cut short
+    eps[24] = 10;
+    EXPECT_EQ(TypeOf(eps), ILAnyPicDecoder::typeUnknown);
+}
+
+TEST_F(ILAnyPicDecoderTest, UnknownDataRaisesUnknownFileTypeAndTheDecoderStaysUsable)
+{
+    ILAnyPicDecoder decoder;
+    ILAnyBmp bmp;
+    const std::vector<std::uint8_t> junk(40, '?');
+    const ILTextException e = Failure([&] { decoder.MakeBmpFromMemory(junk.data(), 40, bmp); });
+    EXPECT_EQ(e.GetCode(), ILTextException::unknownFileType);
+    EXPECT_STREQ(e.GetText(), "Decoder error: Unknown file type.\n");
+    EXPECT_EQ(decoder.GetDataSource(), nullptr);
+    EXPECT_EQ(Failure([&] { decoder.MakeBmpFromMemory(nullptr, 0, bmp); }).GetCode(), ILTextException::unknownFileType);
+
+    RegisterResources_test_imaging();
+    decoder.MakeBmpFromResource(130, bmp, 32, "VPNG");
+    EXPECT_EQ(decoder.GetFileType(), ILAnyPicDecoder::typePng);
+    EXPECT_EQ(bmp.GetWidth(), 3);
+    EXPECT_EQ(bmp.GetHeight(), 2);
+    ASSERT_EQ(bmp.GetBitsPerPixel(), 32);
+    EXPECT_EQ(bmp.GetLineArray()[0][2], 255) << "the top row is red";
+    EXPECT_EQ(bmp.GetLineArray()[1][0], 255) << "the bottom row is blue";
+    EXPECT_EQ(decoder.GetWidth(), 3);
+}
+
+TEST_F(ILAnyPicDecoderTest, FormatsWithoutABuiltDecoderAreReportedAsNotBuilt)
+{
+    ILAnyPicDecoder decoder;
+    ILAnyBmp bmp;
+    const std::vector<std::uint8_t> gif = Padded({'G', 'I', 'F', '8', '9', 'a'});
+    const ILTextException e = Failure([&] { decoder.MakeBmpFromMemory(gif.data(), 32, bmp); });
+    EXPECT_EQ(e.GetCode(), ILTextException::notBuilt);
+    EXPECT_STREQ(e.GetText(), "Decoder error: Library not compiled for this file type.\n");
+    EXPECT_EQ(decoder.GetFileType(), ILAnyPicDecoder::typeGif);
+    for (const auto& head : std::vector<std::vector<std::uint8_t>>{
+             {0x0A, 0x05, 0x01}, {'P', '2'}, {'P', '3'}, {'8', 'B', 'P', 'S'}, {0x01, 0xDA}, {'F', 'O', 'R', 'M'}}) {
+        const std::vector<std::uint8_t> data = Padded(head);
+        EXPECT_EQ(Failure([&] { decoder.MakeBmpFromMemory(data.data(), 32, bmp); }).GetCode(),
+                  ILTextException::notBuilt);
+    }
+}
+
+TEST_F(ILAnyPicDecoderTest, MetafilesAreRecognisedByNameWhateverTheirContent)
+{
+    const std::string trace = PathOf("trace.txt");
+    ILSetTraceConfig(2, trace.c_str());
+    ILAnyPicDecoder decoder;
+    ILAnyBmp bmp;
+    const std::string wmf = WriteFile("drawing.Wmf", "BM and more");
+    EXPECT_EQ(Failure([&] { decoder.MakeBmpFromFile(wmf.c_str(), bmp); }).GetCode(), ILTextException::notBuilt);
+    EXPECT_EQ(decoder.GetFileType(), ILAnyPicDecoder::typeWmf);
+    std::filesystem::create_directories(m_dir / "a.emf.d");
+    const std::string emf = WriteFile("a.emf.d/picture", "BM");
+    EXPECT_EQ(Failure([&] { decoder.MakeBmpFromFileW(CString(emf), bmp); }).GetCode(), ILTextException::notBuilt);
+    EXPECT_EQ(decoder.GetFileType(), ILAnyPicDecoder::typeEmf);
+    const std::string log = ReadFile(trace);
+    EXPECT_NE(log.find("WMF file recognized.\n"), std::string::npos);
+    EXPECT_NE(log.find("EMF file recognized.\n"), std::string::npos);
+    EXPECT_NE(log.find("--- Decoding file " + wmf + ". ---\n"), std::string::npos);
+}
+
+TEST_F(ILAnyPicDecoderTest, EveryBuiltFormatIsHandedToItsDecoder)
+{
+    if (std::system("convert -version >/dev/null 2>&1") != 0) {
+        GTEST_SKIP() << "ImageMagick is not installed";
+    }
+    const std::pair<const char*, int> formats[] = {
+        {"pic.bmp", ILAnyPicDecoder::typeBmp},  {"pic.tga", ILAnyPicDecoder::typeTga},
+        {"pic.tif", ILAnyPicDecoder::typeTiff}, {"pic.jpg", ILAnyPicDecoder::typeJpeg},
+        {"pic.png", ILAnyPicDecoder::typePng},
+    };
+    ILAnyPicDecoder decoder;
+    for (const auto& [name, type] : formats) {
+        const std::string path = PathOf(name);
+        const std::string command = "convert -size 5x3 xc:'#00C000' '" + path + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+        ILAnyBmp bmp;
+        decoder.MakeBmpFromFile(path.c_str(), bmp, 32);
+        EXPECT_EQ(decoder.GetFileType(), type) << name;
+        EXPECT_EQ(bmp.GetWidth(), 5) << name;
+        EXPECT_EQ(bmp.GetHeight(), 3) << name;
+        EXPECT_NEAR(bmp.GetLineArray()[2][4 * 4 + 1], 0xC0, 2) << name;
+    }
+}

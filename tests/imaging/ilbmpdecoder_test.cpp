@@ -1,0 +1,353 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "codectestutil.h"
+#include "imaging/ilbmpdecoder.h"
+
+using namespace codectest;
+
+namespace {
+
+void Put16(std::string& s, size_t at, uint32_t v)
+{
+    s[at] = static_cast<char>(v & 0xFF);
+    s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+
+void Put32(std::string& s, size_t at, uint32_t v)
+{
+    Put16(s, at, v & 0xFFFF);
+    Put16(s, at + 2, v >> 16);
+}
+
+// A BMP with a 40-byte header, the given palette entries (BGRA) and pixel bytes.
+std::string MakeBmp(int width, int height, int bitCount, uint32_t compression, const std::vector<uint8_t>& palette,
+                    const std::string& pixels)
+{
+    std::string s(54, '\0');
+    s[0] = 'B';
+    s[1] = 'M';
+    const auto offset = static_cast<uint32_t>(54 + palette.size());
+    Put32(s, 2, static_cast<uint32_t>(offset + pixels.size()));
+    Put32(s, 10, offset);
+    Put32(s, 14, 40);
+    Put32(s, 18, static_cast<uint32_t>(width));
+    Put32(s, 22, static_cast<uint32_t>(height));
+    Put16(s, 26, 1);
+    Put16(s, 28, static_cast<uint32_t>(bitCount));
+    Put32(s, 30, compression);
+    s.append(palette.begin(), palette.end());
+    return s + pixels;
+}
+
+std::vector<uint8_t> SixteenGreys()
+{
+    std::vector<uint8_t> p;
+    for (int i = 0; i < 16; ++i) {
+        const auto g = static_cast<uint8_t>(i * 17);
+        p.insert(p.end(), {g, g, g, 0});
+    }
+    return p;
+}
+
+std::vector<uint8_t> Indices(const ILAnyBmp& bmp)
+{
+    std::vector<uint8_t> out;
+    for (int y = 0; y < bmp.GetHeight(); ++y) {
+        out.insert(out.end(), bmp.GetLineArray()[y], bmp.GetLineArray()[y] + bmp.GetWidth());
+    }
+    return out;
+}
+
+struct ToolVariant
+{
+    const char* name;
+    const char* command;  // %s is replaced by the base picture, the output goes to stdout or %o
+    int depth;            // the depth the decoder produces
+    int tolerance;        // 0 for exact agreement with the tools
+};
+
+std::string Expand(std::string command, const std::string& base, const std::string& out)
+{
+    for (size_t at; (at = command.find("%s")) != std::string::npos;) {
+        command.replace(at, 2, Quote(base));
+    }
+    for (size_t at; (at = command.find("%o")) != std::string::npos;) {
+        command.replace(at, 2, Quote(out));
+    }
+    return command;
+}
+
+const ToolVariant kBmpVariants[] = {
+    {"windows_24bit", "convert %s BMP3:%o", 32, 0},
+    {"os2_24bit", "convert %s BMP2:%o", 32, 0},
+    {"v5_header_24bit", "convert %s BMP:%o", 32, 0},
+    {"windows_1bit", "convert %s -monochrome BMP3:%o", 8, 0},
+    {"windows_4bit", "convert %s -colors 16 BMP3:%o", 8, 0},
+    {"windows_8bit", "convert %s -colors 200 BMP3:%o", 8, 0},
+    {"windows_rle8", "convert %s -colors 100 -compress RLE BMP3:%o", 8, 0},
+    {"os2_1bit", "convert %s -monochrome ppm:- | ppmtobmp -os2 -bpp 1 > %o", 8, 0},
+    {"os2_4bit", "convert %s -colors 16 ppm:- | ppmtobmp -os2 -bpp 4 > %o", 8, 0},
+    {"os2_8bit", "convert %s -colors 200 ppm:- | ppmtobmp -os2 -bpp 8 > %o", 8, 0},
+    {"netpbm_windows_8bit", "convert %s -colors 60 ppm:- | ppmtobmp -windows -bpp 8 > %o", 8, 0},
+    {"rgb565_bitfields", "convert %s -define bmp:subtype=RGB565 BMP:%o", 32, 7},
+    {"rgb555_bitfields", "convert %s -define bmp:subtype=RGB555 BMP:%o", 32, 7},
+    {"alpha_32bit", "convert %a BMP:%o", 32, 0},
+};
+
+class ILBmpDecoderToolTest : public ToolTest
+{
+protected:
+    std::string MakeVariant(const ToolVariant& v)
+    {
+        std::string command = v.command;
+        std::string base;
+        if (const size_t at = command.find("%a"); at != std::string::npos) {
+            base = MakeBaseWithAlpha();
+            command.replace(at, 2, "%s");
+        } else {
+            base = MakeBase();
+        }
+        const std::string out = PathOf(std::string(v.name) + ".bmp");
+        Shell(Expand(command, base, out));
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST_F(ILBmpDecoderToolTest, EveryHeaderDepthAndCompressionDecodesAsTheToolsDecodeIt)
+{
+    SKIP_WITHOUT_TOOLS("convert", "ppmtobmp");
+    for (const ToolVariant& v : kBmpVariants) {
+        SCOPED_TRACE(v.name);
+        const std::string path = MakeVariant(v);
+        ILBmpDecoder decoder;
+        ILAnyBmp bmp;
+        DecodeBytes(decoder, ReadFile(path), bmp);
+        EXPECT_EQ(bmp.GetBitsPerPixel(), v.depth);
+        EXPECT_EQ(bmp.GetWidth(), 29);
+        EXPECT_EQ(bmp.GetHeight(), 17);
+        std::vector<uint8_t> ours = BitmapRgba(bmp);
+        std::vector<uint8_t> theirs = ToolRgba(path);
+        EXPECT_LE(MaxDifference(ours, theirs), v.tolerance);
+    }
+}
+
+TEST_F(ILBmpDecoderToolTest, ThirtyTwoBitFilesKeepTheirAlphaAndSayTheyHaveIt)
+{
+    SKIP_WITHOUT_TOOLS("convert");
+    ILBmpDecoder decoder;
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, ReadFile(MakeVariant(kBmpVariants[std::size(kBmpVariants) - 1])), bmp);
+    EXPECT_TRUE(bmp.HasAlpha());
+    ILAnyBmp opaque;
+    DecodeBytes(decoder, ReadFile(MakeVariant(kBmpVariants[0])), opaque);
+    EXPECT_FALSE(opaque.HasAlpha());
+}
+
+TEST_F(ILBmpDecoderToolTest, TopDownRowsDecodeToTheSamePictureAsBottomUpRows)
+{
+    SKIP_WITHOUT_TOOLS("convert");
+    const std::string path = MakeVariant(kBmpVariants[0]);
+    std::string bytes = ReadFile(path);
+    const size_t rowSize = (29 * 3 + 3) & ~size_t{3};
+    std::vector<std::string> rows;
+    for (int y = 0; y < 17; ++y) {
+        rows.push_back(bytes.substr(54 + y * rowSize, rowSize));
+    }
+    std::reverse(rows.begin(), rows.end());
+    std::string topDown = bytes.substr(0, 54);
+    Put32(topDown, 22, static_cast<uint32_t>(-17));
+    for (const std::string& row : rows) {
+        topDown += row;
+    }
+    ILBmpDecoder decoder;
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, topDown, bmp);
+    EXPECT_EQ(bmp.GetHeight(), 17);
+    EXPECT_EQ(BitmapRgba(bmp), ToolRgba(path));
+}
+
+TEST_F(ILBmpDecoderToolTest, AnOs2BitmapArrayDecodesItsFirstBitmap)
+{
+    SKIP_WITHOUT_TOOLS("convert");
+    const std::string path = MakeVariant(kBmpVariants[1]);
+    std::string inner = ReadFile(path);
+    Put32(inner, 10, Le32(inner, 10) + 14);  // offsets count from the start of the array
+    std::string array(14, '\0');
+    array[0] = 'B';
+    array[1] = 'A';
+    Put32(array, 2, 14);
+    ILBmpDecoder decoder;
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, array + inner, bmp);
+    EXPECT_EQ(BitmapRgba(bmp), ToolRgba(path));
+}
+
+TEST_F(ILBmpDecoderToolTest, PixelsPerMetreBecomeDotsPerInch)
+{
+    SKIP_WITHOUT_TOOLS("convert");
+    const std::string path = PathOf("dense.bmp");
+    Shell("convert " + Quote(MakeBase()) + " -units PixelsPerInch -density 300 BMP3:" + Quote(path));
+    ILBmpDecoder decoder;
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, ReadFile(path), bmp);
+    EXPECT_EQ(bmp.GetResolution(), ILPoint(300, 300));
+}
+
+TEST(ILBmpDecoderTest, ResolutionRoundsPixelsPerMetreAndDropsValuesOfOneOrLess)
+{
+    const struct
+    {
+        uint32_t perMetre;
+        int dpi;
+    } cases[] = {{300, 8}, {11811, 300}, {39, 0}, {0, 0}, {0xFFFFFFFF, 0}};
+    for (const auto& c : cases) {
+        std::string bytes = MakeBmp(1, 1, 24, 0, {}, std::string(4, '\0'));
+        Put32(bytes, 38, c.perMetre);
+        Put32(bytes, 42, c.perMetre);
+        ILBmpDecoder decoder;
+        ILAnyBmp bmp;
+        DecodeBytes(decoder, bytes, bmp);
+        EXPECT_EQ(bmp.GetResolution(), ILPoint(c.dpi, c.dpi)) << c.perMetre;
+    }
+}
+
+TEST(ILBmpDecoderTest, NarrowRowsSkipTheirPaddingAtOneAndTwentyFourBits)
+{
+    // Two rows of width 1: each 1-bit row is 1 byte + 3 padding, each 24-bit row 3 + 1.
+    const std::vector<uint8_t> blackWhite = {0, 0, 0, 0, 255, 255, 255, 0};
+    const std::string oneBit = std::string("\x80\x20\x20\x20", 4) + std::string("\x00\x20\x20\x20", 4);
+    ILBmpDecoder decoder;
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, MakeBmp(1, 2, 1, 0, blackWhite, oneBit), bmp);
+    EXPECT_EQ(Indices(bmp), (std::vector<uint8_t>{0, 1}));  // the bottom row comes first
+
+    const std::string trueColour = std::string("\x01\x02\x03\x20", 4) + std::string("\x04\x05\x06\x20", 4);
+    DecodeBytes(decoder, MakeBmp(1, 2, 24, 0, {}, trueColour), bmp);
+    EXPECT_EQ(BitmapRgba(bmp), (std::vector<uint8_t>{6, 5, 4, 255, 3, 2, 1, 255}));
+}
+
+TEST(ILBmpDecoderTest, FourBitRunLengthDataAlternatesNibblesAndCutsRunsAtTheRowEnd)
+{
+    // Width 5, height 2, bottom row first: a run of 7 pixels (cut to 5) of 0x12, end of
+    // row; an absolute run of 3 pixels 3,4,5 (2 bytes, padded to even), end of bitmap.
+    const std::string rle = std::string("\x07\x12\x00\x00", 4) + std::string("\x00\x03\x34\x50\x00\x01", 6);
+    ILBmpDecoder decoder;
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, MakeBmp(5, 2, 4, 2, SixteenGreys(), rle), bmp);
+    EXPECT_EQ(Indices(bmp), (std::vector<uint8_t>{3, 4, 5, 0, 0, 1, 2, 1, 2, 1}));
+}
+
+TEST(ILBmpDecoderTest, RunsOfEightBitRunLengthDataNeverWritePastTheRow)
+{
+    const std::string rle = std::string("\xFF\x07\x00\x00", 4) + std::string("\x00\x05\x01\x02\x03\x04\x05\x00", 8) +
+                            std::string("\x00\x01", 2);
+    std::vector<uint8_t> palette(256 * 4, 0);
+    ILBmpDecoder decoder;
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, MakeBmp(3, 2, 8, 1, palette, rle), bmp);
+    EXPECT_EQ(Indices(bmp), (std::vector<uint8_t>{1, 2, 3, 7, 7, 7}));
+}
+
+TEST(ILBmpDecoderTest, FourBitFilesReadSixteenPaletteEntriesWhateverColoursUsedSays)
+{
+    std::string bytes = MakeBmp(2, 1, 4, 0, SixteenGreys(), std::string("\x0F\x00\x00\x00", 4));
+    Put32(bytes, 46, 2);  // colours used
+    ILBmpDecoder decoder;
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, bytes, bmp);
+    EXPECT_EQ(BitmapRgba(bmp), (std::vector<uint8_t>{0, 0, 0, 255, 255, 255, 255, 255}));
+}
+
+TEST(ILBmpDecoderTest, AskingForThirtyTwoBitsExpandsThePaletteAndFewerBitsThanTheFileIsRefused)
+{
+    const std::string eight = MakeBmp(2, 1, 4, 0, SixteenGreys(), std::string("\x0F\x00\x00\x00", 4));
+    ILBmpDecoder decoder;
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, eight, bmp, 32);
+    EXPECT_EQ(bmp.GetBitsPerPixel(), 32);
+    EXPECT_EQ(BitmapRgba(bmp), (std::vector<uint8_t>{0, 0, 0, 255, 255, 255, 255, 255}));
+    try {
+        DecodeBytes(decoder, MakeBmp(1, 1, 24, 0, {}, std::string(4, '\0')), bmp, 8);
+        FAIL() << "a 24-bit file decoded into 8 bits";
+    } catch (const ILTextException& e) {
+        EXPECT_EQ(e.GetCode(), ILTextException::notSupported);
+    }
+}
+
+TEST(ILBmpDecoderTest, DamagedFilesEndWithTheirErrorCode)
+{
+    const std::string good = MakeBmp(4, 4, 24, 0, {}, std::string(48, '\x11'));
+    std::vector<uint8_t> palette(256 * 4, 0);
+    struct Case
+    {
+        const char* defect;
+        std::string bytes;
+        int code;
+    };
+    std::vector<Case> cases;
+    cases.push_back({"empty input", "", ILTextException::endOfData});
+    cases.push_back({"wrong signature", "XY" + good.substr(2), ILTextException::wrongSignature});
+    cases.push_back({"file header cut short", good.substr(0, 10), ILTextException::endOfData});
+    cases.push_back({"info header cut short", good.substr(0, 30), ILTextException::endOfData});
+    cases.push_back({"pixel rows cut short", good.substr(0, good.size() - 5), ILTextException::endOfData});
+    std::string bad = good;
+    Put16(bad, 28, 7);
+    cases.push_back({"bit count seven", bad, ILTextException::badFormat});
+    bad = good;
+    Put32(bad, 18, 0);
+    cases.push_back({"width zero", bad, ILTextException::badFormat});
+    bad = good;
+    Put32(bad, 18, 100000);
+    Put32(bad, 22, 100000);
+    cases.push_back({"dimensions beyond the pixel limit", bad, ILTextException::noMemory});
+    bad = good;
+    Put32(bad, 18, 0x7FFFFFFF);
+    Put32(bad, 22, 0x80000000);
+    cases.push_back({"extreme width and negative height", bad, ILTextException::noMemory});
+    bad = good;
+    Put32(bad, 18, 1000);
+    cases.push_back({"width larger than the pixel data", bad, ILTextException::endOfData});
+    bad = good;
+    Put32(bad, 10, 1000000);
+    cases.push_back({"pixel offset past the end", bad, ILTextException::endOfData});
+    bad = good;
+    Put32(bad, 14, 0x7FFFFFF0);
+    cases.push_back({"absurd header size", bad, ILTextException::badFormat});
+    bad = good;
+    Put32(bad, 30, 4);
+    cases.push_back({"embedded jpeg", bad, ILTextException::notSupported});
+    cases.push_back({"run-length data without an end",
+                     MakeBmp(4, 4, 8, 1, palette, std::string("\x04\x01\x00\x00\x04\x01", 6)),
+                     ILTextException::endOfData});
+    cases.push_back({"run-length delta escape",
+                     MakeBmp(4, 4, 8, 1, palette, std::string("\x00\x02\x01\x01\x00\x01", 6)),
+                     ILTextException::notSupported});
+    cases.push_back({"run-length absolute run past the data",
+                     MakeBmp(4, 4, 8, 1, palette, std::string("\x00\xF0\x01", 3)), ILTextException::endOfData});
+
+    ILBmpDecoder decoder;
+    for (const Case& c : cases) {
+        EXPECT_EQ(DecodeFailureCode(decoder, c.bytes), c.code) << c.defect;
+    }
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, good, bmp);  // the decoder is still usable
+    EXPECT_EQ(bmp.GetWidth(), 4);
+}
+
+TEST(ILBmpDecoderTest, ErrorsCarryTheDecoderPrefixAndTheFormatText)
+{
+    ILBmpDecoder decoder;
+    try {
+        ILAnyBmp bmp;
+        DecodeBytes(decoder, "XY" + MakeBmp(1, 1, 24, 0, {}, std::string(4, '\0')).substr(2), bmp);
+        FAIL();
+    } catch (const ILTextException& e) {
+        EXPECT_STREQ(e.GetText(), "Decoder error: Bitmap decoder: This isn't a bitmap.\n");
+    }
+}

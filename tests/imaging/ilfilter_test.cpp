@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "imaging/2passscale.h"
+#include "imaging/ilanybmp.h"
+#include "imaging/ilbilinearcontribdef.h"
+#include "imaging/ilfilterflip.h"
+#include "imaging/ilfilterresizebilinear.h"
+#include "imaging/iltextexception.h"
+#include "imaging/ilwinbmp.h"
+
+namespace {
+
+ILPixel32 PixelAt(const ILBmp& bmp, int x, int y)
+{
+    ILPixel32 pixel;
+    std::memcpy(&pixel, bmp.GetLineArray()[y] + 4 * x, 4);
+    return pixel;
+}
+
+void SetPixel(ILBmp& bmp, int x, int y, const ILPixel32& pixel)
+{
+    std::memcpy(bmp.GetLineArray()[y] + 4 * x, &pixel, 4);
+}
+
+// A 32-bit image whose pixels all carry one value v in each of their four bytes.
+ILAnyBmp GreyRow(const std::vector<std::uint8_t>& values, bool vertical)
+{
+    const int count = static_cast<int>(values.size());
+    ILAnyBmp bmp;
+    bmp.CreateFromData(vertical ? 1 : count, vertical ? count : 1, 32, true, false, nullptr, 0, ILPoint(10, 20));
+    for (int i = 0; i < count; ++i) {
+        const std::uint8_t v = values[static_cast<std::size_t>(i)];
+        SetPixel(bmp, vertical ? 0 : i, vertical ? i : 0, ILPixel32(v, v, v, v));
+    }
+    return bmp;
+}
+
+std::vector<int> Values(const ILBmp& bmp)
+{
+    std::vector<int> values;
+    for (int y = 0; y < bmp.GetHeight(); ++y) {
+        for (int x = 0; x < bmp.GetWidth(); ++x) {
+            const ILPixel32 p = PixelAt(bmp, x, y);
+            EXPECT_TRUE(p.r == p.g && p.g == p.b && p.b == p.a) << "bytes were scaled differently";
+            values.push_back(p.r);
+        }
+    }
+    return values;
+}
+
+std::vector<int> Resized(const std::vector<std::uint8_t>& values, int newSize, bool vertical)
+{
+    const ILAnyBmp source = GreyRow(values, vertical);
+    ILAnyBmp result;
+    source.ApplyFilter(ILFilterResizeBilinear(vertical ? 1 : newSize, vertical ? newSize : 1), result);
+    EXPECT_EQ(result.GetResolution(), ILPoint(10, 20));
+    EXPECT_TRUE(result.HasAlpha());
+    return Values(result);
+}
+
+}  // namespace
+
+TEST(ILFilterFlipTest, FlippingReversesTheRowsAndTwiceRestoresThem)
+{
+    ILAnyBmp bmp;
+    bmp.CreateFromData(1, 3, 32, false, false, nullptr, 0, ILPoint());
+    SetPixel(bmp, 0, 0, ILPixel32(255, 0, 0));
+    SetPixel(bmp, 0, 1, ILPixel32(0, 255, 0));
+    SetPixel(bmp, 0, 2, ILPixel32(0, 0, 255));
+    const ILAnyBmp original(bmp);
+    bmp.ApplyFilter(ILFilterFlip());
+    EXPECT_EQ(PixelAt(bmp, 0, 0), ILPixel32(0, 0, 255));
+    EXPECT_EQ(PixelAt(bmp, 0, 1), ILPixel32(0, 255, 0));
+    EXPECT_EQ(PixelAt(bmp, 0, 2), ILPixel32(255, 0, 0));
+    bmp.ApplyFilter(ILFilterFlip());
+    EXPECT_TRUE(bmp == original);
+}
+
+TEST(ILFilterFlipTest, PaletteImagesFlipWithTheirPaletteAndWindowsBitmapsInPlace)
+{
+    ILAnyBmp indexed;
+    indexed.CreateFromData(3, 2, 8, false, false, nullptr, 0, ILPoint(1, 2));
+    std::memcpy(indexed.GetLineArray()[0], "\x01\x02\x03", 3);
+    std::memcpy(indexed.GetLineArray()[1], "\x04\x05\x06", 3);
+    indexed.SetPaletteEntry(5, 9, 9, 9, 9);
+    ILAnyBmp flipped;
+    indexed.ApplyFilter(ILFilterFlip(), flipped);
+    EXPECT_EQ(flipped.GetLineArray()[0][1], 5);
+    EXPECT_EQ(flipped.GetLineArray()[1][2], 3);
+    EXPECT_EQ(flipped.GetPalette()[5], ILPixel32(9, 9, 9, 9));
+    EXPECT_EQ(flipped.GetResolution(), ILPoint(1, 2));
+
+    ILWinBmp win(indexed);
+    win.ApplyFilter(ILFilterFlip());
+    EXPECT_EQ(win.GetLineArray()[0][0], 4);
+    EXPECT_EQ(win.GetLineArray()[1][0], 1);
+}
+
+TEST(ILFilterResizeTest, TheSameSizeLeavesEveryPixelUnchanged)
+{
+    ILAnyBmp bmp;
+    bmp.CreateFromData(3, 2, 32, false, false, nullptr, 0, ILPoint());
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x) {
+            SetPixel(bmp, x, y, ILPixel32(static_cast<std::uint8_t>(x * 70), static_cast<std::uint8_t>(y * 90), 7, 200));
+        }
+    }
+    const ILAnyBmp original(bmp);
+    bmp.ApplyFilter(ILFilterResizeBilinear(3, 2));
+    EXPECT_TRUE(bmp == original);
+}
+
+TEST(ILFilterResizeTest, HalvingAveragesPairsWithTheTriangleWeights)
+{
+    // Destination 0 takes sources 0..2 with weights 128, 128, 0; destination 1 takes 1..3
+    // with 0, 128, 128: (100 × 128 + 128) / 256 = 50 and (200 × 128 + 255 × 128 + 128) / 256 = 228.
+    EXPECT_EQ(Resized({0, 100, 200, 255}, 2, false), (std::vector<int>{50, 228}));
+    EXPECT_EQ(Resized({0, 100, 200, 255}, 2, true), (std::vector<int>{50, 228}));
+}
+
+TEST(ILFilterResizeTest, DoublingRepeatsEachPixel)
+{
+    EXPECT_EQ(Resized({10, 250}, 4, false), (std::vector<int>{10, 10, 250, 250}));
+    EXPECT_EQ(Resized({10, 250}, 4, true), (std::vector<int>{10, 10, 250, 250}));
+}
+
+TEST(ILFilterResizeTest, ShrinkingBelowTheWeightResolutionGivesBlack)
+{
+    const std::vector<std::uint8_t> bright(1000, 255);
+    EXPECT_EQ(Resized(bright, 1, false), (std::vector<int>{0}));
+}
+
+TEST(ILFilterResizeTest, TwoDimensionsScaleIntoAWindowsBitmap)
+{
+    ILAnyBmp source;
+    source.CreateFromData(4, 4, 32, false, false, nullptr, 0, ILPoint());
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            SetPixel(source, x, y, ILPixel32(static_cast<std::uint8_t>(x * 80), static_cast<std::uint8_t>(y * 80), 0, 255));
+        }
+    }
+    ILWinBmp result;
+    source.ApplyFilter(ILFilterResizeBilinear(2, 2), result);
+    ASSERT_EQ(result.GetWidth(), 2);
+    ASSERT_EQ(result.GetBitsPerPixel(), 32);
+    // Columns 0, 80, 160, 240 halve to 40 and 200 (see the one-dimensional case).
+    EXPECT_EQ(PixelAt(result, 0, 0), ILPixel32(40, 40, 0, 255));
+    EXPECT_EQ(PixelAt(result, 1, 1), ILPixel32(200, 200, 0, 255));
+}
+
+TEST(ILFilterResizeTest, OnlyThirtyTwoBitImagesAreResized)
+{
+    ILAnyBmp indexed;
+    ILAnyBmp result;
+    try {
+        indexed.ApplyFilter(ILFilterResizeBilinear(4, 4), result);
+        FAIL() << "an 8-bit image was resized";
+    } catch (const ILTextException& e) {
+        EXPECT_EQ(e.GetCode(), ILTextException::notSupported);
+    }
+}
+
+TEST(C2PassScaleTest, ContributionWindowsFollowTheScale)
+{
+    const ILBilinearContribDef contrib(0.64);
+    const C2PassScale scaler(contrib);
+    const auto halving = scaler.CalcContributions(10, 5);
+    EXPECT_EQ(halving[0].left, 0);
+    EXPECT_EQ(halving[0].right, 2);
+    EXPECT_EQ(halving[0].weights, (std::vector<int>{128, 128, 0}));
+    const auto doubling = scaler.CalcContributions(10, 20);
+    EXPECT_EQ(doubling[0].left, 0);
+    EXPECT_EQ(doubling[0].right, 1);
+    EXPECT_EQ(doubling[0].weights, (std::vector<int>{256, 0}));
+    for (const auto& table : {halving, doubling, scaler.CalcContributions(7, 3), scaler.CalcContributions(3, 7)}) {
+        for (const auto& entry : table) {
+            int sum = 0;
+            for (const int w : entry.weights) {
+                EXPECT_GE(w, 0);
+                sum += w;
+            }
+            EXPECT_EQ(sum, 256);
+        }
+    }
+}
+
+TEST(C2PassScaleTest, AProgressCallbackCanCancel)
+{
+    static int calls = 0;
+    calls = 0;
+    const ILBilinearContribDef contrib(0.64);
+    C2PassScale scaler(contrib, [](std::uint8_t percent) {
+        ++calls;
+        return percent < 50;
+    });
+    std::vector<std::uint8_t> pixels(16 * 4, 1);
+    std::vector<std::uint8_t*> rows;
+    for (int y = 0; y < 4; ++y) {
+        rows.push_back(pixels.data() + 16 * y);
+    }
+    std::vector<std::uint8_t> out(4 * 4, 0);
+    std::vector<std::uint8_t*> outRows = {out.data(), out.data() + 8};
+    EXPECT_EQ(scaler.Scale(rows.data(), 4, 4, outRows.data(), 2, 2), nullptr);
+    EXPECT_EQ(calls, 5);  // four rows of the first pass, then the refused first row of the second
+}

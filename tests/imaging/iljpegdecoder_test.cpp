@@ -1,0 +1,241 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "codectestutil.h"
+#include "imaging/ilexif.h"
+#include "imaging/iljpegdecoder.h"
+#include "imaging/iljpegencoder.h"
+#include "imaging/ilmemsource.h"
+
+using namespace codectest;
+
+namespace {
+
+// RGBA bytes of a binary PNM (P5 or P6) with 8-bit samples.
+std::vector<uint8_t> PnmRgba(const std::string& pnm)
+{
+    std::istringstream in(pnm);
+    std::string magic;
+    int width = 0;
+    int height = 0;
+    int maximum = 0;
+    in >> magic >> width >> height >> maximum;
+    in.get();
+    const int channels = magic == "P6" ? 3 : 1;
+    std::vector<uint8_t> out;
+    for (int i = 0; i < width * height; ++i) {
+        uint8_t sample[3] = {};
+        in.read(reinterpret_cast<char*>(sample), channels);
+        if (channels == 1) {
+            sample[1] = sample[2] = sample[0];
+        }
+        out.insert(out.end(), {sample[0], sample[1], sample[2], 255});
+    }
+    return out;
+}
+
+// The tools' decoding with the floating-point DCT; `fancy` false skips fancy upsampling.
+std::vector<uint8_t> ToolJpegRgba(const std::string& path, bool fancy)
+{
+    return PnmRgba(RunCapture("jpegtopnm -dct float " + std::string(fancy ? "" : "-nosmooth ") + Quote(path) +
+                              " 2>/dev/null"));
+}
+
+// A small colour picture encoded by the library.
+std::string SmallJpeg(int width = 16, int height = 16)
+{
+    ILAnyBmp bmp;
+    bmp.CreateFromData(width, height, 32, false, false, nullptr, 0, ILPoint(0, 0));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            reinterpret_cast<ILPixel32*>(bmp.GetLineArray()[y])[x] =
+                ILPixel32(static_cast<uint8_t>(x * 16), static_cast<uint8_t>(y * 16), 128, 255);
+        }
+    }
+    ILJPEGEncoder encoder;
+    encoder.SetQuality(90);
+    return EncodeToString(encoder, bmp);
+}
+
+void SetJfifDensity(std::string& jpeg, int unit, int x, int y)
+{
+    ASSERT_EQ(jpeg.compare(6, 5, std::string("JFIF\0", 5)), 0);
+    jpeg[13] = static_cast<char>(unit);
+    jpeg[14] = static_cast<char>(x >> 8);
+    jpeg[15] = static_cast<char>(x & 0xFF);
+    jpeg[16] = static_cast<char>(y >> 8);
+    jpeg[17] = static_cast<char>(y & 0xFF);
+}
+
+// Inserts an APP1 marker with the given data right after the JFIF marker.
+std::string WithApp1(const std::string& jpeg, const std::string& data)
+{
+    const size_t afterApp0 = 4 + ((static_cast<uint8_t>(jpeg[4]) << 8) | static_cast<uint8_t>(jpeg[5]));
+    const size_t length = data.size() + 2;
+    std::string marker = "\xFF\xE1";
+    marker += static_cast<char>(length >> 8);
+    marker += static_cast<char>(length & 0xFF);
+    return jpeg.substr(0, afterApp0) + marker + data + jpeg.substr(afterApp0);
+}
+
+// An EXIF block whose main directory holds only the camera make.
+std::string ExifWithMake(const std::string& make)
+{
+    std::string block("Exif\0\0II\x2A\0\x08\0\0\0", 14);
+    block += std::string("\x01\0", 2);                         // one entry
+    block += std::string("\x0F\x01\x02\0", 4);                 // Make, ASCII
+    block += static_cast<char>(make.size() + 1);
+    block += std::string(3, '\0');
+    block += std::string("\x1A\0\0\0", 4);                     // data at offset 26
+    block += std::string(4, '\0');                             // no next directory
+    return block + make + '\0';
+}
+
+class ILJPEGDecoderToolTest : public ToolTest
+{
+};
+
+}  // namespace
+
+TEST_F(ILJPEGDecoderToolTest, ColourGreyProgressiveAndSubsampledFilesDecodeAsTheToolsDecodeThem)
+{
+    SKIP_WITHOUT_TOOLS("convert", "jpegtopnm");
+    const struct
+    {
+        const char* name;
+        const char* options;
+        int depth;
+    } cases[] = {{"colour_420", "-quality 85", 32},
+                 {"colour_444", "-quality 95 -sampling-factor 1x1", 32},
+                 {"progressive", "-quality 80 -interlace JPEG", 32},
+                 {"grey", "-colorspace gray -quality 90", 8}};
+    const std::string base = MakeBase();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = PathOf(std::string(c.name) + ".jpg");
+        Shell("convert " + Quote(base) + " " + c.options + " " + Quote(path));
+        for (bool fast : {true, false}) {
+            ILJPEGDecoder decoder;
+            decoder.SetFast(fast);
+            ILAnyBmp bmp;
+            DecodeBytes(decoder, ReadFile(path), bmp);
+            EXPECT_EQ(bmp.GetBitsPerPixel(), c.depth);
+            EXPECT_EQ(bmp.IsGreyscale(), c.depth == 8);
+            EXPECT_FALSE(bmp.HasAlpha());
+            EXPECT_EQ(BitmapRgba(bmp), ToolJpegRgba(path, !fast)) << (fast ? "fast" : "fancy");
+        }
+    }
+}
+
+TEST_F(ILJPEGDecoderToolTest, CmykFilesAreRefusedWithLibjpegsMessage)
+{
+    SKIP_WITHOUT_TOOLS("convert");
+    const std::string path = PathOf("cmyk.jpg");
+    Shell("convert " + Quote(MakeBase()) + " -colorspace CMYK " + Quote(path));
+    ILJPEGDecoder decoder;
+    EXPECT_EQ(DecodeFailureCode(decoder, ReadFile(path)), ILTextException::notSupported);
+}
+
+TEST(ILJPEGDecoderTest, ColourPixelsCarryAnOpaqueFourthByte)
+{
+    ILJPEGDecoder decoder;
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, SmallJpeg(), bmp);
+    for (int y = 0; y < bmp.GetHeight(); ++y) {
+        for (int x = 0; x < bmp.GetWidth(); ++x) {
+            ASSERT_EQ(reinterpret_cast<const ILPixel32*>(bmp.GetLineArray()[y])[x].a, 255);
+        }
+    }
+}
+
+TEST(ILJPEGDecoderTest, JfifDensityBecomesTheResolution)
+{
+    const struct
+    {
+        int unit;
+        int x;
+        int y;
+        ILPoint expected;
+    } cases[] = {{0, 1, 1, ILPoint(0, 0)},     {0, 72, 72, ILPoint(72, 72)}, {1, 72, 72, ILPoint(72, 72)},
+                 {2, 28, 28, ILPoint(71, 71)}, {1, 300, 1, ILPoint(0, 0)},   {1, 300, 150, ILPoint(300, 150)}};
+    for (const auto& c : cases) {
+        std::string jpeg = SmallJpeg();
+        SetJfifDensity(jpeg, c.unit, c.x, c.y);
+        ILJPEGDecoder decoder;
+        ILAnyBmp bmp;
+        DecodeBytes(decoder, jpeg, bmp);
+        EXPECT_EQ(bmp.GetResolution(), c.expected) << c.unit << " " << c.x << " " << c.y;
+    }
+}
+
+TEST(ILJPEGDecoderTest, AFileCutInItsImageDataStillDecodesToTheFullSize)
+{
+    const std::string jpeg = SmallJpeg(64, 48);
+    ILJPEGDecoder decoder;
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, jpeg.substr(0, jpeg.size() * 2 / 3), bmp);
+    EXPECT_EQ(bmp.GetWidth(), 64);
+    EXPECT_EQ(bmp.GetHeight(), 48);
+}
+
+TEST(ILJPEGDecoderTest, TheExifBlockOfTheLastApp1MarkerIsKeptWhileTheDecoderIsOpen)
+{
+    const std::string jpeg = WithApp1(WithApp1(SmallJpeg(), ExifWithMake("Second")), ExifWithMake("First"));
+    ILMemSource source;
+    ASSERT_EQ(source.Open(reinterpret_cast<const uint8_t*>(jpeg.data()), static_cast<int64_t>(jpeg.size())), 0);
+    ILJPEGDecoder decoder;
+    decoder.Open(source);
+    ILExif exif;
+    decoder.GetExifData(exif);
+    EXPECT_EQ(exif.GetValueText("Main.Make"), "Second");
+    EXPECT_EQ(exif.GetRawLength(), ExifWithMake("Second").size());
+    decoder.Close();
+    decoder.GetExifData(exif);
+    EXPECT_EQ(exif.GetRawLength(), 0u);
+}
+
+TEST(ILJPEGDecoderTest, DamagedFilesEndWithTheirErrorCode)
+{
+    const std::string good = SmallJpeg();
+    const size_t sof = good.find("\xFF\xC0");
+    ASSERT_NE(sof, std::string::npos);
+    std::string huge = good;
+    huge[sof + 5] = huge[sof + 7] = '\xFE';  // 65000-odd pixels on each side
+    huge[sof + 6] = huge[sof + 8] = '\x00';
+    std::string badExif = ExifWithMake("X");
+    badExif[14 + 2 + 2] = 13;  // format code 13
+    const struct
+    {
+        const char* defect;
+        std::string bytes;
+        int code;
+    } cases[] = {
+        {"empty input", "", ILTextException::notSupported},
+        {"not a jpeg", "GIF89a" + std::string(100, '\0'), ILTextException::notSupported},
+        {"cut inside the headers", good.substr(0, 40), ILTextException::notSupported},
+        {"dimensions beyond the pixel limit", huge, ILTextException::noMemory},
+        {"malformed exif block", WithApp1(good, badExif), ILTextException::exifFailed},
+    };
+    ILJPEGDecoder decoder;
+    for (const auto& c : cases) {
+        EXPECT_EQ(DecodeFailureCode(decoder, c.bytes), c.code) << c.defect;
+    }
+    EXPECT_EQ(DecodeFailureCode(decoder, good), 0);
+}
+
+TEST(ILJPEGDecoderTest, LibjpegMessagesEndWithTwoLineFeeds)
+{
+    ILJPEGDecoder decoder;
+    try {
+        ILAnyBmp bmp;
+        DecodeBytes(decoder, "GIF89a" + std::string(100, '\0'), bmp);
+        FAIL();
+    } catch (const ILTextException& e) {
+        const std::string text = e.GetText();
+        EXPECT_EQ(text.rfind("Decoder error: ", 0), 0u);
+        EXPECT_EQ(text.substr(text.size() - 2), "\n\n");
+    }
+}

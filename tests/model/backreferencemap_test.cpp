@@ -1,0 +1,161 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "model/backreferencemap.h"
+#include "model/entity.h"
+#include "model/entitycontainer.h"
+
+namespace {
+
+// A referrer that records what it was told and can react while being told.
+class CListeningEntity : public CEntity
+{
+public:
+    void OnReferenceChanged(int code, CEntity* changed, CEntity* argument) override
+    {
+        codes.push_back(code);
+        lastChanged = changed;
+        lastArgument = argument;
+        if (reaction) {
+            reaction();
+        }
+    }
+
+    std::vector<int> codes;
+    CEntity* lastChanged = nullptr;
+    CEntity* lastArgument = nullptr;
+    std::function<void()> reaction;
+};
+
+std::vector<CEntity*> Referrers(const CBackReferenceMap& map, const CEntity* entity)
+{
+    std::vector<CEntity*> out;
+    std::unique_ptr<IEntityIterator> iterator(map.NewIterator(entity));
+    CEntity* referrer = nullptr;
+    while (iterator != nullptr && iterator->Next(referrer)) {
+        out.push_back(referrer);
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(BackReferenceMap, ReferrersAreKeptInOrderAndTwiceWhenAddedTwice)
+{
+    CBackReferenceMap map;
+    CEntity entity;
+    CListeningEntity first;
+    CListeningEntity second;
+    map.Add(&entity, &first);
+    map.Add(&entity, &second);
+    map.Add(&entity, &first);
+    map.Add(nullptr, &first);
+    map.Add(&entity, nullptr);
+    EXPECT_EQ(Referrers(map, &entity), (std::vector<CEntity*>{&first, &second, &first}));
+    EXPECT_EQ(map.GetEntryCount(), 1);
+    EXPECT_EQ(map.NewIterator(&first), nullptr);
+}
+
+TEST(BackReferenceMap, RemovingTheLastReferrerRemovesTheEntry)
+{
+    CBackReferenceMap map;
+    CEntity entity;
+    CListeningEntity referrer;
+    map.Add(&entity, &referrer);
+    map.Add(&entity, &referrer);
+    map.Remove(&entity, &referrer);
+    EXPECT_TRUE(map.Contains(&entity));
+    map.Remove(&entity, &referrer);
+    EXPECT_FALSE(map.Contains(&entity));
+    EXPECT_FALSE(map.Contains(nullptr));
+    map.Remove(&entity, &referrer);
+}
+
+TEST(BackReferenceMap, EveryReferrerIsToldTheCodeTheEntityAndTheArgument)
+{
+    CBackReferenceMap map;
+    CEntity entity;
+    CEntity target;
+    CListeningEntity first;
+    CListeningEntity second;
+    map.Add(&entity, &first);
+    map.Add(&entity, &second);
+    map.Notify(&entity, kReferenceMerged, &target);
+    map.Notify(nullptr, kReferenceMerged, &target);
+    map.Notify(&target, kReferenceMerged, &entity);
+    EXPECT_EQ(first.codes, std::vector<int>{kReferenceMerged});
+    EXPECT_EQ(second.codes, std::vector<int>{kReferenceMerged});
+    EXPECT_EQ(second.lastChanged, &entity);
+    EXPECT_EQ(second.lastArgument, &target);
+}
+
+TEST(BackReferenceMap, AReferrerThatRemovesItselfLeavesASlotCompactedAfterwards)
+{
+    CBackReferenceMap map;
+    CEntity entity;
+    CListeningEntity first;
+    CListeningEntity second;
+    CListeningEntity third;
+    map.Add(&entity, &first);
+    map.Add(&entity, &second);
+    map.Add(&entity, &third);
+    first.reaction = [&] {
+        map.Remove(&entity, &first);
+        EXPECT_EQ(Referrers(map, &entity), (std::vector<CEntity*>{&second, &third}));
+    };
+    map.Notify(&entity, kReferenceErased, nullptr);
+    EXPECT_EQ(second.codes.size(), 1u);
+    EXPECT_EQ(third.codes.size(), 1u);
+    const std::vector<CEntity*>* slots = map.FindReferrers(&entity);
+    ASSERT_NE(slots, nullptr);
+    EXPECT_EQ(*slots, (std::vector<CEntity*>{&second, &third}));
+}
+
+TEST(BackReferenceMap, AdditionsAndNestedNotificationsDuringANotificationAreIgnored)
+{
+    CBackReferenceMap map;
+    CEntity entity;
+    CListeningEntity referrer;
+    CListeningEntity latecomer;
+    map.Add(&entity, &referrer);
+    referrer.reaction = [&] {
+        map.Add(&entity, &latecomer);
+        map.Notify(&entity, kReferenceCurveChanged, nullptr);
+    };
+    map.Notify(&entity, kReferenceMerged, nullptr);
+    EXPECT_EQ(referrer.codes, std::vector<int>{kReferenceMerged});
+    EXPECT_TRUE(latecomer.codes.empty());
+    EXPECT_EQ(Referrers(map, &entity), std::vector<CEntity*>{&referrer});
+}
+
+TEST(BackReferenceMap, AMapEmptiedDuringANotificationEndsItCleanly)
+{
+    CBackReferenceMap map;
+    CEntity entity;
+    CListeningEntity first;
+    CListeningEntity second;
+    map.Add(&entity, &first);
+    map.Add(&entity, &second);
+    first.reaction = [&] { map.RemoveAll(); };
+    map.Notify(&entity, kReferenceErased, nullptr);
+    EXPECT_TRUE(second.codes.empty());
+    EXPECT_FALSE(map.Contains(&entity));
+}
+
+TEST(BackReferenceMap, AnIteratorOutlivingItsEntryEndsCleanly)
+{
+    CBackReferenceMap map;
+    CEntity entity;
+    CListeningEntity referrer;
+    map.Add(&entity, &referrer);
+    std::unique_ptr<IEntityIterator> iterator(map.NewIterator(&entity));
+    map.Remove(&entity, &referrer);
+    CEntity* next = &entity;
+    EXPECT_FALSE(iterator->Next(next));
+    EXPECT_EQ(next, nullptr);
+    iterator->Reset();
+    EXPECT_FALSE(iterator->Next(next));
+}

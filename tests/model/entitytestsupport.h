@@ -1,0 +1,167 @@
+#pragma once
+// Support for the tests of the entity base, the drawing element, the consistency
+// checks and the back-reference map: memory archives in a chosen save format, a file's
+// class versions, settings that keep the undo log off, and an open undo operation.
+
+#include <cstdio>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <unistd.h>
+
+#include "document/tarnwickmodel.h"
+#include "document/versionmap.h"
+#include "foundation/versioninfo.h"
+#include "model/undomanager.h"
+#include "model/undooperation.h"
+#include "model/undosuspender.h"
+#include "platform/archive.h"
+#include "platform/memfile.h"
+#include "platform/profile.h"
+#include "platform/settingsstore.h"
+
+namespace entitytest {
+
+using Bytes = std::vector<BYTE>;
+
+// Writes in the given save format and restores the newest one afterwards.
+inline Bytes Store(const std::function<void(CArchive&)>& write, int saveFormat = kSaveFormat5000)
+{
+    SetSaveFormat(saveFormat);
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        write(ar);
+        ar.Close();
+    }
+    SetSaveFormat(kSaveFormat5000);
+    return file.Detach();
+}
+
+// Reads with recording off, as the model file reader does.
+inline void Load(const Bytes& bytes, const std::function<void(CArchive&)>& read)
+{
+    const CUndoSuspender suspender;
+    CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+    CArchive ar(&file, CArchive::load);
+    read(ar);
+}
+
+// Little-endian pieces of hand-built records.
+inline void PutWord(Bytes& out, WORD value)
+{
+    out.push_back(static_cast<BYTE>(value));
+    out.push_back(static_cast<BYTE>(value >> 8));
+}
+
+inline void PutInt(Bytes& out, std::int32_t value)
+{
+    const auto bits = static_cast<std::uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8) {
+        out.push_back(static_cast<BYTE>(bits >> shift));
+    }
+}
+
+// An object reference: 0 is null, n is the n-th object the archive already knows.
+inline void PutReference(Bytes& out, WORD index)
+{
+    PutWord(out, index);
+}
+
+// The class versions a file's map gives, for as long as the object lives.
+class FileVersions
+{
+public:
+    FileVersions(std::initializer_list<std::pair<const char*, int>> versions)
+    {
+        auto* map = new CVersionMap;
+        for (const auto& [name, version] : versions) {
+            map->SetVersion(name, version);
+        }
+        SetLoadedVersionMap(map);
+    }
+    ~FileVersions() { SetLoadedVersionMap(nullptr); }
+    FileVersions(const FileVersions&) = delete;
+    FileVersions& operator=(const FileVersions&) = delete;
+};
+
+// Settings in a file of their own, with the undo log off.
+class QuietSettings
+{
+public:
+    QuietSettings()
+        : m_path("/tmp/glimra-entity-" + std::to_string(::getpid()) + ".json"),
+          m_store(std::make_unique<CSettingsStore>(CString(m_path)))
+    {
+        SetProfileStore(m_store.get());
+        WriteProfileBool("Undo", "Logging", false);
+    }
+    ~QuietSettings()
+    {
+        SetProfileStore(nullptr);
+        m_store.reset();
+        std::remove(m_path.c_str());
+    }
+    QuietSettings(const QuietSettings&) = delete;
+    QuietSettings& operator=(const QuietSettings&) = delete;
+
+private:
+    std::string m_path;
+    std::unique_ptr<CSettingsStore> m_store;
+};
+
+// A current undo manager with one open operation. Erased entities end with it.
+class OpenOperation
+{
+public:
+    OpenOperation()
+        : m_manager(std::make_unique<CUndoManager>(nullptr))
+    {
+        m_previous = SetCurrentUndoManager(m_manager.get());
+        m_operation = m_manager->Start(1);
+    }
+    ~OpenOperation()
+    {
+        SetCurrentUndoManager(m_previous);
+        m_manager.reset();
+    }
+    OpenOperation(const OpenOperation&) = delete;
+    OpenOperation& operator=(const OpenOperation&) = delete;
+
+    [[nodiscard]] CUndoOperation& Get() const { return *m_operation; }
+
+private:
+    QuietSettings m_settings;
+    std::unique_ptr<CUndoManager> m_manager;
+    CUndoManager* m_previous = nullptr;
+    CUndoOperation* m_operation = nullptr;
+};
+
+// A current model with recording off, released at the end. The scope is taken before
+// the model exists, because a new model's undo manager becomes current at once.
+class CurrentModel
+{
+public:
+    CurrentModel()
+        : m_model(new CTarnwickModel)
+    {
+        m_model->MakeCurrent();
+    }
+    ~CurrentModel() { m_model->Release(); }
+    CurrentModel(const CurrentModel&) = delete;
+    CurrentModel& operator=(const CurrentModel&) = delete;
+
+    [[nodiscard]] CTarnwickModel& Get() const { return *m_model; }
+
+private:
+    QuietSettings m_settings;
+    CUndoSuspender m_suspender;
+    CurrentModelScope m_scope;
+    CTarnwickModel* m_model;
+};
+
+} // namespace entitytest
