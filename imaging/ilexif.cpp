@@ -60,10 +60,12 @@ void ILExif::Clear()
 
 void ILExif::ReadFromMarkers(jpeg_decompress_struct* decompressor)
 {
+    // The last EXIF block of the file wins. Other APP1 markers (XMP packets, which often
+    // follow the EXIF block) are passed over rather than taken for an empty block.
     jpeg_saved_marker_ptr found = nullptr;
     for (jpeg_saved_marker_ptr marker = decompressor->marker_list; marker; marker = marker->next) {
-        if (marker->marker == kApp1) {
-            found = marker;  // the last APP1 of the file wins
+        if (marker->marker == kApp1 && marker->data_length >= 6 && std::memcmp(marker->data, "Exif\0\0", 6) == 0) {
+            found = marker;
         }
     }
     if (!found) {

@@ -34,8 +34,8 @@ public:
     // Forgets the raw bytes and every entry.
     void Clear();
 
-    // Takes the last APP1 marker that libjpeg kept and parses it. A marker that is
-    // not an EXIF block leaves the block empty. Malformed EXIF data (a bad format code,
+    // Takes the last APP1 marker holding an EXIF block ("Exif\0\0") that libjpeg kept and
+    // parses it; without one the block stays empty. Malformed EXIF data (a bad format code,
     // a count too large, or an offset or count that points outside the block) throws
     // ILTextException code 14 and leaves the block empty.
     void ReadFromMarkers(jpeg_decompress_struct* decompressor);

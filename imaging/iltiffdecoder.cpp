@@ -142,7 +142,9 @@ void ILTIFFDecoder::DoTrueColor(ILBmp& bmp)
     TIFFRGBAImage image{};
     char message[1024] = {};
     m_memory->errors.Reset();
-    if (!TIFFRGBAImageOK(m_tif, message) || !TIFFRGBAImageBegin(&image, m_tif, 0, message)) {
+    // Stop at the first strip or tile that cannot be read, rather than leave its rows as
+    // garbage; errors libtiff reports but reads past do not end the image.
+    if (!TIFFRGBAImageOK(m_tif, message) || !TIFFRGBAImageBegin(&image, m_tif, 1, message)) {
         RaiseError(ILTextException::wrongSignature, "TIFF subformat not supported.");
     }
     std::unique_ptr<TIFFRGBAImage, RGBAImageEnder> ender(&image);
@@ -154,9 +156,8 @@ void ILTIFFDecoder::DoTrueColor(ILBmp& bmp)
         image.photometric == PHOTOMETRIC_RGB) {
         image.put.contig = PutContigRGBA8;  // keeps alpha as stored, not premultiplied
     }
-    const int ok = TIFFRGBAImageGet(&image, raster, width, height);
-    ILTIFFRaiseIfFailed(m_memory->errors);
-    if (!ok) {
+    if (!TIFFRGBAImageGet(&image, raster, width, height)) {
+        ILTIFFRaiseIfFailed(m_memory->errors);
         RaiseError(ILTextException::wrongSignature, "TIFF subformat not supported.");
     }
     ILBmpLock lock(bmp, false, true);

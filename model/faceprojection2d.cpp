@@ -310,7 +310,8 @@ bool IsFaceInsideFace(const CFace* a, const CFace* b)
     CVertex* vertex = nullptr;
     bool any = false;
     while (vertices.Next(vertex)) {
-        if (vertex == nullptr || projection.ClassifyPoint2d(projection.Project(vertex->GetPosition()), false) != kPointInPolygon) {
+        if (vertex == nullptr ||
+            projection.ClassifyPoint2d(projection.Project(vertex->GetPosition()), false) != kPointInPolygon) {
             return false;
         }
         any = true;

@@ -125,7 +125,9 @@ int CLoop::CheckRing(int mode, CValidityResultMap* results)
                 return found;
             }
         }
-        if (edge->CEntity::GetParent() != m_face->CEntity::GetParent()) {
+        // An edge held by no component is the last step's business: it joins the
+        // face's component there rather than only pointing at it.
+        if (edge->CEntity::GetParent() != nullptr && edge->CEntity::GetParent() != m_face->CEntity::GetParent()) {
             AppendTopologyMessage(kMsgLoopEdgeParent, GetEntityLabel(this));
             if (BeginRepair(mode)) {
                 edge->RecordChange(true);
@@ -160,7 +162,9 @@ int CLoop::CheckGeometry(int mode, CValidityResultMap* results)
         return kValidityRepairable;
     }
     if (m_face->GetLoopCount() == 1) {
-        m_face->Reverse();
+        // Turning the whole face would turn the loop with it; the plane alone has to
+        // turn to agree with the only loop.
+        m_face->FlipPlane();
     } else {
         Reverse();
     }

@@ -378,7 +378,8 @@ CFace* CLoop::FindCoplanarFaceOnAllEdges() const
     while (partners.Next(partner)) {
         const CLoop* loop = partner->GetLoop();
         CFace* face = loop != nullptr && loop->IsOuter() ? loop->GetFace() : nullptr;
-        if (face != nullptr && face->GetPlane().IsEqual(plane, false) && !std::count(candidates.begin(), candidates.end(), face)) {
+        const bool known = std::find(candidates.begin(), candidates.end(), face) != candidates.end();
+        if (face != nullptr && !known && face->GetPlane().IsEqual(plane, false)) {
             candidates.push_back(face);
         }
     }
@@ -387,9 +388,7 @@ CFace* CLoop::FindCoplanarFaceOnAllEdges() const
             continue;
         }
         const CEdge* edge = use->GetEdge();
-        candidates.erase(std::remove_if(candidates.begin(), candidates.end(),
-                                        [edge](const CFace* face) { return edge == nullptr || !edge->HasEdgeUseOnFace(face); }),
-                         candidates.end());
+        std::erase_if(candidates, [edge](const CFace* face) { return edge == nullptr || !edge->HasEdgeUseOnFace(face); });
         if (candidates.empty()) {
             return nullptr;
         }

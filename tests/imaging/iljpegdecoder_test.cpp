@@ -181,9 +181,11 @@ TEST(ILJPEGDecoderTest, AFileCutInItsImageDataStillDecodesToTheFullSize)
     EXPECT_EQ(bmp.GetHeight(), 48);
 }
 
-TEST(ILJPEGDecoderTest, TheExifBlockOfTheLastApp1MarkerIsKeptWhileTheDecoderIsOpen)
+TEST(ILJPEGDecoderTest, TheLastExifBlockIsKeptWhileTheDecoderIsOpenAndOtherApp1DataIsPassedOver)
 {
-    const std::string jpeg = WithApp1(WithApp1(SmallJpeg(), ExifWithMake("Second")), ExifWithMake("First"));
+    const std::string xmp = "http://ns.adobe.com/xap/1.0/";
+    const std::string jpeg =
+        WithApp1(WithApp1(WithApp1(SmallJpeg(), xmp), ExifWithMake("Second")), ExifWithMake("First"));
     ILMemSource source;
     ASSERT_EQ(source.Open(reinterpret_cast<const uint8_t*>(jpeg.data()), static_cast<int64_t>(jpeg.size())), 0);
     ILJPEGDecoder decoder;

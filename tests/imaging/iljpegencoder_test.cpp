@@ -15,6 +15,15 @@ namespace {
 ILAnyBmp Gradient(int depth, int width = 40, int height = 24)
 {
     ILAnyBmp bmp;
+    if (depth == 8) {
+        bmp.CreateFromData(width, height, 8, false, true, nullptr, 0, ILPoint(0, 0));
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                bmp.GetLineArray()[y][x] = static_cast<uint8_t>(x * 6 + y);
+            }
+        }
+        return bmp;
+    }
     bmp.CreateFromData(width, height, 32, false, false, nullptr, 0, ILPoint(0, 0));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {

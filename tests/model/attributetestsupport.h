@@ -1,14 +1,11 @@
 #pragma once
-// Support shared by the tests of attributes, relationships and the selection: memory
-// archives in a chosen save format, and an open undo operation without a model.
+// Support shared by the tests of attributes and relationships: memory archives in a
+// chosen save format, and an open undo operation without a model.
 
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "foundation/versioninfo.h"
 #include "model/undomanager.h"
@@ -28,17 +25,15 @@ inline Bytes Store(const std::function<void(CArchive&)>& write, int saveFormat =
 {
     SetSaveFormat(saveFormat);
     CMemFile file;
-    {
-        CArchive ar(&file, CArchive::store);
-        write(ar);
-        ar.Close();
-    }
+    CArchive ar(&file, CArchive::store);
+    write(ar);
+    ar.Close();
     SetSaveFormat(kSaveFormat5000);
     return file.Detach();
 }
 
-// Reads with recording off, as the model file reader does. The archive ends with the
-// call, so whatever it was told to delete is gone afterwards.
+// Reads with recording off, as the model file reader does; what the archive was told
+// to delete is gone when the call returns.
 inline void Load(const Bytes& bytes, const std::function<void(CArchive&)>& read)
 {
     const CUndoSuspender suspender;
@@ -47,16 +42,14 @@ inline void Load(const Bytes& bytes, const std::function<void(CArchive&)>& read)
     read(ar);
 }
 
-// A current undo manager with one open operation, its log switched off, for as long as
-// the object lives. Erased entities end with the manager.
+// A current undo manager (its log off) with one open operation while the object
+// lives; the entities erased meanwhile end with it.
 class OpenOperation
 {
 public:
     OpenOperation()
-        : m_settingsPath("/tmp/glimra-attributes-" + std::to_string(::getpid()) + ".json"),
-          m_store(std::make_unique<CSettingsStore>(CString(m_settingsPath)))
     {
-        SetProfileStore(m_store.get());
+        SetProfileStore(&m_store);  // a store without file: nothing is written
         WriteProfileBool("Undo", "Logging", false);
         m_manager = std::make_unique<CUndoManager>(nullptr);
         m_previous = SetCurrentUndoManager(m_manager.get());
@@ -67,8 +60,6 @@ public:
         SetCurrentUndoManager(m_previous);
         m_manager.reset();
         SetProfileStore(nullptr);
-        m_store.reset();
-        std::remove(m_settingsPath.c_str());
     }
     OpenOperation(const OpenOperation&) = delete;
     OpenOperation& operator=(const OpenOperation&) = delete;
@@ -76,8 +67,7 @@ public:
     [[nodiscard]] CUndoOperation& Get() const { return *m_operation; }
 
 private:
-    std::string m_settingsPath;
-    std::unique_ptr<CSettingsStore> m_store;
+    CSettingsStore m_store{CString()};
     std::unique_ptr<CUndoManager> m_manager;
     CUndoManager* m_previous = nullptr;
     CUndoOperation* m_operation = nullptr;

@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "model/entity.h"
 #include "model/entitycontainer.h"
+#include "model/filterediterator.h"
+#include "model/notinsetmatch.h"
 
 namespace {
 
@@ -19,6 +22,18 @@ protected:
             m_sorted.push_back(&entity);
         }
         std::sort(m_sorted.begin(), m_sorted.end());
+    }
+
+    // Everything the iterator hands out until it ends.
+    static std::vector<CEntity*> Walk(IEntityIterator& it)
+    {
+        std::vector<CEntity*> out;
+        CEntity* entity = nullptr;
+        while (it.Next(entity)) {
+            out.push_back(entity);
+        }
+        EXPECT_EQ(entity, nullptr);
+        return out;
     }
 
     CEntity m_storage[3];
@@ -36,81 +51,51 @@ TEST_F(EntitySetTest, KeepsEachEntityOnceInAddressOrder)
     std::vector<CEntity*> out{nullptr};
     EXPECT_EQ(set.ToVector(out), 3);
     EXPECT_EQ(out, (std::vector<CEntity*>{nullptr, m_sorted[0], m_sorted[1], m_sorted[2]}));
+
+    std::vector<CEntity*> untouched;
+    EXPECT_EQ(CEntitySet().ToVector(untouched), 0);
+    EXPECT_EQ(untouched.capacity(), 0U);
 }
 
-TEST_F(EntitySetTest, AnEmptySetLeavesTheVectorUntouched)
-{
-    const CEntitySet set;
-    std::vector<CEntity*> out;
-    EXPECT_EQ(set.ToVector(out), 0);
-    EXPECT_EQ(out.capacity(), 0U);
-}
-
-TEST_F(EntitySetTest, RemovesSinglyBySetAndByVector)
+TEST_F(EntitySetTest, RemovingItsOwnMembersEmptiesTheSet)
 {
     CEntitySet set;
     set.AddVector(m_sorted);
     EXPECT_TRUE(set.Remove(m_sorted[1]));
     EXPECT_FALSE(set.Remove(m_sorted[1]));
-
-    CEntitySet other;
-    other.Add(m_sorted[0]);
-    other.Add(m_sorted[1]);
-    set.RemoveSet(other);
-    EXPECT_EQ(set.GetCount(), 1);
-    EXPECT_TRUE(set.Contains(m_sorted[2]));
-
-    set.RemoveVector({m_sorted[2], m_sorted[0]});
-    EXPECT_TRUE(set.IsEmpty());
-
-    set.AddAll(other);
     set.RemoveSet(set);
     EXPECT_TRUE(set.IsEmpty());
 }
 
-TEST_F(EntitySetTest, AssignmentAndCopiesReplaceTheMembership)
-{
-    CEntitySet set;
-    set.Add(m_sorted[0]);
-    CEntitySet other;
-    other.Add(m_sorted[1]);
-    set = other;
-    EXPECT_FALSE(set.Contains(m_sorted[0]));
-    EXPECT_TRUE(set.Contains(m_sorted[1]));
-    const CEntitySet copy(set);
-    EXPECT_EQ(copy.GetCount(), 1);
-    set.AddAll(set);
-    EXPECT_EQ(set.GetCount(), 1);
-}
-
-TEST_F(EntitySetTest, TheIteratorEndsWithNullAndStartsAgainAfterReset)
+TEST_F(EntitySetTest, TheIteratorEndsWithNullStartsAgainAfterResetAndSurvivesRemovals)
 {
     CEntitySet set;
     set.AddVector(m_sorted);
     std::unique_ptr<IEntityIterator> it(set.NewIterator());
-    CEntity* entity = nullptr;
-    for (CEntity* expected : m_sorted) {
-        ASSERT_TRUE(it->Next(entity));
-        EXPECT_EQ(entity, expected);
-    }
-    EXPECT_FALSE(it->Next(entity));
-    EXPECT_EQ(entity, nullptr);
-    EXPECT_FALSE(it->Next(entity));
+    EXPECT_EQ(Walk(*it), m_sorted);
+    EXPECT_TRUE(Walk(*it).empty());
+
     it->Reset();
-    ASSERT_TRUE(it->Next(entity));
-    EXPECT_EQ(entity, m_sorted[0]);
-}
-
-TEST_F(EntitySetTest, TheIteratorSurvivesRemovalOfTheEntityItLastHandedOut)
-{
-    CEntitySet set;
-    set.AddVector(m_sorted);
-    std::unique_ptr<IEntityIterator> it(set.NewIterator());
     CEntity* entity = nullptr;
     ASSERT_TRUE(it->Next(entity));
-    set.Remove(entity);
-    ASSERT_TRUE(it->Next(entity));
-    EXPECT_EQ(entity, m_sorted[1]);
+    set.Remove(entity);  // the entity it handed out last leaves the set
+    EXPECT_EQ(Walk(*it), (std::vector<CEntity*>{m_sorted[1], m_sorted[2]}));
+}
+
+TEST_F(EntitySetTest, AFilteredWalkLeavesOutTheEntitiesOfTheExcludedSet)
+{
+    CEntitySet all;
+    all.AddVector(m_sorted);
+    CEntitySet excluded;
+    excluded.Add(m_sorted[1]);
+    CNotInSetMatch match(&excluded);
+    CFilteredIterator it(all.NewIterator(), &match);
+    EXPECT_EQ(Walk(it), (std::vector<CEntity*>{m_sorted[0], m_sorted[2]}));
+    it.Reset();
+    EXPECT_EQ(Walk(it).size(), 2U);
+
+    CFilteredIterator unfiltered(all.NewIterator(), nullptr);
+    EXPECT_EQ(Walk(unfiltered), m_sorted);
 }
 
 }  // namespace
