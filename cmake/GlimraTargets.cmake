@@ -1,11 +1,15 @@
-# glimra_library(NAME DIRS dir... DEPS target...)
-# Builds one static library from every .cpp in the listed source folders.
+# glimra_library(NAME DIRS dir... [EXCLUDE dir...] DEPS target...)
+# Builds one static library from every .cpp in the listed source folders, leaving out
+# the EXCLUDE folders (which another target builds).
 function(glimra_library name)
-  cmake_parse_arguments(ARG "" "" "DIRS;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DIRS;EXCLUDE;DEPS" ${ARGN})
   set(sources "")
   foreach(dir IN LISTS ARG_DIRS)
     file(GLOB_RECURSE found CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/${dir}/*.cpp")
     list(APPEND sources ${found})
+  endforeach()
+  foreach(dir IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${PROJECT_SOURCE_DIR}/${dir}/")
   endforeach()
   if(sources)
     add_library(${name} STATIC ${sources})

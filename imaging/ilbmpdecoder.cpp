@@ -78,9 +78,8 @@ void ILBmpDecoder::Close()
 void ILBmpDecoder::Open(ILDataSource& source)
 {
     try {
-        int arrayHeaders = 0;
         uint32_t pixelOffset = 0;
-        ReadFileHeader(source, arrayHeaders, pixelOffset);
+        ReadFileHeader(source, pixelOffset);
         ReadInfoHeader(source);
         ReadPalette(source, pixelOffset);
         SkipToPixels(source, pixelOffset);
@@ -93,12 +92,13 @@ void ILBmpDecoder::Open(ILDataSource& source)
     }
 }
 
-void ILBmpDecoder::ReadFileHeader(ILDataSource& source, int& arrayHeaders, uint32_t& pixelOffset)
+// The pixel offset counts from the start of the input, array headers included, so the
+// pixels are found by it whatever headers came first.
+void ILBmpDecoder::ReadFileHeader(ILDataSource& source, uint32_t& pixelOffset)
 {
     const uint8_t* signature = source.Read2Bytes();
     while (signature[0] == 'B' && signature[1] == 'A') {
         source.Skip(12);  // size, display width and height, offset of the next entry
-        ++arrayHeaders;
         signature = source.Read2Bytes();
     }
     const uint8_t sig[2] = {signature[0], signature[1]};

@@ -45,7 +45,7 @@ private:
         uint32_t masks[3] = {0, 0, 0};  // red, green, blue bit fields
     };
 
-    void ReadFileHeader(ILDataSource& source, int& arrayHeaders, uint32_t& pixelOffset);
+    void ReadFileHeader(ILDataSource& source, uint32_t& pixelOffset);
     void ReadInfoHeader(ILDataSource& source);
     void CheckBitCount() const;
     void ReadPalette(ILDataSource& source, uint32_t pixelOffset);

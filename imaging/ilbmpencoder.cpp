@@ -27,9 +27,11 @@ void Put32(uint8_t* p, uint32_t v)
     Put16(p + 2, v >> 16);
 }
 
+// Resolutions that no pixels-per-metre field can hold are written as unknown (0).
 uint32_t PixelsPerMetre(int dotsPerInch)
 {
-    return static_cast<uint32_t>(static_cast<double>(dotsPerInch) * static_cast<double>(kInchesPerMetre) + 0.5);
+    const double perMetre = static_cast<double>(dotsPerInch) * static_cast<double>(kInchesPerMetre) + 0.5;
+    return perMetre >= 1.0 && perMetre < 2147483648.0 ? static_cast<uint32_t>(perMetre) : 0;
 }
 
 }  // namespace

@@ -12,9 +12,11 @@ namespace {
 
 constexpr float kInchesPerMetre = 39.37f;
 
+// PNG holds at most 2^31 - 1 pixels per metre; other values are written as unknown (0).
 png_uint_32 PixelsPerMetre(int dotsPerInch)
 {
-    return static_cast<png_uint_32>(static_cast<double>(dotsPerInch) * static_cast<double>(kInchesPerMetre));
+    const double perMetre = static_cast<double>(dotsPerInch) * static_cast<double>(kInchesPerMetre);
+    return perMetre >= 1.0 && perMetre < 2147483648.0 ? static_cast<png_uint_32>(perMetre) : 0;
 }
 
 }  // namespace

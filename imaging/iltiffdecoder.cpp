@@ -104,10 +104,11 @@ ILPoint ILTIFFDecoder::GetResolution() const
     float x = 0.0f;
     float y = 0.0f;
     uint16_t unit = RESUNIT_INCH;
-    if (!TIFFGetField(m_tif, TIFFTAG_XRESOLUTION, &x) || x < 1.0f) {
+    // Values below 1 (and a rational that is not a number) mean no resolution.
+    if (!TIFFGetField(m_tif, TIFFTAG_XRESOLUTION, &x) || !(x >= 1.0f)) {
         x = 0.0f;
     }
-    if (!TIFFGetField(m_tif, TIFFTAG_YRESOLUTION, &y) || y < 1.0f) {
+    if (!TIFFGetField(m_tif, TIFFTAG_YRESOLUTION, &y) || !(y >= 1.0f)) {
         y = 0.0f;
     }
     TIFFGetFieldDefaulted(m_tif, TIFFTAG_RESOLUTIONUNIT, &unit);

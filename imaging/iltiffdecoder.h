@@ -31,7 +31,7 @@ public:
 
     // A tag query on the open file; false when the tag is absent or no file is open.
     template <typename... Args>
-    bool GetField(uint32_t tag, Args... values) const
+    [[nodiscard]] bool GetField(uint32_t tag, Args... values) const
     {
         return m_tif && TIFFGetField(m_tif, tag, values...) == 1;
     }

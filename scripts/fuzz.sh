@@ -13,8 +13,10 @@ for exe in build/fuzz/fuzz/fuzz_*; do
   mkdir -p "$corpus"
   seeds=()
   [ -d "fuzz/seeds/${name#fuzz_}" ] && seeds=("fuzz/seeds/${name#fuzz_}")
+  options=()
+  [ -f "fuzz/${name#fuzz_}.options" ] && read -r -a options < "fuzz/${name#fuzz_}.options"
   echo "fuzz: $name for ${seconds}s"
   "$exe" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
-    -print_final_stats=0 "$corpus" "${seeds[@]}" 2>&1 | tail -n 3
+    -print_final_stats=0 "${options[@]}" "$corpus" "${seeds[@]}" 2>&1 | tail -n 3
 done
 echo "fuzz: every target ran without a finding"

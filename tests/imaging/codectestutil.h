@@ -16,6 +16,7 @@
 #include "imaging/ilmemsink.h"
 #include "imaging/ilpicdecoder.h"
 #include "imaging/ilpicencoder.h"
+#include "imaging/ilpixel16.h"
 #include "imaging/iltextexception.h"
 #include "imagingtestutil.h"
 
@@ -94,6 +95,9 @@ inline std::vector<uint8_t> BitmapRgba(const ILBmp& bmp)
                 p = palette[(row[x / 8] >> (7 - x % 8)) & 1];
             } else if (depth == 8) {
                 p = palette[row[x]];
+            } else if (depth == 16) {
+                const ILPixel16 w(static_cast<uint16_t>(row[2 * x] | (row[2 * x + 1] << 8)));
+                p = ILPixel32(w.GetR(), w.GetG(), w.GetB(), 255);
             } else if (depth == 24) {
                 p = ILPixel32(row[3 * x + 2], row[3 * x + 1], row[3 * x], 255);
             } else {

@@ -1,0 +1,110 @@
+#pragma once
+// CDib: an image kept in the model — the preview, textures, thumbnails, watermarks. It
+// holds the decoded bitmap for drawing and, when it came from a file, the encoded bytes
+// exactly as read, so that writing the model back reproduces them without encoding the
+// picture again. The image service (GetImageLibApp) decodes, encodes and measures it.
+
+#include <cstdint>
+
+#include "foundation/color.h"
+#include "imaging/adapter/imageapp.h"
+#include "platform/object.h"
+
+class CArchive;
+class ILBmp;
+
+class CDib : public CObject
+{
+    DECLARE_SERIAL(CDib)
+
+public:
+    // The largest encoded image a record may carry.
+    static constexpr std::int32_t kMaxEncodedBytes = std::int32_t{1} << 30;
+
+    // Empty: format code 0, no bitmap, no encoded bytes.
+    CDib();
+    // Releases the bitmap and the encoded bytes through the image service.
+    ~CDib() override;
+    CDib(const CDib&) = delete;
+    CDib& operator=(const CDib&) = delete;
+
+    // Reads or writes the record. Reading: a byte count that is negative or above
+    // kMaxEncodedBytes throws the archive's genericException, one beyond the data endOfFile;
+    // bytes that do not decode leave the image without a bitmap and are kept all the same.
+    // Writing: kept bytes go out as read; otherwise the bitmap is encoded as PNG, and a
+    // failed encode throws the archive's genericException.
+    void Serialize(CArchive& ar) override;
+
+    // Takes ownership of the bitmap (null allowed), releasing a different one held before,
+    // stores the values, forgets the average colour and counts opaque and transparent pixels.
+    void Create(ILBmp* image, int formatCode, int width, int height, bool hasAlpha);
+    // Takes ownership of encoded bytes from the image service's allocator, freeing those
+    // held before. Null bytes or a size below 1 keep no bytes.
+    void SetPixelBuffer(std::uint8_t* bytes, int size);
+
+    [[nodiscard]] int GetFormatCode() const { return m_formatCode; }
+    [[nodiscard]] const ILBmp* GetImage() const { return m_image; }
+    [[nodiscard]] ILBmp* GetImage() { return m_image; }
+    [[nodiscard]] int GetWidth() const { return m_width; }
+    [[nodiscard]] int GetHeight() const { return m_height; }
+    [[nodiscard]] const std::uint8_t* GetPixelBuffer() const { return m_bytes; }
+    [[nodiscard]] int GetPixelBufferSize() const { return m_byteCount; }
+
+    [[nodiscard]] bool HasImage() const { return m_image != nullptr; }
+    // A format code of 0 to 6 and a bitmap.
+    [[nodiscard]] bool IsValid() const;
+    [[nodiscard]] bool HasAlpha() const { return m_hasAlpha; }
+    [[nodiscard]] bool HasOpaquePixels() const { return m_opaqueCount > 0; }
+    [[nodiscard]] bool HasTransparentPixels() const { return m_transparentCount > 0; }
+    [[nodiscard]] int GetOpaqueCount() const { return m_opaqueCount; }
+    [[nodiscard]] int GetTransparentCount() const { return m_transparentCount; }
+    // 0 without a bitmap.
+    [[nodiscard]] int GetBitsPerPixel() const;
+    // A new pixel block resized to width × height (the stored size when either is 0), freed
+    // with the image service's FreeBuffer; null without a bitmap. Throws ILTextException as
+    // IImageApp::ResizeBuffer does.
+    [[nodiscard]] std::uint8_t* GetResizedPixels(int width, int height) const;
+    // Computed from the bitmap on the first request and kept until the bitmap changes; the
+    // zero colour without a bitmap.
+    [[nodiscard]] CColor GetAverageColor() const;
+    // The pixels prepared for a texture (IImageApp::AdjustImage); null without a bitmap.
+    [[nodiscard]] std::uint8_t* GetGLPixels(int alpha, double hue, double lightness, double saturation,
+                                            bool hueIsRelative, int& width, int& height, int& bitsPerPixel,
+                                            bool fitToTextureSize) const;
+
+    // The textures that share the image count their uses. Releasing the last use deletes the
+    // image, which must have been made with new; the result is the number of uses left.
+    void AddUse() { ++m_useCount; }
+    int ReleaseUse();
+    [[nodiscard]] int GetUseCount() const { return m_useCount; }
+
+    // Draws the bitmap into a rectangle of a device context; false without a bitmap or when
+    // the image service cannot draw.
+    bool Draw(HDC deviceContext, int x, int y, int width, int height) const;
+
+private:
+    void Read(CArchive& ar);
+    void Write(CArchive& ar) const;
+    void WriteEncoded(CArchive& ar) const;
+    void ReleaseImage();
+
+    int m_formatCode = 0;
+    ILBmp* m_image = nullptr;
+    std::uint8_t* m_bytes = nullptr;
+    int m_byteCount = 0;
+    int m_useCount = 0;
+    int m_width = 0;
+    int m_height = 0;
+    mutable CColor m_averageColor;
+    mutable bool m_averageKnown = false;
+    bool m_hasAlpha = false;
+    int m_opaqueCount = 0;
+    int m_transparentCount = 0;
+};
+
+// The class factory the archive uses.
+[[nodiscard]] CObject* CreateDib();
+
+// Reads an object reference of class CDib; the caller owns the result (may be null).
+// Throws the archive's exceptions.
+void ArchiveReadDib(CArchive& ar, CDib*& dib);

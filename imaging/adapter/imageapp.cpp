@@ -1,0 +1,9 @@
+#include "imaging/adapter/imageapp.h"
+
+IImageApp::~IImageApp() = default;
+
+bool IImageApp::SaveBufferToFile(const CString& /*fileName*/, int /*width*/, int /*height*/, int /*bitsPerPixel*/,
+                                 const std::uint8_t* /*pixels*/)
+{
+    return false;
+}

@@ -1,0 +1,48 @@
+#include "imaging/adapter/texturesizefit.h"
+
+namespace {
+
+TextureSizeFitter g_fitter = nullptr;
+
+int NextPowerOfTwo(int value)
+{
+    int power = 1;
+    while (power < value && power <= (1 << 29)) {
+        power <<= 1;
+    }
+    return power;
+}
+
+}  // namespace
+
+void SetTextureSizeFitter(TextureSizeFitter fitter)
+{
+    g_fitter = fitter;
+}
+
+bool FitImageTextureSize(int& width, int& height)
+{
+    if (width < 1 || height < 1) {
+        return true;
+    }
+    if (g_fitter != nullptr) {
+        return g_fitter(width, height);
+    }
+    return FitToPowerOfTwo(width, height, kDefaultMaxTextureSize);
+}
+
+bool FitToPowerOfTwo(int& width, int& height, int maxSize)
+{
+    if (width < 1 || height < 1) {
+        return true;
+    }
+    const int oldWidth = width;
+    const int oldHeight = height;
+    width = NextPowerOfTwo(width);
+    height = NextPowerOfTwo(height);
+    while ((width > maxSize || height > maxSize) && (width > 1 || height > 1)) {
+        width = width > 1 ? width / 2 : 1;
+        height = height > 1 ? height / 2 : 1;
+    }
+    return width == oldWidth && height == oldHeight;
+}
