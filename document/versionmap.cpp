@@ -180,7 +180,21 @@ void RegisterClassVersionTable()
 
 void ReadVersionMapObject(CArchive& ar, CVersionMap*& map)
 {
-    map = static_cast<CVersionMap*>(ar.ReadObject(RUNTIME_CLASS(CVersionMap)));
+    map = nullptr;
+    const UINT knownBefore = ar.GetMapCount();
+    try {
+        map = static_cast<CVersionMap*>(ar.ReadObject(RUNTIME_CLASS(CVersionMap)));
+    } catch (...) {
+        // The archive entered the new map in its table before its record failed, and
+        // nobody else will own it; the archive deletes it when it is closed.
+        for (UINT index = knownBefore + 1; index <= ar.GetMapCount(); ++index) {
+            CObject* partial = ar.GetLoadedObject(index);
+            if (partial != nullptr && partial->IsKindOf(RUNTIME_CLASS(CVersionMap))) {
+                ar.DeleteWhenClosed(partial);
+            }
+        }
+        throw;
+    }
 }
 
 void WriteVersionMapCurrent(CArchive& ar)

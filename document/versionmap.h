@@ -72,7 +72,9 @@ struct ClassVersionRow
 };
 [[nodiscard]] const ClassVersionRow* GetClassVersionTable(int* count);
 
-// Reads an object reference of class CVersionMap; the caller owns the result (may be null).
+// Reads an object reference of class CVersionMap; the caller owns the result (may be
+// null). When the map's record fails, the archive's exception passes on, map stays
+// null and the partly read map is deleted when the archive closes.
 void ReadVersionMapObject(CArchive& ar, CVersionMap*& map);
 void WriteVersionMapCurrent(CArchive& ar);
 void WriteVersionMapPrevious(CArchive& ar);

@@ -7,7 +7,8 @@
 namespace {
 
 // The step between two component values, taken through a float as the file's
-// colours always were; 255 therefore converts to slightly less than 1.0.
+// colours always were; the float is a little above 1/255, so 255 converts to
+// slightly more than 1.0.
 constexpr double kByteToDouble = static_cast<double>(1.0f / 255.0f);
 constexpr double kTolerance = 0.001;
 constexpr double kSixtieth = 0.016666666666666666;

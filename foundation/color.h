@@ -33,7 +33,8 @@ public:
     [[nodiscard]] BYTE GetBlueByte() const { return static_cast<BYTE>(m_value >> 16); }
     [[nodiscard]] BYTE GetAlphaByte() const { return static_cast<BYTE>(m_value >> 24); }
 
-    // Components as doubles: byte * (1/255 rounded to a float), so 255 gives just under 1.
+    // Components as doubles: byte * (1/255 rounded to a float). That float lies just
+    // above 1/255, so 255 gives 1.00000006 and converts back to 255.
     [[nodiscard]] double GetRed() const;
     [[nodiscard]] double GetGreen() const;
     [[nodiscard]] double GetBlue() const;

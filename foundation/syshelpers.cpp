@@ -79,9 +79,18 @@ locale_t ClassicLocale()
     return classic;
 }
 
+// Characters that may stand in a plain decimal number, apart from the separator.
+// strtod also reads "inf", "nan" and hexadecimal numbers, which no length or
+// setting is written as; their letters must end the number instead.
+bool IsPlainNumberCharacter(char16_t ch)
+{
+    return (ch >= u'0' && ch <= u'9') || ch == u'+' || ch == u'-' || ch == u'e' || ch == u'E' ||
+           ch == u' ' || (ch >= u'\t' && ch <= u'\r');
+}
+
 // The text in the characters the classic reader knows: the locale's separator
-// becomes '.', and a '.' that is not the separator, like any character outside
-// ASCII, becomes one that ends the number.
+// becomes '.', and any other character that a plain decimal number cannot hold
+// (a '.' that is not the separator among them) becomes one that ends the number.
 std::string ToClassicNumberText(const CString& text, char16_t separator)
 {
     constexpr char kStop = '\x7f';
@@ -90,10 +99,10 @@ std::string ToClassicNumberText(const CString& text, char16_t separator)
     for (char16_t ch : text.Units()) {
         if (ch == separator) {
             narrow.push_back('.');
-        } else if (ch == u'.' || ch == 0 || ch >= 0x80) {
-            narrow.push_back(kStop);
-        } else {
+        } else if (IsPlainNumberCharacter(ch)) {
             narrow.push_back(static_cast<char>(ch));
+        } else {
+            narrow.push_back(kStop);
         }
     }
     return narrow;

@@ -42,8 +42,9 @@ void SetDecimalSeparatorForTesting(char16_t separator);
 
 // Reads a number written with GetDecimalSeparator, blanks and tabs around it allowed.
 // True only when nothing else follows and the number is not 0 unless it is spelled
-// with a leading digit '0' (so "-0", underflows and empty texts fail). value holds
-// what was read (0 when nothing) in every case.
+// with a leading digit '0' (so "-0", underflows and empty texts fail). Only plain
+// decimal numbers are read: "inf", "nan" and hexadecimal text fail with 0. value
+// holds what was read (0 when nothing) in every case.
 bool ParseDouble(const CString& text, double& value);
 // The value ParseDouble reads, whatever its answer.
 [[nodiscard]] double ParseLocaleDouble(const CString& text);

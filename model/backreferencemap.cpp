@@ -74,9 +74,11 @@ void CBackReferenceMap::Notify(CEntity* entity, int code, CEntity* argument)
     found->second.notifying = code != 0 ? code : -1;
     const std::size_t count = found->second.referrers.size();
     for (std::size_t i = 0; i < count; ++i) {
-        // A referrer's reaction may clear the whole map: look the entry up each time.
+        // A referrer's reaction may clear the whole map, and even give the entity a
+        // new, shorter entry: look the entry up each time, and stop unless it is still
+        // the one being told.
         found = m_entries.find(entity);
-        if (found == m_entries.end()) {
+        if (found == m_entries.end() || found->second.notifying == 0) {
             return;
         }
         CEntity* referrer = found->second.referrers[i];

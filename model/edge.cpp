@@ -446,7 +446,10 @@ int CEdge::CheckValidity(int mode, CValidityResultMap* results)
         return vertices;
     }
     int severity = vertices;
-    for (const int found : {CheckRegistrations(mode), CheckCurve(mode, results)}) {
+    // In this order, so that a curve found stale ends the check before the duplicates
+    // are looked at.
+    for (const auto step : {&CEdge::CheckRegistrations, &CEdge::CheckCurve, &CEdge::CheckDuplicates}) {
+        const int found = (this->*step)(mode, results);
         if (found >= kValidityStale) {
             return SetCheckResult(found, results);
         }
@@ -489,7 +492,7 @@ int CEdge::CheckVertices(int mode, CValidityResultMap* results)
     return kValiditySound;
 }
 
-int CEdge::CheckRegistrations(int mode)
+int CEdge::CheckRegistrations(int mode, CValidityResultMap* /*results*/)
 {
     if (mode == kValidityModeIgnoreStaleIds) {
         return kValiditySound;
@@ -506,6 +509,15 @@ int CEdge::CheckRegistrations(int mode)
             severity = kValidityRepairable;
         }
     }
+    return severity;
+}
+
+int CEdge::CheckDuplicates(int mode, CValidityResultMap* /*results*/)
+{
+    if (mode == kValidityModeIgnoreStaleIds) {
+        return kValiditySound;
+    }
+    int severity = kValiditySound;
     for (int i = 0; i < m_start->GetEdgeCount(); ++i) {
         CEdge* other = m_start->GetEdgeAt(i);
         if (other == this || other == nullptr || !other->HasVertex(m_start) || !other->HasVertex(m_end)) {

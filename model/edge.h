@@ -120,7 +120,8 @@ private:
     void WriteRecord(CArchive& ar) const;
     void LeaveVertex(CVertex*& vertex);
     int CheckVertices(int mode, CValidityResultMap* results);
-    int CheckRegistrations(int mode);
+    int CheckRegistrations(int mode, CValidityResultMap* results);
+    int CheckDuplicates(int mode, CValidityResultMap* results);
     int CheckCurve(int mode, CValidityResultMap* results);
     int CheckRadialRing(int mode, CValidityResultMap* results);
 

@@ -389,9 +389,18 @@ int CEdgeUse::CheckLinks(int mode, CValidityResultMap* results)
             return broken(kMsgEdgeUseBadNeighbour, neighbour);
         }
     }
+    const int neighbours = CheckNeighbours({m_previous, m_next}, mode, results);
+    if (neighbours >= kValidityStale) {
+        return neighbours;
+    }
     if (!IsEdgeUse(m_nextAroundEdge)) {
         return broken(kMsgEdgeUseBadRadial, m_nextAroundEdge);
     }
+    return CheckNeighbours({m_nextAroundEdge}, mode, results);
+}
+
+int CEdgeUse::CheckNeighbours(std::initializer_list<CEdgeUse*> neighbours, int mode, CValidityResultMap* results)
+{
     if (results == nullptr || g_neighbourCheckDepth >= kMaxNeighbourCheckDepth) {
         return kValiditySound;
     }
@@ -399,7 +408,7 @@ int CEdgeUse::CheckLinks(int mode, CValidityResultMap* results)
     StoreCheckResult(results, this, kValiditySound);
     ++g_neighbourCheckDepth;
     int found = kValiditySound;
-    for (CEdgeUse* neighbour : {m_previous, m_next, m_nextAroundEdge}) {
+    for (CEdgeUse* neighbour : neighbours) {
         found = neighbour->CheckValidity(mode, results);
         if (found >= kValidityStale) {
             break;

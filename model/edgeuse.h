@@ -5,6 +5,7 @@
 // themselves: the loop and edge operations pair them.
 
 #include <cstdint>
+#include <initializer_list>
 
 #include "foundation/vector3d.h"
 #include "model/entity.h"
@@ -90,6 +91,9 @@ private:
     void WriteRecord(CArchive& ar) const;
     [[nodiscard]] CEdgeUse* FindRadialPredecessor() const;
     int CheckLinks(int mode, CValidityResultMap* results);
+    // The checks of neighbouring uses, through the result map only; a result of 2 or
+    // 3 becomes this use's result.
+    int CheckNeighbours(std::initializer_list<CEdgeUse*> neighbours, int mode, CValidityResultMap* results);
 
     CEdge* m_edge = nullptr;
     bool m_reversed = false;

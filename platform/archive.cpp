@@ -648,11 +648,17 @@ ULONGLONG ReadLength(CArchive& ar)
 }
 
 // A string cut short is reported without a file name, unlike a short primitive, so
-// that the two failures keep the causes that the error messages tell apart.
-std::string ReadCharacterBytes(CArchive& ar, ULONGLONG byteCount)
+// that the two failures keep the causes that the error messages tell apart. The
+// length limit comes second, so that a damaged length in a file that ends before it
+// still reads as a string cut short.
+std::string ReadCharacterBytes(CArchive& ar, ULONGLONG length, ULONGLONG unitSize)
 {
+    const ULONGLONG byteCount = length * unitSize;
     if (ar.GetRemainingBytes() < byteCount) {
         AfxThrowArchiveException(CArchiveException::endOfFile);
+    }
+    if (length > kMaxStringUnits) {
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
     }
     std::string bytes(static_cast<std::size_t>(byteCount), '\0');
     if (ar.Read(bytes.data(), static_cast<UINT>(byteCount)) != byteCount) {
@@ -684,13 +690,10 @@ CString ArchiveReadString(CArchive& ar)
             length = ReadLongLength(ar, word);
         }
     }
-    if (length > kMaxStringUnits) {
-        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
-    }
     if (!unicode) {
-        return CString::FromAnsi(ReadCharacterBytes(ar, length));
+        return CString::FromAnsi(ReadCharacterBytes(ar, length, 1));
     }
-    const std::string bytes = ReadCharacterBytes(ar, length * 2);
+    const std::string bytes = ReadCharacterBytes(ar, length, 2);
     std::u16string units(static_cast<std::size_t>(length), u'\0');
     for (std::size_t i = 0; i < units.size(); ++i) {
         units[i] = static_cast<char16_t>(static_cast<BYTE>(bytes[2 * i]) |

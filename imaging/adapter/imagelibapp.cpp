@@ -58,20 +58,6 @@ const ILPixel32* Row32(const ILBmp& bmp, int y)
     return reinterpret_cast<const ILPixel32*>(bmp.GetLineArray()[y]);
 }
 
-// Pixels of a picture without alpha are drawn as opaque whatever their fourth byte holds.
-void MakeOpaqueUnlessAlpha(ILBmp& bmp)
-{
-    if (bmp.HasAlpha() || bmp.GetBitsPerPixel() != 32) {
-        return;
-    }
-    for (int y = 0; y < bmp.GetHeight(); ++y) {
-        ILPixel32* row = Row32(bmp, y);
-        for (int x = 0; x < bmp.GetWidth(); ++x) {
-            row[x].a = 255;
-        }
-    }
-}
-
 void MakeAllOpaque(ILBmp& bmp)
 {
     if (bmp.GetBitsPerPixel() != 32) {
@@ -82,6 +68,14 @@ void MakeAllOpaque(ILBmp& bmp)
         for (int x = 0; x < bmp.GetWidth(); ++x) {
             row[x].a = 255;
         }
+    }
+}
+
+// Pixels of a picture without alpha are drawn as opaque whatever their fourth byte holds.
+void MakeOpaqueUnlessAlpha(ILBmp& bmp)
+{
+    if (!bmp.HasAlpha()) {
+        MakeAllOpaque(bmp);
     }
 }
 

@@ -207,4 +207,19 @@ TEST_F(VersionMapTest, AMapTravelsAsAnObjectReference)
     delete map;
 }
 
+TEST_F(VersionMapTest, AMapReferenceCutShortLeavesNoMapBehind)
+{
+    auto bytes = Store([](CArchive& ar) { WriteVersionMapCurrent(ar); });
+    bytes.resize(bytes.size() - 10);
+    CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+    CArchive ar(&file, CArchive::load);
+    CVersionMap earlier;
+    CVersionMap* map = &earlier;
+    EXPECT_THROW(ReadVersionMapObject(ar, map), CArchiveException);
+    EXPECT_EQ(map, nullptr);
+    // Class entry 1, the partly read map 2: the archive now deletes the map itself.
+    ASSERT_EQ(ar.GetMapCount(), 2u);
+    EXPECT_EQ(ar.GetLoadedObject(2), nullptr);
+}
+
 }  // namespace

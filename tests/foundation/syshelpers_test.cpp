@@ -134,6 +134,20 @@ TEST_F(SysHelpersNumberTest, ZeroIsReadOnlyWhenSpelledWithALeadingZero)
     EXPECT_EQ(ParseLocaleDouble(CString("abc")), 0.0);
 }
 
+TEST_F(SysHelpersNumberTest, InfinityNanAndHexadecimalTextAreNotNumbers)
+{
+    double value = -1.0;
+    for (const char* text : {"inf", "-Infinity", "nan", "NAN(1)"}) {
+        EXPECT_FALSE(ParseDouble(CString(text), value)) << text;
+        EXPECT_EQ(value, 0.0) << text;
+    }
+    EXPECT_FALSE(ParseDouble(CString("0x10"), value));
+    EXPECT_EQ(value, 0.0);
+    EXPECT_EQ(ParseLocaleDouble(CString("0x1p3")), 0.0);
+    EXPECT_TRUE(ParseDouble(CString("-1.5E2"), value));
+    EXPECT_EQ(value, -150.0);
+}
+
 TEST_F(SysHelpersNumberTest, OnlyTheLocaleSeparatorCountsAsDecimalPoint)
 {
     SetDecimalSeparatorForTesting(u',');

@@ -159,3 +159,28 @@ TEST(BackReferenceMap, AnIteratorOutlivingItsEntryEndsCleanly)
     iterator->Reset();
     EXPECT_FALSE(iterator->Next(next));
 }
+
+TEST(BackReferenceMap, AnEntryMadeAnewDuringANotificationIsNeitherToldNorReadPastItsEnd)
+{
+    CBackReferenceMap map;
+    CEntity entity;
+    CListeningEntity first;
+    CListeningEntity second;
+    CListeningEntity third;
+    CListeningEntity newcomer;
+    CListeningEntity otherNewcomer;
+    map.Add(&entity, &first);
+    map.Add(&entity, &second);
+    map.Add(&entity, &third);
+    first.reaction = [&] {
+        map.RemoveAll();
+        map.Add(&entity, &newcomer);
+        map.Add(&entity, &otherNewcomer);
+    };
+    map.Notify(&entity, kReferenceErased, nullptr);
+    EXPECT_TRUE(second.codes.empty());
+    EXPECT_TRUE(third.codes.empty());
+    EXPECT_TRUE(newcomer.codes.empty());
+    EXPECT_TRUE(otherNewcomer.codes.empty());
+    EXPECT_EQ(Referrers(map, &entity), (std::vector<CEntity*>{&newcomer, &otherNewcomer}));
+}

@@ -4,6 +4,7 @@
 
 #include "model/curve.h"
 #include "model/undooperation.h"
+#include "model/topologymessages.h"
 #include "model/validitylog.h"
 #include "tests/model/topologytestsupport.h"
 
@@ -159,6 +160,33 @@ TEST(EdgeCheck, AnEdgeWithoutLengthCannotBeRepairedAndTheBypassAnswersSound)
     EXPECT_EQ(edge->CheckValidity(kValidityModeCheck, nullptr), kValiditySound);
     const CValidityCheckScope checking;
     EXPECT_EQ(edge->CheckValidity(kValidityModeCheck, nullptr), kValidityStale);
+}
+
+TEST(EdgeCheck, AStaleCurveEndsTheCheckBeforeADuplicateEdgeIsReported)
+{
+    Builder builder;
+    CVertex* a = builder.Vertex(0, 0);
+    CVertex* b = builder.Vertex(1, 0);
+    CEdge* edge = builder.Edge(a, b);
+    auto* twin = new CEdge(b, a, false);
+    builder.Component().Add(twin);
+    const CString duplicate =
+        CString::Formatted(GetTopologyMessageFormat(kMsgEdgeDuplicate), GetEntityLabel(edge), GetEntityLabel(twin));
+    const CValidityCheckScope checking;
+    ClearValidityLog();
+    CValidityResultMap results;
+    EXPECT_EQ(edge->CheckValidity(kValidityModeCheck, &results), kValidityRepairable);
+    EXPECT_GE(GetValidityLog().Find(duplicate), 0);
+
+    auto* curve = new CCurve;
+    edge->SetCurve(curve);
+    curve->RebuildFromEdge(edge);
+    curve->NegateId();
+    ClearValidityLog();
+    CValidityResultMap second;
+    EXPECT_EQ(edge->CheckValidity(kValidityModeCheck, &second), kValidityStale);
+    EXPECT_LT(GetValidityLog().Find(duplicate), 0);
+    ClearValidityLog();
 }
 
 } // namespace

@@ -306,9 +306,11 @@ TEST(ArchiveStrings, CharactersEndingEarlyThrowEndOfFileWithoutAFileName)
 {
     // The claimed length is far beyond the data; nothing that size may be allocated.
     const Bytes huge = {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x03, 0x41, 0x00};
+    const Bytes largest = {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0x41, 0x00};
+    const Bytes largestAnsi = {0xFF, 0xFF, 0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 'a'};
     const Bytes shortUnicode = {0xFF, 0xFE, 0xFF, 0x03, 0x41, 0x00, 0x42};
     const Bytes shortAnsi = {0x05, 'a', 'b'};
-    for (const Bytes& bytes : {huge, shortUnicode, shortAnsi}) {
+    for (const Bytes& bytes : {huge, largest, largestAnsi, shortUnicode, shortAnsi}) {
         const CArchiveException e = Thrown([&] { Load(bytes, [](CArchive& ar) { (void)ArchiveReadString(ar); }); });
         EXPECT_EQ(e.m_cause, CArchiveException::endOfFile);
         EXPECT_TRUE(e.m_strFileName.IsEmpty());

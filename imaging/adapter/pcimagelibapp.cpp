@@ -1,0 +1,95 @@
+#include "imaging/adapter/pcimagelibapp.h"
+
+#include <cstdlib>
+
+#include "imaging/ilanypicdecoder.h"
+#include "imaging/ilfilterflip.h"
+#include "imaging/iltextexception.h"
+#include "imaging/ilwinbmp.h"
+
+namespace {
+
+constexpr const char* kPngResourceType = "PNG";
+
+bool IsTrueColour(const ILBmp& bmp)
+{
+    return bmp.GetBitsPerPixel() == 24 || bmp.GetBitsPerPixel() == 32;
+}
+
+// Blue, green, red and alpha of every pixel, memory row after memory row, each source row
+// starting at its padded row start.
+std::uint8_t* CopyToPixelBlock(const ILWinBmp& bmp, int& width, int& height, int& bitsPerPixel)
+{
+    width = bmp.GetWidth();
+    height = bmp.GetHeight();
+    bitsPerPixel = 32;
+    const std::size_t pixels = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    auto* block = static_cast<std::uint8_t*>(std::malloc(pixels > 0 ? pixels * 4 : 1));
+    if (block == nullptr) {
+        throw ILTextException(ILTextException::noMemory, "Out of memory.");
+    }
+    const int sourceBytes = bmp.GetBitsPerPixel() / 8;
+    const std::uint8_t* bits = bmp.GetBits();
+    std::uint8_t* out = block;
+    for (int row = 0; row < height; ++row) {
+        const std::uint8_t* in = bits + static_cast<std::size_t>(row) * static_cast<std::size_t>(bmp.GetBytesPerLine());
+        for (int x = 0; x < width; ++x, in += sourceBytes, out += 4) {
+            out[0] = in[0];
+            out[1] = in[1];
+            out[2] = in[2];
+            out[3] = sourceBytes == 4 ? in[3] : 255;
+        }
+    }
+    return block;
+}
+
+}  // namespace
+
+std::uint8_t* CPCImageLibApp::LoadBitmapResource(int resourceId, int& width, int& height, int& bitsPerPixel)
+{
+    ILWinBmp bmp;
+    bmp.CreateFromResource(resourceId);
+    if (IsTrueColour(bmp)) {
+        return CopyToPixelBlock(bmp, width, height, bitsPerPixel);
+    }
+    ILWinBmp converted;
+    converted.CreateCopy(bmp, 32);
+    return CopyToPixelBlock(converted, width, height, bitsPerPixel);
+}
+
+std::uint8_t* CPCImageLibApp::LoadPngResource(int resourceId, int& width, int& height, int& bitsPerPixel)
+{
+    ILWinBmp bmp;
+    ILAnyPicDecoder decoder;
+    decoder.MakeBmpFromResource(resourceId, bmp, 0, kPngResourceType);
+    // The bitmap keeps its bottom row first in memory; flipped, memory order is top row first.
+    ILFilterFlip().ApplyInPlace(bmp);
+    if (IsTrueColour(bmp)) {
+        return CopyToPixelBlock(bmp, width, height, bitsPerPixel);
+    }
+    ILWinBmp converted;
+    converted.CreateCopy(bmp, 32);
+    return CopyToPixelBlock(converted, width, height, bitsPerPixel);
+}
+
+CDib* CPCImageLibApp::DibFromHBitmap(HBITMAP /*bitmap*/)
+{
+    return nullptr;
+}
+
+bool CPCImageLibApp::SaveWinBmpFile(HBITMAP /*bitmap*/, const CString& /*fileName*/)
+{
+    return false;
+}
+
+bool CPCImageLibApp::DrawBitmap(const ILBmp* /*bmp*/, HDC /*deviceContext*/, int /*x*/, int /*y*/, int /*width*/,
+                                int /*height*/)
+{
+    return false;
+}
+
+IImageApp* GetImageLibApp()
+{
+    static CPCImageLibApp app;
+    return &app;
+}
