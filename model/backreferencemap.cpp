@@ -75,8 +75,8 @@ void CBackReferenceMap::Notify(CEntity* entity, int code, CEntity* argument)
     const std::size_t count = found->second.referrers.size();
     for (std::size_t i = 0; i < count; ++i) {
         // A referrer's reaction may clear the whole map, and even give the entity a
-        // new, shorter entry: look the entry up each time, and stop unless it is still
-        // the one being told.
+        // new entry of another length: look the entry up each time, and stop unless it
+        // is still the one being told.
         found = m_entries.find(entity);
         if (found == m_entries.end() || found->second.notifying == 0) {
             return;

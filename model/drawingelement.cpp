@@ -127,7 +127,8 @@ void CDrawingElement::ReadRecord(CArchive& ar)
     } else if (version >= 4) {
         CLayer* layer = nullptr;
         ArchiveReadLayer(ar, layer);
-        m_layer = layer;
+        // The default layer is held as null, whatever the file names.
+        m_layer = CLayer::IsDefaultLayer(layer) ? nullptr : layer;
     }
     SetFlagBits(kFlagsLoadCleared, false);
 }
