@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <string>
@@ -27,16 +26,14 @@ namespace imagetest {
 using Bytes = std::vector<std::uint8_t>;
 
 // A bitmap whose pixels, row by row from the top, are the words 0xAARRGGBB.
-inline std::unique_ptr<ILAnyBmp> MakeBitmap(int width, int height, std::initializer_list<std::uint32_t> argb,
-                                            bool alpha)
+inline std::unique_ptr<ILAnyBmp> MakeBitmap(int width, int height, const std::vector<std::uint32_t>& argb, bool alpha)
 {
     auto bmp = std::make_unique<ILAnyBmp>();
     bmp->CreateFromData(width, height, 32, alpha, false, nullptr, 0, ILPoint(0, 0));
-    auto word = argb.begin();
     for (int y = 0; y < height; ++y) {
         auto* row = reinterpret_cast<ILPixel32*>(bmp->GetLineArray()[y]);
-        for (int x = 0; x < width; ++x, ++word) {
-            const std::uint32_t value = *word;
+        for (int x = 0; x < width; ++x) {
+            const std::uint32_t value = argb[static_cast<std::size_t>(y * width + x)];
             row[x] = ILPixel32(static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),
                                static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 24));
         }
@@ -47,16 +44,7 @@ inline std::unique_ptr<ILAnyBmp> MakeBitmap(int width, int height, std::initiali
 // One colour everywhere.
 inline std::unique_ptr<ILAnyBmp> MakeFilledBitmap(int width, int height, std::uint32_t argb, bool alpha)
 {
-    auto bmp = std::make_unique<ILAnyBmp>();
-    bmp->CreateFromData(width, height, 32, alpha, false, nullptr, 0, ILPoint(0, 0));
-    for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<ILPixel32*>(bmp->GetLineArray()[y]);
-        for (int x = 0; x < width; ++x) {
-            row[x] = ILPixel32(static_cast<std::uint8_t>(argb >> 16), static_cast<std::uint8_t>(argb >> 8),
-                               static_cast<std::uint8_t>(argb), static_cast<std::uint8_t>(argb >> 24));
-        }
-    }
-    return bmp;
+    return MakeBitmap(width, height, std::vector<std::uint32_t>(static_cast<std::size_t>(width * height), argb), alpha);
 }
 
 inline ILPixel32 PixelAt(const ILBmp& bmp, int x, int y)

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "foundation/transformation.h"
 #include "model/arccurve.h"
@@ -198,6 +199,40 @@ TEST_F(ArcMerge, RemovingTheThirdEdgeWhereTwoArcsOfOneCircleMeetJoinsThemIntoOne
     for (int i = 0; i < m_top->GetEdgeCount(); ++i) {
         EXPECT_EQ(m_top->GetEdgeAt(i)->GetCurve(), m_first);
     }
+    EXPECT_EQ(m_first->GetEdgeCount(), 4);
+    std::vector<CEdge*> chain;
+    EXPECT_EQ(m_first->GetEdges(chain), 4);
+    EXPECT_EQ(m_first->GetStartVertex(), m_points[0]);
+    EXPECT_EQ(m_first->GetEndVertex(), m_points[4]);
+    EXPECT_NEAR(m_first->GetArc().endAngle - m_first->GetArc().startAngle, kPi, 1e-9);
+}
+
+TEST_F(ArcMerge, ArcsOfOneCircleTurnedOppositeWaysJoinWhereBothEnd)
+{
+    // The second arc again, now about -z: from (-1, 0) at angle 0 up to the top.
+    auto* turned = new CArcCurve;
+    CArc3d arc = m_second->GetArc();
+    arc.xAxis = CVector3d(-1, 0, 0);
+    arc.SetNormal(CVector3d(0, 0, -1));
+    arc.Update(true);
+    arc.startAngle = 0.0;
+    arc.endAngle = kPi / 2.0;
+    turned->SetArc(arc);
+    CEdge* inner = m_points[3]->FindEdgeTo(m_points[4]);
+    CEdge* outer = m_points[2]->FindEdgeTo(m_points[3]);
+    for (CEdge* edge : {inner, outer}) {
+        edge->SetCurve(nullptr);
+        m_second->ReleaseEdge();
+        edge->SetCurve(turned);
+    }
+    turned->RebuildFromEdge(inner);
+    ASSERT_EQ(turned->GetEndVertex(), m_top);
+    ASSERT_EQ(m_first->GetEndVertex(), m_top);
+
+    CEdge* spoke = m_builder.Edge(m_top, m_builder.Vertex(0, 5));
+    spoke->SetStartVertex(m_builder.Vertex(0, 4), false);
+    EXPECT_EQ(inner->GetCurve(), m_first);
+    EXPECT_EQ(outer->GetCurve(), m_first);
     EXPECT_EQ(m_first->GetEdgeCount(), 4);
 }
 
