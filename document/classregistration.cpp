@@ -9,5 +9,6 @@ void RegisterModelClasses()
     RegisterAttributesClasses();
     RegisterTopologyClasses();
     RegisterCurvesClasses();
+    RegisterImagesClasses();
     RegisterClassVersionTable();
 }

@@ -11,3 +11,4 @@ void RegisterUndoClasses();
 void RegisterAttributesClasses();
 void RegisterTopologyClasses();
 void RegisterCurvesClasses();
+void RegisterImagesClasses();

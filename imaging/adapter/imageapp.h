@@ -97,5 +97,6 @@ public:
     virtual bool DrawBitmap(const ILBmp* bmp, HDC deviceContext, int x, int y, int width, int height) = 0;
 };
 
-// The one image service of the program, made on first use and kept until exit. Never null.
+// The one image service of the program, made on first use and kept to the very end of the
+// process, so that stored images released during exit still reach it. Never null.
 [[nodiscard]] IImageApp* GetImageLibApp();

@@ -1,7 +1,6 @@
 #include "imaging/adapter/imagelibapp.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>

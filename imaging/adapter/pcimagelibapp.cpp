@@ -90,6 +90,8 @@ bool CPCImageLibApp::DrawBitmap(const ILBmp* /*bmp*/, HDC /*deviceContext*/, int
 
 IImageApp* GetImageLibApp()
 {
-    static CPCImageLibApp app;
-    return &app;
+    // Never destroyed: stored images that static objects hold release their bitmaps
+    // through it at exit, after any function-local object would have gone.
+    static CPCImageLibApp* const app = new CPCImageLibApp;
+    return app;
 }
