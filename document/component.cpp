@@ -10,6 +10,7 @@
 #include "document/tarnwickmodel.h"
 #include "model/attributecontainer.h"
 #include "model/edge.h"
+#include "model/entitylist.h"
 #include "model/entityset.h"
 #include "model/enumedge.h"
 #include "model/face.h"
@@ -135,8 +136,7 @@ bool CComponent::IsEmpty() const
 
 bool CComponent::Contains(const CEntity* entity) const
 {
-    const auto* element = dynamic_cast<const CDrawingElement*>(entity);
-    return element != nullptr && std::find(m_entities.begin(), m_entities.end(), element) != m_entities.end();
+    return ListContains(m_entities, entity);
 }
 
 void CComponent::Add(CEntity* entity)
@@ -183,10 +183,7 @@ void CComponent::RemoveAll()
 
 CEntity* CComponent::GetAt(int index) const
 {
-    if (index < 0 || index >= GetCount()) {
-        return nullptr;
-    }
-    return m_entities[static_cast<std::size_t>(index)];
+    return ListAt(m_entities, index);
 }
 
 IEntityIterator* CComponent::NewIterator()

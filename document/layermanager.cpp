@@ -10,6 +10,7 @@
 #include "document/versionmap.h"
 #include "foundation/color.h"
 #include "foundation/notificationcenter.h"
+#include "model/entitylist.h"
 #include "model/undooperation.h"
 #include "model/undosuspender.h"
 #include "platform/archive.h"
@@ -20,8 +21,6 @@ namespace {
 
 // The name old files gave the default layer.
 const CString kOldDefaultLayerName = "Default";
-// The smallest object reference on the wire: a null tag.
-constexpr ULONGLONG kMinReferenceBytes = 2;
 
 CString ConvertOldDefaultName(const CString& name, int version)
 {
@@ -58,17 +57,8 @@ int CLayerManager::GetTypeId() const
 void CLayerManager::Erase()
 {
     RecordChange(true);
-    EraseLayers();
+    EraseEach(m_layers);
     CEntity::Erase();
-}
-
-void CLayerManager::EraseLayers()
-{
-    // The list keeps its pointers: an erased layer belongs to the undo operation, which
-    // may give it back.
-    for (CLayer* layer : m_layers) {
-        layer->Erase();
-    }
 }
 
 int CLayerManager::GetCount() const
@@ -83,7 +73,7 @@ bool CLayerManager::IsEmpty() const
 
 bool CLayerManager::Contains(const CEntity* entity) const
 {
-    return entity != nullptr && std::find(m_layers.begin(), m_layers.end(), entity) != m_layers.end();
+    return ListContains(m_layers, entity);
 }
 
 void CLayerManager::Add(CEntity* entity)
@@ -93,8 +83,7 @@ void CLayerManager::Add(CEntity* entity)
         return;
     }
     layer->SetParent(this);
-    if (!Contains(layer)) {
-        m_layers.push_back(layer);
+    if (AppendOnce(m_layers, layer)) {
         Post(kLayerAdded, layer);
     }
 }
@@ -130,10 +119,7 @@ void CLayerManager::RemoveAll()
 
 CEntity* CLayerManager::GetAt(int index) const
 {
-    if (index < 0 || index >= GetCount()) {
-        return nullptr;
-    }
-    return m_layers[static_cast<std::size_t>(index)];
+    return ListAt(m_layers, index);
 }
 
 IEntityIterator* CLayerManager::NewIterator()
@@ -242,7 +228,7 @@ bool CLayerManager::SetLayerHidden(CLayer* layer, bool hide)
 void CLayerManager::Clear()
 {
     RecordChange(true);
-    EraseLayers();
+    EraseEach(m_layers);
     m_layers.clear();
     m_current = nullptr;
     Post(kLayersCleared, nullptr);
@@ -291,12 +277,7 @@ void CLayerManager::ReadRecord(CArchive& ar)
     if (version > 0) {
         CEntity::Serialize(ar);
     }
-    std::int32_t count = 0;
-    ar >> count;
-    if (count < 0) {
-        AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
-    }
-    ar.EnsureAvailable(static_cast<ULONGLONG>(count) * kMinReferenceBytes);
+    const std::int32_t count = ReadReferenceCount(ar);
     if (count == 0) {
         KeepOnlyFirstLayer();
     } else {
@@ -356,10 +337,7 @@ void CLayerManager::ReadCurrentLayer(CArchive& ar, int version, std::int32_t cou
 void CLayerManager::WriteRecord(CArchive& ar)
 {
     CEntity::Serialize(ar);
-    ar << static_cast<std::int32_t>(m_layers.size());
-    for (CLayer* layer : m_layers) {
-        ar.WriteObject(layer);
-    }
+    WriteReferences(ar, m_layers);
     if (!m_layers.empty()) {
         ar.WriteObject(Contains(m_current) ? m_current : nullptr);
     }

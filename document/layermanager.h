@@ -98,7 +98,6 @@ public:
 
 private:
     void Post(std::int32_t code, CLayer* layer);
-    void EraseLayers();
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar);
     void KeepOnlyFirstLayer();

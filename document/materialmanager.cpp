@@ -7,6 +7,7 @@
 #include "document/materialiterator.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
+#include "model/entitylist.h"
 #include "model/undooperation.h"
 #include "model/undosuspender.h"
 #include "platform/archive.h"
@@ -15,8 +16,6 @@ IMPLEMENT_SERIAL(CMaterialManager, CEntity, VERSIONABLE_SCHEMA | 4)
 
 namespace {
 
-// The smallest object reference on the wire: a null tag.
-constexpr ULONGLONG kMinReferenceBytes = 2;
 constexpr double kSizeTolerance = 0.001;
 
 }  // namespace
@@ -49,15 +48,8 @@ void CMaterialManager::Erase()
 {
     // The materials go with their manager; left behind they would belong to no one.
     RecordChange(true);
-    EraseMaterials();
+    EraseEach(m_materials);
     CEntity::Erase();
-}
-
-void CMaterialManager::EraseMaterials()
-{
-    for (CMaterial* material : m_materials) {
-        material->Erase();
-    }
 }
 
 int CMaterialManager::GetCount() const
@@ -72,7 +64,7 @@ bool CMaterialManager::IsEmpty() const
 
 bool CMaterialManager::Contains(const CEntity* entity) const
 {
-    return entity != nullptr && std::find(m_materials.begin(), m_materials.end(), entity) != m_materials.end();
+    return ListContains(m_materials, entity);
 }
 
 void CMaterialManager::Add(CEntity* entity)
@@ -82,9 +74,7 @@ void CMaterialManager::Add(CEntity* entity)
         return;
     }
     material->SetParent(this);
-    if (!Contains(material)) {
-        m_materials.push_back(material);
-    }
+    (void)AppendOnce(m_materials, material);
 }
 
 bool CMaterialManager::Remove(CEntity* entity)
@@ -118,10 +108,7 @@ void CMaterialManager::RemoveAll()
 
 CEntity* CMaterialManager::GetAt(int index) const
 {
-    if (index < 0 || index >= GetCount()) {
-        return nullptr;
-    }
-    return m_materials[static_cast<std::size_t>(index)];
+    return ListAt(m_materials, index);
 }
 
 IEntityIterator* CMaterialManager::NewIterator()
@@ -240,7 +227,7 @@ void CMaterialManager::PurgeUnused()
 
 void CMaterialManager::Clear()
 {
-    EraseMaterials();
+    EraseEach(m_materials);
     m_current = nullptr;
     m_materials.clear();
     m_materials.shrink_to_fit();
@@ -271,12 +258,7 @@ void CMaterialManager::ReadRecord(CArchive& ar)
     if (version > 0) {
         CEntity::Serialize(ar);
     }
-    std::int32_t count = 0;
-    ar >> count;
-    if (count < 0) {
-        AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
-    }
-    ar.EnsureAvailable(static_cast<ULONGLONG>(count) * kMinReferenceBytes);
+    const std::int32_t count = ReadReferenceCount(ar);
     for (std::int32_t i = 0; i < count; ++i) {
         CMaterial* material = nullptr;
         ArchiveReadMaterial(ar, material);
@@ -309,10 +291,7 @@ void CMaterialManager::DropStrayMaterial(CArchive& ar, CMaterial* material)
 void CMaterialManager::WriteRecord(CArchive& ar)
 {
     CEntity::Serialize(ar);
-    ar << static_cast<std::int32_t>(m_materials.size());
-    for (CMaterial* material : m_materials) {
-        ar.WriteObject(material);
-    }
+    WriteReferences(ar, m_materials);
     ar.WriteObject(Contains(m_current) ? m_current : nullptr);
 }
 

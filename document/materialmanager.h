@@ -81,7 +81,6 @@ public:
 private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar);
-    void EraseMaterials();
     static void DropStrayMaterial(CArchive& ar, CMaterial* material);
 
     bool m_operationActive = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <type_traits>
 #include <utility>
 
 #include "foundation/point3d.h"
@@ -20,6 +21,17 @@ namespace {
 // Arrays grow as their elements arrive beyond this; a count from a file alone never
 // decides how much is allocated.
 constexpr std::int32_t kArrayReserveLimit = 4096;
+
+// Sets the value from the first three doubles; false, leaving it untouched, for null.
+template <typename Xyz>
+bool CopyTriple(const std::vector<double>* triple, Xyz& value)
+{
+    if (triple == nullptr) {
+        return false;
+    }
+    value = Xyz((*triple)[0], (*triple)[1], (*triple)[2]);
+    return true;
+}
 
 } // namespace
 
@@ -166,31 +178,20 @@ const std::vector<double>* CTypedValue::GetTriple(std::int32_t type) const
 
 bool CTypedValue::GetPoint(CPoint3d& point) const
 {
-    const std::vector<double>* triple = GetTriple(kPoint);
-    if (triple == nullptr) {
-        return false;
-    }
-    point = CPoint3d((*triple)[0], (*triple)[1], (*triple)[2]);
-    return true;
+    return CopyTriple(GetTriple(kPoint), point);
 }
 
 bool CTypedValue::GetVector(CVector3d& vector) const
 {
-    const std::vector<double>* triple = GetTriple(kVector);
-    if (triple == nullptr) {
-        return false;
-    }
-    vector = CVector3d((*triple)[0], (*triple)[1], (*triple)[2]);
-    return true;
+    return CopyTriple(GetTriple(kVector), vector);
 }
 
 bool CTypedValue::GetUnitVector(CUnitVector3d& direction) const
 {
-    const std::vector<double>* triple = GetTriple(kUnitVector);
-    if (triple == nullptr) {
+    CVector3d normalized;
+    if (!CopyTriple(GetTriple(kUnitVector), normalized)) {
         return false;
     }
-    CVector3d normalized((*triple)[0], (*triple)[1], (*triple)[2]);
     double length = 0.0;
     (void)normalized.Normalize(length);
     direction.x = normalized.x;
@@ -230,94 +231,67 @@ const CRefCountBase* CTypedValue::GetPayload() const
     return IsShared(m_type) ? m_payload.shared : nullptr;
 }
 
-bool CTypedValue::GetBool(bool& value) const
+template <typename Use>
+bool CTypedValue::VisitNumber(Use use) const
 {
-    value = false;
     switch (m_type) {
     case kByte:
-        value = m_payload.byteValue != 0;
+        use(m_payload.byteValue);
         return true;
     case kShort:
-        value = m_payload.shortValue != 0;
+        use(m_payload.shortValue);
         return true;
     case kInt:
-        value = m_payload.intValue != 0;
+        use(m_payload.intValue);
         return true;
     case kFloat:
-        value = m_payload.floatValue != 0.0f;
+        use(m_payload.floatValue);
         return true;
     case kBool:
-        value = m_payload.boolValue;
+        use(m_payload.boolValue);
         return true;
-    case kString:
-        value = m_payload.shared != nullptr;
-        return false;
     default:
         if (IsDoubleKind(m_type)) {
-            value = m_payload.doubleValue != 0.0;
+            use(m_payload.doubleValue);
             return true;
         }
         return false;
     }
+}
+
+bool CTypedValue::GetBool(bool& value) const
+{
+    value = false;
+    if (VisitNumber([&value](auto number) { value = number != 0; })) {
+        return true;
+    }
+    // A string does not convert, yet the output tells whether it has a payload.
+    if (m_type == kString) {
+        value = m_payload.shared != nullptr;
+    }
+    return false;
 }
 
 bool CTypedValue::GetInt(int& value) const
 {
     value = 0;
-    switch (m_type) {
-    case kByte:
-        value = m_payload.byteValue;
-        return true;
-    case kShort:
-        value = m_payload.shortValue;
-        return true;
-    case kInt:
-        value = m_payload.intValue;
-        return true;
-    case kFloat:
-        value = SaturateToInt(m_payload.floatValue);
-        return true;
-    case kBool:
-        value = m_payload.boolValue ? 1 : 0;
-        return true;
-    case kColor:
+    if (m_type == kColor) {
         value = static_cast<int>(m_payload.colorValue);
         return true;
-    default:
-        if (IsDoubleKind(m_type)) {
-            value = SaturateToInt(m_payload.doubleValue);
-            return true;
-        }
-        return false;
     }
+    return VisitNumber([&value](auto number) {
+        if constexpr (std::is_floating_point_v<decltype(number)>) {
+            value = SaturateToInt(number);
+        } else {
+            value = static_cast<int>(number);
+        }
+    });
 }
 
 bool CTypedValue::GetDouble(double& value) const
 {
     value = 0.0;
-    switch (m_type) {
-    case kByte:
-        value = m_payload.byteValue;
-        return true;
-    case kShort:
-        value = m_payload.shortValue;
-        return true;
-    case kInt:
-        value = m_payload.intValue;
-        return true;
-    case kFloat:
-        value = m_payload.floatValue;
-        return true;
-    case kBool:
-        value = m_payload.boolValue ? 1.0 : 0.0;
-        return true;
-    default:
-        if (IsDoubleKind(m_type)) {
-            value = m_payload.doubleValue;
-            return true;
-        }
-        return false;
-    }
+    return VisitNumber([&value](auto number) { value = static_cast<double>(number); });
 }
 
 int CTypedValue::AsInt() const
@@ -476,12 +450,9 @@ void CTypedValue::Write(CArchive& ar) const
 void CTypedValue::WriteTriple(CArchive& ar) const
 {
     CVector3d xyz(0.0, 0.0, m_type == kUnitVector ? 1.0 : 0.0);
-    if (const std::vector<double>* triple = GetTriple(m_type)) {
-        xyz = CVector3d((*triple)[0], (*triple)[1], (*triple)[2]);
-        if (m_type == kUnitVector) {
-            double length = 0.0;
-            (void)xyz.Normalize(length);
-        }
+    if (CopyTriple(GetTriple(m_type), xyz) && m_type == kUnitVector) {
+        double length = 0.0;
+        (void)xyz.Normalize(length);
     }
     ar << xyz.x << xyz.y << xyz.z;
 }

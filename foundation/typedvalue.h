@@ -121,6 +121,10 @@ private:
 
     [[nodiscard]] static bool IsShared(std::int32_t type);
     [[nodiscard]] static bool IsDoubleKind(std::int32_t type);
+    // Hands the stored number of a numeric code (byte, short, int, float, bool and the
+    // double kinds) to use, answering true; false for every other code.
+    template <typename Use>
+    bool VisitNumber(Use use) const;
     void SetTriple(std::int32_t type, double x, double y, double z);
     [[nodiscard]] const std::vector<double>* GetTriple(std::int32_t type) const;
     void AdoptShared(std::int32_t type, CRefCountBase* payload);

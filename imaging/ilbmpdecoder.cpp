@@ -60,6 +60,12 @@ int64_t Padded(int64_t bytes)
     return (bytes + 3) & ~int64_t{3};
 }
 
+// Pixel i of a run of 4-bit pixels packed two a byte, the high nibble first.
+uint8_t Nibble(uint8_t byte, int i)
+{
+    return static_cast<uint8_t>((i & 1) ? (byte & 0x0F) : (byte >> 4));
+}
+
 }  // namespace
 
 ILBmpDecoder::ILBmpDecoder()
@@ -260,10 +266,10 @@ void ILBmpDecoder::GetImage(ILBmp& bmp)
         Decode1(source, rows);
         break;
     case 4:
-        h.compression != kRgb ? DecodeRle4(source, rows) : Decode4(source, rows);
+        h.compression != kRgb ? DecodeRle(source, rows, true) : Decode4(source, rows);
         break;
     case 8:
-        h.compression != kRgb ? DecodeRle8(source, rows) : Decode8(source, rows);
+        h.compression != kRgb ? DecodeRle(source, rows, false) : Decode8(source, rows);
         break;
     case 16:
         Decode16(source, rows);
@@ -279,39 +285,42 @@ void ILBmpDecoder::GetImage(ILBmp& bmp)
     }
 }
 
-void ILBmpDecoder::Decode1(ILDataSource& source, uint8_t* const* rows)
+template <typename DecodeRow>
+void ILBmpDecoder::DecodeRows(ILDataSource& source, uint8_t* const* rows, DecodeRow decodeRow)
 {
-    Trace(2, "Decoding 1 bit per pixel bitmap.\n");
     const int width = GetWidth();
     for (int k = 0; k < m_rows; ++k) {
         const uint8_t* in = source.ReadNBytes(FileRowBytes());
-        uint8_t* out = rows[TargetRow(k)];
+        decodeRow(in, rows[TargetRow(k)], width);
+    }
+}
+
+void ILBmpDecoder::Decode1(ILDataSource& source, uint8_t* const* rows)
+{
+    Trace(2, "Decoding 1 bit per pixel bitmap.\n");
+    DecodeRows(source, rows, [](const uint8_t* in, uint8_t* out, int width) {
         for (int x = 0; x < width; ++x) {
             out[x] = (in[x >> 3] >> (7 - (x & 7))) & 1;
         }
-    }
+    });
 }
 
 void ILBmpDecoder::Decode4(ILDataSource& source, uint8_t* const* rows)
 {
     Trace(2, "Decoding uncompressed 4 bit per pixel bitmap.\n");
-    const int width = GetWidth();
-    for (int k = 0; k < m_rows; ++k) {
-        const uint8_t* in = source.ReadNBytes(FileRowBytes());
-        uint8_t* out = rows[TargetRow(k)];
+    DecodeRows(source, rows, [](const uint8_t* in, uint8_t* out, int width) {
         for (int x = 0; x < width; ++x) {
-            out[x] = (x & 1) ? (in[x >> 1] & 0x0F) : (in[x >> 1] >> 4);
+            out[x] = Nibble(in[x >> 1], x);
         }
-    }
+    });
 }
 
 void ILBmpDecoder::Decode8(ILDataSource& source, uint8_t* const* rows)
 {
     Trace(2, "Decoding uncompressed 8 bit per pixel bitmap.\n");
-    for (int k = 0; k < m_rows; ++k) {
-        const uint8_t* in = source.ReadNBytes(FileRowBytes());
-        std::memcpy(rows[TargetRow(k)], in, static_cast<size_t>(GetWidth()));
-    }
+    DecodeRows(source, rows, [](const uint8_t* in, uint8_t* out, int width) {
+        std::memcpy(out, in, static_cast<size_t>(width));
+    });
 }
 
 void ILBmpDecoder::Decode16(ILDataSource& source, uint8_t* const* rows)
@@ -319,10 +328,8 @@ void ILBmpDecoder::Decode16(ILDataSource& source, uint8_t* const* rows)
     Trace(2, "Decoding true-color bitmap.\n");
     const uint32_t* m = m_header->masks;
     const bool is555 = m_header->compression == kRgb || (m[0] == 0x7C00 && m[1] == 0x03E0 && m[2] == 0x001F);
-    const int width = GetWidth();
-    for (int k = 0; k < m_rows; ++k) {
-        const uint8_t* in = source.ReadNBytes(FileRowBytes());
-        auto* out = reinterpret_cast<ILPixel32*>(rows[TargetRow(k)]);
+    DecodeRows(source, rows, [is555](const uint8_t* in, uint8_t* row, int width) {
+        auto* out = reinterpret_cast<ILPixel32*>(row);
         for (int x = 0; x < width; ++x) {
             const unsigned w = Le16(in + 2 * x);
             if (is555) {
@@ -333,75 +340,33 @@ void ILBmpDecoder::Decode16(ILDataSource& source, uint8_t* const* rows)
                                    static_cast<uint8_t>((w & 0x1F) << 3), 255);
             }
         }
-    }
+    });
 }
 
 void ILBmpDecoder::Decode24(ILDataSource& source, uint8_t* const* rows)
 {
     Trace(2, "Decoding true-color bitmap.\n");
-    const int width = GetWidth();
-    for (int k = 0; k < m_rows; ++k) {
-        const uint8_t* in = source.ReadNBytes(FileRowBytes());
-        auto* out = reinterpret_cast<ILPixel32*>(rows[TargetRow(k)]);
+    DecodeRows(source, rows, [](const uint8_t* in, uint8_t* row, int width) {
+        auto* out = reinterpret_cast<ILPixel32*>(row);
         for (int x = 0; x < width; ++x) {
             out[x] = ILPixel32(in[3 * x + 2], in[3 * x + 1], in[3 * x], 255);
         }
-    }
+    });
 }
 
 void ILBmpDecoder::Decode32(ILDataSource& source, uint8_t* const* rows)
 {
     Trace(2, "Decoding true-color bitmap.\n");
-    for (int k = 0; k < m_rows; ++k) {
-        const uint8_t* in = source.ReadNBytes(FileRowBytes());
-        std::memcpy(rows[TargetRow(k)], in, static_cast<size_t>(GetWidth()) * 4);
-    }
+    DecodeRows(source, rows, [](const uint8_t* in, uint8_t* out, int width) {
+        std::memcpy(out, in, static_cast<size_t>(width) * 4);
+    });
 }
 
-// Runs that pass the end of a row are cut there: the pixels beyond are dropped.
-void ILBmpDecoder::DecodeRle8(ILDataSource& source, uint8_t* const* rows)
+// Run-length data at 8 bits, or at 4 bits with two pixels a byte. Runs and literals
+// that pass the end of a row are cut there: the pixels beyond are dropped.
+void ILBmpDecoder::DecodeRle(ILDataSource& source, uint8_t* const* rows, bool nibbles)
 {
-    Trace(2, "Decoding RLE8-compressed bitmap.\n");
-    const int width = GetWidth();
-    for (int k = 0; k < m_rows; ++k) {
-        std::memset(rows[k], 0, static_cast<size_t>(width));
-    }
-    int k = 0;
-    int x = 0;
-    while (k < m_rows) {
-        uint8_t* out = rows[TargetRow(k)];
-        const int count = ReadByte(source);
-        if (count > 0) {
-            const uint8_t value = ReadByte(source);
-            const int end = std::min(width, x + count);
-            for (; x < end; ++x) {
-                out[x] = value;
-            }
-            continue;
-        }
-        const int escape = ReadByte(source);
-        if (escape == 0) {
-            ++k;
-            x = 0;
-        } else if (escape == 1) {
-            break;
-        } else if (escape == 2) {
-            RaiseError(ILTextException::notSupported, "Encountered delta escape.");
-        } else {
-            const uint8_t* literal = source.ReadNBytes(escape);
-            const int copied = std::max(0, std::min(escape, width - x));
-            std::memcpy(out + x, literal, static_cast<size_t>(copied));
-            x += copied;
-            if (escape & 1) {
-                source.Skip(1);
-            }
-        }
-    }
-}
-
-void ILBmpDecoder::DecodeRle4(ILDataSource& source, uint8_t* const* rows)
-{
-    Trace(2, "Decoding RLE4-compressed bitmap.\n");
+    Trace(2, nibbles ? "Decoding RLE4-compressed bitmap.\n" : "Decoding RLE8-compressed bitmap.\n");
     const int width = GetWidth();
     for (int k = 0; k < m_rows; ++k) {
         std::memset(rows[k], 0, static_cast<size_t>(width));
@@ -414,7 +379,7 @@ void ILBmpDecoder::DecodeRle4(ILDataSource& source, uint8_t* const* rows)
         if (count > 0) {
             const uint8_t value = ReadByte(source);
             for (int i = 0; i < count && x < width; ++i, ++x) {
-                out[x] = (i & 1) ? (value & 0x0F) : (value >> 4);
+                out[x] = nibbles ? Nibble(value, i) : value;
             }
             continue;
         }
@@ -427,14 +392,23 @@ void ILBmpDecoder::DecodeRle4(ILDataSource& source, uint8_t* const* rows)
         } else if (escape == 2) {
             RaiseError(ILTextException::notSupported, "Encountered delta escape.");
         } else {
-            const int bytes = (escape + 1) / 2;
-            const uint8_t* literal = source.ReadNBytes(bytes);
-            for (int i = 0; i < escape && x < width; ++i, ++x) {
-                out[x] = (i & 1) ? (literal[i >> 1] & 0x0F) : (literal[i >> 1] >> 4);
-            }
-            if (bytes & 1) {
-                source.Skip(1);
-            }
+            x = CopyLiteral(source, out, x, escape, nibbles);
         }
     }
+}
+
+// A literal of count pixels, padded in the file to a whole number of 16-bit words;
+// answers the position after it.
+int ILBmpDecoder::CopyLiteral(ILDataSource& source, uint8_t* out, int x, int count, bool nibbles)
+{
+    const int width = GetWidth();
+    const int bytes = nibbles ? (count + 1) / 2 : count;
+    const uint8_t* literal = source.ReadNBytes(bytes);
+    for (int i = 0; i < count && x < width; ++i, ++x) {
+        out[x] = nibbles ? Nibble(literal[i >> 1], i) : literal[i];
+    }
+    if (bytes & 1) {
+        source.Skip(1);
+    }
+    return x;
 }

@@ -55,14 +55,18 @@ private:
 
     [[nodiscard]] int TargetRow(int fileRow) const;
     [[nodiscard]] int64_t FileRowBytes() const;
+    // Reads each stored row and hands it, with its row of the bitmap and the width, to
+    // decodeRow.
+    template <typename DecodeRow>
+    void DecodeRows(ILDataSource& source, uint8_t* const* rows, DecodeRow decodeRow);
     void Decode1(ILDataSource& source, uint8_t* const* rows);
     void Decode4(ILDataSource& source, uint8_t* const* rows);
     void Decode8(ILDataSource& source, uint8_t* const* rows);
     void Decode16(ILDataSource& source, uint8_t* const* rows);
     void Decode24(ILDataSource& source, uint8_t* const* rows);
     void Decode32(ILDataSource& source, uint8_t* const* rows);
-    void DecodeRle8(ILDataSource& source, uint8_t* const* rows);
-    void DecodeRle4(ILDataSource& source, uint8_t* const* rows);
+    void DecodeRle(ILDataSource& source, uint8_t* const* rows, bool nibbles);
+    int CopyLiteral(ILDataSource& source, uint8_t* out, int x, int count, bool nibbles);
 
     ILPixel32 m_palette[256];
     std::unique_ptr<InfoHeader> m_header;

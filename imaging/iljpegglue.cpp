@@ -1,11 +1,11 @@
 #include "imaging/iljpegglue.h"
 
 #include <cstring>
-#include <new>
 #include <type_traits>
 
 #include <jerror.h>
 
+#include "imaging/ilcallbackguard.h"
 #include "imaging/ildatasink.h"
 #include "imaging/iltrace.h"
 
@@ -48,15 +48,8 @@ void DiscardMessage(j_common_ptr)
 bool WriteToSink(j_compress_ptr compressor, const JOCTET* data, size_t count)
 {
     auto* destination = reinterpret_cast<SinkDestination*>(compressor->dest);
-    try {
-        return destination->sink->WriteNBytes(count, data) == count;
-    } catch (const ILTextException& e) {
-        *ManagerOf(reinterpret_cast<j_common_ptr>(compressor)).pending = e;
-    } catch (const std::bad_alloc&) {
-        *ManagerOf(reinterpret_cast<j_common_ptr>(compressor)).pending =
-            ILTextException(ILTextException::noMemory, "Out of memory.");
-    }
-    return false;
+    return ILRunInCallback(*ManagerOf(reinterpret_cast<j_common_ptr>(compressor)).pending,
+                           [&] { return destination->sink->WriteNBytes(count, data) == count; });
 }
 
 void InitDestination(j_compress_ptr compressor)

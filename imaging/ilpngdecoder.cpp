@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "imaging/ilbmp.h"
 #include "imaging/ilbmplock.h"
+#include "imaging/ilcallbackguard.h"
 #include "imaging/ildatasource.h"
 
 namespace {
@@ -174,18 +174,12 @@ void ILPNGDecoder::RaiseLibpngFailure()
 void ILPNGDecoder::ReadData(png_structp png, png_bytep data, size_t length)
 {
     auto* self = static_cast<ILPNGDecoder*>(png_get_io_ptr(png));
-    bool failed = false;
-    try {
+    const bool read = ILRunInCallback(self->m_pending, [&] {
         const uint8_t* bytes = self->m_source->ReadNBytes(static_cast<int64_t>(length));
         std::memcpy(data, bytes, length);
-    } catch (const ILTextException& e) {
-        self->m_pending = e;
-        failed = true;
-    } catch (const std::bad_alloc&) {
-        self->m_pending = ILTextException(ILTextException::noMemory, "Out of memory.");
-        failed = true;
-    }
-    if (failed) {
+        return true;
+    });
+    if (!read) {
         png_error(png, "Read error");
     }
 }

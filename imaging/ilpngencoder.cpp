@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include "imaging/ilbmp.h"
+#include "imaging/ilcallbackguard.h"
 #include "imaging/ildatasink.h"
 
 namespace {
@@ -120,17 +120,9 @@ void ILPNGEncoder::SetupTransformations(png_structp png)
 void ILPNGEncoder::WriteData(png_structp png, png_bytep data, size_t length)
 {
     auto* self = static_cast<ILPNGEncoder*>(png_get_io_ptr(png));
-    bool failed = false;
-    try {
-        failed = self->m_sink->WriteNBytes(length, data) < length;
-    } catch (const ILTextException& e) {
-        self->m_pending = e;
-        failed = true;
-    } catch (const std::bad_alloc&) {
-        self->m_pending = ILTextException(ILTextException::noMemory, "Out of memory.");
-        failed = true;
-    }
-    if (failed) {
+    const bool written =
+        ILRunInCallback(self->m_pending, [&] { return self->m_sink->WriteNBytes(length, data) >= length; });
+    if (!written) {
         png_error(png, "Error writting file");
     }
 }

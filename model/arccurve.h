@@ -71,6 +71,9 @@ private:
     void RefitArc(bool keepSeamless, bool throughStart);
     // Spreads the chain's vertices from the start angle, step radians apart.
     void PlaceVerticesEvenly(double step);
+    // Takes the open arc through the three points and spreads the vertexCount
+    // vertices of the chain evenly along it.
+    void FitThrough(const CPoint3d& start, const CPoint3d& middle, const CPoint3d& end, int vertexCount);
     bool FindPolylineCrossing(const CVector3d& direction, CPoint3d& point) const;
     int CheckArc(int mode);
 

@@ -112,16 +112,7 @@ void CArcCurve::StretchToEndpoint(CVertex* vertex, const CPoint3d& positionP, co
     }
     if (!closed) {
         RecordChange(true);
-        const CArc3d through(vertices.front()->GetPosition(), positionQ, vertices.back()->GetPosition());
-        m_arc.centre = through.centre;
-        m_arc.xAxis = through.xAxis;
-        m_arc.plane = through.plane;
-        m_arc.radius = through.radius;
-        m_arc.startAngle = through.startAngle;
-        m_arc.endAngle = through.endAngle;
-        // The old y axis would bend the arc into an ellipse once the x axis turned.
-        m_arc.Update(true);
-        PlaceVerticesEvenly((m_arc.endAngle - m_arc.startAngle) / (n - 1));
+        FitThrough(vertices.front()->GetPosition(), positionQ, vertices.back()->GetPosition(), n);
         return;
     }
     const double distance = positionQ.Distance(m_arc.centre);
@@ -132,6 +123,20 @@ void CArcCurve::StretchToEndpoint(CVertex* vertex, const CPoint3d& positionP, co
     m_arc.xAxis.SetLength(distance);
     m_arc.Update(true);
     PlaceVerticesEvenly(kTwoPi / (n - 1));
+}
+
+void CArcCurve::FitThrough(const CPoint3d& start, const CPoint3d& middle, const CPoint3d& end, int vertexCount)
+{
+    const CArc3d through(start, middle, end);
+    m_arc.centre = through.centre;
+    m_arc.xAxis = through.xAxis;
+    m_arc.plane = through.plane;
+    m_arc.radius = through.radius;
+    m_arc.startAngle = through.startAngle;
+    m_arc.endAngle = through.endAngle;
+    // The old y axis would bend the arc into an ellipse once the x axis turned.
+    m_arc.Update(true);
+    PlaceVerticesEvenly((m_arc.endAngle - m_arc.startAngle) / (vertexCount - 1));
 }
 
 void CArcCurve::MoveBulge(const CPoint3d& target)
@@ -152,15 +157,7 @@ void CArcCurve::MoveBulge(const CPoint3d& target)
     middle = m_arc.centre + outwards * DotProduct(target - m_arc.centre, outwards);
     RecordChange(true);
     for (int attempt = 0; attempt < kMaxDragCorrections; ++attempt) {
-        const CArc3d through(start, middle, end);
-        m_arc.centre = through.centre;
-        m_arc.xAxis = through.xAxis;
-        m_arc.plane = through.plane;
-        m_arc.radius = through.radius;
-        m_arc.startAngle = through.startAngle;
-        m_arc.endAngle = through.endAngle;
-        m_arc.Update(true);
-        PlaceVerticesEvenly((m_arc.endAngle - m_arc.startAngle) / (n - 1));
+        FitThrough(start, middle, end, n);
         CPoint3d reached;
         if (!GetPolylinePoint(target, reached) || reached.Distance(target) <= kLengthTolerance) {
             break;

@@ -137,6 +137,13 @@ private:
     void WriteRecord(CArchive& ar) const;
     [[nodiscard]] bool IsSeamCandidate(const CVertex* vertex) const;
     [[nodiscard]] int CountVertexCurveEdges(const CVertex* vertex) const;
+    // The next edge as GetNextCurveEdge finds it; for a strict walk null unless
+    // exactly two of the curve's edges meet at the vertex.
+    [[nodiscard]] CEdge* GetNextChainEdge(const CVertex* vertex, const CEdge* after, bool strict) const;
+    // Sets first and last edge from one member edge (see RebuildFromEdge and
+    // ChainFromEdge). Answers how many edges were walked, or 0 as soon as more than
+    // limit were, leaving the ends as far as found.
+    int FindChainEnds(CEdge* edge, bool strict, int limit);
     void MoveSeam(CVertex* vertex, CEdge* edgeA, CEdge* edgeB);
     int CheckChain(int mode, CValidityResultMap* results);
     void SplitIntoRuns();

@@ -3,6 +3,7 @@
 // A damaged chain may branch or close on itself; every walk remembers the edges it
 // has passed and stops at the first one it meets again.
 
+#include <climits>
 #include <unordered_set>
 
 #include "foundation/tolerance.h"
@@ -168,52 +169,7 @@ void CCurve::RebuildFromEdge(CEdge* edge)
         return;
     }
     RecordChange(true);
-    m_firstEdge = nullptr;
-    m_lastEdge = nullptr;
-    CVertex* startOfEdge = GetStartVertexAlong(edge);
-    CVertex* otherEnd = edge->GetOtherVertex(startOfEdge);
-
-    CEdge* current = edge;
-    CVertex* vertex = startOfEdge;
-    CEdge* seam = nullptr;
-    CVertex* seamVertex = nullptr;
-    bool closed = false;
-    EdgeSet visited{edge};
-    while (vertex != nullptr) {
-        if (seam == nullptr && IsSeamCandidate(vertex)) {
-            seam = current;
-            seamVertex = vertex;
-        }
-        if (vertex == otherEnd) {
-            closed = true;
-            break;
-        }
-        CEdge* next = GetNextCurveEdge(vertex, current);
-        if (next == nullptr || !visited.insert(next).second) {
-            break;
-        }
-        vertex = next->GetOtherVertex(vertex);
-        current = next;
-    }
-
-    if (!closed) {
-        m_firstEdge = current;
-        current = edge;
-        vertex = otherEnd;
-        EdgeSet forward{edge};
-        while (CEdge* next = GetNextCurveEdge(vertex, current)) {
-            if (!forward.insert(next).second) {
-                break;
-            }
-            vertex = next->GetOtherVertex(vertex);
-            current = next;
-        }
-        m_lastEdge = current;
-    } else {
-        m_firstEdge = seam != nullptr ? seam : edge;
-        const CVertex* firstStart = seam != nullptr ? seamVertex : startOfEdge;
-        m_lastEdge = GetNextCurveEdge(firstStart, m_firstEdge);
-    }
+    (void)FindChainEnds(edge, false, INT_MAX);
     Update(true, false);
 }
 
@@ -226,20 +182,35 @@ int CCurve::ChainFromEdge(CEdge* edge, int n)
         return 0;
     }
     RecordChange(true);
+    if (FindChainEnds(edge, true, n) != n) {
+        return 0;
+    }
+    m_edgeCount = n;
+    return n;
+}
+
+CEdge* CCurve::GetNextChainEdge(const CVertex* vertex, const CEdge* after, bool strict) const
+{
+    if (strict && CountVertexCurveEdges(vertex) != 2) {
+        return nullptr;
+    }
+    return GetNextCurveEdge(vertex, after);
+}
+
+// Walks back from the edge's start until the chain ends or comes round to the edge's
+// other end, which closes it; an open chain is then walked forward to its end.
+int CCurve::FindChainEnds(CEdge* edge, bool strict, int limit)
+{
     m_firstEdge = nullptr;
     m_lastEdge = nullptr;
     CVertex* startOfEdge = GetStartVertexAlong(edge);
     CVertex* otherEnd = edge->GetOtherVertex(startOfEdge);
-    auto continuing = [this](const CVertex* vertex, const CEdge* current) -> CEdge* {
-        return CountVertexCurveEdges(vertex) == 2 ? GetNextCurveEdge(vertex, current) : nullptr;
-    };
 
     int walked = 1;
     CEdge* current = edge;
     CVertex* vertex = startOfEdge;
     CEdge* seam = nullptr;
     CVertex* seamVertex = nullptr;
-    bool closed = false;
     EdgeSet visited{edge};
     while (vertex != nullptr) {
         if (seam == nullptr && IsSeamCandidate(vertex)) {
@@ -247,46 +218,41 @@ int CCurve::ChainFromEdge(CEdge* edge, int n)
             seamVertex = vertex;
         }
         if (vertex == otherEnd) {
-            closed = true;
-            break;
+            m_firstEdge = seam != nullptr ? seam : edge;
+            m_lastEdge = GetNextCurveEdge(seam != nullptr ? seamVertex : startOfEdge, m_firstEdge);
+            return walked;
         }
-        CEdge* next = continuing(vertex, current);
+        CEdge* next = GetNextChainEdge(vertex, current, strict);
         if (next == nullptr || !visited.insert(next).second) {
             break;
         }
-        if (++walked > n) {
+        if (++walked > limit) {
             return 0;
         }
         vertex = next->GetOtherVertex(vertex);
         current = next;
     }
+    m_firstEdge = current;
 
-    if (!closed) {
-        m_firstEdge = current;
-        current = edge;
-        vertex = otherEnd;
-        while (CEdge* next = continuing(vertex, current)) {
-            if (!visited.insert(next).second) {
-                break;
-            }
-            if (++walked > n) {
-                m_lastEdge = current;
-                return 0;
-            }
-            vertex = next->GetOtherVertex(vertex);
-            current = next;
+    // The strict walk counts each edge once over both halves; the loose one only keeps
+    // the forward half from going round.
+    EdgeSet forward{edge};
+    EdgeSet& seen = strict ? visited : forward;
+    current = edge;
+    vertex = otherEnd;
+    while (CEdge* next = GetNextChainEdge(vertex, current, strict)) {
+        if (!seen.insert(next).second) {
+            break;
         }
-        m_lastEdge = current;
-    } else {
-        m_firstEdge = seam != nullptr ? seam : edge;
-        const CVertex* firstStart = seam != nullptr ? seamVertex : startOfEdge;
-        m_lastEdge = GetNextCurveEdge(firstStart, m_firstEdge);
+        if (++walked > limit) {
+            m_lastEdge = current;
+            return 0;
+        }
+        vertex = next->GetOtherVertex(vertex);
+        current = next;
     }
-    if (walked != n) {
-        return 0;
-    }
-    m_edgeCount = n;
-    return n;
+    m_lastEdge = current;
+    return walked;
 }
 
 // Splitting

@@ -4,6 +4,7 @@
 #include <unordered_set>
 
 #include "model/drawingelement.h"
+#include "model/entitylist.h"
 #include "model/relationship.h"
 #include "model/relationshipiterator.h"
 #include "model/undooperation.h"
@@ -68,10 +69,7 @@ void CRelationshipMap::ReadRelationships(CArchive& ar)
 
 void CRelationshipMap::WriteRelationships(CArchive& ar) const
 {
-    ar << static_cast<std::int32_t>(m_relationships.size());
-    for (const CRelationship* relationship : m_relationships) {
-        ar.WriteObject(relationship);
-    }
+    WriteReferences(ar, m_relationships);
 }
 
 void CRelationshipMap::Erase()
@@ -140,8 +138,7 @@ bool CRelationshipMap::IsEmpty() const
 
 bool CRelationshipMap::Contains(const CEntity* entity) const
 {
-    return entity != nullptr &&
-           std::find(m_relationships.begin(), m_relationships.end(), entity) != m_relationships.end();
+    return ListContains(m_relationships, entity);
 }
 
 void CRelationshipMap::Add(CEntity* entity)
@@ -181,10 +178,7 @@ CEntity* CRelationshipMap::GetAt(int index) const
 
 CRelationship* CRelationshipMap::GetRelationship(int index) const
 {
-    if (index < 0 || index >= GetCount()) {
-        return nullptr;
-    }
-    return m_relationships[static_cast<std::size_t>(index)];
+    return ListAt(m_relationships, index);
 }
 
 IEntityIterator* CRelationshipMap::NewIterator()

@@ -14,16 +14,10 @@
 #include "tests/document/documenttestsupport.h"
 
 using documenttest::CProbeElement;
+using documenttest::Dispose;
 using undotest::TestEnvironment;
 
 namespace {
-
-// Components made by a test are erased with recording off, which deletes them.
-void Dispose(CEntity* entity)
-{
-    const CUndoSuspender suspender;
-    entity->Erase();
-}
 
 class ComponentTest : public ::testing::Test
 {

@@ -8,6 +8,7 @@
 #include "foundation/point3d.h"
 #include "foundation/transformation.h"
 #include "model/drawingelement.h"
+#include "model/undosuspender.h"
 #include "tests/model/entitytestsupport.h"
 #include "tests/model/undotestsupport.h"
 
@@ -17,6 +18,13 @@ using entitytest::Bytes;
 using entitytest::FileVersions;
 using entitytest::Load;
 using entitytest::Store;
+
+// Entities made by a test are erased with recording off, which deletes them.
+inline void Dispose(CEntity* entity)
+{
+    const CUndoSuspender suspender;
+    entity->Erase();
+}
 
 // A drawing element at one point. Its erasure is written into a shared log.
 class CProbeElement : public CDrawingElement

@@ -14,18 +14,13 @@
 #include "tests/document/documenttestsupport.h"
 
 using documenttest::Bytes;
+using documenttest::Dispose;
 using documenttest::FileVersions;
 using documenttest::Load;
 using documenttest::Store;
 using undotest::TestEnvironment;
 
 namespace {
-
-void Dispose(CEntity* entity)
-{
-    const CUndoSuspender suspender;
-    entity->Erase();
-}
 
 // A manager of its own with its default layer, as a component makes it.
 class LayerManagerTest : public ::testing::Test

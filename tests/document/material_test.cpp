@@ -9,6 +9,7 @@
 #include "tests/document/documenttestsupport.h"
 
 using documenttest::Bytes;
+using documenttest::Dispose;
 using documenttest::FileVersions;
 using documenttest::Load;
 using documenttest::Store;
@@ -56,12 +57,6 @@ protected:
     CMaterial* m_material = nullptr;
     CUndoOperation* m_operation = nullptr;
 };
-
-void Dispose(CEntity* entity)
-{
-    const CUndoSuspender suspender;
-    entity->Erase();
-}
 
 }  // namespace
 

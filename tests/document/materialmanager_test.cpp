@@ -9,17 +9,12 @@
 #include "tests/document/documenttestsupport.h"
 
 using documenttest::Bytes;
+using documenttest::Dispose;
 using documenttest::Load;
 using documenttest::Store;
 using undotest::TestEnvironment;
 
 namespace {
-
-void Dispose(CEntity* entity)
-{
-    const CUndoSuspender suspender;
-    entity->Erase();
-}
 
 class MaterialManagerTest : public ::testing::Test
 {

@@ -211,6 +211,21 @@ protected:
             Quote(path));
         return path;
     }
+    // Runs a tool command in which BASE or ALPHA stands for the picture of MakeBase or
+    // MakeBaseWithAlpha and OUT for the named file in the scratch folder; answers the
+    // file's path.
+    std::string MakeToolFile(std::string command, const std::string& fileName)
+    {
+        const std::string out = PathOf(fileName);
+        command.replace(command.find("OUT"), 3, Quote(out));
+        if (const size_t at = command.find("BASE"); at != std::string::npos) {
+            command.replace(at, 4, Quote(MakeBase()));
+        } else {
+            command.replace(command.find("ALPHA"), 5, Quote(MakeBaseWithAlpha()));
+        }
+        Shell(command);
+        return out;
+    }
 };
 
 #define SKIP_WITHOUT_TOOLS(...)                                          \

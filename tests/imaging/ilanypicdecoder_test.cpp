@@ -27,16 +27,6 @@ std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> head, std::size_t siz
     return head;
 }
 
-ILTextException Failure(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const ILTextException& e) {
-        return e;
-    }
-    return ILTextException(-1, "no exception");
-}
-
 class ILAnyPicDecoderTest : public ScratchFolderTest
 {
 protected:

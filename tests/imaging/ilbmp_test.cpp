@@ -9,20 +9,9 @@
 #include "imaging/ilanybmp.h"
 #include "imaging/ilpixel16.h"
 #include "imaging/iltextexception.h"
+#include "imagingtestutil.h"
 
 namespace {
-
-ILPixel32 PixelAt(const ILBmp& bmp, int x, int y)
-{
-    ILPixel32 pixel;
-    std::memcpy(&pixel, bmp.GetLineArray()[y] + 4 * x, 4);
-    return pixel;
-}
-
-void SetPixel(ILBmp& bmp, int x, int y, const ILPixel32& pixel)
-{
-    std::memcpy(bmp.GetLineArray()[y] + 4 * x, &pixel, 4);
-}
 
 bool BitAt(const ILBmp& bmp, int x, int y)
 {
@@ -46,12 +35,7 @@ ILAnyBmp Make24(int width, int height, std::uint8_t r, std::uint8_t g, std::uint
 
 int CodeOf(const std::function<void()>& action)
 {
-    try {
-        action();
-    } catch (const ILTextException& e) {
-        return e.GetCode();
-    }
-    return -1;
+    return Failure(action).GetCode();
 }
 
 }  // namespace

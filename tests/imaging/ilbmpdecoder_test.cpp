@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "codectestutil.h"
@@ -65,56 +67,32 @@ std::vector<uint8_t> Indices(const ILAnyBmp& bmp)
 struct ToolVariant
 {
     const char* name;
-    const char* command;  // %s is replaced by the base picture, the output goes to stdout or %o
+    const char* command;  // BASE, ALPHA and OUT are replaced
     int depth;            // the depth the decoder produces
     int tolerance;        // 0 for exact agreement with the tools
 };
 
-std::string Expand(std::string command, const std::string& base, const std::string& out)
-{
-    for (size_t at; (at = command.find("%s")) != std::string::npos;) {
-        command.replace(at, 2, Quote(base));
-    }
-    for (size_t at; (at = command.find("%o")) != std::string::npos;) {
-        command.replace(at, 2, Quote(out));
-    }
-    return command;
-}
-
 const ToolVariant kBmpVariants[] = {
-    {"windows_24bit", "convert %s BMP3:%o", 32, 0},
-    {"os2_24bit", "convert %s BMP2:%o", 32, 0},
-    {"v5_header_24bit", "convert %s BMP:%o", 32, 0},
-    {"windows_1bit", "convert %s -monochrome BMP3:%o", 8, 0},
-    {"windows_4bit", "convert %s -colors 16 BMP3:%o", 8, 0},
-    {"windows_8bit", "convert %s -colors 200 BMP3:%o", 8, 0},
-    {"windows_rle8", "convert %s -colors 100 -compress RLE BMP3:%o", 8, 0},
-    {"os2_1bit", "convert %s -monochrome ppm:- | ppmtobmp -os2 -bpp 1 > %o", 8, 0},
-    {"os2_4bit", "convert %s -colors 16 ppm:- | ppmtobmp -os2 -bpp 4 > %o", 8, 0},
-    {"os2_8bit", "convert %s -colors 200 ppm:- | ppmtobmp -os2 -bpp 8 > %o", 8, 0},
-    {"netpbm_windows_8bit", "convert %s -colors 60 ppm:- | ppmtobmp -windows -bpp 8 > %o", 8, 0},
-    {"rgb565_bitfields", "convert %s -define bmp:subtype=RGB565 BMP:%o", 32, 7},
-    {"rgb555_bitfields", "convert %s -define bmp:subtype=RGB555 BMP:%o", 32, 7},
-    {"alpha_32bit", "convert %a BMP:%o", 32, 0},
+    {"windows_24bit", "convert BASE BMP3:OUT", 32, 0},
+    {"os2_24bit", "convert BASE BMP2:OUT", 32, 0},
+    {"v5_header_24bit", "convert BASE BMP:OUT", 32, 0},
+    {"windows_1bit", "convert BASE -monochrome BMP3:OUT", 8, 0},
+    {"windows_4bit", "convert BASE -colors 16 BMP3:OUT", 8, 0},
+    {"windows_8bit", "convert BASE -colors 200 BMP3:OUT", 8, 0},
+    {"windows_rle8", "convert BASE -colors 100 -compress RLE BMP3:OUT", 8, 0},
+    {"os2_1bit", "convert BASE -monochrome ppm:- | ppmtobmp -os2 -bpp 1 > OUT", 8, 0},
+    {"os2_4bit", "convert BASE -colors 16 ppm:- | ppmtobmp -os2 -bpp 4 > OUT", 8, 0},
+    {"os2_8bit", "convert BASE -colors 200 ppm:- | ppmtobmp -os2 -bpp 8 > OUT", 8, 0},
+    {"netpbm_windows_8bit", "convert BASE -colors 60 ppm:- | ppmtobmp -windows -bpp 8 > OUT", 8, 0},
+    {"rgb565_bitfields", "convert BASE -define bmp:subtype=RGB565 BMP:OUT", 32, 7},
+    {"rgb555_bitfields", "convert BASE -define bmp:subtype=RGB555 BMP:OUT", 32, 7},
+    {"alpha_32bit", "convert ALPHA BMP:OUT", 32, 0},
 };
 
 class ILBmpDecoderToolTest : public ToolTest
 {
 protected:
-    std::string MakeVariant(const ToolVariant& v)
-    {
-        std::string command = v.command;
-        std::string base;
-        if (const size_t at = command.find("%a"); at != std::string::npos) {
-            base = MakeBaseWithAlpha();
-            command.replace(at, 2, "%s");
-        } else {
-            base = MakeBase();
-        }
-        const std::string out = PathOf(std::string(v.name) + ".bmp");
-        Shell(Expand(command, base, out));
-        return out;
-    }
+    std::string MakeVariant(const ToolVariant& v) { return MakeToolFile(v.command, std::string(v.name) + ".bmp"); }
 };
 
 }  // namespace
@@ -290,46 +268,38 @@ TEST(ILBmpDecoderTest, DamagedFilesEndWithTheirErrorCode)
         std::string bytes;
         int code;
     };
-    std::vector<Case> cases;
-    cases.push_back({"empty input", "", ILTextException::endOfData});
-    cases.push_back({"wrong signature", "XY" + good.substr(2), ILTextException::wrongSignature});
-    cases.push_back({"file header cut short", good.substr(0, 10), ILTextException::endOfData});
-    cases.push_back({"info header cut short", good.substr(0, 30), ILTextException::endOfData});
-    cases.push_back({"pixel rows cut short", good.substr(0, good.size() - 5), ILTextException::endOfData});
-    std::string bad = good;
-    Put16(bad, 28, 7);
-    cases.push_back({"bit count seven", bad, ILTextException::badFormat});
-    bad = good;
-    Put32(bad, 18, 0);
-    cases.push_back({"width zero", bad, ILTextException::badFormat});
-    bad = good;
-    Put32(bad, 18, 100000);
-    Put32(bad, 22, 100000);
-    cases.push_back({"dimensions beyond the pixel limit", bad, ILTextException::noMemory});
-    bad = good;
-    Put32(bad, 18, 0x7FFFFFFF);
-    Put32(bad, 22, 0x80000000);
-    cases.push_back({"extreme width and negative height", bad, ILTextException::noMemory});
-    bad = good;
-    Put32(bad, 18, 1000);
-    cases.push_back({"width larger than the pixel data", bad, ILTextException::endOfData});
-    bad = good;
-    Put32(bad, 10, 1000000);
-    cases.push_back({"pixel offset past the end", bad, ILTextException::endOfData});
-    bad = good;
-    Put32(bad, 14, 0x7FFFFFF0);
-    cases.push_back({"absurd header size", bad, ILTextException::badFormat});
-    bad = good;
-    Put32(bad, 30, 4);
-    cases.push_back({"embedded jpeg", bad, ILTextException::notSupported});
-    cases.push_back({"run-length data without an end",
-                     MakeBmp(4, 4, 8, 1, palette, std::string("\x04\x01\x00\x00\x04\x01", 6)),
-                     ILTextException::endOfData});
-    cases.push_back({"run-length delta escape",
-                     MakeBmp(4, 4, 8, 1, palette, std::string("\x00\x02\x01\x01\x00\x01", 6)),
-                     ILTextException::notSupported});
-    cases.push_back({"run-length absolute run past the data",
-                     MakeBmp(4, 4, 8, 1, palette, std::string("\x00\xF0\x01", 3)), ILTextException::endOfData});
+    // The good file with 32-bit fields (offset, value) overwritten.
+    const auto patched = [&good](std::initializer_list<std::pair<size_t, uint32_t>> fields) {
+        std::string bytes = good;
+        for (const auto& [at, value] : fields) {
+            Put32(bytes, at, value);
+        }
+        return bytes;
+    };
+    std::string sevenBits = good;
+    Put16(sevenBits, 28, 7);
+    const std::vector<Case> cases = {
+        {"empty input", "", ILTextException::endOfData},
+        {"wrong signature", "XY" + good.substr(2), ILTextException::wrongSignature},
+        {"file header cut short", good.substr(0, 10), ILTextException::endOfData},
+        {"info header cut short", good.substr(0, 30), ILTextException::endOfData},
+        {"pixel rows cut short", good.substr(0, good.size() - 5), ILTextException::endOfData},
+        {"bit count seven", sevenBits, ILTextException::badFormat},
+        {"width zero", patched({{18, 0}}), ILTextException::badFormat},
+        {"dimensions beyond the pixel limit", patched({{18, 100000}, {22, 100000}}), ILTextException::noMemory},
+        {"extreme width and negative height", patched({{18, 0x7FFFFFFF}, {22, 0x80000000}}),
+         ILTextException::noMemory},
+        {"width larger than the pixel data", patched({{18, 1000}}), ILTextException::endOfData},
+        {"pixel offset past the end", patched({{10, 1000000}}), ILTextException::endOfData},
+        {"absurd header size", patched({{14, 0x7FFFFFF0}}), ILTextException::badFormat},
+        {"embedded jpeg", patched({{30, 4}}), ILTextException::notSupported},
+        {"run-length data without an end", MakeBmp(4, 4, 8, 1, palette, std::string("\x04\x01\x00\x00\x04\x01", 6)),
+         ILTextException::endOfData},
+        {"run-length delta escape", MakeBmp(4, 4, 8, 1, palette, std::string("\x00\x02\x01\x01\x00\x01", 6)),
+         ILTextException::notSupported},
+        {"run-length absolute run past the data", MakeBmp(4, 4, 8, 1, palette, std::string("\x00\xF0\x01", 3)),
+         ILTextException::endOfData},
+    };
 
     ILBmpDecoder decoder;
     for (const Case& c : cases) {

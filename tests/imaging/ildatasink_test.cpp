@@ -43,16 +43,6 @@ protected:
     }
 };
 
-ILTextException Failure(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const ILTextException& e) {
-        return e;
-    }
-    return ILTextException(-1, "no exception");
-}
-
 using ILFileSinkTest = ScratchFolderTest;
 using ILPicEncoderTest = ScratchFolderTest;
 

@@ -10,20 +10,9 @@
 #include "imaging/ilfilterresizebilinear.h"
 #include "imaging/iltextexception.h"
 #include "imaging/ilwinbmp.h"
+#include "imagingtestutil.h"
 
 namespace {
-
-ILPixel32 PixelAt(const ILBmp& bmp, int x, int y)
-{
-    ILPixel32 pixel;
-    std::memcpy(&pixel, bmp.GetLineArray()[y] + 4 * x, 4);
-    return pixel;
-}
-
-void SetPixel(ILBmp& bmp, int x, int y, const ILPixel32& pixel)
-{
-    std::memcpy(bmp.GetLineArray()[y] + 4 * x, &pixel, 4);
-}
 
 // A 32-bit image whose pixels all carry one value v in each of their four bytes.
 ILAnyBmp GreyRow(const std::vector<std::uint8_t>& values, bool vertical)

@@ -67,16 +67,6 @@ const auto* Bytes(const std::string& text)
     return reinterpret_cast<const std::uint8_t*>(text.data());
 }
 
-ILTextException Failure(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const ILTextException& e) {
-        return e;
-    }
-    return ILTextException(-1, "no exception");
-}
-
 using ILPicDecoderTest = ScratchFolderTest;
 
 }  // namespace

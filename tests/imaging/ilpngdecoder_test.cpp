@@ -45,19 +45,7 @@ const Variant kVariants[] = {
 class ILPNGDecoderToolTest : public ToolTest
 {
 protected:
-    std::string MakeVariant(const Variant& v)
-    {
-        std::string command = v.command;
-        const std::string out = PathOf(std::string(v.name) + ".png");
-        command.replace(command.find("OUT"), 3, Quote(out));
-        if (const size_t at = command.find("BASE"); at != std::string::npos) {
-            command.replace(at, 4, Quote(MakeBase()));
-        } else {
-            command.replace(command.find("ALPHA"), 5, Quote(MakeBaseWithAlpha()));
-        }
-        Shell(command);
-        return out;
-    }
+    std::string MakeVariant(const Variant& v) { return MakeToolFile(v.command, std::string(v.name) + ".png"); }
 };
 
 std::string Chunk(const std::string& type, const std::string& data)

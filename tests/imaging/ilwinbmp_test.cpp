@@ -11,18 +11,6 @@
 
 namespace {
 
-ILPixel32 PixelAt(const ILBmp& bmp, int x, int y)
-{
-    ILPixel32 pixel;
-    std::memcpy(&pixel, bmp.GetLineArray()[y] + 4 * x, 4);
-    return pixel;
-}
-
-void SetPixel(ILBmp& bmp, int x, int y, const ILPixel32& pixel)
-{
-    std::memcpy(bmp.GetLineArray()[y] + 4 * x, &pixel, 4);
-}
-
 std::uint32_t HeaderField(const ILWinBmp& bmp, int offset)
 {
     std::uint32_t value = 0;

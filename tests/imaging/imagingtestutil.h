@@ -1,16 +1,46 @@
 #pragma once
-// Helpers shared by the image library's tests: a scratch folder per test and the
-// resources embedded into the test program.
+// Helpers shared by the image library's tests: a scratch folder per test, the
+// resources embedded into the test program, the pixels of 32-bit bitmaps, and the
+// exception an action ends with.
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <unistd.h>
 
+#include "imaging/ilbmp.h"
+#include "imaging/iltextexception.h"
+
 // Generated from tests/data/resources/resources.manifest.
 void RegisterResources_test_imaging();
+
+// The pixel at (x, y) of a 32-bit bitmap, copied so that rows of any alignment serve.
+inline ILPixel32 PixelAt(const ILBmp& bmp, int x, int y)
+{
+    ILPixel32 pixel;
+    std::memcpy(&pixel, bmp.GetLineArray()[y] + 4 * x, 4);
+    return pixel;
+}
+
+inline void SetPixel(ILBmp& bmp, int x, int y, const ILPixel32& pixel)
+{
+    std::memcpy(bmp.GetLineArray()[y] + 4 * x, &pixel, 4);
+}
+
+// The exception the action throws; one with code -1 when it throws none.
+inline ILTextException Failure(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const ILTextException& e) {
+        return e;
+    }
+    return ILTextException(-1, "no exception");
+}
 
 class ScratchFolderTest : public testing::Test
 {

@@ -1,5 +1,8 @@
 #include "model/attribute.h"
 
+#include <string>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "foundation/point3d.h"

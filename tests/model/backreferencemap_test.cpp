@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
@@ -41,17 +42,30 @@ std::vector<CEntity*> Referrers(const CBackReferenceMap& map, const CEntity* ent
     return out;
 }
 
-} // namespace
-
-TEST(BackReferenceMap, ReferrersAreKeptInOrderAndTwiceWhenAddedTwice)
+// A map and one entity with up to three referrers; each test adds the referrers it needs.
+class BackReferenceMap : public testing::Test
 {
+protected:
+    // Adds the referrers to the entity in the order given.
+    void Refer(std::initializer_list<CListeningEntity*> referrers)
+    {
+        for (CListeningEntity* referrer : referrers) {
+            map.Add(&entity, referrer);
+        }
+    }
+
     CBackReferenceMap map;
     CEntity entity;
     CListeningEntity first;
     CListeningEntity second;
-    map.Add(&entity, &first);
-    map.Add(&entity, &second);
-    map.Add(&entity, &first);
+    CListeningEntity third;
+};
+
+} // namespace
+
+TEST_F(BackReferenceMap, ReferrersAreKeptInOrderAndTwiceWhenAddedTwice)
+{
+    Refer({&first, &second, &first});
     map.Add(nullptr, &first);
     map.Add(&entity, nullptr);
     EXPECT_EQ(Referrers(map, &entity), (std::vector<CEntity*>{&first, &second, &first}));
@@ -59,30 +73,21 @@ TEST(BackReferenceMap, ReferrersAreKeptInOrderAndTwiceWhenAddedTwice)
     EXPECT_EQ(map.NewIterator(&first), nullptr);
 }
 
-TEST(BackReferenceMap, RemovingTheLastReferrerRemovesTheEntry)
+TEST_F(BackReferenceMap, RemovingTheLastReferrerRemovesTheEntry)
 {
-    CBackReferenceMap map;
-    CEntity entity;
-    CListeningEntity referrer;
-    map.Add(&entity, &referrer);
-    map.Add(&entity, &referrer);
-    map.Remove(&entity, &referrer);
+    Refer({&first, &first});
+    map.Remove(&entity, &first);
     EXPECT_TRUE(map.Contains(&entity));
-    map.Remove(&entity, &referrer);
+    map.Remove(&entity, &first);
     EXPECT_FALSE(map.Contains(&entity));
     EXPECT_FALSE(map.Contains(nullptr));
-    map.Remove(&entity, &referrer);
+    map.Remove(&entity, &first);
 }
 
-TEST(BackReferenceMap, EveryReferrerIsToldTheCodeTheEntityAndTheArgument)
+TEST_F(BackReferenceMap, EveryReferrerIsToldTheCodeTheEntityAndTheArgument)
 {
-    CBackReferenceMap map;
-    CEntity entity;
     CEntity target;
-    CListeningEntity first;
-    CListeningEntity second;
-    map.Add(&entity, &first);
-    map.Add(&entity, &second);
+    Refer({&first, &second});
     map.Notify(&entity, kReferenceMerged, &target);
     map.Notify(nullptr, kReferenceMerged, &target);
     map.Notify(&target, kReferenceMerged, &entity);
@@ -92,16 +97,9 @@ TEST(BackReferenceMap, EveryReferrerIsToldTheCodeTheEntityAndTheArgument)
     EXPECT_EQ(second.lastArgument, &target);
 }
 
-TEST(BackReferenceMap, AReferrerThatRemovesItselfLeavesASlotCompactedAfterwards)
+TEST_F(BackReferenceMap, AReferrerThatRemovesItselfLeavesASlotCompactedAfterwards)
 {
-    CBackReferenceMap map;
-    CEntity entity;
-    CListeningEntity first;
-    CListeningEntity second;
-    CListeningEntity third;
-    map.Add(&entity, &first);
-    map.Add(&entity, &second);
-    map.Add(&entity, &third);
+    Refer({&first, &second, &third});
     first.reaction = [&] {
         map.Remove(&entity, &first);
         EXPECT_EQ(Referrers(map, &entity), (std::vector<CEntity*>{&second, &third}));
@@ -114,45 +112,34 @@ TEST(BackReferenceMap, AReferrerThatRemovesItselfLeavesASlotCompactedAfterwards)
     EXPECT_EQ(*slots, (std::vector<CEntity*>{&second, &third}));
 }
 
-TEST(BackReferenceMap, AdditionsAndNestedNotificationsDuringANotificationAreIgnored)
+TEST_F(BackReferenceMap, AdditionsAndNestedNotificationsDuringANotificationAreIgnored)
 {
-    CBackReferenceMap map;
-    CEntity entity;
-    CListeningEntity referrer;
     CListeningEntity latecomer;
-    map.Add(&entity, &referrer);
-    referrer.reaction = [&] {
+    Refer({&first});
+    first.reaction = [&] {
         map.Add(&entity, &latecomer);
         map.Notify(&entity, kReferenceCurveChanged, nullptr);
     };
     map.Notify(&entity, kReferenceMerged, nullptr);
-    EXPECT_EQ(referrer.codes, std::vector<int>{kReferenceMerged});
+    EXPECT_EQ(first.codes, std::vector<int>{kReferenceMerged});
     EXPECT_TRUE(latecomer.codes.empty());
-    EXPECT_EQ(Referrers(map, &entity), std::vector<CEntity*>{&referrer});
+    EXPECT_EQ(Referrers(map, &entity), std::vector<CEntity*>{&first});
 }
 
-TEST(BackReferenceMap, AMapEmptiedDuringANotificationEndsItCleanly)
+TEST_F(BackReferenceMap, AMapEmptiedDuringANotificationEndsItCleanly)
 {
-    CBackReferenceMap map;
-    CEntity entity;
-    CListeningEntity first;
-    CListeningEntity second;
-    map.Add(&entity, &first);
-    map.Add(&entity, &second);
+    Refer({&first, &second});
     first.reaction = [&] { map.RemoveAll(); };
     map.Notify(&entity, kReferenceErased, nullptr);
     EXPECT_TRUE(second.codes.empty());
     EXPECT_FALSE(map.Contains(&entity));
 }
 
-TEST(BackReferenceMap, AnIteratorOutlivingItsEntryEndsCleanly)
+TEST_F(BackReferenceMap, AnIteratorOutlivingItsEntryEndsCleanly)
 {
-    CBackReferenceMap map;
-    CEntity entity;
-    CListeningEntity referrer;
-    map.Add(&entity, &referrer);
+    Refer({&first});
     std::unique_ptr<IEntityIterator> iterator(map.NewIterator(&entity));
-    map.Remove(&entity, &referrer);
+    map.Remove(&entity, &first);
     CEntity* next = &entity;
     EXPECT_FALSE(iterator->Next(next));
     EXPECT_EQ(next, nullptr);
@@ -160,18 +147,11 @@ TEST(BackReferenceMap, AnIteratorOutlivingItsEntryEndsCleanly)
     EXPECT_FALSE(iterator->Next(next));
 }
 
-TEST(BackReferenceMap, AnEntryMadeAnewDuringANotificationIsNeitherToldNorReadPastItsEnd)
+TEST_F(BackReferenceMap, AnEntryMadeAnewDuringANotificationIsNeitherToldNorReadPastItsEnd)
 {
-    CBackReferenceMap map;
-    CEntity entity;
-    CListeningEntity first;
-    CListeningEntity second;
-    CListeningEntity third;
     CListeningEntity newcomer;
     CListeningEntity otherNewcomer;
-    map.Add(&entity, &first);
-    map.Add(&entity, &second);
-    map.Add(&entity, &third);
+    Refer({&first, &second, &third});
     first.reaction = [&] {
         map.RemoveAll();
         map.Add(&entity, &newcomer);

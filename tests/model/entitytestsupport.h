@@ -3,15 +3,11 @@
 // checks and the back-reference map: memory archives in a chosen save format, a file's
 // class versions, settings that keep the undo log off, and an open undo operation.
 
-#include <cstdio>
 #include <functional>
 #include <initializer_list>
 #include <memory>
-#include <string>
 #include <utility>
 #include <vector>
-
-#include <unistd.h>
 
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
@@ -89,29 +85,22 @@ public:
     FileVersions& operator=(const FileVersions&) = delete;
 };
 
-// Settings in a file of their own, with the undo log off.
+// Settings held in memory only (a store without a file writes nothing), with the
+// undo log off.
 class QuietSettings
 {
 public:
     QuietSettings()
-        : m_path("/tmp/glimra-entity-" + std::to_string(::getpid()) + ".json"),
-          m_store(std::make_unique<CSettingsStore>(CString(m_path)))
     {
-        SetProfileStore(m_store.get());
+        SetProfileStore(&m_store);
         WriteProfileBool("Undo", "Logging", false);
     }
-    ~QuietSettings()
-    {
-        SetProfileStore(nullptr);
-        m_store.reset();
-        std::remove(m_path.c_str());
-    }
+    ~QuietSettings() { SetProfileStore(nullptr); }
     QuietSettings(const QuietSettings&) = delete;
     QuietSettings& operator=(const QuietSettings&) = delete;
 
 private:
-    std::string m_path;
-    std::unique_ptr<CSettingsStore> m_store;
+    CSettingsStore m_store{CString()};
 };
 
 // A current undo manager with one open operation. Erased entities end with it.

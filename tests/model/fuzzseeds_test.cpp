@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <set>
 
 namespace {
 
@@ -33,21 +32,6 @@ void WriteSeed(const std::filesystem::path& folder, const char* name, const Byte
     out.write(reinterpret_cast<const char*>(seed.data()), static_cast<std::streamsize>(seed.size()));
 }
 
-void EraseWithEdges(CFace* face)
-{
-    const CUndoSuspender suspender;
-    std::set<CEdge*> edges;
-    for (int l = 0; l < face->GetLoopCount(); ++l) {
-        for (CEdgeUse* use : topologytest::RingOf(face->GetLoop(l))) {
-            edges.insert(use->GetEdge());
-        }
-    }
-    face->Erase();
-    for (CEdge* edge : edges) {
-        edge->Erase();
-    }
-}
-
 TEST(ModelFuzzSeeds, TheCommittedSeedsReadBackAsFacesWithoutAnError)
 {
     Builder builder;
@@ -66,7 +50,7 @@ TEST(ModelFuzzSeeds, TheCommittedSeedsReadBackAsFacesWithoutAnError)
         entitytest::Load(record, [&](CArchive& ar) { object = ar.ReadObject(RUNTIME_CLASS(CFace)); });
         ASSERT_NE(object, nullptr) << entry.path();
         ++read;
-        EraseWithEdges(static_cast<CFace*>(object));
+        topologytest::EraseWithEdges({static_cast<CFace*>(object)});
     }
     EXPECT_GE(read, 2);
 }

@@ -6,7 +6,6 @@
 
 #include <map>
 #include <memory>
-#include <set>
 #include <sstream>
 #include <string>
 
@@ -106,22 +105,7 @@ public:
             }
         });
     }
-    ~LoadedFaces()
-    {
-        const CUndoSuspender suspender;
-        std::set<CEdge*> edges;
-        for (CFace* face : m_faces) {
-            for (int l = 0; l < face->GetLoopCount(); ++l) {
-                for (CEdgeUse* use : topologytest::RingOf(face->GetLoop(l))) {
-                    edges.insert(use->GetEdge());
-                }
-            }
-            face->Erase();
-        }
-        for (CEdge* edge : edges) {
-            edge->Erase();
-        }
-    }
+    ~LoadedFaces() { topologytest::EraseWithEdges(m_faces); }
     LoadedFaces(const LoadedFaces&) = delete;
     LoadedFaces& operator=(const LoadedFaces&) = delete;
 

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/loop.h"
+#include "model/undosuspender.h"
 #include "model/vertex.h"
 #include "tests/model/entitytestsupport.h"
 
@@ -124,6 +126,25 @@ inline std::vector<CEdgeUse*> RingOf(const CLoop* loop)
         }
     }
     return uses;
+}
+
+// Erases faces read from a file, which no component holds, and then the edges of
+// their loops; recording is off, so they are deleted at once.
+inline void EraseWithEdges(const std::vector<CFace*>& faces)
+{
+    const CUndoSuspender suspender;
+    std::set<CEdge*> edges;
+    for (CFace* face : faces) {
+        for (int l = 0; l < face->GetLoopCount(); ++l) {
+            for (CEdgeUse* use : RingOf(face->GetLoop(l))) {
+                edges.insert(use->GetEdge());
+            }
+        }
+        face->Erase();
+    }
+    for (CEdge* edge : edges) {
+        edge->Erase();
+    }
 }
 
 // A record written by hand: class tags and object numbers as the archive counts them.

@@ -134,6 +134,15 @@ void DeleteLoaded(CArchive& ar, UINT firstIndex = 1)
     }
 }
 
+// Fills the archive's object map with slots that hold no object, so that the next
+// index is count + 1.
+void MapEmptySlots(CArchive& ar, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        ar.MapObject(nullptr);
+    }
+}
+
 }  // namespace
 
 // --- primitives ---------------------------------------------------------------
@@ -505,9 +514,7 @@ TEST(ArchiveObjects, IndexFromSevenFffOnTakesTheThirtyTwoBitForm)
     CArchiveTestLeaf leaf;
     CArchiveTestLeaf other;
     const Bytes bytes = Store([&](CArchive& ar) {
-        for (int i = 0; i < 0x7FFD; ++i) {
-            ar.MapObject(nullptr);
-        }
+        MapEmptySlots(ar, 0x7FFD);
         ar.WriteObject(&leaf);   // class 0x7FFE, object 0x7FFF
         ar.WriteObject(&leaf);   // back-reference 0x7FFF
         ar.WriteObject(&other);  // class tag 0x8000 | 0x7FFE
@@ -517,9 +524,7 @@ TEST(ArchiveObjects, IndexFromSevenFffOnTakesTheThirtyTwoBitForm)
                                    {0xFE, 0xFF, 0x00}});
     EXPECT_EQ(bytes, expected);
     Load(bytes, [](CArchive& ar) {
-        for (int i = 0; i < 0x7FFD; ++i) {
-            ar.MapObject(nullptr);
-        }
+        MapEmptySlots(ar, 0x7FFD);
         CObject* a = ar.ReadObject(nullptr);
         EXPECT_EQ(ar.ReadObject(nullptr), a);
         CObject* b = ar.ReadObject(nullptr);
@@ -534,9 +539,7 @@ TEST(ArchiveObjects, ClassIndexFromSevenFffOnTakesTheThirtyTwoBitClassTag)
     CArchiveTestLeaf first;
     CArchiveTestLeaf second;
     const Bytes bytes = Store([&](CArchive& ar) {
-        for (int i = 0; i < 0x7FFF; ++i) {
-            ar.MapObject(nullptr);
-        }
+        MapEmptySlots(ar, 0x7FFF);
         ar.WriteObject(&first);  // class 0x8000
         ar.WriteObject(&second);
     });
@@ -544,9 +547,7 @@ TEST(ArchiveObjects, ClassIndexFromSevenFffOnTakesTheThirtyTwoBitClassTag)
                                    {0xFF, 0x7F, 0x00, 0x80, 0x00, 0x80, 0x00}});
     EXPECT_EQ(bytes, expected);
     Load(bytes, [](CArchive& ar) {
-        for (int i = 0; i < 0x7FFF; ++i) {
-            ar.MapObject(nullptr);
-        }
+        MapEmptySlots(ar, 0x7FFF);
         CObject* a = ar.ReadObject(nullptr);
         CObject* b = ar.ReadObject(RUNTIME_CLASS(CArchiveTestLeaf));
         EXPECT_NE(b, nullptr);

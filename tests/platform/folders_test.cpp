@@ -43,21 +43,15 @@ private:
 
 TEST(FoldersTest, TheTemporaryFolderComesFromTmpdirAndEndsInASlash)
 {
+    struct Case
     {
-        ScopedEnv tmp("TMPDIR", "/var/tmp");
-        EXPECT_EQ(GetTempFolder(), CString("/var/tmp/"));
-    }
-    {
-        ScopedEnv tmp("TMPDIR", "/scratch/");
-        EXPECT_EQ(GetTempFolder(), CString("/scratch/"));
-    }
-    {
-        ScopedEnv tmp("TMPDIR", "");
-        EXPECT_EQ(GetTempFolder(), CString("/tmp/"));
-    }
-    {
-        ScopedEnv tmp("TMPDIR", nullptr);
-        EXPECT_EQ(GetTempFolder(), CString("/tmp/"));
+        const char* tmpdir;  // null: the variable is unset
+        const char* folder;
+    };
+    const Case cases[] = {{"/var/tmp", "/var/tmp/"}, {"/scratch/", "/scratch/"}, {"", "/tmp/"}, {nullptr, "/tmp/"}};
+    for (const Case& c : cases) {
+        ScopedEnv tmp("TMPDIR", c.tmpdir);
+        EXPECT_EQ(GetTempFolder(), CString(c.folder)) << (c.tmpdir != nullptr ? c.tmpdir : "(unset)");
     }
 }
 
