@@ -1,5 +1,7 @@
 #include "imaging/ilbmp.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 
@@ -244,13 +246,29 @@ void ILBmp::InternalCopy(const ILBmp& source)
     m_resolution = source.GetResolution();
 }
 
+namespace {
+
+std::atomic<std::int64_t> g_maxPixels{ILBmp::kMaxPixels};
+
+}  // namespace
+
+std::int64_t ILBmp::GetMaxPixels()
+{
+    return g_maxPixels.load(std::memory_order_relaxed);
+}
+
+void ILBmp::SetMaxPixels(std::int64_t pixels)
+{
+    g_maxPixels.store(std::clamp<std::int64_t>(pixels, 1, kMaxPixels), std::memory_order_relaxed);
+}
+
 void ILBmp::Recreate(int width, int height, int bitsPerPixel, bool alpha, bool greyscale)
 {
     if (!IsDepth(bitsPerPixel) || width < 0 || height < 0) {
         throw ILTextException(ILTextException::internalError, "Bitmap size or depth not supported.");
     }
-    if (width > kMaxPixels || height > kMaxPixels ||
-        static_cast<std::int64_t>(width) * height > kMaxPixels) {
+    const std::int64_t maxPixels = GetMaxPixels();
+    if (width > maxPixels || height > maxPixels || static_cast<std::int64_t>(width) * height > maxPixels) {
         throw ILTextException(ILTextException::noMemory, "Bitmap too large.");
     }
     freeMembers();

@@ -16,8 +16,14 @@ class ILFilter;
 class ILBmp : public ILBmpBase
 {
 public:
-    // Largest bitmap the library makes: 2^28 pixels, and no side longer than that.
+    // Largest bitmap the library makes by default: 2^28 pixels, and no side longer than that.
     static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
+
+    // The limit in force: kMaxPixels unless lowered for the process, e.g. by a caller that
+    // decodes untrusted pictures under a tight memory budget. Values are clamped to
+    // 1..kMaxPixels.
+    [[nodiscard]] static std::int64_t GetMaxPixels();
+    static void SetMaxPixels(std::int64_t pixels);
 
     ~ILBmp() override = default;
 
@@ -33,7 +39,7 @@ public:
     // Replaces the storage. When `data` is given, row y is copied from data + y × stride
     // (stride 0 = the packed row length). Throws ILTextException: internalError for a depth
     // other than 1, 8, 16, 24, 32 or a negative size; noMemory when the image is larger than
-    // kMaxPixels or cannot be allocated. A refused shape leaves the bitmap as it was; after a
+    // GetMaxPixels() or cannot be allocated. A refused shape leaves the bitmap as it was; after a
     // failed allocation it is 0 × 0 without storage.
     virtual void CreateFromData(int width, int height, int bitsPerPixel, bool alpha, bool greyscale,
                                 const std::uint8_t* data, int stride, const ILPoint& resolution);

@@ -223,7 +223,7 @@ void ILBmpDecoder::CheckImage(ILDataSource& source) const
     if (width <= 0 || height == 0) {
         RaiseError(ILTextException::badFormat, "Decoding bmp: Illegal image size.");
     }
-    if (width > ILBmp::kMaxPixels || height > ILBmp::kMaxPixels / width) {
+    if (width > ILBmp::GetMaxPixels() || height > ILBmp::GetMaxPixels() / width) {
         RaiseError(ILTextException::noMemory, "Decoding bmp: Image too large.");
     }
     const bool runLength = (h.bitCount == 4 || h.bitCount == 8) && h.compression != kRgb;

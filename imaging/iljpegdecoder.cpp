@@ -82,7 +82,7 @@ void ILJPEGDecoder::Open(ILDataSource& source)
         throw;
     }
     const int64_t pixels = static_cast<int64_t>(m_decompressor.image_width) * m_decompressor.image_height;
-    if (pixels > ILBmp::kMaxPixels) {
+    if (pixels > ILBmp::GetMaxPixels()) {
         jpeg_abort_decompress(&m_decompressor);
         RaiseError(ILTextException::noMemory, "JPEG image too large.");
     }

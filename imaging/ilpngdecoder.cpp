@@ -60,7 +60,7 @@ void ILPNGDecoder::Open(ILDataSource& source)
     }
     const png_uint_32 width = png_get_image_width(m_png, m_info);
     const png_uint_32 height = png_get_image_height(m_png, m_info);
-    if (static_cast<int64_t>(width) * height > ILBmp::kMaxPixels) {
+    if (static_cast<int64_t>(width) * height > ILBmp::GetMaxPixels()) {
         DestroyStructs();
         RaiseError(ILTextException::noMemory, "PNG image too large.");
     }

@@ -113,7 +113,7 @@ void ILTGADecoder::CheckHeader(ILDataSource& source) const
         RaiseError(ILTextException::badFormat, "Empty TGA image.");
     }
     const int64_t pixels = static_cast<int64_t>(h.width) * h.height;
-    if (pixels > ILBmp::kMaxPixels) {
+    if (pixels > ILBmp::GetMaxPixels()) {
         RaiseError(ILTextException::noMemory, "TGA image too large.");
     }
     const int64_t mapBytes = h.colourMapType != 0 ? static_cast<int64_t>(h.mapLength) * BytesOf(entry) : 0;

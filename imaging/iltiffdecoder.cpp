@@ -76,8 +76,8 @@ void ILTIFFDecoder::Open(ILDataSource& source)
         TIFFGetFieldDefaulted(m_tif, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
         TIFFGetFieldDefaulted(m_tif, TIFFTAG_PHOTOMETRIC, &photometric);
         ILTIFFRaiseIfFailed(m_memory->errors);
-        if (width == 0 || height == 0 || width > static_cast<uint32_t>(ILBmp::kMaxPixels) ||
-            static_cast<int64_t>(width) * height > ILBmp::kMaxPixels) {
+        if (width == 0 || height == 0 || width > static_cast<uint32_t>(ILBmp::GetMaxPixels()) ||
+            static_cast<int64_t>(width) * height > ILBmp::GetMaxPixels()) {
             RaiseError(width == 0 || height == 0 ? ILTextException::badFormat : ILTextException::noMemory,
                        "TIFF image size not supported.");
         }

@@ -73,7 +73,7 @@ DibLayout ReadLayout(const std::uint8_t* dib, std::size_t size)
         (depth != 1 && depth != 8 && depth != 16 && depth != 24 && depth != 32)) {
         BadDib();
     }
-    if (static_cast<std::int64_t>(width) * height > ILBmp::kMaxPixels) {
+    if (static_cast<std::int64_t>(width) * height > ILBmp::GetMaxPixels()) {
         throw ILTextException(ILTextException::noMemory, "Bitmap too large.");
     }
     layout.width = width;

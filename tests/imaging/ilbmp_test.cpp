@@ -103,6 +103,20 @@ TEST(ILAnyBmpTest, ShapesBeyondTheLimitsAreRefusedAndLeaveTheBitmapAsItWas)
     EXPECT_EQ(bmp.GetLineArray(), nullptr);
 }
 
+TEST(ILAnyBmpTest, ALoweredPixelLimitRefusesLargerBitmaps)
+{
+    ILAnyBmp bmp;
+    ILBmp::SetMaxPixels(64);
+    bmp.CreateFromData(8, 8, 32, false, false, nullptr, 0, ILPoint());
+    const int refused = CodeOf([&] { bmp.CreateFromData(8, 9, 32, false, false, nullptr, 0, ILPoint()); });
+    ILBmp::SetMaxPixels(0);
+    EXPECT_EQ(ILBmp::GetMaxPixels(), 1);
+    ILBmp::SetMaxPixels(ILBmp::kMaxPixels * 2);
+    EXPECT_EQ(ILBmp::GetMaxPixels(), ILBmp::kMaxPixels);
+    EXPECT_EQ(refused, ILTextException::noMemory);
+    EXPECT_EQ(bmp.GetWidth(), 8);
+}
+
 TEST(ILBmpConversionTest, TwentyFourBitsPackToFiveSixFiveAndUnpackWithLowBitsClear)
 {
     const ILAnyBmp rgb = Make24(2, 1, 200, 100, 50);
