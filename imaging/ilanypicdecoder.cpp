@@ -185,9 +185,20 @@ void ILAnyPicDecoder::Open(ILDataSource& source)
         RaiseError(ILTextException::unknownFileType, "Unknown file type.");
     }
     Trace(2, kRecognized[m_fileType]);
-    ILPicDecoder* decoder = m_decoders[static_cast<std::size_t>(m_fileType)].get();
+    // The preview of an EPS file is a plain TIFF file inside it.
+    const int slot = m_fileType == typeEpsTiff ? typeTiff : m_fileType;
+    ILPicDecoder* decoder = m_decoders[static_cast<std::size_t>(slot)].get();
     if (decoder == nullptr) {
         RaiseError(ILTextException::notBuilt, "Library not compiled for this file type.");
+    }
+    if (m_fileType == typeEpsTiff) {
+        // Recognition saw the whole 28-byte header; the preview's offset is its sixth word.
+        const std::uint8_t* header = source.GetBufferPtr(24);
+        const std::uint32_t offset = static_cast<std::uint32_t>(header[20]) |
+                                     (static_cast<std::uint32_t>(header[21]) << 8) |
+                                     (static_cast<std::uint32_t>(header[22]) << 16) |
+                                     (static_cast<std::uint32_t>(header[23]) << 24);
+        source.Skip(offset);
     }
     m_current = decoder;
     m_current->SetDataSource(&source);

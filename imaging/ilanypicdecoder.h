@@ -56,6 +56,7 @@ private:
 
     int m_fileType = typeUnknown;
     ILPicDecoder* m_current = nullptr;
-    // One decoder per format number; null for the formats not built in.
+    // One decoder per format number; null for the formats not built in. EPS files with a
+    // TIFF preview use the TIFF slot.
     std::array<std::unique_ptr<ILPicDecoder>, typeCount> m_decoders;
 };

@@ -1,6 +1,7 @@
 #include "imaging/iljpegencoder.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "imaging/ilanybmp.h"
 #include "imaging/ilbmp.h"
@@ -36,8 +37,9 @@ void ILJPEGEncoder::SetExifData(const ILExif& exif)
 
 void ILJPEGEncoder::DoEncode(const ILBmp& bmp, ILDataSink& sink)
 {
+    // The block goes with this encode only, whether it succeeds or fails.
+    const std::unique_ptr<ILExif> exif = std::move(m_exif);
     if (!m_created) {
-        m_exif.reset();
         raiseError(ILTextException::noMemory, "Out of memory.");
     }
     std::unique_ptr<ILAnyBmp> converted;
@@ -49,15 +51,14 @@ void ILJPEGEncoder::DoEncode(const ILBmp& bmp, ILDataSink& sink)
         rows = converted.get();
     }
     m_pending.reset();
-    const bool compressed = CompressWithLibjpeg(*rows, sink);
-    m_exif.reset();
+    const bool compressed = CompressWithLibjpeg(*rows, sink, exif.get());
     if (!compressed) {
         jpeg_abort_compress(&m_compressor);
         ILJPEGRaiseFailure(m_errors);
     }
 }
 
-bool ILJPEGEncoder::CompressWithLibjpeg(const ILBmp& bmp, ILDataSink& sink)
+bool ILJPEGEncoder::CompressWithLibjpeg(const ILBmp& bmp, ILDataSink& sink, const ILExif* exif)
 {
     if (setjmp(m_errors.jump)) {
         return false;
@@ -65,8 +66,8 @@ bool ILJPEGEncoder::CompressWithLibjpeg(const ILBmp& bmp, ILDataSink& sink)
     jpeg_sink_dest(&m_compressor, &sink);
     SetParameters(bmp);
     jpeg_start_compress(&m_compressor, TRUE);
-    if (m_exif) {
-        m_exif->WriteToMarker(&m_compressor);
+    if (exif) {
+        exif->WriteToMarker(&m_compressor);
     }
     EncodeRows(bmp);
     jpeg_finish_compress(&m_compressor);

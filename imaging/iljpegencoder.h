@@ -40,9 +40,10 @@ protected:
     void DoEncode(const ILBmp& bmp, ILDataSink& sink) override;
 
 private:
-    // libjpeg's part of the encode; false when libjpeg gave up. Holds no objects with
-    // destructors: libjpeg's error exit leaves it with longjmp.
-    bool CompressWithLibjpeg(const ILBmp& bmp, ILDataSink& sink);
+    // libjpeg's part of the encode, writing the EXIF block when one is given; false when
+    // libjpeg gave up. Holds no objects with destructors: libjpeg's error exit leaves it
+    // with longjmp.
+    bool CompressWithLibjpeg(const ILBmp& bmp, ILDataSink& sink, const ILExif* exif);
     void SetParameters(const ILBmp& bmp);
     void EncodeRows(const ILBmp& bmp);
 

@@ -15,8 +15,8 @@
 
 namespace {
 
-// File names in messages are cut off at this length, as the narrow buffers of the
-// messages allow no more.
+// A name that needs this many bytes or more, its terminator included, is too long for the
+// narrow buffer of the messages and is replaced there.
 constexpr std::size_t kMaxMessageName = 900;
 
 std::string Printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
@@ -40,7 +40,7 @@ std::string Printf(const char* format, ...)
 std::string NameForMessages(const CString& wideName)
 {
     std::string narrow = wideName.ToUtf8();
-    if (narrow.size() + 1 > kMaxMessageName) {
+    if (narrow.size() + 1 >= kMaxMessageName) {
         return "{{Filename too long}}";
     }
     return narrow;

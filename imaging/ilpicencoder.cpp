@@ -11,6 +11,8 @@
 
 namespace {
 
+// A name that needs this many bytes or more, its terminator included, is replaced in the
+// messages.
 constexpr std::size_t kMaxMessageName = 900;
 
 }  // namespace
@@ -44,7 +46,7 @@ void ILPicEncoder::MakeFileFromBmp(const char* fileName, const ILBmp& bmp)
 void ILPicEncoder::MakeFileFromBmpW(const CString& fileName, const ILBmp& bmp)
 {
     std::string name = fileName.ToUtf8();
-    if (name.size() + 1 > kMaxMessageName) {
+    if (name.size() + 1 >= kMaxMessageName) {
         name = "{{Filename too long}}";
     }
     Trace(1, ("--- Encoding file " + name + ". ---\n").c_str());

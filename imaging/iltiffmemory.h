@@ -3,6 +3,9 @@
 // memory or write into a growing byte vector, and error reporting that never leaves
 // libtiff by an exception. libtiff's errors on such a handle are recorded in the
 // handle's ILTIFFErrorState; the codec looks at it after each call and raises then.
+//
+// libtiff's own openers by file name and descriptor (TIFFOpen, TIFFFdOpen) are replaced
+// in this program: they open nothing and raise badFormat "Function disabled.".
 
 #include <cstddef>
 #include <cstdint>

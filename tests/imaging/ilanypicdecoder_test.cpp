@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -10,7 +11,9 @@
 #include <vector>
 
 #include "imaging/ilanybmp.h"
+#include "imaging/ilmemsink.h"
 #include "imaging/iltextexception.h"
+#include "imaging/iltiffencoder.h"
 #include "imaging/iltrace.h"
 #include "imagingtestutil.h"
 
@@ -25,6 +28,35 @@ std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> head, std::size_t siz
 {
     head.resize(std::max(size, head.size()), 0xEE);
     return head;
+}
+
+void PutLE32(std::vector<std::uint8_t>& data, std::size_t offset, std::uint32_t value)
+{
+    for (int i = 0; i < 4; ++i) {
+        data[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+// An EPS file: its 30-byte binary header, some PostScript, then the TIFF preview.
+std::vector<std::uint8_t> EpsWithPreview(const ILBmp& preview)
+{
+    ILMemSink sink;
+    EXPECT_EQ(sink.Open("preview.tif", 4096), 0);
+    ILTIFFEncoder encoder;
+    encoder.SaveBmp(preview, sink);
+    const std::string postScript = "%!PS-Adobe-3.0 EPSF-3.0\n";
+    std::vector<std::uint8_t> eps(30 + postScript.size() + sink.GetDataSize(), 0);
+    eps[0] = 0xC5;
+    eps[1] = 0xD0;
+    eps[2] = 0xD3;
+    eps[3] = 0xC6;
+    PutLE32(eps, 4, 30);
+    PutLE32(eps, 8, static_cast<std::uint32_t>(postScript.size()));
+    PutLE32(eps, 20, static_cast<std::uint32_t>(30 + postScript.size()));
+    PutLE32(eps, 24, static_cast<std::uint32_t>(sink.GetDataSize()));
+    std::copy(postScript.begin(), postScript.end(), eps.begin() + 30);
+    std::copy(sink.GetBytes(), sink.GetBytes() + sink.GetDataSize(), eps.begin() + 30 + postScript.size());
+    return eps;
 }
 
 class ILAnyPicDecoderTest : public ScratchFolderTest
@@ -131,6 +163,29 @@ TEST_F(ILAnyPicDecoderTest, FormatsWithoutABuiltDecoderAreReportedAsNotBuilt)
         EXPECT_EQ(Failure([&] { decoder.MakeBmpFromMemory(data.data(), 32, bmp); }).GetCode(),
                   ILTextException::notBuilt);
     }
+}
+
+TEST_F(ILAnyPicDecoderTest, TheTiffPreviewOfAnEpsFileIsDecodedFromItsOffset)
+{
+    ILAnyBmp preview;
+    preview.CreateFromData(2, 1, 32, false, false, nullptr, 0, ILPoint());
+    SetPixel(preview, 0, 0, ILPixel32(200, 10, 20));
+    SetPixel(preview, 1, 0, ILPixel32(30, 40, 250));
+    std::vector<std::uint8_t> eps = EpsWithPreview(preview);
+    ILAnyPicDecoder decoder;
+    ILAnyBmp bmp;
+    decoder.MakeBmpFromMemory(eps.data(), static_cast<std::int64_t>(eps.size()), bmp, 32);
+    EXPECT_EQ(decoder.GetFileType(), ILAnyPicDecoder::typeEpsTiff);
+    ASSERT_EQ(bmp.GetWidth(), 2);
+    ASSERT_EQ(bmp.GetHeight(), 1);
+    EXPECT_EQ(PixelAt(bmp, 0, 0), ILPixel32(200, 10, 20, 255));
+    EXPECT_EQ(PixelAt(bmp, 1, 0), ILPixel32(30, 40, 250, 255));
+
+    PutLE32(eps, 20, static_cast<std::uint32_t>(eps.size() + 1));  // a preview past the end
+    EXPECT_EQ(Failure([&] { decoder.MakeBmpFromMemory(eps.data(), static_cast<std::int64_t>(eps.size()), bmp); })
+                  .GetCode(),
+              ILTextException::endOfData);
+    EXPECT_EQ(decoder.GetDataSource(), nullptr);
 }
 
 TEST_F(ILAnyPicDecoderTest, MetafilesAreRecognisedByNameWhateverTheirContent)

@@ -177,6 +177,18 @@ TEST_F(ILPicEncoderTest, LongWideNamesAreShortenedInTheTrace)
     EXPECT_EQ(ReadFile(trace), "--- Encoding file {{Filename too long}}. ---\n");
 }
 
+TEST_F(ILPicEncoderTest, ANameNeedingNineHundredBytesWithItsTerminatorIsTooLongForMessages)
+{
+    ILAnyBmp bmp;
+    FakeEncoder encoder;
+    const std::string fits = PathOfLength(898);
+    ILTextException e = Failure([&] { encoder.MakeFileFromBmpW(CString(fits), bmp); });
+    // The message buffer cuts the name short, but it begins with the name itself.
+    EXPECT_EQ(std::string(e.GetText()).rfind("Decoder error: Opening " + fits.substr(0, 100), 0), 0u);
+    e = Failure([&] { encoder.MakeFileFromBmpW(CString(PathOfLength(899)), bmp); });
+    EXPECT_STREQ(e.GetText(), "Decoder error: Opening {{Filename too long}} failed: No such file or directory\n");
+}
+
 TEST(ILPicEncoderCapacityTest, TheTwoEntryPointsReserveDifferently)
 {
     EXPECT_EQ(ILPicEncoder::FileCapacity(19999), 85535u);

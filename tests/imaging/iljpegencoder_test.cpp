@@ -153,4 +153,13 @@ TEST(ILJPEGEncoderTest, LibjpegErrorsBecomeExceptionsAndTheEncoderStaysUsable)
     EXPECT_TRUE(Segment(next, 0xE1).empty());  // the failed encode used up the block
     ILJPEGDecoder decoder;
     EXPECT_EQ(DecodeFailureCode(decoder, next), 0);
+
+    // A bitmap that cannot be widened to 32 bits fails before libjpeg starts, and uses up
+    // the block all the same.
+    const ILAnyBmp grey = Gradient(8);
+    encoder.SetExifData(ExifOf("Lost"));
+    ILBmp::SetMaxPixels(16);
+    EXPECT_THROW((void)EncodeToString(encoder, grey), ILTextException);
+    ILBmp::SetMaxPixels(ILBmp::kMaxPixels);
+    EXPECT_TRUE(Segment(EncodeToString(encoder, Gradient(32)), 0xE1).empty());
 }

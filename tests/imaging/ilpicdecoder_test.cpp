@@ -136,6 +136,18 @@ TEST_F(ILPicDecoderTest, LongWideNamesAreShortenedInMessagesButStillOpened)
     EXPECT_STREQ(e.GetText(), "Decoder error: Opening {{Filename too long}} failed\n");
 }
 
+TEST_F(ILPicDecoderTest, ANameNeedingNineHundredBytesWithItsTerminatorIsTooLongForMessages)
+{
+    FakeDecoder decoder;
+    ILAnyBmp bmp;
+    const std::string fits = PathOfLength(898);
+    ILTextException e = Failure([&] { decoder.MakeBmpFromFileW(CString(fits), bmp); });
+    // The message buffer cuts the name short, but it begins with the name itself.
+    EXPECT_EQ(std::string(e.GetText()).rfind("Decoder error: Opening " + fits.substr(0, 100), 0), 0u);
+    e = Failure([&] { decoder.MakeBmpFromFileW(CString(PathOfLength(899)), bmp); });
+    EXPECT_STREQ(e.GetText(), "Decoder error: Opening {{Filename too long}} failed\n");
+}
+
 TEST_F(ILPicDecoderTest, AFailedDecodeReleasesTheSourceAndTheNextOneWorks)
 {
     const std::string truncated = Fake(4, 4, 32, "short");

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +57,18 @@ protected:
     void TearDown() override { std::filesystem::remove_all(m_dir); }
 
     [[nodiscard]] std::string PathOf(const std::string& name) const { return (m_dir / name).string(); }
+
+    // A path of exactly `length` bytes inside the scratch folder, through folders that do not
+    // exist; no part is longer than a file name may be.
+    [[nodiscard]] std::string PathOfLength(std::size_t length) const
+    {
+        std::string path = m_dir.string();
+        while (path.size() < length) {
+            const std::size_t part = std::min<std::size_t>(length - path.size() - 1, 200);
+            path += "/" + std::string(part > 0 ? part : 1, 'n');
+        }
+        return path.substr(0, length);
+    }
 
     std::string WriteFile(const std::string& name, const std::string& bytes) const
     {
