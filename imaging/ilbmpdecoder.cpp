@@ -185,6 +185,8 @@ void ILBmpDecoder::ReadPalette(ILDataSource& source, uint32_t pixelOffset)
         return;
     }
     Trace(3, "Reading palette.\n");
+    // Only the OS/2 1.x header has 3-byte entries; every longer header (OS/2 2.x, the
+    // Windows headers of 40 bytes and beyond) is followed by 4-byte ones.
     const uint32_t entrySize = h.size == 12 ? 3 : 4;
     uint32_t entries = (h.clrUsed == 0 || h.bitCount < 8) ? (1u << h.bitCount) : h.clrUsed;
     entries = std::min<uint32_t>(entries, 256);

@@ -70,8 +70,11 @@ std::string FormatShutterApex(const ILExifEntry& e)
     if (e.GetDenominator() == 0) {
         return e.GetValueText();
     }
-    const double speed = std::floor(std::pow(2.0, Quotient(e)) + 0.5);
-    return Join("1/", Number(speed), " s");
+    // Written out as a whole number however large: the stream's default notation would
+    // turn 1/1048576 into an exponent.
+    char speed[32];
+    std::snprintf(speed, sizeof speed, "%.0f", std::floor(std::pow(2.0, Quotient(e)) + 0.5));
+    return Join("1/", speed, " s");
 }
 
 std::string FormatApertureApex(const ILExifEntry& e)

@@ -172,14 +172,6 @@ TIFF* OpenClient(const char* mode, ILTIFFMemory& memory)
     return tif;
 }
 
-// libtiff reads only the memory blocks of this library, never a file.
-[[noreturn]] void RaiseFunctionDisabled()
-{
-    const char* const message = "Function disabled.\n";
-    ILTrace(0, message);
-    ILRaiseError(ILTextException::badFormat, message);
-}
-
 }  // namespace
 
 TIFF* TIFFOpenMem(const uint8_t* data, size_t size, ILTIFFMemory& memory)
@@ -199,16 +191,6 @@ TIFF* TIFFOpenMem(std::vector<uint8_t>& output, ILTIFFMemory& memory)
     memory.position = 0;
     memory.size = 0;
     return OpenClient("w", memory);
-}
-
-TIFF* TIFFOpen(const char*, const char*)
-{
-    RaiseFunctionDisabled();
-}
-
-TIFF* TIFFFdOpen(int, const char*, const char*)
-{
-    RaiseFunctionDisabled();
 }
 
 void ILTIFFRaiseIfFailed(const ILTIFFErrorState& errors)

@@ -4,8 +4,9 @@
 // libtiff by an exception. libtiff's errors on such a handle are recorded in the
 // handle's ILTIFFErrorState; the codec looks at it after each call and raises then.
 //
-// libtiff's own openers by file name and descriptor (TIFFOpen, TIFFFdOpen) are replaced
-// in this program: they open nothing and raise badFormat "Function disabled.".
+// The library opens TIFF data only through these; libtiff's own openers by file name and
+// descriptor are left as the system's libtiff has them, since replacing them would change
+// them for everything else in the process.
 
 #include <cstddef>
 #include <cstdint>

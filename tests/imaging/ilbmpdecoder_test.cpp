@@ -76,6 +76,8 @@ const ToolVariant kBmpVariants[] = {
     {"windows_24bit", "convert BASE BMP3:OUT", 32, 0},
     {"os2_24bit", "convert BASE BMP2:OUT", 32, 0},
     {"v5_header_24bit", "convert BASE BMP:OUT", 32, 0},
+    {"v5_header_8bit", "convert BASE -colors 200 BMP:OUT", 8, 0},
+    {"v5_header_4bit", "convert BASE -colors 16 BMP:OUT", 8, 0},
     {"windows_1bit", "convert BASE -monochrome BMP3:OUT", 8, 0},
     {"windows_4bit", "convert BASE -colors 16 BMP3:OUT", 8, 0},
     {"windows_8bit", "convert BASE -colors 200 BMP3:OUT", 8, 0},

@@ -255,6 +255,7 @@ TEST(ILExifTest, DisplayTextsFollowTheTagsFormattersAndValueTables)
         {b.Rational(0x829A, 1, 0), "Sub.Shutter", "1/0 s"},
         {b.Rational(0x829D, 56, 10), "Sub.FStop", "f5.6"},
         {b.Rational(0x9201, 8, 1), "Sub.Shuttera", "1/256 s"},
+        {b.Rational(0x9201, 20, 1), "Sub.Shuttera", "1/1048576 s"},
         {b.Rational(0x9202, 5, 1), "Sub.Aperturea", "f5.7"},
         {b.Rational(0x9206, 35, 10), "Sub.Dist", "3.5 m"},
         {b.Short(0x9209, {7}), "Sub.Flash", "Yes, return detected"},

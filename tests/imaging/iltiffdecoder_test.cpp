@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <functional>
 #include <string>
 #include <utility>
@@ -215,25 +212,3 @@ TEST(ILTIFFDecoderTest, DamagedFilesEndWithTheirErrorCode)
     EXPECT_EQ(DecodeFailureCode(decoder, rgb), 0);
 }
 
-TEST_F(ILTIFFDecoderToolTest, LibtiffOpensNoFileByNameOrDescriptor)
-{
-    const std::string path = WriteFile("by-name.tif", MakeTiff(3, 2, 8, 1, PHOTOMETRIC_MINISBLACK));
-    const int fd = ::open(path.c_str(), O_RDONLY);
-    ASSERT_GE(fd, 0);
-    const std::vector<std::pair<const char*, std::function<TIFF*()>>> openers = {
-        {"TIFFOpen", [&path] { return TIFFOpen(path.c_str(), "r"); }},
-        {"TIFFFdOpen", [&path, fd] { return TIFFFdOpen(fd, path.c_str(), "r"); }},
-    };
-    for (const auto& [name, open] : openers) {
-        try {
-            if (TIFF* tif = open()) {
-                TIFFClose(tif);
-            }
-            ADD_FAILURE() << name << " did not refuse";
-        } catch (const ILTextException& e) {
-            EXPECT_EQ(e.GetCode(), ILTextException::badFormat) << name;
-            EXPECT_STREQ(e.GetText(), "Decoder error: Function disabled.\n\n") << name;
-        }
-    }
-    ::close(fd);
-}
