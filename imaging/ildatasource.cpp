@@ -52,3 +52,10 @@ void ILDataSource::CheckAvailable(std::int64_t count) const
         throw ILTextException(ILTextException::endOfData, "End of file reached while decoding.");
     }
 }
+
+void ILDataSource::ReportProgress(double part)
+{
+    if (m_progress != nullptr) {
+        m_progress->OnProgress(part);
+    }
+}

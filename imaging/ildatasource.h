@@ -49,6 +49,10 @@ public:
     [[nodiscard]] std::int64_t GetBytesLeft() const { return m_fileSize - m_bytesRead; }
     [[nodiscard]] bool IsOpen() const { return m_open; }
 
+    // Hands a decoder's own measure of its progress (0 to 1) to the notification, if any;
+    // for decoders whose library reads the whole block at once.
+    void ReportProgress(double part);
+
 protected:
     // Store the name and size and start reading at 0; the subclasses' opens call them. The
     // wide form names the source "Wide".

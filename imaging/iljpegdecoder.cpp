@@ -167,4 +167,15 @@ void ILJPEGDecoder::ReportProgress(j_common_ptr info)
         std::snprintf(manager.message, sizeof manager.message, "%s\n", "JPEG file holds too many scans.");
         std::longjmp(manager.jump, 1);
     }
+    const jpeg_progress_mgr* monitor = info->progress;
+    if (info->client_data != nullptr && monitor != nullptr && monitor->total_passes > 0 && monitor->pass_limit > 0) {
+        const double part = (monitor->completed_passes +
+                             static_cast<double>(monitor->pass_counter) / static_cast<double>(monitor->pass_limit)) /
+                            monitor->total_passes;
+        // The notification is the program's own code: nothing it throws may cross libjpeg.
+        try {
+            static_cast<ILDataSource*>(info->client_data)->ReportProgress(part);
+        } catch (...) {
+        }
+    }
 }

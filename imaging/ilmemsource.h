@@ -7,6 +7,7 @@ class ILMemSource : public ILDataSource
 {
 public:
     ILMemSource() = default;
+    explicit ILMemSource(ILProgressNotification* progress) : ILDataSource(progress) {}
     ~ILMemSource() override;
 
     // The memory stays the caller's and must outlive the source. Returns 0, or

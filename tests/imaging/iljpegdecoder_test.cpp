@@ -9,6 +9,7 @@
 #include "imaging/iljpegdecoder.h"
 #include "imaging/iljpegencoder.h"
 #include "imaging/ilmemsource.h"
+#include "imaging/ilprogressnotification.h"
 
 using namespace codectest;
 
@@ -179,6 +180,29 @@ TEST(ILJPEGDecoderTest, AFileCutInItsImageDataStillDecodesToTheFullSize)
     DecodeBytes(decoder, jpeg.substr(0, jpeg.size() * 2 / 3), bmp);
     EXPECT_EQ(bmp.GetWidth(), 64);
     EXPECT_EQ(bmp.GetHeight(), 48);
+}
+
+TEST(ILJPEGDecoderTest, LibjpegsPassesReachTheSourcesProgressNotificationInOrder)
+{
+    struct Recorder : ILProgressNotification
+    {
+        std::vector<double> parts;
+        void OnProgress(double part) override { parts.push_back(part); }
+    } recorder;
+    const std::string jpeg = SmallJpeg(64, 48);
+    ILMemSource source(&recorder);
+    ASSERT_EQ(source.Open(reinterpret_cast<const uint8_t*>(jpeg.data()), static_cast<int64_t>(jpeg.size())), 0);
+    ILJPEGDecoder decoder;
+    decoder.Open(source);
+    ILAnyBmp bmp;
+    decoder.MakeBmp(bmp, 32);
+    decoder.Close();
+    ASSERT_FALSE(recorder.parts.empty());
+    for (std::size_t i = 1; i < recorder.parts.size(); ++i) {
+        EXPECT_LE(recorder.parts[i - 1], recorder.parts[i]);
+    }
+    EXPECT_GE(recorder.parts.front(), 0.0);
+    EXPECT_LE(recorder.parts.back(), 1.0);
 }
 
 TEST(ILJPEGDecoderTest, TheLastExifBlockIsKeptWhileTheDecoderIsOpenAndOtherApp1DataIsPassedOver)
