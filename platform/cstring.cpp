@@ -170,12 +170,6 @@ std::string CString::ToAnsi() const
     return out;
 }
 
-const char* CString::ToUtf8Temp() const
-{
-    m_utf8Scratch = ToUtf8();
-    return m_utf8Scratch.c_str();
-}
-
 CString& CString::operator+=(const CString& other)
 {
     m_units += other.m_units;

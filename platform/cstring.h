@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <type_traits>
 
 class CString
 {
@@ -66,33 +65,34 @@ public:
     template <typename... Args>
     void Format(const char* format, const Args&... args)
     {
-        *this = FormatV(format, Pass(args)...);
+        *this = FormatV(format, CStr(Narrow(args))...);
     }
     template <typename... Args>
     [[nodiscard]] static CString Formatted(const char* format, const Args&... args)
     {
-        return FormatV(format, Pass(args)...);
+        return FormatV(format, CStr(Narrow(args))...);
     }
 
 private:
     static CString FormatV(const char* format, ...);
 
+    // A CString argument becomes a UTF-8 temporary that lives until the formatting
+    // expression ends; other arguments pass through unchanged.
+    static std::string Narrow(const CString& value) { return value.ToUtf8(); }
     template <typename T>
-    static auto Pass(const T& value)
+    static const T& Narrow(const T& value)
     {
-        if constexpr (std::is_same_v<T, CString>) {
-            return value.ToUtf8Temp();
-        } else if constexpr (std::is_same_v<T, std::string>) {
-            return value.c_str();
-        } else {
-            return value;
-        }
+        return value;
     }
-    // The UTF-8 copy lives until the end of the full expression that formats it.
-    [[nodiscard]] const char* ToUtf8Temp() const;
+    static const char* CStr(const std::string& value) { return value.c_str(); }
+    // Arrays decay to pointers and small integers promote, as varargs expect.
+    template <typename T>
+    static auto CStr(const T& value) -> decltype(+value)
+    {
+        return +value;
+    }
 
     std::u16string m_units;
-    mutable std::string m_utf8Scratch;
 };
 
 // Hash support so CString can key unordered containers.
