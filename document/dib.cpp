@@ -4,7 +4,7 @@
 
 #include "document/versionmap.h"
 #include "foundation/versioninfo.h"
-#include "imaging/adapter/imagefiletypes.h"
+#include "document/imageadapter/imagefiletypes.h"
 #include "imaging/iltextexception.h"
 #include "platform/archive.h"
 #include "platform/exceptions.h"

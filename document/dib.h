@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "foundation/color.h"
-#include "imaging/adapter/imageapp.h"
+#include "document/imageadapter/imageapp.h"
 #include "platform/object.h"
 
 class CArchive;

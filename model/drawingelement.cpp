@@ -13,7 +13,7 @@
 #include "platform/archive.h"
 #include "platform/profile.h"
 #include "model/validitylog.h"
-#include "render/tarnisview.h"
+#include "drawapi/tarnisview.h"
 
 IMPLEMENT_SERIAL(CDrawingElement, CEntity, VERSIONABLE_SCHEMA | 9)
 

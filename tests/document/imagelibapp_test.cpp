@@ -7,9 +7,9 @@
 
 #include "document/dib.h"
 #include "foundation/color.h"
-#include "imaging/adapter/imagefiletypes.h"
-#include "imaging/adapter/imageapp.h"
-#include "imaging/adapter/texturesizefit.h"
+#include "document/imageadapter/imagefiletypes.h"
+#include "document/imageadapter/imageapp.h"
+#include "document/imageadapter/texturesizefit.h"
 #include "imaging/ilbmpencoder.h"
 #include "imaging/iltextexception.h"
 #include "imaging/ilwinbmp.h"

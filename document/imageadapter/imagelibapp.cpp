@@ -1,4 +1,4 @@
-#include "imaging/adapter/imagelibapp.h"
+#include "document/imageadapter/imagelibapp.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,8 +9,8 @@
 
 #include "document/dib.h"
 #include "foundation/color.h"
-#include "imaging/adapter/imagefiletypes.h"
-#include "imaging/adapter/texturesizefit.h"
+#include "document/imageadapter/imagefiletypes.h"
+#include "document/imageadapter/texturesizefit.h"
 #include "imaging/ilanybmp.h"
 #include "imaging/ilanypicdecoder.h"
 #include "imaging/ilfilesource.h"

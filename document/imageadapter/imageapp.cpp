@@ -1,4 +1,4 @@
-#include "imaging/adapter/imageapp.h"
+#include "document/imageadapter/imageapp.h"
 
 IImageApp::~IImageApp() = default;
 

@@ -8,7 +8,7 @@
 #include "foundation/point2d.h"
 #include "foundation/point3d.h"
 #include "platform/cstring.h"
-#include "render/modelview.h"
+#include "drawapi/modelview.h"
 
 class IAnimation;
 class IEntityIterator;

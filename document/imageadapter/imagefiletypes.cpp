@@ -1,4 +1,4 @@
-#include "imaging/adapter/imagefiletypes.h"
+#include "document/imageadapter/imagefiletypes.h"
 
 #include "imaging/ilbmpencoder.h"
 #include "imaging/iljpegencoder.h"

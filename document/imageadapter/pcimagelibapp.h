@@ -6,7 +6,7 @@
 // The window system's bitmaps and device contexts do not exist until the view does:
 // DibFromHBitmap, SaveWinBmpFile and DrawBitmap report failure until then.
 
-#include "imaging/adapter/imagelibapp.h"
+#include "document/imageadapter/imagelibapp.h"
 
 class CPCImageLibApp : public CImageLibApp
 {

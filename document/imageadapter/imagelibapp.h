@@ -5,7 +5,7 @@
 //
 // File names are handed to the library as UTF-8, the file system's encoding here.
 
-#include "imaging/adapter/imageapp.h"
+#include "document/imageadapter/imageapp.h"
 
 class CImageLibApp : public IImageApp
 {

@@ -1,4 +1,4 @@
-#include "imaging/adapter/pcimagelibapp.h"
+#include "document/imageadapter/pcimagelibapp.h"
 
 #include <cstdlib>
 

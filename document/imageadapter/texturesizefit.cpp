@@ -1,4 +1,4 @@
-#include "imaging/adapter/texturesizefit.h"
+#include "document/imageadapter/texturesizefit.h"
 
 namespace {
 

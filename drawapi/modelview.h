@@ -18,8 +18,8 @@
 #include "foundation/point3d.h"
 #include "foundation/vector3d.h"
 #include "platform/cstring.h"
-#include "render/camerastate.h"
-#include "render/drawingbase.h"
+#include "drawapi/camerastate.h"
+#include "drawapi/drawingbase.h"
 
 struct CPlane3d;
 class CCamera;
