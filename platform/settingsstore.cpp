@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -52,12 +53,10 @@ std::vector<CString> SplitPath(const CString& keyPath)
 
 // ----- reading the file -----
 
-enum class ReadResult
-{
-    ok,
-    missing,
-    failed
-};
+using ReadResult = SettingsRead;
+
+// At most this many backups of unusable files are kept beside the settings.
+constexpr int kMaxBackups = 100;
 
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes)
 {
@@ -328,34 +327,70 @@ void CSettingsStore::EnsureLoaded() const
     }
 }
 
+SettingsLoad CSettingsStore::GetLoadResult() const
+{
+    EnsureLoaded();
+    return m_loadResult;
+}
+
+SettingsRead CSettingsStore::ReadFileBytes(const std::string& path, std::string& bytes) const
+{
+    return ReadWholeFile(path, bytes);
+}
+
 void CSettingsStore::Load() const
 {
     m_root = std::make_unique<Node>();
+    m_loadResult = SettingsLoad::ok;
     if (m_filePath.empty()) {
         return;
     }
     std::string bytes;
-    const ReadResult read = ReadWholeFile(m_filePath, bytes);
+    errno = 0;
+    const ReadResult read = ReadFileBytes(m_filePath, bytes);
+    const int readError = errno;
     if (read == ReadResult::missing) {
         return;
     }
-    if (read == ReadResult::ok) {
-        const json document = json::parse(bytes, nullptr, false);
-        if (!document.is_discarded() && HasKeyShape(document)) {
-            m_root->Read(document, 0);
-            return;
-        }
+    if (read == ReadResult::failed) {
+        // Not being able to read says nothing about what the file holds.
+        m_loadResult = SettingsLoad::unreadable;
+        Report("cannot be read", readError);
+        return;
     }
-    SetAside();
+    const json document = json::parse(bytes, nullptr, false);
+    if (!document.is_discarded() && HasKeyShape(document)) {
+        m_root->Read(document, 0);
+        return;
+    }
+    if (SetAside()) {
+        m_loadResult = SettingsLoad::setAside;
+        Report("is damaged and was moved aside", 0);
+    } else {
+        m_loadResult = SettingsLoad::unreadable;
+        Report("is damaged and could not be moved aside", errno);
+    }
 }
 
-void CSettingsStore::SetAside() const
+bool CSettingsStore::SetAside() const
 {
-    // Keeping the bad file lets the user recover from it; the next write would replace it.
-    const std::string aside = m_filePath + ".corrupt";
-    std::error_code error;
-    std::filesystem::remove_all(aside, error);
-    std::rename(m_filePath.c_str(), aside.c_str());
+    // Every backup keeps its own name, so a second damaged file never replaces the first.
+    for (int n = 0; n < kMaxBackups; ++n) {
+        const std::string aside = m_filePath + ".corrupt" + (n == 0 ? std::string() : "." + std::to_string(n));
+        std::error_code error;
+        if (std::filesystem::symlink_status(aside, error).type() != std::filesystem::file_type::not_found) {
+            continue;
+        }
+        return std::rename(m_filePath.c_str(), aside.c_str()) == 0;
+    }
+    return false;
+}
+
+void CSettingsStore::Report(const char* what, int error) const
+{
+    const char* reason = error != 0 ? std::strerror(error) : "";
+    std::fprintf(stderr, "glimra: the settings file %s %s%s%s; working from the defaults\n", m_filePath.c_str(), what,
+                 *reason ? ": " : "", reason);
 }
 
 CSettingsStore::Node* CSettingsStore::Find(const CString& keyPath) const
@@ -382,7 +417,8 @@ SettingsStatus CSettingsStore::Changed()
 
 bool CSettingsStore::Save()
 {
-    if (m_filePath.empty() || !m_root) {
+    // A file that could not be read may still hold the user's settings: never replace it.
+    if (m_filePath.empty() || !m_root || m_loadResult == SettingsLoad::unreadable) {
         return false;
     }
     const std::string bytes = m_root->Write().dump(2, ' ', false, json::error_handler_t::replace) + "\n";

@@ -11,8 +11,12 @@
 // The file is read on first use. Every change is written at once, unless a CBatch is
 // alive, in which case the changes are written when the last batch ends. The file is
 // replaced atomically, so a crash or a failed write leaves the previous file whole.
-// A file that cannot be read or does not have the expected shape is moved aside to
-// "<name>.corrupt" and the store starts empty, so callers fall back to their defaults.
+// A file that was read whole but is not JSON of the expected shape is moved aside to
+// "<name>.corrupt" (or ".corrupt.1", ".corrupt.2", ... so no earlier one is lost) and
+// the store starts empty, so callers fall back to their defaults. A file that could
+// not be opened or read (permissions, an I/O error, too many open files) is left
+// exactly as it is: the store works from defaults in memory and never writes over it
+// in this run; every change then reports saveFailed.
 //
 // Not thread-safe: the program touches its settings from the user-interface thread.
 
@@ -31,6 +35,22 @@ enum class SettingsStatus
     valueMissing,
     wrongType,
     saveFailed,  // the change is held in memory but could not be written to the file
+};
+
+// How the file was found when the store first read it.
+enum class SettingsLoad
+{
+    ok,          // read (or absent: the store starts empty)
+    setAside,    // unusable contents, moved aside; a sound file is written on the next change
+    unreadable,  // could not be read; left untouched and not written in this run
+};
+
+// What reading the file's bytes gave.
+enum class SettingsRead
+{
+    ok,
+    missing,
+    failed,
 };
 
 enum class SettingsType
@@ -62,6 +82,8 @@ public:
     CSettingsStore& operator=(const CSettingsStore&) = delete;
 
     [[nodiscard]] const std::string& GetFilePath() const { return m_filePath; }
+    // Reads the file when that has not happened yet, and tells how it went.
+    [[nodiscard]] SettingsLoad GetLoadResult() const;
 
     // Makes the key and any missing parents. ok, or saveFailed when the file could not be written.
     SettingsStatus CreateKey(const CString& keyPath);
@@ -101,13 +123,17 @@ protected:
     // The last step of a write: the complete, synced temporary file takes the place of
     // the target. Overridable so the failure of this step can be exercised.
     [[nodiscard]] virtual bool ReplaceFile(const std::string& temporaryPath, const std::string& targetPath);
+    // Reads the whole file. Overridable so read errors can be exercised.
+    [[nodiscard]] virtual SettingsRead ReadFileBytes(const std::string& path, std::string& bytes) const;
 
 private:
     struct Node;
 
     void EnsureLoaded() const;
     void Load() const;
-    void SetAside() const;
+    // False when no free backup name was found or the move failed.
+    [[nodiscard]] bool SetAside() const;
+    void Report(const char* what, int error) const;
     [[nodiscard]] Node* Find(const CString& keyPath) const;
     SettingsStatus Changed();
     [[nodiscard]] bool Save();
@@ -117,6 +143,7 @@ private:
     // Loading happens on first use, which may be a query.
     mutable std::unique_ptr<Node> m_root;
     mutable bool m_loaded = false;
+    mutable SettingsLoad m_loadResult = SettingsLoad::ok;
     bool m_dirty = false;
     int m_batchDepth = 0;
 };

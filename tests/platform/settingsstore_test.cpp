@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -211,18 +212,63 @@ TEST_F(SettingsStoreTest, AFileThatIsNotJsonGivesAnEmptyStoreAndIsKeptAside)
     EXPECT_EQ(value, 9u);
 }
 
-TEST_F(SettingsStoreTest, JsonOfTheWrongShapeGivesAnEmptyStoreAndIsKeptAside)
+TEST_F(SettingsStoreTest, JsonOfTheWrongShapeGivesAnEmptyStoreAndEveryBadFileKeepsItsOwnBackup)
 {
-    for (const std::string text : {"[1, 2, 3]", "\"text\"", "{\"subkeys\": 5}", "{\"values\": []}", ""}) {
+    // Once a second damaged file replaced the first backup.
+    const std::vector<std::string> texts = {"[1, 2, 3]", "\"text\"", "{\"subkeys\": 5}", "{\"values\": []}", ""};
+    for (const std::string& text : texts) {
         SCOPED_TRACE(text);
-        fs::remove(m_folder / "registry.json.corrupt");
         WriteText(m_file, text);
         const CSettingsStore store(FilePath());
         EXPECT_TRUE(store.ListSubkeys("").empty());
         EXPECT_TRUE(store.ListValues("").empty());
+        EXPECT_EQ(store.GetLoadResult(), SettingsLoad::setAside);
         EXPECT_FALSE(fs::exists(m_file));
-        EXPECT_EQ(ReadText(m_folder / "registry.json.corrupt"), text);
     }
+    EXPECT_EQ(ReadText(m_folder / "registry.json.corrupt"), texts[0]);
+    for (size_t n = 1; n < texts.size(); ++n) {
+        EXPECT_EQ(ReadText(m_folder / ("registry.json.corrupt." + std::to_string(n))), texts[n]);
+    }
+}
+
+TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsKeptAndNeverWrittenOver)
+{
+    // Once any read error counted as damage: the file was moved aside and the user's values lost.
+    class CFailingReadStore : public CSettingsStore
+    {
+    public:
+        using CSettingsStore::CSettingsStore;
+
+    protected:
+        SettingsRead ReadFileBytes(const std::string&, std::string&) const override
+        {
+            errno = EIO;
+            return SettingsRead::failed;
+        }
+    };
+    const std::string text = R"({"subkeys": {"Kept": {"values": {"v": {"type": "dword", "data": 4}}}}})";
+    WriteText(m_file, text);
+    {
+        CFailingReadStore store(FilePath());
+        uint32_t value = 0;
+        EXPECT_EQ(store.QueryDword("Kept", "v", value), SettingsStatus::keyMissing);
+        EXPECT_EQ(store.GetLoadResult(), SettingsLoad::unreadable);
+        // Defaults work in memory, but nothing reaches the file.
+        EXPECT_EQ(store.SetDword("Kept", "v", 7), SettingsStatus::saveFailed);
+        EXPECT_EQ(store.QueryDword("Kept", "v", value), SettingsStatus::ok);
+        EXPECT_EQ(value, 7u);
+        EXPECT_EQ(store.Flush(), SettingsStatus::saveFailed);
+    }
+    EXPECT_EQ(ReadText(m_file), text);
+    EXPECT_EQ(FolderEntries(m_folder), std::vector<std::string>{"registry.json"});
+
+    // A path that is not a regular file is unreadable too, not damaged.
+    fs::remove(m_file);
+    fs::create_directory(m_file);
+    CSettingsStore folderStore(FilePath());
+    EXPECT_EQ(folderStore.GetLoadResult(), SettingsLoad::unreadable);
+    EXPECT_EQ(folderStore.SetDword("K", "v", 1), SettingsStatus::saveFailed);
+    EXPECT_TRUE(fs::is_directory(m_file));
 }
 
 TEST_F(SettingsStoreTest, BadEntriesInAGoodFileAreSkippedOneByOne)
