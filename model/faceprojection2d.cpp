@@ -56,10 +56,8 @@ void CFaceProjection2d::Rebuild()
 
 void CFaceProjection2d::FreePoints()
 {
-    delete[] m_points;
-    m_points = nullptr;
+    std::vector<CPoint2d>().swap(m_points);
     m_pointCount = 0;
-    m_capacity = 0;
 }
 
 void CFaceProjection2d::BuildFrame()
@@ -74,14 +72,13 @@ void CFaceProjection2d::BuildFrame()
 void CFaceProjection2d::BuildPoints()
 {
     const std::int32_t needed = m_face->GetEdgeUseCount();
-    if (needed > m_capacity) {
-        delete[] m_points;
-        m_points = new CPoint2d[static_cast<std::size_t>(needed)];
-        m_capacity = needed;
+    if (needed > static_cast<std::int32_t>(m_points.size())) {
+        m_points.resize(static_cast<std::size_t>(needed));
     }
+    const auto capacity = static_cast<std::int32_t>(m_points.size());
     CEnumVertexFace vertices(m_face);
     CVertex* vertex = nullptr;
-    while (m_pointCount < m_capacity && vertices.Next(vertex)) {
+    while (m_pointCount < capacity && vertices.Next(vertex)) {
         const CPoint2d point = vertex != nullptr ? Project(vertex->GetPosition()) : Project(m_origin);
         m_points[m_pointCount++] = point;
         m_box.Add(point);
@@ -103,7 +100,7 @@ const CPoint2d* CFaceProjection2d::GetLoopPoints(const CLoop* loop) const
     for (int i = 0; i < m_face->GetLoopCount(); ++i) {
         const CLoop* own = m_face->GetLoop(i);
         if (own == loop) {
-            return offset < m_pointCount ? m_points + offset : nullptr;
+            return offset < m_pointCount ? m_points.data() + offset : nullptr;
         }
         offset += own->GetEdgeUseCount();
     }
@@ -116,7 +113,7 @@ int CFaceProjection2d::GetLoopPointCount(const CLoop* loop) const
     if (first == nullptr) {
         return 0;
     }
-    const auto available = static_cast<int>(m_points + m_pointCount - first);
+    const auto available = static_cast<int>(m_points.data() + m_pointCount - first);
     return std::min(loop->GetEdgeUseCount(), available);
 }
 
@@ -198,7 +195,7 @@ int CFaceProjection2d::ClassifyProjection(const CFaceProjection2d& other, bool o
             return projection.GetLoopPoints(outer);
         }
         count = projection.m_pointCount;
-        return static_cast<const CPoint2d*>(projection.m_points);
+        return projection.m_points.data();
     };
     int otherCount = 0;
     const CPoint2d* otherPoints = pointsOf(other, otherCount);

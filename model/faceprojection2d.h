@@ -5,6 +5,7 @@
 // project to the same points. Built on the stack for one query and thrown away.
 
 #include <cstdint>
+#include <vector>
 
 #include "foundation/boundingbox2d.h"
 #include "foundation/point2d.h"
@@ -52,7 +53,7 @@ public:
 
     [[nodiscard]] const CFace* GetFace() const { return m_face; }
     [[nodiscard]] std::int32_t GetPointCount() const { return m_pointCount; }
-    [[nodiscard]] const CPoint2d* GetPoints() const { return m_points; }
+    [[nodiscard]] const CPoint2d* GetPoints() const { return m_points.data(); }
     [[nodiscard]] const CBoundingBox2d& GetBox() const { return m_box; }
 
     [[nodiscard]] CPoint2d Project(const CPoint3d& point) const;
@@ -86,9 +87,9 @@ private:
     [[nodiscard]] int ClassifyAll(const CPoint2d* points, int count, bool outerOnly, bool insideGivesOverlap) const;
 
     const CFace* m_face = nullptr;
-    CPoint2d* m_points = nullptr;
+    // Grows to the largest face projected and is reused.
+    std::vector<CPoint2d> m_points;
     std::int32_t m_pointCount = 0;
-    std::int32_t m_capacity = 0;
     CBoundingBox2d m_box;
     CPoint3d m_origin;
     CUnitVector3d m_xAxis;

@@ -87,10 +87,10 @@ CUndoOperation* CUndoManager::Start(int nameId, bool joined, bool joinPrevious)
             m_joinMarker = true;
         }
         ClearRedoStack();
-        m_openOperation = new CUndoOperation(this, nameId, joined);
+        m_openOperation = std::make_unique<CUndoOperation>(this, nameId, joined);
     }
     ++m_nestingDepth;
-    return m_openOperation;
+    return m_openOperation.get();
 }
 
 int CUndoManager::Commit(int flags, int /*unused*/, bool /*noCheck*/)
@@ -98,7 +98,7 @@ int CUndoManager::Commit(int flags, int /*unused*/, bool /*noCheck*/)
     if (m_nestingDepth > 0) {
         --m_nestingDepth;
     }
-    CUndoOperation* const operation = m_openOperation;
+    std::unique_ptr<CUndoOperation> operation = std::move(m_openOperation);
     if (operation == nullptr) {
         WriteLog("Commit(0)\n");
     } else if (operation->GetNameId() != kSilentCommitNameId) {
@@ -106,28 +106,27 @@ int CUndoManager::Commit(int flags, int /*unused*/, bool /*noCheck*/)
     }
     // Nested starts do not nest commits: the first commit closes the operation.
     m_nestingDepth = 0;
-    m_openOperation = nullptr;
     if (operation == nullptr) {
         m_modified = true;
         m_joinMarker = false;
         return 0;
     }
     if (operation->IsEmpty() && (flags & kKeepEmptyOperation) == 0) {
-        DropEmptyOperation(operation, flags);
+        DropEmptyOperation(std::move(operation), flags);
         return 0;
     }
     const int sequenceNumber = operation->GetSequenceNumber();
-    KeepOperation(operation, flags);
+    KeepOperation(std::move(operation), flags);
     TrimUndoStack();
     m_modified = true;
     m_joinMarker = false;
     return sequenceNumber;
 }
 
-void CUndoManager::DropEmptyOperation(CUndoOperation* operation, int flags)
+void CUndoManager::DropEmptyOperation(std::unique_ptr<CUndoOperation> operation, int flags)
 {
     NotifyCommitted(kDBCommitDropped, operation->GetNameId(), flags);
-    delete operation;
+    operation.reset();
     // The previous operation was joined to one that never came to be.
     if (m_joinMarker && !m_undoStack.empty()) {
         m_undoStack.back()->SetJoined(false);
@@ -135,7 +134,7 @@ void CUndoManager::DropEmptyOperation(CUndoOperation* operation, int flags)
     m_joinMarker = false;
 }
 
-void CUndoManager::KeepOperation(CUndoOperation* operation, int flags)
+void CUndoManager::KeepOperation(std::unique_ptr<CUndoOperation> operation, int flags)
 {
     operation->SetCommitFlags(flags);
     if ((flags & kNoModifiedEvents) == 0) {
@@ -143,25 +142,24 @@ void CUndoManager::KeepOperation(CUndoOperation* operation, int flags)
             NotifyListeners(kDBModified, entity);
         }
     }
-    m_undoStack.push_back(operation);
-    NotifyCommitted(kDBCommitKept, operation->GetNameId(), flags);
+    const int nameId = operation->GetNameId();
+    m_undoStack.push_back(std::move(operation));
+    NotifyCommitted(kDBCommitKept, nameId, flags);
 }
 
 void CUndoManager::TrimUndoStack()
 {
     while (static_cast<int>(m_undoStack.size()) > m_stackDepth) {
-        CUndoOperation* const oldest = m_undoStack.front();
+        const std::unique_ptr<CUndoOperation> oldest = std::move(m_undoStack.front());
         m_undoStack.pop_front();
         WriteLog(CString::Formatted("~UndoOp(%d)\n", oldest->GetSequenceNumber()));
-        delete oldest;
     }
 }
 
 void CUndoManager::Reset()
 {
     WriteLog("File New\n");
-    delete m_openOperation;
-    m_openOperation = nullptr;
+    m_openOperation.reset();
     ClearUndoStack();
     ClearRedoStack();
     m_modified = false;
@@ -179,15 +177,15 @@ void CUndoManager::ClearRedoStack()
     ClearStack(m_redoStack);
 }
 
-void CUndoManager::ClearStack(std::deque<CUndoOperation*>& stack)
+void CUndoManager::ClearStack(OperationStack& stack)
 {
     // Deleting an operation deletes the entities it holds as erased; nothing of that
     // may be recorded anew.
     const CUndoSuspender suspender;
     while (!stack.empty()) {
-        CUndoOperation* const operation = stack.back();
+        // Out of the stack first, so nothing reached from its destructor sees it there.
+        const std::unique_ptr<CUndoOperation> operation = std::move(stack.back());
         stack.pop_back();
-        delete operation;
     }
 }
 

@@ -73,10 +73,11 @@ public:
     // Writes the text to the log as it stands and flushes; nothing while logging is off.
     void WriteLog(const CString& text);
 
-    [[nodiscard]] CUndoOperation* GetOpenOperation() const { return m_openOperation; }
+    [[nodiscard]] CUndoOperation* GetOpenOperation() const { return m_openOperation.get(); }
     [[nodiscard]] int GetNestingDepth() const { return m_nestingDepth; }
-    [[nodiscard]] const std::deque<CUndoOperation*>& GetUndoStack() const { return m_undoStack; }
-    [[nodiscard]] const std::deque<CUndoOperation*>& GetRedoStack() const { return m_redoStack; }
+    using OperationStack = std::deque<std::unique_ptr<CUndoOperation>>;
+    [[nodiscard]] const OperationStack& GetUndoStack() const { return m_undoStack; }
+    [[nodiscard]] const OperationStack& GetRedoStack() const { return m_redoStack; }
     [[nodiscard]] int GetStackDepth() const { return m_stackDepth; }
     [[nodiscard]] bool IsModified() const { return m_modified; }
     void SetModified(bool modified) { m_modified = modified; }
@@ -88,15 +89,15 @@ public:
 private:
     void NotifyStarted(int nameId);
     void NotifyCommitted(int code, int nameId, int flags);
-    void DropEmptyOperation(CUndoOperation* operation, int flags);
-    void KeepOperation(CUndoOperation* operation, int flags);
+    void DropEmptyOperation(std::unique_ptr<CUndoOperation> operation, int flags);
+    void KeepOperation(std::unique_ptr<CUndoOperation> operation, int flags);
     void TrimUndoStack();
-    static void ClearStack(std::deque<CUndoOperation*>& stack);
+    static void ClearStack(OperationStack& stack);
 
-    CUndoOperation* m_openOperation = nullptr;
+    std::unique_ptr<CUndoOperation> m_openOperation;
     int m_nestingDepth = 0;
-    std::deque<CUndoOperation*> m_undoStack;  // oldest first
-    std::deque<CUndoOperation*> m_redoStack;  // oldest first
+    OperationStack m_undoStack;  // oldest first
+    OperationStack m_redoStack;  // oldest first
     int m_stackDepth = kDefaultStackDepth;
     bool m_modified = false;
     bool m_joinMarker = false;

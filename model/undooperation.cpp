@@ -27,9 +27,6 @@ CUndoOperation::CUndoOperation(CUndoManager* manager, int nameId, bool joined)
 
 CUndoOperation::~CUndoOperation()
 {
-    for (auto& [entity, record] : m_records) {
-        delete record;
-    }
     for (CEntity* entity : m_erased) {
         delete entity;
     }
@@ -52,7 +49,7 @@ void CUndoOperation::RecordChange(CEntity* entity, bool saveState)
         }
         return;
     }
-    m_records.emplace(entity, new CUndoRecord(entity, saveState));
+    m_records.emplace(entity, std::make_unique<CUndoRecord>(entity, saveState));
     if (CComponent* component = AsComponent(entity->GetParent())) {
         m_touchedComponents.Add(component);
     }
@@ -93,7 +90,6 @@ void CUndoOperation::ForgetCreated(CEntity* entity)
     m_created.erase(std::remove(m_created.begin(), m_created.end(), entity), m_created.end());
     const auto record = m_records.find(entity);
     if (record != m_records.end()) {
-        delete record->second;
         m_records.erase(record);
     }
     DropPairsNaming(m_added, entity);
@@ -151,7 +147,7 @@ bool CUndoOperation::IsEmpty() const
 CUndoRecord* CUndoOperation::FindRecord(CEntity* entity) const
 {
     const auto found = m_records.find(entity);
-    return found == m_records.end() ? nullptr : found->second;
+    return found == m_records.end() ? nullptr : found->second.get();
 }
 
 std::vector<CEntity*> CUndoOperation::GetChangedEntities() const

@@ -6,6 +6,7 @@
 // constructor and CEntity::Erase); containers report their adds and removes.
 
 #include <map>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -81,7 +82,7 @@ private:
     int m_nameId;
     int m_sequenceNumber;
     CUndoManager* m_manager;
-    std::map<CEntity*, CUndoRecord*> m_records;
+    std::map<CEntity*, std::unique_ptr<CUndoRecord>> m_records;
     std::vector<EntityPair> m_added;
     std::vector<EntityPair> m_removed;
     std::vector<CEntity*> m_created;

@@ -9,17 +9,12 @@ CUndoRecord::CUndoRecord(CEntity* entity, bool saveNow) : m_entity(entity)
     }
 }
 
-CUndoRecord::~CUndoRecord()
-{
-    delete m_savedCopy;
-}
-
 CEntity* CUndoRecord::GetSavedCopy()
 {
     // A class without a clone answers null; asking it again would not change that.
     if (!m_copyMade && m_entity != nullptr) {
-        m_savedCopy = m_entity->Clone();
+        m_savedCopy.reset(m_entity->Clone());
         m_copyMade = true;
     }
-    return m_savedCopy;
+    return m_savedCopy.get();
 }

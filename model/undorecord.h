@@ -3,7 +3,9 @@
 // copy of its state from before its first change in that operation, so that undo and
 // redo can exchange the two (CEntity::SwapData).
 
-class CEntity;
+#include <memory>
+
+#include "model/entity.h"
 
 class CUndoRecord
 {
@@ -11,7 +13,7 @@ public:
     // With saveNow the copy is made at once by the entity's clone operation.
     CUndoRecord(CEntity* entity, bool saveNow);
     // Deletes the saved copy (never the entity).
-    virtual ~CUndoRecord();
+    virtual ~CUndoRecord() = default;
 
     CUndoRecord(const CUndoRecord&) = delete;
     CUndoRecord& operator=(const CUndoRecord&) = delete;
@@ -24,6 +26,6 @@ public:
 
 private:
     CEntity* m_entity;
-    CEntity* m_savedCopy = nullptr;
+    std::unique_ptr<CEntity> m_savedCopy;
     bool m_copyMade = false;
 };
