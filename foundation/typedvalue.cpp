@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstddef>
+#include <limits>
 #include <type_traits>
 #include <utility>
 
@@ -391,6 +393,11 @@ bool CTypedValue::TransformArray(const CTransformation& transformation)
 
 void CTypedValue::Write(CArchive& ar) const
 {
+    WriteNested(ar, 0);
+}
+
+void CTypedValue::WriteNested(CArchive& ar, int depth) const
+{
     ar << static_cast<BYTE>(m_type);
     switch (m_type) {
     case kByte:
@@ -425,15 +432,9 @@ void CTypedValue::Write(CArchive& ar) const
         ArchiveWriteString(ar, text);
         break;
     }
-    case kArray: {
-        const std::vector<CTypedValue>* elements = GetArray();
-        const auto count = elements != nullptr ? static_cast<std::int32_t>(elements->size()) : 0;
-        ar << count;
-        for (std::int32_t i = 0; i < count; ++i) {
-            (*elements)[static_cast<size_t>(i)].Write(ar);
-        }
+    case kArray:
+        WriteArray(ar, depth);
         break;
-    }
     case kPoint:
     case kVector:
     case kUnitVector:
@@ -444,6 +445,24 @@ void CTypedValue::Write(CArchive& ar) const
             ar << m_payload.doubleValue;
         }
         break;
+    }
+}
+
+void CTypedValue::WriteArray(CArchive& ar, int depth) const
+{
+    // What the reader would refuse is not written: the save fails instead of making a
+    // file that cannot be opened again.
+    if (depth >= kMaxArrayNesting) {
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+    }
+    const std::vector<CTypedValue>* elements = GetArray();
+    const std::size_t count = elements != nullptr ? elements->size() : 0;
+    if (count > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+    }
+    ar << static_cast<std::int32_t>(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        (*elements)[i].WriteNested(ar, depth + 1);
     }
 }
 

@@ -108,7 +108,8 @@ public:
 
     // The type byte and the payload. Reading throws the archive exception for data
     // that ends early or arrays nested deeper than kMaxArrayNesting; the value is
-    // then left empty.
+    // then left empty. Writing throws it (genericException) for a value the reader would
+    // refuse: arrays nested deeper than kMaxArrayNesting or longer than an int32 counts.
     void Write(CArchive& ar) const;
     void Read(CArchive& ar);
 
@@ -130,6 +131,8 @@ private:
     void AdoptShared(std::int32_t type, CRefCountBase* payload);
     void ReadNested(CArchive& ar, int depth);
     void ReadArray(CArchive& ar, int depth);
+    void WriteNested(CArchive& ar, int depth) const;
+    void WriteArray(CArchive& ar, int depth) const;
     void WriteTriple(CArchive& ar) const;
     [[nodiscard]] bool TransformTriple(const CTransformation& transformation);
     [[nodiscard]] bool TransformArray(const CTransformation& transformation);

@@ -600,6 +600,10 @@ void ArchiveWriteString(CArchive& ar, const CString& value)
         AfxThrowArchiveException(CArchiveException::readOnly, ar.m_strFileName);
     }
     const auto length = static_cast<ULONGLONG>(value.Units().size());
+    // Longer strings would make a file that no reader accepts.
+    if (length > kMaxStringUnits) {
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+    }
     ar << kStringLengthEscape << kUnicodeMarker;
     if (length < kStringLengthEscape) {
         ar << static_cast<BYTE>(length);
@@ -660,9 +664,17 @@ std::string ReadCharacterBytes(CArchive& ar, ULONGLONG length, ULONGLONG unitSiz
     if (length > kMaxStringUnits) {
         AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
     }
-    std::string bytes(static_cast<std::size_t>(byteCount), '\0');
-    if (ar.Read(bytes.data(), static_cast<UINT>(byteCount)) != byteCount) {
-        AfxThrowArchiveException(CArchiveException::endOfFile);
+    // A stream of unknown length (a pipe) gives no bound to check against, so the
+    // buffer grows only as fast as bytes actually arrive.
+    constexpr ULONGLONG kChunkBytes = 64 * 1024;
+    std::string bytes;
+    while (bytes.size() < byteCount) {
+        const ULONGLONG chunk = std::min<ULONGLONG>(kChunkBytes, byteCount - bytes.size());
+        const std::size_t start = bytes.size();
+        bytes.resize(start + static_cast<std::size_t>(chunk));
+        if (ar.Read(bytes.data() + start, static_cast<UINT>(chunk)) != chunk) {
+            AfxThrowArchiveException(CArchiveException::endOfFile);
+        }
     }
     return bytes;
 }

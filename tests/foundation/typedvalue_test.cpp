@@ -314,6 +314,30 @@ TEST(TypedValueTest, ArraysNestedTooDeeplyAreRefused)
     EXPECT_EQ(ArchiveCause(nested(CTypedValue::kMaxArrayNesting + 1)), CArchiveException::genericException);
 }
 
+TEST(TypedValueTest, ValuesNestedDeeperThanAReaderTakesAreNotWritten)
+{
+    // Once writing recursed without a limit and made files no reader could open.
+    const auto nestedValue = [](int depth) {
+        CTypedValue value;
+        value.SetInt(7);
+        for (int i = 0; i < depth; ++i) {
+            CTypedValue outer;
+            outer.SetArray({value});
+            value = outer;
+        }
+        return value;
+    };
+    const CTypedValue deepest = nestedValue(CTypedValue::kMaxArrayNesting);
+    EXPECT_EQ(ReadValue(StoreBytes([&](CArchive& ar) { deepest.Write(ar); })).GetType(), CTypedValue::kArray);
+    const CTypedValue tooDeep = nestedValue(CTypedValue::kMaxArrayNesting + 1);
+    try {
+        (void)StoreBytes([&](CArchive& ar) { tooDeep.Write(ar); });
+        ADD_FAILURE() << "a value nested too deeply was written";
+    } catch (const CArchiveException& e) {
+        EXPECT_EQ(e.m_cause, CArchiveException::genericException);
+    }
+}
+
 TEST(TypedValueTest, AFailedReadRaisesEndOfFileAndLeavesTheValueEmpty)
 {
     EXPECT_EQ(ArchiveCause(Bytes{17, 0, 0, 0, 0, 0, 0, 0, 0}), CArchiveException::endOfFile);

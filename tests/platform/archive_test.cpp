@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -324,6 +326,46 @@ TEST(ArchiveStrings, CharactersEndingEarlyThrowEndOfFileWithoutAFileName)
         EXPECT_EQ(e.m_cause, CArchiveException::endOfFile);
         EXPECT_TRUE(e.m_strFileName.IsEmpty());
     }
+}
+
+TEST(ArchiveStrings, AStreamWithoutALengthGrowsTheStringOnlyAsBytesArrive)
+{
+    // Once a pipe's claimed string length was allocated whole before a byte was read.
+    class CPipeFile : public CFile
+    {
+    public:
+        explicit CPipeFile(Bytes bytes) : m_bytes(std::move(bytes)) {}
+        UINT Read(void* buffer, UINT count) override
+        {
+            const auto n = static_cast<UINT>(std::min<std::size_t>(count, m_bytes.size() - m_position));
+            std::memcpy(buffer, m_bytes.data() + m_position, n);
+            m_position += n;
+            return n;
+        }
+        [[nodiscard]] ULONGLONG GetPosition() const override { return m_position; }
+        [[nodiscard]] ULONGLONG GetLength() const override { AfxThrowFileException(CFileException::badSeek); }
+        [[nodiscard]] bool IsOpen() const override { return true; }
+
+    private:
+        Bytes m_bytes;
+        std::size_t m_position = 0;
+    };
+    const auto readThroughPipe = [](const Bytes& bytes) {
+        CPipeFile pipe(bytes);
+        CArchive ar(&pipe, CArchive::load);
+        return ArchiveReadString(ar);
+    };
+    const Bytes claimsMillions = {0xFF, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xC0, 0x03, 0x41, 0x00};
+    EXPECT_EQ(Thrown([&] { (void)readThroughPipe(claimsMillions); }).m_cause, CArchiveException::endOfFile);
+
+    const std::u16string text(100000, u'x');
+    CMemFile out;
+    {
+        CArchive ar(&out, CArchive::store);
+        ArchiveWriteString(ar, CString(text));
+    }
+    const std::vector<BYTE> written = out.Detach();
+    EXPECT_EQ(readThroughPipe(written).Units(), text);
 }
 
 // --- direction checks and file names -------------------------------------------
