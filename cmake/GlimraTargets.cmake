@@ -22,11 +22,14 @@ function(glimra_library name)
   endif()
 endfunction()
 
-# glimra_test_suite(NAME DIR dir DEPS target... [LABELS label...])
-# One GoogleTest executable from every .cpp in the test folder.
+# glimra_test_suite(NAME DIR dir [EXCLUDE dir...] DEPS target... [LABELS label...])
+# One GoogleTest executable from every .cpp in the test folder but the EXCLUDE folders.
 function(glimra_test_suite name)
-  cmake_parse_arguments(ARG "" "DIR" "DEPS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "DIR" "DEPS;LABELS;EXCLUDE" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/${ARG_DIR}/*.cpp")
+  foreach(dir IN LISTS ARG_EXCLUDE)
+    list(FILTER sources EXCLUDE REGEX "^${CMAKE_CURRENT_SOURCE_DIR}/${dir}/")
+  endforeach()
   if(NOT sources)
     return()
   endif()

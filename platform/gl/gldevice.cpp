@@ -1,0 +1,379 @@
+#include "platform/gl/gldevice.h"
+
+#include <EGL/egl.h>
+#include <EGL/eglext.h>
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <utility>
+
+#include "platform/gl/glcontext.h"
+
+namespace {
+
+struct ConfigList
+{
+    std::vector<EGLConfig> configs;
+};
+
+std::mutex g_displayMutex;
+
+EGLDisplay InitializeDisplay(EGLenum platform, void* native)
+{
+    const auto getPlatformDisplay =
+        reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
+    if (getPlatformDisplay == nullptr) {
+        return EGL_NO_DISPLAY;
+    }
+    EGLDisplay display = getPlatformDisplay(platform, native, nullptr);
+    if (display == EGL_NO_DISPLAY || eglInitialize(display, nullptr, nullptr) != EGL_TRUE) {
+        return EGL_NO_DISPLAY;
+    }
+    return display;
+}
+
+// Displays are kept for the life of the process: contexts and devices of several views
+// share them, and terminating one under a live context is an error.
+EGLDisplay OpenDisplay(void* x11Display)
+{
+    const std::lock_guard lock(g_displayMutex);
+    static std::map<void*, EGLDisplay> displays;
+    const auto found = displays.find(x11Display);
+    if (found != displays.end()) {
+        return found->second;
+    }
+    const EGLDisplay display = x11Display == nullptr
+                                   ? InitializeDisplay(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY)
+                                   : InitializeDisplay(EGL_PLATFORM_X11_KHR, x11Display);
+    if (display != EGL_NO_DISPLAY) {
+        displays.emplace(x11Display, display);
+    }
+    return display;
+}
+
+EGLint Attribute(EGLDisplay display, EGLConfig config, EGLint name)
+{
+    EGLint value = 0;
+    return eglGetConfigAttrib(display, config, name, &value) == EGL_TRUE ? value : 0;
+}
+
+// The formats a device offers: RGB configurations that render desktop OpenGL, without
+// multisampling (an offscreen device cannot honour it), in configuration-id order.
+const std::vector<EGLConfig>& GetConfigs(EGLDisplay display, bool forWindow)
+{
+    const std::lock_guard lock(g_displayMutex);
+    static std::map<std::pair<EGLDisplay, bool>, std::vector<EGLConfig>> lists;
+    const auto key = std::make_pair(display, forWindow);
+    const auto found = lists.find(key);
+    if (found != lists.end()) {
+        return found->second;
+    }
+    EGLint count = 0;
+    eglGetConfigs(display, nullptr, 0, &count);
+    std::vector<EGLConfig> all(static_cast<size_t>(std::max(count, 0)));
+    if (count > 0) {
+        eglGetConfigs(display, all.data(), count, &count);
+        all.resize(static_cast<size_t>(std::max(count, 0)));
+    }
+    std::vector<EGLConfig> kept;
+    for (EGLConfig config : all) {
+        const bool renders = (Attribute(display, config, EGL_RENDERABLE_TYPE) & EGL_OPENGL_BIT) != 0;
+        const bool rgb = Attribute(display, config, EGL_COLOR_BUFFER_TYPE) == EGL_RGB_BUFFER;
+        const bool windowed = (Attribute(display, config, EGL_SURFACE_TYPE) & EGL_WINDOW_BIT) != 0;
+        const bool plain = Attribute(display, config, EGL_SAMPLES) == 0;
+        if (renders && rgb && plain && (windowed || !forWindow)) {
+            kept.push_back(config);
+        }
+    }
+    std::stable_sort(kept.begin(), kept.end(), [display](EGLConfig a, EGLConfig b) {
+        return Attribute(display, a, EGL_CONFIG_ID) < Attribute(display, b, EGL_CONFIG_ID);
+    });
+    return lists.emplace(key, std::move(kept)).first->second;
+}
+
+BYTE Bits(EGLDisplay display, EGLConfig config, EGLint name)
+{
+    return static_cast<BYTE>(std::clamp(Attribute(display, config, name), 0, 255));
+}
+
+// The offscreen buffers' formats, after the pixel format's sizes.
+GLenum ColourFormat(const PIXELFORMATDESCRIPTOR& format)
+{
+    if (format.cRedBits <= 5 && format.cAlphaBits == 0) {
+        return GL_RGB565;
+    }
+    return format.cRedBits > 8 ? GL_RGBA16 : GL_RGBA8;
+}
+
+GLenum DepthFormat(const PIXELFORMATDESCRIPTOR& format)
+{
+    if (format.cStencilBits > 0) {
+        return GL_DEPTH24_STENCIL8;
+    }
+    if (format.cDepthBits == 0) {
+        return GL_NONE;
+    }
+    if (format.cDepthBits <= 16) {
+        return GL_DEPTH_COMPONENT16;
+    }
+    return format.cDepthBits <= 24 ? GL_DEPTH_COMPONENT24 : GL_DEPTH_COMPONENT32;
+}
+
+struct FramebufferCalls
+{
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
+    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+
+    [[nodiscard]] bool Complete() const
+    {
+        return genFramebuffers && deleteFramebuffers && bindFramebuffer && framebufferRenderbuffer &&
+               checkFramebufferStatus && genRenderbuffers && deleteRenderbuffers && bindRenderbuffer &&
+               renderbufferStorage;
+    }
+};
+
+template <typename Proc>
+void Load(Proc& proc, const char* name)
+{
+    proc = reinterpret_cast<Proc>(eglGetProcAddress(name));
+}
+
+const FramebufferCalls& GetFramebufferCalls()
+{
+    static const FramebufferCalls calls = [] {
+        FramebufferCalls loaded;
+        Load(loaded.genFramebuffers, "glGenFramebuffers");
+        Load(loaded.deleteFramebuffers, "glDeleteFramebuffers");
+        Load(loaded.bindFramebuffer, "glBindFramebuffer");
+        Load(loaded.framebufferRenderbuffer, "glFramebufferRenderbuffer");
+        Load(loaded.checkFramebufferStatus, "glCheckFramebufferStatus");
+        Load(loaded.genRenderbuffers, "glGenRenderbuffers");
+        Load(loaded.deleteRenderbuffers, "glDeleteRenderbuffers");
+        Load(loaded.bindRenderbuffer, "glBindRenderbuffer");
+        Load(loaded.renderbufferStorage, "glRenderbufferStorage");
+        return loaded;
+    }();
+    return calls;
+}
+
+}  // namespace
+
+CGLDevice::CGLDevice(void* display, unsigned long window) : m_display(display), m_window(window) {}
+
+std::unique_ptr<CGLDevice> CGLDevice::CreateOffscreen(int width, int height)
+{
+    const EGLDisplay display = OpenDisplay(nullptr);
+    if (display == EGL_NO_DISPLAY) {
+        return nullptr;
+    }
+    std::unique_ptr<CGLDevice> device(new CGLDevice(display, 0));
+    device->SetSize(width, height);
+    return device;
+}
+
+std::unique_ptr<CGLDevice> CGLDevice::CreateForWindow(void* x11Display, unsigned long window)
+{
+    if (x11Display == nullptr || window == 0) {
+        return nullptr;
+    }
+    const EGLDisplay display = OpenDisplay(x11Display);
+    if (display == EGL_NO_DISPLAY) {
+        return nullptr;
+    }
+    return std::unique_ptr<CGLDevice>(new CGLDevice(display, window));
+}
+
+CGLDevice::~CGLDevice()
+{
+    if (m_framebufferContext != nullptr && CGLContext::GetCurrent() == m_framebufferContext) {
+        FreeFramebuffer();
+    }
+    if (CGLContext::GetCurrentDevice() == this) {
+        CGLContext::MakeCurrent(nullptr, nullptr);
+    }
+    if (m_surface != nullptr) {
+        eglDestroySurface(m_display, m_surface);
+    }
+}
+
+int CGLDevice::GetPixelFormatCount() const
+{
+    return static_cast<int>(GetConfigs(m_display, !IsOffscreen()).size());
+}
+
+void* CGLDevice::GetConfig() const
+{
+    const std::vector<EGLConfig>& configs = GetConfigs(m_display, !IsOffscreen());
+    return m_pixelFormat >= 1 && m_pixelFormat <= static_cast<int>(configs.size()) ? configs[m_pixelFormat - 1]
+                                                                                    : nullptr;
+}
+
+bool CGLDevice::DescribePixelFormat(int index, PIXELFORMATDESCRIPTOR& out) const
+{
+    const std::vector<EGLConfig>& configs = GetConfigs(m_display, !IsOffscreen());
+    if (index < 1 || index > static_cast<int>(configs.size())) {
+        return false;
+    }
+    const EGLConfig config = configs[static_cast<size_t>(index - 1)];
+    out = PIXELFORMATDESCRIPTOR{};
+    out.iPixelType = PFD_TYPE_RGBA;
+    out.iLayerType = PFD_MAIN_PLANE;
+    out.cRedBits = Bits(m_display, config, EGL_RED_SIZE);
+    out.cGreenBits = Bits(m_display, config, EGL_GREEN_SIZE);
+    out.cBlueBits = Bits(m_display, config, EGL_BLUE_SIZE);
+    out.cAlphaBits = Bits(m_display, config, EGL_ALPHA_SIZE);
+    out.cColorBits = Bits(m_display, config, EGL_BUFFER_SIZE);
+    // Packed as alpha, red, green, blue from the top bit down.
+    out.cBlueShift = 0;
+    out.cGreenShift = out.cBlueBits;
+    out.cRedShift = static_cast<BYTE>(out.cGreenShift + out.cGreenBits);
+    out.cAlphaShift = static_cast<BYTE>(out.cRedShift + out.cRedBits);
+    out.cDepthBits = Bits(m_display, config, EGL_DEPTH_SIZE);
+    out.cStencilBits = Bits(m_display, config, EGL_STENCIL_SIZE);
+    out.dwFlags = PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER | PFD_DRAW_TO_WINDOW;
+    // An offscreen frame stays in its buffer after the swap; a window's may not.
+    out.dwFlags |= IsOffscreen() ? PFD_SWAP_COPY : PFD_SWAP_EXCHANGE;
+    if (Attribute(m_display, config, EGL_CONFIG_CAVEAT) == EGL_SLOW_CONFIG) {
+        out.dwFlags |= PFD_GENERIC_FORMAT;
+    }
+    return true;
+}
+
+bool CGLDevice::SetPixelFormat(int index)
+{
+    if (m_pixelFormat != 0 || index < 1 || index > GetPixelFormatCount()) {
+        return false;
+    }
+    m_pixelFormat = index;
+    if (!IsOffscreen()) {
+        m_surface = eglCreateWindowSurface(m_display, GetConfig(), static_cast<EGLNativeWindowType>(m_window), nullptr);
+        if (m_surface == EGL_NO_SURFACE) {
+            m_surface = nullptr;
+            m_pixelFormat = 0;
+            return false;
+        }
+    }
+    return true;
+}
+
+void CGLDevice::SetSize(int width, int height)
+{
+    m_width = std::max(width, 1);
+    m_height = std::max(height, 1);
+}
+
+bool CGLDevice::Bind(CGLContext& context)
+{
+    if (!IsOffscreen()) {
+        return eglMakeCurrent(m_display, m_surface, m_surface, context.GetHandle()) == EGL_TRUE;
+    }
+    if (eglMakeCurrent(m_display, EGL_NO_SURFACE, EGL_NO_SURFACE, context.GetHandle()) != EGL_TRUE) {
+        return false;
+    }
+    if (m_framebufferContext != &context || m_framebufferWidth != m_width || m_framebufferHeight != m_height) {
+        if (m_framebufferContext == &context) {
+            FreeFramebuffer();
+        }
+        m_framebufferContext = &context;
+        if (!MakeFramebuffer()) {
+            return false;
+        }
+    }
+    GetFramebufferCalls().bindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
+    return true;
+}
+
+bool CGLDevice::MakeFramebuffer()
+{
+    const FramebufferCalls& gl = GetFramebufferCalls();
+    PIXELFORMATDESCRIPTOR format;
+    if (!gl.Complete() || !DescribePixelFormat(m_pixelFormat, format)) {
+        return false;
+    }
+    gl.genFramebuffers(1, &m_framebuffer);
+    gl.bindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
+    gl.genRenderbuffers(1, &m_colourBuffer);
+    gl.bindRenderbuffer(GL_RENDERBUFFER, m_colourBuffer);
+    gl.renderbufferStorage(GL_RENDERBUFFER, ColourFormat(format), m_width, m_height);
+    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colourBuffer);
+    const GLenum depthFormat = DepthFormat(format);
+    if (depthFormat != GL_NONE) {
+        gl.genRenderbuffers(1, &m_depthBuffer);
+        gl.bindRenderbuffer(GL_RENDERBUFFER, m_depthBuffer);
+        gl.renderbufferStorage(GL_RENDERBUFFER, depthFormat, m_width, m_height);
+        const GLenum attachment =
+            depthFormat == GL_DEPTH24_STENCIL8 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT;
+        gl.framebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, m_depthBuffer);
+    }
+    m_framebufferWidth = m_width;
+    m_framebufferHeight = m_height;
+    if (gl.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+        FreeFramebuffer();
+        return false;
+    }
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    return true;
+}
+
+void CGLDevice::FreeFramebuffer()
+{
+    const FramebufferCalls& gl = GetFramebufferCalls();
+    if (gl.Complete()) {
+        gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
+        gl.deleteRenderbuffers(1, &m_colourBuffer);
+        gl.deleteRenderbuffers(1, &m_depthBuffer);
+        gl.deleteFramebuffers(1, &m_framebuffer);
+    }
+    m_framebuffer = m_colourBuffer = m_depthBuffer = 0;
+    m_framebufferWidth = m_framebufferHeight = 0;
+    m_framebufferContext = nullptr;
+}
+
+void CGLDevice::ForgetContext(const CGLContext& context)
+{
+    if (m_framebufferContext == &context) {
+        m_framebuffer = m_colourBuffer = m_depthBuffer = 0;
+        m_framebufferWidth = m_framebufferHeight = 0;
+        m_framebufferContext = nullptr;
+    }
+}
+
+bool CGLDevice::Swap()
+{
+    if (!IsOffscreen()) {
+        return m_surface != nullptr && eglSwapBuffers(m_display, m_surface) == EGL_TRUE;
+    }
+    if (CGLContext::GetCurrentDevice() != this) {
+        return false;
+    }
+    glFinish();
+    return true;
+}
+
+bool CGLDevice::ReadPixels(std::vector<std::uint8_t>& rgba) const
+{
+    if (CGLContext::GetCurrentDevice() != this || m_pixelFormat == 0) {
+        return false;
+    }
+    const auto rowBytes = static_cast<size_t>(m_width) * 4;
+    std::vector<std::uint8_t> bottomUp(rowBytes * static_cast<size_t>(m_height));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, m_width, m_height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    rgba.resize(bottomUp.size());
+    for (int row = 0; row < m_height; ++row) {
+        std::copy_n(bottomUp.data() + static_cast<size_t>(m_height - 1 - row) * rowBytes, rowBytes,
+                    rgba.data() + static_cast<size_t>(row) * rowBytes);
+    }
+    return glGetError() == GL_NO_ERROR;
+}

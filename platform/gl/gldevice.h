@@ -1,0 +1,84 @@
+#pragma once
+// CGLDevice: a surface OpenGL draws on, in the role a window's device context plays for
+// the view: either an X11 window shown through an EGL window surface, or an offscreen
+// framebuffer object of a given size (tests, thumbnails, printing, and the view under
+// a window system without X11). Both offer the same numbered pixel formats, one per
+// EGL configuration that can render OpenGL, numbered from 1 in the order of their
+// configuration ids, so an index stored in the settings keeps naming the same format.
+//
+// An offscreen device draws into colour, depth and stencil renderbuffers sized and
+// laid out after its pixel format; its "swap" keeps the buffer (a copy), and its
+// pixels are read back top-down as RGBA.
+//
+// One thread at a time; a device must outlive any context made current on it.
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/gl/pixelformat.h"
+
+class CGLContext;
+
+class CGLDevice
+{
+public:
+    // Null when no EGL display can be had (no driver).
+    [[nodiscard]] static std::unique_ptr<CGLDevice> CreateOffscreen(int width, int height);
+    // An X11 window (the native display and window id); null without an EGL display on it.
+    [[nodiscard]] static std::unique_ptr<CGLDevice> CreateForWindow(void* x11Display, unsigned long window);
+    ~CGLDevice();
+
+    CGLDevice(const CGLDevice&) = delete;
+    CGLDevice& operator=(const CGLDevice&) = delete;
+
+    [[nodiscard]] bool IsOffscreen() const { return m_window == 0; }
+    [[nodiscard]] int GetPixelFormatCount() const;
+    // False for an index outside 1..count.
+    [[nodiscard]] bool DescribePixelFormat(int index, PIXELFORMATDESCRIPTOR& out) const;
+    // 0 until SetPixelFormat succeeded.
+    [[nodiscard]] int GetPixelFormat() const { return m_pixelFormat; }
+    // A device takes one pixel format for its life, as a window does; setting another
+    // later fails. A window surface is made here.
+    bool SetPixelFormat(int index);
+
+    // Offscreen: the next MakeCurrent makes buffers of the new size. Sizes below 1 count as 1.
+    void SetSize(int width, int height);
+    [[nodiscard]] int GetWidth() const { return m_width; }
+    [[nodiscard]] int GetHeight() const { return m_height; }
+
+    // Presents the frame: the window's buffers are swapped; an offscreen frame is
+    // finished and kept. False on failure.
+    bool Swap();
+    // The current frame as RGBA bytes, top row first; the device's context must be
+    // current. False when it is not or the device has no pixel format.
+    [[nodiscard]] bool ReadPixels(std::vector<std::uint8_t>& rgba) const;
+
+    // For the context: binds what the device draws on. False on failure.
+    bool Bind(CGLContext& context);
+    // For the context: the framebuffer objects made in it are gone with it.
+    void ForgetContext(const CGLContext& context);
+
+    [[nodiscard]] void* GetDisplay() const { return m_display; }
+    [[nodiscard]] void* GetConfig() const;
+    [[nodiscard]] void* GetSurface() const { return m_surface; }
+
+private:
+    CGLDevice(void* display, unsigned long window);
+    bool MakeFramebuffer();
+    void FreeFramebuffer();
+
+    void* m_display = nullptr;
+    unsigned long m_window = 0;
+    void* m_surface = nullptr;
+    int m_pixelFormat = 0;
+    int m_width = 1;
+    int m_height = 1;
+    // Framebuffer objects live in the context that made them.
+    const CGLContext* m_framebufferContext = nullptr;
+    unsigned m_framebuffer = 0;
+    unsigned m_colourBuffer = 0;
+    unsigned m_depthBuffer = 0;
+    int m_framebufferWidth = 0;
+    int m_framebufferHeight = 0;
+};

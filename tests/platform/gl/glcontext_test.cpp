@@ -1,0 +1,119 @@
+#include "platform/gl/wgl.h"
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+namespace {
+
+// The first offered format with full colour, 24 depth bits and 8 stencil bits.
+int FullFormat(HDC device)
+{
+    PIXELFORMATDESCRIPTOR wanted;
+    wanted.cColorBits = 32;
+    wanted.cAlphaBits = 8;
+    wanted.cDepthBits = 24;
+    wanted.cStencilBits = 8;
+    return ChoosePixelFormat(device, &wanted);
+}
+
+class OffscreenContext : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_device = CGLDevice::CreateOffscreen(64, 48);
+        ASSERT_NE(m_device, nullptr) << "no EGL display";
+        ASSERT_TRUE(SetPixelFormat(m_device.get(), FullFormat(m_device.get()), nullptr));
+        m_context = wglCreateContext(m_device.get());
+        ASSERT_NE(m_context, nullptr);
+    }
+    void TearDown() override
+    {
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(m_context);
+    }
+
+    std::unique_ptr<CGLDevice> m_device;
+    HGLRC m_context = nullptr;
+};
+
+}  // namespace
+
+TEST(PixelFormats, AreNumberedFromOneAndDescribeTheirBits)
+{
+    const std::unique_ptr<CGLDevice> device = CGLDevice::CreateOffscreen(8, 8);
+    ASSERT_NE(device, nullptr);
+    const int count = DescribePixelFormat(device.get(), 1, 0, nullptr);
+    ASSERT_GT(count, 0);
+    PIXELFORMATDESCRIPTOR format;
+    EXPECT_EQ(DescribePixelFormat(device.get(), count + 1, sizeof(format), &format), 0);
+    EXPECT_EQ(DescribePixelFormat(device.get(), 0, sizeof(format), &format), 0);
+    const int full = FullFormat(device.get());
+    ASSERT_EQ(DescribePixelFormat(device.get(), full, sizeof(format), &format), count);
+    EXPECT_EQ(format.iPixelType, PFD_TYPE_RGBA);
+    EXPECT_EQ(format.cRedBits + format.cGreenBits + format.cBlueBits + format.cAlphaBits, 32);
+    EXPECT_EQ(format.cRedShift, 16);
+    EXPECT_GE(format.cDepthBits, 24);
+    EXPECT_EQ(format.cStencilBits, 8);
+    EXPECT_NE(format.dwFlags & PFD_DOUBLEBUFFER, 0u);
+    EXPECT_NE(format.dwFlags & PFD_SWAP_COPY, 0u);
+    // A device keeps the pixel format it was given.
+    EXPECT_EQ(GetPixelFormat(device.get()), 0);
+    EXPECT_TRUE(SetPixelFormat(device.get(), full, nullptr));
+    EXPECT_FALSE(SetPixelFormat(device.get(), full == 1 ? 2 : 1, nullptr));
+    EXPECT_EQ(GetPixelFormat(device.get()), full);
+}
+
+TEST_F(OffscreenContext, DrawsWithStencilAndReadsTheFrameTopDown)
+{
+    ASSERT_TRUE(wglMakeCurrent(m_device.get(), m_context));
+    EXPECT_EQ(wglGetCurrentContext(), m_context);
+    EXPECT_EQ(wglGetCurrentDC(), m_device.get());
+    GLint stencilBits = 0;
+    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+    EXPECT_EQ(stencilBits, 8);
+
+    glViewport(0, 0, 64, 48);
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    // Immediate mode: the upper half red.
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 64, 0, 48, -1, 1);
+    glColor3ub(255, 0, 0);
+    glBegin(GL_QUADS);
+    glVertex2i(0, 24);
+    glVertex2i(64, 24);
+    glVertex2i(64, 48);
+    glVertex2i(0, 48);
+    glEnd();
+    EXPECT_TRUE(SwapBuffers(m_device.get()));
+    std::vector<std::uint8_t> rgba;
+    ASSERT_TRUE(m_device->ReadPixels(rgba));
+    ASSERT_EQ(rgba.size(), 64u * 48u * 4u);
+    const auto pixel = [&](int x, int y) {
+        const auto at = rgba.begin() + (y * 64 + x) * 4;
+        return std::vector<int>(at, at + 4);
+    };
+    EXPECT_EQ(pixel(10, 2), (std::vector<int>{255, 0, 0, 255}));
+    EXPECT_EQ(pixel(10, 45), (std::vector<int>{0, 0, 255, 255}));
+}
+
+TEST_F(OffscreenContext, AResizedDeviceDrawsAtItsNewSizeAndReleasingEndsTheCurrentContext)
+{
+    m_device->SetSize(10, 5);
+    ASSERT_TRUE(wglMakeCurrent(m_device.get(), m_context));
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    std::vector<std::uint8_t> rgba;
+    ASSERT_TRUE(m_device->ReadPixels(rgba));
+    EXPECT_EQ(rgba.size(), 10u * 5u * 4u);
+    EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr));
+    EXPECT_EQ(wglGetCurrentContext(), nullptr);
+    EXPECT_FALSE(m_device->ReadPixels(rgba));
+    EXPECT_EQ(wglGetProcAddress("wglChoosePixelFormatARB"), nullptr);
+    EXPECT_NE(wglGetProcAddress("glGenFramebuffers"), nullptr);
+}
