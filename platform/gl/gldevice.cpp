@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <string_view>
 #include <utility>
 
 #include "platform/gl/glcontext.h"
@@ -60,12 +61,34 @@ EGLint Attribute(EGLDisplay display, EGLConfig config, EGLint name)
     return eglGetConfigAttrib(display, config, name, &value) == EGL_TRUE ? value : 0;
 }
 
+// One pixel format: an EGL configuration, offered as the driver's own (accelerated)
+// format and again as a generic one, so that a configuration that asks for an
+// unaccelerated format after a failed run finds one, as it always could on the
+// system the program came from. A software driver offers generic formats only.
+struct FormatEntry
+{
+    EGLConfig config;
+    bool generic;
+};
+
+bool IsSoftwareDriver(EGLDisplay display)
+{
+    const auto driverName =
+        reinterpret_cast<PFNEGLGETDISPLAYDRIVERNAMEPROC>(eglGetProcAddress("eglGetDisplayDriverName"));
+    const char* name = driverName != nullptr ? driverName(display) : nullptr;
+    if (name == nullptr) {
+        return false;
+    }
+    const std::string_view driver(name);
+    return driver == "swrast" || driver == "kms_swrast";
+}
+
 // The formats a device offers: RGB configurations that render desktop OpenGL, without
 // multisampling (an offscreen device cannot honour it), in configuration-id order.
-const std::vector<EGLConfig>& GetConfigs(EGLDisplay display, bool forWindow)
+const std::vector<FormatEntry>& GetFormats(EGLDisplay display, bool forWindow)
 {
     const std::lock_guard lock(g_displayMutex);
-    static std::map<std::pair<EGLDisplay, bool>, std::vector<EGLConfig>> lists;
+    static std::map<std::pair<EGLDisplay, bool>, std::vector<FormatEntry>> lists;
     const auto key = std::make_pair(display, forWindow);
     const auto found = lists.find(key);
     if (found != lists.end()) {
@@ -91,7 +114,15 @@ const std::vector<EGLConfig>& GetConfigs(EGLDisplay display, bool forWindow)
     std::stable_sort(kept.begin(), kept.end(), [display](EGLConfig a, EGLConfig b) {
         return Attribute(display, a, EGL_CONFIG_ID) < Attribute(display, b, EGL_CONFIG_ID);
     });
-    return lists.emplace(key, std::move(kept)).first->second;
+    const bool software = IsSoftwareDriver(display);
+    std::vector<FormatEntry> formats;
+    for (EGLConfig config : kept) {
+        if (!software) {
+            formats.push_back({config, false});
+        }
+        formats.push_back({config, true});
+    }
+    return lists.emplace(key, std::move(formats)).first->second;
 }
 
 BYTE Bits(EGLDisplay display, EGLConfig config, EGLint name)
@@ -208,23 +239,25 @@ CGLDevice::~CGLDevice()
 
 int CGLDevice::GetPixelFormatCount() const
 {
-    return static_cast<int>(GetConfigs(m_display, !IsOffscreen()).size());
+    return static_cast<int>(GetFormats(m_display, !IsOffscreen()).size());
 }
 
 void* CGLDevice::GetConfig() const
 {
-    const std::vector<EGLConfig>& configs = GetConfigs(m_display, !IsOffscreen());
-    return m_pixelFormat >= 1 && m_pixelFormat <= static_cast<int>(configs.size()) ? configs[m_pixelFormat - 1]
-                                                                                    : nullptr;
+    const std::vector<FormatEntry>& formats = GetFormats(m_display, !IsOffscreen());
+    return m_pixelFormat >= 1 && m_pixelFormat <= static_cast<int>(formats.size())
+               ? formats[static_cast<size_t>(m_pixelFormat - 1)].config
+               : nullptr;
 }
 
 bool CGLDevice::DescribePixelFormat(int index, PIXELFORMATDESCRIPTOR& out) const
 {
-    const std::vector<EGLConfig>& configs = GetConfigs(m_display, !IsOffscreen());
-    if (index < 1 || index > static_cast<int>(configs.size())) {
+    const std::vector<FormatEntry>& formats = GetFormats(m_display, !IsOffscreen());
+    if (index < 1 || index > static_cast<int>(formats.size())) {
         return false;
     }
-    const EGLConfig config = configs[static_cast<size_t>(index - 1)];
+    const FormatEntry& entry = formats[static_cast<size_t>(index - 1)];
+    const EGLConfig config = entry.config;
     out = PIXELFORMATDESCRIPTOR{};
     out.iPixelType = PFD_TYPE_RGBA;
     out.iLayerType = PFD_MAIN_PLANE;
@@ -241,9 +274,10 @@ bool CGLDevice::DescribePixelFormat(int index, PIXELFORMATDESCRIPTOR& out) const
     out.cDepthBits = Bits(m_display, config, EGL_DEPTH_SIZE);
     out.cStencilBits = Bits(m_display, config, EGL_STENCIL_SIZE);
     out.dwFlags = PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER | PFD_DRAW_TO_WINDOW;
-    // An offscreen frame stays in its buffer after the swap; a window's may not.
-    out.dwFlags |= IsOffscreen() ? PFD_SWAP_COPY : PFD_SWAP_EXCHANGE;
-    if (Attribute(m_display, config, EGL_CONFIG_CAVEAT) == EGL_SLOW_CONFIG) {
+    // An offscreen frame stays in its buffer after the swap; a window's only when its
+    // surface can be asked to preserve it.
+    out.dwFlags |= KeepsFrameOnSwap(config) ? PFD_SWAP_COPY : PFD_SWAP_EXCHANGE;
+    if (entry.generic || Attribute(m_display, config, EGL_CONFIG_CAVEAT) == EGL_SLOW_CONFIG) {
         out.dwFlags |= PFD_GENERIC_FORMAT;
     }
     return true;
@@ -262,8 +296,16 @@ bool CGLDevice::SetPixelFormat(int index)
             m_pixelFormat = 0;
             return false;
         }
+        if (KeepsFrameOnSwap(GetConfig())) {
+            eglSurfaceAttrib(m_display, m_surface, EGL_SWAP_BEHAVIOR, EGL_BUFFER_PRESERVED);
+        }
     }
     return true;
+}
+
+bool CGLDevice::KeepsFrameOnSwap(void* config) const
+{
+    return IsOffscreen() || (Attribute(m_display, config, EGL_SURFACE_TYPE) & EGL_SWAP_BEHAVIOR_PRESERVED_BIT) != 0;
 }
 
 void CGLDevice::SetSize(int width, int height)

@@ -5,6 +5,8 @@
 // a window system without X11). Both offer the same numbered pixel formats, one per
 // EGL configuration that can render OpenGL, numbered from 1 in the order of their
 // configuration ids, so an index stored in the settings keeps naming the same format.
+// Each configuration of a hardware driver comes twice, as its own format and as a
+// generic (unaccelerated) one; a software driver's come as generic formats only.
 //
 // An offscreen device draws into colour, depth and stencil renderbuffers sized and
 // laid out after its pixel format; its "swap" keeps the buffer (a copy), and its
@@ -65,6 +67,7 @@ public:
 
 private:
     CGLDevice(void* display, unsigned long window);
+    [[nodiscard]] bool KeepsFrameOnSwap(void* config) const;
     bool MakeFramebuffer();
     void FreeFramebuffer();
 
