@@ -1,10 +1,13 @@
 #include "annotations/watermark.h"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "annotations/constructionmessages.h"
 #include "document/dib.h"
 #include "document/imageadapter/imageapp.h"
+#include "model/undooperation.h"
 #include "model/undosuspender.h"
 #include "platform/archive.h"
 
@@ -74,7 +77,13 @@ void CWatermark::SetImage(CDib* image)
 
 bool CWatermark::IsHandedToUndo() const
 {
-    return IsRecordingChanges() && GetUndoOperation() != nullptr;
+    const CUndoOperation* operation = IsRecordingChanges() ? GetUndoOperation() : nullptr;
+    if (operation == nullptr) {
+        return false;
+    }
+    // One made within the same operation is deleted at once, not kept.
+    const std::vector<CEntity*>& created = operation->GetCreatedEntities();
+    return std::find(created.begin(), created.end(), this) == created.end();
 }
 
 void CWatermark::Erase()
