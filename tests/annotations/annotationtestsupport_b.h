@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <set>
 
 #include "document/versionmap.h"
 #include "foundation/boundedline3d.h"
@@ -13,6 +14,8 @@
 #include "foundation/versioninfo.h"
 #include "model/undosuspender.h"
 #include "model/validitylog.h"
+#include "platform/exceptions.h"
+#include "platform/memfile.h"
 #include "tests/model/entitytestsupport.h"
 
 namespace annotationtest {
@@ -176,6 +179,35 @@ inline int CheckAlone(CEntity& entity, CString& log, int mode = kValidityModeChe
     log = GetValidityLog();
     ClearValidityLog();
     return severity;
+}
+
+// Reads one object reference of any class from the bytes as the model-record fuzz
+// target does, then deletes every object the archive made, once each. Answers the
+// archive exception's cause, or -1 when the read went through.
+inline int ReadAndDeleteEverything(const Bytes& bytes, int format)
+{
+    const FormatVersions versions(format);
+    const CUndoSuspender suspender;
+    CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+    int cause = -1;
+    std::set<CObject*> made;
+    {
+        CArchive ar(&file, CArchive::load);
+        try {
+            (void)ar.ReadObject(nullptr);
+        } catch (const CArchiveException& e) {
+            cause = e.m_cause;
+        }
+        for (UINT i = 1; i <= ar.GetMapCount(); ++i) {
+            if (CObject* object = ar.GetLoadedObject(i)) {
+                made.insert(object);
+            }
+        }
+    }
+    for (CObject* object : made) {
+        delete object;
+    }
+    return cause;
 }
 
 inline Bytes StoreObject(const CObject& object, int format)

@@ -220,3 +220,13 @@ TEST(Watermark, APositionBeyondTheNinePlacesAndAPictureThatCannotBeDrawnFailTheC
     CWatermark sound;
     EXPECT_EQ(CheckAlone(sound, log), kValiditySound);
 }
+
+TEST(WatermarkRecord, AfterARecordThatEndsEarlyDeletingWhatTheArchiveMadeFreesEverything)
+{
+    auto* watermark = new CWatermark;
+    ReadInPlace(*watermark, kSaveFormat5000, Record(kSaveFormat5000, 4, true), {MakePicture()});
+    Bytes bytes = StoreObject(*watermark, kSaveFormat5000);
+    Dispose(watermark);
+    bytes.pop_back();
+    EXPECT_EQ(ReadAndDeleteEverything(bytes, kSaveFormat5000), CArchiveException::endOfFile);
+}
