@@ -69,22 +69,6 @@ TEST(ConstructionPoint, TransformingMovesBothPointsButTheExtentsHoldOnlyThePoint
     Dispose(guide);
 }
 
-TEST(ConstructionPoint, SwappingExchangesBothPointsAndTheFlagAndCloningCopiesThem)
-{
-    CConstructionPoint segment(CPoint3d(1, 1, 1), CPoint3d(2, 2, 2));
-    CConstructionPoint single(CPoint3d(3, 3, 3));
-    single.SwapData(segment);
-    EXPECT_TRUE(single.HasSegment());
-    EXPECT_TRUE(single.GetSecondPoint().IsEqual(CPoint3d(2, 2, 2)));
-    EXPECT_FALSE(segment.HasSegment());
-    EXPECT_TRUE(segment.GetPoint().IsEqual(CPoint3d(3, 3, 3)));
-
-    auto* copy = static_cast<CConstructionPoint*>(single.Clone());
-    EXPECT_TRUE(copy->GetPoint().IsEqual(CPoint3d(1, 1, 1)));
-    EXPECT_TRUE(copy->HasSegment());
-    Dispose(copy);
-}
-
 TEST(ConstructionPoint, EachPointThatIsNotFiniteHasItsOwnMessage)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();

@@ -151,19 +151,6 @@ TEST(SectionPlane, TheBoundsSpanTheComponentBoxSeenAlongTheNormal)
     ExpectPlane(copy.GetPlane(), plane.GetPlane());
 }
 
-TEST(SectionPlane, SwappingExchangesTheEquations)
-{
-    CSectionPlane first(CPlane3d(1, 0, 0, 0));
-    CSectionPlane second(CPlane3d(0, 1, 0, -2));
-    first.SwapData(second);
-    ExpectPlane(first.GetPlane(), CPlane3d(0, 1, 0, -2));
-    ExpectPlane(second.GetPlane(), CPlane3d(1, 0, 0, 0));
-    auto* clone = static_cast<CSectionPlane*>(first.Clone());
-    ExpectPlane(clone->GetPlane(), CPlane3d(0, 1, 0, -2));
-    EXPECT_EQ(clone->GetTypeId(), kTypeSectionPlane);
-    Dispose(clone);
-}
-
 TEST(SectionPlane, AnEquationThatIsNotFiniteFailsItsCheck)
 {
     CSectionPlane plane(Raw(std::numeric_limits<double>::quiet_NaN(), 0, 1, 0));
