@@ -1,0 +1,157 @@
+#include "annotations/polyline3d.h"
+
+#include <utility>
+
+#include "annotations/constructionmessages.h"
+#include "foundation/geometryarchive.h"
+#include "foundation/line3d.h"
+#include "foundation/transformation.h"
+#include "platform/archive.h"
+#include "platform/exceptions.h"
+
+IMPLEMENT_SERIAL(CPolyline3d, CDrawingElement, VERSIONABLE_SCHEMA | 0)
+
+namespace {
+
+constexpr double kKeptSide = -0.001;
+
+// Where the segment from p to q crosses the plane, given their signed distances.
+CPoint3d CrossingPoint(const CPoint3d& p, double pDistance, const CPoint3d& q, double qDistance)
+{
+    const double t = pDistance / (pDistance - qDistance);
+    return CPoint3d(p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t, p.z + (q.z - p.z) * t);
+}
+
+}  // namespace
+
+CPolyline3d::CPolyline3d() = default;
+
+CPolyline3d::CPolyline3d(std::vector<CPoint3d> points) : m_points(std::move(points)) {}
+
+CPolyline3d::CPolyline3d(const CPolyline3d& other) = default;
+
+CPolyline3d::~CPolyline3d() = default;
+
+void CPolyline3d::Serialize(CArchive& ar)
+{
+    CDrawingElement::Serialize(ar);
+    if (ar.IsLoading()) {
+        ReadPoints(ar);
+        return;
+    }
+    ar << static_cast<std::int32_t>(m_points.size());
+    for (const CPoint3d& point : m_points) {
+        ar << point;
+    }
+}
+
+void CPolyline3d::ReadPoints(CArchive& ar)
+{
+    std::int32_t count = 0;
+    ar >> count;
+    if (count < 0) {
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+    }
+    ar.EnsureAvailable(static_cast<ULONGLONG>(count) * kPointBytes);
+    m_points.clear();
+    m_points.reserve(static_cast<size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i) {
+        CPoint3d point;
+        ar >> point;
+        m_points.push_back(point);
+    }
+}
+
+void CPolyline3d::Transform(const CTransformation& transform)
+{
+    RecordChange(true);
+    for (CPoint3d& point : m_points) {
+        transform.TransformPoint(point);
+    }
+}
+
+CEntity* CPolyline3d::Clone() const
+{
+    return new CPolyline3d(*this);
+}
+
+void CPolyline3d::SwapData(CEntity& other)
+{
+    CDrawingElement::SwapData(other);
+    m_points.swap(static_cast<CPolyline3d&>(other).m_points);
+}
+
+int CPolyline3d::CheckValidity(int mode, CValidityResultMap* results)
+{
+    int result = kValiditySound;
+    if (StartValidityCheck(this, RUNTIME_CLASS(CPolyline3d), results, result)) {
+        return result;
+    }
+    result = CDrawingElement::CheckValidity(mode, results);
+    if (result != kValiditySound) {
+        return SetCheckResult(result, results);
+    }
+    for (int i = 0; i < GetPointCount(); ++i) {
+        if (!m_points[i].IsValid()) {
+            AppendConstructionMessage(kMsgPolylinePointInvalid, i, GetEntityLabel(this));
+            result = kValidityStale;
+        }
+    }
+    return result == kValiditySound ? kValiditySound : SetCheckResult(result, results);
+}
+
+int CPolyline3d::GetTypeId() const
+{
+    return kTypePolyline3d;
+}
+
+void CPolyline3d::AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const
+{
+    for (const CPoint3d& point : m_points) {
+        box.Add(transform * point);
+    }
+}
+
+int CPolyline3d::IntersectLine(const CLine3d& line, CPoint3d& point) const
+{
+    double best = 0.0;
+    for (size_t i = 1; i < m_points.size(); ++i) {
+        CPoint3d nearest;
+        (void)IntersectLineSegment(m_points[i - 1], m_points[i], line.origin, line.direction, nearest);
+        const double distance = nearest.DistanceToLine(line);
+        if (i == 1 || distance < best) {
+            best = distance;
+            point = nearest;
+        }
+    }
+    return 1;
+}
+
+bool Point3dVector::ClipByPlane(std::vector<CPoint3d>& points, const CPlane3d& plane)
+{
+    if (points.empty()) {
+        return false;
+    }
+    std::vector<CPoint3d> kept;
+    kept.reserve(points.size() + 1);
+    CPoint3d previous = points.back();
+    double previousDistance = plane.GetSignedDistance(previous);
+    for (const CPoint3d& point : points) {
+        if (point == previous) {
+            continue;
+        }
+        const double distance = plane.GetSignedDistance(point);
+        const bool isKept = distance > kKeptSide;
+        const bool wasKept = previousDistance > kKeptSide;
+        if (isKept != wasKept) {
+            kept.push_back(CrossingPoint(previous, previousDistance, point, distance));
+        }
+        if (isKept) {
+            kept.push_back(point);
+        }
+        previous = point;
+        previousDistance = distance;
+    }
+    points.swap(kept);
+    return !points.empty();
+}
