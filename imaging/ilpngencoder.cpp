@@ -27,15 +27,16 @@ void ILPNGEncoder::DoEncode(const ILBmp& bmp, ILDataSink& sink)
     if (depth != 1 && depth != 8 && depth != 24 && depth != 32) {
         raiseError(ILTextException::notSupported, "PNG encoder: only 1, 8, 24 and 32 bits per pixel are written.");
     }
+    // libpng makes its structures on the heap; when it cannot, nothing could be written.
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, this, ErrorHandler, WarningHandler);
     if (!png) {
-        return;
+        raiseError(ILTextException::noMemory, "Out of memory.");
     }
     png_set_compression_level(png, m_compressionLevel);
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
-        return;
+        raiseError(ILTextException::noMemory, "Out of memory.");
     }
     m_bmp = &bmp;
     m_sink = &sink;

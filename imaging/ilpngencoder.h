@@ -5,7 +5,8 @@
 // bitmap has no resolution.
 //
 // Failures (ILTextException): notSupported for a 16-bit bitmap and for every error
-// libpng reports; the sink's own exception when it cannot take the bytes.
+// libpng reports; noMemory when libpng cannot make its structures; the sink's own
+// exception when it cannot take the bytes.
 
 #include <cstdint>
 #include <optional>

@@ -11,6 +11,25 @@ using namespace codectest;
 
 namespace {
 
+// libpng takes its structures from malloc; a test arms this to make the next allocation of
+// its own thread fail. Everything else in the program allocates as usual.
+thread_local int t_failingAllocations = 0;
+
+}  // namespace
+
+extern "C" void* __libc_malloc(size_t size);
+
+extern "C" void* malloc(size_t size)
+{
+    if (t_failingAllocations > 0) {
+        --t_failingAllocations;
+        return nullptr;
+    }
+    return __libc_malloc(size);
+}
+
+namespace {
+
 // A bitmap of the given depth whose pixels vary along both axes.
 ILAnyBmp MakePattern(int depth, bool alpha, int width = 23, int height = 9)
 {
@@ -167,4 +186,22 @@ TEST(ILPNGEncoderTest, SixteenBitBitmapsAreRefused)
     } catch (const ILTextException& e) {
         EXPECT_EQ(e.GetCode(), ILTextException::notSupported);
     }
+}
+
+// libpng's failure to make its structures used to end the encode as a success with no bytes.
+TEST(ILPNGEncoderTest, AnEncodeWithoutMemoryForLibpngFailsWithOutOfMemory)
+{
+    const ILAnyBmp bmp = MakePattern(32, false);
+    ILPNGEncoder encoder;
+    ILMemSink sink;
+    ASSERT_EQ(sink.Open("mem", 64), 0);
+    const ILTextException e = Failure([&] {
+        t_failingAllocations = 1;
+        encoder.SaveBmp(bmp, sink);
+    });
+    t_failingAllocations = 0;
+    EXPECT_EQ(e.GetCode(), ILTextException::noMemory);
+    EXPECT_STREQ(e.GetText(), "Decoder error: Out of memory.\n");
+    EXPECT_EQ(sink.GetDataSize(), 0u);
+    EXPECT_FALSE(Encode(bmp).empty()) << "the encoder works again";
 }
