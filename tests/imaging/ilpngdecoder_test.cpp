@@ -45,6 +45,8 @@ const Variant kVariants[] = {
      0},
     {"grey_transparent", "convert BASE -colorspace gray pgm:- | pnmtopng -transparent gray30 > OUT", 8, 0, 32, true,
      false, 0},
+    {"grey_2bit_transparent", "convert BASE -colorspace gray -depth 2 pgm:- | pnmtopng -transparent gray33 > OUT", 2,
+     0, 32, true, false, 0},
     {"grey_16bit_transparent", "convert BASE -colorspace gray -depth 16 pgm:- | pnmtopng -transparent gray30 > OUT",
      16, 0, 32, true, false, 1},
     {"rgb_transparent", "pnmtopng -transparent black BASE > OUT", 8, 2, 32, true, false, 0},
