@@ -103,8 +103,8 @@ bool IsTiff(const Bytes& d)
 // After a 512-byte preamble and the picture's size and frame.
 bool IsPict(const Bytes& d)
 {
-    return d.Size() > 540 &&
-           (d.Has(522, {0x00, 0x11, 0x02, 0xFF}) || d.Has(522, {0x00, 0x11, 0x01}) || d.Has(522, {0x11, 0x01, 0x01, 0x00}));
+    return d.Size() > 540 && (d.Has(522, {0x00, 0x11, 0x02, 0xFF}) || d.Has(522, {0x00, 0x11, 0x01}) ||
+                              d.Has(522, {0x11, 0x01, 0x01, 0x00}));
 }
 
 bool IsJpeg(const Bytes& d)

@@ -81,7 +81,8 @@ void ILPNMDecoder::CheckHeader(ILDataSource& source) const
     const std::int64_t samples = SampleCount();
     const std::int64_t needed = m_imageType == binarySamples ? samples * BytesPerSample() : 2 * samples - 1;
     if (needed > source.GetBytesLeft()) {
-        RaiseError(ILTextException::endOfData, (std::string(m_format.name) + " data is shorter than the header says.").c_str());
+        const std::string text = std::string(m_format.name) + " data is shorter than the header says.";
+        RaiseError(ILTextException::endOfData, text.c_str());
     }
 }
 

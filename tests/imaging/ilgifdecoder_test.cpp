@@ -114,7 +114,8 @@ const Variant kVariants[] = {
     {"magick_interlaced", "convert BASE -colors 64 -interlace GIF GIF:OUT", false},
     {"magick_transparent", "convert ALPHA -colors 64 GIF:OUT", true},
     {"netpbm", "convert BASE -colors 200 ppm:- | pamtogif > OUT", false},
-    {"netpbm_interlaced_transparent", "convert BASE -colors 30 -fill black -draw 'point 3,3' ppm:- | pamtogif -interlace -transparent==#000000 > OUT",
+    {"netpbm_interlaced_transparent",
+     "convert BASE -colors 30 -fill black -draw 'point 3,3' ppm:- | pamtogif -interlace -transparent==#000000 > OUT",
      true},
 };
 

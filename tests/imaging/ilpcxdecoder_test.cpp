@@ -98,7 +98,8 @@ TEST_F(ILPCXDecoderToolTest, EveryBitAndPlaneLayoutDecodesAsTheToolsDecodeIt)
         const std::vector<uint8_t> ours = Decode(ReadFile(out), bmp);
         EXPECT_EQ(bmp.GetBitsPerPixel(), 32);
         EXPECT_FALSE(bmp.HasAlpha());
-        const std::string theirs = RunCapture("pcxtoppm " + Quote(out) + " 2>/dev/null | convert ppm:- -depth 8 rgba:-");
+        const std::string theirs =
+            RunCapture("pcxtoppm " + Quote(out) + " 2>/dev/null | convert ppm:- -depth 8 rgba:-");
         EXPECT_EQ(ours, std::vector<uint8_t>(theirs.begin(), theirs.end()));
     }
 }

@@ -67,7 +67,8 @@ TEST(ILPNMDecoderTest, HeadersTakeCommentsAndEveryKindOfWhiteSpace)
               (std::vector<uint8_t>{1, 0xFE, 0, 0x80}));
     EXPECT_TRUE(bmp.IsGreyscale());
     EXPECT_EQ(bmp.GetPalette()[0x80], ILPixel32(0x80, 0x80, 0x80, 255));
-    EXPECT_EQ(DecodeGrey("P2\t# a comment\r\n2\v# another\n1\f15\r\n 15\t\v\f7", bmp), (std::vector<uint8_t>{255, 119}));
+    EXPECT_EQ(DecodeGrey("P2\t# a comment\r\n2\v# another\n1\f15\r\n 15\t\v\f7", bmp),
+              (std::vector<uint8_t>{255, 119}));
 
     ILPPMDecoder ppm;
     DecodeBytes(ppm, "P3\n1 2\n255\n1 2\r3\r\n\t4\n5 6", bmp);
