@@ -85,7 +85,6 @@ TEST(LayerTest, ThePageStateMatchesWithAndWithoutOverrides)
     layer.SetHidden(false);
     layer.SetPageFlags(CLayer::kPageHidden | CLayer::kPageOverrideHidden);
     EXPECT_TRUE(layer.MatchesPageState(true));
-    delete layer.GetMaterial();
 }
 
 
@@ -116,7 +115,6 @@ TEST(LayerTest, TheRecordCarriesNameHiddenColourAndPageFlagsExceptInTheOldestFor
         EXPECT_EQ(read->GetPageFlags(), format == kSaveFormat3000 ? 0u : 0x21u);
         read->Erase();
     }
-    delete layer.GetMaterial();
 }
 
 TEST_F(LayerManagerTest, LayerNamesAreUniqueWithoutRegardToCase)
@@ -239,8 +237,6 @@ TEST_F(LayerManagerTest, AnOldRecordRenamesDefaultToLayer0AndFindsTheCurrentLaye
     EXPECT_EQ(static_cast<CLayer*>(read->GetAt(0))->GetName(), CString("Layer0"));
     EXPECT_EQ(read->GetCurrentLayer(), read->GetAt(0));
     Dispose(read);
-    delete defaultLayer.GetMaterial();
-    delete walls.GetMaterial();
 }
 
 

@@ -158,23 +158,6 @@ TEST_F(MaterialTest, AVersion8RecordWithoutTextureIsAPlainOpaqueColour)
 }
 
 
-TEST_F(MaterialTest, ARecordWithATextureIsRefused)
-{
-    Bytes bytes = Store([&](CArchive& ar) {
-        ar.WriteObject(nullptr);
-        ArchiveWriteString(ar, "Wood");
-        ArchiveWriteBool(ar, true);
-    });
-    auto* read = new CMaterial;
-    try {
-        Load(bytes, [&](CArchive& ar) { read->Serialize(ar); });
-        ADD_FAILURE() << "a texture record was accepted";
-    } catch (const CArchiveException& error) {
-        EXPECT_EQ(error.m_cause, CArchiveException::genericException);
-    }
-    Dispose(read);
-}
-
 TEST(MaterialNamesTest, TrailingDigitsAreStrippedAndTheAutomaticPrefixKept)
 {
     EXPECT_EQ(StripTrailingDigits("Brick12"), CString("Brick"));
