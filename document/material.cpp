@@ -353,12 +353,17 @@ void CMaterial::ApplyToView(IModelView* view)
     if (m_color.GetValue() == 0 || view == nullptr) {
         return;
     }
+    view->SetColor(GetViewColor());
+}
+
+CColor CMaterial::GetViewColor() const
+{
     CColor color = m_color;
     if (m_useTransparency) {
         // Transparency 0 is opaque, as the texture path and the transparency tests have it.
         color.SetAlpha(1.0 - m_transparency);
     }
-    view->SetColor(color);
+    return color;
 }
 
 void CMaterial::BeginTextureMapping(const double* sPlane, const double* tPlane)

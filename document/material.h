@@ -101,8 +101,11 @@ public:
     [[nodiscard]] bool IsOpaque() const;
     [[nodiscard]] bool IsFullyTransparent() const;
 
-    // Binds the texture for kinds 1 and 2 with a picture; otherwise hands the colour
-    // (with the transparency's alpha when enabled) to the view. Nothing for colour 0.
+    // The colour a plain material draws with: its colour, with the alpha of the
+    // transparency when that is enabled (0 opaque, 1 invisible).
+    [[nodiscard]] CColor GetViewColor() const;
+    // Binds the texture for kinds 1 and 2 with a picture; otherwise hands the view
+    // colour to the view. Nothing for colour 0.
     virtual void ApplyToView(IModelView* view);
     // Texture-coordinate generation from the two planes (a, b, c, d each), for
     // kinds 1 and 2 with a picture only.
