@@ -3,6 +3,8 @@
 #include <memory>
 
 #include "document/material.h"
+#include "document/texture.h"
+#include "tests/document/materialtestsupport.h"
 #include "model/undomanager.h"
 #include "model/undooperation.h"
 #include "model/undorecord.h"
@@ -164,4 +166,183 @@ TEST(MaterialNamesTest, TrailingDigitsAreStrippedAndTheAutomaticPrefixKept)
     EXPECT_EQ(StripTrailingDigits("123"), CString(""));
     EXPECT_EQ(StripTrailingDigits("A1b"), CString("A1b"));
     EXPECT_EQ(ExpandAutoNamePrefix("*3"), CString("*3"));
+}
+
+namespace {
+
+struct TexturedMaterial
+{
+    CMaterial* material;
+    CDib* picture;
+};
+
+// A coloured-texture material whose picture the test holds a use of as well.
+TexturedMaterial MakeTexturedMaterial()
+{
+    const CUndoSuspender suspender;
+    auto* material = new CMaterial;
+    material->SetName("Oak");
+    material->SetColor(CColor(90, 60, 30));
+    auto* texture = new CTexture;
+    CDib* picture = materialtest::MakePicture(2, 2);
+    picture->AddUse();
+    texture->SetImage(picture);
+    texture->SetFileName("oak.png");
+    texture->SetWidth(48.0);
+    material->SetTexture(texture);
+    material->SetKind(kMaterialColoredTexture);
+    return {material, picture};
+}
+
+}  // namespace
+
+TEST(MaterialTextureTest, ATexturedRecordRoundTripsAndWritesTheSameBytesInEveryFormat)
+{
+    TestEnvironment environment;
+    const TexturedMaterial made = MakeTexturedMaterial();
+    for (const int format : {kSaveFormat5000, kSaveFormat4000, kSaveFormat3000}) {
+        SCOPED_TRACE(format);
+        const Bytes bytes = Store([&](CArchive& ar) { ar.WriteObject(made.material); }, format);
+        CMaterial* read = nullptr;
+        Bytes again;
+        {
+            const FileVersions versions({{"CEntity", format == kSaveFormat3000 ? 2 : 3},
+                                         {"CMaterial", 12},
+                                         {"CTexture", 4},
+                                         {"CDib", 2}});
+            Load(bytes, [&](CArchive& ar) { ArchiveReadMaterial(ar, read); });
+            again = Store([&](CArchive& ar) { ar.WriteObject(read); }, format);
+        }
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read->GetKind(), kMaterialColoredTexture);
+        EXPECT_TRUE(read->IsTextured());
+        ASSERT_NE(read->GetTexture(), nullptr);
+        EXPECT_EQ(read->GetTexture()->GetParent(), read);
+        EXPECT_EQ(read->GetTexture()->GetFileName(), CString("oak.png"));
+        EXPECT_DOUBLE_EQ(read->GetTexture()->GetWidth(), 48.0);
+        EXPECT_EQ(read->GetTexture()->GetImageWidth(), 2);
+        EXPECT_EQ(read->GetColorValue(), CColor(90, 60, 30));
+        EXPECT_EQ(again, bytes);
+        Dispose(read);
+    }
+    Dispose(made.material);
+    EXPECT_EQ(made.picture->ReleaseUse(), 0);
+}
+
+TEST(MaterialTextureTest, AVersion8RecordTakesItsKindAndColourFromTheTexturePicture)
+{
+    TestEnvironment environment;
+    CDib* picture = materialtest::MakePicture(1, 1);
+    for (const bool withPicture : {true, false}) {
+        SCOPED_TRACE(withPicture);
+        const Bytes bytes = Store([&](CArchive& ar) {
+            ar.WriteObject(nullptr);
+            ArchiveWriteString(ar, "Brick");
+            ArchiveWriteBool(ar, true);
+            materialtest::WriteTextureRecord(ar, 4, withPicture ? picture : nullptr, 12.0, 12.0, "brick.jpg",
+                                             CColor(7, 8, 9));
+            ArchiveWriteBool(ar, false);
+            ar << CColor(200, 0, 0);
+            ArchiveWriteString(ar, "");
+        });
+        auto* read = new CMaterial;
+        {
+            const FileVersions versions({{"CEntity", 3}, {"CMaterial", 8}, {"CTexture", 4}, {"CDib", 2}});
+            Load(bytes, [&](CArchive& ar) { read->Serialize(ar); });
+        }
+        EXPECT_EQ(read->GetKind(), withPicture ? kMaterialTexture : kMaterialColor);
+        EXPECT_EQ(read->GetColorValue(), withPicture ? CColor(7, 8, 9) : CColor(200, 0, 0));
+        EXPECT_EQ(read->GetAbsoluteHue(), 0);
+        EXPECT_FALSE(read->UsesTransparency());
+        EXPECT_EQ(read->IsPlainColor(), !withPicture);
+        Dispose(read);
+    }
+    delete picture;
+}
+
+TEST(MaterialTextureTest, AnOldRecordNamesItsTextureAndASecondHolderIsRefused)
+{
+    TestEnvironment environment;
+    CTexture texture;
+    const Bytes bytes = Store([&](CArchive& ar) {
+        for (int i = 0; i < 2; ++i) {
+            ar.WriteObject(nullptr);
+            ArchiveWriteString(ar, "Shared");
+            ArchiveWriteBool(ar, true);
+            ar.WriteObject(&texture);
+            ar << std::int32_t{3};
+        }
+    });
+    auto* first = new CMaterial;
+    auto* second = new CMaterial;
+    CTexture* named = nullptr;
+    {
+        const FileVersions versions({{"CEntity", 3}, {"CMaterial", 3}, {"CTexture", 4}});
+        Load(bytes, [&](CArchive& ar) {
+            first->Serialize(ar);
+            named = first->GetTexture();
+            try {
+                second->Serialize(ar);
+                ADD_FAILURE() << "a texture with two materials was accepted";
+            } catch (const CArchiveException& error) {
+                EXPECT_EQ(error.m_cause, CArchiveException::badIndex);
+            }
+        });
+    }
+    ASSERT_NE(named, nullptr);
+    EXPECT_EQ(named->GetParent(), first);
+    EXPECT_EQ(first->GetUseCount(), 3);
+    // The archive made the texture: the material does not delete it with itself.
+    delete first;
+    delete second;
+    delete named;
+}
+
+TEST(MaterialTextureTest, TheViewColourIsOpaqueAtTransparencyZero)
+{
+    // Once the colour path took the transparency itself as the alpha, so that an
+    // opaque material drew invisible.
+    TestEnvironment environment;
+    const CUndoSuspender suspender;
+    CMaterial material;
+    material.SetColor(CColor(10, 20, 30, 255));
+    material.SetUseTransparency(true);
+    material.SetTransparency(0.0);
+    EXPECT_EQ(material.GetViewColor().GetAlphaByte(), 255);
+    material.SetTransparency(0.75);
+    EXPECT_EQ(material.GetViewColor().GetAlphaByte(), 63);
+    material.SetUseTransparency(false);
+    EXPECT_EQ(material.GetViewColor(), CColor(10, 20, 30, 255));
+}
+
+TEST(MaterialTextureTest, AMaterialDeletedBeforeItsEraseTakesItsTextureAlongButACopyDoesNot)
+{
+    TestEnvironment environment;
+    const TexturedMaterial made = MakeTexturedMaterial();
+    EXPECT_EQ(made.picture->GetUseCount(), 2);
+    delete made.material->Clone();
+    EXPECT_EQ(made.picture->GetUseCount(), 2);
+    delete made.material;
+    EXPECT_EQ(made.picture->GetUseCount(), 1);
+    EXPECT_EQ(made.picture->ReleaseUse(), 0);
+}
+
+TEST(MaterialTextureTest, KindsDecideBetweenTheColourAndTheTexture)
+{
+    TestEnvironment environment;
+    const TexturedMaterial made = MakeTexturedMaterial();
+    CMaterial& material = *made.material;
+    const CUndoSuspender suspender;
+    EXPECT_EQ(material.GetTexture()->GetTint(), CColor(90, 60, 30));
+    EXPECT_EQ(material.GetColor(), CColor(90, 60, 30)) << "a tinted texture averages to its tint";
+    material.SetKind(kMaterialTexture);
+    EXPECT_EQ(material.GetTexture()->GetTint(), CColor());
+    EXPECT_EQ(material.GetColor(), made.picture->GetAverageColor());
+    EXPECT_TRUE(material.IsOpaque());
+    material.SetKind(kMaterialColor);
+    EXPECT_EQ(material.GetTexture(), nullptr);
+    EXPECT_TRUE(material.IsPlainColor());
+    EXPECT_EQ(made.picture->GetUseCount(), 1);
+    Dispose(made.material);
+    EXPECT_EQ(made.picture->ReleaseUse(), 0);
 }
