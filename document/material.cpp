@@ -202,12 +202,8 @@ void CMaterial::SetKind(std::int32_t kind)
         return;
     }
     if (kind == kMaterialColor) {
-        CTexture* const texture = std::exchange(m_texture, nullptr);
-        const bool owned = std::exchange(m_ownsTexture, false);
-        // A texture the material does not own belongs to an undo record already.
-        if (owned || texture->GetParent() == this) {
-            texture->Erase();
-        }
+        m_ownsTexture = false;
+        std::exchange(m_texture, nullptr)->Erase();
         return;
     }
     ColorTexture();

@@ -44,11 +44,6 @@ CDib* CopyDib(const CDib& source)
     return copy.release();
 }
 
-int ColorByte(double value)
-{
-    return DoubleToColorByte(value);
-}
-
 }  // namespace
 
 CTexture* CreateTexture()
@@ -203,7 +198,7 @@ void CTexture::SetColoring(CColor tint, bool hueRelative, double transparency)
     ReleaseGLTexture();
     m_tint = tint;
     m_hueRelative = hueRelative;
-    m_alpha = static_cast<BYTE>(ColorByte(1.0 - transparency));
+    m_alpha = DoubleToColorByte(1.0 - transparency);
     m_effectiveAlpha = m_alpha;
     if (tint.GetValue() != 0) {
         m_averageColor = tint;
