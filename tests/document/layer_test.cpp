@@ -351,3 +351,75 @@ TEST_F(LayerManagerTest, AStrayCurrentLayerStaysAliveWhileTheArchiveMayNameItAga
     EXPECT_EQ(read->GetCurrentLayer(), read->GetAt(0));
     Dispose(read);
 }
+
+TEST(LayerTest, TheOldestRecordTakesItsColourAndDropsTheMaterialItNames)
+{
+    TestEnvironment environment;
+    const CUndoSuspender suspender;
+    CMaterial named;
+    const Bytes bytes = Store([&](CArchive& ar) {
+        ar.WriteObject(nullptr);
+        ArchiveWriteString(ar, "Roof");
+        ar << BYTE{1};
+        ar << CColor(40, 50, 60);
+        ar.WriteObject(&named);
+        ar << std::int32_t{0x5EED};
+    });
+    CLayer layer;
+    std::int32_t sentinel = 0;
+    {
+        const FileVersions versions({{"CEntity", 3}, {"CLayer", 0}, {"CMaterial", 12}});
+        Load(bytes, [&](CArchive& ar) {
+            layer.Serialize(ar);
+            ar >> sentinel;
+            // The archive made the named material and nothing holds it.
+            for (UINT i = 1; i <= ar.GetMapCount(); ++i) {
+                delete ar.GetLoadedObject(i);
+            }
+        });
+    }
+    EXPECT_EQ(sentinel, 0x5EED);
+    EXPECT_EQ(layer.GetName(), CString("Roof"));
+    EXPECT_TRUE(layer.IsHidden());
+    EXPECT_EQ(layer.GetMaterial()->GetColorValue(), CColor(40, 50, 60));
+    EXPECT_EQ(layer.GetPageFlags(), 0u);
+}
+
+TEST_F(LayerManagerTest, EveryRecordVersionFindsItsCurrentLayer)
+{
+    const CUndoSuspender suspender;
+    CLayer first;
+    first.SetName("Layer0");
+    CLayer walls;
+    walls.SetName("Walls");
+    for (int version = 0; version <= 4; ++version) {
+        SCOPED_TRACE(version);
+        const Bytes bytes = Store([&](CArchive& ar) {
+            if (version > 0) {
+                ar.WriteObject(nullptr);
+            }
+            ar << std::int32_t{2};
+            ar.WriteObject(&first);
+            ar.WriteObject(&walls);
+            if (version < 3) {
+                ArchiveWriteString(ar, "walls");
+            } else {
+                ar.WriteObject(&walls);
+            }
+            ar << std::int32_t{0x5EED};
+        });
+        auto* read = new CLayerManager;
+        std::int32_t sentinel = 0;
+        {
+            const FileVersions versions({{"CEntity", 3}, {"CLayer", 2}, {"CMaterial", 12}, {"CLayerManager", version}});
+            Load(bytes, [&](CArchive& ar) {
+                read->Serialize(ar);
+                ar >> sentinel;
+            });
+        }
+        EXPECT_EQ(sentinel, 0x5EED);
+        ASSERT_EQ(read->GetCount(), 2);
+        EXPECT_EQ(read->GetCurrentLayer(), read->GetAt(1));
+        Dispose(read);
+    }
+}

@@ -346,3 +346,44 @@ TEST(MaterialTextureTest, KindsDecideBetweenTheColourAndTheTexture)
     Dispose(made.material);
     EXPECT_EQ(made.picture->ReleaseUse(), 0);
 }
+
+TEST(MaterialTextureTest, TheOldestRecordsDropTheirExtraWordAndKeepTheUseCount)
+{
+    TestEnvironment environment;
+    struct Case
+    {
+        int version;
+        std::int32_t useCount;
+    };
+    for (const Case& c : {Case{2, 4}, Case{5, 0}}) {
+        SCOPED_TRACE(c.version);
+        const Bytes bytes = Store([&](CArchive& ar) {
+            ar.WriteObject(nullptr);
+            ArchiveWriteString(ar, "Old");
+            if (c.version < 3) {
+                ArchiveWriteBool(ar, true);
+                ar << std::int32_t{99};
+            }
+            ArchiveWriteBool(ar, false);
+            if (c.version <= 4) {
+                ar << c.useCount;
+            }
+            ar << std::int32_t{0x5EED};
+        });
+        auto* read = new CMaterial;
+        std::int32_t sentinel = 0;
+        {
+            const FileVersions versions({{"CEntity", 3}, {"CMaterial", c.version}});
+            Load(bytes, [&](CArchive& ar) {
+                read->Serialize(ar);
+                ar >> sentinel;
+            });
+        }
+        EXPECT_EQ(sentinel, 0x5EED);
+        EXPECT_EQ(read->GetName(), CString("Old"));
+        EXPECT_EQ(read->GetUseCount(), c.useCount);
+        EXPECT_EQ(read->GetKind(), kMaterialColor);
+        EXPECT_EQ(read->GetColorValue(), GetDefaultMaterialColor());
+        Dispose(read);
+    }
+}

@@ -290,3 +290,43 @@ TEST_F(MaterialManagerTest, TheTalkerHearsAdditionsRemovalsAndUses)
     EXPECT_EQ(log.events, (std::vector<std::string>{"added", "uses", "removed"}));
     Dispose(material);
 }
+
+TEST_F(MaterialManagerTest, EveryRecordVersionReadsTheMaterialsAndTheCurrentOneItHolds)
+{
+    const CUndoSuspender suspender;
+    CMaterial listed;
+    listed.SetName("Listed");
+    CMaterial extra;
+    for (int version = 0; version <= 4; ++version) {
+        SCOPED_TRACE(version);
+        const Bytes bytes = Store([&](CArchive& ar) {
+            if (version > 0) {
+                ar.WriteObject(nullptr);
+            }
+            ar << std::int32_t{1};
+            ar.WriteObject(&listed);
+            if (version > 1) {
+                ar.WriteObject(&listed);
+            }
+            if (version == 3) {
+                ar.WriteObject(&extra);
+            }
+            ar << std::int32_t{0x5EED};
+        });
+        auto* read = new CMaterialManager;
+        std::int32_t sentinel = 0;
+        {
+            const documenttest::FileVersions versions(
+                {{"CEntity", 3}, {"CMaterial", 12}, {"CMaterialManager", version}});
+            Load(bytes, [&](CArchive& ar) {
+                read->Serialize(ar);
+                ar >> sentinel;
+            });
+        }
+        EXPECT_EQ(sentinel, 0x5EED);
+        ASSERT_EQ(read->GetCount(), 1);
+        EXPECT_EQ(static_cast<CMaterial*>(read->GetAt(0))->GetName(), CString("Listed"));
+        EXPECT_EQ(read->GetCurrentMaterial(), version > 1 ? read->GetAt(0) : nullptr);
+        Dispose(read);
+    }
+}
