@@ -119,7 +119,9 @@ TEST(FaceTextureCoordsTest, APinCountThatIsNegativeOrBeyondTheDataIsRefused)
             ar << 0.0 << 0.0 << 0.0;
             ar << count;
         });
-        EXPECT_THROW(Dispose(Read(bytes, 3)), CArchiveException);
+        CFaceTextureCoords coords;
+        const FileVersions versions({{"CEntity", 3}, {"CFaceTextureCoords", 3}});
+        EXPECT_THROW(Load(bytes, [&](CArchive& ar) { coords.Serialize(ar); }), CArchiveException);
     }
 }
 
