@@ -330,3 +330,33 @@ TEST_F(MaterialManagerTest, EveryRecordVersionReadsTheMaterialsAndTheCurrentOneI
         Dispose(read);
     }
 }
+
+TEST_F(MaterialManagerTest, EveryCutOfATexturedRecordFailsCleanlyAndLeavesNothingBehind)
+{
+    const CUndoSuspender suspender;
+    auto* written = new CMaterialManager;
+    written->AddMaterial(MakeTextured("a.png"));
+    written->AddMaterial(MakeTextured("A.PNG"));
+    CMaterial* stray = MakeTextured("stray.png");
+    const Bytes bytes = Store([&](CArchive& ar) {
+        ar.WriteObject(nullptr);
+        ar << std::int32_t{2};
+        ar.WriteObject(written->GetAt(0));
+        ar.WriteObject(written->GetAt(1));
+        ar.WriteObject(stray);
+    });
+    Dispose(written);
+    Dispose(stray);
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+        const Bytes shortened(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut));
+        auto* read = new CMaterialManager;
+        Load(shortened, [&](CArchive& ar) {
+            EXPECT_THROW(read->Serialize(ar), CArchiveException) << cut;
+            // As the model-record fuzz target does: every object the archive made, once.
+            for (UINT i = 1; i <= ar.GetMapCount(); ++i) {
+                delete ar.GetLoadedObject(i);
+            }
+        });
+        delete read;
+    }
+}
