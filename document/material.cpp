@@ -421,6 +421,10 @@ void CMaterial::ReadRecord(CArchive& ar)
     m_transparency = 0.0;
     if (version >= 11) {
         ar >> m_transparency;
+        // As the consistency check repairs it: blending and sorting need a number in range.
+        if (!(m_transparency >= -kTransparencyTolerance && m_transparency <= 1.0 + kTransparencyTolerance)) {
+            m_transparency = 0.0;
+        }
     }
     if (version >= 12) {
         m_useTransparency = ArchiveReadBool(ar);

@@ -311,6 +311,14 @@ void CTexture::ReadRecord(CArchive& ar)
     const int version = GetLoadedClassVersion(RUNTIME_CLASS(CTexture));
     ReadPicture(ar, version);
     ar >> m_width >> m_height;
+    // The mapping divides by the repeat size: one that is not a positive number is
+    // repaired as the consistency check would.
+    if (!(m_width > 0.0 && std::isfinite(m_width))) {
+        m_width = kDefaultSize;
+    }
+    if (!(m_height > 0.0 && std::isfinite(m_height))) {
+        m_height = kDefaultSize;
+    }
     m_fileName = ArchiveReadString(ar);
     if (version >= 1) {
         ar >> m_averageColor;

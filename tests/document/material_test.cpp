@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 #include "document/material.h"
@@ -384,6 +385,30 @@ TEST(MaterialTextureTest, TheOldestRecordsDropTheirExtraWordAndKeepTheUseCount)
         EXPECT_EQ(read->GetUseCount(), c.useCount);
         EXPECT_EQ(read->GetKind(), kMaterialColor);
         EXPECT_EQ(read->GetColorValue(), GetDefaultMaterialColor());
+        Dispose(read);
+    }
+}
+
+TEST(MaterialTextureTest, ATransparencyOutOfRangeIsReadAsOpaque)
+{
+    TestEnvironment environment;
+    for (const double transparency : {1.5, -0.2, std::numeric_limits<double>::quiet_NaN(), 1.0005}) {
+        SCOPED_TRACE(transparency);
+        materialtest::MaterialFields fields;
+        fields.transparency = transparency;
+        fields.useTransparency = true;
+        const Bytes bytes = Store([&](CArchive& ar) {
+            ar.WriteObject(nullptr);
+            ArchiveWriteString(ar, fields.name);
+            ArchiveWriteBool(ar, false);
+            materialtest::WriteMaterialTail(ar, fields);
+        });
+        auto* read = new CMaterial;
+        {
+            const FileVersions versions({{"CEntity", 3}, {"CMaterial", 12}});
+            Load(bytes, [&](CArchive& ar) { read->Serialize(ar); });
+        }
+        EXPECT_DOUBLE_EQ(read->GetTransparency(), transparency == 1.0005 ? 1.0005 : 0.0);
         Dispose(read);
     }
 }

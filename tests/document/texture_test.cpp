@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <limits>
 
 #include "document/dib.h"
 #include "document/texture.h"
@@ -185,4 +186,21 @@ TEST(TextureTest, AGreyTargetTakesTheSaturationAwayAndKeepsTheHue)
     EXPECT_NEAR(hue, 240.0, 1e-9);
     ComputeHsvDelta(hue, lightness, saturation, CColor(0, 255, 0), CColor(0, 0, 255), false);
     EXPECT_NEAR(hue, 240.0, 1e-9);
+}
+
+TEST(TextureTest, ARepeatSizeThatIsNotAPositiveNumberIsReadAsTheDefault)
+{
+    undotest::TestEnvironment environment;
+    for (const double size : {0.0, -2.0, std::numeric_limits<double>::quiet_NaN(),
+                              std::numeric_limits<double>::infinity()}) {
+        SCOPED_TRACE(size);
+        const Bytes bytes = Store([&](CArchive& ar) {
+            materialtest::WriteTextureRecord(ar, 4, nullptr, size, 5.0, "", CColor());
+        });
+        CTexture texture;
+        const FileVersions versions({{"CTexture", 4}});
+        Load(bytes, [&](CArchive& ar) { texture.Serialize(ar); });
+        EXPECT_DOUBLE_EQ(texture.GetWidth(), CTexture::kDefaultSize);
+        EXPECT_DOUBLE_EQ(texture.GetHeight(), 5.0);
+    }
 }
