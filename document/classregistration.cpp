@@ -11,5 +11,6 @@ void RegisterModelClasses()
     RegisterCurvesClasses();
     RegisterImagesClasses();
     RegisterConstructionClasses();
+    RegisterMaterialsClasses();
     RegisterClassVersionTable();
 }

@@ -13,3 +13,4 @@ void RegisterTopologyClasses();
 void RegisterCurvesClasses();
 void RegisterImagesClasses();
 void RegisterConstructionClasses();
+void RegisterMaterialsClasses();
