@@ -20,11 +20,6 @@ constexpr double kMinTargetDistance = 0.001;
 constexpr double kMinTargetVector = 1e-10;
 constexpr double kDefaultFieldOfView = 30.0;
 
-bool IsPointFinite(const CPoint3d& point)
-{
-    return std::isfinite(point.x) && std::isfinite(point.y) && std::isfinite(point.z);
-}
-
 // A number that is not finite goes back to its default.
 bool FixNumber(double& value, double fallback)
 {
@@ -153,7 +148,7 @@ bool CCamera::FixInvalidValues()
 {
     bool changed = FixTarget();
     changed = FixUp() || changed;
-    if (!IsPointFinite(m_eye)) {
+    if (!m_eye.IsValid()) {
         m_eye = CPoint3d(0.0, 0.0, 1.0);
         m_target = CPoint3d();
         m_up = CVector3d(0.0, 1.0, 0.0);
@@ -194,7 +189,7 @@ bool CCamera::FixUp()
 bool CCamera::FixNumbers()
 {
     bool changed = false;
-    if (!IsPointFinite(m_auxiliary)) {
+    if (!m_auxiliary.IsValid()) {
         m_auxiliary = CPoint3d();
         changed = true;
     }

@@ -184,3 +184,22 @@ TEST_F(CameraTest, AReferencedCameraIsCopiedInAndANullOneLeavesTheCamera)
     Load(RecordBuilder().Null().Get(), [&](CArchive& ar) { ReadCamera(ar, false, camera); });
     ExpectPoint(camera.GetEye(), {7, 0, 0});
 }
+
+// A camera read by reference was deleted at once, though a later reference could name it.
+TEST_F(CameraTest, ACameraReadByReferenceStaysAliveForALaterReferenceToIt)
+{
+    CCamera stored;
+    stored.SetView({0, 5, 0}, {0, 0, 0}, {0, 0, 1}, 1.0, 2.0, true, 35.0, 1.0);
+    const Bytes twice = Store([&](CArchive& ar) {
+        ar.WriteObject(&stored);
+        ar.WriteObject(&stored);
+    });
+    CCamera first;
+    CCamera second;
+    Load(twice, [&](CArchive& ar) {
+        ReadCamera(ar, false, first);
+        ReadCamera(ar, false, second);
+    });
+    EXPECT_TRUE(first.IsEqual(stored));
+    EXPECT_TRUE(second.IsEqual(stored));
+}
