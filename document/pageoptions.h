@@ -1,7 +1,7 @@
 #pragma once
 // CPageOptions ("PageOptions"): whether a change of page is animated, and how long the
 // move takes. Page transitions read the current provider through IsTransitionEnabled
-// and GetTransitionTime.
+// and GetTransitionTime; the current provider is used from the UI thread only.
 
 #include "document/fixedoptionsprovider.h"
 

@@ -130,6 +130,7 @@ public:
     void UpdateSunriseSunset();
 
     // The view installs the function that frees its display lists; null frees nothing.
+    // Called on the UI thread, where the view's drawing context is current.
     using DisplayListReleaser = void (*)(unsigned list);
     static void SetDisplayListReleaser(DisplayListReleaser releaser);
 

@@ -1,7 +1,7 @@
 #pragma once
 // CSlideshowOptions ("SlideshowOptions"): whether the slideshow starts again after the
 // last page, and how long each page stays. The slideshow reads the current provider
-// through GetSlideTime.
+// through GetSlideTime; the current provider is used from the UI thread only.
 
 #include "document/fixedoptionsprovider.h"
 

@@ -2,7 +2,8 @@
 // CUnitsOptions ("UnitsOptions"): how lengths and angles are shown and snapped. The
 // current model's provider is what length text reads (GetCurrentLengthFormat and the
 // other readers of foundation/unitssettings.h, which fall back to the defaults when
-// no provider is current).
+// no provider is current). The current provider and the change handler are used from
+// the UI thread only.
 
 #include "document/fixedoptionsprovider.h"
 #include "foundation/unitssettings.h"

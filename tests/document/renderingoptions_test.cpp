@@ -362,8 +362,9 @@ TEST_F(RenderingOptionsTest, AssigningToTheModelsOptionsPostsTransparencyThenThe
     EXPECT_TRUE(page.GetDisplayByte(CRenderingOptions::kBlendingOff));
     EXPECT_FALSE(page.GetDisplayByte(CRenderingOptions::DisplayByte(9)));
 
+    const entitytest::CurrentModel current;
     CRenderingOptions model;
-    model.SetModel(reinterpret_cast<CTarnwickModel*>(&model));
+    model.SetModel(&current.Get());
     model = source;
     model = source;
     EXPECT_EQ(posts.codes, (std::vector<std::int32_t>{2, 0, 0}));

@@ -216,8 +216,9 @@ TEST_F(ShadowInfoTest, CopiesTakeTheSettingsButNeitherTheModelNorTheDisplayLists
     EXPECT_EQ(copy.GetDarkIntensity(), 5);
     EXPECT_EQ(copy.GetDisplayList(), 0u);
 
+    const entitytest::CurrentModel current;
+    CTarnwickModel* const model = &current.Get();
     CShadowInfo target;
-    auto* const model = reinterpret_cast<CTarnwickModel*>(&target);
     target.SetModel(model);
     target.SetSecondDisplayList(9);
     target = source;
