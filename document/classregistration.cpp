@@ -12,5 +12,6 @@ void RegisterModelClasses()
     RegisterImagesClasses();
     RegisterConstructionClasses();
     RegisterMaterialsClasses();
+    RegisterSettingsClasses();
     RegisterClassVersionTable();
 }

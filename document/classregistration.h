@@ -14,3 +14,4 @@ void RegisterCurvesClasses();
 void RegisterImagesClasses();
 void RegisterConstructionClasses();
 void RegisterMaterialsClasses();
+void RegisterSettingsClasses();
