@@ -62,7 +62,7 @@ bool ClipSegment(ILCanvasPoint& a, ILCanvasPoint& b, double minX, double minY, d
 ILMetafileCanvas::ILMetafileCanvas(int width, int height, std::int64_t workBudget)
     : m_width(width), m_height(height),
       m_pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), ILPixel32(255, 255, 255, 255)),
-      m_work(workBudget > 0 ? workBudget : 64 * static_cast<std::int64_t>(width) * height + (1 << 20))
+      m_work(workBudget > 0 ? workBudget : 16 * static_cast<std::int64_t>(width) * height + (1 << 20))
 {
 }
 

@@ -75,7 +75,7 @@ void ILWEMFDecoder::Open(ILDataSource& source)
         size.y = kDefaultHeight;
     }
     if (size.x > kMaxSide || size.y > kMaxSide ||
-        static_cast<std::int64_t>(size.x) * size.y > ILBmp::GetMaxPixels()) {
+        static_cast<std::int64_t>(size.x) * size.y > std::min(kMaxPixels, ILBmp::GetMaxPixels())) {
         RaiseError(ILTextException::noMemory, "Cannot allocate memory bitmap.");
     }
     const bool palette = !m_palette.empty();

@@ -10,7 +10,7 @@
 //
 // Failures (ILTextException): notSupported when the data is not a metafile of the kind
 // the name gives, or when none of its records can be drawn; noMemory for a picture larger
-// than 16384 pixels a side or ILBmp::GetMaxPixels().
+// than kMaxSide pixels a side, kMaxPixels or ILBmp::GetMaxPixels().
 
 #include <cstdint>
 #include <vector>
@@ -27,7 +27,9 @@ public:
     static constexpr int kScreenHeight = 1440;
     static constexpr int kScreenWidthMm = 508;
     static constexpr int kScreenHeightMm = 381;
-    static constexpr int kMaxSide = 16384;
+    // A few bytes of metafile can ask for any size: pictures stay within these.
+    static constexpr int kMaxSide = 8192;
+    static constexpr std::int64_t kMaxPixels = std::int64_t{1} << 25;
 
     ILWEMFDecoder() = default;
     ~ILWEMFDecoder() override = default;
