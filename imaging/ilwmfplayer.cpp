@@ -222,49 +222,57 @@ bool ILWMFPlayer::PlayBitmapRecord(int function, const Reader& params)
 {
     auto s = [&params](std::size_t i) { return static_cast<double>(params.S16(i)); };
     const std::uint32_t rop = params.U32(0);
-    std::size_t dibAt = 0;
-    double x = 0, y = 0, width = 0, height = 0;
-    int sx = 0, sy = 0, sw = 0, sh = 0;
-    switch (function) {
-    case fnPatBlt:
+    // Where each record keeps its fields, as byte offsets into the parameters: source
+    // x, y, width, height; destination x, y, width, height (-1: the source's); the bitmap.
+    struct Layout
+    {
+        int function;
+        std::size_t withoutBitmap;  // the parameter size of the form without a bitmap, or 0
+        int sx, sy, sw, sh, dx, dy, dw, dh;
+        std::size_t dib;
+    };
+    static const Layout kLayouts[] = {
+        {fnDibBitBlt, 18, 6, 4, 10, 8, 14, 12, -1, -1, 16},
+        {fnDibStretchBlt, 22, 10, 8, 6, 4, 18, 16, 14, 12, 20},
+        {fnStretchDib, 0, 12, 10, 8, 6, 20, 18, 16, 14, 22},
+        {fnSetDibToDev, 0, 8, 6, 12, 10, 16, 14, -1, -1, 18},
+    };
+    if (function == fnPatBlt) {
         PatternBlt(s(10), s(8), s(10) + s(6), s(8) + s(4), rop);
         return true;
-    case fnDibBitBlt:
-        if (params.Size() == 18) {  // without a bitmap: a pattern fill
-            PatternBlt(s(16), s(14), s(16) + s(12), s(14) + s(10), rop);
-            return true;
+    }
+    const Layout* layout = nullptr;
+    for (const Layout& l : kLayouts) {
+        if (l.function == function) {
+            layout = &l;
         }
-        sy = params.S16(4), sx = params.S16(6), sh = params.S16(8), sw = params.S16(10);
-        y = s(12), x = s(14), width = sw, height = sh, dibAt = 16;
-        break;
-    case fnDibStretchBlt:
-        if (params.Size() == 22) {
-            PatternBlt(s(20), s(18), s(20) + s(16), s(18) + s(14), rop);
-            return true;
-        }
-        sh = params.S16(4), sw = params.S16(6), sy = params.S16(8), sx = params.S16(10);
-        height = s(12), width = s(14), y = s(16), x = s(18), dibAt = 20;
-        break;
-    case fnStretchDib:
-        sh = params.S16(6), sw = params.S16(8), sy = params.S16(10), sx = params.S16(12);
-        height = s(14), width = s(16), y = s(18), x = s(20), dibAt = 22;
-        break;
-    case fnSetDibToDev:
-        sy = params.S16(6), sx = params.S16(8), sh = params.S16(10), sw = params.S16(12);
-        y = s(14), x = s(16), width = sw, height = sh, dibAt = 18;
-        break;
-    default:
+    }
+    if (layout == nullptr) {
         return false;
     }
-    if (!params.Has(dibAt, 0)) {
+    if (layout->withoutBitmap != 0 && params.Size() == layout->withoutBitmap) {
+        // No bitmap: a pattern fill of the destination, which lies two bytes further on.
+        const double x = s(layout->dx + 2);
+        const double y = s(layout->dy + 2);
+        const double width = layout->dw < 0 ? s(layout->sw + 2) : s(layout->dw + 2);
+        const double height = layout->dh < 0 ? s(layout->sh + 2) : s(layout->dh + 2);
+        PatternBlt(x, y, x + width, y + height, rop);
+        return true;
+    }
+    const int sw = params.S16(layout->sw);
+    const int sh = params.S16(layout->sh);
+    const double width = layout->dw < 0 ? sw : s(layout->dw);
+    const double height = layout->dh < 0 ? sh : s(layout->dh);
+    if (!params.Has(layout->dib, 0)) {
         return false;
     }
-    const Reader dib(params.At(dibAt), params.Size() - dibAt);
+    const Reader dib(params.At(layout->dib), params.Size() - layout->dib);
     const std::size_t bitsAt = PackedBitsOffset(dib);
     if (bitsAt == 0 || !dib.Has(bitsAt, 0)) {
         return false;
     }
     const Reader bits(dib.At(bitsAt), dib.Size() - bitsAt);
     const std::uint32_t operation = function == fnSetDibToDev ? 0x00CC0020 : rop;
-    return StretchBitmap(dib, bits, x, y, width, height, sx, sy, sw, sh, operation);
+    return StretchBitmap(dib, bits, s(layout->dx), s(layout->dy), width, height, params.S16(layout->sx),
+                         params.S16(layout->sy), sw, sh, operation);
 }
