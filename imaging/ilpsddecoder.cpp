@@ -55,6 +55,8 @@ void ILPSDDecoder::Open(ILDataSource& source)
 {
     m_layers.clear();
     m_layerSectionEnd = 0;
+    m_currentLayer = -1;
+    m_source = &source;
     ReadHeader(source);
     ReadColourModeData(source);
     const ILPoint resolution = ReadResources(source);
@@ -196,8 +198,10 @@ void ILPSDDecoder::ReadLayerRecord(ILDataSource& source, std::int64_t sectionEnd
     }
     RequireInside(source, channels * 6 + 16, sectionEnd, damaged);
     for (int c = 0; c < channels; ++c) {
-        layer.channelIds.push_back(ReadBEWord(source));
-        source.Skip(4);
+        Layer::Channel channel;
+        channel.id = static_cast<std::int16_t>(ReadBEWord(source));
+        channel.length = ReadBELong(source);
+        layer.channels.push_back(channel);
     }
     source.Skip(8);  // blend mode signature and key
     source.Skip(4);  // opacity, clipping, flags, filler
@@ -261,16 +265,15 @@ void ILPSDDecoder::GetImage(ILBmp& bmp)
                 const std::int64_t at = 2 * (static_cast<std::int64_t>(c) * height + y);
                 packed = (counts[at] << 8) | counts[at + 1];
             }
-            ReadChannelRow(source, compression, packed, buffer.data());
-            StoreRow(buffer.data(), c, rows[y]);
+            ReadChannelRow(source, compression, packed, buffer.data(), RowBytes());
+            StoreRow(buffer.data(), c, rows[y], GetWidth(), HasAlpha());
         }
     }
 }
 
-void ILPSDDecoder::ReadChannelRow(ILDataSource& source, int compression, int packedLength,
-                                  std::uint8_t* buffer) const
+void ILPSDDecoder::ReadChannelRow(ILDataSource& source, int compression, int packedLength, std::uint8_t* buffer,
+                                  int length) const
 {
-    const int length = RowBytes();
     if (compression == compressionRaw) {
         std::memcpy(buffer, source.ReadNBytes(length), static_cast<std::size_t>(length));
         return;
@@ -282,9 +285,9 @@ void ILPSDDecoder::ReadChannelRow(ILDataSource& source, int compression, int pac
     }
 }
 
-void ILPSDDecoder::StoreRow(const std::uint8_t* samples, int channel, std::uint8_t* row) const
+void ILPSDDecoder::StoreRow(const std::uint8_t* samples, int channel, std::uint8_t* row, int width,
+                            bool keepAlpha) const
 {
-    const int width = GetWidth();
     const bool wide = BytesPerSample() == 2;
     // 16-bit samples are big-endian and round to the nearest 8-bit level.
     auto sample = [samples, wide](int x) {
@@ -305,10 +308,113 @@ void ILPSDDecoder::StoreRow(const std::uint8_t* samples, int channel, std::uint8
     // Red, green and blue lie at bytes 2, 1, 0 of a pixel; every further channel is alpha.
     static const int kByteOfChannel[] = {2, 1, 0, 3};
     const int at = kByteOfChannel[channel < 3 ? channel : 3];
-    if (at == 3 && !HasAlpha()) {
+    if (at == 3 && !keepAlpha) {
         return;
     }
     for (int x = 0; x < width; ++x) {
         row[4 * x + at] = sample(x);
     }
+}
+
+ILPoint ILPSDDecoder::GetLayerOffset() const
+{
+    if (m_currentLayer < 0 || m_currentLayer >= GetNumLayers()) {
+        return ILPoint(0, 0);
+    }
+    const Layer& layer = m_layers[static_cast<std::size_t>(m_currentLayer)];
+    return ILPoint(layer.left, layer.top);
+}
+
+void ILPSDDecoder::ReadNextLayer(ILBmp& bmp)
+{
+    try {
+        if (m_source == nullptr || m_currentLayer + 1 >= GetNumLayers()) {
+            RaiseError(ILTextException::internalError, "PSD decoder: No more layers.");
+        }
+        ++m_currentLayer;
+        Trace(2, ("Reading Layer " + std::to_string(m_currentLayer) + "\n").c_str());
+        ReadLayer(m_layers[static_cast<std::size_t>(m_currentLayer)], bmp);
+    } catch (...) {
+        m_source = nullptr;
+        Close();
+        throw;
+    }
+}
+
+bool ILPSDDecoder::IsWantedChannel(int id) const
+{
+    // Masks have rectangles of their own, and grey or indexed layers keep no alpha.
+    const bool rgb = GetBitsPerPixel() == 32;
+    return id >= 0 ? id <= (rgb ? 2 : 0) : (id == -1 && rgb);
+}
+
+void ILPSDDecoder::ReadLayer(const Layer& layer, ILBmp& bmp)
+{
+    const std::int64_t width = static_cast<std::int64_t>(layer.right) - layer.left;
+    const std::int64_t height = static_cast<std::int64_t>(layer.bottom) - layer.top;
+    if (width < 0 || height < 0 || width > ILBmp::kMaxPixels || height > ILBmp::kMaxPixels) {
+        Fail("PSD decoder: Layer with a negative size.");
+    }
+    if (width * height > ILBmp::GetMaxPixels()) {
+        RaiseError(ILTextException::noMemory, "PSD decoder: Layer too large.");
+    }
+    // Every channel the layer is drawn from must be long enough for its rows, so that a few
+    // bytes cannot ask for a large bitmap.
+    const std::int64_t rowBytes = width * BytesPerSample();
+    const std::int64_t smallest = width * height == 0 ? 0 : 2 + height * std::min<std::int64_t>(rowBytes, 2 + 2 * ((rowBytes + 127) / 128));
+    std::int64_t total = 0;
+    for (const Layer::Channel& channel : layer.channels) {
+        total += channel.length;
+        if (IsWantedChannel(channel.id) && channel.length < smallest) {
+            RaiseError(ILTextException::endOfData, "PSD decoder: Layer channel shorter than the layer.");
+        }
+    }
+    if (total > m_source->GetBytesLeft()) {
+        RaiseError(ILTextException::endOfData, "PSD decoder: Layer channels pass the end of the file.");
+    }
+    const bool rgb = GetBitsPerPixel() == 32;
+    const bool alpha = rgb && std::any_of(layer.channels.begin(), layer.channels.end(),
+                                          [](const Layer::Channel& c) { return c.id == -1; });
+    bmp.CreateFromInfo(ILBmpInfo(ILPoint(static_cast<int>(width), static_cast<int>(height)), GetBitsPerPixel(),
+                                 GetResolution(), alpha, IsGreyscale()));
+    if (!rgb) {
+        bmp.SetPalette(m_palette);
+    }
+    for (int y = 0; y < bmp.GetHeight(); ++y) {
+        std::uint8_t* row = bmp.GetLineArray()[y];
+        std::memset(row, 0, static_cast<std::size_t>(bmp.GetBytesPerLine()));
+        for (int x = 0; rgb && x < bmp.GetWidth(); ++x) {
+            row[4 * x + 3] = 255;
+        }
+    }
+    for (std::size_t c = 0; c < layer.channels.size(); ++c) {
+        Trace(2, ("Reading Channel " + std::to_string(c) + "\n").c_str());
+        ReadLayerChannel(layer.channels[c], bmp);
+    }
+}
+
+void ILPSDDecoder::ReadLayerChannel(const Layer::Channel& channel, ILBmp& bmp)
+{
+    ILDataSource& source = *m_source;
+    const std::int64_t end = source.GetBytesRead() + channel.length;
+    if (!IsWantedChannel(channel.id) || bmp.GetWidth() == 0 || bmp.GetHeight() == 0) {
+        source.Skip(channel.length);
+        return;
+    }
+    const int compression = ReadBEWord(source);
+    if (compression != compressionRaw && compression != compressionRLE) {
+        Fail("PSD decoder: Compression type not supported.");
+    }
+    const int height = bmp.GetHeight();
+    const int rowBytes = bmp.GetWidth() * BytesPerSample();
+    const std::uint8_t* counts =
+        compression == compressionRLE ? source.ReadNBytes(2 * static_cast<std::int64_t>(height)) : nullptr;
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(rowBytes));
+    for (int y = 0; y < height; ++y) {
+        const int packed = counts != nullptr ? (counts[2 * y] << 8) | counts[2 * y + 1] : 0;
+        ReadChannelRow(source, compression, packed, buffer.data(), rowBytes);
+        StoreRow(buffer.data(), channel.id < 0 ? 3 : channel.id, bmp.GetLineArray()[y], bmp.GetWidth(), true);
+    }
+    RequireInside(source, 0, end, "PSD decoder: Layer channel longer than its record says.");
+    source.Skip(end - source.GetBytesRead());
 }

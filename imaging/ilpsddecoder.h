@@ -28,8 +28,14 @@ public:
     void Open(ILDataSource& source) override;
     void GetImage(ILBmp& bmp) override;
 
-    // Layers found by the most recent Open.
+    // The layer interface, in place of GetImage after Open: the layers found by Open, and
+    // their own pixels one after the other, each in a bitmap of the layer's size and the
+    // document's depth (the layer's transparency channel as alpha). Reading past the last
+    // layer raises internalError; on any failure the decoder is closed and the failure passes on.
     [[nodiscard]] int GetNumLayers() const { return static_cast<int>(m_layers.size()); }
+    void ReadNextLayer(ILBmp& bmp);
+    // (left, top) of the layer read last.
+    [[nodiscard]] ILPoint GetLayerOffset() const;
 
 private:
     struct Header
@@ -48,7 +54,12 @@ private:
         std::int32_t left = 0;
         std::int32_t bottom = 0;
         std::int32_t right = 0;
-        std::vector<std::uint16_t> channelIds;
+        struct Channel
+        {
+            std::int16_t id = 0;  // 0, 1, 2 colours, -1 transparency, -2 and below masks
+            std::uint32_t length = 0;
+        };
+        std::vector<Channel> channels;
     };
 
     void ReadHeader(ILDataSource& source);
@@ -57,8 +68,13 @@ private:
     void ReadLayerSection(ILDataSource& source);
     void ReadLayerRecord(ILDataSource& source, std::int64_t sectionEnd);
     void CheckImageData(const ILDataSource& source) const;
-    void ReadChannelRow(ILDataSource& source, int compression, int packedLength, std::uint8_t* buffer) const;
-    void StoreRow(const std::uint8_t* samples, int channel, std::uint8_t* row) const;
+    void ReadChannelRow(ILDataSource& source, int compression, int packedLength, std::uint8_t* buffer,
+                        int length) const;
+    // Channel 3 and beyond is alpha, stored only when keepAlpha is set.
+    void StoreRow(const std::uint8_t* samples, int channel, std::uint8_t* row, int width, bool keepAlpha) const;
+    [[nodiscard]] bool IsWantedChannel(int id) const;
+    void ReadLayer(const Layer& layer, ILBmp& bmp);
+    void ReadLayerChannel(const Layer::Channel& channel, ILBmp& bmp);
     [[nodiscard]] int BytesPerSample() const { return m_header.depth / 8; }
     [[nodiscard]] int RowBytes() const { return GetWidth() * BytesPerSample(); }
 
@@ -66,4 +82,6 @@ private:
     ILPixel32 m_palette[256];
     std::int64_t m_layerSectionEnd = 0;  // position after the layer and mask section
     std::vector<Layer> m_layers;
+    int m_currentLayer = -1;
+    ILDataSource* m_source = nullptr;  // the source of the most recent Open, for the layer interface
 };

@@ -92,6 +92,7 @@ TEST(ILIFF85DecoderTest, RecognisesItsSignature)
 
 TEST(ILIFF85DecoderTest, ChunkyRowsArePaddedToAnEvenWidthAndCopiedAsIndices)
 {
+    // Pins a fault of the described behaviour: chunky rows were measured as if they held planes.
     // A 3 × 2 chunky picture stores rows of 4 bytes.
     const std::string file = Form("PBM ", BitmapHeader(3, 2, 8) + kFourColours +
                                               Chunk("BODY", std::string("\x01\x02\x03\x09\x03\x02\x01\x09", 8)));
@@ -141,6 +142,9 @@ TEST(ILIFF85DecoderTest, DamagedPicturesEndWithTheirErrorCode)
         {"body of the wrong size", Form("ILBM", header + kFourColours + Chunk("BODY", std::string(6, '\0'))),
          ILTextException::badFormat},
         {"too many colours", Form("ILBM", BitmapHeader(4, 1, 1) + kFourColours + Chunk("BODY", std::string(2, '\0'))),
+         ILTextException::badFormat},
+        {"more colours than the palette holds",
+         Form("ILBM", BitmapHeader(4, 1, 8) + Chunk("CMAP", std::string(900, '\x40')) + Chunk("BODY", std::string(16, '\0'))),
          ILTextException::badFormat},
         {"twelve planes", Form("ILBM", BitmapHeader(4, 1, 12) + Chunk("BODY", std::string(24, '\0'))),
          ILTextException::notSupported},

@@ -118,6 +118,7 @@ TEST(ILPictDecoderTest, RecognisesTheVersionAfterThePreamble)
 
 TEST(ILPictDecoderTest, VersionOneBitmapsDrawSetBitsBlack)
 {
+    // Pins a fault of the described behaviour: a palette of black at 0 drew the bitmap inverted.
     // 10 × 1, rows of 2 bytes stored as they are (under 8 bytes), after opcodes to pass over.
     const std::string opcodes = std::string("\x00\x01\x00\x0A", 4) + Rect(0, 0, 1, 10) + std::string("\xA0\x00\x01", 3) +
                                 "\x90" + Be16(2) + Rect(0, 0, 1, 10) + Rect(0, 0, 1, 10) + Rect(0, 0, 1, 10) +
@@ -132,6 +133,20 @@ TEST(ILPictDecoderTest, VersionOneBitmapsDrawSetBitsBlack)
     EXPECT_EQ(std::vector<uint8_t>(row, row + 10), (std::vector<uint8_t>{1, 0, 0, 0, 0, 0, 0, 1, 0, 1}));
     EXPECT_EQ(bmp.GetPalette()[1], ILPixel32(0, 0, 0, 255));
     EXPECT_EQ(bmp.GetPalette()[0], ILPixel32(255, 255, 255, 255));
+}
+
+TEST(ILPictDecoderTest, BitsRectRowsAreStoredUnpacked)
+{
+    // Pins a fault of the described behaviour: rows of 8 bytes and more were read as packed.
+    const std::string colours = Be32(0) + Be16(0) + Be16(1) + Be16(0) + std::string(6, '\0') + Be16(1) +
+                                std::string(6, '\xFF');
+    const std::string row("\x00\x01\x00\x01\x01\x01\x00\x00\x01\x00", 10);
+    const std::string opcodes = Be16(0x90) + Be16(0x800A) + Rect(0, 0, 1, 10) + PixMapRecord(0, 8, 1, 8) + colours +
+                                Rect(0, 0, 1, 10) + Rect(0, 0, 1, 10) + Be16(0) + row;
+    ILPictDecoder decoder;
+    ILAnyBmp bmp;
+    Decode(decoder, Picture(1, 10, opcodes), bmp);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bmp.GetLineArray()[0]), 10), row);
 }
 
 TEST(ILPictDecoderTest, SixteenBitPixelsExpandToMultiplesOfEight)

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "codectestutil.h"
+#include "imaging/ilmemsource.h"
 #include "imaging/ilpsddecoder.h"
 
 using namespace codectest;
@@ -85,6 +86,23 @@ TEST_F(ILPSDDecoderToolTest, TheResolutionResourceGivesDotsPerInch)
     ILAnyBmp bmp;
     DecodeBytes(decoder, ReadFile(out), bmp);
     EXPECT_EQ(bmp.GetResolution(), ILPoint(72, 72));
+}
+
+TEST_F(ILPSDDecoderToolTest, LayersAreReadOneAfterTheOtherThroughTheLayerInterface)
+{
+    SKIP_WITHOUT_TOOLS("convert");
+    const std::string file = ReadFile(MakeToolFile("convert ALPHA -compress RLE OUT", "layered.psd"));
+    ILMemSource source;
+    ASSERT_EQ(source.Open(reinterpret_cast<const uint8_t*>(file.data()), static_cast<int64_t>(file.size())), 0);
+    ILPSDDecoder decoder;
+    decoder.Open(source);
+    ASSERT_EQ(decoder.GetNumLayers(), 1);
+    ILAnyBmp layer;
+    decoder.ReadNextLayer(layer);
+    EXPECT_TRUE(layer.HasAlpha());
+    EXPECT_EQ(decoder.GetLayerOffset(), ILPoint(0, 0));
+    EXPECT_EQ(MaxDifference(BitmapRgba(layer), ToolRgba(PathOf("alpha.png"))), 0);
+    EXPECT_EQ(Failure([&] { decoder.ReadNextLayer(layer); }).GetCode(), ILTextException::internalError);
 }
 
 TEST(ILPSDDecoderTest, RecognisesItsSignature)
