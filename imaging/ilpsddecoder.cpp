@@ -316,6 +316,13 @@ void ILPSDDecoder::StoreRow(const std::uint8_t* samples, int channel, std::uint8
     }
 }
 
+void ILPSDDecoder::Close()
+{
+    m_layers.clear();
+    m_source = nullptr;
+    ILPicDecoder::Close();
+}
+
 ILPoint ILPSDDecoder::GetLayerOffset() const
 {
     if (m_currentLayer < 0 || m_currentLayer >= GetNumLayers()) {
@@ -335,7 +342,6 @@ void ILPSDDecoder::ReadNextLayer(ILBmp& bmp)
         Trace(2, ("Reading Layer " + std::to_string(m_currentLayer) + "\n").c_str());
         ReadLayer(m_layers[static_cast<std::size_t>(m_currentLayer)], bmp);
     } catch (...) {
-        m_source = nullptr;
         Close();
         throw;
     }

@@ -27,6 +27,8 @@ public:
 
     void Open(ILDataSource& source) override;
     void GetImage(ILBmp& bmp) override;
+    // Forgets the layers and the source, then closes the base.
+    void Close() override;
 
     // The layer interface, in place of GetImage after Open: the layers found by Open, and
     // their own pixels one after the other, each in a bitmap of the layer's size and the
