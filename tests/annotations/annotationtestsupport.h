@@ -139,6 +139,19 @@ inline CVersionMap* CopyFormatMap(int format)
     return copy;
 }
 
+// Reads what the format wrote into the object, at that format's class versions.
+inline void ReadWritten(CObject& object, const Bytes& bytes, int format, std::initializer_list<CObject*> known = {})
+{
+    SetLoadedVersionMap(CopyFormatMap(format));
+    entitytest::Load(bytes, [&](CArchive& ar) {
+        for (CObject* item : known) {
+            ar.MapObject(item);
+        }
+        object.Serialize(ar);
+    });
+    SetLoadedVersionMap(nullptr);
+}
+
 // Writes the object in the format, reads it into a new object at that format's
 // versions, and answers whether writing the new one gives the same bytes. The new
 // object goes to `check` before it is deleted.
@@ -148,16 +161,7 @@ bool RoundTrips(T& original, int format, std::initializer_list<CObject*> known =
 {
     const Bytes written = Write(original, format, known);
     T* read = new T;
-    {
-        SetLoadedVersionMap(CopyFormatMap(format));
-        entitytest::Load(written, [&](CArchive& ar) {
-            for (CObject* item : known) {
-                ar.MapObject(item);
-            }
-            read->Serialize(ar);
-        });
-        SetLoadedVersionMap(nullptr);
-    }
+    ReadWritten(*read, written, format, known);
     const bool same = Write(*read, format, known) == written;
     if (check) {
         check(*read);
