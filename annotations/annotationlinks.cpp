@@ -5,6 +5,13 @@
 #include "platform/archive.h"
 #include "platform/profile.h"
 
+// The font classes come with the component code; until then no font can exist.
+#if __has_include("document/twfont.h") && __has_include("document/fontmanager.h")
+#define GLIMRA_HAVE_FONTS 1
+#include "document/fontmanager.h"
+#include "document/twfont.h"
+#endif
+
 namespace {
 
 const char* const kFontClassName = "CTwFont";
@@ -39,8 +46,8 @@ bool IsFont(const CEntity* entity)
     return fontClass != nullptr && entity->IsKindOf(fontClass);
 }
 
-// The font entity keeps its own reference count; until the font class joins the model
-// library the annotations hold their fonts without counting.
+// Fonts belong to the model's font manager; texts and styles only point at them, so
+// taking and dropping a font counts nothing while the font keeps no count of its users.
 void AddFontReference(CEntity* /*font*/)
 {
 }
@@ -49,17 +56,42 @@ void ReleaseFontReference(CEntity* /*font*/)
 {
 }
 
+#ifdef GLIMRA_HAVE_FONTS
+
+void SetFontKind(CEntity* font, int kind)
+{
+    if (font != nullptr) {
+        static_cast<CTwFont*>(font)->SetFontKind(kind);
+    }
+}
+
+CEntity* FindOrCreateFont(CTarnwickModel* model, const FontDescription& description)
+{
+    CFontManager* fonts = model != nullptr ? model->GetFontManager() : nullptr;
+    if (fonts == nullptr) {
+        return nullptr;
+    }
+    CTwFont* font =
+        fonts->GetFont(description.face, description.bold, description.italic, description.pointSize, kTextImageFontKind);
+    if (font != nullptr && font->GetFontPath().IsEmpty() && !description.path.IsEmpty()) {
+        font->SetFontPath(description.path);
+    }
+    return font;
+}
+
+#else
+
+// Until the font classes are part of the model library there are no fonts to set or make.
 void SetFontKind(CEntity* /*font*/, int /*kind*/)
 {
 }
 
-// The model has no font manager yet, so no font can be found or made. Once it has:
-// the manager's font of this face, italic, bold, point size and kind 6, given the
-// description's path when the font has none and the path is not empty.
 CEntity* FindOrCreateFont(CTarnwickModel* /*model*/, const FontDescription& /*description*/)
 {
     return nullptr;
 }
+
+#endif
 
 // The model holds no styles yet.
 CDimensionStyle* GetModelDimensionStyle(CTarnwickModel* /*model*/)

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "annotations/annotationcheck.h"
+#include "annotations/pointreferences.h"
 #include "document/versionmap.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/tolerance.h"
@@ -62,14 +63,14 @@ void CDimensionLinear::SwapData(CEntity& other)
 
 void CDimensionLinear::OnModified()
 {
-    m_first.AddReferences(this);
-    m_second.AddReferences(this);
+    AddPointReferences(m_first, this);
+    AddPointReferences(m_second, this);
 }
 
 void CDimensionLinear::OnErased()
 {
-    m_first.RemoveReferences(this);
-    m_second.RemoveReferences(this);
+    RemovePointReferences(m_first, this);
+    RemovePointReferences(m_second, this);
 }
 
 int CDimensionLinear::GetTypeId() const
@@ -79,7 +80,7 @@ int CDimensionLinear::GetTypeId() const
 
 bool CDimensionLinear::RefersTo(const CEntity* entity) const
 {
-    return m_first.RefersTo(entity) || m_second.RefersTo(entity);
+    return PointRefersTo(m_first, entity) || PointRefersTo(m_second, entity);
 }
 
 bool CDimensionLinear::IsAssociated() const
@@ -131,8 +132,8 @@ void CDimensionLinear::Serialize(CArchive& ar)
 void CDimensionLinear::ReadRecord(CArchive& ar, int version)
 {
     if (version == 0) {
-        m_first = CModelPointRef(static_cast<CEntity*>(ReadVertex(ar)));
-        m_second = CModelPointRef(static_cast<CEntity*>(ReadVertex(ar)));
+        m_first = MakeVertexPoint(ReadVertex(ar));
+        m_second = MakeVertexPoint(ReadVertex(ar));
     } else {
         m_first.Read(ar);
         m_second.Read(ar);

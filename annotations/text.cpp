@@ -6,6 +6,7 @@
 #include "annotations/annotationcheck.h"
 #include "annotations/annotationlinks.h"
 #include "annotations/dimension.h"
+#include "annotations/pointreferences.h"
 #include "annotations/textstyle.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
@@ -105,14 +106,14 @@ void CText::Erase()
 void CText::OnModified()
 {
     if (IsAttached()) {
-        m_anchor.AddReferences(this);
+        AddPointReferences(m_anchor, this);
     }
 }
 
 void CText::OnErased()
 {
     if (IsAttached()) {
-        m_anchor.RemoveReferences(this);
+        RemovePointReferences(m_anchor, this);
     }
 }
 
@@ -123,7 +124,7 @@ int CText::GetTypeId() const
 
 bool CText::RefersTo(const CEntity* entity) const
 {
-    return m_anchor.RefersTo(entity);
+    return PointRefersTo(m_anchor, entity);
 }
 
 template <typename T>
@@ -233,6 +234,11 @@ void CText::SetAnchor(const CModelPointRef& anchor, bool faceSide)
     m_anchor = anchor;
     m_faceSide = faceSide;
     OnModified();
+}
+
+CPoint3d CText::GetAnchorPoint() const
+{
+    return EvaluatePoint(m_anchor);
 }
 
 void CText::SetLeaderVector(double x, double y, double z)
@@ -347,10 +353,10 @@ void CText::ReadFont(CArchive& ar, int version)
 CModelPointRef CText::OldAnchor(CEntity* entity, const CPoint3d& position)
 {
     if (auto* edge = dynamic_cast<CEdge*>(entity)) {
-        return CModelPointRef(edge, position);
+        return MakeEdgePoint(edge, position);
     }
     if (auto* face = dynamic_cast<CFace*>(entity)) {
-        return CModelPointRef(face, position);
+        return MakeFacePoint(face, position);
     }
     return CModelPointRef(position);
 }

@@ -93,7 +93,7 @@ public:
     [[nodiscard]] const CModelPointRef& GetAnchor() const { return m_anchor; }
     // Records the change and moves the back references to the new anchor.
     void SetAnchor(const CModelPointRef& anchor, bool faceSide);
-    [[nodiscard]] CPoint3d GetAnchorPoint() const { return m_anchor.GetPosition(); }
+    [[nodiscard]] CPoint3d GetAnchorPoint() const;
     [[nodiscard]] const CVector3d& GetLeaderVector() const { return m_leaderVector; }
     void SetLeaderVector(double x, double y, double z);
     [[nodiscard]] double GetScreenX() const { return m_screenX; }

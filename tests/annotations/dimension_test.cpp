@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "annotations/dimension.h"
-#include "tests/annotations/annotationtestsupport.h"
+#include "tests/annotations/dimensiontestsupport.h"
 
-using namespace annotationtest;
+using namespace dimensiontest;
 
 namespace {
 

@@ -4,12 +4,13 @@
 #include <numbers>
 
 #include "annotations/dimensionlinear.h"
+#include "annotations/pointreferences.h"
 #include "model/backreferencemap.h"
 #include "model/validitylog.h"
 #include "model/vertex.h"
-#include "tests/annotations/annotationtestsupport.h"
+#include "tests/annotations/dimensiontestsupport.h"
 
-using namespace annotationtest;
+using namespace dimensiontest;
 
 namespace {
 
@@ -78,8 +79,8 @@ TEST(DimensionLinearRecord, EachVersionReadsItsFieldsAndTheOldestHoldNoElementPa
         CDimensionLinear dimension;
         ReadLinear(dimension, LinearRecord(c.version, c.angle), c.version, {&first, &second});
         EXPECT_EQ(dimension.GetLabelText(), CString(c.label));
-        EXPECT_EQ(dimension.GetFirstPoint().GetPosition(), CPoint3d(1, 2, 3));
-        EXPECT_EQ(dimension.GetSecondPoint().GetPosition(), c.second);
+        EXPECT_EQ(EvaluatePoint(dimension.GetFirstPoint()), CPoint3d(1, 2, 3));
+        EXPECT_EQ(EvaluatePoint(dimension.GetSecondPoint()), c.second);
         EXPECT_TRUE(Near(dimension.GetDirection(), CVector3d(0, 1, 0)));
         EXPECT_EQ(dimension.GetAlignmentMode(), CDimensionLinear::kAcrossDirection);
         EXPECT_EQ(dimension.GetOffset(), 1.5);
@@ -114,7 +115,7 @@ TEST(DimensionLinearRecord, EveryFormatWritesTheWholeRecordAndReadsItBack)
     dimension.SetLabelText("<> ft");
     for (const int format : kFormats) {
         EXPECT_TRUE(RoundTrips<CDimensionLinear>(dimension, format, {&first, &second}, [&](CDimensionLinear& read) {
-            EXPECT_EQ(read.GetSecondPoint().GetPosition(), CPoint3d(7, 8, 9));
+            EXPECT_EQ(EvaluatePoint(read.GetSecondPoint()), CPoint3d(7, 8, 9));
             EXPECT_EQ(read.GetLabelText(), CString("<> ft"));
             EXPECT_TRUE(read.RefersTo(&second));
             read.OnErased();

@@ -8,10 +8,10 @@
 #include "model/edge.h"
 #include "model/entityset.h"
 #include "model/vertex.h"
-#include "tests/annotations/annotationtestsupport.h"
+#include "tests/annotations/dimensiontestsupport.h"
 #include "tests/model/curvetestsupport.h"
 
-using namespace annotationtest;
+using namespace dimensiontest;
 
 namespace {
 

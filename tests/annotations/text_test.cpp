@@ -6,9 +6,9 @@
 #include "model/edge.h"
 #include "model/validitylog.h"
 #include "model/vertex.h"
-#include "tests/annotations/annotationtestsupport.h"
+#include "tests/annotations/dimensiontestsupport.h"
 
-using namespace annotationtest;
+using namespace dimensiontest;
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include "annotations/textstyle.h"
 #include "model/vertex.h"
 #include "platform/profile.h"
-#include "tests/annotations/annotationtestsupport.h"
+#include "tests/annotations/dimensiontestsupport.h"
 
-using namespace annotationtest;
+using namespace dimensiontest;
 
 namespace {
 

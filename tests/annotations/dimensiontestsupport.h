@@ -22,7 +22,7 @@
 #include "platform/memfile.h"
 #include "tests/model/entitytestsupport.h"
 
-namespace annotationtest {
+namespace dimensiontest {
 
 using entitytest::Bytes;
 using entitytest::FileVersions;
@@ -172,4 +172,4 @@ bool RoundTrips(T& original, int format, std::initializer_list<CObject*> known =
 
 inline constexpr int kFormats[] = {kSaveFormat5000, kSaveFormat4000, kSaveFormat3000};
 
-}  // namespace annotationtest
+}  // namespace dimensiontest
