@@ -58,13 +58,21 @@ void CTextStyle::LoadDefaults()
     m_leaderType = GetProfileInt(kSettingsSection, "LeaderType", m_leaderType);
     m_color = GetPreferenceColor(kSettingsSection, "Color", m_color);
     m_firstFlag = false;
+    CreateDefaultFont();
+}
+
+void CTextStyle::CreateDefaultFont()
+{
     TakeFont(CreateFontFromSettings(m_model, kSettingsSection, kDefaultFace));
 }
 
+// Only the font is made: the other values of a style read from a file stay as stored,
+// so that reading a model (or a text without a font of its own) never replaces them
+// with this program's settings.
 void CTextStyle::EnsureFont()
 {
     if (m_font == nullptr) {
-        LoadDefaults();
+        CreateDefaultFont();
     }
 }
 

@@ -38,9 +38,13 @@ public:
     // values as defaults), the first flag cleared, and the settings' font found or made
     // in the model's font manager; no change is recorded.
     void LoadDefaults();
-    // LoadDefaults when the style has no font; the model calls it after reading a file.
+    // Finds or makes the settings' font in the model's (or the current model's) font
+    // manager and takes it, recording no change; nothing without a font manager.
+    void CreateDefaultFont();
+    // CreateDefaultFont when the style has no font; the model calls it after reading a
+    // file. The other values stay as they are.
     void EnsureFont();
-    // The font, after LoadDefaults when there is none; null without a font manager.
+    // The font, after EnsureFont; null without a font manager.
     [[nodiscard]] CEntity* GetFont();
     [[nodiscard]] CEntity* PeekFont() const { return m_font; }
     // Nothing for the same font; records the change when asked, releases the old font

@@ -122,3 +122,19 @@ TEST(TextStyleCopies, ACopyHasNoModelAndSwapExchangesEveryValue)
     EXPECT_EQ(clone->GetLeaderArrow(), 3);
     delete copy;
 }
+
+// Asking a style read from a file for its font once reloaded every value from this
+// program's settings, so that the model changed when a text without a font was read.
+TEST(TextStyleSettings, MakingTheFontOfAStyleReadFromAFileKeepsItsStoredValues)
+{
+    const entitytest::CurrentModel model;
+    WriteProfileInt("TextStyle", "LeaderArrow", 4);
+    WriteProfileInt("TextStyle", "LineWeight", 9);
+    CTextStyle style;
+    ReadStyle(style, StyleRecord(4), 4);
+    static_cast<void>(style.GetFont());
+    style.EnsureFont();
+    EXPECT_EQ(style.GetLeaderArrow(), 2);
+    EXPECT_EQ(style.GetLineWeight(), 5);
+    EXPECT_EQ(style.GetColor(), CColor(1, 2, 3, 4));
+}
