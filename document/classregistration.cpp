@@ -13,5 +13,6 @@ void RegisterModelClasses()
     RegisterConstructionClasses();
     RegisterMaterialsClasses();
     RegisterSettingsClasses();
+    RegisterDimensionsClasses();
     RegisterClassVersionTable();
 }

@@ -15,3 +15,4 @@ void RegisterImagesClasses();
 void RegisterConstructionClasses();
 void RegisterMaterialsClasses();
 void RegisterSettingsClasses();
+void RegisterDimensionsClasses();
