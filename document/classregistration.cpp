@@ -10,5 +10,6 @@ void RegisterModelClasses()
     RegisterTopologyClasses();
     RegisterCurvesClasses();
     RegisterImagesClasses();
+    RegisterComponentsClasses();
     RegisterClassVersionTable();
 }

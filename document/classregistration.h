@@ -12,3 +12,4 @@ void RegisterAttributesClasses();
 void RegisterTopologyClasses();
 void RegisterCurvesClasses();
 void RegisterImagesClasses();
+void RegisterComponentsClasses();

@@ -1,0 +1,268 @@
+#include "document/componentinstance.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "document/componentdefinition.h"
+#include "document/material.h"
+#include "document/versionmap.h"
+#include "foundation/boundingbox3d.h"
+#include "foundation/geometryarchive.h"
+#include "foundation/unitvector3d.h"
+#include "foundation/versioninfo.h"
+#include "model/relationship.h"
+#include "model/validitylog.h"
+#include "platform/archive.h"
+
+IMPLEMENT_SERIAL(CComponentInstance, CDrawingElement, VERSIONABLE_SCHEMA | 4)
+
+CComponentInstance::CComponentInstance() = default;
+
+CComponentInstance::CComponentInstance(const CComponentInstance& other)
+    : CDrawingElement(other), m_definition(other.m_definition), m_transform(other.m_transform), m_name(other.m_name)
+{
+}
+
+CComponentInstance::~CComponentInstance() = default;
+
+void CComponentInstance::Serialize(CArchive& ar)
+{
+    CDrawingElement::Serialize(ar);
+    if (ar.IsLoading()) {
+        ReadRecord(ar);
+    } else {
+        WriteRecord(ar);
+    }
+}
+
+void CComponentInstance::ReadRecord(CArchive& ar)
+{
+    // Groups and images read the same layout at the instance's version.
+    const int version = GetLoadedClassVersion(RUNTIME_CLASS(CComponentInstance));
+    CComponentDefinition* definition = ReadComponentDefinitionObject(ar);
+    m_definition = nullptr;
+    if (definition != nullptr) {
+        definition->AddInstance(this);
+    }
+    ar >> m_transform;
+    if (version < 2) {
+        std::int32_t dropped = 0;
+        ar >> dropped;
+    }
+    if (version == 1 || version == 2) {
+        std::int32_t hasMaterial = 0;
+        ar >> hasMaterial;
+        if (hasMaterial != 0) {
+            CMaterial* material = nullptr;
+            ArchiveReadMaterial(ar, material);
+            SetMaterial(material);
+        }
+    }
+    if (version >= 4) {
+        m_name = ArchiveReadString(ar);
+    }
+}
+
+void CComponentInstance::WriteRecord(CArchive& ar) const
+{
+    ar.WriteObject(m_definition);
+    ar << m_transform;
+    if (GetSaveFormat() == kSaveFormat5000) {
+        ArchiveWriteString(ar, m_name);
+    }
+}
+
+void CComponentInstance::Erase()
+{
+    if (m_definition != nullptr) {
+        m_definition->RemoveInstance(this);
+    }
+    CDrawingElement::Erase();
+}
+
+void CComponentInstance::Transform(const CTransformation& transform)
+{
+    RecordChange(true);
+    m_transform = transform * m_transform;
+    RefreshTransformFlags();
+    OnTransformChanged();
+}
+
+CEntity* CComponentInstance::Clone() const
+{
+    return new CComponentInstance(*this);
+}
+
+void CComponentInstance::SwapData(CEntity& other)
+{
+    CDrawingElement::SwapData(other);
+    if (auto* instance = dynamic_cast<CComponentInstance*>(&other)) {
+        SwapInstanceData(*instance);
+    }
+}
+
+void CComponentInstance::SwapInstanceData(CComponentInstance& other)
+{
+    std::swap(m_definition, other.m_definition);
+    std::swap(m_transform, other.m_transform);
+    std::swap(m_name, other.m_name);
+}
+
+int CComponentInstance::CheckValidity(int mode, CValidityResultMap* results)
+{
+    int result = kValiditySound;
+    if (StartValidityCheck(this, RUNTIME_CLASS(CComponentInstance), results, result)) {
+        return result;
+    }
+    result = CDrawingElement::CheckValidity(mode, results);
+    if (result == kValidityBroken) {
+        return result;
+    }
+    if (m_definition != nullptr && !m_definition->HasInstance(this)) {
+        AppendValidityMessage("%s is missing from its definition's instances", GetEntityLabel(this));
+        if (BeginRepair(mode)) {
+            m_definition->AddInstance(this);
+        } else {
+            result = std::max(result, static_cast<int>(kValidityRepairable));
+        }
+    }
+    if (!m_transform.IsValid()) {
+        AppendValidityMessage("%s has an invalid transformation", GetEntityLabel(this));
+        result = kValidityBroken;
+    }
+    return SetCheckResult(result, results);
+}
+
+int CComponentInstance::GetTypeId() const
+{
+    return kTypeComponentInstance;
+}
+
+void CComponentInstance::AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const
+{
+    if (m_definition != nullptr) {
+        m_definition->AccumulateExtents(transform * m_transform, box);
+    }
+}
+
+void CComponentInstance::GetExtents(CBoundingBox3d& box) const
+{
+    if (m_definition == nullptr) {
+        return;
+    }
+    CBoundingBox3d bounds;
+    m_definition->GetBounds(bounds, false);
+    if (!bounds.IsEmpty()) {
+        box.Add(m_transform * bounds);
+    }
+}
+
+bool CComponentInstance::CanHaveMaterial() const
+{
+    return true;
+}
+
+bool CComponentInstance::IsInstance() const
+{
+    return true;
+}
+
+void CComponentInstance::OnTransformChanged()
+{
+    // Faces glued to the instance stand at the first end of its relationships.
+    std::vector<CRelationship*> relationships;
+    CountRelationships(relationships);
+    CountRelationshipsAsSecond(relationships);
+    for (const CRelationship* relationship : relationships) {
+        auto* glued = dynamic_cast<CDrawingElement*>(relationship->GetFirst());
+        if (glued != nullptr && glued != this) {
+            glued->OnGeometryChanged();
+        }
+    }
+}
+
+bool CComponentInstance::IsUnique() const
+{
+    return m_definition != nullptr && m_definition->GetInstanceCount() == 1;
+}
+
+void CComponentInstance::RefreshTransformFlags()
+{
+    if (m_transform.IsIdentity() || !m_transform.HasOrthonormalFlag()) {
+        return;
+    }
+    double numbers[CTransformation::kStoredNumberCount];
+    m_transform.GetStoredNumbers(numbers);
+    m_transform.SetFromStoredNumbers(numbers);
+}
+
+void CComponentInstance::SetDefinitionField(CComponentDefinition* definition)
+{
+    if (definition != m_definition) {
+        RecordChange(true);
+        m_definition = definition;
+    }
+}
+
+void CComponentInstance::SetTransform(const CTransformation& transform)
+{
+    RecordChange(true);
+    StoreTransform(transform);
+}
+
+void CComponentInstance::StoreTransform(const CTransformation& transform)
+{
+    m_transform = transform;
+    RefreshTransformFlags();
+    OnTransformChanged();
+}
+
+void CComponentInstance::SetScales(const CVector3d& scales)
+{
+    const CVector3d old = m_transform.GetScales();
+    if (old.x == 0.0 || old.y == 0.0 || old.z == 0.0) {
+        return;  // a flat placement has no scale to replace
+    }
+    const CTransformation rescale = CTransformation::Scaling(1.0 / old.x, 1.0 / old.y, 1.0 / old.z);
+    SetTransform(m_transform * rescale * CTransformation::Scaling(scales.x, scales.y, scales.z));
+}
+
+void CComponentInstance::Orthonormalise()
+{
+    const CVector3d scales = m_transform.GetScales();
+    const CUnitVector3d xAxis = m_transform.GetXAxis();
+    const CUnitVector3d yAxis = m_transform.GetYAxis();
+    const CVector3d x(xAxis.x, xAxis.y, xAxis.z);
+    CVector3d z = x.CrossProduct(CVector3d(yAxis.x, yAxis.y, yAxis.z));
+    if (m_transform.IsMirrored()) {
+        z = -z;
+    }
+    z.Normalize();
+    CVector3d y = z.CrossProduct(x);
+    if (m_transform.IsMirrored()) {
+        y = -y;
+    }
+    y.Normalize();
+    const CTransformation axes(x, y, z, m_transform.GetOrigin());
+    SetTransform(axes * CTransformation::Scaling(scales.x, scales.y, scales.z));
+}
+
+bool CComponentInstance::HasRelationships() const
+{
+    std::vector<CRelationship*> relationships;
+    return CountRelationships(relationships) + CountRelationshipsAsSecond(relationships) > 0;
+}
+
+void CComponentInstance::SetName(const CString& name)
+{
+    if (name != m_name) {
+        RecordChange(true);
+        m_name = name;
+    }
+}
+
+CComponentInstance* ArchiveReadComponentInstance(CArchive& ar)
+{
+    CObject* object = ar.ReadObject(RUNTIME_CLASS(CComponentInstance));
+    return static_cast<CComponentInstance*>(object);
+}
