@@ -38,6 +38,7 @@ CComponentDefinition::CComponentDefinition()
     if (m_behavior != nullptr) {
         m_behavior->SetParent(this);
     }
+    EnsureThumbnail();
 }
 
 CComponentDefinition::CComponentDefinition(const CComponentDefinition& other)

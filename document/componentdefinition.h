@@ -21,7 +21,7 @@ class CComponentDefinition : public CComponent
 
 public:
     // A null identity, empty names, the default layer whatever the current layer is,
-    // and a behaviour of its own.
+    // and a behaviour and an empty thumbnail of its own.
     CComponentDefinition();
     // Undo snapshot: the identity, texts, time, flag, instances, insertion point, type
     // and the thumbnail pointer (shared); no behaviour.
