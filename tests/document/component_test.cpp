@@ -10,6 +10,8 @@
 #include "document/image.h"
 #include "document/layer.h"
 #include "document/layermanager.h"
+#include "document/fontmanager.h"
+#include "document/material.h"
 #include "document/materialmanager.h"
 #include "document/tarnwickmodel.h"
 #include "model/entityset.h"
@@ -425,4 +427,61 @@ TEST_F(ComponentRecordTest, NestingIsReadUpToTheLimitAndRefusedBeyondIt)
     RecordBuilder beyond;
     PutChain(beyond, CComponent::kMaxNestingDepth + 1);
     ExpectRefused(beyond.Get());
+}
+
+TEST_F(ComponentRecordTest, AVersionTenRecordHandsItsFontsToTheCurrentModelOrDropsThemWithoutOne)
+{
+    for (const bool withModel : {true, false}) {
+        SCOPED_TRACE(withModel);
+        std::unique_ptr<entitytest::CurrentModel> model;
+        const CurrentModelScope scope(nullptr);
+        if (withModel) {
+            model = std::make_unique<entitytest::CurrentModel>();
+        }
+        RecordBuilder b;
+        b.ElementPart().EmptyManagers().Int(0).Int(0).Null();
+        b.Int(1);
+        b.NewObject("CTwFont");
+        b.String("Arial").Byte(0).Byte(0).Int(12);
+        b.Int(kSentinel);
+        const OldFileVersions versions({{"CComponent", 10}});
+        auto* component = new CComponent;
+        Load(b.Get(), [&](CArchive& ar) {
+            component->Serialize(ar);
+            std::int32_t sentinel = 0;
+            ar >> sentinel;
+            EXPECT_EQ(sentinel, kSentinel);
+        });
+        if (withModel) {
+            EXPECT_EQ(model->Get().GetFontManager()->GetCount(), 1);
+        }
+        Dispose(component);
+    }
+}
+
+TEST_F(ComponentRecordTest, AfterReadingEveryMaterialCountsTheElementsThatUseIt)
+{
+    const CUndoSuspender suspender;
+    auto* root = new CComponent;
+    CMaterial* red = root->GetMaterialManager()->FindOrCreateColorMaterial(CColor(255, 0, 0));
+    auto* definition = new CComponentDefinition;
+    root->GetDefinitionList()->Add(definition);
+    auto* placed = new CComponentInstance;
+    definition->AddInstance(placed);
+    root->Add(placed);
+    placed->SetMaterial(red);
+    auto* inside = new CComponentInstance;
+    definition->Add(inside);
+    inside->SetMaterial(red);
+    root->SetMaterial(red);
+
+    const Bytes written = Store([&](CArchive& ar) { root->Serialize(ar); });
+    auto* read = new CComponent;
+    Load(written, [&](CArchive& ar) { read->Serialize(ar); });
+    ASSERT_EQ(read->GetMaterialManager()->GetCount(), 1);
+    const auto* readRed = dynamic_cast<CMaterial*>(read->GetMaterialManager()->GetAt(0));
+    ASSERT_NE(readRed, nullptr);
+    EXPECT_EQ(readRed->GetUseCount(), 3);
+    Dispose(read);
+    Dispose(root);
 }
