@@ -121,8 +121,10 @@ void ReadComponentFontManager(CArchive& ar)
     auto* dropped = new CFontManager(nullptr);
     ar.DeleteWhenClosed(dropped);
     dropped->Serialize(ar);
-    for (CTwFont* font : dropped->GetFonts()) {
-        ar.DeleteWhenClosed(font);
+    // The fonts stay the archive's: a later reference may still name one.
+    const std::vector<CTwFont*> read = dropped->GetFonts();
+    for (CTwFont* font : read) {
+        dropped->Remove(font);
     }
 }
 

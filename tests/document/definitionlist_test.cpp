@@ -107,9 +107,7 @@ TEST_F(DefinitionListTest, NestedDefinitionsAreWrittenFirstAndUnplaceableOnesSti
         names.push_back(definition->GetName());
     }
     EXPECT_EQ(names, (std::vector<CString>{"B", "A", "C"}));
-    for (CComponentDefinition* definition : read.GetDefinitions()) {
-        definition->Erase();
-    }
+    read.EraseAll(true);
     Dispose(outside);
     Dispose(root);
 }
