@@ -16,6 +16,8 @@
 #include "document/materialmanager.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
+#include "document/instancepath.h"
+#include "foundation/boundedline3d.h"
 #include "foundation/geometryarchive.h"
 #include "model/attributecontainer.h"
 #include "model/edge.h"
@@ -908,4 +910,49 @@ int CComponent::CheckValidity(int mode, CValidityResultMap* results)
         result = std::max(result, m_definitions->CheckValidity(mode, results));
     }
     return SetCheckResult(result, results);
+}
+
+bool CComponent::IntersectPickRay(const CBoundedLine3d& ray, double pixelScale, CPoint3d& hitPoint,
+                                  double& hitParameter, CInstancePath* hitPath, bool skipHidden) const
+{
+    if (skipHidden && IsHiddenFlagSet()) {
+        return false;
+    }
+    CBoundingBox3d box;
+    GetBounds(box, false);
+    box.Expand(kInsideMargin);
+    if (box.IsEmpty() || !ray.IntersectsBox(box)) {
+        return false;
+    }
+    const WalkGuard guard(m_walking);
+    if (!guard.Entered()) {
+        return false;
+    }
+    bool found = false;
+    CInstancePath bestPath;
+    for (CDrawingElement* entity : m_entities) {
+        CPoint3d point;
+        double parameter = 0.0;
+        CInstancePath path;
+        if (!entity->IntersectPickRay(ray, pixelScale, point, parameter, &path, skipHidden)) {
+            continue;
+        }
+        const CVector3d along = point - ray.line.origin;
+        const double projected = along.x * ray.line.direction.x + along.y * ray.line.direction.y +
+                                 along.z * ray.line.direction.z;
+        if (projected * pixelScale < kInsideMargin || (found && projected >= hitParameter)) {
+            continue;
+        }
+        found = true;
+        hitPoint = point;
+        hitParameter = projected;
+        if (path.IsEmpty()) {
+            path.SetSingle(entity);
+        }
+        bestPath = path;
+    }
+    if (found && hitPath != nullptr) {
+        hitPath->Append(bestPath);
+    }
+    return found;
 }

@@ -59,6 +59,10 @@ public:
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
     // Adds the bounds to the box.
     void GetExtents(CBoundingBox3d& box) const override;
+    // The nearest hit of the entities at least 0.001 along the ray; the path to it is
+    // appended (the entity itself when it gives no path of its own).
+    [[nodiscard]] bool IntersectPickRay(const CBoundedLine3d& ray, double pixelScale, CPoint3d& hitPoint,
+                                        double& hitParameter, CInstancePath* hitPath, bool skipHidden) const override;
 
     // IEntityContainer over the entities. Objects that are not drawing elements are
     // ignored by Add and answered false by Remove and Contains.

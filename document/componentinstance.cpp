@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "document/componentdefinition.h"
+#include "document/instancepath.h"
+#include "foundation/boundedline3d.h"
 #include "document/material.h"
 #include "document/versionmap.h"
 #include "foundation/boundingbox3d.h"
@@ -155,6 +157,36 @@ void CComponentInstance::GetExtents(CBoundingBox3d& box) const
     if (!bounds.IsEmpty()) {
         box.Add(m_transform * bounds);
     }
+}
+
+bool CComponentInstance::IntersectPickRay(const CBoundedLine3d& ray, double pixelScale, CPoint3d& hitPoint,
+                                          double& hitParameter, CInstancePath* hitPath, bool skipHidden) const
+{
+    CTransformation inverse;
+    if ((skipHidden && IsHiddenFlagSet()) || m_definition == nullptr || !m_transform.GetInverse(inverse)) {
+        return false;
+    }
+    CBoundedLine3d local = ray;
+    const double stretch = inverse.TransformLineGetScale(local.line);
+    if (local.IsStartBounded()) {
+        local.start *= stretch;
+    }
+    if (local.IsEndBounded()) {
+        local.end *= stretch;
+    }
+    CPoint3d point;
+    double parameter = 0.0;
+    CInstancePath inner;
+    if (!m_definition->IntersectPickRay(local, pixelScale * stretch, point, parameter, &inner, skipHidden)) {
+        return false;
+    }
+    hitPoint = m_transform * point;
+    hitParameter = stretch != 0.0 ? parameter / stretch : parameter;
+    if (hitPath != nullptr) {
+        hitPath->Push(const_cast<CComponentInstance*>(this));
+        hitPath->Append(inner);
+    }
+    return true;
 }
 
 bool CComponentInstance::CanHaveMaterial() const

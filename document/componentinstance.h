@@ -41,6 +41,10 @@ public:
     // The definition's bounds carried by the instance transformation; nothing without
     // a definition.
     void GetExtents(CBoundingBox3d& box) const override;
+    // Picks the definition with the ray carried into its coordinates; on a hit the
+    // instance and then the path inside it are appended.
+    [[nodiscard]] bool IntersectPickRay(const CBoundedLine3d& ray, double pixelScale, CPoint3d& hitPoint,
+                                        double& hitParameter, CInstancePath* hitPath, bool skipHidden) const override;
     [[nodiscard]] bool CanHaveMaterial() const override;
     [[nodiscard]] bool IsInstance() const override;
 

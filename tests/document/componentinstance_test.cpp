@@ -8,6 +8,10 @@
 #include "document/group.h"
 #include "document/image.h"
 #include "document/material.h"
+#include "document/definitionlist.h"
+#include "document/instancepath.h"
+#include "foundation/boundedline3d.h"
+#include "foundation/line3d.h"
 #include "foundation/unitvector3d.h"
 #include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
@@ -188,4 +192,73 @@ TEST_F(ComponentInstanceTest, ExtentsFollowTheDefinitionThroughThePlacementAndNo
     EXPECT_TRUE(instance->GetTransform().GetOrigin() == CPoint3d(4, 5, 6));
     instance->Erase();
     Dispose(definition);
+}
+
+namespace {
+
+// A point that a ray hits when it passes within 0.01 of it.
+class CPickablePoint : public documenttest::CProbeElement
+{
+public:
+    explicit CPickablePoint(const CPoint3d& point) : CProbeElement(point), m_point(point) {}
+
+    bool IntersectPickRay(const CBoundedLine3d& ray, double /*pixelScale*/, CPoint3d& hitPoint,
+                          double& hitParameter, CInstancePath* /*hitPath*/, bool /*skipHidden*/) const override
+    {
+        const CVector3d along = m_point - ray.line.origin;
+        const double t = along.x * ray.line.direction.x + along.y * ray.line.direction.y + along.z * ray.line.direction.z;
+        const CPoint3d nearest = ray.line.origin + CVector3d(ray.line.direction.x, ray.line.direction.y,
+                                                             ray.line.direction.z) * t;
+        if ((nearest - m_point).GetLength() > 0.01) {
+            return false;
+        }
+        hitPoint = m_point;
+        hitParameter = t;
+        return true;
+    }
+
+private:
+    CPoint3d m_point;
+};
+
+}  // namespace
+
+TEST_F(ComponentInstanceTest, PickingInsideTwoNestedInstancesGivesThePathOutermostFirst)
+{
+    auto* root = new CComponent;
+    auto* outerDefinition = new CComponentDefinition;
+    auto* innerDefinition = new CComponentDefinition;
+    root->GetDefinitionList()->Add(outerDefinition);
+    root->GetDefinitionList()->Add(innerDefinition);
+    auto* target = new CPickablePoint(CPoint3d(1, 0, 0));
+    innerDefinition->Add(target);
+    auto* inner = new CComponentInstance;
+    innerDefinition->AddInstance(inner);
+    CTransformation up;
+    up.SetTranslation(CVector3d(0, 2, 0));
+    inner->SetTransform(up);
+    outerDefinition->Add(inner);
+    auto* outer = new CComponentInstance;
+    outerDefinition->AddInstance(outer);
+    outer->SetTransform(Placement());  // (4, 5, 6)
+    root->Add(outer);
+
+    // Straight down onto (5, 7, 6).
+    const CBoundedLine3d ray(CLine3d(CPoint3d(5, 7, 100), CUnitVector3d(0, 0, -1)), false, true);
+    CPoint3d hit;
+    double parameter = 0.0;
+    CInstancePath path;
+    ASSERT_TRUE(root->IntersectPickRay(ray, 1.0, hit, parameter, &path, true));
+    EXPECT_TRUE(hit == CPoint3d(5, 7, 6));
+    EXPECT_NEAR(parameter, 94.0, 1e-9);
+    ASSERT_EQ(path.GetCount(), 3);
+    EXPECT_EQ(path.GetAt(0), outer);
+    EXPECT_EQ(path.GetAt(1), inner);
+    EXPECT_EQ(path.GetAt(2), target);
+
+    const CBoundedLine3d miss(CLine3d(CPoint3d(0, 0, 100), CUnitVector3d(0, 0, -1)), false, true);
+    CInstancePath none;
+    EXPECT_FALSE(root->IntersectPickRay(miss, 1.0, hit, parameter, &none, true));
+    EXPECT_TRUE(none.IsEmpty());
+    Dispose(root);
 }
