@@ -318,11 +318,22 @@ void CComponentDefinition::InvalidateBounds()
         return;
     }
     CComponent::InvalidateBounds();
+    InvalidateHolderBounds();
+}
+
+void CComponentDefinition::InvalidateHolderBounds() const
+{
     for (const CComponentInstance* instance : m_instances) {
         if (CComponent* holder = instance->GetParentComponent()) {
             holder->InvalidateBounds();
         }
     }
+}
+
+void CComponentDefinition::Add(CEntity* entity)
+{
+    CComponent::Add(entity);
+    InvalidateHolderBounds();
 }
 
 void CComponentDefinition::AddInstance(CComponentInstance* instance)

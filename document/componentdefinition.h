@@ -47,6 +47,8 @@ public:
     virtual void OnTransformChanged();
     // Also the bounds of every component that holds an instance, once.
     void InvalidateBounds() override;
+    // A new entity may widen the definition, and so every component that places it.
+    void Add(CEntity* entity) override;
 
     // Appends without a duplicate test and sets the instance's definition.
     void AddInstance(CComponentInstance* instance);
@@ -98,6 +100,7 @@ private:
     void ReadThumbnail(CArchive& ar);
     void SerializeBehavior(CArchive& ar);
     void EnsureThumbnail();
+    void InvalidateHolderBounds() const;
 
     GUID m_guid{};
     CString m_name;

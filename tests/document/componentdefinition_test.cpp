@@ -197,3 +197,22 @@ TEST_F(ComponentDefinitionTest, ADefinitionCannotBePlacedInsideWhatPlacesIt)
     EXPECT_TRUE(definitions.Contains(inner));
     Dispose(root);
 }
+
+TEST_F(ComponentDefinitionTest, GrowingADefinitionWidensTheComponentsThatPlaceIt)
+{
+    auto* holder = new CComponent;
+    auto* definition = new CComponentDefinition;
+    holder->GetDefinitionList()->Add(definition);
+    definition->Add(new CProbeElement(CPoint3d(1, 1, 1)));
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    holder->Add(instance);
+    CBoundingBox3d box;
+    holder->GetBounds(box, false);
+    EXPECT_DOUBLE_EQ(box.xmax, 1.0);
+
+    definition->Add(new CProbeElement(CPoint3d(9, 1, 1)));
+    holder->GetBounds(box, false);
+    EXPECT_DOUBLE_EQ(box.xmax, 9.0);
+    Dispose(holder);
+}
