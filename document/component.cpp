@@ -19,6 +19,7 @@
 #include "document/instancepath.h"
 #include "foundation/boundedline3d.h"
 #include "foundation/geometryarchive.h"
+#include "foundation/line3d.h"
 #include "model/attributecontainer.h"
 #include "model/edge.h"
 #include "model/entitylist.h"
@@ -128,6 +129,13 @@ void ReadComponentFontManager(CArchive& ar)
     for (CTwFont* font : read) {
         dropped->Remove(font);
     }
+}
+
+double DistanceToLine(const CLine3d& line, const CPoint3d& point)
+{
+    const CVector3d offset = point - line.origin;
+    const CVector3d direction(line.direction.x, line.direction.y, line.direction.z);
+    return offset.CrossProduct(direction).GetLength();
 }
 
 bool IsSectionPlane(const CEntity* entity)
@@ -955,4 +963,28 @@ bool CComponent::IntersectPickRay(const CBoundedLine3d& ray, double pixelScale, 
         hitPath->Append(bestPath);
     }
     return found;
+}
+
+int CComponent::IntersectLine(const CLine3d& line, CPoint3d& point) const
+{
+    const WalkGuard guard(m_walking);
+    if (!guard.Entered()) {
+        return 0;
+    }
+    int kept = 0;
+    double keptDistance = 0.0;
+    for (const CDrawingElement* entity : m_entities) {
+        CPoint3d candidate;
+        const int answer = entity->IntersectLine(line, candidate);
+        if (answer == 0) {
+            continue;
+        }
+        const double distance = DistanceToLine(line, candidate);
+        if (kept == 0 || distance < keptDistance) {
+            kept = answer;
+            keptDistance = distance;
+            point = candidate;
+        }
+    }
+    return kept;
 }

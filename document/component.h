@@ -59,6 +59,9 @@ public:
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
     // Adds the bounds to the box.
     void GetExtents(CBoundingBox3d& box) const override;
+    // The answer and point of the entity whose point lies nearest to the line; 0 when
+    // no entity meets it.
+    [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
     // The nearest hit of the entities at least 0.001 along the ray; the path to it is
     // appended (the entity itself when it gives no path of its own).
     [[nodiscard]] bool IntersectPickRay(const CBoundedLine3d& ray, double pixelScale, CPoint3d& hitPoint,

@@ -159,6 +159,22 @@ void CComponentInstance::GetExtents(CBoundingBox3d& box) const
     }
 }
 
+int CComponentInstance::IntersectLine(const CLine3d& line, CPoint3d& point) const
+{
+    CTransformation inverse;
+    if (m_definition == nullptr || !m_transform.GetInverse(inverse)) {
+        return 0;
+    }
+    CLine3d local = line;
+    (void)inverse.TransformLineGetScale(local);
+    CPoint3d localPoint;
+    const int answer = m_definition->IntersectLine(local, localPoint);
+    if (answer != 0) {
+        point = m_transform * localPoint;
+    }
+    return answer;
+}
+
 bool CComponentInstance::IntersectPickRay(const CBoundedLine3d& ray, double pixelScale, CPoint3d& hitPoint,
                                           double& hitParameter, CInstancePath* hitPath, bool skipHidden) const
 {

@@ -41,6 +41,9 @@ public:
     // The definition's bounds carried by the instance transformation; nothing without
     // a definition.
     void GetExtents(CBoundingBox3d& box) const override;
+    // The definition's answer for the line carried into its coordinates, the point
+    // carried back.
+    [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
     // Picks the definition with the ray carried into its coordinates; on a hit the
     // instance and then the path inside it are appended.
     [[nodiscard]] bool IntersectPickRay(const CBoundedLine3d& ray, double pixelScale, CPoint3d& hitPoint,

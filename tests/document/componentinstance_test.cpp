@@ -262,3 +262,42 @@ TEST_F(ComponentInstanceTest, PickingInsideTwoNestedInstancesGivesThePathOutermo
     EXPECT_TRUE(none.IsEmpty());
     Dispose(root);
 }
+
+namespace {
+
+// Answers 1 with its point for every line.
+class CNearPoint : public documenttest::CProbeElement
+{
+public:
+    explicit CNearPoint(const CPoint3d& point) : m_point(point) {}
+    int IntersectLine(const CLine3d& /*line*/, CPoint3d& point) const override
+    {
+        point = m_point;
+        return 1;
+    }
+
+private:
+    CPoint3d m_point;
+};
+
+}  // namespace
+
+TEST_F(ComponentInstanceTest, TheLineTestKeepsThePointNearestToTheLineThroughThePlacement)
+{
+    auto* root = new CComponent;
+    auto* definition = new CComponentDefinition;
+    root->GetDefinitionList()->Add(definition);
+    definition->Add(new CNearPoint(CPoint3d(3, 0, 0)));
+    definition->Add(new CNearPoint(CPoint3d(1, 0, 0)));
+    definition->Add(new documenttest::CProbeElement(CPoint3d(0, 0, 0)));  // answers 0
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    instance->SetTransform(Placement());
+    root->Add(instance);
+
+    const CLine3d line(CPoint3d(4, 5, 0), CUnitVector3d(0, 0, 1));
+    CPoint3d point;
+    EXPECT_EQ(root->IntersectLine(line, point), 1);
+    EXPECT_TRUE(point == CPoint3d(5, 5, 6));
+    Dispose(root);
+}
