@@ -1,5 +1,7 @@
 #include "document/twfont.h"
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <utility>
 
@@ -141,7 +143,9 @@ void CTwFont::Refresh()
     }
     if (m_kind == kKindTextImage) {
         m_pixelHeight = m_height;
-        m_secondMetric = static_cast<int>(std::trunc(m_height * kPointsToPixels));
+        // A height read from a file may be any number; the metric stays within an int.
+        const double metric = std::trunc(m_height * kPointsToPixels);
+        m_secondMetric = static_cast<int>(std::clamp(metric, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
     }
     m_realized = true;
 }
@@ -149,7 +153,8 @@ void CTwFont::Refresh()
 int CTwFont::GetScaledHeight()
 {
     Refresh();
-    return static_cast<int>(std::lround(m_pixelHeight * m_scale));
+    const double scaled = std::round(m_pixelHeight * m_scale);
+    return static_cast<int>(std::clamp(scaled, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
 }
 
 void CTwFont::SetMember28Modified(std::int32_t value)

@@ -7,7 +7,9 @@
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
 #include "document/group.h"
+#include "foundation/line3d.h"
 #include "foundation/notificationcenter.h"
+#include "foundation/unitvector3d.h"
 #include "model/entityset.h"
 #include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
@@ -215,4 +217,26 @@ TEST_F(ComponentDefinitionTest, GrowingADefinitionWidensTheComponentsThatPlaceIt
     holder->GetBounds(box, false);
     EXPECT_DOUBLE_EQ(box.xmax, 9.0);
     Dispose(holder);
+}
+
+TEST_F(ComponentDefinitionTest, ADefinitionMadeToPlaceItselfAtRunTimeStillAnswersItsBounds)
+{
+    auto* definition = new CComponentDefinition;
+    definition->Add(new CProbeElement(CPoint3d(2, 2, 2)));
+    auto* self = new CComponentInstance;
+    definition->AddInstance(self);
+    definition->Add(self);
+
+    CBoundingBox3d box;
+    definition->GetBounds(box, false);
+    EXPECT_DOUBLE_EQ(box.xmax, 2.0);
+    CBoundingBox3d accumulated;
+    definition->AccumulateExtents(CTransformation(), accumulated);
+    EXPECT_DOUBLE_EQ(accumulated.xmax, 2.0);
+    CPoint3d point;
+    EXPECT_EQ(definition->IntersectLine(CLine3d(CPoint3d(), CUnitVector3d(0, 0, 1)), point), 0);
+
+    definition->Remove(self);
+    self->Erase();
+    Dispose(definition);
 }
