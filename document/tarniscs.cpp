@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "document/material.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/transformation.h"
 #include "foundation/unitvector3d.h"
@@ -83,10 +82,9 @@ void CTarnisCS::ReadRecord(CArchive& ar)
     if (partFailed || IsExactlyZero(m_xAxis) || IsExactlyZero(m_yAxis) || IsExactlyZero(m_zAxis)) {
         Reset();
     }
-    if (CMaterial* material = GetMaterial()) {
-        material->RemoveUse(true);
-        CDrawingElement::SetMaterial(nullptr);
-    }
+    // The element part took a use of a stored material; the axes give it back and
+    // keep none.
+    CDrawingElement::SetMaterial(nullptr);
     CDrawingElement::SetLayer(nullptr);
 }
 

@@ -69,7 +69,7 @@ TEST_F(TarnisCSTest, AZeroAxisOrADamagedElementPartReadsAsTheDefaultAxes)
     }
 }
 
-TEST_F(TarnisCSTest, AxesReadWithAMaterialGiveItsUseBackAndKeepNone)
+TEST_F(TarnisCSTest, AxesReadWithAMaterialGiveBackTheUseTheyTookAndKeepNone)
 {
     auto* material = new CMaterial;
     material->SetUseCount(2);
@@ -86,7 +86,7 @@ TEST_F(TarnisCSTest, AxesReadWithAMaterialGiveItsUseBackAndKeepNone)
     }
     EXPECT_EQ(axes.GetMaterial(), nullptr);
     EXPECT_EQ(axes.GetLayer(), nullptr);
-    EXPECT_EQ(material->GetUseCount(), 1);
+    EXPECT_EQ(material->GetUseCount(), 2);  // the use the element part took is given back
     documenttest::Dispose(material);
 }
 
