@@ -12,11 +12,43 @@
 #include "foundation/geometryarchive.h"
 #include "foundation/unitvector3d.h"
 #include "foundation/versioninfo.h"
+#include "foundation/plane3d.h"
+#include "foundation/tolerance.h"
+#include "model/face.h"
 #include "model/relationship.h"
 #include "model/validitylog.h"
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CComponentInstance, CDrawingElement, VERSIONABLE_SCHEMA | 4)
+
+namespace {
+
+CVector3d ToVector(const CUnitVector3d& u)
+{
+    return CVector3d(u.x, u.y, u.z);
+}
+
+// The placement moved onto the plane: the origin projected, z along the normal, x kept
+// as far as it lies in the plane, the scales kept.
+CTransformation PlacedOnPlane(const CTransformation& transform, const CPlane3d& plane)
+{
+    CPoint3d origin;
+    plane.ProjectPoint(transform.GetOrigin(), origin);
+    const CVector3d z = ToVector(plane.GetNormal());
+    CVector3d x = ToVector(transform.GetXAxis());
+    x = x - z * (x.x * z.x + x.y * z.y + x.z * z.z);
+    if (!x.Normalize()) {
+        CUnitVector3d xAxis;
+        CUnitVector3d yAxis;
+        plane.GetNormal().GetPerpendicularAxes(xAxis, yAxis);
+        x = ToVector(xAxis);
+    }
+    const CVector3d y = z.CrossProduct(x);
+    const CVector3d scales = transform.GetScales();
+    return CTransformation(x, y, z, origin) * CTransformation::Scaling(scales.x, scales.y, scales.z);
+}
+
+}  // namespace
 
 CComponentInstance::CComponentInstance() = default;
 
@@ -130,9 +162,35 @@ int CComponentInstance::CheckValidity(int mode, CValidityResultMap* results)
     }
     if (!m_transform.IsValid()) {
         AppendValidityMessage("%s has an invalid transformation", GetEntityLabel(this));
-        result = kValidityBroken;
+        return SetCheckResult(kValidityBroken, results);
     }
+    result = std::max(result, CheckGluedPlacement(mode));
     return SetCheckResult(result, results);
+}
+
+int CComponentInstance::CheckGluedPlacement(int mode)
+{
+    std::vector<CRelationship*> relationships;
+    CountRelationshipsAsSecond(relationships);
+    for (const CRelationship* relationship : relationships) {
+        const auto* face = dynamic_cast<const CFace*>(relationship->GetFirst());
+        if (face == nullptr) {
+            continue;
+        }
+        const CPlane3d& plane = face->GetPlane();
+        const CUnitVector3d normal = plane.GetNormal();
+        const bool onPlane = plane.GetDistance(m_transform.GetOrigin()) <= kLengthTolerance;
+        if (onPlane && m_transform.GetZAxis().IsParallelTo(normal)) {
+            continue;
+        }
+        AppendValidityMessage("%s is not placed on the face it is glued to", GetEntityLabel(this));
+        if (!BeginRepair(mode)) {
+            return kValidityRepairable;
+        }
+        SetTransform(PlacedOnPlane(m_transform, plane));
+        return kValiditySound;
+    }
+    return kValiditySound;
 }
 
 int CComponentInstance::GetTypeId() const

@@ -85,6 +85,8 @@ private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
     void StoreTransform(const CTransformation& transform);
+    // An instance glued to a face stands on the face's plane with z along its normal.
+    int CheckGluedPlacement(int mode);
 
     CComponentDefinition* m_definition = nullptr;
     CTransformation m_transform;

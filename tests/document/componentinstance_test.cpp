@@ -13,6 +13,10 @@
 #include "foundation/boundedline3d.h"
 #include "foundation/line3d.h"
 #include "foundation/unitvector3d.h"
+#include "model/face.h"
+#include "model/relationship.h"
+#include "model/relationshipmap.h"
+#include "model/validitylog.h"
 #include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
 
@@ -300,4 +304,26 @@ TEST_F(ComponentInstanceTest, TheLineTestKeepsThePointNearestToTheLineThroughThe
     EXPECT_EQ(root->IntersectLine(line, point), 1);
     EXPECT_TRUE(point == CPoint3d(5, 5, 6));
     Dispose(root);
+}
+
+TEST_F(ComponentInstanceTest, AnInstanceGluedOffItsFacesPlaneIsReportedAndRepairedOntoIt)
+{
+    auto* holder = new CComponent;
+    auto* face = new CFace;  // the plane z = 0
+    holder->Add(face);
+    auto* instance = new CComponentInstance;
+    holder->Add(instance);
+    const CTransformation tilted(CVector3d(1, 0, 0), CVector3d(0, 0.6, 0.8), CVector3d(0, -0.8, 0.6), CPoint3d(1, 2, 5));
+    instance->SetTransform(tilted * CTransformation::Scaling(2, 2, 2));
+    holder->GetRelationshipMap()->AddRelationship(new CRelationship(face, instance));
+
+    const CValidityCheckScope checking;
+    EXPECT_EQ(instance->CheckValidity(kValidityModeCheck, nullptr), kValidityRepairable);
+    EXPECT_EQ(instance->CheckValidity(kValidityModeRepair, nullptr), kValiditySound);
+    const CTransformation& repaired = instance->GetTransform();
+    EXPECT_TRUE(repaired.GetOrigin() == CPoint3d(1, 2, 0));
+    EXPECT_TRUE(repaired.GetZAxis().IsParallelTo(CUnitVector3d(0, 0, 1)));
+    EXPECT_TRUE(Near(repaired.GetXScale(), 2.0));
+    EXPECT_EQ(instance->CheckValidity(kValidityModeCheck, nullptr), kValiditySound);
+    Dispose(holder);
 }
