@@ -14,5 +14,6 @@ void RegisterModelClasses()
     RegisterMaterialsClasses();
     RegisterSettingsClasses();
     RegisterDimensionsClasses();
+    RegisterComponentsClasses();
     RegisterClassVersionTable();
 }

@@ -16,3 +16,4 @@ void RegisterConstructionClasses();
 void RegisterMaterialsClasses();
 void RegisterSettingsClasses();
 void RegisterDimensionsClasses();
+void RegisterComponentsClasses();
