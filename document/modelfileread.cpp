@@ -6,6 +6,7 @@
 #include "annotations/textstyle.h"
 #include "document/component.h"
 #include "document/componentbehavior.h"
+#include "document/definitionlist.h"
 #include "document/dib.h"
 #include "document/fontmanager.h"
 #include "document/loadsession.h"
@@ -148,6 +149,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
         }
         session.InstallVersionMap(map);
         const int modelVersion = GetLoadedClassVersion(RUNTIME_CLASS(CTarnwickModel));
+        DropStyleFontsOfEmptyModel();
         ReadVersionedFields(ar, fileVersion, modelVersion, session);
         if (m_textStyle != nullptr) {
             m_textStyle->EnsureFont();
@@ -225,6 +227,31 @@ void CTarnwickModel::ReadVersionedFields(CArchive& ar, int fileVersion, int mode
     // Curves are joined to their edges once nothing more can fail, so that a failed
     // read never finds edges already erased as orphans.
     CCurveRegistry::Resolve(modelVersion >= 1);
+}
+
+// The styles of a new or cleared model made default fonts that a file's styles replace;
+// kept, they would pile up in the font manager with every read and write. Styles read
+// without a font get theirs again when first asked (the text style at the end of the
+// read).
+void CTarnwickModel::DropStyleFontsOfEmptyModel()
+{
+    if (m_fontManager == nullptr || m_rootComponent == nullptr || !m_rootComponent->IsEmpty() ||
+        (GetDefinitionList() != nullptr && GetDefinitionList()->GetCount() > 0)) {
+        return;
+    }
+    CEntity* fonts[] = {m_dimensionStyle != nullptr ? m_dimensionStyle->PeekFont() : nullptr,
+                        m_textStyle != nullptr ? m_textStyle->PeekFont() : nullptr};
+    if (m_dimensionStyle != nullptr) {
+        m_dimensionStyle->SetFont(nullptr, false);
+    }
+    if (m_textStyle != nullptr) {
+        m_textStyle->SetFont(nullptr, false);
+    }
+    for (CEntity* font : fonts) {
+        if (font != nullptr && m_fontManager->Remove(font)) {
+            font->Erase();
+        }
+    }
 }
 
 // Fields 14 and 15: the dropped top-level vertices, then the entities: a counted list
