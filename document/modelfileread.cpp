@@ -45,19 +45,6 @@ constexpr int kFvReserved = 1199;
 const char* const kMagic = "Tarnwick Model";
 const char* const kOldMagic = "eTarnis page";
 
-// A model's record may not hold another model's: a second read on the same archive
-// would discard the objects of the first.
-int g_modelReadsRunning = 0;
-
-class ModelReadCount
-{
-public:
-    ModelReadCount() { ++g_modelReadsRunning; }
-    ~ModelReadCount() { --g_modelReadsRunning; }
-    ModelReadCount(const ModelReadCount&) = delete;
-    ModelReadCount& operator=(const ModelReadCount&) = delete;
-};
-
 bool IsModelMagic(const CString& magic)
 {
     return magic == CString(kMagic) || magic == CString(kOldMagic);
@@ -122,10 +109,12 @@ void CTarnwickModel::Serialize(CArchive& ar)
 
 void CTarnwickModel::ReadModelFile(CArchive& ar)
 {
-    if (g_modelReadsRunning > 0) {
+    // A model file is one top-level record on an archive of its own. A model that a
+    // file names inside another record (the archive made it, so the table is not empty)
+    // is refused: its read would discard, or run into, the objects of the outer read.
+    if (ar.GetMapCount() != 0) {
         AfxThrowArchiveException(CArchiveException::badClass, ar.m_strFileName);
     }
-    const ModelReadCount running;
     const CurrentModelScope scope;
     MakeCurrent();
     const CUndoSuspender suspender;

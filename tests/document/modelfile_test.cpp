@@ -515,20 +515,29 @@ TEST_F(ModelFileTest, AReadCutShortAnywhereFreesWhatItMadeAndLeavesAnEmptyModel)
 TEST_F(ModelFileTest, AFileWhoseComponentContainsItselfIsRefused)
 {
     OwnedModel built;
+    CComponentDefinition* definition = nullptr;
+    CComponentInstance* inner = nullptr;
     {
         const CurrentModelScope scope(&*built);
         const CUndoSuspender suspender;
-        auto* definition = new CComponentDefinition;
+        definition = new CComponentDefinition;
         modelfiletest::AddSquare(*definition, 1.0);
         built->GetDefinitionList()->AddDefinition(definition, false);
         auto* outer = new CComponentInstance;
         definition->AddInstance(outer);
         built->GetRootComponent()->Add(outer);
-        auto* inner = new CComponentInstance;
+        inner = new CComponentInstance;
         definition->AddInstance(inner);
         definition->Add(inner);
     }
     const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    {
+        // The cycle is undone before the model goes, which could not erase it whole.
+        const CurrentModelScope scope(&*built);
+        const CUndoSuspender suspender;
+        definition->Remove(inner);
+        inner->Erase();
+    }
     OwnedModel model;
     EXPECT_EQ(ArchiveCauseOfRead(*model, file), CArchiveException::genericException);
     ExpectEmpty(*model);
