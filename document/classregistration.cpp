@@ -15,5 +15,6 @@ void RegisterModelClasses()
     RegisterSettingsClasses();
     RegisterDimensionsClasses();
     RegisterComponentsClasses();
+    RegisterPagesClasses();
     RegisterClassVersionTable();
 }

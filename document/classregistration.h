@@ -17,3 +17,4 @@ void RegisterMaterialsClasses();
 void RegisterSettingsClasses();
 void RegisterDimensionsClasses();
 void RegisterComponentsClasses();
+void RegisterPagesClasses();
