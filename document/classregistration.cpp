@@ -13,6 +13,7 @@ void RegisterModelClasses()
     RegisterConstructionClasses();
     RegisterMaterialsClasses();
     RegisterSettingsClasses();
+    RegisterModelRootClasses();
     RegisterDimensionsClasses();
     RegisterComponentsClasses();
     RegisterPagesClasses();
