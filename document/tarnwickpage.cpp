@@ -122,13 +122,18 @@ void CTarnwickPage::SetPageList(CTarnwickModel* model)
 
 CPageList* CTarnwickPage::GetPageList() const
 {
-    return dynamic_cast<CPageList*>(GetParent());
+    if (auto* list = dynamic_cast<CPageList*>(GetParent())) {
+        return list;
+    }
+    return m_ownerModel != nullptr ? m_ownerModel->GetPageList() : nullptr;
 }
 
 int CTarnwickPage::GetIndex() const
 {
-    const CPageList* list = GetPageList();
-    return list != nullptr ? list->IndexOf(this) : -1;
+    if (m_ownerModel == nullptr || m_ownerModel->GetPageList() == nullptr) {
+        return -1;
+    }
+    return m_ownerModel->GetPageList()->IndexOf(this);
 }
 
 void CTarnwickPage::Select()

@@ -254,8 +254,20 @@ void CViewPage::CopyFromModel(ITarnisView* view, std::int32_t mask, bool honourL
 void CViewPage::CopyFromModel(CTarnwickModel& model, std::int32_t mask, bool honourLayerOverrides)
 {
     const std::int32_t selected = mask & m_propertyMask;
-    if ((selected & kAxes) != 0) {
-        m_axesDisplayed = model.IsDisplayAxes();
+    if ((selected & kCamera) != 0) {
+        m_camera = model.GetCamera();
+    }
+    if ((selected & kRenderingOptions) != 0 && model.GetRenderingOptions() != nullptr) {
+        SetRenderingOptions(*model.GetRenderingOptions());
+    }
+    if ((selected & kShadowSettings) != 0 && model.GetShadowInfo() != nullptr) {
+        SetShadowInfo(*model.GetShadowInfo());
+    }
+    if ((selected & kAxes) != 0 && model.GetDrawingAxes() != nullptr) {
+        SetAxes(*model.GetDrawingAxes(), model.IsDisplayAxes());
+    }
+    if ((selected & kSectionPlanes) != 0) {
+        TakeSectionPlanes(model);
     }
     if ((selected & kHiddenElements) != 0) {
         TakeHiddenElements(model);
@@ -276,6 +288,18 @@ void CViewPage::TakeHiddenElements(CTarnwickModel& model)
     for (CDrawingElement* element : elements) {
         if (element->IsHiddenFlagSet()) {
             AddHiddenElement(element);
+        }
+    }
+}
+
+void CViewPage::TakeSectionPlanes(CTarnwickModel& model)
+{
+    std::vector<CDrawingElement*> active;
+    model.CollectActiveSectionPlanes(active);
+    m_sectionPlanes.clear();
+    for (CDrawingElement* element : active) {
+        if (auto* plane = dynamic_cast<CSectionPlane*>(element)) {
+            m_sectionPlanes.push_back(plane);
         }
     }
 }
@@ -305,8 +329,29 @@ void CViewPage::Activate()
 
 void CViewPage::ApplyTo(CTarnwickModel& model) const
 {
+    if (Has(kCamera)) {
+        model.SetCamera(m_camera);
+    }
+    if (Has(kRenderingOptions) && m_renderingOptions != nullptr && model.GetRenderingOptions() != nullptr) {
+        *model.GetRenderingOptions() = *m_renderingOptions;
+    }
+    if (Has(kShadowSettings) && m_shadowInfo != nullptr) {
+        model.SetShadowInfo(*m_shadowInfo);
+    }
     if (Has(kAxes)) {
+        if (m_axes != nullptr && model.GetDrawingAxes() != nullptr) {
+            *model.GetDrawingAxes() = *m_axes;
+        }
         model.SetDisplayAxes(m_axesDisplayed);
+    }
+    if (Has(kSectionPlanes)) {
+        std::vector<CDrawingElement*> planes;
+        for (CSectionPlane* plane : m_sectionPlanes) {
+            if (plane != nullptr) {
+                planes.push_back(plane);
+            }
+        }
+        model.RestoreActiveSectionPlanes(planes);
     }
     if (Has(kHiddenElements)) {
         ApplyHiddenElements(model);

@@ -137,6 +137,7 @@ private:
     void ApplyLayers(CTarnwickModel& model) const;
     void TakeHiddenElements(CTarnwickModel& model);
     void TakeLayers(CTarnwickModel& model, bool honourLayerOverrides);
+    void TakeSectionPlanes(CTarnwickModel& model);
     int CheckOwnedObjects(int mode, CValidityResultMap* results);
     int CheckStoredEntities(int mode, CValidityResultMap* results);
     [[nodiscard]] bool Has(std::int32_t bit) const { return (m_propertyMask & bit) != 0; }

@@ -75,7 +75,7 @@ TEST_F(PageListTest, AddPageInsertsBeforeAValidIndexAndAppendsOtherwise)
         EXPECT_EQ(list->AddPage(page, c.index), c.expected) << c.index;
         EXPECT_EQ(list->GetPage(c.expected), page);
         EXPECT_EQ(page->GetParent(), list);
-        EXPECT_EQ(page->GetIndex(), c.expected);
+        EXPECT_EQ(list->IndexOf(page), c.expected);
     }
 }
 

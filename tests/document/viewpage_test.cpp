@@ -5,6 +5,7 @@
 #include "annotations/sectionplane.h"
 #include "document/classregistration.h"
 #include "document/component.h"
+#include "document/tarnwickmodel.h"
 #include "document/layer.h"
 #include "document/layermanager.h"
 #include "document/pagelist.h"
@@ -365,4 +366,34 @@ TEST_F(ViewPageTest, ActivatingOnlyHiddenElementsLeavesTheRestOfTheModelAlone)
     EXPECT_FALSE(after->IsHiddenFlagSet());
     EXPECT_TRUE(model.IsDisplayAxes());
     list->Erase();
+}
+
+TEST_F(ViewPageTest, APageTakenFromTheModelGivesItsStateBackWhenActivated)
+{
+    entitytest::CurrentModel current;
+    CTarnwickModel& model = current.Get();
+    auto* plane = new CSectionPlane(CPlane3d(1, 0, 0, 0));
+    model.GetRootComponent()->Add(plane);
+    model.GetRootComponent()->SetActiveSectionPlane(plane);
+    model.SetCamera(SideCamera());
+    model.GetRenderingOptions()->SetRenderMode(0);
+    model.GetShadowInfo()->SetDisplayShadowsQuiet(true);
+    model.SetDisplayAxes(false);
+    auto* page = new CViewPage("all", "", CViewPage::kAllProperties);
+    model.GetPageList()->AddPage(page, -1);
+    page->CopyFromModel(model, CViewPage::kAllProperties, false);
+
+    model.ResetCamera();
+    model.GetRenderingOptions()->SetRenderMode(3);
+    model.GetShadowInfo()->SetDisplayShadowsQuiet(false);
+    model.SetDisplayAxes(true);
+    model.GetRootComponent()->SetActiveSectionPlane(nullptr);
+    page->Activate();
+
+    EXPECT_TRUE(model.GetCamera().IsEqual(SideCamera()));
+    EXPECT_EQ(model.GetRenderingOptions()->GetRenderMode(), 0);
+    EXPECT_TRUE(model.GetShadowInfo()->IsDisplayShadows());
+    EXPECT_FALSE(model.IsDisplayAxes());
+    EXPECT_EQ(model.GetRootComponent()->GetActiveSectionPlane(), plane);
+    EXPECT_EQ(page->GetIndex(), 0);
 }
