@@ -1,0 +1,9 @@
+#pragma once
+// The sample house: walls with a window opening, a pitched roof, a chimney group and
+// three placed trees, coloured and textured materials, layers, a section plane, a
+// label and a dimension, and three pages that show it from different sides.
+
+class CTarnwickModel;
+
+// Builds the house into an empty model through the model's own operations.
+void BuildHouseModel(CTarnwickModel& model);
