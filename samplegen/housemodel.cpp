@@ -1,6 +1,7 @@
 #include "samplegen/housemodel.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -27,6 +28,7 @@
 #include "document/texture.h"
 #include "document/viewpage.h"
 #include "foundation/transformation.h"
+#include "foundation/unitvector3d.h"
 #include "model/face.h"
 #include "model/undosuspender.h"
 #include "model/vertex.h"
@@ -76,6 +78,8 @@ CMaterial* AddTileMaterial(CMaterialManager& materials)
     material->SetName("Roof tiles");
     material->SetTexture(texture);
     material->SetKind(1);
+    // A textured material shows its picture's average colour where it is drawn plain.
+    material->SetColor(texture->GetAverageColor());
     materials.AddMaterial(material);
     return material;
 }
@@ -127,19 +131,19 @@ CComponentDefinition* AddDefinition(CTarnwickModel& model, const char* name)
 }
 
 template <typename Instance>
-Instance* Place(CTarnwickModel& model, CComponentDefinition* definition, const CVector3d& offset)
+Instance* Place(CComponentDefinition* definition, CComponent& holder, const CVector3d& offset)
 {
     auto* instance = new Instance;
     definition->AddInstance(instance);
     CTransformation transform;
     transform.SetTranslation(offset);
     instance->SetTransform(transform);
-    model.GetRootComponent()->Add(instance);
+    holder.Add(instance);
     return instance;
 }
 
-// A tree: a square trunk and a four-sided crown, placed three times.
-void AddTrees(CTarnwickModel& model, CMaterial* bark, CMaterial* leaves, CLayer* layer)
+// A tree: a square trunk and a four-sided crown.
+CComponentDefinition* AddTree(CTarnwickModel& model, CMaterial* bark, CMaterial* leaves)
 {
     CComponentDefinition* tree = AddDefinition(model, "Tree");
     const CGeometryBuilder builder(*tree);
@@ -157,19 +161,25 @@ void AddTrees(CTarnwickModel& model, CMaterial* bark, CMaterial* leaves, CLayer*
         builder.Face({ring[i], ring[(i + 1) % 4], tip})->SetMaterial(leaves);
     }
     builder.Face({ring[0], ring[3], ring[2], ring[1]}, {0, 0, -1})->SetMaterial(leaves);
-    for (const CVector3d& offset : {CVector3d(-4, -3, 0), CVector3d(14, -2, 0), CVector3d(13, 11, 0)}) {
-        Place<CComponentInstance>(model, tree, offset)->SetLayer(layer);
-    }
+    return tree;
 }
 
-void AddChimney(CTarnwickModel& model, CMaterial* brick, CLayer* layer)
+// The garden: a group in the root that holds three trees. The definitions nest (the
+// root holds the group, the group the trees), so they are written in one order only
+// and a file read back writes them in the same order.
+void AddGarden(CTarnwickModel& model, CMaterial* bark, CMaterial* leaves, CMaterial* grass, CLayer* layer)
 {
-    CComponentDefinition* chimney = AddDefinition(model, "Group#1");
-    const CGeometryBuilder builder(*chimney);
-    for (CFace* face : builder.Box(CPoint3d(0, 0, 0), CPoint3d(0.8, 0.8, 3))) {
-        face->SetMaterial(brick);
+    CComponentDefinition* garden = AddDefinition(model, "Group#1");
+    const CGeometryBuilder builder(*garden);
+    builder.Face({builder.Vertex(CPoint3d(-8, -6, 0)), builder.Vertex(CPoint3d(18, -6, 0)),
+                  builder.Vertex(CPoint3d(18, 14, 0)), builder.Vertex(CPoint3d(-8, 14, 0))},
+                 {0, 0, 1})
+        ->SetMaterial(grass);
+    CComponentDefinition* tree = AddTree(model, bark, leaves);
+    for (const CVector3d& offset : {CVector3d(-4, -3, 0), CVector3d(14, -2, 0), CVector3d(13, 11, 0)}) {
+        Place<CComponentInstance>(tree, *garden, offset);
     }
-    Place<CGroup>(model, chimney, CVector3d(7, 5, 3))->SetLayer(layer);
+    Place<CGroup>(garden, *model.GetRootComponent(), CVector3d(0, 0, -0.01))->SetLayer(layer);
 }
 
 void AddAnnotations(CTarnwickModel& model, const HouseParts& house, CLayer* layer)
@@ -196,11 +206,43 @@ CSectionPlane* AddSectionPlane(CTarnwickModel& model)
     return plane;
 }
 
-CCamera MakeCamera(const CPoint3d& eye, const CPoint3d& target, bool perspective)
+// A unit direction near the given one that survives the oldest save format's camera
+// form bit for bit. That form keeps only the unit direction and puts the target one
+// unit along it, so a file written back measures the direction again from eye and
+// target. Components that are multiples of 2^-40 add to eyes of whole units below
+// 4096 without rounding, and a direction whose squared length the unit vector finds to
+// be exactly one is kept as it is.
+CVector3d StableUnitDirection(const CVector3d& approx)
+{
+    constexpr double kStep = 1.0 / 1099511627776.0;  // 2^-40
+    const CUnitVector3d unit(approx);
+    const double x = std::round(unit.x / kStep) * kStep;
+    for (int j = 0; j < 1000000; ++j) {
+        const double y = (std::round(unit.y / kStep) + (j % 2 == 0 ? j / 2 : -(j + 1) / 2)) * kStep;
+        const double rest = 1.0 - x * x - y * y;
+        if (rest < 0.0) {
+            continue;
+        }
+        const double z = std::copysign(std::round(std::sqrt(rest) / kStep) * kStep, unit.z);
+        const CUnitVector3d kept(x, y, z);
+        if (kept.x == x && kept.y == y && kept.z == z) {
+            return {x, y, z};
+        }
+    }
+    return {unit.x, unit.y, unit.z};
+}
+
+// A camera at the eye (whole units) looking along the direction.
+CCamera MakeCamera(const CPoint3d& eye, const CVector3d& direction, const CVector3d& up, bool perspective)
 {
     CCamera camera;
-    camera.SetView(eye, target, CVector3d(0, 0, 1), 1.0, 1000.0, perspective, 35.0, 20.0);
+    camera.SetView(eye, eye + StableUnitDirection(direction), up, 1.0, 1000.0, perspective, 35.0, 20.0);
     return camera;
+}
+
+CCamera StreetCamera()
+{
+    return MakeCamera(CPoint3d(5, -25, 6), CVector3d(0, 29, -4), CVector3d(0, 0, 1), true);
 }
 
 CViewPage* AddPage(CTarnwickModel& model, const char* name, const char* description, std::int32_t mask)
@@ -213,10 +255,10 @@ CViewPage* AddPage(CTarnwickModel& model, const char* name, const char* descript
 
 void AddPages(CTarnwickModel& model, const HouseParts& house, CSectionPlane* plane)
 {
-    model.SetCamera(MakeCamera(CPoint3d(5, -25, 6), CPoint3d(5, 4, 2), true));
+    model.SetCamera(StreetCamera());
     AddPage(model, "Front", "The street side", CViewPage::kCamera)->SetTransitionTime(2.0);
 
-    model.SetCamera(MakeCamera(CPoint3d(-20, -20, 25), CPoint3d(5, 4, 0), true));
+    model.SetCamera(MakeCamera(CPoint3d(-20, -20, 25), CVector3d(25, 24, -25), CVector3d(0, 0, 1), true));
     model.GetShadowInfo()->SetDisplayShadows(true);
     model.GetRenderingOptions()->SetDisplayEdges(0);
     AddPage(model, "Aerial", "", CViewPage::kCamera | CViewPage::kRenderingOptions | CViewPage::kShadowSettings)
@@ -225,7 +267,7 @@ void AddPages(CTarnwickModel& model, const HouseParts& house, CSectionPlane* pla
     model.GetRenderingOptions()->SetDisplayEdges(1);
 
     // The plan: from above, cut at the windows, the roof hidden.
-    model.SetCamera(MakeCamera(CPoint3d(5, 4, 40), CPoint3d(5, 4, 0), false));
+    model.SetCamera(MakeCamera(CPoint3d(5, 4, 40), CVector3d(0, 0, -1), CVector3d(0, 1, 0), false));
     model.GetRootComponent()->SetActiveSectionPlane(plane);
     for (CFace* face : house.roof) {
         face->SetHidden(true);
@@ -239,7 +281,7 @@ void AddPages(CTarnwickModel& model, const HouseParts& house, CSectionPlane* pla
     }
     model.GetRootComponent()->SetActiveSectionPlane(nullptr);
     model.GetPageList()->GetPage(0)->Select();
-    model.SetCamera(MakeCamera(CPoint3d(5, -25, 6), CPoint3d(5, 4, 2), true));
+    model.SetCamera(StreetCamera());
 }
 
 }  // namespace
@@ -256,6 +298,7 @@ void BuildHouseModel(CTarnwickModel& model)
     CMaterial* tiles = AddTileMaterial(materials);
     CMaterial* bark = AddColorMaterial(materials, "Bark", CColor(90, 60, 30, 255));
     CMaterial* leaves = AddColorMaterial(materials, "Leaves", CColor(40, 130, 50, 255));
+    CMaterial* grass = AddColorMaterial(materials, "Grass", CColor(110, 170, 80, 255));
 
     CLayerManager& layers = *model.GetLayerManager();
     CLayer* walls = layers.AddLayer("Walls");
@@ -280,8 +323,11 @@ void BuildHouseModel(CTarnwickModel& model)
     pane->SetMaterial(glass);
     pane->SetLayer(walls);
 
-    AddChimney(model, brick, roof);
-    AddTrees(model, bark, leaves, garden);
+    for (CFace* face : builder.Box(CPoint3d(7, 5, 3), CPoint3d(7.8, 5.8, 6))) {
+        face->SetMaterial(brick);
+        face->SetLayer(roof);
+    }
+    AddGarden(model, bark, leaves, grass, garden);
     AddAnnotations(model, house, notes);
     CSectionPlane* plane = AddSectionPlane(model);
     AddPages(model, house, plane);
