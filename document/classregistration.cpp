@@ -16,5 +16,6 @@ void RegisterModelClasses()
     RegisterModelRootClasses();
     RegisterDimensionsClasses();
     RegisterComponentsClasses();
+    RegisterPagesClasses();
     RegisterClassVersionTable();
 }

@@ -18,3 +18,4 @@ void RegisterSettingsClasses();
 void RegisterModelRootClasses();
 void RegisterDimensionsClasses();
 void RegisterComponentsClasses();
+void RegisterPagesClasses();
