@@ -32,6 +32,8 @@ constexpr const char* kRecordKinds[] = {
     // components
     "CComponent", "CComponentDefinition", "CComponentInstance", "CGroup", "CImage", "CDefinitionList",
     "CTarnisCS", "CFontManager", "CTwFont",
+    // pages
+    "CTarnwickPage", "CViewPage", "CPageList",
 };
 constexpr size_t kKindCount = sizeof(kRecordKinds) / sizeof(kRecordKinds[0]);
 

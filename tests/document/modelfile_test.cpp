@@ -12,6 +12,7 @@
 #include "document/fontmanager.h"
 #include "document/material.h"
 #include "document/modelpages.h"
+#include "document/pagelist.h"
 #include "document/optionsmanager.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
@@ -217,6 +218,8 @@ TEST_F(ModelFileTest, AModelWrittenReadAndWrittenAgainGivesTheSameBytesInEverySa
         EXPECT_TRUE(read->GetPreviewImage()->HasImage());
         EXPECT_FALSE(read->IsRedefineThumbnailOnSave());
         EXPECT_TRUE(read->GetCamera().GetEye() == CPoint3d(10, 20, 30));
+        EXPECT_EQ(read->GetPageList()->GetCount(), 2);
+        EXPECT_EQ(read->GetPageList()->GetSelectedPage(), read->GetPageList()->GetPage(0));
 
         const Bytes second = modelfiletest::WriteModel(*read, format);
         EXPECT_EQ(modelfiletest::FirstDifference(modelfiletest::WithoutStamp(first, format),

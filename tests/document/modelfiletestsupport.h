@@ -1,7 +1,7 @@
 #pragma once
-// Support for the model-file tests: a small model built through the API (a textured-
-// free coloured face on its own layer, a component definition with one instance, a
-// guide point, a preview picture and a description), whole files written and read
+// Support for the model-file tests: a small model built through the API (a coloured
+// face on its own layer, a component definition with one instance, a guide point, two
+// pages, a preview picture and a description), whole files written and read
 // through the model, and the pieces of hand-built files.
 
 #include <gtest/gtest.h>
@@ -20,6 +20,8 @@
 #include "document/dib.h"
 #include "document/layermanager.h"
 #include "document/materialmanager.h"
+#include "document/pagelist.h"
+#include "document/viewpage.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
 #include "foundation/modelid.h"
@@ -87,6 +89,12 @@ inline void BuildSampleModel(CTarnwickModel& model)
     model.SetRedefineThumbnailOnSave(false);
     model.GetCamera().SetView(CPoint3d(10, 20, 30), CPoint3d(10, 20, 0), CVector3d(0, 1, 0), 1.0, 1000.0, true,
                               35.0, 100.0);
+    for (const char* name : {"Front", "Back"}) {
+        auto* page = new CViewPage(name, "", CViewPage::kAllProperties);
+        model.GetPageList()->AddPage(page, -1);
+        page->CopyFromModel(model, CViewPage::kAllProperties, false);
+    }
+    model.GetPageList()->SetSelectedPage(model.GetPageList()->GetPage(0));
 }
 
 // The whole file, written in the save format through the model.
