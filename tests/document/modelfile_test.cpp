@@ -69,6 +69,7 @@ Bytes WriteHandBuilt(const HandBuiltFile& spec)
     const int mv = spec.modelVersion;
     CVersionMap map = modelfiletest::MapWith({{"CTarnwickModel", mv}});
     CDib emptyPicture;
+    CVertex vertex(CPoint3d(1, 2, 3));
     return settingstest::Store([&](CArchive& ar) {
         ArchiveWriteString(ar, CString("Tarnwick Model"));
         CVersionInfo(spec.version).Serialize(ar);
@@ -105,8 +106,16 @@ Bytes WriteHandBuilt(const HandBuiltFile& spec)
         if (fv >= 1023) {
             source->GetRenderingOptions()->Serialize(ar);
         }
-        ar << std::int32_t{1};
-        ar.WriteObject(nullptr);
+        // The dropped top-level vertices: with a map, one vertex named twice, the second
+        // time through the long tag form (0x7FFF and a 32-bit index).
+        if (fv >= 1022) {
+            ar << std::int32_t{2};
+            ar.WriteObject(&vertex);
+            ar << WORD{0x7FFF} << static_cast<std::uint32_t>(ar.GetStoredIndex(&vertex));
+        } else {
+            ar << std::int32_t{1};
+            ar.WriteObject(nullptr);
+        }
         if (mv == 0) {
             ar << std::int32_t{2};
             ar.WriteObject(nullptr);
@@ -209,6 +218,8 @@ TEST_F(ModelFileTest, AModelWrittenReadAndWrittenAgainGivesTheSameBytesInEverySa
 
         OwnedModel read;
         modelfiletest::ReadModel(*read, first);
+        EXPECT_EQ(GetCurrentModel(), nullptr);
+        EXPECT_TRUE(IsRecordingChanges());
         EXPECT_EQ(read->GetLoadStatus(), CTarnwickModel::kLoadOk);
         EXPECT_EQ(read->GetDescription(), CString("A small sample"));
         EXPECT_EQ(GuidToString(read->GetModelId()), GuidToString(built->GetModelId()));
@@ -454,6 +465,11 @@ TEST_F(ModelFileTest, ThePreviewReaderAnswersForGoodForeignTooNewOldAndUndecodab
         EXPECT_EQ(GetLoadedVersionMap(), nullptr);
         delete preview;
     }
+    // A full read drops the picture that cannot be shown in the same way.
+    OwnedModel model;
+    ReadAllOf(*model, undecodable);
+    EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
+    EXPECT_EQ(model->GetPreviewImage(), nullptr);
 }
 
 TEST_F(ModelFileTest, ThePreviewOfATruncatedOrMissingFileIsNullWithStatusFourOrOne)
