@@ -1,6 +1,7 @@
 #include "platform/ui/view.h"
 
 #include <QImage>
+#include <QScreen>
 
 #include "platform/ui/document.h"
 #include "platform/ui/viewwidget.h"
@@ -118,4 +119,11 @@ void CView::PresentFrame(int width, int height, const std::vector<std::uint8_t>&
 void CView::OnPaint()
 {
     OnDraw();
+}
+
+int CView::GetScreenDepth() const
+{
+    if (m_widget == nullptr || m_widget->screen() == nullptr)
+        return 24;
+    return m_widget->screen()->depth();
 }

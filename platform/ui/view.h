@@ -42,6 +42,8 @@ public:
     void UpdateWindow();
     [[nodiscard]] CRect GetClientRect() const;
     [[nodiscard]] bool IsWindowVisible() const;
+    // Bits per pixel of the screen the window is on (24 before the window exists).
+    [[nodiscard]] int GetScreenDepth() const;
 
     // Starts or restarts the timer of that id (at least 1 ms); returns the id.
     UINT SetTimer(UINT id, UINT milliseconds);
