@@ -156,10 +156,14 @@ void CBaseGLView::LookUpSwapHint()
 
 int CBaseGLView::MakeCurrent()
 {
-    if (m_context != nullptr && wglGetCurrentContext() == m_context)
+    // A resized device makes its buffers anew when it is bound again.
+    if (m_context != nullptr && wglGetCurrentContext() == m_context && !m_deviceResized)
         return 1;
     if (m_context != nullptr && MakeContextCurrent(m_device.get(), m_context))
+    {
+        m_deviceResized = false;
         return 1;
+    }
     // A context that will not become current is rebuilt from a fresh device; what it
     // replaces is freed first, so the retries cost nothing that lasts.
     for (int retry = 0; retry < kMakeCurrentRetries; ++retry)
@@ -260,7 +264,10 @@ void CBaseGLView::OnDestroy()
 void CBaseGLView::OnSize(int width, int height)
 {
     if (m_device != nullptr)
+    {
         m_device->SetSize(width, height);
+        m_deviceResized = true;
+    }
     m_viewportPending = true;
 }
 

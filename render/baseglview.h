@@ -129,4 +129,5 @@ private:
     bool m_accelerated = false;
     int m_errorCode = kNoError;
     bool m_makeCurrentReported = false;
+    bool m_deviceResized = false;
 };

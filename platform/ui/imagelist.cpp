@@ -31,6 +31,11 @@ int CImageList::Add(int width, int height, const std::uint8_t* bgra)
     return GetImageCount() - 1;
 }
 
+int CImageList::GetImageCount() const
+{
+    return static_cast<int>(m_images.size());
+}
+
 const QPixmap* CImageList::GetImage(int index) const
 {
     if (index < 0 || index >= GetImageCount())

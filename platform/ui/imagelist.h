@@ -21,7 +21,7 @@ public:
     // Pixels top row first, bytes blue, green, red, alpha; the image is scaled to the
     // list's size when it differs. The new index, -1 when the list is not created.
     int Add(int width, int height, const std::uint8_t* bgra);
-    [[nodiscard]] int GetImageCount() const { return static_cast<int>(m_images.size()); }
+    [[nodiscard]] int GetImageCount() const;
     // Null for an index outside the list.
     [[nodiscard]] const QPixmap* GetImage(int index) const;
 
