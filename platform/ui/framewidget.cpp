@@ -56,17 +56,26 @@ void CFrameWidget::resizeEvent(QResizeEvent* event)
     m_frame->OnSize(type, event->size().width(), event->size().height());
 }
 
-void CFrameWidget::dragEnterEvent(QDragEnterEvent* event)
+bool CFrameWidget::event(QEvent* event)
 {
-    if (!LocalFiles(event->mimeData()).empty())
-        event->acceptProposedAction();
-}
-
-void CFrameWidget::dropEvent(QDropEvent* event)
-{
-    const std::vector<CString> paths = LocalFiles(event->mimeData());
-    if (m_frame == nullptr || paths.empty())
-        return;
-    event->acceptProposedAction();
-    m_frame->OnDropFiles(paths);
+    if (event->type() == QEvent::DragEnter)
+    {
+        auto* enter = static_cast<QDragEnterEvent*>(event);
+        if (LocalFiles(enter->mimeData()).empty())
+            return QMainWindow::event(event);
+        enter->acceptProposedAction();
+        return true;
+    }
+    if (event->type() == QEvent::Drop)
+    {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const std::vector<CString> paths = LocalFiles(drop->mimeData());
+        if (paths.empty())
+            return QMainWindow::event(event);
+        drop->acceptProposedAction();
+        if (m_frame != nullptr)
+            m_frame->OnDropFiles(paths);
+        return true;
+    }
+    return QMainWindow::event(event);
 }

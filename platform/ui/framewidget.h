@@ -16,8 +16,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
+    // Drops of files are the frame's own, before the main window looks for dragged bars.
+    bool event(QEvent* event) override;
 
 private:
     CFrameWnd* m_frame;

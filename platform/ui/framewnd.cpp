@@ -73,8 +73,12 @@ void CFrameWnd::DestroyWindow()
     if (m_window == nullptr)
         return;
     m_window->Detach();
+    // The view outlives the window when it belongs to someone else.
     if (m_activeView != nullptr && m_activeView->GetWidget() != nullptr)
+    {
         m_activeView->GetWidget()->setParent(nullptr);
+        m_activeView->SetParentFrame(nullptr);
+    }
     delete m_window;
     m_window = nullptr;
     m_actions.clear();
@@ -82,6 +86,8 @@ void CFrameWnd::DestroyWindow()
 
 void CFrameWnd::SetActiveView(CView* view)
 {
+    if (m_activeView != nullptr && m_activeView != view)
+        m_activeView->SetParentFrame(nullptr);
     m_activeView = view;
     if (view == nullptr || m_window == nullptr)
         return;

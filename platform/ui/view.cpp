@@ -4,12 +4,15 @@
 #include <QScreen>
 
 #include "platform/ui/document.h"
+#include "platform/ui/framewnd.h"
 #include "platform/ui/viewwidget.h"
 
 CView::CView() = default;
 
 CView::~CView()
 {
+    if (m_frame != nullptr && m_frame->GetActiveView() == this)
+        m_frame->SetActiveView(nullptr);
     if (m_document != nullptr)
         m_document->RemoveView(this);
     if (m_widget != nullptr)
@@ -90,6 +93,12 @@ bool CView::KillTimer(UINT id)
         m_widget->killTimer(found->second);
     m_timers.erase(found);
     return true;
+}
+
+void CView::OnWindowDestroyed()
+{
+    m_widget = nullptr;
+    m_timers.clear();
 }
 
 void CView::DispatchTimer(int qtTimerId)

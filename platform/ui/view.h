@@ -64,6 +64,8 @@ public:
     virtual void OnTimer(UINT id) {}
     virtual void OnDestroy() {}
     void DispatchTimer(int qtTimerId);
+    // The window was deleted by its parent: the view forgets it and its timers.
+    void OnWindowDestroyed();
 
 protected:
     friend class CDocument;

@@ -13,6 +13,12 @@ CViewWidget::CViewWidget(CView& view, QWidget* parent) : QWidget(parent), m_view
     setFocusPolicy(Qt::StrongFocus);
 }
 
+CViewWidget::~CViewWidget()
+{
+    if (m_view != nullptr)
+        m_view->OnWindowDestroyed();
+}
+
 void CViewWidget::paintEvent(QPaintEvent*)
 {
     if (m_view == nullptr)

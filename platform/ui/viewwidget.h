@@ -10,6 +10,8 @@ class CViewWidget : public QWidget
 {
 public:
     CViewWidget(CView& view, QWidget* parent);
+    // Tells the view its window is gone (a parent may delete it first).
+    ~CViewWidget() override;
     // The view is going away: events stop reaching it.
     void Detach() { m_view = nullptr; }
 
