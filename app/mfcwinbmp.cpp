@@ -83,6 +83,8 @@ std::uint8_t BlendChannel(int pixel, int background, int alpha)
 
 CMfcWinBmp::CMfcWinBmp() = default;
 CMfcWinBmp::~CMfcWinBmp() = default;
+CMfcWinBmp::CMfcWinBmp(CMfcWinBmp&&) noexcept = default;
+CMfcWinBmp& CMfcWinBmp::operator=(CMfcWinBmp&&) noexcept = default;
 
 bool CMfcWinBmp::LoadFromFile(const CString& path)
 {

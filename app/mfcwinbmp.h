@@ -24,6 +24,8 @@ public:
     virtual ~CMfcWinBmp();
     CMfcWinBmp(const CMfcWinBmp&) = delete;
     CMfcWinBmp& operator=(const CMfcWinBmp&) = delete;
+    CMfcWinBmp(CMfcWinBmp&&) noexcept;
+    CMfcWinBmp& operator=(CMfcWinBmp&&) noexcept;
 
     // True when a bitmap exists afterwards; the image library's exceptions pass through.
     bool LoadFromFile(const CString& path);

@@ -103,15 +103,23 @@ int CBaseGLView::GetScreenColourDepth() const
 
 bool CBaseGLView::CreateGLContext()
 {
+    bool created = false;
     try
     {
-        return CreateGLContextSteps();
+        created = CreateGLContextSteps();
     }
     catch (const std::exception&)
     {
         // The code of the step under way stays.
-        return false;
+        created = false;
     }
+    // A context that was made but could not be made current is of no use to anyone.
+    if (!created && m_context != nullptr)
+    {
+        DeleteRenderingContext(m_context);
+        m_context = nullptr;
+    }
+    return created;
 }
 
 bool CBaseGLView::CreateGLContextSteps()
@@ -273,7 +281,14 @@ void CBaseGLView::OnSize(int width, int height)
 
 void CBaseGLView::OnPaint()
 {
-    if (m_context == nullptr || m_drawingSuppressed || MakeCurrent() == 0)
+    if (m_context == nullptr || m_drawingSuppressed)
+        return;
+    // A hidden window is resized without telling anyone; the frame follows the window.
+    const CRect client = GetClientRect();
+    if (m_device != nullptr && (std::max(client.Width(), 1) != m_device->GetWidth() ||
+                                std::max(client.Height(), 1) != m_device->GetHeight()))
+        OnSize(client.Width(), client.Height());
+    if (MakeCurrent() == 0)
         return;
     if (m_viewportPending)
         SetViewport();
