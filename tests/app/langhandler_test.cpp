@@ -111,9 +111,9 @@ TEST_F(LangFileTest, AnOutOfDateOrMalformedFileIsReportedAndNotUsed)
 
 TEST_F(LangFileTest, ACodeThatIsNotAWordOrNamesNoFileLeavesTheBuiltInStringsSilently)
 {
-    WriteLanguageFile("Xx", "ProductVersion 5.0.232\n10001 Normal\n");
+    WriteLanguageFile("Yy", "ProductVersion 5.0.232\n10001 Normal\n");
     CLangHandler handler;
-    for (const char* code : {"../GlimraTestXx", "TRUE", "Xx/"})
+    for (const char* code : {"../GlimraTestYy", "TRUE", "Yy/"})
         EXPECT_FALSE(LoadWithCode(handler, code)) << code;
     EXPECT_FALSE(handler.IsLoaded());
     EXPECT_TRUE(boxes.calls.empty());

@@ -21,8 +21,10 @@ inline QApplication& EnsureQtApplication()
     static int argc = 1;
     static char name[] = "glimra-test";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: Qt's own globals go away at exit in an order a static application
+    // object cannot follow.
+    static auto* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // Runs queued events (posted commands, timers that are due).
