@@ -15,6 +15,8 @@
 #include "app/glimraview.h"
 #include "app/mainframe.h"
 #include "app/resourceids.h"
+#include "document/tarnwickmodel.h"
+#include "foundation/notificationcenter.h"
 #include "foundation/syshelpers.h"
 #include "foundation/versioninfo.h"
 #include "model/undosuspender.h"
@@ -71,13 +73,28 @@ CGlimraApp::~CGlimraApp()
 
 void CGlimraApp::AddCommands()
 {
-    GetCommands().Add(ID_FILE_NEW, CString("&New\tCtrl+N"), [this] { OnFileNew(); });
+    GetCommands().Add(ID_FILE_NEW, CString("&New\tCtrl+N"), [this] {
+        OnFileNew();
+        PostResyncUI();
+    });
     GetCommands().Add(ID_FILE_OPEN, CString("&Open...\tCtrl+O"), [this] { OnFileOpen(); });
     GetCommands().Add(ID_APP_ABOUT, CString("&About Glimra..."), [this] { OnAppAbout(); });
     GetCommands().Add(ID_APP_EXIT, CString("E&xit"), [this] {
         if (m_pMainWnd != nullptr && m_pMainWnd->GetWindow() != nullptr)
             m_pMainWnd->GetWindow()->close();
     });
+}
+
+bool CGlimraApp::OnOpenRecentFile(UINT id)
+{
+    const bool handled = CWinApp::OnOpenRecentFile(id);
+    PostResyncUI();
+    return handled;
+}
+
+void CGlimraApp::PostResyncUI()
+{
+    GetNotificationCenter().Post(kResynchUINotification, GetCurrentModel());
 }
 
 void CGlimraApp::InstallDisplayMetrics()
@@ -149,6 +166,7 @@ bool CGlimraApp::InitInstance()
 int CGlimraApp::ExitInstance()
 {
     CUndoSuspender suspender(true);
+    GetNotificationCenter().Post(kExitNotification, nullptr);
     m_langHandler.Unload();
     return CWinApp::ExitInstance();
 }
@@ -158,8 +176,10 @@ void CGlimraApp::OnFileOpen()
     QWidget* parent = m_pMainWnd != nullptr ? m_pMainWnd->GetWindow() : nullptr;
     const QString path = QFileDialog::getOpenFileName(parent, QString(), QString(),
                                                       QStringLiteral("Tarnwick Model (*.twk)"));
-    if (!path.isEmpty())
-        OpenDocumentFile(CString::FromUtf8(path.toStdString()));
+    if (path.isEmpty())
+        return;
+    OpenDocumentFile(CString::FromUtf8(path.toStdString()));
+    PostResyncUI();
 }
 
 void CGlimraApp::OnAppAbout()

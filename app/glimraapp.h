@@ -17,6 +17,8 @@ public:
 
     bool InitInstance() override;
     int ExitInstance() override;
+    // Opens the recent file, then tells the interface the model may have changed.
+    bool OnOpenRecentFile(UINT id) override;
 
     [[nodiscard]] CMainFrame* GetMainFrame() const;
     [[nodiscard]] CGlimraView* GetActiveGlimraView() const;
@@ -27,6 +29,7 @@ private:
     void OnFileOpen();
     void OnAppAbout();
     void InstallDisplayMetrics();
+    void PostResyncUI();
 
     CLangHandler m_langHandler;
 };

@@ -82,5 +82,6 @@ void CToolBarCustom::SetupButtons(int titleStringId, int count, const std::vecto
         }
     }
     SetButtons(ids);
+    TrackButtonPresses();
     ApplyButtonSize();
 }

@@ -139,6 +139,7 @@ QAction* CFrameWnd::GetAction(UINT id)
     if (text.IsEmpty())
         text = GetCommandTip(static_cast<int>(id));
     auto* action = new QAction(ToQString(text), m_window);
+    action->setData(static_cast<uint>(id));
     action->setStatusTip(ToQString(GetCommandPrompt(static_cast<int>(id))));
     action->setToolTip(ToQString(GetCommandTip(static_cast<int>(id))));
     QObject::connect(action, &QAction::triggered, m_window, [this, id] { SendCommand(id); });

@@ -4,7 +4,9 @@
 
 #include <QMainWindow>
 #include <algorithm>
+#include <QMouseEvent>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "app/frameplacement.h"
 #include "app/resourceids.h"
@@ -190,6 +192,30 @@ TEST_F(MainFrameTest, TogglingTheButtonSizeTwiceRestoresEveryToolbar)
     EXPECT_EQ(camera.GetButtonWidth(), 31);
     EXPECT_EQ(camera.m_nMRUWidth, 62);
     EXPECT_EQ(Frame().GetToolBar(0).m_nMRUWidth, kUnsetBarWidth);
+}
+
+TEST_F(MainFrameTest, AButtonPressedAndReleasedAnywhereSendsItsCommandOnce)
+{
+    int orbits = 0;
+    Frame().GetCommands().Add(10508, CString("Orbit"), [&] { ++orbits; });
+    Frame().ShowWindow(SW_SHOWNORMAL);
+    Frame().UpdateCommandUI();
+    QToolBar* camera = Frame().GetToolBar(1).GetDockableBar();
+    auto* button = qobject_cast<QToolButton*>(camera->widgetForAction(Frame().GetAction(10508)));
+    ASSERT_NE(button, nullptr);
+    const auto click = [button](QPointF releaseAt) {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(4, 4), button->mapToGlobal(QPointF(4, 4)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(button, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, releaseAt, button->mapToGlobal(releaseAt), Qt::LeftButton,
+                            Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(button, &release);
+        apptest::ProcessEvents();
+    };
+    click(QPointF(400, 300));
+    EXPECT_EQ(orbits, 1);
+    click(QPointF(4, 4));
+    EXPECT_EQ(orbits, 2);
 }
 
 TEST_F(MainFrameTest, SmallButtonsStoredInTheProfileAreUsedFromTheStart)
