@@ -42,8 +42,9 @@ int CWinApp::Run(int argc, char** argv)
     m_arguments.clear();
     for (int i = 0; i < argc; ++i)
         m_arguments.push_back(CString::FromUtf8(argv[i]));
+    m_argc = argc;
     if (QApplication::instance() == nullptr)
-        m_qtApp = std::make_unique<QApplication>(argc, argv);
+        m_qtApp = std::make_unique<QApplication>(m_argc, argv);
     QApplication::setApplicationName(QString::fromStdString(m_appName.ToUtf8()));
     if (!InitInstance())
     {

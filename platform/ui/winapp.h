@@ -62,6 +62,8 @@ private:
     std::vector<CString> m_arguments;
     std::unique_ptr<CRecentFileList> m_recentFiles;
     std::unique_ptr<CSingleDocTemplate> m_docTemplate;
+    // Qt keeps a reference to the argument count for the application's life.
+    int m_argc = 0;
     std::unique_ptr<QApplication> m_qtApp;
 };
 

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "apptestsupport.h"
+#include "platform/profile.h"
 #include "platform/ui/stringtable.h"
 #include "render/glconfig.h"
 
@@ -25,8 +26,10 @@ public:
     int contextsAlive = 0;
     int contextsMade = 0;
     COLORREF background = RGB(40, 90, 160);
+    int screenDepth = 24;
 
 protected:
+    int GetScreenColourDepth() const override { return screenDepth; }
     std::unique_ptr<CGLDevice> CreateClientDevice() override
     {
         return failAtStep == kNoDevice ? nullptr : CBaseGLView::CreateClientDevice();
@@ -206,6 +209,21 @@ TEST_F(BaseGLViewTest, DestroyingTheContextFreesItAndRecordsAnAcceleratedRunEnde
     EXPECT_TRUE(ReadGLConfigDword(CString("HW_OK"), hardwareOk));
     EXPECT_EQ(hardwareOk, 1u);
     GetGLConfig().Accelerated = 0;
+}
+
+TEST_F(BaseGLViewTest, ASixteenBitScreenIsWarnedAboutOncePerProfile)
+{
+    for (int run = 0; run < 2; ++run)
+    {
+        MessageBoxRecorder recorder;
+        CTestGLView sixteen;
+        sixteen.Create(nullptr);
+        sixteen.screenDepth = 16;
+        sixteen.OnInitialUpdate();
+        ASSERT_EQ(sixteen.GetErrorCode(), CBaseGLView::kNoError);
+        EXPECT_EQ(recorder.calls.size(), run == 0 ? 1u : 0u) << run;
+    }
+    EXPECT_EQ(GetProfileInt(CString("Color_Warning"), CString("Color_Warning"), 0), 1);
 }
 
 TEST(PixelFormatPaletteTest, OnlyAFormatThatNeedsAPaletteGetsTheThreeThreeTwoRamp)
