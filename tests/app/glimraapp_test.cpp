@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QMainWindow>
 #include <QWidget>
 #include <cstdlib>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "app/mainframe.h"
 #include "app/resourceids.h"
 #include "apptestsupport.h"
+#include "platform/profile.h"
 
 namespace {
 
@@ -60,6 +62,10 @@ TEST_F(GlimraAppTest, StartUpShowsTheMainWindowWithTheViewClearedToTheWindowColo
     EXPECT_EQ(frame->size(), view->GetWidget()->size());
     EXPECT_EQ(frame->pixelColor(frame->width() / 2, frame->height() / 2), QColor(255, 255, 255));
     EXPECT_TRUE(boxes.calls.empty());
+
+    // Closing the window keeps its placement for the next start.
+    EXPECT_TRUE(app.GetMainFrame()->GetWindow()->close());
+    EXPECT_NE(GetProfileInt(CString("MainFrame"), CString("wp.bottom"), 0), 0);
     app.ExitInstance();
 }
 
