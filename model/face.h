@@ -86,6 +86,8 @@ public:
     [[nodiscard]] bool CanHaveMaterial() const override;
     // The element's properties, then a face's back material.
     void CopyPropertiesFrom(const CDrawingElement* other) override;
+    // Hands the face's triangles to a sink that accepts faces (model/facedwgoutput.cpp).
+    bool ExportTessellation(IExportSink* sink) override;
 
     // --- loops (none of these records a change) ---
     [[nodiscard]] int GetLoopCount() const { return m_loops.GetCount(); }
