@@ -150,8 +150,8 @@ public:
     [[nodiscard]] CEdge* FindSharedEdgeLoop(const CFace* other) const;
     // Joins the loops of the two uses of one edge; answers the loop kept.
     CLoop* JoinLoopsAtEdgeUse(CEdgeUse* a, CEdgeUse* b);
-    // Joins a hole into an outer loop (or two loops) along the chain of edges that runs
-    // from vertexB (first edge edgeB) to vertexA (last edge edgeA).
+    // Joins a hole into the outer loop (or one loop into the other) along the chain of
+    // edges between vertexA of loopA, whose edge there is edgeA, and vertexB of loopB.
     bool ConnectLoops(CVertex* vertexA, CEdge* edgeA, CLoop* loopA, CVertex* vertexB, CEdge* edgeB, CLoop* loopB);
     // The coplanar hole of another face that runs along this face's whole outer loop.
     [[nodiscard]] CLoop* FindHoleMatchingOuterLoop() const;
