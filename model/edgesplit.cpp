@@ -306,8 +306,9 @@ bool CEdge::RemoveFromComponent(CComponent* component, bool mergeFaces, bool hea
     CFace* face2 = nullptr;
     if (FindMergeableFaces(face1, face2, mergeFaces)) {
         if (face1 != face2 && !IsOnHiddenLayer(face1) && !IsOnHiddenLayer(face2)) {
-            face1->MergeWith(face2, this);
-            EraseOrDrop(face2, component);
+            if (face1->MergeWith(face2, this)) {
+                EraseOrDrop(face2, component);
+            }
         } else if (face1 == face2) {
             CLoop* separated = face1->SplitAtEdge(this);
             CFace* further = separated != nullptr ? separated->GetFace() : nullptr;

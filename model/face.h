@@ -133,7 +133,9 @@ public:
     void TakeMaterialsFrom(const CFace* other);
     // Absorbs the other face across an edge both run along: its materials, layer,
     // relationships, the merged loop and its holes. The caller erases the other face.
-    void MergeWith(CFace* other, CEdge* sharedEdge);
+    // False, with nothing changed, when one of the two loops runs wholly along the
+    // other (a face that fills a hole): no single loop would be left.
+    bool MergeWith(CFace* other, CEdge* sharedEdge);
     // Splits the loop along the chain of edges between two of its vertices; answers the
     // new face (not in any component), null when the loop would not split.
     CFace* SplitByEdges(int count, CEdge* const* edges, CLoop* loop);

@@ -52,6 +52,14 @@ std::vector<CEdgeUse*> UsesOf(const CLoop* loop)
     return uses;
 }
 
+// Every edge of the first loop is an edge of the second.
+bool RunsWhollyAlong(const CLoop* loop, const CLoop* other)
+{
+    const std::vector<CEdgeUse*> uses = UsesOf(loop);
+    return !uses.empty() &&
+           std::all_of(uses.begin(), uses.end(), [other](const CEdgeUse* use) { return other->ContainsEdge(use->GetEdge()); });
+}
+
 } // namespace
 
 void CFace::TakeLayerFrom(const CFace* other)
@@ -77,15 +85,16 @@ void CFace::TakeMaterialsFrom(const CFace* other)
     }
 }
 
-void CFace::MergeWith(CFace* other, CEdge* sharedEdge)
+bool CFace::MergeWith(CFace* other, CEdge* sharedEdge)
 {
     if (other == nullptr || other == this || sharedEdge == nullptr) {
-        return;
+        return false;
     }
     CLoop* ownLoop = sharedEdge->GetLoopOnFace(this);
     CLoop* otherLoop = sharedEdge->GetLoopOnFace(other);
-    if (ownLoop == nullptr || otherLoop == nullptr) {
-        return;
+    if (ownLoop == nullptr || otherLoop == nullptr || RunsWhollyAlong(ownLoop, otherLoop) ||
+        RunsWhollyAlong(otherLoop, ownLoop)) {
+        return false;
     }
     RecordChange(true);
     TakeMaterialsFrom(other);
@@ -109,6 +118,7 @@ void CFace::MergeWith(CFace* other, CEdge* sharedEdge)
     other->OnGeometryChanged();
     RefitPlane(nullptr, true);
     other->NotifyReferrers(kReferenceMerged, this);
+    return true;
 }
 
 CFace* CFace::SplitByEdges(int count, CEdge* const* edges, CLoop* loop)

@@ -67,7 +67,7 @@ public:
     RecordingModel() : m_model(new CTarnwickModel)
     {
         m_model->MakeCurrent();
-        m_previous = SetCurrentUndoManager(m_model->GetUndoManager());
+        SetCurrentUndoManager(m_model->GetUndoManager());
         m_wasRecording = IsRecordingChanges();
         SetRecordingChanges(false);
     }
@@ -124,9 +124,10 @@ public:
 
 private:
     entitytest::QuietSettings m_settings;
+    // Taken before the model exists: a new model's manager becomes current at once.
+    CUndoManager* m_previous = GetCurrentUndoManager();
     CurrentModelScope m_scope;
     CTarnwickModel* m_model;
-    CUndoManager* m_previous = nullptr;
     bool m_wasRecording = true;
     std::vector<CDrawingElement*> m_before;
     Bytes m_bytesBefore;
