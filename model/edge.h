@@ -53,6 +53,9 @@ public:
     // Sets the bit, then tells every face of the edge that its geometry changed.
     void SetSmooth(bool smooth) override;
 
+    // Both vertices, transformed; nothing when a vertex is missing.
+    void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+
     // From the start to the end vertex; the z axis through the origin when a vertex
     // is missing.
     [[nodiscard]] CBoundedLine3d GetLine() const override;
