@@ -157,6 +157,11 @@ public:
     bool ConnectLoops(CVertex* vertexA, CEdge* edgeA, CLoop* loopA, CVertex* vertexB, CEdge* edgeB, CLoop* loopB);
     // The coplanar hole of another face that runs along this face's whole outer loop.
     [[nodiscard]] CLoop* FindHoleMatchingOuterLoop() const;
+    // The face check's last repair for a face whose vertices leave its plane: the face
+    // is cut into triangles that become faces of its component, and it leaves the
+    // component. False (nothing changed) without a component or triangles
+    // (model/facesplit.cpp).
+    bool SplitIntoPlanarFaces();
 
     [[nodiscard]] CMaterial* GetBackMaterial() const { return m_backMaterial; }
     void SetBackMaterial(CMaterial* material);
