@@ -129,6 +129,28 @@ TEST(FaceFinder, ASquareDrawnAroundAFaceTakesItsOutlineAsAHole)
     EXPECT_TRUE(model.UndoRestores());
 }
 
+TEST(FaceFinder, ASquareDrawnInsideAHoleDoesNotBecomeAHoleOfThatFace)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    CFace* outer = Face(component, {Vertex(0, 0), Vertex(10, 0), Vertex(10, 10), Vertex(0, 10)});
+    auto* hole = new CLoop;
+    CEdgeUse* previous = nullptr;
+    const std::vector<CVertex*> ring{Vertex(2, 2), Vertex(2, 8), Vertex(8, 8), Vertex(8, 2)};
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        CEdge* edge = Edge(component, ring[i], ring[(i + 1) % ring.size()]);
+        previous = new CEdgeUse(edge, edge->GetStartVertex() != ring[i], previous, hole);
+    }
+    outer->AddInnerLoop(hole);
+    CVertex* v[4] = {Vertex(4, 4), Vertex(6, 4), Vertex(6, 6), Vertex(4, 6)};
+    for (int i = 0; i < 3; ++i) {
+        Edge(component, v[i], v[i + 1]);
+    }
+    EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0]), 1);
+    EXPECT_EQ(outer->GetLoopCount(), 2);
+    EXPECT_NEAR(outer->GetArea(), 100.0 - 36.0, 1e-9);
+}
+
 TEST(FaceFinder, OpenOrDegenerateEdgesMakeNoFace)
 {
     RecordingModel model;

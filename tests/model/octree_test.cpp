@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "foundation/boundingbox3d.h"
 #include "model/undooperation.h"
 #include "model/vertex.h"
@@ -87,6 +89,23 @@ TEST(Octree, AVertexErasedWhileListedIsReplacedAtItsPlace)
     EXPECT_NE(replacement, vertex);
     EXPECT_GT(replacement->GetId(), 0);
     COctree::DeleteAll();
+}
+
+// Vertices the octree made for lookups that nothing used were left to leak when
+// change recording was off; the octree now erases them itself, and only them.
+TEST(Octree, ClearingErasesOnlyTheUnusedVerticesTheOctreeMade)
+{
+    const entitytest::OpenOperation operation;
+    COctree octree;
+    CVertex* made = octree.FindOrAddVertex({0, 0, 0});
+    auto* given = new CVertex(CPoint3d(5, 5, 5));
+    octree.AddVertex(given);
+    octree.Clear();
+    // Made and erased in one operation, the octree's vertex cancels out of it.
+    const auto& created = operation.Get().GetCreatedEntities();
+    EXPECT_EQ(std::find(created.begin(), created.end(), made), created.end());
+    EXPECT_NE(std::find(created.begin(), created.end(), given), created.end());
+    given->Erase();
 }
 
 TEST(Octree, PointsAlongALineMakeADeepTreeWithoutTrouble)

@@ -86,6 +86,25 @@ TEST(PerimeterFinder, OnlyTheOutermostOutlinesInThePlaneRemain)
     }
 }
 
+// Edges were sorted with a comparison that took close midpoints as equal, which is no
+// strict weak order; many such edges could send the sort out of bounds.
+TEST(PerimeterFinder, ManyEdgesWithMidpointsCloserThanTheToleranceSortSafely)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    std::vector<CVertex*> zigzag;
+    for (int i = 0; i < 200; ++i) {
+        zigzag.push_back(Vertex(i * 0.0004, (i % 2) * 10.0));
+    }
+    for (std::size_t i = 0; i + 1 < zigzag.size(); ++i) {
+        Edge(component, zigzag[i], zigzag[i + 1]);
+    }
+    Ring(component, {Vertex(-5, -5), Vertex(-1, -5), Vertex(-1, -1), Vertex(-5, -1)});
+    const Outcome found = FindIn(component);
+    EXPECT_EQ(found.faces, 1);
+    EXPECT_NEAR(found.area, 16.0, 1e-9);
+}
+
 TEST(PerimeterFinder, ScratchEdgesKnowTheirSourcesAndLeaveTheSourcesAlone)
 {
     RecordingModel model;
