@@ -61,6 +61,43 @@ std::vector<CVertex*> VerticesOf(const CFace* face)
     return vertices;
 }
 
+// Keeps change recording on, inside an undo operation, for the merge's run: the merge
+// hears of what its passes erase only through the operation, and an entity erased
+// without one would be deleted while the working sets still hold it. An operation that
+// was open already is joined and left open.
+class CMergeRecording
+{
+public:
+    CMergeRecording() : m_manager(GetCurrentUndoManager()), m_wasRecording(IsRecordingChanges())
+    {
+        if (m_manager == nullptr) {
+            return;
+        }
+        SetRecordingChanges(true);
+        if (m_manager->GetOpenOperation() == nullptr) {
+            m_opened = m_manager->Start(kMergeActionNameId) != nullptr;
+        }
+    }
+    ~CMergeRecording()
+    {
+        if (m_opened) {
+            m_manager->Commit();
+        }
+        SetRecordingChanges(m_wasRecording);
+    }
+    CMergeRecording(const CMergeRecording&) = delete;
+    CMergeRecording& operator=(const CMergeRecording&) = delete;
+
+    [[nodiscard]] bool IsReady() const { return m_manager != nullptr && m_manager->GetOpenOperation() != nullptr; }
+
+private:
+    static constexpr int kMergeActionNameId = 0;
+
+    CUndoManager* m_manager;
+    bool m_wasRecording;
+    bool m_opened = false;
+};
+
 } // namespace
 
 bool CSubmodelIterator::Next(CEntity*& entity)
@@ -98,13 +135,17 @@ void CMergeController::OnEntityErased(CEntity* entity)
     if (m_entities != nullptr) {
         m_entities->Remove(entity);
     }
-    std::replace(m_nearby.begin(), m_nearby.end(), static_cast<CDrawingElement*>(entity),
-                 static_cast<CDrawingElement*>(nullptr));
-    m_touchedEdges.erase(static_cast<CEdge*>(entity));
-    std::replace(m_edgeWorkList.begin(), m_edgeWorkList.end(), static_cast<CEdge*>(entity),
-                 static_cast<CEdge*>(nullptr));
-    m_weldedVertices.erase(static_cast<CVertex*>(entity));
-    m_newVertices.erase(static_cast<CVertex*>(entity));
+    if (auto* element = dynamic_cast<CDrawingElement*>(entity)) {
+        std::replace(m_nearby.begin(), m_nearby.end(), element, static_cast<CDrawingElement*>(nullptr));
+    }
+    if (auto* edge = dynamic_cast<CEdge*>(entity)) {
+        m_touchedEdges.erase(edge);
+        std::replace(m_edgeWorkList.begin(), m_edgeWorkList.end(), edge, static_cast<CEdge*>(nullptr));
+    }
+    if (auto* vertex = dynamic_cast<CVertex*>(entity)) {
+        m_weldedVertices.erase(vertex);
+        m_newVertices.erase(vertex);
+    }
 }
 
 void CMergeController::OnModelCleared(CTarnwickModel* /*model*/)
@@ -123,6 +164,10 @@ bool CMergeController::IsAlive(const CEntity* entity) const
 bool CMergeController::Merge(bool /*glueInstances*/, bool faceOption)
 {
     if (m_component == nullptr || m_entities == nullptr) {
+        return false;
+    }
+    const CMergeRecording recording;
+    if (!recording.IsReady()) {
         return false;
     }
     BuildMergeBox();

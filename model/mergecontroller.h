@@ -35,7 +35,9 @@ public:
     // Runs the passes; true when faces were found or vertices welded. Gluing component
     // instances to the faces they stand on needs the instances' own code and is not
     // done here (glueInstances is accepted for the callers' sake). faceOption false
-    // erases new faces that no surrounding face takes as a hole.
+    // erases new faces that no surrounding face takes as a hole. The changes are
+    // recorded in the open undo operation, or in one of the merge's own; without a
+    // current undo manager nothing is merged and the answer is false.
     bool Merge(bool glueInstances, bool faceOption);
 
     [[nodiscard]] int GetChangedFaceCount() const { return m_changedFaceCount; }

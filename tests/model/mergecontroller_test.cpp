@@ -109,6 +109,23 @@ TEST(MergeController, AnEdgeWhoseEndsWeldIsErasedAndItsTriangleLosesItsFace)
     EXPECT_TRUE(model.UndoRestores());
 }
 
+// Erasures reach the merge only through an undo operation: a merge run with recording
+// off deleted entities its working sets still held. It now records into one of its own.
+TEST(MergeController, AMergeOutsideAnyOperationRecordsIntoItsOwn)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    CFace* triangle = Face(component, {Vertex(0, 0), Vertex(1, 0), Vertex(1, 0.0005)});
+    CEntitySet set;
+    set.Add(triangle);
+    ASSERT_FALSE(IsRecordingChanges());
+    CMergeController controller(&component, &set);
+    EXPECT_TRUE(controller.Merge(false, true));
+    EXPECT_EQ(Count(component, kFaceType), 0);
+    EXPECT_FALSE(IsRecordingChanges());
+    EXPECT_EQ(GetCurrentUndoManager()->GetUndoStack().size(), 1U);
+}
+
 TEST(MergeController, MergingNothingFindsNothing)
 {
     RecordingModel model;
