@@ -11,5 +11,9 @@ void RegisterModelClasses()
     RegisterCurvesClasses();
     RegisterImagesClasses();
     RegisterConstructionClasses();
+    RegisterMaterialsClasses();
+    RegisterSettingsClasses();
+    RegisterDimensionsClasses();
+    RegisterComponentsClasses();
     RegisterClassVersionTable();
 }

@@ -13,3 +13,7 @@ void RegisterTopologyClasses();
 void RegisterCurvesClasses();
 void RegisterImagesClasses();
 void RegisterConstructionClasses();
+void RegisterMaterialsClasses();
+void RegisterSettingsClasses();
+void RegisterDimensionsClasses();
+void RegisterComponentsClasses();

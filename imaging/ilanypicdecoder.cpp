@@ -7,11 +7,20 @@
 #include "imaging/ilbmp.h"
 #include "imaging/ilbmpdecoder.h"
 #include "imaging/ildatasource.h"
+#include "imaging/ilgifdecoder.h"
+#include "imaging/iliff85decoder.h"
 #include "imaging/iljpegdecoder.h"
+#include "imaging/ilpcxdecoder.h"
+#include "imaging/ilpgmdecoder.h"
+#include "imaging/ilpictdecoder.h"
 #include "imaging/ilpngdecoder.h"
+#include "imaging/ilppmdecoder.h"
+#include "imaging/ilpsddecoder.h"
+#include "imaging/ilsgidecoder.h"
 #include "imaging/iltextexception.h"
 #include "imaging/iltgadecoder.h"
 #include "imaging/iltiffdecoder.h"
+#include "imaging/ilwemfdecoder.h"
 
 namespace {
 
@@ -85,10 +94,31 @@ bool IsTga(const Bytes& d)
            IsOneOf(d[16], {8, 15, 16, 24, 32});
 }
 
+bool IsGif(const Bytes& d)
+{
+    return d.Has(0, {'G', 'I', 'F', '8'});
+}
+
+bool IsTiff(const Bytes& d)
+{
+    return d.Has(0, {0x49, 0x49, 0x2A, 0x00}) || d.Has(0, {0x4D, 0x4D, 0x00, 0x2A});
+}
+
+// After a 512-byte preamble and the picture's size and frame.
 bool IsPict(const Bytes& d)
 {
-    return d.Size() > 540 &&
-           (d.Has(522, {0x00, 0x11, 0x02, 0xFF}) || d.Has(522, {0x00, 0x11, 0x01}) || d.Has(522, {0x11, 0x01, 0x01, 0x00}));
+    return d.Size() > 540 && (d.Has(522, {0x00, 0x11, 0x02, 0xFF}) || d.Has(522, {0x00, 0x11, 0x01}) ||
+                              d.Has(522, {0x11, 0x01, 0x01, 0x00}));
+}
+
+bool IsJpeg(const Bytes& d)
+{
+    return d.Has(0, {0xFF, 0xD8, 0xFF});
+}
+
+bool IsPng(const Bytes& d)
+{
+    return d.Has(0, {0x89, 'P', 'N', 'G'});
 }
 
 bool IsEpsWithTiff(const Bytes& d)
@@ -97,15 +127,76 @@ bool IsEpsWithTiff(const Bytes& d)
            d.LELong(24) != 0;
 }
 
+bool IsPcx(const Bytes& d)
+{
+    return d[0] == 0x0A && d[2] == 0x01;
+}
+
+bool IsPgm(const Bytes& d)
+{
+    return d[0] == 'P' && (d[1] == '2' || d[1] == '5');
+}
+
+bool IsPpm(const Bytes& d)
+{
+    return d[0] == 'P' && (d[1] == '3' || d[1] == '6');
+}
+
+bool IsPsd(const Bytes& d)
+{
+    return d.Has(0, {'8', 'B', 'P', 'S'});
+}
+
+bool IsSgi(const Bytes& d)
+{
+    return d[0] == 0x01 && d[1] == 0xDA;
+}
+
+bool IsIff85(const Bytes& d)
+{
+    return d.Size() >= 4 && MakeID(static_cast<char>(d[0]), static_cast<char>(d[1]), static_cast<char>(d[2]),
+                                   static_cast<char>(d[3])) == MakeID("FORM");
+}
+
+struct Sniffer
+{
+    int type;
+    bool (*matches)(const Bytes&);
+};
+
+// Tried in this order; the first that matches decides. TGA has no signature, yet its test
+// comes second, so data that passes it is TGA even when a later signature matches too.
+constexpr Sniffer kSniffers[] = {
+    {ILAnyPicDecoder::typeBmp, IsBitmap},    {ILAnyPicDecoder::typeTga, IsTga},
+    {ILAnyPicDecoder::typeGif, IsGif},       {ILAnyPicDecoder::typeTiff, IsTiff},
+    {ILAnyPicDecoder::typePict, IsPict},     {ILAnyPicDecoder::typeJpeg, IsJpeg},
+    {ILAnyPicDecoder::typePng, IsPng},       {ILAnyPicDecoder::typeEpsTiff, IsEpsWithTiff},
+    {ILAnyPicDecoder::typePcx, IsPcx},       {ILAnyPicDecoder::typePgm, IsPgm},
+    {ILAnyPicDecoder::typePpm, IsPpm},       {ILAnyPicDecoder::typePsd, IsPsd},
+    {ILAnyPicDecoder::typeSgi, IsSgi},       {ILAnyPicDecoder::typeIff85, IsIff85},
+};
+
 }  // namespace
 
 ILAnyPicDecoder::ILAnyPicDecoder()
 {
+    // Made in this order.
     m_decoders[typeBmp] = std::make_unique<ILBmpDecoder>();
     m_decoders[typeTga] = std::make_unique<ILTGADecoder>();
     m_decoders[typeTiff] = std::make_unique<ILTIFFDecoder>();
     m_decoders[typeJpeg] = std::make_unique<ILJPEGDecoder>();
+    // JPEG-compressed pictures go through the JPEG decoder.
+    m_decoders[typePict] = std::make_unique<ILPictDecoder>(static_cast<ILJPEGDecoder*>(m_decoders[typeJpeg].get()));
     m_decoders[typePng] = std::make_unique<ILPNGDecoder>();
+    // One metafile decoder reads both kinds; the file's name tells which.
+    m_decoders[typeWmf] = std::make_unique<ILWEMFDecoder>();
+    m_decoders[typePcx] = std::make_unique<ILPCXDecoder>();
+    m_decoders[typePgm] = std::make_unique<ILPGMDecoder>();
+    m_decoders[typeGif] = std::make_unique<ILGIFDecoder>();
+    m_decoders[typePpm] = std::make_unique<ILPPMDecoder>();
+    m_decoders[typePsd] = std::make_unique<ILPSDDecoder>();
+    m_decoders[typeSgi] = std::make_unique<ILSGIDecoder>();
+    m_decoders[typeIff85] = std::make_unique<ILIFF85Decoder>();
 }
 
 ILAnyPicDecoder::~ILAnyPicDecoder() = default;
@@ -113,49 +204,23 @@ ILAnyPicDecoder::~ILAnyPicDecoder() = default;
 int ILAnyPicDecoder::GetFileType(const std::uint8_t* data, std::int64_t size)
 {
     const Bytes d(data, size);
-    if (IsBitmap(d)) {
-        return typeBmp;
-    }
-    if (IsTga(d)) {
-        return typeTga;
-    }
-    if (d.Has(0, {'G', 'I', 'F', '8'})) {
-        return typeGif;
-    }
-    if (d.Has(0, {0x49, 0x49, 0x2A, 0x00}) || d.Has(0, {0x4D, 0x4D, 0x00, 0x2A})) {
-        return typeTiff;
-    }
-    if (IsPict(d)) {
-        return typePict;
-    }
-    if (d.Has(0, {0xFF, 0xD8, 0xFF})) {
-        return typeJpeg;
-    }
-    if (d.Has(0, {0x89, 'P', 'N', 'G'})) {
-        return typePng;
-    }
-    if (IsEpsWithTiff(d)) {
-        return typeEpsTiff;
-    }
-    if (d[0] == 0x0A && d[2] == 0x01) {
-        return typePcx;
-    }
-    if (d[0] == 'P' && (d[1] == '2' || d[1] == '5')) {
-        return typePgm;
-    }
-    if (d[0] == 'P' && (d[1] == '3' || d[1] == '6')) {
-        return typePpm;
-    }
-    if (d.Has(0, {'8', 'B', 'P', 'S'})) {
-        return typePsd;
-    }
-    if (d[0] == 0x01 && d[1] == 0xDA) {
-        return typeSgi;
-    }
-    if (d.Has(0, {'F', 'O', 'R', 'M'})) {
-        return typeIff85;
+    for (const Sniffer& sniffer : kSniffers) {
+        if (sniffer.matches(d)) {
+            return sniffer.type;
+        }
     }
     return typeUnknown;
+}
+
+ILPicDecoder* ILAnyPicDecoder::DecoderFor(int fileType) const
+{
+    // An EPS file's preview is a plain TIFF file inside it; one decoder reads both metafile kinds.
+    if (fileType == typeEpsTiff) {
+        fileType = typeTiff;
+    } else if (fileType == typeEmf) {
+        fileType = typeWmf;
+    }
+    return m_decoders[static_cast<std::size_t>(fileType)].get();
 }
 
 int ILAnyPicDecoder::FileTypeFromName(const ILDataSource& source)
@@ -185,9 +250,7 @@ void ILAnyPicDecoder::Open(ILDataSource& source)
         RaiseError(ILTextException::unknownFileType, "Unknown file type.");
     }
     Trace(2, kRecognized[m_fileType]);
-    // The preview of an EPS file is a plain TIFF file inside it.
-    const int slot = m_fileType == typeEpsTiff ? typeTiff : m_fileType;
-    ILPicDecoder* decoder = m_decoders[static_cast<std::size_t>(slot)].get();
+    ILPicDecoder* decoder = DecoderFor(m_fileType);
     if (decoder == nullptr) {
         RaiseError(ILTextException::notBuilt, "Library not compiled for this file type.");
     }

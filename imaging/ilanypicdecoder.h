@@ -53,10 +53,12 @@ public:
 
 private:
     [[nodiscard]] static int FileTypeFromName(const ILDataSource& source);
+    // The member decoder of a format number; null for the formats not built in.
+    [[nodiscard]] ILPicDecoder* DecoderFor(int fileType) const;
 
     int m_fileType = typeUnknown;
     ILPicDecoder* m_current = nullptr;
     // One decoder per format number; null for the formats not built in. EPS files with a
-    // TIFF preview use the TIFF slot.
+    // TIFF preview use the TIFF slot, enhanced metafiles the Windows metafile slot.
     std::array<std::unique_ptr<ILPicDecoder>, typeCount> m_decoders;
 };

@@ -7,6 +7,7 @@
 
 #include "imaging/ilanybmp.h"
 #include "imaging/ilfilter.h"
+#include "imaging/ilfilterquantize.h"
 #include "imaging/ilpixel16.h"
 #include "imaging/ilpixel24.h"
 #include "imaging/iltextexception.h"
@@ -28,7 +29,7 @@ bool CanConvert(int from, int to)
     case 16:
         return from != 16;
     case 8:
-        return from == 1;
+        return from == 1 || from == 32;
     case 1:
         return from == 8 || from == 32;
     default:
@@ -163,6 +164,10 @@ void ILBmp::CreateCopy(const ILBmp& source, int bitsPerPixel)
         // Recreating frees the pixels the conversion would read.
         const ILAnyBmp original(*this);
         CreateCopy(original, bitsPerPixel);
+        return;
+    }
+    if (fromDepth == 32 && bitsPerPixel == 8) {
+        ILFilterQuantize(m_ditherPaletteType, m_ditherType).Apply(source, *this);
         return;
     }
     const bool alpha = source.HasAlpha() && bitsPerPixel == 32;

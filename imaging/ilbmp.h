@@ -54,8 +54,8 @@ public:
 
     // Makes this bitmap a copy of the source at the given depth (0 = the source's depth).
     // Supported: any depth to itself; 1 and 8 to 32, 24, 16 and 8; 16 and 24 to 32, 24 and
-    // 16; 32 to 24 and 16; 8 and 32 to 1. Other conversions, 32 to 8 among them (no quantizer
-    // is built in), throw ILTextException notSupported and leave this bitmap unchanged.
+    // 16; 32 to 24, 16 and 8 (quantized with this bitmap's quantization mode); 8 and 32 to 1.
+    // Other conversions throw ILTextException notSupported and leave this bitmap unchanged.
     void CreateCopy(const ILBmp& source, int bitsPerPixel = 0);
 
     // Runs the filter on this bitmap, or from this bitmap into the destination.

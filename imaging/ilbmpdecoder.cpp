@@ -21,8 +21,41 @@ enum Compression : uint32_t
     kRle4 = 2,
     kBitFields = 3,
     kJpeg = 4,
-    kPng = 5
+    kPng = 5,
+    kAlphaBitFields = 6
 };
+
+// Header sizes of the Windows headers that carry colour masks (the OS/2 2.x header of
+// 64 bytes has other fields there), and of those that add an alpha mask.
+bool HasColourMasks(uint32_t headerSize)
+{
+    return headerSize >= 52 && headerSize != 64;
+}
+
+bool HasAlphaMask(uint32_t headerSize)
+{
+    return headerSize >= 56 && headerSize != 64;
+}
+
+bool IsBitFields(uint32_t compression)
+{
+    return compression == kBitFields || compression == kAlphaBitFields;
+}
+
+// A channel value of `bits` bits to 0..255. Short channels repeat their bits downwards, so
+// that their largest value becomes 255 (five bits of 31 give 255, not 248); long ones keep
+// their top eight bits.
+uint8_t Widen(uint32_t value, int bits)
+{
+    if (bits >= 8) {
+        return static_cast<uint8_t>(value >> (bits - 8));
+    }
+    uint32_t widened = value << (8 - bits);
+    for (int filled = bits; filled < 8; filled *= 2) {
+        widened |= widened >> filled;
+    }
+    return static_cast<uint8_t>(widened);
+}
 
 bool IsSignature(const uint8_t* s)
 {
@@ -83,6 +116,9 @@ void ILBmpDecoder::Close()
 
 void ILBmpDecoder::Open(ILDataSource& source)
 {
+    // Nothing of an earlier file may show through: a short palette leaves entries unset.
+    std::fill(std::begin(m_palette), std::end(m_palette), ILPixel32(0, 0, 0, 255));
+    m_pixelAlpha = false;
     try {
         uint32_t pixelOffset = 0;
         ReadFileHeader(source, pixelOffset);
@@ -91,6 +127,10 @@ void ILBmpDecoder::Open(ILDataSource& source)
         SkipToPixels(source, pixelOffset);
         CheckImage(source);
         Trace(2, "Bitmap header is ok.\n");
+        if (m_header->bitCount == 16 || m_header->bitCount == 32) {
+            ChooseChannels();
+            m_pixelAlpha = AnyPixelHasAlpha(source);
+        }
         SetDescription();
     } catch (...) {
         m_header.reset();
@@ -149,18 +189,103 @@ void ILBmpDecoder::ReadInfoHeader(ILDataSource& source)
     header->yPelsPerMeter = static_cast<int32_t>(Le32(f + 24));
     header->clrUsed = Le32(f + 28);
     header->clrImportant = Le32(f + 32);
-    if (header->size >= 52) {
-        for (int i = 0; i < 3; ++i) {
-            header->masks[i] = Le32(f + 36 + 4 * i);
+    m_header = std::move(header);
+    ReadMasks(source, f);
+    CheckBitCount();
+}
+
+// Longer headers hold the masks; after a 40-byte header they follow it, three of them, or
+// four with the alpha mask.
+void ILBmpDecoder::ReadMasks(ILDataSource& source, const uint8_t* fields)
+{
+    InfoHeader& h = *m_header;
+    if (HasColourMasks(h.size)) {
+        const int count = HasAlphaMask(h.size) ? 4 : 3;
+        for (int i = 0; i < count; ++i) {
+            h.masks[i] = Le32(fields + 36 + 4 * i);
         }
-    } else if (header->size == 40 && header->compression == kBitFields) {
-        // The masks follow a 40-byte header.
-        for (uint32_t& mask : header->masks) {
-            mask = ReadLELong(source);
+    } else if (h.size == 40 && IsBitFields(h.compression)) {
+        const int count = h.compression == kAlphaBitFields ? 4 : 3;
+        for (int i = 0; i < count; ++i) {
+            h.masks[i] = ReadLELong(source);
         }
     }
-    m_header = std::move(header);
-    CheckBitCount();
+}
+
+// Uncompressed files have fixed layouts: 5-5-5 at 16 bits, blue, green, red and a fourth
+// byte at 32. The fourth byte may be alpha unless a header with an alpha mask says not.
+void ILBmpDecoder::ChooseChannels()
+{
+    const InfoHeader& h = *m_header;
+    uint32_t masks[4] = {h.masks[0], h.masks[1], h.masks[2], h.masks[3]};
+    const bool fieldsGiven = IsBitFields(h.compression) && (masks[0] | masks[1] | masks[2]) != 0;
+    if (!fieldsGiven) {
+        const bool deep = h.bitCount == 32;
+        masks[0] = deep ? 0x00FF0000 : 0x7C00;
+        masks[1] = deep ? 0x0000FF00 : 0x03E0;
+        masks[2] = deep ? 0x000000FF : 0x001F;
+        if (!HasAlphaMask(h.size) && h.compression != kAlphaBitFields) {
+            masks[3] = deep ? 0xFF000000 : 0;
+        }
+    }
+    for (int i = 0; i < 4; ++i) {
+        m_channels[i].SetMask(masks[i]);
+    }
+}
+
+bool ILBmpDecoder::AnyPixelHasAlpha(ILDataSource& source) const
+{
+    const uint32_t alphaMask = m_channels[3].mask;
+    if (alphaMask == 0) {
+        return false;
+    }
+    const int bytes = m_header->bitCount / 8;
+    const int64_t rowBytes = FileRowBytes();
+    const int width = m_header->width;
+    const int64_t rows = std::abs(static_cast<int64_t>(m_header->height));
+    const uint8_t* data = source.GetBufferPtr(rowBytes * rows);
+    for (int64_t k = 0; k < rows; ++k) {
+        const uint8_t* row = data + k * rowBytes;
+        for (int x = 0; x < width; ++x) {
+            const uint32_t pixel = bytes == 2 ? Le16(row + 2 * x) : Le32(row + 4 * x);
+            if ((pixel & alphaMask) != 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+void ILBmpDecoder::Channel::SetMask(uint32_t channelMask)
+{
+    mask = channelMask;
+    shift = 0;
+    bits = 0;
+    widened.clear();
+    if (mask == 0) {
+        return;
+    }
+    while (((mask >> shift) & 1) == 0) {
+        ++shift;
+    }
+    while (bits < 32 - shift && (mask >> shift) >> bits != 0) {
+        ++bits;
+    }
+    if (bits <= 16) {
+        widened.resize(std::size_t{1} << bits);
+        for (uint32_t v = 0; v < widened.size(); ++v) {
+            widened[v] = Widen(v, bits);
+        }
+    }
+}
+
+uint8_t ILBmpDecoder::Channel::Of(uint32_t pixel) const
+{
+    if (bits == 0) {
+        return 0;
+    }
+    const uint32_t value = (pixel & mask) >> shift;
+    return widened.empty() ? Widen(value, bits) : widened[value];
 }
 
 void ILBmpDecoder::CheckBitCount() const
@@ -241,7 +366,7 @@ void ILBmpDecoder::SetDescription()
     m_rows = static_cast<int>(std::abs(static_cast<int64_t>(h.height)));
     const int depth = h.bitCount > 8 ? 32 : 8;
     SetBmpInfo(ILPoint(h.width, m_rows), depth, ILPoint(Resolution(h.xPelsPerMeter), Resolution(h.yPelsPerMeter)),
-               h.bitCount == 32, false);
+               m_pixelAlpha, false);
 }
 
 int64_t ILBmpDecoder::FileRowBytes() const
@@ -274,13 +399,11 @@ void ILBmpDecoder::GetImage(ILBmp& bmp)
         h.compression != kRgb ? DecodeRle(source, rows, false) : Decode8(source, rows);
         break;
     case 16:
-        Decode16(source, rows);
+    case 32:
+        DecodeBitFields(source, rows);
         break;
     case 24:
         Decode24(source, rows);
-        break;
-    case 32:
-        Decode32(source, rows);
         break;
     default:
         RaiseError(ILTextException::badFormat, "Decoding bmp: Illegal bpp value.");
@@ -325,22 +448,17 @@ void ILBmpDecoder::Decode8(ILDataSource& source, uint8_t* const* rows)
     });
 }
 
-void ILBmpDecoder::Decode16(ILDataSource& source, uint8_t* const* rows)
+void ILBmpDecoder::DecodeBitFields(ILDataSource& source, uint8_t* const* rows)
 {
     Trace(2, "Decoding true-color bitmap.\n");
-    const uint32_t* m = m_header->masks;
-    const bool is555 = m_header->compression == kRgb || (m[0] == 0x7C00 && m[1] == 0x03E0 && m[2] == 0x001F);
-    DecodeRows(source, rows, [is555](const uint8_t* in, uint8_t* row, int width) {
+    const bool wide = m_header->bitCount == 32;
+    const bool alpha = m_pixelAlpha;
+    const Channel* c = m_channels;
+    DecodeRows(source, rows, [wide, alpha, c](const uint8_t* in, uint8_t* row, int width) {
         auto* out = reinterpret_cast<ILPixel32*>(row);
         for (int x = 0; x < width; ++x) {
-            const unsigned w = Le16(in + 2 * x);
-            if (is555) {
-                out[x] = ILPixel32(static_cast<uint8_t>((w >> 7) & 0xF8), static_cast<uint8_t>((w >> 2) & 0xF8),
-                                   static_cast<uint8_t>((w & 0x1F) << 3), 255);
-            } else {
-                out[x] = ILPixel32(static_cast<uint8_t>((w >> 8) & 0xF8), static_cast<uint8_t>((w >> 3) & 0xFC),
-                                   static_cast<uint8_t>((w & 0x1F) << 3), 255);
-            }
+            const uint32_t pixel = wide ? Le32(in + 4 * x) : Le16(in + 2 * x);
+            out[x] = ILPixel32(c[0].Of(pixel), c[1].Of(pixel), c[2].Of(pixel), alpha ? c[3].Of(pixel) : 255);
         }
     });
 }
@@ -353,14 +471,6 @@ void ILBmpDecoder::Decode24(ILDataSource& source, uint8_t* const* rows)
         for (int x = 0; x < width; ++x) {
             out[x] = ILPixel32(in[3 * x + 2], in[3 * x + 1], in[3 * x], 255);
         }
-    });
-}
-
-void ILBmpDecoder::Decode32(ILDataSource& source, uint8_t* const* rows)
-{
-    Trace(2, "Decoding true-color bitmap.\n");
-    DecodeRows(source, rows, [](const uint8_t* in, uint8_t* out, int width) {
-        std::memcpy(out, in, static_cast<size_t>(width) * 4);
     });
 }
 

@@ -11,6 +11,7 @@ void ILDataSink::Open(const char* name, std::uint8_t* buffer, std::size_t maxSiz
     m_buffer = buffer;
     m_maxSize = maxSize;
     m_dataSize = 0;
+    m_open = true;
 }
 
 void ILDataSink::OpenW(const CString& wideName, std::uint8_t* buffer, std::size_t maxSize)
@@ -25,6 +26,7 @@ void ILDataSink::Close()
     m_wideName.reset();
     m_buffer = nullptr;
     m_dataSize = 0;
+    m_open = false;
 }
 
 std::size_t ILDataSink::WriteNBytes(std::size_t count, const void* data)
@@ -54,8 +56,12 @@ void ILDataSink::SetBuffer(std::uint8_t* buffer, std::size_t maxSize)
     m_maxSize = maxSize;
 }
 
+// Close keeps the capacity, so a closed sink would otherwise look as if it had room.
 void ILDataSink::MakeRoom(std::size_t count)
 {
+    if (!m_open) {
+        throw ILTextException(ILTextException::internalError, "Write to a sink that is not open.");
+    }
     const bool fits = count <= m_maxSize - m_dataSize;
     if (!fits && (count > SIZE_MAX - m_dataSize || !Grow(m_dataSize + count))) {
         throw ILTextException(ILTextException::endOfData, "Buffer overflow while encoding.\n");

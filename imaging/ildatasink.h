@@ -2,7 +2,8 @@
 // ILDataSink: the output of an encoder, a byte buffer with a write position. Encoders
 // write only through a sink. When a write would pass the capacity the sink is asked to
 // grow; ILMemSink and ILFileSink do, a sink that cannot throws ILTextException endOfData
-// "Buffer overflow while encoding.\n" and writes nothing.
+// "Buffer overflow while encoding.\n" and writes nothing. Writing to a sink that is not
+// open throws internalError and writes nothing.
 
 #include <cstddef>
 #include <cstdint>
@@ -54,4 +55,5 @@ private:
     std::string m_name;
     std::optional<CString> m_wideName;
     std::size_t m_maxSize = 0;
+    bool m_open = false;
 };

@@ -1,17 +1,22 @@
 #include "imaging/ilfilesink.h"
 
 #include <cerrno>
+#include <cstring>
+#include <string>
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
 #include "imaging/ilfileerrors.h"
 #include "imaging/iltextexception.h"
+#include "imaging/iltrace.h"
 
 ILFileSink::~ILFileSink()
 {
     if (m_fd >= 0) {
-        ILFileSink::Close();
+        (void)Release();
+        ILDataSink::Close();
     }
 }
 
@@ -92,15 +97,35 @@ bool ILFileSink::Grow(std::size_t needed)
 
 void ILFileSink::Close()
 {
+    const bool wasOpen = m_fd >= 0;
+    const int error = Release();
+    const std::string name = GetNameW() ? GetNameW()->ToUtf8() : GetName();
+    ILDataSink::Close();
+    if (wasOpen && error != 0) {
+        ILRaiseError(ILTextException::accessDenied,
+                     ("Closing " + name + " failed: " + std::strerror(error)).c_str());
+    }
+}
+
+// Cuts the file to the bytes written and closes it; the first error number met, 0 when
+// every step worked. Without the cut the file would keep the reserved space as garbage.
+int ILFileSink::Release()
+{
+    int error = 0;
+    const auto note = [&error](bool failed) {
+        if (failed && error == 0) {
+            error = errno;
+        }
+    };
     if (m_view != nullptr) {
-        ::munmap(m_view, m_viewSize);
+        note(::munmap(m_view, m_viewSize) != 0);
         m_view = nullptr;
     }
     m_viewSize = 0;
     if (m_fd >= 0) {
-        (void)::ftruncate(m_fd, static_cast<off_t>(GetDataSize()));
-        ::close(m_fd);
+        note(::ftruncate(m_fd, static_cast<off_t>(GetDataSize())) != 0);
+        note(::close(m_fd) != 0);
         m_fd = -1;
     }
-    ILDataSink::Close();
+    return error;
 }

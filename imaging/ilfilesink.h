@@ -16,7 +16,9 @@ public:
     // space cannot be reserved, fileNotFound for every other failure.
     [[nodiscard]] int Open(const char* name, std::size_t maxSize);
     [[nodiscard]] int OpenW(const CString& name, std::size_t maxSize);
-    // The file keeps exactly the bytes written.
+    // The file keeps exactly the bytes written. When it cannot be cut to them or closed,
+    // throws ILTextException accessDenied "Closing <name> failed: <reason>" (the sink is
+    // closed all the same). The destructor closes without throwing.
     void Close() override;
 
 protected:
@@ -25,6 +27,7 @@ protected:
 private:
     [[nodiscard]] int OpenPath(const std::string& utf8Path, std::size_t maxSize);
     [[nodiscard]] bool Reserve(std::size_t size);
+    [[nodiscard]] int Release();
 
     int m_fd = -1;
     void* m_view = nullptr;

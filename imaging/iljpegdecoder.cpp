@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "imaging/ilbmp.h"
 #include "imaging/ilbmplock.h"
@@ -75,18 +76,27 @@ void ILJPEGDecoder::Open(ILDataSource& source)
     if (!ReadHeaderWithLibjpeg(data, static_cast<size_t>(size), &source)) {
         Fail();
     }
-    try {
-        m_exif->ReadFromMarkers(&m_decompressor);
-    } catch (...) {
-        jpeg_abort_decompress(&m_decompressor);
-        throw;
-    }
+    ReadExif();
     const int64_t pixels = static_cast<int64_t>(m_decompressor.image_width) * m_decompressor.image_height;
     if (pixels > ILBmp::GetMaxPixels()) {
         jpeg_abort_decompress(&m_decompressor);
         RaiseError(ILTextException::noMemory, "JPEG image too large.");
     }
     SetDescription();
+}
+
+// Damaged metadata does not cost the picture: the block is dropped and the trace says why.
+void ILJPEGDecoder::ReadExif()
+{
+    try {
+        m_exif->ReadFromMarkers(&m_decompressor);
+    } catch (const ILTextException& e) {
+        m_exif->Clear();
+        Trace(2, (std::string("JPEG decoder: EXIF data dropped: ") + e.GetText() + "\n").c_str());
+    } catch (...) {
+        jpeg_abort_decompress(&m_decompressor);
+        throw;
+    }
 }
 
 bool ILJPEGDecoder::ReadHeaderWithLibjpeg(const uint8_t* data, size_t size, ILDataSource* source)

@@ -4,9 +4,11 @@
 // kept while the decoder is open (GetExifData). A file cut short decodes to its full
 // size with the missing part as libjpeg fills it.
 //
+// A malformed EXIF block is dropped (the decoder then holds an empty one) and traced at
+// level 2; the picture decodes all the same.
+//
 // Failures (ILTextException): notSupported for every error libjpeg reports (not a JPEG,
-// damaged headers, CMYK output); exifFailed for a malformed EXIF block; noMemory for an
-// image above ILBmp::kMaxPixels.
+// damaged headers, CMYK output); noMemory for an image above ILBmp::kMaxPixels.
 
 #include <memory>
 #include <optional>
@@ -39,6 +41,7 @@ private:
     bool ReadHeaderWithLibjpeg(const uint8_t* data, size_t size, ILDataSource* source);
     bool DecompressWithLibjpeg(uint8_t* const* rows);
     void DecodeRows(uint8_t* const* rows, int rowsPerCall);
+    void ReadExif();
     void SetDescription();
     [[noreturn]] void Fail();
 

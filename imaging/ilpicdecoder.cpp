@@ -54,10 +54,7 @@ bool IsWantedDepth(int bitsPerPixel)
 
 }  // namespace
 
-ILPicDecoder::~ILPicDecoder()
-{
-    ILClearTraceFile();
-}
+ILPicDecoder::~ILPicDecoder() = default;
 
 void ILPicDecoder::MakeBmpFromFile(const char* fileName, ILBmp& bmp, int bitsPerPixel,
                                    ILProgressNotification* progress)

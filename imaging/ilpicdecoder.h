@@ -31,7 +31,7 @@ public:
     ILPicDecoder() = default;
     ILPicDecoder(const ILPicDecoder&) = delete;
     ILPicDecoder& operator=(const ILPicDecoder&) = delete;
-    // Also switches the trace file off for every decoder.
+    // Leaves the trace configuration alone: it belongs to whoever set it.
     ~ILPicDecoder() override;
 
     // Decode into bmp. bitsPerPixel 0 keeps the depth the format decodes to; a larger depth
@@ -68,7 +68,8 @@ public:
     // Formats "Decoder error: <text>\n", traces it and throws ILTextException(code, message).
     [[noreturn]] static void RaiseError(int code, const char* text);
     static void Trace(int level, const char* text);
-    // Level and file of the trace shared by all decoders; a null name stops the file.
+    // Level and file of the trace shared by all decoders and encoders; a null name stops
+    // the file. Safe from any thread (see ILSetTraceConfig).
     static void SetTraceConfig(int level, const char* fileName);
 
     static std::uint8_t ReadByte(ILDataSource& source);

@@ -64,9 +64,8 @@ void ILPNGDecoder::Open(ILDataSource& source)
         DestroyStructs();
         RaiseError(ILTextException::noMemory, "PNG image too large.");
     }
-    const bool deep = m_colourType == PNG_COLOR_TYPE_RGB || m_colourType == PNG_COLOR_TYPE_RGB_ALPHA ||
-                      m_colourType == PNG_COLOR_TYPE_GRAY_ALPHA;
-    const bool alpha = (m_colourType & PNG_COLOR_MASK_ALPHA) != 0;
+    const bool deep = IsDeep();
+    const bool alpha = (m_colourType & PNG_COLOR_MASK_ALPHA) != 0 || m_transparency;
     ILPoint resolution(0, 0);
     png_uint_32 xPerMetre = 0;
     png_uint_32 yPerMetre = 0;
@@ -75,7 +74,15 @@ void ILPNGDecoder::Open(ILDataSource& source)
         resolution = ILPoint(DotsPerInch(xPerMetre), DotsPerInch(yPerMetre));
     }
     SetBmpInfo(ILPoint(static_cast<int>(width), static_cast<int>(height)), deep ? 32 : 8, resolution, alpha,
-               m_colourType == PNG_COLOR_TYPE_GRAY);
+               m_colourType == PNG_COLOR_TYPE_GRAY && !deep);
+}
+
+// Palette images stay at 8 bits with the transparency in their palette; a grey image with a
+// transparent grey value becomes 32 bits, like an RGB image with a transparent colour.
+bool ILPNGDecoder::IsDeep() const
+{
+    return m_colourType == PNG_COLOR_TYPE_RGB || m_colourType == PNG_COLOR_TYPE_RGB_ALPHA ||
+           m_colourType == PNG_COLOR_TYPE_GRAY_ALPHA || (m_colourType == PNG_COLOR_TYPE_GRAY && m_transparency);
 }
 
 bool ILPNGDecoder::ReadHeaderWithLibpng()
@@ -87,6 +94,7 @@ bool ILPNGDecoder::ReadHeaderWithLibpng()
     png_read_info(m_png, m_info);
     m_bitDepth = png_get_bit_depth(m_png, m_info);
     m_colourType = png_get_color_type(m_png, m_info);
+    m_transparency = png_get_valid(m_png, m_info, PNG_INFO_tRNS) != 0;
     SetTransformations();
     png_read_update_info(m_png, m_info);
     return true;
@@ -94,15 +102,18 @@ bool ILPNGDecoder::ReadHeaderWithLibpng()
 
 void ILPNGDecoder::SetTransformations()
 {
-    if (m_colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
+    const bool deep = IsDeep();
+    if (m_colourType == PNG_COLOR_TYPE_GRAY_ALPHA || (m_colourType == PNG_COLOR_TYPE_GRAY && deep)) {
         png_set_gray_to_rgb(m_png);
         png_set_expand(m_png);
     }
-    if (m_colourType == PNG_COLOR_TYPE_RGB || m_colourType == PNG_COLOR_TYPE_RGB_ALPHA ||
-        m_colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
+    if (deep && m_transparency) {
+        png_set_tRNS_to_alpha(m_png);  // the transparent value becomes an alpha of 0
+    }
+    if (deep) {
         png_set_bgr(m_png);
     }
-    if (m_colourType == PNG_COLOR_TYPE_RGB) {
+    if (m_colourType == PNG_COLOR_TYPE_RGB && !m_transparency) {
         png_set_filler(m_png, 0xFF, PNG_FILLER_AFTER);
     }
     if (m_bitDepth == 16) {
@@ -142,7 +153,7 @@ bool ILPNGDecoder::ReadImageWithLibpng(png_bytepp rows)
 
 void ILPNGDecoder::SetPaletteOf(ILBmp& bmp)
 {
-    if (m_colourType == PNG_COLOR_TYPE_GRAY) {
+    if (m_colourType == PNG_COLOR_TYPE_GRAY && !IsDeep()) {
         const int count = std::min(1 << m_bitDepth, 256);
         for (int i = 0; i < count; ++i) {
             const auto grey = static_cast<uint8_t>(i * 255 / (count - 1));
@@ -151,10 +162,16 @@ void ILPNGDecoder::SetPaletteOf(ILBmp& bmp)
     } else if (m_colourType == PNG_COLOR_TYPE_PALETTE) {
         png_colorp entries = nullptr;
         int count = 0;
+        png_bytep alphas = nullptr;
+        int alphaCount = 0;
+        if (m_transparency) {
+            png_get_tRNS(m_png, m_info, &alphas, &alphaCount, nullptr);
+        }
         if (png_get_PLTE(m_png, m_info, &entries, &count)) {
             count = std::min(count, bmp.GetNumColors());
             for (int i = 0; i < count; ++i) {
-                bmp.SetPaletteEntry(i, entries[i].red, entries[i].green, entries[i].blue, 255);
+                const uint8_t alpha = alphas != nullptr && i < alphaCount ? alphas[i] : 255;
+                bmp.SetPaletteEntry(i, entries[i].red, entries[i].green, entries[i].blue, alpha);
             }
         }
     }

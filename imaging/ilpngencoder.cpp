@@ -27,15 +27,16 @@ void ILPNGEncoder::DoEncode(const ILBmp& bmp, ILDataSink& sink)
     if (depth != 1 && depth != 8 && depth != 24 && depth != 32) {
         raiseError(ILTextException::notSupported, "PNG encoder: only 1, 8, 24 and 32 bits per pixel are written.");
     }
+    // libpng makes its structures on the heap; when it cannot, nothing could be written.
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, this, ErrorHandler, WarningHandler);
     if (!png) {
-        return;
+        raiseError(ILTextException::noMemory, "Out of memory.");
     }
     png_set_compression_level(png, m_compressionLevel);
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
-        return;
+        raiseError(ILTextException::noMemory, "Out of memory.");
     }
     m_bmp = &bmp;
     m_sink = &sink;
@@ -98,7 +99,8 @@ void ILPNGEncoder::SetHeader(png_structp png, png_infop info)
     }
 }
 
-// Only the palette's own entries are read: a bitmap's palette holds 2^depth of them.
+// Only the palette's own entries are read: a bitmap's palette holds 2^depth of them. A
+// bitmap with alpha keeps it in a transparency chunk.
 void ILPNGEncoder::MakePalette(png_structp png, png_infop info)
 {
     const ILPixel32* entries = m_bmp->GetPalette();
@@ -107,6 +109,19 @@ void ILPNGEncoder::MakePalette(png_structp png, png_infop info)
         m_palette[i] = i < count ? png_color{entries[i].r, entries[i].g, entries[i].b} : png_color{0, 0, 0};
     }
     png_set_PLTE(png, info, m_palette, 256);
+    if (m_bmp->HasAlpha() && count > 0) {
+        // Entries after the last translucent one are opaque by default and left out.
+        int used = 0;
+        for (int i = 0; i < count; ++i) {
+            m_alphas[i] = entries[i].a;
+            if (entries[i].a != 255) {
+                used = i + 1;
+            }
+        }
+        if (used > 0) {
+            png_set_tRNS(png, info, m_alphas, used, nullptr);
+        }
+    }
 }
 
 void ILPNGEncoder::SetupTransformations(png_structp png)

@@ -1,11 +1,12 @@
 #pragma once
 // ILPNGEncoder: writes a bitmap as a PNG image through libpng. 1-bit bitmaps become
-// 1-bit greyscale, 8-bit ones palette images, 24- and 32-bit ones RGB (RGBA when the
-// bitmap has alpha). The physical size is always written, (0, 0) "unknown" when the
+// 1-bit greyscale, 8-bit ones palette images (with a transparency chunk when the bitmap
+// has alpha), 24- and 32-bit ones RGB (RGBA when the bitmap has alpha). The physical size is always written, (0, 0) "unknown" when the
 // bitmap has no resolution.
 //
 // Failures (ILTextException): notSupported for a 16-bit bitmap and for every error
-// libpng reports; the sink's own exception when it cannot take the bytes.
+// libpng reports; noMemory when libpng cannot make its structures; the sink's own
+// exception when it cannot take the bytes.
 
 #include <cstdint>
 #include <optional>
@@ -45,6 +46,7 @@ private:
     ILDataSink* m_sink = nullptr;
     uint16_t m_compressionLevel = 0;
     png_color m_palette[256] = {};
+    png_byte m_alphas[256] = {};
     char m_message[256] = {};
     std::optional<ILTextException> m_pending;
 };

@@ -12,6 +12,7 @@ namespace {
 
 constexpr uint8_t kTopDown = 0x20;
 constexpr uint8_t kRightToLeft = 0x10;
+constexpr uint8_t kAlphaBits = 0x0F;  // alpha bits per pixel (or colour map entry)
 
 int BytesOf(int depth)
 {
@@ -23,17 +24,24 @@ bool IsRunLength(uint8_t type)
     return type >= 9;
 }
 
-// One stored pixel of the given depth to one byte (depth 8) or an ILPixel32.
-void DecodePixel(const uint8_t* in, int depth, uint8_t* out)
+// Five bits to 0..255, rounded, so that 31 becomes 255.
+uint8_t Widen5(unsigned value)
+{
+    return static_cast<uint8_t>((value * 255 + 15) / 31);
+}
+
+// One stored pixel of the given depth to one byte (depth 8) or an ILPixel32. Bit 15 of a
+// 16-bit pixel is alpha only when the header declares alpha bits; otherwise it means nothing.
+void DecodePixel(const uint8_t* in, int depth, bool alphaBit, uint8_t* out)
 {
     switch (depth) {
     case 15:
     case 16: {
         const unsigned w = in[0] | (in[1] << 8);
-        out[0] = static_cast<uint8_t>((w & 0x1F) << 3);
-        out[1] = static_cast<uint8_t>((w >> 2) & 0xF8);
-        out[2] = static_cast<uint8_t>((w >> 7) & 0xF8);
-        out[3] = depth == 15 ? 255 : ((w & 0x8000) ? 0x80 : 0);
+        out[0] = Widen5(w & 0x1F);
+        out[1] = Widen5((w >> 5) & 0x1F);
+        out[2] = Widen5((w >> 10) & 0x1F);
+        out[3] = depth == 16 && alphaBit && (w & 0x8000) == 0 ? 0 : 255;
         break;
     }
     case 24:
@@ -62,8 +70,20 @@ void ILTGADecoder::Open(ILDataSource& source)
     const int depth = m_header.pixelDepth;
     const bool deep = depth == 15 || depth == 16 || depth == 24 || depth == 32;
     const bool grey = m_header.imageType == 3 || m_header.imageType == 11;
-    SetBmpInfo(ILPoint(m_header.width, m_header.height), deep ? 32 : 8, ILPoint(0, 0), depth == 16 || depth == 32,
-               grey);
+    SetBmpInfo(ILPoint(m_header.width, m_header.height), deep ? 32 : 8, ILPoint(0, 0), HasAlphaChannel(), grey);
+}
+
+// 32-bit pixels and colour map entries carry alpha; 16-bit ones only with declared alpha bits.
+bool ILTGADecoder::HasAlphaChannel() const
+{
+    const bool colourMapped = m_header.imageType == 1 || m_header.imageType == 9;
+    const int depth = colourMapped ? (m_header.colourMapType != 0 ? m_header.mapEntrySize : 0) : m_header.pixelDepth;
+    return depth == 32 || (depth == 16 && AlphaBitDeclared());
+}
+
+bool ILTGADecoder::AlphaBitDeclared() const
+{
+    return (m_header.descriptor & kAlphaBits) != 0;
 }
 
 void ILTGADecoder::ReadHeader(ILDataSource& source)
@@ -159,7 +179,7 @@ void ILTGADecoder::ReadColourMap(ILDataSource& source, ILBmp& bmp) const
     }
     for (int i = 0; i < m_header.mapLength; ++i) {
         ILPixel32 p;
-        DecodePixel(map + i * entryBytes, m_header.mapEntrySize, reinterpret_cast<uint8_t*>(&p));
+        DecodePixel(map + i * entryBytes, m_header.mapEntrySize, AlphaBitDeclared(), reinterpret_cast<uint8_t*>(&p));
         bmp.SetPaletteEntry((m_header.firstEntry + i) % 256, p.r, p.g, p.b, p.a);
     }
 }
@@ -171,7 +191,7 @@ void ILTGADecoder::DecodeRawRow(ILDataSource& source, uint8_t* row) const
     const uint8_t* in = source.ReadNBytes(static_cast<int64_t>(width) * inBytes);
     const int outBytes = OutputBytes();
     for (int x = 0; x < width; ++x) {
-        DecodePixel(in + x * inBytes, m_header.pixelDepth, row + x * outBytes);
+        DecodePixel(in + x * inBytes, m_header.pixelDepth, AlphaBitDeclared(), row + x * outBytes);
     }
 }
 
@@ -186,13 +206,13 @@ void ILTGADecoder::DecodeRunLengthRow(ILDataSource& source, uint8_t* row, RunSta
             run.repeat = (packet & 0x80) != 0;
             run.left = run.repeat ? packet - 127 : packet + 1;
             if (run.repeat) {
-                DecodePixel(source.ReadNBytes(inBytes), m_header.pixelDepth, run.value);
+                DecodePixel(source.ReadNBytes(inBytes), m_header.pixelDepth, AlphaBitDeclared(), run.value);
             }
         }
         if (run.repeat) {
             std::memcpy(row + x * outBytes, run.value, static_cast<size_t>(outBytes));
         } else {
-            DecodePixel(source.ReadNBytes(inBytes), m_header.pixelDepth, row + x * outBytes);
+            DecodePixel(source.ReadNBytes(inBytes), m_header.pixelDepth, AlphaBitDeclared(), row + x * outBytes);
         }
         --run.left;
     }

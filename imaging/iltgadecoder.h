@@ -1,7 +1,9 @@
 #pragma once
 // ILTGADecoder: reads TGA images — colour-mapped, true-colour and greyscale, raw or
 // run-length encoded. Colour-mapped and grey images decode to 8 bits with a palette,
-// true-colour ones (15, 16, 24, 32 bits) to 32 bits, with alpha for 16 and 32.
+// true-colour ones (15, 16, 24, 32 bits) to 32 bits. Pixels and colour maps of 32 bits
+// carry alpha; 16-bit ones only when the descriptor declares alpha bits (a set bit is
+// opaque). Five-bit channels widen to the full 0..255 range.
 //
 // Failures (ILTextException): badFormat for an unknown image type; notSupported for a
 // pixel depth or colour-map entry size the type cannot have; noMemory for an image above
@@ -51,6 +53,8 @@ private:
     void DecodeRawRow(ILDataSource& source, uint8_t* row) const;
     void DecodeRunLengthRow(ILDataSource& source, uint8_t* row, RunState& run) const;
     void MirrorRow(uint8_t* row) const;
+    [[nodiscard]] bool HasAlphaChannel() const;
+    [[nodiscard]] bool AlphaBitDeclared() const;
     [[nodiscard]] int OutputBytes() const { return GetBitsPerPixel() / 8; }
 
     Header m_header;

@@ -18,6 +18,24 @@ struct RGBAImageEnder
     void operator()(TIFFRGBAImage* image) const { TIFFRGBAImageEnd(image); }
 };
 
+// libtiff's raster word: red in the low byte, alpha in the high one.
+uint32_t Pack(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha)
+{
+    return static_cast<uint32_t>(red) | (static_cast<uint32_t>(green) << 8) | (static_cast<uint32_t>(blue) << 16) |
+           (static_cast<uint32_t>(alpha) << 24);
+}
+
+uint8_t To8(uint8_t sample)
+{
+    return sample;
+}
+
+// 16-bit samples round to 8 bits as libtiff rounds them for pictures without alpha.
+uint8_t To8(uint16_t sample)
+{
+    return static_cast<uint8_t>((sample + 128) / 257);
+}
+
 std::vector<uint8_t> AllocateBuffer(size_t bytes)
 {
     try {
@@ -153,10 +171,7 @@ void ILTIFFDecoder::DoTrueColor(ILBmp& bmp)
     const auto height = static_cast<uint32_t>(GetHeight());
     std::vector<uint8_t> buffer = AllocateBuffer(static_cast<size_t>(width) * height * 4);
     auto* raster = reinterpret_cast<uint32_t*>(buffer.data());
-    if (image.isContig && image.samplesperpixel == 4 && image.bitspersample == 8 &&
-        image.photometric == PHOTOMETRIC_RGB) {
-        image.put.contig = PutContigRGBA8;  // keeps alpha as stored, not premultiplied
-    }
+    KeepAlphaAsStored(image);
     if (!TIFFRGBAImageGet(&image, raster, width, height)) {
         ILTIFFRaiseIfFailed(m_memory->errors);
         RaiseError(ILTextException::wrongSignature, "TIFF subformat not supported.");
@@ -173,6 +188,66 @@ void ILTIFFDecoder::DoTrueColor(ILBmp& bmp)
     }
 }
 
+// libtiff multiplies unassociated alpha into the colours; the bitmap keeps colours and
+// alpha apart, so RGB pixels with alpha are copied as stored, in every layout. Associated
+// alpha is stored multiplied already, and libtiff copies it unchanged as well.
+void ILTIFFDecoder::KeepAlphaAsStored(TIFFRGBAImage& image)
+{
+    if (image.photometric != PHOTOMETRIC_RGB || image.alpha == 0 || image.samplesperpixel < 4) {
+        return;
+    }
+    if (image.bitspersample == 8) {
+        if (image.isContig) {
+            image.put.contig = PutContigRGBA8;
+        } else {
+            image.put.separate = PutSeparateRGBA<uint8_t>;
+        }
+    } else if (image.bitspersample == 16) {
+        if (image.isContig) {
+            image.put.contig = PutContigRGBA16;
+        } else {
+            image.put.separate = PutSeparateRGBA<uint16_t>;
+        }
+    }
+}
+
+void ILTIFFDecoder::PutContigRGBA16(TIFFRGBAImage* image, uint32_t* raster, uint32_t, uint32_t, uint32_t width,
+                                    uint32_t height, int32_t fromSkew, int32_t toSkew, unsigned char* samples)
+{
+    const int perPixel = image->samplesperpixel;
+    const auto* in = reinterpret_cast<const uint16_t*>(samples);
+    fromSkew *= perPixel;
+    for (; height > 0; --height) {
+        for (uint32_t x = width; x > 0; --x) {
+            *raster++ = Pack(To8(in[0]), To8(in[1]), To8(in[2]), To8(in[3]));
+            in += perPixel;
+        }
+        raster += toSkew;
+        in += fromSkew;
+    }
+}
+
+template <typename Sample>
+void ILTIFFDecoder::PutSeparateRGBA(TIFFRGBAImage*, uint32_t* raster, uint32_t, uint32_t, uint32_t width,
+                                    uint32_t height, int32_t fromSkew, int32_t toSkew, unsigned char* red,
+                                    unsigned char* green, unsigned char* blue, unsigned char* alpha)
+{
+    const auto* r = reinterpret_cast<const Sample*>(red);
+    const auto* g = reinterpret_cast<const Sample*>(green);
+    const auto* b = reinterpret_cast<const Sample*>(blue);
+    const auto* a = reinterpret_cast<const Sample*>(alpha);
+    for (; height > 0; --height) {
+        for (uint32_t x = width; x > 0; --x) {
+            *raster++ = Pack(To8(*r++), To8(*g++), To8(*b++), To8(*a++));
+        }
+        raster += toSkew;
+        r += fromSkew;
+        g += fromSkew;
+        b += fromSkew;
+        a += fromSkew;
+    }
+}
+
 void ILTIFFDecoder::PutContigRGBA8(TIFFRGBAImage* image, uint32_t* raster, uint32_t, uint32_t, uint32_t width,
                                    uint32_t height, int32_t fromSkew, int32_t toSkew, unsigned char* samples)
 {
@@ -180,8 +255,7 @@ void ILTIFFDecoder::PutContigRGBA8(TIFFRGBAImage* image, uint32_t* raster, uint3
     fromSkew *= perPixel;
     for (; height > 0; --height) {
         for (uint32_t x = width; x > 0; --x) {
-            *raster++ = static_cast<uint32_t>(samples[0]) | (static_cast<uint32_t>(samples[1]) << 8) |
-                        (static_cast<uint32_t>(samples[2]) << 16) | (static_cast<uint32_t>(samples[3]) << 24);
+            *raster++ = Pack(samples[0], samples[1], samples[2], samples[3]);
             samples += perPixel;
         }
         raster += toSkew;

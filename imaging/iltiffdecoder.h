@@ -2,7 +2,8 @@
 // ILTIFFDecoder: reads TIFF files through libtiff over the source's bytes. Bilevel
 // images in strips decode to 1 bit, grey and palette images of up to 8 bits (with at
 // most one extra sample) to 8 bits with a palette, everything else through libtiff's
-// RGBA interface to 32 bits.
+// RGBA interface to 32 bits. RGB pictures with alpha keep their colours and alpha as
+// stored (never multiplied together), whatever their sample size and plane layout.
 //
 // Failures (ILTextException): badFormat for every error libtiff reports; wrongSignature
 // for a subformat the RGBA interface refuses; internalError for a row that cannot be
@@ -44,8 +45,15 @@ private:
     void MakeLoColorPalette(ILPixel32* palette, uint16_t bitsPerSample, uint16_t photometric) const;
     void UnpackRow(const uint8_t* scanline, uint8_t* row, uint16_t bitsPerSample, int sampleStride) const;
 
+    static void KeepAlphaAsStored(TIFFRGBAImage& image);
     static void PutContigRGBA8(TIFFRGBAImage* image, uint32_t* raster, uint32_t x, uint32_t y, uint32_t width,
                                uint32_t height, int32_t fromSkew, int32_t toSkew, unsigned char* samples);
+    static void PutContigRGBA16(TIFFRGBAImage* image, uint32_t* raster, uint32_t x, uint32_t y, uint32_t width,
+                                uint32_t height, int32_t fromSkew, int32_t toSkew, unsigned char* samples);
+    template <typename Sample>
+    static void PutSeparateRGBA(TIFFRGBAImage* image, uint32_t* raster, uint32_t x, uint32_t y, uint32_t width,
+                                uint32_t height, int32_t fromSkew, int32_t toSkew, unsigned char* red,
+                                unsigned char* green, unsigned char* blue, unsigned char* alpha);
 
     TIFF* m_tif = nullptr;
     std::unique_ptr<ILTIFFMemory> m_memory;

@@ -1,6 +1,8 @@
 #include "imaging/iltrace.h"
 
+#include <atomic>
 #include <cstdio>
+#include <mutex>
 
 #include "imaging/iltextexception.h"
 
@@ -8,42 +10,58 @@ namespace {
 
 constexpr std::size_t kMessageBufferSize = 256;
 
-int g_traceLevel = 0;
-std::string g_traceFile;  // empty: no trace file
+// The level is read on every trace call from any thread, so it is an atomic of its own;
+// the file name changes rarely and is guarded together with the writes, so that lines of
+// two threads never interleave inside the file.
+std::atomic<int> g_traceLevel{0};
+
+struct TraceFile
+{
+    std::mutex lock;
+    std::string name;  // empty: no trace file
+};
+
+TraceFile& TheTraceFile()
+{
+    static TraceFile file;
+    return file;
+}
 
 }  // namespace
 
 void ILSetTraceConfig(int level, const char* fileName)
 {
-    g_traceLevel = level;
-    g_traceFile.clear();
+    TraceFile& file = TheTraceFile();
+    const std::lock_guard<std::mutex> guard(file.lock);
+    g_traceLevel.store(level, std::memory_order_relaxed);
+    file.name.clear();
     if (fileName != nullptr && *fileName != '\0') {
-        g_traceFile = fileName;
+        file.name = fileName;
         std::remove(fileName);
     }
 }
 
-void ILClearTraceFile()
-{
-    g_traceFile.clear();
-}
-
 int ILGetTraceLevel()
 {
-    return g_traceLevel;
+    return g_traceLevel.load(std::memory_order_relaxed);
 }
 
 void ILTrace(int level, const char* text)
 {
-    if (level > g_traceLevel || g_traceFile.empty() || text == nullptr) {
+    if (level > ILGetTraceLevel() || text == nullptr) {
         return;
     }
-    std::FILE* file = std::fopen(g_traceFile.c_str(), "a");
-    if (file == nullptr) {
+    TraceFile& file = TheTraceFile();
+    const std::lock_guard<std::mutex> guard(file.lock);
+    if (file.name.empty()) {
         return;
     }
-    std::fputs(text, file);
-    std::fclose(file);
+    std::FILE* out = std::fopen(file.name.c_str(), "a");
+    if (out == nullptr) {
+        return;
+    }
+    std::fputs(text, out);
+    std::fclose(out);
 }
 
 void ILRaiseError(int code, const char* text)

@@ -1,16 +1,14 @@
 #pragma once
 // The library's diagnostic outputs and its error-raising routine, shared by the
 // decoders and encoders. The trace is off until a level and a file are configured,
-// which nothing in the program does.
+// which nothing in the program does. Every function here may be called from any thread;
+// the configuration is process-wide and changes only through ILSetTraceConfig.
 
 #include <string>
 
 // Messages whose level is at most `level` are appended to `fileName`; a null name stops
 // writing. A given file is deleted first so each trace starts empty.
 void ILSetTraceConfig(int level, const char* fileName);
-
-// Forgets the trace file (every decoder's destructor does this).
-void ILClearTraceFile();
 
 [[nodiscard]] int ILGetTraceLevel();
 

@@ -1,5 +1,7 @@
 #include "imaging/ilurlsource.h"
 
+#include <mutex>
+
 #include <curl/curl.h>
 
 #include "imaging/iltextexception.h"
@@ -7,6 +9,7 @@
 namespace {
 
 // One libcurl set-up and one transfer handle for the whole program, cleaned up at exit.
+// The handle serves one transfer at a time: a source holds the lock for its whole transfer.
 class CurlSession
 {
 public:
@@ -26,15 +29,17 @@ public:
     CurlSession& operator=(const CurlSession&) = delete;
 
     [[nodiscard]] CURL* Handle() const { return m_handle; }
+    [[nodiscard]] std::mutex& Lock() { return m_lock; }
 
 private:
     CURL* m_handle = nullptr;
+    std::mutex m_lock;
 };
 
-CURL* TransferHandle()
+CurlSession& TheSession()
 {
     static CurlSession session;
-    return session.Handle();
+    return session;
 }
 
 struct StatusEntry
@@ -108,7 +113,9 @@ int ILURLSource::Open(const char* url)
     Close();
     m_errorText.clear();
     m_errorCode = 0;
-    CURL* handle = TransferHandle();
+    CurlSession& session = TheSession();
+    const std::lock_guard<std::mutex> guard(session.Lock());
+    CURL* handle = session.Handle();
     if (handle == nullptr || url == nullptr) {
         m_errorCode = CURLE_FAILED_INIT;
         m_errorText = curl_easy_strerror(CURLE_FAILED_INIT);

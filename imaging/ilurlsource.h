@@ -1,6 +1,7 @@
 #pragma once
 // ILURLSource: a data source that first downloads a whole URL into memory. All URL
-// sources share one transfer handle, so one transfer runs at a time.
+// sources share one transfer handle, so one transfer runs at a time: sources on other
+// threads wait for it.
 
 #include <string>
 #include <vector>

@@ -228,7 +228,7 @@ TEST(ILBmpConversionTest, UnsupportedConversionsThrowAndLeaveTheTargetUntouched)
     ILAnyBmp colour;
     colour.CreateFromData(2, 2, 32, false, false, nullptr, 0, ILPoint());
     ILAnyBmp target;
-    EXPECT_EQ(CodeOf([&] { target.CreateCopy(colour, 8); }), ILTextException::notSupported);
+    EXPECT_EQ(CodeOf([&] { target.CreateCopy(Make24(1, 1, 0, 0, 0), 8); }), ILTextException::notSupported);
     EXPECT_EQ(CodeOf([&] { target.CreateCopy(Make24(1, 1, 0, 0, 0), 1); }), ILTextException::notSupported);
     EXPECT_EQ(CodeOf([&] { target.CreateCopy(colour, 4); }), ILTextException::notSupported);
     EXPECT_EQ(target.GetWidth(), 16);

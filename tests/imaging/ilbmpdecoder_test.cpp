@@ -45,6 +45,40 @@ std::string MakeBmp(int width, int height, int bitCount, uint32_t compression, c
     return s + pixels;
 }
 
+// A one-row BMP of 16- or 32-bit pixels with the given header size and compression. Masks
+// go into headers of 52 bytes and more, or after a 40-byte header.
+std::string MakeMaskedBmp(int bitCount, uint32_t compression, uint32_t headerSize, const std::vector<uint32_t>& masks,
+                          const std::vector<uint32_t>& pixels)
+{
+    std::string s(14 + headerSize, '\0');
+    s[0] = 'B';
+    s[1] = 'M';
+    Put32(s, 14, headerSize);
+    Put32(s, 18, static_cast<uint32_t>(pixels.size()));
+    Put32(s, 22, 1);
+    Put16(s, 26, 1);
+    Put16(s, 28, static_cast<uint32_t>(bitCount));
+    Put32(s, 30, compression);
+    std::string maskBytes(4 * masks.size(), '\0');
+    for (size_t i = 0; i < masks.size(); ++i) {
+        Put32(maskBytes, 4 * i, masks[i]);
+    }
+    if (headerSize >= 52) {
+        s.replace(54, maskBytes.size(), maskBytes);
+    } else {
+        s += maskBytes;
+    }
+    Put32(s, 10, static_cast<uint32_t>(s.size()));
+    std::string row;
+    for (uint32_t p : pixels) {
+        for (int b = 0; b < bitCount / 8; ++b) {
+            row += static_cast<char>((p >> (8 * b)) & 0xFF);
+        }
+    }
+    row.resize((row.size() + 3) & ~size_t{3}, '\0');
+    return s + row;
+}
+
 std::vector<uint8_t> SixteenGreys()
 {
     std::vector<uint8_t> p;
@@ -86,8 +120,10 @@ const ToolVariant kBmpVariants[] = {
     {"os2_4bit", "convert BASE -colors 16 ppm:- | ppmtobmp -os2 -bpp 4 > OUT", 8, 0},
     {"os2_8bit", "convert BASE -colors 200 ppm:- | ppmtobmp -os2 -bpp 8 > OUT", 8, 0},
     {"netpbm_windows_8bit", "convert BASE -colors 60 ppm:- | ppmtobmp -windows -bpp 8 > OUT", 8, 0},
-    {"rgb565_bitfields", "convert BASE -define bmp:subtype=RGB565 BMP:OUT", 32, 7},
-    {"rgb555_bitfields", "convert BASE -define bmp:subtype=RGB555 BMP:OUT", 32, 7},
+    {"rgb565_bitfields", "convert BASE -define bmp:subtype=RGB565 BMP:OUT", 32, 0},
+    {"rgb555_bitfields", "convert BASE -define bmp:subtype=RGB555 BMP:OUT", 32, 0},
+    // The tools widen 4-bit channels by a shift alone (15 becomes 240, here 255).
+    {"argb4444_bitfields", "convert ALPHA -define bmp:subtype=ARGB4444 BMP:OUT", 32, 15},
     {"alpha_32bit", "convert ALPHA BMP:OUT", 32, 0},
 };
 
@@ -177,6 +213,65 @@ TEST_F(ILBmpDecoderToolTest, PixelsPerMetreBecomeDotsPerInch)
     ILAnyBmp bmp;
     DecodeBytes(decoder, ReadFile(path), bmp);
     EXPECT_EQ(bmp.GetResolution(), ILPoint(300, 300));
+}
+
+// Masks used to be read as 5-6-5 or blue-green-red-alpha whatever they said, channels were
+// widened by a bare shift, and a fourth byte of 0 everywhere made the picture invisible.
+TEST(ILBmpDecoderTest, DeepPixelsFollowTheirMasksWidenToTheFullRangeAndAreOpaqueWithoutAlpha)
+{
+    const uint32_t k1010102[] = {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000};
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+        std::vector<uint8_t> rgba;
+        bool alpha;
+    } cases[] = {
+        {"32-bit, fourth byte 0 everywhere", MakeMaskedBmp(32, 0, 40, {}, {0x00102030, 0x00FFFFFF}),
+         {0x10, 0x20, 0x30, 255, 255, 255, 255, 255}, false},
+        {"32-bit, fourth byte used", MakeMaskedBmp(32, 0, 40, {}, {0x80102030, 0x00FFFFFF}),
+         {0x10, 0x20, 0x30, 0x80, 255, 255, 255, 0}, true},
+        {"32-bit, red-green-blue-x fields", MakeMaskedBmp(32, 3, 40, {0xFF000000, 0xFF0000, 0xFF00}, {0x102030FF}),
+         {0x10, 0x20, 0x30, 255}, false},
+        {"32-bit, 10-10-10-2 fields in a long header",
+         MakeMaskedBmp(32, 3, 124, {k1010102[0], k1010102[1], k1010102[2], k1010102[3]},
+                       {(1u << 30) | (0x3FFu << 20) | (0x200u << 10) | 0x004u}),
+         {255, 0x80, 0x01, 85}, true},
+        {"32-bit, alpha mask declared but 0 everywhere",
+         MakeMaskedBmp(32, 3, 124, {0xFF0000, 0xFF00, 0xFF, 0xFF000000}, {0x00102030}), {0x10, 0x20, 0x30, 255},
+         false},
+        {"32-bit, long header declaring no alpha mask", MakeMaskedBmp(32, 0, 108, {}, {0x80102030}),
+         {0x10, 0x20, 0x30, 255}, false},
+        {"16-bit, 5-6-5 fields", MakeMaskedBmp(16, 3, 40, {0xF800, 0x07E0, 0x001F}, {0xFFFF, 0x0841}),
+         {255, 255, 255, 255, 8, 8, 8, 255}, false},
+        {"16-bit, uncompressed 5-5-5", MakeMaskedBmp(16, 0, 40, {}, {0x7FFF, 0x8001}), {255, 255, 255, 255, 0, 0, 8, 255},
+         false},
+        {"16-bit, 4-4-4-4 fields with alpha", MakeMaskedBmp(16, 6, 40, {0x0F00, 0x00F0, 0x000F, 0xF000}, {0x8F31}),
+         {0xFF, 0x33, 0x11, 0x88}, true},
+    };
+    ILBmpDecoder decoder;
+    for (const auto& c : cases) {
+        ILAnyBmp bmp;
+        DecodeBytes(decoder, c.bytes, bmp);
+        EXPECT_EQ(BitmapRgba(bmp), c.rgba) << c.name;
+        EXPECT_EQ(bmp.HasAlpha(), c.alpha) << c.name;
+    }
+}
+
+// The palette of an earlier file used to show through the unset entries of the next one.
+TEST(ILBmpDecoderTest, EveryFileStartsFromAnEmptyPalette)
+{
+    std::vector<uint8_t> red;
+    for (int i = 0; i < 256; ++i) {
+        red.insert(red.end(), {0, 0, 255, 0});
+    }
+    std::string twoColours = MakeBmp(1, 1, 8, 0, {255, 255, 255, 0, 0, 0, 0, 0}, std::string("\x05\0\0\0", 4));
+    Put32(twoColours, 46, 2);  // colours used
+    ILBmpDecoder decoder;
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, MakeBmp(1, 1, 8, 0, red, std::string(4, '\0')), bmp);
+    DecodeBytes(decoder, twoColours, bmp);
+    EXPECT_EQ(BitmapRgba(bmp), (std::vector<uint8_t>{0, 0, 0, 255}));
 }
 
 TEST(ILBmpDecoderTest, ResolutionRoundsPixelsPerMetreAndDropsValuesOfOneOrLess)

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <system_error>
+#include <unistd.h>
 
 #include "imaging/ilanybmp.h"
 #include "imaging/ildatasink.h"
@@ -113,6 +115,45 @@ TEST_F(ILFileSinkTest, TheFileKeepsExactlyTheBytesWrittenAndGrowsWhenNeeded)
     ASSERT_EQ(sink.OpenW(CString(path), 4096), 0);
     sink.Close();
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
+}
+
+// A closed sink kept its capacity and wrote through a null buffer.
+TEST_F(ILFileSinkTest, ClosedSinksRefuseWrites)
+{
+    ILMemSink memory;
+    ASSERT_EQ(memory.Open("mem", 16), 0);
+    memory.Close();
+    ILFileSink file;
+    ASSERT_EQ(file.Open(PathOf("out.bin").c_str(), 16), 0);
+    file.Close();
+    for (ILDataSink* sink : {static_cast<ILDataSink*>(&memory), static_cast<ILDataSink*>(&file)}) {
+        EXPECT_EQ(Failure([&] { sink->WriteNBytes(3, "abc"); }).GetCode(), ILTextException::internalError);
+        EXPECT_EQ(Failure([&] { sink->WriteByte(1); }).GetCode(), ILTextException::internalError);
+        EXPECT_EQ(sink->GetDataSize(), 0u);
+    }
+}
+
+// A file that could not be cut to the bytes written was reported as written.
+TEST_F(ILFileSinkTest, AFileThatCannotBeCompletedOnCloseIsReported)
+{
+    const std::string path = PathOf("out.bin");
+    ILFileSink sink;
+    ASSERT_EQ(sink.Open(path.c_str(), 4096), 0);
+    sink.WriteNBytes(3, "abc");
+    // Take the file away from under the sink, as a failing device would.
+    int fd = -1;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(entry.path(), error) == path) {
+            fd = std::stoi(entry.path().filename().string());
+        }
+    }
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const ILTextException e = Failure([&] { sink.Close(); });
+    EXPECT_EQ(e.GetCode(), ILTextException::accessDenied);
+    EXPECT_EQ(std::string(e.GetText()).rfind("Decoder error: Closing " + path + " failed: ", 0), 0u);
+    EXPECT_EQ(Failure([&] { sink.WriteByte(1); }).GetCode(), ILTextException::internalError) << "closed all the same";
 }
 
 TEST_F(ILFileSinkTest, FailuresToCreateReturnTheirCodes)

@@ -231,8 +231,6 @@ TEST(ILJPEGDecoderTest, DamagedFilesEndWithTheirErrorCode)
     std::string huge = good;
     huge[sof + 5] = huge[sof + 7] = '\xFE';  // 65000-odd pixels on each side
     huge[sof + 6] = huge[sof + 8] = '\x00';
-    std::string badExif = ExifWithMake("X");
-    badExif[14 + 2 + 2] = 13;  // format code 13
     const struct
     {
         const char* defect;
@@ -243,13 +241,36 @@ TEST(ILJPEGDecoderTest, DamagedFilesEndWithTheirErrorCode)
         {"not a jpeg", "GIF89a" + std::string(100, '\0'), ILTextException::notSupported},
         {"cut inside the headers", good.substr(0, 40), ILTextException::notSupported},
         {"dimensions beyond the pixel limit", huge, ILTextException::noMemory},
-        {"malformed exif block", WithApp1(good, badExif), ILTextException::exifFailed},
     };
     ILJPEGDecoder decoder;
     for (const auto& c : cases) {
         EXPECT_EQ(DecodeFailureCode(decoder, c.bytes), c.code) << c.defect;
     }
     EXPECT_EQ(DecodeFailureCode(decoder, good), 0);
+}
+
+// A damaged EXIF block used to fail the whole picture.
+TEST_F(ILJPEGDecoderToolTest, ADamagedExifBlockIsDroppedAndTracedAndThePictureDecodes)
+{
+    std::string badExif = ExifWithMake("X");
+    badExif[14 + 2 + 2] = 13;  // format code 13
+    const std::string jpeg = WithApp1(SmallJpeg(), badExif);
+    const std::string trace = PathOf("trace.txt");
+    ILPicDecoder::SetTraceConfig(2, trace.c_str());
+    ILMemSource source;
+    ASSERT_EQ(source.Open(reinterpret_cast<const uint8_t*>(jpeg.data()), static_cast<int64_t>(jpeg.size())), 0);
+    ILJPEGDecoder decoder;
+    decoder.Open(source);
+    ILExif exif;
+    decoder.GetExifData(exif);
+    ILAnyBmp bmp;
+    decoder.MakeBmp(bmp, 0);
+    decoder.Close();
+    ILPicDecoder::SetTraceConfig(0, nullptr);
+    EXPECT_EQ(exif.GetRawLength(), 0u);
+    EXPECT_EQ(bmp.GetWidth(), 16);
+    EXPECT_NE(ReadFile(trace).find("JPEG decoder: EXIF data dropped: EXIF Tag format field not understood\n"),
+              std::string::npos);
 }
 
 TEST(ILJPEGDecoderTest, LibjpegMessagesEndWithTwoLineFeeds)

@@ -11,6 +11,25 @@ using namespace codectest;
 
 namespace {
 
+// libpng takes its structures from malloc; a test arms this to make the next allocation of
+// its own thread fail. Everything else in the program allocates as usual.
+thread_local int t_failingAllocations = 0;
+
+}  // namespace
+
+extern "C" void* __libc_malloc(size_t size);
+
+extern "C" void* malloc(size_t size)
+{
+    if (t_failingAllocations > 0) {
+        --t_failingAllocations;
+        return nullptr;
+    }
+    return __libc_malloc(size);
+}
+
+namespace {
+
 // A bitmap of the given depth whose pixels vary along both axes.
 ILAnyBmp MakePattern(int depth, bool alpha, int width = 23, int height = 9)
 {
@@ -45,7 +64,7 @@ ILAnyBmp MakePattern(int depth, bool alpha, int width = 23, int height = 9)
     if (depth == 8) {
         for (int i = 0; i < 256; ++i) {
             bmp.SetPaletteEntry(i, static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i),
-                                static_cast<uint8_t>(i * 7), 255);
+                                static_cast<uint8_t>(i * 7), alpha ? static_cast<uint8_t>(255 - i) : 255);
         }
     }
     return bmp;
@@ -87,7 +106,8 @@ TEST_F(ILPNGEncoderToolTest, TheToolsReadOurFilesOfEveryDepthPixelForPixel)
         bool alpha;
         int colourType;
         int bitDepth;
-    } cases[] = {{32, false, 2, 8}, {32, true, 6, 8}, {24, false, 2, 8}, {8, false, 3, 8}, {1, false, 0, 1}};
+    } cases[] = {{32, false, 2, 8}, {32, true, 6, 8}, {24, false, 2, 8}, {8, false, 3, 8}, {8, true, 3, 8},
+                 {1, false, 0, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.depth * 10 + c.alpha);
         const ILAnyBmp bmp = MakePattern(c.depth, c.alpha);
@@ -108,11 +128,14 @@ TEST(ILPNGEncoderTest, OurFilesDecodeBackToTheSameBitmap)
 {
     for (int depth : {1, 8, 24, 32}) {
         SCOPED_TRACE(depth);
-        const ILAnyBmp bmp = MakePattern(depth, depth == 32);
+        // A palette's alpha used to be dropped: no transparency chunk was written.
+        const bool alpha = depth == 32 || depth == 8;
+        const ILAnyBmp bmp = MakePattern(depth, alpha);
         ILPNGDecoder decoder;
         ILAnyBmp back;
         DecodeBytes(decoder, Encode(bmp), back, 32);
-        EXPECT_EQ(BitmapRgba(back), depth == 32 ? BitmapRgba(bmp) : Opaque(BitmapRgba(bmp)));
+        EXPECT_EQ(BitmapRgba(back), alpha ? BitmapRgba(bmp) : Opaque(BitmapRgba(bmp)));
+        EXPECT_EQ(back.HasAlpha(), alpha);
     }
 }
 
@@ -167,4 +190,22 @@ TEST(ILPNGEncoderTest, SixteenBitBitmapsAreRefused)
     } catch (const ILTextException& e) {
         EXPECT_EQ(e.GetCode(), ILTextException::notSupported);
     }
+}
+
+// libpng's failure to make its structures used to end the encode as a success with no bytes.
+TEST(ILPNGEncoderTest, AnEncodeWithoutMemoryForLibpngFailsWithOutOfMemory)
+{
+    const ILAnyBmp bmp = MakePattern(32, false);
+    ILPNGEncoder encoder;
+    ILMemSink sink;
+    ASSERT_EQ(sink.Open("mem", 64), 0);
+    const ILTextException e = Failure([&] {
+        t_failingAllocations = 1;
+        encoder.SaveBmp(bmp, sink);
+    });
+    t_failingAllocations = 0;
+    EXPECT_EQ(e.GetCode(), ILTextException::noMemory);
+    EXPECT_STREQ(e.GetText(), "Decoder error: Out of memory.\n");
+    EXPECT_EQ(sink.GetDataSize(), 0u);
+    EXPECT_FALSE(Encode(bmp).empty()) << "the encoder works again";
 }

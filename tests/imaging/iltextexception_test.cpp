@@ -4,7 +4,10 @@
 
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
+#include "imaging/ilbmpdecoder.h"
 #include "imaging/iltrace.h"
 #include "imagingtestutil.h"
 
@@ -68,9 +71,45 @@ TEST_F(ILTraceTest, TheTraceWritesOnlyConfiguredLevelsToItsFile)
     (void)RaisedText(3, "raised");
     EXPECT_EQ(ReadFile(path), "one\nDecoder error: raised\n");
 
-    ILClearTraceFile();
+    ILSetTraceConfig(1, nullptr);
     ILTrace(0, "after\n");
-    EXPECT_EQ(ReadFile(path), "one\nDecoder error: raised\n");
+    EXPECT_EQ(ReadFile(path), "one\nDecoder error: raised\n") << "a null name stops the file";
+}
+
+// Every decoder's destructor used to switch the trace file off for the whole process.
+TEST_F(ILTraceTest, DestroyingADecoderLeavesTheTraceAsItWasConfigured)
+{
+    const std::string path = PathOf("trace.txt");
+    ILSetTraceConfig(1, path.c_str());
+    std::make_unique<ILBmpDecoder>().reset();
+    ILTrace(1, "still on\n");
+    EXPECT_EQ(ReadFile(path), "still on\n");
+    EXPECT_EQ(ILGetTraceLevel(), 1);
+}
+
+TEST_F(ILTraceTest, LinesTracedFromSeveralThreadsArriveWhole)
+{
+    const std::string path = PathOf("trace.txt");
+    ILSetTraceConfig(2, path.c_str());
+    constexpr int kThreads = 4;
+    constexpr int kLines = 50;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([] {
+            for (int i = 0; i < kLines; ++i) {
+                ILBmpDecoder decoder;  // made and destroyed between the lines
+                ILTrace(2, "0123456789\n");
+            }
+        });
+    }
+    for (std::thread& thread : threads) {
+        thread.join();
+    }
+    std::string expected;
+    for (int i = 0; i < kThreads * kLines; ++i) {
+        expected += "0123456789\n";
+    }
+    EXPECT_EQ(ReadFile(path), expected);
 }
 
 TEST_F(ILTraceTest, AnUnwritableTraceFileIsIgnored)

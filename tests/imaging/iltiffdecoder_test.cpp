@@ -32,6 +32,12 @@ const Variant kVariants[] = {
     {"rgb_planes", "convert BASE -interlace plane OUT", 32, false, false, 0, false},
     {"rgb_jpeg", "convert BASE -compress JPEG OUT", 32, false, false, 3, false},
     {"rgb_alpha", "convert ALPHA OUT", 32, true, false, 0, false},
+    // Unassociated alpha in these layouts came back multiplied into the colours.
+    {"rgb_alpha_16bit", "convert ALPHA -depth 16 OUT", 32, true, false, 1, false},
+    {"rgb_alpha_planes", "convert ALPHA -interlace plane OUT", 32, true, false, 0, false},
+    {"rgb_alpha_planes_16bit", "convert ALPHA -depth 16 -interlace plane OUT", 32, true, false, 1, false},
+    {"rgb_alpha_tiled_planes", "convert ALPHA -define tiff:tile-geometry=16x16 -interlace plane OUT", 32, true, false,
+     0, false},
     {"grey_8bit", "convert BASE -colorspace gray OUT", 8, false, true, 0, false},
     {"grey_4bit", "convert BASE -colorspace gray -depth 4 OUT", 8, false, true, 0, false},
     {"grey_2bit", "convert BASE -colorspace gray -depth 2 OUT", 8, false, true, 0, false},

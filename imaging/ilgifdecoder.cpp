@@ -1,0 +1,202 @@
+#include "imaging/ilgifdecoder.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "imaging/ilbmp.h"
+#include "imaging/ilbmplock.h"
+#include "imaging/ilcallbackguard.h"
+#include "imaging/ildatasource.h"
+
+namespace {
+
+constexpr int kGraphicControl = 0xF9;
+
+// Rows of an interlaced image come in four passes.
+constexpr int kPassStart[4] = {0, 4, 2, 1};
+constexpr int kPassStep[4] = {8, 8, 4, 2};
+
+}  // namespace
+
+ILGIFDecoder::~ILGIFDecoder()
+{
+    CloseGif();
+}
+
+void ILGIFDecoder::Close()
+{
+    CloseGif();
+    ILPicDecoder::Close();
+}
+
+void ILGIFDecoder::CloseGif()
+{
+    if (m_gif != nullptr) {
+        int error = 0;
+        (void)DGifCloseFile(m_gif, &error);
+    }
+    m_gif = nullptr;
+    m_source = nullptr;
+}
+
+int ILGIFDecoder::ReadData(GifFileType* gif, unsigned char* buffer, int count)
+{
+    auto* self = static_cast<ILGIFDecoder*>(gif->UserData);
+    // A short answer makes giflib report a read failure; the kept exception says why.
+    const bool read = ILRunInCallback(self->m_pending, [&] {
+        std::memcpy(buffer, self->m_source->ReadNBytes(count), static_cast<std::size_t>(count));
+        return true;
+    });
+    return read ? count : 0;
+}
+
+void ILGIFDecoder::RaiseGifFailure(int gifError)
+{
+    CloseGif();
+    if (m_pending) {
+        const ILTextException pending = *m_pending;
+        m_pending.reset();
+        throw pending;
+    }
+    const char* text = GifErrorString(gifError);
+    const std::string message = std::string("GIF decoder: ") + (text != nullptr ? text : "unknown error");
+    switch (gifError) {
+    case D_GIF_ERR_NOT_GIF_FILE:
+        RaiseError(ILTextException::wrongSignature, message.c_str());
+    case D_GIF_ERR_NOT_ENOUGH_MEM:
+        RaiseError(ILTextException::noMemory, message.c_str());
+    default:
+        RaiseError(ILTextException::badFormat, message.c_str());
+    }
+}
+
+void ILGIFDecoder::Open(ILDataSource& source)
+{
+    CloseGif();
+    m_pending.reset();
+    m_source = &source;
+    int error = 0;
+    m_gif = DGifOpen(this, ReadData, &error);
+    if (m_gif == nullptr) {
+        RaiseGifFailure(error);
+    }
+    const int width = m_gif->SWidth;
+    const int height = m_gif->SHeight;
+    if (width <= 0 || height <= 0) {
+        CloseGif();
+        RaiseError(ILTextException::badFormat, "GIF decoder: the logical screen is empty.");
+    }
+    if (static_cast<std::int64_t>(width) * height > ILBmp::GetMaxPixels()) {
+        CloseGif();
+        RaiseError(ILTextException::noMemory, "GIF image too large.");
+    }
+    SetBmpInfo(ILPoint(width, height), 8, ILPoint(0, 0), false, false);
+}
+
+void ILGIFDecoder::GetImage(ILBmp& bmp)
+{
+    bmp.CreateFromInfo(*this);
+    const auto background = static_cast<std::uint8_t>(m_gif->SBackGroundColor);
+    for (int y = 0; y < bmp.GetHeight(); ++y) {
+        std::memset(bmp.GetLineArray()[y], background, static_cast<std::size_t>(bmp.GetWidth()));
+    }
+    int transparent = -1;
+    bool done = false;
+    while (!done) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(m_gif, &type) == GIF_ERROR) {
+            RaiseGifFailure(m_gif->Error);
+        }
+        switch (type) {
+        case IMAGE_DESC_RECORD_TYPE:
+            ReadImage(bmp);
+            done = true;  // only the first image is decoded
+            break;
+        case EXTENSION_RECORD_TYPE:
+            if (const int named = ReadExtension(); named >= 0) {
+                transparent = named;
+            }
+            break;
+        case TERMINATE_RECORD_TYPE:
+            done = true;
+            break;
+        default:
+            break;
+        }
+    }
+    bmp.SetHasAlpha(transparent >= 0);
+    SetBmpInfo(static_cast<const ILBmpInfo&>(bmp));
+    SetPaletteOf(bmp, transparent);
+}
+
+void ILGIFDecoder::ReadImage(ILBmp& bmp)
+{
+    if (DGifGetImageDesc(m_gif) == GIF_ERROR) {
+        RaiseGifFailure(m_gif->Error);
+    }
+    const GifImageDesc& image = m_gif->Image;
+    const bool fits = image.Left >= 0 && image.Top >= 0 && image.Width >= 0 && image.Height >= 0 &&
+                      image.Left <= GetWidth() - image.Width && image.Top <= GetHeight() - image.Height;
+    if (!fits) {
+        std::fprintf(stderr, "Image %d is not confined to screen dimension, aborted.\n", m_gif->ImageCount);
+        return;
+    }
+    ILBmpLock lock(bmp, false, true);
+    std::uint8_t* const* rows = bmp.GetLineArray();
+    auto readRow = [&](int y) {
+        if (DGifGetLine(m_gif, rows[y] + image.Left, image.Width) == GIF_ERROR) {
+            RaiseGifFailure(m_gif->Error);
+        }
+    };
+    if (image.Width == 0) {
+        return;
+    }
+    if (image.Interlace) {
+        for (int pass = 0; pass < 4; ++pass) {
+            for (int y = image.Top + kPassStart[pass]; y < image.Top + image.Height; y += kPassStep[pass]) {
+                readRow(y);
+            }
+        }
+    } else {
+        for (int y = image.Top; y < image.Top + image.Height; ++y) {
+            readRow(y);
+        }
+    }
+}
+
+int ILGIFDecoder::ReadExtension()
+{
+    int code = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetExtension(m_gif, &code, &block) == GIF_ERROR) {
+        RaiseGifFailure(m_gif->Error);
+    }
+    int transparent = -1;
+    while (block != nullptr) {
+        // block[0] is the block's length; the transparency bit and index need four bytes.
+        if (code == kGraphicControl && block[0] >= 4 && (block[1] & 1) != 0) {
+            transparent = block[4];
+        }
+        if (DGifGetExtensionNext(m_gif, &block) == GIF_ERROR) {
+            RaiseGifFailure(m_gif->Error);
+        }
+    }
+    return transparent;
+}
+
+void ILGIFDecoder::SetPaletteOf(ILBmp& bmp, int transparent) const
+{
+    const ColorMapObject* map = m_gif->Image.ColorMap != nullptr ? m_gif->Image.ColorMap : m_gif->SColorMap;
+    if (map == nullptr || map->Colors == nullptr) {
+        return;  // no colour table at all: the bitmap keeps its grey ramp
+    }
+    const int count = std::min(map->ColorCount, bmp.GetNumColors());
+    for (int i = 0; i < count; ++i) {
+        const GifColorType& c = map->Colors[i];
+        bmp.SetPaletteEntry(i, c.Red, c.Green, c.Blue, i == transparent ? 0 : 255);
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+// ILGIFDecoder: reads the first image of a GIF file through giflib, placed at its offset
+// on a bitmap of the logical screen's size whose other pixels are the background index.
+// The result is 8 bits with the image's colour table (its own, else the global one); a
+// graphic control extension before the image that names a transparent index gives that
+// entry alpha 0 and the bitmap the alpha flag, which GetImage also sets on the decoder.
+//
+// Failures (ILTextException): wrongSignature when the data is not a GIF file; badFormat
+// for every other error giflib reports (damaged records or compressed data) and for an
+// empty screen; endOfData when the data ends early; noMemory for a screen above
+// ILBmp::GetMaxPixels(). An image that does not fit the screen is reported on the standard
+// error stream and left out; the bitmap keeps the background.
+
+#include <optional>
+
+#include "imaging/ilpicdecoder.h"
+#include "imaging/iltextexception.h"
+
+struct GifFileType;
+
+class ILGIFDecoder : public ILPicDecoder
+{
+public:
+    ILGIFDecoder() = default;
+    ~ILGIFDecoder() override;
+
+    void Open(ILDataSource& source) override;
+    void GetImage(ILBmp& bmp) override;
+    // Closes giflib's file record, then the base close.
+    void Close() override;
+
+private:
+    // Reads the image descriptor and, when the image fits the screen, its rows.
+    void ReadImage(ILBmp& bmp);
+    // Reads an extension's blocks; answers the transparent index it names, or -1.
+    [[nodiscard]] int ReadExtension();
+    void SetPaletteOf(ILBmp& bmp, int transparent) const;
+    void CloseGif();
+    // Raises the failure of the most recent giflib call that answered an error.
+    [[noreturn]] void RaiseGifFailure(int gifError);
+
+    static int ReadData(GifFileType* gif, unsigned char* buffer, int count);
+
+    GifFileType* m_gif = nullptr;
+    ILDataSource* m_source = nullptr;
+    std::optional<ILTextException> m_pending;
+};

@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <gif_lib.h>
+
+#include <string>
+#include <vector>
+
+#include "codectestutil.h"
+#include "imaging/ilgifdecoder.h"
+
+using namespace codectest;
+
+namespace {
+
+struct Frame
+{
+    int left = 0;
+    int top = 0;
+    int width = 2;
+    int height = 2;
+    bool interlace = false;
+    std::vector<GifColorType> localMap;  // none when empty
+    std::vector<GifPixelType> pixels;    // width × height indices
+    int transparentBefore = -1;          // a graphic control extension before the image
+};
+
+int AppendToString(GifFileType* gif, const GifByteType* data, int count)
+{
+    static_cast<std::string*>(gif->UserData)->append(reinterpret_cast<const char*>(data), static_cast<size_t>(count));
+    return count;
+}
+
+std::vector<GifColorType> Map(std::initializer_list<GifColorType> colours)
+{
+    return colours;
+}
+
+// A GIF written by giflib's encoder: a screen with a global map and the frames in order.
+std::string WriteGif(int width, int height, int background, const std::vector<GifColorType>& global,
+                     const std::vector<Frame>& frames, int transparentAfter = -1)
+{
+    std::string bytes;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&bytes, AppendToString, &error);
+    EXPECT_NE(gif, nullptr);
+    EGifSetGifVersion(gif, true);
+    auto makeMap = [](const std::vector<GifColorType>& colours) {
+        return colours.empty() ? nullptr : GifMakeMapObject(static_cast<int>(colours.size()), colours.data());
+    };
+    auto control = [gif](int index) {
+        const GifByteType block[4] = {1, 0, 0, static_cast<GifByteType>(index)};
+        EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, block);
+    };
+    ColorMapObject* globalMap = makeMap(global);
+    EGifPutScreenDesc(gif, width, height, 8, background, globalMap);
+    for (const Frame& f : frames) {
+        if (f.transparentBefore >= 0) {
+            control(f.transparentBefore);
+        }
+        ColorMapObject* local = makeMap(f.localMap);
+        EGifPutImageDesc(gif, f.left, f.top, f.width, f.height, f.interlace, local);
+        std::vector<GifPixelType> pixels = f.pixels;
+        // giflib's encoder takes the rows in file order, which interlacing changes.
+        std::vector<int> order;
+        for (int pass = 0; pass < (f.interlace ? 4 : 1); ++pass) {
+            const int start = f.interlace ? std::vector<int>{0, 4, 2, 1}[pass] : 0;
+            const int step = f.interlace ? std::vector<int>{8, 8, 4, 2}[pass] : 1;
+            for (int y = start; y < f.height; y += step) {
+                order.push_back(y);
+            }
+        }
+        for (const int y : order) {
+            EGifPutLine(gif, pixels.data() + y * f.width, f.width);
+        }
+        GifFreeMapObject(local);
+    }
+    if (transparentAfter >= 0) {
+        control(transparentAfter);
+    }
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(globalMap);
+    return bytes;
+}
+
+const std::vector<GifColorType> kGlobal = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255},
+                                           {9, 9, 9}, {50, 60, 70}, {1, 2, 3},  {4, 5, 6}};
+
+std::vector<GifPixelType> Ramp(int count)
+{
+    std::vector<GifPixelType> pixels;
+    for (int i = 0; i < count; ++i) {
+        pixels.push_back(static_cast<GifPixelType>(i % 8));
+    }
+    return pixels;
+}
+
+std::vector<uint8_t> Decode(const std::string& bytes, ILAnyBmp& bmp)
+{
+    ILGIFDecoder decoder;
+    DecodeBytes(decoder, bytes, bmp);
+    EXPECT_EQ(decoder.HasAlpha(), bmp.HasAlpha()) << "the decoder reports the alpha it found";
+    return BitmapRgba(bmp);
+}
+
+struct Variant
+{
+    const char* name;
+    const char* command;
+    bool alpha;
+};
+
+const Variant kVariants[] = {
+    {"magick", "convert BASE -colors 64 GIF:OUT", false},
+    {"magick_interlaced", "convert BASE -colors 64 -interlace GIF GIF:OUT", false},
+    {"magick_transparent", "convert ALPHA -colors 64 GIF:OUT", true},
+    {"netpbm", "convert BASE -colors 200 ppm:- | pamtogif > OUT", false},
+    {"netpbm_interlaced_transparent",
+     "convert BASE -colors 30 -fill black -draw 'point 3,3' ppm:- | pamtogif -interlace -transparent==#000000 > OUT",
+     true},
+};
+
+class ILGIFDecoderToolTest : public ToolTest
+{
+};
+
+}  // namespace
+
+TEST_F(ILGIFDecoderToolTest, PicturesOfTheToolsDecodeToTheToolsPixels)
+{
+    SKIP_WITHOUT_TOOLS("convert", "pamtogif");
+    for (const Variant& v : kVariants) {
+        SCOPED_TRACE(v.name);
+        const std::string out = MakeToolFile(v.command, std::string(v.name) + ".gif");
+        ILAnyBmp bmp;
+        const std::vector<uint8_t> ours = Decode(ReadFile(out), bmp);
+        EXPECT_EQ(bmp.GetBitsPerPixel(), 8);
+        EXPECT_EQ(bmp.HasAlpha(), v.alpha);
+        EXPECT_EQ(ours, ToolRgba(out));
+    }
+}
+
+TEST(ILGIFDecoderTest, TheFirstImageLiesAtItsOffsetOnTheBackground)
+{
+    Frame first;
+    first.left = 3;
+    first.top = 1;
+    first.pixels = {1, 2, 3, 5};
+    Frame second;
+    second.width = 6;
+    second.height = 4;
+    second.pixels = Ramp(24);
+    ILAnyBmp bmp;
+    Decode(WriteGif(6, 4, 4, kGlobal, {first, second}), bmp);
+    ASSERT_EQ(bmp.GetWidth(), 6);
+    ASSERT_EQ(bmp.GetHeight(), 4);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 6; ++x) {
+            const bool inside = x >= 3 && x < 5 && y >= 1 && y < 3;
+            const int expected = inside ? first.pixels[(y - 1) * 2 + x - 3] : 4;
+            EXPECT_EQ(bmp.GetLineArray()[y][x], expected) << x << "," << y;
+        }
+    }
+    EXPECT_FALSE(bmp.HasAlpha());
+    EXPECT_EQ(bmp.GetPalette()[5], ILPixel32(50, 60, 70, 255));
+}
+
+TEST(ILGIFDecoderTest, AnInterlacedImageEqualsItsPlainTwin)
+{
+    Frame plain;
+    plain.width = 3;
+    plain.height = 11;
+    plain.pixels = Ramp(33);
+    Frame interlaced = plain;
+    interlaced.interlace = true;
+    ILAnyBmp a;
+    ILAnyBmp b;
+    Decode(WriteGif(3, 11, 0, kGlobal, {plain}), a);
+    Decode(WriteGif(3, 11, 0, kGlobal, {interlaced}), b);
+    EXPECT_TRUE(a == b);
+}
+
+TEST(ILGIFDecoderTest, TransparencyCountsOnlyBeforeTheImageAndALocalMapWins)
+{
+    Frame f;
+    f.pixels = {0, 1, 5, 6};
+    f.transparentBefore = 5;
+    ILAnyBmp bmp;
+    Decode(WriteGif(2, 2, 0, kGlobal, {f}), bmp);
+    EXPECT_TRUE(bmp.HasAlpha());
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(bmp.GetPalette()[i].a, i == 5 ? 0 : 255) << i;
+    }
+
+    f.transparentBefore = -1;
+    f.localMap = Map({{10, 20, 30}, {40, 50, 60}});
+    Decode(WriteGif(2, 2, 0, kGlobal, {f}, 1), bmp);
+    EXPECT_FALSE(bmp.HasAlpha());
+    EXPECT_EQ(bmp.GetPalette()[1], ILPixel32(40, 50, 60, 255));
+    EXPECT_EQ(bmp.GetPalette()[5], ILPixel32(5, 5, 5, 255)) << "entries past the local map stay grey";
+}
+
+TEST(ILGIFDecoderTest, AnImageOutsideTheScreenIsLeftOut)
+{
+    Frame f;
+    f.pixels = {1, 1, 1, 1};
+    std::string bytes = WriteGif(2, 2, 3, kGlobal, {f});
+    const size_t descriptor = bytes.find(',');  // the image separator
+    ASSERT_NE(descriptor, std::string::npos);
+    bytes[descriptor + 1] = 1;  // left 1 with width 2 passes the screen
+    ILAnyBmp bmp;
+    EXPECT_EQ(Decode(bytes, bmp), Decode(WriteGif(2, 2, 3, kGlobal, {}), bmp));
+    EXPECT_EQ(bmp.GetLineArray()[0][0], 3);
+}
+
+TEST(ILGIFDecoderTest, DamagedAndTruncatedFilesEndWithTheirCodes)
+{
+    Frame f;
+    f.width = 16;
+    f.height = 16;
+    f.pixels = Ramp(256);
+    const std::string good = WriteGif(16, 16, 0, kGlobal, {f});
+    const size_t image = good.find(',', 13 + 3 * 8);
+    ASSERT_NE(image, std::string::npos);
+    auto with = [&good](size_t at, char value) {
+        std::string bytes = good;
+        bytes[at] = value;
+        return bytes;
+    };
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+        int code;
+    } cases[] = {
+        {"good", good, 0},
+        {"not-a-gif", with(0, 'X'), ILTextException::wrongSignature},
+        {"truncated-screen", good.substr(0, 9), ILTextException::endOfData},
+        {"truncated-global-map", good.substr(0, 20), ILTextException::endOfData},
+        {"truncated-pixels", good.substr(0, good.size() - 12), ILTextException::endOfData},
+        {"unknown-record", with(image, 'x'), ILTextException::badFormat},
+        {"code-size-too-large", with(image + 10, 12), ILTextException::badFormat},
+        {"empty-screen", with(6, 0).replace(7, 1, 1, '\0'), ILTextException::badFormat},
+        {"screen-too-large", with(7, '\xFF').replace(9, 1, 1, '\xFF'), ILTextException::noMemory},
+    };
+    ILGIFDecoder decoder;
+    for (const auto& c : cases) {
+        EXPECT_EQ(DecodeFailureCode(decoder, c.bytes), c.code) << c.name;
+    }
+}
