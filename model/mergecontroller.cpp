@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "document/component.h"
+#include "document/componentinstance.h"
 #include "foundation/line3d.h"
 #include "foundation/polygon2d.h"
 #include "model/curve.h"
@@ -15,9 +16,12 @@
 #include "model/enumvertex.h"
 #include "model/face.h"
 #include "model/facefinder.h"
+#include "model/gluetarget.h"
 #include "model/faceprojection2d.h"
 #include "model/loop.h"
 #include "model/octree.h"
+#include "model/relationship.h"
+#include "model/relationshipmap.h"
 #include "model/undomanager.h"
 #include "model/undosuspender.h"
 #include "model/vertex.h"
@@ -161,7 +165,7 @@ bool CMergeController::IsAlive(const CEntity* entity) const
     return entity != nullptr && m_erased.count(entity) == 0;
 }
 
-bool CMergeController::Merge(bool /*glueInstances*/, bool faceOption)
+bool CMergeController::Merge(bool glueInstances, bool faceOption)
 {
     if (m_component == nullptr || m_entities == nullptr) {
         return false;
@@ -172,6 +176,14 @@ bool CMergeController::Merge(bool /*glueInstances*/, bool faceOption)
     }
     BuildMergeBox();
     CollectNearby();
+    std::vector<CComponentInstance*> instances;
+    if (glueInstances) {
+        for (CEntity* entity : *m_entities) {
+            if (auto* instance = dynamic_cast<CComponentInstance*>(entity)) {
+                instances.push_back(instance);
+            }
+        }
+    }
     m_changedFaceCount = 0;
     const bool changed = WeldAndSplit();
     if (changed) {
@@ -184,7 +196,26 @@ bool CMergeController::Merge(bool /*glueInstances*/, bool faceOption)
     }
     CleanUpCoplanarNeighbours();
     const bool found = FindFaces(faceOption);
-    return found || !m_weldedVertices.empty();
+    const bool glued = GlueInstances(instances);
+    return found || !m_weldedVertices.empty() || glued;
+}
+
+bool CMergeController::GlueInstances(const std::vector<CComponentInstance*>& instances)
+{
+    CRelationshipMap* relationships = m_component->GetRelationshipMap();
+    bool glued = false;
+    for (CComponentInstance* instance : instances) {
+        if (!IsAlive(instance) || relationships == nullptr) {
+            continue;
+        }
+        CEntitySet itself;
+        itself.Add(instance);
+        if (auto* face = dynamic_cast<CFace*>(FindGlueTarget(instance, m_component, &itself, false))) {
+            relationships->AddRelationship(new CRelationship(face, instance));
+            glued = true;
+        }
+    }
+    return glued;
 }
 
 void CMergeController::BuildMergeBox()

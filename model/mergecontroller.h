@@ -14,6 +14,7 @@
 #include "model/entitycontainer.h"
 
 class CComponent;
+class CComponentInstance;
 class CDrawingElement;
 class CEdge;
 class CEdgeUse;
@@ -32,9 +33,9 @@ public:
     CMergeController(const CMergeController&) = delete;
     CMergeController& operator=(const CMergeController&) = delete;
 
-    // Runs the passes; true when faces were found or vertices welded. Gluing component
-    // instances to the faces they stand on needs the instances' own code and is not
-    // done here (glueInstances is accepted for the callers' sake). faceOption false
+    // Runs the passes; true when faces were found, vertices welded or instances glued.
+    // With glueInstances, each component instance of the set is glued by a relationship
+    // to the face its base stands on (model/gluetarget.h). faceOption false
     // erases new faces that no surrounding face takes as a hole. The changes are
     // recorded in the open undo operation, or in one of the merge's own; without a
     // current undo manager nothing is merged and the answer is false.
@@ -62,6 +63,7 @@ private:
     bool ResolveOverlap(CEdge* edge, CEdgeUse* useA, CEdgeUse* useB);
     void CleanUpCoplanarNeighbours();
     bool FindFaces(bool faceOption);
+    bool GlueInstances(const std::vector<CComponentInstance*>& instances);
     [[nodiscard]] bool IsAlive(const CEntity* entity) const;
     [[nodiscard]] std::vector<CEdge*> GetTouchedEdges() const;
 
