@@ -130,8 +130,11 @@ public:
     // Takes the other face's layer when it is not the default one and this face's is,
     // or when this face is the smaller.
     void TakeLayerFrom(const CFace* other);
-    // A smaller face with materials of its own takes the other's, side by side.
+    // A smaller face with materials of its own takes the other's, side by side, with
+    // their texture placements.
     void TakeMaterialsFrom(const CFace* other);
+    // The other face's texture placement of one side, when it has one.
+    void CopyTexturePlacementFrom(const CFace* other, bool front);
     // Absorbs the other face across an edge both run along: its materials, layer,
     // relationships, the merged loop and its holes. The caller erases the other face.
     // False, with nothing changed, when one of the two loops runs wholly along the

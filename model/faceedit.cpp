@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "document/facetexturecoords.h"
 #include "document/layer.h"
 #include "foundation/polygon2d.h"
 #include "model/edge.h"
@@ -79,9 +80,29 @@ void CFace::TakeMaterialsFrom(const CFace* other)
     }
     if (GetMaterial() != nullptr) {
         SetMaterial(other->GetMaterial());
+        CopyTexturePlacementFrom(other, true);
     }
     if (m_backMaterial != nullptr) {
         SetBackMaterial(other->m_backMaterial);
+        CopyTexturePlacementFrom(other, false);
+    }
+}
+
+void CFace::CopyTexturePlacementFrom(const CFace* other, bool front)
+{
+    const CFaceTextureCoords* source = GetFaceTextureCoords(other);
+    if (source == nullptr || source->IsEmpty()) {
+        return;
+    }
+    CFaceTextureCoords* own = GetFaceTextureCoords(this);
+    if (own == nullptr) {
+        own = new CFaceTextureCoords;
+        GetOrCreateAttributeContainer(own);
+    }
+    if (front) {
+        own->SetFrontPlacement(source->GetFrontPlacement());
+    } else {
+        own->SetBackPlacement(source->GetBackPlacement());
     }
 }
 

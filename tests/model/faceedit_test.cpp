@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "document/facetexturecoords.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
 #include "model/edgeuse.h"
@@ -91,8 +92,13 @@ TEST(FaceEdit, ASmallerFaceWithItsOwnMaterialTakesTheLargerOnes)
         CFace* other = Face(component, {Vertex(0, 5), Vertex(2, 5), Vertex(2, 7), Vertex(0, 7)});
         face->SetMaterial(c.own);
         other->SetMaterial(blue);
+        auto* coords = new CFaceTextureCoords;
+        coords->SetFrontMatrix(Matrix3Identity());
+        other->GetOrCreateAttributeContainer(coords);
         face->TakeMaterialsFrom(other);
         EXPECT_EQ(face->GetMaterial(), c.expected) << c.size;
+        // The placement comes along with a material taken over.
+        EXPECT_EQ(GetFaceTextureCoords(face) != nullptr, c.expected == blue) << c.size;
     }
 }
 
