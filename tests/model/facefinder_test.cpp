@@ -151,6 +151,41 @@ TEST(FaceFinder, ASquareDrawnInsideAHoleDoesNotBecomeAHoleOfThatFace)
     EXPECT_NEAR(outer->GetArea(), 100.0 - 36.0, 1e-9);
 }
 
+TEST(FaceFinder, ALoopAroundAHoleTakesTheHoleOverOrTheFaceThatFillsIt)
+{
+    for (const bool filled : {false, true}) {
+        RecordingModel model;
+        CComponent& component = model.Component();
+        CFace* outer = Face(component, {Vertex(0, 0), Vertex(10, 0), Vertex(10, 10), Vertex(0, 10)});
+        const std::vector<CVertex*> ring{Vertex(4, 4), Vertex(4, 6), Vertex(6, 6), Vertex(6, 4)};
+        auto* hole = new CLoop;
+        CEdgeUse* previous = nullptr;
+        for (std::size_t i = 0; i < ring.size(); ++i) {
+            CEdge* edge = Edge(component, ring[i], ring[(i + 1) % ring.size()]);
+            previous = new CEdgeUse(edge, edge->GetStartVertex() != ring[i], previous, hole);
+        }
+        outer->AddInnerLoop(hole);
+        CFace* filling = filled ? Face(component, {ring[0], ring[3], ring[2], ring[1]}) : nullptr;
+        CVertex* v[4] = {Vertex(2, 2), Vertex(8, 2), Vertex(8, 8), Vertex(2, 8)};
+        for (int i = 0; i < 3; ++i) {
+            Edge(component, v[i], v[i + 1]);
+        }
+        model.Begin();
+        EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0]), 1);
+        CFace* found = v[0]->FindEdgeTo(v[1])->GetFirstEdgeUse()->GetFace();
+        found = found == outer ? v[0]->FindEdgeTo(v[1])->GetFirstEdgeUse()->GetNextAroundEdge()->GetFace() : found;
+        // The surrounding face now has the new face's outline as its only hole.
+        EXPECT_EQ(outer->GetLoopCount(), 2) << filled;
+        EXPECT_NEAR(outer->GetArea(), 100.0 - 36.0, 1e-9) << filled;
+        EXPECT_EQ(found->GetLoopCount(), 2) << filled;
+        EXPECT_NEAR(found->GetArea(), 36.0 - 4.0, 1e-9) << filled;
+        if (filling != nullptr) {
+            EXPECT_NEAR(filling->GetArea(), 4.0, 1e-9);
+        }
+        EXPECT_TRUE(model.UndoRestores()) << filled;
+    }
+}
+
 TEST(FaceFinder, OpenOrDegenerateEdgesMakeNoFace)
 {
     RecordingModel model;
