@@ -292,7 +292,11 @@ bool CMergeController::WeldAndSplit()
     }
     bool split = false;
     const std::vector<CDrawingElement*> nearby = m_nearby;
+    if (m_progress != nullptr && m_entities->GetCount() > 0) {
+        m_progress->SetFraction((m_progressAmount * 70.0) / (m_entities->GetCount() * 100.0));
+    }
     for (CDrawingElement* element : nearby) {
+        StepProgress();
         auto* edge = dynamic_cast<CEdge*>(element);
         if (edge != nullptr && IsAlive(edge)) {
             split = SplitAtOctreeVertices(octree, edge) || split;
@@ -347,6 +351,18 @@ bool CMergeController::SplitAtOctreeVertices(COctree& octree, CEdge* edge)
         }
     }
     return split;
+}
+
+void CMergeController::StepProgress()
+{
+    if (m_progress == nullptr) {
+        return;
+    }
+    if (m_progress->IsCancelled()) {
+        COctree::DeleteAll();
+        throw -1;
+    }
+    m_progress->Step();
 }
 
 // --- pass 2: degenerate and duplicate edges ---
@@ -683,6 +699,7 @@ bool CMergeController::FindFaces(bool faceOption)
     }
     // The list is copied entry by entry, since the finder's erasures null its entries.
     for (std::size_t i = 0; i < m_edgeWorkList.size(); ++i) {
+        StepProgress();
         if (CEdge* edge = m_edgeWorkList[i]) {
             finder.FindFaces(edge, !faceOption);
         }

@@ -24,6 +24,18 @@ class CFace;
 class CLoop;
 class CVertex;
 
+// What a long merge reports its progress to; it may cancel the merge.
+class IMergeProgress
+{
+public:
+    virtual ~IMergeProgress() = default;
+    [[nodiscard]] virtual bool IsCancelled() = 0;
+    // Not called by the merge.
+    virtual void Reset() {}
+    virtual void SetFraction(double fraction) = 0;
+    virtual void Step() = 0;
+};
+
 class CMergeController : public CDBListener
 {
 public:
@@ -40,6 +52,15 @@ public:
     // recorded in the open undo operation, or in one of the merge's own; without a
     // current undo manager nothing is merged and the answer is false.
     bool Merge(bool glueInstances, bool faceOption);
+
+    // The reporter (not owned; null for none) hears the merge's progress; a cancel
+    // ends the merge by an exception of type int with the value -1, and what was
+    // changed until then stays, recorded like any change.
+    void SetProgressReporter(IMergeProgress* reporter, double amount)
+    {
+        m_progress = reporter;
+        m_progressAmount = amount;
+    }
 
     [[nodiscard]] int GetChangedFaceCount() const { return m_changedFaceCount; }
     [[nodiscard]] const std::set<CVertex*>& GetWeldedVertices() const { return m_weldedVertices; }
@@ -66,6 +87,7 @@ private:
     bool GlueInstances(const std::vector<CComponentInstance*>& instances);
     [[nodiscard]] bool IsAlive(const CEntity* entity) const;
     [[nodiscard]] std::vector<CEdge*> GetTouchedEdges() const;
+    void StepProgress();
 
     CComponent* m_component;
     CEntitySet* m_entities;
@@ -75,6 +97,8 @@ private:
     std::set<CVertex*> m_weldedVertices;
     std::set<CEdge*> m_touchedEdges;
     std::vector<CEdge*> m_edgeWorkList;
+    IMergeProgress* m_progress = nullptr;
+    double m_progressAmount = 0.0;
     int m_changedFaceCount = 0;
     std::set<const CEntity*> m_erased;
 };

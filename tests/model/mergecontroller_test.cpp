@@ -126,6 +126,33 @@ TEST(MergeController, AMergeOutsideAnyOperationRecordsIntoItsOwn)
     EXPECT_EQ(GetCurrentUndoManager()->GetUndoStack().size(), 1U);
 }
 
+TEST(MergeController, ACancelEndsTheMergeWithMinusOneAndKeepsWhatWasDone)
+{
+    struct CancelAtOnce : IMergeProgress
+    {
+        bool IsCancelled() override { return true; }
+        void SetFraction(double value) override { fraction = value; }
+        void Step() override {}
+        double fraction = 0.0;
+    } progress;
+    RecordingModel model;
+    CComponent& component = model.Component();
+    CEntitySet set;
+    NewEdge(component, set, {0, 0, 0}, {1, 0, 0});
+    NewEdge(component, set, {1, 0, 0}, {1, 1, 0});
+    CMergeController controller(&component, &set);
+    controller.SetProgressReporter(&progress, 2.0);
+    try {
+        controller.Merge(false, true);
+        ADD_FAILURE() << "the merge was not cancelled";
+    } catch (int code) {
+        EXPECT_EQ(code, -1);
+    }
+    EXPECT_DOUBLE_EQ(progress.fraction, 0.7);
+    EXPECT_EQ(controller.GetWeldedVertices().size(), 1U);
+    EXPECT_FALSE(IsRecordingChanges());
+}
+
 TEST(MergeController, MergingNothingFindsNothing)
 {
     RecordingModel model;
