@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "document/componentinstance.h"
 #include "foundation/plane3d.h"
 #include "foundation/transformation.h"
 #include "model/edge.h"
@@ -73,6 +74,11 @@ CFace* CPerimeterFinder::GetFace(int index) const
     return index >= 0 && index < GetFaceCount() ? m_faces[static_cast<std::size_t>(index)] : nullptr;
 }
 
+CComponentInstance* CPerimeterFinder::GetInstance(int index) const
+{
+    return index >= 0 && index < GetInstanceCount() ? m_instances[static_cast<std::size_t>(index)] : nullptr;
+}
+
 CEdge* CPerimeterFinder::GetSourceEdge(const CEdge* scratch) const
 {
     const auto found = m_sources.find(scratch);
@@ -94,6 +100,7 @@ void CPerimeterFinder::Clear()
     }
     m_faces.clear();
     m_edges.clear();
+    m_instances.clear();
     m_sources.clear();
 }
 
@@ -130,6 +137,15 @@ void CPerimeterFinder::Collect(IEntityIterator* entities, const CTransformation&
     entities->Reset();
     CEntity* entity = nullptr;
     while (entities->Next(entity)) {
+        if (auto* instance = dynamic_cast<CComponentInstance*>(entity)) {
+            // The instance's own base plane, carried into the plane's space.
+            CPlane3d base;
+            (transform * instance->GetTransform()).TransformPlane(base);
+            if (base.IsEqual(plane, false)) {
+                m_instances.push_back(instance);
+            }
+            continue;
+        }
         auto* edge = dynamic_cast<CEdge*>(entity);
         const CVertex* start = edge != nullptr ? edge->GetStartVertex() : nullptr;
         const CVertex* end = edge != nullptr ? edge->GetEndVertex() : nullptr;

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+class CComponentInstance;
 class CEdge;
 class CFace;
 class CTransformation;
@@ -29,6 +30,9 @@ public:
     [[nodiscard]] int GetFaceCount() const { return static_cast<int>(m_faces.size()); }
     [[nodiscard]] CFace* GetFace(int index) const;
     [[nodiscard]] int GetEdgeCount() const { return static_cast<int>(m_edges.size()); }
+    // The component instances of the source whose base lies in the plane (not owned).
+    [[nodiscard]] int GetInstanceCount() const { return static_cast<int>(m_instances.size()); }
+    [[nodiscard]] CComponentInstance* GetInstance(int index) const;
     // The edge that a scratch edge copies; null for any other edge.
     [[nodiscard]] CEdge* GetSourceEdge(const CEdge* scratch) const;
 
@@ -45,5 +49,6 @@ private:
 
     std::vector<CEdge*> m_edges;
     std::vector<CFace*> m_faces;
+    std::vector<CComponentInstance*> m_instances;
     std::unordered_map<const CEdge*, CEdge*> m_sources;
 };

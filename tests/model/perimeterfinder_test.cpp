@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "document/componentinstance.h"
 #include "foundation/transformation.h"
 #include "model/entitycontainer.h"
 #include "tests/model/geometrytestsupport.h"
@@ -120,6 +121,27 @@ TEST(PerimeterFinder, ScratchEdgesKnowTheirSourcesAndLeaveTheSourcesAlone)
     EXPECT_EQ(finder.GetSourceEdge(finder.GetSourceEdge(scratch)), nullptr);
     EXPECT_EQ(component.GetCount(), before);
     EXPECT_LT(finder.GetFace(0)->GetNormal().z, 0.0);
+}
+
+TEST(PerimeterFinder, InstancesStandingInThePlaneAreCollected)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    std::vector<CComponentInstance*> placed;
+    for (const double z : {0.0, 0.0005, 3.0}) {
+        auto* instance = new CComponentInstance;
+        CTransformation placement;
+        placement.SetTranslation(CVector3d(1, 2, z));
+        instance->SetTransform(placement);
+        component.Add(instance);
+        placed.push_back(instance);
+    }
+    CPerimeterFinder finder;
+    std::unique_ptr<IEntityIterator> entities(component.NewIterator());
+    finder.Find(entities.get(), CTransformation());
+    ASSERT_EQ(finder.GetInstanceCount(), 2);
+    EXPECT_EQ(finder.GetInstance(0), placed[0]);
+    EXPECT_EQ(finder.GetInstance(1), placed[1]);
 }
 
 } // namespace
