@@ -14,6 +14,7 @@
 #include "document/materialmanager.h"
 #include "document/modelpages.h"
 #include "document/optionsmanager.h"
+#include "document/pagelist.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarniscs.h"
@@ -138,6 +139,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
         }
         session.InstallVersionMap(map);
         const int modelVersion = GetLoadedClassVersion(RUNTIME_CLASS(CTarnwickModel));
+        EmptyBeforeReading();
         DropStyleFontsOfEmptyModel();
         ReadVersionedFields(ar, fileVersion, modelVersion, session);
         if (m_textStyle != nullptr) {
@@ -216,6 +218,25 @@ void CTarnwickModel::ReadVersionedFields(CArchive& ar, int fileVersion, int mode
     // Curves are joined to their edges once nothing more can fail, so that a failed
     // read never finds edges already erased as orphans.
     CCurveRegistry::Resolve(modelVersion >= 1);
+}
+
+// A file fills an empty model: what a model held before would otherwise be dropped by
+// the records that replace their lists (and leak), or be mixed with what the file
+// brings. The document empties its model before it reads; this keeps other callers
+// sound. The version information and identifier just read stay.
+void CTarnwickModel::EmptyBeforeReading()
+{
+    const bool holdsEntities = m_rootComponent != nullptr && !m_rootComponent->IsEmpty();
+    const bool holdsDefinitions = GetDefinitionList() != nullptr && GetDefinitionList()->GetCount() > 0;
+    const bool holdsPages = m_pageList != nullptr && m_pageList->GetCount() > 0;
+    if (!holdsEntities && !holdsDefinitions && !holdsPages) {
+        return;
+    }
+    const GUID id = m_modelId;
+    const CVersionInfo version = m_versionInfo;
+    Clear();
+    m_modelId = id;
+    m_versionInfo = version;
 }
 
 // The styles of a new or cleared model made default fonts that a file's styles replace;

@@ -579,3 +579,19 @@ TEST_F(ModelFileTest, EveryClassOfTheVersionTableIsCreatableByNameButThePagesSti
     EXPECT_NE(CRuntimeClass::FromName("CVersionMap"), nullptr);
     EXPECT_NE(CRuntimeClass::FromName("CVersionInfo"), nullptr);
 }
+
+TEST_F(ModelFileTest, AFileReadIntoAModelThatHoldsEntitiesReplacesThemWhole)
+{
+    OwnedModel built;
+    modelfiletest::BuildSampleModel(*built);
+    const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    OwnedModel model;
+    modelfiletest::ReadModel(*model, file);
+    modelfiletest::ReadModel(*model, file);
+    EXPECT_EQ(model->GetRootComponent()->GetCount(), built->GetRootComponent()->GetCount());
+    EXPECT_EQ(model->GetDefinitionList()->GetCount(), 1);
+    EXPECT_EQ(modelfiletest::FirstDifference(
+                  modelfiletest::WithoutStamp(modelfiletest::WriteModel(*model, kSaveFormat5000), kSaveFormat5000),
+                  modelfiletest::WithoutStamp(file, kSaveFormat5000)),
+              -1);
+}
