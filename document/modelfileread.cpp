@@ -6,6 +6,7 @@
 #include "annotations/textstyle.h"
 #include "document/component.h"
 #include "document/componentbehavior.h"
+#include "document/definitionlist.h"
 #include "document/dib.h"
 #include "document/fontmanager.h"
 #include "document/loadsession.h"
@@ -43,19 +44,6 @@ constexpr int kFvReserved = 1199;
 
 const char* const kMagic = "Tarnwick Model";
 const char* const kOldMagic = "eTarnis page";
-
-// A model's record may not hold another model's: a second read on the same archive
-// would discard the objects of the first.
-int g_modelReadsRunning = 0;
-
-class ModelReadCount
-{
-public:
-    ModelReadCount() { ++g_modelReadsRunning; }
-    ~ModelReadCount() { --g_modelReadsRunning; }
-    ModelReadCount(const ModelReadCount&) = delete;
-    ModelReadCount& operator=(const ModelReadCount&) = delete;
-};
 
 bool IsModelMagic(const CString& magic)
 {
@@ -121,10 +109,12 @@ void CTarnwickModel::Serialize(CArchive& ar)
 
 void CTarnwickModel::ReadModelFile(CArchive& ar)
 {
-    if (g_modelReadsRunning > 0) {
+    // A model file is one top-level record on an archive of its own. A model that a
+    // file names inside another record (the archive made it, so the table is not empty)
+    // is refused: its read would discard, or run into, the objects of the outer read.
+    if (ar.GetMapCount() != 0) {
         AfxThrowArchiveException(CArchiveException::badClass, ar.m_strFileName);
     }
-    const ModelReadCount running;
     const CurrentModelScope scope;
     MakeCurrent();
     const CUndoSuspender suspender;
@@ -148,6 +138,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
         }
         session.InstallVersionMap(map);
         const int modelVersion = GetLoadedClassVersion(RUNTIME_CLASS(CTarnwickModel));
+        DropStyleFontsOfEmptyModel();
         ReadVersionedFields(ar, fileVersion, modelVersion, session);
         if (m_textStyle != nullptr) {
             m_textStyle->EnsureFont();
@@ -225,6 +216,31 @@ void CTarnwickModel::ReadVersionedFields(CArchive& ar, int fileVersion, int mode
     // Curves are joined to their edges once nothing more can fail, so that a failed
     // read never finds edges already erased as orphans.
     CCurveRegistry::Resolve(modelVersion >= 1);
+}
+
+// The styles of a new or cleared model made default fonts that a file's styles replace;
+// kept, they would pile up in the font manager with every read and write. Styles read
+// without a font get theirs again when first asked (the text style at the end of the
+// read).
+void CTarnwickModel::DropStyleFontsOfEmptyModel()
+{
+    if (m_fontManager == nullptr || m_rootComponent == nullptr || !m_rootComponent->IsEmpty() ||
+        (GetDefinitionList() != nullptr && GetDefinitionList()->GetCount() > 0)) {
+        return;
+    }
+    CEntity* fonts[] = {m_dimensionStyle != nullptr ? m_dimensionStyle->PeekFont() : nullptr,
+                        m_textStyle != nullptr ? m_textStyle->PeekFont() : nullptr};
+    if (m_dimensionStyle != nullptr) {
+        m_dimensionStyle->SetFont(nullptr, false);
+    }
+    if (m_textStyle != nullptr) {
+        m_textStyle->SetFont(nullptr, false);
+    }
+    for (CEntity* font : fonts) {
+        if (font != nullptr && m_fontManager->Remove(font)) {
+            font->Erase();
+        }
+    }
 }
 
 // Fields 14 and 15: the dropped top-level vertices, then the entities: a counted list

@@ -2,21 +2,13 @@
 
 #include <algorithm>
 
+#include "document/pagelist.h"
+#include "document/tarnwickpage.h"
 #include "model/entitylist.h"
 #include "model/validitylog.h"
 #include "platform/archive.h"
 
-#if __has_include("document/pagelist.h")
-#include "document/pagelist.h"
-#include "document/tarnwickpage.h"
-#define GLIMRA_HAVE_PAGES 1
-#else
-#define GLIMRA_HAVE_PAGES 0
-#endif
-
 namespace modelpages {
-
-#if GLIMRA_HAVE_PAGES
 
 CPageList* CreatePageList(CTarnwickModel* model)
 {
@@ -92,79 +84,5 @@ void WritePageReferences(CArchive& ar, CPageList* list)
         ar.WriteObject(list->GetPage(i));
     }
 }
-
-#else
-
-// Until the page classes exist, a model has no pages: files are read past their page
-// records and written with an empty list.
-
-CPageList* CreatePageList(CTarnwickModel* /*model*/)
-{
-    return nullptr;
-}
-
-void ErasePageList(CPageList* /*list*/)
-{
-}
-
-void ClearPageList(CPageList* /*list*/)
-{
-}
-
-int CheckPageList(CPageList* /*list*/, int /*mode*/, CValidityResultMap& /*results*/)
-{
-    return 0;
-}
-
-void ForgetPages(CPageList* /*list*/, const std::vector<CObject*>& /*sortedObjects*/)
-{
-}
-
-namespace {
-
-// Without page classes no file can name a page; only null references pass.
-void SkipPageReference(CArchive& ar)
-{
-    if (ar.ReadObject(nullptr) != nullptr) {
-        AfxThrowArchiveException(CArchiveException::badClass, ar.m_strFileName);
-    }
-}
-
-}  // namespace
-
-void ReadPageList(CArchive& ar, CPageList* /*list*/)
-{
-    auto* entityPart = new CEntity;
-    ar.DeleteWhenClosed(entityPart);
-    entityPart->CEntity::Serialize(ar);
-    const std::int32_t count = ReadReferenceCount(ar);
-    for (std::int32_t i = 0; i < count; ++i) {
-        SkipPageReference(ar);
-    }
-    SkipPageReference(ar);
-}
-
-void WritePageList(CArchive& ar, CPageList* /*list*/)
-{
-    CEntity entityPart;
-    entityPart.CEntity::Serialize(ar);
-    ar << std::int32_t{0};
-    ar.WriteObject(nullptr);
-}
-
-void ReadPageReferences(CArchive& ar, CPageList* /*list*/)
-{
-    const std::int32_t count = ReadReferenceCount(ar);
-    for (std::int32_t i = 0; i < count; ++i) {
-        SkipPageReference(ar);
-    }
-}
-
-void WritePageReferences(CArchive& ar, CPageList* /*list*/)
-{
-    ar << std::int32_t{0};
-}
-
-#endif
 
 }  // namespace modelpages

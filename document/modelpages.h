@@ -15,7 +15,7 @@ class CTarnwickModel;
 
 namespace modelpages {
 
-// The model's page list, owned by the model; null when this build has no pages.
+// The model's page list, owned by the model.
 [[nodiscard]] CPageList* CreatePageList(CTarnwickModel* model);
 // Erases the list with its pages; null is ignored.
 void ErasePageList(CPageList* list);

@@ -176,6 +176,7 @@ private:
     void ReadEntities(CArchive& ar, int fileVersion, int modelVersion);
     void ReadOldMaterials(CArchive& ar, CLoadSession& session);
     void WriteModelFile(CArchive& ar);
+    void DropStyleFontsOfEmptyModel();
 
     void CreateMembers();
     void DeleteMembers();
