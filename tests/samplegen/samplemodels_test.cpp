@@ -129,3 +129,23 @@ TEST_F(SampleModelsTest, TheHouseReadBackKeepsItsPagesAndTheirSelection)
     EXPECT_EQ(plan->GetHiddenElements().size(), 2u);
     EXPECT_EQ(plan->GetSectionPlanes().size(), 1u);
 }
+
+TEST_F(SampleModelsTest, ActivatingTheReadPlanPageHidesTheRoofAndActivatesTheCut)
+{
+    ModelHolder made;
+    BuildHouseModel(made.Get());
+    ModelHolder read;
+    ReadModelBytes(WriteModelBytes(made.Get(), kSaveFormat3000), read.Get());
+    CComponent& root = *read.Get().GetRootComponent();
+    ASSERT_EQ(root.GetActiveSectionPlane(), nullptr);
+    const CurrentModelScope scope(&read.Get());
+    read.Get().GetPageList()->GetPage(2)->Activate();
+    ASSERT_NE(root.GetActiveSectionPlane(), nullptr);
+    int hidden = 0;
+    for (int i = 0; i < root.GetCount(); ++i) {
+        const auto* element = dynamic_cast<const CDrawingElement*>(root.GetAt(i));
+        hidden += element != nullptr && element->IsHiddenFlagSet() ? 1 : 0;
+    }
+    EXPECT_EQ(hidden, 2);
+    EXPECT_FALSE(read.Get().GetCamera().IsPerspective());
+}
