@@ -5,10 +5,12 @@
 #include "annotations/sectionplane.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
+#include "document/definitionlist.h"
 #include "document/doctoolmanager.h"
 #include "document/materialmanager.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
+#include "document/thumbnail.h"
 #include "model/drawingelement.h"
 #include "model/entityset.h"
 #include "model/undomanager.h"
@@ -22,6 +24,7 @@ constexpr int kNameIdKeepInstanceDataB = 20538;
 // The tool that the colour-by-layer display ends.
 constexpr int kToolIdPaintByLayer = 21255;
 
+constexpr int kCommitDropThumbnails = 0x40;
 constexpr int kCommitUpdateViews = 0x02;
 constexpr int kCommitKeepIdentifiers = 0x04;
 constexpr int kCommitKeepUnused = 0x10;
@@ -236,6 +239,12 @@ void CBaseDoc::RefreshTouchedComponents(int code, int flags)
         return;
     }
     for (CComponent* component : touched) {
+        auto* definition = dynamic_cast<CComponentDefinition*>(component);
+        if (definition != nullptr && (flags & kCommitDropThumbnails) != 0) {
+            if (auto* thumbnail = dynamic_cast<CThumbnail*>(definition->GetThumbnail())) {
+                thumbnail->SetImage(nullptr);
+            }
+        }
         component->SetShadowState(0, false);
         component->InvalidateBounds();
     }
@@ -243,6 +252,9 @@ void CBaseDoc::RefreshTouchedComponents(int code, int flags)
         return;
     }
     if ((flags & kCommitKeepUnused) == 0) {
+        if (CDefinitionList* definitions = m_model.GetDefinitionList()) {
+            definitions->PurgeUnused(true);
+        }
         if (CMaterialManager* materials = m_model.GetMaterialManager()) {
             materials->PurgeUnused();
         }

@@ -6,11 +6,13 @@
 #include "document/layer.h"
 #include "annotations/dimensionstyle.h"
 #include "annotations/textstyle.h"
+#include "document/classregistration.h"
 #include "document/componentbehavior.h"
 #include "document/dib.h"
 #include "document/fontmanager.h"
 #include "document/layermanager.h"
 #include "document/optionsmanager.h"
+#include "document/optionsprovider.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarniscs.h"
@@ -207,6 +209,7 @@ TEST_F(TarnwickModelTest, ANewModelMakesEveryMemberOwnedByItAndLooksFromTheDefau
 
 TEST_F(TarnwickModelTest, ClearDropsThePreviewAndPutsTheCameraSettingsAndAxesBack)
 {
+    RegisterModelClasses();
     CTarnwickModel* model = new CTarnwickModel;
     model->SetPreviewImage(new CDib);
     model->GetCamera().SetView(CPoint3d(1, 1, 1), CPoint3d(0, 0, 0), CVector3d(0, 0, 1), 1.0, 1000.0, false, 40.0,
@@ -217,9 +220,13 @@ TEST_F(TarnwickModelTest, ClearDropsThePreviewAndPutsTheCameraSettingsAndAxesBac
         model->GetShadowInfo()->SetDisplayShadows(true);
     }
     model->SetDisplayAxes(false);
+    COptionsProvider* axes = model->GetOptionsManager()->GetProvider(CString("AxisOptions"));
+    ASSERT_NE(axes, nullptr);
+    EXPECT_FALSE(axes->GetValue(CString("DisplayAxes")).AsBool());
 
     model->Clear();
 
+    EXPECT_TRUE(axes->GetValue(CString("DisplayAxes")).AsBool());
     EXPECT_EQ(model->GetPreviewImage(), nullptr);
     EXPECT_TRUE(model->GetCamera().GetEye() == CPoint3d(0, 0, 500));
     EXPECT_FALSE(model->GetRenderingOptions()->IsShowHiddenGeometry());
