@@ -7,7 +7,6 @@
 #include "document/versionmap.h"
 #include "foundation/notificationcenter.h"
 #include "model/undomanager.h"
-#include "model/undosuspender.h"
 #include "model/validitylog.h"
 #include "platform/archive.h"
 
@@ -105,16 +104,13 @@ CString CTarnwickPage::GetTooltipText() const
 void CTarnwickPage::SetPageList(CTarnwickModel* model)
 {
     m_ownerModel = model;
-    if (!IsAttached() || IsListening()) {
+    if (!IsAttached() || IsListening() || model == nullptr) {
         return;
     }
-    // The model's own manager, so that the page never listens to one that ends before
-    // its model.
-    CUndoManager* manager = model != nullptr ? model->GetUndoManager() : nullptr;
-    if (manager == nullptr) {
-        manager = GetCurrentUndoManager();
-    }
-    if (manager != nullptr) {
+    // The owner model's own manager (the current one while the model is read or
+    // built): the page then never listens to a manager that ends before its model,
+    // which tells the page when it goes.
+    if (CUndoManager* manager = model->GetUndoManager()) {
         manager->AddDBListener(this);
         m_listenedManager = manager;
     }

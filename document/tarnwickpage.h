@@ -80,7 +80,7 @@ public:
     void SetDescription(const CString& description) { m_description = description; }
 
     // Stores the owner model; an attached page starts listening to the model's undo
-    // manager (the current one when the model has none).
+    // manager. Without a model nothing is listened to.
     void SetPageList(CTarnwickModel* model);
     [[nodiscard]] CTarnwickModel* GetOwnerModel() const { return m_ownerModel; }
     [[nodiscard]] bool IsListening() const { return m_listenedManager != nullptr; }

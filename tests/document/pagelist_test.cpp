@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
 
 #include "document/classregistration.h"
 #include "document/pagelist.h"
@@ -39,7 +38,7 @@ protected:
     CPageList* list = new CPageList;
 };
 
-// A list with the given page names, read from hand-built bytes, and what it posted.
+// Reads the list with the class versions of the newest format.
 void ReadList(CPageList& list, const Bytes& bytes)
 {
     const FormatVersions versions(kSaveFormat5000);
