@@ -176,7 +176,9 @@ private:
     void ReadEntities(CArchive& ar, int fileVersion, int modelVersion);
     void ReadOldMaterials(CArchive& ar, CLoadSession& session);
     void WriteModelFile(CArchive& ar);
+    void FinishReading(int modelVersion);
     void EmptyBeforeReading();
+    void AdoptOrphans(CArchive& ar);
     void DropStyleFontsOfEmptyModel();
 
     void CreateMembers();

@@ -58,6 +58,8 @@ struct HandBuiltFile
     int modelVersion = 12;
     bool emptyPreview = false;
     CMaterialManager* oldMaterials = nullptr;
+    // The font manager lists none of the fonts the styles name.
+    bool emptyFontList = false;
 };
 
 // Writes the top-level record field by field under the gates of the file version and
@@ -158,7 +160,8 @@ Bytes WriteHandBuilt(const HandBuiltFile& spec)
             source->GetTextStyle()->Serialize(ar);
         }
         if (mv >= 9) {
-            source->GetFontManager()->Serialize(ar);
+            CFontManager empty;
+            (spec.emptyFontList ? &empty : source->GetFontManager())->Serialize(ar);
         }
     });
 }
@@ -590,4 +593,18 @@ TEST_F(ModelFileTest, AFileReadIntoAModelThatHoldsEntitiesReplacesThemWhole)
                   modelfiletest::WithoutStamp(modelfiletest::WriteModel(*model, kSaveFormat5000), kSaveFormat5000),
                   modelfiletest::WithoutStamp(file, kSaveFormat5000)),
               -1);
+}
+
+TEST_F(ModelFileTest, AFontThatOnlyAStyleNamesJoinsTheModelsFontManager)
+{
+    HandBuiltFile spec{CVersionInfo(5, 0, 232), 12, false, nullptr};
+    spec.emptyFontList = true;
+    const Bytes file = WriteHandBuilt(spec);
+    OwnedModel model;
+    ReadAllOf(*model, file);
+    EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
+    CEntity* font = model->GetTextStyle()->PeekFont();
+    ASSERT_NE(font, nullptr);
+    EXPECT_TRUE(model->GetFontManager()->Contains(font));
+    EXPECT_TRUE(model->GetFontManager()->Contains(model->GetDimensionStyle()->PeekFont()));
 }
