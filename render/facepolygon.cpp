@@ -122,6 +122,10 @@ void CFacePolygon::Build(const CFace& face, const CTransformation* transform, bo
     const int loopCount = outerLoopOnly ? std::min(1, face.GetLoopCount()) : face.GetLoopCount();
     for (int i = 0; i < loopCount; ++i) {
         AppendLoop(face, i, INT_MAX, transform);
+        if (m_loopEnds.empty()) {
+            // Holes without their outer loop bound nothing.
+            return;
+        }
     }
     m_simple = m_loopEnds.size() == 1 && face.GetLoop(0) != nullptr && face.GetLoop(0)->IsConvex();
 }

@@ -41,7 +41,7 @@ public:
     // the transformation when one is given (the plane follows it). A face drawn
     // directly (negative display cache) gives its outer loop only, as a simple loop,
     // never more points than the loop has. Loops of fewer than three points are left
-    // out.
+    // out, and without an outer loop the polygon stays empty.
     void Build(const CFace& face, const CTransformation* transform, bool outerLoopOnly);
     // Fills the polygon in GL with the plane's normal (negated, and the points walked
     // backwards, when reversed). Nothing without loops.
