@@ -11,5 +11,7 @@ void RegisterModelClasses()
     RegisterCurvesClasses();
     RegisterImagesClasses();
     RegisterConstructionClasses();
+    RegisterMaterialsClasses();
+    RegisterSettingsClasses();
     RegisterClassVersionTable();
 }

@@ -13,3 +13,5 @@ void RegisterTopologyClasses();
 void RegisterCurvesClasses();
 void RegisterImagesClasses();
 void RegisterConstructionClasses();
+void RegisterMaterialsClasses();
+void RegisterSettingsClasses();

@@ -17,7 +17,7 @@ const CString kLayerMaterialPrefix = "Layer_";
 
 }  // namespace
 
-CLayer::CLayer() : m_material(new CMaterial)
+CLayer::CLayer() : m_material(new CMaterial), m_ownsMaterial(true)
 {
     m_material->SetParent(this);
     // The material is as new as the layer: its first state needs no undo record.
@@ -35,7 +35,12 @@ CLayer::CLayer(const CLayer& other)
 {
 }
 
-CLayer::~CLayer() = default;
+CLayer::~CLayer()
+{
+    if (m_ownsMaterial) {
+        delete m_material;
+    }
+}
 
 CEntity* CLayer::Clone() const
 {
@@ -61,6 +66,8 @@ void CLayer::Erase()
 {
     RecordChange(true);
     if (m_material != nullptr) {
+        // From here the material ends through its own Erase.
+        m_ownsMaterial = false;
         m_material->Erase();
     }
     CEntity::Erase();

@@ -27,11 +27,13 @@ public:
     CLayer();
     // Undo snapshot: name, hidden, page flags and the material pointer (shared).
     CLayer(const CLayer& other);
-    // The material goes with Erase, not here.
+    // Deletes the material while the layer still owns it (until Erase hands it on):
+    // a layer that a failed read leaves behind takes its material with it.
     ~CLayer() override;
 
     // Reads or writes the layer record (name, hidden byte, the material embedded, page
-    // flags). Throws the archive exception on bad input.
+    // flags). Throws the archive exception on bad input. Old records name a material
+    // that the layer reads and drops: the layer's own material takes its colour.
     void Serialize(CArchive& ar) override;
     // Erases the material, then the entity.
     void Erase() override;
@@ -67,6 +69,7 @@ private:
     CString m_name;
     bool m_hidden = false;
     CMaterial* m_material = nullptr;
+    bool m_ownsMaterial = false;
     std::uint32_t m_pageFlags = 0;
 };
 

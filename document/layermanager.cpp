@@ -6,6 +6,7 @@
 #include "document/containeriterator.h"
 #include "document/layer.h"
 #include "document/material.h"
+#include "document/texture.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
 #include "foundation/color.h"
@@ -22,6 +23,9 @@ namespace {
 // The name old files gave the default layer.
 const CString kOldDefaultLayerName = "Default";
 
+// The identifier with which the rendering options announce their transparency settings.
+constexpr std::int32_t kTransparencyOptionsChanged = 2;
+
 CString ConvertOldDefaultName(const CString& name, int version)
 {
     return version < 2 && name == kOldDefaultLayerName ? CString(kDefaultLayerName) : name;
@@ -29,14 +33,20 @@ CString ConvertOldDefaultName(const CString& name, int version)
 
 }  // namespace
 
-CLayerManager::CLayerManager() = default;
+CLayerManager::CLayerManager()
+{
+    GetNotificationCenter().AddObserver(kRenderingOptionsChangeNotification, this);
+}
 
 CLayerManager::CLayerManager(const CLayerManager& other)
     : CEntity(other), m_current(other.m_current), m_broadcasts(other.m_broadcasts)
 {
 }
 
-CLayerManager::~CLayerManager() = default;
+CLayerManager::~CLayerManager()
+{
+    GetNotificationCenter().RemoveObserver(this);
+}
 
 CEntity* CLayerManager::Clone() const
 {
@@ -234,6 +244,25 @@ void CLayerManager::Clear()
     Post(kLayersCleared, nullptr);
 }
 
+void CLayerManager::ReleaseLayerTextures()
+{
+    for (CLayer* layer : m_layers) {
+        CMaterial* material = layer->GetMaterial();
+        if (material != nullptr && material->IsTextured()) {
+            material->GetTexture()->ReleaseGLTexture();
+        }
+    }
+}
+
+void CLayerManager::OnNotify(const std::string& name, void* data)
+{
+    // The record begins with the identifier of the setter that posted it.
+    if (name == kRenderingOptionsChangeNotification && data != nullptr &&
+        *static_cast<const std::int32_t*>(data) == kTransparencyOptionsChanged) {
+        ReleaseLayerTextures();
+    }
+}
+
 void CLayerManager::OnOperationStarted(int code, int /*nameId*/)
 {
     m_operationActive = code == 2 || code == 3;
@@ -289,6 +318,10 @@ void CLayerManager::ReadRecord(CArchive& ar)
         if (layer == nullptr) {
             continue;
         }
+        // A manager erases its layers; a second manager would erase them twice.
+        if (layer->GetParent() != nullptr && layer->GetParent() != this) {
+            AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+        }
         if (version < 2 && layer->GetName() == kOldDefaultLayerName) {
             layer->SetName(kDefaultLayerName);
         }
@@ -320,9 +353,10 @@ void CLayerManager::ReadCurrentLayer(CArchive& ar, int version, std::int32_t cou
         CLayer* const stray = current;
         current = FindLayer(CLayer::GetDisplayName(stray));
         // A later reference may still name the stray layer, so it lives until the
-        // archive closes.
-        ar.DeleteWhenClosed(stray->GetMaterial());
-        ar.DeleteWhenClosed(stray);
+        // archive closes; its material goes with it. A layer of another manager stays.
+        if (stray->GetParent() == nullptr) {
+            ar.DeleteWhenClosed(stray);
+        }
     }
     if (current == nullptr) {
         current = GetDefaultLayer();

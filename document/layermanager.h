@@ -5,8 +5,10 @@
 // model); the record (code, layer) goes with the notification.
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
+#include "foundation/notificationcenter.h"
 #include "model/dblistener.h"
 #include "model/entity.h"
 #include "model/entitycontainer.h"
@@ -31,20 +33,25 @@ enum LayerChangeCode : std::int32_t
     kLayerHiddenSet = 11,
 };
 
-class CLayerManager : public CEntity, public IEntityContainer, public CDBListener
+class CLayerManager : public CEntity, public IEntityContainer, public CDBListener, public IObserver
 {
     DECLARE_SERIAL(CLayerManager)
 
 public:
-    // Empty; the component makes the default layer (EnsureDefaultLayer).
+    // Empty; the component makes the default layer (EnsureDefaultLayer). Listens for
+    // "Rendering Options Change".
     CLayerManager();
-    // Undo snapshot: the current-layer pointer and the broadcasts switch; no layers.
+    // Undo snapshot: the current-layer pointer and the broadcasts switch; no layers;
+    // listens to nothing.
     CLayerManager(const CLayerManager& other);
-    // Frees the list; the layers go with Erase or Clear.
+    // Leaves the notification centre and frees the list; the layers go with Erase or
+    // Clear.
     ~CLayerManager() override;
 
     // Reads or writes the manager record: the layers as object references, then the
-    // current layer. Throws the archive exception on bad input.
+    // current layer. Throws the archive exception on bad input; a layer that another
+    // manager holds already is badIndex. A current layer that the manager does not
+    // hold is deleted when the archive closes.
     void Serialize(CArchive& ar) override;
     [[nodiscard]] CEntity* Clone() const override;
     // The other entity must be a layer manager.
@@ -86,6 +93,8 @@ public:
     bool SetLayerHidden(CLayer* layer, bool hide);
     // Erases every layer; the list and the current layer are emptied.
     void Clear();
+    // Every textured layer material's OpenGL texture is dropped, to be made again.
+    void ReleaseLayerTextures();
 
     [[nodiscard]] bool IsBroadcasting() const { return m_broadcasts; }
     void SetBroadcasting(bool on) { m_broadcasts = on; }
@@ -95,6 +104,9 @@ public:
     void OnOperationStarted(int code, int nameId) override;
     void OnOperationCommitted(int code, int nameId, int flags) override;
     void OnEntityModified(CEntity* entity) override;
+
+    // "Rendering Options Change" of the transparency settings releases the textures.
+    void OnNotify(const std::string& name, void* data) override;
 
 private:
     void Post(std::int32_t code, CLayer* layer);

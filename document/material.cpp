@@ -4,7 +4,11 @@
 #include <cmath>
 #include <utility>
 
+#include "document/dib.h"
+#include "document/materialtalker.h"
+#include "document/texture.h"
 #include "document/versionmap.h"
+#include "drawapi/modelview.h"
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CMaterial, CEntity, VERSIONABLE_SCHEMA | 12)
@@ -50,6 +54,7 @@ CMaterial::CMaterial() : m_name("<auto>")
 CMaterial::CMaterial(const CMaterial& other)
     : CEntity(other),
       m_name(other.m_name),
+      m_texture(other.m_texture),
       m_color(other.m_color),
       m_useTransparency(other.m_useTransparency),
       m_transparency(other.m_transparency),
@@ -61,7 +66,22 @@ CMaterial::CMaterial(const CMaterial& other)
 {
 }
 
-CMaterial::~CMaterial() = default;
+CMaterial::~CMaterial()
+{
+    if (m_ownsTexture) {
+        delete m_texture;
+    }
+}
+
+void CMaterial::Erase()
+{
+    if (m_texture != nullptr) {
+        // From here the texture ends through its own Erase.
+        m_ownsTexture = false;
+        m_texture->Erase();
+    }
+    CEntity::Erase();
+}
 
 CEntity* CMaterial::Clone() const
 {
@@ -77,19 +97,30 @@ void CMaterial::SwapData(CEntity& other)
 {
     CEntity::SwapData(other);
     auto& material = dynamic_cast<CMaterial&>(other);
+    const bool sameTexture = m_texture == material.m_texture;
+    const bool equalTextures =
+        sameTexture || (m_texture != nullptr && material.m_texture != nullptr && m_texture->IsEqual(*material.m_texture));
+    bool valuesDiffer = m_color != material.m_color || m_kind != material.m_kind ||
+                        m_absoluteHue != material.m_absoluteHue || m_useTransparency != material.m_useTransparency;
     std::swap(m_name, material.m_name);
+    std::swap(m_texture, material.m_texture);
     std::swap(m_hidden, material.m_hidden);
     std::swap(m_color, material.m_color);
     if (m_secondName.CompareNoCase(material.m_secondName) != 0) {
         std::swap(m_secondName, material.m_secondName);
+        valuesDiffer = true;
     }
     std::swap(m_kind, material.m_kind);
     std::swap(m_absoluteHue, material.m_absoluteHue);
     if (std::fabs(m_transparency - material.m_transparency) >= kTransparencyTolerance) {
         std::swap(m_transparency, material.m_transparency);
+        valuesDiffer = true;
     }
     std::swap(m_useTransparency, material.m_useTransparency);
     std::swap(m_useCount, material.m_useCount);
+    if (m_texture != nullptr && (!sameTexture || !equalTextures || valuesDiffer)) {
+        ColorTexture();
+    }
 }
 
 void CMaterial::SetName(const CString& name)
@@ -117,6 +148,7 @@ void CMaterial::SetColor(CColor color)
     }
     RecordChange(true);
     m_color = color;
+    UpdateTextureColoring();
 }
 
 void CMaterial::SetTransparency(double transparency)
@@ -127,6 +159,7 @@ void CMaterial::SetTransparency(double transparency)
     }
     RecordChange(true);
     m_transparency = transparency;
+    UpdateTextureColoring();
 }
 
 void CMaterial::SetUseTransparency(bool use)
@@ -136,6 +169,7 @@ void CMaterial::SetUseTransparency(bool use)
     }
     RecordChange(true);
     m_useTransparency = use;
+    UpdateTextureColoring();
 }
 
 void CMaterial::SetHidden(bool hidden)
@@ -154,6 +188,7 @@ void CMaterial::SetAbsoluteHue(std::int32_t absoluteHue)
     }
     RecordChange(true);
     m_absoluteHue = absoluteHue;
+    UpdateTextureColoring();
 }
 
 void CMaterial::SetKind(std::int32_t kind)
@@ -163,6 +198,68 @@ void CMaterial::SetKind(std::int32_t kind)
     }
     RecordChange(true);
     m_kind = kind;
+    if (m_texture == nullptr) {
+        return;
+    }
+    if (kind == kMaterialColor) {
+        m_ownsTexture = false;
+        std::exchange(m_texture, nullptr)->Erase();
+        return;
+    }
+    ColorTexture();
+}
+
+void CMaterial::SetTexture(CTexture* texture)
+{
+    if (texture == m_texture) {
+        return;
+    }
+    RecordChange(true);
+    if (m_texture != nullptr) {
+        m_ownsTexture = false;
+        m_texture->Erase();
+    }
+    m_texture = texture;
+    m_ownsTexture = texture != nullptr;
+    if (texture != nullptr) {
+        texture->SetParent(this);
+    }
+    UpdateTextureColoring();
+}
+
+void CMaterial::UpdateTextureColoring()
+{
+    if (m_texture == nullptr || (m_kind != kMaterialColoredTexture && !m_useTransparency)) {
+        return;
+    }
+    ColorTexture();
+}
+
+void CMaterial::ColorTexture()
+{
+    const CColor tint = m_kind == kMaterialColoredTexture ? m_color : CColor();
+    m_texture->SetColoring(tint, m_absoluteHue == 0, m_useTransparency ? m_transparency : 0.0);
+}
+
+CTexture* CMaterial::TakeTexture()
+{
+    m_ownsTexture = false;
+    return std::exchange(m_texture, nullptr);
+}
+
+CDib* CMaterial::GetTextureImage() const
+{
+    return m_texture != nullptr ? m_texture->GetImage() : nullptr;
+}
+
+bool CMaterial::HasTexturePicture() const
+{
+    return m_texture != nullptr && m_texture->HasImage();
+}
+
+bool CMaterial::IsTextureKind() const
+{
+    return m_kind == kMaterialTexture || m_kind == kMaterialColoredTexture;
 }
 
 CString CMaterial::GetDisplayName() const
@@ -172,47 +269,61 @@ CString CMaterial::GetDisplayName() const
 
 CColor CMaterial::GetColor() const
 {
-    return m_color;
+    return IsTextureKind() && HasTexturePicture() ? m_texture->GetAverageColor() : m_color;
 }
 
-void CMaterial::AddUse(bool /*notify*/)
+void CMaterial::AddUse(bool notify)
 {
     RecordChange(true);
     ++m_useCount;
+    if (notify) {
+        GetMaterialTalker()->Notify(this, kMaterialUseCountChanged);
+    }
 }
 
-void CMaterial::RemoveUse(bool /*notify*/)
+void CMaterial::RemoveUse(bool notify)
 {
     RecordChange(true);
     if (m_useCount > 0) {
         --m_useCount;
     }
+    if (notify) {
+        GetMaterialTalker()->Notify(this, kMaterialUseCountChanged);
+    }
 }
 
 bool CMaterial::IsPlainColor() const
 {
-    return true;
+    return m_kind == kMaterialColor || !HasTexturePicture();
 }
 
 bool CMaterial::IsTextured() const
 {
-    return false;
+    return IsTextureKind() && HasTexturePicture();
 }
 
 bool CMaterial::TextureHasAlpha() const
 {
-    return false;
+    return HasTexturePicture() && m_texture->GetImage()->HasAlpha();
 }
 
 bool CMaterial::IsTransparent() const
 {
-    return m_useTransparency && m_transparency >= kTransparencyTolerance;
+    if (!m_useTransparency) {
+        return false;
+    }
+    return TextureHasAlpha() || m_transparency >= kTransparencyTolerance;
 }
 
 bool CMaterial::IsOpaque() const
 {
     if (m_useTransparency && std::fabs(m_transparency) >= kTransparencyTolerance) {
         return false;
+    }
+    if (const CDib* picture = GetTextureImage()) {
+        // A picture without alpha counts every pixel as opaque.
+        return picture->GetTransparentCount() == 0 &&
+               picture->GetOpaqueCount() >= picture->GetWidth() * picture->GetHeight();
     }
     return m_color.GetAlphaByte() == 255;
 }
@@ -222,7 +333,47 @@ bool CMaterial::IsFullyTransparent() const
     if (m_useTransparency && std::fabs(m_transparency - 1.0) < kTransparencyTolerance) {
         return true;
     }
+    if (const CDib* picture = GetTextureImage()) {
+        const int pixels = picture->GetWidth() * picture->GetHeight();
+        return pixels > 0 && picture->GetTransparentCount() >= pixels;
+    }
     return m_color.GetAlphaByte() == 0;
+}
+
+void CMaterial::ApplyToView(IModelView* view)
+{
+    if (IsTextured()) {
+        m_texture->Bind();
+        return;
+    }
+    if (m_color.GetValue() == 0 || view == nullptr) {
+        return;
+    }
+    view->SetColor(GetViewColor());
+}
+
+CColor CMaterial::GetViewColor() const
+{
+    CColor color = m_color;
+    if (m_useTransparency) {
+        // Transparency 0 is opaque, as the texture path and the transparency tests have it.
+        color.SetAlpha(1.0 - m_transparency);
+    }
+    return color;
+}
+
+void CMaterial::BeginTextureMapping(const double* sPlane, const double* tPlane)
+{
+    if (IsTextured()) {
+        m_texture->BeginTextureMapping(sPlane, tPlane);
+    }
+}
+
+void CMaterial::EndTextureMapping()
+{
+    if (IsTextured()) {
+        m_texture->EndTextureMapping();
+    }
 }
 
 void CMaterial::Serialize(CArchive& ar)
@@ -244,8 +395,7 @@ void CMaterial::ReadRecord(CArchive& ar)
         ar >> dropped;
     }
     if (ArchiveReadBool(ar)) {
-        // Texture records are not read yet; refusing beats misreading what follows.
-        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        ReadTexture(ar, version);
     }
     if (version >= 2 && version <= 4) {
         ar >> m_useCount;
@@ -260,10 +410,9 @@ void CMaterial::ReadRecord(CArchive& ar)
     if (version >= 8) {
         m_secondName = ArchiveReadString(ar);
     }
+    m_kind = kMaterialTexture;
     if (version >= 9) {
-        // Every stored kind draws as a plain colour while the material has no texture.
-        std::int32_t storedKind = kMaterialColor;
-        ar >> storedKind;
+        ar >> m_kind;
     }
     m_absoluteHue = 0;
     if (version >= 10) {
@@ -272,22 +421,69 @@ void CMaterial::ReadRecord(CArchive& ar)
     m_transparency = 0.0;
     if (version >= 11) {
         ar >> m_transparency;
+        // As the consistency check repairs it: blending and sorting need a number in range.
+        if (!(m_transparency >= -kTransparencyTolerance && m_transparency <= 1.0 + kTransparencyTolerance)) {
+            m_transparency = 0.0;
+        }
     }
     if (version >= 12) {
         m_useTransparency = ArchiveReadBool(ar);
     } else {
         m_useTransparency = std::fabs(m_transparency) >= kTransparencyTolerance;
     }
-    m_kind = kMaterialColor;
+    SettleAfterReading();
+}
+
+void CMaterial::ReadTexture(CArchive& ar, int version)
+{
+    if (version >= 4) {
+        if (m_texture == nullptr || !m_ownsTexture) {
+            m_texture = new CTexture;
+            m_ownsTexture = true;
+            m_texture->SetParent(this);
+        }
+        m_texture->Serialize(ar);
+        return;
+    }
+    CTexture* texture = nullptr;
+    ArchiveReadTexture(ar, texture);
+    // A texture is erased with its material; a second holder would erase it twice.
+    if (texture != nullptr && texture->GetParent() != nullptr && texture->GetParent() != this) {
+        AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+    }
+    if (m_ownsTexture) {
+        delete m_texture;
+    }
+    // The archive made it and frees it when the read fails; from here on it ends with
+    // the material's Erase.
+    m_texture = texture;
+    m_ownsTexture = false;
+    if (texture != nullptr) {
+        texture->SetParent(this);
+    }
+}
+
+void CMaterial::SettleAfterReading()
+{
+    if (!HasTexturePicture()) {
+        m_kind = kMaterialColor;
+    } else if (m_kind == kMaterialTexture && m_texture->GetAverageColor() != m_color) {
+        RecordChange(true);
+        m_color = m_texture->GetAverageColor();
+    }
     if (m_color.GetValue() == 0) {
         m_color = GetDefaultMaterialColor();
     }
+    UpdateTextureColoring();
 }
 
 void CMaterial::WriteRecord(CArchive& ar)
 {
     ArchiveWriteString(ar, m_name);
-    ArchiveWriteBool(ar, false);  // no texture
+    ArchiveWriteBool(ar, m_texture != nullptr);
+    if (m_texture != nullptr) {
+        m_texture->Serialize(ar);
+    }
     ArchiveWriteBool(ar, m_hidden);
     ar << m_color;
     ArchiveWriteString(ar, m_secondName);

@@ -1,7 +1,8 @@
 #pragma once
-// CMaterial: the paint of drawing elements and faces: a named colour with a
-// transparency and a count of the elements that use it. Materials live in the
-// material manager of a component; elements hold plain pointers (null = default).
+// CMaterial: the paint of drawing elements and faces: a named colour, optionally with
+// a texture picture (plain, or tinted towards the colour), a transparency and a count
+// of the elements that use it. Materials live in the material manager of a component;
+// elements hold plain pointers (null = default).
 
 #include <cstdint>
 
@@ -19,6 +20,10 @@ enum MaterialKind : std::int32_t
 // The colour that replaces a stored colour word of 0: grey 64 64 64, opaque.
 [[nodiscard]] CColor GetDefaultMaterialColor();
 
+class CDib;
+class CTexture;
+class IModelView;
+
 class CMaterial : public CEntity
 {
     DECLARE_SERIAL(CMaterial)
@@ -26,15 +31,22 @@ class CMaterial : public CEntity
 public:
     // Named "<auto>", colour 0, transparency 0.5 (not enabled), kind colour.
     CMaterial();
-    // Copies every field, the use count included (undo snapshots and clones).
+    // Copies every field, the use count included (undo snapshots and clones); the
+    // texture is shared, not copied, and stays the source's.
     CMaterial(const CMaterial& other);
+    // Deletes a texture the material still owns (one never handed to Erase): what a
+    // read made goes with the material when the read fails.
     ~CMaterial() override;
 
-    // Reads or writes the material record. Throws the archive exception on bad input;
-    // a record that holds a texture is refused (genericException) until textures exist.
+    // Reads or writes the material record with its texture. Throws the archive
+    // exception on bad input; a texture that another material holds already is
+    // badIndex.
     void Serialize(CArchive& ar) override;
+    // Erases the texture, then the entity.
+    void Erase() override;
     [[nodiscard]] CEntity* Clone() const override;
-    // The other entity must be a material.
+    // The other entity must be a material. A texture whose coloring may have changed
+    // is coloured again.
     void SwapData(CEntity& other) override;
     [[nodiscard]] int GetTypeId() const override;
 
@@ -47,7 +59,10 @@ public:
     void SetUseTransparency(bool use);
     void SetHidden(bool hidden);
     void SetAbsoluteHue(std::int32_t absoluteHue);
+    // Kind 0 erases the texture; kinds 1 and 2 colour it without and with the tint.
     void SetKind(std::int32_t kind);
+    // Erases the previous texture; the material becomes the new one's parent and owner.
+    void SetTexture(CTexture* texture);
 
     [[nodiscard]] const CString& GetName() const { return m_name; }
     [[nodiscard]] const CString& GetSecondName() const { return m_secondName; }
@@ -69,7 +84,16 @@ public:
     // Sets the count without recording (the manager records before it resets).
     void SetUseCount(std::int32_t count) { m_useCount = count; }
 
-    // Without textures every material is a plain colour.
+    [[nodiscard]] CTexture* GetTexture() const { return m_texture; }
+    // Leaves the material without texture, unrecorded, and hands the texture (null
+    // when none) to the caller.
+    [[nodiscard]] CTexture* TakeTexture();
+    // The texture's picture; null without one.
+    [[nodiscard]] CDib* GetTextureImage() const;
+    // Colours the texture with the tint (kind 2) and the transparency (when enabled).
+    void UpdateTextureColoring();
+
+    // Kind 0, or no texture picture.
     [[nodiscard]] bool IsPlainColor() const;
     [[nodiscard]] bool IsTextured() const;
     [[nodiscard]] bool TextureHasAlpha() const;
@@ -77,11 +101,31 @@ public:
     [[nodiscard]] bool IsOpaque() const;
     [[nodiscard]] bool IsFullyTransparent() const;
 
+    // The colour a plain material draws with: its colour, with the alpha of the
+    // transparency when that is enabled (0 opaque, 1 invisible).
+    [[nodiscard]] CColor GetViewColor() const;
+    // Binds the texture for kinds 1 and 2 with a picture; otherwise hands the view
+    // colour to the view. Nothing for colour 0.
+    virtual void ApplyToView(IModelView* view);
+    // Texture-coordinate generation from the two planes (a, b, c, d each), for
+    // kinds 1 and 2 with a picture only.
+    virtual void BeginTextureMapping(const double* sPlane, const double* tPlane);
+    virtual void EndTextureMapping();
+
 private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar);
+    void ReadTexture(CArchive& ar, int version);
+    void SettleAfterReading();
+    [[nodiscard]] bool HasTexturePicture() const;
+    [[nodiscard]] bool IsTextureKind() const;
+    void ColorTexture();
 
     CString m_name;
+    CTexture* m_texture = nullptr;
+    // Until Erase hands the texture on, the material deletes it with itself; copies
+    // never own it.
+    bool m_ownsTexture = false;
     CColor m_color;
     bool m_useTransparency = false;
     double m_transparency = 0.5;

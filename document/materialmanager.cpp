@@ -5,6 +5,8 @@
 
 #include "document/material.h"
 #include "document/materialiterator.h"
+#include "document/materialtalker.h"
+#include "document/texture.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
 #include "model/entitylist.h"
@@ -17,16 +19,41 @@ IMPLEMENT_SERIAL(CMaterialManager, CEntity, VERSIONABLE_SCHEMA | 4)
 namespace {
 
 constexpr double kSizeTolerance = 0.001;
+// The identifier with which the rendering options announce their transparency settings.
+constexpr std::int32_t kTransparencyOptionsChanged = 2;
+
+void Tell(CMaterial* material, MaterialEvent event)
+{
+    GetMaterialTalker()->Notify(material, event);
+}
+
+// The texture key of a material: the file name and size of its texture, empty and 0
+// by 0 without one.
+bool MatchesTexture(const CMaterial& material, const CString& fileName, double width, double height)
+{
+    const CTexture* texture = material.GetTexture();
+    const CString ownName = texture != nullptr ? texture->GetFileName() : CString();
+    const double ownWidth = texture != nullptr ? texture->GetWidth() : 0.0;
+    const double ownHeight = texture != nullptr ? texture->GetHeight() : 0.0;
+    return ownName.CompareNoCase(fileName) == 0 && std::fabs(ownWidth - width) < kSizeTolerance &&
+           std::fabs(ownHeight - height) < kSizeTolerance;
+}
 
 }  // namespace
 
-CMaterialManager::CMaterialManager() = default;
+CMaterialManager::CMaterialManager()
+{
+    GetNotificationCenter().AddObserver(kRenderingOptionsChangeNotification, this);
+}
 
 CMaterialManager::CMaterialManager(const CMaterialManager& other) : CEntity(other), m_current(other.m_current)
 {
 }
 
-CMaterialManager::~CMaterialManager() = default;
+CMaterialManager::~CMaterialManager()
+{
+    GetNotificationCenter().RemoveObserver(this);
+}
 
 CEntity* CMaterialManager::Clone() const
 {
@@ -74,7 +101,9 @@ void CMaterialManager::Add(CEntity* entity)
         return;
     }
     material->SetParent(this);
-    (void)AppendOnce(m_materials, material);
+    if (AppendOnce(m_materials, material)) {
+        Tell(material, kMaterialAdded);
+    }
 }
 
 bool CMaterialManager::Remove(CEntity* entity)
@@ -83,10 +112,13 @@ bool CMaterialManager::Remove(CEntity* entity)
     if (entity == nullptr || found == m_materials.end()) {
         return false;
     }
+    CMaterial* const material = *found;
     m_materials.erase(found);
-    entity->SetParent(nullptr);
-    if (entity == m_current) {
+    Tell(material, kMaterialRemoved);
+    material->SetParent(nullptr);
+    if (material == m_current) {
         m_current = nullptr;
+        Tell(nullptr, kCurrentMaterialChanged);
     }
     return true;
 }
@@ -94,6 +126,9 @@ bool CMaterialManager::Remove(CEntity* entity)
 void CMaterialManager::RemoveAll()
 {
     for (CMaterial* material : m_materials) {
+        if (CTexture* texture = material->GetTexture()) {
+            texture->ReleaseGLTexture();
+        }
         if (material == m_current) {
             m_current = nullptr;
         }
@@ -137,13 +172,9 @@ void CMaterialManager::AddMaterial(CMaterial* material)
 CMaterial* CMaterialManager::FindMaterial(CColor color, const CString& textureFileName, double width,
                                           double height, bool hidden) const
 {
-    // Materials have no textures yet: each has an empty texture name and a size of 0 by 0.
-    if (!textureFileName.IsEmpty() || std::fabs(width) >= kSizeTolerance ||
-        std::fabs(height) >= kSizeTolerance) {
-        return nullptr;
-    }
     for (CMaterial* material : m_materials) {
-        if (material->GetColorValue() == color && material->IsHidden() == hidden) {
+        if (material->GetColorValue() == color && material->IsHidden() == hidden &&
+            MatchesTexture(*material, textureFileName, width, height)) {
             return material;
         }
     }
@@ -196,6 +227,15 @@ CMaterial* CMaterialManager::FindOrCreateColorMaterial(CColor color)
     return material;
 }
 
+void CMaterialManager::ReleaseTextures()
+{
+    for (CMaterial* material : m_materials) {
+        if (material->IsTextured()) {
+            material->GetTexture()->ReleaseGLTexture();
+        }
+    }
+}
+
 void CMaterialManager::ResetUseCounts()
 {
     for (CMaterial* material : m_materials) {
@@ -227,6 +267,10 @@ void CMaterialManager::PurgeUnused()
 
 void CMaterialManager::Clear()
 {
+    const CTarnwickModel* model = GetModel();
+    if (model != nullptr && model->GetMaterialManager() == this) {
+        GetMaterialTalker()->NotifyClearing(this);
+    }
     EraseEach(m_materials);
     m_current = nullptr;
     m_materials.clear();
@@ -241,6 +285,31 @@ void CMaterialManager::OnOperationStarted(int code, int /*nameId*/)
 void CMaterialManager::OnOperationCommitted(int /*code*/, int /*nameId*/, int /*flags*/)
 {
     m_operationActive = false;
+}
+
+void CMaterialManager::OnEntityModified(CEntity* entity)
+{
+    if (m_operationActive) {
+        if (auto* material = dynamic_cast<CMaterial*>(entity)) {
+            Tell(material, kMaterialChangedInOperation);
+        }
+    }
+}
+
+void CMaterialManager::OnEntityErased(CEntity* entity)
+{
+    if (auto* material = dynamic_cast<CMaterial*>(entity)) {
+        Tell(material, kMaterialRemoved);
+    }
+}
+
+void CMaterialManager::OnNotify(const std::string& name, void* data)
+{
+    // The record begins with the identifier of the setter that posted it.
+    if (name == kRenderingOptionsChangeNotification && data != nullptr &&
+        *static_cast<const std::int32_t*>(data) == kTransparencyOptionsChanged) {
+        ReleaseTextures();
+    }
 }
 
 void CMaterialManager::Serialize(CArchive& ar)
@@ -258,12 +327,7 @@ void CMaterialManager::ReadRecord(CArchive& ar)
     if (version > 0) {
         CEntity::Serialize(ar);
     }
-    const std::int32_t count = ReadReferenceCount(ar);
-    for (std::int32_t i = 0; i < count; ++i) {
-        CMaterial* material = nullptr;
-        ArchiveReadMaterial(ar, material);
-        AddMaterial(material);
-    }
+    ReadMaterials(ar);
     if (version > 1) {
         CMaterial* current = nullptr;
         ArchiveReadMaterial(ar, current);
@@ -280,11 +344,52 @@ void CMaterialManager::ReadRecord(CArchive& ar)
             DropStrayMaterial(ar, extra);
         }
     }
+    ShareTexturePictures();
+}
+
+void CMaterialManager::ReadMaterials(CArchive& ar)
+{
+    const std::int32_t count = ReadReferenceCount(ar);
+    for (std::int32_t i = 0; i < count; ++i) {
+        CMaterial* material = nullptr;
+        ArchiveReadMaterial(ar, material);
+        // A manager erases its materials; a second manager would erase them twice.
+        if (material != nullptr && material->GetParent() != nullptr && material->GetParent() != this) {
+            AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+        }
+        AddMaterial(material);
+    }
+}
+
+void CMaterialManager::ShareTexturePictures()
+{
+    for (std::size_t i = 0; i < m_materials.size(); ++i) {
+        const CMaterial* first = m_materials[i];
+        const CTexture* source = first->GetTexture();
+        if (first->IsHidden() || source == nullptr || source->GetImage() == nullptr ||
+            source->GetFileName().IsEmpty()) {
+            continue;
+        }
+        for (std::size_t j = i + 1; j < m_materials.size(); ++j) {
+            CMaterial* second = m_materials[j];
+            CTexture* target = second->GetTexture();
+            if (second->IsHidden() || target == nullptr || target->GetImage() == source->GetImage() ||
+                target->GetFileName().CompareNoCase(source->GetFileName()) != 0) {
+                continue;
+            }
+            target->SetImage(source->GetImage());
+        }
+    }
 }
 
 void CMaterialManager::DropStrayMaterial(CArchive& ar, CMaterial* material)
 {
-    // A later reference may still name it, so it lives until the archive closes.
+    if (material == nullptr || material->GetParent() != nullptr) {
+        return;
+    }
+    // A later reference may still name the material or a texture the archive made for
+    // it, so both live until the archive closes.
+    ar.DeleteWhenClosed(material->TakeTexture());
     ar.DeleteWhenClosed(material);
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "document/facetexturecoords.h"
 #include "document/material.h"
 #include "document/versionmap.h"
 #include "foundation/boundedline3d.h"
@@ -171,6 +172,10 @@ bool CFace::CollectDependents(CEntitySet& set)
 void CFace::Transform(const CTransformation& transform)
 {
     RecordChange(true);
+    // The placements are moved from the plane the face had before.
+    if (CFaceTextureCoords* coords = GetFaceTextureCoords(this)) {
+        coords->Transform(transform, m_plane);
+    }
     transform.TransformPlane(m_plane);
     if (transform.IsMirrored()) {
         CEnumLoopArray loops(this);

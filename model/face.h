@@ -63,7 +63,8 @@ public:
     void Erase() override;
     // Adds every loop with the face.
     bool CollectDependents(CEntitySet& set) override;
-    // Moves the plane; a mirroring transformation reverses the loops.
+    // Moves the plane and the texture placements; a mirroring transformation reverses
+    // the loops.
     void Transform(const CTransformation& transform) override;
     [[nodiscard]] CEntity* Clone() const override;
     // The other entity must be a face.

@@ -6,6 +6,8 @@
 #include "document/layer.h"
 #include "document/layermanager.h"
 #include "document/material.h"
+#include "document/texture.h"
+#include "tests/document/materialtestsupport.h"
 #include "document/tarnwickmodel.h"
 #include "foundation/color.h"
 #include "foundation/notificationcenter.h"
@@ -85,7 +87,6 @@ TEST(LayerTest, ThePageStateMatchesWithAndWithoutOverrides)
     layer.SetHidden(false);
     layer.SetPageFlags(CLayer::kPageHidden | CLayer::kPageOverrideHidden);
     EXPECT_TRUE(layer.MatchesPageState(true));
-    delete layer.GetMaterial();
 }
 
 
@@ -116,7 +117,6 @@ TEST(LayerTest, TheRecordCarriesNameHiddenColourAndPageFlagsExceptInTheOldestFor
         EXPECT_EQ(read->GetPageFlags(), format == kSaveFormat3000 ? 0u : 0x21u);
         read->Erase();
     }
-    delete layer.GetMaterial();
 }
 
 TEST_F(LayerManagerTest, LayerNamesAreUniqueWithoutRegardToCase)
@@ -239,8 +239,6 @@ TEST_F(LayerManagerTest, AnOldRecordRenamesDefaultToLayer0AndFindsTheCurrentLaye
     EXPECT_EQ(static_cast<CLayer*>(read->GetAt(0))->GetName(), CString("Layer0"));
     EXPECT_EQ(read->GetCurrentLayer(), read->GetAt(0));
     Dispose(read);
-    delete defaultLayer.GetMaterial();
-    delete walls.GetMaterial();
 }
 
 
@@ -253,6 +251,175 @@ TEST_F(LayerManagerTest, ANegativeOrOversizedLayerCountIsRefused)
         });
         auto* read = new CLayerManager;
         EXPECT_THROW(Load(bytes, [&](CArchive& ar) { read->Serialize(ar); }), CArchiveException);
+        Dispose(read);
+    }
+}
+
+TEST(LayerTest, ALayerDeletedBeforeItsEraseTakesItsMaterialAlongButItsCopyDoesNot)
+{
+    TestEnvironment environment;
+    const CUndoSuspender suspender;
+    auto* layer = new CLayer;
+    auto* texture = new CTexture;
+    CDib* picture = materialtest::MakePicture(1, 1);
+    picture->AddUse();
+    texture->SetImage(picture);
+    layer->GetMaterial()->SetTexture(texture);
+    delete layer->Clone();
+    EXPECT_EQ(picture->GetUseCount(), 2);
+    delete layer;
+    EXPECT_EQ(picture->GetUseCount(), 1);
+    EXPECT_EQ(picture->ReleaseUse(), 0);
+}
+
+TEST(LayerTest, ALayerRecordCutShortLeavesNothingBehindOnceTheArchiveObjectsAreDeleted)
+{
+    TestEnvironment environment;
+    const CUndoSuspender suspender;
+    CLayer layer;
+    layer.SetName("Glass");
+    auto* texture = new CTexture;
+    texture->SetImage(materialtest::MakePicture(2, 2));
+    layer.GetMaterial()->SetTexture(texture);
+    layer.GetMaterial()->SetKind(kMaterialTexture);
+    Bytes bytes = Store([&](CArchive& ar) { ar.WriteObject(&layer); });
+    for (const std::size_t cut : {bytes.size() / 2, bytes.size() - 3}) {
+        SCOPED_TRACE(cut);
+        const Bytes shortened(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut));
+        Load(shortened, [&](CArchive& ar) {
+            EXPECT_THROW((void)ar.ReadObject(nullptr), CArchiveException);
+            // As the model-record fuzz target does: every object the archive made, once.
+            for (UINT i = 1; i <= ar.GetMapCount(); ++i) {
+                delete ar.GetLoadedObject(i);
+            }
+        });
+    }
+}
+
+TEST_F(LayerManagerTest, ALayerThatAnotherManagerHoldsIsRefused)
+{
+    const CUndoSuspender suspender;
+    CLayer shared;
+    shared.SetName("Shared");
+    const Bytes bytes = Store([&](CArchive& ar) {
+        for (int i = 0; i < 2; ++i) {
+            ar.WriteObject(nullptr);
+            ar << std::int32_t{1};
+            ar.WriteObject(&shared);
+            ar.WriteObject(&shared);
+        }
+    });
+    auto* first = new CLayerManager;
+    auto* second = new CLayerManager;
+    Load(bytes, [&](CArchive& ar) {
+        first->Serialize(ar);
+        try {
+            second->Serialize(ar);
+            ADD_FAILURE() << "a layer with two managers was accepted";
+        } catch (const CArchiveException& error) {
+            EXPECT_EQ(error.m_cause, CArchiveException::badIndex);
+        }
+    });
+    EXPECT_EQ(first->GetCount(), 1);
+    Dispose(first);
+    Dispose(second);
+}
+
+TEST_F(LayerManagerTest, AStrayCurrentLayerStaysAliveWhileTheArchiveMayNameItAgain)
+{
+    const CUndoSuspender suspender;
+    CLayer listed;
+    listed.SetName("Layer0");
+    CLayer stray;
+    stray.SetName("Walls");
+    const Bytes bytes = Store([&](CArchive& ar) {
+        ar.WriteObject(nullptr);
+        ar << std::int32_t{1};
+        ar.WriteObject(&listed);
+        ar.WriteObject(&stray);
+        ar.WriteObject(&stray);
+    });
+    auto* read = new CLayerManager;
+    Load(bytes, [&](CArchive& ar) {
+        read->Serialize(ar);
+        CLayer* again = nullptr;
+        ArchiveReadLayer(ar, again);
+        ASSERT_NE(again, nullptr);
+        EXPECT_EQ(again->GetName(), CString("Walls"));
+        EXPECT_FALSE(read->Contains(again));
+    });
+    EXPECT_EQ(read->GetCurrentLayer(), read->GetAt(0));
+    Dispose(read);
+}
+
+TEST(LayerTest, TheOldestRecordTakesItsColourAndDropsTheMaterialItNames)
+{
+    TestEnvironment environment;
+    const CUndoSuspender suspender;
+    CMaterial named;
+    const Bytes bytes = Store([&](CArchive& ar) {
+        ar.WriteObject(nullptr);
+        ArchiveWriteString(ar, "Roof");
+        ar << BYTE{1};
+        ar << CColor(40, 50, 60);
+        ar.WriteObject(&named);
+        ar << std::int32_t{0x5EED};
+    });
+    CLayer layer;
+    std::int32_t sentinel = 0;
+    {
+        const FileVersions versions({{"CEntity", 3}, {"CLayer", 0}, {"CMaterial", 12}});
+        Load(bytes, [&](CArchive& ar) {
+            layer.Serialize(ar);
+            ar >> sentinel;
+            // The archive made the named material and nothing holds it.
+            for (UINT i = 1; i <= ar.GetMapCount(); ++i) {
+                delete ar.GetLoadedObject(i);
+            }
+        });
+    }
+    EXPECT_EQ(sentinel, 0x5EED);
+    EXPECT_EQ(layer.GetName(), CString("Roof"));
+    EXPECT_TRUE(layer.IsHidden());
+    EXPECT_EQ(layer.GetMaterial()->GetColorValue(), CColor(40, 50, 60));
+    EXPECT_EQ(layer.GetPageFlags(), 0u);
+}
+
+TEST_F(LayerManagerTest, EveryRecordVersionFindsItsCurrentLayer)
+{
+    const CUndoSuspender suspender;
+    CLayer first;
+    first.SetName("Layer0");
+    CLayer walls;
+    walls.SetName("Walls");
+    for (int version = 0; version <= 4; ++version) {
+        SCOPED_TRACE(version);
+        const Bytes bytes = Store([&](CArchive& ar) {
+            if (version > 0) {
+                ar.WriteObject(nullptr);
+            }
+            ar << std::int32_t{2};
+            ar.WriteObject(&first);
+            ar.WriteObject(&walls);
+            if (version < 3) {
+                ArchiveWriteString(ar, "walls");
+            } else {
+                ar.WriteObject(&walls);
+            }
+            ar << std::int32_t{0x5EED};
+        });
+        auto* read = new CLayerManager;
+        std::int32_t sentinel = 0;
+        {
+            const FileVersions versions({{"CEntity", 3}, {"CLayer", 2}, {"CMaterial", 12}, {"CLayerManager", version}});
+            Load(bytes, [&](CArchive& ar) {
+                read->Serialize(ar);
+                ar >> sentinel;
+            });
+        }
+        EXPECT_EQ(sentinel, 0x5EED);
+        ASSERT_EQ(read->GetCount(), 2);
+        EXPECT_EQ(read->GetCurrentLayer(), read->GetAt(1));
         Dispose(read);
     }
 }

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "document/material.h"
 #include "document/materialmanager.h"
+#include "document/materialtalker.h"
+#include "document/texture.h"
+#include "foundation/notificationcenter.h"
+#include "tests/document/materialtestsupport.h"
 #include "model/undomanager.h"
 #include "model/undooperation.h"
 #include "tests/document/documenttestsupport.h"
@@ -146,4 +152,211 @@ TEST_F(MaterialManagerTest, ANegativeMaterialCountIsRefused)
     auto* read = new CMaterialManager;
     EXPECT_THROW(Load(bytes, [&](CArchive& ar) { read->Serialize(ar); }), CArchiveException);
     Dispose(read);
+}
+
+namespace {
+
+// A listener that writes down the events it hears, by name.
+class CEventLog : public IMaterialListener
+{
+public:
+    CEventLog() { GetMaterialTalker()->AddListener(this); }
+    ~CEventLog() override { GetMaterialTalker()->RemoveListener(this); }
+    CEventLog(const CEventLog&) = delete;
+    CEventLog& operator=(const CEventLog&) = delete;
+
+    void OnMaterialAdded(CMaterial* /*material*/) override { events.emplace_back("added"); }
+    void OnMaterialRemoved(CMaterial* /*material*/) override { events.emplace_back("removed"); }
+    void OnMaterialUseCountChanged(CMaterial* /*material*/) override { events.emplace_back("uses"); }
+    void OnCurrentMaterialChanged(CMaterial* material) override
+    {
+        events.emplace_back(material == nullptr ? "no current" : "current");
+    }
+
+    std::vector<std::string> events;
+};
+
+// A textured material of its own picture, read from the file name given.
+CMaterial* MakeTextured(const CString& fileName)
+{
+    const CUndoSuspender suspender;
+    auto* material = new CMaterial;
+    auto* texture = new CTexture;
+    texture->SetImage(materialtest::MakePicture(1, 1));
+    texture->SetFileName(fileName);
+    material->SetTexture(texture);
+    material->SetKind(kMaterialTexture);
+    return material;
+}
+
+}  // namespace
+
+TEST_F(MaterialManagerTest, MaterialsAreFoundByColourAndTextureFileAndSize)
+{
+    const CUndoSuspender suspender;
+    CMaterial* plain = AddNamed("Plain");
+    plain->SetColor(CColor(5, 5, 5));
+    CMaterial* textured = MakeTextured("Wall.PNG");
+    textured->SetColor(CColor(5, 5, 5));
+    textured->GetTexture()->SetWidth(10.0);
+    textured->GetTexture()->SetHeight(20.0);
+    m_manager->AddMaterial(textured);
+    EXPECT_EQ(m_manager->FindMaterial(CColor(5, 5, 5), "", 0.0, 0.0, false), plain);
+    EXPECT_EQ(m_manager->FindMaterial(CColor(5, 5, 5), "wall.png", 10.0005, 20.0, false), textured);
+    EXPECT_EQ(m_manager->FindMaterial(CColor(5, 5, 5), "wall.png", 10.002, 20.0, false), nullptr);
+    EXPECT_EQ(m_manager->FindMaterial(CColor(5, 5, 5), "wall.png", 10.0, 20.0, true), nullptr);
+}
+
+TEST_F(MaterialManagerTest, TexturesOfOneFileShareOnePictureAfterReading)
+{
+    const CUndoSuspender suspender;
+    auto* written = new CMaterialManager;
+    written->AddMaterial(MakeTextured("Stone.jpg"));
+    written->AddMaterial(MakeTextured("STONE.JPG"));
+    written->AddMaterial(MakeTextured("other.jpg"));
+    const Bytes bytes = Store([&](CArchive& ar) { written->Serialize(ar); });
+    Dispose(written);
+
+    auto* read = new CMaterialManager;
+    Load(bytes, [&](CArchive& ar) { read->Serialize(ar); });
+    ASSERT_EQ(read->GetCount(), 3);
+    const auto picture = [&](int index) {
+        return static_cast<CMaterial*>(read->GetAt(index))->GetTextureImage();
+    };
+    EXPECT_EQ(picture(0), picture(1));
+    EXPECT_EQ(picture(0)->GetUseCount(), 2);
+    EXPECT_NE(picture(0), picture(2));
+    Dispose(read);
+}
+
+TEST_F(MaterialManagerTest, AMaterialThatAnotherManagerHoldsIsRefused)
+{
+    const CUndoSuspender suspender;
+    CMaterial shared;
+    const Bytes bytes = Store([&](CArchive& ar) {
+        for (int i = 0; i < 2; ++i) {
+            ar.WriteObject(nullptr);
+            ar << std::int32_t{1};
+            ar.WriteObject(&shared);
+            ar.WriteObject(nullptr);
+        }
+    });
+    auto* first = new CMaterialManager;
+    auto* second = new CMaterialManager;
+    Load(bytes, [&](CArchive& ar) {
+        first->Serialize(ar);
+        try {
+            second->Serialize(ar);
+            ADD_FAILURE() << "a material with two managers was accepted";
+        } catch (const CArchiveException& error) {
+            EXPECT_EQ(error.m_cause, CArchiveException::badIndex);
+        }
+    });
+    EXPECT_EQ(second->GetCount(), 0);
+    Dispose(first);
+    Dispose(second);
+}
+
+TEST_F(MaterialManagerTest, TheTransparencySettingReleasesTheUploadedTextures)
+{
+    materialtest::CRecordingTextureGL gl;
+    CMaterial* textured = MakeTextured("glass.png");
+    m_manager->AddMaterial(textured);
+    textured->GetTexture()->Bind();
+    ASSERT_EQ(textured->GetTexture()->GetGLName(), 1u);
+    struct
+    {
+        std::int32_t id;
+        void* options;
+    } change{0, nullptr};
+    GetNotificationCenter().Post(kRenderingOptionsChangeNotification, &change);
+    EXPECT_TRUE(gl.deleted.empty()) << "other settings keep the textures";
+    change.id = 2;
+    GetNotificationCenter().Post(kRenderingOptionsChangeNotification, &change);
+    EXPECT_EQ(gl.deleted, std::vector<unsigned>{1u});
+    EXPECT_EQ(textured->GetTexture()->GetGLName(), 0u);
+}
+
+TEST_F(MaterialManagerTest, TheTalkerHearsAdditionsRemovalsAndUses)
+{
+    const CUndoSuspender suspender;
+    CEventLog log;
+    auto* material = new CMaterial;
+    m_manager->Add(material);
+    m_manager->Add(material);
+    material->AddUse(true);
+    material->AddUse(false);
+    m_manager->Remove(material);
+    EXPECT_EQ(log.events, (std::vector<std::string>{"added", "uses", "removed"}));
+    Dispose(material);
+}
+
+TEST_F(MaterialManagerTest, EveryRecordVersionReadsTheMaterialsAndTheCurrentOneItHolds)
+{
+    const CUndoSuspender suspender;
+    CMaterial listed;
+    listed.SetName("Listed");
+    CMaterial extra;
+    for (int version = 0; version <= 4; ++version) {
+        SCOPED_TRACE(version);
+        const Bytes bytes = Store([&](CArchive& ar) {
+            if (version > 0) {
+                ar.WriteObject(nullptr);
+            }
+            ar << std::int32_t{1};
+            ar.WriteObject(&listed);
+            if (version > 1) {
+                ar.WriteObject(&listed);
+            }
+            if (version == 3) {
+                ar.WriteObject(&extra);
+            }
+            ar << std::int32_t{0x5EED};
+        });
+        auto* read = new CMaterialManager;
+        std::int32_t sentinel = 0;
+        {
+            const documenttest::FileVersions versions(
+                {{"CEntity", 3}, {"CMaterial", 12}, {"CMaterialManager", version}});
+            Load(bytes, [&](CArchive& ar) {
+                read->Serialize(ar);
+                ar >> sentinel;
+            });
+        }
+        EXPECT_EQ(sentinel, 0x5EED);
+        ASSERT_EQ(read->GetCount(), 1);
+        EXPECT_EQ(static_cast<CMaterial*>(read->GetAt(0))->GetName(), CString("Listed"));
+        EXPECT_EQ(read->GetCurrentMaterial(), version > 1 ? read->GetAt(0) : nullptr);
+        Dispose(read);
+    }
+}
+
+TEST_F(MaterialManagerTest, EveryCutOfATexturedRecordFailsCleanlyAndLeavesNothingBehind)
+{
+    const CUndoSuspender suspender;
+    auto* written = new CMaterialManager;
+    written->AddMaterial(MakeTextured("a.png"));
+    written->AddMaterial(MakeTextured("A.PNG"));
+    CMaterial* stray = MakeTextured("stray.png");
+    const Bytes bytes = Store([&](CArchive& ar) {
+        ar.WriteObject(nullptr);
+        ar << std::int32_t{2};
+        ar.WriteObject(written->GetAt(0));
+        ar.WriteObject(written->GetAt(1));
+        ar.WriteObject(stray);
+    });
+    Dispose(written);
+    Dispose(stray);
+    for (std::size_t cut = 0; cut < bytes.size(); ++cut) {
+        const Bytes shortened(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(cut));
+        auto* read = new CMaterialManager;
+        Load(shortened, [&](CArchive& ar) {
+            EXPECT_THROW(read->Serialize(ar), CArchiveException) << cut;
+            // As the model-record fuzz target does: every object the archive made, once.
+            for (UINT i = 1; i <= ar.GetMapCount(); ++i) {
+                delete ar.GetLoadedObject(i);
+            }
+        });
+        delete read;
+    }
 }

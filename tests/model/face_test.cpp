@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "document/facetexturecoords.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
 #include "document/tarnwickmodel.h"
@@ -221,3 +222,21 @@ TEST(FaceCheck, AHoleOutsideTheOuterLoopIsReportedAndRemovedInRepairMode)
 }
 
 } // namespace
+
+TEST(FaceMaterials, TransformingAFaceMovesItsTexturePlacementFromThePlaneItHadBefore)
+{
+    Builder builder;
+    CFace* face = builder.Square();
+    auto* coords = new CFaceTextureCoords;
+    coords->SetFrontMatrix(Matrix3Identity());
+    face->GetOrCreateAttributeContainer(coords);
+    ASSERT_EQ(GetFaceTextureCoords(face), coords);
+    // Turning the face over about the x axis moves the plane frame with it: the
+    // placement stays where it lay on the face.
+    face->Transform(CTransformation::Rotation(CPoint3d(), CUnitVector3d(1, 0, 0), kPi));
+    CTexturePlacement expected;
+    expected.SetMatrix(Matrix3Identity());
+    expected.Transform(CTransformation::Rotation(CPoint3d(), CUnitVector3d(1, 0, 0), kPi), CPlane3d());
+    EXPECT_TRUE(Matrix3IsEqual(coords->GetFrontPlacement().matrix, expected.matrix, 1e-9));
+    EXPECT_DOUBLE_EQ(face->GetPlane().c, -1.0);
+}

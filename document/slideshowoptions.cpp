@@ -1,0 +1,49 @@
+#include "document/slideshowoptions.h"
+
+using orvell::utils::CTypedValue;
+
+namespace {
+
+CSlideshowOptions* g_currentSlideshowOptions = nullptr;
+
+constexpr bool kDefaultLoopSlideshow = true;
+constexpr double kDefaultSlideTime = 1.0;
+
+}  // namespace
+
+CSlideshowOptions::CSlideshowOptions()
+    : CFixedOptionsProvider({{"LoopSlideshow", CTypedValue::kBool, kDefaultLoopSlideshow ? 1.0 : 0.0},
+                             {"SlideTime", CTypedValue::kDouble, kDefaultSlideTime}},
+                            true)
+{
+}
+
+CSlideshowOptions::CSlideshowOptions(const CSlideshowOptions& other) = default;
+
+CSlideshowOptions::~CSlideshowOptions()
+{
+    if (g_currentSlideshowOptions == this) {
+        g_currentSlideshowOptions = nullptr;
+    }
+}
+
+COptionsProvider* CSlideshowOptions::Clone() const
+{
+    return new CSlideshowOptions(*this);
+}
+
+void CSlideshowOptions::MakeCurrent()
+{
+    g_currentSlideshowOptions = this;
+}
+
+CSlideshowOptions* CSlideshowOptions::GetCurrent()
+{
+    return g_currentSlideshowOptions;
+}
+
+double GetSlideTime()
+{
+    const CSlideshowOptions* options = CSlideshowOptions::GetCurrent();
+    return options != nullptr ? options->GetSlideTime() : kDefaultSlideTime;
+}

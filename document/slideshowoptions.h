@@ -1,0 +1,36 @@
+#pragma once
+// CSlideshowOptions ("SlideshowOptions"): whether the slideshow starts again after the
+// last page, and how long each page stays. The slideshow reads the current provider
+// through GetSlideTime; the current provider is used from the UI thread only.
+
+#include "document/fixedoptionsprovider.h"
+
+class CSlideshowOptions : public CFixedOptionsProvider
+{
+public:
+    enum Key : int
+    {
+        kLoopSlideshow = 0,
+        kSlideTime
+    };
+
+    static constexpr const char* kName = "SlideshowOptions";
+
+    CSlideshowOptions();
+    CSlideshowOptions(const CSlideshowOptions& other);
+    CSlideshowOptions& operator=(const CSlideshowOptions&) = delete;
+    ~CSlideshowOptions() override;
+
+    [[nodiscard]] CString GetName() const override { return CString(kName); }
+    [[nodiscard]] COptionsProvider* Clone() const override;
+    void MakeCurrent() override;
+
+    [[nodiscard]] bool IsLoopSlideshow() const { return GetBool(kLoopSlideshow); }
+    // Seconds.
+    [[nodiscard]] double GetSlideTime() const { return GetDouble(kSlideTime); }
+
+    [[nodiscard]] static CSlideshowOptions* GetCurrent();
+};
+
+// The current provider's slide time, else the default of 1 second.
+[[nodiscard]] double GetSlideTime();

@@ -1,0 +1,364 @@
+#include "document/texture.h"
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+#include "document/dib.h"
+#include "document/imageadapter/imageapp.h"
+#include "document/texturegl.h"
+#include "document/versionmap.h"
+#include "imaging/ilanybmp.h"
+#include "platform/archive.h"
+
+IMPLEMENT_SERIAL(CTexture, CEntity, VERSIONABLE_SCHEMA | 4)
+
+namespace {
+
+constexpr double kSizeTolerance = 0.001;
+constexpr int kOpaqueAlpha = 255;
+
+struct DibDeleter
+{
+    void operator()(CDib* dib) const { delete dib; }
+};
+using DibHolder = std::unique_ptr<CDib, DibDeleter>;
+
+// A picture of our own with the bitmap and the kept bytes of one that the archive
+// holds: the archive's object may be handed out again to anything that names it.
+CDib* CopyDib(const CDib& source)
+{
+    IImageApp* const images = GetImageLibApp();
+    DibHolder copy(new CDib);
+    ILBmp* bitmap = source.GetImage() != nullptr ? images->CopyBitmap(source.GetImage()) : nullptr;
+    copy->Create(bitmap, source.GetFormatCode(), source.GetWidth(), source.GetHeight(), source.HasAlpha());
+    const int size = source.GetPixelBufferSize();
+    if (size > 0) {
+        std::uint8_t* bytes = images->AllocBuffer(static_cast<std::size_t>(size));
+        if (bytes != nullptr) {
+            std::memcpy(bytes, source.GetPixelBuffer(), static_cast<std::size_t>(size));
+            copy->SetPixelBuffer(bytes, size);
+        }
+    }
+    return copy.release();
+}
+
+}  // namespace
+
+CTexture* CreateTexture()
+{
+    return new CTexture;
+}
+
+void ArchiveReadTexture(CArchive& ar, CTexture*& texture)
+{
+    texture = static_cast<CTexture*>(ar.ReadObject(RUNTIME_CLASS(CTexture)));
+}
+
+void ComputeHsvDelta(double& hue, double& lightness, double& saturation, CColor from, CColor to, bool relativeHue)
+{
+    double fromHue = 0.0;
+    double fromLightness = 0.0;
+    double fromSaturation = 0.0;
+    double toHue = 0.0;
+    double toLightness = 0.0;
+    double toSaturation = 0.0;
+    RGBToHSL(from.GetRedByte(), from.GetGreenByte(), from.GetBlueByte(), fromHue, fromLightness, fromSaturation);
+    RGBToHSL(to.GetRedByte(), to.GetGreenByte(), to.GetBlueByte(), toHue, toLightness, toSaturation);
+    // RGBToHSL gives a grey the hue -1.
+    const bool fromGray = fromHue < 0.0;
+    const bool toGray = toHue < 0.0;
+    lightness = toLightness - fromLightness;
+    if (toGray) {
+        hue = 0.0;
+        saturation = fromGray ? 0.0 : -1.0;
+        return;
+    }
+    saturation = fromGray ? 0.0 : toSaturation - fromSaturation;
+    hue = relativeHue ? toHue - (fromGray ? 0.0 : fromHue) : toHue;
+}
+
+CTexture::CTexture() = default;
+
+CTexture::CTexture(const CTexture& other)
+    : CEntity(other),
+      m_fileName(other.m_fileName),
+      m_width(other.m_width),
+      m_height(other.m_height),
+      m_averageColor(other.m_averageColor)
+{
+}
+
+CTexture::~CTexture()
+{
+    ReleaseGLTexture();
+    ReleaseImage();
+}
+
+void CTexture::ReleaseImage()
+{
+    if (m_image != nullptr) {
+        CDib* const image = std::exchange(m_image, nullptr);
+        (void)image->ReleaseUse();
+    }
+}
+
+CEntity* CTexture::Clone() const
+{
+    return new CTexture(*this);
+}
+
+int CTexture::GetTypeId() const
+{
+    return kTypeTexture;
+}
+
+void CTexture::Erase()
+{
+    ReleaseGLTexture();
+    CEntity::Erase();
+}
+
+void CTexture::SwapData(CEntity& other)
+{
+    auto& texture = dynamic_cast<CTexture&>(other);
+    ReleaseGLTexture();
+    CEntity::SwapData(other);
+    std::swap(m_width, texture.m_width);
+    std::swap(m_height, texture.m_height);
+    std::swap(m_fileName, texture.m_fileName);
+    std::swap(m_averageColor, texture.m_averageColor);
+}
+
+void CTexture::SetWidth(double width)
+{
+    if (width == m_width) {
+        return;
+    }
+    RecordChange(true);
+    m_width = width;
+}
+
+void CTexture::SetHeight(double height)
+{
+    if (height == m_height) {
+        return;
+    }
+    RecordChange(true);
+    m_height = height;
+}
+
+void CTexture::SetImage(CDib* image)
+{
+    if (image == m_image) {
+        return;
+    }
+    RecordChange(true);
+    ReleaseGLTexture();
+    ReleaseImage();
+    m_image = image;
+    if (m_image != nullptr) {
+        m_image->AddUse();
+    }
+}
+
+void CTexture::SetFileName(const CString& fileName)
+{
+    if (fileName.CompareNoCase(m_fileName) == 0) {
+        return;
+    }
+    RecordChange(true);
+    m_fileName = fileName;
+}
+
+void CTexture::SetAverageColor(CColor color)
+{
+    RecordChange(true);
+    m_averageColor = color;
+}
+
+int CTexture::GetImageWidth() const
+{
+    return m_image != nullptr ? m_image->GetWidth() : 0;
+}
+
+int CTexture::GetImageHeight() const
+{
+    return m_image != nullptr ? m_image->GetHeight() : 0;
+}
+
+bool CTexture::HasImage() const
+{
+    return m_image != nullptr;
+}
+
+void CTexture::SetColoring(CColor tint, bool hueRelative, double transparency)
+{
+    ReleaseGLTexture();
+    m_tint = tint;
+    m_hueRelative = hueRelative;
+    m_alpha = DoubleToColorByte(1.0 - transparency);
+    m_effectiveAlpha = m_alpha;
+    if (tint.GetValue() != 0) {
+        m_averageColor = tint;
+    } else if (m_image != nullptr) {
+        m_averageColor = m_image->GetAverageColor();
+    }
+}
+
+void CTexture::ComputeColorOffsets(double& hue, double& lightness, double& saturation) const
+{
+    const CColor average = m_image != nullptr ? m_image->GetAverageColor() : CColor();
+    ComputeHsvDelta(hue, lightness, saturation, average, m_tint, m_hueRelative);
+}
+
+bool CTexture::IsEqual(const CTexture& other) const
+{
+    return m_fileName == other.m_fileName && GetImageWidth() == other.GetImageWidth() &&
+           GetImageHeight() == other.GetImageHeight() && std::fabs(m_width - other.m_width) < kSizeTolerance &&
+           std::fabs(m_height - other.m_height) < kSizeTolerance;
+}
+
+void CTexture::ReleaseGLTexture()
+{
+    if (m_glName != 0) {
+        if (ITextureGL* gl = GetTextureGL()) {
+            gl->DeleteTexture(m_glName);
+        }
+        m_glName = 0;
+    }
+}
+
+unsigned CTexture::Upload(bool forceAlpha, int alpha)
+{
+    ITextureGL* const gl = GetTextureGL();
+    if (m_image == nullptr || gl == nullptr) {
+        return 0;
+    }
+    int uploadAlpha = alpha;
+    if (!forceAlpha || alpha == kOpaqueAlpha) {
+        switch (gl->GetTransparencyMode()) {
+        case kTextureSeeThrough:
+            m_effectiveAlpha = static_cast<BYTE>(m_alpha >> 1);
+            break;
+        case kTextureTransparent:
+            m_effectiveAlpha = m_alpha;
+            break;
+        case kTextureOpaque:
+        default:
+            m_effectiveAlpha = kOpaqueAlpha;
+            break;
+        }
+        uploadAlpha = m_effectiveAlpha;
+    }
+    double hue = 0.0;
+    double lightness = 0.0;
+    double saturation = 0.0;
+    if (m_tint.GetValue() != 0) {
+        ComputeColorOffsets(hue, lightness, saturation);
+    }
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+    std::uint8_t* pixels =
+        m_image->GetGLPixels(uploadAlpha, hue, lightness, saturation, m_hueRelative, width, height, bitsPerPixel, true);
+    if (pixels == nullptr) {
+        return 0;
+    }
+    const unsigned name = gl->MakeTexture(pixels, width, height, bitsPerPixel);
+    GetImageLibApp()->FreeBuffer(pixels);
+    return name;
+}
+
+void CTexture::Bind()
+{
+    ITextureGL* const gl = GetTextureGL();
+    if (gl == nullptr) {
+        return;
+    }
+    if (m_glName == 0 && m_image != nullptr) {
+        m_glName = Upload(false, kOpaqueAlpha);
+    }
+    gl->BindTexture(m_glName);
+}
+
+void CTexture::BeginTextureMapping(const double* sPlane, const double* tPlane)
+{
+    if (ITextureGL* gl = GetTextureGL()) {
+        gl->BeginMapping(sPlane, tPlane, m_width, m_height);
+    }
+}
+
+void CTexture::EndTextureMapping()
+{
+    if (ITextureGL* gl = GetTextureGL()) {
+        gl->EndMapping();
+    }
+}
+
+void CTexture::Serialize(CArchive& ar)
+{
+    if (ar.IsLoading()) {
+        ReadRecord(ar);
+    } else {
+        WriteRecord(ar);
+    }
+}
+
+void CTexture::ReadRecord(CArchive& ar)
+{
+    const int version = GetLoadedClassVersion(RUNTIME_CLASS(CTexture));
+    ReadPicture(ar, version);
+    ar >> m_width >> m_height;
+    // The mapping divides by the repeat size: one that is not a positive number is
+    // repaired as the consistency check would.
+    if (!(m_width > 0.0 && std::isfinite(m_width))) {
+        m_width = kDefaultSize;
+    }
+    if (!(m_height > 0.0 && std::isfinite(m_height))) {
+        m_height = kDefaultSize;
+    }
+    m_fileName = ArchiveReadString(ar);
+    if (version >= 1) {
+        ar >> m_averageColor;
+    } else if (m_image != nullptr) {
+        m_averageColor = m_image->GetAverageColor();
+    }
+    if (version == 3) {
+        std::int32_t dropped = 0;
+        ar >> dropped >> dropped;
+    }
+}
+
+void CTexture::ReadPicture(CArchive& ar, int version)
+{
+    ReleaseGLTexture();
+    ReleaseImage();
+    DibHolder picture;
+    if (version < 2) {
+        CDib* named = nullptr;
+        ArchiveReadDib(ar, named);
+        if (named != nullptr) {
+            picture.reset(CopyDib(*named));
+        }
+    } else if (ArchiveReadBool(ar)) {
+        picture.reset(new CDib);
+        picture->Serialize(ar);
+    }
+    if (picture && picture->IsValid()) {
+        m_image = picture.release();
+        m_image->AddUse();
+    }
+}
+
+void CTexture::WriteRecord(CArchive& ar)
+{
+    ArchiveWriteBool(ar, m_image != nullptr);
+    if (m_image != nullptr) {
+        m_image->Serialize(ar);
+    }
+    ar << m_width << m_height;
+    ArchiveWriteString(ar, m_fileName);
+    ar << m_averageColor;
+}

@@ -1,0 +1,20 @@
+#include "document/texturegl.h"
+
+namespace {
+
+// Set and read on the user-interface thread only.
+ITextureGL* g_textureGL = nullptr;
+
+}  // namespace
+
+ITextureGL::~ITextureGL() = default;
+
+void SetTextureGL(ITextureGL* textureGL)
+{
+    g_textureGL = textureGL;
+}
+
+ITextureGL* GetTextureGL()
+{
+    return g_textureGL;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// ITextureGL: the OpenGL side of textures. The model keeps a texture's picture and
+// prepares its pixels; only the view can turn them into an OpenGL texture, bind it
+// and set up the generation of texture coordinates. The view installs its
+// implementation with SetTextureGL; until it does, nothing is uploaded and binding
+// and mapping do nothing. Called on the user-interface thread with the view's
+// context current.
+
+#include <cstdint>
+
+// How the rendering options in force draw transparent materials.
+enum TextureTransparencyMode : int
+{
+    kTextureOpaque = 0,
+    kTextureTransparent = 1,
+    kTextureSeeThrough = 2,
+};
+
+class ITextureGL
+{
+public:
+    virtual ~ITextureGL();
+
+    // A one-dimensional texture for one-row pictures, else a two-dimensional one,
+    // repeating, linearly filtered, modulating the current colour. 0 when none can be
+    // made.
+    virtual unsigned MakeTexture(const std::uint8_t* pixels, int width, int height, int bitsPerPixel) = 0;
+    virtual void DeleteTexture(unsigned name) = 0;
+    // Enables texturing with the texture and the generation of s and t.
+    virtual void BindTexture(unsigned name) = 0;
+    // Object-linear generation from the two planes (a, b, c, d each), scaled so that
+    // one repeat of the picture covers width by height model units.
+    virtual void BeginMapping(const double* sPlane, const double* tPlane, double width, double height) = 0;
+    virtual void EndMapping() = 0;
+    // The current model's setting for transparent materials.
+    [[nodiscard]] virtual TextureTransparencyMode GetTransparencyMode() const = 0;
+};
+
+// Null removes the implementation; the caller keeps ownership.
+void SetTextureGL(ITextureGL* textureGL);
+// Null until the view installs one.
+[[nodiscard]] ITextureGL* GetTextureGL();
