@@ -13,5 +13,7 @@ void RegisterModelClasses()
     RegisterConstructionClasses();
     RegisterMaterialsClasses();
     RegisterSettingsClasses();
+    RegisterDimensionsClasses();
+    RegisterComponentsClasses();
     RegisterClassVersionTable();
 }

@@ -15,3 +15,5 @@ void RegisterImagesClasses();
 void RegisterConstructionClasses();
 void RegisterMaterialsClasses();
 void RegisterSettingsClasses();
+void RegisterDimensionsClasses();
+void RegisterComponentsClasses();

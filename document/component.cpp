@@ -2,12 +2,24 @@
 
 #include <algorithm>
 #include <memory>
+#include <unordered_map>
 
+#include "document/classbyname.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
 #include "document/containeriterator.h"
+#include "document/definitionlist.h"
+#include "document/fontmanager.h"
+#include "document/twfont.h"
 #include "document/layermanager.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
 #include "document/tarnwickmodel.h"
+#include "document/versionmap.h"
+#include "document/instancepath.h"
+#include "foundation/boundedline3d.h"
+#include "foundation/geometryarchive.h"
+#include "foundation/line3d.h"
 #include "model/attributecontainer.h"
 #include "model/edge.h"
 #include "model/entitylist.h"
@@ -18,8 +30,10 @@
 #include "model/relationshipmap.h"
 #include "model/undooperation.h"
 #include "model/undosuspender.h"
+#include "model/validitylog.h"
+#include "platform/archive.h"
 
-IMPLEMENT_DYNAMIC(CComponent, CDrawingElement)
+IMPLEMENT_SERIAL(CComponent, CDrawingElement, VERSIONABLE_SCHEMA | 11)
 
 namespace {
 
@@ -34,6 +48,132 @@ CUndoOperation* RecordingOperation(const CEntity* entity)
     return IsRecordingChanges() ? entity->GetUndoOperation() : nullptr;
 }
 
+// The components a component reaches: those it holds as entities, the definitions of
+// its instances and the definitions of its definition list.
+std::vector<const CComponent*> NestedComponents(const CComponent* component)
+{
+    std::vector<const CComponent*> nested;
+    for (const CDrawingElement* entity : component->GetEntityList()) {
+        if (const auto* held = dynamic_cast<const CComponent*>(entity)) {
+            nested.push_back(held);
+        } else if (const auto* instance = dynamic_cast<const CComponentInstance*>(entity)) {
+            if (instance->GetDefinition() != nullptr) {
+                nested.push_back(instance->GetDefinition());
+            }
+        }
+    }
+    if (const CDefinitionList* list = component->GetDefinitionList()) {
+        nested.insert(nested.end(), list->GetDefinitions().begin(), list->GetDefinitions().end());
+    }
+    return nested;
+}
+
+// Refuses a file whose components contain themselves, or nest deeper than the limit,
+// before anything walks them recursively. Depth first without recursion; a component
+// seen again while it is still open closes a cycle.
+void CheckComponentNesting(const CComponent* start, CArchive& ar)
+{
+    constexpr int kOpen = -1;
+    struct Frame
+    {
+        const CComponent* component;
+        std::vector<const CComponent*> nested;
+        std::size_t next = 0;
+        int deepest = 0;
+    };
+    std::unordered_map<const CComponent*, int> heights{{start, kOpen}};
+    std::vector<Frame> stack;
+    stack.push_back({start, NestedComponents(start)});
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next < frame.nested.size()) {
+            const CComponent* nested = frame.nested[frame.next++];
+            const auto found = heights.find(nested);
+            if (found == heights.end()) {
+                heights.emplace(nested, kOpen);
+                stack.push_back({nested, NestedComponents(nested)});
+            } else if (found->second == kOpen) {
+                AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+            } else {
+                frame.deepest = std::max(frame.deepest, found->second);
+            }
+            continue;
+        }
+        const int height = frame.deepest + 1;
+        if (height > CComponent::kMaxNestingDepth) {
+            AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        }
+        heights[frame.component] = height;
+        stack.pop_back();
+        if (!stack.empty()) {
+            stack.back().deepest = std::max(stack.back().deepest, height);
+        }
+    }
+}
+
+// Components of one record version carried the model's fonts in their own record; the
+// current model's font manager takes them. Without a model they are read and dropped.
+void ReadComponentFontManager(CArchive& ar)
+{
+    CTarnwickModel* model = GetCurrentModel();
+    CFontManager* fonts = model != nullptr ? model->GetFontManager() : nullptr;
+    if (fonts != nullptr) {
+        fonts->Serialize(ar);
+        return;
+    }
+    auto* dropped = new CFontManager(nullptr);
+    ar.DeleteWhenClosed(dropped);
+    dropped->Serialize(ar);
+    // The fonts stay the archive's: a later reference may still name one.
+    const std::vector<CTwFont*> read = dropped->GetFonts();
+    for (CTwFont* font : read) {
+        dropped->Remove(font);
+    }
+}
+
+double DistanceToLine(const CLine3d& line, const CPoint3d& point)
+{
+    const CVector3d offset = point - line.origin;
+    const CVector3d direction(line.direction.x, line.direction.y, line.direction.z);
+    return offset.CrossProduct(direction).GetLength();
+}
+
+bool IsSectionPlane(const CEntity* entity)
+{
+    return IsKindOfNamed(entity, kSectionPlaneClassName);
+}
+
+// Marks a component as being walked for as long as it lives; a second guard on the
+// same component does not enter. Walks deeper than the nesting limit do not enter
+// either, so that a run-time cycle or chain cannot exhaust the stack.
+class WalkGuard
+{
+public:
+    explicit WalkGuard(bool& walking) : m_walking(walking), m_entered(!walking && s_depth < CComponent::kMaxNestingDepth)
+    {
+        if (m_entered) {
+            m_walking = true;
+            ++s_depth;
+        }
+    }
+    ~WalkGuard()
+    {
+        if (m_entered) {
+            m_walking = false;
+            --s_depth;
+        }
+    }
+    WalkGuard(const WalkGuard&) = delete;
+    WalkGuard& operator=(const WalkGuard&) = delete;
+
+    [[nodiscard]] bool Entered() const { return m_entered; }
+
+private:
+    static inline int s_depth = 0;
+    bool& m_walking;
+    bool m_entered;
+};
+
 }  // namespace
 
 CComponent::CComponent()
@@ -41,6 +181,8 @@ CComponent::CComponent()
     m_entities.reserve(kInitialCapacity);
     m_relationships = new CRelationshipMap;
     m_relationships->SetParent(this);
+    m_definitions = new CDefinitionList;
+    m_definitions->SetParent(this);
     m_materialManager = new CMaterialManager;
     m_materialManager->SetParent(this);
     m_layerManager = new CLayerManager;
@@ -48,11 +190,23 @@ CComponent::CComponent()
     m_layerManager->EnsureDefaultLayer();
 }
 
-CComponent::CComponent(const CComponent& other) : CDrawingElement(other)
+CComponent::CComponent(const CComponent& other)
+    : CDrawingElement(other), m_activeSectionPlane(other.m_activeSectionPlane), m_managersErased(true)
 {
 }
 
-CComponent::~CComponent() = default;
+CComponent::~CComponent()
+{
+    if (m_managersErased) {
+        return;
+    }
+    // Only the managers' own storage: what they hold came from the same archive and
+    // goes with it.
+    delete m_relationships;
+    delete m_definitions;
+    delete m_materialManager;
+    delete m_layerManager;
+}
 
 CEntity* CComponent::Clone() const
 {
@@ -91,6 +245,10 @@ void CComponent::Erase()
 
 void CComponent::EraseManagers()
 {
+    m_managersErased = true;
+    if (m_definitions != nullptr) {
+        m_definitions->Erase();
+    }
     if (m_relationships != nullptr) {
         m_relationships->Erase();
     }
@@ -107,10 +265,19 @@ void CComponent::OnGeometryChanged()
     for (CDrawingElement* entity : m_entities) {
         entity->OnGeometryChanged();
     }
+    if (m_definitions != nullptr) {
+        for (CComponentDefinition* definition : m_definitions->GetDefinitions()) {
+            definition->OnGeometryChanged();
+        }
+    }
 }
 
 void CComponent::AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const
 {
+    const WalkGuard guard(m_walking);
+    if (!guard.Entered()) {
+        return;
+    }
     for (const CDrawingElement* entity : m_entities) {
         entity->AccumulateExtents(transform, box);
     }
@@ -145,10 +312,18 @@ void CComponent::Add(CEntity* entity)
     if (element == nullptr) {
         return;
     }
+    const bool onlySectionPlanes =
+        !m_entities.empty() && std::all_of(m_entities.begin(), m_entities.end(), IsSectionPlane);
     m_entities.push_back(element);
     element->SetParent(this);
-    if (m_boundsValid) {
+    if (onlySectionPlanes) {
+        // The planes size themselves from the other entities' bounds.
+        InvalidateBounds();
+    } else if (m_boundsValid) {
         AddToBounds(element);
+    }
+    if (IsSectionPlane(element)) {
+        AppendOnce(m_sectionPlanes, element);
     }
 }
 
@@ -157,6 +332,10 @@ bool CComponent::Remove(CEntity* entity)
     auto* element = dynamic_cast<CDrawingElement*>(entity);
     if (element == nullptr) {
         return false;
+    }
+    if (IsSectionPlane(element)) {
+        m_sectionPlanes.erase(std::remove(m_sectionPlanes.begin(), m_sectionPlanes.end(), element),
+                              m_sectionPlanes.end());
     }
     const auto found = std::find(m_entities.begin(), m_entities.end(), element);
     if (found == m_entities.end()) {
@@ -175,9 +354,13 @@ void CComponent::RemoveAll()
     if (m_relationships != nullptr) {
         m_relationships->RemoveAll();
     }
+    if (m_definitions != nullptr) {
+        m_definitions->RemoveAll();
+    }
     if (m_materialManager != nullptr) {
         m_materialManager->RemoveAll();
     }
+    m_sectionPlanes.clear();
     InvalidateBounds();
 }
 
@@ -222,6 +405,9 @@ void CComponent::Clear()
     m_entities.clear();
     m_entities.shrink_to_fit();
     InvalidateBounds();
+    if (m_definitions != nullptr) {
+        m_definitions->EraseAll(true);
+    }
     if (m_relationships != nullptr) {
         m_relationships->EraseAll(true);
     }
@@ -235,11 +421,16 @@ void CComponent::Clear()
     if (CAttributeContainer* attributes = GetAttributeContainer()) {
         attributes->ReleaseAll();
     }
+    m_sectionPlanes.clear();
+    m_activeSectionPlane = nullptr;
+    m_shadowState = 0;
 }
 
 void CComponent::InvalidateBounds()
 {
     m_boundsValid = false;
+    m_containsConstructionLine = false;
+    m_containsSectionPlane = false;
 }
 
 CDrawingElement* CComponent::AddEntity(CDrawingElement* entity)
@@ -335,11 +526,46 @@ void CComponent::EraseRelationship(CRelationship* relationship)
 
 void CComponent::RecomputeBounds() const
 {
+    const WalkGuard guard(m_walking);
+    if (!guard.Entered()) {
+        return;  // reached again through its own instances: it adds nothing there
+    }
     m_bounds.SetEmpty();
-    for (const CDrawingElement* entity : m_entities) {
+    m_containsConstructionLine = false;
+    m_containsSectionPlane = false;
+    m_sectionPlanes.clear();
+    for (CDrawingElement* entity : m_entities) {
+        if (IsSectionPlane(entity)) {
+            m_sectionPlanes.push_back(entity);
+            m_containsSectionPlane = true;
+            continue;
+        }
         AddToBounds(entity);
+        AddInstanceFlags(entity);
+    }
+    if (!m_sectionPlanes.empty()) {
+        if (m_bounds.xmax < m_bounds.xmin) {
+            m_bounds.Add(CPoint3d(0, 0, 0));
+        }
+        for (const CDrawingElement* plane : m_sectionPlanes) {
+            AddToBounds(plane);
+        }
     }
     m_boundsValid = true;
+}
+
+void CComponent::AddInstanceFlags(const CDrawingElement* entity) const
+{
+    if (!m_containsConstructionLine && IsKindOfNamed(entity, kConstructionLineClassName)) {
+        m_containsConstructionLine = true;
+    }
+    const auto* instance = dynamic_cast<const CComponentInstance*>(entity);
+    const CComponentDefinition* definition = instance != nullptr ? instance->GetDefinition() : nullptr;
+    if (definition == nullptr) {
+        return;
+    }
+    m_containsConstructionLine = m_containsConstructionLine || definition->ContainsConstructionLine();
+    m_containsSectionPlane = m_containsSectionPlane || definition->GetBoundsFlag();
 }
 
 void CComponent::AddToBounds(const CDrawingElement* entity) const
@@ -370,6 +596,47 @@ void CComponent::GetBounds(CBoundingBox3d& out, bool grown) const
     }
 }
 
+bool CComponent::GetBoundsFlag() const
+{
+    if (!m_boundsValid) {
+        RecomputeBounds();
+    }
+    return m_containsSectionPlane;
+}
+
+bool CComponent::ContainsConstructionLine() const
+{
+    if (!m_boundsValid) {
+        RecomputeBounds();
+    }
+    return m_containsConstructionLine;
+}
+
+const std::vector<CDrawingElement*>& CComponent::GetSectionPlanes() const
+{
+    if (!m_boundsValid) {
+        RecomputeBounds();
+    }
+    return m_sectionPlanes;
+}
+
+CDrawingElement* CComponent::GetActiveSectionPlane() const
+{
+    if (m_activeSectionPlane == nullptr || m_activeSectionPlane->GetParent() != this) {
+        return nullptr;
+    }
+    return m_activeSectionPlane;
+}
+
+void CComponent::SetActiveSectionPlane(CDrawingElement* plane)
+{
+    if (plane == m_activeSectionPlane) {
+        return;
+    }
+    RecordChange(true);
+    m_activeSectionPlane = plane;
+}
+
 CPoint3d CComponent::GetBoundsCenter() const
 {
     if (!m_boundsValid) {
@@ -393,4 +660,331 @@ bool CComponent::CheckPointInBounds(const CPoint3d& point)
 void CComponent::ResetEditTransform()
 {
     m_editTransform = CTransformation();
+}
+
+void CComponent::Serialize(CArchive& ar)
+{
+    if (m_relationships == nullptr || m_definitions == nullptr || m_materialManager == nullptr ||
+        m_layerManager == nullptr) {
+        // An undo snapshot holds no managers and has no record.
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+    }
+    CDrawingElement::Serialize(ar);
+    if (ar.IsLoading()) {
+        ReadRecord(ar);
+    } else {
+        WriteRecord(ar);
+    }
+}
+
+void CComponent::ReadRecord(CArchive& ar)
+{
+    const int version = GetLoadedClassVersion(RUNTIME_CLASS(CComponent));
+    if (version >= 9) {
+        ReadManagersAndEntities(ar, version);
+    } else {
+        ReadOldRecord(ar, version);
+    }
+    FinishRead(ar);
+}
+
+void CComponent::ReadManagersAndEntities(CArchive& ar, int version)
+{
+    m_materialManager->Serialize(ar);
+    m_layerManager->Serialize(ar);
+    m_definitions->Serialize(ar);
+    ReadEntities(ar);
+    m_relationships->Serialize(ar);
+    ReadActiveSectionPlane(ar);
+    if (version == 10) {
+        ReadComponentFontManager(ar);
+    }
+}
+
+void CComponent::ReadOldRecord(CArchive& ar, int version)
+{
+    ReadEntities(ar);
+    if (version < 7) {
+        ar >> m_componentTransform;
+    }
+    if (version >= 1) {
+        m_relationships->Serialize(ar);
+    }
+    if (version >= 2) {
+        m_definitions->Serialize(ar);
+    }
+    if (version >= 3 && version <= 5) {
+        std::int32_t hasMaterial = 0;
+        ar >> hasMaterial;
+        if (hasMaterial != 0) {
+            CMaterial* material = nullptr;
+            ArchiveReadMaterial(ar, material);
+            SetMaterial(material);
+        }
+    }
+    if (version >= 4) {
+        m_materialManager->Serialize(ar);
+    }
+    if (version >= 5) {
+        m_layerManager->Serialize(ar);
+    }
+    if (version >= 8) {
+        ReadActiveSectionPlane(ar);
+    }
+}
+
+void CComponent::ReadEntities(CArchive& ar)
+{
+    const std::int32_t count = ReadReferenceCount(ar);
+    m_entities.clear();
+    m_sectionPlanes.clear();
+    for (std::int32_t i = 0; i < count; ++i) {
+        CDrawingElement* element = ReadDrawingElement(ar);
+        // An element held elsewhere stays with its first component; a component never
+        // holds itself.
+        if (element == nullptr || element == this || element->GetParent() != nullptr) {
+            continue;
+        }
+        m_entities.push_back(element);
+        element->SetParent(this);
+    }
+}
+
+void CComponent::ReadActiveSectionPlane(CArchive& ar)
+{
+    m_activeSectionPlane = static_cast<CDrawingElement*>(ReadNamedObject(ar, kSectionPlaneClassName));
+}
+
+void CComponent::FinishRead(CArchive& ar)
+{
+    m_definitions->SetParent(this);
+    m_layerManager->SetParent(this);
+    m_materialManager->SetParent(this);
+    InvalidateBounds();
+    CheckComponentNesting(this, ar);
+    const CUndoSuspender suspender;
+    m_materialManager->ResetUseCounts();
+    RecountMaterialUses();
+}
+
+void CComponent::WriteRecord(CArchive& ar)
+{
+    m_materialManager->Serialize(ar);
+    m_layerManager->Serialize(ar);
+    m_definitions->Serialize(ar);
+    WriteReferences(ar, m_entities);
+    m_relationships->Serialize(ar);
+    ar.WriteObject(m_activeSectionPlane);
+}
+
+void CComponent::PostLoad()
+{
+    if (!m_componentTransform.IsIdentity()) {
+        Transform(m_componentTransform);
+        m_componentTransform.SetIdentity();
+    }
+    if (m_definitions == nullptr) {
+        return;
+    }
+    for (CComponentDefinition* definition : m_definitions->GetDefinitions()) {
+        definition->PostLoad();
+        definition->ResetInsertionPoint();
+    }
+}
+
+void CComponent::RecountMaterialUses()
+{
+    CountMaterialUses();
+}
+
+void CComponent::CountMaterialUses() const
+{
+    if (CMaterial* own = GetMaterial()) {
+        own->AddUse(false);
+    }
+    for (const CDrawingElement* entity : m_entities) {
+        if (CMaterial* material = entity->GetMaterial()) {
+            material->AddUse(false);
+        }
+        const auto* face = dynamic_cast<const CFace*>(entity);
+        if (face != nullptr && face->GetBackMaterial() != nullptr) {
+            face->GetBackMaterial()->AddUse(false);
+        }
+    }
+    if (m_definitions != nullptr) {
+        for (const CComponentDefinition* definition : m_definitions->GetDefinitions()) {
+            definition->CountMaterialUses();
+        }
+    }
+}
+
+void CComponent::SetShadowState(int state, bool recursive)
+{
+    m_shadowState = state;
+    if (!recursive || m_definitions == nullptr) {
+        return;
+    }
+    for (CComponentDefinition* definition : m_definitions->GetDefinitions()) {
+        definition->SetShadowState(state, true);
+    }
+}
+
+void CComponent::CollectDefinitions(CEntitySet& definitions, bool recursive) const
+{
+    for (const CDrawingElement* entity : m_entities) {
+        const auto* instance = dynamic_cast<const CComponentInstance*>(entity);
+        CComponentDefinition* definition = instance != nullptr ? instance->GetDefinition() : nullptr;
+        // The set ends the walk when definitions place each other.
+        if (definition != nullptr && definitions.Add(definition) && recursive) {
+            definition->CollectDefinitions(definitions, true);
+        }
+    }
+}
+
+void CComponent::Transform(const CTransformation& transform)
+{
+    if (transform.IsIdentity()) {
+        return;
+    }
+    // Every vertex, curve and face moves once, however many entities share it.
+    CEntitySet moving;
+    for (CDrawingElement* entity : m_entities) {
+        entity->CollectDependents(moving);
+    }
+    for (CEntity* entity : moving) {
+        const auto* element = dynamic_cast<const CDrawingElement*>(entity);
+        if (element != nullptr && element->GetParent() != this) {
+            continue;  // related entities of other components keep their place
+        }
+        entity->Transform(transform);
+    }
+    InvalidateBounds();
+}
+
+void CComponent::SwapData(CEntity& other)
+{
+    CDrawingElement::SwapData(other);
+    if (auto* component = dynamic_cast<CComponent*>(&other)) {
+        std::swap(m_activeSectionPlane, component->m_activeSectionPlane);
+    }
+}
+
+int CComponent::CheckValidity(int mode, CValidityResultMap* results)
+{
+    int result = kValiditySound;
+    if (StartValidityCheck(this, RUNTIME_CLASS(CComponent), results, result)) {
+        return result;
+    }
+    result = CDrawingElement::CheckValidity(mode, results);
+    if (result == kValidityBroken) {
+        return result;
+    }
+    if (m_activeSectionPlane != nullptr && !ListContains(m_entities, m_activeSectionPlane)) {
+        AppendValidityMessage("%s has an active section plane it does not hold", GetEntityLabel(this));
+        if (BeginRepair(mode)) {
+            m_activeSectionPlane = nullptr;
+        } else {
+            result = std::max(result, static_cast<int>(kValidityRepairable));
+        }
+    }
+    // Edges first, then faces, then the rest: faces check against sound edges.
+    for (const int group : {0, 1, 2}) {
+        const std::vector<CDrawingElement*> entities = m_entities;
+        for (CDrawingElement* entity : entities) {
+            const int type = entity != nullptr ? entity->GetTypeId() : -1;
+            const int entityGroup = type == kTypeEdge ? 0 : (type == kTypeFace ? 1 : 2);
+            if (entityGroup != group) {
+                continue;
+            }
+            if (entity == nullptr) {
+                AppendValidityMessageId(kMsgNullObject, "CDrawingElement");
+                return SetCheckResult(kValidityBroken, results);
+            }
+            const int severity = entity->CheckValidity(mode, results);
+            if (severity == kValidityBroken) {
+                return SetCheckResult(kValidityBroken, results);
+            }
+            if (severity == kValidityStale) {
+                AppendValidityMessage("%s is stale", GetEntityLabel(entity));
+                if (BeginRepair(mode)) {
+                    EraseEntity(entity);
+                } else {
+                    result = std::max(result, static_cast<int>(kValidityStale));
+                }
+            }
+        }
+    }
+    if (m_definitions != nullptr) {
+        result = std::max(result, m_definitions->CheckValidity(mode, results));
+    }
+    return SetCheckResult(result, results);
+}
+
+bool CComponent::IntersectPickRay(const CBoundedLine3d& ray, double pixelScale, CPoint3d& hitPoint,
+                                  double& hitParameter, CInstancePath* hitPath, bool skipHidden) const
+{
+    if (skipHidden && IsHiddenFlagSet()) {
+        return false;
+    }
+    CBoundingBox3d box;
+    GetBounds(box, false);
+    box.Expand(kInsideMargin);
+    if (box.IsEmpty() || !ray.IntersectsBox(box)) {
+        return false;
+    }
+    const WalkGuard guard(m_walking);
+    if (!guard.Entered()) {
+        return false;
+    }
+    bool found = false;
+    CInstancePath bestPath;
+    for (CDrawingElement* entity : m_entities) {
+        CPoint3d point;
+        double parameter = 0.0;
+        CInstancePath path;
+        if (!entity->IntersectPickRay(ray, pixelScale, point, parameter, &path, skipHidden)) {
+            continue;
+        }
+        const CVector3d along = point - ray.line.origin;
+        const double projected = along.x * ray.line.direction.x + along.y * ray.line.direction.y +
+                                 along.z * ray.line.direction.z;
+        if (projected * pixelScale < kInsideMargin || (found && projected >= hitParameter)) {
+            continue;
+        }
+        found = true;
+        hitPoint = point;
+        hitParameter = projected;
+        if (path.IsEmpty()) {
+            path.SetSingle(entity);
+        }
+        bestPath = path;
+    }
+    if (found && hitPath != nullptr) {
+        hitPath->Append(bestPath);
+    }
+    return found;
+}
+
+int CComponent::IntersectLine(const CLine3d& line, CPoint3d& point) const
+{
+    const WalkGuard guard(m_walking);
+    if (!guard.Entered()) {
+        return 0;
+    }
+    int kept = 0;
+    double keptDistance = 0.0;
+    for (const CDrawingElement* entity : m_entities) {
+        CPoint3d candidate;
+        const int answer = entity->IntersectLine(line, candidate);
+        if (answer == 0) {
+            continue;
+        }
+        const double distance = DistanceToLine(line, candidate);
+        if (kept == 0 || distance < keptDistance) {
+            kept = answer;
+            keptDistance = distance;
+            point = candidate;
+        }
+    }
+    return kept;
 }

@@ -3,8 +3,7 @@
 // top-level geometry; component definitions are components too. A component owns its
 // entities in one ordered list, and owns the managers it makes itself: a relationship
 // map, a material manager and a layer manager (the model uses the root component's).
-// Its file record comes with component definitions; until then a component is not
-// created by name from a file.
+// It also owns the definition list of the component definitions placed in it.
 
 #include <vector>
 
@@ -14,6 +13,8 @@
 #include "model/drawingelement.h"
 #include "model/entitycontainer.h"
 
+class CArchive;
+class CDefinitionList;
 class CEntitySet;
 class CFace;
 class CLayerManager;
@@ -25,19 +26,32 @@ class CUndoOperation;
 
 class CComponent : public CDrawingElement, public IEntityContainer
 {
-    DECLARE_DYNAMIC(CComponent)
+    DECLARE_SERIAL(CComponent)
 
 public:
-    // Empty, with a new relationship map, material manager and layer manager (which
-    // makes its default layer); no model.
+    // Components nest (through instances of definitions) at most this deep; a file
+    // that nests deeper, or in a cycle, is refused.
+    static constexpr int kMaxNestingDepth = 256;
+
+    // Empty, with a new relationship map, definition list, material manager and layer
+    // manager (which makes its default layer); no model.
     CComponent();
     // Undo snapshot: the drawing-element part only, no entities and no managers.
     CComponent(const CComponent& other);
-    // Frees the component's own storage; the entities and managers go with Erase.
+    // Frees the component's own storage. The managers go with Erase; a component
+    // deleted without being erased (a record that failed part-way) deletes them here.
     ~CComponent() override;
 
+    // Reads or writes the component record (every version on reading, the newest on
+    // writing). Throws the archive exception on bad input, and when the component
+    // would contain itself or nest deeper than kMaxNestingDepth.
+    void Serialize(CArchive& ar) override;
     // Erases every entity in list order, then the managers, then the element itself.
     void Erase() override;
+    // Moves every entity and what it depends on once, then the bounds are stale.
+    void Transform(const CTransformation& transform) override;
+    void SwapData(CEntity& other) override;
+    int CheckValidity(int mode, CValidityResultMap* results) override;
     [[nodiscard]] CEntity* Clone() const override;
     [[nodiscard]] CTarnwickModel* GetModel() const override;
     [[nodiscard]] int GetTypeId() const override;
@@ -45,6 +59,13 @@ public:
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
     // Adds the bounds to the box.
     void GetExtents(CBoundingBox3d& box) const override;
+    // The answer and point of the entity whose point lies nearest to the line; 0 when
+    // no entity meets it.
+    [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
+    // The nearest hit of the entities at least 0.001 along the ray; the path to it is
+    // appended (the entity itself when it gives no path of its own).
+    [[nodiscard]] bool IntersectPickRay(const CBoundedLine3d& ray, double pixelScale, CPoint3d& hitPoint,
+                                        double& hitParameter, CInstancePath* hitPath, bool skipHidden) const override;
 
     // IEntityContainer over the entities. Objects that are not drawing elements are
     // ignored by Add and answered false by Remove and Contains.
@@ -66,7 +87,10 @@ public:
     // Empties the component in place: erases every entity (first to last) and every
     // relationship, material and layer, and makes the default layer again.
     virtual void Clear();
-    void InvalidateBounds();
+    // Clears the bounds-valid flag and the two containment flags.
+    virtual void InvalidateBounds();
+    // Adds the definition of every instance entity; recursively also theirs.
+    virtual void CollectDefinitions(CEntitySet& definitions, bool recursive) const;
 
     // Records the addition in the open operation (while recording), then adds. Returns
     // the entity.
@@ -87,6 +111,18 @@ public:
     [[nodiscard]] CRelationshipMap* GetRelationshipMap() const { return m_relationships; }
     [[nodiscard]] CMaterialManager* GetMaterialManager() const { return m_materialManager; }
     [[nodiscard]] CLayerManager* GetLayerManager() const { return m_layerManager; }
+    [[nodiscard]] CDefinitionList* GetDefinitionList() const { return m_definitions; }
+
+    // After the whole file is read: applies an old record's component transform, then
+    // the same for every definition, whose insertion point returns to the origin.
+    void PostLoad();
+    // Gives every material one use per element (and back face, and component) that
+    // uses it, here and in the definitions, recursively.
+    void RecountMaterialUses();
+    // The closed-solid cache of the shadow pass; recursively also the definitions'.
+    void SetShadowState(int state, bool recursive);
+    [[nodiscard]] int GetShadowState() const { return m_shadowState; }
+    [[nodiscard]] const CTransformation& GetComponentTransform() const { return m_componentTransform; }
 
     // The model is set on the root component only.
     void SetModel(CTarnwickModel* model) { m_model = model; }
@@ -95,6 +131,14 @@ public:
     // non-empty axis is widened by 0.01 on both sides.
     void GetBounds(CBoundingBox3d& out, bool grown) const;
     [[nodiscard]] CPoint3d GetBoundsCenter() const;
+    // The two containment flags, the bounds recomputed first when stale.
+    [[nodiscard]] bool GetBoundsFlag() const;
+    [[nodiscard]] bool ContainsConstructionLine() const;
+    // The section planes among the entities (valid with the bounds).
+    [[nodiscard]] const std::vector<CDrawingElement*>& GetSectionPlanes() const;
+    // The active section plane; null without one or when another component holds it.
+    [[nodiscard]] CDrawingElement* GetActiveSectionPlane() const;
+    void SetActiveSectionPlane(CDrawingElement* plane);
     // True when the point lies at least 0.001 inside every face of the bounds;
     // otherwise the bounds become stale.
     bool CheckPointInBounds(const CPoint3d& point);
@@ -102,20 +146,43 @@ public:
     [[nodiscard]] const CTransformation& GetEditTransform() const { return m_editTransform; }
     void ResetEditTransform();
 
+protected:
+    [[nodiscard]] bool AreBoundsValid() const { return m_boundsValid; }
+
 private:
+    void ReadRecord(CArchive& ar);
+    void ReadManagersAndEntities(CArchive& ar, int version);
+    void ReadOldRecord(CArchive& ar, int version);
+    void ReadEntities(CArchive& ar);
+    void ReadActiveSectionPlane(CArchive& ar);
+    void FinishRead(CArchive& ar);
+    void WriteRecord(CArchive& ar);
+    void CountMaterialUses() const;
     void RecomputeBounds() const;
+    void AddInstanceFlags(const CDrawingElement* entity) const;
     void AddToBounds(const CDrawingElement* entity) const;
     void AddOneToBatch(CDrawingElement* element, CUndoOperation* operation, CEntitySet& added);
     void AddFaceEdges(const CFace* face, CUndoOperation* operation, CEntitySet& added);
     void EraseManagers();
 
     std::vector<CDrawingElement*> m_entities;
+    CTransformation m_componentTransform;
     CRelationshipMap* m_relationships = nullptr;
-    // The bounds are a cache that const queries fill.
+    CDefinitionList* m_definitions = nullptr;
+    // The bounds and what goes with them are a cache that const queries fill.
     mutable CBoundingBox3d m_bounds;
     mutable bool m_boundsValid = false;
+    mutable bool m_containsConstructionLine = false;
+    mutable bool m_containsSectionPlane = false;
     CMaterialManager* m_materialManager = nullptr;
     CLayerManager* m_layerManager = nullptr;
+    int m_shadowState = 0;
     CTransformation m_editTransform;
+    CDrawingElement* m_activeSectionPlane = nullptr;
+    mutable std::vector<CDrawingElement*> m_sectionPlanes;
     CTarnwickModel* m_model = nullptr;
+    // Set while a walk through this component runs, so that a cycle made at run time
+    // ends instead of recursing.
+    mutable bool m_walking = false;
+    bool m_managersErased = false;
 };

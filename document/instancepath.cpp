@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "document/componentinstance.h"
+#include "foundation/transformation.h"
+
 CInstancePath& CInstancePath::operator=(const CInstancePath& other)
 {
     if (this != &other) {
@@ -72,4 +75,21 @@ int CInstancePath::CommonPrefixLength(const CInstancePath& other) const
 bool CInstancePath::operator==(const CInstancePath& other) const
 {
     return this == &other || m_entities == other.m_entities;
+}
+
+CComponentInstance* CInstancePath::GetInstance(int index) const
+{
+    return dynamic_cast<CComponentInstance*>(GetAt(index));
+}
+
+void CInstancePath::GetTransform(CTransformation& out) const
+{
+    out = CTransformation();
+    for (CEntity* entity : m_entities) {
+        const auto* instance = dynamic_cast<const CComponentInstance*>(entity);
+        if (instance == nullptr) {
+            return;
+        }
+        out = out * instance->GetTransform();
+    }
 }

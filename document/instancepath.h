@@ -5,6 +5,7 @@
 
 #include <vector>
 
+class CComponentInstance;
 class CEntity;
 class CTransformation;
 
@@ -30,10 +31,17 @@ public:
     [[nodiscard]] CEntity* Back() const;
     // Null for an index outside the path.
     [[nodiscard]] CEntity* GetAt(int index) const;
+    // The element as an instance; null when it is none or the index lies outside.
+    [[nodiscard]] CComponentInstance* GetInstance(int index) const;
     // False for null.
     [[nodiscard]] bool Contains(const CEntity* entity) const;
     // The number of leading positions at which both paths hold the same pointer.
     [[nodiscard]] int CommonPrefixLength(const CInstancePath& other) const;
+
+    // The product of the placements from the outermost inwards: coordinates of the
+    // innermost definition into those of the component the path starts in. The walk
+    // stops at the first element that is not an instance.
+    void GetTransform(CTransformation& out) const;
 
     // Same length and the same pointer at every position.
     bool operator==(const CInstancePath& other) const;

@@ -3,6 +3,10 @@
 #include <cstdio>
 
 #include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
+#include "document/fontmanager.h"
 #include "document/layermanager.h"
 #include "document/materialmanager.h"
 #include "foundation/modelid.h"
@@ -75,6 +79,9 @@ void CTarnwickModel::CreateMembers()
         m_rootComponent = new CComponent;
     }
     m_rootComponent->SetModel(this);
+    if (m_fontManager == nullptr) {
+        m_fontManager = new CFontManager(m_rootComponent);
+    }
 }
 
 CTarnwickModel::~CTarnwickModel()
@@ -87,6 +94,10 @@ CTarnwickModel::~CTarnwickModel()
         const CurrentModelScope scope(this);
         const CUndoSuspender suspender;
         ListenToRootManagers(false);
+        if (m_fontManager != nullptr) {
+            m_fontManager->Erase();
+            m_fontManager = nullptr;
+        }
         if (m_rootComponent != nullptr) {
             // Erasing with recording off deletes the entities, the managers and the
             // component itself.
@@ -149,6 +160,9 @@ void CTarnwickModel::Clear()
         m_undoManager->Reset();
     }
     while (!m_activePath.IsEmpty()) {
+        if (CComponent* active = GetActiveComponent()) {
+            active->ResetEditTransform();
+        }
         m_activePath.Pop();
     }
     ResetEntityIdCounter();
@@ -193,8 +207,22 @@ bool CTarnwickModel::IsActivePath(const CInstancePath& path) const
     return path == m_activePath;
 }
 
+CDefinitionList* CTarnwickModel::GetDefinitionList() const
+{
+    return m_rootComponent != nullptr ? m_rootComponent->GetDefinitionList() : nullptr;
+}
+
+CComponentInstance* CTarnwickModel::GetActiveInstance() const
+{
+    return m_activePath.IsEmpty() ? nullptr : m_activePath.GetInstance(m_activePath.GetCount() - 1);
+}
+
 CComponent* CTarnwickModel::GetActiveComponent() const
 {
+    const CComponentInstance* instance = GetActiveInstance();
+    if (instance != nullptr && instance->GetDefinition() != nullptr) {
+        return instance->GetDefinition();
+    }
     return m_rootComponent;
 }
 

@@ -18,7 +18,10 @@
 
 class CBackReferenceMap;
 class CComponent;
+class CComponentInstance;
+class CDefinitionList;
 class CDrawingElement;
+class CFontManager;
 class CEntity;
 class CLayerManager;
 class CMaterialManager;
@@ -62,6 +65,9 @@ public:
     // The root component's managers; null without a root component.
     [[nodiscard]] CMaterialManager* GetMaterialManager() const;
     [[nodiscard]] CLayerManager* GetLayerManager() const;
+    [[nodiscard]] CDefinitionList* GetDefinitionList() const;
+    // The fonts of texts and dimensions; the root component is its parent.
+    [[nodiscard]] CFontManager* GetFontManager() const { return m_fontManager; }
     [[nodiscard]] CUndoManager* GetUndoManager() const { return m_undoManager; }
     [[nodiscard]] CSelectionSet& GetSelectionSet() { return m_selection; }
     // The back-reference map, made empty on first use.
@@ -72,8 +78,10 @@ public:
     // The active path: the instances being edited, outermost first.
     [[nodiscard]] const CInstancePath& GetActivePath() const { return m_activePath; }
     [[nodiscard]] bool IsActivePath(const CInstancePath& path) const;
-    // The component that new entities go into. Until component instances exist that is
-    // always the root component.
+    // The innermost instance of the active path; null when the path is empty.
+    [[nodiscard]] CComponentInstance* GetActiveInstance() const;
+    // The component that new entities go into: the active instance's definition, else
+    // the root component.
     [[nodiscard]] CComponent* GetActiveComponent() const;
     [[nodiscard]] const CTransformation& GetActiveTransform() const;
     // Adds the entity to the active component (recorded for undo) and returns it.
@@ -96,6 +104,7 @@ private:
     void ListenToRootManagers(bool listen);
 
     CComponent* m_rootComponent = nullptr;
+    CFontManager* m_fontManager = nullptr;
     bool m_displayAxes = true;
     GUID m_modelId{};
     CString m_description;

@@ -8,15 +8,19 @@
 #include "imaging/ilbmpdecoder.h"
 #include "imaging/ildatasource.h"
 #include "imaging/ilgifdecoder.h"
+#include "imaging/iliff85decoder.h"
 #include "imaging/iljpegdecoder.h"
 #include "imaging/ilpcxdecoder.h"
 #include "imaging/ilpgmdecoder.h"
+#include "imaging/ilpictdecoder.h"
 #include "imaging/ilpngdecoder.h"
 #include "imaging/ilppmdecoder.h"
+#include "imaging/ilpsddecoder.h"
 #include "imaging/ilsgidecoder.h"
 #include "imaging/iltextexception.h"
 #include "imaging/iltgadecoder.h"
 #include "imaging/iltiffdecoder.h"
+#include "imaging/ilwemfdecoder.h"
 
 namespace {
 
@@ -176,22 +180,23 @@ constexpr Sniffer kSniffers[] = {
 
 ILAnyPicDecoder::ILAnyPicDecoder()
 {
-    // Made in this order. A format whose line is a comment is recognised but answers
-    // notBuilt; its decoder goes on that line.
+    // Made in this order.
     m_decoders[typeBmp] = std::make_unique<ILBmpDecoder>();
     m_decoders[typeTga] = std::make_unique<ILTGADecoder>();
     m_decoders[typeTiff] = std::make_unique<ILTIFFDecoder>();
     m_decoders[typeJpeg] = std::make_unique<ILJPEGDecoder>();
-    // m_decoders[typePict]: the Mac PICT decoder, handed the JPEG decoder for JPEG-compressed pictures.
+    // JPEG-compressed pictures go through the JPEG decoder.
+    m_decoders[typePict] = std::make_unique<ILPictDecoder>(static_cast<ILJPEGDecoder*>(m_decoders[typeJpeg].get()));
     m_decoders[typePng] = std::make_unique<ILPNGDecoder>();
-    // m_decoders[typeWmf]: the metafile decoder, which reads enhanced metafiles too.
+    // One metafile decoder reads both kinds; the file's name tells which.
+    m_decoders[typeWmf] = std::make_unique<ILWEMFDecoder>();
     m_decoders[typePcx] = std::make_unique<ILPCXDecoder>();
     m_decoders[typePgm] = std::make_unique<ILPGMDecoder>();
     m_decoders[typeGif] = std::make_unique<ILGIFDecoder>();
     m_decoders[typePpm] = std::make_unique<ILPPMDecoder>();
-    // m_decoders[typePsd]: the PSD decoder.
+    m_decoders[typePsd] = std::make_unique<ILPSDDecoder>();
     m_decoders[typeSgi] = std::make_unique<ILSGIDecoder>();
-    // m_decoders[typeIff85]: the IFF-85 decoder.
+    m_decoders[typeIff85] = std::make_unique<ILIFF85Decoder>();
 }
 
 ILAnyPicDecoder::~ILAnyPicDecoder() = default;

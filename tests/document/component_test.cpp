@@ -3,17 +3,28 @@
 #include <memory>
 
 #include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
+#include "document/group.h"
+#include "document/image.h"
 #include "document/layer.h"
 #include "document/layermanager.h"
+#include "document/fontmanager.h"
+#include "document/material.h"
 #include "document/materialmanager.h"
 #include "document/tarnwickmodel.h"
 #include "model/entityset.h"
 #include "model/relationshipmap.h"
 #include "model/undomanager.h"
 #include "model/undooperation.h"
+#include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
 
+using documenttest::Bytes;
 using documenttest::CProbeElement;
+using documenttest::Load;
+using documenttest::Store;
 using documenttest::Dispose;
 using undotest::TestEnvironment;
 
@@ -217,3 +228,260 @@ TEST_F(ComponentTest, ACreatedComponentIsCollectedUntilItIsErasedAgain)
     EXPECT_EQ(m_manager->Commit(), 0);  // everything was born and gone inside it
 }
 
+
+namespace {
+
+using componenttest::OldFileVersions;
+using componenttest::RecordBuilder;
+
+constexpr std::int32_t kSentinel = 0x5EED;
+
+// One instance of no definition at instance version 3, placed at the given offset.
+void PutInstanceList(RecordBuilder& b, const CVector3d& offset)
+{
+    b.Int(1);
+    b.NewObject("CComponentInstance");
+    CTransformation placement;
+    placement.SetTranslation(offset);
+    b.ElementPart().Null().Transform(placement);
+}
+
+Bytes ComponentRecordOfVersion(int version, const CVector3d& componentOffset)
+{
+    RecordBuilder b;
+    b.ElementPart();
+    if (version >= 9) {
+        b.EmptyManagers();
+        PutInstanceList(b, CVector3d(0, 0, 0));
+        b.Int(0).Null();
+        if (version == 10) {
+            b.Int(0);  // the model's fonts
+        }
+    } else {
+        PutInstanceList(b, CVector3d(0, 0, 0));
+        if (version < 7) {
+            CTransformation transform;
+            transform.SetTranslation(componentOffset);
+            b.Transform(transform);
+        }
+        if (version >= 1) {
+            b.Int(0);  // relationships
+        }
+        if (version >= 2) {
+            b.Int(0);  // definitions
+        }
+        if (version >= 3 && version <= 5) {
+            b.Int(0);  // no component material
+        }
+        if (version >= 4) {
+            b.Int(0);  // materials
+        }
+        if (version >= 5) {
+            b.Int(0);  // layers
+        }
+        if (version >= 8) {
+            b.Null();  // no active section plane
+        }
+    }
+    b.Int(kSentinel);
+    return b.Get();
+}
+
+class ComponentRecordTest : public ::testing::Test
+{
+protected:
+    ComponentRecordTest() { componenttest::EnsureBehaviorAndThumbnailClasses(); }
+
+    TestEnvironment m_environment;
+};
+
+}  // namespace
+
+TEST_F(ComponentRecordTest, EveryRecordVersionReadsItsEntitiesAndAnOldTransformMovesThemAfterLoading)
+{
+    const CVector3d offset(1, 2, 3);
+    for (int version = 0; version <= 11; ++version) {
+        SCOPED_TRACE(version);
+        const OldFileVersions versions({{"CComponent", version}, {"CComponentInstance", 3}});
+        auto* component = new CComponent;
+        Load(ComponentRecordOfVersion(version, offset), [&](CArchive& ar) {
+            component->Serialize(ar);
+            std::int32_t sentinel = 0;
+            ar >> sentinel;
+            EXPECT_EQ(sentinel, kSentinel);
+        });
+        ASSERT_EQ(component->GetCount(), 1);
+        auto* instance = dynamic_cast<CComponentInstance*>(component->GetAt(0));
+        ASSERT_NE(instance, nullptr);
+        EXPECT_EQ(instance->GetParent(), component);
+        EXPECT_EQ(component->GetComponentTransform().IsIdentity(), version >= 7);
+
+        component->PostLoad();
+        EXPECT_TRUE(component->GetComponentTransform().IsIdentity());
+        const CPoint3d expected = version < 7 ? CPoint3d(1, 2, 3) : CPoint3d(0, 0, 0);
+        EXPECT_TRUE(instance->GetTransform().GetOrigin() == expected);
+        Dispose(component);
+    }
+}
+
+TEST_F(ComponentRecordTest, AnElementThatAnotherComponentHoldsStaysWithItsFirstComponent)
+{
+    RecordBuilder b;
+    b.ComponentPart([](RecordBuilder& r) { PutInstanceList(r, CVector3d(0, 0, 0)); });
+    b.ComponentPart([](RecordBuilder& r) { r.Int(2).Ref(2).Null(); });  // the same instance, and a null
+    const OldFileVersions versions({{"CComponentInstance", 3}});
+    auto* first = new CComponent;
+    auto* second = new CComponent;
+    Load(b.Get(), [&](CArchive& ar) {
+        first->Serialize(ar);
+        second->Serialize(ar);
+    });
+    EXPECT_EQ(first->GetCount(), 1);
+    EXPECT_EQ(second->GetCount(), 0);
+    Dispose(first);
+    Dispose(second);
+}
+
+namespace {
+
+// A definition record of version 10 whose component part the caller writes, with no
+// thumbnail.
+template <typename Part>
+void PutDefinition(RecordBuilder& b, Part componentPart)
+{
+    componentPart(b);
+    b.Guid(7).String("Def").String("").String("").Long(0).Byte(0).Point(CPoint3d());
+    b.Byte(0).Byte(0).Int(0).Byte(0);  // behaviour
+    b.Int(0).Null();                   // type, thumbnail
+}
+
+void ExpectRefused(const Bytes& bytes)
+{
+    const OldFileVersions versions({});
+    EXPECT_THROW(Load(bytes, [](CArchive& ar) { (void)ar.ReadObject(nullptr); }), CArchiveException);
+}
+
+}  // namespace
+
+// Crafted files once made these walks recurse without end.
+TEST_F(ComponentRecordTest, AComponentThatContainsItselfIsRefused)
+{
+    RecordBuilder throughInstance;
+    const int self = throughInstance.NewObject("CComponentDefinition");
+    PutDefinition(throughInstance, [&](RecordBuilder& b) {
+        b.ComponentPart([&](RecordBuilder& r) {
+            r.Int(1);
+            r.NewObject("CComponentInstance");
+            r.ElementPart().Ref(self).Transform(CTransformation()).String("");
+        });
+    });
+    ExpectRefused(throughInstance.Get());
+
+    RecordBuilder throughList;
+    const int listed = throughList.NewObject("CComponentDefinition");
+    PutDefinition(throughList, [&](RecordBuilder& b) {
+        b.ElementPart().Int(0).Int(0).Int(1).Ref(listed).Int(0).Int(0).Null();
+    });
+    ExpectRefused(throughList.Get());
+}
+
+namespace {
+
+// A chain of definitions each placing the next, the deepest placing nothing.
+void PutChain(RecordBuilder& b, int depth)
+{
+    b.NewObject("CComponentDefinition");
+    PutDefinition(b, [&](RecordBuilder& r) {
+        r.ComponentPart([&](RecordBuilder& list) {
+            if (depth == 1) {
+                list.Int(0);
+                return;
+            }
+            list.Int(1);
+            list.NewObject("CComponentInstance");
+            list.ElementPart();
+            PutChain(list, depth - 1);
+            list.Transform(CTransformation()).String("");
+        });
+    });
+}
+
+}  // namespace
+
+TEST_F(ComponentRecordTest, NestingIsReadUpToTheLimitAndRefusedBeyondIt)
+{
+    RecordBuilder within;
+    PutChain(within, CComponent::kMaxNestingDepth);
+    CObject* read = nullptr;
+    {
+        const OldFileVersions versions({});
+        Load(within.Get(), [&](CArchive& ar) { read = ar.ReadObject(nullptr); });
+    }
+    auto* top = dynamic_cast<CComponentDefinition*>(read);
+    ASSERT_NE(top, nullptr);
+    CBoundingBox3d box;
+    top->GetBounds(box, false);
+    EXPECT_TRUE(box.IsEmpty());
+    Dispose(top);
+
+    RecordBuilder beyond;
+    PutChain(beyond, CComponent::kMaxNestingDepth + 1);
+    ExpectRefused(beyond.Get());
+}
+
+TEST_F(ComponentRecordTest, AVersionTenRecordHandsItsFontsToTheCurrentModelOrDropsThemWithoutOne)
+{
+    for (const bool withModel : {true, false}) {
+        SCOPED_TRACE(withModel);
+        std::unique_ptr<entitytest::CurrentModel> model;
+        const CurrentModelScope scope(nullptr);
+        if (withModel) {
+            model = std::make_unique<entitytest::CurrentModel>();
+        }
+        RecordBuilder b;
+        b.ElementPart().EmptyManagers().Int(0).Int(0).Null();
+        b.Int(1);
+        b.NewObject("CTwFont");
+        b.String("Arial").Byte(0).Byte(0).Int(12);
+        b.Int(kSentinel);
+        const OldFileVersions versions({{"CComponent", 10}});
+        auto* component = new CComponent;
+        Load(b.Get(), [&](CArchive& ar) {
+            component->Serialize(ar);
+            std::int32_t sentinel = 0;
+            ar >> sentinel;
+            EXPECT_EQ(sentinel, kSentinel);
+        });
+        if (withModel) {
+            EXPECT_EQ(model->Get().GetFontManager()->GetCount(), 1);
+        }
+        Dispose(component);
+    }
+}
+
+TEST_F(ComponentRecordTest, AfterReadingEveryMaterialCountsTheElementsThatUseIt)
+{
+    const CUndoSuspender suspender;
+    auto* root = new CComponent;
+    CMaterial* red = root->GetMaterialManager()->FindOrCreateColorMaterial(CColor(255, 0, 0));
+    auto* definition = new CComponentDefinition;
+    root->GetDefinitionList()->Add(definition);
+    auto* placed = new CComponentInstance;
+    definition->AddInstance(placed);
+    root->Add(placed);
+    placed->SetMaterial(red);
+    auto* inside = new CComponentInstance;
+    definition->Add(inside);
+    inside->SetMaterial(red);
+    root->SetMaterial(red);
+
+    const Bytes written = Store([&](CArchive& ar) { root->Serialize(ar); });
+    auto* read = new CComponent;
+    Load(written, [&](CArchive& ar) { read->Serialize(ar); });
+    ASSERT_EQ(read->GetMaterialManager()->GetCount(), 1);
+    const auto* readRed = dynamic_cast<CMaterial*>(read->GetMaterialManager()->GetAt(0));
+    ASSERT_NE(readRed, nullptr);
+    EXPECT_EQ(readRed->GetUseCount(), 3);
+    Dispose(read);
+    Dispose(root);
+}

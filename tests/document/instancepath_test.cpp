@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "document/componentinstance.h"
 #include "document/instancepath.h"
+#include "foundation/transformation.h"
 #include "model/entity.h"
 #include "model/undosuspender.h"
 
@@ -62,3 +64,33 @@ TEST_F(InstancePathTest, PathsAreEqualOnlyWithTheSameEntriesInTheSameOrder)
     EXPECT_EQ(copy.CommonPrefixLength(forward), 2);
 }
 
+
+TEST(InstancePathTransformTest, ThePathTransformMultipliesFromTheOutermostInwardsAndStopsAtANonInstance)
+{
+    const CUndoSuspender suspender;
+    CComponentInstance outer;
+    CComponentInstance inner;
+    CTransformation move;
+    move.SetTranslation(CVector3d(10, 0, 0));
+    outer.SetTransform(move);
+    CTransformation scale = CTransformation::Scaling(2, 2, 2);
+    inner.SetTransform(scale);
+
+    CInstancePath path;
+    path.Push(&outer);
+    path.Push(&inner);
+    CTransformation product;
+    path.GetTransform(product);
+    EXPECT_TRUE(product * CPoint3d(1, 0, 0) == CPoint3d(12, 0, 0));
+    EXPECT_EQ(path.GetInstance(1), &inner);
+    EXPECT_EQ(path.GetInstance(2), nullptr);
+
+    CEntity notAnInstance;
+    path.Clear();
+    path.Push(&outer);
+    path.Push(&notAnInstance);
+    path.Push(&inner);
+    path.GetTransform(product);
+    EXPECT_TRUE(product * CPoint3d(1, 0, 0) == CPoint3d(11, 0, 0));
+    EXPECT_EQ(path.GetInstance(1), nullptr);
+}

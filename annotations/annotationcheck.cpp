@@ -1,0 +1,102 @@
+#include "annotations/annotationcheck.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "foundation/tolerance.h"
+#include "foundation/vector3d.h"
+#include "model/validitylog.h"
+
+namespace {
+
+struct MessageText
+{
+    int id;
+    const char* format;
+};
+
+// Stand-ins for the string table's sentences. A problem that repair mode mends has no
+// line break of its own: the repair step appends one.
+constexpr MessageText kMessageTexts[] = {
+    {kMsgDimensionBadMode, "%s has an alignment mode outside 0 to 2."},
+    {kMsgDimensionLabelImage, "The label image of %s is damaged.\n"},
+    {kMsgStyleBadFont, "The font of %s is not a font.\n"},
+    {kMsgStyleBadFontKind, "The font kind of %s lies outside 0 to 6.\n"},
+    {kMsgStyleBadEndMark, "%s has an end-mark type outside 0 to 4."},
+    {kMsgDimensionBadEdge, "%s measures something that is not an edge with an arc.\n"},
+    {kMsgStyleBadThreshold, "%s has an oblique threshold that is not a number."},
+    {kMsgDimensionBadVector, "%s has a normal or direction that is not a unit vector.\n"},
+    {kMsgDimensionBadNumber, "%s holds a number that is not finite.\n"},
+    {kMsgStyleBadPlacement, "%s has a label placement outside 0 to 4."},
+    {kMsgTextBadScreenX, "%s has a screen x position outside the window."},
+    {kMsgTextBadScreenY, "%s has a screen y position outside the window."},
+    {kMsgTextBadLeader, "%s has a leader vector that is not finite.\n"},
+    {kMsgTextBadNormal, "%s has a normal that is not a unit vector.\n"},
+    {kMsgTextBadFont, "The font of %s fails its own check.\n"},
+    {kMsgTextBadArrow, "%s has an arrow type outside 0 to 4."},
+    {kMsgTextBadLeaderKind, "%s has a leader kind outside 0 to 2."},
+    {kMsgTextBadSideMode, "%s has a side mode outside 0 to 2."},
+};
+
+}  // namespace
+
+const char* GetAnnotationMessageFormat(int id)
+{
+    for (const MessageText& entry : kMessageTexts) {
+        if (entry.id == id) {
+            return entry.format;
+        }
+    }
+    return "";
+}
+
+bool IsValidVector(const CVector3d& vector)
+{
+    return IsValidDouble(vector.x) && IsValidDouble(vector.y) && IsValidDouble(vector.z);
+}
+
+bool IsValidUnitVector(const CVector3d& vector)
+{
+    return IsValidVector(vector) && std::abs(vector.GetLengthSquared() - 1.0) <= 1e-6;
+}
+
+bool CAnnotationCheck::Repairable(int id)
+{
+    Append(id);
+    if (!BeginRepair(m_mode)) {
+        m_severity = std::max(m_severity, static_cast<int>(kValidityRepairable));
+        return false;
+    }
+    if (!m_recorded) {
+        m_entity.RecordChange(true);
+        m_recorded = true;
+    }
+    return true;
+}
+
+void CAnnotationCheck::Broken(int id, int severity)
+{
+    Append(id);
+    m_severity = std::max(m_severity, severity);
+}
+
+void CAnnotationCheck::Append(int id) const
+{
+    AppendValidityMessage(GetAnnotationMessageFormat(id), GetEntityLabel(&m_entity));
+}
+
+int RunAnnotationCheck(CEntity& entity, const CRuntimeClass* checkedClass, CValidityResultMap* results,
+                       const std::function<int()>& body)
+{
+    int result = kValiditySound;
+    if (StartValidityCheck(&entity, checkedClass, results, result)) {
+        return result;
+    }
+    try {
+        result = body();
+    } catch (...) {
+        AppendValidityMessageId(kMsgEntityCheckException, GetEntityLabel(&entity));
+        result = kValidityBroken;
+    }
+    return entity.SetCheckResult(result, results);
+}

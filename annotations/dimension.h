@@ -1,0 +1,68 @@
+#pragma once
+// CDimension: the common base of the linear and the radial dimension. It holds the
+// label text the user typed (empty: the label shows the measured value; "<>" in it
+// stands for that value) and the record part both kinds share, and it adds the
+// operations through which the kinds tell what they measure and refer to. A plain
+// CDimension read from a file measures nothing.
+
+#include "model/drawingelement.h"
+#include "platform/cstring.h"
+
+class CDimensionStyle;
+
+class CDimension : public CDrawingElement
+{
+    DECLARE_SERIAL(CDimension)
+
+public:
+    CDimension();
+    // The drawing-element part and the label text; the forced display flag starts
+    // cleared.
+    CDimension(const CDimension& other);
+    ~CDimension() override;
+
+    // Reads or writes the drawing-element part and the label text; a backslash and
+    // "n" in a stored label become a line feed. Throws the archive exception on bad input.
+    void Serialize(CArchive& ar) override;
+    // Records the change, then erases the drawing element.
+    void Erase() override;
+    [[nodiscard]] CEntity* Clone() const override;
+    // Exchanges the drawing-element part and the label text; the other entity must be
+    // a dimension.
+    void SwapData(CEntity& other) override;
+    int CheckValidity(int mode, CValidityResultMap* results) override;
+    [[nodiscard]] int GetTypeId() const override;
+    [[nodiscard]] bool CanHaveMaterial() const override;
+
+    // Whether the dimension refers to the entity (as a measured point or edge).
+    [[nodiscard]] virtual bool RefersTo(const CEntity* entity) const;
+    // False while the dimension hangs on nothing it measures (a free point, no edge).
+    [[nodiscard]] virtual bool IsAssociated() const;
+
+    [[nodiscard]] const CString& GetLabelText() const { return m_labelText; }
+    // Records the change only when the text differs.
+    void SetLabelText(const CString& text);
+    // Set by the code that shows dimensions the view would drop; never stored.
+    [[nodiscard]] bool IsForcedDisplay() const { return m_forcedDisplay; }
+    void SetForcedDisplay(bool forced) { m_forcedDisplay = forced; }
+
+    // The label as shown for a measured text: the measured text when the label text is
+    // empty, else the label text with every "<>" replaced by the measured text.
+    // overridden is true when a label text holds no "<>".
+    [[nodiscard]] CString ApplyTextOverride(const CString& measured, bool& overridden) const;
+
+    // The style of the dimension's model, or of the current model when the dimension
+    // has none; null while the model holds no style.
+    [[nodiscard]] CDimensionStyle* GetDimensionStyle() const;
+
+protected:
+    // The check of the dimension part, for the kinds to run before their own.
+    int CheckDimensionPart(int mode, CValidityResultMap* results);
+
+private:
+    CString m_labelText;
+    bool m_forcedDisplay = false;
+};
+
+// Stored texts write a line break as a backslash and "n"; this turns them into line feeds.
+[[nodiscard]] CString ExpandStoredLineBreaks(const CString& text);

@@ -1,0 +1,82 @@
+#pragma once
+// CDimensionLinear: the distance between two points of the model, measured in a plane
+// aligned with the points, along a direction or across it. Each point hangs on the
+// model (a vertex, an edge, a face ...) or is free; the dimension keeps the two
+// points, the plane normal, the direction, the alignment mode, the offset of the
+// dimension line and the label position, and works out everything else from them.
+
+#include <cstdint>
+
+#include "annotations/dimension.h"
+#include "annotations/modelpointref.h"
+#include "foundation/vector3d.h"
+
+class CDimensionLinear : public CDimension
+{
+    DECLARE_SERIAL(CDimensionLinear)
+
+public:
+    enum AlignmentMode : std::int32_t
+    {
+        kAligned = 0,
+        kAlongDirection = 1,
+        kAcrossDirection = 2
+    };
+
+    // Two unset points, normal (0, 0, 1), direction (1, 0, 0), aligned, offset and label
+    // position 0.
+    CDimensionLinear();
+    // Both points with their paths, the vectors, mode, offset and label position.
+    CDimensionLinear(const CDimensionLinear& other);
+    ~CDimensionLinear() override;
+
+    // Reads or writes the record. Records of versions 0 and 1 begin with the points:
+    // they hold no drawing-element part and no label text. Throws the archive
+    // exception on bad input.
+    void Serialize(CArchive& ar) override;
+    [[nodiscard]] CEntity* Clone() const override;
+    // Drops the back references, exchanges the dimension part, both points, the vectors,
+    // mode, offset and label position, and registers the back references again. The
+    // other entity must be a linear dimension.
+    void SwapData(CEntity& other) override;
+    // Registers the dimension as referrer of what both points hang on.
+    void OnModified() override;
+    void OnErased() override;
+    int CheckValidity(int mode, CValidityResultMap* results) override;
+    [[nodiscard]] int GetTypeId() const override;
+
+    [[nodiscard]] bool RefersTo(const CEntity* entity) const override;
+    // False when either point is free.
+    [[nodiscard]] bool IsAssociated() const override;
+
+    [[nodiscard]] const CModelPointRef& GetFirstPoint() const { return m_first; }
+    [[nodiscard]] const CModelPointRef& GetSecondPoint() const { return m_second; }
+    // Records the change, drops the old back references and registers the new ones.
+    void SetPoints(const CModelPointRef& first, const CModelPointRef& second);
+    [[nodiscard]] const CVector3d& GetNormal() const { return m_normal; }
+    [[nodiscard]] const CVector3d& GetDirection() const { return m_direction; }
+    [[nodiscard]] std::int32_t GetAlignmentMode() const { return m_mode; }
+    [[nodiscard]] double GetOffset() const { return m_offset; }
+    [[nodiscard]] double GetLabelPosition() const { return m_labelPosition; }
+    // Each records the change and stores the value only when it differs.
+    void SetOffset(double offset);
+    void SetLabelPosition(double position);
+
+private:
+    void ReadRecord(CArchive& ar, int version);
+    void WriteRecord(CArchive& ar);
+    int CheckLinear(int mode, CValidityResultMap* results);
+
+    CModelPointRef m_first;
+    CModelPointRef m_second;
+    CVector3d m_normal{0.0, 0.0, 1.0};
+    CVector3d m_direction{1.0, 0.0, 0.0};
+    std::int32_t m_mode = kAligned;
+    double m_offset = 0.0;
+    double m_labelPosition = 0.0;
+};
+
+// The direction that records before version 4 stored as an angle: the x axis of the
+// plane frame through the origin with this normal, turned by the angle about that
+// frame's z axis.
+[[nodiscard]] CVector3d DirectionFromStoredAngle(const CVector3d& normal, double angle);

@@ -1,0 +1,132 @@
+#pragma once
+// CText: the model's text annotation, a label that either sits at a fixed place of the
+// window (a screen text) or hangs on a point of the model through a leader whose
+// vector is kept in screen axes (kind 1) or in model space (kind 2). Its font is its
+// own or, when it has none, the font of the model's text style.
+
+#include <cstdint>
+
+#include "annotations/modelpointref.h"
+#include "foundation/point3d.h"
+#include "foundation/vector3d.h"
+#include "model/drawingelement.h"
+#include "platform/cstring.h"
+
+class CAnnotationCheck;
+
+class CText : public CDrawingElement
+{
+    DECLARE_SERIAL(CText)
+
+public:
+    enum LeaderKind : std::int32_t
+    {
+        kScreenText = 0,
+        kScreenLeader = 1,
+        kModelLeader = 2
+    };
+
+    enum SideMode : std::int32_t
+    {
+        kSideAutomatic = 0,
+        kSideRight = 1,
+        kSideLeft = 2
+    };
+
+    // An empty screen text at the centre of the window.
+    CText();
+    // Every stored field, the anchor, the font (shared), the screen point and the
+    // visible flag.
+    CText(const CText& other);
+    ~CText() override;
+
+    // Reads or writes the text record; a backslash and "n" in a stored text become a
+    // line feed. Throws the archive exception on bad input, badClass for a font or
+    // anchor reference to another class.
+    void Serialize(CArchive& ar) override;
+    // Records the change, releases the own font, then erases the drawing element.
+    void Erase() override;
+    [[nodiscard]] CEntity* Clone() const override;
+    // Exchanges every stored field, the anchor and the drawing-element part (the back
+    // references follow the anchors); the other entity must be a text.
+    void SwapData(CEntity& other) override;
+    // Registers the text as referrer of what its anchor hangs on, when attached.
+    void OnModified() override;
+    void OnErased() override;
+    int CheckValidity(int mode, CValidityResultMap* results) override;
+    [[nodiscard]] int GetTypeId() const override;
+
+    [[nodiscard]] bool RefersTo(const CEntity* entity) const;
+
+    [[nodiscard]] const CString& GetText() const { return m_text; }
+    void SetText(const CString& text);
+    // The own font; null means the text style's.
+    [[nodiscard]] CEntity* GetFont() const { return m_font; }
+    // Nothing for the same font; records the change when asked, releases the old font
+    // and references the new one.
+    void SetFont(CEntity* font, bool record);
+    // The own font, else the font of the current model's text style; may be null.
+    [[nodiscard]] CEntity* GetEffectiveFont() const;
+
+    [[nodiscard]] const CVector3d& GetNormal() const { return m_normal; }
+    // Stores the normal when a component differs by 0.001 or more.
+    void SetNormal(const CVector3d& normal);
+    [[nodiscard]] std::int32_t GetArrow() const { return m_arrow; }
+    void SetArrow(std::int32_t arrow);
+    [[nodiscard]] std::int32_t GetLineWeight() const { return m_lineWeight; }
+    void SetLineWeight(std::int32_t weight);
+    [[nodiscard]] bool HasFacingTest() const { return m_facingTest; }
+    void SetFacingTest(bool on);
+    [[nodiscard]] bool GetExtraFlag() const { return m_extraFlag; }
+    void SetExtraFlag(bool flag);
+
+    [[nodiscard]] std::int32_t GetLeaderKind() const { return m_leaderKind; }
+    // Stores the kind as it is, without converting the leader vector.
+    void SetLeaderKindValue(std::int32_t kind);
+    [[nodiscard]] bool IsAttached() const { return m_leaderKind != kScreenText; }
+    [[nodiscard]] bool IsLeaderShown() const { return m_leaderShown; }
+    // Showing the leader makes the side automatic again.
+    void SetLeaderShown(bool shown);
+    [[nodiscard]] std::int32_t GetSideMode() const { return m_sideMode; }
+    [[nodiscard]] bool GetFaceSide() const { return m_faceSide; }
+
+    [[nodiscard]] const CModelPointRef& GetAnchor() const { return m_anchor; }
+    // Records the change and moves the back references to the new anchor.
+    void SetAnchor(const CModelPointRef& anchor, bool faceSide);
+    [[nodiscard]] CPoint3d GetAnchorPoint() const;
+    [[nodiscard]] const CVector3d& GetLeaderVector() const { return m_leaderVector; }
+    void SetLeaderVector(double x, double y, double z);
+    [[nodiscard]] double GetScreenX() const { return m_screenX; }
+    [[nodiscard]] double GetScreenY() const { return m_screenY; }
+    void SetScreenPosition(double x, double y);
+
+private:
+    void ReadRecord(CArchive& ar);
+    void ReadFont(CArchive& ar, int version);
+    [[nodiscard]] static CModelPointRef OldAnchor(CEntity* entity, const CPoint3d& position);
+    void WriteRecord(CArchive& ar);
+    void TakeFont(CEntity* font);
+    // Mends the values the check repairs; the reader runs it on what a file holds.
+    void RepairValues(CAnnotationCheck* check);
+    int CheckText(int mode, CValidityResultMap* results);
+    template <typename T>
+    void SetRecorded(T& field, const T& value);
+
+    CString m_text;
+    double m_screenX = 0.5;
+    double m_screenY = 0.5;
+    CModelPointRef m_anchor;
+    CVector3d m_leaderVector;
+    bool m_faceSide = true;
+    CVector3d m_normal{0.0, 0.0, 1.0};
+    bool m_extraFlag = false;
+    CEntity* m_font = nullptr;  // a CTwFont
+    std::int32_t m_arrow = 0;
+    std::int32_t m_lineWeight = 1;
+    bool m_facingTest = false;
+    bool m_leaderShown = true;
+    std::int32_t m_leaderKind = kScreenText;
+    std::int32_t m_sideMode = kSideAutomatic;
+    CPoint3d m_screenPoint;
+    bool m_visible = true;
+};

@@ -1,0 +1,479 @@
+#include "document/componentdefinition.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "document/classbyname.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
+#include "document/versionmap.h"
+#include "foundation/geometryarchive.h"
+#include "foundation/modelid.h"
+#include "foundation/notificationcenter.h"
+#include "model/entitylist.h"
+#include "model/entityset.h"
+#include "model/undosuspender.h"
+#include "model/validitylog.h"
+#include "platform/archive.h"
+
+IMPLEMENT_SERIAL(CComponentDefinition, CComponent, VERSIONABLE_SCHEMA | 10)
+
+namespace {
+
+constexpr double kPointTolerance = 0.001;
+
+bool DiffersFrom(const CPoint3d& a, const CPoint3d& b)
+{
+    return std::fabs(a.x - b.x) > kPointTolerance || std::fabs(a.y - b.y) > kPointTolerance ||
+           std::fabs(a.z - b.z) > kPointTolerance;
+}
+
+}  // namespace
+
+CComponentDefinition::CComponentDefinition()
+{
+    const CUndoSuspender suspender;
+    SetLayer(nullptr);
+    m_behavior = static_cast<CEntity*>(CreateNamedObject(kComponentBehaviorClassName));
+    if (m_behavior != nullptr) {
+        m_behavior->SetParent(this);
+    }
+    EnsureThumbnail();
+}
+
+CComponentDefinition::CComponentDefinition(const CComponentDefinition& other)
+    : CComponent(other),
+      m_guid(other.m_guid),
+      m_name(other.m_name),
+      m_secondText(other.m_secondText),
+      m_thirdText(other.m_thirdText),
+      m_time(other.m_time),
+      m_flag(other.m_flag),
+      m_insertionPoint(other.m_insertionPoint),
+      m_instances(other.m_instances),
+      m_type(other.m_type),
+      m_thumbnail(other.m_thumbnail),
+      m_erased(true)
+{
+}
+
+CComponentDefinition::~CComponentDefinition()
+{
+    if (m_erased) {
+        return;
+    }
+    delete m_behavior;
+    if (m_thumbnailMadeHere) {
+        delete m_thumbnail;
+    }
+}
+
+void CComponentDefinition::Serialize(CArchive& ar)
+{
+    CComponent::Serialize(ar);
+    if (ar.IsLoading()) {
+        ReadRecord(ar);
+    } else {
+        WriteRecord(ar);
+    }
+}
+
+void CComponentDefinition::ReadRecord(CArchive& ar)
+{
+    const int version = GetLoadedClassVersion(RUNTIME_CLASS(CComponentDefinition));
+    SerializeGuid(m_guid, ar);
+    if (version >= 3) {
+        m_name = ArchiveReadString(ar);
+        m_secondText = ArchiveReadString(ar);
+    }
+    ReadThirdText(ar, version);
+    LONGLONG time = 0;
+    ar >> time;
+    m_time = time;
+    if (version >= 9) {
+        m_flag = ArchiveReadBool(ar);
+    }
+    if (version >= 5) {
+        ar >> m_insertionPoint;
+    }
+    if (version < 6) {
+        ReadOldInstances(ar);
+    }
+    if (version >= 2) {
+        SerializeBehavior(ar);
+    }
+    if (version < 7) {
+        SetLayer(nullptr);
+    }
+    if (version >= 8) {
+        ar >> m_type;
+    }
+    if (version >= 10) {
+        ReadThumbnail(ar);
+    }
+    EnsureThumbnail();
+}
+
+void CComponentDefinition::ReadThirdText(CArchive& ar, int version)
+{
+    if (version >= 4) {
+        m_thirdText = ArchiveReadString(ar);
+        return;
+    }
+    // Older files kept a list of texts; only the last one remains.
+    const std::int32_t count = ReadReferenceCount(ar);
+    for (std::int32_t i = 0; i < count; ++i) {
+        m_thirdText = ArchiveReadString(ar);
+    }
+}
+
+void CComponentDefinition::ReadOldInstances(CArchive& ar)
+{
+    const std::int32_t count = ReadReferenceCount(ar);
+    m_instances.clear();
+    for (std::int32_t i = 0; i < count; ++i) {
+        // Each instance registers itself with its definition while it is read.
+        (void)ArchiveReadComponentInstance(ar);
+    }
+}
+
+void CComponentDefinition::SerializeBehavior(CArchive& ar)
+{
+    if (m_behavior == nullptr) {
+        AfxThrowArchiveException(CArchiveException::badClass, ar.m_strFileName);
+    }
+    m_behavior->Serialize(ar);
+}
+
+void CComponentDefinition::ReadThumbnail(CArchive& ar)
+{
+    if (m_thumbnail != nullptr) {
+        // The archive may still hand the old thumbnail out to a later reference.
+        ar.DeleteWhenClosed(m_thumbnail);
+        m_thumbnail = nullptr;
+        m_thumbnailMadeHere = false;
+    }
+    auto* thumbnail = static_cast<CEntity*>(ReadNamedObject(ar, kThumbnailClassName));
+    if (thumbnail == nullptr) {
+        return;
+    }
+    // A thumbnail that another definition owns already would be erased twice.
+    if (thumbnail->GetParent() != nullptr && thumbnail->GetParent() != this) {
+        AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+    }
+    m_thumbnail = thumbnail;
+    m_thumbnail->SetParent(this);
+}
+
+void CComponentDefinition::EnsureThumbnail()
+{
+    if (m_thumbnail != nullptr) {
+        return;
+    }
+    // The picture is rendered from the geometry when a view exists to render it.
+    m_thumbnail = static_cast<CEntity*>(CreateNamedObject(kThumbnailClassName));
+    m_thumbnailMadeHere = m_thumbnail != nullptr;
+    if (m_thumbnail != nullptr) {
+        m_thumbnail->SetParent(this);
+    }
+}
+
+void CComponentDefinition::WriteRecord(CArchive& ar)
+{
+    SerializeGuid(m_guid, ar);
+    ArchiveWriteString(ar, m_name);
+    ArchiveWriteString(ar, m_secondText);
+    ArchiveWriteString(ar, m_thirdText);
+    ar << static_cast<LONGLONG>(m_time);
+    ArchiveWriteBool(ar, m_flag);
+    ar << m_insertionPoint;
+    SerializeBehavior(ar);
+    ar << m_type;
+    ar.WriteObject(m_thumbnail);
+}
+
+void CComponentDefinition::Erase()
+{
+    RecordChange(true);
+    m_erased = true;
+    if (m_behavior != nullptr) {
+        m_behavior->Erase();
+    }
+    if (m_thumbnail != nullptr) {
+        m_thumbnail->Erase();
+    }
+    CComponent::Erase();
+}
+
+void CComponentDefinition::Transform(const CTransformation& transform)
+{
+    if (transform.IsIdentity()) {
+        return;
+    }
+    RecordChange(true);
+    CComponent::Transform(transform);
+    SetInsertionPoint(transform * m_insertionPoint, true);
+    CTransformation inverse;
+    if (!transform.GetInverse(inverse)) {
+        return;
+    }
+    // A copy: compensating an instance must not disturb the walk.
+    const std::vector<CComponentInstance*> instances = m_instances;
+    for (CComponentInstance* instance : instances) {
+        instance->SetTransform(instance->GetTransform() * inverse);
+    }
+}
+
+CEntity* CComponentDefinition::Clone() const
+{
+    return new CComponentDefinition(*this);
+}
+
+void CComponentDefinition::SwapData(CEntity& other)
+{
+    CComponent::SwapData(other);
+    auto* definition = dynamic_cast<CComponentDefinition*>(&other);
+    if (definition == nullptr) {
+        return;
+    }
+    const bool typeDiffered = m_type != definition->m_type;
+    std::swap(m_guid, definition->m_guid);
+    std::swap(m_thirdText, definition->m_thirdText);
+    std::swap(m_time, definition->m_time);
+    std::swap(m_flag, definition->m_flag);
+    std::swap(m_instances, definition->m_instances);
+    std::swap(m_name, definition->m_name);
+    std::swap(m_secondText, definition->m_secondText);
+    std::swap(m_insertionPoint, definition->m_insertionPoint);
+    std::swap(m_type, definition->m_type);
+    std::swap(m_thumbnail, definition->m_thumbnail);
+    if (typeDiffered) {
+        GetNotificationCenter().Post(kComponentTypeChangeNotification, this);
+    }
+}
+
+int CComponentDefinition::CheckValidity(int mode, CValidityResultMap* results)
+{
+    int result = kValiditySound;
+    if (StartValidityCheck(this, RUNTIME_CLASS(CComponentDefinition), results, result)) {
+        return result;
+    }
+    result = CComponent::CheckValidity(mode, results);
+    if (result == kValidityBroken) {
+        return result;
+    }
+    if (m_name.IsEmpty()) {
+        AppendValidityMessage("%s has no name", GetEntityLabel(this));
+        auto* list = dynamic_cast<CDefinitionList*>(GetParent());
+        if (list != nullptr && BeginRepair(mode)) {
+            CString unique;
+            list->MakeUniqueNameBySet(unique, CString("Component"), true);
+            RecordChange(true);
+            m_name = unique;
+        } else {
+            result = std::max(result, static_cast<int>(kValidityRepairable));
+        }
+    }
+    if (!m_insertionPoint.IsValid()) {
+        AppendValidityMessage("%s has an invalid insertion point", GetEntityLabel(this));
+        result = kValidityBroken;
+    }
+    for (auto it = m_instances.begin(); it != m_instances.end();) {
+        if (dynamic_cast<CComponentInstance*>(static_cast<CEntity*>(*it)) != nullptr) {
+            ++it;
+            continue;
+        }
+        AppendValidityMessage("%s lists an entry that is no instance", GetEntityLabel(this));
+        if (BeginRepair(mode)) {
+            it = m_instances.erase(it);
+        } else {
+            result = std::max(result, static_cast<int>(kValidityRepairable));
+            ++it;
+        }
+    }
+    if (m_thumbnail != nullptr && !IsKindOfNamed(m_thumbnail, kThumbnailClassName)) {
+        AppendValidityMessage("%s holds a thumbnail of another class", GetEntityLabel(this));
+        result = kValidityBroken;
+    }
+    return SetCheckResult(result, results);
+}
+
+int CComponentDefinition::GetTypeId() const
+{
+    return kTypeComponentDefinition;
+}
+
+void CComponentDefinition::OnTransformChanged()
+{
+    for (CComponentInstance* instance : m_instances) {
+        instance->OnTransformChanged();
+    }
+}
+
+void CComponentDefinition::InvalidateBounds()
+{
+    // The flag is cleared before the holders are told, which also ends the walk when
+    // definitions hold each other.
+    if (!AreBoundsValid()) {
+        return;
+    }
+    CComponent::InvalidateBounds();
+    InvalidateHolderBounds();
+}
+
+void CComponentDefinition::InvalidateHolderBounds() const
+{
+    for (const CComponentInstance* instance : m_instances) {
+        if (CComponent* holder = instance->GetParentComponent()) {
+            holder->InvalidateBounds();
+        }
+    }
+}
+
+void CComponentDefinition::Add(CEntity* entity)
+{
+    CComponent::Add(entity);
+    InvalidateHolderBounds();
+}
+
+void CComponentDefinition::AddInstance(CComponentInstance* instance)
+{
+    if (instance == nullptr) {
+        return;
+    }
+    RecordChange(true);
+    m_instances.push_back(instance);
+    instance->SetDefinitionField(this);
+}
+
+void CComponentDefinition::RemoveInstance(CComponentInstance* instance)
+{
+    RecordChange(true);
+    const auto found = std::find(m_instances.begin(), m_instances.end(), instance);
+    if (found == m_instances.end()) {
+        return;
+    }
+    m_instances.erase(found);
+    instance->SetDefinitionField(nullptr);
+}
+
+bool CComponentDefinition::HasInstance(const CComponentInstance* instance) const
+{
+    return std::find(m_instances.begin(), m_instances.end(), instance) != m_instances.end();
+}
+
+CComponentInstance* CComponentDefinition::GetInstance(int index) const
+{
+    return ListAt(m_instances, index);
+}
+
+void CComponentDefinition::SetName(const CString& name)
+{
+    if (name == m_name) {
+        return;
+    }
+    RecordChange(true);
+    m_name = name;
+    GetNotificationCenter().Post(kComponentPropertiesNotification, this);
+}
+
+void CComponentDefinition::NewGuid()
+{
+    RecordChange(true);
+    CreateGuid(m_guid);
+}
+
+void CComponentDefinition::SetFlag(bool flag)
+{
+    if (flag != m_flag) {
+        RecordChange(true);
+        m_flag = flag;
+    }
+}
+
+void CComponentDefinition::SetInsertionPoint(const CPoint3d& point, bool applyBehaviour)
+{
+    // Dropping a glued component's point to its plane needs the behaviour's glue flag,
+    // which the behaviour class answers once it is linked in.
+    (void)applyBehaviour;
+    if (DiffersFrom(point, m_insertionPoint)) {
+        RecordChange(true);
+        m_insertionPoint = point;
+    }
+}
+
+void CComponentDefinition::ResetInsertionPoint()
+{
+    SetInsertionPoint(CPoint3d(), false);
+}
+
+void CComponentDefinition::SetDefinitionType(std::int32_t type)
+{
+    if (type == m_type) {
+        return;
+    }
+    RecordChange(true);
+    m_type = type;
+    GetNotificationCenter().Post(kComponentTypeChangeNotification, this);
+}
+
+bool CComponentDefinition::CanContain(const CComponent* component) const
+{
+    if (component == nullptr || component == this) {
+        return false;
+    }
+    CEntitySet contained;
+    const_cast<CComponent*>(component)->CollectDefinitions(contained, true);
+    contained.Add(const_cast<CComponent*>(component));
+    CEntitySet holders;
+    CollectHolders(holders, true);
+    holders.Add(const_cast<CComponentDefinition*>(this));
+    for (CEntity* entity : contained) {
+        if (holders.Contains(entity)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CComponentDefinition::CanPlaceIn(const CComponent* component) const
+{
+    const auto* definition = dynamic_cast<const CComponentDefinition*>(component);
+    if (definition == nullptr) {
+        // Any ordinary component may hold an instance unless it is this one.
+        return component != nullptr && component != this;
+    }
+    return definition->CanContain(this);
+}
+
+void CComponentDefinition::CollectHolders(CEntitySet& holders, bool recursive) const
+{
+    // A worklist instead of recursion: holder chains may be long.
+    std::vector<const CComponentDefinition*> pending{this};
+    while (!pending.empty()) {
+        const CComponentDefinition* definition = pending.back();
+        pending.pop_back();
+        for (const CComponentInstance* instance : definition->m_instances) {
+            CComponent* holder = instance->GetParentComponent();
+            if (holder == nullptr || !holders.Add(holder)) {
+                continue;
+            }
+            const auto* holdingDefinition = dynamic_cast<const CComponentDefinition*>(holder);
+            if (recursive && holdingDefinition != nullptr) {
+                pending.push_back(holdingDefinition);
+            }
+        }
+    }
+}
+
+bool CComponentDefinition::IsPlacedIn(const CComponent* component, bool recursive) const
+{
+    CEntitySet holders;
+    CollectHolders(holders, recursive);
+    return holders.Contains(const_cast<CComponent*>(component));
+}
+
+CComponentDefinition* ReadComponentDefinitionObject(CArchive& ar)
+{
+    return static_cast<CComponentDefinition*>(ar.ReadObject(RUNTIME_CLASS(CComponentDefinition)));
+}

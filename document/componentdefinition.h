@@ -1,0 +1,122 @@
+#pragma once
+// CComponentDefinition: a component whose entities show wherever an instance of it is
+// placed. It adds an identity, names, a time stamp, an insertion point, a placement
+// behaviour, a type, a stored thumbnail and the list of its instances, and keeps the
+// instances in step with its own changes. The definition list of a component owns it.
+
+#include <cstdint>
+#include <vector>
+
+#include "document/component.h"
+#include "foundation/point3d.h"
+#include "platform/cstring.h"
+#include "platform/guid.h"
+
+class CComponentInstance;
+class CEntitySet;
+
+class CComponentDefinition : public CComponent
+{
+    DECLARE_SERIAL(CComponentDefinition)
+
+public:
+    // A null identity, empty names, the default layer whatever the current layer is,
+    // and a behaviour and an empty thumbnail of its own.
+    CComponentDefinition();
+    // Undo snapshot: the identity, texts, time, flag, instances, insertion point, type
+    // and the thumbnail pointer (shared); no behaviour.
+    CComponentDefinition(const CComponentDefinition& other);
+    // Deletes the behaviour and a thumbnail made here when the definition was never
+    // erased (a record that failed part-way); what Erase handed on stays.
+    ~CComponentDefinition() override;
+
+    // Reads or writes the definition record after the component record. A definition
+    // read without a thumbnail gets an empty one. Throws the archive exception on bad
+    // input; badClass when the behaviour's or thumbnail's class is missing.
+    void Serialize(CArchive& ar) override;
+    // Erases the behaviour and the thumbnail, then the component.
+    void Erase() override;
+    // Moves the entities and the insertion point and compensates every instance, so
+    // that nothing placed moves.
+    void Transform(const CTransformation& transform) override;
+    [[nodiscard]] CEntity* Clone() const override;
+    void SwapData(CEntity& other) override;
+    int CheckValidity(int mode, CValidityResultMap* results) override;
+    [[nodiscard]] int GetTypeId() const override;
+    // The instances' own reaction to a moved placement.
+    virtual void OnTransformChanged();
+    // Also the bounds of every component that holds an instance, once.
+    void InvalidateBounds() override;
+    // A new entity may widen the definition, and so every component that places it.
+    void Add(CEntity* entity) override;
+
+    // Appends without a duplicate test and sets the instance's definition.
+    void AddInstance(CComponentInstance* instance);
+    // Takes out the first occurrence and clears the instance's definition.
+    void RemoveInstance(CComponentInstance* instance);
+    [[nodiscard]] bool HasInstance(const CComponentInstance* instance) const;
+    // Null for an index outside the list.
+    [[nodiscard]] CComponentInstance* GetInstance(int index) const;
+    [[nodiscard]] int GetInstanceCount() const { return static_cast<int>(m_instances.size()); }
+    [[nodiscard]] const std::vector<CComponentInstance*>& GetInstances() const { return m_instances; }
+
+    [[nodiscard]] CString GetName() const { return m_name; }
+    // Posts "Component Properties" when the name changes (case-sensitive).
+    void SetName(const CString& name);
+    [[nodiscard]] const CString& GetSecondText() const { return m_secondText; }
+    [[nodiscard]] const CString& GetThirdText() const { return m_thirdText; }
+    [[nodiscard]] const GUID& GetGuid() const { return m_guid; }
+    void NewGuid();
+    [[nodiscard]] std::int64_t GetTime() const { return m_time; }
+    [[nodiscard]] bool GetFlag() const { return m_flag; }
+    void SetFlag(bool flag);
+    [[nodiscard]] const CPoint3d& GetInsertionPoint() const { return m_insertionPoint; }
+    // Stored when it differs by more than 0.001 in some coordinate; with
+    // applyBehaviour and a glued behaviour the point drops to z = 0.
+    void SetInsertionPoint(const CPoint3d& point, bool applyBehaviour);
+    void ResetInsertionPoint();
+    [[nodiscard]] std::int32_t GetDefinitionType() const { return m_type; }
+    // Posts "Component Type Change" when the type changes.
+    void SetDefinitionType(std::int32_t type);
+    // The behaviour (a CComponentBehavior) and the thumbnail (a CThumbnail); null
+    // while those classes are not linked in.
+    [[nodiscard]] CEntity* GetBehavior() const { return m_behavior; }
+    [[nodiscard]] CEntity* GetThumbnail() const { return m_thumbnail; }
+
+    // True when the component may be placed inside this definition without a cycle.
+    [[nodiscard]] bool CanContain(const CComponent* component) const;
+    // True when this definition may be placed inside the component.
+    [[nodiscard]] bool CanPlaceIn(const CComponent* component) const;
+    // Adds the component of every instance; recursively through holders that are
+    // definitions themselves.
+    void CollectHolders(CEntitySet& holders, bool recursive) const;
+    [[nodiscard]] bool IsPlacedIn(const CComponent* component, bool recursive) const;
+
+private:
+    void ReadRecord(CArchive& ar);
+    void WriteRecord(CArchive& ar);
+    void ReadThirdText(CArchive& ar, int version);
+    void ReadOldInstances(CArchive& ar);
+    void ReadThumbnail(CArchive& ar);
+    void SerializeBehavior(CArchive& ar);
+    void EnsureThumbnail();
+    void InvalidateHolderBounds() const;
+
+    GUID m_guid{};
+    CString m_name;
+    CString m_secondText;
+    CString m_thirdText;
+    std::int64_t m_time = 0;
+    bool m_flag = false;
+    CPoint3d m_insertionPoint;
+    std::vector<CComponentInstance*> m_instances;
+    CEntity* m_behavior = nullptr;
+    std::int32_t m_type = 0;
+    CEntity* m_thumbnail = nullptr;
+    bool m_thumbnailMadeHere = false;
+    bool m_erased = false;
+};
+
+// Reads an object reference that must be a component definition (null allowed);
+// another class is the archive exception badClass.
+[[nodiscard]] CComponentDefinition* ReadComponentDefinitionObject(CArchive& ar);

@@ -1,0 +1,98 @@
+#pragma once
+// CComponentInstance: one placement of a component definition in a component. The
+// definition's entities live once; every instance shows them under its own
+// transformation. The definition lists its instances; an instance only points at its
+// definition and does not own it. Groups and images are instances too.
+
+#include "foundation/transformation.h"
+#include "model/drawingelement.h"
+#include "platform/cstring.h"
+
+class CComponentDefinition;
+struct CVector3d;
+
+class CComponentInstance : public CDrawingElement
+{
+    DECLARE_SERIAL(CComponentInstance)
+
+public:
+    // No definition, the identity transformation, no name and no material.
+    CComponentInstance();
+    // Undo snapshot: the same definition, transformation and name; the copy is not
+    // registered with the definition.
+    CComponentInstance(const CComponentInstance& other);
+    ~CComponentInstance() override;
+
+    // Reads or writes the instance record. Reading registers the instance with the
+    // definition it names. Throws the archive exception on bad input.
+    void Serialize(CArchive& ar) override;
+    // Leaves the definition's instance list, then erases the element.
+    void Erase() override;
+    // Records the change and places the instance by the argument after its own
+    // transformation.
+    void Transform(const CTransformation& transform) override;
+    [[nodiscard]] CEntity* Clone() const override;
+    // The other entity must be an instance.
+    void SwapData(CEntity& other) override;
+    int CheckValidity(int mode, CValidityResultMap* results) override;
+    [[nodiscard]] int GetTypeId() const override;
+    // The definition's entities under the argument after the instance transformation.
+    void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+    // The definition's bounds carried by the instance transformation; nothing without
+    // a definition.
+    void GetExtents(CBoundingBox3d& box) const override;
+    // The definition's answer for the line carried into its coordinates, the point
+    // carried back.
+    [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
+    // Picks the definition with the ray carried into its coordinates; on a hit the
+    // instance and then the path inside it are appended.
+    [[nodiscard]] bool IntersectPickRay(const CBoundedLine3d& ray, double pixelScale, CPoint3d& hitPoint,
+                                        double& hitParameter, CInstancePath* hitPath, bool skipHidden) const override;
+    [[nodiscard]] bool CanHaveMaterial() const override;
+    [[nodiscard]] bool IsInstance() const override;
+
+    // The entities glued to the instance hear that their geometry changed.
+    virtual void OnTransformChanged();
+    // True when the definition lists exactly one instance.
+    [[nodiscard]] virtual bool IsUnique() const;
+    // Re-derives the cached flags of a transformation flagged as a pure rotation.
+    virtual void RefreshTransformFlags();
+
+    [[nodiscard]] CComponentDefinition* GetDefinition() const { return m_definition; }
+    // The field alone: the definition keeps its instance list and calls this.
+    void SetDefinitionField(CComponentDefinition* definition);
+
+    // Records the change, then stores the transformation and refreshes.
+    void SetTransform(const CTransformation& transform);
+    void GetTransform(CTransformation& out) const { out = m_transform; }
+    [[nodiscard]] const CTransformation& GetTransform() const { return m_transform; }
+    // Replaces the per-axis scales of the transformation.
+    void SetScales(const CVector3d& scales);
+    // Rebuilds the axes as unit axes at right angles, keeping the scales and origin.
+    void Orthonormalise();
+    // True when a relationship of an enclosing component names the instance.
+    [[nodiscard]] bool HasRelationships() const;
+
+    [[nodiscard]] const CString& GetName() const { return m_name; }
+    void SetName(const CString& name);
+
+protected:
+    // The transformation itself, without recording or refreshing.
+    void SetTransformField(const CTransformation& transform) { m_transform = transform; }
+    void SwapInstanceData(CComponentInstance& other);
+
+private:
+    void ReadRecord(CArchive& ar);
+    void WriteRecord(CArchive& ar) const;
+    void StoreTransform(const CTransformation& transform);
+    // An instance glued to a face stands on the face's plane with z along its normal.
+    int CheckGluedPlacement(int mode);
+
+    CComponentDefinition* m_definition = nullptr;
+    CTransformation m_transform;
+    CString m_name;
+};
+
+// Reads an object reference that must be a component instance of any kind (null
+// allowed); another class is the archive exception badClass.
+[[nodiscard]] CComponentInstance* ArchiveReadComponentInstance(CArchive& ar);

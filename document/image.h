@@ -1,0 +1,47 @@
+#pragma once
+// CImage: a picture placed in the model. It is a component instance whose definition
+// holds one rectangular face painted with a material whose texture is the picture. The
+// image keeps no material of its own, casts no shadow, and keeps its z axis at right
+// angles to its x and y axes with a z scale of 1.
+
+#include "document/componentinstance.h"
+
+class CFace;
+
+class CImage : public CComponentInstance
+{
+    DECLARE_SERIAL(CImage)
+
+public:
+    // Casts no shadow; both drawing flags false.
+    CImage();
+    // Both drawing flags false.
+    CImage(const CImage& other);
+    ~CImage() override;
+
+    // The instance record; reading cleans the transformation up. In both directions an
+    // element material loses its use and is dropped.
+    void Serialize(CArchive& ar) override;
+    [[nodiscard]] CEntity* Clone() const override;
+    int CheckValidity(int mode, CValidityResultMap* results) override;
+    [[nodiscard]] int GetTypeId() const override;
+    [[nodiscard]] bool CanHaveMaterial() const override;
+    // Rebuilds the z axis at right angles to x and y (kept mirrored when it was) with a
+    // z scale of 1, then tells the glued entities.
+    void OnTransformChanged() override;
+
+    // The definition's fifth entity when that is a face, else its first face; null
+    // when it has none.
+    [[nodiscard]] CFace* GetFace() const;
+    // Whether the image is glued as the face it shows faces the view (from the last
+    // drawing).
+    [[nodiscard]] bool IsFaceSideShown() const { return m_glued == m_facing; }
+    void SetDrawingFlags(bool glued, bool facing);
+
+private:
+    void DropOwnMaterial();
+
+    bool m_droppingMaterial = false;
+    bool m_glued = false;
+    bool m_facing = false;
+};

@@ -1,0 +1,79 @@
+#pragma once
+// CModelPointRef: a point of the model that texts and dimensions hang on: a free point,
+// or a vertex, a point along an edge, a spot on a face or an image, and so on, possibly
+// deep inside nested instances. It names the kind of point, the entities it hangs on
+// with the instance path down to each, and the parameters that place the point on them.
+// Here: the reference's data and its file record.
+
+#include <cstdint>
+
+#include "document/instancepath.h"
+#include "foundation/point3d.h"
+
+class CArchive;
+class CEntity;
+class CFace;
+
+class CModelPointRef
+{
+public:
+    enum Kind : std::int32_t
+    {
+        kUnset = 0,
+        kFreePoint = 1,
+        kVertex = 2,
+        kConstructionPoint = 3,
+        kEdgeMidpoint = 4,
+        kEdgePoint = 5,
+        kConstructionLinePoint = 6,
+        kFacePoint = 7,
+        kImagePoint = 8,
+        kIntersection = 9,
+        kArcCentre = 10,
+        kSectionPlanePoint = 11
+    };
+    static constexpr std::int32_t kRecordVersion = 4;
+
+    CModelPointRef() = default;
+    // A free point.
+    explicit CModelPointRef(const CPoint3d& point);
+
+    // Reads the reference at the record version it carries. Throws the archive
+    // exception on bad input.
+    void Read(CArchive& ar);
+    // Writes the reference; a pending detach writes a free point at the last position
+    // (and is cleared), the reference in memory keeping its kind.
+    void Write(CArchive& ar);
+
+    [[nodiscard]] std::int32_t GetKind() const { return m_kind; }
+    [[nodiscard]] const CPoint3d& GetParameters() const { return m_parameters; }
+    [[nodiscard]] CEntity* GetFirstEntity() const { return m_first; }
+    [[nodiscard]] CEntity* GetSecondEntity() const { return m_second; }
+    [[nodiscard]] const CInstancePath& GetFirstPath() const { return m_firstPath; }
+    [[nodiscard]] const CInstancePath& GetSecondPath() const { return m_secondPath; }
+    [[nodiscard]] const CPoint3d& GetPosition() const { return m_position; }
+    void SetPosition(const CPoint3d& position) { m_position = position; }
+    [[nodiscard]] bool IsDetachPending() const { return m_detachPending; }
+    void SetDetachPending(bool pending) { m_detachPending = pending; }
+    // Fills every field (for references made by their owners).
+    void Set(std::int32_t kind, const CPoint3d& parameters, CEntity* first, const CInstancePath& firstPath,
+             CEntity* second, const CInstancePath& secondPath);
+
+    // The fractions of the face's outer-loop box in the face frame (see the frame
+    // below) that a point in the face's coordinates lies at; 0 across a flat box.
+    [[nodiscard]] static CPoint3d GetFaceFractions(const CFace* face, const CPoint3d& framePoint);
+
+private:
+    static void ReadPath(CArchive& ar, CInstancePath& path);
+    static void WritePath(CArchive& ar, const CInstancePath& path);
+    void ConvertOldReferences(std::int32_t version);
+
+    std::int32_t m_kind = kUnset;
+    CPoint3d m_parameters;
+    CEntity* m_first = nullptr;
+    CInstancePath m_firstPath;
+    CEntity* m_second = nullptr;
+    CInstancePath m_secondPath;
+    CPoint3d m_position;
+    bool m_detachPending = false;
+};

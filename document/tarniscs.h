@@ -1,0 +1,56 @@
+#pragma once
+// CTarnisCS: a coordinate system shown in the view: an origin with three axis vectors.
+// The model holds one for its drawing axes (stored in the model file); the component
+// axes extend it and share its record.
+
+#include "foundation/point3d.h"
+#include "foundation/vector3d.h"
+#include "model/drawingelement.h"
+
+class CTransformation;
+
+class CTarnisCS : public CDrawingElement
+{
+    DECLARE_SERIAL(CTarnisCS)
+
+public:
+    // Origin (0, 0, 0), unit axes, no material and no layer.
+    CTarnisCS();
+    CTarnisCS(const CTarnisCS& other);
+    ~CTarnisCS() override;
+    // Copies the drawing-element flags, origin and axes; no material, no layer.
+    CTarnisCS& operator=(const CTarnisCS& other);
+
+    // Reads or writes the axes record. A damaged drawing-element part or a zero axis
+    // resets the axes instead of failing; the axes never keep a material or a layer.
+    // Throws the archive exception when the axes' own numbers are cut short.
+    void Serialize(CArchive& ar) override;
+    [[nodiscard]] CEntity* Clone() const override;
+    // The other entity must be an axes element.
+    void SwapData(CEntity& other) override;
+    int CheckValidity(int mode, CValidityResultMap* results) override;
+    [[nodiscard]] int GetTypeId() const override;
+    // Only the element's own hidden flag hides the axes.
+    [[nodiscard]] bool IsHidden(ITarnisView* view) const override;
+    // The box of the origin and the three axis ends.
+    void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+
+    // Records the change and stores the four values.
+    void SetAxes(const CPoint3d& origin, const CVector3d& xAxis, const CVector3d& yAxis, const CVector3d& zAxis);
+    void SetFromTransform(const CTransformation& transform);
+    // Records the change; origin 0 and unit axes.
+    void Reset();
+
+    [[nodiscard]] const CPoint3d& GetOrigin() const { return m_origin; }
+    // 0, 1 or 2 for x, y or z; any other index gives x.
+    [[nodiscard]] const CVector3d& GetAxis(int index) const;
+
+private:
+    void ReadRecord(CArchive& ar);
+    void SetDefaults();
+
+    CPoint3d m_origin;
+    CVector3d m_xAxis;
+    CVector3d m_yAxis;
+    CVector3d m_zAxis;
+};

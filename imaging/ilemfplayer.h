@@ -1,0 +1,49 @@
+#pragma once
+// ILEMFPlayer: plays the records of an enhanced metafile into a canvas. The picture frame
+// of the header, taken to the header's reference device, fills the canvas; the records'
+// own map modes, windows, viewports and world transforms lead from logical units to that
+// device.
+
+#include <vector>
+
+#include "imaging/ilmetafileplayer.h"
+
+class ILEMFPlayer : public ILMetafilePlayer
+{
+public:
+    // The header fields that sizing and playback use.
+    struct Header
+    {
+        std::int32_t bounds[4] = {0, 0, 0, 0};  // left, top, right, bottom in device pixels
+        std::int32_t frame[4] = {0, 0, 0, 0};   // the same in hundredths of a millimetre
+        int handles = 0;
+        int paletteEntries = 0;
+        std::int32_t devicePixels[2] = {0, 0};
+        std::int32_t deviceMillimetres[2] = {0, 0};
+    };
+
+    explicit ILEMFPlayer(ILMetafileCanvas& canvas) : ILMetafilePlayer(canvas) {}
+
+    // Reads the header record; false when the data does not begin with one.
+    [[nodiscard]] static bool ReadHeader(const std::uint8_t* data, std::size_t size, Header& header);
+    // The palette stored with the end record; empty when there is none.
+    [[nodiscard]] static std::vector<ILPixel32> ReadPalette(const std::uint8_t* data, std::size_t size);
+
+    void Play(const std::uint8_t* data, std::size_t size) override;
+
+private:
+    void MapFrameToCanvas(const Header& header);
+    // False for a record the player does not know.
+    bool PlayRecord(int type, const Reader& record);
+    bool PlayShapeRecord(int type, const Reader& record);
+    bool PlayBitmapRecord(int type, const Reader& record);
+    void PlayPolyPolygon(const Reader& record, bool shortPoints, bool closed);
+    void SelectStockObject(std::uint32_t index);
+    void CreatePen(const Reader& record, bool extended);
+    void CreateBrush(const Reader& record);
+    void SetWorldTransform(const Reader& record, int mode);
+    [[nodiscard]] static std::vector<ILCanvasPoint> ReadPoints(const Reader& record, std::size_t offset,
+                                                               std::uint32_t count, bool shortPoints);
+    bool DrawBitmap(const Reader& record, std::size_t fields, double x, double y, double width, double height,
+                    int sx, int sy, int sw, int sh, std::uint32_t rop);
+};

@@ -1,0 +1,54 @@
+#pragma once
+// ILMetafileCanvas: the 32-bit picture that metafile playback draws into, with the few
+// raster operations the player needs: polygons filled by the even-odd or the winding rule,
+// lines of any width, and stretched pixel blocks. No anti-aliasing: a pixel belongs to a
+// shape when its centre does. Coordinates are canvas pixels as doubles; everything is
+// clipped to the canvas, and shapes with coordinates that are not finite are dropped.
+//
+// Drawing costs work (pixels filled, edges visited); once the budget given at construction
+// is spent the canvas ignores further drawing and reports itself exhausted, so that a small
+// file cannot keep playback busy for long.
+
+#include <cstdint>
+#include <vector>
+
+#include "imaging/ilpixel32.h"
+
+struct ILCanvasPoint
+{
+    double x = 0;
+    double y = 0;
+};
+
+class ILMetafileCanvas
+{
+public:
+    // A white, opaque canvas. workBudget 0 chooses a budget in proportion to the size.
+    ILMetafileCanvas(int width, int height, std::int64_t workBudget = 0);
+
+    [[nodiscard]] int GetWidth() const { return m_width; }
+    [[nodiscard]] int GetHeight() const { return m_height; }
+    [[nodiscard]] const ILPixel32* GetRow(int y) const { return &m_pixels[static_cast<std::size_t>(y) * m_width]; }
+    [[nodiscard]] ILPixel32 GetPixel(int x, int y) const { return GetRow(y)[x]; }
+    [[nodiscard]] bool IsExhausted() const { return m_work < 0; }
+
+    // Fills the area inside the polygons taken together.
+    void FillPolygons(const std::vector<std::vector<ILCanvasPoint>>& polygons, bool winding, ILPixel32 colour);
+    // Strokes the open or closed polyline with a pen of the given width (1 pixel at least).
+    void StrokePolyline(const std::vector<ILCanvasPoint>& points, bool closed, double width, ILPixel32 colour);
+    // Draws a block of source pixels (top row first) stretched into the rectangle from
+    // (left, top) to (right, bottom); a rectangle given right to left or bottom to top
+    // mirrors the block.
+    void DrawPixels(const std::vector<ILPixel32>& source, int sourceWidth, int sourceHeight, double left, double top,
+                    double right, double bottom);
+
+private:
+    void DrawThinLine(ILCanvasPoint a, ILCanvasPoint b, ILPixel32 colour);
+    void FillSpan(int y, double from, double to, ILPixel32 colour);
+    bool Spend(std::int64_t work);
+
+    int m_width;
+    int m_height;
+    std::vector<ILPixel32> m_pixels;
+    std::int64_t m_work;
+};

@@ -1,0 +1,278 @@
+#include "imaging/ilwmfplayer.h"
+
+namespace {
+
+constexpr std::size_t kHeaderBytes = 18;
+
+enum Function
+{
+    fnEof = 0x0000,
+    fnSaveDC = 0x001E,
+    fnRealizePalette = 0x0035,
+    fnCreatePalette = 0x00F7,
+    fnSetBkMode = 0x0102,
+    fnSetMapMode = 0x0103,
+    fnSetROP2 = 0x0104,
+    fnSetPolyFillMode = 0x0106,
+    fnSetStretchBltMode = 0x0107,
+    fnRestoreDC = 0x0127,
+    fnSelectObject = 0x012D,
+    fnSetTextAlign = 0x012E,
+    fnDibCreatePatternBrush = 0x0142,
+    fnDeleteObject = 0x01F0,
+    fnCreatePatternBrush = 0x01F9,
+    fnSetBkColor = 0x0201,
+    fnSetTextColor = 0x0209,
+    fnSetWindowOrg = 0x020B,
+    fnSetWindowExt = 0x020C,
+    fnSetViewportOrg = 0x020D,
+    fnSetViewportExt = 0x020E,
+    fnLineTo = 0x0213,
+    fnMoveTo = 0x0214,
+    fnSelectPalette = 0x0234,
+    fnCreatePenIndirect = 0x02FA,
+    fnCreateFontIndirect = 0x02FB,
+    fnCreateBrushIndirect = 0x02FC,
+    fnPolygon = 0x0324,
+    fnPolyline = 0x0325,
+    fnEllipse = 0x0418,
+    fnRectangle = 0x041B,
+    fnPolyPolygon = 0x0538,
+    fnRoundRect = 0x061C,
+    fnPatBlt = 0x061D,
+    fnEscape = 0x0626,
+    fnCreateRegion = 0x06FF,
+    fnDibBitBlt = 0x0940,
+    fnDibStretchBlt = 0x0B41,
+    fnSetDibToDev = 0x0D33,
+    fnStretchDib = 0x0F43
+};
+
+}  // namespace
+
+ILWMFPlayer::ILWMFPlayer(ILMetafileCanvas& canvas, double left, double top, double width, double height)
+    : ILMetafilePlayer(canvas)
+{
+    m_state.mapMode = mapAnisotropic;
+    m_state.windowX = left;
+    m_state.windowY = top;
+    m_state.windowWidth = width != 0 ? width : 1;
+    m_state.windowHeight = height != 0 ? height : 1;
+    m_state.viewportWidth = canvas.GetWidth();
+    m_state.viewportHeight = canvas.GetHeight();
+}
+
+bool ILWMFPlayer::HasHeader(const std::uint8_t* data, std::size_t size)
+{
+    const Reader header(data, size);
+    const int type = header.U16(0);
+    const int version = header.U16(4);
+    return size >= kHeaderBytes && (type == 1 || type == 2) && header.U16(2) == 9 &&
+           (version == 0x0100 || version == 0x0300);
+}
+
+bool ILWMFPlayer::FindWindowExtent(const std::uint8_t* data, std::size_t size, int& width, int& height)
+{
+    const Reader all(data, size);
+    std::size_t at = kHeaderBytes;
+    while (all.Has(at, 6)) {
+        const std::uint32_t words = all.U32(at);
+        const int function = all.U16(at + 4);
+        if (words < 3 || words > (size - at) / 2 || function == fnEof) {
+            return false;
+        }
+        if (function == fnSetWindowExt && words >= 5) {
+            height = all.S16(at + 6);
+            width = all.S16(at + 8);
+            return true;
+        }
+        at += 2 * static_cast<std::size_t>(words);
+    }
+    return false;
+}
+
+void ILWMFPlayer::Play(const std::uint8_t* data, std::size_t size)
+{
+    const Reader all(data, size);
+    m_objects.assign(all.U16(10), GdiObject());
+    std::size_t at = kHeaderBytes;
+    while (all.Has(at, 6) && !IsExhausted()) {
+        const std::uint32_t words = all.U32(at);
+        const int function = all.U16(at + 4);
+        if (words < 3 || words > (size - at) / 2 || function == fnEof) {
+            return;
+        }
+        if (PlayRecord(function, Reader(data + at + 6, 2 * static_cast<std::size_t>(words) - 6))) {
+            Played();
+        } else {
+            Skipped();
+        }
+        at += 2 * static_cast<std::size_t>(words);
+    }
+}
+
+std::vector<ILCanvasPoint> ILWMFPlayer::ReadPoints(const Reader& params, std::size_t offset, int count)
+{
+    std::vector<ILCanvasPoint> points;
+    if (!params.Has(offset, 4 * static_cast<std::size_t>(count))) {
+        return points;
+    }
+    for (int i = 0; i < count; ++i) {
+        points.push_back({static_cast<double>(params.S16(offset + 4 * i)), static_cast<double>(params.S16(offset + 4 * i + 2))});
+    }
+    return points;
+}
+
+void ILWMFPlayer::CreateObject(const GdiObject& object)
+{
+    for (std::size_t i = 0; i < m_objects.size(); ++i) {
+        if (m_objects[i].kind == GdiObject::empty) {
+            SetObject(i, object);
+            return;
+        }
+    }
+}
+
+void ILWMFPlayer::SetWindow(const Reader& params, bool extent)
+{
+    const double y = params.S16(0);
+    const double x = params.S16(2);
+    if (!extent) {
+        m_state.windowX = x;
+        m_state.windowY = y;
+    } else if (x != 0 && y != 0) {
+        m_state.windowWidth = x;
+        m_state.windowHeight = y;
+    }
+}
+
+void ILWMFPlayer::PlayPolyPolygon(const Reader& params)
+{
+    const int polygons = params.U16(0);
+    std::size_t at = 2 + 2 * static_cast<std::size_t>(polygons);
+    if (!params.Has(0, at)) {
+        return;
+    }
+    std::vector<std::vector<ILCanvasPoint>> all;
+    for (int i = 0; i < polygons; ++i) {
+        const int count = params.U16(2 + 2 * i);
+        all.push_back(ReadPoints(params, at, count));
+        at += 4 * static_cast<std::size_t>(count);
+    }
+    Polygons(all);
+}
+
+bool ILWMFPlayer::PlayRecord(int function, const Reader& params)
+{
+    // Rectangles are stored bottom, right, top, left; points y before x.
+    const double r0 = params.S16(0), r1 = params.S16(2), r2 = params.S16(4), r3 = params.S16(6);
+    switch (function) {
+    case fnSetBkMode: case fnSetMapMode: case fnSetROP2: case fnSetStretchBltMode: case fnSetTextAlign:
+    case fnSetBkColor: case fnSetTextColor: case fnSetViewportOrg: case fnSetViewportExt: case fnSelectPalette:
+    case fnRealizePalette: case fnEscape:
+        return true;  // nothing the player draws depends on them
+    case fnSetPolyFillMode: m_state.winding = params.U16(0) == 2; return true;
+    case fnSetWindowOrg: SetWindow(params, false); return true;
+    case fnSetWindowExt: SetWindow(params, true); return true;
+    case fnMoveTo: MoveTo(r1, r0); return true;
+    case fnLineTo: LineTo(r1, r0); return true;
+    case fnRectangle: Rectangle(r3, r2, r1, r0); return true;
+    case fnRoundRect: Rectangle(params.S16(10), params.S16(8), params.S16(6), params.S16(4)); return true;
+    case fnEllipse: Ellipse(r3, r2, r1, r0); return true;
+    case fnPolygon: Polygons({ReadPoints(params, 2, params.U16(0))}); return true;
+    case fnPolyline: Polyline(ReadPoints(params, 2, params.U16(0))); return true;
+    case fnPolyPolygon: PlayPolyPolygon(params); return true;
+    case fnSaveDC: SaveState(); return true;
+    case fnRestoreDC: RestoreState(params.S16(0)); return true;
+    case fnSelectObject: SelectObject(params.U16(0)); return true;
+    case fnDeleteObject: DeleteObject(params.U16(0)); return true;
+    case fnCreatePenIndirect: {
+        GdiObject pen;
+        pen.kind = GdiObject::pen;
+        pen.penValue = Pen{params.U16(0) & 0x0F, static_cast<double>(params.S16(2)), ColourOf(params.U32(6))};
+        CreateObject(pen);
+        return true;
+    }
+    case fnCreateBrushIndirect: {
+        GdiObject brush;
+        brush.kind = GdiObject::brush;
+        brush.brushValue = Brush{params.U16(0), ColourOf(params.U32(2))};
+        CreateObject(brush);
+        return true;
+    }
+    case fnCreatePatternBrush: case fnDibCreatePatternBrush: {
+        GdiObject pattern;
+        pattern.kind = GdiObject::brush;
+        pattern.brushValue.style = 3;
+        CreateObject(pattern);
+        return true;
+    }
+    case fnCreatePalette: case fnCreateFontIndirect: case fnCreateRegion: {
+        GdiObject other;
+        other.kind = GdiObject::other;
+        CreateObject(other);
+        return true;
+    }
+    default:
+        return PlayBitmapRecord(function, params);
+    }
+}
+
+bool ILWMFPlayer::PlayBitmapRecord(int function, const Reader& params)
+{
+    auto s = [&params](std::size_t i) { return static_cast<double>(params.S16(i)); };
+    const std::uint32_t rop = params.U32(0);
+    // Where each record keeps its fields, as byte offsets into the parameters: source
+    // x, y, width, height; destination x, y, width, height (-1: the source's); the bitmap.
+    struct Layout
+    {
+        int function;
+        std::size_t withoutBitmap;  // the parameter size of the form without a bitmap, or 0
+        int sx, sy, sw, sh, dx, dy, dw, dh;
+        std::size_t dib;
+    };
+    static const Layout kLayouts[] = {
+        {fnDibBitBlt, 18, 6, 4, 10, 8, 14, 12, -1, -1, 16},
+        {fnDibStretchBlt, 22, 10, 8, 6, 4, 18, 16, 14, 12, 20},
+        {fnStretchDib, 0, 12, 10, 8, 6, 20, 18, 16, 14, 22},
+        {fnSetDibToDev, 0, 8, 6, 12, 10, 16, 14, -1, -1, 18},
+    };
+    if (function == fnPatBlt) {
+        PatternBlt(s(10), s(8), s(10) + s(6), s(8) + s(4), rop);
+        return true;
+    }
+    const Layout* layout = nullptr;
+    for (const Layout& l : kLayouts) {
+        if (l.function == function) {
+            layout = &l;
+        }
+    }
+    if (layout == nullptr) {
+        return false;
+    }
+    if (layout->withoutBitmap != 0 && params.Size() == layout->withoutBitmap) {
+        // No bitmap: a pattern fill of the destination, which lies two bytes further on.
+        const double x = s(layout->dx + 2);
+        const double y = s(layout->dy + 2);
+        const double width = layout->dw < 0 ? s(layout->sw + 2) : s(layout->dw + 2);
+        const double height = layout->dh < 0 ? s(layout->sh + 2) : s(layout->dh + 2);
+        PatternBlt(x, y, x + width, y + height, rop);
+        return true;
+    }
+    const int sw = params.S16(layout->sw);
+    const int sh = params.S16(layout->sh);
+    const double width = layout->dw < 0 ? sw : s(layout->dw);
+    const double height = layout->dh < 0 ? sh : s(layout->dh);
+    if (!params.Has(layout->dib, 0)) {
+        return false;
+    }
+    const Reader dib(params.At(layout->dib), params.Size() - layout->dib);
+    const std::size_t bitsAt = PackedBitsOffset(dib);
+    if (bitsAt == 0 || !dib.Has(bitsAt, 0)) {
+        return false;
+    }
+    const Reader bits(dib.At(bitsAt), dib.Size() - bitsAt);
+    const std::uint32_t operation = function == fnSetDibToDev ? 0x00CC0020 : rop;
+    return StretchBitmap(dib, bits, s(layout->dx), s(layout->dy), width, height, params.S16(layout->sx),
+                         params.S16(layout->sy), sw, sh, operation);
+}

@@ -1,0 +1,28 @@
+#pragma once
+// ILWMFPlayer: plays the records of a Windows metafile (16-bit records, without the
+// placeable header) into a canvas. The logical rectangle given at construction fills the
+// canvas until the file sets its own window, whose origin and extent then fill it.
+
+#include "imaging/ilmetafileplayer.h"
+
+class ILWMFPlayer : public ILMetafilePlayer
+{
+public:
+    ILWMFPlayer(ILMetafileCanvas& canvas, double left, double top, double width, double height);
+
+    // True when the data begins with a Windows metafile header of 9 words.
+    [[nodiscard]] static bool HasHeader(const std::uint8_t* data, std::size_t size);
+    // The extent of the first window the records set; false when they set none.
+    [[nodiscard]] static bool FindWindowExtent(const std::uint8_t* data, std::size_t size, int& width, int& height);
+
+    void Play(const std::uint8_t* data, std::size_t size) override;
+
+private:
+    // False for a record the player does not know.
+    bool PlayRecord(int function, const Reader& params);
+    bool PlayBitmapRecord(int function, const Reader& params);
+    void CreateObject(const GdiObject& object);
+    void SetWindow(const Reader& params, bool extent);
+    [[nodiscard]] static std::vector<ILCanvasPoint> ReadPoints(const Reader& params, std::size_t offset, int count);
+    void PlayPolyPolygon(const Reader& params);
+};

@@ -1,0 +1,242 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
+#include "document/group.h"
+#include "foundation/line3d.h"
+#include "foundation/notificationcenter.h"
+#include "foundation/unitvector3d.h"
+#include "model/entityset.h"
+#include "tests/document/componenttestsupport.h"
+#include "tests/document/documenttestsupport.h"
+
+using componenttest::OldFileVersions;
+using componenttest::RecordBuilder;
+using documenttest::Bytes;
+using documenttest::CProbeElement;
+using documenttest::Dispose;
+using documenttest::Load;
+using undotest::TestEnvironment;
+
+namespace {
+
+class ComponentDefinitionTest : public ::testing::Test
+{
+protected:
+    ComponentDefinitionTest() { componenttest::EnsureBehaviorAndThumbnailClasses(); }
+
+    TestEnvironment m_environment;
+    const CUndoSuspender m_suspender;
+};
+
+// Counts the notifications of one name.
+class CNotificationCounter : public IObserver
+{
+public:
+    explicit CNotificationCounter(const char* name) { GetNotificationCenter().AddObserver(name, this); }
+    ~CNotificationCounter() override { GetNotificationCenter().RemoveObserver(this); }
+    void OnNotify(const std::string& /*name*/, void* /*data*/) override { ++count; }
+    int count = 0;
+};
+
+constexpr std::int32_t kSentinel = 0x5EED;
+
+// A definition record of the given version after an empty component part.
+Bytes DefinitionRecordOfVersion(int version)
+{
+    RecordBuilder b;
+    b.NewObject("CComponentDefinition");
+    b.ComponentPart([](RecordBuilder& r) { r.Int(0); });
+    b.Guid(0x01020304);
+    if (version >= 3) {
+        b.String("Chair").String("second");
+    }
+    if (version >= 4) {
+        b.String("third");
+    } else {
+        b.Int(2).String("first of old").String("third");
+    }
+    b.Long(1234567);
+    if (version >= 9) {
+        b.Byte(1);
+    }
+    if (version >= 5) {
+        b.Point(CPoint3d(1, 2, 3));
+    }
+    if (version < 6) {
+        b.Int(0);  // the old instance list
+    }
+    if (version >= 2) {
+        b.Byte(0).Byte(1).Int(2).Byte(0);  // behaviour
+    }
+    if (version >= 8) {
+        b.Int(5);
+    }
+    if (version >= 10) {
+        b.Null();
+    }
+    b.Int(kSentinel);
+    return b.Get();
+}
+
+}  // namespace
+
+TEST_F(ComponentDefinitionTest, EveryRecordVersionReadsItsFieldsAndAlwaysEndsWithAThumbnail)
+{
+    for (const int version : {1, 2, 3, 4, 5, 6, 7, 8, 9, 10}) {
+        SCOPED_TRACE(version);
+        CComponentDefinition* definition = nullptr;
+        {
+            const OldFileVersions versions({{"CComponentDefinition", version}});
+            Load(DefinitionRecordOfVersion(version), [&](CArchive& ar) {
+                definition = dynamic_cast<CComponentDefinition*>(ar.ReadObject(nullptr));
+                std::int32_t sentinel = 0;
+                ar >> sentinel;
+                EXPECT_EQ(sentinel, kSentinel);
+            });
+        }
+        ASSERT_NE(definition, nullptr);
+        EXPECT_EQ(definition->GetGuid().Data1, 0x01020304u);
+        EXPECT_EQ(definition->GetName(), CString(version >= 3 ? "Chair" : ""));
+        EXPECT_EQ(definition->GetThirdText(), CString("third"));
+        EXPECT_EQ(definition->GetTime(), 1234567);
+        EXPECT_EQ(definition->GetFlag(), version >= 9);
+        EXPECT_TRUE(definition->GetInsertionPoint() == (version >= 5 ? CPoint3d(1, 2, 3) : CPoint3d()));
+        EXPECT_EQ(definition->GetDefinitionType(), version >= 8 ? 5 : 0);
+        EXPECT_NE(definition->GetThumbnail(), nullptr);
+        EXPECT_EQ(definition->GetThumbnail()->GetParent(), definition);
+        EXPECT_EQ(definition->GetTypeId(), 4);
+        Dispose(definition);
+    }
+}
+
+TEST_F(ComponentDefinitionTest, InstancesRegisterInOrderAndRemovingTakesTheFirstOccurrence)
+{
+    auto* definition = new CComponentDefinition;
+    auto* instance = new CComponentInstance;
+    auto* other = new CGroup;
+    definition->AddInstance(instance);
+    definition->AddInstance(other);
+    definition->AddInstance(instance);
+    EXPECT_EQ(definition->GetInstanceCount(), 3);
+    EXPECT_EQ(instance->GetDefinition(), definition);
+    EXPECT_FALSE(instance->IsUnique());
+
+    definition->RemoveInstance(instance);
+    ASSERT_EQ(definition->GetInstanceCount(), 2);
+    EXPECT_EQ(definition->GetInstance(0), other);
+    EXPECT_EQ(definition->GetInstance(1), instance);
+    EXPECT_EQ(definition->GetInstance(2), nullptr);
+
+    EXPECT_EQ(instance->GetDefinition(), nullptr);
+
+    definition->RemoveInstance(instance);
+    instance->Erase();
+    EXPECT_TRUE(other->IsUnique());
+    other->Erase();  // leaves the list on its way out
+    EXPECT_EQ(definition->GetInstanceCount(), 0);
+    Dispose(definition);
+}
+
+TEST_F(ComponentDefinitionTest, TransformingTheContentsLeavesEveryPlacedCopyWhereItWas)
+{
+    auto* holder = new CComponent;
+    auto* definition = new CComponentDefinition;
+    holder->GetDefinitionList()->Add(definition);
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    CTransformation placement;
+    placement.SetTranslation(CVector3d(10, 0, 0));
+    instance->SetTransform(placement);
+    holder->Add(instance);
+    auto* inner = new CComponentInstance;  // an entity of the definition that moves
+    definition->Add(inner);
+
+    CTransformation move;
+    move.SetTranslation(CVector3d(0, 5, 0));
+    definition->Transform(move);
+    EXPECT_TRUE(inner->GetTransform().GetOrigin() == CPoint3d(0, 5, 0));
+    EXPECT_TRUE(definition->GetInsertionPoint() == CPoint3d(0, 5, 0));
+    const CTransformation world = instance->GetTransform() * inner->GetTransform();
+    EXPECT_TRUE(world.GetOrigin() == CPoint3d(10, 0, 0));
+    Dispose(holder);
+}
+
+TEST_F(ComponentDefinitionTest, RenamingPostsOnlyARealChange)
+{
+    CNotificationCounter properties(kComponentPropertiesNotification);
+    auto* definition = new CComponentDefinition;
+    definition->SetName("Door");
+    definition->SetName("Door");
+    definition->SetName("door");
+    EXPECT_EQ(properties.count, 2);
+    Dispose(definition);
+}
+
+TEST_F(ComponentDefinitionTest, ADefinitionCannotBePlacedInsideWhatPlacesIt)
+{
+    auto* root = new CComponent;
+    auto* outer = new CComponentDefinition;
+    auto* inner = new CComponentDefinition;
+    root->GetDefinitionList()->Add(outer);
+    root->GetDefinitionList()->Add(inner);
+    auto* placed = new CComponentInstance;
+    inner->AddInstance(placed);
+    outer->Add(placed);  // outer places inner
+
+    EXPECT_TRUE(inner->IsPlacedIn(outer, false));
+    EXPECT_TRUE(outer->CanContain(inner));
+    EXPECT_FALSE(inner->CanContain(outer));
+    EXPECT_FALSE(inner->CanContain(inner));
+    EXPECT_FALSE(outer->CanPlaceIn(inner));
+    EXPECT_TRUE(inner->CanPlaceIn(outer));
+    CEntitySet definitions;
+    outer->CollectDefinitions(definitions, true);
+    EXPECT_TRUE(definitions.Contains(inner));
+    Dispose(root);
+}
+
+TEST_F(ComponentDefinitionTest, GrowingADefinitionWidensTheComponentsThatPlaceIt)
+{
+    auto* holder = new CComponent;
+    auto* definition = new CComponentDefinition;
+    holder->GetDefinitionList()->Add(definition);
+    definition->Add(new CProbeElement(CPoint3d(1, 1, 1)));
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    holder->Add(instance);
+    CBoundingBox3d box;
+    holder->GetBounds(box, false);
+    EXPECT_DOUBLE_EQ(box.xmax, 1.0);
+
+    definition->Add(new CProbeElement(CPoint3d(9, 1, 1)));
+    holder->GetBounds(box, false);
+    EXPECT_DOUBLE_EQ(box.xmax, 9.0);
+    Dispose(holder);
+}
+
+TEST_F(ComponentDefinitionTest, ADefinitionMadeToPlaceItselfAtRunTimeStillAnswersItsBounds)
+{
+    auto* definition = new CComponentDefinition;
+    definition->Add(new CProbeElement(CPoint3d(2, 2, 2)));
+    auto* self = new CComponentInstance;
+    definition->AddInstance(self);
+    definition->Add(self);
+
+    CBoundingBox3d box;
+    definition->GetBounds(box, false);
+    EXPECT_DOUBLE_EQ(box.xmax, 2.0);
+    CBoundingBox3d accumulated;
+    definition->AccumulateExtents(CTransformation(), accumulated);
+    EXPECT_DOUBLE_EQ(accumulated.xmax, 2.0);
+    CPoint3d point;
+    EXPECT_EQ(definition->IntersectLine(CLine3d(CPoint3d(), CUnitVector3d(0, 0, 1)), point), 0);
+
+    definition->Remove(self);
+    self->Erase();
+    Dispose(definition);
+}
