@@ -5,12 +5,8 @@
 #include "platform/archive.h"
 #include "platform/profile.h"
 
-// The font classes come with the component code; until then no font can exist.
-#if __has_include("document/twfont.h") && __has_include("document/fontmanager.h")
-#define GLIMRA_HAVE_FONTS 1
 #include "document/fontmanager.h"
 #include "document/twfont.h"
-#endif
 
 namespace {
 
@@ -56,8 +52,6 @@ void ReleaseFontReference(CEntity* /*font*/)
 {
 }
 
-#ifdef GLIMRA_HAVE_FONTS
-
 void SetFontKind(CEntity* font, int kind)
 {
     if (font != nullptr) {
@@ -78,20 +72,6 @@ CEntity* FindOrCreateFont(CTarnwickModel* model, const FontDescription& descript
     }
     return font;
 }
-
-#else
-
-// Until the font classes are part of the model library there are no fonts to set or make.
-void SetFontKind(CEntity* /*font*/, int /*kind*/)
-{
-}
-
-CEntity* FindOrCreateFont(CTarnwickModel* /*model*/, const FontDescription& /*description*/)
-{
-    return nullptr;
-}
-
-#endif
 
 // The model holds no styles yet.
 CDimensionStyle* GetModelDimensionStyle(CTarnwickModel* /*model*/)

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "annotations/dimension.h"
-#include "annotations/modelpointref.h"
+#include "document/modelpointref.h"
 #include "foundation/vector3d.h"
 
 class CDimensionLinear : public CDimension

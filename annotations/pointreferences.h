@@ -3,7 +3,7 @@
 // a vertex, along an edge or on a face, where such a point lies now, which entities it
 // names, and the back references through which its owner hears of their changes.
 
-#include "annotations/modelpointref.h"
+#include "document/modelpointref.h"
 #include "foundation/point3d.h"
 
 class CEdge;

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "annotations/modelpointref.h"
+#include "document/modelpointref.h"
 #include "foundation/point3d.h"
 #include "foundation/vector3d.h"
 #include "model/drawingelement.h"

@@ -62,7 +62,7 @@ bool CAxisOptions::IsStoredKey(const CString& /*key*/) const
     return true;
 }
 
-bool CAxisOptions::IsTransitionKey(const CString& /*key*/) const
+bool CAxisOptions::IsPageKey(const CString& /*key*/) const
 {
     return false;
 }
@@ -72,7 +72,7 @@ void CAxisOptions::ResetToDefaults()
     m_displayAxes = CurrentModelShowsAxes();
 }
 
-CAxisOptions* CAxisOptions::Clone() const
+COptionsProvider* CAxisOptions::Clone() const
 {
     return new CAxisOptions;
 }

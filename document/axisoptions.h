@@ -3,10 +3,11 @@
 // through which the options system reads and sets whether the current model shows its
 // drawing axes. It answers the provider operations of the options manager.
 
+#include "document/optionsprovider.h"
 #include "foundation/typedvalue.h"
 #include "platform/cstring.h"
 
-class CAxisOptions
+class CAxisOptions : public COptionsProvider
 {
 public:
     static constexpr const char* kName = "AxisOptions";
@@ -14,24 +15,24 @@ public:
 
     // Shows the axes unless the current model has them off.
     CAxisOptions();
-    virtual ~CAxisOptions();
+    ~CAxisOptions() override;
 
-    [[nodiscard]] virtual CString GetName() const;
-    [[nodiscard]] virtual int GetKeyCount() const;
+    [[nodiscard]] CString GetName() const override;
+    [[nodiscard]] int GetKeyCount() const override;
     // Empty for an index other than 0.
-    [[nodiscard]] virtual CString GetKeyName(int index) const;
+    [[nodiscard]] CString GetKeyName(int index) const override;
     // False for another key; the value is taken as a bool.
-    virtual bool SetValue(const CString& key, const orvell::utils::CTypedValue& value);
+    bool SetValue(const CString& key, const orvell::utils::CTypedValue& value) override;
     // A bool for "DisplayAxes", empty for another key.
-    [[nodiscard]] virtual orvell::utils::CTypedValue GetValue(const CString& key) const;
-    [[nodiscard]] virtual bool IsStoredKey(const CString& key) const;
-    [[nodiscard]] virtual bool IsTransitionKey(const CString& key) const;
+    [[nodiscard]] orvell::utils::CTypedValue GetValue(const CString& key) const override;
+    [[nodiscard]] bool IsStoredKey(const CString& key) const override;
+    [[nodiscard]] bool IsPageKey(const CString& key) const override;
     // Takes the current model's axes-shown flag (true without a model).
-    virtual void ResetToDefaults();
+    void ResetToDefaults() override;
     // A new provider holding the current model's flag (true without a model).
-    [[nodiscard]] virtual CAxisOptions* Clone() const;
+    [[nodiscard]] COptionsProvider* Clone() const override;
     // Writes the value into the current model's axes-shown flag; nothing without a model.
-    virtual void MakeCurrent();
+    void MakeCurrent() override;
 
     [[nodiscard]] bool IsDisplayAxes() const { return m_displayAxes; }
 

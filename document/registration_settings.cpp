@@ -1,5 +1,6 @@
 #include "document/classregistration.h"
 
+#include "document/axisoptions.h"
 #include "document/camera.h"
 #include "document/componentbehavior.h"
 #include "document/namedoptions.h"
@@ -31,6 +32,7 @@ void RegisterSettingsClasses()
     AfxRegisterClass(RUNTIME_CLASS(CShadowInfo));
     AfxRegisterClass(RUNTIME_CLASS(CThumbnail));
     RegisterProviderOnce<CUnitsOptions>();
+    RegisterProviderOnce<CAxisOptions>();
     RegisterProviderOnce<CNamedOptions>();
     RegisterProviderOnce<CPageOptions>();
     RegisterProviderOnce<CSlideshowOptions>();

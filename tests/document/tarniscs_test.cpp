@@ -132,6 +132,8 @@ TEST_F(TarnisCSTest, AxisOptionsFollowTheCurrentModelOrShowTheAxesWithoutOne)
     options.SetValue("DisplayAxes", off);
     options.MakeCurrent();
     EXPECT_FALSE(model.Get().IsDisplayAxes());
-    std::unique_ptr<CAxisOptions> clone(options.Clone());
-    EXPECT_FALSE(clone->IsDisplayAxes());
+    std::unique_ptr<COptionsProvider> clone(options.Clone());
+    bool shown = true;
+    EXPECT_TRUE(clone->GetValue("DisplayAxes").GetBool(shown));
+    EXPECT_FALSE(shown);
 }
