@@ -27,7 +27,7 @@ constexpr int kViewFontHeight = 10;
 
 }  // namespace
 
-CTarnisView::CTarnisView() : m_savedDepthFunction(GL_LESS) {}
+CTarnisView::CTarnisView() : m_savedDepthFunction(GL_LESS), m_depthFunction(GL_LESS) {}
 
 CTarnisView::~CTarnisView()
 {

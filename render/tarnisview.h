@@ -128,6 +128,7 @@ public:
     void Vertex(double x, double y, double z) override;
     void VertexV(const CPoint3d& point) override;
     void SetDepthFunction(unsigned function) override;
+    [[nodiscard]] unsigned GetDepthFunction() const override { return m_depthFunction; }
     void DrawLine(const CPoint3d& start, const CPoint3d& end) override;
     void DrawStyledLine(const CPoint3d& start, const CPoint3d& end, double width, const CColor& color,
                         std::uint16_t stipple) override;
@@ -162,6 +163,10 @@ public:
     [[nodiscard]] bool GetForceState() const override { return m_forceState; }
     void SetForceState(bool force) override { m_forceState = force; }
     void SetupFog(bool on) override;
+    bool SetCapability(unsigned capability, bool on) override;
+    void SetBlendFunction(unsigned source, unsigned destination) override;
+    bool SetDepthMask(bool write) override;
+    void SetPolygonStipple(const std::uint8_t* pattern) override;
     void BeginBlending(bool on) override;
     [[nodiscard]] bool CanBlend() const override;
     void SetLightIntensities(double ambientPercent, double diffusePercent) override;
@@ -314,6 +319,7 @@ private:
     bool m_animationPaused = false;
     double m_animationInterval = 0.0;
     unsigned m_savedDepthFunction;
+    unsigned m_depthFunction;
     const CColorOverrideMap* m_colorOverrides = nullptr;
     bool m_lightingSuppressed = false;
     bool m_polygonOffsetByDisabling = false;

@@ -76,6 +76,40 @@ void CTarnisView::VertexV(const CPoint3d& point)
 void CTarnisView::SetDepthFunction(unsigned function)
 {
     glDepthFunc(function);
+    m_depthFunction = function;
+}
+
+bool CTarnisView::SetCapability(unsigned capability, bool on)
+{
+    EndPrimitive();
+    const bool wasOn = glIsEnabled(capability) == GL_TRUE;
+    if (on) {
+        glEnable(capability);
+    } else {
+        glDisable(capability);
+    }
+    return wasOn;
+}
+
+void CTarnisView::SetBlendFunction(unsigned source, unsigned destination)
+{
+    EndPrimitive();
+    glBlendFunc(source, destination);
+}
+
+bool CTarnisView::SetDepthMask(bool write)
+{
+    EndPrimitive();
+    GLboolean wasWriting = GL_TRUE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &wasWriting);
+    glDepthMask(write ? GL_TRUE : GL_FALSE);
+    return wasWriting == GL_TRUE;
+}
+
+void CTarnisView::SetPolygonStipple(const std::uint8_t* pattern)
+{
+    EndPrimitive();
+    glPolygonStipple(pattern);
 }
 
 // --- lines ---
@@ -406,12 +440,14 @@ void CTarnisView::BeginBlending(bool on)
     glPushAttrib(GL_ENABLE_BIT);
     if (!on) {
         glDepthFunc(m_savedDepthFunction);
+        m_depthFunction = m_savedDepthFunction;
         return;
     }
     GLint depthFunction = GL_LESS;
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
     m_savedDepthFunction = static_cast<unsigned>(depthFunction);
     glDepthFunc(GL_LEQUAL);
+    m_depthFunction = GL_LEQUAL;
     glHint(GL_LINE_SMOOTH_HINT, GL_NICEST);
     glEnable(GL_LINE_SMOOTH);
     glEnable(GL_BLEND);
@@ -432,6 +468,7 @@ void CTarnisView::InitGLState()
     glEnable(GL_NORMALIZE);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
+    m_depthFunction = GL_LESS;
     glShadeModel(GL_SMOOTH);
     glLightModeli(GL_LIGHT_MODEL_TWO_SIDE, 1);
 }

@@ -308,6 +308,13 @@ TEST_F(TarnisViewGL, SettersSkipWhatTheCacheHoldsUnlessStateIsForced)
     EXPECT_TRUE(view.SetLighting(true));
     EXPECT_TRUE(glIsEnabled(GL_LIGHTING));
 
+    EXPECT_FALSE(view.SetCapability(GL_BLEND, true));
+    EXPECT_TRUE(view.SetCapability(GL_BLEND, false));
+    EXPECT_TRUE(view.SetDepthMask(false));
+    EXPECT_FALSE(view.SetDepthMask(true));
+    view.SetDepthFunction(GL_LEQUAL);
+    EXPECT_EQ(view.GetDepthFunction(), static_cast<unsigned>(GL_LEQUAL));
+
     view.ResetLineState();
     EXPECT_FALSE(glIsEnabled(GL_LIGHTING));
     EXPECT_EQ(ReadColor(), CColor(0, 0, 0, 255));
