@@ -278,3 +278,39 @@ TEST(ViewDefinition, AViewportWithoutHeightHasAspectOne)
     EXPECT_EQ(x, 50);
     EXPECT_EQ(y, 25);
 }
+
+TEST(ViewDefinition, ANarrowerWindowWidensTheViewSoThePictureKeepsItsWidth)
+{
+    for (const CameraCase& c : {kCameras[0], kCameras[2]}) {
+        CViewDefinition view = MakeView(c, 64, 48);
+        const double halfWidth = c.perspective ? std::tan(view.GetFieldOfView() * kPi / 360) * view.GetAspect()
+                                               : view.GetViewWidth() / 2;
+        const double previous = view.ResizeViewportFitHeight(32, 48);
+        EXPECT_EQ(previous, c.perspective ? c.fieldOfView : c.viewHeight) << c.name;
+        const double newHalfWidth = c.perspective
+                                        ? std::tan(view.GetFieldOfView() * kPi / 360) * view.GetAspect()
+                                        : view.GetViewWidth() / 2;
+        EXPECT_NEAR(newHalfWidth, halfWidth, 1e-9) << c.name;
+        // A wider window keeps the view as it is.
+        view.ResizeViewportFitHeight(200, 48);
+        EXPECT_EQ(view.GetViewportWidth(), 200) << c.name;
+    }
+}
+
+TEST(ViewDefinition, ZoomingAtAPixelInParallelKeepsThePointUnderIt)
+{
+    CViewDefinition view = MakeView(kCameras[2]);
+    const CPoint2d pixel(10, 40);
+    const CLine3d before = view.ScreenToModelLine(pixel);
+    view.ZoomAtPixel(pixel, 0.0, -0.5);
+    EXPECT_NEAR(view.GetViewHeight(), 12.5, 1e-12);
+    const CLine3d after = view.ScreenToModelLine(pixel);
+    CPoint3d foot;
+    after.ProjectPoint(before.origin, foot);
+    EXPECT_LT(foot.Distance(before.origin), 1e-9);
+
+    CViewDefinition perspective = MakeView(kCameras[0]);
+    perspective.Dolly(4.0, 0.5);
+    EXPECT_EQ(perspective.GetEye(), CPoint3d(0, 0, 8));
+    EXPECT_EQ(perspective.GetTarget(), CPoint3d(0, 0, -2));
+}
