@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "document/renderingoptions.h"
+#include "document/tarniscs.h"
+#include "document/viewpage.h"
 #include "document/twfont.h"
 #include "document/tarnwickmodel.h"
 #include "drawapi/animation.h"
@@ -39,6 +41,7 @@ CTarnisView::~CTarnisView()
     }
     ReleaseViewFont();
     DeleteViewDisplayList();
+    m_displayOverridePage = nullptr;
     if (m_model != nullptr) {
         m_model->Release();
         m_model = nullptr;
@@ -316,21 +319,32 @@ void CTarnisView::PopMaterial()
 
 CRenderingOptions* CTarnisView::GetRenderingOptions() const
 {
+    if (m_displayOverridePage != nullptr &&
+        (m_displayOverridePage->GetPropertyMask() & CViewPage::kRenderingOptions) != 0 &&
+        m_displayOverridePage->GetRenderingOptions() != nullptr) {
+        return m_displayOverridePage->GetRenderingOptions();
+    }
     return GetModelRenderingOptions();
 }
 
 CRenderingOptions* CTarnisView::GetModelRenderingOptions() const
 {
-    return nullptr;
+    return m_model != nullptr ? m_model->GetRenderingOptions() : nullptr;
 }
 
-void CTarnisView::StoreModelCamera(const CCamera& /*camera*/) {}
+void CTarnisView::StoreModelCamera(const CCamera& camera)
+{
+    if (m_model != nullptr) {
+        m_model->SetCamera(camera);
+    }
+}
 
 void CTarnisView::GetDrawingAxes(CVector3d axes[3]) const
 {
-    axes[0] = CVector3d(1.0, 0.0, 0.0);
-    axes[1] = CVector3d(0.0, 1.0, 0.0);
-    axes[2] = CVector3d(0.0, 0.0, 1.0);
+    const CTarnisCS* drawingAxes = m_model != nullptr ? m_model->GetDrawingAxes() : nullptr;
+    for (int i = 0; i < 3; ++i) {
+        axes[i] = drawingAxes != nullptr ? drawingAxes->GetAxis(i) : GetStandardAxisDirection(i + 1);
+    }
 }
 
 CColor CTarnisView::GetForegroundColor() const
@@ -360,7 +374,16 @@ void CTarnisView::SwapViewDefinitions()
 
 void CTarnisView::StoreCamera()
 {
+    if (m_displayOverridePage != nullptr && (m_displayOverridePage->GetPropertyMask() & CViewPage::kCamera) != 0) {
+        m_displayOverridePage->SetCamera(m_viewDefinition.GetCamera());
+        return;
+    }
     StoreModelCamera(m_viewDefinition.GetCamera());
+}
+
+CViewPage* CTarnisView::SetDisplayOverridePage(CViewPage* page)
+{
+    return std::exchange(m_displayOverridePage, page);
 }
 
 // --- interaction level ---

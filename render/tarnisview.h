@@ -23,6 +23,8 @@
 #include "render/valueinputbuffer.h"
 #include "render/viewdefinition.h"
 
+class CViewPage;
+
 class CTarnisView : public CDrawingBase, public ITarnisView
 {
 public:
@@ -38,6 +40,10 @@ public:
     void SetViewDefinition(const CViewDefinition& definition);
     // Positive sizes only: the GL viewport and the view definition's.
     void SetViewportSize(int width, int height);
+    // A page whose camera and display settings the view shows in place of the model's
+    // while it is set (as its property mask selects); returns the page it replaces.
+    CViewPage* SetDisplayOverridePage(CViewPage* page);
+    [[nodiscard]] CViewPage* GetDisplayOverridePage() const { return m_displayOverridePage; }
     // The culling filter of the whole view (a crossing volume of the frustum planes,
     // grown for thick lines) and the plain crossing volume.
     void PushFrustumFilter();
@@ -266,11 +272,11 @@ public:
     void DiscardAnimation() override;
 
 protected:
-    // Where the model keeps its display settings and its camera; the document layer
-    // provides them.
+    // The model's display settings (null without a model) and where the view's camera
+    // is stored.
     [[nodiscard]] virtual CRenderingOptions* GetModelRenderingOptions() const;
     virtual void StoreModelCamera(const CCamera& camera);
-    // The model's drawing axes x, y and z; the standard axes without a model.
+    // The model's drawing axes x, y and z; the standard axes without them.
     virtual void GetDrawingAxes(CVector3d axes[3]) const;
 
 private:
@@ -335,6 +341,7 @@ private:
     bool m_printing = false;
     unsigned m_compilingList = 0;
     CPickNameTable m_pickNames;
+    CViewPage* m_displayOverridePage = nullptr;
 };
 
 // 0 the zero vector, 1 to 3 the unit x, y and z axes, 4 to 6 their negations.

@@ -10,6 +10,7 @@
 #include "document/renderingoptions.h"
 #include "document/tarnwickmodel.h"
 #include "document/twfont.h"
+#include "document/viewpage.h"
 #include "drawapi/animation.h"
 #include "foundation/notificationcenter.h"
 #include "model/undosuspender.h"
@@ -130,6 +131,36 @@ TEST(TarnisView, TheViewHoldsOneReferenceToItsModelAndMakesItsFontOnce)
         EXPECT_EQ(view.GetViewFont(), nullptr);
     }
     EXPECT_EQ(model->GetRefCount(), 1);
+    model->Release();
+}
+
+TEST(TarnisView, ADisplayOverridePageLendsTheSettingsItsMaskSelects)
+{
+    auto* model = new CTarnwickModel();
+    {
+        CTarnisView view;
+        view.SetModel(model);
+        EXPECT_EQ(view.GetRenderingOptions(), model->GetRenderingOptions());
+        EXPECT_EQ(view.SetDisplayOverridePage(nullptr), nullptr);
+
+        CViewPage page(CString("Page"), CString(), CViewPage::kCamera | CViewPage::kRenderingOptions);
+        page.SetRenderingOptions(*model->GetRenderingOptions());
+        view.SetDisplayOverridePage(&page);
+        EXPECT_EQ(view.GetRenderingOptions(), page.GetRenderingOptions());
+
+        CViewDefinition definition;
+        definition.SetEyeTarget(CPoint3d(5, 6, 7), CPoint3d(0, 0, 0), CVector3d(0, 0, 1));
+        view.SetViewDefinition(definition);
+        view.StoreCamera();
+        EXPECT_EQ(page.GetCamera().GetEye(), CPoint3d(5, 6, 7));
+        EXPECT_NE(model->GetCamera().GetEye(), CPoint3d(5, 6, 7));
+
+        page.SetPropertyMask(0);
+        EXPECT_EQ(view.GetRenderingOptions(), model->GetRenderingOptions());
+        view.StoreCamera();
+        EXPECT_EQ(model->GetCamera().GetEye(), CPoint3d(5, 6, 7));
+        EXPECT_EQ(view.SetDisplayOverridePage(nullptr), &page);
+    }
     model->Release();
 }
 
