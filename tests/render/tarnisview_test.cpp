@@ -12,6 +12,7 @@
 #include "document/twfont.h"
 #include "document/viewpage.h"
 #include "drawapi/animation.h"
+#include "foundation/geomfilter.h"
 #include "foundation/notificationcenter.h"
 #include "model/undosuspender.h"
 #include "render/depthclamp.h"
@@ -491,4 +492,31 @@ TEST_F(TarnisViewGL, OutputScalingLastsAsLongAsItsScope)
     EXPECT_EQ(view.GetViewDefinition().GetViewportHeight(), kHeight);
     EXPECT_EQ(view.GetPixelScale(), 1.0);
     EXPECT_EQ(view.GetLineWidthScale(), 1.0);
+}
+
+TEST_F(TarnisViewGL, ViewAndSelectionVolumesKeepWhatIsSeenThere)
+{
+    TestView view;
+    CViewDefinition definition;
+    definition.SetViewportSize(kWidth, kHeight);
+    definition.SetEyeTarget(CPoint3d(0, 0, 100), CPoint3d(0, 0, 0), CVector3d(0, 1, 0));
+    view.SetViewDefinition(definition);
+    view.ApplyViewToGL(0, nullptr);
+
+    view.PushFrustumFilter();
+    EXPECT_TRUE(view.GetCurrentFilter()->TestPoint(CPoint3d(0, 0, 0)));
+    EXPECT_FALSE(view.GetCurrentFilter()->TestPoint(CPoint3d(0, 0, 200)));  // behind the eye
+    EXPECT_FALSE(view.GetCurrentFilter()->TestPoint(CPoint3d(500, 0, 0)));
+    view.PopFilter();
+
+    CPoint3d corner;
+    ASSERT_TRUE(view.ScreenToModel(CPoint3d(5, 5, 0.5), corner));
+    view.PushPickRegionFilter(CPoint2d(kWidth / 2.0, kHeight / 2.0), 6);
+    EXPECT_TRUE(view.GetCurrentFilter()->TestPoint(CPoint3d(0, 0, 0)));
+    EXPECT_FALSE(view.GetCurrentFilter()->TestPoint(corner));
+    view.PopFilter();
+    view.PushWindowInsideFilter(CPoint2d(10, 10), CPoint2d(0, 0));
+    EXPECT_TRUE(view.GetCurrentFilter()->TestPoint(corner));
+    EXPECT_FALSE(view.GetCurrentFilter()->TestPoint(CPoint3d(0, 0, 0)));
+    view.ClearFilters();
 }
