@@ -13,7 +13,9 @@ void RegisterModelClasses()
     RegisterConstructionClasses();
     RegisterMaterialsClasses();
     RegisterSettingsClasses();
+    RegisterModelRootClasses();
     RegisterDimensionsClasses();
     RegisterComponentsClasses();
+    RegisterPagesClasses();
     RegisterClassVersionTable();
 }

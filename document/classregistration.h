@@ -15,5 +15,7 @@ void RegisterImagesClasses();
 void RegisterConstructionClasses();
 void RegisterMaterialsClasses();
 void RegisterSettingsClasses();
+void RegisterModelRootClasses();
 void RegisterDimensionsClasses();
 void RegisterComponentsClasses();
+void RegisterPagesClasses();

@@ -1,25 +1,88 @@
 #include "document/tarnwickmodel.h"
 
+#include <algorithm>
 #include <cstdio>
 
+#include "annotations/dimensionstyle.h"
+#include "annotations/sectionplane.h"
+#include "annotations/textstyle.h"
 #include "document/component.h"
+#include "document/componentbehavior.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
+#include "document/dib.h"
 #include "document/fontmanager.h"
+#include "document/layer.h"
 #include "document/layermanager.h"
+#include "document/material.h"
 #include "document/materialmanager.h"
+#include "document/modelpages.h"
+#include "document/optionsmanager.h"
+#include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
+#include "document/tarniscs.h"
+#include "drawapi/drawingbase.h"
 #include "foundation/modelid.h"
 #include "foundation/notificationcenter.h"
+#include "foundation/typedvalue.h"
 #include "model/backreferencemap.h"
+#include "model/relationshipmap.h"
 #include "model/undomanager.h"
 #include "model/undosuspender.h"
+#include "model/validitylog.h"
 
-IMPLEMENT_DYNAMIC(CTarnwickModel, CObject)
+IMPLEMENT_SERIAL(CTarnwickModel, CObject, VERSIONABLE_SCHEMA | 12)
 
 namespace {
 
 CTarnwickModel* g_currentModel = nullptr;
+
+// Messages of the model-level check for a member the model lacks.
+enum ModelCheckMessage : int
+{
+    kMsgNoLayerManager = 21889,
+    kMsgNoMaterialManager = 21890,
+    kMsgNoRenderingOptions = 21892,
+    kMsgNoShadowInfo = 21893,
+    kMsgNoDrawingAxes = 21894,
+    kMsgNoRootComponent = 21895,
+    kMsgNoFontManager = 21905
+};
+
+bool IsIn(const std::vector<CObject*>& sorted, const CObject* object)
+{
+    return object != nullptr && std::binary_search(sorted.begin(), sorted.end(), object);
+}
+
+// Removes, without erasing, every element of the container that is in the set.
+void ForgetIn(IEntityContainer* container, const std::vector<CObject*>& sorted)
+{
+    if (container == nullptr) {
+        return;
+    }
+    for (int i = container->GetCount() - 1; i >= 0; --i) {
+        CEntity* held = container->GetAt(i);
+        if (IsIn(sorted, held)) {
+            container->Remove(held);
+        }
+    }
+}
+
+// Checks one member; a missing one is logged with its message and counts as broken.
+int CheckMember(CEntity* member, int missingMessage, int mode, CValidityResultMap& results)
+{
+    if (member == nullptr) {
+        AppendValidityMessage("Message %d: the model lacks one of its managers.\n", missingMessage);
+        return kValidityBroken;
+    }
+    return member->CheckValidity(mode, &results);
+}
+
+CSectionPlane* AsSectionPlane(CDrawingElement* element)
+{
+    return dynamic_cast<CSectionPlane*>(element);
+}
 
 }  // namespace
 
@@ -58,6 +121,7 @@ CTarnwickModel::CTarnwickModel()
 {
     InitGuid(m_modelId);
     CreateMembers();
+    ResetCamera();
     m_undoManager = new CUndoManager(this, CUndoManager::kDefaultStackDepth);
     if (GetCurrentUndoManager() == nullptr) {
         SetCurrentUndoManager(m_undoManager);
@@ -78,10 +142,36 @@ void CTarnwickModel::CreateMembers()
     if (m_rootComponent == nullptr) {
         m_rootComponent = new CComponent;
     }
-    m_rootComponent->SetModel(this);
+    if (m_behavior == nullptr) {
+        m_behavior = new CComponentBehavior;
+    }
+    if (m_drawingAxes == nullptr) {
+        m_drawingAxes = new CTarnisCS;
+    }
+    if (m_rendering == nullptr) {
+        m_rendering = new CRenderingOptions;
+    }
+    if (m_shadow == nullptr) {
+        m_shadow = new CShadowInfo;
+    }
+    if (m_options == nullptr) {
+        m_options = CreateOptionsManager();
+    }
+    if (m_pageList == nullptr) {
+        m_pageList = modelpages::CreatePageList(this);
+    }
     if (m_fontManager == nullptr) {
         m_fontManager = new CFontManager(m_rootComponent);
     }
+    if (m_dimensionStyle == nullptr) {
+        m_dimensionStyle = new CDimensionStyle(this);
+    }
+    if (m_textStyle == nullptr) {
+        m_textStyle = new CTextStyle(this);
+    }
+    m_rootComponent->SetModel(this);
+    m_shadow->SetModel(this);
+    m_rendering->SetModel(this);
 }
 
 CTarnwickModel::~CTarnwickModel()
@@ -90,27 +180,61 @@ CTarnwickModel::~CTarnwickModel()
     if (m_undoManager != nullptr) {
         m_undoManager->NotifyModelDeleted(this);
     }
-    {
-        const CurrentModelScope scope(this);
-        const CUndoSuspender suspender;
-        ListenToRootManagers(false);
-        if (m_fontManager != nullptr) {
-            m_fontManager->Erase();
-            m_fontManager = nullptr;
-        }
-        if (m_rootComponent != nullptr) {
-            // Erasing with recording off deletes the entities, the managers and the
-            // component itself.
-            m_rootComponent->Erase();
-            m_rootComponent = nullptr;
-        }
-    }
+    DeleteMembers();
+    delete m_preview;
+    m_preview = nullptr;
     delete m_undoManager;
     m_undoManager = nullptr;
     delete m_backReferences;
     m_backReferences = nullptr;
     if (g_currentModel == this) {
         g_currentModel = nullptr;
+    }
+}
+
+void CTarnwickModel::DeleteMembers()
+{
+    const CurrentModelScope scope(this);
+    // Erasing with recording off deletes each member with what it holds.
+    const CUndoSuspender suspender;
+    ListenToRootManagers(false);
+    modelpages::ErasePageList(m_pageList);
+    m_pageList = nullptr;
+    if (m_shadow != nullptr) {
+        m_shadow->Erase();
+        m_shadow = nullptr;
+    }
+    if (m_rendering != nullptr) {
+        m_rendering->Erase();
+        m_rendering = nullptr;
+    }
+    delete m_options;
+    m_options = nullptr;
+    if (m_drawingAxes != nullptr) {
+        m_drawingAxes->Erase();
+        m_drawingAxes = nullptr;
+    }
+    if (m_behavior != nullptr) {
+        m_behavior->Erase();
+        m_behavior = nullptr;
+    }
+    if (m_dimensionStyle != nullptr) {
+        m_dimensionStyle->SetFont(nullptr, false);
+        m_dimensionStyle->Erase();
+        m_dimensionStyle = nullptr;
+    }
+    if (m_textStyle != nullptr) {
+        m_textStyle->SetFont(nullptr, false);
+        m_textStyle->Erase();
+        m_textStyle = nullptr;
+    }
+    if (m_rootComponent != nullptr) {
+        m_rootComponent->Erase();
+        m_rootComponent = nullptr;
+    }
+    if (m_fontManager != nullptr) {
+        m_fontManager->Erase();
+        m_fontManager = nullptr;
     }
 }
 
@@ -149,6 +273,9 @@ int CTarnwickModel::Release()
 void CTarnwickModel::MakeCurrent()
 {
     SetCurrentModel(this);
+    if (m_options != nullptr) {
+        m_options->MakeCurrent();
+    }
 }
 
 void CTarnwickModel::Clear()
@@ -168,6 +295,7 @@ void CTarnwickModel::Clear()
     ResetEntityIdCounter();
     // The selection would otherwise keep pointers to the entities erased below.
     m_selection.Clear(false);
+    ResetSettings();
     ListenToRootManagers(false);
     if (m_rootComponent != nullptr) {
         m_rootComponent->Clear();
@@ -176,12 +304,52 @@ void CTarnwickModel::Clear()
     m_description.Empty();
     InitGuid(m_modelId);
     m_displayAxes = true;
-    for (std::int32_t& word : m_reserved) {
-        word = 0;
-    }
+    std::fill(std::begin(m_reserved), std::end(m_reserved), 0);
+    SetPreviewImage(nullptr);
     delete m_backReferences;
     m_backReferences = nullptr;
+    ResetCamera();
     SetDisplayAxes(true);
+}
+
+void CTarnwickModel::ResetSettings()
+{
+    modelpages::ClearPageList(m_pageList);
+    if (m_shadow != nullptr) {
+        m_shadow->Reset();
+    }
+    if (m_rendering != nullptr) {
+        m_rendering->Reset();
+    }
+    if (m_drawingAxes != nullptr) {
+        m_drawingAxes->Reset();
+    }
+    if (m_behavior != nullptr) {
+        m_behavior->Reset();
+    }
+}
+
+void CTarnwickModel::ResetCamera()
+{
+    m_camera.SetView(CPoint3d(0.0, 0.0, 500.0), CPoint3d(0.0, 0.0, 0.0), CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0,
+                     true, 30.0, 133.0);
+}
+
+void CTarnwickModel::SetShadowInfo(const CShadowInfo& shadow)
+{
+    if (m_shadow == nullptr) {
+        return;
+    }
+    *m_shadow = shadow;
+    PostShadowNotification(kShadowAssigned, m_shadow);
+}
+
+void CTarnwickModel::SetPreviewImage(CDib* image)
+{
+    if (image != m_preview) {
+        delete m_preview;
+        m_preview = image;
+    }
 }
 
 CMaterialManager* CTarnwickModel::GetMaterialManager() const
@@ -192,6 +360,11 @@ CMaterialManager* CTarnwickModel::GetMaterialManager() const
 CLayerManager* CTarnwickModel::GetLayerManager() const
 {
     return m_rootComponent != nullptr ? m_rootComponent->GetLayerManager() : nullptr;
+}
+
+CDefinitionList* CTarnwickModel::GetDefinitionList() const
+{
+    return m_rootComponent != nullptr ? m_rootComponent->GetDefinitionList() : nullptr;
 }
 
 CBackReferenceMap* CTarnwickModel::GetEntitySet()
@@ -205,11 +378,6 @@ CBackReferenceMap* CTarnwickModel::GetEntitySet()
 bool CTarnwickModel::IsActivePath(const CInstancePath& path) const
 {
     return path == m_activePath;
-}
-
-CDefinitionList* CTarnwickModel::GetDefinitionList() const
-{
-    return m_rootComponent != nullptr ? m_rootComponent->GetDefinitionList() : nullptr;
 }
 
 CComponentInstance* CTarnwickModel::GetActiveInstance() const
@@ -239,6 +407,111 @@ CDrawingElement* CTarnwickModel::AddEntity(CDrawingElement* entity)
     return component != nullptr ? component->AddEntity(entity) : entity;
 }
 
+CDrawingElement* CTarnwickModel::GetActiveSectionPlane() const
+{
+    const CComponent* component = GetActiveComponent();
+    return component != nullptr ? component->GetActiveSectionPlane() : nullptr;
+}
+
+void CTarnwickModel::SetActiveSectionPlane(CDrawingElement* plane)
+{
+    if (CComponent* component = GetActiveComponent()) {
+        component->SetActiveSectionPlane(plane);
+    }
+}
+
+void CTarnwickModel::CollectActiveSectionPlanes(std::vector<CDrawingElement*>& planes) const
+{
+    if (m_rendering == nullptr || (m_rendering->GetSectionFlags() & 2) == 0 || m_rootComponent == nullptr) {
+        return;
+    }
+    if (CDrawingElement* plane = m_rootComponent->GetActiveSectionPlane()) {
+        planes.push_back(plane);
+    }
+    if (const CDefinitionList* definitions = GetDefinitionList()) {
+        for (const CComponentDefinition* definition : definitions->GetDefinitions()) {
+            if (CDrawingElement* plane = definition->GetActiveSectionPlane()) {
+                planes.push_back(plane);
+            }
+        }
+    }
+}
+
+void CTarnwickModel::RestoreActiveSectionPlanes(const std::vector<CDrawingElement*>& planes)
+{
+    std::vector<CComponent*> components;
+    if (m_rootComponent != nullptr) {
+        components.push_back(m_rootComponent);
+    }
+    if (const CDefinitionList* definitions = GetDefinitionList()) {
+        components.insert(components.end(), definitions->GetDefinitions().begin(),
+                          definitions->GetDefinitions().end());
+    }
+    for (CComponent* component : components) {
+        if (component->GetActiveSectionPlane() != nullptr) {
+            component->SetActiveSectionPlane(nullptr);
+        }
+    }
+    for (CDrawingElement* plane : planes) {
+        if (auto* owner = dynamic_cast<CComponent*>(plane != nullptr ? plane->GetParent() : nullptr)) {
+            owner->SetActiveSectionPlane(plane);
+        }
+    }
+}
+
+namespace {
+
+// The components of the active path from the outermost: the root component, then each
+// instance's definition; the last is the active component.
+std::vector<CComponent*> PathComponents(CComponent* root, const CInstancePath& path)
+{
+    std::vector<CComponent*> components;
+    if (root != nullptr) {
+        components.push_back(root);
+    }
+    for (int i = 0; i < path.GetCount(); ++i) {
+        const CComponentInstance* instance = path.GetInstance(i);
+        if (instance != nullptr && instance->GetDefinition() != nullptr) {
+            components.push_back(instance->GetDefinition());
+        }
+    }
+    return components;
+}
+
+}  // namespace
+
+void CTarnwickModel::ApplySectionPlanes(IDrawingBase& context, bool includeActive) const
+{
+    if (m_rendering == nullptr || (m_rendering->GetSectionFlags() & 2) == 0) {
+        return;
+    }
+    std::vector<CComponent*> components = PathComponents(m_rootComponent, m_activePath);
+    if (!includeActive && !components.empty()) {
+        components.pop_back();
+    }
+    for (const CComponent* component : components) {
+        if (CSectionPlane* plane = AsSectionPlane(component->GetActiveSectionPlane())) {
+            context.PushSectionFilter(plane, true);
+        }
+    }
+}
+
+void CTarnwickModel::RemoveSectionPlanes(IDrawingBase& context, bool includeActive) const
+{
+    if (m_rendering == nullptr || (m_rendering->GetSectionFlags() & 2) == 0) {
+        return;
+    }
+    std::vector<CComponent*> components = PathComponents(m_rootComponent, m_activePath);
+    if (!includeActive && !components.empty()) {
+        components.pop_back();
+    }
+    for (auto it = components.rbegin(); it != components.rend(); ++it) {
+        if (CSectionPlane* plane = AsSectionPlane((*it)->GetActiveSectionPlane())) {
+            context.PopSectionFilter(plane);
+        }
+    }
+}
+
 std::int32_t CTarnwickModel::GetReservedWord(int index) const
 {
     return index >= 0 && index < kReservedWordCount ? m_reserved[index] : 0;
@@ -247,4 +520,86 @@ std::int32_t CTarnwickModel::GetReservedWord(int index) const
 void CTarnwickModel::SetDisplayAxes(bool display)
 {
     m_displayAxes = display;
+    if (m_options != nullptr) {
+        orvell::utils::CTypedValue value;
+        value.SetBool(display);
+        m_options->SetValue(CString("AxisOptions"), CString("DisplayAxes"), value);
+    }
+}
+
+void CTarnwickModel::FreeDisplayResources()
+{
+    if (CMaterialManager* materials = GetMaterialManager()) {
+        materials->ReleaseTextures();
+    }
+    if (CLayerManager* layers = GetLayerManager()) {
+        layers->ReleaseLayerTextures();
+    }
+    if (m_fontManager != nullptr) {
+        m_fontManager->ReleaseDisplayResources();
+    }
+    if (m_rootComponent != nullptr) {
+        const CUndoSuspender suspender;
+        m_rootComponent->OnGeometryChanged();
+    }
+    if (m_shadow != nullptr) {
+        m_shadow->DeleteDisplayList();
+        m_shadow->DeleteSecondDisplayList();
+    }
+}
+
+int CTarnwickModel::FixValidityErrors(int mode, bool repair)
+{
+    const CValidityCheckScope checking;
+    m_checking = true;
+    const int checkMode = repair ? kValidityModeRepair : mode;
+    CValidityResultMap results;
+    int worst = kValiditySound;
+    const auto take = [&worst](int severity) { worst = std::max(worst, severity); };
+    take(CheckMember(GetLayerManager(), kMsgNoLayerManager, checkMode, results));
+    take(CheckMember(GetMaterialManager(), kMsgNoMaterialManager, checkMode, results));
+    take(CheckMember(m_fontManager, kMsgNoFontManager, checkMode, results));
+    take(CheckMember(m_rendering, kMsgNoRenderingOptions, checkMode, results));
+    take(CheckMember(m_shadow, kMsgNoShadowInfo, checkMode, results));
+    take(CheckMember(m_drawingAxes, kMsgNoDrawingAxes, checkMode, results));
+    if (CDefinitionList* definitions = GetDefinitionList()) {
+        take(definitions->CheckValidity(checkMode, &results));
+    }
+    take(CheckMember(m_rootComponent, kMsgNoRootComponent, checkMode, results));
+    take(modelpages::CheckPageList(m_pageList, checkMode, results));
+    m_checking = false;
+    return worst;
+}
+
+void CTarnwickModel::ForgetObjects(const std::vector<CObject*>& sortedObjects)
+{
+    const CUndoSuspender suspender;
+    if (IsIn(sortedObjects, m_preview)) {
+        m_preview = nullptr;
+    }
+    if (m_textStyle != nullptr && IsIn(sortedObjects, m_textStyle->PeekFont())) {
+        m_textStyle->SetFont(nullptr, false);
+    }
+    if (m_dimensionStyle != nullptr && IsIn(sortedObjects, m_dimensionStyle->PeekFont())) {
+        m_dimensionStyle->SetFont(nullptr, false);
+    }
+    ForgetIn(m_fontManager, sortedObjects);
+    modelpages::ForgetPages(m_pageList, sortedObjects);
+    if (m_rootComponent == nullptr) {
+        return;
+    }
+    if (IsIn(sortedObjects, m_rootComponent->GetActiveSectionPlane())) {
+        m_rootComponent->SetActiveSectionPlane(nullptr);
+    }
+    if (IsIn(sortedObjects, m_rootComponent->GetMaterial())) {
+        m_rootComponent->SetMaterial(nullptr);
+    }
+    if (IsIn(sortedObjects, m_rootComponent->GetLayer())) {
+        m_rootComponent->SetLayer(nullptr);
+    }
+    ForgetIn(m_rootComponent, sortedObjects);
+    ForgetIn(m_rootComponent->GetRelationshipMap(), sortedObjects);
+    ForgetIn(m_rootComponent->GetDefinitionList(), sortedObjects);
+    ForgetIn(m_rootComponent->GetMaterialManager(), sortedObjects);
+    ForgetIn(m_rootComponent->GetLayerManager(), sortedObjects);
 }

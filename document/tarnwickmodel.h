@@ -1,13 +1,17 @@
 #pragma once
 // CTarnwickModel: the root of one model. It owns the root component with the
 // top-level entities (and, through it, the layer and material managers the model
-// uses), the selection, the undo manager, the back-reference map, the active path of
-// instances being edited, and the model's identifier, version and description. It is
-// reference counted. One global names the current model: code that has no model at
-// hand (entity constructors, the undo hooks) uses it.
+// uses), the model-wide settings and managers, the camera, the selection, the undo
+// manager, the back-reference map, the active path of instances being edited, and the
+// model's identifier, version and description. It reads and writes the model file
+// (modelfileread.cpp, modelfilewrite.cpp). It is reference counted. One global names
+// the current model: code that has no model at hand (entity constructors, the undo
+// hooks) uses it.
 
 #include <cstdint>
+#include <vector>
 
+#include "document/camera.h"
 #include "document/instancepath.h"
 #include "foundation/transformation.h"
 #include "foundation/versioninfo.h"
@@ -16,29 +20,46 @@
 #include "platform/guid.h"
 #include "platform/object.h"
 
+class CArchive;
 class CBackReferenceMap;
 class CComponent;
+class CComponentBehavior;
 class CComponentInstance;
 class CDefinitionList;
+class CDib;
+class CDimensionStyle;
 class CDrawingElement;
-class CFontManager;
 class CEntity;
+class CFontManager;
 class CLayerManager;
+class CLoadSession;
 class CMaterialManager;
+class COptionsManager;
+class CPageList;
+class CRenderingOptions;
+class CShadowInfo;
+class CTarnisCS;
+class CTextStyle;
 class CUndoManager;
+class IDrawingBase;
 
 class CTarnwickModel : public CObject
 {
-    DECLARE_DYNAMIC(CTarnwickModel)
+    DECLARE_SERIAL(CTarnwickModel)
 
 public:
     static constexpr int kReservedWordCount = 16;
     static constexpr int kTypeId = 34;
 
-    // Builds the root component with this model current (the previous current model is
-    // restored), then an undo manager, which becomes current when none is. The root
-    // component's material and layer managers listen to it; the root layer manager
-    // broadcasts and the selection notifies. The reference count starts at 1.
+    // Load statuses (GetLoadStatus after a read).
+    static constexpr int kLoadOk = 0;
+    static constexpr int kLoadNotAModel = 1;
+    static constexpr int kLoadNeedsNewerVersion = 2;
+
+    // Makes the members with this model current (the previous current model is
+    // restored), sets the default camera, then an undo manager, which becomes current
+    // when none is. The root component's material and layer managers listen to it; the
+    // root layer manager broadcasts and the selection notifies. The count starts at 1.
     CTarnwickModel();
     // Tells the listeners, deletes the members with this model current, and clears the
     // current model when it is this one. Posts "DeleteModelNotification" first.
@@ -47,9 +68,14 @@ public:
     CTarnwickModel(const CTarnwickModel&) = delete;
     CTarnwickModel& operator=(const CTarnwickModel&) = delete;
 
+    // Reads the whole model file when the archive is loading (the outcome is the load
+    // status; a read that throws leaves an empty model and frees everything it made),
+    // writes it in the current save format when storing. Archive exceptions pass on.
+    void Serialize(CArchive& ar) override;
+
     [[nodiscard]] virtual int GetTypeId() const { return kTypeId; }
-    // Empties the model: undo history, active path, ids, entities, identifier,
-    // description and the back-reference map.
+    // Empties the model: undo history, active path, ids, pages, settings, entities,
+    // identifier, description, preview, back-reference map and camera.
     virtual void Clear();
 
     void AddRef() { ++m_refCount; }
@@ -58,7 +84,7 @@ public:
     int Release();
     [[nodiscard]] int GetRefCount() const { return m_refCount; }
 
-    // Makes this model (and its undo manager) current.
+    // Makes this model (and its undo manager) current, and its options providers.
     void MakeCurrent();
 
     [[nodiscard]] CComponent* GetRootComponent() const { return m_rootComponent; }
@@ -66,14 +92,29 @@ public:
     [[nodiscard]] CMaterialManager* GetMaterialManager() const;
     [[nodiscard]] CLayerManager* GetLayerManager() const;
     [[nodiscard]] CDefinitionList* GetDefinitionList() const;
-    // The fonts of texts and dimensions; the root component is its parent.
-    [[nodiscard]] CFontManager* GetFontManager() const { return m_fontManager; }
     [[nodiscard]] CUndoManager* GetUndoManager() const { return m_undoManager; }
     [[nodiscard]] CSelectionSet& GetSelectionSet() { return m_selection; }
     // The back-reference map, made empty on first use.
     [[nodiscard]] CBackReferenceMap* GetEntitySet();
     // The back-reference map when it exists; null otherwise.
     [[nodiscard]] CBackReferenceMap* FindEntitySet() const { return m_backReferences; }
+
+    [[nodiscard]] CTarnisCS* GetDrawingAxes() const { return m_drawingAxes; }
+    [[nodiscard]] CRenderingOptions* GetRenderingOptions() const { return m_rendering; }
+    [[nodiscard]] CShadowInfo* GetShadowInfo() const { return m_shadow; }
+    // Copies the settings into the model's and posts "ShadowNotification" (assigned).
+    void SetShadowInfo(const CShadowInfo& shadow);
+    [[nodiscard]] COptionsManager* GetOptionsManager() const { return m_options; }
+    [[nodiscard]] CPageList* GetPageList() const { return m_pageList; }
+    [[nodiscard]] CComponentBehavior* GetComponentBehavior() const { return m_behavior; }
+    [[nodiscard]] CFontManager* GetFontManager() const { return m_fontManager; }
+    [[nodiscard]] CDimensionStyle* GetDimensionStyle() const { return m_dimensionStyle; }
+    [[nodiscard]] CTextStyle* GetTextStyle() const { return m_textStyle; }
+    [[nodiscard]] const CCamera& GetCamera() const { return m_camera; }
+    [[nodiscard]] CCamera& GetCamera() { return m_camera; }
+    void SetCamera(const CCamera& camera) { m_camera = camera; }
+    // The default view: eye (0, 0, 500) looking at the origin, perspective, 30 degrees.
+    void ResetCamera();
 
     // The active path: the instances being edited, outermost first.
     [[nodiscard]] const CInstancePath& GetActivePath() const { return m_activePath; }
@@ -86,6 +127,18 @@ public:
     [[nodiscard]] const CTransformation& GetActiveTransform() const;
     // Adds the entity to the active component (recorded for undo) and returns it.
     CDrawingElement* AddEntity(CDrawingElement* entity);
+    [[nodiscard]] CDrawingElement* GetActiveSectionPlane() const;
+    void SetActiveSectionPlane(CDrawingElement* plane);
+    // While section cuts are shown: the active planes of the root component and of
+    // every definition; nothing otherwise.
+    void CollectActiveSectionPlanes(std::vector<CDrawingElement*>& planes) const;
+    // Deactivates every active plane, then activates each given plane in its own
+    // component.
+    void RestoreActiveSectionPlanes(const std::vector<CDrawingElement*>& planes);
+    // While section cuts are shown, pushes (pops) the active planes of the components
+    // on the active path and, when asked, of the active component.
+    void ApplySectionPlanes(IDrawingBase& context, bool includeActive) const;
+    void RemoveSectionPlanes(IDrawingBase& context, bool includeActive) const;
 
     [[nodiscard]] const GUID& GetModelId() const { return m_modelId; }
     void SetModelId(const GUID& id) { m_modelId = id; }
@@ -96,19 +149,57 @@ public:
     [[nodiscard]] int GetLoadStatus() const { return m_loadStatus; }
     void SetLoadStatus(int status) { m_loadStatus = status; }
     [[nodiscard]] bool IsDisplayAxes() const { return m_displayAxes; }
-    // Stores the axes-shown flag (the axis options take it when they exist).
+    // Stores the axes-shown flag and, with an options manager, the axis options' value.
     void SetDisplayAxes(bool display);
+    // The stored preview picture; null when there is none.
+    [[nodiscard]] CDib* GetPreviewImage() const { return m_preview; }
+    // Takes ownership; deletes the picture held before.
+    void SetPreviewImage(CDib* image);
+    [[nodiscard]] bool IsRedefineThumbnailOnSave() const { return m_redefineThumbnail; }
+    void SetRedefineThumbnailOnSave(bool redefine) { m_redefineThumbnail = redefine; }
+
+    // Releases what the view cached for the model (textures, fonts, display lists).
+    void FreeDisplayResources();
+    // The model's consistency check: the managers, settings, axes, definitions, root
+    // component and pages in that order; the worst severity (0 to 3).
+    int FixValidityErrors(int mode, bool repair);
+    [[nodiscard]] bool IsChecking() const { return m_checking; }
+
+    // For the file frame's load session: drops from the model's containers, without
+    // erasing them, every object of the set (objects a failed read made).
+    void ForgetObjects(const std::vector<CObject*>& sortedObjects);
 
 private:
+    // The file frame (modelfileread.cpp, modelfilewrite.cpp).
+    void ReadModelFile(CArchive& ar);
+    void ReadVersionedFields(CArchive& ar, int fileVersion, int modelVersion, CLoadSession& session);
+    void ReadEntities(CArchive& ar, int fileVersion, int modelVersion);
+    void ReadOldMaterials(CArchive& ar, CLoadSession& session);
+    void WriteModelFile(CArchive& ar);
+    void DropStyleFontsOfEmptyModel();
+
     void CreateMembers();
+    void DeleteMembers();
     void ListenToRootManagers(bool listen);
+    void ResetSettings();
 
     CComponent* m_rootComponent = nullptr;
-    CFontManager* m_fontManager = nullptr;
+    CTarnisCS* m_drawingAxes = nullptr;
     bool m_displayAxes = true;
+    CCamera m_camera;
+    CRenderingOptions* m_rendering = nullptr;
+    CShadowInfo* m_shadow = nullptr;
+    COptionsManager* m_options = nullptr;
+    CPageList* m_pageList = nullptr;
     GUID m_modelId{};
+    CComponentBehavior* m_behavior = nullptr;
     CString m_description;
     std::int32_t m_reserved[kReservedWordCount] = {};
+    CDib* m_preview = nullptr;
+    bool m_redefineThumbnail = true;
+    CDimensionStyle* m_dimensionStyle = nullptr;
+    CTextStyle* m_textStyle = nullptr;
+    CFontManager* m_fontManager = nullptr;
     CVersionInfo m_versionInfo;
     int m_loadStatus = 0;
     CInstancePath m_activePath;
@@ -116,6 +207,7 @@ private:
     CUndoManager* m_undoManager = nullptr;
     CBackReferenceMap* m_backReferences = nullptr;
     int m_refCount = 1;
+    bool m_checking = false;
 };
 
 // The current model, or null. Making a model current makes its undo manager current
@@ -142,3 +234,19 @@ public:
 private:
     CTarnwickModel* m_previousModel;
 };
+
+// Statuses of the header-only reader.
+inline constexpr int kHeaderRead = 0;
+inline constexpr int kHeaderCannotOpen = 1;
+inline constexpr int kHeaderNotUsable = 2;
+inline constexpr int kHeaderNoPreview = 3;
+inline constexpr int kHeaderReadFailed = 4;
+
+// Reads a model file's header up to its description without a model: 0 (preview
+// image or null), 2 (not a model file, too new, or a preview that cannot be decoded),
+// 3 (the file predates stored previews; the description is still read). The caller
+// owns the preview. Archive exceptions pass on; the preview is then null.
+int ReadModelFileHeader(CArchive& ar, CDib*& preview, CString& description);
+// Opens the file and runs ReadModelFileHeader: 1 when the file cannot be opened, 4
+// when the read throws (the preview is then null). Never throws.
+int ReadModelFilePreview(const CString& path, CDib*& preview, CString& description);

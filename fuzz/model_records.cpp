@@ -1,71 +1,81 @@
 // Reads arbitrary bytes as model records: the first byte picks a record kind, read
 // in place as its class's own record, or any registered class through an object
-// reference. Entity destructors release nothing (entities end through Erase), so
-// every object the archive made is deleted once, whatever the read left it holding;
-// what entities make for themselves is not tracked, so leaks are not reported.
+// reference. Every object the read made is then deleted exactly once by a load
+// session (the archive's objects, the record's own object and the helpers the
+// components among them made), whatever the read left them holding, and the current
+// model is emptied, so leaks are reported.
 #include "document/classregistration.h"
+#include "document/loadsession.h"
 #include "document/tarnwickmodel.h"
 #include "model/undosuspender.h"
 #include "platform/archive.h"
 #include "platform/exceptions.h"
 #include "platform/memfile.h"
+#include "platform/profile.h"
+#include "platform/settingsstore.h"
 
 #include <cstdint>
-#include <set>
 
 namespace {
 
 constexpr const char* kRecordKinds[] = {
+    // topology and entities
     "CVertex", "CEdge", "CEdgeUse", "CLoop", "CFace", "CCurve", "CArcCurve", "CDrawingElement",
-    "CAttributeContainer", "CAttributeNamed", "CRelationship", "CRelationshipMap", "CLayer",
-    "CLayerManager", "CMaterial", "CMaterialManager",
+    "CAttributeContainer", "CAttributeNamed", "CRelationship", "CRelationshipMap",
+    // layers and materials
+    "CLayer", "CLayerManager", "CMaterial", "CMaterialManager", "CTexture", "CFaceTextureCoords",
+    // settings
+    "CComponentBehavior", "CRenderingOptions", "CShadowInfo", "CCamera", "CThumbnail",
+    // annotations
+    "CDimensionStyle", "CTextStyle", "CText", "CDimensionLinear", "CDimensionRadial", "CConstructionPoint",
+    "CConstructionLine", "CPolyline3d", "CSectionPlane", "CWatermark",
+    // components
+    "CComponent", "CComponentDefinition", "CComponentInstance", "CGroup", "CImage", "CDefinitionList",
+    "CTarnisCS", "CFontManager", "CTwFont",
+    // pages
+    "CTarnwickPage", "CViewPage", "CPageList",
 };
 constexpr size_t kKindCount = sizeof(kRecordKinds) / sizeof(kRecordKinds[0]);
 
-void DeleteReadObjects(const CArchive& ar, CObject* direct)
-{
-    std::set<CObject*> seen{direct};
-    for (UINT i = 1; i <= ar.GetMapCount(); ++i) {
-        CObject* object = ar.GetLoadedObject(i);
-        if (object && seen.insert(object).second) {
-            delete object;
-        }
-    }
-    delete direct;
-}
-
 }  // namespace
-
-extern "C" const char* __asan_default_options()
-{
-    return "detect_leaks=0";
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    static CSettingsStore settings{CString()};
     static CTarnwickModel* model = [] {
+        SetProfileStore(&settings);
+        WriteProfileBool("Undo", "Logging", false);
         RegisterModelClasses();
         auto* made = new CTarnwickModel;
         SetCurrentModel(made);
         return made;
     }();
-    (void)model;
     if (size < 1) {
         return 0;
     }
     const CUndoSuspender suspender;
     CMemFile file(data + 1, static_cast<UINT>(size - 1));
     CArchive ar(&file, CArchive::load);
-    CObject* direct = nullptr;
-    try {
-        if (data[0] >= kKindCount) {
-            (void)ar.ReadObject(nullptr);
-        } else {
-            direct = CRuntimeClass::FromName(kRecordKinds[data[0]])->CreateObject();
-            direct->Serialize(ar);
+    {
+        // Records may hand what they read to the current model (fonts of old component
+        // records): the session makes it forget those before deleting them.
+        CLoadSession session(model, ar);
+        try {
+            if (data[0] >= kKindCount) {
+                (void)ar.ReadObject(nullptr);
+            } else {
+                const CRuntimeClass* cls = CRuntimeClass::FromName(kRecordKinds[data[0]]);
+                if (cls == nullptr || cls->m_pfnCreateObject == nullptr) {
+                    return 0;
+                }
+                CObject* direct = cls->CreateObject();
+                session.AddHelper(direct);
+                direct->Serialize(ar);
+            }
+        } catch (const CException&) {
         }
-    } catch (const CException&) {
+        // Deletes, whether or not the read finished: nothing here hands objects on.
+        session.Discard();
     }
-    DeleteReadObjects(ar, direct);
     return 0;
 }

@@ -4,7 +4,19 @@
 
 #include "document/component.h"
 #include "document/layer.h"
+#include "annotations/dimensionstyle.h"
+#include "annotations/textstyle.h"
+#include "document/classregistration.h"
+#include "document/componentbehavior.h"
+#include "document/dib.h"
+#include "document/fontmanager.h"
 #include "document/layermanager.h"
+#include "document/optionsmanager.h"
+#include "document/optionsprovider.h"
+#include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
+#include "document/tarniscs.h"
+#include "model/validitylog.h"
 #include "document/tarnwickmodel.h"
 #include "foundation/modelid.h"
 #include "foundation/notificationcenter.h"
@@ -167,5 +179,95 @@ TEST_F(TarnwickModelTest, AddingAnEntityRecordsTheAdditionInTheOpenOperation)
     operation->CollectTouchedComponents(touched);
     EXPECT_TRUE(touched.Contains(model->GetRootComponent()));
     model->GetUndoManager()->Commit();
+    model->Release();
+}
+
+TEST_F(TarnwickModelTest, ANewModelMakesEveryMemberOwnedByItAndLooksFromTheDefaultCamera)
+{
+    CTarnwickModel* model = new CTarnwickModel;
+    EXPECT_NE(model->GetDrawingAxes(), nullptr);
+    EXPECT_NE(model->GetComponentBehavior(), nullptr);
+    EXPECT_NE(model->GetOptionsManager(), nullptr);
+    EXPECT_NE(model->GetDimensionStyle(), nullptr);
+    EXPECT_NE(model->GetTextStyle(), nullptr);
+    ASSERT_NE(model->GetFontManager(), nullptr);
+    EXPECT_EQ(model->GetFontManager()->GetParent(), model->GetRootComponent());
+    ASSERT_NE(model->GetRenderingOptions(), nullptr);
+    ASSERT_NE(model->GetShadowInfo(), nullptr);
+    EXPECT_EQ(model->GetRootComponent()->GetModel(), model);
+    EXPECT_EQ(model->GetPreviewImage(), nullptr);
+    EXPECT_TRUE(model->IsRedefineThumbnailOnSave());
+    EXPECT_EQ(model->GetReservedWord(0), 0);
+    EXPECT_TRUE(model->GetCamera().GetEye() == CPoint3d(0, 0, 500));
+    EXPECT_TRUE(model->GetCamera().GetTarget() == CPoint3d(0, 0, 0));
+    EXPECT_TRUE(model->GetCamera().IsPerspective());
+    EXPECT_DOUBLE_EQ(model->GetCamera().GetFieldOfView(), 30.0);
+    EXPECT_EQ(model->GetActiveInstance(), nullptr);
+    EXPECT_EQ(model->GetActiveComponent(), model->GetRootComponent());
+    model->Release();
+}
+
+TEST_F(TarnwickModelTest, ClearDropsThePreviewAndPutsTheCameraSettingsAndAxesBack)
+{
+    RegisterModelClasses();
+    CTarnwickModel* model = new CTarnwickModel;
+    model->SetPreviewImage(new CDib);
+    model->GetCamera().SetView(CPoint3d(1, 1, 1), CPoint3d(0, 0, 0), CVector3d(0, 0, 1), 1.0, 1000.0, false, 40.0,
+                               10.0);
+    {
+        const CUndoSuspender suspender;
+        model->GetRenderingOptions()->SetShowHiddenGeometry(true);
+        model->GetShadowInfo()->SetDisplayShadows(true);
+    }
+    model->SetDisplayAxes(false);
+    COptionsProvider* axes = model->GetOptionsManager()->GetProvider(CString("AxisOptions"));
+    ASSERT_NE(axes, nullptr);
+    EXPECT_FALSE(axes->GetValue(CString("DisplayAxes")).AsBool());
+
+    model->Clear();
+
+    EXPECT_TRUE(axes->GetValue(CString("DisplayAxes")).AsBool());
+    EXPECT_EQ(model->GetPreviewImage(), nullptr);
+    EXPECT_TRUE(model->GetCamera().GetEye() == CPoint3d(0, 0, 500));
+    EXPECT_FALSE(model->GetRenderingOptions()->IsShowHiddenGeometry());
+    EXPECT_FALSE(model->GetShadowInfo()->IsDisplayShadows());
+    EXPECT_TRUE(model->IsDisplayAxes());
+    model->Release();
+}
+
+TEST_F(TarnwickModelTest, AssigningShadowSettingsCopiesThemAndPostsTheAssignment)
+{
+    CTarnwickModel* model = new CTarnwickModel;
+    CShadowInfo settings;
+    {
+        const CUndoSuspender suspender;
+        settings.SetDisplayShadows(true);
+    }
+    struct Observer : IObserver
+    {
+        void OnNotify(const std::string& /*name*/, void* data) override
+        {
+            codes.push_back(static_cast<CShadowNotificationData*>(data)->code);
+        }
+        std::vector<int> codes;
+    } observer;
+    GetNotificationCenter().AddObserver(kShadowNotification, &observer);
+    model->SetShadowInfo(settings);
+    GetNotificationCenter().RemoveObserver(&observer);
+    EXPECT_TRUE(model->GetShadowInfo()->IsDisplayShadows());
+    ASSERT_FALSE(observer.codes.empty());
+    EXPECT_EQ(observer.codes.back(), kShadowAssigned);
+    model->Release();
+}
+
+TEST_F(TarnwickModelTest, TheModelCheckRunsDespiteTheBypassAndFindsANewModelSound)
+{
+    CTarnwickModel* model = new CTarnwickModel;
+    SetValidityCheckBypass(true);
+    ClearValidityLog();
+    EXPECT_EQ(model->FixValidityErrors(kValidityModeCheck, false), kValiditySound);
+    EXPECT_TRUE(IsValidityCheckBypassed());
+    EXPECT_FALSE(model->IsChecking());
+    model->FreeDisplayResources();
     model->Release();
 }

@@ -1,0 +1,194 @@
+#include "app/glimraapp.h"
+
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QScreen>
+#include <clocale>
+#include <exception>
+
+#include "app/appresources.h"
+#include "app/commandlineinfoex.h"
+#include "app/fileassociation.h"
+#include "app/glimradoc.h"
+#include "app/glimraview.h"
+#include "app/mainframe.h"
+#include "app/resourceids.h"
+#include "document/tarnwickmodel.h"
+#include "foundation/notificationcenter.h"
+#include "foundation/syshelpers.h"
+#include "foundation/versioninfo.h"
+#include "model/undosuspender.h"
+#include "platform/folders.h"
+#include "platform/sysinfo.h"
+#include "platform/ui/doctemplate.h"
+#include "platform/ui/messagebox.h"
+#include "platform/ui/stringtable.h"
+#include "render/glcardslist.h"
+#include "render/glconfig.h"
+
+namespace {
+
+QString ToQString(const CString& text)
+{
+    return QString::fromStdString(text.ToUtf8());
+}
+
+DisplayMetrics ScreenMetrics()
+{
+    DisplayMetrics metrics;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (primary == nullptr)
+        return metrics;
+    metrics.screenWidth = primary->geometry().width();
+    metrics.screenHeight = primary->geometry().height();
+    QRect all;
+    for (const QScreen* screen : QGuiApplication::screens())
+        all = all.united(screen->geometry());
+    metrics.virtualLeft = all.left();
+    metrics.virtualTop = all.top();
+    metrics.virtualWidth = all.width();
+    metrics.virtualHeight = all.height();
+    metrics.monitorCount = static_cast<int>(QGuiApplication::screens().size());
+    return metrics;
+}
+
+}  // namespace
+
+CGlimraApp* GetGlimraApp()
+{
+    return dynamic_cast<CGlimraApp*>(AfxGetApp());
+}
+
+CGlimraApp::CGlimraApp() : CWinApp(CString("Glimra"))
+{
+    AddCommands();
+}
+
+CGlimraApp::~CGlimraApp()
+{
+    SetDisplayMetricsProvider({});
+}
+
+void CGlimraApp::AddCommands()
+{
+    GetCommands().Add(ID_FILE_NEW, CString("&New\tCtrl+N"), [this] {
+        OnFileNew();
+        PostResyncUI();
+    });
+    GetCommands().Add(ID_FILE_OPEN, CString("&Open...\tCtrl+O"), [this] { OnFileOpen(); });
+    GetCommands().Add(ID_APP_ABOUT, CString("&About Glimra..."), [this] { OnAppAbout(); });
+    GetCommands().Add(ID_APP_EXIT, CString("E&xit"), [this] {
+        if (m_pMainWnd != nullptr && m_pMainWnd->GetWindow() != nullptr)
+            m_pMainWnd->GetWindow()->close();
+    });
+}
+
+bool CGlimraApp::OnOpenRecentFile(UINT id)
+{
+    const bool handled = CWinApp::OnOpenRecentFile(id);
+    PostResyncUI();
+    return handled;
+}
+
+void CGlimraApp::PostResyncUI()
+{
+    GetNotificationCenter().Post(kResynchUINotification, GetCurrentModel());
+}
+
+void CGlimraApp::InstallDisplayMetrics()
+{
+    if (QGuiApplication::primaryScreen() != nullptr)
+        SetDisplayMetricsProvider(ScreenMetrics);
+}
+
+CMainFrame* CGlimraApp::GetMainFrame() const
+{
+    return dynamic_cast<CMainFrame*>(m_pMainWnd);
+}
+
+CGlimraView* CGlimraApp::GetActiveGlimraView() const
+{
+    return m_pMainWnd != nullptr ? dynamic_cast<CGlimraView*>(m_pMainWnd->GetActiveView()) : nullptr;
+}
+
+bool CGlimraApp::InitInstance()
+{
+    std::setlocale(LC_TIME, "");
+    CUndoSuspender suspender(true);
+    RegisterAppResources();
+    InstallDisplayMetrics();
+
+    CCommandLineInfoEx commandLine;
+    ParseCommandLine(commandLine);
+    m_langHandler.Load("Glimra%s.lang", &commandLine);
+    InitGLConfig();
+    SetRegistryKey(CString("Orvell Software"));
+    LoadStdProfileSettings(4);
+    AddDocTemplate(std::make_unique<CSingleDocTemplate>(
+        IDR_MAINFRAME, [] { return new CGlimraDoc; }, [] { return new CMainFrame; },
+        [] { return new CGlimraView; }));
+
+    if (!ProcessShellCommand(commandLine))
+        return false;
+    CGlimraView* view = GetActiveGlimraView();
+    // The view has reported a context it could not make.
+    if (view == nullptr || view->GetErrorCode() != 0)
+        return false;
+
+    RegisterFileAssociation(GetModulePath(), GetUserDataHome());
+    CMainFrame* frame = GetMainFrame();
+    if (!frame->RestoreWindowPlacement())
+        frame->ShowWindow(SW_SHOWNORMAL);
+    try
+    {
+        frame->LoadBarState(CString("Toolbars"));
+    }
+    catch (const std::exception&)
+    {
+        // A damaged bar state leaves the bars where creation put them.
+    }
+    frame->ShowPageTabs(false);
+    frame->SetFocus();
+    frame->UpdateWindow();
+    frame->DragAcceptFiles(true);
+
+    if (view->m_settingsReset)
+        AfxMessageBox(IDS_SETTINGS_RESET);
+    if (commandLine.HasOption(CString("slideshow")))
+        frame->PostCommand(ID_VIEW_SLIDESHOW);
+    if (GetGLConfig().Accelerated != 0 && IsFirstTimeCheckDue() && view->MakeCurrent() != 0)
+        (void)CheckGLCardsList();
+    return true;
+}
+
+int CGlimraApp::ExitInstance()
+{
+    CUndoSuspender suspender(true);
+    GetNotificationCenter().Post(kExitNotification, nullptr);
+    m_langHandler.Unload();
+    return CWinApp::ExitInstance();
+}
+
+void CGlimraApp::OnFileOpen()
+{
+    QWidget* parent = m_pMainWnd != nullptr ? m_pMainWnd->GetWindow() : nullptr;
+    const QString path = QFileDialog::getOpenFileName(parent, QString(), QString(),
+                                                      QStringLiteral("Tarnwick Model (*.twk)"));
+    if (path.isEmpty())
+        return;
+    OpenDocumentFile(CString::FromUtf8(path.toStdString()));
+    PostResyncUI();
+}
+
+void CGlimraApp::OnAppAbout()
+{
+    const CVersionInfo version;
+    const CString line = LoadStringResource(IDS_VERSION) +
+                         CString::Formatted("%d.%d.%d", version.GetMajor(), version.GetMinor(), version.GetBuild()) +
+                         CString::Formatted(" (%s)", LoadStringResource(IDS_UNICODE));
+    QWidget* parent = m_pMainWnd != nullptr ? m_pMainWnd->GetWindow() : nullptr;
+    QMessageBox::about(parent, QStringLiteral("About Tarnwick Glimra"),
+                       QStringLiteral("Tarnwick Glimra\n") + ToQString(line));
+}

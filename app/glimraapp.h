@@ -1,0 +1,38 @@
+#pragma once
+// CGlimraApp: the program. InitInstance brings the single-document program up in a fixed
+// order (language, OpenGL configuration, profile, recent files, document template, the
+// file on the command line, file association, window placement, bars, slideshow, the
+// graphics-card check); ExitInstance takes the program's own objects down.
+#include "app/langhandler.h"
+#include "platform/ui/winapp.h"
+
+class CGlimraView;
+class CMainFrame;
+
+class CGlimraApp : public CWinApp
+{
+public:
+    CGlimraApp();
+    ~CGlimraApp() override;
+
+    bool InitInstance() override;
+    int ExitInstance() override;
+    // Opens the recent file, then tells the interface the model may have changed.
+    bool OnOpenRecentFile(UINT id) override;
+
+    [[nodiscard]] CMainFrame* GetMainFrame() const;
+    [[nodiscard]] CGlimraView* GetActiveGlimraView() const;
+    [[nodiscard]] const CLangHandler& GetLangHandler() const { return m_langHandler; }
+
+private:
+    void AddCommands();
+    void OnFileOpen();
+    void OnAppAbout();
+    void InstallDisplayMetrics();
+    void PostResyncUI();
+
+    CLangHandler m_langHandler;
+};
+
+// The program object; null before it exists.
+[[nodiscard]] CGlimraApp* GetGlimraApp();

@@ -1,0 +1,100 @@
+// The model file of a generated grid: how long a model of 100,000 and of 1,000,000
+// triangle faces takes to read and to write, and how much memory it holds per face.
+// Aim: a million faces read in under a second on one core, under 700 bytes each.
+
+#include <benchmark/benchmark.h>
+
+#include <malloc.h>
+
+#include <map>
+
+#include "document/classregistration.h"
+#include "document/tarnwickmodel.h"
+#include "foundation/versioninfo.h"
+#include "model/undosuspender.h"
+#include "platform/profile.h"
+#include "platform/settingsstore.h"
+#include "samplegen/gridmodel.h"
+#include "samplegen/modelfiles.h"
+
+namespace {
+
+// Settings in memory with the undo log off, and the model classes registered, once.
+void PrepareOnce()
+{
+    static CSettingsStore* const settings = [] {
+        auto* store = new CSettingsStore{CString()};
+        SetProfileStore(store);
+        WriteProfileBool("Undo", "Logging", false);
+        RegisterModelClasses();
+        return store;
+    }();
+    benchmark::DoNotOptimize(settings);
+}
+
+// The grid's model file in format 5000, made once per size.
+const ModelBytes& GridFile(int faces)
+{
+    static std::map<int, ModelBytes> files;
+    auto found = files.find(faces);
+    if (found == files.end()) {
+        auto* model = new CTarnwickModel;
+        BuildGridModel(*model, faces);
+        found = files.emplace(faces, WriteModelBytes(*model, kSaveFormat5000)).first;
+        model->Release();
+    }
+    return found->second;
+}
+
+// Bytes the allocator hands out at the moment, mapped blocks included.
+std::size_t AllocatedBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+
+void ReleaseQuietly(CTarnwickModel* model)
+{
+    const CUndoSuspender suspender;
+    model->Release();
+}
+
+void LoadGrid(benchmark::State& state)
+{
+    PrepareOnce();
+    const int faces = static_cast<int>(state.range(0));
+    const ModelBytes& file = GridFile(faces);
+    std::size_t held = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        const std::size_t before = AllocatedBytes();
+        state.ResumeTiming();
+        auto* model = new CTarnwickModel;
+        ReadModelBytes(file, *model);
+        state.PauseTiming();
+        held = AllocatedBytes() - before;
+        ReleaseQuietly(model);
+        state.ResumeTiming();
+    }
+    state.counters["faces"] = faces;
+    state.counters["bytes_per_face"] = static_cast<double>(held) / faces;
+    state.counters["file_bytes_per_face"] = static_cast<double>(file.size()) / faces;
+}
+
+void SaveGrid(benchmark::State& state)
+{
+    PrepareOnce();
+    const int faces = static_cast<int>(state.range(0));
+    auto* model = new CTarnwickModel;
+    ReadModelBytes(GridFile(faces), *model);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(WriteModelBytes(*model, kSaveFormat5000));
+    }
+    ReleaseQuietly(model);
+    state.counters["faces"] = faces;
+}
+
+}  // namespace
+
+BENCHMARK(LoadGrid)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(SaveGrid)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);

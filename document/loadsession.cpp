@@ -1,0 +1,127 @@
+#include "document/loadsession.h"
+
+#include <algorithm>
+
+#include "document/component.h"
+#include "document/definitionlist.h"
+#include "document/layermanager.h"
+#include "document/materialmanager.h"
+#include "document/tarnwickmodel.h"
+#include "document/versionmap.h"
+#include "model/curveregistry.h"
+#include "model/entitycontainer.h"
+#include "model/relationshipmap.h"
+#include "platform/archive.h"
+
+namespace {
+
+bool IsIn(const std::vector<CObject*>& sorted, const CObject* object)
+{
+    return std::binary_search(sorted.begin(), sorted.end(), object);
+}
+
+void SortUnique(std::vector<CObject*>& objects)
+{
+    std::sort(objects.begin(), objects.end());
+    objects.erase(std::unique(objects.begin(), objects.end()), objects.end());
+}
+
+// What a component made by the read holds that the archive did not make: the default
+// layer its constructor made, colour materials made while reading. The component's
+// destructor frees only the managers' own storage.
+void AddComponentHelpers(const CComponent& component, const std::vector<CObject*>& made,
+                         std::vector<CObject*>& helpers)
+{
+    IEntityContainer* const containers[] = {component.GetLayerManager(), component.GetMaterialManager(),
+                                            component.GetDefinitionList(), component.GetRelationshipMap()};
+    for (IEntityContainer* container : containers) {
+        if (container == nullptr) {
+            continue;
+        }
+        for (int i = 0; i < container->GetCount(); ++i) {
+            CEntity* held = container->GetAt(i);
+            if (held != nullptr && !IsIn(made, held)) {
+                helpers.push_back(held);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+CLoadSession::CLoadSession(CTarnwickModel* model, CArchive& ar) : m_model(model), m_ar(ar)
+{
+}
+
+CLoadSession::~CLoadSession()
+{
+    if (!m_committed) {
+        Discard();
+    }
+}
+
+void CLoadSession::AddHelper(CObject* object)
+{
+    if (object != nullptr) {
+        m_helpers.push_back(object);
+    }
+}
+
+void CLoadSession::RemoveHelper(CObject* object)
+{
+    m_helpers.erase(std::remove(m_helpers.begin(), m_helpers.end(), object), m_helpers.end());
+}
+
+void CLoadSession::InstallVersionMap(CVersionMap* map)
+{
+    m_versionMap = map;
+    SetLoadedVersionMap(map);
+}
+
+std::vector<CObject*> CLoadSession::CollectMadeObjects() const
+{
+    std::vector<CObject*> made;
+    for (UINT i = 1; i <= m_ar.GetMapCount(); ++i) {
+        CObject* object = m_ar.GetLoadedObject(i);
+        if (object != nullptr && object != m_versionMap) {
+            made.push_back(object);
+        }
+    }
+    made.insert(made.end(), m_helpers.begin(), m_helpers.end());
+    SortUnique(made);
+    std::vector<CObject*> helpers;
+    for (CObject* object : made) {
+        if (const auto* component = dynamic_cast<const CComponent*>(object)) {
+            AddComponentHelpers(*component, made, helpers);
+        }
+    }
+    made.insert(made.end(), helpers.begin(), helpers.end());
+    SortUnique(made);
+    return made;
+}
+
+void CLoadSession::Discard() noexcept
+{
+    if (m_discarded || m_committed) {
+        return;
+    }
+    m_discarded = true;
+    try {
+        const std::vector<CObject*> made = CollectMadeObjects();
+        // Later reads and copies must see their own versions again, not this file's.
+        SetLoadedVersionMap(nullptr);
+        CCurveRegistry::Reset();
+        if (m_model != nullptr) {
+            m_model->ForgetObjects(made);
+        }
+        for (CObject* object : made) {
+            delete object;
+        }
+        m_helpers.clear();
+        if (m_model != nullptr) {
+            m_model->Clear();
+        }
+    } catch (...) {
+        // Discarding runs while an exception passes; nothing may escape it.
+    }
+}

@@ -1,0 +1,375 @@
+// Reading the model file's frame: the top-level record field by field with its
+// version gates, and the header-only reader that previews use.
+#include <memory>
+
+#include "annotations/dimensionstyle.h"
+#include "annotations/textstyle.h"
+#include "document/component.h"
+#include "document/componentbehavior.h"
+#include "document/definitionlist.h"
+#include "document/dib.h"
+#include "document/fontmanager.h"
+#include "document/loadsession.h"
+#include "document/material.h"
+#include "document/materialmanager.h"
+#include "document/modelpages.h"
+#include "document/optionsmanager.h"
+#include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
+#include "document/tarniscs.h"
+#include "document/tarnwickmodel.h"
+#include "document/versionmap.h"
+#include "foundation/modelid.h"
+#include "model/curveregistry.h"
+#include "model/drawingelement.h"
+#include "model/entitylist.h"
+#include "model/undosuspender.h"
+#include "model/vertex.h"
+#include "platform/archive.h"
+#include "platform/file.h"
+
+namespace {
+
+// Version gates of the top-level record on the file version number.
+constexpr int kFvIdentifier = 1046;
+constexpr int kFvVersionMap = 1022;
+constexpr int kFvBehavior = 1055;
+constexpr int kFvDescription = 1059;
+constexpr int kFvRendering = 1023;
+constexpr int kFvOldPages = 1043;
+constexpr int kFvOldStrings = 1047;
+constexpr int kFvOldMaterials = 1054;
+constexpr int kFvDrawingAxes = 1154;
+constexpr int kFvReserved = 1199;
+
+const char* const kMagic = "Tarnwick Model";
+const char* const kOldMagic = "eTarnis page";
+
+bool IsModelMagic(const CString& magic)
+{
+    return magic == CString(kMagic) || magic == CString(kOldMagic);
+}
+
+// Fields 3 to 5: the identifier and a dropped string (from 1046), the time stamp.
+void ReadIdentifierAndStamp(CArchive& ar, int fileVersion, GUID& id)
+{
+    if (fileVersion >= kFvIdentifier) {
+        SerializeGuid(id, ar);
+        (void)ArchiveReadString(ar);
+    }
+    LONGLONG stamp = 0;
+    ar >> stamp;
+}
+
+// Field 6: the file's map; an empty one stands in for files older than maps. A map
+// the file asks too much of is dropped (the archive may still hand it out) and null
+// returned with tooNew set.
+CVersionMap* ReadFileVersionMap(CArchive& ar, int fileVersion, bool& tooNew)
+{
+    CVersionMap* map = nullptr;
+    if (fileVersion >= kFvVersionMap) {
+        ReadVersionMapObject(ar, map);
+    } else {
+        map = new CVersionMap;
+    }
+    tooNew = FileNeedsNewerVersion(map);
+    if (tooNew) {
+        if (fileVersion >= kFvVersionMap) {
+            ar.DeleteWhenClosed(map);
+        } else {
+            delete map;
+        }
+        return nullptr;
+    }
+    return map;
+}
+
+// A picture that cannot be shown is dropped; the archive may still hand it out.
+CDib* ReadPreview(CArchive& ar)
+{
+    CDib* preview = nullptr;
+    ArchiveReadDib(ar, preview);
+    if (preview != nullptr && !preview->HasImage()) {
+        ar.DeleteWhenClosed(preview);
+        preview = nullptr;
+    }
+    return preview;
+}
+
+}  // namespace
+
+void CTarnwickModel::Serialize(CArchive& ar)
+{
+    if (ar.IsLoading()) {
+        ReadModelFile(ar);
+    } else {
+        WriteModelFile(ar);
+    }
+}
+
+void CTarnwickModel::ReadModelFile(CArchive& ar)
+{
+    // A model file is one top-level record on an archive of its own. A model that a
+    // file names inside another record (the archive made it, so the table is not empty)
+    // is refused: its read would discard, or run into, the objects of the outer read.
+    if (ar.GetMapCount() != 0) {
+        AfxThrowArchiveException(CArchiveException::badClass, ar.m_strFileName);
+    }
+    const CurrentModelScope scope;
+    MakeCurrent();
+    const CUndoSuspender suspender;
+    m_loadStatus = kLoadOk;
+    if (!IsModelMagic(ArchiveReadString(ar))) {
+        m_loadStatus = kLoadNotAModel;
+        return;
+    }
+    CLoadSession session(this, ar);
+    try {
+        m_versionInfo.Serialize(ar);
+        SetFileVersionInfo(m_versionInfo);
+        const int fileVersion = m_versionInfo.GetBuildNumber();
+        ReadIdentifierAndStamp(ar, fileVersion, m_modelId);
+        bool tooNew = false;
+        CVersionMap* map = ReadFileVersionMap(ar, fileVersion, tooNew);
+        if (tooNew) {
+            m_loadStatus = kLoadNeedsNewerVersion;
+            session.Commit();
+            return;
+        }
+        session.InstallVersionMap(map);
+        const int modelVersion = GetLoadedClassVersion(RUNTIME_CLASS(CTarnwickModel));
+        DropStyleFontsOfEmptyModel();
+        ReadVersionedFields(ar, fileVersion, modelVersion, session);
+        if (m_textStyle != nullptr) {
+            m_textStyle->EnsureFont();
+        }
+        SetLoadedVersionMap(nullptr);
+        if (m_rootComponent != nullptr) {
+            m_rootComponent->PostLoad();
+        }
+        session.Commit();
+    } catch (...) {
+        session.Discard();
+        throw;
+    }
+}
+
+void CTarnwickModel::ReadVersionedFields(CArchive& ar, int fileVersion, int modelVersion, CLoadSession& session)
+{
+    if (modelVersion >= 7) {
+        std::int32_t dropped[2] = {};
+        ar >> dropped[0] >> dropped[1];
+    }
+    if (modelVersion >= 4) {
+        SetPreviewImage(ReadPreview(ar));
+        m_redefineThumbnail = ArchiveReadBool(ar);
+    }
+    if (fileVersion >= kFvBehavior) {
+        m_behavior->Serialize(ar);
+    }
+    if (fileVersion >= kFvDescription) {
+        m_description = ArchiveReadString(ar);
+    }
+    ReadCamera(ar, modelVersion <= 10, m_camera);
+    if (fileVersion >= kFvRendering) {
+        m_rendering->Serialize(ar);
+    }
+    ReadEntities(ar, fileVersion, modelVersion);
+    if (modelVersion >= 2) {
+        m_shadow->Serialize(ar);
+        m_shadow->SetDisplayShadowsQuiet(m_rendering->IsDisplayShadowsMirror());
+    }
+    if (modelVersion >= 12) {
+        modelpages::ReadPageList(ar, m_pageList);
+    } else if (fileVersion >= kFvOldPages) {
+        modelpages::ReadPageReferences(ar, m_pageList);
+    }
+    if (fileVersion >= kFvOldStrings && modelVersion < 6) {
+        const std::int32_t count = ReadReferenceCount(ar);
+        for (std::int32_t i = 0; i < count; ++i) {
+            (void)ArchiveReadString(ar);
+        }
+    }
+    if (fileVersion >= kFvOldMaterials && modelVersion < 3) {
+        ReadOldMaterials(ar, session);
+    }
+    if (fileVersion >= kFvDrawingAxes) {
+        m_drawingAxes->Serialize(ar);
+    }
+    if (fileVersion >= kFvReserved) {
+        for (std::int32_t& word : m_reserved) {
+            ar >> word;
+        }
+    }
+    if (modelVersion >= 5) {
+        m_options->Serialize(ar);
+    }
+    if (modelVersion >= 8) {
+        m_dimensionStyle->Serialize(ar);
+    }
+    if (modelVersion >= 10) {
+        m_textStyle->Serialize(ar);
+    }
+    if (modelVersion >= 9) {
+        m_fontManager->Serialize(ar);
+    }
+    // Curves are joined to their edges once nothing more can fail, so that a failed
+    // read never finds edges already erased as orphans.
+    CCurveRegistry::Resolve(modelVersion >= 1);
+}
+
+// The styles of a new or cleared model made default fonts that a file's styles replace;
+// kept, they would pile up in the font manager with every read and write. Styles read
+// without a font get theirs again when first asked (the text style at the end of the
+// read).
+void CTarnwickModel::DropStyleFontsOfEmptyModel()
+{
+    if (m_fontManager == nullptr || m_rootComponent == nullptr || !m_rootComponent->IsEmpty() ||
+        (GetDefinitionList() != nullptr && GetDefinitionList()->GetCount() > 0)) {
+        return;
+    }
+    CEntity* fonts[] = {m_dimensionStyle != nullptr ? m_dimensionStyle->PeekFont() : nullptr,
+                        m_textStyle != nullptr ? m_textStyle->PeekFont() : nullptr};
+    if (m_dimensionStyle != nullptr) {
+        m_dimensionStyle->SetFont(nullptr, false);
+    }
+    if (m_textStyle != nullptr) {
+        m_textStyle->SetFont(nullptr, false);
+    }
+    for (CEntity* font : fonts) {
+        if (font != nullptr && m_fontManager->Remove(font)) {
+            font->Erase();
+        }
+    }
+}
+
+// Fields 14 and 15: the dropped top-level vertices, then the entities: a counted list
+// in the first files, the root component's record after.
+void CTarnwickModel::ReadEntities(CArchive& ar, int /*fileVersion*/, int modelVersion)
+{
+    CCurveRegistry::Reset();
+    const std::int32_t vertexCount = ReadReferenceCount(ar);
+    std::vector<CVertex*> vertices;
+    for (std::int32_t i = 0; i < vertexCount; ++i) {
+        vertices.push_back(ReadVertex(ar));
+    }
+    if (modelVersion == 0) {
+        const std::int32_t count = ReadReferenceCount(ar);
+        for (std::int32_t i = 0; i < count; ++i) {
+            CDrawingElement* element = ReadDrawingElement(ar);
+            if (element != nullptr && element != m_rootComponent && element->GetParent() == nullptr) {
+                m_rootComponent->Add(element);
+            }
+        }
+    } else {
+        m_rootComponent->Serialize(ar);
+    }
+    // A dropped vertex that an edge took up lives with the edge; the others go with
+    // the archive.
+    for (CVertex* vertex : vertices) {
+        if (vertex != nullptr && !vertex->HasEdges()) {
+            ar.DeleteWhenClosed(vertex);
+        }
+    }
+}
+
+// Field 19: the first files kept their materials beside the root component; they join
+// the root component's manager.
+void CTarnwickModel::ReadOldMaterials(CArchive& ar, CLoadSession& session)
+{
+    auto* old = new CMaterialManager;
+    session.AddHelper(old);
+    old->Serialize(ar);
+    const std::vector<CMaterial*> materials = old->GetMaterials();
+    for (CMaterial* material : materials) {
+        old->Remove(material);
+    }
+    session.RemoveHelper(old);
+    old->Erase();
+    CMaterialManager* root = GetMaterialManager();
+    for (CMaterial* material : materials) {
+        if (root != nullptr && !root->Contains(material)) {
+            root->AddMaterial(material);
+        }
+    }
+}
+
+int ReadModelFileHeader(CArchive& ar, CDib*& preview, CString& description)
+{
+    preview = nullptr;
+    const CUndoSuspender suspender;
+    // Whatever the archive made is freed when the header cannot be read to its end.
+    CLoadSession session(nullptr, ar);
+    if (!IsModelMagic(ArchiveReadString(ar))) {
+        session.Commit();
+        return kHeaderNotUsable;
+    }
+    CVersionInfo version;
+    version.Serialize(ar);
+    SetFileVersionInfo(version);
+    const int fileVersion = version.GetBuildNumber();
+    GUID id{};
+    ReadIdentifierAndStamp(ar, fileVersion, id);
+    bool tooNew = false;
+    CVersionMap* map = ReadFileVersionMap(ar, fileVersion, tooNew);
+    if (tooNew) {
+        session.Commit();
+        return kHeaderNotUsable;
+    }
+    session.InstallVersionMap(map);
+    const int modelVersion = GetLoadedClassVersion(RUNTIME_CLASS(CTarnwickModel));
+    if (modelVersion >= 7) {
+        std::int32_t dropped[2] = {};
+        ar >> dropped[0] >> dropped[1];
+    }
+    CDib* kept = nullptr;
+    if (modelVersion >= 4) {
+        CDib* read = nullptr;
+        ArchiveReadDib(ar, read);
+        (void)ArchiveReadBool(ar);
+        if (read != nullptr && !read->HasImage()) {
+            ar.DeleteWhenClosed(read);
+            SetLoadedVersionMap(nullptr);
+            session.Commit();
+            return kHeaderNotUsable;
+        }
+        kept = read;
+    }
+    if (fileVersion >= kFvBehavior) {
+        auto* behavior = new CComponentBehavior;
+        session.AddHelper(behavior);
+        behavior->Serialize(ar);
+        session.RemoveHelper(behavior);
+        behavior->Erase();
+    }
+    if (fileVersion >= kFvDescription) {
+        description = ArchiveReadString(ar);
+    }
+    SetLoadedVersionMap(nullptr);
+    session.Commit();
+    // Handed out only now: a failed read frees it with everything else it made.
+    preview = kept;
+    return modelVersion < 4 ? kHeaderNoPreview : kHeaderRead;
+}
+
+int ReadModelFilePreview(const CString& path, CDib*& preview, CString& description)
+{
+    preview = nullptr;
+    CFile file;
+    if (!file.Open(path, CFile::modeRead | CFile::shareDenyWrite)) {
+        return kHeaderCannotOpen;
+    }
+    try {
+        CArchive ar(&file, CArchive::load | CArchive::bNoFlushOnDelete, 4096);
+        ar.m_strFileName = path;
+        const int result = ReadModelFileHeader(ar, preview, description);
+        ar.Close();
+        file.Close();
+        return result;
+    } catch (...) {
+        // The header reader freed what it read; the preview went with it.
+        preview = nullptr;
+        file.Abort();
+        return kHeaderReadFailed;
+    }
+}

@@ -1,0 +1,78 @@
+#include "platform/ui/doctemplate.h"
+
+#include "platform/ui/document.h"
+#include "platform/ui/framewnd.h"
+#include "platform/ui/stringtable.h"
+#include "platform/ui/view.h"
+
+CSingleDocTemplate::CSingleDocTemplate(int resourceId, std::function<CDocument*()> makeDocument,
+                                       std::function<CFrameWnd*()> makeFrame, std::function<CView*()> makeView)
+    : m_resourceId(resourceId),
+      m_makeDocument(std::move(makeDocument)),
+      m_makeFrame(std::move(makeFrame)),
+      m_makeView(std::move(makeView))
+{
+}
+
+CSingleDocTemplate::~CSingleDocTemplate()
+{
+    CloseAll();
+}
+
+void CSingleDocTemplate::CloseAll()
+{
+    m_view.reset();
+    m_frame.reset();
+    m_document.reset();
+}
+
+CString CSingleDocTemplate::GetDocString(DocStringIndex index) const
+{
+    return ExtractSubString(LoadStringResource(m_resourceId), index);
+}
+
+bool CSingleDocTemplate::CreateWindows()
+{
+    m_document.reset(m_makeDocument());
+    m_frame.reset(m_makeFrame());
+    if (m_document == nullptr || m_frame == nullptr || !m_frame->LoadFrame())
+    {
+        CloseAll();
+        return false;
+    }
+    m_view.reset(m_makeView());
+    if (m_view == nullptr)
+    {
+        CloseAll();
+        return false;
+    }
+    m_frame->SetActiveView(m_view.get());
+    m_document->AddView(m_view.get());
+    return true;
+}
+
+CDocument* CSingleDocTemplate::OpenDocumentFile(const CString& path)
+{
+    const bool created = m_frame == nullptr;
+    if (created && !CreateWindows())
+        return nullptr;
+    const bool opened = path.IsEmpty() ? m_document->OnNewDocument() : m_document->OnOpenDocument(path);
+    if (!opened)
+    {
+        if (created)
+            CloseAll();
+        return nullptr;
+    }
+    if (path.IsEmpty())
+        m_document->SetTitle(GetDocString(docName));
+    else
+        m_document->SetPathName(path);
+    const CString app = GetDocString(windowTitle);
+    const CString title = m_document->GetTitle();
+    m_frame->SetWindowText(title.IsEmpty() ? app : title + CString(" - ") + app);
+    if (created)
+        m_view->OnInitialUpdate();
+    else
+        m_document->UpdateAllViews(nullptr);
+    return m_document.get();
+}

@@ -1,0 +1,26 @@
+#pragma once
+// CFrameWidget: the Qt main window of a CFrameWnd; hands close, resize and file drops to
+// the frame and refreshes the command states while it is shown.
+#include <QMainWindow>
+#include <QTimer>
+
+class CFrameWnd;
+
+class CFrameWidget : public QMainWindow
+{
+public:
+    explicit CFrameWidget(CFrameWnd& frame);
+    void Detach() { m_frame = nullptr; }
+    void SetClosingByFrame(bool closing) { m_closingByFrame = closing; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    // Drops of files are the frame's own, before the main window looks for dragged bars.
+    bool event(QEvent* event) override;
+
+private:
+    CFrameWnd* m_frame;
+    QTimer m_updateTimer;
+    bool m_closingByFrame = false;
+};

@@ -1,0 +1,300 @@
+#include "platform/ui/framewnd.h"
+
+#include <QAction>
+#include <QLayout>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QToolBar>
+#include <QWindow>
+
+#include "platform/profile.h"
+#include "platform/ui/controlbar.h"
+#include "platform/ui/document.h"
+#include "platform/ui/framewidget.h"
+#include "platform/ui/stringtable.h"
+#include "platform/ui/view.h"
+#include "platform/ui/winapp.h"
+
+namespace {
+
+QString ToQString(const CString& text)
+{
+    return QString::fromStdString(text.ToUtf8());
+}
+
+Qt::ToolBarArea AreaOf(DWORD side)
+{
+    if (side & CBRS_ALIGN_TOP)
+        return Qt::TopToolBarArea;
+    if (side & CBRS_ALIGN_BOTTOM)
+        return Qt::BottomToolBarArea;
+    if (side & CBRS_ALIGN_LEFT)
+        return Qt::LeftToolBarArea;
+    return Qt::RightToolBarArea;
+}
+
+// The version of the bar-state bytes this program writes.
+constexpr int kBarStateVersion = 1;
+
+}  // namespace
+
+CFrameWnd::CFrameWnd() = default;
+
+CFrameWnd::~CFrameWnd()
+{
+    DestroyWindow();
+}
+
+bool CFrameWnd::LoadFrame()
+{
+    if (m_window != nullptr)
+        return true;
+    m_window = new CFrameWidget(*this);
+    const CRect rect = GetInitialRect();
+    if (!rect.IsRectEmpty())
+        m_window->setGeometry(rect.left, rect.top, rect.Width(), rect.Height());
+    if (OnCreate() == -1)
+    {
+        DestroyWindow();
+        return false;
+    }
+    return true;
+}
+
+QMainWindow* CFrameWnd::GetWindow() const
+{
+    return m_window;
+}
+
+void CFrameWnd::DestroyWindow()
+{
+    if (m_window == nullptr)
+        return;
+    m_window->Detach();
+    // The view outlives the window when it belongs to someone else.
+    if (m_activeView != nullptr && m_activeView->GetWidget() != nullptr)
+    {
+        m_activeView->GetWidget()->setParent(nullptr);
+        m_activeView->SetParentFrame(nullptr);
+    }
+    delete m_window;
+    m_window = nullptr;
+    m_actions.clear();
+}
+
+void CFrameWnd::SetActiveView(CView* view)
+{
+    if (m_activeView != nullptr && m_activeView != view)
+        m_activeView->SetParentFrame(nullptr);
+    m_activeView = view;
+    if (view == nullptr || m_window == nullptr)
+        return;
+    view->Create(m_window);
+    view->SetParentFrame(this);
+    m_window->setCentralWidget(view->GetWidget());
+}
+
+CDocument* CFrameWnd::GetActiveDocument() const
+{
+    return m_activeView != nullptr ? m_activeView->GetDocument() : nullptr;
+}
+
+bool CFrameWnd::OnCmdMsg(UINT id, CCmdUI* ui)
+{
+    if (m_activeView != nullptr && m_activeView->OnCmdMsg(id, ui))
+        return true;
+    if (HandleOwnCommand(id, ui))
+        return true;
+    CWinApp* app = AfxGetApp();
+    return app != nullptr && app->OnCmdMsg(id, ui);
+}
+
+bool CFrameWnd::SendCommand(UINT id)
+{
+    return OnCmdMsg(id, nullptr);
+}
+
+void CFrameWnd::PostCommand(UINT id)
+{
+    if (m_window == nullptr)
+        return;
+    QMetaObject::invokeMethod(m_window, [this, id] { SendCommand(id); }, Qt::QueuedConnection);
+}
+
+QAction* CFrameWnd::GetAction(UINT id)
+{
+    const auto found = m_actions.find(id);
+    if (found != m_actions.end())
+        return found->second;
+    if (m_window == nullptr)
+        return nullptr;
+    CString text;
+    const CCommandRow* row = GetCommands().Find(id);
+    if (row != nullptr && !row->text.IsEmpty())
+        text = row->text;
+    else if (CWinApp* app = AfxGetApp(); app != nullptr && app->GetCommands().Find(id) != nullptr)
+        text = app->GetCommands().Find(id)->text;
+    if (text.IsEmpty())
+        text = GetCommandTip(static_cast<int>(id));
+    auto* action = new QAction(ToQString(text), m_window);
+    action->setData(static_cast<uint>(id));
+    action->setStatusTip(ToQString(GetCommandPrompt(static_cast<int>(id))));
+    action->setToolTip(ToQString(GetCommandTip(static_cast<int>(id))));
+    QObject::connect(action, &QAction::triggered, m_window, [this, id] { SendCommand(id); });
+    m_actions[id] = action;
+    return action;
+}
+
+void CFrameWnd::UpdateCommandUI()
+{
+    for (auto& [id, action] : m_actions)
+    {
+        CCmdUI ui(id);
+        // A command nobody handles is greyed, as the framework does.
+        const bool handled = OnCmdMsg(id, &ui);
+        action->setEnabled(handled && ui.IsEnabled());
+        action->setCheckable(ui.IsChecked() || action->isCheckable());
+        action->setChecked(ui.IsChecked());
+        if (ui.HasText())
+            action->setText(ToQString(ui.GetText()));
+    }
+}
+
+QMenu* CFrameWnd::AddMenu(const CString& title, const std::vector<UINT>& ids)
+{
+    if (m_window == nullptr)
+        return nullptr;
+    QMenu* menu = m_window->menuBar()->addMenu(ToQString(title));
+    for (UINT id : ids)
+    {
+        if (id == 0)
+            menu->addSeparator();
+        else
+            menu->addAction(GetAction(id));
+    }
+    QObject::connect(menu, &QMenu::aboutToShow, m_window, [this] { UpdateCommandUI(); });
+    return menu;
+}
+
+void CFrameWnd::DockControlBar(CControlBar& bar, DWORD side)
+{
+    if (m_window != nullptr && bar.GetDockableBar() != nullptr)
+        m_window->addToolBar(AreaOf(side), bar.GetDockableBar());
+}
+
+void CFrameWnd::ShowControlBar(CControlBar& bar, bool show)
+{
+    if (bar.GetBarWidget() != nullptr)
+        bar.GetBarWidget()->setVisible(show);
+}
+
+void CFrameWnd::RecalcLayout()
+{
+    if (m_window != nullptr && m_window->layout() != nullptr)
+        m_window->layout()->activate();
+}
+
+void CFrameWnd::SaveBarState(const CString& section) const
+{
+    if (m_window == nullptr)
+        return;
+    const QByteArray state = m_window->saveState(kBarStateVersion);
+    WriteProfileBinary(section, CString("BarState"), std::vector<uint8_t>(state.begin(), state.end()));
+}
+
+bool CFrameWnd::LoadBarState(const CString& section)
+{
+    std::vector<uint8_t> bytes;
+    if (m_window == nullptr || !GetProfileBinary(section, CString("BarState"), bytes))
+        return false;
+    const QByteArray state(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    return m_window->restoreState(state, kBarStateVersion);
+}
+
+bool CFrameWnd::GetWindowPlacement(WINDOWPLACEMENT& placement) const
+{
+    if (m_window == nullptr)
+        return false;
+    const QRect normal = m_window->isMaximized() || m_window->isMinimized() ? m_window->normalGeometry()
+                                                                            : m_window->geometry();
+    placement = WINDOWPLACEMENT{};
+    placement.showCmd = m_window->isMinimized()   ? SW_SHOWMINIMIZED
+                        : m_window->isMaximized() ? SW_SHOWMAXIMIZED
+                                                  : SW_SHOWNORMAL;
+    placement.rcNormalPosition = CRect{normal.left(), normal.top(), normal.left() + normal.width(),
+                                       normal.top() + normal.height()};
+    return true;
+}
+
+bool CFrameWnd::SetWindowPlacement(const WINDOWPLACEMENT& placement)
+{
+    if (m_window == nullptr)
+        return false;
+    const CRect& r = placement.rcNormalPosition;
+    m_window->setGeometry(r.left, r.top, std::max(r.Width(), 1), std::max(r.Height(), 1));
+    ShowWindow(static_cast<int>(placement.showCmd));
+    return true;
+}
+
+void CFrameWnd::ShowWindow(int showCommand)
+{
+    if (m_window == nullptr)
+        return;
+    switch (showCommand)
+    {
+    case SW_HIDE: m_window->hide(); break;
+    case SW_SHOWMINIMIZED: m_window->showMinimized(); break;
+    case SW_SHOWMAXIMIZED: m_window->showMaximized(); break;
+    default: m_window->showNormal(); break;
+    }
+}
+
+bool CFrameWnd::IsWindowVisible() const
+{
+    return m_window != nullptr && m_window->isVisible();
+}
+
+void CFrameWnd::SetFocus()
+{
+    if (m_window != nullptr)
+        m_window->activateWindow();
+}
+
+void CFrameWnd::UpdateWindow()
+{
+    if (m_window != nullptr)
+        m_window->repaint();
+}
+
+void CFrameWnd::SetWindowText(const CString& text)
+{
+    if (m_window != nullptr)
+        m_window->setWindowTitle(ToQString(text));
+}
+
+void CFrameWnd::DragAcceptFiles(bool accept)
+{
+    if (m_window != nullptr)
+        m_window->setAcceptDrops(accept);
+}
+
+void CFrameWnd::OnDropFiles(const std::vector<CString>& paths)
+{
+    CWinApp* app = AfxGetApp();
+    if (app != nullptr && !paths.empty())
+        app->OpenDocumentFile(paths.front());
+}
+
+void CFrameWnd::OnClose()
+{
+    m_closing = true;
+}
+
+void CFrameWnd::HandleCloseRequest(bool& accept)
+{
+    m_closing = false;
+    OnClose();
+    accept = m_closing;
+}

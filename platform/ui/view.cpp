@@ -1,0 +1,138 @@
+#include "platform/ui/view.h"
+
+#include <QImage>
+#include <QScreen>
+
+#include "platform/ui/document.h"
+#include "platform/ui/framewnd.h"
+#include "platform/ui/viewwidget.h"
+
+CView::CView() = default;
+
+CView::~CView()
+{
+    if (m_frame != nullptr && m_frame->GetActiveView() == this)
+        m_frame->SetActiveView(nullptr);
+    if (m_document != nullptr)
+        m_document->RemoveView(this);
+    if (m_widget != nullptr)
+    {
+        m_widget->Detach();
+        delete m_widget;
+    }
+}
+
+bool CView::Create(QWidget* parent)
+{
+    if (m_widget == nullptr)
+        m_widget = new CViewWidget(*this, parent);
+    return true;
+}
+
+QWidget* CView::GetWidget() const
+{
+    return m_widget;
+}
+
+void CView::OnInitialUpdate()
+{
+    OnUpdate(nullptr, 0, nullptr);
+}
+
+void CView::OnUpdate(CView*, LPARAM, CObject*)
+{
+    Invalidate();
+}
+
+bool CView::OnCmdMsg(UINT id, CCmdUI* ui)
+{
+    if (HandleOwnCommand(id, ui))
+        return true;
+    return m_document != nullptr && m_document->OnCmdMsg(id, ui);
+}
+
+void CView::Invalidate()
+{
+    if (m_widget != nullptr)
+        m_widget->update();
+}
+
+void CView::UpdateWindow()
+{
+    if (m_widget != nullptr)
+        m_widget->repaint();
+}
+
+CRect CView::GetClientRect() const
+{
+    if (m_widget == nullptr)
+        return {};
+    return CRect{0, 0, m_widget->width(), m_widget->height()};
+}
+
+bool CView::IsWindowVisible() const
+{
+    return m_widget != nullptr && m_widget->isVisible();
+}
+
+UINT CView::SetTimer(UINT id, UINT milliseconds)
+{
+    if (m_widget == nullptr)
+        return 0;
+    KillTimer(id);
+    m_timers[id] = m_widget->startTimer(static_cast<int>(std::max<UINT>(milliseconds, 1)));
+    return id;
+}
+
+bool CView::KillTimer(UINT id)
+{
+    const auto found = m_timers.find(id);
+    if (found == m_timers.end())
+        return false;
+    if (m_widget != nullptr)
+        m_widget->killTimer(found->second);
+    m_timers.erase(found);
+    return true;
+}
+
+void CView::OnWindowDestroyed()
+{
+    m_widget = nullptr;
+    m_timers.clear();
+}
+
+void CView::DispatchTimer(int qtTimerId)
+{
+    for (const auto& [id, qtId] : m_timers)
+        if (qtId == qtTimerId)
+        {
+            OnTimer(id);
+            return;
+        }
+}
+
+void CView::SetCursor(HCURSOR cursor)
+{
+    if (m_widget != nullptr)
+        m_widget->setCursor(GetQtCursor(cursor));
+}
+
+void CView::PresentFrame(int width, int height, const std::vector<std::uint8_t>& rgba)
+{
+    if (width < 1 || height < 1 || rgba.size() < static_cast<size_t>(width) * static_cast<size_t>(height) * 4)
+        return;
+    m_frameImage = std::make_unique<QImage>(
+        QImage(rgba.data(), width, height, width * 4, QImage::Format_RGBA8888).copy());
+}
+
+void CView::OnPaint()
+{
+    OnDraw();
+}
+
+int CView::GetScreenDepth() const
+{
+    if (m_widget == nullptr || m_widget->screen() == nullptr)
+        return 24;
+    return m_widget->screen()->depth();
+}

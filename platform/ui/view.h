@@ -1,0 +1,83 @@
+#pragma once
+// CView: a document's window inside the frame. It paints through OnPaint/OnDraw, follows
+// its document through OnUpdate, runs window timers (OnTimer with the caller's id) and can
+// present a finished frame of pixels that the window then shows as it is.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "platform/ui/cmdtarget.h"
+#include "platform/ui/cursor.h"
+#include "platform/ui/uitypes.h"
+
+class CDocument;
+class CFrameWnd;
+class CObject;
+class CViewWidget;
+class QImage;
+class QWidget;
+
+class CView : public CCmdTarget
+{
+public:
+    CView();
+    ~CView() override;
+
+    // Makes the window as a child of the parent window (null: a top-level window for tests).
+    bool Create(QWidget* parent);
+    [[nodiscard]] QWidget* GetWidget() const;
+    [[nodiscard]] CDocument* GetDocument() const { return m_document; }
+    [[nodiscard]] CFrameWnd* GetParentFrame() const { return m_frame; }
+
+    // Called by the document template once the document is ready; the base updates.
+    virtual void OnInitialUpdate();
+    // The document changed; the base repaints.
+    virtual void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject);
+    // Routes to the view's own rows, then to its document.
+    bool OnCmdMsg(UINT id, CCmdUI* ui) override;
+
+    void Invalidate();
+    // Paints at once when a repaint is pending.
+    void UpdateWindow();
+    [[nodiscard]] CRect GetClientRect() const;
+    [[nodiscard]] bool IsWindowVisible() const;
+    // Bits per pixel of the screen the window is on (24 before the window exists).
+    [[nodiscard]] int GetScreenDepth() const;
+
+    // Starts or restarts the timer of that id (at least 1 ms); returns the id.
+    UINT SetTimer(UINT id, UINT milliseconds);
+    bool KillTimer(UINT id);
+    [[nodiscard]] bool HasTimer(UINT id) const { return m_timers.count(id) != 0; }
+
+    void SetCursor(HCURSOR cursor);
+
+    // Keeps a finished frame (top row first, RGBA) for the window to show until the next.
+    void PresentFrame(int width, int height, const std::vector<std::uint8_t>& rgba);
+    // The frame last presented; null before the first.
+    [[nodiscard]] const QImage* GetPresentedFrame() const { return m_frameImage.get(); }
+
+    // Window events, called by the window.
+    virtual void OnPaint();
+    virtual void OnDraw() {}
+    virtual void OnSize(int width, int height) {}
+    virtual void OnTimer(UINT id) {}
+    virtual void OnDestroy() {}
+    void DispatchTimer(int qtTimerId);
+    // The window was deleted by its parent: the view forgets it and its timers.
+    void OnWindowDestroyed();
+
+protected:
+    friend class CDocument;
+    friend class CFrameWnd;
+    void SetDocument(CDocument* document) { m_document = document; }
+    void SetParentFrame(CFrameWnd* frame) { m_frame = frame; }
+
+private:
+    CViewWidget* m_widget = nullptr;
+    CDocument* m_document = nullptr;
+    CFrameWnd* m_frame = nullptr;
+    // The caller's id and Qt's id of each running timer.
+    std::map<UINT, int> m_timers;
+    std::unique_ptr<QImage> m_frameImage;
+};

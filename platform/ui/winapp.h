@@ -1,0 +1,71 @@
+#pragma once
+// CWinApp: the program object. Run makes the Qt application, calls InitInstance, runs the
+// message loop while InitInstance answered true, then calls ExitInstance. It keeps the
+// document template, the recent-file list and the application-level commands.
+#include <memory>
+#include <vector>
+
+#include "platform/cstring.h"
+#include "platform/ui/cmdtarget.h"
+
+class CCommandLineInfo;
+class CDocument;
+class CFrameWnd;
+class CRecentFileList;
+class CSingleDocTemplate;
+class QApplication;
+
+class CWinApp : public CCmdTarget
+{
+public:
+    // The application name names the profile's key.
+    explicit CWinApp(const CString& appName);
+    ~CWinApp() override;
+
+    // The program's entry: the exit code.
+    int Run(int argc, char** argv);
+    virtual bool InitInstance() { return true; }
+    virtual int ExitInstance();
+
+    // The profile moves to "Software\<company>\<application name>".
+    void SetRegistryKey(const CString& company);
+    // Reads the recent-file list of that many entries (section "Recent File List").
+    void LoadStdProfileSettings(int recentFileCount);
+    void AddToRecentFileList(const CString& path);
+    [[nodiscard]] CRecentFileList* GetRecentFileList() const { return m_recentFiles.get(); }
+
+    void AddDocTemplate(std::unique_ptr<CSingleDocTemplate> docTemplate);
+    [[nodiscard]] CSingleDocTemplate* GetDocTemplate() const { return m_docTemplate.get(); }
+    // Opens the file in the template's document; adds it to the recent files on success.
+    virtual CDocument* OpenDocumentFile(const CString& path);
+    void OnFileNew();
+    // The recent-file command of that id (from 57616); a file that fails to open leaves
+    // the list. True: the command was handled.
+    virtual bool OnOpenRecentFile(UINT id);
+
+    // The arguments Run was given.
+    void ParseCommandLine(CCommandLineInfo& info) const;
+    // A new document or the file the command line names; false when that fails.
+    bool ProcessShellCommand(CCommandLineInfo& info);
+
+    // Recent files, then the application's own rows.
+    bool OnCmdMsg(UINT id, CCmdUI* ui) override;
+
+    [[nodiscard]] const CString& GetAppName() const { return m_appName; }
+    [[nodiscard]] const std::vector<CString>& GetArguments() const { return m_arguments; }
+    void SetArguments(std::vector<CString> arguments) { m_arguments = std::move(arguments); }
+
+    CFrameWnd* m_pMainWnd = nullptr;
+
+private:
+    CString m_appName;
+    std::vector<CString> m_arguments;
+    std::unique_ptr<CRecentFileList> m_recentFiles;
+    std::unique_ptr<CSingleDocTemplate> m_docTemplate;
+    // Qt keeps a reference to the argument count for the application's life.
+    int m_argc = 0;
+    std::unique_ptr<QApplication> m_qtApp;
+};
+
+// The one program object (the most recently constructed); null before it exists.
+[[nodiscard]] CWinApp* AfxGetApp();

@@ -1,0 +1,10 @@
+#pragma once
+// The sample house: walls with a window opening, a pitched roof with a chimney, a
+// garden group holding three placed trees, coloured and textured materials, layers, a
+// section plane, a label and a dimension, and three pages that show it from
+// different sides.
+
+class CTarnwickModel;
+
+// Builds the house into an empty model through the model's own operations.
+void BuildHouseModel(CTarnwickModel& model);

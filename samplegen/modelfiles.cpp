@@ -1,0 +1,56 @@
+#include "samplegen/modelfiles.h"
+
+#include <fstream>
+
+#include "document/tarnwickmodel.h"
+#include "foundation/modelid.h"
+#include "foundation/versioninfo.h"
+#include "model/undosuspender.h"
+#include "platform/archive.h"
+#include "platform/guid.h"
+#include "platform/memfile.h"
+
+ModelBytes WriteModelBytes(CTarnwickModel& model, int saveFormat)
+{
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        SetSaveFormat(saveFormat);
+        model.Serialize(ar);
+        ar.Close();
+    }
+    return file.Detach();
+}
+
+void ReadModelBytes(const ModelBytes& bytes, CTarnwickModel& model)
+{
+    const CUndoSuspender suspender;
+    CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+    CArchive ar(&file, CArchive::load);
+    model.Serialize(ar);
+}
+
+bool WriteModelFile(CTarnwickModel& model, const std::string& path, int saveFormat)
+{
+    const ModelBytes bytes = WriteModelBytes(model, saveFormat);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+std::size_t GetTimeStampOffset()
+{
+    // The fields before the stamp: the magic, the version information, the identifier
+    // and an empty string.
+    CMemFile file;
+    {
+        CArchive ar(&file, CArchive::store);
+        ArchiveWriteString(ar, CString("Tarnwick Model"));
+        CVersionInfo().Serialize(ar);
+        GUID id{};
+        SerializeGuid(id, ar);
+        ArchiveWriteString(ar, CString());
+        ar.Close();
+    }
+    return file.Detach().size();
+}

@@ -1,0 +1,95 @@
+#include "app/glimraapp.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QMainWindow>
+#include <QWidget>
+#include <cstdlib>
+#include <filesystem>
+#include <unistd.h>
+
+#include "app/glimraview.h"
+#include "app/mainframe.h"
+#include "app/resourceids.h"
+#include "apptestsupport.h"
+#include "platform/profile.h"
+
+namespace {
+
+class GlimraAppTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        apptest::PrepareApplication();
+        dataHome = std::filesystem::temp_directory_path() / ("glimra-app-" + std::to_string(::getpid()));
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+    }
+    void TearDown() override
+    {
+        unsetenv("XDG_DATA_HOME");
+        std::filesystem::remove_all(dataHome);
+    }
+    void Start(CGlimraApp& app, std::initializer_list<const char*> arguments)
+    {
+        std::vector<CString> all{CString("glimra")};
+        for (const char* argument : arguments)
+            all.emplace_back(argument);
+        app.SetArguments(all);
+    }
+
+    std::filesystem::path dataHome;
+    apptest::MemorySettings settings;
+    apptest::MessageBoxRecorder boxes;
+};
+
+TEST_F(GlimraAppTest, StartUpShowsTheMainWindowWithTheViewClearedToTheWindowColour)
+{
+    CGlimraApp app;
+    Start(app, {});
+    ASSERT_TRUE(app.InitInstance());
+    CGlimraView* view = app.GetActiveGlimraView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetErrorCode(), 0);
+    ASSERT_NE(app.GetMainFrame(), nullptr);
+    EXPECT_TRUE(app.GetMainFrame()->IsWindowVisible());
+    EXPECT_TRUE(std::filesystem::exists(dataHome / "applications/glimra.desktop"));
+
+    view->OnPaint();
+    const QImage* frame = view->GetPresentedFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->size(), view->GetWidget()->size());
+    EXPECT_EQ(frame->pixelColor(frame->width() / 2, frame->height() / 2), QColor(255, 255, 255));
+    EXPECT_TRUE(boxes.calls.empty());
+
+    // Closing the window keeps its placement for the next start.
+    EXPECT_TRUE(app.GetMainFrame()->GetWindow()->close());
+    EXPECT_NE(GetProfileInt(CString("MainFrame"), CString("wp.bottom"), 0), 0);
+    app.ExitInstance();
+}
+
+TEST_F(GlimraAppTest, TheSlideshowOptionPostsTheSlideshowCommandOnceTheLoopRuns)
+{
+    CGlimraApp app;
+    int slideshows = 0;
+    app.GetCommands().Add(ID_VIEW_SLIDESHOW, CString("Slideshow"), [&] { ++slideshows; });
+    Start(app, {"-slideshow"});
+    ASSERT_TRUE(app.InitInstance());
+    EXPECT_EQ(slideshows, 0);
+    apptest::ProcessEvents();
+    EXPECT_EQ(slideshows, 1);
+    app.ExitInstance();
+}
+
+TEST_F(GlimraAppTest, AFileOnTheCommandLineThatCannotBeReadEndsTheStartUp)
+{
+    CGlimraApp app;
+    Start(app, {"/nonexistent/house.twk"});
+    EXPECT_FALSE(app.InitInstance());
+    EXPECT_EQ(app.GetActiveGlimraView(), nullptr);
+    EXPECT_EQ(boxes.calls.size(), 1u);
+    app.ExitInstance();
+}
+
+}  // namespace

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "annotations/sectionplane.h"
+#include "document/basedoc.h"
+#include "document/classregistration.h"
+#include "document/component.h"
+#include "document/doctoolmanager.h"
+#include "document/renderingoptions.h"
+#include "model/selectionobserver.h"
+#include "model/undomanager.h"
+#include "model/undosuspender.h"
+#include "tests/document/documenttestsupport.h"
+
+namespace {
+
+// A tool manager that writes down what the document asks of it.
+class CFakeToolManager : public IDocToolManager, public CDBListener, public ISelectionObserver
+{
+public:
+    CDBListener* GetDBListener() override { return this; }
+    ISelectionObserver* GetSelectionObserver() override { return this; }
+    void Activate() override { calls.emplace_back("activate"); }
+    void Reset() override { calls.emplace_back("reset"); }
+    void Shutdown() override { calls.emplace_back("shutdown"); }
+    int GetActiveToolId() const override { return activeTool; }
+    void PopTool() override { calls.emplace_back("pop"); }
+    void OnOperationCommitted(int /*code*/, int /*nameId*/, int /*flags*/) override
+    {
+        calls.emplace_back("committed");
+    }
+    void OnSelectionChanged(CSelectionSet* /*selection*/, int /*code*/, CEntity* /*entity*/) override {}
+
+    std::vector<std::string> calls;
+    int activeTool = 0;
+};
+
+// Counts the views it was asked to update.
+class CCountingDoc : public CBaseDoc
+{
+public:
+    void UpdateAllViews() override { ++updates; }
+    int updates = 0;
+};
+
+class CNameRecorder : public IObserver
+{
+public:
+    void OnNotify(const std::string& name, void* /*data*/) override { names.push_back(name); }
+    std::vector<std::string> names;
+};
+
+class BaseDocTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { RegisterModelClasses(); }
+
+    entitytest::QuietSettings m_settings;
+    CurrentModelScope m_scope{nullptr};
+};
+
+}  // namespace
+
+TEST_F(BaseDocTest, TheToolManagerHearsEventsFirstAndIsActivatedResetAndShutDownWithTheDocument)
+{
+    CFakeToolManager tools;
+    {
+        CCountingDoc document;
+        document.SetToolManager(&tools);
+        document.Activate();
+        EXPECT_EQ(GetCurrentModel(), &document.GetModel());
+        CUndoManager* undo = document.GetModel().GetUndoManager();
+        undo->Start(1);
+        document.GetModel().AddEntity(new documenttest::CProbeElement);
+        undo->Commit(3);
+        EXPECT_EQ(document.updates, 1);
+        document.DeleteContents();
+        EXPECT_TRUE(document.GetModel().GetRootComponent()->IsEmpty());
+    }
+    const std::vector<std::string> expected{"activate", "committed", "reset", "shutdown"};
+    EXPECT_EQ(tools.calls, expected);
+}
+
+TEST_F(BaseDocTest, OnlyAKeptOperationTellsThatTheLoadedComponentsChanged)
+{
+    CCountingDoc document;
+    document.Activate();
+    CNameRecorder recorder;
+    GetNotificationCenter().AddObserver(kLoadedComponentsChangedNotification, &recorder);
+    CUndoManager* undo = document.GetModel().GetUndoManager();
+    undo->Start(1);
+    undo->Commit(0);
+    EXPECT_TRUE(recorder.names.empty());
+    undo->Start(2);
+    document.GetModel().AddEntity(new documenttest::CProbeElement);
+    undo->Commit(0);
+    GetNotificationCenter().RemoveObserver(&recorder);
+    EXPECT_EQ(recorder.names.size(), 1u);
+    EXPECT_EQ(document.updates, 0);
+}
+
+TEST_F(BaseDocTest, ColourByLayerEndsThePaintByLayerToolOnly)
+{
+    CFakeToolManager tools;
+    CCountingDoc document;
+    document.SetToolManager(&tools);
+    const CUndoSuspender suspender;
+    tools.activeTool = 21255;
+    document.GetModel().GetRenderingOptions()->SetColorByLayer(true);
+    EXPECT_EQ(std::count(tools.calls.begin(), tools.calls.end(), "pop"), 1);
+    document.GetModel().GetRenderingOptions()->SetColorByLayer(false);
+    tools.activeTool = 1;
+    document.GetModel().GetRenderingOptions()->SetColorByLayer(true);
+    EXPECT_EQ(std::count(tools.calls.begin(), tools.calls.end(), "pop"), 1);
+    document.SetToolManager(nullptr);
+}
+
+TEST_F(BaseDocTest, HidingSectionPlanesTakesThemOutOfTheSelection)
+{
+    CCountingDoc document;
+    document.Activate();
+    const CUndoSuspender suspender;
+    auto* plane = new CSectionPlane;
+    auto* other = new documenttest::CProbeElement;
+    document.GetModel().GetRootComponent()->Add(plane);
+    document.GetModel().GetRootComponent()->Add(other);
+    CSelectionSet& selection = document.GetModel().GetSelectionSet();
+    selection.Add(plane);
+    selection.Add(other);
+    document.ToggleSectionPlanes();
+    EXPECT_FALSE(selection.Contains(plane));
+    EXPECT_TRUE(selection.Contains(other));
+    EXPECT_EQ(document.updates, 1);
+    document.ToggleSectionPlanes();
+    EXPECT_EQ(document.updates, 2);
+}

@@ -1,0 +1,565 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "annotations/dimensionstyle.h"
+#include "annotations/textstyle.h"
+#include "document/componentbehavior.h"
+#include "document/fontmanager.h"
+#include "document/material.h"
+#include "document/modelpages.h"
+#include "document/pagelist.h"
+#include "document/optionsmanager.h"
+#include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
+#include "document/tarniscs.h"
+#include "model/curveregistry.h"
+#include "platform/exceptions.h"
+#include "tests/document/modelfiletestsupport.h"
+
+using modelfiletest::Bytes;
+
+namespace {
+
+// A model made and released by the test.
+class OwnedModel
+{
+public:
+    OwnedModel() : m_model(new CTarnwickModel) {}
+    ~OwnedModel() { m_model->Release(); }
+    OwnedModel(const OwnedModel&) = delete;
+    OwnedModel& operator=(const OwnedModel&) = delete;
+
+    CTarnwickModel& operator*() const { return *m_model; }
+    CTarnwickModel* operator->() const { return m_model; }
+
+private:
+    CTarnwickModel* m_model;
+};
+
+class ModelFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { RegisterModelClasses(); }
+    void TearDown() override { EXPECT_EQ(GetLoadedVersionMap(), nullptr); }
+
+    entitytest::QuietSettings m_settings;
+    CurrentModelScope m_scope{nullptr};
+};
+
+// What a hand-built file holds beyond the gates its two versions open.
+struct HandBuiltFile
+{
+    CVersionInfo version;
+    int modelVersion = 12;
+    bool emptyPreview = false;
+    CMaterialManager* oldMaterials = nullptr;
+};
+
+// Writes the top-level record field by field under the gates of the file version and
+// the model version; the embedded records come from a fresh model's members.
+Bytes WriteHandBuilt(const HandBuiltFile& spec)
+{
+    OwnedModel source;
+    const int fv = spec.version.GetBuildNumber();
+    const int mv = spec.modelVersion;
+    CVersionMap map = modelfiletest::MapWith({{"CTarnwickModel", mv}});
+    CDib emptyPicture;
+    return settingstest::Store([&](CArchive& ar) {
+        ArchiveWriteString(ar, CString("Tarnwick Model"));
+        CVersionInfo(spec.version).Serialize(ar);
+        if (fv >= 1046) {
+            GUID id{};
+            CreateGuid(id);
+            SerializeGuid(id, ar);
+            ArchiveWriteString(ar, CString("dropped"));
+        }
+        ar << LONGLONG{0};
+        if (fv >= 1022) {
+            ar.WriteObject(&map);
+        }
+        if (mv >= 7) {
+            ar << std::int32_t{5} << std::int32_t{6};
+        }
+        if (mv >= 4) {
+            ar.WriteObject(spec.emptyPreview ? &emptyPicture : nullptr);
+            ArchiveWriteBool(ar, true);
+        }
+        if (fv >= 1055) {
+            source->GetComponentBehavior()->Serialize(ar);
+        }
+        if (fv >= 1059) {
+            ArchiveWriteString(ar, CString("Hand-built"));
+        }
+        CCamera camera;
+        camera.SetView(CPoint3d(1, 2, 3), CPoint3d(0, 0, 0), CVector3d(0, 0, 1), 1.0, 1000.0, true, 30.0, 133.0);
+        if (mv <= 10) {
+            camera.WriteOldForm(ar);
+        } else {
+            ar.WriteObject(&camera);
+        }
+        if (fv >= 1023) {
+            source->GetRenderingOptions()->Serialize(ar);
+        }
+        ar << std::int32_t{1};
+        ar.WriteObject(nullptr);
+        if (mv == 0) {
+            ar << std::int32_t{2};
+            ar.WriteObject(nullptr);
+            ar.WriteObject(nullptr);
+        } else {
+            source->GetRootComponent()->Serialize(ar);
+        }
+        if (mv >= 2) {
+            source->GetShadowInfo()->Serialize(ar);
+        }
+        if (mv >= 12) {
+            modelpages::WritePageList(ar, source->GetPageList());
+        } else if (fv >= 1043) {
+            ar << std::int32_t{1};
+            ar.WriteObject(nullptr);
+        }
+        if (fv >= 1047 && mv < 6) {
+            ar << std::int32_t{2};
+            ArchiveWriteString(ar, CString("one"));
+            ArchiveWriteString(ar, CString("two"));
+        }
+        if (fv >= 1054 && mv < 3) {
+            spec.oldMaterials->Serialize(ar);
+        }
+        if (fv >= 1154) {
+            source->GetDrawingAxes()->Serialize(ar);
+        }
+        if (fv >= 1199) {
+            for (std::int32_t i = 0; i < 16; ++i) {
+                ar << i;
+            }
+        }
+        if (mv >= 5) {
+            source->GetOptionsManager()->Serialize(ar);
+        }
+        if (mv >= 8) {
+            source->GetDimensionStyle()->Serialize(ar);
+        }
+        if (mv >= 10) {
+            source->GetTextStyle()->Serialize(ar);
+        }
+        if (mv >= 9) {
+            source->GetFontManager()->Serialize(ar);
+        }
+    });
+}
+
+// Reads the whole file; every byte must be used.
+void ReadAllOf(CTarnwickModel& model, const Bytes& bytes)
+{
+    CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+    CArchive ar(&file, CArchive::load);
+    model.Serialize(ar);
+    EXPECT_EQ(ar.GetRemainingBytes(), 0u);
+}
+
+bool HoldsMaterialNamed(CTarnwickModel& model, const char* name)
+{
+    for (const CMaterial* material : model.GetMaterialManager()->GetMaterials()) {
+        if (material->GetName() == CString(name)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The model holds nothing a file could have brought.
+void ExpectEmpty(CTarnwickModel& model)
+{
+    EXPECT_EQ(model.GetRootComponent()->GetCount(), 0);
+    EXPECT_EQ(model.GetDefinitionList()->GetCount(), 0);
+    EXPECT_EQ(model.GetLayerManager()->GetCount(), 1);
+    EXPECT_EQ(model.GetMaterialManager()->GetCount(), 0);
+    EXPECT_EQ(model.GetPreviewImage(), nullptr);
+    EXPECT_TRUE(model.GetDescription().IsEmpty());
+    EXPECT_TRUE(IsNullGuid(model.GetModelId()));
+    EXPECT_EQ(GetLoadedVersionMap(), nullptr);
+    EXPECT_EQ(CCurveRegistry::GetEntryCount(), 0);
+}
+
+int ArchiveCauseOfRead(CTarnwickModel& model, const Bytes& bytes)
+{
+    try {
+        modelfiletest::ReadModel(model, bytes);
+    } catch (const CArchiveException& e) {
+        return e.m_cause;
+    }
+    return -1;
+}
+
+}  // namespace
+
+TEST_F(ModelFileTest, AModelWrittenReadAndWrittenAgainGivesTheSameBytesInEverySaveFormat)
+{
+    for (const int format : {kSaveFormat5000, kSaveFormat4000, kSaveFormat3000}) {
+        SCOPED_TRACE(format);
+        OwnedModel built;
+        modelfiletest::BuildSampleModel(*built);
+        const Bytes first = modelfiletest::WriteModel(*built, format);
+
+        OwnedModel read;
+        modelfiletest::ReadModel(*read, first);
+        EXPECT_EQ(read->GetLoadStatus(), CTarnwickModel::kLoadOk);
+        EXPECT_EQ(read->GetDescription(), CString("A small sample"));
+        EXPECT_EQ(GuidToString(read->GetModelId()), GuidToString(built->GetModelId()));
+        EXPECT_EQ(read->GetRootComponent()->GetCount(), built->GetRootComponent()->GetCount());
+        EXPECT_EQ(read->GetDefinitionList()->GetCount(), 1);
+        ASSERT_NE(read->GetPreviewImage(), nullptr);
+        EXPECT_TRUE(read->GetPreviewImage()->HasImage());
+        EXPECT_FALSE(read->IsRedefineThumbnailOnSave());
+        EXPECT_TRUE(read->GetCamera().GetEye() == CPoint3d(10, 20, 30));
+        EXPECT_EQ(read->GetPageList()->GetCount(), 2);
+        EXPECT_EQ(read->GetPageList()->GetSelectedPage(), read->GetPageList()->GetPage(0));
+
+        const Bytes second = modelfiletest::WriteModel(*read, format);
+        EXPECT_EQ(modelfiletest::FirstDifference(modelfiletest::WithoutStamp(first, format),
+                                                modelfiletest::WithoutStamp(second, format)),
+                  -1);
+        // Only the oldest format keeps the camera in place rather than as an object.
+        EXPECT_EQ(modelfiletest::NamesClass(first, "CCamera"), format != kSaveFormat3000);
+    }
+}
+
+TEST_F(ModelFileTest, TheFrameCarriesTheWritersVersionTheFormatsMapAndTheFixedWords)
+{
+    const struct
+    {
+        int format;
+        const char* version;
+        CVersionMap* (*map)();
+    } cases[] = {{kSaveFormat5000, "5.0.232", GetVersionMapCurrent},
+                 {kSaveFormat4000, "4.0.1", GetVersionMapPrevious},
+                 {kSaveFormat3000, "3.0.1", GetVersionMapOldest}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.format);
+        OwnedModel model;
+        const Bytes bytes = modelfiletest::WriteModel(*model, c.format);
+        EXPECT_EQ(model->GetVersionInfo().GetText(), CString(c.version));
+        EXPECT_FALSE(IsNullGuid(model->GetModelId()));
+        settingstest::ReadAll(bytes.size() > 0 ? bytes : bytes, {}, [&](CArchive& ar) {
+            EXPECT_EQ(ArchiveReadString(ar), CString("Tarnwick Model"));
+            CVersionInfo version;
+            version.Serialize(ar);
+            EXPECT_EQ(version.GetText(), CString(c.version));
+            GUID id{};
+            SerializeGuid(id, ar);
+            EXPECT_EQ(GuidToString(id), GuidToString(model->GetModelId()));
+            EXPECT_TRUE(ArchiveReadString(ar).IsEmpty());
+            LONGLONG stamp = 0;
+            ar >> stamp;
+            EXPECT_GT(stamp, 1600000000);
+            CVersionMap* map = nullptr;
+            ReadVersionMapObject(ar, map);
+            ASSERT_NE(map, nullptr);
+            EXPECT_EQ(map->GetEntries(), c.map()->GetEntries());
+            delete map;
+            std::int32_t a = 0;
+            std::int32_t b = 0;
+            ar >> a >> b;
+            EXPECT_EQ(a, 1);
+            EXPECT_EQ(b, 1200);
+            ar.Flush();
+            // The rest is not this test's concern.
+            while (ar.GetRemainingBytes() > 0) {
+                BYTE skip = 0;
+                ar >> skip;
+            }
+        });
+    }
+}
+
+TEST_F(ModelFileTest, EachFormatsMapListsItsClassesInByteOrderThenTheEndMarker)
+{
+    int count = 0;
+    const ClassVersionRow* rows = GetClassVersionTable(&count);
+    ASSERT_EQ(count, 51);
+    const struct
+    {
+        void (*write)(CArchive&);
+        int ClassVersionRow::*column;
+        int entries;
+    } cases[] = {{WriteVersionMapCurrent, &ClassVersionRow::current, 51},
+                 {WriteVersionMapPrevious, &ClassVersionRow::previous, 51},
+                 {WriteVersionMapOldest, &ClassVersionRow::oldest, 45}};
+    // Byte-wise order of the names, not the table's.
+    std::vector<ClassVersionRow> sorted(rows, rows + count);
+    std::sort(sorted.begin(), sorted.end(),
+              [](const ClassVersionRow& a, const ClassVersionRow& b) { return std::string(a.name) < b.name; });
+    for (const auto& c : cases) {
+        const Bytes expected = settingstest::Store([&](CArchive& ar) {
+            ar << WORD{0xFFFF} << WORD{0} << WORD{11};
+            ar.Write("CVersionMap", 11);
+            int written = 0;
+            for (const ClassVersionRow& row : sorted) {
+                if (row.*c.column >= 0) {
+                    ArchiveWriteString(ar, CString(row.name));
+                    ar << static_cast<std::int32_t>(row.*c.column);
+                    ++written;
+                }
+            }
+            EXPECT_EQ(written, c.entries);
+            ArchiveWriteString(ar, CString("End-Of-Version-Map"));
+            ar << std::int32_t{0};
+        });
+        EXPECT_EQ(modelfiletest::FirstDifference(settingstest::Store(c.write), expected), -1);
+    }
+    EXPECT_STREQ(sorted.front().name, "CArcCurve");
+    EXPECT_STREQ(sorted.back().name, "CWatermark");
+}
+
+TEST_F(ModelFileTest, AFileStartingWithTheOldMagicReadsAndIsWrittenBackWithTheNewOne)
+{
+    OwnedModel built;
+    modelfiletest::BuildSampleModel(*built);
+    const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    const std::size_t magicSize =
+        settingstest::Store([](CArchive& ar) { ArchiveWriteString(ar, CString("Tarnwick Model")); }).size();
+    Bytes old = settingstest::Store([](CArchive& ar) { ArchiveWriteString(ar, CString("eTarnis page")); });
+    old.insert(old.end(), file.begin() + static_cast<std::ptrdiff_t>(magicSize), file.end());
+
+    OwnedModel read;
+    ReadAllOf(*read, old);
+    EXPECT_EQ(read->GetLoadStatus(), CTarnwickModel::kLoadOk);
+    const Bytes again = modelfiletest::WriteModel(*read, kSaveFormat5000);
+    EXPECT_EQ(modelfiletest::FirstDifference(modelfiletest::WithoutStamp(again, kSaveFormat5000),
+                                            modelfiletest::WithoutStamp(file, kSaveFormat5000)),
+              -1);
+}
+
+TEST_F(ModelFileTest, AForeignFileEndsWithStatusOneAndLeavesTheModelAsItWas)
+{
+    OwnedModel model;
+    model->SetDescription(CString("kept"));
+    const Bytes foreign = settingstest::Store([](CArchive& ar) {
+        ArchiveWriteString(ar, CString("Some other file"));
+        ar << std::int32_t{42};
+    });
+    modelfiletest::ReadModel(*model, foreign);
+    EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadNotAModel);
+    EXPECT_EQ(model->GetDescription(), CString("kept"));
+}
+
+TEST_F(ModelFileTest, AFileForANewerProgramEndsWithStatusTwoKeepingOnlyItsVersionAndIdentifier)
+{
+    const std::pair<const char*, int> tooNew[] = {
+        {"CTarnwickModel", 13}, {"CSomethingNewer", 1}, {"CFace", -1}, {"CETarnisDoc", 13}};
+    for (const auto& [name, version] : tooNew) {
+        SCOPED_TRACE(name);
+        CVersionMap map = modelfiletest::MapWith({{name, version}});
+        GUID id{};
+        CreateGuid(id);
+        const Bytes file = settingstest::Store([&](CArchive& ar) {
+            ArchiveWriteString(ar, CString("Tarnwick Model"));
+            CVersionInfo(6, 1, 7).Serialize(ar);
+            SerializeGuid(id, ar);
+            ArchiveWriteString(ar, CString());
+            ar << LONGLONG{0};
+            ar.WriteObject(&map);
+            ar << std::int32_t{-1};
+        });
+        OwnedModel model;
+        model->SetDescription(CString("kept"));
+        modelfiletest::ReadModel(*model, file);
+        EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadNeedsNewerVersion);
+        EXPECT_EQ(model->GetVersionInfo().GetText(), CString("6.1.7"));
+        EXPECT_EQ(GuidToString(model->GetModelId()), GuidToString(id));
+        EXPECT_EQ(model->GetDescription(), CString("kept"));
+        EXPECT_EQ(GetLoadedVersionMap(), nullptr);
+    }
+}
+
+// Early files and each model version read exactly the fields their gates open.
+TEST_F(ModelFileTest, HandBuiltFilesOfEveryEraReadExactlyTheFieldsTheirGatesOpen)
+{
+    const struct
+    {
+        CVersionInfo version;
+        int modelVersion;
+    } eras[] = {
+        {CVersionInfo(0, 1, 20), 0},  {CVersionInfo(0, 1, 50), 1},  {CVersionInfo(0, 1, 100), 2},
+        {CVersionInfo(0, 1, 150), 4}, {CVersionInfo(0, 1, 199), 6}, {CVersionInfo(3, 0, 1), 9},
+        {CVersionInfo(3, 0, 1), 10},  {CVersionInfo(4, 0, 1), 11},  {CVersionInfo(4, 0, 1), 12},
+    };
+    for (const auto& era : eras) {
+        SCOPED_TRACE(era.modelVersion);
+        const int fv = era.version.GetBuildNumber();
+        auto* oldMaterials = new CMaterialManager;
+        {
+            const CUndoSuspender suspender;
+            oldMaterials->AddMaterial(new CMaterial);
+            oldMaterials->GetMaterials().front()->SetName(CString("Old paint"));
+        }
+        HandBuiltFile spec{era.version, fv < 1022 ? 0 : era.modelVersion, false, oldMaterials};
+        const Bytes file = WriteHandBuilt(spec);
+        {
+            const CUndoSuspender suspender;
+            oldMaterials->Erase();
+        }
+        OwnedModel model;
+        ReadAllOf(*model, file);
+        EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
+        EXPECT_EQ(model->GetDescription(), CString(fv >= 1059 ? "Hand-built" : ""));
+        EXPECT_TRUE(model->GetCamera().GetEye() == CPoint3d(1, 2, 3));
+        EXPECT_EQ(HoldsMaterialNamed(*model, "Old paint"), fv >= 1054 && spec.modelVersion < 3);
+        EXPECT_EQ(model->GetReservedWord(15), fv >= 1199 ? 15 : 0);
+        EXPECT_EQ(model->GetVersionInfo().GetBuildNumber(), fv);
+    }
+}
+
+TEST_F(ModelFileTest, ThePreviewReaderAnswersForGoodForeignTooNewOldAndUndecodableFiles)
+{
+    OwnedModel built;
+    modelfiletest::BuildSampleModel(*built);
+    const Bytes good = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    const Bytes foreign = settingstest::Store([](CArchive& ar) { ArchiveWriteString(ar, CString("Not a model")); });
+    CVersionMap newer = modelfiletest::MapWith({{"CTarnwickModel", 13}});
+    const Bytes tooNew = settingstest::Store([&](CArchive& ar) {
+        ArchiveWriteString(ar, CString("Tarnwick Model"));
+        CVersionInfo(0, 1, 30).Serialize(ar);
+        ar << LONGLONG{0};
+        ar.WriteObject(&newer);
+    });
+    const Bytes old = WriteHandBuilt({CVersionInfo(0, 1, 100), 3, false, nullptr});
+    const Bytes undecodable = WriteHandBuilt({CVersionInfo(4, 0, 1), 12, true, nullptr});
+    const struct
+    {
+        const Bytes* bytes;
+        int status;
+        bool preview;
+        const char* description;
+    } cases[] = {{&good, kHeaderRead, true, "A small sample"},
+                 {&foreign, kHeaderNotUsable, false, ""},
+                 {&tooNew, kHeaderNotUsable, false, ""},
+                 {&old, kHeaderNoPreview, false, "Hand-built"},
+                 {&undecodable, kHeaderNotUsable, false, ""}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.status);
+        CDib* preview = nullptr;
+        CString description;
+        settingstest::Load(*c.bytes, [&](CArchive& ar) {
+            EXPECT_EQ(ReadModelFileHeader(ar, preview, description), c.status);
+        });
+        EXPECT_EQ(preview != nullptr, c.preview);
+        EXPECT_EQ(description, CString(c.description));
+        EXPECT_EQ(GetLoadedVersionMap(), nullptr);
+        delete preview;
+    }
+}
+
+TEST_F(ModelFileTest, ThePreviewOfATruncatedOrMissingFileIsNullWithStatusFourOrOne)
+{
+    OwnedModel built;
+    modelfiletest::BuildSampleModel(*built);
+    const Bytes good = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("glimra-preview-" + std::to_string(::getpid()) + ".twk");
+    const auto writeFile = [&path](const Bytes& bytes, std::size_t size) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(size));
+    };
+    CDib* preview = nullptr;
+    CString description;
+    writeFile(good, good.size());
+    EXPECT_EQ(ReadModelFilePreview(CString(path.string()), preview, description), kHeaderRead);
+    EXPECT_NE(preview, nullptr);
+    delete preview;
+    // Every cut inside the header, down to the middle of the preview picture.
+    for (std::size_t size = 1; size < 400; size += 7) {
+        writeFile(good, size);
+        preview = nullptr;
+        const int status = ReadModelFilePreview(CString(path.string()), preview, description);
+        EXPECT_TRUE(status == kHeaderReadFailed || status == kHeaderRead) << size;
+        if (status == kHeaderReadFailed) {
+            EXPECT_EQ(preview, nullptr);
+        }
+        delete preview;
+        EXPECT_EQ(GetLoadedVersionMap(), nullptr);
+    }
+    std::filesystem::remove(path);
+    EXPECT_EQ(ReadModelFilePreview(CString(path.string()), preview, description), kHeaderCannotOpen);
+    EXPECT_EQ(preview, nullptr);
+}
+
+// Every cut of a file raises the archive exception and leaves an empty model with no
+// loaded map; run under a leak checker, nothing the read made is left behind.
+TEST_F(ModelFileTest, AReadCutShortAnywhereFreesWhatItMadeAndLeavesAnEmptyModel)
+{
+    for (const int format : {kSaveFormat5000, kSaveFormat3000}) {
+        SCOPED_TRACE(format);
+        OwnedModel built;
+        modelfiletest::BuildSampleModel(*built);
+        const Bytes file = modelfiletest::WriteModel(*built, format);
+        OwnedModel model;
+        const std::size_t step = file.size() > 3000 ? 3 : 1;
+        for (std::size_t size = 20; size < file.size(); size += step) {
+            const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(size));
+            EXPECT_GE(ArchiveCauseOfRead(*model, cut), 0) << size;
+            ExpectEmpty(*model);
+        }
+        // The model is still sound for a full read.
+        modelfiletest::ReadModel(*model, file);
+        EXPECT_EQ(modelfiletest::FirstDifference(
+                      modelfiletest::WithoutStamp(modelfiletest::WriteModel(*model, format), format),
+                      modelfiletest::WithoutStamp(file, format)),
+                  -1);
+    }
+}
+
+TEST_F(ModelFileTest, AFileWhoseComponentContainsItselfIsRefused)
+{
+    OwnedModel built;
+    CComponentDefinition* definition = nullptr;
+    CComponentInstance* inner = nullptr;
+    {
+        const CurrentModelScope scope(&*built);
+        const CUndoSuspender suspender;
+        definition = new CComponentDefinition;
+        modelfiletest::AddSquare(*definition, 1.0);
+        built->GetDefinitionList()->AddDefinition(definition, false);
+        auto* outer = new CComponentInstance;
+        definition->AddInstance(outer);
+        built->GetRootComponent()->Add(outer);
+        inner = new CComponentInstance;
+        definition->AddInstance(inner);
+        definition->Add(inner);
+    }
+    const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    {
+        // The cycle is undone before the model goes, which could not erase it whole.
+        const CurrentModelScope scope(&*built);
+        const CUndoSuspender suspender;
+        definition->Remove(inner);
+        inner->Erase();
+    }
+    OwnedModel model;
+    EXPECT_EQ(ArchiveCauseOfRead(*model, file), CArchiveException::genericException);
+    ExpectEmpty(*model);
+}
+
+TEST_F(ModelFileTest, EveryClassOfTheVersionTableIsCreatableByNameButThePagesStillToCome)
+{
+    int count = 0;
+    const ClassVersionRow* rows = GetClassVersionTable(&count);
+    std::vector<std::string> missing;
+    for (int i = 0; i < count; ++i) {
+        const CRuntimeClass* cls = CRuntimeClass::FromName(rows[i].name);
+        if (cls == nullptr || cls->m_pfnCreateObject == nullptr) {
+            missing.emplace_back(rows[i].name);
+        }
+    }
+    for (const std::string& name : missing) {
+        EXPECT_TRUE(name == "CPageList" || name == "CTarnwickPage" || name == "CViewPage") << name;
+    }
+    EXPECT_NE(CRuntimeClass::FromName("CVersionMap"), nullptr);
+    EXPECT_NE(CRuntimeClass::FromName("CVersionInfo"), nullptr);
+}
