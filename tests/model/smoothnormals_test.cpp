@@ -133,18 +133,6 @@ TEST(SmoothNormals, ABuiltTableIsKeptUntilClearedAndNormalsFollowATransformation
     EXPECT_NEAR(turned.y, at.x, 1e-9);
 }
 
-TEST(SmoothNormals, AHeldTableComputesOnlyUsesNotYetComputed)
-{
-    Builder build;
-    Cylinder(build, 6);
-    CSmoothNormals normals;
-    normals.SetHoldUnbuilt(true);
-    normals.Build(build.Component());
-    EXPECT_FALSE(normals.IsBuilt());
-    normals.Build(build.Component());
-    EXPECT_EQ(normals.GetCount(), 12);
-}
-
 TEST(SmoothNormals, AConeApexOfEqualTrianglesStaysFlatUnlessTheFacesSpreadWidely)
 {
     struct Case
