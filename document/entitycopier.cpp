@@ -184,7 +184,9 @@ int CCopier::Store(std::vector<CEntity*>& entities)
     for (CEntity* entity : entities) {
         ar.WriteObject(entity);
     }
-    for (const auto& [object, index] : ar.GetStoredObjects()) {
+    const auto stored = ar.GetStoredObjects();
+    m_archiveIndex.reserve(stored.size());
+    for (const auto& [object, index] : stored) {
         m_archiveIndex[object] = index;
     }
     ar.Close();
@@ -217,6 +219,7 @@ int CCopier::Load(std::vector<CEntity*>& out)
         }
     }
     m_copies.clear();
+    m_copies.reserve(m_archiveIndex.size());
     for (const auto& [source, index] : m_archiveIndex) {
         if (CObject* copy = ar.GetLoadedObject(index)) {
             m_copies[source] = copy;
