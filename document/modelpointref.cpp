@@ -1,5 +1,8 @@
 #include "document/modelpointref.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "document/componentinstance.h"
 #include "document/image.h"
 #include "foundation/boundingbox2d.h"
@@ -157,4 +160,54 @@ void CModelPointRef::WritePath(CArchive& ar, const CInstancePath& path)
     for (CEntity* entity : path.GetEntities()) {
         ar.WriteObject(entity);
     }
+}
+
+bool CModelPointRef::MapAttachment(CEntity*& entity, CInstancePath& path, int firstMapped, const CopyLookup& copyOf)
+{
+    bool changed = false;
+    CInstancePath mapped;
+    for (int i = 0; i < path.GetCount(); ++i) {
+        CEntity* step = path.GetAt(i);
+        CEntity* copy = i >= firstMapped ? copyOf(step) : nullptr;
+        mapped.Push(copy != nullptr ? copy : step);
+        changed = changed || copy != nullptr;
+    }
+    if (CEntity* copy = entity != nullptr ? copyOf(entity) : nullptr) {
+        entity = copy;
+        changed = true;
+    }
+    path = mapped;
+    return changed;
+}
+
+bool CModelPointRef::MapBelowInstance(const CEntity* instance, const CopyLookup& copyOf)
+{
+    bool changed = false;
+    for (auto [entity, path] : {std::pair{&m_first, &m_firstPath}, std::pair{&m_second, &m_secondPath}}) {
+        const auto& steps = path->GetEntities();
+        const auto found = std::find(steps.begin(), steps.end(), instance);
+        if (instance != nullptr && found != steps.end()) {
+            const int below = static_cast<int>(found - steps.begin()) + 1;
+            changed = MapAttachment(*entity, *path, below, copyOf) || changed;
+        }
+    }
+    return changed;
+}
+
+bool CModelPointRef::OnInstanceRemoved(const CEntity* instance, const CopyLookup& copyOf)
+{
+    bool changed = false;
+    for (auto [entity, path] : {std::pair{&m_first, &m_firstPath}, std::pair{&m_second, &m_secondPath}}) {
+        if (instance == nullptr || path->Front() != instance) {
+            continue;
+        }
+        CInstancePath rest;
+        for (int i = 1; i < path->GetCount(); ++i) {
+            rest.Push(path->GetAt(i));
+        }
+        *path = rest;
+        MapAttachment(*entity, *path, 0, copyOf);
+        changed = true;
+    }
+    return changed;
 }

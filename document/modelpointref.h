@@ -6,6 +6,7 @@
 // Here: the reference's data and its file record.
 
 #include <cstdint>
+#include <functional>
 
 #include "document/instancepath.h"
 #include "foundation/point3d.h"
@@ -59,6 +60,17 @@ public:
     void Set(std::int32_t kind, const CPoint3d& parameters, CEntity* first, const CInstancePath& firstPath,
              CEntity* second, const CInstancePath& secondPath);
 
+    // Maps old entities to their copies (null: no copy, the entity stays).
+    using CopyLookup = std::function<CEntity*(CEntity*)>;
+    // For each of the two attachments whose path passes through the instance: the
+    // entity and the path steps after the instance are replaced by their copies. True
+    // when anything changed. The owner records and re-registers (its caller's work).
+    bool MapBelowInstance(const CEntity* instance, const CopyLookup& copyOf);
+    // For each path that starts with the instance (exploded away): the instance leaves
+    // the path and the entity and the remaining steps are replaced by their copies.
+    // True when anything changed.
+    bool OnInstanceRemoved(const CEntity* instance, const CopyLookup& copyOf);
+
     // The fractions of the face's outer-loop box in the face frame (see the frame
     // below) that a point in the face's coordinates lies at; 0 across a flat box.
     [[nodiscard]] static CPoint3d GetFaceFractions(const CFace* face, const CPoint3d& framePoint);
@@ -67,6 +79,7 @@ private:
     static void ReadPath(CArchive& ar, CInstancePath& path);
     static void WritePath(CArchive& ar, const CInstancePath& path);
     void ConvertOldReferences(std::int32_t version);
+    static bool MapAttachment(CEntity*& entity, CInstancePath& path, int firstMapped, const CopyLookup& copyOf);
 
     std::int32_t m_kind = kUnset;
     CPoint3d m_parameters;
