@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "document/versionmap.h"
+#include "foundation/boundingbox3d.h"
+#include "foundation/transformation.h"
 #include "model/arccurve.h"
 #include "model/curve.h"
 #include "model/curveregistry.h"
@@ -198,6 +200,15 @@ CBoundedLine3d CEdge::GetLine() const
         return {};
     }
     return {m_start->GetPosition(), m_end->GetPosition()};
+}
+
+void CEdge::AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const
+{
+    if (m_start == nullptr || m_end == nullptr) {
+        return;
+    }
+    box.Add(transform * m_start->GetPosition());
+    box.Add(transform * m_end->GetPosition());
 }
 
 void CEdge::SetStartVertex(CVertex* vertex, bool curveCheck)

@@ -11,6 +11,7 @@
 #include "model/lineprovider.h"
 
 class CArcCurve;
+class CComponent;
 class CCurve;
 class CEdgeUse;
 class CEnumEdgeUse;
@@ -51,6 +52,9 @@ public:
     [[nodiscard]] int GetTypeId() const override;
     // Sets the bit, then tells every face of the edge that its geometry changed.
     void SetSmooth(bool smooth) override;
+
+    // Both vertices, transformed; nothing when a vertex is missing.
+    void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
 
     // From the start to the end vertex; the z axis through the origin when a vertex
     // is missing.
@@ -115,7 +119,36 @@ public:
     // Tells every face of the edge that its geometry changed.
     void NotifyFacesGeometryChanged() const;
 
+    // --- splitting, merging and removal, each recorded (model/edgesplit.cpp) ---
+    // Removes the edge the way erasing it from its component should: faces across it
+    // merge, faces that depend on it go, vertices left redundant are healed.
+    void EraseFromComponent(CComponent* component) override;
+    // Splits at a vertex on the segment (within 0.001, not an end): this edge ends at
+    // the vertex and the answered new edge runs on to the old end, through every loop
+    // and the curve. Null when the vertex is an end or off the segment. The caller adds
+    // the new edge to a component.
+    CEdge* SplitAtVertex(CVertex* vertex);
+    // As SplitAtVertex without the segment test; the new edge joins the parent component
+    // and edges that already join the vertex to either end are absorbed.
+    CEdge* SplitAt(CVertex* vertex);
+    // Joins the other edge, which meets this one at a vertex of exactly two edges, into
+    // this one; false (nothing changed) when the vertex has other edges or their curves
+    // cannot be one.
+    bool MergeWith(CEdge* other, CVertex* vertex, CComponent* component, bool healVertices);
+    // Takes over another edge between the same two vertices: its uses, its place in the
+    // curve; faces that then run along this edge twice are split or their loops joined.
+    void AbsorbDuplicate(CEdge* other, CComponent* component);
+    // Takes the edge out of the component with what depends on it; false when a face on
+    // a hidden layer keeps it (it then moves to that layer).
+    bool RemoveFromComponent(CComponent* component, bool mergeFaces, bool healVertices);
+    // Two faces across the edge that may become one, or one face the edge runs into and
+    // back out of (answered twice).
+    bool FindMergeableFaces(CFace*& face1, CFace*& face2, bool checkOrientation) const;
+
 private:
+    CEdge* SplitCore(CVertex* vertex);
+    void RepairFacesAfterAbsorb(CComponent* component);
+    void ReleaseCurveForRemoval();
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
     void LeaveVertex(CVertex*& vertex);

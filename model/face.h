@@ -18,6 +18,8 @@ class CEnumEdgeUse;
 class CEnumLoop;
 class CEnumVertex;
 class CLoop;
+class CVertex;
+class CEdgeUse;
 
 // Answers of CFace::ClassifyPoint.
 enum FacePointClass : int
@@ -87,6 +89,8 @@ public:
     [[nodiscard]] bool CanHaveMaterial() const override;
     // The element's properties, then a face's back material.
     void CopyPropertiesFrom(const CDrawingElement* other) override;
+    // Hands the face's triangles to a sink that accepts faces (model/facedwgoutput.cpp).
+    bool ExportTessellation(IExportSink* sink) override;
 
     // --- loops (none of these records a change) ---
     [[nodiscard]] int GetLoopCount() const { return m_loops.GetCount(); }
@@ -121,6 +125,47 @@ public:
     // Makes the loop a hole of this face, wound clockwise seen from the front. A loop
     // of another face is copied first; the other face keeps its own.
     void AddInnerLoop(CLoop* loop);
+
+    // --- editing across faces and loops, each recorded (model/faceedit.cpp) ---
+    // Takes the other face's layer when it is not the default one and this face's is,
+    // or when this face is the smaller.
+    void TakeLayerFrom(const CFace* other);
+    // A smaller face with materials of its own takes the other's, side by side, with
+    // their texture placements.
+    void TakeMaterialsFrom(const CFace* other);
+    // The other face's texture placement of one side, when it has one.
+    void CopyTexturePlacementFrom(const CFace* other, bool front);
+    // Absorbs the other face across an edge both run along: its materials, layer,
+    // relationships, the merged loop and its holes. The caller erases the other face.
+    // False, with nothing changed, when one of the two loops runs wholly along the
+    // other (a face that fills a hole): no single loop would be left.
+    bool MergeWith(CFace* other, CEdge* sharedEdge);
+    // Splits the loop along the chain of edges between two of its vertices; answers the
+    // new face (not in any component), null when the loop would not split.
+    CFace* SplitByEdges(int count, CEdge* const* edges, CLoop* loop);
+    // Separates the loop that uses the edge twice; an outer piece becomes a new face,
+    // an inner one a hole of this face. Answers the separated loop, null when none.
+    CLoop* SplitAtEdge(CEdge* edge);
+    // Moves the holes that lie outside this face's outer loop to the new face.
+    void DistributeHoles(CFace* newFace);
+    // Joins loops of this face that share an edge, then drops stray holes.
+    void JoinTouchingLoops();
+    // Erases holes outside the outer loop and holes inside other holes.
+    void RemoveStrayLoops();
+    // The first edge that a loop of this face shares with a loop of the other; null.
+    [[nodiscard]] CEdge* FindSharedEdgeLoop(const CFace* other) const;
+    // Joins the loops of the two uses of one edge; answers the loop kept.
+    CLoop* JoinLoopsAtEdgeUse(CEdgeUse* a, CEdgeUse* b);
+    // Joins a hole into the outer loop (or one loop into the other) along the chain of
+    // edges between vertexA of loopA, whose edge there is edgeA, and vertexB of loopB.
+    bool ConnectLoops(CVertex* vertexA, CEdge* edgeA, CLoop* loopA, CVertex* vertexB, CEdge* edgeB, CLoop* loopB);
+    // The coplanar hole of another face that runs along this face's whole outer loop.
+    [[nodiscard]] CLoop* FindHoleMatchingOuterLoop() const;
+    // The face check's last repair for a face whose vertices leave its plane: the face
+    // is cut into triangles that become faces of its component, and it leaves the
+    // component. False (nothing changed) without a component or triangles
+    // (model/facesplit.cpp).
+    bool SplitIntoPlanarFaces();
 
     [[nodiscard]] CMaterial* GetBackMaterial() const { return m_backMaterial; }
     void SetBackMaterial(CMaterial* material);

@@ -189,7 +189,9 @@ int CFace::CheckCaches(int mode, CValidityResultMap* results)
     if (RefitPlane(&fitted, repair) && IsPlanarWith(&fitted)) {
         return repair ? severity : kValidityRepairable;
     }
-    // Cutting the face into planar pieces is not part of this model; the face stays
-    // as it is and counts as broken beyond repair here.
+    // No plane fits: in repair mode the face is cut into flat triangles instead.
+    if (repair && SplitIntoPlanarFaces()) {
+        return severity;
+    }
     return kValidityStale;
 }

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <vector>
 
+#include "document/component.h"
 #include "document/versionmap.h"
+#include "foundation/line3d.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/transformation.h"
 #include "model/arccurve.h"
@@ -260,7 +262,7 @@ void CVertex::MergeVertex(CVertex* other)
     }
 }
 
-bool CVertex::RemoveIfRedundant(CEntity* /*arg*/, bool allowHeal)
+bool CVertex::RemoveIfRedundant(CEntity* arg, bool allowHeal)
 {
     RecordChange(true);
     if (!HasEdges()) {
@@ -270,9 +272,17 @@ bool CVertex::RemoveIfRedundant(CEntity* /*arg*/, bool allowHeal)
     if (GetEdgeCount() != 2 || !allowHeal) {
         return false;
     }
-    // Healing joins the two edges into one, which is the edge merge's work; that
-    // operation is not part of this model yet, so the vertex stays.
-    return false;
+    // Healing: two edges that run on in one straight line become one edge.
+    CEdge* first = GetEdgeAt(0);
+    CEdge* second = GetEdgeAt(1);
+    const CVertex* farFirst = first->GetOtherVertex(this);
+    const CVertex* farSecond = second->GetOtherVertex(this);
+    if (farFirst == nullptr || farSecond == nullptr || farFirst == farSecond || farFirst == this ||
+        farSecond == this ||
+        !IsPointOnSegment(farFirst->GetPosition(), farSecond->GetPosition(), m_position, kLengthTolerance)) {
+        return false;
+    }
+    return first->MergeWith(second, this, dynamic_cast<CComponent*>(arg), allowHeal);
 }
 
 CEnumEdge* CVertex::NewEdgeEnum() const

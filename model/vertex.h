@@ -68,9 +68,9 @@ public:
     // Takes over every edge of another vertex at the same place (within 0.001); the
     // other vertex is erased when it loses its last edge. Nothing when they differ.
     void MergeVertex(CVertex* other);
-    // Erases a vertex without edges and answers true. A vertex between exactly two
-    // edges on one line is healed only by the edge merging, which is not part of the
-    // topology core; it answers false and stays.
+    // Erases a vertex without edges and answers true. With healing, a vertex between
+    // exactly two edges on one line is healed: the edges merge into one (the argument
+    // is their component) and the vertex goes.
     bool RemoveIfRedundant(CEntity* arg, bool allowHeal);
 
     // Enumerators; the caller deletes them.

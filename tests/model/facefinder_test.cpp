@@ -1,0 +1,231 @@
+// Faces found for new edges: closed squares, split faces, holes, open chains, and one
+// undo that restores the component.
+
+#include "model/facefinder.h"
+
+#include <gtest/gtest.h>
+
+#include "model/edgeuse.h"
+#include "tests/model/geometrytestsupport.h"
+
+namespace {
+
+using geometrytest::Edge;
+using geometrytest::Face;
+using geometrytest::RecordingModel;
+using geometrytest::Vertex;
+
+int CountFaces(const CComponent& component)
+{
+    int count = 0;
+    for (CDrawingElement* element : component.GetEntityList()) {
+        count += dynamic_cast<CFace*>(element) != nullptr ? 1 : 0;
+    }
+    return count;
+}
+
+// The new edge from a to b in the component, handed to a finder of the component.
+int AddEdgeAndFind(CComponent& component, CVertex* a, CVertex* b, bool eraseRejected = false)
+{
+    auto* edge = new CEdge(a, b, false);
+    component.AddEntity(edge);
+    CFaceFinder finder(&component);
+    finder.FindFaces(edge, eraseRejected);
+    finder.AddFacesTo(&component);
+    return finder.GetFaceCount();
+}
+
+TEST(FaceFinder, FourLinesClosingASquareMakeOneFace)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    CVertex* v[4] = {Vertex(0, 0), Vertex(1, 0), Vertex(1, 1), Vertex(0, 1)};
+    for (int i = 0; i < 3; ++i) {
+        Edge(component, v[i], v[i + 1]);
+    }
+    model.Begin();
+    EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0]), 1);
+    ASSERT_EQ(CountFaces(component), 1);
+    const CFace* face = v[0]->FindEdgeTo(v[1])->GetFirstEdgeUse()->GetFace();
+    EXPECT_NEAR(face->GetArea(), 1.0, 1e-9);
+    EXPECT_EQ(face->GetOuterLoop()->GetEdgeUseCount(), 4);
+    EXPECT_TRUE(model.UndoRestores());
+}
+
+TEST(FaceFinder, ANewFaceFacesTheWayOfItsNeighbour)
+{
+    for (const double nz : {1.0, -1.0}) {
+        RecordingModel model;
+        CComponent& component = model.Component();
+        CVertex* b = Vertex(1, 0);
+        CVertex* c = Vertex(1, 1);
+        CFace* old = Face(component, {Vertex(0, 0), b, c, Vertex(0, 1)});
+        if (nz < 0.0) {
+            old->Reverse();
+        }
+        CVertex* e = Vertex(2, 0);
+        CVertex* f = Vertex(2, 1);
+        Edge(component, b, e);
+        Edge(component, e, f);
+        ASSERT_EQ(AddEdgeAndFind(component, f, c), 1);
+        const CFace* found = e->FindEdgeTo(f)->GetFirstEdgeUse()->GetFace();
+        EXPECT_DOUBLE_EQ(found->GetNormal().z, nz);
+    }
+}
+
+TEST(FaceFinder, ADiagonalSplitsAFaceInTwo)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    CVertex* a = Vertex(0, 0);
+    CVertex* c = Vertex(2, 2);
+    CFace* square = Face(component, {a, Vertex(2, 0), c, Vertex(0, 2)});
+    model.Begin();
+    EXPECT_EQ(AddEdgeAndFind(component, a, c), 1);
+    EXPECT_EQ(CountFaces(component), 2);
+    EXPECT_NEAR(square->GetArea(), 2.0, 1e-9);
+    EXPECT_EQ(a->FindEdgeTo(c)->GetEdgeUseCount(), 2);
+    EXPECT_TRUE(model.UndoRestores());
+}
+
+TEST(FaceFinder, ASquareDrawnInsideAFaceBecomesAHole)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    CFace* outer = Face(component, {Vertex(0, 0), Vertex(4, 0), Vertex(4, 4), Vertex(0, 4)});
+    CVertex* v[4] = {Vertex(1, 1), Vertex(3, 1), Vertex(3, 3), Vertex(1, 3)};
+    for (int i = 0; i < 3; ++i) {
+        Edge(component, v[i], v[i + 1]);
+    }
+    model.Begin();
+    EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0]), 1);
+    EXPECT_EQ(CountFaces(component), 2);
+    ASSERT_EQ(outer->GetLoopCount(), 2);
+    EXPECT_NEAR(outer->GetArea(), 12.0, 1e-9);
+    const CFace* inner = v[0]->FindEdgeTo(v[1])->GetFirstEdgeUse()->GetFace();
+    const CFace* innerFace = inner == outer ? v[0]->FindEdgeTo(v[1])->GetFirstEdgeUse()->GetNextAroundEdge()->GetFace()
+                                            : inner;
+    EXPECT_NE(innerFace, outer);
+    EXPECT_DOUBLE_EQ(innerFace->GetNormal().z, outer->GetNormal().z);
+    EXPECT_TRUE(model.UndoRestores());
+}
+
+TEST(FaceFinder, ASquareDrawnAroundAFaceTakesItsOutlineAsAHole)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    CFace* inner = Face(component, {Vertex(1, 1), Vertex(3, 1), Vertex(3, 3), Vertex(1, 3)});
+    CVertex* v[4] = {Vertex(0, 0), Vertex(4, 0), Vertex(4, 4), Vertex(0, 4)};
+    for (int i = 0; i < 3; ++i) {
+        Edge(component, v[i], v[i + 1]);
+    }
+    model.Begin();
+    EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0]), 1);
+    const CFace* outer = v[0]->FindEdgeTo(v[1])->GetFirstEdgeUse()->GetFace();
+    EXPECT_EQ(outer->GetLoopCount(), 2);
+    EXPECT_NEAR(outer->GetArea(), 12.0, 1e-9);
+    EXPECT_EQ(inner->GetLoopCount(), 1);
+    EXPECT_NEAR(inner->GetArea(), 4.0, 1e-9);
+    EXPECT_TRUE(model.UndoRestores());
+}
+
+TEST(FaceFinder, ASquareDrawnInsideAHoleDoesNotBecomeAHoleOfThatFace)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    CFace* outer = Face(component, {Vertex(0, 0), Vertex(10, 0), Vertex(10, 10), Vertex(0, 10)});
+    auto* hole = new CLoop;
+    CEdgeUse* previous = nullptr;
+    const std::vector<CVertex*> ring{Vertex(2, 2), Vertex(2, 8), Vertex(8, 8), Vertex(8, 2)};
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        CEdge* edge = Edge(component, ring[i], ring[(i + 1) % ring.size()]);
+        previous = new CEdgeUse(edge, edge->GetStartVertex() != ring[i], previous, hole);
+    }
+    outer->AddInnerLoop(hole);
+    CVertex* v[4] = {Vertex(4, 4), Vertex(6, 4), Vertex(6, 6), Vertex(4, 6)};
+    for (int i = 0; i < 3; ++i) {
+        Edge(component, v[i], v[i + 1]);
+    }
+    EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0]), 1);
+    EXPECT_EQ(outer->GetLoopCount(), 2);
+    EXPECT_NEAR(outer->GetArea(), 100.0 - 36.0, 1e-9);
+}
+
+TEST(FaceFinder, ALoopAroundAHoleTakesTheHoleOverOrTheFaceThatFillsIt)
+{
+    for (const bool filled : {false, true}) {
+        RecordingModel model;
+        CComponent& component = model.Component();
+        CFace* outer = Face(component, {Vertex(0, 0), Vertex(10, 0), Vertex(10, 10), Vertex(0, 10)});
+        const std::vector<CVertex*> ring{Vertex(4, 4), Vertex(4, 6), Vertex(6, 6), Vertex(6, 4)};
+        auto* hole = new CLoop;
+        CEdgeUse* previous = nullptr;
+        for (std::size_t i = 0; i < ring.size(); ++i) {
+            CEdge* edge = Edge(component, ring[i], ring[(i + 1) % ring.size()]);
+            previous = new CEdgeUse(edge, edge->GetStartVertex() != ring[i], previous, hole);
+        }
+        outer->AddInnerLoop(hole);
+        CFace* filling = filled ? Face(component, {ring[0], ring[3], ring[2], ring[1]}) : nullptr;
+        CVertex* v[4] = {Vertex(2, 2), Vertex(8, 2), Vertex(8, 8), Vertex(2, 8)};
+        for (int i = 0; i < 3; ++i) {
+            Edge(component, v[i], v[i + 1]);
+        }
+        model.Begin();
+        EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0]), 1);
+        CFace* found = v[0]->FindEdgeTo(v[1])->GetFirstEdgeUse()->GetFace();
+        found = found == outer ? v[0]->FindEdgeTo(v[1])->GetFirstEdgeUse()->GetNextAroundEdge()->GetFace() : found;
+        // The surrounding face now has the new face's outline as its only hole.
+        EXPECT_EQ(outer->GetLoopCount(), 2) << filled;
+        EXPECT_NEAR(outer->GetArea(), 100.0 - 36.0, 1e-9) << filled;
+        EXPECT_EQ(found->GetLoopCount(), 2) << filled;
+        EXPECT_NEAR(found->GetArea(), 36.0 - 4.0, 1e-9) << filled;
+        if (filling != nullptr) {
+            EXPECT_NEAR(filling->GetArea(), 4.0, 1e-9);
+        }
+        EXPECT_TRUE(model.UndoRestores()) << filled;
+    }
+}
+
+TEST(FaceFinder, OpenOrDegenerateEdgesMakeNoFace)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    CVertex* a = Vertex(0, 0);
+    CVertex* b = Vertex(1, 0);
+    CVertex* c = Vertex(1, 1);
+    CVertex* d = Vertex(0, 1);
+    Edge(component, a, b);
+    Edge(component, c, d);
+    auto* middle = new CEdge(b, c, false);
+    component.Add(middle);
+    CFaceFinder finder(&component);
+    // A dangling chain counts as handled without a face.
+    EXPECT_TRUE(finder.FindFaces(middle, false));
+    auto* lone = new CEdge(Vertex(5, 5), Vertex(6, 5), false);
+    component.Add(lone);
+    EXPECT_FALSE(finder.FindFaces(lone, false));
+    EXPECT_FALSE(finder.FindFaces(nullptr, false));
+    EXPECT_EQ(finder.GetFaceCount(), 0);
+    // Back and forth along one line closes nothing.
+    CVertex* e = Vertex(2, 0);
+    auto* back = new CEdge(a, e, false);
+    component.Add(back);
+    EXPECT_FALSE(finder.FindFaces(Edge(component, b, e), false));
+    EXPECT_EQ(finder.GetFaceCount(), 0);
+    EXPECT_EQ(CountFaces(component), 0);
+}
+
+TEST(FaceFinder, WithRejectionALoopNoFaceSurroundsIsErased)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    CVertex* v[4] = {Vertex(0, 0), Vertex(1, 0), Vertex(1, 1), Vertex(0, 1)};
+    for (int i = 0; i < 3; ++i) {
+        Edge(component, v[i], v[i + 1]);
+    }
+    EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0], true), 0);
+    EXPECT_EQ(CountFaces(component), 0);
+    EXPECT_TRUE(v[0]->FindEdgeTo(v[1])->IsFree());
+}
+
+} // namespace
