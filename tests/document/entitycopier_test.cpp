@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "annotations/pointreferences.h"
+#include "annotations/text.h"
 #include "document/entitycopier.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
@@ -145,4 +147,28 @@ TEST_F(CopierTest, AStoreOfNothingLoadsNothingAndEachLoadMakesNewCopies)
     EXPECT_EQ(copier.GetCopyOf(m_right), second[0]);
     EraseCopies(first);
     EraseCopies(second);
+}
+
+TEST_F(CopierTest, ATextKeepsHangingOnAnEntityLeftOutOfTheCopyAndFollowsOneCopiedWithIt)
+{
+    CVertex* vertex = m_left->GetOuterLoop()->GetFirstEdgeUse()->GetStartVertex();
+    auto* text = new CText;
+    text->SetLeaderKindValue(1);
+    text->SetAnchor(MakeVertexPoint(vertex), false);
+    Root().Add(text);
+
+    CCopier alone(Root().GetModel());
+    auto* copy = dynamic_cast<CText*>(alone.CloneOne(text));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->GetAnchor().GetFirstEntity(), vertex);
+
+    CCopier together(Root().GetModel());
+    std::vector<CEntity*> copies{m_left, text};
+    together.Clone(copies);
+    auto* withFace = dynamic_cast<CText*>(copies[1]);
+    ASSERT_NE(withFace, nullptr);
+    EXPECT_EQ(withFace->GetAnchor().GetFirstEntity(), together.GetCopyOf(vertex));
+    EXPECT_NE(withFace->GetAnchor().GetFirstEntity(), vertex);
+    copies.push_back(copy);
+    EraseCopies(copies);
 }
