@@ -6,6 +6,7 @@
 #include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
 #include "tests/document/operationtestsupport.h"
+#include "annotations/text.h"
 #include "model/edgeuse.h"
 #include "model/entityset.h"
 #include "model/loop.h"
@@ -234,4 +235,32 @@ TEST_F(AttachedPointTest, ErasedEntitiesDetachIntoAFreePointAtTheLastPosition)
     EXPECT_EQ(point.GetFirstEntity(), nullptr);
     EXPECT_FALSE(point.RefersTo(m_instance));
     EXPECT_TRUE(point.Evaluate().IsEqual(where));
+}
+
+TEST_F(AttachedPointTest, AFacePointStaysWhileItsPositionIsOnTheChangedFaceAndDetachesOnceItIsNot)
+{
+    const struct
+    {
+        CPoint3d position;
+        std::int32_t kind;
+    } cases[] = {{CPoint3d(10.25, 0.75, 0), CModelPointRef::kFacePoint}, {CPoint3d(13, 3, 0), CModelPointRef::kFreePoint}};
+    for (const auto& c : cases) {
+        CModelPointRef point = Attached(CModelPointRef::kFacePoint, m_face, CPoint3d(0.5, 0.5, 0));
+        point.SetPosition(c.position);
+        point.OnReferenceChanged(nullptr, kNotifyModified, m_face, nullptr);
+        EXPECT_EQ(point.GetKind(), c.kind);
+        EXPECT_TRUE(point.Evaluate().IsEqual(c.position));
+    }
+}
+
+TEST_F(AttachedPointTest, MissingBackReferencesAreCountedAndRepaired)
+{
+    m_fixture.Model().GetEntitySet();
+    CText owner;
+    CModelPointRef point = Attached(CModelPointRef::kVertex, m_edge->GetStartVertex());
+    EXPECT_EQ(point.CheckReferences(&owner, false), 2);  // the vertex and the instance
+    EXPECT_EQ(point.CheckReferences(&owner, true), 2);
+    EXPECT_EQ(point.CheckReferences(&owner, false), 0);
+    point.RemoveReferences(&owner);
+    EXPECT_EQ(point.CheckReferences(&owner, false), 2);
 }
