@@ -1,5 +1,7 @@
 #include "document/entitycopier.h"
 
+#include <unordered_set>
+
 #include "annotations/dimensionlinear.h"
 #include "annotations/text.h"
 #include "document/component.h"
@@ -109,24 +111,18 @@ void CCopier::Reset(bool deleteIterators)
 
 void CCopier::PrepareList(std::vector<CEntity*>& entities)
 {
-    CEntitySet listed;
-    for (CEntity* entity : entities) {
-        listed.Add(entity);
-    }
     auto* parent = entities.empty() ? nullptr : dynamic_cast<CComponent*>(entities.front()->GetParent());
-    if (parent != nullptr && parent->GetRelationshipMap() != nullptr) {
-        const CRelationshipMap* map = parent->GetRelationshipMap();
-        for (int i = 0; i < map->GetCount(); ++i) {
-            CRelationship* relationship = map->GetRelationship(i);
-            if (relationship != nullptr && listed.Contains(relationship->GetFirst()) &&
-                listed.Contains(relationship->GetSecond())) {
-                entities.push_back(relationship);
-            }
-        }
+    const CRelationshipMap* map = parent != nullptr ? parent->GetRelationshipMap() : nullptr;
+    if (map == nullptr || map->GetCount() == 0) {
+        return;
     }
-    m_dependents.RemoveAll();
-    for (CEntity* entity : entities) {
-        entity->CollectDependents(m_dependents);
+    const std::unordered_set<const CEntity*> listed(entities.begin(), entities.end());
+    for (int i = 0; i < map->GetCount(); ++i) {
+        CRelationship* relationship = map->GetRelationship(i);
+        if (relationship != nullptr && listed.count(relationship->GetFirst()) != 0 &&
+            listed.count(relationship->GetSecond()) != 0) {
+            entities.push_back(relationship);
+        }
     }
 }
 
@@ -135,20 +131,30 @@ void CCopier::CollectAnnotationTargets(const std::vector<CEntity*>& entities)
     CEntitySet targets;
     const auto* component = entities.size() == 1 ? dynamic_cast<const CComponent*>(entities.front()) : nullptr;
     if (component != nullptr) {
-        for (CDrawingElement* element : component->GetEntityList()) {
+        for (const CDrawingElement* element : component->GetEntityList()) {
             AddAttachmentTargets(element, targets);
-            element->CollectDependents(m_dependents);
         }
     } else {
         for (const CEntity* entity : entities) {
             AddAttachmentTargets(entity, targets);
         }
     }
-    // A target that the copy takes along is copied: a copied text keeps hanging on
-    // the copied entity, not on its source.
-    for (CEntity* target : targets) {
-        if (!m_dependents.Contains(target)) {
-            m_referenced.Add(target);
+    if (!targets.IsEmpty()) {
+        // A target that the copy takes along is copied: a copied text keeps hanging
+        // on the copied entity, not on its source.
+        CEntitySet dependents;
+        for (CEntity* entity : entities) {
+            entity->CollectDependents(dependents);
+        }
+        if (component != nullptr) {
+            for (CDrawingElement* element : component->GetEntityList()) {
+                element->CollectDependents(dependents);
+            }
+        }
+        for (CEntity* target : targets) {
+            if (!dependents.Contains(target)) {
+                m_referenced.Add(target);
+            }
         }
     }
     for (CEntity* entity : entities) {
@@ -184,11 +190,7 @@ int CCopier::Store(std::vector<CEntity*>& entities)
     for (CEntity* entity : entities) {
         ar.WriteObject(entity);
     }
-    const auto stored = ar.GetStoredObjects();
-    m_archiveIndex.reserve(stored.size());
-    for (const auto& [object, index] : stored) {
-        m_archiveIndex[object] = index;
-    }
+    m_archiveIndex = ar.GetStoredObjects();
     ar.Close();
     return m_storedCount;
 }

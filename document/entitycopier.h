@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "model/entityset.h"
@@ -64,9 +65,8 @@ private:
     std::unique_ptr<CMemFile> m_buffer;
     int m_storedCount = 0;
     std::vector<std::unique_ptr<IEntityIterator>> m_shared;
-    std::unordered_map<const CObject*, unsigned> m_archiveIndex;
+    // Every object the last store wrote or registered, with its number in the archive.
+    std::vector<std::pair<const CObject*, unsigned>> m_archiveIndex;
     std::unordered_map<const CObject*, CObject*> m_copies;
     CEntitySet m_referenced;
-    // Everything the last stored list took with it: copied, so never referenced.
-    CEntitySet m_dependents;
 };
