@@ -11,6 +11,7 @@
 #include "document/materialmanager.h"
 #include "document/modelpointref.h"
 #include "document/tarnwickmodel.h"
+#include "document/versionmap.h"
 #include "foundation/versioninfo.h"
 #include "model/curveregistry.h"
 #include "model/entitycontainer.h"
@@ -61,6 +62,31 @@ public:
 
 private:
     int m_previous;
+};
+
+// The copies are written in the newest layout, so they are read back at the newest
+// versions, not at those of a file read earlier. The file's map is put back afterwards.
+class CurrentVersionsOnly
+{
+public:
+    CurrentVersionsOnly()
+    {
+        if (const CVersionMap* loaded = GetLoadedVersionMap()) {
+            m_saved = std::make_unique<CVersionMap>(*loaded);
+            SetLoadedVersionMap(nullptr);
+        }
+    }
+    ~CurrentVersionsOnly()
+    {
+        if (m_saved != nullptr) {
+            SetLoadedVersionMap(m_saved.release());
+        }
+    }
+    CurrentVersionsOnly(const CurrentVersionsOnly&) = delete;
+    CurrentVersionsOnly& operator=(const CurrentVersionsOnly&) = delete;
+
+private:
+    std::unique_ptr<CVersionMap> m_saved;
 };
 
 }  // namespace
@@ -201,6 +227,7 @@ int CCopier::Load(std::vector<CEntity*>& out)
         return 0;
     }
     m_buffer->SeekToBegin();
+    const CurrentVersionsOnly versions;
     CArchive ar(m_buffer.get(), CArchive::load, kArchiveBuffer);
     RegisterShared(ar);
     for (CEntity* referenced : m_referenced) {

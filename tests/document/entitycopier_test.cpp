@@ -6,6 +6,7 @@
 #include "annotations/pointreferences.h"
 #include "annotations/text.h"
 #include "document/entitycopier.h"
+#include "document/versionmap.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
 #include "model/relationship.h"
@@ -170,5 +171,19 @@ TEST_F(CopierTest, ATextKeepsHangingOnAnEntityLeftOutOfTheCopyAndFollowsOneCopie
     EXPECT_EQ(withFace->GetAnchor().GetFirstEntity(), together.GetCopyOf(vertex));
     EXPECT_NE(withFace->GetAnchor().GetFirstEntity(), vertex);
     copies.push_back(copy);
+    EraseCopies(copies);
+}
+
+// Copies made after an old file was read were read back at that file's versions.
+TEST_F(CopierTest, CopiesAreReadAtTheNewestVersionsWhileAnOldFilesMapIsLoaded)
+{
+    const entitytest::FileVersions oldFile({{"CEntity", 0}, {"CDrawingElement", 0}, {"CFace", 0}});
+    CCopier copier(Root().GetModel());
+    std::vector<CEntity*> copies{m_left, m_right};
+    ASSERT_EQ(copier.Clone(copies), 2);
+    EXPECT_EQ(SharedEdges(static_cast<CFace*>(copies[0]), static_cast<CFace*>(copies[1])).size(), 1u);
+    EXPECT_EQ(static_cast<CFace*>(copies[0])->GetMaterial(), m_material);
+    ASSERT_NE(GetLoadedVersionMap(), nullptr);
+    EXPECT_EQ(GetLoadedClassVersion(RUNTIME_CLASS(CFace)), 0);
     EraseCopies(copies);
 }
