@@ -2,6 +2,7 @@
 
 #include "annotations/text.h"
 #include "document/entitymerger.h"
+#include "model/curve.h"
 #include "model/edgeuse.h"
 #include "model/loop.h"
 #include "model/relationship.h"
@@ -32,6 +33,21 @@ std::vector<CPoint3d> CornersOf(const CFace* face)
     } while (use != first && corners.size() < 16);
     return corners;
 }
+
+// A curve that counts how often it is told that a vertex moved, and moves nothing.
+class CProbeCurve : public CCurve
+{
+public:
+    void StretchToEndpoint(CVertex* /*vertex*/, const CPoint3d& before, const CPoint3d& after) override
+    {
+        ++calls;
+        lastBefore = before;
+        lastAfter = after;
+    }
+    int calls = 0;
+    CPoint3d lastBefore;
+    CPoint3d lastAfter;
+};
 
 class EntityMergerTest : public ::testing::Test
 {
@@ -134,4 +150,32 @@ TEST_F(EntityMergerTest, OneUndoRestoresTheBytesAfterAMove)
     EXPECT_NE(ModelFixture::BytesOf(Root()), before);
     const undoreplay::UndoReplay undo(operation);
     EXPECT_EQ(ModelFixture::BytesOf(Root()), before);
+}
+
+TEST_F(EntityMergerTest, TheCurveOfAnEdgeLeftBehindIsToldOnceAndMovesTheSharedVertexItself)
+{
+    const CUndoSuspender suspender;
+    auto* shared = new CVertex(CPoint3d(0, 0, 0));
+    auto* far = new CVertex(CPoint3d(1, 0, 0));
+    auto* other = new CVertex(CPoint3d(0, 1, 0));
+    auto* moved = new CEdge(shared, far, false);
+    auto* behind = new CEdge(shared, other, false);
+    auto* alsoBehind = new CEdge(shared, new CVertex(CPoint3d(0, -1, 0)), false);
+    Root().Add(moved);
+    Root().Add(behind);
+    Root().Add(alsoBehind);
+    auto* curve = new CProbeCurve;
+    behind->SetCurve(curve);
+    alsoBehind->SetCurve(curve);
+
+    CEntityMerger merger({moved});
+    merger.Merge(Shift(0, 0, 2));
+    EXPECT_EQ(curve->calls, 1);
+    EXPECT_TRUE(curve->lastBefore.IsEqual(CPoint3d(0, 0, 0)));
+    EXPECT_TRUE(curve->lastAfter.IsEqual(CPoint3d(0, 0, 2)));
+    EXPECT_TRUE(shared->GetPosition().IsEqual(CPoint3d(0, 0, 0)));  // the curve's to move
+    EXPECT_TRUE(far->GetPosition().IsEqual(CPoint3d(1, 0, 2)));
+    behind->SetCurve(nullptr);
+    alsoBehind->SetCurve(nullptr);
+    delete curve;
 }
