@@ -221,27 +221,33 @@ CMaterial* CImage::MakeMaterial()
 std::vector<CEntity*> CImage::Explode(bool /*callerFlag*/, bool /*onlyInstance*/)
 {
     MakeDefinitionUnique(GetModel() != nullptr ? GetModel() : GetCurrentModel(), this);
+    CFace* face = GetFace();
+    const CTexture* picture = GetFaceTexture(face);
     CMaterial* material = FindMatchingMaterial();
     if (material == nullptr) {
         material = MakeMaterial();
     }
-    CFace* face = GetFace();
-    const CTexture* texture = material != nullptr ? material->GetTexture() : nullptr;
-    if (face == nullptr || texture == nullptr) {
+    if (face == nullptr || picture == nullptr || material == nullptr) {
         return {};
     }
+    // The face still has the picture's own size here; the placement spans it once
+    // and goes with the face when the explode places it.
+    const double width = picture->GetWidth();
+    const double height = picture->GetHeight();
     face->SetMaterial(material);
     face->SetBackMaterial(material);
-    PlaceTexture(face, *texture);
+    PlaceTexture(face, width, height);
     return CComponentInstance::Explode(false, true);
 }
 
-void CImage::PlaceTexture(CFace* face, const CTexture& texture)
+void CImage::PlaceTexture(CFace* face, double width, double height)
 {
-    if (texture.GetWidth() == 0.0 || texture.GetHeight() == 0.0) {
+    if (width == 0.0 || height == 0.0) {
         return;  // a picture of no size cannot be placed
     }
-    const Matrix3 placement = Matrix3Inverse(Matrix3Scale(texture.GetWidth(), texture.GetHeight()));
+    // Texture coordinates 0..1 span the picture in the plane frame; the attribute keeps
+    // the inverse, which is what the view loads as its texture matrix.
+    const Matrix3 placement = Matrix3Scale(width, height);
     auto* coords = new CFaceTextureCoords;
     coords->SetFrontMatrix(placement);
     coords->SetBackMatrix(placement);

@@ -10,7 +10,6 @@
 
 class CFace;
 class CMaterial;
-class CTexture;
 
 class CImage : public CComponentInstance
 {
@@ -59,7 +58,7 @@ public:
 
 private:
     void DropOwnMaterial();
-    static void PlaceTexture(CFace* face, const CTexture& texture);
+    static void PlaceTexture(CFace* face, double width, double height);
 
     bool m_droppingMaterial = false;
     bool m_glued = false;

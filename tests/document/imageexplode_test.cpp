@@ -63,7 +63,12 @@ TEST_F(ImageExplodeTest, AnImageExplodesIntoAFacePaintedWithTheNewPictureMateria
     EXPECT_EQ(material->GetName(), CString("sunset"));
     EXPECT_DOUBLE_EQ(material->GetTexture()->GetWidth(), 8.0);
     EXPECT_DOUBLE_EQ(material->GetTexture()->GetHeight(), 3.0);
-    EXPECT_NE(GetFaceTextureCoords(face), nullptr);
+    const CFaceTextureCoords* coords = GetFaceTextureCoords(face);
+    ASSERT_NE(coords, nullptr);
+    // The picture's far corner (texture 1, 1) lies at the face's far corner, (8, 3).
+    const Matrix3& m = coords->GetFrontPlacement().matrix;
+    EXPECT_NEAR((m[0] + m[3] + m[6]) / (m[2] + m[5] + m[8]), 8.0, 1e-9);
+    EXPECT_NEAR((m[1] + m[4] + m[7]) / (m[2] + m[5] + m[8]), 3.0, 1e-9);
     EXPECT_EQ(m_definition->GetInstanceCount(), 0);
 }
 
