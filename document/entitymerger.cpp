@@ -159,7 +159,7 @@ void CEntityMerger::Apply(const CTransformation& transform, const CTransformatio
         const auto* text = dynamic_cast<const CText*>(annotation);
         // A screen text does not move with the model; it takes the second transformation.
         const bool main = text == nullptr || text->IsAttached();
-        MoveAnnotation(annotation, main ? transform : second, code);
+        MoveAnnotation(annotation, main ? transform : second, m_annotationContext, code);
     }
     CTarnwickModel* model = GetCurrentModel();
     if (auto* active = dynamic_cast<CComponentDefinition*>(model != nullptr ? model->GetActiveComponent() : nullptr)) {
@@ -210,9 +210,9 @@ void CEntityMerger::MoveWhole(CComponentInstance* instance, const CTransformatio
     }
 }
 
-void CEntityMerger::MoveAnnotation(CEntity* annotation, const CTransformation& transform, std::int32_t code)
+void CEntityMerger::MoveAnnotation(CEntity* annotation, const CTransformation& transform,
+                                   std::uint32_t /*context*/, std::int32_t code)
 {
-    (void)m_annotationContext;
     if (code != kReachedAsDependent) {
         annotation->Transform(transform);
     }

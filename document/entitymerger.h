@@ -58,7 +58,9 @@ public:
 protected:
     // Moves one text or dimension. Texts and dimensions follow what they hang on when
     // they are evaluated, so only those the caller listed move themselves.
-    virtual void MoveAnnotation(CEntity* annotation, const CTransformation& transform, std::int32_t code);
+    // The context is the caller's value, handed on untouched.
+    virtual void MoveAnnotation(CEntity* annotation, const CTransformation& transform, std::uint32_t context,
+                                std::int32_t code);
 
 private:
     void CollectAnnotations(const CEntitySet& listed);
