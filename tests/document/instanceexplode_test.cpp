@@ -87,3 +87,13 @@ TEST_F(InstanceExplodeTest, OneUndoRestoresTheBytesAfterAGroupIsExploded)
     const undoreplay::UndoReplay undo(operation);
     EXPECT_EQ(ModelFixture::BytesOf(m_fixture.Root()), before);
 }
+
+TEST_F(InstanceExplodeTest, AGroupSharingItsDefinitionLeavesTheDefinitionToTheOtherGroup)
+{
+    CComponentDefinition* definition = m_fixture.Definition("Group#1");
+    auto* exploded = ModelFixture::Place<CGroup>(m_fixture.Root(), definition);
+    auto* other = ModelFixture::Place<CGroup>(m_fixture.Root(), definition, Shift(0, 5, 0));
+    exploded->Explode(false, true);  // the group decides for itself: not its only instance
+    EXPECT_EQ(m_fixture.Root().GetDefinitionList()->GetCount(), 1);
+    EXPECT_EQ(other->GetDefinition(), definition);
+}
