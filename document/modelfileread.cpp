@@ -21,6 +21,7 @@
 #include "document/shadowinfo.h"
 #include "document/tarniscs.h"
 #include "document/tarnwickmodel.h"
+#include "document/tarnwickpage.h"
 #include "document/twfont.h"
 #include "document/versionmap.h"
 #include "foundation/modelid.h"
@@ -122,6 +123,8 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     const CurrentModelScope scope;
     MakeCurrent();
     const CUndoSuspender suspender;
+    // Pages made while the file is read are announced once, when the windows resynchronise.
+    const PageNotificationSuppression quietPages;
     m_loadStatus = kLoadOk;
     if (!IsModelMagic(ArchiveReadString(ar))) {
         m_loadStatus = kLoadNotAModel;
