@@ -40,9 +40,9 @@ bool CGlimraDoc::OnNewDocument()
 
 bool CGlimraDoc::OnOpenDocument(const CString& path)
 {
+    CUndoSuspender suspender(true);
     if (!CDocument::OnOpenDocument(path))
         return false;
-    CUndoSuspender suspender(true);
     Activate();
     m_fileName = GetFileNameFromPath(path, true);
     ResyncUI();

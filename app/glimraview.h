@@ -81,6 +81,8 @@ private:
     void AddCameraCommands();
     void AddRenderingCommands();
     void AddPageCommands();
+    // The camera goes to the selected page when that page keeps one, else to the model.
+    void StoreCameraInSelectedPage();
     void FollowDocumentModel();
     void DrawClientFrame();
     void ClearTypedText();

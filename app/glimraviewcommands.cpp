@@ -62,10 +62,20 @@ void CGlimraView::AddCameraCommands()
             GetViewDefinition().SetPerspective(!GetViewDefinition().IsPerspective());
             if (CGlimraDoc* document = GetGlimraDoc())
                 document->SetModifiedFlag();
-            StoreCamera();
+            StoreCameraInSelectedPage();
             Invalidate(false);
         },
         [this](CCmdUI& ui) { ui.SetCheck(GetViewDefinition().IsPerspective() ? 1 : 0); });
+}
+
+void CGlimraView::StoreCameraInSelectedPage()
+{
+    const CPageList* pages = GetModel() != nullptr ? GetModel()->GetPageList() : nullptr;
+    auto* page = pages != nullptr ? dynamic_cast<CViewPage*>(pages->GetSelectedPage()) : nullptr;
+    if (page != nullptr && (page->GetPropertyMask() & CViewPage::kCamera) != 0)
+        page->SetCamera(GetViewDefinition().GetCamera());
+    else
+        StoreCamera();
 }
 
 void CGlimraView::AddRenderingCommands()

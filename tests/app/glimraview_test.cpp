@@ -113,6 +113,25 @@ TEST_F(MainViewTest, TypedCharactersFillTheValueBoxOnlyWhileItIsActive)
     EXPECT_TRUE(view->GetValueInputBuffer().GetText().IsEmpty());
 }
 
+TEST_F(MainViewTest, StatusTextForTheValuePaneIsWrittenEvenWhenTheBoxIsNotActive)
+{
+    SetStatusText(kValuePane, CString("7'"), true);
+    EXPECT_EQ(ValuePane(), CString("7'"));
+    EXPECT_FALSE(IsValueBoxActive());
+    SetStatusTextFromResource(kValuePane, 0, false);
+    EXPECT_TRUE(ValuePane().IsEmpty());
+}
+
+TEST_F(MainViewTest, OpeningAnotherFileStopsTheRunningAnimationFirst)
+{
+    auto* animation = new CountingAnimation(100);
+    view->SetAnimation(animation);
+    ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(apptest::Samples().Path("house-3000.twk"))), nullptr);
+    EXPECT_EQ(view->GetAnimation(), nullptr);
+    EXPECT_TRUE(animation->released);
+    delete animation;
+}
+
 TEST_F(MainViewTest, SmallMouseJitterKeepsTypedTextAndALargerMoveDiscardsIt)
 {
     SetValueBoxActive(true);
@@ -205,8 +224,16 @@ TEST_F(MainViewTest, PerspectiveSwitchesTheProjectionAndMarksTheDocumentModified
     const bool perspective = view->GetViewDefinition().IsPerspective();
     frame->SendCommand(ID_CAMERA_PERSPECTIVE);
     EXPECT_NE(view->GetViewDefinition().IsPerspective(), perspective);
-    EXPECT_NE(view->GetModel()->GetCamera().IsPerspective(), perspective);
     EXPECT_TRUE(view->GetGlimraDoc()->IsModified());
+    // The selected page keeps the camera when it keeps one; else the model does.
+    const auto* page = dynamic_cast<CViewPage*>(view->GetModel()->GetPageList()->GetSelectedPage());
+    const bool pageKeepsCamera = page != nullptr && (page->GetPropertyMask() & CViewPage::kCamera) != 0;
+    const CCamera& stored = pageKeepsCamera ? page->GetCamera() : view->GetModel()->GetCamera();
+    EXPECT_NE(stored.IsPerspective(), perspective);
+
+    view->GetModel()->GetPageList()->SetSelectedPage(nullptr);
+    frame->SendCommand(ID_CAMERA_PERSPECTIVE);
+    EXPECT_EQ(view->GetModel()->GetCamera().IsPerspective(), perspective);
 }
 
 TEST_F(MainViewTest, CommandsWithoutTheirToolsAreGreyedAndPagesNeedTwoPages)
