@@ -121,8 +121,8 @@ bool CDocument::OnSaveDocument(const CString& path)
 bool CDocument::DoFileSave()
 {
     CString path = m_path;
-    const bool writable = !path.IsEmpty() && (::access(path.ToUtf8().c_str(), F_OK) != 0 ||
-                                              ::access(path.ToUtf8().c_str(), W_OK) == 0);
+    // A file that is gone or may not be written is saved under a name the user chooses.
+    const bool writable = !path.IsEmpty() && ::access(path.ToUtf8().c_str(), W_OK) == 0;
     if (!writable && !PromptSaveAsPath(path))
         return false;
     if (!OnSaveDocument(path))

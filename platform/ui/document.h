@@ -25,8 +25,8 @@ public:
     virtual bool OnNewDocument();
     virtual bool OnOpenDocument(const CString& path);
     virtual bool OnSaveDocument(const CString& path);
-    // Saves to the document's path; without a path, or when the file may not be written,
-    // asks for another first (PromptSaveAsPath). False when nothing was saved.
+    // Saves to the document's path; without a path, or when the file is gone or may not
+    // be written, asks for another first (PromptSaveAsPath). False when nothing was saved.
     bool DoFileSave();
     virtual void DeleteContents() {}
     // Loads or stores the contents; the base stores and loads nothing.

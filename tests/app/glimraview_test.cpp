@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWheelEvent>
+#include <QWidget>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -111,6 +115,38 @@ TEST_F(MainViewTest, TypedCharactersFillTheValueBoxOnlyWhileItIsActive)
     Type("3");
     view->OnChar(13, 1, false);
     EXPECT_TRUE(view->GetValueInputBuffer().GetText().IsEmpty());
+}
+
+TEST_F(MainViewTest, KeyAndWheelEventsOfTheWindowReachTheView)
+{
+    SetValueBoxActive(true);
+    QKeyEvent five(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
+    QCoreApplication::sendEvent(view->GetWidget(), &five);
+    QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
+    QCoreApplication::sendEvent(view->GetWidget(), &backspace);
+    QCoreApplication::sendEvent(view->GetWidget(), &five);
+    QCoreApplication::sendEvent(view->GetWidget(), &five);
+    EXPECT_EQ(view->GetValueInputBuffer().GetText(), CString("55"));
+
+    frame->SendCommand(ID_CAMERA_PERSPECTIVE);
+    const double height = view->GetViewDefinition().GetViewHeight();
+    const QPointF local(10, 10);
+    QWheelEvent wheel(local, view->GetWidget()->mapToGlobal(local), QPoint(), QPoint(0, -240), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view->GetWidget(), &wheel);
+    EXPECT_NEAR(view->GetViewDefinition().GetViewHeight(), height * 1.2, 1e-9);
+}
+
+TEST(HostServices, WithoutAMainWindowEveryServiceDoesNothing)
+{
+    EXPECT_EQ(GetActiveTarnisView(), nullptr);
+    EXPECT_FALSE(IsValueBoxActive());
+    SetValueBoxActive(true);
+    SetStatusText(kValuePane, CString("1"), true);
+    ShowPageTabs(true);
+    ClearStatusBarText();
+    UpdateAllViewsOfActiveDoc();
+    EXPECT_FALSE(IsValueBoxActive());
 }
 
 TEST_F(MainViewTest, StatusTextForTheValuePaneIsWrittenEvenWhenTheBoxIsNotActive)
