@@ -191,23 +191,17 @@ void CGlimraView::SetStatusText(int pane, const CString& text)
     ::SetStatusText(pane, text, false);
 }
 
-// --- input ---
-
-void CGlimraView::OnLButtonDown(UINT /*flags*/, CPoint /*point*/) {}
+// --- input: the tools take the buttons once they exist; capture ends with a button ---
 
 void CGlimraView::OnLButtonUp(UINT /*flags*/, CPoint /*point*/)
 {
     ReleaseCapture();
 }
 
-void CGlimraView::OnRButtonDown(UINT /*flags*/, CPoint /*point*/) {}
-
 void CGlimraView::OnRButtonUp(UINT /*flags*/, CPoint /*point*/)
 {
     ReleaseCapture();
 }
-
-void CGlimraView::OnMButtonDown(UINT /*flags*/, CPoint /*point*/) {}
 
 void CGlimraView::OnMButtonUp(UINT /*flags*/, CPoint /*point*/)
 {
@@ -230,12 +224,6 @@ void CGlimraView::OnMouseMove(UINT /*flags*/, CPoint point)
         ClearTypedText();
     }
     m_lastMouse = point;
-    m_trackingLeave = true;
-}
-
-void CGlimraView::OnMouseLeave()
-{
-    m_trackingLeave = false;
 }
 
 bool CGlimraView::OnMouseWheel(UINT /*flags*/, int delta, CPoint screenPoint)

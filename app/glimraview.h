@@ -41,14 +41,10 @@ public:
     void OnDestroy() override;
 
     // --- input ---
-    void OnLButtonDown(UINT flags, CPoint point) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
-    void OnRButtonDown(UINT flags, CPoint point) override;
     void OnRButtonUp(UINT flags, CPoint point) override;
-    void OnMButtonDown(UINT flags, CPoint point) override;
     void OnMButtonUp(UINT flags, CPoint point) override;
     void OnMouseMove(UINT flags, CPoint point) override;
-    void OnMouseLeave() override;
     bool OnMouseWheel(UINT flags, int delta, CPoint screenPoint) override;
     bool OnKeyDown(UINT key, UINT repeatCount, bool repeated) override;
     void OnChar(UINT code, UINT repeatCount, bool repeated) override;
@@ -91,7 +87,6 @@ private:
     CPoint m_lastMouse;
     bool m_timerRunning = false;
     mutable int m_stencilBits = -1;
-    bool m_trackingLeave = false;
     int m_framesDrawn = 0;
     int m_framesSwapped = 0;
 };
