@@ -1,6 +1,8 @@
 #include "app/tabbar.h"
 
 #include <QMainWindow>
+#include <QProxyStyle>
+#include <QStyleOptionTab>
 #include <QTabBar>
 #include <QToolBar>
 
@@ -13,6 +15,28 @@ QString ToQString(const CString& text)
 {
     return QString::fromStdString(text.ToUtf8());
 }
+
+// A Qt tab strip always has a current tab; while the bar has none, the tab Qt holds as
+// current is drawn like every other.
+class CNoCurrentTabStyle : public QProxyStyle
+{
+public:
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        const auto* tab = qstyleoption_cast<const QStyleOptionTab*>(option);
+        if (tab != nullptr && widget != nullptr && widget->property(kNoCurrentTab).toBool())
+        {
+            QStyleOptionTab plain(*tab);
+            plain.state &= ~QStyle::State_Selected;
+            QProxyStyle::drawControl(element, &plain, painter, widget);
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+
+    static constexpr const char* kNoCurrentTab = "noCurrentTab";
+};
 
 }  // namespace
 
@@ -30,6 +54,9 @@ bool CTabBar::Create(CFrameWnd& frame, UINT id)
     m_tabs->setObjectName(QStringLiteral("PageTabs"));
     m_tabs->setExpanding(false);
     m_tabs->setDrawBase(false);
+    auto* style = new CNoCurrentTabStyle;
+    style->setParent(m_tabs);
+    m_tabs->setStyle(style);
     bar->addWidget(m_tabs);
     // The click decides which page shows; the strip follows the page notifications.
     QObject::connect(m_tabs, &QTabBar::tabBarClicked, bar, [this](int index) {
@@ -53,10 +80,8 @@ int CTabBar::SelectTab(int index)
     const QSignalBlocker blocker(m_tabs);
     if (m_current >= 0)
         m_tabs->setCurrentIndex(m_current);
-    for (int i = 0; i < m_tabs->count(); ++i)
-    {
-        m_tabs->setTabTextColor(i, i == m_current ? m_tabs->palette().color(QPalette::Highlight) : QColor());
-    }
+    m_tabs->setProperty(CNoCurrentTabStyle::kNoCurrentTab, m_current < 0);
+    m_tabs->update();
     return former;
 }
 
