@@ -113,8 +113,10 @@ void CGlimraDoc::ResyncUI()
     const CPageList* pages = GetModel().GetPageList();
     const int count = pages != nullptr ? static_cast<int>(pages->GetPages().size()) : 0;
     CWinApp* app = AfxGetApp();
-    if (auto* frame = app != nullptr ? dynamic_cast<CMainFrame*>(app->m_pMainWnd) : nullptr;
-        frame != nullptr && count > 0)
+    auto* frame = app != nullptr ? dynamic_cast<CMainFrame*>(app->m_pMainWnd) : nullptr;
+    if (frame != nullptr)
+        frame->GetPageTabs().Rebuild(pages);
+    if (frame != nullptr && count > 0)
         (void)frame->ClearPageTabSelection();
     ShowPageTabs(count > 0);
     GetNotificationCenter().Post(kResynchUINotification, nullptr);

@@ -1,5 +1,6 @@
 #include "app/pagetabs.h"
 
+#include "document/pagelist.h"
 #include "document/tarnwickpage.h"
 
 namespace {
@@ -64,4 +65,18 @@ void CPageTabs::OnNotify(const std::string& name, void* data)
         break;
     default: break;
     }
+}
+
+void CPageTabs::Rebuild(const CPageList* pages)
+{
+    SelectTab(-1);
+    DeleteAllTabs();
+    if (pages == nullptr) {
+        return;
+    }
+    for (CTarnwickPage* page : pages->GetPages()) {
+        InsertTab(page, -1);
+    }
+    CTarnwickPage* selected = pages->GetSelectedPage();
+    SelectTab(selected != nullptr ? FindTab(selected) : -1);
 }

@@ -4,6 +4,8 @@
 #include "app/tabbar.h"
 #include "foundation/notificationcenter.h"
 
+class CPageList;
+
 class CPageTabs : public CTabBar, public IObserver
 {
 public:
@@ -19,6 +21,9 @@ public:
     // Kinds: 0 added, 1 removed, 2 moved, 3 current page changed, 4 renamed, 5 all
     // removed; a null record or another kind does nothing.
     void OnNotify(const std::string& name, void* data) override;
+    // One tab per page, in the list's order, the selected page's tab selected. A model
+    // read holds page notifications back, so the tabs are rebuilt from the list after it.
+    void Rebuild(const CPageList* pages);
 
 private:
     bool m_observing = false;
