@@ -291,14 +291,16 @@ bool CMergeController::WeldAndSplit()
         }
     }
     bool split = false;
-    const std::vector<CDrawingElement*> nearby = m_nearby;
     if (m_progress != nullptr && m_entities->GetCount() > 0) {
         m_progress->SetFraction((m_progressAmount * 70.0) / (m_entities->GetCount() * 100.0));
     }
-    for (CDrawingElement* element : nearby) {
+    // By index over the list as it stood: splits append their pieces, and an edge that
+    // a split absorbs is nulled here (one made in the same operation is deleted at once).
+    for (std::size_t i = 0, count = m_nearby.size(); i < count; ++i) {
         StepProgress();
-        auto* edge = dynamic_cast<CEdge*>(element);
-        if (edge != nullptr && IsAlive(edge)) {
+        CDrawingElement* element = m_nearby[i];
+        auto* edge = IsAlive(element) ? dynamic_cast<CEdge*>(element) : nullptr;
+        if (edge != nullptr) {
             split = SplitAtOctreeVertices(octree, edge) || split;
         }
     }

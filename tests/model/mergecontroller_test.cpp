@@ -162,3 +162,20 @@ TEST(MergeController, MergingNothingFindsNothing)
 }
 
 } // namespace
+
+// A split once went on to an edge it had just absorbed; made in the same operation,
+// that edge was already deleted.
+TEST(MergeController, AnEdgeMadeInTheSameOperationAndAbsorbedByASplitIsLeftAlone)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    model.Begin();
+    auto* origin = new CVertex(CPoint3d(0, 0, 0));
+    component.AddEntity(new CEdge(origin, new CVertex(CPoint3d(2, 0, 0)), false));
+    component.AddEntity(new CEdge(origin, new CVertex(CPoint3d(1, 0, 0)), false));  // absorbed by the split
+    CEntitySet set;
+    NewEdge(component, set, {1, 0, 0}, {1, 1, 0});
+    CMergeController controller(&component, &set);
+    EXPECT_TRUE(controller.Merge(false, true));
+    EXPECT_EQ(Count(component, kEdgeType), 3);
+}
