@@ -139,8 +139,12 @@ void CMergeController::OnEntityErased(CEntity* entity)
     if (m_entities != nullptr) {
         m_entities->Remove(entity);
     }
-    if (auto* element = dynamic_cast<CDrawingElement*>(entity)) {
-        std::replace(m_nearby.begin(), m_nearby.end(), element, static_cast<CDrawingElement*>(nullptr));
+    const auto places = m_nearbyPlaces.find(entity);
+    if (places != m_nearbyPlaces.end()) {
+        for (const std::size_t place : places->second) {
+            m_nearby[place] = nullptr;
+        }
+        m_nearbyPlaces.erase(places);
     }
     if (auto* edge = dynamic_cast<CEdge*>(entity)) {
         m_touchedEdges.erase(edge);
@@ -237,14 +241,21 @@ void CMergeController::BuildMergeBox()
 void CMergeController::CollectNearby()
 {
     m_nearby.clear();
+    m_nearbyPlaces.clear();
     if (m_mergeBox.IsEmpty()) {
         return;
     }
     for (CDrawingElement* element : m_component->GetEntityList()) {
         if (element != nullptr && element->GetBoundingBox().Intersects(m_mergeBox)) {
-            m_nearby.push_back(element);
+            AddNearby(element);
         }
     }
+}
+
+void CMergeController::AddNearby(CDrawingElement* element)
+{
+    m_nearbyPlaces[element].push_back(m_nearby.size());
+    m_nearby.push_back(element);
 }
 
 // --- pass 1: weld and split ---
@@ -348,7 +359,7 @@ bool CMergeController::SplitAtOctreeVertices(COctree& octree, CEdge* edge)
         CEdge* piece = current->SplitAt(vertex);
         if (piece != nullptr) {
             split = true;
-            m_nearby.push_back(piece);
+            AddNearby(piece);
             current = piece;
         }
     }
@@ -646,8 +657,9 @@ bool CMergeController::ResolveOverlap(CEdge* edge, CEdgeUse* useA, CEdgeUse* use
 void CMergeController::CleanUpCoplanarNeighbours()
 {
     std::vector<CFace*> faces;
-    const auto add = [&faces](CFace* face) {
-        if (face != nullptr && std::find(faces.begin(), faces.end(), face) == faces.end()) {
+    std::unordered_set<const CFace*> listed;
+    const auto add = [&faces, &listed](CFace* face) {
+        if (face != nullptr && listed.insert(face).second) {
             faces.push_back(face);
         }
     };
