@@ -133,6 +133,13 @@ CMergeController::~CMergeController()
     }
 }
 
+void CMergeController::OnEntityCreated(CEntity* entity)
+{
+    // An entity made and erased in the same operation is deleted at once, and a new one
+    // may take its address: that one is alive.
+    m_erased.erase(entity);
+}
+
 void CMergeController::OnEntityErased(CEntity* entity)
 {
     m_erased.insert(entity);

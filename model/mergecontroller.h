@@ -67,6 +67,7 @@ public:
     [[nodiscard]] int GetChangedFaceCount() const { return m_changedFaceCount; }
     [[nodiscard]] const std::set<CVertex*>& GetWeldedVertices() const { return m_weldedVertices; }
 
+    void OnEntityCreated(CEntity* entity) override;
     void OnEntityErased(CEntity* entity) override;
     void OnModelCleared(CTarnwickModel* model) override;
 
