@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+
 #include "document/componentbehavior.h"
 #include "document/enumopeningloopface.h"
+#include "model/edge.h"
+#include "model/facetesselator.h"
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
 #include "tests/document/operationtestsupport.h"
@@ -29,6 +34,36 @@ double SignedArea(const std::vector<CPoint3d>& contour)
     }
     return twice / 2.0;
 }
+
+// Adds up the area of the triangles the tessellator hands out.
+class CAreaTesselator : public CFaceTesselator
+{
+public:
+    explicit CAreaTesselator(const CFace* face) : CFaceTesselator(face) {}
+    void Vertex(const double* position) override
+    {
+        m_corners[m_count++] = CPoint3d(position[0], position[1], position[2]);
+        if (m_count == 3) {
+            const CVector3d u = m_corners[1] - m_corners[0];
+            const CVector3d v = m_corners[2] - m_corners[0];
+            area += 0.5 * std::fabs(u.x * v.y - u.y * v.x);
+            m_count = 0;
+        }
+    }
+    double area = 0.0;
+
+private:
+    CPoint3d m_corners[3];
+    int m_count = 0;
+};
+
+// An entity that refers to another and writes down the codes it is told.
+class CListener : public CEntity
+{
+public:
+    void OnReferenceChanged(int code, CEntity* /*changed*/, CEntity* /*argument*/) override { codes.push_back(code); }
+    std::vector<int> codes;
+};
 
 // A 10 by 10 face facing +z with unit windows (cutting definitions) glued to it.
 class OpeningTest : public ::testing::Test
@@ -158,4 +193,78 @@ TEST_F(OpeningTest, OneUndoRestoresTheBytesAfterGluedThingsMoved)
     EXPECT_NE(ModelFixture::BytesOf(Root()), before);
     const undoreplay::UndoReplay undo(operation);
     EXPECT_EQ(ModelFixture::BytesOf(Root()), before);
+}
+
+TEST_F(OpeningTest, AFaceLosesItsOpeningsInAreaPointClassificationAndTessellation)
+{
+    Glue(m_window, Shift(2, 3, 0));
+    EXPECT_NEAR(m_face->GetArea(), 99.0, 1e-9);
+    EXPECT_EQ(m_face->ClassifyPoint(CPoint3d(2.5, 3.5, 0), false), kFacePointOutside);
+    EXPECT_EQ(m_face->ClassifyPoint(CPoint3d(2.5, 3, 0), false), kFacePointOnEdge);
+    EXPECT_EQ(m_face->ClassifyPoint(CPoint3d(2.5, 3.5, 0), true), kFacePointInside);
+    EXPECT_EQ(m_face->ClassifyPoint(CPoint3d(6, 6, 0), false), kFacePointInside);
+    CAreaTesselator withOpenings(m_face);
+    ASSERT_TRUE(withOpenings.Tessellate(false));
+    EXPECT_NEAR(withOpenings.area, 99.0, 1e-9);
+    CAreaTesselator without(m_face);
+    ASSERT_TRUE(without.Tessellate(false, false));
+    EXPECT_NEAR(without.area, 100.0, 1e-9);
+}
+
+TEST_F(OpeningTest, ASplitFaceHandsGluedThingsToTheNewPieceAndTellsItsReferrers)
+{
+    CComponentInstance* below = Glue(m_window, Shift(6, 1, 0));  // under the diagonal
+    CComponentInstance* above = Glue(m_window, Shift(1, 6, 0));
+    CListener listener;
+    m_face->AddBackReference(&listener);
+    std::vector<CVertex*> corners;
+    for (CDrawingElement* element : Root().GetEntityList()) {
+        if (auto* edge = dynamic_cast<CEdge*>(element)) {
+            corners.push_back(edge->GetStartVertex());
+        }
+    }
+    const auto corner = [&](double x, double y) {
+        return *std::find_if(corners.begin(), corners.end(), [&](CVertex* v) {
+            return v->GetPosition().IsEqual(CPoint3d(x, y, 0));
+        });
+    };
+    const operationtest::Bytes before = ModelFixture::BytesOf(Root());
+    CUndoOperation& operation = m_fixture.StartOperation();
+    auto* diagonal = new CEdge(corner(0, 0), corner(10, 10), false);
+    Root().AddEntity(diagonal);
+    CFace* piece = m_face->SplitByEdges(1, &diagonal, m_face->GetOuterLoop());
+    ASSERT_NE(piece, nullptr);
+    Root().AddEntity(piece);
+
+    const auto firstEndOf = [](const CComponentInstance* instance) {
+        std::vector<CRelationship*> relationships;
+        instance->CountRelationshipsAsSecond(relationships);
+        return relationships.size() == 1 ? relationships[0]->GetFirst() : nullptr;
+    };
+    const auto holding = [&](double x, double y) {
+        return m_face->ClassifyPoint(CPoint3d(x, y, 0)) == kFacePointInside ? m_face : piece;
+    };
+    EXPECT_EQ(firstEndOf(below), holding(6.5, 1.5));
+    EXPECT_EQ(firstEndOf(above), holding(1.5, 6.5));
+    EXPECT_NEAR(m_face->GetArea() + piece->GetArea(), 98.0, 1e-9);
+    EXPECT_EQ(listener.codes, std::vector<int>{4});
+    m_face->RemoveBackReference(&listener);
+    const undoreplay::UndoReplay undo(operation);
+    EXPECT_EQ(ModelFixture::BytesOf(Root()), before);
+}
+
+TEST_F(OpeningTest, AFaceThatBecomesAHoleHandsItsGluedThingsToTheFaceAroundIt)
+{
+    CFace* inner = ModelFixture::Square(Root(), 3, 3, 4);
+    CComponentDefinition* plain = Cutting("Plain", false);
+    CComponentInstance* instance = ModelFixture::Place(Root(), plain, Shift(4, 4, 0));
+    {
+        const CUndoSuspender suspender;
+        Root().GetRelationshipMap()->AddRelationship(new CRelationship(inner, instance));
+    }
+    m_face->AddInnerLoop(inner->GetOuterLoop());
+    std::vector<CRelationship*> relationships;
+    instance->CountRelationshipsAsSecond(relationships);
+    ASSERT_EQ(relationships.size(), 1u);
+    EXPECT_EQ(relationships[0]->GetFirst(), m_face);
 }
