@@ -1,0 +1,219 @@
+#include "render/facebatch.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include "drawapi/tarnisview.h"
+#include "model/edgeuse.h"
+#include "model/face.h"
+#include "model/loop.h"
+#include "model/vertex.h"
+
+#ifndef CALLBACK
+#define CALLBACK
+#endif
+
+namespace {
+
+using TessCallback = void(CALLBACK*)();
+
+void CALLBACK OnBegin(GLenum /*type*/, void* /*data*/) {}
+
+// Registered only so that GLU hands out separate triangles.
+void CALLBACK OnEdgeFlag(GLboolean /*flag*/, void* /*data*/) {}
+
+void CALLBACK OnVertex(void* vertex, void* data)
+{
+    static_cast<CFaceBatch*>(data)->AddTessellatedVertex(static_cast<const double*>(vertex));
+}
+
+void CALLBACK OnCombine(GLdouble coordinates[3], void* /*neighbours*/[4], GLfloat /*weights*/[4], void** out,
+                        void* data)
+{
+    *out = static_cast<CFaceBatch*>(data)->MakeCombinedVertex(coordinates);
+}
+
+void CALLBACK OnError(GLenum /*error*/, void* /*data*/) {}
+
+bool HasRelationships(const CFace& face)
+{
+    static std::vector<CRelationship*> found;
+    found.clear();
+    return face.CountRelationships(found) > 0;
+}
+
+}  // namespace
+
+CFaceBatch::CFaceBatch() = default;
+
+CFaceBatch::~CFaceBatch()
+{
+    if (m_tessellator != nullptr) {
+        gluDeleteTess(m_tessellator);
+    }
+}
+
+void CFaceBatch::PushVertex(double x, double y, double z)
+{
+    m_positions.insert(m_positions.end(), {static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)});
+    m_normals.insert(m_normals.end(), {m_normal[0], m_normal[1], m_normal[2]});
+    m_colors.insert(m_colors.end(), {m_color[0], m_color[1], m_color[2], m_color[3]});
+}
+
+void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bool lit)
+{
+    CLoop* outer = face.GetLoopCount() > 0 ? face.GetOuterLoop() : nullptr;
+    if (outer == nullptr) {
+        return;
+    }
+    if (!m_positions.empty() && lit != m_lit) {
+        Flush(view);
+    }
+    m_lit = lit;
+    const CUnitVector3d normal = face.GetNormal();
+    m_normal[0] = static_cast<float>(normal.x);
+    m_normal[1] = static_cast<float>(normal.y);
+    m_normal[2] = static_cast<float>(normal.z);
+    m_color[0] = color.GetRedByte();
+    m_color[1] = color.GetGreenByte();
+    m_color[2] = color.GetBlueByte();
+    m_color[3] = color.GetAlphaByte();
+    const std::int32_t cache = face.GetDisplayCache();
+    if (cache < 0) {
+        AddFan(*outer, -cache);
+        return;
+    }
+    if (face.GetLoopCount() == 1 && outer->IsConvex() && !HasRelationships(face)) {
+        const int count = outer->GetEdgeUseCount();
+        face.SetDisplayCache(-count);
+        AddFan(*outer, count);
+        return;
+    }
+    Tessellate(face);
+}
+
+void CFaceBatch::AddFan(const CLoop& loop, int count)
+{
+    const CEdgeUse* first = loop.GetFirstEdgeUse();
+    if (count < 3 || first == nullptr) {
+        return;
+    }
+    const CPoint3d& a = first->GetStartVertex()->GetPosition();
+    const CEdgeUse* use = first->GetNext();
+    const CEdgeUse* next = use != nullptr ? use->GetNext() : nullptr;
+    for (int i = 2; i < count && next != nullptr && next != first; ++i) {
+        const CPoint3d& b = use->GetStartVertex()->GetPosition();
+        const CPoint3d& c = next->GetStartVertex()->GetPosition();
+        PushVertex(a.x, a.y, a.z);
+        PushVertex(b.x, b.y, b.z);
+        PushVertex(c.x, c.y, c.z);
+        use = next;
+        next = next->GetNext();
+    }
+}
+
+void CFaceBatch::Tessellate(const CFace& face)
+{
+    if (m_tessellator == nullptr) {
+        m_tessellator = gluNewTess();
+        if (m_tessellator == nullptr) {
+            return;
+        }
+        gluTessCallback(m_tessellator, GLU_TESS_BEGIN_DATA, reinterpret_cast<TessCallback>(OnBegin));
+        gluTessCallback(m_tessellator, GLU_TESS_EDGE_FLAG_DATA, reinterpret_cast<TessCallback>(OnEdgeFlag));
+        gluTessCallback(m_tessellator, GLU_TESS_VERTEX_DATA, reinterpret_cast<TessCallback>(OnVertex));
+        gluTessCallback(m_tessellator, GLU_TESS_COMBINE_DATA, reinterpret_cast<TessCallback>(OnCombine));
+        gluTessCallback(m_tessellator, GLU_TESS_ERROR_DATA, reinterpret_cast<TessCallback>(OnError));
+        gluTessProperty(m_tessellator, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_POSITIVE);
+    }
+    // Every point must stay where it is until the polygon ends.
+    m_loopPoints.clear();
+    int total = 0;
+    for (int i = 0; i < face.GetLoopCount(); ++i) {
+        total += face.GetLoop(i)->GetEdgeUseCount();
+    }
+    m_loopPoints.reserve(static_cast<std::size_t>(total) * 3);
+    const CUnitVector3d normal = face.GetNormal();
+    gluTessNormal(m_tessellator, normal.x, normal.y, normal.z);
+    gluTessBeginPolygon(m_tessellator, this);
+    for (int i = 0; i < face.GetLoopCount(); ++i) {
+        const CLoop* loop = face.GetLoop(i);
+        const CEdgeUse* first = loop->GetFirstEdgeUse();
+        const int count = loop->GetEdgeUseCount();
+        if (first == nullptr || count < 3) {
+            continue;
+        }
+        gluTessBeginContour(m_tessellator);
+        const CEdgeUse* use = first;
+        for (int k = 0; k < count && use != nullptr; ++k, use = use->GetNext()) {
+            const CPoint3d& p = use->GetStartVertex()->GetPosition();
+            const std::size_t at = m_loopPoints.size();
+            m_loopPoints.insert(m_loopPoints.end(), {p.x, p.y, p.z});
+            gluTessVertex(m_tessellator, &m_loopPoints[at], &m_loopPoints[at]);
+        }
+        gluTessEndContour(m_tessellator);
+    }
+    gluTessEndPolygon(m_tessellator);
+    m_combined.clear();
+}
+
+void CFaceBatch::AddTessellatedVertex(const double* position)
+{
+    PushVertex(position[0], position[1], position[2]);
+}
+
+double* CFaceBatch::MakeCombinedVertex(const double coordinates[3])
+{
+    m_combined.emplace_back(coordinates, coordinates + 3);
+    return m_combined.back().data();
+}
+
+void CFaceBatch::Flush(ITarnisView* view)
+{
+    if (m_positions.empty()) {
+        return;
+    }
+    view->EndPrimitive();
+    view->SetLighting(m_lit);
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, m_positions.data());
+    glNormalPointer(GL_FLOAT, 0, m_normals.data());
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colors.data());
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(m_positions.size() / 3));
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisable(GL_COLOR_MATERIAL);
+    // The colour array left the current colour undefined; the view's cache holds it.
+    const CColor current = view->GetColor();
+    glColor4ub(current.GetRedByte(), current.GetGreenByte(), current.GetBlueByte(), current.GetAlphaByte());
+    m_positions.clear();
+    m_normals.clear();
+    m_colors.clear();
+}
+
+void CFaceBatch::SetAlphaTest(ITarnisView* view, bool on)
+{
+    Flush(view);
+    if (on) {
+        glAlphaFunc(GL_GREATER, 0.0f);
+        glEnable(GL_ALPHA_TEST);
+    } else {
+        glDisable(GL_ALPHA_TEST);
+    }
+}
+
+bool CFaceBatch::SetMirrored(ITarnisView* view, bool mirrored)
+{
+    const bool previous = m_mirrored;
+    if (mirrored != m_mirrored) {
+        Flush(view);
+        glFrontFace(mirrored ? GL_CW : GL_CCW);
+        m_mirrored = mirrored;
+    }
+    return previous;
+}

@@ -1,0 +1,52 @@
+#pragma once
+// CFaceBatch: the view's face drawing. Faces hand their loops over one after the
+// other; simple convex faces become triangle fans straight from their loop, faces
+// with holes or concave outlines go through the GLU tessellator, and the triangles
+// of consecutive faces gather in one vertex array, with a normal and a colour per
+// corner, drawn in one call when the batch is flushed. Colours therefore change
+// between faces without a state change; lit and flat faces go in separate batches.
+
+#include <cstdint>
+#include <vector>
+
+#include "model/facegl.h"
+
+struct GLUtesselator;
+class CLoop;
+
+class CFaceBatch : public IFaceGL
+{
+public:
+    CFaceBatch();
+    ~CFaceBatch() override;
+    CFaceBatch(const CFaceBatch&) = delete;
+    CFaceBatch& operator=(const CFaceBatch&) = delete;
+
+    void AddFace(ITarnisView* view, CFace& face, const CColor& color, bool lit) override;
+    void Flush(ITarnisView* view) override;
+    void SetAlphaTest(ITarnisView* view, bool on) override;
+    bool SetMirrored(ITarnisView* view, bool mirrored) override;
+
+    [[nodiscard]] int GetPendingVertexCount() const { return static_cast<int>(m_positions.size() / 3); }
+
+    // Called by the tessellator.
+    void AddTessellatedVertex(const double* position);
+    double* MakeCombinedVertex(const double coordinates[3]);
+
+private:
+    void AddFan(const CLoop& loop, int count);
+    void Tessellate(const CFace& face);
+    void PushVertex(double x, double y, double z);
+
+    std::vector<float> m_positions;
+    std::vector<float> m_normals;
+    std::vector<std::uint8_t> m_colors;
+    bool m_lit = true;
+    bool m_mirrored = false;
+    // The face being added.
+    float m_normal[3] = {0.0f, 0.0f, 1.0f};
+    std::uint8_t m_color[4] = {0, 0, 0, 255};
+    GLUtesselator* m_tessellator = nullptr;
+    std::vector<double> m_loopPoints;
+    std::vector<std::vector<double>> m_combined;
+};

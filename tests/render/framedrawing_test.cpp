@@ -1,0 +1,314 @@
+// Frames of small models drawn offscreen in each rendering style, checked by the
+// pixels of a few regions rather than whole images.
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
+#include "document/layer.h"
+#include "document/layermanager.h"
+#include "document/material.h"
+#include "document/materialmanager.h"
+#include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
+#include "document/tarnwickmodel.h"
+#include "document/texture.h"
+#include "model/face.h"
+#include "model/undosuspender.h"
+#include "model/vertex.h"
+#include "render/frametimer.h"
+#include "render/tarnisview.h"
+#include "samplegen/geometrybuilder.h"
+#include "tests/render/picturesupport.h"
+#include "tests/render/glcontextfixture.h"
+
+namespace {
+
+using Rgb = std::array<int, 3>;
+
+const CColor kBackground(40, 40, 80, 255);
+const CColor kEdges(255, 0, 0, 255);
+
+class FrameTest : public GLContextTest
+{
+protected:
+    void SetUp() override
+    {
+        GLContextTest::SetUp();
+        m_model = new CTarnwickModel();
+        m_model->SetDisplayAxes(false);
+        m_view.SetModel(m_model);
+        // As the application's view does once its context is current.
+        m_view.InitGLState();
+        CRenderingOptions& options = Options();
+        options.SetBackgroundColor(kBackground);
+        options.SetForegroundColor(kEdges);
+        LookDown(20.0);
+    }
+    void TearDown() override
+    {
+        m_view.SetModel(nullptr);
+        m_model->Release();
+        CFrameTimer::SetClock(nullptr);
+        GLContextTest::TearDown();
+    }
+
+    CRenderingOptions& Options() { return *m_model->GetRenderingOptions(); }
+    CComponent& Root() { return *m_model->GetRootComponent(); }
+
+    // A parallel view straight down at the origin showing the given height.
+    void LookDown(double height)
+    {
+        CViewDefinition definition;
+        definition.SetViewportSize(kWidth, kHeight);
+        definition.SetEyeTarget(CPoint3d(0, 0, 100), CPoint3d(0, 0, 0), CVector3d(0, 1, 0));
+        definition.SetPerspective(false);
+        definition.SetViewHeight(height);
+        m_view.SetViewDefinition(definition);
+        m_view.SetViewportSize(kWidth, kHeight);
+    }
+
+    // A square face of the given half size in the plane z, facing up, in the component.
+    static CFace* Square(CComponent& component, double half, double z, double cx = 0.0)
+    {
+        const CGeometryBuilder builder(component);
+        return builder.Face({builder.Vertex(CPoint3d(cx - half, -half, z)), builder.Vertex(CPoint3d(cx + half, -half, z)),
+                             builder.Vertex(CPoint3d(cx + half, half, z)), builder.Vertex(CPoint3d(cx - half, half, z))},
+                            CVector3d(0, 0, 1));
+    }
+
+    void Draw()
+    {
+        const CurrentModelScope scope(m_model);
+        m_view.DrawFrame(0, false);
+        glFinish();
+        ASSERT_TRUE(m_device->ReadPixels(m_pixels));
+        if (std::getenv("FRAME_DUMP") != nullptr) {
+            static int n = 0;
+            FILE* f = std::fopen(("/tmp/frame" + std::to_string(n++) + ".ppm").c_str(), "wb");
+            std::fprintf(f, "P6 %d %d 255\n", kWidth, kHeight);
+            for (std::size_t i = 0; i < m_pixels.size(); i += 4) {
+                std::fwrite(&m_pixels[i], 1, 3, f);
+            }
+            std::fclose(f);
+        }
+    }
+
+    // x from the left, y from the top.
+    [[nodiscard]] Rgb Pixel(int x, int y) const
+    {
+        const std::size_t at = (static_cast<std::size_t>(y) * kWidth + x) * 4;
+        return {m_pixels[at], m_pixels[at + 1], m_pixels[at + 2]};
+    }
+    [[nodiscard]] int CountPixels(const Rgb& color, int tolerance = 3) const
+    {
+        int count = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                count += Near(Pixel(x, y), color, tolerance) ? 1 : 0;
+            }
+        }
+        return count;
+    }
+    static bool Near(const Rgb& a, const Rgb& b, int tolerance = 3)
+    {
+        return std::abs(a[0] - b[0]) <= tolerance && std::abs(a[1] - b[1]) <= tolerance &&
+               std::abs(a[2] - b[2]) <= tolerance;
+    }
+
+    const CUndoSuspender m_suspender;
+    CTarnisView m_view;
+    CTarnwickModel* m_model = nullptr;
+    std::vector<std::uint8_t> m_pixels;
+};
+
+const Rgb kBackgroundRgb{40, 40, 80};
+const Rgb kEdgeRgb{255, 0, 0};
+// The front-face colour (225, 225, 200) lit head-on by the head light and the
+// model's ambient light, clamped.
+const Rgb kLitFront{255, 255, 247};
+
+}  // namespace
+
+TEST_F(FrameTest, AnEmptyModelClearsToTheBackgroundAndTheSkyMeetsTheGroundAtTheHorizon)
+{
+    Draw();
+    EXPECT_EQ(CountPixels(kBackgroundRgb), kWidth * kHeight);
+
+    Options().SetDisplaySky(true);
+    Options().SetDisplayGround(true);
+    CViewDefinition definition = m_view.GetViewDefinition();
+    definition.SetPerspective(true);
+    definition.SetEyeTarget(CPoint3d(0, -50, 5), CPoint3d(0, 0, 5), CVector3d(0, 0, 1));
+    m_view.SetViewDefinition(definition);
+    Draw();
+    // The ground is one colour from the bottom row up to the horizon at the middle.
+    const Rgb groundRgb = Pixel(kWidth / 2, kHeight - 1);
+    EXPECT_GT(groundRgb[1], groundRgb[0]);
+    for (int x : {0, kWidth / 2, kWidth - 1}) {
+        EXPECT_TRUE(Near(Pixel(x, kHeight - 1), groundRgb)) << x;
+        EXPECT_TRUE(Near(Pixel(x, kHeight / 2 + 1), groundRgb)) << x;
+        EXPECT_FALSE(Near(Pixel(x, kHeight / 2 - 2), groundRgb)) << x;
+        const Rgb sky = Pixel(x, 0);
+        EXPECT_GT(sky[2], sky[0]) << "the sky is blue at its top";
+    }
+}
+
+TEST_F(FrameTest, ACubeShowsItsLitTopInsideItsEdgesAndEveryStyleDrawsItsOwnWay)
+{
+    const CGeometryBuilder builder(Root());
+    builder.Box(CPoint3d(-5, -5, 0), CPoint3d(5, 5, 10));
+    // A loose edge inside the cube: hidden by the top face unless faces are not drawn.
+    builder.Edge(builder.Vertex(CPoint3d(-3, 0, 5)), builder.Vertex(CPoint3d(3, 0, 5)));
+    // 2.4 pixels to the unit: the cube spans columns 20 to 44 and rows 12 to 36.
+    const auto edgeAtLeftSide = [this] {
+        for (int x = 18; x <= 22; ++x) {
+            if (Near(Pixel(x, 24), kEdgeRgb, 40)) {
+                return true;
+            }
+        }
+        return false;
+    };
+
+    Draw();
+    EXPECT_TRUE(Near(Pixel(28, 18), kLitFront, 4));
+    EXPECT_TRUE(edgeAtLeftSide());
+    EXPECT_TRUE(Near(Pixel(2, 2), kBackgroundRgb));
+    const int footprint = kWidth * kHeight - CountPixels(kBackgroundRgb);
+    EXPECT_NEAR(footprint, 24 * 24, 2 * 24 * 4);
+
+    Options().SetRenderMode(1);  // hidden line: faces in the background colour hide what lies behind
+    Draw();
+    EXPECT_TRUE(Near(Pixel(28, 18), kBackgroundRgb));
+    EXPECT_TRUE(Near(Pixel(32, 24), kBackgroundRgb));
+    EXPECT_TRUE(edgeAtLeftSide());
+
+    Options().SetRenderMode(0);  // wireframe: the edge inside shows through
+    Draw();
+    EXPECT_TRUE(Near(Pixel(28, 18), kBackgroundRgb));
+    EXPECT_TRUE(Near(Pixel(32, 24), kEdgeRgb, 40) || Near(Pixel(32, 23), kEdgeRgb, 40));
+    EXPECT_TRUE(edgeAtLeftSide());
+}
+
+TEST_F(FrameTest, SeeThroughAndTransparentFacesBlendWithWhatLiesBehind)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    Options().SetBackgroundColor(CColor(0, 0, 0, 255));
+    CFace* face = Square(Root(), 5.0, 0.0);
+
+    Options().SetTransparentDisplay(true);
+    Draw();
+    // Alpha 127 of the lit front colour over black.
+    EXPECT_TRUE(Near(Pixel(32, 24), {127, 127, 123}, 5));
+
+    Options().SetTransparentDisplay(false);
+    Options().SetEnableTransparency(true);
+    CMaterial* glass = Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(0, 200, 0));
+    glass->SetUseTransparency(true);
+    glass->SetTransparency(0.5);
+    face->SetMaterial(glass);
+    Draw();
+    // Alpha trunc(0.5 * 255) = 127 of green lit to 243 over black.
+    EXPECT_TRUE(Near(Pixel(32, 24), {0, 121, 0}, 4));
+
+    Options().SetEnableTransparency(false);
+    Draw();
+    EXPECT_TRUE(Near(Pixel(32, 24), {0, 243, 0}, 4));
+}
+
+TEST_F(FrameTest, ATexturedFaceShowsTheColoursOfItsPicture)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    CFace* face = Square(Root(), 8.0, 0.0);
+    CMaterial* material = Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(10, 10, 10));
+    auto* texture = new CTexture;
+    texture->SetImage(MakeTestPicture(2, 2, {0xFFFF0000, 0xFF0000FF, 0xFF0000FF, 0xFFFF0000}));
+    texture->SetWidth(8.0);
+    texture->SetHeight(8.0);
+    material->SetTexture(texture);
+    material->SetKind(kMaterialTexture);
+    face->SetMaterial(material);
+    Draw();
+    // Texels are blended linearly between their centres: pure red and blue show where
+    // a texel's centre falls, a mix between them.
+    int reddish = 0;
+    int bluish = 0;
+    for (int y = 6; y < 42; ++y) {
+        for (int x = 16; x < 48; ++x) {
+            const Rgb p = Pixel(x, y);
+            reddish += p[0] > 200 && p[2] < 60 ? 1 : 0;
+            bluish += p[2] > 200 && p[0] < 60 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(reddish, 20);
+    EXPECT_GT(bluish, 20);
+}
+
+TEST_F(FrameTest, ASquareWithAHoleFillsOnlyItsRing)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    CFace* face = Square(Root(), 8.0, 0.0);
+    const CGeometryBuilder builder(Root());
+    builder.Hole(face, {builder.Vertex(CPoint3d(-4, -4, 0)), builder.Vertex(CPoint3d(-4, 4, 0)),
+                        builder.Vertex(CPoint3d(4, 4, 0)), builder.Vertex(CPoint3d(4, -4, 0))});
+    Draw();
+    EXPECT_TRUE(Near(Pixel(32, 24), kBackgroundRgb));
+    EXPECT_TRUE(Near(Pixel(32 - 15, 24), kLitFront, 4));
+    EXPECT_TRUE(Near(Pixel(32, 24 + 14), kLitFront, 4));
+}
+
+TEST_F(FrameTest, AnInstanceDrawsWhereItsTransformationPutsItAndHiddenLayersDrawNothing)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    LookDown(40.0);  // 1.2 pixels to the unit
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    Square(*definition, 4.0, 0.0);
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    Root().Add(instance);
+    CTransformation placement;
+    placement.SetTranslation(CVector3d(15, 0, 0));
+    instance->SetTransform(placement);
+    instance->SetMaterial(Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(200, 0, 0)));
+    Draw();
+    // Inherited red, lit; nothing at the definition's own place.
+    EXPECT_TRUE(Near(Pixel(32 + 18, 24), {247, 0, 0}, 4));
+    EXPECT_TRUE(Near(Pixel(32, 24), kBackgroundRgb));
+
+    CLayer* layer = Root().GetLayerManager()->AddLayer(CString("Hidden"));
+    instance->SetLayer(layer);
+    layer->SetHidden(true);
+    Draw();
+    EXPECT_EQ(CountPixels(kBackgroundRgb), kWidth * kHeight);
+}
+
+TEST_F(FrameTest, ASlowInteractiveFrameLowersTheDrawingLevel)
+{
+    static double now = 0.0;
+    // Each reading of the clock is half a second after the one before.
+    CFrameTimer::SetClock([] { return now += 0.5; });
+    Square(Root(), 5.0, 0.0);
+    m_model->GetShadowInfo()->SetDisplayShadows(true);
+    Draw();
+    EXPECT_EQ(m_view.GetDrawingLevel(), 8) << "outside an interaction the level stays";
+    EXPECT_DOUBLE_EQ(m_view.GetLastFrameTime(), 0.5);
+
+    m_view.SetInteractionMode(1);
+    Draw();
+    EXPECT_EQ(m_view.GetDrawingLevel(), 4);
+}
