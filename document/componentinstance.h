@@ -4,6 +4,8 @@
 // transformation. The definition lists its instances; an instance only points at its
 // definition and does not own it. Groups and images are instances too.
 
+#include <vector>
+
 #include "foundation/transformation.h"
 #include "model/drawingelement.h"
 #include "platform/cstring.h"
@@ -56,6 +58,10 @@ public:
 
     // The entities glued to the instance hear that their geometry changed.
     virtual void OnTransformChanged();
+    // Replaces the instance by copies of its definition's entities in its component
+    // (see ExplodeInstance) and answers them. The caller's flag is for the kinds of
+    // instance that need it; onlyInstance lets an unused definition go.
+    virtual std::vector<CEntity*> Explode(bool callerFlag, bool onlyInstance);
     // True when the definition lists exactly one instance.
     [[nodiscard]] virtual bool IsUnique() const;
     // Re-derives the cached flags of a transformation flagged as a pure rotation.

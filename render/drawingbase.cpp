@@ -6,6 +6,7 @@
 #include "foundation/geomfiltercombined.h"
 #include "foundation/geomfilterplane.h"
 #include "render/clipplanegl.h"
+#include "render/polygonoffset.h"
 
 using orvell::geometry::IGeomFilter;
 
@@ -175,4 +176,14 @@ void CDrawingBase::SetSkipTopFilter(bool skip)
 CSectionClipStack& CDrawingBase::GetSectionFilters()
 {
     return m_sectionClipStack;
+}
+
+void CDrawingBase::PushPolygonOffset(bool enable, double factor, double units)
+{
+    ::PushPolygonOffset(enable, factor, units);
+}
+
+void CDrawingBase::PopPolygonOffset()
+{
+    ::PopPolygonOffset();
 }

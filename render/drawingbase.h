@@ -41,6 +41,9 @@ public:
     void PopSectionFilter(CSectionPlane* sectionPlane) override;
     void SetSkipTopFilter(bool skip) override;
     [[nodiscard]] CSectionClipStack& GetSectionFilters() override;
+    // The GL polygon-offset stack of the drawing thread (render/polygonoffset.h).
+    void PushPolygonOffset(bool enable, double factor, double units) override;
+    void PopPolygonOffset() override;
 
     [[nodiscard]] int GetTransformDepth() const { return static_cast<int>(m_transforms.size()); }
     [[nodiscard]] int GetFilterDepth() const { return static_cast<int>(m_filters.size()); }
