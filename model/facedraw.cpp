@@ -126,7 +126,7 @@ CMaterial* CFace::GetSideMaterial(ITarnisView* view, bool front, int* reason) co
 CColor CFace::GetSideColor(ITarnisView* view, bool front) const
 {
     const CRenderingOptions* options = view->GetRenderingOptions();
-    const CRenderingOptions defaults;
+    static const CRenderingOptions defaults;
     const CRenderingOptions& o = options != nullptr ? *options : defaults;
     CColor color = front ? o.GetFrontFaceColor() : o.GetBackFaceColor();
     const CMaterial* material = GetSideMaterial(view, front, nullptr);

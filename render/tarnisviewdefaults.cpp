@@ -220,7 +220,7 @@ bool CTarnisView::FindViewCenter(CPoint3d& /*point*/)
     return false;
 }
 
-void CTarnisView::ApplyViewToGL(int argument, const CBoundingBox2d* pickRegion)
+void CTarnisView::ApplyViewToGL(int /*argument*/, const CBoundingBox2d* pickRegion)
 {
     EndPrimitive();
     UpdateViewBounds();
@@ -230,20 +230,24 @@ void CTarnisView::ApplyViewToGL(int argument, const CBoundingBox2d* pickRegion)
         m_viewDefinition.ComputeFrustumPlanes();
         return;
     }
-    m_viewDefinition.ApplyToGL(argument != 0);
+    m_viewDefinition.ApplyToGL(true);
 }
 
 void CTarnisView::UpdateViewBounds()
 {
+    // Without a model nothing bounds the depth range: the definition keeps its own.
+    if (m_model == nullptr) {
+        return;
+    }
     CBoundingBox3d box;
-    CComponent* root = m_model != nullptr ? m_model->GetRootComponent() : nullptr;
+    CComponent* root = m_model->GetRootComponent();
     if (root != nullptr) {
         root->GetBounds(box, false);
         if (!box.IsEmpty() && root->GetBoundsFlag()) {
             box.Expand(0.2 * box.GetDiagonal());
         }
     }
-    if (box.IsEmpty() && m_model != nullptr && m_model->IsDisplayAxes() && m_model->GetDrawingAxes() != nullptr) {
+    if (box.IsEmpty() && m_model->IsDisplayAxes() && m_model->GetDrawingAxes() != nullptr) {
         box.Add(m_model->GetDrawingAxes()->GetOrigin());
     }
     if (box.IsEmpty()) {
