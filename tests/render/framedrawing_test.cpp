@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "document/camera.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
@@ -161,6 +162,24 @@ TEST_F(FrameTest, AnEmptyModelClearsToTheBackgroundAndTheSkyMeetsTheGroundAtTheH
         EXPECT_FALSE(Near(Pixel(x, kHeight / 2 - 2), groundRgb)) << x;
         const Rgb sky = Pixel(x, 0);
         EXPECT_GT(sky[2], sky[0]) << "the sky is blue at its top";
+    }
+}
+
+TEST_F(FrameTest, ACameraOfAnotherAspectGetsHalfDarkBarsAcrossTheTopAndBottom)
+{
+    CViewDefinition definition = m_view.GetViewDefinition();
+    CCamera camera = definition.GetCamera();
+    camera.SetAspectRatio(1.5);
+    definition.SetCamera(camera);
+    m_view.SetViewDefinition(definition);
+    Draw();
+    // (48 - int(64 / 1.5)) / 2 = 3 rows each, black at half opacity over the background.
+    const Rgb dark{20, 20, 40};
+    for (int y : {0, 2, kHeight - 3, kHeight - 1}) {
+        EXPECT_TRUE(Near(Pixel(10, y), dark, 6)) << y;
+    }
+    for (int y : {3, kHeight / 2, kHeight - 4}) {
+        EXPECT_TRUE(Near(Pixel(10, y), kBackgroundRgb)) << y;
     }
 }
 
