@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <random>
 
+#include "annotations/sectionclipstack.h"
 #include "document/renderingoptions.h"
 #include "drawapi/tarnisview.h"
 #include "model/edge.h"
@@ -16,6 +17,7 @@
 
 namespace {
 
+constexpr unsigned kLines = 0x0001;
 constexpr std::uint16_t kStippleHidden = 0x3333;
 constexpr std::uint16_t kStippleSoft = 0x0F0F;
 
@@ -54,6 +56,19 @@ double RandomBelow(double limit)
 int RandomStep()
 {
     return std::uniform_int_distribution<int>(-1, 1)(JitterRandom());
+}
+
+// Without section planes the segment joins the view's open batch of lines, which
+// the next state change or the end of the pass closes.
+void DrawSegment(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2)
+{
+    if (!view->GetSectionFilters().IsEmpty()) {
+        view->DrawLine(p1, p2);
+        return;
+    }
+    view->BeginPrimitive(kLines);
+    view->VertexV(p1);
+    view->VertexV(p2);
 }
 
 }  // namespace
@@ -175,7 +190,7 @@ void CEdge::Draw(ITarnisView* view)
         DrawWithEffects(view, *options, p1, p2, width);
     } else {
         view->SetLineWidth(width);
-        view->DrawLine(p1, p2);
+        DrawSegment(view, p1, p2);
     }
     view->SetLineStipple(previous);
     view->EndElement();
@@ -245,7 +260,7 @@ void CEdge::DrawWithEffects(ITarnisView* view, const CRenderingOptions& options,
     if (options.IsJitterEdges()) {
         DrawJittered(view, p1, p2);
     } else {
-        view->DrawLine(p1, p2);
+        DrawSegment(view, p1, p2);
     }
     if (options.IsDrawEndpoints()) {
         const CVector3d along = p2 - p1;

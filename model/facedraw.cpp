@@ -180,6 +180,15 @@ void CFace::Draw(ITarnisView* view)
     const bool stippled = IsHiddenFlagSet();
     const bool alphaTest = material != nullptr && material->IsFullyTransparent();
     const bool keepDepth = reason == 2 && material != nullptr && !material->IsOpaque();
+    if (view->GetDrawMode() == IModelView::kDrawModeSelection) {
+        // Every face carries its own selection name, so none shares a batch.
+        gl->Flush(view);
+        view->BeginElement(this);
+        gl->AddFace(view, *this, color, lit);
+        gl->Flush(view);
+        view->EndElement();
+        return;
+    }
     if (!textured && !stippled && !alphaTest && !keepDepth) {
         gl->AddFace(view, *this, color, lit);
     } else {

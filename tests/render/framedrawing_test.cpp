@@ -206,6 +206,20 @@ TEST_F(FrameTest, ACubeShowsItsLitTopInsideItsEdgesAndEveryStyleDrawsItsOwnWay)
     const int footprint = kWidth * kHeight - CountPixels(kBackgroundRgb);
     EXPECT_NEAR(footprint, 24 * 24, 2 * 24 * 4);
 
+    const auto edgeAboveCorner = [this] {
+        for (int x = 18; x <= 22; ++x) {
+            if (Near(Pixel(x, 7), kEdgeRgb, 40)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_FALSE(edgeAboveCorner());
+    Options().SetExtendEdges(true);  // 8 pixels past each corner
+    Draw();
+    EXPECT_TRUE(edgeAboveCorner());
+    Options().SetExtendEdges(false);
+
     Options().SetRenderMode(1);  // hidden line: faces in the background colour hide what lies behind
     Draw();
     EXPECT_TRUE(Near(Pixel(28, 18), kBackgroundRgb));
@@ -217,6 +231,46 @@ TEST_F(FrameTest, ACubeShowsItsLitTopInsideItsEdgesAndEveryStyleDrawsItsOwnWay)
     EXPECT_TRUE(Near(Pixel(28, 18), kBackgroundRgb));
     EXPECT_TRUE(Near(Pixel(32, 24), kEdgeRgb, 40) || Near(Pixel(32, 23), kEdgeRgb, 40));
     EXPECT_TRUE(edgeAtLeftSide());
+}
+
+TEST_F(FrameTest, FacesAndEdgesAnswerToGLSelectionByTheirOwnNames)
+{
+    CFace* face = Square(Root(), 5.0, 0.0);
+    const CurrentModelScope scope(m_model);
+    m_view.DrawFrame(0, false);
+    const auto pick = [this](double x, double y) {
+        std::vector<GLuint> buffer(256);
+        glSelectBuffer(static_cast<GLsizei>(buffer.size()), buffer.data());
+        glRenderMode(GL_SELECT);
+        glInitNames();
+        m_view.SetDrawMode(IModelView::kDrawModeSelection);
+        const CBoundingBox2d region(x - 1, x + 1, y - 1, y + 1);
+        m_view.ApplyViewToGL(1, &region);
+        Root().Draw(&m_view);
+        m_view.SetDrawMode(IModelView::kDrawModeNormal);
+        const GLint hits = glRenderMode(GL_RENDER);
+        std::vector<CEntity*> found;
+        std::size_t at = 0;
+        for (GLint i = 0; i < hits; ++i) {
+            const GLuint names = buffer[at];
+            if (names > 0) {
+                found.push_back(m_view.GetPickNameTable().FindEntity(buffer[at + 2 + names]));
+            }
+            at += 3 + names;
+        }
+        return found;
+    };
+    const std::vector<CEntity*> centre = pick(kWidth / 2.0, kHeight / 2.0);
+    ASSERT_EQ(centre.size(), 1u);
+    EXPECT_EQ(centre[0], face);
+    // The left side of the square: column 20 of the window, y measured from the bottom.
+    const std::vector<CEntity*> side = pick(20.0, kHeight / 2.0);
+    ASSERT_FALSE(side.empty());
+    int edges = 0;
+    for (CEntity* entity : side) {
+        edges += entity != nullptr && entity->GetTypeId() == kTypeEdge ? 1 : 0;
+    }
+    EXPECT_EQ(edges, 1);
 }
 
 TEST_F(FrameTest, SeeThroughAndTransparentFacesBlendWithWhatLiesBehind)
