@@ -15,6 +15,10 @@
 
 namespace {
 
+// A batch drawn in pieces of this many corners stays in the caches and never makes
+// the arrays grow large.
+constexpr std::size_t kFlushCorners = 3 * 16384;
+
 using TessCallback = void(CALLBACK*)();
 
 void CALLBACK OnBegin(GLenum /*type*/, void* /*data*/) {}
@@ -66,7 +70,7 @@ void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bo
     if (outer == nullptr) {
         return;
     }
-    if (!m_positions.empty() && lit != m_lit) {
+    if (!m_positions.empty() && (lit != m_lit || m_positions.size() >= kFlushCorners * 3)) {
         Flush(view);
     }
     m_lit = lit;
