@@ -1,29 +1,31 @@
-// The drawing axes in the view: each axis a line through the origin across the whole
-// view in its axis colour, solid on the positive side and dotted on the negative.
+// The drawing axes in the view: each half-axis a line from the origin across the
+// view, solid on the positive side and dashed on the negative, in dark red, green and
+// blue.
+
+#include <cstdint>
 
 #include "document/tarniscs.h"
 #include "drawapi/tarnisview.h"
 
 namespace {
 
-constexpr std::uint16_t kNegativeStipple = 0x0F0F;
+constexpr std::uint16_t kNegativeStipple = 0x8888;
 
 }  // namespace
 
 void CTarnisCS::Draw(ITarnisView* view)
 {
-    if (IsHiddenFlagSet()) {
+    if (!IsShown(view)) {
         return;
     }
-    view->BeginElement(this);
     view->SetLighting(false);
-    for (int i = 0; i < 3; ++i) {
-        const CVector3d& axis = GetAxis(i);
-        const CColor color = view->GetAxisColor(i + 1);
-        view->DrawRayLine(m_origin, axis, 0, false, color, 1.0);
-        view->DrawRayLine(m_origin, -axis, kNegativeStipple, false, color, 1.0);
+    const CColor colors[3] = {CColor(0.7, 0.0, 0.0, 1.0), CColor(0.0, 0.7, 0.0, 1.0), CColor(0.0, 0.0, 0.7, 1.0)};
+    for (const double factor : {1.0, -1.0}) {
+        const std::uint16_t stipple = factor > 0.0 ? 0 : kNegativeStipple;
+        for (int i = 0; i < 3; ++i) {
+            view->DrawRayLine(m_origin, GetAxis(i) * factor, stipple, false, colors[i], 1.0);
+        }
     }
     view->EndPrimitive();
     view->SetLineStipple(0);
-    view->EndElement();
 }

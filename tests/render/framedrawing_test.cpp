@@ -165,6 +165,27 @@ TEST_F(FrameTest, AnEmptyModelClearsToTheBackgroundAndTheSkyMeetsTheGroundAtTheH
     }
 }
 
+TEST_F(FrameTest, TheDrawingAxesRunAcrossTheViewInTheirColours)
+{
+    m_model->SetDisplayAxes(true);
+    Draw();
+    const auto onRow = [this](int x, const Rgb& color) {
+        return Near(Pixel(x, kHeight / 2 - 1), color, 4) || Near(Pixel(x, kHeight / 2), color, 4);
+    };
+    const auto onColumn = [this](int y, const Rgb& color) {
+        return Near(Pixel(kWidth / 2 - 1, y), color, 4) || Near(Pixel(kWidth / 2, y), color, 4);
+    };
+    EXPECT_TRUE(onRow(kWidth - 3, {178, 0, 0}));
+    EXPECT_TRUE(onColumn(2, {0, 178, 0}));
+    // The negative halves are dashed: some of their pixels show the background.
+    int gaps = 0;
+    for (int x = 0; x < kWidth / 2 - 2; ++x) {
+        gaps += onRow(x, {178, 0, 0}) ? 0 : 1;
+    }
+    EXPECT_GT(gaps, 5);
+    EXPECT_LT(gaps, kWidth / 2 - 7);
+}
+
 TEST_F(FrameTest, ACameraOfAnotherAspectGetsHalfDarkBarsAcrossTheTopAndBottom)
 {
     CViewDefinition definition = m_view.GetViewDefinition();
