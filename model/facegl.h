@@ -10,6 +10,7 @@
 #include "foundation/color.h"
 
 class CFace;
+class CSmoothNormals;
 class ITarnisView;
 
 class IFaceGL
@@ -17,9 +18,11 @@ class IFaceGL
 public:
     virtual ~IFaceGL();
 
-    // Adds the filled face in the colour, lit or flat. Faces without loops or with
+    // Adds the filled face in the colour, lit or flat, with the table's normal at each
+    // corner when a table is given, else the face's normal. Faces without loops or with
     // fewer than three outer corners add nothing.
-    virtual void AddFace(ITarnisView* view, CFace& face, const CColor& color, bool lit) = 0;
+    virtual void AddFace(ITarnisView* view, CFace& face, const CColor& color, bool lit,
+                         const CSmoothNormals* smooth = nullptr) = 0;
     // Draws and empties the batch with the GL state set now.
     virtual void Flush(ITarnisView* view) = 0;
     // Texels of alpha 0 are not drawn while on.

@@ -3,10 +3,13 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <cmath>
+
 #include "drawapi/tarnisview.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/loop.h"
+#include "model/smoothnormals.h"
 #include "model/vertex.h"
 
 #ifndef CALLBACK
@@ -31,10 +34,9 @@ void CALLBACK OnVertex(void* vertex, void* data)
     static_cast<CFaceBatch*>(data)->AddTessellatedVertex(static_cast<const double*>(vertex));
 }
 
-void CALLBACK OnCombine(GLdouble coordinates[3], void* /*neighbours*/[4], GLfloat /*weights*/[4], void** out,
-                        void* data)
+void CALLBACK OnCombine(GLdouble coordinates[3], void* neighbours[4], GLfloat weights[4], void** out, void* data)
 {
-    *out = static_cast<CFaceBatch*>(data)->MakeCombinedVertex(coordinates);
+    *out = static_cast<CFaceBatch*>(data)->MakeCombinedVertex(coordinates, neighbours, weights);
 }
 
 void CALLBACK OnError(GLenum /*error*/, void* /*data*/) {}
@@ -57,14 +59,33 @@ CFaceBatch::~CFaceBatch()
     }
 }
 
-void CFaceBatch::PushVertex(double x, double y, double z)
+void CFaceBatch::PushVertex(const double* position, const double* normal)
 {
-    m_positions.insert(m_positions.end(), {static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)});
-    m_normals.insert(m_normals.end(), {m_normal[0], m_normal[1], m_normal[2]});
+    m_positions.insert(m_positions.end(), {static_cast<float>(position[0]), static_cast<float>(position[1]),
+                                           static_cast<float>(position[2])});
+    if (normal != nullptr) {
+        m_normals.insert(m_normals.end(), {static_cast<float>(normal[0]), static_cast<float>(normal[1]),
+                                           static_cast<float>(normal[2])});
+    } else {
+        m_normals.insert(m_normals.end(), {m_normal[0], m_normal[1], m_normal[2]});
+    }
     m_colors.insert(m_colors.end(), {m_color[0], m_color[1], m_color[2], m_color[3]});
 }
 
-void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bool lit)
+void CFaceBatch::PushCorner(const CEdgeUse& use)
+{
+    const CPoint3d& p = use.GetStartVertex()->GetPosition();
+    const double position[3] = {p.x, p.y, p.z};
+    if (m_smooth == nullptr) {
+        PushVertex(position, nullptr);
+        return;
+    }
+    const CUnitVector3d n = m_smooth->GetNormal(use, nullptr);
+    const double normal[3] = {n.x, n.y, n.z};
+    PushVertex(position, normal);
+}
+
+void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bool lit, const CSmoothNormals* smooth)
 {
     CLoop* outer = face.GetLoopCount() > 0 ? face.GetOuterLoop() : nullptr;
     if (outer == nullptr) {
@@ -74,6 +95,7 @@ void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bo
         Flush(view);
     }
     m_lit = lit;
+    m_smooth = smooth;
     const CUnitVector3d normal = face.GetNormal();
     m_normal[0] = static_cast<float>(normal.x);
     m_normal[1] = static_cast<float>(normal.y);
@@ -102,15 +124,12 @@ void CFaceBatch::AddFan(const CLoop& loop, int count)
     if (count < 3 || first == nullptr) {
         return;
     }
-    const CPoint3d& a = first->GetStartVertex()->GetPosition();
     const CEdgeUse* use = first->GetNext();
     const CEdgeUse* next = use != nullptr ? use->GetNext() : nullptr;
     for (int i = 2; i < count && next != nullptr && next != first; ++i) {
-        const CPoint3d& b = use->GetStartVertex()->GetPosition();
-        const CPoint3d& c = next->GetStartVertex()->GetPosition();
-        PushVertex(a.x, a.y, a.z);
-        PushVertex(b.x, b.y, b.z);
-        PushVertex(c.x, c.y, c.z);
+        PushCorner(*first);
+        PushCorner(*use);
+        PushCorner(*next);
         use = next;
         next = next->GetNext();
     }
@@ -136,7 +155,7 @@ void CFaceBatch::Tessellate(const CFace& face)
     for (int i = 0; i < face.GetLoopCount(); ++i) {
         total += face.GetLoop(i)->GetEdgeUseCount();
     }
-    m_loopPoints.reserve(static_cast<std::size_t>(total) * 3);
+    m_loopPoints.reserve(static_cast<std::size_t>(total) * 6);
     const CUnitVector3d normal = face.GetNormal();
     gluTessNormal(m_tessellator, normal.x, normal.y, normal.z);
     gluTessBeginPolygon(m_tessellator, this);
@@ -151,8 +170,9 @@ void CFaceBatch::Tessellate(const CFace& face)
         const CEdgeUse* use = first;
         for (int k = 0; k < count && use != nullptr; ++k, use = use->GetNext()) {
             const CPoint3d& p = use->GetStartVertex()->GetPosition();
+            const CUnitVector3d n = m_smooth != nullptr ? m_smooth->GetNormal(*use, nullptr) : normal;
             const std::size_t at = m_loopPoints.size();
-            m_loopPoints.insert(m_loopPoints.end(), {p.x, p.y, p.z});
+            m_loopPoints.insert(m_loopPoints.end(), {p.x, p.y, p.z, n.x, n.y, n.z});
             gluTessVertex(m_tessellator, &m_loopPoints[at], &m_loopPoints[at]);
         }
         gluTessEndContour(m_tessellator);
@@ -161,14 +181,26 @@ void CFaceBatch::Tessellate(const CFace& face)
     m_combined.clear();
 }
 
-void CFaceBatch::AddTessellatedVertex(const double* position)
+void CFaceBatch::AddTessellatedVertex(const double* vertex)
 {
-    PushVertex(position[0], position[1], position[2]);
+    PushVertex(vertex, vertex + 3);
 }
 
-double* CFaceBatch::MakeCombinedVertex(const double coordinates[3])
+double* CFaceBatch::MakeCombinedVertex(const double coordinates[3], void* const neighbours[4], const float weights[4])
 {
-    m_combined.emplace_back(coordinates, coordinates + 3);
+    // The normal of a crossing point: the weighted sum of its neighbours', normalised.
+    std::vector<double> vertex{coordinates[0], coordinates[1], coordinates[2], 0.0, 0.0, 0.0};
+    for (int i = 0; i < 4 && neighbours[i] != nullptr; ++i) {
+        const auto* n = static_cast<const double*>(neighbours[i]) + 3;
+        for (int k = 0; k < 3; ++k) {
+            vertex[3 + k] += weights[i] * n[k];
+        }
+    }
+    const double length = std::sqrt(vertex[3] * vertex[3] + vertex[4] * vertex[4] + vertex[5] * vertex[5]);
+    for (int k = 3; k < 6; ++k) {
+        vertex[k] = length > 0.0 ? vertex[k] / length : m_normal[k - 3];
+    }
+    m_combined.push_back(std::move(vertex));
     return m_combined.back().data();
 }
 

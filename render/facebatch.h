@@ -12,7 +12,9 @@
 #include "model/facegl.h"
 
 struct GLUtesselator;
+class CEdgeUse;
 class CLoop;
+class CSmoothNormals;
 
 class CFaceBatch : public IFaceGL
 {
@@ -22,21 +24,23 @@ public:
     CFaceBatch(const CFaceBatch&) = delete;
     CFaceBatch& operator=(const CFaceBatch&) = delete;
 
-    void AddFace(ITarnisView* view, CFace& face, const CColor& color, bool lit) override;
+    void AddFace(ITarnisView* view, CFace& face, const CColor& color, bool lit,
+                 const CSmoothNormals* smooth = nullptr) override;
     void Flush(ITarnisView* view) override;
     void SetAlphaTest(ITarnisView* view, bool on) override;
     bool SetMirrored(ITarnisView* view, bool mirrored) override;
 
     [[nodiscard]] int GetPendingVertexCount() const { return static_cast<int>(m_positions.size() / 3); }
 
-    // Called by the tessellator.
-    void AddTessellatedVertex(const double* position);
-    double* MakeCombinedVertex(const double coordinates[3]);
+    // Called by the tessellator; a vertex is a position followed by its normal.
+    void AddTessellatedVertex(const double* vertex);
+    double* MakeCombinedVertex(const double coordinates[3], void* const neighbours[4], const float weights[4]);
 
 private:
     void AddFan(const CLoop& loop, int count);
     void Tessellate(const CFace& face);
-    void PushVertex(double x, double y, double z);
+    void PushVertex(const double* position, const double* normal);
+    void PushCorner(const CEdgeUse& use);
 
     std::vector<float> m_positions;
     std::vector<float> m_normals;
@@ -46,7 +50,9 @@ private:
     // The face being added.
     float m_normal[3] = {0.0f, 0.0f, 1.0f};
     std::uint8_t m_color[4] = {0, 0, 0, 255};
+    const CSmoothNormals* m_smooth = nullptr;
     GLUtesselator* m_tessellator = nullptr;
+    // Position and normal of each corner handed to the tessellator.
     std::vector<double> m_loopPoints;
     std::vector<std::vector<double>> m_combined;
 };
