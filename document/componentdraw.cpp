@@ -15,6 +15,22 @@ bool IsInstanceKind(int type)
     return type == kTypeComponentInstance || type == kTypeGroup || type == kTypeImage;
 }
 
+// Nothing of the edges' pass shows: the shadow pass draws faces only, or no edge,
+// profile or line style asks for edges in a later pass of the view.
+bool SkipsSecondPass(const ITarnisView* view, const CRenderingOptions* options)
+{
+    if (options == nullptr) {
+        return false;
+    }
+    if (options->GetShadowPass() == 2) {
+        return true;
+    }
+    const int edges = options->GetDisplayEdges();
+    const int mode = options->GetRenderMode();
+    return edges != 1 && mode != 0 && mode != 1 && (!options->IsDrawProfiles() || edges != 0) &&
+           view->GetPassNumber() > 2;
+}
+
 }  // namespace
 
 void CComponent::Draw(ITarnisView* view)
@@ -42,10 +58,20 @@ void CComponent::Draw(ITarnisView* view)
             view->SetupFog(false);
         }
         DrawEntities(view, 0);
-        if (fogSecondPassOnly) {
-            view->SetupFog(true);
+        if (!SkipsSecondPass(view, options)) {
+            if (fogSecondPassOnly) {
+                view->SetupFog(true);
+            }
+            const bool smoothEdges =
+                options != nullptr && options->GetDisplayByte(CRenderingOptions::kSmoothEdges);
+            if (smoothEdges) {
+                view->SetSecondPassMode(true);
+            }
+            DrawEntities(view, 1);
+            if (smoothEdges) {
+                view->SetSecondPassMode(false);
+            }
         }
-        DrawEntities(view, 1);
     }
     if (cullingOff) {
         view->PopFilter();

@@ -153,6 +153,10 @@ void CEdge::Draw(ITarnisView* view)
     }
     CPoint3d p1 = m_start->GetPosition();
     CPoint3d p2 = m_end->GetPosition();
+    const CSectionClipStack& sections = view->GetSectionFilters();
+    if (!sections.IsEmpty() && sections.GetPlanesThroughSegment(p1, p2) != 0) {
+        return;
+    }
     std::uint16_t stipple = IsHiddenFlagSet() ? kStippleHidden : 0;
     double width = 1.0;
     if (!lineMode) {

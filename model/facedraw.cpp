@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "annotations/sectionclipstack.h"
 #include "document/layer.h"
 #include "document/material.h"
 #include "document/renderingoptions.h"
@@ -164,6 +165,11 @@ void CFace::Draw(ITarnisView* view)
     const int pass = options->GetTransparencyPass();
     const bool seeThrough = options->IsTransparentDisplay();
     if (mode == 0 || (pass == 1 && seeThrough)) {
+        return;
+    }
+    // The section cut is drawn where the face lies in an active section plane.
+    const CSectionClipStack& sections = view->GetSectionFilters();
+    if (!sections.IsEmpty() && sections.GetCoincidentPlanes(GetPlane()) != 0) {
         return;
     }
     const bool front = IsFrontFacing(view);
