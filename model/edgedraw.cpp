@@ -123,11 +123,11 @@ bool CEdge::IsProfile(const CPoint3d& p1, const CPoint3d& p2, const CVector3d& s
     const CEdgeUse* use = m_firstUse;
     do {
         if (const CFace* face = use->GetFace()) {
-            CVector3d n = face->GetNormal();
-            if (use->IsReversed()) {
-                n = CVector3d(-n.x, -n.y, -n.z);
-            }
-            const double s = DotProduct(n.CrossProduct(d), c) / dd;
+            const CPlane3d& plane = face->GetPlane();
+            const CVector3d n = use->IsReversed() ? CVector3d(-plane.a, -plane.b, -plane.c)
+                                                  : CVector3d(plane.a, plane.b, plane.c);
+            // (n x d) . (w x d) / (d . d) is n . w, the normal lying across d.
+            const double s = DotProduct(n, sight);
             if (reference == 0.0) {
                 if (std::abs(s) >= 0.001) {
                     reference = s;

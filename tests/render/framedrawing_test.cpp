@@ -254,6 +254,31 @@ TEST_F(FrameTest, ACubeShowsItsLitTopInsideItsEdgesAndEveryStyleDrawsItsOwnWay)
     EXPECT_TRUE(edgeAtLeftSide());
 }
 
+TEST_F(FrameTest, ProfileEdgesAreDrawnWideAndEdgesBetweenFacesOfOnePlaneThin)
+{
+    Options().SetProfileWidth(5);
+    const CGeometryBuilder builder(Root());
+    CVertex* a = builder.Vertex(CPoint3d(-6, -6, 0));
+    CVertex* b = builder.Vertex(CPoint3d(6, -6, 0));
+    CVertex* c = builder.Vertex(CPoint3d(6, 6, 0));
+    CVertex* d = builder.Vertex(CPoint3d(-6, 6, 0));
+    builder.Face({a, b, c}, CVector3d(0, 0, 1));
+    builder.Face({a, c, d}, CVector3d(0, 0, 1));
+    Draw();
+    const auto redRun = [this](int x0, int y0, int dx, int dy) {
+        int count = 0;
+        for (int i = 0; i < 12; ++i) {
+            count += Near(Pixel(x0 + i * dx, y0 + i * dy), kEdgeRgb, 40) ? 1 : 0;
+        }
+        return count;
+    };
+    // Down across the bottom side (row 38 near x = 32), and along a row across the
+    // diagonal at the centre.
+    EXPECT_GE(redRun(32, 32, 0, 1), 4);
+    EXPECT_LE(redRun(26, 24, 1, 0), 2);
+    EXPECT_GE(redRun(26, 24, 1, 0), 1);
+}
+
 TEST_F(FrameTest, FacesAndEdgesAnswerToGLSelectionByTheirOwnNames)
 {
     CFace* face = Square(Root(), 5.0, 0.0);
