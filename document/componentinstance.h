@@ -95,6 +95,9 @@ private:
     // layer; answers what was pushed for PopInherited.
     int PushInherited(ITarnisView* view, bool materials) const;
     static void PopInherited(ITarnisView* view, int pushed);
+    // Turns the stored transformation about its z axis so that its y axis points along
+    // the camera's view, for definitions that always face the camera.
+    void FaceCamera(ITarnisView* view);
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
     void StoreTransform(const CTransformation& transform);

@@ -2,13 +2,16 @@
 // and layer handed down to the definition's default-material and default-layer
 // entities, mirrored winding where the transformation mirrors, stippled when hidden.
 
+#include <cmath>
 #include <cstdint>
 
+#include "document/componentbehavior.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/renderingoptions.h"
 #include "drawapi/tarnisview.h"
 #include "model/facegl.h"
+#include "model/undosuspender.h"
 
 namespace {
 
@@ -70,6 +73,36 @@ void CComponentInstance::PopInherited(ITarnisView* view, int pushed)
     }
 }
 
+void CComponentInstance::FaceCamera(ITarnisView* view)
+{
+    const auto* behavior = dynamic_cast<const CComponentBehavior*>(m_definition->GetBehavior());
+    if (behavior == nullptr || !behavior->AlwaysFacesCamera()) {
+        return;
+    }
+    const CUnitVector3d direction(view->GetCameraState().viewDirection);
+    const CUnitVector3d z = m_transform.GetZAxis();
+    if (std::abs(DotProduct(z, direction)) > 0.9999) {
+        return;
+    }
+    CUnitVector3d y = m_transform.GetYAxis();
+    bool mirrored = false;
+    if (view->HasTransform()) {
+        const CTransformation outer = view->GetTransform();
+        outer.TransformUnitVector(y);
+        mirrored = outer.IsMirrored();
+    }
+    double angle = z.AngleBetweenAround(y, direction);
+    if (angle >= -0.001 && angle <= 0.001) {
+        return;
+    }
+    if (mirrored) {
+        angle = -angle;
+    }
+    // The turn follows the camera; it is no change of the model to undo.
+    const CUndoSuspender suspender;
+    m_transform = CTransformation::Rotation(m_transform.GetOrigin(), z, angle) * m_transform;
+}
+
 void CComponentInstance::Draw(ITarnisView* view)
 {
     if (m_definition == nullptr || !IsShown(view)) {
@@ -78,6 +111,7 @@ void CComponentInstance::Draw(ITarnisView* view)
     FlushFaces(view);
     view->BeginElement(this);
     const int pushed = PushInherited(view, true);
+    FaceCamera(view);
     view->PushTransform(m_transform, true);
     IFaceGL* faceGL = GetFaceGL();
     const bool wasMirrored =

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 
 #include "document/camera.h"
 #include "document/component.h"
+#include "document/componentbehavior.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
@@ -414,6 +416,27 @@ TEST_F(FrameTest, AnInstanceDrawsWhereItsTransformationPutsItAndHiddenLayersDraw
     layer->SetHidden(true);
     Draw();
     EXPECT_EQ(CountPixels(kBackgroundRgb), kWidth * kHeight);
+}
+
+TEST_F(FrameTest, AnInstanceOfADefinitionThatFacesTheCameraTurnsItsYAxisToTheView)
+{
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    Square(*definition, 1.0, 0.0);
+    dynamic_cast<CComponentBehavior*>(definition->GetBehavior())->SetAlwaysFacesCamera(true);
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    Root().Add(instance);
+    CViewDefinition view = m_view.GetViewDefinition();
+    view.SetEyeTarget(CPoint3d(-50, -50, 20), CPoint3d(0, 0, 0), CVector3d(0, 0, 1));
+    m_view.SetViewDefinition(view);
+    Draw();
+    const CUnitVector3d y = instance->GetTransform().GetYAxis();
+    const CVector3d direction = m_view.GetViewDefinition().GetViewDirection();
+    const CVector3d level = CVector3d(direction.x, direction.y, 0.0) * (1.0 / std::hypot(direction.x, direction.y));
+    EXPECT_NEAR(y.x, level.x, 1e-9);
+    EXPECT_NEAR(y.y, level.y, 1e-9);
+    EXPECT_NEAR(y.z, 0.0, 1e-9);
 }
 
 TEST_F(FrameTest, ASlowInteractiveFrameLowersTheDrawingLevel)
