@@ -26,6 +26,7 @@
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "document/texture.h"
+#include "foundation/notificationcenter.h"
 #include "model/face.h"
 #include "model/undosuspender.h"
 #include "model/vertex.h"
@@ -41,6 +42,14 @@ using Rgb = std::array<int, 3>;
 
 const CColor kBackground(40, 40, 80, 255);
 const CColor kEdges(255, 0, 0, 255);
+
+// The application's view answers for its window's stencil buffer.
+class StencilView : public CTarnisView
+{
+public:
+    [[nodiscard]] bool HasStencilBuffer() const override { return true; }
+    [[nodiscard]] int GetStencilBits() const override { return 8; }
+};
 
 class FrameTest : public GLContextTest
 {
@@ -130,7 +139,7 @@ protected:
     }
 
     const CUndoSuspender m_suspender;
-    CTarnisView m_view;
+    StencilView m_view;
     CTarnwickModel* m_model = nullptr;
     std::vector<std::uint8_t> m_pixels;
 };
@@ -186,6 +195,34 @@ TEST_F(FrameTest, TheDrawingAxesRunAcrossTheViewInTheirColours)
     }
     EXPECT_GT(gaps, 5);
     EXPECT_LT(gaps, kWidth / 2 - 7);
+}
+
+TEST_F(FrameTest, StencilShadowsClearTheStencilBufferUnlessSeeThroughAndPostingStaysAsItWas)
+{
+    const auto stencilClearValue = [] {
+        GLint value = -1;
+        glGetIntegerv(GL_STENCIL_CLEAR_VALUE, &value);
+        return value;
+    };
+    Square(Root(), 5.0, 0.0);
+    m_model->GetShadowInfo()->SetDisplayShadows(true);
+    m_model->GetShadowInfo()->SetOnFaces(true);
+    Options().SetTransparentDisplay(true);
+    Draw();
+    EXPECT_EQ(stencilClearValue(), 0);
+
+    Options().SetTransparentDisplay(false);
+    CNotificationCenter& notifications = GetNotificationCenter();
+    notifications.SetEnabled(false);
+    Draw();
+    EXPECT_EQ(stencilClearValue(), 127);
+    GLint mask = 0;
+    glGetIntegerv(GL_STENCIL_WRITEMASK, &mask);
+    EXPECT_EQ(mask, 255);
+    EXPECT_FALSE(notifications.IsEnabled());
+    notifications.SetEnabled(true);
+    Draw();
+    EXPECT_TRUE(notifications.IsEnabled());
 }
 
 TEST_F(FrameTest, ACameraOfAnotherAspectGetsHalfDarkBarsAcrossTheTopAndBottom)
@@ -279,6 +316,23 @@ TEST_F(FrameTest, ProfileEdgesAreDrawnWideAndEdgesBetweenFacesOfOnePlaneThin)
     EXPECT_GE(redRun(32, 32, 0, 1), 4);
     EXPECT_LE(redRun(26, 24, 1, 0), 2);
     EXPECT_GE(redRun(26, 24, 1, 0), 1);
+}
+
+TEST_F(FrameTest, ASelectedFaceIsCoveredBySparseDotsOfTheSelectionColour)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    CFace* face = Square(Root(), 8.0, 0.0);  // 38 by 38 pixels
+    Draw();
+    const Rgb yellow{255, 255, 0};
+    EXPECT_EQ(CountPixels(yellow, 8), 0);
+    face->SetFlagBits(CDrawingElement::kFlagSelected, true);
+    Draw();
+    // Two rows in eight, every fourth pixel of them.
+    const int dots = CountPixels(yellow, 8);
+    EXPECT_GT(dots, 38 * 38 / 16 - 30);
+    EXPECT_LT(dots, 38 * 38 / 16 + 30);
+    EXPECT_TRUE(Near(Pixel(30, 25), kLitFront, 4) || Near(Pixel(31, 25), kLitFront, 4));
 }
 
 TEST_F(FrameTest, FacesAndEdgesAnswerToGLSelectionByTheirOwnNames)
