@@ -6,9 +6,12 @@
 #include <cmath>
 
 #include "drawapi/tarnisview.h"
+#include "document/component.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/loop.h"
+#include "model/relationship.h"
+#include "model/relationshipmap.h"
 #include "model/smoothnormals.h"
 #include "model/vertex.h"
 
@@ -40,13 +43,6 @@ void CALLBACK OnCombine(GLdouble coordinates[3], void* neighbours[4], GLfloat we
 }
 
 void CALLBACK OnError(GLenum /*error*/, void* /*data*/) {}
-
-bool HasRelationships(const CFace& face)
-{
-    static std::vector<CRelationship*> found;
-    found.clear();
-    return face.CountRelationships(found) > 0;
-}
 
 }  // namespace
 
@@ -116,6 +112,40 @@ void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bo
         return;
     }
     Tessellate(face);
+}
+
+void CFaceBatch::BeginFrame()
+{
+    m_relationshipsOf = nullptr;
+    m_firstEnds.clear();
+}
+
+bool CFaceBatch::HasRelationships(const CFace& face)
+{
+    // The first ends of every relationship of the face's component and the components
+    // above it, gathered once for all faces of a component rather than searched for
+    // each face.
+    const CEntity* parent = face.GetParent();
+    if (parent != m_relationshipsOf) {
+        m_relationshipsOf = parent;
+        m_firstEnds.clear();
+        const CEntity* entity = parent;
+        for (int depth = 0; entity != nullptr && depth < CComponent::kMaxNestingDepth * 2; ++depth) {
+            const auto* component = dynamic_cast<const CComponent*>(entity);
+            if (component == nullptr) {
+                break;
+            }
+            if (const CRelationshipMap* map = component->GetRelationshipMap()) {
+                for (int i = 0; i < map->GetCount(); ++i) {
+                    if (const CRelationship* relationship = map->GetRelationship(i)) {
+                        m_firstEnds.insert(relationship->GetFirst());
+                    }
+                }
+            }
+            entity = component->GetParent();
+        }
+    }
+    return m_firstEnds.count(&face) != 0;
 }
 
 void CFaceBatch::AddFan(const CLoop& loop, int count)

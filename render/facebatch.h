@@ -7,12 +7,14 @@
 // between faces without a state change; lit and flat faces go in separate batches.
 
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 #include "model/facegl.h"
 
 struct GLUtesselator;
 class CEdgeUse;
+class CEntity;
 class CLoop;
 class CSmoothNormals;
 
@@ -30,6 +32,8 @@ public:
     void SetAlphaTest(ITarnisView* view, bool on) override;
     bool SetMirrored(ITarnisView* view, bool mirrored) override;
 
+    // Forgets what it gathered of the model; the model may have changed since.
+    void BeginFrame();
     [[nodiscard]] int GetPendingVertexCount() const { return static_cast<int>(m_positions.size() / 3); }
 
     // Called by the tessellator; a vertex is a position followed by its normal.
@@ -37,6 +41,8 @@ public:
     double* MakeCombinedVertex(const double coordinates[3], void* const neighbours[4], const float weights[4]);
 
 private:
+    // Whether a component is cut into the face: then it is always tessellated.
+    [[nodiscard]] bool HasRelationships(const CFace& face);
     void AddFan(const CLoop& loop, int count);
     void Tessellate(const CFace& face);
     void PushVertex(const double* position, const double* normal);
@@ -51,6 +57,8 @@ private:
     float m_normal[3] = {0.0f, 0.0f, 1.0f};
     std::uint8_t m_color[4] = {0, 0, 0, 255};
     const CSmoothNormals* m_smooth = nullptr;
+    const CEntity* m_relationshipsOf = nullptr;
+    std::unordered_set<const CEntity*> m_firstEnds;
     GLUtesselator* m_tessellator = nullptr;
     // Position and normal of each corner handed to the tessellator.
     std::vector<double> m_loopPoints;

@@ -47,6 +47,7 @@ void InstallDrawingServices()
 {
     static CFaceBatch faces;
     static CTextureGL textures;
+    faces.BeginFrame();
     SetFaceGL(&faces);
     SetTextureGL(&textures);
 }
