@@ -18,6 +18,7 @@
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
+#include "document/image.h"
 #include "document/layer.h"
 #include "document/layermanager.h"
 #include "document/material.h"
@@ -470,6 +471,22 @@ TEST_F(FrameTest, AnInstanceDrawsWhereItsTransformationPutsItAndHiddenLayersDraw
     layer->SetHidden(true);
     Draw();
     EXPECT_EQ(CountPixels(kBackgroundRgb), kWidth * kHeight);
+}
+
+TEST_F(FrameTest, AnImageShowsItsPictureFaceEvenInWireframe)
+{
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    CFace* picture = Square(*definition, 5.0, 0.0);
+    picture->SetMaterial(Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(0, 200, 0)));
+    auto* image = new CImage;
+    definition->AddInstance(image);
+    Root().Add(image);
+    Options().SetRenderMode(0);
+    Draw();
+    EXPECT_TRUE(Near(Pixel(32, 24), {0, 243, 0}, 4));
+    EXPECT_EQ(Options().GetRenderMode(), 0);
+    EXPECT_TRUE(Options().IsDrawProfiles());
 }
 
 TEST_F(FrameTest, AnInstanceOfADefinitionThatFacesTheCameraTurnsItsYAxisToTheView)
