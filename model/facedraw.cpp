@@ -2,13 +2,13 @@
 // side, the pass it belongs to, and the GL state around its geometry. The geometry
 // itself goes to the view's face batch (IFaceGL).
 
-#include <cmath>
 #include <cstdint>
 
 #include "annotations/sectionclipstack.h"
 #include "document/layer.h"
 #include "document/material.h"
 #include "document/renderingoptions.h"
+#include "document/textureplacement.h"
 #include "drawapi/tarnisview.h"
 #include "model/face.h"
 #include "model/facegl.h"
@@ -55,20 +55,16 @@ bool BlendsMaterial(const CMaterial* material)
     return material != nullptr && (material->IsTransparent() || material->TextureHasAlpha());
 }
 
-// Two planes through the origin along the face's plane, for texture coordinates.
-void GetTexturePlanes(const CVector3d& normal, double s[4], double t[4])
+// The x and y axes of the face's plane frame as the planes of the texture's s and t:
+// a texture tiles the plane from the frame's origin.
+void GetTexturePlanes(const CPlane3d& plane, double s[4], double t[4])
 {
-    CVector3d x = std::abs(normal.z) > 0.9 ? CVector3d(1.0, 0.0, 0.0) : CVector3d(0.0, 0.0, 1.0).CrossProduct(normal);
-    x.Normalize();
-    CVector3d y = normal.CrossProduct(x);
-    y.Normalize();
-    s[0] = x.x;
-    s[1] = x.y;
-    s[2] = x.z;
+    const Matrix4 frame = GetPlaneFrameMatrix(plane);
+    for (int i = 0; i < 3; ++i) {
+        s[i] = frame[i];
+        t[i] = frame[4 + i];
+    }
     s[3] = 0.0;
-    t[0] = y.x;
-    t[1] = y.y;
-    t[2] = y.z;
     t[3] = 0.0;
 }
 
@@ -213,7 +209,7 @@ void CFace::DrawWithState(ITarnisView* view, CMaterial* material, CColor color, 
     double s[4];
     double t[4];
     if (textured) {
-        GetTexturePlanes(GetNormal(), s, t);
+        GetTexturePlanes(GetPlane(), s, t);
         material->ApplyToView(view);
         material->BeginTextureMapping(s, t);
         // The picture shows its own colours, lit, with the side's alpha.
