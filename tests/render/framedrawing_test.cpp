@@ -473,6 +473,27 @@ TEST_F(FrameTest, AnInstanceDrawsWhereItsTransformationPutsItAndHiddenLayersDraw
     EXPECT_EQ(CountPixels(kBackgroundRgb), kWidth * kHeight);
 }
 
+TEST_F(FrameTest, ADefinitionWhoseInstanceLiesOutsideTheViewIsNotDrawn)
+{
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    CFace* face = Square(*definition, 1.0, 0.0);
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    Root().Add(instance);
+    Square(Root(), 1.0, 0.0, -5.0);  // the root itself stays in view
+    CTransformation away;
+    away.SetTranslation(CVector3d(1000, 0, 0));
+    instance->SetTransform(away);
+    Draw();
+    // A face that was drawn keeps the count of its corners (negated) for the next frame.
+    EXPECT_EQ(face->GetDisplayCache(), 0);
+    instance->SetTransform(CTransformation());
+    Root().InvalidateBounds();  // as a committed operation does
+    Draw();
+    EXPECT_EQ(face->GetDisplayCache(), -4);
+}
+
 TEST_F(FrameTest, AnImageShowsItsPictureFaceEvenInWireframe)
 {
     auto* definition = new CComponentDefinition;
