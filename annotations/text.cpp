@@ -106,14 +106,14 @@ void CText::Erase()
 void CText::OnModified()
 {
     if (IsAttached()) {
-        AddPointReferences(m_anchor, this);
+        m_anchor.AddReferences(this);
     }
 }
 
 void CText::OnErased()
 {
     if (IsAttached()) {
-        RemovePointReferences(m_anchor, this);
+        m_anchor.RemoveReferences(this);
     }
 }
 
@@ -124,7 +124,7 @@ int CText::GetTypeId() const
 
 bool CText::RefersTo(const CEntity* entity) const
 {
-    return PointRefersTo(m_anchor, entity);
+    return m_anchor.RefersTo(entity);
 }
 
 template <typename T>
