@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "foundation/transformation.h"
 #include "foundation/unitvector3d.h"
@@ -97,40 +98,27 @@ void CViewDefinition::SetPerspective(bool perspective)
 
 double CViewDefinition::ResizeViewport(int width, int height)
 {
-    const double previous = IsPerspective() ? m_camera.GetFieldOfView() : GetViewHeight();
     const double stored = m_camera.GetAspectRatio();
-    const double wanted = height > 0 ? static_cast<double>(width) / height : 1.0;
-    m_viewport[2] = width;
-    m_viewport[3] = height;
-    if (stored > 0.001 && wanted < stored) {
-        // The stored picture is wider than the window: widen the view to keep it.
-        const double factor = stored / wanted;
-        if (IsPerspective()) {
-            m_camera.SetFieldOfView(2.0 * std::atan(std::tan(previous * kHalfDegree) * factor) * kDegreesPerRadian);
-        } else {
-            SetCameraValues(GetEye(), GetTarget(), m_camera.GetUp(), false, m_camera.GetFieldOfView(),
-                            previous * factor);
-        }
-    }
-    Update();
-    return previous;
+    // A camera without a usable stored aspect keeps its view as it is.
+    return ResizeKeepingWidth(width, height, stored > 0.001 ? stored : -std::numeric_limits<double>::infinity());
 }
 
 double CViewDefinition::ResizeViewportFitHeight(int width, int height)
 {
+    return ResizeKeepingWidth(width, height, m_aspect);
+}
+
+double CViewDefinition::ResizeKeepingWidth(int width, int height, double oldAspect)
+{
     const double previous = IsPerspective() ? m_camera.GetFieldOfView() : GetViewHeight();
-    const double oldAspect = m_aspect;
     const double newAspect = height > 0 ? static_cast<double>(width) / height : 1.0;
     m_viewport[2] = width;
     m_viewport[3] = height;
     if (newAspect < oldAspect) {
+        // The old picture is wider than the window: widen the view to keep it.
         const double factor = oldAspect / newAspect;
-        if (IsPerspective()) {
-            m_camera.SetFieldOfView(2.0 * std::atan(std::tan(previous * kHalfDegree) * factor) * kDegreesPerRadian);
-        } else {
-            SetCameraValues(GetEye(), GetTarget(), m_camera.GetUp(), false, m_camera.GetFieldOfView(),
-                            previous * factor);
-        }
+        SetViewScale(IsPerspective() ? 2.0 * std::atan(std::tan(previous * kHalfDegree) * factor) * kDegreesPerRadian
+                                     : previous * factor);
     }
     Update();
     return previous;
@@ -142,12 +130,17 @@ void CViewDefinition::SetViewportAndScale(double value, int width, int height)
     m_viewport[1] = 0;
     m_viewport[2] = width;
     m_viewport[3] = height;
+    SetViewScale(value);
+    Update();
+}
+
+void CViewDefinition::SetViewScale(double value)
+{
     if (IsPerspective()) {
         m_camera.SetFieldOfView(value);
     } else {
         SetCameraValues(GetEye(), GetTarget(), m_camera.GetUp(), false, m_camera.GetFieldOfView(), value);
     }
-    Update();
 }
 
 void CViewDefinition::RotateCamera(const CPoint3d& axisPoint, const CVector3d& axisDirection, double angle)
