@@ -70,17 +70,20 @@ CPoint3d EvaluatePoint(const CModelPointRef& point)
         break;
     case CModelPointRef::kEdgeMidpoint:
     case CModelPointRef::kEdgePoint: {
+        const auto* edge = dynamic_cast<const CEdge*>(point.GetFirstEntity());
         const double t = point.GetKind() == CModelPointRef::kEdgeMidpoint ? 0.5 : p.x;
-        if (CPoint3d along; CModelPointRef::GetEdgePoint(dynamic_cast<const CEdge*>(point.GetFirstEntity()), t, along)) {
+        if (CPoint3d along; CModelPointRef::GetEdgePoint(edge, t, along)) {
             return along;
         }
         break;
     }
-    case CModelPointRef::kFacePoint:
-        if (CPoint3d onFace; CModelPointRef::GetFacePoint(dynamic_cast<const CFace*>(point.GetFirstEntity()), p, onFace)) {
+    case CModelPointRef::kFacePoint: {
+        const auto* face = dynamic_cast<const CFace*>(point.GetFirstEntity());
+        if (CPoint3d onFace; CModelPointRef::GetFacePoint(face, p, onFace)) {
             return onFace;
         }
         break;
+    }
     default:
         break;
     }

@@ -298,11 +298,13 @@ CPoint3d CModelPointRef::EvaluateLocal(bool& known) const
         }
         break;
     case kEdgeMidpoint:
-    case kEdgePoint:
-        if (CPoint3d along; GetEdgePoint(dynamic_cast<const CEdge*>(m_first), m_kind == kEdgeMidpoint ? 0.5 : p.x, along)) {
+    case kEdgePoint: {
+        const double t = m_kind == kEdgeMidpoint ? 0.5 : p.x;
+        if (CPoint3d along; GetEdgePoint(dynamic_cast<const CEdge*>(m_first), t, along)) {
             return along;
         }
         break;
+    }
     case kConstructionLinePoint:
         if (const auto* line = dynamic_cast<const CConstructionLine*>(m_first)) {
             return line->GetLine().line.GetPoint(p.x);
