@@ -10,20 +10,12 @@
 
 namespace {
 
+using geometrytest::CountFaces;
 using geometrytest::Edge;
 using geometrytest::Face;
 using geometrytest::Hole;
 using geometrytest::RecordingModel;
 using geometrytest::Vertex;
-
-int CountFaces(const CComponent& component)
-{
-    int count = 0;
-    for (CDrawingElement* element : component.GetEntityList()) {
-        count += dynamic_cast<CFace*>(element) != nullptr ? 1 : 0;
-    }
-    return count;
-}
 
 // The edges between consecutive vertices, left open: the last vertex joins the first
 // only through AddEdgeAndFind.

@@ -72,6 +72,16 @@ inline CLoop* Hole(CComponent& component, CFace* face, const std::vector<CVertex
     return loop;
 }
 
+// The faces the component holds.
+inline int CountFaces(const CComponent& component)
+{
+    int count = 0;
+    for (CDrawingElement* element : component.GetEntityList()) {
+        count += dynamic_cast<CFace*>(element) != nullptr ? 1 : 0;
+    }
+    return count;
+}
+
 // A current model whose changes are recorded while an operation is open. Geometry
 // built outside an operation is not recorded.
 class RecordingModel
