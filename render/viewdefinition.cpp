@@ -32,6 +32,21 @@ CVector3d UnitCross(const CVector3d& a, const CVector3d& b)
     return result;
 }
 
+// The point through the matrix, divided by its w; undivided, and false, for a w too
+// near 0 to divide by.
+bool TransformProjective(const CGLMatrix& matrix, const CPoint3d& in, CPoint3d& out)
+{
+    double values[3];
+    double w = 0.0;
+    matrix.Transform(in, values, w);
+    if (std::fabs(w) > kMinW) {
+        out = CPoint3d(values[0] / w, values[1] / w, values[2] / w);
+        return true;
+    }
+    out = CPoint3d(values[0], values[1], values[2]);
+    return false;
+}
+
 }  // namespace
 
 CViewDefinition::CViewDefinition()
@@ -368,15 +383,7 @@ double CViewDefinition::DepthToDistance(double depth) const
 
 bool CViewDefinition::ProjectPoint(const CPoint3d& model, CPoint3d& window) const
 {
-    double out[3];
-    double w = 0.0;
-    m_windowMatrix.Transform(model, out, w);
-    if (std::fabs(w) > kMinW) {
-        window = CPoint3d(out[0] / w, out[1] / w, out[2] / w);
-        return true;
-    }
-    window = CPoint3d(out[0], out[1], out[2]);
-    return false;
+    return TransformProjective(m_windowMatrix, model, window);
 }
 
 bool CViewDefinition::UnprojectPoint(const CPoint3d& window, CPoint3d& model) const
@@ -387,15 +394,7 @@ bool CViewDefinition::UnprojectPoint(const CPoint3d& window, CPoint3d& model) co
         }
         m_inverseValid = true;
     }
-    double out[3];
-    double w = 0.0;
-    m_inverseWindowMatrix.Transform(window, out, w);
-    if (std::fabs(w) > kMinW) {
-        model = CPoint3d(out[0] / w, out[1] / w, out[2] / w);
-        return true;
-    }
-    model = CPoint3d(out[0], out[1], out[2]);
-    return false;
+    return TransformProjective(m_inverseWindowMatrix, window, model);
 }
 
 CPoint3d CViewDefinition::PixelToPoint(const CPoint2d& pixel) const
