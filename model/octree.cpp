@@ -27,13 +27,14 @@ std::vector<Entry>& Entries()
 }
 
 // The octant of the point against the split point, and the bits of the axes on which
-// the two lie within 0.001 of each other.
-void Classify(const CPoint3d& split, const CPoint3d& point, int& octant, int& nearBits)
+// the two lie within 0.001 of each other. True when the point is the split point.
+bool Classify(const CPoint3d& split, const CPoint3d& point, int& octant, int& nearBits)
 {
     octant = (point.x >= split.x ? kBitX : 0) | (point.y >= split.y ? kBitY : 0) | (point.z >= split.z ? kBitZ : 0);
     nearBits = (std::fabs(split.x - point.x) < kLengthTolerance ? kBitX : 0) |
                (std::fabs(split.y - point.y) < kLengthTolerance ? kBitY : 0) |
                (std::fabs(split.z - point.z) < kLengthTolerance ? kBitZ : 0);
+    return nearBits == (kBitX | kBitY | kBitZ) && split.IsEqual(point);
 }
 
 // The neighbouring octants a point near the split planes may have landed in, in the
@@ -124,11 +125,9 @@ COctree::Node* COctree::Search(Node* start, const CPoint3d& point, bool create)
     // near a split plane branch, and they never create.
     Node* node = start;
     while (node != nullptr) {
-        const CPoint3d& split = node->vertex->GetPosition();
         int octant = 0;
         int nearBits = 0;
-        Classify(split, point, octant, nearBits);
-        if (nearBits == (kBitX | kBitY | kBitZ) && split.IsEqual(point)) {
+        if (Classify(node->vertex->GetPosition(), point, octant, nearBits)) {
             return node;
         }
         int neighbours[7];
@@ -157,11 +156,9 @@ COctree::Node* COctree::Find(Node* start, const CPoint3d& point) const
     while (!pending.empty()) {
         Node* node = pending.back();
         pending.pop_back();
-        const CPoint3d& split = node->vertex->GetPosition();
         int octant = 0;
         int nearBits = 0;
-        Classify(split, point, octant, nearBits);
-        if (nearBits == (kBitX | kBitY | kBitZ) && split.IsEqual(point)) {
+        if (Classify(node->vertex->GetPosition(), point, octant, nearBits)) {
             return node;
         }
         int order[8];
