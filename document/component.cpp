@@ -263,6 +263,7 @@ void CComponent::EraseManagers()
 
 void CComponent::OnGeometryChanged()
 {
+    InvalidateSmoothNormals();
     for (CDrawingElement* entity : m_entities) {
         entity->OnGeometryChanged();
     }
@@ -317,6 +318,7 @@ void CComponent::Add(CEntity* entity)
         !m_entities.empty() && std::all_of(m_entities.begin(), m_entities.end(), IsSectionPlane);
     m_entities.push_back(element);
     element->SetParent(this);
+    InvalidateSmoothNormals();
     if (onlySectionPlanes) {
         // The planes size themselves from the other entities' bounds.
         InvalidateBounds();

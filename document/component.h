@@ -5,6 +5,7 @@
 // map, a material manager and a layer manager (the model uses the root component's).
 // It also owns the definition list of the component definitions placed in it.
 
+#include <memory>
 #include <vector>
 
 #include "foundation/boundingbox3d.h"
@@ -21,6 +22,7 @@ class CLayerManager;
 class CMaterialManager;
 class CRelationship;
 class CRelationshipMap;
+class CSmoothNormals;
 class CTarnwickModel;
 class CUndoOperation;
 
@@ -36,6 +38,11 @@ public:
     // One pass: 0 everything but edges (texts last), 1 the edges.
     void DrawEntities(ITarnisView* view, int pass);
     void DrawSorted(ITarnisView* view);
+    // The vertex normals of the smooth surfaces among the faces, cleared again once
+    // geometry changed and built before faces are drawn (componentdraw.cpp).
+    [[nodiscard]] CSmoothNormals& GetSmoothNormals();
+    void InvalidateSmoothNormals() { m_smoothNormalsStale = true; }
+    void PrepareSmoothNormals(ITarnisView* view);
 
     // Components nest (through instances of definitions) at most this deep; a file
     // that nests deeper, or in a cycle, is refused.
@@ -193,4 +200,7 @@ private:
     // ends instead of recursing.
     mutable bool m_walking = false;
     bool m_managersErased = false;
+    // Shared so that the header needs no complete type; never actually shared.
+    std::shared_ptr<CSmoothNormals> m_smoothNormals;
+    bool m_smoothNormalsStale = false;
 };

@@ -7,6 +7,7 @@
 #include "drawapi/tarnisview.h"
 #include "foundation/geomfilter.h"
 #include "model/facegl.h"
+#include "model/smoothnormals.h"
 
 namespace {
 
@@ -32,6 +33,32 @@ bool SkipsSecondPass(const ITarnisView* view, const CRenderingOptions* options)
 }
 
 }  // namespace
+
+CSmoothNormals& CComponent::GetSmoothNormals()
+{
+    if (m_smoothNormals == nullptr) {
+        m_smoothNormals = std::make_shared<CSmoothNormals>();
+    }
+    return *m_smoothNormals;
+}
+
+void CComponent::PrepareSmoothNormals(ITarnisView* view)
+{
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    if (options == nullptr || !options->IsAverageNormals()) {
+        return;
+    }
+    CSmoothNormals& table = GetSmoothNormals();
+    if (m_smoothNormalsStale) {
+        // Uses keep indices into the table; an edit clears them all so that the
+        // next build starts afresh.
+        if (table.IsBuilt() || table.GetCount() > 0) {
+            table.Clear(*this);
+        }
+        m_smoothNormalsStale = false;
+    }
+    table.Build(*this);
+}
 
 void CComponent::Draw(ITarnisView* view)
 {
@@ -80,6 +107,9 @@ void CComponent::Draw(ITarnisView* view)
 
 void CComponent::DrawEntities(ITarnisView* view, int pass)
 {
+    if (pass == 0) {
+        PrepareSmoothNormals(view);
+    }
     const bool everything = view->IsDrawingEverything();
     std::vector<CDrawingElement*> texts;
     for (CDrawingElement* entity : m_entities) {
@@ -120,6 +150,7 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
 
 void CComponent::DrawSorted(ITarnisView* view)
 {
+    PrepareSmoothNormals(view);
     for (CDrawingElement* entity : m_entities) {
         const int type = entity->GetTypeId();
         if (IsInstanceKind(type)) {

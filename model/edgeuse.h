@@ -75,6 +75,7 @@ public:
     // -1 face normal, 0 not computed, k >= 1 an entry of the smooth-normal table.
     [[nodiscard]] std::int32_t GetSmoothNormalIndex() const { return m_smoothNormalIndex; }
     void SetSmoothNormalIndex(std::int32_t index) { m_smoothNormalIndex = index; }
+    [[nodiscard]] CUnitVector3d GetSmoothNormal() const;  // the component's table entry (facedraw.cpp)
 
     // The other uses of the same edge; the caller deletes the enumerator.
     [[nodiscard]] CEnumEdgeUse* NewPartnerEnum() const;

@@ -216,6 +216,7 @@ void CFace::OnGeometryChanged()
         m_displayCache = 0;
     }
     m_box.SetEmpty();
+    InvalidateComponentSmoothNormals();
 }
 
 void CFace::AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const

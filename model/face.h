@@ -21,6 +21,7 @@ class CEnumVertex;
 class CLoop;
 class CVertex;
 class CEdgeUse;
+class CSmoothNormals;
 class ITarnisView;
 
 // Answers of CFace::ClassifyPoint.
@@ -210,6 +211,8 @@ private:
     void DrawWithState(ITarnisView* view, CMaterial* material, CColor color, bool lit, bool textured, bool stippled,
                        bool alphaTest, bool keepDepth);
     void DrawSelectionHighlight(ITarnisView* view, const CColor& selectionColor);
+    [[nodiscard]] const CSmoothNormals* GetSmoothNormalsToDraw(ITarnisView* view) const;
+    void InvalidateComponentSmoothNormals() const;
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
     void ReadLoops(CArchive& ar);

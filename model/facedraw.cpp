@@ -5,13 +5,16 @@
 #include <cstdint>
 
 #include "annotations/sectionclipstack.h"
+#include "document/component.h"
 #include "document/layer.h"
 #include "document/material.h"
 #include "document/renderingoptions.h"
 #include "document/textureplacement.h"
 #include "drawapi/tarnisview.h"
+#include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/facegl.h"
+#include "model/smoothnormals.h"
 
 namespace {
 
@@ -69,6 +72,37 @@ void GetTexturePlanes(const CPlane3d& plane, double s[4], double t[4])
 }
 
 }  // namespace
+
+CUnitVector3d CEdgeUse::GetSmoothNormal() const
+{
+    const CFace* face = GetFace();
+    CComponent* component = face != nullptr ? face->GetParentComponent() : nullptr;
+    if (component == nullptr) {
+        static const CSmoothNormals none;
+        return none.GetNormal(*this, nullptr);
+    }
+    return component->GetSmoothNormals().GetNormal(*this, nullptr);
+}
+
+void CFace::InvalidateComponentSmoothNormals() const
+{
+    if (CComponent* component = GetParentComponent()) {
+        component->InvalidateSmoothNormals();
+    }
+}
+
+const CSmoothNormals* CFace::GetSmoothNormalsToDraw(ITarnisView* view) const
+{
+    if (!HasFlag(CSmoothNormals::kFlagSmoothSurface)) {
+        return nullptr;
+    }
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    if (options == nullptr || !options->IsAverageNormals()) {
+        return nullptr;
+    }
+    CComponent* component = GetParentComponent();
+    return component != nullptr ? &component->GetSmoothNormals() : nullptr;
+}
 
 bool CFace::IsShown(ITarnisView* view) const
 {
@@ -192,7 +226,7 @@ void CFace::Draw(ITarnisView* view)
         return;
     }
     if (!textured && !stippled && !alphaTest && !keepDepth) {
-        gl->AddFace(view, *this, color, lit);
+        gl->AddFace(view, *this, color, lit, GetSmoothNormalsToDraw(view));
     } else {
         DrawWithState(view, material, color, lit, textured, stippled, alphaTest, keepDepth);
     }
@@ -224,7 +258,7 @@ void CFace::DrawWithState(ITarnisView* view, CMaterial* material, CColor color, 
         gl->SetAlphaTest(view, true);
     }
     const bool depthWrites = keepDepth ? view->SetDepthMask(false) : true;
-    gl->AddFace(view, *this, color, lit);
+    gl->AddFace(view, *this, color, lit, GetSmoothNormalsToDraw(view));
     gl->Flush(view);
     if (keepDepth) {
         view->SetDepthMask(depthWrites);

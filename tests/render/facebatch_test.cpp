@@ -1,0 +1,187 @@
+// Faces drawn offscreen through the view's face batch: smooth shading, texture
+// placements and section cuts, checked by the pixels of a few regions.
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <numbers>
+#include <vector>
+
+#include "document/component.h"
+#include "document/material.h"
+#include "document/materialmanager.h"
+#include "document/renderingoptions.h"
+#include "document/tarnwickmodel.h"
+#include "document/texture.h"
+#include "model/edge.h"
+#include "model/edgeuse.h"
+#include "model/enumedge.h"
+#include "model/enumedgeuse.h"
+#include "model/face.h"
+#include "model/loop.h"
+#include "model/smoothnormals.h"
+#include "model/undosuspender.h"
+#include "model/vertex.h"
+#include "render/tarnisview.h"
+#include "samplegen/geometrybuilder.h"
+#include "tests/render/glcontextfixture.h"
+#include "tests/render/picturesupport.h"
+
+namespace {
+
+using Rgb = std::array<int, 3>;
+
+const CColor kBackground(40, 40, 80, 255);
+
+class FaceBatchTest : public GLContextTest
+{
+protected:
+    void SetUp() override
+    {
+        GLContextTest::SetUp();
+        m_model = new CTarnwickModel();
+        m_model->SetDisplayAxes(false);
+        m_view.SetModel(m_model);
+        m_view.InitGLState();
+        Options().SetBackgroundColor(kBackground);
+        Options().SetDrawProfiles(false);
+        Options().SetDisplayEdges(0);
+        Look(CPoint3d(0, 0, 100), CPoint3d(0, 0, 0), CVector3d(0, 1, 0));
+    }
+    void TearDown() override
+    {
+        m_view.SetModel(nullptr);
+        m_model->Release();
+        GLContextTest::TearDown();
+    }
+
+    CRenderingOptions& Options() { return *m_model->GetRenderingOptions(); }
+    CComponent& Root() { return *m_model->GetRootComponent(); }
+
+    // A parallel view 20 units high.
+    void Look(const CPoint3d& eye, const CPoint3d& target, const CVector3d& up)
+    {
+        CViewDefinition definition;
+        definition.SetViewportSize(kWidth, kHeight);
+        definition.SetEyeTarget(eye, target, up);
+        definition.SetPerspective(false);
+        definition.SetViewHeight(20.0);
+        m_view.SetViewDefinition(definition);
+        m_view.SetViewportSize(kWidth, kHeight);
+    }
+
+    void Draw()
+    {
+        const CurrentModelScope scope(m_model);
+        m_view.DrawFrame(0, false);
+        glFinish();
+        ASSERT_TRUE(m_device->ReadPixels(m_pixels));
+    }
+
+    // x from the left, y from the top.
+    [[nodiscard]] Rgb Pixel(int x, int y) const
+    {
+        const std::size_t at = (static_cast<std::size_t>(y) * kWidth + x) * 4;
+        return {m_pixels[at], m_pixels[at + 1], m_pixels[at + 2]};
+    }
+
+    const CUndoSuspender m_suspender;
+    CTarnisView m_view;
+    CTarnwickModel* m_model = nullptr;
+    std::vector<std::uint8_t> m_pixels;
+};
+
+// The side of an upright cylinder of radius 8 from z 0 to 10, in 12 faces, with the
+// vertical edges smooth or not.
+std::vector<CFace*> CylinderSide(CComponent& component, bool smooth)
+{
+    const CGeometryBuilder builder(component);
+    constexpr int kSides = 12;
+    std::vector<CVertex*> low;
+    std::vector<CVertex*> high;
+    for (int i = 0; i < kSides; ++i) {
+        // Turned off the view axis, so that no two faces in sight are shaded alike.
+        const double angle = (i * 30.0 + 10.0) * std::numbers::pi / 180.0;
+        low.push_back(builder.Vertex(CPoint3d(8 * std::cos(angle), 8 * std::sin(angle), 0)));
+        high.push_back(builder.Vertex(CPoint3d(8 * std::cos(angle), 8 * std::sin(angle), 10)));
+    }
+    std::vector<CFace*> faces;
+    for (int i = 0; i < kSides; ++i) {
+        const int j = (i + 1) % kSides;
+        const double mid = (i * 30.0 + 25.0) * std::numbers::pi / 180.0;
+        faces.push_back(builder.Face({low[i], low[j], high[j], high[i]}, CVector3d(std::cos(mid), std::sin(mid), 0)));
+    }
+    for (CFace* face : faces) {
+        std::unique_ptr<CEnumEdge> edges(face->NewEdgeEnum());
+        CEdge* edge = nullptr;
+        while (edges->Next(edge)) {
+            if (edge->GetStartVertex()->GetPosition().z != edge->GetEndVertex()->GetPosition().z) {
+                edge->SetSmooth(smooth);
+            }
+        }
+    }
+    return faces;
+}
+
+struct RowSteps {
+    int changes = 0;  // neighbouring pixels that differ
+    int largest = 0;  // the largest difference between neighbours
+};
+
+}  // namespace
+
+TEST_F(FaceBatchTest, ASmoothCylinderShadesContinuouslyAcrossItsSeamsWhereAFlatOneSteps)
+{
+    Look(CPoint3d(0, -100, 5), CPoint3d(0, 0, 5), CVector3d(0, 0, 1));
+    const std::vector<CFace*> side = CylinderSide(Root(), true);
+    CMaterial* grey = Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(120, 120, 120));
+    for (CFace* face : side) {
+        face->SetMaterial(grey);
+    }
+    // Across the middle of the cylinder, away from its outline (columns 13 to 51).
+    const auto steps = [this] {
+        RowSteps result;
+        for (int x = 18; x < 46; ++x) {
+            // Green: the channel with the most bits in a 16-bit framebuffer.
+            const int d = std::abs(Pixel(x + 1, 24)[1] - Pixel(x, 24)[1]);
+            result.changes += d > 0 ? 1 : 0;
+            result.largest = std::max(result.largest, d);
+        }
+        return result;
+    };
+
+    Draw();
+    const RowSteps smooth = steps();
+    EXPECT_LE(smooth.largest, 8);
+    EXPECT_GE(smooth.changes, 12);
+    // The corner normals are the averages of the two faces at each vertical edge.
+    const CEdgeUse* use = side[3]->GetOuterLoop()->GetFirstEdgeUse();
+    const CVector3d averaged = use->GetSmoothNormal();
+    EXPECT_NEAR(averaged.z, 0.0, 1e-9);
+    EXPECT_LT(DotProduct(averaged, side[3]->GetNormal()), 0.999);
+
+    Options().SetAverageNormals(false);
+    Draw();
+    const RowSteps ignored = steps();
+    EXPECT_GE(ignored.largest, 12);
+
+    // Hard edges clear the table on the next frame: the faces are flat again.
+    Options().SetAverageNormals(true);
+    for (CFace* face : side) {
+        std::unique_ptr<CEnumEdge> edges(face->NewEdgeEnum());
+        CEdge* edge = nullptr;
+        while (edges->Next(edge)) {
+            edge->SetSmooth(false);
+        }
+    }
+    Draw();
+    const RowSteps flat = steps();
+    EXPECT_GE(flat.largest, 12);
+    EXPECT_LE(flat.changes, 4);
+    EXPECT_FALSE(side[3]->HasFlag(CSmoothNormals::kFlagSmoothSurface));
+}
