@@ -9,6 +9,8 @@ ITextureGL* g_textureGL = nullptr;
 
 ITextureGL::~ITextureGL() = default;
 
+void ITextureGL::SetPlacementMatrix(const double* /*matrix*/) {}
+
 void SetTextureGL(ITextureGL* textureGL)
 {
     g_textureGL = textureGL;

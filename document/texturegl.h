@@ -32,6 +32,10 @@ public:
     // one repeat of the picture covers width by height model units.
     virtual void BeginMapping(const double* sPlane, const double* tPlane, double width, double height) = 0;
     virtual void EndMapping() = 0;
+    // Takes the mapping's s and t as plane-frame coordinates through a placement's
+    // projective matrix (a row-vector 4x4) to texture coordinates, until EndMapping.
+    // Implementations without a texture matrix ignore it.
+    virtual void SetPlacementMatrix(const double* matrix);
     // The current model's setting for transparent materials.
     [[nodiscard]] virtual TextureTransparencyMode GetTransparencyMode() const = 0;
 };

@@ -6,9 +6,11 @@
 
 #include "annotations/sectionclipstack.h"
 #include "document/component.h"
+#include "document/facetexturecoords.h"
 #include "document/layer.h"
 #include "document/material.h"
 #include "document/renderingoptions.h"
+#include "document/texturegl.h"
 #include "document/textureplacement.h"
 #include "drawapi/tarnisview.h"
 #include "model/edgeuse.h"
@@ -69,6 +71,38 @@ void GetTexturePlanes(const CPlane3d& plane, double s[4], double t[4])
     }
     s[3] = 0.0;
     t[3] = 0.0;
+}
+
+// The placement of the side's texture, when the face has one that positions it.
+const CTexturePlacement* GetSidePlacement(const CFace& face, bool front)
+{
+    const CFaceTextureCoords* coords = GetFaceTextureCoords(&face);
+    if (coords == nullptr) {
+        return nullptr;
+    }
+    const CTexturePlacement& placement = front ? coords->GetFrontPlacement() : coords->GetBackPlacement();
+    const bool positioned = (placement.flags & CTexturePlacement::kPositioned) != 0;
+    return positioned && Matrix3IsValid(placement.inverse) ? &placement : nullptr;
+}
+
+// Texture coordinates for the side: through its placement, else tiled along the plane
+// frame at the picture's size.
+void BeginSideMapping(const CFace& face, bool front, CMaterial* material)
+{
+    double s[4];
+    double t[4];
+    GetTexturePlanes(face.GetPlane(), s, t);
+    const CTexturePlacement* placement = GetSidePlacement(face, front);
+    ITextureGL* gl = GetTextureGL();
+    if (placement == nullptr || gl == nullptr) {
+        material->BeginTextureMapping(s, t);
+        return;
+    }
+    // Plane-frame coordinates unscaled; the placement's inverse takes them to the
+    // texture's 0..1.
+    gl->BeginMapping(s, t, 1.0, 1.0);
+    const Matrix4 matrix = Matrix3To4(placement->inverse);
+    gl->SetPlacementMatrix(matrix.data());
 }
 
 }  // namespace
@@ -240,12 +274,9 @@ void CFace::DrawWithState(ITarnisView* view, CMaterial* material, CColor color, 
 {
     IFaceGL* gl = GetFaceGL();
     gl->Flush(view);
-    double s[4];
-    double t[4];
     if (textured) {
-        GetTexturePlanes(GetPlane(), s, t);
         material->ApplyToView(view);
-        material->BeginTextureMapping(s, t);
+        BeginSideMapping(*this, IsFrontFacing(view), material);
         // The picture shows its own colours, lit, with the side's alpha.
         color = CColor(255, 255, 255, color.GetAlphaByte());
     }

@@ -77,8 +77,27 @@ void CTextureGL::BeginMapping(const double* sPlane, const double* tPlane, double
     glEnable(GL_TEXTURE_GEN_T);
 }
 
+void CTextureGL::SetPlacementMatrix(const double* matrix)
+{
+    GLint mode = GL_MODELVIEW;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    glMatrixMode(GL_TEXTURE);
+    // A row-vector matrix read column by column is the column-vector one GL wants.
+    glLoadMatrixd(matrix);
+    glMatrixMode(static_cast<GLenum>(mode));
+    m_placed = true;
+}
+
 void CTextureGL::EndMapping()
 {
+    if (m_placed) {
+        GLint mode = GL_MODELVIEW;
+        glGetIntegerv(GL_MATRIX_MODE, &mode);
+        glMatrixMode(GL_TEXTURE);
+        glLoadIdentity();
+        glMatrixMode(static_cast<GLenum>(mode));
+        m_placed = false;
+    }
     glDisable(GL_TEXTURE_GEN_S);
     glDisable(GL_TEXTURE_GEN_T);
     glDisable(GL_TEXTURE_2D);

@@ -20,8 +20,10 @@ public:
     void BindTexture(unsigned name) override;
     void BeginMapping(const double* sPlane, const double* tPlane, double width, double height) override;
     void EndMapping() override;
+    void SetPlacementMatrix(const double* matrix) override;
     [[nodiscard]] TextureTransparencyMode GetTransparencyMode() const override;
 
 private:
     const CRenderingOptions* m_options;
+    bool m_placed = false;
 };

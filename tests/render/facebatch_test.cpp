@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "document/component.h"
+#include "document/facetexturecoords.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
 #include "document/renderingoptions.h"
@@ -184,4 +185,55 @@ TEST_F(FaceBatchTest, ASmoothCylinderShadesContinuouslyAcrossItsSeamsWhereAFlatO
     EXPECT_GE(flat.largest, 12);
     EXPECT_LE(flat.changes, 4);
     EXPECT_FALSE(side[3]->HasFlag(CSmoothNormals::kFlagSmoothSurface));
+}
+
+TEST_F(FaceBatchTest, APlacementShiftedByHalfThePictureShowsThePictureShifted)
+{
+    const CGeometryBuilder builder(Root());
+    CFace* face = builder.Face({builder.Vertex(CPoint3d(-8, -8, 0)), builder.Vertex(CPoint3d(8, -8, 0)),
+                                builder.Vertex(CPoint3d(8, 8, 0)), builder.Vertex(CPoint3d(-8, 8, 0))},
+                               CVector3d(0, 0, 1));
+    CMaterial* material = Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(10, 10, 10));
+    auto* texture = new CTexture;
+    // Left half red, right half blue; tiled at its own size it would repeat every unit.
+    texture->SetImage(MakeTestPicture(2, 2, {0xFFFF0000, 0xFF0000FF, 0xFFFF0000, 0xFF0000FF}));
+    texture->SetWidth(1.0);
+    texture->SetHeight(1.0);
+    material->SetTexture(texture);
+    material->SetKind(kMaterialTexture);
+    face->SetMaterial(material);
+    auto* coords = new CFaceTextureCoords;
+    face->GetOrCreateAttributeContainer(coords);
+    const auto place = [coords](double shift) {
+        Matrix3 matrix = Matrix3Scale(16.0, 16.0);
+        matrix[6] = shift;
+        coords->SetFrontMatrix(matrix);
+    };
+    const auto colours = [this] {
+        std::vector<int> result;  // 1 mostly red, 2 mostly blue, 0 a mix
+        for (int y = 8; y < 40; y += 4) {
+            for (int x = 14; x < 50; x += 2) {
+                const Rgb p = Pixel(x, y);
+                result.push_back(p[0] > p[2] + 60 ? 1 : (p[2] > p[0] + 60 ? 2 : 0));
+            }
+        }
+        return result;
+    };
+
+    place(0.0);
+    Draw();
+    const std::vector<int> placed = colours();
+    place(8.0);
+    Draw();
+    const std::vector<int> shifted = colours();
+    int red = 0;
+    int swapped = 0;
+    for (std::size_t i = 0; i < placed.size(); ++i) {
+        red += placed[i] == 1 ? 1 : 0;
+        swapped += placed[i] != 0 && shifted[i] == 3 - placed[i] ? 1 : 0;
+    }
+    // The placement spans the face once: one red half, not a repeat every unit.
+    EXPECT_GT(red, static_cast<int>(placed.size()) / 4);
+    EXPECT_LT(red, static_cast<int>(placed.size()) * 3 / 4);
+    EXPECT_GT(swapped, static_cast<int>(placed.size()) * 3 / 4);
 }
