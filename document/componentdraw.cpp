@@ -2,6 +2,7 @@
 // filter, faces and the other entities in the opaque pass, edges in the second pass,
 // texts last, and only what blends in the sorted transparent pass.
 
+#include "annotations/sectionplane.h"
 #include "document/component.h"
 #include "document/renderingoptions.h"
 #include "drawapi/tarnisview.h"
@@ -30,6 +31,29 @@ bool SkipsSecondPass(const ITarnisView* view, const CRenderingOptions* options)
     const int mode = options->GetRenderMode();
     return edges != 1 && mode != 0 && mode != 1 && (!options->IsDrawProfiles() || edges != 0) &&
            view->GetPassNumber() > 2;
+}
+
+// The component's active section plane, pushed onto the view's section stack so that
+// it cuts the entities drawn until PopSectionPlane; null when none is pushed.
+CSectionPlane* PushSectionPlane(ITarnisView* view, const CComponent& component)
+{
+    auto* plane = dynamic_cast<CSectionPlane*>(component.GetActiveSectionPlane());
+    if (plane == nullptr || plane->GetParent() != &component) {
+        return nullptr;
+    }
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    if (options != nullptr && (options->GetSectionFlags() & CRenderingOptions::kSectionCutsShown) == 0) {
+        return nullptr;
+    }
+    view->PushSectionFilter(plane, true);
+    return plane;
+}
+
+void PopSectionPlane(ITarnisView* view, CSectionPlane* plane)
+{
+    if (plane != nullptr) {
+        view->PopSectionFilter(plane);
+    }
 }
 
 }  // namespace
@@ -110,6 +134,7 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
     if (pass == 0) {
         PrepareSmoothNormals(view);
     }
+    CSectionPlane* section = PushSectionPlane(view, *this);
     const bool everything = view->IsDrawingEverything();
     std::vector<CDrawingElement*> texts;
     for (CDrawingElement* entity : m_entities) {
@@ -146,11 +171,13 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
         view->SetTextMode(false);
     }
     view->EndPrimitive();
+    PopSectionPlane(view, section);
 }
 
 void CComponent::DrawSorted(ITarnisView* view)
 {
     PrepareSmoothNormals(view);
+    CSectionPlane* section = PushSectionPlane(view, *this);
     for (CDrawingElement* entity : m_entities) {
         const int type = entity->GetTypeId();
         if (IsInstanceKind(type)) {
@@ -162,4 +189,5 @@ void CComponent::DrawSorted(ITarnisView* view)
     }
     FlushFaces(view);
     view->EndPrimitive();
+    PopSectionPlane(view, section);
 }

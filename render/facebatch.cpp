@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "annotations/sectionclipstack.h"
 #include "drawapi/tarnisview.h"
 #include "document/component.h"
 #include "model/edgeuse.h"
@@ -14,6 +15,7 @@
 #include "model/relationshipmap.h"
 #include "model/smoothnormals.h"
 #include "model/vertex.h"
+#include "render/facepolygon.h"
 
 #ifndef CALLBACK
 #define CALLBACK
@@ -87,6 +89,10 @@ void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bo
     if (outer == nullptr) {
         return;
     }
+    if (ClipsInSoftware(view)) {
+        AddClippedFace(view, face, color, lit);
+        return;
+    }
     if (!m_positions.empty() && (lit != m_lit || m_positions.size() >= kFlushCorners * 3)) {
         Flush(view);
     }
@@ -112,6 +118,34 @@ void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bo
         return;
     }
     Tessellate(face);
+}
+
+bool CFaceBatch::ClipsInSoftware(ITarnisView* view)
+{
+    const CSectionClipStack& sections = view->GetSectionFilters();
+    return !sections.IsEmpty() &&
+           (AreClipPlanesSuppressed() || sections.GetCount() > CSectionClipStack::kMaxGLPlanes);
+}
+
+void CFaceBatch::AddClippedFace(ITarnisView* view, const CFace& face, const CColor& color, bool lit)
+{
+    if (m_clipped == nullptr) {
+        m_clipped = std::make_unique<CFacePolygon>();
+    }
+    m_clipped->Build(face, nullptr, false);
+    if (!view->GetSectionFilters().IsKeptByAll(*m_clipped)) {
+        return;
+    }
+    Flush(view);
+    view->EndPrimitive();
+    view->SetLighting(lit);
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glColor4ub(color.GetRedByte(), color.GetGreenByte(), color.GetBlueByte(), color.GetAlphaByte());
+    m_clipped->Draw(false);
+    glDisable(GL_COLOR_MATERIAL);
+    const CColor current = view->GetColor();
+    glColor4ub(current.GetRedByte(), current.GetGreenByte(), current.GetBlueByte(), current.GetAlphaByte());
 }
 
 void CFaceBatch::BeginFrame()

@@ -7,6 +7,7 @@
 // between faces without a state change; lit and flat faces go in separate batches.
 
 #include <cstdint>
+#include <memory>
 #include <unordered_set>
 #include <vector>
 
@@ -15,6 +16,7 @@
 struct GLUtesselator;
 class CEdgeUse;
 class CEntity;
+class CFacePolygon;
 class CLoop;
 class CSmoothNormals;
 
@@ -45,6 +47,10 @@ private:
     [[nodiscard]] bool HasRelationships(const CFace& face);
     void AddFan(const CLoop& loop, int count);
     void Tessellate(const CFace& face);
+    // Whether the section planes must be cut in software: the GL clip planes are held
+    // off (the stencil-shadow pass) or there are more planes than GL clip planes.
+    [[nodiscard]] static bool ClipsInSoftware(ITarnisView* view);
+    void AddClippedFace(ITarnisView* view, const CFace& face, const CColor& color, bool lit);
     void PushVertex(const double* position, const double* normal);
     void PushCorner(const CEdgeUse& use);
 
@@ -60,6 +66,7 @@ private:
     const CEntity* m_relationshipsOf = nullptr;
     std::unordered_set<const CEntity*> m_firstEnds;
     GLUtesselator* m_tessellator = nullptr;
+    std::unique_ptr<CFacePolygon> m_clipped;
     // Position and normal of each corner handed to the tessellator.
     std::vector<double> m_loopPoints;
     std::vector<std::vector<double>> m_combined;

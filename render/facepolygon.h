@@ -53,6 +53,12 @@ public:
     // 0.001 of the plane stay). cut tells whether an edge crossed the plane. False
     // when nothing is left; a polygon that loses its outer loop loses everything.
     bool ClipByPlane(const CPlane3d& plane, bool& cut);
+    // The same, for the section stack's IsKeptByAll.
+    bool ClipByPlane(const CPlane3d& plane)
+    {
+        bool cut = false;
+        return ClipByPlane(plane, cut);
+    }
     // Inside the outer loop and outside every other loop, seen in the face's plane;
     // a point on a boundary is not inside.
     [[nodiscard]] bool ContainsPoint(const CPoint3d& point) const;

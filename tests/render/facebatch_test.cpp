@@ -12,6 +12,8 @@
 #include <numbers>
 #include <vector>
 
+#include "annotations/sectionclipstack.h"
+#include "annotations/sectionplane.h"
 #include "document/component.h"
 #include "document/facetexturecoords.h"
 #include "document/material.h"
@@ -236,4 +238,32 @@ TEST_F(FaceBatchTest, APlacementShiftedByHalfThePictureShowsThePictureShifted)
     EXPECT_GT(red, static_cast<int>(placed.size()) / 4);
     EXPECT_LT(red, static_cast<int>(placed.size()) * 3 / 4);
     EXPECT_GT(swapped, static_cast<int>(placed.size()) * 3 / 4);
+}
+
+TEST_F(FaceBatchTest, ASectionPlaneThroughABoxLeavesOnlyTheKeptSideDrawnInGLAndInSoftware)
+{
+    const CGeometryBuilder builder(Root());
+    builder.Box(CPoint3d(-5, -5, 0), CPoint3d(5, 5, 10));
+    // Keeps x >= 0: the right half of the box seen from above.
+    auto* plane = new CSectionPlane(CPlane3d(1, 0, 0, 0));
+    Root().AddEntity(plane);
+    Root().SetActiveSectionPlane(plane);
+    // 2.4 pixels to the unit: the box spans columns 20 to 44 and rows 12 to 36.
+    const auto kept = [this] { return Pixel(38, 24) != Pixel(2, 2); };
+    const auto cutAway = [this] { return Pixel(26, 24) == Pixel(2, 2); };
+
+    Draw();
+    EXPECT_TRUE(kept());
+    EXPECT_TRUE(cutAway());
+
+    // The stencil-shadow pass holds the GL clip planes off: the faces clip themselves.
+    SuppressClipPlanes(true);
+    Draw();
+    SuppressClipPlanes(false);
+    EXPECT_TRUE(kept());
+    EXPECT_TRUE(cutAway());
+
+    Root().SetActiveSectionPlane(nullptr);
+    Draw();
+    EXPECT_FALSE(cutAway());
 }
