@@ -13,12 +13,14 @@
 // every drawing operation.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "document/instancepath.h"
 #include "drawapi/tarnisview.h"
 #include "render/displaylistmonitor.h"
 #include "render/drawingbase.h"
+#include "render/glglyphfont.h"
 #include "render/picknametable.h"
 #include "render/valueinputbuffer.h"
 #include "render/viewdefinition.h"
@@ -54,6 +56,13 @@ public:
     // text images, from the "FontPath" of the "ViewFont" profile section when set.
     CTwFont* CreateViewFont();
     void ReleaseViewFont();
+    // The name of a standard view looking along the direction ("Top", "Front" ...);
+    // empty for any other direction (tarnisviewtext.cpp).
+    [[nodiscard]] static CString GetViewDirectionName(const CVector3d& direction);
+    // The options' view-name switch is on and the camera is not being moved.
+    [[nodiscard]] bool ShowsScreenText() const;
+    // The standard view's name in the top left corner, in the foreground colour.
+    void DrawViewNameLabel();
     [[nodiscard]] unsigned GetViewDisplayList() const { return m_viewDisplayList; }
     void SetViewDisplayList(unsigned list) { m_viewDisplayList = list; }
     // When flat-colour mode is on: the initial GL state again, with dithering.
@@ -295,6 +304,12 @@ private:
     void EmitLine(const CPoint3d& start, const CPoint3d& end);
     void DrawArrowHead(const CPoint3d& tip, const CPoint3d& from);
     void DrawBoxLines(const CBoundingBox3d& box, bool cornersOnly);
+    // The view font's glyphs, opened from its file or the installed font that matches
+    // its face; null without a view font or any usable font file.
+    CGLGlyphFont* GetScreenFont();
+    // Draws the text with the bottom of its line at (x, y) in window pixels from the
+    // bottom left, unlit, in the foreground colour, with the depth test off.
+    void DrawWindowText(double x, double y, const CString& text);
     // The transformation of an instance on the view's instance path.
     [[nodiscard]] static CTransformation GetInstanceTransform(const CEntity* instance);
     [[nodiscard]] bool MustApply(bool unchanged) const { return !unchanged || m_forceState; }
@@ -317,6 +332,8 @@ private:
     std::vector<int> m_lightingModes;
     CInstancePath m_instancePath;
     CTwFont* m_viewFont = nullptr;
+    // The glyphs of the view font for screen text, made when first drawn.
+    std::unique_ptr<CGLGlyphFont> m_screenFont;
     // GL state cache.
     bool m_lightingOn = false;
     int m_openPrimitive = -1;

@@ -150,6 +150,9 @@ void CTarnisView::DrawFrameContents(CComponent& root)
     ClearFilters();
     painter.DrawAspectBars();
     ResetLineState();
+    if (ShowsScreenText()) {
+        DrawViewNameLabel();
+    }
     glFlush();
 }
 
@@ -181,8 +184,6 @@ void CTarnisView::DrawText(CTwFont* /*font*/, const CPoint3d& /*position*/, cons
                            bool /*flip*/, IGLTextImageCache* /*cache*/)
 {
 }
-
-void CTarnisView::DrawScreenText(int /*x*/, int /*y*/, const CString& /*text*/) {}
 
 void CTarnisView::ResetOpenGL()
 {

@@ -31,6 +31,8 @@
 #include "model/face.h"
 #include "model/undosuspender.h"
 #include "model/vertex.h"
+#include "platform/profile.h"
+#include "platform/settingsstore.h"
 #include "render/frametimer.h"
 #include "render/tarnisview.h"
 #include "samplegen/geometrybuilder.h"
@@ -545,4 +547,53 @@ TEST_F(FrameTest, ASlowInteractiveFrameLowersTheDrawingLevel)
     m_view.SetInteractionMode(1);
     Draw();
     EXPECT_EQ(m_view.GetDrawingLevel(), 4);
+}
+
+TEST_F(FrameTest, AStandardViewShowsItsNameInTheTopLeftCornerInTheForegroundColour)
+{
+    CSettingsStore store{CString()};
+    SetProfileStore(&store);
+    Options().SetForegroundColor(CColor(255, 255, 0, 255));
+    const auto labelPixels = [this](int x0, int y0, int x1, int y1) {
+        int count = 0;
+        for (int y = y0; y < y1; ++y) {
+            for (int x = x0; x < x1; ++x) {
+                const Rgb p = Pixel(x, y);
+                count += p[0] > 150 && p[1] > 150 && p[2] < 110 ? 1 : 0;
+            }
+        }
+        return count;
+    };
+
+    Draw();
+    EXPECT_EQ(labelPixels(0, 0, kWidth, kHeight), 0) << "no view font, no label";
+
+    m_view.CreateViewFont();
+    Draw();
+    EXPECT_GT(labelPixels(0, 0, 32, 20), 10) << "\"Top\" in the corner";
+    EXPECT_EQ(labelPixels(0, 20, kWidth, kHeight), 0);
+    EXPECT_FALSE(GetProfileString(CString("ViewFont"), CString("FontPath"), CString()).IsEmpty());
+
+    // No name for a view off the standard directions.
+    CViewDefinition definition = m_view.GetViewDefinition();
+    definition.SetEyeTarget(CPoint3d(-50, -50, 50), CPoint3d(0, 0, 0), CVector3d(0, 0, 1));
+    m_view.SetViewDefinition(definition);
+    Draw();
+    EXPECT_EQ(labelPixels(0, 0, kWidth, kHeight), 0);
+    m_view.ReleaseViewFont();
+    SetProfileStore(nullptr);
+}
+
+TEST(ViewDirectionName, NamesTheSixStandardDirectionsOnly)
+{
+    const struct {
+        CVector3d direction;
+        const char* name;
+    } cases[] = {
+        {{0, 0, 1}, "Bottom"}, {{0, 0, -1}, "Top"},  {{1, 0, 0}, "Left"}, {{-1, 0, 0}, "Right"},
+        {{0, 1, 0}, "Front"},  {{0, -1, 0}, "Back"}, {{0.0005, -1, 0}, "Back"}, {{0.6, 0.8, 0}, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CTarnisView::GetViewDirectionName(c.direction), CString(c.name)) << c.name;
+    }
 }
