@@ -8,6 +8,7 @@
 #include "drawapi/tarnisview.h"
 #include "foundation/geomfilter.h"
 #include "model/facegl.h"
+#include "model/profilefacing.h"
 #include "model/smoothnormals.h"
 
 namespace {
@@ -108,8 +109,11 @@ void CComponent::Draw(ITarnisView* view)
         if (fogSecondPassOnly) {
             view->SetupFog(false);
         }
+        // The faces note their facing under this pass's stamp for the edges below.
+        const std::uint32_t facing = CProfileFacing::BeginPass();
         DrawEntities(view, 0);
         if (!SkipsSecondPass(view, options)) {
+            CProfileFacing::SetCurrent(facing);
             if (fogSecondPassOnly) {
                 view->SetupFog(true);
             }
@@ -135,6 +139,7 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
         PrepareSmoothNormals(view);
     }
     CSectionPlane* section = PushSectionPlane(view, *this);
+    const std::uint32_t facing = CProfileFacing::GetCurrent();
     const bool everything = view->IsDrawingEverything();
     std::vector<CDrawingElement*> texts;
     for (CDrawingElement* entity : m_entities) {
@@ -156,6 +161,10 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
             if (type != kTypeFace) {
                 // Anything else may change the GL state the batched faces rely on.
                 FlushFaces(view);
+                entity->Draw(view);
+                // An instance's own faces took stamps of their own.
+                CProfileFacing::SetCurrent(facing);
+                continue;
             }
             entity->Draw(view);
         } else if (type == kTypeEdge) {

@@ -13,6 +13,7 @@
 #include "model/edge.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
+#include "model/profilefacing.h"
 #include "model/vertex.h"
 
 namespace {
@@ -71,6 +72,28 @@ void DrawSegment(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2)
     view->VertexV(p2);
 }
 
+// -1 or +1 as the use's side of its face turns from or to the line of sight, 0 when
+// it is within 0.001 of edge-on or the use has no face.
+int GetUseFacing(const CEdgeUse& use, const CVector3d& sight)
+{
+    int sign = 0;
+    if (CProfileFacing::Lookup(use, sign)) {
+        return sign;
+    }
+    const CFace* face = use.GetFace();
+    if (face == nullptr) {
+        return 0;
+    }
+    const CPlane3d& plane = face->GetPlane();
+    const CVector3d n = use.IsReversed() ? CVector3d(-plane.a, -plane.b, -plane.c) : CVector3d(plane.a, plane.b, plane.c);
+    // (n x d) . (w x d) / (d . d) is n . w, the normal lying across d.
+    const double s = DotProduct(n, sight);
+    if (std::abs(s) < 0.001) {
+        return 0;
+    }
+    return s > 0.0 ? 1 : -1;
+}
+
 }  // namespace
 
 int GetDepthCueWidth(int setting, double t)
@@ -119,22 +142,15 @@ bool CEdge::IsProfile(const CPoint3d& p1, const CPoint3d& p2, const CVector3d& s
     if (DotProduct(c, c) == 0.0) {
         return false;
     }
-    double reference = 0.0;
+    // The faces noted their facing while they were drawn; only the others are asked.
+    int reference = 0;
     const CEdgeUse* use = m_firstUse;
     do {
-        if (const CFace* face = use->GetFace()) {
-            const CPlane3d& plane = face->GetPlane();
-            const CVector3d n = use->IsReversed() ? CVector3d(-plane.a, -plane.b, -plane.c)
-                                                  : CVector3d(plane.a, plane.b, plane.c);
-            // (n x d) . (w x d) / (d . d) is n . w, the normal lying across d.
-            const double s = DotProduct(n, sight);
-            if (reference == 0.0) {
-                if (std::abs(s) >= 0.001) {
-                    reference = s;
-                }
-            } else if (std::abs(s) >= 0.001 && !HaveSameSign(s, reference)) {
-                return false;
-            }
+        const int sign = GetUseFacing(*use, sight);
+        if (reference == 0) {
+            reference = sign;
+        } else if (sign != 0 && sign != reference) {
+            return false;
         }
         use = use->GetNextAroundEdge();
     } while (use != nullptr && use != m_firstUse);

@@ -76,6 +76,8 @@ public:
     [[nodiscard]] std::int32_t GetSmoothNormalIndex() const { return m_smoothNormalIndex; }
     void SetSmoothNormalIndex(std::int32_t index) { m_smoothNormalIndex = index; }
     [[nodiscard]] CUnitVector3d GetSmoothNormal() const;  // the component's table entry (facedraw.cpp)
+    [[nodiscard]] std::uint32_t GetProfileFacing() const { return m_profileFacing; }  // see CProfileFacing
+    void SetProfileFacing(std::uint32_t value) { m_profileFacing = value; }
 
     // The other uses of the same edge; the caller deletes the enumerator.
     [[nodiscard]] CEnumEdgeUse* NewPartnerEnum() const;
@@ -103,4 +105,5 @@ private:
     CEdgeUse* m_next = nullptr;
     CEdgeUse* m_nextAroundEdge = nullptr;
     std::int32_t m_smoothNormalIndex = 0;
+    std::uint32_t m_profileFacing = 0;
 };

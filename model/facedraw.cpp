@@ -16,6 +16,7 @@
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/facegl.h"
+#include "model/profilefacing.h"
 #include "model/smoothnormals.h"
 
 namespace {
@@ -103,6 +104,16 @@ void BeginSideMapping(const CFace& face, bool front, CMaterial* material)
     gl->BeginMapping(s, t, 1.0, 1.0);
     const Matrix4 matrix = Matrix3To4(placement->inverse);
     gl->SetPlacementMatrix(matrix.data());
+}
+
+// The face normal against the line of sight to the face: negative when the front side
+// faces the eye. In perspective every point of the plane gives the same value.
+double GetFacingValue(const CFace& face, ITarnisView* view)
+{
+    if (!view->GetCameraState().perspective) {
+        return DotProduct(face.GetNormal(), view->GetLocalViewDirection());
+    }
+    return -face.GetPlane().GetSignedDistance(view->GetLocalEyePoint());
 }
 
 }  // namespace
@@ -225,6 +236,9 @@ void CFace::Draw(ITarnisView* view)
     if (gl == nullptr || options == nullptr || GetLoopCount() == 0 || !IsShown(view)) {
         return;
     }
+    // Noted for the edges before any pass skips the face.
+    const double facing = GetFacingValue(*this, view);
+    CProfileFacing::Note(*this, facing);
     const int mode = options->GetRenderMode();
     const int pass = options->GetTransparencyPass();
     const bool seeThrough = options->IsTransparentDisplay();
@@ -236,7 +250,7 @@ void CFace::Draw(ITarnisView* view)
     if (!sections.IsEmpty() && sections.GetCoincidentPlanes(GetPlane()) != 0) {
         return;
     }
-    const bool front = IsFrontFacing(view);
+    const bool front = facing < 0.0;
     int reason = 0;
     CMaterial* material = GetSideMaterial(view, front, &reason);
     const CColor color = GetSideColor(view, front);

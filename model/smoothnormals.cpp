@@ -1,5 +1,6 @@
 #include "model/smoothnormals.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -165,6 +166,8 @@ bool HasSmoothEdge(const CFace& face)
     return false;
 }
 
+const std::vector<CDrawingElement*> kNoElements;
+
 }  // namespace
 
 void CSmoothNormals::Clear(const CComponent& component)
@@ -190,7 +193,13 @@ void CSmoothNormals::Build(const CComponent& component)
     if (m_built) {
         return;
     }
-    for (CDrawingElement* element : component.GetEntityList()) {
+    // Most components have no smooth edge at all: one look at each element's flags
+    // spares every face its walk over its edges.
+    const std::vector<CDrawingElement*>& elements = component.GetEntityList();
+    const bool anySmooth = std::any_of(elements.begin(), elements.end(), [](const CDrawingElement* element) {
+        return element->IsSmooth() && dynamic_cast<const CEdge*>(element) != nullptr;
+    });
+    for (CDrawingElement* element : anySmooth ? elements : kNoElements) {
         if (auto* face = dynamic_cast<CFace*>(element)) {
             BuildFace(*face);
         }
