@@ -138,7 +138,8 @@ void CFace::InvalidateComponentSmoothNormals() const
 
 const CSmoothNormals* CFace::GetSmoothNormalsToDraw(ITarnisView* view) const
 {
-    if (!HasFlag(CSmoothNormals::kFlagSmoothSurface)) {
+    // Picking wants only where faces lie.
+    if (!HasFlag(CSmoothNormals::kFlagSmoothSurface) || view->GetDrawMode() == IModelView::kDrawModeSelection) {
         return nullptr;
     }
     const CRenderingOptions* options = view->GetRenderingOptions();
