@@ -304,6 +304,10 @@ bool CComponent::IsEmpty() const
 
 bool CComponent::Contains(const CEntity* entity) const
 {
+    if (m_batchDepth > 0) {
+        const auto* element = dynamic_cast<const CDrawingElement*>(entity);
+        return element != nullptr && m_batchPlaces.count(element) != 0;
+    }
     return ListContains(m_entities, entity);
 }
 
@@ -315,6 +319,9 @@ void CComponent::Add(CEntity* entity)
     }
     const bool onlySectionPlanes =
         !m_entities.empty() && std::all_of(m_entities.begin(), m_entities.end(), IsSectionPlane);
+    if (m_batchDepth > 0) {
+        m_batchPlaces.emplace(element, m_entities.size());
+    }
     m_entities.push_back(element);
     element->SetParent(this);
     if (onlySectionPlanes) {
@@ -338,19 +345,51 @@ bool CComponent::Remove(CEntity* entity)
         m_sectionPlanes.erase(std::remove(m_sectionPlanes.begin(), m_sectionPlanes.end(), element),
                               m_sectionPlanes.end());
     }
-    const auto found = std::find(m_entities.begin(), m_entities.end(), element);
-    if (found == m_entities.end()) {
-        return false;
+    if (m_batchDepth > 0) {
+        const auto place = m_batchPlaces.find(element);
+        if (place == m_batchPlaces.end()) {
+            return false;
+        }
+        m_entities[place->second] = nullptr;
+        m_batchPlaces.erase(place);
+    } else {
+        const auto found = std::find(m_entities.begin(), m_entities.end(), element);
+        if (found == m_entities.end()) {
+            return false;
+        }
+        m_entities.erase(found);
     }
-    m_entities.erase(found);
     element->SetParent(nullptr);
     InvalidateBounds();
     return true;
 }
 
+void CComponent::BeginRemovalBatch()
+{
+    if (m_batchDepth++ > 0) {
+        return;
+    }
+    m_batchPlaces.clear();
+    m_batchPlaces.reserve(m_entities.size());
+    for (std::size_t i = 0; i < m_entities.size(); ++i) {
+        // A listed twice entity is found at its first place, as by a search.
+        m_batchPlaces.emplace(m_entities[i], i);
+    }
+}
+
+void CComponent::EndRemovalBatch()
+{
+    if (m_batchDepth == 0 || --m_batchDepth > 0) {
+        return;
+    }
+    std::erase(m_entities, nullptr);
+    m_batchPlaces.clear();
+}
+
 void CComponent::RemoveAll()
 {
     m_entities.clear();
+    m_batchPlaces.clear();
     m_entities.shrink_to_fit();
     if (m_relationships != nullptr) {
         m_relationships->RemoveAll();

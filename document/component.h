@@ -5,6 +5,7 @@
 // map, a material manager and a layer manager (the model uses the root component's).
 // It also owns the definition list of the component definitions placed in it.
 
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/boundingbox3d.h"
@@ -81,6 +82,12 @@ public:
     void RemoveAll() override;
     [[nodiscard]] CEntity* GetAt(int index) const override;
     [[nodiscard]] IEntityIterator* NewIterator() override;
+    // Between the two calls (which nest) Remove finds its entity through an index and
+    // leaves a null in its place; the outermost end closes the gaps, order kept. One
+    // removal from the middle of a long list costs the list's length, so a pass that
+    // erases thousands pays that once. The list holds the nulls meanwhile.
+    void BeginRemovalBatch();
+    void EndRemovalBatch();
 
     // Removes and erases every entity, from the last to the first, recording each removal.
     virtual void EraseAll();
@@ -185,4 +192,7 @@ private:
     // ends instead of recursing.
     mutable bool m_walking = false;
     bool m_managersErased = false;
+    // The place of every listed entity while a removal batch runs.
+    std::unordered_map<const CDrawingElement*, std::size_t> m_batchPlaces;
+    int m_batchDepth = 0;
 };

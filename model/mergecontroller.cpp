@@ -102,6 +102,20 @@ private:
     bool m_opened = false;
 };
 
+// Batches the component's removals for its life: the edge clean-up erases one edge of
+// every welded pair, and each removal alone would shift the rest of the list.
+class CRemovalBatch
+{
+public:
+    explicit CRemovalBatch(CComponent* component) : m_component(component) { m_component->BeginRemovalBatch(); }
+    ~CRemovalBatch() { m_component->EndRemovalBatch(); }
+    CRemovalBatch(const CRemovalBatch&) = delete;
+    CRemovalBatch& operator=(const CRemovalBatch&) = delete;
+
+private:
+    CComponent* m_component;
+};
+
 } // namespace
 
 bool CSubmodelIterator::Next(CEntity*& entity)
@@ -198,6 +212,7 @@ bool CMergeController::Merge(bool glueInstances, bool faceOption)
     m_changedFaceCount = 0;
     const bool changed = WeldAndSplit();
     if (changed) {
+        const CRemovalBatch batch(m_component);
         CleanUpEdges();
     }
     SplitCurves();
