@@ -63,6 +63,34 @@ void RemoveNoted(std::vector<CFace*>& list, const std::vector<CFace*>& noted)
     }
 }
 
+// IsPointNearLine for one line and many points, with the line's own terms worked out
+// once; the same arithmetic in the same order, so the same answers.
+class CLineNearness
+{
+public:
+    CLineNearness(const CPoint3d& a, const CPoint3d& b) : m_start(a), m_along(b - a), m_length(m_along.GetLength())
+    {
+    }
+
+    [[nodiscard]] bool IsNear(const CPoint3d& p) const
+    {
+        if (m_length < kLengthTolerance) {
+            return true;
+        }
+        const CVector3d offset = p - m_start;
+        const double distanceSquared = m_along.CrossProduct(offset).GetLengthSquared() / (m_length * m_length);
+        return distanceSquared < kLengthTolerance * kLengthTolerance;
+    }
+
+private:
+    CPoint3d m_start;
+    CVector3d m_along;
+    double m_length;
+};
+
+// How many normals one plane collection remembers as judged.
+constexpr std::size_t kJudgedNormals = 16;
+
 CLoop* FindLoopThrough(const CFace* face, const CVertex* vertex)
 {
     for (int i = 0; i < face->GetLoopCount(); ++i) {
@@ -288,6 +316,11 @@ void CFaceFinder::CollectPlanes(CEdge* edge, std::vector<CPlane3d>& planes)
 {
     ClearMarks();
     const CVector3d direction = m_endPoint - m_startPoint;
+    const CLineNearness alongLine(m_startPoint, m_endPoint);
+    // The normals already judged against the list: one found again gives the same plane
+    // and the same answer, so its comparisons are skipped. A grid row offers the same
+    // two normals at every vertex along it.
+    std::vector<CVector3d> judged;
     std::vector<CVertex*> pending{edge->GetEndVertex(), edge->GetStartVertex()};
     for (std::size_t next = 0; next < pending.size(); ++next) {
         CVertex* vertex = pending[next];
@@ -298,13 +331,21 @@ void CFaceFinder::CollectPlanes(CEdge* edge, std::vector<CPlane3d>& planes)
                 continue;
             }
             Mark(other, kMarkVisited);
-            if (IsPointNearLine(m_startPoint, m_endPoint, far->GetPosition(), kLengthTolerance)) {
+            if (alongLine.IsNear(far->GetPosition())) {
                 // Along the edge's line: the plane is decided further on.
                 pending.push_back(far);
                 continue;
             }
             CVector3d normal = direction.CrossProduct(far->GetPosition() - m_startPoint);
             normal.Normalize();
+            if (std::any_of(judged.begin(), judged.end(), [&normal](const CVector3d& n) {
+                    return n.x == normal.x && n.y == normal.y && n.z == normal.z;
+                })) {
+                continue;
+            }
+            if (judged.size() < kJudgedNormals) {
+                judged.push_back(normal);
+            }
             const CPlane3d plane(m_startPoint, normal);
             const bool known = std::any_of(planes.begin(), planes.end(),
                                            [&plane](const CPlane3d& p) { return p.IsEqual(plane, false); });
