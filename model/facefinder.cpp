@@ -63,31 +63,6 @@ void RemoveNoted(std::vector<CFace*>& list, const std::vector<CFace*>& noted)
     }
 }
 
-// IsPointNearLine for one line and many points, with the line's own terms worked out
-// once; the same arithmetic in the same order, so the same answers.
-class CLineNearness
-{
-public:
-    CLineNearness(const CPoint3d& a, const CPoint3d& b) : m_start(a), m_along(b - a), m_length(m_along.GetLength())
-    {
-    }
-
-    [[nodiscard]] bool IsNear(const CPoint3d& p) const
-    {
-        if (m_length < kLengthTolerance) {
-            return true;
-        }
-        const CVector3d offset = p - m_start;
-        const double distanceSquared = m_along.CrossProduct(offset).GetLengthSquared() / (m_length * m_length);
-        return distanceSquared < kLengthTolerance * kLengthTolerance;
-    }
-
-private:
-    CPoint3d m_start;
-    CVector3d m_along;
-    double m_length;
-};
-
 // How many normals one plane collection remembers as judged.
 constexpr std::size_t kJudgedNormals = 16;
 
@@ -315,11 +290,14 @@ void CFaceFinder::Mark(CEdge* edge, unsigned int bits)
 void CFaceFinder::CollectPlanes(CEdge* edge, std::vector<CPlane3d>& planes)
 {
     ClearMarks();
+    // The test of IsPointNearLine and the plane's normal take the same cross product of
+    // the edge's direction with the offset to the far vertex: it is formed once, with
+    // the same arithmetic, so the answers stay the same.
     const CVector3d direction = m_endPoint - m_startPoint;
-    const CLineNearness alongLine(m_startPoint, m_endPoint);
-    // The normals already judged against the list: one found again gives the same plane
-    // and the same answer, so its comparisons are skipped. A grid row offers the same
-    // two normals at every vertex along it.
+    const double length = direction.GetLength();
+    const double lengthSquared = length * length;
+    // The cross products already judged against the list: one found again gives the
+    // same plane and the same answer. A grid row offers the same two at every vertex.
     std::vector<CVector3d> judged;
     std::vector<CVertex*> pending{edge->GetEndVertex(), edge->GetStartVertex()};
     for (std::size_t next = 0; next < pending.size(); ++next) {
@@ -331,21 +309,23 @@ void CFaceFinder::CollectPlanes(CEdge* edge, std::vector<CPlane3d>& planes)
                 continue;
             }
             Mark(other, kMarkVisited);
-            if (alongLine.IsNear(far->GetPosition())) {
+            const CVector3d cross = direction.CrossProduct(far->GetPosition() - m_startPoint);
+            if (length < kLengthTolerance ||
+                cross.GetLengthSquared() / lengthSquared < kLengthTolerance * kLengthTolerance) {
                 // Along the edge's line: the plane is decided further on.
                 pending.push_back(far);
                 continue;
             }
-            CVector3d normal = direction.CrossProduct(far->GetPosition() - m_startPoint);
-            normal.Normalize();
-            if (std::any_of(judged.begin(), judged.end(), [&normal](const CVector3d& n) {
-                    return n.x == normal.x && n.y == normal.y && n.z == normal.z;
+            if (std::any_of(judged.begin(), judged.end(), [&cross](const CVector3d& c) {
+                    return c.x == cross.x && c.y == cross.y && c.z == cross.z;
                 })) {
                 continue;
             }
             if (judged.size() < kJudgedNormals) {
-                judged.push_back(normal);
+                judged.push_back(cross);
             }
+            CVector3d normal = cross;
+            normal.Normalize();
             const CPlane3d plane(m_startPoint, normal);
             const bool known = std::any_of(planes.begin(), planes.end(),
                                            [&plane](const CPlane3d& p) { return p.IsEqual(plane, false); });
