@@ -156,8 +156,21 @@ void COctree::VisitCells(const CPoint3d& low, const CPoint3d& high, Visit visit)
             continue;
         }
         std::for_each(cell.entries.begin(), cell.entries.end(), visit);
-        for (const int child : cell.children) {
-            if (child < 0) {
+        if (!cell.split) {
+            continue;
+        }
+        // Only the octants the box reaches: a box around one point mostly reaches one.
+        // Both sides count as reached at the centre, since a root outgrown by a
+        // point keeps entries on its old rim, which is the new centre.
+        const int reachLow = (low.x <= cell.centre.x ? kBitX : 0) | (low.y <= cell.centre.y ? kBitY : 0) |
+                             (low.z <= cell.centre.z ? kBitZ : 0);
+        const int reachHigh = (high.x >= cell.centre.x ? kBitX : 0) | (high.y >= cell.centre.y ? kBitY : 0) |
+                              (high.z >= cell.centre.z ? kBitZ : 0);
+        for (int octant = 0; octant < 8; ++octant) {
+            const int child = cell.children[octant];
+            // Every axis must reach the octant's half: the upper through reachHigh, the
+            // lower through reachLow.
+            if (child < 0 || (octant & ~reachHigh) != 0 || (~octant & 7 & ~reachLow) != 0) {
                 continue;
             }
             if (count < 512) {

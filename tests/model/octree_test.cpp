@@ -150,6 +150,22 @@ TEST(Octree, AGridEnteredRowByRowIsFoundAgainAndCollectedByBoxes)
     octree.Clear();
 }
 
+// A point on the rim of the first cube, then one far off that makes the index grow
+// round it: the rim point sits on the new split planes and is still found.
+TEST(Octree, APointOnARimThatBecameASplitPlaneIsStillFound)
+{
+    const entitytest::CurrentModel model;
+    COctree octree;
+    octree.FindOrAddVertex({0, 0, 0});
+    CVertex* rim = octree.FindOrAddVertex({1, 1, 1});
+    octree.FindOrAddVertex({5, 5, 5});
+    std::vector<CVertex*> found;
+    EXPECT_EQ(octree.FindVerticesInBox(CBoundingBox3d(1, 1, 1, 1, 1, 1), found), 1);
+    EXPECT_EQ(found.front(), rim);
+    EXPECT_EQ(octree.FindOrAddVertex({1.0005, 1, 1}), rim);
+    octree.Clear();
+}
+
 TEST(Octree, PointsNoCubeCanHoldAreStillFoundOneByOne)
 {
     const entitytest::CurrentModel model;
