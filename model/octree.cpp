@@ -18,6 +18,9 @@ constexpr int kBitZ = 1;
 constexpr std::size_t kLeafCapacity = 8;
 constexpr double kSmallestHalf = 0.004;
 constexpr double kFirstHalf = 1.0;
+// The first cube is centred off the first point by odd amounts: points on a round grid
+// then seldom lie on split planes, where a search must look on both sides.
+const CVector3d kFirstOffset(0.318309886, 0.235702260, 0.141421356);
 
 struct KeyedOctree
 {
@@ -190,7 +193,7 @@ void COctree::Insert(int entry)
         return;
     }
     if (m_root < 0) {
-        m_root = NewCell(point, kFirstHalf);
+        m_root = NewCell(point + kFirstOffset, kFirstHalf);
     }
     GrowToReach(point);
     int index = m_root;
