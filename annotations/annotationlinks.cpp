@@ -52,6 +52,28 @@ void ReleaseFontReference(CEntity* /*font*/)
 {
 }
 
+bool ReplaceFontReference(CEntity*& held, CEntity* font)
+{
+    if (font == held) {
+        return false;
+    }
+    ReleaseFontReference(held);
+    held = font;
+    AddFontReference(held);
+    return true;
+}
+
+bool ChangeFont(CEntity& owner, CEntity*& held, CEntity* font, bool record)
+{
+    if (font == held) {
+        return false;
+    }
+    if (record) {
+        owner.RecordChange(true);
+    }
+    return ReplaceFontReference(held, font);
+}
+
 void SetFontKind(CEntity* font, int kind)
 {
     if (font != nullptr) {

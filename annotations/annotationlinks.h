@@ -44,6 +44,12 @@ struct FontDescription
 // Take and drop a reference on a font; null is ignored.
 void AddFontReference(CEntity* font);
 void ReleaseFontReference(CEntity* font);
+// Points a text's or a style's font at another one: drops the reference on the font it
+// held and takes one on the new. False, and nothing done, for the font it holds already.
+bool ReplaceFontReference(CEntity*& held, CEntity* font);
+// The SetFont of the texts and styles: ReplaceFontReference, after recording the owner's
+// change when asked; false, and nothing recorded, for the font it holds already.
+bool ChangeFont(CEntity& owner, CEntity*& held, CEntity* font, bool record);
 // Sets the font's kind; null is ignored.
 void SetFontKind(CEntity* font, int kind);
 

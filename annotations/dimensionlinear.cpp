@@ -63,14 +63,14 @@ void CDimensionLinear::SwapData(CEntity& other)
 
 void CDimensionLinear::OnModified()
 {
-    AddPointReferences(m_first, this);
-    AddPointReferences(m_second, this);
+    m_first.AddReferences(this);
+    m_second.AddReferences(this);
 }
 
 void CDimensionLinear::OnErased()
 {
-    RemovePointReferences(m_first, this);
-    RemovePointReferences(m_second, this);
+    m_first.RemoveReferences(this);
+    m_second.RemoveReferences(this);
 }
 
 int CDimensionLinear::GetTypeId() const
@@ -80,7 +80,7 @@ int CDimensionLinear::GetTypeId() const
 
 bool CDimensionLinear::RefersTo(const CEntity* entity) const
 {
-    return PointRefersTo(m_first, entity) || PointRefersTo(m_second, entity);
+    return m_first.RefersTo(entity) || m_second.RefersTo(entity);
 }
 
 bool CDimensionLinear::IsAssociated() const

@@ -100,7 +100,7 @@ void CDimensionStyle::CreateDefaultFont()
     m_fontKind = kTextImageFontKind;
     CEntity* font = CreateFontFromSettings(m_model, kSettingsSection, kDefaultFace);
     if (font != nullptr) {
-        TakeFont(font);
+        ReplaceFontReference(m_font, font);
     }
 }
 
@@ -114,24 +114,9 @@ CEntity* CDimensionStyle::GetFont()
 
 void CDimensionStyle::SetFont(CEntity* font, bool record)
 {
-    if (font == m_font) {
-        return;
+    if (ChangeFont(*this, m_font, font, record)) {
+        TellRootGeometryChanged();
     }
-    if (record) {
-        RecordChange(true);
-    }
-    TakeFont(font);
-    TellRootGeometryChanged();
-}
-
-void CDimensionStyle::TakeFont(CEntity* font)
-{
-    if (font == m_font) {
-        return;
-    }
-    ReleaseFontReference(m_font);
-    m_font = font;
-    AddFontReference(m_font);
 }
 
 void CDimensionStyle::Erase()
@@ -197,9 +182,7 @@ void CDimensionStyle::ReadRecord(CArchive& ar)
     ar >> storedKind;  // every font of a style is drawn through text images, whatever was stored
     m_fontKind = kTextImageFontKind;
     if (version >= 1) {
-        CEntity* font = ReadFontReference(ar);
-        if (font != m_font) {
-            TakeFont(font);
+        if (ReplaceFontReference(m_font, ReadFontReference(ar))) {
             TellRootGeometryChanged();
         }
     }

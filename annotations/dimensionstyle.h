@@ -83,7 +83,6 @@ public:
 private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
-    void TakeFont(CEntity* font);
     int CheckStyle(int mode, CValidityResultMap* results);
     // Mends the values the checks repair; the reader runs it on what a file holds.
     void RepairValues(CAnnotationCheck* check);

@@ -1,13 +1,13 @@
 #pragma once
 // Making and following the points that texts and linear dimensions hang on: a point on
-// a vertex, along an edge or on a face, where such a point lies now, which entities it
-// names, and the back references through which its owner hears of their changes.
+// a vertex, along an edge or on a face, and where such a point lies now. The entities a
+// point names and its owner's back references are the reference's own (RefersTo,
+// AddReferences, RemoveReferences).
 
 #include "document/modelpointref.h"
 #include "foundation/point3d.h"
 
 class CEdge;
-class CEntity;
 class CFace;
 class CVertex;
 
@@ -25,9 +25,3 @@ class CVertex;
 // other kinds, and points whose entity is missing or of another class, answer the last
 // position the reference keeps.
 [[nodiscard]] CPoint3d EvaluatePoint(const CModelPointRef& point);
-
-// The entity is one of the two the point names or an instance on either path.
-[[nodiscard]] bool PointRefersTo(const CModelPointRef& point, const CEntity* entity);
-// Register or drop the owner as referrer of both entities and every path instance.
-void AddPointReferences(const CModelPointRef& point, CEntity* owner);
-void RemovePointReferences(const CModelPointRef& point, CEntity* owner);

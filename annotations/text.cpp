@@ -99,21 +99,21 @@ void CText::SwapData(CEntity& other)
 void CText::Erase()
 {
     RecordChange(true);
-    TakeFont(nullptr);
+    ReplaceFontReference(m_font, nullptr);
     CDrawingElement::Erase();
 }
 
 void CText::OnModified()
 {
     if (IsAttached()) {
-        AddPointReferences(m_anchor, this);
+        m_anchor.AddReferences(this);
     }
 }
 
 void CText::OnErased()
 {
     if (IsAttached()) {
-        RemovePointReferences(m_anchor, this);
+        m_anchor.RemoveReferences(this);
     }
 }
 
@@ -124,7 +124,7 @@ int CText::GetTypeId() const
 
 bool CText::RefersTo(const CEntity* entity) const
 {
-    return PointRefersTo(m_anchor, entity);
+    return m_anchor.RefersTo(entity);
 }
 
 template <typename T>
@@ -144,23 +144,7 @@ void CText::SetText(const CString& text)
 
 void CText::SetFont(CEntity* font, bool record)
 {
-    if (font == m_font) {
-        return;
-    }
-    if (record) {
-        RecordChange(true);
-    }
-    TakeFont(font);
-}
-
-void CText::TakeFont(CEntity* font)
-{
-    if (font == m_font) {
-        return;
-    }
-    ReleaseFontReference(m_font);
-    m_font = font;
-    AddFontReference(m_font);
+    ChangeFont(*this, m_font, font, record);
 }
 
 CEntity* CText::GetEffectiveFont() const
@@ -345,7 +329,7 @@ void CText::ReadFont(CArchive& ar, int version)
             font = style->GetFont();
         }
     }
-    TakeFont(font);
+    ReplaceFontReference(m_font, font);
 }
 
 // Old files name the entity a text hangs on and the point: edges and faces keep the

@@ -105,7 +105,6 @@ private:
     void ReadFont(CArchive& ar, int version);
     [[nodiscard]] static CModelPointRef OldAnchor(CEntity* entity, const CPoint3d& position);
     void WriteRecord(CArchive& ar);
-    void TakeFont(CEntity* font);
     // Mends the values the check repairs; the reader runs it on what a file holds.
     void RepairValues(CAnnotationCheck* check);
     int CheckText(int mode, CValidityResultMap* results);

@@ -63,7 +63,7 @@ void CTextStyle::LoadDefaults()
 
 void CTextStyle::CreateDefaultFont()
 {
-    TakeFont(CreateFontFromSettings(m_model, kSettingsSection, kDefaultFace));
+    ReplaceFontReference(m_font, CreateFontFromSettings(m_model, kSettingsSection, kDefaultFace));
 }
 
 // Only the font is made: the other values of a style read from a file stay as stored,
@@ -84,23 +84,7 @@ CEntity* CTextStyle::GetFont()
 
 void CTextStyle::SetFont(CEntity* font, bool record)
 {
-    if (font == m_font) {
-        return;
-    }
-    if (record) {
-        RecordChange(true);
-    }
-    TakeFont(font);
-}
-
-void CTextStyle::TakeFont(CEntity* font)
-{
-    if (font == m_font) {
-        return;
-    }
-    ReleaseFontReference(m_font);
-    m_font = font;
-    AddFontReference(m_font);
+    ChangeFont(*this, m_font, font, record);
 }
 
 template <typename T>
@@ -203,7 +187,7 @@ void CTextStyle::ReadRecord(CArchive& ar)
     } else {
         font = ReadFontReference(ar);
     }
-    TakeFont(font);
+    ReplaceFontReference(m_font, font);
     ar >> m_leaderType >> m_lineWeight;
     m_firstFlag = ArchiveReadBool(ar);
     ar >> m_leaderArrow;

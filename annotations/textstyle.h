@@ -69,7 +69,6 @@ public:
 private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
-    void TakeFont(CEntity* font);
     template <typename T>
     void SetRecorded(T& field, const T& value);
 

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QProxyStyle>
 #include <QStyleOptionTab>
+#include <QLayout>
 #include <QTabBar>
 #include <QToolBar>
 
@@ -106,6 +107,7 @@ int CTabBar::InsertTab(ITabInfo* info, int index)
         return inserted;
     m_tabs->setTabData(inserted, QVariant::fromValue(static_cast<void*>(info)));
     ApplyTexts(inserted, *info);
+    RelayOut();
     if (m_current >= inserted)
         ++m_current;
     SelectTab(inserted);
@@ -125,7 +127,17 @@ bool CTabBar::DeleteTab(int index)
     else if (m_current > index)
         --m_current;
     SelectTab(m_current);
+    RelayOut();
     return true;
+}
+
+void CTabBar::RelayOut()
+{
+    // The strip's size follows its tabs; the bar lays out again for the new size.
+    m_tabs->adjustSize();
+    m_tabs->updateGeometry();
+    if (QToolBar* bar = GetDockableBar(); bar != nullptr && bar->layout() != nullptr)
+        bar->layout()->invalidate();
 }
 
 ITabInfo* CTabBar::GetTabInfo(int index) const
@@ -173,6 +185,7 @@ void CTabBar::DeleteAllTabs()
         const QSignalBlocker blocker(m_tabs);
         while (m_tabs->count() > 0)
             m_tabs->removeTab(0);
+        RelayOut();
     }
     m_current = -1;
 }

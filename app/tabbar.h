@@ -42,6 +42,7 @@ public:
 
 private:
     void ApplyTexts(int index, const ITabInfo& info);
+    void RelayOut();
 
     QTabBar* m_tabs = nullptr;
     int m_current = -1;

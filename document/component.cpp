@@ -754,11 +754,7 @@ void CComponent::ReadOldRecord(CArchive& ar, int version)
         m_definitions->Serialize(ar);
     }
     if (version >= 3 && version <= 5) {
-        std::int32_t hasMaterial = 0;
-        ar >> hasMaterial;
-        if (hasMaterial != 0) {
-            CMaterial* material = nullptr;
-            ArchiveReadMaterial(ar, material);
+        if (CMaterial* material = nullptr; ArchiveReadFlaggedMaterial(ar, material)) {
             SetMaterial(material);
         }
     }

@@ -85,11 +85,7 @@ void CComponentInstance::ReadRecord(CArchive& ar)
         ar >> dropped;
     }
     if (version == 1 || version == 2) {
-        std::int32_t hasMaterial = 0;
-        ar >> hasMaterial;
-        if (hasMaterial != 0) {
-            CMaterial* material = nullptr;
-            ArchiveReadMaterial(ar, material);
+        if (CMaterial* material = nullptr; ArchiveReadFlaggedMaterial(ar, material)) {
             SetMaterial(material);
         }
     }

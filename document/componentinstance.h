@@ -40,6 +40,9 @@ public:
     [[nodiscard]] int GetTypeId() const override;
     // The definition's entities under the argument after the instance transformation.
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+    // Draws the definition under the transformation, handing down material and layer
+    // (componentinstancedraw.cpp).
+    void Draw(ITarnisView* view) override;
     // The definition's bounds carried by the instance transformation; nothing without
     // a definition.
     void GetExtents(CBoundingBox3d& box) const override;
@@ -88,6 +91,13 @@ protected:
     void SwapInstanceData(CComponentInstance& other);
 
 private:
+    // Pushes the definition's and then the instance's own material (when asked) and
+    // layer; answers what was pushed for PopInherited.
+    int PushInherited(ITarnisView* view, bool materials) const;
+    static void PopInherited(ITarnisView* view, int pushed);
+    // Turns the stored transformation about its z axis so that its y axis points along
+    // the camera's view, for definitions that always face the camera.
+    void FaceCamera(ITarnisView* view);
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
     void StoreTransform(const CTransformation& transform);

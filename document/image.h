@@ -40,6 +40,8 @@ public:
     // drawing).
     [[nodiscard]] bool IsFaceSideShown() const { return m_glued == m_facing; }
     void SetDrawingFlags(bool glued, bool facing);
+    // Shaded and textured whatever the view's style (imagedraw.cpp).
+    void Draw(ITarnisView* view) override;
 
     // The picture's size as its texture reports it, rounded; 0 without face, material
     // or texture.

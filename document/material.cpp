@@ -497,3 +497,14 @@ void ArchiveReadMaterial(CArchive& ar, CMaterial*& material)
 {
     material = static_cast<CMaterial*>(ar.ReadObject(RUNTIME_CLASS(CMaterial)));
 }
+
+bool ArchiveReadFlaggedMaterial(CArchive& ar, CMaterial*& material)
+{
+    std::int32_t hasMaterial = 0;
+    ar >> hasMaterial;
+    if (hasMaterial == 0) {
+        return false;
+    }
+    ArchiveReadMaterial(ar, material);
+    return true;
+}

@@ -141,6 +141,9 @@ private:
 // Reads an object reference that must be a material (null allowed); another class is
 // the archive exception badClass.
 void ArchiveReadMaterial(CArchive& ar, CMaterial*& material);
+// The optional material of old records: a number, then the reference when it is not 0.
+// False, and the material left as it is, for 0.
+bool ArchiveReadFlaggedMaterial(CArchive& ar, CMaterial*& material);
 // A name beginning with "*" with that character replaced by the automatic-name prefix.
 [[nodiscard]] CString ExpandAutoNamePrefix(const CString& name);
 // The text without its run of trailing decimal digits.

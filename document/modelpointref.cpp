@@ -35,11 +35,11 @@
 
 namespace {
 
-// Gathers the 2D box of a loop's vertices carried into a frame.
-class CBoundsProc : public IVertexProcedure
+// Gathers the 2D box of a loop's vertices carried into the face frame.
+class CFrameBoxProc : public IVertexProcedure
 {
 public:
-    explicit CBoundsProc(const CTransformation& toFrame) : m_toFrame(toFrame) {}
+    explicit CFrameBoxProc(const CTransformation& toFrame) : m_toFrame(toFrame) {}
 
     bool Apply(CVertex* vertex) override
     {
@@ -53,24 +53,6 @@ private:
     CTransformation m_toFrame;
     CBoundingBox2d m_box;
 };
-
-// The face frame: at the start of the outer loop's first edge use, x along that use,
-// z the face normal. False when the face has no usable outer loop.
-bool GetFaceFrame(const CFace* face, CTransformation& toFrame, const CLoop*& outer)
-{
-    outer = face != nullptr ? face->GetOuterLoop() : nullptr;
-    const CEdgeUse* use = outer != nullptr ? outer->GetFirstEdgeUse() : nullptr;
-    if (use == nullptr || use->GetStartVertex() == nullptr || use->GetEndVertex() == nullptr) {
-        return false;
-    }
-    const CPoint3d start = use->GetStartVertex()->GetPosition();
-    const CUnitVector3d x(start, use->GetEndVertex()->GetPosition());
-    const CUnitVector3d z = face->GetNormal();
-    const CVector3d xAxis(x.x, x.y, x.z);
-    const CVector3d zAxis(z.x, z.y, z.z);
-    const CTransformation frame(xAxis, zAxis.CrossProduct(xAxis), zAxis, start);
-    return frame.GetInverse(toFrame);
-}
 
 double Fraction(double value, double low, double high)
 {
@@ -136,17 +118,34 @@ void CModelPointRef::ConvertOldReferences(std::int32_t version)
     }
 }
 
+bool CModelPointRef::GetFaceFrame(const CFace* face, CTransformation& frame, CBoundingBox2d& box)
+{
+    const CLoop* outer = face != nullptr ? face->GetOuterLoop() : nullptr;
+    const CEdgeUse* use = outer != nullptr ? outer->GetFirstEdgeUse() : nullptr;
+    if (use == nullptr || use->GetStartVertex() == nullptr || use->GetEndVertex() == nullptr) {
+        return false;
+    }
+    const CPoint3d start = use->GetStartVertex()->GetPosition();
+    const CUnitVector3d x(start, use->GetEndVertex()->GetPosition());
+    const CUnitVector3d z = face->GetNormal();
+    const CVector3d xAxis(x.x, x.y, x.z);
+    const CVector3d zAxis(z.x, z.y, z.z);
+    frame = CTransformation(xAxis, zAxis.CrossProduct(xAxis), zAxis, start);
+    CTransformation toFrame;
+    if (!frame.GetInverse(toFrame)) {
+        return false;
+    }
+    CFrameBoxProc boxProc(toFrame);
+    outer->ForEachVertex(boxProc);
+    box = boxProc.GetBox();
+    return !box.IsEmpty();
+}
+
 CPoint3d CModelPointRef::GetFaceFractions(const CFace* face, const CPoint3d& framePoint)
 {
-    CTransformation toFrame;
-    const CLoop* outer = nullptr;
-    if (!GetFaceFrame(face, toFrame, outer)) {
-        return CPoint3d(0, 0, 0);
-    }
-    CBoundsProc bounds(toFrame);
-    outer->ForEachVertex(bounds);
-    const CBoundingBox2d& box = bounds.GetBox();
-    if (box.IsEmpty()) {
+    CTransformation frame;
+    CBoundingBox2d box;
+    if (!GetFaceFrame(face, frame, box)) {
         return CPoint3d(0, 0, 0);
     }
     return CPoint3d(Fraction(framePoint.x, box.xmin, box.xmax), Fraction(framePoint.y, box.ymin, box.ymax), 0.0);
@@ -299,34 +298,23 @@ CPoint3d CModelPointRef::EvaluateLocal(bool& known) const
         }
         break;
     case kEdgeMidpoint:
-    case kEdgePoint:
-        if (const auto* edge = dynamic_cast<const CEdge*>(m_first);
-            edge != nullptr && edge->GetStartVertex() != nullptr && edge->GetEndVertex() != nullptr) {
-            const double t = m_kind == kEdgeMidpoint ? 0.5 : p.x;
-            const CPoint3d a = edge->GetStartVertex()->GetPosition();
-            const CPoint3d b = edge->GetEndVertex()->GetPosition();
-            return CPoint3d(a.x * (1 - t) + b.x * t, a.y * (1 - t) + b.y * t, a.z * (1 - t) + b.z * t);
+    case kEdgePoint: {
+        const double t = m_kind == kEdgeMidpoint ? 0.5 : p.x;
+        if (CPoint3d along; GetEdgePoint(dynamic_cast<const CEdge*>(m_first), t, along)) {
+            return along;
         }
         break;
+    }
     case kConstructionLinePoint:
         if (const auto* line = dynamic_cast<const CConstructionLine*>(m_first)) {
             return line->GetLine().line.GetPoint(p.x);
         }
         break;
-    case kFacePoint: {
-        CTransformation toFrame;
-        const CLoop* outer = nullptr;
-        CTransformation frame;
-        if (GetFaceFrame(dynamic_cast<const CFace*>(m_first), toFrame, outer) && toFrame.GetInverse(frame)) {
-            CBoundsProc bounds(toFrame);
-            const_cast<CLoop*>(outer)->ForEachVertex(bounds);
-            const CBoundingBox2d& box = bounds.GetBox();
-            if (!box.IsEmpty()) {
-                return frame * CPoint3d(box.xmin + p.x * (box.xmax - box.xmin), box.ymin + p.y * (box.ymax - box.ymin), 0);
-            }
+    case kFacePoint:
+        if (CPoint3d onFace; GetFacePoint(dynamic_cast<const CFace*>(m_first), p, onFace)) {
+            return onFace;
         }
         break;
-    }
     case kImagePoint: {
         double width = 0.0;
         double height = 0.0;
@@ -352,6 +340,28 @@ CPoint3d CModelPointRef::EvaluateLocal(bool& known) const
     }
     known = false;
     return GetLocalPosition();
+}
+
+bool CModelPointRef::GetEdgePoint(const CEdge* edge, double t, CPoint3d& out)
+{
+    if (edge == nullptr || edge->GetStartVertex() == nullptr || edge->GetEndVertex() == nullptr) {
+        return false;
+    }
+    const CPoint3d start = edge->GetStartVertex()->GetPosition();
+    out = start + (edge->GetEndVertex()->GetPosition() - start) * t;
+    return true;
+}
+
+bool CModelPointRef::GetFacePoint(const CFace* face, const CPoint3d& fractions, CPoint3d& out)
+{
+    CTransformation frame;
+    CBoundingBox2d box;
+    if (!GetFaceFrame(face, frame, box)) {
+        return false;
+    }
+    const CPoint3d& f = fractions;
+    out = frame * CPoint3d(box.xmin + f.x * (box.xmax - box.xmin), box.ymin + f.y * (box.ymax - box.ymin), 0.0);
+    return true;
 }
 
 CPoint3d CModelPointRef::Evaluate()
@@ -546,10 +556,10 @@ void CModelPointRef::OnReferenceChanged(CEntity* owner, int code, CEntity* chang
         owner->RecordChange(true);
         AddReferences(owner);
     }
-    CTransformation toFrame;
-    const CLoop* outer = nullptr;
-    if (GetFaceFrame(face, toFrame, outer)) {
-        m_parameters = GetFaceFractions(face, toFrame * local);
+    CTransformation frame;
+    CBoundingBox2d box;
+    if (GetFaceFrame(face, frame, box)) {
+        m_parameters = GetFaceFractions(face, frame.GetInverse() * local);
     }
 }
 

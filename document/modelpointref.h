@@ -12,7 +12,9 @@
 #include "foundation/point3d.h"
 
 class CArchive;
+struct CBoundingBox2d;
 class CDrawingElement;
+class CEdge;
 class CEntity;
 class CEntitySet;
 class CFace;
@@ -110,9 +112,18 @@ public:
     // True when anything changed.
     bool OnInstanceRemoved(const CEntity* instance, const CopyLookup& copyOf);
 
-    // The fractions of the face's outer-loop box in the face frame (see the frame
-    // below) that a point in the face's coordinates lies at; 0 across a flat box.
+    // The face frame (at the start of the outer loop's first edge use, x along that use,
+    // z the face normal) and the outer loop's box in it. False for a face without a
+    // usable outer loop.
+    static bool GetFaceFrame(const CFace* face, CTransformation& frame, CBoundingBox2d& box);
+    // The fractions of the face's outer-loop box in the face frame that a point given in
+    // that frame lies at; 0 across a flat box and without a frame.
     [[nodiscard]] static CPoint3d GetFaceFractions(const CFace* face, const CPoint3d& framePoint);
+    // The point, in the face's coordinates, at those fractions; false without a frame.
+    static bool GetFacePoint(const CFace* face, const CPoint3d& fractions, CPoint3d& out);
+    // The point of the edge's line at the fraction of the way from its start vertex to its
+    // end vertex; false for a missing edge or one without both vertices.
+    static bool GetEdgePoint(const CEdge* edge, double t, CPoint3d& out);
 
 private:
     static void ReadPath(CArchive& ar, CInstancePath& path);

@@ -20,17 +20,6 @@
 
 namespace {
 
-std::vector<CEdgeUse*> UsesOf(const CEdge* edge)
-{
-    std::vector<CEdgeUse*> uses;
-    CEnumEdgeUseEdge ring(edge);
-    CEdgeUse* use = nullptr;
-    while (ring.Next(use)) {
-        uses.push_back(use);
-    }
-    return uses;
-}
-
 bool IsOnHiddenLayer(const CDrawingElement* element)
 {
     const CLayer* layer = element->GetEffectiveLayer();

@@ -108,3 +108,27 @@ bool CEnumEdgeUseFace::Next(CEdgeUse*& use, bool forward)
     }
     return false;
 }
+
+namespace {
+
+std::vector<CEdgeUse*> Collect(CEnumEdgeUse&& ring)
+{
+    std::vector<CEdgeUse*> uses;
+    CEdgeUse* use = nullptr;
+    while (ring.Next(use)) {
+        uses.push_back(use);
+    }
+    return uses;
+}
+
+}  // namespace
+
+std::vector<CEdgeUse*> UsesOf(const CEdge* edge)
+{
+    return Collect(CEnumEdgeUseEdge(edge));
+}
+
+std::vector<CEdgeUse*> UsesOf(const CLoop* loop)
+{
+    return Collect(CEnumEdgeUseLoop(loop));
+}

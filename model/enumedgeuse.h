@@ -4,6 +4,8 @@
 // by the caller; they must not outlive a change of what they walk. The flagged Next
 // takes a direction; only the loop walker honours it.
 
+#include <vector>
+
 #include "model/enumloop.h"
 #include "model/ringguard.h"
 
@@ -82,3 +84,7 @@ private:
     CEnumEdgeUse* m_inner = nullptr;
     bool m_done = false;
 };
+
+// Every use the edge's radial ring or the loop's ring holds, in the enumerator's order.
+[[nodiscard]] std::vector<CEdgeUse*> UsesOf(const CEdge* edge);
+[[nodiscard]] std::vector<CEdgeUse*> UsesOf(const CLoop* loop);

@@ -89,6 +89,14 @@ public:
                                         double& hitParameter, CInstancePath* hitPath,
                                         bool skipHidden) const override;
     [[nodiscard]] bool CanHaveMaterial() const override;
+    // Drawing into the view (facedraw.cpp).
+    void Draw(ITarnisView* view) override;
+    [[nodiscard]] bool IsShown(ITarnisView* view) const override;
+    [[nodiscard]] bool IsFrontFacing(ITarnisView* view) const;
+    // reason (may be null): 0 none, 1 own, 2 the other side's transparent one, 3 the
+    // layer's, 4 inherited or default.
+    [[nodiscard]] CMaterial* GetSideMaterial(ITarnisView* view, bool front, int* reason) const;
+    [[nodiscard]] CColor GetSideColor(ITarnisView* view, bool front) const;
     // The element's properties, then a face's back material.
     void CopyPropertiesFrom(const CDrawingElement* other) override;
     // Hands the face's triangles to a sink that accepts faces (model/facedwgoutput.cpp).
@@ -199,6 +207,9 @@ public:
     [[nodiscard]] bool IsPlanarWith(const CPlane3d* plane = nullptr) const;
 
 private:
+    void DrawWithState(ITarnisView* view, CMaterial* material, CColor color, bool lit, bool textured, bool stippled,
+                       bool alphaTest, bool keepDepth);
+    void DrawSelectionHighlight(ITarnisView* view, const CColor& selectionColor);
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
     void ReadLoops(CArchive& ar);

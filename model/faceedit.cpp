@@ -45,18 +45,6 @@ bool IsWithin(const std::vector<CPoint2d>& points, const std::vector<CPoint2d>& 
     });
 }
 
-// The uses of a loop in ring order (bounded by the loop's own guard).
-std::vector<CEdgeUse*> UsesOf(const CLoop* loop)
-{
-    std::vector<CEdgeUse*> uses;
-    CEnumEdgeUseLoop ring(loop);
-    CEdgeUse* use = nullptr;
-    while (ring.Next(use)) {
-        uses.push_back(use);
-    }
-    return uses;
-}
-
 // Every edge of the first loop is an edge of the second.
 bool RunsWhollyAlong(const CLoop* loop, const CLoop* other)
 {

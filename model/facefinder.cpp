@@ -30,28 +30,6 @@ constexpr double kTieTolerance = 1e-10;
 // keep each edge from being chosen twice, so a sound graph never comes near it.
 constexpr int kWalkBudget = 1 << 16;
 
-std::vector<CEdgeUse*> UsesOf(const CEdge* edge)
-{
-    std::vector<CEdgeUse*> uses;
-    CEnumEdgeUseEdge ring(edge);
-    CEdgeUse* use = nullptr;
-    while (ring.Next(use)) {
-        uses.push_back(use);
-    }
-    return uses;
-}
-
-std::vector<CEdgeUse*> UsesOf(const CLoop* loop)
-{
-    std::vector<CEdgeUse*> uses;
-    CEnumEdgeUseLoop ring(loop);
-    CEdgeUse* use = nullptr;
-    while (ring.Next(use)) {
-        uses.push_back(use);
-    }
-    return uses;
-}
-
 // Takes the first occurrence of every noted face out of the list, keeping the order.
 void RemoveNoted(std::vector<CFace*>& list, const std::vector<CFace*>& noted)
 {

@@ -28,17 +28,6 @@
 
 namespace {
 
-std::vector<CEdgeUse*> UsesOf(const CEdge* edge)
-{
-    std::vector<CEdgeUse*> uses;
-    CEnumEdgeUseEdge ring(edge);
-    CEdgeUse* use = nullptr;
-    while (ring.Next(use)) {
-        uses.push_back(use);
-    }
-    return uses;
-}
-
 std::vector<CFace*> FacesAt(const CVertex* vertex)
 {
     std::vector<CFace*> faces;

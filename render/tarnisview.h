@@ -23,6 +23,7 @@
 #include "render/valueinputbuffer.h"
 #include "render/viewdefinition.h"
 
+class CComponent;
 class CViewPage;
 
 class CTarnisView : public CDrawingBase, public ITarnisView
@@ -65,6 +66,8 @@ public:
     void SetDrawingLevel(int level) { m_drawingLevel = level; }
     // The level the next slow interaction starts from.
     [[nodiscard]] int GetRememberedLevel() const { return m_rememberedLevel; }
+    // The level the running interaction asked for; 0 when none asked.
+    [[nodiscard]] int GetRequestedLevel() const { return m_requestedLevel; }
     [[nodiscard]] CValueInputBuffer& GetValueInputBuffer() { return m_valueInput; }
     [[nodiscard]] CDisplayListMonitor& GetDisplayListMonitor() { return m_displayListMonitor; }
     // Names of entities and sub-elements in GL selection, valid for one pick.
@@ -279,7 +282,14 @@ protected:
     // The model's drawing axes x, y and z; the standard axes without them.
     virtual void GetDrawingAxes(CVector3d axes[3]) const;
 
+    // Shadows are displayed, faces are drawn, and the level allows them (or the level
+    // is not asked).
+    [[nodiscard]] bool ShadowsUsable(bool ignoreLevel) const;
+
 private:
+    // The frame between the timer's start and stop, and what follows the timing.
+    void DrawFrameContents(CComponent& root);
+    void FinishFrame(double seconds);
     void ApplyLightingMode(int mode);
     void SetStipplePattern(std::uint16_t pattern);
     void EmitLine(const CPoint3d& start, const CPoint3d& end);

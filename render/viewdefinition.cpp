@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "foundation/transformation.h"
 #include "foundation/unitvector3d.h"
@@ -29,6 +30,21 @@ CVector3d UnitCross(const CVector3d& a, const CVector3d& b)
     CVector3d result = a.CrossProduct(b);
     result.Normalize();
     return result;
+}
+
+// The point through the matrix, divided by its w; undivided, and false, for a w too
+// near 0 to divide by.
+bool TransformProjective(const CGLMatrix& matrix, const CPoint3d& in, CPoint3d& out)
+{
+    double values[3];
+    double w = 0.0;
+    matrix.Transform(in, values, w);
+    if (std::fabs(w) > kMinW) {
+        out = CPoint3d(values[0] / w, values[1] / w, values[2] / w);
+        return true;
+    }
+    out = CPoint3d(values[0], values[1], values[2]);
+    return false;
 }
 
 }  // namespace
@@ -97,40 +113,27 @@ void CViewDefinition::SetPerspective(bool perspective)
 
 double CViewDefinition::ResizeViewport(int width, int height)
 {
-    const double previous = IsPerspective() ? m_camera.GetFieldOfView() : GetViewHeight();
     const double stored = m_camera.GetAspectRatio();
-    const double wanted = height > 0 ? static_cast<double>(width) / height : 1.0;
-    m_viewport[2] = width;
-    m_viewport[3] = height;
-    if (stored > 0.001 && wanted < stored) {
-        // The stored picture is wider than the window: widen the view to keep it.
-        const double factor = stored / wanted;
-        if (IsPerspective()) {
-            m_camera.SetFieldOfView(2.0 * std::atan(std::tan(previous * kHalfDegree) * factor) * kDegreesPerRadian);
-        } else {
-            SetCameraValues(GetEye(), GetTarget(), m_camera.GetUp(), false, m_camera.GetFieldOfView(),
-                            previous * factor);
-        }
-    }
-    Update();
-    return previous;
+    // A camera without a usable stored aspect keeps its view as it is.
+    return ResizeKeepingWidth(width, height, stored > 0.001 ? stored : -std::numeric_limits<double>::infinity());
 }
 
 double CViewDefinition::ResizeViewportFitHeight(int width, int height)
 {
+    return ResizeKeepingWidth(width, height, m_aspect);
+}
+
+double CViewDefinition::ResizeKeepingWidth(int width, int height, double oldAspect)
+{
     const double previous = IsPerspective() ? m_camera.GetFieldOfView() : GetViewHeight();
-    const double oldAspect = m_aspect;
     const double newAspect = height > 0 ? static_cast<double>(width) / height : 1.0;
     m_viewport[2] = width;
     m_viewport[3] = height;
     if (newAspect < oldAspect) {
+        // The old picture is wider than the window: widen the view to keep it.
         const double factor = oldAspect / newAspect;
-        if (IsPerspective()) {
-            m_camera.SetFieldOfView(2.0 * std::atan(std::tan(previous * kHalfDegree) * factor) * kDegreesPerRadian);
-        } else {
-            SetCameraValues(GetEye(), GetTarget(), m_camera.GetUp(), false, m_camera.GetFieldOfView(),
-                            previous * factor);
-        }
+        SetViewScale(IsPerspective() ? 2.0 * std::atan(std::tan(previous * kHalfDegree) * factor) * kDegreesPerRadian
+                                     : previous * factor);
     }
     Update();
     return previous;
@@ -142,12 +145,17 @@ void CViewDefinition::SetViewportAndScale(double value, int width, int height)
     m_viewport[1] = 0;
     m_viewport[2] = width;
     m_viewport[3] = height;
+    SetViewScale(value);
+    Update();
+}
+
+void CViewDefinition::SetViewScale(double value)
+{
     if (IsPerspective()) {
         m_camera.SetFieldOfView(value);
     } else {
         SetCameraValues(GetEye(), GetTarget(), m_camera.GetUp(), false, m_camera.GetFieldOfView(), value);
     }
-    Update();
 }
 
 void CViewDefinition::RotateCamera(const CPoint3d& axisPoint, const CVector3d& axisDirection, double angle)
@@ -375,15 +383,7 @@ double CViewDefinition::DepthToDistance(double depth) const
 
 bool CViewDefinition::ProjectPoint(const CPoint3d& model, CPoint3d& window) const
 {
-    double out[3];
-    double w = 0.0;
-    m_windowMatrix.Transform(model, out, w);
-    if (std::fabs(w) > kMinW) {
-        window = CPoint3d(out[0] / w, out[1] / w, out[2] / w);
-        return true;
-    }
-    window = CPoint3d(out[0], out[1], out[2]);
-    return false;
+    return TransformProjective(m_windowMatrix, model, window);
 }
 
 bool CViewDefinition::UnprojectPoint(const CPoint3d& window, CPoint3d& model) const
@@ -394,15 +394,7 @@ bool CViewDefinition::UnprojectPoint(const CPoint3d& window, CPoint3d& model) co
         }
         m_inverseValid = true;
     }
-    double out[3];
-    double w = 0.0;
-    m_inverseWindowMatrix.Transform(window, out, w);
-    if (std::fabs(w) > kMinW) {
-        model = CPoint3d(out[0] / w, out[1] / w, out[2] / w);
-        return true;
-    }
-    model = CPoint3d(out[0], out[1], out[2]);
-    return false;
+    return TransformProjective(m_inverseWindowMatrix, window, model);
 }
 
 CPoint3d CViewDefinition::PixelToPoint(const CPoint2d& pixel) const

@@ -149,6 +149,10 @@ public:
 
 private:
     void Update();
+    // Both resizes: the view widens by how much narrower the window is than the old aspect.
+    double ResizeKeepingWidth(int width, int height, double oldAspect);
+    // The field of view (perspective) or the view height (parallel).
+    void SetViewScale(double value);
     void RebuildWindowMatrix();
     void LoadLookAt() const;
     void SetCameraValues(const CPoint3d& eye, const CPoint3d& target, const CVector3d& up, bool perspective,

@@ -28,8 +28,8 @@ TEST(PointReferences, PointsOnVerticesEdgesAndFacesFollowWhatTheyHangOn)
     edge->GetEndVertex()->SetPosition(CPoint3d(8, 0, 3));
     EXPECT_EQ(EvaluatePoint(onVertex), CPoint3d(6, 6, 6));
     EXPECT_EQ(EvaluatePoint(onEdge), CPoint3d(2, 0, 3));
-    EXPECT_TRUE(PointRefersTo(onEdge, edge));
-    EXPECT_FALSE(PointRefersTo(onEdge, face));
+    EXPECT_TRUE(onEdge.RefersTo(edge));
+    EXPECT_FALSE(onEdge.RefersTo(face));
     delete corner;
 }
 
@@ -52,11 +52,11 @@ TEST(PointReferences, TheOwnerIsRegisteredWithTheEntityAndDroppedAgain)
     CVertex* vertex = builder.Vertex(1, 1, 1);
     CDrawingElement owner;
     const CModelPointRef point = MakeVertexPoint(vertex);
-    AddPointReferences(point, &owner);
+    point.AddReferences(&owner);
     const CBackReferenceMap* references = GetCurrentModel()->FindEntitySet();
     ASSERT_NE(references, nullptr);
     EXPECT_TRUE(references->Contains(vertex));
-    RemovePointReferences(point, &owner);
+    point.RemoveReferences(&owner);
     EXPECT_FALSE(references->Contains(vertex));
     delete vertex;
 }

@@ -12,15 +12,9 @@
 
 using operationtest::Bytes;
 using operationtest::ModelFixture;
+using operationtest::Shift;
 
 namespace {
-
-CTransformation Shift(double x, double y, double z)
-{
-    CTransformation transform;
-    transform.SetTranslation(CVector3d(x, y, z));
-    return transform;
-}
 
 std::vector<CPoint3d> CornersOf(const CFace* face)
 {

@@ -13,15 +13,9 @@
 #include "tests/document/undoreplay.h"
 
 using operationtest::ModelFixture;
+using operationtest::Shift;
 
 namespace {
-
-CTransformation Shift(double x, double y, double z)
-{
-    CTransformation transform;
-    transform.SetTranslation(CVector3d(x, y, z));
-    return transform;
-}
 
 // The contour's winding about +z: negative when it runs clockwise, as a hole must.
 double SignedArea(const std::vector<CPoint3d>& contour)

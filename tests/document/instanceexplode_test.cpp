@@ -11,15 +11,9 @@
 
 using operationtest::Bytes;
 using operationtest::ModelFixture;
+using operationtest::Shift;
 
 namespace {
-
-CTransformation Shift(double x, double y, double z)
-{
-    CTransformation transform;
-    transform.SetTranslation(CVector3d(x, y, z));
-    return transform;
-}
 
 CBoundingBox3d FaceBox(const CComponent& component)
 {

@@ -124,6 +124,36 @@ TEST_F(MaterialTest, TheRecordRoundTripsEveryField)
     Dispose(read);
 }
 
+TEST_F(MaterialTest, AFlaggedMaterialIsReadOnlyBehindANonZeroNumber)
+{
+    for (const std::int32_t flag : {0, 1}) {
+        const Bytes bytes = Store([&](CArchive& ar) {
+            ar << flag;
+            if (flag != 0) {
+                ar.WriteObject(m_material);
+            }
+            ar << std::int32_t{77};
+        });
+        const FileVersions versions({{"CEntity", 3}, {"CMaterial", 12}});
+        CMaterial* read = m_material;
+        bool found = false;
+        std::int32_t after = 0;
+        Load(bytes, [&](CArchive& ar) {
+            found = ArchiveReadFlaggedMaterial(ar, read);
+            ar >> after;
+        });
+        EXPECT_EQ(found, flag != 0);
+        EXPECT_EQ(after, 77) << "the reader stops where the record's material ends";
+        if (flag != 0) {
+            ASSERT_NE(read, m_material);
+            EXPECT_NE(read, nullptr);
+            Dispose(read);
+        } else {
+            EXPECT_EQ(read, m_material) << "a clear flag leaves the material as it is";
+        }
+    }
+}
+
 TEST_F(MaterialTest, AnOlderRecordDerivesTheTransparencySwitchFromTheValue)
 {
     {

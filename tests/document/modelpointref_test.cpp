@@ -16,6 +16,7 @@ using componenttest::RecordBuilder;
 using documenttest::Bytes;
 using documenttest::Load;
 using documenttest::Store;
+using operationtest::Shift;
 using undotest::TestEnvironment;
 
 namespace {
@@ -128,13 +129,6 @@ TEST_F(ModelPointRefTest, OldRecordsReadWithoutTheSecondPathAndOldImagePointsDro
 }
 
 namespace {
-
-CTransformation Shift(double x, double y, double z)
-{
-    CTransformation transform;
-    transform.SetTranslation(CVector3d(x, y, z));
-    return transform;
-}
 
 // A definition holding the unit square, placed by an instance moved by (10, 0, 0).
 class AttachedPointTest : public ::testing::Test

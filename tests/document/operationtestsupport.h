@@ -12,6 +12,7 @@
 #include "document/definitionlist.h"
 #include "document/tarnwickmodel.h"
 #include "foundation/plane3d.h"
+#include "foundation/transformation.h"
 #include "model/edge.h"
 #include "model/face.h"
 #include "model/undomanager.h"
@@ -23,6 +24,14 @@
 namespace operationtest {
 
 using entitytest::Bytes;
+
+// The translation by (x, y, z).
+inline CTransformation Shift(double x, double y, double z)
+{
+    CTransformation transform;
+    transform.SetTranslation(CVector3d(x, y, z));
+    return transform;
+}
 
 class ModelFixture
 {

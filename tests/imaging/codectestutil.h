@@ -145,6 +145,28 @@ inline void DecodeBytes(ILPicDecoder& decoder, const std::string& bytes, ILAnyBm
                               bmp, depth);
 }
 
+// Decodes the bytes with a fresh decoder of the type; the picture as RGBA rows.
+template <typename Decoder>
+std::vector<uint8_t> DecodeRgba(const std::string& bytes, ILAnyBmp& bmp)
+{
+    Decoder decoder;
+    DecodeBytes(decoder, bytes, bmp);
+    return BitmapRgba(bmp);
+}
+
+// Little-endian numbers written into hand-built file headers.
+inline void Put16(std::string& s, size_t at, uint32_t v)
+{
+    s[at] = static_cast<char>(v & 0xFF);
+    s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
+}
+
+inline void Put32(std::string& s, size_t at, uint32_t v)
+{
+    Put16(s, at, v & 0xFFFF);
+    Put16(s, at + 2, v >> 16);
+}
+
 // The error code with which decoding the bytes fails; 0 when it succeeds.
 inline int DecodeFailureCode(ILPicDecoder& decoder, const std::string& bytes)
 {

@@ -13,18 +13,6 @@ using namespace codectest;
 
 namespace {
 
-void Put16(std::string& s, size_t at, uint32_t v)
-{
-    s[at] = static_cast<char>(v & 0xFF);
-    s[at + 1] = static_cast<char>((v >> 8) & 0xFF);
-}
-
-void Put32(std::string& s, size_t at, uint32_t v)
-{
-    Put16(s, at, v & 0xFFFF);
-    Put16(s, at + 2, v >> 16);
-}
-
 // A BMP with a 40-byte header, the given palette entries (BGRA) and pixel bytes.
 std::string MakeBmp(int width, int height, int bitCount, uint32_t compression, const std::vector<uint8_t>& palette,
                     const std::string& pixels)

@@ -29,20 +29,16 @@ std::string MakePcx(const PcxHeader& h, const std::string& rest)
     s[1] = 5;
     s[2] = static_cast<char>(h.encoding);
     s[3] = static_cast<char>(h.bitsPerPixel);
-    s[4] = static_cast<char>(h.xMin & 0xFF);
-    s[5] = static_cast<char>(h.xMin >> 8);
-    s[8] = static_cast<char>(h.xMax & 0xFF);
-    s[9] = static_cast<char>(h.xMax >> 8);
-    s[10] = static_cast<char>(h.yMax & 0xFF);
-    s[11] = static_cast<char>(h.yMax >> 8);
+    Put16(s, 4, h.xMin);
+    Put16(s, 8, h.xMax);
+    Put16(s, 10, h.yMax);
     s[12] = 72;
     s[14] = 96;
     for (int i = 0; i < 48; ++i) {
         s[16 + i] = static_cast<char>(i * 5);  // the header's 16 colours
     }
     s[65] = static_cast<char>(h.planes);
-    s[66] = static_cast<char>(h.bytesPerLine & 0xFF);
-    s[67] = static_cast<char>(h.bytesPerLine >> 8);
+    Put16(s, 66, h.bytesPerLine);
     return s + rest;
 }
 
@@ -53,13 +49,6 @@ std::string Palette256(char separator = 0x0C)
         palette += {static_cast<char>(i), static_cast<char>(255 - i), static_cast<char>(i / 2)};
     }
     return palette;
-}
-
-std::vector<uint8_t> Decode(const std::string& bytes, ILAnyBmp& bmp)
-{
-    ILPCXDecoder decoder;
-    DecodeBytes(decoder, bytes, bmp);
-    return BitmapRgba(bmp);
 }
 
 struct Variant
@@ -95,7 +84,7 @@ TEST_F(ILPCXDecoderToolTest, EveryBitAndPlaneLayoutDecodesAsTheToolsDecodeIt)
         SCOPED_TRACE(v.name);
         const std::string out = MakeToolFile(v.command, std::string(v.name) + ".pcx");
         ILAnyBmp bmp;
-        const std::vector<uint8_t> ours = Decode(ReadFile(out), bmp);
+        const std::vector<uint8_t> ours = DecodeRgba<ILPCXDecoder>(ReadFile(out), bmp);
         EXPECT_EQ(bmp.GetBitsPerPixel(), 32);
         EXPECT_FALSE(bmp.HasAlpha());
         const std::string theirs =
@@ -110,7 +99,7 @@ TEST(ILPCXDecoderTest, TheHeaderGivesSizeAndResolution)
     h.xMax = 2;
     h.bytesPerLine = 4;
     ILAnyBmp bmp;
-    Decode(MakePcx(h, std::string("\x01\x02\x03\x00", 4) + Palette256()), bmp);
+    DecodeRgba<ILPCXDecoder>(MakePcx(h, std::string("\x01\x02\x03\x00", 4) + Palette256()), bmp);
     EXPECT_EQ(bmp.GetWidth(), 3);
     EXPECT_EQ(bmp.GetHeight(), 1);
     EXPECT_EQ(bmp.GetResolution(), ILPoint(72, 96));
@@ -124,7 +113,7 @@ TEST(ILPCXDecoderTest, RunsRepeatTheirValueAndTheSeparatorIsSkippedWhateverItHol
     // 0xC0 with a value stores nothing; 0xC3 stores the next byte three times.
     const std::string pixels("\xC0\x09\xC3\x07\xC1\xC5", 6);
     ILAnyBmp bmp;
-    const std::vector<uint8_t> rgba = Decode(MakePcx(h, pixels + Palette256('\x42')), bmp);
+    const std::vector<uint8_t> rgba = DecodeRgba<ILPCXDecoder>(MakePcx(h, pixels + Palette256('\x42')), bmp);
     EXPECT_EQ(rgba, (std::vector<uint8_t>{7, 248, 3, 255, 7, 248, 3, 255, 7, 248, 3, 255, 0xC5, 0x3A, 0x62, 255}));
 }
 
@@ -135,7 +124,7 @@ TEST(ILPCXDecoderTest, MonochromeImagesAreBlackAndWhiteWhateverTheHeaderPaletteS
     h.xMax = 9;
     h.bytesPerLine = 2;
     ILAnyBmp bmp;
-    const std::vector<uint8_t> rgba = Decode(MakePcx(h, "\xA0\x40"), bmp);
+    const std::vector<uint8_t> rgba = DecodeRgba<ILPCXDecoder>(MakePcx(h, "\xA0\x40"), bmp);
     const std::vector<int> bits = {1, 0, 1, 0, 0, 0, 0, 0, 0, 1};
     for (size_t x = 0; x < bits.size(); ++x) {
         EXPECT_EQ(rgba[4 * x], bits[x] ? 255 : 0) << x;

@@ -30,25 +30,14 @@ std::string MakeTga(const TgaHeader& h, const std::string& rest)
     s[0] = static_cast<char>(h.idLength);
     s[1] = static_cast<char>(h.colourMapType);
     s[2] = static_cast<char>(h.imageType);
-    s[3] = static_cast<char>(h.firstEntry & 0xFF);
-    s[4] = static_cast<char>(h.firstEntry >> 8);
-    s[5] = static_cast<char>(h.mapLength & 0xFF);
-    s[6] = static_cast<char>(h.mapLength >> 8);
+    Put16(s, 3, h.firstEntry);
+    Put16(s, 5, h.mapLength);
     s[7] = static_cast<char>(h.mapEntrySize);
-    s[12] = static_cast<char>(h.width & 0xFF);
-    s[13] = static_cast<char>(h.width >> 8);
-    s[14] = static_cast<char>(h.height & 0xFF);
-    s[15] = static_cast<char>(h.height >> 8);
+    Put16(s, 12, h.width);
+    Put16(s, 14, h.height);
     s[16] = static_cast<char>(h.depth);
     s[17] = static_cast<char>(h.descriptor);
     return s + rest;
-}
-
-std::vector<uint8_t> Decode(const std::string& bytes, ILAnyBmp& bmp)
-{
-    ILTGADecoder decoder;
-    DecodeBytes(decoder, bytes, bmp);
-    return BitmapRgba(bmp);
 }
 
 struct Variant
@@ -90,7 +79,7 @@ TEST_F(ILTGADecoderToolTest, EveryImageTypeRawAndRunLengthDecodesAsTheToolsDecod
         SCOPED_TRACE(v.name);
         const std::string out = MakeToolFile(v.command, std::string(v.name) + ".tga");
         ILAnyBmp bmp;
-        const std::vector<uint8_t> ours = Decode(ReadFile(out), bmp);
+        const std::vector<uint8_t> ours = DecodeRgba<ILTGADecoder>(ReadFile(out), bmp);
         EXPECT_EQ(bmp.GetBitsPerPixel(), v.depth);
         EXPECT_EQ(bmp.IsGreyscale(), v.greyscale);
         EXPECT_LE(MaxDifference(ours, ToolRgba(out, "-auto-orient")), v.tolerance);
@@ -123,7 +112,7 @@ TEST(ILTGADecoderTest, AlphaComesOnlyFromDeclaredAlphaBitsAndThirtyTwoBitColourM
     };
     for (const auto& c : cases) {
         ILAnyBmp bmp;
-        EXPECT_EQ(Decode(MakeTga(c.header, c.data), bmp), c.rgba) << c.name;
+        EXPECT_EQ(DecodeRgba<ILTGADecoder>(MakeTga(c.header, c.data), bmp), c.rgba) << c.name;
         EXPECT_EQ(bmp.HasAlpha(), c.alpha) << c.name;
         ILTGADecoder decoder;
         ILAnyBmp deep;
@@ -146,13 +135,13 @@ TEST(ILTGADecoderTest, RowOrderFollowsTheDescriptorBits)
         return std::vector<uint8_t>{bmp.GetLineArray()[0][0], bmp.GetLineArray()[0][1], bmp.GetLineArray()[1][0],
                                     bmp.GetLineArray()[1][1]};
     };
-    Decode(MakeTga(h, pixels), bmp);
+    DecodeRgba<ILTGADecoder>(MakeTga(h, pixels), bmp);
     EXPECT_EQ(indices(), (std::vector<uint8_t>{3, 4, 1, 2}));  // bottom-up
     h.descriptor = 0x20;
-    Decode(MakeTga(h, pixels), bmp);
+    DecodeRgba<ILTGADecoder>(MakeTga(h, pixels), bmp);
     EXPECT_EQ(indices(), (std::vector<uint8_t>{1, 2, 3, 4}));  // top-down
     h.descriptor = 0x30;
-    Decode(MakeTga(h, pixels), bmp);
+    DecodeRgba<ILTGADecoder>(MakeTga(h, pixels), bmp);
     EXPECT_EQ(indices(), (std::vector<uint8_t>{2, 1, 4, 3}));  // right to left
 }
 
@@ -168,7 +157,7 @@ TEST(ILTGADecoderTest, RunLengthPacketsRepeatOneToOneHundredTwentyEightTimesAndR
     // rest of row 2 as a run of 70 sevens.
     const std::string data("\x80\x05\xFF\x06\x00\x09\xC5\x07", 8);
     ILAnyBmp bmp;
-    Decode(MakeTga(h, data), bmp);
+    DecodeRgba<ILTGADecoder>(MakeTga(h, data), bmp);
     const uint8_t* top = bmp.GetLineArray()[0];
     const uint8_t* bottom = bmp.GetLineArray()[1];
     EXPECT_EQ(top[0], 5);
@@ -191,13 +180,13 @@ TEST(ILTGADecoderTest, ColourMapsFillThePaletteFromTheirFirstIndexAndAreSkippedF
     h.depth = 8;
     h.width = 2;
     ILAnyBmp bmp;
-    EXPECT_EQ(Decode(MakeTga(h, std::string("\x01\x02\x03\x04\x05\x06\x0A\x0B", 8)), bmp),
+    EXPECT_EQ(DecodeRgba<ILTGADecoder>(MakeTga(h, std::string("\x01\x02\x03\x04\x05\x06\x0A\x0B", 8)), bmp),
               (std::vector<uint8_t>{3, 2, 1, 255, 6, 5, 4, 255}));
 
     h.imageType = 2;
     h.depth = 24;
-    EXPECT_EQ(Decode(MakeTga(h, std::string("\x01\x02\x03\x04\x05\x06", 6) + std::string("\x10\x20\x30\x40\x50\x60", 6)),
-                     bmp),
+    const std::string data = std::string("\x01\x02\x03\x04\x05\x06", 6) + std::string("\x10\x20\x30\x40\x50\x60", 6);
+    EXPECT_EQ(DecodeRgba<ILTGADecoder>(MakeTga(h, data), bmp),
               (std::vector<uint8_t>{0x30, 0x20, 0x10, 255, 0x60, 0x50, 0x40, 255}));
 }
 

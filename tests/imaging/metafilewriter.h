@@ -27,6 +27,16 @@ inline std::uint32_t Rgb(int r, int g, int b)
 
 using Points = std::vector<std::pair<int, int>>;
 
+// The points as 16-bit x, y pairs, as both metafile kinds store polygons.
+inline std::string Pairs(const Points& points)
+{
+    std::string s;
+    for (const auto& [x, y] : points) {
+        s += Le16(x) + Le16(y);
+    }
+    return s;
+}
+
 // A bottom-up 24-bit device-independent bitmap: its 40-byte header and its rows.
 inline std::pair<std::string, std::string> Dib24(int width, const std::vector<std::uint32_t>& topDownRgb)
 {
@@ -108,15 +118,6 @@ public:
     }
 
 private:
-    static std::string Pairs(const Points& points)
-    {
-        std::string s;
-        for (const auto& [x, y] : points) {
-            s += Le16(x) + Le16(y);
-        }
-        return s;
-    }
-
     std::string m_records;
 };
 
@@ -186,15 +187,6 @@ public:
     }
 
 private:
-    static std::string Pairs(const Points& points)
-    {
-        std::string s;
-        for (const auto& [x, y] : points) {
-            s += Le16(x) + Le16(y);
-        }
-        return s;
-    }
-
     std::string m_records;
     int m_count = 0;
 };

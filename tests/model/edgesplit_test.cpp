@@ -10,6 +10,7 @@
 
 namespace {
 
+using geometrytest::CountFaces;
 using geometrytest::Edge;
 using geometrytest::Face;
 using geometrytest::RecordingModel;
@@ -98,11 +99,7 @@ TEST(EdgeSplit, RemovingTheEdgeBetweenTwoCoplanarFacesLeavesOneFace)
     Face(component, {b, Vertex(2, 0), Vertex(2, 1), c});
     model.Begin();
     b->FindEdgeTo(c)->EraseFromComponent(&component);
-    int faces = 0;
-    for (CDrawingElement* element : component.GetEntityList()) {
-        faces += dynamic_cast<CFace*>(element) != nullptr ? 1 : 0;
-    }
-    EXPECT_EQ(faces, 1);
+    EXPECT_EQ(CountFaces(component), 1);
     ASSERT_TRUE(component.Contains(left));
     EXPECT_NEAR(left->GetArea(), 2.0, 1e-9);
     // The two vertices of the removed edge now lie on straight runs and are healed.

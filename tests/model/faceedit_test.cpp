@@ -12,21 +12,9 @@ namespace {
 
 using geometrytest::Edge;
 using geometrytest::Face;
+using geometrytest::Hole;
 using geometrytest::RecordingModel;
 using geometrytest::Vertex;
-
-// A hole of the face over the ring, given clockwise seen from the front.
-CLoop* Hole(CComponent& component, CFace* face, const std::vector<CVertex*>& ring)
-{
-    auto* loop = new CLoop;
-    CEdgeUse* previous = nullptr;
-    for (std::size_t i = 0; i < ring.size(); ++i) {
-        CEdge* edge = Edge(component, ring[i], ring[(i + 1) % ring.size()]);
-        previous = new CEdgeUse(edge, edge->GetStartVertex() != ring[i], previous, loop);
-    }
-    face->AddInnerLoop(loop);
-    return loop;
-}
 
 TEST(FaceEdit, AnAbsorbedFaceHandsItsHolesOverWoundClockwise)
 {

@@ -10,18 +10,27 @@
 
 namespace {
 
+using geometrytest::CountFaces;
 using geometrytest::Edge;
 using geometrytest::Face;
+using geometrytest::Hole;
 using geometrytest::RecordingModel;
 using geometrytest::Vertex;
 
-int CountFaces(const CComponent& component)
+// The edges between consecutive vertices, left open: the last vertex joins the first
+// only through AddEdgeAndFind.
+void Chain(CComponent& component, const std::vector<CVertex*>& v)
 {
-    int count = 0;
-    for (CDrawingElement* element : component.GetEntityList()) {
-        count += dynamic_cast<CFace*>(element) != nullptr ? 1 : 0;
+    for (std::size_t i = 0; i + 1 < v.size(); ++i) {
+        Edge(component, v[i], v[i + 1]);
     }
-    return count;
+}
+
+// The face across the edge from a to b other than the given one.
+CFace* FaceBesides(const CVertex* a, const CVertex* b, const CFace* face)
+{
+    CEdgeUse* use = a->FindEdgeTo(b)->GetFirstEdgeUse();
+    return use->GetFace() == face ? use->GetNextAroundEdge()->GetFace() : use->GetFace();
 }
 
 // The new edge from a to b in the component, handed to a finder of the component.
@@ -39,10 +48,8 @@ TEST(FaceFinder, FourLinesClosingASquareMakeOneFace)
 {
     RecordingModel model;
     CComponent& component = model.Component();
-    CVertex* v[4] = {Vertex(0, 0), Vertex(1, 0), Vertex(1, 1), Vertex(0, 1)};
-    for (int i = 0; i < 3; ++i) {
-        Edge(component, v[i], v[i + 1]);
-    }
+    const std::vector<CVertex*> v{Vertex(0, 0), Vertex(1, 0), Vertex(1, 1), Vertex(0, 1)};
+    Chain(component, v);
     model.Begin();
     EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0]), 1);
     ASSERT_EQ(CountFaces(component), 1);
@@ -93,18 +100,14 @@ TEST(FaceFinder, ASquareDrawnInsideAFaceBecomesAHole)
     RecordingModel model;
     CComponent& component = model.Component();
     CFace* outer = Face(component, {Vertex(0, 0), Vertex(4, 0), Vertex(4, 4), Vertex(0, 4)});
-    CVertex* v[4] = {Vertex(1, 1), Vertex(3, 1), Vertex(3, 3), Vertex(1, 3)};
-    for (int i = 0; i < 3; ++i) {
-        Edge(component, v[i], v[i + 1]);
-    }
+    const std::vector<CVertex*> v{Vertex(1, 1), Vertex(3, 1), Vertex(3, 3), Vertex(1, 3)};
+    Chain(component, v);
     model.Begin();
     EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0]), 1);
     EXPECT_EQ(CountFaces(component), 2);
     ASSERT_EQ(outer->GetLoopCount(), 2);
     EXPECT_NEAR(outer->GetArea(), 12.0, 1e-9);
-    const CFace* inner = v[0]->FindEdgeTo(v[1])->GetFirstEdgeUse()->GetFace();
-    const CFace* innerFace = inner == outer ? v[0]->FindEdgeTo(v[1])->GetFirstEdgeUse()->GetNextAroundEdge()->GetFace()
-                                            : inner;
+    const CFace* innerFace = FaceBesides(v[0], v[1], outer);
     EXPECT_NE(innerFace, outer);
     EXPECT_DOUBLE_EQ(innerFace->GetNormal().z, outer->GetNormal().z);
     EXPECT_TRUE(model.UndoRestores());
@@ -115,10 +118,8 @@ TEST(FaceFinder, ASquareDrawnAroundAFaceTakesItsOutlineAsAHole)
     RecordingModel model;
     CComponent& component = model.Component();
     CFace* inner = Face(component, {Vertex(1, 1), Vertex(3, 1), Vertex(3, 3), Vertex(1, 3)});
-    CVertex* v[4] = {Vertex(0, 0), Vertex(4, 0), Vertex(4, 4), Vertex(0, 4)};
-    for (int i = 0; i < 3; ++i) {
-        Edge(component, v[i], v[i + 1]);
-    }
+    const std::vector<CVertex*> v{Vertex(0, 0), Vertex(4, 0), Vertex(4, 4), Vertex(0, 4)};
+    Chain(component, v);
     model.Begin();
     EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0]), 1);
     const CFace* outer = v[0]->FindEdgeTo(v[1])->GetFirstEdgeUse()->GetFace();
@@ -134,18 +135,9 @@ TEST(FaceFinder, ASquareDrawnInsideAHoleDoesNotBecomeAHoleOfThatFace)
     RecordingModel model;
     CComponent& component = model.Component();
     CFace* outer = Face(component, {Vertex(0, 0), Vertex(10, 0), Vertex(10, 10), Vertex(0, 10)});
-    auto* hole = new CLoop;
-    CEdgeUse* previous = nullptr;
-    const std::vector<CVertex*> ring{Vertex(2, 2), Vertex(2, 8), Vertex(8, 8), Vertex(8, 2)};
-    for (std::size_t i = 0; i < ring.size(); ++i) {
-        CEdge* edge = Edge(component, ring[i], ring[(i + 1) % ring.size()]);
-        previous = new CEdgeUse(edge, edge->GetStartVertex() != ring[i], previous, hole);
-    }
-    outer->AddInnerLoop(hole);
-    CVertex* v[4] = {Vertex(4, 4), Vertex(6, 4), Vertex(6, 6), Vertex(4, 6)};
-    for (int i = 0; i < 3; ++i) {
-        Edge(component, v[i], v[i + 1]);
-    }
+    Hole(component, outer, {Vertex(2, 2), Vertex(2, 8), Vertex(8, 8), Vertex(8, 2)});
+    const std::vector<CVertex*> v{Vertex(4, 4), Vertex(6, 4), Vertex(6, 6), Vertex(4, 6)};
+    Chain(component, v);
     EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0]), 1);
     EXPECT_EQ(outer->GetLoopCount(), 2);
     EXPECT_NEAR(outer->GetArea(), 100.0 - 36.0, 1e-9);
@@ -158,22 +150,13 @@ TEST(FaceFinder, ALoopAroundAHoleTakesTheHoleOverOrTheFaceThatFillsIt)
         CComponent& component = model.Component();
         CFace* outer = Face(component, {Vertex(0, 0), Vertex(10, 0), Vertex(10, 10), Vertex(0, 10)});
         const std::vector<CVertex*> ring{Vertex(4, 4), Vertex(4, 6), Vertex(6, 6), Vertex(6, 4)};
-        auto* hole = new CLoop;
-        CEdgeUse* previous = nullptr;
-        for (std::size_t i = 0; i < ring.size(); ++i) {
-            CEdge* edge = Edge(component, ring[i], ring[(i + 1) % ring.size()]);
-            previous = new CEdgeUse(edge, edge->GetStartVertex() != ring[i], previous, hole);
-        }
-        outer->AddInnerLoop(hole);
+        Hole(component, outer, ring);
         CFace* filling = filled ? Face(component, {ring[0], ring[3], ring[2], ring[1]}) : nullptr;
-        CVertex* v[4] = {Vertex(2, 2), Vertex(8, 2), Vertex(8, 8), Vertex(2, 8)};
-        for (int i = 0; i < 3; ++i) {
-            Edge(component, v[i], v[i + 1]);
-        }
+        const std::vector<CVertex*> v{Vertex(2, 2), Vertex(8, 2), Vertex(8, 8), Vertex(2, 8)};
+        Chain(component, v);
         model.Begin();
         EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0]), 1);
-        CFace* found = v[0]->FindEdgeTo(v[1])->GetFirstEdgeUse()->GetFace();
-        found = found == outer ? v[0]->FindEdgeTo(v[1])->GetFirstEdgeUse()->GetNextAroundEdge()->GetFace() : found;
+        const CFace* found = FaceBesides(v[0], v[1], outer);
         // The surrounding face now has the new face's outline as its only hole.
         EXPECT_EQ(outer->GetLoopCount(), 2) << filled;
         EXPECT_NEAR(outer->GetArea(), 100.0 - 36.0, 1e-9) << filled;
@@ -219,10 +202,8 @@ TEST(FaceFinder, WithRejectionALoopNoFaceSurroundsIsErased)
 {
     RecordingModel model;
     CComponent& component = model.Component();
-    CVertex* v[4] = {Vertex(0, 0), Vertex(1, 0), Vertex(1, 1), Vertex(0, 1)};
-    for (int i = 0; i < 3; ++i) {
-        Edge(component, v[i], v[i + 1]);
-    }
+    const std::vector<CVertex*> v{Vertex(0, 0), Vertex(1, 0), Vertex(1, 1), Vertex(0, 1)};
+    Chain(component, v);
     EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0], true), 0);
     EXPECT_EQ(CountFaces(component), 0);
     EXPECT_TRUE(v[0]->FindEdgeTo(v[1])->IsFree());

@@ -59,6 +59,29 @@ inline CFace* Face(CComponent& component, const std::vector<CVertex*>& ring)
     return face;
 }
 
+// A hole of the face over the ring, given clockwise seen from the front.
+inline CLoop* Hole(CComponent& component, CFace* face, const std::vector<CVertex*>& ring)
+{
+    auto* loop = new CLoop;
+    CEdgeUse* previous = nullptr;
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        CEdge* edge = Edge(component, ring[i], ring[(i + 1) % ring.size()]);
+        previous = new CEdgeUse(edge, edge->GetStartVertex() != ring[i], previous, loop);
+    }
+    face->AddInnerLoop(loop);
+    return loop;
+}
+
+// The faces the component holds.
+inline int CountFaces(const CComponent& component)
+{
+    int count = 0;
+    for (CDrawingElement* element : component.GetEntityList()) {
+        count += dynamic_cast<CFace*>(element) != nullptr ? 1 : 0;
+    }
+    return count;
+}
+
 // A current model whose changes are recorded while an operation is open. Geometry
 // built outside an operation is not recorded.
 class RecordingModel

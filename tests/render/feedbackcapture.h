@@ -7,11 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 #include <vector>
 
 #include "foundation/point2d.h"
-#include "platform/gl/wgl.h"
+#include "tests/render/glcontextfixture.h"
 
 namespace feedbacktest {
 
@@ -47,29 +46,21 @@ inline CPoint2d Centroid(const Polygon2& polygon)
     return sum;
 }
 
-class FeedbackContext : public testing::Test
+class FeedbackContext : public GLContextTest
 {
 protected:
     void SetUp() override
     {
-        m_device = CGLDevice::CreateOffscreen(16, 16);
-        ASSERT_NE(m_device, nullptr);
-        PIXELFORMATDESCRIPTOR wanted;
-        wanted.cDepthBits = 24;
-        ASSERT_TRUE(SetPixelFormat(m_device.get(), ChoosePixelFormat(m_device.get(), &wanted), nullptr));
-        m_context = wglCreateContext(m_device.get());
-        ASSERT_TRUE(wglMakeCurrent(m_device.get(), m_context));
+        MakeCurrent(16, 16, 0);
+        if (HasFatalFailure()) {
+            return;
+        }
         glViewport(0, 0, 16, 16);
         glMatrixMode(GL_PROJECTION);
         glLoadIdentity();
         glOrtho(0.0, 16.0, 0.0, 16.0, -10.0, 10.0);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-    }
-    void TearDown() override
-    {
-        wglMakeCurrent(nullptr, nullptr);
-        wglDeleteContext(m_context);
     }
 
     // The polygons the drawing sends to GL, in window coordinates.
@@ -96,10 +87,6 @@ protected:
         }
         return polygons;
     }
-
-private:
-    std::unique_ptr<CGLDevice> m_device;
-    HGLRC m_context = nullptr;
 };
 
 }  // namespace feedbacktest

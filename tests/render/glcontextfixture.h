@@ -1,5 +1,6 @@
 #pragma once
-// A current GL context on a small offscreen framebuffer, made for each test.
+// A current GL context on a small offscreen framebuffer, made for each test. Fixtures
+// that want another size or no stencil buffer make their own in SetUp.
 
 #include <gtest/gtest.h>
 
@@ -10,21 +11,25 @@
 class GLContextTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_device = CGLDevice::CreateOffscreen(kWidth, kHeight);
-        ASSERT_NE(m_device, nullptr);
-        PIXELFORMATDESCRIPTOR wanted;
-        wanted.cDepthBits = 24;
-        wanted.cStencilBits = 8;
-        ASSERT_TRUE(SetPixelFormat(m_device.get(), ChoosePixelFormat(m_device.get(), &wanted), nullptr));
-        m_context = wglCreateContext(m_device.get());
-        ASSERT_TRUE(wglMakeCurrent(m_device.get(), m_context));
-    }
+    void SetUp() override { MakeCurrent(kWidth, kHeight, 8); }
     void TearDown() override
     {
         wglMakeCurrent(nullptr, nullptr);
         wglDeleteContext(m_context);
+    }
+
+    // A context made current on an offscreen framebuffer of the size, with 24 depth bits
+    // and the stencil bits given; a fatal failure without one.
+    void MakeCurrent(int width, int height, int stencilBits)
+    {
+        m_device = CGLDevice::CreateOffscreen(width, height);
+        ASSERT_NE(m_device, nullptr);
+        PIXELFORMATDESCRIPTOR wanted;
+        wanted.cDepthBits = 24;
+        wanted.cStencilBits = static_cast<BYTE>(stencilBits);
+        ASSERT_TRUE(SetPixelFormat(m_device.get(), ChoosePixelFormat(m_device.get(), &wanted), nullptr));
+        m_context = wglCreateContext(m_device.get());
+        ASSERT_TRUE(wglMakeCurrent(m_device.get(), m_context));
     }
 
     static constexpr int kWidth = 64;

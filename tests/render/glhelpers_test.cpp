@@ -3,34 +3,16 @@
 
 #include <memory>
 
-#include "platform/gl/wgl.h"
 #include "render/polygonoffset.h"
 #include "render/valueinputbuffer.h"
+#include "tests/render/glcontextfixture.h"
 
 namespace {
 
-class CurrentContext : public testing::Test
+class CurrentContext : public GLContextTest
 {
 protected:
-    void SetUp() override
-    {
-        m_device = CGLDevice::CreateOffscreen(16, 16);
-        ASSERT_NE(m_device, nullptr);
-        PIXELFORMATDESCRIPTOR wanted;
-        wanted.cDepthBits = 24;
-        wanted.cStencilBits = 8;
-        ASSERT_TRUE(SetPixelFormat(m_device.get(), ChoosePixelFormat(m_device.get(), &wanted), nullptr));
-        m_context = wglCreateContext(m_device.get());
-        ASSERT_TRUE(wglMakeCurrent(m_device.get(), m_context));
-    }
-    void TearDown() override
-    {
-        wglMakeCurrent(nullptr, nullptr);
-        wglDeleteContext(m_context);
-    }
-
-    std::unique_ptr<CGLDevice> m_device;
-    HGLRC m_context = nullptr;
+    void SetUp() override { MakeCurrent(16, 16, 8); }
 };
 
 void ExpectOffset(bool enabled, double factor, double units)
