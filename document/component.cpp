@@ -54,12 +54,8 @@ std::vector<const CComponent*> NestedComponents(const CComponent* component)
 {
     std::vector<const CComponent*> nested;
     for (const CDrawingElement* entity : component->GetEntityList()) {
-        if (const auto* held = dynamic_cast<const CComponent*>(entity)) {
+        if (const CComponent* held = entity->GetNestedComponent()) {
             nested.push_back(held);
-        } else if (const auto* instance = dynamic_cast<const CComponentInstance*>(entity)) {
-            if (instance->GetDefinition() != nullptr) {
-                nested.push_back(instance->GetDefinition());
-            }
         }
     }
     if (const CDefinitionList* list = component->GetDefinitionList()) {
@@ -216,6 +212,11 @@ CEntity* CComponent::Clone() const
 int CComponent::GetTypeId() const
 {
     return kTypeComponent;
+}
+
+const CComponent* CComponent::GetNestedComponent() const
+{
+    return this;
 }
 
 CTarnwickModel* CComponent::GetModel() const
@@ -806,9 +807,11 @@ void CComponent::CountMaterialUses() const
         if (CMaterial* material = entity->GetMaterial()) {
             material->AddUse(false);
         }
-        const auto* face = dynamic_cast<const CFace*>(entity);
-        if (face != nullptr && face->GetBackMaterial() != nullptr) {
-            face->GetBackMaterial()->AddUse(false);
+        // A type id instead of a cast: this runs over every entity of every file read.
+        if (entity->GetTypeId() == kTypeFace) {
+            if (CMaterial* back = static_cast<const CFace*>(entity)->GetBackMaterial()) {
+                back->AddUse(false);
+            }
         }
     }
     if (m_definitions != nullptr) {

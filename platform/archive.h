@@ -12,6 +12,7 @@
 #include "platform/cstring.h"
 #include "platform/exceptions.h"
 #include "platform/object.h"
+#include "platform/pointerindexmap.h"
 #include "platform/types.h"
 
 class CFile;
@@ -148,6 +149,8 @@ private:
     const CRuntimeClass* LookUpClass(DWORD index);
     CObject* LookUpObject(DWORD index) const;
     CObject* ReadNewObject(const CRuntimeClass* runtimeClass, const CRuntimeClass* requested);
+    void AddLoadedEntry(std::uintptr_t entry);
+    [[nodiscard]] bool IsClassEntry(DWORD index) const;
     [[noreturn]] void Fail(int cause) const;
     void DeletePendingObjects() noexcept;
 
@@ -159,16 +162,19 @@ private:
     std::size_t m_pos = 0;  // next byte to read or write
     std::size_t m_end = 0;  // bytes in the buffer when loading
 
-    // Loading: entry n holds either an object or a class; entry 0 is null.
-    struct LoadedEntry
+    // Loading: entry n holds an object pointer, or, with the lowest bit set (object
+    // pointers never have it), twice the position of a class in m_loadedClasses plus
+    // one; entry 0 is null. One word per entry, because a large file has millions.
+    struct LoadedClass
     {
-        CObject* object = nullptr;
-        const CRuntimeClass* runtimeClass = nullptr;  // set for class entries only
-        UINT schema = kNoSchema;                      // the schema word a class entry was read with
+        const CRuntimeClass* runtimeClass = nullptr;
+        UINT schema = kNoSchema;  // the schema word the class was read with
     };
-    std::vector<LoadedEntry> m_loaded;
+    std::vector<std::uintptr_t> m_loaded;
+    std::vector<LoadedClass> m_loadedClasses;
+    bool m_loadedReserved = false;
     // Storing: objects and classes by the number they were given.
-    std::unordered_map<const CObject*, UINT> m_storedObjects;
+    CPointerIndexMap m_storedObjects;
     std::unordered_map<const CRuntimeClass*, UINT> m_storedClasses;
     UINT m_storedCount = 0;
     UINT m_schema = kNoSchema;

@@ -1,0 +1,80 @@
+#include "platform/pointerindexmap.h"
+
+namespace {
+
+constexpr std::size_t kFirstSize = 64;
+
+}  // namespace
+
+std::size_t CPointerIndexMap::SlotOf(const void* key) const
+{
+    // Objects lie at least 8 bytes apart: the low bits carry nothing, and the
+    // multiplication spreads the rest over the high bits that are kept.
+    const auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key)) >> 3;
+    return static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ULL) >> 32) & (m_slots.size() - 1);
+}
+
+UINT CPointerIndexMap::Find(const void* key) const
+{
+    if (m_count == 0 || key == nullptr) {
+        return 0;
+    }
+    const std::size_t mask = m_slots.size() - 1;
+    for (std::size_t i = SlotOf(key);; i = (i + 1) & mask) {
+        const Slot& slot = m_slots[i];
+        if (slot.key == key) {
+            return slot.index;
+        }
+        if (slot.key == nullptr) {
+            return 0;
+        }
+    }
+}
+
+void CPointerIndexMap::Set(const void* key, UINT index)
+{
+    if (key == nullptr) {
+        return;
+    }
+    if ((m_count + 1) * 2 > m_slots.size()) {
+        Grow();
+    }
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t i = SlotOf(key);
+    while (m_slots[i].key != nullptr && m_slots[i].key != key) {
+        i = (i + 1) & mask;
+    }
+    if (m_slots[i].key == nullptr) {
+        ++m_count;
+    }
+    m_slots[i] = {key, index};
+}
+
+void CPointerIndexMap::Grow()
+{
+    std::vector<Slot> old = std::move(m_slots);
+    m_slots.assign(old.empty() ? kFirstSize : old.size() * 2, Slot{});
+    const std::size_t mask = m_slots.size() - 1;
+    for (const Slot& slot : old) {
+        if (slot.key == nullptr) {
+            continue;
+        }
+        std::size_t i = SlotOf(slot.key);
+        while (m_slots[i].key != nullptr) {
+            i = (i + 1) & mask;
+        }
+        m_slots[i] = slot;
+    }
+}
+
+std::vector<std::pair<const void*, UINT>> CPointerIndexMap::GetEntries() const
+{
+    std::vector<std::pair<const void*, UINT>> entries;
+    entries.reserve(m_count);
+    for (const Slot& slot : m_slots) {
+        if (slot.key != nullptr) {
+            entries.emplace_back(slot.key, slot.index);
+        }
+    }
+    return entries;
+}
