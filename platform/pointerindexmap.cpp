@@ -1,5 +1,7 @@
 #include "platform/pointerindexmap.h"
 
+#include <bit>
+
 namespace {
 
 constexpr std::size_t kFirstSize = 64;
@@ -8,10 +10,17 @@ constexpr std::size_t kFirstSize = 64;
 
 std::size_t CPointerIndexMap::SlotOf(const void* key) const
 {
-    // Objects lie at least 8 bytes apart: the low bits carry nothing, and the
-    // multiplication spreads the rest over the high bits that are kept.
-    const auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key)) >> 3;
-    return static_cast<std::size_t>((bits * 0x9E3779B97F4A7C15ULL) >> 32) & (m_slots.size() - 1);
+    // Objects lie at least 16 bytes apart, and a writer meets them much in the order
+    // they were made: neighbours in memory stay neighbours in the table, so that the
+    // walk over a large model keeps hitting the same cache lines. The bits above the
+    // table's width are mixed in, so that objects a table's width apart (or any
+    // regular stride) do not pile up on the same slots.
+    const std::size_t mask = m_slots.size() - 1;
+    const int width = std::countr_zero(m_slots.size());
+    const auto chunk = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(key)) >> 4;
+    const std::uint64_t above = chunk >> width;
+    const std::uint64_t mixed = above == 0 ? 0 : (above * 0x9E3779B97F4A7C15ULL) >> (64 - width);
+    return static_cast<std::size_t>(chunk ^ mixed) & mask;
 }
 
 UINT CPointerIndexMap::Find(const void* key) const
