@@ -739,6 +739,9 @@ void CComponent::ReadEntities(CArchive& ar)
     const std::int32_t count = ReadReferenceCount(ar);
     m_entities.clear();
     m_sectionPlanes.clear();
+    // The count was checked against the bytes left; growing by doubling instead would
+    // leave up to half the list unused in a large model.
+    m_entities.reserve(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {
         CDrawingElement* element = ReadDrawingElement(ar);
         // An element held elsewhere stays with its first component; a component never

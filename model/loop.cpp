@@ -99,10 +99,10 @@ CLoop::CLoop(int edgeCount, CEdge* const* edges, CFace* face) : m_face(face)
 
 CLoop::CLoop(const CLoop& other)
     : CEntity(other),
-      m_face(other.m_face),
-      m_firstUse(other.m_firstUse),
       m_outer(other.m_outer),
-      m_convex(other.m_convex)
+      m_convex(other.m_convex),
+      m_face(other.m_face),
+      m_firstUse(other.m_firstUse)
 {
 }
 
