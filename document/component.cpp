@@ -776,6 +776,9 @@ void CComponent::WriteRecord(CArchive& ar)
     m_materialManager->Serialize(ar);
     m_layerManager->Serialize(ar);
     m_definitions->Serialize(ar);
+    // Faces bring their loops and edge uses, edges their vertices: a large model writes
+    // about twice as many objects as it holds entities.
+    ar.ReserveStoredObjects(m_entities.size() * 2);
     WriteReferences(ar, m_entities);
     m_relationships->Serialize(ar);
     ar.WriteObject(m_activeSectionPlane);

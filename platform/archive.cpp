@@ -444,6 +444,13 @@ UINT CArchive::GetObjectSchema()
     return schema;
 }
 
+void CArchive::ReserveStoredObjects(std::size_t count)
+{
+    if (!m_loading) {
+        m_storedObjects.Reserve(m_storedObjects.GetCount() + count);
+    }
+}
+
 void CArchive::MapObject(const CObject* object)
 {
     CheckOpen();

@@ -103,6 +103,9 @@ public:
     // until it is closed, aborted or destroyed and deletes it then. Handing the same
     // object over twice deletes it once; null is ignored.
     void DeleteWhenClosed(CObject* object);
+    // Storing: makes room for this many more objects in the table of written ones, for
+    // a record about to write a long list. Only a matter of speed.
+    void ReserveStoredObjects(std::size_t count);
     // Gives the object the next number without writing or reading anything, as if
     // it had passed through the archive.
     void MapObject(const CObject* object);

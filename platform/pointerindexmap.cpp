@@ -59,10 +59,26 @@ void CPointerIndexMap::Set(const void* key, UINT index)
     m_slots[i] = {key, index};
 }
 
+void CPointerIndexMap::Reserve(std::size_t count)
+{
+    std::size_t size = m_slots.empty() ? kFirstSize : m_slots.size();
+    while (size < count * 2) {
+        size *= 2;
+    }
+    if (size > m_slots.size()) {
+        Rebuild(size);
+    }
+}
+
 void CPointerIndexMap::Grow()
 {
+    Rebuild(m_slots.empty() ? kFirstSize : m_slots.size() * 2);
+}
+
+void CPointerIndexMap::Rebuild(std::size_t size)
+{
     std::vector<Slot> old = std::move(m_slots);
-    m_slots.assign(old.empty() ? kFirstSize : old.size() * 2, Slot{});
+    m_slots.assign(size, Slot{});
     const std::size_t mask = m_slots.size() - 1;
     for (const Slot& slot : old) {
         if (slot.key == nullptr) {

@@ -19,6 +19,9 @@ public:
     // Gives the pointer the number (which must not be 0), replacing an earlier one.
     void Set(const void* key, UINT index);
     [[nodiscard]] std::size_t GetCount() const { return m_count; }
+    // Makes room for this many entries in all, so that they go in without the table
+    // being rebuilt on the way.
+    void Reserve(std::size_t count);
     // Every pointer with its number, in no set order.
     [[nodiscard]] std::vector<std::pair<const void*, UINT>> GetEntries() const;
 
@@ -31,6 +34,7 @@ private:
 
     [[nodiscard]] std::size_t SlotOf(const void* key) const;
     void Grow();
+    void Rebuild(std::size_t size);
 
     std::vector<Slot> m_slots;
     std::size_t m_count = 0;

@@ -12,6 +12,8 @@ TEST(PointerIndexMapTest, NumbersSurviveGrowthAndTheLatestNumberWins)
     // Enough keys to grow the table many times over, laid out as objects are.
     std::vector<double> objects(5000);
     CPointerIndexMap map;
+    map.Set(&objects[0], 1);
+    map.Reserve(3000);  // a rebuild part-way keeps what is there
     for (std::size_t i = 0; i < objects.size(); ++i) {
         map.Set(&objects[i], static_cast<UINT>(i + 1));
     }
