@@ -260,7 +260,7 @@ void CArchive::ReadExact(void* out, UINT count)
 }
 
 template <typename T>
-CArchive& CArchive::StoreValue(T value)
+CArchive& CArchive::StoreValueSlowly(T value)
 {
     CheckStoring();
     BYTE bytes[sizeof(T)];
@@ -275,7 +275,7 @@ CArchive& CArchive::StoreValue(T value)
 }
 
 template <typename T>
-T CArchive::LoadValue()
+T CArchive::LoadValueSlowly()
 {
     CheckLoading();
     BYTE bytes[sizeof(T)];
@@ -293,62 +293,23 @@ T CArchive::LoadValue()
     }
 }
 
-CArchive& CArchive::operator<<(BYTE value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(WORD value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(std::int32_t value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(std::uint32_t value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(LONGLONG value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(ULONGLONG value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(double value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(float value) { return StoreValue(value); }
-
-CArchive& CArchive::operator>>(BYTE& value)
-{
-    value = LoadValue<BYTE>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(WORD& value)
-{
-    value = LoadValue<WORD>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(std::int32_t& value)
-{
-    value = LoadValue<std::int32_t>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(std::uint32_t& value)
-{
-    value = LoadValue<std::uint32_t>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(LONGLONG& value)
-{
-    value = LoadValue<LONGLONG>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(ULONGLONG& value)
-{
-    value = LoadValue<ULONGLONG>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(double& value)
-{
-    value = LoadValue<double>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(float& value)
-{
-    value = LoadValue<float>();
-    return *this;
-}
+// The slow paths of the inline readers and writers, for every type they take.
+template CArchive& CArchive::StoreValueSlowly(BYTE);
+template CArchive& CArchive::StoreValueSlowly(WORD);
+template CArchive& CArchive::StoreValueSlowly(std::int32_t);
+template CArchive& CArchive::StoreValueSlowly(std::uint32_t);
+template CArchive& CArchive::StoreValueSlowly(LONGLONG);
+template CArchive& CArchive::StoreValueSlowly(ULONGLONG);
+template CArchive& CArchive::StoreValueSlowly(double);
+template CArchive& CArchive::StoreValueSlowly(float);
+template BYTE CArchive::LoadValueSlowly();
+template WORD CArchive::LoadValueSlowly();
+template std::int32_t CArchive::LoadValueSlowly();
+template std::uint32_t CArchive::LoadValueSlowly();
+template LONGLONG CArchive::LoadValueSlowly();
+template ULONGLONG CArchive::LoadValueSlowly();
+template double CArchive::LoadValueSlowly();
+template float CArchive::LoadValueSlowly();
 
 // Limits against bad input
 

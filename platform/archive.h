@@ -3,7 +3,9 @@
 // from. Multi-byte values are little-endian with no padding. The archive also keeps
 // the table that turns object pointers into small numbers on the wire and back.
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -59,14 +61,14 @@ public:
     void Abort();
 
     // Storing: throws readOnly on a loading archive.
-    CArchive& operator<<(BYTE value);
-    CArchive& operator<<(WORD value);
-    CArchive& operator<<(std::int32_t value);
-    CArchive& operator<<(std::uint32_t value);
-    CArchive& operator<<(LONGLONG value);
-    CArchive& operator<<(ULONGLONG value);
-    CArchive& operator<<(double value);
-    CArchive& operator<<(float value);
+    CArchive& operator<<(BYTE value) { return StoreValue(value); }
+    CArchive& operator<<(WORD value) { return StoreValue(value); }
+    CArchive& operator<<(std::int32_t value) { return StoreValue(value); }
+    CArchive& operator<<(std::uint32_t value) { return StoreValue(value); }
+    CArchive& operator<<(LONGLONG value) { return StoreValue(value); }
+    CArchive& operator<<(ULONGLONG value) { return StoreValue(value); }
+    CArchive& operator<<(double value) { return StoreValue(value); }
+    CArchive& operator<<(float value) { return StoreValue(value); }
     // These would silently widen to four bytes: a bool goes through ArchiveWriteBool,
     // the others need a cast to the width the record means.
     CArchive& operator<<(bool value) = delete;
@@ -75,14 +77,14 @@ public:
     CArchive& operator<<(short value) = delete;
 
     // Loading: throws writeOnly on a storing archive, endOfFile when the data ends.
-    CArchive& operator>>(BYTE& value);
-    CArchive& operator>>(WORD& value);
-    CArchive& operator>>(std::int32_t& value);
-    CArchive& operator>>(std::uint32_t& value);
-    CArchive& operator>>(LONGLONG& value);
-    CArchive& operator>>(ULONGLONG& value);
-    CArchive& operator>>(double& value);
-    CArchive& operator>>(float& value);
+    CArchive& operator>>(BYTE& value) { return LoadValue(value); }
+    CArchive& operator>>(WORD& value) { return LoadValue(value); }
+    CArchive& operator>>(std::int32_t& value) { return LoadValue(value); }
+    CArchive& operator>>(std::uint32_t& value) { return LoadValue(value); }
+    CArchive& operator>>(LONGLONG& value) { return LoadValue(value); }
+    CArchive& operator>>(ULONGLONG& value) { return LoadValue(value); }
+    CArchive& operator>>(double& value) { return LoadValue(value); }
+    CArchive& operator>>(float& value) { return LoadValue(value); }
     CArchive& operator>>(bool& value) = delete;
 
     // Reads up to count bytes; answers fewer only at the end of the data.
@@ -141,10 +143,38 @@ private:
     void ReadExact(void* out, UINT count);
     void WriteBytes(const void* data, UINT count);
     void FlushBuffer();
+    // A large model reads and writes tens of millions of values: while the buffer has
+    // room (and the host is little-endian, as the data are) a value is copied in place;
+    // everything else, checks and their exceptions included, goes the long way.
     template <typename T>
-    CArchive& StoreValue(T value);
+    CArchive& StoreValue(T value)
+    {
+        if constexpr (std::endian::native == std::endian::little) {
+            if (!m_loading && !m_closed && m_buffer.size() - m_pos >= sizeof(T)) {
+                std::memcpy(m_buffer.data() + m_pos, &value, sizeof(T));
+                m_pos += sizeof(T);
+                return *this;
+            }
+        }
+        return StoreValueSlowly(value);
+    }
     template <typename T>
-    T LoadValue();
+    CArchive& LoadValue(T& value)
+    {
+        if constexpr (std::endian::native == std::endian::little) {
+            if (m_loading && !m_closed && m_end - m_pos >= sizeof(T)) {
+                std::memcpy(&value, m_buffer.data() + m_pos, sizeof(T));
+                m_pos += sizeof(T);
+                return *this;
+            }
+        }
+        value = LoadValueSlowly<T>();
+        return *this;
+    }
+    template <typename T>
+    CArchive& StoreValueSlowly(T value);
+    template <typename T>
+    T LoadValueSlowly();
 
     void WriteClass(const CRuntimeClass* runtimeClass);
     void WriteIndexTag(UINT index, bool isClass);
