@@ -73,15 +73,14 @@ CEntity* FindOrCreateFont(CTarnwickModel* model, const FontDescription& descript
     return font;
 }
 
-// The model holds no styles yet.
-CDimensionStyle* GetModelDimensionStyle(CTarnwickModel* /*model*/)
+CDimensionStyle* GetModelDimensionStyle(CTarnwickModel* model)
 {
-    return nullptr;
+    return model != nullptr ? model->GetDimensionStyle() : nullptr;
 }
 
-CTextStyle* GetModelTextStyle(CTarnwickModel* /*model*/)
+CTextStyle* GetModelTextStyle(CTarnwickModel* model)
 {
-    return nullptr;
+    return model != nullptr ? model->GetTextStyle() : nullptr;
 }
 
 FontDescription ReadFontSettings(const CString& section, const CString& defaultFace)

@@ -15,6 +15,8 @@
 #include "app/glimraview.h"
 #include "app/mainframe.h"
 #include "app/resourceids.h"
+#include "document/classregistration.h"
+#include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "foundation/notificationcenter.h"
 #include "foundation/syshelpers.h"
@@ -118,6 +120,7 @@ bool CGlimraApp::InitInstance()
     std::setlocale(LC_TIME, "");
     CUndoSuspender suspender(true);
     RegisterAppResources();
+    RegisterModelClasses();
     InstallDisplayMetrics();
 
     CCommandLineInfoEx commandLine;
@@ -150,6 +153,10 @@ bool CGlimraApp::InitInstance()
         // A damaged bar state leaves the bars where creation put them.
     }
     frame->ShowPageTabs(false);
+    if (auto* document = dynamic_cast<CGlimraDoc*>(frame->GetActiveDocument()))
+        document->ResyncUI();
+    CShadowNotificationData assigned{kShadowAssigned, nullptr};
+    GetNotificationCenter().Post(kShadowNotification, &assigned);
     frame->SetFocus();
     frame->UpdateWindow();
     frame->DragAcceptFiles(true);
@@ -167,6 +174,10 @@ int CGlimraApp::ExitInstance()
 {
     CUndoSuspender suspender(true);
     GetNotificationCenter().Post(kExitNotification, nullptr);
+    // The document lets its animations and tools go before the windows do.
+    if (CMainFrame* frame = GetMainFrame())
+        if (auto* document = dynamic_cast<CGlimraDoc*>(frame->GetActiveDocument()))
+            document->OnCloseDocument();
     m_langHandler.Unload();
     return CWinApp::ExitInstance();
 }

@@ -1,11 +1,128 @@
 #include "app/glimradoc.h"
 
+#include "app/glimraview.h"
+#include "app/hostservices.h"
+#include "app/mainframe.h"
+#include "document/doctoolmanager.h"
+#include "document/pagelist.h"
+#include "drawapi/tarnisview.h"
+#include "foundation/notificationcenter.h"
+#include "foundation/syshelpers.h"
+#include "foundation/versioninfo.h"
+#include "model/undosuspender.h"
+#include "platform/archive.h"
+#include "platform/exceptions.h"
 #include "platform/ui/messagebox.h"
-#include "platform/ui/uitypes.h"
+#include "platform/ui/stringtable.h"
+#include "platform/ui/view.h"
+#include "platform/ui/winapp.h"
+
+namespace {
+
+CString VersionText(const CVersionInfo& version)
+{
+    return CString::Formatted("%d.%d.%d", version.GetMajor(), version.GetMinor(), version.GetBuild());
+}
+
+}  // namespace
+
+bool CGlimraDoc::OnNewDocument()
+{
+    CUndoSuspender suspender(true);
+    if (!CDocument::OnNewDocument())
+        return false;
+    Activate();
+    m_fileName.Empty();
+    ResyncUI();
+    ShowNewContents();
+    return true;
+}
 
 bool CGlimraDoc::OnOpenDocument(const CString& path)
 {
-    AfxMessageBox(CString("Unable to open \"") + path + CString("\": this version of Glimra cannot read models yet."),
-                  MB_ICONEXCLAMATION);
-    return false;
+    CUndoSuspender suspender(true);
+    if (!CDocument::OnOpenDocument(path))
+        return false;
+    Activate();
+    m_fileName = GetFileNameFromPath(path, true);
+    ResyncUI();
+    ShowNewContents();
+    return true;
+}
+
+void CGlimraDoc::Serialize(CArchive& archive)
+{
+    if (archive.IsStoring())
+    {
+        SetSaveFormat(kSaveFormat5000);
+        GetModel().Serialize(archive);
+        return;
+    }
+    GetModel().Serialize(archive);
+    ReportLoadStatus(GetModel().GetLoadStatus());
+}
+
+void CGlimraDoc::ReportLoadStatus(int status)
+{
+    if (status == CTarnwickModel::kLoadNotAModel)
+    {
+        AfxMessageBox(kNotAModelStringId, MB_OK);
+        throw CUserException();
+    }
+    if (status == CTarnwickModel::kLoadNeedsNewerVersion)
+    {
+        CString text = LoadStringResource(kNewerVersionStringId);
+        text.Replace(CString("%1"), VersionText(CVersionInfo()));
+        text.Replace(CString("%2"), VersionText(GetModel().GetVersionInfo()));
+        AfxMessageBox(text, MB_OK, kNewerVersionStringId);
+        throw CUserException();
+    }
+}
+
+void CGlimraDoc::ShowNewContents()
+{
+    for (CView* view : GetViews())
+        if (auto* glimraView = dynamic_cast<CGlimraView*>(view))
+            glimraView->OnDocumentContentsChanged();
+}
+
+void CGlimraDoc::DiscardViewAnimations()
+{
+    for (CView* view : GetViews())
+        if (auto* tarnisView = dynamic_cast<ITarnisView*>(view))
+            tarnisView->DiscardAnimation();
+}
+
+void CGlimraDoc::DeleteContents()
+{
+    DiscardViewAnimations();
+    CBaseDoc::DeleteContents();
+}
+
+void CGlimraDoc::OnCloseDocument()
+{
+    DiscardViewAnimations();
+    if (IDocToolManager* tools = GetToolManager())
+        tools->Reset();
+    CUndoSuspender suspender(true);
+    DeleteContents();
+}
+
+void CGlimraDoc::ResyncUI()
+{
+    const CPageList* pages = GetModel().GetPageList();
+    const int count = pages != nullptr ? static_cast<int>(pages->GetPages().size()) : 0;
+    CWinApp* app = AfxGetApp();
+    auto* frame = app != nullptr ? dynamic_cast<CMainFrame*>(app->m_pMainWnd) : nullptr;
+    if (frame != nullptr)
+        frame->GetPageTabs().Rebuild(pages);
+    if (frame != nullptr && count > 0)
+        (void)frame->ClearPageTabSelection();
+    ShowPageTabs(count > 0);
+    GetNotificationCenter().Post(kResynchUINotification, nullptr);
+}
+
+void CGlimraDoc::UpdateAllViews()
+{
+    CDocument::UpdateAllViews(nullptr);
 }

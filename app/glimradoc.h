@@ -1,10 +1,47 @@
 #pragma once
-// CGlimraDoc: the program's document. Reading models into it arrives with the model's
-// file reading; until then it opens no file and says so.
+// CGlimraDoc: the program's one document, joining the framework's document with the
+// model's document base. It opens model files through the framework's open road, turns
+// the model's load status into the user's two messages of a failed open, brings the
+// page tabs in line after every new or opened document, lets the views drop their
+// animations before the model is emptied, and never asks to save. The save command
+// writes the open file in the newest save format.
+#include "document/basedoc.h"
 #include "platform/ui/document.h"
 
-class CGlimraDoc : public CDocument
+class CGlimraDoc : public CDocument, public CBaseDoc
 {
 public:
+    static constexpr int kNotAModelStringId = 10009;
+    static constexpr int kNewerVersionStringId = 10024;
+
+    bool OnNewDocument() override;
     bool OnOpenDocument(const CString& path) override;
+    // Loading: the model reads the file, then a load status other than 0 shows its
+    // message and throws the user exception that ends the open. Storing: the model in
+    // the newest save format.
+    void Serialize(CArchive& archive) override;
+    // The views finish their animations, then the model empties itself.
+    void DeleteContents() override;
+    // Animations finished and the tools reset before the framework closes.
+    void OnCloseDocument();
+    // Opening another file, File New and Exit never ask.
+    [[nodiscard]] bool SaveModified() { return true; }
+
+    // The page tabs follow the model's pages; posts "Resynch UI Notification".
+    void ResyncUI();
+
+    // CBaseDoc: the redraw request.
+    using CDocument::UpdateAllViews;
+    void UpdateAllViews() override;
+
+    // The opened file's name with its extension; empty for a new document.
+    [[nodiscard]] const CString& GetModelFileName() const { return m_fileName; }
+
+private:
+    void DiscardViewAnimations();
+    // The views show the new model from its camera.
+    void ShowNewContents();
+    void ReportLoadStatus(int status);
+
+    CString m_fileName;
 };

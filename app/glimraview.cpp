@@ -1,7 +1,275 @@
 #include "app/glimraview.h"
 
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "app/glimradoc.h"
+#include "app/hostservices.h"
+#include "app/viewnavigation.h"
+#include "document/tarnwickpage.h"
+#include "drawapi/animation.h"
+#include "platform/gl/wgl.h"
+
+CGlimraView::CGlimraView()
+{
+    AddCommands();
+}
+
+CGlimraView::~CGlimraView()
+{
+    StopAnimationTimer();
+}
+
+CGlimraDoc* CGlimraView::GetGlimraDoc() const
+{
+    return dynamic_cast<CGlimraDoc*>(GetDocument());
+}
+
+CBaseDoc* CGlimraView::GetBaseDoc() const
+{
+    return GetGlimraDoc();
+}
+
+// --- window ---
+
+void CGlimraView::FollowDocumentModel()
+{
+    CGlimraDoc* document = GetGlimraDoc();
+    SetModel(document != nullptr ? &document->GetModel() : nullptr);
+}
+
+void CGlimraView::OnInitialUpdate()
+{
+    FollowDocumentModel();
+    CBaseGLView::OnInitialUpdate();
+    if (GetRenderingContext() == nullptr || MakeCurrent() == 0)
+        return;
+    InitGLState();
+    const CRect client = GetClientRect();
+    SetViewportSize(std::max(client.Width(), 1), std::max(client.Height(), 1));
+    if (GetModel() != nullptr)
+        SetCamera(GetModel()->GetCamera(), 0.0);
+    SaveViewDefinition(&GetViewDefinition());
+    CreateViewFont();
+}
+
+void CGlimraView::OnDocumentContentsChanged()
+{
+    FollowDocumentModel();
+    if (GetModel() != nullptr)
+        SetCamera(GetModel()->GetCamera(), 0.0);
+    SaveViewDefinition(&GetViewDefinition());
+    CView::Invalidate();
+}
+
 void CGlimraView::OnSize(int width, int height)
 {
     CBaseGLView::OnSize(width, height);
-    Invalidate();
+    if (GetRenderingContext() != nullptr && width > 0 && height > 0 && MakeCurrent() != 0)
+        SetViewportSize(width, height);
+    CView::Invalidate();
+}
+
+void CGlimraView::OnPaint()
+{
+    if (GetRenderingContext() == nullptr || m_drawingSuppressed)
+        return;
+    const CRect client = GetClientRect();
+    const HDC device = GetDeviceContext();
+    if (device != nullptr && (std::max(client.Width(), 1) != device->GetWidth() ||
+                              std::max(client.Height(), 1) != device->GetHeight()))
+        OnSize(client.Width(), client.Height());
+    if (MakeCurrent() == 0)
+        return;
+    if (m_viewportPending)
+        SetViewport();
+    DrawClientFrame();
+}
+
+void CGlimraView::DrawClientFrame()
+{
+    const int swappedBefore = m_framesSwapped;
+    ++m_framesDrawn;
+    DrawFrame(0, true);
+    // A frame that draws nothing (no model root) still leaves the window its background
+    // rather than whatever the screen held.
+    if (m_framesSwapped == swappedBefore && GetPresentedFrame() == nullptr)
+    {
+        DrawGLFrame();
+        SwapAndPresent();
+    }
+}
+
+void CGlimraView::OnTimer(UINT id)
+{
+    if (id != kAnimationTimerId || !m_timerRunning)
+        return;
+    StopAnimationTimer();
+    IAnimation* animation = GetAnimation();
+    if (animation != nullptr && !IsAnimationPaused() && !animation->Step(this))
+        SetAnimation(nullptr);
+}
+
+void CGlimraView::OnDestroy()
+{
+    DiscardAnimation();
+    StopAnimationTimer();
+    ReleaseCapture();
+    CBaseGLView::OnDestroy();
+}
+
+// --- core hooks ---
+
+void CGlimraView::SwapBuffersHook(int /*argument*/)
+{
+    if (SwapAndPresent())
+        ++m_framesSwapped;
+}
+
+void CGlimraView::ScheduleAnimationStep()
+{
+    if (GetAnimation() == nullptr || IsAnimationPaused())
+        return;
+    const double seconds = std::max(GetAnimationInterval(), 0.001);
+    const auto milliseconds = static_cast<UINT>(std::lround(seconds * 1000.0));
+    m_timerRunning = SetTimer(kAnimationTimerId, std::max<UINT>(milliseconds, 1)) != 0;
+}
+
+void CGlimraView::StopAnimationTimer()
+{
+    if (m_timerRunning)
+        KillTimer(kAnimationTimerId);
+    m_timerRunning = false;
+    SetAnimationInterval(0.0);
+}
+
+int CGlimraView::GetStencilBits() const
+{
+    if (m_stencilBits < 0)
+    {
+        PIXELFORMATDESCRIPTOR descriptor{};
+        const HDC device = GetDeviceContext();
+        m_stencilBits = device != nullptr && GetPixelFormatIndex() > 0 &&
+                                DescribePixelFormat(device, GetPixelFormatIndex(), sizeof(descriptor), &descriptor) != 0
+                            ? descriptor.cStencilBits
+                            : 0;
+    }
+    return m_stencilBits;
+}
+
+bool CGlimraView::HasStencilBuffer() const
+{
+    return GetStencilBits() == 8;
+}
+
+void CGlimraView::Invalidate(bool /*erase*/)
+{
+    CView::Invalidate();
+}
+
+void CGlimraView::ClientToScreen(CPoint2d& point) const
+{
+    const CPoint screen = CView::ClientToScreen(CPoint{static_cast<int>(point.x), static_cast<int>(point.y)});
+    point = CPoint2d(screen.x + (point.x - std::trunc(point.x)), screen.y + (point.y - std::trunc(point.y)));
+}
+
+void CGlimraView::ScreenToClient(CPoint2d& point) const
+{
+    const CPoint client = CView::ScreenToClient(CPoint{static_cast<int>(point.x), static_cast<int>(point.y)});
+    point = CPoint2d(client.x + (point.x - std::trunc(point.x)), client.y + (point.y - std::trunc(point.y)));
+}
+
+void CGlimraView::SetCapture()
+{
+    CView::SetCapture();
+}
+
+void CGlimraView::SetStatusText(int pane, const CString& text)
+{
+    ::SetStatusText(pane, text, false);
+}
+
+// --- input: the tools take the buttons once they exist; capture ends with a button ---
+
+void CGlimraView::OnLButtonUp(UINT /*flags*/, CPoint /*point*/)
+{
+    ReleaseCapture();
+}
+
+void CGlimraView::OnRButtonUp(UINT /*flags*/, CPoint /*point*/)
+{
+    ReleaseCapture();
+}
+
+void CGlimraView::OnMButtonUp(UINT /*flags*/, CPoint /*point*/)
+{
+    ReleaseCapture();
+}
+
+void CGlimraView::ClearTypedText()
+{
+    GetValueInputBuffer().Clear();
+}
+
+void CGlimraView::OnMouseMove(UINT /*flags*/, CPoint point)
+{
+    if (point == m_lastMouse)
+        return;
+    if (IsValueBoxActive() && !GetValueInputBuffer().GetText().IsEmpty())
+    {
+        if (std::abs(point.x - m_lastMouse.x) < kTypingJitter && std::abs(point.y - m_lastMouse.y) < kTypingJitter)
+            return;
+        ClearTypedText();
+    }
+    m_lastMouse = point;
+}
+
+bool CGlimraView::OnMouseWheel(UINT /*flags*/, int delta, CPoint screenPoint)
+{
+    const CPoint client = CView::ScreenToClient(screenPoint);
+    const float notches = static_cast<float>(delta) / static_cast<float>(kWheelNotch);
+    WheelZoom(*this, notches, CPoint2d(client.x, client.y));
+    return true;
+}
+
+bool CGlimraView::OnKeyDown(UINT key, UINT /*repeatCount*/, bool /*repeated*/)
+{
+    // No tool takes keys yet; the value box's edit keys move its caret.
+    if (GetValueInputBuffer().HandleEditKey(static_cast<int>(key)) && IsValueBoxActive())
+        ::SetStatusText(kValuePane, GetValueInputBuffer().GetText(), false);
+    return false;
+}
+
+void CGlimraView::OnChar(UINT code, UINT /*repeatCount*/, bool repeated)
+{
+    if (repeated && (code == 13 || code == 27))
+        return;
+    const bool valueBox = IsValueBoxActive();
+    CValueInputBuffer& typed = GetValueInputBuffer();
+    switch (code)
+    {
+    case 13: ClearTypedText(); return;
+    case 27:
+        if (valueBox && !typed.GetText().IsEmpty())
+        {
+            ClearTypedText();
+            ::SetStatusText(kValuePane, CString(), false);
+        }
+        return;
+    default:
+        if (!valueBox || code < 32)
+            return;
+        typed.InsertChar(static_cast<int>(code));
+        ::SetStatusText(kValuePane, typed.GetText(), false);
+    }
+}
+
+void CGlimraView::OnPageTabClicked(ITabInfo* tab)
+{
+    if (auto* page = dynamic_cast<CTarnwickPage*>(tab))
+        ActivatePage(*this, page);
+    if (GetWidget() != nullptr)
+        GetWidget()->setFocus();
 }

@@ -1,10 +1,14 @@
 #include "app/mainframe.h"
 
+#include <QAction>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QScreen>
+#include <utility>
 
 #include "app/frameplacement.h"
+#include "app/glimraview.h"
 #include "app/resourceids.h"
 #include "platform/profile.h"
 #include "platform/ui/stringtable.h"
@@ -63,8 +67,16 @@ void CMainFrame::AddCommands()
             toggle.id, GetCommandTip(static_cast<int>(toggle.id)), [this, &bar] { ToggleBar(bar); },
             [&bar](CCmdUI& ui) { ui.SetCheck(bar.IsVisible() ? 1 : 0); });
     }
-    // Page tabs and the Shadows bar come with their own bars; until then they are greyed.
-    GetCommands().Add(ID_VIEW_PAGE_TABS, CString("Page Tabs"), {}, [](CCmdUI& ui) { ui.Enable(false); });
+    GetCommands().Add(
+        ID_VIEW_PAGE_TABS, CString("Page Tabs"),
+        [this] {
+            ShowPageTabs(!m_pageTabs.IsVisible());
+        },
+        [this](CCmdUI& ui) {
+            ui.Enable(m_pageTabs.GetTabCount() > 0);
+            ui.SetCheck(m_pageTabs.IsVisible() ? 1 : 0);
+        });
+    // The Shadows bar comes with its window; until then it is greyed.
     GetCommands().Add(ID_VIEW_SHADOWS_TOOLBAR, CString("Shadows"), {}, [](CCmdUI& ui) { ui.Enable(false); });
     GetCommands().Add(
         ID_VIEW_LARGE_BUTTONS, CString("Large Buttons"), [this] { ToggleButtonSize(); },
@@ -100,12 +112,64 @@ int CMainFrame::OnCreate()
     DockControlBar(m_toolBars[3], CBRS_ALIGN_TOP);
     DockControlBar(m_toolBars[2], CBRS_ALIGN_TOP);
     DockControlBar(m_toolBars[1], CBRS_ALIGN_LEFT);
-    AddMenu(CString("&File"), {ID_FILE_OPEN, 0, ID_APP_EXIT});
-    AddMenu(CString("&View"), {ID_VIEW_STANDARD_TOOLBAR, ID_VIEW_CAMERA_TOOLBAR, ID_VIEW_DISPLAY_MODES_TOOLBAR,
-                               ID_VIEW_VIEWS_TOOLBAR, ID_VIEW_SHADOWS_TOOLBAR, ID_VIEW_PAGE_TABS, 0,
-                               ID_VIEW_LARGE_BUTTONS});
-    AddMenu(CString("&Help"), {ID_APP_ABOUT});
+    if (!m_pageTabs.Create(*this))
+        return -1;
+    m_pageTabs.SetClickHandler([this](int index) {
+        if (auto* view = dynamic_cast<CGlimraView*>(GetActiveView()))
+            view->OnPageTabClicked(m_pageTabs.GetTabInfo(index));
+    });
+    AddMenus();
+    AddAccelerators();
     return 0;
+}
+
+void CMainFrame::AddMenus()
+{
+    AddMenu(CString("&File"), {ID_FILE_OPEN, 0, ID_APP_EXIT});
+    AddMenu(CString("&View"),
+            {ID_VIEW_STANDARD_TOOLBAR, ID_VIEW_CAMERA_TOOLBAR, ID_VIEW_DISPLAY_MODES_TOOLBAR, ID_VIEW_VIEWS_TOOLBAR,
+             ID_VIEW_SHADOWS_TOOLBAR, ID_VIEW_PAGE_TABS, 0, ID_VIEW_LARGE_BUTTONS, 0, ID_VIEW_HIDDEN_GEOMETRY,
+             ID_VIEW_SECTION_PLANES, ID_VIEW_SECTION_CUTS, ID_VIEW_AXES, ID_RENDER_SHADOWS_MENU, 0, ID_PAGE_NEXT,
+             ID_PAGE_PREVIOUS, ID_VIEW_SLIDESHOW});
+    AddMenu(CString("&Camera"),
+            {ID_CAMERA_PREVIOUS, 0, ID_VIEW_TOP, ID_VIEW_BOTTOM, ID_VIEW_FRONT, ID_VIEW_BACK, ID_VIEW_LEFT,
+             ID_VIEW_RIGHT, ID_VIEW_ISO, 0, ID_CAMERA_PERSPECTIVE, 0, ID_CAMERA_ORBIT, ID_CAMERA_PAN, ID_CAMERA_ZOOM,
+             ID_CAMERA_ZOOM_WINDOW, ID_CAMERA_FIELD_OF_VIEW, ID_CAMERA_ZOOM_EXTENTS, 0, ID_CAMERA_WALK,
+             ID_CAMERA_LOOK_AROUND});
+    AddMenu(CString("&Render"),
+            {ID_RENDER_XRAY_MENU, 0, ID_RENDER_WIREFRAME_MENU, ID_RENDER_HIDDEN_LINE_MENU, ID_RENDER_SHADED_MENU,
+             ID_RENDER_TEXTURED_MENU, ID_RENDER_MONOCHROME_MENU, 0, ID_EDGES, ID_EDGES_PROFILES, ID_EDGES_DEPTH_CUE,
+             ID_EDGES_EXTENDED, ID_EDGES_ENDPOINTS, ID_EDGES_JITTER});
+    AddMenu(CString("&Help"), {ID_APP_ABOUT});
+}
+
+void CMainFrame::AddAccelerators()
+{
+    const std::pair<UINT, QKeySequence> keys[] = {{ID_FILE_NEW, QKeySequence(Qt::CTRL | Qt::Key_N)},
+                                                  {ID_FILE_OPEN, QKeySequence(Qt::CTRL | Qt::Key_O)},
+                                                  {ID_FILE_SAVE, QKeySequence(Qt::CTRL | Qt::Key_S)},
+                                                  {ID_PAGE_NEXT, QKeySequence(Qt::Key_PageDown)},
+                                                  {ID_PAGE_PREVIOUS, QKeySequence(Qt::Key_PageUp)}};
+    for (const auto& [id, key] : keys)
+    {
+        QAction* action = GetAction(id);
+        if (action == nullptr)
+            continue;
+        action->setShortcut(key);
+        // Reachable from the keyboard even when no menu shows the action.
+        GetWindow()->addAction(action);
+    }
+}
+
+void CMainFrame::ShowPageTabs(bool show)
+{
+    ShowControlBar(m_pageTabs, show);
+    RecalcLayout();
+}
+
+int CMainFrame::ClearPageTabSelection()
+{
+    return m_pageTabs.SelectTab(-1);
 }
 
 void CMainFrame::ToggleBar(CControlBar& bar)

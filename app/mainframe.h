@@ -1,11 +1,12 @@
 #pragma once
 // CMainFrame: the program's main window with its four toolbars (Standard, Camera, Display
-// Style, Views) and status bar. It switches the toolbars between large and small buttons,
+// Style, Views), the page tabs and the status bar, the menus and the accelerator keys. It switches the toolbars between large and small buttons,
 // answers the View > Toolbars commands, and keeps its placement ("MainFrame"), the bars'
 // state ("Toolbars") and the button size ("IconSize" in "Toolbars-Summary") in the profile.
 #include <array>
 
 #include "app/glimrastatusbar.h"
+#include "app/pagetabs.h"
 #include "app/toolbarcustom.h"
 #include "platform/ui/framewnd.h"
 
@@ -31,9 +32,10 @@ public:
     bool SetPaneHighlight(UINT paneId, bool on);
     [[nodiscard]] bool IsValuePaneHighlighted() const;
     void ClearStatusBarText();
-    // The page tabs belong to the page-tab bar; until it exists they show nothing.
-    void ShowPageTabs(bool show) {}
-    [[nodiscard]] int ClearPageTabSelection() { return -1; }
+    void ShowPageTabs(bool show);
+    // No tab selected afterwards; returns the index that was.
+    int ClearPageTabSelection();
+    [[nodiscard]] CPageTabs& GetPageTabs() { return m_pageTabs; }
 
     // Flips every toolbar between small and large buttons, keeping their wrap widths.
     void ToggleButtonSize();
@@ -45,10 +47,13 @@ public:
 
 private:
     void AddCommands();
+    void AddMenus();
+    void AddAccelerators();
     void ToggleBar(CControlBar& bar);
     [[nodiscard]] int PaneIndex(UINT paneId) const;
 
     CGlimraStatusBar m_statusBar;
+    CPageTabs m_pageTabs;
     std::array<CToolBarCustom, 4> m_toolBars;
     bool m_smallButtons = false;
 };

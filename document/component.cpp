@@ -9,6 +9,7 @@
 #include "document/componentinstance.h"
 #include "document/containeriterator.h"
 #include "document/definitionlist.h"
+#include "document/entitymerger.h"
 #include "document/fontmanager.h"
 #include "document/twfont.h"
 #include "document/layermanager.h"
@@ -855,18 +856,9 @@ void CComponent::Transform(const CTransformation& transform)
     if (transform.IsIdentity()) {
         return;
     }
-    // Every vertex, curve and face moves once, however many entities share it.
-    CEntitySet moving;
-    for (CDrawingElement* entity : m_entities) {
-        entity->CollectDependents(moving);
-    }
-    for (CEntity* entity : moving) {
-        const auto* element = dynamic_cast<const CDrawingElement*>(entity);
-        if (element != nullptr && element->GetParent() != this) {
-            continue;  // related entities of other components keep their place
-        }
-        entity->Transform(transform);
-    }
+    // The merger moves shared vertices, curves and glued instances once each.
+    std::vector<CEntity*> entities(m_entities.begin(), m_entities.end());
+    CEntityMerger(entities).Merge(transform);
     InvalidateBounds();
 }
 

@@ -29,6 +29,14 @@ class CComponent : public CDrawingElement, public IEntityContainer
     DECLARE_SERIAL(CComponent)
 
 public:
+    // --- drawing into the view (componentdraw.cpp) ---
+    // The opaque pass (faces and other entities), then the second pass (edges); only
+    // what blends while the options' transparency pass is 2 or 3.
+    void Draw(ITarnisView* view) override;
+    // One pass: 0 everything but edges (texts last), 1 the edges.
+    void DrawEntities(ITarnisView* view, int pass);
+    void DrawSorted(ITarnisView* view);
+
     // Components nest (through instances of definitions) at most this deep; a file
     // that nests deeper, or in a cycle, is refused.
     static constexpr int kMaxNestingDepth = 256;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "document/componentdefinition.h"
+#include "document/instanceexplode.h"
 #include "document/instancepath.h"
 #include "foundation/boundedline3d.h"
 #include "document/material.h"
@@ -290,6 +291,11 @@ void CComponentInstance::OnTransformChanged()
             glued->OnGeometryChanged();
         }
     }
+}
+
+std::vector<CEntity*> CComponentInstance::Explode(bool /*callerFlag*/, bool onlyInstance)
+{
+    return ExplodeInstance(this, onlyInstance);
 }
 
 bool CComponentInstance::IsUnique() const

@@ -4,6 +4,8 @@
 // transformation. The definition lists its instances; an instance only points at its
 // definition and does not own it. Groups and images are instances too.
 
+#include <vector>
+
 #include "foundation/transformation.h"
 #include "model/drawingelement.h"
 #include "platform/cstring.h"
@@ -38,6 +40,9 @@ public:
     [[nodiscard]] int GetTypeId() const override;
     // The definition's entities under the argument after the instance transformation.
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+    // Draws the definition under the transformation, handing down material and layer
+    // (componentinstancedraw.cpp).
+    void Draw(ITarnisView* view) override;
     // The definition's bounds carried by the instance transformation; nothing without
     // a definition.
     void GetExtents(CBoundingBox3d& box) const override;
@@ -55,6 +60,10 @@ public:
 
     // The entities glued to the instance hear that their geometry changed.
     virtual void OnTransformChanged();
+    // Replaces the instance by copies of its definition's entities in its component
+    // (see ExplodeInstance) and answers them. The caller's flag is for the kinds of
+    // instance that need it; onlyInstance lets an unused definition go.
+    virtual std::vector<CEntity*> Explode(bool callerFlag, bool onlyInstance);
     // True when the definition lists exactly one instance.
     [[nodiscard]] virtual bool IsUnique() const;
     // Re-derives the cached flags of a transformation flagged as a pure rotation.
@@ -84,6 +93,13 @@ protected:
     void SwapInstanceData(CComponentInstance& other);
 
 private:
+    // Pushes the definition's and then the instance's own material (when asked) and
+    // layer; answers what was pushed for PopInherited.
+    int PushInherited(ITarnisView* view, bool materials) const;
+    static void PopInherited(ITarnisView* view, int pushed);
+    // Turns the stored transformation about its z axis so that its y axis points along
+    // the camera's view, for definitions that always face the camera.
+    void FaceCamera(ITarnisView* view);
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
     void StoreTransform(const CTransformation& transform);

@@ -28,3 +28,8 @@ int CGroup::GetTypeId() const
 {
     return kTypeGroup;
 }
+
+std::vector<CEntity*> CGroup::Explode(bool callerFlag, bool /*onlyInstance*/)
+{
+    return CComponentInstance::Explode(callerFlag, IsUnique());
+}

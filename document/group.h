@@ -17,4 +17,6 @@ public:
     [[nodiscard]] CEntity* Clone() const override;
     int CheckValidity(int mode, CValidityResultMap* results) override;
     [[nodiscard]] int GetTypeId() const override;
+    // The instance explode, told whether the group is its definition's only instance.
+    std::vector<CEntity*> Explode(bool callerFlag, bool onlyInstance) override;
 };

@@ -4,9 +4,12 @@
 // image keeps no material of its own, casts no shadow, and keeps its z axis at right
 // angles to its x and y axes with a z scale of 1.
 
+#include <vector>
+
 #include "document/componentinstance.h"
 
 class CFace;
+class CMaterial;
 
 class CImage : public CComponentInstance
 {
@@ -37,9 +40,27 @@ public:
     // drawing).
     [[nodiscard]] bool IsFaceSideShown() const { return m_glued == m_facing; }
     void SetDrawingFlags(bool glued, bool facing);
+    // Shaded and textured whatever the view's style (imagedraw.cpp).
+    void Draw(ITarnisView* view) override;
+
+    // The picture's size as its texture reports it, rounded; 0 without face, material
+    // or texture.
+    [[nodiscard]] int GetImageWidth() const;
+    [[nodiscard]] int GetImageHeight() const;
+    // Another material of the picture material's manager that shows the same picture at
+    // the size this image shows it; null when there is none.
+    [[nodiscard]] CMaterial* FindMatchingMaterial() const;
+    // A new material showing the picture at the size this image shows it, named after
+    // the picture's file (whatever its length; "Image" when it has no base name), added
+    // to the picture material's manager. Null without face, material, texture or manager.
+    CMaterial* MakeMaterial();
+    // Gives the image a definition of its own, paints its face on both sides with a
+    // material of its own, then explodes it into that face and its edges.
+    std::vector<CEntity*> Explode(bool callerFlag, bool onlyInstance) override;
 
 private:
     void DropOwnMaterial();
+    static void PlaceTexture(CFace* face, double width, double height);
 
     bool m_droppingMaterial = false;
     bool m_glued = false;

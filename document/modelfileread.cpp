@@ -9,15 +9,20 @@
 #include "document/definitionlist.h"
 #include "document/dib.h"
 #include "document/fontmanager.h"
+#include "document/layer.h"
+#include "document/layermanager.h"
 #include "document/loadsession.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
 #include "document/modelpages.h"
 #include "document/optionsmanager.h"
+#include "document/pagelist.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarniscs.h"
 #include "document/tarnwickmodel.h"
+#include "document/tarnwickpage.h"
+#include "document/twfont.h"
 #include "document/versionmap.h"
 #include "foundation/modelid.h"
 #include "model/curveregistry.h"
@@ -118,12 +123,15 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     const CurrentModelScope scope;
     MakeCurrent();
     const CUndoSuspender suspender;
+    // Pages made while the file is read are announced once, when the windows resynchronise.
+    const PageNotificationSuppression quietPages;
     m_loadStatus = kLoadOk;
     if (!IsModelMagic(ArchiveReadString(ar))) {
         m_loadStatus = kLoadNotAModel;
         return;
     }
     CLoadSession session(this, ar);
+    int modelVersion = 0;
     try {
         m_versionInfo.Serialize(ar);
         SetFileVersionInfo(m_versionInfo);
@@ -137,9 +145,25 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
             return;
         }
         session.InstallVersionMap(map);
-        const int modelVersion = GetLoadedClassVersion(RUNTIME_CLASS(CTarnwickModel));
+        modelVersion = GetLoadedClassVersion(RUNTIME_CLASS(CTarnwickModel));
+        EmptyBeforeReading();
         DropStyleFontsOfEmptyModel();
         ReadVersionedFields(ar, fileVersion, modelVersion, session);
+        AdoptOrphans(ar);
+        session.Commit();
+    } catch (...) {
+        session.Discard();
+        throw;
+    }
+    // From here the model owns everything the read made, and erasing (orphan edges of
+    // curves) may leave freed objects in the archive's table.
+    FinishReading(modelVersion);
+}
+
+void CTarnwickModel::FinishReading(int modelVersion)
+{
+    try {
+        CCurveRegistry::Resolve(modelVersion >= 1);
         if (m_textStyle != nullptr) {
             m_textStyle->EnsureFont();
         }
@@ -147,9 +171,9 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
         if (m_rootComponent != nullptr) {
             m_rootComponent->PostLoad();
         }
-        session.Commit();
     } catch (...) {
-        session.Discard();
+        SetLoadedVersionMap(nullptr);
+        CCurveRegistry::Reset();
         throw;
     }
 }
@@ -213,9 +237,49 @@ void CTarnwickModel::ReadVersionedFields(CArchive& ar, int fileVersion, int mode
     if (modelVersion >= 9) {
         m_fontManager->Serialize(ar);
     }
-    // Curves are joined to their edges once nothing more can fail, so that a failed
-    // read never finds edges already erased as orphans.
-    CCurveRegistry::Resolve(modelVersion >= 1);
+}
+
+// Runs before anything the read made may have been erased. Fonts, materials and layers
+// end with the manager that holds them. One that the file
+// names (a style's font, a face's material) but no manager of the file lists would be
+// freed by nobody, and cannot be dropped while something refers to it: the model's
+// own managers take it.
+void CTarnwickModel::AdoptOrphans(CArchive& ar)
+{
+    for (UINT i = 1; i <= ar.GetMapCount(); ++i) {
+        auto* entity = dynamic_cast<CEntity*>(ar.GetLoadedObject(i));
+        if (entity == nullptr || entity->GetParent() != nullptr) {
+            continue;
+        }
+        if (dynamic_cast<CTwFont*>(entity) != nullptr && m_fontManager != nullptr) {
+            m_fontManager->Add(entity);
+        } else if (auto* material = dynamic_cast<CMaterial*>(entity); material != nullptr) {
+            if (CMaterialManager* materials = GetMaterialManager()) {
+                materials->AddMaterial(material);
+            }
+        } else if (dynamic_cast<CLayer*>(entity) != nullptr && GetLayerManager() != nullptr) {
+            GetLayerManager()->Add(entity);
+        }
+    }
+}
+
+// A file fills an empty model: what a model held before would otherwise be dropped by
+// the records that replace their lists (and leak), or be mixed with what the file
+// brings. The document empties its model before it reads; this keeps other callers
+// sound. The version information and identifier just read stay.
+void CTarnwickModel::EmptyBeforeReading()
+{
+    const bool holdsEntities = m_rootComponent != nullptr && !m_rootComponent->IsEmpty();
+    const bool holdsDefinitions = GetDefinitionList() != nullptr && GetDefinitionList()->GetCount() > 0;
+    const bool holdsPages = m_pageList != nullptr && m_pageList->GetCount() > 0;
+    if (!holdsEntities && !holdsDefinitions && !holdsPages) {
+        return;
+    }
+    const GUID id = m_modelId;
+    const CVersionInfo version = m_versionInfo;
+    Clear();
+    m_modelId = id;
+    m_versionInfo = version;
 }
 
 // The styles of a new or cleared model made default fonts that a file's styles replace;

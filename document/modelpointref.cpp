@@ -1,6 +1,24 @@
 #include "document/modelpointref.h"
 
+#include <algorithm>
+#include <memory>
+#include <utility>
+
+#include "annotations/constructionline.h"
+#include "annotations/constructionpoint.h"
+#include "annotations/sectionplane.h"
 #include "document/componentinstance.h"
+#include "document/material.h"
+#include "document/tarnwickmodel.h"
+#include "document/texture.h"
+#include "foundation/boundedline3d.h"
+#include "foundation/line3d.h"
+#include "foundation/plane3d.h"
+#include "model/arccurve.h"
+#include "model/backreferencemap.h"
+#include "model/edge.h"
+#include "model/entitycontainer.h"
+#include "model/entityset.h"
 #include "document/image.h"
 #include "foundation/boundingbox2d.h"
 #include "foundation/geometryarchive.h"
@@ -157,4 +175,398 @@ void CModelPointRef::WritePath(CArchive& ar, const CInstancePath& path)
     for (CEntity* entity : path.GetEntities()) {
         ar.WriteObject(entity);
     }
+}
+
+bool CModelPointRef::MapAttachment(CEntity*& entity, CInstancePath& path, int firstMapped, const CopyLookup& copyOf)
+{
+    bool changed = false;
+    CInstancePath mapped;
+    for (int i = 0; i < path.GetCount(); ++i) {
+        CEntity* step = path.GetAt(i);
+        CEntity* copy = i >= firstMapped ? copyOf(step) : nullptr;
+        mapped.Push(copy != nullptr ? copy : step);
+        changed = changed || copy != nullptr;
+    }
+    if (CEntity* copy = entity != nullptr ? copyOf(entity) : nullptr) {
+        entity = copy;
+        changed = true;
+    }
+    path = mapped;
+    return changed;
+}
+
+bool CModelPointRef::MapBelowInstance(const CEntity* instance, const CopyLookup& copyOf)
+{
+    bool changed = false;
+    for (auto [entity, path] : {std::pair{&m_first, &m_firstPath}, std::pair{&m_second, &m_secondPath}}) {
+        const auto& steps = path->GetEntities();
+        const auto found = std::find(steps.begin(), steps.end(), instance);
+        if (instance != nullptr && found != steps.end()) {
+            const int below = static_cast<int>(found - steps.begin()) + 1;
+            changed = MapAttachment(*entity, *path, below, copyOf) || changed;
+        }
+    }
+    return changed;
+}
+
+bool CModelPointRef::OnInstanceRemoved(const CEntity* instance, const CopyLookup& copyOf)
+{
+    bool changed = false;
+    for (auto [entity, path] : {std::pair{&m_first, &m_firstPath}, std::pair{&m_second, &m_secondPath}}) {
+        if (instance == nullptr || path->Front() != instance) {
+            continue;
+        }
+        CInstancePath rest;
+        for (int i = 1; i < path->GetCount(); ++i) {
+            rest.Push(path->GetAt(i));
+        }
+        *path = rest;
+        MapAttachment(*entity, *path, 0, copyOf);
+        changed = true;
+    }
+    return changed;
+}
+
+namespace {
+
+CTransformation PathTransform(const CInstancePath& path)
+{
+    CTransformation transform;
+    path.GetTransform(transform);
+    return transform;
+}
+
+// The line an intersection point takes from an entity: an edge's or a construction
+// line's, carried through the entity's path.
+bool GetEntityLine(const CEntity* entity, const CInstancePath& path, CLine3d& out)
+{
+    if (const auto* edge = dynamic_cast<const CEdge*>(entity)) {
+        if (edge->GetStartVertex() == nullptr || edge->GetEndVertex() == nullptr) {
+            return false;
+        }
+        out = CLine3d(edge->GetStartVertex()->GetPosition(), edge->GetEndVertex()->GetPosition());
+    } else if (const auto* line = dynamic_cast<const CConstructionLine*>(entity)) {
+        out = line->GetLine().line;
+    } else {
+        return false;
+    }
+    out.Transform(PathTransform(path));
+    return true;
+}
+
+bool IsReferrerOf(const CBackReferenceMap& map, const CEntity* entity, const CEntity* owner)
+{
+    const std::unique_ptr<IEntityIterator> referrers(map.NewIterator(entity));
+    CEntity* referrer = nullptr;
+    while (referrers != nullptr && referrers->Next(referrer)) {
+        if (referrer == owner) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The image's face size: its texture's width and height.
+bool GetImageSize(const CImage* image, double& width, double& height)
+{
+    const CFace* face = image != nullptr ? image->GetFace() : nullptr;
+    const CMaterial* material = face != nullptr ? face->GetMaterial() : nullptr;
+    const CTexture* texture = material != nullptr ? material->GetTexture() : nullptr;
+    if (texture == nullptr) {
+        return false;
+    }
+    width = texture->GetWidth();
+    height = texture->GetHeight();
+    return true;
+}
+
+}  // namespace
+
+CPoint3d CModelPointRef::EvaluateLocal(bool& known) const
+{
+    known = true;
+    const CPoint3d& p = m_parameters;
+    switch (m_kind) {
+    case kFreePoint: return p;
+    case kVertex:
+        if (const auto* vertex = dynamic_cast<const CVertex*>(m_first)) {
+            return vertex->GetPosition();
+        }
+        break;
+    case kConstructionPoint:
+        if (const auto* point = dynamic_cast<const CConstructionPoint*>(m_first)) {
+            return point->GetPoint();
+        }
+        break;
+    case kEdgeMidpoint:
+    case kEdgePoint:
+        if (const auto* edge = dynamic_cast<const CEdge*>(m_first);
+            edge != nullptr && edge->GetStartVertex() != nullptr && edge->GetEndVertex() != nullptr) {
+            const double t = m_kind == kEdgeMidpoint ? 0.5 : p.x;
+            const CPoint3d a = edge->GetStartVertex()->GetPosition();
+            const CPoint3d b = edge->GetEndVertex()->GetPosition();
+            return CPoint3d(a.x * (1 - t) + b.x * t, a.y * (1 - t) + b.y * t, a.z * (1 - t) + b.z * t);
+        }
+        break;
+    case kConstructionLinePoint:
+        if (const auto* line = dynamic_cast<const CConstructionLine*>(m_first)) {
+            return line->GetLine().line.GetPoint(p.x);
+        }
+        break;
+    case kFacePoint: {
+        CTransformation toFrame;
+        const CLoop* outer = nullptr;
+        CTransformation frame;
+        if (GetFaceFrame(dynamic_cast<const CFace*>(m_first), toFrame, outer) && toFrame.GetInverse(frame)) {
+            CBoundsProc bounds(toFrame);
+            const_cast<CLoop*>(outer)->ForEachVertex(bounds);
+            const CBoundingBox2d& box = bounds.GetBox();
+            if (!box.IsEmpty()) {
+                return frame * CPoint3d(box.xmin + p.x * (box.xmax - box.xmin), box.ymin + p.y * (box.ymax - box.ymin), 0);
+            }
+        }
+        break;
+    }
+    case kImagePoint: {
+        double width = 0.0;
+        double height = 0.0;
+        const auto* image = dynamic_cast<const CImage*>(m_first);
+        if (GetImageSize(image, width, height)) {
+            return image->GetTransform() * CPoint3d(p.x * width, p.y * height, 0.0);
+        }
+        break;
+    }
+    case kArcCentre:
+        if (const auto* arc = dynamic_cast<const CArcCurve*>(m_first)) {
+            return arc->GetArc().centre;
+        }
+        break;
+    case kSectionPlanePoint:
+        if (const auto* section = dynamic_cast<const CSectionPlane*>(m_first)) {
+            CPoint3d projected;
+            section->GetPlane().ProjectPoint(p, projected);
+            return projected;
+        }
+        break;
+    default: break;
+    }
+    known = false;
+    return GetLocalPosition();
+}
+
+CPoint3d CModelPointRef::Evaluate()
+{
+    if (m_kind == kIntersection) {
+        CLine3d first;
+        CLine3d second;
+        CPoint3d point;
+        if (GetEntityLine(m_first, m_firstPath, first) && GetEntityLine(m_second, m_secondPath, second) &&
+            first.IntersectLine(second, point)) {
+            m_position = point;
+        }
+        return m_position;
+    }
+    bool known = false;
+    const CPoint3d local = EvaluateLocal(known);
+    if (known) {
+        m_position = m_firstPath.IsEmpty() ? local : PathTransform(m_firstPath) * local;
+    }
+    return m_position;
+}
+
+CPoint3d CModelPointRef::GetLocalPosition() const
+{
+    CTransformation inverse;
+    if (m_firstPath.IsEmpty() || !PathTransform(m_firstPath).GetInverse(inverse)) {
+        return m_position;
+    }
+    return inverse * m_position;
+}
+
+bool CModelPointRef::HasPlane() const
+{
+    return m_kind == kFacePoint || m_kind == kImagePoint || m_kind == kArcCentre;
+}
+
+bool CModelPointRef::GetLocalPlane(CPlane3d& out) const
+{
+    if (m_kind == kFacePoint) {
+        if (const auto* face = dynamic_cast<const CFace*>(m_first)) {
+            out = face->GetPlane();
+            return true;
+        }
+    } else if (m_kind == kImagePoint) {
+        if (const auto* image = dynamic_cast<const CImage*>(m_first)) {
+            out = image->GetTransform() * CPlane3d(CPoint3d(0, 0, 0), CVector3d(0, 0, 1));
+            return true;
+        }
+    } else if (m_kind == kArcCentre) {
+        if (const auto* arc = dynamic_cast<const CArcCurve*>(m_first)) {
+            out = arc->GetPlane();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CModelPointRef::GetPlane(CPlane3d& out) const
+{
+    if (!GetLocalPlane(out)) {
+        return false;
+    }
+    if (!m_firstPath.IsEmpty()) {
+        out = PathTransform(m_firstPath) * out;
+    }
+    return true;
+}
+
+CDrawingElement* CModelPointRef::GetDrawingElement() const
+{
+    return dynamic_cast<CDrawingElement*>(m_first);
+}
+
+void CModelPointRef::Transform(const CTransformation& transform)
+{
+    if (m_kind == kFreePoint) {
+        m_parameters = transform * m_parameters;
+        m_position = m_parameters;
+    }
+}
+
+bool CModelPointRef::IsContainedIn(const CEntitySet& set) const
+{
+    for (auto [entity, path] : {std::pair{m_first, &m_firstPath}, std::pair{m_second, &m_secondPath}}) {
+        const CEntity* named = path->IsEmpty() ? entity : path->Front();
+        if (named != nullptr && !set.Contains(named)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CModelPointRef::RefersTo(const CEntity* entity) const
+{
+    return entity != nullptr && (entity == m_first || entity == m_second || m_firstPath.Contains(entity) ||
+                                 m_secondPath.Contains(entity));
+}
+
+void CModelPointRef::AddReferences(CEntity* owner) const
+{
+    ForEachReferenced([owner](CEntity* entity) { entity->AddBackReference(owner); });
+}
+
+void CModelPointRef::RemoveReferences(CEntity* owner) const
+{
+    ForEachReferenced([owner](CEntity* entity) { entity->RemoveBackReference(owner); });
+}
+
+void CModelPointRef::ForEachReferenced(const std::function<void(CEntity*)>& visit) const
+{
+    for (CEntity* entity : {m_first, m_second}) {
+        if (entity != nullptr) {
+            visit(entity);
+        }
+    }
+    for (const CInstancePath* path : {&m_firstPath, &m_secondPath}) {
+        for (CEntity* instance : path->GetEntities()) {
+            visit(instance);
+        }
+    }
+}
+
+void CModelPointRef::Detach(CEntity* owner)
+{
+    if (owner != nullptr) {
+        RemoveReferences(owner);
+        owner->RecordChange(true);
+    }
+    m_kind = kFreePoint;
+    m_parameters = m_position;
+    m_first = nullptr;
+    m_second = nullptr;
+    m_firstPath.Clear();
+    m_secondPath.Clear();
+}
+
+bool CModelPointRef::OnInstanceRemoved(CEntity* owner, const CEntity* instance, const CopyLookup& copyOf)
+{
+    if (instance == nullptr || (m_firstPath.Front() != instance && m_secondPath.Front() != instance)) {
+        return false;
+    }
+    if (owner != nullptr) {
+        owner->RecordChange(true);
+        RemoveReferences(owner);
+    }
+    OnInstanceRemoved(instance, copyOf);
+    if (owner != nullptr) {
+        AddReferences(owner);
+    }
+    return true;
+}
+
+void CModelPointRef::ReplaceEntity(CEntity* owner, CEntity* oldEntity, CEntity* replacement)
+{
+    if (replacement == nullptr) {
+        Detach(owner);
+        return;
+    }
+    if (owner != nullptr) {
+        owner->RecordChange(true);
+        RemoveReferences(owner);
+    }
+    for (CEntity** entity : {&m_first, &m_second}) {
+        if (*entity == oldEntity) {
+            *entity = replacement;
+        }
+    }
+    if (owner != nullptr) {
+        AddReferences(owner);
+    }
+}
+
+void CModelPointRef::OnReferenceChanged(CEntity* owner, int code, CEntity* changed, CEntity* argument)
+{
+    switch (code) {
+    case kReferenceCurveChanged: return;
+    case kReferenceErased: Detach(owner); return;
+    case kReferenceMerged: ReplaceEntity(owner, changed, argument); return;
+    default: break;
+    }
+    const auto* face = dynamic_cast<const CFace*>(m_first);
+    if (m_kind != kFacePoint || face == nullptr || changed != m_first) {
+        return;
+    }
+    const CPoint3d local = GetLocalPosition();
+    if (face->ClassifyPoint(local) != kFacePointInside) {
+        Detach(owner);
+        return;
+    }
+    if (owner != nullptr) {
+        RemoveReferences(owner);
+        owner->RecordChange(true);
+        AddReferences(owner);
+    }
+    CTransformation toFrame;
+    const CLoop* outer = nullptr;
+    if (GetFaceFrame(face, toFrame, outer)) {
+        m_parameters = GetFaceFractions(face, toFrame * local);
+    }
+}
+
+int CModelPointRef::CheckReferences(CEntity* owner, bool repair) const
+{
+    int missing = 0;
+    CBackReferenceMap* map = GetCurrentModel() != nullptr ? GetCurrentModel()->FindEntitySet() : nullptr;
+    if (owner == nullptr || map == nullptr) {
+        return 0;
+    }
+    ForEachReferenced([&](CEntity* entity) {
+        if (!IsReferrerOf(*map, entity, owner)) {
+            ++missing;
+            if (repair) {
+                entity->AddBackReference(owner);
+            }
+        }
+    });
+    return missing;
 }

@@ -6,13 +6,18 @@
 // Here: the reference's data and its file record.
 
 #include <cstdint>
+#include <functional>
 
 #include "document/instancepath.h"
 #include "foundation/point3d.h"
 
 class CArchive;
+class CDrawingElement;
 class CEntity;
+class CEntitySet;
 class CFace;
+class CTransformation;
+struct CPlane3d;
 
 class CModelPointRef
 {
@@ -33,6 +38,8 @@ public:
         kSectionPlanePoint = 11
     };
     static constexpr std::int32_t kRecordVersion = 4;
+    // Maps old entities to their copies (null: no copy, the entity stays).
+    using CopyLookup = std::function<CEntity*(CEntity*)>;
 
     CModelPointRef() = default;
     // A free point.
@@ -59,6 +66,50 @@ public:
     void Set(std::int32_t kind, const CPoint3d& parameters, CEntity* first, const CInstancePath& firstPath,
              CEntity* second, const CInstancePath& secondPath);
 
+    // The point of its kind in model coordinates (through the first path; each line of
+    // an intersection through its own path), kept as the position. An entity of the
+    // wrong class, or a missing one, leaves the last position.
+    CPoint3d Evaluate();
+    // The position in the coordinates of the first entity's component.
+    [[nodiscard]] CPoint3d GetLocalPosition() const;
+    // Face, image and arc-centre points lie in a plane.
+    [[nodiscard]] bool HasPlane() const;
+    // That plane in model coordinates; false when there is none.
+    bool GetPlane(CPlane3d& out) const;
+    [[nodiscard]] CDrawingElement* GetDrawingElement() const;
+    // A free point moves; attached kinds follow their entities and ignore it.
+    void Transform(const CTransformation& transform);
+    // Every referenced entity (or, with a path, its first instance) is in the set.
+    [[nodiscard]] bool IsContainedIn(const CEntitySet& set) const;
+    [[nodiscard]] bool RefersTo(const CEntity* entity) const;
+    // Register or drop the owner as referrer of both entities and every path instance.
+    void AddReferences(CEntity* owner) const;
+    void RemoveReferences(CEntity* owner) const;
+    // Drops the references, records the owner's change and becomes a free point at the
+    // last position.
+    void Detach(CEntity* owner);
+    // OnInstanceRemoved (below) with the owner's change recorded and its references
+    // renewed.
+    bool OnInstanceRemoved(CEntity* owner, const CEntity* instance, const CopyLookup& copyOf);
+    // Hangs on the replacement instead of the old entity, or detaches without one.
+    void ReplaceEntity(CEntity* owner, CEntity* oldEntity, CEntity* replacement);
+    // The reaction to a change of a referenced entity: erased detaches, merged moves to
+    // the entity merged into, a changed face keeps a point still inside it (fractions
+    // worked out again) and detaches one that fell off.
+    void OnReferenceChanged(CEntity* owner, int code, CEntity* changed, CEntity* argument);
+    // The number of referenced entities that do not list the owner as referrer; with
+    // repair the owner is registered with them.
+    int CheckReferences(CEntity* owner, bool repair) const;
+
+    // For each of the two attachments whose path passes through the instance: the
+    // entity and the path steps after the instance are replaced by their copies. True
+    // when anything changed. The owner records and re-registers (its caller's work).
+    bool MapBelowInstance(const CEntity* instance, const CopyLookup& copyOf);
+    // For each path that starts with the instance (exploded away): the instance leaves
+    // the path and the entity and the remaining steps are replaced by their copies.
+    // True when anything changed.
+    bool OnInstanceRemoved(const CEntity* instance, const CopyLookup& copyOf);
+
     // The fractions of the face's outer-loop box in the face frame (see the frame
     // below) that a point in the face's coordinates lies at; 0 across a flat box.
     [[nodiscard]] static CPoint3d GetFaceFractions(const CFace* face, const CPoint3d& framePoint);
@@ -67,6 +118,10 @@ private:
     static void ReadPath(CArchive& ar, CInstancePath& path);
     static void WritePath(CArchive& ar, const CInstancePath& path);
     void ConvertOldReferences(std::int32_t version);
+    [[nodiscard]] CPoint3d EvaluateLocal(bool& known) const;
+    void ForEachReferenced(const std::function<void(CEntity*)>& visit) const;
+    [[nodiscard]] bool GetLocalPlane(CPlane3d& out) const;
+    static bool MapAttachment(CEntity*& entity, CInstancePath& path, int firstMapped, const CopyLookup& copyOf);
 
     std::int32_t m_kind = kUnset;
     CPoint3d m_parameters;

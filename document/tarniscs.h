@@ -32,6 +32,8 @@ public:
     [[nodiscard]] int GetTypeId() const override;
     // Only the element's own hidden flag hides the axes.
     [[nodiscard]] bool IsHidden(ITarnisView* view) const override;
+    // The three axes across the view, the negative halves dashed (tarniscsdraw.cpp).
+    void Draw(ITarnisView* view) override;
     // The box of the origin and the three axis ends.
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
 

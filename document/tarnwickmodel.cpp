@@ -8,6 +8,7 @@
 #include "annotations/textstyle.h"
 #include "document/component.h"
 #include "document/componentbehavior.h"
+#include "document/componentcs.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
@@ -148,6 +149,9 @@ void CTarnwickModel::CreateMembers()
     if (m_drawingAxes == nullptr) {
         m_drawingAxes = new CTarnisCS;
     }
+    if (m_componentAxes == nullptr) {
+        m_componentAxes = new CComponentCS(nullptr, false, false, true, false, CComponentCS::kDefaultSize);
+    }
     if (m_rendering == nullptr) {
         m_rendering = new CRenderingOptions;
     }
@@ -210,6 +214,10 @@ void CTarnwickModel::DeleteMembers()
     }
     delete m_options;
     m_options = nullptr;
+    if (m_componentAxes != nullptr) {
+        m_componentAxes->Erase();
+        m_componentAxes = nullptr;
+    }
     if (m_drawingAxes != nullptr) {
         m_drawingAxes->Erase();
         m_drawingAxes = nullptr;
@@ -320,6 +328,9 @@ void CTarnwickModel::ResetSettings()
     }
     if (m_rendering != nullptr) {
         m_rendering->Reset();
+    }
+    if (m_componentAxes != nullptr) {
+        m_componentAxes->Reset();
     }
     if (m_drawingAxes != nullptr) {
         m_drawingAxes->Reset();

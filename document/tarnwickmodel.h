@@ -24,6 +24,7 @@ class CArchive;
 class CBackReferenceMap;
 class CComponent;
 class CComponentBehavior;
+class CComponentCS;
 class CComponentInstance;
 class CDefinitionList;
 class CDib;
@@ -100,6 +101,8 @@ public:
     [[nodiscard]] CBackReferenceMap* FindEntitySet() const { return m_backReferences; }
 
     [[nodiscard]] CTarnisCS* GetDrawingAxes() const { return m_drawingAxes; }
+    // The axes marker of the component being looked at or edited.
+    [[nodiscard]] CComponentCS* GetComponentAxes() const { return m_componentAxes; }
     [[nodiscard]] CRenderingOptions* GetRenderingOptions() const { return m_rendering; }
     [[nodiscard]] CShadowInfo* GetShadowInfo() const { return m_shadow; }
     // Copies the settings into the model's and posts "ShadowNotification" (assigned).
@@ -176,6 +179,9 @@ private:
     void ReadEntities(CArchive& ar, int fileVersion, int modelVersion);
     void ReadOldMaterials(CArchive& ar, CLoadSession& session);
     void WriteModelFile(CArchive& ar);
+    void FinishReading(int modelVersion);
+    void EmptyBeforeReading();
+    void AdoptOrphans(CArchive& ar);
     void DropStyleFontsOfEmptyModel();
 
     void CreateMembers();
@@ -201,6 +207,7 @@ private:
     CTextStyle* m_textStyle = nullptr;
     CFontManager* m_fontManager = nullptr;
     CVersionInfo m_versionInfo;
+    CComponentCS* m_componentAxes = nullptr;
     int m_loadStatus = 0;
     CInstancePath m_activePath;
     CSelectionSet m_selection;

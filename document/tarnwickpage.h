@@ -109,6 +109,21 @@ void NotifyPage(CTarnwickPage* page, std::int32_t code);
 // Sets the switch that keeps "Activate Page" and "Page Notification" from being posted;
 // returns its previous value. Used from the UI thread only.
 bool SuppressPageNotifications(bool suppress);
+
+// Holds page notifications back while it lives and restores the previous switch after,
+// also when an exception passes.
+class PageNotificationSuppression
+{
+public:
+    PageNotificationSuppression() : m_previous(SuppressPageNotifications(true)) {}
+    ~PageNotificationSuppression() { SuppressPageNotifications(m_previous); }
+
+    PageNotificationSuppression(const PageNotificationSuppression&) = delete;
+    PageNotificationSuppression& operator=(const PageNotificationSuppression&) = delete;
+
+private:
+    bool m_previous;
+};
 [[nodiscard]] bool ArePageNotificationsSuppressed();
 // Posts "PageFrameNotification"; the page animation calls it for every frame.
 void NotifyPageFrame(std::int32_t first, std::int32_t second, double time);

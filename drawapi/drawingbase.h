@@ -62,4 +62,9 @@ public:
     // is current, so a section plane is not culled by its own filter.
     virtual void SetSkipTopFilter(bool skip) = 0;
     [[nodiscard]] virtual CSectionClipStack& GetSectionFilters() = 0;
+
+    // Saves the polygon-offset state and sets a new offset (an offset already on is
+    // deepened); every pop follows its own push.
+    virtual void PushPolygonOffset(bool enable, double factor, double units) = 0;
+    virtual void PopPolygonOffset() = 0;
 };

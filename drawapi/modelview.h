@@ -109,6 +109,7 @@ public:
     virtual void Vertex(double x, double y, double z) = 0;
     virtual void VertexV(const CPoint3d& point) = 0;
     virtual void SetDepthFunction(unsigned function) = 0;
+    [[nodiscard]] virtual unsigned GetDepthFunction() const = 0;
     // A segment, clipped by the active section planes.
     virtual void DrawLine(const CPoint3d& start, const CPoint3d& end) = 0;
     virtual void DrawStyledLine(const CPoint3d& start, const CPoint3d& end, double width,
@@ -156,6 +157,15 @@ public:
     // While set, every setter applies its state even when the cache holds it.
     virtual void SetForceState(bool force) = 0;
     virtual void SetupFog(bool on) = 0;
+    // Switches a GL capability (GL_DEPTH_TEST, GL_BLEND, GL_POLYGON_STIPPLE ...) and
+    // answers whether it was on before.
+    virtual bool SetCapability(unsigned capability, bool on) = 0;
+    virtual void SetBlendFunction(unsigned source, unsigned destination) = 0;
+    // Answers whether depth writes were on before.
+    virtual bool SetDepthMask(bool write) = 0;
+    // A 32 by 32 pattern of 128 bytes, rows from the bottom; used while
+    // GL_POLYGON_STIPPLE is on.
+    virtual void SetPolygonStipple(const std::uint8_t* pattern) = 0;
     // Smooth, blended lines; only while the options ask for smooth edges.
     virtual void BeginBlending(bool on) = 0;
     // False while the options do not allow blending.

@@ -21,6 +21,8 @@ class CFace;
 class CLoop;
 class CVertex;
 
+class CRenderingOptions;
+
 class CEdge : public CDrawingElement, public ILineProvider
 {
     DECLARE_SERIAL(CEdge)
@@ -103,6 +105,13 @@ public:
     // this one becomes a plain edge, and the curve goes when none is left.
     void DetachFromCurve();
 
+    // --- drawing into the view (model/edgedraw.cpp) ---
+    void Draw(ITarnisView* view) override;
+    [[nodiscard]] bool IsShown(ITarnisView* view) const override;
+    // Whether the faces of the edge turn different sides to the sight line, or the
+    // edge has fewer than two faces.
+    [[nodiscard]] bool IsProfile(const CPoint3d& p1, const CPoint3d& p2, const CVector3d& sight) const;
+
     using CDrawingElement::IsSoft;
     using CDrawingElement::IsSmooth;
     void SetSoftAndSmooth(bool soft, bool smooth);
@@ -146,6 +155,11 @@ public:
     bool FindMergeableFaces(CFace*& face1, CFace*& face2, bool checkOrientation) const;
 
 private:
+    [[nodiscard]] static CVector3d GetSightLine(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2);
+    void ExtendEnds(ITarnisView* view, int pixels, CPoint3d& p1, CPoint3d& p2) const;
+    static void DrawWithEffects(ITarnisView* view, const CRenderingOptions& options, const CPoint3d& p1,
+                                const CPoint3d& p2, double width);
+    static void DrawJittered(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2);
     CEdge* SplitCore(CVertex* vertex);
     void RepairFacesAfterAbsorb(CComponent* component);
     void ReleaseCurveForRemoval();
@@ -170,3 +184,6 @@ private:
 // Reads an object reference that must be an edge (null allowed); throws the archive
 // exception badClass for another class.
 [[nodiscard]] CEdge* ReadEdge(CArchive& ar);
+// The line width that depth cue gives a line at the relative depth t (0 near, 1 far)
+// for the width setting.
+[[nodiscard]] int GetDepthCueWidth(int setting, double t);

@@ -420,6 +420,7 @@ void CFace::AddInnerLoop(CLoop* loop)
     OnGeometryChanged();
     if (previousFace != nullptr) {
         previousFace->CopyPropertiesFrom(this);
+        previousFace->MoveRelationshipsTo(this);
     }
 }
 
@@ -453,10 +454,10 @@ double CFace::GetArea(const CTransformation* transform) const
         const double loopArea = std::fabs(loop->GetSignedArea(normal, transform));
         area += loop->IsOuter() ? loopArea : -loopArea;
     }
-    return area;
+    return area + GetOpeningsArea(transform);
 }
 
-int CFace::ClassifyPoint(const CPoint3d& point, bool /*ignoreOpenings*/) const
+int CFace::ClassifyPoint(const CPoint3d& point, bool ignoreOpenings) const
 {
     if (m_loops.IsEmpty()) {
         return kFacePointNoLoops;
@@ -471,6 +472,12 @@ int CFace::ClassifyPoint(const CPoint3d& point, bool /*ignoreOpenings*/) const
             return kFacePointOutside;
         }
         if (found != kLoopPointOutside) {
+            return found;
+        }
+    }
+    if (!ignoreOpenings) {
+        const int found = ClassifyPointInOpenings(point, axis);
+        if (found != kFacePointInside) {
             return found;
         }
     }

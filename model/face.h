@@ -14,12 +14,14 @@
 
 class CEdge;
 class CEnumEdge;
+class CEnumOpeningLoopFace;
 class CEnumEdgeUse;
 class CEnumLoop;
 class CEnumVertex;
 class CLoop;
 class CVertex;
 class CEdgeUse;
+class ITarnisView;
 
 // Answers of CFace::ClassifyPoint.
 enum FacePointClass : int
@@ -87,6 +89,14 @@ public:
                                         double& hitParameter, CInstancePath* hitPath,
                                         bool skipHidden) const override;
     [[nodiscard]] bool CanHaveMaterial() const override;
+    // Drawing into the view (facedraw.cpp).
+    void Draw(ITarnisView* view) override;
+    [[nodiscard]] bool IsShown(ITarnisView* view) const override;
+    [[nodiscard]] bool IsFrontFacing(ITarnisView* view) const;
+    // reason (may be null): 0 none, 1 own, 2 the other side's transparent one, 3 the
+    // layer's, 4 inherited or default.
+    [[nodiscard]] CMaterial* GetSideMaterial(ITarnisView* view, bool front, int* reason) const;
+    [[nodiscard]] CColor GetSideColor(ITarnisView* view, bool front) const;
     // The element's properties, then a face's back material.
     void CopyPropertiesFrom(const CDrawingElement* other) override;
     // Hands the face's triangles to a sink that accepts faces (model/facedwgoutput.cpp).
@@ -109,6 +119,9 @@ public:
     [[nodiscard]] CEnumEdgeUse* NewEdgeUseEnum() const;
     [[nodiscard]] CEnumEdge* NewEdgeEnum() const;
     [[nodiscard]] CEnumVertex* NewVertexEnum() const;
+    // The outlines of the openings that glued instances cut into the face; the view
+    // (may be null) decides which instances are shown (model/faceopenings.cpp).
+    [[nodiscard]] CEnumOpeningLoopFace* NewOpeningEnum(ITarnisView* view = nullptr) const;
 
     // --- plane and loops, each recorded ---
     [[nodiscard]] const CPlane3d& GetPlane() const { return m_plane; }
@@ -146,6 +159,9 @@ public:
     // Separates the loop that uses the edge twice; an outer piece becomes a new face,
     // an inner one a hole of this face. Answers the separated loop, null when none.
     CLoop* SplitAtEdge(CEdge* edge);
+    // Hands what is glued to this face and lies within the new face over to it, each
+    // move recorded (model/faceopenings.cpp).
+    void MoveRelationshipsTo(CFace* newFace);
     // Moves the holes that lie outside this face's outer loop to the new face.
     void DistributeHoles(CFace* newFace);
     // Joins loops of this face that share an edge, then drops stray holes.
@@ -176,7 +192,7 @@ public:
     void SetDisplayCache(std::int32_t cache) { m_displayCache = cache; }
 
     // --- queries ---
-    // Outer loops count positive, holes negative.
+    // Outer loops count positive, holes and the openings cut into the face negative.
     [[nodiscard]] double GetArea(const CTransformation* transform = nullptr) const;
     // A FacePointClass.
     [[nodiscard]] int ClassifyPoint(const CPoint3d& point, bool ignoreOpenings = true) const;
@@ -191,6 +207,9 @@ public:
     [[nodiscard]] bool IsPlanarWith(const CPlane3d* plane = nullptr) const;
 
 private:
+    void DrawWithState(ITarnisView* view, CMaterial* material, CColor color, bool lit, bool textured, bool stippled,
+                       bool alphaTest, bool keepDepth);
+    void DrawSelectionHighlight(ITarnisView* view, const CColor& selectionColor);
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
     void ReadLoops(CArchive& ar);
@@ -199,6 +218,11 @@ private:
     void FillBoundingBox() const;
     int CheckLoops(int mode, CValidityResultMap* results);
     int CheckCaches(int mode, CValidityResultMap* results);
+    // The openings' share of the area (never positive) and their point classification:
+    // kFacePointOutside inside one, its edge or vertex class on one, else
+    // kFacePointInside (model/faceopenings.cpp).
+    [[nodiscard]] double GetOpeningsArea(const CTransformation* transform) const;
+    [[nodiscard]] int ClassifyPointInOpenings(const CPoint3d& point, int axis) const;
 
     CPlane3d m_plane;
     CSmallTopologyArray<CLoop> m_loops;

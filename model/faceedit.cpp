@@ -19,6 +19,10 @@
 
 namespace {
 
+// What a face's referrers hear when a piece of it became a face of its own; the new
+// face travels with it, so attached points can tell which piece they stand on.
+constexpr int kReferenceFaceSplit = 4;
+
 // Every point of the first polygon lies strictly inside the second.
 bool IsStrictlyInside(const std::vector<CPoint2d>& points, const std::vector<CPoint2d>& polygon)
 {
@@ -160,7 +164,9 @@ CFace* CFace::SplitByEdges(int count, CEdge* const* edges, CLoop* loop)
     if (loop->IsOuter()) {
         DistributeHoles(face);
     }
+    MoveRelationshipsTo(face);
     face->CopyPropertiesFrom(this);
+    NotifyReferrers(kReferenceFaceSplit, face);
     OnGeometryChanged();
     return face;
 }
@@ -186,6 +192,7 @@ CLoop* CFace::SplitAtEdge(CEdge* edge)
             separated->SetFace(face);
             OnGeometryChanged();
             DistributeHoles(face);
+            MoveRelationshipsTo(face);
             face->CopyPropertiesFrom(this);
             return separated;
         }

@@ -15,6 +15,7 @@
 #include "model/enumedgeuse.h"
 #include "model/enumface.h"
 #include "model/face.h"
+#include "model/faceoverlapindex.h"
 #include "model/faceprojection2d.h"
 #include "model/loop.h"
 #include "model/loopcleanup.h"
@@ -134,6 +135,7 @@ void CFaceFinder::OnEntityErased(CEntity* entity)
     if (entity == m_edge) {
         m_edge = nullptr;
     }
+    std::replace(m_marked.begin(), m_marked.end(), static_cast<CEdge*>(entity), static_cast<CEdge*>(nullptr));
     std::erase(m_foundFaces, entity);
 }
 
@@ -159,6 +161,10 @@ bool CFaceFinder::FindFaces(CEdge* edge, bool eraseRejected)
     const bool handled = SplitByChain(edge);
     if ((!handled || (start->GetEdgeCount() >= 4 && end->GetEdgeCount() >= 4)) && m_edge != nullptr) {
         SearchPlanes(edge);
+    }
+    if (m_scopeCleared) {
+        // While the erasures are still heard: no marked edge is left to go stale.
+        ClearMarks();
     }
     if (manager != nullptr) {
         manager->RemoveDBListener(this);
@@ -253,13 +259,29 @@ void CFaceFinder::ClearMarks()
             element->SetFlagBits(kMarkVisited | kMarkOther, false);
         }
     };
-    if (m_markScope != nullptr) {
+    if (m_scopeCleared) {
+        // Only the finder marks, so what it marked is all there is to clear: a pass over
+        // the whole scope at every search made a merge of N edges cost N squared.
+        for (CEdge* edge : m_marked) {
+            if (edge != nullptr) {
+                edge->SetFlagBits(kMarkVisited | kMarkOther, false);
+            }
+        }
+    } else if (m_markScope != nullptr) {
         std::for_each(m_markScope->begin(), m_markScope->end(), clear);
     } else if (m_component != nullptr) {
         for (CDrawingElement* element : m_component->GetEntityList()) {
             clear(element);
         }
     }
+    m_scopeCleared = true;
+    m_marked.clear();
+}
+
+void CFaceFinder::Mark(CEdge* edge, unsigned int bits)
+{
+    edge->SetFlagBits(bits, true);
+    m_marked.push_back(edge);
 }
 
 void CFaceFinder::CollectPlanes(CEdge* edge, std::vector<CPlane3d>& planes)
@@ -275,7 +297,7 @@ void CFaceFinder::CollectPlanes(CEdge* edge, std::vector<CPlane3d>& planes)
             if (other == edge || far == nullptr || other->HasFlag(kMarkVisited) || edge->HasVertex(far)) {
                 continue;
             }
-            other->SetFlagBits(kMarkVisited, true);
+            Mark(other, kMarkVisited);
             if (IsPointNearLine(m_startPoint, m_endPoint, far->GetPosition(), kLengthTolerance)) {
                 // Along the edge's line: the plane is decided further on.
                 pending.push_back(far);
@@ -483,7 +505,7 @@ bool CFaceFinder::TryCandidate(Choice& choice)
         return false;
     }
     candidate.edge->SetFlagBits(kMarkOther, false);
-    candidate.edge->SetFlagBits(kMarkVisited, true);
+    Mark(candidate.edge, kMarkVisited);
     m_totalTurn += candidate.angle;
     // Two or more ways on, all at the same angle: the walk cannot tell which is meant.
     if (choice.spread < kLengthTolerance && choice.ties.size() > 1) {
@@ -674,24 +696,12 @@ int CFaceFinder::FitFace(CFace* face)
 
 void CFaceFinder::CollectOverlaps(CFace* face, std::vector<CFace*>& inside, std::vector<CFace*>& containing)
 {
-    std::unique_ptr<IEntityIterator> owned;
-    IEntityIterator* scope = m_overlapScope;
-    if (scope == nullptr && m_component != nullptr) {
-        owned.reset(m_component->NewIterator());
-        scope = owned.get();
-    }
-    if (scope == nullptr) {
-        return;
-    }
-    scope->Reset();
     const CFaceProjection2d projection(face);
     CBoundingBox3d box = face->GetBoundingBox();
     box.Expand(1e-6);
-    CEntity* entity = nullptr;
-    while (scope->Next(entity)) {
-        auto* other = dynamic_cast<CFace*>(entity);
-        if (other == nullptr || other == face || !other->GetBoundingBox().Intersects(box) ||
-            other->GetOuterLoop() == nullptr || other->GetOuterLoop()->GetFirstEdgeUse() == nullptr ||
+    for (CFace* other : GetOverlapCandidates(box)) {
+        if (other == face || !other->GetBoundingBox().Intersects(box) || other->GetOuterLoop() == nullptr ||
+            other->GetOuterLoop()->GetFirstEdgeUse() == nullptr ||
             !other->GetPlane().IsEqual(face->GetPlane(), false) || other->FindSharedEdgeLoop(face) != nullptr) {
             continue;
         }
@@ -706,6 +716,40 @@ void CFaceFinder::CollectOverlaps(CFace* face, std::vector<CFace*>& inside, std:
             containing.push_back(other);
         }
     }
+}
+
+std::vector<CFace*> CFaceFinder::GetOverlapCandidates(const CBoundingBox3d& box)
+{
+    std::vector<CFace*> faces;
+    CUndoManager* manager = GetCurrentUndoManager();
+    // The index follows the component through the events of a recorded operation only.
+    const bool indexable = m_overlapScope == nullptr && m_component != nullptr && manager != nullptr &&
+                           manager->GetOpenOperation() != nullptr && IsRecordingChanges();
+    if (indexable) {
+        if (m_overlapIndex == nullptr) {
+            m_overlapIndex = std::make_unique<CFaceOverlapIndex>(m_component, manager);
+        }
+        m_overlapIndex->FindNear(box, faces);
+        std::erase_if(faces, [this](const CFace* face) { return face->GetParent() != m_component; });
+        return faces;
+    }
+    std::unique_ptr<IEntityIterator> owned;
+    IEntityIterator* scope = m_overlapScope;
+    if (scope == nullptr && m_component != nullptr) {
+        owned.reset(m_component->NewIterator());
+        scope = owned.get();
+    }
+    if (scope == nullptr) {
+        return faces;
+    }
+    scope->Reset();
+    CEntity* entity = nullptr;
+    while (scope->Next(entity)) {
+        if (auto* face = dynamic_cast<CFace*>(entity)) {
+            faces.push_back(face);
+        }
+    }
+    return faces;
 }
 
 void CFaceFinder::ReduceLists(CFace* face, std::vector<CFace*>& inside, std::vector<CFace*>& containing)

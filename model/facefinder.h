@@ -7,17 +7,20 @@
 // around it takes it as a hole, faces inside it become its holes. The finder listens to
 // the model's database so that it forgets an edge erased while it works.
 
+#include <memory>
 #include <vector>
 
 #include "foundation/plane3d.h"
 #include "foundation/point3d.h"
 #include "model/dblistener.h"
 
+class CBoundingBox3d;
 class CComponent;
 class CEdge;
 class CEdgeUse;
 class CEntity;
 class CFace;
+class CFaceOverlapIndex;
 class CVertex;
 class IEntityIterator;
 
@@ -77,6 +80,8 @@ private:
     bool SearchPlanes(CEdge* edge);
     void CollectPlanes(CEdge* edge, std::vector<CPlane3d>& planes);
     void ClearMarks();
+    // Sets walk marks on the edge and remembers it for the next clearing.
+    void Mark(CEdge* edge, unsigned int bits);
     bool Walk(CEdge* edge, CVertex* from);
     bool AppendEntry(CEdge* edge, CVertex* from);
     [[nodiscard]] CVertex* GetEntryStart(const LoopEntry& entry) const;
@@ -96,6 +101,8 @@ private:
 
     // The overlap check's pieces.
     void CollectOverlaps(CFace* face, std::vector<CFace*>& inside, std::vector<CFace*>& containing);
+    // The scope's faces that may meet the box, in the scope's order.
+    [[nodiscard]] std::vector<CFace*> GetOverlapCandidates(const CBoundingBox3d& box);
     void ReduceLists(CFace* face, std::vector<CFace*>& inside, std::vector<CFace*>& containing);
     int TakeOverHoles(CFace* face, CFace* containing, int& holesGiven);
 
@@ -115,6 +122,13 @@ private:
     CComponent* m_component = nullptr;
     IEntityIterator* m_overlapScope = nullptr;
     std::vector<CEntity*>* m_markScope = nullptr;
+    // Edges marked since the last clearing; after the first clearing of the whole
+    // scope only these can carry marks.
+    std::vector<CEdge*> m_marked;
+    bool m_scopeCleared = false;
+    // The component's faces by place, made on the first overlap check of a recorded
+    // operation.
+    std::unique_ptr<CFaceOverlapIndex> m_overlapIndex;
     CPlane3d m_plane;
     CVector3d m_normal;
     int m_budget = 0;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "document/enumopeningloopface.h"
 #include "model/face.h"
 #include "model/loop.h"
 
@@ -55,7 +56,7 @@ struct TesselatorCallbacks
     }
 };
 
-CFaceTesselator::CFaceTesselator(const CFace* face) : m_face(face) {}
+CFaceTesselator::CFaceTesselator(const CFace* face, ITarnisView* view) : m_face(face), m_view(view) {}
 
 CFaceTesselator::~CFaceTesselator() = default;
 
@@ -71,7 +72,18 @@ void CFaceTesselator::Error(unsigned int /*error*/) {}
 
 void CFaceTesselator::VertexExtra(const double* /*normal*/) {}
 
-void CFaceTesselator::CollectOpeningContours(std::vector<std::vector<CPoint3d>>& /*contours*/) const {}
+void CFaceTesselator::CollectOpeningContours(std::vector<std::vector<CPoint3d>>& contours) const
+{
+    const std::unique_ptr<CEnumOpeningLoopFace> openings(m_face->NewOpeningEnum(m_view));
+    COpeningLoop* opening = nullptr;
+    std::vector<CPoint3d> contour;
+    while (openings->Next(opening)) {
+        opening->GetContour(contour);
+        if (contour.size() >= 3) {
+            contours.push_back(contour);
+        }
+    }
+}
 
 double* CFaceTesselator::Combine(const double coords[3], void* neighbours[4], const float weights[4])
 {

@@ -11,12 +11,14 @@
 #include "foundation/point3d.h"
 
 class CFace;
+class ITarnisView;
 struct GLUtesselator;
 
 class CFaceTesselator
 {
 public:
-    explicit CFaceTesselator(const CFace* face);
+    // The view (may be null) decides which glued instances are shown and so cut.
+    explicit CFaceTesselator(const CFace* face, ITarnisView* view = nullptr);
     virtual ~CFaceTesselator();
     CFaceTesselator(const CFaceTesselator&) = delete;
     CFaceTesselator& operator=(const CFaceTesselator&) = delete;
@@ -44,7 +46,7 @@ protected:
     virtual void VertexExtra(const double* normal);
     // Fills the vertex buffer: per vertex the position and, with normals, the normal.
     virtual void SetupLoops(bool withNormals);
-    // Further contours cut out of the face (openings); none here.
+    // The contours of the openings cut into the face, each wound to cut it.
     virtual void CollectOpeningContours(std::vector<std::vector<CPoint3d>>& contours) const;
 
     [[nodiscard]] bool HasNormals() const { return m_withNormals; }
@@ -56,6 +58,7 @@ private:
     void AppendContour(const std::vector<CPoint3d>& points);
 
     const CFace* m_face;
+    ITarnisView* m_view;
     std::vector<int> m_loopCounts;
     std::vector<double> m_vertices;
     bool m_withNormals = false;

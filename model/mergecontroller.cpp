@@ -133,14 +133,25 @@ CMergeController::~CMergeController()
     }
 }
 
+void CMergeController::OnEntityCreated(CEntity* entity)
+{
+    // An entity made and erased in the same operation is deleted at once, and a new one
+    // may take its address: that one is alive.
+    m_erased.erase(entity);
+}
+
 void CMergeController::OnEntityErased(CEntity* entity)
 {
     m_erased.insert(entity);
     if (m_entities != nullptr) {
         m_entities->Remove(entity);
     }
-    if (auto* element = dynamic_cast<CDrawingElement*>(entity)) {
-        std::replace(m_nearby.begin(), m_nearby.end(), element, static_cast<CDrawingElement*>(nullptr));
+    const auto places = m_nearbyPlaces.find(entity);
+    if (places != m_nearbyPlaces.end()) {
+        for (const std::size_t place : places->second) {
+            m_nearby[place] = nullptr;
+        }
+        m_nearbyPlaces.erase(places);
     }
     if (auto* edge = dynamic_cast<CEdge*>(entity)) {
         m_touchedEdges.erase(edge);
@@ -237,14 +248,21 @@ void CMergeController::BuildMergeBox()
 void CMergeController::CollectNearby()
 {
     m_nearby.clear();
+    m_nearbyPlaces.clear();
     if (m_mergeBox.IsEmpty()) {
         return;
     }
     for (CDrawingElement* element : m_component->GetEntityList()) {
         if (element != nullptr && element->GetBoundingBox().Intersects(m_mergeBox)) {
-            m_nearby.push_back(element);
+            AddNearby(element);
         }
     }
+}
+
+void CMergeController::AddNearby(CDrawingElement* element)
+{
+    m_nearbyPlaces[element].push_back(m_nearby.size());
+    m_nearby.push_back(element);
 }
 
 // --- pass 1: weld and split ---
@@ -291,14 +309,16 @@ bool CMergeController::WeldAndSplit()
         }
     }
     bool split = false;
-    const std::vector<CDrawingElement*> nearby = m_nearby;
     if (m_progress != nullptr && m_entities->GetCount() > 0) {
         m_progress->SetFraction((m_progressAmount * 70.0) / (m_entities->GetCount() * 100.0));
     }
-    for (CDrawingElement* element : nearby) {
+    // By index over the list as it stood: splits append their pieces, and an edge that
+    // a split absorbs is nulled here (one made in the same operation is deleted at once).
+    for (std::size_t i = 0, count = m_nearby.size(); i < count; ++i) {
         StepProgress();
-        auto* edge = dynamic_cast<CEdge*>(element);
-        if (edge != nullptr && IsAlive(edge)) {
+        CDrawingElement* element = m_nearby[i];
+        auto* edge = IsAlive(element) ? dynamic_cast<CEdge*>(element) : nullptr;
+        if (edge != nullptr) {
             split = SplitAtOctreeVertices(octree, edge) || split;
         }
     }
@@ -346,7 +366,7 @@ bool CMergeController::SplitAtOctreeVertices(COctree& octree, CEdge* edge)
         CEdge* piece = current->SplitAt(vertex);
         if (piece != nullptr) {
             split = true;
-            m_nearby.push_back(piece);
+            AddNearby(piece);
             current = piece;
         }
     }
@@ -644,8 +664,9 @@ bool CMergeController::ResolveOverlap(CEdge* edge, CEdgeUse* useA, CEdgeUse* use
 void CMergeController::CleanUpCoplanarNeighbours()
 {
     std::vector<CFace*> faces;
-    const auto add = [&faces](CFace* face) {
-        if (face != nullptr && std::find(faces.begin(), faces.end(), face) == faces.end()) {
+    std::unordered_set<const CFace*> listed;
+    const auto add = [&faces, &listed](CFace* face) {
+        if (face != nullptr && listed.insert(face).second) {
             faces.push_back(face);
         }
     };

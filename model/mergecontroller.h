@@ -7,6 +7,8 @@
 // entities its own passes erase leave its working sets.
 
 #include <set>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "foundation/boundingbox3d.h"
@@ -65,12 +67,14 @@ public:
     [[nodiscard]] int GetChangedFaceCount() const { return m_changedFaceCount; }
     [[nodiscard]] const std::set<CVertex*>& GetWeldedVertices() const { return m_weldedVertices; }
 
+    void OnEntityCreated(CEntity* entity) override;
     void OnEntityErased(CEntity* entity) override;
     void OnModelCleared(CTarnwickModel* model) override;
 
 private:
     void BuildMergeBox();
     void CollectNearby();
+    void AddNearby(CDrawingElement* element);
     bool WeldAndSplit();
     void Weld(COctree& octree, CVertex* vertex, bool isNew);
     bool SplitAtOctreeVertices(COctree& octree, CEdge* edge);
@@ -93,6 +97,8 @@ private:
     CEntitySet* m_entities;
     CBoundingBox3d m_mergeBox;
     std::vector<CDrawingElement*> m_nearby;
+    // Where each element stands in m_nearby, so that an erasure nulls its entries at once.
+    std::unordered_map<const CEntity*, std::vector<std::size_t>> m_nearbyPlaces;
     std::set<CVertex*> m_newVertices;
     std::set<CVertex*> m_weldedVertices;
     std::set<CEdge*> m_touchedEdges;

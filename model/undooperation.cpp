@@ -61,6 +61,7 @@ void CUndoOperation::AddCreated(CEntity* entity)
         m_manager->NotifyListeners(kDBCreated, entity);
     }
     m_created.push_back(entity);
+    m_createdSet.insert(entity);
 }
 
 void CUndoOperation::AddErased(CEntity* entity)
@@ -71,10 +72,9 @@ void CUndoOperation::AddErased(CEntity* entity)
     if (m_manager != nullptr) {
         m_manager->NotifyListeners(kDBErased, entity);
     }
-    const auto created = std::find(m_created.begin(), m_created.end(), entity);
-    if (created == m_created.end()) {
+    if (m_createdSet.count(entity) == 0) {
         // Erasing twice would delete the entity twice when the operation ends.
-        if (std::find(m_erased.begin(), m_erased.end(), entity) == m_erased.end()) {
+        if (m_erasedSet.insert(entity).second) {
             m_erased.push_back(entity);
             entity->NegateId();
         }
@@ -87,7 +87,9 @@ void CUndoOperation::AddErased(CEntity* entity)
 
 void CUndoOperation::ForgetCreated(CEntity* entity)
 {
-    m_created.erase(std::remove(m_created.begin(), m_created.end(), entity), m_created.end());
+    if (m_createdSet.erase(entity) != 0) {
+        m_created.erase(std::remove(m_created.begin(), m_created.end(), entity), m_created.end());
+    }
     const auto record = m_records.find(entity);
     if (record != m_records.end()) {
         m_records.erase(record);

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -87,6 +88,9 @@ private:
     std::vector<EntityPair> m_removed;
     std::vector<CEntity*> m_created;
     std::vector<CEntity*> m_erased;
+    // The same entities for lookups: a merge erases thousands in one operation.
+    std::unordered_set<const CEntity*> m_createdSet;
+    std::unordered_set<const CEntity*> m_erasedSet;
     bool m_joined;
     int m_commitFlags = 0;
     CEntitySet m_touchedComponents;

@@ -9,6 +9,7 @@
 #include "annotations/pointreferences.h"
 #include "annotations/sectionplane.h"
 #include "annotations/text.h"
+#include "annotations/textstyle.h"
 #include "document/camera.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
@@ -189,6 +190,11 @@ void AddAnnotations(CTarnwickModel& model, const HouseParts& house, CLayer* laye
     label->SetAnchor(MakeFacePoint(house.front, CPoint3d(3, 0, 1.5)), false);
     label->SetLeaderKindValue(CText::kModelLeader);
     label->SetLeaderVector(-2, -3, 2);
+    // A text made in the program takes the style's font; one stored without a font
+    // would take it when read back.
+    if (CTextStyle* style = model.GetTextStyle()) {
+        label->SetFont(style->GetFont(), false);
+    }
     label->SetLayer(layer);
     model.GetRootComponent()->Add(label);
     auto* width = new CDimensionLinear;

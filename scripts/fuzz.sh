@@ -16,7 +16,14 @@ for exe in build/fuzz/fuzz/fuzz_*; do
   options=()
   [ -f "fuzz/${name#fuzz_}.options" ] && read -r -a options < "fuzz/${name#fuzz_}.options"
   echo "fuzz: $name for ${seconds}s"
-  "$exe" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
-    -print_final_stats=0 "${options[@]}" "$corpus" "${seeds[@]}" 2>&1 | tail -n 3
+  log="build/fuzz/$name.log"
+  # A finding prints its whole report; a clean run only its last lines.
+  if ! "$exe" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
+      -print_final_stats=0 "${options[@]}" "$corpus" "${seeds[@]}" > "$log" 2>&1; then
+    grep -v '^#[0-9]' "$log" | tail -n 120
+    echo "fuzz: $name found a fault; the input is in $(pwd)" >&2
+    exit 1
+  fi
+  tail -n 3 "$log"
 done
 echo "fuzz: every target ran without a finding"

@@ -51,6 +51,24 @@ bool CSingleDocTemplate::CreateWindows()
     return true;
 }
 
+void CSingleDocTemplate::FallBackToNewDocument()
+{
+    // The failed load emptied the document; the user sees it as a new untitled one.
+    if (!m_document->OnNewDocument())
+        return;
+    m_document->SetPathName(CString());
+    m_document->SetTitle(GetDocString(docName));
+    SetFrameTitle();
+    m_document->UpdateAllViews(nullptr);
+}
+
+void CSingleDocTemplate::SetFrameTitle()
+{
+    const CString app = GetDocString(windowTitle);
+    const CString title = m_document->GetTitle();
+    m_frame->SetWindowText(title.IsEmpty() ? app : title + CString(" - ") + app);
+}
+
 CDocument* CSingleDocTemplate::OpenDocumentFile(const CString& path)
 {
     const bool created = m_frame == nullptr;
@@ -61,15 +79,15 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const CString& path)
     {
         if (created)
             CloseAll();
+        else if (!path.IsEmpty())
+            FallBackToNewDocument();
         return nullptr;
     }
     if (path.IsEmpty())
         m_document->SetTitle(GetDocString(docName));
     else
         m_document->SetPathName(path);
-    const CString app = GetDocString(windowTitle);
-    const CString title = m_document->GetTitle();
-    m_frame->SetWindowText(title.IsEmpty() ? app : title + CString(" - ") + app);
+    SetFrameTitle();
     if (created)
         m_view->OnInitialUpdate();
     else

@@ -32,7 +32,8 @@ public:
     CSingleDocTemplate& operator=(const CSingleDocTemplate&) = delete;
 
     // Empty path: a new document. Null when the frame cannot be made or the file cannot
-    // be opened (a frame made for it is then destroyed again).
+    // be opened (a frame made for it is then destroyed again; a document that existed
+    // before becomes a new untitled one).
     CDocument* OpenDocumentFile(const CString& path);
     [[nodiscard]] CString GetDocString(DocStringIndex index) const;
     [[nodiscard]] CDocument* GetDocument() const { return m_document.get(); }
@@ -43,6 +44,9 @@ public:
 
 private:
     bool CreateWindows();
+    // After a failed open of an existing document: a new untitled document.
+    void FallBackToNewDocument();
+    void SetFrameTitle();
 
     int m_resourceId;
     std::function<CDocument*()> m_makeDocument;

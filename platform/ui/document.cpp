@@ -1,8 +1,12 @@
 #include "platform/ui/document.h"
 
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <exception>
+#include <unistd.h>
 
 #include "platform/archive.h"
 #include "platform/exceptions.h"
@@ -19,7 +23,19 @@ CString CauseOf(const std::exception& error)
     return CString(error.what());
 }
 
+// A name beside the target that no other save of this process uses at the same time.
+CString TemporaryNameBeside(const CString& path)
+{
+    static std::atomic<int> counter{0};
+    return path + CString::Formatted(".saving-%d-%d", static_cast<int>(::getpid()), counter++);
+}
+
 }  // namespace
+
+CDocument::CDocument()
+{
+    GetCommands().Add(ID_FILE_SAVE, CString("&Save\tCtrl+S"), [this] { DoFileSave(); });
+}
 
 CDocument::~CDocument()
 {
@@ -47,9 +63,18 @@ bool CDocument::OnOpenDocument(const CString& path)
     SetModifiedFlag(true);
     try
     {
-        CArchive archive(&file, CArchive::load);
-        Serialize(archive);
-        archive.Close();
+        // An empty file is an empty document.
+        if (file.GetLength() != 0)
+        {
+            CArchive archive(&file, CArchive::load);
+            Serialize(archive);
+            archive.Close();
+        }
+    }
+    catch (const CUserException&)
+    {
+        DeleteContents();
+        return false;
     }
     catch (const std::exception& error)
     {
@@ -63,8 +88,9 @@ bool CDocument::OnOpenDocument(const CString& path)
 
 bool CDocument::OnSaveDocument(const CString& path)
 {
-    // Written beside the target and renamed over it, so a failure keeps the old file.
-    const CString temporary = path + CString(".saving");
+    // Written beside the target, flushed to the disk and renamed over it, so a failure
+    // at any point keeps the old file whole.
+    const CString temporary = TemporaryNameBeside(path);
     try
     {
         CFile file;
@@ -73,6 +99,7 @@ bool CDocument::OnSaveDocument(const CString& path)
         CArchive archive(&file, CArchive::store);
         Serialize(archive);
         archive.Close();
+        file.Flush();
         file.Close();
     }
     catch (const std::exception& error)
@@ -88,6 +115,31 @@ bool CDocument::OnSaveDocument(const CString& path)
         return false;
     }
     SetModifiedFlag(false);
+    return true;
+}
+
+bool CDocument::DoFileSave()
+{
+    CString path = m_path;
+    // A file that is gone or may not be written is saved under a name the user chooses.
+    const bool writable = !path.IsEmpty() && ::access(path.ToUtf8().c_str(), W_OK) == 0;
+    if (!writable && !PromptSaveAsPath(path))
+        return false;
+    if (!OnSaveDocument(path))
+        return false;
+    if (path != m_path)
+        SetPathName(path);
+    return true;
+}
+
+bool CDocument::PromptSaveAsPath(CString& path)
+{
+    if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
+        return false;
+    const QString chosen = QFileDialog::getSaveFileName(nullptr, QString(), QString::fromStdString(path.ToUtf8()));
+    if (chosen.isEmpty())
+        return false;
+    path = CString::FromUtf8(chosen.toStdString());
     return true;
 }
 

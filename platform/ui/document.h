@@ -3,7 +3,8 @@
 // OnNewDocument and OnOpenDocument empty it (DeleteContents) before they fill it, the
 // contents travel through Serialize over an archive, and SetModifiedFlag and
 // UpdateAllViews tell the views. A failed open or save is reported and answered false;
-// a failed save never leaves a half-written file in place of the old one.
+// a failed save never leaves a half-written file in place of the old one. A load that
+// ends with a user exception has shown its own message and reports nothing more.
 #include <vector>
 
 #include "platform/cstring.h"
@@ -17,12 +18,16 @@ class CView;
 class CDocument : public CCmdTarget
 {
 public:
-    CDocument() = default;
+    // Handles the save command (ID_FILE_SAVE).
+    CDocument();
     ~CDocument() override;
 
     virtual bool OnNewDocument();
     virtual bool OnOpenDocument(const CString& path);
     virtual bool OnSaveDocument(const CString& path);
+    // Saves to the document's path; without a path, or when the file is gone or may not
+    // be written, asks for another first (PromptSaveAsPath). False when nothing was saved.
+    bool DoFileSave();
     virtual void DeleteContents() {}
     // Loads or stores the contents; the base stores and loads nothing.
     virtual void Serialize(CArchive& archive) {}
@@ -42,6 +47,9 @@ public:
     [[nodiscard]] const CString& GetTitle() const { return m_title; }
 
 protected:
+    // Asks where to save; false when the user cancels. The base shows a file dialog on a
+    // real screen and answers false elsewhere.
+    virtual bool PromptSaveAsPath(CString& path);
     // Shows the failure of an open or save; the base shows a message naming the file.
     virtual void ReportSaveLoadException(const CString& path, const CString& cause, bool saving);
 

@@ -73,6 +73,32 @@ inline constexpr int IDCANCEL = 2;
 inline constexpr int IDYES = 6;
 inline constexpr int IDNO = 7;
 
+// Mouse-message flags: the buttons and keys held.
+inline constexpr UINT MK_LBUTTON = 0x1;
+inline constexpr UINT MK_RBUTTON = 0x2;
+inline constexpr UINT MK_SHIFT = 0x4;
+inline constexpr UINT MK_CONTROL = 0x8;
+inline constexpr UINT MK_MBUTTON = 0x10;
+
+// Virtual key codes of the keys the program names.
+inline constexpr UINT VK_BACK = 0x08;
+inline constexpr UINT VK_TAB = 0x09;
+inline constexpr UINT VK_RETURN = 0x0D;
+inline constexpr UINT VK_SHIFT = 0x10;
+inline constexpr UINT VK_CONTROL = 0x11;
+inline constexpr UINT VK_MENU = 0x12;
+inline constexpr UINT VK_ESCAPE = 0x1B;
+inline constexpr UINT VK_SPACE = 0x20;
+inline constexpr UINT VK_PRIOR = 0x21;
+inline constexpr UINT VK_NEXT = 0x22;
+inline constexpr UINT VK_END = 0x23;
+inline constexpr UINT VK_HOME = 0x24;
+inline constexpr UINT VK_LEFT = 0x25;
+inline constexpr UINT VK_UP = 0x26;
+inline constexpr UINT VK_RIGHT = 0x27;
+inline constexpr UINT VK_DOWN = 0x28;
+inline constexpr UINT VK_DELETE = 0x2E;
+
 // Framework command ids the shapes route themselves.
 inline constexpr UINT ID_FILE_NEW = 57600;
 inline constexpr UINT ID_FILE_OPEN = 57601;

@@ -1,5 +1,6 @@
 #include "platform/ui/view.h"
 
+#include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
 
@@ -135,4 +136,37 @@ int CView::GetScreenDepth() const
     if (m_widget == nullptr || m_widget->screen() == nullptr)
         return 24;
     return m_widget->screen()->depth();
+}
+
+void CView::SetCapture()
+{
+    if (m_widget != nullptr)
+        m_widget->grabMouse();
+}
+
+void CView::ReleaseCapture()
+{
+    if (m_widget != nullptr && QWidget::mouseGrabber() == m_widget)
+        m_widget->releaseMouse();
+}
+
+CPoint CView::ClientToScreen(CPoint point) const
+{
+    if (m_widget == nullptr)
+        return point;
+    const QPoint global = m_widget->mapToGlobal(QPoint(point.x, point.y));
+    return CPoint{global.x(), global.y()};
+}
+
+CPoint CView::ScreenToClient(CPoint point) const
+{
+    if (m_widget == nullptr)
+        return point;
+    const QPoint local = m_widget->mapFromGlobal(QPoint(point.x, point.y));
+    return CPoint{local.x(), local.y()};
+}
+
+bool CView::IsAltKeyDown()
+{
+    return (QGuiApplication::queryKeyboardModifiers() & Qt::AltModifier) != 0;
 }

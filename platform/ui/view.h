@@ -1,7 +1,8 @@
 #pragma once
 // CView: a document's window inside the frame. It paints through OnPaint/OnDraw, follows
 // its document through OnUpdate, runs window timers (OnTimer with the caller's id) and can
-// present a finished frame of pixels that the window then shows as it is.
+// present a finished frame of pixels that the window then shows as it is. Mouse and key
+// input arrive in the window messages' terms: MK_ flags, client pixels, virtual keys.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -51,6 +52,13 @@ public:
     [[nodiscard]] bool HasTimer(UINT id) const { return m_timers.count(id) != 0; }
 
     void SetCursor(HCURSOR cursor);
+    // Mouse capture: every mouse event goes to this window until it is released.
+    void SetCapture();
+    void ReleaseCapture();
+    [[nodiscard]] CPoint ClientToScreen(CPoint point) const;
+    [[nodiscard]] CPoint ScreenToClient(CPoint point) const;
+    // True while an Alt key is held.
+    [[nodiscard]] static bool IsAltKeyDown();
 
     // Keeps a finished frame (top row first, RGBA) for the window to show until the next.
     void PresentFrame(int width, int height, const std::vector<std::uint8_t>& rgba);
@@ -63,6 +71,25 @@ public:
     virtual void OnSize(int width, int height) {}
     virtual void OnTimer(UINT id) {}
     virtual void OnDestroy() {}
+    virtual void OnLButtonDown(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnLButtonUp(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnLButtonDblClk(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnRButtonDown(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnRButtonUp(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnRButtonDblClk(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnMButtonDown(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnMButtonUp(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnMButtonDblClk(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnMouseMove(UINT /*flags*/, CPoint /*point*/) {}
+    virtual void OnMouseLeave() {}
+    // The point is in screen pixels; 120 units of delta are one notch. True: handled.
+    virtual bool OnMouseWheel(UINT /*flags*/, int /*delta*/, CPoint /*screenPoint*/) { return false; }
+    // A key went down, before the frame's accelerators; true consumes it. repeated is
+    // set for the keyboard's auto-repeat.
+    virtual bool OnKeyDown(UINT /*key*/, UINT /*repeatCount*/, bool /*repeated*/) { return false; }
+    virtual void OnKeyUp(UINT /*key*/, UINT /*repeatCount*/) {}
+    // The character a key typed, after its OnKeyDown (13 Enter, 27 Esc, 8 Backspace).
+    virtual void OnChar(UINT /*code*/, UINT /*repeatCount*/, bool /*repeated*/) {}
     void DispatchTimer(int qtTimerId);
     // The window was deleted by its parent: the view forgets it and its timers.
     void OnWindowDestroyed();

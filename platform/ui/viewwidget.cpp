@@ -1,16 +1,78 @@
 #include "platform/ui/viewwidget.h"
 
+#include <QKeyEvent>
+#include <algorithm>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
 #include <QTimerEvent>
+#include <QWheelEvent>
 
+#include "platform/ui/uitypes.h"
 #include "platform/ui/view.h"
+
+namespace {
+
+UINT MouseFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
+{
+    UINT flags = 0;
+    if ((buttons & Qt::LeftButton) != 0)
+        flags |= MK_LBUTTON;
+    if ((buttons & Qt::RightButton) != 0)
+        flags |= MK_RBUTTON;
+    if ((buttons & Qt::MiddleButton) != 0)
+        flags |= MK_MBUTTON;
+    if ((modifiers & Qt::ShiftModifier) != 0)
+        flags |= MK_SHIFT;
+    if ((modifiers & Qt::ControlModifier) != 0)
+        flags |= MK_CONTROL;
+    return flags;
+}
+
+CPoint ClientPoint(const QMouseEvent* event)
+{
+    const QPoint point = event->position().toPoint();
+    return CPoint{point.x(), point.y()};
+}
+
+// The virtual key of a Qt key; letters and digits keep their codes, others not named
+// here are 0.
+UINT VirtualKey(int key)
+{
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return static_cast<UINT>(key);
+    switch (key)
+    {
+    case Qt::Key_Backspace: return VK_BACK;
+    case Qt::Key_Tab: return VK_TAB;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return VK_RETURN;
+    case Qt::Key_Shift: return VK_SHIFT;
+    case Qt::Key_Control: return VK_CONTROL;
+    case Qt::Key_Alt: return VK_MENU;
+    case Qt::Key_Escape: return VK_ESCAPE;
+    case Qt::Key_Space: return VK_SPACE;
+    case Qt::Key_PageUp: return VK_PRIOR;
+    case Qt::Key_PageDown: return VK_NEXT;
+    case Qt::Key_End: return VK_END;
+    case Qt::Key_Home: return VK_HOME;
+    case Qt::Key_Left: return VK_LEFT;
+    case Qt::Key_Up: return VK_UP;
+    case Qt::Key_Right: return VK_RIGHT;
+    case Qt::Key_Down: return VK_DOWN;
+    case Qt::Key_Delete: return VK_DELETE;
+    default: return 0;
+    }
+}
+
+}  // namespace
 
 CViewWidget::CViewWidget(CView& view, QWidget* parent) : QWidget(parent), m_view(&view)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
 }
 
 CViewWidget::~CViewWidget()
@@ -42,4 +104,87 @@ void CViewWidget::timerEvent(QTimerEvent* event)
 {
     if (m_view != nullptr)
         m_view->DispatchTimer(event->timerId());
+}
+
+void CViewWidget::mousePressEvent(QMouseEvent* event)
+{
+    if (m_view == nullptr)
+        return;
+    const UINT flags = MouseFlags(event->buttons(), event->modifiers());
+    switch (event->button())
+    {
+    case Qt::LeftButton: m_view->OnLButtonDown(flags, ClientPoint(event)); break;
+    case Qt::RightButton: m_view->OnRButtonDown(flags, ClientPoint(event)); break;
+    case Qt::MiddleButton: m_view->OnMButtonDown(flags, ClientPoint(event)); break;
+    default: break;
+    }
+}
+
+void CViewWidget::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (m_view == nullptr)
+        return;
+    const UINT flags = MouseFlags(event->buttons(), event->modifiers());
+    switch (event->button())
+    {
+    case Qt::LeftButton: m_view->OnLButtonUp(flags, ClientPoint(event)); break;
+    case Qt::RightButton: m_view->OnRButtonUp(flags, ClientPoint(event)); break;
+    case Qt::MiddleButton: m_view->OnMButtonUp(flags, ClientPoint(event)); break;
+    default: break;
+    }
+}
+
+void CViewWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    if (m_view == nullptr)
+        return;
+    const UINT flags = MouseFlags(event->buttons(), event->modifiers());
+    switch (event->button())
+    {
+    case Qt::LeftButton: m_view->OnLButtonDblClk(flags, ClientPoint(event)); break;
+    case Qt::RightButton: m_view->OnRButtonDblClk(flags, ClientPoint(event)); break;
+    case Qt::MiddleButton: m_view->OnMButtonDblClk(flags, ClientPoint(event)); break;
+    default: break;
+    }
+}
+
+void CViewWidget::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_view != nullptr)
+        m_view->OnMouseMove(MouseFlags(event->buttons(), event->modifiers()), ClientPoint(event));
+}
+
+void CViewWidget::leaveEvent(QEvent*)
+{
+    if (m_view != nullptr)
+        m_view->OnMouseLeave();
+}
+
+void CViewWidget::wheelEvent(QWheelEvent* event)
+{
+    if (m_view == nullptr)
+        return;
+    const QPoint global = event->globalPosition().toPoint();
+    const UINT flags = MouseFlags(event->buttons(), event->modifiers());
+    if (m_view->OnMouseWheel(flags, event->angleDelta().y(), CPoint{global.x(), global.y()}))
+        event->accept();
+    else
+        event->ignore();
+}
+
+void CViewWidget::keyPressEvent(QKeyEvent* event)
+{
+    if (m_view == nullptr)
+        return;
+    const UINT repeat = static_cast<UINT>(std::max(1, event->count()));
+    if (m_view->OnKeyDown(VirtualKey(event->key()), repeat, event->isAutoRepeat()))
+        return;
+    for (const QChar character : event->text())
+        m_view->OnChar(character.unicode(), repeat, event->isAutoRepeat());
+}
+
+void CViewWidget::keyReleaseEvent(QKeyEvent* event)
+{
+    if (m_view != nullptr && !event->isAutoRepeat())
+        m_view->OnKeyUp(VirtualKey(event->key()), 1);
 }

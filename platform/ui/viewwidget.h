@@ -1,7 +1,7 @@
 #pragma once
-// CViewWidget: the Qt window of a CView. It hands paint, resize and timer events to the
-// view and shows the view's presented frame; it erases nothing itself, since the view
-// paints its whole client area.
+// CViewWidget: the Qt window of a CView. It hands paint, resize, timer, mouse and key
+// events to the view (translated to MK_ flags and virtual keys) and shows the view's
+// presented frame; it erases nothing itself, since the view paints its whole client area.
 #include <QWidget>
 
 class CView;
@@ -19,6 +19,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
 private:
     CView* m_view;

@@ -1,6 +1,11 @@
 #include "platform/ui/winapp.h"
 
 #include <QApplication>
+#include <QMainWindow>
+#include <QSocketNotifier>
+#include <csignal>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "platform/profile.h"
 #include "platform/ui/commandlineinfo.h"
@@ -16,6 +21,16 @@ CWinApp*& CurrentApp()
 {
     static CWinApp* app = nullptr;
     return app;
+}
+
+// The write end of the pipe through which a termination signal reaches the loop; a
+// signal handler may do no more than write to it.
+int g_quitSignalPipe[2] = {-1, -1};
+
+extern "C" void OnQuitSignal(int)
+{
+    const char byte = 1;
+    (void)!::write(g_quitSignalPipe[1], &byte, 1);
 }
 
 }  // namespace
@@ -52,10 +67,48 @@ int CWinApp::Run(int argc, char** argv)
         m_docTemplate.reset();
         return 0;
     }
+    const bool quitOnSignal = InstallQuitSignals();
     QApplication::exec();
+    if (quitOnSignal)
+        RemoveQuitSignals();
     const int code = ExitInstance();
     m_docTemplate.reset();
     return code;
+}
+
+bool CWinApp::InstallQuitSignals()
+{
+    if (::pipe2(g_quitSignalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return false;
+    m_quitNotifier = std::make_unique<QSocketNotifier>(g_quitSignalPipe[0], QSocketNotifier::Read);
+    QObject::connect(m_quitNotifier.get(), &QSocketNotifier::activated, [this] {
+        char byte = 0;
+        while (::read(g_quitSignalPipe[0], &byte, 1) > 0)
+        {
+        }
+        // Closing the main window saves what closing by hand saves, then ends the loop.
+        if (m_pMainWnd != nullptr && m_pMainWnd->GetWindow() != nullptr)
+            m_pMainWnd->GetWindow()->close();
+        else
+            QApplication::quit();
+    });
+    struct sigaction action{};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    return true;
+}
+
+void CWinApp::RemoveQuitSignals()
+{
+    std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGINT, SIG_DFL);
+    m_quitNotifier.reset();
+    ::close(g_quitSignalPipe[0]);
+    ::close(g_quitSignalPipe[1]);
+    g_quitSignalPipe[0] = g_quitSignalPipe[1] = -1;
 }
 
 int CWinApp::ExitInstance()

@@ -1,7 +1,9 @@
 #pragma once
 // CWinApp: the program object. Run makes the Qt application, calls InitInstance, runs the
 // message loop while InitInstance answered true, then calls ExitInstance. It keeps the
-// document template, the recent-file list and the application-level commands.
+// document template, the recent-file list and the application-level commands. While the
+// loop runs, SIGTERM and SIGINT close the main window as the user would, so the program
+// ends through ExitInstance.
 #include <memory>
 #include <vector>
 
@@ -14,6 +16,7 @@ class CFrameWnd;
 class CRecentFileList;
 class CSingleDocTemplate;
 class QApplication;
+class QSocketNotifier;
 
 class CWinApp : public CCmdTarget
 {
@@ -58,6 +61,9 @@ public:
     CFrameWnd* m_pMainWnd = nullptr;
 
 private:
+    bool InstallQuitSignals();
+    void RemoveQuitSignals();
+
     CString m_appName;
     std::vector<CString> m_arguments;
     std::unique_ptr<CRecentFileList> m_recentFiles;
@@ -65,6 +71,7 @@ private:
     // Qt keeps a reference to the argument count for the application's life.
     int m_argc = 0;
     std::unique_ptr<QApplication> m_qtApp;
+    std::unique_ptr<QSocketNotifier> m_quitNotifier;
 };
 
 // The one program object (the most recently constructed); null before it exists.

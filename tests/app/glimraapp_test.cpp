@@ -44,7 +44,7 @@ protected:
     apptest::MessageBoxRecorder boxes;
 };
 
-TEST_F(GlimraAppTest, StartUpShowsTheMainWindowWithTheViewClearedToTheWindowColour)
+TEST_F(GlimraAppTest, StartUpShowsTheMainWindowWithTheEmptyModelsBackground)
 {
     CGlimraApp app;
     Start(app, {});
@@ -60,7 +60,13 @@ TEST_F(GlimraAppTest, StartUpShowsTheMainWindowWithTheViewClearedToTheWindowColo
     const QImage* frame = view->GetPresentedFrame();
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->size(), view->GetWidget()->size());
-    EXPECT_EQ(frame->pixelColor(frame->width() / 2, frame->height() / 2), QColor(255, 255, 255));
+    // The empty model's frame shows its background; a view whose core drew nothing
+    // shows the window colour instead.
+    const CColor background = view->GetBackgroundColor();
+    const QColor expected = view->GetFramesSwapped() > 0
+                                ? QColor(background.GetRedByte(), background.GetGreenByte(), background.GetBlueByte())
+                                : QColor(255, 255, 255);
+    EXPECT_EQ(frame->pixelColor(frame->width() / 2, frame->height() / 4), expected);
     EXPECT_TRUE(boxes.calls.empty());
 
     // Closing the window keeps its placement for the next start.

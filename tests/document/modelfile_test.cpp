@@ -58,6 +58,8 @@ struct HandBuiltFile
     int modelVersion = 12;
     bool emptyPreview = false;
     CMaterialManager* oldMaterials = nullptr;
+    // The font manager lists none of the fonts the styles name.
+    bool emptyFontList = false;
 };
 
 // Writes the top-level record field by field under the gates of the file version and
@@ -69,6 +71,7 @@ Bytes WriteHandBuilt(const HandBuiltFile& spec)
     const int mv = spec.modelVersion;
     CVersionMap map = modelfiletest::MapWith({{"CTarnwickModel", mv}});
     CDib emptyPicture;
+    CVertex vertex(CPoint3d(1, 2, 3));
     return settingstest::Store([&](CArchive& ar) {
         ArchiveWriteString(ar, CString("Tarnwick Model"));
         CVersionInfo(spec.version).Serialize(ar);
@@ -105,8 +108,16 @@ Bytes WriteHandBuilt(const HandBuiltFile& spec)
         if (fv >= 1023) {
             source->GetRenderingOptions()->Serialize(ar);
         }
-        ar << std::int32_t{1};
-        ar.WriteObject(nullptr);
+        // The dropped top-level vertices: with a map, one vertex named twice, the second
+        // time through the long tag form (0x7FFF and a 32-bit index).
+        if (fv >= 1022) {
+            ar << std::int32_t{2};
+            ar.WriteObject(&vertex);
+            ar << WORD{0x7FFF} << static_cast<std::uint32_t>(ar.GetStoredIndex(&vertex));
+        } else {
+            ar << std::int32_t{1};
+            ar.WriteObject(nullptr);
+        }
         if (mv == 0) {
             ar << std::int32_t{2};
             ar.WriteObject(nullptr);
@@ -149,7 +160,8 @@ Bytes WriteHandBuilt(const HandBuiltFile& spec)
             source->GetTextStyle()->Serialize(ar);
         }
         if (mv >= 9) {
-            source->GetFontManager()->Serialize(ar);
+            CFontManager empty;
+            (spec.emptyFontList ? &empty : source->GetFontManager())->Serialize(ar);
         }
     });
 }
@@ -209,6 +221,8 @@ TEST_F(ModelFileTest, AModelWrittenReadAndWrittenAgainGivesTheSameBytesInEverySa
 
         OwnedModel read;
         modelfiletest::ReadModel(*read, first);
+        EXPECT_EQ(GetCurrentModel(), nullptr);
+        EXPECT_TRUE(IsRecordingChanges());
         EXPECT_EQ(read->GetLoadStatus(), CTarnwickModel::kLoadOk);
         EXPECT_EQ(read->GetDescription(), CString("A small sample"));
         EXPECT_EQ(GuidToString(read->GetModelId()), GuidToString(built->GetModelId()));
@@ -454,6 +468,11 @@ TEST_F(ModelFileTest, ThePreviewReaderAnswersForGoodForeignTooNewOldAndUndecodab
         EXPECT_EQ(GetLoadedVersionMap(), nullptr);
         delete preview;
     }
+    // A full read drops the picture that cannot be shown in the same way.
+    OwnedModel model;
+    ReadAllOf(*model, undecodable);
+    EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
+    EXPECT_EQ(model->GetPreviewImage(), nullptr);
 }
 
 TEST_F(ModelFileTest, ThePreviewOfATruncatedOrMissingFileIsNullWithStatusFourOrOne)
@@ -546,20 +565,46 @@ TEST_F(ModelFileTest, AFileWhoseComponentContainsItselfIsRefused)
     ExpectEmpty(*model);
 }
 
-TEST_F(ModelFileTest, EveryClassOfTheVersionTableIsCreatableByNameButThePagesStillToCome)
+TEST_F(ModelFileTest, EveryClassOfTheVersionTableAndTheVersionMapAreCreatableByName)
 {
     int count = 0;
     const ClassVersionRow* rows = GetClassVersionTable(&count);
-    std::vector<std::string> missing;
     for (int i = 0; i < count; ++i) {
         const CRuntimeClass* cls = CRuntimeClass::FromName(rows[i].name);
-        if (cls == nullptr || cls->m_pfnCreateObject == nullptr) {
-            missing.emplace_back(rows[i].name);
-        }
+        ASSERT_NE(cls, nullptr) << rows[i].name;
+        EXPECT_NE(cls->m_pfnCreateObject, nullptr) << rows[i].name;
     }
-    for (const std::string& name : missing) {
-        EXPECT_TRUE(name == "CPageList" || name == "CTarnwickPage" || name == "CViewPage") << name;
-    }
-    EXPECT_NE(CRuntimeClass::FromName("CVersionMap"), nullptr);
-    EXPECT_NE(CRuntimeClass::FromName("CVersionInfo"), nullptr);
+    const CRuntimeClass* map = CRuntimeClass::FromName("CVersionMap");
+    ASSERT_NE(map, nullptr);
+    EXPECT_NE(map->m_pfnCreateObject, nullptr);
+}
+
+TEST_F(ModelFileTest, AFileReadIntoAModelThatHoldsEntitiesReplacesThemWhole)
+{
+    OwnedModel built;
+    modelfiletest::BuildSampleModel(*built);
+    const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    OwnedModel model;
+    modelfiletest::ReadModel(*model, file);
+    modelfiletest::ReadModel(*model, file);
+    EXPECT_EQ(model->GetRootComponent()->GetCount(), built->GetRootComponent()->GetCount());
+    EXPECT_EQ(model->GetDefinitionList()->GetCount(), 1);
+    EXPECT_EQ(modelfiletest::FirstDifference(
+                  modelfiletest::WithoutStamp(modelfiletest::WriteModel(*model, kSaveFormat5000), kSaveFormat5000),
+                  modelfiletest::WithoutStamp(file, kSaveFormat5000)),
+              -1);
+}
+
+TEST_F(ModelFileTest, AFontThatOnlyAStyleNamesJoinsTheModelsFontManager)
+{
+    HandBuiltFile spec{CVersionInfo(5, 0, 232), 12, false, nullptr};
+    spec.emptyFontList = true;
+    const Bytes file = WriteHandBuilt(spec);
+    OwnedModel model;
+    ReadAllOf(*model, file);
+    EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
+    CEntity* font = model->GetTextStyle()->PeekFont();
+    ASSERT_NE(font, nullptr);
+    EXPECT_TRUE(model->GetFontManager()->Contains(font));
+    EXPECT_TRUE(model->GetFontManager()->Contains(model->GetDimensionStyle()->PeekFont()));
 }

@@ -8,6 +8,7 @@
 #include "annotations/textstyle.h"
 #include "document/classregistration.h"
 #include "document/componentbehavior.h"
+#include "document/componentcs.h"
 #include "document/dib.h"
 #include "document/fontmanager.h"
 #include "document/layermanager.h"
@@ -186,6 +187,9 @@ TEST_F(TarnwickModelTest, ANewModelMakesEveryMemberOwnedByItAndLooksFromTheDefau
 {
     CTarnwickModel* model = new CTarnwickModel;
     EXPECT_NE(model->GetDrawingAxes(), nullptr);
+    ASSERT_NE(model->GetComponentAxes(), nullptr);
+    EXPECT_DOUBLE_EQ(model->GetComponentAxes()->GetSize(), 1.0 / 15.0);
+    EXPECT_TRUE(model->GetComponentAxes()->IsDepthTested());
     EXPECT_NE(model->GetComponentBehavior(), nullptr);
     EXPECT_NE(model->GetOptionsManager(), nullptr);
     EXPECT_NE(model->GetDimensionStyle(), nullptr);

@@ -162,3 +162,56 @@ TEST(MergeController, MergingNothingFindsNothing)
 }
 
 } // namespace
+
+// A split once went on to an edge it had just absorbed; made in the same operation,
+// that edge was already deleted.
+TEST(MergeController, AnEdgeMadeInTheSameOperationAndAbsorbedByASplitIsLeftAlone)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    model.Begin();
+    auto* origin = new CVertex(CPoint3d(0, 0, 0));
+    component.AddEntity(new CEdge(origin, new CVertex(CPoint3d(2, 0, 0)), false));
+    component.AddEntity(new CEdge(origin, new CVertex(CPoint3d(1, 0, 0)), false));  // absorbed by the split
+    CEntitySet set;
+    NewEdge(component, set, {1, 0, 0}, {1, 1, 0});
+    CMergeController controller(&component, &set);
+    EXPECT_TRUE(controller.Merge(false, true));
+    EXPECT_EQ(Count(component, kEdgeType), 3);
+}
+
+// An edge split off during the merge once took the address of an edge the same
+// operation had made and erased (and so deleted); the merge took it for erased and
+// left the rest of its splits undone, so two faces overlapped.
+TEST(MergeController, ATrianglePastedOntoOneWithMoreVerticesOnAnEdgeLeavesOneFaceWithAllOfThem)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    Face(component, {Vertex(1.35, 2), Vertex(2, 2), Vertex(2, 3), Vertex(1, 2), Vertex(1.24, 2)});
+    model.Begin();
+    CEntitySet set;
+    const CPoint3d ring[4] = {{1.72, 2, 0}, {2, 2, 0}, {2, 3, 0}, {1, 2, 0}};
+    CVertex* vertices[4];
+    for (int i = 0; i < 4; ++i) {
+        vertices[i] = new CVertex(ring[i]);
+    }
+    CEdge* edges[4];
+    for (int i = 0; i < 4; ++i) {
+        edges[i] = new CEdge(vertices[i], vertices[(i + 1) % 4], false);
+        component.AddEntity(edges[i]);
+        set.Add(edges[i]);
+    }
+    auto* pasted = new CFace(4, edges, CPlane3d(ring[0], CVector3d(0, 0, 1)));
+    component.AddEntity(pasted);
+    set.Add(pasted);
+    CMergeController controller(&component, &set);
+    controller.Merge(false, true);
+    ASSERT_EQ(Count(component, kFaceType), 1);
+    for (CDrawingElement* element : component.GetEntityList()) {
+        if (auto* face = dynamic_cast<CFace*>(element)) {
+            EXPECT_EQ(face->GetEdgeUseCount(), 6);
+        }
+    }
+    EXPECT_EQ(Count(component, kEdgeType), 6);
+    EXPECT_TRUE(model.UndoRestores());
+}

@@ -7,7 +7,9 @@
 #include "document/component.h"
 #include "document/pagelist.h"
 #include "document/tarnwickmodel.h"
+#include "document/tarnwickpage.h"
 #include "document/viewpage.h"
+#include "foundation/notificationcenter.h"
 #include "foundation/versioninfo.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/housemodel.h"
@@ -116,6 +118,27 @@ TEST_F(SampleModelsTest, TheHouseReadBackKeepsItsPagesAndTheirSelection)
     EXPECT_EQ(plan->GetTabText(), CString("(Plan)"));
     EXPECT_EQ(plan->GetHiddenElements().size(), 2u);
     EXPECT_EQ(plan->GetSectionPlanes().size(), 1u);
+}
+
+TEST_F(SampleModelsTest, ReadingTheHousePostsNoPageNotifications)
+{
+    // Once every page added while loading posted "Page Notification" to the windows.
+    struct Counter : IObserver
+    {
+        int posts = 0;
+        void OnNotify(const std::string&, void*) override { ++posts; }
+    } counter;
+    ModelHolder made;
+    BuildHouseModel(made.Get());
+    const ModelBytes bytes = WriteModelBytes(made.Get(), kSaveFormat5000);
+    GetNotificationCenter().AddObserver(kPageNotification, &counter);
+    GetNotificationCenter().AddObserver(kActivatePageNotification, &counter);
+    ModelHolder read;
+    ReadModelBytes(bytes, read.Get());
+    GetNotificationCenter().RemoveObserver(&counter);
+    EXPECT_EQ(read.Get().GetLoadStatus(), 0);
+    EXPECT_EQ(counter.posts, 0);
+    EXPECT_FALSE(ArePageNotificationsSuppressed());
 }
 
 TEST_F(SampleModelsTest, ActivatingTheReadPlanPageHidesTheRoofAndActivatesTheCut)

@@ -1,0 +1,237 @@
+// The first frame of a generated grid of 100,000 and 1,000,000 triangle faces: read
+// from its model file and drawn at 1280 by 1024 in an offscreen framebuffer (Mesa's
+// software renderer on two threads unless LP_NUM_THREADS says otherwise), and a
+// full-quality frame of a model already read. Aims: read and first frame of the
+// million faces about 0.75 s; a full-quality frame of 100,000 faces under 0.25 s.
+//
+// Each run also writes the grid as a binary PLY file ($TMPDIR, else /tmp:
+// glimra-grid-<faces>.ply) so that another viewer can draw the same triangles.
+
+#include <benchmark/benchmark.h>
+
+#include <GL/gl.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "document/classregistration.h"
+#include "document/component.h"
+#include "document/tarnwickmodel.h"
+#include "foundation/versioninfo.h"
+#include "model/edgeuse.h"
+#include "model/face.h"
+#include "model/loop.h"
+#include "model/undosuspender.h"
+#include "model/vertex.h"
+#include "platform/gl/wgl.h"
+#include "platform/profile.h"
+#include "platform/settingsstore.h"
+#include "render/tarnisview.h"
+#include "samplegen/gridmodel.h"
+#include "samplegen/modelfiles.h"
+
+namespace {
+
+constexpr int kWidth = 1280;
+constexpr int kHeight = 1024;
+
+void PrepareOnce()
+{
+    static CSettingsStore* const settings = [] {
+        auto* store = new CSettingsStore{CString()};
+        SetProfileStore(store);
+        WriteProfileBool("Undo", "Logging", false);
+        RegisterModelClasses();
+        setenv("LP_NUM_THREADS", "2", 0);
+        return store;
+    }();
+    benchmark::DoNotOptimize(settings);
+}
+
+// An offscreen framebuffer of the frame's size with a current context, made once.
+bool MakeContextCurrent()
+{
+    static std::unique_ptr<CGLDevice> device;
+    static HGLRC context = nullptr;
+    if (context != nullptr) {
+        return true;
+    }
+    device = CGLDevice::CreateOffscreen(kWidth, kHeight);
+    if (device == nullptr) {
+        return false;
+    }
+    PIXELFORMATDESCRIPTOR wanted;
+    wanted.cDepthBits = 24;
+    wanted.cStencilBits = 8;
+    if (!SetPixelFormat(device.get(), ChoosePixelFormat(device.get(), &wanted), nullptr)) {
+        return false;
+    }
+    context = wglCreateContext(device.get());
+    return context != nullptr && wglMakeCurrent(device.get(), context);
+}
+
+const ModelBytes& GridFile(int faces)
+{
+    static std::map<int, ModelBytes> files;
+    auto found = files.find(faces);
+    if (found == files.end()) {
+        auto* model = new CTarnwickModel;
+        BuildGridModel(*model, faces);
+        found = files.emplace(faces, WriteModelBytes(*model, kSaveFormat5000)).first;
+        model->Release();
+    }
+    return found->second;
+}
+
+// The grid's triangles as a binary little-endian PLY file, each vertex once.
+void WritePly(const CTarnwickModel& model, const std::string& path)
+{
+    std::unordered_map<const CVertex*, int> index;
+    std::vector<const CVertex*> vertices;
+    std::vector<int> triangles;
+    for (const CDrawingElement* entity : model.GetRootComponent()->GetEntityList()) {
+        const auto* face = dynamic_cast<const CFace*>(entity);
+        if (face == nullptr || face->GetOuterLoop() == nullptr) {
+            continue;
+        }
+        const CEdgeUse* first = face->GetOuterLoop()->GetFirstEdgeUse();
+        std::vector<int> ring;
+        const CEdgeUse* use = first;
+        do {
+            const CVertex* vertex = use->GetStartVertex();
+            const auto [at, added] = index.emplace(vertex, static_cast<int>(vertices.size()));
+            if (added) {
+                vertices.push_back(vertex);
+            }
+            ring.push_back(at->second);
+            use = use->GetNext();
+        } while (use != nullptr && use != first);
+        for (std::size_t i = 2; i < ring.size(); ++i) {
+            triangles.insert(triangles.end(), {ring[0], ring[i - 1], ring[i]});
+        }
+    }
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        return;
+    }
+    std::fprintf(file,
+                 "ply\nformat binary_little_endian 1.0\nelement vertex %zu\nproperty float x\nproperty float y\n"
+                 "property float z\nelement face %zu\nproperty list uchar int vertex_indices\nend_header\n",
+                 vertices.size(), triangles.size() / 3);
+    for (const CVertex* vertex : vertices) {
+        const CPoint3d& p = vertex->GetPosition();
+        const float xyz[3] = {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
+        std::fwrite(xyz, sizeof(float), 3, file);
+    }
+    for (std::size_t i = 0; i < triangles.size(); i += 3) {
+        const unsigned char three = 3;
+        std::fwrite(&three, 1, 1, file);
+        std::fwrite(&triangles[i], sizeof(int), 3, file);
+    }
+    std::fclose(file);
+}
+
+std::string PlyPath(int faces)
+{
+    const char* folder = std::getenv("TMPDIR");
+    return std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/glimra-grid-" +
+           std::to_string(faces) + ".ply";
+}
+
+// A view looking down at the whole grid at a slant, in perspective.
+void AimAtGrid(CTarnisView& view, const CTarnwickModel& model)
+{
+    CBoundingBox3d box;
+    model.GetRootComponent()->GetBounds(box, false);
+    const CPoint3d centre((box.xmin + box.xmax) / 2, (box.ymin + box.ymax) / 2, 0.0);
+    const double size = std::max(box.xmax - box.xmin, box.ymax - box.ymin);
+    CViewDefinition definition;
+    definition.SetViewportSize(kWidth, kHeight);
+    definition.SetEyeTarget(CPoint3d(centre.x, centre.y - size, size), centre, CVector3d(0, 0, 1));
+    definition.SetPerspective(true);
+    view.SetViewDefinition(definition);
+    view.SetViewportSize(kWidth, kHeight);
+    view.InitGLState();
+}
+
+double Seconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+void ReleaseQuietly(CTarnisView& view, CTarnwickModel* model)
+{
+    const CUndoSuspender suspender;
+    view.SetModel(nullptr);
+    model->Release();
+}
+
+void ReadAndDrawFirstFrame(benchmark::State& state)
+{
+    PrepareOnce();
+    if (!MakeContextCurrent()) {
+        state.SkipWithError("no offscreen OpenGL context");
+        return;
+    }
+    const int faces = static_cast<int>(state.range(0));
+    const ModelBytes& file = GridFile(faces);
+    double read = 0.0;
+    double frame = 0.0;
+    for (auto _ : state) {
+        const auto start = std::chrono::steady_clock::now();
+        auto* model = new CTarnwickModel;
+        ReadModelBytes(file, *model);
+        read = Seconds(start);
+        const auto drawn = std::chrono::steady_clock::now();
+        CTarnisView view;
+        view.SetModel(model);
+        AimAtGrid(view, *model);
+        {
+            const CurrentModelScope scope(model);
+            view.DrawFrame(0, false);
+        }
+        glFinish();
+        frame = Seconds(drawn);
+        state.PauseTiming();
+        WritePly(*model, PlyPath(faces));
+        ReleaseQuietly(view, model);
+        state.ResumeTiming();
+    }
+    state.counters["faces"] = faces;
+    state.counters["read_s"] = read;
+    state.counters["frame_s"] = frame;
+}
+
+void FullQualityFrame(benchmark::State& state)
+{
+    PrepareOnce();
+    if (!MakeContextCurrent()) {
+        state.SkipWithError("no offscreen OpenGL context");
+        return;
+    }
+    const int faces = static_cast<int>(state.range(0));
+    auto* model = new CTarnwickModel;
+    ReadModelBytes(GridFile(faces), *model);
+    CTarnisView view;
+    view.SetModel(model);
+    AimAtGrid(view, *model);
+    const CurrentModelScope scope(model);
+    for (auto _ : state) {
+        view.DrawFrame(0, false);
+        glFinish();
+    }
+    state.counters["faces"] = faces;
+    state.counters["level"] = view.GetDrawingLevel();
+    ReleaseQuietly(view, model);
+}
+
+}  // namespace
+
+BENCHMARK(ReadAndDrawFirstFrame)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(FullQualityFrame)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);

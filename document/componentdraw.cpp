@@ -1,0 +1,134 @@
+// How a component draws its entities into the view: culled as a whole by the view's
+// filter, faces and the other entities in the opaque pass, edges in the second pass,
+// texts last, and only what blends in the sorted transparent pass.
+
+#include "document/component.h"
+#include "document/renderingoptions.h"
+#include "drawapi/tarnisview.h"
+#include "foundation/geomfilter.h"
+#include "model/facegl.h"
+
+namespace {
+
+bool IsInstanceKind(int type)
+{
+    return type == kTypeComponentInstance || type == kTypeGroup || type == kTypeImage;
+}
+
+// Nothing of the edges' pass shows: the shadow pass draws faces only, or no edge,
+// profile or line style asks for edges in a later pass of the view.
+bool SkipsSecondPass(const ITarnisView* view, const CRenderingOptions* options)
+{
+    if (options == nullptr) {
+        return false;
+    }
+    if (options->GetShadowPass() == 2) {
+        return true;
+    }
+    const int edges = options->GetDisplayEdges();
+    const int mode = options->GetRenderMode();
+    return edges != 1 && mode != 0 && mode != 1 && (!options->IsDrawProfiles() || edges != 0) &&
+           view->GetPassNumber() > 2;
+}
+
+}  // namespace
+
+void CComponent::Draw(ITarnisView* view)
+{
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    bool cullingOff = false;
+    if (orvell::geometry::IGeomFilter* filter = view->GetCurrentFilter();
+        filter != nullptr && !ContainsConstructionLine()) {
+        CBoundingBox3d bounds;
+        GetBounds(bounds, false);
+        bool wholly = false;
+        if (!bounds.IsEmpty() && !filter->TestBox(bounds, wholly)) {
+            return;
+        }
+        if (wholly) {
+            view->PushFilter(nullptr);
+            cullingOff = true;
+        }
+    }
+    if (options != nullptr && options->GetTransparencyPass() >= 2) {
+        DrawSorted(view);
+    } else {
+        const bool fogSecondPassOnly = options != nullptr && options->IsFogOn() && options->IsFogOnSecondPassOnly();
+        if (fogSecondPassOnly) {
+            view->SetupFog(false);
+        }
+        DrawEntities(view, 0);
+        if (!SkipsSecondPass(view, options)) {
+            if (fogSecondPassOnly) {
+                view->SetupFog(true);
+            }
+            const bool smoothEdges =
+                options != nullptr && options->GetDisplayByte(CRenderingOptions::kSmoothEdges);
+            if (smoothEdges) {
+                view->SetSecondPassMode(true);
+            }
+            DrawEntities(view, 1);
+            if (smoothEdges) {
+                view->SetSecondPassMode(false);
+            }
+        }
+    }
+    if (cullingOff) {
+        view->PopFilter();
+    }
+}
+
+void CComponent::DrawEntities(ITarnisView* view, int pass)
+{
+    const bool everything = view->IsDrawingEverything();
+    std::vector<CDrawingElement*> texts;
+    for (CDrawingElement* entity : m_entities) {
+        if (!everything && !entity->IsPickable(view->GetCurrentFilter())) {
+            continue;
+        }
+        const int type = entity->GetTypeId();
+        if (type == kTypeSectionPlane) {
+            continue;
+        }
+        if (pass == 0) {
+            if (type == kTypeEdge) {
+                continue;
+            }
+            if (type == kTypeText || type == kTypeDimension) {
+                texts.push_back(entity);
+                continue;
+            }
+            if (type != kTypeFace) {
+                // Anything else may change the GL state the batched faces rely on.
+                FlushFaces(view);
+            }
+            entity->Draw(view);
+        } else if (type == kTypeEdge) {
+            entity->Draw(view);
+        }
+    }
+    FlushFaces(view);
+    if (!texts.empty()) {
+        view->SetTextMode(true);
+        for (CDrawingElement* text : texts) {
+            text->Draw(view);
+        }
+        view->SetTextMode(false);
+    }
+    view->EndPrimitive();
+}
+
+void CComponent::DrawSorted(ITarnisView* view)
+{
+    for (CDrawingElement* entity : m_entities) {
+        const int type = entity->GetTypeId();
+        if (IsInstanceKind(type)) {
+            FlushFaces(view);
+            entity->Draw(view);
+        } else if (type == kTypeFace) {
+            entity->Draw(view);
+        }
+    }
+    FlushFaces(view);
+    view->EndPrimitive();
+}

@@ -1,0 +1,161 @@
+// How an instance draws its definition: under its transformation, with its material
+// and layer handed down to the definition's default-material and default-layer
+// entities, mirrored winding where the transformation mirrors, stippled when hidden.
+
+#include <cmath>
+#include <cstdint>
+
+#include "document/componentbehavior.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/renderingoptions.h"
+#include "drawapi/tarnisview.h"
+#include "model/facegl.h"
+#include "model/undosuspender.h"
+
+namespace {
+
+constexpr unsigned kPolygonStipple = 0x0B42;
+constexpr std::uint16_t kStippleHidden = 0x3333;
+
+const std::uint8_t* HiddenInstancePattern()
+{
+    static std::uint8_t pattern[128];
+    static bool made = false;
+    if (!made) {
+        for (int row = 0; row < 32; ++row) {
+            for (int b = 0; b < 4; ++b) {
+                pattern[row * 4 + b] = row % 8 == 0 ? 0xFF : 0x01;
+            }
+        }
+        made = true;
+    }
+    return pattern;
+}
+
+}  // namespace
+
+int CComponentInstance::PushInherited(ITarnisView* view, bool materials) const
+{
+    int pushed = 0;
+    if (materials) {
+        if (m_definition->GetMaterial() != nullptr) {
+            view->PushMaterial(m_definition->GetMaterial());
+            pushed |= 1;
+        }
+        if (GetMaterial() != nullptr) {
+            view->PushMaterial(GetMaterial());
+            pushed |= 2;
+        }
+    }
+    if (!m_definition->UsesDefaultLayer()) {
+        view->PushLayer(m_definition->GetEffectiveLayer());
+        pushed |= 4;
+    }
+    if (!UsesDefaultLayer()) {
+        view->PushLayer(GetEffectiveLayer());
+        pushed |= 8;
+    }
+    return pushed;
+}
+
+void CComponentInstance::PopInherited(ITarnisView* view, int pushed)
+{
+    for (int bit : {1, 2}) {
+        if ((pushed & bit) != 0) {
+            view->PopMaterial();
+        }
+    }
+    for (int bit : {4, 8}) {
+        if ((pushed & bit) != 0) {
+            view->PopLayer();
+        }
+    }
+}
+
+void CComponentInstance::FaceCamera(ITarnisView* view)
+{
+    const auto* behavior = dynamic_cast<const CComponentBehavior*>(m_definition->GetBehavior());
+    if (behavior == nullptr || !behavior->AlwaysFacesCamera()) {
+        return;
+    }
+    const CUnitVector3d direction(view->GetCameraState().viewDirection);
+    const CUnitVector3d z = m_transform.GetZAxis();
+    if (std::abs(DotProduct(z, direction)) > 0.9999) {
+        return;
+    }
+    CUnitVector3d y = m_transform.GetYAxis();
+    bool mirrored = false;
+    if (view->HasTransform()) {
+        const CTransformation outer = view->GetTransform();
+        outer.TransformUnitVector(y);
+        mirrored = outer.IsMirrored();
+    }
+    double angle = z.AngleBetweenAround(y, direction);
+    if (angle >= -0.001 && angle <= 0.001) {
+        return;
+    }
+    if (mirrored) {
+        angle = -angle;
+    }
+    // The turn follows the camera; it is no change of the model to undo.
+    const CUndoSuspender suspender;
+    m_transform = CTransformation::Rotation(m_transform.GetOrigin(), z, angle) * m_transform;
+}
+
+void CComponentInstance::Draw(ITarnisView* view)
+{
+    if (m_definition == nullptr || !IsShown(view)) {
+        return;
+    }
+    FlushFaces(view);
+    view->BeginElement(this);
+    const int pushed = PushInherited(view, true);
+    FaceCamera(view);
+    view->PushTransform(m_transform, true);
+    IFaceGL* faceGL = GetFaceGL();
+    const bool wasMirrored =
+        faceGL != nullptr ? faceGL->SetMirrored(view, view->GetTransform().IsMirrored()) : false;
+    bool stippleWasOn = true;
+    bool lineStippleSet = false;
+    if (IsHiddenFlagSet()) {
+        view->SetPolygonStipple(HiddenInstancePattern());
+        stippleWasOn = view->SetCapability(kPolygonStipple, true);
+        lineStippleSet = !view->IsLineStippled();
+        view->SetLineStipple(kStippleHidden);
+    }
+    if (IsSelected()) {
+        const CRenderingOptions* options = view->GetRenderingOptions();
+        if (options != nullptr) {
+            view->SetColor(HasFlag(kFlagSecondHighlight) ? options->GetSecondSelectionColor()
+                                                         : options->GetSelectionColor());
+        }
+        CBoundingBox3d box;
+        m_definition->GetBounds(box, false);
+        view->SetLineWidth(2.0);
+        view->DrawBox(box);
+        view->SetLineWidth(1.0);
+    }
+    if (view->GetDrawingLevel() >= 2) {
+        m_definition->Draw(view);
+    } else if (!IsSelected()) {
+        CBoundingBox3d box;
+        m_definition->GetBounds(box, false);
+        view->SetColor(GetDrawColor(view));
+        view->DrawBox(box);
+    }
+    FlushFaces(view);
+    view->EndPrimitive();
+    if (!stippleWasOn) {
+        view->SetCapability(kPolygonStipple, false);
+    }
+    if (lineStippleSet) {
+        view->SetLineStipple(0);
+    }
+    if (faceGL != nullptr) {
+        faceGL->SetMirrored(view, wasMirrored);
+    }
+    view->PopTransform(true);
+    PopInherited(view, pushed);
+    view->EndElement();
+}

@@ -1,0 +1,312 @@
+// How an edge draws itself: whether it is shown, whether it is a profile from the
+// eye, and the line effects of the display settings: profile width, extensions,
+// depth cue, endpoints and jitter. Lines go through the view's shared line batch.
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <random>
+
+#include "annotations/sectionclipstack.h"
+#include "document/renderingoptions.h"
+#include "drawapi/tarnisview.h"
+#include "model/edge.h"
+#include "model/edgeuse.h"
+#include "model/face.h"
+#include "model/vertex.h"
+
+namespace {
+
+constexpr unsigned kLines = 0x0001;
+constexpr std::uint16_t kStippleHidden = 0x3333;
+constexpr std::uint16_t kStippleSoft = 0x0F0F;
+
+// Depth-cue widths: for a width setting, the far limits of each width from the
+// widest down; past the last limit lines are one pixel wide.
+struct DepthCueRow
+{
+    int setting;
+    int widest;
+    double limits[9];
+};
+
+constexpr DepthCueRow kDepthCue[] = {
+    {10, 10, {0.05, 0.1, 0.15, 0.2, 0.25, 0.3, 0.4, 0.5, 0.6}},
+    {9, 9, {0.1, 0.15, 0.2, 0.25, 0.3, 0.35, 0.4, 0.5, 0.0}},
+    {8, 8, {0.1, 0.2, 0.25, 0.3, 0.35, 0.4, 0.5, 0.0, 0.0}},
+    {7, 7, {0.1, 0.17, 0.25, 0.32, 0.4, 0.5, 0.0, 0.0, 0.0}},
+    {6, 6, {0.1, 0.2, 0.3, 0.4, 0.5, 0.0, 0.0, 0.0, 0.0}},
+    {5, 5, {0.15, 0.25, 0.35, 0.5, 0.0, 0.0, 0.0, 0.0, 0.0}},
+    {4, 4, {0.15, 0.35, 0.5, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0}},
+    {2, 3, {0.25, 0.5, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0}},
+};
+
+std::mt19937& JitterRandom()
+{
+    static std::mt19937 random(12345);
+    return random;
+}
+
+// A random value in [0, limit).
+double RandomBelow(double limit)
+{
+    return std::uniform_real_distribution<double>(0.0, limit)(JitterRandom());
+}
+
+int RandomStep()
+{
+    return std::uniform_int_distribution<int>(-1, 1)(JitterRandom());
+}
+
+// Without section planes the segment joins the view's open batch of lines, which
+// the next state change or the end of the pass closes.
+void DrawSegment(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2)
+{
+    if (!view->GetSectionFilters().IsEmpty()) {
+        view->DrawLine(p1, p2);
+        return;
+    }
+    view->BeginPrimitive(kLines);
+    view->VertexV(p1);
+    view->VertexV(p2);
+}
+
+}  // namespace
+
+int GetDepthCueWidth(int setting, double t)
+{
+    for (const DepthCueRow& row : kDepthCue) {
+        if (setting < row.setting) {
+            continue;
+        }
+        int width = row.widest;
+        for (double limit : row.limits) {
+            if (limit == 0.0 || t < limit) {
+                return limit == 0.0 ? 1 : width;
+            }
+            --width;
+        }
+        return 1;
+    }
+    return 1;
+}
+
+bool CEdge::IsShown(ITarnisView* view) const
+{
+    if (!CDrawingElement::IsShown(view) || m_start == nullptr || m_end == nullptr) {
+        return false;
+    }
+    const CRenderingOptions* options = view != nullptr ? view->GetRenderingOptions() : nullptr;
+    if (IsSelected() || options == nullptr) {
+        return true;
+    }
+    const int mode = options->GetRenderMode();
+    return mode == 0 || mode == 1 || options->GetDisplayEdges() != 0 || options->IsDrawProfiles();
+}
+
+bool CEdge::IsProfile(const CPoint3d& p1, const CPoint3d& p2, const CVector3d& sight) const
+{
+    if (m_firstUse == nullptr || m_firstUse->GetNextAroundEdge() == m_firstUse ||
+        m_firstUse->GetNextAroundEdge() == nullptr) {
+        return true;
+    }
+    const CVector3d d = p2 - p1;
+    const double dd = DotProduct(d, d);
+    if (dd == 0.0) {
+        return false;
+    }
+    const CVector3d c = sight.CrossProduct(d);
+    if (DotProduct(c, c) == 0.0) {
+        return false;
+    }
+    double reference = 0.0;
+    const CEdgeUse* use = m_firstUse;
+    do {
+        if (const CFace* face = use->GetFace()) {
+            const CPlane3d& plane = face->GetPlane();
+            const CVector3d n = use->IsReversed() ? CVector3d(-plane.a, -plane.b, -plane.c)
+                                                  : CVector3d(plane.a, plane.b, plane.c);
+            // (n x d) . (w x d) / (d . d) is n . w, the normal lying across d.
+            const double s = DotProduct(n, sight);
+            if (reference == 0.0) {
+                if (std::abs(s) >= 0.001) {
+                    reference = s;
+                }
+            } else if (std::abs(s) >= 0.001 && !HaveSameSign(s, reference)) {
+                return false;
+            }
+        }
+        use = use->GetNextAroundEdge();
+    } while (use != nullptr && use != m_firstUse);
+    return true;
+}
+
+void CEdge::Draw(ITarnisView* view)
+{
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    if (options == nullptr || m_start == nullptr || m_end == nullptr) {
+        return;
+    }
+    const bool lineMode = options->GetRenderMode() == 0;
+    if (lineMode ? (view->IsHiddenByLightingMode(this) || IsLayerHidden(view)) : !IsShown(view)) {
+        return;
+    }
+    CPoint3d p1 = m_start->GetPosition();
+    CPoint3d p2 = m_end->GetPosition();
+    const CSectionClipStack& sections = view->GetSectionFilters();
+    if (!sections.IsEmpty() && sections.GetPlanesThroughSegment(p1, p2) != 0) {
+        return;
+    }
+    std::uint16_t stipple = IsHiddenFlagSet() ? kStippleHidden : 0;
+    double width = 1.0;
+    if (!lineMode) {
+        if (options->IsExtendEdges()) {
+            ExtendEnds(view, options->GetExtendLength(), p1, p2);
+        }
+        const bool onlyProfiles = options->IsDrawProfiles() && options->GetDisplayEdges() == 0;
+        const bool testProfile = options->IsDrawProfiles() && (options->GetProfileWidth() != 1 || onlyProfiles);
+        const bool profile = testProfile && IsProfile(p1, p2, GetSightLine(view, p1, p2));
+        if (onlyProfiles && !profile && !IsSelected()) {
+            return;
+        }
+        if (IsSoft() && options->IsHideSoftEdges() && !profile) {
+            if (!IsSelected() && !options->IsShowHiddenGeometry()) {
+                return;
+            }
+            stipple = kStippleSoft;
+        }
+        if (profile) {
+            width = options->GetProfileWidth();
+        }
+    }
+    const bool highlighted = IsSelected();
+    if (highlighted) {
+        width = (options->IsDrawProfiles() && options->GetProfileWidth() <= 2) || options->IsJitterEdges()
+                    ? std::max(1, options->GetProfileWidth())
+                    : 2.0;
+    }
+    view->BeginElement(this);
+    view->SetLighting(false);
+    view->SetColor(GetDrawColor(view));
+    const std::uint16_t previous = view->GetLineStipple();
+    view->SetLineStipple(stipple);
+    if (!lineMode && view->GetDrawingLevel() >= 8 && !highlighted && stipple == 0) {
+        DrawWithEffects(view, *options, p1, p2, width);
+    } else {
+        view->SetLineWidth(width);
+        DrawSegment(view, p1, p2);
+    }
+    view->SetLineStipple(previous);
+    view->EndElement();
+}
+
+CVector3d CEdge::GetSightLine(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2)
+{
+    if (view->GetCameraState().perspective) {
+        const CPoint3d eye = view->GetLocalEyePoint();
+        return CPoint3d((p1.x + p2.x) * 0.5, (p1.y + p2.y) * 0.5, (p1.z + p2.z) * 0.5) - eye;
+    }
+    return view->GetLocalViewDirection();
+}
+
+void CEdge::ExtendEnds(ITarnisView* view, int pixels, CPoint3d& p1, CPoint3d& p2) const
+{
+    CVector3d d = p2 - p1;
+    const double length = d.GetLength();
+    if (length <= 0.0 || pixels <= 0) {
+        return;
+    }
+    d = CVector3d(d.x / length, d.y / length, d.z / length);
+    CVector3d sight = GetSightLine(view, p1, p2);
+    if (!sight.Normalize() || std::abs(DotProduct(d, sight)) >= 0.707) {
+        return;
+    }
+    const double extension = std::min(view->PixelsToModelLength(pixels, p1), length * 0.5);
+    if (extension <= 0.0 || length <= 2.0 * extension) {
+        return;
+    }
+    const auto runsAlongAnother = [this, &d](const CVertex* vertex) {
+        for (int i = 0; i < vertex->GetEdgeCount(); ++i) {
+            const CEdge* other = vertex->GetEdgeAt(i);
+            if (other == this || other->m_start == nullptr || other->m_end == nullptr) {
+                continue;
+            }
+            CVector3d o = other->m_end->GetPosition() - other->m_start->GetPosition();
+            if (o.Normalize() && std::abs(DotProduct(o, d)) >= 0.707) {
+                return true;
+            }
+        }
+        return false;
+    };
+    if (m_start->GetEdgeCount() > 1 && !runsAlongAnother(m_start)) {
+        p1 = p1 + d * (-extension);
+    }
+    if (m_end->GetEdgeCount() > 1 && !runsAlongAnother(m_end)) {
+        p2 = p2 + d * extension;
+    }
+}
+
+void CEdge::DrawWithEffects(ITarnisView* view, const CRenderingOptions& options, const CPoint3d& p1,
+                            const CPoint3d& p2, double width)
+{
+    const CPoint3d middle((p1.x + p2.x) * 0.5, (p1.y + p2.y) * 0.5, (p1.z + p2.z) * 0.5);
+    if (options.IsDepthCue() && options.GetDepthCueWidth() > 1) {
+        const CCameraState camera = view->GetCameraState();
+        const double range = camera.farDistance - camera.nearDistance;
+        const double distance = (middle - view->GetLocalEyePoint()).GetLength();
+        const double t = range > 0.0 ? (distance - camera.nearDistance) / range : 0.0;
+        width = std::max(width, static_cast<double>(GetDepthCueWidth(options.GetDepthCueWidth(), t)));
+    }
+    if (options.IsDrawEndpoints()) {
+        width += 2.0;
+    }
+    view->SetLineWidth(width);
+    if (options.IsJitterEdges()) {
+        DrawJittered(view, p1, p2);
+    } else {
+        DrawSegment(view, p1, p2);
+    }
+    if (options.IsDrawEndpoints()) {
+        const CVector3d along = p2 - p1;
+        const double length = along.GetLength();
+        if (length > 0.0) {
+            const double tick = std::min(view->PixelsToModelLength(options.GetEndpointLength(), p1), length / 3.0);
+            const CVector3d unit(along.x / length, along.y / length, along.z / length);
+            view->DrawLine(p1, p1 + unit * tick);
+            view->DrawLine(p2, p2 + unit * (-tick));
+        }
+    }
+}
+
+void CEdge::DrawJittered(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2)
+{
+    CPoint3d s1;
+    CPoint3d s2;
+    double pixels = 0.0;
+    if (view->ModelToScreen(p1, s1) && view->ModelToScreen(p2, s2)) {
+        pixels = std::hypot(s2.x - s1.x, s2.y - s1.y);
+    } else {
+        const double size = view->PixelsToModelLength(1.0, p1);
+        pixels = size > 0.0 ? (p2 - p1).GetLength() / size : 0.0;
+    }
+    if (pixels < 1.0) {
+        return;
+    }
+    if (pixels * 0.1 < 1.0) {
+        if (RandomBelow(pixels) >= 2.0) {
+            view->DrawLine(p1, p2);
+        }
+        return;
+    }
+    int strokes = std::min(2, static_cast<int>(pixels * 0.1));
+    if (RandomBelow(pixels) >= 10.0) {
+        ++strokes;
+    }
+    const CVector3d size = view->GetModelUnitsPerPixel(p1, 1.0);
+    const auto shake = [&size](const CPoint3d& p) {
+        return CPoint3d(p.x + RandomStep() * size.x, p.y + RandomStep() * size.y, p.z + RandomStep() * size.z);
+    };
+    for (int i = 0; i < strokes; ++i) {
+        view->DrawLine(shake(p1), shake(p2));
+    }
+}

@@ -1,0 +1,257 @@
+// How a face draws itself: which side the eye sees, the material and colour of that
+// side, the pass it belongs to, and the GL state around its geometry. The geometry
+// itself goes to the view's face batch (IFaceGL).
+
+#include <cstdint>
+
+#include "annotations/sectionclipstack.h"
+#include "document/layer.h"
+#include "document/material.h"
+#include "document/renderingoptions.h"
+#include "document/textureplacement.h"
+#include "drawapi/tarnisview.h"
+#include "model/face.h"
+#include "model/facegl.h"
+
+namespace {
+
+constexpr unsigned kPolygonStipple = 0x0B42;
+constexpr unsigned kDepthFunctionLessOrEqual = 0x0203;
+
+// A grid of 8 by 8 cells: rows 0, 8, 16 and 24 full, the others one bit per byte.
+const std::uint8_t* HiddenFacePattern()
+{
+    static std::uint8_t pattern[128];
+    static bool made = false;
+    if (!made) {
+        for (int row = 0; row < 32; ++row) {
+            for (int b = 0; b < 4; ++b) {
+                pattern[row * 4 + b] = row % 8 == 0 ? 0xFF : 0x01;
+            }
+        }
+        made = true;
+    }
+    return pattern;
+}
+
+const std::uint8_t* SelectionPattern()
+{
+    static std::uint8_t pattern[128];
+    static bool made = false;
+    if (!made) {
+        for (int row = 0; row < 32; ++row) {
+            const std::uint8_t value = row % 8 == 0 ? 0x11 : (row % 8 == 4 ? 0x44 : 0x00);
+            for (int b = 0; b < 4; ++b) {
+                pattern[row * 4 + b] = value;
+            }
+        }
+        made = true;
+    }
+    return pattern;
+}
+
+bool BlendsMaterial(const CMaterial* material)
+{
+    return material != nullptr && (material->IsTransparent() || material->TextureHasAlpha());
+}
+
+// The x and y axes of the face's plane frame as the planes of the texture's s and t:
+// a texture tiles the plane from the frame's origin.
+void GetTexturePlanes(const CPlane3d& plane, double s[4], double t[4])
+{
+    const Matrix4 frame = GetPlaneFrameMatrix(plane);
+    for (int i = 0; i < 3; ++i) {
+        s[i] = frame[i];
+        t[i] = frame[4 + i];
+    }
+    s[3] = 0.0;
+    t[3] = 0.0;
+}
+
+}  // namespace
+
+bool CFace::IsShown(ITarnisView* view) const
+{
+    if (!CDrawingElement::IsShown(view)) {
+        return false;
+    }
+    const CRenderingOptions* options = view != nullptr ? view->GetRenderingOptions() : nullptr;
+    return options == nullptr || options->GetRenderMode() != 0 || IsSelected();
+}
+
+bool CFace::IsFrontFacing(ITarnisView* view) const
+{
+    const CCameraState camera = view->GetCameraState();
+    if (!camera.perspective) {
+        return DotProduct(GetNormal(), view->GetLocalViewDirection()) < 0.0;
+    }
+    return GetPlane().GetSignedDistance(view->GetLocalEyePoint()) > 0.0;
+}
+
+CMaterial* CFace::GetSideMaterial(ITarnisView* view, bool front, int* reason) const
+{
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    const auto answer = [reason](CMaterial* material, int code) {
+        if (reason != nullptr) {
+            *reason = code;
+        }
+        return material;
+    };
+    if (options == nullptr || options->GetRenderMode() == 5) {
+        return answer(nullptr, 0);
+    }
+    if (options->IsColorByLayer()) {
+        CLayer* layer = GetEffectiveLayer();
+        if (CLayer::IsDefaultLayer(layer) && view->GetCurrentLayer() != nullptr) {
+            layer = view->GetCurrentLayer();
+        }
+        return answer(layer != nullptr ? layer->GetMaterial() : nullptr, 3);
+    }
+    CMaterial* own = front ? GetMaterial() : GetBackMaterial();
+    CMaterial* other = front ? GetBackMaterial() : GetMaterial();
+    if (own == nullptr && BlendsMaterial(other) && !options->IsTransparentDisplay() && options->IsEnableTransparency()) {
+        return answer(other, 2);
+    }
+    if (own != nullptr) {
+        return answer(own, 1);
+    }
+    // A default side takes what the instances being drawn hand down, else the view's.
+    CMaterial* inherited = view->GetCurrentMaterial();
+    return answer(inherited != nullptr ? inherited : view->GetDefaultMaterial(), 4);
+}
+
+CColor CFace::GetSideColor(ITarnisView* view, bool front) const
+{
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    static const CRenderingOptions defaults;
+    const CRenderingOptions& o = options != nullptr ? *options : defaults;
+    CColor color = front ? o.GetFrontFaceColor() : o.GetBackFaceColor();
+    const CMaterial* material = GetSideMaterial(view, front, nullptr);
+    const int mode = o.GetRenderMode();
+    if (mode == 1 || (mode == 0 && IsSelected())) {
+        if (IsHiddenFlagSet()) {
+            color = view->GetBackgroundColor().GetMaxComponent() >= 0.5 ? CColor(192, 192, 192, 255)
+                                                                        : CColor(64, 64, 64, 255);
+        } else {
+            color = o.GetBackgroundColor();
+        }
+    } else if (mode != 5 && material != nullptr) {
+        color = material->GetColor();
+    }
+    const bool transparent = material != nullptr && material->UsesTransparency();
+    const double t = material != nullptr ? material->GetTransparency() : 0.0;
+    int alpha = 255;
+    if (o.IsTransparentDisplay()) {
+        alpha = transparent ? static_cast<int>((1.0 - t) * 127) : 127;
+    } else if (o.IsEnableTransparency() && transparent) {
+        alpha = static_cast<int>((1.0 - t) * 255);
+    }
+    color.SetAlphaByte(static_cast<BYTE>(alpha));
+    return color;
+}
+
+void CFace::Draw(ITarnisView* view)
+{
+    IFaceGL* gl = GetFaceGL();
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    if (gl == nullptr || options == nullptr || GetLoopCount() == 0 || !IsShown(view)) {
+        return;
+    }
+    const int mode = options->GetRenderMode();
+    const int pass = options->GetTransparencyPass();
+    const bool seeThrough = options->IsTransparentDisplay();
+    if (mode == 0 || (pass == 1 && seeThrough)) {
+        return;
+    }
+    // The section cut is drawn where the face lies in an active section plane.
+    const CSectionClipStack& sections = view->GetSectionFilters();
+    if (!sections.IsEmpty() && sections.GetCoincidentPlanes(GetPlane()) != 0) {
+        return;
+    }
+    const bool front = IsFrontFacing(view);
+    int reason = 0;
+    CMaterial* material = GetSideMaterial(view, front, &reason);
+    const CColor color = GetSideColor(view, front);
+    const bool blended = material != nullptr ? BlendsMaterial(material) : color.GetAlphaByte() < 255;
+    if ((pass == 1 && blended) || (pass >= 2 && !blended && !seeThrough)) {
+        return;
+    }
+    const bool lit = mode != 1;
+    const bool textured = material != nullptr && material->IsTextured() && mode >= 2 && mode <= 4 &&
+                          options->IsDisplayTextures();
+    const bool stippled = IsHiddenFlagSet();
+    const bool alphaTest = material != nullptr && material->IsFullyTransparent();
+    const bool keepDepth = reason == 2 && material != nullptr && !material->IsOpaque();
+    if (view->GetDrawMode() == IModelView::kDrawModeSelection) {
+        // Every face carries its own selection name, so none shares a batch.
+        gl->Flush(view);
+        view->BeginElement(this);
+        gl->AddFace(view, *this, color, lit);
+        gl->Flush(view);
+        view->EndElement();
+        return;
+    }
+    if (!textured && !stippled && !alphaTest && !keepDepth) {
+        gl->AddFace(view, *this, color, lit);
+    } else {
+        DrawWithState(view, material, color, lit, textured, stippled, alphaTest, keepDepth);
+    }
+    if (IsSelected()) {
+        DrawSelectionHighlight(view, options->GetSelectionColor());
+    }
+}
+
+void CFace::DrawWithState(ITarnisView* view, CMaterial* material, CColor color, bool lit, bool textured,
+                          bool stippled, bool alphaTest, bool keepDepth)
+{
+    IFaceGL* gl = GetFaceGL();
+    gl->Flush(view);
+    double s[4];
+    double t[4];
+    if (textured) {
+        GetTexturePlanes(GetPlane(), s, t);
+        material->ApplyToView(view);
+        material->BeginTextureMapping(s, t);
+        // The picture shows its own colours, lit, with the side's alpha.
+        color = CColor(255, 255, 255, color.GetAlphaByte());
+    }
+    bool stippleWasOn = false;
+    if (stippled) {
+        view->SetPolygonStipple(HiddenFacePattern());
+        stippleWasOn = view->SetCapability(kPolygonStipple, true);
+    }
+    if (alphaTest) {
+        gl->SetAlphaTest(view, true);
+    }
+    const bool depthWrites = keepDepth ? view->SetDepthMask(false) : true;
+    gl->AddFace(view, *this, color, lit);
+    gl->Flush(view);
+    if (keepDepth) {
+        view->SetDepthMask(depthWrites);
+    }
+    if (alphaTest) {
+        gl->SetAlphaTest(view, false);
+    }
+    if (stippled && !stippleWasOn) {
+        view->SetCapability(kPolygonStipple, false);
+    }
+    if (textured) {
+        material->EndTextureMapping();
+    }
+}
+
+void CFace::DrawSelectionHighlight(ITarnisView* view, const CColor& selectionColor)
+{
+    IFaceGL* gl = GetFaceGL();
+    gl->Flush(view);
+    const unsigned depthFunction = view->GetDepthFunction();
+    view->SetDepthFunction(kDepthFunctionLessOrEqual);
+    view->SetPolygonStipple(SelectionPattern());
+    const bool stippleWasOn = view->SetCapability(kPolygonStipple, true);
+    gl->AddFace(view, *this, selectionColor, false);
+    gl->Flush(view);
+    if (!stippleWasOn) {
+        view->SetCapability(kPolygonStipple, false);
+    }
+    view->SetDepthFunction(depthFunction);
+}

@@ -1,0 +1,285 @@
+#include "render/facebatch.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <cmath>
+
+#include "drawapi/tarnisview.h"
+#include "document/component.h"
+#include "model/edgeuse.h"
+#include "model/face.h"
+#include "model/loop.h"
+#include "model/relationship.h"
+#include "model/relationshipmap.h"
+#include "model/smoothnormals.h"
+#include "model/vertex.h"
+
+#ifndef CALLBACK
+#define CALLBACK
+#endif
+
+namespace {
+
+// A batch drawn in pieces of this many corners stays in the caches and never makes
+// the arrays grow large.
+constexpr std::size_t kFlushCorners = 3 * 16384;
+
+using TessCallback = void(CALLBACK*)();
+
+void CALLBACK OnBegin(GLenum /*type*/, void* /*data*/) {}
+
+// Registered only so that GLU hands out separate triangles.
+void CALLBACK OnEdgeFlag(GLboolean /*flag*/, void* /*data*/) {}
+
+void CALLBACK OnVertex(void* vertex, void* data)
+{
+    static_cast<CFaceBatch*>(data)->AddTessellatedVertex(static_cast<const double*>(vertex));
+}
+
+void CALLBACK OnCombine(GLdouble coordinates[3], void* neighbours[4], GLfloat weights[4], void** out, void* data)
+{
+    *out = static_cast<CFaceBatch*>(data)->MakeCombinedVertex(coordinates, neighbours, weights);
+}
+
+void CALLBACK OnError(GLenum /*error*/, void* /*data*/) {}
+
+}  // namespace
+
+CFaceBatch::CFaceBatch() = default;
+
+CFaceBatch::~CFaceBatch()
+{
+    if (m_tessellator != nullptr) {
+        gluDeleteTess(m_tessellator);
+    }
+}
+
+void CFaceBatch::PushVertex(const double* position, const double* normal)
+{
+    m_positions.insert(m_positions.end(), {static_cast<float>(position[0]), static_cast<float>(position[1]),
+                                           static_cast<float>(position[2])});
+    if (normal != nullptr) {
+        m_normals.insert(m_normals.end(), {static_cast<float>(normal[0]), static_cast<float>(normal[1]),
+                                           static_cast<float>(normal[2])});
+    } else {
+        m_normals.insert(m_normals.end(), {m_normal[0], m_normal[1], m_normal[2]});
+    }
+    m_colors.insert(m_colors.end(), {m_color[0], m_color[1], m_color[2], m_color[3]});
+}
+
+void CFaceBatch::PushCorner(const CEdgeUse& use)
+{
+    const CPoint3d& p = use.GetStartVertex()->GetPosition();
+    const double position[3] = {p.x, p.y, p.z};
+    if (m_smooth == nullptr) {
+        PushVertex(position, nullptr);
+        return;
+    }
+    const CUnitVector3d n = m_smooth->GetNormal(use, nullptr);
+    const double normal[3] = {n.x, n.y, n.z};
+    PushVertex(position, normal);
+}
+
+void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bool lit, const CSmoothNormals* smooth)
+{
+    CLoop* outer = face.GetLoopCount() > 0 ? face.GetOuterLoop() : nullptr;
+    if (outer == nullptr) {
+        return;
+    }
+    if (!m_positions.empty() && (lit != m_lit || m_positions.size() >= kFlushCorners * 3)) {
+        Flush(view);
+    }
+    m_lit = lit;
+    m_smooth = smooth;
+    const CUnitVector3d normal = face.GetNormal();
+    m_normal[0] = static_cast<float>(normal.x);
+    m_normal[1] = static_cast<float>(normal.y);
+    m_normal[2] = static_cast<float>(normal.z);
+    m_color[0] = color.GetRedByte();
+    m_color[1] = color.GetGreenByte();
+    m_color[2] = color.GetBlueByte();
+    m_color[3] = color.GetAlphaByte();
+    const std::int32_t cache = face.GetDisplayCache();
+    if (cache < 0) {
+        AddFan(*outer, -cache);
+        return;
+    }
+    if (face.GetLoopCount() == 1 && outer->IsConvex() && !HasRelationships(face)) {
+        const int count = outer->GetEdgeUseCount();
+        face.SetDisplayCache(-count);
+        AddFan(*outer, count);
+        return;
+    }
+    Tessellate(face);
+}
+
+void CFaceBatch::BeginFrame()
+{
+    m_relationshipsOf = nullptr;
+    m_firstEnds.clear();
+}
+
+bool CFaceBatch::HasRelationships(const CFace& face)
+{
+    // The first ends of every relationship of the face's component and the components
+    // above it, gathered once for all faces of a component rather than searched for
+    // each face.
+    const CEntity* parent = face.GetParent();
+    if (parent != m_relationshipsOf) {
+        m_relationshipsOf = parent;
+        m_firstEnds.clear();
+        const CEntity* entity = parent;
+        for (int depth = 0; entity != nullptr && depth < CComponent::kMaxNestingDepth * 2; ++depth) {
+            const auto* component = dynamic_cast<const CComponent*>(entity);
+            if (component == nullptr) {
+                break;
+            }
+            if (const CRelationshipMap* map = component->GetRelationshipMap()) {
+                for (int i = 0; i < map->GetCount(); ++i) {
+                    if (const CRelationship* relationship = map->GetRelationship(i)) {
+                        m_firstEnds.insert(relationship->GetFirst());
+                    }
+                }
+            }
+            entity = component->GetParent();
+        }
+    }
+    return m_firstEnds.count(&face) != 0;
+}
+
+void CFaceBatch::AddFan(const CLoop& loop, int count)
+{
+    const CEdgeUse* first = loop.GetFirstEdgeUse();
+    if (count < 3 || first == nullptr) {
+        return;
+    }
+    const CEdgeUse* use = first->GetNext();
+    const CEdgeUse* next = use != nullptr ? use->GetNext() : nullptr;
+    for (int i = 2; i < count && next != nullptr && next != first; ++i) {
+        PushCorner(*first);
+        PushCorner(*use);
+        PushCorner(*next);
+        use = next;
+        next = next->GetNext();
+    }
+}
+
+void CFaceBatch::Tessellate(const CFace& face)
+{
+    if (m_tessellator == nullptr) {
+        m_tessellator = gluNewTess();
+        if (m_tessellator == nullptr) {
+            return;
+        }
+        gluTessCallback(m_tessellator, GLU_TESS_BEGIN_DATA, reinterpret_cast<TessCallback>(OnBegin));
+        gluTessCallback(m_tessellator, GLU_TESS_EDGE_FLAG_DATA, reinterpret_cast<TessCallback>(OnEdgeFlag));
+        gluTessCallback(m_tessellator, GLU_TESS_VERTEX_DATA, reinterpret_cast<TessCallback>(OnVertex));
+        gluTessCallback(m_tessellator, GLU_TESS_COMBINE_DATA, reinterpret_cast<TessCallback>(OnCombine));
+        gluTessCallback(m_tessellator, GLU_TESS_ERROR_DATA, reinterpret_cast<TessCallback>(OnError));
+        gluTessProperty(m_tessellator, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_POSITIVE);
+    }
+    // Every point must stay where it is until the polygon ends.
+    m_loopPoints.clear();
+    int total = 0;
+    for (int i = 0; i < face.GetLoopCount(); ++i) {
+        total += face.GetLoop(i)->GetEdgeUseCount();
+    }
+    m_loopPoints.reserve(static_cast<std::size_t>(total) * 6);
+    const CUnitVector3d normal = face.GetNormal();
+    gluTessNormal(m_tessellator, normal.x, normal.y, normal.z);
+    gluTessBeginPolygon(m_tessellator, this);
+    for (int i = 0; i < face.GetLoopCount(); ++i) {
+        const CLoop* loop = face.GetLoop(i);
+        const CEdgeUse* first = loop->GetFirstEdgeUse();
+        const int count = loop->GetEdgeUseCount();
+        if (first == nullptr || count < 3) {
+            continue;
+        }
+        gluTessBeginContour(m_tessellator);
+        const CEdgeUse* use = first;
+        for (int k = 0; k < count && use != nullptr; ++k, use = use->GetNext()) {
+            const CPoint3d& p = use->GetStartVertex()->GetPosition();
+            const CUnitVector3d n = m_smooth != nullptr ? m_smooth->GetNormal(*use, nullptr) : normal;
+            const std::size_t at = m_loopPoints.size();
+            m_loopPoints.insert(m_loopPoints.end(), {p.x, p.y, p.z, n.x, n.y, n.z});
+            gluTessVertex(m_tessellator, &m_loopPoints[at], &m_loopPoints[at]);
+        }
+        gluTessEndContour(m_tessellator);
+    }
+    gluTessEndPolygon(m_tessellator);
+    m_combined.clear();
+}
+
+void CFaceBatch::AddTessellatedVertex(const double* vertex)
+{
+    PushVertex(vertex, vertex + 3);
+}
+
+double* CFaceBatch::MakeCombinedVertex(const double coordinates[3], void* const neighbours[4], const float weights[4])
+{
+    // The normal of a crossing point: the weighted sum of its neighbours', normalised.
+    std::vector<double> vertex{coordinates[0], coordinates[1], coordinates[2], 0.0, 0.0, 0.0};
+    for (int i = 0; i < 4 && neighbours[i] != nullptr; ++i) {
+        const auto* n = static_cast<const double*>(neighbours[i]) + 3;
+        for (int k = 0; k < 3; ++k) {
+            vertex[3 + k] += weights[i] * n[k];
+        }
+    }
+    const double length = std::sqrt(vertex[3] * vertex[3] + vertex[4] * vertex[4] + vertex[5] * vertex[5]);
+    for (int k = 3; k < 6; ++k) {
+        vertex[k] = length > 0.0 ? vertex[k] / length : m_normal[k - 3];
+    }
+    m_combined.push_back(std::move(vertex));
+    return m_combined.back().data();
+}
+
+void CFaceBatch::Flush(ITarnisView* view)
+{
+    if (m_positions.empty()) {
+        return;
+    }
+    view->EndPrimitive();
+    view->SetLighting(m_lit);
+    glEnable(GL_COLOR_MATERIAL);
+    glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, m_positions.data());
+    glNormalPointer(GL_FLOAT, 0, m_normals.data());
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colors.data());
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(m_positions.size() / 3));
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisable(GL_COLOR_MATERIAL);
+    // The colour array left the current colour undefined; the view's cache holds it.
+    const CColor current = view->GetColor();
+    glColor4ub(current.GetRedByte(), current.GetGreenByte(), current.GetBlueByte(), current.GetAlphaByte());
+    m_positions.clear();
+    m_normals.clear();
+    m_colors.clear();
+}
+
+void CFaceBatch::SetAlphaTest(ITarnisView* view, bool on)
+{
+    Flush(view);
+    if (on) {
+        glAlphaFunc(GL_GREATER, 0.0f);
+        glEnable(GL_ALPHA_TEST);
+    } else {
+        glDisable(GL_ALPHA_TEST);
+    }
+}
+
+bool CFaceBatch::SetMirrored(ITarnisView* view, bool mirrored)
+{
+    const bool previous = m_mirrored;
+    if (mirrored != m_mirrored) {
+        Flush(view);
+        glFrontFace(mirrored ? GL_CW : GL_CCW);
+        m_mirrored = mirrored;
+    }
+    return previous;
+}

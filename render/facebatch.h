@@ -1,0 +1,66 @@
+#pragma once
+// CFaceBatch: the view's face drawing. Faces hand their loops over one after the
+// other; simple convex faces become triangle fans straight from their loop, faces
+// with holes or concave outlines go through the GLU tessellator, and the triangles
+// of consecutive faces gather in one vertex array, with a normal and a colour per
+// corner, drawn in one call when the batch is flushed. Colours therefore change
+// between faces without a state change; lit and flat faces go in separate batches.
+
+#include <cstdint>
+#include <unordered_set>
+#include <vector>
+
+#include "model/facegl.h"
+
+struct GLUtesselator;
+class CEdgeUse;
+class CEntity;
+class CLoop;
+class CSmoothNormals;
+
+class CFaceBatch : public IFaceGL
+{
+public:
+    CFaceBatch();
+    ~CFaceBatch() override;
+    CFaceBatch(const CFaceBatch&) = delete;
+    CFaceBatch& operator=(const CFaceBatch&) = delete;
+
+    void AddFace(ITarnisView* view, CFace& face, const CColor& color, bool lit,
+                 const CSmoothNormals* smooth = nullptr) override;
+    void Flush(ITarnisView* view) override;
+    void SetAlphaTest(ITarnisView* view, bool on) override;
+    bool SetMirrored(ITarnisView* view, bool mirrored) override;
+
+    // Forgets what it gathered of the model; the model may have changed since.
+    void BeginFrame();
+    [[nodiscard]] int GetPendingVertexCount() const { return static_cast<int>(m_positions.size() / 3); }
+
+    // Called by the tessellator; a vertex is a position followed by its normal.
+    void AddTessellatedVertex(const double* vertex);
+    double* MakeCombinedVertex(const double coordinates[3], void* const neighbours[4], const float weights[4]);
+
+private:
+    // Whether a component is cut into the face: then it is always tessellated.
+    [[nodiscard]] bool HasRelationships(const CFace& face);
+    void AddFan(const CLoop& loop, int count);
+    void Tessellate(const CFace& face);
+    void PushVertex(const double* position, const double* normal);
+    void PushCorner(const CEdgeUse& use);
+
+    std::vector<float> m_positions;
+    std::vector<float> m_normals;
+    std::vector<std::uint8_t> m_colors;
+    bool m_lit = true;
+    bool m_mirrored = false;
+    // The face being added.
+    float m_normal[3] = {0.0f, 0.0f, 1.0f};
+    std::uint8_t m_color[4] = {0, 0, 0, 255};
+    const CSmoothNormals* m_smooth = nullptr;
+    const CEntity* m_relationshipsOf = nullptr;
+    std::unordered_set<const CEntity*> m_firstEnds;
+    GLUtesselator* m_tessellator = nullptr;
+    // Position and normal of each corner handed to the tessellator.
+    std::vector<double> m_loopPoints;
+    std::vector<std::vector<double>> m_combined;
+};

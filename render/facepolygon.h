@@ -1,0 +1,94 @@
+#pragma once
+// CFacePolygon: a face flattened into arrays of points, one loop after the other,
+// optionally carried through a transformation. It fills the face in GL at once (a
+// single loop marked simple as one primitive, anything else through the GLU
+// tessellator), clips it by a plane, tests points against it and cuts it by a plane
+// into segments. Faces, section cuts, shadow volumes and the transparency sorter use it.
+//
+// The edge use kept with a point is the edge that ends there (from the point before
+// it in the loop); it is null where no edge of the face runs, as along a clipped cut.
+//
+// Drawing needs a current GL context; everything else does not.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "foundation/plane3d.h"
+#include "foundation/point3d.h"
+
+class CEdgeUse;
+class CFace;
+class CTransformation;
+
+// A stretch of a face lying in a cutting plane.
+struct CFaceSegment
+{
+    CPoint3d start;
+    CPoint3d end;
+};
+
+class CFacePolygon
+{
+public:
+    CFacePolygon();
+    ~CFacePolygon();
+    CFacePolygon(const CFacePolygon&) = delete;
+    CFacePolygon& operator=(const CFacePolygon&) = delete;
+
+    // Replaces what the polygon held by the face's loops, each point carried through
+    // the transformation when one is given (the plane follows it). A face drawn
+    // directly (negative display cache) gives its outer loop only, as a simple loop,
+    // never more points than the loop has. Loops of fewer than three points are left
+    // out, and without an outer loop the polygon stays empty.
+    void Build(const CFace& face, const CTransformation* transform, bool outerLoopOnly);
+    // Fills the polygon in GL with the plane's normal (negated, and the points walked
+    // backwards, when reversed). Nothing without loops.
+    void Draw(bool reverse);
+    // Releases every array, the tessellator's crossing points included.
+    void Free();
+
+    // Keeps the part of every loop on the plane's non-negative side (points within
+    // 0.001 of the plane stay). cut tells whether an edge crossed the plane. False
+    // when nothing is left; a polygon that loses its outer loop loses everything.
+    bool ClipByPlane(const CPlane3d& plane, bool& cut);
+    // Inside the outer loop and outside every other loop, seen in the face's plane;
+    // a point on a boundary is not inside.
+    [[nodiscard]] bool ContainsPoint(const CPoint3d& point) const;
+    // Appends the stretches where the face meets the plane, in order along the line
+    // the two planes share; nothing when the planes are parallel.
+    void IntersectWithPlane(const CPlane3d& plane, std::vector<CFaceSegment>& segments) const;
+
+    [[nodiscard]] const CPlane3d& GetPlane() const { return m_plane; }
+    [[nodiscard]] bool IsSimple() const { return m_simple; }
+    [[nodiscard]] int GetLoopCount() const { return static_cast<int>(m_loopEnds.size()); }
+    [[nodiscard]] int GetPointCount() const { return static_cast<int>(m_points.size()); }
+    [[nodiscard]] const std::vector<CPoint3d>& GetPoints() const { return m_points; }
+    // 0 for a loop that does not exist.
+    [[nodiscard]] int LoopPointCount(int loop) const;
+    // The point before (the loop's last for index 0) and the point at the index, with
+    // the edge use kept for that point. Null, points untouched, outside the loop.
+    CEdgeUse* GetLoopEdge(int loop, int index, CPoint3d& previous, CPoint3d& point) const;
+
+    // Called by the tessellator for each crossing point it makes; the polygon owns it.
+    double* AddCombinedPoint(const double coordinates[3]);
+
+private:
+    [[nodiscard]] int LoopStart(int loop) const;
+    void AppendLoop(const CFace& face, int loopIndex, int maxPoints, const CTransformation* transform);
+    void DrawSimple(bool reverse, const CVector3d& normal);
+    void DrawTessellated(bool reverse, const CVector3d& normal);
+
+    CPlane3d m_plane;
+    std::vector<CPoint3d> m_points;
+    std::vector<std::int32_t> m_loopEnds;
+    std::vector<CEdgeUse*> m_edgeUses;
+    bool m_simple = false;
+    std::vector<std::unique_ptr<std::array<double, 3>>> m_combinedPoints;
+};
+
+// The point where the line through a and b meets the plane; a when the line runs
+// parallel to it.
+void IntersectSegmentWithPlane(const CPoint3d& a, const CPoint3d& b, const CPlane3d& plane, CPoint3d& point);
+void CopyPointSwap(CPoint3d& a, CPoint3d& b);

@@ -1,0 +1,507 @@
+#include "render/tarnisview.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "document/renderingoptions.h"
+#include "document/tarniscs.h"
+#include "document/viewpage.h"
+#include "document/twfont.h"
+#include "document/tarnwickmodel.h"
+#include "drawapi/animation.h"
+#include "foundation/notificationcenter.h"
+#include "model/drawingelement.h"
+#include "model/undosuspender.h"
+#include "platform/profile.h"
+#include "render/glconfig.h"
+
+namespace {
+
+constexpr double kSlowFrameSeconds = 0.5;
+constexpr double kVerySlowFrameSeconds = 1.0;
+constexpr double kFastFeedbackFrameSeconds = 0.05;
+constexpr int kShadowLevelLimit = 4;
+constexpr int kSlowFrameLevel = 6;
+constexpr int kLowestRememberedLevel = 2;
+constexpr int kViewFontHeight = 10;
+
+}  // namespace
+
+CTarnisView::CTarnisView() : m_savedDepthFunction(GL_LESS), m_depthFunction(GL_LESS) {}
+
+CTarnisView::~CTarnisView()
+{
+    ClearFilters();
+    if (m_animation != nullptr) {
+        m_animation->Finish();
+        m_animation->Release();
+        m_animation = nullptr;
+    }
+    ReleaseViewFont();
+    DeleteViewDisplayList();
+    m_displayOverridePage = nullptr;
+    if (m_model != nullptr) {
+        m_model->Release();
+        m_model = nullptr;
+    }
+}
+
+// --- the view's own operations ---
+
+void CTarnisView::SetViewDefinition(const CViewDefinition& definition)
+{
+    m_viewDefinition = definition;
+    Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
+}
+
+void CTarnisView::SetViewportSize(int width, int height)
+{
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    glViewport(0, 0, width, height);
+    m_viewDefinition.SetViewportSize(width, height);
+}
+
+void CTarnisView::DeleteViewDisplayList()
+{
+    if (m_viewDisplayList != 0) {
+        glDeleteLists(m_viewDisplayList, 1);
+        m_viewDisplayList = 0;
+    }
+}
+
+CTwFont* CTarnisView::CreateViewFont()
+{
+    if (m_viewFont != nullptr) {
+        return m_viewFont;
+    }
+    const CUndoSuspender suspender(true);
+    m_viewFont = new CTwFont();
+    m_viewFont->Set(CString("Tahoma"), false, false, kViewFontHeight);
+    m_viewFont->SetFontKind(CTwFont::kKindTextImage);
+    const CString path = GetProfileString(CString("ViewFont"), CString("FontPath"), CString());
+    if (!path.IsEmpty()) {
+        m_viewFont->SetFontPath(path);
+    }
+    return m_viewFont;
+}
+
+void CTarnisView::ReleaseViewFont()
+{
+    if (m_viewFont == nullptr) {
+        return;
+    }
+    const CUndoSuspender suspender(true);
+    m_viewFont->Erase();
+    m_viewFont = nullptr;
+}
+
+void CTarnisView::RestoreAfterFlatColorMode()
+{
+    if (m_flatColorMode) {
+        InitGLState();
+        glEnable(GL_DITHER);
+    }
+}
+
+void CTarnisView::RecordFrameTime(double seconds)
+{
+    m_lastFrameTime = seconds;
+    if (m_drawingLevel >= kFullDrawingLevel) {
+        m_lastFullFrameTime = seconds;
+    }
+    m_frameTimeSum += seconds;
+    ++m_frameCount;
+}
+
+// --- frame and window hooks ---
+
+void CTarnisView::SwapBuffersHook(int /*argument*/) {}
+
+void CTarnisView::ScheduleAnimationStep() {}
+
+void CTarnisView::StopAnimationTimer() {}
+
+bool CTarnisView::HasStencilBuffer() const
+{
+    return false;
+}
+
+int CTarnisView::GetStencilBits() const
+{
+    return 0;
+}
+
+void CTarnisView::Invalidate(bool /*erase*/) {}
+
+void CTarnisView::ClientToScreen(CPoint2d& /*point*/) const {}
+
+void CTarnisView::ScreenToClient(CPoint2d& /*point*/) const {}
+
+void CTarnisView::SetCapture() {}
+
+void CTarnisView::SetStatusText(int /*pane*/, const CString& /*text*/) {}
+
+void CTarnisView::SetValueInputText(const CString& text)
+{
+    m_valueInput.SetText(text);
+}
+
+// --- IDrawingBase ---
+
+void CTarnisView::PushTransform(const CTransformation& t, bool applyToGL)
+{
+    EndPrimitive();
+    CDrawingBase::PushTransform(t, applyToGL);
+}
+
+void CTarnisView::PopTransform(bool applyToGL)
+{
+    EndPrimitive();
+    CDrawingBase::PopTransform(applyToGL);
+}
+
+// --- model, camera and measures ---
+
+void CTarnisView::RefreshView(int argument, bool swap)
+{
+    if (m_model == nullptr) {
+        return;
+    }
+    DrawFrame(argument, swap);
+    GetNotificationCenter().Post("ViewRefreshNotification", static_cast<ITarnisView*>(this));
+}
+
+void CTarnisView::SetModel(CTarnwickModel* model)
+{
+    if (model == m_model) {
+        return;
+    }
+    if (m_model != nullptr) {
+        m_model->Release();
+    }
+    m_model = model;
+    if (m_model != nullptr) {
+        m_model->AddRef();
+    }
+}
+
+CCameraState CTarnisView::GetCameraState() const
+{
+    CCameraState state;
+    state.eyePoint = m_viewDefinition.GetEye();
+    state.viewDirection = m_viewDefinition.GetViewDirection();
+    state.perspective = m_viewDefinition.IsPerspective();
+    state.nearDistance = m_viewDefinition.GetUsedNear();
+    state.farDistance = m_viewDefinition.GetUsedFar();
+    return state;
+}
+
+CLine3d CTarnisView::GetPickRay(const CPoint2d& screenPoint) const
+{
+    return m_viewDefinition.ScreenToModelLine(screenPoint);
+}
+
+double CTarnisView::PixelsToModelLength(double pixels, const CPoint3d& point) const
+{
+    const int height = m_viewDefinition.GetViewportHeight();
+    if (pixels < 1.0 || height <= 0) {
+        return 0.0;
+    }
+    double extent = m_viewDefinition.GetViewHeight();
+    if (m_viewDefinition.IsPerspective()) {
+        const double depth = DotProduct(point - m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
+        extent = depth * m_viewDefinition.GetViewTangent();
+    }
+    return extent / height * pixels * m_pixelScale;
+}
+
+CVector3d CTarnisView::GetModelUnitsPerPixel(const CPoint3d& point, double pixels) const
+{
+    const double length = PixelsToModelLength(pixels, point);
+    const CVector3d scales = GetTransform().GetScales();
+    const auto divide = [length](double scale) { return scale > 0.0 ? length / scale : length; };
+    return {divide(scales.x), divide(scales.y), divide(scales.z)};
+}
+
+double CTarnisView::SetPixelScale(double scale)
+{
+    return std::exchange(m_pixelScale, scale);
+}
+
+bool CTarnisView::ModelToScreen(const CPoint3d& modelPoint, CPoint3d& screenPoint) const
+{
+    const CPoint3d point = HasTransform() ? GetTransform() * modelPoint : modelPoint;
+    CPoint3d window;
+    if (!m_viewDefinition.ProjectPoint(point, window)) {
+        return false;
+    }
+    screenPoint = window;
+    return true;
+}
+
+bool CTarnisView::ScreenToModel(const CPoint3d& screenPoint, CPoint3d& modelPoint) const
+{
+    CPoint3d model;
+    if (!m_viewDefinition.UnprojectPoint(screenPoint, model)) {
+        return false;
+    }
+    modelPoint = HasTransform() ? GetInverseTransform() * model : model;
+    return true;
+}
+
+// --- frame state ---
+
+double CTarnisView::GetAverageFrameTime() const
+{
+    return m_frameCount > 0 ? m_frameTimeSum / m_frameCount : 0.0;
+}
+
+void CTarnisView::SetAnimationInterval(double seconds)
+{
+    m_animationInterval = seconds;
+    Invalidate(false);
+}
+
+int CTarnisView::GetRenderMode() const
+{
+    const CRenderingOptions* options = GetRenderingOptions();
+    return options != nullptr ? options->GetRenderMode() : CRenderingOptions::Stored().renderMode;
+}
+
+void CTarnisView::BeginElement(CDrawingElement* element)
+{
+    // Selection names are 32 bits: the element is named through the pick table.
+    if (m_drawMode == kDrawModeSelection) {
+        EndPrimitive();
+        glPushName(m_pickNames.GetName(element));
+    }
+}
+
+void CTarnisView::EndElement()
+{
+    if (m_drawMode == kDrawModeSelection) {
+        EndPrimitive();
+        glPopName();
+    }
+}
+
+// --- layers and materials ---
+
+CLayer* CTarnisView::GetCurrentLayer() const
+{
+    return m_layers.empty() ? nullptr : m_layers.back();
+}
+
+void CTarnisView::PopLayer()
+{
+    if (!m_layers.empty()) {
+        m_layers.pop_back();
+    }
+}
+
+CMaterial* CTarnisView::GetCurrentMaterial() const
+{
+    return m_materials.empty() ? nullptr : m_materials.back();
+}
+
+void CTarnisView::PopMaterial()
+{
+    if (!m_materials.empty()) {
+        m_materials.pop_back();
+    }
+}
+
+// --- options and colours ---
+
+CRenderingOptions* CTarnisView::GetRenderingOptions() const
+{
+    if (m_displayOverridePage != nullptr &&
+        (m_displayOverridePage->GetPropertyMask() & CViewPage::kRenderingOptions) != 0 &&
+        m_displayOverridePage->GetRenderingOptions() != nullptr) {
+        return m_displayOverridePage->GetRenderingOptions();
+    }
+    return GetModelRenderingOptions();
+}
+
+CRenderingOptions* CTarnisView::GetModelRenderingOptions() const
+{
+    return m_model != nullptr ? m_model->GetRenderingOptions() : nullptr;
+}
+
+void CTarnisView::StoreModelCamera(const CCamera& camera)
+{
+    if (m_model != nullptr) {
+        m_model->SetCamera(camera);
+    }
+}
+
+void CTarnisView::GetDrawingAxes(CVector3d axes[3]) const
+{
+    const CTarnisCS* drawingAxes = m_model != nullptr ? m_model->GetDrawingAxes() : nullptr;
+    for (int i = 0; i < 3; ++i) {
+        axes[i] = drawingAxes != nullptr ? drawingAxes->GetAxis(i) : GetStandardAxisDirection(i + 1);
+    }
+}
+
+CColor CTarnisView::GetForegroundColor() const
+{
+    const CRenderingOptions* options = GetRenderingOptions();
+    return options != nullptr ? options->GetForegroundColor() : CRenderingOptions().GetForegroundColor();
+}
+
+CColor CTarnisView::GetBackgroundColor() const
+{
+    const CRenderingOptions* options = GetRenderingOptions();
+    return options != nullptr ? options->GetBackgroundColor() : CRenderingOptions().GetBackgroundColor();
+}
+
+// --- saved view definition and camera ---
+
+void CTarnisView::SaveViewDefinition(const CViewDefinition* source)
+{
+    m_savedViewDefinition = source != nullptr ? *source : m_viewDefinition;
+}
+
+void CTarnisView::SwapViewDefinitions()
+{
+    std::swap(m_viewDefinition, m_savedViewDefinition);
+    StoreCamera();
+}
+
+void CTarnisView::StoreCamera()
+{
+    if (m_displayOverridePage != nullptr && (m_displayOverridePage->GetPropertyMask() & CViewPage::kCamera) != 0) {
+        m_displayOverridePage->SetCamera(m_viewDefinition.GetCamera());
+        return;
+    }
+    StoreModelCamera(m_viewDefinition.GetCamera());
+}
+
+CViewPage* CTarnisView::SetDisplayOverridePage(CViewPage* page)
+{
+    return std::exchange(m_displayOverridePage, page);
+}
+
+// --- interaction level ---
+
+void CTarnisView::BeginInteraction(int level)
+{
+    m_interactionMode = 1;
+    m_requestedLevel = level;
+    if (m_lastFrameTime <= kSlowFrameSeconds) {
+        return;
+    }
+    m_drawingLevel = std::max(m_rememberedLevel, level);
+    const CRenderingOptions* options = GetRenderingOptions();
+    if (m_drawingLevel > kShadowLevelLimit && options != nullptr && options->IsDisplayShadowsMirror()) {
+        m_drawingLevel = kShadowLevelLimit;
+    }
+    if (m_lastFrameTime > kVerySlowFrameSeconds && m_drawingLevel > 7) {
+        m_drawingLevel = kSlowFrameLevel;
+    }
+}
+
+void CTarnisView::SetInteractionMode(int mode)
+{
+    if (m_interactionMode == 1 && mode != 1 &&
+        (m_requestedLevel == 0 || m_rememberedLevel > m_drawingLevel)) {
+        m_rememberedLevel = m_drawingLevel;
+    }
+    m_interactionMode = mode;
+    if (mode == 1 && m_lastFrameTime > kSlowFrameSeconds) {
+        m_drawingLevel = std::max(m_rememberedLevel, m_requestedLevel);
+    }
+}
+
+void CTarnisView::EndInteraction()
+{
+    m_interactionMode = 0;
+    if (m_requestedLevel == 0 || m_rememberedLevel > m_drawingLevel) {
+        m_rememberedLevel = m_drawingLevel;
+        if (m_drawingLevel < kLowestRememberedLevel && m_lastFrameTime < kSlowFrameSeconds) {
+            m_rememberedLevel = kLowestRememberedLevel;
+        }
+    }
+    if (m_drawingLevel < kFullDrawingLevel) {
+        m_drawingLevel = kFullDrawingLevel;
+        Invalidate(false);
+    }
+}
+
+bool CTarnisView::IsFastFeedback()
+{
+    const bool fast = GetGLConfig().SwapCopy != 0 && m_frameCount >= 2 &&
+                      (m_fastFeedback || m_lastFrameTime >= kFastFeedbackFrameSeconds);
+    if (fast != m_fastFeedback) {
+        Invalidate(true);
+    }
+    m_fastFeedback = fast;
+    return fast;
+}
+
+void CTarnisView::ResetFrameStatistics()
+{
+    m_frameTimeSum = 0.0;
+    m_frameCount = 0;
+    m_fastFeedback = false;
+    DeleteViewDisplayList();
+}
+
+bool CTarnisView::SetAutopanEnabled(bool enabled)
+{
+    return std::exchange(m_autopanEnabled, enabled);
+}
+
+bool CTarnisView::SetBackgroundDetail(bool detailed)
+{
+    return std::exchange(m_backgroundDetail, detailed);
+}
+
+// --- animation ---
+
+void CTarnisView::SetAnimation(IAnimation* animation)
+{
+    if (m_animation != nullptr) {
+        StopAnimationTimer();
+        CAnimationNotification ended{CAnimationNotification::kEnded, m_animation, this};
+        GetNotificationCenter().Post("Animation Notification", &ended);
+        m_animation->Finish();
+        m_animation->Release();
+    }
+    m_animation = animation;
+    m_animationPaused = false;
+    if (m_animation != nullptr) {
+        CAnimationNotification started{CAnimationNotification::kStarted, m_animation, this};
+        GetNotificationCenter().Post("Animation Notification", &started);
+    }
+}
+
+bool CTarnisView::IsAnimating() const
+{
+    return m_animation != nullptr && !m_animationPaused;
+}
+
+void CTarnisView::SetAnimationPaused(bool paused)
+{
+    if (paused) {
+        StopAnimationTimer();
+    }
+    m_animationPaused = paused;
+    if (m_animation != nullptr) {
+        m_animation->Pause(paused);
+    }
+}
+
+void CTarnisView::DiscardAnimation()
+{
+    if (m_animation != nullptr) {
+        m_animation->Finish();
+        m_animation->Release();
+        m_animation = nullptr;
+    }
+    DeleteViewDisplayList();
+}

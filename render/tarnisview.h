@@ -1,0 +1,358 @@
+#pragma once
+// CTarnisView: the model view. It holds what a frame of the open model needs: the
+// model, the view definition with its camera, the GL state it last set, the drawing
+// stacks, the frame-time statistics and the running animation, and offers them through
+// ITarnisView (tools, the application), IModelView (entities drawing themselves) and
+// IDrawingBase (the drawing context). The application's view derives from it together
+// with the GL window and fills the window hooks (redraw, buffer swap, timer, capture,
+// status text), which do nothing here.
+//
+// The GL state services cache what they set and skip redundant calls; nothing else may
+// change that state behind the view unless it sets the force-state flag or restores
+// what it changed. User-interface thread only, with the view's context current for
+// every drawing operation.
+
+#include <cstdint>
+#include <vector>
+
+#include "document/instancepath.h"
+#include "drawapi/tarnisview.h"
+#include "render/displaylistmonitor.h"
+#include "render/drawingbase.h"
+#include "render/picknametable.h"
+#include "render/valueinputbuffer.h"
+#include "render/viewdefinition.h"
+
+class CComponent;
+class CViewPage;
+
+class CTarnisView : public CDrawingBase, public ITarnisView
+{
+public:
+    CTarnisView();
+    CTarnisView(const CTarnisView&) = delete;
+    CTarnisView& operator=(const CTarnisView&) = delete;
+    // Clears the filters, finishes the animation, deletes the view's display list and
+    // releases the model.
+    ~CTarnisView() override;
+
+    // --- the view's own operations ---
+    // Copies the definition and restarts the drawing context at its eye.
+    void SetViewDefinition(const CViewDefinition& definition);
+    // Positive sizes only: the GL viewport and the view definition's.
+    void SetViewportSize(int width, int height);
+    // A page whose camera and display settings the view shows in place of the model's
+    // while it is set (as its property mask selects); returns the page it replaces.
+    CViewPage* SetDisplayOverridePage(CViewPage* page);
+    [[nodiscard]] CViewPage* GetDisplayOverridePage() const { return m_displayOverridePage; }
+    // The culling filter of the whole view (a crossing volume of the frustum planes,
+    // grown for thick lines) and the plain crossing volume.
+    void PushFrustumFilter();
+    void PushFrustumCrossingFilter();
+    void DeleteViewDisplayList();
+    // The font of the view's own texts, made once: "Tahoma" at height 10 drawn through
+    // text images, from the "FontPath" of the "ViewFont" profile section when set.
+    CTwFont* CreateViewFont();
+    void ReleaseViewFont();
+    [[nodiscard]] unsigned GetViewDisplayList() const { return m_viewDisplayList; }
+    void SetViewDisplayList(unsigned list) { m_viewDisplayList = list; }
+    // When flat-colour mode is on: the initial GL state again, with dithering.
+    void RestoreAfterFlatColorMode();
+    [[nodiscard]] bool GetProjectionArgument() const { return m_projectionArgument; }
+    [[nodiscard]] bool GetBackgroundDetail() const { return m_backgroundDetail; }
+    // Counts a drawn frame into the statistics the interaction levels read.
+    void RecordFrameTime(double seconds);
+    // The frame lowers the level after slow interactive frames.
+    void SetDrawingLevel(int level) { m_drawingLevel = level; }
+    // The level the next slow interaction starts from.
+    [[nodiscard]] int GetRememberedLevel() const { return m_rememberedLevel; }
+    // The level the running interaction asked for; 0 when none asked.
+    [[nodiscard]] int GetRequestedLevel() const { return m_requestedLevel; }
+    [[nodiscard]] CValueInputBuffer& GetValueInputBuffer() { return m_valueInput; }
+    [[nodiscard]] CDisplayListMonitor& GetDisplayListMonitor() { return m_displayListMonitor; }
+    // Names of entities and sub-elements in GL selection, valid for one pick.
+    [[nodiscard]] CPickNameTable& GetPickNameTable() { return m_pickNames; }
+    // The colours of GL_LIGHT0 that lighting modes 0 to 2 restore.
+    static void GetLightColors(float ambient[4], float diffuse[4]);
+    // Linear fog that the options' two control points ask for over a depth: the fog
+    // amount near% and far% of the depth is as given there. Without a usable pair,
+    // start 0 and end the depth.
+    static void ComputeFogRange(const CRenderingOptions& options, double depth, double& start, double& end);
+    // The same from the two distances and fog amounts in percent.
+    static void ComputeFogRange(int nearPercent, int farPercent, int nearAmountPercent, int farAmountPercent,
+                                double depth, double& start, double& end);
+
+    // --- frame and window hooks; the application's view fills them ---
+    virtual void DrawFrame(int argument, bool swap);
+    virtual void SwapBuffersHook(int argument);
+    virtual void ScheduleAnimationStep();
+    virtual void StopAnimationTimer();
+    [[nodiscard]] virtual bool HasStencilBuffer() const;
+    [[nodiscard]] virtual int GetStencilBits() const;
+
+    // --- IDrawingBase: the transform stack closes an open batch first ---
+    void PushTransform(const CTransformation& t, bool applyToGL) override;
+    void PopTransform(bool applyToGL) override;
+
+    // --- IModelView: model, camera and measures ---
+    void RefreshView(int argument, bool swap) override;
+    [[nodiscard]] CTarnwickModel* GetModel() const override { return m_model; }
+    void SetModel(CTarnwickModel* model) override;
+    [[nodiscard]] const CViewDefinition& GetViewDefinition() const override { return m_viewDefinition; }
+    [[nodiscard]] CViewDefinition& GetViewDefinition() { return m_viewDefinition; }
+    [[nodiscard]] CCameraState GetCameraState() const override;
+    void SetCamera(const CCamera& camera, double seconds) override;
+    [[nodiscard]] CLine3d GetPickRay(const CPoint2d& screenPoint) const override;
+    [[nodiscard]] double PixelsToModelLength(double pixels, const CPoint3d& point) const override;
+    [[nodiscard]] CVector3d GetModelUnitsPerPixel(const CPoint3d& point, double pixels) const override;
+    double SetPixelScale(double scale) override;
+    [[nodiscard]] double GetPixelScale() const override { return m_pixelScale; }
+    bool ModelToScreen(const CPoint3d& modelPoint, CPoint3d& screenPoint) const override;
+    bool ScreenToModel(const CPoint3d& screenPoint, CPoint3d& modelPoint) const override;
+
+    // --- IModelView: frame state ---
+    [[nodiscard]] int GetInteractionMode() const override { return m_interactionMode; }
+    [[nodiscard]] int GetDrawingLevel() const override { return m_drawingLevel; }
+    [[nodiscard]] double GetLastFrameTime() const override { return m_lastFrameTime; }
+    [[nodiscard]] double GetLastFullFrameTime() const override { return m_lastFullFrameTime; }
+    [[nodiscard]] double GetAverageFrameTime() const override;
+    void SetAnimationInterval(double seconds) override;
+    [[nodiscard]] double GetAnimationInterval() const { return m_animationInterval; }
+    [[nodiscard]] int GetDrawMode() const override { return m_drawMode; }
+    void SetDrawMode(int mode) override { m_drawMode = mode; }
+    [[nodiscard]] int GetRenderMode() const override;
+    [[nodiscard]] int GetPassNumber() const override { return m_passNumber; }
+    void SetSecondPassMode(bool on) override { m_passNumber = on ? 2 : 1; }
+    void SetTextMode(bool on) override { m_textMode = on; }
+    [[nodiscard]] bool IsDrawingEverything() const override { return m_drawingEverything; }
+    void SetDrawingEverything(bool on) { m_drawingEverything = on; }
+    [[nodiscard]] bool IsPrinting() const override { return m_printing; }
+    void SetPrinting(bool on) { m_printing = on; }
+    void BeginElement(CDrawingElement* element) override;
+    void EndElement() override;
+
+    // --- IModelView: primitives and lines ---
+    void BeginPrimitive(unsigned mode) override;
+    void EndPrimitive() override;
+    void Vertex(double x, double y, double z) override;
+    void VertexV(const CPoint3d& point) override;
+    void SetDepthFunction(unsigned function) override;
+    [[nodiscard]] unsigned GetDepthFunction() const override { return m_depthFunction; }
+    void DrawLine(const CPoint3d& start, const CPoint3d& end) override;
+    void DrawStyledLine(const CPoint3d& start, const CPoint3d& end, double width, const CColor& color,
+                        std::uint16_t stipple) override;
+    void DrawArrow(const CPoint3d& start, const CPoint3d& end, const CColor& color, std::uint16_t stipple,
+                   bool headAtStart, bool headAtEnd) override;
+    void DrawRayLine(const CPoint3d& point, const CVector3d& direction, std::uint16_t stipple, bool bothDirections,
+                     const CColor& color, double width) override;
+    void DrawBox(const CBoundingBox3d& box) override;
+    void DrawBoxCorners(const CBoundingBox3d& box) override;
+    void DrawText(CTwFont* font, const CPoint3d& position, const CString& text, int placement, int alignment,
+                  unsigned flags, const CPlane3d* plane, bool flip, IGLTextImageCache* cache) override;
+    void DrawScreenText(int x, int y, const CString& text) override;
+    [[nodiscard]] int GetOpenPrimitive() const { return m_openPrimitive; }
+
+    // --- IModelView: cached GL state ---
+    void ResetLineState() override;
+    void SetLineWidth(double width) override;
+    [[nodiscard]] double GetLineWidth() const override { return m_lineWidth; }
+    [[nodiscard]] double GetLineWidthScale() const override { return m_lineWidthScale; }
+    void SetLineWidthScale(double scale) override { m_lineWidthScale = scale; }
+    void SetLineStipple(std::uint16_t pattern) override;
+    [[nodiscard]] std::uint16_t GetLineStipple() const override { return m_stipple; }
+    [[nodiscard]] bool IsLineStippled() const override { return m_stipple != 0; }
+    bool SetLighting(bool on) override;
+    [[nodiscard]] bool IsLightingOn() const { return m_lightingOn; }
+    void ResetPolygonOffset() override;
+    void SetColor(const CColor& color) override;
+    void SetColorComponents(double red, double green, double blue, double alpha) override;
+    [[nodiscard]] CColor GetColor() const override { return m_color; }
+    void SetMaterial(CMaterial* material, const double* sPlane, const double* tPlane) override;
+    void SetColorOverrides(const CColorOverrideMap* table) override { m_colorOverrides = table; }
+    [[nodiscard]] bool GetForceState() const override { return m_forceState; }
+    void SetForceState(bool force) override { m_forceState = force; }
+    void SetupFog(bool on) override;
+    bool SetCapability(unsigned capability, bool on) override;
+    void SetBlendFunction(unsigned source, unsigned destination) override;
+    bool SetDepthMask(bool write) override;
+    void SetPolygonStipple(const std::uint8_t* pattern) override;
+    void BeginBlending(bool on) override;
+    [[nodiscard]] bool CanBlend() const override;
+    void SetLightIntensities(double ambientPercent, double diffusePercent) override;
+    void InitGLState() override;
+    void ResetOpenGL() override;
+    void SetLightingSuppressed(bool suppressed) override { m_lightingSuppressed = suppressed; }
+    void SetPolygonOffsetByDisabling(bool disable) override { m_polygonOffsetByDisabling = disable; }
+    void SetFlatColorMode(bool on) override { m_flatColorMode = on; }
+    void SetGroundRequest(bool request) override { m_groundRequest = request; }
+    [[nodiscard]] bool GetGroundRequest() const override { return m_groundRequest; }
+    void SetProjectionArgument(bool value) override { m_projectionArgument = value; }
+    [[nodiscard]] int GetDrawingSwitch() const override { return m_stateByte; }
+    void SetDrawingSwitch(int value) override { m_stateByte = value; }
+
+    // --- IModelView: display lists ---
+    [[nodiscard]] bool UsesDisplayLists() const override { return false; }
+    [[nodiscard]] unsigned GetCompilingDisplayList() const override { return m_compilingList; }
+    void SetCompilingDisplayList(unsigned list) override { m_compilingList = list; }
+
+    // --- IModelView: colours and options ---
+    [[nodiscard]] CRenderingOptions* GetRenderingOptions() const override;
+    [[nodiscard]] CColor GetForegroundColor() const override;
+    [[nodiscard]] CColor GetBackgroundColor() const override;
+    [[nodiscard]] CColor GetAxisColor(int index) const override;
+    [[nodiscard]] CColor GetDirectionColor(const CPoint3d& start, const CPoint3d& end) const override;
+    [[nodiscard]] CMaterial* GetDefaultMaterial() const override { return nullptr; }
+    [[nodiscard]] CTwFont* GetViewFont() const override { return m_viewFont; }
+    [[nodiscard]] bool IsEyeAboveGround() const override;
+
+    // --- IModelView: inherited layers and materials ---
+    [[nodiscard]] CLayer* GetCurrentLayer() const override;
+    void PushLayer(CLayer* layer) override { m_layers.push_back(layer); }
+    void PopLayer() override;
+    [[nodiscard]] CMaterial* GetCurrentMaterial() const override;
+    void PushMaterial(CMaterial* material) override { m_materials.push_back(material); }
+    void PopMaterial() override;
+
+    // --- IModelView: instances and fading ---
+    void EnterInstance(CComponentInstance* instance) override;
+    void LeaveInstance() override;
+    [[nodiscard]] int GetInstancePathDepth() const override { return m_instancePath.GetCount(); }
+    [[nodiscard]] const CInstancePath& GetInstancePath() const override { return m_instancePath; }
+    [[nodiscard]] int GetLightingMode() const override;
+    void PushLightingMode(int mode) override;
+    void PopLightingMode() override;
+    void PushComponentLightingMode(CTarnwickModel* model) override;
+    void PopComponentLightingMode() override;
+    [[nodiscard]] bool IsFadedLightingMode() const override;
+    [[nodiscard]] CColor FadeColor(const CColor& color) const override;
+    [[nodiscard]] bool IsHiddenByLightingMode(const CDrawingElement* element) const override;
+
+    // --- ITarnisView: selection volumes ---
+    void PushWindowInsideFilter(const CPoint2d& corner1, const CPoint2d& corner2) override;
+    void PushWindowCrossingFilter(const CPoint2d& corner1, const CPoint2d& corner2) override;
+    void PushPickRegionFilter(const CPoint2d& centre, double size) override;
+
+    // --- ITarnisView: camera ---
+    void ZoomAboutPoint(const CPoint2d& screenPoint, double factor) override;
+    void ZoomFieldOfView(double factor) override;
+    void ZoomWindow(const CPoint2d& corner1, const CPoint2d& corner2) override;
+    void ZoomToExtents(IEntityIterator* entities) override;
+    bool FindViewCenter(CPoint3d& point) override;
+    [[nodiscard]] const CViewDefinition& GetSavedViewDefinition() const override { return m_savedViewDefinition; }
+    void SaveViewDefinition(const CViewDefinition* source) override;
+    void SwapViewDefinitions() override;
+    void StoreCamera() override;
+    void ApplyViewToGL(int argument, const CBoundingBox2d* pickRegion) override;
+    void UpdateViewBounds() override;
+    void SetRenderMode(int mode) override;
+
+    // --- ITarnisView: interaction level ---
+    void SetInteractionMode(int mode) override;
+    void BeginInteraction(int level) override;
+    void EndInteraction() override;
+    [[nodiscard]] bool IsFastFeedback() override;
+    void ResetFrameStatistics() override;
+    bool SetAutopanEnabled(bool enabled) override;
+    [[nodiscard]] bool IsAutopanEnabled() const { return m_autopanEnabled; }
+    bool SetBackgroundDetail(bool detailed) override;
+
+    // --- ITarnisView: window hooks (nothing here) ---
+    void Invalidate(bool erase) override;
+    void ClientToScreen(CPoint2d& point) const override;
+    void ScreenToClient(CPoint2d& point) const override;
+    void SetCapture() override;
+    void SetStatusText(int pane, const CString& text) override;
+    void SetValueInputText(const CString& text) override;
+    [[nodiscard]] bool GetToolFlag() const override { return m_toolFlag; }
+    void SetToolFlag(bool flag) override { m_toolFlag = flag; }
+
+    // --- ITarnisView: animation ---
+    void SetAnimation(IAnimation* animation) override;
+    [[nodiscard]] IAnimation* GetAnimation() const override { return m_animation; }
+    [[nodiscard]] bool IsAnimating() const override;
+    void SetAnimationPaused(bool paused) override;
+    [[nodiscard]] bool IsAnimationPaused() const override { return m_animationPaused; }
+    void DiscardAnimation() override;
+
+protected:
+    // The model's display settings (null without a model) and where the view's camera
+    // is stored.
+    [[nodiscard]] virtual CRenderingOptions* GetModelRenderingOptions() const;
+    virtual void StoreModelCamera(const CCamera& camera);
+    // The model's drawing axes x, y and z; the standard axes without them.
+    virtual void GetDrawingAxes(CVector3d axes[3]) const;
+
+    // Shadows are displayed, faces are drawn, and the level allows them (or the level
+    // is not asked).
+    [[nodiscard]] bool ShadowsUsable(bool ignoreLevel) const;
+
+private:
+    // The frame between the timer's start and stop, and what follows the timing.
+    void DrawFrameContents(CComponent& root);
+    void FinishFrame(double seconds);
+    void ApplyLightingMode(int mode);
+    void SetStipplePattern(std::uint16_t pattern);
+    void EmitLine(const CPoint3d& start, const CPoint3d& end);
+    void DrawArrowHead(const CPoint3d& tip, const CPoint3d& from);
+    void DrawBoxLines(const CBoundingBox3d& box, bool cornersOnly);
+    // The transformation of an instance on the view's instance path.
+    [[nodiscard]] static CTransformation GetInstanceTransform(const CEntity* instance);
+    [[nodiscard]] bool MustApply(bool unchanged) const { return !unchanged || m_forceState; }
+
+    CTarnwickModel* m_model = nullptr;
+    CViewDefinition m_viewDefinition;
+    int m_interactionMode = 0;
+    int m_drawingLevel = kFullDrawingLevel;
+    int m_requestedLevel = 0;
+    int m_rememberedLevel = kFullDrawingLevel;
+    double m_lastFrameTime = 0.0;
+    double m_lastFullFrameTime = 0.0;
+    double m_frameTimeSum = 0.0;
+    int m_frameCount = 0;
+    bool m_fastFeedback = false;
+    bool m_forceState = false;
+    CDisplayListMonitor m_displayListMonitor;
+    std::vector<CLayer*> m_layers;
+    std::vector<CMaterial*> m_materials;
+    std::vector<int> m_lightingModes;
+    CInstancePath m_instancePath;
+    CTwFont* m_viewFont = nullptr;
+    // GL state cache.
+    bool m_lightingOn = false;
+    int m_openPrimitive = -1;
+    double m_lineWidth = 0.0;
+    std::uint16_t m_stipple = 0;
+    CColor m_color{0, 0, 0, 0};
+    double m_lineWidthScale = 1.0;
+    int m_stateByte = 1;
+    unsigned m_viewDisplayList = 0;
+    double m_pixelScale = 1.0;
+    CViewDefinition m_savedViewDefinition;
+    bool m_autopanEnabled = true;
+    CValueInputBuffer m_valueInput;
+    bool m_toolFlag = false;
+    IAnimation* m_animation = nullptr;
+    bool m_animationPaused = false;
+    double m_animationInterval = 0.0;
+    unsigned m_savedDepthFunction;
+    unsigned m_depthFunction;
+    const CColorOverrideMap* m_colorOverrides = nullptr;
+    bool m_lightingSuppressed = false;
+    bool m_polygonOffsetByDisabling = false;
+    bool m_flatColorMode = false;
+    bool m_groundRequest = false;
+    bool m_projectionArgument = true;
+    bool m_backgroundDetail = true;
+    // Drawing modes and passes the frame sets for the elements.
+    int m_drawMode = kDrawModeNormal;
+    int m_passNumber = 1;
+    bool m_textMode = false;
+    bool m_drawingEverything = false;
+    bool m_printing = false;
+    unsigned m_compilingList = 0;
+    CPickNameTable m_pickNames;
+    CViewPage* m_displayOverridePage = nullptr;
+};
+
+// 0 the zero vector, 1 to 3 the unit x, y and z axes, 4 to 6 their negations.
+[[nodiscard]] const CVector3d& GetStandardAxisDirection(int index);

@@ -1,0 +1,300 @@
+// The frame, and the view's operations that the camera operations, text drawing and
+// the view analysis give their full form; here they keep the view usable on its own:
+// the camera moves at once, zooms do nothing.
+
+#include <GL/gl.h>
+
+#include "document/component.h"
+#include "document/layermanager.h"
+#include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
+#include "document/tarniscs.h"
+#include "document/tarnwickmodel.h"
+#include "foundation/notificationcenter.h"
+#include "render/facebatch.h"
+#include "render/framepainter.h"
+#include "render/frametimer.h"
+#include "render/texturegl.h"
+#include "foundation/boundingbox2d.h"
+#include "foundation/geomfiltervolume.h"
+#include "render/tarnisview.h"
+
+using orvell::geometry::CGeomFilterCrossingExpandedVolume;
+using orvell::geometry::CGeomFilterCrossingVolume;
+using orvell::geometry::CGeomFilterInsideVolume;
+
+namespace {
+
+// The frustum's planes point inwards; the volume filters want them pointing out.
+CViewDefinition::Planes Outward(const CViewDefinition::Planes& planes)
+{
+    CViewDefinition::Planes result = planes;
+    for (CPlane3d& plane : result) {
+        plane.Reverse();
+    }
+    return result;
+}
+
+template <class Filter>
+Filter* MakeVolumeFilter(const CViewDefinition::Planes& p)
+{
+    return new Filter(p[0], p[1], p[2], p[3], p[4], p[5]);
+}
+
+// One face batch and one texture service for every view: they hold no state between
+// frames that another view could trip over. User-interface thread only.
+void InstallDrawingServices()
+{
+    static CFaceBatch faces;
+    static CTextureGL textures;
+    faces.BeginFrame();
+    SetFaceGL(&faces);
+    SetTextureGL(&textures);
+}
+
+bool ShadowsDisplayed(const CTarnwickModel* model)
+{
+    const CShadowInfo* shadow = model != nullptr ? model->GetShadowInfo() : nullptr;
+    return shadow != nullptr && shadow->IsDisplayShadows();
+}
+
+}  // namespace
+
+void CTarnisView::DrawFrame(int argument, bool swap)
+{
+    InstallDrawingServices();
+    Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
+    ResetLineState();
+    CComponent* root = m_model != nullptr ? m_model->GetRootComponent() : nullptr;
+    if (root == nullptr) {
+        return;
+    }
+    CNotificationCenter& notifications = GetNotificationCenter();
+    const bool posting = notifications.IsEnabled();
+    notifications.SetEnabled(false);
+    CTarnwickModel* previousModel = GetCurrentModel();
+    if (previousModel != m_model) {
+        SetCurrentModel(m_model);
+    }
+    CLayerManager* layers = root->GetLayerManager();
+    PushLayer(layers != nullptr ? layers->GetDefaultLayer() : nullptr);
+
+    CFrameTimer timer;
+    timer.Start();
+    DrawFrameContents(*root);
+    const double seconds = timer.GetElapsedSeconds();
+    RecordFrameTime(seconds);
+    FinishFrame(seconds);
+
+    EndPrimitive();
+    glFlush();
+    if (swap) {
+        SwapBuffersHook(argument);
+    }
+    notifications.SetEnabled(posting);
+    if (IsAnimating()) {
+        ScheduleAnimationStep();
+    }
+    PopLayer();
+    if (previousModel != m_model) {
+        SetCurrentModel(previousModel);
+    }
+}
+
+void CTarnisView::DrawFrameContents(CComponent& root)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    CFramePainter painter(*this);
+    const bool shadows = ShadowsUsable(false);
+    painter.SetupLights(ShadowsUsable(true));
+    painter.SetClearColor();
+    CRenderingOptions* options = GetRenderingOptions();
+    SetupFog(options != nullptr && options->IsFogOn());
+    const int transparency = painter.GetTransparencyMode();
+    const CShadowInfo* shadow = m_model->GetShadowInfo();
+    if (shadows && HasStencilBuffer() && shadow != nullptr && shadow->IsOnFaces() && transparency != 1) {
+        const int bits = GetStencilBits();
+        glClearStencil((1 << (bits - 1)) - 1);
+        glStencilMask(static_cast<GLuint>((1 << bits) - 1));
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+    } else {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+    painter.DrawBackground();
+    if (m_model->IsDisplayAxes() && m_model->GetDrawingAxes() != nullptr) {
+        m_model->GetDrawingAxes()->Draw(this);
+    }
+    if (GetCurrentFilter() != nullptr) {
+        ClearFilters();
+    }
+    PushFrustumFilter();
+    ResetPolygonOffset();
+    const bool componentEdit = options != nullptr && options->GetDisplayByte(CRenderingOptions::kComponentEditDisplay);
+    if (componentEdit) {
+        PushComponentLightingMode(m_model);
+    }
+    if (options != nullptr) {
+        options->SetTransparencyPass(transparency != 0 ? 1 : 0);
+    }
+    root.Draw(this);
+    EndPrimitive();
+    if (transparency != 0 && options != nullptr) {
+        options->SetTransparencyPass(2);
+        painter.DrawBlendedPass();
+        options->SetTransparencyPass(0);
+    }
+    if (componentEdit) {
+        PopComponentLightingMode();
+    }
+    ClearFilters();
+    painter.DrawAspectBars();
+    ResetLineState();
+    glFlush();
+}
+
+void CTarnisView::FinishFrame(double seconds)
+{
+    SetupFog(false);
+    CFramePainter painter(*this);
+    if (m_drawingLevel >= kFullDrawingLevel) {
+        painter.DrawTransparentGround();
+    }
+    if (m_interactionMode == 1 && seconds > 0.25) {
+        const CRenderingOptions& options = painter.GetOptions();
+        m_drawingLevel = LowerDrawingLevel(m_drawingLevel, m_requestedLevel, m_rememberedLevel, seconds,
+                                           options.IsTransparentDisplay() || options.IsEnableTransparency(),
+                                           ShadowsDisplayed(m_model), options.IsDisplayTextures());
+    }
+}
+
+bool CTarnisView::ShadowsUsable(bool ignoreLevel) const
+{
+    if (!ShadowsDisplayed(m_model) || GetRenderMode() == 0) {
+        return false;
+    }
+    return ignoreLevel || m_drawingLevel > 4;
+}
+
+void CTarnisView::DrawText(CTwFont* /*font*/, const CPoint3d& /*position*/, const CString& /*text*/,
+                           int /*placement*/, int /*alignment*/, unsigned /*flags*/, const CPlane3d* /*plane*/,
+                           bool /*flip*/, IGLTextImageCache* /*cache*/)
+{
+}
+
+void CTarnisView::DrawScreenText(int /*x*/, int /*y*/, const CString& /*text*/) {}
+
+void CTarnisView::ResetOpenGL()
+{
+    // Whatever the cache holds no longer describes the context.
+    m_openPrimitive = -1;
+    m_lineWidth = 0.0;
+    m_stipple = 0;
+    m_lightingOn = false;
+    m_color = CColor();
+    InitGLState();
+}
+
+bool CTarnisView::IsEyeAboveGround() const
+{
+    return m_viewDefinition.GetEye().z >= 0.0;
+}
+
+void CTarnisView::SetCamera(const CCamera& camera, double /*seconds*/)
+{
+    m_viewDefinition.SetCamera(camera);
+    Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
+    StoreCamera();
+    Invalidate(false);
+}
+
+void CTarnisView::ZoomAboutPoint(const CPoint2d& /*screenPoint*/, double /*factor*/) {}
+
+void CTarnisView::ZoomFieldOfView(double /*factor*/) {}
+
+void CTarnisView::ZoomWindow(const CPoint2d& /*corner1*/, const CPoint2d& /*corner2*/) {}
+
+void CTarnisView::ZoomToExtents(IEntityIterator* /*entities*/) {}
+
+bool CTarnisView::FindViewCenter(CPoint3d& /*point*/)
+{
+    return false;
+}
+
+void CTarnisView::ApplyViewToGL(int /*argument*/, const CBoundingBox2d* pickRegion)
+{
+    EndPrimitive();
+    UpdateViewBounds();
+    if (pickRegion != nullptr && !pickRegion->IsEmpty()) {
+        m_viewDefinition.ApplyPickRect(CPoint2d(pickRegion->xmin, pickRegion->ymin),
+                                       CPoint2d(pickRegion->xmax, pickRegion->ymax));
+        m_viewDefinition.ComputeFrustumPlanes();
+        return;
+    }
+    m_viewDefinition.ApplyToGL(true);
+}
+
+void CTarnisView::UpdateViewBounds()
+{
+    // Without a model nothing bounds the depth range: the definition keeps its own.
+    if (m_model == nullptr) {
+        return;
+    }
+    CBoundingBox3d box;
+    CComponent* root = m_model->GetRootComponent();
+    if (root != nullptr) {
+        root->GetBounds(box, false);
+        if (!box.IsEmpty() && root->GetBoundsFlag()) {
+            box.Expand(0.2 * box.GetDiagonal());
+        }
+    }
+    if (box.IsEmpty() && m_model->IsDisplayAxes() && m_model->GetDrawingAxes() != nullptr) {
+        box.Add(m_model->GetDrawingAxes()->GetOrigin());
+    }
+    if (box.IsEmpty()) {
+        box.Add(CPoint3d(0.0, 0.0, 0.0));
+    }
+    m_viewDefinition.FitDepthRange(box);
+}
+
+void CTarnisView::SetRenderMode(int mode)
+{
+    if (CRenderingOptions* options = GetRenderingOptions(); options != nullptr) {
+        options->SetRenderMode(mode);
+    }
+}
+
+// --- culling and selection volumes ---
+
+void CTarnisView::PushFrustumFilter()
+{
+    PushFilter(MakeVolumeFilter<CGeomFilterCrossingExpandedVolume>(Outward(m_viewDefinition.GetFrustumPlanes())));
+}
+
+void CTarnisView::PushFrustumCrossingFilter()
+{
+    PushFilter(MakeVolumeFilter<CGeomFilterCrossingVolume>(Outward(m_viewDefinition.GetFrustumPlanes())));
+}
+
+void CTarnisView::PushWindowInsideFilter(const CPoint2d& corner1, const CPoint2d& corner2)
+{
+    CViewDefinition::Planes planes;
+    m_viewDefinition.GetPickVolume(std::min(corner1.x, corner2.x), std::min(corner1.y, corner2.y),
+                                   std::max(corner1.x, corner2.x), std::max(corner1.y, corner2.y), planes);
+    PushFilter(MakeVolumeFilter<CGeomFilterInsideVolume>(planes));
+}
+
+void CTarnisView::PushWindowCrossingFilter(const CPoint2d& corner1, const CPoint2d& corner2)
+{
+    CViewDefinition::Planes planes;
+    m_viewDefinition.GetPickVolume(std::min(corner1.x, corner2.x), std::min(corner1.y, corner2.y),
+                                   std::max(corner1.x, corner2.x), std::max(corner1.y, corner2.y), planes);
+    PushFilter(MakeVolumeFilter<CGeomFilterCrossingVolume>(planes));
+}
+
+void CTarnisView::PushPickRegionFilter(const CPoint2d& centre, double size)
+{
+    CViewDefinition::Planes planes;
+    m_viewDefinition.GetPickVolumeAround(centre, size / 2.0, planes);
+    PushFilter(MakeVolumeFilter<CGeomFilterCrossingVolume>(planes));
+}

@@ -1,0 +1,261 @@
+#include "app/glimradoc.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QImage>
+#include <QKeySequence>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "app/glimraapp.h"
+#include "app/glimraview.h"
+#include "app/mainframe.h"
+#include "apptestsupport.h"
+#include "document/pagelist.h"
+#include "foundation/notificationcenter.h"
+#include "platform/exceptions.h"
+#include "platform/ui/recentfilelist.h"
+#include "samplefiles.h"
+
+namespace {
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int PageCount(CGlimraDoc& document)
+{
+    return static_cast<int>(document.GetModel().GetPageList()->GetPages().size());
+}
+
+bool LeftoversBeside(const std::string& path)
+{
+    const std::filesystem::path file(path);
+    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
+        if (entry.path().filename().string().rfind(file.filename().string() + ".saving", 0) == 0)
+            return true;
+    return false;
+}
+
+class OpenRoadTest : public ::testing::Test, public IObserver
+{
+protected:
+    void SetUp() override
+    {
+        apptest::PrepareApplication();
+        (void)apptest::Samples();
+        dataHome = std::filesystem::temp_directory_path() / ("glimra-doc-" + std::to_string(::getpid()));
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        GetNotificationCenter().AddObserver(kResynchUINotification, this);
+    }
+    void TearDown() override
+    {
+        GetNotificationCenter().RemoveObserver(this);
+        unsetenv("XDG_DATA_HOME");
+        std::filesystem::remove_all(dataHome);
+    }
+    void OnNotify(const std::string&, void* data) override { resyncs.push_back(data); }
+
+    bool Start(CGlimraApp& app, const std::string& file)
+    {
+        std::vector<CString> arguments{CString("glimra")};
+        if (!file.empty())
+            arguments.push_back(CString::FromUtf8(file));
+        app.SetArguments(arguments);
+        return app.InitInstance();
+    }
+    static CGlimraDoc& Document(CGlimraApp& app)
+    {
+        return *dynamic_cast<CGlimraDoc*>(app.GetMainFrame()->GetActiveDocument());
+    }
+
+    std::filesystem::path dataHome;
+    apptest::MemorySettings settings;
+    apptest::MessageBoxRecorder boxes;
+    std::vector<void*> resyncs;
+};
+
+TEST_F(OpenRoadTest, StartUpOpensTheSampleNamedOnTheCommandLineAndDrawsItsFirstFrame)
+{
+    CGlimraApp app;
+    ASSERT_TRUE(Start(app, apptest::Samples().Path("house-5000.twk")));
+    CGlimraDoc& document = Document(app);
+    EXPECT_EQ(document.GetModelFileName(), CString("house-5000.twk"));
+    EXPECT_FALSE(document.IsModified());
+    EXPECT_EQ(PageCount(document), 3);
+
+    CPageTabs& tabs = app.GetMainFrame()->GetPageTabs();
+    EXPECT_EQ(tabs.GetTabCount(), 3);
+    EXPECT_EQ(tabs.GetCurrentTab(), -1);
+    EXPECT_TRUE(tabs.IsVisible());
+
+    CGlimraView* view = app.GetActiveGlimraView();
+    EXPECT_EQ(view->GetModel(), &document.GetModel());
+    EXPECT_TRUE(view->GetViewDefinition().GetCamera().IsEqual(document.GetModel().GetCamera()));
+    view->OnPaint();
+    EXPECT_GE(view->GetFramesDrawn(), 1);
+    const QImage* frame = view->GetPresentedFrame();
+    ASSERT_NE(frame, nullptr);
+    // Once the core draws frames, the house shows: the picture is more than its background.
+    if (view->GetFramesSwapped() > 0)
+    {
+        const QColor background = frame->pixelColor(0, 0);
+        int differing = 0;
+        for (int y = 0; y < frame->height(); y += 4)
+            for (int x = 0; x < frame->width(); x += 4)
+                differing += frame->pixelColor(x, y) != background ? 1 : 0;
+        EXPECT_GT(differing, frame->width() * frame->height() / 16 / 10);
+    }
+    EXPECT_TRUE(boxes.calls.empty());
+    app.ExitInstance();
+}
+
+TEST_F(OpenRoadTest, FilesThatCannotBeShownGiveTheirMessageAndLeaveAnUntitledEmptyDocument)
+{
+    const struct
+    {
+        const char* file;
+        const char* message;
+        UINT helpId;
+    } rows[] = {{"notes.twk", "This does not appear to be a Tarnwick model!", 0},
+                {"too-new.twk",
+                 "The file was created in a newer version of Tarnwick.\n\nYou have version 5.0.232\nYou need version 6.1.7",
+                 10024}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.file);
+        boxes.calls.clear();
+        CGlimraApp app;
+        ASSERT_TRUE(Start(app, apptest::Samples().Path("house-5000.twk")));
+        EXPECT_EQ(app.OpenDocumentFile(CString::FromUtf8(apptest::Samples().Path(row.file))), nullptr);
+
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].text, CString(row.message));
+        EXPECT_EQ(boxes.calls[0].helpId, row.helpId);
+        CGlimraDoc& document = Document(app);
+        EXPECT_TRUE(document.GetPathName().IsEmpty());
+        EXPECT_TRUE(document.GetModelFileName().IsEmpty());
+        EXPECT_EQ(PageCount(document), 0);
+        EXPECT_EQ(app.GetMainFrame()->GetPageTabs().GetTabCount(), 0);
+        EXPECT_FALSE(app.GetMainFrame()->GetPageTabs().IsVisible());
+        EXPECT_EQ(app.GetRecentFileList()->GetCount(), 1);
+        app.ExitInstance();
+    }
+}
+
+TEST_F(OpenRoadTest, ANonModelNamedOnTheCommandLineEndsTheStartUpAfterItsMessage)
+{
+    CGlimraApp app;
+    EXPECT_FALSE(Start(app, apptest::Samples().Path("notes.twk")));
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, CString("This does not appear to be a Tarnwick model!"));
+    app.ExitInstance();
+}
+
+TEST_F(OpenRoadTest, AnEmptyFileOpensAsAnEmptyModelNamedAfterIt)
+{
+    CGlimraApp app;
+    ASSERT_TRUE(Start(app, apptest::Samples().Path("empty.twk")));
+    EXPECT_EQ(Document(app).GetModelFileName(), CString("empty.twk"));
+    EXPECT_EQ(PageCount(Document(app)), 0);
+    EXPECT_FALSE(app.GetMainFrame()->GetPageTabs().IsVisible());
+    EXPECT_TRUE(boxes.calls.empty());
+    app.ExitInstance();
+}
+
+TEST_F(OpenRoadTest, FileNewEmptiesTheModelHidesTheTabsAndPostsResyncWithTheModel)
+{
+    CGlimraApp app;
+    ASSERT_TRUE(Start(app, apptest::Samples().Path("house-5000.twk")));
+    resyncs.clear();
+    EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_NEW));
+    CGlimraDoc& document = Document(app);
+    EXPECT_TRUE(document.GetPathName().IsEmpty());
+    EXPECT_EQ(PageCount(document), 0);
+    EXPECT_FALSE(app.GetMainFrame()->GetPageTabs().IsVisible());
+    ASSERT_EQ(resyncs.size(), 2u);
+    EXPECT_EQ(resyncs[0], nullptr);
+    EXPECT_EQ(resyncs[1], &document.GetModel());
+    EXPECT_EQ(GetCurrentModel(), &document.GetModel());
+    app.ExitInstance();
+}
+
+TEST_F(OpenRoadTest, ARecentFileOpensAgainAndOneThatFailsLeavesTheList)
+{
+    const std::string first = apptest::Samples().Copy("house-5000.twk", "recent-a.twk");
+    const std::string second = apptest::Samples().Copy("house-3000.twk", "recent-b.twk");
+    CGlimraApp app;
+    ASSERT_TRUE(Start(app, first));
+    ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(second)), nullptr);
+    CRecentFileList& recent = *app.GetRecentFileList();
+    ASSERT_EQ(recent.GetCount(), 2);
+    EXPECT_EQ(recent[1], CString::FromUtf8(first));
+
+    std::filesystem::remove(first);
+    EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_MRU_FILE1 + 1));
+    EXPECT_EQ(recent.GetCount(), 1);
+    EXPECT_EQ(boxes.calls.size(), 1u);
+
+    EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_MRU_FILE1));
+    EXPECT_EQ(Document(app).GetPathName(), CString::FromUtf8(second));
+    EXPECT_EQ(PageCount(Document(app)), 3);
+    app.ExitInstance();
+    std::filesystem::remove(second);
+}
+
+TEST_F(OpenRoadTest, CtrlSRewritesTheOpenedFileInTheNewestFormatAndItReadsBack)
+{
+    const std::string path = apptest::Samples().Copy("house-3000.twk", "saved.twk");
+    CGlimraApp app;
+    ASSERT_TRUE(Start(app, path));
+    EXPECT_EQ(app.GetMainFrame()->GetAction(ID_FILE_SAVE)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+    Document(app).SetModifiedFlag();
+    EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
+    EXPECT_FALSE(Document(app).IsModified());
+    EXPECT_FALSE(LeftoversBeside(path));
+    EXPECT_TRUE(boxes.calls.empty());
+
+    ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(path)), nullptr);
+    EXPECT_EQ(Document(app).GetModel().GetVersionInfo().GetMajor(), 5);
+    EXPECT_EQ(PageCount(Document(app)), 3);
+    app.ExitInstance();
+    std::filesystem::remove(path);
+}
+
+// A document whose writing fails after part of the file was written.
+class FailingWriteDoc : public CGlimraDoc
+{
+public:
+    void Serialize(CArchive& archive) override
+    {
+        CGlimraDoc::Serialize(archive);
+        if (archive.IsStoring())
+            throw CFileException(CFileException::diskFull);
+    }
+};
+
+TEST_F(OpenRoadTest, AFailedSaveKeepsTheOriginalWholeAndTellsTheUser)
+{
+    const std::string path = apptest::Samples().Copy("house-5000.twk", "kept.twk");
+    const std::string before = ReadBytes(path);
+    {
+        FailingWriteDoc document;
+        ASSERT_TRUE(document.OnOpenDocument(CString::FromUtf8(path)));
+        document.SetPathName(CString::FromUtf8(path));
+        document.SetModifiedFlag();
+        EXPECT_FALSE(document.DoFileSave());
+        EXPECT_TRUE(document.IsModified());
+    }
+    EXPECT_EQ(ReadBytes(path), before);
+    EXPECT_FALSE(LeftoversBeside(path));
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_NE(boxes.calls[0].text.Find(CString("Unable to save")), -1);
+    std::filesystem::remove(path);
+}
+
+}  // namespace

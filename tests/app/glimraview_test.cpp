@@ -1,0 +1,309 @@
+#include "app/glimraview.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWheelEvent>
+#include <QWidget>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/glimraapp.h"
+#include "app/glimradoc.h"
+#include "app/hostservices.h"
+#include "app/mainframe.h"
+#include "app/resourceids.h"
+#include "app/viewnavigation.h"
+#include "apptestsupport.h"
+#include "document/pagelist.h"
+#include "document/renderingoptions.h"
+#include "document/viewpage.h"
+#include "drawapi/animation.h"
+#include "platform/ui/cmdui.h"
+#include "samplefiles.h"
+
+namespace {
+
+// Counts its steps and ends after the given number.
+class CountingAnimation : public IAnimation
+{
+public:
+    explicit CountingAnimation(int length) : m_length(length) {}
+    bool Step(ITarnisView* view) override
+    {
+        ++steps;
+        view->SetAnimationInterval(0.01);
+        return steps < m_length;
+    }
+    void Finish() override {}
+    void Pause(bool) override {}
+    void Release() override { released = true; }
+
+    int steps = 0;
+    bool released = false;
+
+private:
+    int m_length;
+};
+
+bool Near(const CVector3d& a, const CVector3d& b)
+{
+    return std::abs(a.x - b.x) < 1e-9 && std::abs(a.y - b.y) < 1e-9 && std::abs(a.z - b.z) < 1e-9;
+}
+
+class MainViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        apptest::PrepareApplication();
+        dataHome = std::filesystem::temp_directory_path() / ("glimra-view-" + std::to_string(::getpid()));
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        app.SetArguments({CString("glimra"), CString::FromUtf8(apptest::Samples().Path("house-5000.twk"))});
+        ASSERT_TRUE(app.InitInstance());
+        view = app.GetActiveGlimraView();
+        frame = app.GetMainFrame();
+    }
+    void TearDown() override
+    {
+        app.ExitInstance();
+        unsetenv("XDG_DATA_HOME");
+        std::filesystem::remove_all(dataHome);
+    }
+    CString ValuePane() const
+    {
+        CGlimraStatusBar& bar = frame->GetStatusBar();
+        return bar.GetPaneText(bar.CommandToIndex(ID_INDICATOR_VALUE));
+    }
+    void Type(const char* text)
+    {
+        for (const char* c = text; *c != '\0'; ++c)
+            view->OnChar(static_cast<unsigned char>(*c), 1, false);
+    }
+    CCmdUI Update(UINT id)
+    {
+        CCmdUI ui(id);
+        EXPECT_TRUE(view->OnCmdMsg(id, &ui));
+        return ui;
+    }
+    CRenderingOptions& Options() { return *view->GetRenderingOptions(); }
+
+    std::filesystem::path dataHome;
+    apptest::MemorySettings settings;
+    apptest::MessageBoxRecorder boxes;
+    CGlimraApp app;
+    CGlimraView* view = nullptr;
+    CMainFrame* frame = nullptr;
+};
+
+TEST_F(MainViewTest, TypedCharactersFillTheValueBoxOnlyWhileItIsActive)
+{
+    Type("12");
+    EXPECT_TRUE(view->GetValueInputBuffer().GetText().IsEmpty());
+
+    SetValueBoxActive(true);
+    Type("12'");
+    EXPECT_EQ(view->GetValueInputBuffer().GetText(), CString("12'"));
+    EXPECT_EQ(ValuePane(), CString("12'"));
+    // Esc with typed text clears only the text.
+    view->OnChar(27, 1, false);
+    EXPECT_TRUE(view->GetValueInputBuffer().GetText().IsEmpty());
+    EXPECT_TRUE(ValuePane().IsEmpty());
+
+    Type("3");
+    view->OnChar(13, 1, false);
+    EXPECT_TRUE(view->GetValueInputBuffer().GetText().IsEmpty());
+}
+
+TEST_F(MainViewTest, KeyAndWheelEventsOfTheWindowReachTheView)
+{
+    SetValueBoxActive(true);
+    QKeyEvent five(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
+    QCoreApplication::sendEvent(view->GetWidget(), &five);
+    QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
+    QCoreApplication::sendEvent(view->GetWidget(), &backspace);
+    QCoreApplication::sendEvent(view->GetWidget(), &five);
+    QCoreApplication::sendEvent(view->GetWidget(), &five);
+    EXPECT_EQ(view->GetValueInputBuffer().GetText(), CString("55"));
+
+    frame->SendCommand(ID_CAMERA_PERSPECTIVE);
+    const double height = view->GetViewDefinition().GetViewHeight();
+    const QPointF local(10, 10);
+    QWheelEvent wheel(local, view->GetWidget()->mapToGlobal(local), QPoint(), QPoint(0, -240), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(view->GetWidget(), &wheel);
+    EXPECT_NEAR(view->GetViewDefinition().GetViewHeight(), height * 1.2, 1e-9);
+}
+
+TEST(HostServices, WithoutAMainWindowEveryServiceDoesNothing)
+{
+    EXPECT_EQ(GetActiveTarnisView(), nullptr);
+    EXPECT_FALSE(IsValueBoxActive());
+    SetValueBoxActive(true);
+    SetStatusText(kValuePane, CString("1"), true);
+    ShowPageTabs(true);
+    ClearStatusBarText();
+    UpdateAllViewsOfActiveDoc();
+    EXPECT_FALSE(IsValueBoxActive());
+}
+
+TEST_F(MainViewTest, StatusTextForTheValuePaneIsWrittenEvenWhenTheBoxIsNotActive)
+{
+    SetStatusText(kValuePane, CString("7'"), true);
+    EXPECT_EQ(ValuePane(), CString("7'"));
+    EXPECT_FALSE(IsValueBoxActive());
+    SetStatusTextFromResource(kValuePane, 0, false);
+    EXPECT_TRUE(ValuePane().IsEmpty());
+}
+
+TEST_F(MainViewTest, OpeningAnotherFileStopsTheRunningAnimationFirst)
+{
+    auto* animation = new CountingAnimation(100);
+    view->SetAnimation(animation);
+    ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(apptest::Samples().Path("house-3000.twk"))), nullptr);
+    EXPECT_EQ(view->GetAnimation(), nullptr);
+    EXPECT_TRUE(animation->released);
+    delete animation;
+}
+
+TEST_F(MainViewTest, SmallMouseJitterKeepsTypedTextAndALargerMoveDiscardsIt)
+{
+    SetValueBoxActive(true);
+    view->OnMouseMove(0, CPoint{100, 100});
+    Type("5");
+    view->OnMouseMove(0, CPoint{150, 50});
+    EXPECT_EQ(view->GetValueInputBuffer().GetText(), CString("5"));
+    EXPECT_EQ(view->GetLastMousePosition(), (CPoint{100, 100}));
+    view->OnMouseMove(0, CPoint{151, 100});
+    EXPECT_TRUE(view->GetValueInputBuffer().GetText().IsEmpty());
+    EXPECT_EQ(view->GetLastMousePosition(), (CPoint{151, 100}));
+}
+
+TEST_F(MainViewTest, AWheelNotchForwardZoomsInAboutThePointAndCanBeTakenBack)
+{
+    frame->SendCommand(ID_CAMERA_PERSPECTIVE);
+    ASSERT_FALSE(view->GetViewDefinition().IsPerspective());
+    const CViewDefinition before = view->GetViewDefinition();
+    const CPoint corner = view->ClientToScreen(CPoint{view->GetClientRect().Width() / 4, view->GetClientRect().Height() / 4});
+    EXPECT_TRUE(view->OnMouseWheel(0, CGlimraView::kWheelNotch, corner));
+    EXPECT_NEAR(view->GetViewDefinition().GetViewHeight(), before.GetViewHeight() * 0.9, 1e-9);
+    EXPECT_TRUE(view->GetModel()->GetCamera().IsEqual(view->GetViewDefinition().GetCamera()));
+
+    EXPECT_TRUE(Update(ID_CAMERA_PREVIOUS).IsEnabled());
+    frame->SendCommand(ID_CAMERA_PREVIOUS);
+    EXPECT_TRUE(view->GetViewDefinition().IsSameCamera(before));
+}
+
+TEST_F(MainViewTest, TheTimerStepsTheAnimationOncePerTickAndReleasesItWhenItEnds)
+{
+    auto* animation = new CountingAnimation(2);
+    view->SetAnimation(animation);
+    animation->Step(view);
+    view->ScheduleAnimationStep();
+    EXPECT_TRUE(view->HasTimer(CGlimraView::kAnimationTimerId));
+
+    view->OnTimer(CGlimraView::kAnimationTimerId);
+    EXPECT_EQ(animation->steps, 2);
+    EXPECT_FALSE(view->HasTimer(CGlimraView::kAnimationTimerId));
+    EXPECT_EQ(view->GetAnimation(), nullptr);
+    EXPECT_TRUE(animation->released);
+    delete animation;
+}
+
+TEST_F(MainViewTest, StandardViewsTurnTheCameraAndRememberThePreviousOnlyWhenItChanged)
+{
+    frame->SendCommand(ID_VIEW_TOP);
+    EXPECT_TRUE(Near(view->GetViewDefinition().GetViewDirection(), CVector3d(0, 0, -1)));
+    const CViewDefinition top = view->GetViewDefinition();
+    const CViewDefinition saved = view->GetSavedViewDefinition();
+    frame->SendCommand(ID_VIEW_TOP);
+    EXPECT_TRUE(view->GetViewDefinition().IsSameCamera(top));
+    EXPECT_TRUE(view->GetSavedViewDefinition().IsSameCamera(saved));
+
+    // Previous twice returns to the first camera.
+    frame->SendCommand(ID_VIEW_FRONT);
+    frame->SendCommand(ID_CAMERA_PREVIOUS);
+    EXPECT_TRUE(view->GetViewDefinition().IsSameCamera(top));
+    frame->SendCommand(ID_CAMERA_PREVIOUS);
+    EXPECT_TRUE(Near(view->GetViewDefinition().GetViewDirection(), CVector3d(0, 1, 0)));
+}
+
+TEST(IsoDirection, FromStraightDownTheFirstNearestDiagonalWinsAndPerspectiveFlattensIt)
+{
+    const double third = 1.0 / std::sqrt(3.0);
+    EXPECT_TRUE(Near(ChooseIsoDirection(CVector3d(0, 0, -1), false), CVector3d(-third, third, -third)));
+    EXPECT_TRUE(Near(ChooseIsoDirection(CVector3d(0, 0, -1), true), CVector3d(-2.0 / 3, 2.0 / 3, -1.0 / 3)));
+    EXPECT_TRUE(Near(ChooseIsoDirection(CVector3d(1, -1, 1), false), CVector3d(third, -third, third)));
+}
+
+TEST_F(MainViewTest, ShadedAfterTexturedTurnsTexturesOffAndKeepsTheShadedMode)
+{
+    frame->SendCommand(ID_RENDER_TEXTURED);
+    EXPECT_TRUE(Options().IsDisplayTextures());
+    EXPECT_TRUE(Update(ID_RENDER_TEXTURED_MENU).IsChecked());
+    frame->SendCommand(ID_RENDER_SHADED);
+    EXPECT_EQ(Options().GetRenderMode(), 2);
+    EXPECT_FALSE(Options().IsDisplayTextures());
+    EXPECT_TRUE(Update(ID_RENDER_SHADED).IsChecked());
+    EXPECT_FALSE(Update(ID_RENDER_TEXTURED).IsChecked());
+    frame->SendCommand(ID_RENDER_WIREFRAME_MENU);
+    EXPECT_EQ(Options().GetRenderMode(), 0);
+    frame->SendCommand(ID_RENDER_XRAY);
+    EXPECT_TRUE(Options().IsTransparentDisplay());
+    EXPECT_TRUE(Update(ID_RENDER_XRAY_MENU).IsChecked());
+}
+
+TEST_F(MainViewTest, PerspectiveSwitchesTheProjectionAndMarksTheDocumentModified)
+{
+    const bool perspective = view->GetViewDefinition().IsPerspective();
+    frame->SendCommand(ID_CAMERA_PERSPECTIVE);
+    EXPECT_NE(view->GetViewDefinition().IsPerspective(), perspective);
+    EXPECT_TRUE(view->GetGlimraDoc()->IsModified());
+    // The selected page keeps the camera when it keeps one; else the model does.
+    const auto* page = dynamic_cast<CViewPage*>(view->GetModel()->GetPageList()->GetSelectedPage());
+    const bool pageKeepsCamera = page != nullptr && (page->GetPropertyMask() & CViewPage::kCamera) != 0;
+    const CCamera& stored = pageKeepsCamera ? page->GetCamera() : view->GetModel()->GetCamera();
+    EXPECT_NE(stored.IsPerspective(), perspective);
+
+    view->GetModel()->GetPageList()->SetSelectedPage(nullptr);
+    frame->SendCommand(ID_CAMERA_PERSPECTIVE);
+    EXPECT_EQ(view->GetModel()->GetCamera().IsPerspective(), perspective);
+}
+
+TEST_F(MainViewTest, CommandsWithoutTheirToolsAreGreyedAndPagesNeedTwoPages)
+{
+    for (const UINT id : {ID_CAMERA_ORBIT, ID_CAMERA_WALK, ID_CAMERA_ZOOM_EXTENTS, ID_VIEW_SLIDESHOW})
+    {
+        CCmdUI ui(id);
+        EXPECT_FALSE(frame->OnCmdMsg(id, &ui)) << id;
+    }
+    EXPECT_TRUE(Update(ID_PAGE_NEXT).IsEnabled());
+    frame->SendCommand(ID_FILE_NEW);
+    EXPECT_FALSE(Update(ID_PAGE_NEXT).IsEnabled());
+    EXPECT_FALSE(Update(ID_PAGE_PREVIOUS).IsEnabled());
+}
+
+TEST_F(MainViewTest, NextAndPreviousPageWrapAndShowThePageCamera)
+{
+    CPageList& pages = *view->GetModel()->GetPageList();
+    const CPageTabs& tabs = frame->GetPageTabs();
+    const int selected = pages.IndexOf(pages.GetSelectedPage());
+    const int next = selected < 0 ? 0 : (selected + 1) % 3;
+    frame->SendCommand(ID_PAGE_NEXT);
+    EXPECT_EQ(pages.GetSelectedPage(), pages.GetPage(next));
+    EXPECT_EQ(tabs.GetCurrentTab(), next);
+    const auto* shown = dynamic_cast<CViewPage*>(pages.GetPage(next));
+    EXPECT_TRUE(view->GetViewDefinition().GetCamera().IsEqual(shown->GetCamera()));
+
+    frame->SendCommand(ID_PAGE_PREVIOUS);
+    EXPECT_EQ(pages.GetSelectedPage(), pages.GetPage(next == 0 ? 2 : next - 1));
+    while (pages.GetSelectedPage() != pages.GetPage(2))
+        frame->SendCommand(ID_PAGE_NEXT);
+    frame->SendCommand(ID_PAGE_NEXT);
+    EXPECT_EQ(pages.GetSelectedPage(), pages.GetPage(0));
+    EXPECT_EQ(tabs.GetCurrentTab(), 0);
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "document/group.h"
+#include "document/instanceexplode.h"
+#include "model/edgeuse.h"
+#include "model/loop.h"
+#include "model/relationship.h"
+#include "model/relationshipmap.h"
+#include "tests/document/operationtestsupport.h"
+#include "tests/document/undoreplay.h"
+
+using operationtest::Bytes;
+using operationtest::ModelFixture;
+
+namespace {
+
+CTransformation Shift(double x, double y, double z)
+{
+    CTransformation transform;
+    transform.SetTranslation(CVector3d(x, y, z));
+    return transform;
+}
+
+CBoundingBox3d FaceBox(const CComponent& component)
+{
+    CBoundingBox3d box;
+    for (CDrawingElement* element : component.GetEntityList()) {
+        if (auto* face = dynamic_cast<CFace*>(element)) {
+            CEdgeUse* first = face->GetOuterLoop()->GetFirstEdgeUse();
+            CEdgeUse* use = first;
+            do {
+                box.Add(use->GetStartVertex()->GetPosition());
+                use = use->GetNext();
+            } while (use != first);
+        }
+    }
+    return box;
+}
+
+class InstanceExplodeTest : public ::testing::Test
+{
+protected:
+    ModelFixture m_fixture;
+};
+
+}  // namespace
+
+TEST_F(InstanceExplodeTest, AnExplodedGroupLeavesItsEntitiesWhereTheyWereShown)
+{
+    CComponentDefinition* definition = m_fixture.Definition("Group#1");
+    const CTransformation placement = Shift(5, 1, 2) * CTransformation::Scaling(2, 2, 2);
+    auto* group = ModelFixture::Place<CGroup>(m_fixture.Root(), definition, placement);
+    CBoundingBox3d shown;
+    group->GetExtents(shown);
+
+    const std::vector<CEntity*> copies = group->Explode(false, false);
+    EXPECT_EQ(copies.size(), 5u);  // the face and its four edges
+    EXPECT_EQ(m_fixture.Root().GetCount(), 5);
+    const CBoundingBox3d box = FaceBox(m_fixture.Root());
+    EXPECT_TRUE(box.GetMin().IsEqual(shown.GetMin()));
+    EXPECT_TRUE(box.GetMax().IsEqual(shown.GetMax()));
+    EXPECT_TRUE(box.GetMax().IsEqual(CPoint3d(7, 3, 2)));
+    // The group was its definition's only instance: the definition goes with it.
+    EXPECT_EQ(m_fixture.Root().GetDefinitionList()->GetCount(), 0);
+}
+
+TEST_F(InstanceExplodeTest, ExplodingOneOfTwoInstancesKeepsTheDefinitionForTheOther)
+{
+    CComponentDefinition* box = m_fixture.Definition("Box");
+    CComponentInstance* exploded = ModelFixture::Place(m_fixture.Root(), box, Shift(3, 0, 0));
+    CComponentInstance* kept = ModelFixture::Place(m_fixture.Root(), box);
+    exploded->Explode(false, exploded->IsUnique());
+    EXPECT_EQ(m_fixture.Root().GetDefinitionList()->GetCount(), 1);
+    EXPECT_EQ(box->GetInstances(), std::vector<CComponentInstance*>{kept});
+    EXPECT_TRUE(FaceBox(m_fixture.Root()).GetMin().IsEqual(CPoint3d(3, 0, 0)));
+    EXPECT_EQ(box->GetCount(), 5);
+}
+
+TEST_F(InstanceExplodeTest, OneUndoRestoresTheBytesAfterAGroupIsExploded)
+{
+    CComponentDefinition* definition = m_fixture.Definition("Group#1");
+    auto* group = ModelFixture::Place<CGroup>(m_fixture.Root(), definition, Shift(1, 2, 3));
+    const Bytes before = ModelFixture::BytesOf(m_fixture.Root());
+    CUndoOperation& operation = m_fixture.StartOperation();
+    group->Explode(false, false);
+    EXPECT_NE(ModelFixture::BytesOf(m_fixture.Root()), before);
+    const undoreplay::UndoReplay undo(operation);
+    EXPECT_EQ(ModelFixture::BytesOf(m_fixture.Root()), before);
+}
+
+TEST_F(InstanceExplodeTest, AGroupSharingItsDefinitionLeavesTheDefinitionToTheOtherGroup)
+{
+    CComponentDefinition* definition = m_fixture.Definition("Group#1");
+    auto* exploded = ModelFixture::Place<CGroup>(m_fixture.Root(), definition);
+    auto* other = ModelFixture::Place<CGroup>(m_fixture.Root(), definition, Shift(0, 5, 0));
+    exploded->Explode(false, true);  // the group decides for itself: not its only instance
+    EXPECT_EQ(m_fixture.Root().GetDefinitionList()->GetCount(), 1);
+    EXPECT_EQ(other->GetDefinition(), definition);
+}

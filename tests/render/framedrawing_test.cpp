@@ -1,0 +1,548 @@
+// Frames of small models drawn offscreen in each rendering style, checked by the
+// pixels of a few regions rather than whole images.
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "document/camera.h"
+#include "document/component.h"
+#include "document/componentbehavior.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
+#include "document/image.h"
+#include "document/layer.h"
+#include "document/layermanager.h"
+#include "document/material.h"
+#include "document/materialmanager.h"
+#include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
+#include "document/tarnwickmodel.h"
+#include "document/texture.h"
+#include "foundation/notificationcenter.h"
+#include "model/face.h"
+#include "model/undosuspender.h"
+#include "model/vertex.h"
+#include "render/frametimer.h"
+#include "render/tarnisview.h"
+#include "samplegen/geometrybuilder.h"
+#include "tests/render/picturesupport.h"
+#include "tests/render/glcontextfixture.h"
+
+namespace {
+
+using Rgb = std::array<int, 3>;
+
+const CColor kBackground(40, 40, 80, 255);
+const CColor kEdges(255, 0, 0, 255);
+
+// The application's view answers for its window's stencil buffer.
+class StencilView : public CTarnisView
+{
+public:
+    [[nodiscard]] bool HasStencilBuffer() const override { return true; }
+    [[nodiscard]] int GetStencilBits() const override { return 8; }
+};
+
+class FrameTest : public GLContextTest
+{
+protected:
+    void SetUp() override
+    {
+        GLContextTest::SetUp();
+        m_model = new CTarnwickModel();
+        m_model->SetDisplayAxes(false);
+        m_view.SetModel(m_model);
+        // As the application's view does once its context is current.
+        m_view.InitGLState();
+        CRenderingOptions& options = Options();
+        options.SetBackgroundColor(kBackground);
+        options.SetForegroundColor(kEdges);
+        LookDown(20.0);
+    }
+    void TearDown() override
+    {
+        m_view.SetModel(nullptr);
+        m_model->Release();
+        CFrameTimer::SetClock(nullptr);
+        GLContextTest::TearDown();
+    }
+
+    CRenderingOptions& Options() { return *m_model->GetRenderingOptions(); }
+    CComponent& Root() { return *m_model->GetRootComponent(); }
+
+    // A parallel view straight down at the origin showing the given height.
+    void LookDown(double height)
+    {
+        CViewDefinition definition;
+        definition.SetViewportSize(kWidth, kHeight);
+        definition.SetEyeTarget(CPoint3d(0, 0, 100), CPoint3d(0, 0, 0), CVector3d(0, 1, 0));
+        definition.SetPerspective(false);
+        definition.SetViewHeight(height);
+        m_view.SetViewDefinition(definition);
+        m_view.SetViewportSize(kWidth, kHeight);
+    }
+
+    // A square face of the given half size in the plane z, facing up, in the component.
+    static CFace* Square(CComponent& component, double half, double z, double cx = 0.0)
+    {
+        const CGeometryBuilder builder(component);
+        return builder.Face({builder.Vertex(CPoint3d(cx - half, -half, z)), builder.Vertex(CPoint3d(cx + half, -half, z)),
+                             builder.Vertex(CPoint3d(cx + half, half, z)), builder.Vertex(CPoint3d(cx - half, half, z))},
+                            CVector3d(0, 0, 1));
+    }
+
+    void Draw()
+    {
+        const CurrentModelScope scope(m_model);
+        m_view.DrawFrame(0, false);
+        glFinish();
+        ASSERT_TRUE(m_device->ReadPixels(m_pixels));
+        if (std::getenv("FRAME_DUMP") != nullptr) {
+            static int n = 0;
+            FILE* f = std::fopen(("/tmp/frame" + std::to_string(n++) + ".ppm").c_str(), "wb");
+            std::fprintf(f, "P6 %d %d 255\n", kWidth, kHeight);
+            for (std::size_t i = 0; i < m_pixels.size(); i += 4) {
+                std::fwrite(&m_pixels[i], 1, 3, f);
+            }
+            std::fclose(f);
+        }
+    }
+
+    // x from the left, y from the top.
+    [[nodiscard]] Rgb Pixel(int x, int y) const
+    {
+        const std::size_t at = (static_cast<std::size_t>(y) * kWidth + x) * 4;
+        return {m_pixels[at], m_pixels[at + 1], m_pixels[at + 2]};
+    }
+    [[nodiscard]] int CountPixels(const Rgb& color, int tolerance = 3) const
+    {
+        int count = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                count += Near(Pixel(x, y), color, tolerance) ? 1 : 0;
+            }
+        }
+        return count;
+    }
+    static bool Near(const Rgb& a, const Rgb& b, int tolerance = 3)
+    {
+        return std::abs(a[0] - b[0]) <= tolerance && std::abs(a[1] - b[1]) <= tolerance &&
+               std::abs(a[2] - b[2]) <= tolerance;
+    }
+
+    const CUndoSuspender m_suspender;
+    StencilView m_view;
+    CTarnwickModel* m_model = nullptr;
+    std::vector<std::uint8_t> m_pixels;
+};
+
+const Rgb kBackgroundRgb{40, 40, 80};
+const Rgb kEdgeRgb{255, 0, 0};
+// The front-face colour (225, 225, 200) lit head-on by the head light and the
+// model's ambient light, clamped.
+const Rgb kLitFront{255, 255, 247};
+
+}  // namespace
+
+TEST_F(FrameTest, AnEmptyModelClearsToTheBackgroundAndTheSkyMeetsTheGroundAtTheHorizon)
+{
+    Draw();
+    EXPECT_EQ(CountPixels(kBackgroundRgb), kWidth * kHeight);
+
+    Options().SetDisplaySky(true);
+    Options().SetDisplayGround(true);
+    CViewDefinition definition = m_view.GetViewDefinition();
+    definition.SetPerspective(true);
+    definition.SetEyeTarget(CPoint3d(0, -50, 5), CPoint3d(0, 0, 5), CVector3d(0, 0, 1));
+    m_view.SetViewDefinition(definition);
+    Draw();
+    // The ground is one colour from the bottom row up to the horizon at the middle.
+    const Rgb groundRgb = Pixel(kWidth / 2, kHeight - 1);
+    EXPECT_GT(groundRgb[1], groundRgb[0]);
+    for (int x : {0, kWidth / 2, kWidth - 1}) {
+        EXPECT_TRUE(Near(Pixel(x, kHeight - 1), groundRgb)) << x;
+        EXPECT_TRUE(Near(Pixel(x, kHeight / 2 + 1), groundRgb)) << x;
+        EXPECT_FALSE(Near(Pixel(x, kHeight / 2 - 2), groundRgb)) << x;
+        const Rgb sky = Pixel(x, 0);
+        EXPECT_GT(sky[2], sky[0]) << "the sky is blue at its top";
+    }
+}
+
+TEST_F(FrameTest, TheDrawingAxesRunAcrossTheViewInTheirColours)
+{
+    m_model->SetDisplayAxes(true);
+    Draw();
+    const auto onRow = [this](int x, const Rgb& color) {
+        return Near(Pixel(x, kHeight / 2 - 1), color, 4) || Near(Pixel(x, kHeight / 2), color, 4);
+    };
+    const auto onColumn = [this](int y, const Rgb& color) {
+        return Near(Pixel(kWidth / 2 - 1, y), color, 4) || Near(Pixel(kWidth / 2, y), color, 4);
+    };
+    EXPECT_TRUE(onRow(kWidth - 3, {178, 0, 0}));
+    EXPECT_TRUE(onColumn(2, {0, 178, 0}));
+    // The negative halves are dashed: some of their pixels show the background.
+    int gaps = 0;
+    for (int x = 0; x < kWidth / 2 - 2; ++x) {
+        gaps += onRow(x, {178, 0, 0}) ? 0 : 1;
+    }
+    EXPECT_GT(gaps, 5);
+    EXPECT_LT(gaps, kWidth / 2 - 7);
+}
+
+TEST_F(FrameTest, StencilShadowsClearTheStencilBufferUnlessSeeThroughAndPostingStaysAsItWas)
+{
+    const auto stencilClearValue = [] {
+        GLint value = -1;
+        glGetIntegerv(GL_STENCIL_CLEAR_VALUE, &value);
+        return value;
+    };
+    Square(Root(), 5.0, 0.0);
+    m_model->GetShadowInfo()->SetDisplayShadows(true);
+    m_model->GetShadowInfo()->SetOnFaces(true);
+    Options().SetTransparentDisplay(true);
+    Draw();
+    EXPECT_EQ(stencilClearValue(), 0);
+
+    Options().SetTransparentDisplay(false);
+    CNotificationCenter& notifications = GetNotificationCenter();
+    notifications.SetEnabled(false);
+    Draw();
+    EXPECT_EQ(stencilClearValue(), 127);
+    GLint mask = 0;
+    glGetIntegerv(GL_STENCIL_WRITEMASK, &mask);
+    EXPECT_EQ(mask, 255);
+    EXPECT_FALSE(notifications.IsEnabled());
+    notifications.SetEnabled(true);
+    Draw();
+    EXPECT_TRUE(notifications.IsEnabled());
+}
+
+TEST_F(FrameTest, ACameraOfAnotherAspectGetsHalfDarkBarsAcrossTheTopAndBottom)
+{
+    CViewDefinition definition = m_view.GetViewDefinition();
+    CCamera camera = definition.GetCamera();
+    camera.SetAspectRatio(1.5);
+    definition.SetCamera(camera);
+    m_view.SetViewDefinition(definition);
+    Draw();
+    // (48 - int(64 / 1.5)) / 2 = 3 rows each, black at half opacity over the background.
+    const Rgb dark{20, 20, 40};
+    for (int y : {0, 2, kHeight - 3, kHeight - 1}) {
+        EXPECT_TRUE(Near(Pixel(10, y), dark, 6)) << y;
+    }
+    for (int y : {3, kHeight / 2, kHeight - 4}) {
+        EXPECT_TRUE(Near(Pixel(10, y), kBackgroundRgb)) << y;
+    }
+}
+
+TEST_F(FrameTest, ACubeShowsItsLitTopInsideItsEdgesAndEveryStyleDrawsItsOwnWay)
+{
+    const CGeometryBuilder builder(Root());
+    builder.Box(CPoint3d(-5, -5, 0), CPoint3d(5, 5, 10));
+    // A loose edge inside the cube: hidden by the top face unless faces are not drawn.
+    builder.Edge(builder.Vertex(CPoint3d(-3, 0, 5)), builder.Vertex(CPoint3d(3, 0, 5)));
+    // 2.4 pixels to the unit: the cube spans columns 20 to 44 and rows 12 to 36.
+    const auto edgeAtLeftSide = [this] {
+        for (int x = 18; x <= 22; ++x) {
+            if (Near(Pixel(x, 24), kEdgeRgb, 40)) {
+                return true;
+            }
+        }
+        return false;
+    };
+
+    Draw();
+    EXPECT_TRUE(Near(Pixel(28, 18), kLitFront, 4));
+    EXPECT_TRUE(edgeAtLeftSide());
+    EXPECT_TRUE(Near(Pixel(2, 2), kBackgroundRgb));
+    const int footprint = kWidth * kHeight - CountPixels(kBackgroundRgb);
+    EXPECT_NEAR(footprint, 24 * 24, 2 * 24 * 4);
+
+    const auto edgeAboveCorner = [this] {
+        for (int x = 18; x <= 22; ++x) {
+            if (Near(Pixel(x, 7), kEdgeRgb, 40)) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_FALSE(edgeAboveCorner());
+    Options().SetExtendEdges(true);  // 8 pixels past each corner
+    Draw();
+    EXPECT_TRUE(edgeAboveCorner());
+    Options().SetExtendEdges(false);
+
+    Options().SetRenderMode(1);  // hidden line: faces in the background colour hide what lies behind
+    Draw();
+    EXPECT_TRUE(Near(Pixel(28, 18), kBackgroundRgb));
+    EXPECT_TRUE(Near(Pixel(32, 24), kBackgroundRgb));
+    EXPECT_TRUE(edgeAtLeftSide());
+
+    Options().SetRenderMode(0);  // wireframe: the edge inside shows through
+    Draw();
+    EXPECT_TRUE(Near(Pixel(28, 18), kBackgroundRgb));
+    EXPECT_TRUE(Near(Pixel(32, 24), kEdgeRgb, 40) || Near(Pixel(32, 23), kEdgeRgb, 40));
+    EXPECT_TRUE(edgeAtLeftSide());
+}
+
+TEST_F(FrameTest, ProfileEdgesAreDrawnWideAndEdgesBetweenFacesOfOnePlaneThin)
+{
+    Options().SetProfileWidth(5);
+    const CGeometryBuilder builder(Root());
+    CVertex* a = builder.Vertex(CPoint3d(-6, -6, 0));
+    CVertex* b = builder.Vertex(CPoint3d(6, -6, 0));
+    CVertex* c = builder.Vertex(CPoint3d(6, 6, 0));
+    CVertex* d = builder.Vertex(CPoint3d(-6, 6, 0));
+    builder.Face({a, b, c}, CVector3d(0, 0, 1));
+    builder.Face({a, c, d}, CVector3d(0, 0, 1));
+    Draw();
+    const auto redRun = [this](int x0, int y0, int dx, int dy) {
+        int count = 0;
+        for (int i = 0; i < 12; ++i) {
+            count += Near(Pixel(x0 + i * dx, y0 + i * dy), kEdgeRgb, 40) ? 1 : 0;
+        }
+        return count;
+    };
+    // Down across the bottom side (row 38 near x = 32), and along a row across the
+    // diagonal at the centre.
+    EXPECT_GE(redRun(32, 32, 0, 1), 4);
+    EXPECT_LE(redRun(26, 24, 1, 0), 2);
+    EXPECT_GE(redRun(26, 24, 1, 0), 1);
+}
+
+TEST_F(FrameTest, ASelectedFaceIsCoveredBySparseDotsOfTheSelectionColour)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    CFace* face = Square(Root(), 8.0, 0.0);  // 38 by 38 pixels
+    Draw();
+    const Rgb yellow{255, 255, 0};
+    EXPECT_EQ(CountPixels(yellow, 8), 0);
+    face->SetFlagBits(CDrawingElement::kFlagSelected, true);
+    Draw();
+    // Two rows in eight, every fourth pixel of them.
+    const int dots = CountPixels(yellow, 8);
+    EXPECT_GT(dots, 38 * 38 / 16 - 30);
+    EXPECT_LT(dots, 38 * 38 / 16 + 30);
+    EXPECT_TRUE(Near(Pixel(30, 25), kLitFront, 4) || Near(Pixel(31, 25), kLitFront, 4));
+}
+
+TEST_F(FrameTest, FacesAndEdgesAnswerToGLSelectionByTheirOwnNames)
+{
+    CFace* face = Square(Root(), 5.0, 0.0);
+    const CurrentModelScope scope(m_model);
+    m_view.DrawFrame(0, false);
+    const auto pick = [this](double x, double y) {
+        std::vector<GLuint> buffer(256);
+        glSelectBuffer(static_cast<GLsizei>(buffer.size()), buffer.data());
+        glRenderMode(GL_SELECT);
+        glInitNames();
+        m_view.SetDrawMode(IModelView::kDrawModeSelection);
+        const CBoundingBox2d region(x - 1, x + 1, y - 1, y + 1);
+        m_view.ApplyViewToGL(1, &region);
+        Root().Draw(&m_view);
+        m_view.SetDrawMode(IModelView::kDrawModeNormal);
+        const GLint hits = glRenderMode(GL_RENDER);
+        std::vector<CEntity*> found;
+        std::size_t at = 0;
+        for (GLint i = 0; i < hits; ++i) {
+            const GLuint names = buffer[at];
+            if (names > 0) {
+                found.push_back(m_view.GetPickNameTable().FindEntity(buffer[at + 2 + names]));
+            }
+            at += 3 + names;
+        }
+        return found;
+    };
+    const std::vector<CEntity*> centre = pick(kWidth / 2.0, kHeight / 2.0);
+    ASSERT_EQ(centre.size(), 1u);
+    EXPECT_EQ(centre[0], face);
+    // The left side of the square: column 20 of the window, y measured from the bottom.
+    const std::vector<CEntity*> side = pick(20.0, kHeight / 2.0);
+    ASSERT_FALSE(side.empty());
+    int edges = 0;
+    for (CEntity* entity : side) {
+        edges += entity != nullptr && entity->GetTypeId() == kTypeEdge ? 1 : 0;
+    }
+    EXPECT_EQ(edges, 1);
+}
+
+TEST_F(FrameTest, SeeThroughAndTransparentFacesBlendWithWhatLiesBehind)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    Options().SetBackgroundColor(CColor(0, 0, 0, 255));
+    CFace* face = Square(Root(), 5.0, 0.0);
+
+    Options().SetTransparentDisplay(true);
+    Draw();
+    // Alpha 127 of the lit front colour over black.
+    EXPECT_TRUE(Near(Pixel(32, 24), {127, 127, 123}, 5));
+
+    Options().SetTransparentDisplay(false);
+    Options().SetEnableTransparency(true);
+    CMaterial* glass = Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(0, 200, 0));
+    glass->SetUseTransparency(true);
+    glass->SetTransparency(0.5);
+    face->SetMaterial(glass);
+    Draw();
+    // Alpha trunc(0.5 * 255) = 127 of green lit to 243 over black.
+    EXPECT_TRUE(Near(Pixel(32, 24), {0, 121, 0}, 4));
+
+    Options().SetEnableTransparency(false);
+    Draw();
+    EXPECT_TRUE(Near(Pixel(32, 24), {0, 243, 0}, 4));
+}
+
+TEST_F(FrameTest, ATexturedFaceShowsTheColoursOfItsPicture)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    CFace* face = Square(Root(), 8.0, 0.0);
+    CMaterial* material = Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(10, 10, 10));
+    auto* texture = new CTexture;
+    texture->SetImage(MakeTestPicture(2, 2, {0xFFFF0000, 0xFF0000FF, 0xFF0000FF, 0xFFFF0000}));
+    texture->SetWidth(8.0);
+    texture->SetHeight(8.0);
+    material->SetTexture(texture);
+    material->SetKind(kMaterialTexture);
+    face->SetMaterial(material);
+    Draw();
+    // Texels are blended linearly between their centres: pure red and blue show where
+    // a texel's centre falls, a mix between them.
+    int reddish = 0;
+    int bluish = 0;
+    for (int y = 6; y < 42; ++y) {
+        for (int x = 16; x < 48; ++x) {
+            const Rgb p = Pixel(x, y);
+            reddish += p[0] > 200 && p[2] < 60 ? 1 : 0;
+            bluish += p[2] > 200 && p[0] < 60 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(reddish, 20);
+    EXPECT_GT(bluish, 20);
+}
+
+TEST_F(FrameTest, ASquareWithAHoleFillsOnlyItsRing)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    CFace* face = Square(Root(), 8.0, 0.0);
+    const CGeometryBuilder builder(Root());
+    builder.Hole(face, {builder.Vertex(CPoint3d(-4, -4, 0)), builder.Vertex(CPoint3d(-4, 4, 0)),
+                        builder.Vertex(CPoint3d(4, 4, 0)), builder.Vertex(CPoint3d(4, -4, 0))});
+    Draw();
+    EXPECT_TRUE(Near(Pixel(32, 24), kBackgroundRgb));
+    EXPECT_TRUE(Near(Pixel(32 - 15, 24), kLitFront, 4));
+    EXPECT_TRUE(Near(Pixel(32, 24 + 14), kLitFront, 4));
+}
+
+TEST_F(FrameTest, AnInstanceDrawsWhereItsTransformationPutsItAndHiddenLayersDrawNothing)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    LookDown(40.0);  // 1.2 pixels to the unit
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    Square(*definition, 4.0, 0.0);
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    Root().Add(instance);
+    CTransformation placement;
+    placement.SetTranslation(CVector3d(15, 0, 0));
+    instance->SetTransform(placement);
+    instance->SetMaterial(Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(200, 0, 0)));
+    Draw();
+    // Inherited red, lit; nothing at the definition's own place.
+    EXPECT_TRUE(Near(Pixel(32 + 18, 24), {247, 0, 0}, 4));
+    EXPECT_TRUE(Near(Pixel(32, 24), kBackgroundRgb));
+
+    CLayer* layer = Root().GetLayerManager()->AddLayer(CString("Hidden"));
+    instance->SetLayer(layer);
+    layer->SetHidden(true);
+    Draw();
+    EXPECT_EQ(CountPixels(kBackgroundRgb), kWidth * kHeight);
+}
+
+TEST_F(FrameTest, ADefinitionWhoseInstanceLiesOutsideTheViewIsNotDrawn)
+{
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    CFace* face = Square(*definition, 1.0, 0.0);
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    Root().Add(instance);
+    Square(Root(), 1.0, 0.0, -5.0);  // the root itself stays in view
+    CTransformation away;
+    away.SetTranslation(CVector3d(1000, 0, 0));
+    instance->SetTransform(away);
+    Draw();
+    // A face that was drawn keeps the count of its corners (negated) for the next frame.
+    EXPECT_EQ(face->GetDisplayCache(), 0);
+    instance->SetTransform(CTransformation());
+    Root().InvalidateBounds();  // as a committed operation does
+    Draw();
+    EXPECT_EQ(face->GetDisplayCache(), -4);
+}
+
+TEST_F(FrameTest, AnImageShowsItsPictureFaceEvenInWireframe)
+{
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    CFace* picture = Square(*definition, 5.0, 0.0);
+    picture->SetMaterial(Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(0, 200, 0)));
+    auto* image = new CImage;
+    definition->AddInstance(image);
+    Root().Add(image);
+    Options().SetRenderMode(0);
+    Draw();
+    EXPECT_TRUE(Near(Pixel(32, 24), {0, 243, 0}, 4));
+    EXPECT_EQ(Options().GetRenderMode(), 0);
+    EXPECT_TRUE(Options().IsDrawProfiles());
+}
+
+TEST_F(FrameTest, AnInstanceOfADefinitionThatFacesTheCameraTurnsItsYAxisToTheView)
+{
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    Square(*definition, 1.0, 0.0);
+    dynamic_cast<CComponentBehavior*>(definition->GetBehavior())->SetAlwaysFacesCamera(true);
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    Root().Add(instance);
+    CViewDefinition view = m_view.GetViewDefinition();
+    view.SetEyeTarget(CPoint3d(-50, -50, 20), CPoint3d(0, 0, 0), CVector3d(0, 0, 1));
+    m_view.SetViewDefinition(view);
+    Draw();
+    const CUnitVector3d y = instance->GetTransform().GetYAxis();
+    const CVector3d direction = m_view.GetViewDefinition().GetViewDirection();
+    const CVector3d level = CVector3d(direction.x, direction.y, 0.0) * (1.0 / std::hypot(direction.x, direction.y));
+    EXPECT_NEAR(y.x, level.x, 1e-9);
+    EXPECT_NEAR(y.y, level.y, 1e-9);
+    EXPECT_NEAR(y.z, 0.0, 1e-9);
+}
+
+TEST_F(FrameTest, ASlowInteractiveFrameLowersTheDrawingLevel)
+{
+    static double now = 0.0;
+    // Each reading of the clock is half a second after the one before.
+    CFrameTimer::SetClock([] { return now += 0.5; });
+    Square(Root(), 5.0, 0.0);
+    m_model->GetShadowInfo()->SetDisplayShadows(true);
+    Draw();
+    EXPECT_EQ(m_view.GetDrawingLevel(), 8) << "outside an interaction the level stays";
+    EXPECT_DOUBLE_EQ(m_view.GetLastFrameTime(), 0.5);
+
+    m_view.SetInteractionMode(1);
+    Draw();
+    EXPECT_EQ(m_view.GetDrawingLevel(), 4);
+}
