@@ -55,12 +55,8 @@ std::vector<const CComponent*> NestedComponents(const CComponent* component)
 {
     std::vector<const CComponent*> nested;
     for (const CDrawingElement* entity : component->GetEntityList()) {
-        if (const auto* held = dynamic_cast<const CComponent*>(entity)) {
+        if (const CComponent* held = entity->GetNestedComponent()) {
             nested.push_back(held);
-        } else if (const auto* instance = dynamic_cast<const CComponentInstance*>(entity)) {
-            if (instance->GetDefinition() != nullptr) {
-                nested.push_back(instance->GetDefinition());
-            }
         }
     }
     if (const CDefinitionList* list = component->GetDefinitionList()) {
@@ -217,6 +213,11 @@ CEntity* CComponent::Clone() const
 int CComponent::GetTypeId() const
 {
     return kTypeComponent;
+}
+
+const CComponent* CComponent::GetNestedComponent() const
+{
+    return this;
 }
 
 CTarnwickModel* CComponent::GetModel() const
@@ -774,6 +775,9 @@ void CComponent::ReadEntities(CArchive& ar)
     const std::int32_t count = ReadReferenceCount(ar);
     m_entities.clear();
     m_sectionPlanes.clear();
+    // The count was checked against the bytes left; growing by doubling instead would
+    // leave up to half the list unused in a large model.
+    m_entities.reserve(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {
         CDrawingElement* element = ReadDrawingElement(ar);
         // An element held elsewhere stays with its first component; a component never
@@ -808,6 +812,9 @@ void CComponent::WriteRecord(CArchive& ar)
     m_materialManager->Serialize(ar);
     m_layerManager->Serialize(ar);
     m_definitions->Serialize(ar);
+    // Faces bring their loops and edge uses, edges their vertices: a large model writes
+    // about twice as many objects as it holds entities.
+    ar.ReserveStoredObjects(m_entities.size() * 2);
     WriteReferences(ar, m_entities);
     m_relationships->Serialize(ar);
     ar.WriteObject(m_activeSectionPlane);
@@ -842,9 +849,11 @@ void CComponent::CountMaterialUses() const
         if (CMaterial* material = entity->GetMaterial()) {
             material->AddUse(false);
         }
-        const auto* face = dynamic_cast<const CFace*>(entity);
-        if (face != nullptr && face->GetBackMaterial() != nullptr) {
-            face->GetBackMaterial()->AddUse(false);
+        // A type id instead of a cast: this runs over every entity of every file read.
+        if (entity->GetTypeId() == kTypeFace) {
+            if (CMaterial* back = static_cast<const CFace*>(entity)->GetBackMaterial()) {
+                back->AddUse(false);
+            }
         }
     }
     if (m_definitions != nullptr) {

@@ -64,6 +64,8 @@ public:
     [[nodiscard]] CEntity* Clone() const override;
     [[nodiscard]] CTarnwickModel* GetModel() const override;
     [[nodiscard]] int GetTypeId() const override;
+    // The component itself.
+    [[nodiscard]] const CComponent* GetNestedComponent() const override;
     void OnGeometryChanged() override;
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
     // Adds the bounds to the box.
