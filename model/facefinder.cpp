@@ -119,6 +119,30 @@ bool HaveSameSides(const std::vector<CVector3d>& a, const std::vector<CVector3d>
     return true;
 }
 
+// The plane through the point along the cross product, unless it or one like it is
+// known already; the cross products already judged against the list need no second
+// look, since one found again gives the same plane and the same answer.
+void AddPlaneOf(const CVector3d& cross, const CPoint3d& point, std::vector<CVector3d>& judged,
+                std::vector<CPlane3d>& planes)
+{
+    if (std::any_of(judged.begin(), judged.end(), [&cross](const CVector3d& c) {
+            return c.x == cross.x && c.y == cross.y && c.z == cross.z;
+        })) {
+        return;
+    }
+    if (judged.size() < kJudgedNormals) {
+        judged.push_back(cross);
+    }
+    CVector3d normal = cross;
+    normal.Normalize();
+    const CPlane3d plane(point, normal);
+    const bool known =
+        std::any_of(planes.begin(), planes.end(), [&plane](const CPlane3d& p) { return p.IsEqual(plane, false); });
+    if (!known) {
+        planes.push_back(plane);
+    }
+}
+
 // The walk along an edge from one of its vertices, as a key.
 std::uintptr_t RunKey(const CEdge* edge, const CVertex* from)
 {
@@ -405,10 +429,10 @@ void CFaceFinder::CollectPlanes(CEdge* edge, std::vector<CPlane3d>& planes)
     const double length = direction.GetLength();
     const double lengthSquared = length * length;
     const auto onLine = [&](const CVector3d& cross) {
-        return length < kLengthTolerance || cross.GetLengthSquared() / lengthSquared < kLengthTolerance * kLengthTolerance;
+        return length < kLengthTolerance ||
+               cross.GetLengthSquared() / lengthSquared < kLengthTolerance * kLengthTolerance;
     };
-    // The cross products already judged against the list: one found again gives the
-    // same plane and the same answer. A grid row offers the same two at every vertex.
+    // A grid row offers the same two cross products at every vertex.
     std::vector<CVector3d> judged;
     // The vertices along the edge's line, a level of distance from the edge at a time,
     // in the order they were reached. A straight run offers at every vertex the planes
@@ -447,22 +471,7 @@ void CFaceFinder::CollectPlanes(CEdge* edge, std::vector<CPlane3d>& planes)
                     }
                     continue;
                 }
-                if (std::any_of(judged.begin(), judged.end(), [&cross](const CVector3d& c) {
-                        return c.x == cross.x && c.y == cross.y && c.z == cross.z;
-                    })) {
-                    continue;
-                }
-                if (judged.size() < kJudgedNormals) {
-                    judged.push_back(cross);
-                }
-                CVector3d normal = cross;
-                normal.Normalize();
-                const CPlane3d plane(m_startPoint, normal);
-                const bool known = std::any_of(planes.begin(), planes.end(),
-                                               [&plane](const CPlane3d& p) { return p.IsEqual(plane, false); });
-                if (!known) {
-                    planes.push_back(plane);
-                }
+                AddPlaneOf(cross, m_startPoint, judged, planes);
             }
         }
         pending.swap(later);
@@ -516,8 +525,8 @@ CEdge* CFaceFinder::FollowRun(const std::vector<CVector3d>& sides, CEdge* edge, 
     StraightLayout layout;
     CEdge* through = edge;
     CVertex* at = edge->GetOtherVertex(vertices.front());
-    while (at != nullptr && at != vertices.front() && vertices.size() < guard && ReadStraightLayout(at, through, layout) &&
-           HaveSameSides(sides, layout.sides)) {
+    while (at != nullptr && at != vertices.front() && vertices.size() < guard &&
+           ReadStraightLayout(at, through, layout) && HaveSameSides(sides, layout.sides)) {
         const CVector3d offset = at->GetPosition() - origin;
         if (line.CrossProduct(offset).GetLength() > kStraightTolerance * offset.GetLength()) {
             break;
