@@ -708,6 +708,8 @@ void CMergeController::CleanUpCoplanarNeighbours()
 bool CMergeController::FindFaces(bool faceOption)
 {
     CFaceFinder finder(m_component);
+    // Between its searches the pass changes no edge or vertex; the finder hears its own.
+    finder.KeepStraightRuns(true);
     m_edgeWorkList.clear();
     if (m_weldedVertices.empty()) {
         for (CEntity* entity : *m_entities) {
