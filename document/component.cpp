@@ -33,6 +33,7 @@
 #include "model/undosuspender.h"
 #include "model/validitylog.h"
 #include "platform/archive.h"
+#include "platform/pointerindexmap.h"
 
 IMPLEMENT_SERIAL(CComponent, CDrawingElement, VERSIONABLE_SCHEMA | 11)
 
@@ -508,9 +509,12 @@ bool CComponent::EraseEntity(CDrawingElement* entity)
 void CComponent::AddEntities(const std::vector<CEntity*>& entities)
 {
     CUndoOperation* const operation = RecordingOperation(this);
-    CEntitySet added;
+    // A paste adds hundreds of thousands of entities: a tree node per member would
+    // make this a cache miss per step of every lookup.
+    CPointerIndexMap added;
+    added.Reserve(entities.size());
     for (CEntity* entity : entities) {
-        if (entity == nullptr || added.Contains(entity)) {
+        if (entity == nullptr || added.Find(entity) != 0) {
             continue;
         }
         if (auto* element = dynamic_cast<CDrawingElement*>(entity)) {
@@ -526,16 +530,16 @@ void CComponent::AddEntities(const std::vector<CEntity*>& entities)
     }
 }
 
-void CComponent::AddOneToBatch(CDrawingElement* element, CUndoOperation* operation, CEntitySet& added)
+void CComponent::AddOneToBatch(CDrawingElement* element, CUndoOperation* operation, CPointerIndexMap& added)
 {
     if (operation != nullptr) {
         operation->RecordAdd(element, this);
     }
     Add(element);
-    added.Add(element);
+    added.Set(element, 1);
 }
 
-void CComponent::AddFaceEdges(const CFace* face, CUndoOperation* operation, CEntitySet& added)
+void CComponent::AddFaceEdges(const CFace* face, CUndoOperation* operation, CPointerIndexMap& added)
 {
     const std::unique_ptr<CEnumEdge> edges(face->NewEdgeEnum());
     if (!edges) {
@@ -543,7 +547,7 @@ void CComponent::AddFaceEdges(const CFace* face, CUndoOperation* operation, CEnt
     }
     CEdge* edge = nullptr;
     while (edges->Next(edge)) {
-        if (edge != nullptr && !added.Contains(edge)) {
+        if (edge != nullptr && added.Find(edge) == 0) {
             AddOneToBatch(edge, operation, added);
         }
     }

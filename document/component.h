@@ -17,6 +17,7 @@
 class CArchive;
 class CDefinitionList;
 class CEntitySet;
+class CPointerIndexMap;
 class CFace;
 class CLayerManager;
 class CMaterialManager;
@@ -178,8 +179,8 @@ private:
     void RecomputeBounds() const;
     void AddInstanceFlags(const CDrawingElement* entity) const;
     void AddToBounds(const CDrawingElement* entity) const;
-    void AddOneToBatch(CDrawingElement* element, CUndoOperation* operation, CEntitySet& added);
-    void AddFaceEdges(const CFace* face, CUndoOperation* operation, CEntitySet& added);
+    void AddOneToBatch(CDrawingElement* element, CUndoOperation* operation, CPointerIndexMap& added);
+    void AddFaceEdges(const CFace* face, CUndoOperation* operation, CPointerIndexMap& added);
     void EraseManagers();
 
     std::vector<CDrawingElement*> m_entities;
