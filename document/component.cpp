@@ -33,6 +33,7 @@
 #include "model/undosuspender.h"
 #include "model/validitylog.h"
 #include "platform/archive.h"
+#include "platform/pointerindexmap.h"
 
 IMPLEMENT_SERIAL(CComponent, CDrawingElement, VERSIONABLE_SCHEMA | 11)
 
@@ -55,12 +56,8 @@ std::vector<const CComponent*> NestedComponents(const CComponent* component)
 {
     std::vector<const CComponent*> nested;
     for (const CDrawingElement* entity : component->GetEntityList()) {
-        if (const auto* held = dynamic_cast<const CComponent*>(entity)) {
+        if (const CComponent* held = entity->GetNestedComponent()) {
             nested.push_back(held);
-        } else if (const auto* instance = dynamic_cast<const CComponentInstance*>(entity)) {
-            if (instance->GetDefinition() != nullptr) {
-                nested.push_back(instance->GetDefinition());
-            }
         }
     }
     if (const CDefinitionList* list = component->GetDefinitionList()) {
@@ -219,6 +216,11 @@ int CComponent::GetTypeId() const
     return kTypeComponent;
 }
 
+const CComponent* CComponent::GetNestedComponent() const
+{
+    return this;
+}
+
 CTarnwickModel* CComponent::GetModel() const
 {
     if (m_model != nullptr) {
@@ -305,6 +307,10 @@ bool CComponent::IsEmpty() const
 
 bool CComponent::Contains(const CEntity* entity) const
 {
+    if (m_batchDepth > 0) {
+        const auto* element = dynamic_cast<const CDrawingElement*>(entity);
+        return element != nullptr && m_batchPlaces.count(element) != 0;
+    }
     return ListContains(m_entities, entity);
 }
 
@@ -316,6 +322,9 @@ void CComponent::Add(CEntity* entity)
     }
     const bool onlySectionPlanes =
         !m_entities.empty() && std::all_of(m_entities.begin(), m_entities.end(), IsSectionPlane);
+    if (m_batchDepth > 0) {
+        m_batchPlaces.emplace(element, m_entities.size());
+    }
     m_entities.push_back(element);
     element->SetParent(this);
     InvalidateSmoothNormals();
@@ -340,19 +349,51 @@ bool CComponent::Remove(CEntity* entity)
         m_sectionPlanes.erase(std::remove(m_sectionPlanes.begin(), m_sectionPlanes.end(), element),
                               m_sectionPlanes.end());
     }
-    const auto found = std::find(m_entities.begin(), m_entities.end(), element);
-    if (found == m_entities.end()) {
-        return false;
+    if (m_batchDepth > 0) {
+        const auto place = m_batchPlaces.find(element);
+        if (place == m_batchPlaces.end()) {
+            return false;
+        }
+        m_entities[place->second] = nullptr;
+        m_batchPlaces.erase(place);
+    } else {
+        const auto found = std::find(m_entities.begin(), m_entities.end(), element);
+        if (found == m_entities.end()) {
+            return false;
+        }
+        m_entities.erase(found);
     }
-    m_entities.erase(found);
     element->SetParent(nullptr);
     InvalidateBounds();
     return true;
 }
 
+void CComponent::BeginRemovalBatch()
+{
+    if (m_batchDepth++ > 0) {
+        return;
+    }
+    m_batchPlaces.clear();
+    m_batchPlaces.reserve(m_entities.size());
+    for (std::size_t i = 0; i < m_entities.size(); ++i) {
+        // A listed twice entity is found at its first place, as by a search.
+        m_batchPlaces.emplace(m_entities[i], i);
+    }
+}
+
+void CComponent::EndRemovalBatch()
+{
+    if (m_batchDepth == 0 || --m_batchDepth > 0) {
+        return;
+    }
+    std::erase(m_entities, nullptr);
+    m_batchPlaces.clear();
+}
+
 void CComponent::RemoveAll()
 {
     m_entities.clear();
+    m_batchPlaces.clear();
     m_entities.shrink_to_fit();
     if (m_relationships != nullptr) {
         m_relationships->RemoveAll();
@@ -470,9 +511,12 @@ bool CComponent::EraseEntity(CDrawingElement* entity)
 void CComponent::AddEntities(const std::vector<CEntity*>& entities)
 {
     CUndoOperation* const operation = RecordingOperation(this);
-    CEntitySet added;
+    // A paste adds hundreds of thousands of entities: a tree node per member would
+    // make this a cache miss per step of every lookup.
+    CPointerIndexMap added;
+    added.Reserve(entities.size());
     for (CEntity* entity : entities) {
-        if (entity == nullptr || added.Contains(entity)) {
+        if (entity == nullptr || added.Find(entity) != 0) {
             continue;
         }
         if (auto* element = dynamic_cast<CDrawingElement*>(entity)) {
@@ -488,16 +532,16 @@ void CComponent::AddEntities(const std::vector<CEntity*>& entities)
     }
 }
 
-void CComponent::AddOneToBatch(CDrawingElement* element, CUndoOperation* operation, CEntitySet& added)
+void CComponent::AddOneToBatch(CDrawingElement* element, CUndoOperation* operation, CPointerIndexMap& added)
 {
     if (operation != nullptr) {
         operation->RecordAdd(element, this);
     }
     Add(element);
-    added.Add(element);
+    added.Set(element, 1);
 }
 
-void CComponent::AddFaceEdges(const CFace* face, CUndoOperation* operation, CEntitySet& added)
+void CComponent::AddFaceEdges(const CFace* face, CUndoOperation* operation, CPointerIndexMap& added)
 {
     const std::unique_ptr<CEnumEdge> edges(face->NewEdgeEnum());
     if (!edges) {
@@ -505,7 +549,7 @@ void CComponent::AddFaceEdges(const CFace* face, CUndoOperation* operation, CEnt
     }
     CEdge* edge = nullptr;
     while (edges->Next(edge)) {
-        if (edge != nullptr && !added.Contains(edge)) {
+        if (edge != nullptr && added.Find(edge) == 0) {
             AddOneToBatch(edge, operation, added);
         }
     }
@@ -737,6 +781,9 @@ void CComponent::ReadEntities(CArchive& ar)
     const std::int32_t count = ReadReferenceCount(ar);
     m_entities.clear();
     m_sectionPlanes.clear();
+    // The count was checked against the bytes left; growing by doubling instead would
+    // leave up to half the list unused in a large model.
+    m_entities.reserve(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i) {
         CDrawingElement* element = ReadDrawingElement(ar);
         // An element held elsewhere stays with its first component; a component never
@@ -771,6 +818,9 @@ void CComponent::WriteRecord(CArchive& ar)
     m_materialManager->Serialize(ar);
     m_layerManager->Serialize(ar);
     m_definitions->Serialize(ar);
+    // Faces bring their loops and edge uses, edges their vertices: a large model writes
+    // about twice as many objects as it holds entities.
+    ar.ReserveStoredObjects(m_entities.size() * 2);
     WriteReferences(ar, m_entities);
     m_relationships->Serialize(ar);
     ar.WriteObject(m_activeSectionPlane);
@@ -805,9 +855,11 @@ void CComponent::CountMaterialUses() const
         if (CMaterial* material = entity->GetMaterial()) {
             material->AddUse(false);
         }
-        const auto* face = dynamic_cast<const CFace*>(entity);
-        if (face != nullptr && face->GetBackMaterial() != nullptr) {
-            face->GetBackMaterial()->AddUse(false);
+        // A type id instead of a cast: this runs over every entity of every file read.
+        if (entity->GetTypeId() == kTypeFace) {
+            if (CMaterial* back = static_cast<const CFace*>(entity)->GetBackMaterial()) {
+                back->AddUse(false);
+            }
         }
     }
     if (m_definitions != nullptr) {

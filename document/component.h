@@ -6,6 +6,7 @@
 // It also owns the definition list of the component definitions placed in it.
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/boundingbox3d.h"
@@ -17,6 +18,7 @@
 class CArchive;
 class CDefinitionList;
 class CEntitySet;
+class CPointerIndexMap;
 class CFace;
 class CLayerManager;
 class CMaterialManager;
@@ -70,6 +72,8 @@ public:
     [[nodiscard]] CEntity* Clone() const override;
     [[nodiscard]] CTarnwickModel* GetModel() const override;
     [[nodiscard]] int GetTypeId() const override;
+    // The component itself.
+    [[nodiscard]] const CComponent* GetNestedComponent() const override;
     void OnGeometryChanged() override;
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
     // Adds the bounds to the box.
@@ -96,6 +100,12 @@ public:
     void RemoveAll() override;
     [[nodiscard]] CEntity* GetAt(int index) const override;
     [[nodiscard]] IEntityIterator* NewIterator() override;
+    // Between the two calls (which nest) Remove finds its entity through an index and
+    // leaves a null in its place; the outermost end closes the gaps, order kept. One
+    // removal from the middle of a long list costs the list's length, so a pass that
+    // erases thousands pays that once. The list holds the nulls meanwhile.
+    void BeginRemovalBatch();
+    void EndRemovalBatch();
 
     // Removes and erases every entity, from the last to the first, recording each removal.
     virtual void EraseAll();
@@ -176,8 +186,8 @@ private:
     void RecomputeBounds() const;
     void AddInstanceFlags(const CDrawingElement* entity) const;
     void AddToBounds(const CDrawingElement* entity) const;
-    void AddOneToBatch(CDrawingElement* element, CUndoOperation* operation, CEntitySet& added);
-    void AddFaceEdges(const CFace* face, CUndoOperation* operation, CEntitySet& added);
+    void AddOneToBatch(CDrawingElement* element, CUndoOperation* operation, CPointerIndexMap& added);
+    void AddFaceEdges(const CFace* face, CUndoOperation* operation, CPointerIndexMap& added);
     void EraseManagers();
 
     std::vector<CDrawingElement*> m_entities;
@@ -200,6 +210,9 @@ private:
     // ends instead of recursing.
     mutable bool m_walking = false;
     bool m_managersErased = false;
+    // The place of every listed entity while a removal batch runs.
+    std::unordered_map<const CDrawingElement*, std::size_t> m_batchPlaces;
+    int m_batchDepth = 0;
     // Shared so that the header needs no complete type; never actually shared.
     std::shared_ptr<CSmoothNormals> m_smoothNormals;
     bool m_smoothNormalsStale = false;

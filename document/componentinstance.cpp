@@ -270,6 +270,11 @@ bool CComponentInstance::IsInstance() const
     return true;
 }
 
+const CComponent* CComponentInstance::GetNestedComponent() const
+{
+    return m_definition;
+}
+
 void CComponentInstance::OnTransformChanged()
 {
     // Faces glued to the instance stand at the first end of its relationships.

@@ -55,6 +55,8 @@ public:
                                         double& hitParameter, CInstancePath* hitPath, bool skipHidden) const override;
     [[nodiscard]] bool CanHaveMaterial() const override;
     [[nodiscard]] bool IsInstance() const override;
+    // The definition; null without one.
+    [[nodiscard]] const CComponent* GetNestedComponent() const override;
 
     // The entities glued to the instance hear that their geometry changed.
     virtual void OnTransformChanged();

@@ -130,6 +130,7 @@ void CCopier::Reset(bool deleteIterators)
     m_storedCount = 0;
     m_archiveIndex.clear();
     m_copies.clear();
+    m_copyIndex = CPointerIndexMap();
     if (deleteIterators) {
         m_shared.clear();
     }
@@ -248,10 +249,11 @@ int CCopier::Load(std::vector<CEntity*>& out)
         }
     }
     m_copies.clear();
+    m_copyIndex = CPointerIndexMap();
     m_copies.reserve(m_archiveIndex.size());
     for (const auto& [source, index] : m_archiveIndex) {
         if (CObject* copy = ar.GetLoadedObject(index)) {
-            m_copies[source] = copy;
+            m_copies.emplace_back(source, copy);
         }
     }
     ar.Close();
@@ -277,6 +279,12 @@ CEntity* CCopier::CloneOne(CEntity* entity)
 
 CObject* CCopier::GetCopyOf(const CObject* source) const
 {
-    const auto found = m_copies.find(source);
-    return found != m_copies.end() ? found->second : nullptr;
+    if (m_copyIndex.GetCount() == 0 && !m_copies.empty()) {
+        m_copyIndex.Reserve(m_copies.size());
+        for (std::size_t i = 0; i < m_copies.size(); ++i) {
+            m_copyIndex.Set(m_copies[i].first, static_cast<UINT>(i + 1));
+        }
+    }
+    const UINT position = m_copyIndex.Find(source);
+    return position != 0 ? m_copies[position - 1].second : nullptr;
 }

@@ -8,11 +8,11 @@
 // that went through the archive, which object was made from it.
 
 #include <memory>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "model/entityset.h"
+#include "platform/pointerindexmap.h"
 
 class CArchive;
 class CEntity;
@@ -67,6 +67,10 @@ private:
     std::vector<std::unique_ptr<IEntityIterator>> m_shared;
     // Every object the last store wrote or registered, with its number in the archive.
     std::vector<std::pair<const CObject*, unsigned>> m_archiveIndex;
-    std::unordered_map<const CObject*, CObject*> m_copies;
+    // Each source with the object the last load made from it. A large paste makes
+    // hundreds of thousands of pairs and few callers ask for any, so they are kept in
+    // one array and only indexed (by position + 1) on the first question.
+    std::vector<std::pair<const CObject*, CObject*>> m_copies;
+    mutable CPointerIndexMap m_copyIndex;
     CEntitySet m_referenced;
 };

@@ -121,7 +121,9 @@ bool CLayer::MatchesPageState(bool applyOverrides) const
 
 bool CLayer::IsDefaultLayer(const CLayer* layer)
 {
-    return layer == nullptr || layer->m_name == CString(kDefaultLayerName);
+    // Asked for every element made and read: the name is converted once.
+    static const CString defaultName(kDefaultLayerName);
+    return layer == nullptr || layer->m_name == defaultName;
 }
 
 CString CLayer::GetDisplayName(const CLayer* layer)

@@ -3,6 +3,8 @@
 #include "platform/archive.h"
 #include "platform/exceptions.h"
 
+#include <array>
+#include <cstdint>
 #include <memory>
 
 IMPLEMENT_SERIAL(CVersionMap, CObject, 0)
@@ -45,7 +47,86 @@ void RegisterIn(std::unique_ptr<CVersionMap>& map, const char* name, int version
     map->SetVersion(name, version);
 }
 
+std::uint64_t g_lastStamp = 0;
+
+// Every record asks for its class's version, millions of times in a large file: the
+// answers of the loaded map are kept by class, in open addressing over the class
+// pointers, and dropped whenever the loaded map changes or another is loaded.
+class CLoadedVersionCache
+{
+public:
+    // False when the class is not cached (yet).
+    bool Find(const CVersionMap& map, const CRuntimeClass* cls, int& version)
+    {
+        if (map.GetStamp() != m_stamp) {
+            m_slots.fill({});
+            m_used = 0;
+            m_stamp = map.GetStamp();
+            return false;
+        }
+        for (std::size_t i = SlotOf(cls);; i = (i + 1) % kSlots) {
+            if (m_slots[i].cls == cls && m_slots[i].name == cls->m_lpszClassName) {
+                version = m_slots[i].version;
+                return true;
+            }
+            if (m_slots[i].cls == nullptr) {
+                return false;
+            }
+        }
+    }
+
+    void Add(const CRuntimeClass* cls, int version)
+    {
+        // Kept at most three quarters full, so a probe always meets an empty slot.
+        if (m_used >= kSlots * 3 / 4) {
+            return;
+        }
+        std::size_t i = SlotOf(cls);
+        while (m_slots[i].cls != nullptr && m_slots[i].cls != cls) {
+            i = (i + 1) % kSlots;
+        }
+        if (m_slots[i].cls == nullptr) {
+            ++m_used;
+        }
+        m_slots[i] = {cls, cls->m_lpszClassName, version};
+    }
+
+private:
+    static constexpr std::size_t kSlots = 256;
+    struct Slot
+    {
+        const CRuntimeClass* cls = nullptr;
+        // The name the answer was found under: a class description that is given
+        // another name (tests do so) is looked up again.
+        const char* name = nullptr;
+        int version = 0;
+    };
+
+    static std::size_t SlotOf(const CRuntimeClass* cls)
+    {
+        const auto bits = reinterpret_cast<std::uintptr_t>(cls);
+        return static_cast<std::size_t>((bits >> 4) * 0x9E3779B97F4A7C15ULL >> 56) % kSlots;
+    }
+
+    std::array<Slot, kSlots> m_slots{};
+    std::size_t m_used = 0;
+    std::uint64_t m_stamp = 0;
+};
+
+CLoadedVersionCache g_loadedCache;
+
 }  // namespace
+
+void CVersionMap::Touch()
+{
+    m_stamp = ++g_lastStamp;
+}
+
+void CVersionMap::RemoveAll()
+{
+    m_versions.clear();
+    Touch();
+}
 
 void CVersionMap::SetVersion(const CRuntimeClass* cls, int version)
 {
@@ -60,6 +141,7 @@ void CVersionMap::SetVersion(std::string_view className, int version)
     } else {
         m_versions.emplace(std::string(className), version);
     }
+    Touch();
 }
 
 int CVersionMap::GetVersion(const CRuntimeClass* cls) const
@@ -89,7 +171,7 @@ void CVersionMap::Serialize(CArchive& ar)
 
 void CVersionMap::Read(CArchive& ar)
 {
-    m_versions.clear();
+    RemoveAll();
     for (;;) {
         const CString name = ArchiveReadString(ar);
         int32_t version = 0;
@@ -230,7 +312,12 @@ int GetLoadedClassVersion(const CRuntimeClass* cls)
     if (!g_loaded) {
         return static_cast<int>(cls->m_wSchema & ~VERSIONABLE_SCHEMA);
     }
-    return g_loaded->GetVersion(cls);
+    int version = 0;
+    if (!g_loadedCache.Find(*g_loaded, cls, version)) {
+        version = g_loaded->GetVersion(cls);
+        g_loadedCache.Add(cls, version);
+    }
+    return version;
 }
 
 bool IsIgnorableClassName(std::string_view name)

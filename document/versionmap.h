@@ -5,6 +5,7 @@
 
 #include "platform/object.h"
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -27,7 +28,10 @@ public:
     [[nodiscard]] bool IsEmpty() const { return m_versions.empty(); }
     [[nodiscard]] int GetCount() const { return static_cast<int>(m_versions.size()); }
     [[nodiscard]] const std::map<std::string, int, std::less<>>& GetEntries() const { return m_versions; }
-    void RemoveAll() { m_versions.clear(); }
+    void RemoveAll();
+    // Changes with every change of the entries and differs between maps, so that a
+    // cache of answers knows when it went stale.
+    [[nodiscard]] std::uint64_t GetStamp() const { return m_stamp; }
 
     // Reading throws the archive exception when the record ends before its end marker
     // or holds more entries than any program could have written.
@@ -40,7 +44,10 @@ private:
     void Read(CArchive& ar);
     void Write(CArchive& ar) const;
 
+    void Touch();
+
     std::map<std::string, int, std::less<>> m_versions;  // ordered byte-wise, as written
+    std::uint64_t m_stamp = 0;
 };
 
 // The factory the archive uses for the class.

@@ -559,6 +559,11 @@ bool CDrawingElement::IsInstance() const
     return false;
 }
 
+const CComponent* CDrawingElement::GetNestedComponent() const
+{
+    return nullptr;
+}
+
 bool CDrawingElement::ExportTessellation(IExportSink* /*sink*/)
 {
     return true;

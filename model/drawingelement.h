@@ -105,6 +105,10 @@ public:
     virtual void CopyPropertiesFrom(const CDrawingElement* other);
     virtual void InstanceHook(ITarnisView* view);
     [[nodiscard]] virtual bool IsInstance() const;
+    // The component the element holds or places: a component itself, an instance's
+    // definition. Null for every other element, so that walks over long entity lists
+    // need no type test per element.
+    [[nodiscard]] virtual const CComponent* GetNestedComponent() const;
     virtual bool ExportTessellation(IExportSink* sink);
     virtual void NotifyGeometryChanged();
     virtual void NotifyDependents();

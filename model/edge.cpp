@@ -71,8 +71,8 @@ CEdge::CEdge(const CEdge& other)
       m_start(other.m_start),
       m_end(other.m_end),
       m_curve(other.m_curve),
-      m_curveDirection(other.m_curveDirection),
-      m_firstUse(other.m_firstUse)
+      m_firstUse(other.m_firstUse),
+      m_curveDirection(other.m_curveDirection)
 {
 }
 

@@ -172,11 +172,12 @@ private:
     int CheckCurve(int mode, CValidityResultMap* results);
     int CheckRadialRing(int mode, CValidityResultMap* results);
 
+    // Ordered against padding: the two counts share one word.
     CVertex* m_start = nullptr;
     CVertex* m_end = nullptr;
     CCurve* m_curve = nullptr;
-    mutable std::int32_t m_curveDirection = 0;
     CEdgeUse* m_firstUse = nullptr;
+    mutable std::int32_t m_curveDirection = 0;
     std::int32_t m_shadowFacingCount = 0;
 };
 

@@ -36,7 +36,7 @@ CEdgeUse* ReadEdgeUse(CArchive& ar)
 CEdgeUse::CEdgeUse() : m_previous(this), m_next(this), m_nextAroundEdge(this) {}
 
 CEdgeUse::CEdgeUse(CEdge* edge, bool reversed, CEdgeUse* previous, CLoop* loop)
-    : m_edge(edge), m_reversed(reversed), m_loop(loop), m_nextAroundEdge(this)
+    : m_edge(edge), m_loop(loop), m_nextAroundEdge(this), m_reversed(reversed)
 {
     if (previous != nullptr) {
         CEdgeUse* next = previous->m_next != nullptr ? previous->m_next : previous;
@@ -57,11 +57,11 @@ CEdgeUse::CEdgeUse(CEdge* edge, bool reversed, CEdgeUse* previous, CLoop* loop)
 CEdgeUse::CEdgeUse(const CEdgeUse& other)
     : CEntity(other),
       m_edge(other.m_edge),
-      m_reversed(other.m_reversed),
       m_loop(other.m_loop),
       m_previous(other.m_previous),
       m_next(other.m_next),
-      m_nextAroundEdge(other.m_nextAroundEdge)
+      m_nextAroundEdge(other.m_nextAroundEdge),
+      m_reversed(other.m_reversed)
 {
 }
 

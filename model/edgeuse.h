@@ -98,12 +98,13 @@ private:
     // 3 becomes this use's result.
     int CheckNeighbours(std::initializer_list<CEdgeUse*> neighbours, int mode, CValidityResultMap* results);
 
+    // Ordered against padding: a model holds three uses per triangle.
+    std::int32_t m_smoothNormalIndex = 0;
     CEdge* m_edge = nullptr;
-    bool m_reversed = false;
     CLoop* m_loop = nullptr;
     CEdgeUse* m_previous = nullptr;
     CEdgeUse* m_next = nullptr;
     CEdgeUse* m_nextAroundEdge = nullptr;
-    std::int32_t m_smoothNormalIndex = 0;
+    bool m_reversed = false;
     std::uint32_t m_profileFacing = 0;
 };

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <unordered_map>
 
 #include "document/component.h"
 #include "document/tarnwickmodel.h"
@@ -60,6 +61,17 @@ CEntity* FindAncestorUnder(CEntity* entity, const CEntity* parent)
     return nullptr;
 }
 
+// The attribute containers of the entities that have one.
+using AttributeTable = std::unordered_map<const CEntity*, CAttributeContainer*>;
+
+AttributeTable& Attributes()
+{
+    // Never destroyed: entities that outlive static destruction still take
+    // themselves out of it.
+    static auto* const table = new AttributeTable;
+    return *table;
+}
+
 } // namespace
 
 CEntity::CEntity()
@@ -74,19 +86,42 @@ CEntity::CEntity()
     }
 }
 
-CEntity::CEntity(const CEntity& other)
-    : CObject(other)
-    , m_attributes(other.m_attributes)
+CEntity::CEntity(const CEntity& other) : CObject(other)
 {
+    SetAttributeContainer(other.GetAttributeContainer());
 }
 
-CEntity::~CEntity() = default;
+CEntity::~CEntity()
+{
+    // A later entity at the same address must not find this one's container.
+    SetAttributeContainer(nullptr);
+}
+
+CAttributeContainer* CEntity::GetAttributeContainer() const
+{
+    const AttributeTable& table = Attributes();
+    if (table.empty()) {
+        return nullptr;
+    }
+    const auto found = table.find(this);
+    return found == table.end() ? nullptr : found->second;
+}
+
+void CEntity::SetAttributeContainer(CAttributeContainer* container)
+{
+    AttributeTable& table = Attributes();
+    if (container != nullptr) {
+        table[this] = container;
+    } else if (!table.empty()) {
+        table.erase(this);
+    }
+}
 
 void CEntity::Serialize(CArchive& ar)
 {
     if (ar.IsLoading()) {
         const int version = GetLoadedClassVersion(RUNTIME_CLASS(CEntity));
-        m_attributes = nullptr;
+        SetAttributeContainer(nullptr);
         if (version == 1) {
             std::int32_t dropped = 0;
             ar >> dropped;
@@ -96,7 +131,7 @@ void CEntity::Serialize(CArchive& ar)
             if (container != nullptr && container->GetParent() != nullptr && container->GetParent() != this) {
                 AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
             }
-            m_attributes = container;
+            SetAttributeContainer(container);
             if (container != nullptr) {
                 container->SetParent(this);
             }
@@ -104,14 +139,14 @@ void CEntity::Serialize(CArchive& ar)
         return;
     }
     if (GetSaveFormat() != kSaveFormat3000) {
-        ar.WriteObject(m_attributes);
+        ar.WriteObject(GetAttributeContainer());
     }
 }
 
 void CEntity::Erase()
 {
-    if (m_attributes != nullptr) {
-        m_attributes->Erase();
+    if (CAttributeContainer* attributes = GetAttributeContainer()) {
+        attributes->Erase();
     }
     OnErased();
     NotifyReferrers(kReferenceErased, nullptr);
@@ -161,8 +196,8 @@ bool CEntity::CollectDependents(CEntitySet& set)
             referrer->CollectDependents(set);
         }
     }
-    if (m_attributes != nullptr) {
-        m_attributes->CollectDependents(set);
+    if (CAttributeContainer* attributes = GetAttributeContainer()) {
+        attributes->CollectDependents(set);
     }
     return true;
 }
@@ -178,7 +213,9 @@ CEntity* CEntity::Clone() const
 
 void CEntity::SwapData(CEntity& other)
 {
-    std::swap(m_attributes, other.m_attributes);
+    CAttributeContainer* const mine = GetAttributeContainer();
+    SetAttributeContainer(other.GetAttributeContainer());
+    other.SetAttributeContainer(mine);
 }
 
 CString CEntity::GetClassName() const
@@ -255,14 +292,14 @@ int CEntity::CheckEntityParts(int mode, CValidityResultMap* results)
         return SetCheckResult(kValidityBroken, results);
     }
     int severity = kValiditySound;
-    if (m_attributes != nullptr) {
-        if (!m_attributes->IsKindOf(RUNTIME_CLASS(CAttributeContainer))) {
+    if (CAttributeContainer* attributes = GetAttributeContainer()) {
+        if (!attributes->IsKindOf(RUNTIME_CLASS(CAttributeContainer))) {
             AppendValidityMessageId(kMsgBadAttributeContainer, GetEntityLabel(this));
-            StoreCheckResult(results, m_attributes, kValidityBroken);
+            StoreCheckResult(results, attributes, kValidityBroken);
             return SetCheckResult(kValidityBroken, results);
         }
         if (results != nullptr) {
-            const int found = m_attributes->CheckValidity(mode, results);
+            const int found = attributes->CheckValidity(mode, results);
             if (found >= kValidityStale) {
                 return SetCheckResult(found, results);
             }
@@ -316,25 +353,28 @@ void CEntity::SetParent(CEntity* parent)
 
 CAttribute* CEntity::FindAttributeDictionary(int typeId) const
 {
-    return m_attributes != nullptr ? m_attributes->FindByType(typeId) : nullptr;
+    const CAttributeContainer* attributes = GetAttributeContainer();
+    return attributes != nullptr ? attributes->FindByType(typeId) : nullptr;
 }
 
 int CEntity::GetOrCreateAttributeContainer(CAttribute* attribute)
 {
-    if (m_attributes == nullptr) {
+    CAttributeContainer* attributes = GetAttributeContainer();
+    if (attributes == nullptr) {
         RecordChange(true);
-        m_attributes = new CAttributeContainer;
-        m_attributes->SetParent(this);
+        attributes = new CAttributeContainer;
+        attributes->SetParent(this);
+        SetAttributeContainer(attributes);
     }
-    return m_attributes->Add(attribute);
+    return attributes->Add(attribute);
 }
 
 void CEntity::CopyAttributesFrom(const CEntity* source, bool share)
 {
-    if (source == nullptr || source->m_attributes == nullptr) {
+    const CAttributeContainer* container = source != nullptr ? source->GetAttributeContainer() : nullptr;
+    if (container == nullptr) {
         return;
     }
-    const CAttributeContainer* container = source->m_attributes;
     // Copying from an entity that shares this container makes it grow while it is
     // walked: only the attributes it held at the start are copied.
     const int count = container->GetCount();

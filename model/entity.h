@@ -175,7 +175,7 @@ public:
 
     void SetParent(CEntity* parent);
 
-    [[nodiscard]] CAttributeContainer* GetAttributeContainer() const { return m_attributes; }
+    [[nodiscard]] CAttributeContainer* GetAttributeContainer() const;
     // The first attribute of the given type id; null when there is none.
     [[nodiscard]] CAttribute* FindAttributeDictionary(int typeId) const;
     // Adds the attribute, making the container when needed; returns the attribute's
@@ -199,15 +199,18 @@ public:
     int SetCheckResult(int severity, CValidityResultMap* results) const;
 
     // Sets the pointer only: no recording, no parent change.
-    void SetAttributeContainer(CAttributeContainer* container) { m_attributes = container; }
+    void SetAttributeContainer(CAttributeContainer* container);
 
 private:
     int CountRelationshipEnds(std::vector<CRelationship*>& out, bool asFirst) const;
     int CheckEntityParts(int mode, CValidityResultMap* results);
 
-    CAttributeContainer* m_attributes = nullptr;
-    std::int32_t m_id = 0;
+    // The attribute container is not a field: few entities have one, and a model holds
+    // millions of vertices, edges and edge uses. The containers live in a table beside
+    // the entities (model/entity.cpp). The id comes last so that a derived class's first
+    // four-byte field fills the space behind it.
     CEntity* m_parent = nullptr;
+    std::int32_t m_id = 0;
 };
 
 // The next id starts again at 1; the model calls it when it is cleared.

@@ -10,7 +10,7 @@
 #include "foundation/boundingbox3d.h"
 #include "foundation/plane3d.h"
 #include "model/drawingelement.h"
-#include "model/topologyarray.h"
+#include "model/smalltopologyarray.h"
 
 class CEdge;
 class CEnumEdge;
@@ -113,7 +113,7 @@ public:
     [[nodiscard]] int GetEdgeUseCount() const;
     // The start of the outer loop's first use; the origin when there is none.
     [[nodiscard]] CPoint3d GetFirstPoint() const;
-    [[nodiscard]] const CTopologyArray<CLoop>& GetLoops() const { return m_loops; }
+    [[nodiscard]] const CSmallTopologyArray<CLoop>& GetLoops() const { return m_loops; }
 
     // Enumerators; the caller deletes them.
     [[nodiscard]] CEnumLoop* NewLoopEnum() const;
@@ -228,7 +228,7 @@ private:
     [[nodiscard]] int ClassifyPointInOpenings(const CPoint3d& point, int axis) const;
 
     CPlane3d m_plane;
-    CTopologyArray<CLoop> m_loops;
+    CSmallTopologyArray<CLoop> m_loops;
     CMaterial* m_backMaterial = nullptr;
     std::int32_t m_displayCache = 0;
     mutable CBoundingBox3d m_box;

@@ -41,6 +41,114 @@ void RemoveNoted(std::vector<CFace*>& list, const std::vector<CFace*>& noted)
     }
 }
 
+// How many normals one plane collection remembers as judged.
+constexpr std::size_t kJudgedNormals = 16;
+
+// A straight run's vertices keep to one line this closely (a sine), and edges that
+// leave it do so by far more than the plane search takes for "on the line": a run that
+// starts and ends on a searched edge's line then lies on it all along, and offers no way
+// along the line but its own.
+constexpr double kStraightTolerance = 1e-9;
+constexpr double kSideMargin = 4.0 * kLengthTolerance;
+constexpr double kSideSine = 0.01;
+
+// A vertex that carries a line straight on: the edge opposite the one it is reached by,
+// and the unit directions of its other edges, all well off the line.
+struct StraightLayout
+{
+    CEdge* onward = nullptr;
+    std::vector<CVector3d> sides;
+};
+
+bool ReadStraightLayout(CVertex* vertex, const CEdge* along, StraightLayout& layout)
+{
+    const CVertex* behind = along->GetOtherVertex(vertex);
+    if (behind == nullptr) {
+        return false;
+    }
+    const CPoint3d& at = vertex->GetPosition();
+    CVector3d line = behind->GetPosition() - at;
+    if (line.GetLength() <= kLengthTolerance || !line.Normalize()) {
+        return false;
+    }
+    layout.onward = nullptr;
+    layout.sides.clear();
+    for (int i = 0; i < vertex->GetEdgeCount(); ++i) {
+        CEdge* other = vertex->GetEdgeAt(i);
+        if (other == along) {
+            continue;
+        }
+        const CVertex* far = other != nullptr ? other->GetOtherVertex(vertex) : nullptr;
+        if (far == nullptr) {
+            return false;
+        }
+        const CVector3d offset = far->GetPosition() - at;
+        const double length = offset.GetLength();
+        const double off = line.CrossProduct(offset).GetLength();
+        if (length <= kLengthTolerance) {
+            return false;
+        }
+        if (layout.onward == nullptr && off <= kStraightTolerance * length && DotProduct(line, offset) < 0.0) {
+            layout.onward = other;
+        } else if (off >= kSideMargin && off >= kSideSine * length) {
+            layout.sides.push_back(offset / length);
+        } else {
+            return false;
+        }
+    }
+    return layout.onward != nullptr;
+}
+
+// The same directions, in any order; equal up to rounding, so their planes are too.
+bool HaveSameSides(const std::vector<CVector3d>& a, const std::vector<CVector3d>& b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    std::vector<bool> used(b.size(), false);
+    for (const CVector3d& side : a) {
+        std::size_t j = 0;
+        while (j < b.size() && (used[j] || (side - b[j]).GetLength() > kStraightTolerance)) {
+            ++j;
+        }
+        if (j == b.size()) {
+            return false;
+        }
+        used[j] = true;
+    }
+    return true;
+}
+
+// The plane through the point along the cross product, unless it or one like it is
+// known already; the cross products already judged against the list need no second
+// look, since one found again gives the same plane and the same answer.
+void AddPlaneOf(const CVector3d& cross, const CPoint3d& point, std::vector<CVector3d>& judged,
+                std::vector<CPlane3d>& planes)
+{
+    if (std::any_of(judged.begin(), judged.end(), [&cross](const CVector3d& c) {
+            return c.x == cross.x && c.y == cross.y && c.z == cross.z;
+        })) {
+        return;
+    }
+    if (judged.size() < kJudgedNormals) {
+        judged.push_back(cross);
+    }
+    CVector3d normal = cross;
+    normal.Normalize();
+    const CPlane3d plane(point, normal);
+    const bool known =
+        std::any_of(planes.begin(), planes.end(), [&plane](const CPlane3d& p) { return p.IsEqual(plane, false); });
+    if (!known) {
+        planes.push_back(plane);
+    }
+}
+
+// The walk along an edge from one of its vertices, as a key.
+std::uintptr_t RunKey(const CEdge* edge, const CVertex* from)
+{
+    return reinterpret_cast<std::uintptr_t>(edge) | (edge->GetStartVertex() == from ? 0U : 1U);
+}
+
 CLoop* FindLoopThrough(const CFace* face, const CVertex* vertex)
 {
     for (int i = 0; i < face->GetLoopCount(); ++i) {
@@ -108,8 +216,49 @@ void CFaceFinder::AddFacesTo(CComponent* component)
     }
 }
 
+void CFaceFinder::KeepStraightRuns(bool keep)
+{
+    m_keepRuns = keep;
+    if (!keep) {
+        ForgetRuns();
+    }
+}
+
+std::vector<CPlane3d> CFaceFinder::GetSearchPlanes(CEdge* edge, bool plain)
+{
+    std::vector<CPlane3d> planes;
+    if (edge == nullptr || edge->GetStartVertex() == nullptr || edge->GetEndVertex() == nullptr) {
+        return planes;
+    }
+    m_startPoint = edge->GetStartVertex()->GetPosition();
+    m_endPoint = edge->GetEndVertex()->GetPosition();
+    m_plainPlaneWalk = plain;
+    CollectPlanes(edge, planes);
+    m_plainPlaneWalk = false;
+    ClearMarks();
+    if (!m_keepRuns) {
+        ForgetRuns();
+    }
+    return planes;
+}
+
+void CFaceFinder::ForgetRuns()
+{
+    m_runExits.clear();
+}
+
+void CFaceFinder::OnEntityCreated(CEntity* entity)
+{
+    if (dynamic_cast<CEdge*>(entity) != nullptr || dynamic_cast<CVertex*>(entity) != nullptr) {
+        ForgetRuns();
+    }
+}
+
 void CFaceFinder::OnEntityErased(CEntity* entity)
 {
+    if (dynamic_cast<CEdge*>(entity) != nullptr || dynamic_cast<CVertex*>(entity) != nullptr) {
+        ForgetRuns();
+    }
     if (entity == m_edge) {
         m_edge = nullptr;
     }
@@ -130,6 +279,11 @@ bool CFaceFinder::FindFaces(CEdge* edge, bool eraseRejected)
         return false;
     }
     CUndoManager* manager = GetCurrentUndoManager();
+    // What the runs hold stays true only while every change to edges and vertices is heard.
+    const bool heard = manager != nullptr && IsRecordingChanges() && manager->GetOpenOperation() != nullptr;
+    if (!heard) {
+        ForgetRuns();
+    }
     if (manager != nullptr) {
         manager->AddDBListener(this);
     }
@@ -146,6 +300,9 @@ bool CFaceFinder::FindFaces(CEdge* edge, bool eraseRejected)
     }
     if (manager != nullptr) {
         manager->RemoveDBListener(this);
+    }
+    if (!heard || !m_keepRuns) {
+        ForgetRuns();
     }
     m_entries.clear();
     return handled || m_foundFaces.size() > foundBefore;
@@ -265,32 +422,121 @@ void CFaceFinder::Mark(CEdge* edge, unsigned int bits)
 void CFaceFinder::CollectPlanes(CEdge* edge, std::vector<CPlane3d>& planes)
 {
     ClearMarks();
+    // The test of IsPointNearLine and the plane's normal take the same cross product of
+    // the edge's direction with the offset to the far vertex: it is formed once, with
+    // the same arithmetic, so the answers stay the same.
     const CVector3d direction = m_endPoint - m_startPoint;
-    std::vector<CVertex*> pending{edge->GetEndVertex(), edge->GetStartVertex()};
-    for (std::size_t next = 0; next < pending.size(); ++next) {
-        CVertex* vertex = pending[next];
-        for (int i = 0; i < vertex->GetEdgeCount(); ++i) {
-            CEdge* other = vertex->GetEdgeAt(i);
-            CVertex* far = other != nullptr ? other->GetOtherVertex(vertex) : nullptr;
-            if (other == edge || far == nullptr || other->HasFlag(kMarkVisited) || edge->HasVertex(far)) {
+    const double length = direction.GetLength();
+    const double lengthSquared = length * length;
+    const auto onLine = [&](const CVector3d& cross) {
+        return length < kLengthTolerance ||
+               cross.GetLengthSquared() / lengthSquared < kLengthTolerance * kLengthTolerance;
+    };
+    // A grid row offers the same two cross products at every vertex.
+    std::vector<CVector3d> judged;
+    // The vertices along the edge's line, a level of distance from the edge at a time,
+    // in the order they were reached. A straight run offers at every vertex the planes
+    // of its first one, so the search skips to its last vertex, which waits among the
+    // rest, in its place, until the search has come as far on every side.
+    std::vector<Pending> pending{{edge->GetEndVertex(), 0}, {edge->GetStartVertex(), 0}};
+    std::vector<Pending> later;
+    while (!pending.empty()) {
+        const int level = std::min_element(pending.begin(), pending.end(), [](const Pending& a, const Pending& b) {
+                              return a.distance < b.distance;
+                          })->distance;
+        later.clear();
+        for (const Pending& item : pending) {
+            if (item.distance != level) {
+                later.push_back(item);
                 continue;
             }
-            Mark(other, kMarkVisited);
-            if (IsPointNearLine(m_startPoint, m_endPoint, far->GetPosition(), kLengthTolerance)) {
-                // Along the edge's line: the plane is decided further on.
-                pending.push_back(far);
-                continue;
-            }
-            CVector3d normal = direction.CrossProduct(far->GetPosition() - m_startPoint);
-            normal.Normalize();
-            const CPlane3d plane(m_startPoint, normal);
-            const bool known = std::any_of(planes.begin(), planes.end(),
-                                           [&plane](const CPlane3d& p) { return p.IsEqual(plane, false); });
-            if (!known) {
-                planes.push_back(plane);
+            CVertex* vertex = item.vertex;
+            for (int i = 0; i < vertex->GetEdgeCount(); ++i) {
+                CEdge* other = vertex->GetEdgeAt(i);
+                CVertex* far = other != nullptr ? other->GetOtherVertex(vertex) : nullptr;
+                if (other == edge || far == nullptr || other->HasFlag(kMarkVisited) || edge->HasVertex(far)) {
+                    continue;
+                }
+                Mark(other, kMarkVisited);
+                const CVector3d cross = direction.CrossProduct(far->GetPosition() - m_startPoint);
+                if (onLine(cross)) {
+                    // Along the edge's line: the plane is decided further on.
+                    const RunExit exit = m_plainPlaneWalk ? RunExit{} : FindRunExit(vertex, other);
+                    if (exit.steps < 2 ||
+                        !onLine(direction.CrossProduct(exit.last->GetPosition() - m_startPoint))) {
+                        later.push_back(Pending{far, level + 1});
+                    } else if (!exit.lastEdge->HasFlag(kMarkVisited)) {
+                        Mark(exit.lastEdge, kMarkVisited);
+                        later.push_back(Pending{exit.last, level + exit.steps});
+                    }
+                    continue;
+                }
+                AddPlaneOf(cross, m_startPoint, judged, planes);
             }
         }
+        pending.swap(later);
     }
+}
+
+CFaceFinder::RunExit CFaceFinder::FindRunExit(CVertex* vertex, CEdge* edge)
+{
+    if (const auto found = m_runExits.find(RunKey(edge, vertex)); found != m_runExits.end()) {
+        return found->second;
+    }
+    StraightLayout first;
+    if (!ReadStraightLayout(vertex, edge, first)) {
+        m_runExits[RunKey(edge, vertex)] = RunExit{};
+        return RunExit{};
+    }
+    // The whole run through the vertex, both ways, so that a search along it from any of
+    // its vertices either way finds it again: its vertices in order and the edges
+    // between them.
+    std::vector<CVertex*> ahead{vertex};
+    std::vector<CEdge*> aheadEdges;
+    std::vector<CVertex*> behind;
+    std::vector<CEdge*> behindEdges;
+    CEdge* const outAhead = FollowRun(first.sides, edge, ahead, aheadEdges);
+    behind.push_back(vertex);
+    CEdge* const outBehind = FollowRun(first.sides, first.onward, behind, behindEdges);
+    std::vector<CVertex*> run(behind.rbegin(), behind.rend());
+    run.insert(run.end(), ahead.begin() + 1, ahead.end());
+    std::vector<CEdge*> links(behindEdges.rbegin(), behindEdges.rend());
+    links.insert(links.end(), aheadEdges.begin(), aheadEdges.end());
+    // Leaving the run at either end leads into no more of it.
+    m_runExits[RunKey(outAhead, run.back())] = RunExit{};
+    m_runExits[RunKey(outBehind, run.front())] = RunExit{};
+    const std::size_t last = run.size() - 1;
+    for (std::size_t i = 0; i < last; ++i) {
+        m_runExits[RunKey(links[i], run[i])] = RunExit{run.back(), links[last - 1], static_cast<int>(last - i)};
+        m_runExits[RunKey(links[i], run[i + 1])] = RunExit{run.front(), links.front(), static_cast<int>(i + 1)};
+    }
+    const auto found = m_runExits.find(RunKey(edge, vertex));
+    return found != m_runExits.end() ? found->second : RunExit{};
+}
+
+CEdge* CFaceFinder::FollowRun(const std::vector<CVector3d>& sides, CEdge* edge, std::vector<CVertex*>& vertices,
+                            std::vector<CEdge*>& edges)
+{
+    const CPoint3d origin = vertices.front()->GetPosition();
+    CVector3d line = edge->GetOtherVertex(vertices.front())->GetPosition() - origin;
+    line.Normalize();
+    const std::size_t guard =
+        m_component != nullptr ? static_cast<std::size_t>(m_component->GetCount()) + 16 : std::size_t{1} << 20;
+    StraightLayout layout;
+    CEdge* through = edge;
+    CVertex* at = edge->GetOtherVertex(vertices.front());
+    while (at != nullptr && at != vertices.front() && vertices.size() < guard &&
+           ReadStraightLayout(at, through, layout) && HaveSameSides(sides, layout.sides)) {
+        const CVector3d offset = at->GetPosition() - origin;
+        if (line.CrossProduct(offset).GetLength() > kStraightTolerance * offset.GetLength()) {
+            break;
+        }
+        vertices.push_back(at);
+        edges.push_back(through);
+        through = layout.onward;
+        at = through->GetOtherVertex(at);
+    }
+    return through;
 }
 
 bool CFaceFinder::SearchPlanes(CEdge* edge)

@@ -7,7 +7,9 @@
 // around it takes it as a hole, faces inside it become its holes. The finder listens to
 // the model's database so that it forgets an edge erased while it works.
 
+#include <cstdint>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/plane3d.h"
@@ -48,6 +50,16 @@ public:
     // faces took it as a hole.
     int FitFace(CFace* face);
 
+    // With keep, what the searches learn about straight runs of edges outlives each
+    // search, until the finder hears an edge or vertex made or erased; only for callers
+    // that change no edge or vertex between searches themselves.
+    void KeepStraightRuns(bool keep);
+    // The planes through the edge that a search walks, in the order it walks them; plain
+    // visits every vertex of a straight run instead of skipping over it, which the
+    // skipping must match.
+    [[nodiscard]] std::vector<CPlane3d> GetSearchPlanes(CEdge* edge, bool plain);
+
+    void OnEntityCreated(CEntity* entity) override;
     void OnEntityErased(CEntity* entity) override;
 
     // Run-time marks of the walk on edges.
@@ -68,6 +80,19 @@ private:
         double angle;
     };
     struct Choice;
+    // Where a walk along a straight run of vertices with the same edges off the line
+    // comes out: the run's last vertex, the run's edge into it and the steps there.
+    struct RunExit
+    {
+        CVertex* last = nullptr;
+        CEdge* lastEdge = nullptr;
+        int steps = 0;
+    };
+    struct Pending
+    {
+        CVertex* vertex;
+        int distance;
+    };
     enum class Extension
     {
         closed,
@@ -79,6 +104,14 @@ private:
     bool SplitFaceByChain(CFace* face, CVertex* a, CVertex* b, const std::vector<CEdge*>& chain);
     bool SearchPlanes(CEdge* edge);
     void CollectPlanes(CEdge* edge, std::vector<CPlane3d>& planes);
+    // Follows the edge away from the vertex along the line the vertex continues it by.
+    [[nodiscard]] RunExit FindRunExit(CVertex* vertex, CEdge* edge);
+    // Appends the vertices from the last one on along the edge that lie on one line and
+    // have the given edges off it, and the edges that reach them; answers the edge that
+    // leaves the last of them.
+    CEdge* FollowRun(const std::vector<CVector3d>& sides, CEdge* edge, std::vector<CVertex*>& vertices,
+                   std::vector<CEdge*>& edges);
+    void ForgetRuns();
     void ClearMarks();
     // Sets walk marks on the edge and remembers it for the next clearing.
     void Mark(CEdge* edge, unsigned int bits);
@@ -129,6 +162,11 @@ private:
     // The component's faces by place, made on the first overlap check of a recorded
     // operation.
     std::unique_ptr<CFaceOverlapIndex> m_overlapIndex;
+    // Straight runs by the edge a walk leaves a vertex along (the edge's address, its
+    // lowest bit set when the walk leaves from the end vertex).
+    std::unordered_map<std::uintptr_t, RunExit> m_runExits;
+    bool m_keepRuns = false;
+    bool m_plainPlaneWalk = false;
     CPlane3d m_plane;
     CVector3d m_normal;
     int m_budget = 0;

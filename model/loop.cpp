@@ -1,6 +1,7 @@
 #include "model/loop.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <unordered_set>
 
@@ -98,10 +99,10 @@ CLoop::CLoop(int edgeCount, CEdge* const* edges, CFace* face) : m_face(face)
 
 CLoop::CLoop(const CLoop& other)
     : CEntity(other),
-      m_face(other.m_face),
-      m_firstUse(other.m_firstUse),
       m_outer(other.m_outer),
-      m_convex(other.m_convex)
+      m_convex(other.m_convex),
+      m_face(other.m_face),
+      m_firstUse(other.m_firstUse)
 {
 }
 
@@ -143,14 +144,48 @@ void CLoop::ReadRecord(CArchive& ar)
     }
 }
 
+namespace {
+
+// The uses a ring read so far holds. Most loops have a handful: those are compared
+// one by one without an allocation, only a long ring gets a hash set.
+class CSeenUses
+{
+public:
+    explicit CSeenUses(const CEdgeUse* first) { m_few[m_count++] = first; }
+
+    // False when the use was there already.
+    bool Add(const CEdgeUse* use)
+    {
+        if (m_count < kFew) {
+            if (std::find(m_few.begin(), m_few.begin() + m_count, use) != m_few.begin() + m_count) {
+                return false;
+            }
+            m_few[m_count++] = use;
+            if (m_count == kFew) {
+                m_many.insert(m_few.begin(), m_few.end());
+            }
+            return true;
+        }
+        return m_many.insert(use).second;
+    }
+
+private:
+    static constexpr std::size_t kFew = 16;
+    std::array<const CEdgeUse*, kFew> m_few{};
+    std::size_t m_count = 0;
+    std::unordered_set<const CEdgeUse*> m_many;
+};
+
+}  // namespace
+
 void CLoop::ChainReadUses(CArchive& ar)
 {
     // Each use may stand in the ring once and only in the ring of the loop it names;
     // anything else would tie rings together that later walks could not leave.
-    std::unordered_set<const CEdgeUse*> seen{m_firstUse};
+    CSeenUses seen(m_firstUse);
     CEdgeUse* last = m_firstUse;
     for (CEdgeUse* use = ReadEdgeUse(ar); use != nullptr; use = ReadEdgeUse(ar)) {
-        if (m_firstUse == nullptr || use->GetLoop() != this || !seen.insert(use).second) {
+        if (m_firstUse == nullptr || use->GetLoop() != this || !seen.Add(use)) {
             AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
         }
         last->SetNext(use);
@@ -399,7 +434,9 @@ void CLoop::ForEachEdgeUse(IEdgeUseProcedure& procedure) const
 
 void CLoop::GetPoints(std::vector<CPoint3d>& points, const CTransformation* transform) const
 {
-    for (const CEdgeUse* use : GetUses()) {
+    CEnumEdgeUseLoop walk(this);
+    CEdgeUse* use = nullptr;
+    while (walk.Next(use)) {
         const CVertex* vertex = use->GetStartVertex();
         if (vertex == nullptr) {
             continue;
@@ -436,7 +473,10 @@ bool CLoop::UpdateConvexity(const CVector3d& normal, bool acceptCollinear)
     if (m_face != nullptr) {
         m_face->OnGeometryChanged();
     }
-    std::vector<CPoint3d> points;
+    // Every loop of every face read from a file comes through here: the points go to
+    // one buffer kept from call to call instead of a new one each time.
+    thread_local std::vector<CPoint3d> points;
+    points.clear();
     GetPoints(points, nullptr);
     const std::size_t count = points.size();
     bool signFixed = false;

@@ -162,10 +162,11 @@ private:
     int CheckGeometry(int mode, CValidityResultMap* results);
     int CheckEdgeParents(int mode, CValidityResultMap* results);
 
-    CFace* m_face = nullptr;
-    CEdgeUse* m_firstUse = nullptr;
+    // The flags first: they fill the space behind the entity part.
     bool m_outer = true;
     bool m_convex = true;
+    CFace* m_face = nullptr;
+    CEdgeUse* m_firstUse = nullptr;
 };
 
 // Reads an object reference that must be a loop (null allowed); throws the archive

@@ -91,6 +91,20 @@ private:
     bool m_opened = false;
 };
 
+// Batches the component's removals for its life: the edge clean-up erases one edge of
+// every welded pair, and each removal alone would shift the rest of the list.
+class CRemovalBatch
+{
+public:
+    explicit CRemovalBatch(CComponent* component) : m_component(component) { m_component->BeginRemovalBatch(); }
+    ~CRemovalBatch() { m_component->EndRemovalBatch(); }
+    CRemovalBatch(const CRemovalBatch&) = delete;
+    CRemovalBatch& operator=(const CRemovalBatch&) = delete;
+
+private:
+    CComponent* m_component;
+};
+
 } // namespace
 
 bool CSubmodelIterator::Next(CEntity*& entity)
@@ -187,6 +201,7 @@ bool CMergeController::Merge(bool glueInstances, bool faceOption)
     m_changedFaceCount = 0;
     const bool changed = WeldAndSplit();
     if (changed) {
+        const CRemovalBatch batch(m_component);
         CleanUpEdges();
     }
     SplitCurves();
@@ -693,6 +708,8 @@ void CMergeController::CleanUpCoplanarNeighbours()
 bool CMergeController::FindFaces(bool faceOption)
 {
     CFaceFinder finder(m_component);
+    // Between its searches the pass changes no edge or vertex; the finder hears its own.
+    finder.KeepStraightRuns(true);
     m_edgeWorkList.clear();
     if (m_weldedVertices.empty()) {
         for (CEntity* entity : *m_entities) {

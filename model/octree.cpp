@@ -1,5 +1,6 @@
 #include "model/octree.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "foundation/boundingbox3d.h"
@@ -12,52 +13,54 @@ namespace {
 constexpr int kBitX = 4;
 constexpr int kBitY = 2;
 constexpr int kBitZ = 1;
+// Entries a leaf holds before it splits, and the half size below which it no longer
+// does: points kept 0.001 apart fill such a cube with a few hundred at most.
+constexpr std::size_t kLeafCapacity = 8;
+constexpr double kSmallestHalf = 0.004;
+constexpr double kFirstHalf = 1.0;
+// The first cube is centred off the first point by odd amounts: points on a round grid
+// then seldom lie on split planes, where a search must look on both sides.
+const CVector3d kFirstOffset(0.318309886, 0.235702260, 0.141421356);
 
-struct Entry
+struct KeyedOctree
 {
     std::unique_ptr<COctree> octree;
     std::uint32_t key;
 };
 
 // Newest first.
-std::vector<Entry>& Entries()
+std::vector<KeyedOctree>& Entries()
 {
-    static std::vector<Entry> entries;
+    static std::vector<KeyedOctree> entries;
     return entries;
 }
 
-// The octant of the point against the split point, and the bits of the axes on which
-// the two lie within 0.001 of each other. True when the point is the split point.
-bool Classify(const CPoint3d& split, const CPoint3d& point, int& octant, int& nearBits)
+bool IsFinite(const CPoint3d& p)
 {
-    octant = (point.x >= split.x ? kBitX : 0) | (point.y >= split.y ? kBitY : 0) | (point.z >= split.z ? kBitZ : 0);
-    nearBits = (std::fabs(split.x - point.x) < kLengthTolerance ? kBitX : 0) |
-               (std::fabs(split.y - point.y) < kLengthTolerance ? kBitY : 0) |
-               (std::fabs(split.z - point.z) < kLengthTolerance ? kBitZ : 0);
-    return nearBits == (kBitX | kBitY | kBitZ) && split.IsEqual(point);
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
-// The neighbouring octants a point near the split planes may have landed in, in the
-// order they are searched.
-int NeighbourOctants(int octant, int nearBits, int out[7])
+int OctantOf(const CPoint3d& centre, const CPoint3d& p)
 {
-    if (nearBits == (kBitX | kBitY | kBitZ)) {
-        const int flips[7] = {4, 6, 7, 3, 1, 5, 2};
-        for (int i = 0; i < 7; ++i) {
-            out[i] = octant ^ flips[i];
-        }
-        return 7;
-    }
-    const int low = nearBits & -nearBits;
-    const int high = nearBits ^ low;
-    if (high == 0) {
-        out[0] = octant ^ low;
-        return nearBits == 0 ? 0 : 1;
-    }
-    out[0] = octant ^ high;
-    out[1] = octant ^ high ^ low;
-    out[2] = octant ^ low;
-    return 3;
+    return (p.x >= centre.x ? kBitX : 0) | (p.y >= centre.y ? kBitY : 0) | (p.z >= centre.z ? kBitZ : 0);
+}
+
+CPoint3d ChildCentre(const CPoint3d& centre, double half, int octant)
+{
+    const double q = half / 2;
+    return {centre.x + ((octant & kBitX) != 0 ? q : -q), centre.y + ((octant & kBitY) != 0 ? q : -q),
+            centre.z + ((octant & kBitZ) != 0 ? q : -q)};
+}
+
+bool CubeHolds(const CPoint3d& centre, double half, const CPoint3d& p)
+{
+    return std::fabs(p.x - centre.x) <= half && std::fabs(p.y - centre.y) <= half && std::fabs(p.z - centre.z) <= half;
+}
+
+bool CubeMeets(const CPoint3d& centre, double half, const CPoint3d& low, const CPoint3d& high)
+{
+    return centre.x + half >= low.x && centre.x - half <= high.x && centre.y + half >= low.y &&
+           centre.y - half <= high.y && centre.z + half >= low.z && centre.z - half <= high.z;
 }
 
 } // namespace
@@ -68,13 +71,13 @@ COctree::~COctree() = default;
 
 COctree* COctree::GetOctree(std::uint32_t key)
 {
-    for (const Entry& entry : Entries()) {
+    for (const KeyedOctree& entry : Entries()) {
         if (entry.key == key) {
             return entry.octree.get();
         }
     }
     auto& entries = Entries();
-    entries.insert(entries.begin(), Entry{std::make_unique<COctree>(), key});
+    entries.insert(entries.begin(), KeyedOctree{std::make_unique<COctree>(), key});
     if (CUndoManager* manager = GetCurrentUndoManager()) {
         manager->AddDBListener(entries.front().octree.get());
     }
@@ -85,7 +88,7 @@ void COctree::DeleteAll()
 {
     auto& entries = Entries();
     CUndoManager* manager = GetCurrentUndoManager();
-    for (Entry& entry : entries) {
+    for (KeyedOctree& entry : entries) {
         if (manager != nullptr) {
             manager->RemoveDBListener(entry.octree.get());
         }
@@ -106,132 +109,183 @@ CVertex* COctree::AddVertex(CVertex* vertex)
 
 CVertex* COctree::Lookup(const CPoint3d& point, CVertex* given)
 {
-    m_lookupPoint = point;
-    m_lookupVertex = given;
-    Node* node = nullptr;
-    if (m_root == nullptr) {
-        m_root = NewNode(given != nullptr ? given : new CVertex(point), nullptr, given == nullptr);
-        node = m_root;
-    } else {
-        node = Search(m_root, point, true);
+    const int near = FindNear(point);
+    if (near >= 0) {
+        return m_entries[static_cast<std::size_t>(near)].vertex;
     }
-    m_lookupVertex = nullptr;
-    return node != nullptr ? node->vertex : nullptr;
+    const bool owned = given == nullptr;
+    m_entries.push_back(Entry{point, owned ? new CVertex(point) : given, owned});
+    Insert(static_cast<int>(m_entries.size()) - 1);
+    return m_entries.back().vertex;
 }
 
-COctree::Node* COctree::Search(Node* start, const CPoint3d& point, bool create)
+int COctree::FindNear(const CPoint3d& point) const
 {
-    // The path through the own octants is followed in a loop; only the side searches
-    // near a split plane branch, and they never create.
-    Node* node = start;
-    while (node != nullptr) {
-        int octant = 0;
-        int nearBits = 0;
-        if (Classify(node->vertex->GetPosition(), point, octant, nearBits)) {
-            return node;
+    int best = -1;
+    const auto consider = [&](int index) {
+        if ((best < 0 || index < best) && m_entries[static_cast<std::size_t>(index)].point.IsEqual(point)) {
+            best = index;
         }
-        int neighbours[7];
-        const int count = NeighbourOctants(octant, nearBits, neighbours);
-        for (int i = 0; i < count; ++i) {
-            if (Node* found = Find(node->children[neighbours[i]], point)) {
-                return found;
+    };
+    if (!IsFinite(point)) {
+        std::for_each(m_loose.begin(), m_loose.end(), consider);
+        return best;
+    }
+    const CVector3d reach(kLengthTolerance, kLengthTolerance, kLengthTolerance);
+    VisitCells(point + (-reach), point + reach, consider);
+    return best;
+}
+
+template <typename Visit>
+void COctree::VisitCells(const CPoint3d& low, const CPoint3d& high, Visit visit) const
+{
+    if (m_root < 0) {
+        return;
+    }
+    int pending[512];
+    std::vector<int> overflow;
+    int count = 0;
+    pending[count++] = m_root;
+    while (count > 0 || !overflow.empty()) {
+        int index = 0;
+        if (!overflow.empty()) {
+            index = overflow.back();
+            overflow.pop_back();
+        } else {
+            index = pending[--count];
+        }
+        const Cell& cell = m_cells[static_cast<std::size_t>(index)];
+        if (!CubeMeets(cell.centre, cell.half, low, high)) {
+            continue;
+        }
+        std::for_each(cell.entries.begin(), cell.entries.end(), visit);
+        if (!cell.split) {
+            continue;
+        }
+        // Only the octants the box reaches: a box around one point mostly reaches one.
+        // Both sides count as reached at the centre, since a root outgrown by a
+        // point keeps entries on its old rim, which is the new centre.
+        const int reachLow = (low.x <= cell.centre.x ? kBitX : 0) | (low.y <= cell.centre.y ? kBitY : 0) |
+                             (low.z <= cell.centre.z ? kBitZ : 0);
+        const int reachHigh = (high.x >= cell.centre.x ? kBitX : 0) | (high.y >= cell.centre.y ? kBitY : 0) |
+                              (high.z >= cell.centre.z ? kBitZ : 0);
+        for (int octant = 0; octant < 8; ++octant) {
+            const int child = cell.children[octant];
+            // Every axis must reach the octant's half: the upper through reachHigh, the
+            // lower through reachLow.
+            if (child < 0 || (octant & ~reachHigh) != 0 || (~octant & 7 & ~reachLow) != 0) {
+                continue;
+            }
+            if (count < 512) {
+                pending[count++] = child;
+            } else {
+                overflow.push_back(child);
             }
         }
-        if (node->children[octant] == nullptr) {
-            return create ? CreateChild(node, octant, point) : nullptr;
-        }
-        node = node->children[octant];
     }
-    return nullptr;
 }
 
-COctree::Node* COctree::Find(Node* start, const CPoint3d& point) const
+void COctree::Insert(int entry)
 {
-    // Depth first in the order of the recursive search, on a stack of its own so that a
-    // deep tree cannot exhaust the call stack.
-    std::vector<Node*> pending;
-    if (start != nullptr) {
-        pending.push_back(start);
+    const CPoint3d& point = m_entries[static_cast<std::size_t>(entry)].point;
+    if (!IsFinite(point)) {
+        m_loose.push_back(entry);
+        return;
     }
-    while (!pending.empty()) {
-        Node* node = pending.back();
-        pending.pop_back();
-        int octant = 0;
-        int nearBits = 0;
-        if (Classify(node->vertex->GetPosition(), point, octant, nearBits)) {
-            return node;
-        }
-        int order[8];
-        const int count = NeighbourOctants(octant, nearBits, order);
-        order[count] = octant;
-        for (int i = count; i >= 0; --i) {
-            if (Node* child = node->children[order[i]]) {
-                pending.push_back(child);
-            }
-        }
+    if (m_root < 0) {
+        m_root = NewCell(point + kFirstOffset, kFirstHalf);
     }
-    return nullptr;
+    GrowToReach(point);
+    int index = m_root;
+    while (m_cells[static_cast<std::size_t>(index)].split) {
+        Cell& cell = m_cells[static_cast<std::size_t>(index)];
+        const int octant = OctantOf(cell.centre, point);
+        if (cell.children[octant] < 0) {
+            const int child = NewCell(ChildCentre(cell.centre, cell.half, octant), cell.half / 2);
+            m_cells[static_cast<std::size_t>(index)].children[octant] = child;
+        }
+        index = m_cells[static_cast<std::size_t>(index)].children[octant];
+    }
+    Cell& leaf = m_cells[static_cast<std::size_t>(index)];
+    leaf.entries.push_back(entry);
+    if (leaf.entries.size() > kLeafCapacity && leaf.half > kSmallestHalf) {
+        SplitCell(index);
+    }
 }
 
-COctree::Node* COctree::CreateChild(Node* parent, int octant, const CPoint3d& point)
+void COctree::GrowToReach(const CPoint3d& point)
 {
-    const bool owned = m_lookupVertex == nullptr;
-    if (owned) {
-        m_lookupVertex = new CVertex(point);
+    // Each step doubles the root towards the point, the old root becoming one octant.
+    while (!CubeHolds(m_cells[static_cast<std::size_t>(m_root)].centre, m_cells[static_cast<std::size_t>(m_root)].half,
+                      point)) {
+        const Cell& old = m_cells[static_cast<std::size_t>(m_root)];
+        const double half = old.half;
+        const CPoint3d centre(old.centre.x + (point.x >= old.centre.x ? half : -half),
+                              old.centre.y + (point.y >= old.centre.y ? half : -half),
+                              old.centre.z + (point.z >= old.centre.z ? half : -half));
+        const int oldRoot = m_root;
+        const int octant = OctantOf(centre, old.centre);
+        m_root = NewCell(centre, half * 2);
+        Cell& root = m_cells[static_cast<std::size_t>(m_root)];
+        root.split = true;
+        root.children[octant] = oldRoot;
     }
-    Node* node = NewNode(m_lookupVertex, parent, owned);
-    parent->children[octant] = node;
-    return node;
 }
 
-COctree::Node* COctree::NewNode(CVertex* vertex, Node* parent, bool owned)
+void COctree::SplitCell(int index)
 {
-    auto node = std::make_unique<Node>();
-    node->vertex = vertex;
-    node->parent = parent;
-    node->ownsVertex = owned;
-    m_nodes.push_back(std::move(node));
-    return m_nodes.back().get();
+    std::vector<int> entries;
+    entries.swap(m_cells[static_cast<std::size_t>(index)].entries);
+    m_cells[static_cast<std::size_t>(index)].split = true;
+    for (const int entry : entries) {
+        const CPoint3d& point = m_entries[static_cast<std::size_t>(entry)].point;
+        const Cell& cell = m_cells[static_cast<std::size_t>(index)];
+        const int octant = OctantOf(cell.centre, point);
+        if (cell.children[octant] < 0) {
+            const int child = NewCell(ChildCentre(cell.centre, cell.half, octant), cell.half / 2);
+            m_cells[static_cast<std::size_t>(index)].children[octant] = child;
+        }
+        m_cells[static_cast<std::size_t>(m_cells[static_cast<std::size_t>(index)].children[octant])].entries.push_back(
+            entry);
+    }
+}
+
+int COctree::NewCell(const CPoint3d& centre, double half)
+{
+    Cell cell;
+    cell.centre = centre;
+    cell.half = half;
+    m_cells.push_back(std::move(cell));
+    return static_cast<int>(m_cells.size()) - 1;
 }
 
 int COctree::FindVerticesInBox(const CBoundingBox3d& box, std::vector<CVertex*>& vertices) const
 {
     vertices.clear();
-    std::vector<const Node*> pending;
-    if (m_root != nullptr) {
-        pending.push_back(m_root);
-    }
-    while (!pending.empty()) {
-        const Node* node = pending.back();
-        pending.pop_back();
-        const CPoint3d& v = node->vertex->GetPosition();
-        if (box.Contains(v)) {
-            vertices.push_back(node->vertex);
+    const auto collect = [&](int index) {
+        const Entry& entry = m_entries[static_cast<std::size_t>(index)];
+        if (box.Contains(entry.point)) {
+            vertices.push_back(entry.vertex);
         }
-        for (int octant = 0; octant < 8; ++octant) {
-            const Node* child = node->children[octant];
-            const bool skip = ((octant & kBitX) != 0 ? v.x > box.xmax : v.x < box.xmin) ||
-                              ((octant & kBitY) != 0 ? v.y > box.ymax : v.y < box.ymin) ||
-                              ((octant & kBitZ) != 0 ? v.z > box.zmax : v.z < box.zmin);
-            if (child != nullptr && !skip) {
-                pending.push_back(child);
-            }
-        }
-    }
+    };
+    VisitCells(CPoint3d(box.xmin, box.ymin, box.zmin), CPoint3d(box.xmax, box.ymax, box.zmax), collect);
+    std::for_each(m_loose.begin(), m_loose.end(), collect);
     return static_cast<int>(vertices.size());
 }
 
 void COctree::Clear()
 {
     std::vector<CVertex*> unused;
-    for (const auto& node : m_nodes) {
-        if (node->ownsVertex && node->vertex != nullptr && !node->vertex->HasEdges()) {
-            unused.push_back(node->vertex);
+    for (const Entry& entry : m_entries) {
+        if (entry.ownsVertex && entry.vertex != nullptr && !entry.vertex->HasEdges()) {
+            unused.push_back(entry.vertex);
         }
     }
-    // Emptied first, so that the erase notifications find no node to refill.
-    m_nodes.clear();
-    m_root = nullptr;
+    // Emptied first, so that the erase notifications find no entry to refill.
+    m_entries.clear();
+    m_cells.clear();
+    m_loose.clear();
+    m_root = -1;
     for (CVertex* vertex : unused) {
         vertex->Erase();
     }
@@ -240,12 +294,21 @@ void COctree::Clear()
 void COctree::OnEntityErased(CEntity* entity)
 {
     auto* vertex = dynamic_cast<CVertex*>(entity);
-    if (vertex == nullptr || m_root == nullptr) {
+    if (vertex == nullptr || m_entries.empty()) {
         return;
     }
-    Node* node = Find(m_root, vertex->GetPosition());
-    if (node != nullptr && node->vertex == vertex) {
-        node->vertex = new CVertex(vertex->GetPosition());
-        node->ownsVertex = true;
+    const CPoint3d& point = vertex->GetPosition();
+    const auto replace = [&](int index) {
+        Entry& entry = m_entries[static_cast<std::size_t>(index)];
+        if (entry.vertex == vertex) {
+            entry.vertex = new CVertex(entry.point);
+            entry.ownsVertex = true;
+        }
+    };
+    if (!IsFinite(point)) {
+        std::for_each(m_loose.begin(), m_loose.end(), replace);
+        return;
     }
+    const CVector3d reach(kLengthTolerance, kLengthTolerance, kLengthTolerance);
+    VisitCells(point + (-reach), point + reach, replace);
 }

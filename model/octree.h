@@ -3,7 +3,10 @@
 // 0.001), making one when asked, and collects the vertices inside a box, so that
 // merging and face repair make coincident points share one CVertex. Octrees live in a
 // global list under keys of their users' choosing; each listens to the model's
-// database so that it never hands out a vertex that was erased.
+// database so that it never hands out a vertex that was erased. The cubes split at
+// their centres, so the depth follows the spread of the points and not the order they
+// come in (grid-ordered points made a vertex-split tree as deep as a row was long).
+// Where several vertices lie within 0.001 of a point, the one entered first answers.
 
 #include <cstdint>
 #include <memory>
@@ -41,31 +44,44 @@ public:
     // Deletes every node. Vertices that the octree made and that never got an edge are
     // erased, since nothing else owns them.
     void Clear();
-    [[nodiscard]] bool IsEmpty() const { return m_root == nullptr; }
+    [[nodiscard]] bool IsEmpty() const { return m_entries.empty(); }
 
     // An erased vertex that a node holds is replaced by a new vertex at its point.
     void OnEntityErased(CEntity* entity) override;
 
 private:
-    struct Node
+    // A vertex as entered, with the point it was entered at; kept in entry order.
+    struct Entry
     {
+        CPoint3d point;
         CVertex* vertex = nullptr;
-        Node* children[8] = {};
-        Node* parent = nullptr;
         bool ownsVertex = false;
     };
+    // A cube split at its centre. A leaf lists its entries; a split cell has up to
+    // eight children, indexed by octant (x >= centre gives 4, y 2, z 1).
+    struct Cell
+    {
+        CPoint3d centre;
+        double half = 0.0;
+        int children[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
+        std::vector<int> entries;
+        bool split = false;
+    };
 
-    // The node at the point, searched from the node; with create, a node for it is
-    // made where the search ends.
-    Node* Search(Node* start, const CPoint3d& point, bool create);
-    // The node holding a vertex within 0.001 of the point in the subtree; never creates.
-    Node* Find(Node* start, const CPoint3d& point) const;
-    Node* CreateChild(Node* parent, int octant, const CPoint3d& point);
-    Node* NewNode(CVertex* vertex, Node* parent, bool owned);
     CVertex* Lookup(const CPoint3d& point, CVertex* given);
+    // The first entered entry within 0.001 of the point; -1 when none is.
+    [[nodiscard]] int FindNear(const CPoint3d& point) const;
+    // Calls visit with every entry index whose cell may meet the box.
+    template <typename Visit>
+    void VisitCells(const CPoint3d& low, const CPoint3d& high, Visit visit) const;
+    void Insert(int entry);
+    void GrowToReach(const CPoint3d& point);
+    void SplitCell(int cell);
+    int NewCell(const CPoint3d& centre, double half);
 
-    Node* m_root = nullptr;
-    std::vector<std::unique_ptr<Node>> m_nodes;
-    CPoint3d m_lookupPoint;
-    CVertex* m_lookupVertex = nullptr;
+    std::vector<Entry> m_entries;
+    std::vector<Cell> m_cells;
+    int m_root = -1;
+    // Entries at points no cube can hold (not finite), searched one by one.
+    std::vector<int> m_loose;
 };

@@ -74,7 +74,7 @@ CArchive::CArchive(CFile* file, UINT mode, int bufSize)
         AfxThrowInvalidArgException();
     }
     m_strFileName = file->GetFilePath();
-    m_loaded.push_back({});
+    m_loaded.push_back(0);
 }
 
 CArchive::~CArchive()
@@ -260,7 +260,7 @@ void CArchive::ReadExact(void* out, UINT count)
 }
 
 template <typename T>
-CArchive& CArchive::StoreValue(T value)
+CArchive& CArchive::StoreValueSlowly(T value)
 {
     CheckStoring();
     BYTE bytes[sizeof(T)];
@@ -275,7 +275,7 @@ CArchive& CArchive::StoreValue(T value)
 }
 
 template <typename T>
-T CArchive::LoadValue()
+T CArchive::LoadValueSlowly()
 {
     CheckLoading();
     BYTE bytes[sizeof(T)];
@@ -293,62 +293,23 @@ T CArchive::LoadValue()
     }
 }
 
-CArchive& CArchive::operator<<(BYTE value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(WORD value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(std::int32_t value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(std::uint32_t value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(LONGLONG value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(ULONGLONG value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(double value) { return StoreValue(value); }
-CArchive& CArchive::operator<<(float value) { return StoreValue(value); }
-
-CArchive& CArchive::operator>>(BYTE& value)
-{
-    value = LoadValue<BYTE>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(WORD& value)
-{
-    value = LoadValue<WORD>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(std::int32_t& value)
-{
-    value = LoadValue<std::int32_t>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(std::uint32_t& value)
-{
-    value = LoadValue<std::uint32_t>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(LONGLONG& value)
-{
-    value = LoadValue<LONGLONG>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(ULONGLONG& value)
-{
-    value = LoadValue<ULONGLONG>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(double& value)
-{
-    value = LoadValue<double>();
-    return *this;
-}
-
-CArchive& CArchive::operator>>(float& value)
-{
-    value = LoadValue<float>();
-    return *this;
-}
+// The slow paths of the inline readers and writers, for every type they take.
+template CArchive& CArchive::StoreValueSlowly(BYTE);
+template CArchive& CArchive::StoreValueSlowly(WORD);
+template CArchive& CArchive::StoreValueSlowly(std::int32_t);
+template CArchive& CArchive::StoreValueSlowly(std::uint32_t);
+template CArchive& CArchive::StoreValueSlowly(LONGLONG);
+template CArchive& CArchive::StoreValueSlowly(ULONGLONG);
+template CArchive& CArchive::StoreValueSlowly(double);
+template CArchive& CArchive::StoreValueSlowly(float);
+template BYTE CArchive::LoadValueSlowly();
+template WORD CArchive::LoadValueSlowly();
+template std::int32_t CArchive::LoadValueSlowly();
+template std::uint32_t CArchive::LoadValueSlowly();
+template LONGLONG CArchive::LoadValueSlowly();
+template ULONGLONG CArchive::LoadValueSlowly();
+template double CArchive::LoadValueSlowly();
+template float CArchive::LoadValueSlowly();
 
 // Limits against bad input
 
@@ -390,22 +351,51 @@ CObject* CArchive::GetLoadedObject(UINT index) const
     if (!m_loading || index == 0 || index >= m_loaded.size()) {
         return nullptr;
     }
-    const LoadedEntry& entry = m_loaded[index];
-    if (entry.runtimeClass != nullptr || m_deleteWhenClosed.count(entry.object) != 0) {
+    if (IsClassEntry(index)) {
         return nullptr;
     }
-    return entry.object;
+    auto* object = reinterpret_cast<CObject*>(m_loaded[index]);
+    return m_deleteWhenClosed.count(object) != 0 ? nullptr : object;
 }
 
 UINT CArchive::GetStoredIndex(const CObject* object) const
 {
-    const auto it = m_storedObjects.find(object);
-    return it == m_storedObjects.end() ? 0 : it->second;
+    return m_storedObjects.Find(object);
 }
 
 std::vector<std::pair<const CObject*, UINT>> CArchive::GetStoredObjects() const
 {
-    return {m_storedObjects.begin(), m_storedObjects.end()};
+    std::vector<std::pair<const CObject*, UINT>> objects;
+    objects.reserve(m_storedObjects.GetCount());
+    for (const auto& [key, index] : m_storedObjects.GetEntries()) {
+        objects.emplace_back(static_cast<const CObject*>(key), index);
+    }
+    return objects;
+}
+
+bool CArchive::IsClassEntry(DWORD index) const
+{
+    return (m_loaded[index] & 1U) != 0;
+}
+
+void CArchive::AddLoadedEntry(std::uintptr_t entry)
+{
+    if (m_loaded.size() > kMaxMapCount) {
+        Fail(CArchiveException::badIndex);
+    }
+    if (!m_loadedReserved) {
+        // Room for the objects the rest of the data can plausibly hold, so a large
+        // file does not copy its table over and over while it grows. Untouched room
+        // costs address space only.
+        m_loadedReserved = true;
+        constexpr ULONGLONG kBytesPerEntry = 16;
+        constexpr ULONGLONG kMostReserved = 1ULL << 26;
+        const ULONGLONG remaining = GetRemainingBytes();
+        if (remaining != std::numeric_limits<ULONGLONG>::max()) {
+            m_loaded.reserve(static_cast<std::size_t>(std::min(remaining / kBytesPerEntry, kMostReserved)) + 1);
+        }
+    }
+    m_loaded.push_back(entry);
 }
 
 UINT CArchive::GetObjectSchema()
@@ -415,14 +405,18 @@ UINT CArchive::GetObjectSchema()
     return schema;
 }
 
+void CArchive::ReserveStoredObjects(std::size_t count)
+{
+    if (!m_loading) {
+        m_storedObjects.Reserve(m_storedObjects.GetCount() + count);
+    }
+}
+
 void CArchive::MapObject(const CObject* object)
 {
     CheckOpen();
     if (m_loading) {
-        if (m_loaded.size() > kMaxMapCount) {
-            Fail(CArchiveException::badIndex);
-        }
-        m_loaded.push_back({const_cast<CObject*>(object), nullptr});
+        AddLoadedEntry(reinterpret_cast<std::uintptr_t>(object));
         return;
     }
     if (m_storedCount >= kMaxMapCount) {
@@ -430,9 +424,7 @@ void CArchive::MapObject(const CObject* object)
     }
     ++m_storedCount;
     // Mapping an object twice moves it to the newer number on both sides alike.
-    if (object != nullptr) {
-        m_storedObjects[object] = m_storedCount;
-    }
+    m_storedObjects.Set(object, m_storedCount);
 }
 
 void CArchive::WriteIndexTag(UINT index, bool isClass)
@@ -473,9 +465,8 @@ void CArchive::WriteObject(const CObject* object)
         *this << kNullTag;
         return;
     }
-    const auto known = m_storedObjects.find(object);
-    if (known != m_storedObjects.end()) {
-        WriteIndexTag(known->second, false);
+    if (const UINT known = m_storedObjects.Find(object); known != 0) {
+        WriteIndexTag(known, false);
         return;
     }
     WriteClass(object->GetRuntimeClass());
@@ -483,7 +474,7 @@ void CArchive::WriteObject(const CObject* object)
         Fail(CArchiveException::badIndex);
     }
     // Numbered before its record, so references back to it from inside write as indices.
-    m_storedObjects[object] = ++m_storedCount;
+    m_storedObjects.Set(object, ++m_storedCount);
     const_cast<CObject*>(object)->Serialize(*this);
 }
 
@@ -504,29 +495,28 @@ const CRuntimeClass* CArchive::ReadNewClass()
     if ((runtimeClass->m_wSchema & VERSIONABLE_SCHEMA) == 0 && runtimeClass->m_wSchema != schema) {
         Fail(CArchiveException::badSchema);
     }
-    if (m_loaded.size() > kMaxMapCount) {
-        Fail(CArchiveException::badIndex);
-    }
-    m_loaded.push_back({nullptr, runtimeClass, schema});
+    AddLoadedEntry((static_cast<std::uintptr_t>(m_loadedClasses.size()) << 1) | 1U);
+    m_loadedClasses.push_back({runtimeClass, schema});
     m_schema = schema;
     return runtimeClass;
 }
 
 const CRuntimeClass* CArchive::LookUpClass(DWORD index)
 {
-    if (index == 0 || index >= m_loaded.size() || m_loaded[index].runtimeClass == nullptr) {
+    if (index == 0 || index >= m_loaded.size() || !IsClassEntry(index)) {
         Fail(CArchiveException::badIndex);
     }
-    m_schema = m_loaded[index].schema;
-    return m_loaded[index].runtimeClass;
+    const LoadedClass& loaded = m_loadedClasses[m_loaded[index] >> 1];
+    m_schema = loaded.schema;
+    return loaded.runtimeClass;
 }
 
 CObject* CArchive::LookUpObject(DWORD index) const
 {
-    if (index >= m_loaded.size() || m_loaded[index].runtimeClass != nullptr) {
+    if (index >= m_loaded.size() || IsClassEntry(index)) {
         Fail(CArchiveException::badIndex);
     }
-    return m_loaded[index].object;
+    return reinterpret_cast<CObject*>(m_loaded[index]);
 }
 
 CObject* CArchive::ReadNewObject(const CRuntimeClass* runtimeClass, const CRuntimeClass* requested)
@@ -538,11 +528,12 @@ CObject* CArchive::ReadNewObject(const CRuntimeClass* runtimeClass, const CRunti
     if (object == nullptr) {
         Fail(CArchiveException::badClass);
     }
-    if (m_loaded.size() > kMaxMapCount) {
+    try {
+        AddLoadedEntry(reinterpret_cast<std::uintptr_t>(object));
+    } catch (...) {
         delete object;
-        Fail(CArchiveException::badIndex);
+        throw;
     }
-    m_loaded.push_back({object, nullptr});
     object->Serialize(*this);
     return object;
 }

@@ -3,7 +3,9 @@
 // from. Multi-byte values are little-endian with no padding. The archive also keeps
 // the table that turns object pointers into small numbers on the wire and back.
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -12,6 +14,7 @@
 #include "platform/cstring.h"
 #include "platform/exceptions.h"
 #include "platform/object.h"
+#include "platform/pointerindexmap.h"
 #include "platform/types.h"
 
 class CFile;
@@ -58,14 +61,14 @@ public:
     void Abort();
 
     // Storing: throws readOnly on a loading archive.
-    CArchive& operator<<(BYTE value);
-    CArchive& operator<<(WORD value);
-    CArchive& operator<<(std::int32_t value);
-    CArchive& operator<<(std::uint32_t value);
-    CArchive& operator<<(LONGLONG value);
-    CArchive& operator<<(ULONGLONG value);
-    CArchive& operator<<(double value);
-    CArchive& operator<<(float value);
+    CArchive& operator<<(BYTE value) { return StoreValue(value); }
+    CArchive& operator<<(WORD value) { return StoreValue(value); }
+    CArchive& operator<<(std::int32_t value) { return StoreValue(value); }
+    CArchive& operator<<(std::uint32_t value) { return StoreValue(value); }
+    CArchive& operator<<(LONGLONG value) { return StoreValue(value); }
+    CArchive& operator<<(ULONGLONG value) { return StoreValue(value); }
+    CArchive& operator<<(double value) { return StoreValue(value); }
+    CArchive& operator<<(float value) { return StoreValue(value); }
     // These would silently widen to four bytes: a bool goes through ArchiveWriteBool,
     // the others need a cast to the width the record means.
     CArchive& operator<<(bool value) = delete;
@@ -74,14 +77,14 @@ public:
     CArchive& operator<<(short value) = delete;
 
     // Loading: throws writeOnly on a storing archive, endOfFile when the data ends.
-    CArchive& operator>>(BYTE& value);
-    CArchive& operator>>(WORD& value);
-    CArchive& operator>>(std::int32_t& value);
-    CArchive& operator>>(std::uint32_t& value);
-    CArchive& operator>>(LONGLONG& value);
-    CArchive& operator>>(ULONGLONG& value);
-    CArchive& operator>>(double& value);
-    CArchive& operator>>(float& value);
+    CArchive& operator>>(BYTE& value) { return LoadValue(value); }
+    CArchive& operator>>(WORD& value) { return LoadValue(value); }
+    CArchive& operator>>(std::int32_t& value) { return LoadValue(value); }
+    CArchive& operator>>(std::uint32_t& value) { return LoadValue(value); }
+    CArchive& operator>>(LONGLONG& value) { return LoadValue(value); }
+    CArchive& operator>>(ULONGLONG& value) { return LoadValue(value); }
+    CArchive& operator>>(double& value) { return LoadValue(value); }
+    CArchive& operator>>(float& value) { return LoadValue(value); }
     CArchive& operator>>(bool& value) = delete;
 
     // Reads up to count bytes; answers fewer only at the end of the data.
@@ -102,6 +105,9 @@ public:
     // until it is closed, aborted or destroyed and deletes it then. Handing the same
     // object over twice deletes it once; null is ignored.
     void DeleteWhenClosed(CObject* object);
+    // Storing: makes room for this many more objects in the table of written ones, for
+    // a record about to write a long list. Only a matter of speed.
+    void ReserveStoredObjects(std::size_t count);
     // Gives the object the next number without writing or reading anything, as if
     // it had passed through the archive.
     void MapObject(const CObject* object);
@@ -137,10 +143,38 @@ private:
     void ReadExact(void* out, UINT count);
     void WriteBytes(const void* data, UINT count);
     void FlushBuffer();
+    // A large model reads and writes tens of millions of values: while the buffer has
+    // room (and the host is little-endian, as the data are) a value is copied in place;
+    // everything else, checks and their exceptions included, goes the long way.
     template <typename T>
-    CArchive& StoreValue(T value);
+    CArchive& StoreValue(T value)
+    {
+        if constexpr (std::endian::native == std::endian::little) {
+            if (!m_loading && !m_closed && m_buffer.size() - m_pos >= sizeof(T)) {
+                std::memcpy(m_buffer.data() + m_pos, &value, sizeof(T));
+                m_pos += sizeof(T);
+                return *this;
+            }
+        }
+        return StoreValueSlowly(value);
+    }
     template <typename T>
-    T LoadValue();
+    CArchive& LoadValue(T& value)
+    {
+        if constexpr (std::endian::native == std::endian::little) {
+            if (m_loading && !m_closed && m_end - m_pos >= sizeof(T)) {
+                std::memcpy(&value, m_buffer.data() + m_pos, sizeof(T));
+                m_pos += sizeof(T);
+                return *this;
+            }
+        }
+        value = LoadValueSlowly<T>();
+        return *this;
+    }
+    template <typename T>
+    CArchive& StoreValueSlowly(T value);
+    template <typename T>
+    T LoadValueSlowly();
 
     void WriteClass(const CRuntimeClass* runtimeClass);
     void WriteIndexTag(UINT index, bool isClass);
@@ -148,6 +182,8 @@ private:
     const CRuntimeClass* LookUpClass(DWORD index);
     CObject* LookUpObject(DWORD index) const;
     CObject* ReadNewObject(const CRuntimeClass* runtimeClass, const CRuntimeClass* requested);
+    void AddLoadedEntry(std::uintptr_t entry);
+    [[nodiscard]] bool IsClassEntry(DWORD index) const;
     [[noreturn]] void Fail(int cause) const;
     void DeletePendingObjects() noexcept;
 
@@ -159,16 +195,19 @@ private:
     std::size_t m_pos = 0;  // next byte to read or write
     std::size_t m_end = 0;  // bytes in the buffer when loading
 
-    // Loading: entry n holds either an object or a class; entry 0 is null.
-    struct LoadedEntry
+    // Loading: entry n holds an object pointer, or, with the lowest bit set (object
+    // pointers never have it), twice the position of a class in m_loadedClasses plus
+    // one; entry 0 is null. One word per entry, because a large file has millions.
+    struct LoadedClass
     {
-        CObject* object = nullptr;
-        const CRuntimeClass* runtimeClass = nullptr;  // set for class entries only
-        UINT schema = kNoSchema;                      // the schema word a class entry was read with
+        const CRuntimeClass* runtimeClass = nullptr;
+        UINT schema = kNoSchema;  // the schema word the class was read with
     };
-    std::vector<LoadedEntry> m_loaded;
+    std::vector<std::uintptr_t> m_loaded;
+    std::vector<LoadedClass> m_loadedClasses;
+    bool m_loadedReserved = false;
     // Storing: objects and classes by the number they were given.
-    std::unordered_map<const CObject*, UINT> m_storedObjects;
+    CPointerIndexMap m_storedObjects;
     std::unordered_map<const CRuntimeClass*, UINT> m_storedClasses;
     UINT m_storedCount = 0;
     UINT m_schema = kNoSchema;

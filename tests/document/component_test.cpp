@@ -89,6 +89,37 @@ TEST_F(ComponentTest, TheContainerHoldsDrawingElementsOnlyAndInOrder)
     Dispose(first);
 }
 
+TEST_F(ComponentTest, RemovalsInABatchKeepTheOrderOfWhatStays)
+{
+    CProbeElement* elements[5];
+    for (auto*& element : elements) {
+        element = new CProbeElement;
+        m_component->Add(element);
+    }
+    m_component->BeginRemovalBatch();
+    m_component->BeginRemovalBatch();
+    EXPECT_TRUE(m_component->Remove(elements[1]));
+    EXPECT_FALSE(m_component->Remove(elements[1]));
+    auto* late = new CProbeElement;
+    m_component->Add(late);
+    EXPECT_TRUE(m_component->Remove(elements[3]));
+    EXPECT_FALSE(m_component->Contains(elements[3]));
+    EXPECT_TRUE(m_component->Contains(late));
+    EXPECT_EQ(elements[3]->GetParent(), nullptr);
+    m_component->EndRemovalBatch();
+    // Still inside the outer batch: the places of the removed are only emptied.
+    EXPECT_EQ(m_component->GetCount(), 6);
+    m_component->EndRemovalBatch();
+
+    const std::vector<CDrawingElement*> expected{elements[0], elements[2], elements[4], late};
+    EXPECT_EQ(m_component->GetEntityList(), expected);
+    EXPECT_TRUE(m_component->Remove(elements[2]));
+    EXPECT_EQ(m_component->GetAt(1), elements[4]);
+    Dispose(elements[1]);
+    Dispose(elements[2]);
+    Dispose(elements[3]);
+}
+
 TEST_F(ComponentTest, AddingAndRemovingThroughTheComponentIsRecordedAndCancels)
 {
     CUndoOperation* operation = m_manager->Start(1);

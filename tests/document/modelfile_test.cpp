@@ -64,17 +64,17 @@ struct HandBuiltFile
 
 // Writes the top-level record field by field under the gates of the file version and
 // the model version; the embedded records come from a fresh model's members.
-Bytes WriteHandBuilt(const HandBuiltFile& spec)
+Bytes WriteHandBuilt(const HandBuiltFile& layout)
 {
     OwnedModel source;
-    const int fv = spec.version.GetBuildNumber();
-    const int mv = spec.modelVersion;
+    const int fv = layout.version.GetBuildNumber();
+    const int mv = layout.modelVersion;
     CVersionMap map = modelfiletest::MapWith({{"CTarnwickModel", mv}});
     CDib emptyPicture;
     CVertex vertex(CPoint3d(1, 2, 3));
     return settingstest::Store([&](CArchive& ar) {
         ArchiveWriteString(ar, CString("Tarnwick Model"));
-        CVersionInfo(spec.version).Serialize(ar);
+        CVersionInfo(layout.version).Serialize(ar);
         if (fv >= 1046) {
             GUID id{};
             CreateGuid(id);
@@ -89,7 +89,7 @@ Bytes WriteHandBuilt(const HandBuiltFile& spec)
             ar << std::int32_t{5} << std::int32_t{6};
         }
         if (mv >= 4) {
-            ar.WriteObject(spec.emptyPreview ? &emptyPicture : nullptr);
+            ar.WriteObject(layout.emptyPreview ? &emptyPicture : nullptr);
             ArchiveWriteBool(ar, true);
         }
         if (fv >= 1055) {
@@ -140,7 +140,7 @@ Bytes WriteHandBuilt(const HandBuiltFile& spec)
             ArchiveWriteString(ar, CString("two"));
         }
         if (fv >= 1054 && mv < 3) {
-            spec.oldMaterials->Serialize(ar);
+            layout.oldMaterials->Serialize(ar);
         }
         if (fv >= 1154) {
             source->GetDrawingAxes()->Serialize(ar);
@@ -161,7 +161,7 @@ Bytes WriteHandBuilt(const HandBuiltFile& spec)
         }
         if (mv >= 9) {
             CFontManager empty;
-            (spec.emptyFontList ? &empty : source->GetFontManager())->Serialize(ar);
+            (layout.emptyFontList ? &empty : source->GetFontManager())->Serialize(ar);
         }
     });
 }
@@ -413,8 +413,8 @@ TEST_F(ModelFileTest, HandBuiltFilesOfEveryEraReadExactlyTheFieldsTheirGatesOpen
             oldMaterials->AddMaterial(new CMaterial);
             oldMaterials->GetMaterials().front()->SetName(CString("Old paint"));
         }
-        HandBuiltFile spec{era.version, fv < 1022 ? 0 : era.modelVersion, false, oldMaterials};
-        const Bytes file = WriteHandBuilt(spec);
+        HandBuiltFile layout{era.version, fv < 1022 ? 0 : era.modelVersion, false, oldMaterials};
+        const Bytes file = WriteHandBuilt(layout);
         {
             const CUndoSuspender suspender;
             oldMaterials->Erase();
@@ -424,7 +424,7 @@ TEST_F(ModelFileTest, HandBuiltFilesOfEveryEraReadExactlyTheFieldsTheirGatesOpen
         EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
         EXPECT_EQ(model->GetDescription(), CString(fv >= 1059 ? "Hand-built" : ""));
         EXPECT_TRUE(model->GetCamera().GetEye() == CPoint3d(1, 2, 3));
-        EXPECT_EQ(HoldsMaterialNamed(*model, "Old paint"), fv >= 1054 && spec.modelVersion < 3);
+        EXPECT_EQ(HoldsMaterialNamed(*model, "Old paint"), fv >= 1054 && layout.modelVersion < 3);
         EXPECT_EQ(model->GetReservedWord(15), fv >= 1199 ? 15 : 0);
         EXPECT_EQ(model->GetVersionInfo().GetBuildNumber(), fv);
     }
@@ -597,9 +597,9 @@ TEST_F(ModelFileTest, AFileReadIntoAModelThatHoldsEntitiesReplacesThemWhole)
 
 TEST_F(ModelFileTest, AFontThatOnlyAStyleNamesJoinsTheModelsFontManager)
 {
-    HandBuiltFile spec{CVersionInfo(5, 0, 232), 12, false, nullptr};
-    spec.emptyFontList = true;
-    const Bytes file = WriteHandBuilt(spec);
+    HandBuiltFile layout{CVersionInfo(5, 0, 232), 12, false, nullptr};
+    layout.emptyFontList = true;
+    const Bytes file = WriteHandBuilt(layout);
     OwnedModel model;
     ReadAllOf(*model, file);
     EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <new>
 
 #include "document/component.h"
 #include "model/attribute.h"
@@ -253,6 +254,33 @@ TEST(EntityAttributes, FindingCopyingAndSharingAttributes)
     cloning.GetAttributeContainer()->Erase();
     sharing.GetAttributeContainer()->Erase();
     source.GetAttributeContainer()->Erase();
+}
+
+TEST(EntityAttributes, ContainersFollowCopiesAndSwapsAndDoNotOutliveTheirEntity)
+{
+    const CUndoSuspender suspender;
+    CEntity source;
+    source.GetOrCreateAttributeContainer(new CAttribute);
+    CAttributeContainer* container = source.GetAttributeContainer();
+    CEntity other;
+    {
+        const CEntity copy(source);
+        EXPECT_EQ(copy.GetAttributeContainer(), container);
+        other.SwapData(source);
+    }
+    EXPECT_EQ(source.GetAttributeContainer(), nullptr);
+    EXPECT_EQ(other.GetAttributeContainer(), container);
+
+    // A new entity made where an old one with attributes lay starts without any.
+    alignas(CEntity) unsigned char place[sizeof(CEntity)];
+    auto* first = new (place) CEntity;
+    first->SetAttributeContainer(container);
+    first->~CEntity();
+    auto* second = new (place) CEntity;
+    EXPECT_EQ(second->GetAttributeContainer(), nullptr);
+    second->~CEntity();
+
+    container->Erase();
 }
 
 TEST(EntityAttributes, CopyingFromAnEntityThatSharesTheContainerEnds)

@@ -1,9 +1,11 @@
-// Faces found for new edges: closed squares, split faces, holes, open chains, and one
-// undo that restores the component.
+// Faces found for new edges: closed squares, split faces, holes, open chains, one undo
+// that restores the component, and the planes a search walks along a long straight run.
 
 #include "model/facefinder.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "model/edgeuse.h"
 #include "tests/model/geometrytestsupport.h"
@@ -207,6 +209,62 @@ TEST(FaceFinder, WithRejectionALoopNoFaceSurroundsIsErased)
     EXPECT_EQ(AddEdgeAndFind(component, v[3], v[0], true), 0);
     EXPECT_EQ(CountFaces(component), 0);
     EXPECT_TRUE(v[0]->FindEdgeTo(v[1])->IsFree());
+}
+
+// A skew line of 60 vertices, each with two spokes across it in one plane; a few
+// vertices have one more spoke, each into a plane of its own, at different distances on
+// either side of the edges searched, so that the order the planes are found in depends
+// on walking both sides evenly. The skipping search must find the planes the plain walk
+// finds, in the same order, from every edge, also with the runs kept between searches.
+TEST(FaceFinder, ALongStraightRunGivesTheSamePlanesAsThePlainWalk)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    CVector3d along(1.0, 0.37, 0.21);
+    along.Normalize();
+    CVector3d across = along.CrossProduct(CVector3d(0.0, 0.0, 1.0));
+    across.Normalize();
+    const CVector3d up = along.CrossProduct(across);
+    const CPoint3d origin(0.3, -1.7, 2.9);
+    const auto at = [&](double t, const CVector3d& offset) { return origin + along * (0.7 * t) + offset; };
+    // The extra spokes: the vertex index and the spoke's offset.
+    const std::vector<std::pair<int, CVector3d>> extras{{3, up * 0.4 + across * 0.8},
+                                                        {13, up * 0.6},
+                                                        {36, (across + up) * 0.35},
+                                                        {55, across * 0.5 - up * 1.0}};
+    std::vector<CVertex*> line;
+    std::vector<CEdge*> edges;
+    for (int i = 0; i < 60; ++i) {
+        line.push_back(new CVertex(at(i, CVector3d(0.0, 0.0, 0.0))));
+        if (i > 0) {
+            edges.push_back(Edge(component, line[i - 1], line[i]));
+        }
+        Edge(component, line[i], new CVertex(at(i, across * 0.5)));
+        Edge(component, line[i], new CVertex(at(i, across * -0.5)));
+        for (const auto& [index, offset] : extras) {
+            if (index == i) {
+                Edge(component, line[i], new CVertex(at(i, offset)));
+            }
+        }
+    }
+    for (const bool keep : {false, true}) {
+        CFaceFinder finder(&component);
+        finder.KeepStraightRuns(keep);
+        for (const std::size_t e : {std::size_t{0}, std::size_t{1}, std::size_t{8}, std::size_t{25}, std::size_t{26},
+                                    std::size_t{44}, std::size_t{57}, std::size_t{58}}) {
+            const std::vector<CPlane3d> plain = finder.GetSearchPlanes(edges[e], true);
+            const std::vector<CPlane3d> skipping = finder.GetSearchPlanes(edges[e], false);
+            // The spokes' plane and each extra spoke's own.
+            ASSERT_EQ(plain.size(), 5U) << e;
+            ASSERT_EQ(skipping.size(), plain.size()) << e;
+            for (std::size_t p = 0; p < plain.size(); ++p) {
+                EXPECT_NEAR(skipping[p].a, plain[p].a, 1e-12) << e << " " << p;
+                EXPECT_NEAR(skipping[p].b, plain[p].b, 1e-12) << e << " " << p;
+                EXPECT_NEAR(skipping[p].c, plain[p].c, 1e-12) << e << " " << p;
+                EXPECT_NEAR(skipping[p].d, plain[p].d, 1e-12) << e << " " << p;
+            }
+        }
+    }
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
+#include <vector>
 
 #include "foundation/boundingbox3d.h"
 #include "model/undooperation.h"
@@ -106,6 +108,79 @@ TEST(Octree, ClearingErasesOnlyTheUnusedVerticesTheOctreeMade)
     EXPECT_EQ(std::find(created.begin(), created.end(), made), created.end());
     EXPECT_NE(std::find(created.begin(), created.end(), given), created.end());
     given->Erase();
+}
+
+// Two vertices 0.0016 apart both lie within 0.001 of the point between them.
+TEST(Octree, WhereTwoVerticesAreInReachTheFirstEnteredAnswers)
+{
+    const entitytest::CurrentModel model;
+    for (const bool lowFirst : {true, false}) {
+        COctree octree;
+        CVertex* low = nullptr;
+        CVertex* high = nullptr;
+        if (lowFirst) {
+            low = octree.FindOrAddVertex({0.9992, 3, 3});
+            high = octree.FindOrAddVertex({1.0008, 3, 3});
+        } else {
+            high = octree.FindOrAddVertex({1.0008, 3, 3});
+            low = octree.FindOrAddVertex({0.9992, 3, 3});
+        }
+        ASSERT_NE(low, high);
+        EXPECT_EQ(octree.FindOrAddVertex({1, 3, 3}), lowFirst ? low : high);
+        octree.Clear();
+    }
+}
+
+TEST(Octree, AGridEnteredRowByRowIsFoundAgainAndCollectedByBoxes)
+{
+    const entitytest::CurrentModel model;
+    COctree octree;
+    std::vector<CVertex*> grid;
+    for (int y = 0; y < 60; ++y) {
+        for (int x = 0; x < 60; ++x) {
+            grid.push_back(octree.FindOrAddVertex({x * 0.5, y * 0.5, -7.0}));
+        }
+    }
+    EXPECT_EQ(octree.FindOrAddVertex({12.0004, 7.4996, -7.0}), grid[15 * 60 + 24]);
+    EXPECT_EQ(octree.FindOrAddVertex({0, 0, -7.0009}), grid[0]);
+    std::vector<CVertex*> found;
+    // A row's edge: the box along it holds the row's vertices from x 2 to 5.
+    EXPECT_EQ(octree.FindVerticesInBox(CBoundingBox3d(2, 5, 10, 10, -7, -7), found), 7);
+    EXPECT_EQ(octree.FindVerticesInBox(CBoundingBox3d(-100, 100, -100, 100, -100, 100), found), 3600);
+    octree.Clear();
+}
+
+// A point on the rim of the first cube, then one far off that makes the index grow
+// round it: the rim point sits on the new split planes and is still found.
+TEST(Octree, APointOnARimThatBecameASplitPlaneIsStillFound)
+{
+    const entitytest::CurrentModel model;
+    COctree octree;
+    octree.FindOrAddVertex({0, 0, 0});
+    CVertex* rim = octree.FindOrAddVertex({1, 1, 1});
+    octree.FindOrAddVertex({5, 5, 5});
+    std::vector<CVertex*> found;
+    EXPECT_EQ(octree.FindVerticesInBox(CBoundingBox3d(1, 1, 1, 1, 1, 1), found), 1);
+    EXPECT_EQ(found.front(), rim);
+    EXPECT_EQ(octree.FindOrAddVertex({1.0005, 1, 1}), rim);
+    octree.Clear();
+}
+
+TEST(Octree, PointsNoCubeCanHoldAreStillFoundOneByOne)
+{
+    const entitytest::CurrentModel model;
+    COctree octree;
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    CVertex* far = octree.FindOrAddVertex({inf, 0, 0});
+    CVertex* odd = octree.FindOrAddVertex({nan, 0, 0});
+    CVertex* huge = octree.FindOrAddVertex({1e300, -1e300, 0});
+    EXPECT_NE(far, odd);
+    EXPECT_EQ(octree.FindOrAddVertex({1e300, -1e300, 0}), huge);
+    EXPECT_NE(octree.FindOrAddVertex({0, 0, 0}), huge);
+    std::vector<CVertex*> found;
+    EXPECT_EQ(octree.FindVerticesInBox(CBoundingBox3d(-1, 1, -1, 1, -1, 1), found), 1);
+    octree.Clear();
 }
 
 TEST(Octree, PointsAlongALineMakeADeepTreeWithoutTrouble)

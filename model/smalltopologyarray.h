@@ -1,0 +1,161 @@
+#pragma once
+// CSmallTopologyArray: a topology pointer array for lists that nearly always hold one
+// entry, such as a face's loops. One entry lives in the array itself; a second moves
+// the list to a buffer that grows as CTopologyArray's does (a step of an eighth of
+// the count, kept between 4 and 1024). A model of a million faces saves a million
+// buffers this way.
+
+#include <algorithm>
+#include <cstdint>
+#include <utility>
+
+template <typename T>
+class CSmallTopologyArray
+{
+public:
+    static constexpr std::int32_t kMinStep = 4;
+    static constexpr std::int32_t kMaxStep = 1024;
+
+    CSmallTopologyArray() = default;
+    // Same entries and count, storage of its own.
+    CSmallTopologyArray(const CSmallTopologyArray& other) { CopyFrom(other); }
+    CSmallTopologyArray& operator=(const CSmallTopologyArray& other)
+    {
+        if (this != &other) {
+            Free();
+            CopyFrom(other);
+        }
+        return *this;
+    }
+    ~CSmallTopologyArray() { Free(); }
+
+    [[nodiscard]] std::int32_t GetCount() const { return m_count; }
+    [[nodiscard]] std::int32_t GetCapacity() const { return m_capacity; }
+    [[nodiscard]] bool IsEmpty() const { return m_count == 0; }
+    // Null for an index outside 0..count-1.
+    [[nodiscard]] T* GetAt(std::int32_t index) const
+    {
+        return index >= 0 && index < m_count ? Items()[index] : nullptr;
+    }
+    // Ignored for an index outside 0..count-1.
+    void SetAt(std::int32_t index, T* item)
+    {
+        if (index >= 0 && index < m_count) {
+            Items()[index] = item;
+        }
+    }
+    [[nodiscard]] T* const* GetData() const { return Items(); }
+
+    // The index of the first occurrence; -1 when absent.
+    [[nodiscard]] std::int32_t Find(const T* item) const
+    {
+        T* const* items = Items();
+        for (std::int32_t i = 0; i < m_count; ++i) {
+            if (items[i] == item) {
+                return i;
+            }
+        }
+        return -1;
+    }
+    [[nodiscard]] bool Contains(const T* item) const { return Find(item) >= 0; }
+
+    void Reserve(std::int32_t n)
+    {
+        if (n <= m_capacity) {
+            return;
+        }
+        if (n == 1) {
+            m_storage.single = nullptr;
+            m_capacity = 1;
+            return;
+        }
+        const std::int32_t step = std::clamp(m_count / 8, kMinStep, kMaxStep);
+        const std::int32_t capacity = std::max(n, m_capacity + step);
+        T** items = new T*[static_cast<std::size_t>(capacity)];
+        std::copy(Items(), Items() + m_count, items);
+        std::fill(items + m_count, items + capacity, nullptr);
+        if (!IsInline()) {
+            delete[] m_storage.items;
+        }
+        m_storage.items = items;
+        m_capacity = capacity;
+    }
+    // Grows or shrinks the count; new slots are null.
+    void SetCount(std::int32_t count)
+    {
+        Reserve(count);
+        T** items = Items();
+        for (std::int32_t i = m_count; i < count; ++i) {
+            items[i] = nullptr;
+        }
+        m_count = std::max<std::int32_t>(count, 0);
+    }
+    void Append(T* item)
+    {
+        Reserve(m_count + 1);
+        Items()[m_count++] = item;
+    }
+    // Closes the gap, keeping the order; ignored for an index out of range.
+    void RemoveAt(std::int32_t index)
+    {
+        if (index < 0 || index >= m_count) {
+            return;
+        }
+        T** items = Items();
+        std::copy(items + index + 1, items + m_count, items + index);
+        items[--m_count] = nullptr;
+    }
+    // Removes the first occurrence; false when absent.
+    bool Remove(const T* item)
+    {
+        const std::int32_t index = Find(item);
+        RemoveAt(index);
+        return index >= 0;
+    }
+    // Count 0, storage kept.
+    void RemoveAll() { m_count = 0; }
+    // Count and capacity 0, buffer freed.
+    void Free()
+    {
+        if (!IsInline()) {
+            delete[] m_storage.items;
+        }
+        m_storage.items = nullptr;
+        m_count = 0;
+        m_capacity = 0;
+    }
+    void Swap(CSmallTopologyArray& other) noexcept
+    {
+        // The single entry and the buffer pointer share their place: the whole place
+        // is exchanged, whichever it holds.
+        std::swap(m_storage, other.m_storage);
+        std::swap(m_count, other.m_count);
+        std::swap(m_capacity, other.m_capacity);
+    }
+
+private:
+    [[nodiscard]] bool IsInline() const { return m_capacity <= 1; }
+    [[nodiscard]] T** Items() { return IsInline() ? &m_storage.single : m_storage.items; }
+    [[nodiscard]] T* const* Items() const { return IsInline() ? &m_storage.single : m_storage.items; }
+
+    void CopyFrom(const CSmallTopologyArray& other)
+    {
+        if (other.IsInline()) {
+            m_storage.single = other.m_storage.single;
+        } else {
+            m_storage.items = new T*[static_cast<std::size_t>(other.m_capacity)];
+            std::copy(other.m_storage.items, other.m_storage.items + other.m_capacity, m_storage.items);
+        }
+        m_count = other.m_count;
+        m_capacity = other.m_capacity;
+    }
+
+    union Storage
+    {
+        T** items = nullptr;
+        T* single;  // while the capacity is at most one
+    };
+    Storage m_storage;
+    std::int32_t m_count = 0;
+    std::int32_t m_capacity = 0;
+};
