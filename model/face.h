@@ -10,7 +10,7 @@
 #include "foundation/boundingbox3d.h"
 #include "foundation/plane3d.h"
 #include "model/drawingelement.h"
-#include "model/smalltopologyarray.h"
+#include "model/topologyarray.h"
 
 class CEdge;
 class CEnumEdge;

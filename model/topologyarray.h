@@ -4,12 +4,16 @@
 // do not reallocate on every append: the step is a eighth of the count, kept between
 // 4 and 1024, and never less than what is asked for. The buffer never shrinks.
 // Counts are 32-bit even though files and older programs kept them in 16 bits.
+//
+// With InlineOne, for lists that nearly always hold one entry (a face's loops), that
+// one entry lives in the array itself and a second moves the list to a buffer: a
+// model of a million faces saves a million buffers this way.
 
 #include <algorithm>
 #include <cstdint>
 #include <utility>
 
-template <typename T>
+template <typename T, bool InlineOne = false>
 class CTopologyArray
 {
 public:
@@ -17,7 +21,7 @@ public:
     static constexpr std::int32_t kMaxStep = 1024;
 
     CTopologyArray() = default;
-    // Same entries, same count and capacity, a buffer of its own.
+    // Same entries, count and capacity, storage of its own.
     CTopologyArray(const CTopologyArray& other) { CopyFrom(other); }
     CTopologyArray& operator=(const CTopologyArray& other)
     {
@@ -35,22 +39,23 @@ public:
     // Null for an index outside 0..count-1.
     [[nodiscard]] T* GetAt(std::int32_t index) const
     {
-        return index >= 0 && index < m_count ? m_items[index] : nullptr;
+        return index >= 0 && index < m_count ? Items()[index] : nullptr;
     }
     // Ignored for an index outside 0..count-1.
     void SetAt(std::int32_t index, T* item)
     {
         if (index >= 0 && index < m_count) {
-            m_items[index] = item;
+            Items()[index] = item;
         }
     }
-    [[nodiscard]] T* const* GetData() const { return m_items; }
+    [[nodiscard]] T* const* GetData() const { return Items(); }
 
     // The index of the first occurrence; -1 when absent.
     [[nodiscard]] std::int32_t Find(const T* item) const
     {
+        T* const* items = Items();
         for (std::int32_t i = 0; i < m_count; ++i) {
-            if (m_items[i] == item) {
+            if (items[i] == item) {
                 return i;
             }
         }
@@ -58,34 +63,41 @@ public:
     }
     [[nodiscard]] bool Contains(const T* item) const { return Find(item) >= 0; }
 
-    // Makes room for n entries by the growth rule.
     void Reserve(std::int32_t n)
     {
         if (n <= m_capacity) {
             return;
         }
+        if (InlineOne && n == 1) {
+            m_storage.single = nullptr;
+            m_capacity = 1;
+            return;
+        }
         const std::int32_t step = std::clamp(m_count / 8, kMinStep, kMaxStep);
         const std::int32_t capacity = std::max(n, m_capacity + step);
         T** items = new T*[static_cast<std::size_t>(capacity)];
-        std::copy(m_items, m_items + m_count, items);
+        std::copy(Items(), Items() + m_count, items);
         std::fill(items + m_count, items + capacity, nullptr);
-        delete[] m_items;
-        m_items = items;
+        if (!IsInline()) {
+            delete[] m_storage.items;
+        }
+        m_storage.items = items;
         m_capacity = capacity;
     }
     // Grows or shrinks the count; new slots are null.
     void SetCount(std::int32_t count)
     {
         Reserve(count);
+        T** items = Items();
         for (std::int32_t i = m_count; i < count; ++i) {
-            m_items[i] = nullptr;
+            items[i] = nullptr;
         }
         m_count = std::max<std::int32_t>(count, 0);
     }
     void Append(T* item)
     {
         Reserve(m_count + 1);
-        m_items[m_count++] = item;
+        Items()[m_count++] = item;
     }
     // Closes the gap, keeping the order; ignored for an index out of range.
     void RemoveAt(std::int32_t index)
@@ -93,8 +105,9 @@ public:
         if (index < 0 || index >= m_count) {
             return;
         }
-        std::copy(m_items + index + 1, m_items + m_count, m_items + index);
-        m_items[--m_count] = nullptr;
+        T** items = Items();
+        std::copy(items + index + 1, items + m_count, items + index);
+        items[--m_count] = nullptr;
     }
     // Removes the first occurrence; false when absent.
     bool Remove(const T* item)
@@ -103,35 +116,53 @@ public:
         RemoveAt(index);
         return index >= 0;
     }
-    // Count 0, buffer kept.
+    // Count 0, storage kept.
     void RemoveAll() { m_count = 0; }
     // Count and capacity 0, buffer freed.
     void Free()
     {
-        delete[] m_items;
-        m_items = nullptr;
+        if (!IsInline()) {
+            delete[] m_storage.items;
+        }
+        m_storage.items = nullptr;
         m_count = 0;
         m_capacity = 0;
     }
     void Swap(CTopologyArray& other) noexcept
     {
-        std::swap(m_items, other.m_items);
+        // The single entry and the buffer pointer share their place: the whole place
+        // is exchanged, whichever it holds.
+        std::swap(m_storage, other.m_storage);
         std::swap(m_count, other.m_count);
         std::swap(m_capacity, other.m_capacity);
     }
 
 private:
+    [[nodiscard]] bool IsInline() const { return InlineOne && m_capacity <= 1; }
+    [[nodiscard]] T** Items() { return IsInline() ? &m_storage.single : m_storage.items; }
+    [[nodiscard]] T* const* Items() const { return IsInline() ? &m_storage.single : m_storage.items; }
+
     void CopyFrom(const CTopologyArray& other)
     {
-        if (other.m_capacity > 0) {
-            m_items = new T*[static_cast<std::size_t>(other.m_capacity)];
-            std::copy(other.m_items, other.m_items + other.m_capacity, m_items);
+        if (other.IsInline()) {
+            m_storage.single = other.m_storage.single;
+        } else if (other.m_capacity > 0) {
+            m_storage.items = new T*[static_cast<std::size_t>(other.m_capacity)];
+            std::copy(other.m_storage.items, other.m_storage.items + other.m_capacity, m_storage.items);
         }
         m_count = other.m_count;
         m_capacity = other.m_capacity;
     }
 
-    T** m_items = nullptr;
+    union Storage
+    {
+        T** items = nullptr;
+        T* single;  // with InlineOne, while the capacity is at most one
+    };
+    Storage m_storage;
     std::int32_t m_count = 0;
     std::int32_t m_capacity = 0;
 };
+
+template <typename T>
+using CSmallTopologyArray = CTopologyArray<T, true>;

@@ -1,4 +1,4 @@
-#include "model/smalltopologyarray.h"
+#include "model/topologyarray.h"
 
 #include <gtest/gtest.h>
 
