@@ -127,16 +127,6 @@ bool CText::RefersTo(const CEntity* entity) const
     return m_anchor.RefersTo(entity);
 }
 
-template <typename T>
-void CText::SetRecorded(T& field, const T& value)
-{
-    if (field == value) {
-        return;
-    }
-    RecordChange(true);
-    field = value;
-}
-
 void CText::SetText(const CString& text)
 {
     SetRecorded(m_text, text);

@@ -108,8 +108,6 @@ private:
     // Mends the values the check repairs; the reader runs it on what a file holds.
     void RepairValues(CAnnotationCheck* check);
     int CheckText(int mode, CValidityResultMap* results);
-    template <typename T>
-    void SetRecorded(T& field, const T& value);
 
     CString m_text;
     double m_screenX = 0.5;

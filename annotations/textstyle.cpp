@@ -87,16 +87,6 @@ void CTextStyle::SetFont(CEntity* font, bool record)
     ChangeFont(*this, m_font, font, record);
 }
 
-template <typename T>
-void CTextStyle::SetRecorded(T& field, const T& value)
-{
-    if (field == value) {
-        return;
-    }
-    RecordChange(true);
-    field = value;
-}
-
 void CTextStyle::SetLeaderArrow(std::int32_t arrow)
 {
     SetRecorded(m_leaderArrow, arrow);

@@ -69,8 +69,6 @@ public:
 private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
-    template <typename T>
-    void SetRecorded(T& field, const T& value);
 
     CTarnwickModel* m_model = nullptr;
     CEntity* m_font = nullptr;  // a CTwFont

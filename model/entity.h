@@ -172,6 +172,16 @@ public:
     std::int32_t NegateId();
     // Hands the entity to the open undo operation before it changes.
     void RecordChange(bool saveState);
+    // Sets a field, handing the entity to the open operation first when the value changes.
+    template <typename T>
+    void SetRecorded(T& field, const T& value)
+    {
+        if (field == value) {
+            return;
+        }
+        RecordChange(true);
+        field = value;
+    }
 
     void SetParent(CEntity* parent);
 
