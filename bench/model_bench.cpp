@@ -14,6 +14,7 @@
 #include "model/undosuspender.h"
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
+#include "bench/gridfile.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/modelfiles.h"
 
@@ -30,20 +31,6 @@ void PrepareOnce()
         return store;
     }();
     benchmark::DoNotOptimize(settings);
-}
-
-// The grid's model file in format 5000, made once per size.
-const ModelBytes& GridFile(int faces)
-{
-    static std::map<int, ModelBytes> files;
-    auto found = files.find(faces);
-    if (found == files.end()) {
-        auto* model = new CTarnwickModel;
-        BuildGridModel(*model, faces);
-        found = files.emplace(faces, WriteModelBytes(*model, kSaveFormat5000)).first;
-        model->Release();
-    }
-    return found->second;
 }
 
 // Bytes the allocator hands out at the moment, mapped blocks included.

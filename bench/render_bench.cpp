@@ -33,6 +33,7 @@
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
 #include "render/tarnisview.h"
+#include "bench/gridfile.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/modelfiles.h"
 
@@ -74,19 +75,6 @@ bool MakeContextCurrent()
     }
     context = wglCreateContext(device.get());
     return context != nullptr && wglMakeCurrent(device.get(), context);
-}
-
-const ModelBytes& GridFile(int faces)
-{
-    static std::map<int, ModelBytes> files;
-    auto found = files.find(faces);
-    if (found == files.end()) {
-        auto* model = new CTarnwickModel;
-        BuildGridModel(*model, faces);
-        found = files.emplace(faces, WriteModelBytes(*model, kSaveFormat5000)).first;
-        model->Release();
-    }
-    return found->second;
 }
 
 // The grid's triangles as a binary little-endian PLY file, each vertex once.

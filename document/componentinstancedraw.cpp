@@ -9,29 +9,16 @@
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/renderingoptions.h"
+#include "drawapi/glenums.h"
+#include "drawapi/stipplepatterns.h"
 #include "drawapi/tarnisview.h"
 #include "model/facegl.h"
 #include "model/undosuspender.h"
 
 namespace {
 
-constexpr unsigned kPolygonStipple = 0x0B42;
+using glenum::kPolygonStipple;
 constexpr std::uint16_t kStippleHidden = 0x3333;
-
-const std::uint8_t* HiddenInstancePattern()
-{
-    static std::uint8_t pattern[128];
-    static bool made = false;
-    if (!made) {
-        for (int row = 0; row < 32; ++row) {
-            for (int b = 0; b < 4; ++b) {
-                pattern[row * 4 + b] = row % 8 == 0 ? 0xFF : 0x01;
-            }
-        }
-        made = true;
-    }
-    return pattern;
-}
 
 }  // namespace
 
@@ -119,7 +106,7 @@ void CComponentInstance::Draw(ITarnisView* view)
     bool stippleWasOn = true;
     bool lineStippleSet = false;
     if (IsHiddenFlagSet()) {
-        view->SetPolygonStipple(HiddenInstancePattern());
+        view->SetPolygonStipple(stipple::HiddenGeometry());
         stippleWasOn = view->SetCapability(kPolygonStipple, true);
         lineStippleSet = !view->IsLineStippled();
         view->SetLineStipple(kStippleHidden);

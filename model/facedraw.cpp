@@ -12,6 +12,8 @@
 #include "document/renderingoptions.h"
 #include "document/texturegl.h"
 #include "document/textureplacement.h"
+#include "drawapi/glenums.h"
+#include "drawapi/stipplepatterns.h"
 #include "drawapi/tarnisview.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
@@ -21,24 +23,7 @@
 
 namespace {
 
-constexpr unsigned kPolygonStipple = 0x0B42;
-constexpr unsigned kDepthFunctionLessOrEqual = 0x0203;
-
-// A grid of 8 by 8 cells: rows 0, 8, 16 and 24 full, the others one bit per byte.
-const std::uint8_t* HiddenFacePattern()
-{
-    static std::uint8_t pattern[128];
-    static bool made = false;
-    if (!made) {
-        for (int row = 0; row < 32; ++row) {
-            for (int b = 0; b < 4; ++b) {
-                pattern[row * 4 + b] = row % 8 == 0 ? 0xFF : 0x01;
-            }
-        }
-        made = true;
-    }
-    return pattern;
-}
+using glenum::kPolygonStipple;
 
 const std::uint8_t* SelectionPattern()
 {
@@ -297,7 +282,7 @@ void CFace::DrawWithState(ITarnisView* view, CMaterial* material, CColor color, 
     }
     bool stippleWasOn = false;
     if (stippled) {
-        view->SetPolygonStipple(HiddenFacePattern());
+        view->SetPolygonStipple(stipple::HiddenGeometry());
         stippleWasOn = view->SetCapability(kPolygonStipple, true);
     }
     if (alphaTest) {
@@ -325,7 +310,7 @@ void CFace::DrawSelectionHighlight(ITarnisView* view, const CColor& selectionCol
     IFaceGL* gl = GetFaceGL();
     gl->Flush(view);
     const unsigned depthFunction = view->GetDepthFunction();
-    view->SetDepthFunction(kDepthFunctionLessOrEqual);
+    view->SetDepthFunction(glenum::kLessOrEqual);
     view->SetPolygonStipple(SelectionPattern());
     const bool stippleWasOn = view->SetCapability(kPolygonStipple, true);
     gl->AddFace(view, *this, selectionColor, false);
