@@ -28,11 +28,13 @@ void ILPNGEncoder::DoEncode(const ILBmp& bmp, ILDataSink& sink)
         raiseError(ILTextException::notSupported, "PNG encoder: only 1, 8, 24 and 32 bits per pixel are written.");
     }
     // libpng makes its structures on the heap; when it cannot, nothing could be written.
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, this, ErrorHandler, WarningHandler);
+    png_structp png = m_allocate && m_release
+                          ? png_create_write_struct_2(PNG_LIBPNG_VER_STRING, this, ErrorHandler, WarningHandler, this,
+                                                      m_allocate, m_release)
+                          : png_create_write_struct(PNG_LIBPNG_VER_STRING, this, ErrorHandler, WarningHandler);
     if (!png) {
         raiseError(ILTextException::noMemory, "Out of memory.");
     }
-    png_set_compression_level(png, m_compressionLevel);
     png_infop info = png_create_info_struct(png);
     if (!info) {
         png_destroy_write_struct(&png, nullptr);
@@ -61,6 +63,7 @@ bool ILPNGEncoder::WriteWithLibpng(png_structp png, png_infop info)
     if (setjmp(png_jmpbuf(png))) {
         return false;
     }
+    png_set_compression_level(png, m_compressionLevel);
     png_set_write_fn(png, this, WriteData, FlushData);
     SetHeader(png, info);
     png_write_info(png, info);

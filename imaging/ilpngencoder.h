@@ -26,6 +26,14 @@ public:
     void SetCompressionLevel(uint16_t level) { m_compressionLevel = level; }
     [[nodiscard]] uint16_t GetCompressionLevel() const { return m_compressionLevel; }
 
+    // Where libpng takes and returns its memory; null (the default) means libpng's own.
+    // Both are set together, so every block goes back to the allocator that made it.
+    void SetMemoryFunctions(png_malloc_ptr allocate, png_free_ptr release)
+    {
+        m_allocate = allocate;
+        m_release = release;
+    }
+
 protected:
     void DoEncode(const ILBmp& bmp, ILDataSink& sink) override;
 
@@ -45,6 +53,8 @@ private:
     const ILBmp* m_bmp = nullptr;
     ILDataSink* m_sink = nullptr;
     uint16_t m_compressionLevel = 0;
+    png_malloc_ptr m_allocate = nullptr;
+    png_free_ptr m_release = nullptr;
     png_color m_palette[256] = {};
     png_byte m_alphas[256] = {};
     char m_message[256] = {};

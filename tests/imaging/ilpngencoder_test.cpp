@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -11,24 +12,16 @@ using namespace codectest;
 
 namespace {
 
-// libpng takes its structures from malloc; a test arms this to make the next allocation of
-// its own thread fail. Everything else in the program allocates as usual.
-thread_local int t_failingAllocations = 0;
-
-}  // namespace
-
-extern "C" void* __libc_malloc(size_t size);
-
-extern "C" void* malloc(size_t size)
+// An allocator for libpng that refuses the first request, as a full heap would.
+png_voidp RefusingAllocate(png_structp, png_alloc_size_t)
 {
-    if (t_failingAllocations > 0) {
-        --t_failingAllocations;
-        return nullptr;
-    }
-    return __libc_malloc(size);
+    return nullptr;
 }
 
-namespace {
+void Release(png_structp, png_voidp block)
+{
+    std::free(block);
+}
 
 // A bitmap of the given depth whose pixels vary along both axes.
 ILAnyBmp MakePattern(int depth, bool alpha, int width = 23, int height = 9)
@@ -200,10 +193,9 @@ TEST(ILPNGEncoderTest, AnEncodeWithoutMemoryForLibpngFailsWithOutOfMemory)
     ILMemSink sink;
     ASSERT_EQ(sink.Open("mem", 64), 0);
     const ILTextException e = Failure([&] {
-        t_failingAllocations = 1;
+        encoder.SetMemoryFunctions(RefusingAllocate, Release);
         encoder.SaveBmp(bmp, sink);
     });
-    t_failingAllocations = 0;
     EXPECT_EQ(e.GetCode(), ILTextException::noMemory);
     EXPECT_STREQ(e.GetText(), "Decoder error: Out of memory.\n");
     EXPECT_EQ(sink.GetDataSize(), 0u);
