@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 source scripts/ccache-env.sh
 seconds="${1:-20}"
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)"
+cmake --build --preset fuzz -j "$(nproc)" --target fuzz_all
 for exe in build/fuzz/fuzz/fuzz_*; do
   [ -x "$exe" ] || continue
   name="$(basename "$exe")"
