@@ -10,8 +10,10 @@
 #include "foundation/geometryarchive.h"
 #include "foundation/modelid.h"
 #include "foundation/notificationcenter.h"
+#include "model/entitycontainer.h"
 #include "model/entitylist.h"
 #include "model/entityset.h"
+#include "model/perimeterfinder.h"
 #include "model/undosuspender.h"
 #include "model/validitylog.h"
 #include "platform/archive.h"
@@ -196,6 +198,8 @@ void CComponentDefinition::Erase()
 {
     RecordChange(true);
     m_erased = true;
+    // Its instances may be gone already: nobody is told.
+    m_perimeter.reset();
     if (m_behavior != nullptr) {
         m_behavior->Erase();
     }
@@ -247,6 +251,7 @@ void CComponentDefinition::SwapData(CEntity& other)
     std::swap(m_insertionPoint, definition->m_insertionPoint);
     std::swap(m_type, definition->m_type);
     std::swap(m_thumbnail, definition->m_thumbnail);
+    DropPerimeterFinder();
     if (typeDiffered) {
         GetNotificationCenter().Post(kComponentTypeChangeNotification, this);
     }
@@ -312,6 +317,9 @@ void CComponentDefinition::OnTransformChanged()
 
 void CComponentDefinition::InvalidateBounds()
 {
+    // Every change to the entities ends here (removals, moves, the commit of an
+    // operation that touched them), also while the bounds are already stale.
+    DropPerimeterFinder();
     // The flag is cleared before the holders are told, which also ends the walk when
     // definitions hold each other.
     if (!AreBoundsValid()) {
@@ -333,7 +341,29 @@ void CComponentDefinition::InvalidateHolderBounds() const
 void CComponentDefinition::Add(CEntity* entity)
 {
     CComponent::Add(entity);
+    DropPerimeterFinder();
     InvalidateHolderBounds();
+}
+
+CPerimeterFinder* CComponentDefinition::GetPerimeterFinder() const
+{
+    if (m_perimeter == nullptr) {
+        const CUndoSuspender suspender;
+        auto perimeter = std::make_unique<CPerimeterFinder>();
+        const std::unique_ptr<IEntityIterator> entities(const_cast<CComponentDefinition*>(this)->NewIterator());
+        perimeter->Find(entities.get(), GetComponentTransform());
+        m_perimeter = std::move(perimeter);
+    }
+    return m_perimeter.get();
+}
+
+void CComponentDefinition::DropPerimeterFinder()
+{
+    if (m_perimeter == nullptr) {
+        return;
+    }
+    m_perimeter.reset();
+    OnTransformChanged();
 }
 
 void CComponentDefinition::AddInstance(CComponentInstance* instance)

@@ -5,6 +5,7 @@
 // instances in step with its own changes. The definition list of a component owns it.
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "document/component.h"
@@ -14,6 +15,7 @@
 
 class CComponentInstance;
 class CEntitySet;
+class CPerimeterFinder;
 
 class CComponentDefinition : public CComponent
 {
@@ -45,10 +47,18 @@ public:
     [[nodiscard]] int GetTypeId() const override;
     // The instances' own reaction to a moved placement.
     virtual void OnTransformChanged();
-    // Also the bounds of every component that holds an instance, once.
+    // Also the bounds of every component that holds an instance, once; the perimeter
+    // is dropped whatever state the bounds were in.
     void InvalidateBounds() override;
     // A new entity may widen the definition, and so every component that places it.
     void Add(CEntity* entity) override;
+
+    // The outlines that the definition cuts into the face its instances are glued to,
+    // found in its own base plane on first use and kept until its geometry changes.
+    [[nodiscard]] CPerimeterFinder* GetPerimeterFinder() const;
+    // Forgets the perimeter; when there was one, the faces glued to the instances are
+    // told that their openings changed.
+    void DropPerimeterFinder();
 
     // Appends without a duplicate test and sets the instance's definition.
     void AddInstance(CComponentInstance* instance);
@@ -115,6 +125,8 @@ private:
     CEntity* m_thumbnail = nullptr;
     bool m_thumbnailMadeHere = false;
     bool m_erased = false;
+    // A cache: made by const queries, never copied, recorded or written.
+    mutable std::unique_ptr<CPerimeterFinder> m_perimeter;
 };
 
 // Reads an object reference that must be a component definition (null allowed);

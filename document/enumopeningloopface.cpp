@@ -4,7 +4,6 @@
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "foundation/plane3d.h"
-#include "model/entitycontainer.h"
 #include "model/face.h"
 #include "model/loop.h"
 #include "model/perimeterfinder.h"
@@ -50,7 +49,7 @@ void CEnumOpeningLoopFace::Collect(CRelationship* relationship, const CComponent
         return;  // a definition that holds itself cuts no further
     }
     const CTransformation placed = outer * instance->GetTransform();
-    CPerimeterFinder* perimeter = GetPerimeter(definition);
+    const CPerimeterFinder* perimeter = definition->GetPerimeterFinder();
     const CVector3d normal(m_normal.x, m_normal.y, m_normal.z);
     for (int i = 0; i < perimeter->GetFaceCount(); ++i) {
         CFace* outline = perimeter->GetFace(i);
@@ -65,17 +64,6 @@ void CEnumOpeningLoopFace::Collect(CRelationship* relationship, const CComponent
         Collect(relationship, perimeter->GetInstance(i), placed, depth + 1);
     }
     m_entered.erase(definition);
-}
-
-CPerimeterFinder* CEnumOpeningLoopFace::GetPerimeter(const CComponentDefinition* definition)
-{
-    std::unique_ptr<CPerimeterFinder>& perimeter = m_perimeters[definition];
-    if (perimeter == nullptr) {
-        perimeter = std::make_unique<CPerimeterFinder>();
-        const std::unique_ptr<IEntityIterator> entities(const_cast<CComponentDefinition*>(definition)->NewIterator());
-        perimeter->Find(entities.get(), CTransformation());
-    }
-    return perimeter.get();
 }
 
 bool CEnumOpeningLoopFace::Next(COpeningLoop*& out)

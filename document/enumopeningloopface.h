@@ -2,11 +2,9 @@
 // CEnumOpeningLoopFace: the outlines of the openings cut into one face, or of the
 // openings of one glue. Each glued instance whose definition cuts contributes one
 // outline per perimeter face of its definition, and its nested cutting instances
-// theirs, each under the composed placement. The perimeters are worked out when the
-// enumerator is made and live as long as it.
+// theirs, each under the composed placement. The perimeters are the definitions' own,
+// worked out once for all faces and kept until a definition changes.
 
-#include <map>
-#include <memory>
 #include <set>
 #include <vector>
 
@@ -14,7 +12,6 @@
 #include "foundation/unitvector3d.h"
 
 class CComponentDefinition;
-class CPerimeterFinder;
 
 class CEnumOpeningLoopFace
 {
@@ -41,14 +38,12 @@ private:
     void CollectRelationship(CRelationship* relationship);
     void Collect(CRelationship* relationship, const CComponentInstance* instance, const CTransformation& outer,
                  int depth);
-    CPerimeterFinder* GetPerimeter(const CComponentDefinition* definition);
 
     const CFace* m_face = nullptr;
     ITarnisView* m_view = nullptr;
     CUnitVector3d m_normal;
     std::vector<COpeningLoop> m_loops;
     int m_cursor = 0;
-    std::map<const CComponentDefinition*, std::unique_ptr<CPerimeterFinder>> m_perimeters;
     // Definitions being entered: one that holds itself is not entered again.
     std::set<const CComponentDefinition*> m_entered;
 };

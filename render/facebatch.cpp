@@ -8,6 +8,7 @@
 #include "annotations/sectionclipstack.h"
 #include "drawapi/tarnisview.h"
 #include "document/component.h"
+#include "document/enumopeningloopface.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/loop.h"
@@ -111,13 +112,13 @@ void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bo
         AddFan(*outer, -cache);
         return;
     }
-    if (face.GetLoopCount() == 1 && outer->IsConvex() && !HasRelationships(face)) {
+    if (face.GetLoopCount() == 1 && outer->IsConvex() && FindRelationships(face) == nullptr) {
         const int count = outer->GetEdgeUseCount();
         face.SetDisplayCache(-count);
         AddFan(*outer, count);
         return;
     }
-    Tessellate(face);
+    Tessellate(view, face);
 }
 
 bool CFaceBatch::ClipsInSoftware(ITarnisView* view)
@@ -132,7 +133,7 @@ void CFaceBatch::AddClippedFace(ITarnisView* view, const CFace& face, const CCol
     if (m_clipped == nullptr) {
         m_clipped = std::make_unique<CFacePolygon>();
     }
-    m_clipped->Build(face, nullptr, false);
+    m_clipped->Build(face, nullptr, false, view);
     if (!view->GetSectionFilters().IsKeptByAll(*m_clipped)) {
         return;
     }
@@ -151,10 +152,10 @@ void CFaceBatch::AddClippedFace(ITarnisView* view, const CFace& face, const CCol
 void CFaceBatch::BeginFrame()
 {
     m_relationshipsOf = nullptr;
-    m_firstEnds.clear();
+    m_byFirstEnd.clear();
 }
 
-bool CFaceBatch::HasRelationships(const CFace& face)
+const std::vector<CRelationship*>* CFaceBatch::FindRelationships(const CFace& face)
 {
     // The first ends of every relationship of the face's component and the components
     // above it, gathered once for all faces of a component rather than searched for
@@ -162,7 +163,7 @@ bool CFaceBatch::HasRelationships(const CFace& face)
     const CEntity* parent = face.GetParent();
     if (parent != m_relationshipsOf) {
         m_relationshipsOf = parent;
-        m_firstEnds.clear();
+        m_byFirstEnd.clear();
         const CEntity* entity = parent;
         for (int depth = 0; entity != nullptr && depth < CComponent::kMaxNestingDepth * 2; ++depth) {
             const auto* component = dynamic_cast<const CComponent*>(entity);
@@ -171,15 +172,16 @@ bool CFaceBatch::HasRelationships(const CFace& face)
             }
             if (const CRelationshipMap* map = component->GetRelationshipMap()) {
                 for (int i = 0; i < map->GetCount(); ++i) {
-                    if (const CRelationship* relationship = map->GetRelationship(i)) {
-                        m_firstEnds.insert(relationship->GetFirst());
+                    if (CRelationship* relationship = map->GetRelationship(i)) {
+                        m_byFirstEnd[relationship->GetFirst()].push_back(relationship);
                     }
                 }
             }
             entity = component->GetParent();
         }
     }
-    return m_firstEnds.count(&face) != 0;
+    const auto found = m_byFirstEnd.find(&face);
+    return found != m_byFirstEnd.end() ? &found->second : nullptr;
 }
 
 void CFaceBatch::AddFan(const CLoop& loop, int count)
@@ -199,27 +201,64 @@ void CFaceBatch::AddFan(const CLoop& loop, int count)
     }
 }
 
-void CFaceBatch::Tessellate(const CFace& face)
+bool CFaceBatch::MakeTessellator()
 {
+    if (m_tessellator != nullptr) {
+        return true;
+    }
+    m_tessellator = gluNewTess();
     if (m_tessellator == nullptr) {
-        m_tessellator = gluNewTess();
-        if (m_tessellator == nullptr) {
-            return;
+        return false;
+    }
+    gluTessCallback(m_tessellator, GLU_TESS_BEGIN_DATA, reinterpret_cast<TessCallback>(OnBegin));
+    gluTessCallback(m_tessellator, GLU_TESS_EDGE_FLAG_DATA, reinterpret_cast<TessCallback>(OnEdgeFlag));
+    gluTessCallback(m_tessellator, GLU_TESS_VERTEX_DATA, reinterpret_cast<TessCallback>(OnVertex));
+    gluTessCallback(m_tessellator, GLU_TESS_COMBINE_DATA, reinterpret_cast<TessCallback>(OnCombine));
+    gluTessCallback(m_tessellator, GLU_TESS_ERROR_DATA, reinterpret_cast<TessCallback>(OnError));
+    gluTessProperty(m_tessellator, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_POSITIVE);
+    return true;
+}
+
+void CFaceBatch::CollectOpenings(ITarnisView* view, const std::vector<CRelationship*>& relationships)
+{
+    std::vector<CPoint3d> contour;
+    for (CRelationship* relationship : relationships) {
+        CEnumOpeningLoopFace openings(relationship, view);
+        COpeningLoop* opening = nullptr;
+        while (openings.Next(opening)) {
+            opening->GetContour(contour);
+            if (contour.size() >= 3) {
+                m_openingPoints.insert(m_openingPoints.end(), contour.begin(), contour.end());
+                m_openingEnds.push_back(m_openingPoints.size());
+            }
         }
-        gluTessCallback(m_tessellator, GLU_TESS_BEGIN_DATA, reinterpret_cast<TessCallback>(OnBegin));
-        gluTessCallback(m_tessellator, GLU_TESS_EDGE_FLAG_DATA, reinterpret_cast<TessCallback>(OnEdgeFlag));
-        gluTessCallback(m_tessellator, GLU_TESS_VERTEX_DATA, reinterpret_cast<TessCallback>(OnVertex));
-        gluTessCallback(m_tessellator, GLU_TESS_COMBINE_DATA, reinterpret_cast<TessCallback>(OnCombine));
-        gluTessCallback(m_tessellator, GLU_TESS_ERROR_DATA, reinterpret_cast<TessCallback>(OnError));
-        gluTessProperty(m_tessellator, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_POSITIVE);
+    }
+}
+
+void CFaceBatch::AddTessellatorVertex(const CPoint3d& position, const CUnitVector3d& normal)
+{
+    const std::size_t at = m_loopPoints.size();
+    m_loopPoints.insert(m_loopPoints.end(), {position.x, position.y, position.z, normal.x, normal.y, normal.z});
+    gluTessVertex(m_tessellator, &m_loopPoints[at], &m_loopPoints[at]);
+}
+
+void CFaceBatch::Tessellate(ITarnisView* view, const CFace& face)
+{
+    if (!MakeTessellator()) {
+        return;
+    }
+    m_openingPoints.clear();
+    m_openingEnds.clear();
+    if (const std::vector<CRelationship*>* relationships = FindRelationships(face)) {
+        CollectOpenings(view, *relationships);
     }
     // Every point must stay where it is until the polygon ends.
     m_loopPoints.clear();
-    int total = 0;
+    std::size_t total = m_openingPoints.size();
     for (int i = 0; i < face.GetLoopCount(); ++i) {
-        total += face.GetLoop(i)->GetEdgeUseCount();
+        total += static_cast<std::size_t>(face.GetLoop(i)->GetEdgeUseCount());
     }
-    m_loopPoints.reserve(static_cast<std::size_t>(total) * 6);
+    m_loopPoints.reserve(total * 6);
     const CUnitVector3d normal = face.GetNormal();
     gluTessNormal(m_tessellator, normal.x, normal.y, normal.z);
     gluTessBeginPolygon(m_tessellator, this);
@@ -233,13 +272,19 @@ void CFaceBatch::Tessellate(const CFace& face)
         gluTessBeginContour(m_tessellator);
         const CEdgeUse* use = first;
         for (int k = 0; k < count && use != nullptr; ++k, use = use->GetNext()) {
-            const CPoint3d& p = use->GetStartVertex()->GetPosition();
-            const CUnitVector3d n = m_smooth != nullptr ? m_smooth->GetNormal(*use, nullptr) : normal;
-            const std::size_t at = m_loopPoints.size();
-            m_loopPoints.insert(m_loopPoints.end(), {p.x, p.y, p.z, n.x, n.y, n.z});
-            gluTessVertex(m_tessellator, &m_loopPoints[at], &m_loopPoints[at]);
+            AddTessellatorVertex(use->GetStartVertex()->GetPosition(),
+                                 m_smooth != nullptr ? m_smooth->GetNormal(*use, nullptr) : normal);
         }
         gluTessEndContour(m_tessellator);
+    }
+    std::size_t start = 0;
+    for (const std::size_t end : m_openingEnds) {
+        gluTessBeginContour(m_tessellator);
+        for (std::size_t k = start; k < end; ++k) {
+            AddTessellatorVertex(m_openingPoints[k], normal);
+        }
+        gluTessEndContour(m_tessellator);
+        start = end;
     }
     gluTessEndPolygon(m_tessellator);
     m_combined.clear();

@@ -5,12 +5,15 @@
 // of consecutive faces gather in one vertex array, with a normal and a colour per
 // corner, drawn in one call when the batch is flushed. Colours therefore change
 // between faces without a state change; lit and flat faces go in separate batches.
+// The openings that glued components cut are holes in every style and in picking.
 
 #include <cstdint>
 #include <memory>
-#include <unordered_set>
+#include <unordered_map>
 #include <vector>
 
+#include "foundation/point3d.h"
+#include "foundation/unitvector3d.h"
 #include "model/facegl.h"
 
 struct GLUtesselator;
@@ -18,6 +21,7 @@ class CEdgeUse;
 class CEntity;
 class CFacePolygon;
 class CLoop;
+class CRelationship;
 class CSmoothNormals;
 
 class CFaceBatch : public IFaceGL
@@ -43,10 +47,16 @@ public:
     double* MakeCombinedVertex(const double coordinates[3], void* const neighbours[4], const float weights[4]);
 
 private:
-    // Whether a component is cut into the face: then it is always tessellated.
-    [[nodiscard]] bool HasRelationships(const CFace& face);
+    // The relationships whose first end is the face (null when none): a face with
+    // any is always tessellated, as a component may cut into it.
+    [[nodiscard]] const std::vector<CRelationship*>* FindRelationships(const CFace& face);
     void AddFan(const CLoop& loop, int count);
-    void Tessellate(const CFace& face);
+    [[nodiscard]] bool MakeTessellator();
+    void Tessellate(ITarnisView* view, const CFace& face);
+    // The outlines that the glued components shown in the view cut into the face, each
+    // wound to cut it under the positive winding rule.
+    void CollectOpenings(ITarnisView* view, const std::vector<CRelationship*>& relationships);
+    void AddTessellatorVertex(const CPoint3d& position, const CUnitVector3d& normal);
     // Whether the section planes must be cut in software: the GL clip planes are held
     // off (the stencil-shadow pass) or there are more planes than GL clip planes.
     [[nodiscard]] static bool ClipsInSoftware(ITarnisView* view);
@@ -64,10 +74,13 @@ private:
     std::uint8_t m_color[4] = {0, 0, 0, 255};
     const CSmoothNormals* m_smooth = nullptr;
     const CEntity* m_relationshipsOf = nullptr;
-    std::unordered_set<const CEntity*> m_firstEnds;
+    std::unordered_map<const CEntity*, std::vector<CRelationship*>> m_byFirstEnd;
     GLUtesselator* m_tessellator = nullptr;
     std::unique_ptr<CFacePolygon> m_clipped;
     // Position and normal of each corner handed to the tessellator.
     std::vector<double> m_loopPoints;
+    // The openings' outlines one after the other, and where each ends.
+    std::vector<CPoint3d> m_openingPoints;
+    std::vector<std::size_t> m_openingEnds;
     std::vector<std::vector<double>> m_combined;
 };

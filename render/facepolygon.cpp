@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 
+#include "document/enumopeningloopface.h"
 #include "foundation/line3d.h"
 #include "foundation/point2d.h"
 #include "foundation/polygon2d.h"
@@ -106,7 +107,8 @@ void CFacePolygon::Free()
     m_simple = false;
 }
 
-void CFacePolygon::Build(const CFace& face, const CTransformation* transform, bool outerLoopOnly)
+void CFacePolygon::Build(const CFace& face, const CTransformation* transform, bool outerLoopOnly,
+                         ITarnisView* view)
 {
     Free();
     m_plane = transform != nullptr ? *transform * face.GetPlane() : face.GetPlane();
@@ -127,7 +129,28 @@ void CFacePolygon::Build(const CFace& face, const CTransformation* transform, bo
             return;
         }
     }
+    if (!outerLoopOnly && !m_loopEnds.empty()) {
+        AppendOpenings(face, transform, view);
+    }
     m_simple = m_loopEnds.size() == 1 && face.GetLoop(0) != nullptr && face.GetLoop(0)->IsConvex();
+}
+
+void CFacePolygon::AppendOpenings(const CFace& face, const CTransformation* transform, ITarnisView* view)
+{
+    const std::unique_ptr<CEnumOpeningLoopFace> openings(face.NewOpeningEnum(view));
+    COpeningLoop* opening = nullptr;
+    std::vector<CPoint3d> contour;
+    while (openings->Next(opening)) {
+        opening->GetContour(contour);
+        if (contour.size() < 3) {
+            continue;
+        }
+        for (const CPoint3d& point : contour) {
+            m_points.push_back(transform != nullptr ? *transform * point : point);
+            m_edgeUses.push_back(nullptr);
+        }
+        m_loopEnds.push_back(static_cast<std::int32_t>(m_points.size()));
+    }
 }
 
 void CFacePolygon::AppendLoop(const CFace& face, int loopIndex, int maxPoints, const CTransformation* transform)

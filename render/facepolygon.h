@@ -21,6 +21,7 @@
 class CEdgeUse;
 class CFace;
 class CTransformation;
+class ITarnisView;
 
 // A stretch of a face lying in a cutting plane.
 struct CFaceSegment
@@ -41,8 +42,11 @@ public:
     // the transformation when one is given (the plane follows it). A face drawn
     // directly (negative display cache) gives its outer loop only, as a simple loop,
     // never more points than the loop has. Loops of fewer than three points are left
-    // out, and without an outer loop the polygon stays empty.
-    void Build(const CFace& face, const CTransformation* transform, bool outerLoopOnly);
+    // out, and without an outer loop the polygon stays empty. Unless only the outer
+    // loop is asked for, the openings cut by the glued components shown in the view
+    // (may be null) follow as further loops, wound to cut, without edge uses.
+    void Build(const CFace& face, const CTransformation* transform, bool outerLoopOnly,
+               ITarnisView* view = nullptr);
     // Fills the polygon in GL with the plane's normal (negated, and the points walked
     // backwards, when reversed). Nothing without loops.
     void Draw(bool reverse);
@@ -83,6 +87,7 @@ public:
 private:
     [[nodiscard]] int LoopStart(int loop) const;
     void AppendLoop(const CFace& face, int loopIndex, int maxPoints, const CTransformation* transform);
+    void AppendOpenings(const CFace& face, const CTransformation* transform, ITarnisView* view);
     void DrawSimple(bool reverse, const CVector3d& normal);
     void DrawTessellated(bool reverse, const CVector3d& normal);
 

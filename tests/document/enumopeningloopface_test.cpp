@@ -7,6 +7,7 @@
 #include "document/enumopeningloopface.h"
 #include "model/edge.h"
 #include "model/facetesselator.h"
+#include "model/perimeterfinder.h"
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
 #include "tests/document/operationtestsupport.h"
@@ -156,6 +157,30 @@ TEST_F(OpeningTest, ADefinitionThatHoldsItsOwnInstanceCutsOnce)
     Glue(m_window, Shift(2, 2, 0));
     CEnumOpeningLoopFace openings(m_face, nullptr);
     EXPECT_EQ(openings.GetCount(), 1);
+}
+
+TEST_F(OpeningTest, EveryFaceSharesTheDefinitionsPerimeterUntilTheDefinitionsGeometryChanges)
+{
+    Glue(m_window, Shift(2, 3, 0));
+    const CPerimeterFinder* perimeter = m_window->GetPerimeterFinder();
+    {
+        // Two enumerators alive at once: perimeters of their own could not share a loop.
+        CEnumOpeningLoopFace first(m_face, nullptr);
+        CEnumOpeningLoopFace second(m_face, nullptr);
+        ASSERT_EQ(first.GetCount(), 1);
+        EXPECT_EQ(first.GetAt(0)->GetLoop(), second.GetAt(0)->GetLoop());
+        EXPECT_EQ(first.GetAt(0)->GetLoop(), perimeter->GetFace(0)->GetOuterLoop());
+        EXPECT_EQ(m_window->GetPerimeterFinder(), perimeter);
+    }
+    EXPECT_NEAR(m_face->GetArea(), 99.0, 1e-9);
+    // A frame drawn around the window widens what it cuts to 3 by 3.
+    ModelFixture::Square(*m_window, -1, -1, 3);
+    EXPECT_NEAR(m_face->GetArea(), 91.0, 1e-9);
+    EXPECT_EQ(m_face->ClassifyPoint(CPoint3d(1.5, 2.5, 0), false), kFacePointOutside);
+    // Moving the definition's contents moves its instance back: the hole stays put.
+    m_window->Transform(Shift(1, 0, 0));
+    EXPECT_EQ(m_face->ClassifyPoint(CPoint3d(3.5, 4, 0), false), kFacePointOutside);
+    EXPECT_NEAR(m_face->GetArea(), 91.0, 1e-9);
 }
 
 TEST_F(OpeningTest, GluedThingsMoveToANewFaceOnlyWhenTheyLieWithinIt)

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "annotations/sectionclipstack.h"
+#include "annotations/sectionplane.h"
 #include "document/camera.h"
 #include "document/component.h"
 #include "document/componentbehavior.h"
@@ -29,6 +31,8 @@
 #include "document/texture.h"
 #include "foundation/notificationcenter.h"
 #include "model/face.h"
+#include "model/relationship.h"
+#include "model/relationshipmap.h"
 #include "model/undosuspender.h"
 #include "model/vertex.h"
 #include "platform/profile.h"
@@ -446,6 +450,50 @@ TEST_F(FrameTest, ASquareWithAHoleFillsOnlyItsRing)
     EXPECT_TRUE(Near(Pixel(32, 24), kBackgroundRgb));
     EXPECT_TRUE(Near(Pixel(32 - 15, 24), kLitFront, 4));
     EXPECT_TRUE(Near(Pixel(32, 24 + 14), kLitFront, 4));
+}
+
+TEST_F(FrameTest, AWindowGluedIntoAWallLeavesItsOpeningOpenInEveryStyle)
+{
+    CFace* wall = Square(Root(), 8.0, 0.0);
+    const CGeometryBuilder builder(Root());
+    // Behind the wall across its middle: seen only through the opening.
+    builder.Edge(builder.Vertex(CPoint3d(-1.5, 0, -5)), builder.Vertex(CPoint3d(1.5, 0, -5)));
+    auto* window = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(window);
+    const CGeometryBuilder outline(*window);
+    CVertex* corners[] = {outline.Vertex(CPoint3d(-3, -3, 0)), outline.Vertex(CPoint3d(3, -3, 0)),
+                          outline.Vertex(CPoint3d(3, 3, 0)), outline.Vertex(CPoint3d(-3, 3, 0))};
+    for (int i = 0; i < 4; ++i) {
+        outline.Edge(corners[i], corners[(i + 1) % 4]);
+    }
+    auto* instance = new CComponentInstance;
+    window->AddInstance(instance);
+    Root().Add(instance);
+    Root().GetRelationshipMap()->AddRelationship(new CRelationship(wall, instance));
+    const auto behindSeen = [this] {
+        Draw();
+        return Near(Pixel(32, 24), kEdgeRgb, 40) || Near(Pixel(32, 23), kEdgeRgb, 40);
+    };
+
+    EXPECT_FALSE(behindSeen()) << "a window that does not cut leaves the wall whole";
+    dynamic_cast<CComponentBehavior*>(window->GetBehavior())->SetCutsOpening(true);
+    EXPECT_TRUE(behindSeen());
+    EXPECT_TRUE(Near(Pixel(32 - 12, 24), kLitFront, 4)) << "the wall around the opening";
+    for (const int mode : {1, 5}) {  // hidden line, monochrome
+        Options().SetRenderMode(mode);
+        EXPECT_TRUE(behindSeen()) << mode;
+    }
+    Options().SetRenderMode(3);
+    // A section plane that keeps everything, cut in software while the GL clip planes
+    // are held off: the face goes through its polygon instead of the batch.
+    auto* plane = new CSectionPlane(CPlane3d(1, 0, 0, 100));
+    Root().AddEntity(plane);
+    Root().SetActiveSectionPlane(plane);
+    SuppressClipPlanes(true);
+    const bool clippedSeen = behindSeen();
+    SuppressClipPlanes(false);
+    EXPECT_TRUE(clippedSeen);
+    EXPECT_TRUE(Near(Pixel(32 - 12, 24), kLitFront, 4));
 }
 
 TEST_F(FrameTest, AnInstanceDrawsWhereItsTransformationPutsItAndHiddenLayersDrawNothing)
