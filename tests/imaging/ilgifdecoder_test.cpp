@@ -217,7 +217,7 @@ TEST_F(ILGIFDecoderToolTest, PicturesOfTheToolsDecodeToTheToolsPixels)
     }
 }
 
-// Pins a fault reported against a file whose LZW table fills all 4096 entries.
+// Pins a reported refusal of files whose LZW table fills all 4096 entries.
 TEST_F(ILGIFDecoderToolTest, StreamsThatFillTheCodeTableDecodeWithOrWithoutAClearCode)
 {
     // A pseudo-random strip of all 256 colours, repeated, so that the codes sent while the
