@@ -80,6 +80,7 @@ bool ILEMFPlayer::ReadHeader(const std::uint8_t* data, std::size_t size, Header&
         header.bounds[i] = r.S32(8 + 4 * static_cast<std::size_t>(i));
         header.frame[i] = r.S32(24 + 4 * static_cast<std::size_t>(i));
     }
+    header.bytes = r.U32(48);
     header.handles = r.U16(56);
     header.paletteEntries = static_cast<int>(std::min<std::uint32_t>(r.U32(68), 0x10000));
     header.devicePixels[0] = r.S32(72);
@@ -89,33 +90,58 @@ bool ILEMFPlayer::ReadHeader(const std::uint8_t* data, std::size_t size, Header&
     return true;
 }
 
-std::vector<ILPixel32> ILEMFPlayer::ReadPalette(const std::uint8_t* data, std::size_t size)
+template <typename Visit>
+ILMetafilePlayer::RecordsEnd ILEMFPlayer::WalkRecords(const std::uint8_t* data, std::size_t size, Visit visit,
+                                                      Reader* end)
 {
     const Reader all(data, size);
-    std::size_t at = 0;
+    std::size_t at = all.U32(4);  // the header record's size
     while (all.Has(at, 8)) {
         const std::uint32_t type = all.U32(at);
         const std::uint32_t length = all.U32(at + 4);
-        if (length < 8 || length > size - at) {
-            break;
+        if (length < 8) {
+            return RecordsEnd::badSize;
         }
+        if (length > size - at) {
+            return RecordsEnd::cutShort;
+        }
+        const Reader record(data + at, length);
         if (type == emrEof) {
-            const Reader record(data + at, length);
-            const std::uint32_t count = record.U32(8);
-            const std::uint32_t offset = record.U32(12);
-            std::vector<ILPixel32> palette;
-            if (count > 256 || !record.Has(offset, 4 * static_cast<std::size_t>(count))) {
-                return palette;
+            if (end != nullptr) {
+                *end = record;
             }
-            for (std::uint32_t i = 0; i < count; ++i) {
-                const std::uint8_t* entry = record.At(offset + 4 * i);
-                palette.emplace_back(entry[0], entry[1], entry[2], 255);
-            }
-            return palette;
+            return RecordsEnd::endRecord;
+        }
+        if (!visit(static_cast<int>(type), record)) {
+            return RecordsEnd::stopped;
         }
         at += length;
     }
-    return {};
+    return RecordsEnd::cutShort;
+}
+
+ILMetafilePlayer::RecordsEnd ILEMFPlayer::FollowRecords(const std::uint8_t* data, std::size_t size)
+{
+    return WalkRecords(data, size, [](int, const Reader&) { return true; });
+}
+
+std::vector<ILPixel32> ILEMFPlayer::ReadPalette(const std::uint8_t* data, std::size_t size)
+{
+    Reader record(nullptr, 0);
+    if (WalkRecords(data, size, [](int, const Reader&) { return true; }, &record) != RecordsEnd::endRecord) {
+        return {};
+    }
+    const std::uint32_t count = record.U32(8);
+    const std::uint32_t offset = record.U32(12);
+    std::vector<ILPixel32> palette;
+    if (count > 256 || !record.Has(offset, 4 * static_cast<std::size_t>(count))) {
+        return palette;
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint8_t* entry = record.At(offset + 4 * i);
+        palette.emplace_back(entry[0], entry[1], entry[2], 255);
+    }
+    return palette;
 }
 
 void ILEMFPlayer::MapFrameToCanvas(const Header& header)
@@ -154,21 +180,17 @@ void ILEMFPlayer::Play(const std::uint8_t* data, std::size_t size)
     }
     MapFrameToCanvas(header);
     m_objects.assign(std::min<std::size_t>(static_cast<std::size_t>(header.handles), kMaxHandles), GdiObject());
-    const Reader all(data, size);
-    std::size_t at = all.U32(4);
-    while (all.Has(at, 8) && !IsExhausted()) {
-        const std::uint32_t type = all.U32(at);
-        const std::uint32_t length = all.U32(at + 4);
-        if (length < 8 || length > size - at || type == emrEof) {
-            return;
+    (void)WalkRecords(data, size, [this](int type, const Reader& record) {
+        if (IsExhausted()) {
+            return false;
         }
-        if (PlayRecord(static_cast<int>(type), Reader(data + at, length))) {
+        if (PlayRecord(type, record)) {
             Played();
         } else {
             Skipped();
         }
-        at += length;
-    }
+        return true;
+    });
 }
 
 std::vector<ILCanvasPoint> ILEMFPlayer::ReadPoints(const Reader& record, std::size_t offset, std::uint32_t count,

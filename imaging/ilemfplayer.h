@@ -16,6 +16,7 @@ public:
     {
         std::int32_t bounds[4] = {0, 0, 0, 0};  // left, top, right, bottom in device pixels
         std::int32_t frame[4] = {0, 0, 0, 0};   // the same in hundredths of a millimetre
+        std::uint32_t bytes = 0;  // the file's size
         int handles = 0;
         int paletteEntries = 0;
         std::int32_t devicePixels[2] = {0, 0};
@@ -26,12 +27,18 @@ public:
 
     // Reads the header record; false when the data does not begin with one.
     [[nodiscard]] static bool ReadHeader(const std::uint8_t* data, std::size_t size, Header& header);
+    // Where the records stop when followed through the data.
+    [[nodiscard]] static RecordsEnd FollowRecords(const std::uint8_t* data, std::size_t size);
     // The palette stored with the end record; empty when there is none.
     [[nodiscard]] static std::vector<ILPixel32> ReadPalette(const std::uint8_t* data, std::size_t size);
 
     void Play(const std::uint8_t* data, std::size_t size) override;
 
 private:
+    // Calls visit(type, record) for each record after the header and before the end record
+    // while it answers true; `end`, when given, receives the end record.
+    template <typename Visit>
+    static RecordsEnd WalkRecords(const std::uint8_t* data, std::size_t size, Visit visit, Reader* end = nullptr);
     void MapFrameToCanvas(const Header& header);
     // False for a record the player does not know.
     bool PlayRecord(int type, const Reader& record);

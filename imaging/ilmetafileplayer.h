@@ -7,7 +7,7 @@
 // and ILEMFPlayer read the records of their kind and call it.
 //
 // Records the player does not know are skipped and counted; a record whose size is 0 or
-// runs past the data ends playback. Playback also ends when the canvas has spent its work.
+// runs past the data ends playback (the decoder refuses such files before they are played). Playback also ends when the canvas has spent its work.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,6 +23,15 @@ public:
     ILMetafilePlayer(const ILMetafilePlayer&) = delete;
     ILMetafilePlayer& operator=(const ILMetafilePlayer&) = delete;
     virtual ~ILMetafilePlayer() = default;
+
+    // Where a walk over the records, from the first after the header, stops.
+    enum class RecordsEnd
+    {
+        endRecord,  // at the end record
+        cutShort,   // the data ends before an end record, or inside a record
+        badSize,    // at a record whose size cannot be a record's
+        stopped     // the walker's caller stopped it
+    };
 
     // Plays the records of `size` bytes of metafile data, header included.
     virtual void Play(const std::uint8_t* data, std::size_t size) = 0;

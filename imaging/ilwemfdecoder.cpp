@@ -88,6 +88,7 @@ ILPoint ILWEMFDecoder::OpenEnhanced()
     if (!ILEMFPlayer::ReadHeader(m_data, m_size, header)) {
         RaiseError(ILTextException::notSupported, kCannotLoad);
     }
+    CheckComplete(header.bytes, ILEMFPlayer::FollowRecords(m_data, m_size));
     if (header.paletteEntries > 0 && header.paletteEntries < 256) {
         m_palette = ILEMFPlayer::ReadPalette(m_data, m_size);
         if (static_cast<int>(m_palette.size()) != header.paletteEntries) {
@@ -129,6 +130,7 @@ ILPoint ILWEMFDecoder::OpenWindows()
     if (!ILWMFPlayer::HasHeader(m_data, m_size)) {
         RaiseError(ILTextException::notSupported, kCannotLoad);
     }
+    CheckComplete(ILWMFPlayer::DeclaredSize(m_data, m_size), ILWMFPlayer::FollowRecords(m_data, m_size));
     if (placeable) {
         return size;
     }
@@ -148,6 +150,20 @@ ILPoint ILWEMFDecoder::OpenWindows()
     m_window[2] = size.x > 0 ? size.x : kDefaultWidth;
     m_window[3] = size.y > 0 ? size.y : kDefaultHeight;
     return size;
+}
+
+void ILWEMFDecoder::CheckComplete(std::size_t declaredSize, ILMetafilePlayer::RecordsEnd end)
+{
+    // What was cut off could have covered anything drawn before the cut.
+    if (m_size < declaredSize) {
+        RaiseError(ILTextException::endOfData, "Metafile is shorter than its header says.");
+    }
+    if (end == ILMetafilePlayer::RecordsEnd::cutShort) {
+        RaiseError(ILTextException::endOfData, "Metafile records end before the end record.");
+    }
+    if (end == ILMetafilePlayer::RecordsEnd::badSize) {
+        RaiseError(ILTextException::badFormat, "Metafile record with an impossible size.");
+    }
 }
 
 void ILWEMFDecoder::GetImage(ILBmp& bmp)

@@ -9,12 +9,15 @@
 // bits (opaque, with the alpha flag set).
 //
 // Failures (ILTextException): notSupported when the data is not a metafile of the kind
-// the name gives, or when none of its records can be drawn; noMemory for a picture larger
-// than kMaxSide pixels a side, kMaxPixels or ILBmp::GetMaxPixels().
+// the name gives, or when none of its records can be drawn; endOfData when the data is
+// shorter than its header declares or its records end before the end record; badFormat
+// for a record whose size cannot be a record's; noMemory for a picture larger than
+// kMaxSide pixels a side, kMaxPixels or ILBmp::GetMaxPixels().
 
 #include <cstdint>
 #include <vector>
 
+#include "imaging/ilmetafileplayer.h"
 #include "imaging/ilpicdecoder.h"
 #include "imaging/ilpixel32.h"
 
@@ -45,6 +48,9 @@ private:
     [[nodiscard]] static bool IsEnhancedName(const ILDataSource& source);
     ILPoint OpenEnhanced();
     ILPoint OpenWindows();
+    // Refuses data shorter than the size its header declares, and records that do not
+    // lead to an end record.
+    void CheckComplete(std::size_t declaredSize, ILMetafilePlayer::RecordsEnd end);
     void CopyToBitmap(const class ILMetafileCanvas& canvas, ILBmp& bmp) const;
 
     const std::uint8_t* m_data = nullptr;

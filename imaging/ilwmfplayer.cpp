@@ -71,44 +71,69 @@ bool ILWMFPlayer::HasHeader(const std::uint8_t* data, std::size_t size)
            (version == 0x0100 || version == 0x0300);
 }
 
-bool ILWMFPlayer::FindWindowExtent(const std::uint8_t* data, std::size_t size, int& width, int& height)
+template <typename Visit>
+ILMetafilePlayer::RecordsEnd ILWMFPlayer::WalkRecords(const std::uint8_t* data, std::size_t size, Visit visit)
 {
     const Reader all(data, size);
     std::size_t at = kHeaderBytes;
     while (all.Has(at, 6)) {
         const std::uint32_t words = all.U32(at);
         const int function = all.U16(at + 4);
-        if (words < 3 || words > (size - at) / 2 || function == fnEof) {
-            return false;
+        if (words < 3) {
+            return RecordsEnd::badSize;
         }
-        if (function == fnSetWindowExt && words >= 5) {
-            height = all.S16(at + 6);
-            width = all.S16(at + 8);
-            return true;
+        if (words > (size - at) / 2) {
+            return RecordsEnd::cutShort;
+        }
+        if (function == fnEof) {
+            return RecordsEnd::endRecord;
+        }
+        if (!visit(function, Reader(data + at + 6, 2 * static_cast<std::size_t>(words) - 6))) {
+            return RecordsEnd::stopped;
         }
         at += 2 * static_cast<std::size_t>(words);
     }
-    return false;
+    return RecordsEnd::cutShort;
+}
+
+std::size_t ILWMFPlayer::DeclaredSize(const std::uint8_t* data, std::size_t size)
+{
+    return 2 * static_cast<std::size_t>(Reader(data, size).U32(6));  // stored in 16-bit words
+}
+
+ILMetafilePlayer::RecordsEnd ILWMFPlayer::FollowRecords(const std::uint8_t* data, std::size_t size)
+{
+    return WalkRecords(data, size, [](int, const Reader&) { return true; });
+}
+
+bool ILWMFPlayer::FindWindowExtent(const std::uint8_t* data, std::size_t size, int& width, int& height)
+{
+    bool found = false;
+    (void)WalkRecords(data, size, [&](int function, const Reader& params) {
+        if (function == fnSetWindowExt && params.Size() >= 4) {
+            height = params.S16(0);
+            width = params.S16(2);
+            found = true;
+        }
+        return !found;
+    });
+    return found;
 }
 
 void ILWMFPlayer::Play(const std::uint8_t* data, std::size_t size)
 {
-    const Reader all(data, size);
-    m_objects.assign(all.U16(10), GdiObject());
-    std::size_t at = kHeaderBytes;
-    while (all.Has(at, 6) && !IsExhausted()) {
-        const std::uint32_t words = all.U32(at);
-        const int function = all.U16(at + 4);
-        if (words < 3 || words > (size - at) / 2 || function == fnEof) {
-            return;
+    m_objects.assign(Reader(data, size).U16(10), GdiObject());
+    (void)WalkRecords(data, size, [this](int function, const Reader& params) {
+        if (IsExhausted()) {
+            return false;
         }
-        if (PlayRecord(function, Reader(data + at + 6, 2 * static_cast<std::size_t>(words) - 6))) {
+        if (PlayRecord(function, params)) {
             Played();
         } else {
             Skipped();
         }
-        at += 2 * static_cast<std::size_t>(words);
-    }
+        return true;
+    });
 }
 
 std::vector<ILCanvasPoint> ILWMFPlayer::ReadPoints(const Reader& params, std::size_t offset, int count)

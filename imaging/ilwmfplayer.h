@@ -12,12 +12,19 @@ public:
 
     // True when the data begins with a Windows metafile header of 9 words.
     [[nodiscard]] static bool HasHeader(const std::uint8_t* data, std::size_t size);
+    // The file's size in bytes as its header gives it.
+    [[nodiscard]] static std::size_t DeclaredSize(const std::uint8_t* data, std::size_t size);
+    // Where the records stop when followed through the data.
+    [[nodiscard]] static RecordsEnd FollowRecords(const std::uint8_t* data, std::size_t size);
     // The extent of the first window the records set; false when they set none.
     [[nodiscard]] static bool FindWindowExtent(const std::uint8_t* data, std::size_t size, int& width, int& height);
 
     void Play(const std::uint8_t* data, std::size_t size) override;
 
 private:
+    // Calls visit(function, parameters) for each record before the end record while it answers true.
+    template <typename Visit>
+    static RecordsEnd WalkRecords(const std::uint8_t* data, std::size_t size, Visit visit);
     // False for a record the player does not know.
     bool PlayRecord(int function, const Reader& params);
     bool PlayBitmapRecord(int function, const Reader& params);

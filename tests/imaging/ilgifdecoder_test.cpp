@@ -2,6 +2,7 @@
 
 #include <gif_lib.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -123,6 +124,83 @@ class ILGIFDecoderToolTest : public ToolTest
 {
 };
 
+// How an LZW stream treats a code table that has reached its 4096 entries.
+enum class FullTable
+{
+    keepReading,             // no clear code: the table stays as it is and 12-bit codes go on
+    clearAtOnce,             // a clear code as soon as the encoder has made the last entry
+    clearWhenDecoderIsFull,  // a clear code one code later, when a decoder has made it too
+};
+
+// An LZW encoder for 8-bit pixels: the image data of a GIF (code size byte, sub-blocks,
+// block terminator). `fills` counts the times the table reached 4096 entries.
+std::string LzwImageData(const std::vector<uint8_t>& pixels, FullTable rule, int* fills)
+{
+    constexpr int kClear = 256;
+    constexpr int kEnd = 257;
+    std::map<std::pair<int, uint8_t>, int> table;  // (prefix code, pixel) → code
+    int next = kEnd + 1;
+    int width = 9;
+    std::string packed;
+    uint32_t bits = 0;
+    int count = 0;
+    auto put = [&](int code) {
+        bits |= static_cast<uint32_t>(code) << count;
+        for (count += width; count >= 8; count -= 8, bits >>= 8) {
+            packed += static_cast<char>(bits & 0xFF);
+        }
+    };
+    auto clear = [&] {
+        put(kClear);
+        table.clear();
+        next = kEnd + 1;
+        width = 9;
+    };
+    clear();
+    int prefix = pixels[0];
+    for (size_t i = 1; i < pixels.size(); ++i) {
+        if (const auto found = table.find({prefix, pixels[i]}); found != table.end()) {
+            prefix = found->second;
+            continue;
+        }
+        put(prefix);
+        if (next < 4096) {
+            table[{prefix, pixels[i]}] = next++;
+            // The decoder makes each entry one code later, so it widens its codes one code later too.
+            width += next > (1 << width) && width < 12 ? 1 : 0;
+            *fills += next == 4096 ? 1 : 0;
+            if (next == 4096 && rule == FullTable::clearAtOnce) {
+                clear();
+            }
+        } else if (rule == FullTable::clearWhenDecoderIsFull) {
+            clear();
+        }
+        prefix = pixels[i];
+    }
+    put(prefix);
+    put(kEnd);
+    if (count > 0) {
+        packed += static_cast<char>(bits & 0xFF);
+    }
+    std::string data(1, '\x08');
+    for (size_t at = 0; at < packed.size(); at += 255) {
+        const std::string block = packed.substr(at, 255);
+        data += static_cast<char>(block.size()) + block;
+    }
+    return data + '\0';
+}
+
+// A GIF of one image with a global map of 256 distinct colours around the image data.
+std::string GifOfImageData(int width, int height, const std::string& imageData)
+{
+    auto le16 = [](int v) { return std::string{static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}; };
+    std::string bytes = "GIF89a" + le16(width) + le16(height) + "\xF7" + std::string(2, '\0');
+    for (int i = 0; i < 256; ++i) {
+        bytes += {static_cast<char>(i), static_cast<char>(255 - i), static_cast<char>(i * 7)};
+    }
+    return bytes + "," + le16(0) + le16(0) + le16(width) + le16(height) + '\0' + imageData + ";";
+}
+
 }  // namespace
 
 TEST_F(ILGIFDecoderToolTest, PicturesOfTheToolsDecodeToTheToolsPixels)
@@ -136,6 +214,48 @@ TEST_F(ILGIFDecoderToolTest, PicturesOfTheToolsDecodeToTheToolsPixels)
         EXPECT_EQ(bmp.GetBitsPerPixel(), 8);
         EXPECT_EQ(bmp.HasAlpha(), v.alpha);
         EXPECT_EQ(ours, ToolRgba(out));
+    }
+}
+
+// Pins a reported refusal of files whose LZW table fills all 4096 entries.
+TEST_F(ILGIFDecoderToolTest, StreamsThatFillTheCodeTableDecodeWithOrWithoutAClearCode)
+{
+    // A pseudo-random strip of all 256 colours, repeated, so that the codes sent while the
+    // table is full reach back to its last entries.
+    constexpr int kWidth = 160;
+    constexpr int kHeight = 120;
+    std::vector<uint8_t> strip(4500);
+    uint32_t state = 12345;
+    for (uint8_t& p : strip) {
+        state = state * 1103515245 + 12345;
+        p = static_cast<uint8_t>(state >> 16);
+    }
+    std::vector<uint8_t> pixels;
+    while (pixels.size() < static_cast<size_t>(kWidth) * kHeight) {
+        pixels.insert(pixels.end(), strip.begin(), strip.end());
+    }
+    pixels.resize(static_cast<size_t>(kWidth) * kHeight);
+    const std::pair<const char*, FullTable> rules[] = {
+        {"deferred-clear.gif", FullTable::keepReading},
+        {"clear-at-once.gif", FullTable::clearAtOnce},
+        {"clear-when-decoder-is-full.gif", FullTable::clearWhenDecoderIsFull},
+    };
+    for (const auto& [name, rule] : rules) {
+        SCOPED_TRACE(name);
+        int fills = 0;
+        const std::string bytes = GifOfImageData(kWidth, kHeight, LzwImageData(pixels, rule, &fills));
+        ASSERT_GE(fills, 1) << "the picture fills the table";
+        ILAnyBmp bmp;
+        const std::vector<uint8_t> ours = Decode(bytes, bmp);
+        ASSERT_EQ(bmp.GetWidth(), kWidth);
+        std::vector<uint8_t> decoded;
+        for (int y = 0; y < kHeight; ++y) {
+            decoded.insert(decoded.end(), bmp.GetLineArray()[y], bmp.GetLineArray()[y] + kWidth);
+        }
+        EXPECT_TRUE(decoded == pixels);
+        if (HaveTool("convert")) {
+            EXPECT_EQ(ours, ToolRgba(WriteFile(name, bytes))) << "the tools read the file alike";
+        }
     }
 }
 

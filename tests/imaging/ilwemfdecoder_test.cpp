@@ -177,17 +177,40 @@ TEST_F(ILWEMFDecoderTest, AMetafileWithAPaletteDecodesToEightBitsWithIt)
               32);
 }
 
-TEST_F(ILWEMFDecoderTest, RecordsOfSizeZeroOrPastTheEndEndPlaybackWithWhatWasDrawn)
+// Pins a fault: metafiles cut short decoded as whole pictures.
+TEST_F(ILWEMFDecoderTest, MetafilesCutShortOrWithoutTheirEndRecordEndWithEndOfData)
 {
-    const std::string zero = Le32(0) + Le16(0x041B);
-    const std::string pastEnd = Le32(1000) + Le16(0x041B);
-    for (const std::string& stop : {zero, pastEnd}) {
-        WmfWriter w;
-        w.Brush(0, kRed).Select(0).Rectangle(0, 0, 10, 10).Raw(stop).Rectangle(10, 10, 20, 20);
-        const ILAnyBmp bmp = Decode("stop.wmf", w.Placeable(0, 0, 20, 20, 96));
-        EXPECT_EQ(PixelAt(bmp, 5, 5), ILPixel32(255, 0, 0, 255));
-        EXPECT_EQ(PixelAt(bmp, 15, 15), ILPixel32(255, 255, 255, 255));
+    const std::string wmf = SceneWmf(1);
+    const std::string emf = SceneEmf(1);
+    constexpr size_t kWmfHeaders = 22 + 18;  // placeable and standard header
+    constexpr size_t kEmfHeader = 88;
+    // The same files without their end records, their declared sizes made to match.
+    std::string wmfWithoutEnd = wmf.substr(0, wmf.size() - 6);
+    Put32(wmfWithoutEnd, 22 + 6, static_cast<uint32_t>(wmfWithoutEnd.size() - 22) / 2);
+    std::string emfWithoutEnd = emf.substr(0, emf.size() - 20);
+    Put32(emfWithoutEnd, 48, static_cast<uint32_t>(emfWithoutEnd.size()));
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+    } cases[] = {
+        {"quarter.wmf", wmf.substr(0, wmf.size() / 4)},
+        {"half.wmf", wmf.substr(0, wmf.size() / 2)},
+        {"three-quarters.wmf", wmf.substr(0, wmf.size() * 3 / 4)},
+        {"bare-headers.wmf", wmf.substr(0, kWmfHeaders)},
+        {"inside-the-end-record.wmf", wmf.substr(0, wmf.size() - 1)},
+        {"without-end-record.wmf", wmfWithoutEnd},
+        {"half.emf", emf.substr(0, emf.size() / 2)},
+        {"three-quarters.emf", emf.substr(0, emf.size() * 3 / 4)},
+        {"bare-header.emf", emf.substr(0, kEmfHeader)},
+        {"inside-the-end-record.emf", emf.substr(0, emf.size() - 1)},
+        {"without-end-record.emf", emfWithoutEnd},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(FailureCode(c.name, c.bytes), ILTextException::endOfData) << c.name;
     }
+    EXPECT_EQ(FailureCode("whole.wmf", wmf), 0);
+    EXPECT_EQ(FailureCode("whole.emf", emf), 0);
 }
 
 TEST_F(ILWEMFDecoderTest, DamagedOrUndrawableMetafilesEndWithTheirErrorCode)
@@ -208,6 +231,12 @@ TEST_F(ILWEMFDecoderTest, DamagedOrUndrawableMetafilesEndWithTheirErrorCode)
         {"placeable-header-cut.wmf", wmf.substr(0, 12), ILTextException::notSupported},
         {"enhanced-header-cut.emf", emf.substr(0, 60), ILTextException::notSupported},
         {"only-text.wmf", WmfWriter().Record(0x0521, {1, 'A', 0, 0}).Bytes(), ILTextException::notSupported},
+        {"record-of-size-zero.wmf", WmfWriter().Raw(Le32(0) + Le16(0x041B)).Rectangle(0, 0, 5, 5).Bytes(),
+         ILTextException::badFormat},
+        {"record-past-the-end.wmf", WmfWriter().Raw(Le32(1000) + Le16(0x041B)).Rectangle(0, 0, 5, 5).Bytes(),
+         ILTextException::endOfData},
+        {"record-of-size-four.emf", EmfWriter().Raw(Le32(43) + Le32(4)).Rectangle(0, 0, 5, 5).Bytes(530, 530),
+         ILTextException::badFormat},
         {"larger-than-the-limit.wmf", WmfWriter().Placeable(0, 0, 32000, 32000, 1), ILTextException::noMemory},
         {"frame-larger-than-the-limit.emf", EmfWriter().Bytes(2000000000, 1000), ILTextException::noMemory},
     };
