@@ -133,13 +133,16 @@ CTransformation CDimensionLinear::GetDimensionFrame() const
     const CVector3d x = UnitOrZero(m_direction);
     const CVector3d z = UnitOrZero(m_normal);
     const CTransformation base(x, UnitOrZero(z.CrossProduct(x)), z, m_first.GetPosition());
+    const auto turned = [&base](double angle) {
+        return base * CTransformation::Rotation(CPoint3d(), CUnitVector3d(0.0, 0.0, 1.0), angle);
+    };
     switch (m_mode) {
     case kAligned: {
         const CPoint3d second = base.GetInverse() * m_second.GetPosition();
-        return base * CTransformation::Rotation(CPoint3d(), CUnitVector3d(0.0, 0.0, 1.0), std::atan2(second.y, second.x));
+        return turned(std::atan2(second.y, second.x));
     }
     case kAlongDirection: return base;
-    case kAcrossDirection: return base * CTransformation::Rotation(CPoint3d(), CUnitVector3d(0.0, 0.0, 1.0), kHalfPi);
+    case kAcrossDirection: return turned(kHalfPi);
     default: return CTransformation();
     }
 }

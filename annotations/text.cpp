@@ -149,7 +149,7 @@ void CText::OnReferenceChanged(int code, CEntity* changed, CEntity* argument)
     CPlane3d after;
     const bool turned = code == kReferenceFaceReversed ||
                         (onFace && GetAnchorFacePlane(after) &&
-                         DotProduct(CVector3d(before.a, before.b, before.c), CVector3d(after.a, after.b, after.c)) < 0.0);
+                         before.a * after.a + before.b * after.b + before.c * after.c < 0.0);
     if (turned) {
         RecordChange(true);
         m_faceSide = !m_faceSide;
@@ -158,8 +158,8 @@ void CText::OnReferenceChanged(int code, CEntity* changed, CEntity* argument)
 
 bool CText::GetAnchorFacePlane(CPlane3d& out) const
 {
-    return m_anchor.GetKind() == CModelPointRef::kFacePoint && dynamic_cast<CFace*>(m_anchor.GetFirstEntity()) != nullptr &&
-           m_anchor.GetPlane(out);
+    return m_anchor.GetKind() == CModelPointRef::kFacePoint &&
+           dynamic_cast<CFace*>(m_anchor.GetFirstEntity()) != nullptr && m_anchor.GetPlane(out);
 }
 
 void CText::OnModified()

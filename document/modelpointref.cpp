@@ -594,10 +594,11 @@ bool CModelPointRef::OnFaceChanged(CEntity* owner, const CEntity* changed)
         Detach(owner);
         return true;
     }
+    // The point hangs on the same entities: its references stay as they are. Dropped
+    // and added again here they would be lost, since the face's list takes no new
+    // referrer while it is being told.
     if (owner != nullptr) {
-        RemoveReferences(owner);
         owner->RecordChange(true);
-        AddReferences(owner);
     }
     CTransformation frame;
     CBoundingBox2d box;
