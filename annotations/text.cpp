@@ -16,8 +16,8 @@
 #include "foundation/tolerance.h"
 #include "foundation/transformation.h"
 #include "model/edge.h"
-#include "model/face.h"
 #include "model/entityset.h"
+#include "model/face.h"
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CText, CDrawingElement, VERSIONABLE_SCHEMA | 9)
@@ -72,7 +72,7 @@ CText::~CText() = default;
 
 bool CText::CollectDependents(CEntitySet& set)
 {
-    if (set.Contains(this) || !(m_anchor.IsContainedIn(set))) {
+    if (set.Contains(this) || !m_anchor.IsContainedIn(set)) {
         return false;
     }
     return CDrawingElement::CollectDependents(set);

@@ -46,7 +46,7 @@ public:
     void Serialize(CArchive& ar) override;
     // Records the change, releases the own font, then erases the drawing element.
     void Erase() override;
-    // Goes with a group of entities only when its anchor go with it.
+    // Goes with a group of entities only when what its anchor hangs on goes with it.
     bool CollectDependents(CEntitySet& set) override;
     [[nodiscard]] CEntity* Clone() const override;
     // Exchanges every stored field, the anchor and the drawing-element part (the back

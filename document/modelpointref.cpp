@@ -564,7 +564,11 @@ bool CModelPointRef::OnReferenceChanged(CEntity* owner, int code, CEntity* chang
 
 void CModelPointRef::MoveToSurvivor(CEntity* owner, CEntity* merged, CEntity* survivor)
 {
-    Evaluate();
+    // Vertices and edges tell before they change; a face tells once it has handed its
+    // loops over, and its point's last position stands.
+    if (m_kind != kFacePoint) {
+        Evaluate();
+    }
     ReplaceEntity(owner, merged, survivor);
     if (survivor == nullptr || m_first != survivor) {
         return;
