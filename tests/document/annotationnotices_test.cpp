@@ -228,12 +228,17 @@ TEST_F(AnnotationNoticeTest, WhatHungOnAnAbsorbedEdgeOrAWeldedVertexFollowsTheSu
 }
 
 // A quarter turn about z through B moves the right face: E goes to (1, 1), F to (0, 1).
-TEST_F(AnnotationNoticeTest, MovedTextsTurnTheirLeadersAndATextListedAloneMovesItsTextPointOnly)
+// A dimension listed without its points carries its label point (0, 0.5) in its frame,
+// (0.5, 1) in the model, to (0, -0.5): 1.5 along its line from D, which the frame now
+// runs along, and no offset.
+TEST_F(AnnotationNoticeTest, MovedAnnotationsTurnWithTheMoveAndOnesListedAloneMoveTheirLabelsOnly)
 {
     CText* onMoved = Hang(MakeEdgePoint(EdgeOf(m_b, m_e), CPoint3d(1.5, 0, 0)));
     CText* listedAlone = Hang(MakeVertexPoint(m_d));
     CDimensionLinear* onMovedEnds = Measure(MakeVertexPoint(m_e), MakeVertexPoint(m_f));
-    CEntityMerger merger({m_right, listedAlone});
+    CDimensionLinear* dimensionAlone = Measure(MakeVertexPoint(m_d), MakeVertexPoint(m_a));
+    dimensionAlone->SetOffset(0.5);
+    CEntityMerger merger({m_right, listedAlone, dimensionAlone});
 
     merger.Merge(CTransformation::Rotation(CPoint3d(1, 0, 0), CUnitVector3d(0, 0, 1), std::acos(0.0)));
 
@@ -244,6 +249,8 @@ TEST_F(AnnotationNoticeTest, MovedTextsTurnTheirLeadersAndATextListedAloneMovesI
     ExpectHanging(listedAlone->GetAnchor(), CModelPointRef::kVertex, CPoint3d(0, 1, 0));
     EXPECT_TRUE(listedAlone->GetLeaderVector().IsEqual(CVector3d(-1, -2, 0)));
     EXPECT_TRUE(onMovedEnds->GetDirection().IsEqual(CVector3d(0, 1, 0)));
+    EXPECT_NEAR(dimensionAlone->GetLabelPosition(), 1.5, 1e-9);
+    EXPECT_NEAR(dimensionAlone->GetOffset(), 0.0, 1e-9);
     ExpectSavedAsTheyHang(m_fixture.Model());
 }
 
