@@ -4,6 +4,7 @@
 
 #include "annotations/annotationcheck.h"
 #include "annotations/annotationlinks.h"
+#include "document/entitymerger.h"
 #include "document/tarnwickmodel.h"
 #include "platform/archive.h"
 
@@ -49,6 +50,15 @@ void CDimension::Erase()
 CEntity* CDimension::Clone() const
 {
     return new CDimension(*this);
+}
+
+void CDimension::Transform(const CTransformation& transform)
+{
+    Transform(transform, 0, CEntityMerger::kListedOnly);
+}
+
+void CDimension::Transform(const CTransformation& /*transform*/, std::uint32_t /*mode*/, std::int32_t /*kind*/)
+{
 }
 
 void CDimension::SwapData(CEntity& other)

@@ -5,6 +5,8 @@
 // operations through which the kinds tell what they measure and refer to. A plain
 // CDimension read from a file measures nothing.
 
+#include <cstdint>
+
 #include "model/drawingelement.h"
 #include "platform/cstring.h"
 
@@ -27,6 +29,12 @@ public:
     // Records the change, then erases the drawing element.
     void Erase() override;
     [[nodiscard]] CEntity* Clone() const override;
+    // Moves the dimension as one listed alone: Transform with mode 0 and kind 2.
+    void Transform(const CTransformation& transform) override;
+    // Moves the dimension by the transformation. The kind tells how the entity merger
+    // met it (1 through what it measures, 2 listed alone, 3 listed with it); the mode is
+    // the merger's context. The base moves nothing.
+    virtual void Transform(const CTransformation& transform, std::uint32_t mode, std::int32_t kind);
     // Exchanges the drawing-element part and the label text; the other entity must be
     // a dimension.
     void SwapData(CEntity& other) override;

@@ -1,14 +1,17 @@
 #include "annotations/dimensionlinear.h"
 
+#include <cmath>
 #include <utility>
 
 #include "annotations/annotationcheck.h"
 #include "annotations/pointreferences.h"
+#include "document/entitymerger.h"
 #include "document/versionmap.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/tolerance.h"
 #include "foundation/transformation.h"
 #include "foundation/unitvector3d.h"
+#include "model/entityset.h"
 #include "model/vertex.h"
 #include "platform/archive.h"
 
@@ -22,6 +25,24 @@ CVector3d DirectionFromStoredAngle(const CVector3d& normal, double angle)
     const CUnitVector3d x = (frame * turn).GetXAxis();
     return CVector3d(x.x, x.y, x.z);
 }
+
+namespace {
+
+constexpr double kHalfPi = 1.570796326794897;
+
+CVector3d UnitOrZero(const CVector3d& v)
+{
+    CVector3d unit = v;
+    unit.Normalize();
+    return unit;
+}
+
+CVector3d TurnedDirection(const CTransformation& transform, const CVector3d& direction)
+{
+    return UnitOrZero(transform * direction);
+}
+
+}  // namespace
 
 CDimensionLinear::CDimensionLinear() = default;
 
@@ -38,6 +59,14 @@ CDimensionLinear::CDimensionLinear(const CDimensionLinear& other)
 }
 
 CDimensionLinear::~CDimensionLinear() = default;
+
+bool CDimensionLinear::CollectDependents(CEntitySet& set)
+{
+    if (set.Contains(this) || !(m_first.IsContainedIn(set) && m_second.IsContainedIn(set))) {
+        return false;
+    }
+    return CDrawingElement::CollectDependents(set);
+}
 
 CEntity* CDimensionLinear::Clone() const
 {
@@ -71,6 +100,65 @@ void CDimensionLinear::OnErased()
 {
     m_first.RemoveReferences(this);
     m_second.RemoveReferences(this);
+}
+
+void CDimensionLinear::Transform(const CTransformation& transform, std::uint32_t mode, std::int32_t kind)
+{
+    if (transform.IsIdentity()) {
+        return;
+    }
+    RecordChange(true);
+    m_first.Transform(transform);
+    m_second.Transform(transform);
+    m_first.Evaluate();
+    m_second.Evaluate();
+    m_normal = TurnedDirection(transform, m_normal);
+    m_direction = TurnedDirection(transform, m_direction);
+    const CTransformation frame = GetDimensionFrame();
+    CTransformation fromFrame;
+    if (!frame.GetInverse(fromFrame)) {
+        return;
+    }
+    if (kind == CEntityMerger::kListedOnly && mode != 2) {
+        const CPoint3d label = fromFrame * (transform * (frame * CPoint3d(m_labelPosition, m_offset, 0.0)));
+        SetLabelPosition(label.x);
+        SetOffset(label.y);
+    } else if ((kind == CEntityMerger::kListedAndDependent && mode == 3) || mode == 4) {
+        SetOffset((fromFrame * (transform * (frame * CVector3d(0.0, m_offset, 0.0)))).y);
+    }
+}
+
+CTransformation CDimensionLinear::GetDimensionFrame() const
+{
+    const CVector3d x = UnitOrZero(m_direction);
+    const CVector3d z = UnitOrZero(m_normal);
+    const CTransformation base(x, UnitOrZero(z.CrossProduct(x)), z, m_first.GetPosition());
+    const auto turned = [&base](double angle) {
+        return base * CTransformation::Rotation(CPoint3d(), CUnitVector3d(0.0, 0.0, 1.0), angle);
+    };
+    switch (m_mode) {
+    case kAligned: {
+        const CPoint3d second = base.GetInverse() * m_second.GetPosition();
+        return turned(std::atan2(second.y, second.x));
+    }
+    case kAlongDirection: return base;
+    case kAcrossDirection: return turned(kHalfPi);
+    default: return CTransformation();
+    }
+}
+
+void CDimensionLinear::OnReferenceChanged(int code, CEntity* changed, CEntity* argument)
+{
+    if (!m_first.OnReferenceChanged(this, code, changed, argument) &&
+        !m_second.OnReferenceChanged(this, code, changed, argument)) {
+        return;
+    }
+    // Only a merge moves a point; an erased entity leaves it where it was. Erasing the
+    // dimension while its component erases all it holds would pull the entity from
+    // under that walk.
+    if (code == kReferenceMerged && m_first.Evaluate().IsEqual(m_second.Evaluate(), 0.001)) {
+        EraseFromComponent(GetParentComponent());
+    }
 }
 
 int CDimensionLinear::GetTypeId() const

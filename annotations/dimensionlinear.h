@@ -9,6 +9,7 @@
 
 #include "annotations/dimension.h"
 #include "document/modelpointref.h"
+#include "foundation/transformation.h"
 #include "foundation/vector3d.h"
 
 class CDimensionLinear : public CDimension
@@ -34,11 +35,23 @@ public:
     // they hold no drawing-element part and no label text. Throws the archive
     // exception on bad input.
     void Serialize(CArchive& ar) override;
+    // Goes with a group of entities only when both its points go with it.
+    bool CollectDependents(CEntitySet& set) override;
     [[nodiscard]] CEntity* Clone() const override;
     // Drops the back references, exchanges the dimension part, both points, the vectors,
     // mode, offset and label position, and registers the back references again. The
     // other entity must be a linear dimension.
     void SwapData(CEntity& other) override;
+    using CDimension::Transform;
+    // Free points move, the normal and the direction turn with the transformation; a
+    // dimension listed alone (kind 2, mode other than 2) also carries its offset and
+    // label position through it, kind 3 with mode 3 and mode 4 its offset only. Nothing
+    // for the identity.
+    void Transform(const CTransformation& transform, std::uint32_t mode, std::int32_t kind) override;
+    // The first point reacts to the change (CModelPointRef::OnReferenceChanged), else the
+    // second; a dimension whose two points a merge has brought together erases itself
+    // from its component.
+    void OnReferenceChanged(int code, CEntity* changed, CEntity* argument) override;
     // Registers the dimension as referrer of what both points hang on.
     void OnModified() override;
     void OnErased() override;
@@ -61,6 +74,10 @@ public:
     // Each records the change and stores the value only when it differs.
     void SetOffset(double offset);
     void SetLabelPosition(double position);
+    // The frame the dimension is laid out in: x along the measured direction of the
+    // alignment mode, z the normal, the origin at the first point; the identity for an
+    // unknown mode.
+    [[nodiscard]] CTransformation GetDimensionFrame() const;
 
 private:
     void ReadRecord(CArchive& ar, int version);

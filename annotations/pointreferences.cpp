@@ -2,19 +2,9 @@
 
 #include "foundation/boundingbox2d.h"
 #include "foundation/transformation.h"
-#include "foundation/vector3d.h"
 #include "model/edge.h"
 #include "model/face.h"
 #include "model/vertex.h"
-
-namespace {
-
-bool HasVertices(const CEdge* edge)
-{
-    return edge != nullptr && edge->GetStartVertex() != nullptr && edge->GetEndVertex() != nullptr;
-}
-
-}  // namespace
 
 CModelPointRef MakeVertexPoint(CVertex* vertex)
 {
@@ -26,15 +16,7 @@ CModelPointRef MakeVertexPoint(CVertex* vertex)
 
 CModelPointRef MakeEdgePoint(CEdge* edge, const CPoint3d& where)
 {
-    double t = 0.0;
-    if (HasVertices(edge)) {
-        const CPoint3d start = edge->GetStartVertex()->GetPosition();
-        const CVector3d along = edge->GetEndVertex()->GetPosition() - start;
-        const double squared = along.GetLengthSquared();
-        if (squared > 0.0) {
-            t = DotProduct(where - start, along) / squared;
-        }
-    }
+    const double t = CModelPointRef::GetEdgeFraction(edge, where);
     CModelPointRef point;
     point.Set(CModelPointRef::kEdgePoint, CPoint3d(t, 0.0, 0.0), edge, CInstancePath(), nullptr, CInstancePath());
     point.SetPosition(where);

@@ -8,11 +8,15 @@
 #include "annotations/dimension.h"
 #include "annotations/pointreferences.h"
 #include "annotations/textstyle.h"
+#include "document/entitymerger.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
 #include "foundation/geometryarchive.h"
+#include "foundation/plane3d.h"
 #include "foundation/tolerance.h"
+#include "foundation/transformation.h"
 #include "model/edge.h"
+#include "model/entityset.h"
 #include "model/face.h"
 #include "platform/archive.h"
 
@@ -66,6 +70,14 @@ CText::CText(const CText& other)
 
 CText::~CText() = default;
 
+bool CText::CollectDependents(CEntitySet& set)
+{
+    if (set.Contains(this) || !m_anchor.IsContainedIn(set)) {
+        return false;
+    }
+    return CDrawingElement::CollectDependents(set);
+}
+
 CEntity* CText::Clone() const
 {
     return new CText(*this);
@@ -101,6 +113,53 @@ void CText::Erase()
     RecordChange(true);
     ReplaceFontReference(m_font, nullptr);
     CDrawingElement::Erase();
+}
+
+void CText::Transform(const CTransformation& transform)
+{
+    TransformBy(transform, 0, CEntityMerger::kListedOnly);
+}
+
+void CText::TransformBy(const CTransformation& transform, std::uint32_t /*context*/, std::int32_t code)
+{
+    if (transform.IsIdentity()) {
+        return;
+    }
+    RecordChange(true);
+    // The merger moves entities before their texts: unless the text was listed without
+    // what its anchor hangs on, the anchor has moved by now (a free anchor moves here),
+    // and the leader only turns and stretches with the move.
+    const bool anchorMoves = code != CEntityMerger::kListedOnly || m_anchor.GetKind() == CModelPointRef::kFreePoint;
+    const CPoint3d anchor = m_anchor.Evaluate();
+    m_anchor.Transform(transform);
+    if (m_leaderKind == kModelLeader) {
+        m_leaderVector = anchorMoves ? transform * m_leaderVector : (transform * (anchor + m_leaderVector)) - anchor;
+    }
+    m_anchor.Evaluate();
+}
+
+void CText::OnReferenceChanged(int code, CEntity* changed, CEntity* argument)
+{
+    CPlane3d before;
+    const bool onFace = GetAnchorFacePlane(before);
+    if (!m_anchor.OnReferenceChanged(this, code, changed, argument)) {
+        return;
+    }
+    // A reversed face has turned already when it tells its referrers.
+    CPlane3d after;
+    const bool turned = code == kReferenceFaceReversed ||
+                        (onFace && GetAnchorFacePlane(after) &&
+                         before.a * after.a + before.b * after.b + before.c * after.c < 0.0);
+    if (turned) {
+        RecordChange(true);
+        m_faceSide = !m_faceSide;
+    }
+}
+
+bool CText::GetAnchorFacePlane(CPlane3d& out) const
+{
+    return m_anchor.GetKind() == CModelPointRef::kFacePoint &&
+           dynamic_cast<CFace*>(m_anchor.GetFirstEntity()) != nullptr && m_anchor.GetPlane(out);
 }
 
 void CText::OnModified()

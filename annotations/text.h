@@ -46,10 +46,23 @@ public:
     void Serialize(CArchive& ar) override;
     // Records the change, releases the own font, then erases the drawing element.
     void Erase() override;
+    // Goes with a group of entities only when what its anchor hangs on goes with it.
+    bool CollectDependents(CEntitySet& set) override;
     [[nodiscard]] CEntity* Clone() const override;
     // Exchanges every stored field, the anchor and the drawing-element part (the back
     // references follow the anchors); the other entity must be a text.
     void SwapData(CEntity& other) override;
+    // Moves the text as a text listed alone: TransformBy with code 2.
+    void Transform(const CTransformation& transform) override;
+    // Moves the text by the transformation; the code tells how the entity merger met it
+    // (1 through its anchor, 2 listed alone, 3 listed with its anchor). A free anchor
+    // moves; a model leader's text point follows the transformation. Screen texts and
+    // screen leaders keep their place. Nothing for the identity. The context is kept
+    // for the callers that pass one.
+    void TransformBy(const CTransformation& transform, std::uint32_t context, std::int32_t code);
+    // The anchor's reaction (see CModelPointRef::OnReferenceChanged); the face side
+    // turns with a reversed face, or with a face now facing against the former one.
+    void OnReferenceChanged(int code, CEntity* changed, CEntity* argument) override;
     // Registers the text as referrer of what its anchor hangs on, when attached.
     void OnModified() override;
     void OnErased() override;
@@ -104,6 +117,8 @@ private:
     void ReadRecord(CArchive& ar);
     void ReadFont(CArchive& ar, int version);
     [[nodiscard]] static CModelPointRef OldAnchor(CEntity* entity, const CPoint3d& position);
+    // The plane of the face the anchor hangs on, in model coordinates; false off faces.
+    bool GetAnchorFacePlane(CPlane3d& out) const;
     void WriteRecord(CArchive& ar);
     // Mends the values the check repairs; the reader runs it on what a file holds.
     void RepairValues(CAnnotationCheck* check);

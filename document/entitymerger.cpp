@@ -210,11 +210,13 @@ void CEntityMerger::MoveWhole(CComponentInstance* instance, const CTransformatio
     }
 }
 
-void CEntityMerger::MoveAnnotation(CEntity* annotation, const CTransformation& transform,
-                                   std::uint32_t /*context*/, std::int32_t code)
+void CEntityMerger::MoveAnnotation(CEntity* annotation, const CTransformation& transform, std::uint32_t context,
+                                   std::int32_t code)
 {
-    if (code != kReachedAsDependent) {
-        annotation->Transform(transform);
+    if (auto* text = dynamic_cast<CText*>(annotation)) {
+        text->TransformBy(transform, context, code);
+    } else if (auto* dimension = dynamic_cast<CDimension*>(annotation)) {
+        dimension->Transform(transform, context, code);
     }
 }
 

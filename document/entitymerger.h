@@ -56,9 +56,9 @@ public:
     [[nodiscard]] std::int32_t GetAnnotationCode(const CEntity* entity) const;
 
 protected:
-    // Moves one text or dimension. Texts and dimensions follow what they hang on when
-    // they are evaluated, so only those the caller listed move themselves.
-    // The context is the caller's value, handed on untouched.
+    // Moves one text or dimension, telling it how it was met (its code): one met only
+    // through what it hangs on finds that moved already. The context is the caller's
+    // value, handed on untouched.
     virtual void MoveAnnotation(CEntity* annotation, const CTransformation& transform, std::uint32_t context,
                                 std::int32_t code);
 

@@ -352,6 +352,17 @@ bool CModelPointRef::GetEdgePoint(const CEdge* edge, double t, CPoint3d& out)
     return true;
 }
 
+double CModelPointRef::GetEdgeFraction(const CEdge* edge, const CPoint3d& point)
+{
+    if (edge == nullptr || edge->GetStartVertex() == nullptr || edge->GetEndVertex() == nullptr) {
+        return 0.0;
+    }
+    const CPoint3d start = edge->GetStartVertex()->GetPosition();
+    const CVector3d along = edge->GetEndVertex()->GetPosition() - start;
+    const double squared = along.GetLengthSquared();
+    return squared > 0.0 ? DotProduct(point - start, along) / squared : 0.0;
+}
+
 bool CModelPointRef::GetFacePoint(const CFace* face, const CPoint3d& fractions, CPoint3d& out)
 {
     CTransformation frame;
@@ -534,33 +545,71 @@ void CModelPointRef::ReplaceEntity(CEntity* owner, CEntity* oldEntity, CEntity* 
     }
 }
 
-void CModelPointRef::OnReferenceChanged(CEntity* owner, int code, CEntity* changed, CEntity* argument)
+bool CModelPointRef::OnReferenceChanged(CEntity* owner, int code, CEntity* changed, CEntity* argument)
 {
-    switch (code) {
-    case kReferenceCurveChanged: return;
-    case kReferenceErased: Detach(owner); return;
-    case kReferenceMerged: ReplaceEntity(owner, changed, argument); return;
-    default: break;
+    if (code == kReferenceCurveChanged || !RefersTo(changed)) {
+        return false;
     }
+    switch (code) {
+    case kReferenceErased:
+        // A vertex or an instance still knows where it is; an edge or a face being erased
+        // has let go of its vertices and loops, and the last position stands.
+        Evaluate();
+        Detach(owner);
+        return true;
+    case kReferenceMerged: MoveToSurvivor(owner, changed, argument); return true;
+    default: return OnFaceChanged(owner, changed);
+    }
+}
+
+void CModelPointRef::MoveToSurvivor(CEntity* owner, CEntity* merged, CEntity* survivor)
+{
+    // Vertices and edges tell before they change; a face tells once it has handed its
+    // loops over, and its point's last position stands.
+    if (m_kind != kFacePoint) {
+        Evaluate();
+    }
+    ReplaceEntity(owner, merged, survivor);
+    if (survivor == nullptr || m_first != survivor) {
+        return;
+    }
+    // The survivor runs or spans differently: the fractions that placed the point on the
+    // merged entity would put it elsewhere on the survivor.
+    const CPoint3d local = GetLocalPosition();
+    if (const auto* edge = dynamic_cast<const CEdge*>(survivor); edge != nullptr && m_kind == kEdgePoint) {
+        m_parameters = CPoint3d(GetEdgeFraction(edge, local), 0.0, 0.0);
+    } else if (const auto* face = dynamic_cast<const CFace*>(survivor); face != nullptr && m_kind == kFacePoint) {
+        CTransformation frame;
+        CBoundingBox2d box;
+        if (GetFaceFrame(face, frame, box)) {
+            m_parameters = GetFaceFractions(face, frame.GetInverse() * local);
+        }
+    }
+}
+
+bool CModelPointRef::OnFaceChanged(CEntity* owner, const CEntity* changed)
+{
     const auto* face = dynamic_cast<const CFace*>(m_first);
     if (m_kind != kFacePoint || face == nullptr || changed != m_first) {
-        return;
+        return false;
     }
     const CPoint3d local = GetLocalPosition();
     if (face->ClassifyPoint(local) != kFacePointInside) {
         Detach(owner);
-        return;
+        return true;
     }
+    // The point hangs on the same entities: its references stay as they are. Dropped
+    // and added again here they would be lost, since the face's list takes no new
+    // referrer while it is being told.
     if (owner != nullptr) {
-        RemoveReferences(owner);
         owner->RecordChange(true);
-        AddReferences(owner);
     }
     CTransformation frame;
     CBoundingBox2d box;
     if (GetFaceFrame(face, frame, box)) {
         m_parameters = GetFaceFractions(face, frame.GetInverse() * local);
     }
+    return true;
 }
 
 int CModelPointRef::CheckReferences(CEntity* owner, bool repair) const

@@ -95,10 +95,12 @@ public:
     bool OnInstanceRemoved(CEntity* owner, const CEntity* instance, const CopyLookup& copyOf);
     // Hangs on the replacement instead of the old entity, or detaches without one.
     void ReplaceEntity(CEntity* owner, CEntity* oldEntity, CEntity* replacement);
-    // The reaction to a change of a referenced entity: erased detaches, merged moves to
-    // the entity merged into, a changed face keeps a point still inside it (fractions
-    // worked out again) and detaches one that fell off.
-    void OnReferenceChanged(CEntity* owner, int code, CEntity* changed, CEntity* argument);
+    // The reaction to a change of a referenced entity: erased detaches at the last
+    // position, merged moves to the entity merged into and keeps the point's place on
+    // it, a changed face keeps a point still inside it (fractions worked out again) and
+    // detaches one that fell off. False when the reference does not name the entity or
+    // the change needs nothing.
+    bool OnReferenceChanged(CEntity* owner, int code, CEntity* changed, CEntity* argument);
     // The number of referenced entities that do not list the owner as referrer; with
     // repair the owner is registered with them.
     int CheckReferences(CEntity* owner, bool repair) const;
@@ -124,6 +126,9 @@ public:
     // The point of the edge's line at the fraction of the way from its start vertex to its
     // end vertex; false for a missing edge or one without both vertices.
     static bool GetEdgePoint(const CEdge* edge, double t, CPoint3d& out);
+    // The fraction of the way from the edge's start vertex to its end vertex at which the
+    // point nearest the given one on the edge's line lies; 0 for a missing or flat edge.
+    [[nodiscard]] static double GetEdgeFraction(const CEdge* edge, const CPoint3d& point);
 
 private:
     static void ReadPath(CArchive& ar, CInstancePath& path);
@@ -133,6 +138,8 @@ private:
     void ForEachReferenced(const std::function<void(CEntity*)>& visit) const;
     [[nodiscard]] bool GetLocalPlane(CPlane3d& out) const;
     static bool MapAttachment(CEntity*& entity, CInstancePath& path, int firstMapped, const CopyLookup& copyOf);
+    void MoveToSurvivor(CEntity* owner, CEntity* merged, CEntity* survivor);
+    bool OnFaceChanged(CEntity* owner, const CEntity* changed);
 
     std::int32_t m_kind = kUnset;
     CPoint3d m_parameters;

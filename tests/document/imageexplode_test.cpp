@@ -69,7 +69,9 @@ TEST_F(ImageExplodeTest, AnImageExplodesIntoAFacePaintedWithTheNewPictureMateria
     const Matrix3& m = coords->GetFrontPlacement().matrix;
     EXPECT_NEAR((m[0] + m[3] + m[6]) / (m[2] + m[5] + m[8]), 8.0, 1e-9);
     EXPECT_NEAR((m[1] + m[4] + m[7]) / (m[2] + m[5] + m[8]), 3.0, 1e-9);
-    EXPECT_EQ(m_definition->GetInstanceCount(), 0);
+    // The image was its definition's only instance: the definition went with it (and
+    // is freed, so the test reads the list, not the definition).
+    EXPECT_EQ(m_fixture.Root().GetDefinitionList()->GetCount(), 0);
 }
 
 // Material names were cut from a 256-character buffer; any length is kept now.
