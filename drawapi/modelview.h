@@ -201,6 +201,8 @@ public:
     [[nodiscard]] virtual CColor GetDirectionColor(const CPoint3d& start, const CPoint3d& end) const = 0;
     [[nodiscard]] virtual CMaterial* GetDefaultMaterial() const = 0;
     [[nodiscard]] virtual CTwFont* GetViewFont() const = 0;
+    // Perspective: the eye is at least 0.001 above z = 0; parallel: the view does not
+    // look up by 0.001 or more.
     [[nodiscard]] virtual bool IsEyeAboveGround() const = 0;
 
     // --- inherited layers and materials of the instances being drawn ---

@@ -198,7 +198,12 @@ void CTarnisView::ResetOpenGL()
 
 bool CTarnisView::IsEyeAboveGround() const
 {
-    return m_viewDefinition.GetEye().z >= 0.0;
+    // A parallel view has no eye position that matters: it sees the ground from above
+    // whenever it does not look up.
+    if (m_viewDefinition.IsPerspective()) {
+        return m_viewDefinition.GetEye().z >= kLengthTolerance;
+    }
+    return m_viewDefinition.GetViewDirection().z < kLengthTolerance;
 }
 
 void CTarnisView::SetCamera(const CCamera& camera, double /*seconds*/)
