@@ -172,6 +172,9 @@ public:
     [[nodiscard]] virtual bool CanBlend() const = 0;
     virtual void SetLightIntensities(double ambientPercent, double diffusePercent) = 0;
     virtual void InitGLState() = 0;
+    // The view's context was replaced: GL names of the old one are forgotten (the
+    // model's display resources, the view's lists and font), the state cache starts
+    // anew, InitGLState runs and "ResetOpenGLNotification" is posted with the view.
     virtual void ResetOpenGL() = 0;
     virtual void SetLightingSuppressed(bool suppressed) = 0;
     virtual void SetPolygonOffsetByDisabling(bool disable) = 0;
