@@ -72,6 +72,10 @@ public:
     [[nodiscard]] int GetFramesSwapped() const { return m_framesSwapped; }
     [[nodiscard]] CPoint GetLastMousePosition() const { return m_lastMouse; }
 
+protected:
+    // The next frame draws with the GL state set again and the model's objects made anew.
+    void OnContextRebuilt() override { ResetOpenGL(); }
+
 private:
     void AddCommands();
     void AddCameraCommands();

@@ -223,7 +223,8 @@ bool CTexture::IsEqual(const CTexture& other) const
 void CTexture::ReleaseGLTexture()
 {
     if (m_glName != 0) {
-        if (ITextureGL* gl = GetTextureGL()) {
+        ITextureGL* gl = GetTextureGL();
+        if (gl != nullptr && m_glEpoch == GetGLTextureEpoch()) {
             gl->DeleteTexture(m_glName);
         }
         m_glName = 0;
@@ -277,8 +278,12 @@ void CTexture::Bind()
     if (gl == nullptr) {
         return;
     }
+    if (m_glEpoch != GetGLTextureEpoch()) {
+        ReleaseGLTexture();
+    }
     if (m_glName == 0 && m_image != nullptr) {
         m_glName = Upload(false, kOpaqueAlpha);
+        m_glEpoch = GetGLTextureEpoch();
     }
     gl->BindTexture(m_glName);
 }

@@ -70,7 +70,8 @@ public:
     // within 0.001.
     [[nodiscard]] bool IsEqual(const CTexture& other) const;
 
-    // The OpenGL side, through the view's ITextureGL; nothing without one.
+    // The OpenGL side, through the view's ITextureGL; nothing without one. A name made
+    // before the view's context was replaced is forgotten, not deleted or bound.
     [[nodiscard]] unsigned GetGLName() const { return m_glName; }
     void ReleaseGLTexture();
     // Makes the OpenGL texture from the prepared pixels; 0 without a picture. With
@@ -88,6 +89,8 @@ private:
     void ReleaseImage();
 
     unsigned m_glName = 0;
+    // The texture epoch m_glName was made under.
+    unsigned m_glEpoch = 0;
     CColor m_tint;
     bool m_hueRelative = true;
     BYTE m_alpha = 255;

@@ -4,6 +4,7 @@ namespace {
 
 // Set and read on the user-interface thread only.
 ITextureGL* g_textureGL = nullptr;
+unsigned g_textureEpoch = 0;
 
 }  // namespace
 
@@ -19,4 +20,14 @@ void SetTextureGL(ITextureGL* textureGL)
 ITextureGL* GetTextureGL()
 {
     return g_textureGL;
+}
+
+void ForgetGLTextureNames()
+{
+    ++g_textureEpoch;
+}
+
+unsigned GetGLTextureEpoch()
+{
+    return g_textureEpoch;
 }

@@ -44,3 +44,10 @@ public:
 void SetTextureGL(ITextureGL* textureGL);
 // Null until the view installs one.
 [[nodiscard]] ITextureGL* GetTextureGL();
+
+// The view's context was replaced: every texture name made so far belonged to the old
+// context, and the new one may hand out the same numbers. A texture that meets such a
+// name forgets it, neither binding nor deleting it, and makes its texture again.
+void ForgetGLTextureNames();
+// Counts the forgettings; a texture remembers the count its name was made under.
+[[nodiscard]] unsigned GetGLTextureEpoch();

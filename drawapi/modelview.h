@@ -172,6 +172,9 @@ public:
     [[nodiscard]] virtual bool CanBlend() const = 0;
     virtual void SetLightIntensities(double ambientPercent, double diffusePercent) = 0;
     virtual void InitGLState() = 0;
+    // The view's context was replaced: GL names of the old one are forgotten (the
+    // model's display resources, the view's lists and font), the state cache starts
+    // anew, InitGLState runs and "ResetOpenGLNotification" is posted with the view.
     virtual void ResetOpenGL() = 0;
     virtual void SetLightingSuppressed(bool suppressed) = 0;
     virtual void SetPolygonOffsetByDisabling(bool disable) = 0;
@@ -201,6 +204,8 @@ public:
     [[nodiscard]] virtual CColor GetDirectionColor(const CPoint3d& start, const CPoint3d& end) const = 0;
     [[nodiscard]] virtual CMaterial* GetDefaultMaterial() const = 0;
     [[nodiscard]] virtual CTwFont* GetViewFont() const = 0;
+    // Perspective: the eye is at least 0.001 above z = 0; parallel: the view does not
+    // look up by 0.001 or more.
     [[nodiscard]] virtual bool IsEyeAboveGround() const = 0;
 
     // --- inherited layers and materials of the instances being drawn ---

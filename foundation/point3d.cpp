@@ -11,10 +11,12 @@ CPoint3d::CPoint3d(const CUnitVector3d& u) : x(u.x), y(u.y), z(u.z) {}
 bool CPoint3d::IsEqual(const CPoint3d& p, double tol) const
 {
     // The per-axis tests reject most points before the squared distance is formed.
-    if (!AreEqualWithin(x, p.x, tol) || !AreEqualWithin(y, p.y, tol) || !AreEqualWithin(z, p.z, tol)) {
-        return false;
-    }
-    return DistanceSquared(p) < tol * tol;
+    return IsEqualPerAxis(p, tol) && DistanceSquared(p) < tol * tol;
+}
+
+bool CPoint3d::IsEqualPerAxis(const CPoint3d& p, double tol) const
+{
+    return AreEqualWithin(x, p.x, tol) && AreEqualWithin(y, p.y, tol) && AreEqualWithin(z, p.z, tol);
 }
 
 double CPoint3d::DistanceSquared(const CPoint3d& p) const

@@ -23,6 +23,8 @@ struct CPoint3d
     // Each per-axis difference within -tol..tol (inclusive) and the squared distance
     // strictly below tol squared: a sphere of radius tol.
     [[nodiscard]] bool IsEqual(const CPoint3d& p, double tol = kLengthTolerance) const;
+    // Each per-axis difference within -tol..tol (inclusive): a cube of half side tol.
+    [[nodiscard]] bool IsEqualPerAxis(const CPoint3d& p, double tol = kLengthTolerance) const;
     [[nodiscard]] bool operator==(const CPoint3d& p) const { return IsEqual(p); }
     [[nodiscard]] bool operator!=(const CPoint3d& p) const { return !IsEqual(p); }
 

@@ -178,7 +178,13 @@ int CBaseGLView::MakeCurrent()
     {
         ReleaseGLObjects();
         if (CreateGLContext())
+        {
+            // A new context starts with GL's defaults: no viewport of the window's size,
+            // none of the view's state and none of its objects.
+            m_viewportPending = true;
+            OnContextRebuilt();
             return 1;
+        }
     }
     ReleaseGLObjects();
     m_errorCode = kMakeCurrentFailed;
@@ -189,6 +195,8 @@ int CBaseGLView::MakeCurrent()
     }
     return 0;
 }
+
+void CBaseGLView::OnContextRebuilt() {}
 
 void CBaseGLView::SetViewport()
 {

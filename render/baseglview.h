@@ -68,7 +68,8 @@ public:
 
     // Device, pixel format, palette and context, then the context made current.
     bool CreateGLContext();
-    // Nonzero when the view's context is current afterwards.
+    // Nonzero when the view's context is current afterwards. A context that had to be
+    // made anew leaves the viewport pending and calls OnContextRebuilt.
     int MakeCurrent();
     // The viewport to the client area when it is at least 1 × 1; clears the pending flag.
     void SetViewport();
@@ -114,6 +115,9 @@ protected:
     virtual bool MakeContextCurrent(HDC device, HGLRC context);
     // The colour depth of the screen the window is on.
     [[nodiscard]] virtual int GetScreenColourDepth() const;
+    // MakeCurrent replaced the context, which is current now: whatever was set in the
+    // old one or made in it is gone. Nothing here; the main view resets its drawing.
+    virtual void OnContextRebuilt();
 
 private:
     bool CreateGLContextSteps();

@@ -106,7 +106,7 @@ CPoint3d IntersectNearClamp(const CViewDefinition& view, const CPoint3d& a, cons
 
 void DrawDepthClampedSegment(IModelView& view, const CPoint3d& p, const CPoint3d& q)
 {
-    if (p.IsEqual(q)) {
+    if (p.IsEqualPerAxis(q)) {
         return;
     }
     const CViewDefinition& definition = view.GetViewDefinition();

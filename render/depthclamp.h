@@ -26,7 +26,7 @@ class IModelView;
 [[nodiscard]] CPoint3d IntersectFarClamp(const CViewDefinition& view, const CPoint3d& a, const CPoint3d& b);
 [[nodiscard]] CPoint3d IntersectNearClamp(const CViewDefinition& view, const CPoint3d& a, const CPoint3d& b);
 // Draws the segment in up to three pieces through the view's DrawLine; nothing when
-// the ends coincide within 0.001.
+// the ends coincide within 0.001 on every axis.
 void DrawDepthClampedSegment(IModelView& view, const CPoint3d& p, const CPoint3d& q);
 
 void ScaleVectorInPlace(CVector3d& vector, double factor);

@@ -219,7 +219,7 @@ void CFramePainter::DrawBackground()
     g.skyColor = Opaque(m_options->GetSkyColor());
     g.horizonColor = g.skyColor;
     g.groundColor = Opaque(above ? m_options->GetGroundColor() : m_options->GetBackgroundColor());
-    const double far = definition.GetUsedFar() > 0.0 ? definition.GetUsedFar() : definition.GetFar();
+    const double far = definition.GetUsedFar();
     g.depth = 0.9999 * far;
     if (fog) {
         double start = 0.0;
@@ -336,7 +336,7 @@ void CFramePainter::DrawTransparentGround()
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
     PushPolygonOffset(true, 4.0, 4.0);
-    const double far = definition.GetUsedFar() > 0.0 ? definition.GetUsedFar() : definition.GetFar();
+    const double far = definition.GetUsedFar();
     const double r = far * 0.99;
     const CPoint3d& eye = definition.GetEye();
     GLColor(color);

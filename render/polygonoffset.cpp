@@ -119,7 +119,7 @@ void AddVolumePoint(CShadowVolumePolygon& polygon, const CPoint3d& point)
     if (polygon.count >= 4) {
         return;
     }
-    if (polygon.count > 0 && polygon.points[polygon.count - 1] == point) {
+    if (polygon.count > 0 && polygon.points[polygon.count - 1].IsEqualPerAxis(point)) {
         return;
     }
     polygon.points[polygon.count++] = point;

@@ -31,5 +31,6 @@ struct CShadowVolumePolygon
     int count = 0;
 };
 
-// Appends unless the polygon is full or the point repeats the last one (within 0.001).
+// Appends unless the polygon is full or the point repeats the last one (within 0.001
+// on every axis).
 void AddVolumePoint(CShadowVolumePolygon& polygon, const CPoint3d& point);

@@ -10,6 +10,7 @@
 #include "document/shadowinfo.h"
 #include "document/tarniscs.h"
 #include "document/tarnwickmodel.h"
+#include "document/twfont.h"
 #include "foundation/notificationcenter.h"
 #include "render/facebatch.h"
 #include "render/framepainter.h"
@@ -187,6 +188,22 @@ void CTarnisView::DrawText(CTwFont* /*font*/, const CPoint3d& /*position*/, cons
 
 void CTarnisView::ResetOpenGL()
 {
+    // Every GL name held so far was made in the context that was replaced, and the new
+    // one may already hand out the same numbers: the names are forgotten, not deleted.
+    ForgetGLTextureNames();
+    m_viewDisplayList = 0;
+    if (m_model != nullptr) {
+        if (CShadowInfo* shadow = m_model->GetShadowInfo()) {
+            shadow->SetDisplayList(0);
+            shadow->SetSecondDisplayList(0);
+        }
+        m_model->FreeDisplayResources();
+    }
+    if (m_viewFont != nullptr) {
+        m_viewFont->ReleaseGLFont();
+    }
+    m_screenFont.reset();
+    m_displayListMonitor.SetValid(false);
     // Whatever the cache holds no longer describes the context.
     m_openPrimitive = -1;
     m_lineWidth = 0.0;
@@ -194,11 +211,17 @@ void CTarnisView::ResetOpenGL()
     m_lightingOn = false;
     m_color = CColor();
     InitGLState();
+    GetNotificationCenter().Post(kResetOpenGLNotification, static_cast<ITarnisView*>(this));
 }
 
 bool CTarnisView::IsEyeAboveGround() const
 {
-    return m_viewDefinition.GetEye().z >= 0.0;
+    // A parallel view has no eye position that matters: it sees the ground from above
+    // whenever it does not look up.
+    if (m_viewDefinition.IsPerspective()) {
+        return m_viewDefinition.GetEye().z >= kLengthTolerance;
+    }
+    return m_viewDefinition.GetViewDirection().z < kLengthTolerance;
 }
 
 void CTarnisView::SetCamera(const CCamera& camera, double /*seconds*/)

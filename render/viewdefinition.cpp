@@ -321,9 +321,11 @@ void CViewDefinition::RebuildWindowMatrix()
 {
     const double width = m_viewport[2];
     const double height = m_viewport[3];
+    // The window matrix takes the projection a frame would load, so the range it uses is
+    // the used range from here on: depths convert to distances before any frame is drawn.
     m_windowMatrix = CGLMatrix::Translation(m_viewport[0] + width / 2.0, m_viewport[1] + height / 2.0, 0.5) *
-                     CGLMatrix::Scaling(width / 2.0, -height / 2.0, 0.5) * ComputeProjection(true) *
-                     ComputeLookAt();
+                     CGLMatrix::Scaling(width / 2.0, -height / 2.0, 0.5) *
+                     ComputeProjection(true, &m_usedNear, &m_usedFar) * ComputeLookAt();
     m_inverseValid = false;
 }
 

@@ -113,7 +113,8 @@ public:
     [[nodiscard]] const Planes& GetFrustumPlanes() const { return m_frustum; }
     // Returns whether the explicit window is set; else the window the camera gives.
     bool GetProjectionWindow(double& left, double& right, double& bottom, double& top) const;
-    // Eye distance of a window depth, over the range of the last projection loaded.
+    // Eye distance of a window depth, over the range of the last projection loaded or,
+    // since the last change of camera, viewport or range, of the window matrix.
     [[nodiscard]] double DepthToDistance(double depth) const;
     [[nodiscard]] const CGLMatrix& GetWindowMatrix() const { return m_windowMatrix; }
     // The projection (with the fitted range when asked) and the look-at view.

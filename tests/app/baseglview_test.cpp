@@ -27,8 +27,10 @@ public:
     int contextsMade = 0;
     COLORREF background = RGB(40, 90, 160);
     int screenDepth = 24;
+    int rebuilds = 0;
 
 protected:
+    void OnContextRebuilt() override { ++rebuilds; }
     int GetScreenColourDepth() const override { return screenDepth; }
     std::unique_ptr<CGLDevice> CreateClientDevice() override
     {
@@ -167,10 +169,14 @@ TEST_F(BaseGLViewTest, AContextThatWillNotBecomeCurrentIsRebuiltAFewTimesFreeing
 {
     view.OnInitialUpdate();
     wglMakeCurrent(nullptr, nullptr);
+    view.m_viewportPending = false;
 
     view.makeCurrentFailures = 2;
     EXPECT_EQ(view.MakeCurrent(), 1);
     EXPECT_EQ(view.contextsAlive, 1);
+    // The new context is told about once, and gets the window's viewport before drawing.
+    EXPECT_EQ(view.rebuilds, 1);
+    EXPECT_TRUE(view.m_viewportPending);
 
     wglMakeCurrent(nullptr, nullptr);
     view.makeCurrentFailures = 1000;
@@ -187,6 +193,7 @@ TEST_F(BaseGLViewTest, ACurrentContextIsNotMadeCurrentAgain)
     view.makeCurrentFailures = 1000;
     EXPECT_EQ(view.MakeCurrent(), 1);
     EXPECT_EQ(view.contextsMade, 1);
+    EXPECT_EQ(view.rebuilds, 0);
 }
 
 TEST_F(BaseGLViewTest, AnEmptyClientAreaLeavesTheViewportButClearsThePendingFlag)

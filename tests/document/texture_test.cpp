@@ -158,6 +158,22 @@ TEST(TextureTest, BindingUploadsOnceAndReleasingDeletesTheTexture)
     EXPECT_EQ(texture.GetGLName(), 0u);
 }
 
+TEST(TextureTest, ANameMadeBeforeTheContextWasReplacedIsMadeAnewAndNeverBoundOrDeleted)
+{
+    undotest::TestEnvironment environment;
+    CRecordingTextureGL gl;
+    CTexture texture;
+    texture.SetImage(MakePicture(2, 2));
+    texture.Bind();
+    ForgetGLTextureNames();
+    texture.Bind();
+    EXPECT_EQ(gl.bound, (std::vector<unsigned>{1u, 2u}));
+    ForgetGLTextureNames();
+    texture.ReleaseGLTexture();
+    EXPECT_TRUE(gl.deleted.empty());
+    EXPECT_EQ(texture.GetGLName(), 0u);
+}
+
 TEST(TextureTest, SharedPicturesAreDeletedWithTheirLastUse)
 {
     undotest::TestEnvironment environment;

@@ -151,6 +151,20 @@ protected:
     std::vector<std::uint8_t> m_pixels;
 };
 
+// Counts the notifications of one name while it lives.
+class NotificationCounter : public IObserver
+{
+public:
+    NotificationCounter(const char* name, int& count) : m_count(count) { GetNotificationCenter().AddObserver(name, this); }
+    ~NotificationCounter() override { GetNotificationCenter().RemoveObserver(this); }
+    NotificationCounter(const NotificationCounter&) = delete;
+    NotificationCounter& operator=(const NotificationCounter&) = delete;
+    void OnNotify(const std::string& /*name*/, void* /*data*/) override { ++m_count; }
+
+private:
+    int& m_count;
+};
+
 const Rgb kBackgroundRgb{40, 40, 80};
 const Rgb kEdgeRgb{255, 0, 0};
 // The front-face colour (225, 225, 200) lit head-on by the head light and the
@@ -436,6 +450,55 @@ TEST_F(FrameTest, ATexturedFaceShowsTheColoursOfItsPicture)
     }
     EXPECT_GT(reddish, 20);
     EXPECT_GT(bluish, 20);
+}
+
+// A context rebuilt under the view drew without depth test and light, and bound and
+// deleted the numbers of the old context's textures and lists in the new one.
+TEST_F(FrameTest, AResetAfterTheContextWasReplacedDrawsTheSceneAsBeforeAndLeavesTheNewContextsNames)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    // The nearer square comes first: only the depth test keeps the larger one behind it.
+    Square(Root(), 3.0, 5.0)->SetMaterial(Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(0, 200, 0)));
+    Square(Root(), 8.0, 0.0);
+    CMaterial* material = Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(10, 10, 10));
+    auto* texture = new CTexture;
+    texture->SetImage(MakeTestPicture(2, 2, {0xFFFF0000, 0xFF0000FF, 0xFF0000FF, 0xFFFF0000}));
+    texture->SetWidth(4.0);
+    texture->SetHeight(4.0);
+    material->SetTexture(texture);
+    material->SetKind(kMaterialTexture);
+    Square(Root(), 2.0, 1.0, 10.5)->SetMaterial(material);
+    Draw();
+    const std::vector<std::uint8_t> before = m_pixels;
+    ASSERT_TRUE(Near(Pixel(32 - 12, 24), kLitFront, 4));
+    ASSERT_TRUE(Near(Pixel(32, 24), {0, 243, 0}, 4));
+    const unsigned textureName = texture->GetGLName();
+    ASSERT_NE(textureName, 0u);
+    const unsigned listName = glGenLists(1);
+    m_view.SetViewDisplayList(listName);
+
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(m_context);
+    MakeCurrent(kWidth, kHeight, 8);
+    glViewport(0, 0, kWidth, kHeight);
+    // The new context's own objects under the old numbers: a green texel and a list.
+    const std::uint8_t green[4] = {0, 255, 0, 255};
+    glBindTexture(GL_TEXTURE_2D, textureName);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, green);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glNewList(listName, GL_COMPILE);
+    glEndList();
+    int resets = 0;
+    const NotificationCounter counter(kResetOpenGLNotification, resets);
+    m_view.ResetOpenGL();
+    Draw();
+
+    EXPECT_EQ(resets, 1);
+    EXPECT_TRUE(m_pixels == before) << "the frame differs from the one drawn before the reset";
+    EXPECT_TRUE(glIsTexture(textureName));
+    EXPECT_TRUE(glIsList(listName));
+    EXPECT_EQ(m_view.GetViewDisplayList(), 0u);
 }
 
 TEST_F(FrameTest, ASquareWithAHoleFillsOnlyItsRing)

@@ -16,6 +16,7 @@
 #include "foundation/notificationcenter.h"
 #include "model/undosuspender.h"
 #include "render/depthclamp.h"
+#include "render/polygonoffset.h"
 #include "render/tarnisview.h"
 #include "render/viewoutputscale.h"
 #include "tests/render/glcontextfixture.h"
@@ -259,6 +260,65 @@ TEST(TarnisView, PixelLengthsFollowTheDepthInPerspectiveAndTheHeightInParallel)
     CPoint3d back;
     EXPECT_TRUE(view.ScreenToModel(window, back));
     EXPECT_TRUE(back.IsEqual(CPoint3d(0, 0, 0), 1e-9));
+}
+
+// The eye's height decided in both projections, from 0 instead of 0.001.
+TEST(TarnisView, PerspectiveViewsAreAboveGroundByTheEyeAndParallelViewsByTheDirection)
+{
+    struct Case
+    {
+        bool perspective;
+        CPoint3d eye;
+        CPoint3d target;
+        bool above;
+    };
+    const Case cases[] = {
+        {true, {0, -10, 0.001}, {0, 0, 0.001}, true},
+        {true, {0, -10, 0.0009}, {0, 0, 5}, false},
+        {true, {0, 0, -1}, {0, 0, -10}, false},
+        // Parallel: the height of the direction, not of the eye; 0.0099 in 10 is below 0.001.
+        {false, {0, 0, -50}, {0, 1, -60}, true},
+        {false, {0, -10, 5}, {0, 0, 5.0099}, true},
+        {false, {0, -10, 5}, {0, 0, 5.0101}, false},
+        {false, {0, 0, 50}, {0, 1, 60}, false},
+    };
+    TestView view;
+    for (const Case& c : cases) {
+        CViewDefinition definition;
+        definition.SetViewportSize(64, 48);
+        definition.SetEyeTarget(c.eye, c.target, CVector3d(0, 0, 1));
+        definition.SetPerspective(c.perspective);
+        view.SetViewDefinition(definition);
+        EXPECT_EQ(view.IsEyeAboveGround(), c.above)
+            << (c.perspective ? "perspective" : "parallel") << " eye z " << c.eye.z << " target z " << c.target.z;
+    }
+}
+
+// Ends 0.0009 apart on every axis counted as apart, as their distance is above 0.001.
+TEST(TarnisView, VolumePolygonsAndClampedSegmentsTakePointsWithinAThousandthOnEveryAxisAsOne)
+{
+    TestView view;
+    CViewDefinition definition;
+    definition.SetViewportSize(64, 48);
+    definition.SetEyeTarget(CPoint3d(0, 0, 0), CPoint3d(0, 0, -1), CVector3d(0, 1, 0));
+    view.SetViewDefinition(definition);
+    view.recordLines = true;
+    const CPoint3d p(1, 2, -20);
+    const std::pair<CVector3d, bool> cases[] = {
+        {{0.0009, 0.0009, 0.0009}, true},
+        {{-0.0009, 0.0009, -0.0009}, true},
+        {{0.0011, 0, 0}, false},
+        {{0, 0.0004, -0.0011}, false},
+    };
+    for (const auto& [offset, same] : cases) {
+        CShadowVolumePolygon polygon;
+        AddVolumePoint(polygon, p);
+        AddVolumePoint(polygon, p + offset);
+        EXPECT_EQ(polygon.count, same ? 1 : 2) << offset.x << " " << offset.y << " " << offset.z;
+        view.lines.clear();
+        DrawDepthClampedSegment(view, p, p + offset);
+        EXPECT_EQ(view.lines.size(), same ? 0u : 1u) << offset.x << " " << offset.y << " " << offset.z;
+    }
 }
 
 TEST(TarnisView, FadedModesBlendColoursTowardsTheBackground)

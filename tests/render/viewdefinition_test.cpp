@@ -242,6 +242,27 @@ TEST_F(ViewDefinitionGL, WindowDepthsZeroAndOneAreTheUsedNearAndFar)
     }
 }
 
+// The used range stayed 0 until a frame loaded a projection: depths came out NaN in
+// perspective and 0 in parallel projection.
+TEST(ViewDefinition, WindowDepthsConvertToDistancesStraightAfterTheSettersInBothProjections)
+{
+    for (const CameraCase& c : kCameras) {
+        CViewDefinition view = MakeView(c);
+        for (int pass = 0; pass < 2; ++pass) {
+            const std::string what = c.name + (view.IsPerspective() ? " in perspective" : " in parallel");
+            double nearZ = 0.0;
+            double farZ = 0.0;
+            view.GetFittedRange(nearZ, farZ);
+            EXPECT_NEAR(view.DepthToDistance(0.0), nearZ, 1e-9) << what;
+            EXPECT_NEAR(view.DepthToDistance(1.0), farZ, 1e-6) << what;
+            CPoint3d window;
+            ASSERT_TRUE(view.ProjectPoint(view.GetTarget(), window)) << what;
+            EXPECT_NEAR(view.DepthToDistance(window.z), view.GetTargetDistance(), 1e-6) << what;
+            view.SetPerspective(!view.IsPerspective());
+        }
+    }
+}
+
 TEST_F(ViewDefinitionGL, PickVolumesHoldWhatProjectsIntoTheirRectangle)
 {
     for (const CameraCase& c : kCameras) {
