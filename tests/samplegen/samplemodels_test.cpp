@@ -141,6 +141,15 @@ TEST_F(SampleModelsTest, TheHouseReadBackKeepsItsPagesAndTheirSelection)
     EXPECT_EQ(plan->GetTabText(), CString("(Plan)"));
     EXPECT_EQ(plan->GetHiddenElements().size(), 2u);
     EXPECT_EQ(plan->GetSectionPlanes().size(), 1u);
+    // Every page keeps all that any page changes, so none shows what the one before left.
+    constexpr std::int32_t kChanged = CViewPage::kCamera | CViewPage::kRenderingOptions |
+                                      CViewPage::kShadowSettings | CViewPage::kHiddenElements |
+                                      CViewPage::kSectionPlanes;
+    for (CTarnwickPage* page : pages.GetPages()) {
+        const auto* view = dynamic_cast<const CViewPage*>(page);
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(view->GetPropertyMask() & kChanged, kChanged) << view->GetName().ToAnsi();
+    }
 }
 
 TEST_F(SampleModelsTest, ReadingTheHousePostsNoPageNotifications)
