@@ -358,9 +358,35 @@ void CTarnwickModel::ReadOldMaterials(CArchive& ar, CLoadSession& session)
     }
 }
 
+namespace {
+
+// A preview is read between other work, maybe in the middle of a copy: the file version
+// that later records consult and the loaded class-version map are given back as they
+// were when the header reader ends, however it ends.
+class CHeaderReadScope
+{
+public:
+    CHeaderReadScope() : m_fileVersion(GetFileVersionInfo()), m_loadedMap(ReleaseLoadedVersionMap()) {}
+    ~CHeaderReadScope()
+    {
+        SetFileVersionInfo(m_fileVersion);
+        SetLoadedVersionMap(m_loadedMap);
+    }
+    CHeaderReadScope(const CHeaderReadScope&) = delete;
+    CHeaderReadScope& operator=(const CHeaderReadScope&) = delete;
+
+private:
+    CVersionInfo m_fileVersion;
+    CVersionMap* m_loadedMap;
+};
+
+}  // namespace
+
 int ReadModelFileHeader(CArchive& ar, CDib*& preview, CString& description)
 {
     preview = nullptr;
+    // Ends after the session, which removes the map the read installed on failure.
+    const CHeaderReadScope restore;
     const CUndoSuspender suspender;
     // Whatever the archive made is freed when the header cannot be read to its end.
     CLoadSession session(nullptr, ar);

@@ -346,8 +346,11 @@ int CRenderingOptions::CheckValidity(int mode, CValidityResultMap* results)
 
 void CRenderingOptions::RepairReadValues()
 {
+    // Logged as the check logs a repair, so that what a file's settings lost can be told.
     for (const CRenderingOptionsCheck& check : GetRenderingOptionsChecks(m_s, m_translucentFillStyle)) {
         if (!check.sound) {
+            AppendSettingsMessage(check.message, GetEntityLabel(this));
+            (void)BeginRepair(kValidityModeRepair);
             check.repair();
         }
     }

@@ -145,9 +145,9 @@ public:
     ~CRenderingOptions() override;
 
     // Written at class version 28, 25 or 22 by save format. Reading applies the repairs
-    // of CheckValidity to the stored modes, weights, quality and angle, and returns line
-    // widths and lengths outside 0..100 to their defaults. Throws the archive exception
-    // on bad input.
+    // of CheckValidity to the stored modes, weights, quality and angle, logging each as
+    // repair mode does, and returns line widths and lengths outside 0..100 to their
+    // defaults. Throws the archive exception on bad input.
     void Serialize(CArchive& ar) override;
     [[nodiscard]] CEntity* Clone() const override;
     // Exchanges the stored settings; the other entity must be rendering options.

@@ -252,7 +252,8 @@ inline constexpr int kHeaderReadFailed = 4;
 // Reads a model file's header up to its description without a model: 0 (preview
 // image or null), 2 (not a model file, too new, or a preview that cannot be decoded),
 // 3 (the file predates stored previews; the description is still read). The caller
-// owns the preview. Archive exceptions pass on; the preview is then null.
+// owns the preview. Archive exceptions pass on; the preview is then null. Either way
+// the file version and the loaded class-version map are left as they were found.
 int ReadModelFileHeader(CArchive& ar, CDib*& preview, CString& description);
 // Opens the file and runs ReadModelFileHeader: 1 when the file cannot be opened, 4
 // when the read throws (the preview is then null). Never throws.

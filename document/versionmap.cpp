@@ -307,6 +307,11 @@ CVersionMap* GetLoadedVersionMap()
     return g_loaded.get();
 }
 
+CVersionMap* ReleaseLoadedVersionMap()
+{
+    return g_loaded.release();
+}
+
 int GetLoadedClassVersion(const CRuntimeClass* cls)
 {
     if (!g_loaded) {

@@ -90,6 +90,8 @@ void WriteVersionMapOldest(CArchive& ar);
 // Takes ownership; deletes the map installed before. Null removes it.
 void SetLoadedVersionMap(CVersionMap* map);
 [[nodiscard]] CVersionMap* GetLoadedVersionMap();
+// Hands the loaded map to the caller, who owns it from then on; none is loaded after.
+[[nodiscard]] CVersionMap* ReleaseLoadedVersionMap();
 
 // With no loaded map: the class's registered schema without the versionable bit.
 // With one: the file's version for the class, 0 when the file does not name it.

@@ -251,25 +251,38 @@ CCamera StreetCamera()
     return MakeCamera(CPoint3d(5, -25, 6), CVector3d(0, 29, -4), CVector3d(0, 0, 1), true);
 }
 
-CViewPage* AddPage(CTarnwickModel& model, const char* name, const char* description, std::int32_t mask)
+// What every page keeps: all that the pages change, so that each page shows the same
+// picture whichever page was shown before it.
+constexpr std::int32_t kPageContents = CViewPage::kCamera | CViewPage::kRenderingOptions |
+                                       CViewPage::kShadowSettings | CViewPage::kAxes |
+                                       CViewPage::kHiddenElements | CViewPage::kSectionPlanes;
+
+CViewPage* AddPage(CTarnwickModel& model, const char* name, const char* description)
 {
-    auto* page = new CViewPage(name, description, mask);
+    auto* page = new CViewPage(name, description, kPageContents);
     model.GetPageList()->AddPage(page, -1);
-    page->CopyFromModel(model, mask, false);
+    page->CopyFromModel(model, kPageContents, false);
     return page;
+}
+
+// Shadows shown or not, with the display settings' copy of the switch kept equal, as a
+// model read from a file has it.
+void DisplayShadows(CTarnwickModel& model, bool on)
+{
+    model.GetShadowInfo()->SetDisplayShadows(on);
+    model.GetRenderingOptions()->SetDisplayShadowsMirror(on);
 }
 
 void AddPages(CTarnwickModel& model, const HouseParts& house, CSectionPlane* plane)
 {
     model.SetCamera(StreetCamera());
-    AddPage(model, "Front", "The street side", CViewPage::kCamera)->SetTransitionTime(2.0);
+    AddPage(model, "Front", "The street side")->SetTransitionTime(2.0);
 
     model.SetCamera(MakeCamera(CPoint3d(-20, -20, 25), CVector3d(25, 24, -25), CVector3d(0, 0, 1), true));
-    model.GetShadowInfo()->SetDisplayShadows(true);
+    DisplayShadows(model, true);
     model.GetRenderingOptions()->SetDisplayEdges(0);
-    AddPage(model, "Aerial", "", CViewPage::kCamera | CViewPage::kRenderingOptions | CViewPage::kShadowSettings)
-        ->SetSlideTime(3.0);
-    model.GetShadowInfo()->SetDisplayShadows(false);
+    AddPage(model, "Aerial", "")->SetSlideTime(3.0);
+    DisplayShadows(model, false);
     model.GetRenderingOptions()->SetDisplayEdges(1);
 
     // The plan: from above, cut at the windows, the roof hidden.
@@ -278,10 +291,7 @@ void AddPages(CTarnwickModel& model, const HouseParts& house, CSectionPlane* pla
     for (CFace* face : house.roof) {
         face->SetHidden(true);
     }
-    CViewPage* planPage = AddPage(model, "Plan", "Cut at window height",
-                                  CViewPage::kCamera | CViewPage::kHiddenElements | CViewPage::kSectionPlanes |
-                                      CViewPage::kAxes);
-    planPage->SetIncludedInAnimation(false);
+    AddPage(model, "Plan", "Cut at window height")->SetIncludedInAnimation(false);
     for (CFace* face : house.roof) {
         face->SetHidden(false);
     }

@@ -38,15 +38,20 @@ bool WriteModelFile(CTarnwickModel& model, const std::string& path, int saveForm
     return static_cast<bool>(out);
 }
 
-std::size_t GetTimeStampOffset()
+std::size_t GetTimeStampOffset(int saveFormat)
 {
+    // The writer's own version information for the format; the global is left as found.
+    const int savedFormat = GetSaveFormat();
+    SetSaveFormat(saveFormat);
+    CVersionInfo version;
+    SetSaveFormat(savedFormat);
     // The fields before the stamp: the magic, the version information, the identifier
     // and an empty string.
     CMemFile file;
     {
         CArchive ar(&file, CArchive::store);
         ArchiveWriteString(ar, CString("Tarnwick Model"));
-        CVersionInfo().Serialize(ar);
+        version.Serialize(ar);
         GUID id{};
         SerializeGuid(id, ar);
         ArchiveWriteString(ar, CString());

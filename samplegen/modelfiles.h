@@ -20,6 +20,7 @@ void ReadModelBytes(const ModelBytes& bytes, CTarnwickModel& model);
 // Writes the model file at the path; false when the file cannot be written.
 bool WriteModelFile(CTarnwickModel& model, const std::string& path, int saveFormat);
 
-// The offset of the eight-byte time stamp in a file the writer made: the only bytes
-// in which two writes of the same model differ.
-[[nodiscard]] std::size_t GetTimeStampOffset();
+// The offset of the eight-byte time stamp in a file the writer made in the save format:
+// the only bytes in which two writes of the same model differ. The version text before
+// it is longer in format 5000 than in the older two.
+[[nodiscard]] std::size_t GetTimeStampOffset(int saveFormat);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Sets the machine up, builds the program and starts it. Without arguments it opens the
-# sample house (made into build/samples the first time); otherwise it passes its
-# arguments to the program.
+# sample house (made into build/samples, again whenever the sample generator was rebuilt);
+# otherwise it passes its arguments to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -9,7 +9,7 @@ source scripts/ccache-env.sh
 cmake --preset release >/dev/null
 cmake --build --preset release -j "$(nproc)"
 samples=build/samples
-if [ ! -f "$samples/house-5000.twk" ]; then
+if [ build/release/samplegen/glimra_samplegen -nt "$samples/house-5000.twk" ]; then
     mkdir -p "$samples"
     build/release/samplegen/glimra_samplegen "$samples" >/dev/null
 fi

@@ -5,10 +5,12 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "annotations/dimensionstyle.h"
 #include "annotations/textstyle.h"
 #include "document/componentbehavior.h"
+#include "document/entitycopier.h"
 #include "document/fontmanager.h"
 #include "document/material.h"
 #include "document/modelpages.h"
@@ -507,6 +509,46 @@ TEST_F(ModelFileTest, ThePreviewOfATruncatedOrMissingFileIsNullWithStatusFourOrO
     std::filesystem::remove(path);
     EXPECT_EQ(ReadModelFilePreview(CString(path.string()), preview, description), kHeaderCannotOpen);
     EXPECT_EQ(preview, nullptr);
+}
+
+TEST_F(ModelFileTest, APreviewEndedOrFailedLeavesTheFileVersionAndTheLoadedMapAsFound)
+{
+    // Once a preview of an older file left its version behind, and a later copy lost a
+    // component behaviour's "shadows face sun" flag.
+    OwnedModel built;
+    modelfiletest::BuildSampleModel(*built);
+    const Bytes old = modelfiletest::WriteModel(*built, kSaveFormat3000);
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("glimra-old-preview-" + std::to_string(::getpid()) + ".twk");
+    CComponentBehavior behavior;
+    behavior.SetAlwaysFacesCamera(true);
+    behavior.SetShadowsFaceSun(true);
+    const settingstest::FileVersionScope own(5, 0, 232);
+    // The whole file, and one cut inside the time stamp, after the version was read.
+    const std::pair<std::size_t, int> cases[] = {{old.size(), kHeaderRead}, {74, kHeaderReadFailed}};
+    for (const auto& [size, status] : cases) {
+        SCOPED_TRACE(size);
+        {
+            std::ofstream out(path, std::ios::binary | std::ios::trunc);
+            out.write(reinterpret_cast<const char*>(old.data()), static_cast<std::streamsize>(size));
+        }
+        auto* loading = new CVersionMap(*GetVersionMapOldest());
+        SetLoadedVersionMap(loading);
+        CDib* preview = nullptr;
+        CString description;
+        EXPECT_EQ(ReadModelFilePreview(CString(path.string()), preview, description), status);
+        delete preview;
+        EXPECT_EQ(GetLoadedVersionMap(), loading);
+        SetLoadedVersionMap(nullptr);
+        EXPECT_EQ(GetFileVersionInfo().GetBuildNumber(), 5000232);
+        CCopier copier;
+        CEntity* copy = copier.CloneOne(&behavior);
+        const auto* copied = dynamic_cast<CComponentBehavior*>(copy);
+        ASSERT_NE(copied, nullptr);
+        EXPECT_TRUE(copied->ShadowsFaceSun());
+        delete copy;
+    }
+    std::filesystem::remove(path);
 }
 
 // Every cut of a file raises the archive exception and leaves an empty model with no

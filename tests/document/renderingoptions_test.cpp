@@ -6,6 +6,7 @@
 
 #include "document/classregistration.h"
 #include "document/renderingoptions.h"
+#include "document/settingsmessages.h"
 #include "model/undosuspender.h"
 #include "model/validitylog.h"
 #include "platform/archive.h"
@@ -270,8 +271,9 @@ TEST_F(RenderingOptionsTest, EachSaveFormatWritesTheRecordOfItsVersion)
     EXPECT_EQ(Write(read), RecordAt(28));
 }
 
-// Modes, weights and widths from a file went unchecked, as the checks never run.
-TEST_F(RenderingOptionsTest, BadValuesFromAFileAreRepairedAsTheCheckWouldRepairThem)
+// Modes, weights and widths from a file went unchecked, as the checks never run; then
+// their repairs left the validity log empty.
+TEST_F(RenderingOptionsTest, BadValuesFromAFileAreRepairedAndLoggedAsTheCheckWouldRepairThem)
 {
     Values bad;
     bad.renderMode = 9;
@@ -285,7 +287,16 @@ TEST_F(RenderingOptionsTest, BadValuesFromAFileAreRepairedAsTheCheckWouldRepairT
     bad.profileWidth = 1000;
     bad.cutWidth = -3;
     CRenderingOptions options;
+    ClearValidityLog();
     Read(options, RecordAt(28, bad), 28);
+    CString logged;
+    for (int id : {kMsgBadRenderMode, kMsgBadEdges, kMsgBadEdgeColorMode, kMsgBadReservedMode,
+                   kMsgBadRestOfModelWeight, kMsgBadOtherInstancesWeight, kMsgBadTransparencyQuality,
+                   kMsgBadSoftEdgeAngle}) {
+        logged += CString::Formatted(GetSettingsMessageFormat(id), GetEntityLabel(&options));
+        logged += CString(GetValidityMessageFormat(kMsgRepairing));
+    }
+    EXPECT_EQ(GetValidityLog(), logged);
     EXPECT_EQ(options.GetRenderMode(), 3);
     EXPECT_EQ(options.GetDisplayEdges(), 1);
     EXPECT_EQ(options.GetEdgeColorMode(), 1);
@@ -296,6 +307,7 @@ TEST_F(RenderingOptionsTest, BadValuesFromAFileAreRepairedAsTheCheckWouldRepairT
     EXPECT_EQ(options.GetSoftEdgeAngle(), 0.0);
     EXPECT_EQ(options.GetProfileWidth(), 3);
     EXPECT_EQ(options.GetSectionCutWidth(), 4);
+    ClearValidityLog();
 }
 
 TEST_F(RenderingOptionsTest, TheCheckReportsBadValuesAndRepairsThemInRepairMode)
