@@ -48,11 +48,11 @@ inline void Load(const Bytes& bytes, const std::function<void(CArchive&)>& read)
     read(ar);
 }
 
-// Reads with a load session around the read, as the model file reader does: what a
-// read that throws made is freed with the session (objects read into a caller's
-// object must not stay in it then), and a read that ends keeps everything, the
-// caller's as with Load. The file's class versions, which the session drops when it
-// frees, are kept for the next read.
+// Reads inside a load session, as the model file reader does: a read that throws
+// leaves what it made to the session, which frees it (the caller's objects must then
+// hold none of it); a read that ends leaves it all to the caller, as Load does. The
+// session drops the file's class versions when it frees; they are put back for the
+// next read.
 inline void LoadInSession(const Bytes& bytes, const std::function<void(CArchive&)>& read)
 {
     class KeptVersions
