@@ -122,10 +122,12 @@ void ReadComponentFontManager(CArchive& ar)
     auto* dropped = new CFontManager(nullptr);
     ar.DeleteWhenClosed(dropped);
     dropped->Serialize(ar);
-    // The fonts stay the archive's: a later reference may still name one.
+    // The fonts go with the archive, not with the manager: a later reference of this
+    // read may still name one.
     const std::vector<CTwFont*> read = dropped->GetFonts();
     for (CTwFont* font : read) {
         dropped->Remove(font);
+        ar.DeleteWhenClosed(font);
     }
 }
 

@@ -353,6 +353,27 @@ void CDefinitionList::PurgeEmptyDefinitions(const CInstancePath& keep)
 void CDefinitionList::EraseAll(bool thenRemoveAll)
 {
     std::unordered_set<const CComponentDefinition*> erased;
+    EraseUnplaced(erased);
+    // Definitions that only place one another (one that holds an instance of itself,
+    // say) keep instances through every pass. Their instances go first, each while its
+    // definition is still there to let go of it; then the passes erase them.
+    const std::vector<CComponentDefinition*> cycle = FindPlacedOnlyByOneAnother(erased);
+    for (CComponentDefinition* definition : cycle) {
+        for (int i = definition->GetInstanceCount() - 1; i >= 0; --i) {
+            CComponentInstance* instance = definition->GetInstance(i);
+            instance->EraseFromComponent(instance->GetParentComponent());
+        }
+    }
+    if (!cycle.empty()) {
+        EraseUnplaced(erased);
+    }
+    if (thenRemoveAll) {
+        RemoveAll();
+    }
+}
+
+void CDefinitionList::EraseUnplaced(std::unordered_set<const CComponentDefinition*>& erased)
+{
     bool progress = true;
     while (progress) {
         progress = false;
@@ -367,7 +388,45 @@ void CDefinitionList::EraseAll(bool thenRemoveAll)
             progress = true;
         }
     }
-    if (thenRemoveAll) {
-        RemoveAll();
+}
+
+std::vector<CComponentDefinition*> CDefinitionList::FindPlacedOnlyByOneAnother(
+    const std::unordered_set<const CComponentDefinition*>& erased) const
+{
+    std::unordered_set<const CEntity*> left;
+    for (const CComponentDefinition* definition : m_definitions) {
+        if (erased.count(definition) == 0) {
+            left.insert(definition);
+        }
     }
+    // A definition with an instance outside the definitions left is kept, and so is
+    // every definition that a kept one places.
+    std::unordered_set<const CEntity*> kept;
+    bool grew = true;
+    while (grew) {
+        grew = false;
+        for (const CEntity* entity : left) {
+            const auto* definition = static_cast<const CComponentDefinition*>(entity);
+            if (kept.count(definition) != 0) {
+                continue;
+            }
+            const auto& instances = definition->GetInstances();
+            const auto placesIt = [&](const CComponentInstance* instance) {
+                const CEntity* holder = instance->GetParentComponent();
+                return left.count(holder) == 0 || kept.count(holder) != 0;
+            };
+            const bool placedFromOutside = std::any_of(instances.begin(), instances.end(), placesIt);
+            if (placedFromOutside) {
+                kept.insert(definition);
+                grew = true;
+            }
+        }
+    }
+    std::vector<CComponentDefinition*> cycle;
+    for (CComponentDefinition* definition : m_definitions) {
+        if (left.count(definition) != 0 && kept.count(definition) == 0) {
+            cycle.push_back(definition);
+        }
+    }
+    return cycle;
 }

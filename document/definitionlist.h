@@ -5,6 +5,7 @@
 // places, and writes nested definitions before the definitions that place them.
 
 #include <set>
+#include <unordered_set>
 #include <vector>
 
 #include "model/entity.h"
@@ -66,8 +67,9 @@ public:
     void PurgeUnused(bool typedOnly);
     // Purges empty definitions that no instance of the path places.
     void PurgeEmptyDefinitions(const CInstancePath& keep);
-    // Erases, pass after pass, every definition without instances; with thenRemoveAll
-    // the list is emptied afterwards.
+    // Erases, pass after pass, every definition without instances, then the
+    // definitions that only place one another (after their instances); definitions
+    // placed from elsewhere stay. With thenRemoveAll the list is emptied afterwards.
     void EraseAll(bool thenRemoveAll);
 
     // The definitions in the order they are written: nested definitions first; those
@@ -80,6 +82,12 @@ private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
     void RemoveRecorded(CComponentDefinition* definition);
+    // The passes of EraseAll: erases definitions without instances until none is left.
+    void EraseUnplaced(std::unordered_set<const CComponentDefinition*>& erased);
+    // The definitions not erased yet whose instances all lie in one another, in list
+    // order: no component outside them places them, directly or through a nesting.
+    [[nodiscard]] std::vector<CComponentDefinition*> FindPlacedOnlyByOneAnother(
+        const std::unordered_set<const CComponentDefinition*>& erased) const;
     template <typename IsUnique>
     static void BuildUniqueName(CString& out, const CString& name, bool force, IsUnique isUnique);
 

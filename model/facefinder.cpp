@@ -256,13 +256,16 @@ void CFaceFinder::OnEntityCreated(CEntity* entity)
 
 void CFaceFinder::OnEntityErased(CEntity* entity)
 {
-    if (dynamic_cast<CEdge*>(entity) != nullptr || dynamic_cast<CVertex*>(entity) != nullptr) {
+    auto* edge = dynamic_cast<CEdge*>(entity);
+    if (edge != nullptr || dynamic_cast<CVertex*>(entity) != nullptr) {
         ForgetRuns();
     }
-    if (entity == m_edge) {
-        m_edge = nullptr;
+    if (edge != nullptr) {
+        if (edge == m_edge) {
+            m_edge = nullptr;
+        }
+        std::replace(m_marked.begin(), m_marked.end(), edge, static_cast<CEdge*>(nullptr));
     }
-    std::replace(m_marked.begin(), m_marked.end(), static_cast<CEdge*>(entity), static_cast<CEdge*>(nullptr));
     std::erase(m_foundFaces, entity);
 }
 

@@ -78,7 +78,6 @@ bool CFace::SplitIntoPlanarFaces()
         return false;
     }
     ReplaceInRelationships(pieces.front());
-    component->RemoveEntity(this);
     for (CFace* piece : pieces) {
         if (std::fabs(piece->GetArea()) <= kLengthTolerance) {
             component->EraseEntity(piece);
@@ -86,5 +85,9 @@ bool CFace::SplitIntoPlanarFaces()
             piece->RefitPlane(nullptr, true);
         }
     }
+    // Erased, not only taken out: its uses would stay on the edges the triangles now
+    // share, and nothing would free it. Last, since without an open operation the
+    // face is gone with it.
+    component->EraseEntity(this);
     return true;
 }

@@ -197,3 +197,37 @@ TEST_F(DefinitionListTest, ErasingTheListErasesAPlacingDefinitionBeforeTheOneItP
     EXPECT_TRUE(root->GetDefinitionList()->IsEmpty());
     root->Erase();
 }
+
+TEST_F(DefinitionListTest, ErasingTheListErasesDefinitionsThatOnlyPlaceOneAnotherButNotOnesPlacedFromOutside)
+{
+    // Pins a past fault: definitions placing themselves or each other were never erased.
+    CComponent* root = nullptr;
+    std::vector<CComponentDefinition*> cycles;
+    CComponentDefinition* kept = nullptr;
+    {
+        const CUndoSuspender suspender;
+        root = new CComponent;
+        cycles = {AddDefinition(root, "Self"), AddDefinition(root, "First"), AddDefinition(root, "Second")};
+        kept = AddDefinition(root, "Kept");
+        Place(cycles[0], cycles[0]);
+        Place(cycles[1], cycles[2]);
+        Place(cycles[2], cycles[1]);
+        Place(kept, kept);
+        Place(kept, root);
+    }
+    entitytest::OpenOperation operation;
+    root->GetDefinitionList()->EraseAll(true);
+
+    const std::vector<CEntity*>& erased = operation.Get().GetErasedEntities();
+    const auto isErased = [&](const CEntity* entity) {
+        return std::find(erased.begin(), erased.end(), entity) != erased.end();
+    };
+    for (std::size_t i = 0; i < cycles.size(); ++i) {
+        EXPECT_TRUE(isErased(cycles[i])) << i;
+    }
+    EXPECT_FALSE(isErased(kept));
+    EXPECT_EQ(kept->GetInstanceCount(), 2);
+    // It goes with the component that places it.
+    root->GetDefinitionList()->Add(kept);
+    root->Erase();
+}

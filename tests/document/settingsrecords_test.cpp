@@ -16,7 +16,6 @@
 
 using settingstest::ArchiveCause;
 using settingstest::Bytes;
-using settingstest::Load;
 using settingstest::Store;
 
 namespace {
@@ -51,7 +50,7 @@ TEST(SettingsRecords, EveryRecordCutShortRaisesTheArchiveExceptionAndNothingElse
         const Bytes whole = Store(kind.serialize);
         for (std::size_t length = 0; length < whole.size(); ++length) {
             const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length));
-            const int cause = ArchiveCause([&] { Load(cut, kind.serialize); });
+            const int cause = ArchiveCause([&] { entitytest::LoadInSession(cut, kind.serialize); });
             EXPECT_TRUE(cause == CArchiveException::endOfFile || cause == CArchiveException::genericException)
                 << kind.name << " cut at " << length << " gives " << cause;
         }

@@ -3,13 +3,14 @@
 // tests of model operations replay the open operation here to show that what was
 // recorded is enough to restore the model. Changed entities exchange their state with
 // the saved copy, additions are taken out and removals put back (at the end of their
-// container: containers record membership, not position). When the replay ends, what
-// it put back is taken out again and what the operation made is erased, so that the
-// operation alone owns its erased entities, as it does after a real undo and commit.
+// container: containers record membership, not position). When the replay ends it
+// does all that again, which leaves the model as the operation left it: the operation
+// owns what it erased and the model everything else. What the operation made cannot
+// be erased after the undo instead: its links lead into the restored entities.
 
+#include <algorithm>
 #include <vector>
 
-#include "model/edge.h"
 #include "model/entitycontainer.h"
 #include "model/undooperation.h"
 #include "model/undorecord.h"
@@ -23,18 +24,11 @@ public:
     explicit UndoReplay(CUndoOperation& operation) : m_operation(operation)
     {
         const CUndoSuspender suspender;
-        const auto& created = operation.GetCreatedEntities();
-        for (CEntity* entity : operation.GetChangedEntities()) {
-            CUndoRecord* record = operation.FindRecord(entity);
-            CEntity* saved = record != nullptr ? record->GetSavedCopy() : nullptr;
-            if (saved != nullptr && std::find(created.begin(), created.end(), entity) == created.end()) {
-                entity->SwapData(*saved);
-            }
-        }
+        ExchangeWithSavedCopies();
         const auto& added = operation.GetAddedPairs();
         for (auto it = added.rbegin(); it != added.rend(); ++it) {
             it->second->Remove(it->first);
-            m_takenOut.push_back(it->first);
+            m_takenOut.push_back(*it);
         }
         const auto& removed = operation.GetRemovedPairs();
         for (auto it = removed.rbegin(); it != removed.rend(); ++it) {
@@ -46,38 +40,34 @@ public:
     ~UndoReplay()
     {
         const CUndoSuspender suspender;
-        for (const auto& [entity, container] : m_putBack) {
-            container->Remove(entity);
+        for (auto it = m_putBack.rbegin(); it != m_putBack.rend(); ++it) {
+            it->second->Remove(it->first);
         }
-        // Faces before edges: a face's loops let go of the edges it uses.
-        std::vector<CEntity*> edges;
-        for (CEntity* entity : m_takenOut) {
-            if (!IsCreated(entity)) {
-                continue;
-            }
-            if (dynamic_cast<CEdge*>(entity) != nullptr) {
-                edges.push_back(entity);
-            } else {
-                entity->Erase();
-            }
+        for (auto it = m_takenOut.rbegin(); it != m_takenOut.rend(); ++it) {
+            it->second->Add(it->first);
         }
-        for (CEntity* edge : edges) {
-            edge->Erase();
-        }
+        ExchangeWithSavedCopies();
     }
 
     UndoReplay(const UndoReplay&) = delete;
     UndoReplay& operator=(const UndoReplay&) = delete;
 
 private:
-    [[nodiscard]] bool IsCreated(const CEntity* entity) const
+    // Entities the operation made have no earlier state to go back to.
+    void ExchangeWithSavedCopies()
     {
         const auto& created = m_operation.GetCreatedEntities();
-        return std::find(created.begin(), created.end(), entity) != created.end();
+        for (CEntity* entity : m_operation.GetChangedEntities()) {
+            CUndoRecord* record = m_operation.FindRecord(entity);
+            if (record != nullptr && record->HasSavedCopy() &&
+                std::find(created.begin(), created.end(), entity) == created.end()) {
+                entity->SwapData(*record->GetSavedCopy());
+            }
+        }
     }
 
     CUndoOperation& m_operation;
-    std::vector<CEntity*> m_takenOut;
+    std::vector<CUndoOperation::EntityPair> m_takenOut;
     std::vector<CUndoOperation::EntityPair> m_putBack;
 };
 

@@ -237,6 +237,8 @@ TEST(CurveChain, WalksAlongARingWithoutItsEndStopCleanly)
     EXPECT_EQ(curve->GetVertices(vertices), 4);
     EXPECT_EQ(curve->GetEdgeDirection(ring[1]), kCurveDirectionUnknown);
     EXPECT_EQ(curve->ChainFromEdge(ring[0], 4), 0);
+    // The true count, so that the curve goes with its last edge.
+    curve->SetEdgeCount(4);
 }
 
 TEST(CurveChain, TheRegistryWalkRefusesABranchingChain)

@@ -182,6 +182,8 @@ TEST(EntityUndo, ANewEntityIsRegisteredAsCreatedAndChangesAreRecorded)
         EXPECT_EQ(operation.Get().FindRecord(quiet), nullptr);
         delete quiet;
     }
+    // Nothing holds the entity: erased in the operation that made it, it is deleted.
+    entity->Erase();
 }
 
 TEST(EntityErase, WithoutAnOpenOperationTheEntityIsNotLeaked)

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "document/loadsession.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
 #include "foundation/versioninfo.h"
@@ -45,6 +46,46 @@ inline void Load(const Bytes& bytes, const std::function<void(CArchive&)>& read)
     CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
     CArchive ar(&file, CArchive::load);
     read(ar);
+}
+
+// Reads inside a load session, as the model file reader does: a read that throws
+// leaves what it made to the session, which frees it (the caller's objects must then
+// hold none of it); a read that ends leaves it all to the caller, as Load does. The
+// session drops the file's class versions when it frees; they are put back for the
+// next read.
+inline void LoadInSession(const Bytes& bytes, const std::function<void(CArchive&)>& read)
+{
+    class KeptVersions
+    {
+    public:
+        KeptVersions()
+        {
+            if (const CVersionMap* loaded = GetLoadedVersionMap()) {
+                m_map = std::make_unique<CVersionMap>();
+                for (const auto& [name, version] : loaded->GetEntries()) {
+                    m_map->SetVersion(name, version);
+                }
+            }
+        }
+        ~KeptVersions()
+        {
+            if (m_map != nullptr && GetLoadedVersionMap() == nullptr) {
+                SetLoadedVersionMap(m_map.release());
+            }
+        }
+        KeptVersions(const KeptVersions&) = delete;
+        KeptVersions& operator=(const KeptVersions&) = delete;
+
+    private:
+        std::unique_ptr<CVersionMap> m_map;
+    };
+    const KeptVersions versions;
+    const CUndoSuspender suspender;
+    CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
+    CArchive ar(&file, CArchive::load);
+    CLoadSession session(nullptr, ar);
+    read(ar);
+    session.Commit();
 }
 
 // Little-endian pieces of hand-built records.

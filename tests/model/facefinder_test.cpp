@@ -147,6 +147,7 @@ TEST(FaceFinder, ASquareDrawnInsideAHoleDoesNotBecomeAHoleOfThatFace)
 
 TEST(FaceFinder, ALoopAroundAHoleTakesTheHoleOverOrTheFaceThatFillsIt)
 {
+    // Pins a past fault: the finder took every entity it heard erased, a loop too, for an edge.
     for (const bool filled : {false, true}) {
         RecordingModel model;
         CComponent& component = model.Component();

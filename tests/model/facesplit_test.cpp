@@ -13,6 +13,7 @@ using geometrytest::Vertex;
 
 TEST(FaceSplit, ACheckedFaceThatNoPlaneFitsIsCutIntoFlatTrianglesInRepairMode)
 {
+    // Pins a past fault: the cut face was only taken out, its uses left on the shared edges.
     RecordingModel model;
     CComponent& component = model.Component();
     CVertex* lifted = Vertex(2, 2);
@@ -34,6 +35,9 @@ TEST(FaceSplit, ACheckedFaceThatNoPlaneFitsIsCutIntoFlatTrianglesInRepairMode)
             EXPECT_TRUE(piece->AreAllVerticesOnPlane());
         } else if (element->IsHiddenFlagSet()) {
             ++hiddenEdges;
+        }
+        if (const auto* edge = dynamic_cast<CEdge*>(element)) {
+            EXPECT_FALSE(edge->HasEdgeUseOnFace(face));
         }
     }
     EXPECT_EQ(triangles, 2);

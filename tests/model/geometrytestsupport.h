@@ -6,13 +6,14 @@
 // after shows whether the operation recorded everything it changed.
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "document/component.h"
 #include "document/tarnwickmodel.h"
 #include "model/undomanager.h"
 #include "model/undooperation.h"
-#include "model/undorecord.h"
+#include "tests/document/undoreplay.h"
 #include "tests/model/topologytestsupport.h"
 
 namespace geometrytest {
@@ -96,12 +97,10 @@ public:
     }
     ~RecordingModel()
     {
+        // Redone before the model goes, so that the model and the operation each free
+        // what they own.
+        m_undo.reset();
         SetRecordingChanges(false);
-        if (m_undone) {
-            // The operation still owns what it erased, which the undo put back: the
-            // component lets go of its entities so that nothing is deleted twice.
-            Component().RemoveAll();
-        }
         m_model->Release();
         SetCurrentUndoManager(m_previous);
         SetRecordingChanges(m_wasRecording);
@@ -124,20 +123,7 @@ public:
     [[nodiscard]] bool UndoRestores()
     {
         SetRecordingChanges(false);
-        m_undone = true;
-        CUndoOperation& operation = *m_operation;
-        for (const auto& [entity, container] : operation.GetAddedPairs()) {
-            container->Remove(entity);
-        }
-        for (const auto& [entity, container] : operation.GetRemovedPairs()) {
-            container->Add(entity);
-        }
-        for (CEntity* entity : operation.GetChangedEntities()) {
-            CUndoRecord* record = operation.FindRecord(entity);
-            if (CEntity* copy = record->GetSavedCopy()) {
-                entity->SwapData(*copy);
-            }
-        }
+        m_undo.emplace(*m_operation);
         std::vector<CDrawingElement*> now = Component().GetEntityList();
         std::vector<CDrawingElement*> before = m_before;
         std::sort(now.begin(), now.end());
@@ -155,7 +141,7 @@ private:
     std::vector<CDrawingElement*> m_before;
     Bytes m_bytesBefore;
     CUndoOperation* m_operation = nullptr;
-    bool m_undone = false;
+    std::optional<undoreplay::UndoReplay> m_undo;
 };
 
 } // namespace geometrytest

@@ -115,11 +115,12 @@ private:
     std::vector<CFace*> m_faces;
 };
 
+// What the failed read made goes with its load session.
 template <typename Read>
 int ArchiveCauseOf(const Bytes& bytes, Read read)
 {
     try {
-        entitytest::Load(bytes, read);
+        entitytest::LoadInSession(bytes, read);
     } catch (CArchiveException& e) {
         return e.m_cause;
     }
@@ -382,7 +383,7 @@ TEST_F(FaceRecordTest, LoopCountsOutsideTheirRangeAndCountsTheBytesCannotHoldAre
 {
     const std::unique_ptr<entitytest::FileVersions> versions(topologytest::NewFileVersions("CFace", 3));
     const auto read = [](CArchive& ar) {
-        delete ar.ReadObject(RUNTIME_CLASS(CMaterial));
+        ar.DeleteWhenClosed(ar.ReadObject(RUNTIME_CLASS(CMaterial)));
         (void)ar.ReadObject(RUNTIME_CLASS(CFace));
     };
     EXPECT_EQ(ArchiveCauseOf(Record(3, -1, 0), read), CArchiveException::genericException);
@@ -397,7 +398,7 @@ TEST_F(FaceRecordTest, ANullLoopIsABadIndex)
     entitytest::PutWord(bytes, 0);  // the loop
     EXPECT_EQ(ArchiveCauseOf(bytes,
                              [](CArchive& ar) {
-                                 delete ar.ReadObject(RUNTIME_CLASS(CMaterial));
+                                 ar.DeleteWhenClosed(ar.ReadObject(RUNTIME_CLASS(CMaterial)));
                                  (void)ar.ReadObject(RUNTIME_CLASS(CFace));
                              }),
               CArchiveException::badIndex);
