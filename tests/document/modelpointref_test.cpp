@@ -249,7 +249,7 @@ TEST_F(AttachedPointTest, AFacePointStaysWhileItsPositionIsOnTheChangedFaceAndDe
 
 TEST_F(AttachedPointTest, MissingBackReferencesAreCountedAndRepaired)
 {
-    m_fixture.Model().GetEntitySet();
+    ASSERT_NE(m_fixture.Model().GetEntitySet(), nullptr);  // makes the back-reference map
     CText owner;
     CModelPointRef point = Attached(CModelPointRef::kVertex, m_edge->GetStartVertex());
     EXPECT_EQ(point.CheckReferences(&owner, false), 2);  // the vertex and the instance
