@@ -17,7 +17,7 @@ PACKAGES=(
   # Qt 6 widgets, OpenGL, printing and SVG (toolbar pictograms, the program icon)
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev
   # the desktop's MIME and application databases the file association updates
-  shared-mime-info desktop-file-utils xdg-utils
+  shared-mime-info desktop-file-utils
   # fonts and an X server for interactive checks
   fonts-dejavu-core xvfb xauth xdotool
   # tools that make and check test pictures
