@@ -124,7 +124,8 @@ int RegisterFileAssociation(const CString& programPath, const CString& dataHome)
         return written;
     written += mime;
     const std::string icon = ProgramIconText();
-    const std::filesystem::path iconPath = home / "icons/hicolor/scalable/apps" / (kProgramIconName + std::string(".svg"));
+    const std::filesystem::path iconPath =
+        home / "icons/hicolor/scalable/apps" / (kProgramIconName + std::string(".svg"));
     if (!icon.empty() && WriteIfDifferent(iconPath, icon) > 0)
         ++written;
     const std::filesystem::path entryPath = home / "applications" / (kDesktopEntryName + std::string(".desktop"));

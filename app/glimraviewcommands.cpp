@@ -37,11 +37,14 @@ void CGlimraView::AddCommands()
 
 void CGlimraView::AddCameraCommands()
 {
-    const std::pair<UINT, const char*> tools[] = {
-        {ID_CAMERA_ORBIT, "&Orbit"},          {ID_CAMERA_PAN, "&Pan"},
-        {ID_CAMERA_ZOOM, "&Zoom"},            {ID_CAMERA_ZOOM_WINDOW, "Zoom &Window"},
-        {ID_CAMERA_LOOK_AROUND, "&Look Around"}, {ID_CAMERA_WALK, "&Walk"},
-        {ID_CAMERA_FIELD_OF_VIEW, "Field Of View"}, {ID_CAMERA_ZOOM_EXTENTS, "Zoom &Extents"}};
+    const std::pair<UINT, const char*> tools[] = {{ID_CAMERA_ORBIT, "&Orbit"},
+                                                  {ID_CAMERA_PAN, "&Pan"},
+                                                  {ID_CAMERA_ZOOM, "&Zoom"},
+                                                  {ID_CAMERA_ZOOM_WINDOW, "Zoom &Window"},
+                                                  {ID_CAMERA_LOOK_AROUND, "&Look Around"},
+                                                  {ID_CAMERA_WALK, "&Walk"},
+                                                  {ID_CAMERA_FIELD_OF_VIEW, "Field Of View"},
+                                                  {ID_CAMERA_ZOOM_EXTENTS, "Zoom &Extents"}};
     for (const auto& [id, text] : tools)
         GetCommands().Add(id, CString(text), {});
     const std::pair<UINT, void (*)(CTarnisView&)> views[] = {

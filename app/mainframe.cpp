@@ -160,12 +160,16 @@ void CMainFrame::AddMenus()
 
 void CMainFrame::AddMenuIcons()
 {
-    // Menu items whose commands no toolbar shows: the toolbar's buttons give their own
-    // actions, which the menus share, their pictures.
-    const std::pair<UINT, int> icons[] = {
-        {ID_RENDER_XRAY_MENU, 432},     {ID_RENDER_WIREFRAME_MENU, 424},     {ID_RENDER_HIDDEN_LINE_MENU, 427},
-        {ID_RENDER_SHADED_MENU, 428},   {ID_RENDER_TEXTURED_MENU, 430},      {ID_RENDER_SHADOWS_MENU, IDB_SHADOWS},
-        {ID_VIEW_SECTION_PLANES, IDB_SECTION_PLANES}, {ID_VIEW_SECTION_CUTS, IDB_SECTION_CUTS}};
+    // Menu items whose commands no toolbar button shows; a button's own action, which
+    // the menus share, has its picture from the bar.
+    const std::pair<UINT, int> icons[] = {{ID_RENDER_XRAY_MENU, 432},
+                                          {ID_RENDER_WIREFRAME_MENU, 424},
+                                          {ID_RENDER_HIDDEN_LINE_MENU, 427},
+                                          {ID_RENDER_SHADED_MENU, 428},
+                                          {ID_RENDER_TEXTURED_MENU, 430},
+                                          {ID_RENDER_SHADOWS_MENU, IDB_SHADOWS},
+                                          {ID_VIEW_SECTION_PLANES, IDB_SECTION_PLANES},
+                                          {ID_VIEW_SECTION_CUTS, IDB_SECTION_CUTS}};
     for (const auto& [id, resourceId] : icons)
         if (QAction* action = GetAction(id))
             action->setIcon(MenuIcon(resourceId));
