@@ -1,10 +1,15 @@
 #include "app/fileassociation.h"
 
+#include <QProcess>
+#include <QStandardPaths>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+
+#include "app/resourceids.h"
+#include "platform/resources.h"
 
 namespace {
 
@@ -49,6 +54,36 @@ int WriteIfDifferent(const std::filesystem::path& path, const std::string& text)
     return error ? -1 : 1;
 }
 
+std::string ProgramIconText()
+{
+    const auto bytes = FindResource("SVG", IDR_MAINFRAME);
+    return bytes ? std::string(reinterpret_cast<const char*>(bytes->data()), bytes->size()) : std::string();
+}
+
+// Runs one of the desktop's database tools on a folder; nothing when it is not installed.
+void RunDesktopTool(const char* tool, const std::filesystem::path& folder)
+{
+    const QString program = QStandardPaths::findExecutable(QString::fromLatin1(tool));
+    if (program.isEmpty())
+        return;
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    process.start(program, {QString::fromStdString(folder.string())});
+    // A tool that hangs must not hold the program's start-up.
+    constexpr int kToolTimeoutMs = 20000;
+    if (!process.waitForFinished(kToolTimeoutMs))
+        process.kill();
+}
+
+// A database is rebuilt when its source changed or it was never built.
+void RefreshDatabase(const char* tool, const std::filesystem::path& folder, const char* database, bool changed)
+{
+    std::error_code error;
+    if (changed || !std::filesystem::exists(folder / database, error))
+        RunDesktopTool(tool, folder);
+}
+
 }  // namespace
 
 CString GetUserDataHome()
@@ -64,6 +99,7 @@ CString MakeDesktopEntry(const CString& programPath)
 {
     std::string text = "[Desktop Entry]\nType=Application\nName=Tarnwick Glimra\nComment=Tarnwick Model viewer\n";
     text += "Exec=" + QuoteExecArgument(programPath.ToUtf8()) + " %f\n";
+    text += std::string("Icon=") + kProgramIconName + "\n";
     text += std::string("MimeType=") + kModelMimeType + ";\nTerminal=false\nCategories=Graphics;Viewer;\n";
     return CString::FromUtf8(text);
 }
@@ -87,8 +123,17 @@ int RegisterFileAssociation(const CString& programPath, const CString& dataHome)
     if (mime < 0)
         return written;
     written += mime;
-    const int entry = WriteIfDifferent(home / "applications/glimra.desktop", MakeDesktopEntry(programPath).ToUtf8());
+    const std::string icon = ProgramIconText();
+    const std::filesystem::path iconPath =
+        home / "icons/hicolor/scalable/apps" / (kProgramIconName + std::string(".svg"));
+    if (!icon.empty() && WriteIfDifferent(iconPath, icon) > 0)
+        ++written;
+    const std::filesystem::path entryPath = home / "applications" / (kDesktopEntryName + std::string(".desktop"));
+    const int entry = WriteIfDifferent(entryPath, MakeDesktopEntry(programPath).ToUtf8());
     if (entry > 0)
         written += entry;
+    RefreshDatabase("update-mime-database", home / "mime", "mime.cache", mime > 0);
+    if (entry >= 0)
+        RefreshDatabase("update-desktop-database", home / "applications", "mimeinfo.cache", entry > 0);
     return written;
 }

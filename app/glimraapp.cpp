@@ -1,7 +1,9 @@
 #include "app/glimraapp.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QScreen>
@@ -14,6 +16,8 @@
 #include "app/glimradoc.h"
 #include "app/glimraview.h"
 #include "app/mainframe.h"
+#include "app/mfcwinbmp.h"
+#include "app/recreateglview.h"
 #include "app/resourceids.h"
 #include "document/classregistration.h"
 #include "document/shadowinfo.h"
@@ -122,6 +126,9 @@ bool CGlimraApp::InitInstance()
     RegisterAppResources();
     RegisterModelClasses();
     InstallDisplayMetrics();
+    // Every window of the program shows its icon; the desktop finds the entry by this name.
+    QApplication::setWindowIcon(CreateProgramIcon(IDR_MAINFRAME));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntryName));
 
     CCommandLineInfoEx commandLine;
     ParseCommandLine(commandLine);
@@ -165,9 +172,15 @@ bool CGlimraApp::InitInstance()
         AfxMessageBox(IDS_SETTINGS_RESET);
     if (commandLine.HasOption(CString("slideshow")))
         frame->PostCommand(ID_VIEW_SLIDESHOW);
-    if (GetGLConfig().Accelerated != 0 && IsFirstTimeCheckDue() && view->MakeCurrent() != 0)
-        (void)CheckGLCardsList();
+    if (!CheckGraphicsCard(*view))
+        RecreateGLView(*GetDocTemplate());
     return true;
+}
+
+bool CGlimraApp::CheckGraphicsCard(CGlimraView& view)
+{
+    // The list marks itself checked for the configuration when it is read.
+    return GetGLConfig().Accelerated == 0 || view.MakeCurrent() == 0 || CheckGLCardsList();
 }
 
 int CGlimraApp::ExitInstance()

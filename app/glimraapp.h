@@ -24,6 +24,12 @@ public:
     [[nodiscard]] CGlimraView* GetActiveGlimraView() const;
     [[nodiscard]] const CLangHandler& GetLangHandler() const { return m_langHandler; }
 
+protected:
+    // The known graphics-card list's verdict on the view's renderer, asked once per
+    // OpenGL configuration while it is accelerated: false makes start-up replace the view
+    // by one with a newly chosen (then unaccelerated) pixel format.
+    virtual bool CheckGraphicsCard(CGlimraView& view);
+
 private:
     void AddCommands();
     void OnFileOpen();

@@ -11,6 +11,7 @@
 #include "document/tarnwickpage.h"
 #include "drawapi/animation.h"
 #include "platform/gl/wgl.h"
+#include "platform/ui/document.h"
 
 CGlimraView::CGlimraView()
 {
@@ -85,6 +86,13 @@ void CGlimraView::OnPaint()
         return;
     if (m_viewportPending)
         SetViewport();
+    // The window repaints while a file is read; the half-read model is not drawn.
+    if (GetDocument() != nullptr && GetDocument()->IsLoading())
+    {
+        DrawGLFrame();
+        SwapAndPresent();
+        return;
+    }
     DrawClientFrame();
 }
 

@@ -1,7 +1,8 @@
 // The main view's commands: standard views and camera state, rendering styles and
 // display switches, pages. Each is thin: a setter of the model's display settings, a
 // camera or page operation of the view, then a redraw. The camera tools, Zoom Extents
-// and the slideshow have no rows until their tools exist, so they stay greyed.
+// and the slideshow have rows with their menu texts only until their tools exist, so
+// they stay greyed.
 #include <utility>
 
 #include "app/glimradoc.h"
@@ -36,6 +37,16 @@ void CGlimraView::AddCommands()
 
 void CGlimraView::AddCameraCommands()
 {
+    const std::pair<UINT, const char*> tools[] = {{ID_CAMERA_ORBIT, "&Orbit"},
+                                                  {ID_CAMERA_PAN, "&Pan"},
+                                                  {ID_CAMERA_ZOOM, "&Zoom"},
+                                                  {ID_CAMERA_ZOOM_WINDOW, "Zoom &Window"},
+                                                  {ID_CAMERA_LOOK_AROUND, "&Look Around"},
+                                                  {ID_CAMERA_WALK, "&Walk"},
+                                                  {ID_CAMERA_FIELD_OF_VIEW, "Field Of View"},
+                                                  {ID_CAMERA_ZOOM_EXTENTS, "Zoom &Extents"}};
+    for (const auto& [id, text] : tools)
+        GetCommands().Add(id, CString(text), {});
     const std::pair<UINT, void (*)(CTarnisView&)> views[] = {
         {ID_VIEW_TOP, ViewTop},     {ID_VIEW_BOTTOM, ViewBottom}, {ID_VIEW_FRONT, ViewFront},
         {ID_VIEW_BACK, ViewBack},   {ID_VIEW_LEFT, ViewLeft},     {ID_VIEW_RIGHT, ViewRight},
@@ -216,4 +227,5 @@ void CGlimraView::AddPageCommands()
     GetCommands().Add(ID_PAGE_NEXT, CString("Ne&xt Page\t[Page Down]"), [this] { NextPage(*this); }, several);
     GetCommands().Add(ID_PAGE_PREVIOUS, CString("&Previous Page\t[Page Up]"), [this] { PreviousPage(*this); },
                       several);
+    GetCommands().Add(ID_VIEW_SLIDESHOW, CString("&Slideshow"), {});
 }

@@ -1,8 +1,12 @@
 #include "app/mfcwinbmp.h"
 
+#include <QIcon>
 #include <QImage>
 #include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
 #include <algorithm>
+#include <cstring>
 #include <exception>
 
 #include "document/dib.h"
@@ -10,11 +14,13 @@
 #include "imaging/ilfilterflip.h"
 #include "imaging/ilfilterresizebilinear.h"
 #include "imaging/ilwinbmp.h"
+#include "platform/resources.h"
 #include "platform/sysinfo.h"
 
 namespace {
 
 constexpr int COLOR_BTNFACE = 15;
+constexpr const char* kSvgType = "SVG";
 
 ILPixel32* Row(ILWinBmp& bitmap, int y)
 {
@@ -113,6 +119,24 @@ bool CMfcWinBmp::LoadFromResource(int resourceId, const char* resourceType)
     return true;
 }
 
+bool CMfcWinBmp::LoadFromSvgResource(int resourceId, int width, int height)
+{
+    m_bitmap.reset();
+    const auto bytes = FindResource(kSvgType, resourceId);
+    if (!bytes || width < 1 || height < 1)
+        return false;
+    QSvgRenderer renderer(QByteArray::fromRawData(reinterpret_cast<const char*>(bytes->data()),
+                                                  static_cast<qsizetype>(bytes->size())));
+    if (!renderer.isValid())
+        return false;
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    painter.end();
+    return CreateFromImage(image);
+}
+
 bool CMfcWinBmp::CreateFromDib(const CDib& dib)
 {
     if (dib.GetImage() == nullptr)
@@ -129,9 +153,8 @@ bool CMfcWinBmp::CreateFromImage(const QImage& image)
         return false;
     const QImage source = image.convertToFormat(QImage::Format_ARGB32);
     auto bitmap = std::make_unique<ILWinBmp>();
-    bitmap->Create(source.width(), source.height(), 32, true, false);
-    for (int y = 0; y < source.height(); ++y)
-        std::copy_n(source.constScanLine(y), source.width() * 4, reinterpret_cast<std::uint8_t*>(Row(*bitmap, y)));
+    bitmap->CreateFromData(source.width(), source.height(), 32, true, false, source.constBits(),
+                           static_cast<int>(source.bytesPerLine()), ILPoint(0, 0));
     m_bitmap = std::move(bitmap);
     return true;
 }
@@ -304,11 +327,24 @@ QImage CreateToolbarImageFromFile(const CString& path, bool enabled)
     return ToolbarImage(bmp, loaded, enabled);
 }
 
-QImage CreateToolbarImageFromResource(int id, const char* resourceType, bool enabled)
+QImage CreateToolbarImageFromResource(int id, const char* resourceType, bool enabled, int size)
 {
     CMfcWinBmp bmp;
-    const bool loaded = bmp.LoadFromResource(id, resourceType);
+    const bool loaded = std::strcmp(resourceType, kSvgType) == 0 ? bmp.LoadFromSvgResource(id, size, size)
+                                                                  : bmp.LoadFromResource(id, resourceType);
     return ToolbarImage(bmp, loaded, enabled);
+}
+
+QIcon CreateProgramIcon(int resourceId)
+{
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+    {
+        CMfcWinBmp bmp;
+        if (bmp.LoadFromSvgResource(resourceId, size, size))
+            icon.addPixmap(QPixmap::fromImage(bmp.ToImage()));
+    }
+    return icon;
 }
 
 HCURSOR CreateCursorFromFile(const CString& path, CPoint hotSpot)

@@ -14,6 +14,7 @@
 
 class CDib;
 class ILWinBmp;
+class QIcon;
 class QImage;
 class QPainter;
 
@@ -31,6 +32,8 @@ public:
     bool LoadFromFile(const CString& path);
     // True when the resource decoded; a missing or broken resource leaves no bitmap.
     bool LoadFromResource(int resourceId, const char* resourceType);
+    // An "SVG" resource drawn at that size; a missing or broken picture leaves no bitmap.
+    bool LoadFromSvgResource(int resourceId, int width, int height);
     // False when the stored bitmap has no decoded image.
     bool CreateFromDib(const CDib& dib);
     bool CreateFromImage(const QImage& image);
@@ -69,9 +72,11 @@ private:
 // "JPEG", "PNG", "BMP" or "TIF" by the last four characters of the name; else empty.
 [[nodiscard]] CString FormatNameForExtension(const CString& name);
 // A toolbar image over the button face, greyed when not enabled; a null image when the
-// image does not load.
+// image does not load. An "SVG" resource is drawn size pixels square.
 [[nodiscard]] QImage CreateToolbarImageFromFile(const CString& path, bool enabled);
-[[nodiscard]] QImage CreateToolbarImageFromResource(int id, const char* resourceType, bool enabled);
+[[nodiscard]] QImage CreateToolbarImageFromResource(int id, const char* resourceType, bool enabled, int size = 0);
+// The program's icon at the sizes a desktop asks for; an empty icon without its picture.
+[[nodiscard]] QIcon CreateProgramIcon(int resourceId);
 // Null when the image does not load.
 [[nodiscard]] HCURSOR CreateCursorFromFile(const CString& path, CPoint hotSpot);
 [[nodiscard]] HCURSOR CreateCursorFromResource(int id, const char* resourceType, CPoint hotSpot);

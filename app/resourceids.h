@@ -19,6 +19,11 @@ inline constexpr UINT IDR_CAMERA_BAR = 360;
 inline constexpr UINT IDR_DISPLAY_STYLE_BAR = 355;
 inline constexpr UINT IDR_VIEWS_BAR = 362;
 
+// Pictograms of menu commands that no toolbar shows.
+inline constexpr int IDB_SHADOWS = 480;
+inline constexpr int IDB_SECTION_PLANES = 481;
+inline constexpr int IDB_SECTION_CUTS = 482;
+
 // Status-bar panes.
 inline constexpr UINT ID_INDICATOR_VALUE_LABEL = 1301;
 inline constexpr UINT ID_INDICATOR_VALUE = 1302;

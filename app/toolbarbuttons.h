@@ -1,6 +1,6 @@
 #pragma once
 // The button tables of the four toolbars: command id (0 for a separator) and the embedded
-// images of the button at 16 and 24 pixels.
+// pictograms of the button at 16 and 24 pixels.
 #include <vector>
 
 #include "platform/types.h"

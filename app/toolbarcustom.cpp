@@ -47,7 +47,7 @@ int CToolBarCustom::AddImage(CImageList* list, int resourceId, const char* resou
 {
     if (list == nullptr)
         return -1;
-    const QImage icon = CreateToolbarImageFromResource(resourceId, resourceType, colour);
+    const QImage icon = CreateToolbarImageFromResource(resourceId, resourceType, colour, list->GetWidth());
     if (icon.isNull())
         return -1;
     return list->Add(icon.width(), icon.height(), icon.constBits());

@@ -1,6 +1,6 @@
 #pragma once
-// CToolBarCustom: a toolbar whose buttons come from a button table and embedded PNG
-// images: colour and greyed images at 16 and 24 pixels, switched with the button size.
+// CToolBarCustom: a toolbar whose buttons come from a button table and embedded pictures:
+// colour and greyed images at 16 and 24 pixels, switched with the button size.
 #include "app/toolbarbuttons.h"
 #include "app/toolbarex.h"
 #include "platform/ui/imagelist.h"
@@ -13,8 +13,8 @@ public:
     [[nodiscard]] int GetSmallButtonWidth() const override { return 23; }
     void CreateImageLists();
     void DeleteImageLists();
-    // The resource's image in colour or greyed over the button face; its index, -1 when
-    // there is no list or the image does not load.
+    // The resource's image in colour or greyed over the button face, drawn at the list's
+    // size; its index, -1 when there is no list or the image does not load.
     int AddImage(CImageList* list, int resourceId, const char* resourceType, bool colour);
 
     // Title, buttons and images from the table; `count` buttons of it are used.

@@ -201,6 +201,9 @@ void CArchive::WriteBytes(const void* data, UINT count)
 
 void CArchive::FillBuffer(UINT wanted)
 {
+    if (m_progressHook) {
+        m_progressHook();
+    }
     // Keep the unread tail at the front and top up behind it.
     const std::size_t unread = m_end - m_pos;
     if (unread > 0 && m_pos > 0) {
@@ -226,6 +229,9 @@ UINT CArchive::Read(void* buffer, UINT count)
         if (m_pos == m_end) {
             const UINT left = count - done;
             if (left >= m_buffer.size()) {
+                if (m_progressHook) {
+                    m_progressHook();
+                }
                 const UINT got = m_file->Read(out + done, left);
                 if (got == 0) {
                     break;

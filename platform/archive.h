@@ -6,6 +6,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -89,6 +90,9 @@ public:
 
     // Reads up to count bytes; answers fewer only at the end of the data.
     UINT Read(void* buffer, UINT count);
+    // Loading: called each time the archive reads more of the file, so that a long read
+    // on the interface thread can keep the windows painted. Empty: nothing is called.
+    void SetProgressHook(std::function<void()> hook) { m_progressHook = std::move(hook); }
     void Write(const void* buffer, UINT count);
 
     // Object references. Reading: null requested accepts any class. A new object is
@@ -194,6 +198,7 @@ private:
     std::vector<BYTE> m_buffer;
     std::size_t m_pos = 0;  // next byte to read or write
     std::size_t m_end = 0;  // bytes in the buffer when loading
+    std::function<void()> m_progressHook;
 
     // Loading: entry n holds an object pointer, or, with the lowest bit set (object
     // pointers never have it), twice the position of a class in m_loadedClasses plus

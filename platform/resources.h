@@ -3,7 +3,8 @@
 // a table of strings found by number. cmake/GlimraResources.cmake compiles the files of
 // a manifest into the program and generates the function that registers them here.
 //
-// Type names in use: "VPNG" (the interface's PNG images), "BITMAP" (device-independent
+// Type names in use: "VPNG" (the interface's PNG images), "SVG" (its pictograms and the
+// program's icon, drawn at whatever size they are shown), "BITMAP" (device-independent
 // bitmaps without their file header) and "RCDATA" (raw data, the default of lookups).
 
 #include <cstddef>

@@ -14,8 +14,10 @@ PACKAGES=(
   libfreetype-dev libftgl-dev libfontconfig-dev libcurl4-openssl-dev uuid-dev nlohmann-json3-dev
   # OpenGL through glvnd, Mesa drivers
   libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri libglx-mesa0
-  # Qt 6 widgets, OpenGL and printing
-  qt6-base-dev libqt6opengl6-dev
+  # Qt 6 widgets, OpenGL, printing and SVG (toolbar pictograms, the program icon)
+  qt6-base-dev libqt6opengl6-dev qt6-svg-dev
+  # the desktop's MIME and application databases the file association updates
+  shared-mime-info desktop-file-utils
   # fonts and an X server for interactive checks
   fonts-dejavu-core xvfb xauth xdotool
   # tools that make and check test pictures

@@ -1,46 +1,10 @@
 #!/usr/bin/env bash
-# Draws the toolbar button images and the camera cursors (committed under images/).
+# Draws the camera cursors (committed under images/). The toolbar pictograms and the
+# program's icon are the hand-written SVG files beside them, drawn on a 24 x 24 grid
+# (the icon on 48 x 48) with 1.5-wide round strokes of #303841 and the blue #2f80d1.
 # Run again after changing a row; needs ImageMagick and the DejaVu fonts.
 set -euo pipefail
 cd "$(dirname "$0")/images"
-
-# button: <16-px id> <24-px id> <background colour> <label>
-button() {
-  local small=$1 large=$2 colour=$3 label=$4
-  convert -size 16x16 xc:none -fill "$colour" -draw 'roundrectangle 0,0 15,15 3,3' \
-    -fill white -font DejaVu-Sans-Bold -pointsize 9 -gravity center -annotate 0 "$label" \
-    -depth 8 -define png:color-type=6 "vpng-$small.png"
-  convert -size 24x24 xc:none -fill "$colour" -draw 'roundrectangle 0,0 23,23 4,4' \
-    -fill white -font DejaVu-Sans-Bold -pointsize 12 -gravity center -annotate 0 "$label" \
-    -depth 8 -define png:color-type=6 "vpng-$large.png"
-}
-
-# Standard
-button 439 438 '#3a6ea5' 'O'
-button 442 440 '#3a6ea5' 'P'
-button 444 443 '#3a6ea5' 'i'
-# Camera
-button 400 399 '#4f8a3c' 'Or'
-button 402 401 '#4f8a3c' 'Pa'
-button 393 394 '#4f8a3c' 'Z'
-button 391 392 '#4f8a3c' 'ZW'
-button 396 395 '#4f8a3c' 'ZE'
-button 389 390 '#4f8a3c' '<'
-button 397 398 '#4f8a3c' 'W'
-button 403 404 '#4f8a3c' 'LA'
-# Display Style
-button 432 433 '#8a5a3c' 'X'
-button 424 425 '#8a5a3c' 'Wf'
-button 427 426 '#8a5a3c' 'HL'
-button 428 429 '#8a5a3c' 'S'
-button 430 388 '#8a5a3c' 'ST'
-# Views
-button 450 449 '#6a4c93' 'I'
-button 456 455 '#6a4c93' 'T'
-button 448 447 '#6a4c93' 'F'
-button 454 452 '#6a4c93' 'R'
-button 446 445 '#6a4c93' 'B'
-button 453 451 '#6a4c93' 'L'
 
 # cursor: <id> <hot x> <hot y> <label>: a white disc with a dark rim, a cross mark at the
 # hot spot, transparent around it.

@@ -1,5 +1,8 @@
 #include "platform/ui/doctemplate.h"
 
+#include <QWidget>
+#include <utility>
+
 #include "platform/ui/document.h"
 #include "platform/ui/framewnd.h"
 #include "platform/ui/stringtable.h"
@@ -24,6 +27,23 @@ void CSingleDocTemplate::CloseAll()
     m_view.reset();
     m_frame.reset();
     m_document.reset();
+}
+
+void CSingleDocTemplate::ReplaceView(std::unique_ptr<CView> view)
+{
+    if (view == nullptr || m_frame == nullptr || m_document == nullptr)
+        return;
+    std::unique_ptr<CView> old = std::exchange(m_view, std::move(view));
+    m_document->AddView(m_view.get());
+    m_frame->SetActiveView(m_view.get());
+    if (m_view->GetWidget() != nullptr)
+        m_view->GetWidget()->show();
+    m_frame->RecalcLayout();
+    if (old == nullptr)
+        return;
+    if (old->GetWidget() != nullptr)
+        old->GetWidget()->hide();
+    m_document->RemoveView(old.get());
 }
 
 CString CSingleDocTemplate::GetDocString(DocStringIndex index) const

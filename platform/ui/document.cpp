@@ -1,9 +1,11 @@
 #include "platform/ui/document.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <unistd.h>
@@ -13,6 +15,7 @@
 #include "platform/file.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/view.h"
+#include "platform/ui/waitcursor.h"
 
 namespace {
 
@@ -29,6 +32,29 @@ CString TemporaryNameBeside(const CString& path)
     static std::atomic<int> counter{0};
     return path + CString::Formatted(".saving-%d-%d", static_cast<int>(::getpid()), counter++);
 }
+
+// How often a long read lets the windows repaint.
+constexpr std::chrono::milliseconds kPaintInterval{100};
+
+// Paints what waits to be painted, and whatever else the loop has queued but input and
+// the quit signal: the read goes on underneath.
+void PaintPendingWindows()
+{
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+}
+
+class CLoadingFlag
+{
+public:
+    explicit CLoadingFlag(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~CLoadingFlag() { m_flag = false; }
+    CLoadingFlag(const CLoadingFlag&) = delete;
+    CLoadingFlag& operator=(const CLoadingFlag&) = delete;
+
+private:
+    bool& m_flag;
+};
 
 }  // namespace
 
@@ -59,6 +85,10 @@ bool CDocument::OnOpenDocument(const CString& path)
         ReportSaveLoadException(path, CString("The file could not be opened."), false);
         return false;
     }
+    CWaitCursor wait;
+    CLoadingFlag loading(m_loading);
+    // The file dialog that has just closed leaves no picture of itself behind.
+    PaintPendingWindows();
     DeleteContents();
     SetModifiedFlag(true);
     try
@@ -67,6 +97,14 @@ bool CDocument::OnOpenDocument(const CString& path)
         if (file.GetLength() != 0)
         {
             CArchive archive(&file, CArchive::load);
+            auto lastPaint = std::chrono::steady_clock::now();
+            archive.SetProgressHook([&lastPaint] {
+                const auto now = std::chrono::steady_clock::now();
+                if (now - lastPaint < kPaintInterval)
+                    return;
+                lastPaint = now;
+                PaintPendingWindows();
+            });
             Serialize(archive);
             archive.Close();
         }

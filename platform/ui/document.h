@@ -5,6 +5,8 @@
 // UpdateAllViews tell the views. A failed open or save is reported and answered false;
 // a failed save never leaves a half-written file in place of the old one. A load that
 // ends with a user exception has shown its own message and reports nothing more.
+// While a file is read the wait cursor shows and the windows go on painting (user input
+// waits until the read is over); views ask IsLoading to keep off the half-read contents.
 #include <vector>
 
 #include "platform/cstring.h"
@@ -34,6 +36,8 @@ public:
 
     void SetModifiedFlag(bool modified = true) { m_modified = modified; }
     [[nodiscard]] bool IsModified() const { return m_modified; }
+    // True from the opening of a file to the end of its reading.
+    [[nodiscard]] bool IsLoading() const { return m_loading; }
 
     // Every view but the sender gets OnUpdate.
     void UpdateAllViews(CView* sender, LPARAM hint = 0, CObject* hintObject = nullptr);
@@ -58,4 +62,5 @@ private:
     CString m_path;
     CString m_title;
     bool m_modified = false;
+    bool m_loading = false;
 };

@@ -94,6 +94,10 @@ void CFrameWnd::SetActiveView(CView* view)
     view->Create(m_window);
     view->SetParentFrame(this);
     m_window->setCentralWidget(view->GetWidget());
+    // Menus are built with the frame, before its view exists: the view's commands only
+    // now have their texts.
+    for (auto& [id, action] : m_actions)
+        action->setText(ToQString(GetCommandText(id)));
 }
 
 CDocument* CFrameWnd::GetActiveDocument() const
@@ -130,21 +134,26 @@ QAction* CFrameWnd::GetAction(UINT id)
         return found->second;
     if (m_window == nullptr)
         return nullptr;
-    CString text;
-    const CCommandRow* row = GetCommands().Find(id);
-    if (row != nullptr && !row->text.IsEmpty())
-        text = row->text;
-    else if (CWinApp* app = AfxGetApp(); app != nullptr && app->GetCommands().Find(id) != nullptr)
-        text = app->GetCommands().Find(id)->text;
-    if (text.IsEmpty())
-        text = GetCommandTip(static_cast<int>(id));
-    auto* action = new QAction(ToQString(text), m_window);
+    auto* action = new QAction(ToQString(GetCommandText(id)), m_window);
     action->setData(static_cast<uint>(id));
     action->setStatusTip(ToQString(GetCommandPrompt(static_cast<int>(id))));
     action->setToolTip(ToQString(GetCommandTip(static_cast<int>(id))));
     QObject::connect(action, &QAction::triggered, m_window, [this, id] { SendCommand(id); });
     m_actions[id] = action;
     return action;
+}
+
+CString CFrameWnd::GetCommandText(UINT id) const
+{
+    const CDocument* document = GetActiveDocument();
+    const CCmdTarget* route[] = {m_activeView, document, this, AfxGetApp()};
+    for (const CCmdTarget* target : route)
+    {
+        const CCommandRow* row = target != nullptr ? target->GetCommands().Find(id) : nullptr;
+        if (row != nullptr && !row->text.IsEmpty())
+            return row->text;
+    }
+    return GetCommandTip(static_cast<int>(id));
 }
 
 void CFrameWnd::UpdateCommandUI()

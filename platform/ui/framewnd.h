@@ -47,9 +47,13 @@ public:
     bool SendCommand(UINT id);
     // Runs a command once the message loop runs again.
     void PostCommand(UINT id);
-    // The menu and toolbar action of a command, made on first use with the text of its
-    // command row (else its string's prompt) and sending the command when chosen.
+    // The menu and toolbar action of a command, made on first use with its command text,
+    // its string's prompt as status tip and its string's tool tip, sending the command
+    // when chosen.
     QAction* GetAction(UINT id);
+    // The text of the first row along the command route (active view, its document, the
+    // frame, the application) that has one; else the tool tip of the command's string.
+    [[nodiscard]] CString GetCommandText(UINT id) const;
     // Fills every action's state from the update rules, as the idle update does.
     void UpdateCommandUI();
     // A menu of commands, 0 for a separator.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMainWindow>
 #include <QSocketNotifier>
+#include <QWidget>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -61,19 +62,52 @@ int CWinApp::Run(int argc, char** argv)
     if (QApplication::instance() == nullptr)
         m_qtApp = std::make_unique<QApplication>(m_argc, argv);
     QApplication::setApplicationName(QString::fromStdString(m_appName.ToUtf8()));
-    if (!InitInstance())
-    {
-        ExitInstance();
-        m_docTemplate.reset();
-        return 0;
-    }
+    // Installed before start-up, whose message boxes run loops of their own.
+    m_quitRequested = false;
     const bool quitOnSignal = InstallQuitSignals();
-    QApplication::exec();
+    const bool started = InitInstance();
+    if (started && !m_quitRequested)
+    {
+        m_inMessageLoop = true;
+        QApplication::exec();
+        m_inMessageLoop = false;
+    }
+    else if (started)
+    {
+        CloseMainWindow();
+    }
     if (quitOnSignal)
         RemoveQuitSignals();
     const int code = ExitInstance();
     m_docTemplate.reset();
-    return code;
+    return started ? code : 0;
+}
+
+void CWinApp::CloseMainWindow()
+{
+    if (m_pMainWnd != nullptr && m_pMainWnd->GetWindow() != nullptr)
+        m_pMainWnd->GetWindow()->close();
+}
+
+void CWinApp::OnQuitRequested()
+{
+    m_quitRequested = true;
+    // Message boxes open at that moment give way, as if they were dismissed; one that
+    // cannot be dismissed (no Cancel of its own) stays.
+    constexpr int kMaxNestedBoxes = 16;
+    for (int i = 0; i < kMaxNestedBoxes; ++i)
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || !modal->close())
+            break;
+    }
+    if (!m_inMessageLoop)
+        return;
+    // Closing the main window saves what closing by hand saves, then ends the loop.
+    if (m_pMainWnd != nullptr && m_pMainWnd->GetWindow() != nullptr)
+        CloseMainWindow();
+    else
+        QApplication::quit();
 }
 
 bool CWinApp::InstallQuitSignals()
@@ -86,11 +120,7 @@ bool CWinApp::InstallQuitSignals()
         while (::read(g_quitSignalPipe[0], &byte, 1) > 0)
         {
         }
-        // Closing the main window saves what closing by hand saves, then ends the loop.
-        if (m_pMainWnd != nullptr && m_pMainWnd->GetWindow() != nullptr)
-            m_pMainWnd->GetWindow()->close();
-        else
-            QApplication::quit();
+        OnQuitRequested();
     });
     struct sigaction action{};
     action.sa_handler = OnQuitSignal;

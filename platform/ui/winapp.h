@@ -1,9 +1,10 @@
 #pragma once
 // CWinApp: the program object. Run makes the Qt application, calls InitInstance, runs the
 // message loop while InitInstance answered true, then calls ExitInstance. It keeps the
-// document template, the recent-file list and the application-level commands. While the
-// loop runs, SIGTERM and SIGINT close the main window as the user would, so the program
-// ends through ExitInstance.
+// document template, the recent-file list and the application-level commands. From before
+// InitInstance on, SIGTERM and SIGINT dismiss an open message box and close the main window
+// as the user would (at once in the loop, else once start-up is over, without entering the
+// loop), so the program ends through ExitInstance.
 #include <memory>
 #include <vector>
 
@@ -60,9 +61,14 @@ public:
 
     CFrameWnd* m_pMainWnd = nullptr;
 
+    // What a termination signal does once the loop sees it.
+    void OnQuitRequested();
+    [[nodiscard]] bool IsQuitRequested() const { return m_quitRequested; }
+
 private:
     bool InstallQuitSignals();
     void RemoveQuitSignals();
+    void CloseMainWindow();
 
     CString m_appName;
     std::vector<CString> m_arguments;
@@ -72,6 +78,8 @@ private:
     int m_argc = 0;
     std::unique_ptr<QApplication> m_qtApp;
     std::unique_ptr<QSocketNotifier> m_quitNotifier;
+    bool m_quitRequested = false;
+    bool m_inMessageLoop = false;
 };
 
 // The one program object (the most recently constructed); null before it exists.

@@ -89,15 +89,15 @@ TEST(MfcWinBmpTest, FormatNamesFollowTheLastFourCharactersOfTheName)
         EXPECT_EQ(FormatNameForExtension(CString(c.name)), CString(c.format)) << c.name;
 }
 
-TEST(MfcWinBmpTest, EmbeddedButtonImagesLoadAtThirtyTwoBitsAndMissingOnesLeaveNoBitmap)
+TEST(MfcWinBmpTest, EmbeddedCursorImagesLoadAtThirtyTwoBitsAndMissingOnesLeaveNoBitmap)
 {
     apptest::PrepareApplication();
     CMfcWinBmp bmp;
-    ASSERT_TRUE(bmp.LoadFromResource(438, "VPNG"));
-    EXPECT_EQ(bmp.GetWidth(), 24);
-    EXPECT_EQ(bmp.GetHeight(), 24);
+    ASSERT_TRUE(bmp.LoadFromResource(418, "VPNG"));
+    EXPECT_EQ(bmp.GetWidth(), 32);
+    EXPECT_EQ(bmp.GetHeight(), 32);
     EXPECT_EQ(bmp.GetBitsPerPixel(), 32);
-    // The corner of the rounded button is transparent.
+    // Around the cursor's disc it is transparent.
     EXPECT_EQ(bmp.ToImage().pixelColor(0, 0).alpha(), 0);
 
     EXPECT_FALSE(bmp.LoadFromResource(632, "PNG"));
@@ -109,9 +109,9 @@ TEST(MfcWinBmpTest, AToolbarImageThatDoesNotLoadGivesNoImage)
     apptest::PrepareApplication();
     EXPECT_TRUE(CreateToolbarImageFromResource(1, "VPNG", true).isNull());
     EXPECT_TRUE(CreateToolbarImageFromFile(CString("/nonexistent/image.png"), true).isNull());
-    const QImage greyed = CreateToolbarImageFromResource(438, "VPNG", false);
+    const QImage greyed = CreateToolbarImageFromResource(418, "VPNG", false);
     ASSERT_FALSE(greyed.isNull());
-    const QColor centre = greyed.pixelColor(12, 12);
+    const QColor centre = greyed.pixelColor(16, 16);
     EXPECT_EQ(centre.red(), centre.green());
     EXPECT_EQ(centre.green(), centre.blue());
 }
