@@ -48,11 +48,13 @@ TEST_F(FileAssociationTest, TheMimeTypeIconAndDesktopEntryAreWrittenOnceAndOnlyR
 TEST_F(FileAssociationTest, TheDesktopsDatabasesLearnTheTypeWhereTheirToolsAreInstalled)
 {
     ASSERT_EQ(RegisterFileAssociation(CString("/opt/glimra/glimra"), CString(home.string())), 3);
-    if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty())
+    if (!QStandardPaths::findExecutable(QStringLiteral("update-mime-database")).isEmpty()) {
         EXPECT_NE(Read("mime/globs2").find(std::string(kModelMimeType) + ":*.twk"), std::string::npos);
-    if (!QStandardPaths::findExecutable(QStringLiteral("update-desktop-database")).isEmpty())
+    }
+    if (!QStandardPaths::findExecutable(QStringLiteral("update-desktop-database")).isEmpty()) {
         EXPECT_NE(Read("applications/mimeinfo.cache").find(std::string(kModelMimeType) + "=glimra.desktop;"),
                   std::string::npos);
+    }
 }
 
 TEST_F(FileAssociationTest, TheProgramPathIsQuotedForTheDesktopEntry)
