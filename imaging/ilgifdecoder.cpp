@@ -6,11 +6,13 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "imaging/ilbmp.h"
 #include "imaging/ilbmplock.h"
 #include "imaging/ilcallbackguard.h"
 #include "imaging/ildatasource.h"
+#include "imaging/ilgiflzw.h"
 
 namespace {
 
@@ -49,6 +51,7 @@ int ILGIFDecoder::ReadData(GifFileType* gif, unsigned char* buffer, int count)
     // A short answer makes giflib report a read failure; the kept exception says why.
     const bool read = ILRunInCallback(self->m_pending, [&] {
         std::memcpy(buffer, self->m_source->ReadNBytes(count), static_cast<std::size_t>(count));
+        self->m_lastByte = count > 0 ? buffer[count - 1] : self->m_lastByte;
         return true;
     });
     return read ? count : 0;
@@ -135,9 +138,13 @@ void ILGIFDecoder::GetImage(ILBmp& bmp)
 
 void ILGIFDecoder::ReadImage(ILBmp& bmp)
 {
-    if (DGifGetImageDesc(m_gif) == GIF_ERROR) {
+    // giflib reads the LZW code size last and refuses those above 8, which legal files
+    // use too; it has read the whole descriptor by then, and the LZW is ours anyway.
+    if (DGifGetImageDesc(m_gif) == GIF_ERROR &&
+        (m_pending || m_gif->Error != D_GIF_ERR_READ_FAILED || m_lastByte <= 8)) {
         RaiseGifFailure(m_gif->Error);
     }
+    const int codeSize = m_lastByte;
     const GifImageDesc& image = m_gif->Image;
     const bool fits = image.Left >= 0 && image.Top >= 0 && image.Width >= 0 && image.Height >= 0 &&
                       image.Left <= GetWidth() - image.Width && image.Top <= GetHeight() - image.Height;
@@ -145,16 +152,18 @@ void ILGIFDecoder::ReadImage(ILBmp& bmp)
         std::fprintf(stderr, "Image %d is not confined to screen dimension, aborted.\n", m_gif->ImageCount);
         return;
     }
-    ILBmpLock lock(bmp, false, true);
-    std::uint8_t* const* rows = bmp.GetLineArray();
-    auto readRow = [&](int y) {
-        if (DGifGetLine(m_gif, rows[y] + image.Left, image.Width) == GIF_ERROR) {
-            RaiseGifFailure(m_gif->Error);
-        }
-    };
     if (image.Width == 0) {
         return;
     }
+    const std::vector<std::uint8_t> data = ReadImageData();
+    ILGIFLzw lzw(codeSize, data.data(), data.size());
+    ILBmpLock lock(bmp, false, true);
+    std::uint8_t* const* rows = bmp.GetLineArray();
+    auto readRow = [&](int y) {
+        if (const char* failure = lzw.Read(rows[y] + image.Left, static_cast<std::size_t>(image.Width))) {
+            RaiseError(ILTextException::badFormat, (std::string("GIF decoder: ") + failure).c_str());
+        }
+    };
     if (image.Interlace) {
         for (int pass = 0; pass < 4; ++pass) {
             for (int y = image.Top + kPassStart[pass]; y < image.Top + image.Height; y += kPassStep[pass]) {
@@ -166,6 +175,21 @@ void ILGIFDecoder::ReadImage(ILBmp& bmp)
             readRow(y);
         }
     }
+}
+
+std::vector<std::uint8_t> ILGIFDecoder::ReadImageData()
+{
+    std::vector<std::uint8_t> data;
+    GifByteType* block = nullptr;
+    do {
+        if (DGifGetCodeNext(m_gif, &block) == GIF_ERROR) {
+            RaiseGifFailure(m_gif->Error);
+        }
+        if (block != nullptr) {
+            data.insert(data.end(), block + 1, block + 1 + block[0]);  // block[0] is its length
+        }
+    } while (block != nullptr);
+    return data;
 }
 
 int ILGIFDecoder::ReadExtension()

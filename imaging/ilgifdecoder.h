@@ -1,17 +1,22 @@
 #pragma once
-// ILGIFDecoder: reads the first image of a GIF file through giflib, placed at its offset
-// on a bitmap of the logical screen's size whose other pixels are the background index.
-// The result is 8 bits with the image's colour table (its own, else the global one); a
-// graphic control extension before the image that names a transparent index gives that
-// entry alpha 0 and the bitmap the alpha flag, which GetImage also sets on the decoder.
+// ILGIFDecoder: reads the first image of a GIF file, placed at its offset on a bitmap of
+// the logical screen's size whose other pixels are the background index. The result is
+// 8 bits with the image's colour table (its own, else the global one); a graphic control
+// extension before the image that names a transparent index gives that entry alpha 0 and
+// the bitmap the alpha flag, which GetImage also sets on the decoder.
+// giflib reads the records and the image data's sub-blocks; ILGIFLzw decompresses the
+// data, since giflib refuses code sizes above 8 and widens the codes of sizes 0 and 1 one
+// code early.
 //
 // Failures (ILTextException): wrongSignature when the data is not a GIF file; badFormat
-// for every other error giflib reports (damaged records or compressed data) and for an
-// empty screen; endOfData when the data ends early; noMemory for a screen above
+// for every other error giflib reports (damaged records), for damaged compressed data and
+// for an empty screen; endOfData when the data ends early; noMemory for a screen above
 // ILBmp::GetMaxPixels(). An image that does not fit the screen is reported on the standard
 // error stream and left out; the bitmap keeps the background.
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "imaging/ilpicdecoder.h"
 #include "imaging/iltextexception.h"
@@ -32,6 +37,8 @@ public:
 private:
     // Reads the image descriptor and, when the image fits the screen, its rows.
     void ReadImage(ILBmp& bmp);
+    // The image's data sub-blocks joined, read up to their terminator.
+    [[nodiscard]] std::vector<std::uint8_t> ReadImageData();
     // Reads an extension's blocks; answers the transparent index it names, or -1.
     [[nodiscard]] int ReadExtension();
     void SetPaletteOf(ILBmp& bmp, int transparent) const;
@@ -44,4 +51,6 @@ private:
     GifFileType* m_gif = nullptr;
     ILDataSource* m_source = nullptr;
     std::optional<ILTextException> m_pending;
+    // The last byte handed to giflib: after an image descriptor, the LZW code size.
+    int m_lastByte = 0;
 };

@@ -132,15 +132,15 @@ enum class FullTable
     clearWhenDecoderIsFull,  // a clear code one code later, when a decoder has made it too
 };
 
-// An LZW encoder for 8-bit pixels: the image data of a GIF (code size byte, sub-blocks,
-// block terminator). `fills` counts the times the table reached 4096 entries.
-std::string LzwImageData(const std::vector<uint8_t>& pixels, FullTable rule, int* fills)
+// An LZW encoder: the image data of a GIF (code size byte, sub-blocks, block terminator).
+// `fills` counts the times the table reached 4096 entries.
+std::string LzwImageData(const std::vector<uint8_t>& pixels, int codeSize, FullTable rule, int* fills)
 {
-    constexpr int kClear = 256;
-    constexpr int kEnd = 257;
+    const int clearCode = 1 << codeSize;
     std::map<std::pair<int, uint8_t>, int> table;  // (prefix code, pixel) → code
-    int next = kEnd + 1;
-    int width = 9;
+    int next = 0;
+    int width = 0;
+    int sinceClear = 0;
     std::string packed;
     uint32_t bits = 0;
     int count = 0;
@@ -151,23 +151,30 @@ std::string LzwImageData(const std::vector<uint8_t>& pixels, FullTable rule, int
         }
     };
     auto clear = [&] {
-        put(kClear);
+        put(clearCode);
         table.clear();
-        next = kEnd + 1;
-        width = 9;
+        next = clearCode + 2;
+        width = codeSize + 1;
+        sinceClear = 0;
     };
+    width = codeSize + 1;
     clear();
     int prefix = pixels[0];
     for (size_t i = 1; i < pixels.size(); ++i) {
-        if (const auto found = table.find({prefix, pixels[i]}); found != table.end()) {
+        // Right after a clear, a decoder of code size 0 or 1 reads codes too narrow for
+        // the newest entries; the string then ends before them.
+        const auto found = table.find({prefix, pixels[i]});
+        if (found != table.end() && found->second < (1 << width)) {
             prefix = found->second;
             continue;
         }
         put(prefix);
+        ++sinceClear;
         if (next < 4096) {
             table[{prefix, pixels[i]}] = next++;
-            // The decoder makes each entry one code later, so it widens its codes one code later too.
-            width += next > (1 << width) && width < 12 ? 1 : 0;
+            // The decoder makes each entry one code later, so it widens its codes one code
+            // later too, and never on the first code after a clear.
+            width += sinceClear >= 2 && next > (1 << width) && width < 12 ? 1 : 0;
             *fills += next == 4096 ? 1 : 0;
             if (next == 4096 && rule == FullTable::clearAtOnce) {
                 clear();
@@ -178,16 +185,32 @@ std::string LzwImageData(const std::vector<uint8_t>& pixels, FullTable rule, int
         prefix = pixels[i];
     }
     put(prefix);
-    put(kEnd);
+    put(clearCode + 1);
     if (count > 0) {
         packed += static_cast<char>(bits & 0xFF);
     }
-    std::string data(1, '\x08');
+    std::string data(1, static_cast<char>(codeSize));
     for (size_t at = 0; at < packed.size(); at += 255) {
         const std::string block = packed.substr(at, 255);
         data += static_cast<char>(block.size()) + block;
     }
     return data + '\0';
+}
+
+// The image data of a few codes, all one bit wider than the code size.
+std::string ImageDataOfCodes(int codeSize, std::initializer_list<int> codes)
+{
+    std::string packed;
+    uint32_t bits = 0;
+    int count = 0;
+    for (const int code : codes) {
+        bits |= static_cast<uint32_t>(code) << count;
+        for (count += codeSize + 1; count >= 8; count -= 8, bits >>= 8) {
+            packed += static_cast<char>(bits & 0xFF);
+        }
+    }
+    packed += count > 0 ? std::string(1, static_cast<char>(bits & 0xFF)) : std::string();
+    return std::string{static_cast<char>(codeSize), static_cast<char>(packed.size())} + packed + '\0';
 }
 
 // A GIF of one image with a global map of 256 distinct colours around the image data.
@@ -217,34 +240,39 @@ TEST_F(ILGIFDecoderToolTest, PicturesOfTheToolsDecodeToTheToolsPixels)
     }
 }
 
-// Pins a reported refusal of files whose LZW table fills all 4096 entries.
-TEST_F(ILGIFDecoderToolTest, StreamsThatFillTheCodeTableDecodeWithOrWithoutAClearCode)
+// Pins reported refusals of legal files whose LZW table fills or whose code size is 0, 1 or above 8.
+TEST_F(ILGIFDecoderToolTest, StreamsOfEveryCodeSizeThatFillTheCodeTableDecodeWithOrWithoutAClearCode)
 {
-    // A pseudo-random strip of all 256 colours, repeated, so that the codes sent while the
-    // table is full reach back to its last entries.
-    constexpr int kWidth = 160;
-    constexpr int kHeight = 120;
-    std::vector<uint8_t> strip(4500);
-    uint32_t state = 12345;
-    for (uint8_t& p : strip) {
-        state = state * 1103515245 + 12345;
-        p = static_cast<uint8_t>(state >> 16);
+    constexpr int kWidth = 256;
+    constexpr int kHeight = 200;
+    std::vector<std::pair<int, FullTable>> cases;  // (code size, rule)
+    for (int size = 0; size < 12; ++size) {
+        cases.emplace_back(size, FullTable::keepReading);
     }
-    std::vector<uint8_t> pixels;
-    while (pixels.size() < static_cast<size_t>(kWidth) * kHeight) {
-        pixels.insert(pixels.end(), strip.begin(), strip.end());
+    for (const int size : {1, 8, 11}) {
+        cases.emplace_back(size, FullTable::clearAtOnce);
+        cases.emplace_back(size, FullTable::clearWhenDecoderIsFull);
     }
-    pixels.resize(static_cast<size_t>(kWidth) * kHeight);
-    const std::pair<const char*, FullTable> rules[] = {
-        {"deferred-clear.gif", FullTable::keepReading},
-        {"clear-at-once.gif", FullTable::clearAtOnce},
-        {"clear-when-decoder-is-full.gif", FullTable::clearWhenDecoderIsFull},
-    };
-    for (const auto& [name, rule] : rules) {
+    for (const auto& [codeSize, rule] : cases) {
+        const std::string name = "size" + std::to_string(codeSize) + "-rule" + std::to_string(int(rule)) + ".gif";
         SCOPED_TRACE(name);
+        // A pseudo-random strip of the code size's colours, repeated, so that the codes sent
+        // while the table is full reach back to its last entries.
+        const int colours = std::min(1 << codeSize, 256);
+        std::vector<uint8_t> strip(4500);
+        uint32_t state = 12345;
+        for (uint8_t& p : strip) {
+            state = state * 1103515245 + 12345;
+            p = static_cast<uint8_t>((state >> 16) % colours);
+        }
+        std::vector<uint8_t> pixels;
+        while (pixels.size() < static_cast<size_t>(kWidth) * kHeight) {
+            pixels.insert(pixels.end(), strip.begin(), strip.end());
+        }
+        pixels.resize(static_cast<size_t>(kWidth) * kHeight);
         int fills = 0;
-        const std::string bytes = GifOfImageData(kWidth, kHeight, LzwImageData(pixels, rule, &fills));
-        ASSERT_GE(fills, 1) << "the picture fills the table";
+        const std::string bytes = GifOfImageData(kWidth, kHeight, LzwImageData(pixels, codeSize, rule, &fills));
+        ASSERT_GE(fills, codeSize == 0 ? 0 : 1) << "the picture fills the table, unless it has a single colour";
         ILAnyBmp bmp;
         const std::vector<uint8_t> ours = Decode(bytes, bmp);
         ASSERT_EQ(bmp.GetWidth(), kWidth);
@@ -359,6 +387,12 @@ TEST(ILGIFDecoderTest, DamagedAndTruncatedFilesEndWithTheirCodes)
         {"truncated-pixels", good.substr(0, good.size() - 12), ILTextException::endOfData},
         {"unknown-record", with(image, 'x'), ILTextException::badFormat},
         {"code-size-too-large", with(image + 10, 12), ILTextException::badFormat},
+        {"pixel-above-255", GifOfImageData(2, 1, ImageDataOfCodes(9, {512, 300, 1, 513})), ILTextException::badFormat},
+        {"code-past-the-table", GifOfImageData(2, 1, ImageDataOfCodes(2, {4, 1, 7, 5})), ILTextException::badFormat},
+        {"end-code-before-the-last-pixel", GifOfImageData(2, 1, ImageDataOfCodes(2, {4, 1, 5})),
+         ILTextException::badFormat},
+        {"data-ends-before-the-last-pixel", GifOfImageData(2, 1, ImageDataOfCodes(2, {4, 1})),
+         ILTextException::badFormat},
         {"empty-screen", with(6, 0).replace(7, 1, 1, '\0'), ILTextException::badFormat},
         {"screen-too-large", with(7, '\xFF').replace(9, 1, 1, '\xFF'), ILTextException::noMemory},
     };
