@@ -116,7 +116,9 @@ void CGlimraView::AddRenderingCommands()
     auto shadedIs = [options](bool textures) {
         return [options, textures](CCmdUI& ui) {
             const CRenderingOptions* o = options();
-            ui.SetCheck(o != nullptr && o->GetRenderMode() == kShaded && o->IsDisplayTextures() == textures ? 1 : 0);
+            // Modes 3 and 4 (3 is a new model's) draw exactly as shaded.
+            const bool shadedMode = o != nullptr && o->GetRenderMode() >= kShaded && o->GetRenderMode() <= 4;
+            ui.SetCheck(shadedMode && o->IsDisplayTextures() == textures ? 1 : 0);
         };
     };
     for (const UINT id : {ID_RENDER_SHADED, ID_RENDER_SHADED_MENU})

@@ -2,16 +2,13 @@
 
 #include <QAction>
 #include <QGuiApplication>
-#include <QIcon>
 #include <QKeySequence>
 #include <QMainWindow>
-#include <QPixmap>
 #include <QScreen>
 #include <utility>
 
 #include "app/frameplacement.h"
 #include "app/glimraview.h"
-#include "app/mfcwinbmp.h"
 #include "app/resourceids.h"
 #include "platform/profile.h"
 #include "platform/ui/stringtable.h"
@@ -42,17 +39,6 @@ void PrimaryScreenSize(int& width, int& height)
         width = screen->geometry().width();
         height = screen->geometry().height();
     }
-}
-
-// A menu item's pictogram, greyed while the item is.
-QIcon MenuIcon(int resourceId)
-{
-    constexpr int kMenuIconSize = 16;
-    QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(CreateToolbarImageFromResource(resourceId, "SVG", true, kMenuIconSize)));
-    icon.addPixmap(QPixmap::fromImage(CreateToolbarImageFromResource(resourceId, "SVG", false, kMenuIconSize)),
-                   QIcon::Disabled);
-    return icon;
 }
 
 }  // namespace
@@ -155,24 +141,6 @@ void CMainFrame::AddMenus()
              ID_RENDER_TEXTURED_MENU, ID_RENDER_MONOCHROME_MENU, 0, ID_EDGES, ID_EDGES_PROFILES, ID_EDGES_DEPTH_CUE,
              ID_EDGES_EXTENDED, ID_EDGES_ENDPOINTS, ID_EDGES_JITTER});
     AddMenu(CString("&Help"), {ID_APP_ABOUT});
-    AddMenuIcons();
-}
-
-void CMainFrame::AddMenuIcons()
-{
-    // Menu items whose commands no toolbar button shows; a button's own action, which
-    // the menus share, has its picture from the bar.
-    const std::pair<UINT, int> icons[] = {{ID_RENDER_XRAY_MENU, 432},
-                                          {ID_RENDER_WIREFRAME_MENU, 424},
-                                          {ID_RENDER_HIDDEN_LINE_MENU, 427},
-                                          {ID_RENDER_SHADED_MENU, 428},
-                                          {ID_RENDER_TEXTURED_MENU, 430},
-                                          {ID_RENDER_SHADOWS_MENU, IDB_SHADOWS},
-                                          {ID_VIEW_SECTION_PLANES, IDB_SECTION_PLANES},
-                                          {ID_VIEW_SECTION_CUTS, IDB_SECTION_CUTS}};
-    for (const auto& [id, resourceId] : icons)
-        if (QAction* action = GetAction(id))
-            action->setIcon(MenuIcon(resourceId));
 }
 
 void CMainFrame::AddAccelerators()

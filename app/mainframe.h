@@ -48,7 +48,6 @@ public:
 private:
     void AddCommands();
     void AddMenus();
-    void AddMenuIcons();
     void AddAccelerators();
     void ToggleBar(CControlBar& bar);
     [[nodiscard]] int PaneIndex(UINT paneId) const;

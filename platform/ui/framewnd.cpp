@@ -166,6 +166,8 @@ void CFrameWnd::UpdateCommandUI()
         action->setEnabled(handled && ui.IsEnabled());
         action->setCheckable(ui.IsChecked() || action->isCheckable());
         action->setChecked(ui.IsChecked());
+        // A menu shows a picture or a check mark in one place; the check tells more.
+        action->setIconVisibleInMenu(!action->isCheckable());
         if (ui.HasText())
             action->setText(ToQString(ui.GetText()));
     }

@@ -238,6 +238,19 @@ TEST(IsoDirection, FromStraightDownTheFirstNearestDiagonalWinsAndPerspectiveFlat
     EXPECT_TRUE(Near(ChooseIsoDirection(CVector3d(1, -1, 1), false), CVector3d(third, -third, third)));
 }
 
+// Pins a past fault: a new model's mode 3 (drawn as shaded) checked no style at all.
+TEST_F(MainViewTest, ModesThreeAndFourCheckTheShadedStyleTheyDrawAs)
+{
+    for (const int mode : {3, 4}) {
+        Options().SetRenderMode(mode);
+        Options().SetDisplayTextures(true);
+        EXPECT_TRUE(Update(ID_RENDER_TEXTURED_MENU).IsChecked()) << mode;
+        Options().SetDisplayTextures(false);
+        EXPECT_TRUE(Update(ID_RENDER_SHADED_MENU).IsChecked()) << mode;
+        EXPECT_FALSE(Update(ID_RENDER_WIREFRAME_MENU).IsChecked()) << mode;
+    }
+}
+
 TEST_F(MainViewTest, ShadedAfterTexturedTurnsTexturesOffAndKeepsTheShadedMode)
 {
     frame->SendCommand(ID_RENDER_TEXTURED);
