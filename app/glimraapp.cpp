@@ -19,6 +19,7 @@
 #include "app/mfcwinbmp.h"
 #include "app/recreateglview.h"
 #include "app/resourceids.h"
+#include "app/tarnwickmenuqt.h"
 #include "document/classregistration.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
@@ -28,11 +29,13 @@
 #include "model/undosuspender.h"
 #include "platform/folders.h"
 #include "platform/sysinfo.h"
+#include "platform/ui/cmdui.h"
 #include "platform/ui/doctemplate.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/stringtable.h"
 #include "render/glcardslist.h"
 #include "render/glconfig.h"
+#include "tools/command.h"
 
 namespace {
 
@@ -75,6 +78,7 @@ CGlimraApp::CGlimraApp() : CWinApp(CString("Glimra"))
 CGlimraApp::~CGlimraApp()
 {
     SetDisplayMetricsProvider({});
+    SetPlatformMenuFactory({});
 }
 
 void CGlimraApp::AddCommands()
@@ -89,6 +93,34 @@ void CGlimraApp::AddCommands()
         if (m_pMainWnd != nullptr && m_pMainWnd->GetWindow() != nullptr)
             m_pMainWnd->GetWindow()->close();
     });
+}
+
+bool CGlimraApp::OnCmdMsg(UINT id, CCmdUI* ui)
+{
+    const int commandId = static_cast<int>(id);
+    if (commandId < kFirstMenuCommandId || !IsRegisteredCommandId(commandId))
+        return CWinApp::OnCmdMsg(id, ui);
+    if (ui != nullptr)
+        OnUpdateDynamicCommand(*ui);
+    else
+        OnDynamicCommand(id);
+    return true;
+}
+
+void CGlimraApp::OnDynamicCommand(UINT id)
+{
+    FindAndExecuteCommand(static_cast<int>(id));
+}
+
+void CGlimraApp::OnUpdateDynamicCommand(CCmdUI& ui)
+{
+    CCommand* command = FindAndUpdateCommand(static_cast<int>(ui.GetID()));
+    if (command == nullptr)
+        return;
+    const int state = command->GetState();
+    command->Release();
+    ui.Enable((state & kMenuItemGrayed) == 0);
+    ui.SetCheck((state & kMenuItemChecked) != 0 ? 1 : 0);
 }
 
 bool CGlimraApp::OnOpenRecentFile(UINT id)
@@ -126,6 +158,7 @@ bool CGlimraApp::InitInstance()
     RegisterAppResources();
     RegisterModelClasses();
     InstallDisplayMetrics();
+    SetPlatformMenuFactory(&CTarnwickMenuQt::Create);
     // Every window of the program shows its icon; the desktop finds the entry by this name.
     QApplication::setWindowIcon(CreateProgramIcon(IDR_MAINFRAME));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntryName));

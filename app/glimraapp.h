@@ -19,6 +19,9 @@ public:
     int ExitInstance() override;
     // Opens the recent file, then tells the interface the model may have changed.
     bool OnOpenRecentFile(UINT id) override;
+    // Every id the command registry knows is a popup-menu item and goes to its command,
+    // however many menus came before; then the recent files and the application's rows.
+    bool OnCmdMsg(UINT id, CCmdUI* ui) override;
 
     [[nodiscard]] CMainFrame* GetMainFrame() const;
     [[nodiscard]] CGlimraView* GetActiveGlimraView() const;
@@ -34,6 +37,9 @@ private:
     void AddCommands();
     void OnFileOpen();
     void OnAppAbout();
+    void OnDynamicCommand(UINT id);
+    // Flag grayed disables the item, flag checked checks it.
+    void OnUpdateDynamicCommand(CCmdUI& ui);
     void InstallDisplayMetrics();
     void PostResyncUI();
 

@@ -7,13 +7,18 @@
 #include <QWidget>
 #include <cstdlib>
 #include <filesystem>
+#include <tuple>
+#include <vector>
 #include <unistd.h>
 
 #include "app/glimraview.h"
 #include "app/mainframe.h"
 #include "app/resourceids.h"
+#include "app/tarnwickmenuqt.h"
 #include "apptestsupport.h"
 #include "platform/profile.h"
+#include "platform/ui/cmdui.h"
+#include "tools/commandfunction.h"
 
 namespace {
 
@@ -55,6 +60,7 @@ TEST_F(GlimraAppTest, StartUpShowsTheMainWindowWithTheEmptyModelsBackground)
     ASSERT_NE(app.GetMainFrame(), nullptr);
     EXPECT_TRUE(app.GetMainFrame()->IsWindowVisible());
     EXPECT_TRUE(std::filesystem::exists(dataHome / "applications/glimra.desktop"));
+    EXPECT_NE(dynamic_cast<CTarnwickMenuQt*>(CreatePlatformMenu().get()), nullptr);
 
     view->OnPaint();
     const QImage* frame = view->GetPresentedFrame();
@@ -96,6 +102,41 @@ TEST_F(GlimraAppTest, AFileOnTheCommandLineThatCannotBeReadEndsTheStartUp)
     EXPECT_EQ(app.GetActiveGlimraView(), nullptr);
     EXPECT_EQ(boxes.calls.size(), 1u);
     app.ExitInstance();
+}
+
+TEST_F(GlimraAppTest, EveryRegisteredMenuIdRunsItsCommandAndShowsItsState)
+{
+    // Ids past the first thousand used to reach no command.
+    CGlimraApp app;
+    int runs = 0;
+    std::vector<CCommand*> commands;
+    for (int i = 0; i < 1100; ++i)
+        commands.push_back(new CCommandFunction([&runs] { ++runs; }));
+    commands[7]->SetFlags(kMenuItemGrayed);
+    commands[1099]->SetFlags(kMenuItemChecked);
+    ASSERT_GT(commands.back()->GetId(), 51000);
+
+    for (CCommand* command : commands)
+        EXPECT_TRUE(app.OnCmdMsg(static_cast<UINT>(command->GetId()), nullptr));
+    EXPECT_EQ(runs, 1100);
+    for (const auto& [index, enabled, checked] :
+         {std::tuple{0, true, false}, std::tuple{7, false, false}, std::tuple{1099, true, true}})
+    {
+        CCmdUI ui(static_cast<UINT>(commands[static_cast<size_t>(index)]->GetId()));
+        EXPECT_TRUE(app.OnCmdMsg(ui.GetID(), &ui));
+        EXPECT_EQ(ui.IsEnabled(), enabled) << index;
+        EXPECT_EQ(ui.IsChecked(), checked) << index;
+    }
+
+    const UINT released = static_cast<UINT>(commands[5]->GetId());
+    ReleaseCommandId(static_cast<int>(released));
+    CCmdUI ui(released);
+    EXPECT_FALSE(app.OnCmdMsg(released, nullptr));
+    EXPECT_FALSE(app.OnCmdMsg(released, &ui));
+    EXPECT_EQ(runs, 1100);
+    for (size_t i = 0; i < commands.size(); ++i)
+        if (i != 5)
+            commands[i]->Release();
 }
 
 }  // namespace
