@@ -33,7 +33,8 @@ public:
     void AppendCallbackItem(int stringId, std::function<void()> callback, int flags = 0, int associatedId = 0);
     virtual void AppendSeparator() {}
     // A builder that fills a new submenu; the submenu belongs to this menu and stays in it
-    // when the builder is deleted. Null when the platform has no menus.
+    // when the builder is deleted, and the builder is not used once this menu is gone.
+    // Null when the platform has no menus.
     [[nodiscard]] std::unique_ptr<CTarnwickMenu> AppendSubmenu(const CString& text);
     [[nodiscard]] std::unique_ptr<CTarnwickMenu> AppendSubmenu(int stringId);
 
