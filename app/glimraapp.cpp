@@ -33,6 +33,7 @@
 #include "platform/ui/stringtable.h"
 #include "render/glcardslist.h"
 #include "render/glconfig.h"
+#include "tools/animationfactories.h"
 
 namespace {
 
@@ -125,6 +126,7 @@ bool CGlimraApp::InitInstance()
     CUndoSuspender suspender(true);
     RegisterAppResources();
     RegisterModelClasses();
+    InstallAnimationFactories();
     InstallDisplayMetrics();
     // Every window of the program shows its icon; the desktop finds the entry by this name.
     QApplication::setWindowIcon(CreateProgramIcon(IDR_MAINFRAME));

@@ -14,6 +14,7 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/viewpage.h"
+#include "tools/slideshow.h"
 
 namespace {
 
@@ -229,5 +230,7 @@ void CGlimraView::AddPageCommands()
     GetCommands().Add(ID_PAGE_NEXT, CString("Ne&xt Page\t[Page Down]"), [this] { NextPage(*this); }, several);
     GetCommands().Add(ID_PAGE_PREVIOUS, CString("&Previous Page\t[Page Up]"), [this] { PreviousPage(*this); },
                       several);
-    GetCommands().Add(ID_VIEW_SLIDESHOW, CString("&Slideshow"), {});
+    // The same command stops a running slideshow (or any other animation).
+    GetCommands().Add(ID_VIEW_SLIDESHOW, CString("&Slideshow"), [this] { (void)StartSlideshow(this, true); },
+                      several);
 }
