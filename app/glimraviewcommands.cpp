@@ -1,8 +1,8 @@
 // The main view's commands: standard views and camera state, rendering styles and
 // display switches, pages. Each is thin: a setter of the model's display settings, a
-// camera or page operation of the view, then a redraw. The camera tools, Zoom Extents
-// and the slideshow have rows with their menu texts only until their tools exist, so
-// they stay greyed.
+// camera or page operation of the view, then a redraw. The camera tools and Zoom
+// Extents have rows with their menu texts only until their tools exist, so they stay
+// greyed.
 #include <utility>
 
 #include "app/glimradoc.h"
