@@ -15,10 +15,6 @@ public:
     [[nodiscard]] CPoint3d GetEye(double t) const override;
     [[nodiscard]] CVector3d GetDirection(double t) const override;
 
-    [[nodiscard]] bool IsHelicalEye() const { return m_helicalEye; }
-    [[nodiscard]] bool IsHelicalDirection() const { return m_helicalDirection; }
-    [[nodiscard]] const CPoint3d& GetPivot() const { return m_pivot; }
-
 private:
     struct CCylinderPoint
     {

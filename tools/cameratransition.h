@@ -26,8 +26,6 @@ public:
     void Pause(bool paused) override;
     void Release() override;
 
-    [[nodiscard]] int GetFrameCount() const { return m_frameCount; }
-
 private:
     CCamera m_from;
     CCamera m_to;

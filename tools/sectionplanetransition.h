@@ -24,8 +24,6 @@ public:
     CSectionPlaneTransition(CSectionPlane* from, CSectionPlane* to, const CViewDefinition& view,
                             bool targetShowsCuts);
 
-    [[nodiscard]] const CPlane3d& GetStartPlane() const { return m_startPlane; }
-    [[nodiscard]] const CPlane3d& GetEndPlane() const { return m_endPlane; }
     // The plane that moves: to when there is one, else from.
     [[nodiscard]] CSectionPlane* GetMovingPlane() const;
 
