@@ -35,6 +35,7 @@
 #include "platform/ui/stringtable.h"
 #include "render/glcardslist.h"
 #include "render/glconfig.h"
+#include "tools/animationfactories.h"
 #include "tools/command.h"
 
 namespace {
@@ -157,6 +158,7 @@ bool CGlimraApp::InitInstance()
     CUndoSuspender suspender(true);
     RegisterAppResources();
     RegisterModelClasses();
+    InstallAnimationFactories();
     InstallDisplayMetrics();
     SetPlatformMenuFactory(&CTarnwickMenuQt::Create);
     // Every window of the program shows its icon; the desktop finds the entry by this name.

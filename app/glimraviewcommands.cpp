@@ -1,8 +1,8 @@
 // The main view's commands: standard views and camera state, rendering styles and
 // display switches, pages. Each is thin: a setter of the model's display settings, a
-// camera or page operation of the view, then a redraw. The camera tools, Zoom Extents
-// and the slideshow have rows with their menu texts only until their tools exist, so
-// they stay greyed.
+// camera or page operation of the view, then a redraw. The camera tools and Zoom
+// Extents have rows with their menu texts only until their tools exist, so they stay
+// greyed.
 #include <utility>
 
 #include "app/glimradoc.h"
@@ -14,6 +14,7 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/viewpage.h"
+#include "tools/slideshow.h"
 
 namespace {
 
@@ -229,5 +230,7 @@ void CGlimraView::AddPageCommands()
     GetCommands().Add(ID_PAGE_NEXT, CString("Ne&xt Page\t[Page Down]"), [this] { NextPage(*this); }, several);
     GetCommands().Add(ID_PAGE_PREVIOUS, CString("&Previous Page\t[Page Up]"), [this] { PreviousPage(*this); },
                       several);
-    GetCommands().Add(ID_VIEW_SLIDESHOW, CString("&Slideshow"), {});
+    // The same command stops a running slideshow (or any other animation).
+    GetCommands().Add(ID_VIEW_SLIDESHOW, CString("&Slideshow"), [this] { (void)StartSlideshow(this, true); },
+                      several);
 }

@@ -197,6 +197,21 @@ public:
     void SetAverageNormals(bool on) { m_s.averageNormals = on; }
     void SetDisplaySky(bool on) { m_s.displaySky = on; }
     void SetDisplayGround(bool on) { m_s.displayGround = on; }
+    // Set without notification: a page transition blends them frame by frame.
+    void SetSkyColor(const CColor& color) { m_s.skyColor = color; }
+    void SetHorizonColor(const CColor& color) { m_s.horizonColor = color; }
+    void SetGroundColor(const CColor& color) { m_s.groundColor = color; }
+    void SetGroundTransparency(int percent) { m_s.groundTransparency = percent; }
+    void SetFogDistances(int nearPercent, int farPercent)
+    {
+        m_s.fogNear = nearPercent;
+        m_s.fogFar = farPercent;
+    }
+    void SetFogAmounts(int nearPercent, int farPercent)
+    {
+        m_s.fogAmountNear = nearPercent;
+        m_s.fogAmountFar = farPercent;
+    }
     [[nodiscard]] bool GetDisplayByte(DisplayByte index) const { return m_displayBytes[index]; }
     void SetDisplayByte(DisplayByte index, bool on) { m_displayBytes[index] = on; }
     // Written by the view around a frame: 1, 2, 3 for the transparency passes and 1, 2

@@ -42,6 +42,12 @@ CSlideshowOptions* CSlideshowOptions::GetCurrent()
     return g_currentSlideshowOptions;
 }
 
+bool GetLoopSlideshow()
+{
+    const CSlideshowOptions* options = CSlideshowOptions::GetCurrent();
+    return options != nullptr ? options->IsLoopSlideshow() : kDefaultLoopSlideshow;
+}
+
 double GetSlideTime()
 {
     const CSlideshowOptions* options = CSlideshowOptions::GetCurrent();

@@ -1,7 +1,8 @@
 #pragma once
 // CSlideshowOptions ("SlideshowOptions"): whether the slideshow starts again after the
 // last page, and how long each page stays. The slideshow reads the current provider
-// through GetSlideTime; the current provider is used from the UI thread only.
+// through GetLoopSlideshow and GetSlideTime; the current provider is used from the UI
+// thread only.
 
 #include "document/fixedoptionsprovider.h"
 
@@ -32,5 +33,6 @@ public:
     [[nodiscard]] static CSlideshowOptions* GetCurrent();
 };
 
-// The current provider's slide time, else the default of 1 second.
+// The current provider's values, else the defaults (loop, 1 second).
+[[nodiscard]] bool GetLoopSlideshow();
 [[nodiscard]] double GetSlideTime();

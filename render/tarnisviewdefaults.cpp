@@ -12,6 +12,7 @@
 #include "document/tarnwickmodel.h"
 #include "document/twfont.h"
 #include "foundation/notificationcenter.h"
+#include "render/cameratransitionfactory.h"
 #include "render/facebatch.h"
 #include "render/framepainter.h"
 #include "render/frametimer.h"
@@ -224,8 +225,10 @@ bool CTarnisView::IsEyeAboveGround() const
     return m_viewDefinition.GetViewDirection().z < kLengthTolerance;
 }
 
-void CTarnisView::SetCamera(const CCamera& camera, double /*seconds*/)
+void CTarnisView::SetCamera(const CCamera& camera, double seconds)
 {
+    if (StartCameraTransition(*this, camera, seconds))
+        return;
     m_viewDefinition.SetCamera(camera);
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     StoreCamera();

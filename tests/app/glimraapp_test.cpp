@@ -18,7 +18,9 @@
 #include "apptestsupport.h"
 #include "platform/profile.h"
 #include "platform/ui/cmdui.h"
+#include "samplefiles.h"
 #include "tools/commandfunction.h"
+#include "tools/slideshow.h"
 
 namespace {
 
@@ -81,16 +83,20 @@ TEST_F(GlimraAppTest, StartUpShowsTheMainWindowWithTheEmptyModelsBackground)
     app.ExitInstance();
 }
 
-TEST_F(GlimraAppTest, TheSlideshowOptionPostsTheSlideshowCommandOnceTheLoopRuns)
+TEST_F(GlimraAppTest, TheSlideshowOptionStartsTheSlideshowOnceTheLoopRuns)
 {
     CGlimraApp app;
-    int slideshows = 0;
-    app.GetCommands().Add(ID_VIEW_SLIDESHOW, CString("Slideshow"), [&] { ++slideshows; });
-    Start(app, {"-slideshow"});
+    Start(app, {apptest::Samples().Path("house-5000.twk").c_str(), "-slideshow"});
     ASSERT_TRUE(app.InitInstance());
-    EXPECT_EQ(slideshows, 0);
+    CGlimraView* view = app.GetActiveGlimraView();
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->GetAnimation(), nullptr);
     apptest::ProcessEvents();
-    EXPECT_EQ(slideshows, 1);
+    EXPECT_NE(dynamic_cast<CSlideshow*>(view->GetAnimation()), nullptr);
+    // The same command stops it.
+    app.GetMainFrame()->SendCommand(ID_VIEW_SLIDESHOW);
+    EXPECT_EQ(view->GetAnimation(), nullptr);
+    EXPECT_TRUE(boxes.calls.empty());
     app.ExitInstance();
 }
 

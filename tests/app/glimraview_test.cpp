@@ -16,6 +16,7 @@
 #include "app/mainframe.h"
 #include "app/resourceids.h"
 #include "app/viewnavigation.h"
+#include "animationsupport.h"
 #include "apptestsupport.h"
 #include "document/pagelist.h"
 #include "document/renderingoptions.h"
@@ -287,15 +288,17 @@ TEST_F(MainViewTest, PerspectiveSwitchesTheProjectionAndMarksTheDocumentModified
 
 TEST_F(MainViewTest, CommandsWithoutTheirToolsAreGreyedAndPagesNeedTwoPages)
 {
-    for (const UINT id : {ID_CAMERA_ORBIT, ID_CAMERA_WALK, ID_CAMERA_ZOOM_EXTENTS, ID_VIEW_SLIDESHOW})
+    for (const UINT id : {ID_CAMERA_ORBIT, ID_CAMERA_WALK, ID_CAMERA_ZOOM_EXTENTS})
     {
         CCmdUI ui(id);
         EXPECT_FALSE(frame->OnCmdMsg(id, &ui)) << id;
     }
     EXPECT_TRUE(Update(ID_PAGE_NEXT).IsEnabled());
+    EXPECT_TRUE(Update(ID_VIEW_SLIDESHOW).IsEnabled());
     frame->SendCommand(ID_FILE_NEW);
     EXPECT_FALSE(Update(ID_PAGE_NEXT).IsEnabled());
     EXPECT_FALSE(Update(ID_PAGE_PREVIOUS).IsEnabled());
+    EXPECT_FALSE(Update(ID_VIEW_SLIDESHOW).IsEnabled());
 }
 
 TEST_F(MainViewTest, NextAndPreviousPageWrapAndShowThePageCamera)
@@ -307,6 +310,7 @@ TEST_F(MainViewTest, NextAndPreviousPageWrapAndShowThePageCamera)
     frame->SendCommand(ID_PAGE_NEXT);
     EXPECT_EQ(pages.GetSelectedPage(), pages.GetPage(next));
     EXPECT_EQ(tabs.GetCurrentTab(), next);
+    apptest::RunAnimationToEnd(*view);
     const auto* shown = dynamic_cast<CViewPage*>(pages.GetPage(next));
     EXPECT_TRUE(view->GetViewDefinition().GetCamera().IsEqual(shown->GetCamera()));
 

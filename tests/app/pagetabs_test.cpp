@@ -10,6 +10,7 @@
 #include "app/glimraview.h"
 #include "app/mainframe.h"
 #include "app/resourceids.h"
+#include "animationsupport.h"
 #include "apptestsupport.h"
 #include "document/pagelist.h"
 #include "document/viewpage.h"
@@ -116,6 +117,7 @@ TEST(PageTabClick, AClickOnATabShowsThatPageAndSelectsItsTab)
     emit tabs.GetTabControl()->tabBarClicked(1);
     EXPECT_EQ(pages.GetSelectedPage(), pages.GetPage(1));
     EXPECT_EQ(tabs.GetCurrentTab(), 1);
+    apptest::RunAnimationToEnd(*app.GetActiveGlimraView());
     const auto* aerial = dynamic_cast<CViewPage*>(pages.GetPage(1));
     EXPECT_TRUE(app.GetActiveGlimraView()->GetViewDefinition().GetCamera().IsEqual(aerial->GetCamera()));
     EXPECT_TRUE(app.GetActiveGlimraView()->GetModel()->GetCamera().IsEqual(aerial->GetCamera()));

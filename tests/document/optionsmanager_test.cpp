@@ -130,6 +130,7 @@ TEST_F(OptionsTest, PageAndSlideshowOptionsAreReadThroughTheirCurrentProviders)
     EXPECT_TRUE(IsTransitionEnabled());
     EXPECT_EQ(GetTransitionTime(), 1.5);
     EXPECT_EQ(GetSlideTime(), 1.0);
+    EXPECT_TRUE(GetLoopSlideshow());
     CPageOptions page;
     CSlideshowOptions slides;
     EXPECT_TRUE(page.IsPageKey("TransitionTime"));
@@ -139,10 +140,11 @@ TEST_F(OptionsTest, PageAndSlideshowOptionsAreReadThroughTheirCurrentProviders)
     (void)page.SetValue("ShowTransition", Int(0));
     (void)page.SetValue("TransitionTime", Double(3.0));
     (void)slides.SetValue("SlideTime", Double(4.5));
+    (void)slides.SetValue("LoopSlideshow", Int(0));
     EXPECT_FALSE(IsTransitionEnabled());
     EXPECT_EQ(GetTransitionTime(), 3.0);
     EXPECT_EQ(GetSlideTime(), 4.5);
-    EXPECT_TRUE(slides.IsLoopSlideshow());
+    EXPECT_FALSE(GetLoopSlideshow());
 }
 
 TEST_F(OptionsTest, NamedOptionsKeepAnyKeyInByteOrderAndForgetAKeySetEmpty)
