@@ -233,9 +233,9 @@ TEST_F(MainViewTest, StandardViewsTurnTheCameraAndRememberThePreviousOnlyWhenItC
 TEST(IsoDirection, FromStraightDownTheFirstNearestDiagonalWinsAndPerspectiveFlattensIt)
 {
     const double third = 1.0 / std::sqrt(3.0);
-    EXPECT_TRUE(Near(ChooseIsoDirection(CVector3d(0, 0, -1), false), CVector3d(-third, third, -third)));
-    EXPECT_TRUE(Near(ChooseIsoDirection(CVector3d(0, 0, -1), true), CVector3d(-2.0 / 3, 2.0 / 3, -1.0 / 3)));
-    EXPECT_TRUE(Near(ChooseIsoDirection(CVector3d(1, -1, 1), false), CVector3d(third, -third, third)));
+    EXPECT_TRUE(Near(CTarnisView::ChooseIsoDirection(CVector3d(0, 0, -1), false), CVector3d(-third, third, -third)));
+    EXPECT_TRUE(Near(CTarnisView::ChooseIsoDirection(CVector3d(0, 0, -1), true), CVector3d(-2.0 / 3, 2.0 / 3, -1.0 / 3)));
+    EXPECT_TRUE(Near(CTarnisView::ChooseIsoDirection(CVector3d(1, -1, 1), false), CVector3d(third, -third, third)));
 }
 
 // Pins a past fault: a new model's mode 3 (drawn as shaded) checked no style at all.
