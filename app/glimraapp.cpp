@@ -33,6 +33,7 @@
 #include "platform/ui/stringtable.h"
 #include "render/glcardslist.h"
 #include "render/glconfig.h"
+#include "tools/viewpickingservice.h"
 
 namespace {
 
@@ -126,6 +127,7 @@ bool CGlimraApp::InitInstance()
     RegisterAppResources();
     RegisterModelClasses();
     InstallDisplayMetrics();
+    InstallViewPicking();
     // Every window of the program shows its icon; the desktop finds the entry by this name.
     QApplication::setWindowIcon(CreateProgramIcon(IDR_MAINFRAME));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntryName));

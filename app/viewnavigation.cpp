@@ -32,44 +32,9 @@ CPageList* PagesOf(const CTarnisView& view)
 
 }  // namespace
 
-void ViewTop(CTarnisView& view)
-{
-    view.ViewTop();
-}
-
-void ViewBottom(CTarnisView& view)
-{
-    view.ViewBottom();
-}
-
-void ViewFront(CTarnisView& view)
-{
-    view.ViewFront();
-}
-
-void ViewBack(CTarnisView& view)
-{
-    view.ViewBack();
-}
-
-void ViewLeft(CTarnisView& view)
-{
-    view.ViewLeft();
-}
-
-void ViewRight(CTarnisView& view)
-{
-    view.ViewRight();
-}
-
-void ViewIso(CTarnisView& view)
-{
-    view.ViewIso();
-}
-
 void WheelZoom(CTarnisView& view, double amount, const CPoint2d& point)
 {
-    view.WheelZoom(amount, point);
+    view.ZoomByWheel(amount, point);
 }
 
 void ActivatePage(CTarnisView& view, CTarnwickPage* page)

@@ -1,7 +1,7 @@
 #pragma once
 // The page operations of the model view that the main view's commands and input call:
-// page activation and stepping, and the hidden-geometry switch, with the core's standard
-// views and wheel zoom beside them. Each leaves the camera stored in the model, asks for
+// page activation and stepping, and the hidden-geometry switch, with the core's wheel zoom
+// beside them. Each leaves the camera stored in the model, asks for
 // a redraw and remembers the previous view definition when the camera really changed, so
 // that Camera > Previous can go back to it.
 //
@@ -15,15 +15,7 @@ class CTarnisView;
 class CTarnwickPage;
 class CBaseDoc;
 
-// The view core's standard views and wheel zoom, in the shape the command table takes.
-void ViewTop(CTarnisView& view);
-void ViewBottom(CTarnisView& view);
-void ViewFront(CTarnisView& view);
-void ViewBack(CTarnisView& view);
-void ViewLeft(CTarnisView& view);
-void ViewRight(CTarnisView& view);
-void ViewIso(CTarnisView& view);
-// One notch of the wheel is 1.0; a notch away from the user zooms in.
+// The view core's wheel zoom: one notch is 1.0, and a notch away from the user zooms in.
 void WheelZoom(CTarnisView& view, double amount, const CPoint2d& point);
 
 // Stops any animation, applies the page (with its transition when it has one), posts

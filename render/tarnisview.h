@@ -107,7 +107,7 @@ public:
     [[nodiscard]] static CVector3d ChooseIsoDirection(const CVector3d& current, bool perspective);
     // One notch of the wheel is 1.0; a positive amount (away from the user) zooms in,
     // towards the model point under the window point, in either projection.
-    void WheelZoom(double amount, const CPoint2d& point);
+    void ZoomByWheel(double amount, const CPoint2d& point);
     // Zoom extents over the model's selection.
     void ZoomToSelection();
     // Moves the camera sideways so that the model point under the pixel comes to the

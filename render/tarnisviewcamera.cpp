@@ -156,7 +156,7 @@ void CTarnisView::ZoomAboutPoint(const CPoint2d& screenPoint, double factor)
     Invalidate(false);
 }
 
-void CTarnisView::WheelZoom(double amount, const CPoint2d& point)
+void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
 {
     SaveViewDefinition(nullptr);
     ZoomAboutPoint(point, -amount * kWheelStep);

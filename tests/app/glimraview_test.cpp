@@ -17,6 +17,7 @@
 #include "app/resourceids.h"
 #include "app/viewnavigation.h"
 #include "apptestsupport.h"
+#include "document/component.h"
 #include "document/pagelist.h"
 #include "document/renderingoptions.h"
 #include "document/viewpage.h"
@@ -230,6 +231,26 @@ TEST_F(MainViewTest, StandardViewsTurnTheCameraAndRememberThePreviousOnlyWhenItC
     EXPECT_TRUE(Near(view->GetViewDefinition().GetViewDirection(), CVector3d(0, 1, 0)));
 }
 
+TEST_F(MainViewTest, ZoomExtentsBringsTheWholeHouseBackIntoTheView)
+{
+    EXPECT_TRUE(Update(ID_CAMERA_ZOOM_EXTENTS).IsEnabled());
+    CViewDefinition& definition = view->GetViewDefinition();
+    const CVector3d direction = definition.GetViewDirection();
+    // Far away and off to the side.
+    definition.SetEyeTarget(definition.GetEye() + CVector3d(400, 0, 0), definition.GetTarget() + CVector3d(400, 0, 0),
+                            definition.GetCamera().GetUp());
+    const CViewDefinition away = definition;
+    frame->SendCommand(ID_CAMERA_ZOOM_EXTENTS);
+    EXPECT_TRUE(Near(definition.GetViewDirection(), direction));
+    EXPECT_TRUE(view->GetSavedViewDefinition().IsSameCamera(away));
+    CBoundingBox3d box;
+    view->GetModel()->GetRootComponent()->GetBounds(box, false);
+    CPoint3d centre;
+    ASSERT_TRUE(definition.ProjectPoint(box.GetCentre(), centre));
+    EXPECT_LT(std::abs(centre.x - definition.GetViewportWidth() / 2.0), definition.GetViewportWidth() / 4.0);
+    EXPECT_LT(std::abs(centre.y - definition.GetViewportHeight() / 2.0), definition.GetViewportHeight() / 4.0);
+}
+
 TEST(IsoDirection, FromStraightDownTheFirstNearestDiagonalWinsAndPerspectiveFlattensIt)
 {
     const double third = 1.0 / std::sqrt(3.0);
@@ -287,7 +308,7 @@ TEST_F(MainViewTest, PerspectiveSwitchesTheProjectionAndMarksTheDocumentModified
 
 TEST_F(MainViewTest, CommandsWithoutTheirToolsAreGreyedAndPagesNeedTwoPages)
 {
-    for (const UINT id : {ID_CAMERA_ORBIT, ID_CAMERA_WALK, ID_CAMERA_ZOOM_EXTENTS, ID_VIEW_SLIDESHOW})
+    for (const UINT id : {ID_CAMERA_ORBIT, ID_CAMERA_WALK, ID_VIEW_SLIDESHOW})
     {
         CCmdUI ui(id);
         EXPECT_FALSE(frame->OnCmdMsg(id, &ui)) << id;
