@@ -35,6 +35,48 @@ TEST_F(CameraTest, AWheelNotchForwardEnlargesTheModelTowardsTheCursorInBothProje
     }
 }
 
+TEST_F(CameraTest, ZoomWindowFillsTheViewWithTheRectangle)
+{
+    Square(Root(), 8.0, 0.0);
+    for (const bool perspective : {false, true}) {
+        Look(CPoint3d(0, 0, 30), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), perspective);
+        Draw();
+        CPoint3d centre;
+        CPoint3d corner;
+        ASSERT_TRUE(m_view.ScreenToModel(CPoint3d(24, 18, 0.5), centre));
+        ASSERT_TRUE(m_view.ScreenToModel(CPoint3d(16, 12, 0.5), corner));
+        // Down to the square's plane.
+        const CPoint3d& eye = m_view.GetViewDefinition().GetEye();
+        const auto onSquare = [&eye, perspective](const CPoint3d& p) {
+            return perspective ? eye + (p - eye) * (eye.z / (eye.z - p.z)) : CPoint3d(p.x, p.y, 0);
+        };
+        const CPoint3d shownCentre = onSquare(centre);
+        const CPoint3d shownCorner = onSquare(corner);
+        // The depth it shows is read back from the frame in single precision.
+        m_view.ZoomWindow(CPoint2d(16, 12), CPoint2d(32, 24));
+        CPoint3d window;
+        m_view.ModelToScreen(shownCentre, window);
+        EXPECT_NEAR(window.x, kWidth / 2.0, 1e-3) << perspective;
+        EXPECT_NEAR(window.y, kHeight / 2.0, 1e-3) << perspective;
+        m_view.ModelToScreen(shownCorner, window);
+        EXPECT_NEAR(window.x, 0.0, 1e-3) << perspective;
+        EXPECT_NEAR(window.y, 0.0, 1e-3) << perspective;
+    }
+}
+
+TEST_F(CameraTest, CentringOnAPixelBringsTheModelPointThereToTheViewCentre)
+{
+    Square(Root(), 8.0, 0.0);
+    Look(CPoint3d(3, -20, 30), CPoint3d(0, 0, 0), CVector3d(0, 0, 1), true);
+    CPoint3d under;
+    ASSERT_TRUE(CPickHelper(&m_view, CPoint2d(20, 30), 0).FindNearestHitPoint(under));
+    m_view.CenterOnPoint(CPoint2d(20, 30));
+    CPoint3d window;
+    m_view.ModelToScreen(under, window);
+    EXPECT_NEAR(window.x, kWidth / 2.0, 1e-6);
+    EXPECT_NEAR(window.y, kHeight / 2.0, 1e-6);
+}
+
 TEST_F(CameraTest, AutopanRunsWhileTheCursorRestsInTheBorder)
 {
     Square(Root(), 8.0, 0.0);
