@@ -35,6 +35,19 @@ TEST_F(CameraTest, AWheelNotchForwardEnlargesTheModelTowardsTheCursorInBothProje
     }
 }
 
+TEST_F(CameraTest, FieldOfViewZoomsStopAtHundredAndTwentyDegreesAndWidenAParallelView)
+{
+    Look(CPoint3d(0, 0, 30), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), true);
+    m_view.GetViewDefinition().SetFieldOfView(100.0);
+    m_view.ZoomFieldOfView(0.5);
+    EXPECT_DOUBLE_EQ(m_view.GetViewDefinition().GetCamera().GetFieldOfView(), 120.0);
+    m_view.ZoomFieldOfView(-0.999);
+    EXPECT_DOUBLE_EQ(m_view.GetViewDefinition().GetCamera().GetFieldOfView(), 1.0);
+    Look(CPoint3d(0, 0, 30), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), false);
+    m_view.ZoomFieldOfView(0.5);
+    EXPECT_DOUBLE_EQ(m_view.GetViewDefinition().GetViewHeight(), 30.0);
+}
+
 TEST_F(CameraTest, ZoomWindowFillsTheViewWithTheRectangle)
 {
     Square(Root(), 8.0, 0.0);
