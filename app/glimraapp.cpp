@@ -37,6 +37,7 @@
 #include "render/glconfig.h"
 #include "tools/animationfactories.h"
 #include "tools/command.h"
+#include "tools/viewpickingservice.h"
 
 namespace {
 
@@ -161,6 +162,7 @@ bool CGlimraApp::InitInstance()
     InstallAnimationFactories();
     InstallDisplayMetrics();
     SetPlatformMenuFactory(&CTarnwickMenuQt::Create);
+    InstallViewPicking();
     // Every window of the program shows its icon; the desktop finds the entry by this name.
     QApplication::setWindowIcon(CreateProgramIcon(IDR_MAINFRAME));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntryName));

@@ -1,8 +1,8 @@
 // The main view's commands: standard views and camera state, rendering styles and
 // display switches, pages. Each is thin: a setter of the model's display settings, a
-// camera or page operation of the view, then a redraw. The camera tools and Zoom
-// Extents have rows with their menu texts only until their tools exist, so they stay
-// greyed.
+// camera or page operation of the view, then a redraw. The camera tools have rows with
+// their menu texts only until their tools exist, so they stay greyed.
+#include <memory>
 #include <utility>
 
 #include "app/glimradoc.h"
@@ -10,6 +10,7 @@
 #include "app/hostservices.h"
 #include "app/resourceids.h"
 #include "app/viewnavigation.h"
+#include "document/component.h"
 #include "document/pagelist.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
@@ -44,19 +45,26 @@ void CGlimraView::AddCameraCommands()
                                                   {ID_CAMERA_ZOOM_WINDOW, "Zoom &Window"},
                                                   {ID_CAMERA_LOOK_AROUND, "&Look Around"},
                                                   {ID_CAMERA_WALK, "&Walk"},
-                                                  {ID_CAMERA_FIELD_OF_VIEW, "Field Of View"},
-                                                  {ID_CAMERA_ZOOM_EXTENTS, "Zoom &Extents"}};
+                                                  {ID_CAMERA_FIELD_OF_VIEW, "Field Of View"}};
     for (const auto& [id, text] : tools)
         GetCommands().Add(id, CString(text), {});
-    const std::pair<UINT, void (*)(CTarnisView&)> views[] = {
-        {ID_VIEW_TOP, ViewTop},     {ID_VIEW_BOTTOM, ViewBottom}, {ID_VIEW_FRONT, ViewFront},
-        {ID_VIEW_BACK, ViewBack},   {ID_VIEW_LEFT, ViewLeft},     {ID_VIEW_RIGHT, ViewRight},
-        {ID_VIEW_ISO, ViewIso}};
+    GetCommands().Add(ID_CAMERA_ZOOM_EXTENTS, CString("Zoom &Extents"), [this] {
+        CComponent* root = GetModel() != nullptr ? GetModel()->GetRootComponent() : nullptr;
+        if (root == nullptr)
+            return;
+        const std::unique_ptr<IEntityIterator> entities(root->NewIterator());
+        ZoomToExtents(entities.get());
+    });
+    const std::pair<UINT, void (CTarnisView::*)()> views[] = {
+        {ID_VIEW_TOP, &CTarnisView::ViewTop},   {ID_VIEW_BOTTOM, &CTarnisView::ViewBottom},
+        {ID_VIEW_FRONT, &CTarnisView::ViewFront}, {ID_VIEW_BACK, &CTarnisView::ViewBack},
+        {ID_VIEW_LEFT, &CTarnisView::ViewLeft}, {ID_VIEW_RIGHT, &CTarnisView::ViewRight},
+        {ID_VIEW_ISO, &CTarnisView::ViewIso}};
     const char* const texts[] = {"&Top", "B&ottom", "&Front", "&Back", "&Left", "&Right", "&Iso"};
     for (size_t i = 0; i < std::size(views); ++i)
     {
-        auto* operation = views[i].second;
-        GetCommands().Add(views[i].first, CString(texts[i]), [this, operation] { operation(*this); });
+        const auto operation = views[i].second;
+        GetCommands().Add(views[i].first, CString(texts[i]), [this, operation] { (this->*operation)(); });
     }
     GetCommands().Add(
         ID_CAMERA_PREVIOUS, CString("Previous"),

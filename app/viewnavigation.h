@@ -1,12 +1,12 @@
 #pragma once
-// The camera and page operations of the model view that the main view's commands and
-// input call: the standard views, the wheel zoom, page activation and stepping, and the
-// hidden-geometry switch. Each leaves the camera stored in the model, asks for a redraw
-// and remembers the previous view definition when the camera really changed, so that
-// Camera > Previous can go back to it.
+// The page operations of the model view that the main view's commands and input call:
+// page activation and stepping, and the hidden-geometry switch, with the core's wheel zoom
+// beside them. Each leaves the camera stored in the model, asks for
+// a redraw and remembers the previous view definition when the camera really changed, so
+// that Camera > Previous can go back to it.
 //
 // They work on the view core and belong with it; they live here until the core's own
-// camera operations take them over. User-interface thread only.
+// page operations take them over. User-interface thread only.
 #include "foundation/point2d.h"
 #include "foundation/point3d.h"
 #include "foundation/vector3d.h"
@@ -15,21 +15,7 @@ class CTarnisView;
 class CTarnwickPage;
 class CBaseDoc;
 
-// The camera looks along the direction with that up vector, around the model point at
-// the centre of the view, at the same distance. Nothing happens when it already does.
-void SetStandardView(CTarnisView& view, const CVector3d& direction, const CVector3d& up);
-void ViewTop(CTarnisView& view);
-void ViewBottom(CTarnisView& view);
-void ViewFront(CTarnisView& view);
-void ViewBack(CTarnisView& view);
-void ViewLeft(CTarnisView& view);
-void ViewRight(CTarnisView& view);
-// The diagonal view nearest the current direction (flatter in perspective).
-void ViewIso(CTarnisView& view);
-// The direction ViewIso would choose.
-[[nodiscard]] CVector3d ChooseIsoDirection(const CVector3d& current, bool perspective);
-
-// One notch of the wheel is 1.0; positive amounts move towards the point.
+// The view core's wheel zoom: one notch is 1.0, and a notch away from the user zooms in.
 void WheelZoom(CTarnisView& view, double amount, const CPoint2d& point);
 
 // Stops any animation, applies the page (with its transition when it has one), posts

@@ -232,7 +232,8 @@ public:
     [[nodiscard]] virtual bool IsFadedLightingMode() const = 0;
     // The colour blended towards the background as the lighting mode asks.
     [[nodiscard]] virtual CColor FadeColor(const CColor& color) const = 0;
-    // True when the element is not drawn in the current lighting mode; never for
-    // component instances, groups and images.
+    // True when the element is not drawn in the current lighting mode (never for
+    // component instances, groups and images), and for an instance of a component whose
+    // instance is being drawn already, so that a component placing itself ends the walk.
     [[nodiscard]] virtual bool IsHiddenByLightingMode(const CDrawingElement* element) const = 0;
 };

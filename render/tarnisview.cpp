@@ -274,6 +274,7 @@ int CTarnisView::GetRenderMode() const
 
 void CTarnisView::BeginElement(CDrawingElement* element)
 {
+    m_drawnComponents.push_back(element != nullptr ? element->GetNestedComponent() : nullptr);
     // Selection names are 32 bits: the element is named through the pick table.
     if (m_drawMode == kDrawModeSelection) {
         EndPrimitive();
@@ -283,6 +284,9 @@ void CTarnisView::BeginElement(CDrawingElement* element)
 
 void CTarnisView::EndElement()
 {
+    if (!m_drawnComponents.empty()) {
+        m_drawnComponents.pop_back();
+    }
     if (m_drawMode == kDrawModeSelection) {
         EndPrimitive();
         glPopName();
@@ -465,6 +469,9 @@ bool CTarnisView::SetBackgroundDetail(bool detailed)
 
 void CTarnisView::SetAnimation(IAnimation* animation)
 {
+    if (m_animation == m_autopan) {
+        m_autopan = nullptr;
+    }
     if (m_animation != nullptr) {
         StopAnimationTimer();
         CAnimationNotification ended{CAnimationNotification::kEnded, m_animation, this};
@@ -498,6 +505,7 @@ void CTarnisView::SetAnimationPaused(bool paused)
 
 void CTarnisView::DiscardAnimation()
 {
+    m_autopan = nullptr;
     if (m_animation != nullptr) {
         m_animation->Finish();
         m_animation->Release();

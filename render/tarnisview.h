@@ -91,6 +91,43 @@ public:
     static void ComputeFogRange(int nearPercent, int farPercent, int nearAmountPercent, int farAmountPercent,
                                 double depth, double& start, double& end);
 
+    // --- camera operations (tarnisviewcamera.cpp); each stores the camera in the model
+    // and asks for a redraw, and those the user can take back remember the view before ---
+    // Looks along the direction with that up vector, about the model point at the centre
+    // of the view and from the same distance. Nothing happens when it already does.
+    void SetStandardView(const CVector3d& direction, const CVector3d& up);
+    void ViewTop();
+    void ViewBottom();
+    void ViewFront();
+    void ViewBack();
+    void ViewLeft();
+    void ViewRight();
+    // The diagonal view nearest the current direction (flatter in perspective).
+    void ViewIso();
+    [[nodiscard]] static CVector3d ChooseIsoDirection(const CVector3d& current, bool perspective);
+    // One notch of the wheel is 1.0; a positive amount (away from the user) zooms in,
+    // towards the model point under the window point, in either projection.
+    void ZoomByWheel(double amount, const CPoint2d& point);
+    // Zoom extents over the model's selection.
+    void ZoomToSelection();
+    // Moves the camera sideways so that the model point under the pixel comes to the
+    // viewport centre.
+    void CenterOnPoint(const CPoint2d& pixel);
+    // While enabled, a window point within 2 pixels of the viewport border starts panning
+    // towards that border (unless a pan runs already), and a point inside stops it.
+    // Answers whether the point lies in the border.
+    bool StartAutopan(int x, int y, unsigned flags);
+    void StopAutopan();
+    [[nodiscard]] bool IsAutopanning() const { return m_autopan != nullptr; }
+
+    // --- GL selection walks (picking) ---
+    // Loads the pick projection of the window rectangle and switches the view to
+    // selection drawing: every element drawn from now on names itself, and what lies
+    // outside the rectangle is culled. The caller has put GL into selection mode.
+    void BeginSelection(const CPoint2d& corner1, const CPoint2d& corner2);
+    // Back to normal drawing; the next frame loads the view's own projection.
+    void EndSelection();
+
     // --- frame and window hooks; the application's view fills them ---
     virtual void DrawFrame(int argument, bool swap);
     virtual void SwapBuffersHook(int argument);
@@ -313,6 +350,13 @@ private:
     // The transformation of an instance on the view's instance path.
     [[nodiscard]] static CTransformation GetInstanceTransform(const CEntity* instance);
     [[nodiscard]] bool MustApply(bool unchanged) const { return !unchanged || m_forceState; }
+    void SaveWhenChanged(const CViewDefinition& before);
+    // The depth along the line of sight of the model point under the window point: the
+    // nearest hit, else the model's centre on the pick line; at least the near distance.
+    [[nodiscard]] double GetZoomDistance(const CPoint2d& point);
+    // The model point under the window point: the nearest hit, else the depth the frame
+    // shows around it on the pick line; false when neither is found.
+    bool FindPointUnder(const CPoint2d& point, CPoint3d& modelPoint);
 
     CTarnwickModel* m_model = nullptr;
     CViewDefinition m_viewDefinition;
@@ -369,6 +413,20 @@ private:
     unsigned m_compilingList = 0;
     CPickNameTable m_pickNames;
     CViewPage* m_displayOverridePage = nullptr;
+    // The running autopan; the view's animation owns it.
+    IAnimation* m_autopan = nullptr;
+    // The components whose instances are being drawn, innermost last: an instance of
+    // one of them (one that places itself) is not drawn again.
+    std::vector<const CComponent*> m_drawnComponents;
+    // What a selection walk changed, to restore after it.
+    struct SelectionState
+    {
+        int drawMode = kDrawModeNormal;
+        int transparencyPass = 0;
+        bool posting = true;
+        CTarnwickModel* currentModel = nullptr;
+    };
+    SelectionState m_selectionState;
 };
 
 // 0 the zero vector, 1 to 3 the unit x, y and z axes, 4 to 6 their negations.

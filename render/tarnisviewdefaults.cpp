@@ -1,6 +1,6 @@
-// The frame, and the view's operations that the camera operations, text drawing and
-// the view analysis give their full form; here they keep the view usable on its own:
-// the camera moves at once, zooms do nothing.
+// The frame and the selection walk, and the view's operations that the camera
+// transitions and text drawing give their full form; here they keep the view usable on
+// its own: the camera moves at once.
 
 #include <GL/gl.h>
 
@@ -158,6 +158,55 @@ void CTarnisView::DrawFrameContents(CComponent& root)
     glFlush();
 }
 
+void CTarnisView::BeginSelection(const CPoint2d& corner1, const CPoint2d& corner2)
+{
+    EndPrimitive();
+    InstallDrawingServices();
+    m_pickNames.Clear();
+    Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
+    ResetLineState();
+    UpdateViewBounds();
+    m_viewDefinition.ApplyPickRect(corner1, corner2);
+    m_viewDefinition.ComputeFrustumPlanes();
+    ClearFilters();
+    PushWindowCrossingFilter(corner1, corner2);
+    SelectionState& saved = m_selectionState;
+    saved.drawMode = m_drawMode;
+    m_drawMode = kDrawModeSelection;
+    // Every face answers, also those a frame leaves to its blended pass.
+    CRenderingOptions* options = GetRenderingOptions();
+    saved.transparencyPass = options != nullptr ? options->GetTransparencyPass() : 0;
+    if (options != nullptr) {
+        options->SetTransparencyPass(0);
+    }
+    CNotificationCenter& notifications = GetNotificationCenter();
+    saved.posting = notifications.IsEnabled();
+    notifications.SetEnabled(false);
+    saved.currentModel = GetCurrentModel();
+    if (saved.currentModel != m_model) {
+        SetCurrentModel(m_model);
+    }
+    CComponent* root = m_model != nullptr ? m_model->GetRootComponent() : nullptr;
+    CLayerManager* layers = root != nullptr ? root->GetLayerManager() : nullptr;
+    PushLayer(layers != nullptr ? layers->GetDefaultLayer() : nullptr);
+}
+
+void CTarnisView::EndSelection()
+{
+    EndPrimitive();
+    PopLayer();
+    ClearFilters();
+    const SelectionState& saved = m_selectionState;
+    if (saved.currentModel != m_model) {
+        SetCurrentModel(saved.currentModel);
+    }
+    GetNotificationCenter().SetEnabled(saved.posting);
+    if (CRenderingOptions* options = GetRenderingOptions(); options != nullptr) {
+        options->SetTransparencyPass(saved.transparencyPass);
+    }
+    m_drawMode = saved.drawMode;
+}
+
 void CTarnisView::FinishFrame(double seconds)
 {
     SetupFog(false);
@@ -233,19 +282,6 @@ void CTarnisView::SetCamera(const CCamera& camera, double seconds)
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     StoreCamera();
     Invalidate(false);
-}
-
-void CTarnisView::ZoomAboutPoint(const CPoint2d& /*screenPoint*/, double /*factor*/) {}
-
-void CTarnisView::ZoomFieldOfView(double /*factor*/) {}
-
-void CTarnisView::ZoomWindow(const CPoint2d& /*corner1*/, const CPoint2d& /*corner2*/) {}
-
-void CTarnisView::ZoomToExtents(IEntityIterator* /*entities*/) {}
-
-bool CTarnisView::FindViewCenter(CPoint3d& /*point*/)
-{
-    return false;
 }
 
 void CTarnisView::ApplyViewToGL(int /*argument*/, const CBoundingBox2d* pickRegion)

@@ -3,8 +3,10 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
+#include "document/component.h"
 #include "document/material.h"
 #include "document/renderingoptions.h"
 #include "document/tarnwickmodel.h"
@@ -355,6 +357,15 @@ CColor CTarnisView::FadeColor(const CColor& color) const
 
 bool CTarnisView::IsHiddenByLightingMode(const CDrawingElement* element) const
 {
+    // Every element asks before it draws, so this is where a walk into an instance of a
+    // component already being drawn, or deeper than components may nest, ends.
+    if (!m_drawnComponents.empty() && element != nullptr && element->IsInstance()) {
+        const CComponent* nested = element->GetNestedComponent();
+        if (m_drawnComponents.size() >= static_cast<std::size_t>(CComponent::kMaxNestingDepth) ||
+            std::find(m_drawnComponents.begin(), m_drawnComponents.end(), nested) != m_drawnComponents.end()) {
+            return true;
+        }
+    }
     const int mode = GetLightingMode();
     if ((mode != kLightingModeFaded && mode != kLightingModeDimmed) || element == nullptr) {
         return false;

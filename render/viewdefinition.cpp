@@ -171,7 +171,8 @@ void CViewDefinition::Dolly(double distance, double factor)
         SetViewHeight(GetViewHeight() * (factor + 1.0));
         return;
     }
-    const CVector3d step = GetViewDirection() * (distance * factor);
+    // A positive factor backs away, as it widens the parallel view above.
+    const CVector3d step = GetViewDirection() * (-distance * factor);
     m_camera.SetEyeTargetUp(GetEye() + step, GetTarget() + step, m_camera.GetUp());
     Update();
 }
@@ -179,7 +180,8 @@ void CViewDefinition::Dolly(double distance, double factor)
 void CViewDefinition::ZoomAtPixel(const CPoint2d& pixel, double distance, double factor)
 {
     if (IsPerspective()) {
-        const CVector3d step = CVector3d(ScreenToModelLine(pixel).direction) * (distance * factor);
+        // A positive factor backs away from the pixel, as it widens the parallel view below.
+        const CVector3d step = CVector3d(ScreenToModelLine(pixel).direction) * (-distance * factor);
         m_camera.SetEyeTargetUp(GetEye() + step, GetTarget() + step, m_camera.GetUp());
         Update();
         return;

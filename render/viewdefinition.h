@@ -65,11 +65,12 @@ public:
     void SetViewportAndScale(double value, int width, int height);
     // Turns eye, target and up about the axis; angle in radians.
     void RotateCamera(const CPoint3d& axisPoint, const CVector3d& axisDirection, double angle);
-    // Parallel: the view height grows by the factor; perspective: eye and target move
+    // A positive factor zooms out and a negative one in, in both projections. Parallel:
+    // the view height grows by the factor; perspective: eye and target move back by
     // distance * factor along the line of sight.
     void Dolly(double distance, double factor);
-    // As Dolly but towards the pixel: in parallel projection the model point under the
-    // pixel stays under it.
+    // As Dolly but along the line of sight through the pixel, so that the model point
+    // under the pixel stays under it.
     void ZoomAtPixel(const CPoint2d& pixel, double distance, double factor);
     // The depth range fitted to a box (the model's extents).
     void FitDepthRange(const CBoundingBox3d& box);

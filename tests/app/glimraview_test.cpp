@@ -18,6 +18,7 @@
 #include "app/viewnavigation.h"
 #include "animationsupport.h"
 #include "apptestsupport.h"
+#include "document/component.h"
 #include "document/pagelist.h"
 #include "document/renderingoptions.h"
 #include "document/viewpage.h"
@@ -231,12 +232,32 @@ TEST_F(MainViewTest, StandardViewsTurnTheCameraAndRememberThePreviousOnlyWhenItC
     EXPECT_TRUE(Near(view->GetViewDefinition().GetViewDirection(), CVector3d(0, 1, 0)));
 }
 
+TEST_F(MainViewTest, ZoomExtentsBringsTheWholeHouseBackIntoTheView)
+{
+    EXPECT_TRUE(Update(ID_CAMERA_ZOOM_EXTENTS).IsEnabled());
+    CViewDefinition& definition = view->GetViewDefinition();
+    const CVector3d direction = definition.GetViewDirection();
+    // Far away and off to the side.
+    definition.SetEyeTarget(definition.GetEye() + CVector3d(400, 0, 0), definition.GetTarget() + CVector3d(400, 0, 0),
+                            definition.GetCamera().GetUp());
+    const CViewDefinition away = definition;
+    frame->SendCommand(ID_CAMERA_ZOOM_EXTENTS);
+    EXPECT_TRUE(Near(definition.GetViewDirection(), direction));
+    EXPECT_TRUE(view->GetSavedViewDefinition().IsSameCamera(away));
+    CBoundingBox3d box;
+    view->GetModel()->GetRootComponent()->GetBounds(box, false);
+    CPoint3d centre;
+    ASSERT_TRUE(definition.ProjectPoint(box.GetCentre(), centre));
+    EXPECT_LT(std::abs(centre.x - definition.GetViewportWidth() / 2.0), definition.GetViewportWidth() / 4.0);
+    EXPECT_LT(std::abs(centre.y - definition.GetViewportHeight() / 2.0), definition.GetViewportHeight() / 4.0);
+}
+
 TEST(IsoDirection, FromStraightDownTheFirstNearestDiagonalWinsAndPerspectiveFlattensIt)
 {
     const double third = 1.0 / std::sqrt(3.0);
-    EXPECT_TRUE(Near(ChooseIsoDirection(CVector3d(0, 0, -1), false), CVector3d(-third, third, -third)));
-    EXPECT_TRUE(Near(ChooseIsoDirection(CVector3d(0, 0, -1), true), CVector3d(-2.0 / 3, 2.0 / 3, -1.0 / 3)));
-    EXPECT_TRUE(Near(ChooseIsoDirection(CVector3d(1, -1, 1), false), CVector3d(third, -third, third)));
+    EXPECT_TRUE(Near(CTarnisView::ChooseIsoDirection(CVector3d(0, 0, -1), false), CVector3d(-third, third, -third)));
+    EXPECT_TRUE(Near(CTarnisView::ChooseIsoDirection(CVector3d(0, 0, -1), true), CVector3d(-2.0 / 3, 2.0 / 3, -1.0 / 3)));
+    EXPECT_TRUE(Near(CTarnisView::ChooseIsoDirection(CVector3d(1, -1, 1), false), CVector3d(third, -third, third)));
 }
 
 // Pins a past fault: a new model's mode 3 (drawn as shaded) checked no style at all.
@@ -288,7 +309,7 @@ TEST_F(MainViewTest, PerspectiveSwitchesTheProjectionAndMarksTheDocumentModified
 
 TEST_F(MainViewTest, CommandsWithoutTheirToolsAreGreyedAndPagesNeedTwoPages)
 {
-    for (const UINT id : {ID_CAMERA_ORBIT, ID_CAMERA_WALK, ID_CAMERA_ZOOM_EXTENTS})
+    for (const UINT id : {ID_CAMERA_ORBIT, ID_CAMERA_WALK})
     {
         CCmdUI ui(id);
         EXPECT_FALSE(frame->OnCmdMsg(id, &ui)) << id;

@@ -318,20 +318,36 @@ TEST(ViewDefinition, ANarrowerWindowWidensTheViewSoThePictureKeepsItsWidth)
     }
 }
 
-TEST(ViewDefinition, ZoomingAtAPixelInParallelKeepsThePointUnderIt)
+// Pins a past fault: the projections zoomed opposite ways for one factor.
+TEST(ViewDefinition, ANegativeFactorZoomsInTowardsThePixelInBothProjections)
 {
-    CViewDefinition view = MakeView(kCameras[2]);
-    const CPoint2d pixel(10, 40);
-    const CLine3d before = view.ScreenToModelLine(pixel);
-    view.ZoomAtPixel(pixel, 0.0, -0.5);
-    EXPECT_NEAR(view.GetViewHeight(), 12.5, 1e-12);
-    const CLine3d after = view.ScreenToModelLine(pixel);
-    CPoint3d foot;
-    after.ProjectPoint(before.origin, foot);
-    EXPECT_LT(foot.Distance(before.origin), 1e-9);
-
-    CViewDefinition perspective = MakeView(kCameras[0]);
-    perspective.Dolly(4.0, 0.5);
-    EXPECT_EQ(perspective.GetEye(), CPoint3d(0, 0, 8));
-    EXPECT_EQ(perspective.GetTarget(), CPoint3d(0, 0, -2));
+    for (const CameraCase& c : kCameras) {
+        for (const bool atPixel : {true, false}) {
+            CViewDefinition view = MakeView(c);
+            const CPoint2d pixel = atPixel ? CPoint2d(10, 40) : CPoint2d(32, 24);
+            const CLine3d sight = view.ScreenToModelLine(pixel);
+            const double depth = DotProduct(c.target - view.GetEye(), view.GetViewDirection());
+            // A point under the pixel at the target's depth, and one a unit beside it.
+            const double slant = DotProduct(CVector3d(sight.direction), view.GetViewDirection());
+            const CPoint3d under = sight.GetPoint(depth / slant);
+            const CPoint3d beside = under + view.GetXAxis();
+            CPoint3d a;
+            CPoint3d b;
+            view.ProjectPoint(under, a);
+            view.ProjectPoint(beside, b);
+            const double before = b.x - a.x;
+            if (atPixel) {
+                view.ZoomAtPixel(pixel, depth, -0.5);
+            } else {
+                view.Dolly(depth, -0.5);
+            }
+            view.ProjectPoint(under, a);
+            view.ProjectPoint(beside, b);
+            // Half the way to the point along the line of sight, or half the view height.
+            const double growth = c.perspective ? depth / (depth - 0.5 * depth * (atPixel ? slant : 1.0)) : 2.0;
+            EXPECT_NEAR(b.x - a.x, before * growth, 1e-6) << c.name << atPixel;
+            EXPECT_NEAR(a.x, pixel.x, 1e-6) << c.name << atPixel;
+            EXPECT_NEAR(a.y, pixel.y, 1e-6) << c.name << atPixel;
+        }
+    }
 }

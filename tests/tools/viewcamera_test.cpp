@@ -1,0 +1,110 @@
+// The view's camera operations that pick the model point under the cursor.
+
+#include <gtest/gtest.h>
+
+#include "tests/tools/viewfixture.h"
+#include "tools/pickhelper.h"
+
+namespace {
+
+using CameraTest = ViewFixture;
+
+// Pins a past fault: one notch zoomed in in parallel projection and out in perspective.
+TEST_F(CameraTest, AWheelNotchForwardEnlargesTheModelTowardsTheCursorInBothProjections)
+{
+    Square(Root(), 8.0, 0.0);
+    const CPoint2d cursor(22, 30);
+    for (const bool perspective : {false, true}) {
+        Look(CPoint3d(3, -20, 30), CPoint3d(0, 0, 0), CVector3d(0, 0, 1), perspective);
+        CPoint3d under;
+        ASSERT_TRUE(CPickHelper(&m_view, cursor, 0).FindNearestHitPoint(under));
+        const auto span = [&] {
+            CPoint3d a;
+            CPoint3d b;
+            m_view.ModelToScreen(under, a);
+            m_view.ModelToScreen(under + CVector3d(1, 0, 0), b);
+            return std::make_pair(a, (b - a).GetLength());
+        };
+        const double before = span().second;
+        m_view.ZoomByWheel(1.0, cursor);
+        const auto [point, after] = span();
+        EXPECT_GT(after, before * 1.05) << perspective;
+        EXPECT_NEAR(point.x, cursor.x, 1e-6) << perspective;
+        EXPECT_NEAR(point.y, cursor.y, 1e-6) << perspective;
+        EXPECT_TRUE(m_model->GetCamera().IsEqual(m_view.GetViewDefinition().GetCamera()));
+    }
+}
+
+TEST_F(CameraTest, FieldOfViewZoomsStopAtHundredAndTwentyDegreesAndWidenAParallelView)
+{
+    Look(CPoint3d(0, 0, 30), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), true);
+    m_view.GetViewDefinition().SetFieldOfView(100.0);
+    m_view.ZoomFieldOfView(0.5);
+    EXPECT_DOUBLE_EQ(m_view.GetViewDefinition().GetCamera().GetFieldOfView(), 120.0);
+    m_view.ZoomFieldOfView(-0.999);
+    EXPECT_DOUBLE_EQ(m_view.GetViewDefinition().GetCamera().GetFieldOfView(), 1.0);
+    Look(CPoint3d(0, 0, 30), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), false);
+    m_view.ZoomFieldOfView(0.5);
+    EXPECT_DOUBLE_EQ(m_view.GetViewDefinition().GetViewHeight(), 30.0);
+}
+
+TEST_F(CameraTest, ZoomWindowFillsTheViewWithTheRectangle)
+{
+    Square(Root(), 8.0, 0.0);
+    for (const bool perspective : {false, true}) {
+        Look(CPoint3d(0, 0, 30), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), perspective);
+        Draw();
+        CPoint3d centre;
+        CPoint3d corner;
+        ASSERT_TRUE(m_view.ScreenToModel(CPoint3d(24, 18, 0.5), centre));
+        ASSERT_TRUE(m_view.ScreenToModel(CPoint3d(16, 12, 0.5), corner));
+        // Down to the square's plane.
+        const CPoint3d& eye = m_view.GetViewDefinition().GetEye();
+        const auto onSquare = [&eye, perspective](const CPoint3d& p) {
+            return perspective ? eye + (p - eye) * (eye.z / (eye.z - p.z)) : CPoint3d(p.x, p.y, 0);
+        };
+        const CPoint3d shownCentre = onSquare(centre);
+        const CPoint3d shownCorner = onSquare(corner);
+        // The depth it shows is read back from the frame in single precision.
+        m_view.ZoomWindow(CPoint2d(16, 12), CPoint2d(32, 24));
+        CPoint3d window;
+        m_view.ModelToScreen(shownCentre, window);
+        EXPECT_NEAR(window.x, kWidth / 2.0, 1e-3) << perspective;
+        EXPECT_NEAR(window.y, kHeight / 2.0, 1e-3) << perspective;
+        m_view.ModelToScreen(shownCorner, window);
+        EXPECT_NEAR(window.x, 0.0, 1e-3) << perspective;
+        EXPECT_NEAR(window.y, 0.0, 1e-3) << perspective;
+    }
+}
+
+TEST_F(CameraTest, CentringOnAPixelBringsTheModelPointThereToTheViewCentre)
+{
+    Square(Root(), 8.0, 0.0);
+    Look(CPoint3d(3, -20, 30), CPoint3d(0, 0, 0), CVector3d(0, 0, 1), true);
+    CPoint3d under;
+    ASSERT_TRUE(CPickHelper(&m_view, CPoint2d(20, 30), 0).FindNearestHitPoint(under));
+    m_view.CenterOnPoint(CPoint2d(20, 30));
+    CPoint3d window;
+    m_view.ModelToScreen(under, window);
+    EXPECT_NEAR(window.x, kWidth / 2.0, 1e-6);
+    EXPECT_NEAR(window.y, kHeight / 2.0, 1e-6);
+}
+
+TEST_F(CameraTest, AutopanRunsWhileTheCursorRestsInTheBorder)
+{
+    Square(Root(), 8.0, 0.0);
+    Draw();
+    const CPoint3d eye = m_view.GetViewDefinition().GetEye();
+    EXPECT_TRUE(m_view.StartAutopan(1, kHeight / 2, 0));
+    EXPECT_TRUE(m_view.IsAutopanning());
+    EXPECT_LT(m_view.GetViewDefinition().GetEye().x, eye.x);
+    EXPECT_DOUBLE_EQ(m_view.GetViewDefinition().GetEye().y, eye.y);
+    EXPECT_FALSE(m_view.StartAutopan(kWidth / 2, kHeight / 2, 0));
+    EXPECT_FALSE(m_view.IsAutopanning());
+    EXPECT_EQ(m_view.GetAnimation(), nullptr);
+    m_view.SetAutopanEnabled(false);
+    EXPECT_FALSE(m_view.StartAutopan(kWidth - 1, 0, 0));
+    EXPECT_EQ(m_view.GetAnimation(), nullptr);
+}
+
+}  // namespace
