@@ -15,6 +15,7 @@
 #include "app/fileassociation.h"
 #include "app/glimradoc.h"
 #include "app/glimraview.h"
+#include "app/hostservices.h"
 #include "app/mainframe.h"
 #include "app/mfcwinbmp.h"
 #include "app/recreateglview.h"
@@ -70,10 +71,12 @@ CGlimraApp* GetGlimraApp()
 CGlimraApp::CGlimraApp() : CWinApp(CString("Glimra"))
 {
     AddCommands();
+    InstallHostServices(true);
 }
 
 CGlimraApp::~CGlimraApp()
 {
+    InstallHostServices(false);
     SetDisplayMetricsProvider({});
 }
 
