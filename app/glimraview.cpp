@@ -13,6 +13,9 @@
 #include "drawapi/animation.h"
 #include "platform/gl/wgl.h"
 #include "platform/ui/document.h"
+#include "tools/cameracommands.h"
+#include "tools/cameragrab.h"
+#include "tools/cameraorbittool.h"
 #include "tools/tool.h"
 #include "tools/toolmanager.h"
 
@@ -277,14 +280,31 @@ void CGlimraView::OnRButtonDblClk(UINT flags, CPoint point)
 
 void CGlimraView::OnMButtonDown(UINT flags, CPoint point)
 {
-    if (CToolManager* tools = GetToolManager())
-        tools->OnMButtonDown(ToolFlags(flags), point.x, point.y, this);
+    CToolManager* tools = GetToolManager();
+    if (tools == nullptr)
+        return;
+    m_middleOrbitDepth = 0;
+    if (tools->SelectTool(new CCameraOrbitTool, kOrbitCommandId, false))
+        m_middleOrbitDepth = tools->GetToolCount();
+    tools->OnMButtonDown(ToolFlags(flags), point.x, point.y, this);
 }
 
 void CGlimraView::OnMButtonUp(UINT flags, CPoint point)
 {
-    if (CToolManager* tools = GetToolManager())
-        tools->OnMButtonUp(ToolFlags(flags), point.x, point.y, this);
+    CToolManager* tools = GetToolManager();
+    if (tools == nullptr)
+        return;
+    tools->OnMButtonUp(ToolFlags(flags), point.x, point.y, this);
+    // Only the orbit this button pushed goes, not an orbit the user chose.
+    if (m_middleOrbitDepth != 0 && tools->GetActiveToolId() == kOrbitCommandId &&
+        tools->GetToolCount() == m_middleOrbitDepth)
+        tools->PopTool();
+    m_middleOrbitDepth = 0;
+}
+
+void CGlimraView::OnMButtonDblClk(UINT /*flags*/, CPoint point)
+{
+    CenterOnPoint(*this, CPoint2d(point.x, point.y));
 }
 
 void CGlimraView::ClearTypedText()

@@ -54,6 +54,8 @@ public:
     // An orbit tool goes over the active tool while the middle button is held.
     void OnMButtonDown(UINT flags, CPoint point) override;
     void OnMButtonUp(UINT flags, CPoint point) override;
+    // Centres the view on the model point under the cursor.
+    void OnMButtonDblClk(UINT flags, CPoint point) override;
     void OnMouseMove(UINT flags, CPoint point) override;
     void OnMouseLeave() override;
     // The active tool is suspended while the wheel zooms.
@@ -112,6 +114,8 @@ private:
     bool m_timerRunning = false;
     // The mouse is over the view (the tools were told it entered).
     bool m_mouseInside = false;
+    // The stack depth with the orbit the middle button pushed on top; 0 when none.
+    int m_middleOrbitDepth = 0;
     mutable int m_stencilBits = -1;
     int m_framesDrawn = 0;
     int m_framesSwapped = 0;

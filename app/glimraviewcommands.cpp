@@ -1,8 +1,8 @@
 // The main view's commands: standard views and camera state, rendering styles and
 // display switches, pages. Each is thin: a setter of the model's display settings, a
-// camera or page operation of the view, then a redraw. The camera tools, Zoom Extents
-// and the slideshow have rows with their menu texts only until their tools exist, so
-// they stay greyed.
+// camera or page operation of the view, then a redraw. The camera tool commands select
+// their tools; Walk, Zoom Extents and the slideshow have rows with their menu texts only
+// until they exist, so they stay greyed.
 #include <utility>
 
 #include "app/glimradoc.h"
@@ -14,6 +14,7 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/viewpage.h"
+#include "tools/cameracommands.h"
 
 namespace {
 
@@ -37,15 +38,28 @@ void CGlimraView::AddCommands()
 
 void CGlimraView::AddCameraCommands()
 {
-    const std::pair<UINT, const char*> tools[] = {{ID_CAMERA_ORBIT, "&Orbit"},
-                                                  {ID_CAMERA_PAN, "&Pan"},
-                                                  {ID_CAMERA_ZOOM, "&Zoom"},
-                                                  {ID_CAMERA_ZOOM_WINDOW, "Zoom &Window"},
-                                                  {ID_CAMERA_LOOK_AROUND, "&Look Around"},
-                                                  {ID_CAMERA_WALK, "&Walk"},
-                                                  {ID_CAMERA_FIELD_OF_VIEW, "Field Of View"},
-                                                  {ID_CAMERA_ZOOM_EXTENTS, "Zoom &Extents"}};
-    for (const auto& [id, text] : tools)
+    struct ToolCommand
+    {
+        UINT id;
+        const char* text;
+        void (*select)();
+        bool needsPerspective;
+    };
+    const ToolCommand tools[] = {{ID_CAMERA_ORBIT, "&Orbit", SelectOrbitTool, false},
+                                 {ID_CAMERA_PAN, "&Pan", SelectPanTool, false},
+                                 {ID_CAMERA_ZOOM, "&Zoom", SelectZoomTool, false},
+                                 {ID_CAMERA_ZOOM_WINDOW, "Zoom &Window", SelectZoomWindowTool, false},
+                                 {ID_CAMERA_LOOK_AROUND, "&Look Around", SelectLookAroundTool, false},
+                                 {ID_CAMERA_FIELD_OF_VIEW, "Field Of View", SelectFieldOfViewTool, true}};
+    for (const ToolCommand& tool : tools)
+        GetCommands().Add(
+            tool.id, CString(tool.text), tool.select, [this, tool](CCmdUI& ui) {
+                ui.Enable(!tool.needsPerspective || GetViewDefinition().IsPerspective());
+                ui.SetCheck(GetCameraToolCheck(static_cast<int>(tool.id)));
+            });
+    GetCommands().Add(ID_CAMERA_EXIT, CString("E&xit"), ExitCameraTool);
+    for (const auto& [id, text] : {std::pair<UINT, const char*>{ID_CAMERA_WALK, "&Walk"},
+                                   std::pair<UINT, const char*>{ID_CAMERA_ZOOM_EXTENTS, "Zoom &Extents"}})
         GetCommands().Add(id, CString(text), {});
     const std::pair<UINT, void (*)(CTarnisView&)> views[] = {
         {ID_VIEW_TOP, ViewTop},     {ID_VIEW_BOTTOM, ViewBottom}, {ID_VIEW_FRONT, ViewFront},

@@ -134,6 +134,21 @@ bool ChangeFieldOfViewKeepingFraming(CViewDefinition& view, const CPoint3d& refe
     return true;
 }
 
+bool ZoomFieldOfView(CViewDefinition& view, double factor)
+{
+    if (!view.IsPerspective())
+    {
+        view.Dolly(1.0, factor);
+        return true;
+    }
+    const double old = view.GetCamera().GetFieldOfView();
+    const double wanted = std::clamp(old * (1.0 + factor), kMinimumFieldOfView, kMaximumFieldOfView);
+    if (std::abs(wanted - old) < 0.001)
+        return false;
+    view.SetFieldOfView(wanted);
+    return true;
+}
+
 double ComputeOrbitRadius(const CViewDefinition& view, const CPoint3d& pivot)
 {
     double radius = 0.5 * (view.IsPerspective()

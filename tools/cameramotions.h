@@ -23,6 +23,9 @@ bool LookAroundCamera(CViewDefinition& view, const CPoint2d& last, const CPoint2
 // Perspective only: the field of view becomes the degrees (held to 1..120) and the
 // camera moves along its view so that the reference point keeps its apparent size.
 bool ChangeFieldOfViewKeepingFraming(CViewDefinition& view, const CPoint3d& reference, double degrees);
+// Perspective: the field of view grows by the factor (held to 1..120 degrees; false
+// when that changes it by less than 0.001); parallel projection zooms by the factor.
+bool ZoomFieldOfView(CViewDefinition& view, double factor);
 // Half the larger visible extent at the pivot, in model units.
 [[nodiscard]] double ComputeOrbitRadius(const CViewDefinition& view, const CPoint3d& pivot);
 // A factor below 0 zooms in, above 0 out, in both projections: parallel projection
