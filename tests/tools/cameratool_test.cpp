@@ -83,6 +83,19 @@ TEST_F(CameraToolTest, ShiftPressedMidDragPansFromWhereTheCursorIsAndTheReleaseE
     EXPECT_TRUE(view.GetSavedViewDefinition().GetEye().IsEqual(CPoint3d(0, -100, 0)));
 }
 
+TEST_F(CameraToolTest, TheModesCursorIsLoadedOnceAndSetOverTheView)
+{
+    EXPECT_EQ(host.lastCursorId, 419);
+    const int loads = host.cursorLoads;
+    host.cursor = nullptr;
+    EXPECT_TRUE(tools.OnSetCursor());
+    EXPECT_NE(host.cursor, nullptr);
+    tools.OnMouseMove(0, 5, 5, &view);
+    EXPECT_EQ(host.cursorLoads, loads);
+    tools.OnMouseMove(kMouseShift, 6, 5, &view);
+    EXPECT_EQ(host.lastCursorId, 1003);
+}
+
 TEST_F(CameraToolTest, EscEndsACameraToolAndLeavingItUnchangedKeepsTheEarlierPreviousView)
 {
     tools.SelectTool(new CCameraOrbitTool, 10508, true);

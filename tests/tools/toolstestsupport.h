@@ -13,10 +13,12 @@ public:
     CRecordingHost(const CRecordingHost&) = delete;
     CRecordingHost& operator=(const CRecordingHost&) = delete;
 
+    // Every tool cursor is one token here, never shown; the id asked for is kept.
     HCURSOR GetToolCursor(int cursorId) override
     {
         ++cursorLoads;
-        return LoadStandardCursor(cursorId);
+        lastCursorId = cursorId;
+        return reinterpret_cast<HCURSOR>(&cursorToken);
     }
     void SetCursorIfValid(HCURSOR cursor) override { this->cursor = cursor; }
     ITarnisView* GetActiveTarnisView() override { return activeView; }
@@ -37,6 +39,8 @@ public:
     bool valueBox = false;
     HCURSOR cursor = nullptr;
     int cursorLoads = 0;
+    int lastCursorId = 0;
+    int cursorToken = 0;
     int releases = 0;
     ITarnisView* activeView = nullptr;
 };
