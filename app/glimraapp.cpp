@@ -194,6 +194,9 @@ int CGlimraApp::ExitInstance()
     if (CMainFrame* frame = GetMainFrame())
         if (auto* document = dynamic_cast<CGlimraDoc*>(frame->GetActiveDocument()))
             document->OnCloseDocument();
+    // The windows go after this, before the document: nothing may reach them through
+    // the host services any more (the document's tools clear the status bar as they go).
+    InstallHostServices(false);
     m_langHandler.Unload();
     return CWinApp::ExitInstance();
 }
