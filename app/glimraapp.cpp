@@ -15,6 +15,7 @@
 #include "app/fileassociation.h"
 #include "app/glimradoc.h"
 #include "app/glimraview.h"
+#include "app/hostservices.h"
 #include "app/mainframe.h"
 #include "app/mfcwinbmp.h"
 #include "app/recreateglview.h"
@@ -75,10 +76,12 @@ CGlimraApp* GetGlimraApp()
 CGlimraApp::CGlimraApp() : CWinApp(CString("Glimra"))
 {
     AddCommands();
+    InstallHostServices(true);
 }
 
 CGlimraApp::~CGlimraApp()
 {
+    InstallHostServices(false);
     SetDisplayMetricsProvider({});
     SetPlatformMenuFactory({});
 }
@@ -228,6 +231,9 @@ int CGlimraApp::ExitInstance()
     if (CMainFrame* frame = GetMainFrame())
         if (auto* document = dynamic_cast<CGlimraDoc*>(frame->GetActiveDocument()))
             document->OnCloseDocument();
+    // The windows go after this, before the document: nothing may reach them through
+    // the host services any more (the document's tools clear the status bar as they go).
+    InstallHostServices(false);
     m_langHandler.Unload();
     return CWinApp::ExitInstance();
 }

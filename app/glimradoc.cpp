@@ -26,6 +26,16 @@ CString VersionText(const CVersionInfo& version)
 
 }  // namespace
 
+CGlimraDoc::CGlimraDoc()
+{
+    SetToolManager(&m_tools);
+}
+
+CGlimraDoc::~CGlimraDoc()
+{
+    SetToolManager(nullptr);
+}
+
 bool CGlimraDoc::OnNewDocument()
 {
     CUndoSuspender suspender(true);

@@ -4,15 +4,20 @@
 // the model's load status into the user's two messages of a failed open, brings the
 // page tabs in line after every new or opened document, lets the views drop their
 // animations before the model is emptied, and never asks to save. The save command
-// writes the open file in the newest save format.
+// writes the open file in the newest save format. It owns the document's tool manager.
 #include "document/basedoc.h"
 #include "platform/ui/document.h"
+#include "tools/toolmanager.h"
 
 class CGlimraDoc : public CDocument, public CBaseDoc
 {
 public:
     static constexpr int kNotAModelStringId = 10009;
     static constexpr int kNewerVersionStringId = 10024;
+
+    CGlimraDoc();
+    // The tools end before the model goes.
+    ~CGlimraDoc() override;
 
     bool OnNewDocument() override;
     bool OnOpenDocument(const CString& path) override;
@@ -34,6 +39,8 @@ public:
     using CDocument::UpdateAllViews;
     void UpdateAllViews() override;
 
+    [[nodiscard]] CToolManager& GetTools() { return m_tools; }
+
     // The opened file's name with its extension; empty for a new document.
     [[nodiscard]] const CString& GetModelFileName() const { return m_fileName; }
 
@@ -44,4 +51,5 @@ private:
     void ReportLoadStatus(int status);
 
     CString m_fileName;
+    CToolManager m_tools{&GetModel()};
 };

@@ -8,10 +8,16 @@
 #include "app/glimradoc.h"
 #include "app/hostservices.h"
 #include "app/viewnavigation.h"
+#include "document/component.h"
 #include "document/tarnwickpage.h"
 #include "drawapi/animation.h"
 #include "platform/gl/wgl.h"
 #include "platform/ui/document.h"
+#include "tools/cameracommands.h"
+#include "tools/cameragrab.h"
+#include "tools/cameraorbittool.h"
+#include "tools/tool.h"
+#include "tools/toolmanager.h"
 
 CGlimraView::CGlimraView()
 {
@@ -31,6 +37,12 @@ CGlimraDoc* CGlimraView::GetGlimraDoc() const
 CBaseDoc* CGlimraView::GetBaseDoc() const
 {
     return GetGlimraDoc();
+}
+
+CToolManager* CGlimraView::GetToolManager() const
+{
+    CGlimraDoc* document = GetGlimraDoc();
+    return document != nullptr ? &document->GetTools() : nullptr;
 }
 
 // --- window ---
@@ -124,11 +136,31 @@ void CGlimraView::OnDestroy()
 {
     DiscardAnimation();
     StopAnimationTimer();
+    // No tool may keep this view once its window is gone.
+    if (CToolManager* tools = GetToolManager())
+        tools->Reset(true, this);
     ReleaseCapture();
     CBaseGLView::OnDestroy();
 }
 
 // --- core hooks ---
+
+void CGlimraView::DrawFrame(int argument, bool swap)
+{
+    CToolManager* tools = GetToolManager();
+    const bool drawsTool = tools != nullptr && tools->GetActiveTool() != nullptr && GetModel() != nullptr &&
+                           GetModel()->GetRootComponent() != nullptr;
+    if (!drawsTool)
+    {
+        CTarnisView::DrawFrame(argument, swap);
+        return;
+    }
+    CTarnisView::DrawFrame(argument, false);
+    tools->Draw(this);
+    EndPrimitive();
+    if (swap)
+        SwapBuffersHook(argument);
+}
 
 void CGlimraView::SwapBuffersHook(int /*argument*/)
 {
@@ -199,21 +231,80 @@ void CGlimraView::SetStatusText(int pane, const CString& text)
     ::SetStatusText(pane, text, false);
 }
 
-// --- input: the tools take the buttons once they exist; capture ends with a button ---
+// --- input ---
 
-void CGlimraView::OnLButtonUp(UINT /*flags*/, CPoint /*point*/)
+namespace {
+
+unsigned ToolFlags(UINT flags)
 {
-    ReleaseCapture();
+    return flags | (CView::IsAltKeyDown() ? CGlimraView::kAltFlag : 0);
 }
 
-void CGlimraView::OnRButtonUp(UINT /*flags*/, CPoint /*point*/)
+}  // namespace
+
+void CGlimraView::OnLButtonDown(UINT flags, CPoint point)
 {
-    ReleaseCapture();
+    if (CToolManager* tools = GetToolManager())
+        tools->OnLButtonDown(ToolFlags(flags), point.x, point.y, this);
 }
 
-void CGlimraView::OnMButtonUp(UINT /*flags*/, CPoint /*point*/)
+void CGlimraView::OnLButtonUp(UINT flags, CPoint point)
 {
-    ReleaseCapture();
+    if (CToolManager* tools = GetToolManager())
+        tools->OnLButtonUp(ToolFlags(flags), point.x, point.y, this);
+}
+
+void CGlimraView::OnLButtonDblClk(UINT flags, CPoint point)
+{
+    if (CToolManager* tools = GetToolManager())
+        tools->OnLButtonDblClk(ToolFlags(flags), point.x, point.y, this);
+}
+
+void CGlimraView::OnRButtonDown(UINT flags, CPoint point)
+{
+    if (CToolManager* tools = GetToolManager())
+        tools->OnRButtonDown(ToolFlags(flags), point.x, point.y, this);
+}
+
+void CGlimraView::OnRButtonUp(UINT flags, CPoint point)
+{
+    if (CToolManager* tools = GetToolManager())
+        tools->OnRButtonUp(ToolFlags(flags), point.x, point.y, this);
+}
+
+void CGlimraView::OnRButtonDblClk(UINT flags, CPoint point)
+{
+    if (CToolManager* tools = GetToolManager())
+        tools->OnRButtonDblClk(ToolFlags(flags), point.x, point.y, this);
+}
+
+void CGlimraView::OnMButtonDown(UINT flags, CPoint point)
+{
+    CToolManager* tools = GetToolManager();
+    if (tools == nullptr)
+        return;
+    m_middleOrbitDepth = 0;
+    if (tools->SelectTool(new CCameraOrbitTool, kOrbitCommandId, false))
+        m_middleOrbitDepth = tools->GetToolCount();
+    tools->OnMButtonDown(ToolFlags(flags), point.x, point.y, this);
+}
+
+void CGlimraView::OnMButtonUp(UINT flags, CPoint point)
+{
+    CToolManager* tools = GetToolManager();
+    if (tools == nullptr)
+        return;
+    tools->OnMButtonUp(ToolFlags(flags), point.x, point.y, this);
+    // Only the orbit this button pushed goes, not an orbit the user chose.
+    if (m_middleOrbitDepth != 0 && tools->GetActiveToolId() == kOrbitCommandId &&
+        tools->GetToolCount() == m_middleOrbitDepth)
+        tools->PopTool();
+    m_middleOrbitDepth = 0;
+}
+
+void CGlimraView::OnMButtonDblClk(UINT /*flags*/, CPoint point)
+{
+    CenterOnPoint(*this, CPoint2d(point.x, point.y));
 }
 
 void CGlimraView::ClearTypedText()
@@ -221,7 +312,13 @@ void CGlimraView::ClearTypedText()
     GetValueInputBuffer().Clear();
 }
 
-void CGlimraView::OnMouseMove(UINT /*flags*/, CPoint point)
+void CGlimraView::UpdateCursor(CToolManager& tools)
+{
+    if (!tools.OnSetCursor())
+        CView::SetCursor(LoadStandardCursor(IDC_ARROW));
+}
+
+void CGlimraView::OnMouseMove(UINT flags, CPoint point)
 {
     if (point == m_lastMouse)
         return;
@@ -232,22 +329,54 @@ void CGlimraView::OnMouseMove(UINT /*flags*/, CPoint point)
         ClearTypedText();
     }
     m_lastMouse = point;
+    CToolManager* tools = GetToolManager();
+    if (tools == nullptr)
+        return;
+    UpdateCursor(*tools);
+    tools->OnMouseMove(ToolFlags(flags), point.x, point.y, this);
+    if (!m_mouseInside)
+    {
+        m_mouseInside = true;
+        tools->OnMouseEnter(this);
+    }
+}
+
+void CGlimraView::OnMouseLeave()
+{
+    m_mouseInside = false;
+    if (CToolManager* tools = GetToolManager())
+        tools->OnMouseLeave(this);
 }
 
 bool CGlimraView::OnMouseWheel(UINT /*flags*/, int delta, CPoint screenPoint)
 {
+    CToolManager* tools = GetToolManager();
+    CTool* tool = tools != nullptr ? tools->GetActiveTool() : nullptr;
+    const bool suspended = tool != nullptr && tool->CanSuspend();
+    if (suspended)
+        tool->Suspend();
     const CPoint client = CView::ScreenToClient(screenPoint);
     const float notches = static_cast<float>(delta) / static_cast<float>(kWheelNotch);
     WheelZoom(*this, notches, CPoint2d(client.x, client.y));
+    if (suspended && tool->CanSuspend())
+        tool->Resume();
     return true;
 }
 
-bool CGlimraView::OnKeyDown(UINT key, UINT /*repeatCount*/, bool /*repeated*/)
+bool CGlimraView::OnKeyDown(UINT key, UINT repeatCount, bool repeated)
 {
-    // No tool takes keys yet; the value box's edit keys move its caret.
+    CToolManager* tools = GetToolManager();
+    if (!repeated && tools != nullptr && tools->OnKeyDown(key, repeatCount, 0, this))
+        return true;
     if (GetValueInputBuffer().HandleEditKey(static_cast<int>(key)) && IsValueBoxActive())
         ::SetStatusText(kValuePane, GetValueInputBuffer().GetText(), false);
     return false;
+}
+
+void CGlimraView::OnKeyUp(UINT key, UINT repeatCount)
+{
+    if (CToolManager* tools = GetToolManager())
+        tools->OnKeyUp(key, repeatCount, 0, this);
 }
 
 void CGlimraView::OnChar(UINT code, UINT /*repeatCount*/, bool repeated)
@@ -256,14 +385,25 @@ void CGlimraView::OnChar(UINT code, UINT /*repeatCount*/, bool repeated)
         return;
     const bool valueBox = IsValueBoxActive();
     CValueInputBuffer& typed = GetValueInputBuffer();
+    CToolManager* tools = GetToolManager();
     switch (code)
     {
-    case 13: ClearTypedText(); return;
+    case 13:
+        if (tools != nullptr && valueBox && !typed.GetText().IsEmpty())
+            tools->OnUserText(CString(typed.GetText()), this);
+        else if (tools != nullptr)
+            tools->OnReturn(this);
+        ClearTypedText();
+        return;
     case 27:
         if (valueBox && !typed.GetText().IsEmpty())
         {
             ClearTypedText();
             ::SetStatusText(kValuePane, CString(), false);
+        }
+        else if (tools != nullptr)
+        {
+            tools->OnCancel(0, this);
         }
         return;
     default:

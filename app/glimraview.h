@@ -4,13 +4,15 @@
 // for: redraw, buffer swap, the one-shot animation timer, mouse capture, coordinate
 // conversion and status text. Window input reaches the view here: the wheel zooms, the
 // timer steps the running animation, typed characters fill the value box while it is
-// active. Its commands (camera, rendering styles, display switches, pages) are rows of
+// active, and the mouse, keys and typed values go to the document's tool manager (the
+// middle button orbits over whichever tool is active). Its commands (camera, rendering styles, display switches, pages) are rows of
 // its command table. User-interface thread only.
 #include "render/baseglview.h"
 #include "render/tarnisview.h"
 
 class CBaseDoc;
 class CGlimraDoc;
+class CToolManager;
 class ITabInfo;
 
 class CGlimraView : public CBaseGLView, public CTarnisView
@@ -29,6 +31,8 @@ public:
     ~CGlimraView() override;
 
     [[nodiscard]] CGlimraDoc* GetGlimraDoc() const;
+    // The document's tool manager; null without a document.
+    [[nodiscard]] CToolManager* GetToolManager() const;
 
     // --- window ---
     void OnInitialUpdate() override;
@@ -40,18 +44,34 @@ public:
     void OnTimer(UINT id) override;
     void OnDestroy() override;
 
-    // --- input ---
+    // --- input: each goes to the tool manager, with the Alt flag added ---
+    void OnLButtonDown(UINT flags, CPoint point) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
+    void OnLButtonDblClk(UINT flags, CPoint point) override;
+    void OnRButtonDown(UINT flags, CPoint point) override;
     void OnRButtonUp(UINT flags, CPoint point) override;
+    void OnRButtonDblClk(UINT flags, CPoint point) override;
+    // An orbit tool goes over the active tool while the middle button is held.
+    void OnMButtonDown(UINT flags, CPoint point) override;
     void OnMButtonUp(UINT flags, CPoint point) override;
+    // Centres the view on the model point under the cursor.
+    void OnMButtonDblClk(UINT flags, CPoint point) override;
     void OnMouseMove(UINT flags, CPoint point) override;
+    void OnMouseLeave() override;
+    // The active tool is suspended while the wheel zooms.
     bool OnMouseWheel(UINT flags, int delta, CPoint screenPoint) override;
+    // Repeats skip the tools; keys no tool takes edit the typed value.
     bool OnKeyDown(UINT key, UINT repeatCount, bool repeated) override;
+    void OnKeyUp(UINT key, UINT repeatCount) override;
+    // Enter hands typed text to the tool (else the tool's Enter); Esc clears typed text,
+    // else cancels the tool.
     void OnChar(UINT code, UINT repeatCount, bool repeated) override;
     // A click on a page tab shows the tab's page.
     void OnPageTabClicked(ITabInfo* tab);
 
     // --- core hooks ---
+    // The frame ends with the active tool's feedback, before it is shown.
+    void DrawFrame(int argument, bool swap) override;
     void SwapBuffersHook(int argument) override;
     void ScheduleAnimationStep() override;
     void StopAnimationTimer() override;
@@ -86,10 +106,16 @@ private:
     void FollowDocumentModel();
     void DrawClientFrame();
     void ClearTypedText();
+    // The tool's cursor over the view, else the arrow.
+    void UpdateCursor(CToolManager& tools);
     [[nodiscard]] CBaseDoc* GetBaseDoc() const;
 
     CPoint m_lastMouse;
     bool m_timerRunning = false;
+    // The mouse is over the view (the tools were told it entered).
+    bool m_mouseInside = false;
+    // The stack depth with the orbit the middle button pushed on top; 0 when none.
+    int m_middleOrbitDepth = 0;
     mutable int m_stencilBits = -1;
     int m_framesDrawn = 0;
     int m_framesSwapped = 0;

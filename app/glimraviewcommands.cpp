@@ -1,7 +1,7 @@
 // The main view's commands: standard views and camera state, rendering styles and
 // display switches, pages. Each is thin: a setter of the model's display settings, a
-// camera or page operation of the view, then a redraw. The camera tools have rows with
-// their menu texts only until their tools exist, so they stay greyed.
+// camera or page operation of the view, then a redraw. The camera tool commands select
+// their tools; Walk has a row with its menu text only until it exists, so it stays greyed.
 #include <memory>
 #include <utility>
 
@@ -15,6 +15,7 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/viewpage.h"
+#include "tools/cameracommands.h"
 #include "tools/slideshow.h"
 
 namespace {
@@ -39,15 +40,27 @@ void CGlimraView::AddCommands()
 
 void CGlimraView::AddCameraCommands()
 {
-    const std::pair<UINT, const char*> tools[] = {{ID_CAMERA_ORBIT, "&Orbit"},
-                                                  {ID_CAMERA_PAN, "&Pan"},
-                                                  {ID_CAMERA_ZOOM, "&Zoom"},
-                                                  {ID_CAMERA_ZOOM_WINDOW, "Zoom &Window"},
-                                                  {ID_CAMERA_LOOK_AROUND, "&Look Around"},
-                                                  {ID_CAMERA_WALK, "&Walk"},
-                                                  {ID_CAMERA_FIELD_OF_VIEW, "Field Of View"}};
-    for (const auto& [id, text] : tools)
-        GetCommands().Add(id, CString(text), {});
+    struct ToolCommand
+    {
+        UINT id;
+        const char* text;
+        void (*select)();
+        bool needsPerspective;
+    };
+    const ToolCommand tools[] = {{ID_CAMERA_ORBIT, "&Orbit", SelectOrbitTool, false},
+                                 {ID_CAMERA_PAN, "&Pan", SelectPanTool, false},
+                                 {ID_CAMERA_ZOOM, "&Zoom", SelectZoomTool, false},
+                                 {ID_CAMERA_ZOOM_WINDOW, "Zoom &Window", SelectZoomWindowTool, false},
+                                 {ID_CAMERA_LOOK_AROUND, "&Look Around", SelectLookAroundTool, false},
+                                 {ID_CAMERA_FIELD_OF_VIEW, "Field Of View", SelectFieldOfViewTool, true}};
+    for (const ToolCommand& tool : tools)
+        GetCommands().Add(
+            tool.id, CString(tool.text), tool.select, [this, tool](CCmdUI& ui) {
+                ui.Enable(!tool.needsPerspective || GetViewDefinition().IsPerspective());
+                ui.SetCheck(GetCameraToolCheck(static_cast<int>(tool.id)));
+            });
+    GetCommands().Add(ID_CAMERA_EXIT, CString("E&xit"), ExitCameraTool);
+    GetCommands().Add(ID_CAMERA_WALK, CString("&Walk"), {});
     GetCommands().Add(ID_CAMERA_ZOOM_EXTENTS, CString("Zoom &Extents"), [this] {
         CComponent* root = GetModel() != nullptr ? GetModel()->GetRootComponent() : nullptr;
         if (root == nullptr)

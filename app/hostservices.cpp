@@ -6,7 +6,6 @@
 #include "app/resourceids.h"
 #include "foundation/lengthformatter.h"
 #include "platform/ui/document.h"
-#include "platform/ui/stringtable.h"
 #include "platform/ui/winapp.h"
 
 namespace {
@@ -33,66 +32,78 @@ UINT PaneId(int pane)
     }
 }
 
+// The main frame's status bar, the active view and the cursor set.
+class CAppHostServices : public IHostServices
+{
+public:
+    HCURSOR GetToolCursor(int cursorId) override { return GetGlimraCursors().GetCursor(cursorId); }
+
+    void SetCursorIfValid(HCURSOR cursor) override
+    {
+        if (CView* view = ActiveView(); cursor != nullptr && view != nullptr)
+            view->SetCursor(cursor);
+    }
+
+    ITarnisView* GetActiveTarnisView() override { return dynamic_cast<CGlimraView*>(ActiveView()); }
+
+    bool IsValueBoxActive() override
+    {
+        const CMainFrame* frame = MainFrame();
+        return frame != nullptr && frame->IsValuePaneHighlighted();
+    }
+
+    void SetValueBoxActive(bool active) override
+    {
+        if (CMainFrame* frame = MainFrame())
+            frame->SetPaneHighlight(ID_INDICATOR_VALUE, active);
+    }
+
+    void ClearStatusBarText() override
+    {
+        if (CMainFrame* frame = MainFrame())
+            frame->ClearStatusBarText();
+    }
+
+    void SetStatusText(int pane, const CString& text, bool update) override
+    {
+        if (CMainFrame* frame = MainFrame())
+            frame->SetStatusText(PaneId(pane), text, update);
+    }
+
+    void UpdateAllViewsOfActiveDoc() override
+    {
+        CFrameWnd* frame = MainWindow();
+        if (CDocument* document = frame != nullptr ? frame->GetActiveDocument() : nullptr)
+            document->UpdateAllViews(nullptr);
+    }
+
+    void ReleaseCapture() override
+    {
+        if (CView* view = ActiveView())
+            view->ReleaseCapture();
+    }
+
+private:
+    static CView* ActiveView()
+    {
+        CFrameWnd* frame = MainWindow();
+        return frame != nullptr ? frame->GetActiveView() : nullptr;
+    }
+};
+
+CAppHostServices g_appHostServices;
+
 }  // namespace
 
-HCURSOR GetToolCursor(int cursorId)
+void InstallHostServices(bool install)
 {
-    return GetGlimraCursors().GetCursor(cursorId);
-}
-
-void SetCursorIfValid(HCURSOR cursor)
-{
-    CFrameWnd* frame = MainWindow();
-    if (cursor != nullptr && frame != nullptr && frame->GetActiveView() != nullptr)
-        frame->GetActiveView()->SetCursor(cursor);
-}
-
-ITarnisView* GetActiveTarnisView()
-{
-    CFrameWnd* frame = MainWindow();
-    return frame != nullptr ? dynamic_cast<CGlimraView*>(frame->GetActiveView()) : nullptr;
+    SetHostServices(install ? &g_appHostServices : nullptr);
 }
 
 void ShowPageTabs(bool show)
 {
     if (CMainFrame* frame = MainFrame())
         frame->ShowPageTabs(show);
-}
-
-bool IsValueBoxActive()
-{
-    const CMainFrame* frame = MainFrame();
-    return frame != nullptr && frame->IsValuePaneHighlighted();
-}
-
-void SetValueBoxActive(bool active)
-{
-    if (CMainFrame* frame = MainFrame())
-        frame->SetPaneHighlight(ID_INDICATOR_VALUE, active);
-}
-
-void ClearStatusBarText()
-{
-    if (CMainFrame* frame = MainFrame())
-        frame->ClearStatusBarText();
-}
-
-void SetStatusTextFromResource(int pane, int stringId, bool update)
-{
-    SetStatusText(pane, stringId == 0 ? CString() : LoadStringResource(stringId), update);
-}
-
-void SetStatusText(int pane, const CString& text, bool update)
-{
-    if (CMainFrame* frame = MainFrame())
-        frame->SetStatusText(PaneId(pane), text, update);
-}
-
-void UpdateAllViewsOfActiveDoc()
-{
-    CFrameWnd* frame = MainWindow();
-    if (CDocument* document = frame != nullptr ? frame->GetActiveDocument() : nullptr)
-        document->UpdateAllViews(nullptr);
 }
 
 CGlimraView* CreateGlimraView()

@@ -24,6 +24,6 @@ public:
     virtual void Shutdown() = 0;
     // The command id of the active tool; 0 without one.
     [[nodiscard]] virtual int GetActiveToolId() const = 0;
-    // Ends the active tool.
-    virtual void PopTool() = 0;
+    // Ends the active tool; false when there was none.
+    virtual bool PopTool() = 0;
 };

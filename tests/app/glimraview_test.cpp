@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QTest>
 #include <QWheelEvent>
 #include <QWidget>
 #include <cmath>
@@ -25,6 +26,8 @@
 #include "drawapi/animation.h"
 #include "platform/ui/cmdui.h"
 #include "samplefiles.h"
+#include "tools/tool.h"
+#include "tools/toolmanager.h"
 
 namespace {
 
@@ -54,6 +57,18 @@ bool Near(const CVector3d& a, const CVector3d& b)
 {
     return std::abs(a.x - b.x) < 1e-9 && std::abs(a.y - b.y) < 1e-9 && std::abs(a.z - b.z) < 1e-9;
 }
+
+// Writes down the buttons that reach it.
+class CButtonRecorder : public CTool
+{
+public:
+    explicit CButtonRecorder(std::vector<unsigned>& presses) : m_presses(presses) {}
+    void OnLButtonDown(unsigned flags, int, int, ITarnisView*) override { m_presses.push_back(flags); }
+    void OnLButtonUp(unsigned flags, int, int, ITarnisView*) override { m_presses.push_back(flags | 0x1000); }
+
+private:
+    std::vector<unsigned>& m_presses;
+};
 
 class MainViewTest : public ::testing::Test
 {
@@ -91,6 +106,17 @@ protected:
         return ui;
     }
     CRenderingOptions& Options() { return *view->GetRenderingOptions(); }
+    CToolManager& Tools() { return view->GetGlimraDoc()->GetTools(); }
+    CString StatusPane(UINT id) const
+    {
+        CGlimraStatusBar& bar = frame->GetStatusBar();
+        return bar.GetPaneText(id == 0 ? 0 : bar.CommandToIndex(id));
+    }
+    void UsePerspective(bool perspective)
+    {
+        if (view->GetViewDefinition().IsPerspective() != perspective)
+            frame->SendCommand(ID_CAMERA_PERSPECTIVE);
+    }
 
     std::filesystem::path dataHome;
     apptest::MemorySettings settings;
@@ -309,7 +335,7 @@ TEST_F(MainViewTest, PerspectiveSwitchesTheProjectionAndMarksTheDocumentModified
 
 TEST_F(MainViewTest, CommandsWithoutTheirToolsAreGreyedAndPagesNeedTwoPages)
 {
-    for (const UINT id : {ID_CAMERA_ORBIT, ID_CAMERA_WALK})
+    for (const UINT id : {ID_CAMERA_WALK})
     {
         CCmdUI ui(id);
         EXPECT_FALSE(frame->OnCmdMsg(id, &ui)) << id;
@@ -345,3 +371,103 @@ TEST_F(MainViewTest, NextAndPreviousPageWrapAndShowThePageCamera)
 }
 
 }  // namespace
+
+TEST_F(MainViewTest, WindowButtonsReachTheActiveToolWithTheAltFlagAndAReleaseWithoutItsPressIsDropped)
+{
+    std::vector<unsigned> presses;
+    Tools().SelectTool(new CButtonRecorder(presses), 1, true);
+    QWidget* window = view->GetWidget();
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, QPoint(30, 30));
+    QTest::mousePress(window, Qt::LeftButton, Qt::AltModifier, QPoint(20, 20));
+    QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, QPoint(25, 20));
+    const std::vector<unsigned> expected = {MK_LBUTTON | CGlimraView::kAltFlag, 0x1000};
+    EXPECT_EQ(presses, expected);
+}
+
+TEST_F(MainViewTest, CameraCommandsSelectTheirToolsReplacingEachOtherAndCheckTheirItems)
+{
+    UsePerspective(true);
+    for (const UINT id : {ID_CAMERA_ORBIT, ID_CAMERA_PAN, ID_CAMERA_ZOOM, ID_CAMERA_ZOOM_WINDOW, ID_CAMERA_LOOK_AROUND,
+                          ID_CAMERA_FIELD_OF_VIEW})
+    {
+        EXPECT_TRUE(Update(id).IsEnabled()) << id;
+        frame->SendCommand(id);
+        EXPECT_EQ(Tools().GetActiveToolId(), static_cast<int>(id));
+        EXPECT_EQ(Tools().GetToolCount(), 1);
+        EXPECT_TRUE(Update(id).IsChecked()) << id;
+    }
+    frame->SendCommand(ID_CAMERA_ORBIT);
+    EXPECT_EQ(StatusPane(0), CString("Drag to orbit.  Shift = Pan"));
+    UsePerspective(false);
+    EXPECT_FALSE(Update(ID_CAMERA_FIELD_OF_VIEW).IsEnabled());
+    frame->SendCommand(ID_CAMERA_EXIT);
+    EXPECT_EQ(Tools().GetActiveTool(), nullptr);
+}
+
+TEST_F(MainViewTest, TheMiddleButtonOrbitsOverTheActiveToolWhichResumesOnRelease)
+{
+    frame->SendCommand(ID_CAMERA_PAN);
+    const CViewDefinition before = view->GetViewDefinition();
+    view->OnMButtonDown(MK_MBUTTON, CPoint{100, 100});
+    EXPECT_EQ(Tools().GetActiveToolId(), static_cast<int>(ID_CAMERA_ORBIT));
+    EXPECT_EQ(Tools().GetToolCount(), 2);
+    EXPECT_TRUE(Update(ID_CAMERA_PAN).IsChecked());
+    view->OnMouseMove(MK_MBUTTON, CPoint{100, 160});
+    EXPECT_FALSE(view->GetViewDefinition().IsSameCamera(before));
+    view->OnMButtonUp(0, CPoint{100, 160});
+    EXPECT_EQ(Tools().GetActiveToolId(), static_cast<int>(ID_CAMERA_PAN));
+    EXPECT_EQ(Tools().GetToolCount(), 1);
+    EXPECT_TRUE(view->GetModel()->GetCamera().IsEqual(view->GetViewDefinition().GetCamera()));
+
+    // An orbit the user chose stays when a middle click comes and goes over it.
+    frame->SendCommand(ID_CAMERA_ORBIT);
+    view->OnMButtonDown(MK_MBUTTON, CPoint{100, 100});
+    view->OnMButtonUp(0, CPoint{100, 100});
+    view->OnMButtonUp(0, CPoint{100, 100});
+    EXPECT_EQ(Tools().GetActiveToolId(), static_cast<int>(ID_CAMERA_ORBIT));
+    EXPECT_EQ(Tools().GetToolCount(), 1);
+}
+
+TEST_F(MainViewTest, TheFieldOfViewToolTakesTypedFocalLengthsAndAnglesAndShowsThemAsTyped)
+{
+    UsePerspective(true);
+    frame->SendCommand(ID_CAMERA_FIELD_OF_VIEW);
+    EXPECT_TRUE(IsValueBoxActive());
+    EXPECT_EQ(StatusPane(ID_INDICATOR_VALUE_LABEL), CString("Field of View"));
+    Type("50mm");
+    view->OnChar(13, 1, false);
+    const CCamera& camera = view->GetViewDefinition().GetCamera();
+    EXPECT_NEAR(camera.GetFieldOfView(), camera.FocalLengthToFieldOfView(50.0), 1e-9);
+    EXPECT_EQ(ValuePane(), CString("50 mm"));
+    EXPECT_EQ(StatusPane(ID_INDICATOR_VALUE_LABEL), CString("Focal Length"));
+
+    Type("35deg");
+    view->OnChar(13, 1, false);
+    EXPECT_DOUBLE_EQ(view->GetViewDefinition().GetCamera().GetFieldOfView(), 35.0);
+    EXPECT_EQ(ValuePane(), CString("35.00 deg."));
+    Type("500");
+    view->OnChar(13, 1, false);
+    EXPECT_DOUBLE_EQ(view->GetViewDefinition().GetCamera().GetFieldOfView(), 120.0);
+    Type("wide");
+    view->OnChar(13, 1, false);
+    EXPECT_DOUBLE_EQ(view->GetViewDefinition().GetCamera().GetFieldOfView(), 120.0);
+}
+
+TEST_F(MainViewTest, ZoomWindowDrawsItsRectangleIntoTheFrameAndZoomsToItOnRelease)
+{
+    frame->SendCommand(ID_CAMERA_ZOOM_WINDOW);
+    const CViewDefinition before = view->GetViewDefinition();
+    view->OnLButtonDown(MK_LBUTTON, CPoint{40, 30});
+    view->OnMouseMove(MK_LBUTTON, CPoint{120, 90});
+    view->OnPaint();
+    const QImage* shown = view->GetPresentedFrame();
+    ASSERT_NE(shown, nullptr);
+    const QColor corner = shown->pixelColor(40, 60);
+    const QColor inside = shown->pixelColor(41, 60);
+    // The outline inverts what lies under it.
+    EXPECT_GT(std::abs(corner.red() - inside.red()) + std::abs(corner.green() - inside.green()), 100);
+
+    view->OnLButtonUp(0, CPoint{120, 90});
+    EXPECT_FALSE(view->GetViewDefinition().IsSameCamera(before));
+    EXPECT_EQ(Tools().GetActiveTool(), nullptr);
+}

@@ -26,7 +26,11 @@ public:
     void Reset() override { calls.emplace_back("reset"); }
     void Shutdown() override { calls.emplace_back("shutdown"); }
     int GetActiveToolId() const override { return activeTool; }
-    void PopTool() override { calls.emplace_back("pop"); }
+    bool PopTool() override
+    {
+        calls.emplace_back("pop");
+        return true;
+    }
     void OnOperationCommitted(int /*code*/, int /*nameId*/, int /*flags*/) override
     {
         calls.emplace_back("committed");

@@ -1,0 +1,75 @@
+#include "render/hostservices.h"
+
+#include "platform/ui/stringtable.h"
+
+namespace {
+
+IHostServices* g_hostServices = nullptr;
+
+}  // namespace
+
+void SetHostServices(IHostServices* services)
+{
+    g_hostServices = services;
+}
+
+IHostServices* GetHostServices()
+{
+    return g_hostServices;
+}
+
+HCURSOR GetToolCursor(int cursorId)
+{
+    return g_hostServices != nullptr ? g_hostServices->GetToolCursor(cursorId) : nullptr;
+}
+
+void SetCursorIfValid(HCURSOR cursor)
+{
+    if (g_hostServices != nullptr && cursor != nullptr)
+        g_hostServices->SetCursorIfValid(cursor);
+}
+
+ITarnisView* GetActiveTarnisView()
+{
+    return g_hostServices != nullptr ? g_hostServices->GetActiveTarnisView() : nullptr;
+}
+
+bool IsValueBoxActive()
+{
+    return g_hostServices != nullptr && g_hostServices->IsValueBoxActive();
+}
+
+void SetValueBoxActive(bool active)
+{
+    if (g_hostServices != nullptr)
+        g_hostServices->SetValueBoxActive(active);
+}
+
+void ClearStatusBarText()
+{
+    if (g_hostServices != nullptr)
+        g_hostServices->ClearStatusBarText();
+}
+
+void SetStatusTextFromResource(int pane, int stringId, bool update)
+{
+    SetStatusText(pane, LoadStringResource(stringId), update);
+}
+
+void SetStatusText(int pane, const CString& text, bool update)
+{
+    if (g_hostServices != nullptr)
+        g_hostServices->SetStatusText(pane, text, update);
+}
+
+void UpdateAllViewsOfActiveDoc()
+{
+    if (g_hostServices != nullptr)
+        g_hostServices->UpdateAllViewsOfActiveDoc();
+}
+
+void ReleaseCapture()
+{
+    if (g_hostServices != nullptr)
+        g_hostServices->ReleaseCapture();
+}

@@ -1,0 +1,114 @@
+#include "tools/cameratool.h"
+
+#include <gtest/gtest.h>
+
+#include "render/tarnisview.h"
+#include "tools/cameraorbittool.h"
+#include "tools/toolmanager.h"
+#include "toolstestsupport.h"
+
+namespace {
+
+TEST(CameraMode, OnlyTheOrbitKindChangesItsModeWithShiftTheMiddleButtonSwapAndWalk)
+{
+    const unsigned both = kMouseLeft | kMouseMiddle;
+    const struct
+    {
+        int kind;
+        unsigned flags;
+        bool middleAndLeftPans;
+        bool swap;
+        bool overWalk;
+        int mode;
+    } cases[] = {
+        {kCameraOrbit, kMouseLeft, true, false, false, kCameraOrbit},
+        {kCameraOrbit, kMouseLeft | kMouseShift, true, false, false, kCameraPan},
+        {kCameraOrbit, both, true, false, false, kCameraPan},
+        {kCameraOrbit, both, false, false, false, kCameraOrbit},
+        {kCameraOrbit, kMouseLeft, true, true, false, kCameraPan},
+        {kCameraOrbit, kMouseLeft | kMouseShift, true, true, false, kCameraOrbit},
+        {kCameraOrbit, kMouseMiddle, true, false, true, kCameraLookAround},
+        {kCameraZoom, kMouseLeft | kMouseShift, true, true, false, kCameraZoom},
+        {kCameraZoomWindow, both, true, false, false, kCameraZoomWindow},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ChooseCameraMode(c.kind, c.flags, c.middleAndLeftPans, c.swap, c.overWalk), c.mode)
+            << c.kind << " " << c.flags << " " << c.middleAndLeftPans << c.swap << c.overWalk;
+    EXPECT_EQ(GetCameraCursorId(kCameraPan), 1003);
+    EXPECT_EQ(GetCameraCursorId(99), 419);
+}
+
+class CameraToolTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        view.SetViewportSize(400, 300);
+        view.GetViewDefinition().SetPerspective(true);
+        view.GetViewDefinition().SetEyeTarget(CPoint3d(0, -100, 0), CPoint3d(0, 0, 0), CVector3d(0, 0, 1));
+        host.activeView = &view;
+        tool = new CCameraOrbitTool;
+        tools.SelectTool(tool, 10508, true);
+    }
+
+    CRecordingHost host;
+    CTarnisView view;
+    CToolManager tools;
+    CCameraOrbitTool* tool = nullptr;
+};
+
+TEST_F(CameraToolTest, ShiftPressedMidDragPansFromWhereTheCursorIsAndTheReleaseEndsTheDrag)
+{
+    tools.OnLButtonDown(kMouseLeft, 200, 150, &view);
+    ASSERT_TRUE(tool->IsDragging());
+    EXPECT_TRUE(tool->GetPivot().IsEqual(CPoint3d(0, 0, 0)));
+    EXPECT_FALSE(view.IsAutopanEnabled());
+    tools.OnMouseMove(kMouseLeft, 200, 100, &view);
+    const CViewDefinition orbited = view.GetViewDefinition();
+    EXPECT_NEAR((orbited.GetEye() - CPoint3d(0, 0, 0)).GetLength(), 100.0, 1e-9);
+    EXPECT_LT(orbited.GetEye().z, -1.0);
+
+    tools.OnMouseMove(kMouseLeft | kMouseShift, 200, 100, &view);
+    EXPECT_TRUE(view.GetViewDefinition().IsSameCamera(orbited));
+    tools.OnMouseMove(kMouseLeft | kMouseShift, 230, 100, &view);
+    EXPECT_EQ(tool->GetMode(), kCameraPan);
+    EXPECT_EQ(tool->GetToolCursorId(), 1003);
+    EXPECT_TRUE(view.GetViewDefinition().GetViewDirection().IsEqual(orbited.GetViewDirection()));
+
+    tools.OnLButtonUp(0, 230, 100, &view);
+    EXPECT_FALSE(tool->IsDragging());
+    EXPECT_TRUE(view.IsAutopanEnabled());
+    EXPECT_EQ(host.releases, 1);
+    // Previous goes back to the camera the tool found.
+    EXPECT_TRUE(view.GetSavedViewDefinition().GetEye().IsEqual(CPoint3d(0, -100, 0)));
+}
+
+TEST_F(CameraToolTest, TheModesCursorIsLoadedOnceAndSetOverTheView)
+{
+    EXPECT_EQ(host.lastCursorId, 419);
+    const int loads = host.cursorLoads;
+    host.cursor = nullptr;
+    EXPECT_TRUE(tools.OnSetCursor());
+    EXPECT_NE(host.cursor, nullptr);
+    tools.OnMouseMove(0, 5, 5, &view);
+    EXPECT_EQ(host.cursorLoads, loads);
+    tools.OnMouseMove(kMouseShift, 6, 5, &view);
+    EXPECT_EQ(host.lastCursorId, 1003);
+}
+
+TEST_F(CameraToolTest, EscEndsACameraToolAndLeavingItUnchangedKeepsTheEarlierPreviousView)
+{
+    tools.SelectTool(new CCameraOrbitTool, 10508, true);
+    EXPECT_EQ(tools.GetToolCount(), 1);
+    tools.PopTool();
+    CViewDefinition earlier = view.GetViewDefinition();
+    earlier.SetEyeTarget(CPoint3d(5, -50, 5), CPoint3d(0, 0, 0), CVector3d(0, 0, 1));
+    view.SaveViewDefinition(&earlier);
+    tools.SelectTool(new CCameraOrbitTool, 10508, true);
+    EXPECT_TRUE(view.GetSavedViewDefinition().IsSameCamera(view.GetViewDefinition()));
+    tools.OnCancel(0, &view);
+    EXPECT_EQ(tools.GetActiveTool(), nullptr);
+    EXPECT_TRUE(view.GetSavedViewDefinition().IsSameCamera(earlier));
+}
+
+}  // namespace

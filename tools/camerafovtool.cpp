@@ -1,0 +1,16 @@
+#include "tools/camerafovtool.h"
+
+#include "render/tarnisview.h"
+#include "tools/cameragrab.h"
+#include "tools/cameramotions.h"
+
+void CCameraFOVTool::SetFieldOfView(CTarnisView& view, double degrees)
+{
+    CViewDefinition& definition = view.GetViewDefinition();
+    int x = 0;
+    int y = 0;
+    definition.GetViewportCenter(x, y);
+    const CPoint3d reference = FindReferencePoint(view, CPoint2d(x, y));
+    SetReferencePoint(reference);
+    ChangeFieldOfViewKeepingFraming(definition, reference, degrees);
+}

@@ -1,0 +1,38 @@
+#pragma once
+// The mouse-to-camera mathematics of the camera tools, over a bare view definition: each
+// motion takes the last and the current cursor position (window pixels, y down) and
+// moves the camera, or answers false and leaves it alone when there is nothing to do
+// (no movement, degenerate vectors). After every rotation the up vector is made
+// perpendicular to the new view again and kept in the vertical plane through it.
+#include "foundation/point2d.h"
+#include "foundation/point3d.h"
+
+class CViewDefinition;
+
+// Eye and target turn about the pivot: a drag over the full viewport height turns by 90
+// degrees; horizontal dragging slows down as the view turns vertical.
+bool OrbitCamera(CViewDefinition& view, const CPoint3d& pivot, const CPoint2d& last, const CPoint2d& current);
+// Each position maps to a point on a sphere of the radius about the pivot; the camera
+// turns about the pivot by the angle between the last and the current point.
+bool TrackballCamera(CViewDefinition& view, const CPoint3d& pivot, double radius, const CPoint2d& last,
+                     const CPoint2d& current);
+// Eye and target move together so that the reference point stays under the cursor.
+bool PanCamera(CViewDefinition& view, const CPoint3d& reference, const CPoint2d& last, const CPoint2d& current);
+// The target turns about the eye, 45 degrees per viewport height.
+bool LookAroundCamera(CViewDefinition& view, const CPoint2d& last, const CPoint2d& current);
+// Perspective only: the field of view becomes the degrees (held to 1..120) and the
+// camera moves along its view so that the reference point keeps its apparent size.
+bool ChangeFieldOfViewKeepingFraming(CViewDefinition& view, const CPoint3d& reference, double degrees);
+// Perspective: the field of view grows by the factor (held to 1..120 degrees; false
+// when that changes it by less than 0.001); parallel projection zooms by the factor.
+bool ZoomFieldOfView(CViewDefinition& view, double factor);
+// Half the larger visible extent at the pivot, in model units.
+[[nodiscard]] double ComputeOrbitRadius(const CViewDefinition& view, const CPoint3d& pivot);
+// A factor below 0 zooms in, above 0 out, in both projections: parallel projection
+// scales the view height by (1 + factor) keeping the point under the pixel; perspective
+// moves the camera along the line through the pixel by distance * -factor.
+void ZoomAtPoint(CViewDefinition& view, const CPoint2d& pixel, double distance, double factor);
+// The rectangle between the corners fills the view afterwards; depth is the distance
+// from the eye, along the view, of what the rectangle shows (perspective). Nothing for
+// a rectangle without width or height.
+bool ZoomWindow(CViewDefinition& view, const CPoint2d& corner1, const CPoint2d& corner2, double depth);

@@ -1,0 +1,91 @@
+#include "tools/camerazoomwindowtool.h"
+
+#include <GL/gl.h>
+
+#include "render/tarnisview.h"
+#include "tools/cameragrab.h"
+#include "tools/toolmanager.h"
+
+void CCameraZoomWindowTool::OnLButtonDown(unsigned /*flags*/, int x, int y, ITarnisView* view)
+{
+    if (view == nullptr)
+        return;
+    view->SetAutopanEnabled(false);
+    m_corner = m_cursor = CPoint2d(x, y);
+    m_pressed = true;
+    m_drawn = false;
+}
+
+void CCameraZoomWindowTool::OnMouseMove(unsigned flags, int x, int y, ITarnisView* view)
+{
+    if (!m_pressed || (flags & kMouseLeft) == 0 || view == nullptr)
+        return;
+    m_cursor = CPoint2d(x, y);
+    m_drawn = true;
+    view->Invalidate(false);
+}
+
+void CCameraZoomWindowTool::OnLButtonUp(unsigned /*flags*/, int x, int y, ITarnisView* view)
+{
+    if (!m_pressed || view == nullptr)
+        return;
+    m_pressed = false;
+    m_drawn = false;
+    view->SetAutopanEnabled(true);
+    if (CTarnisView* modelView = AsModelView(view))
+        ZoomWindow(*modelView, m_corner, CPoint2d(x, y));
+    view->Invalidate(false);
+    if (CToolManager* manager = GetManager())
+        manager->PopTool();
+}
+
+bool CCameraZoomWindowTool::GetRectangle(CPoint2d& corner1, CPoint2d& corner2) const
+{
+    if (!m_drawn || m_cursor == m_corner)
+        return false;
+    corner1 = m_corner;
+    corner2 = m_cursor;
+    return true;
+}
+
+void CCameraZoomWindowTool::Draw(ITarnisView* view)
+{
+    CPoint2d a;
+    CPoint2d b;
+    CTarnisView* modelView = AsModelView(view);
+    if (modelView == nullptr || !GetRectangle(a, b))
+        return;
+    const CViewDefinition& definition = view->GetViewDefinition();
+    view->EndPrimitive();
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0.0, definition.GetViewportWidth(), definition.GetViewportHeight(), 0.0, -1.0, 1.0);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    const bool lit = modelView->IsLightingOn();
+    view->SetLighting(false);
+    const bool depthTest = view->SetCapability(GL_DEPTH_TEST, false);
+    const bool blend = view->SetCapability(GL_BLEND, false);
+    // Inverting the pixels keeps the outline visible over any background.
+    view->SetCapability(GL_COLOR_LOGIC_OP, true);
+    glLogicOp(GL_INVERT);
+    view->SetLineWidth(1.0);
+    view->SetLineStipple(0);
+    view->BeginPrimitive(GL_LINE_LOOP);
+    view->Vertex(a.x + 0.5, a.y + 0.5, 0.0);
+    view->Vertex(a.x + 0.5, b.y + 0.5, 0.0);
+    view->Vertex(b.x + 0.5, b.y + 0.5, 0.0);
+    view->Vertex(b.x + 0.5, a.y + 0.5, 0.0);
+    view->EndPrimitive();
+    glLogicOp(GL_COPY);
+    view->SetCapability(GL_COLOR_LOGIC_OP, false);
+    view->SetCapability(GL_BLEND, blend);
+    view->SetCapability(GL_DEPTH_TEST, depthTest);
+    view->SetLighting(lit);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glPopMatrix();
+}
