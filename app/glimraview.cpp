@@ -14,7 +14,6 @@
 #include "platform/gl/wgl.h"
 #include "platform/ui/document.h"
 #include "tools/cameracommands.h"
-#include "tools/cameragrab.h"
 #include "tools/cameraorbittool.h"
 #include "tools/tool.h"
 #include "tools/toolmanager.h"
@@ -304,7 +303,7 @@ void CGlimraView::OnMButtonUp(UINT flags, CPoint point)
 
 void CGlimraView::OnMButtonDblClk(UINT /*flags*/, CPoint point)
 {
-    CenterOnPoint(*this, CPoint2d(point.x, point.y));
+    CenterOnPoint(CPoint2d(point.x, point.y));
 }
 
 void CGlimraView::ClearTypedText()

@@ -113,6 +113,9 @@ public:
     // Moves the camera sideways so that the model point under the pixel comes to the
     // viewport centre.
     void CenterOnPoint(const CPoint2d& pixel);
+    // The model point under the window point: the nearest hit, else the depth the frame
+    // shows around it on the pick line; false when neither is found.
+    bool FindPointUnder(const CPoint2d& point, CPoint3d& modelPoint);
     // While enabled, a window point within 2 pixels of the viewport border starts panning
     // towards that border (unless a pan runs already), and a point inside stops it.
     // Answers whether the point lies in the border.
@@ -354,9 +357,6 @@ private:
     // The depth along the line of sight of the model point under the window point: the
     // nearest hit, else the model's centre on the pick line; at least the near distance.
     [[nodiscard]] double GetZoomDistance(const CPoint2d& point);
-    // The model point under the window point: the nearest hit, else the depth the frame
-    // shows around it on the pick line; false when neither is found.
-    bool FindPointUnder(const CPoint2d& point, CPoint3d& modelPoint);
 
     CTarnwickModel* m_model = nullptr;
     CViewDefinition m_viewDefinition;

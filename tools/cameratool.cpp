@@ -194,12 +194,12 @@ bool CCameraTool::Move(CTarnisView& view, unsigned flags, const CPoint2d& positi
     case kCameraZoom:
         if (shift)
             return ZoomFieldOfView(definition, amount);
-        ZoomAboutPoint(view, position, amount);
+        view.ZoomAboutPoint(position, amount);
         return true;
     case kCameraFieldOfView:
         if (shift)
         {
-            ZoomAboutPoint(view, position, amount);
+            view.ZoomAboutPoint(position, amount);
             return true;
         }
         return ChangeFieldOfViewKeepingFraming(definition, m_reference,
@@ -212,7 +212,7 @@ void CCameraTool::CentreOn(int x, int y, ITarnisView* view)
 {
     m_press = CPoint2d(x, y);
     if (CTarnisView* modelView = AsModelView(view))
-        CenterOnPoint(*modelView, m_press);
+        modelView->CenterOnPoint(m_press);
 }
 
 void CCameraTool::OnLButtonDblClk(unsigned /*flags*/, int x, int y, ITarnisView* view)

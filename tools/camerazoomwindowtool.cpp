@@ -3,7 +3,6 @@
 #include <GL/gl.h>
 
 #include "render/tarnisview.h"
-#include "tools/cameragrab.h"
 #include "tools/toolmanager.h"
 
 void CCameraZoomWindowTool::OnLButtonDown(unsigned /*flags*/, int x, int y, ITarnisView* view)
@@ -33,7 +32,7 @@ void CCameraZoomWindowTool::OnLButtonUp(unsigned /*flags*/, int x, int y, ITarni
     m_drawn = false;
     view->SetAutopanEnabled(true);
     if (CTarnisView* modelView = AsModelView(view))
-        ZoomWindow(*modelView, m_corner, CPoint2d(x, y));
+        modelView->ZoomWindow(m_corner, CPoint2d(x, y));
     view->Invalidate(false);
     if (CToolManager* manager = GetManager())
         manager->PopTool();
