@@ -15,6 +15,7 @@
 #include "platform/ui/document.h"
 #include "tools/cameracommands.h"
 #include "tools/cameraorbittool.h"
+#include "tools/camerawalktool.h"
 #include "tools/tool.h"
 #include "tools/toolmanager.h"
 
@@ -283,7 +284,8 @@ void CGlimraView::OnMButtonDown(UINT flags, CPoint point)
     if (tools == nullptr)
         return;
     m_middleOrbitDepth = 0;
-    if (tools->SelectTool(new CCameraOrbitTool, kOrbitCommandId, false))
+    const bool overWalk = dynamic_cast<CCameraWalkTool*>(tools->GetActiveTool()) != nullptr;
+    if (tools->SelectTool(new CCameraOrbitTool(overWalk), kOrbitCommandId, false))
         m_middleOrbitDepth = tools->GetToolCount();
     tools->OnMButtonDown(ToolFlags(flags), point.x, point.y, this);
 }

@@ -1,7 +1,7 @@
 // The main view's commands: standard views and camera state, rendering styles and
 // display switches, pages. Each is thin: a setter of the model's display settings, a
 // camera or page operation of the view, then a redraw. The camera tool commands select
-// their tools; Walk has a row with its menu text only until it exists, so it stays greyed.
+// their tools.
 #include <memory>
 #include <utility>
 
@@ -52,6 +52,7 @@ void CGlimraView::AddCameraCommands()
                                  {ID_CAMERA_ZOOM, "&Zoom", SelectZoomTool, false},
                                  {ID_CAMERA_ZOOM_WINDOW, "Zoom &Window", SelectZoomWindowTool, false},
                                  {ID_CAMERA_LOOK_AROUND, "&Look Around", SelectLookAroundTool, false},
+                                 {ID_CAMERA_WALK, "&Walk", SelectWalkTool, true},
                                  {ID_CAMERA_FIELD_OF_VIEW, "Field Of View", SelectFieldOfViewTool, true}};
     for (const ToolCommand& tool : tools)
         GetCommands().Add(
@@ -60,7 +61,6 @@ void CGlimraView::AddCameraCommands()
                 ui.SetCheck(GetCameraToolCheck(static_cast<int>(tool.id)));
             });
     GetCommands().Add(ID_CAMERA_EXIT, CString("E&xit"), ExitCameraTool);
-    GetCommands().Add(ID_CAMERA_WALK, CString("&Walk"), {});
     GetCommands().Add(ID_CAMERA_ZOOM_EXTENTS, CString("Zoom &Extents"), [this] {
         CComponent* root = GetModel() != nullptr ? GetModel()->GetRootComponent() : nullptr;
         if (root == nullptr)

@@ -1,5 +1,9 @@
 #include "app/hostservices.h"
 
+#include <QPoint>
+#include <QString>
+#include <QToolTip>
+
 #include "app/glimracursors.h"
 #include "app/glimraview.h"
 #include "app/mainframe.h"
@@ -81,6 +85,11 @@ public:
     {
         if (CView* view = ActiveView())
             view->ReleaseCapture();
+    }
+
+    void ShowTipText(int x, int y, const CString& text) override
+    {
+        QToolTip::showText(QPoint(x, y), QString::fromStdString(text.ToUtf8()));
     }
 
 private:

@@ -73,3 +73,9 @@ void ReleaseCapture()
     if (g_hostServices != nullptr)
         g_hostServices->ReleaseCapture();
 }
+
+void ShowTipText(int x, int y, const CString& text)
+{
+    if (g_hostServices != nullptr)
+        g_hostServices->ShowTipText(x, y, text);
+}

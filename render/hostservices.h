@@ -31,6 +31,8 @@ public:
     virtual void UpdateAllViewsOfActiveDoc() = 0;
     // Ends the mouse capture a tool took through its view.
     virtual void ReleaseCapture() = 0;
+    // A tip with the text at the screen point, gone at the next input; nothing here.
+    virtual void ShowTipText(int /*x*/, int /*y*/, const CString& /*text*/) {}
 };
 
 // The caller keeps the object alive while it is installed; null removes it.
@@ -51,3 +53,4 @@ void SetStatusText(int pane, const CString& text, bool update);
 // UpdateAllViews of the main frame's active document, with no sender and no hint.
 void UpdateAllViewsOfActiveDoc();
 void ReleaseCapture();
+void ShowTipText(int x, int y, const CString& text);

@@ -4,6 +4,7 @@
 #include "tools/camerafovtool.h"
 #include "tools/cameraorbittool.h"
 #include "tools/camerapantool.h"
+#include "tools/camerawalktool.h"
 #include "tools/camerazoomtool.h"
 #include "tools/camerazoomwindowtool.h"
 #include "tools/toolmanager.h"
@@ -43,6 +44,11 @@ void SelectZoomWindowTool()
 void SelectLookAroundTool()
 {
     Select(new CCameraPanTool, kLookAroundCommandId);
+}
+
+void SelectWalkTool()
+{
+    Select(new CCameraWalkTool, kWalkCommandId);
 }
 
 void SelectFieldOfViewTool()

@@ -9,6 +9,7 @@ inline constexpr int kPanCommandId = 10523;
 inline constexpr int kZoomCommandId = 10509;
 inline constexpr int kZoomWindowCommandId = 10526;
 inline constexpr int kLookAroundCommandId = 10525;
+inline constexpr int kWalkCommandId = 10520;
 inline constexpr int kFieldOfViewCommandId = 21494;
 inline constexpr int kExitCameraCommandId = 10530;
 
@@ -17,6 +18,7 @@ void SelectPanTool();
 void SelectZoomTool();
 void SelectZoomWindowTool();
 void SelectLookAroundTool();
+void SelectWalkTool();
 void SelectFieldOfViewTool();
 // The active camera tool ends.
 void ExitCameraTool();

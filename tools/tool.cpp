@@ -2,6 +2,7 @@
 
 #include "document/tarnwickmodel.h"
 #include "drawapi/tarnisview.h"
+#include "platform/ui/stringtable.h"
 #include "render/hostservices.h"
 #include "tools/toolmanager.h"
 
@@ -213,4 +214,15 @@ void CTool::SetValueText(const CString& text)
 void CTool::SetStatusTextFromResource(int pane, int stringId)
 {
     ::SetStatusTextFromResource(pane, stringId, false);
+}
+
+void CTool::ShowTipText(int x, int y, int stringId) const
+{
+    ITarnisView* view = GetView();
+    const CString text = stringId != 0 ? LoadStringResource(stringId) : CString();
+    if (view == nullptr || text.IsEmpty())
+        return;
+    CPoint2d point(x, y);
+    view->ClientToScreen(point);
+    ::ShowTipText(static_cast<int>(point.x), static_cast<int>(point.y), text);
 }

@@ -128,6 +128,9 @@ public:
     void SetValueText(const CString& text);
     void ClearValueText() { SetValueText(CString()); }
     static void SetStatusTextFromResource(int pane, int stringId);
+    // The string as a tip at the client point of the tool's view; nothing without a
+    // view or for an id the string table lacks.
+    void ShowTipText(int x, int y, int stringId) const;
 
 private:
     void LoadCursor();

@@ -333,13 +333,8 @@ TEST_F(MainViewTest, PerspectiveSwitchesTheProjectionAndMarksTheDocumentModified
     EXPECT_EQ(view->GetModel()->GetCamera().IsPerspective(), perspective);
 }
 
-TEST_F(MainViewTest, CommandsWithoutTheirToolsAreGreyedAndPagesNeedTwoPages)
+TEST_F(MainViewTest, PageCommandsAreGreyedWithoutPages)
 {
-    for (const UINT id : {ID_CAMERA_WALK})
-    {
-        CCmdUI ui(id);
-        EXPECT_FALSE(frame->OnCmdMsg(id, &ui)) << id;
-    }
     EXPECT_TRUE(Update(ID_PAGE_NEXT).IsEnabled());
     EXPECT_TRUE(Update(ID_VIEW_SLIDESHOW).IsEnabled());
     frame->SendCommand(ID_FILE_NEW);
@@ -388,7 +383,7 @@ TEST_F(MainViewTest, CameraCommandsSelectTheirToolsReplacingEachOtherAndCheckThe
 {
     UsePerspective(true);
     for (const UINT id : {ID_CAMERA_ORBIT, ID_CAMERA_PAN, ID_CAMERA_ZOOM, ID_CAMERA_ZOOM_WINDOW, ID_CAMERA_LOOK_AROUND,
-                          ID_CAMERA_FIELD_OF_VIEW})
+                          ID_CAMERA_FIELD_OF_VIEW, ID_CAMERA_WALK})
     {
         EXPECT_TRUE(Update(id).IsEnabled()) << id;
         frame->SendCommand(id);
@@ -400,6 +395,7 @@ TEST_F(MainViewTest, CameraCommandsSelectTheirToolsReplacingEachOtherAndCheckThe
     EXPECT_EQ(StatusPane(0), CString("Drag to orbit.  Shift = Pan"));
     UsePerspective(false);
     EXPECT_FALSE(Update(ID_CAMERA_FIELD_OF_VIEW).IsEnabled());
+    EXPECT_FALSE(Update(ID_CAMERA_WALK).IsEnabled());
     frame->SendCommand(ID_CAMERA_EXIT);
     EXPECT_EQ(Tools().GetActiveTool(), nullptr);
 }
@@ -426,6 +422,18 @@ TEST_F(MainViewTest, TheMiddleButtonOrbitsOverTheActiveToolWhichResumesOnRelease
     view->OnMButtonUp(0, CPoint{100, 100});
     EXPECT_EQ(Tools().GetActiveToolId(), static_cast<int>(ID_CAMERA_ORBIT));
     EXPECT_EQ(Tools().GetToolCount(), 1);
+
+    // Over the walk it looks around: the eye stays where it stands.
+    UsePerspective(true);
+    frame->SendCommand(ID_CAMERA_WALK);
+    const CPoint3d eye = view->GetViewDefinition().GetEye();
+    const CVector3d direction = view->GetViewDefinition().GetViewDirection();
+    view->OnMButtonDown(MK_MBUTTON, CPoint{100, 100});
+    view->OnMouseMove(MK_MBUTTON, CPoint{160, 100});
+    view->OnMButtonUp(0, CPoint{160, 100});
+    EXPECT_TRUE(view->GetViewDefinition().GetEye().IsEqual(eye));
+    EXPECT_FALSE(view->GetViewDefinition().GetViewDirection().IsEqual(direction));
+    EXPECT_EQ(Tools().GetActiveToolId(), static_cast<int>(ID_CAMERA_WALK));
 }
 
 TEST_F(MainViewTest, TheFieldOfViewToolTakesTypedFocalLengthsAndAnglesAndShowsThemAsTyped)
