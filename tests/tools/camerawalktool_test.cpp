@@ -97,24 +97,27 @@ TEST_F(WalkToolTest, TheWalkCommandSelectsTheWalkInPlaceOfAnotherCameraTool)
     EXPECT_EQ(host.Pane(kValuePane), CLengthFormatter().Format(kEyeHeight));
 }
 
-TEST_F(WalkToolTest, WalkingStopsShortOfAWallClimbsALowStepAndNotAHighOne)
+TEST_F(WalkToolTest, WalkingStopsShortOfAWallClimbsALowStepAndNotAHighOneAndAltWalksThrough)
 {
     const struct
     {
         double lane;
+        unsigned flags;
         // Where the obstacle stands in the way of the knees; none over the low step.
         double blockedAt;
         // The eye's height while above the low step (y 20..40).
         double heightOnStep;
         int cursor;
     } cases[] = {
-        {kWallLane, 50.0, kEyeHeight, 466},
-        {kHighStepLane, 20.0, kEyeHeight, 466},
-        {kLowStepLane, 1e30, kEyeHeight + 10.0, 420},
+        {kWallLane, 0, 50.0, kEyeHeight, 466},
+        {kHighStepLane, 0, 20.0, kEyeHeight, 466},
+        {kLowStepLane, 0, 1e30, kEyeHeight + 10.0, 420},
+        {kWallLane, kMouseAlt, 1e30, kEyeHeight, 420},
     };
     for (const auto& c : cases)
     {
         CCameraWalkTool* tool = StartInLane(c.lane);
+        tools.OnMouseMove(c.flags, 10, 10, &view);
         tools.OnKeyDown(kUpKey, 1, 0, &view);
         ASSERT_TRUE(tool->IsWalking());
         for (const CPoint3d& eye : Walk(32, CCameraWalkTool::kStepSeconds))
@@ -129,6 +132,10 @@ TEST_F(WalkToolTest, WalkingStopsShortOfAWallClimbsALowStepAndNotAHighOne)
         {
             EXPECT_GT(Eye().y, c.blockedAt - 4.0) << c.lane;
             EXPECT_LE(Eye().y, c.blockedAt - 1.1 + 1e-9) << c.lane;
+        }
+        else
+        {
+            EXPECT_GT(Eye().y, 100.0) << c.lane;
         }
         EXPECT_EQ(tool->GetToolCursorId(), c.cursor) << c.lane;
         tools.OnKeyUp(kUpKey, 1, 0, &view);
