@@ -408,7 +408,9 @@ bool CCameraWalkTool::LimitStep(const CViewDefinition& definition, const CCompon
     CVector3d along = move;
     along.Normalize();
     const double hit = DistanceToModel(root, kneePoint, along, 2.0 * reach);
-    if (hit >= reach)
+    // A step that would end within the margin counts as blocked: taken, it would be
+    // backed out again by the next step, and a slow walk would shake against the wall.
+    if (hit >= reach && hit - length >= clearance)
     {
         SetToolCursor(GetCameraCursorId(kCameraWalk));
     }

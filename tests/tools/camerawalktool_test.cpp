@@ -103,35 +103,43 @@ TEST_F(WalkToolTest, WalkingStopsShortOfAWallClimbsALowStepAndNotAHighOneAndAltW
     {
         double lane;
         unsigned flags;
+        double nearDistance;
         // Where the obstacle stands in the way of the knees; none over the low step.
         double blockedAt;
         // The eye's height while above the low step (y 20..40).
         double heightOnStep;
         int cursor;
     } cases[] = {
-        {kWallLane, 0, 50.0, kEyeHeight, 466},
-        {kHighStepLane, 0, 20.0, kEyeHeight, 466},
-        {kLowStepLane, 0, 1e30, kEyeHeight + 10.0, 420},
-        {kWallLane, kMouseAlt, 1e30, kEyeHeight, 420},
+        {kWallLane, 0, 1.0, 50.0, kEyeHeight, 466},
+        // Steps shorter than the near distance once shook against the wall.
+        {kWallLane, 0, 5.0, 50.0, kEyeHeight, 466},
+        {kHighStepLane, 0, 1.0, 20.0, kEyeHeight, 466},
+        {kLowStepLane, 0, 1.0, 1e30, kEyeHeight + 10.0, 420},
+        {kWallLane, kMouseAlt, 1.0, 1e30, kEyeHeight, 420},
     };
     for (const auto& c : cases)
     {
         CCameraWalkTool* tool = StartInLane(c.lane);
+        view.GetViewDefinition().SetDepthRange(c.nearDistance, 10000.0);
         tools.OnMouseMove(c.flags, 10, 10, &view);
         tools.OnKeyDown(kUpKey, 1, 0, &view);
         ASSERT_TRUE(tool->IsWalking());
-        for (const CPoint3d& eye : Walk(32, CCameraWalkTool::kStepSeconds))
+        const std::vector<CPoint3d> eyes = Walk(32, CCameraWalkTool::kStepSeconds);
+        for (const CPoint3d& eye : eyes)
         {
             EXPECT_LT(eye.y, c.blockedAt) << c.lane;
             EXPECT_DOUBLE_EQ(eye.x, c.lane);
             const double expected = eye.y > 20.0 && eye.y < 40.0 ? c.heightOnStep : kEyeHeight;
             EXPECT_NEAR(eye.z, expected, 1e-9) << c.lane << " at y " << eye.y;
         }
-        // Stopped within a step of the obstacle and at least 1.1 near distances from it.
+        // Stopped for good within a step of the obstacle and at least 1.1 near
+        // distances from it.
+        const double clearance = 1.1 * c.nearDistance;
         if (c.blockedAt < 1e30)
         {
-            EXPECT_GT(Eye().y, c.blockedAt - 4.0) << c.lane;
-            EXPECT_LE(Eye().y, c.blockedAt - 1.1 + 1e-9) << c.lane;
+            EXPECT_GT(Eye().y, c.blockedAt - clearance - 4.0) << c.lane;
+            EXPECT_LE(Eye().y, c.blockedAt - clearance + 1e-9) << c.lane;
+            EXPECT_TRUE(eyes[eyes.size() - 2].IsEqual(Eye())) << c.lane;
         }
         else
         {
