@@ -479,3 +479,19 @@ TEST_F(MainViewTest, ZoomWindowDrawsItsRectangleIntoTheFrameAndZoomsToItOnReleas
     EXPECT_FALSE(view->GetViewDefinition().IsSameCamera(before));
     EXPECT_EQ(Tools().GetActiveTool(), nullptr);
 }
+
+TEST_F(MainViewTest, TheWalkDrawsACrossAtThePressPointWhileTheButtonIsDown)
+{
+    UsePerspective(true);
+    frame->SendCommand(ID_CAMERA_WALK);
+    const auto pixel = [this](int x, int y) {
+        view->OnPaint();
+        return view->GetPresentedFrame()->pixelColor(x, y);
+    };
+    const QColor before = pixel(26, 20);
+    view->OnLButtonDown(MK_LBUTTON, CPoint{20, 20});
+    EXPECT_NE(pixel(26, 20), before);
+    EXPECT_EQ(pixel(30, 20), before);
+    view->OnLButtonUp(0, CPoint{20, 20});
+    EXPECT_EQ(pixel(26, 20), before);
+}
