@@ -72,6 +72,11 @@ double DistanceToModel(const CComponent& root, const CPoint3d& origin, const CVe
     return distance;
 }
 
+void MoveCamera(CViewDefinition& definition, const CVector3d& move)
+{
+    definition.SetEyeTarget(definition.GetEye() + move, definition.GetTarget() + move, definition.GetCamera().GetUp());
+}
+
 CComponent* RootOf(const CTarnisView& view)
 {
     const CTarnwickModel* model = view.GetModel();
@@ -367,11 +372,10 @@ void CCameraWalkTool::Slide(CViewDefinition& definition, const CComponent& root,
     CBoundingBox3d bounds;
     root.GetBounds(bounds, false);
     const double size = bounds.GetDiagonal() * stepTime / kBaseSeconds;
-    const CVector3d move =
-        definition.GetXAxis() * (GetTurnRate(definition) * size) + definition.GetYAxis() * (GetForwardRate(definition) * size);
-    if (move.GetLengthSquared() == 0.0)
-        return;
-    definition.SetEyeTarget(definition.GetEye() + move, definition.GetTarget() + move, definition.GetCamera().GetUp());
+    const CVector3d sideways = definition.GetXAxis() * (GetTurnRate(definition) * size);
+    const CVector3d upwards = definition.GetYAxis() * (GetForwardRate(definition) * size);
+    if ((sideways + upwards).GetLengthSquared() != 0.0)
+        MoveCamera(definition, sideways + upwards);
 }
 
 void CCameraWalkTool::MoveForward(CViewDefinition& definition, const CComponent& root, double stepTime)
@@ -381,8 +385,8 @@ void CCameraWalkTool::MoveForward(CViewDefinition& definition, const CComponent&
     if (bounds.IsEmpty())
         return;
     const CVector3d direction = definition.GetViewDirection();
-    const double reach = std::max(bounds.GetDiagonal(), DotProduct(bounds.GetCentre() - definition.GetEye(), direction));
-    const double step = GetForwardRate(definition) * reach * stepTime / kBaseSeconds;
+    const double ahead = DotProduct(bounds.GetCentre() - definition.GetEye(), direction);
+    const double step = GetForwardRate(definition) * std::max(bounds.GetDiagonal(), ahead) * stepTime / kBaseSeconds;
     if (std::abs(step) < 1e-10)
         return;
     const bool level = std::abs(direction.z) < kSteepView;
@@ -393,9 +397,8 @@ void CCameraWalkTool::MoveForward(CViewDefinition& definition, const CComponent&
         return;
     move *= step;
     const bool collides = level && m_eyeHeight > 0.0 && (m_flags & (kMouseShift | kMouseAlt)) == 0;
-    if (collides && !LimitStep(definition, root, move))
-        return;
-    definition.SetEyeTarget(definition.GetEye() + move, definition.GetTarget() + move, definition.GetCamera().GetUp());
+    if (!collides || LimitStep(definition, root, move))
+        MoveCamera(definition, move);
 }
 
 bool CCameraWalkTool::LimitStep(const CViewDefinition& definition, const CComponent& root, CVector3d& move)
