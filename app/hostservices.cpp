@@ -83,6 +83,13 @@ public:
             view->ReleaseCapture();
     }
 
+    bool GetCursorPos(CPoint2d& screen) override
+    {
+        const CPoint pointer = CView::GetCursorPos();
+        screen = CPoint2d(pointer.x, pointer.y);
+        return true;
+    }
+
 private:
     static CView* ActiveView()
     {

@@ -73,3 +73,8 @@ void ReleaseCapture()
     if (g_hostServices != nullptr)
         g_hostServices->ReleaseCapture();
 }
+
+bool GetCursorPos(CPoint2d& screen)
+{
+    return g_hostServices != nullptr && g_hostServices->GetCursorPos(screen);
+}
