@@ -244,42 +244,49 @@ unsigned ToolFlags(UINT flags)
 
 void CGlimraView::OnLButtonDown(UINT flags, CPoint point)
 {
+    StopAutopan();
     if (CToolManager* tools = GetToolManager())
         tools->OnLButtonDown(ToolFlags(flags), point.x, point.y, this);
 }
 
 void CGlimraView::OnLButtonUp(UINT flags, CPoint point)
 {
+    StopAutopan();
     if (CToolManager* tools = GetToolManager())
         tools->OnLButtonUp(ToolFlags(flags), point.x, point.y, this);
 }
 
 void CGlimraView::OnLButtonDblClk(UINT flags, CPoint point)
 {
+    StopAutopan();
     if (CToolManager* tools = GetToolManager())
         tools->OnLButtonDblClk(ToolFlags(flags), point.x, point.y, this);
 }
 
 void CGlimraView::OnRButtonDown(UINT flags, CPoint point)
 {
+    StopAutopan();
     if (CToolManager* tools = GetToolManager())
         tools->OnRButtonDown(ToolFlags(flags), point.x, point.y, this);
 }
 
 void CGlimraView::OnRButtonUp(UINT flags, CPoint point)
 {
+    StopAutopan();
     if (CToolManager* tools = GetToolManager())
         tools->OnRButtonUp(ToolFlags(flags), point.x, point.y, this);
 }
 
 void CGlimraView::OnRButtonDblClk(UINT flags, CPoint point)
 {
+    StopAutopan();
     if (CToolManager* tools = GetToolManager())
         tools->OnRButtonDblClk(ToolFlags(flags), point.x, point.y, this);
 }
 
 void CGlimraView::OnMButtonDown(UINT flags, CPoint point)
 {
+    StopAutopan();
     CToolManager* tools = GetToolManager();
     if (tools == nullptr)
         return;
@@ -292,6 +299,7 @@ void CGlimraView::OnMButtonDown(UINT flags, CPoint point)
 
 void CGlimraView::OnMButtonUp(UINT flags, CPoint point)
 {
+    StopAutopan();
     CToolManager* tools = GetToolManager();
     if (tools == nullptr)
         return;
@@ -305,6 +313,7 @@ void CGlimraView::OnMButtonUp(UINT flags, CPoint point)
 
 void CGlimraView::OnMButtonDblClk(UINT /*flags*/, CPoint point)
 {
+    StopAutopan();
     CenterOnPoint(CPoint2d(point.x, point.y));
 }
 
@@ -330,11 +339,16 @@ void CGlimraView::OnMouseMove(UINT flags, CPoint point)
         ClearTypedText();
     }
     m_lastMouse = point;
+    const unsigned toolFlags = ToolFlags(flags);
+    // A left drag that reaches the window border pans the view until it leaves the border
+    // or a button ends it; tools that drag the camera themselves switch this off.
+    if ((flags & MK_LBUTTON) != 0)
+        StartAutopan(point.x, point.y, toolFlags);
     CToolManager* tools = GetToolManager();
     if (tools == nullptr)
         return;
     UpdateCursor(*tools);
-    tools->OnMouseMove(ToolFlags(flags), point.x, point.y, this);
+    tools->OnMouseMove(toolFlags, point.x, point.y, this);
     if (!m_mouseInside)
     {
         m_mouseInside = true;
@@ -356,6 +370,7 @@ bool CGlimraView::OnMouseWheel(UINT /*flags*/, int delta, CPoint screenPoint)
     const bool suspended = tool != nullptr && tool->CanSuspend();
     if (suspended)
         tool->Suspend();
+    StopAutopan();
     const CPoint client = CView::ScreenToClient(screenPoint);
     const float notches = static_cast<float>(delta) / static_cast<float>(kWheelNotch);
     WheelZoom(*this, notches, CPoint2d(client.x, client.y));

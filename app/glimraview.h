@@ -44,7 +44,8 @@ public:
     void OnTimer(UINT id) override;
     void OnDestroy() override;
 
-    // --- input: each goes to the tool manager, with the Alt flag added ---
+    // --- input: each goes to the tool manager, with the Alt flag added; every button and
+    // the wheel first end a running autopan ---
     void OnLButtonDown(UINT flags, CPoint point) override;
     void OnLButtonUp(UINT flags, CPoint point) override;
     void OnLButtonDblClk(UINT flags, CPoint point) override;

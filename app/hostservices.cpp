@@ -87,6 +87,13 @@ public:
             view->ReleaseCapture();
     }
 
+    bool GetCursorPos(CPoint2d& screen) override
+    {
+        const CPoint pointer = CView::GetCursorPos();
+        screen = CPoint2d(pointer.x, pointer.y);
+        return true;
+    }
+
     void ShowTipText(int x, int y, const CString& text) override
     {
         QToolTip::showText(QPoint(x, y), QString::fromStdString(text.ToUtf8()));

@@ -74,6 +74,11 @@ void ReleaseCapture()
         g_hostServices->ReleaseCapture();
 }
 
+bool GetCursorPos(CPoint2d& screen)
+{
+    return g_hostServices != nullptr && g_hostServices->GetCursorPos(screen);
+}
+
 void ShowTipText(int x, int y, const CString& text)
 {
     if (g_hostServices != nullptr)

@@ -5,6 +5,7 @@
 // one implementation at start and removes it at exit; the free functions below forward
 // to it and do nothing, or answer null, false or empty, while none is installed (as in
 // tests that run without the program's windows). User-interface thread only.
+#include "foundation/point2d.h"
 #include "platform/cstring.h"
 #include "platform/ui/cursor.h"
 
@@ -31,6 +32,8 @@ public:
     virtual void UpdateAllViewsOfActiveDoc() = 0;
     // Ends the mouse capture a tool took through its view.
     virtual void ReleaseCapture() = 0;
+    // The mouse pointer in screen pixels; false when the host has no pointer.
+    virtual bool GetCursorPos(CPoint2d& screen) = 0;
     // A tip with the text at the screen point, gone at the next input; nothing here.
     virtual void ShowTipText(int /*x*/, int /*y*/, const CString& /*text*/) {}
 };
@@ -53,4 +56,6 @@ void SetStatusText(int pane, const CString& text, bool update);
 // UpdateAllViews of the main frame's active document, with no sender and no hint.
 void UpdateAllViewsOfActiveDoc();
 void ReleaseCapture();
+// False, leaving the point alone, without a host.
+[[nodiscard]] bool GetCursorPos(CPoint2d& screen);
 void ShowTipText(int x, int y, const CString& text);

@@ -4,6 +4,7 @@
 #include "platform/profile.h"
 #include "render/hostservices.h"
 #include "render/tarnisview.h"
+#include "tools/cameracontextmenu.h"
 #include "tools/cameragrab.h"
 #include "tools/cameramotions.h"
 #include "tools/toolmanager.h"
@@ -282,6 +283,13 @@ void CCameraTool::Resume()
 bool CCameraTool::ReplacesTool(const CTool* newTool) const
 {
     return dynamic_cast<const CCameraTool*>(newTool) != nullptr;
+}
+
+bool CCameraTool::OnContextMenu(unsigned /*flags*/, int x, int y, ITarnisView* view)
+{
+    if (GetProfileInt(CString("Tools"), CString("CameraContextMenu"), 1) == 0)
+        return false;
+    return TrackCameraContextMenu(x, y, view);
 }
 
 void CCameraTool::ShowPrompt()

@@ -59,6 +59,9 @@ public:
     void Resume() override;
     [[nodiscard]] bool PopOnCancel() const override { return true; }
     [[nodiscard]] bool ReplacesTool(const CTool* newTool) const override;
+    // The camera menu, unless "Tools"/"CameraContextMenu" turns it off (the click then
+    // reaches the tool as a right press).
+    bool OnContextMenu(unsigned flags, int x, int y, ITarnisView* view) override;
 
     // The prompt in the first status pane.
     virtual void ShowPrompt();

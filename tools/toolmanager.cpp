@@ -1,5 +1,6 @@
 #include "tools/toolmanager.h"
 
+#include "drawapi/tarnisview.h"
 #include "foundation/notificationcenter.h"
 #include "render/hostservices.h"
 #include "tools/tool.h"
@@ -259,6 +260,13 @@ bool CToolManager::OnKeyUp(unsigned code, unsigned repeat, unsigned keyFlags, IT
     FlushDeletions();
     if (m_activeTool == nullptr || view == nullptr)
         return false;
+    // The context-menu key opens the menu where the pointer is.
+    if (CPoint2d pointer; code == kContextMenuKey && GetCursorPos(pointer))
+    {
+        view->ScreenToClient(pointer);
+        if (m_activeTool->OnContextMenu(keyFlags, static_cast<int>(pointer.x), static_cast<int>(pointer.y), view))
+            return true;
+    }
     m_activeTool->SetView(view);
     return m_activeTool->OnKeyUp(code, repeat, keyFlags, view);
 }

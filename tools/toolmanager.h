@@ -34,6 +34,9 @@ struct CToolNotification
     CTool* tool;
 };
 
+// The key code of the context-menu key.
+inline constexpr unsigned kContextMenuKey = 93;
+
 class CToolManager : public IDocToolManager, private CDBListener, private ISelectionObserver
 {
 public:
@@ -87,6 +90,7 @@ public:
     void OnMouseEnter(ITarnisView* view);
     void OnMouseLeave(ITarnisView* view);
     bool OnKeyDown(unsigned code, unsigned repeat, unsigned keyFlags, ITarnisView* view);
+    // The context-menu key is first offered to the tool's context menu at the pointer.
     bool OnKeyUp(unsigned code, unsigned repeat, unsigned keyFlags, ITarnisView* view);
     bool OnSetCursor();
     void OnUserText(const CString& text, ITarnisView* view);

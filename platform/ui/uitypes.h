@@ -98,6 +98,8 @@ inline constexpr UINT VK_UP = 0x26;
 inline constexpr UINT VK_RIGHT = 0x27;
 inline constexpr UINT VK_DOWN = 0x28;
 inline constexpr UINT VK_DELETE = 0x2E;
+// The context-menu key.
+inline constexpr UINT VK_APPS = 0x5D;
 
 // Framework command ids the shapes route themselves.
 inline constexpr UINT ID_FILE_NEW = 57600;

@@ -1,5 +1,6 @@
 #include "platform/ui/view.h"
 
+#include <QCursor>
 #include <QGuiApplication>
 #include <QImage>
 #include <QScreen>
@@ -164,6 +165,12 @@ CPoint CView::ScreenToClient(CPoint point) const
         return point;
     const QPoint local = m_widget->mapFromGlobal(QPoint(point.x, point.y));
     return CPoint{local.x(), local.y()};
+}
+
+CPoint CView::GetCursorPos()
+{
+    const QPoint pointer = QCursor::pos();
+    return CPoint{pointer.x(), pointer.y()};
 }
 
 bool CView::IsAltKeyDown()

@@ -59,6 +59,8 @@ public:
     [[nodiscard]] CPoint ScreenToClient(CPoint point) const;
     // True while an Alt key is held.
     [[nodiscard]] static bool IsAltKeyDown();
+    // The mouse pointer in screen pixels.
+    [[nodiscard]] static CPoint GetCursorPos();
 
     // Keeps a finished frame (top row first, RGBA) for the window to show until the next.
     void PresentFrame(int width, int height, const std::vector<std::uint8_t>& rgba);

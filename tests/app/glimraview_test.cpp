@@ -3,13 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QCursor>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QWidget>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 #include "app/glimraapp.h"
 #include "app/glimradoc.h"
@@ -26,6 +30,7 @@
 #include "drawapi/animation.h"
 #include "platform/ui/cmdui.h"
 #include "samplefiles.h"
+#include "tools/cameraorbittool.h"
 #include "tools/tool.h"
 #include "tools/toolmanager.h"
 
@@ -69,6 +74,50 @@ public:
 private:
     std::vector<unsigned>& m_presses;
 };
+
+// An orbit tool that counts the right presses that reach it.
+class CRightPressCounter : public CCameraOrbitTool
+{
+public:
+    explicit CRightPressCounter(int& presses) : m_presses(presses) {}
+    void OnRButtonDown(unsigned, int, int, ITarnisView*) override { ++m_presses; }
+
+private:
+    int& m_presses;
+};
+
+// What the next popup menu showed: per item its text ("-" for a separator), whether it was
+// enabled and whether checked; and where it opened.
+struct ShownMenu
+{
+    bool shown = false;
+    std::vector<std::tuple<QString, bool, bool>> items;
+    QPoint position;
+};
+
+// Once the next popup menu is up, writes it down, picks the item with that text (none for
+// an empty text) as a click would, and closes the menu.
+void PickFromNextMenu(ShownMenu& seen, const QString& text)
+{
+    QTimer::singleShot(0, [&seen, text] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr)
+            return;
+        seen.shown = true;
+        seen.position = menu->pos();
+        QAction* picked = nullptr;
+        for (QAction* action : menu->actions())
+        {
+            seen.items.emplace_back(action->isSeparator() ? QStringLiteral("-") : action->text(), action->isEnabled(),
+                                    action->isChecked());
+            if (!text.isEmpty() && action->text() == text)
+                picked = action;
+        }
+        if (picked != nullptr)
+            picked->trigger();
+        menu->close();
+    });
+}
 
 class MainViewTest : public ::testing::Test
 {
@@ -398,6 +447,103 @@ TEST_F(MainViewTest, CameraCommandsSelectTheirToolsReplacingEachOtherAndCheckThe
     EXPECT_FALSE(Update(ID_CAMERA_WALK).IsEnabled());
     frame->SendCommand(ID_CAMERA_EXIT);
     EXPECT_EQ(Tools().GetActiveTool(), nullptr);
+}
+
+TEST_F(MainViewTest, TheRightButtonOverACameraToolShowsTheCameraMenuWhosePickedItemRunsOnceItClosed)
+{
+    frame->SendCommand(ID_CAMERA_ORBIT);
+    ShownMenu seen;
+    PickFromNextMenu(seen, QStringLiteral("&Pan"));
+    QTest::mousePress(view->GetWidget(), Qt::RightButton, Qt::NoModifier, QPoint(60, 40));
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(Tools().GetActiveToolId(), static_cast<int>(ID_CAMERA_ORBIT));
+    apptest::ProcessEvents();
+    EXPECT_EQ(Tools().GetActiveToolId(), static_cast<int>(ID_CAMERA_PAN));
+    EXPECT_EQ(Tools().GetToolCount(), 1);
+
+    const std::vector<std::tuple<QString, bool, bool>> expected = {
+        {"E&xit", true, false},        {"-", true, false},           {"&Orbit", true, true},
+        {"&Pan", true, false},         {"&Look Around", true, false}, {"W&alk", true, false},
+        {"&Zoom", true, false},        {"-", true, false},           {"Zoom &Window", true, false},
+        {"Zoom &Extents", true, false}};
+    EXPECT_EQ(seen.items, expected);
+}
+
+TEST_F(MainViewTest, TheCameraMenuPreferenceDecidesWhetherTheRightButtonOpensTheMenuOrReachesTheTool)
+{
+    const struct
+    {
+        int preference;
+        bool menu;
+        int presses;
+    } cases[] = {{1, true, 0}, {0, false, 1}};
+    for (const auto& c : cases)
+    {
+        WriteProfileInt(CString("Tools"), CString("CameraContextMenu"), c.preference);
+        int presses = 0;
+        Tools().SelectTool(new CRightPressCounter(presses), ID_CAMERA_ORBIT, true);
+        ShownMenu seen;
+        PickFromNextMenu(seen, QString());
+        view->OnRButtonDown(MK_RBUTTON, CPoint{50, 50});
+        apptest::ProcessEvents();
+        EXPECT_EQ(seen.shown, c.menu) << c.preference;
+        EXPECT_EQ(presses, c.presses) << c.preference;
+    }
+}
+
+TEST_F(MainViewTest, TheMenuKeyOpensTheCameraMenuAtThePointerAndExitLeavesTheTool)
+{
+    frame->SendCommand(ID_CAMERA_ZOOM);
+    const QPoint pointer = view->GetWidget()->mapToGlobal(QPoint(70, 50));
+    QCursor::setPos(pointer);
+    ShownMenu seen;
+    PickFromNextMenu(seen, QStringLiteral("E&xit"));
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->GetWidget(), &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Menu, Qt::NoModifier);
+    QCoreApplication::sendEvent(view->GetWidget(), &release);
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.position, pointer);
+    apptest::ProcessEvents();
+    EXPECT_EQ(Tools().GetActiveTool(), nullptr);
+}
+
+TEST_F(MainViewTest, ALeftDragIntoTheBorderPansUntilAnyButtonOrTheWheelEndsIt)
+{
+    const CPoint border{0, 100};
+    const std::function<void()> enders[] = {
+        [this, border] { view->OnLButtonUp(0, border); },
+        [this, border] { view->OnLButtonDown(MK_LBUTTON, border); },
+        [this, border] { view->OnLButtonDblClk(MK_LBUTTON, border); },
+        [this, border] { view->OnRButtonDown(MK_LBUTTON | MK_RBUTTON, border); },
+        [this, border] { view->OnRButtonUp(MK_LBUTTON, border); },
+        [this, border] { view->OnRButtonDblClk(MK_LBUTTON | MK_RBUTTON, border); },
+        [this, border] { view->OnMButtonDown(MK_LBUTTON | MK_MBUTTON, border); },
+        [this, border] { view->OnMButtonUp(MK_LBUTTON, border); },
+        [this, border] { view->OnMButtonDblClk(MK_LBUTTON | MK_MBUTTON, border); },
+        [this] { view->OnMouseWheel(MK_LBUTTON, 120, view->ClientToScreen(CPoint{100, 100})); }};
+    // No menu may wait for a pick should a camera tool take the right button.
+    WriteProfileInt(CString("Tools"), CString("CameraContextMenu"), 0);
+    for (size_t i = 0; i < std::size(enders); ++i)
+    {
+        view->OnLButtonDown(MK_LBUTTON, CPoint{100, 100});
+        const CViewDefinition before = view->GetViewDefinition();
+        view->OnMouseMove(MK_LBUTTON, border);
+        ASSERT_TRUE(view->IsAutopanning()) << i;
+        EXPECT_FALSE(view->GetViewDefinition().IsSameCamera(before)) << i;
+        enders[i]();
+        EXPECT_FALSE(view->IsAutopanning()) << i;
+        view->OnMButtonUp(0, border);
+        view->OnLButtonUp(0, CPoint{100, 100});
+        view->OnMouseMove(0, CPoint{100, 100});
+    }
+
+    // A camera tool's drag moves the camera itself.
+    frame->SendCommand(ID_CAMERA_ORBIT);
+    view->OnLButtonDown(MK_LBUTTON, CPoint{100, 100});
+    view->OnMouseMove(MK_LBUTTON, border);
+    EXPECT_FALSE(view->IsAutopanning());
+    view->OnLButtonUp(0, border);
 }
 
 TEST_F(MainViewTest, TheMiddleButtonOrbitsOverTheActiveToolWhichResumesOnRelease)

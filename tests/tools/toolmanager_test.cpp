@@ -31,7 +31,16 @@ public:
     void OnLButtonUp(unsigned flags, int x, int y, ITarnisView*) override { Mouse("up", flags, x, y); }
     void OnRButtonDown(unsigned flags, int x, int y, ITarnisView*) override { Mouse("right", flags, x, y); }
     void OnMouseMove(unsigned flags, int x, int y, ITarnisView*) override { Mouse("move", flags, x, y); }
-    bool OnContextMenu(unsigned, int, int, ITarnisView*) override { return showsMenu; }
+    bool OnContextMenu(unsigned flags, int x, int y, ITarnisView*) override
+    {
+        Mouse("menu", flags, x, y);
+        return showsMenu;
+    }
+    bool OnKeyUp(unsigned code, unsigned, unsigned, ITarnisView*) override
+    {
+        m_log.push_back("key " + std::to_string(code));
+        return false;
+    }
     bool PopOnCancel() const override { return popsOnCancel; }
     bool CanSuspend() const override { return canSuspend; }
     bool ReplacesTool(const CTool*) const override { return replaceable; }
@@ -107,11 +116,37 @@ TEST_F(ToolManagerTest, InputReachesTheActiveToolWithItsFlagsAndALeftReleaseWith
     tool->showsMenu = false;
     tools.OnRButtonDown(kMouseRight, 15, 16, &view);
 
-    const std::vector<std::string> expected = {"move 32 3,4", "down 5 5,6", "move 1 7,8", "up 0 9,10",
+    const std::vector<std::string> expected = {"move 32 3,4", "down 5 5,6",     "move 1 7,8",
+                                               "up 0 9,10",   "menu 2 13,14",   "menu 2 15,16",
                                                "right 2 15,16"};
     EXPECT_EQ(log, expected);
     EXPECT_EQ(tools.GetActiveToolId(), 77);
     EXPECT_EQ(tool->GetMouseFlags(), kMouseRight);
+}
+
+// A window 100 pixels from the screen's left edge and 50 from its top.
+class COffsetView : public CTarnisView
+{
+public:
+    void ScreenToClient(CPoint2d& point) const override { point = CPoint2d(point.x - 100, point.y - 50); }
+};
+
+TEST_F(ToolManagerTest, TheContextMenuKeyOffersTheMenuAtThePointerAndGoesOnToTheToolWhenNoneShows)
+{
+    auto* tool = new CRecordingTool(log);
+    tools.SelectTool(tool, 1, false);
+    COffsetView window;
+    host.pointer = CPoint2d(130, 70);
+    tool->showsMenu = true;
+    EXPECT_TRUE(tools.OnKeyUp(kContextMenuKey, 1, 0, &window));
+    tool->showsMenu = false;
+    EXPECT_FALSE(tools.OnKeyUp(kContextMenuKey, 1, 0, &window));
+    EXPECT_FALSE(tools.OnKeyUp(kContextMenuKey, 1, 0, nullptr));
+    // The tool keeps the fixture's view, which outlives the manager, not the window.
+    EXPECT_FALSE(tools.OnKeyUp(65, 1, 0, &view));
+
+    const std::vector<std::string> expected = {"menu 0 30,20", "menu 0 30,20", "key 93", "key 65"};
+    EXPECT_EQ(log, expected);
 }
 
 TEST_F(ToolManagerTest, AToolThatPopsItselfInItsHandlerLivesUntilTheNextInputEvent)

@@ -28,6 +28,11 @@ public:
     void SetStatusText(int pane, const CString& text, bool /*update*/) override { panes[pane] = text; }
     void UpdateAllViewsOfActiveDoc() override {}
     void ReleaseCapture() override { ++releases; }
+    bool GetCursorPos(CPoint2d& screen) override
+    {
+        screen = pointer;
+        return true;
+    }
 
     [[nodiscard]] CString Pane(int pane) const
     {
@@ -43,4 +48,5 @@ public:
     int cursorToken = 0;
     int releases = 0;
     ITarnisView* activeView = nullptr;
+    CPoint2d pointer;
 };
