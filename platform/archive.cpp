@@ -338,9 +338,15 @@ ULONGLONG CArchive::GetRemainingBytes() const
     }
 }
 
+bool CArchive::HasAvailable(ULONGLONG bytes) const
+{
+    CheckLoading();
+    return bytes <= static_cast<ULONGLONG>(m_end - m_pos) || GetRemainingBytes() >= bytes;
+}
+
 void CArchive::EnsureAvailable(ULONGLONG bytes)
 {
-    if (GetRemainingBytes() < bytes) {
+    if (!HasAvailable(bytes)) {
         Fail(CArchiveException::endOfFile);
     }
 }
@@ -655,7 +661,7 @@ ULONGLONG ReadLength(CArchive& ar)
 std::string ReadCharacterBytes(CArchive& ar, ULONGLONG length, ULONGLONG unitSize)
 {
     const ULONGLONG byteCount = length * unitSize;
-    if (ar.GetRemainingBytes() < byteCount) {
+    if (!ar.HasAvailable(byteCount)) {
         AfxThrowArchiveException(CArchiveException::endOfFile);
     }
     if (length > kMaxStringUnits) {

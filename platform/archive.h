@@ -134,6 +134,9 @@ public:
     [[nodiscard]] bool IsBufferEmpty() const;
     // Bytes left in the buffer and the file; a very large number when unknown.
     [[nodiscard]] ULONGLONG GetRemainingBytes() const;
+    // True when at least bytes remain. The buffer answers most checks without asking the
+    // file, which costs two system calls.
+    [[nodiscard]] bool HasAvailable(ULONGLONG bytes) const;
     // Throws endOfFile (with the file name) when fewer than bytes remain.
     void EnsureAvailable(ULONGLONG bytes);
 
