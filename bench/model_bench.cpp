@@ -14,6 +14,7 @@
 #include "model/undosuspender.h"
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
+#include "bench/benchframe.h"
 #include "bench/gridfile.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/modelfiles.h"
@@ -21,18 +22,6 @@
 namespace {
 
 // Settings in memory with the undo log off, and the model classes registered, once.
-void PrepareOnce()
-{
-    static CSettingsStore* const settings = [] {
-        auto* store = new CSettingsStore{CString()};
-        SetProfileStore(store);
-        WriteProfileBool("Undo", "Logging", false);
-        RegisterModelClasses();
-        return store;
-    }();
-    benchmark::DoNotOptimize(settings);
-}
-
 // Bytes the allocator hands out at the moment, mapped blocks included.
 std::size_t AllocatedBytes()
 {

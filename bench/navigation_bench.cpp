@@ -23,6 +23,7 @@
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
 #include "render/tarnisview.h"
+#include "bench/benchframe.h"
 #include "bench/gridfile.h"
 #include "samplegen/modelfiles.h"
 #include "tools/cameracommands.h"
@@ -33,62 +34,6 @@
 #include "tools/viewextentsfinder.h"
 
 namespace {
-
-constexpr int kWidth = 1280;
-constexpr int kHeight = 1024;
-
-void PrepareOnce()
-{
-    static CSettingsStore* const settings = [] {
-        auto* store = new CSettingsStore{CString()};
-        SetProfileStore(store);
-        WriteProfileBool("Undo", "Logging", false);
-        RegisterModelClasses();
-        setenv("LP_NUM_THREADS", "2", 0);
-        return store;
-    }();
-    benchmark::DoNotOptimize(settings);
-}
-
-// An offscreen framebuffer of the frame's size, made once and made current each time:
-// other benchmarks keep contexts of their own.
-bool MakeContextCurrent()
-{
-    static std::unique_ptr<CGLDevice> device;
-    static HGLRC context = nullptr;
-    if (context == nullptr) {
-        device = CGLDevice::CreateOffscreen(kWidth, kHeight);
-        if (device == nullptr) {
-            return false;
-        }
-        PIXELFORMATDESCRIPTOR wanted;
-        wanted.cDepthBits = 24;
-        wanted.cStencilBits = 8;
-        if (!SetPixelFormat(device.get(), ChoosePixelFormat(device.get(), &wanted), nullptr)) {
-            return false;
-        }
-        context = wglCreateContext(device.get());
-    }
-    return context != nullptr && wglMakeCurrent(device.get(), context);
-}
-
-// A perspective view of the grid from above, slanted; zoomed onto one corner when asked.
-void AimAtGrid(CTarnisView& view, const CTarnwickModel& model, bool corner)
-{
-    CBoundingBox3d box;
-    model.GetRootComponent()->GetBounds(box, false);
-    const double size = std::max(box.xmax - box.xmin, box.ymax - box.ymin);
-    const CPoint3d centre = corner ? CPoint3d(box.xmin, box.ymin, 0.0)
-                                   : CPoint3d((box.xmin + box.xmax) / 2, (box.ymin + box.ymax) / 2, 0.0);
-    const double distance = corner ? size / 10 : size;
-    CViewDefinition definition;
-    definition.SetViewportSize(kWidth, kHeight);
-    definition.SetEyeTarget(CPoint3d(centre.x, centre.y - distance, distance), centre, CVector3d(0, 0, 1));
-    definition.SetPerspective(true);
-    view.SetViewDefinition(definition);
-    view.SetViewportSize(kWidth, kHeight);
-    view.InitGLState();
-}
 
 struct GridView
 {
@@ -124,7 +69,7 @@ void PointPick(benchmark::State& state)
     grid.view.DrawFrame(0, false);
     int hits = 0;
     for (auto _ : state) {
-        CPickHelper picker(&grid.view, CPoint2d(kWidth / 2.0, kHeight / 2.0), 0);
+        CPickHelper picker(&grid.view, CPoint2d(kFrameWidth / 2.0, kFrameHeight / 2.0), 0);
         CPoint3d point;
         benchmark::DoNotOptimize(picker.FindNearestHitPoint(point));
         hits = picker.GetHitCount();
@@ -168,8 +113,8 @@ void OrbitDrag(benchmark::State& state)
     glFinish();
     CToolManager tools;
     tools.SelectTool(new CCameraOrbitTool, kOrbitCommandId, true);
-    const int x = kWidth / 2;
-    const int y = kHeight / 2;
+    const int x = kFrameWidth / 2;
+    const int y = kFrameHeight / 2;
     const auto pressed = std::chrono::steady_clock::now();
     tools.OnLButtonDown(kMouseLeft, x, y, &grid.view);
     const double press = std::chrono::duration<double>(std::chrono::steady_clock::now() - pressed).count();

@@ -33,49 +33,12 @@
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
 #include "render/tarnisview.h"
+#include "bench/benchframe.h"
 #include "bench/gridfile.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/modelfiles.h"
 
 namespace {
-
-constexpr int kWidth = 1280;
-constexpr int kHeight = 1024;
-
-void PrepareOnce()
-{
-    static CSettingsStore* const settings = [] {
-        auto* store = new CSettingsStore{CString()};
-        SetProfileStore(store);
-        WriteProfileBool("Undo", "Logging", false);
-        RegisterModelClasses();
-        setenv("LP_NUM_THREADS", "2", 0);
-        return store;
-    }();
-    benchmark::DoNotOptimize(settings);
-}
-
-// An offscreen framebuffer of the frame's size with a current context, made once.
-bool MakeContextCurrent()
-{
-    static std::unique_ptr<CGLDevice> device;
-    static HGLRC context = nullptr;
-    if (context != nullptr) {
-        return true;
-    }
-    device = CGLDevice::CreateOffscreen(kWidth, kHeight);
-    if (device == nullptr) {
-        return false;
-    }
-    PIXELFORMATDESCRIPTOR wanted;
-    wanted.cDepthBits = 24;
-    wanted.cStencilBits = 8;
-    if (!SetPixelFormat(device.get(), ChoosePixelFormat(device.get(), &wanted), nullptr)) {
-        return false;
-    }
-    context = wglCreateContext(device.get());
-    return context != nullptr && wglMakeCurrent(device.get(), context);
-}
 
 // The grid's triangles as a binary little-endian PLY file, each vertex once.
 void WritePly(const CTarnwickModel& model, const std::string& path)
@@ -130,22 +93,6 @@ std::string PlyPath(int faces)
     const char* folder = std::getenv("TMPDIR");
     return std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/glimra-grid-" +
            std::to_string(faces) + ".ply";
-}
-
-// A view looking down at the whole grid at a slant, in perspective.
-void AimAtGrid(CTarnisView& view, const CTarnwickModel& model)
-{
-    CBoundingBox3d box;
-    model.GetRootComponent()->GetBounds(box, false);
-    const CPoint3d centre((box.xmin + box.xmax) / 2, (box.ymin + box.ymax) / 2, 0.0);
-    const double size = std::max(box.xmax - box.xmin, box.ymax - box.ymin);
-    CViewDefinition definition;
-    definition.SetViewportSize(kWidth, kHeight);
-    definition.SetEyeTarget(CPoint3d(centre.x, centre.y - size, size), centre, CVector3d(0, 0, 1));
-    definition.SetPerspective(true);
-    view.SetViewDefinition(definition);
-    view.SetViewportSize(kWidth, kHeight);
-    view.InitGLState();
 }
 
 double Seconds(std::chrono::steady_clock::time_point since)

@@ -1,0 +1,75 @@
+#pragma once
+// What the drawing benchmarks share: the settings they run with, one offscreen context of the
+// frame's size, and a view aimed at the generated grid.
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+
+#include "document/classregistration.h"
+#include "document/component.h"
+#include "document/tarnwickmodel.h"
+#include "platform/gl/wgl.h"
+#include "platform/profile.h"
+#include "platform/settingsstore.h"
+#include "render/tarnisview.h"
+#include "render/viewdefinition.h"
+
+inline constexpr int kFrameWidth = 1280;
+inline constexpr int kFrameHeight = 1024;
+
+// Settings in memory, no undo log, the model classes registered, two rasteriser threads.
+inline void PrepareOnce()
+{
+    static CSettingsStore* const settings = [] {
+        auto* store = new CSettingsStore{CString()};
+        SetProfileStore(store);
+        WriteProfileBool("Undo", "Logging", false);
+        RegisterModelClasses();
+        setenv("LP_NUM_THREADS", "2", 0);
+        return store;
+    }();
+    benchmark::DoNotOptimize(settings);
+}
+
+// The offscreen framebuffer of the frame's size, made once and made current on every call,
+// since a benchmark may have made another context current meanwhile.
+inline bool MakeContextCurrent()
+{
+    static std::unique_ptr<CGLDevice> device;
+    static HGLRC context = nullptr;
+    if (context == nullptr) {
+        device = CGLDevice::CreateOffscreen(kFrameWidth, kFrameHeight);
+        if (device == nullptr) {
+            return false;
+        }
+        PIXELFORMATDESCRIPTOR wanted;
+        wanted.cDepthBits = 24;
+        wanted.cStencilBits = 8;
+        if (!SetPixelFormat(device.get(), ChoosePixelFormat(device.get(), &wanted), nullptr)) {
+            return false;
+        }
+        context = wglCreateContext(device.get());
+    }
+    return context != nullptr && wglMakeCurrent(device.get(), context);
+}
+
+// A perspective view of the grid from above, slanted; zoomed onto one corner when asked.
+inline void AimAtGrid(CTarnisView& view, const CTarnwickModel& model, bool corner = false)
+{
+    CBoundingBox3d box;
+    model.GetRootComponent()->GetBounds(box, false);
+    const double size = std::max(box.xmax - box.xmin, box.ymax - box.ymin);
+    const CPoint3d centre = corner ? CPoint3d(box.xmin, box.ymin, 0.0)
+                                   : CPoint3d((box.xmin + box.xmax) / 2, (box.ymin + box.ymax) / 2, 0.0);
+    const double distance = corner ? size / 10 : size;
+    CViewDefinition definition;
+    definition.SetViewportSize(kFrameWidth, kFrameHeight);
+    definition.SetEyeTarget(CPoint3d(centre.x, centre.y - distance, distance), centre, CVector3d(0, 0, 1));
+    definition.SetPerspective(true);
+    view.SetViewDefinition(definition);
+    view.SetViewportSize(kFrameWidth, kFrameHeight);
+    view.InitGLState();
+}
