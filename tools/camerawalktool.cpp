@@ -12,6 +12,7 @@
 #include "render/depthclamp.h"
 #include "render/hostservices.h"
 #include "render/tarnisview.h"
+#include "tools/windowoverlay.h"
 
 namespace {
 
@@ -82,45 +83,6 @@ CComponent* RootOf(const CTarnisView& view)
     const CTarnwickModel* model = view.GetModel();
     return model != nullptr ? model->GetRootComponent() : nullptr;
 }
-
-// Window pixels with y down, on top of the frame.
-class CWindowOverlay
-{
-public:
-    explicit CWindowOverlay(CTarnisView& view) : m_view(view), m_lit(view.IsLightingOn())
-    {
-        const CViewDefinition& definition = view.GetViewDefinition();
-        view.EndPrimitive();
-        glMatrixMode(GL_PROJECTION);
-        glPushMatrix();
-        glLoadIdentity();
-        glOrtho(0.0, definition.GetViewportWidth(), definition.GetViewportHeight(), 0.0, -1.0, 1.0);
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glLoadIdentity();
-        view.SetLighting(false);
-        m_depthTest = view.SetCapability(GL_DEPTH_TEST, false);
-        view.SetLineWidth(1.0);
-        view.SetLineStipple(0);
-    }
-    ~CWindowOverlay()
-    {
-        m_view.EndPrimitive();
-        m_view.SetCapability(GL_DEPTH_TEST, m_depthTest);
-        m_view.SetLighting(m_lit);
-        glMatrixMode(GL_PROJECTION);
-        glPopMatrix();
-        glMatrixMode(GL_MODELVIEW);
-        glPopMatrix();
-    }
-    CWindowOverlay(const CWindowOverlay&) = delete;
-    CWindowOverlay& operator=(const CWindowOverlay&) = delete;
-
-private:
-    CTarnisView& m_view;
-    bool m_lit;
-    bool m_depthTest = false;
-};
 
 }  // namespace
 

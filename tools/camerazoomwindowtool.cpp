@@ -4,6 +4,7 @@
 
 #include "render/tarnisview.h"
 #include "tools/toolmanager.h"
+#include "tools/windowoverlay.h"
 
 void CCameraZoomWindowTool::OnLButtonDown(unsigned /*flags*/, int x, int y, ITarnisView* view)
 {
@@ -54,24 +55,11 @@ void CCameraZoomWindowTool::Draw(ITarnisView* view)
     CTarnisView* modelView = AsModelView(view);
     if (modelView == nullptr || !GetRectangle(a, b))
         return;
-    const CViewDefinition& definition = view->GetViewDefinition();
-    view->EndPrimitive();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, definition.GetViewportWidth(), definition.GetViewportHeight(), 0.0, -1.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    const bool lit = modelView->IsLightingOn();
-    view->SetLighting(false);
-    const bool depthTest = view->SetCapability(GL_DEPTH_TEST, false);
+    const CWindowOverlay overlay(*modelView);
     const bool blend = view->SetCapability(GL_BLEND, false);
     // Inverting the pixels keeps the outline visible over any background.
     view->SetCapability(GL_COLOR_LOGIC_OP, true);
     glLogicOp(GL_INVERT);
-    view->SetLineWidth(1.0);
-    view->SetLineStipple(0);
     view->BeginPrimitive(GL_LINE_LOOP);
     view->Vertex(a.x + 0.5, a.y + 0.5, 0.0);
     view->Vertex(a.x + 0.5, b.y + 0.5, 0.0);
@@ -81,10 +69,4 @@ void CCameraZoomWindowTool::Draw(ITarnisView* view)
     glLogicOp(GL_COPY);
     view->SetCapability(GL_COLOR_LOGIC_OP, false);
     view->SetCapability(GL_BLEND, blend);
-    view->SetCapability(GL_DEPTH_TEST, depthTest);
-    view->SetLighting(lit);
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
 }

@@ -10,12 +10,11 @@
 #include <numeric>
 #include <vector>
 
+#include "animationsupport.h"
 #include "app/glimraapp.h"
 #include "app/glimraview.h"
 #include "app/mainframe.h"
 #include "apptestsupport.h"
-#include "drawapi/animation.h"
-#include "render/frametimer.h"
 #include "samplefiles.h"
 
 namespace {
@@ -67,7 +66,7 @@ public:
     {
         emit m_app.GetMainFrame()->GetPageTabs().GetTabControl()->tabBarClicked(index);
         CGlimraView& view = *m_app.GetActiveGlimraView();
-        EndTransition(view);
+        apptest::RunAnimationToEnd(view);
         const int swapped = view.GetFramesSwapped();
         view.OnPaint();
         const QImage* frame = view.GetPresentedFrame();
@@ -77,18 +76,6 @@ public:
     }
 
 private:
-    // Every reading of the clock lies far after the one before, so a timed transition
-    // ends at its next step; a counted one is stepped through.
-    static void EndTransition(CGlimraView& view)
-    {
-        static double now = 0.0;
-        CFrameTimer::SetClock([] { return now += 1000.0; });
-        for (int step = 0; step < 10000 && view.GetAnimation() != nullptr; ++step)
-            if (!view.GetAnimation()->Step(&view))
-                view.SetAnimation(nullptr);
-        CFrameTimer::SetClock(nullptr);
-    }
-
     CGlimraApp m_app;
     bool m_started = false;
 };
