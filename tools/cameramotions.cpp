@@ -48,17 +48,6 @@ CVector3d TrackballDirection(const CViewDefinition& view, const CPoint3d& pivot,
     return direction;
 }
 
-// The point of the line whose distance from the eye along the view is the depth.
-CPoint3d PointAtDepth(const CViewDefinition& view, const CLine3d& line, double depth)
-{
-    const CVector3d along = view.GetViewDirection();
-    const double rate = DotProduct(CVector3d(line.direction), along);
-    if (std::abs(rate) < kDegenerate)
-        return line.origin;
-    const double t = (depth - DotProduct(line.origin - view.GetEye(), along)) / rate;
-    return line.GetPoint(t);
-}
-
 }  // namespace
 
 bool OrbitCamera(CViewDefinition& view, const CPoint3d& pivot, const CPoint2d& last, const CPoint2d& current)
@@ -134,21 +123,6 @@ bool ChangeFieldOfViewKeepingFraming(CViewDefinition& view, const CPoint3d& refe
     return true;
 }
 
-bool ZoomFieldOfView(CViewDefinition& view, double factor)
-{
-    if (!view.IsPerspective())
-    {
-        view.Dolly(1.0, factor);
-        return true;
-    }
-    const double old = view.GetCamera().GetFieldOfView();
-    const double wanted = std::clamp(old * (1.0 + factor), kMinimumFieldOfView, kMaximumFieldOfView);
-    if (std::abs(wanted - old) < 0.001)
-        return false;
-    view.SetFieldOfView(wanted);
-    return true;
-}
-
 double ComputeOrbitRadius(const CViewDefinition& view, const CPoint3d& pivot)
 {
     double radius = 0.5 * (view.IsPerspective()
@@ -159,30 +133,4 @@ double ComputeOrbitRadius(const CViewDefinition& view, const CPoint3d& pivot)
     if (width > height && std::abs(height) > 0.001)
         radius *= static_cast<double>(width) / height;
     return radius;
-}
-
-void ZoomAtPoint(CViewDefinition& view, const CPoint2d& pixel, double distance, double factor)
-{
-    view.ZoomAtPixel(pixel, distance, view.IsPerspective() ? -factor : factor);
-}
-
-bool ZoomWindow(CViewDefinition& view, const CPoint2d& corner1, const CPoint2d& corner2, double depth)
-{
-    const double width = std::abs(corner2.x - corner1.x);
-    const double height = std::abs(corner2.y - corner1.y);
-    if (width == 0.0 || height == 0.0 || view.GetViewportWidth() <= 0 || view.GetViewportHeight() <= 0)
-        return false;
-    const CPoint2d centre((corner1.x + corner2.x) / 2.0, (corner1.y + corner2.y) / 2.0);
-    const double scale = std::max(width / view.GetViewportWidth(), height / view.GetViewportHeight());
-    if (!view.IsPerspective())
-    {
-        const CPoint3d offset = view.PixelToPoint(centre);
-        MoveCamera(view, view.GetXAxis() * offset.x + view.GetYAxis() * offset.y);
-        view.SetViewHeight(view.GetViewHeight() * scale);
-        return true;
-    }
-    const CPoint3d shown = PointAtDepth(view, view.ScreenToModelLine(centre), depth);
-    const CPoint3d eye = shown + view.GetViewDirection() * -(depth * scale);
-    view.SetEyeTarget(eye, shown, view.GetCamera().GetUp());
-    return true;
 }

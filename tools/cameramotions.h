@@ -23,16 +23,5 @@ bool LookAroundCamera(CViewDefinition& view, const CPoint2d& last, const CPoint2
 // Perspective only: the field of view becomes the degrees (held to 1..120) and the
 // camera moves along its view so that the reference point keeps its apparent size.
 bool ChangeFieldOfViewKeepingFraming(CViewDefinition& view, const CPoint3d& reference, double degrees);
-// Perspective: the field of view grows by the factor (held to 1..120 degrees; false
-// when that changes it by less than 0.001); parallel projection zooms by the factor.
-bool ZoomFieldOfView(CViewDefinition& view, double factor);
 // Half the larger visible extent at the pivot, in model units.
 [[nodiscard]] double ComputeOrbitRadius(const CViewDefinition& view, const CPoint3d& pivot);
-// A factor below 0 zooms in, above 0 out, in both projections: parallel projection
-// scales the view height by (1 + factor) keeping the point under the pixel; perspective
-// moves the camera along the line through the pixel by distance * -factor.
-void ZoomAtPoint(CViewDefinition& view, const CPoint2d& pixel, double distance, double factor);
-// The rectangle between the corners fills the view afterwards; depth is the distance
-// from the eye, along the view, of what the rectangle shows (perspective). Nothing for
-// a rectangle without width or height.
-bool ZoomWindow(CViewDefinition& view, const CPoint2d& corner1, const CPoint2d& corner2, double depth);

@@ -194,8 +194,9 @@ bool CCameraTool::Move(CTarnisView& view, unsigned flags, const CPoint2d& positi
     case kCameraLookAround: return LookAroundCamera(definition, m_last, position);
     case kCameraZoom:
         if (shift)
-            return ZoomFieldOfView(definition, amount);
-        view.ZoomAboutPoint(position, amount);
+            view.ZoomFieldOfView(amount);
+        else
+            view.ZoomAboutPoint(position, amount);
         return true;
     case kCameraFieldOfView:
         if (shift)

@@ -37,14 +37,6 @@ CPoint2d Project(const CViewDefinition& view, const CPoint3d& point)
     return {window.x, window.y};
 }
 
-// The model point under the pixel on the plane through the target facing the camera.
-CPoint3d OnTargetPlane(const CViewDefinition& view, const CPoint2d& pixel)
-{
-    CPoint3d point;
-    EXPECT_TRUE(view.ScreenToModelLine(pixel).Intersect(CPlane3d(view.GetTarget(), view.GetZAxis()), point));
-    return point;
-}
-
 TEST(CameraMotions, AFullHeightDragOrbitsNinetyDegreesKeepingThePivotDistanceAndLookAroundTurnsHalfAsFar)
 {
     CViewDefinition view = MakeView(true);
@@ -107,25 +99,6 @@ TEST(CameraMotions, FieldOfViewChangesStayWithinOneToOneHundredTwentyAndKeepTheF
     }
     CViewDefinition parallel = MakeView(false);
     EXPECT_FALSE(ChangeFieldOfViewKeepingFraming(parallel, reference, 60.0));
-}
-
-TEST(CameraMotions, ZoomWindowFramesTheRectangleInBothProjections)
-{
-    for (const bool perspective : {true, false})
-    {
-        CViewDefinition view = MakeView(perspective);
-        const CPoint2d corner1(100, 50);
-        const CPoint2d corner2(220, 110);
-        const CPoint3d left = OnTargetPlane(view, CPoint2d(100, 80));
-        const CPoint3d right = OnTargetPlane(view, CPoint2d(220, 80));
-        const CPoint3d top = OnTargetPlane(view, CPoint2d(160, 50));
-        ASSERT_TRUE(ZoomWindow(view, corner1, corner2, 100.0));
-        // The wider side fills the width; the other stays inside, centred.
-        EXPECT_NEAR(Project(view, left).x, 0.0, 1e-6) << perspective;
-        EXPECT_NEAR(Project(view, right).x, kWidth, 1e-6) << perspective;
-        EXPECT_NEAR(Project(view, top).y, kHeight / 2.0 - 30.0 / 0.3, 1e-6) << perspective;
-        EXPECT_FALSE(ZoomWindow(view, corner1, CPoint2d(220, 50), 100.0));
-    }
 }
 
 }  // namespace
