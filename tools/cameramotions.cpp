@@ -4,7 +4,6 @@
 #include <cmath>
 #include <numbers>
 
-#include "foundation/line3d.h"
 #include "foundation/plane3d.h"
 #include "render/depthclamp.h"
 #include "render/viewdefinition.h"
