@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "document/camera.h"
 #include "document/component.h"
 #include "document/tarnwickmodel.h"
 #include "model/undosuspender.h"
@@ -13,6 +14,18 @@
 namespace {
 
 const CVector3d kUp(0.0, 0.0, 1.0);
+
+// A slanted perspective view from the south that shows the whole grid, so that a viewer
+// that frames the model by itself draws the same triangles.
+CCamera FramingCamera(int columns, int rows)
+{
+    const double size = std::max(columns, rows);
+    const CPoint3d target(columns / 2.0, rows / 2.0, 0.0);
+    const CPoint3d eye(target.x, target.y - 1.2 * size, 1.2 * size);
+    CCamera camera;
+    camera.SetView(eye, target, kUp, 1.0, 1000.0, true, 35.0, size);
+    return camera;
+}
 
 }  // namespace
 
@@ -49,4 +62,5 @@ void BuildGridModel(CTarnwickModel& model, int triangleCount)
         }
         below.swap(above);
     }
+    model.SetCamera(FramingCamera(columns, rows));
 }
