@@ -5,10 +5,12 @@
 #include <QToolTip>
 
 #include "app/glimracursors.h"
+#include "app/glimradoc.h"
 #include "app/glimraview.h"
 #include "app/mainframe.h"
 #include "app/resourceids.h"
 #include "foundation/lengthformatter.h"
+#include "platform/ui/doctemplate.h"
 #include "platform/ui/document.h"
 #include "platform/ui/winapp.h"
 
@@ -130,4 +132,14 @@ CGlimraView* CreateGlimraView()
 CString FormatLengthString(double inches)
 {
     return CLengthFormatter(-1).Format(inches);
+}
+
+CString GetModelPathName(const CTarnwickModel* model)
+{
+    const CWinApp* app = AfxGetApp();
+    const CSingleDocTemplate* docTemplate = app != nullptr ? app->GetDocTemplate() : nullptr;
+    auto* document = docTemplate != nullptr ? dynamic_cast<CGlimraDoc*>(docTemplate->GetDocument()) : nullptr;
+    if (document == nullptr || model == nullptr || &document->GetModel() != model)
+        return {};
+    return document->GetPathName();
 }

@@ -18,6 +18,9 @@ public:
     static constexpr const char* kNoSection = "CTwDialog";
     // A press must move this far before it drags the window.
     static constexpr int kDragThreshold = 3;
+    // The client width the tool windows' templates share: a column of windows fixed in
+    // width takes its top member's width, so one narrower or wider would be cut or padded.
+    static constexpr int kClientWidth = 330;
 
     explicit CTwDialog(UINT templateId);
     // Keeps the place and size.
@@ -68,6 +71,9 @@ public:
     void OnMouseMove(UINT flags, CPoint client) override;
     void OnLButtonUp(UINT flags, CPoint client) override;
     void OnClose() override;
+    // Enter does nothing in a tool window; the framework's cancel hides it as Escape does.
+    void OnOK() override {}
+    void OnCancel() override { ShowTool(false); }
     void OnDestroy() override;
     bool PreTranslateKeyDown(const CKeyMessage& key) override;
 

@@ -182,7 +182,8 @@ void CDialog::SetDlgItemText(int id, const CString& text)
     if (auto* edit = qobject_cast<QLineEdit*>(control))
         edit->setText(ToQString(text));
     else if (auto* plain = qobject_cast<QPlainTextEdit*>(control))
-        plain->setPlainText(ToQString(text));
+        // Multi-line edit boxes end their lines with CR LF.
+        plain->setPlainText(ToQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     else if (auto* button = qobject_cast<QAbstractButton*>(control))
         button->setText(ToQString(text));
     else if (control != nullptr)
@@ -195,7 +196,7 @@ CString CDialog::GetDlgItemText(int id) const
     if (auto* edit = qobject_cast<QLineEdit*>(control))
         return FromQString(edit->text());
     if (auto* plain = qobject_cast<QPlainTextEdit*>(control))
-        return FromQString(plain->toPlainText());
+        return FromQString(plain->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n")));
     if (auto* combo = qobject_cast<QComboBox*>(control))
         return FromQString(combo->currentText());
     if (control != nullptr)
