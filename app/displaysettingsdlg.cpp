@@ -109,6 +109,7 @@ CDisplaySettingsDlg::CDisplaySettingsDlg() : CTwDialog(kTemplateId) {}
 CDisplaySettingsDlg::~CDisplaySettingsDlg()
 {
     StopObserving();
+    DestroyWindow();
 }
 
 CRenderingOptions* CDisplaySettingsDlg::Options()

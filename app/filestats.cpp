@@ -176,6 +176,14 @@ void CFileStats::OnPageDeactivate()
 
 void CFileStats::Recount()
 {
+    m_stale = true;
+}
+
+void CFileStats::OnOperationCommitted(int, int, int)
+{
+    if (!m_stale)
+        return;
+    m_stale = false;
     SetModel(GetCurrentModel());
 }
 

@@ -43,7 +43,9 @@ public:
     [[nodiscard]] static bool ReadShowNested();
     static void WriteShowNested(bool show);
 
-    // CDBListener: any change of the model counts again.
+    // CDBListener: a change of the model marks the counts stale; the operation that made
+    // it counts again once it is committed, when every change is in place.
+    void OnOperationCommitted(int code, int nameId, int flags) override;
     void OnEntityCreated(CEntity* entity) override;
     void OnEntityModified(CEntity* entity) override;
     void OnEntityErased(CEntity* entity) override;
@@ -63,4 +65,5 @@ private:
     bool m_showNested;
     CComponentStatistics m_statistics;
     CUndoManager* m_listenedManager = nullptr;
+    bool m_stale = false;
 };

@@ -148,6 +148,8 @@ void CModelInfoDlg::OnCancel()
 {
     StopObserving();
     CStackedDialog::OnCancel();
+    // Its cancel hides it, so that it listens again when shown.
+    ShowTool(false);
 }
 
 void CModelInfoDlg::Close()

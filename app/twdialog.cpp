@@ -33,14 +33,22 @@ CTwDialog::~CTwDialog()
     GetStickyDragManager().DetachWindow(this);
 }
 
+const CString& CTwDialog::Section() const
+{
+    // Kept from the first use: a base destructor no longer reaches the window's own name.
+    if (m_section.IsEmpty())
+        m_section = GetSectionName();
+    return m_section;
+}
+
 int CTwDialog::ReadSetting(const char* entry, int defaultValue) const
 {
-    return GetProfileInt(GetSectionName(), CString(entry), defaultValue);
+    return GetProfileInt(Section(), CString(entry), defaultValue);
 }
 
 void CTwDialog::WriteSetting(const char* entry, int value) const
 {
-    WriteProfileInt(GetSectionName(), CString(entry), value);
+    WriteProfileInt(Section(), CString(entry), value);
 }
 
 bool CTwDialog::WantsKey(int controlId, UINT key) const
@@ -50,6 +58,7 @@ bool CTwDialog::WantsKey(int controlId, UINT key) const
 
 bool CTwDialog::OnInitDialog()
 {
+    m_section = GetSectionName();
     if (HasOwnSection())
     {
         m_expanded = ReadSetting("Expand", 1) != 0;
@@ -170,7 +179,7 @@ void CTwDialog::OnShowWindow(bool show)
             GetStickyDragManager().DetachWindow(this);
         return;
     }
-    if (GetSectionName().IsEmpty())
+    if (Section().IsEmpty())
         return;
     ApplyStoredPlacement();
 }
@@ -393,7 +402,7 @@ void CTwDialog::Close()
     }
     if (!IsFixedWidth())
         manager.EqualizeWidths();
-    CDialog::OnClose();
+    ShowWindow(SW_HIDE);
 }
 
 void CTwDialog::OnClose()

@@ -23,7 +23,8 @@ public:
     static constexpr int kClientWidth = 330;
 
     explicit CTwDialog(UINT templateId);
-    // Keeps the place and size.
+    // Keeps the place and size. A window that changes the sizing rules destroys its
+    // window in its own destructor, while they still answer as its own.
     ~CTwDialog() override;
 
     [[nodiscard]] virtual CString GetSectionName() const { return CString(kNoSection); }
@@ -71,14 +72,15 @@ public:
     void OnMouseMove(UINT flags, CPoint client) override;
     void OnLButtonUp(UINT flags, CPoint client) override;
     void OnClose() override;
-    // Enter does nothing in a tool window; the framework's cancel hides it as Escape does.
+    // Enter and the framework's cancel (Escape in an edit box) leave a tool window open.
     void OnOK() override {}
-    void OnCancel() override { ShowTool(false); }
+    void OnCancel() override {}
     void OnDestroy() override;
     bool PreTranslateKeyDown(const CKeyMessage& key) override;
 
 protected:
-    [[nodiscard]] bool HasOwnSection() const { return GetSectionName() != CString(kNoSection); }
+    [[nodiscard]] bool HasOwnSection() const { return Section() != CString(kNoSection); }
+    [[nodiscard]] const CString& Section() const;
     [[nodiscard]] int ReadSetting(const char* entry, int defaultValue) const;
     void WriteSetting(const char* entry, int value) const;
     // "x" and "y" when the position is known; the size unless fixed both ways.
@@ -108,4 +110,5 @@ private:
     bool m_sizing = false;
     CPoint m_press;
     bool m_captionCaptured = false;
+    mutable CString m_section;
 };

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -347,8 +348,8 @@ void CDialog::SetWindowPos(int x, int y, int width, int height, UINT flags)
         m_window->setGeometry(left, top, w, h);
     else if (left != current.left() || top != current.top())
         m_window->move(left, top);
-    if ((flags & SWP_NOZORDER) == 0 && m_window != nullptr)
-        m_window->raise();
+    if ((flags & SWP_NOZORDER) == 0)
+        BringWindowToTop();
 }
 
 void CDialog::MoveWindow(const CRect& rect)
@@ -358,7 +359,8 @@ void CDialog::MoveWindow(const CRect& rect)
 
 void CDialog::BringWindowToTop()
 {
-    if (m_window != nullptr)
+    // Qt's offscreen platform keeps no stacking order (and says so at every raise).
+    if (m_window != nullptr && QGuiApplication::platformName() != QLatin1String("offscreen"))
         m_window->raise();
 }
 

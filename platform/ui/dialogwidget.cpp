@@ -1,7 +1,9 @@
 #include "platform/ui/dialogwidget.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QHelpEvent>
+#include <QStyleHints>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -239,6 +241,12 @@ void CDialogWidget::mousePressEvent(QMouseEvent* event)
 {
     if (m_dialog == nullptr || event->button() != Qt::LeftButton)
         return;
+    if (IsSecondClick(event))
+    {
+        DoubleClick(event);
+        return;
+    }
+    m_doubleClicked = false;
     const QPoint global = event->globalPosition().toPoint();
     m_dialog->SetMessageCursorPos(ToCPoint(global));
     const UINT hit = HitTest(event->position().toPoint());
@@ -319,6 +327,8 @@ void CDialogWidget::mouseReleaseEvent(QMouseEvent* event)
         return;
     const QPoint global = event->globalPosition().toPoint();
     m_dialog->SetMessageCursorPos(ToCPoint(global));
+    m_lastReleaseTime = event->timestamp();
+    m_lastReleasePoint = global;
     if (m_tracking != Tracking::None)
     {
         m_tracking = Tracking::None;
@@ -336,15 +346,30 @@ void CDialogWidget::mouseReleaseEvent(QMouseEvent* event)
         m_dialog->OnLButtonUp(MouseFlags(event), ToCPoint(m_client->mapFromGlobal(global)));
 }
 
-void CDialogWidget::mouseDoubleClickEvent(QMouseEvent* event)
+bool CDialogWidget::IsSecondClick(const QMouseEvent* event) const
 {
-    if (m_dialog == nullptr || event->button() != Qt::LeftButton)
-        return;
+    const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    const QPoint distance = event->globalPosition().toPoint() - m_lastReleasePoint;
+    return !m_doubleClicked && event->timestamp() >= m_lastReleaseTime &&
+           event->timestamp() - m_lastReleaseTime <= static_cast<quint64>(interval) && distance.manhattanLength() <= 4;
+}
+
+void CDialogWidget::DoubleClick(const QMouseEvent* event)
+{
+    m_doubleClicked = true;
     const QPoint global = event->globalPosition().toPoint();
     m_dialog->SetMessageCursorPos(ToCPoint(global));
     const UINT hit = HitTest(event->position().toPoint());
     if (hit != HTCLIENT && hit != HTNOWHERE && hit != HTCLOSE)
         m_dialog->OnNcLButtonDblClk(hit, ToCPoint(global));
+}
+
+void CDialogWidget::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // Qt reports the double click after the second press, which counted as one already.
+    if (m_dialog == nullptr || event->button() != Qt::LeftButton || m_doubleClicked)
+        return;
+    DoubleClick(event);
 }
 
 void CDialogWidget::keyPressEvent(QKeyEvent* event)

@@ -52,6 +52,10 @@ private:
     [[nodiscard]] QRect CloseBoxRect() const;
     [[nodiscard]] QRect SizedRect(QPoint cursor) const;
     bool PreTranslateKey(QWidget* target, QKeyEvent* event);
+    // A second press soon after a release near it is the double click, as the window
+    // system reports one: the press does not reach the dialog as a press.
+    [[nodiscard]] bool IsSecondClick(const QMouseEvent* event) const;
+    void DoubleClick(const QMouseEvent* event);
     bool ShowToolTip(QWidget* target, QEvent* event);
 
     CDialog* m_dialog;
@@ -64,4 +68,7 @@ private:
     QPoint m_pressPoint;
     QRect m_startRect;
     bool m_closePressed = false;
+    quint64 m_lastReleaseTime = 0;
+    QPoint m_lastReleasePoint{-100, -100};
+    bool m_doubleClicked = false;
 };
