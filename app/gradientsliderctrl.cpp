@@ -12,6 +12,8 @@
 
 namespace {
 
+constexpr int kMinChannelThickness = 10;
+
 int Channel(COLORREF colour, int index)
 {
     return index == 0 ? GetRValue(colour) : index == 1 ? GetGValue(colour) : GetBValue(colour);
@@ -122,6 +124,13 @@ QRect CGradientSliderCtrl::GetChannelRect() const
     QStyleOptionSlider option;
     initStyleOption(&option);
     QRect channel = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+    // The platform's groove is a thin line; the gradient needs room to show.
+    if (orientation() == Qt::Horizontal && channel.height() < kMinChannelThickness)
+        channel = QRect(channel.left(), channel.center().y() - kMinChannelThickness / 2, channel.width(),
+                        kMinChannelThickness);
+    else if (orientation() == Qt::Vertical && channel.width() < kMinChannelThickness)
+        channel = QRect(channel.center().x() - kMinChannelThickness / 2, channel.top(), kMinChannelThickness,
+                        channel.height());
     if (m_compact && channel.height() > 9)
         channel = QRect(channel.left(), 2, channel.width(), 10);
     return channel;
