@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <memory>
 
 #include "apptestsupport.h"
 
@@ -40,15 +41,17 @@ protected:
     void SetUp() override
     {
         apptest::PrepareApplication();
-        slider.setGeometry(0, 0, 200, 24);
-        slider.setRange(0, 100);
+        slider = std::make_unique<CGradientSliderCtrl>();
+        slider->setGeometry(0, 0, 200, 24);
+        slider->setRange(0, 100);
     }
-    CGradientSliderCtrl slider;
+
+    std::unique_ptr<CGradientSliderCtrl> slider;
 };
 
 TEST_F(GradientSliderTest, ANarrowThumbKeepsTheEdgeTowardsTheHalfOfTheRangeItsPositionIsIn)
 {
-    slider.SetThumbWidth(5);
+    slider->SetThumbWidth(5);
     const struct
     {
         int minimum;
@@ -60,10 +63,10 @@ TEST_F(GradientSliderTest, ANarrowThumbKeepsTheEdgeTowardsTheHalfOfTheRangeItsPo
                  {50, 150, 110, true}, {50, 150, 90, false}};
     for (const auto& c : cases)
     {
-        slider.setRange(c.minimum, c.maximum);
-        slider.setValue(c.value);
-        const QRect platform = slider.GetThumbRect();
-        const QRect drawn = slider.GetDrawnThumbRect();
+        slider->setRange(c.minimum, c.maximum);
+        slider->setValue(c.value);
+        const QRect platform = slider->GetThumbRect();
+        const QRect drawn = slider->GetDrawnThumbRect();
         EXPECT_EQ(drawn.width(), 5) << c.value;
         EXPECT_EQ(c.right ? drawn.right() : drawn.left(), c.right ? platform.right() : platform.left()) << c.value;
     }
@@ -71,35 +74,35 @@ TEST_F(GradientSliderTest, ANarrowThumbKeepsTheEdgeTowardsTheHalfOfTheRangeItsPo
 
 TEST_F(GradientSliderTest, AClickInTheChannelMovesTheThumbThereAndEndsTheTracking)
 {
-    QSignalSpy released(&slider, &QSlider::sliderReleased);
-    const QRect channel = slider.GetChannelRect();
+    QSignalSpy released(slider.get(), &QSlider::sliderReleased);
+    const QRect channel = slider->GetChannelRect();
     const QPoint click(channel.left() + channel.width() * 3 / 4, channel.center().y());
-    const int expected = slider.PositionAtPoint(click);
+    const int expected = slider->PositionAtPoint(click);
     EXPECT_GT(expected, 60);
     EXPECT_LT(expected, 90);
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(click), QPointF(click), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
-    QApplication::sendEvent(&slider, &press);
-    EXPECT_EQ(slider.value(), expected);
+    QApplication::sendEvent(slider.get(), &press);
+    EXPECT_EQ(slider->value(), expected);
     EXPECT_EQ(released.count(), 1);
 }
 
 TEST_F(GradientSliderTest, TheChannelShowsTheGradientAndASolidColourWhenThereIsNone)
 {
-    slider.SetStartColor(RGB(0, 0, 0));
-    slider.SetEndColor(RGB(255, 255, 255));
-    slider.SetThumbWidth(1);
-    slider.setValue(0);
-    const QRect channel = slider.GetChannelRect();
+    slider->SetStartColor(RGB(0, 0, 0));
+    slider->SetEndColor(RGB(255, 255, 255));
+    slider->SetThumbWidth(1);
+    slider->setValue(0);
+    const QRect channel = slider->GetChannelRect();
     const int y = channel.center().y();
     const auto at = [&](const QImage& image, int x) { return qGray(image.pixel(x, y)); };
-    const QImage gradient = slider.grab().toImage();
+    const QImage gradient = slider->grab().toImage();
     EXPECT_LT(at(gradient, channel.left() + 10), at(gradient, channel.right() - 10));
-    slider.SetEndColor(RGB(0, 0, 0));
-    const QImage solid = slider.grab().toImage();
+    slider->SetEndColor(RGB(0, 0, 0));
+    const QImage solid = slider->grab().toImage();
     EXPECT_EQ(at(solid, channel.left() + 10), at(solid, channel.right() - 10));
-    slider.SetColorStops({RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0)});
-    const QImage stops = slider.grab().toImage();
+    slider->SetColorStops({RGB(0, 0, 0), RGB(255, 255, 255), RGB(0, 0, 0)});
+    const QImage stops = slider->grab().toImage();
     EXPECT_LT(at(stops, channel.left() + 10), at(stops, channel.center().x()));
     EXPECT_LT(at(stops, channel.right() - 10), at(stops, channel.center().x()));
 }
