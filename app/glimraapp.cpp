@@ -12,12 +12,14 @@
 
 #include "app/appresources.h"
 #include "app/commandlineinfoex.h"
+#include "app/displaysettingsdlg.h"
 #include "app/fileassociation.h"
 #include "app/glimradoc.h"
 #include "app/glimraview.h"
 #include "app/hostservices.h"
 #include "app/mainframe.h"
 #include "app/mfcwinbmp.h"
+#include "app/modelinfodlg.h"
 #include "app/recreateglview.h"
 #include "app/resourceids.h"
 #include "app/tarnwickmenuqt.h"
@@ -98,6 +100,7 @@ void CGlimraApp::AddCommands()
         if (m_pMainWnd != nullptr && m_pMainWnd->GetWindow() != nullptr)
             m_pMainWnd->GetWindow()->close();
     });
+    AddToolWindowCommands();
 }
 
 bool CGlimraApp::OnCmdMsg(UINT id, CCmdUI* ui)
@@ -227,6 +230,7 @@ int CGlimraApp::ExitInstance()
 {
     CUndoSuspender suspender(true);
     GetNotificationCenter().Post(kExitNotification, nullptr);
+    DestroyToolWindows();
     // The document lets its animations and tools go before the windows do.
     if (CMainFrame* frame = GetMainFrame())
         if (auto* document = dynamic_cast<CGlimraDoc*>(frame->GetActiveDocument()))

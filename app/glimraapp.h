@@ -3,11 +3,15 @@
 // order (language, OpenGL configuration, profile, recent files, document template, the
 // file on the command line, file association, window placement, bars, slideshow, the
 // graphics-card check); ExitInstance takes the program's own objects down.
+#include <memory>
+
 #include "app/langhandler.h"
 #include "platform/ui/winapp.h"
 
+class CDisplaySettingsDlg;
 class CGlimraView;
 class CMainFrame;
+class CModelInfoDlg;
 
 class CGlimraApp : public CWinApp
 {
@@ -27,6 +31,13 @@ public:
     [[nodiscard]] CGlimraView* GetActiveGlimraView() const;
     [[nodiscard]] const CLangHandler& GetLangHandler() const { return m_langHandler; }
 
+    // The tool windows, made with their windows on first use; the focus stays with the
+    // main window.
+    CModelInfoDlg* GetModelInfoDlg();
+    CDisplaySettingsDlg* GetDisplaySettingsDlg();
+    // Shows the model info window, on the page of that title unless the id is -1.
+    void ShowModelInfo(int pageTitleId);
+
 protected:
     // The known graphics-card list's verdict on the view's renderer, asked once per
     // OpenGL configuration while it is accelerated: false makes start-up replace the view
@@ -35,6 +46,8 @@ protected:
 
 private:
     void AddCommands();
+    void AddToolWindowCommands();
+    void DestroyToolWindows();
     void OnFileOpen();
     void OnAppAbout();
     void OnDynamicCommand(UINT id);
@@ -44,6 +57,8 @@ private:
     void PostResyncUI();
 
     CLangHandler m_langHandler;
+    std::unique_ptr<CModelInfoDlg> m_modelInfo;
+    std::unique_ptr<CDisplaySettingsDlg> m_displaySettings;
 };
 
 // The program object; null before it exists.

@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr int COLOR_BTNFACE = 15;
 constexpr UINT kIndicators[] = {0, ID_INDICATOR_VALUE_LABEL, ID_INDICATOR_VALUE};
 constexpr int kValuePaneWidth = 100;
 

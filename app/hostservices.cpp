@@ -2,13 +2,16 @@
 
 #include <QPoint>
 #include <QString>
-#include <QToolTip>
+#include <QPointer>
 
 #include "app/glimracursors.h"
+#include "app/glimradoc.h"
 #include "app/glimraview.h"
 #include "app/mainframe.h"
 #include "app/resourceids.h"
+#include "app/titletip.h"
 #include "foundation/lengthformatter.h"
+#include "platform/ui/doctemplate.h"
 #include "platform/ui/document.h"
 #include "platform/ui/winapp.h"
 
@@ -94,12 +97,32 @@ public:
         return true;
     }
 
+    // The view's hint tip: red text at once, gone when the mouse leaves 20 pixels round
+    // the cursor.
     void ShowTipText(int x, int y, const CString& text) override
     {
-        QToolTip::showText(QPoint(x, y), QString::fromStdString(text.ToUtf8()));
+        CView* view = ActiveView();
+        QWidget* owner = view != nullptr ? view->GetWidget() : nullptr;
+        if (owner == nullptr)
+            return;
+        if (m_tip == nullptr || m_tip->parentWidget() != owner)
+        {
+            delete m_tip;
+            m_tip = new CTitleTip;
+            m_tip->Create(owner);
+            m_tip->SetTextColor(RGB(255, 0, 0));
+            m_tip->SetHoverTolerance(20);
+            m_tip->SetOffset(5, 0);
+        }
+        m_tip->Hide(true);
+        m_tip->SetText(text);
+        m_tip->ShowAt(CPoint{x, y});
     }
 
 private:
+    // Goes with its owner, the view's window.
+    QPointer<CTitleTip> m_tip;
+
     static CView* ActiveView()
     {
         CFrameWnd* frame = MainWindow();
@@ -130,4 +153,14 @@ CGlimraView* CreateGlimraView()
 CString FormatLengthString(double inches)
 {
     return CLengthFormatter(-1).Format(inches);
+}
+
+CString GetModelPathName(const CTarnwickModel* model)
+{
+    const CWinApp* app = AfxGetApp();
+    const CSingleDocTemplate* docTemplate = app != nullptr ? app->GetDocTemplate() : nullptr;
+    auto* document = docTemplate != nullptr ? dynamic_cast<CGlimraDoc*>(docTemplate->GetDocument()) : nullptr;
+    if (document == nullptr || model == nullptr || &document->GetModel() != model)
+        return {};
+    return document->GetPathName();
 }

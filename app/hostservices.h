@@ -9,6 +9,7 @@
 #include "render/hostservices.h"
 
 class CGlimraView;
+class CTarnwickModel;
 
 // Installs the program's windows as the host services (false removes them).
 void InstallHostServices(bool install);
@@ -17,3 +18,6 @@ void ShowPageTabs(bool show);
 [[nodiscard]] CGlimraView* CreateGlimraView();
 // The length in inches with the current units and precision options.
 [[nodiscard]] CString FormatLengthString(double inches);
+// The path of the file the program's document holds the model from; empty for another
+// model or a document never saved.
+[[nodiscard]] CString GetModelPathName(const CTarnwickModel* model);

@@ -19,7 +19,6 @@
 
 namespace {
 
-constexpr int COLOR_BTNFACE = 15;
 constexpr const char* kSvgType = "SVG";
 
 ILPixel32* Row(ILWinBmp& bitmap, int y)

@@ -12,6 +12,9 @@ inline constexpr UINT ID_VIEW_PAGE_TABS = 10534;
 inline constexpr UINT ID_VIEW_LARGE_BUTTONS = 10551;
 inline constexpr UINT ID_VIEW_SLIDESHOW = 10552;
 inline constexpr UINT ID_MODEL_INFO_PROPERTIES = 10538;
+// The Window menu's tool windows.
+inline constexpr UINT ID_WINDOW_MODEL_INFO = 10579;
+inline constexpr UINT ID_WINDOW_DISPLAY_SETTINGS = 10580;
 
 // Bars.
 inline constexpr UINT IDR_STANDARD_BAR = 303;

@@ -4,12 +4,6 @@
 
 #include "platform/sysinfo.h"
 
-namespace {
-
-constexpr int COLOR_BTNFACE = 15;
-
-}  // namespace
-
 bool CStatusBarEx::SetIndicators(const UINT* ids, int count)
 {
     m_backgrounds.assign(static_cast<size_t>(std::max(count, 0)), GetSysColor(COLOR_BTNFACE));

@@ -96,7 +96,23 @@ uint32_t GetSysColor(int index)
     case COLOR_WINDOW:
         return kWhite;
     case COLOR_WINDOWTEXT:
+    case COLOR_BTNTEXT:
+    case COLOR_INFOTEXT:
         return kBlack;
+    case COLOR_BTNHIGHLIGHT:
+        return kWhite;
+    case COLOR_HIGHLIGHT:
+        return 0x00D77800;
+    case COLOR_BTNSHADOW:
+        return 0x00A0A0A0;
+    case COLOR_GRAYTEXT:
+        return 0x006D6D6D;
+    case COLOR_3DDKSHADOW:
+        return 0x00696969;
+    case COLOR_3DLIGHT:
+        return 0x00E3E3E3;
+    case COLOR_INFOBK:
+        return 0x00E1FFFF;
     default:
         return kLightGrey;
     }

@@ -10,9 +10,20 @@
 
 inline constexpr int COLOR_WINDOW = 5;
 inline constexpr int COLOR_WINDOWTEXT = 8;
+inline constexpr int COLOR_HIGHLIGHT = 13;
+inline constexpr int COLOR_BTNFACE = 15;
+inline constexpr int COLOR_BTNSHADOW = 16;
+inline constexpr int COLOR_GRAYTEXT = 17;
+inline constexpr int COLOR_BTNTEXT = 18;
+inline constexpr int COLOR_BTNHIGHLIGHT = 20;
+inline constexpr int COLOR_3DDKSHADOW = 21;
+inline constexpr int COLOR_3DLIGHT = 22;
+inline constexpr int COLOR_INFOTEXT = 23;
+inline constexpr int COLOR_INFOBK = 24;
 
-// A colour as 0x00BBGGRR: white for COLOR_WINDOW, black for COLOR_WINDOWTEXT, a light
-// grey for every other index.
+// A colour as 0x00BBGGRR of a light theme: white for COLOR_WINDOW, black for the texts,
+// greys for the button shades, a blue highlight, a pale yellow tip background, and a
+// light grey for every other index.
 [[nodiscard]] uint32_t GetSysColor(int index);
 
 inline constexpr int SM_CXSCREEN = 0;

@@ -1,6 +1,8 @@
 #include "platform/ui/framewnd.h"
 
 #include <QAction>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QLayout>
 #include <QMainWindow>
 #include <QMenu>
@@ -171,6 +173,26 @@ void CFrameWnd::UpdateCommandUI()
         if (ui.HasText())
             action->setText(ToQString(ui.GetText()));
     }
+}
+
+bool CFrameWnd::PreTranslateKey(const CKeyMessage& key)
+{
+    if (m_activeView != nullptr && key.key != 0 && m_activeView->OnKeyDown(key.key, 1, false))
+        return true;
+    if (key.event == nullptr)
+        return false;
+    const QKeySequence pressed(key.event->keyCombination());
+    for (auto& [id, action] : m_actions)
+    {
+        if (action->shortcut().isEmpty() || action->shortcut() != pressed)
+            continue;
+        UpdateCommandUI();
+        if (!action->isEnabled())
+            return false;
+        action->trigger();
+        return true;
+    }
+    return false;
 }
 
 QMenu* CFrameWnd::AddMenu(const CString& title, const std::vector<UINT>& ids)

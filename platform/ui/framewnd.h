@@ -56,6 +56,9 @@ public:
     [[nodiscard]] CString GetCommandText(UINT id) const;
     // Fills every action's state from the update rules, as the idle update does.
     void UpdateCommandUI();
+    // A key pressed in another of the program's windows: the active view takes it
+    // first, then the frame's accelerator keys. True when one of them used it.
+    bool PreTranslateKey(const CKeyMessage& key);
     // A menu of commands, 0 for a separator.
     QMenu* AddMenu(const CString& title, const std::vector<UINT>& ids);
 

@@ -101,6 +101,17 @@ inline constexpr UINT VK_DELETE = 0x2E;
 // The context-menu key.
 inline constexpr UINT VK_APPS = 0x5D;
 
+class QKeyEvent;
+
+// A key pressed in a window, as a window's pretranslation sees it: the virtual key,
+// whether it is a system key (Alt held) and the platform's event behind it.
+struct CKeyMessage
+{
+    UINT key = 0;
+    bool system = false;
+    const QKeyEvent* event = nullptr;
+};
+
 // Framework command ids the shapes route themselves.
 inline constexpr UINT ID_FILE_NEW = 57600;
 inline constexpr UINT ID_FILE_OPEN = 57601;

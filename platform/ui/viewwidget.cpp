@@ -10,6 +10,7 @@
 
 #include "platform/ui/uitypes.h"
 #include "platform/ui/view.h"
+#include "platform/ui/virtualkey.h"
 
 namespace {
 
@@ -33,37 +34,6 @@ CPoint ClientPoint(const QMouseEvent* event)
 {
     const QPoint point = event->position().toPoint();
     return CPoint{point.x(), point.y()};
-}
-
-// The virtual key of a Qt key; letters and digits keep their codes, others not named
-// here are 0.
-UINT VirtualKey(int key)
-{
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return static_cast<UINT>(key);
-    switch (key)
-    {
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Tab: return VK_TAB;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Delete: return VK_DELETE;
-    case Qt::Key_Menu: return VK_APPS;
-    default: return 0;
-    }
 }
 
 }  // namespace
@@ -178,7 +148,7 @@ void CViewWidget::keyPressEvent(QKeyEvent* event)
     if (m_view == nullptr)
         return;
     const UINT repeat = static_cast<UINT>(std::max(1, event->count()));
-    if (m_view->OnKeyDown(VirtualKey(event->key()), repeat, event->isAutoRepeat()))
+    if (m_view->OnKeyDown(VirtualKeyFromQt(event->key()), repeat, event->isAutoRepeat()))
         return;
     for (const QChar character : event->text())
         m_view->OnChar(character.unicode(), repeat, event->isAutoRepeat());
@@ -187,5 +157,5 @@ void CViewWidget::keyPressEvent(QKeyEvent* event)
 void CViewWidget::keyReleaseEvent(QKeyEvent* event)
 {
     if (m_view != nullptr && !event->isAutoRepeat())
-        m_view->OnKeyUp(VirtualKey(event->key()), 1);
+        m_view->OnKeyUp(VirtualKeyFromQt(event->key()), 1);
 }

@@ -5,3 +5,9 @@ if(GLIMRA_XVFB_RUN)
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/smoke.sh $<TARGET_FILE:glimra> $<TARGET_FILE:glimra_samplegen>)
   set_tests_properties(app_window_smoke PROPERTIES LABELS gl SKIP_RETURN_CODE 77 TIMEOUT 60)
 endif()
+if(GLIMRA_XVFB_RUN)
+  # Tool windows glued by dragging their captions on the real screen.
+  add_test(NAME app_glue_smoke
+           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/gluesmoke.sh $<TARGET_FILE:glimra> $<TARGET_FILE:glimra_samplegen>)
+  set_tests_properties(app_glue_smoke PROPERTIES LABELS gl SKIP_RETURN_CODE 77 TIMEOUT 90)
+endif()

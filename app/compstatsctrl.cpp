@@ -1,0 +1,78 @@
+#include "app/compstatsctrl.h"
+
+#include <QHeaderView>
+#include <algorithm>
+
+#include "platform/ui/stringtable.h"
+
+namespace {
+
+constexpr int kNameColumnWidth = 150;
+constexpr int kCountColumnWidth = 80;
+constexpr int kNameStringId = 20260;
+constexpr int kCountStringId = 20261;
+
+QString ToQString(const CString& text)
+{
+    return QString::fromStdString(text.ToUtf8());
+}
+
+}  // namespace
+
+CCompStatsCtrl::CCompStatsCtrl(QWidget* parent) : QTreeWidget(parent)
+{
+    setRootIsDecorated(false);
+    setSortingEnabled(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    header()->setSectionsClickable(true);
+    QObject::connect(header(), &QHeaderView::sectionClicked, [this](int column) { SortByColumn(column); });
+}
+
+void CCompStatsCtrl::InsertColumns()
+{
+    setHeaderLabels({ToQString(LoadStringResource(kNameStringId)), ToQString(LoadStringResource(kCountStringId))});
+    setColumnWidth(0, kNameColumnWidth);
+    setColumnWidth(1, kCountColumnWidth);
+}
+
+void CCompStatsCtrl::SetComponent(const CComponent* component)
+{
+    m_statistics.Update(component, true);
+}
+
+void CCompStatsCtrl::Fill(bool showNested)
+{
+    m_showNested = showNested;
+    clear();
+    for (int row = 0; row < m_statistics.GetRowCount(); ++row)
+    {
+        auto* item = new QTreeWidgetItem(this);
+        item->setText(0, ToQString(m_statistics.GetRowLabel(row)));
+        item->setText(1, QString::number(m_statistics.GetRowValue(row, showNested)));
+        item->setData(0, Qt::UserRole, row);
+    }
+    viewport()->update();
+}
+
+void CCompStatsCtrl::SortByColumn(int column)
+{
+    std::vector<QTreeWidgetItem*> items;
+    while (topLevelItemCount() > 0)
+        items.push_back(takeTopLevelItem(0));
+    auto row = [](const QTreeWidgetItem* item) { return item->data(0, Qt::UserRole).toInt(); };
+    std::stable_sort(items.begin(), items.end(), [&](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+        if (column == 0)
+            return m_statistics.GetRowLabel(row(a)).Compare(m_statistics.GetRowLabel(row(b))) < 0;
+        return m_statistics.GetRowValue(row(a), m_showNested) < m_statistics.GetRowValue(row(b), m_showNested);
+    });
+    for (QTreeWidgetItem* item : items)
+        addTopLevelItem(item);
+}
+
+std::vector<int> CCompStatsCtrl::GetRowOrder() const
+{
+    std::vector<int> rows;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        rows.push_back(topLevelItem(i)->data(0, Qt::UserRole).toInt());
+    return rows;
+}

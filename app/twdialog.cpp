@@ -1,0 +1,437 @@
+#include "app/twdialog.h"
+
+#include <cstdlib>
+
+#include "app/stickydragmanager.h"
+#include "foundation/syshelpers.h"
+#include "platform/profile.h"
+#include "platform/sysinfo.h"
+#include "platform/ui/framewnd.h"
+#include "platform/ui/winapp.h"
+
+namespace {
+
+constexpr UINT kInPlace = SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE;
+
+bool IsTopOrLeftEdge(UINT edge)
+{
+    return edge == WMSZ_TOP || edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT;
+}
+
+bool MovesTopEdge(UINT edge)
+{
+    return edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
+}
+
+}  // namespace
+
+CTwDialog::CTwDialog(UINT templateId) : CDialog(templateId) {}
+
+CTwDialog::~CTwDialog()
+{
+    DestroyWindow();
+    GetStickyDragManager().DetachWindow(this);
+}
+
+const CString& CTwDialog::Section() const
+{
+    // Kept from the first use: a base destructor no longer reaches the window's own name.
+    if (m_section.IsEmpty())
+        m_section = GetSectionName();
+    return m_section;
+}
+
+int CTwDialog::ReadSetting(const char* entry, int defaultValue) const
+{
+    return GetProfileInt(Section(), CString(entry), defaultValue);
+}
+
+void CTwDialog::WriteSetting(const char* entry, int value) const
+{
+    WriteProfileInt(Section(), CString(entry), value);
+}
+
+bool CTwDialog::WantsKey(int controlId, UINT key) const
+{
+    return key == VK_TAB || IsEditableEdit(controlId);
+}
+
+bool CTwDialog::OnInitDialog()
+{
+    m_section = GetSectionName();
+    if (HasOwnSection())
+    {
+        m_expanded = ReadSetting("Expand", 1) != 0;
+        m_rolledUp = ReadSetting("Minimized", 0) != 0;
+    }
+    const CRect rect = GetWindowRect();
+    m_currentHeight = rect.Height();
+    m_fullHeight = rect.Height();
+    m_initialWidth = rect.Width();
+    m_rolledUpHeight = kSmallCaptionHeight + 3 * kDialogBorderWidth;
+    return true;
+}
+
+void CTwDialog::ShowTool(bool show)
+{
+    CStickyDragManager& manager = GetStickyDragManager();
+    if (show)
+    {
+        ShowWindow(SW_SHOW);
+        WriteSetting("show", 1);
+        if (CanStick())
+            manager.AttachWindow(this);
+        return;
+    }
+    const bool glued = manager.IsInGroup(this);
+    ShowWindow(SW_HIDE);
+    WriteSetting("show", 0);
+    WriteSetting("sticky", 0);
+    if (glued)
+    {
+        manager.RelayoutGroup();
+        manager.EqualizeWidths();
+    }
+}
+
+void CTwDialog::SetRolledUp(bool rolledUp)
+{
+    m_rolledUp = rolledUp;
+    const int height = rolledUp ? m_rolledUpHeight : GetFullHeight(m_expanded);
+    if (!IsFixedWidth() || !IsFixedHeight())
+    {
+        if (rolledUp)
+            ModifyStyle(WS_THICKFRAME, WS_CAPTION);
+        else
+            ModifyStyle(DS_MODALFRAME, WS_CAPTION | WS_THICKFRAME);
+    }
+    if (height != m_currentHeight)
+    {
+        SetWindowPos(0, 0, GetWindowRect().Width(), height, kInPlace);
+        m_currentHeight = height;
+    }
+    WriteSetting("Minimized", rolledUp ? 1 : 0);
+}
+
+void CTwDialog::SetExpanded(bool expanded)
+{
+    m_expanded = expanded;
+    WriteSetting("Expand", expanded ? 1 : 0);
+    const int height = GetFullHeight(expanded);
+    if (height != m_currentHeight)
+    {
+        SetWindowPos(0, 0, GetWindowRect().Width(), height, kInPlace);
+        m_currentHeight = height;
+    }
+}
+
+void CTwDialog::WriteCurrentPage()
+{
+    WriteSetting("curPage", m_currentPage);
+}
+
+void CTwDialog::ReadCurrentPage()
+{
+    m_currentPage = ReadSetting("curPage", -1);
+}
+
+void CTwDialog::WriteSticky(bool sticky)
+{
+    WriteSetting("sticky", sticky ? 1 : 0);
+}
+
+void CTwDialog::MoveStickyWindow(int x, int y)
+{
+    SetWindowPos(x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CTwDialog::SetStickyWidth(int width)
+{
+    SetWindowPos(0, 0, width, GetWindowRect().Height(), kInPlace);
+}
+
+void CTwDialog::WriteSize()
+{
+    if (!IsFixedWidth())
+        WriteSetting("cx", m_cx);
+    if (!IsFixedHeight())
+        WriteSetting("cy", m_cy);
+}
+
+void CTwDialog::WritePlacement()
+{
+    if (m_positionKnown)
+    {
+        WriteSetting("x", m_x);
+        WriteSetting("y", m_y);
+    }
+    if (!IsFixedWidth() || !IsFixedHeight())
+        WriteSize();
+}
+
+void CTwDialog::OnShowWindow(bool show)
+{
+    if (!show)
+    {
+        m_placed = false;
+        m_shown = false;
+        if (CanStick())
+            GetStickyDragManager().DetachWindow(this);
+        return;
+    }
+    if (Section().IsEmpty())
+        return;
+    ApplyStoredPlacement();
+}
+
+void CTwDialog::ApplyStoredPlacement()
+{
+    if (!m_positionKnown)
+    {
+        m_x = ReadSetting("x", -1);
+        m_y = ReadSetting("y", -1);
+        m_positionKnown = m_x != -1 && m_y != -1;
+    }
+    const int storedCx = IsFixedWidth() ? -1 : ReadSetting("cx", -1);
+    int storedCy = IsFixedHeight() ? -1 : ReadSetting("cy", -1);
+    if (storedCy < GetMinHeight())
+        storedCy = -1;
+    const CRect rect = GetWindowRect();
+    int width = rect.Width();
+    int height = rect.Height();
+    if (!m_positionKnown)
+        BringWindowToTop();
+    else
+    {
+        int x = m_x;
+        int y = m_y;
+        if (GetSystemMetrics(SM_CMONITORS) <= 1)
+        {
+            x = std::abs(x);
+            y = std::abs(y);
+        }
+        width = storedCx != -1 ? storedCx : width;
+        height = storedCy != -1 ? storedCy : height;
+        // Enough of the window stays on the screens to take hold of it.
+        int screenWidth = 0;
+        int screenHeight = 0;
+        GetVirtualScreenSize(screenWidth, screenHeight);
+        if (y + 40 > screenHeight)
+            y = screenHeight - height;
+        if (x + 20 > screenWidth)
+            x = screenWidth - width;
+        if (storedCx != -1 || storedCy != -1)
+            SetWindowPos(x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+        else
+            SetWindowPos(x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (m_rolledUp)
+            SetRolledUp(true);
+    }
+    m_placed = true;
+    m_shown = true;
+    m_cx = width;
+    m_cy = height;
+    WriteSize();
+    if (!IsFixedHeight())
+        m_fullHeight = height;
+}
+
+void CTwDialog::OnMove(int x, int y)
+{
+    if (IsIconic() || !m_placed)
+        return;
+    m_x = x;
+    m_y = y;
+    m_positionKnown = true;
+}
+
+void CTwDialog::OnSize(UINT /*type*/, int width, int height)
+{
+    CStickyDragManager& manager = GetStickyDragManager();
+    if (m_currentHeight != -1 && CanStick())
+    {
+        manager.SetDragWindow(this);
+        manager.RelayoutBelow(this, true);
+    }
+    m_currentHeight = height;
+    if ((!IsFixedWidth() || !IsFixedHeight()) && m_positionKnown)
+    {
+        m_cx = width;
+        if (!m_rolledUp)
+        {
+            m_cy = height;
+            WriteSize();
+            m_fullHeight = height;
+        }
+        else if (!IsFixedWidth())
+            WriteSetting("cx", m_cx);
+    }
+    if (m_sizing && manager.IsInGroup(this))
+        manager.SetGroupWidth(width);
+}
+
+void CTwDialog::OnSizing(UINT edge, CRect& rect)
+{
+    if (!CanStick())
+        return;
+    m_sizing = true;
+    const CRect current = GetWindowRect();
+    if (IsFixedWidth())
+    {
+        rect.left = current.left;
+        rect.right = current.right;
+    }
+    if (GetStickyDragManager().IsInGroup(this))
+    {
+        // A glued window grows only to the right and downward.
+        if (IsTopOrLeftEdge(edge))
+        {
+            rect.top = rect.bottom - m_cy;
+            rect.left = rect.right - m_cx;
+        }
+        else if (edge == WMSZ_BOTTOMLEFT)
+            rect.left = rect.right - m_cx;
+        return;
+    }
+    if (rect.Height() < GetMinHeight())
+    {
+        if (MovesTopEdge(edge))
+            rect.top = rect.bottom - GetMinHeight();
+        else
+            rect.bottom = rect.top + GetMinHeight();
+    }
+    if (rect.Width() < GetMinWidth())
+        rect.right = rect.left + GetMinWidth();
+}
+
+void CTwDialog::OnExitSizeMove()
+{
+    m_sizing = false;
+}
+
+void CTwDialog::OnMoving(CRect& rect)
+{
+    // Only a window that glues is dragged through the manager, and only by its own drag.
+    CStickyDragManager& manager = GetStickyDragManager();
+    if (!CanStick() || manager.GetDragWindow() != this)
+        return;
+    const CPoint cursor = GetMessageCursorPos();
+    manager.MoveTo(cursor.x, cursor.y, rect);
+    m_dragging = true;
+}
+
+bool CTwDialog::OnNcLButtonDown(UINT hit, CPoint screen)
+{
+    m_press = screen;
+    if (!CanStick() || hit != HTCAPTION)
+        return false;
+    SetCapture();
+    m_captionCaptured = true;
+    const CRect rect = GetWindowRect();
+    m_dragOffset = CPoint{screen.x - rect.left, screen.y - rect.top};
+    CStickyDragManager& manager = GetStickyDragManager();
+    manager.SetDragWindow(this);
+    manager.StartMove(screen.x, screen.y, m_dragOffset.x, m_dragOffset.y);
+    return false;
+}
+
+void CTwDialog::OnNcLButtonDblClk(UINT /*hit*/, CPoint /*screen*/)
+{
+    // The double-click's first click has rolled the window up or down already on its
+    // release; a second toggle would undo it.
+}
+
+void CTwDialog::OnMouseMove(UINT flags, CPoint /*client*/)
+{
+    if (!HasCapture() || !m_captionCaptured)
+        return;
+    const CPoint cursor = GetMessageCursorPos();
+    const bool held = (flags & MK_LBUTTON) != 0;
+    if (!m_dragging && held &&
+        (std::abs(cursor.x - m_press.x) >= kDragThreshold || std::abs(cursor.y - m_press.y) >= kDragThreshold))
+        m_dragging = true;
+    if (m_dragging && held)
+    {
+        CRect rect = GetWindowRect();
+        GetStickyDragManager().MoveTo(cursor.x, cursor.y, rect);
+    }
+}
+
+void CTwDialog::EndDrag()
+{
+    m_dragging = false;
+    m_captionCaptured = false;
+    ReleaseCapture();
+    CStickyDragManager& manager = GetStickyDragManager();
+    if (manager.IsInGroup(this))
+        manager.EqualizeWidths();
+    else if (IsFixedWidth() && GetWindowRect().Width() != GetMinWidth())
+        SetWindowPos(0, 0, GetMinWidth(), m_rolledUp ? m_rolledUpHeight : m_fullHeight, kInPlace);
+    else if (!IsFixedWidth())
+        manager.EqualizeWidths();
+}
+
+void CTwDialog::OnLButtonUp(UINT /*flags*/, CPoint /*client*/)
+{
+    if (m_dragging)
+        EndDrag();
+    else if (m_captionCaptured)
+    {
+        // A click on the caption that did not drag.
+        m_captionCaptured = false;
+        SetRolledUp(!m_rolledUp);
+        ReleaseCapture();
+    }
+    m_sizing = false;
+}
+
+void CTwDialog::Close()
+{
+    WritePlacement();
+    m_placed = false;
+    m_shown = false;
+    WriteSetting("show", 0);
+    WriteSetting("sticky", 0);
+    CStickyDragManager& manager = GetStickyDragManager();
+    if (CanStick())
+    {
+        const bool glued = manager.IsInGroup(this);
+        manager.DetachWindow(this);
+        if (glued)
+            manager.RelayoutGroup();
+    }
+    if (!IsFixedWidth())
+        manager.EqualizeWidths();
+    ShowWindow(SW_HIDE);
+}
+
+void CTwDialog::OnClose()
+{
+    Close();
+}
+
+void CTwDialog::OnDestroy()
+{
+    const CRect rect = GetWindowRect();
+    m_x = rect.left;
+    m_y = rect.top;
+    WriteSetting("x", m_x);
+    WriteSetting("y", m_y);
+    if (!IsFixedWidth() || !IsFixedHeight())
+        WriteSize();
+    GetStickyDragManager().DetachWindow(this);
+}
+
+bool CTwDialog::PreTranslateKeyDown(const CKeyMessage& key)
+{
+    if (WantsKey(GetFocusControlId(), key.key))
+        return false;
+    if (key.key == VK_ESCAPE)
+    {
+        ShowTool(false);
+        return true;
+    }
+    CWinApp* app = AfxGetApp();
+    CFrameWnd* frame = app != nullptr ? app->m_pMainWnd : nullptr;
+    return frame != nullptr && frame->PreTranslateKey(key);
+}

@@ -1,0 +1,89 @@
+// The Window menu's tool windows as the running program offers them.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <filesystem>
+#include <unistd.h>
+
+#include "app/displaysettingsdlg.h"
+#include "app/glimraapp.h"
+#include "app/mainframe.h"
+#include "app/modelinfodlg.h"
+#include "app/resourceids.h"
+#include "apptestsupport.h"
+#include "document/renderingoptions.h"
+#include "document/tarnwickmodel.h"
+#include "platform/ui/cmdui.h"
+#include "samplefiles.h"
+
+namespace {
+
+class GlimraAppToolWindowsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        apptest::PrepareApplication();
+        dataHome = std::filesystem::temp_directory_path() / ("glimra-toolwindows-" + std::to_string(::getpid()));
+        setenv("XDG_DATA_HOME", dataHome.c_str(), 1);
+        app.SetArguments({CString("glimra"), CString::FromUtf8(apptest::Samples().Path("house-5000.twk"))});
+        ASSERT_TRUE(app.InitInstance());
+    }
+    void TearDown() override
+    {
+        app.ExitInstance();
+        unsetenv("XDG_DATA_HOME");
+        std::filesystem::remove_all(dataHome);
+    }
+
+    bool Checked(UINT id)
+    {
+        CCmdUI ui(id);
+        EXPECT_TRUE(app.GetMainFrame()->OnCmdMsg(id, &ui));
+        return ui.IsChecked();
+    }
+
+    std::filesystem::path dataHome;
+    apptest::MemorySettings settings;
+    apptest::MessageBoxRecorder boxes;
+    CGlimraApp app;
+};
+
+TEST_F(GlimraAppToolWindowsTest, TheWindowMenuShowsAndHidesEachToolWindowWithItsCheckMark)
+{
+    QMenu* menu = nullptr;
+    for (QAction* action : app.GetMainFrame()->GetWindow()->menuBar()->actions())
+        if (action->text() == QStringLiteral("&Window"))
+            menu = action->menu();
+    ASSERT_NE(menu, nullptr);
+    ASSERT_EQ(menu->actions().size(), 2);
+    for (const UINT id : {ID_WINDOW_DISPLAY_SETTINGS, ID_WINDOW_MODEL_INFO})
+    {
+        EXPECT_FALSE(Checked(id)) << id;
+        app.GetMainFrame()->SendCommand(id);
+        EXPECT_TRUE(Checked(id)) << id;
+        app.GetMainFrame()->SendCommand(id);
+        EXPECT_FALSE(Checked(id)) << id;
+    }
+    EXPECT_FALSE(app.GetDisplaySettingsDlg()->IsWindowVisible());
+    EXPECT_TRUE(boxes.calls.empty());
+}
+
+TEST_F(GlimraAppToolWindowsTest, TheOpenWindowsFollowTheModelAndNameItsFile)
+{
+    app.GetMainFrame()->SendCommand(ID_MODEL_INFO_PROPERTIES);
+    CModelInfoDlg* info = app.GetModelInfoDlg();
+    ASSERT_TRUE(info->IsWindowVisible());
+    EXPECT_EQ(info->GetWindowText(), CString("Model Info - house-5000"));
+    app.GetMainFrame()->SendCommand(ID_WINDOW_DISPLAY_SETTINGS);
+    // The Render menu's wireframe reaches the window.
+    app.GetMainFrame()->SendCommand(ID_RENDER_WIREFRAME_MENU);
+    EXPECT_EQ(app.GetDisplaySettingsDlg()->GetFaceStyle(), CDisplaySettingsDlg::kFaceWireframe);
+    app.GetMainFrame()->SendCommand(ID_RENDER_HIDDEN_LINE_MENU);
+    EXPECT_EQ(app.GetDisplaySettingsDlg()->GetFaceStyle(), CDisplaySettingsDlg::kFaceHiddenLine);
+}
+
+}  // namespace
