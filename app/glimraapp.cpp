@@ -95,6 +95,7 @@ void CGlimraApp::AddCommands()
         PostResyncUI();
     });
     GetCommands().Add(ID_FILE_OPEN, CString("&Open...\tCtrl+O"), [this] { OnFileOpen(); });
+    GetCommands().Add(ID_FILE_PRINT_SETUP, CString("P&rint Setup..."), [this] { OnFilePrintSetup(); });
     GetCommands().Add(ID_APP_ABOUT, CString("&About Glimra..."), [this] { OnAppAbout(); });
     GetCommands().Add(ID_APP_EXIT, CString("E&xit"), [this] {
         if (m_pMainWnd != nullptr && m_pMainWnd->GetWindow() != nullptr)

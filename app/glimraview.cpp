@@ -8,6 +8,7 @@
 #include "app/glimradoc.h"
 #include "app/hostservices.h"
 #include "app/viewnavigation.h"
+#include "app/viewprinter.h"
 #include "document/component.h"
 #include "document/tarnwickpage.h"
 #include "drawapi/animation.h"
@@ -19,7 +20,7 @@
 #include "tools/tool.h"
 #include "tools/toolmanager.h"
 
-CGlimraView::CGlimraView()
+CGlimraView::CGlimraView() : m_printer(std::make_unique<CViewPrinter>(*this))
 {
     AddCommands();
 }
@@ -80,14 +81,15 @@ void CGlimraView::OnDocumentContentsChanged()
 void CGlimraView::OnSize(int width, int height)
 {
     CBaseGLView::OnSize(width, height);
-    if (GetRenderingContext() != nullptr && width > 0 && height > 0 && MakeCurrent() != 0)
+    if (GetRenderingContext() != nullptr && width > 0 && height > 0 && !m_printer->IsPreviewing() &&
+        MakeCurrent() != 0)
         SetViewportSize(width, height);
     CView::Invalidate();
 }
 
 void CGlimraView::OnPaint()
 {
-    if (GetRenderingContext() == nullptr || m_drawingSuppressed)
+    if (GetRenderingContext() == nullptr || m_drawingSuppressed || m_offscreenRendering)
         return;
     const CRect client = GetClientRect();
     const HDC device = GetDeviceContext();
@@ -141,6 +143,38 @@ void CGlimraView::OnDestroy()
         tools->Reset(true, this);
     ReleaseCapture();
     CBaseGLView::OnDestroy();
+}
+
+// --- printing ---
+
+bool CGlimraView::OnPreparePrinting(CPrintInfo* info)
+{
+    return m_printer->PreparePrinting(*info);
+}
+
+void CGlimraView::OnBeginPrinting(CPrinterDC* dc, CPrintInfo* info)
+{
+    m_printer->BeginPrinting(*dc, *info);
+}
+
+void CGlimraView::OnPrint(CPrinterDC* dc, CPrintInfo* info)
+{
+    m_printer->PrintSheet(*dc, *info);
+}
+
+void CGlimraView::OnEndPrinting(CPrinterDC* /*dc*/, CPrintInfo* /*info*/)
+{
+    m_printer->EndPrinting();
+}
+
+void CGlimraView::OnFilePrintPreview()
+{
+    m_printer->SetPreviewing(true);
+    CBaseGLView::OnFilePrintPreview();
+    m_printer->SetPreviewing(false);
+    // The window may have changed size while the preview showed.
+    const CRect client = GetClientRect();
+    OnSize(client.Width(), client.Height());
 }
 
 // --- core hooks ---

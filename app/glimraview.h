@@ -7,12 +7,15 @@
 // active, and the mouse, keys and typed values go to the document's tool manager (the
 // middle button orbits over whichever tool is active). Its commands (camera, rendering styles, display switches, pages) are rows of
 // its command table. User-interface thread only.
+#include <memory>
+
 #include "render/baseglview.h"
 #include "render/tarnisview.h"
 
 class CBaseDoc;
 class CGlimraDoc;
 class CToolManager;
+class CViewPrinter;
 class ITabInfo;
 
 class CGlimraView : public CBaseGLView, public CTarnisView
@@ -70,6 +73,14 @@ public:
     // A click on a page tab shows the tab's page.
     void OnPageTabClicked(ITabInfo* tab);
 
+    // --- printing (CViewPrinter); the viewport stays while the preview shows ---
+    bool OnPreparePrinting(CPrintInfo* info) override;
+    void OnBeginPrinting(CPrinterDC* dc, CPrintInfo* info) override;
+    void OnPrint(CPrinterDC* dc, CPrintInfo* info) override;
+    void OnEndPrinting(CPrinterDC* dc, CPrintInfo* info) override;
+    void OnFilePrintPreview() override;
+    [[nodiscard]] CViewPrinter& GetViewPrinter() { return *m_printer; }
+
     // --- core hooks ---
     // The frame ends with the active tool's feedback, before it is shown.
     void DrawFrame(int argument, bool swap) override;
@@ -120,4 +131,5 @@ private:
     mutable int m_stencilBits = -1;
     int m_framesDrawn = 0;
     int m_framesSwapped = 0;
+    std::unique_ptr<CViewPrinter> m_printer;
 };

@@ -125,7 +125,8 @@ int CMainFrame::OnCreate()
 
 void CMainFrame::AddMenus()
 {
-    AddMenu(CString("&File"), {ID_FILE_OPEN, 0, ID_APP_EXIT});
+    AddMenu(CString("&File"),
+            {ID_FILE_OPEN, 0, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, 0, ID_APP_EXIT});
     AddMenu(CString("&View"),
             {ID_VIEW_STANDARD_TOOLBAR, ID_VIEW_CAMERA_TOOLBAR, ID_VIEW_DISPLAY_MODES_TOOLBAR, ID_VIEW_VIEWS_TOOLBAR,
              ID_VIEW_SHADOWS_TOOLBAR, ID_VIEW_PAGE_TABS, 0, ID_VIEW_LARGE_BUTTONS, 0, ID_VIEW_HIDDEN_GEOMETRY,
@@ -149,6 +150,7 @@ void CMainFrame::AddAccelerators()
     const std::pair<UINT, QKeySequence> keys[] = {{ID_FILE_NEW, QKeySequence(Qt::CTRL | Qt::Key_N)},
                                                   {ID_FILE_OPEN, QKeySequence(Qt::CTRL | Qt::Key_O)},
                                                   {ID_FILE_SAVE, QKeySequence(Qt::CTRL | Qt::Key_S)},
+                                                  {ID_FILE_PRINT, QKeySequence(Qt::CTRL | Qt::Key_P)},
                                                   {ID_APP_EXIT, QKeySequence(Qt::CTRL | Qt::Key_Q)},
                                                   {ID_PAGE_NEXT, QKeySequence(Qt::Key_PageDown)},
                                                   {ID_PAGE_PREVIOUS, QKeySequence(Qt::Key_PageUp)}};

@@ -10,6 +10,8 @@
 #include "platform/profile.h"
 #include "platform/sysinfo.h"
 #include "platform/ui/messagebox.h"
+#include "platform/ui/printerdc.h"
+#include "platform/ui/printinfo.h"
 #include "platform/ui/stringtable.h"
 #include "render/glconfig.h"
 #include "render/pixelformatrecord.h"
@@ -56,7 +58,20 @@ void GetCurrentGLContext(HDC& device, HGLRC& context)
     context = wglGetCurrentContext();
 }
 
-CBaseGLView::CBaseGLView() = default;
+CBaseGLView::CBaseGLView()
+{
+    // The framework's print commands, which every OpenGL view offers.
+    GetCommands().Add(ID_FILE_PRINT, CString("&Print...\tCtrl+P"), [this] { OnFilePrint(); });
+    GetCommands().Add(ID_FILE_PRINT_DIRECT, CString("&Print"), [this] { OnFilePrint(); });
+    GetCommands().Add(ID_FILE_PRINT_PREVIEW, CString("Print Pre&view"), [this] { OnFilePrintPreview(); });
+}
+
+void CBaseGLView::OnPrepareDC(CPrinterDC* dc, CPrintInfo* info)
+{
+    if (dc != nullptr && dc->IsPrinting() && info != nullptr && info->m_nCurPage <= info->GetToPage())
+        info->m_bContinuePrinting = true;
+    CView::OnPrepareDC(dc, info);
+}
 
 CBaseGLView::~CBaseGLView()
 {

@@ -83,6 +83,8 @@ public:
 
     void OnInitialUpdate() override;
     void OnDestroy() override;
+    // A printed sheet goes on while it is within the range the dialog chose.
+    void OnPrepareDC(CPrinterDC* dc, CPrintInfo* info) override;
     void OnSize(int width, int height) override;
     // Makes the context current, draws the frame, swaps and shows it.
     void OnPaint() override;

@@ -22,6 +22,8 @@ PACKAGES=(
   fonts-dejavu-core xvfb xauth xdotool
   # tools that make and check test pictures
   imagemagick netpbm libimage-exiftool-perl
+  # rasterises printed PDF sheets for the printing tests
+  poppler-utils
   # locales for the decimal-separator tests
   locales
 )

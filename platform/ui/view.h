@@ -15,6 +15,8 @@
 class CDocument;
 class CFrameWnd;
 class CObject;
+class CPrintInfo;
+class CPrinterDC;
 class CViewWidget;
 class QImage;
 class QWidget;
@@ -95,6 +97,24 @@ public:
     void DispatchTimer(int qtTimerId);
     // The window was deleted by its parent: the view forgets it and its timers.
     void OnWindowDestroyed();
+
+    // --- printing (viewprint.cpp): the job's road, whose steps the view fills ---
+    // Prepares (OnPreparePrinting), then prints every sheet on the application's printer.
+    void OnFilePrint();
+    // Prepares a preview, then shows the sheets in the preview window, whose Print
+    // button closes it and prints.
+    virtual void OnFilePrintPreview();
+    // The base shows the job's print dialog; false ends the job before it starts.
+    virtual bool OnPreparePrinting(CPrintInfo* info);
+    // The job's print dialog (or the plain one); false when the user cancelled it.
+    bool DoPreparePrinting(CPrintInfo* info);
+    virtual void OnBeginPrinting(CPrinterDC* /*dc*/, CPrintInfo* /*info*/) {}
+    // Before each sheet: the base goes on while the last sheet is known, or for the first.
+    virtual void OnPrepareDC(CPrinterDC* dc, CPrintInfo* info);
+    virtual void OnPrint(CPrinterDC* /*dc*/, CPrintInfo* /*info*/) {}
+    virtual void OnEndPrinting(CPrinterDC* /*dc*/, CPrintInfo* /*info*/) {}
+    // Begin, the sheets of the range and end on one device.
+    void PrintSheets(CPrinterDC& dc, CPrintInfo& info);
 
 protected:
     friend class CDocument;

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "platform/profile.h"
+#include "platform/ui/appprinter.h"
 #include "platform/ui/commandlineinfo.h"
 #include "platform/ui/doctemplate.h"
 #include "platform/ui/document.h"
@@ -186,6 +187,11 @@ CDocument* CWinApp::OpenDocumentFile(const CString& path)
 void CWinApp::OnFileNew()
 {
     OpenDocumentFile(CString());
+}
+
+void CWinApp::OnFilePrintSetup()
+{
+    RunPrintSetup(m_pMainWnd != nullptr ? m_pMainWnd->GetWindow() : nullptr);
 }
 
 bool CWinApp::OnOpenRecentFile(UINT id)

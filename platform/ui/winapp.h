@@ -43,6 +43,8 @@ public:
     // Opens the file in the template's document; adds it to the recent files on success.
     virtual CDocument* OpenDocumentFile(const CString& path);
     void OnFileNew();
+    // The printer set-up dialog over the main window.
+    void OnFilePrintSetup();
     // The recent-file command of that id (from 57616); a file that fails to open leaves
     // the list. True: the command was handled.
     virtual bool OnOpenRecentFile(UINT id);

@@ -1,0 +1,30 @@
+#include "platform/ui/modaldialog.h"
+
+#include <QDialog>
+#include <QGuiApplication>
+
+namespace {
+
+ModalDialogSink& Sink()
+{
+    static ModalDialogSink sink;
+    return sink;
+}
+
+}  // namespace
+
+ModalDialogSink SetModalDialogSink(ModalDialogSink sink)
+{
+    ModalDialogSink previous = std::move(Sink());
+    Sink() = std::move(sink);
+    return previous;
+}
+
+int RunModalDialog(QDialog& dialog)
+{
+    if (Sink())
+        return Sink()(dialog);
+    if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
+        return QDialog::Accepted;
+    return dialog.exec();
+}

@@ -1,0 +1,16 @@
+#pragma once
+// RunModalDialog: shows a prepared dialog modally and answers as its exec() would.
+// A sink installed with SetModalDialogSink answers instead, given the dialog as it would
+// show (tests fill its fields and accept it). Without a sink on Qt's offscreen platform
+// nobody could press a button: the dialog is accepted unseen.
+#include <functional>
+
+class QDialog;
+
+// Answers QDialog::Accepted or QDialog::Rejected.
+using ModalDialogSink = std::function<int(QDialog&)>;
+
+// Returns the sink that was installed before; an empty sink restores the default.
+ModalDialogSink SetModalDialogSink(ModalDialogSink sink);
+
+int RunModalDialog(QDialog& dialog);

@@ -1,0 +1,92 @@
+#include "platform/ui/printdialog.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include "platform/ui/appprinter.h"
+#include "platform/ui/modaldialog.h"
+#include "platform/ui/uitypes.h"
+
+// The platform dialog, which asks its owner before it closes with OK.
+class CPrintDialog::Window : public QPrintDialog
+{
+public:
+    Window(CPrintDialog& owner, QPrinter& printer, QWidget* parent) : QPrintDialog(&printer, parent), m_owner(owner) {}
+
+    void done(int result) override
+    {
+        if (result == QDialog::Accepted && !m_owner.HandleOK())
+            return;
+        QPrintDialog::done(result);
+    }
+
+private:
+    CPrintDialog& m_owner;
+};
+
+CPrintDialog::CPrintDialog(DWORD flags, QWidget* parent) : m_flags(flags), m_parent(parent) {}
+
+CPrintDialog::~CPrintDialog() = default;
+
+QPrinter& CPrintDialog::GetPrinter() const
+{
+    return GetAppPrinter();
+}
+
+CString CPrintDialog::GetDeviceName() const
+{
+    const QPrinter& printer = GetPrinter();
+    const QString name = printer.outputFormat() == QPrinter::PdfFormat || printer.printerName().isEmpty()
+                             ? printer.outputFileName()
+                             : printer.printerName();
+    return CString::FromUtf8(name.toStdString());
+}
+
+QDialog* CPrintDialog::GetDialog() const
+{
+    return m_window;
+}
+
+void CPrintDialog::SetWindowText(const CString& caption)
+{
+    m_caption = caption;
+    if (m_window != nullptr)
+        m_window->setWindowTitle(QString::fromStdString(caption.ToUtf8()));
+}
+
+bool CPrintDialog::HandleOK()
+{
+    m_okHandled = true;
+    return OnOK();
+}
+
+int CPrintDialog::DoModal()
+{
+    Window window(*this, GetPrinter(), m_parent);
+    m_window = &window;
+    // Writing to a file is how a picture becomes a PDF here, so that choice stays.
+    QAbstractPrintDialog::PrintDialogOptions options = QAbstractPrintDialog::PrintToFile |
+                                                       QAbstractPrintDialog::PrintShowPageSize;
+    if ((m_flags & PD_NOSELECTION) == 0)
+        options |= QAbstractPrintDialog::PrintSelection;
+    if ((m_flags & PD_NOPAGENUMS) == 0)
+        options |= QAbstractPrintDialog::PrintPageRange;
+    if ((m_flags & PD_USEDEVMODECOPIESANDCOLLATE) != 0)
+        options |= QAbstractPrintDialog::PrintCollateCopies;
+    window.setOptions(options);
+    if (!m_caption.IsEmpty())
+        window.setWindowTitle(QString::fromStdString(m_caption.ToUtf8()));
+    if (QWidget* page = CreateOptionsPage())
+    {
+        page->setWindowTitle(QString::fromStdString(GetOptionsPageTitle().ToUtf8()));
+        window.setOptionTabs({page});
+    }
+    OnInitDialog();
+    m_okHandled = false;
+    int result = RunModalDialog(window);
+    // A dialog answered without being shown never pressed its OK button.
+    if (result == QDialog::Accepted && !m_okHandled && !HandleOK())
+        result = QDialog::Rejected;
+    m_window = nullptr;
+    return result == QDialog::Accepted ? IDOK : IDCANCEL;
+}

@@ -1,0 +1,168 @@
+#include "platform/ui/printerdc.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QPrinter>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QRect ToQRect(const CRect& rect)
+{
+    return QRect(rect.left, rect.top, rect.Width(), rect.Height());
+}
+
+QColor ToQColor(COLORREF colour)
+{
+    return QColor(GetRValue(colour), GetGValue(colour), GetBValue(colour));
+}
+
+}  // namespace
+
+CPrinterDC::CPrinterDC(QPrinter& printer) : m_printer(printer) {}
+
+CPrinterDC::~CPrinterDC()
+{
+    if (!m_finished)
+        EndDoc();
+}
+
+int CPrinterDC::GetDeviceCaps(int index) const
+{
+    const QRectF millimetres = m_printer.pageRect(QPrinter::Millimeter);
+    const QRect pixels = m_printer.pageRect(QPrinter::DevicePixel).toRect();
+    switch (index)
+    {
+    case HORZSIZE: return static_cast<int>(std::lround(millimetres.width()));
+    case VERTSIZE: return static_cast<int>(std::lround(millimetres.height()));
+    case HORZRES: return pixels.width();
+    case VERTRES: return pixels.height();
+    case LOGPIXELSX: return m_printer.logicalDpiX();
+    case LOGPIXELSY: return m_printer.logicalDpiY();
+    // Images stretch onto any device Qt prints to.
+    case RASTERCAPS: return RC_STRETCHBLT | RC_STRETCHDIB;
+    default: return 0;
+    }
+}
+
+CString CPrinterDC::GetPrinterName() const
+{
+    if (m_printer.outputFormat() == QPrinter::PdfFormat || m_printer.printerName().isEmpty())
+        return CString::FromUtf8(m_printer.outputFileName().toStdString());
+    return CString::FromUtf8(m_printer.printerName().toStdString());
+}
+
+CRect CPrinterDC::GetPrintableRect() const
+{
+    const QRect pixels = m_printer.pageRect(QPrinter::DevicePixel).toRect();
+    return CRect{0, 0, pixels.width(), pixels.height()};
+}
+
+void CPrinterDC::GetPageSizeInches(double& width, double& height) const
+{
+    const QRectF inches = m_printer.pageRect(QPrinter::Inch);
+    width = inches.width();
+    height = inches.height();
+}
+
+void CPrinterDC::StartPage()
+{
+    ++m_requestedPage;
+}
+
+QPainter* CPrinterDC::BeginDrawing()
+{
+    if (m_finished)
+        return nullptr;
+    if (m_painter == nullptr)
+    {
+        m_painter = std::make_unique<QPainter>();
+        if (!m_painter->begin(&m_printer))
+        {
+            m_finished = true;
+            return nullptr;
+        }
+        // Print pictures are mostly flat colour and thin lines, which a lossy code smears.
+        m_painter->setRenderHint(QPainter::LosslessImageRendering);
+        m_drawnPage = 1;
+    }
+    while (m_drawnPage < std::max(m_requestedPage, 1))
+    {
+        if (!m_printer.newPage())
+            return nullptr;
+        ++m_drawnPage;
+    }
+    return m_painter.get();
+}
+
+bool CPrinterDC::FillSolidRect(const CRect& rect, COLORREF colour)
+{
+    QPainter* painter = BeginDrawing();
+    if (painter == nullptr)
+        return false;
+    painter->fillRect(ToQRect(rect), ToQColor(colour));
+    return true;
+}
+
+bool CPrinterDC::FrameRect(const CRect& rect, COLORREF colour)
+{
+    QPainter* painter = BeginDrawing();
+    if (painter == nullptr)
+        return false;
+    const int width = std::max(1, m_printer.logicalDpiX() / 100);
+    painter->setPen(QPen(ToQColor(colour), width));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(ToQRect(rect).adjusted(width / 2, width / 2, -width / 2 - 1, -width / 2 - 1));
+    return true;
+}
+
+bool CPrinterDC::DrawText(const CString& text, const CRect& rect)
+{
+    QPainter* painter = BeginDrawing();
+    if (painter == nullptr)
+        return false;
+    QFont font = painter->font();
+    // A twelve-point line, or less when the rectangle is small.
+    const double points = std::min(12.0, rect.Height() * 72.0 / std::max(1, m_printer.logicalDpiY()) / 2.0);
+    font.setPointSizeF(std::max(points, 1.0));
+    painter->setFont(font);
+    painter->setPen(Qt::black);
+    painter->drawText(ToQRect(rect), Qt::AlignCenter | Qt::TextWordWrap, QString::fromStdString(text.ToUtf8()));
+    return true;
+}
+
+bool CPrinterDC::StretchPixels(const CRect& target, int width, int height, const std::vector<std::uint8_t>& rgba)
+{
+    if (width <= 0 || height <= 0 || rgba.size() < static_cast<size_t>(width) * static_cast<size_t>(height) * 4)
+        return false;
+    QPainter* painter = BeginDrawing();
+    if (painter == nullptr)
+        return false;
+    const QImage image(rgba.data(), width, height, width * 4, QImage::Format_RGBX8888);
+    painter->drawImage(ToQRect(target), image);
+    return true;
+}
+
+bool CPrinterDC::EndDoc()
+{
+    if (m_finished)
+        return false;
+    m_finished = true;
+    return m_painter != nullptr && m_painter->end();
+}
+
+void CPrinterDC::AbortDoc()
+{
+    if (m_finished)
+        return;
+    m_finished = true;
+    if (m_painter == nullptr || !m_painter->isActive())
+        return;
+    const bool aborted = m_printer.abort();
+    m_painter->end();
+    // A file has no way to take the job back: what it holds so far goes.
+    if (!aborted && m_printer.outputFormat() == QPrinter::PdfFormat && !m_printer.outputFileName().isEmpty())
+        QFile::remove(m_printer.outputFileName());
+}

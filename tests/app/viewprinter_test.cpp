@@ -1,0 +1,367 @@
+#include "app/viewprinter.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QRadioButton>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "app/glimraapp.h"
+#include "app/glimradoc.h"
+#include "app/glimraview.h"
+#include "app/mainframe.h"
+#include "app/printdlg.h"
+#include "app/resourceids.h"
+#include "apptestsupport.h"
+#include "document/component.h"
+#include "document/pagelist.h"
+#include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
+#include "document/tarnwickmodel.h"
+#include "model/undosuspender.h"
+#include "platform/gl/gldevice.h"
+#include "platform/profile.h"
+#include "platform/ui/appprinter.h"
+#include "platform/ui/modaldialog.h"
+#include "platform/ui/printerdc.h"
+#include "platform/ui/printinfo.h"
+#include "platform/ui/stringtable.h"
+#include "render/offscreenrender.h"
+#include "samplefiles.h"
+#include "samplegen/geometrybuilder.h"
+#include "samplegen/modelfiles.h"
+
+namespace {
+
+const CString kSection("PrintOptions");
+constexpr int kDpi = 100;
+
+// Runs a command line and answers what it wrote; empty when it could not run.
+std::string Run(const std::string& command)
+{
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r"))
+    {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof(buffer), pipe) != nullptr)
+            output += buffer;
+        pclose(pipe);
+    }
+    return output;
+}
+
+int PdfPageCount(const std::string& path)
+{
+    const std::string info = Run("pdfinfo '" + path + "' 2>/dev/null");
+    const auto at = info.find("Pages:");
+    return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + 6);
+}
+
+// One sheet of the PDF as the printer would put it on paper, at the test's resolution.
+QImage Rasterise(const std::string& path, int page)
+{
+    const std::string out = path + "-page";
+    Run("pdftoppm -singlefile -png -r " + std::to_string(kDpi) + " -f " + std::to_string(page) + " -l " +
+        std::to_string(page) + " '" + path + "' '" + out + "'");
+    return QImage(QString::fromStdString(out + ".png")).convertToFormat(QImage::Format_RGB32);
+}
+
+// A box of 100 x 50 inches and 10 high, seen from anywhere.
+std::string WriteBoxModel(const std::filesystem::path& folder)
+{
+    const std::string path = (folder / "box.twk").string();
+    auto* model = new CTarnwickModel;
+    {
+        const CUndoSuspender suspender;
+        const CurrentModelScope scope(model);
+        (void)CGeometryBuilder(*model->GetRootComponent()).Box(CPoint3d(0, 0, 0), CPoint3d(100, 50, 10));
+    }
+    EXPECT_TRUE(WriteModelFile(*model, path, kSaveFormat5000));
+    model->Release();
+    return path;
+}
+
+bool Uniform(const QImage& image, int x, int y, int radius)
+{
+    const QRgb centre = image.pixel(x, y);
+    for (int dy = -radius; dy <= radius; ++dy)
+        for (int dx = -radius; dx <= radius; ++dx)
+        {
+            const QRgb p = image.pixel(std::clamp(x + dx, 0, image.width() - 1), std::clamp(y + dy, 0, image.height() - 1));
+            if (std::abs(qRed(p) - qRed(centre)) > 2 || std::abs(qGreen(p) - qGreen(centre)) > 2 ||
+                std::abs(qBlue(p) - qBlue(centre)) > 2)
+                return false;
+        }
+    return true;
+}
+
+bool Close(QRgb a, QRgb b, int tolerance)
+{
+    return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
+           std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+class ViewPrinterTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        apptest::PrepareApplication();
+        folder = std::filesystem::temp_directory_path() / ("glimra-print-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+        setenv("XDG_DATA_HOME", folder.c_str(), 1);
+        pdf = (folder / "sheets.pdf").string();
+        // 8 x 10 inch sheets without margins, written to a file at a coarse resolution.
+        QPrinter& printer = GetAppPrinter();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(pdf));
+        printer.setResolution(kDpi);
+        printer.setPageSize(QPageSize(QSizeF(8.0, 10.0), QPageSize::Inch));
+        printer.setPageOrientation(QPageLayout::Portrait);
+        printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
+    }
+    void TearDown() override
+    {
+        COffscreenRender::SetDeviceFactory({});
+        if (view != nullptr)
+            app.ExitInstance();
+        unsetenv("XDG_DATA_HOME");
+        std::filesystem::remove_all(folder);
+    }
+    void Open(const std::string& path)
+    {
+        app.SetArguments({CString("glimra"), CString::FromUtf8(path)});
+        ASSERT_TRUE(app.InitInstance());
+        view = app.GetActiveGlimraView();
+        frame = app.GetMainFrame();
+        ASSERT_NE(view, nullptr);
+    }
+    // The box seen from the top in a parallel view.
+    void OpenBoxFromTop()
+    {
+        Open(WriteBoxModel(folder));
+        frame->SendCommand(ID_VIEW_TOP);
+        if (view->GetViewDefinition().IsPerspective())
+            frame->SendCommand(ID_CAMERA_PERSPECTIVE);
+    }
+    static void ScaleOptions(const char* printed, const char* model)
+    {
+        WriteProfileInt(kSection, CString("fitToPage"), 0);
+        WriteProfileInt(kSection, CString("useModelExtents"), 1);
+        WriteProfileInt(kSection, CString("resolution"), kPrintDraft);
+        WriteProfileString(kSection, CString("sizeInDrawing"), CString(printed));
+        WriteProfileString(kSection, CString("sizeInModel"), CString(model));
+    }
+    [[nodiscard]] bool PdfWritten() const { return std::filesystem::exists(pdf); }
+
+    std::filesystem::path folder;
+    std::string pdf;
+    apptest::MemorySettings settings;
+    apptest::MessageBoxRecorder boxes;
+    CGlimraApp app;
+    CGlimraView* view = nullptr;
+    CMainFrame* frame = nullptr;
+};
+
+TEST_F(ViewPrinterTest, FittingPrintsOneSheetWhosePictureShowsTheViewsPixels)
+{
+    Open(apptest::Samples().Path("house-5000.twk"));
+    // A white background: the sheet shows the view's own colours.
+    CRenderingOptions& options = *view->GetRenderingOptions();
+    options.SetBackgroundColor(CColor(255, 255, 255, 255));
+    options.SetDisplaySky(false);
+    options.SetDisplayGround(false);
+    view->UpdateWindow();
+    view->OnPaint();
+    ASSERT_NE(view->GetPresentedFrame(), nullptr);
+    const QImage screen = view->GetPresentedFrame()->convertToFormat(QImage::Format_RGB32);
+    WriteProfileInt(kSection, CString("resolution"), kPrintStandard);
+
+    view->OnFilePrint();
+    EXPECT_TRUE(boxes.calls.empty());
+    ASSERT_EQ(PdfPageCount(pdf), 1);
+    EXPECT_EQ(view->GetViewPrinter().GetPlan().GetSheetCount(), 1);
+    const QImage sheet = Rasterise(pdf, 1);
+    ASSERT_EQ(sheet.size(), QSize(800, 1000));
+    // The view's shape fitted to the sheet's width (or height), from the top, centred across.
+    const double scale = std::min(800.0 / screen.width(), 1000.0 / screen.height());
+    const double width = std::floor(screen.width() * scale / 4) * 4;
+    const double left = (800 - width) / 2;
+    int compared = 0;
+    int matched = 0;
+    int model = 0;
+    for (int j = 1; j < 30; ++j)
+        for (int i = 1; i < 40; ++i)
+        {
+            const int x = screen.width() * i / 40;
+            const int y = screen.height() * j / 30;
+            if (!Uniform(screen, x, y, 4))
+                continue;
+            ++compared;
+            const QRgb printed = sheet.pixel(static_cast<int>(left + x * width / screen.width()),
+                                             static_cast<int>(y * scale));
+            matched += Close(printed, screen.pixel(x, y), 24) ? 1 : 0;
+            model += screen.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+        }
+    EXPECT_GT(model, 40);
+    EXPECT_GE(matched, compared * 95 / 100) << matched << " of " << compared;
+}
+
+TEST_F(ViewPrinterTest, PrintingToScaleTakesTheSheetsTheModelsSizeNeeds)
+{
+    OpenBoxFromTop();
+    // 100 x 50 inches on 8 x 10 inch sheets.
+    const struct
+    {
+        const char* model;
+        int across, down;
+    } cases[] = {{"10", 2, 1}, {"5", 3, 1}, {"4", 4, 2}};
+    for (const auto& c : cases)
+    {
+        ScaleOptions("1", c.model);
+        view->OnFilePrint();
+        EXPECT_TRUE(boxes.calls.empty()) << c.model;
+        const CSheetPlan& plan = view->GetViewPrinter().GetPlan();
+        EXPECT_EQ(plan.across, c.across) << c.model;
+        EXPECT_EQ(plan.down, c.down) << c.model;
+        EXPECT_EQ(PdfPageCount(pdf), c.across * c.down) << c.model;
+        std::filesystem::remove(pdf);
+    }
+}
+
+TEST_F(ViewPrinterTest, AnIsometricViewCorrectsItsScale)
+{
+    OpenBoxFromTop();
+    frame->SendCommand(ID_VIEW_ISO);
+    ASSERT_FALSE(view->GetViewDefinition().IsPerspective());
+    ScaleOptions("1", "10");
+    view->OnFilePrint();
+    EXPECT_TRUE(PdfWritten());
+    const CViewPrinter& printer = view->GetViewPrinter();
+    EXPECT_EQ(printer.GetContext().correction, printlayout::kIsometricCorrection);
+    EXPECT_NEAR(printer.GetPlan().scale, 0.1 * printlayout::kIsometricCorrection, 1e-12);
+}
+
+TEST_F(ViewPrinterTest, MoreThanNineSheetsAskFirstButNeverBeforeAPreview)
+{
+    OpenBoxFromTop();
+    ScaleOptions("1", "3");  // 33.3 x 16.7 inches: 5 x 2 sheets
+    apptest::MessageBoxRecorder declined(IDCANCEL);
+    view->OnFilePrint();
+    ASSERT_EQ(declined.calls.size(), 1U);
+    EXPECT_EQ(declined.calls[0].text, LoadStringResource(CViewPrinter::kManySheetsQuestionId));
+    EXPECT_FALSE(PdfWritten());
+
+    int previewSheets = 0;
+    const ModalDialogSink previous = SetModalDialogSink([&previewSheets](QDialog& dialog) {
+        if (auto* preview = dialog.findChild<QPrintPreviewWidget*>())
+        {
+            preview->updatePreview();
+            previewSheets = preview->pageCount();
+        }
+        return static_cast<int>(QDialog::Accepted);
+    });
+    view->OnFilePrintPreview();
+    SetModalDialogSink(previous);
+    EXPECT_EQ(declined.calls.size(), 1U);
+    EXPECT_EQ(previewSheets, 10);
+}
+
+TEST_F(ViewPrinterTest, ZeroAndNegativeScalesAreRefusedWithAMessage)
+{
+    OpenBoxFromTop();
+    const struct
+    {
+        const char* printed;
+        const char* model;
+    } cases[] = {{"1", "0"}, {"0", "10"}, {"1", "-10"}, {"-1", "10"}};
+    for (const auto& c : cases)
+    {
+        ScaleOptions(c.printed, c.model);
+        boxes.calls.clear();
+        view->OnFilePrint();
+        ASSERT_EQ(boxes.calls.size(), 1U) << c.printed << " : " << c.model;
+        EXPECT_EQ(boxes.calls[0].text, CPrintDlg::DescribeProblem(PrintProblem::kScale));
+        EXPECT_FALSE(PdfWritten());
+    }
+}
+
+TEST_F(ViewPrinterTest, TheModelItsPagesTheCameraAndTheViewAreAsBeforeAfterPrinting)
+{
+    Open(apptest::Samples().Path("house-5000.twk"));
+    CTarnwickModel& model = *view->GetModel();
+    CPageList& pages = *model.GetPageList();
+    pages.SetSelectedPage(pages.GetPage(1));
+    const CViewDefinition before = view->GetViewDefinition();
+    const CCamera camera = model.GetCamera();
+    const CColor background = model.GetRenderingOptions()->GetBackgroundColor();
+    const bool sky = model.GetRenderingOptions()->IsDisplaySky();
+    const bool axes = model.IsDisplayAxes();
+    const bool shadows = model.GetShadowInfo()->IsDisplayShadows();
+    WriteProfileInt(kSection, CString("resolution"), kPrintDraft);
+    for (const bool printPages : {false, true})
+    {
+        // The model's three pages are chosen in the dialog, as a user would.
+        const ModalDialogSink previous = SetModalDialogSink([printPages](QDialog& dialog) {
+            if (auto* radio = dialog.findChild<QRadioButton*>(QStringLiteral("1258")); radio != nullptr && printPages)
+                radio->click();
+            return static_cast<int>(QDialog::Accepted);
+        });
+        view->OnFilePrint();
+        SetModalDialogSink(previous);
+        EXPECT_TRUE(boxes.calls.empty());
+        EXPECT_EQ(PdfPageCount(pdf), printPages ? 3 : 1);
+        EXPECT_TRUE(view->GetViewDefinition().IsSameCamera(before));
+        EXPECT_EQ(view->GetViewDefinition().GetViewportWidth(), before.GetViewportWidth());
+        EXPECT_EQ(view->GetViewDefinition().GetViewportHeight(), before.GetViewportHeight());
+        double l = 0, r = 0, b = 0, t = 0;
+        EXPECT_FALSE(view->GetViewDefinition().GetProjectionWindow(l, r, b, t));
+        EXPECT_TRUE(model.GetCamera().IsEqual(camera));
+        EXPECT_EQ(model.GetRenderingOptions()->GetBackgroundColor(), background);
+        EXPECT_EQ(model.GetRenderingOptions()->IsDisplaySky(), sky);
+        EXPECT_EQ(model.IsDisplayAxes(), axes);
+        EXPECT_EQ(model.GetShadowInfo()->IsDisplayShadows(), shadows);
+        EXPECT_EQ(pages.GetSelectedPage(), pages.GetPage(1));
+        std::filesystem::remove(pdf);
+    }
+}
+
+TEST_F(ViewPrinterTest, ABandThatCannotBeMadeEndsThePrintWithAMessageAndKeepsNoSheet)
+{
+    Open(apptest::Samples().Path("house-5000.twk"));
+    const CViewDefinition before = view->GetViewDefinition();
+    COffscreenRender::SetDeviceFactory([](int, int) { return std::unique_ptr<CGLDevice>(); });
+    view->OnFilePrint();
+    ASSERT_EQ(boxes.calls.size(), 1U);
+    EXPECT_EQ(boxes.calls[0].text, LoadStringResource(CViewPrinter::kInsufficientMemoryId));
+    EXPECT_FALSE(PdfWritten());
+    EXPECT_TRUE(view->GetViewDefinition().IsSameCamera(before));
+    EXPECT_EQ(view->GetViewDefinition().GetViewportWidth(), before.GetViewportWidth());
+    // The view still draws.
+    view->OnPaint();
+    EXPECT_NE(view->GetPresentedFrame(), nullptr);
+
+    // A preview shows the sheet's place with the reason, and asks nothing.
+    boxes.calls.clear();
+    CPrintInfo info;
+    info.m_bPreview = true;
+    ASSERT_TRUE(view->OnPreparePrinting(&info));
+    {
+        CPrinterDC dc(GetAppPrinter());
+        view->PrintSheets(dc, info);
+        EXPECT_TRUE(dc.EndDoc());
+    }
+    EXPECT_TRUE(boxes.calls.empty());
+    EXPECT_EQ(PdfPageCount(pdf), 1);
+}
+
+}  // namespace
