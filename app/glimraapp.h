@@ -36,6 +36,7 @@ protected:
 private:
     void AddCommands();
     void OnFileOpen();
+    void OnWindowPreferences();
     void OnAppAbout();
     void OnDynamicCommand(UINT id);
     // Flag grayed disables the item, flag checked checks it.

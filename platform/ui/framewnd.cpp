@@ -170,6 +170,8 @@ void CFrameWnd::UpdateCommandUI()
         action->setIconVisibleInMenu(!action->isCheckable());
         if (ui.HasText())
             action->setText(ToQString(ui.GetText()));
+        if (ui.HasVisibility())
+            action->setVisible(ui.IsVisible());
     }
 }
 
