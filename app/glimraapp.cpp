@@ -1,11 +1,11 @@
 #include "app/glimraapp.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPointer>
 #include <QScreen>
 #include <clocale>
 #include <exception>
@@ -15,11 +15,13 @@
 #include "app/displaysettingsdlg.h"
 #include "app/fileassociation.h"
 #include "app/glimradoc.h"
+#include "app/glimrasystemprefs.h"
 #include "app/glimraview.h"
 #include "app/hostservices.h"
 #include "app/mainframe.h"
 #include "app/mfcwinbmp.h"
 #include "app/modelinfodlg.h"
+#include "app/modelpreviewdialog.h"
 #include "app/recreateglview.h"
 #include "app/resourceids.h"
 #include "app/tarnwickmenuqt.h"
@@ -97,6 +99,7 @@ void CGlimraApp::AddCommands()
     GetCommands().Add(ID_FILE_OPEN, CString("&Open...\tCtrl+O"), [this] { OnFileOpen(); });
     GetCommands().Add(ID_FILE_PRINT_SETUP, CString("P&rint Setup..."), [this] { OnFilePrintSetup(); });
     GetCommands().Add(ID_APP_ABOUT, CString("&About Glimra..."), [this] { OnAppAbout(); });
+    GetCommands().Add(ID_WINDOW_PREFERENCES, CString("P&references..."), [this] { OnWindowPreferences(); });
     GetCommands().Add(ID_APP_EXIT, CString("E&xit"), [this] {
         if (m_pMainWnd != nullptr && m_pMainWnd->GetWindow() != nullptr)
             m_pMainWnd->GetWindow()->close();
@@ -246,12 +249,24 @@ int CGlimraApp::ExitInstance()
 void CGlimraApp::OnFileOpen()
 {
     QWidget* parent = m_pMainWnd != nullptr ? m_pMainWnd->GetWindow() : nullptr;
-    const QString path = QFileDialog::getOpenFileName(parent, QString(), QString(),
-                                                      QStringLiteral("Tarnwick Model (*.twk)"));
-    if (path.isEmpty())
+    // Goes with the main window should that close while the dialog runs.
+    const QPointer<CModelPreviewDialog> dialog =
+        new CModelPreviewDialog(CString(), nullptr, LoadStringResource(IDS_MODEL_FILE_FILTER), parent);
+    const bool chosen = dialog->DoModal() == IDOK && dialog != nullptr;
+    const CString path = chosen ? dialog->GetPathName() : CString();
+    delete dialog.data();
+    if (path.IsEmpty())
         return;
-    OpenDocumentFile(CString::FromUtf8(path.toStdString()));
+    OpenDocumentFile(path);
     PostResyncUI();
+}
+
+void CGlimraApp::OnWindowPreferences()
+{
+    QWidget* parent = m_pMainWnd != nullptr ? m_pMainWnd->GetWindow() : nullptr;
+    const QPointer<CGlimraSystemPrefs> preferences = new CGlimraSystemPrefs(parent);
+    preferences->exec();
+    delete preferences.data();
 }
 
 void CGlimraApp::OnAppAbout()

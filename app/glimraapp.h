@@ -49,6 +49,7 @@ private:
     void AddToolWindowCommands();
     void DestroyToolWindows();
     void OnFileOpen();
+    void OnWindowPreferences();
     void OnAppAbout();
     void OnDynamicCommand(UINT id);
     // Flag grayed disables the item, flag checked checks it.

@@ -2,12 +2,14 @@
 // display switches, pages. Each is thin: a setter of the model's display settings, a
 // camera or page operation of the view, then a redraw. The camera tool commands select
 // their tools.
+#include <QPointer>
 #include <memory>
 #include <utility>
 
 #include "app/glimradoc.h"
 #include "app/glimraview.h"
 #include "app/hostservices.h"
+#include "app/playanimation.h"
 #include "app/resourceids.h"
 #include "app/viewnavigation.h"
 #include "document/component.h"
@@ -251,7 +253,18 @@ void CGlimraView::AddPageCommands()
     GetCommands().Add(ID_PAGE_NEXT, CString("Ne&xt Page\t[Page Down]"), [this] { NextPage(*this); }, several);
     GetCommands().Add(ID_PAGE_PREVIOUS, CString("&Previous Page\t[Page Up]"), [this] { PreviousPage(*this); },
                       several);
-    // The same command stops a running slideshow (or any other animation).
-    GetCommands().Add(ID_VIEW_SLIDESHOW, CString("&Slideshow"), [this] { (void)StartSlideshow(this, true); },
-                      several);
+    // The same command stops a running slideshow (or any other animation). The slideshow
+    // plays while its dialog is up.
+    GetCommands().Add(
+        ID_VIEW_SLIDESHOW, CString("&Slideshow"),
+        [this] {
+            CSlideshow* slideshow = StartSlideshow(this, false);
+            if (slideshow == nullptr)
+                return;
+            // Goes with the view's window should that close while the dialog runs.
+            const QPointer<CPlayAnimation> dialog = new CPlayAnimation(this, slideshow, GetWidget());
+            dialog->exec();
+            delete dialog.data();
+        },
+        several);
 }

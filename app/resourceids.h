@@ -15,6 +15,7 @@ inline constexpr UINT ID_MODEL_INFO_PROPERTIES = 10538;
 // The Window menu's tool windows.
 inline constexpr UINT ID_WINDOW_MODEL_INFO = 10579;
 inline constexpr UINT ID_WINDOW_DISPLAY_SETTINGS = 10580;
+inline constexpr UINT ID_WINDOW_PREFERENCES = 10521;
 
 // Bars.
 inline constexpr UINT IDR_STANDARD_BAR = 303;
@@ -37,6 +38,7 @@ inline constexpr int IDS_APP_TITLE = 57344;
 inline constexpr int IDS_SETTINGS_RESET = 10549;
 inline constexpr int IDS_VERSION = 10057;
 inline constexpr int IDS_UNICODE = 10558;
+inline constexpr int IDS_MODEL_FILE_FILTER = 10550;
 
 // Commands of the main view: camera tools, standard views and camera state.
 inline constexpr UINT ID_CAMERA_ORBIT = 10508;

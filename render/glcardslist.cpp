@@ -1,6 +1,7 @@
 #include "render/glcardslist.h"
 
 #include <GL/gl.h>
+#include <GL/glu.h>
 
 #include <fstream>
 #include <string>
@@ -126,4 +127,15 @@ void GetDisplayAdapterList(std::vector<CDisplayAdapter>& adapters)
     if (!adapter.description.IsEmpty()) {
         adapters.push_back(adapter);
     }
+}
+
+CGLStrings GetCurrentGLStrings()
+{
+    CGLStrings strings;
+    strings.vendor = GLText(GL_VENDOR);
+    strings.renderer = GLText(GL_RENDERER);
+    strings.version = GLText(GL_VERSION);
+    const auto* glu = reinterpret_cast<const char*>(gluGetString(GLU_VERSION));
+    strings.gluVersion = glu != nullptr ? CString::FromUtf8(glu) : CString();
+    return strings;
 }

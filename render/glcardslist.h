@@ -26,3 +26,13 @@ struct CDisplayAdapter
 void GetDisplayAdapterInfo(CString& description, CString& date, CString& version, int& screenWidth,
                            int& screenHeight, int& colourDepth);
 void GetDisplayAdapterList(std::vector<CDisplayAdapter>& adapters);
+
+// What the current OpenGL context and GLU say of themselves; empty texts without a context.
+struct CGLStrings
+{
+    CString vendor;
+    CString renderer;
+    CString version;
+    CString gluVersion;
+};
+[[nodiscard]] CGLStrings GetCurrentGLStrings();

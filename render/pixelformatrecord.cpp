@@ -317,3 +317,14 @@ bool TestAcceleratedPixelFormat(HDC device)
     config.SwapCopy = 1;
     return ChoosePixelFormatForConfig(device, config, records) > 0;
 }
+
+void SaveGLConfigPixelFormat(int index, const PIXELFORMATDESCRIPTOR& descriptor)
+{
+    CGLConfig config;
+    config.PixelFormat = index;
+    config.Accelerated = IsDescriptorAccelerated(descriptor) ? 1 : 0;
+    config.ColorBits = GetDescriptorColorBits(descriptor);
+    config.DepthBits = descriptor.cDepthBits;
+    config.StencilBits = descriptor.cStencilBits;
+    (void)WriteGLConfig(config);
+}

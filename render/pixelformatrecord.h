@@ -62,3 +62,6 @@ void SortPixelFormatsMode1(std::vector<CPixelFormatRecord>& records);
 // whose format is no longer offered (settingsReset then set); 0 when none will do.
 [[nodiscard]] int ChooseViewPixelFormat(HDC device, bool* settingsReset);
 [[nodiscard]] bool TestAcceleratedPixelFormat(HDC device);
+// Stores the format as the configuration: its index, whether it is accelerated, its
+// colour (with alpha), depth and stencil bits.
+void SaveGLConfigPixelFormat(int index, const PIXELFORMATDESCRIPTOR& descriptor);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstdint>
 #include <vector>
 
@@ -53,6 +54,42 @@ CDib* MakeTilePicture()
         }
     }
     return GetImageLibApp()->MakeDib(kSize, kSize, 24, pixels.data());
+}
+
+// The file's preview picture made in code, 160 x 120: the house's gable end under a sky,
+// on grass. Wider than tall, as previews taken of a view are.
+CDib* MakePreviewPicture()
+{
+    constexpr int kWidth = 160;
+    constexpr int kHeight = 120;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kWidth * kHeight * 3));
+    const auto put = [&pixels](int x, int y, int red, int green, int blue) {
+        const std::size_t at = static_cast<std::size_t>((y * kWidth + x) * 3);
+        pixels[at] = static_cast<std::uint8_t>(blue);
+        pixels[at + 1] = static_cast<std::uint8_t>(green);
+        pixels[at + 2] = static_cast<std::uint8_t>(red);
+    };
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            // The top row first: sky above the ground line at 90, grass below.
+            const int fromTop = y;
+            const bool wall = x >= 45 && x < 115 && fromTop >= 50 && fromTop < 90;
+            const bool window = x >= 60 && x < 80 && fromTop >= 60 && fromTop < 75;
+            const bool roof = fromTop >= 20 && fromTop < 50 && std::abs(x - 80) <= (fromTop - 20) * 45 / 30;
+            if (window) {
+                put(x, y, 120, 170, 220);
+            } else if (wall) {
+                put(x, y, 230, 220, 200);
+            } else if (roof) {
+                put(x, y, 170, 60, 50);
+            } else if (fromTop >= 90) {
+                put(x, y, 110, 170, 80);
+            } else {
+                put(x, y, 150 + fromTop, 190 + fromTop / 2, 240);
+            }
+        }
+    }
+    return GetImageLibApp()->MakeDib(kWidth, kHeight, 24, pixels.data());
 }
 
 CMaterial* AddColorMaterial(CMaterialManager& materials, const char* name, CColor color, double transparency = 0.0)
@@ -347,4 +384,5 @@ void BuildHouseModel(CTarnwickModel& model)
     AddAnnotations(model, house, notes);
     CSectionPlane* plane = AddSectionPlane(model);
     AddPages(model, house, plane);
+    model.SetPreviewImage(MakePreviewPicture());
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The sample house: walls with a window opening, a pitched roof with a chimney, a
 // garden group holding three placed trees, coloured and textured materials, layers, a
-// section plane, a label and a dimension, and three pages that show it from
-// different sides.
+// section plane, a label and a dimension, three pages that show it from different
+// sides, and a preview picture for the open dialog.
 
 class CTarnwickModel;
 

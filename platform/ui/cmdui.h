@@ -1,5 +1,6 @@
 #pragma once
-// CCmdUI: what an update handler says about one command: enabled, checked, its text.
+// CCmdUI: what an update handler says about one command: enabled, checked, its text,
+// and whether its menu item shows at all.
 // The frame applies the answer to the command's menu item and toolbar button.
 #include "platform/cstring.h"
 #include "platform/types.h"
@@ -18,16 +19,27 @@ public:
         m_hasText = true;
     }
 
+    // Menu items of a list that grows and shrinks (the recent files) hide when unused.
+    void SetVisible(bool visible)
+    {
+        m_visible = visible;
+        m_hasVisibility = true;
+    }
+
     [[nodiscard]] UINT GetID() const { return m_nID; }
     [[nodiscard]] bool IsEnabled() const { return m_enabled; }
     [[nodiscard]] bool IsChecked() const { return m_checked; }
     [[nodiscard]] bool HasText() const { return m_hasText; }
     [[nodiscard]] const CString& GetText() const { return m_text; }
+    [[nodiscard]] bool HasVisibility() const { return m_hasVisibility; }
+    [[nodiscard]] bool IsVisible() const { return m_visible; }
 
 private:
     UINT m_nID;
     bool m_enabled = true;
     bool m_checked = false;
     bool m_hasText = false;
+    bool m_visible = true;
+    bool m_hasVisibility = false;
     CString m_text;
 };

@@ -172,6 +172,8 @@ void CFrameWnd::UpdateCommandUI()
         action->setIconVisibleInMenu(!action->isCheckable());
         if (ui.HasText())
             action->setText(ToQString(ui.GetText()));
+        if (ui.HasVisibility())
+            action->setVisible(ui.IsVisible());
     }
 }
 

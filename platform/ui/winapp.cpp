@@ -230,9 +230,12 @@ bool CWinApp::OnCmdMsg(UINT id, CCmdUI* ui)
         const int index = static_cast<int>(id - ID_FILE_MRU_FILE1);
         if (ui != nullptr)
         {
-            ui->Enable(index < m_recentFiles->GetCount());
-            if (index < m_recentFiles->GetCount())
-                ui->SetText(CString::Formatted("&%d %s", index + 1, (*m_recentFiles)[index]));
+            // An empty list shows one greyed "Recent File" item; unused items hide.
+            const bool used = index < m_recentFiles->GetCount();
+            ui->Enable(used);
+            ui->SetVisible(used || index == 0);
+            ui->SetText(used ? CString::Formatted("&%d %s", index + 1, (*m_recentFiles)[index])
+                             : CString("Recent File"));
             return true;
         }
         return OnOpenRecentFile(id);

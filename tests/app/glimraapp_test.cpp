@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
+#include <QPushButton>
+#include <QTimer>
 #include <QMainWindow>
 #include <QWidget>
 #include <cstdlib>
@@ -13,6 +16,7 @@
 
 #include "app/glimraview.h"
 #include "app/mainframe.h"
+#include "app/playanimation.h"
 #include "app/resourceids.h"
 #include "app/tarnwickmenuqt.h"
 #include "apptestsupport.h"
@@ -91,10 +95,20 @@ TEST_F(GlimraAppTest, TheSlideshowOptionStartsTheSlideshowOnceTheLoopRuns)
     CGlimraView* view = app.GetActiveGlimraView();
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->GetAnimation(), nullptr);
+    // The slideshow plays while its dialog runs; Stop ends both.
+    bool playing = false;
+    QTimer stopper;
+    QObject::connect(&stopper, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* dialog = dynamic_cast<CPlayAnimation*>(window); dialog != nullptr && dialog->isVisible())
+            {
+                playing = dynamic_cast<CSlideshow*>(view->GetAnimation()) != nullptr;
+                dialog->GetStopButton()->click();
+            }
+    });
+    stopper.start(10);
     apptest::ProcessEvents();
-    EXPECT_NE(dynamic_cast<CSlideshow*>(view->GetAnimation()), nullptr);
-    // The same command stops it.
-    app.GetMainFrame()->SendCommand(ID_VIEW_SLIDESHOW);
+    EXPECT_TRUE(playing);
     EXPECT_EQ(view->GetAnimation(), nullptr);
     EXPECT_TRUE(boxes.calls.empty());
     app.ExitInstance();

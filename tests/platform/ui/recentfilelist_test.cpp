@@ -79,4 +79,37 @@ TEST(RecentFileListTest, ARecentFileThatNoLongerOpensLeavesTheListAndTheCommandC
     EXPECT_FALSE(second.IsEnabled());
 }
 
+TEST(RecentFileListTest, TheMenuNamesEachRecentFileAndShowsOneGreyedItemForAnEmptyList)
+{
+    uitest::EnsureQtApplication();
+    uitest::MemorySettings settings;
+    CWinApp app(CString("RecentTest"));
+    app.LoadStdProfileSettings(4);
+    const struct
+    {
+        int files;
+        UINT id;
+        bool enabled;
+        bool visible;
+        const char* text;
+    } cases[] = {{0, ID_FILE_MRU_FILE1, false, true, "Recent File"},
+                 {0, ID_FILE_MRU_FILE1 + 1, false, false, "Recent File"},
+                 {2, ID_FILE_MRU_FILE1, true, true, "&1 /b.twk"},
+                 {2, ID_FILE_MRU_FILE1 + 1, true, true, "&2 /a.twk"},
+                 {2, ID_FILE_MRU_FILE1 + 2, false, false, "Recent File"}};
+    for (const auto& c : cases)
+    {
+        if (c.files > 0 && app.GetRecentFileList()->GetCount() == 0)
+        {
+            app.AddToRecentFileList(CString("/a.twk"));
+            app.AddToRecentFileList(CString("/b.twk"));
+        }
+        CCmdUI ui(c.id);
+        ASSERT_TRUE(app.OnCmdMsg(c.id, &ui));
+        EXPECT_EQ(ui.IsEnabled(), c.enabled) << c.id;
+        EXPECT_EQ(ui.IsVisible(), c.visible) << c.id;
+        EXPECT_EQ(ui.GetText(), CString(c.text)) << c.id;
+    }
+}
+
 }  // namespace

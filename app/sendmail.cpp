@@ -1,0 +1,105 @@
+#include "app/sendmail.h"
+
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "app/qttext.h"
+#include "platform/ui/messagebox.h"
+#include "platform/ui/waitcursor.h"
+
+namespace {
+
+// xdg-email hands over and returns; a mail program that keeps it waiting is no reason
+// to hang the program.
+constexpr int kHandOverMilliseconds = 30000;
+
+const char* const kNoMailProgram =
+    "No mail program could be started: the desktop has neither xdg-email nor a program for mailto links.";
+const char* const kHandOverFailed = "The message could not be handed to the mail program.";
+
+// Percent-encodes everything but the unreserved characters, so that line feeds, '&'
+// and '+' survive every mail program's reading of the link.
+QString Encoded(const CString& text)
+{
+    return QString::fromLatin1(QUrl::toPercentEncoding(ToQt(text)));
+}
+
+// The text as a file in the temporary folder named after the subject; empty on failure.
+QString WriteAttachment(const CString& subject, const CString& text)
+{
+    QString name = ToQt(subject).replace(QLatin1Char('/'), QLatin1Char('_')) + QStringLiteral(".txt");
+    const QString path = QDir(QDir::tempPath()).filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return {};
+    const QByteArray bytes = ToQt(text).toUtf8();
+    return file.write(bytes) == bytes.size() ? path : QString();
+}
+
+}  // namespace
+
+QUrl BuildMailtoUrl(const CString& address, const CString& subject, const CString& body)
+{
+    QString link = QStringLiteral("mailto:") + Encoded(address).replace(QStringLiteral("%40"), QStringLiteral("@"));
+    link += QStringLiteral("?subject=") + Encoded(subject);
+    if (!body.IsEmpty())
+        link += QStringLiteral("&body=") + Encoded(body);
+    return QUrl::fromEncoded(link.toLatin1(), QUrl::StrictMode);
+}
+
+QStringList BuildXdgEmailArguments(const CString& address, const CString& subject, const CString& body,
+                                   const CString& attachmentPath)
+{
+    if (attachmentPath.IsEmpty())
+        return {QString::fromLatin1(BuildMailtoUrl(address, subject, body).toEncoded())};
+    QStringList arguments{QStringLiteral("--subject"), ToQt(subject), QStringLiteral("--attach"),
+                          ToQt(attachmentPath)};
+    if (!address.IsEmpty())
+        arguments << ToQt(address);
+    return arguments;
+}
+
+bool SendMailWithTextAttachment(const CString& recipientName, const CString& recipientAddress,
+                                const CString& subject, const CString& text, bool asAttachment, bool withRecipient)
+{
+    // A mailto link carries the address alone; the mail program shows its own name for it.
+    (void)recipientName;
+    const CWaitCursor wait;
+    const CString address = withRecipient ? recipientAddress : CString();
+    CString attachment;
+    if (asAttachment)
+    {
+        attachment = FromQt(WriteAttachment(subject, text));
+        if (attachment.IsEmpty())
+        {
+            AfxMessageBox(CString(kHandOverFailed));
+            return false;
+        }
+    }
+    const QString xdgEmail = QStandardPaths::findExecutable(QStringLiteral("xdg-email"));
+    if (!xdgEmail.isEmpty())
+    {
+        QProcess process;
+        process.start(xdgEmail, BuildXdgEmailArguments(address, subject, asAttachment ? CString() : text, attachment));
+        const bool finished = process.waitForFinished(kHandOverMilliseconds);
+        if (!finished)
+        {
+            process.kill();
+            (void)process.waitForFinished();
+        }
+        const bool handedOver = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+        if (!handedOver)
+            AfxMessageBox(CString(kHandOverFailed));
+        return handedOver;
+    }
+    // A link cannot carry a file: without xdg-email the text goes as the body.
+    if (!QDesktopServices::openUrl(BuildMailtoUrl(address, subject, text)))
+    {
+        AfxMessageBox(CString(kNoMailProgram));
+        return false;
+    }
+    return true;
+}

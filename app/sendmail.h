@@ -1,0 +1,25 @@
+#pragma once
+// Mail through the desktop's mail handler: the message goes to the user's mail program
+// (through xdg-email, else a mailto link opened by the desktop), which shows it for
+// review; the user sends it from there. Neither route reports a cancellation, so the
+// only outcomes are handed over or not.
+#include <QStringList>
+#include <QUrl>
+
+#include "platform/cstring.h"
+
+// A mailto link with the subject and the body, every reserved character escaped.
+[[nodiscard]] QUrl BuildMailtoUrl(const CString& address, const CString& subject, const CString& body);
+
+// The arguments of xdg-email: the mailto link, or, for an attachment, the subject, the
+// file and the address apart.
+[[nodiscard]] QStringList BuildXdgEmailArguments(const CString& address, const CString& subject,
+                                                 const CString& body, const CString& attachmentPath);
+
+// Hands the message to the mail program. The text is the body, or a file attached to
+// it (left in the temporary folder for the mail program, which reads it later). Without
+// withRecipient the mail program asks for one. A message box tells of any failure;
+// false then.
+bool SendMailWithTextAttachment(const CString& recipientName, const CString& recipientAddress,
+                                const CString& subject, const CString& text, bool asAttachment,
+                                bool withRecipient);

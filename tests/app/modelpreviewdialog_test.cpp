@@ -1,0 +1,141 @@
+#include "app/modelpreviewdialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/stat.h>
+
+#include "app/mfcwinbmp.h"
+#include "apptestsupport.h"
+#include "samplefiles.h"
+
+namespace {
+
+class ModelPreviewDialogTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { apptest::PrepareApplication(); }
+
+    // A copy of the sample house with its preview picture's header overwritten, so the
+    // picture no longer decodes while the model's header stays whole.
+    static std::string DamagedPicture()
+    {
+        const std::string path = apptest::Samples().Copy("house-5000.twk", "damaged-picture.twk");
+        std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+        std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        const size_t header = bytes.find("IHDR");
+        EXPECT_NE(header, std::string::npos);
+        file.seekp(static_cast<std::streamoff>(header));
+        file.write("XXXX", 4);
+        return path;
+    }
+
+    // The sample house cut inside its header.
+    static std::string CutShort()
+    {
+        const std::string path = apptest::Samples().Copy("house-5000.twk", "cut-short.twk");
+        std::filesystem::resize_file(path, 200);
+        return path;
+    }
+
+    static std::string Pipe()
+    {
+        const std::string path = apptest::Samples().Path("pipe.twk");
+        std::filesystem::remove(path);
+        EXPECT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        return path;
+    }
+};
+
+TEST_F(ModelPreviewDialogTest, OnlyAReadableModelWithADecodablePictureHasAPreview)
+{
+    const auto& samples = apptest::Samples();
+    const struct
+    {
+        std::string path;
+        bool preview;
+    } cases[] = {
+        {samples.Path("house-5000.twk"), true},
+        {samples.Path("house-3000.twk"), true},
+        {samples.Path("notes.twk"), false},
+        {samples.Path("empty.twk"), false},
+        {samples.Path("too-new.twk"), false},
+        {DamagedPicture(), false},
+        {CutShort(), false},
+        {samples.Path("missing.twk"), false},
+        // Every read of it fails, whoever runs the test.
+        {"/proc/self/mem", false},
+        {std::filesystem::temp_directory_path().string(), false},
+        // Opening a pipe would wait for a writer that never comes.
+        {Pipe(), false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.path);
+        const auto started = std::chrono::steady_clock::now();
+        const std::unique_ptr<CMfcWinBmp> preview = ReadModelPreviewBitmap(CString::FromUtf8(c.path));
+        EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+        ASSERT_EQ(preview != nullptr, c.preview);
+        if (preview)
+        {
+            // The sample generator's picture of the house.
+            EXPECT_EQ(preview->GetWidth(), 160);
+            EXPECT_EQ(preview->GetHeight(), 120);
+        }
+    }
+}
+
+TEST_F(ModelPreviewDialogTest, SelectingAFolderOrAnotherFileAfterAModelShowsNotAvailableAgain)
+{
+    const auto& samples = apptest::Samples();
+    CModelPreviewDialog dialog(CString(), nullptr,
+                               CString("Tarnwick Models (*.twk)|*.twk|All Files (*.*)|*.*||\""), nullptr);
+    EXPECT_EQ(dialog.nameFilters(), QStringList({"Tarnwick Models (*.twk)", "All Files (*)"}));
+    EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("twk"));
+    dialog.show();
+    const struct
+    {
+        std::string path;
+        bool preview;
+    } selections[] = {{samples.Path("house-5000.twk"), true},
+                      {std::filesystem::temp_directory_path().string(), false},
+                      {samples.Path("house-5000.twk"), true},
+                      {samples.Path("notes.twk"), false},
+                      {"", false}};
+    for (const auto& selection : selections)
+    {
+        SCOPED_TRACE(selection.path);
+        emit dialog.currentChanged(QString::fromStdString(selection.path));
+        EXPECT_EQ(dialog.GetPreview() != nullptr, selection.preview);
+        EXPECT_EQ(dialog.GetNotAvailableLabel()->isVisible(), !selection.preview);
+    }
+    // A picture is drawn in the pane: the sky of the sample picture above its centre.
+    emit dialog.currentChanged(QString::fromStdString(samples.Path("house-5000.twk")));
+    const QImage pane = dialog.GetPreviewPane()->grab().toImage();
+    const QColor sky = pane.pixelColor(pane.width() / 2, pane.height() / 2 - 40);
+    EXPECT_GT(sky.blue(), 200);
+    EXPECT_LT(sky.red(), 200);
+}
+
+TEST_F(ModelPreviewDialogTest, ThePictureFillsTheSquareAlongItsLongerSide)
+{
+    const CRect inner{10, 20, 210, 220};
+    const struct
+    {
+        int width;
+        int height;
+        CRect target;
+    } cases[] = {{50, 50, {46, 56, 174, 184}},
+                 {256, 128, {46, 88, 174, 152}},
+                 {128, 256, {78, 56, 142, 184}},
+                 {300, 7, {46, 119, 174, 121}}};
+    for (const auto& c : cases)
+        EXPECT_EQ(PreviewTargetRect(inner, c.width, c.height), c.target) << c.width << "x" << c.height;
+}
+
+}  // namespace
