@@ -65,10 +65,16 @@ bool CFile::Open(const CString& path, UINT flags, CFileException* error)
     const std::string osPath = path.ToUtf8();
     int fd = -1;
     do {
-        fd = ::open(osPath.c_str(), OpenFlagsFor(flags), 0666);
+        // Without O_NONBLOCK, opening a pipe that nothing writes to waits for ever; the flag
+        // is dropped again at once, so reads and writes block as usual.
+        fd = ::open(osPath.c_str(), OpenFlagsFor(flags) | O_NONBLOCK, 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) {
         return fail(errno);
+    }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status >= 0) {
+        (void)::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
     }
     // A folder opens for reading on this system but is no file to read.
     struct stat info {};

@@ -180,6 +180,7 @@ TEST_F(ModelInfoDlgTest, TheThumbnailShowsTheModelsPreviewAndThePlaceholderWitho
     Open();
     auto* preview = static_cast<CImagePreview*>(File().GetDlgItem(CFilePP::kThumbnail));
     QWidget* page = File().GetWindow();
+    Model().SetPreviewImage(nullptr);
     File().SetModel(&Model());
     EXPECT_EQ(preview->GetBitmap(), nullptr);
     EXPECT_TRUE(File().GetDlgItem(CFilePP::kThumbnailPlaceholder)->isVisibleTo(page));

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -94,6 +95,17 @@ TEST_F(FileTest, OpenReportsFailuresWithoutThrowingAndTheConstructorThrows)
     EXPECT_FALSE(file.Open(CString(), CFile::modeRead));
 
     EXPECT_EQ(FileCause([&] { CFile thrown(PathOf("missing.bin"), CFile::modeRead); }), CFileException::fileNotFound);
+}
+
+// Opening a pipe that nothing wrote to used to wait for ever (a path typed into the open dialog).
+TEST_F(FileTest, APipeWithoutAWriterOpensAtOnceAndReadsAsEmpty)
+{
+    const std::string path = (m_dir / "pipe").string();
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    CFile file;
+    ASSERT_TRUE(file.Open(CString(path), CFile::modeRead));
+    char byte = 0;
+    EXPECT_EQ(file.Read(&byte, 1), 0U);
 }
 
 TEST_F(FileTest, OperationsOnAClosedFileThrowInvalidFile)
