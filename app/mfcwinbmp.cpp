@@ -70,6 +70,12 @@ QImage ToolbarImage(CMfcWinBmp& bmp, bool loaded, bool enabled)
     return bmp.CreateIconOrCursor(false, face, CPoint{});
 }
 
+bool LoadToolbarResource(CMfcWinBmp& bmp, int id, const char* resourceType, int size)
+{
+    return std::strcmp(resourceType, kSvgType) == 0 ? bmp.LoadFromSvgResource(id, size, size)
+                                                     : bmp.LoadFromResource(id, resourceType);
+}
+
 }  // namespace
 
 std::uint8_t BlendChannel(int pixel, int background, int alpha)
@@ -330,9 +336,17 @@ QImage CreateToolbarImageFromFile(const CString& path, bool enabled)
 QImage CreateToolbarImageFromResource(int id, const char* resourceType, bool enabled, int size)
 {
     CMfcWinBmp bmp;
-    const bool loaded = std::strcmp(resourceType, kSvgType) == 0 ? bmp.LoadFromSvgResource(id, size, size)
-                                                                  : bmp.LoadFromResource(id, resourceType);
+    const bool loaded = LoadToolbarResource(bmp, id, resourceType, size);
     return ToolbarImage(bmp, loaded, enabled);
+}
+
+std::pair<QImage, QImage> CreateToolbarImagesFromResource(int id, const char* resourceType, int size)
+{
+    CMfcWinBmp bmp;
+    const bool loaded = LoadToolbarResource(bmp, id, resourceType, size);
+    // The colour image leaves the picture as it is; greying it comes second.
+    QImage colour = ToolbarImage(bmp, loaded, true);
+    return {std::move(colour), ToolbarImage(bmp, loaded, false)};
 }
 
 QIcon CreateProgramIcon(int resourceId)
