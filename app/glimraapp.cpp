@@ -29,6 +29,7 @@
 #include "foundation/versioninfo.h"
 #include "model/undosuspender.h"
 #include "platform/folders.h"
+#include "platform/gl/gldevice.h"
 #include "platform/sysinfo.h"
 #include "platform/ui/cmdui.h"
 #include "platform/ui/doctemplate.h"
@@ -81,6 +82,7 @@ CGlimraApp::CGlimraApp() : CWinApp(CString("Glimra"))
 
 CGlimraApp::~CGlimraApp()
 {
+    WaitForDisplay();
     InstallHostServices(false);
     SetDisplayMetricsProvider({});
     SetPlatformMenuFactory({});
@@ -225,6 +227,7 @@ bool CGlimraApp::CheckGraphicsCard(CGlimraView& view)
 
 int CGlimraApp::ExitInstance()
 {
+    WaitForDisplay();
     CUndoSuspender suspender(true);
     GetNotificationCenter().Post(kExitNotification, nullptr);
     // The document lets its animations and tools go before the windows do.
@@ -236,6 +239,18 @@ int CGlimraApp::ExitInstance()
     InstallHostServices(false);
     m_langHandler.Unload();
     return CWinApp::ExitInstance();
+}
+
+void CGlimraApp::StartOpeningDisplay()
+{
+    if (!m_displayOpener.joinable())
+        m_displayOpener = std::thread([] { CGLDevice::OpenOffscreenDisplay(); });
+}
+
+void CGlimraApp::WaitForDisplay()
+{
+    if (m_displayOpener.joinable())
+        m_displayOpener.join();
 }
 
 void CGlimraApp::OnFileOpen()

@@ -3,6 +3,8 @@
 // order (language, OpenGL configuration, profile, recent files, document template, the
 // file on the command line, file association, window placement, bars, slideshow, the
 // graphics-card check); ExitInstance takes the program's own objects down.
+#include <thread>
+
 #include "app/langhandler.h"
 #include "platform/ui/winapp.h"
 
@@ -26,6 +28,10 @@ public:
     [[nodiscard]] CMainFrame* GetMainFrame() const;
     [[nodiscard]] CGlimraView* GetActiveGlimraView() const;
     [[nodiscard]] const CLangHandler& GetLangHandler() const { return m_langHandler; }
+    // Starts opening the OpenGL display on a thread of its own, before anything else is
+    // set up: loading the driver is the longest step of start-up and needs nothing of the
+    // rest. The view's first device waits for it if it is not done.
+    void StartOpeningDisplay();
 
 protected:
     // The known graphics-card list's verdict on the view's renderer, asked once per
@@ -42,8 +48,11 @@ private:
     void OnUpdateDynamicCommand(CCmdUI& ui);
     void InstallDisplayMetrics();
     void PostResyncUI();
+    void WaitForDisplay();
 
     CLangHandler m_langHandler;
+    // Opens the OpenGL display while the rest of the program starts.
+    std::thread m_displayOpener;
 };
 
 // The program object; null before it exists.
