@@ -33,6 +33,7 @@
 #include "foundation/versioninfo.h"
 #include "model/undosuspender.h"
 #include "platform/folders.h"
+#include "platform/gl/gldevice.h"
 #include "platform/sysinfo.h"
 #include "platform/ui/cmdui.h"
 #include "platform/ui/doctemplate.h"
@@ -85,6 +86,7 @@ CGlimraApp::CGlimraApp() : CWinApp(CString("Glimra"))
 
 CGlimraApp::~CGlimraApp()
 {
+    WaitForDisplay();
     InstallHostServices(false);
     SetDisplayMetricsProvider({});
     SetPlatformMenuFactory({});
@@ -232,6 +234,7 @@ bool CGlimraApp::CheckGraphicsCard(CGlimraView& view)
 
 int CGlimraApp::ExitInstance()
 {
+    WaitForDisplay();
     CUndoSuspender suspender(true);
     GetNotificationCenter().Post(kExitNotification, nullptr);
     DestroyToolWindows();
@@ -244,6 +247,18 @@ int CGlimraApp::ExitInstance()
     InstallHostServices(false);
     m_langHandler.Unload();
     return CWinApp::ExitInstance();
+}
+
+void CGlimraApp::StartOpeningDisplay()
+{
+    if (!m_displayOpener.joinable())
+        m_displayOpener = std::thread([] { CGLDevice::OpenOffscreenDisplay(); });
+}
+
+void CGlimraApp::WaitForDisplay()
+{
+    if (m_displayOpener.joinable())
+        m_displayOpener.join();
 }
 
 void CGlimraApp::OnFileOpen()

@@ -4,6 +4,7 @@
 // file on the command line, file association, window placement, bars, slideshow, the
 // graphics-card check); ExitInstance takes the program's own objects down.
 #include <memory>
+#include <thread>
 
 #include "app/langhandler.h"
 #include "platform/ui/winapp.h"
@@ -30,6 +31,10 @@ public:
     [[nodiscard]] CMainFrame* GetMainFrame() const;
     [[nodiscard]] CGlimraView* GetActiveGlimraView() const;
     [[nodiscard]] const CLangHandler& GetLangHandler() const { return m_langHandler; }
+    // Starts opening the OpenGL display on a thread of its own, before anything else is
+    // set up: loading the driver is the longest step of start-up and needs nothing of the
+    // rest. The view's first device waits for it if it is not done.
+    void StartOpeningDisplay();
 
     // The tool windows, made with their windows on first use; the focus stays with the
     // main window.
@@ -56,10 +61,13 @@ private:
     void OnUpdateDynamicCommand(CCmdUI& ui);
     void InstallDisplayMetrics();
     void PostResyncUI();
+    void WaitForDisplay();
 
     CLangHandler m_langHandler;
     std::unique_ptr<CModelInfoDlg> m_modelInfo;
     std::unique_ptr<CDisplaySettingsDlg> m_displaySettings;
+    // Opens the OpenGL display while the rest of the program starts.
+    std::thread m_displayOpener;
 };
 
 // The program object; null before it exists.

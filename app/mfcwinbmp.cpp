@@ -69,6 +69,22 @@ QImage ToolbarImage(CMfcWinBmp& bmp, bool loaded, bool enabled)
     return bmp.CreateIconOrCursor(false, face, CPoint{});
 }
 
+QImage RenderSvg(QSvgRenderer& renderer, int width, int height)
+{
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter);
+    painter.end();
+    return image;
+}
+
+bool LoadToolbarResource(CMfcWinBmp& bmp, int id, const char* resourceType, int size)
+{
+    return std::strcmp(resourceType, kSvgType) == 0 ? bmp.LoadFromSvgResource(id, size, size)
+                                                     : bmp.LoadFromResource(id, resourceType);
+}
+
 }  // namespace
 
 std::uint8_t BlendChannel(int pixel, int background, int alpha)
@@ -128,12 +144,7 @@ bool CMfcWinBmp::LoadFromSvgResource(int resourceId, int width, int height)
                                                   static_cast<qsizetype>(bytes->size())));
     if (!renderer.isValid())
         return false;
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    renderer.render(&painter);
-    painter.end();
-    return CreateFromImage(image);
+    return CreateFromImage(RenderSvg(renderer, width, height));
 }
 
 bool CMfcWinBmp::CreateFromDib(const CDib& dib)
@@ -329,20 +340,32 @@ QImage CreateToolbarImageFromFile(const CString& path, bool enabled)
 QImage CreateToolbarImageFromResource(int id, const char* resourceType, bool enabled, int size)
 {
     CMfcWinBmp bmp;
-    const bool loaded = std::strcmp(resourceType, kSvgType) == 0 ? bmp.LoadFromSvgResource(id, size, size)
-                                                                  : bmp.LoadFromResource(id, resourceType);
+    const bool loaded = LoadToolbarResource(bmp, id, resourceType, size);
     return ToolbarImage(bmp, loaded, enabled);
+}
+
+std::pair<QImage, QImage> CreateToolbarImagesFromResource(int id, const char* resourceType, int size)
+{
+    CMfcWinBmp bmp;
+    const bool loaded = LoadToolbarResource(bmp, id, resourceType, size);
+    // The colour image leaves the picture as it is; greying it comes second.
+    QImage colour = ToolbarImage(bmp, loaded, true);
+    return {std::move(colour), ToolbarImage(bmp, loaded, false)};
 }
 
 QIcon CreateProgramIcon(int resourceId)
 {
     QIcon icon;
+    const auto bytes = FindResource(kSvgType, resourceId);
+    if (!bytes)
+        return icon;
+    // Read once and drawn at every size straight into the icon: the program shows it first.
+    QSvgRenderer renderer(QByteArray::fromRawData(reinterpret_cast<const char*>(bytes->data()),
+                                                  static_cast<qsizetype>(bytes->size())));
+    if (!renderer.isValid())
+        return icon;
     for (const int size : {16, 24, 32, 48, 64, 128, 256})
-    {
-        CMfcWinBmp bmp;
-        if (bmp.LoadFromSvgResource(resourceId, size, size))
-            icon.addPixmap(QPixmap::fromImage(bmp.ToImage()));
-    }
+        icon.addPixmap(QPixmap::fromImage(RenderSvg(renderer, size, size).convertToFormat(QImage::Format_ARGB32)));
     return icon;
 }
 

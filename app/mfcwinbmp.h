@@ -7,6 +7,7 @@
 // Colours with alpha are 0xAABBGGRR: the stored colour with an alpha byte on top.
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "platform/cstring.h"
 #include "platform/ui/cursor.h"
@@ -75,6 +76,8 @@ private:
 // image does not load. An "SVG" resource is drawn size pixels square.
 [[nodiscard]] QImage CreateToolbarImageFromFile(const CString& path, bool enabled);
 [[nodiscard]] QImage CreateToolbarImageFromResource(int id, const char* resourceType, bool enabled, int size = 0);
+// The colour and the greyed image of a resource at once (first and second), drawn once.
+[[nodiscard]] std::pair<QImage, QImage> CreateToolbarImagesFromResource(int id, const char* resourceType, int size);
 // The program's icon at the sizes a desktop asks for; an empty icon without its picture.
 [[nodiscard]] QIcon CreateProgramIcon(int resourceId);
 // Null when the image does not load.

@@ -43,14 +43,13 @@ void CToolBarCustom::DeleteImageLists()
     m_largeGrey.DeleteImageList();
 }
 
-int CToolBarCustom::AddImage(CImageList* list, int resourceId, const char* resourceType, bool colour)
+void CToolBarCustom::AddImages(CImageList& colour, CImageList& grey, int resourceId, const char* resourceType)
 {
-    if (list == nullptr)
-        return -1;
-    const QImage icon = CreateToolbarImageFromResource(resourceId, resourceType, colour, list->GetWidth());
-    if (icon.isNull())
-        return -1;
-    return list->Add(icon.width(), icon.height(), icon.constBits());
+    const auto [shown, greyed] = CreateToolbarImagesFromResource(resourceId, resourceType, colour.GetWidth());
+    if (!shown.isNull())
+        colour.Add(shown.width(), shown.height(), shown.constBits());
+    if (!greyed.isNull())
+        grey.Add(greyed.width(), greyed.height(), greyed.constBits());
 }
 
 void CToolBarCustom::SetupButtons(int titleStringId, int count, const std::vector<CToolbarButton>& table, bool small)
@@ -75,10 +74,8 @@ void CToolBarCustom::SetupButtons(int titleStringId, int count, const std::vecto
             ids.push_back(button.command);
             if (button.command == 0)
                 continue;
-            AddImage(&m_smallColour, button.smallImage, button.resourceType, true);
-            AddImage(&m_largeColour, button.largeImage, button.resourceType, true);
-            AddImage(&m_smallGrey, button.smallImage, button.resourceType, false);
-            AddImage(&m_largeGrey, button.largeImage, button.resourceType, false);
+            AddImages(m_smallColour, m_smallGrey, button.smallImage, button.resourceType);
+            AddImages(m_largeColour, m_largeGrey, button.largeImage, button.resourceType);
         }
     }
     SetButtons(ids);

@@ -13,9 +13,9 @@ public:
     [[nodiscard]] int GetSmallButtonWidth() const override { return 23; }
     void CreateImageLists();
     void DeleteImageLists();
-    // The resource's image in colour or greyed over the button face, drawn at the list's
-    // size; its index, -1 when there is no list or the image does not load.
-    int AddImage(CImageList* list, int resourceId, const char* resourceType, bool colour);
+    // The resource's image in colour and greyed over the button face, drawn once at the
+    // colour list's size; nothing is added when the image does not load.
+    void AddImages(CImageList& colour, CImageList& grey, int resourceId, const char* resourceType);
 
     // Title, buttons and images from the table; `count` buttons of it are used.
     void SetupButtons(int titleStringId, int count, const std::vector<CToolbarButton>& table, bool small);

@@ -4,24 +4,15 @@
 #include "platform/exceptions.h"
 #include "platform/object.h"
 
-bool IsKindOfNamed(const CObject* object, const char* className)
+CObject* CreateNamedObject(const CNamedClass& named)
 {
-    if (object == nullptr) {
-        return false;
-    }
-    const CRuntimeClass* cls = CRuntimeClass::FromName(className);
-    return cls != nullptr && object->IsKindOf(cls);
-}
-
-CObject* CreateNamedObject(const char* className)
-{
-    const CRuntimeClass* cls = CRuntimeClass::FromName(className);
+    const CRuntimeClass* cls = named.Get();
     return cls != nullptr ? cls->CreateObject() : nullptr;
 }
 
-CObject* ReadNamedObject(CArchive& ar, const char* className)
+CObject* ReadNamedObject(CArchive& ar, const CNamedClass& named)
 {
-    const CRuntimeClass* cls = CRuntimeClass::FromName(className);
+    const CRuntimeClass* cls = named.Get();
     CObject* object = ar.ReadObject(cls);
     if (object != nullptr && (cls == nullptr || !object->IsKindOf(cls))) {
         AfxThrowArchiveException(CArchiveException::badClass, ar.m_strFileName);

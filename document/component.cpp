@@ -140,7 +140,35 @@ double DistanceToLine(const CLine3d& line, const CPoint3d& point)
 
 bool IsSectionPlane(const CEntity* entity)
 {
-    return IsKindOfNamed(entity, kSectionPlaneClassName);
+    return kSectionPlaneClass.IsKindOf(entity);
+}
+
+// The classes the bounds tell apart (null while one is not registered).
+struct BoundsClasses
+{
+    const CRuntimeClass* sectionPlane;
+    const CRuntimeClass* constructionLine;
+    const CRuntimeClass* instance;
+};
+
+struct BoundsKind
+{
+    bool sectionPlane = false;
+    bool constructionLine = false;
+    bool instance = false;
+};
+
+// One walk up the entity's class chain answers all three type tests: the bounds ask them of
+// every entity of a model.
+BoundsKind ClassifyForBounds(const CDrawingElement& entity, const BoundsClasses& classes)
+{
+    BoundsKind kind;
+    for (const CRuntimeClass* c = entity.GetRuntimeClass(); c != nullptr; c = c->m_pBaseClass) {
+        kind.sectionPlane = kind.sectionPlane || c == classes.sectionPlane;
+        kind.constructionLine = kind.constructionLine || c == classes.constructionLine;
+        kind.instance = kind.instance || c == classes.instance;
+    }
+    return kind;
 }
 
 // Marks a component as being walked for as long as it lives; a second guard on the
@@ -583,14 +611,20 @@ void CComponent::RecomputeBounds() const
     m_containsConstructionLine = false;
     m_containsSectionPlane = false;
     m_sectionPlanes.clear();
+    const BoundsClasses classes{kSectionPlaneClass.Get(), kConstructionLineClass.Get(),
+                                RUNTIME_CLASS(CComponentInstance)};
     for (CDrawingElement* entity : m_entities) {
-        if (IsSectionPlane(entity)) {
+        const BoundsKind kind = ClassifyForBounds(*entity, classes);
+        if (kind.sectionPlane) {
             m_sectionPlanes.push_back(entity);
             m_containsSectionPlane = true;
             continue;
         }
         AddToBounds(entity);
-        AddInstanceFlags(entity);
+        m_containsConstructionLine = m_containsConstructionLine || kind.constructionLine;
+        if (kind.instance) {
+            AddInstanceFlags(static_cast<const CComponentInstance&>(*entity));
+        }
     }
     if (!m_sectionPlanes.empty()) {
         if (m_bounds.xmax < m_bounds.xmin) {
@@ -603,13 +637,9 @@ void CComponent::RecomputeBounds() const
     m_boundsValid = true;
 }
 
-void CComponent::AddInstanceFlags(const CDrawingElement* entity) const
+void CComponent::AddInstanceFlags(const CComponentInstance& instance) const
 {
-    if (!m_containsConstructionLine && IsKindOfNamed(entity, kConstructionLineClassName)) {
-        m_containsConstructionLine = true;
-    }
-    const auto* instance = dynamic_cast<const CComponentInstance*>(entity);
-    const CComponentDefinition* definition = instance != nullptr ? instance->GetDefinition() : nullptr;
+    const CComponentDefinition* definition = instance.GetDefinition();
     if (definition == nullptr) {
         return;
     }
@@ -800,7 +830,7 @@ void CComponent::ReadEntities(CArchive& ar)
 
 void CComponent::ReadActiveSectionPlane(CArchive& ar)
 {
-    m_activeSectionPlane = static_cast<CDrawingElement*>(ReadNamedObject(ar, kSectionPlaneClassName));
+    m_activeSectionPlane = static_cast<CDrawingElement*>(ReadNamedObject(ar, kSectionPlaneClass));
 }
 
 void CComponent::FinishRead(CArchive& ar)

@@ -16,6 +16,7 @@
 #include "model/entitycontainer.h"
 
 class CArchive;
+class CComponentInstance;
 class CDefinitionList;
 class CEntitySet;
 class CPointerIndexMap;
@@ -184,7 +185,7 @@ private:
     void WriteRecord(CArchive& ar);
     void CountMaterialUses() const;
     void RecomputeBounds() const;
-    void AddInstanceFlags(const CDrawingElement* entity) const;
+    void AddInstanceFlags(const CComponentInstance& instance) const;
     void AddToBounds(const CDrawingElement* entity) const;
     void AddOneToBatch(CDrawingElement* element, CUndoOperation* operation, CPointerIndexMap& added);
     void AddFaceEdges(const CFace* face, CUndoOperation* operation, CPointerIndexMap& added);

@@ -36,7 +36,7 @@ CComponentDefinition::CComponentDefinition()
 {
     const CUndoSuspender suspender;
     SetLayer(nullptr);
-    m_behavior = static_cast<CEntity*>(CreateNamedObject(kComponentBehaviorClassName));
+    m_behavior = static_cast<CEntity*>(CreateNamedObject(kComponentBehaviorClass));
     if (m_behavior != nullptr) {
         m_behavior->SetParent(this);
     }
@@ -155,7 +155,7 @@ void CComponentDefinition::ReadThumbnail(CArchive& ar)
         m_thumbnail = nullptr;
         m_thumbnailMadeHere = false;
     }
-    auto* thumbnail = static_cast<CEntity*>(ReadNamedObject(ar, kThumbnailClassName));
+    auto* thumbnail = static_cast<CEntity*>(ReadNamedObject(ar, kThumbnailClass));
     if (thumbnail == nullptr) {
         return;
     }
@@ -173,7 +173,7 @@ void CComponentDefinition::EnsureThumbnail()
         return;
     }
     // The picture is rendered from the geometry when a view exists to render it.
-    m_thumbnail = static_cast<CEntity*>(CreateNamedObject(kThumbnailClassName));
+    m_thumbnail = static_cast<CEntity*>(CreateNamedObject(kThumbnailClass));
     m_thumbnailMadeHere = m_thumbnail != nullptr;
     if (m_thumbnail != nullptr) {
         m_thumbnail->SetParent(this);
@@ -296,7 +296,7 @@ int CComponentDefinition::CheckValidity(int mode, CValidityResultMap* results)
             ++it;
         }
     }
-    if (m_thumbnail != nullptr && !IsKindOfNamed(m_thumbnail, kThumbnailClassName)) {
+    if (m_thumbnail != nullptr && !kThumbnailClass.IsKindOf(m_thumbnail)) {
         AppendValidityMessage("%s holds a thumbnail of another class", GetEntityLabel(this));
         result = kValidityBroken;
     }

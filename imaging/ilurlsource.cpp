@@ -1,5 +1,7 @@
 #include "imaging/ilurlsource.h"
 
+#include <dlfcn.h>
+
 #include <mutex>
 
 #include <curl/curl.h>
@@ -8,30 +10,79 @@
 
 namespace {
 
+// What is used of libcurl. The library is opened with the first transfer rather than
+// linked: it brings some twenty libraries whose loading every start of the program paid.
+struct CurlCalls
+{
+    decltype(&::curl_global_init) globalInit = nullptr;
+    decltype(&::curl_global_cleanup) globalCleanup = nullptr;
+    decltype(&::curl_easy_init) easyInit = nullptr;
+    decltype(&::curl_easy_cleanup) easyCleanup = nullptr;
+    decltype(&::curl_easy_setopt) setOption = nullptr;
+    decltype(&::curl_easy_perform) perform = nullptr;
+    decltype(&::curl_easy_getinfo) getInfo = nullptr;
+    decltype(&::curl_easy_strerror) errorText = nullptr;
+};
+
+template <typename Function>
+bool Resolve(void* library, const char* name, Function& function)
+{
+    function = reinterpret_cast<Function>(dlsym(library, name));
+    return function != nullptr;
+}
+
+// Null members when the library or one of its calls is missing.
+CurlCalls LoadCurl()
+{
+    // Kept open for the life of the program, as a linked library would be.
+    void* library = dlopen("libcurl.so.4", RTLD_NOW | RTLD_LOCAL);
+    CurlCalls calls;
+    if (library == nullptr) {
+        return calls;
+    }
+    const bool complete = Resolve(library, "curl_global_init", calls.globalInit) &&
+                          Resolve(library, "curl_global_cleanup", calls.globalCleanup) &&
+                          Resolve(library, "curl_easy_init", calls.easyInit) &&
+                          Resolve(library, "curl_easy_cleanup", calls.easyCleanup) &&
+                          Resolve(library, "curl_easy_setopt", calls.setOption) &&
+                          Resolve(library, "curl_easy_perform", calls.perform) &&
+                          Resolve(library, "curl_easy_getinfo", calls.getInfo) &&
+                          Resolve(library, "curl_easy_strerror", calls.errorText);
+    return complete ? calls : CurlCalls{};
+}
+
 // One libcurl set-up and one transfer handle for the whole program, cleaned up at exit.
 // The handle serves one transfer at a time: a source holds the lock for its whole transfer.
 class CurlSession
 {
 public:
-    CurlSession()
+    CurlSession() : m_calls(LoadCurl())
     {
-        curl_global_init(CURL_GLOBAL_ALL);
-        m_handle = curl_easy_init();
+        if (m_calls.globalInit == nullptr) {
+            return;
+        }
+        m_calls.globalInit(CURL_GLOBAL_ALL);
+        m_handle = m_calls.easyInit();
     }
     ~CurlSession()
     {
-        if (m_handle != nullptr) {
-            curl_easy_cleanup(m_handle);
+        if (m_calls.globalInit == nullptr) {
+            return;
         }
-        curl_global_cleanup();
+        if (m_handle != nullptr) {
+            m_calls.easyCleanup(m_handle);
+        }
+        m_calls.globalCleanup();
     }
     CurlSession(const CurlSession&) = delete;
     CurlSession& operator=(const CurlSession&) = delete;
 
+    [[nodiscard]] const CurlCalls& Calls() const { return m_calls; }
     [[nodiscard]] CURL* Handle() const { return m_handle; }
     [[nodiscard]] std::mutex& Lock() { return m_lock; }
 
 private:
+    CurlCalls m_calls;
     CURL* m_handle = nullptr;
     std::mutex m_lock;
 };
@@ -115,30 +166,32 @@ int ILURLSource::Open(const char* url)
     m_errorCode = 0;
     CurlSession& session = TheSession();
     const std::lock_guard<std::mutex> guard(session.Lock());
+    const CurlCalls& curl = session.Calls();
     CURL* handle = session.Handle();
     if (handle == nullptr || url == nullptr) {
         m_errorCode = CURLE_FAILED_INIT;
-        m_errorText = curl_easy_strerror(CURLE_FAILED_INIT);
+        // libcurl's own text for the code, also when the library could not be opened.
+        m_errorText = curl.errorText != nullptr ? curl.errorText(CURLE_FAILED_INIT) : "Failed initialization";
         return ILTextException::urlFailed;
     }
     char errorBuffer[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(handle, CURLOPT_URL, url);
-    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 1L);
-    curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, &ILURLSource::Receive);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, this);
-    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorBuffer);
-    const CURLcode result = curl_easy_perform(handle);
+    curl.setOption(handle, CURLOPT_URL, url);
+    curl.setOption(handle, CURLOPT_NOPROGRESS, 1L);
+    curl.setOption(handle, CURLOPT_WRITEFUNCTION, &ILURLSource::Receive);
+    curl.setOption(handle, CURLOPT_WRITEDATA, this);
+    curl.setOption(handle, CURLOPT_ERRORBUFFER, errorBuffer);
+    const CURLcode result = curl.perform(handle);
     // The handle outlives this call; it must not keep pointers into it.
-    curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, nullptr);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, nullptr);
+    curl.setOption(handle, CURLOPT_ERRORBUFFER, nullptr);
+    curl.setOption(handle, CURLOPT_WRITEDATA, nullptr);
     if (result != CURLE_OK) {
         m_data.clear();
         m_errorCode = static_cast<int>(result);
-        m_errorText = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(result);
+        m_errorText = errorBuffer[0] != '\0' ? errorBuffer : curl.errorText(result);
         return ILTextException::urlFailed;
     }
     long status = 0;
-    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
+    curl.getInfo(handle, CURLINFO_RESPONSE_CODE, &status);
     if (status >= 400) {
         m_data.clear();
         m_errorCode = static_cast<int>(status);

@@ -238,10 +238,13 @@ void CFace::FillBoundingBox() const
     if (!m_box.IsEmpty() || outer == nullptr) {
         return;
     }
-    std::vector<CPoint3d> points;
-    outer->GetPoints(points, nullptr);
-    for (const CPoint3d& point : points) {
-        m_box.Add(point);
+    // Straight from the ring: the first frame fills the box of every face of a model.
+    CEnumEdgeUseLoop walk(outer);
+    CEdgeUse* use = nullptr;
+    while (walk.Next(use)) {
+        if (const CVertex* vertex = use->GetStartVertex(); vertex != nullptr) {
+            m_box.Add(vertex->GetPosition());
+        }
     }
 }
 

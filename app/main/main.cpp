@@ -3,5 +3,6 @@
 int main(int argc, char** argv)
 {
     CGlimraApp app;
+    app.StartOpeningDisplay();
     return app.Run(argc, argv);
 }

@@ -212,6 +212,11 @@ std::unique_ptr<CGLDevice> CGLDevice::CreateOffscreen(int width, int height)
     return device;
 }
 
+bool CGLDevice::OpenOffscreenDisplay()
+{
+    return OpenDisplay(nullptr) != EGL_NO_DISPLAY;
+}
+
 std::unique_ptr<CGLDevice> CGLDevice::CreateForWindow(void* x11Display, unsigned long window)
 {
     if (x11Display == nullptr || window == 0) {

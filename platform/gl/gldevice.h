@@ -29,6 +29,11 @@ public:
     [[nodiscard]] static std::unique_ptr<CGLDevice> CreateOffscreen(int width, int height);
     // An X11 window (the native display and window id); null without an EGL display on it.
     [[nodiscard]] static std::unique_ptr<CGLDevice> CreateForWindow(void* x11Display, unsigned long window);
+    // Opens the display that offscreen devices share, once for the process; false without
+    // a driver. Safe on any thread: a program calls it on a thread of its own while it
+    // starts, so that loading the driver overlaps its other work and the first device
+    // finds the display open (or waits for it).
+    static bool OpenOffscreenDisplay();
     ~CGLDevice();
 
     CGLDevice(const CGLDevice&) = delete;

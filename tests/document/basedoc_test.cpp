@@ -8,11 +8,15 @@
 #include "document/classregistration.h"
 #include "document/component.h"
 #include "document/doctoolmanager.h"
+#include "document/entitymerger.h"
 #include "document/renderingoptions.h"
+#include "model/enumedge.h"
 #include "model/selectionobserver.h"
 #include "model/undomanager.h"
 #include "model/undosuspender.h"
 #include "tests/document/documenttestsupport.h"
+#include "tests/document/operationtestsupport.h"
+#include "tests/document/undoreplay.h"
 
 namespace {
 
@@ -139,4 +143,46 @@ TEST_F(BaseDocTest, HidingSectionPlanesTakesThemOutOfTheSelection)
     EXPECT_EQ(document.updates, 1);
     document.ToggleSectionPlanes();
     EXPECT_EQ(document.updates, 2);
+}
+
+TEST_F(BaseDocTest, TheCachedBoundsFollowAMoveItsUndoAndRedoAndAnErase)
+{
+    CCountingDoc document;
+    document.Activate();
+    CComponent& root = *document.GetModel().GetRootComponent();
+    operationtest::ModelFixture::Square(root, 0, 0);
+    CFace* far = operationtest::ModelFixture::Square(root, 10, 0);
+    CUndoManager* undo = document.GetModel().GetUndoManager();
+    const auto top = [&root] {
+        CBoundingBox3d box;
+        root.GetBounds(box, false);
+        return CPoint3d(box.xmax, box.ymax, box.zmax);
+    };
+    ASSERT_TRUE(top() == CPoint3d(11, 1, 0));
+
+    undo->Start(1);
+    CEntityMerger({far}).Merge(operationtest::Shift(0, 0, 5));
+    undo->Commit();
+    EXPECT_TRUE(top() == CPoint3d(11, 1, 5));
+
+    undo->Start(2);
+    auto replay = std::make_unique<undoreplay::UndoReplay>(*undo->GetUndoStack().back());
+    undo->Commit();
+    EXPECT_TRUE(top() == CPoint3d(11, 1, 0));
+    undo->Start(3);
+    replay.reset();
+    undo->Commit();
+    EXPECT_TRUE(top() == CPoint3d(11, 1, 5));
+
+    undo->Start(4);
+    std::vector<CDrawingElement*> erased{far};
+    CEnumEdgeFace edges(far);
+    for (CEdge* edge = nullptr; edges.Next(edge);) {
+        erased.push_back(edge);
+    }
+    for (CDrawingElement* element : erased) {
+        root.EraseEntity(element);
+    }
+    undo->Commit();
+    EXPECT_TRUE(top() == CPoint3d(1, 1, 0));
 }

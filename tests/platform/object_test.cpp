@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include "platform/namedclass.h"
+
 namespace {
 
 class CObjectTestShape : public CObject
@@ -30,6 +32,13 @@ class CObjectTestCone : public CObjectTestShape
     DECLARE_DYNAMIC(CObjectTestCone)
 };
 IMPLEMENT_DYNAMIC(CObjectTestCone, CObjectTestShape)
+
+// Registered by name only by the test of named classes.
+class CObjectTestPrism : public CObjectTestShape
+{
+    DECLARE_DYNAMIC(CObjectTestPrism)
+};
+IMPLEMENT_DYNAMIC(CObjectTestPrism, CObjectTestShape)
 
 }  // namespace
 
@@ -92,4 +101,19 @@ TEST(RuntimeClass, RegisteringAgainIsHarmlessAndTheFirstHolderOfANameStays)
     AfxRegisterClass(RUNTIME_CLASS(CObjectTestCone));
     EXPECT_EQ(CRuntimeClass::FromName("CObjectTestCone"), RUNTIME_CLASS(CObjectTestCone));
     EXPECT_EQ(CObjectTestCone().GetRuntimeClass()->CreateObject(), nullptr);
+}
+
+TEST(RuntimeClass, AClassKnownByNameIsFoundOnceItRegistersAndTestsKindsLikeItsClass)
+{
+    static CNamedClass named{"CObjectTestPrism"};
+    const CObjectTestPrism prism;
+    EXPECT_EQ(named.Get(), nullptr);
+    EXPECT_FALSE(named.IsKindOf(&prism));
+
+    AfxRegisterClass(RUNTIME_CLASS(CObjectTestPrism));
+    EXPECT_EQ(named.Get(), RUNTIME_CLASS(CObjectTestPrism));
+    EXPECT_TRUE(named.IsKindOf(&prism));
+    EXPECT_FALSE(named.IsKindOf(nullptr));
+    EXPECT_FALSE(named.IsKindOf(std::make_unique<CObjectTestBall>().get()));
+    EXPECT_FALSE(CNamedClass("CObjectTestShape").IsKindOf(&prism));
 }
