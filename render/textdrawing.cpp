@@ -153,7 +153,7 @@ CVector3d ToVector(const CUnitVector3d& v)
 
 // A frame in the plane through the anchor with x along the screen's right and y along
 // its up, one unit a pixel; false when the plane is seen edge on or the point does not
-// project.
+// project. Window points count their y downwards.
 bool PlaneFrame(ITarnisView& view, const CPoint3d& anchor, const CPlane3d& plane, bool flip, double matrix[16])
 {
     CPoint3d screen;
@@ -161,7 +161,7 @@ bool PlaneFrame(ITarnisView& view, const CPoint3d& anchor, const CPlane3d& plane
     CPoint3d up;
     if (!view.ModelToScreen(anchor, screen) ||
         !view.ScreenToModel(CPoint3d(screen.x + 1.0, screen.y, screen.z), right) ||
-        !view.ScreenToModel(CPoint3d(screen.x, screen.y + 1.0, screen.z), up)) {
+        !view.ScreenToModel(CPoint3d(screen.x, screen.y - 1.0, screen.z), up)) {
         return false;
     }
     const CVector3d normal = ToVector(plane.GetNormal());
@@ -249,10 +249,11 @@ void DrawModelText(ITarnisView& view, CTwFont* font, const CPoint3d& position, c
         if (!view.ModelToScreen(position, screen)) {
             return;
         }
-        // Whole pixels keep the unfiltered texels sharp.
+        // Whole pixels keep the unfiltered texels sharp; window points count y downwards.
+        const double y = view.GetViewDefinition().GetViewportHeight() - screen.y;
         const CTextState state(view);
         const CWindowFrame frame(view);
-        glTranslated(std::floor(screen.x + dx + 0.5), std::floor(screen.y + dy + 0.5), -screen.z);
+        glTranslated(std::floor(screen.x + dx + 0.5), std::floor(y + dy + 0.5), -screen.z);
         DrawBlock(view, block);
         return;
     }
