@@ -10,7 +10,8 @@ CGLTextImageCache::~CGLTextImageCache()
     CGLTextImageCache::Reset();
 }
 
-void CGLTextImageCache::UploadTexture(int width, int height, const void* pixels, int bitsPerPixel, int stride, bool bottomUp)
+void CGLTextImageCache::UploadTexture(int width, int height, const void* pixels, int bitsPerPixel, int stride,
+                                      bool bottomUp)
 {
     m_image.Upload(width, height, pixels, bitsPerPixel, stride, bottomUp);
 }

@@ -8,7 +8,8 @@ CGLTiledTextImageCache::~CGLTiledTextImageCache()
     CGLTiledTextImageCache::Reset();
 }
 
-void CGLTiledTextImageCache::UploadTexture(int width, int height, const void* pixels, int bitsPerPixel, int stride, bool bottomUp)
+void CGLTiledTextImageCache::UploadTexture(int width, int height, const void* pixels, int bitsPerPixel, int stride,
+                                           bool bottomUp)
 {
     m_image.Upload(width, height, pixels, bitsPerPixel, stride, bottomUp);
 }

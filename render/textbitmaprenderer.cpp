@@ -40,7 +40,8 @@ bool CTextBitmapRenderer::IsSmoothing()
 
 bool CTextBitmapRenderer::OpenFont(const CTwFont* font)
 {
-    const CString face = font != nullptr && !font->GetFaceName().IsEmpty() ? font->GetFaceName() : CString(kDefaultFace);
+    const bool named = font != nullptr && !font->GetFaceName().IsEmpty();
+    const CString face = named ? font->GetFaceName() : CString(kDefaultFace);
     int points = font != nullptr ? font->GetHeight() : kDefaultPointSize;
     if (points < 1 || points > kMaxPointSize) {
         points = kDefaultPointSize;

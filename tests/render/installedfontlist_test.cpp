@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -87,14 +88,16 @@ TEST(InstalledFontList, FilesThatAreNoFontOrAreCutShortAreLeftOut)
     ASSERT_GT(whole.size(), 1000U);
     // The glyph count of the file's "maxp" table set to 0: a face with nothing to draw.
     std::vector<char> noGlyphs = whole;
-    const auto byte = [&whole](std::size_t at) { return static_cast<std::size_t>(static_cast<unsigned char>(whole[at])); };
+    const auto byte = [&whole](std::size_t at) { return std::size_t{static_cast<unsigned char>(whole.at(at))}; };
+    const auto word = [&byte](std::size_t at) {
+        return byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3);
+    };
     const std::size_t tables = byte(4) << 8 | byte(5);
-    for (std::size_t i = 0; i < tables && 12 + 16 * i + 16 <= whole.size(); ++i) {
-        const std::size_t entry = 12 + 16 * i;
-        if (std::string(whole.begin() + static_cast<std::ptrdiff_t>(entry), whole.begin() + static_cast<std::ptrdiff_t>(entry) + 4) == "maxp") {
-            const std::size_t maxp = byte(entry + 8) << 24 | byte(entry + 9) << 16 | byte(entry + 10) << 8 | byte(entry + 11);
-            noGlyphs.at(maxp + 4) = 0;
-            noGlyphs.at(maxp + 5) = 0;
+    for (std::size_t entry = 12; entry < 12 + 16 * tables && entry + 16 <= whole.size(); entry += 16) {
+        if (std::equal(whole.begin() + static_cast<std::ptrdiff_t>(entry),
+                       whole.begin() + static_cast<std::ptrdiff_t>(entry) + 4, "maxp")) {
+            noGlyphs.at(word(entry + 8) + 4) = 0;
+            noGlyphs.at(word(entry + 8) + 5) = 0;
         }
     }
     ASSERT_NE(noGlyphs, whole) << "a TrueType file has a maxp table";
