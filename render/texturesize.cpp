@@ -8,7 +8,7 @@
 namespace {
 
 constexpr int kDefaultMaxSize = 1024;
-// A side beyond this would overflow the texel counts of one texture.
+// Sides beyond this are never asked for; the loop below stops there.
 constexpr int kLargestSide = 1 << 15;
 
 int g_maxTextureSize = 0;
@@ -32,8 +32,9 @@ int GetMaxTextureSize()
     GLint driverMax = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &driverMax);
     if (driverMax < 2) {
-        // Without a context the driver tells nothing; the default is safe everywhere.
-        driverMax = kDefaultMaxSize;
+        // Without a context the driver tells nothing: the default is safe everywhere,
+        // and the driver is asked again next time.
+        return size == 0 || size > kDefaultMaxSize ? kDefaultMaxSize : size;
     }
     if (size == 0 || size > driverMax) {
         size = driverMax;
