@@ -41,6 +41,8 @@
 #include "platform/ui/stringtable.h"
 #include "render/glcardslist.h"
 #include "render/glconfig.h"
+#include "render/textbitmaprenderer.h"
+#include "render/viewpreferences.h"
 #include "tools/animationfactories.h"
 #include "tools/command.h"
 #include "tools/viewpickingservice.h"
@@ -184,6 +186,7 @@ bool CGlimraApp::InitInstance()
     m_langHandler.Load("Glimra%s.lang", &commandLine);
     InitGLConfig();
     SetRegistryKey(CString("Orvell Software"));
+    ReadViewPreferences();
     LoadStdProfileSettings(4);
     AddDocTemplate(std::make_unique<CSingleDocTemplate>(
         IDR_MAINFRAME, [] { return new CGlimraDoc; }, [] { return new CMainFrame; },
@@ -246,6 +249,7 @@ int CGlimraApp::ExitInstance()
     // the host services any more (the document's tools clear the status bar as they go).
     InstallHostServices(false);
     m_langHandler.Unload();
+    ReleaseTextBitmap();
     return CWinApp::ExitInstance();
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <utility>
 
+#include "drawapi/glfont.h"
 #include "model/validitylog.h"
 #include "platform/archive.h"
 
@@ -18,6 +19,8 @@ constexpr std::int32_t kRepairHeight = 10;
 constexpr const char* kRepairFace = "Tahoma";
 // Text images are drawn at the height in points seen at 96 pixels per inch.
 constexpr double kPointsToPixels = 1.3333;
+
+CTwFont::Realizer g_realizer = nullptr;
 
 }  // namespace
 
@@ -130,6 +133,7 @@ void CTwFont::SetFontPath(const CString& path)
 
 void CTwFont::ReleaseGLFont()
 {
+    m_glFont.reset();
     m_fontPath.Empty();
     m_scale = 1.0;
     m_resolution = kDefaultResolution;
@@ -146,8 +150,23 @@ void CTwFont::Refresh()
         // A height read from a file may be any number; the metric stays within an int.
         const double metric = std::trunc(m_height * kPointsToPixels);
         m_secondMetric = static_cast<int>(std::clamp(metric, static_cast<double>(INT_MIN), static_cast<double>(INT_MAX)));
+    } else if (g_realizer != nullptr) {
+        g_realizer(*this);
     }
     m_realized = true;
+}
+
+void CTwFont::SetRealizer(Realizer realizer)
+{
+    g_realizer = realizer;
+}
+
+void CTwFont::SetGLFont(std::unique_ptr<IGLFont> font, const CString& path, int pixelHeight)
+{
+    m_glFont = std::move(font);
+    m_fontPath = path;
+    m_pixelHeight = pixelHeight;
+    m_secondMetric = pixelHeight;
 }
 
 int CTwFont::GetScaledHeight()

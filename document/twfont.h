@@ -6,15 +6,22 @@
 // OpenGL context.
 
 #include <cstdint>
+#include <memory>
 
 #include "model/entity.h"
 #include "platform/cstring.h"
+
+class IGLFont;
 
 class CTwFont : public CEntity
 {
     DECLARE_SERIAL(CTwFont)
 
 public:
+    // Realizes a glyph font (kinds 0 to 5) for the view that draws: finds the file of
+    // the face and gives the font its glyph font, or leaves it without one.
+    using Realizer = void (*)(CTwFont& font);
+
     static constexpr int kKindTextImage = 6;
     static constexpr int kDefaultResolution = 96;
 
@@ -39,11 +46,19 @@ public:
     // Also clears the font path.
     void SetFontKind(int kind);
     void SetFontPath(const CString& path);
-    // Forgets the drawing side: no path, scale 1.0, resolution 96, not realized.
+    // Forgets the drawing side: no glyph font, no path, scale 1.0, resolution 96, not
+    // realized.
     void ReleaseGLFont();
     // Text images (kind 6) take their pixel height from the height; glyph fonts are
-    // realized by the view.
+    // realized through the installed realizer (without one they stay without glyphs).
     void Refresh();
+    // The view installs its realizer; null removes it.
+    static void SetRealizer(Realizer realizer);
+    // What the realizer made: the glyph font (null when none could be made), the file it
+    // came from and its line height in pixels.
+    void SetGLFont(std::unique_ptr<IGLFont> font, const CString& path, int pixelHeight);
+    // Null for text images and for glyph fonts that could not be made.
+    [[nodiscard]] IGLFont* GetGLFont() const { return m_glFont.get(); }
     // The pixel height times the scale, rounded, after Refresh.
     [[nodiscard]] int GetScaledHeight();
 
@@ -64,6 +79,7 @@ private:
     bool m_italic = false;
     std::int32_t m_height = 0;
     std::int32_t m_member28 = 0;
+    std::unique_ptr<IGLFont> m_glFont;
     bool m_realized = false;
     CString m_fontPath;
     int m_resolution = kDefaultResolution;

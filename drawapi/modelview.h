@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 
 #include "foundation/boundingbox3d.h"
 #include "foundation/color.h"
@@ -20,6 +21,7 @@
 #include "platform/cstring.h"
 #include "drawapi/camerastate.h"
 #include "drawapi/drawingbase.h"
+#include "drawapi/gltextimagecache.h"
 
 struct CPlane3d;
 class CCamera;
@@ -32,7 +34,6 @@ class CRenderingOptions;
 class CTarnwickModel;
 class CTwFont;
 class CViewDefinition;
-class IGLTextImageCache;
 
 // Material names and the keys "BackgroundColor" and "GroundPlaneColor", mapped to
 // the colour drawn in their place.
@@ -129,6 +130,9 @@ public:
                           IGLTextImageCache* cache) = 0;
     // Text at window coordinates (y downwards) in the view font.
     virtual void DrawScreenText(int x, int y, const CString& text) = 0;
+    // An empty cache for a label that DrawText draws: one texture (reduced when larger
+    // than 1024 pixels) or, tiled, a grid of textures at full size.
+    [[nodiscard]] virtual std::unique_ptr<IGLTextImageCache> CreateTextImageCache(bool tiled) = 0;
 
     // --- cached GL state ---
     // Width 1, no stipple, lighting off, opaque black.

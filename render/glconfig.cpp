@@ -7,7 +7,6 @@ int g_UseFastFeedback = 1;
 
 namespace {
 
-constexpr int kConfigGeneration = 5;
 const char16_t* const kStoredNames[] = {u"PixelFormat", u"Accelerated", u"ColorBits", u"DepthBits", u"StencilBits"};
 
 CGLConfig g_GLConfig;
@@ -38,7 +37,7 @@ bool GetFlag(const CString& name, bool defaultValue)
 
 void InitGLConfig()
 {
-    g_GLConfigKey = CString::Formatted("Software\\Orvell Software\\GLConfig%d\\Display", kConfigGeneration);
+    g_GLConfigKey = CString::Formatted("Software\\Orvell Software\\GLConfig%d\\Display", kGLConfigGeneration);
     g_GLConfig = CGLConfig{};
     g_GLConfig.SwapCopy = g_UseFastFeedback;
 }

@@ -25,6 +25,8 @@ struct CGLConfig
 
 // 1 at start; the pixel-format choice and the OpenGL settings change it.
 extern int g_UseFastFeedback;
+// The number in the configuration's key and in the settings that belong to it.
+inline constexpr int kGLConfigGeneration = 5;
 
 // Formats the key path and makes the live record the default one.
 void InitGLConfig();

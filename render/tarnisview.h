@@ -20,7 +20,7 @@
 #include "drawapi/tarnisview.h"
 #include "render/displaylistmonitor.h"
 #include "render/drawingbase.h"
-#include "render/glglyphfont.h"
+#include "render/gltextimagecache.h"
 #include "render/picknametable.h"
 #include "render/valueinputbuffer.h"
 #include "render/viewdefinition.h"
@@ -63,6 +63,7 @@ public:
     [[nodiscard]] bool ShowsScreenText() const;
     // The standard view's name in the top left corner, in the foreground colour.
     void DrawViewNameLabel();
+    [[nodiscard]] const CGLTextImageCache& GetLabelCache() const { return m_labelCache; }
     [[nodiscard]] unsigned GetViewDisplayList() const { return m_viewDisplayList; }
     void SetViewDisplayList(unsigned list) { m_viewDisplayList = list; }
     // When flat-colour mode is on: the initial GL state again, with dithering.
@@ -199,6 +200,7 @@ public:
     void DrawText(CTwFont* font, const CPoint3d& position, const CString& text, int placement, int alignment,
                   unsigned flags, const CPlane3d* plane, bool flip, IGLTextImageCache* cache) override;
     void DrawScreenText(int x, int y, const CString& text) override;
+    [[nodiscard]] std::unique_ptr<IGLTextImageCache> CreateTextImageCache(bool tiled) override;
     [[nodiscard]] int GetOpenPrimitive() const { return m_openPrimitive; }
 
     // --- IModelView: cached GL state ---
@@ -344,12 +346,12 @@ private:
     void EmitLine(const CPoint3d& start, const CPoint3d& end);
     void DrawArrowHead(const CPoint3d& tip, const CPoint3d& from);
     void DrawBoxLines(const CBoundingBox3d& box, bool cornersOnly);
-    // The view font's glyphs, opened from its file or the installed font that matches
-    // its face; null without a view font or any usable font file.
-    CGLGlyphFont* GetScreenFont();
-    // Draws the text with the bottom of its line at (x, y) in window pixels from the
-    // bottom left, unlit, in the foreground colour, with the depth test off.
-    void DrawWindowText(double x, double y, const CString& text);
+    // The view font, refreshed when stale, with the file that draws its face written to
+    // the profile ("ViewFont" / "FontPath"); null without a view font.
+    CTwFont* GetScreenFont();
+    // Draws the text through the cache with its lower-left corner at (x, y) in window
+    // pixels from the bottom left, in the foreground colour, with the depth test off.
+    void DrawWindowText(IGLTextImageCache& cache, double x, double y, const CString& text);
     // The transformation of an instance on the view's instance path.
     [[nodiscard]] static CTransformation GetInstanceTransform(const CEntity* instance);
     [[nodiscard]] bool MustApply(bool unchanged) const { return !unchanged || m_forceState; }
@@ -376,8 +378,9 @@ private:
     std::vector<int> m_lightingModes;
     CInstancePath m_instancePath;
     CTwFont* m_viewFont = nullptr;
-    // The glyphs of the view font for screen text, made when first drawn.
-    std::unique_ptr<CGLGlyphFont> m_screenFont;
+    // The view-name label and the texts of DrawScreenText, each kept until it changes.
+    CGLTextImageCache m_labelCache;
+    CGLTextImageCache m_screenTextCache;
     // GL state cache.
     bool m_lightingOn = false;
     int m_openPrimitive = -1;

@@ -1,6 +1,6 @@
 // The frame and the selection walk, and the view's operations that the camera
-// transitions and text drawing give their full form; here they keep the view usable on
-// its own: the camera moves at once.
+// transitions give their full form; here they keep the view usable on its own: the
+// camera moves at once.
 
 #include <GL/gl.h>
 
@@ -16,7 +16,10 @@
 #include "render/facebatch.h"
 #include "render/framepainter.h"
 #include "render/frametimer.h"
+#include "render/ftglfont.h"
 #include "render/texturegl.h"
+#include "render/texturesize.h"
+#include "document/imageadapter/texturesizefit.h"
 #include "foundation/boundingbox2d.h"
 #include "foundation/geomfiltervolume.h"
 #include "render/tarnisview.h"
@@ -52,6 +55,8 @@ void InstallDrawingServices()
     faces.BeginFrame();
     SetFaceGL(&faces);
     SetTextureGL(&textures);
+    SetTextureSizeFitter(&FitTextureSize);
+    CTwFont::SetRealizer(&RealizeFontForActiveView);
 }
 
 bool ShadowsDisplayed(const CTarnwickModel* model)
@@ -230,17 +235,12 @@ bool CTarnisView::ShadowsUsable(bool ignoreLevel) const
     return ignoreLevel || m_drawingLevel > 4;
 }
 
-void CTarnisView::DrawText(CTwFont* /*font*/, const CPoint3d& /*position*/, const CString& /*text*/,
-                           int /*placement*/, int /*alignment*/, unsigned /*flags*/, const CPlane3d* /*plane*/,
-                           bool /*flip*/, IGLTextImageCache* /*cache*/)
-{
-}
-
 void CTarnisView::ResetOpenGL()
 {
     // Every GL name held so far was made in the context that was replaced, and the new
     // one may already hand out the same numbers: the names are forgotten, not deleted.
     ForgetGLTextureNames();
+    ForgetMaxTextureSize();
     m_viewDisplayList = 0;
     if (m_model != nullptr) {
         if (CShadowInfo* shadow = m_model->GetShadowInfo()) {
@@ -252,7 +252,9 @@ void CTarnisView::ResetOpenGL()
     if (m_viewFont != nullptr) {
         m_viewFont->ReleaseGLFont();
     }
-    m_screenFont.reset();
+    // The textures of the view's texts went with the old context.
+    m_labelCache.Reset();
+    m_screenTextCache.Reset();
     m_displayListMonitor.SetValid(false);
     // Whatever the cache holds no longer describes the context.
     m_openPrimitive = -1;

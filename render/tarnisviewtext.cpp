@@ -1,5 +1,6 @@
 // The view's own texts: the standard view's name in the corner of the frame and text
-// placed in window pixels, drawn with the view font's glyphs.
+// placed in window pixels, drawn as text images in the view font; and the texts that
+// entities place in the model.
 
 #include <GL/gl.h>
 
@@ -8,16 +9,16 @@
 #include "document/renderingoptions.h"
 #include "document/twfont.h"
 #include "platform/profile.h"
+#include "render/gltiledtextimagecache.h"
+#include "render/installedfontlist.h"
 #include "render/tarnisview.h"
+#include "render/textdrawing.h"
 
 namespace {
 
 // The ninth of the options' display switches, on by default, turns the view-name
 // label on.
 constexpr auto kViewNameByte = static_cast<CRenderingOptions::DisplayByte>(8);
-
-// Text images take the point height at the screen's 96 pixels per inch.
-constexpr double kPixelsPerPoint = 1.3333;
 
 bool Is(double value, double wanted)
 {
@@ -55,86 +56,65 @@ bool CTarnisView::ShowsScreenText() const
     return options != nullptr && options->GetDisplayByte(kViewNameByte) && m_interactionMode != 1;
 }
 
-CGLGlyphFont* CTarnisView::GetScreenFont()
+CTwFont* CTarnisView::GetScreenFont()
 {
     CTwFont* font = GetViewFont();
-    if (font == nullptr) {
-        return nullptr;
+    if (font == nullptr || font->IsRealized()) {
+        return font;
     }
-    const bool stale = !font->IsRealized();
-    if (stale) {
+    font->Refresh();
+    CString path = font->GetFontPath();
+    if (path.IsEmpty()) {
+        path = ResolveFontFile(font->GetFaceName(), font->IsBold(), font->IsItalic());
+        font->SetFontPath(path);
         font->Refresh();
     }
-    const int size = static_cast<int>(font->GetHeight() * kPixelsPerPoint);
-    if (m_screenFont != nullptr && m_screenFont->IsOpen() && m_screenFont->GetPixelSize() == size && !stale) {
-        return m_screenFont.get();
-    }
-    if (m_screenFont == nullptr) {
-        m_screenFont = std::make_unique<CGLGlyphFont>();
-    }
-    CString path = font->GetFontPath();
-    if (path.IsEmpty() || !m_screenFont->Open(path, size)) {
-        path = CGLGlyphFont::FindFontFile(font->GetFaceName(), font->IsBold(), font->IsItalic());
-        if (!m_screenFont->Open(path, size)) {
-            return nullptr;
-        }
-    }
-    if (stale) {
-        WriteProfileString(CString("ViewFont"), CString("FontPath"), path);
-    }
-    return m_screenFont.get();
+    WriteProfileString(CString("ViewFont"), CString("FontPath"), path);
+    return font;
 }
 
-void CTarnisView::DrawWindowText(double x, double y, const CString& text)
+void CTarnisView::DrawWindowText(IGLTextImageCache& cache, double x, double y, const CString& text)
 {
-    CGLGlyphFont* font = GetScreenFont();
-    if (font == nullptr || text.IsEmpty()) {
-        return;
-    }
     const CRenderingOptions* options = GetRenderingOptions();
-    EndPrimitive();
-    const int width = m_viewDefinition.GetViewportWidth();
-    const int height = m_viewDefinition.GetViewportHeight();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    glOrtho(0.0, width, 0.0, height, 0.0, 1.0);
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glTranslated(x, y, 0.0);
-    // The raster colour is taken unlit from the current colour.
-    SetLighting(false);
     SetColor(options != nullptr ? options->GetForegroundColor() : CColor(0, 0, 0, 255));
-    const GLboolean depthTest = glIsEnabled(GL_DEPTH_TEST);
-    glDisable(GL_DEPTH_TEST);
-    glRasterPos2d(0.0, font->GetDescent());
-    font->Draw(text);
-    if (depthTest == GL_TRUE) {
-        glEnable(GL_DEPTH_TEST);
-    }
-    glPopMatrix();
-    glMatrixMode(GL_PROJECTION);
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
+    const bool depthTest = SetCapability(GL_DEPTH_TEST, false);
+    DrawTextImageCached(*this, cache, m_viewFont, text, IGLTextImageCache::kAlignLeft, x, y, 0.0);
+    SetCapability(GL_DEPTH_TEST, depthTest);
 }
 
 void CTarnisView::DrawScreenText(int x, int y, const CString& text)
 {
-    const CGLGlyphFont* font = GetScreenFont();
-    if (font == nullptr) {
+    CTwFont* font = GetScreenFont();
+    if (font == nullptr || text.IsEmpty()) {
         return;
     }
-    DrawWindowText(x, m_viewDefinition.GetViewportHeight() - y - font->GetLineHeight(), text);
+    m_screenTextCache.SetText(text, IGLTextImageCache::kAlignLeft, font, this);
+    const int h = m_screenTextCache.GetHeight();
+    DrawWindowText(m_screenTextCache, x, m_viewDefinition.GetViewportHeight() - y - h, text);
 }
 
 void CTarnisView::DrawViewNameLabel()
 {
     const CString name = GetViewDirectionName(m_viewDefinition.GetViewDirection());
-    const CGLGlyphFont* font = name.IsEmpty() ? nullptr : GetScreenFont();
+    CTwFont* font = name.IsEmpty() ? nullptr : GetScreenFont();
     if (font == nullptr) {
         return;
     }
-    const int h = font->GetLineHeight();
-    DrawWindowText(0.25 * h, m_viewDefinition.GetViewportHeight() - h, name);
+    m_labelCache.SetText(name, IGLTextImageCache::kAlignLeft, font, this);
+    const int h = m_labelCache.GetHeight();
+    DrawWindowText(m_labelCache, std::floor(0.25 * h), m_viewDefinition.GetViewportHeight() - h, name);
+}
+
+std::unique_ptr<IGLTextImageCache> CTarnisView::CreateTextImageCache(bool tiled)
+{
+    if (tiled) {
+        return std::make_unique<CGLTiledTextImageCache>();
+    }
+    return std::make_unique<CGLTextImageCache>();
+}
+
+void CTarnisView::DrawText(CTwFont* font, const CPoint3d& position, const CString& text, int placement,
+                           int alignment, unsigned flags, const CPlane3d* plane, bool flip, IGLTextImageCache* cache)
+{
+    DrawModelText(*this, font, position, text, placement, alignment, flags, plane, flip, cache);
 }

@@ -1,0 +1,75 @@
+#pragma once
+// CTextRasterizer: lines of text drawn black into a white bitmap with the glyphs of one
+// TrueType file at one pixel size, smoothed or not: the stand-in for the platform's
+// text drawing that the view's text images are made with. Sizes and counts that the
+// font file gives (glyph bitmaps, advances, line metrics) are checked before they are
+// used; a glyph that fails is left out, the rest of the line is drawn.
+
+#include <cstdint>
+#include <string>
+
+#include "platform/cstring.h"
+
+struct FT_LibraryRec_;
+struct FT_FaceRec_;
+
+class CTextRasterizer
+{
+public:
+    static constexpr int kMaxPixelSize = 1000;
+
+    // Where lines are drawn: rows top first, blue, green, red (and a fourth byte).
+    struct Target
+    {
+        std::uint8_t* pixels = nullptr;
+        int width = 0;
+        int height = 0;
+        int stride = 0;
+        int bytesPerPixel = 3;
+    };
+    // The columns a line covers from its pen position: left may be negative where a
+    // glyph reaches back, right is at least the advance.
+    struct Extent
+    {
+        int left = 0;
+        int right = 0;
+    };
+
+    CTextRasterizer();
+    CTextRasterizer(const CTextRasterizer&) = delete;
+    CTextRasterizer& operator=(const CTextRasterizer&) = delete;
+    ~CTextRasterizer();
+
+    // False, and closed, when the file is not a scalable font FreeType reads or the
+    // size is outside 1..kMaxPixelSize.
+    bool Open(const CString& path, int pixelSize, bool smooth);
+    void Close();
+    [[nodiscard]] bool IsOpen() const { return m_face != nullptr; }
+    [[nodiscard]] bool IsOpenFor(const CString& path, int pixelSize, bool smooth) const;
+
+    [[nodiscard]] int GetAscent() const { return m_ascent; }
+    [[nodiscard]] int GetDescent() const { return m_descent; }
+    [[nodiscard]] int GetLineHeight() const { return m_lineHeight; }
+
+    [[nodiscard]] Extent MeasureLine(const std::u32string& line);
+    // Draws the line with its pen starting at x on the baseline row; what falls outside
+    // the target is clipped.
+    void DrawLine(const std::u32string& line, int x, int baseline, const Target& target);
+
+    // UTF-16 to code points; a lone surrogate becomes U+FFFD.
+    [[nodiscard]] static std::u32string ToCodePoints(const CString& text);
+
+private:
+    // Loads and renders the glyph of the character; false when it has no usable bitmap.
+    bool LoadGlyph(char32_t character);
+    [[nodiscard]] int GlyphAdvance() const;
+
+    FT_LibraryRec_* m_library = nullptr;
+    FT_FaceRec_* m_face = nullptr;
+    CString m_path;
+    int m_pixelSize = 0;
+    bool m_smooth = true;
+    int m_ascent = 0;
+    int m_descent = 0;
+    int m_lineHeight = 0;
+};

@@ -1,0 +1,44 @@
+#include "render/viewpreferences.h"
+
+#include "platform/profile.h"
+#include "render/glconfig.h"
+
+namespace {
+
+bool g_alwaysFixValidityErrors = false;
+
+const CString kSection("Preferences");
+const CString kAlwaysFixEntry("AlwaysFixValidityErrors");
+
+CString FastFeedbackEntry()
+{
+    return CString::Formatted("UseFastFeedback%d", kGLConfigGeneration);
+}
+
+}  // namespace
+
+void SetAlwaysFixValidityErrors(bool fix)
+{
+    g_alwaysFixValidityErrors = fix;
+    WriteProfileInt(kSection, kAlwaysFixEntry, fix ? 1 : 0);
+}
+
+bool GetAlwaysFixValidityErrors()
+{
+    return g_alwaysFixValidityErrors;
+}
+
+void SetUseFastFeedback()
+{
+    WriteProfileInt(kSection, FastFeedbackEntry(), g_UseFastFeedback);
+}
+
+void ReadViewPreferences()
+{
+    g_alwaysFixValidityErrors = GetProfileInt(kSection, kAlwaysFixEntry, 0) != 0;
+    const int fastFeedback = GetProfileInt(kSection, FastFeedbackEntry(), g_UseFastFeedback);
+    if (fastFeedback >= 0 && fastFeedback <= 2) {
+        g_UseFastFeedback = fastFeedback;
+    }
+    GetGLConfig().SwapCopy = g_UseFastFeedback;
+}
