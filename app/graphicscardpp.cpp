@@ -22,6 +22,7 @@
 #include "platform/ui/stringtable.h"
 #include "render/baseglview.h"
 #include "render/glconfig.h"
+#include "render/viewpreferences.h"
 
 namespace {
 

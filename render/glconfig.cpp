@@ -122,12 +122,6 @@ int GetGLConfigDebugFlags(int defaultValue)
     return ReadGLConfigDword("DebugFlags", value) ? static_cast<int>(value) : defaultValue;
 }
 
-void SetUseFastFeedback()
-{
-    (void)WriteProfileInt(CString("Preferences"), CString::Formatted("UseFastFeedback%d", kConfigGeneration),
-                          g_UseFastFeedback);
-}
-
 void DeleteGLConfigKey()
 {
     CSettingsStore& store = GetProfileStore();

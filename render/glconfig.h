@@ -49,8 +49,6 @@ void SetGLConfigReversedPick(bool reversed);
 void SetGLConfigDebugFlags(int flags);
 [[nodiscard]] int GetGLConfigDebugFlags(int defaultValue);
 
-// Writes g_UseFastFeedback to the profile ("Preferences", "UseFastFeedback5").
-void SetUseFastFeedback();
 
 // Deletes the key, then each parent left without subkeys, up to the first that has one.
 void DeleteGLConfigKey();
