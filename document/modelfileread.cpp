@@ -130,6 +130,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
         m_loadStatus = kLoadNotAModel;
         return;
     }
+    ar.NoteObjectsOf({RUNTIME_CLASS(CTwFont), RUNTIME_CLASS(CMaterial), RUNTIME_CLASS(CLayer)});
     CLoadSession session(this, ar);
     int modelVersion = 0;
     try {
@@ -246,7 +247,9 @@ void CTarnwickModel::ReadVersionedFields(CArchive& ar, int fileVersion, int mode
 // own managers take it.
 void CTarnwickModel::AdoptOrphans(CArchive& ar)
 {
-    for (UINT i = 1; i <= ar.GetMapCount(); ++i) {
+    // The archive noted the objects of these classes as it read (a large model has
+    // millions of others).
+    for (const UINT i : ar.GetNotedObjects()) {
         auto* entity = dynamic_cast<CEntity*>(ar.GetLoadedObject(i));
         if (entity == nullptr || entity->GetParent() != nullptr) {
             continue;
