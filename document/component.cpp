@@ -849,6 +849,7 @@ void CComponent::FinishRead(CArchive& ar, const ReadTally& tally)
     m_layerManager->SetParent(this);
     m_materialManager->SetParent(this);
     InvalidateBounds();
+    InvalidateSmoothNormals();
     std::vector<const CComponent*> nested = tally.nested;
     nested.insert(nested.end(), m_definitions->GetDefinitions().begin(), m_definitions->GetDefinitions().end());
     CheckComponentNesting(this, std::move(nested), ar);
