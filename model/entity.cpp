@@ -331,11 +331,8 @@ std::int32_t CEntity::NegateId()
     return m_id;
 }
 
-void CEntity::RecordChange(bool saveState)
+void CEntity::RecordChangeWhileRecording(bool saveState)
 {
-    if (!IsRecordingChanges()) {
-        return;
-    }
     if (CUndoOperation* operation = GetUndoOperation()) {
         operation->RecordChange(this, saveState);
     }

@@ -618,13 +618,6 @@ CArchive& ArchiveWriteBool(CArchive& ar, bool value)
     return ar << static_cast<BYTE>(value ? 1 : 0);
 }
 
-bool ArchiveReadBool(CArchive& ar)
-{
-    BYTE value = 0;
-    ar >> value;
-    return value != 0;
-}
-
 void ArchiveWriteString(CArchive& ar, const CString& value)
 {
     if (!ar.IsStoring()) {

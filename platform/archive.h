@@ -238,7 +238,13 @@ private:
 // Free helpers the records use.
 CArchive& ArchiveWriteUInt32(CArchive& ar, std::uint32_t value);
 CArchive& ArchiveWriteBool(CArchive& ar, bool value);
-[[nodiscard]] bool ArchiveReadBool(CArchive& ar);
+// Inline: a large model's elements read millions of flags.
+[[nodiscard]] inline bool ArchiveReadBool(CArchive& ar)
+{
+    BYTE value = 0;
+    ar >> value;
+    return value != 0;
+}
 void ArchiveWriteString(CArchive& ar, const CString& value);
 // Accepts the UTF-16 form and the older 8-bit form (read as Windows-1252).
 [[nodiscard]] CString ArchiveReadString(CArchive& ar);
