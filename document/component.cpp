@@ -728,11 +728,14 @@ void CComponent::Serialize(CArchive& ar)
 
 // What ReadEntities learns of each element while it is at hand, so that FinishRead need
 // not walk a list of millions again: the components the elements reach, and how often
-// each material is used by an element or a back face (a model has few materials).
+// each material is used by an element or a back face.
 struct CComponent::ReadTally
 {
     std::vector<const CComponent*> nested;
     std::vector<std::pair<CMaterial*, std::size_t>> materialUses;
+    // Each material's position in materialUses plus one; neighbours mostly share the last.
+    CPointerIndexMap positions;
+    std::size_t last = 0;
 
     // Calls use with each material the element uses, once per use: its own, and a
     // face's back material. A type id instead of a cast: this runs for every element.
@@ -751,13 +754,17 @@ struct CComponent::ReadTally
 
     void AddUse(CMaterial* material)
     {
-        const auto found = std::find_if(materialUses.begin(), materialUses.end(),
-                                        [material](const auto& use) { return use.first == material; });
-        if (found != materialUses.end()) {
-            ++found->second;
-        } else {
-            materialUses.emplace_back(material, 1);
+        if (last >= materialUses.size() || materialUses[last].first != material) {
+            const UINT position = positions.Find(material);
+            if (position != 0) {
+                last = position - 1;
+            } else {
+                last = materialUses.size();
+                materialUses.emplace_back(material, 0);
+                positions.Set(material, static_cast<UINT>(materialUses.size()));
+            }
         }
+        ++materialUses[last].second;
     }
 };
 

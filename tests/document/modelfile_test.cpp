@@ -693,8 +693,24 @@ TEST_F(ModelFileTest, AFontThatOnlyAStyleNamesJoinsTheModelsFontManager)
 TEST_F(ModelFileTest, AModelReadFromAFileGivesTheSameObjectsAsOneReadFromMemory)
 {
     OwnedModel built;
-    // A grid spans many of the archive's buffers, so the file is read in many pieces.
+    // A grid spans many of the archive's buffers, so the file is read in many pieces;
+    // its faces take turns among three materials, their backs another.
     BuildGridModel(*built, 400);
+    {
+        const CurrentModelScope scope(&*built);
+        const CUndoSuspender suspender;
+        CMaterialManager& materials = *built->GetMaterialManager();
+        CMaterial* const colours[] = {materials.FindOrCreateColorMaterial(CColor(10, 20, 30, 255)),
+                                      materials.FindOrCreateColorMaterial(CColor(40, 50, 60, 255)),
+                                      materials.FindOrCreateColorMaterial(CColor(70, 80, 90, 255))};
+        int turn = 0;
+        for (CDrawingElement* entity : built->GetRootComponent()->GetEntityList()) {
+            if (auto* face = dynamic_cast<CFace*>(entity)) {
+                face->SetMaterial(colours[turn++ % 3]);
+                face->SetBackMaterial(colours[turn % 2]);
+            }
+        }
+    }
     modelfiletest::BuildSampleModel(*built);
     const Bytes bytes = modelfiletest::WriteModel(*built, kSaveFormat5000);
     const std::filesystem::path path =
