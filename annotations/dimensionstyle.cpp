@@ -28,9 +28,11 @@ bool IsLabelPlacement(std::int32_t placement)
     return placement >= CDimensionStyle::kLabelAbove && placement <= CDimensionStyle::kLabelBelowUnlessFar;
 }
 
+// A model that a file is being read into has nothing cached to refresh, and the walk
+// would visit every element of a large one.
 void TellRootGeometryChanged()
 {
-    if (CTarnwickModel* model = GetCurrentModel()) {
+    if (CTarnwickModel* model = GetCurrentModel(); model != nullptr && !model->IsReadingFile()) {
         if (CComponent* root = model->GetRootComponent()) {
             root->OnGeometryChanged();
         }

@@ -68,8 +68,8 @@ std::vector<const CComponent*> NestedComponents(const CComponent* component)
 
 // Refuses a file whose components contain themselves, or nest deeper than the limit,
 // before anything walks them recursively. Depth first without recursion; a component
-// seen again while it is still open closes a cycle.
-void CheckComponentNesting(const CComponent* start, CArchive& ar)
+// seen again while it is still open closes a cycle. startNested: what the start reaches.
+void CheckComponentNesting(const CComponent* start, std::vector<const CComponent*> startNested, CArchive& ar)
 {
     constexpr int kOpen = -1;
     struct Frame
@@ -81,7 +81,7 @@ void CheckComponentNesting(const CComponent* start, CArchive& ar)
     };
     std::unordered_map<const CComponent*, int> heights{{start, kOpen}};
     std::vector<Frame> stack;
-    stack.push_back({start, NestedComponents(start)});
+    stack.push_back({start, std::move(startNested)});
     while (!stack.empty()) {
         Frame& frame = stack.back();
         if (frame.next < frame.nested.size()) {
@@ -756,23 +756,66 @@ void CComponent::Serialize(CArchive& ar)
     }
 }
 
+// What ReadEntities learns of each element while it is at hand, so that FinishRead need
+// not walk a list of millions again: the components the elements reach, and how often
+// each material is used by an element or a back face.
+struct CComponent::ReadTally
+{
+    std::vector<const CComponent*> nested;
+    std::vector<std::pair<CMaterial*, std::size_t>> materialUses;
+    // Each material's position in materialUses plus one; neighbours mostly share the last.
+    CPointerIndexMap positions;
+    std::size_t last = 0;
+
+    // Calls use with each material the element uses, once per use: its own, and a
+    // face's back material. A type id instead of a cast: this runs for every element.
+    template <typename Use>
+    static void AddUsesOf(const CDrawingElement* element, Use use)
+    {
+        if (CMaterial* material = element->GetMaterial()) {
+            use(material);
+        }
+        if (element->GetTypeId() == kTypeFace) {
+            if (CMaterial* back = static_cast<const CFace*>(element)->GetBackMaterial()) {
+                use(back);
+            }
+        }
+    }
+
+    void AddUse(CMaterial* material)
+    {
+        if (last >= materialUses.size() || materialUses[last].first != material) {
+            const UINT position = positions.Find(material);
+            if (position != 0) {
+                last = position - 1;
+            } else {
+                last = materialUses.size();
+                materialUses.emplace_back(material, 0);
+                positions.Set(material, static_cast<UINT>(materialUses.size()));
+            }
+        }
+        ++materialUses[last].second;
+    }
+};
+
 void CComponent::ReadRecord(CArchive& ar)
 {
     const int version = GetLoadedClassVersion(RUNTIME_CLASS(CComponent));
+    ReadTally tally;
     if (version >= 9) {
-        ReadManagersAndEntities(ar, version);
+        ReadManagersAndEntities(ar, version, tally);
     } else {
-        ReadOldRecord(ar, version);
+        ReadOldRecord(ar, version, tally);
     }
-    FinishRead(ar);
+    FinishRead(ar, tally);
 }
 
-void CComponent::ReadManagersAndEntities(CArchive& ar, int version)
+void CComponent::ReadManagersAndEntities(CArchive& ar, int version, ReadTally& tally)
 {
     m_materialManager->Serialize(ar);
     m_layerManager->Serialize(ar);
     m_definitions->Serialize(ar);
-    ReadEntities(ar);
+    ReadEntities(ar, tally);
     m_relationships->Serialize(ar);
     ReadActiveSectionPlane(ar);
     if (version == 10) {
@@ -780,9 +823,9 @@ void CComponent::ReadManagersAndEntities(CArchive& ar, int version)
     }
 }
 
-void CComponent::ReadOldRecord(CArchive& ar, int version)
+void CComponent::ReadOldRecord(CArchive& ar, int version, ReadTally& tally)
 {
-    ReadEntities(ar);
+    ReadEntities(ar, tally);
     if (version < 7) {
         ar >> m_componentTransform;
     }
@@ -808,7 +851,7 @@ void CComponent::ReadOldRecord(CArchive& ar, int version)
     }
 }
 
-void CComponent::ReadEntities(CArchive& ar)
+void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
 {
     const std::int32_t count = ReadReferenceCount(ar);
     m_entities.clear();
@@ -825,6 +868,10 @@ void CComponent::ReadEntities(CArchive& ar)
         }
         m_entities.push_back(element);
         element->SetParent(this);
+        if (const CComponent* held = element->GetNestedComponent()) {
+            tally.nested.push_back(held);
+        }
+        ReadTally::AddUsesOf(element, [&tally](CMaterial* material) { tally.AddUse(material); });
     }
 }
 
@@ -833,16 +880,20 @@ void CComponent::ReadActiveSectionPlane(CArchive& ar)
     m_activeSectionPlane = static_cast<CDrawingElement*>(ReadNamedObject(ar, kSectionPlaneClass));
 }
 
-void CComponent::FinishRead(CArchive& ar)
+void CComponent::FinishRead(CArchive& ar, const ReadTally& tally)
 {
     m_definitions->SetParent(this);
     m_layerManager->SetParent(this);
     m_materialManager->SetParent(this);
     InvalidateBounds();
-    CheckComponentNesting(this, ar);
+    InvalidateSmoothNormals();
+    std::vector<const CComponent*> nested = tally.nested;
+    nested.insert(nested.end(), m_definitions->GetDefinitions().begin(), m_definitions->GetDefinitions().end());
+    CheckComponentNesting(this, std::move(nested), ar);
     const CUndoSuspender suspender;
     m_materialManager->ResetUseCounts();
-    RecountMaterialUses();
+    // Nothing read after the entities changes an element's materials.
+    CountMaterialUses(&tally);
 }
 
 void CComponent::WriteRecord(CArchive& ar)
@@ -875,28 +926,28 @@ void CComponent::PostLoad()
 
 void CComponent::RecountMaterialUses()
 {
-    CountMaterialUses();
+    CountMaterialUses(nullptr);
 }
 
-void CComponent::CountMaterialUses() const
+void CComponent::CountMaterialUses(const ReadTally* counted) const
 {
     if (CMaterial* own = GetMaterial()) {
         own->AddUse(false);
     }
-    for (const CDrawingElement* entity : m_entities) {
-        if (CMaterial* material = entity->GetMaterial()) {
-            material->AddUse(false);
-        }
-        // A type id instead of a cast: this runs over every entity of every file read.
-        if (entity->GetTypeId() == kTypeFace) {
-            if (CMaterial* back = static_cast<const CFace*>(entity)->GetBackMaterial()) {
-                back->AddUse(false);
+    if (counted != nullptr) {
+        for (const auto& [material, uses] : counted->materialUses) {
+            for (std::size_t i = 0; i < uses; ++i) {
+                material->AddUse(false);
             }
+        }
+    } else {
+        for (const CDrawingElement* entity : m_entities) {
+            ReadTally::AddUsesOf(entity, [](CMaterial* material) { material->AddUse(false); });
         }
     }
     if (m_definitions != nullptr) {
         for (const CComponentDefinition* definition : m_definitions->GetDefinitions()) {
-            definition->CountMaterialUses();
+            definition->CountMaterialUses(nullptr);
         }
     }
 }

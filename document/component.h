@@ -176,14 +176,16 @@ protected:
     [[nodiscard]] bool AreBoundsValid() const { return m_boundsValid; }
 
 private:
+    struct ReadTally;
     void ReadRecord(CArchive& ar);
-    void ReadManagersAndEntities(CArchive& ar, int version);
-    void ReadOldRecord(CArchive& ar, int version);
-    void ReadEntities(CArchive& ar);
+    void ReadManagersAndEntities(CArchive& ar, int version, ReadTally& tally);
+    void ReadOldRecord(CArchive& ar, int version, ReadTally& tally);
+    void ReadEntities(CArchive& ar, ReadTally& tally);
     void ReadActiveSectionPlane(CArchive& ar);
-    void FinishRead(CArchive& ar);
+    void FinishRead(CArchive& ar, const ReadTally& tally);
     void WriteRecord(CArchive& ar);
-    void CountMaterialUses() const;
+    // counted: the entities' uses as ReadEntities tallied them; null counts them here.
+    void CountMaterialUses(const ReadTally* counted) const;
     void RecomputeBounds() const;
     void AddInstanceFlags(const CComponentInstance& instance) const;
     void AddToBounds(const CDrawingElement* entity) const;

@@ -101,6 +101,20 @@ CDib* ReadPreview(CArchive& ar)
     return preview;
 }
 
+// Raises the flag while it lives, however the read ends.
+class ReadingFlag
+{
+public:
+    explicit ReadingFlag(bool& flag) : m_flag(flag), m_before(flag) { m_flag = true; }
+    ~ReadingFlag() { m_flag = m_before; }
+    ReadingFlag(const ReadingFlag&) = delete;
+    ReadingFlag& operator=(const ReadingFlag&) = delete;
+
+private:
+    bool& m_flag;
+    bool m_before;
+};
+
 }  // namespace
 
 void CTarnwickModel::Serialize(CArchive& ar)
@@ -122,6 +136,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     }
     const CurrentModelScope scope;
     MakeCurrent();
+    const ReadingFlag reading(m_readingFile);
     const CUndoSuspender suspender;
     // Pages made while the file is read are announced once, when the windows resynchronise.
     const PageNotificationSuppression quietPages;
@@ -130,6 +145,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
         m_loadStatus = kLoadNotAModel;
         return;
     }
+    ar.NoteObjectsOf({RUNTIME_CLASS(CTwFont), RUNTIME_CLASS(CMaterial), RUNTIME_CLASS(CLayer)});
     CLoadSession session(this, ar);
     int modelVersion = 0;
     try {
@@ -246,7 +262,9 @@ void CTarnwickModel::ReadVersionedFields(CArchive& ar, int fileVersion, int mode
 // own managers take it.
 void CTarnwickModel::AdoptOrphans(CArchive& ar)
 {
-    for (UINT i = 1; i <= ar.GetMapCount(); ++i) {
+    // The archive noted the objects of these classes as it read (a large model has
+    // millions of others).
+    for (const UINT i : ar.GetNotedObjects()) {
         auto* entity = dynamic_cast<CEntity*>(ar.GetLoadedObject(i));
         if (entity == nullptr || entity->GetParent() != nullptr) {
             continue;

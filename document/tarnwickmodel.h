@@ -150,6 +150,9 @@ public:
     [[nodiscard]] const CVersionInfo& GetVersionInfo() const { return m_versionInfo; }
     [[nodiscard]] std::int32_t GetReservedWord(int index) const;
     [[nodiscard]] int GetLoadStatus() const { return m_loadStatus; }
+    // True while a model file is read into the model: it then holds only what the read
+    // made, which nobody has drawn or measured yet.
+    [[nodiscard]] bool IsReadingFile() const { return m_readingFile; }
     void SetLoadStatus(int status) { m_loadStatus = status; }
     [[nodiscard]] bool IsDisplayAxes() const { return m_displayAxes; }
     // Stores the axes-shown flag and, with an options manager, the axis options' value.
@@ -209,6 +212,7 @@ private:
     CVersionInfo m_versionInfo;
     CComponentCS* m_componentAxes = nullptr;
     int m_loadStatus = 0;
+    bool m_readingFile = false;
     CInstancePath m_activePath;
     CSelectionSet m_selection;
     CUndoManager* m_undoManager = nullptr;

@@ -126,13 +126,13 @@ void CEntity::Serialize(CArchive& ar)
             std::int32_t dropped = 0;
             ar >> dropped;
         } else if (version >= 3) {
-            CAttributeContainer* container = ReadAttributeContainerObject(ar);
-            // Each entity owns its container; a second owner would erase it twice.
-            if (container != nullptr && container->GetParent() != nullptr && container->GetParent() != this) {
-                AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
-            }
-            SetAttributeContainer(container);
-            if (container != nullptr) {
+            // Most entities have none, and the table was cleared for this one above.
+            if (CAttributeContainer* container = ReadAttributeContainerObject(ar); container != nullptr) {
+                // Each entity owns its container; a second owner would erase it twice.
+                if (container->GetParent() != nullptr && container->GetParent() != this) {
+                    AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
+                }
+                SetAttributeContainer(container);
                 container->SetParent(this);
             }
         }
@@ -331,11 +331,8 @@ std::int32_t CEntity::NegateId()
     return m_id;
 }
 
-void CEntity::RecordChange(bool saveState)
+void CEntity::RecordChangeWhileRecording(bool saveState)
 {
-    if (!IsRecordingChanges()) {
-        return;
-    }
     if (CUndoOperation* operation = GetUndoOperation()) {
         operation->RecordChange(this, saveState);
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/cstring.h"
+#include "model/undosuspender.h"
 #include "platform/object.h"
 
 class CArchive;
@@ -171,7 +172,12 @@ public:
     // Marks the entity as handed to an undo operation; returns the new id.
     std::int32_t NegateId();
     // Hands the entity to the open undo operation before it changes.
-    void RecordChange(bool saveState);
+    void RecordChange(bool saveState)
+    {
+        if (IsRecordingChanges()) {
+            RecordChangeWhileRecording(saveState);
+        }
+    }
     // Sets a field, handing the entity to the open operation first when the value changes.
     template <typename T>
     void SetRecorded(T& field, const T& value)
@@ -212,6 +218,7 @@ public:
     void SetAttributeContainer(CAttributeContainer* container);
 
 private:
+    void RecordChangeWhileRecording(bool saveState);
     int CountRelationshipEnds(std::vector<CRelationship*>& out, bool asFirst) const;
     int CheckEntityParts(int mode, CValidityResultMap* results);
 

@@ -2,19 +2,13 @@
 
 namespace {
 
-bool g_recordingChanges = true;
 CUndoManager* g_currentUndoManager = nullptr;
 
 }  // namespace
 
-bool IsRecordingChanges()
-{
-    return g_recordingChanges;
-}
-
 void SetRecordingChanges(bool on)
 {
-    g_recordingChanges = on;
+    undodetail::g_recordingChanges = on;
 }
 
 CUndoManager* GetCurrentUndoManager()
@@ -29,16 +23,16 @@ CUndoManager* SetCurrentUndoManager(CUndoManager* manager)
     return previous;
 }
 
-CUndoSuspender::CUndoSuspender(bool suspend) : m_wasRecording(g_recordingChanges)
+CUndoSuspender::CUndoSuspender(bool suspend) : m_wasRecording(undodetail::g_recordingChanges)
 {
     if (suspend) {
-        g_recordingChanges = false;
+        undodetail::g_recordingChanges = false;
     }
 }
 
 CUndoSuspender::~CUndoSuspender()
 {
     if (m_wasRecording) {
-        g_recordingChanges = true;
+        undodetail::g_recordingChanges = true;
     }
 }

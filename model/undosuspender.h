@@ -5,8 +5,17 @@
 
 class CUndoManager;
 
+namespace undodetail {
+// Read inline: every change to every entity asks, tens of millions of times in the read
+// of a large model.
+inline bool g_recordingChanges = true;
+}  // namespace undodetail
+
 // On from start-up.
-[[nodiscard]] bool IsRecordingChanges();
+[[nodiscard]] inline bool IsRecordingChanges()
+{
+    return undodetail::g_recordingChanges;
+}
 // Only the suspender and the undo manager's own stack clearing should need this.
 void SetRecordingChanges(bool on);
 

@@ -385,12 +385,26 @@ std::vector<std::pair<const CObject*, UINT>> CArchive::GetStoredObjects() const
     return objects;
 }
 
+void CArchive::NoteObjectsOf(std::vector<const CRuntimeClass*> bases)
+{
+    m_notedBases = std::move(bases);
+    for (LoadedClass& loaded : m_loadedClasses) {
+        loaded.noted = IsNoted(loaded.runtimeClass);
+    }
+}
+
+bool CArchive::IsNoted(const CRuntimeClass* runtimeClass) const
+{
+    return std::any_of(m_notedBases.begin(), m_notedBases.end(),
+                       [runtimeClass](const CRuntimeClass* base) { return runtimeClass->IsDerivedFrom(base); });
+}
+
 bool CArchive::IsClassEntry(DWORD index) const
 {
     return (m_loaded[index] & 1U) != 0;
 }
 
-void CArchive::AddLoadedEntry(std::uintptr_t entry)
+void CArchive::AddLoadedEntry(std::uintptr_t entry, bool noted)
 {
     if (m_loaded.size() > kMaxMapCount) {
         Fail(CArchiveException::badIndex);
@@ -407,7 +421,17 @@ void CArchive::AddLoadedEntry(std::uintptr_t entry)
             m_loaded.reserve(static_cast<std::size_t>(std::min(remaining / kBytesPerEntry, kMostReserved)) + 1);
         }
     }
-    m_loaded.push_back(entry);
+    if (!noted) {
+        m_loaded.push_back(entry);
+        return;
+    }
+    m_noted.push_back(static_cast<UINT>(m_loaded.size()));
+    try {
+        m_loaded.push_back(entry);
+    } catch (...) {
+        m_noted.pop_back();
+        throw;
+    }
 }
 
 UINT CArchive::GetObjectSchema()
@@ -428,7 +452,8 @@ void CArchive::MapObject(const CObject* object)
 {
     CheckOpen();
     if (m_loading) {
-        AddLoadedEntry(reinterpret_cast<std::uintptr_t>(object));
+        AddLoadedEntry(reinterpret_cast<std::uintptr_t>(object),
+                       object != nullptr && IsNoted(object->GetRuntimeClass()));
         return;
     }
     if (m_storedCount >= kMaxMapCount) {
@@ -490,7 +515,7 @@ void CArchive::WriteObject(const CObject* object)
     const_cast<CObject*>(object)->Serialize(*this);
 }
 
-const CRuntimeClass* CArchive::ReadNewClass()
+const CArchive::LoadedClass& CArchive::ReadNewClass()
 {
     WORD schema = 0;
     WORD nameLength = 0;
@@ -508,19 +533,19 @@ const CRuntimeClass* CArchive::ReadNewClass()
         Fail(CArchiveException::badSchema);
     }
     AddLoadedEntry((static_cast<std::uintptr_t>(m_loadedClasses.size()) << 1) | 1U);
-    m_loadedClasses.push_back({runtimeClass, schema});
+    m_loadedClasses.push_back({runtimeClass, schema, IsNoted(runtimeClass)});
     m_schema = schema;
-    return runtimeClass;
+    return m_loadedClasses.back();
 }
 
-const CRuntimeClass* CArchive::LookUpClass(DWORD index)
+const CArchive::LoadedClass& CArchive::LookUpClass(DWORD index)
 {
     if (index == 0 || index >= m_loaded.size() || !IsClassEntry(index)) {
         Fail(CArchiveException::badIndex);
     }
     const LoadedClass& loaded = m_loadedClasses[m_loaded[index] >> 1];
     m_schema = loaded.schema;
-    return loaded.runtimeClass;
+    return loaded;
 }
 
 CObject* CArchive::LookUpObject(DWORD index) const
@@ -531,8 +556,11 @@ CObject* CArchive::LookUpObject(DWORD index) const
     return reinterpret_cast<CObject*>(m_loaded[index]);
 }
 
-CObject* CArchive::ReadNewObject(const CRuntimeClass* runtimeClass, const CRuntimeClass* requested)
+CObject* CArchive::ReadNewObject(const LoadedClass& loaded, const CRuntimeClass* requested)
 {
+    // Copied: the records read below may add classes and move the entry.
+    const CRuntimeClass* const runtimeClass = loaded.runtimeClass;
+    const bool noted = loaded.noted;
     if (requested != nullptr && !runtimeClass->IsDerivedFrom(requested)) {
         Fail(CArchiveException::badClass);
     }
@@ -541,7 +569,7 @@ CObject* CArchive::ReadNewObject(const CRuntimeClass* runtimeClass, const CRunti
         Fail(CArchiveException::badClass);
     }
     try {
-        AddLoadedEntry(reinterpret_cast<std::uintptr_t>(object));
+        AddLoadedEntry(reinterpret_cast<std::uintptr_t>(object), noted);
     } catch (...) {
         delete object;
         throw;
@@ -588,13 +616,6 @@ CArchive& ArchiveWriteUInt32(CArchive& ar, std::uint32_t value)
 CArchive& ArchiveWriteBool(CArchive& ar, bool value)
 {
     return ar << static_cast<BYTE>(value ? 1 : 0);
-}
-
-bool ArchiveReadBool(CArchive& ar)
-{
-    BYTE value = 0;
-    ar >> value;
-    return value != 0;
 }
 
 void ArchiveWriteString(CArchive& ar, const CString& value)

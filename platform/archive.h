@@ -129,6 +129,12 @@ public:
     [[nodiscard]] UINT GetStoredIndex(const CObject* object) const;
     // Every object written or mapped while storing, with its number, in no set order.
     [[nodiscard]] std::vector<std::pair<const CObject*, UINT>> GetStoredObjects() const;
+    // Loading: from now on the archive notes the number of every object it makes or is
+    // given whose class derives from one of these, so that a pass over the objects of a
+    // few classes after a large read need not visit the whole table.
+    void NoteObjectsOf(std::vector<const CRuntimeClass*> bases);
+    // Those numbers, ascending.
+    [[nodiscard]] const std::vector<UINT>& GetNotedObjects() const { return m_noted; }
 
     // Limits against bad input (loading).
     [[nodiscard]] bool IsBufferEmpty() const;
@@ -185,11 +191,14 @@ private:
 
     void WriteClass(const CRuntimeClass* runtimeClass);
     void WriteIndexTag(UINT index, bool isClass);
-    const CRuntimeClass* ReadNewClass();
-    const CRuntimeClass* LookUpClass(DWORD index);
+    struct LoadedClass;
+    const LoadedClass& ReadNewClass();
+    const LoadedClass& LookUpClass(DWORD index);
     CObject* LookUpObject(DWORD index) const;
-    CObject* ReadNewObject(const CRuntimeClass* runtimeClass, const CRuntimeClass* requested);
-    void AddLoadedEntry(std::uintptr_t entry);
+    CObject* ReadNewObject(const LoadedClass& loaded, const CRuntimeClass* requested);
+    // noted: the entry's number goes to m_noted as well.
+    void AddLoadedEntry(std::uintptr_t entry, bool noted = false);
+    [[nodiscard]] bool IsNoted(const CRuntimeClass* runtimeClass) const;
     [[nodiscard]] bool IsClassEntry(DWORD index) const;
     [[noreturn]] void Fail(int cause) const;
     void DeletePendingObjects() noexcept;
@@ -210,10 +219,13 @@ private:
     {
         const CRuntimeClass* runtimeClass = nullptr;
         UINT schema = kNoSchema;  // the schema word the class was read with
+        bool noted = false;       // its objects go to m_noted
     };
     std::vector<std::uintptr_t> m_loaded;
     std::vector<LoadedClass> m_loadedClasses;
     bool m_loadedReserved = false;
+    std::vector<const CRuntimeClass*> m_notedBases;
+    std::vector<UINT> m_noted;
     // Storing: objects and classes by the number they were given.
     CPointerIndexMap m_storedObjects;
     std::unordered_map<const CRuntimeClass*, UINT> m_storedClasses;
@@ -226,7 +238,13 @@ private:
 // Free helpers the records use.
 CArchive& ArchiveWriteUInt32(CArchive& ar, std::uint32_t value);
 CArchive& ArchiveWriteBool(CArchive& ar, bool value);
-[[nodiscard]] bool ArchiveReadBool(CArchive& ar);
+// Inline: a large model's elements read millions of flags.
+[[nodiscard]] inline bool ArchiveReadBool(CArchive& ar)
+{
+    BYTE value = 0;
+    ar >> value;
+    return value != 0;
+}
 void ArchiveWriteString(CArchive& ar, const CString& value);
 // Accepts the UTF-16 form and the older 8-bit form (read as Windows-1252).
 [[nodiscard]] CString ArchiveReadString(CArchive& ar);

@@ -12,6 +12,7 @@
 #include "document/componentbehavior.h"
 #include "document/entitycopier.h"
 #include "document/fontmanager.h"
+#include "document/layer.h"
 #include "document/material.h"
 #include "document/modelpages.h"
 #include "document/pagelist.h"
@@ -20,7 +21,10 @@
 #include "document/shadowinfo.h"
 #include "document/tarniscs.h"
 #include "model/curveregistry.h"
+#include "model/loop.h"
 #include "platform/exceptions.h"
+#include "platform/file.h"
+#include "samplegen/gridmodel.h"
 #include "tests/document/modelfiletestsupport.h"
 
 using modelfiletest::Bytes;
@@ -175,6 +179,41 @@ void ReadAllOf(CTarnwickModel& model, const Bytes& bytes)
     CArchive ar(&file, CArchive::load);
     model.Serialize(ar);
     EXPECT_EQ(ar.GetRemainingBytes(), 0u);
+}
+
+// What a read made, in the order of the root's list and then of each definition's: each
+// entity's class, its id counted from the first one's (ids go out as objects are made),
+// its material's and layer's names, and the points it stands on.
+std::vector<std::string> DescribeEntities(const CTarnwickModel& model)
+{
+    std::vector<const CComponent*> components{model.GetRootComponent()};
+    for (const CComponentDefinition* definition : model.GetDefinitionList()->GetDefinitions()) {
+        components.push_back(definition);
+    }
+    std::vector<std::string> described;
+    std::int32_t firstId = 0;
+    for (const CComponent* component : components) {
+        for (const CDrawingElement* entity : component->GetEntityList()) {
+            if (described.empty()) {
+                firstId = entity->GetId();
+            }
+            std::vector<CPoint3d> points;
+            if (const auto* edge = dynamic_cast<const CEdge*>(entity)) {
+                points = {edge->GetStartVertex()->GetPosition(), edge->GetEndVertex()->GetPosition()};
+            } else if (const auto* face = dynamic_cast<const CFace*>(entity)) {
+                face->GetOuterLoop()->GetPoints(points, nullptr);
+            }
+            std::string text = std::string(entity->GetRuntimeClass()->m_lpszClassName) + " " +
+                               std::to_string(entity->GetId() - firstId) + " " +
+                               (entity->GetMaterial() != nullptr ? entity->GetMaterial()->GetName().ToUtf8() : "-") +
+                               " " + CLayer::GetDisplayName(entity->GetLayer()).ToUtf8();
+            for (const CPoint3d& point : points) {
+                text += " " + std::to_string(point.x) + "," + std::to_string(point.y) + "," + std::to_string(point.z);
+            }
+            described.push_back(std::move(text));
+        }
+    }
+    return described;
 }
 
 bool HoldsMaterialNamed(CTarnwickModel& model, const char* name)
@@ -649,4 +688,61 @@ TEST_F(ModelFileTest, AFontThatOnlyAStyleNamesJoinsTheModelsFontManager)
     ASSERT_NE(font, nullptr);
     EXPECT_TRUE(model->GetFontManager()->Contains(font));
     EXPECT_TRUE(model->GetFontManager()->Contains(model->GetDimensionStyle()->PeekFont()));
+}
+
+TEST_F(ModelFileTest, AModelReadFromAFileGivesTheSameObjectsAsOneReadFromMemory)
+{
+    OwnedModel built;
+    // A grid spans many of the archive's buffers, so the file is read in many pieces;
+    // its faces take turns among three materials, their backs another.
+    BuildGridModel(*built, 400);
+    {
+        const CurrentModelScope scope(&*built);
+        const CUndoSuspender suspender;
+        CMaterialManager& materials = *built->GetMaterialManager();
+        CMaterial* const colours[] = {materials.FindOrCreateColorMaterial(CColor(10, 20, 30, 255)),
+                                      materials.FindOrCreateColorMaterial(CColor(40, 50, 60, 255)),
+                                      materials.FindOrCreateColorMaterial(CColor(70, 80, 90, 255))};
+        int turn = 0;
+        for (CDrawingElement* entity : built->GetRootComponent()->GetEntityList()) {
+            if (auto* face = dynamic_cast<CFace*>(entity)) {
+                face->SetMaterial(colours[turn++ % 3]);
+                face->SetBackMaterial(colours[turn % 2]);
+            }
+        }
+    }
+    modelfiletest::BuildSampleModel(*built);
+    const Bytes bytes = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("glimra-read-" + std::to_string(::getpid()) + ".twk");
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    OwnedModel fromMemory;
+    ReadAllOf(*fromMemory, bytes);
+    OwnedModel fromFile;
+    {
+        CFile file(CString(path.string()), CFile::modeRead);
+        CArchive ar(&file, CArchive::load);
+        fromFile->Serialize(ar);
+        EXPECT_EQ(ar.GetRemainingBytes(), 0u);
+        ar.Close();
+    }
+    std::filesystem::remove(path);
+    EXPECT_EQ(fromFile->GetLoadStatus(), CTarnwickModel::kLoadOk);
+    const std::vector<std::string> read = DescribeEntities(*fromMemory);
+    EXPECT_EQ(read.size(), DescribeEntities(*built).size());
+    EXPECT_EQ(DescribeEntities(*fromFile), read);
+    const auto materialUses = [](const CTarnwickModel& model) {
+        std::vector<std::pair<std::string, int>> uses;
+        for (const CMaterial* material : model.GetMaterialManager()->GetMaterials()) {
+            uses.emplace_back(material->GetName().ToUtf8(), material->GetUseCount());
+        }
+        return uses;
+    };
+    EXPECT_EQ(materialUses(*fromMemory), materialUses(*built));
+    EXPECT_EQ(materialUses(*fromFile), materialUses(*built));
+    EXPECT_EQ(fromFile->GetLayerManager()->GetCount(), built->GetLayerManager()->GetCount());
+    EXPECT_EQ(fromFile->GetPageList()->GetCount(), 2);
 }
