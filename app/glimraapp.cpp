@@ -22,6 +22,7 @@
 #include "app/modelinfodlg.h"
 #include "app/recreateglview.h"
 #include "app/resourceids.h"
+#include "app/shadowps.h"
 #include "app/tarnwickmenuqt.h"
 #include "document/classregistration.h"
 #include "document/shadowinfo.h"

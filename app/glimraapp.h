@@ -12,6 +12,7 @@ class CDisplaySettingsDlg;
 class CGlimraView;
 class CMainFrame;
 class CModelInfoDlg;
+class CShadowPS;
 
 class CGlimraApp : public CWinApp
 {
@@ -35,6 +36,8 @@ public:
     // main window.
     CModelInfoDlg* GetModelInfoDlg();
     CDisplaySettingsDlg* GetDisplaySettingsDlg();
+    CShadowPS* GetShadowSettingsWindow();
+    [[nodiscard]] bool IsShadowSettingsVisible() const;
     // Shows the model info window, on the page of that title unless the id is -1.
     void ShowModelInfo(int pageTitleId);
 
@@ -59,6 +62,7 @@ private:
     CLangHandler m_langHandler;
     std::unique_ptr<CModelInfoDlg> m_modelInfo;
     std::unique_ptr<CDisplaySettingsDlg> m_displaySettings;
+    std::unique_ptr<CShadowPS> m_shadowSettings;
 };
 
 // The program object; null before it exists.
