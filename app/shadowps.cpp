@@ -124,10 +124,10 @@ void CShadowPS::CreateTemplateControls()
         edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
         t.Place(binding.spinId, new CSpinButtonCtrl, width - 24, y + 1, 16, 22);
     }
-    t.Static(0, CString("Display:"), 10, 164, 56, 20);
-    t.Check(kOnFaces, CString("On faces"), 68, 162, 84, 22);
-    t.Check(kOnGround, CString("On ground"), 154, 162, 88, 22);
-    t.Check(kFromEdges, CString("From edges"), 244, 162, 82, 22);
+    t.Static(0, CString("Display:"), 10, 164, 54, 20);
+    t.Check(kOnFaces, CString("On faces"), 64, 162, 80, 22);
+    t.Check(kOnGround, CString("On ground"), 146, 162, 86, 22);
+    t.Check(kFromEdges, CString("From edges"), 234, 162, 94, 22);
     SetClientSize(width, 192);
     SetTemplateOrigin(40, 120);
     SetWindowText(CString("Shadow Settings"));
@@ -291,6 +291,7 @@ void CShadowPS::UpdateControls(bool full)
 
 void CShadowPS::UpdateIntensityControls()
 {
+    m_edited.fill(false);
     for (const IntensityBinding& binding : kIntensities)
     {
         const int value = Intensity(binding);
@@ -379,6 +380,11 @@ int& CShadowPS::Intensity(const IntensityBinding& binding)
     return binding.sliderId == kLightSlider ? m_light : m_dark;
 }
 
+bool& CShadowPS::Edited(const IntensityBinding& binding)
+{
+    return m_edited[binding.sliderId == kLightSlider ? 0 : 1];
+}
+
 void CShadowPS::SetIntensity(const IntensityBinding& binding, int value)
 {
     Intensity(binding) = value;
@@ -391,10 +397,19 @@ void CShadowPS::SetIntensity(const IntensityBinding& binding, int value)
 
 void CShadowPS::OnIntensityEdited(const IntensityBinding& binding)
 {
-    if (m_updating || Shadows() == nullptr || GetDlgItemText(binding.editId).IsEmpty())
+    if (!m_updating)
+        Edited(binding) = true;
+}
+
+void CShadowPS::OnIntensityEditDone(const IntensityBinding& binding)
+{
+    if (m_updating || !Edited(binding))
         return;
+    // Cleared first: the message box below takes the focus and ends the editing again.
+    Edited(binding) = false;
     int value = 0;
-    if (!ReadDlgItemIntInRange(binding.editId, 0, kMaxIntensity, value))
+    if (Shadows() == nullptr || GetDlgItemText(binding.editId).IsEmpty() ||
+        !ReadDlgItemIntInRange(binding.editId, 0, kMaxIntensity, value))
     {
         // The edit and the slider keep showing one value.
         const CFlagGuard updating(m_updating);
@@ -412,16 +427,6 @@ void CShadowPS::OnIntensityEdited(const IntensityBinding& binding)
     Redraw();
 }
 
-void CShadowPS::OnIntensityEditDone(const IntensityBinding& binding)
-{
-    // An edit left empty shows the value again.
-    if (!m_updating && GetDlgItemText(binding.editId).IsEmpty())
-    {
-        const CFlagGuard updating(m_updating);
-        SetDlgItemInt(binding.editId, Intensity(binding));
-    }
-}
-
 bool CShadowPS::OnIntensitySpin(const IntensityBinding& binding, int delta)
 {
     if (m_updating || Shadows() == nullptr)
@@ -436,6 +441,7 @@ bool CShadowPS::OnIntensitySpin(const IntensityBinding& binding, int delta)
         const QSignalBlocker blocker(slider);
         slider->setValue(value);
         SetDlgItemInt(binding.editId, value);
+        Edited(binding) = false;
     }
     Redraw();
     return true;
@@ -450,6 +456,7 @@ void CShadowPS::OnIntensitySlider(const IntensityBinding& binding)
     {
         const CFlagGuard updating(m_updating);
         SetDlgItemInt(binding.editId, value);
+        Edited(binding) = false;
         static_cast<CSpinButtonCtrl*>(GetDlgItem(binding.spinId))->SetPos(value);
     }
     Redraw();

@@ -4,8 +4,11 @@
 // shown or not, on faces, on ground, from edges) at once, with every view redrawn; while
 // it is shown it follows the shadows', the rendering options' and the animations'
 // notices, so a change made elsewhere (the Shadows bar or command, a page) shows in it.
-// Typed years, times and intensities are checked before they reach the model, and one of
+// Typed years, times and intensities are checked before they reach the model (a typed
+// intensity when the typing ends, so that no partly typed value is applied), and one of
 // "On faces" and "On ground" always stays on.
+#include <array>
+
 #include "app/twdialog.h"
 #include "document/utctime.h"
 #include "foundation/notificationcenter.h"
@@ -95,6 +98,8 @@ private:
     // Reads every control; false, after a message, when a value is refused.
     bool DoDataExchange();
     [[nodiscard]] int& Intensity(const IntensityBinding& binding);
+    // Typed into since the value was last applied or shown.
+    [[nodiscard]] bool& Edited(const IntensityBinding& binding);
     void SetIntensity(const IntensityBinding& binding, int value);
     void OnIntensityEdited(const IntensityBinding& binding);
     void OnIntensityEditDone(const IntensityBinding& binding);
@@ -111,6 +116,7 @@ private:
 
     int m_light = 0;
     int m_dark = 0;
+    std::array<bool, 2> m_edited{};
     bool m_fromEdges = false;
     bool m_onFaces = true;
     bool m_onGround = true;

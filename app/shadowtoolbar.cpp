@@ -36,8 +36,8 @@ const struct
 
 // The small layout: two buttons of the small toolbar buttons' size, then the sliders.
 constexpr int kButtonWidth = 23;
-constexpr int kButtonHeight = 22;
-constexpr int kSliderWidth = 150;
+constexpr int kButtonHeight = 24;
+constexpr int kSliderWidth = 168;
 constexpr int kGap = 4;
 // The large layout widens each button by this much.
 constexpr int kLargeButtonGrowth = 8;
@@ -57,6 +57,9 @@ CShadowInfo* CurrentShadows()
 
 bool RefreshesBar(const std::string& name, int code)
 {
+    // A model read or made anew announces itself only so.
+    if (name == kResynchUINotification)
+        return true;
     if (name == kRenderingOptionsChangeNotification || name == kAnimationNotification)
         return code == 2;
     if (name == kShadowNotification)
@@ -129,6 +132,7 @@ bool CShadowToolBar::Create(CFrameWnd& frame)
     GetNotificationCenter().AddObserver(kRenderingOptionsChangeNotification, this);
     GetNotificationCenter().AddObserver(kAnimationNotification, this);
     GetNotificationCenter().AddObserver(kShadowNotification, this);
+    GetNotificationCenter().AddObserver(kResynchUINotification, this);
     m_observing = true;
     InitControls();
     auto* timer = new QTimer(m_panel);

@@ -13,8 +13,9 @@ inline constexpr int kSliderLabelGap = 5;
 {
     QFont font(QString::fromStdString(face.ToUtf8()));
     font.setStyleHint(QFont::SansSerif);
-    // A 12-pixel cell holds an 11-pixel em.
-    font.setPixelSize(11);
+    // A 12-pixel cell; the fallback faces here run larger than the named one, so their em
+    // is set a pixel smaller than its.
+    font.setPixelSize(10);
     font.setWeight(QFont::Normal);
     return font;
 }

@@ -59,6 +59,19 @@ TEST_F(ShadowToolBarTest, TheSlidersFollowTheShadowTimeAndSetIt)
     EXPECT_EQ(Shadows().GetDateTime(), Shadows().GetSunrise());
 }
 
+TEST_F(ShadowToolBarTest, AModelOpenedAnewShowsItsOwnShadowDate)
+{
+    // Reading a file announces no shadow change, only the resynchronised interface.
+    auto* opened = new CTarnwickModel;
+    opened->GetShadowInfo()->SetDateTime(CUtcTime(2027, 2, 1, 10, 0, 0));
+    CTarnwickModel* previous = SetCurrentModel(opened);
+    GetNotificationCenter().Post(kResynchUINotification, nullptr);
+    EXPECT_EQ(Bar().GetDateSlider()->value(), 32);
+    EXPECT_EQ(Bar().GetDateSlider()->maximum(), 365);
+    SetCurrentModel(previous);
+    opened->Release();
+}
+
 TEST_F(ShadowToolBarTest, TheDisplayButtonSwitchesTheShadowsAndShowsWhetherTheyShow)
 {
     Bar().GetButton(CShadowToolBar::kDisplayButton)->click();
@@ -82,8 +95,8 @@ TEST_F(ShadowToolBarTest, TheViewMenuShowsTheBarAndLargeButtonsGrowIt)
         QRect display;
         QRect date;
         QSize panel;
-    } layouts[] = {{false, QRect(0, 0, 31, 29), QRect(31, 0, 31, 29), QRect(66, 4, 150, 22), QSize(374, 34)},
-                   {true, QRect(0, 0, 23, 22), QRect(23, 0, 23, 22), QRect(50, 0, 150, 22), QSize(358, 22)}};
+    } layouts[] = {{false, QRect(0, 0, 31, 32), QRect(31, 0, 31, 32), QRect(66, 4, 168, 24), QSize(410, 37)},
+                   {true, QRect(0, 0, 23, 24), QRect(23, 0, 23, 24), QRect(50, 0, 168, 24), QSize(394, 24)}};
     // The frame starts with large buttons.
     for (const auto& layout : layouts)
     {
