@@ -24,6 +24,7 @@
 #include "app/modelpreviewdialog.h"
 #include "app/recreateglview.h"
 #include "app/resourceids.h"
+#include "app/shadowps.h"
 #include "app/tarnwickmenuqt.h"
 #include "document/classregistration.h"
 #include "document/shadowinfo.h"

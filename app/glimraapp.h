@@ -13,6 +13,7 @@ class CDisplaySettingsDlg;
 class CGlimraView;
 class CMainFrame;
 class CModelInfoDlg;
+class CShadowPS;
 
 class CGlimraApp : public CWinApp
 {
@@ -40,6 +41,8 @@ public:
     // main window.
     CModelInfoDlg* GetModelInfoDlg();
     CDisplaySettingsDlg* GetDisplaySettingsDlg();
+    CShadowPS* GetShadowSettingsWindow();
+    [[nodiscard]] bool IsShadowSettingsVisible() const;
     // Shows the model info window, on the page of that title unless the id is -1.
     void ShowModelInfo(int pageTitleId);
 
@@ -68,6 +71,7 @@ private:
     std::unique_ptr<CDisplaySettingsDlg> m_displaySettings;
     // Opens the OpenGL display while the rest of the program starts.
     std::thread m_displayOpener;
+    std::unique_ptr<CShadowPS> m_shadowSettings;
 };
 
 // The program object; null before it exists.

@@ -7,6 +7,7 @@
 #include "app/glimraapp.h"
 #include "app/modelinfodlg.h"
 #include "app/resourceids.h"
+#include "app/shadowps.h"
 #include "platform/ui/cmdui.h"
 #include "platform/ui/framewnd.h"
 
@@ -45,6 +46,16 @@ CDisplaySettingsDlg* CGlimraApp::GetDisplaySettingsDlg()
     return Obtain(m_displaySettings, m_pMainWnd);
 }
 
+CShadowPS* CGlimraApp::GetShadowSettingsWindow()
+{
+    return Obtain(m_shadowSettings, m_pMainWnd);
+}
+
+bool CGlimraApp::IsShadowSettingsVisible() const
+{
+    return IsShown(m_shadowSettings.get());
+}
+
 void CGlimraApp::ShowModelInfo(int pageTitleId)
 {
     CModelInfoDlg* window = GetModelInfoDlg();
@@ -80,11 +91,19 @@ void CGlimraApp::AddToolWindowCommands()
             window->ShowTool(!window->IsWindowVisible());
         },
         [this](CCmdUI& ui) { ui.SetCheck(IsShown(m_displaySettings.get()) ? 1 : 0); });
+    GetCommands().Add(
+        ID_WINDOW_SHADOW_SETTINGS, CString("S&hadow Settings"),
+        [this] {
+            CShadowPS* window = GetShadowSettingsWindow();
+            window->ShowTool(!window->IsWindowVisible());
+        },
+        [this](CCmdUI& ui) { ui.SetCheck(IsShadowSettingsVisible() ? 1 : 0); });
     GetCommands().Add(ID_MODEL_INFO_PROPERTIES, CString(), [this] { ShowModelInfo(kDisplayPageTitleId); });
 }
 
 void CGlimraApp::DestroyToolWindows()
 {
+    m_shadowSettings.reset();
     m_modelInfo.reset();
     m_displaySettings.reset();
 }

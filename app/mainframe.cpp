@@ -76,8 +76,9 @@ void CMainFrame::AddCommands()
             ui.Enable(m_pageTabs.GetTabCount() > 0);
             ui.SetCheck(m_pageTabs.IsVisible() ? 1 : 0);
         });
-    // The Shadows bar comes with its window; until then it is greyed.
-    GetCommands().Add(ID_VIEW_SHADOWS_TOOLBAR, CString("Shadows"), {}, [](CCmdUI& ui) { ui.Enable(false); });
+    GetCommands().Add(
+        ID_VIEW_SHADOWS_TOOLBAR, CString("Shadows"), [this] { ToggleBar(m_shadowBar); },
+        [this](CCmdUI& ui) { ui.SetCheck(m_shadowBar.IsVisible() ? 1 : 0); });
     GetCommands().Add(
         ID_VIEW_LARGE_BUTTONS, CString("Large Buttons"), [this] { ToggleButtonSize(); },
         [this](CCmdUI& ui) { ui.SetCheck(m_smallButtons ? 0 : 1); });
@@ -93,6 +94,11 @@ CRect CMainFrame::GetInitialRect() const
     return ComputeInitialFrameRect(hasStored ? &stored : nullptr, CRect{0, 0, 0, 0}, screenWidth, screenHeight);
 }
 
+bool CMainFrame::OnCmdMsg(UINT id, CCmdUI* ui)
+{
+    return m_shadowBar.OnCmdMsg(id, ui) || CFrameWnd::OnCmdMsg(id, ui);
+}
+
 int CMainFrame::OnCreate()
 {
     m_smallButtons = GetProfileInt(kSummarySection, CString("IconSize"), m_smallButtons ? 1 : 0) != 0;
@@ -105,12 +111,20 @@ int CMainFrame::OnCreate()
         bar.SetupButtons(definition.titleStringId, static_cast<int>(definition.buttons.size()),
                          definition.buttons, m_smallButtons);
     }
+    if (!m_shadowBar.Create(*this))
+        return -1;
+    if (const CString title = LoadStringResource(CShadowToolBar::kTitleStringId); !title.IsEmpty())
+        m_shadowBar.SetWindowText(title);
+    if (!m_smallButtons)
+        m_shadowBar.ToggleLayout();
+    ShowControlBar(m_shadowBar, false);
     if (!m_statusBar.Create(*this) || !m_statusBar.SetupPanes())
         return -1;
-    // Standard first on top, then Views and Display Style to its right; Camera on the left.
+    // Standard first on top, then Views, Display Style and Shadows to its right; Camera on the left.
     DockControlBar(m_toolBars[0], CBRS_ALIGN_TOP);
     DockControlBar(m_toolBars[3], CBRS_ALIGN_TOP);
     DockControlBar(m_toolBars[2], CBRS_ALIGN_TOP);
+    DockControlBar(m_shadowBar, CBRS_ALIGN_TOP);
     DockControlBar(m_toolBars[1], CBRS_ALIGN_LEFT);
     if (!m_pageTabs.Create(*this))
         return -1;
@@ -142,7 +156,7 @@ void CMainFrame::AddMenus()
             {ID_RENDER_XRAY_MENU, 0, ID_RENDER_WIREFRAME_MENU, ID_RENDER_HIDDEN_LINE_MENU, ID_RENDER_SHADED_MENU,
              ID_RENDER_TEXTURED_MENU, ID_RENDER_MONOCHROME_MENU, 0, ID_EDGES, ID_EDGES_PROFILES, ID_EDGES_DEPTH_CUE,
              ID_EDGES_EXTENDED, ID_EDGES_ENDPOINTS, ID_EDGES_JITTER});
-    AddMenu(CString("&Window"), {ID_WINDOW_DISPLAY_SETTINGS, ID_WINDOW_MODEL_INFO});
+    AddMenu(CString("&Window"), {ID_WINDOW_DISPLAY_SETTINGS, ID_WINDOW_SHADOW_SETTINGS, ID_WINDOW_MODEL_INFO});
     AddMenu(CString("&Help"), {ID_APP_ABOUT});
 }
 
@@ -197,8 +211,10 @@ void CMainFrame::ToggleButtonSize()
         }
         bar.ApplyButtonSize();
     }
+    m_shadowBar.ToggleLayout();
     for (CToolBarCustom& bar : m_toolBars)
         ShowControlBar(bar, bar.IsVisible());
+    ShowControlBar(m_shadowBar, m_shadowBar.IsVisible());
     RecalcLayout();
     m_smallButtons = !m_smallButtons;
 }

@@ -1,12 +1,13 @@
 #pragma once
 // CMainFrame: the program's main window with its four toolbars (Standard, Camera, Display
-// Style, Views), the page tabs and the status bar, the menus and the accelerator keys. It switches the toolbars between large and small buttons,
+// Style, Views), the Shadows bar, the page tabs and the status bar, the menus and the accelerator keys. It switches the toolbars between large and small buttons,
 // answers the View > Toolbars commands, and keeps its placement ("MainFrame"), the bars'
 // state ("Toolbars") and the button size ("IconSize" in "Toolbars-Summary") in the profile.
 #include <array>
 
 #include "app/glimrastatusbar.h"
 #include "app/pagetabs.h"
+#include "app/shadowtoolbar.h"
 #include "app/toolbarcustom.h"
 #include "platform/ui/framewnd.h"
 
@@ -17,6 +18,8 @@ public:
     ~CMainFrame() override;
 
     int OnCreate() override;
+    // The Shadows bar's buttons first, then the framework's route.
+    bool OnCmdMsg(UINT id, CCmdUI* ui) override;
     // Saves the bar state, the button size and the placement, then closes.
     void OnClose() override;
     CRect GetInitialRect() const override;
@@ -36,6 +39,7 @@ public:
     // No tab selected afterwards; returns the index that was.
     int ClearPageTabSelection();
     [[nodiscard]] CPageTabs& GetPageTabs() { return m_pageTabs; }
+    [[nodiscard]] CShadowToolBar& GetShadowBar() { return m_shadowBar; }
 
     // Flips every toolbar between small and large buttons, keeping their wrap widths.
     void ToggleButtonSize();
@@ -55,5 +59,6 @@ private:
     CGlimraStatusBar m_statusBar;
     CPageTabs m_pageTabs;
     std::array<CToolBarCustom, 4> m_toolBars;
+    CShadowToolBar m_shadowBar;
     bool m_smallButtons = false;
 };

@@ -16,6 +16,7 @@ inline constexpr UINT ID_MODEL_INFO_PROPERTIES = 10538;
 inline constexpr UINT ID_WINDOW_MODEL_INFO = 10579;
 inline constexpr UINT ID_WINDOW_DISPLAY_SETTINGS = 10580;
 inline constexpr UINT ID_WINDOW_PREFERENCES = 10521;
+inline constexpr UINT ID_WINDOW_SHADOW_SETTINGS = 10533;
 
 // Bars.
 inline constexpr UINT IDR_STANDARD_BAR = 303;

@@ -13,8 +13,12 @@
 #include "app/mainframe.h"
 #include "app/modelinfodlg.h"
 #include "app/resourceids.h"
+#include "app/shadowps.h"
+#include "app/shadowtoolbar.h"
 #include "apptestsupport.h"
+#include "app/buttonimagest.h"
 #include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "platform/ui/cmdui.h"
 #include "samplefiles.h"
@@ -59,8 +63,8 @@ TEST_F(GlimraAppToolWindowsTest, TheWindowMenuShowsAndHidesEachToolWindowWithIts
         if (action->text() == QStringLiteral("&Window"))
             menu = action->menu();
     ASSERT_NE(menu, nullptr);
-    ASSERT_EQ(menu->actions().size(), 2);
-    for (const UINT id : {ID_WINDOW_DISPLAY_SETTINGS, ID_WINDOW_MODEL_INFO})
+    ASSERT_EQ(menu->actions().size(), 3);
+    for (const UINT id : {ID_WINDOW_DISPLAY_SETTINGS, ID_WINDOW_SHADOW_SETTINGS, ID_WINDOW_MODEL_INFO})
     {
         EXPECT_FALSE(Checked(id)) << id;
         app.GetMainFrame()->SendCommand(id);
@@ -84,6 +88,23 @@ TEST_F(GlimraAppToolWindowsTest, TheOpenWindowsFollowTheModelAndNameItsFile)
     EXPECT_EQ(app.GetDisplaySettingsDlg()->GetFaceStyle(), CDisplaySettingsDlg::kFaceWireframe);
     app.GetMainFrame()->SendCommand(ID_RENDER_HIDDEN_LINE_MENU);
     EXPECT_EQ(app.GetDisplaySettingsDlg()->GetFaceStyle(), CDisplaySettingsDlg::kFaceHiddenLine);
+}
+
+TEST_F(GlimraAppToolWindowsTest, TheShadowsBarOpensTheShadowWindowWhichFollowsTheShadowsCommand)
+{
+    CShadowToolBar& bar = app.GetMainFrame()->GetShadowBar();
+    bar.GetButton(CShadowToolBar::kSettingsButton)->click();
+    CShadowPS* window = app.GetShadowSettingsWindow();
+    ASSERT_TRUE(window->IsWindowVisible());
+    EXPECT_TRUE(bar.GetButton(CShadowToolBar::kSettingsButton)->GetCheck());
+    const bool shown = GetCurrentModel()->GetShadowInfo()->IsDisplayShadows();
+    app.GetMainFrame()->SendCommand(ID_RENDER_SHADOWS_MENU);
+    EXPECT_EQ(window->IsDlgButtonChecked(CShadowPS::kDisplayShadows) != 0, !shown);
+    bar.GetButton(CShadowToolBar::kDisplayButton)->click();
+    EXPECT_EQ(window->IsDlgButtonChecked(CShadowPS::kDisplayShadows) != 0, shown);
+    bar.GetButton(CShadowToolBar::kSettingsButton)->click();
+    EXPECT_FALSE(window->IsWindowVisible());
+    EXPECT_FALSE(bar.GetButton(CShadowToolBar::kSettingsButton)->GetCheck());
 }
 
 }  // namespace

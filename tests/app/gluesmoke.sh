@@ -30,8 +30,9 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     done
     sleep 1
     main=$(xdotool search --name "house-5000.twk - Tarnwick Glimra" | head -n 1)
-    # Window > Display Settings, then Window > Model Info.
-    xdotool key --window "$main" alt+w; sleep 0.5; xdotool key Down Return; sleep 1
+    # Window > Display Settings (the first item, highlighted when the menu opens), then
+    # Window > Model Info (the third, after Shadow Settings).
+    xdotool key --window "$main" alt+w; sleep 0.5; xdotool key Return; sleep 1
     xdotool key --window "$main" alt+w; sleep 0.5; xdotool key Down Down Return; sleep 1
     geometry() {
         xwininfo -name "$1" | awk "/Absolute upper-left X/{x=\$4} /Absolute upper-left Y/{y=\$4}

@@ -1,0 +1,102 @@
+#include "app/dtpicker.h"
+
+#include <QLocale>
+#include <algorithm>
+
+CDTPicker::CDTPicker(QWidget* parent) : QDateTimeEdit(parent)
+{
+    setKeyboardTracking(false);
+    // The years typed are checked where they are read, with their own message.
+    setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
+}
+
+int CDTPicker::GetYear() const
+{
+    return date().year();
+}
+
+int CDTPicker::GetMonth() const
+{
+    return date().month();
+}
+
+int CDTPicker::GetDay() const
+{
+    return date().day();
+}
+
+int CDTPicker::GetHour() const
+{
+    return time().hour();
+}
+
+int CDTPicker::GetMinute() const
+{
+    return time().minute();
+}
+
+int CDTPicker::GetSecond() const
+{
+    return time().second();
+}
+
+void CDTPicker::SetDatePart(int year, int month, int day)
+{
+    if (month < 1 || month > 12 || day < 1)
+        return;
+    const QDate first(year, month, 1);
+    if (!first.isValid())
+        return;
+    setDate(QDate(year, month, std::min(day, first.daysInMonth())));
+}
+
+void CDTPicker::SetTimePart(int hour, int minute, int second)
+{
+    const QTime value(hour, minute, second);
+    if (value.isValid())
+        setTime(value);
+}
+
+void CDTPicker::SetYear(int year)
+{
+    SetDatePart(year, GetMonth(), GetDay());
+}
+
+void CDTPicker::SetMonth(int month)
+{
+    SetDatePart(GetYear(), month, GetDay());
+}
+
+void CDTPicker::SetDay(int day)
+{
+    SetDatePart(GetYear(), GetMonth(), day);
+}
+
+void CDTPicker::SetHour(int hour)
+{
+    SetTimePart(hour, GetMinute(), GetSecond());
+}
+
+void CDTPicker::SetMinute(int minute)
+{
+    SetTimePart(GetHour(), minute, GetSecond());
+}
+
+void CDTPicker::SetSecond(int second)
+{
+    SetTimePart(GetHour(), GetMinute(), second);
+}
+
+void CDTPicker::SetCustomFormat(const CString& format)
+{
+    QString qtFormat = QString::fromStdString(format.ToUtf8());
+    qtFormat.replace(QStringLiteral("tt"), QStringLiteral("AP"));
+    setDisplayFormat(qtFormat);
+}
+
+CString TimePickerFormat(const QLocale& locale)
+{
+    const QString format = locale.timeFormat(QLocale::ShortFormat);
+    const bool twelveHours = format.contains(QLatin1Char('a'), Qt::CaseInsensitive);
+    return CString(twelveHours ? "hh:mm tt" : "HH:mm");
+}
