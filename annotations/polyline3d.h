@@ -39,6 +39,9 @@ public:
     // The point of the chain nearest to the line, the first segment winning ties;
     // always code 1, the point untouched when there is no segment.
     [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
+    // One unlit line strip in the element's colour, stippled when hidden; nothing below
+    // two points. Named for picking.
+    void Draw(ITarnisView* view) override;
 
     [[nodiscard]] const std::vector<CPoint3d>& GetPoints() const { return m_points; }
     [[nodiscard]] int GetPointCount() const { return static_cast<int>(m_points.size()); }

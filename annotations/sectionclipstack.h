@@ -10,8 +10,9 @@
 // IClipPlaneGL that the view implements. A stack without one (a section-cut walk, a
 // picking walk) keeps the equations and makes no GL calls.
 //
-// Only the first six planes hold a GL clip plane; beyond them planes still take part in
-// every point, line and polygon test.
+// Only the first six planes hold a GL clip plane, fewer when the context offers fewer;
+// beyond them planes still take part in every point, line and polygon test, and what
+// they cut is clipped in software.
 
 #include <vector>
 
@@ -31,6 +32,8 @@ public:
     virtual void DisableClipPlane(int index) = 0;
     // The equation is taken in the coordinates of the current model-view matrix.
     virtual void LoadClipPlane(int index, const CPlane3d& equation) = 0;
+    // How many user clip planes the current context offers; GL promises six.
+    [[nodiscard]] virtual int GetMaxClipPlanes() const { return 6; }
 };
 
 // The process-wide switch under which no stack enables or disables a clip plane
@@ -53,8 +56,9 @@ public:
     // The GL side for the planes pushed from now on; null makes no GL calls.
     void SetGL(IClipPlaneGL* gl) { m_gl = gl; }
 
-    // Activates a plane; with enable, and while fewer than six are active, the next GL
-    // clip plane is loaded with the plane's equation and switched on.
+    // Activates a plane; with enable, and while fewer planes are active than GL offers
+    // (six at most), the next GL clip plane is loaded with the plane's equation and
+    // switched on.
     void PushPlane(CSectionPlane* plane, bool enable);
     // Deactivates the innermost plane, switching its GL clip plane off with disable.
     // Nothing on an empty stack.
@@ -72,6 +76,9 @@ public:
     [[nodiscard]] CPlane3d GetCurrentEquation(int index) const;
     // The GL clip plane index entry index holds, -1 when none.
     [[nodiscard]] int GetClipPlaneIndex(int index) const;
+    // Some active plane holds no GL clip plane, or the GL planes are not switched
+    // on: what the planes cut must be clipped by the drawing code itself.
+    [[nodiscard]] bool ClipsInSoftware() const;
 
     // Bit i stands for the entry at depth i (first six only); nothing while suppressed.
     void EnableClipPlanes(unsigned mask) const;
