@@ -5,11 +5,16 @@
 
 #include "annotations/constructionmessages.h"
 #include "annotations/sectionclipstack.h"
+#include "document/component.h"
 #include "drawapi/glenums.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/line3d.h"
 #include "foundation/transformation.h"
+#include "model/edge.h"
+#include "model/entityset.h"
+#include "model/mergecontroller.h"
+#include "model/vertex.h"
 #include "platform/archive.h"
 #include "platform/exceptions.h"
 
@@ -105,6 +110,42 @@ void CPolyline3d::Draw(ITarnisView* view)
         view->SetLineStipple(0);
     }
     view->EndElement();
+}
+
+void CPolyline3d::ExplodeIntoEdges(CEntitySet* out)
+{
+    CComponent* component = GetParentComponent();
+    if (component == nullptr) {
+        return;
+    }
+    CEntitySet made;
+    CVertex* previous = nullptr;
+    // A vertex is made only once an edge takes it up, so that none is left unowned.
+    for (std::size_t i = 1; i < m_points.size(); ++i) {
+        const CPoint3d& from = previous != nullptr ? previous->GetPosition() : m_points[0];
+        if (from.IsEqual(m_points[i])) {
+            continue;
+        }
+        if (previous == nullptr) {
+            previous = new CVertex(from);
+        }
+        auto* vertex = new CVertex(m_points[i]);
+        auto* edge = new CEdge(previous, vertex, false);
+        edge->CopyPropertiesFrom(this);
+        component->Add(edge);
+        made.Add(edge);
+        if (out != nullptr) {
+            out->Add(previous);
+            out->Add(vertex);
+            out->Add(edge);
+        }
+        previous = vertex;
+    }
+    if (made.IsEmpty()) {
+        return;
+    }
+    CMergeController merge(component, &made);
+    merge.Merge(false, true);
 }
 
 CEntity* CPolyline3d::Clone() const

@@ -214,9 +214,15 @@ bool CSectionClipStack::ClipPolyline(std::vector<CPoint3d>& points) const
         return true;
     }
     std::vector<CPoint3d> clipped = points;
+    // Each plane can add a crossing for every point; a list that grows past the bound
+    // is not followed further, and the GL planes cut what is drawn of it.
+    const std::size_t bound = std::min<std::size_t>(points.size() * 4 + 64, kMaxClippedPoints);
     for (int i = 0; i < GetCount(); ++i) {
         if (!Point3dVector::ClipByPlane(clipped, GetCurrentEquation(i))) {
             return false;
+        }
+        if (clipped.size() > bound) {
+            return true;
         }
     }
     points = std::move(clipped);

@@ -14,6 +14,7 @@
 // beyond them planes still take part in every point, line and polygon test, and what
 // they cut is clipped in software.
 
+#include <cstddef>
 #include <vector>
 
 #include "foundation/plane3d.h"
@@ -47,6 +48,8 @@ class CSectionClipStack
 public:
     static constexpr int kMaxGLPlanes = 6;
     static constexpr unsigned kAllPlanes = 0x3Fu;
+    // The most points a clipped point list may grow to.
+    static constexpr std::size_t kMaxClippedPoints = 1u << 20;
 
     explicit CSectionClipStack(IClipPlaneGL* gl = nullptr);
     CSectionClipStack(const CSectionClipStack&) = delete;
@@ -96,7 +99,8 @@ public:
     // Trims the segment in place; false, points unchanged, when nothing remains or the
     // segment is shorter than 0.001.
     bool ClipSegment(CPoint3d& p, CPoint3d& q) const;
-    // Clips a closed point list; false, list unchanged, when nothing remains.
+    // Clips a closed point list; false, list unchanged, when nothing remains. A list
+    // that would grow past four times its size (or kMaxClippedPoints) is left as it is.
     bool ClipPolyline(std::vector<CPoint3d>& points) const;
     // Clips a face polygon in place by its own ClipByPlane(const CPlane3d&), which
     // answers false when nothing is left; false at the first plane that leaves nothing.

@@ -229,26 +229,32 @@ TEST_F(AnnotationDrawingTest, GuidesAndPolylinesDrawDashedAndSolidAtFullDetail)
          [] { return new CConstructionLine(CBoundedLine3d(CPoint3d(-10, 0, 0), CPoint3d(10, 0, 0))); }, guide, 12},
         {"an unbounded guide line across the view",
          [] { return new CConstructionLine(CBoundedLine3d(CLine3d(CPoint3d(0, 0, 0), CUnitVector3d(0, 1, 0)), true, true)); },
-         guide, 20},
+         // Half of the view's 48 rows, dashed.
+         guide, 24},
         {"a guide point, a cross", [] { return new CConstructionPoint(CPoint3d(2, 2, 0)); }, guide, 6},
         {"a polyline, solid",
          [] {
              return new CPolyline3d({CPoint3d(-10, -10, 0), CPoint3d(10, -10, 0), CPoint3d(10, 10, 0)});
          },
-         kForeground, 60},
+         kForeground, 30},
         {"a polyline of one point draws nothing", [] { return new CPolyline3d({CPoint3d(0, 0, 0)}); }, kForeground,
          0},
     };
+    // Each also inside an instance shifted down, where its unbounded lines must
+    // still reach across the view.
+    CComponentDefinition* shifted = Place(Root(), nullptr, Shift(0, -6, 0));
+    for (CComponent* holder : {static_cast<CComponent*>(&Root()), static_cast<CComponent*>(shifted)}) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         CDrawingElement* element = c.make();
-        Root().Add(element);
+        holder->Add(element);
         DrawAndRead();
         EXPECT_GE(Count(c.color), c.minimum);
         if (c.minimum == 0) {
             EXPECT_EQ(Count(c.color), 0);
         }
-        element->EraseFromComponent(&Root());
+        element->EraseFromComponent(holder);
+    }
     }
 }
 
