@@ -61,11 +61,16 @@ void PopSectionPlane(ITarnisView* view, CSectionPlane* plane)
 // drawn once that plane no longer clips: both lie in it.
 void DrawSectionPlanes(ITarnisView* view, CSectionPlane* active, const std::vector<CDrawingElement*>& planes)
 {
-    if (active != nullptr && view->GetDrawMode() != IModelView::kDrawModeSelection) {
-        active->DrawSlice(view);
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    if (options != nullptr && options->GetShadowPass() == 2) {
+        return;
     }
     for (CDrawingElement* plane : planes) {
         plane->Draw(view);
+    }
+    // After the planes, whose fill writes no depth, so that it never veils the cut.
+    if (active != nullptr && view->GetDrawMode() != IModelView::kDrawModeSelection) {
+        active->DrawSlice(view);
     }
     view->EndPrimitive();
 }
