@@ -186,6 +186,8 @@ void CBaseDoc::ToggleSectionPlanes()
 
 void CBaseDoc::OnOperationStarted(int /*code*/, int nameId)
 {
+    // Starting may free what the redo stack held as erased, which a cut may name.
+    DeleteSectionCuts();
     if (!KeepsInstanceData(nameId)) {
         if (CComponent* active = m_model.GetActiveComponent()) {
             active->InvalidateBounds();
