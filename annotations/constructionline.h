@@ -36,6 +36,9 @@ public:
     // The point of the guide nearest to the line (code 1); the origin (code 4) when the
     // lines are parallel.
     [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
+    // Dashed in the guide colour at full detail only, clipped by the section planes;
+    // named for picking.
+    void Draw(ITarnisView* view) override;
 
     // The guide's line unbounded at both ends.
     [[nodiscard]] CBoundedLine3d GetLine() const override;

@@ -32,6 +32,9 @@ public:
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
     // Always the point, code 1.
     [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
+    // Dashed in the guide colour at full detail only, clipped by the section planes;
+    // named for picking.
+    void Draw(ITarnisView* view) override;
 
     [[nodiscard]] const CPoint3d& GetPoint() const { return m_point; }
     [[nodiscard]] const CPoint3d& GetSecondPoint() const { return m_secondPoint; }

@@ -1,11 +1,20 @@
 #include "annotations/polyline3d.h"
 
+#include <cstdint>
 #include <utility>
 
 #include "annotations/constructionmessages.h"
+#include "annotations/sectionclipstack.h"
+#include "document/component.h"
+#include "drawapi/glenums.h"
+#include "drawapi/tarnisview.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/line3d.h"
 #include "foundation/transformation.h"
+#include "model/edge.h"
+#include "model/entityset.h"
+#include "model/mergecontroller.h"
+#include "model/vertex.h"
 #include "platform/archive.h"
 #include "platform/exceptions.h"
 
@@ -14,6 +23,7 @@ IMPLEMENT_SERIAL(CPolyline3d, CDrawingElement, VERSIONABLE_SCHEMA | 0)
 namespace {
 
 constexpr double kKeptSide = -0.001;
+constexpr std::uint16_t kStippleHidden = 0x3333;
 
 // Where the segment from p to q crosses the plane, given their signed distances.
 CPoint3d CrossingPoint(const CPoint3d& p, double pDistance, const CPoint3d& q, double qDistance)
@@ -68,6 +78,74 @@ void CPolyline3d::Transform(const CTransformation& transform)
     for (CPoint3d& point : m_points) {
         transform.TransformPoint(point);
     }
+}
+
+void CPolyline3d::Draw(ITarnisView* view)
+{
+    if (m_points.size() < 2 || !IsShown(view)) {
+        return;
+    }
+    view->BeginElement(this);
+    view->SetLighting(false);
+    const bool stippled = IsHiddenFlagSet();
+    if (stippled) {
+        view->SetLineStipple(kStippleHidden);
+    }
+    view->EndPrimitive();
+    ApplyMaterial(view);
+    // The strip is clipped by the GL clip planes; past what GL offers, by the stack.
+    const CSectionClipStack& sections = view->GetSectionFilters();
+    if (sections.ClipsInSoftware()) {
+        for (std::size_t i = 0; i + 1 < m_points.size(); ++i) {
+            view->DrawLine(m_points[i], m_points[i + 1]);
+        }
+    } else {
+        view->BeginPrimitive(glenum::kLineStrip);
+        for (const CPoint3d& point : m_points) {
+            view->VertexV(point);
+        }
+        view->EndPrimitive();
+    }
+    if (stippled) {
+        view->SetLineStipple(0);
+    }
+    view->EndElement();
+}
+
+void CPolyline3d::ExplodeIntoEdges(CEntitySet* out)
+{
+    CComponent* component = GetParentComponent();
+    if (component == nullptr) {
+        return;
+    }
+    CEntitySet made;
+    CVertex* previous = nullptr;
+    // A vertex is made only once an edge takes it up, so that none is left unowned.
+    for (std::size_t i = 1; i < m_points.size(); ++i) {
+        const CPoint3d& from = previous != nullptr ? previous->GetPosition() : m_points[0];
+        if (from.IsEqual(m_points[i])) {
+            continue;
+        }
+        if (previous == nullptr) {
+            previous = new CVertex(from);
+        }
+        auto* vertex = new CVertex(m_points[i]);
+        auto* edge = new CEdge(previous, vertex, false);
+        edge->CopyPropertiesFrom(this);
+        component->Add(edge);
+        made.Add(edge);
+        if (out != nullptr) {
+            out->Add(previous);
+            out->Add(vertex);
+            out->Add(edge);
+        }
+        previous = vertex;
+    }
+    if (made.IsEmpty()) {
+        return;
+    }
+    CMergeController merge(component, &made);
+    merge.Merge(false, true);
 }
 
 CEntity* CPolyline3d::Clone() const

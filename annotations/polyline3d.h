@@ -9,6 +9,8 @@
 #include "foundation/point3d.h"
 #include "model/drawingelement.h"
 
+class CEntitySet;
+
 class CPolyline3d : public CDrawingElement
 {
     DECLARE_SERIAL(CPolyline3d)
@@ -39,6 +41,15 @@ public:
     // The point of the chain nearest to the line, the first segment winning ties;
     // always code 1, the point untouched when there is no segment.
     [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
+    // One unlit line strip in the element's colour, stippled when hidden; nothing below
+    // two points. Named for picking.
+    void Draw(ITarnisView* view) override;
+
+    // Lays an edge along each segment, joined at new vertices, with the polyline's
+    // attributes, and merges them into the component's geometry; a point equal to the
+    // one before it adds nothing. The new vertices and edges join out when given. The
+    // polyline stays. Nothing outside a component.
+    void ExplodeIntoEdges(CEntitySet* out);
 
     [[nodiscard]] const std::vector<CPoint3d>& GetPoints() const { return m_points; }
     [[nodiscard]] int GetPointCount() const { return static_cast<int>(m_points.size()); }

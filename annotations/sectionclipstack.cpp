@@ -40,7 +40,8 @@ void CSectionClipStack::PushPlane(CSectionPlane* plane, bool enable)
     entry.plane = plane;
     entry.equations.reserve(kReservedEquations);
     const int depth = GetCount();
-    if (enable && depth < kMaxGLPlanes && plane != nullptr) {
+    const int offered = m_gl != nullptr ? std::min(m_gl->GetMaxClipPlanes(), kMaxGLPlanes) : kMaxGLPlanes;
+    if (enable && depth < offered && plane != nullptr) {
         entry.glIndex = depth;
         if (m_gl != nullptr) {
             if (!g_clipPlanesSuppressed) {
@@ -111,6 +112,17 @@ CPlane3d CSectionClipStack::GetCurrentEquation(int index) const
 int CSectionClipStack::GetClipPlaneIndex(int index) const
 {
     return index >= 0 && index < GetCount() ? m_entries[index].glIndex : -1;
+}
+
+bool CSectionClipStack::ClipsInSoftware() const
+{
+    if (m_entries.empty()) {
+        return false;
+    }
+    if (g_clipPlanesSuppressed || m_gl == nullptr) {
+        return true;
+    }
+    return std::any_of(m_entries.begin(), m_entries.end(), [](const Entry& entry) { return entry.glIndex < 0; });
 }
 
 int CSectionClipStack::GetGLPlaneCount() const
@@ -202,9 +214,15 @@ bool CSectionClipStack::ClipPolyline(std::vector<CPoint3d>& points) const
         return true;
     }
     std::vector<CPoint3d> clipped = points;
+    // Each plane can add a crossing for every point; a list that grows past the bound
+    // is not followed further, and the GL planes cut what is drawn of it.
+    const std::size_t bound = std::min<std::size_t>(points.size() * 4 + 64, kMaxClippedPoints);
     for (int i = 0; i < GetCount(); ++i) {
         if (!Point3dVector::ClipByPlane(clipped, GetCurrentEquation(i))) {
             return false;
+        }
+        if (clipped.size() > bound) {
+            return true;
         }
     }
     points = std::move(clipped);

@@ -10,9 +10,11 @@
 // IClipPlaneGL that the view implements. A stack without one (a section-cut walk, a
 // picking walk) keeps the equations and makes no GL calls.
 //
-// Only the first six planes hold a GL clip plane; beyond them planes still take part in
-// every point, line and polygon test.
+// Only the first six planes hold a GL clip plane, fewer when the context offers fewer;
+// beyond them planes still take part in every point, line and polygon test, and what
+// they cut is clipped in software.
 
+#include <cstddef>
 #include <vector>
 
 #include "foundation/plane3d.h"
@@ -31,6 +33,8 @@ public:
     virtual void DisableClipPlane(int index) = 0;
     // The equation is taken in the coordinates of the current model-view matrix.
     virtual void LoadClipPlane(int index, const CPlane3d& equation) = 0;
+    // How many user clip planes the current context offers; GL promises six.
+    [[nodiscard]] virtual int GetMaxClipPlanes() const { return 6; }
 };
 
 // The process-wide switch under which no stack enables or disables a clip plane
@@ -44,6 +48,8 @@ class CSectionClipStack
 public:
     static constexpr int kMaxGLPlanes = 6;
     static constexpr unsigned kAllPlanes = 0x3Fu;
+    // The most points a clipped point list may grow to.
+    static constexpr std::size_t kMaxClippedPoints = 1u << 20;
 
     explicit CSectionClipStack(IClipPlaneGL* gl = nullptr);
     CSectionClipStack(const CSectionClipStack&) = delete;
@@ -53,8 +59,9 @@ public:
     // The GL side for the planes pushed from now on; null makes no GL calls.
     void SetGL(IClipPlaneGL* gl) { m_gl = gl; }
 
-    // Activates a plane; with enable, and while fewer than six are active, the next GL
-    // clip plane is loaded with the plane's equation and switched on.
+    // Activates a plane; with enable, and while fewer planes are active than GL offers
+    // (six at most), the next GL clip plane is loaded with the plane's equation and
+    // switched on.
     void PushPlane(CSectionPlane* plane, bool enable);
     // Deactivates the innermost plane, switching its GL clip plane off with disable.
     // Nothing on an empty stack.
@@ -72,6 +79,9 @@ public:
     [[nodiscard]] CPlane3d GetCurrentEquation(int index) const;
     // The GL clip plane index entry index holds, -1 when none.
     [[nodiscard]] int GetClipPlaneIndex(int index) const;
+    // Some active plane holds no GL clip plane, or the GL planes are not switched
+    // on: what the planes cut must be clipped by the drawing code itself.
+    [[nodiscard]] bool ClipsInSoftware() const;
 
     // Bit i stands for the entry at depth i (first six only); nothing while suppressed.
     void EnableClipPlanes(unsigned mask) const;
@@ -89,7 +99,8 @@ public:
     // Trims the segment in place; false, points unchanged, when nothing remains or the
     // segment is shorter than 0.001.
     bool ClipSegment(CPoint3d& p, CPoint3d& q) const;
-    // Clips a closed point list; false, list unchanged, when nothing remains.
+    // Clips a closed point list; false, list unchanged, when nothing remains. A list
+    // that would grow past four times its size (or kMaxClippedPoints) is left as it is.
     bool ClipPolyline(std::vector<CPoint3d>& points) const;
     // Clips a face polygon in place by its own ClipByPlane(const CPlane3d&), which
     // answers false when nothing is left; false at the first plane that leaves nothing.

@@ -3,6 +3,9 @@
 #include <utility>
 
 #include "annotations/constructionmessages.h"
+#include "annotations/sectionplaneslice.h"
+#include "document/component.h"
+#include "document/tarnwickmodel.h"
 #include "foundation/geometryarchive.h"
 #include "platform/archive.h"
 
@@ -33,6 +36,7 @@ void CSectionPlane::Transform(const CTransformation& transform)
     }
     RecordChange(true);
     transform.TransformPlane(m_plane);
+    DeleteSlice();
 }
 
 CEntity* CSectionPlane::Clone() const
@@ -44,6 +48,7 @@ void CSectionPlane::SwapData(CEntity& other)
 {
     CDrawingElement::SwapData(other);
     std::swap(m_plane, static_cast<CSectionPlane&>(other).m_plane);
+    DeleteSlice();
 }
 
 int CSectionPlane::CheckValidity(int mode, CValidityResultMap* results)
@@ -89,6 +94,21 @@ void CSectionPlane::SetPlane(const CPlane3d& plane)
     }
     RecordChange(true);
     m_plane = plane;
+    DeleteSlice();
+}
+
+void CSectionPlane::DeleteSlice()
+{
+    m_slice.reset();
+}
+
+void CSectionPlane::EraseFromComponent(CComponent* component)
+{
+    CTarnwickModel* model = GetCurrentModel();
+    if (model != nullptr && model->GetActiveSectionPlane() == this) {
+        model->SetActiveSectionPlane(nullptr);
+    }
+    CDrawingElement::EraseFromComponent(component);
 }
 
 CTransformation CSectionPlane::GetFrame() const

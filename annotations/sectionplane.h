@@ -4,10 +4,14 @@
 // the plane itself keeps only its equation in the file, and, while drawn, the extent
 // of its component seen in its own frame.
 
+#include <memory>
+
 #include "foundation/boundingbox2d.h"
 #include "foundation/plane3d.h"
 #include "foundation/transformation.h"
 #include "model/drawingelement.h"
+
+class CSectionPlaneSlice;
 
 class CSectionPlane : public CDrawingElement
 {
@@ -35,11 +39,36 @@ public:
     // Adds one point: the centre of the box so far (the origin while it is empty)
     // projected onto the plane, so a plane never widens the extents beyond itself.
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+    // While the options display section planes, or when selected: the rectangle in the
+    // plane around its component, broken at the middle of each side, with an arrow at
+    // each corner pointing to the kept side (filled while the plane cuts) and a
+    // translucent or stippled fill. Named for picking: sub-element 1 the outline and
+    // arrows, 2 the fill.
+    void Draw(ITarnisView* view) override;
+    // Shown as a drawing element, and then when section planes are displayed or the
+    // plane is selected.
+    [[nodiscard]] bool IsShown(ITarnisView* view) const override;
+    // A plane that is the current model's active one stops being active first.
+    void EraseFromComponent(CComponent* component) override;
 
     [[nodiscard]] const CPlane3d& GetPlane() const { return m_plane; }
     // Records the change and stores the equation unless it equals the current one
     // within 0.001, orientation counting.
     void SetPlane(const CPlane3d& plane);
+
+    // The plane is its component's active one and section cuts are displayed.
+    [[nodiscard]] bool IsActiveCut(ITarnisView* view) const;
+    // The section cut of the component, computed on first use after the plane last
+    // moved and replayed from the cache; in the cut colour and width.
+    void DrawSlice(ITarnisView* view);
+    void BuildSlice(ITarnisView* view);
+    // Dropped whenever what the cut depends on may have changed.
+    void DeleteSlice();
+    [[nodiscard]] CSectionPlaneSlice* GetSlice() const { return m_slice.get(); }
+    // The bounds as drawn: a side shorter than 0.001 widened to 100 pixels at the
+    // centre, then 5% of the mean side added all round. pixelLength is the model length
+    // of one pixel at the rectangle's centre.
+    [[nodiscard]] static CBoundingBox2d InflateDrawBounds(const CBoundingBox2d& bounds, double pixelLength);
 
     // The frame the bounds live in: its origin the plane's point nearest the world
     // origin, its z axis the normal.
@@ -50,8 +79,13 @@ public:
     void ComputeBounds(const CBoundingBox3d& componentBounds);
 
 private:
+    void DrawPlane(ITarnisView* view, bool active, bool picking, bool highlighted);
+    [[nodiscard]] bool IsHighlighted(ITarnisView* view) const;
+    void ComputeOwnBounds();
+
     CPlane3d m_plane;
     CBoundingBox2d m_bounds;
+    std::unique_ptr<CSectionPlaneSlice> m_slice;
 };
 
 // Reads an object reference that must be a section plane (null allowed); throws the

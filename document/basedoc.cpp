@@ -139,10 +139,14 @@ void CBaseDoc::DeleteContents()
 
 void CBaseDoc::DeleteSectionCuts()
 {
-    // The section-cut slices are cached by the drawing side; planes keep no slice of
-    // their own yet, so there is nothing to drop here.
+    // The cached cuts point at the entities they were made from.
     std::vector<CDrawingElement*> planes;
     m_model.CollectActiveSectionPlanes(planes);
+    for (CDrawingElement* plane : planes) {
+        if (auto* section = dynamic_cast<CSectionPlane*>(plane)) {
+            section->DeleteSlice();
+        }
+    }
 }
 
 void CBaseDoc::ToggleSectionCuts()
@@ -182,6 +186,8 @@ void CBaseDoc::ToggleSectionPlanes()
 
 void CBaseDoc::OnOperationStarted(int /*code*/, int nameId)
 {
+    // Starting may free what the redo stack held as erased, which a cut may name.
+    DeleteSectionCuts();
     if (!KeepsInstanceData(nameId)) {
         if (CComponent* active = m_model.GetActiveComponent()) {
             active->InvalidateBounds();

@@ -4,6 +4,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "annotations/sectionplane.h"
 #include "document/classbyname.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
@@ -713,6 +714,12 @@ void CComponent::SetActiveSectionPlane(CDrawingElement* plane)
         return;
     }
     RecordChange(true);
+    // A plane's cut is computed for it being active; both ends start afresh.
+    for (CDrawingElement* changed : {m_activeSectionPlane, plane}) {
+        if (auto* section = dynamic_cast<CSectionPlane*>(changed)) {
+            section->DeleteSlice();
+        }
+    }
     m_activeSectionPlane = plane;
 }
 

@@ -57,6 +57,24 @@ void PopSectionPlane(ITarnisView* view, CSectionPlane* plane)
     }
 }
 
+// The cut of the component's own active plane and the component's section planes,
+// drawn once that plane no longer clips: both lie in it.
+void DrawSectionPlanes(ITarnisView* view, CSectionPlane* active, const std::vector<CDrawingElement*>& planes)
+{
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    if (options != nullptr && options->GetShadowPass() == 2) {
+        return;
+    }
+    for (CDrawingElement* plane : planes) {
+        plane->Draw(view);
+    }
+    // After the planes, whose fill writes no depth, so that it never veils the cut.
+    if (active != nullptr && view->GetDrawMode() != IModelView::kDrawModeSelection) {
+        active->DrawSlice(view);
+    }
+    view->EndPrimitive();
+}
+
 }  // namespace
 
 CSmoothNormals& CComponent::GetSmoothNormals()
@@ -142,12 +160,16 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
     const std::uint32_t facing = CProfileFacing::GetCurrent();
     const bool everything = view->IsDrawingEverything();
     std::vector<CDrawingElement*> texts;
+    std::vector<CDrawingElement*> planes;
     for (CDrawingElement* entity : m_entities) {
         if (!everything && !entity->IsPickable(view->GetCurrentFilter())) {
             continue;
         }
         const int type = entity->GetTypeId();
         if (type == kTypeSectionPlane) {
+            if (pass == 0) {
+                planes.push_back(entity);
+            }
             continue;
         }
         if (pass == 0) {
@@ -181,6 +203,9 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
     }
     view->EndPrimitive();
     PopSectionPlane(view, section);
+    if (pass == 0) {
+        DrawSectionPlanes(view, section, planes);
+    }
 }
 
 void CComponent::DrawSorted(ITarnisView* view)

@@ -87,16 +87,18 @@ public:
     [[nodiscard]] const CString& GetName() const { return m_name; }
     void SetName(const CString& name);
 
+    // Pushes the definition's and then the instance's own material (when asked) and
+    // layer; answers what was pushed for PopInherited. Also for walks that judge the
+    // definition's entities as drawn through the instance.
+    int PushInherited(ITarnisView* view, bool materials) const;
+    static void PopInherited(ITarnisView* view, int pushed);
+
 protected:
     // The transformation itself, without recording or refreshing.
     void SetTransformField(const CTransformation& transform) { m_transform = transform; }
     void SwapInstanceData(CComponentInstance& other);
 
 private:
-    // Pushes the definition's and then the instance's own material (when asked) and
-    // layer; answers what was pushed for PopInherited.
-    int PushInherited(ITarnisView* view, bool materials) const;
-    static void PopInherited(ITarnisView* view, int pushed);
     // Turns the stored transformation about its z axis so that its y axis points along
     // the camera's view, for definitions that always face the camera.
     void FaceCamera(ITarnisView* view);

@@ -4,6 +4,10 @@
 
 namespace glenum {
 
+inline constexpr unsigned kLines = 0x0001;
+inline constexpr unsigned kLineLoop = 0x0002;
+inline constexpr unsigned kLineStrip = 0x0003;
+inline constexpr unsigned kTriangles = 0x0004;
 inline constexpr unsigned kQuads = 0x0007;
 inline constexpr unsigned kLessOrEqual = 0x0203;
 inline constexpr unsigned kSourceAlpha = 0x0302;

@@ -102,6 +102,10 @@ public:
     // Bracket the drawing of one element.
     virtual void BeginElement(CDrawingElement* element) = 0;
     virtual void EndElement() = 0;
+    // Bracket a part of the element being drawn (index 0 and up), so that a pick tells
+    // which part was hit; nothing outside drawing for selection.
+    virtual void BeginSubElement(int index) = 0;
+    virtual void EndSubElement() = 0;
 
     // --- primitives and lines ---
     // Consecutive line requests share one open batch.

@@ -18,6 +18,14 @@ void CClipPlaneGL::LoadClipPlane(int index, const CPlane3d& equation)
     glClipPlane(GL_CLIP_PLANE0 + index, coefficients);
 }
 
+int CClipPlaneGL::GetMaxClipPlanes() const
+{
+    // Asked of the context current now: views may sit on different drivers.
+    GLint count = 0;
+    glGetIntegerv(GL_MAX_CLIP_PLANES, &count);
+    return count > 0 ? count : 0;
+}
+
 CClipPlaneGL& CClipPlaneGL::Get()
 {
     static CClipPlaneGL instance;

@@ -10,6 +10,7 @@ public:
     void EnableClipPlane(int index) override;
     void DisableClipPlane(int index) override;
     void LoadClipPlane(int index, const CPlane3d& equation) override;
+    [[nodiscard]] int GetMaxClipPlanes() const override;
 
     // The instance the drawing contexts share.
     [[nodiscard]] static CClipPlaneGL& Get();

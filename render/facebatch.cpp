@@ -123,9 +123,7 @@ void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bo
 
 bool CFaceBatch::ClipsInSoftware(ITarnisView* view)
 {
-    const CSectionClipStack& sections = view->GetSectionFilters();
-    return !sections.IsEmpty() &&
-           (AreClipPlanesSuppressed() || sections.GetCount() > CSectionClipStack::kMaxGLPlanes);
+    return view->GetSectionFilters().ClipsInSoftware();
 }
 
 void CFaceBatch::AddClippedFace(ITarnisView* view, const CFace& face, const CColor& color, bool lit)

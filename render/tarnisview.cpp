@@ -293,6 +293,22 @@ void CTarnisView::EndElement()
     }
 }
 
+void CTarnisView::BeginSubElement(int index)
+{
+    if (m_drawMode == kDrawModeSelection) {
+        EndPrimitive();
+        glPushName(CPickNameTable::GetSubElementName(index));
+    }
+}
+
+void CTarnisView::EndSubElement()
+{
+    if (m_drawMode == kDrawModeSelection) {
+        EndPrimitive();
+        glPopName();
+    }
+}
+
 // --- layers and materials ---
 
 CLayer* CTarnisView::GetCurrentLayer() const

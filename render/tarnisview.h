@@ -180,6 +180,8 @@ public:
     void SetPrinting(bool on) { m_printing = on; }
     void BeginElement(CDrawingElement* element) override;
     void EndElement() override;
+    void BeginSubElement(int index) override;
+    void EndSubElement() override;
 
     // --- IModelView: primitives and lines ---
     void BeginPrimitive(unsigned mode) override;

@@ -118,13 +118,23 @@ void CTarnisView::DrawRayLine(const CPoint3d& point, const CVector3d& direction,
     const CPlane3d depthPlanes[2] = {
         CPlane3d(view.GetEye() + forward * (kRayNearFactor * nearDistance), forward),
         CPlane3d(view.GetEye() + forward * (kRayFarFactor * farDistance), -forward)};
+    // The line is in the local coordinates of the instance being drawn; the planes are
+    // carried there.
+    const bool local = HasTransform();
+    const CTransformation toLocal = local ? GetInverseTransform() : CTransformation();
+    const auto clip = [&](CPlane3d plane) {
+        if (local) {
+            toLocal.TransformPlane(plane);
+        }
+        return line.ClipToPlane(plane);
+    };
     for (int i = CViewDefinition::kLeftPlane; i <= CViewDefinition::kBottomPlane; ++i) {
-        if (!line.ClipToPlane(frustum[i])) {
+        if (!clip(frustum[i])) {
             return;
         }
     }
     for (const CPlane3d& plane : depthPlanes) {
-        if (!line.ClipToPlane(plane)) {
+        if (!clip(plane)) {
             return;
         }
     }
@@ -136,6 +146,11 @@ void CTarnisView::DrawRayLine(const CPoint3d& point, const CVector3d& direction,
     SetColor(color);
     SetLineStipple(stipple);
     SetLineWidth(width);
+    if (local) {
+        // Already inside the depth limits, which the clamping measures in model space.
+        DrawLine(p, q);
+        return;
+    }
     DrawDepthClampedSegment(*this, p, q);
 }
 

@@ -231,9 +231,12 @@ void CPickHelper::DrawRoot(CComponent& root)
         m_view->PushSectionFilter(section, true);
     }
     const orvell::geometry::IGeomFilter* filter = m_view->GetCurrentFilter();
+    std::vector<CDrawingElement*> planes;
     for (CDrawingElement* entity : root.GetEntityList()) {
         switch (entity->GetTypeId()) {
         case kTypeSectionPlane:
+            // Drawn once the root's own plane no longer clips: they lie in it.
+            planes.push_back(entity);
             continue;
         case kTypeEdge: {
             const auto* edge = static_cast<const CEdge*>(entity);
@@ -259,6 +262,10 @@ void CPickHelper::DrawRoot(CComponent& root)
     if (section != nullptr) {
         m_view->PopSectionFilter(section);
     }
+    for (CDrawingElement* plane : planes) {
+        plane->Draw(m_view);
+    }
+    m_view->EndPrimitive();
 }
 
 void CPickHelper::ProcessHits(int hits)

@@ -5,8 +5,13 @@
 
 #include "annotations/constructionmessages.h"
 #include "annotations/polyline3d.h"
+#include "document/component.h"
+#include "document/tarnwickmodel.h"
 #include "foundation/transformation.h"
+#include "model/edge.h"
+#include "model/entityset.h"
 #include "model/undooperation.h"
+#include "model/vertex.h"
 #include "platform/exceptions.h"
 #include "tests/annotations/annotationtestsupport_b.h"
 
@@ -147,4 +152,30 @@ TEST(Point3dVectorClip, PointsWithinTheToleranceStayAndPointsWhollyBehindLeaveNo
     Points repeated{CPoint3d(1, 0, 0), CPoint3d(1, 0, 0), CPoint3d(2, 0, 0)};
     EXPECT_TRUE(Point3dVector::ClipByPlane(repeated, CPlane3d(1, 0, 0, 0)));
     ExpectPoints(repeated, {CPoint3d(1, 0, 0), CPoint3d(2, 0, 0)});
+}
+
+TEST(Polyline3d, ExplodingLaysAnEdgeAlongEachSegmentAndKeepsThePolyline)
+{
+    auto* model = new CTarnwickModel;
+    {
+        const CurrentModelScope scope(model);
+        CComponent& root = *model->GetRootComponent();
+        // The repeated point adds no edge.
+        auto* polyline = new CPolyline3d(
+            Points{CPoint3d(0, 0, 0), CPoint3d(1, 0, 0), CPoint3d(1, 0, 0), CPoint3d(1, 1, 0), CPoint3d(0, 1, 1)});
+        root.Add(polyline);
+        CEntitySet made;
+        polyline->ExplodeIntoEdges(&made);
+        int vertices = 0;
+        int edges = 0;
+        for (CEntity* entity : made) {
+            vertices += dynamic_cast<CVertex*>(entity) != nullptr ? 1 : 0;
+            edges += dynamic_cast<CEdge*>(entity) != nullptr ? 1 : 0;
+        }
+        EXPECT_EQ(vertices, 4);
+        EXPECT_EQ(edges, 3);
+        EXPECT_EQ(root.GetEntityList().size(), 4u);
+        EXPECT_EQ(root.GetEntityList().front(), polyline);
+    }
+    model->Release();
 }

@@ -22,7 +22,9 @@ public:
         calls.push_back("load " + std::to_string(index));
         loaded.push_back(equation);
     }
+    [[nodiscard]] int GetMaxClipPlanes() const override { return offered; }
 
+    int offered = 8;
     std::vector<std::string> calls;
     std::vector<CPlane3d> loaded;
 };
@@ -71,6 +73,18 @@ TEST_F(SectionClipStackTest, OnlyTheFirstSixPlanesHoldAGLClipPlaneButAllOfThemCl
     m_stack.PopPlane(true);
     EXPECT_EQ(m_gl.calls.back(), "disable 5");
     EXPECT_EQ(m_stack.GetCount(), 5);
+}
+
+TEST_F(SectionClipStackTest, PlanesBeyondWhatTheContextOffersAreLeftToSoftware)
+{
+    m_gl.offered = 2;
+    for (int i = 0; i < 3; ++i) {
+        m_stack.PushPlane(MakeXPlane(m_planes, i), true);
+        EXPECT_EQ(m_stack.ClipsInSoftware(), i == 2);
+    }
+    EXPECT_EQ(m_gl.calls.size(), 4u);
+    EXPECT_EQ(m_stack.GetClipPlaneIndex(2), -1);
+    EXPECT_FALSE(m_stack.IsPointKept(CPoint3d(1.5, 0, 0)));
 }
 
 TEST_F(SectionClipStackTest, SuppressionStopsTheSwitchingButStillLoadsEquations)

@@ -1,0 +1,44 @@
+#pragma once
+// CFaceSlice: the lines along which a section plane crosses a face, inside the face
+// and on the kept side of the other active planes. A span that runs along an edge of
+// the face lying in the plane names that edge, which draws the line itself.
+
+#include <memory>
+#include <vector>
+
+#include "annotations/elementslice.h"
+#include "foundation/plane3d.h"
+#include "foundation/point3d.h"
+
+class CEdge;
+class CFace;
+class CSectionClipStack;
+
+class CFaceSlice : public CElementSlice
+{
+public:
+    struct Segment
+    {
+        CPoint3d start;
+        CPoint3d end;
+        CEdge* edge = nullptr;
+    };
+
+    explicit CFaceSlice(CFace* face);
+
+    // The spans of the face on the plane, clipped by the stack; null when the planes
+    // are parallel or nothing is left. Counts are bounded by the face's loops, whose
+    // walks stop at their ring guard.
+    [[nodiscard]] static std::unique_ptr<CFaceSlice> Build(CFace* face, const CPlane3d& plane,
+                                                           const CSectionClipStack& clips);
+
+    void Draw(ITarnisView* view) override;
+
+    [[nodiscard]] CFace* GetFace() const { return m_face; }
+    [[nodiscard]] const std::vector<Segment>& GetSegments() const { return m_segments; }
+    void AddSegment(const Segment& segment) { m_segments.push_back(segment); }
+
+private:
+    CFace* m_face;
+    std::vector<Segment> m_segments;
+};
