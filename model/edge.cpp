@@ -5,6 +5,7 @@
 
 #include "document/versionmap.h"
 #include "foundation/boundingbox3d.h"
+#include "foundation/slaballocator.h"
 #include "foundation/transformation.h"
 #include "model/arccurve.h"
 #include "model/curve.h"
@@ -22,6 +23,20 @@
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CEdge, CDrawingElement, VERSIONABLE_SCHEMA | 2)
+
+void* CEdge::operator new(std::size_t size)
+{
+    return size == sizeof(CEdge) ? CSlabAllocator::ForClass<CEdge>().Allocate() : ::operator new(size);
+}
+
+void CEdge::operator delete(void* object, std::size_t size)
+{
+    if (size == sizeof(CEdge)) {
+        CSlabAllocator::ForClass<CEdge>().Free(object);
+    } else {
+        ::operator delete(object);
+    }
+}
 
 namespace {
 

@@ -4,6 +4,7 @@
 // keeps those uses in its radial ring. Consecutive edges may form one curve, which
 // counts them and knows its first and last edge.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "foundation/point3d.h"
@@ -28,6 +29,11 @@ class CEdge : public CDrawingElement, public ILineProvider
     DECLARE_SERIAL(CEdge)
 
 public:
+    // Objects of exactly this class take slots of the class's slab allocator; larger
+    // derived objects go to the heap.
+    [[nodiscard]] static void* operator new(std::size_t size);
+    static void operator delete(void* object, std::size_t size);
+
     // For reading: every link null.
     CEdge();
     // Registers with the start and then the end vertex (a null vertex is skipped).

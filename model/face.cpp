@@ -9,6 +9,7 @@
 #include "foundation/boundedline3d.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/line3d.h"
+#include "foundation/slaballocator.h"
 #include "foundation/transformation.h"
 #include "model/edgeuse.h"
 #include "model/enumedge.h"
@@ -20,6 +21,20 @@
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CFace, CDrawingElement, VERSIONABLE_SCHEMA | 3)
+
+void* CFace::operator new(std::size_t size)
+{
+    return size == sizeof(CFace) ? CSlabAllocator::ForClass<CFace>().Allocate() : ::operator new(size);
+}
+
+void CFace::operator delete(void* object, std::size_t size)
+{
+    if (size == sizeof(CFace)) {
+        CSlabAllocator::ForClass<CFace>().Free(object);
+    } else {
+        ::operator delete(object);
+    }
+}
 
 namespace {
 

@@ -5,6 +5,7 @@
 // material, the back side a material of the face's own. The face caches its
 // bounding box and its display data; every geometric change drops both.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "foundation/boundingbox3d.h"
@@ -44,6 +45,11 @@ class CFace : public CDrawingElement
     DECLARE_SERIAL(CFace)
 
 public:
+    // Objects of exactly this class take slots of the class's slab allocator; larger
+    // derived objects go to the heap.
+    [[nodiscard]] static void* operator new(std::size_t size);
+    static void operator delete(void* object, std::size_t size);
+
     // More loops than any file may hold.
     static constexpr std::int32_t kMaxLoopCount = 99999;
 
