@@ -82,7 +82,6 @@ CEdge::CEdge(CVertex* start, CVertex* end, bool curveCheck) : m_start(start), m_
 
 CEdge::CEdge(const CEdge& other)
     : CDrawingElement(other),
-      ILineProvider(other),
       m_start(other.m_start),
       m_end(other.m_end),
       m_curve(other.m_curve),

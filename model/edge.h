@@ -7,9 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "foundation/boundedline3d.h"
 #include "foundation/point3d.h"
 #include "model/drawingelement.h"
-#include "model/lineprovider.h"
 
 class CArcCurve;
 class CComponent;
@@ -24,7 +24,7 @@ class CVertex;
 
 class CRenderingOptions;
 
-class CEdge : public CDrawingElement, public ILineProvider
+class CEdge : public CDrawingElement
 {
     DECLARE_SERIAL(CEdge)
 
@@ -65,8 +65,9 @@ public:
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
 
     // From the start to the end vertex; the z axis through the origin when a vertex
-    // is missing.
-    [[nodiscard]] CBoundedLine3d GetLine() const override;
+    // is missing. Not through the line-provider interface: nothing asks an edge through
+    // it, and its table pointer would cost every edge eight bytes.
+    [[nodiscard]] CBoundedLine3d GetLine() const;
 
     [[nodiscard]] CVertex* GetStartVertex() const { return m_start; }
     [[nodiscard]] CVertex* GetEndVertex() const { return m_end; }

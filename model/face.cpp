@@ -230,7 +230,6 @@ void CFace::OnGeometryChanged()
         RecordChange(false);
         m_displayCache = 0;
     }
-    m_box.SetEmpty();
     InvalidateComponentSmoothNormals();
 }
 
@@ -247,29 +246,28 @@ void CFace::AccumulateExtents(const CTransformation& transform, CBoundingBox3d& 
     }
 }
 
-void CFace::FillBoundingBox() const
-{
-    const CLoop* outer = GetOuterLoop();
-    if (!m_box.IsEmpty() || outer == nullptr) {
-        return;
-    }
-    std::vector<CPoint3d> points;
-    outer->GetPoints(points, nullptr);
-    for (const CPoint3d& point : points) {
-        m_box.Add(point);
-    }
-}
-
 void CFace::GetExtents(CBoundingBox3d& box) const
 {
-    FillBoundingBox();
-    box.Add(m_box);
+    // Not cached: the box would cost a face a third of its size, and the outer loop of
+    // a face is usually a handful of vertices.
+    const CLoop* outer = GetOuterLoop();
+    if (outer == nullptr) {
+        return;
+    }
+    CEnumEdgeUseLoop walk(outer);
+    CEdgeUse* use = nullptr;
+    while (walk.Next(use)) {
+        if (const CVertex* vertex = use->GetStartVertex()) {
+            box.Add(vertex->GetPosition());
+        }
+    }
 }
 
 CBoundingBox3d CFace::GetBoundingBox() const
 {
-    FillBoundingBox();
-    return m_box;
+    CBoundingBox3d box;
+    GetExtents(box);
+    return box;
 }
 
 int CFace::IntersectLine(const CLine3d& line, CPoint3d& point) const

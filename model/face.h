@@ -2,8 +2,9 @@
 // CFace: a planar face bounded by loops of edge uses; loop 0 is the outer boundary,
 // wound counter-clockwise seen from the front (the side the plane's normal points
 // to), every further loop is a hole. The front side shows the drawing element's
-// material, the back side a material of the face's own. The face caches its
-// bounding box and its display data; every geometric change drops both.
+// material, the back side a material of the face's own. The face caches its display
+// data, which every geometric change drops; its box is taken from the outer loop's
+// vertices when asked.
 
 #include <cstddef>
 #include <cstdint>
@@ -83,12 +84,12 @@ public:
     int CheckValidity(int mode, CValidityResultMap* results) override;
     [[nodiscard]] int GetTypeId() const override;
 
-    // Drops the display cache and the bounding box.
+    // Drops the display cache.
     void OnGeometryChanged() override;
     // The outer loop's vertices, transformed.
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
     void GetExtents(CBoundingBox3d& box) const override;
-    // The cached box of the outer loop's vertices.
+    // The box of the outer loop's vertices.
     [[nodiscard]] CBoundingBox3d GetBoundingBox() const override;
     // kFaceLineHitsPlane with the point, kFaceLineParallel when the line runs parallel.
     [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
@@ -224,7 +225,6 @@ private:
     void ReadLoops(CArchive& ar);
     void AppendLoop(CLoop* loop);
     void TakeBackMaterial(CMaterial* material, bool notify);
-    void FillBoundingBox() const;
     int CheckLoops(int mode, CValidityResultMap* results);
     int CheckCaches(int mode, CValidityResultMap* results);
     // The openings' share of the area (never positive) and their point classification:
@@ -237,5 +237,4 @@ private:
     CSmallTopologyArray<CLoop> m_loops;
     CMaterial* m_backMaterial = nullptr;
     std::int32_t m_displayCache = 0;
-    mutable CBoundingBox3d m_box;
 };
