@@ -72,6 +72,15 @@ AttributeTable& Attributes()
     return *table;
 }
 
+// The parents of the entities that keep theirs here and have one.
+using ParentTable = std::unordered_map<const CEntity*, CEntity*>;
+
+ParentTable& Parents()
+{
+    static auto* const table = new ParentTable;
+    return *table;
+}
+
 } // namespace
 
 CEntity::CEntity()
@@ -93,8 +102,32 @@ CEntity::CEntity(const CEntity& other) : CObject(other)
 
 CEntity::~CEntity()
 {
-    // A later entity at the same address must not find this one's container.
+    // A later entity at the same address must not find this one's container or parent.
     SetAttributeContainer(nullptr);
+    ParentTable& parents = Parents();
+    if (!parents.empty()) {
+        parents.erase(this);
+    }
+}
+
+CEntity* CEntity::GetStoredParent() const
+{
+    const ParentTable& parents = Parents();
+    if (parents.empty()) {
+        return nullptr;
+    }
+    const auto found = parents.find(this);
+    return found == parents.end() ? nullptr : found->second;
+}
+
+void CEntity::StoreParent(CEntity* parent)
+{
+    ParentTable& parents = Parents();
+    if (parent != nullptr) {
+        parents[this] = parent;
+    } else if (!parents.empty()) {
+        parents.erase(this);
+    }
 }
 
 CAttributeContainer* CEntity::GetAttributeContainer() const
@@ -181,8 +214,9 @@ bool CEntity::CollectDependents(CEntitySet& set)
         if (other == nullptr) {
             continue;
         }
-        if (other->GetParent() != m_parent) {
-            other = FindAncestorUnder(other, m_parent);
+        CEntity* const parent = GetStoredParent();
+        if (other->GetParent() != parent) {
+            other = FindAncestorUnder(other, parent);
         }
         if (other != nullptr && other != this) {
             set.Add(relationship);
@@ -234,20 +268,22 @@ CString CEntity::GetTypeName() const
 
 CTarnwickModel* CEntity::GetModel() const
 {
-    return m_parent != nullptr ? m_parent->GetModel() : nullptr;
+    CEntity* const parent = GetStoredParent();
+    return parent != nullptr ? parent->GetModel() : nullptr;
 }
 
 CEntity* CEntity::GetParent() const
 {
-    return m_parent;
+    return GetStoredParent();
 }
 
 CComponent* CEntity::GetParentComponent() const
 {
-    if (CComponent* component = AsComponent(m_parent)) {
+    CEntity* const parent = GetStoredParent();
+    if (CComponent* component = AsComponent(parent)) {
         return component;
     }
-    return m_parent != nullptr ? m_parent->GetParentComponent() : nullptr;
+    return parent != nullptr ? parent->GetParentComponent() : nullptr;
 }
 
 void CEntity::OnReferenceChanged(int /*code*/, CEntity* /*changed*/, CEntity* /*argument*/)
@@ -343,7 +379,7 @@ void CEntity::RecordChange(bool saveState)
 
 void CEntity::SetParent(CEntity* parent)
 {
-    m_parent = parent;
+    StoreParent(parent);
     if (parent != nullptr && IsKindOf(RUNTIME_CLASS(CEdge))) {
         if (CCurve* curve = static_cast<CEdge*>(this)->GetCurve()) {
             curve->SetParent(parent);
@@ -390,7 +426,7 @@ void CEntity::CopyAttributesFrom(const CEntity* source, bool share)
 int CEntity::CountRelationshipEnds(std::vector<CRelationship*>& out, bool asFirst) const
 {
     int appended = 0;
-    CComponent* component = AsComponent(m_parent);
+    CComponent* component = AsComponent(GetStoredParent());
     for (int depth = 0; component != nullptr && depth < kMaxParentDepth; ++depth) {
         if (const CRelationshipMap* map = component->GetRelationshipMap()) {
             appended += asFirst ? map->FindByFirst(this, out) : map->FindBySecond(this, out);
@@ -412,7 +448,7 @@ int CEntity::CountRelationshipsAsSecond(std::vector<CRelationship*>& out) const
 
 void CEntity::DeleteRelationships()
 {
-    CComponent* component = AsComponent(m_parent);
+    CComponent* component = AsComponent(GetStoredParent());
     if (component != nullptr && component->GetRelationshipMap() != nullptr) {
         component->GetRelationshipMap()->RemoveEntity(this);
     }
@@ -420,7 +456,7 @@ void CEntity::DeleteRelationships()
 
 void CEntity::ReplaceInRelationships(CEntity* other)
 {
-    CComponent* component = AsComponent(m_parent);
+    CComponent* component = AsComponent(GetStoredParent());
     if (component != nullptr && component->GetRelationshipMap() != nullptr) {
         component->GetRelationshipMap()->ReplaceEntity(this, other);
     }
