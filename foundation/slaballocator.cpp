@@ -29,7 +29,7 @@ CSlabAllocator::CSlabAllocator(std::size_t slotSize, std::size_t alignment, std:
 
 CSlabAllocator::~CSlabAllocator()
 {
-    ReleaseBlocks();
+    ReleaseBlocks(false);
 }
 
 void* CSlabAllocator::Allocate()
@@ -67,7 +67,7 @@ void CSlabAllocator::Free(void* slot)
         return;
     }
     if (m_live == 0) {
-        ReleaseBlocks();
+        ReleaseBlocks(true);
         return;
     }
     auto* freed = static_cast<FreeSlot*>(slot);
@@ -94,21 +94,32 @@ void CSlabAllocator::AddBlock()
     m_nextBlockBytes = std::min(m_nextBlockBytes * 2, m_maxBlockBytes);
 }
 
-void CSlabAllocator::ReleaseBlocks()
+void CSlabAllocator::ReleaseBlocks(bool keepFirst)
 {
-    for (const Block& block : m_blocks) {
+    // The first block is the smallest; keeping it spares a list that grows and shrinks
+    // around one entry (a vertex's buffer of four edges left for one of eight) a heap
+    // block each time.
+    const std::size_t kept = keepFirst && !m_blocks.empty() ? 1 : 0;
+    for (std::size_t i = kept; i < m_blocks.size(); ++i) {
         // The heap poisons what it takes back by itself; it must find the block as it
         // handed it out.
-        Unpoison(block.data, block.bytes);
-        ::operator delete(block.data);
+        Unpoison(m_blocks[i].data, m_blocks[i].bytes);
+        ::operator delete(m_blocks[i].data);
     }
-    m_blocks.clear();
-    m_blocks.shrink_to_fit();
+    m_blocks.resize(kept);
     m_free = nullptr;
     m_fresh = nullptr;
     m_freshEnd = nullptr;
     m_heldBytes = 0;
     m_nextBlockBytes = std::min(kFirstBlockBytes, m_maxBlockBytes);
+    if (kept != 0) {
+        const Block& first = m_blocks.front();
+        m_fresh = static_cast<std::byte*>(first.data);
+        m_freshEnd = m_fresh + first.bytes;
+        m_heldBytes = first.bytes;
+        m_nextBlockBytes = std::min(m_nextBlockBytes * 2, m_maxBlockBytes);
+        Poison(first.data, first.bytes);
+    }
 }
 
 void CSlabAllocator::Poison([[maybe_unused]] void* address, [[maybe_unused]] std::size_t size)

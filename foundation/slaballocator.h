@@ -2,8 +2,9 @@
 // CSlabAllocator: fixed-size slots for the objects a model holds by the million (the
 // topology classes' own operator new and delete). The heap's header and size step cost
 // such an object up to a fifth of its size; slots cut from large blocks cost nothing.
-// Freed slots are kept on a list and used again; the blocks go back to the heap once
-// every slot of the allocator is free (the model that held them was released).
+// Freed slots are kept on a list and used again; the blocks but the first (and
+// smallest) go back to the heap once every slot of the allocator is free (the model
+// that held them was released).
 //
 // Not thread-safe: the model is made, changed and released on the user-interface
 // thread only.
@@ -67,7 +68,7 @@ private:
     };
 
     void AddBlock();
-    void ReleaseBlocks();
+    void ReleaseBlocks(bool keepFirst);
     static void Poison(void* address, std::size_t size);
     static void Unpoison(void* address, std::size_t size);
 

@@ -1,5 +1,7 @@
 #include "model/entity.h"
 
+#include <bitset>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <unordered_map>
@@ -72,11 +74,57 @@ AttributeTable& Attributes()
     return *table;
 }
 
-// The parents of the entities that keep theirs here and have one.
-using ParentTable = std::unordered_map<const CEntity*, CEntity*>;
+// The parents of the entities that keep theirs here and have one. Every entity
+// deleted asks whether it has an entry; a filter of the addresses entered since the
+// table was last empty answers most of them with a multiplication and a bit test.
+class ParentTable
+{
+public:
+    [[nodiscard]] CEntity* Find(const CEntity* entity) const
+    {
+        if (!m_entered.test(FilterBit(entity))) {
+            return nullptr;
+        }
+        const auto found = m_parents.find(entity);
+        return found == m_parents.end() ? nullptr : found->second;
+    }
+    void Set(const CEntity* entity, CEntity* parent)
+    {
+        if (parent == nullptr) {
+            Erase(entity);
+            return;
+        }
+        m_parents[entity] = parent;
+        m_entered.set(FilterBit(entity));
+    }
+    void Erase(const CEntity* entity)
+    {
+        if (!m_entered.test(FilterBit(entity))) {
+            return;
+        }
+        m_parents.erase(entity);
+        if (m_parents.empty()) {
+            m_entered.reset();
+        }
+    }
+
+private:
+    static constexpr int kFilterBits = 12;
+
+    [[nodiscard]] static std::size_t FilterBit(const CEntity* entity)
+    {
+        constexpr std::uint64_t kGoldenRatio = 0x9E3779B97F4A7C15ull;
+        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(entity) * kGoldenRatio) >>
+                                        (64 - kFilterBits));
+    }
+
+    std::unordered_map<const CEntity*, CEntity*> m_parents;
+    std::bitset<std::size_t{1} << kFilterBits> m_entered;
+};
 
 ParentTable& Parents()
 {
+    // Never destroyed, as the attribute table.
     static auto* const table = new ParentTable;
     return *table;
 }
@@ -104,30 +152,17 @@ CEntity::~CEntity()
 {
     // A later entity at the same address must not find this one's container or parent.
     SetAttributeContainer(nullptr);
-    ParentTable& parents = Parents();
-    if (!parents.empty()) {
-        parents.erase(this);
-    }
+    Parents().Erase(this);
 }
 
 CEntity* CEntity::GetStoredParent() const
 {
-    const ParentTable& parents = Parents();
-    if (parents.empty()) {
-        return nullptr;
-    }
-    const auto found = parents.find(this);
-    return found == parents.end() ? nullptr : found->second;
+    return Parents().Find(this);
 }
 
 void CEntity::StoreParent(CEntity* parent)
 {
-    ParentTable& parents = Parents();
-    if (parent != nullptr) {
-        parents[this] = parent;
-    } else if (!parents.empty()) {
-        parents.erase(this);
-    }
+    Parents().Set(this, parent);
 }
 
 CAttributeContainer* CEntity::GetAttributeContainer() const

@@ -8,10 +8,15 @@
 // With InlineOne, for lists that nearly always hold one entry (a face's loops), that
 // one entry lives in the array itself and a second moves the list to a buffer: a
 // model of a million faces saves a million buffers this way.
+//
+// Buffers of up to 16 entries (a vertex's edges, nearly always) take slots of slab
+// allocators, one for each four entries, instead of heap blocks.
 
 #include <algorithm>
 #include <cstdint>
 #include <utility>
+
+#include "foundation/slaballocator.h"
 
 template <typename T, bool InlineOne = false>
 class CTopologyArray
@@ -75,11 +80,11 @@ public:
         }
         const std::int32_t step = std::clamp(m_count / 8, kMinStep, kMaxStep);
         const std::int32_t capacity = std::max(n, m_capacity + step);
-        T** items = new T*[static_cast<std::size_t>(capacity)];
+        T** items = NewItems(capacity);
         std::copy(Items(), Items() + m_count, items);
         std::fill(items + m_count, items + capacity, nullptr);
         if (!IsInline()) {
-            delete[] m_storage.items;
+            DeleteItems(m_storage.items, m_capacity);
         }
         m_storage.items = items;
         m_capacity = capacity;
@@ -122,7 +127,7 @@ public:
     void Free()
     {
         if (!IsInline()) {
-            delete[] m_storage.items;
+            DeleteItems(m_storage.items, m_capacity);
         }
         m_storage.items = nullptr;
         m_count = 0;
@@ -147,11 +152,52 @@ private:
         if (other.IsInline()) {
             m_storage.single = other.m_storage.single;
         } else if (other.m_capacity > 0) {
-            m_storage.items = new T*[static_cast<std::size_t>(other.m_capacity)];
+            m_storage.items = NewItems(other.m_capacity);
             std::copy(other.m_storage.items, other.m_storage.items + other.m_capacity, m_storage.items);
         }
         m_count = other.m_count;
         m_capacity = other.m_capacity;
+    }
+
+    template <std::size_t N>
+    struct SmallBuffer
+    {
+        T* items[N];
+    };
+
+    // The slab allocator for a buffer of the capacity; null for a buffer on the heap.
+    [[nodiscard]] static CSlabAllocator* GetSmallAllocator(std::int32_t capacity)
+    {
+        switch ((capacity + 3) / 4) {
+        case 1:
+            return &CSlabAllocator::ForClass<SmallBuffer<4>>();
+        case 2:
+            return &CSlabAllocator::ForClass<SmallBuffer<8>>();
+        case 3:
+            return &CSlabAllocator::ForClass<SmallBuffer<12>>();
+        case 4:
+            return &CSlabAllocator::ForClass<SmallBuffer<16>>();
+        default:
+            return nullptr;
+        }
+    }
+    [[nodiscard]] static T** NewItems(std::int32_t capacity)
+    {
+        if (CSlabAllocator* small = GetSmallAllocator(capacity)) {
+            return static_cast<T**>(small->Allocate());
+        }
+        return new T*[static_cast<std::size_t>(capacity)];
+    }
+    static void DeleteItems(T** items, std::int32_t capacity)
+    {
+        if (items == nullptr) {
+            return;
+        }
+        if (CSlabAllocator* small = GetSmallAllocator(capacity)) {
+            small->Free(items);
+        } else {
+            delete[] items;
+        }
     }
 
     union Storage
