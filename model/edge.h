@@ -123,10 +123,6 @@ public:
     using CDrawingElement::IsSmooth;
     void SetSoftAndSmooth(bool soft, bool smooth);
 
-    // Set by the shadow pass only.
-    [[nodiscard]] std::int32_t GetShadowFacingCount() const { return m_shadowFacingCount; }
-    void SetShadowFacingCount(std::int32_t count) { m_shadowFacingCount = count; }
-
     // Enumerators over the radial ring; the caller deletes them.
     [[nodiscard]] CEnumEdgeUse* NewEdgeUseEnum() const;
     [[nodiscard]] CEnumLoop* NewLoopEnum() const;
@@ -179,13 +175,17 @@ private:
     int CheckCurve(int mode, CValidityResultMap* results);
     int CheckRadialRing(int mode, CValidityResultMap* results);
 
-    // Ordered against padding: the two counts share one word.
+    // The cached curve direction (0 not asked yet) takes two flag bits above the
+    // element's own instead of a field: a model holds millions of edges.
+    static constexpr int kCurveDirectionShift = 14;
+    static constexpr std::uint32_t kCurveDirectionMask = 0x3u << kCurveDirectionShift;
+    [[nodiscard]] int GetCachedCurveDirection() const;
+    void SetCachedCurveDirection(int direction) const;
+
     CVertex* m_start = nullptr;
     CVertex* m_end = nullptr;
     CCurve* m_curve = nullptr;
     CEdgeUse* m_firstUse = nullptr;
-    mutable std::int32_t m_curveDirection = 0;
-    std::int32_t m_shadowFacingCount = 0;
 };
 
 // Reads an object reference that must be an edge (null allowed); throws the archive
