@@ -12,7 +12,7 @@
 #include "foundation/boundingbox3d.h"
 #include "foundation/plane3d.h"
 #include "model/drawingelement.h"
-#include "model/topologyarray.h"
+#include "model/smalltopologyarray.h"
 
 class CEdge;
 class CEnumEdge;
@@ -234,7 +234,8 @@ private:
     [[nodiscard]] int ClassifyPointInOpenings(const CPoint3d& point, int axis) const;
 
     CPlane3d m_plane;
-    CSmallTopologyArray<CLoop> m_loops;
-    CMaterial* m_backMaterial = nullptr;
+    // The display cache fills the room behind the loops' count.
+    [[no_unique_address]] CSmallTopologyArray<CLoop> m_loops;
     std::int32_t m_displayCache = 0;
+    CMaterial* m_backMaterial = nullptr;
 };

@@ -15,7 +15,7 @@ namespace {
 // 24 MB; each limit is the size the class has now.
 TEST(EntitySizes, TopologyObjectsDoNotGrow)
 {
-    EXPECT_LE(sizeof(CFace), 104u);
+    EXPECT_LE(sizeof(CFace), 96u);
     EXPECT_LE(sizeof(CLoop), 32u);
     EXPECT_LE(sizeof(CEdgeUse), 64u);
     EXPECT_LE(sizeof(CEdge), 72u);
