@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(GLIMRA_ADDRESS_SANITIZER)
 #include <sanitizer/asan_interface.h>
 #endif
 
@@ -124,14 +124,14 @@ void CSlabAllocator::ReleaseBlocks(bool keepFirst)
 
 void CSlabAllocator::Poison([[maybe_unused]] void* address, [[maybe_unused]] std::size_t size)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(GLIMRA_ADDRESS_SANITIZER)
     ASAN_POISON_MEMORY_REGION(address, size);
 #endif
 }
 
 void CSlabAllocator::Unpoison([[maybe_unused]] void* address, [[maybe_unused]] std::size_t size)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(GLIMRA_ADDRESS_SANITIZER)
     ASAN_UNPOISON_MEMORY_REGION(address, size);
 #endif
 }

@@ -16,13 +16,22 @@
 #include <cstddef>
 #include <vector>
 
+// GCC says so by a macro, clang by a feature test.
+#if defined(__SANITIZE_ADDRESS__)
+#define GLIMRA_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define GLIMRA_ADDRESS_SANITIZER 1
+#endif
+#endif
+
 class CSlabAllocator
 {
 public:
     // The largest block the allocator cuts slots from; the first blocks are smaller,
     // so that a small model does not hold a large block of every class.
     static constexpr std::size_t kBlockBytes = 64 * 1024;
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(GLIMRA_ADDRESS_SANITIZER)
     static constexpr std::size_t kObjectBlockBytes = 0;
 #else
     static constexpr std::size_t kObjectBlockBytes = kBlockBytes;

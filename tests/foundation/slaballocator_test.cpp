@@ -6,7 +6,7 @@
 
 #include "foundation/slaballocator.h"
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(GLIMRA_ADDRESS_SANITIZER)
 #include <sanitizer/asan_interface.h>
 #endif
 
@@ -80,7 +80,7 @@ TEST(SlabAllocator, WithoutBlocksEverySlotIsAHeapBlockOfItsOwn)
     EXPECT_EQ(slots.GetLiveCount(), 0u);
 }
 
-#if defined(__SANITIZE_ADDRESS__)
+#if defined(GLIMRA_ADDRESS_SANITIZER)
 TEST(SlabAllocator, AFreedSlotIsPoisonedUntilItIsHandedOutAgain)
 {
     CSlabAllocator slots(64, 8);
