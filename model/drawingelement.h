@@ -66,6 +66,7 @@ public:
     void SwapData(CEntity& other) override;
     int CheckValidity(int mode, CValidityResultMap* results) override;
     [[nodiscard]] int GetTypeId() const override;
+    [[nodiscard]] CEntity* GetParent() const override { return m_parent; }
 
     virtual void OnGeometryChanged();
     virtual void Draw(ITarnisView* view);
@@ -153,6 +154,10 @@ public:
     [[nodiscard]] bool IsUnderFlaggedInstance(ITarnisView* view) const;
     [[nodiscard]] bool IsUnderHiddenInstance(ITarnisView* view) const;
 
+protected:
+    [[nodiscard]] CEntity* GetStoredParent() const override { return m_parent; }
+    void StoreParent(CEntity* parent) override { m_parent = parent; }
+
 private:
     void SetFlagRecorded(std::uint32_t bit, bool on);
     void ReadRecord(CArchive& ar);
@@ -163,6 +168,7 @@ private:
     [[nodiscard]] bool IsOnPathWithFlag(ITarnisView* view, std::uint32_t bit) const;
 
     std::uint32_t m_flags = kFlagsDefault;
+    CEntity* m_parent = nullptr;
     CMaterial* m_material = nullptr;
     CLayer* m_layer = nullptr;
 };

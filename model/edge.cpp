@@ -5,6 +5,7 @@
 
 #include "document/versionmap.h"
 #include "foundation/boundingbox3d.h"
+#include "foundation/slaballocator.h"
 #include "foundation/transformation.h"
 #include "model/arccurve.h"
 #include "model/curve.h"
@@ -22,6 +23,20 @@
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CEdge, CDrawingElement, VERSIONABLE_SCHEMA | 2)
+
+void* CEdge::operator new(std::size_t size)
+{
+    return size == sizeof(CEdge) ? CSlabAllocator::ForClass<CEdge>().Allocate() : ::operator new(size);
+}
+
+void CEdge::operator delete(void* object, std::size_t size)
+{
+    if (size == sizeof(CEdge)) {
+        CSlabAllocator::ForClass<CEdge>().Free(object);
+    } else {
+        ::operator delete(object);
+    }
+}
 
 namespace {
 
@@ -67,12 +82,10 @@ CEdge::CEdge(CVertex* start, CVertex* end, bool curveCheck) : m_start(start), m_
 
 CEdge::CEdge(const CEdge& other)
     : CDrawingElement(other),
-      ILineProvider(other),
       m_start(other.m_start),
       m_end(other.m_end),
       m_curve(other.m_curve),
-      m_firstUse(other.m_firstUse),
-      m_curveDirection(other.m_curveDirection)
+      m_firstUse(other.m_firstUse)
 {
 }
 
@@ -99,7 +112,7 @@ void CEdge::ReadRecord(CArchive& ar)
     if (m_start == nullptr || m_end == nullptr) {
         AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
     }
-    m_curveDirection = 0;
+    SetCachedCurveDirection(0);
     if (m_curve != nullptr) {
         CCurveRegistry::Add(this);
     }
@@ -180,7 +193,9 @@ void CEdge::SwapData(CEntity& other)
     std::swap(m_end, edge.m_end);
     std::swap(m_firstUse, edge.m_firstUse);
     std::swap(m_curve, edge.m_curve);
-    std::swap(m_curveDirection, edge.m_curveDirection);
+    const int direction = GetCachedCurveDirection();
+    SetCachedCurveDirection(edge.GetCachedCurveDirection());
+    edge.SetCachedCurveDirection(direction);
 }
 
 int CEdge::GetTypeId() const
@@ -351,7 +366,7 @@ void CEdge::SetCurve(CCurve* curve)
     RecordChange(true);
     NotifyReferrers(kReferenceCurveChanged, curve);
     m_curve = curve;
-    m_curveDirection = 0;
+    SetCachedCurveDirection(0);
     if (curve != nullptr) {
         curve->AddEdgeCount();
         if (CEntity* parent = GetParent()) {
@@ -362,10 +377,28 @@ void CEdge::SetCurve(CCurve* curve)
 
 int CEdge::GetCurveDirection() const
 {
-    if (m_curveDirection == 0 && m_curve != nullptr) {
-        m_curveDirection = m_curve->GetEdgeDirection(this);
+    if (m_curve == nullptr) {
+        return 0;
     }
-    return m_curve != nullptr ? m_curveDirection : 0;
+    int direction = GetCachedCurveDirection();
+    if (direction == 0) {
+        direction = m_curve->GetEdgeDirection(this);
+        SetCachedCurveDirection(direction);
+    }
+    return direction;
+}
+
+int CEdge::GetCachedCurveDirection() const
+{
+    return static_cast<int>((GetFlags() & kCurveDirectionMask) >> kCurveDirectionShift);
+}
+
+void CEdge::SetCachedCurveDirection(int direction) const
+{
+    // A cache, as a mutable field would be: the flag bits change no recorded state.
+    auto* self = const_cast<CEdge*>(this);
+    self->SetFlagBits(kCurveDirectionMask, false);
+    self->SetFlagBits((static_cast<std::uint32_t>(direction) << kCurveDirectionShift) & kCurveDirectionMask, true);
 }
 
 CArcCurve* CEdge::GetArcCurve() const
@@ -559,7 +592,7 @@ int CEdge::CheckCurve(int mode, CValidityResultMap* results)
         }
         RecordChange(true);
         m_curve = nullptr;
-        m_curveDirection = 0;
+        SetCachedCurveDirection(0);
         return kValiditySound;
     }
     if (results != nullptr) {

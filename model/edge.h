@@ -4,11 +4,12 @@
 // keeps those uses in its radial ring. Consecutive edges may form one curve, which
 // counts them and knows its first and last edge.
 
+#include <cstddef>
 #include <cstdint>
 
+#include "foundation/boundedline3d.h"
 #include "foundation/point3d.h"
 #include "model/drawingelement.h"
-#include "model/lineprovider.h"
 
 class CArcCurve;
 class CComponent;
@@ -23,11 +24,16 @@ class CVertex;
 
 class CRenderingOptions;
 
-class CEdge : public CDrawingElement, public ILineProvider
+class CEdge : public CDrawingElement
 {
     DECLARE_SERIAL(CEdge)
 
 public:
+    // Objects of exactly this class take slots of the class's slab allocator; larger
+    // derived objects go to the heap.
+    [[nodiscard]] static void* operator new(std::size_t size);
+    static void operator delete(void* object, std::size_t size);
+
     // For reading: every link null.
     CEdge();
     // Registers with the start and then the end vertex (a null vertex is skipped).
@@ -59,8 +65,9 @@ public:
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
 
     // From the start to the end vertex; the z axis through the origin when a vertex
-    // is missing.
-    [[nodiscard]] CBoundedLine3d GetLine() const override;
+    // is missing. Not through the line-provider interface: nothing asks an edge through
+    // it, and its table pointer would cost every edge eight bytes.
+    [[nodiscard]] CBoundedLine3d GetLine() const;
 
     [[nodiscard]] CVertex* GetStartVertex() const { return m_start; }
     [[nodiscard]] CVertex* GetEndVertex() const { return m_end; }
@@ -116,10 +123,6 @@ public:
     using CDrawingElement::IsSmooth;
     void SetSoftAndSmooth(bool soft, bool smooth);
 
-    // Set by the shadow pass only.
-    [[nodiscard]] std::int32_t GetShadowFacingCount() const { return m_shadowFacingCount; }
-    void SetShadowFacingCount(std::int32_t count) { m_shadowFacingCount = count; }
-
     // Enumerators over the radial ring; the caller deletes them.
     [[nodiscard]] CEnumEdgeUse* NewEdgeUseEnum() const;
     [[nodiscard]] CEnumLoop* NewLoopEnum() const;
@@ -172,13 +175,17 @@ private:
     int CheckCurve(int mode, CValidityResultMap* results);
     int CheckRadialRing(int mode, CValidityResultMap* results);
 
-    // Ordered against padding: the two counts share one word.
+    // The cached curve direction (0 not asked yet) takes two flag bits above the
+    // element's own instead of a field: a model holds millions of edges.
+    static constexpr int kCurveDirectionShift = 14;
+    static constexpr std::uint32_t kCurveDirectionMask = 0x3u << kCurveDirectionShift;
+    [[nodiscard]] int GetCachedCurveDirection() const;
+    void SetCachedCurveDirection(int direction) const;
+
     CVertex* m_start = nullptr;
     CVertex* m_end = nullptr;
     CCurve* m_curve = nullptr;
     CEdgeUse* m_firstUse = nullptr;
-    mutable std::int32_t m_curveDirection = 0;
-    std::int32_t m_shadowFacingCount = 0;
 };
 
 // Reads an object reference that must be an edge (null allowed); throws the archive

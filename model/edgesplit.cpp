@@ -89,7 +89,7 @@ CEdge* CEdge::SplitCore(CVertex* vertex)
         if (curve->GetLastEdge() == this && !againstCurve) {
             curve->SetLastEdge(piece);
         }
-        m_curveDirection = 0;
+        SetCachedCurveDirection(0);
     }
     for (CEdgeUse* use : UsesOf(this)) {
         use->Split(piece);
@@ -195,7 +195,7 @@ void CEdge::AbsorbDuplicate(CEdge* other, CComponent* component)
         }
         other->NotifyReferrers(kReferenceCurveChanged, nullptr);
         other->m_curve = nullptr;
-        other->m_curveDirection = 0;
+        other->SetCachedCurveDirection(0);
         curve->ReleaseEdge();
         curve->ReleaseEdge();
     } else if (other->m_curve != nullptr) {
@@ -369,7 +369,7 @@ void CEdge::ReleaseCurveForRemoval()
     }
     NotifyReferrers(kReferenceCurveChanged, nullptr);
     m_curve = nullptr;
-    m_curveDirection = 0;
+    SetCachedCurveDirection(0);
     const bool wasFirst = curve->GetFirstEdge() == this;
     const bool wasLast = curve->GetLastEdge() == this;
     CEdge* otherEnd = wasFirst ? curve->GetLastEdge() : curve->GetFirstEdge();

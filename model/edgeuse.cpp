@@ -1,6 +1,7 @@
 #include "model/edgeuse.h"
 
 #include "document/versionmap.h"
+#include "foundation/slaballocator.h"
 #include "model/edge.h"
 #include "model/entityset.h"
 #include "model/enumedgeuse.h"
@@ -12,6 +13,20 @@
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CEdgeUse, CEntity, VERSIONABLE_SCHEMA | 1)
+
+void* CEdgeUse::operator new(std::size_t size)
+{
+    return size == sizeof(CEdgeUse) ? CSlabAllocator::ForClass<CEdgeUse>().Allocate() : ::operator new(size);
+}
+
+void CEdgeUse::operator delete(void* object, std::size_t size)
+{
+    if (size == sizeof(CEdgeUse)) {
+        CSlabAllocator::ForClass<CEdgeUse>().Free(object);
+    } else {
+        ::operator delete(object);
+    }
+}
 
 namespace {
 

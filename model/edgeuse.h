@@ -4,6 +4,7 @@
 // through next-around-edge. The setters of the links keep no invariant by
 // themselves: the loop and edge operations pair them.
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 
@@ -21,6 +22,11 @@ class CEdgeUse : public CEntity
     DECLARE_SERIAL(CEdgeUse)
 
 public:
+    // Objects of exactly this class take slots of the class's slab allocator; larger
+    // derived objects go to the heap.
+    [[nodiscard]] static void* operator new(std::size_t size);
+    static void operator delete(void* object, std::size_t size);
+
     // For reading: no edge and no loop, its own ring both ways.
     CEdgeUse();
     // Inserted right after the previous use (a ring of its own without one), appended

@@ -1,5 +1,7 @@
 #include "model/entity.h"
 
+#include <bitset>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <unordered_map>
@@ -72,6 +74,61 @@ AttributeTable& Attributes()
     return *table;
 }
 
+// The parents of the entities that keep theirs here and have one. Every entity
+// deleted asks whether it has an entry; a filter of the addresses entered since the
+// table was last empty answers most of them with a multiplication and a bit test.
+class ParentTable
+{
+public:
+    [[nodiscard]] CEntity* Find(const CEntity* entity) const
+    {
+        if (!m_entered.test(FilterBit(entity))) {
+            return nullptr;
+        }
+        const auto found = m_parents.find(entity);
+        return found == m_parents.end() ? nullptr : found->second;
+    }
+    void Set(const CEntity* entity, CEntity* parent)
+    {
+        if (parent == nullptr) {
+            Erase(entity);
+            return;
+        }
+        m_parents[entity] = parent;
+        m_entered.set(FilterBit(entity));
+    }
+    void Erase(const CEntity* entity)
+    {
+        if (!m_entered.test(FilterBit(entity))) {
+            return;
+        }
+        m_parents.erase(entity);
+        if (m_parents.empty()) {
+            m_entered.reset();
+        }
+    }
+
+private:
+    static constexpr int kFilterBits = 12;
+
+    [[nodiscard]] static std::size_t FilterBit(const CEntity* entity)
+    {
+        constexpr std::uint64_t kGoldenRatio = 0x9E3779B97F4A7C15ull;
+        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(entity) * kGoldenRatio) >>
+                                        (64 - kFilterBits));
+    }
+
+    std::unordered_map<const CEntity*, CEntity*> m_parents;
+    std::bitset<std::size_t{1} << kFilterBits> m_entered;
+};
+
+ParentTable& Parents()
+{
+    // Never destroyed, as the attribute table.
+    static auto* const table = new ParentTable;
+    return *table;
+}
+
 } // namespace
 
 CEntity::CEntity()
@@ -93,8 +150,19 @@ CEntity::CEntity(const CEntity& other) : CObject(other)
 
 CEntity::~CEntity()
 {
-    // A later entity at the same address must not find this one's container.
+    // A later entity at the same address must not find this one's container or parent.
     SetAttributeContainer(nullptr);
+    Parents().Erase(this);
+}
+
+CEntity* CEntity::GetStoredParent() const
+{
+    return Parents().Find(this);
+}
+
+void CEntity::StoreParent(CEntity* parent)
+{
+    Parents().Set(this, parent);
 }
 
 CAttributeContainer* CEntity::GetAttributeContainer() const
@@ -181,8 +249,9 @@ bool CEntity::CollectDependents(CEntitySet& set)
         if (other == nullptr) {
             continue;
         }
-        if (other->GetParent() != m_parent) {
-            other = FindAncestorUnder(other, m_parent);
+        CEntity* const parent = GetStoredParent();
+        if (other->GetParent() != parent) {
+            other = FindAncestorUnder(other, parent);
         }
         if (other != nullptr && other != this) {
             set.Add(relationship);
@@ -234,20 +303,22 @@ CString CEntity::GetTypeName() const
 
 CTarnwickModel* CEntity::GetModel() const
 {
-    return m_parent != nullptr ? m_parent->GetModel() : nullptr;
+    CEntity* const parent = GetStoredParent();
+    return parent != nullptr ? parent->GetModel() : nullptr;
 }
 
 CEntity* CEntity::GetParent() const
 {
-    return m_parent;
+    return GetStoredParent();
 }
 
 CComponent* CEntity::GetParentComponent() const
 {
-    if (CComponent* component = AsComponent(m_parent)) {
+    CEntity* const parent = GetStoredParent();
+    if (CComponent* component = AsComponent(parent)) {
         return component;
     }
-    return m_parent != nullptr ? m_parent->GetParentComponent() : nullptr;
+    return parent != nullptr ? parent->GetParentComponent() : nullptr;
 }
 
 void CEntity::OnReferenceChanged(int /*code*/, CEntity* /*changed*/, CEntity* /*argument*/)
@@ -340,7 +411,7 @@ void CEntity::RecordChangeWhileRecording(bool saveState)
 
 void CEntity::SetParent(CEntity* parent)
 {
-    m_parent = parent;
+    StoreParent(parent);
     if (parent != nullptr && IsKindOf(RUNTIME_CLASS(CEdge))) {
         if (CCurve* curve = static_cast<CEdge*>(this)->GetCurve()) {
             curve->SetParent(parent);
@@ -387,7 +458,7 @@ void CEntity::CopyAttributesFrom(const CEntity* source, bool share)
 int CEntity::CountRelationshipEnds(std::vector<CRelationship*>& out, bool asFirst) const
 {
     int appended = 0;
-    CComponent* component = AsComponent(m_parent);
+    CComponent* component = AsComponent(GetStoredParent());
     for (int depth = 0; component != nullptr && depth < kMaxParentDepth; ++depth) {
         if (const CRelationshipMap* map = component->GetRelationshipMap()) {
             appended += asFirst ? map->FindByFirst(this, out) : map->FindBySecond(this, out);
@@ -409,7 +480,7 @@ int CEntity::CountRelationshipsAsSecond(std::vector<CRelationship*>& out) const
 
 void CEntity::DeleteRelationships()
 {
-    CComponent* component = AsComponent(m_parent);
+    CComponent* component = AsComponent(GetStoredParent());
     if (component != nullptr && component->GetRelationshipMap() != nullptr) {
         component->GetRelationshipMap()->RemoveEntity(this);
     }
@@ -417,7 +488,7 @@ void CEntity::DeleteRelationships()
 
 void CEntity::ReplaceInRelationships(CEntity* other)
 {
-    CComponent* component = AsComponent(m_parent);
+    CComponent* component = AsComponent(GetStoredParent());
     if (component != nullptr && component->GetRelationshipMap() != nullptr) {
         component->GetRelationshipMap()->ReplaceEntity(this, other);
     }

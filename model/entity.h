@@ -189,6 +189,7 @@ public:
         field = value;
     }
 
+    // Sets the own parent; an edge's curve takes the same parent.
     void SetParent(CEntity* parent);
 
     [[nodiscard]] CAttributeContainer* GetAttributeContainer() const;
@@ -217,16 +218,24 @@ public:
     // Sets the pointer only: no recording, no parent change.
     void SetAttributeContainer(CAttributeContainer* container);
 
+protected:
+    // Where the own parent is kept: here in a table beside the entities, like the
+    // attribute containers. The vertices, loops and edge uses that a model holds by the
+    // million have none of their own (theirs is their edges' or their face's); drawing
+    // elements, which nearly all have one, keep it in a field.
+    [[nodiscard]] virtual CEntity* GetStoredParent() const;
+    virtual void StoreParent(CEntity* parent);
+
 private:
     void RecordChangeWhileRecording(bool saveState);
     int CountRelationshipEnds(std::vector<CRelationship*>& out, bool asFirst) const;
     int CheckEntityParts(int mode, CValidityResultMap* results);
 
-    // The attribute container is not a field: few entities have one, and a model holds
-    // millions of vertices, edges and edge uses. The containers live in a table beside
-    // the entities (model/entity.cpp). The id comes last so that a derived class's first
-    // four-byte field fills the space behind it.
-    CEntity* m_parent = nullptr;
+    // The attribute container and the parent are not fields: few entities have a
+    // container, and a model holds millions of vertices, loops and edge uses, which have
+    // no parent of their own. Both live in tables beside the entities (model/entity.cpp).
+    // The id comes last so that a derived class's first four-byte field fills the space
+    // behind it.
     std::int32_t m_id = 0;
 };
 

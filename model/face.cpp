@@ -9,6 +9,7 @@
 #include "foundation/boundedline3d.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/line3d.h"
+#include "foundation/slaballocator.h"
 #include "foundation/transformation.h"
 #include "model/edgeuse.h"
 #include "model/enumedge.h"
@@ -20,6 +21,20 @@
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CFace, CDrawingElement, VERSIONABLE_SCHEMA | 3)
+
+void* CFace::operator new(std::size_t size)
+{
+    return size == sizeof(CFace) ? CSlabAllocator::ForClass<CFace>().Allocate() : ::operator new(size);
+}
+
+void CFace::operator delete(void* object, std::size_t size)
+{
+    if (size == sizeof(CFace)) {
+        CSlabAllocator::ForClass<CFace>().Free(object);
+    } else {
+        ::operator delete(object);
+    }
+}
 
 namespace {
 
@@ -215,7 +230,6 @@ void CFace::OnGeometryChanged()
         RecordChange(false);
         m_displayCache = 0;
     }
-    m_box.SetEmpty();
     InvalidateComponentSmoothNormals();
 }
 
@@ -232,32 +246,28 @@ void CFace::AccumulateExtents(const CTransformation& transform, CBoundingBox3d& 
     }
 }
 
-void CFace::FillBoundingBox() const
+void CFace::GetExtents(CBoundingBox3d& box) const
 {
+    // Not cached: the box would cost a face a third of its size, and the outer loop of
+    // a face is usually a handful of vertices.
     const CLoop* outer = GetOuterLoop();
-    if (!m_box.IsEmpty() || outer == nullptr) {
+    if (outer == nullptr) {
         return;
     }
-    // Straight from the ring: the first frame fills the box of every face of a model.
     CEnumEdgeUseLoop walk(outer);
     CEdgeUse* use = nullptr;
     while (walk.Next(use)) {
-        if (const CVertex* vertex = use->GetStartVertex(); vertex != nullptr) {
-            m_box.Add(vertex->GetPosition());
+        if (const CVertex* vertex = use->GetStartVertex()) {
+            box.Add(vertex->GetPosition());
         }
     }
 }
 
-void CFace::GetExtents(CBoundingBox3d& box) const
-{
-    FillBoundingBox();
-    box.Add(m_box);
-}
-
 CBoundingBox3d CFace::GetBoundingBox() const
 {
-    FillBoundingBox();
-    return m_box;
+    CBoundingBox3d box;
+    GetExtents(box);
+    return box;
 }
 
 int CFace::IntersectLine(const CLine3d& line, CPoint3d& point) const

@@ -2,15 +2,17 @@
 // CFace: a planar face bounded by loops of edge uses; loop 0 is the outer boundary,
 // wound counter-clockwise seen from the front (the side the plane's normal points
 // to), every further loop is a hole. The front side shows the drawing element's
-// material, the back side a material of the face's own. The face caches its
-// bounding box and its display data; every geometric change drops both.
+// material, the back side a material of the face's own. The face caches its display
+// data, which every geometric change drops; its box is taken from the outer loop's
+// vertices when asked.
 
+#include <cstddef>
 #include <cstdint>
 
 #include "foundation/boundingbox3d.h"
 #include "foundation/plane3d.h"
 #include "model/drawingelement.h"
-#include "model/topologyarray.h"
+#include "model/smalltopologyarray.h"
 
 class CEdge;
 class CEnumEdge;
@@ -44,6 +46,11 @@ class CFace : public CDrawingElement
     DECLARE_SERIAL(CFace)
 
 public:
+    // Objects of exactly this class take slots of the class's slab allocator; larger
+    // derived objects go to the heap.
+    [[nodiscard]] static void* operator new(std::size_t size);
+    static void operator delete(void* object, std::size_t size);
+
     // More loops than any file may hold.
     static constexpr std::int32_t kMaxLoopCount = 99999;
 
@@ -77,12 +84,12 @@ public:
     int CheckValidity(int mode, CValidityResultMap* results) override;
     [[nodiscard]] int GetTypeId() const override;
 
-    // Drops the display cache and the bounding box.
+    // Drops the display cache.
     void OnGeometryChanged() override;
     // The outer loop's vertices, transformed.
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
     void GetExtents(CBoundingBox3d& box) const override;
-    // The cached box of the outer loop's vertices.
+    // The box of the outer loop's vertices.
     [[nodiscard]] CBoundingBox3d GetBoundingBox() const override;
     // kFaceLineHitsPlane with the point, kFaceLineParallel when the line runs parallel.
     [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
@@ -218,7 +225,6 @@ private:
     void ReadLoops(CArchive& ar);
     void AppendLoop(CLoop* loop);
     void TakeBackMaterial(CMaterial* material, bool notify);
-    void FillBoundingBox() const;
     int CheckLoops(int mode, CValidityResultMap* results);
     int CheckCaches(int mode, CValidityResultMap* results);
     // The openings' share of the area (never positive) and their point classification:
@@ -228,8 +234,8 @@ private:
     [[nodiscard]] int ClassifyPointInOpenings(const CPoint3d& point, int axis) const;
 
     CPlane3d m_plane;
-    CSmallTopologyArray<CLoop> m_loops;
-    CMaterial* m_backMaterial = nullptr;
+    // The display cache fills the room behind the loops' count.
+    [[no_unique_address]] CSmallTopologyArray<CLoop> m_loops;
     std::int32_t m_displayCache = 0;
-    mutable CBoundingBox3d m_box;
+    CMaterial* m_backMaterial = nullptr;
 };

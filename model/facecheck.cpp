@@ -167,15 +167,6 @@ int CFace::CheckCaches(int mode, CValidityResultMap* results)
             return found;
         }
     }
-    if (!m_box.IsValid()) {
-        AppendTopologyMessage(kMsgFaceBadBox, GetEntityLabel(this));
-        if (!BeginRepair(mode)) {
-            severity = kValidityRepairable;
-        } else {
-            m_box.SetEmpty();
-            FillBoundingBox();
-        }
-    }
     if (!m_plane.IsValid()) {
         AppendTopologyMessage(kMsgFaceBadPlane, GetEntityLabel(this));
         return kValidityStale;

@@ -9,6 +9,7 @@
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
 #include "foundation/line3d.h"
+#include "foundation/slaballocator.h"
 #include "foundation/transformation.h"
 #include "model/edge.h"
 #include "model/edgeuse.h"
@@ -22,6 +23,20 @@
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CLoop, CEntity, VERSIONABLE_SCHEMA | 1)
+
+void* CLoop::operator new(std::size_t size)
+{
+    return size == sizeof(CLoop) ? CSlabAllocator::ForClass<CLoop>().Allocate() : ::operator new(size);
+}
+
+void CLoop::operator delete(void* object, std::size_t size)
+{
+    if (size == sizeof(CLoop)) {
+        CSlabAllocator::ForClass<CLoop>().Free(object);
+    } else {
+        ::operator delete(object);
+    }
+}
 
 namespace {
 

@@ -4,6 +4,7 @@
 // holes, clockwise. The loop editing operations below keep both the loop rings and
 // the radial rings consistent and record every change for undo.
 
+#include <cstddef>
 #include <vector>
 
 #include "foundation/point2d.h"
@@ -37,6 +38,11 @@ class CLoop : public CEntity
     DECLARE_SERIAL(CLoop)
 
 public:
+    // Objects of exactly this class take slots of the class's slab allocator; larger
+    // derived objects go to the heap.
+    [[nodiscard]] static void* operator new(std::size_t size);
+    static void operator delete(void* object, std::size_t size);
+
     // No face, no uses, outer and convex.
     CLoop();
     // Takes over an existing ring: every use of it gets this loop.

@@ -4,16 +4,18 @@
 // do not reallocate on every append: the step is a eighth of the count, kept between
 // 4 and 1024, and never less than what is asked for. The buffer never shrinks.
 // Counts are 32-bit even though files and older programs kept them in 16 bits.
+// Lists that nearly always hold one entry use CSmallTopologyArray (model/smalltopologyarray.h).
 //
-// With InlineOne, for lists that nearly always hold one entry (a face's loops), that
-// one entry lives in the array itself and a second moves the list to a buffer: a
-// model of a million faces saves a million buffers this way.
+// Buffers of up to 16 entries (a vertex's edges, nearly always) take slots of slab
+// allocators, one for each four entries, instead of heap blocks.
 
 #include <algorithm>
 #include <cstdint>
 #include <utility>
 
-template <typename T, bool InlineOne = false>
+#include "foundation/slaballocator.h"
+
+template <typename T>
 class CTopologyArray
 {
 public:
@@ -68,20 +70,13 @@ public:
         if (n <= m_capacity) {
             return;
         }
-        if (InlineOne && n == 1) {
-            m_storage.single = nullptr;
-            m_capacity = 1;
-            return;
-        }
         const std::int32_t step = std::clamp(m_count / 8, kMinStep, kMaxStep);
         const std::int32_t capacity = std::max(n, m_capacity + step);
-        T** items = new T*[static_cast<std::size_t>(capacity)];
-        std::copy(Items(), Items() + m_count, items);
+        T** items = NewItems(capacity);
+        std::copy(m_items, m_items + m_count, items);
         std::fill(items + m_count, items + capacity, nullptr);
-        if (!IsInline()) {
-            delete[] m_storage.items;
-        }
-        m_storage.items = items;
+        DeleteItems(m_items, m_capacity);
+        m_items = items;
         m_capacity = capacity;
     }
     // Grows or shrinks the count; new slots are null.
@@ -121,48 +116,74 @@ public:
     // Count and capacity 0, buffer freed.
     void Free()
     {
-        if (!IsInline()) {
-            delete[] m_storage.items;
-        }
-        m_storage.items = nullptr;
+        DeleteItems(m_items, m_capacity);
+        m_items = nullptr;
         m_count = 0;
         m_capacity = 0;
     }
     void Swap(CTopologyArray& other) noexcept
     {
-        // The single entry and the buffer pointer share their place: the whole place
-        // is exchanged, whichever it holds.
-        std::swap(m_storage, other.m_storage);
+        std::swap(m_items, other.m_items);
         std::swap(m_count, other.m_count);
         std::swap(m_capacity, other.m_capacity);
     }
 
 private:
-    [[nodiscard]] bool IsInline() const { return InlineOne && m_capacity <= 1; }
-    [[nodiscard]] T** Items() { return IsInline() ? &m_storage.single : m_storage.items; }
-    [[nodiscard]] T* const* Items() const { return IsInline() ? &m_storage.single : m_storage.items; }
+    [[nodiscard]] T** Items() { return m_items; }
+    [[nodiscard]] T* const* Items() const { return m_items; }
 
     void CopyFrom(const CTopologyArray& other)
     {
-        if (other.IsInline()) {
-            m_storage.single = other.m_storage.single;
-        } else if (other.m_capacity > 0) {
-            m_storage.items = new T*[static_cast<std::size_t>(other.m_capacity)];
-            std::copy(other.m_storage.items, other.m_storage.items + other.m_capacity, m_storage.items);
+        if (other.m_capacity > 0) {
+            m_items = NewItems(other.m_capacity);
+            std::copy(other.m_items, other.m_items + other.m_capacity, m_items);
         }
         m_count = other.m_count;
         m_capacity = other.m_capacity;
     }
 
-    union Storage
+    template <std::size_t N>
+    struct SmallBuffer
     {
-        T** items = nullptr;
-        T* single;  // with InlineOne, while the capacity is at most one
+        T* items[N];
     };
-    Storage m_storage;
+
+    // The slab allocator for a buffer of the capacity; null for a buffer on the heap.
+    [[nodiscard]] static CSlabAllocator* GetSmallAllocator(std::int32_t capacity)
+    {
+        switch ((capacity + 3) / 4) {
+        case 1:
+            return &CSlabAllocator::ForClass<SmallBuffer<4>>();
+        case 2:
+            return &CSlabAllocator::ForClass<SmallBuffer<8>>();
+        case 3:
+            return &CSlabAllocator::ForClass<SmallBuffer<12>>();
+        case 4:
+            return &CSlabAllocator::ForClass<SmallBuffer<16>>();
+        default:
+            return nullptr;
+        }
+    }
+    [[nodiscard]] static T** NewItems(std::int32_t capacity)
+    {
+        if (CSlabAllocator* small = GetSmallAllocator(capacity)) {
+            return static_cast<T**>(small->Allocate());
+        }
+        return new T*[static_cast<std::size_t>(capacity)];
+    }
+    static void DeleteItems(T** items, std::int32_t capacity)
+    {
+        if (items == nullptr) {
+            return;
+        }
+        if (CSlabAllocator* small = GetSmallAllocator(capacity)) {
+            small->Free(items);
+        } else {
+            delete[] items;
+        }
+    }
+
+    T** m_items = nullptr;
     std::int32_t m_count = 0;
     std::int32_t m_capacity = 0;
 };
-
-template <typename T>
-using CSmallTopologyArray = CTopologyArray<T, true>;

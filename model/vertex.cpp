@@ -7,6 +7,7 @@
 #include "document/versionmap.h"
 #include "foundation/line3d.h"
 #include "foundation/geometryarchive.h"
+#include "foundation/slaballocator.h"
 #include "foundation/transformation.h"
 #include "model/arccurve.h"
 #include "model/edge.h"
@@ -18,6 +19,20 @@
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CVertex, CEntity, VERSIONABLE_SCHEMA | 0)
+
+void* CVertex::operator new(std::size_t size)
+{
+    return size == sizeof(CVertex) ? CSlabAllocator::ForClass<CVertex>().Allocate() : ::operator new(size);
+}
+
+void CVertex::operator delete(void* object, std::size_t size)
+{
+    if (size == sizeof(CVertex)) {
+        CSlabAllocator::ForClass<CVertex>().Free(object);
+    } else {
+        ::operator delete(object);
+    }
+}
 
 namespace {
 

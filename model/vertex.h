@@ -4,6 +4,8 @@
 // order they registered. Edges add and remove themselves (model/edge.h); the list is
 // not stored in files but rebuilt as the edges are read.
 
+#include <cstddef>
+
 #include "foundation/point3d.h"
 #include "model/entity.h"
 #include "model/topologyarray.h"
@@ -21,6 +23,11 @@ class CVertex : public CEntity
     DECLARE_SERIAL(CVertex)
 
 public:
+    // Objects of exactly this class take slots of the class's slab allocator; larger
+    // derived objects go to the heap.
+    [[nodiscard]] static void* operator new(std::size_t size);
+    static void operator delete(void* object, std::size_t size);
+
     // At the origin, no edges.
     CVertex();
     explicit CVertex(const CPoint3d& position);

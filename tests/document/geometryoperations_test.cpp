@@ -15,6 +15,7 @@
 #include "document/entitycopier.h"
 #include "document/entitymerger.h"
 #include "document/instanceexplode.h"
+#include "foundation/slaballocator.h"
 #include "model/edgeuse.h"
 #include "model/loop.h"
 #include "model/mergecontroller.h"
@@ -402,4 +403,42 @@ TEST_F(GeometryOperationsTest, RandomOperationsOnTheHouseKeepItSoundAndUndoable)
             break;
         }
     }
+}
+
+// The topology lives in the classes' slab allocators: erased objects stay with the
+// operation, the saved copies take slots of their own, and releasing the model gives
+// every slot back.
+TEST(TopologySlots, ErasingAGridAndTakingItBackAndForthKeepsItAndReleasingItFreesEverySlot)
+{
+    const auto live = [] {
+        return std::vector<std::size_t>{CSlabAllocator::ForClass<CFace>().GetLiveCount(),
+                                        CSlabAllocator::ForClass<CLoop>().GetLiveCount(),
+                                        CSlabAllocator::ForClass<CEdgeUse>().GetLiveCount(),
+                                        CSlabAllocator::ForClass<CEdge>().GetLiveCount(),
+                                        CSlabAllocator::ForClass<CVertex>().GetLiveCount()};
+    };
+    const std::vector<std::size_t> before = live();
+    {
+        ModelFixture fixture;
+        BuildGridModel(fixture.Model(), 5000);
+        const Bytes grid = CanonicalBytes(fixture.Root());
+        CUndoOperation& recorded = fixture.StartOperation();
+        for (CFace* face : EntitiesOf<CFace>(fixture.Root())) {
+            fixture.Root().EraseEntity(face);
+        }
+        for (CEdge* edge : EntitiesOf<CEdge>(fixture.Root())) {
+            fixture.Root().EraseEntity(edge);
+        }
+        ASSERT_TRUE(fixture.Root().GetEntityList().empty());
+        const Bytes empty = CanonicalBytes(fixture.Root());
+        const CInPlaceReplay replay(recorded);
+        for (int round = 0; round < 2; ++round) {
+            replay.Undo();
+            EXPECT_TRUE(CanonicalBytes(fixture.Root()) == grid) << "undo " << round;
+            replay.Redo();
+            EXPECT_TRUE(CanonicalBytes(fixture.Root()) == empty) << "redo " << round;
+        }
+        fixture.Model().GetUndoManager()->Commit();
+    }
+    EXPECT_EQ(live(), before);
 }

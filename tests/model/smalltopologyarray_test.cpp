@@ -1,4 +1,4 @@
-#include "model/topologyarray.h"
+#include "model/smalltopologyarray.h"
 
 #include <gtest/gtest.h>
 
