@@ -4,7 +4,12 @@
 
 namespace glenum {
 
+inline constexpr unsigned kLines = 0x0001;
+inline constexpr unsigned kLineStrip = 0x0003;
 inline constexpr unsigned kQuads = 0x0007;
+inline constexpr unsigned kPolygon = 0x0009;
+inline constexpr unsigned kLess = 0x0201;
+inline constexpr unsigned kAlways = 0x0207;
 inline constexpr unsigned kLessOrEqual = 0x0203;
 inline constexpr unsigned kSourceAlpha = 0x0302;
 inline constexpr unsigned kOneMinusSourceAlpha = 0x0303;
