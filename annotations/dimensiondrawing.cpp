@@ -190,10 +190,10 @@ void DrawLineAroundLabel(ITarnisView* view, const CPoint3d& start, const CPoint3
     const double h = std::max(0, label.GetHeight());
     const int column = code >= 0 && code <= 8 ? code % 3 : 0;
     const int row = code >= 0 && code <= 8 ? code / 3 : 0;
-    // Rows count downwards from above the anchor; window y runs upwards.
+    // Rows count downwards from above the anchor, as window rows do.
     const double left = c.x - column * w / 2.0 - 3.0;
-    const double bottom = c.y - row * h / 2.0 - 3.0;
-    const double box[4] = {left, bottom, left + w + 6.0, bottom + h + 6.0};
+    const double top = c.y - h + row * h / 2.0 - 3.0;
+    const double box[4] = {left, top, left + w + 6.0, top + h + 6.0};
     double t0 = 0.0;
     double t1 = 1.0;
     const bool sameSide = (OutCode(a.x, a.y, box[0], box[1], box[2], box[3]) &

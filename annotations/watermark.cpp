@@ -216,7 +216,8 @@ void CWatermark::Draw(ITarnisView* view)
     double y = kEdge;
     GetWindowCorner(m_position, camera.viewportWidth, camera.viewportHeight, w, h, x, y);
     CPoint3d corner;
-    if (view->ScreenToModel(CPoint3d(x, y, m_inFront ? 0.05 : 0.98), corner)) {
+    // The view's window rows count downwards.
+    if (view->ScreenToModel(CPoint3d(x, camera.viewportHeight - y, m_inFront ? 0.05 : 0.98), corner)) {
         view->DrawPixels(corner, w, h, bits, m_pixelCache.data());
     }
 }

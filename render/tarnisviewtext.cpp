@@ -137,8 +137,14 @@ void CTarnisView::DrawPixels(const CPoint3d& position, int width, int height, in
         return;
     }
     EndPrimitive();
+    // The picture's own colours, whatever the faces left switched on.
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glRasterPos3d(position.x, position.y, position.z);
     glDrawPixels(width, height, bitsPerPixel == 32 ? GL_BGRA : GL_BGR, GL_UNSIGNED_BYTE, pixels);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPopAttrib();
 }
