@@ -164,7 +164,7 @@ CDimensionStyle* CDimension::GetDimensionStyle() const
 
 CString CDimension::GetDisplayText(ITarnisView* view, bool& overridden)
 {
-    return ApplyTextOverride(GetText(view), overridden);
+    return BoundLabel(ApplyTextOverride(GetText(view), overridden));
 }
 
 CColor CDimension::GetLabelColor(bool overridden) const

@@ -132,6 +132,11 @@ CPoint3d Lerp(const CPoint3d& a, const CPoint3d& b, double t)
 
 }  // namespace
 
+CString BoundLabel(const CString& text)
+{
+    return text.GetLength() > kMaxLabelLength ? text.Left(kMaxLabelLength) : text;
+}
+
 void DrawEndMark(ITarnisView* view, const CPlane3d& plane, const CPoint3d& point, const CVector3d& direction,
                  int type, int sizePixels, int weight)
 {

@@ -13,6 +13,12 @@ class CTwFont;
 class IGLTextImageCache;
 class ITarnisView;
 
+// The longest label drawn: a text from a file may be far longer than anything a view
+// can show, and each one is rendered into a bitmap.
+inline constexpr int kMaxLabelLength = 4096;
+// The text cut to kMaxLabelLength units.
+[[nodiscard]] CString BoundLabel(const CString& text);
+
 enum EndMarkType : int
 {
     kEndMarkNone = 0,

@@ -261,6 +261,6 @@ void CText::DrawLabel(ITarnisView* view, bool normal)
     if (m_textImage == nullptr) {
         m_textImage = view->CreateTextImageCache(true);
     }
-    view->DrawText(font, p[3], m_text, BoxCode(layout.placement), layout.alignment, normal ? 1u : 0u,
+    view->DrawText(font, p[3], BoundLabel(m_text), BoxCode(layout.placement), layout.alignment, normal ? 1u : 0u,
                    inPlane ? &plane : nullptr, !normal, m_textImage.get());
 }

@@ -41,6 +41,7 @@ TEST_F(AnnotationPickingTest, EachAnnotationKindIsPickedByItsLinesOrItsLabel)
         const char* name;
         std::function<CDrawingElement*()> make;
         CPoint2d point;
+        bool picked;
     };
     const Case cases[] = {
         {"a dimension line",
@@ -50,7 +51,7 @@ TEST_F(AnnotationPickingTest, EachAnnotationKindIsPickedByItsLinesOrItsLabel)
              dimension->SetOffset(-2.0);
              return dimension;
          },
-         At(-3.0, -6.0)},
+         At(-3.0, -6.0), true},
         {"an extension line of a dimension",
          [] {
              auto* dimension = new CDimensionLinear;
@@ -58,7 +59,16 @@ TEST_F(AnnotationPickingTest, EachAnnotationKindIsPickedByItsLinesOrItsLabel)
              dimension->SetOffset(-2.0);
              return dimension;
          },
-         At(6.0, -5.0)},
+         At(6.0, -5.0), true},
+        {"a dimension seen edge-on",
+         [] {
+             auto* dimension = new CDimensionLinear;
+             dimension->SetPoints(CModelPointRef(CPoint3d(-6, -4, 0)), CModelPointRef(CPoint3d(6, -4, 0)));
+             dimension->SetOffset(-2.0);
+             dimension->Transform(CTransformation::Rotation(CPoint3d(0, -4, 0), CUnitVector3d(1, 0, 0), 1.5707963267948966));
+             return dimension;
+         },
+         At(-3.0, -4.0), false},
         {"a leader of a text",
          [] {
              auto* text = new CText;
@@ -68,14 +78,14 @@ TEST_F(AnnotationPickingTest, EachAnnotationKindIsPickedByItsLinesOrItsLabel)
              text->SetLeaderVector(4, 4, 0);
              return text;
          },
-         At(4.0, 4.0)},
+         At(4.0, 4.0), true},
         {"a screen text's label",
          [] {
              auto* text = new CText;
              text->SetText("Centre of the window");
              return text;
          },
-         At(1.0, 0.0)},
+         At(1.0, 0.0), true},
     };
     for (const Case& c : cases) {
         CDrawingElement* element = nullptr;
@@ -85,7 +95,7 @@ TEST_F(AnnotationPickingTest, EachAnnotationKindIsPickedByItsLinesOrItsLabel)
             element = c.make();
             Root().Add(element);
         }
-        EXPECT_EQ(PickFirst(c.point), element) << c.name;
+        EXPECT_EQ(PickFirst(c.point), c.picked ? element : nullptr) << c.name;
         EXPECT_EQ(PickFirst(At(-9.0, 9.0)), nullptr) << c.name << " away from it";
         const CUndoSuspender suspender;
         element->EraseFromComponent(&Root());
