@@ -9,6 +9,7 @@
 #include "document/twfont.h"
 #include "drawapi/glenums.h"
 #include "drawapi/gltextimagecache.h"
+#include "document/entitymerger.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/transformation.h"
 
@@ -422,4 +423,37 @@ void CDimensionRadial::DrawDimension(ITarnisView* view, bool solid)
     }
     view->EndPrimitive();
     sections.EnableClipPlanes(CSectionClipStack::kAllPlanes);
+}
+
+void CDimensionRadial::Transform(const CTransformation& transform, std::uint32_t /*mode*/, std::int32_t kind)
+{
+    if (transform.IsIdentity()) {
+        return;
+    }
+    const CPoint3d textPoint = ComputeLayout().points[0];
+    if (m_edge == nullptr) {
+        RecordChange(true);
+        m_arc.Transform(transform);
+        OnGeometryChanged();
+    }
+    if (kind == CEntityMerger::kListedOnly) {
+        SetLeaderFromPoint(transform * textPoint, false, m_leaderExtent >= 0.0);
+    }
+}
+
+void CDimensionRadial::SetLeaderFromPoint(const CPoint3d& point, bool fixed, bool keepRatio)
+{
+    const CArc3d& arc = GetArc();
+    const double angle = arc.GetAngleOfPoint(point);
+    const double d = (point - arc.centre).GetLength();
+    double extent = 0.0;
+    if (fixed) {
+        extent = m_diameter ? 0.0 : 1.5;
+    } else if (arc.radius > 0.0) {
+        extent = d / arc.radius;
+    }
+    if (!keepRatio && extent >= 1.0) {
+        extent = -(d - arc.radius);
+    }
+    SetLeader(angle, extent);
 }

@@ -42,6 +42,14 @@ public:
     // The edge exists and its curve is an arc.
     [[nodiscard]] bool IsAssociated() const override;
 
+    using CDimension::Transform;
+    // A free arc moves with the transformation; a radial dimension listed alone (kind
+    // 2) also carries its text point through it.
+    void Transform(const CTransformation& transform, std::uint32_t mode, std::int32_t kind) override;
+    // Puts the leader through the point: its angle on the arc and its reach (fixed: 0 for
+    // a diameter, 1.5 radii for a radius). Without keepRatio a point outside the arc is
+    // kept at its distance beyond it.
+    void SetLeaderFromPoint(const CPoint3d& point, bool fixed, bool keepRatio);
     // The arc's plane and centre.
     [[nodiscard]] CPlane3d GetPlane() const override;
     [[nodiscard]] CPoint3d GetAnchorPoint() const override;
