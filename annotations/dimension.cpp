@@ -1,9 +1,19 @@
 #include "annotations/dimension.h"
 
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "annotations/annotationcheck.h"
 #include "annotations/annotationlinks.h"
+#include "annotations/dimensiondrawing.h"
+#include "annotations/dimensionstyle.h"
+#include "document/layer.h"
+#include "document/material.h"
+#include "document/renderingoptions.h"
+#include "drawapi/gltextimagecache.h"
+#include "drawapi/tarnisview.h"
+#include "foundation/lengthformatter.h"
 #include "document/entitymerger.h"
 #include "document/tarnwickmodel.h"
 #include "platform/archive.h"
@@ -29,7 +39,10 @@ CDimension::CDimension(const CDimension& other) : CDrawingElement(other), m_labe
 {
 }
 
-CDimension::~CDimension() = default;
+CDimension::~CDimension()
+{
+    ResetLabelImage();
+}
 
 void CDimension::Serialize(CArchive& ar)
 {
@@ -44,7 +57,28 @@ void CDimension::Serialize(CArchive& ar)
 void CDimension::Erase()
 {
     RecordChange(true);
+    ResetLabelImage();
     CDrawingElement::Erase();
+}
+
+void CDimension::OnGeometryChanged()
+{
+    ResetLabelImage();
+}
+
+IGLTextImageCache* CDimension::GetLabelImage(ITarnisView* view)
+{
+    if (m_labelImage == nullptr && view != nullptr) {
+        m_labelImage = view->CreateTextImageCache(false);
+    }
+    return m_labelImage.get();
+}
+
+void CDimension::ResetLabelImage()
+{
+    if (m_labelImage != nullptr) {
+        m_labelImage->Reset();
+    }
 }
 
 CEntity* CDimension::Clone() const
@@ -75,9 +109,11 @@ int CDimension::CheckValidity(int mode, CValidityResultMap* results)
 
 int CDimension::CheckDimensionPart(int mode, CValidityResultMap* results)
 {
-    // The label image is made by drawing, which this program does not do yet: there is
-    // no image to check.
-    return CDrawingElement::CheckValidity(mode, results);
+    int result = CDrawingElement::CheckValidity(mode, results);
+    if (mode != 2 && m_labelImage != nullptr && !m_labelImage->IsValid()) {
+        result = std::max(result, 2);
+    }
+    return result;
 }
 
 int CDimension::GetTypeId() const
@@ -124,4 +160,162 @@ CDimensionStyle* CDimension::GetDimensionStyle() const
 {
     CTarnwickModel* model = GetModel();
     return GetModelDimensionStyle(model != nullptr ? model : GetCurrentModel());
+}
+
+CString CDimension::GetDisplayText(ITarnisView* view, bool& overridden)
+{
+    return BoundLabel(ApplyTextOverride(GetText(view), overridden));
+}
+
+CColor CDimension::GetLabelColor(bool overridden) const
+{
+    const CDimensionStyle* style = GetDimensionStyle();
+    if (IsSelected() || style == nullptr) {
+        return {};
+    }
+    if (!overridden) {
+        return style->GetLabelColor();
+    }
+    return style->IsHighlighting() ? style->GetHighlightColor() : CColor();
+}
+
+CColor CDimension::GetDrawColor(ITarnisView* view) const
+{
+    const CRenderingOptions* options = view != nullptr ? view->GetRenderingOptions() : nullptr;
+    if (IsSelected() || (IsNewComponentHighlight() && view != nullptr && IsOnSelectedPath(view))) {
+        const bool second = HasFlag(kFlagSecondHighlight) || IsUnderFlaggedInstance(view);
+        if (options != nullptr) {
+            return second ? options->GetSecondSelectionColor() : options->GetSelectionColor();
+        }
+    }
+    CColor color;
+    if (options != nullptr && options->IsColorByLayer()) {
+        CLayer* layer = GetEffectiveLayer();
+        if (layer != nullptr && CLayer::IsDefaultLayer(layer) && view->GetCurrentLayer() != nullptr) {
+            layer = view->GetCurrentLayer();
+        }
+        if (layer != nullptr && layer->GetMaterial() != nullptr) {
+            color = layer->GetMaterial()->GetColor();
+        }
+    }
+    const CDimensionStyle* style = GetDimensionStyle();
+    if (style == nullptr) {
+        return color.GetValue() != 0 ? color : CColor(64, 64, 64, 255);
+    }
+    if (style->IsHighlighting() && !IsAssociated() && !m_forcedDisplay) {
+        color = style->GetHighlightColor();
+    }
+    return color.GetValue() != 0 ? color : style->GetDefaultColor();
+}
+
+bool CDimension::IsShown(ITarnisView* view) const
+{
+    if (!CDrawingElement::IsShown(view)) {
+        return false;
+    }
+    if (view == nullptr) {
+        return true;
+    }
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    if (options != nullptr && options->GetDisplayByte(CRenderingOptions::kHideAnnotations)) {
+        return false;
+    }
+    const CTransformation t = view->GetTransform();
+    const CPlane3d plane = t * GetPlane();
+    CVector3d normal(plane.a, plane.b, plane.c);
+    normal.Normalize();
+    const CCameraState camera = view->GetCameraState();
+    CVector3d toEye = camera.perspective ? camera.eyePoint - t * GetAnchorPoint() : -camera.viewDirection;
+    toEye.Normalize();
+    return std::fabs(DotProduct(normal, toEye)) > 0.001;
+}
+
+void CDimension::Draw(ITarnisView* view)
+{
+    if (view == nullptr || view->GetDrawingLevel() <= 6 || !IsShown(view)) {
+        return;
+    }
+    const CDimensionStyle* style = GetDimensionStyle();
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    const bool mayStipple = (options != nullptr && options->IsShowHiddenGeometry()) || m_forcedDisplay;
+    bool hidden = false;
+    if (style != nullptr && style->HidesOblique()) {
+        const CPlane3d plane = view->GetTransform() * GetPlane();
+        CVector3d normal(plane.a, plane.b, plane.c);
+        normal.Normalize();
+        if (1.0 - style->GetObliqueThreshold() > std::fabs(DotProduct(normal, view->GetCameraState().viewDirection))) {
+            if (!mayStipple) {
+                return;
+            }
+            hidden = true;
+        }
+    }
+    if (style != nullptr && style->HidesSmall() && GetScreenLength(view) < style->GetMinimumScreenLength()) {
+        if (!mayStipple) {
+            return;
+        }
+        hidden = true;
+    }
+    view->BeginElement(this);
+    view->ResetLineState();
+    view->SetColor(GetDrawColor(view));
+    view->SetLighting(false);
+    const bool stippled = IsHiddenFlagSet() || hidden;
+    if (stippled) {
+        view->SetLineStipple(0x3333);
+        view->SetLineWidth(1.0);
+    } else {
+        view->SetLineWidth(style != nullptr ? style->GetLineWeight() : 1);
+    }
+    DrawDimension(view, !hidden);
+    view->EndPrimitive();
+    if (stippled) {
+        view->SetLineStipple(0);
+    }
+    view->EndElement();
+}
+
+void CDimension::DrawEndMark(ITarnisView* view, const CPlane3d& plane, const CPoint3d& point,
+                             const CVector3d& direction)
+{
+    const CDimensionStyle* style = GetDimensionStyle();
+    if (style != nullptr) {
+        ::DrawEndMark(view, plane, point, direction, style->GetEndMarkType(), style->GetEndMarkSize(),
+                      style->GetLineWeight());
+    }
+}
+
+CPlane3d CDimension::GetPlane() const
+{
+    return {};
+}
+
+CPoint3d CDimension::GetAnchorPoint() const
+{
+    return {};
+}
+
+CString CDimension::GetText(ITarnisView* /*view*/)
+{
+    return {};
+}
+
+void CDimension::DrawDimension(ITarnisView* /*view*/, bool /*solid*/)
+{
+}
+
+int CDimension::GetScreenLength(ITarnisView* /*view*/)
+{
+    return 0;
+}
+
+CString FormatMeasuredLength(double inches, const CDimensionStyle* style)
+{
+    CString text = CLengthFormatter(-1).Format(inches);
+    if (style == nullptr || !style->IsHighlighting()) {
+        while (!text.IsEmpty() && (text[0] == '~' || text[0] == ' ')) {
+            text = text.Mid(1);
+        }
+    }
+    return text;
 }

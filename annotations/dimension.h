@@ -6,11 +6,14 @@
 // CDimension read from a file measures nothing.
 
 #include <cstdint>
+#include <memory>
 
+#include "foundation/plane3d.h"
 #include "model/drawingelement.h"
 #include "platform/cstring.h"
 
 class CDimensionStyle;
+class IGLTextImageCache;
 
 class CDimension : public CDrawingElement
 {
@@ -26,8 +29,20 @@ public:
     // Reads or writes the drawing-element part and the label text; a backslash and
     // "n" in a stored label become a line feed. Throws the archive exception on bad input.
     void Serialize(CArchive& ar) override;
-    // Records the change, then erases the drawing element.
+    // Records the change, lets the label image go, then erases the drawing element.
     void Erase() override;
+    // The label is rendered again on the next draw.
+    void OnGeometryChanged() override;
+    // Lines, end marks and label, named for picking; nothing below full detail, when
+    // not shown, or when the style drops it as too oblique or too small (unless hidden
+    // geometry or the forced display asks for it stippled).
+    void Draw(ITarnisView* view) override;
+    // Not shown on a hidden layer, while the options hide annotations, or when its
+    // plane is seen edge-on.
+    [[nodiscard]] bool IsShown(ITarnisView* view) const override;
+    // The selection colour, the layer colour when edges take it, the style's highlight
+    // for a dimension hanging on nothing, else the style's colour.
+    [[nodiscard]] CColor GetDrawColor(ITarnisView* view) const override;
     [[nodiscard]] CEntity* Clone() const override;
     // Moves the dimension as one listed alone: Transform with mode 0 and kind 2.
     void Transform(const CTransformation& transform) override;
@@ -59,18 +74,44 @@ public:
     // overridden is true when a label text holds no "<>".
     [[nodiscard]] CString ApplyTextOverride(const CString& measured, bool& overridden) const;
 
+    // The measured text shown through the label text.
+    [[nodiscard]] CString GetDisplayText(ITarnisView* view, bool& overridden);
+    // 0 (the line colour) for a selected dimension and where the style gives none.
+    [[nodiscard]] CColor GetLabelColor(bool overridden) const;
+    // The style's end mark in the plane at the point.
+    void DrawEndMark(ITarnisView* view, const CPlane3d& plane, const CPoint3d& point, const CVector3d& direction);
+
+    // The plane the dimension lies in and the point it is seen at; the base answers the
+    // XY plane and the origin.
+    [[nodiscard]] virtual CPlane3d GetPlane() const;
+    [[nodiscard]] virtual CPoint3d GetAnchorPoint() const;
+    // The measured value as text; empty for the base.
+    [[nodiscard]] virtual CString GetText(ITarnisView* view);
+    // The kinds draw lines, end marks and label; solid is false when stippled.
+    virtual void DrawDimension(ITarnisView* view, bool solid);
+    // The measured length in whole pixels.
+    [[nodiscard]] virtual int GetScreenLength(ITarnisView* view);
+
     // The style of the dimension's model, or of the current model when the dimension
     // has none; null while the model holds no style.
     [[nodiscard]] CDimensionStyle* GetDimensionStyle() const;
 
 protected:
+    // The label image, made on first use; null without a view.
+    IGLTextImageCache* GetLabelImage(ITarnisView* view);
+    void ResetLabelImage();
     // The check of the dimension part, for the kinds to run before their own.
     int CheckDimensionPart(int mode, CValidityResultMap* results);
 
 private:
     CString m_labelText;
     bool m_forcedDisplay = false;
+    std::unique_ptr<IGLTextImageCache> m_labelImage;
 };
+
+// A measured length in the model's units; a rounded value's leading "~" and blanks go
+// unless the style highlights.
+[[nodiscard]] CString FormatMeasuredLength(double inches, const CDimensionStyle* style);
 
 // Stored texts write a line break as a backslash and "n"; this turns them into line feeds.
 [[nodiscard]] CString ExpandStoredLineBreaks(const CString& text);

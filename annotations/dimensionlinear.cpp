@@ -3,7 +3,17 @@
 #include <cmath>
 #include <utility>
 
+#include <algorithm>
+
 #include "annotations/annotationcheck.h"
+#include "annotations/dimensiondrawing.h"
+#include "annotations/dimensionstyle.h"
+#include "annotations/sectionclipstack.h"
+#include "document/renderingoptions.h"
+#include "document/twfont.h"
+#include "drawapi/glenums.h"
+#include "drawapi/gltextimagecache.h"
+#include "drawapi/tarnisview.h"
 #include "annotations/pointreferences.h"
 #include "document/entitymerger.h"
 #include "document/versionmap.h"
@@ -271,4 +281,198 @@ int CDimensionLinear::CheckLinear(int mode, CValidityResultMap* results)
         check.Broken(kMsgDimensionBadNumber, kValidityBroken);
     }
     return check.GetSeverity();
+}
+
+// --- layout and drawing ---
+
+CPlane3d CDimensionLinear::GetPlane() const
+{
+    return {m_first.GetPosition(), UnitOrZero(m_normal)};
+}
+
+CPoint3d CDimensionLinear::GetAnchorPoint() const
+{
+    const CPoint3d& a = m_first.GetPosition();
+    const CPoint3d& b = m_second.GetPosition();
+    return {(a.x + b.x) / 2.0, (a.y + b.y) / 2.0, (a.z + b.z) / 2.0};
+}
+
+CDimensionLinear::Layout CDimensionLinear::ComputeLayout()
+{
+    m_first.Evaluate();
+    m_second.Evaluate();
+    Layout layout;
+    layout.frame = GetDimensionFrame();
+    const CTransformation toFrame = layout.frame.GetInverse();
+    const CPoint3d first = toFrame * m_first.GetPosition();
+    const CPoint3d second = toFrame * m_second.GetPosition();
+    layout.points[0] = CPoint3d(first.x, first.y, 0.0);
+    layout.points[1] = CPoint3d(second.x, second.y, 0.0);
+    layout.points[2] = CPoint3d(first.x, first.y + m_offset, 0.0);
+    layout.points[3] = CPoint3d(second.x, m_offset, 0.0);
+    layout.points[4] = first;
+    layout.points[5] = second;
+    return layout;
+}
+
+CString CDimensionLinear::GetText(ITarnisView* view)
+{
+    const Layout layout = ComputeLayout();
+    CVector3d line = layout.frame * (layout.points[3] - layout.points[2]);
+    if (view != nullptr) {
+        line = view->GetTransform() * line;
+    }
+    return FormatMeasuredLength(line.GetLength(), GetDimensionStyle());
+}
+
+int CDimensionLinear::GetScreenLength(ITarnisView* view)
+{
+    const Layout layout = ComputeLayout();
+    const CPoint3d start = layout.frame * layout.points[2];
+    const CPoint3d end = layout.frame * layout.points[3];
+    const CVector3d line = end - start;
+    const double length = line.GetLengthSquared() < 1e-20 ? 0.0 : line.GetLength();
+    const CPoint3d middle((start.x + end.x) / 2.0, (start.y + end.y) / 2.0, (start.z + end.z) / 2.0);
+    const double pixel = view != nullptr ? view->PixelsToModelLength(1.0, middle) : 0.0;
+    return pixel > 0.0 ? static_cast<int>(length / pixel) : 0;
+}
+
+bool CDimensionLinear::IsSameSide(double offset, const CPoint3d& first, const CPoint3d& second)
+{
+    if (std::fabs(offset) <= 0.001) {
+        return true;
+    }
+    return (offset - first.y >= 0.0) == (offset - second.y >= 0.0);
+}
+
+bool CDimensionLinear::PlaceLabel(ITarnisView* view, const Layout& layout, const CPoint3d& anchor,
+                                  CPoint3d& position, int& alignment) const
+{
+    const CDimensionStyle* style = GetDimensionStyle();
+    position = anchor;
+    auto* font = style != nullptr ? dynamic_cast<CTwFont*>(style->PeekFont()) : nullptr;
+    if (style == nullptr || !style->IsLabelInPlane() || (font != nullptr && font->GetFontKind() <= 1)) {
+        alignment = 4;
+        return true;
+    }
+    // In the frame, y runs across the dimension line; flip makes the label read upwards.
+    CVector3d v(0.0, 1.0, 0.0);
+    CPoint3d origin;
+    CPoint3d alongY;
+    CPoint3d alongX;
+    if (style->IsFlipped() && view->ModelToScreen(anchor, origin) &&
+        view->ModelToScreen(anchor + CVector3d(0.0, 1.0, 0.0), alongY) &&
+        view->ModelToScreen(anchor + CVector3d(1.0, 0.0, 0.0), alongX)) {
+        const CVector3d u = UnitOrZero(alongY - origin);
+        const CVector3d w = UnitOrZero(alongX - origin);
+        if (w.CrossProduct(u).z > 0.0) {
+            v = -v;
+        }
+        if (std::fabs(w.x) > 0.1 ? w.x < 0.0 : w.y > 0.0) {
+            v = -v;
+        }
+    }
+    const double d = v.y * m_offset;
+    const bool sameSide = IsSameSide(m_offset, layout.points[0], layout.points[1]);
+    int placement = style->GetLabelPlacement();
+    if (placement == CDimensionStyle::kLabelAboveUnlessFar) {
+        placement = sameSide && d < 0.0 ? CDimensionStyle::kLabelBelow : CDimensionStyle::kLabelAbove;
+    } else if (placement == CDimensionStyle::kLabelBelowUnlessFar) {
+        placement = sameSide && d < 0.0 ? CDimensionStyle::kLabelAbove : CDimensionStyle::kLabelBelow;
+    }
+    const double gap = view->PixelsToModelLength(std::trunc(0.5 * style->GetLineWeight() + 2.5), anchor);
+    switch (placement) {
+    case CDimensionStyle::kLabelAbove: alignment = 1; position = anchor + v * gap; return false;
+    case CDimensionStyle::kLabelBelow: alignment = 7; position = anchor + v * (-gap); return false;
+    case CDimensionStyle::kLabelCentred: alignment = 4; return true;
+    default: return true;
+    }
+}
+
+void CDimensionLinear::DrawExtensionLines(ITarnisView* view, const Layout& layout)
+{
+    const CPoint3d* p = layout.points;
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    const CDimensionStyle* style = GetDimensionStyle();
+    int gapPixels = style != nullptr ? style->GetExtensionGap() : 5;
+    if (options != nullptr) {
+        int extra = options->IsJitterEdges() ? 10 : 0;
+        extra = std::max(extra, options->IsDrawProfiles() ? options->GetProfileWidth() : 0);
+        extra = std::max(extra, options->IsExtendEdges() ? options->GetExtendLength() : 0);
+        gapPixels += extra;
+    }
+    const int overshootPixels = style != nullptr ? style->GetExtensionOvershoot() : 10;
+    const double gap[2] = {view->PixelsToModelLength(gapPixels, p[0]), view->PixelsToModelLength(gapPixels, p[1])};
+    const double overshoot[2] = {view->PixelsToModelLength(overshootPixels, p[2]),
+                                 view->PixelsToModelLength(overshootPixels, p[3])};
+    CVector3d e[2];
+    if (std::fabs(m_offset) > 0.001) {
+        e[0] = CVector3d(0.0, m_offset < p[0].y ? -1.0 : 1.0, 0.0);
+        e[1] = CVector3d(0.0, m_offset < p[1].y ? -1.0 : 1.0, 0.0);
+    }
+    const CCameraState camera = view->GetCameraState();
+    const CVector3d sight = UnitOrZero(view->GetInverseTransform() * camera.viewDirection);
+    const bool seesDepth = camera.perspective || std::fabs(std::fabs(sight.z) - 1.0) > 1e-9;
+    view->BeginPrimitive(glenum::kLines);
+    for (int k = 0; k < 2; ++k) {
+        CPoint3d from = p[k] + e[k] * gap[k];
+        const double depth = p[4 + k].z;
+        if (std::fabs(depth) > 0.001 && seesDepth) {
+            const CPoint3d back = p[4 + k] + CVector3d(0.0, 0.0, depth > 0.0 ? -gap[k] : gap[k]);
+            view->VertexV(p[k]);
+            view->VertexV(back);
+            from = p[k];
+        }
+        view->VertexV(from);
+        view->VertexV(p[2 + k] + e[k] * overshoot[k]);
+    }
+    view->EndPrimitive();
+}
+
+void CDimensionLinear::DrawDimension(ITarnisView* view, bool solid)
+{
+    const Layout layout = ComputeLayout();
+    CSectionClipStack& sections = view->GetSectionFilters();
+    if (!sections.IsEmpty() &&
+        (!sections.IsPointKept(m_first.GetPosition()) || !sections.IsPointKept(m_second.GetPosition()))) {
+        return;
+    }
+    sections.DisableClipPlanes(CSectionClipStack::kAllPlanes);
+    view->EndPrimitive();
+    view->PushTransform(layout.frame, true);
+    const CPoint3d* p = layout.points;
+    DrawExtensionLines(view, layout);
+    const CPlane3d plane(CPoint3d(), CVector3d(0.0, 0.0, 1.0));
+    DrawEndMark(view, plane, p[2], UnitOrZero(p[3] - p[2]));
+    DrawEndMark(view, plane, p[3], UnitOrZero(p[2] - p[3]));
+    bool overridden = false;
+    const CString text = GetDisplayText(view, overridden);
+    const CColor labelColor = GetLabelColor(overridden);
+    const CPoint3d middle((p[2].x + p[3].x) / 2.0, (p[2].y + p[3].y) / 2.0, 0.0);
+    CPoint3d position;
+    int alignment = 4;
+    const bool onLine = PlaceLabel(view, layout, middle, position, alignment);
+    const CDimensionStyle* style = GetDimensionStyle();
+    auto* font = style != nullptr ? dynamic_cast<CTwFont*>(const_cast<CDimensionStyle*>(style)->GetFont()) : nullptr;
+    IGLTextImageCache* image = GetLabelImage(view);
+    if (onLine && view->GetDrawMode() != IModelView::kDrawModeSelection && font != nullptr && image != nullptr) {
+        image->SetText(text, IGLTextImageCache::kAlignCentre, font, view);
+        DrawLineAroundLabel(view, p[2], p[3], position, *image, alignment, false);
+    } else {
+        view->BeginPrimitive(glenum::kLines);
+        view->VertexV(p[2]);
+        view->VertexV(p[3]);
+        view->EndPrimitive();
+    }
+    if (font != nullptr) {
+        const CColor lineColor = view->GetColor();
+        view->SetColor(labelColor);
+        const bool inPlane = style->IsLabelInPlane();
+        view->DrawText(font, position, text, alignment, IGLTextImageCache::kAlignCentre, solid ? 1u : 0u,
+                       inPlane ? &plane : nullptr, style->IsFlipped(), image);
+        view->SetColor(lineColor);
+    }
+    view->EndPrimitive();
+    view->PopTransform(true);
+    sections.EnableClipPlanes(CSectionClipStack::kAllPlanes);
 }

@@ -62,6 +62,30 @@ public:
     // False when either point is free.
     [[nodiscard]] bool IsAssociated() const override;
 
+    // The plane through the first point with the normal; the anchor is the midpoint.
+    [[nodiscard]] CPlane3d GetPlane() const override;
+    [[nodiscard]] CPoint3d GetAnchorPoint() const override;
+    // The length of the dimension line in model space, in the model's units.
+    [[nodiscard]] CString GetText(ITarnisView* view) override;
+    void DrawDimension(ITarnisView* view, bool solid) override;
+    [[nodiscard]] int GetScreenLength(ITarnisView* view) override;
+
+    // The points the dimension is drawn from, in frame coordinates: the measured points
+    // on the plane (0, 1), the ends of the dimension line (2, 3) and the measured points
+    // as they are (4, 5). The positions are evaluated again from what they hang on.
+    struct Layout
+    {
+        CTransformation frame;
+        CPoint3d points[6];
+    };
+    [[nodiscard]] Layout ComputeLayout();
+    // Where the label goes for a dimension line through the anchor; false when it sits
+    // beside the line rather than on it.
+    bool PlaceLabel(ITarnisView* view, const Layout& layout, const CPoint3d& anchor, CPoint3d& position,
+                    int& alignment) const;
+    // The dimension line lies on the same side of both measured points.
+    [[nodiscard]] static bool IsSameSide(double offset, const CPoint3d& first, const CPoint3d& second);
+
     [[nodiscard]] const CModelPointRef& GetFirstPoint() const { return m_first; }
     [[nodiscard]] const CModelPointRef& GetSecondPoint() const { return m_second; }
     // Records the change, drops the old back references and registers the new ones.
@@ -83,6 +107,7 @@ private:
     void ReadRecord(CArchive& ar, int version);
     void WriteRecord(CArchive& ar);
     int CheckLinear(int mode, CValidityResultMap* results);
+    void DrawExtensionLines(ITarnisView* view, const Layout& layout);
 
     CModelPointRef m_first;
     CModelPointRef m_second;

@@ -42,6 +42,33 @@ public:
     // The edge exists and its curve is an arc.
     [[nodiscard]] bool IsAssociated() const override;
 
+    using CDimension::Transform;
+    // A free arc moves with the transformation; a radial dimension listed alone (kind
+    // 2) also carries its text point through it.
+    void Transform(const CTransformation& transform, std::uint32_t mode, std::int32_t kind) override;
+    // Puts the leader through the point: its angle on the arc and its reach (fixed: 0 for
+    // a diameter, 1.5 radii for a radius). Without keepRatio a point outside the arc is
+    // kept at its distance beyond it.
+    void SetLeaderFromPoint(const CPoint3d& point, bool fixed, bool keepRatio);
+    // The arc's plane and centre.
+    [[nodiscard]] CPlane3d GetPlane() const override;
+    [[nodiscard]] CPoint3d GetAnchorPoint() const override;
+    // The radius (or diameter) with the style's prefix, "?" when the view scales the
+    // arc's plane unevenly.
+    [[nodiscard]] CString GetText(ITarnisView* view) override;
+    void DrawDimension(ITarnisView* view, bool solid) override;
+    [[nodiscard]] int GetScreenLength(ITarnisView* view) override;
+
+    // The text point (0), the point on the arc (1) and the point opposite (2); a leader
+    // meeting the circle off the arc is moved onto it.
+    struct Layout
+    {
+        CPoint3d points[3];
+    };
+    [[nodiscard]] Layout ComputeLayout();
+    // The label beside the text point (true) or centred on the diameter (false).
+    bool PlaceLabel(ITarnisView* view, const Layout& layout, CPoint3d& position, int& alignment) const;
+
     [[nodiscard]] CEdge* GetEdge() const { return m_edge; }
     // Records the change and moves the back reference; the arc is read from the edge.
     void SetEdge(CEdge* edge);
@@ -65,6 +92,7 @@ private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar);
     void RefreshArc();
+    void ReanchorOnArc(Layout& layout) const;
     int CheckRadial(int mode, CValidityResultMap* results);
 
     CEdge* m_edge = nullptr;

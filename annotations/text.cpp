@@ -11,6 +11,7 @@
 #include "document/entitymerger.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
+#include "drawapi/gltextimagecache.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/plane3d.h"
 #include "foundation/tolerance.h"
@@ -68,7 +69,10 @@ CText::CText(const CText& other)
 {
 }
 
-CText::~CText() = default;
+CText::~CText()
+{
+    OnGeometryChanged();
+}
 
 bool CText::CollectDependents(CEntitySet& set)
 {
@@ -111,6 +115,7 @@ void CText::SwapData(CEntity& other)
 void CText::Erase()
 {
     RecordChange(true);
+    OnGeometryChanged();
     ReplaceFontReference(m_font, nullptr);
     CDrawingElement::Erase();
 }

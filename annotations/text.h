@@ -5,6 +5,7 @@
 // own or, when it has none, the font of the model's text style.
 
 #include <cstdint>
+#include <memory>
 
 #include "document/modelpointref.h"
 #include "foundation/point3d.h"
@@ -13,6 +14,7 @@
 #include "platform/cstring.h"
 
 class CAnnotationCheck;
+class IGLTextImageCache;
 
 class CText : public CDrawingElement
 {
@@ -68,6 +70,28 @@ public:
     void OnErased() override;
     int CheckValidity(int mode, CValidityResultMap* results) override;
     [[nodiscard]] int GetTypeId() const override;
+    // The label is rendered again on the next draw.
+    void OnGeometryChanged() override;
+    // Leader, end mark and label, named for picking; nothing below full detail, when not
+    // shown, or when its anchor is cut away by a section plane.
+    void Draw(ITarnisView* view) override;
+    // Not on a hidden layer or instance, not while annotations are hidden, not with the
+    // anchor at the eye, off the window or (for texts drawn on top) behind the model.
+    [[nodiscard]] bool IsShown(ITarnisView* view) const override;
+
+    // The points the text is drawn from: the anchor, the text point, the end of the
+    // shoulder and the label's point, with the label's placement code (9 right of its
+    // point, 10 left of it) and text alignment.
+    struct Layout
+    {
+        CPoint3d points[4];
+        int placement = 9;
+        int alignment = 0;
+    };
+    [[nodiscard]] Layout LayoutText(ITarnisView* view);
+    // The text point for the view: the anchor plus the leader in model space.
+    [[nodiscard]] CPoint3d GetTextPoint(ITarnisView* view) const;
+    [[nodiscard]] bool IsLabelVisible(ITarnisView* view) const;
 
     [[nodiscard]] bool RefersTo(const CEntity* entity) const;
 
@@ -123,6 +147,10 @@ private:
     // Mends the values the check repairs; the reader runs it on what a file holds.
     void RepairValues(CAnnotationCheck* check);
     int CheckText(int mode, CValidityResultMap* results);
+    [[nodiscard]] CVector3d GetModelLeader(ITarnisView* view) const;
+    [[nodiscard]] CVector3d GetScreenLeader(ITarnisView* view) const;
+    void DrawLabel(ITarnisView* view, bool normal);
+    [[nodiscard]] bool IsAnchorPathShown(ITarnisView* view) const;
 
     CString m_text;
     double m_screenX = 0.5;
@@ -140,5 +168,6 @@ private:
     std::int32_t m_leaderKind = kScreenText;
     std::int32_t m_sideMode = kSideAutomatic;
     CPoint3d m_screenPoint;
-    bool m_visible = true;
+    mutable bool m_visible = true;
+    std::unique_ptr<IGLTextImageCache> m_textImage;
 };

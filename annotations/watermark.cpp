@@ -1,12 +1,14 @@
 #include "annotations/watermark.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
 #include "annotations/constructionmessages.h"
 #include "document/dib.h"
 #include "document/imageadapter/imageapp.h"
+#include "drawapi/tarnisview.h"
 #include "model/undooperation.h"
 #include "model/undosuspender.h"
 #include "platform/archive.h"
@@ -66,6 +68,7 @@ void CWatermark::SetImage(CDib* image)
     if (image == m_image) {
         return;
     }
+    m_pixelCache.clear();
     if (image != nullptr) {
         image->AddUse();
     }
@@ -109,6 +112,8 @@ void CWatermark::SwapData(CEntity& other)
     std::swap(m_time, watermark.m_time);
     std::swap(m_position, watermark.m_position);
     std::swap(m_inFront, watermark.m_inFront);
+    m_pixelCache.clear();
+    watermark.m_pixelCache.clear();
 }
 
 int CWatermark::CheckValidity(int mode, CValidityResultMap* results)
@@ -152,4 +157,67 @@ void CWatermark::SetInFront(bool inFront)
     }
     RecordChange(true);
     m_inFront = inFront;
+}
+
+namespace {
+
+// A picture side beyond this is not drawn: the pixel cache is made from it.
+constexpr int kLargestSide = 16384;
+constexpr double kEdge = 0.05;
+
+double Placed(double value)
+{
+    return value > 0.0 ? value : kEdge;
+}
+
+}  // namespace
+
+void CWatermark::GetWindowCorner(std::uint32_t position, int viewportWidth, int viewportHeight, int width,
+                                 int height, double& x, double& y)
+{
+    if (position > kBottomRight) {
+        x = y = kEdge;
+        return;
+    }
+    const int column = static_cast<int>(position % 3);
+    const int row = static_cast<int>(position / 3);
+    const double xs[3] = {kEdge, (viewportWidth - width) * 0.5, static_cast<double>(viewportWidth - width)};
+    const double ys[3] = {static_cast<double>(viewportHeight - height), (viewportHeight - height) * 0.5, kEdge};
+    x = Placed(xs[column]);
+    y = Placed(ys[row]);
+}
+
+void CWatermark::Draw(ITarnisView* view)
+{
+    if (view == nullptr || m_image == nullptr || !m_image->HasImage()) {
+        return;
+    }
+    const int w = m_image->GetWidth();
+    const int h = m_image->GetHeight();
+    const int bits = m_image->GetBitsPerPixel();
+    if (w <= 0 || h <= 0 || w > kLargestSide || h > kLargestSide || (bits != 24 && bits != 32)) {
+        return;
+    }
+    const std::size_t rowBytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(bits / 8);
+    if (m_pixelCache.empty()) {
+        std::uint8_t* rows = m_image->GetResizedPixels(0, 0);
+        if (rows == nullptr) {
+            return;
+        }
+        m_pixelCache.resize(rowBytes * static_cast<std::size_t>(h));
+        for (int r = 0; r < h; ++r) {
+            std::memcpy(&m_pixelCache[static_cast<std::size_t>(h - 1 - r) * rowBytes],
+                        rows + static_cast<std::size_t>(r) * rowBytes, rowBytes);
+        }
+        GetImageLibApp()->FreeBuffer(rows);
+    }
+    const CCameraState camera = view->GetCameraState();
+    double x = kEdge;
+    double y = kEdge;
+    GetWindowCorner(m_position, camera.viewportWidth, camera.viewportHeight, w, h, x, y);
+    CPoint3d corner;
+    // The view's window rows count downwards.
+    if (view->ScreenToModel(CPoint3d(x, camera.viewportHeight - y, m_inFront ? 0.05 : 0.98), corner)) {
+        view->DrawPixels(corner, w, h, bits, m_pixelCache.data());
+    }
 }

@@ -9,11 +9,13 @@
 // that the reader can delete whatever a broken file made.
 
 #include <cstdint>
+#include <vector>
 
 #include "model/entity.h"
 #include "platform/cstring.h"
 
 class CDib;
+class ITarnisView;
 
 class CWatermark : public CEntity
 {
@@ -60,6 +62,13 @@ public:
     // Records the change when the value differs.
     virtual void SetInFront(bool inFront);
     [[nodiscard]] virtual bool IsInFront() const { return m_inFront; }
+    // Draws the picture unscaled at its place in the window, at window depth 0.05 in
+    // front of the model or 0.98 behind it. Nothing without a picture of 24 or 32 bits.
+    virtual void Draw(ITarnisView* view);
+    // The window pixel the picture's lower-left corner goes to in a viewport of the
+    // size, counted from the bottom left.
+    static void GetWindowCorner(std::uint32_t position, int viewportWidth, int viewportHeight,
+                                              int width, int height, double& x, double& y);
 
     [[nodiscard]] const CString& GetFileName() const { return m_fileName; }
     [[nodiscard]] bool GetFlag() const { return m_flag; }
@@ -80,4 +89,6 @@ private:
     std::uint32_t m_position = kBottomRight;
     CDib* m_image = nullptr;
     bool m_inFront = true;
+    // The picture's rows bottom first, as the view draws them; made on first draw.
+    std::vector<std::uint8_t> m_pixelCache;
 };

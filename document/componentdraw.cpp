@@ -176,7 +176,8 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
             if (type == kTypeEdge) {
                 continue;
             }
-            if (type == kTypeText || type == kTypeDimension) {
+            if (type == kTypeText || type == kTypeDimension || type == kTypeDimensionLinear ||
+                type == kTypeDimensionRadial) {
                 texts.push_back(entity);
                 continue;
             }

@@ -14,4 +14,9 @@ struct CCameraState
     bool perspective = true;
     double nearDistance = 1.0;
     double farDistance = 1000.0;
+    // The screen's right and up directions in model space; labels read along them.
+    CVector3d rightAxis{1.0, 0.0, 0.0};
+    CVector3d upAxis{0.0, 1.0, 0.0};
+    int viewportWidth = 0;
+    int viewportHeight = 0;
 };

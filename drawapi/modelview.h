@@ -132,6 +132,14 @@ public:
     virtual void DrawText(CTwFont* font, const CPoint3d& position, const CString& text, int placement,
                           int alignment, unsigned flags, const CPlane3d* plane, bool flip,
                           IGLTextImageCache* cache) = 0;
+    // The depth buffer's value (0 near, 1 far) at a window pixel; false outside the
+    // viewport or without a context.
+    virtual bool ReadWindowDepth(int x, int y, double& depth) const = 0;
+    // A picture of 24 (blue, green, red) or 32 (blue, green, red, alpha) bits a pixel,
+    // rows from the bottom, tightly packed, drawn unscaled with its lower-left corner at
+    // the model point's window position.
+    virtual void DrawPixels(const CPoint3d& position, int width, int height, int bitsPerPixel,
+                            const std::uint8_t* pixels) = 0;
     // Text at window coordinates (y downwards) in the view font.
     virtual void DrawScreenText(int x, int y, const CString& text) = 0;
     // An empty cache for a label that DrawText draws: one texture (reduced when larger

@@ -197,6 +197,10 @@ CCameraState CTarnisView::GetCameraState() const
     state.perspective = m_viewDefinition.IsPerspective();
     state.nearDistance = m_viewDefinition.GetUsedNear();
     state.farDistance = m_viewDefinition.GetUsedFar();
+    state.rightAxis = m_viewDefinition.GetXAxis();
+    state.upAxis = m_viewDefinition.GetYAxis();
+    state.viewportWidth = m_viewDefinition.GetViewportWidth();
+    state.viewportHeight = m_viewDefinition.GetViewportHeight();
     return state;
 }
 

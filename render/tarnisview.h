@@ -202,6 +202,9 @@ public:
     void DrawText(CTwFont* font, const CPoint3d& position, const CString& text, int placement, int alignment,
                   unsigned flags, const CPlane3d* plane, bool flip, IGLTextImageCache* cache) override;
     void DrawScreenText(int x, int y, const CString& text) override;
+    bool ReadWindowDepth(int x, int y, double& depth) const override;
+    void DrawPixels(const CPoint3d& position, int width, int height, int bitsPerPixel,
+                    const std::uint8_t* pixels) override;
     [[nodiscard]] std::unique_ptr<IGLTextImageCache> CreateTextImageCache(bool tiled) override;
     [[nodiscard]] int GetOpenPrimitive() const { return m_openPrimitive; }
 

@@ -118,3 +118,33 @@ void CTarnisView::DrawText(CTwFont* font, const CPoint3d& position, const CStrin
 {
     DrawModelText(*this, font, position, text, placement, alignment, flags, plane, flip, cache);
 }
+
+bool CTarnisView::ReadWindowDepth(int x, int y, double& depth) const
+{
+    if (x < 0 || y < 0 || x >= m_viewDefinition.GetViewportWidth() || y >= m_viewDefinition.GetViewportHeight()) {
+        return false;
+    }
+    GLfloat value = 1.0f;
+    glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &value);
+    depth = value;
+    return glGetError() == GL_NO_ERROR;
+}
+
+void CTarnisView::DrawPixels(const CPoint3d& position, int width, int height, int bitsPerPixel,
+                             const std::uint8_t* pixels)
+{
+    if (pixels == nullptr || width <= 0 || height <= 0 || (bitsPerPixel != 24 && bitsPerPixel != 32)) {
+        return;
+    }
+    EndPrimitive();
+    // The picture's own colours, whatever the faces left switched on.
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glRasterPos3d(position.x, position.y, position.z);
+    glDrawPixels(width, height, bitsPerPixel == 32 ? GL_BGRA : GL_BGR, GL_UNSIGNED_BYTE, pixels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glPopAttrib();
+}

@@ -117,7 +117,12 @@ public:
         const CViewDefinition& definition = view.GetViewDefinition();
         glMatrixMode(GL_PROJECTION);
         glPushMatrix();
-        glLoadIdentity();
+        // A pick keeps its region, so a label is hit only under the cursor.
+        if (view.GetDrawMode() == IModelView::kDrawModeSelection) {
+            glLoadMatrixd(definition.GetPickRegion().GetValues());
+        } else {
+            glLoadIdentity();
+        }
         glOrtho(0.0, definition.GetViewportWidth(), 0.0, definition.GetViewportHeight(), 0.0, 1.0);
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();

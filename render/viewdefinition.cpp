@@ -482,8 +482,8 @@ void CViewDefinition::ApplyToGL(bool useFittedRange)
 
 void CViewDefinition::ApplyPickMatrix(const CPoint2d& pixel, double width, double height)
 {
-    LoadMatrix(GL_PROJECTION,
-               CGLMatrix::PickRegion(pixel.x, m_viewport[3] - pixel.y, width, height, m_viewport));
+    m_pickRegion = CGLMatrix::PickRegion(pixel.x, m_viewport[3] - pixel.y, width, height, m_viewport);
+    LoadMatrix(GL_PROJECTION, m_pickRegion);
     SetProjection(true);
     LoadLookAt();
 }

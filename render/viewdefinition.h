@@ -143,6 +143,9 @@ public:
     void ApplyToGL(bool useFittedRange);
     // Loads a projection restricted to width by height pixels around the pixel.
     void ApplyPickMatrix(const CPoint2d& pixel, double width, double height);
+    // The pick region of the latest ApplyPickMatrix, for drawing in window pixels while
+    // picking.
+    [[nodiscard]] const CGLMatrix& GetPickRegion() const { return m_pickRegion; }
     void ApplyPickRect(const CPoint2d& corner1, const CPoint2d& corner2);
     // The planes of the loaded projection and model-view matrices, read back from GL.
     void ComputeFrustumPlanes();
@@ -187,6 +190,7 @@ private:
     double m_nearPixelSize = 0.0;
     double m_viewTangent = 0.0;
     CGLMatrix m_windowMatrix;
+    CGLMatrix m_pickRegion;
     mutable CGLMatrix m_inverseWindowMatrix;
     mutable bool m_inverseValid = false;
 };

@@ -157,3 +157,28 @@ TEST(DimensionRadialRecord, EveryFormatWritesTheWholeRecordAndReadsItBack)
         })) << format;
     }
 }
+
+TEST(DimensionRadialLayout, TheTextPointLiesAtItsExtentAlongTheLeaderAndFollowsAMove)
+{
+    const CUndoSuspender suspender;
+    struct Case
+    {
+        double extent;
+        double distance;  // from the centre, the radius being 2
+    };
+    for (const Case& c : {Case{1.0, 2.0}, Case{1.5, 3.0}, Case{-2.0, 4.0}}) {
+        SCOPED_TRACE(c.extent);
+        CDimensionRadial dimension;
+        ReadRadial(dimension, RadialRecord(2, 0), 2);
+        dimension.SetDiameter(false);
+        dimension.SetLeader(0.5, c.extent);
+        const CDimensionRadial::Layout layout = dimension.ComputeLayout();
+        EXPECT_NEAR((layout.points[0] - CPoint3d(1, 2, 3)).GetLength(), c.distance, 1e-9);
+        EXPECT_NEAR((layout.points[1] - CPoint3d(1, 2, 3)).GetLength(), 2.0, 1e-9);
+        dimension.Transform(CTransformation(CVector3d(1, 0, 0), CVector3d(0, 1, 0), CVector3d(0, 0, 1),
+                                            CPoint3d(10, 0, 0)));
+        const CDimensionRadial::Layout moved = dimension.ComputeLayout();
+        EXPECT_NEAR((moved.points[0] - (layout.points[0] + CVector3d(10, 0, 0))).GetLength(), 0.0, 1e-9);
+        EXPECT_EQ(dimension.GetLeaderExtent() >= 0.0, c.extent >= 0.0);
+    }
+}
