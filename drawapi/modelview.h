@@ -22,6 +22,7 @@
 #include "drawapi/camerastate.h"
 #include "drawapi/drawingbase.h"
 #include "drawapi/gltextimagecache.h"
+#include "drawapi/transparencysorter.h"
 
 struct CPlane3d;
 class CCamera;
@@ -212,6 +213,11 @@ public:
     // look up by 0.001 or more.
     [[nodiscard]] virtual bool IsEyeAboveGround() const = 0;
 
+    // --- sorted transparency ---
+    // A sorter with room for the count: quality 1 sorts by the distance of box centres,
+    // 2 by depth with pairwise overlap tests; null for any other quality.
+    [[nodiscard]] virtual std::unique_ptr<ITransparencySorter> CreateTransparencySorter(int quality,
+                                                                                       int capacity) = 0;
     // --- inherited layers and materials of the instances being drawn ---
     // Tops of the stacks; null when empty. Pops of empty stacks do nothing.
     [[nodiscard]] virtual CLayer* GetCurrentLayer() const = 0;

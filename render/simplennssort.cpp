@@ -1,0 +1,310 @@
+#include "render/simplennssort.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "drawapi/tarnisview.h"
+#include "foundation/transformation.h"
+#include "model/entity.h"
+#include "model/face.h"
+#include "model/facegl.h"
+#include "render/facepolygon.h"
+#include "render/viewdefinition.h"
+
+namespace {
+
+constexpr double kTolerance = 0.001;
+
+double Overlap(double amin, double amax, double bmin, double bmax)
+{
+    return std::min(amax, bmax) - std::max(amin, bmin);
+}
+
+// +1 when every point farther than the tolerance lies on the plane's positive side,
+// -1 on its negative side, 0 on both or none.
+int SideOfPoints(const std::vector<CPoint3d>& points, const CPlane3d& plane)
+{
+    bool above = false;
+    bool below = false;
+    for (const CPoint3d& p : points) {
+        const double d = plane.GetSignedDistance(p);
+        above = above || d > kTolerance;
+        below = below || d < -kTolerance;
+    }
+    if (above == below) {
+        return 0;
+    }
+    return above ? 1 : -1;
+}
+
+double Cross(double ax, double ay, double bx, double by)
+{
+    return ax * by - ay * bx;
+}
+
+bool SegmentsMeet(const double* a, const double* b, const double* c, const double* d)
+{
+    const double d1 = Cross(b[0] - a[0], b[1] - a[1], c[0] - a[0], c[1] - a[1]);
+    const double d2 = Cross(b[0] - a[0], b[1] - a[1], d[0] - a[0], d[1] - a[1]);
+    const double d3 = Cross(d[0] - c[0], d[1] - c[1], a[0] - c[0], a[1] - c[1]);
+    const double d4 = Cross(d[0] - c[0], d[1] - c[1], b[0] - c[0], b[1] - c[1]);
+    if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0))) {
+        return true;
+    }
+    const auto onSegment = [](const double* p, const double* q, const double* r, double cross) {
+        return std::abs(cross) < 1e-9 && std::min(p[0], q[0]) - 1e-9 <= r[0] && r[0] <= std::max(p[0], q[0]) + 1e-9 &&
+               std::min(p[1], q[1]) - 1e-9 <= r[1] && r[1] <= std::max(p[1], q[1]) + 1e-9;
+    };
+    return onSegment(a, b, c, d1) || onSegment(a, b, d, d2) || onSegment(c, d, a, d3) || onSegment(c, d, b, d4);
+}
+
+bool Inside(const std::vector<double>& outline, double x, double y)
+{
+    bool inside = false;
+    const std::size_t n = outline.size() / 2;
+    for (std::size_t k = 0, m = n - 1; k < n; m = k++) {
+        const double xk = outline[2 * k];
+        const double yk = outline[2 * k + 1];
+        const double xm = outline[2 * m];
+        const double ym = outline[2 * m + 1];
+        if ((yk > y) != (ym > y) && x < (xm - xk) * (y - yk) / (ym - yk) + xk) {
+            inside = !inside;
+        }
+    }
+    return inside;
+}
+
+bool OutlinesOverlap(const std::vector<double>& a, const std::vector<double>& b)
+{
+    const std::size_t na = a.size() / 2;
+    const std::size_t nb = b.size() / 2;
+    if (na < 3 || nb < 3) {
+        return false;
+    }
+    for (std::size_t i = 0; i < na; ++i) {
+        for (std::size_t j = 0; j < nb; ++j) {
+            if (SegmentsMeet(&a[2 * i], &a[2 * ((i + 1) % na)], &b[2 * j], &b[2 * ((j + 1) % nb)])) {
+                return true;
+            }
+        }
+    }
+    return Inside(b, a[0], a[1]) || Inside(a, b[0], b[1]);
+}
+
+// The outer loop, cut at the near plane when the face crosses it.
+std::vector<CPoint3d> OuterPoints(const CFace& face, const CPlane3d* nearPlane)
+{
+    CFacePolygon polygon;
+    polygon.Build(face, nullptr, true);
+    if (nearPlane != nullptr && !polygon.ClipByPlane(*nearPlane)) {
+        return {};
+    }
+    return polygon.GetPoints();
+}
+
+}  // namespace
+
+CSimpleNNSSort::CSimpleNNSSort(ITarnisView* view, int capacity)
+    : CTransSortImpl(view), m_view(view), m_capacity(static_cast<std::size_t>(std::max(capacity, 0)))
+{
+    const CVector3d direction = view->GetLocalViewDirection();
+    m_nearPlane = CPlane3d(m_eye + direction * view->GetViewDefinition().GetUsedNear(), direction);
+    m_records.reserve(m_capacity);
+}
+
+void CSimpleNNSSort::AddPoint(Record& record, const CPoint3d& point) const
+{
+    CPoint3d screen;
+    if (!m_view->ModelToScreen(point, screen)) {
+        return;
+    }
+    record.xmin = std::min(record.xmin, screen.x);
+    record.xmax = std::max(record.xmax, screen.x);
+    record.ymin = std::min(record.ymin, screen.y);
+    record.ymax = std::max(record.ymax, screen.y);
+    record.zmin = std::min(record.zmin, screen.z);
+    record.zmax = std::max(record.zmax, screen.z);
+}
+
+void CSimpleNNSSort::Add(CFace* face, CDrawingElement* entity)
+{
+    if (m_records.size() >= m_capacity || (face == nullptr) == (entity == nullptr)) {
+        return;
+    }
+    Record record;
+    record.face = face;
+    record.entity = entity;
+    if (face != nullptr) {
+        record.frontFacing = face->IsFrontFacing(m_view);
+        const CBoundingBox3d box = face->GetBoundingBox();
+        const CPoint3d centre((box.xmin + box.xmax) / 2, (box.ymin + box.ymax) / 2, (box.zmin + box.zmax) / 2);
+        const double half = std::sqrt((box.xmax - box.xmin) * (box.xmax - box.xmin) +
+                                      (box.ymax - box.ymin) * (box.ymax - box.ymin) +
+                                      (box.zmax - box.zmin) * (box.zmax - box.zmin)) / 2;
+        const double beyond = m_nearPlane.GetSignedDistance(centre);
+        if (beyond < -half) {
+            return;
+        }
+        const std::vector<CPoint3d> points = OuterPoints(*face, beyond > half ? nullptr : &m_nearPlane);
+        // Its outline on screen is taken from the part beyond the near plane too.
+        record.nearClipped = beyond <= half;
+        for (const CPoint3d& p : points) {
+            AddPoint(record, p);
+        }
+    } else {
+        CBoundingBox3d box;
+        entity->AccumulateExtents(CTransformation(), box);
+        if (box.IsEmpty()) {
+            return;
+        }
+        for (int k = 0; k < 8; ++k) {
+            const CPoint3d corner((k & 1) != 0 ? box.xmax : box.xmin, (k & 2) != 0 ? box.ymax : box.ymin,
+                                  (k & 4) != 0 ? box.zmax : box.zmin);
+            if (m_nearPlane.GetSignedDistance(corner) >= 0.0) {
+                AddPoint(record, corner);
+            }
+        }
+    }
+    if (record.xmax >= record.xmin) {
+        m_records.push_back(record);
+    }
+}
+
+void CSimpleNNSSort::Sort(std::vector<Record>& records)
+{
+    std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
+        if (a.zmax != b.zmax) {
+            return a.zmax < b.zmax;
+        }
+        return a.zmin < b.zmin;
+    });
+}
+
+void CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test)
+{
+    // Every move marks a record that was not marked before, and a marked record is
+    // never moved again: at most one move per record, so the pass always ends.
+    for (int i = static_cast<int>(records.size()) - 1; i >= 1; --i) {
+        int j = i - 1;
+        while (j >= 0) {
+            const Record& ri = records[static_cast<std::size_t>(i)];
+            const Record& rj = records[static_cast<std::size_t>(j)];
+            if (!rj.moved && ri.zmin >= rj.zmax) {
+                break;
+            }
+            if (Overlap(ri.xmin, ri.xmax, rj.xmin, rj.xmax) < kTolerance ||
+                Overlap(ri.ymin, ri.ymax, rj.ymin, rj.ymax) < kTolerance) {
+                --j;
+                continue;
+            }
+            if (!rj.moved && test(ri, rj) == kMove) {
+                const auto first = records.begin() + j;
+                std::rotate(first, first + 1, records.begin() + i + 1);
+                records[static_cast<std::size_t>(i)].moved = true;
+                j = i - 2;
+                continue;
+            }
+            --j;
+        }
+    }
+}
+
+void CSimpleNNSSort::SortAndDraw(ITarnisView* view)
+{
+    Sort(m_records);
+    Reorder(m_records, [this](const Record& i, const Record& j) { return TestPair(i, j); });
+    for (auto it = m_records.rbegin(); it != m_records.rend(); ++it) {
+        DrawOne(view, it->face, it->entity);
+    }
+    FlushFaces(view);
+}
+
+CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestPair(const Record& i, const Record& j) const
+{
+    if (i.face != nullptr && j.face != nullptr) {
+        return TestFaces(i, j);
+    }
+    const auto boxKind = [](const Record& r) {
+        const int type = r.face != nullptr ? kTypeFace : r.entity->GetTypeId();
+        return type == kTypeFace || type == kTypeImage || type == kTypeComponentInstance || type == kTypeGroup;
+    };
+    return boxKind(i) && boxKind(j) ? TestCentres(i, j) : kKeep;
+}
+
+CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestCentres(const Record& i, const Record& j) const
+{
+    const auto distance = [this](const Record& r) {
+        CBoundingBox3d box;
+        if (r.face != nullptr) {
+            box = r.face->GetBoundingBox();
+        } else {
+            r.entity->AccumulateExtents(CTransformation(), box);
+        }
+        const CPoint3d c((box.xmin + box.xmax) / 2, (box.ymin + box.ymax) / 2, (box.zmin + box.zmax) / 2);
+        return m_perspective ? (c - m_eye).GetLength() : m_viewPlane.GetSignedDistance(c);
+    };
+    return distance(j) > distance(i) + kTolerance ? kMove : kKeep;
+}
+
+CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestFaces(const Record& i, const Record& j) const
+{
+    // Both planes turned to face away from the camera: the positive side is the far side.
+    CPlane3d pi = i.face->GetPlane();
+    CPlane3d pj = j.face->GetPlane();
+    if (i.frontFacing) {
+        pi.Reverse();
+    }
+    if (j.frontFacing) {
+        pj.Reverse();
+    }
+    const CVector3d ni = pi.GetNormal();
+    const CVector3d nj = pj.GetNormal();
+    if (ni.CrossProduct(nj).GetLength() < kTolerance) {
+        if (DotProduct(ni, nj) < 0.0) {
+            return kKeep;
+        }
+        CPoint3d onJ;
+        pj.GetPointNearestOrigin(onJ);
+        const double d = pi.GetSignedDistance(onJ);
+        if (std::abs(d) < kTolerance || d < 0.0) {
+            return kKeep;
+        }
+        return ProjectionsOverlap(i, j) ? kMove : kKeep;
+    }
+    const int sideI = SideOfPoints(OuterPoints(*i.face, nullptr), pj);
+    if (sideI == 1) {
+        return kKeep;
+    }
+    const int sideJ = SideOfPoints(OuterPoints(*j.face, nullptr), pi);
+    if (sideJ == -1) {
+        return kKeep;
+    }
+    if (!ProjectionsOverlap(i, j)) {
+        return kKeep;
+    }
+    if (sideI == 0 && sideJ == 0) {
+        return kUndecided;
+    }
+    return j.moved ? kUndecided : kMove;
+}
+
+void CSimpleNNSSort::Project(const Record& record, std::vector<double>& outline) const
+{
+    outline.clear();
+    for (const CPoint3d& p : OuterPoints(*record.face, record.nearClipped ? &m_nearPlane : nullptr)) {
+        CPoint3d screen;
+        if (m_view->ModelToScreen(p, screen)) {
+            outline.push_back(screen.x);
+            outline.push_back(screen.y);
+        }
+    }
+}
+
+bool CSimpleNNSSort::ProjectionsOverlap(const Record& i, const Record& j) const
+{
+    std::vector<double> a;
+    std::vector<double> b;
+    Project(i, a);
+    Project(j, b);
+    return OutlinesOverlap(a, b);
+}
