@@ -9,6 +9,7 @@
 #include "document/component.h"
 #include "document/material.h"
 #include "document/renderingoptions.h"
+#include "drawapi/glenums.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/geomfilter.h"
 #include "model/face.h"
@@ -78,6 +79,18 @@ bool BlendsTowardsEye(ITarnisView* view, const CRenderingOptions* options, const
     }
     const CMaterial* material = face.GetSideMaterial(view, face.IsFrontFacing(view), nullptr);
     return material != nullptr && (material->IsTransparent() || material->TextureHasAlpha());
+}
+
+// In the lit pass of the stencil shadows: lit whatever the volumes counted.
+void DrawUnshadowed(ITarnisView* view, CDrawingElement* entity)
+{
+    FlushFaces(view);
+    const bool stencil = view->SetCapability(glenum::kStencilTest, false);
+    entity->Draw(view);
+    FlushFaces(view);
+    if (stencil) {
+        view->SetCapability(glenum::kStencilTest, true);
+    }
 }
 
 void PopSectionPlane(ITarnisView* view, CSectionPlane* plane)
@@ -171,6 +184,8 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
     CSectionPlane* section = PushSectionPlane(view, *this);
     const std::uint32_t facing = CProfileFacing::GetCurrent();
     const bool everything = view->IsDrawingEverything();
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    const bool litShadowPass = options != nullptr && options->GetShadowPass() == 2;
     std::vector<CDrawingElement*> texts;
     for (CDrawingElement* entity : m_entities) {
         if (!everything && !entity->IsPickable(view->GetCurrentFilter())) {
@@ -186,6 +201,11 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
             }
             if (type == kTypeText || type == kTypeDimension) {
                 texts.push_back(entity);
+                continue;
+            }
+            if (litShadowPass && !entity->ReceivesShadows()) {
+                DrawUnshadowed(view, entity);
+                CProfileFacing::SetCurrent(facing);
                 continue;
             }
             if (type != kTypeFace) {

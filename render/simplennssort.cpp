@@ -7,7 +7,10 @@
 #include "foundation/transformation.h"
 #include "model/entity.h"
 #include "model/face.h"
+#include "model/edgeuse.h"
 #include "model/facegl.h"
+#include "model/loop.h"
+#include "model/vertex.h"
 #include "render/facepolygon.h"
 #include "render/viewdefinition.h"
 
@@ -22,12 +25,12 @@ double Overlap(double amin, double amax, double bmin, double bmax)
 
 // +1 when every point farther than the tolerance lies on the plane's positive side,
 // -1 on its negative side, 0 on both or none.
-int SideOfPoints(const std::vector<CPoint3d>& points, const CPlane3d& plane)
+int SideOfPoints(const CPoint3d* points, int count, const CPlane3d& plane)
 {
     bool above = false;
     bool below = false;
-    for (const CPoint3d& p : points) {
-        const double d = plane.GetSignedDistance(p);
+    for (int k = 0; k < count; ++k) {
+        const double d = plane.GetSignedDistance(points[k]);
         above = above || d > kTolerance;
         below = below || d < -kTolerance;
     }
@@ -58,10 +61,9 @@ bool SegmentsMeet(const double* a, const double* b, const double* c, const doubl
     return onSegment(a, b, c, d1) || onSegment(a, b, d, d2) || onSegment(c, d, a, d3) || onSegment(c, d, b, d4);
 }
 
-bool Inside(const std::vector<double>& outline, double x, double y)
+bool Inside(const double* outline, std::size_t n, double x, double y)
 {
     bool inside = false;
-    const std::size_t n = outline.size() / 2;
     for (std::size_t k = 0, m = n - 1; k < n; m = k++) {
         const double xk = outline[2 * k];
         const double yk = outline[2 * k + 1];
@@ -74,10 +76,8 @@ bool Inside(const std::vector<double>& outline, double x, double y)
     return inside;
 }
 
-bool OutlinesOverlap(const std::vector<double>& a, const std::vector<double>& b)
+bool OutlinesOverlap(const double* a, std::size_t na, const double* b, std::size_t nb)
 {
-    const std::size_t na = a.size() / 2;
-    const std::size_t nb = b.size() / 2;
     if (na < 3 || nb < 3) {
         return false;
     }
@@ -88,18 +88,31 @@ bool OutlinesOverlap(const std::vector<double>& a, const std::vector<double>& b)
             }
         }
     }
-    return Inside(b, a[0], a[1]) || Inside(a, b[0], b[1]);
+    return Inside(b, nb, a[0], a[1]) || Inside(a, na, b[0], b[1]);
 }
 
 // The outer loop, cut at the near plane when the face crosses it.
-std::vector<CPoint3d> OuterPoints(const CFace& face, const CPlane3d* nearPlane)
+void AppendOuterPoints(const CFace& face, const CPlane3d* nearPlane, std::vector<CPoint3d>& points)
 {
+    if (nearPlane == nullptr) {
+        const CLoop* loop = face.GetOuterLoop();
+        const CEdgeUse* first = loop != nullptr ? loop->GetFirstEdgeUse() : nullptr;
+        for (const CEdgeUse* use = first; use != nullptr;) {
+            if (const CVertex* vertex = use->GetStartVertex()) {
+                points.push_back(vertex->GetPosition());
+            }
+            use = use->GetNext();
+            if (use == first) {
+                break;
+            }
+        }
+        return;
+    }
     CFacePolygon polygon;
     polygon.Build(face, nullptr, true);
-    if (nearPlane != nullptr && !polygon.ClipByPlane(*nearPlane)) {
-        return {};
+    if (polygon.ClipByPlane(*nearPlane)) {
+        points.insert(points.end(), polygon.GetPoints().begin(), polygon.GetPoints().end());
     }
-    return polygon.GetPoints();
 }
 
 }  // namespace
@@ -112,12 +125,8 @@ CSimpleNNSSort::CSimpleNNSSort(ITarnisView* view, int capacity)
     m_records.reserve(m_capacity);
 }
 
-void CSimpleNNSSort::AddPoint(Record& record, const CPoint3d& point) const
+void CSimpleNNSSort::AddPoint(Record& record, const CPoint3d& screen) const
 {
-    CPoint3d screen;
-    if (!m_view->ModelToScreen(point, screen)) {
-        return;
-    }
     record.xmin = std::min(record.xmin, screen.x);
     record.xmax = std::max(record.xmax, screen.x);
     record.ymin = std::min(record.ymin, screen.y);
@@ -145,12 +154,24 @@ void CSimpleNNSSort::Add(CFace* face, CDrawingElement* entity)
         if (beyond < -half) {
             return;
         }
-        const std::vector<CPoint3d> points = OuterPoints(*face, beyond > half ? nullptr : &m_nearPlane);
-        // Its outline on screen is taken from the part beyond the near plane too.
         record.nearClipped = beyond <= half;
-        for (const CPoint3d& p : points) {
-            AddPoint(record, p);
+        record.first = static_cast<int>(m_points.size());
+        AppendOuterPoints(*face, record.nearClipped ? &m_nearPlane : nullptr, m_points);
+        for (std::size_t k = static_cast<std::size_t>(record.first); k < m_points.size(); ++k) {
+            CPoint3d screen;
+            if (m_view->ModelToScreen(m_points[k], screen)) {
+                m_screen.insert(m_screen.end(), {screen.x, screen.y});
+                AddPoint(record, screen);
+            } else {
+                // Kept in step with the points; such a face gets no box below.
+                m_screen.insert(m_screen.end(), {0.0, 0.0});
+                record.xmax = -1e30;
+                record.xmin = 1e30;
+                break;
+            }
         }
+        m_points.resize(m_screen.size() / 2);
+        record.count = static_cast<int>(m_points.size()) - record.first;
     } else {
         CBoundingBox3d box;
         entity->AccumulateExtents(CTransformation(), box);
@@ -160,8 +181,9 @@ void CSimpleNNSSort::Add(CFace* face, CDrawingElement* entity)
         for (int k = 0; k < 8; ++k) {
             const CPoint3d corner((k & 1) != 0 ? box.xmax : box.xmin, (k & 2) != 0 ? box.ymax : box.ymin,
                                   (k & 4) != 0 ? box.zmax : box.zmin);
-            if (m_nearPlane.GetSignedDistance(corner) >= 0.0) {
-                AddPoint(record, corner);
+            CPoint3d screen;
+            if (m_nearPlane.GetSignedDistance(corner) >= 0.0 && m_view->ModelToScreen(corner, screen)) {
+                AddPoint(record, screen);
             }
         }
     }
@@ -271,11 +293,11 @@ CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestFaces(const Record& i, const Reco
         }
         return ProjectionsOverlap(i, j) ? kMove : kKeep;
     }
-    const int sideI = SideOfPoints(OuterPoints(*i.face, nullptr), pj);
+    const int sideI = SideOf(i, pj);
     if (sideI == 1) {
         return kKeep;
     }
-    const int sideJ = SideOfPoints(OuterPoints(*j.face, nullptr), pi);
+    const int sideJ = SideOf(j, pi);
     if (sideJ == -1) {
         return kKeep;
     }
@@ -288,23 +310,13 @@ CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestFaces(const Record& i, const Reco
     return j.moved ? kUndecided : kMove;
 }
 
-void CSimpleNNSSort::Project(const Record& record, std::vector<double>& outline) const
+int CSimpleNNSSort::SideOf(const Record& record, const CPlane3d& plane) const
 {
-    outline.clear();
-    for (const CPoint3d& p : OuterPoints(*record.face, record.nearClipped ? &m_nearPlane : nullptr)) {
-        CPoint3d screen;
-        if (m_view->ModelToScreen(p, screen)) {
-            outline.push_back(screen.x);
-            outline.push_back(screen.y);
-        }
-    }
+    return SideOfPoints(m_points.data() + record.first, record.count, plane);
 }
 
 bool CSimpleNNSSort::ProjectionsOverlap(const Record& i, const Record& j) const
 {
-    std::vector<double> a;
-    std::vector<double> b;
-    Project(i, a);
-    Project(j, b);
-    return OutlinesOverlap(a, b);
+    return OutlinesOverlap(m_screen.data() + 2 * i.first, static_cast<std::size_t>(i.count),
+                           m_screen.data() + 2 * j.first, static_cast<std::size_t>(j.count));
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "foundation/plane3d.h"
+#include "foundation/point3d.h"
 #include "render/transsortimpl.h"
 
 class CSimpleNNSSort : public CTransSortImpl
@@ -33,6 +34,10 @@ public:
         bool frontFacing = false;
         bool nearClipped = false;
         bool moved = false;
+        // A face's outline: its points (cut at the near plane) and their window x, y,
+        // kept in the sorter's arrays from this index.
+        int first = 0;
+        int count = 0;
     };
     enum PairAnswer
     {
@@ -55,10 +60,12 @@ private:
     [[nodiscard]] PairAnswer TestFaces(const Record& i, const Record& j) const;
     [[nodiscard]] PairAnswer TestCentres(const Record& i, const Record& j) const;
     [[nodiscard]] bool ProjectionsOverlap(const Record& i, const Record& j) const;
-    void Project(const Record& record, std::vector<double>& outline) const;
+    [[nodiscard]] int SideOf(const Record& record, const CPlane3d& plane) const;
 
     ITarnisView* m_view;
     CPlane3d m_nearPlane;
     std::vector<Record> m_records;
+    std::vector<CPoint3d> m_points;
+    std::vector<double> m_screen;
     std::size_t m_capacity;
 };

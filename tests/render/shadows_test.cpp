@@ -15,6 +15,7 @@
 #include "document/tarnwickmodel.h"
 #include "document/utctime.h"
 #include "drawapi/renderingflags.h"
+#include "model/face.h"
 #include "model/undosuspender.h"
 #include "render/groundshadows.h"
 #include "render/tarnisview.h"
@@ -166,12 +167,17 @@ TEST_F(ShadowTest, AFaceInTheShadowOfAnotherIsDarkerThanWhereTheSunReachesIt)
     const CPoint3d top(0, 0, 4);
     const CPoint3d shadow = Thrown(sun, top);
     const double reach = std::hypot(shadow.x, shadow.y) + 4.0;
-    Square(CPoint3d(), reach);
+    CFace* floor = Square(CPoint3d(), reach);
     Square(top, 2.0);
     LookDown(CPoint3d(), 2.0 * reach);
     const CPoint3d lit(-shadow.x, -shadow.y, 0);
     Draw();
     EXPECT_LT(Brightness(shadow), Brightness(lit) - 30);
+
+    floor->SetFlagBits(CDrawingElement::kFlagReceivesShadows, false);
+    Draw();
+    EXPECT_NEAR(Brightness(shadow), Brightness(lit), 3) << "a face that receives no shadows";
+    floor->SetFlagBits(CDrawingElement::kFlagReceivesShadows, true);
 
     Shadows().SetDisplayShadows(false);
     Draw();
