@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "drawapi/tarnisview.h"
 #include "foundation/transformation.h"
@@ -204,13 +205,22 @@ void CSimpleNNSSort::Sort(std::vector<Record>& records)
 
 void CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test)
 {
+    // The pass works on the order of the records, so that a move shifts indices rather
+    // than whole records; the records are put in that order at the end.
+    std::vector<std::int32_t> order(records.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        order[k] = static_cast<std::int32_t>(k);
+    }
+    const auto at = [&](int position) -> Record& {
+        return records[static_cast<std::size_t>(order[static_cast<std::size_t>(position)])];
+    };
     // Every move marks a record that was not marked before, and a marked record is
     // never moved again: at most one move per record, so the pass always ends.
     for (int i = static_cast<int>(records.size()) - 1; i >= 1; --i) {
         int j = i - 1;
         while (j >= 0) {
-            const Record& ri = records[static_cast<std::size_t>(i)];
-            const Record& rj = records[static_cast<std::size_t>(j)];
+            const Record& ri = at(i);
+            const Record& rj = at(j);
             if (!rj.moved && ri.zmin >= rj.zmax) {
                 break;
             }
@@ -220,15 +230,20 @@ void CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test)
                 continue;
             }
             if (!rj.moved && test(ri, rj) == kMove) {
-                const auto first = records.begin() + j;
-                std::rotate(first, first + 1, records.begin() + i + 1);
-                records[static_cast<std::size_t>(i)].moved = true;
+                at(j).moved = true;
+                std::rotate(order.begin() + j, order.begin() + j + 1, order.begin() + i + 1);
                 j = i - 2;
                 continue;
             }
             --j;
         }
     }
+    std::vector<Record> sorted;
+    sorted.reserve(records.size());
+    for (const std::int32_t k : order) {
+        sorted.push_back(records[static_cast<std::size_t>(k)]);
+    }
+    records.swap(sorted);
 }
 
 void CSimpleNNSSort::SortAndDraw(ITarnisView* view)
