@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "annotations/sectionclipstack.h"
+#include "annotations/sectionplane.h"
 #include "document/component.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
@@ -217,6 +219,29 @@ TEST_F(ShadowTest, AnEyeInsideAShadowVolumeSeesTheSamePictureWithEveryVolumeMeth
         }
         EXPECT_LT(differing, kWidth * kHeight / 50) << "method " << method;
     }
+}
+
+TEST_F(ShadowTest, DepthFailHoldsTheClipPlanesOffAndSectionPlanesStillCutTheFaces)
+{
+    const CVector3d sun = SetSunHeight(0.6);
+    const CPoint3d top(0, 0, 4);
+    const CPoint3d shadow = Thrown(sun, top);
+    const double reach = std::hypot(shadow.x, shadow.y) + 4.0;
+    Square(CPoint3d(), reach);
+    Square(top, 1.0);
+    LookDown(CPoint3d(), 2.0 * reach);
+    // Keeps the side the shadow falls on, and the roof.
+    CVector3d towards(shadow.x, shadow.y, 0.0);
+    towards.Normalize();
+    auto* plane = new CSectionPlane(CPlane3d(CPoint3d() + towards * -3.0, towards));
+    Root().AddEntity(plane);
+    Root().SetActiveSectionPlane(plane);
+    renderingflags::ShadowVolumeMethod = renderingflags::kCarmackReverseAlways;
+    Draw();
+    EXPECT_FALSE(AreClipPlanesSuppressed()) << "given back when the frame ends";
+    const CPoint3d lit(shadow.x * 1.5, shadow.y * 1.5, 0.0);
+    EXPECT_LT(Brightness(shadow), Brightness(lit) - 30);
+    EXPECT_NEAR(Brightness(CPoint3d(-shadow.x, -shadow.y, 0)), 40 + 40 + 80, 4) << "the cut-away half";
 }
 
 TEST_F(ShadowTest, AtNightTheModelIsDrawnOnceWithoutTheSunAndCastsNoShadow)
