@@ -4,11 +4,13 @@
 
 #include <cmath>
 
+#include "annotations/sectionplane.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/material.h"
 #include "document/renderingoptions.h"
+#include "drawapi/renderingflags.h"
 #include "drawapi/tarnisview.h"
 #include "model/edge.h"
 #include "model/edgeuse.h"
@@ -118,6 +120,17 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
         return;
     }
     const CTransformation* t = transform.IsIdentity() ? nullptr : &transform;
+    const std::size_t sections = m_sections.size();
+    auto* section = dynamic_cast<CSectionPlane*>(component.GetActiveSectionPlane());
+    const CRenderingOptions* options = m_view->GetRenderingOptions();
+    if (section != nullptr && section->GetParent() == &component && options != nullptr &&
+        (options->GetSectionFlags() & CRenderingOptions::kSectionCutsShown) != 0) {
+        CPlane3d plane = section->GetPlane();
+        if (t != nullptr) {
+            t->TransformPlane(plane);
+        }
+        m_sections.push_back(plane);
+    }
     const std::vector<CDrawingElement*>& entities = component.GetEntityList();
     for (CDrawingElement* entity : entities) {
         if (entity->GetTypeId() == kTypeFace) {
@@ -152,6 +165,17 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
             }
         }
     }
+    m_sections.resize(sections);
+}
+
+bool CShadowVolumeWalker::CutBySections(CFacePolygon& polygon) const
+{
+    for (const CPlane3d& plane : m_sections) {
+        if (polygon.GetPlane().IsEqual(plane, false, 0.001) || !polygon.ClipByPlane(plane)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CShadowVolumeWalker::CountEdge(CEdge& edge, const CTransformation* transform)
@@ -245,7 +269,7 @@ void CShadowVolumeWalker::EmitFace(CFace& face, int shadowClass, const CTransfor
 {
     CFacePolygon polygon;
     polygon.Build(face, transform, false, m_view);
-    if (polygon.GetLoopCount() == 0) {
+    if (polygon.GetLoopCount() == 0 || (renderingflags::UseClipPlanes && !CutBySections(polygon))) {
         return;
     }
     const CPlane3d& plane = polygon.GetPlane();

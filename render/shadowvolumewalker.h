@@ -7,7 +7,8 @@
 // rest down to the context's floor, each piece counting the stencil up or down by
 // whether it faces the eye. Edges that no casting face uses cast a thin slab of their
 // own while edges cast shadows. Instances are walked with their transformation, the
-// volumes emitted in model space.
+// volumes emitted in model space. A face casts only the part that the components'
+// active section planes keep, cut in software so that the volumes stay closed.
 //
 // Side quads are gathered and drawn in two runs (facing the eye, and not) since the
 // counts they make do not depend on their order.
@@ -21,6 +22,7 @@
 class CComponent;
 class CEdge;
 class CFace;
+class CFacePolygon;
 class ITarnisView;
 struct ShadowVolumeContext;
 
@@ -48,8 +50,14 @@ private:
     void AddQuad(const CPoint3d quad[4], bool facesEye, bool reverse);
     void FlushQuads();
 
+    // False when an active section plane cuts the whole face away or holds it; else
+    // the polygon keeps what every plane keeps.
+    [[nodiscard]] bool CutBySections(CFacePolygon& polygon) const;
+
     ITarnisView* m_view;
     ShadowVolumeContext& m_context;
+    // The active section planes of the components being walked, in model space.
+    std::vector<CPlane3d> m_sections;
     std::vector<double> m_facing;
     std::vector<double> m_away;
 };

@@ -229,6 +229,8 @@ TEST_F(ShadowTest, DepthFailHoldsTheClipPlanesOffAndSectionPlanesStillCutTheFace
     const double reach = std::hypot(shadow.x, shadow.y) + 4.0;
     Square(CPoint3d(), reach);
     Square(top, 1.0);
+    // Cut away, its shadow would fall on the kept side.
+    Square(CPoint3d(-0.8 * shadow.x, -0.8 * shadow.y, top.z), 1.0);
     LookDown(CPoint3d(), 2.0 * reach);
     // Keeps the side the shadow falls on, and the roof.
     CVector3d towards(shadow.x, shadow.y, 0.0);
@@ -242,6 +244,7 @@ TEST_F(ShadowTest, DepthFailHoldsTheClipPlanesOffAndSectionPlanesStillCutTheFace
     const CPoint3d lit(shadow.x * 1.5, shadow.y * 1.5, 0.0);
     EXPECT_LT(Brightness(shadow), Brightness(lit) - 30);
     EXPECT_NEAR(Brightness(CPoint3d(-shadow.x, -shadow.y, 0)), 40 + 40 + 80, 4) << "the cut-away half";
+    EXPECT_EQ(Brightness(CPoint3d(0.2 * shadow.x, 0.2 * shadow.y, 0)), Brightness(lit)) << "no shadow of what is cut";
 }
 
 TEST_F(ShadowTest, AtNightTheModelIsDrawnOnceWithoutTheSunAndCastsNoShadow)
