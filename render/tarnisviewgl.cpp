@@ -484,6 +484,11 @@ void CTarnisView::SetSecondPassMode(bool on)
         glDepthFunc(m_savedDepthFunction);
         m_depthFunction = m_savedDepthFunction;
         m_secondPassBlending = false;
+        // The pops switched lighting and stippling back behind the caches.
+        m_lightingOn = glIsEnabled(GL_LIGHTING) == GL_TRUE;
+        GLint pattern = 0;
+        glGetIntegerv(GL_LINE_STIPPLE_PATTERN, &pattern);
+        m_stipple = glIsEnabled(GL_LINE_STIPPLE) == GL_TRUE ? static_cast<std::uint16_t>(pattern) : 0;
     }
 }
 
