@@ -180,4 +180,8 @@ TEST_F(BlendOrderTest, TransparentFacesBlendBackToFrontWhateverOrderTheyWereMade
         EXPECT_NEAR(rgb[0], 60, 12) << quality;
         EXPECT_NEAR(rgb[2], 120, 12) << quality;
     }
+    m_model->GetRenderingOptions()->SetDisplayByte(CRenderingOptions::kBlendingOff, true);
+    const std::vector<std::uint8_t> rgb = DrawCentre();
+    EXPECT_LT(rgb[0], 10) << "without blending the nearer face covers the other";
+    EXPECT_GT(rgb[2], 200);
 }

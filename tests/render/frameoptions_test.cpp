@@ -1,5 +1,5 @@
-// Edges drawn smooth: blended into the background along their sides while the options
-// ask for smooth edges, and the view's cached state still true after the pass.
+// What the options and the view's colour-override table change in a frame: smooth
+// edges blended into the background, and the background and ground colours.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -18,7 +18,7 @@
 
 namespace {
 
-class SmoothEdgeTest : public GLContextTest
+class FrameOptionsTest : public GLContextTest
 {
 protected:
     void SetUp() override
@@ -49,14 +49,19 @@ protected:
         GLContextTest::TearDown();
     }
 
-    // The distinct greys of the frame.
-    std::set<int> Greys()
+    std::vector<std::uint8_t> Draw()
     {
         const CurrentModelScope scope(m_model);
         m_view.DrawFrame(0, false);
         glFinish();
         std::vector<std::uint8_t> pixels;
         EXPECT_TRUE(m_device->ReadPixels(pixels));
+        return pixels;
+    }
+    // The distinct greys of the frame.
+    std::set<int> Greys()
+    {
+        const std::vector<std::uint8_t> pixels = Draw();
         std::set<int> greys;
         for (std::size_t i = 0; i < pixels.size(); i += 4) {
             greys.insert(pixels[i]);
@@ -71,7 +76,7 @@ protected:
 
 }  // namespace
 
-TEST_F(SmoothEdgeTest, ASmoothEdgeBlendsIntoTheBackgroundAndLeavesTheStateAsItFoundIt)
+TEST_F(FrameOptionsTest, ASmoothEdgeBlendsIntoTheBackgroundAndLeavesTheStateAsItFoundIt)
 {
     EXPECT_EQ(Greys().size(), 2U) << "black on white";
     m_model->GetRenderingOptions()->SetDisplayByte(CRenderingOptions::kSmoothEdges, true);
@@ -81,4 +86,24 @@ TEST_F(SmoothEdgeTest, ASmoothEdgeBlendsIntoTheBackgroundAndLeavesTheStateAsItFo
     GLint depthFunction = 0;
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
     EXPECT_EQ(static_cast<unsigned>(depthFunction), m_view.GetDepthFunction());
+}
+
+TEST_F(FrameOptionsTest, TheOverrideTableGivesTheBackgroundAndTheGroundTheirColours)
+{
+    CRenderingOptions& options = *m_model->GetRenderingOptions();
+    options.SetDisplayGround(true);
+    options.SetGroundColor(CColor(0, 200, 0, 255));
+    // The corner's colour within a few steps of the dithering.
+    const auto corner = [this] {
+        const std::vector<std::uint8_t> pixels = Draw();
+        return std::vector<int>{pixels[0] / 16, pixels[1] / 16, pixels[2] / 16};
+    };
+    EXPECT_EQ(corner(), (std::vector<int>{0, 12, 0})) << "looking down on the ground";
+    const CColorOverrideMap table{{CString("GroundPlaneColor"), CColor(0, 0, 200, 128)},
+                                  {CString("BackgroundColor"), CColor(200, 0, 0, 128)}};
+    m_view.SetColorOverrides(&table);
+    EXPECT_EQ(corner(), (std::vector<int>{0, 0, 12}));
+    options.SetDisplayGround(false);
+    EXPECT_EQ(corner(), (std::vector<int>{12, 0, 0}));
+    m_view.SetColorOverrides(nullptr);
 }
