@@ -6,8 +6,10 @@
 #include <cmath>
 
 #include "document/component.h"
+#include "document/componentbehavior.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
+#include "document/definitionlist.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
@@ -43,6 +45,21 @@ double Lightness(const CColor& color)
     const double g = color.GetGreen();
     const double b = color.GetBlue();
     return (std::max({r, g, b}) + std::min({r, g, b})) / 2.0;
+}
+
+// Such components turn with the camera, so their shadows cannot be kept in a list.
+bool HasInstancesFacingTheCamera(const CComponent& root)
+{
+    const CDefinitionList* definitions = root.GetDefinitionList();
+    for (int i = 0; definitions != nullptr && i < definitions->GetCount(); ++i) {
+        const auto* definition = dynamic_cast<const CComponentDefinition*>(definitions->GetAt(i));
+        const auto* behavior =
+            definition != nullptr ? dynamic_cast<const CComponentBehavior*>(definition->GetBehavior()) : nullptr;
+        if (behavior != nullptr && behavior->AlwaysFacesCamera() && definition->GetInstanceCount() > 0) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool UsedByCastingFace(const CEdge& edge)
@@ -124,7 +141,7 @@ void CGroundShadows::DrawCasters(CComponent& root, CShadowInfo& info)
 {
     const CTarnwickModel* model = m_view.GetModel();
     const CUndoManager* undo = model != nullptr ? model->GetUndoManager() : nullptr;
-    const bool editing = undo != nullptr && undo->GetOpenOperation() != nullptr;
+    const bool editing = (undo != nullptr && undo->GetOpenOperation() != nullptr) || HasInstancesFacingTheCamera(root);
     const std::uint64_t stamp = GetModelStamp();
     const bool current = g_compiled.info == &info && g_compiled.list == info.GetDisplayList() &&
                          g_compiled.stamp == stamp;
