@@ -19,6 +19,9 @@
 
 namespace {
 
+// Set by the shadow volumes' walk on faces along the terminator of a smooth surface.
+constexpr std::uint32_t kTerminatorClassBits = 0x3000;
+
 bool IsInstanceKind(int type)
 {
     return type == kTypeComponentInstance || type == kTypeGroup || type == kTypeImage;
@@ -201,6 +204,10 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
             }
             if (type == kTypeText || type == kTypeDimension) {
                 texts.push_back(entity);
+                continue;
+            }
+            if (litShadowPass && type == kTypeFace && (entity->GetFlags() & kTerminatorClassBits) != 0) {
+                view->DrawTerminatorFace(static_cast<CFace*>(entity));
                 continue;
             }
             if (litShadowPass && !entity->ReceivesShadows()) {

@@ -18,6 +18,7 @@
 #include "model/vertex.h"
 #include "render/facepolygon.h"
 #include "render/shadowvolumecontext.h"
+#include "render/terminatorfaces.h"
 
 namespace {
 
@@ -136,8 +137,13 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
         if (entity->GetTypeId() == kTypeFace) {
             auto* face = static_cast<CFace*>(entity);
             const int shadowClass = GetShadowClass(m_view, *face, m_context.light);
-            face->SetFlagBits(kShadowModeMask | 0x1000 | 0x2000, false);
+            face->SetFlagBits(kShadowModeMask | CTerminatorFaces::kClassMask, false);
             face->SetFlagBits(static_cast<std::uint32_t>(shadowClass) << kShadowModeShift, true);
+        }
+    }
+    for (CDrawingElement* entity : entities) {
+        if (entity->GetTypeId() == kTypeFace && entity->IsShown(m_view)) {
+            CTerminatorFaces::Classify(static_cast<CFace&>(*entity), t, m_context.light);
         }
     }
     // The edges count first; the faces read and use up their counters.

@@ -343,6 +343,7 @@ protected:
     // Orange, from the drawing axes' origin towards the model's north.
     void DrawNorthLine();
     std::unique_ptr<ITransparencySorter> CreateTransparencySorter(int quality, int capacity) override;
+    void DrawTerminatorFace(CFace* face) override;
 
 private:
     // The frame between the timer's start and stop, and what follows the timing.

@@ -1,10 +1,11 @@
-// The view's part in shadows and sorted transparency: the north line, and the sorter
-// a component's transparent pass fills.
+// The view's part in shadows and sorted transparency: the north line, the faces along
+// a smooth surface's terminator, and the sorter a component's transparent pass fills.
 
 #include "document/shadowinfo.h"
 #include "document/tarniscs.h"
 #include "document/tarnwickmodel.h"
 #include "render/tarnisview.h"
+#include "render/terminatorfaces.h"
 #include "render/transparencysorter.h"
 
 namespace {
@@ -30,4 +31,9 @@ void CTarnisView::DrawNorthLine()
 std::unique_ptr<ITransparencySorter> CTarnisView::CreateTransparencySorter(int quality, int capacity)
 {
     return CTransparencySorter::Create(quality, capacity, this);
+}
+
+void CTarnisView::DrawTerminatorFace(CFace* face)
+{
+    CTerminatorFaces::Draw(this, *face);
 }

@@ -17,9 +17,13 @@
 #include "document/tarnwickmodel.h"
 #include "document/utctime.h"
 #include "drawapi/renderingflags.h"
+#include "model/edge.h"
 #include "model/face.h"
+#include "model/smoothnormals.h"
 #include "model/undosuspender.h"
+#include "model/vertex.h"
 #include "render/groundshadows.h"
+#include "render/terminatorfaces.h"
 #include "render/tarnisview.h"
 #include "samplegen/geometrybuilder.h"
 #include "tests/render/glcontextfixture.h"
@@ -245,6 +249,41 @@ TEST_F(ShadowTest, DepthFailHoldsTheClipPlanesOffAndSectionPlanesStillCutTheFace
     EXPECT_LT(Brightness(shadow), Brightness(lit) - 30);
     EXPECT_NEAR(Brightness(CPoint3d(-shadow.x, -shadow.y, 0)), 40 + 40 + 80, 4) << "the cut-away half";
     EXPECT_EQ(Brightness(CPoint3d(0.2 * shadow.x, 0.2 * shadow.y, 0)), Brightness(lit)) << "no shadow of what is cut";
+}
+
+// A smooth ridge across the sun: the side facing the sun has its terminator on the far
+// side (3), the side facing away is drawn through one volume (1); a flat face is neither.
+TEST_F(ShadowTest, FacesAlongTheTerminatorOfASmoothSurfaceTakeTheirClass)
+{
+    const CVector3d sun = SetSunHeight(0.6);
+    CVector3d u(sun.x, sun.y, 0.0);
+    u.Normalize();
+    const CVector3d r(-u.y, u.x, 0.0);
+    const CGeometryBuilder builder(Root());
+    CVertex* ridge0 = builder.Vertex(CPoint3d() + r * -3.0 + CVector3d(0, 0, 2));
+    CVertex* ridge1 = builder.Vertex(CPoint3d() + r * 3.0 + CVector3d(0, 0, 2));
+    CVertex* sunny0 = builder.Vertex(CPoint3d() + r * -3.0 + u * 2.0);
+    CVertex* sunny1 = builder.Vertex(CPoint3d() + r * 3.0 + u * 2.0);
+    CVertex* shady0 = builder.Vertex(CPoint3d() + r * -3.0 + u * -2.0);
+    CVertex* shady1 = builder.Vertex(CPoint3d() + r * 3.0 + u * -2.0);
+    CFace* sunny = builder.Face({ridge0, sunny0, sunny1, ridge1}, u + CVector3d(0, 0, 1));
+    CFace* shady = builder.Face({ridge1, shady1, shady0, ridge0}, -u + CVector3d(0, 0, 1));
+    CFace* flat = Square(CPoint3d(0, 0, -1), 12.0);
+    for (CDrawingElement* entity : Root().GetEntityList()) {
+        auto* edge = dynamic_cast<CEdge*>(entity);
+        if (edge != nullptr && edge->GetStartVertex()->GetPosition().z == 2.0 &&
+            edge->GetEndVertex()->GetPosition().z == 2.0) {
+            edge->SetFlagBits(CDrawingElement::kFlagSmooth, true);
+        }
+    }
+    for (CFace* face : {sunny, shady}) {
+        face->SetFlagBits(CSmoothNormals::kFlagSmoothSurface, true);
+    }
+    LookDown(CPoint3d(), 30.0);
+    Draw();
+    EXPECT_EQ(CTerminatorFaces::GetClass(*sunny), 3);
+    EXPECT_EQ(CTerminatorFaces::GetClass(*shady), 1);
+    EXPECT_EQ(CTerminatorFaces::GetClass(*flat), 0);
 }
 
 TEST_F(ShadowTest, AtNightTheModelIsDrawnOnceWithoutTheSunAndCastsNoShadow)
