@@ -2,16 +2,25 @@
 // filter, faces and the other entities in the opaque pass, edges in the second pass,
 // texts last, and only what blends in the sorted transparent pass.
 
+#include <algorithm>
+#include <memory>
+
 #include "annotations/sectionplane.h"
 #include "document/component.h"
+#include "document/material.h"
 #include "document/renderingoptions.h"
+#include "drawapi/glenums.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/geomfilter.h"
+#include "model/face.h"
 #include "model/facegl.h"
 #include "model/profilefacing.h"
 #include "model/smoothnormals.h"
 
 namespace {
+
+// Set by the shadow volumes' walk on faces along the terminator of a smooth surface.
+constexpr std::uint32_t kTerminatorClassBits = 0x3000;
 
 bool IsInstanceKind(int type)
 {
@@ -48,6 +57,43 @@ CSectionPlane* PushSectionPlane(ITarnisView* view, const CComponent& component)
     }
     view->PushSectionFilter(plane, true);
     return plane;
+}
+
+// The sorter for the options' transparency quality, sized for the faces, instances,
+// groups and images of the list; null for quality 0 or nothing to sort.
+std::unique_ptr<ITransparencySorter> MakeSorter(ITarnisView* view, const CRenderingOptions* options,
+                                                const std::vector<CDrawingElement*>& entities)
+{
+    const int quality = options != nullptr ? options->GetTransparencyQuality() : 0;
+    if (quality == 0) {
+        return nullptr;
+    }
+    const auto count = std::count_if(entities.begin(), entities.end(), [](const CDrawingElement* e) {
+        return e->GetTypeId() == kTypeFace || IsInstanceKind(e->GetTypeId());
+    });
+    return count > 0 ? view->CreateTransparencySorter(quality, static_cast<int>(count)) : nullptr;
+}
+
+// The side the eye sees blends: a see-through display, or a transparent material.
+bool BlendsTowardsEye(ITarnisView* view, const CRenderingOptions* options, const CFace& face)
+{
+    if (options != nullptr && options->IsTransparentDisplay()) {
+        return true;
+    }
+    const CMaterial* material = face.GetSideMaterial(view, face.IsFrontFacing(view), nullptr);
+    return material != nullptr && (material->IsTransparent() || material->TextureHasAlpha());
+}
+
+// In the lit pass of the stencil shadows: lit whatever the volumes counted.
+void DrawUnshadowed(ITarnisView* view, CDrawingElement* entity)
+{
+    FlushFaces(view);
+    const bool stencil = view->SetCapability(glenum::kStencilTest, false);
+    entity->Draw(view);
+    FlushFaces(view);
+    if (stencil) {
+        view->SetCapability(glenum::kStencilTest, true);
+    }
 }
 
 void PopSectionPlane(ITarnisView* view, CSectionPlane* plane)
@@ -159,6 +205,8 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
     CSectionPlane* section = PushSectionPlane(view, *this);
     const std::uint32_t facing = CProfileFacing::GetCurrent();
     const bool everything = view->IsDrawingEverything();
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    const bool litShadowPass = options != nullptr && options->GetShadowPass() == 2;
     std::vector<CDrawingElement*> texts;
     std::vector<CDrawingElement*> planes;
     for (CDrawingElement* entity : m_entities) {
@@ -179,6 +227,15 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
             if (type == kTypeText || type == kTypeDimension || type == kTypeDimensionLinear ||
                 type == kTypeDimensionRadial) {
                 texts.push_back(entity);
+                continue;
+            }
+            if (litShadowPass && type == kTypeFace && (entity->GetFlags() & kTerminatorClassBits) != 0) {
+                view->DrawTerminatorFace(static_cast<CFace*>(entity));
+                continue;
+            }
+            if (litShadowPass && !entity->ReceivesShadows()) {
+                DrawUnshadowed(view, entity);
+                CProfileFacing::SetCurrent(facing);
                 continue;
             }
             if (type != kTypeFace) {
@@ -213,16 +270,34 @@ void CComponent::DrawSorted(ITarnisView* view)
 {
     PrepareSmoothNormals(view);
     CSectionPlane* section = PushSectionPlane(view, *this);
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    std::unique_ptr<ITransparencySorter> sorter = MakeSorter(view, options, m_entities);
+    const bool everything = view->IsDrawingEverything();
     for (CDrawingElement* entity : m_entities) {
+        if (sorter != nullptr && !everything && !entity->IsPickable(view->GetCurrentFilter())) {
+            continue;
+        }
         const int type = entity->GetTypeId();
         if (IsInstanceKind(type)) {
+            if (sorter != nullptr) {
+                sorter->Add(nullptr, entity);
+                continue;
+            }
             FlushFaces(view);
             entity->Draw(view);
         } else if (type == kTypeFace) {
-            entity->Draw(view);
+            auto* face = static_cast<CFace*>(entity);
+            if (sorter == nullptr) {
+                entity->Draw(view);
+            } else if (BlendsTowardsEye(view, options, *face)) {
+                sorter->Add(face, nullptr);
+            }
         }
     }
     FlushFaces(view);
+    if (sorter != nullptr) {
+        sorter->SortAndDraw(view);
+    }
     view->EndPrimitive();
     PopSectionPlane(view, section);
 }

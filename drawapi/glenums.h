@@ -17,6 +17,7 @@ inline constexpr unsigned kSourceAlpha = 0x0302;
 inline constexpr unsigned kOneMinusSourceAlpha = 0x0303;
 inline constexpr unsigned kPolygonStipple = 0x0B42;
 inline constexpr unsigned kDepthTest = 0x0B71;
+inline constexpr unsigned kStencilTest = 0x0B90;
 inline constexpr unsigned kBlend = 0x0BE2;
 
 }  // namespace glenum

@@ -22,11 +22,13 @@
 #include "drawapi/camerastate.h"
 #include "drawapi/drawingbase.h"
 #include "drawapi/gltextimagecache.h"
+#include "drawapi/transparencysorter.h"
 
 struct CPlane3d;
 class CCamera;
 class CComponentInstance;
 class CDrawingElement;
+class CFace;
 class CInstancePath;
 class CLayer;
 class CMaterial;
@@ -224,6 +226,15 @@ public:
     // look up by 0.001 or more.
     [[nodiscard]] virtual bool IsEyeAboveGround() const = 0;
 
+    // --- sorted transparency ---
+    // A sorter with room for the count: quality 1 sorts by the distance of box centres,
+    // 2 by depth with pairwise overlap tests; null for any other quality.
+    [[nodiscard]] virtual std::unique_ptr<ITransparencySorter> CreateTransparencySorter(int quality,
+                                                                                       int capacity) = 0;
+    // In the lit pass of the stencil shadows: a face the volume walk marked as lying
+    // along the terminator of a smooth surface, drawn also where its neighbours'
+    // volumes shade it.
+    virtual void DrawTerminatorFace(CFace* face) = 0;
     // --- inherited layers and materials of the instances being drawn ---
     // Tops of the stacks; null when empty. Pops of empty stacks do nothing.
     [[nodiscard]] virtual CLayer* GetCurrentLayer() const = 0;

@@ -2,7 +2,7 @@
 // Switches between alternative drawing techniques of the stencil shadows, the face and
 // edge drawing and the polygon offset. They are fixed settings of the program, kept in
 // one place; only the shadow-volume method changes at run time (the OpenGL settings
-// set it, and it is not read back at the next start). User-interface thread only.
+// set it, and the start-up reads it back). User-interface thread only.
 
 namespace renderingflags {
 

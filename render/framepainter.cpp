@@ -113,10 +113,24 @@ void CFramePainter::SetupLights(bool shadows)
     }
 }
 
+// The colour the override table gives for the key, opaque; false without one.
+bool CFramePainter::FindOverride(const char* key, CColor& color) const
+{
+    const CColorOverrideMap* table = m_view.GetColorOverrides();
+    const auto found = table != nullptr ? table->find(CString(key)) : CColorOverrideMap::const_iterator();
+    if (table == nullptr || found == table->end()) {
+        return false;
+    }
+    color = Opaque(found->second);
+    return true;
+}
+
 void CFramePainter::SetClearColor()
 {
     CColor color = m_options->GetBackgroundColor();
-    if (m_options->IsFogOn() && m_options->GetOverrideBackgroundColor() != CColor()) {
+    if (FindOverride("BackgroundColor", color)) {
+        // The table decides alone.
+    } else if (m_options->IsFogOn() && m_options->GetOverrideBackgroundColor() != CColor()) {
         color = m_options->GetOverrideBackgroundColor();
     }
     glClearColor(static_cast<float>(color.GetRedByte() / 255.0), static_cast<float>(color.GetGreenByte() / 255.0),
@@ -136,7 +150,16 @@ int CFramePainter::GetTransparencyMode() const
 
 CColor CFramePainter::GetGroundColor() const
 {
-    return m_options->GetBackgroundColor();
+    CColor color = m_options->GetBackgroundColor();
+    FindOverride("GroundPlaneColor", color);
+    return color;
+}
+
+CColor CFramePainter::GetGroundPlaneColor() const
+{
+    CColor color = m_options->GetGroundColor();
+    FindOverride("GroundPlaneColor", color);
+    return color;
 }
 
 void CFramePainter::FillView(const CColor& color, double depth, double halfWidth, double halfHeight)
@@ -218,7 +241,7 @@ void CFramePainter::DrawBackground()
 
     g.skyColor = Opaque(m_options->GetSkyColor());
     g.horizonColor = g.skyColor;
-    g.groundColor = Opaque(above ? m_options->GetGroundColor() : m_options->GetBackgroundColor());
+    g.groundColor = Opaque(above ? GetGroundPlaneColor() : m_options->GetBackgroundColor());
     const double far = definition.GetUsedFar();
     g.depth = 0.9999 * far;
     if (fog) {
@@ -295,8 +318,10 @@ void CFramePainter::DrawBlendedPass()
         return;
     }
     m_view.EndPrimitive();
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (m_view.CanBlend()) {
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    }
     root->Draw(&m_view);
     if (UsesDepthOnlyPass()) {
         m_view.EndPrimitive();
@@ -328,7 +353,7 @@ void CFramePainter::DrawTransparentGround()
     m_view.EndPrimitive();
     // The ground plane itself, drawn as a large square around the eye so that the
     // depth test lets the model stand on it.
-    CColor color = Opaque(m_options->GetGroundColor());
+    CColor color = Opaque(GetGroundPlaneColor());
     color.SetAlpha(alpha);
     m_view.SetLighting(false);
     if (alpha < 1.0) {

@@ -32,12 +32,16 @@ public:
     void DrawTransparentGround();
     void DrawAspectBars();
 
+    // The override table's "GroundPlaneColor", else the background colour.
     [[nodiscard]] CColor GetGroundColor() const;
+    // The override table's "GroundPlaneColor", else the options' ground colour.
+    [[nodiscard]] CColor GetGroundPlaneColor() const;
     [[nodiscard]] const CRenderingOptions& GetOptions() const { return *m_options; }
 
 private:
     struct Gradient;
     [[nodiscard]] bool UsesDepthOnlyPass() const;
+    bool FindOverride(const char* key, CColor& color) const;
     void FillView(const CColor& color, double depth, double halfWidth, double halfHeight);
     void DrawSplitView(const Gradient& gradient, bool skipDepthTest);
 

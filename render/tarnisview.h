@@ -172,7 +172,8 @@ public:
     void SetDrawMode(int mode) override { m_drawMode = mode; }
     [[nodiscard]] int GetRenderMode() const override;
     [[nodiscard]] int GetPassNumber() const override { return m_passNumber; }
-    void SetSecondPassMode(bool on) override { m_passNumber = on ? 2 : 1; }
+    // Edges of the second pass are drawn smooth and blended while the options ask for it.
+    void SetSecondPassMode(bool on) override;
     void SetTextMode(bool on) override { m_textMode = on; }
     [[nodiscard]] bool IsDrawingEverything() const override { return m_drawingEverything; }
     void SetDrawingEverything(bool on) { m_drawingEverything = on; }
@@ -225,6 +226,7 @@ public:
     [[nodiscard]] CColor GetColor() const override { return m_color; }
     void SetMaterial(CMaterial* material, const double* sPlane, const double* tPlane) override;
     void SetColorOverrides(const CColorOverrideMap* table) override { m_colorOverrides = table; }
+    [[nodiscard]] const CColorOverrideMap* GetColorOverrides() const { return m_colorOverrides; }
     [[nodiscard]] bool GetForceState() const override { return m_forceState; }
     void SetForceState(bool force) override { m_forceState = force; }
     void SetupFog(bool on) override;
@@ -341,6 +343,12 @@ protected:
     // Shadows are displayed, faces are drawn, and the level allows them (or the level
     // is not asked).
     [[nodiscard]] bool ShadowsUsable(bool ignoreLevel) const;
+    // The shadow information's north-line switch (tarnisviewshadows.cpp).
+    [[nodiscard]] bool ShowsNorthLine() const;
+    // Orange, from the drawing axes' origin towards the model's north.
+    void DrawNorthLine();
+    std::unique_ptr<ITransparencySorter> CreateTransparencySorter(int quality, int capacity) override;
+    void DrawTerminatorFace(CFace* face) override;
 
 private:
     // The frame between the timer's start and stop, and what follows the timing.
@@ -407,6 +415,7 @@ private:
     unsigned m_depthFunction;
     const CColorOverrideMap* m_colorOverrides = nullptr;
     bool m_lightingSuppressed = false;
+    bool m_secondPassBlending = false;
     bool m_polygonOffsetByDisabling = false;
     bool m_flatColorMode = false;
     bool m_groundRequest = false;

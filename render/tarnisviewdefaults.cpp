@@ -16,6 +16,8 @@
 #include "render/facebatch.h"
 #include "render/framepainter.h"
 #include "render/frametimer.h"
+#include "render/groundshadows.h"
+#include "render/stencilshadows.h"
 #include "render/ftglfont.h"
 #include "render/texturegl.h"
 #include "render/texturesize.h"
@@ -120,7 +122,9 @@ void CTarnisView::DrawFrameContents(CComponent& root)
     SetupFog(options != nullptr && options->IsFogOn());
     const int transparency = painter.GetTransparencyMode();
     const CShadowInfo* shadow = m_model->GetShadowInfo();
-    if (shadows && HasStencilBuffer() && shadow != nullptr && shadow->IsOnFaces() && transparency != 1) {
+    const bool stencilShadows =
+        shadows && HasStencilBuffer() && shadow != nullptr && shadow->IsOnFaces() && transparency != 1;
+    if (stencilShadows) {
         const int bits = GetStencilBits();
         glClearStencil((1 << (bits - 1)) - 1);
         glStencilMask(static_cast<GLuint>((1 << bits) - 1));
@@ -132,6 +136,9 @@ void CTarnisView::DrawFrameContents(CComponent& root)
     if (m_model->IsDisplayAxes() && m_model->GetDrawingAxes() != nullptr) {
         m_model->GetDrawingAxes()->Draw(this);
     }
+    if (ShowsNorthLine()) {
+        DrawNorthLine();
+    }
     if (GetCurrentFilter() != nullptr) {
         ClearFilters();
     }
@@ -141,10 +148,17 @@ void CTarnisView::DrawFrameContents(CComponent& root)
     if (componentEdit) {
         PushComponentLightingMode(m_model);
     }
+    if (shadows) {
+        CGroundShadows(*this).Draw(root, transparency == 1);
+    }
     if (options != nullptr) {
         options->SetTransparencyPass(transparency != 0 ? 1 : 0);
     }
-    root.Draw(this);
+    if (stencilShadows) {
+        CStencilShadows(*this).Draw(root, false);
+    } else {
+        root.Draw(this);
+    }
     EndPrimitive();
     if (transparency != 0 && options != nullptr) {
         options->SetTransparencyPass(2);

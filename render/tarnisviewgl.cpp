@@ -465,6 +465,33 @@ void CTarnisView::BeginBlending(bool on)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }
 
+void CTarnisView::SetSecondPassMode(bool on)
+{
+    m_passNumber = on ? 2 : 1;
+    const CRenderingOptions* options = GetRenderingOptions();
+    const bool smooth = options != nullptr && options->GetDisplayByte(CRenderingOptions::kSmoothEdges);
+    if (on && smooth && !m_secondPassBlending) {
+        BeginBlending(true);
+        m_secondPassBlending = true;
+    } else if (!on && m_secondPassBlending) {
+        EndPrimitive();
+        // Both pushes of BeginBlending are the caller's to pop.
+        if (smooth) {
+            BeginBlending(false);
+            glPopAttrib();
+        }
+        glPopAttrib();
+        glDepthFunc(m_savedDepthFunction);
+        m_depthFunction = m_savedDepthFunction;
+        m_secondPassBlending = false;
+        // The pops switched lighting and stippling back behind the caches.
+        m_lightingOn = glIsEnabled(GL_LIGHTING) == GL_TRUE;
+        GLint pattern = 0;
+        glGetIntegerv(GL_LINE_STIPPLE_PATTERN, &pattern);
+        m_stipple = glIsEnabled(GL_LINE_STIPPLE) == GL_TRUE ? static_cast<std::uint16_t>(pattern) : 0;
+    }
+}
+
 bool CTarnisView::CanBlend() const
 {
     const CRenderingOptions* options = GetRenderingOptions();

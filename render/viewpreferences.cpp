@@ -1,5 +1,6 @@
 #include "render/viewpreferences.h"
 
+#include "drawapi/renderingflags.h"
 #include "platform/profile.h"
 #include "render/glconfig.h"
 
@@ -9,6 +10,7 @@ bool g_alwaysFixValidityErrors = false;
 
 const CString kSection("Preferences");
 const CString kAlwaysFixEntry("AlwaysFixValidityErrors");
+const CString kCarmackReverseEntry("CarmackReverse");
 
 CString FastFeedbackEntry()
 {
@@ -41,4 +43,8 @@ void ReadViewPreferences()
         g_UseFastFeedback = fastFeedback;
     }
     GetGLConfig().SwapCopy = g_UseFastFeedback;
+    const int method = GetProfileInt(kSection, kCarmackReverseEntry, renderingflags::ShadowVolumeMethod);
+    if (method >= renderingflags::kCarmackReverseNever && method <= renderingflags::kCarmackReverseWhenInside) {
+        renderingflags::ShadowVolumeMethod = method;
+    }
 }

@@ -1,7 +1,9 @@
 // Preferences written by their setters are read back at start-up.
+// Pins a past fault: the shadow-volume method was written but never read back.
 
 #include <gtest/gtest.h>
 
+#include "drawapi/renderingflags.h"
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
 #include "render/glconfig.h"
@@ -17,23 +19,31 @@ TEST(ViewPreferences, WhatTheSettersWroteIsReadBackAtStartUp)
     const struct {
         bool fix;
         int fastFeedback;
-    } cases[] = {{true, 0}, {false, 2}, {true, 1}};
+        int shadowVolumeMethod;
+    } cases[] = {{true, 0, 2}, {false, 2, 0}, {true, 1, 1}};
     for (const auto& c : cases) {
         SetAlwaysFixValidityErrors(c.fix);
         g_UseFastFeedback = c.fastFeedback;
         SetUseFastFeedback();
         SetAlwaysFixValidityErrors(!c.fix);
         WriteProfileInt(CString("Preferences"), CString("AlwaysFixValidityErrors"), c.fix ? 1 : 0);
+        // As the OpenGL settings page stores it.
+        WriteProfileInt(CString("Preferences"), CString("CarmackReverse"), c.shadowVolumeMethod);
         g_UseFastFeedback = 7;
+        renderingflags::ShadowVolumeMethod = 5;
         ReadViewPreferences();
+        EXPECT_EQ(renderingflags::ShadowVolumeMethod, c.shadowVolumeMethod);
         EXPECT_EQ(GetAlwaysFixValidityErrors(), c.fix);
         EXPECT_EQ(g_UseFastFeedback, c.fastFeedback);
         EXPECT_EQ(GetGLConfig().SwapCopy, c.fastFeedback);
         EXPECT_EQ(GetProfileInt(CString("Preferences"), CString("UseFastFeedback5"), -1), c.fastFeedback);
     }
     WriteProfileInt(CString("Preferences"), CString("UseFastFeedback5"), 9);
+    WriteProfileInt(CString("Preferences"), CString("CarmackReverse"), 3);
     ReadViewPreferences();
     EXPECT_EQ(g_UseFastFeedback, 1) << "a value out of range is ignored";
+    EXPECT_EQ(renderingflags::ShadowVolumeMethod, 1);
+    renderingflags::ShadowVolumeMethod = renderingflags::kCarmackReverseNever;
     g_UseFastFeedback = fastFeedback;
     GetGLConfig().SwapCopy = fastFeedback;
     SetProfileStore(nullptr);

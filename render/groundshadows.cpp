@@ -1,0 +1,228 @@
+#include "render/groundshadows.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "document/component.h"
+#include "document/componentbehavior.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
+#include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
+#include "document/tarnwickmodel.h"
+#include "model/edge.h"
+#include "model/edgeuse.h"
+#include "model/face.h"
+#include "model/undomanager.h"
+#include "model/undooperation.h"
+#include "model/vertex.h"
+#include "render/facepolygon.h"
+#include "render/polygonoffset.h"
+#include "render/shadowvolumecontext.h"
+#include "render/shadowvolumewalker.h"
+#include "render/tarnisview.h"
+
+namespace {
+
+constexpr int kMaxDepth = 64;
+const CPlane3d kGround(0.0, 0.0, 1.0, 0.0);
+
+// The list the shadow information holds was compiled from the model in this state.
+struct CompiledCasters
+{
+    const CShadowInfo* info = nullptr;
+    unsigned list = 0;
+    std::uint64_t stamp = 0;
+};
+CompiledCasters g_compiled;
+
+double Lightness(const CColor& color)
+{
+    const double r = color.GetRed();
+    const double g = color.GetGreen();
+    const double b = color.GetBlue();
+    return (std::max({r, g, b}) + std::min({r, g, b})) / 2.0;
+}
+
+// Such components turn with the camera, so their shadows cannot be kept in a list.
+bool HasInstancesFacingTheCamera(const CComponent& root)
+{
+    const CDefinitionList* definitions = root.GetDefinitionList();
+    for (int i = 0; definitions != nullptr && i < definitions->GetCount(); ++i) {
+        const auto* definition = dynamic_cast<const CComponentDefinition*>(definitions->GetAt(i));
+        const auto* behavior =
+            definition != nullptr ? dynamic_cast<const CComponentBehavior*>(definition->GetBehavior()) : nullptr;
+        if (behavior != nullptr && behavior->AlwaysFacesCamera() && definition->GetInstanceCount() > 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool UsedByCastingFace(const CEdge& edge)
+{
+    CEdgeUse* first = edge.GetFirstEdgeUse();
+    for (CEdgeUse* use = first; use != nullptr;) {
+        const CFace* face = use->GetFace();
+        if (face != nullptr && (face->GetFlags() & CShadowVolumeWalker::kShadowModeMask) != 0) {
+            return true;
+        }
+        use = use->GetNextAroundEdge();
+        if (use == first) {
+            break;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+CGroundShadows::CGroundShadows(CTarnisView& view) : m_view(view) {}
+
+CColor CGroundShadows::GetShadowColor(const CColor& ground, int darkPercent)
+{
+    const double w = (darkPercent * 0.8 + 20.0) * 0.01;
+    CColor shadow;
+    CColor::Interpolate(ground, CColor(0, 0, 0, 255), w, shadow);
+    if (Lightness(ground) < 0.1 && Lightness(shadow) < 0.1) {
+        return {w, w, w, 1.0};
+    }
+    return shadow;
+}
+
+std::uint64_t CGroundShadows::GetModelStamp() const
+{
+    const CTarnwickModel* model = m_view.GetModel();
+    const CUndoManager* undo = model != nullptr ? model->GetUndoManager() : nullptr;
+    if (undo == nullptr) {
+        return 0;
+    }
+    const auto& done = undo->GetUndoStack();
+    const auto last = done.empty() ? 0U : reinterpret_cast<std::uintptr_t>(done.back().get());
+    return (static_cast<std::uint64_t>(last) * 31U + done.size()) * 31U + undo->GetRedoStack().size();
+}
+
+void CGroundShadows::Draw(CComponent& root, bool seeThrough)
+{
+    CTarnwickModel* model = m_view.GetModel();
+    CShadowInfo* info = model != nullptr ? model->GetShadowInfo() : nullptr;
+    const CRenderingOptions* options = m_view.GetRenderingOptions();
+    if (info == nullptr || options == nullptr) {
+        return;
+    }
+    ShadowVolumeContext context;
+    context.InitForGround(&m_view, info, seeThrough);
+    const CVector3d& sun = info->GetSunDirection();
+    if (sun.z < 0.001 || !context.ground || !m_view.IsEyeAboveGround()) {
+        return;
+    }
+    m_fromEdges = context.fromEdges;
+    m_view.EndPrimitive();
+    double matrix[16];
+    MakePlanarShadowMatrix(kGround, sun, 0.0, matrix);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glMultMatrixd(matrix);
+    m_view.SetLighting(false);
+    PushPolygonOffset(true, 3.0, 3.0);
+    const CColor ground = options->IsDisplayGround() ? options->GetGroundColor() : options->GetBackgroundColor();
+    m_view.SetColor(GetShadowColor(ground, info->GetDarkIntensity()));
+    m_view.SetLineWidth(1.0);
+    DrawCasters(root, *info);
+    m_view.EndPrimitive();
+    PopPolygonOffset();
+    glPopMatrix();
+}
+
+void CGroundShadows::DrawCasters(CComponent& root, CShadowInfo& info)
+{
+    const CTarnwickModel* model = m_view.GetModel();
+    const CUndoManager* undo = model != nullptr ? model->GetUndoManager() : nullptr;
+    const bool editing = (undo != nullptr && undo->GetOpenOperation() != nullptr) || HasInstancesFacingTheCamera(root);
+    const std::uint64_t stamp = GetModelStamp();
+    const bool current = g_compiled.info == &info && g_compiled.list == info.GetDisplayList() &&
+                         g_compiled.stamp == stamp;
+    if (editing || (info.GetDisplayList() != 0 && !current)) {
+        info.DeleteDisplayList();
+    }
+    if (info.GetDisplayList() != 0) {
+        glCallList(info.GetDisplayList());
+        return;
+    }
+    const unsigned list = editing ? 0U : glGenLists(1);
+    if (list != 0) {
+        glNewList(list, GL_COMPILE_AND_EXECUTE);
+    }
+    DrawComponent(root, CTransformation(), 0);
+    m_view.EndPrimitive();
+    if (list != 0) {
+        glEndList();
+        info.SetDisplayList(list);
+        g_compiled = {&info, list, stamp};
+    }
+}
+
+void CGroundShadows::DrawComponent(CComponent& component, const CTransformation& transform, int depth)
+{
+    if (depth > kMaxDepth) {
+        return;
+    }
+    const CTransformation* t = transform.IsIdentity() ? nullptr : &transform;
+    const CVector3d light = -m_view.GetModel()->GetShadowInfo()->GetSunDirection();
+    for (CDrawingElement* entity : component.GetEntityList()) {
+        if (entity->GetTypeId() != kTypeFace) {
+            continue;
+        }
+        auto* face = static_cast<CFace*>(entity);
+        const int shadowClass = CShadowVolumeWalker::GetShadowClass(&m_view, *face, light);
+        face->SetFlagBits(CShadowVolumeWalker::kShadowModeMask, false);
+        face->SetFlagBits(static_cast<std::uint32_t>(shadowClass) << CShadowVolumeWalker::kShadowModeShift, true);
+        if (shadowClass == 0) {
+            continue;
+        }
+        CFacePolygon polygon;
+        polygon.Build(*face, t, false, &m_view);
+        if (polygon.GetLoopCount() == 0 || polygon.GetPlane().IsEqual(kGround, false, 0.001) ||
+            std::abs(DotProduct(polygon.GetPlane().GetNormal(), light)) < 1e-9) {
+            continue;
+        }
+        double lowest = 1e300;
+        for (const CPoint3d& p : polygon.GetPoints()) {
+            lowest = std::min(lowest, p.z);
+        }
+        if (lowest <= 0.001) {
+            continue;
+        }
+        m_view.EndPrimitive();
+        polygon.Draw(false);
+    }
+    for (CDrawingElement* entity : component.GetEntityList()) {
+        const int type = entity->GetTypeId();
+        if (type == kTypeEdge && m_fromEdges) {
+            auto& edge = static_cast<CEdge&>(*entity);
+            if (edge.GetStartVertex() == nullptr || edge.GetEndVertex() == nullptr || !edge.CastsShadows() ||
+                !edge.IsShown(&m_view) || UsedByCastingFace(edge)) {
+                continue;
+            }
+            CPoint3d a = edge.GetStartVertex()->GetPosition();
+            CPoint3d b = edge.GetEndVertex()->GetPosition();
+            if (t != nullptr) {
+                t->TransformPoint(a);
+                t->TransformPoint(b);
+            }
+            if (ClipSegmentAbovePlane(a, b, kGround)) {
+                m_view.BeginPrimitive(GL_LINES);
+                m_view.VertexV(a);
+                m_view.VertexV(b);
+            }
+        } else if (type == kTypeComponentInstance || type == kTypeGroup) {
+            auto* instance = static_cast<CComponentInstance*>(entity);
+            if (instance->GetDefinition() != nullptr && instance->CastsShadows() && instance->IsShown(&m_view)) {
+                DrawComponent(*instance->GetDefinition(), transform * instance->GetTransform(), depth + 1);
+            }
+        }
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+// CGroundShadows: the shadows the sun casts on the ground, drawn before the model by
+// flattening every casting face (and, while edges cast, every edge no casting face
+// uses) onto z = 0 along the sun with the planar shadow matrix, in one flat colour
+// darker than the ground. The flattened casters are compiled once into the shadow
+// information's display list and replayed while the model is unchanged.
+
+#include <cstdint>
+
+#include "foundation/color.h"
+
+class CComponent;
+class CShadowInfo;
+class CTarnisView;
+class CTransformation;
+
+class CGroundShadows
+{
+public:
+    explicit CGroundShadows(CTarnisView& view);
+
+    // Nothing at night, when shadows do not fall on the ground, or with the eye below it.
+    void Draw(CComponent& root, bool seeThrough);
+
+    // The ground colour darkened by the dark percentage; a grey when ground and shadow
+    // would both be too dark to tell apart.
+    [[nodiscard]] static CColor GetShadowColor(const CColor& ground, int darkPercent);
+
+private:
+    void DrawCasters(CComponent& root, CShadowInfo& info);
+    void DrawComponent(CComponent& component, const CTransformation& transform, int depth);
+    [[nodiscard]] std::uint64_t GetModelStamp() const;
+
+    CTarnisView& m_view;
+    bool m_fromEdges = false;
+};

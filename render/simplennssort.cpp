@@ -1,0 +1,337 @@
+#include "render/simplennssort.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+
+#include "drawapi/tarnisview.h"
+#include "foundation/transformation.h"
+#include "model/entity.h"
+#include "model/face.h"
+#include "model/edgeuse.h"
+#include "model/facegl.h"
+#include "model/loop.h"
+#include "model/vertex.h"
+#include "render/facepolygon.h"
+#include "render/viewdefinition.h"
+
+namespace {
+
+constexpr double kTolerance = 0.001;
+
+double Overlap(double amin, double amax, double bmin, double bmax)
+{
+    return std::min(amax, bmax) - std::max(amin, bmin);
+}
+
+// +1 when every point farther than the tolerance lies on the plane's positive side,
+// -1 on its negative side, 0 on both or none.
+int SideOfPoints(const CPoint3d* points, int count, const CPlane3d& plane)
+{
+    bool above = false;
+    bool below = false;
+    for (int k = 0; k < count; ++k) {
+        const double d = plane.GetSignedDistance(points[k]);
+        above = above || d > kTolerance;
+        below = below || d < -kTolerance;
+    }
+    if (above == below) {
+        return 0;
+    }
+    return above ? 1 : -1;
+}
+
+double Cross(double ax, double ay, double bx, double by)
+{
+    return ax * by - ay * bx;
+}
+
+bool SegmentsMeet(const double* a, const double* b, const double* c, const double* d)
+{
+    const double d1 = Cross(b[0] - a[0], b[1] - a[1], c[0] - a[0], c[1] - a[1]);
+    const double d2 = Cross(b[0] - a[0], b[1] - a[1], d[0] - a[0], d[1] - a[1]);
+    const double d3 = Cross(d[0] - c[0], d[1] - c[1], a[0] - c[0], a[1] - c[1]);
+    const double d4 = Cross(d[0] - c[0], d[1] - c[1], b[0] - c[0], b[1] - c[1]);
+    if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0))) {
+        return true;
+    }
+    const auto onSegment = [](const double* p, const double* q, const double* r, double cross) {
+        return std::abs(cross) < 1e-9 && std::min(p[0], q[0]) - 1e-9 <= r[0] && r[0] <= std::max(p[0], q[0]) + 1e-9 &&
+               std::min(p[1], q[1]) - 1e-9 <= r[1] && r[1] <= std::max(p[1], q[1]) + 1e-9;
+    };
+    return onSegment(a, b, c, d1) || onSegment(a, b, d, d2) || onSegment(c, d, a, d3) || onSegment(c, d, b, d4);
+}
+
+bool Inside(const double* outline, std::size_t n, double x, double y)
+{
+    bool inside = false;
+    for (std::size_t k = 0, m = n - 1; k < n; m = k++) {
+        const double xk = outline[2 * k];
+        const double yk = outline[2 * k + 1];
+        const double xm = outline[2 * m];
+        const double ym = outline[2 * m + 1];
+        if ((yk > y) != (ym > y) && x < (xm - xk) * (y - yk) / (ym - yk) + xk) {
+            inside = !inside;
+        }
+    }
+    return inside;
+}
+
+bool OutlinesOverlap(const double* a, std::size_t na, const double* b, std::size_t nb)
+{
+    if (na < 3 || nb < 3) {
+        return false;
+    }
+    for (std::size_t i = 0; i < na; ++i) {
+        for (std::size_t j = 0; j < nb; ++j) {
+            if (SegmentsMeet(&a[2 * i], &a[2 * ((i + 1) % na)], &b[2 * j], &b[2 * ((j + 1) % nb)])) {
+                return true;
+            }
+        }
+    }
+    return Inside(b, nb, a[0], a[1]) || Inside(a, na, b[0], b[1]);
+}
+
+// The outer loop, cut at the near plane when the face crosses it.
+void AppendOuterPoints(const CFace& face, const CPlane3d* nearPlane, std::vector<CPoint3d>& points)
+{
+    if (nearPlane == nullptr) {
+        const CLoop* loop = face.GetOuterLoop();
+        const CEdgeUse* first = loop != nullptr ? loop->GetFirstEdgeUse() : nullptr;
+        for (const CEdgeUse* use = first; use != nullptr;) {
+            if (const CVertex* vertex = use->GetStartVertex()) {
+                points.push_back(vertex->GetPosition());
+            }
+            use = use->GetNext();
+            if (use == first) {
+                break;
+            }
+        }
+        return;
+    }
+    CFacePolygon polygon;
+    polygon.Build(face, nullptr, true);
+    if (polygon.ClipByPlane(*nearPlane)) {
+        points.insert(points.end(), polygon.GetPoints().begin(), polygon.GetPoints().end());
+    }
+}
+
+}  // namespace
+
+CSimpleNNSSort::CSimpleNNSSort(ITarnisView* view, int capacity)
+    : CTransSortImpl(view), m_view(view), m_capacity(static_cast<std::size_t>(std::max(capacity, 0)))
+{
+    const CVector3d direction = view->GetLocalViewDirection();
+    m_nearPlane = CPlane3d(m_eye + direction * view->GetViewDefinition().GetUsedNear(), direction);
+    m_records.reserve(m_capacity);
+}
+
+void CSimpleNNSSort::AddPoint(Record& record, const CPoint3d& screen) const
+{
+    record.xmin = std::min(record.xmin, screen.x);
+    record.xmax = std::max(record.xmax, screen.x);
+    record.ymin = std::min(record.ymin, screen.y);
+    record.ymax = std::max(record.ymax, screen.y);
+    record.zmin = std::min(record.zmin, screen.z);
+    record.zmax = std::max(record.zmax, screen.z);
+}
+
+void CSimpleNNSSort::Add(CFace* face, CDrawingElement* entity)
+{
+    if (m_records.size() >= m_capacity || (face == nullptr) == (entity == nullptr)) {
+        return;
+    }
+    Record record;
+    record.face = face;
+    record.entity = entity;
+    if (face != nullptr) {
+        record.frontFacing = face->IsFrontFacing(m_view);
+        const CBoundingBox3d box = face->GetBoundingBox();
+        const CPoint3d centre((box.xmin + box.xmax) / 2, (box.ymin + box.ymax) / 2, (box.zmin + box.zmax) / 2);
+        const double half = std::sqrt((box.xmax - box.xmin) * (box.xmax - box.xmin) +
+                                      (box.ymax - box.ymin) * (box.ymax - box.ymin) +
+                                      (box.zmax - box.zmin) * (box.zmax - box.zmin)) / 2;
+        const double beyond = m_nearPlane.GetSignedDistance(centre);
+        if (beyond < -half) {
+            return;
+        }
+        record.nearClipped = beyond <= half;
+        record.first = static_cast<int>(m_points.size());
+        AppendOuterPoints(*face, record.nearClipped ? &m_nearPlane : nullptr, m_points);
+        for (std::size_t k = static_cast<std::size_t>(record.first); k < m_points.size(); ++k) {
+            CPoint3d screen;
+            if (m_view->ModelToScreen(m_points[k], screen)) {
+                m_screen.insert(m_screen.end(), {screen.x, screen.y});
+                AddPoint(record, screen);
+            } else {
+                // Kept in step with the points; such a face gets no box below.
+                m_screen.insert(m_screen.end(), {0.0, 0.0});
+                record.xmax = -1e30;
+                record.xmin = 1e30;
+                break;
+            }
+        }
+        m_points.resize(m_screen.size() / 2);
+        record.count = static_cast<int>(m_points.size()) - record.first;
+    } else {
+        CBoundingBox3d box;
+        entity->AccumulateExtents(CTransformation(), box);
+        if (box.IsEmpty()) {
+            return;
+        }
+        for (int k = 0; k < 8; ++k) {
+            const CPoint3d corner((k & 1) != 0 ? box.xmax : box.xmin, (k & 2) != 0 ? box.ymax : box.ymin,
+                                  (k & 4) != 0 ? box.zmax : box.zmin);
+            CPoint3d screen;
+            if (m_nearPlane.GetSignedDistance(corner) >= 0.0 && m_view->ModelToScreen(corner, screen)) {
+                AddPoint(record, screen);
+            }
+        }
+    }
+    if (record.xmax >= record.xmin) {
+        m_records.push_back(record);
+    }
+}
+
+void CSimpleNNSSort::Sort(std::vector<Record>& records)
+{
+    std::sort(records.begin(), records.end(), [](const Record& a, const Record& b) {
+        if (a.zmax != b.zmax) {
+            return a.zmax < b.zmax;
+        }
+        return a.zmin < b.zmin;
+    });
+}
+
+void CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test)
+{
+    // The pass works on the order of the records, so that a move shifts indices rather
+    // than whole records; the records are put in that order at the end.
+    std::vector<std::int32_t> order(records.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        order[k] = static_cast<std::int32_t>(k);
+    }
+    const auto at = [&](int position) -> Record& {
+        return records[static_cast<std::size_t>(order[static_cast<std::size_t>(position)])];
+    };
+    // Every move marks a record that was not marked before, and a marked record is
+    // never moved again: at most one move per record, so the pass always ends.
+    for (int i = static_cast<int>(records.size()) - 1; i >= 1; --i) {
+        int j = i - 1;
+        while (j >= 0) {
+            const Record& ri = at(i);
+            const Record& rj = at(j);
+            if (!rj.moved && ri.zmin >= rj.zmax) {
+                break;
+            }
+            if (Overlap(ri.xmin, ri.xmax, rj.xmin, rj.xmax) < kTolerance ||
+                Overlap(ri.ymin, ri.ymax, rj.ymin, rj.ymax) < kTolerance) {
+                --j;
+                continue;
+            }
+            if (!rj.moved && test(ri, rj) == kMove) {
+                at(j).moved = true;
+                std::rotate(order.begin() + j, order.begin() + j + 1, order.begin() + i + 1);
+                j = i - 2;
+                continue;
+            }
+            --j;
+        }
+    }
+    std::vector<Record> sorted;
+    sorted.reserve(records.size());
+    for (const std::int32_t k : order) {
+        sorted.push_back(records[static_cast<std::size_t>(k)]);
+    }
+    records.swap(sorted);
+}
+
+void CSimpleNNSSort::SortAndDraw(ITarnisView* view)
+{
+    Sort(m_records);
+    Reorder(m_records, [this](const Record& i, const Record& j) { return TestPair(i, j); });
+    for (auto it = m_records.rbegin(); it != m_records.rend(); ++it) {
+        DrawOne(view, it->face, it->entity);
+    }
+    FlushFaces(view);
+}
+
+CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestPair(const Record& i, const Record& j) const
+{
+    if (i.face != nullptr && j.face != nullptr) {
+        return TestFaces(i, j);
+    }
+    const auto boxKind = [](const Record& r) {
+        const int type = r.face != nullptr ? kTypeFace : r.entity->GetTypeId();
+        return type == kTypeFace || type == kTypeImage || type == kTypeComponentInstance || type == kTypeGroup;
+    };
+    return boxKind(i) && boxKind(j) ? TestCentres(i, j) : kKeep;
+}
+
+CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestCentres(const Record& i, const Record& j) const
+{
+    const auto distance = [this](const Record& r) {
+        CBoundingBox3d box;
+        if (r.face != nullptr) {
+            box = r.face->GetBoundingBox();
+        } else {
+            r.entity->AccumulateExtents(CTransformation(), box);
+        }
+        const CPoint3d c((box.xmin + box.xmax) / 2, (box.ymin + box.ymax) / 2, (box.zmin + box.zmax) / 2);
+        return m_perspective ? (c - m_eye).GetLength() : m_viewPlane.GetSignedDistance(c);
+    };
+    return distance(j) > distance(i) + kTolerance ? kMove : kKeep;
+}
+
+CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestFaces(const Record& i, const Record& j) const
+{
+    // Both planes turned to face away from the camera: the positive side is the far side.
+    CPlane3d pi = i.face->GetPlane();
+    CPlane3d pj = j.face->GetPlane();
+    if (i.frontFacing) {
+        pi.Reverse();
+    }
+    if (j.frontFacing) {
+        pj.Reverse();
+    }
+    const CVector3d ni = pi.GetNormal();
+    const CVector3d nj = pj.GetNormal();
+    if (ni.CrossProduct(nj).GetLength() < kTolerance) {
+        if (DotProduct(ni, nj) < 0.0) {
+            return kKeep;
+        }
+        CPoint3d onJ;
+        pj.GetPointNearestOrigin(onJ);
+        const double d = pi.GetSignedDistance(onJ);
+        if (std::abs(d) < kTolerance || d < 0.0) {
+            return kKeep;
+        }
+        return ProjectionsOverlap(i, j) ? kMove : kKeep;
+    }
+    const int sideI = SideOf(i, pj);
+    if (sideI == 1) {
+        return kKeep;
+    }
+    const int sideJ = SideOf(j, pi);
+    if (sideJ == -1) {
+        return kKeep;
+    }
+    if (!ProjectionsOverlap(i, j)) {
+        return kKeep;
+    }
+    if (sideI == 0 && sideJ == 0) {
+        return kUndecided;
+    }
+    return j.moved ? kUndecided : kMove;
+}
+
+int CSimpleNNSSort::SideOf(const Record& record, const CPlane3d& plane) const
+{
+    return SideOfPoints(m_points.data() + record.first, record.count, plane);
+}
+
+bool CSimpleNNSSort::ProjectionsOverlap(const Record& i, const Record& j) const
+{
+    return OutlinesOverlap(m_screen.data() + 2 * i.first, static_cast<std::size_t>(i.count),
+                           m_screen.data() + 2 * j.first, static_cast<std::size_t>(j.count));
+}
