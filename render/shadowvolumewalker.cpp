@@ -90,6 +90,7 @@ void CShadowVolumeWalker::Walk(CComponent& root)
     m_view->EndPrimitive();
     WalkComponent(root, CTransformation(), 0);
     FlushQuads();
+    m_facingCounts.clear();
 }
 
 int CShadowVolumeWalker::GetShadowClass(ITarnisView* view, const CFace& face, const CVector3d& light)
@@ -186,7 +187,7 @@ bool CShadowVolumeWalker::CutBySections(CFacePolygon& polygon) const
 
 bool CShadowVolumeWalker::CountEdge(CEdge& edge, const CTransformation* transform)
 {
-    edge.SetShadowFacingCount(0);
+    m_facingCounts[&edge] = 0;
     if (edge.GetStartVertex() == nullptr || edge.GetEndVertex() == nullptr) {
         return false;
     }
@@ -216,7 +217,7 @@ bool CShadowVolumeWalker::CountEdge(CEdge& edge, const CTransformation* transfor
             break;
         }
     }
-    edge.SetShadowFacingCount(count);
+    m_facingCounts[&edge] = count;
     return casting;
 }
 
@@ -289,12 +290,13 @@ void CShadowVolumeWalker::EmitFace(CFace& face, int shadowClass, const CTransfor
             CEdge* edge = use != nullptr ? use->GetEdge() : nullptr;
             bool facesEye = false;
             if (edge != nullptr) {
-                const std::int32_t count = edge->GetShadowFacingCount();
+                const auto found = m_facingCounts.find(edge);
+                const std::int32_t count = found != m_facingCounts.end() ? found->second : 0;
                 if (count == 0) {
                     continue;
                 }
                 facesEye = count > 0;
-                edge->SetShadowFacingCount(count > 0 ? count - 1 : count + 1);
+                found->second = count > 0 ? count - 1 : count + 1;
             } else {
                 CPlane3d side;
                 CVector3d direction;

@@ -13,6 +13,8 @@
 // Side quads are gathered and drawn in two runs (facing the eye, and not) since the
 // counts they make do not depend on their order.
 
+#include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "foundation/plane3d.h"
@@ -60,4 +62,7 @@ private:
     std::vector<CPlane3d> m_sections;
     std::vector<double> m_facing;
     std::vector<double> m_away;
+    // Per edge of the component being walked: how many more of its faces turn to the light
+    // than away. Kept here, not on the edge, so that an edge carries nothing only shadows use.
+    std::unordered_map<const CEdge*, std::int32_t> m_facingCounts;
 };
