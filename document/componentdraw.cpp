@@ -252,7 +252,8 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
         }
     }
     FlushFaces(view);
-    if (!texts.empty()) {
+    // The dark pass drew them already; blended labels drawn again would darken.
+    if (!texts.empty() && !litShadowPass) {
         view->SetTextMode(true);
         for (CDrawingElement* text : texts) {
             text->Draw(view);
