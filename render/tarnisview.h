@@ -21,6 +21,7 @@
 #include "render/displaylistmonitor.h"
 #include "render/drawingbase.h"
 #include "render/glglyphfont.h"
+#include "render/linebatch.h"
 #include "render/picknametable.h"
 #include "render/valueinputbuffer.h"
 #include "render/viewdefinition.h"
@@ -381,6 +382,9 @@ private:
     // GL state cache.
     bool m_lightingOn = false;
     int m_openPrimitive = -1;
+    // The open GL_LINES primitive, unless it went to GL in immediate mode; the line
+    // width and stipple above are then those of the lines being added.
+    CLineBatch m_lineBatch;
     double m_lineWidth = 0.0;
     std::uint16_t m_stipple = 0;
     CColor m_color{0, 0, 0, 0};

@@ -256,6 +256,7 @@ void CTarnisView::ResetOpenGL()
     m_displayListMonitor.SetValid(false);
     // Whatever the cache holds no longer describes the context.
     m_openPrimitive = -1;
+    m_lineBatch.Discard();
     m_lineWidth = 0.0;
     m_stipple = 0;
     m_lightingOn = false;

@@ -53,30 +53,47 @@ void CTarnisView::BeginPrimitive(unsigned mode)
         return;
     }
     EndPrimitive();
+    // Lines gather in arrays, except where every element names itself anyway and where
+    // every setter must reach GL at once.
+    if (mode == GL_LINES && !m_forceState && m_drawMode != kDrawModeSelection &&
+        m_lineBatch.Open(CLineBatch::Style{m_lineWidth, m_stipple})) {
+        m_openPrimitive = GL_LINES;
+        return;
+    }
     glBegin(mode);
     m_openPrimitive = static_cast<int>(mode);
 }
 
 void CTarnisView::EndPrimitive()
 {
-    if (m_openPrimitive != -1) {
-        glEnd();
-        m_openPrimitive = -1;
+    if (m_openPrimitive == -1) {
+        return;
     }
+    if (m_lineBatch.IsOpen()) {
+        m_lineBatch.Draw();
+    } else {
+        glEnd();
+    }
+    m_openPrimitive = -1;
 }
 
 void CTarnisView::Vertex(double x, double y, double z)
 {
-    glVertex3d(x, y, z);
+    VertexV(CPoint3d(x, y, z));
 }
 
 void CTarnisView::VertexV(const CPoint3d& point)
 {
+    if (m_lineBatch.IsOpen()) {
+        m_lineBatch.AddVertex(point);
+        return;
+    }
     glVertex3d(point.x, point.y, point.z);
 }
 
 void CTarnisView::SetDepthFunction(unsigned function)
 {
+    EndPrimitive();
     glDepthFunc(function);
     m_depthFunction = function;
 }
@@ -135,14 +152,23 @@ void CTarnisView::SetLineWidth(double width)
     if (!MustApply(effective == m_lineWidth)) {
         return;
     }
+    m_lineWidth = effective;
+    if (m_lineBatch.IsOpen()) {
+        m_lineBatch.SetStyle(CLineBatch::Style{m_lineWidth, m_stipple});
+        return;
+    }
     EndPrimitive();
     glLineWidth(static_cast<float>(effective));
-    m_lineWidth = effective;
 }
 
 void CTarnisView::SetLineStipple(std::uint16_t pattern)
 {
     if (!MustApply(pattern == m_stipple)) {
+        return;
+    }
+    if (m_lineBatch.IsOpen()) {
+        m_stipple = pattern;
+        m_lineBatch.SetStyle(CLineBatch::Style{m_lineWidth, m_stipple});
         return;
     }
     EndPrimitive();
@@ -196,8 +222,12 @@ void CTarnisView::SetColor(const CColor& color)
     if (!MustApply(skip)) {
         return;
     }
-    glColor4ub(faded.GetRedByte(), faded.GetGreenByte(), faded.GetBlueByte(), faded.GetAlphaByte());
     m_color = faded;
+    if (m_lineBatch.IsOpen()) {
+        m_lineBatch.SetColor(faded);
+        return;
+    }
+    glColor4ub(faded.GetRedByte(), faded.GetGreenByte(), faded.GetBlueByte(), faded.GetAlphaByte());
 }
 
 void CTarnisView::SetColorComponents(double red, double green, double blue, double alpha)

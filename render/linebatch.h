@@ -1,0 +1,76 @@
+#pragma once
+// CLineBatch: the lines of the view's open GL_LINES primitive, gathered in vertex arrays
+// with a colour per vertex and drawn with one call per line width and stipple. Lines of
+// another width or stipple go to a separate run of the batch instead of closing it, as
+// long as every line waiting in the other runs has the colour of the new one: lines of
+// one colour may be drawn in any order without changing a pixel (under the depth
+// functions LESS and LEQUAL, without blending and stencil), lines of different colours
+// keep theirs. When the batch is opened under blending or another depth function, a
+// new width or stipple draws what waits first, as glBegin and glEnd would.
+//
+// The batch replaces glBegin(GL_LINES) ... glEnd: the GL current colour at Open is the
+// colour of the first vertices, SetColor changes it for the vertices that follow, and
+// after Draw the current colour, width and stipple are what immediate mode would have
+// left. User-interface thread only, with the view's context current.
+
+#include <cstdint>
+#include <vector>
+
+#include "foundation/color.h"
+#include "foundation/point3d.h"
+
+class CLineBatch
+{
+public:
+    // The width and stipple pattern (0 solid) of the lines that follow.
+    struct Style
+    {
+        double width = 1.0;
+        std::uint16_t stipple = 0;
+        bool operator==(const Style& other) const { return width == other.width && stipple == other.stipple; }
+    };
+
+    // Starts gathering with the GL state as it is: false when that state cannot be
+    // carried by the arrays (a current colour finer than 8 bits a channel); the caller
+    // then draws in immediate mode.
+    [[nodiscard]] bool Open(const Style& applied);
+    [[nodiscard]] bool IsOpen() const { return m_open; }
+    void SetColor(const CColor& color) { m_color = color; }
+    // The style of the lines that follow; a line's two vertices share the style of its
+    // first. The GL width and stipple stay as they are until Draw.
+    void SetStyle(const Style& style) { m_style = style; }
+    void AddVertex(const CPoint3d& point);
+    // Draws what was gathered, each run with its width and stipple, and closes the
+    // batch; GL is left at the style of the last SetStyle and the current colour.
+    void Draw();
+    // Forgets what was gathered without drawing it (the context went away).
+    void Discard();
+    // The style GL holds after Draw.
+    [[nodiscard]] const Style& GetAppliedStyle() const { return m_applied; }
+
+private:
+    struct Run
+    {
+        Style style;
+        std::vector<float> positions;
+        std::vector<std::uint8_t> colors;
+    };
+
+    [[nodiscard]] Run& RunForNextLine();
+    void ApplyStyle(const Style& style);
+    void DrawRun(Run& run);
+
+    bool m_open = false;
+    // Runs of other styles may wait while lines of a new style are added.
+    bool m_reorders = false;
+    Style m_style;
+    Style m_applied;
+    CColor m_color;
+    std::vector<Run> m_runs;
+    // The run that takes the second vertex of the line begun.
+    Run* m_current = nullptr;
+    // Every vertex waiting in the runs has this colour, while m_uniform holds.
+    bool m_uniform = true;
+    CColor m_waitingColor;
+    bool m_waiting = false;
+};
