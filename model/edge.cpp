@@ -363,7 +363,7 @@ void CEdge::SetCurve(CCurve* curve)
 int CEdge::GetCurveDirection() const
 {
     if (m_curveDirection == 0 && m_curve != nullptr) {
-        m_curveDirection = m_curve->GetEdgeDirection(this);
+        m_curveDirection = static_cast<std::int16_t>(m_curve->GetEdgeDirection(this));
     }
     return m_curve != nullptr ? m_curveDirection : 0;
 }

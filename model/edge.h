@@ -116,9 +116,13 @@ public:
     using CDrawingElement::IsSmooth;
     void SetSoftAndSmooth(bool soft, bool smooth);
 
-    // Set by the shadow pass only.
+    // Set by the shadow pass only; a 16-bit count.
     [[nodiscard]] std::int32_t GetShadowFacingCount() const { return m_shadowFacingCount; }
-    void SetShadowFacingCount(std::int32_t count) { m_shadowFacingCount = count; }
+    void SetShadowFacingCount(std::int32_t count) { m_shadowFacingCount = static_cast<std::int16_t>(count); }
+    // What the faces drawn in the current pass noted of the sides they turn to the eye
+    // (CProfileFacing); written and read by the drawing only.
+    [[nodiscard]] std::uint32_t GetProfileNote() const { return m_profileNote; }
+    void SetProfileNote(std::uint32_t note) { m_profileNote = note; }
 
     // Enumerators over the radial ring; the caller deletes them.
     [[nodiscard]] CEnumEdgeUse* NewEdgeUseEnum() const;
@@ -177,8 +181,9 @@ private:
     CVertex* m_end = nullptr;
     CCurve* m_curve = nullptr;
     CEdgeUse* m_firstUse = nullptr;
-    mutable std::int32_t m_curveDirection = 0;
-    std::int32_t m_shadowFacingCount = 0;
+    mutable std::int16_t m_curveDirection = 0;
+    std::int16_t m_shadowFacingCount = 0;
+    std::uint32_t m_profileNote = 0;
 };
 
 // Reads an object reference that must be an edge (null allowed); throws the archive
