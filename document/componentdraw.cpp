@@ -141,6 +141,9 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
     CSectionPlane* section = PushSectionPlane(view, *this);
     const std::uint32_t facing = CProfileFacing::GetCurrent();
     const bool everything = view->IsDrawingEverything();
+    // At the lowered levels faces draw nothing at all: they are not even asked.
+    const bool facesLeftOut = view->GetDrawingLevel() < IModelView::kLowestFaceLevel &&
+                              view->GetDrawMode() != IModelView::kDrawModeSelection;
     std::vector<CDrawingElement*> texts;
     for (CDrawingElement* entity : m_entities) {
         if (!everything && !entity->IsPickable(view->GetCurrentFilter())) {
@@ -151,7 +154,7 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
             continue;
         }
         if (pass == 0) {
-            if (type == kTypeEdge) {
+            if (type == kTypeEdge || (type == kTypeFace && facesLeftOut)) {
                 continue;
             }
             if (type == kTypeText || type == kTypeDimension) {

@@ -101,6 +101,14 @@ double GetFacingValue(const CFace& face, ITarnisView* view)
     return -face.GetPlane().GetSignedDistance(view->GetLocalEyePoint());
 }
 
+// A lowered drawing level shows the edges alone while the camera moves; picking still
+// finds faces.
+bool IsLeftOutAtLevel(ITarnisView* view)
+{
+    return view->GetDrawingLevel() < IModelView::kLowestFaceLevel &&
+           view->GetDrawMode() != IModelView::kDrawModeSelection;
+}
+
 }  // namespace
 
 CUnitVector3d CEdgeUse::GetSmoothNormal() const
@@ -219,7 +227,7 @@ void CFace::Draw(ITarnisView* view)
 {
     IFaceGL* gl = GetFaceGL();
     const CRenderingOptions* options = view->GetRenderingOptions();
-    if (gl == nullptr || options == nullptr || GetLoopCount() == 0 || !IsShown(view)) {
+    if (gl == nullptr || options == nullptr || GetLoopCount() == 0 || IsLeftOutAtLevel(view) || !IsShown(view)) {
         return;
     }
     // Noted for the edges before any pass skips the face.
@@ -246,7 +254,8 @@ void CFace::Draw(ITarnisView* view)
     }
     const bool lit = mode != 1;
     const bool textured = material != nullptr && material->IsTextured() && mode >= 2 && mode <= 4 &&
-                          options->IsDisplayTextures();
+                          options->IsDisplayTextures() &&
+                          view->GetDrawingLevel() >= IModelView::kLowestTextureLevel;
     const bool stippled = IsHiddenFlagSet();
     const bool alphaTest = material != nullptr && material->IsFullyTransparent();
     const bool keepDepth = reason == 2 && material != nullptr && !material->IsOpaque();
