@@ -7,6 +7,7 @@
 #include "document/renderingoptions.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/geomfilter.h"
+#include "model/edgepassgl.h"
 #include "model/facegl.h"
 #include "model/profilefacing.h"
 #include "model/smoothnormals.h"
@@ -139,39 +140,59 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
         PrepareSmoothNormals(view);
     }
     CSectionPlane* section = PushSectionPlane(view, *this);
+    IEdgePassGL* kept = GetEdgePassGL();
+    if (pass == 1 && kept != nullptr && kept->BeginEdgePass(view, *this)) {
+        PopSectionPlane(view, section);
+        return;
+    }
     const std::uint32_t facing = CProfileFacing::GetCurrent();
     const bool everything = view->IsDrawingEverything();
     // At the lowered levels faces draw nothing at all: they are not even asked.
     const bool facesLeftOut = view->GetDrawingLevel() < IModelView::kLowestFaceLevel &&
                               view->GetDrawMode() != IModelView::kDrawModeSelection;
     std::vector<CDrawingElement*> texts;
-    for (CDrawingElement* entity : m_entities) {
-        if (!everything && !entity->IsPickable(view->GetCurrentFilter())) {
-            continue;
+    const auto draw = [&](CDrawingElement* entity, int type) {
+        if ((!everything && !entity->IsPickable(view->GetCurrentFilter())) || type == kTypeSectionPlane) {
+            return;
         }
-        const int type = entity->GetTypeId();
-        if (type == kTypeSectionPlane) {
-            continue;
-        }
-        if (pass == 0) {
-            if (type == kTypeEdge || (type == kTypeFace && facesLeftOut)) {
-                continue;
-            }
-            if (type == kTypeText || type == kTypeDimension) {
-                texts.push_back(entity);
-                continue;
-            }
-            if (type != kTypeFace) {
-                // Anything else may change the GL state the batched faces rely on.
-                FlushFaces(view);
+        if (pass == 1) {
+            if (type == kTypeEdge) {
                 entity->Draw(view);
-                // An instance's own faces took stamps of their own.
-                CProfileFacing::SetCurrent(facing);
-                continue;
             }
+            return;
+        }
+        if (type == kTypeEdge || (type == kTypeFace && facesLeftOut)) {
+            return;
+        }
+        if (type == kTypeText || type == kTypeDimension) {
+            texts.push_back(entity);
+            return;
+        }
+        if (type != kTypeFace) {
+            // Anything else may change the GL state the batched faces rely on.
+            FlushFaces(view);
             entity->Draw(view);
-        } else if (type == kTypeEdge) {
-            entity->Draw(view);
+            // An instance's own faces took stamps of their own.
+            CProfileFacing::SetCurrent(facing);
+            return;
+        }
+        entity->Draw(view);
+    };
+    const std::vector<std::size_t>* others =
+        pass == 0 && facesLeftOut && kept != nullptr ? kept->GetOtherEntities(view, *this) : nullptr;
+    if (others != nullptr) {
+        for (const std::size_t index : *others) {
+            CDrawingElement* entity = m_entities[index];
+            draw(entity, entity->GetTypeId());
+        }
+    } else {
+        for (std::size_t index = 0; index < m_entities.size(); ++index) {
+            CDrawingElement* entity = m_entities[index];
+            const int type = entity->GetTypeId();
+            if (pass == 1 && kept != nullptr && type != kTypeFace && type != kTypeEdge) {
+                kept->NoteOtherEntity(index);
+            }
+            draw(entity, type);
         }
     }
     FlushFaces(view);
@@ -183,6 +204,9 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
         view->SetTextMode(false);
     }
     view->EndPrimitive();
+    if (pass == 1 && kept != nullptr) {
+        kept->EndEdgePass(view, *this);
+    }
     PopSectionPlane(view, section);
 }
 

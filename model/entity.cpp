@@ -12,6 +12,7 @@
 #include "model/attributecontainer.h"
 #include "model/backreferencemap.h"
 #include "model/curve.h"
+#include "model/drawinggeneration.h"
 #include "model/edge.h"
 #include "model/entitycontainer.h"
 #include "model/entityset.h"
@@ -333,6 +334,7 @@ std::int32_t CEntity::NegateId()
 
 void CEntity::RecordChange(bool saveState)
 {
+    CDrawingGeneration::Advance();
     if (!IsRecordingChanges()) {
         return;
     }

@@ -17,6 +17,7 @@
 #include "model/smoothnormals.h"
 #include "model/vertex.h"
 #include "render/facepolygon.h"
+#include "render/tarnisview.h"
 
 #ifndef CALLBACK
 #define CALLBACK
@@ -139,6 +140,9 @@ void CFaceBatch::AddClippedFace(ITarnisView* view, const CFace& face, const CCol
     }
     Flush(view);
     view->EndPrimitive();
+    if (auto* modelView = dynamic_cast<CTarnisView*>(view)) {
+        modelView->SpoilLineRecording();
+    }
     view->SetLighting(lit);
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
@@ -319,6 +323,9 @@ void CFaceBatch::Flush(ITarnisView* view)
         return;
     }
     view->EndPrimitive();
+    if (auto* modelView = dynamic_cast<CTarnisView*>(view)) {
+        modelView->SpoilLineRecording();
+    }
     view->SetLighting(m_lit);
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "render/linerecording.h"
+
 namespace {
 
 // Runs drawn in pieces of this many lines stay in the caches and never make the arrays
@@ -91,23 +93,23 @@ void CLineBatch::AddVertex(const CPoint3d& point)
     }
 }
 
-void CLineBatch::ApplyStyle(const Style& style)
+void CLineBatch::ChangeStyle(Style& applied, const Style& wanted)
 {
     // A width of 0 is one the view never set: GL keeps its own.
-    if (style.width != m_applied.width && style.width > 0.0) {
-        glLineWidth(static_cast<float>(style.width));
+    if (wanted.width != applied.width && wanted.width > 0.0) {
+        glLineWidth(static_cast<float>(wanted.width));
     }
-    if (style.stipple != m_applied.stipple) {
-        if (style.stipple == 0) {
+    if (wanted.stipple != applied.stipple) {
+        if (wanted.stipple == 0) {
             glDisable(GL_LINE_STIPPLE);
         } else {
-            if (m_applied.stipple == 0) {
+            if (applied.stipple == 0) {
                 glEnable(GL_LINE_STIPPLE);
             }
-            glLineStipple(1, style.stipple);
+            glLineStipple(1, wanted.stipple);
         }
     }
-    m_applied = style;
+    applied = wanted;
 }
 
 void CLineBatch::DrawRun(Run& run)
@@ -115,7 +117,10 @@ void CLineBatch::DrawRun(Run& run)
     if (run.positions.empty()) {
         return;
     }
-    ApplyStyle(run.style);
+    ChangeStyle(m_applied, run.style);
+    if (m_recording != nullptr) {
+        m_recording->AddDraw(run.style, run.positions, run.colors);
+    }
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, run.positions.data());
@@ -135,7 +140,7 @@ void CLineBatch::Draw()
     for (Run& run : m_runs) {
         DrawRun(run);
     }
-    ApplyStyle(m_style);
+    ChangeStyle(m_applied, m_style);
     // The colour array left the current colour undefined, and colours set while the
     // batch was open were only noted.
     glColor4ub(m_color.GetRedByte(), m_color.GetGreenByte(), m_color.GetBlueByte(), m_color.GetAlphaByte());

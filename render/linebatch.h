@@ -19,6 +19,8 @@
 #include "foundation/color.h"
 #include "foundation/point3d.h"
 
+class CLineRecording;
+
 class CLineBatch
 {
 public:
@@ -47,6 +49,11 @@ public:
     void Discard();
     // The style GL holds after Draw.
     [[nodiscard]] const Style& GetAppliedStyle() const { return m_applied; }
+    // Every draw is also appended to the recording while one is set; null stops.
+    void SetRecording(CLineRecording* recording) { m_recording = recording; }
+    // Sets what differs of the wanted style in GL, applied being what GL holds; then
+    // applied is the wanted style.
+    static void ChangeStyle(Style& applied, const Style& wanted);
 
 private:
     struct Run
@@ -57,7 +64,6 @@ private:
     };
 
     [[nodiscard]] Run& RunForNextLine();
-    void ApplyStyle(const Style& style);
     void DrawRun(Run& run);
 
     bool m_open = false;
@@ -69,6 +75,7 @@ private:
     std::vector<Run> m_runs;
     // The run that takes the second vertex of the line begun.
     Run* m_current = nullptr;
+    CLineRecording* m_recording = nullptr;
     // Every vertex waiting in the runs has this colour, while m_uniform holds.
     bool m_uniform = true;
     CColor m_waitingColor;

@@ -12,6 +12,7 @@
 #include "document/tarnwickmodel.h"
 #include "document/twfont.h"
 #include "foundation/notificationcenter.h"
+#include "model/edgepassgl.h"
 #include "render/cameratransitionfactory.h"
 #include "render/facebatch.h"
 #include "render/framepainter.h"
@@ -65,6 +66,8 @@ bool ShadowsDisplayed(const CTarnwickModel* model)
 void CTarnisView::DrawFrame(int argument, bool swap)
 {
     InstallDrawingServices();
+    SetEdgePassGL(&m_edgePasses);
+    m_edgePasses.BeginFrame();
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     ResetLineState();
     CComponent* root = m_model != nullptr ? m_model->GetRootComponent() : nullptr;
@@ -162,6 +165,8 @@ void CTarnisView::BeginSelection(const CPoint2d& corner1, const CPoint2d& corner
 {
     EndPrimitive();
     InstallDrawingServices();
+    SetEdgePassGL(&m_edgePasses);
+    m_edgePasses.BeginFrame();
     m_pickNames.Clear();
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     ResetLineState();
@@ -257,6 +262,7 @@ void CTarnisView::ResetOpenGL()
     // Whatever the cache holds no longer describes the context.
     m_openPrimitive = -1;
     m_lineBatch.Discard();
+    m_edgePasses.Clear();
     m_lineWidth = 0.0;
     m_stipple = 0;
     m_lightingOn = false;
@@ -362,3 +368,4 @@ void CTarnisView::PushPickRegionFilter(const CPoint2d& centre, double size)
     m_viewDefinition.GetPickVolumeAround(centre, size / 2.0, planes);
     PushFilter(MakeVolumeFilter<CGeomFilterCrossingVolume>(planes));
 }
+

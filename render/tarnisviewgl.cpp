@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "document/component.h"
 #include "document/material.h"
@@ -60,6 +61,7 @@ void CTarnisView::BeginPrimitive(unsigned mode)
         m_openPrimitive = GL_LINES;
         return;
     }
+    SpoilLineRecording();
     glBegin(mode);
     m_openPrimitive = static_cast<int>(mode);
 }
@@ -94,6 +96,7 @@ void CTarnisView::VertexV(const CPoint3d& point)
 void CTarnisView::SetDepthFunction(unsigned function)
 {
     EndPrimitive();
+    SpoilLineRecording();
     glDepthFunc(function);
     m_depthFunction = function;
 }
@@ -101,6 +104,7 @@ void CTarnisView::SetDepthFunction(unsigned function)
 bool CTarnisView::SetCapability(unsigned capability, bool on)
 {
     EndPrimitive();
+    SpoilLineRecording();
     const bool wasOn = glIsEnabled(capability) == GL_TRUE;
     if (on) {
         glEnable(capability);
@@ -113,12 +117,14 @@ bool CTarnisView::SetCapability(unsigned capability, bool on)
 void CTarnisView::SetBlendFunction(unsigned source, unsigned destination)
 {
     EndPrimitive();
+    SpoilLineRecording();
     glBlendFunc(source, destination);
 }
 
 bool CTarnisView::SetDepthMask(bool write)
 {
     EndPrimitive();
+    SpoilLineRecording();
     GLboolean wasWriting = GL_TRUE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &wasWriting);
     glDepthMask(write ? GL_TRUE : GL_FALSE);
@@ -128,7 +134,68 @@ bool CTarnisView::SetDepthMask(bool write)
 void CTarnisView::SetPolygonStipple(const std::uint8_t* pattern)
 {
     EndPrimitive();
+    SpoilLineRecording();
     glPolygonStipple(pattern);
+}
+
+// --- recorded lines ---
+
+void CTarnisView::SpoilLineRecording()
+{
+    if (m_lineRecording != nullptr) {
+        m_lineRecording->Spoil();
+    }
+}
+
+void CTarnisView::StartLineRecording(CLineRecording* recording)
+{
+    EndPrimitive();
+    recording->Clear();
+    m_lineRecording = recording;
+    m_lineBatch.SetRecording(recording);
+}
+
+bool CTarnisView::StopLineRecording()
+{
+    EndPrimitive();
+    CLineRecording* recording = std::exchange(m_lineRecording, nullptr);
+    m_lineBatch.SetRecording(nullptr);
+    if (recording == nullptr) {
+        return false;
+    }
+    CLineRecording::EndState end;
+    end.lighting = m_lightingOn;
+    end.color = m_color;
+    end.style = CLineBatch::Style{m_lineWidth, m_stipple};
+    glGetFloatv(GL_CURRENT_COLOR, end.glColor.data());
+    recording->SetEndState(end);
+    return !recording->IsSpoiled();
+}
+
+void CTarnisView::ReplayLines(const CLineRecording& recording)
+{
+    EndPrimitive();
+    const CLineRecording::EndState& end = recording.GetEndState();
+    // The pass switched lighting off before its first line, if it drew any.
+    SetLighting(end.lighting);
+    CLineBatch::Style applied{m_lineWidth, m_stipple};
+    if (!recording.GetDraws().empty()) {
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        glVertexPointer(3, GL_FLOAT, 0, recording.GetPositions());
+        glColorPointer(4, GL_UNSIGNED_BYTE, 0, recording.GetColors());
+        for (const CLineRecording::Draw& draw : recording.GetDraws()) {
+            CLineBatch::ChangeStyle(applied, draw.style);
+            glDrawArrays(GL_LINES, draw.first, draw.count);
+        }
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+    }
+    CLineBatch::ChangeStyle(applied, end.style);
+    m_lineWidth = end.style.width;
+    m_stipple = end.style.stipple;
+    glColor4fv(end.glColor.data());
+    m_color = end.color;
 }
 
 // --- lines ---
@@ -136,6 +203,7 @@ void CTarnisView::SetPolygonStipple(const std::uint8_t* pattern)
 void CTarnisView::ResetLineState()
 {
     EndPrimitive();
+    SpoilLineRecording();
     glLineWidth(1.0f);
     m_lineWidth = 1.0;
     glDisable(GL_LINE_STIPPLE);
@@ -193,6 +261,7 @@ bool CTarnisView::SetLighting(bool on)
     if (MustApply(on == m_lightingOn)) {
         EndPrimitive();
         if (on) {
+            SpoilLineRecording();
             glEnable(GL_LIGHTING);
         } else {
             glDisable(GL_LIGHTING);
@@ -205,6 +274,7 @@ bool CTarnisView::SetLighting(bool on)
 void CTarnisView::ResetPolygonOffset()
 {
     EndPrimitive();
+    SpoilLineRecording();
     if (!m_polygonOffsetByDisabling) {
         SetPolygonOffset(true, 1.0, 1.0);
     } else {
@@ -240,6 +310,7 @@ void CTarnisView::SetMaterial(CMaterial* material, const double* sPlane, const d
     if (material == nullptr) {
         return;
     }
+    SpoilLineRecording();
     if (m_colorOverrides != nullptr) {
         const auto found = m_colorOverrides->find(material->GetName());
         if (found != m_colorOverrides->end()) {
@@ -298,6 +369,7 @@ void CTarnisView::ApplyLightingMode(int mode)
         return;
     }
     EndPrimitive();
+    SpoilLineRecording();
     if (mode != kLightingModeDimmed) {
         glLightfv(GL_LIGHT0, GL_AMBIENT, g_lightAmbient);
         glLightfv(GL_LIGHT0, GL_DIFFUSE, g_lightDiffuse);
@@ -415,6 +487,7 @@ bool CTarnisView::IsHiddenByLightingMode(const CDrawingElement* element) const
 
 void CTarnisView::SetupFog(bool on)
 {
+    SpoilLineRecording();
     if (!on) {
         EndPrimitive();
         glDisable(GL_FOG);
@@ -478,6 +551,7 @@ void CTarnisView::BeginBlending(bool on)
         return;
     }
     EndPrimitive();
+    SpoilLineRecording();
     glPushAttrib(GL_ENABLE_BIT);
     if (!on) {
         glDepthFunc(m_savedDepthFunction);

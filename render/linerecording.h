@@ -1,0 +1,53 @@
+#pragma once
+// CLineRecording: the line draws of one pass as the view's line batch sent them to GL,
+// and the line state the pass left behind, so that the view can draw the pass again
+// without the entities that made it: the same arrays in the same order under the same
+// widths and stipples give the same pixels. A recording that saw anything else reach
+// GL is spoiled and must not be drawn again.
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "foundation/color.h"
+#include "render/linebatch.h"
+
+class CLineRecording
+{
+public:
+    struct Draw
+    {
+        CLineBatch::Style style;
+        int first = 0;
+        int count = 0;
+    };
+    // The view's line state when the pass ended.
+    struct EndState
+    {
+        bool lighting = false;
+        CColor color;
+        CLineBatch::Style style;
+        std::array<float, 4> glColor{};
+    };
+
+    // Empties it for a new pass; the arrays keep their room.
+    void Clear();
+    void AddDraw(const CLineBatch::Style& style, const std::vector<float>& positions,
+                 const std::vector<std::uint8_t>& colors);
+    void Spoil() { m_spoiled = true; }
+    [[nodiscard]] bool IsSpoiled() const { return m_spoiled; }
+    void SetEndState(const EndState& state) { m_end = state; }
+    [[nodiscard]] const EndState& GetEndState() const { return m_end; }
+    [[nodiscard]] const std::vector<Draw>& GetDraws() const { return m_draws; }
+    [[nodiscard]] const float* GetPositions() const { return m_positions.data(); }
+    [[nodiscard]] const std::uint8_t* GetColors() const { return m_colors.data(); }
+    // Gives the arrays' memory back.
+    void Release();
+
+private:
+    std::vector<Draw> m_draws;
+    std::vector<float> m_positions;
+    std::vector<std::uint8_t> m_colors;
+    EndState m_end;
+    bool m_spoiled = false;
+};
