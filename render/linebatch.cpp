@@ -33,43 +33,46 @@ bool CLineBatch::Open(const Style& applied)
     }
     GLint depthFunction = GL_LESS;
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+    // Smoothed lines write their coverage into alpha, which the order would change.
     m_reorders = glIsEnabled(GL_BLEND) == GL_FALSE && glIsEnabled(GL_STENCIL_TEST) == GL_FALSE &&
-                 (depthFunction == GL_LESS || depthFunction == GL_LEQUAL);
+                 glIsEnabled(GL_LINE_SMOOTH) == GL_FALSE && (depthFunction == GL_LESS || depthFunction == GL_LEQUAL);
     m_color = CColor(bytes[0], bytes[1], bytes[2], bytes[3]);
     m_applied = applied;
     m_style = applied;
     m_current = nullptr;
     m_uniform = true;
     m_waiting = false;
+    m_waitingRuns = 0;
+    m_waitingFloats = 0;
     m_open = true;
     return true;
 }
 
 CLineBatch::Run& CLineBatch::RunForNextLine()
 {
-    Run* found = nullptr;
+    // Most lines follow one of the same style and colour.
+    const bool othersMayWait = m_reorders && m_uniform && m_color == m_waitingColor;
+    if (m_last < m_runs.size() && m_runs[m_last].style == m_style && m_waitingFloats < kDrawAtFloats &&
+        (othersMayWait || m_waitingRuns == 0 || (m_waitingRuns == 1 && !m_runs[m_last].positions.empty()))) {
+        return m_runs[m_last];
+    }
+    std::size_t found = m_runs.size();
     bool othersWait = false;
-    std::size_t waiting = 0;
-    for (Run& run : m_runs) {
-        waiting += run.positions.size();
-        if (run.style == m_style) {
-            found = &run;
-        } else if (!run.positions.empty()) {
+    for (std::size_t i = 0; i < m_runs.size(); ++i) {
+        if (m_runs[i].style == m_style) {
+            found = i;
+        } else if (!m_runs[i].positions.empty()) {
             othersWait = true;
         }
     }
-    if (waiting >= kDrawAtFloats || (othersWait && !(m_reorders && m_uniform && m_color == m_waitingColor))) {
-        for (Run& run : m_runs) {
-            DrawRun(run);
-        }
-        m_uniform = true;
-        m_waiting = false;
+    if (m_waitingFloats >= kDrawAtFloats || (othersWait && !othersMayWait)) {
+        DrawRuns();
     }
-    if (found == nullptr) {
+    if (found == m_runs.size()) {
         m_runs.push_back(Run{m_style, {}, {}});
-        found = &m_runs.back();
     }
-    return *found;
+    m_last = found;
+    return m_runs[found];
 }
 
 void CLineBatch::AddVertex(const CPoint3d& point)
@@ -81,16 +84,31 @@ void CLineBatch::AddVertex(const CPoint3d& point)
     } else {
         m_current = nullptr;
     }
-    run->positions.insert(run->positions.end(),
-                          {static_cast<float>(point.x), static_cast<float>(point.y), static_cast<float>(point.z)});
-    run->colors.insert(run->colors.end(),
-                       {m_color.GetRedByte(), m_color.GetGreenByte(), m_color.GetBlueByte(), m_color.GetAlphaByte()});
+    if (run->positions.empty()) {
+        ++m_waitingRuns;
+    }
+    run->positions.push_back(static_cast<float>(point.x));
+    run->positions.push_back(static_cast<float>(point.y));
+    run->positions.push_back(static_cast<float>(point.z));
+    run->colors.push_back(m_color.GetValue());
+    m_waitingFloats += 3;
     if (!m_waiting) {
         m_waitingColor = m_color;
         m_waiting = true;
     } else if (m_color != m_waitingColor) {
         m_uniform = false;
     }
+}
+
+void CLineBatch::DrawRuns()
+{
+    for (Run& run : m_runs) {
+        DrawRun(run);
+    }
+    m_waitingRuns = 0;
+    m_waitingFloats = 0;
+    m_uniform = true;
+    m_waiting = false;
 }
 
 void CLineBatch::ChangeStyle(Style& applied, const Style& wanted)
@@ -119,7 +137,7 @@ void CLineBatch::DrawRun(Run& run)
     }
     ChangeStyle(m_applied, run.style);
     if (m_recording != nullptr) {
-        m_recording->AddDraw(run.style, run.positions, run.colors);
+        m_recording->AddDraw(run.style, run.positions, run.colors, m_reorders);
     }
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
@@ -137,9 +155,7 @@ void CLineBatch::Draw()
     if (!m_open) {
         return;
     }
-    for (Run& run : m_runs) {
-        DrawRun(run);
-    }
+    DrawRuns();
     ChangeStyle(m_applied, m_style);
     // The colour array left the current colour undefined, and colours set while the
     // batch was open were only noted.
@@ -154,6 +170,8 @@ void CLineBatch::Discard()
         run.positions.clear();
         run.colors.clear();
     }
+    m_waitingRuns = 0;
+    m_waitingFloats = 0;
     m_current = nullptr;
     m_open = false;
 }

@@ -4,9 +4,10 @@
 // another width or stipple go to a separate run of the batch instead of closing it, as
 // long as every line waiting in the other runs has the colour of the new one: lines of
 // one colour may be drawn in any order without changing a pixel (under the depth
-// functions LESS and LEQUAL, without blending and stencil), lines of different colours
-// keep theirs. When the batch is opened under blending or another depth function, a
-// new width or stipple draws what waits first, as glBegin and glEnd would.
+// functions LESS and LEQUAL: each pixel shows that colour where the nearest of them
+// passes), lines of different colours keep theirs. When the batch is opened under
+// blending, stencil, smoothed lines or another depth function, a new width or stipple
+// draws what waits first, as glBegin and glEnd would.
 //
 // The batch replaces glBegin(GL_LINES) ... glEnd: the GL current colour at Open is the
 // colour of the first vertices, SetColor changes it for the vertices that follow, and
@@ -60,11 +61,14 @@ private:
     {
         Style style;
         std::vector<float> positions;
-        std::vector<std::uint8_t> colors;
+        // RGBA bytes, the red one first in memory.
+        std::vector<std::uint32_t> colors;
     };
 
     [[nodiscard]] Run& RunForNextLine();
     void DrawRun(Run& run);
+    // Draws every run in turn and empties them.
+    void DrawRuns();
 
     bool m_open = false;
     // Runs of other styles may wait while lines of a new style are added.
@@ -73,8 +77,13 @@ private:
     Style m_applied;
     CColor m_color;
     std::vector<Run> m_runs;
-    // The run that takes the second vertex of the line begun.
+    // The run that takes the second vertex of the line begun, and the run of the line
+    // before (an index: the runs may move).
     Run* m_current = nullptr;
+    std::size_t m_last = 0;
+    // How many runs hold lines, and how many coordinates they hold together.
+    std::size_t m_waitingRuns = 0;
+    std::size_t m_waitingFloats = 0;
     CLineRecording* m_recording = nullptr;
     // Every vertex waiting in the runs has this colour, while m_uniform holds.
     bool m_uniform = true;

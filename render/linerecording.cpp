@@ -1,5 +1,9 @@
 #include "render/linerecording.h"
 
+#include <algorithm>
+
+#include "render/cellorder.h"
+
 void CLineRecording::Clear()
 {
     m_draws.clear();
@@ -7,11 +11,13 @@ void CLineRecording::Clear()
     m_colors.clear();
     m_end = EndState{};
     m_spoiled = false;
+    m_reorderable = true;
 }
 
 void CLineRecording::AddDraw(const CLineBatch::Style& style, const std::vector<float>& positions,
-                             const std::vector<std::uint8_t>& colors)
+                             const std::vector<std::uint32_t>& colors, bool reorderable)
 {
+    m_reorderable = m_reorderable && reorderable;
     const int first = static_cast<int>(m_positions.size() / 3);
     const int count = static_cast<int>(positions.size() / 3);
     // Consecutive draws of one style are one draw again.
@@ -31,4 +37,19 @@ void CLineRecording::Release()
     m_draws.shrink_to_fit();
     m_positions.shrink_to_fit();
     m_colors.shrink_to_fit();
+}
+
+void CLineRecording::ArrangeForDrawing()
+{
+    if (!m_reorderable) {
+        return;
+    }
+    CCellOrder order;
+    for (const Draw& draw : m_draws) {
+        const std::uint32_t* c = m_colors.data() + draw.first;
+        if (std::all_of(c, c + draw.count, [c](std::uint32_t color) { return color == c[0]; })) {
+            order.Arrange(m_positions.data() + static_cast<std::size_t>(draw.first) * 3,
+                          static_cast<std::size_t>(draw.count), 2);
+        }
+    }
 }

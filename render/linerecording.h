@@ -32,22 +32,30 @@ public:
 
     // Empties it for a new pass; the arrays keep their room.
     void Clear();
+    // Appends a draw of the lines; reorderable tells that lines of one colour in it may
+    // be drawn in any order (the batch's depth function, blending and stencil allow it).
     void AddDraw(const CLineBatch::Style& style, const std::vector<float>& positions,
-                 const std::vector<std::uint8_t>& colors);
+                 const std::vector<std::uint32_t>& colors, bool reorderable);
+    // Puts the lines of each draw of one colour in an order that keeps neighbours
+    // together, when every draw may be reordered: GL then clips and rasterises runs of
+    // lines that lie wholly inside or outside the view, and the pixels stay the same.
+    void ArrangeForDrawing();
     void Spoil() { m_spoiled = true; }
     [[nodiscard]] bool IsSpoiled() const { return m_spoiled; }
     void SetEndState(const EndState& state) { m_end = state; }
     [[nodiscard]] const EndState& GetEndState() const { return m_end; }
     [[nodiscard]] const std::vector<Draw>& GetDraws() const { return m_draws; }
     [[nodiscard]] const float* GetPositions() const { return m_positions.data(); }
-    [[nodiscard]] const std::uint8_t* GetColors() const { return m_colors.data(); }
+    // RGBA bytes per vertex, the red one first in memory.
+    [[nodiscard]] const std::uint32_t* GetColors() const { return m_colors.data(); }
     // Gives the arrays' memory back.
     void Release();
 
 private:
     std::vector<Draw> m_draws;
     std::vector<float> m_positions;
-    std::vector<std::uint8_t> m_colors;
+    std::vector<std::uint32_t> m_colors;
     EndState m_end;
     bool m_spoiled = false;
+    bool m_reorderable = true;
 };

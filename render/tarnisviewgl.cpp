@@ -169,7 +169,11 @@ bool CTarnisView::StopLineRecording()
     end.style = CLineBatch::Style{m_lineWidth, m_stipple};
     glGetFloatv(GL_CURRENT_COLOR, end.glColor.data());
     recording->SetEndState(end);
-    return !recording->IsSpoiled();
+    if (recording->IsSpoiled()) {
+        return false;
+    }
+    recording->ArrangeForDrawing();
+    return true;
 }
 
 void CTarnisView::ReplayLines(const CLineRecording& recording)
