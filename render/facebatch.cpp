@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "annotations/sectionclipstack.h"
 #include "drawapi/tarnisview.h"
@@ -327,6 +328,11 @@ void CFaceBatch::Flush(ITarnisView* view)
         modelView->SpoilLineRecording();
     }
     view->SetLighting(m_lit);
+    std::size_t corners = m_positions.size() / 3;
+    if (m_volume.Load()) {
+        corners = m_volume.Sift(m_positions.data(), corners, 3, IsShadedAlike() && IsOrderFree(),
+                                {{m_normals.data(), 3 * sizeof(float)}, {m_colors.data(), 4}});
+    }
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -335,7 +341,7 @@ void CFaceBatch::Flush(ITarnisView* view)
     glVertexPointer(3, GL_FLOAT, 0, m_positions.data());
     glNormalPointer(GL_FLOAT, 0, m_normals.data());
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colors.data());
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(m_positions.size() / 3));
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners));
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -346,6 +352,31 @@ void CFaceBatch::Flush(ITarnisView* view)
     m_positions.clear();
     m_normals.clear();
     m_colors.clear();
+}
+
+bool CFaceBatch::IsShadedAlike() const
+{
+    for (std::size_t i = 3; i < m_normals.size(); i += 3) {
+        if (m_normals[i] != m_normals[0] || m_normals[i + 1] != m_normals[1] || m_normals[i + 2] != m_normals[2]) {
+            return false;
+        }
+    }
+    for (std::size_t i = 4; i < m_colors.size(); i += 4) {
+        if (std::memcmp(&m_colors[i], &m_colors[0], 4) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CFaceBatch::IsOrderFree()
+{
+    // Alike triangles then give each pixel the same colour whichever comes first: the
+    // nearest one that passes the depth test shows.
+    GLint depthFunction = GL_LESS;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+    return glIsEnabled(GL_BLEND) == GL_FALSE && glIsEnabled(GL_STENCIL_TEST) == GL_FALSE &&
+           (depthFunction == GL_LESS || depthFunction == GL_LEQUAL);
 }
 
 void CFaceBatch::SetAlphaTest(ITarnisView* view, bool on)

@@ -139,11 +139,17 @@ void CLineBatch::DrawRun(Run& run)
     if (m_recording != nullptr) {
         m_recording->AddDraw(run.style, run.positions, run.colors, m_reorders);
     }
+    std::size_t vertices = run.positions.size() / 3;
+    // A width the view never set is not known here: such lines are all drawn.
+    if (run.style.width > 0.0 && m_volume.Load(run.style.width * 0.5 + 1.0)) {
+        vertices = m_volume.Sift(run.positions.data(), vertices, 2, m_reorders && m_uniform,
+                                 {{run.colors.data(), sizeof(std::uint32_t)}});
+    }
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, run.positions.data());
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, run.colors.data());
-    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(run.positions.size() / 3));
+    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(vertices));
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     run.positions.clear();

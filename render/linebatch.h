@@ -9,6 +9,9 @@
 // blending, stencil, smoothed lines or another depth function, a new width or stipple
 // draws what waits first, as glBegin and glEnd would.
 //
+// Lines wholly outside the view are left out when a run is drawn, and where the order
+// shows nowhere those wholly inside go first (CClipVolume).
+//
 // The batch replaces glBegin(GL_LINES) ... glEnd: the GL current colour at Open is the
 // colour of the first vertices, SetColor changes it for the vertices that follow, and
 // after Draw the current colour, width and stipple are what immediate mode would have
@@ -19,6 +22,7 @@
 
 #include "foundation/color.h"
 #include "foundation/point3d.h"
+#include "render/clipvolume.h"
 
 class CLineRecording;
 
@@ -84,6 +88,7 @@ private:
     // How many runs hold lines, and how many coordinates they hold together.
     std::size_t m_waitingRuns = 0;
     std::size_t m_waitingFloats = 0;
+    CClipVolume m_volume;
     CLineRecording* m_recording = nullptr;
     // Every vertex waiting in the runs has this colour, while m_uniform holds.
     bool m_uniform = true;
