@@ -20,6 +20,11 @@ public:
         CLineBatch::Style style;
         int first = 0;
         int count = 0;
+        // Its lines may be drawn in any order.
+        bool free = false;
+        // Its blocks, after ArrangeForDrawing.
+        std::size_t firstBlock = 0;
+        std::size_t blockCount = 0;
     };
     // The view's line state when the pass ended.
     struct EndState
@@ -37,9 +42,13 @@ public:
     void AddDraw(const CLineBatch::Style& style, const std::vector<float>& positions,
                  const std::vector<std::uint32_t>& colors, bool reorderable);
     // Puts the lines of each draw of one colour in an order that keeps neighbours
-    // together, when every draw may be reordered: GL then clips and rasterises runs of
-    // lines that lie wholly inside or outside the view, and the pixels stay the same.
+    // together, when every draw may be reordered, and notes the box of every block of
+    // lines, so that a drawing leaves out the blocks outside the view and draws those
+    // wholly inside before those across its sides.
     void ArrangeForDrawing();
+    // Draws the lines under the GL state of the recorded pass but for the line style,
+    // which GL holds as applied says (and holds the last draw's afterwards).
+    void DrawLines(CLineBatch::Style& applied) const;
     void Spoil() { m_spoiled = true; }
     [[nodiscard]] bool IsSpoiled() const { return m_spoiled; }
     void SetEndState(const EndState& state) { m_end = state; }
@@ -52,7 +61,17 @@ public:
     void Release();
 
 private:
+    // Lines that follow one another in a draw.
+    struct Block
+    {
+        int first = 0;
+        int count = 0;
+        // The corners of the lines' box, x, y, z of each.
+        std::array<float, 24> corners{};
+    };
+
     std::vector<Draw> m_draws;
+    std::vector<Block> m_blocks;
     std::vector<float> m_positions;
     std::vector<std::uint32_t> m_colors;
     EndState m_end;

@@ -184,16 +184,7 @@ void CTarnisView::ReplayLines(const CLineRecording& recording)
     SetLighting(end.lighting);
     CLineBatch::Style applied{m_lineWidth, m_stipple};
     if (!recording.GetDraws().empty()) {
-        glEnableClientState(GL_VERTEX_ARRAY);
-        glEnableClientState(GL_COLOR_ARRAY);
-        glVertexPointer(3, GL_FLOAT, 0, recording.GetPositions());
-        glColorPointer(4, GL_UNSIGNED_BYTE, 0, recording.GetColors());
-        for (const CLineRecording::Draw& draw : recording.GetDraws()) {
-            CLineBatch::ChangeStyle(applied, draw.style);
-            glDrawArrays(GL_LINES, draw.first, draw.count);
-        }
-        glDisableClientState(GL_COLOR_ARRAY);
-        glDisableClientState(GL_VERTEX_ARRAY);
+        recording.DrawLines(applied);
     }
     CLineBatch::ChangeStyle(applied, end.style);
     m_lineWidth = end.style.width;
