@@ -150,9 +150,11 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
     // At the lowered levels faces draw nothing at all: they are not even asked.
     const bool facesLeftOut = view->GetDrawingLevel() < IModelView::kLowestFaceLevel &&
                               view->GetDrawMode() != IModelView::kDrawModeSelection;
+    // What an entity pushes on the filter stack it pops again.
+    const orvell::geometry::IGeomFilter* filter = view->GetCurrentFilter();
     std::vector<CDrawingElement*> texts;
     const auto draw = [&](CDrawingElement* entity, int type) {
-        if ((!everything && !entity->IsPickable(view->GetCurrentFilter())) || type == kTypeSectionPlane) {
+        if ((!everything && !entity->IsPickable(filter)) || type == kTypeSectionPlane) {
             return;
         }
         if (pass == 1) {

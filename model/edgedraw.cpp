@@ -189,7 +189,9 @@ void CEdge::Draw(ITarnisView* view)
         }
         const bool onlyProfiles = options->IsDrawProfiles() && options->GetDisplayEdges() == 0;
         const bool testProfile = options->IsDrawProfiles() && (options->GetProfileWidth() != 1 || onlyProfiles);
-        const bool profile = testProfile && IsProfile(p1, p2, GetSightLine(view, p1, p2));
+        // Most edges of a surface are told by their note, without the sight line.
+        const bool profile = testProfile && !CProfileFacing::HasOppositeNotes(*this) &&
+                             IsProfile(p1, p2, GetSightLine(view, p1, p2));
         if (onlyProfiles && !profile && !IsSelected()) {
             return;
         }

@@ -28,6 +28,9 @@ public:
     [[nodiscard]] bool Load(double reachPixels = 0.0);
     // The primitive of `size` vertices, 3 floats each.
     [[nodiscard]] Place Classify(const float* positions, int size) const;
+    // The box around the vertices: what lies in it lies inside when it does, outside
+    // when it does.
+    [[nodiscard]] Place ClassifyBox(const float* positions, std::size_t vertexCount) const;
 
     // An array of one attribute per vertex that moves with the positions.
     struct Attribute
@@ -45,10 +48,11 @@ public:
 
 private:
     // Projection times modelview, column after column as GL holds it.
-    double m_matrix[16] = {};
+    float m_matrix[16] = {};
     // Near and far do not clip while depth clamping is on.
     bool m_depthClamped = false;
     // The reach in clip coordinates per unit of w, along x and y.
-    double m_reach[2] = {0.0, 0.0};
+    float m_reachX = 0.0f;
+    float m_reachY = 0.0f;
     std::vector<float> m_crossing;
 };

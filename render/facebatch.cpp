@@ -62,15 +62,15 @@ CFaceBatch::~CFaceBatch()
 
 void CFaceBatch::PushVertex(const double* position, const double* normal)
 {
-    m_positions.insert(m_positions.end(), {static_cast<float>(position[0]), static_cast<float>(position[1]),
-                                           static_cast<float>(position[2])});
-    if (normal != nullptr) {
-        m_normals.insert(m_normals.end(), {static_cast<float>(normal[0]), static_cast<float>(normal[1]),
-                                           static_cast<float>(normal[2])});
-    } else {
-        m_normals.insert(m_normals.end(), {m_normal[0], m_normal[1], m_normal[2]});
+    for (int k = 0; k < 3; ++k) {
+        m_positions.push_back(static_cast<float>(position[k]));
     }
-    m_colors.insert(m_colors.end(), {m_color[0], m_color[1], m_color[2], m_color[3]});
+    for (int k = 0; k < 3; ++k) {
+        m_normals.push_back(normal != nullptr ? static_cast<float>(normal[k]) : m_normal[k]);
+    }
+    for (int k = 0; k < 4; ++k) {
+        m_colors.push_back(m_color[k]);
+    }
 }
 
 void CFaceBatch::PushCorner(const CEdgeUse& use)
