@@ -12,6 +12,7 @@
 #include "drawapi/glenums.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/geomfilter.h"
+#include "model/edgepassgl.h"
 #include "model/face.h"
 #include "model/facegl.h"
 #include "model/profilefacing.h"
@@ -203,52 +204,80 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
         PrepareSmoothNormals(view);
     }
     CSectionPlane* section = PushSectionPlane(view, *this);
+    IEdgePassGL* kept = GetEdgePassGL();
+    if (pass == 1 && kept != nullptr && kept->BeginEdgePass(view, *this)) {
+        PopSectionPlane(view, section);
+        return;
+    }
     const std::uint32_t facing = CProfileFacing::GetCurrent();
     const bool everything = view->IsDrawingEverything();
     const CRenderingOptions* options = view->GetRenderingOptions();
     const bool litShadowPass = options != nullptr && options->GetShadowPass() == 2;
+    // At the lowered levels faces draw nothing at all: they are not even asked.
+    const bool facesLeftOut = view->GetDrawingLevel() < IModelView::kLowestFaceLevel &&
+                              view->GetDrawMode() != IModelView::kDrawModeSelection;
+    // What an entity pushes on the filter stack it pops again.
+    const orvell::geometry::IGeomFilter* filter = view->GetCurrentFilter();
     std::vector<CDrawingElement*> texts;
     std::vector<CDrawingElement*> planes;
-    for (CDrawingElement* entity : m_entities) {
-        if (!everything && !entity->IsPickable(view->GetCurrentFilter())) {
-            continue;
+    const auto draw = [&](CDrawingElement* entity, int type) {
+        if (!everything && !entity->IsPickable(filter)) {
+            return;
         }
-        const int type = entity->GetTypeId();
         if (type == kTypeSectionPlane) {
             if (pass == 0) {
                 planes.push_back(entity);
             }
-            continue;
+            return;
         }
-        if (pass == 0) {
+        if (pass == 1) {
             if (type == kTypeEdge) {
-                continue;
-            }
-            if (type == kTypeText || type == kTypeDimension || type == kTypeDimensionLinear ||
-                type == kTypeDimensionRadial) {
-                texts.push_back(entity);
-                continue;
-            }
-            if (litShadowPass && type == kTypeFace && (entity->GetFlags() & kTerminatorClassBits) != 0) {
-                view->DrawTerminatorFace(static_cast<CFace*>(entity));
-                continue;
-            }
-            if (litShadowPass && !entity->ReceivesShadows()) {
-                DrawUnshadowed(view, entity);
-                CProfileFacing::SetCurrent(facing);
-                continue;
-            }
-            if (type != kTypeFace) {
-                // Anything else may change the GL state the batched faces rely on.
-                FlushFaces(view);
                 entity->Draw(view);
-                // An instance's own faces took stamps of their own.
-                CProfileFacing::SetCurrent(facing);
-                continue;
             }
+            return;
+        }
+        if (type == kTypeEdge || (type == kTypeFace && facesLeftOut)) {
+            return;
+        }
+        if (type == kTypeText || type == kTypeDimension || type == kTypeDimensionLinear ||
+            type == kTypeDimensionRadial) {
+            texts.push_back(entity);
+            return;
+        }
+        if (litShadowPass && type == kTypeFace && (entity->GetFlags() & kTerminatorClassBits) != 0) {
+            view->DrawTerminatorFace(static_cast<CFace*>(entity));
+            return;
+        }
+        if (litShadowPass && !entity->ReceivesShadows()) {
+            DrawUnshadowed(view, entity);
+            CProfileFacing::SetCurrent(facing);
+            return;
+        }
+        if (type != kTypeFace) {
+            // Anything else may change the GL state the batched faces rely on.
+            FlushFaces(view);
             entity->Draw(view);
-        } else if (type == kTypeEdge) {
-            entity->Draw(view);
+            // An instance's own faces took stamps of their own.
+            CProfileFacing::SetCurrent(facing);
+            return;
+        }
+        entity->Draw(view);
+    };
+    const std::vector<std::size_t>* others =
+        pass == 0 && facesLeftOut && kept != nullptr ? kept->GetOtherEntities(view, *this) : nullptr;
+    if (others != nullptr) {
+        for (const std::size_t index : *others) {
+            CDrawingElement* entity = m_entities[index];
+            draw(entity, entity->GetTypeId());
+        }
+    } else {
+        for (std::size_t index = 0; index < m_entities.size(); ++index) {
+            CDrawingElement* entity = m_entities[index];
+            const int type = entity->GetTypeId();
+            if (pass == 1 && kept != nullptr && type != kTypeFace && type != kTypeEdge) {
+                kept->NoteOtherEntity(index);
+            }
+            draw(entity, type);
         }
     }
     FlushFaces(view);
@@ -261,6 +290,9 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
         view->SetTextMode(false);
     }
     view->EndPrimitive();
+    if (pass == 1 && kept != nullptr) {
+        kept->EndEdgePass(view, *this);
+    }
     PopSectionPlane(view, section);
     if (pass == 0) {
         DrawSectionPlanes(view, section, planes);

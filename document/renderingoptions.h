@@ -213,6 +213,8 @@ public:
         m_s.fogAmountFar = farPercent;
     }
     [[nodiscard]] bool GetDisplayByte(DisplayByte index) const { return m_displayBytes[index]; }
+    // Every stored setting at once, for whoever keeps a drawing made under them.
+    [[nodiscard]] const Stored& GetStored() const { return m_s; }
     void SetDisplayByte(DisplayByte index, bool on) { m_displayBytes[index] = on; }
     // Written by the view around a frame: 1, 2, 3 for the transparency passes and 1, 2
     // for the shadow passes, 0 outside them.

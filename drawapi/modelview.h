@@ -52,6 +52,11 @@ public:
     static constexpr int kDrawModeTextVisible = 4;
     // The drawing level of a frame at full quality.
     static constexpr int kFullDrawingLevel = 8;
+    // The lowest level that draws faces: below it every edge is drawn as a plain line
+    // and faces are left out.
+    static constexpr int kLowestFaceLevel = 3;
+    // The lowest level that draws textures.
+    static constexpr int kLowestTextureLevel = 4;
 
     // Draws a frame now when a model is attached and tells the observers.
     virtual void RefreshView(int argument, bool swap) = 0;

@@ -12,6 +12,7 @@
 #include "foundation/versioninfo.h"
 #include "platform/archive.h"
 #include "platform/profile.h"
+#include "model/drawinggeneration.h"
 #include "model/validitylog.h"
 #include "drawapi/tarnisview.h"
 
@@ -390,10 +391,14 @@ bool CDrawingElement::IsUnderHiddenInstance(ITarnisView* view) const
 
 void CDrawingElement::SetFlagBits(std::uint32_t bits, bool on)
 {
+    const std::uint32_t old = m_flags;
     if (on) {
         m_flags |= bits;
     } else {
         m_flags &= ~bits;
+    }
+    if (m_flags != old) {
+        CDrawingGeneration::Advance();
     }
 }
 

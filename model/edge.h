@@ -123,6 +123,11 @@ public:
     using CDrawingElement::IsSmooth;
     void SetSoftAndSmooth(bool soft, bool smooth);
 
+    // What the faces drawn in the current pass noted of the sides they turn to the eye
+    // (CProfileFacing); written and read by the drawing only.
+    [[nodiscard]] std::uint32_t GetProfileNote() const { return m_profileNote; }
+    void SetProfileNote(std::uint32_t note) { m_profileNote = note; }
+
     // Enumerators over the radial ring; the caller deletes them.
     [[nodiscard]] CEnumEdgeUse* NewEdgeUseEnum() const;
     [[nodiscard]] CEnumLoop* NewLoopEnum() const;
@@ -186,6 +191,7 @@ private:
     CVertex* m_end = nullptr;
     CCurve* m_curve = nullptr;
     CEdgeUse* m_firstUse = nullptr;
+    std::uint32_t m_profileNote = 0;
 };
 
 // Reads an object reference that must be an edge (null allowed); throws the archive

@@ -129,6 +129,11 @@ bool CEdge::IsShown(ITarnisView* view) const
 
 bool CEdge::IsProfile(const CPoint3d& p1, const CPoint3d& p2, const CVector3d& sight) const
 {
+    // Two uses of opposite signs settle it whatever the others say, without a visit to
+    // any use.
+    if (CProfileFacing::HasOppositeNotes(*this)) {
+        return false;
+    }
     if (m_firstUse == nullptr || m_firstUse->GetNextAroundEdge() == m_firstUse ||
         m_firstUse->GetNextAroundEdge() == nullptr) {
         return true;
@@ -163,7 +168,10 @@ void CEdge::Draw(ITarnisView* view)
     if (options == nullptr || m_start == nullptr || m_end == nullptr) {
         return;
     }
-    const bool lineMode = options->GetRenderMode() == 0;
+    // The lowered levels show every edge as wireframe does.
+    const bool lineMode = options->GetRenderMode() == 0 ||
+                          (view->GetDrawingLevel() < IModelView::kLowestFaceLevel &&
+                           view->GetDrawMode() != IModelView::kDrawModeSelection);
     if (lineMode ? (view->IsHiddenByLightingMode(this) || IsLayerHidden(view)) : !IsShown(view)) {
         return;
     }
@@ -181,7 +189,9 @@ void CEdge::Draw(ITarnisView* view)
         }
         const bool onlyProfiles = options->IsDrawProfiles() && options->GetDisplayEdges() == 0;
         const bool testProfile = options->IsDrawProfiles() && (options->GetProfileWidth() != 1 || onlyProfiles);
-        const bool profile = testProfile && IsProfile(p1, p2, GetSightLine(view, p1, p2));
+        // Most edges of a surface are told by their note, without the sight line.
+        const bool profile = testProfile && !CProfileFacing::HasOppositeNotes(*this) &&
+                             IsProfile(p1, p2, GetSightLine(view, p1, p2));
         if (onlyProfiles && !profile && !IsSelected()) {
             return;
         }

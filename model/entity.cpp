@@ -14,6 +14,7 @@
 #include "model/attributecontainer.h"
 #include "model/backreferencemap.h"
 #include "model/curve.h"
+#include "model/drawinggeneration.h"
 #include "model/edge.h"
 #include "model/entitycontainer.h"
 #include "model/entityset.h"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/cstring.h"
+#include "model/drawinggeneration.h"
 #include "model/undosuspender.h"
 #include "platform/object.h"
 
@@ -174,6 +175,7 @@ public:
     // Hands the entity to the open undo operation before it changes.
     void RecordChange(bool saveState)
     {
+        CDrawingGeneration::Advance();
         if (IsRecordingChanges()) {
             RecordChangeWhileRecording(saveState);
         }

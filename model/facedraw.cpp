@@ -101,6 +101,44 @@ double GetFacingValue(const CFace& face, ITarnisView* view)
     return -face.GetPlane().GetSignedDistance(view->GetLocalEyePoint());
 }
 
+// A lowered drawing level shows the edges alone while the camera moves; picking still
+// finds faces.
+bool IsLeftOutAtLevel(ITarnisView* view)
+{
+    return view->GetDrawingLevel() < IModelView::kLowestFaceLevel &&
+           view->GetDrawMode() != IModelView::kDrawModeSelection;
+}
+
+// The side's colour, given the side's material (GetSideMaterial).
+CColor GetSideColorOf(const CFace& face, ITarnisView* view, bool front, const CMaterial* material)
+{
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    static const CRenderingOptions defaults;
+    const CRenderingOptions& o = options != nullptr ? *options : defaults;
+    CColor color = front ? o.GetFrontFaceColor() : o.GetBackFaceColor();
+    const int mode = o.GetRenderMode();
+    if (mode == 1 || (mode == 0 && face.IsSelected())) {
+        if (face.IsHiddenFlagSet()) {
+            color = view->GetBackgroundColor().GetMaxComponent() >= 0.5 ? CColor(192, 192, 192, 255)
+                                                                        : CColor(64, 64, 64, 255);
+        } else {
+            color = o.GetBackgroundColor();
+        }
+    } else if (mode != 5 && material != nullptr) {
+        color = material->GetColor();
+    }
+    const bool transparent = material != nullptr && material->UsesTransparency();
+    const double t = material != nullptr ? material->GetTransparency() : 0.0;
+    int alpha = 255;
+    if (o.IsTransparentDisplay()) {
+        alpha = transparent ? static_cast<int>((1.0 - t) * 127) : 127;
+    } else if (o.IsEnableTransparency() && transparent) {
+        alpha = static_cast<int>((1.0 - t) * 255);
+    }
+    color.SetAlphaByte(static_cast<BYTE>(alpha));
+    return color;
+}
+
 }  // namespace
 
 CUnitVector3d CEdgeUse::GetSmoothNormal() const
@@ -187,39 +225,14 @@ CMaterial* CFace::GetSideMaterial(ITarnisView* view, bool front, int* reason) co
 
 CColor CFace::GetSideColor(ITarnisView* view, bool front) const
 {
-    const CRenderingOptions* options = view->GetRenderingOptions();
-    static const CRenderingOptions defaults;
-    const CRenderingOptions& o = options != nullptr ? *options : defaults;
-    CColor color = front ? o.GetFrontFaceColor() : o.GetBackFaceColor();
-    const CMaterial* material = GetSideMaterial(view, front, nullptr);
-    const int mode = o.GetRenderMode();
-    if (mode == 1 || (mode == 0 && IsSelected())) {
-        if (IsHiddenFlagSet()) {
-            color = view->GetBackgroundColor().GetMaxComponent() >= 0.5 ? CColor(192, 192, 192, 255)
-                                                                        : CColor(64, 64, 64, 255);
-        } else {
-            color = o.GetBackgroundColor();
-        }
-    } else if (mode != 5 && material != nullptr) {
-        color = material->GetColor();
-    }
-    const bool transparent = material != nullptr && material->UsesTransparency();
-    const double t = material != nullptr ? material->GetTransparency() : 0.0;
-    int alpha = 255;
-    if (o.IsTransparentDisplay()) {
-        alpha = transparent ? static_cast<int>((1.0 - t) * 127) : 127;
-    } else if (o.IsEnableTransparency() && transparent) {
-        alpha = static_cast<int>((1.0 - t) * 255);
-    }
-    color.SetAlphaByte(static_cast<BYTE>(alpha));
-    return color;
+    return GetSideColorOf(*this, view, front, GetSideMaterial(view, front, nullptr));
 }
 
 void CFace::Draw(ITarnisView* view)
 {
     IFaceGL* gl = GetFaceGL();
     const CRenderingOptions* options = view->GetRenderingOptions();
-    if (gl == nullptr || options == nullptr || GetLoopCount() == 0 || !IsShown(view)) {
+    if (gl == nullptr || options == nullptr || GetLoopCount() == 0 || IsLeftOutAtLevel(view) || !IsShown(view)) {
         return;
     }
     // Noted for the edges before any pass skips the face.
@@ -239,14 +252,15 @@ void CFace::Draw(ITarnisView* view)
     const bool front = facing < 0.0;
     int reason = 0;
     CMaterial* material = GetSideMaterial(view, front, &reason);
-    const CColor color = GetSideColor(view, front);
+    const CColor color = GetSideColorOf(*this, view, front, material);
     const bool blended = material != nullptr ? BlendsMaterial(material) : color.GetAlphaByte() < 255;
     if ((pass == 1 && blended) || (pass >= 2 && !blended && !seeThrough)) {
         return;
     }
     const bool lit = mode != 1;
     const bool textured = material != nullptr && material->IsTextured() && mode >= 2 && mode <= 4 &&
-                          options->IsDisplayTextures();
+                          options->IsDisplayTextures() &&
+                          view->GetDrawingLevel() >= IModelView::kLowestTextureLevel;
     const bool stippled = IsHiddenFlagSet();
     const bool alphaTest = material != nullptr && material->IsFullyTransparent();
     const bool keepDepth = reason == 2 && material != nullptr && !material->IsOpaque();

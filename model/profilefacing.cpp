@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "model/edge.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/loop.h"
@@ -17,6 +18,21 @@ constexpr int kMaxNoted = 65536;
 std::uint32_t Encode(std::uint32_t stamp, int sign)
 {
     return (stamp << 2) | static_cast<std::uint32_t>(sign + 1);
+}
+
+// An edge's note is the stamp times four plus 0 (every use noted -1), 2 (every use
+// noted +1) or 3 (both signs noted).
+constexpr std::uint32_t kBothSigns = 3;
+
+void NoteOnEdge(CEdge& edge, std::uint32_t stamp, int sign)
+{
+    const std::uint32_t note = Encode(stamp, sign);
+    const std::uint32_t old = edge.GetProfileNote();
+    if ((old >> 2) != stamp) {
+        edge.SetProfileNote(note);
+    } else if (old != note) {
+        edge.SetProfileNote((stamp << 2) | kBothSigns);
+    }
 }
 
 int SignOf(double facing)
@@ -49,7 +65,11 @@ void CProfileFacing::Note(const CFace& face, double facing)
         CEdgeUse* first = loop != nullptr ? loop->GetFirstEdgeUse() : nullptr;
         CEdgeUse* use = first;
         for (int k = 0; use != nullptr && k < kMaxNoted; ++k) {
-            use->SetProfileFacing(Encode(s_current, use->IsReversed() ? -sign : sign));
+            const int useSign = use->IsReversed() ? -sign : sign;
+            use->SetProfileFacing(Encode(s_current, useSign));
+            if (CEdge* edge = use->GetEdge()) {
+                NoteOnEdge(*edge, s_current, useSign);
+            }
             use = use->GetNext();
             if (use == first) {
                 break;
@@ -66,4 +86,9 @@ bool CProfileFacing::Lookup(const CEdgeUse& use, int& sign)
     }
     sign = static_cast<int>(value & 3u) - 1;
     return true;
+}
+
+bool CProfileFacing::HasOppositeNotes(const CEdge& edge)
+{
+    return s_current != 0 && edge.GetProfileNote() == ((s_current << 2) | kBothSigns);
 }

@@ -5,11 +5,14 @@
 //
 // Every face pass of a component takes a new stamp; a use holds the stamp of the pass
 // that noted it and its side's sign. A use noted in another pass, or whose face was
-// nearly edge-on to the eye, reads as unknown, and the edge asks the face itself.
-// User-interface thread only.
+// nearly edge-on to the eye, reads as unknown, and the edge asks the face itself. The
+// edge itself gathers the signs of its uses noted in the pass, so that an edge whose
+// faces turn different sides to the eye (most edges of a surface) is told without
+// visiting its uses. User-interface thread only.
 
 #include <cstdint>
 
+class CEdge;
 class CEdgeUse;
 class CFace;
 
@@ -32,6 +35,8 @@ public:
     // True, with -1, 0 (within 0.001 of edge-on) or +1, when the use was noted in the
     // current pass.
     [[nodiscard]] static bool Lookup(const CEdgeUse& use, int& sign);
+    // True when two uses of the edge noted in the current pass have opposite signs.
+    [[nodiscard]] static bool HasOppositeNotes(const CEdge& edge);
 
 private:
     static std::uint32_t s_current;

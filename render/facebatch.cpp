@@ -4,6 +4,7 @@
 #include <GL/glu.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "annotations/sectionclipstack.h"
 #include "drawapi/tarnisview.h"
@@ -17,6 +18,7 @@
 #include "model/smoothnormals.h"
 #include "model/vertex.h"
 #include "render/facepolygon.h"
+#include "render/tarnisview.h"
 
 #ifndef CALLBACK
 #define CALLBACK
@@ -60,15 +62,15 @@ CFaceBatch::~CFaceBatch()
 
 void CFaceBatch::PushVertex(const double* position, const double* normal)
 {
-    m_positions.insert(m_positions.end(), {static_cast<float>(position[0]), static_cast<float>(position[1]),
-                                           static_cast<float>(position[2])});
-    if (normal != nullptr) {
-        m_normals.insert(m_normals.end(), {static_cast<float>(normal[0]), static_cast<float>(normal[1]),
-                                           static_cast<float>(normal[2])});
-    } else {
-        m_normals.insert(m_normals.end(), {m_normal[0], m_normal[1], m_normal[2]});
+    for (int k = 0; k < 3; ++k) {
+        m_positions.push_back(static_cast<float>(position[k]));
     }
-    m_colors.insert(m_colors.end(), {m_color[0], m_color[1], m_color[2], m_color[3]});
+    for (int k = 0; k < 3; ++k) {
+        m_normals.push_back(normal != nullptr ? static_cast<float>(normal[k]) : m_normal[k]);
+    }
+    for (int k = 0; k < 4; ++k) {
+        m_colors.push_back(m_color[k]);
+    }
 }
 
 void CFaceBatch::PushCorner(const CEdgeUse& use)
@@ -137,6 +139,9 @@ void CFaceBatch::AddClippedFace(ITarnisView* view, const CFace& face, const CCol
     }
     Flush(view);
     view->EndPrimitive();
+    if (auto* modelView = dynamic_cast<CTarnisView*>(view)) {
+        modelView->SpoilLineRecording();
+    }
     view->SetLighting(lit);
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
@@ -317,7 +322,15 @@ void CFaceBatch::Flush(ITarnisView* view)
         return;
     }
     view->EndPrimitive();
+    if (auto* modelView = dynamic_cast<CTarnisView*>(view)) {
+        modelView->SpoilLineRecording();
+    }
     view->SetLighting(m_lit);
+    std::size_t corners = m_positions.size() / 3;
+    if (m_volume.Load()) {
+        corners = m_volume.Sift(m_positions.data(), corners, 3, IsShadedAlike() && IsOrderFree(),
+                                {{m_normals.data(), 3 * sizeof(float)}, {m_colors.data(), 4}});
+    }
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     glEnableClientState(GL_VERTEX_ARRAY);
@@ -326,7 +339,7 @@ void CFaceBatch::Flush(ITarnisView* view)
     glVertexPointer(3, GL_FLOAT, 0, m_positions.data());
     glNormalPointer(GL_FLOAT, 0, m_normals.data());
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colors.data());
-    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(m_positions.size() / 3));
+    glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners));
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -337,6 +350,31 @@ void CFaceBatch::Flush(ITarnisView* view)
     m_positions.clear();
     m_normals.clear();
     m_colors.clear();
+}
+
+bool CFaceBatch::IsShadedAlike() const
+{
+    for (std::size_t i = 3; i < m_normals.size(); i += 3) {
+        if (m_normals[i] != m_normals[0] || m_normals[i + 1] != m_normals[1] || m_normals[i + 2] != m_normals[2]) {
+            return false;
+        }
+    }
+    for (std::size_t i = 4; i < m_colors.size(); i += 4) {
+        if (std::memcmp(&m_colors[i], &m_colors[0], 4) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CFaceBatch::IsOrderFree()
+{
+    // Alike triangles then give each pixel the same colour whichever comes first: the
+    // nearest one that passes the depth test shows.
+    GLint depthFunction = GL_LESS;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+    return glIsEnabled(GL_BLEND) == GL_FALSE && glIsEnabled(GL_STENCIL_TEST) == GL_FALSE &&
+           (depthFunction == GL_LESS || depthFunction == GL_LEQUAL);
 }
 
 void CFaceBatch::SetAlphaTest(ITarnisView* view, bool on)

@@ -6,6 +6,8 @@
 // corner, drawn in one call when the batch is flushed. Colours therefore change
 // between faces without a state change; lit and flat faces go in separate batches.
 // The openings that glued components cut are holes in every style and in picking.
+// Triangles wholly outside the view are left out when the batch is drawn, and a batch
+// of alike triangles (one normal, one colour) draws those wholly inside first.
 
 #include <cstdint>
 #include <memory>
@@ -15,6 +17,7 @@
 #include "foundation/point3d.h"
 #include "foundation/unitvector3d.h"
 #include "model/facegl.h"
+#include "render/clipvolume.h"
 
 struct GLUtesselator;
 class CEdgeUse;
@@ -63,6 +66,10 @@ private:
     void AddClippedFace(ITarnisView* view, const CFace& face, const CColor& color, bool lit);
     void PushVertex(const double* position, const double* normal);
     void PushCorner(const CEdgeUse& use);
+    // Every corner of the batch has the same normal and colour.
+    [[nodiscard]] bool IsShadedAlike() const;
+    // The GL state lets alike triangles be drawn in any order.
+    [[nodiscard]] static bool IsOrderFree();
 
     std::vector<float> m_positions;
     std::vector<float> m_normals;
@@ -83,4 +90,5 @@ private:
     std::vector<CPoint3d> m_openingPoints;
     std::vector<std::size_t> m_openingEnds;
     std::vector<std::vector<double>> m_combined;
+    CClipVolume m_volume;
 };

@@ -13,6 +13,7 @@
 #include "drawapi/animation.h"
 #include "foundation/notificationcenter.h"
 #include "model/drawingelement.h"
+#include "model/edgepassgl.h"
 #include "model/undosuspender.h"
 #include "platform/profile.h"
 #include "render/glconfig.h"
@@ -33,6 +34,10 @@ CTarnisView::CTarnisView() : m_savedDepthFunction(GL_LESS), m_depthFunction(GL_L
 
 CTarnisView::~CTarnisView()
 {
+    if (GetEdgePassGL() == &m_edgePasses) {
+        SetEdgePassGL(nullptr);
+    }
+    m_edgePasses.Clear();
     ClearFilters();
     if (m_animation != nullptr) {
         m_animation->Finish();
@@ -155,12 +160,14 @@ void CTarnisView::SetValueInputText(const CString& text)
 void CTarnisView::PushTransform(const CTransformation& t, bool applyToGL)
 {
     EndPrimitive();
+    SpoilLineRecording();
     CDrawingBase::PushTransform(t, applyToGL);
 }
 
 void CTarnisView::PopTransform(bool applyToGL)
 {
     EndPrimitive();
+    SpoilLineRecording();
     CDrawingBase::PopTransform(applyToGL);
 }
 
@@ -180,6 +187,7 @@ void CTarnisView::SetModel(CTarnwickModel* model)
     if (model == m_model) {
         return;
     }
+    m_edgePasses.Clear();
     if (m_model != nullptr) {
         m_model->Release();
     }

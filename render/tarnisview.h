@@ -20,7 +20,10 @@
 #include "drawapi/tarnisview.h"
 #include "render/displaylistmonitor.h"
 #include "render/drawingbase.h"
+#include "render/edgepasscache.h"
 #include "render/gltextimagecache.h"
+#include "render/linebatch.h"
+#include "render/linerecording.h"
 #include "render/picknametable.h"
 #include "render/valueinputbuffer.h"
 #include "render/viewdefinition.h"
@@ -208,6 +211,18 @@ public:
                     const std::uint8_t* pixels) override;
     [[nodiscard]] std::unique_ptr<IGLTextImageCache> CreateTextImageCache(bool tiled) override;
     [[nodiscard]] int GetOpenPrimitive() const { return m_openPrimitive; }
+    // From now on every line draw is also appended to the recording, until
+    // StopLineRecording; that answers whether nothing but lines and their state reached
+    // GL meanwhile, and notes the line state the view is left in.
+    void StartLineRecording(CLineRecording* recording);
+    bool StopLineRecording();
+    // Draws the recorded lines and leaves the view in the recorded state, as the pass
+    // that was recorded did.
+    void ReplayLines(const CLineRecording& recording);
+    // Something other than lines reaches GL: a recording running now cannot be replayed.
+    void SpoilLineRecording();
+    [[nodiscard]] const CColorOverrideMap* GetColorOverrides() const { return m_colorOverrides; }
+    [[nodiscard]] CEdgePassCache& GetEdgePassCache() { return m_edgePasses; }
 
     // --- IModelView: cached GL state ---
     void ResetLineState() override;
@@ -397,6 +412,11 @@ private:
     // GL state cache.
     bool m_lightingOn = false;
     int m_openPrimitive = -1;
+    // The open GL_LINES primitive, unless it went to GL in immediate mode; the line
+    // width and stipple above are then those of the lines being added.
+    CLineBatch m_lineBatch;
+    CLineRecording* m_lineRecording = nullptr;
+    CEdgePassCache m_edgePasses;
     double m_lineWidth = 0.0;
     std::uint16_t m_stipple = 0;
     CColor m_color{0, 0, 0, 0};

@@ -12,6 +12,7 @@
 #include "document/tarnwickmodel.h"
 #include "document/twfont.h"
 #include "foundation/notificationcenter.h"
+#include "model/edgepassgl.h"
 #include "render/cameratransitionfactory.h"
 #include "render/facebatch.h"
 #include "render/framepainter.h"
@@ -72,6 +73,8 @@ bool ShadowsDisplayed(const CTarnwickModel* model)
 void CTarnisView::DrawFrame(int argument, bool swap)
 {
     InstallDrawingServices();
+    SetEdgePassGL(&m_edgePasses);
+    m_edgePasses.BeginFrame();
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     ResetLineState();
     CComponent* root = m_model != nullptr ? m_model->GetRootComponent() : nullptr;
@@ -181,6 +184,8 @@ void CTarnisView::BeginSelection(const CPoint2d& corner1, const CPoint2d& corner
 {
     EndPrimitive();
     InstallDrawingServices();
+    SetEdgePassGL(&m_edgePasses);
+    m_edgePasses.BeginFrame();
     m_pickNames.Clear();
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     ResetLineState();
@@ -272,6 +277,8 @@ void CTarnisView::ResetOpenGL()
     m_displayListMonitor.SetValid(false);
     // Whatever the cache holds no longer describes the context.
     m_openPrimitive = -1;
+    m_lineBatch.Discard();
+    m_edgePasses.Clear();
     m_lineWidth = 0.0;
     m_stipple = 0;
     m_lightingOn = false;
@@ -377,3 +384,4 @@ void CTarnisView::PushPickRegionFilter(const CPoint2d& centre, double size)
     m_viewDefinition.GetPickVolumeAround(centre, size / 2.0, planes);
     PushFilter(MakeVolumeFilter<CGeomFilterCrossingVolume>(planes));
 }
+

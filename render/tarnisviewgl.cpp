@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "document/component.h"
 #include "document/material.h"
@@ -53,30 +54,49 @@ void CTarnisView::BeginPrimitive(unsigned mode)
         return;
     }
     EndPrimitive();
+    // Lines gather in arrays, except where every element names itself anyway and where
+    // every setter must reach GL at once.
+    if (mode == GL_LINES && !m_forceState && m_drawMode != kDrawModeSelection &&
+        m_lineBatch.Open(CLineBatch::Style{m_lineWidth, m_stipple})) {
+        m_openPrimitive = GL_LINES;
+        return;
+    }
+    SpoilLineRecording();
     glBegin(mode);
     m_openPrimitive = static_cast<int>(mode);
 }
 
 void CTarnisView::EndPrimitive()
 {
-    if (m_openPrimitive != -1) {
-        glEnd();
-        m_openPrimitive = -1;
+    if (m_openPrimitive == -1) {
+        return;
     }
+    if (m_lineBatch.IsOpen()) {
+        m_lineBatch.Draw();
+    } else {
+        glEnd();
+    }
+    m_openPrimitive = -1;
 }
 
 void CTarnisView::Vertex(double x, double y, double z)
 {
-    glVertex3d(x, y, z);
+    VertexV(CPoint3d(x, y, z));
 }
 
 void CTarnisView::VertexV(const CPoint3d& point)
 {
+    if (m_lineBatch.IsOpen()) {
+        m_lineBatch.AddVertex(point);
+        return;
+    }
     glVertex3d(point.x, point.y, point.z);
 }
 
 void CTarnisView::SetDepthFunction(unsigned function)
 {
+    EndPrimitive();
+    SpoilLineRecording();
     glDepthFunc(function);
     m_depthFunction = function;
 }
@@ -84,6 +104,7 @@ void CTarnisView::SetDepthFunction(unsigned function)
 bool CTarnisView::SetCapability(unsigned capability, bool on)
 {
     EndPrimitive();
+    SpoilLineRecording();
     const bool wasOn = glIsEnabled(capability) == GL_TRUE;
     if (on) {
         glEnable(capability);
@@ -96,12 +117,14 @@ bool CTarnisView::SetCapability(unsigned capability, bool on)
 void CTarnisView::SetBlendFunction(unsigned source, unsigned destination)
 {
     EndPrimitive();
+    SpoilLineRecording();
     glBlendFunc(source, destination);
 }
 
 bool CTarnisView::SetDepthMask(bool write)
 {
     EndPrimitive();
+    SpoilLineRecording();
     GLboolean wasWriting = GL_TRUE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &wasWriting);
     glDepthMask(write ? GL_TRUE : GL_FALSE);
@@ -111,7 +134,63 @@ bool CTarnisView::SetDepthMask(bool write)
 void CTarnisView::SetPolygonStipple(const std::uint8_t* pattern)
 {
     EndPrimitive();
+    SpoilLineRecording();
     glPolygonStipple(pattern);
+}
+
+// --- recorded lines ---
+
+void CTarnisView::SpoilLineRecording()
+{
+    if (m_lineRecording != nullptr) {
+        m_lineRecording->Spoil();
+    }
+}
+
+void CTarnisView::StartLineRecording(CLineRecording* recording)
+{
+    EndPrimitive();
+    recording->Clear();
+    m_lineRecording = recording;
+    m_lineBatch.SetRecording(recording);
+}
+
+bool CTarnisView::StopLineRecording()
+{
+    EndPrimitive();
+    CLineRecording* recording = std::exchange(m_lineRecording, nullptr);
+    m_lineBatch.SetRecording(nullptr);
+    if (recording == nullptr) {
+        return false;
+    }
+    CLineRecording::EndState end;
+    end.lighting = m_lightingOn;
+    end.color = m_color;
+    end.style = CLineBatch::Style{m_lineWidth, m_stipple};
+    glGetFloatv(GL_CURRENT_COLOR, end.glColor.data());
+    recording->SetEndState(end);
+    if (recording->IsSpoiled()) {
+        return false;
+    }
+    recording->ArrangeForDrawing();
+    return true;
+}
+
+void CTarnisView::ReplayLines(const CLineRecording& recording)
+{
+    EndPrimitive();
+    const CLineRecording::EndState& end = recording.GetEndState();
+    // The pass switched lighting off before its first line, if it drew any.
+    SetLighting(end.lighting);
+    CLineBatch::Style applied{m_lineWidth, m_stipple};
+    if (!recording.GetDraws().empty()) {
+        recording.DrawLines(applied);
+    }
+    CLineBatch::ChangeStyle(applied, end.style);
+    m_lineWidth = end.style.width;
+    m_stipple = end.style.stipple;
+    glColor4fv(end.glColor.data());
+    m_color = end.color;
 }
 
 // --- lines ---
@@ -119,6 +198,7 @@ void CTarnisView::SetPolygonStipple(const std::uint8_t* pattern)
 void CTarnisView::ResetLineState()
 {
     EndPrimitive();
+    SpoilLineRecording();
     glLineWidth(1.0f);
     m_lineWidth = 1.0;
     glDisable(GL_LINE_STIPPLE);
@@ -135,14 +215,23 @@ void CTarnisView::SetLineWidth(double width)
     if (!MustApply(effective == m_lineWidth)) {
         return;
     }
+    m_lineWidth = effective;
+    if (m_lineBatch.IsOpen()) {
+        m_lineBatch.SetStyle(CLineBatch::Style{m_lineWidth, m_stipple});
+        return;
+    }
     EndPrimitive();
     glLineWidth(static_cast<float>(effective));
-    m_lineWidth = effective;
 }
 
 void CTarnisView::SetLineStipple(std::uint16_t pattern)
 {
     if (!MustApply(pattern == m_stipple)) {
+        return;
+    }
+    if (m_lineBatch.IsOpen()) {
+        m_stipple = pattern;
+        m_lineBatch.SetStyle(CLineBatch::Style{m_lineWidth, m_stipple});
         return;
     }
     EndPrimitive();
@@ -167,6 +256,7 @@ bool CTarnisView::SetLighting(bool on)
     if (MustApply(on == m_lightingOn)) {
         EndPrimitive();
         if (on) {
+            SpoilLineRecording();
             glEnable(GL_LIGHTING);
         } else {
             glDisable(GL_LIGHTING);
@@ -179,6 +269,7 @@ bool CTarnisView::SetLighting(bool on)
 void CTarnisView::ResetPolygonOffset()
 {
     EndPrimitive();
+    SpoilLineRecording();
     if (!m_polygonOffsetByDisabling) {
         SetPolygonOffset(true, 1.0, 1.0);
     } else {
@@ -196,8 +287,12 @@ void CTarnisView::SetColor(const CColor& color)
     if (!MustApply(skip)) {
         return;
     }
-    glColor4ub(faded.GetRedByte(), faded.GetGreenByte(), faded.GetBlueByte(), faded.GetAlphaByte());
     m_color = faded;
+    if (m_lineBatch.IsOpen()) {
+        m_lineBatch.SetColor(faded);
+        return;
+    }
+    glColor4ub(faded.GetRedByte(), faded.GetGreenByte(), faded.GetBlueByte(), faded.GetAlphaByte());
 }
 
 void CTarnisView::SetColorComponents(double red, double green, double blue, double alpha)
@@ -210,6 +305,7 @@ void CTarnisView::SetMaterial(CMaterial* material, const double* sPlane, const d
     if (material == nullptr) {
         return;
     }
+    SpoilLineRecording();
     if (m_colorOverrides != nullptr) {
         const auto found = m_colorOverrides->find(material->GetName());
         if (found != m_colorOverrides->end()) {
@@ -268,6 +364,7 @@ void CTarnisView::ApplyLightingMode(int mode)
         return;
     }
     EndPrimitive();
+    SpoilLineRecording();
     if (mode != kLightingModeDimmed) {
         glLightfv(GL_LIGHT0, GL_AMBIENT, g_lightAmbient);
         glLightfv(GL_LIGHT0, GL_DIFFUSE, g_lightDiffuse);
@@ -385,6 +482,7 @@ bool CTarnisView::IsHiddenByLightingMode(const CDrawingElement* element) const
 
 void CTarnisView::SetupFog(bool on)
 {
+    SpoilLineRecording();
     if (!on) {
         EndPrimitive();
         glDisable(GL_FOG);
@@ -448,6 +546,7 @@ void CTarnisView::BeginBlending(bool on)
         return;
     }
     EndPrimitive();
+    SpoilLineRecording();
     glPushAttrib(GL_ENABLE_BIT);
     if (!on) {
         glDepthFunc(m_savedDepthFunction);

@@ -30,7 +30,9 @@
 #include "document/tarnwickmodel.h"
 #include "document/texture.h"
 #include "foundation/notificationcenter.h"
+#include "model/edge.h"
 #include "model/face.h"
+#include "model/selectionset.h"
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
 #include "model/undosuspender.h"
@@ -312,6 +314,57 @@ TEST_F(FrameTest, ACubeShowsItsLitTopInsideItsEdgesAndEveryStyleDrawsItsOwnWay)
     EXPECT_TRUE(Near(Pixel(28, 18), kBackgroundRgb));
     EXPECT_TRUE(Near(Pixel(32, 24), kEdgeRgb, 40) || Near(Pixel(32, 23), kEdgeRgb, 40));
     EXPECT_TRUE(edgeAtLeftSide());
+}
+
+TEST_F(FrameTest, BelowLevelThreeFacesAreLeftOutAndEveryEdgeIsAPlainLine)
+{
+    const CGeometryBuilder builder(Root());
+    builder.Box(CPoint3d(-5, -5, 0), CPoint3d(5, 5, 10));
+    // Hidden by the top face while faces are drawn.
+    builder.Edge(builder.Vertex(CPoint3d(-3, 0, 5)), builder.Vertex(CPoint3d(3, 0, 5)));
+    m_view.SetDrawingLevel(2);
+    Draw();
+    EXPECT_TRUE(Near(Pixel(28, 18), kBackgroundRgb));
+    EXPECT_TRUE(Near(Pixel(32, 24), kEdgeRgb, 40) || Near(Pixel(32, 23), kEdgeRgb, 40));
+    m_view.SetDrawingLevel(3);
+    Draw();
+    EXPECT_TRUE(Near(Pixel(28, 18), kLitFront, 4));
+}
+
+TEST_F(FrameTest, KeptWireframeLinesFollowAnEditASelectionAndASetting)
+{
+    Options().SetRenderMode(0);
+    const CGeometryBuilder builder(Root());
+    CVertex* end = builder.Vertex(CPoint3d(6, 0, 0));
+    CEdge* edge = builder.Edge(builder.Vertex(CPoint3d(-6, 0, 0)), end);
+    Square(Root(), 3.0, 0.0, -5.0);
+    // Each frame against one drawn edge by edge from the model as it is then.
+    const auto drawnAsAfresh = [this] {
+        Draw();
+        const std::vector<std::uint8_t> kept = m_pixels;
+        m_view.GetEdgePassCache().Clear();
+        Draw();
+        return kept == m_pixels;
+    };
+    Draw();
+    const std::vector<std::uint8_t> first = m_pixels;
+    ASSERT_TRUE(m_view.GetEdgePassCache().HasKeptLines());
+    Draw();
+    EXPECT_EQ(m_pixels, first);
+
+    end->SetPosition(CPoint3d(6, 6, 0));
+    EXPECT_TRUE(drawnAsAfresh());
+    EXPECT_NE(m_pixels, first);
+    EXPECT_TRUE(Near(Pixel(44, 10), kEdgeRgb, 40) || Near(Pixel(45, 10), kEdgeRgb, 40));
+
+    m_model->GetSelectionSet().Add(edge);
+    m_model->GetSelectionSet().SetSelectedFlags(true);
+    EXPECT_TRUE(drawnAsAfresh());
+    EXPECT_GT(CountPixels(Rgb{255, 255, 0}), 10);
+
+    Options().SetForegroundColor(CColor(0, 255, 0, 255));
+    EXPECT_TRUE(drawnAsAfresh());
+    EXPECT_GT(CountPixels(Rgb{0, 255, 0}), 10);
 }
 
 TEST_F(FrameTest, ProfileEdgesAreDrawnWideAndEdgesBetweenFacesOfOnePlaneThin)

@@ -439,6 +439,48 @@ TEST_F(TarnisViewGL, LineRequestsShareOneBatchAndOtherPrimitivesCloseIt)
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+TEST_F(TarnisViewGL, LinesOfAnotherColourKeepTheirOrderWhateverTheirWidth)
+{
+    TestView view;
+    view.InitGLState();
+    glViewport(0, 0, kWidth, kHeight);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, kWidth, 0, kHeight, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const CColor red(255, 0, 0, 255);
+    const auto line = [&view](double y, double width) {
+        view.SetLineWidth(width);
+        view.BeginPrimitive(GL_LINES);
+        view.Vertex(0, y, 0);
+        view.Vertex(kWidth, y, 0);
+    };
+    view.SetColor(red);
+    line(10.5, 1.0);
+    line(24.5, 3.0);
+    // At the depth of the wide red line: drawn after it, it fails the depth test, though
+    // thin lines were drawn before the wide one.
+    view.SetColor(CColor(0, 0, 255, 255));
+    line(24.5, 1.0);
+    view.SetColor(red);
+    line(36.5, 3.0);
+    view.EndPrimitive();
+    const auto pixel = [](int x, int y) {
+        std::uint8_t rgba[4] = {0, 0, 0, 0};
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+        return CColor(rgba[0], rgba[1], rgba[2], rgba[3]);
+    };
+    EXPECT_EQ(pixel(32, 24), red);
+    EXPECT_EQ(pixel(32, 10), red);
+    EXPECT_EQ(pixel(32, 37), red) << "three pixels wide";
+    EXPECT_EQ(ReadFloat(GL_LINE_WIDTH), 3.0f);
+    EXPECT_EQ(ReadColor(), red);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
 TEST_F(TarnisViewGL, LinearFogTakesItsRangeFromTheDepth)
 {
     TestView view;

@@ -1,0 +1,146 @@
+#include "render/clipvolume.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#ifndef GL_DEPTH_CLAMP
+#define GL_DEPTH_CLAMP 0x864F
+#endif
+
+namespace {
+
+// Primitives asked together by their box.
+constexpr std::size_t kGroup = 32;
+
+// Far beyond the rounding of GL's single-precision transform, and of this one.
+constexpr float kMargin = 1e-4f;
+
+}  // namespace
+
+bool CClipVolume::Load(double reachPixels)
+{
+    GLint renderMode = GL_RENDER;
+    glGetIntegerv(GL_RENDER_MODE, &renderMode);
+    if (renderMode != GL_RENDER) {
+        return false;
+    }
+    double projection[16];
+    double modelview[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    for (int column = 0; column < 4; ++column) {
+        for (int row = 0; row < 4; ++row) {
+            double sum = 0.0;
+            for (int k = 0; k < 4; ++k) {
+                sum += projection[k * 4 + row] * modelview[column * 4 + k];
+            }
+            m_matrix[column * 4 + row] = static_cast<float>(sum);
+        }
+    }
+    m_depthClamped = glIsEnabled(GL_DEPTH_CLAMP) == GL_TRUE;
+    GLint viewport[4] = {0, 0, 1, 1};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    // The clip volume is 2 wide across the viewport.
+    m_reachX = viewport[2] > 0 ? static_cast<float>(2.0 * reachPixels / viewport[2]) : 0.0f;
+    m_reachY = viewport[3] > 0 ? static_cast<float>(2.0 * reachPixels / viewport[3]) : 0.0f;
+    return true;
+}
+
+CClipVolume::Place CClipVolume::Classify(const float* positions, int size) const
+{
+    const float* m = m_matrix;
+    // Bit 2k: beyond the low side of axis k (c < -w); bit 2k + 1: beyond the high side.
+    unsigned allOutside = m_depthClamped ? 0x0Fu : 0x3Fu;
+    bool inside = true;
+    for (int v = 0; v < size; ++v) {
+        const float x = positions[v * 3];
+        const float y = positions[v * 3 + 1];
+        const float z = positions[v * 3 + 2];
+        const float w = m[3] * x + m[7] * y + m[11] * z + m[15];
+        const float absW = std::fabs(w);
+        unsigned outside = 0;
+        const auto side = [&](float c, float reach, unsigned low) {
+            const float margin = kMargin * (std::fabs(c) + absW);
+            if (c + w < -margin - reach * absW) {
+                outside |= low;
+            }
+            if (c - w > margin + reach * absW) {
+                outside |= low << 1;
+            }
+            inside = inside && c + w > margin && c - w < -margin;
+        };
+        side(m[0] * x + m[4] * y + m[8] * z + m[12], m_reachX, 1u);
+        side(m[1] * x + m[5] * y + m[9] * z + m[13], m_reachY, 4u);
+        side(m[2] * x + m[6] * y + m[10] * z + m[14], 0.0f, 16u);
+        allOutside &= outside;
+    }
+    if (allOutside != 0) {
+        return kOutside;
+    }
+    return inside ? kInside : kCrossing;
+}
+
+std::size_t CClipVolume::Sift(float* positions, std::size_t vertexCount, int size, bool reordered,
+                              const std::vector<Attribute>& attributes)
+{
+    const std::size_t stride = static_cast<std::size_t>(size) * 3;
+    const std::size_t count = vertexCount / static_cast<std::size_t>(size);
+    std::size_t kept = 0;
+    m_crossing.clear();
+    const auto keep = [&](std::size_t i) {
+        if (kept != i) {
+            std::memmove(positions + kept * stride, positions + i * stride, stride * sizeof(float));
+            if (!reordered) {
+                for (const Attribute& attribute : attributes) {
+                    auto* bytes = static_cast<unsigned char*>(attribute.data);
+                    const std::size_t block = attribute.bytes * static_cast<std::size_t>(size);
+                    std::memmove(bytes + kept * block, bytes + i * block, block);
+                }
+            }
+        }
+        ++kept;
+    };
+    // Neighbouring primitives are asked together first, by the box around them.
+    for (std::size_t group = 0; group < count; group += kGroup) {
+        const std::size_t end = std::min(count, group + kGroup);
+        const Place together = ClassifyBox(positions + group * stride, (end - group) * static_cast<std::size_t>(size));
+        for (std::size_t i = group; i < end; ++i) {
+            const Place place = together != kCrossing ? together : Classify(positions + i * stride, size);
+            if (place == kOutside) {
+                continue;
+            }
+            if (reordered && place == kCrossing) {
+                m_crossing.insert(m_crossing.end(), positions + i * stride, positions + (i + 1) * stride);
+                continue;
+            }
+            keep(i);
+        }
+    }
+    if (!m_crossing.empty()) {
+        std::memcpy(positions + kept * stride, m_crossing.data(), m_crossing.size() * sizeof(float));
+        kept += m_crossing.size() / stride;
+    }
+    return kept * static_cast<std::size_t>(size);
+}
+
+CClipVolume::Place CClipVolume::ClassifyBox(const float* positions, std::size_t vertexCount) const
+{
+    float low[3] = {positions[0], positions[1], positions[2]};
+    float high[3] = {positions[0], positions[1], positions[2]};
+    for (std::size_t v = 1; v < vertexCount; ++v) {
+        for (int k = 0; k < 3; ++k) {
+            low[k] = std::min(low[k], positions[v * 3 + k]);
+            high[k] = std::max(high[k], positions[v * 3 + k]);
+        }
+    }
+    float corners[24];
+    for (int corner = 0; corner < 8; ++corner) {
+        for (int k = 0; k < 3; ++k) {
+            corners[corner * 3 + k] = (corner & (1 << k)) != 0 ? high[k] : low[k];
+        }
+    }
+    return Classify(corners, 8);
+}

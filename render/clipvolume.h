@@ -1,0 +1,58 @@
+#pragma once
+// CClipVolume: tells from the GL matrices in force which primitives lie wholly inside the
+// clip volume, which wholly outside it, and which cross its sides. GL draws nothing of a
+// primitive outside, so it may be left out; Mesa's software renderer sends every run of
+// vertices that holds one crossing primitive through its slow clipping stage, so drawing
+// the inside ones apart spares them that, where their order does not matter. The test
+// keeps a margin: a primitive that is nearly on a side counts as crossing it.
+//
+// Only while GL renders (not while it selects or gives feedback). User-interface
+// thread only, with the view's context current.
+
+#include <cstddef>
+#include <vector>
+
+class CClipVolume
+{
+public:
+    enum Place
+    {
+        kOutside,
+        kInside,
+        kCrossing
+    };
+
+    // Reads the matrices; false when GL does not render now, and nothing may be left out.
+    // Primitives that reach this many pixels past their geometry (half the width of a
+    // wide line, and one for smoothing) count as outside only that much farther out.
+    [[nodiscard]] bool Load(double reachPixels = 0.0);
+    // The primitive of `size` vertices, 3 floats each.
+    [[nodiscard]] Place Classify(const float* positions, int size) const;
+    // The box around the vertices: what lies in it lies inside when it does, outside
+    // when it does.
+    [[nodiscard]] Place ClassifyBox(const float* positions, std::size_t vertexCount) const;
+
+    // An array of one attribute per vertex that moves with the positions.
+    struct Attribute
+    {
+        void* data = nullptr;
+        std::size_t bytes = 0;
+    };
+    // Leaves out the whole primitives of `size` vertices that lie outside; the vertices
+    // kept come first, in their order, with their attributes. Reordered, the inside
+    // primitives come before the crossing ones and the attributes stay where they are
+    // (the caller reorders only primitives whose attributes are all alike). Answers the
+    // number of vertices kept.
+    std::size_t Sift(float* positions, std::size_t vertexCount, int size, bool reordered,
+                     const std::vector<Attribute>& attributes);
+
+private:
+    // Projection times modelview, column after column as GL holds it.
+    float m_matrix[16] = {};
+    // Near and far do not clip while depth clamping is on.
+    bool m_depthClamped = false;
+    // The reach in clip coordinates per unit of w, along x and y.
+    float m_reachX = 0.0f;
+    float m_reachY = 0.0f;
+    std::vector<float> m_crossing;
+};
