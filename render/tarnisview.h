@@ -221,7 +221,6 @@ public:
     void ReplayLines(const CLineRecording& recording);
     // Something other than lines reaches GL: a recording running now cannot be replayed.
     void SpoilLineRecording();
-    [[nodiscard]] const CColorOverrideMap* GetColorOverrides() const { return m_colorOverrides; }
     [[nodiscard]] CEdgePassCache& GetEdgePassCache() { return m_edgePasses; }
 
     // --- IModelView: cached GL state ---
