@@ -14,6 +14,9 @@
 
 namespace {
 
+// How many entities ahead of the one being drawn are fetched.
+constexpr std::size_t kFetchAhead = 16;
+
 bool IsInstanceKind(int type)
 {
     return type == kTypeComponentInstance || type == kTypeGroup || type == kTypeImage;
@@ -189,6 +192,11 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
         }
     } else {
         for (std::size_t index = 0; index < m_entities.size(); ++index) {
+            // The entities lie all over memory; asking for those ahead early lets their
+            // fetches overlap.
+            if (index + kFetchAhead < m_entities.size()) {
+                __builtin_prefetch(m_entities[index + kFetchAhead]);
+            }
             CDrawingElement* entity = m_entities[index];
             const int type = entity->GetTypeId();
             if (pass == 1 && kept != nullptr && type != kTypeFace && type != kTypeEdge) {
