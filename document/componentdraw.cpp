@@ -150,9 +150,8 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
     }
     const std::uint32_t facing = CProfileFacing::GetCurrent();
     const bool everything = view->IsDrawingEverything();
-    // At the lowered levels faces draw nothing at all: they are not even asked.
-    const bool facesLeftOut = view->GetDrawingLevel() < IModelView::kLowestFaceLevel &&
-                              view->GetDrawMode() != IModelView::kDrawModeSelection;
+    // Faces that would draw nothing are not even asked.
+    const bool facesLeftOut = view->DrawsEdgesAlone();
     // What an entity pushes on the filter stack it pops again.
     const orvell::geometry::IGeomFilter* filter = view->GetCurrentFilter();
     std::vector<CDrawingElement*> texts;

@@ -29,7 +29,7 @@ bool IsKeepable(CTarnisView& view)
         view.GetInstancePathDepth() != 0 || view.HasTransform() || !view.GetSectionFilters().IsEmpty()) {
         return false;
     }
-    return options->GetRenderMode() == 0 || view.GetDrawingLevel() < IModelView::kLowestFaceLevel;
+    return options->GetRenderMode() == 0 || view.DrawsEdgesAlone();
 }
 
 }  // namespace
