@@ -22,6 +22,8 @@ namespace {
 
 // Set by the shadow volumes' walk on faces along the terminator of a smooth surface.
 constexpr std::uint32_t kTerminatorClassBits = 0x3000;
+// How many entities ahead of the one being drawn are fetched.
+constexpr std::size_t kFetchAhead = 16;
 
 bool IsInstanceKind(int type)
 {
@@ -213,9 +215,8 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
     const bool everything = view->IsDrawingEverything();
     const CRenderingOptions* options = view->GetRenderingOptions();
     const bool litShadowPass = options != nullptr && options->GetShadowPass() == 2;
-    // At the lowered levels faces draw nothing at all: they are not even asked.
-    const bool facesLeftOut = view->GetDrawingLevel() < IModelView::kLowestFaceLevel &&
-                              view->GetDrawMode() != IModelView::kDrawModeSelection;
+    // Faces that would draw nothing are not even asked.
+    const bool facesLeftOut = view->DrawsEdgesAlone();
     // What an entity pushes on the filter stack it pops again.
     const orvell::geometry::IGeomFilter* filter = view->GetCurrentFilter();
     std::vector<CDrawingElement*> texts;
@@ -272,6 +273,11 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
         }
     } else {
         for (std::size_t index = 0; index < m_entities.size(); ++index) {
+            // The entities lie all over memory; asking for those ahead early lets their
+            // fetches overlap.
+            if (index + kFetchAhead < m_entities.size()) {
+                __builtin_prefetch(m_entities[index + kFetchAhead]);
+            }
             CDrawingElement* entity = m_entities[index];
             const int type = entity->GetTypeId();
             if (pass == 1 && kept != nullptr && type != kTypeFace && type != kTypeEdge) {

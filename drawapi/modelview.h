@@ -95,6 +95,12 @@ public:
     virtual void SetAnimationInterval(double seconds) = 0;
     // See the kDrawMode constants.
     [[nodiscard]] virtual int GetDrawMode() const = 0;
+    // The level leaves faces out and draws every edge as a plain line; picking still
+    // finds everything.
+    [[nodiscard]] bool DrawsEdgesAlone() const
+    {
+        return GetDrawingLevel() < kLowestFaceLevel && GetDrawMode() != kDrawModeSelection;
+    }
     virtual void SetDrawMode(int mode) = 0;
     // Face render mode: 0 wireframe, 1 hidden line, 2 shaded, 5 monochrome ...
     [[nodiscard]] virtual int GetRenderMode() const = 0;

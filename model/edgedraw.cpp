@@ -168,10 +168,7 @@ void CEdge::Draw(ITarnisView* view)
     if (options == nullptr || m_start == nullptr || m_end == nullptr) {
         return;
     }
-    // The lowered levels show every edge as wireframe does.
-    const bool lineMode = options->GetRenderMode() == 0 ||
-                          (view->GetDrawingLevel() < IModelView::kLowestFaceLevel &&
-                           view->GetDrawMode() != IModelView::kDrawModeSelection);
+    const bool lineMode = options->GetRenderMode() == 0 || view->DrawsEdgesAlone();
     if (lineMode ? (view->IsHiddenByLightingMode(this) || IsLayerHidden(view)) : !IsShown(view)) {
         return;
     }

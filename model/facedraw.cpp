@@ -101,14 +101,6 @@ double GetFacingValue(const CFace& face, ITarnisView* view)
     return -face.GetPlane().GetSignedDistance(view->GetLocalEyePoint());
 }
 
-// A lowered drawing level shows the edges alone while the camera moves; picking still
-// finds faces.
-bool IsLeftOutAtLevel(ITarnisView* view)
-{
-    return view->GetDrawingLevel() < IModelView::kLowestFaceLevel &&
-           view->GetDrawMode() != IModelView::kDrawModeSelection;
-}
-
 // The side's colour, given the side's material (GetSideMaterial).
 CColor GetSideColorOf(const CFace& face, ITarnisView* view, bool front, const CMaterial* material)
 {
@@ -232,7 +224,7 @@ void CFace::Draw(ITarnisView* view)
 {
     IFaceGL* gl = GetFaceGL();
     const CRenderingOptions* options = view->GetRenderingOptions();
-    if (gl == nullptr || options == nullptr || GetLoopCount() == 0 || IsLeftOutAtLevel(view) || !IsShown(view)) {
+    if (gl == nullptr || options == nullptr || GetLoopCount() == 0 || view->DrawsEdgesAlone() || !IsShown(view)) {
         return;
     }
     // Noted for the edges before any pass skips the face.

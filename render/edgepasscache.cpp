@@ -29,7 +29,7 @@ bool IsKeepable(CTarnisView& view)
         view.GetInstancePathDepth() != 0 || view.HasTransform() || !view.GetSectionFilters().IsEmpty()) {
         return false;
     }
-    return options->GetRenderMode() == 0 || view.GetDrawingLevel() < IModelView::kLowestFaceLevel;
+    return options->GetRenderMode() == 0 || view.DrawsEdgesAlone();
 }
 
 }  // namespace
@@ -83,6 +83,8 @@ bool CEdgePassCache::MakeLineKey(CTarnisView& view, LineKey& key)
     glGetFloatv(GL_CURRENT_COLOR, key.glColor.data());
     key.blending = glIsEnabled(GL_BLEND) == GL_TRUE;
     key.stencil = glIsEnabled(GL_STENCIL_TEST) == GL_TRUE;
+    key.logicOperation = glIsEnabled(GL_COLOR_LOGIC_OP) == GL_TRUE;
+    key.smoothLines = glIsEnabled(GL_LINE_SMOOTH) == GL_TRUE;
     GLint depthFunction = GL_LESS;
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
     key.depthFunction = depthFunction;

@@ -67,6 +67,8 @@ private:
         std::array<float, 4> glColor{};
         bool blending = false;
         bool stencil = false;
+        bool logicOperation = false;
+        bool smoothLines = false;
         int depthFunction = 0;
 
         bool operator==(const LineKey& other) const = default;

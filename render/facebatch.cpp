@@ -374,7 +374,7 @@ bool CFaceBatch::IsOrderFree()
     GLint depthFunction = GL_LESS;
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
     return glIsEnabled(GL_BLEND) == GL_FALSE && glIsEnabled(GL_STENCIL_TEST) == GL_FALSE &&
-           (depthFunction == GL_LESS || depthFunction == GL_LEQUAL);
+           glIsEnabled(GL_COLOR_LOGIC_OP) == GL_FALSE && (depthFunction == GL_LESS || depthFunction == GL_LEQUAL);
 }
 
 void CFaceBatch::SetAlphaTest(ITarnisView* view, bool on)

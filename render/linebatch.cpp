@@ -35,7 +35,8 @@ bool CLineBatch::Open(const Style& applied)
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
     // Smoothed lines write their coverage into alpha, which the order would change.
     m_reorders = glIsEnabled(GL_BLEND) == GL_FALSE && glIsEnabled(GL_STENCIL_TEST) == GL_FALSE &&
-                 glIsEnabled(GL_LINE_SMOOTH) == GL_FALSE && (depthFunction == GL_LESS || depthFunction == GL_LEQUAL);
+                 glIsEnabled(GL_COLOR_LOGIC_OP) == GL_FALSE && glIsEnabled(GL_LINE_SMOOTH) == GL_FALSE &&
+                 (depthFunction == GL_LESS || depthFunction == GL_LEQUAL);
     m_color = CColor(bytes[0], bytes[1], bytes[2], bytes[3]);
     m_applied = applied;
     m_style = applied;

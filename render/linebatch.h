@@ -6,8 +6,8 @@
 // one colour may be drawn in any order without changing a pixel (under the depth
 // functions LESS and LEQUAL: each pixel shows that colour where the nearest of them
 // passes), lines of different colours keep theirs. When the batch is opened under
-// blending, stencil, smoothed lines or another depth function, a new width or stipple
-// draws what waits first, as glBegin and glEnd would.
+// blending, stencil, a logic operation, smoothed lines or another depth function, a new
+// width or stipple draws what waits first, as glBegin and glEnd would.
 //
 // Lines wholly outside the view are left out when a run is drawn, and where the order
 // shows nowhere those wholly inside go first (CClipVolume).
