@@ -1,8 +1,12 @@
 #include "app/twdialog.h"
 
+#include <QLineEdit>
 #include <cstdlib>
+#include <utility>
 
+#include "app/buttonimagest.h"
 #include "app/stickydragmanager.h"
+#include "foundation/notificationcenter.h"
 #include "foundation/syshelpers.h"
 #include "platform/profile.h"
 #include "platform/sysinfo.h"
@@ -23,6 +27,11 @@ bool MovesTopEdge(UINT edge)
     return edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
 }
 
+constexpr int kExpandedImage = 463;
+constexpr int kCollapsedImage = 464;
+constexpr int kExpandedTip = 21882;
+constexpr int kCollapsedTip = 21883;
+
 }  // namespace
 
 CTwDialog::CTwDialog(UINT templateId) : CDialog(templateId) {}
@@ -30,7 +39,75 @@ CTwDialog::CTwDialog(UINT templateId) : CDialog(templateId) {}
 CTwDialog::~CTwDialog()
 {
     DestroyWindow();
+    StopFollowingNotices();
     GetStickyDragManager().DetachWindow(this);
+}
+
+int CTwDialog::GetFullHeight(bool expanded) const
+{
+    if (m_expandButtonId == 0)
+        return m_fullHeight;
+    return expanded ? m_expandedHeight : m_collapsedHeight;
+}
+
+void CTwDialog::FollowNoticesWhileShown(IObserver* observer, std::vector<std::string> names)
+{
+    m_noticeObserver = observer;
+    m_noticeNames = std::move(names);
+}
+
+void CTwDialog::StartFollowingNotices()
+{
+    if (m_following || m_noticeObserver == nullptr)
+        return;
+    CNotificationCenter& center = GetNotificationCenter();
+    for (const std::string& name : m_noticeNames)
+        center.AddObserver(name, m_noticeObserver);
+    m_following = true;
+}
+
+void CTwDialog::StopFollowingNotices()
+{
+    if (!m_following)
+        return;
+    GetNotificationCenter().RemoveObserver(m_noticeObserver);
+    m_following = false;
+}
+
+void CTwDialog::ConnectEdit(int editId, std::function<void(bool typed)> done)
+{
+    auto* edit = static_cast<QLineEdit*>(GetDlgItem(editId));
+    QObject::connect(edit, &QLineEdit::textEdited, [this, editId] {
+        if (!m_updating)
+            m_typed.insert(editId);
+    });
+    QObject::connect(edit, &QLineEdit::editingFinished, [this, editId, done = std::move(done)] {
+        if (!m_updating)
+            done(IsTyped(editId));
+    });
+}
+
+void CTwDialog::SetUpExpandButton(int buttonId, int separatorId)
+{
+    m_expandButtonId = buttonId;
+    const CRect window = GetWindowRect();
+    m_expandedHeight = window.Height();
+    m_collapsedHeight = GetDlgItemScreenRect(separatorId).bottom - window.top;
+    SetExpanded(IsExpanded());
+    ShowExpandButton();
+}
+
+void CTwDialog::ToggleExpanded()
+{
+    SetExpanded(!IsExpanded());
+    ShowExpandButton();
+}
+
+void CTwDialog::ShowExpandButton()
+{
+    auto* expand = static_cast<CButtonImageST*>(GetDlgItem(m_expandButtonId));
+    (void)expand->LoadImages("SVG", IsExpanded() ? kExpandedImage : kCollapsedImage, 16);
+    expand->SetTooltipText(IsExpanded() ? kExpandedTip : kCollapsedTip);
 }
 
 const CString& CTwDialog::Section() const
@@ -171,6 +248,10 @@ void CTwDialog::WritePlacement()
 
 void CTwDialog::OnShowWindow(bool show)
 {
+    if (show)
+        StartFollowingNotices();
+    else
+        StopFollowingNotices();
     if (!show)
     {
         m_placed = false;
@@ -387,6 +468,7 @@ void CTwDialog::OnLButtonUp(UINT /*flags*/, CPoint /*client*/)
 
 void CTwDialog::Close()
 {
+    StopFollowingNotices();
     WritePlacement();
     m_placed = false;
     m_shown = false;
@@ -412,6 +494,7 @@ void CTwDialog::OnClose()
 
 void CTwDialog::OnDestroy()
 {
+    StopFollowingNotices();
     const CRect rect = GetWindowRect();
     m_x = rect.left;
     m_y = rect.top;
