@@ -1,6 +1,9 @@
 #include "app/twdialog.h"
 
 #include <QLineEdit>
+#include <QMainWindow>
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <utility>
 
@@ -27,6 +30,30 @@ bool MovesTopEdge(UINT edge)
     return edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
 }
 
+// Windows with no stored place open in a cascade from the main window's top right,
+// each a step left of and below the one opened before it.
+constexpr int kFirstPlaceTop = 80;
+constexpr int kFirstPlaceMargin = 8;
+constexpr int kFirstPlaceStep = 28;
+constexpr int kFirstPlaceSlots = 6;
+
+// The windows that hold each place of the cascade; a window gives its place up when it goes.
+std::array<const CTwDialog*, kFirstPlaceSlots>& FirstPlaceHolders()
+{
+    static std::array<const CTwDialog*, kFirstPlaceSlots> holders{};
+    return holders;
+}
+
+int TakeFreeFirstPlace(const CTwDialog* window)
+{
+    auto& holders = FirstPlaceHolders();
+    const auto free = std::find(holders.begin(), holders.end(), nullptr);
+    if (free == holders.end())
+        return 0;
+    *free = window;
+    return static_cast<int>(free - holders.begin());
+}
+
 constexpr int kExpandedImage = 463;
 constexpr int kCollapsedImage = 464;
 constexpr int kExpandedTip = 21882;
@@ -41,6 +68,9 @@ CTwDialog::~CTwDialog()
     DestroyWindow();
     StopFollowingNotices();
     GetStickyDragManager().DetachWindow(this);
+    for (const CTwDialog*& holder : FirstPlaceHolders())
+        if (holder == this)
+            holder = nullptr;
 }
 
 int CTwDialog::GetFullHeight(bool expanded) const
@@ -281,7 +311,10 @@ void CTwDialog::ApplyStoredPlacement()
     int width = rect.Width();
     int height = rect.Height();
     if (!m_positionKnown)
+    {
+        TakeFirstPlace();
         BringWindowToTop();
+    }
     else
     {
         int x = m_x;
@@ -315,6 +348,21 @@ void CTwDialog::ApplyStoredPlacement()
     WriteSize();
     if (!IsFixedHeight())
         m_fullHeight = height;
+}
+
+void CTwDialog::TakeFirstPlace()
+{
+    const CWinApp* app = AfxGetApp();
+    const CFrameWnd* frame = app != nullptr ? app->m_pMainWnd : nullptr;
+    const QWidget* main = frame != nullptr ? frame->GetWindow() : nullptr;
+    if (main == nullptr)
+        return;
+    if (m_firstPlaceSlot < 0)
+        m_firstPlaceSlot = TakeFreeFirstPlace(this);
+    const QRect mainRect = main->frameGeometry();
+    const int shift = m_firstPlaceSlot * kFirstPlaceStep;
+    const int x = std::max(mainRect.left(), mainRect.right() - kFirstPlaceMargin - GetWindowRect().Width() - shift);
+    SetWindowPos(x, mainRect.top() + kFirstPlaceTop + shift, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CTwDialog::OnMove(int x, int y)

@@ -124,6 +124,8 @@ protected:
 
 private:
     void ApplyStoredPlacement();
+    // A place of the window's own near the main window, kept for the run.
+    void TakeFirstPlace();
     void WriteSize();
     void EndDrag();
     void StartFollowingNotices();
@@ -159,4 +161,5 @@ private:
     int m_expandButtonId = 0;
     int m_expandedHeight = 0;
     int m_collapsedHeight = 0;
+    int m_firstPlaceSlot = -1;
 };
