@@ -6,12 +6,15 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QObject>
+#include <QPageSetupDialog>
 #include <QTimer>
 #include <csignal>
 #include <filesystem>
 #include <unistd.h>
 
+#include "platform/ui/appprinter.h"
 #include "platform/ui/framewnd.h"
+#include "platform/ui/modaldialog.h"
 #include "uitestsupport.h"
 
 namespace {
@@ -142,6 +145,29 @@ TEST(WinAppTest, ClosingTheProgramWritesItsSettingsFileOnce)
         SetProfileStore(nullptr);
     }
     std::filesystem::remove_all(folder);
+}
+
+// Fixed: with no printer installed the page set-up logged that it cannot be used.
+TEST(WinAppTest, PageSetUpOpensForPdfOutputWithoutAWarning)
+{
+    uitest::EnsureQtApplication();
+    static QStringList warnings;
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext&, const QString& message) {
+            if (type == QtWarningMsg)
+                warnings << message;
+        });
+    bool shown = false;
+    const ModalDialogSink sink = SetModalDialogSink([&shown](QDialog& dialog) {
+        shown = qobject_cast<QPageSetupDialog*>(&dialog) != nullptr;
+        return static_cast<int>(QDialog::Accepted);
+    });
+    EXPECT_TRUE(RunPrintSetup(nullptr));
+    SetModalDialogSink(sink);
+    qInstallMessageHandler(previous);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join(QStringLiteral("; ")).toStdString();
 }
 
 }  // namespace
