@@ -447,18 +447,25 @@ bool CShadowPS::DoDataExchange()
     return true;
 }
 
-void CShadowPS::OnDatePicker()
+bool CShadowPS::ApplyPickers()
 {
     if (IsUpdating() || Shadows() == nullptr)
-        return;
+        return false;
     if (!DoDataExchange())
     {
-        // A refused date leaves the settings alone, and the picker shows them again.
+        // A refused date or time leaves the settings alone, and the pickers show them again.
         const CFlagGuard updating = UpdatingControls();
         UpdatePickers();
-        return;
+        return false;
     }
     ApplyTime();
+    return true;
+}
+
+void CShadowPS::OnDatePicker()
+{
+    if (!ApplyPickers())
+        return;
     const CFlagGuard updating = UpdatingControls();
     static_cast<CDateSliderCtrl*>(GetDlgItem(kDateSlider))
         ->InitDateSlider(m_time.GetDaysInYear(), m_time.GetDayOfYear());
@@ -467,15 +474,8 @@ void CShadowPS::OnDatePicker()
 
 void CShadowPS::OnTimePicker()
 {
-    if (IsUpdating() || Shadows() == nullptr)
+    if (!ApplyPickers())
         return;
-    if (!DoDataExchange())
-    {
-        const CFlagGuard updating = UpdatingControls();
-        UpdatePickers();
-        return;
-    }
-    ApplyTime();
     const CFlagGuard updating = UpdatingControls();
     auto* slider = static_cast<QSlider*>(GetDlgItem(kTimeSlider));
     const QSignalBlocker blocker(slider);

@@ -85,6 +85,9 @@ private:
     void ApplyTime();
     // Reads every control; false, after a message, when a value is refused.
     bool DoDataExchange();
+    // Applies the pickers' date and time; false when there was nothing to apply or a
+    // value was refused.
+    bool ApplyPickers();
     [[nodiscard]] int& Intensity(const IntensityBinding& binding);
     void SetIntensity(const IntensityBinding& binding, int value);
     void OnIntensityEditDone(const IntensityBinding& binding, bool typed);

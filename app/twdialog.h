@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/flagguard.h"
 #include "app/stickywindow.h"
+#include "foundation/flagguard.h"
 #include "platform/ui/dialog.h"
 
 class IObserver;

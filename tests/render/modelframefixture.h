@@ -58,16 +58,21 @@ protected:
     CShadowInfo& Shadows() { return *m_model->GetShadowInfo(); }
     CComponent& Root() { return *m_model->GetRootComponent(); }
 
-    // A parallel view straight down at the point showing the given height.
-    void LookDown(const CPoint3d& centre, double height)
+    // A parallel view from the eye to the target showing the given height.
+    void LookParallel(const CPoint3d& eye, const CPoint3d& target, const CVector3d& up, double height)
     {
         CViewDefinition definition;
         definition.SetViewportSize(kWidth, kHeight);
-        definition.SetEyeTarget(centre + CVector3d(0, 0, 100), centre, CVector3d(0, 1, 0));
+        definition.SetEyeTarget(eye, target, up);
         definition.SetPerspective(false);
         definition.SetViewHeight(height);
         m_view.SetViewDefinition(definition);
         m_view.SetViewportSize(kWidth, kHeight);
+    }
+    // Straight down at the point.
+    void LookDown(const CPoint3d& centre, double height)
+    {
+        LookParallel(centre + CVector3d(0, 0, 100), centre, CVector3d(0, 1, 0), height);
     }
     void LookDown(double height) { LookDown(CPoint3d(), height); }
 
