@@ -56,11 +56,6 @@ const struct
 } kFaceButtons[] = {{Dlg::kWireframe, 424, 10088}, {Dlg::kTextured, 430, 10091}, {Dlg::kShaded, 428, 10090},
                     {Dlg::kHiddenLine, 427, 10089}, {Dlg::kXRay, 432, 10101},    {Dlg::kMonochrome, 410, 10092}};
 
-constexpr int kExpandedImage = 463;
-constexpr int kCollapsedImage = 464;
-constexpr int kExpandedTip = 21882;
-constexpr int kCollapsedTip = 21883;
-
 // The edge-colour list shows "All same", "By material", "By axis" for modes 1, 0, 2.
 int EdgeColorModeOfItem(int item)
 {
@@ -88,27 +83,15 @@ int EditIndex(int id)
     return -1;
 }
 
-// Sets a flag for the life of the guard.
-class CFlagGuard
-{
-public:
-    explicit CFlagGuard(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
-    ~CFlagGuard() { m_flag = m_old; }
-    CFlagGuard(const CFlagGuard&) = delete;
-    CFlagGuard& operator=(const CFlagGuard&) = delete;
-
-private:
-    bool& m_flag;
-    bool m_old;
-};
-
 }  // namespace
 
-CDisplaySettingsDlg::CDisplaySettingsDlg() : CTwDialog(kTemplateId) {}
+CDisplaySettingsDlg::CDisplaySettingsDlg() : CTwDialog(kTemplateId)
+{
+    FollowNoticesWhileShown(this, {kRenderingOptionsChangeNotification, kResynchUINotification, kShadowNotification});
+}
 
 CDisplaySettingsDlg::~CDisplaySettingsDlg()
 {
-    StopObserving();
     DestroyWindow();
 }
 
@@ -168,7 +151,7 @@ void CDisplaySettingsDlg::ConnectControls()
     QObject::connect(static_cast<QAbstractButton*>(GetDlgItem(kXRay)), &QAbstractButton::clicked,
                      [this] { OnXRay(); });
     QObject::connect(static_cast<QAbstractButton*>(GetDlgItem(kExpand)), &QAbstractButton::clicked,
-                     [this] { OnExpand(); });
+                     [this] { ToggleExpanded(); });
     for (const CheckBinding& binding : kChecks)
         QObject::connect(static_cast<QAbstractButton*>(GetDlgItem(binding.id)), &QAbstractButton::clicked,
                          [this, &binding] { OnCheck(binding); });
@@ -181,11 +164,7 @@ void CDisplaySettingsDlg::ConnectControls()
     QObject::connect(static_cast<QComboBox*>(GetDlgItem(kQuality)), &QComboBox::activated,
                      [this](int item) { OnQuality(item); });
     for (int i = 0; i < kEditCount; ++i)
-    {
-        auto* edit = static_cast<QLineEdit*>(GetDlgItem(kEdits[i].id));
-        QObject::connect(edit, &QLineEdit::textEdited, [this, i] { OnEditChanged(i); });
-        QObject::connect(edit, &QLineEdit::editingFinished, [this, i] { OnEditDone(i); });
-    }
+        ConnectEdit(kEdits[i].id, [this, i](bool typed) { OnEditDone(i, typed); });
 }
 
 bool CDisplaySettingsDlg::OnInitDialog()
@@ -198,14 +177,7 @@ bool CDisplaySettingsDlg::OnInitDialog()
         control->SetTooltipText(button.tip);
     }
     ShowDlgItem(kMonochrome, false);
-    auto* expand = static_cast<CButtonImageST*>(GetDlgItem(kExpand));
-    (void)expand->LoadImages("SVG", IsExpanded() ? kExpandedImage : kCollapsedImage, 16);
-    expand->SetTooltipText(IsExpanded() ? kExpandedTip : kCollapsedTip);
-    // The whole window when expanded; down to the separator when not.
-    const CRect window = GetWindowRect();
-    m_expandedHeight = window.Height();
-    m_collapsedHeight = GetDlgItemScreenRect(kSeparator).bottom - window.top;
-    SetExpanded(IsExpanded());
+    SetUpExpandButton(kExpand, kSeparator);
     FullRefresh();
     return true;
 }
@@ -213,40 +185,8 @@ bool CDisplaySettingsDlg::OnInitDialog()
 void CDisplaySettingsDlg::OnShowWindow(bool show)
 {
     CTwDialog::OnShowWindow(show);
-    if (!show)
-    {
-        StopObserving();
-        return;
-    }
-    if (!m_observing)
-    {
-        CNotificationCenter& center = GetNotificationCenter();
-        center.AddObserver(kRenderingOptionsChangeNotification, this);
-        center.AddObserver(kResynchUINotification, this);
-        center.AddObserver(kShadowNotification, this);
-        m_observing = true;
-    }
-    FullRefresh();
-}
-
-void CDisplaySettingsDlg::StopObserving()
-{
-    if (!m_observing)
-        return;
-    GetNotificationCenter().RemoveObserver(this);
-    m_observing = false;
-}
-
-void CDisplaySettingsDlg::Close()
-{
-    StopObserving();
-    CTwDialog::Close();
-}
-
-void CDisplaySettingsDlg::OnDestroy()
-{
-    StopObserving();
-    CTwDialog::OnDestroy();
+    if (show)
+        FullRefresh();
 }
 
 void CDisplaySettingsDlg::FullRefresh()
@@ -254,7 +194,7 @@ void CDisplaySettingsDlg::FullRefresh()
     const CRenderingOptions* options = Options();
     if (options == nullptr || !HasWindow())
         return;
-    const CFlagGuard updating(m_updating);
+    const CFlagGuard updating = UpdatingControls();
     for (const CheckBinding& binding : kChecks)
         RefreshCheck(binding.id);
     for (const EditBinding& binding : kEdits)
@@ -284,9 +224,9 @@ void CDisplaySettingsDlg::RefreshEdit(int id)
     const EditBinding& binding = kEdits[index];
     m_values[static_cast<size_t>(index)] =
         std::clamp((options->*binding.get)(), binding.shownMinimum, binding.shownMaximum);
-    const CFlagGuard updating(m_updating);
+    const CFlagGuard updating = UpdatingControls();
     SetDlgItemInt(id, m_values[static_cast<size_t>(index)]);
-    m_changed[static_cast<size_t>(index)] = false;
+    ClearTyped(id);
 }
 
 void CDisplaySettingsDlg::RefreshFaceStyle()
@@ -324,7 +264,7 @@ void CDisplaySettingsDlg::RefreshQuality()
     if (options == nullptr)
         return;
     m_quality = options->GetTransparencyQuality();
-    const CFlagGuard updating(m_updating);
+    const CFlagGuard updating = UpdatingControls();
     SetCurSel(kQuality, m_quality);
 }
 
@@ -334,7 +274,7 @@ void CDisplaySettingsDlg::RefreshEdgeColor()
     if (options == nullptr)
         return;
     m_edgeColorMode = options->GetEdgeColorMode();
-    const CFlagGuard updating(m_updating);
+    const CFlagGuard updating = UpdatingControls();
     SetCurSel(kEdgeColor, ItemOfEdgeColorMode(m_edgeColorMode));
 }
 
@@ -373,10 +313,10 @@ void CDisplaySettingsDlg::Redraw()
 void CDisplaySettingsDlg::OnFaceStyle(int id)
 {
     CRenderingOptions* options = Options();
-    if (m_updating || options == nullptr)
+    if (IsUpdating() || options == nullptr)
         return;
     {
-        const CFlagGuard applying(m_applying);
+        const CFlagGuard applying = ApplyingChange();
         switch (id)
         {
         case kWireframe:
@@ -402,11 +342,11 @@ void CDisplaySettingsDlg::OnFaceStyle(int id)
 void CDisplaySettingsDlg::OnXRay()
 {
     CRenderingOptions* options = Options();
-    if (m_updating || options == nullptr)
+    if (IsUpdating() || options == nullptr)
         return;
     m_xray = static_cast<CButtonST*>(GetDlgItem(kXRay))->GetCheck() == 0;
     {
-        const CFlagGuard applying(m_applying);
+        const CFlagGuard applying = ApplyingChange();
         options->SetTransparentDisplay(m_xray);
     }
     RefreshButtons();
@@ -416,10 +356,10 @@ void CDisplaySettingsDlg::OnXRay()
 void CDisplaySettingsDlg::OnCheck(const CheckBinding& binding)
 {
     CRenderingOptions* options = Options();
-    if (m_updating || options == nullptr)
+    if (IsUpdating() || options == nullptr)
         return;
     {
-        const CFlagGuard applying(m_applying);
+        const CFlagGuard applying = ApplyingChange();
         binding.set(*options, IsDlgButtonChecked(binding.id) != 0);
     }
     RefreshButtons();
@@ -429,11 +369,11 @@ void CDisplaySettingsDlg::OnCheck(const CheckBinding& binding)
 void CDisplaySettingsDlg::OnEdgeColor(int item)
 {
     CRenderingOptions* options = Options();
-    if (m_updating || options == nullptr)
+    if (IsUpdating() || options == nullptr)
         return;
     m_edgeColorMode = EdgeColorModeOfItem(item);
     {
-        const CFlagGuard applying(m_applying);
+        const CFlagGuard applying = ApplyingChange();
         options->SetEdgeColorMode(m_edgeColorMode);
     }
     Redraw();
@@ -442,11 +382,11 @@ void CDisplaySettingsDlg::OnEdgeColor(int item)
 void CDisplaySettingsDlg::OnQuality(int item)
 {
     CRenderingOptions* options = Options();
-    if (m_updating || options == nullptr)
+    if (IsUpdating() || options == nullptr)
         return;
     m_quality = item;
     {
-        const CFlagGuard applying(m_applying);
+        const CFlagGuard applying = ApplyingChange();
         options->SetTransparencyQuality(item);
     }
     Redraw();
@@ -456,10 +396,10 @@ void CDisplaySettingsDlg::OnUseSun()
 {
     CTarnwickModel* model = GetCurrentModel();
     CShadowInfo* shadows = model != nullptr ? model->GetShadowInfo() : nullptr;
-    if (m_updating || shadows == nullptr)
+    if (IsUpdating() || shadows == nullptr)
         return;
     {
-        const CFlagGuard applying(m_applying);
+        const CFlagGuard applying = ApplyingChange();
         shadows->SetUseSunForShading(IsDlgButtonChecked(kUseSun) != 0);
     }
     RefreshButtons();
@@ -469,54 +409,40 @@ void CDisplaySettingsDlg::OnUseSun()
 void CDisplaySettingsDlg::OnEnableTransparency()
 {
     CRenderingOptions* options = Options();
-    if (m_updating || options == nullptr)
+    if (IsUpdating() || options == nullptr)
         return;
     m_enableTransparency = IsDlgButtonChecked(kEnableTransparency) != 0;
     if (m_enableTransparency != options->IsEnableTransparency())
     {
-        const CFlagGuard applying(m_applying);
+        const CFlagGuard applying = ApplyingChange();
         options->SetEnableTransparency(m_enableTransparency);
     }
     RefreshButtons();
     Redraw();
 }
 
-void CDisplaySettingsDlg::OnExpand()
-{
-    SetExpanded(!IsExpanded());
-    auto* expand = static_cast<CButtonImageST*>(GetDlgItem(kExpand));
-    (void)expand->LoadImages("SVG", IsExpanded() ? kExpandedImage : kCollapsedImage, 16);
-    expand->SetTooltipText(IsExpanded() ? kExpandedTip : kCollapsedTip);
-}
-
-void CDisplaySettingsDlg::OnEditChanged(int index)
-{
-    if (!m_updating)
-        m_changed[static_cast<size_t>(index)] = true;
-}
-
 bool CDisplaySettingsDlg::ApplyEdit(int index)
 {
     CRenderingOptions* options = Options();
     const EditBinding& binding = kEdits[index];
-    m_changed[static_cast<size_t>(index)] = false;
+    ClearTyped(binding.id);
     int value = 0;
     if (options == nullptr || !ReadDlgItemIntInRange(binding.id, binding.minimum, binding.maximum, value))
         return false;
     m_values[static_cast<size_t>(index)] = value;
     {
-        const CFlagGuard applying(m_applying);
+        const CFlagGuard applying = ApplyingChange();
         (options->*binding.set)(value);
     }
     return true;
 }
 
-void CDisplaySettingsDlg::OnEditDone(int index)
+void CDisplaySettingsDlg::OnEditDone(int index, bool typed)
 {
     const CRenderingOptions* options = Options();
-    if (m_updating || options == nullptr)
+    if (options == nullptr)
         return;
-    if (m_changed[static_cast<size_t>(index)])
+    if (typed)
     {
         if (ApplyEdit(index))
         {
@@ -529,7 +455,7 @@ void CDisplaySettingsDlg::OnEditDone(int index)
     const int stored = (options->*binding.get)();
     if (stored != m_values[static_cast<size_t>(index)])
     {
-        const CFlagGuard updating(m_updating);
+        const CFlagGuard updating = UpdatingControls();
         SetDlgItemText(binding.id, CString::Formatted("%d", stored));
     }
 }
@@ -538,7 +464,7 @@ void CDisplaySettingsDlg::OnOK()
 {
     bool applied = false;
     for (const int index : kApplyOrder)
-        if (m_changed[static_cast<size_t>(index)])
+        if (IsTyped(kEdits[index].id))
             applied = ApplyEdit(index) || applied;
     if (applied)
     {
@@ -550,15 +476,15 @@ void CDisplaySettingsDlg::OnOK()
 void CDisplaySettingsDlg::OnCancel()
 {
     // Typing that was never applied goes back to the options' values.
-    for (int i = 0; i < kEditCount; ++i)
-        if (m_changed[static_cast<size_t>(i)])
-            RefreshEdit(kEdits[i].id);
+    for (const EditBinding& binding : kEdits)
+        if (IsTyped(binding.id))
+            RefreshEdit(binding.id);
     CTwDialog::OnCancel();
 }
 
 void CDisplaySettingsDlg::OnNotify(const std::string& name, void* data)
 {
-    if (m_applying || !HasWindow())
+    if (IsApplying() || !HasWindow())
         return;
     if (name == kResynchUINotification)
         FullRefresh();
@@ -578,7 +504,7 @@ void CDisplaySettingsDlg::OnRenderingOptionsChange(int id)
         FullRefresh();
         return;
     }
-    const CFlagGuard updating(m_updating);
+    const CFlagGuard updating = UpdatingControls();
     switch (id)
     {
     case kRenderingRenderMode: RefreshFaceStyle(); break;

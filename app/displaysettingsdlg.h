@@ -53,23 +53,16 @@ public:
     ~CDisplaySettingsDlg() override;
 
     [[nodiscard]] CString GetSectionName() const override { return CString("DazaviDisplaySettings"); }
-    [[nodiscard]] int GetFullHeight(bool expanded) const override
-    {
-        return expanded ? m_expandedHeight : m_collapsedHeight;
-    }
-    void Close() override;
 
     void CreateTemplateControls() override;
     bool OnInitDialog() override;
     void OnShowWindow(bool show) override;
-    void OnDestroy() override;
     // Applies every changed edit; the window stays open.
     void OnOK() override;
     void OnCancel() override;
     void OnNotify(const std::string& name, void* data) override;
 
     [[nodiscard]] int GetFaceStyle() const { return m_faceStyle; }
-    [[nodiscard]] bool IsObserving() const { return m_observing; }
 
     // One edit box and its option: the range typed values must keep, the range a stored
     // value shows clamped to, and the check box that enables it.
@@ -95,7 +88,6 @@ public:
 private:
     [[nodiscard]] static CRenderingOptions* Options();
     void ConnectControls();
-    void StopObserving();
     void FullRefresh();
     void RefreshButtons();
     void RefreshCheck(int id);
@@ -112,9 +104,7 @@ private:
     void OnQuality(int item);
     void OnUseSun();
     void OnEnableTransparency();
-    void OnExpand();
-    void OnEditChanged(int index);
-    void OnEditDone(int index);
+    void OnEditDone(int index, bool typed);
     // Reads and sets one edit's value; false when the value was refused.
     bool ApplyEdit(int index);
     void OnRenderingOptionsChange(int id);
@@ -126,12 +116,6 @@ private:
     bool m_enableTransparency = false;
     int m_edgeColorMode = 1;
     int m_quality = 0;
-    // The edits' bound values and whether each was typed into since it was last applied.
+    // The edits' bound values.
     std::array<int, 4> m_values{};
-    std::array<bool, 4> m_changed{};
-    bool m_updating = false;
-    bool m_applying = false;
-    bool m_observing = false;
-    int m_collapsedHeight = 0;
-    int m_expandedHeight = 0;
 };

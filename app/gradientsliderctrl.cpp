@@ -183,7 +183,9 @@ void CGradientSliderCtrl::paintEvent(QPaintEvent*)
     DrawChannel(painter, GetChannelRect());
     m_paintingDisabled = false;
     DrawThumb(painter);
-    DrawLabels(painter);
+    // A compact slider's labels were drawn with its channel, under the thumb.
+    if (!m_compact)
+        DrawLabels(painter);
 }
 
 void CGradientSliderCtrl::DrawThumb(QPainter& painter)

@@ -39,25 +39,6 @@ constexpr int kYearMessageId = 21612;
 constexpr int kNoonLabelId = 10053;
 constexpr int kMonthFontNameId = 10560;
 constexpr int kMonthLabelsId = 10561;
-constexpr int kExpandedImage = 463;
-constexpr int kCollapsedImage = 464;
-constexpr int kExpandedTip = 21882;
-constexpr int kCollapsedTip = 21883;
-
-// Sets a flag for the life of the guard.
-class CFlagGuard
-{
-public:
-    explicit CFlagGuard(bool& flag) : m_flag(flag), m_old(flag) { m_flag = true; }
-    ~CFlagGuard() { m_flag = m_old; }
-    CFlagGuard(const CFlagGuard&) = delete;
-    CFlagGuard& operator=(const CFlagGuard&) = delete;
-
-private:
-    bool& m_flag;
-    bool m_old;
-};
-
 }  // namespace
 
 int NotificationRecordCode(const void* data)
@@ -81,11 +62,14 @@ void ApplyShadowTime(const CUtcTime& time)
         UpdateAllViewsOfActiveDoc();
 }
 
-CShadowPS::CShadowPS() : CTwDialog(kTemplateId) {}
+CShadowPS::CShadowPS() : CTwDialog(kTemplateId)
+{
+    FollowNoticesWhileShown(this, {kRenderingOptionsChangeNotification, kAnimationNotification, kShadowNotification,
+                                   kResynchUINotification});
+}
 
 CShadowPS::~CShadowPS()
 {
-    RemoveObservers();
     DestroyWindow();
 }
 
@@ -141,12 +125,10 @@ void CShadowPS::ConnectControls()
     QObject::connect(button(kFromEdges), &QAbstractButton::clicked, [this] { OnFromEdges(); });
     for (const int id : {kOnFaces, kOnGround})
         QObject::connect(button(id), &QAbstractButton::clicked, [this, id] { OnSurface(id); });
-    QObject::connect(button(kExpand), &QAbstractButton::clicked, [this] { OnExpand(); });
+    QObject::connect(button(kExpand), &QAbstractButton::clicked, [this] { ToggleExpanded(); });
     for (const IntensityBinding& binding : kIntensities)
     {
-        auto* edit = static_cast<QLineEdit*>(GetDlgItem(binding.editId));
-        QObject::connect(edit, &QLineEdit::textEdited, [this, &binding] { OnIntensityEdited(binding); });
-        QObject::connect(edit, &QLineEdit::editingFinished, [this, &binding] { OnIntensityEditDone(binding); });
+        ConnectEdit(binding.editId, [this, &binding](bool typed) { OnIntensityEditDone(binding, typed); });
         QObject::connect(static_cast<QSlider*>(GetDlgItem(binding.sliderId)), &QSlider::valueChanged,
                          [this, &binding] { OnIntensitySlider(binding); });
         static_cast<CSpinButtonCtrl*>(GetDlgItem(binding.spinId))
@@ -164,13 +146,10 @@ void CShadowPS::ConnectControls()
 
 bool CShadowPS::OnInitDialog()
 {
+    // The controls take their first values before their handlers may act.
+    const CFlagGuard updating = UpdatingControls();
     CTwDialog::OnInitDialog();
-    // The whole window when expanded; down to the separator when not.
-    const CRect window = GetWindowRect();
-    m_expandedHeight = window.Height();
-    m_collapsedHeight = GetDlgItemScreenRect(kSeparator).bottom - window.top;
-    SetExpanded(IsExpanded());
-    ShowExpandButton();
+    SetUpExpandButton(kExpand, kSeparator);
     static_cast<CGradientSliderCtrl*>(GetDlgItem(kTimeSlider))->SetCompact(true);
     static_cast<CGradientSliderCtrl*>(GetDlgItem(kDateSlider))->SetCompact(true);
     static_cast<CDTPicker*>(GetDlgItem(kTimePicker))->SetCustomFormat(TimePickerFormat(QLocale::system()));
@@ -181,7 +160,6 @@ bool CShadowPS::OnInitDialog()
     static_cast<CDTPicker*>(GetDlgItem(kDatePicker))->setDisplayFormat(dateFormat);
     LoadFromShadowInfo(nullptr);
     UpdateControls(true);
-    m_updating = false;
     return true;
 }
 
@@ -193,44 +171,8 @@ bool CShadowPS::WantsKey(int controlId, UINT key) const
 void CShadowPS::OnShowWindow(bool show)
 {
     CTwDialog::OnShowWindow(show);
-    if (!show)
-    {
-        RemoveObservers();
-        return;
-    }
-    AddObservers();
-    Refresh();
-}
-
-void CShadowPS::AddObservers()
-{
-    if (m_observing)
-        return;
-    CNotificationCenter& center = GetNotificationCenter();
-    for (const char* name : {kRenderingOptionsChangeNotification, kAnimationNotification, kShadowNotification,
-                             kResynchUINotification})
-        center.AddObserver(name, this);
-    m_observing = true;
-}
-
-void CShadowPS::RemoveObservers()
-{
-    if (!m_observing)
-        return;
-    GetNotificationCenter().RemoveObserver(this);
-    m_observing = false;
-}
-
-void CShadowPS::Close()
-{
-    RemoveObservers();
-    CTwDialog::Close();
-}
-
-void CShadowPS::OnDestroy()
-{
-    RemoveObservers();
-    CTwDialog::OnDestroy();
+    if (show)
+        Refresh();
 }
 
 void CShadowPS::OnNotify(const std::string& name, void* data)
@@ -243,7 +185,7 @@ void CShadowPS::OnNotify(const std::string& name, void* data)
 
 void CShadowPS::Refresh()
 {
-    if (m_applying || !HasWindow())
+    if (IsApplying() || !HasWindow())
         return;
     LoadFromShadowInfo(nullptr);
     UpdateControls(true);
@@ -266,7 +208,7 @@ void CShadowPS::LoadFromShadowInfo(const CShadowInfo* shadows)
 
 void CShadowPS::UpdateControls(bool full)
 {
-    const CFlagGuard updating(m_updating);
+    const CFlagGuard updating = UpdatingControls();
     if (!full)
         static_cast<QSlider*>(GetDlgItem(kDateSlider))->setValue(m_time.GetDayOfYear());
     else
@@ -291,9 +233,9 @@ void CShadowPS::UpdateControls(bool full)
 
 void CShadowPS::UpdateIntensityControls()
 {
-    m_edited.fill(false);
     for (const IntensityBinding& binding : kIntensities)
     {
+        ClearTyped(binding.editId);
         const int value = Intensity(binding);
         auto* slider = static_cast<CGradientSliderCtrl*>(GetDlgItem(binding.sliderId));
         const QSignalBlocker blocker(slider);
@@ -350,18 +292,11 @@ void CShadowPS::EnableControls()
         return;
     }
     // Only the boxes say so; the settings keep their switches for a view that can.
-    const CFlagGuard updating(m_updating);
+    const CFlagGuard updating = UpdatingControls();
     CheckDlgButton(kOnFaces, 0);
     EnableDlgItem(kOnFaces, false);
     CheckDlgButton(kOnGround, 1);
     EnableDlgItem(kOnGround, false);
-}
-
-void CShadowPS::ShowExpandButton()
-{
-    auto* expand = static_cast<CButtonImageST*>(GetDlgItem(kExpand));
-    (void)expand->LoadImages("SVG", IsExpanded() ? kExpandedImage : kCollapsedImage, 16);
-    expand->SetTooltipText(IsExpanded() ? kExpandedTip : kCollapsedTip);
 }
 
 void CShadowPS::Redraw()
@@ -371,7 +306,7 @@ void CShadowPS::Redraw()
 
 void CShadowPS::ApplyTime()
 {
-    const CFlagGuard applying(m_applying);
+    const CFlagGuard applying = ApplyingChange();
     ApplyShadowTime(m_time);
 }
 
@@ -380,45 +315,34 @@ int& CShadowPS::Intensity(const IntensityBinding& binding)
     return binding.sliderId == kLightSlider ? m_light : m_dark;
 }
 
-bool& CShadowPS::Edited(const IntensityBinding& binding)
-{
-    return m_edited[binding.sliderId == kLightSlider ? 0 : 1];
-}
-
 void CShadowPS::SetIntensity(const IntensityBinding& binding, int value)
 {
     Intensity(binding) = value;
     if (CShadowInfo* shadows = Shadows())
     {
-        const CFlagGuard applying(m_applying);
+        const CFlagGuard applying = ApplyingChange();
         (shadows->*binding.set)(value);
     }
 }
 
-void CShadowPS::OnIntensityEdited(const IntensityBinding& binding)
+void CShadowPS::OnIntensityEditDone(const IntensityBinding& binding, bool typed)
 {
-    if (!m_updating)
-        Edited(binding) = true;
-}
-
-void CShadowPS::OnIntensityEditDone(const IntensityBinding& binding)
-{
-    if (m_updating || !Edited(binding))
+    if (!typed)
         return;
     // Cleared first: the message box below takes the focus and ends the editing again.
-    Edited(binding) = false;
+    ClearTyped(binding.editId);
     int value = 0;
     if (Shadows() == nullptr || GetDlgItemText(binding.editId).IsEmpty() ||
         !ReadDlgItemIntInRange(binding.editId, 0, kMaxIntensity, value))
     {
         // The edit and the slider keep showing one value.
-        const CFlagGuard updating(m_updating);
+        const CFlagGuard updating = UpdatingControls();
         SetDlgItemInt(binding.editId, Intensity(binding));
         return;
     }
     SetIntensity(binding, value);
     {
-        const CFlagGuard updating(m_updating);
+        const CFlagGuard updating = UpdatingControls();
         auto* slider = static_cast<QSlider*>(GetDlgItem(binding.sliderId));
         const QSignalBlocker blocker(slider);
         slider->setValue(value);
@@ -429,19 +353,19 @@ void CShadowPS::OnIntensityEditDone(const IntensityBinding& binding)
 
 bool CShadowPS::OnIntensitySpin(const IntensityBinding& binding, int delta)
 {
-    if (m_updating || Shadows() == nullptr)
+    if (IsUpdating() || Shadows() == nullptr)
         return false;
     const int value = Intensity(binding) + delta;
     if (value < 0 || value > kMaxIntensity)
         return false;
     SetIntensity(binding, value);
     {
-        const CFlagGuard updating(m_updating);
+        const CFlagGuard updating = UpdatingControls();
         auto* slider = static_cast<QSlider*>(GetDlgItem(binding.sliderId));
         const QSignalBlocker blocker(slider);
         slider->setValue(value);
         SetDlgItemInt(binding.editId, value);
-        Edited(binding) = false;
+        ClearTyped(binding.editId);
     }
     Redraw();
     return true;
@@ -449,14 +373,14 @@ bool CShadowPS::OnIntensitySpin(const IntensityBinding& binding, int delta)
 
 void CShadowPS::OnIntensitySlider(const IntensityBinding& binding)
 {
-    if (m_updating || Shadows() == nullptr)
+    if (IsUpdating() || Shadows() == nullptr)
         return;
     const int value = static_cast<QSlider*>(GetDlgItem(binding.sliderId))->value();
     SetIntensity(binding, value);
     {
-        const CFlagGuard updating(m_updating);
+        const CFlagGuard updating = UpdatingControls();
         SetDlgItemInt(binding.editId, value);
-        Edited(binding) = false;
+        ClearTyped(binding.editId);
         static_cast<CSpinButtonCtrl*>(GetDlgItem(binding.spinId))->SetPos(value);
     }
     Redraw();
@@ -464,14 +388,14 @@ void CShadowPS::OnIntensitySlider(const IntensityBinding& binding)
 
 void CShadowPS::OnDateSlider()
 {
-    if (m_updating || Shadows() == nullptr)
+    if (IsUpdating() || Shadows() == nullptr)
         return;
     int month = 0;
     int day = 0;
     m_time.DayOfYearToDate(static_cast<QSlider*>(GetDlgItem(kDateSlider))->value(), month, day);
     m_time = CUtcTime(m_time.GetYear(), month, day, m_time.GetHour(), m_time.GetMinute(), m_time.GetSecond());
     ApplyTime();
-    const CFlagGuard updating(m_updating);
+    const CFlagGuard updating = UpdatingControls();
     UpdateTimeSlider();
     auto* picker = static_cast<CDTPicker*>(GetDlgItem(kDatePicker));
     const QSignalBlocker blocker(picker);
@@ -483,11 +407,11 @@ void CShadowPS::OnDateSlider()
 void CShadowPS::OnTimeSlider()
 {
     const CShadowInfo* shadows = Shadows();
-    if (m_updating || shadows == nullptr)
+    if (IsUpdating() || shadows == nullptr)
         return;
     m_time = static_cast<CTimeSliderCtrl*>(GetDlgItem(kTimeSlider))->GetTimeAtThumb(*shadows);
     ApplyTime();
-    const CFlagGuard updating(m_updating);
+    const CFlagGuard updating = UpdatingControls();
     auto* picker = static_cast<CDTPicker*>(GetDlgItem(kTimePicker));
     const QSignalBlocker blocker(picker);
     picker->SetHour(m_time.GetHour());
@@ -523,19 +447,26 @@ bool CShadowPS::DoDataExchange()
     return true;
 }
 
-void CShadowPS::OnDatePicker()
+bool CShadowPS::ApplyPickers()
 {
-    if (m_updating || Shadows() == nullptr)
-        return;
+    if (IsUpdating() || Shadows() == nullptr)
+        return false;
     if (!DoDataExchange())
     {
-        // A refused date leaves the settings alone, and the picker shows them again.
-        const CFlagGuard updating(m_updating);
+        // A refused date or time leaves the settings alone, and the pickers show them again.
+        const CFlagGuard updating = UpdatingControls();
         UpdatePickers();
-        return;
+        return false;
     }
     ApplyTime();
-    const CFlagGuard updating(m_updating);
+    return true;
+}
+
+void CShadowPS::OnDatePicker()
+{
+    if (!ApplyPickers())
+        return;
+    const CFlagGuard updating = UpdatingControls();
     static_cast<CDateSliderCtrl*>(GetDlgItem(kDateSlider))
         ->InitDateSlider(m_time.GetDaysInYear(), m_time.GetDayOfYear());
     UpdateTimeSlider();
@@ -543,16 +474,9 @@ void CShadowPS::OnDatePicker()
 
 void CShadowPS::OnTimePicker()
 {
-    if (m_updating || Shadows() == nullptr)
+    if (!ApplyPickers())
         return;
-    if (!DoDataExchange())
-    {
-        const CFlagGuard updating(m_updating);
-        UpdatePickers();
-        return;
-    }
-    ApplyTime();
-    const CFlagGuard updating(m_updating);
+    const CFlagGuard updating = UpdatingControls();
     auto* slider = static_cast<QSlider*>(GetDlgItem(kTimeSlider));
     const QSignalBlocker blocker(slider);
     slider->setValue(m_time.GetMinuteOfDay());
@@ -561,12 +485,12 @@ void CShadowPS::OnTimePicker()
 void CShadowPS::OnDisplayShadows()
 {
     CShadowInfo* shadows = Shadows();
-    if (m_updating || shadows == nullptr)
+    if (IsUpdating() || shadows == nullptr)
         return;
     m_displayShadows = IsDlgButtonChecked(kDisplayShadows) != 0;
     if (m_displayShadows != shadows->IsDisplayShadows())
     {
-        const CFlagGuard applying(m_applying);
+        const CFlagGuard applying = ApplyingChange();
         shadows->SetDisplayShadows(m_displayShadows);
     }
     Redraw();
@@ -576,11 +500,11 @@ void CShadowPS::OnDisplayShadows()
 void CShadowPS::OnFromEdges()
 {
     CShadowInfo* shadows = Shadows();
-    if (m_updating || shadows == nullptr)
+    if (IsUpdating() || shadows == nullptr)
         return;
     m_fromEdges = IsDlgButtonChecked(kFromEdges) != 0;
     {
-        const CFlagGuard applying(m_applying);
+        const CFlagGuard applying = ApplyingChange();
         shadows->SetFromEdges(m_fromEdges);
     }
     Redraw();
@@ -589,26 +513,20 @@ void CShadowPS::OnFromEdges()
 void CShadowPS::OnSurface(int clickedId)
 {
     CShadowInfo* shadows = Shadows();
-    if (m_updating || shadows == nullptr)
+    if (IsUpdating() || shadows == nullptr)
         return;
     // Shadows need somewhere to fall: clearing the last of the two checks the other.
     if (IsDlgButtonChecked(kOnFaces) == 0 && IsDlgButtonChecked(kOnGround) == 0)
     {
-        const CFlagGuard updating(m_updating);
+        const CFlagGuard updating = UpdatingControls();
         CheckDlgButton(clickedId == kOnFaces ? kOnGround : kOnFaces, 1);
     }
     m_onFaces = IsDlgButtonChecked(kOnFaces) != 0;
     m_onGround = IsDlgButtonChecked(kOnGround) != 0;
     {
-        const CFlagGuard applying(m_applying);
+        const CFlagGuard applying = ApplyingChange();
         shadows->SetOnFaces(m_onFaces);
         shadows->SetOnGround(m_onGround);
     }
     Redraw();
-}
-
-void CShadowPS::OnExpand()
-{
-    SetExpanded(!IsExpanded());
-    ShowExpandButton();
 }

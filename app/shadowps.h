@@ -7,8 +7,6 @@
 // Typed years, times and intensities are checked before they reach the model (a typed
 // intensity when the typing ends, so that no partly typed value is applied), and one of
 // "On faces" and "On ground" always stays on.
-#include <array>
-
 #include "app/twdialog.h"
 #include "document/utctime.h"
 #include "foundation/notificationcenter.h"
@@ -49,21 +47,14 @@ public:
     ~CShadowPS() override;
 
     [[nodiscard]] CString GetSectionName() const override { return CString("DazaviShadows"); }
-    [[nodiscard]] int GetFullHeight(bool expanded) const override
-    {
-        return expanded ? m_expandedHeight : m_collapsedHeight;
-    }
     // The date and time pickers take every key typed into them.
     [[nodiscard]] bool WantsKey(int controlId, UINT key) const override;
-    void Close() override;
 
     void CreateTemplateControls() override;
     bool OnInitDialog() override;
     void OnShowWindow(bool show) override;
-    void OnDestroy() override;
     void OnNotify(const std::string& name, void* data) override;
 
-    [[nodiscard]] bool IsObserving() const { return m_observing; }
     [[nodiscard]] const CUtcTime& GetShownTime() const { return m_time; }
 
     // One intensity: its slider, edit box and spin, and its setting.
@@ -83,8 +74,6 @@ protected:
 private:
     [[nodiscard]] static CShadowInfo* Shadows();
     void ConnectControls();
-    void AddObservers();
-    void RemoveObservers();
     void Refresh();
     void LoadFromShadowInfo(const CShadowInfo* shadows);
     void UpdateControls(bool full);
@@ -92,17 +81,16 @@ private:
     void UpdatePickers();
     void UpdateTimeSlider();
     void EnableControls();
-    void ShowExpandButton();
     void Redraw();
     void ApplyTime();
     // Reads every control; false, after a message, when a value is refused.
     bool DoDataExchange();
+    // Applies the pickers' date and time; false when there was nothing to apply or a
+    // value was refused.
+    bool ApplyPickers();
     [[nodiscard]] int& Intensity(const IntensityBinding& binding);
-    // Typed into since the value was last applied or shown.
-    [[nodiscard]] bool& Edited(const IntensityBinding& binding);
     void SetIntensity(const IntensityBinding& binding, int value);
-    void OnIntensityEdited(const IntensityBinding& binding);
-    void OnIntensityEditDone(const IntensityBinding& binding);
+    void OnIntensityEditDone(const IntensityBinding& binding, bool typed);
     bool OnIntensitySpin(const IntensityBinding& binding, int delta);
     void OnIntensitySlider(const IntensityBinding& binding);
     void OnDateSlider();
@@ -112,22 +100,12 @@ private:
     void OnDisplayShadows();
     void OnFromEdges();
     void OnSurface(int clickedId);
-    void OnExpand();
 
     int m_light = 0;
     int m_dark = 0;
-    std::array<bool, 2> m_edited{};
     bool m_fromEdges = false;
     bool m_onFaces = true;
     bool m_onGround = true;
     bool m_displayShadows = false;
     CUtcTime m_time;
-    int m_expandedHeight = 0;
-    int m_collapsedHeight = 0;
-    // Set while the window writes its own controls, from creation to the end of
-    // OnInitDialog; the control handlers then do nothing.
-    bool m_updating = true;
-    // Set while the window changes the shadow settings; their notices are its own.
-    bool m_applying = false;
-    bool m_observing = false;
 };

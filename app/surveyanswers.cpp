@@ -20,6 +20,52 @@ void AddLine(CString& report, const char* label, const CString& value)
     report += CString(label) + value + CString("\n");
 }
 
+// A run of report lines, each a label and the member of the record that gives its text.
+template <typename Record>
+struct CTextLine
+{
+    const char* label;
+    CString Record::*value;
+};
+
+template <typename Record, size_t N>
+void AddLines(CString& report, const Record& record, const CTextLine<Record> (&lines)[N])
+{
+    for (const CTextLine<Record>& line : lines)
+        AddLine(report, line.label, record.*line.value);
+}
+
+void AddFlags(CString& report, const std::array<const char*, 4>& labels, const std::array<bool, 4>& flags)
+{
+    for (size_t i = 0; i < flags.size(); ++i)
+        AddLine(report, labels[i], BoolToTrueFalse(flags[i]));
+}
+
+using CAnswerLine = CTextLine<CSurveyAnswers>;
+using CCardLine = CTextLine<CDisplayAdapter>;
+
+const CAnswerLine kUserLines[] = {{"Application: ", &CSurveyAnswers::applicationName},
+                                  {"Version: ", &CSurveyAnswers::applicationVersion},
+                                  {"UserName: ", &CSurveyAnswers::userName},
+                                  {"CompanyName: ", &CSurveyAnswers::companyName},
+                                  {"Computer: ", &CSurveyAnswers::computerName},
+                                  {"OS: ", &CSurveyAnswers::osText}};
+const CCardLine kCardLines[] = {{"Graphics Card: ", &CDisplayAdapter::description},
+                                {"Driver Date: ", &CDisplayAdapter::date},
+                                {"Driver Version: ", &CDisplayAdapter::version}};
+const CAnswerLine kDisplayLines[] = {{"GL_VENDOR: ", &CSurveyAnswers::glVendor},
+                                     {"GL_RENDERER: ", &CSurveyAnswers::glRenderer},
+                                     {"GL_VERSION: ", &CSurveyAnswers::glVersion},
+                                     {"GLU_VERSION: ", &CSurveyAnswers::gluVersion},
+                                     {"Colors: ", &CSurveyAnswers::colors},
+                                     {"Screen Area: ", &CSurveyAnswers::screenArea},
+                                     {"Pixel Format: ", &CSurveyAnswers::pixelFormat}};
+const std::array<const char*, 4> kDisabledReasonLabels = {"Acceleration Never Enabled: ", "Acceleration Not Faster: ",
+                                                          "Acceleration Draws Wrong: ", "Acceleration Crashes: "};
+const std::array<const char*, 4> kEnabledProblemLabels = {
+    "Acceleration Full Shadows Wrong: ", "Acceleration Display Black: ", "Acceleration Display Flickers: ",
+    "Acceleration Patterns Wrong: "};
+
 }  // namespace
 
 CSurveyAnswers CollectSurveyFacts()
@@ -59,43 +105,20 @@ CSurveyAnswers CollectSurveyFacts()
 CString FormatSurveyReport(const CSurveyAnswers& a)
 {
     CString report;
-    AddLine(report, "Application: ", a.applicationName);
-    AddLine(report, "Version: ", a.applicationVersion);
-    AddLine(report, "UserName: ", a.userName);
-    AddLine(report, "CompanyName: ", a.companyName);
-    AddLine(report, "Computer: ", a.computerName);
-    AddLine(report, "OS: ", a.osText);
-
+    AddLines(report, a, kUserLines);
     const int count = static_cast<int>(a.adapters.size());
     AddLine(report, "Graphics Card #: ", CString::Formatted("%d/%d", a.selectedAdapter, count));
     const bool listed = a.selectedAdapter >= 0 && a.selectedAdapter < count;
     const CDisplayAdapter typed{a.typedCardName + CString(" (Typed)"), CString("Unknown"), CString("Unknown")};
-    const CDisplayAdapter& card = listed ? a.adapters[static_cast<size_t>(a.selectedAdapter)] : typed;
-    AddLine(report, "Graphics Card: ", card.description);
-    AddLine(report, "Driver Date: ", card.date);
-    AddLine(report, "Driver Version: ", card.version);
-    AddLine(report, "GL_VENDOR: ", a.glVendor);
-    AddLine(report, "GL_RENDERER: ", a.glRenderer);
-    AddLine(report, "GL_VERSION: ", a.glVersion);
-    AddLine(report, "GLU_VERSION: ", a.gluVersion);
-    AddLine(report, "Colors: ", a.colors);
-    AddLine(report, "Screen Area: ", a.screenArea);
-    AddLine(report, "Pixel Format: ", a.pixelFormat);
+    AddLines(report, listed ? a.adapters[static_cast<size_t>(a.selectedAdapter)] : typed, kCardLines);
+    AddLines(report, a, kDisplayLines);
 
     AddLine(report, "Acceleration: ", BoolToYesNo(a.accelerated));
     if (!a.accelerated)
-    {
-        const char* const labels[] = {"Acceleration Never Enabled: ", "Acceleration Not Faster: ",
-                                      "Acceleration Draws Wrong: ", "Acceleration Crashes: "};
-        for (size_t i = 0; i < a.disabledReasons.size(); ++i)
-            AddLine(report, labels[i], BoolToTrueFalse(a.disabledReasons[i]));
-    }
+        AddFlags(report, kDisabledReasonLabels, a.disabledReasons);
     if (a.askEnabledProblems)
     {
-        const char* const labels[] = {"Acceleration Full Shadows Wrong: ", "Acceleration Display Black: ",
-                                      "Acceleration Display Flickers: ", "Acceleration Patterns Wrong: "};
-        for (size_t i = 0; i < a.enabledProblems.size(); ++i)
-            AddLine(report, labels[i], BoolToTrueFalse(a.enabledProblems[i]));
+        AddFlags(report, kEnabledProblemLabels, a.enabledProblems);
         AddLine(report, "Acceleration Problems: ", a.problemsText);
     }
     AddLine(report, "Reversed Picking: ", BoolToYesNo(a.reversedPicking));

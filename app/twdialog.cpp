@@ -1,8 +1,15 @@
 #include "app/twdialog.h"
 
+#include <QLineEdit>
+#include <QMainWindow>
+#include <algorithm>
+#include <array>
 #include <cstdlib>
+#include <utility>
 
+#include "app/buttonimagest.h"
 #include "app/stickydragmanager.h"
+#include "foundation/notificationcenter.h"
 #include "foundation/syshelpers.h"
 #include "platform/profile.h"
 #include "platform/sysinfo.h"
@@ -23,6 +30,35 @@ bool MovesTopEdge(UINT edge)
     return edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
 }
 
+// Windows with no stored place open in a cascade from the main window's top right,
+// each a step left of and below the one opened before it.
+constexpr int kFirstPlaceTop = 80;
+constexpr int kFirstPlaceMargin = 8;
+constexpr int kFirstPlaceStep = 28;
+constexpr int kFirstPlaceSlots = 6;
+
+// The windows that hold each place of the cascade; a window gives its place up when it goes.
+std::array<const CTwDialog*, kFirstPlaceSlots>& FirstPlaceHolders()
+{
+    static std::array<const CTwDialog*, kFirstPlaceSlots> holders{};
+    return holders;
+}
+
+int TakeFreeFirstPlace(const CTwDialog* window)
+{
+    auto& holders = FirstPlaceHolders();
+    const auto free = std::find(holders.begin(), holders.end(), nullptr);
+    if (free == holders.end())
+        return 0;
+    *free = window;
+    return static_cast<int>(free - holders.begin());
+}
+
+constexpr int kExpandedImage = 463;
+constexpr int kCollapsedImage = 464;
+constexpr int kExpandedTip = 21882;
+constexpr int kCollapsedTip = 21883;
+
 }  // namespace
 
 CTwDialog::CTwDialog(UINT templateId) : CDialog(templateId) {}
@@ -30,7 +66,78 @@ CTwDialog::CTwDialog(UINT templateId) : CDialog(templateId) {}
 CTwDialog::~CTwDialog()
 {
     DestroyWindow();
+    StopFollowingNotices();
     GetStickyDragManager().DetachWindow(this);
+    for (const CTwDialog*& holder : FirstPlaceHolders())
+        if (holder == this)
+            holder = nullptr;
+}
+
+int CTwDialog::GetFullHeight(bool expanded) const
+{
+    if (m_expandButtonId == 0)
+        return m_fullHeight;
+    return expanded ? m_expandedHeight : m_collapsedHeight;
+}
+
+void CTwDialog::FollowNoticesWhileShown(IObserver* observer, std::vector<std::string> names)
+{
+    m_noticeObserver = observer;
+    m_noticeNames = std::move(names);
+}
+
+void CTwDialog::StartFollowingNotices()
+{
+    if (m_following || m_noticeObserver == nullptr)
+        return;
+    CNotificationCenter& center = GetNotificationCenter();
+    for (const std::string& name : m_noticeNames)
+        center.AddObserver(name, m_noticeObserver);
+    m_following = true;
+}
+
+void CTwDialog::StopFollowingNotices()
+{
+    if (!m_following)
+        return;
+    GetNotificationCenter().RemoveObserver(m_noticeObserver);
+    m_following = false;
+}
+
+void CTwDialog::ConnectEdit(int editId, std::function<void(bool typed)> done)
+{
+    auto* edit = static_cast<QLineEdit*>(GetDlgItem(editId));
+    QObject::connect(edit, &QLineEdit::textEdited, [this, editId] {
+        if (!m_updating)
+            m_typed.insert(editId);
+    });
+    QObject::connect(edit, &QLineEdit::editingFinished, [this, editId, done = std::move(done)] {
+        if (!m_updating)
+            done(IsTyped(editId));
+    });
+}
+
+void CTwDialog::SetUpExpandButton(int buttonId, int separatorId)
+{
+    m_expandButtonId = buttonId;
+    const CRect window = GetWindowRect();
+    m_expandedHeight = window.Height();
+    m_collapsedHeight = GetDlgItemScreenRect(separatorId).bottom - window.top;
+    SetExpanded(IsExpanded());
+    ShowExpandButton();
+}
+
+void CTwDialog::ToggleExpanded()
+{
+    SetExpanded(!IsExpanded());
+    ShowExpandButton();
+}
+
+void CTwDialog::ShowExpandButton()
+{
+    auto* expand = static_cast<CButtonImageST*>(GetDlgItem(m_expandButtonId));
+    (void)expand->LoadImages("SVG", IsExpanded() ? kExpandedImage : kCollapsedImage, 16);
+    expand->SetTooltipText(IsExpanded() ? kExpandedTip : kCollapsedTip);
 }
 
 const CString& CTwDialog::Section() const
@@ -171,6 +278,10 @@ void CTwDialog::WritePlacement()
 
 void CTwDialog::OnShowWindow(bool show)
 {
+    if (show)
+        StartFollowingNotices();
+    else
+        StopFollowingNotices();
     if (!show)
     {
         m_placed = false;
@@ -200,7 +311,10 @@ void CTwDialog::ApplyStoredPlacement()
     int width = rect.Width();
     int height = rect.Height();
     if (!m_positionKnown)
+    {
+        TakeFirstPlace();
         BringWindowToTop();
+    }
     else
     {
         int x = m_x;
@@ -234,6 +348,21 @@ void CTwDialog::ApplyStoredPlacement()
     WriteSize();
     if (!IsFixedHeight())
         m_fullHeight = height;
+}
+
+void CTwDialog::TakeFirstPlace()
+{
+    const CWinApp* app = AfxGetApp();
+    const CFrameWnd* frame = app != nullptr ? app->m_pMainWnd : nullptr;
+    const QWidget* main = frame != nullptr ? frame->GetWindow() : nullptr;
+    if (main == nullptr)
+        return;
+    if (m_firstPlaceSlot < 0)
+        m_firstPlaceSlot = TakeFreeFirstPlace(this);
+    const QRect mainRect = main->frameGeometry();
+    const int shift = m_firstPlaceSlot * kFirstPlaceStep;
+    const int x = std::max(mainRect.left(), mainRect.right() - kFirstPlaceMargin - GetWindowRect().Width() - shift);
+    SetWindowPos(x, mainRect.top() + kFirstPlaceTop + shift, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void CTwDialog::OnMove(int x, int y)
@@ -387,6 +516,7 @@ void CTwDialog::OnLButtonUp(UINT /*flags*/, CPoint /*client*/)
 
 void CTwDialog::Close()
 {
+    StopFollowingNotices();
     WritePlacement();
     m_placed = false;
     m_shown = false;
@@ -412,6 +542,7 @@ void CTwDialog::OnClose()
 
 void CTwDialog::OnDestroy()
 {
+    StopFollowingNotices();
     const CRect rect = GetWindowRect();
     m_x = rect.left;
     m_y = rect.top;

@@ -8,8 +8,19 @@
 // A tool window derives from it, builds its controls in CreateTemplateControls, names
 // its section (GetSectionName) and says whether it glues and sizes (CanStick,
 // IsFixedWidth, IsFixedHeight); the application shows and hides it with ShowTool.
+// A window that edits the model in place uses the shared plumbing below: the notices it
+// follows while shown, the flags that tell its own writes from the user's, edit boxes
+// applied when their typing ends, and an expand button that folds it to a separator.
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
 #include "app/stickywindow.h"
+#include "foundation/flagguard.h"
 #include "platform/ui/dialog.h"
+
+class IObserver;
 
 class CTwDialog : public CDialog, public IStickyWindow
 {
@@ -39,7 +50,7 @@ public:
     // The caption's close box.
     virtual void Close();
     // The height when not rolled up.
-    [[nodiscard]] virtual int GetFullHeight(bool /*expanded*/) const { return m_fullHeight; }
+    [[nodiscard]] virtual int GetFullHeight(bool expanded) const;
 
     // Shows or hides the window as the application's commands do.
     void ShowTool(bool show);
@@ -48,6 +59,7 @@ public:
     [[nodiscard]] bool IsRolledUp() const { return m_rolledUp; }
     [[nodiscard]] bool IsExpanded() const { return m_expanded; }
     [[nodiscard]] int GetRolledUpHeight() const { return m_rolledUpHeight; }
+    [[nodiscard]] bool IsFollowingNotices() const { return m_following; }
     void WriteCurrentPage();
     void ReadCurrentPage();
     [[nodiscard]] int GetCurrentPageIndex() const { return m_currentPage; }
@@ -86,10 +98,39 @@ protected:
     // "x" and "y" when the position is known; the size unless fixed both ways.
     void WritePlacement();
 
+    // The notices the observer follows while the window is shown; set once, in the
+    // constructor.
+    void FollowNoticesWhileShown(IObserver* observer, std::vector<std::string> names);
+
+    // Set while the window writes its own controls: the control handlers then do nothing.
+    [[nodiscard]] bool IsUpdating() const { return m_updating; }
+    [[nodiscard]] CFlagGuard UpdatingControls() { return CFlagGuard(m_updating); }
+    // Set while the window changes the model: the notices that follow are its own.
+    [[nodiscard]] bool IsApplying() const { return m_applying; }
+    [[nodiscard]] CFlagGuard ApplyingChange() { return CFlagGuard(m_applying); }
+
+    // An edit box whose value is applied when its typing ends: done(typed) is called
+    // then, typed saying whether the user typed into it since it was last applied or
+    // shown; neither while the window writes its own controls.
+    void ConnectEdit(int editId, std::function<void(bool typed)> done);
+    [[nodiscard]] bool IsTyped(int editId) const { return m_typed.contains(editId); }
+    // The edit now shows an applied or stored value.
+    void ClearTyped(int editId) { m_typed.erase(editId); }
+
+    // From OnInitDialog: the button folds the window down to the separator's bottom and
+    // back; the stored choice is applied at once.
+    void SetUpExpandButton(int buttonId, int separatorId);
+    void ToggleExpanded();
+
 private:
     void ApplyStoredPlacement();
+    // A place of the window's own near the main window, kept for the run.
+    void TakeFirstPlace();
     void WriteSize();
     void EndDrag();
+    void StartFollowingNotices();
+    void StopFollowingNotices();
+    void ShowExpandButton();
 
     bool m_placed = false;
     bool m_shown = false;
@@ -111,4 +152,14 @@ private:
     CPoint m_press;
     bool m_captionCaptured = false;
     mutable CString m_section;
+    IObserver* m_noticeObserver = nullptr;
+    std::vector<std::string> m_noticeNames;
+    bool m_following = false;
+    bool m_updating = false;
+    bool m_applying = false;
+    std::set<int> m_typed;
+    int m_expandButtonId = 0;
+    int m_expandedHeight = 0;
+    int m_collapsedHeight = 0;
+    int m_firstPlaceSlot = -1;
 };

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QPageSetupDialog>
 #include <QPrinter>
+#include <QtGlobal>
+#include <memory>
 
 #include "platform/ui/modaldialog.h"
 
@@ -21,6 +23,35 @@ void ReleasePrinter()
     Printer() = nullptr;
 }
 
+// Qt's page set-up serves every printer here, PDF output included, yet its constructor
+// warns that it "cannot be used" on a printer that is not the system's own: the only
+// kind there is when no printer is installed. That one warning is kept out of the log.
+class CPageSetupWarningFilter
+{
+public:
+    CPageSetupWarningFilter() { s_previous = qInstallMessageHandler(&Filter); }
+    ~CPageSetupWarningFilter() { qInstallMessageHandler(s_previous); }
+    CPageSetupWarningFilter(const CPageSetupWarningFilter&) = delete;
+    CPageSetupWarningFilter& operator=(const CPageSetupWarningFilter&) = delete;
+
+private:
+    static void Filter(QtMsgType type, const QMessageLogContext& context, const QString& message)
+    {
+        if (type == QtWarningMsg && message.startsWith(QLatin1String("QPageSetupDialog: Cannot be used on non-native")))
+            return;
+        if (s_previous != nullptr)
+            s_previous(type, context, message);
+    }
+
+    static inline QtMessageHandler s_previous = nullptr;
+};
+
+std::unique_ptr<QPageSetupDialog> MakePageSetupDialog(QWidget* parent)
+{
+    const CPageSetupWarningFilter filter;
+    return std::make_unique<QPageSetupDialog>(&GetAppPrinter(), parent);
+}
+
 }  // namespace
 
 QPrinter& GetAppPrinter()
@@ -35,6 +66,6 @@ QPrinter& GetAppPrinter()
 
 bool RunPrintSetup(QWidget* parent)
 {
-    QPageSetupDialog dialog(&GetAppPrinter(), parent);
-    return RunModalDialog(dialog) == QDialog::Accepted;
+    const std::unique_ptr<QPageSetupDialog> dialog = MakePageSetupDialog(parent);
+    return RunModalDialog(*dialog) == QDialog::Accepted;
 }

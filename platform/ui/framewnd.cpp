@@ -329,7 +329,14 @@ void CFrameWnd::OnClose()
 
 void CFrameWnd::HandleCloseRequest(bool& accept)
 {
+    // The main window's close begins the program's exit.
+    CWinApp* app = AfxGetApp();
+    const bool exiting = app != nullptr && app->m_pMainWnd == this;
+    if (exiting)
+        app->HoldSettingsUntilExit();
     m_closing = false;
     OnClose();
     accept = m_closing;
+    if (exiting && !accept)
+        app->ReleaseSettings();
 }

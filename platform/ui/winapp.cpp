@@ -79,6 +79,7 @@ int CWinApp::Run(int argc, char** argv)
     }
     if (quitOnSignal)
         RemoveQuitSignals();
+    HoldSettingsUntilExit();
     const int code = ExitInstance();
     m_docTemplate.reset();
     return started ? code : 0;
@@ -146,7 +147,19 @@ int CWinApp::ExitInstance()
 {
     if (m_recentFiles != nullptr)
         m_recentFiles->WriteList();
+    ReleaseSettings();
     return 0;
+}
+
+void CWinApp::HoldSettingsUntilExit()
+{
+    if (m_settingsHold == nullptr)
+        m_settingsHold = std::make_unique<CSettingsStore::CBatch>(GetProfileStore());
+}
+
+void CWinApp::ReleaseSettings()
+{
+    m_settingsHold.reset();
 }
 
 void CWinApp::SetRegistryKey(const CString& company)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/cstring.h"
+#include "platform/settingsstore.h"
 #include "platform/ui/cmdtarget.h"
 
 class CCommandLineInfo;
@@ -63,6 +64,12 @@ public:
 
     CFrameWnd* m_pMainWnd = nullptr;
 
+    // From the main window's close to the end of ExitInstance the program writes many
+    // settings; they reach the file in one write, when the hold ends.
+    void HoldSettingsUntilExit();
+    // Ends the hold, writing what is pending; ExitInstance does it last.
+    void ReleaseSettings();
+
     // What a termination signal does once the loop sees it.
     void OnQuitRequested();
     [[nodiscard]] bool IsQuitRequested() const { return m_quitRequested; }
@@ -81,6 +88,7 @@ private:
     std::unique_ptr<QApplication> m_qtApp;
     std::unique_ptr<QSocketNotifier> m_quitNotifier;
     bool m_quitRequested = false;
+    std::unique_ptr<CSettingsStore::CBatch> m_settingsHold;
     bool m_inMessageLoop = false;
 };
 

@@ -188,11 +188,11 @@ TEST_F(DisplaySettingsDlgTest, ChangesMadeElsewhereShowInTheWindow)
 TEST_F(DisplaySettingsDlgTest, AHiddenWindowStopsListeningAndCatchesUpWhenShownAgain)
 {
     dialog->ShowTool(false);
-    EXPECT_FALSE(dialog->IsObserving());
+    EXPECT_FALSE(dialog->IsFollowingNotices());
     Options().SetJitterEdges(true);
     EXPECT_FALSE(dialog->IsDlgButtonChecked(Dlg::kJitter));
     dialog->ShowTool(true);
-    EXPECT_TRUE(dialog->IsObserving());
+    EXPECT_TRUE(dialog->IsFollowingNotices());
     EXPECT_TRUE(dialog->IsDlgButtonChecked(Dlg::kJitter));
 }
 

@@ -76,6 +76,23 @@ TEST_F(GlimraAppToolWindowsTest, TheWindowMenuShowsAndHidesEachToolWindowWithIts
     EXPECT_TRUE(boxes.calls.empty());
 }
 
+// Fixed: every tool window opened for the first time took the same place.
+TEST_F(GlimraAppToolWindowsTest, ToolWindowsOpenedForTheFirstTimeCascadeFromTheMainWindowsTopRight)
+{
+    for (const UINT id : {ID_WINDOW_DISPLAY_SETTINGS, ID_WINDOW_SHADOW_SETTINGS, ID_WINDOW_MODEL_INFO})
+        app.GetMainFrame()->SendCommand(id);
+    const QRect main = app.GetMainFrame()->GetWindow()->frameGeometry();
+    const CRect opened[] = {app.GetDisplaySettingsDlg()->GetWindowRect(),
+                            app.GetShadowSettingsWindow()->GetWindowRect(), app.GetModelInfoDlg()->GetWindowRect()};
+    EXPECT_LE(opened[0].right, main.right() + 1);
+    EXPECT_GE(opened[0].right, main.right() - 20);
+    for (size_t i = 1; i < std::size(opened); ++i)
+    {
+        EXPECT_LT(opened[i].right, opened[i - 1].right) << i;
+        EXPECT_GT(opened[i].top, opened[i - 1].top) << i;
+    }
+}
+
 TEST_F(GlimraAppToolWindowsTest, TheOpenWindowsFollowTheModelAndNameItsFile)
 {
     app.GetMainFrame()->SendCommand(ID_MODEL_INFO_PROPERTIES);

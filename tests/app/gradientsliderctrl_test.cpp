@@ -107,4 +107,24 @@ TEST_F(GradientSliderTest, TheChannelShowsTheGradientAndASolidColourWhenThereIsN
     EXPECT_LT(at(stops, channel.right() - 10), at(stops, channel.center().x()));
 }
 
+// Fixed: a compact slider drew its labels twice, with its channel and again at the end.
+TEST(GradientSliderLabelsTest, ASliderDrawsItsLabelsOnceAPaintCompactOrNot)
+{
+    apptest::PrepareApplication();
+    class CCountingSlider : public CGradientSliderCtrl
+    {
+    public:
+        void DrawLabels(QPainter& /*painter*/) override { ++drawn; }
+        int drawn = 0;
+    };
+    for (const bool compact : {false, true})
+    {
+        CCountingSlider slider;
+        slider.setGeometry(0, 0, 200, 24);
+        slider.SetCompact(compact);
+        (void)slider.grab();
+        EXPECT_EQ(slider.drawn, 1) << compact;
+    }
+}
+
 }  // namespace

@@ -32,7 +32,7 @@
 #include "model/vertex.h"
 #include "render/tarnisview.h"
 #include "samplegen/geometrybuilder.h"
-#include "tests/render/glcontextfixture.h"
+#include "tests/render/modelframefixture.h"
 #include "tests/render/picturesupport.h"
 
 namespace {
@@ -41,62 +41,17 @@ using Rgb = std::array<int, 3>;
 
 const CColor kBackground(40, 40, 80, 255);
 
-class FaceBatchTest : public GLContextTest
+class FaceBatchTest : public ModelFrameTest
 {
 protected:
     void SetUp() override
     {
-        GLContextTest::SetUp();
-        m_model = new CTarnwickModel();
-        m_model->SetDisplayAxes(false);
-        m_view.SetModel(m_model);
-        m_view.InitGLState();
+        ModelFrameTest::SetUp();
         Options().SetBackgroundColor(kBackground);
         Options().SetDrawProfiles(false);
         Options().SetDisplayEdges(0);
-        Look(CPoint3d(0, 0, 100), CPoint3d(0, 0, 0), CVector3d(0, 1, 0));
+        LookDown(20.0);
     }
-    void TearDown() override
-    {
-        m_view.SetModel(nullptr);
-        m_model->Release();
-        GLContextTest::TearDown();
-    }
-
-    CRenderingOptions& Options() { return *m_model->GetRenderingOptions(); }
-    CComponent& Root() { return *m_model->GetRootComponent(); }
-
-    // A parallel view 20 units high.
-    void Look(const CPoint3d& eye, const CPoint3d& target, const CVector3d& up)
-    {
-        CViewDefinition definition;
-        definition.SetViewportSize(kWidth, kHeight);
-        definition.SetEyeTarget(eye, target, up);
-        definition.SetPerspective(false);
-        definition.SetViewHeight(20.0);
-        m_view.SetViewDefinition(definition);
-        m_view.SetViewportSize(kWidth, kHeight);
-    }
-
-    void Draw()
-    {
-        const CurrentModelScope scope(m_model);
-        m_view.DrawFrame(0, false);
-        glFinish();
-        ASSERT_TRUE(m_device->ReadPixels(m_pixels));
-    }
-
-    // x from the left, y from the top.
-    [[nodiscard]] Rgb Pixel(int x, int y) const
-    {
-        const std::size_t at = (static_cast<std::size_t>(y) * kWidth + x) * 4;
-        return {m_pixels[at], m_pixels[at + 1], m_pixels[at + 2]};
-    }
-
-    const CUndoSuspender m_suspender;
-    CTarnisView m_view;
-    CTarnwickModel* m_model = nullptr;
-    std::vector<std::uint8_t> m_pixels;
 };
 
 // The side of an upright cylinder of radius 8 from z 0 to 10, in 12 faces, with the
@@ -140,7 +95,7 @@ struct RowSteps {
 
 TEST_F(FaceBatchTest, ASmoothCylinderShadesContinuouslyAcrossItsSeamsWhereAFlatOneSteps)
 {
-    Look(CPoint3d(0, -100, 5), CPoint3d(0, 0, 5), CVector3d(0, 0, 1));
+    LookParallel(CPoint3d(0, -100, 5), CPoint3d(0, 0, 5), CVector3d(0, 0, 1), 20.0);
     const std::vector<CFace*> side = CylinderSide(Root(), true);
     CMaterial* grey = Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(120, 120, 120));
     for (CFace* face : side) {

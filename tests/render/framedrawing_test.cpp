@@ -43,7 +43,7 @@
 #include "render/tarnisview.h"
 #include "samplegen/geometrybuilder.h"
 #include "tests/render/picturesupport.h"
-#include "tests/render/glcontextfixture.h"
+#include "tests/render/modelframefixture.h"
 
 namespace {
 
@@ -52,25 +52,14 @@ using Rgb = std::array<int, 3>;
 const CColor kBackground(40, 40, 80, 255);
 const CColor kEdges(255, 0, 0, 255);
 
-// The application's view answers for its window's stencil buffer.
-class StencilView : public CTarnisView
-{
-public:
-    [[nodiscard]] bool HasStencilBuffer() const override { return true; }
-    [[nodiscard]] int GetStencilBits() const override { return 8; }
-};
-
-class FrameTest : public GLContextTest
+class FrameTest : public ModelFrameTest
 {
 protected:
+    FrameTest() : ModelFrameTest(true) {}
+
     void SetUp() override
     {
-        GLContextTest::SetUp();
-        m_model = new CTarnwickModel();
-        m_model->SetDisplayAxes(false);
-        m_view.SetModel(m_model);
-        // As the application's view does once its context is current.
-        m_view.InitGLState();
+        ModelFrameTest::SetUp();
         CRenderingOptions& options = Options();
         options.SetBackgroundColor(kBackground);
         options.SetForegroundColor(kEdges);
@@ -78,25 +67,8 @@ protected:
     }
     void TearDown() override
     {
-        m_view.SetModel(nullptr);
-        m_model->Release();
         CFrameTimer::SetClock(nullptr);
-        GLContextTest::TearDown();
-    }
-
-    CRenderingOptions& Options() { return *m_model->GetRenderingOptions(); }
-    CComponent& Root() { return *m_model->GetRootComponent(); }
-
-    // A parallel view straight down at the origin showing the given height.
-    void LookDown(double height)
-    {
-        CViewDefinition definition;
-        definition.SetViewportSize(kWidth, kHeight);
-        definition.SetEyeTarget(CPoint3d(0, 0, 100), CPoint3d(0, 0, 0), CVector3d(0, 1, 0));
-        definition.SetPerspective(false);
-        definition.SetViewHeight(height);
-        m_view.SetViewDefinition(definition);
-        m_view.SetViewportSize(kWidth, kHeight);
+        ModelFrameTest::TearDown();
     }
 
     // A square face of the given half size in the plane z, facing up, in the component.
@@ -108,29 +80,6 @@ protected:
                             CVector3d(0, 0, 1));
     }
 
-    void Draw()
-    {
-        const CurrentModelScope scope(m_model);
-        m_view.DrawFrame(0, false);
-        glFinish();
-        ASSERT_TRUE(m_device->ReadPixels(m_pixels));
-        if (std::getenv("FRAME_DUMP") != nullptr) {
-            static int n = 0;
-            FILE* f = std::fopen(("/tmp/frame" + std::to_string(n++) + ".ppm").c_str(), "wb");
-            std::fprintf(f, "P6 %d %d 255\n", kWidth, kHeight);
-            for (std::size_t i = 0; i < m_pixels.size(); i += 4) {
-                std::fwrite(&m_pixels[i], 1, 3, f);
-            }
-            std::fclose(f);
-        }
-    }
-
-    // x from the left, y from the top.
-    [[nodiscard]] Rgb Pixel(int x, int y) const
-    {
-        const std::size_t at = (static_cast<std::size_t>(y) * kWidth + x) * 4;
-        return {m_pixels[at], m_pixels[at + 1], m_pixels[at + 2]};
-    }
     [[nodiscard]] int CountPixels(const Rgb& color, int tolerance = 3) const
     {
         int count = 0;
@@ -146,11 +95,6 @@ protected:
         return std::abs(a[0] - b[0]) <= tolerance && std::abs(a[1] - b[1]) <= tolerance &&
                std::abs(a[2] - b[2]) <= tolerance;
     }
-
-    const CUndoSuspender m_suspender;
-    StencilView m_view;
-    CTarnwickModel* m_model = nullptr;
-    std::vector<std::uint8_t> m_pixels;
 };
 
 // Counts the notifications of one name while it lives.

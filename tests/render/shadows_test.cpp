@@ -26,27 +26,18 @@
 #include "render/terminatorfaces.h"
 #include "render/tarnisview.h"
 #include "samplegen/geometrybuilder.h"
-#include "tests/render/glcontextfixture.h"
+#include "tests/render/modelframefixture.h"
 
 namespace {
 
-class StencilView : public CTarnisView
-{
-public:
-    [[nodiscard]] bool HasStencilBuffer() const override { return true; }
-    [[nodiscard]] int GetStencilBits() const override { return 8; }
-};
-
-class ShadowTest : public GLContextTest
+class ShadowTest : public ModelFrameTest
 {
 protected:
+    ShadowTest() : ModelFrameTest(true) {}
+
     void SetUp() override
     {
-        GLContextTest::SetUp();
-        m_model = new CTarnwickModel();
-        m_model->SetDisplayAxes(false);
-        m_view.SetModel(m_model);
-        m_view.InitGLState();
+        ModelFrameTest::SetUp();
         Options().SetBackgroundColor(CColor(40, 40, 80, 255));
         Options().SetDisplayEdges(0);
         Options().SetDrawProfiles(false);
@@ -55,14 +46,8 @@ protected:
     void TearDown() override
     {
         renderingflags::ShadowVolumeMethod = renderingflags::kCarmackReverseNever;
-        m_view.SetModel(nullptr);
-        m_model->Release();
-        GLContextTest::TearDown();
+        ModelFrameTest::TearDown();
     }
-
-    CRenderingOptions& Options() { return *m_model->GetRenderingOptions(); }
-    CShadowInfo& Shadows() { return *m_model->GetShadowInfo(); }
-    CComponent& Root() { return *m_model->GetRootComponent(); }
 
     // The hour of a winter day whose sun height lies nearest the wanted one; the sun
     // direction then follows from the model's place and time.
@@ -88,16 +73,6 @@ protected:
         return {p.x - sun.x / sun.z * p.z, p.y - sun.y / sun.z * p.z, 0.0};
     }
 
-    void LookDown(const CPoint3d& centre, double height)
-    {
-        CViewDefinition definition;
-        definition.SetViewportSize(kWidth, kHeight);
-        definition.SetEyeTarget(centre + CVector3d(0, 0, 100), centre, CVector3d(0, 1, 0));
-        definition.SetPerspective(false);
-        definition.SetViewHeight(height);
-        m_view.SetViewDefinition(definition);
-        m_view.SetViewportSize(kWidth, kHeight);
-    }
     void LookFrom(const CPoint3d& eye, const CPoint3d& target)
     {
         CViewDefinition definition;
@@ -116,13 +91,6 @@ protected:
                             CVector3d(0, 0, 1));
     }
 
-    void Draw()
-    {
-        const CurrentModelScope scope(m_model);
-        m_view.DrawFrame(0, false);
-        glFinish();
-        ASSERT_TRUE(m_device->ReadPixels(m_pixels));
-    }
     // The sum of red, green and blue at the model point's pixel.
     [[nodiscard]] int Brightness(const CPoint3d& point) const
     {
@@ -134,10 +102,6 @@ protected:
         return m_pixels[at] + m_pixels[at + 1] + m_pixels[at + 2];
     }
 
-    const CUndoSuspender m_suspender;
-    StencilView m_view;
-    CTarnwickModel* m_model = nullptr;
-    std::vector<std::uint8_t> m_pixels;
 };
 
 }  // namespace

@@ -18,7 +18,7 @@
 #include "render/simplennssort.h"
 #include "render/tarnisview.h"
 #include "samplegen/geometrybuilder.h"
-#include "tests/render/glcontextfixture.h"
+#include "tests/render/modelframefixture.h"
 
 namespace {
 
@@ -109,34 +109,18 @@ TEST(BoxCentreSortTest, ImagesAreDrawnFirstThenEverythingElseFarthestFirst)
     EXPECT_EQ(drawn, (std::vector<CDrawingElement*>{Tag(3), Tag(1), Tag(2), Tag(0)}));
 }
 
-class BlendOrderTest : public GLContextTest
+class BlendOrderTest : public ModelFrameTest
 {
 protected:
     void SetUp() override
     {
-        GLContextTest::SetUp();
-        m_model = new CTarnwickModel();
-        m_model->SetDisplayAxes(false);
-        m_view.SetModel(m_model);
-        m_view.InitGLState();
+        ModelFrameTest::SetUp();
         CRenderingOptions& options = *m_model->GetRenderingOptions();
         options.SetBackgroundColor(CColor(0, 0, 0, 255));
         options.SetDisplayEdges(0);
         options.SetDrawProfiles(false);
         options.SetEnableTransparency(true);
-        CViewDefinition definition;
-        definition.SetViewportSize(kWidth, kHeight);
-        definition.SetEyeTarget(CPoint3d(0, 0, 100), CPoint3d(0, 0, 0), CVector3d(0, 1, 0));
-        definition.SetPerspective(false);
-        definition.SetViewHeight(20.0);
-        m_view.SetViewDefinition(definition);
-        m_view.SetViewportSize(kWidth, kHeight);
-    }
-    void TearDown() override
-    {
-        m_view.SetModel(nullptr);
-        m_model->Release();
-        GLContextTest::TearDown();
+        LookDown(20.0);
     }
 
     void Glass(double z, const CColor& color)
@@ -152,20 +136,11 @@ protected:
         face->SetMaterial(glass);
     }
 
-    std::vector<std::uint8_t> DrawCentre()
+    std::array<int, 3> DrawCentre()
     {
-        const CurrentModelScope scope(m_model);
-        m_view.DrawFrame(0, false);
-        glFinish();
-        std::vector<std::uint8_t> pixels;
-        EXPECT_TRUE(m_device->ReadPixels(pixels));
-        const std::size_t at = (static_cast<std::size_t>(kHeight / 2) * kWidth + kWidth / 2) * 4;
-        return {pixels[at], pixels[at + 1], pixels[at + 2]};
+        Draw();
+        return Pixel(kWidth / 2, kHeight / 2);
     }
-
-    const CUndoSuspender m_suspender;
-    CTarnisView m_view;
-    CTarnwickModel* m_model = nullptr;
 };
 
 TEST_F(BlendOrderTest, TransparentFacesBlendBackToFrontWhateverOrderTheyWereMadeIn)
@@ -175,13 +150,13 @@ TEST_F(BlendOrderTest, TransparentFacesBlendBackToFrontWhateverOrderTheyWereMade
     Glass(2.0, CColor(255, 0, 0));
     for (const int quality : {1, 2}) {
         m_model->GetRenderingOptions()->SetTransparencyQuality(quality);
-        const std::vector<std::uint8_t> rgb = DrawCentre();
+        const std::array<int, 3> rgb = DrawCentre();
         // Red at half over black, then blue at half over that.
         EXPECT_NEAR(rgb[0], 60, 12) << quality;
         EXPECT_NEAR(rgb[2], 120, 12) << quality;
     }
     m_model->GetRenderingOptions()->SetDisplayByte(CRenderingOptions::kBlendingOff, true);
-    const std::vector<std::uint8_t> rgb = DrawCentre();
+    const std::array<int, 3> rgb = DrawCentre();
     EXPECT_LT(rgb[0], 10) << "without blending the nearer face covers the other";
     EXPECT_GT(rgb[2], 200);
 }

@@ -1,0 +1,109 @@
+#pragma once
+// A model drawn by a view into GLContextTest's offscreen framebuffer: the model without
+// its axes, the view set up as the application's view is once its context is current.
+// Fixtures add their options, geometry and readings of the pixels.
+
+#include <GL/gl.h>
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "document/component.h"
+#include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
+#include "document/tarnwickmodel.h"
+#include "model/undosuspender.h"
+#include "render/tarnisview.h"
+#include "tests/render/glcontextfixture.h"
+
+// The application's view answers for its window's stencil buffer; this one does when
+// told its framebuffer has one.
+class FrameView : public CTarnisView
+{
+public:
+    explicit FrameView(bool stencil) : m_stencil(stencil) {}
+    [[nodiscard]] bool HasStencilBuffer() const override { return m_stencil || CTarnisView::HasStencilBuffer(); }
+    [[nodiscard]] int GetStencilBits() const override { return m_stencil ? 8 : CTarnisView::GetStencilBits(); }
+
+private:
+    bool m_stencil;
+};
+
+class ModelFrameTest : public GLContextTest
+{
+protected:
+    explicit ModelFrameTest(bool stencilView = false) : m_view(stencilView) {}
+
+    void SetUp() override
+    {
+        GLContextTest::SetUp();
+        m_model = new CTarnwickModel();
+        m_model->SetDisplayAxes(false);
+        m_view.SetModel(m_model);
+        m_view.InitGLState();
+    }
+    void TearDown() override
+    {
+        m_view.SetModel(nullptr);
+        m_model->Release();
+        GLContextTest::TearDown();
+    }
+
+    CRenderingOptions& Options() { return *m_model->GetRenderingOptions(); }
+    CShadowInfo& Shadows() { return *m_model->GetShadowInfo(); }
+    CComponent& Root() { return *m_model->GetRootComponent(); }
+
+    // A parallel view from the eye to the target showing the given height.
+    void LookParallel(const CPoint3d& eye, const CPoint3d& target, const CVector3d& up, double height)
+    {
+        CViewDefinition definition;
+        definition.SetViewportSize(kWidth, kHeight);
+        definition.SetEyeTarget(eye, target, up);
+        definition.SetPerspective(false);
+        definition.SetViewHeight(height);
+        m_view.SetViewDefinition(definition);
+        m_view.SetViewportSize(kWidth, kHeight);
+    }
+    // Straight down at the point.
+    void LookDown(const CPoint3d& centre, double height)
+    {
+        LookParallel(centre + CVector3d(0, 0, 100), centre, CVector3d(0, 1, 0), height);
+    }
+    void LookDown(double height) { LookDown(CPoint3d(), height); }
+
+    // Draws a frame and reads it into m_pixels; FRAME_DUMP set writes each to a PPM file
+    // in /tmp for a look.
+    void Draw()
+    {
+        const CurrentModelScope scope(m_model);
+        m_view.DrawFrame(0, false);
+        glFinish();
+        ASSERT_TRUE(m_device->ReadPixels(m_pixels));
+        if (std::getenv("FRAME_DUMP") != nullptr) {
+            static int n = 0;
+            FILE* f = std::fopen(("/tmp/frame" + std::to_string(n++) + ".ppm").c_str(), "wb");
+            std::fprintf(f, "P6 %d %d 255\n", kWidth, kHeight);
+            for (std::size_t i = 0; i < m_pixels.size(); i += 4) {
+                std::fwrite(&m_pixels[i], 1, 3, f);
+            }
+            std::fclose(f);
+        }
+    }
+
+    // Red, green and blue of the last frame's pixel, x from the left, y from the top.
+    [[nodiscard]] std::array<int, 3> Pixel(int x, int y) const
+    {
+        const std::size_t at = (static_cast<std::size_t>(y) * kWidth + x) * 4;
+        return {m_pixels[at], m_pixels[at + 1], m_pixels[at + 2]};
+    }
+
+    const CUndoSuspender m_suspender;
+    FrameView m_view;
+    CTarnwickModel* m_model = nullptr;
+    std::vector<std::uint8_t> m_pixels;
+};
