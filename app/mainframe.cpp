@@ -91,7 +91,11 @@ CRect CMainFrame::GetInitialRect() const
     PrimaryScreenSize(screenWidth, screenHeight);
     WINDOWPLACEMENT stored;
     const bool hasStored = ReadFramePlacement(stored);
-    return ComputeInitialFrameRect(hasStored ? &stored : nullptr, CRect{0, 0, 0, 0}, screenWidth, screenHeight);
+    // With nothing stored the window asks for what a desktop gives a new main window by default:
+    // three quarters of the screen, set in by an eighth.
+    const CRect requested{screenWidth / 8, screenHeight / 8, screenWidth / 8 + screenWidth * 3 / 4,
+                          screenHeight / 8 + screenHeight * 3 / 4};
+    return ComputeInitialFrameRect(hasStored ? &stored : nullptr, requested, screenWidth, screenHeight);
 }
 
 bool CMainFrame::OnCmdMsg(UINT id, CCmdUI* ui)
