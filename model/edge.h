@@ -124,9 +124,12 @@ public:
     void SetSoftAndSmooth(bool soft, bool smooth);
 
     // What the faces drawn in the current pass noted of the sides they turn to the eye
-    // (CProfileFacing); written and read by the drawing only.
+    // (CProfileFacing): the pass and the signs seen, and which uses were noted with
+    // which sign; written and read by the drawing only.
     [[nodiscard]] std::uint32_t GetProfileNote() const { return m_profileNote; }
     void SetProfileNote(std::uint32_t note) { m_profileNote = note; }
+    [[nodiscard]] std::uint32_t GetProfileUses() const { return m_profileUses; }
+    void SetProfileUses(std::uint32_t uses) { m_profileUses = uses; }
 
     // Enumerators over the radial ring; the caller deletes them.
     [[nodiscard]] CEnumEdgeUse* NewEdgeUseEnum() const;
@@ -191,7 +194,10 @@ private:
     CVertex* m_end = nullptr;
     CCurve* m_curve = nullptr;
     CEdgeUse* m_firstUse = nullptr;
+    // The two notes fill the room behind the pointers: the uses, three per triangle,
+    // then need no note of their own.
     std::uint32_t m_profileNote = 0;
+    std::uint32_t m_profileUses = 0;
 };
 
 // Reads an object reference that must be an edge (null allowed); throws the archive

@@ -14,6 +14,8 @@
 
 IMPLEMENT_SERIAL(CEdgeUse, CEntity, VERSIONABLE_SCHEMA | 1)
 
+static_assert(alignof(CEdge) > 1, "an edge use keeps its reversed flag in the lowest bit of the edge's address");
+
 void* CEdgeUse::operator new(std::size_t size)
 {
     return size == sizeof(CEdgeUse) ? CSlabAllocator::ForClass<CEdgeUse>().Allocate() : ::operator new(size);
@@ -51,7 +53,7 @@ CEdgeUse* ReadEdgeUse(CArchive& ar)
 CEdgeUse::CEdgeUse() : m_previous(this), m_next(this), m_nextAroundEdge(this) {}
 
 CEdgeUse::CEdgeUse(CEdge* edge, bool reversed, CEdgeUse* previous, CLoop* loop)
-    : m_edge(edge), m_loop(loop), m_nextAroundEdge(this), m_reversed(reversed)
+    : m_edgeAndReversed(Pack(edge, reversed)), m_loop(loop), m_nextAroundEdge(this)
 {
     if (previous != nullptr) {
         CEdgeUse* next = previous->m_next != nullptr ? previous->m_next : previous;
@@ -71,12 +73,11 @@ CEdgeUse::CEdgeUse(CEdge* edge, bool reversed, CEdgeUse* previous, CLoop* loop)
 
 CEdgeUse::CEdgeUse(const CEdgeUse& other)
     : CEntity(other),
-      m_edge(other.m_edge),
+      m_edgeAndReversed(other.m_edgeAndReversed),
       m_loop(other.m_loop),
       m_previous(other.m_previous),
       m_next(other.m_next),
-      m_nextAroundEdge(other.m_nextAroundEdge),
-      m_reversed(other.m_reversed)
+      m_nextAroundEdge(other.m_nextAroundEdge)
 {
 }
 
@@ -95,14 +96,15 @@ void CEdgeUse::Serialize(CArchive& ar)
 void CEdgeUse::ReadRecord(CArchive& ar)
 {
     const int version = GetLoadedClassVersion(RUNTIME_CLASS(CEdgeUse));
-    m_edge = ReadEdge(ar);
-    m_reversed = ArchiveReadBool(ar);
+    CEdge* edge = ReadEdge(ar);
+    const bool reversed = ArchiveReadBool(ar);
+    m_edgeAndReversed = Pack(edge, reversed);
     m_loop = ReadLoopObject(ar);
     if (version == 0) {
         m_previous = ReadEdgeUse(ar);
         m_next = ReadEdgeUse(ar);
     }
-    if (m_edge == nullptr || m_loop == nullptr || m_previous == nullptr || m_next == nullptr) {
+    if (edge == nullptr || m_loop == nullptr || m_previous == nullptr || m_next == nullptr) {
         AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
     }
     LinkToEdge();
@@ -110,8 +112,8 @@ void CEdgeUse::ReadRecord(CArchive& ar)
 
 void CEdgeUse::WriteRecord(CArchive& ar) const
 {
-    ar.WriteObject(m_edge);
-    ArchiveWriteBool(ar, m_reversed);
+    ar.WriteObject(GetEdge());
+    ArchiveWriteBool(ar, IsReversed());
     ar.WriteObject(m_loop);
 }
 
@@ -138,8 +140,8 @@ bool CEdgeUse::CollectDependents(CEntitySet& set)
         if (!use->CEntity::CollectDependents(set)) {
             return false;
         }
-        if (use->m_edge != nullptr) {
-            use->m_edge->CollectDependents(set);
+        if (CEdge* edge = use->GetEdge()) {
+            edge->CollectDependents(set);
         }
         return true;
     };
@@ -164,8 +166,7 @@ void CEdgeUse::SwapData(CEntity& other)
 {
     CEntity::SwapData(other);
     auto& use = static_cast<CEdgeUse&>(other);
-    std::swap(m_edge, use.m_edge);
-    std::swap(m_reversed, use.m_reversed);
+    std::swap(m_edgeAndReversed, use.m_edgeAndReversed);
     std::swap(m_loop, use.m_loop);
     std::swap(m_previous, use.m_previous);
     std::swap(m_next, use.m_next);
@@ -179,8 +180,8 @@ CEntity* CEdgeUse::GetParent() const
     if (CEntity* parent = CEntity::GetParent()) {
         return parent;
     }
-    if (m_edge != nullptr) {
-        if (CEntity* parent = m_edge->GetParent()) {
+    if (const CEdge* edge = GetEdge()) {
+        if (CEntity* parent = edge->GetParent()) {
             return parent;
         }
     }
@@ -213,30 +214,30 @@ void CEdgeUse::SetPrevious(CEdgeUse* use)
 void CEdgeUse::SetReversed(bool reversed)
 {
     RecordChange(true);
-    m_reversed = reversed;
+    m_edgeAndReversed = Pack(GetEdge(), reversed);
 }
 
 void CEdgeUse::SetEdge(CEdge* edge, bool reversed)
 {
-    if (edge == m_edge) {
+    if (edge == GetEdge()) {
         return;
     }
     RecordChange(true);
     UnlinkFromEdge();
-    m_edge = edge;
-    m_reversed = reversed;
+    m_edgeAndReversed = Pack(edge, reversed);
     LinkToEdge();
 }
 
 void CEdgeUse::LinkToEdge()
 {
-    if (m_edge == nullptr) {
+    CEdge* edge = GetEdge();
+    if (edge == nullptr) {
         return;
     }
-    CEdgeUse* first = m_edge->GetFirstEdgeUse();
+    CEdgeUse* first = edge->GetFirstEdgeUse();
     if (first == nullptr) {
         m_nextAroundEdge = this;
-        m_edge->SetFirstEdgeUse(this);
+        edge->SetFirstEdgeUse(this);
         return;
     }
     // The last member is the one that leads back to the first; a ring that never
@@ -271,15 +272,15 @@ CEdgeUse* CEdgeUse::FindRadialPredecessor() const
 void CEdgeUse::UnlinkFromEdge()
 {
     RecordChange(true);
-    if (m_edge != nullptr) {
+    if (CEdge* edge = GetEdge()) {
         CEdgeUse* predecessor = FindRadialPredecessor();
         CEdgeUse* next = m_nextAroundEdge != this ? m_nextAroundEdge : nullptr;
         if (predecessor != nullptr && predecessor != this) {
             predecessor->RecordChange(true);
             predecessor->m_nextAroundEdge = m_nextAroundEdge;
         }
-        if (m_edge->GetFirstEdgeUse() == this) {
-            m_edge->SetFirstEdgeUse(next);
+        if (edge->GetFirstEdgeUse() == this) {
+            edge->SetFirstEdgeUse(next);
         }
     }
     m_nextAroundEdge = this;
@@ -287,18 +288,20 @@ void CEdgeUse::UnlinkFromEdge()
 
 CVertex* CEdgeUse::GetStartVertex() const
 {
-    if (m_edge == nullptr) {
+    const CEdge* edge = GetEdge();
+    if (edge == nullptr) {
         return nullptr;
     }
-    return m_reversed ? m_edge->GetEndVertex() : m_edge->GetStartVertex();
+    return IsReversed() ? edge->GetEndVertex() : edge->GetStartVertex();
 }
 
 CVertex* CEdgeUse::GetEndVertex() const
 {
-    if (m_edge == nullptr) {
+    const CEdge* edge = GetEdge();
+    if (edge == nullptr) {
         return nullptr;
     }
-    return m_reversed ? m_edge->GetStartVertex() : m_edge->GetEndVertex();
+    return IsReversed() ? edge->GetStartVertex() : edge->GetEndVertex();
 }
 
 CFace* CEdgeUse::GetFace() const
@@ -326,7 +329,7 @@ CEdgeUse* CEdgeUse::Split(CEdge* newEdge)
     RecordChange(true);
     // The piece the new edge covers lies after this use in loop order when the loop
     // runs with the edge, and before it when the loop runs against the edge.
-    CEdgeUse* added = m_reversed ? new CEdgeUse(newEdge, true, m_previous, m_loop)
+    CEdgeUse* added = IsReversed() ? new CEdgeUse(newEdge, true, m_previous, m_loop)
                                  : new CEdgeUse(newEdge, false, this, m_loop);
     if (m_loop != nullptr && m_loop->GetFace() != nullptr) {
         m_loop->UpdateConvexity(m_loop->GetFaceNormal(), false);
@@ -336,11 +339,11 @@ CEdgeUse* CEdgeUse::Split(CEdge* newEdge)
 
 int CEdgeUse::CountSharedRun(CEdgeUse*& useA, CEdgeUse*& useB, CEdgeUse*& runEndA, CEdgeUse*& runEndB)
 {
-    const bool same = useA->m_reversed == useB->m_reversed;
+    const bool same = useA->IsReversed() == useB->IsReversed();
     const auto backOfB = [same](const CEdgeUse* use) { return same ? use->m_previous : use->m_next; };
     const auto forwardOfB = [same](const CEdgeUse* use) { return same ? use->m_next : use->m_previous; };
     const auto allowed = [](const CEdgeUse* a, const CEdgeUse* b) {
-        return a != nullptr && b != nullptr && a->m_edge == b->m_edge;
+        return a != nullptr && b != nullptr && a->GetEdge() == b->GetEdge();
     };
     runEndA = useA;
     runEndB = useB;
@@ -393,8 +396,9 @@ int CEdgeUse::CheckLinks(int mode, CValidityResultMap* results)
         }
         return SetCheckResult(kValidityBroken, results);
     };
-    if (m_edge == nullptr || !m_edge->IsKindOf(RUNTIME_CLASS(CEdge))) {
-        return broken(kMsgEdgeUseBadEdge, m_edge);
+    CEdge* edge = GetEdge();
+    if (edge == nullptr || !edge->IsKindOf(RUNTIME_CLASS(CEdge))) {
+        return broken(kMsgEdgeUseBadEdge, edge);
     }
     if (m_loop == nullptr || !m_loop->IsKindOf(RUNTIME_CLASS(CLoop))) {
         return broken(kMsgEdgeUseBadLoop, m_loop);

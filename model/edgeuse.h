@@ -52,8 +52,8 @@ public:
     int CheckValidity(int mode, CValidityResultMap* results) override;
     [[nodiscard]] int GetTypeId() const override;
 
-    [[nodiscard]] CEdge* GetEdge() const { return m_edge; }
-    [[nodiscard]] bool IsReversed() const { return m_reversed; }
+    [[nodiscard]] CEdge* GetEdge() const { return reinterpret_cast<CEdge*>(m_edgeAndReversed & ~kReversedBit); }
+    [[nodiscard]] bool IsReversed() const { return (m_edgeAndReversed & kReversedBit) != 0; }
     [[nodiscard]] CLoop* GetLoop() const { return m_loop; }
     [[nodiscard]] CEdgeUse* GetPrevious() const { return m_previous; }
     [[nodiscard]] CEdgeUse* GetNext() const { return m_next; }
@@ -82,8 +82,6 @@ public:
     [[nodiscard]] std::int32_t GetSmoothNormalIndex() const { return m_smoothNormalIndex; }
     void SetSmoothNormalIndex(std::int32_t index) { m_smoothNormalIndex = index; }
     [[nodiscard]] CUnitVector3d GetSmoothNormal() const;  // the component's table entry (facedraw.cpp)
-    [[nodiscard]] std::uint32_t GetProfileFacing() const { return m_profileFacing; }  // see CProfileFacing
-    void SetProfileFacing(std::uint32_t value) { m_profileFacing = value; }
 
     // The other uses of the same edge; the caller deletes the enumerator.
     [[nodiscard]] CEnumEdgeUse* NewPartnerEnum() const;
@@ -104,13 +102,19 @@ private:
     // 3 becomes this use's result.
     int CheckNeighbours(std::initializer_list<CEdgeUse*> neighbours, int mode, CValidityResultMap* results);
 
-    // Ordered against padding: a model holds three uses per triangle.
+    static constexpr std::uintptr_t kReversedBit = 1;
+    [[nodiscard]] static std::uintptr_t Pack(CEdge* edge, bool reversed)
+    {
+        return reinterpret_cast<std::uintptr_t>(edge) | (reversed ? kReversedBit : 0);
+    }
+
+    // Ordered against padding: a model holds three uses per triangle. The reversed flag
+    // rides in the lowest bit of the edge's address, which is always clear (an edge is
+    // aligned to eight bytes), and so takes no word of its own.
     std::int32_t m_smoothNormalIndex = 0;
-    CEdge* m_edge = nullptr;
+    std::uintptr_t m_edgeAndReversed = 0;
     CLoop* m_loop = nullptr;
     CEdgeUse* m_previous = nullptr;
     CEdgeUse* m_next = nullptr;
     CEdgeUse* m_nextAroundEdge = nullptr;
-    bool m_reversed = false;
-    std::uint32_t m_profileFacing = 0;
 };

@@ -14,6 +14,9 @@ constexpr std::uint32_t kLastStamp = (1u << 29) - 1;
 // Uses past this many in one loop (or in a ring that never comes back) are left
 // unnoted; their edges then ask the face.
 constexpr int kMaxNoted = 65536;
+// The uses of an edge that get a place in its mask of noted uses; the others of a
+// larger ring are left unnoted.
+constexpr int kMaskPlaces = 16;
 
 std::uint32_t Encode(std::uint32_t stamp, int sign)
 {
@@ -24,14 +27,51 @@ std::uint32_t Encode(std::uint32_t stamp, int sign)
 // noted +1) or 3 (both signs noted).
 constexpr std::uint32_t kBothSigns = 3;
 
-void NoteOnEdge(CEdge& edge, std::uint32_t stamp, int sign)
+// A use's place in its edge's mask: the edge's first use, then the use that leads
+// back to it (so that both uses of an ordinary edge are placed without a step along
+// the ring), then the others in ring order; -1 past the mask or off the ring.
+int GetMaskPlace(const CEdgeUse& use, const CEdge& edge)
+{
+    const CEdgeUse* first = edge.GetFirstEdgeUse();
+    if (&use == first) {
+        return 0;
+    }
+    if (first == nullptr || use.GetNextAroundEdge() == first) {
+        return first != nullptr ? 1 : -1;
+    }
+    int place = 2;
+    for (const CEdgeUse* other = first->GetNextAroundEdge(); other != nullptr && other != first && place < kMaskPlaces;
+         other = other->GetNextAroundEdge(), ++place) {
+        if (other == &use) {
+            return place;
+        }
+    }
+    return -1;
+}
+
+// Each place holds two bits: noted, and noted +1.
+std::uint32_t MaskBits(int place, int sign)
+{
+    return (sign > 0 ? 3u : 1u) << (2 * place);
+}
+
+void NoteOnEdge(CEdge& edge, const CEdgeUse& use, std::uint32_t stamp, int sign)
 {
     const std::uint32_t note = Encode(stamp, sign);
     const std::uint32_t old = edge.GetProfileNote();
+    const int place = GetMaskPlace(use, edge);
+    const std::uint32_t bits = place >= 0 ? MaskBits(place, sign) : 0;
     if ((old >> 2) != stamp) {
         edge.SetProfileNote(note);
-    } else if (old != note) {
+        edge.SetProfileUses(bits);
+        return;
+    }
+    if (old != note) {
         edge.SetProfileNote((stamp << 2) | kBothSigns);
+    }
+    if (place >= 0) {
+        // A use noted twice in one pass (a face drawn twice) keeps the latest sign.
+        edge.SetProfileUses((edge.GetProfileUses() & ~MaskBits(place, 1)) | bits);
     }
 }
 
@@ -66,9 +106,8 @@ void CProfileFacing::Note(const CFace& face, double facing)
         CEdgeUse* use = first;
         for (int k = 0; use != nullptr && k < kMaxNoted; ++k) {
             const int useSign = use->IsReversed() ? -sign : sign;
-            use->SetProfileFacing(Encode(s_current, useSign));
             if (CEdge* edge = use->GetEdge()) {
-                NoteOnEdge(*edge, s_current, useSign);
+                NoteOnEdge(*edge, *use, s_current, useSign);
             }
             use = use->GetNext();
             if (use == first) {
@@ -80,11 +119,16 @@ void CProfileFacing::Note(const CFace& face, double facing)
 
 bool CProfileFacing::Lookup(const CEdgeUse& use, int& sign)
 {
-    const std::uint32_t value = use.GetProfileFacing();
-    if (s_current == 0 || (value >> 2) != s_current) {
+    const CEdge* edge = use.GetEdge();
+    if (s_current == 0 || edge == nullptr || (edge->GetProfileNote() >> 2) != s_current) {
         return false;
     }
-    sign = static_cast<int>(value & 3u) - 1;
+    const int place = GetMaskPlace(use, *edge);
+    const std::uint32_t bits = place >= 0 ? (edge->GetProfileUses() >> (2 * place)) & 3u : 0;
+    if ((bits & 1u) == 0) {
+        return false;
+    }
+    sign = bits == 3u ? 1 : -1;
     return true;
 }
 

@@ -1,14 +1,16 @@
 #pragma once
-// CProfileFacing: which way each face of a component turns to the eye, noted on the
+// CProfileFacing: which way each face of a component turns to the eye, noted for the
 // face's edge uses while the faces are drawn, so that the edges drawn after them tell
 // profiles without going from each use to its loop and its face again.
 //
-// Every face pass of a component takes a new stamp; a use holds the stamp of the pass
-// that noted it and its side's sign. A use noted in another pass, or whose face was
-// nearly edge-on to the eye, reads as unknown, and the edge asks the face itself. The
-// edge itself gathers the signs of its uses noted in the pass, so that an edge whose
-// faces turn different sides to the eye (most edges of a surface) is told without
-// visiting its uses. User-interface thread only.
+// Every face pass of a component takes a new stamp. The notes live on the edges, not
+// on the uses, of which a model holds three per triangle: an edge holds the stamp of
+// the pass that last noted one of its uses, the signs seen, and for each of its first
+// uses whether it was noted and with which sign. A use noted in another pass, past
+// those first ones, or whose face was nearly edge-on to the eye, reads as unknown,
+// and the edge asks the face itself. An edge whose faces turn different sides to the
+// eye (most edges of a surface) is told by its note without visiting its uses. The
+// faces of an edge are drawn in one pass, its component's. User-interface thread only.
 
 #include <cstdint>
 

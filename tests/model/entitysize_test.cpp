@@ -17,7 +17,7 @@ TEST(EntitySizes, TopologyObjectsDoNotGrow)
 {
     EXPECT_LE(sizeof(CFace), 96u);
     EXPECT_LE(sizeof(CLoop), 32u);
-    EXPECT_LE(sizeof(CEdgeUse), 64u);
+    EXPECT_LE(sizeof(CEdgeUse), 56u);
     EXPECT_LE(sizeof(CEdge), 80u);
     EXPECT_LE(sizeof(CVertex), 56u);
 }

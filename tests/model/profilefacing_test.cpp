@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "model/edge.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
@@ -50,4 +53,38 @@ TEST(ProfileFacing, UsesAnswerTheirSidesSignOnlyInThePassThatNotedThem)
     CProfileFacing::Note(*left, CProfileFacing::kUncertain / 2);
     EXPECT_FALSE(CProfileFacing::Lookup(*first, sign));
     EXPECT_FALSE(CProfileFacing::Lookup(*second, sign));
+}
+
+TEST(ProfileFacing, EachUseOfAnEdgeAmongManyFacesAnswersItsOwnFacesSide)
+{
+    RecordingModel model;
+    CComponent& component = model.Component();
+    CVertex* b = Vertex(1, 0);
+    CVertex* c = Vertex(1, 1);
+    // Four faces around the edge from b to c: two in the ground, a fin up and a fin down.
+    const std::vector<std::pair<CFace*, double>> faces = {
+        {Face(component, {Vertex(0, 0), b, c, Vertex(0, 1)}), -2.0},
+        {Face(component, {b, Vertex(2, 0), Vertex(2, 1), c}), -2.0},
+        {Face(component, {b, c, Vertex(1, 1, 1), Vertex(1, 0, 1)}), 0.5},
+        {Face(component, {b, c, Vertex(1, 1, -1), Vertex(1, 0, -1)}), -3.0},
+    };
+    const CEdge* shared = b->FindEdgeTo(c);
+    CProfileFacing::BeginPass();
+    for (const auto& [face, facing] : faces) {
+        CProfileFacing::Note(*face, facing);
+    }
+    int uses = 0;
+    const CEdgeUse* use = shared->GetFirstEdgeUse();
+    do {
+        double facing = 0.0;
+        for (const auto& [face, value] : faces) {
+            facing = face == use->GetFace() ? value : facing;
+        }
+        int sign = 7;
+        ASSERT_TRUE(CProfileFacing::Lookup(*use, sign)) << uses;
+        EXPECT_EQ(sign, (facing > 0.0) != use->IsReversed() ? 1 : -1) << uses;
+        ++uses;
+        use = use->GetNextAroundEdge();
+    } while (use != shared->GetFirstEdgeUse());
+    EXPECT_EQ(uses, 4);
 }
