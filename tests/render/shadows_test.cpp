@@ -12,6 +12,9 @@
 #include "annotations/sectionclipstack.h"
 #include "annotations/sectionplane.h"
 #include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
@@ -188,6 +191,56 @@ TEST_F(ShadowTest, AFaceInTheShadowOfAnotherIsDarkerThanWhereTheSunReachesIt)
     Shadows().SetDisplayShadows(false);
     Draw();
     EXPECT_NEAR(Brightness(shadow), Brightness(lit), 3);
+}
+
+TEST_F(ShadowTest, AClosedSolidCastsTheSameShadowWithOneWallPerEdgeUntilALooseFaceOpensIt)
+{
+    const CVector3d sun = SetSunHeight(0.6);
+    const CPoint3d top(0, 0, 4);
+    const CPoint3d shadow = Thrown(sun, top + CVector3d(0, 0, -1));
+    const double reach = std::hypot(shadow.x, shadow.y) + 6.0;
+    Square(CPoint3d(), reach);
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    const CGeometryBuilder builder(*definition);
+    std::vector<CVertex*> corners;
+    for (int k = 0; k < 8; ++k) {
+        corners.push_back(builder.Vertex(top + CVector3d((k & 1) != 0 ? 1.5 : -1.5, (k & 2) != 0 ? 1.5 : -1.5,
+                                                         (k & 4) != 0 ? 0.0 : -2.0)));
+    }
+    const auto side = [&](int a, int b, int c, int d, const CVector3d& normal) {
+        builder.Face({corners[static_cast<std::size_t>(a)], corners[static_cast<std::size_t>(b)],
+                      corners[static_cast<std::size_t>(c)], corners[static_cast<std::size_t>(d)]},
+                     normal);
+    };
+    side(4, 5, 7, 6, CVector3d(0, 0, 1));
+    side(0, 2, 3, 1, CVector3d(0, 0, -1));
+    side(0, 1, 5, 4, CVector3d(0, -1, 0));
+    side(2, 6, 7, 3, CVector3d(0, 1, 0));
+    side(0, 4, 6, 2, CVector3d(-1, 0, 0));
+    side(1, 3, 7, 5, CVector3d(1, 0, 0));
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    Root().Add(instance);
+    LookDown(CPoint3d(), 2.0 * reach);
+
+    renderingflags::OptimizeComponents = false;
+    Draw();
+    const std::vector<std::uint8_t> faceByFace = m_pixels;
+    renderingflags::OptimizeComponents = true;
+    Draw();
+    EXPECT_EQ(definition->GetShadowState(), 2);
+    EXPECT_LT(Brightness(shadow), Brightness(CPoint3d(-shadow.x, -shadow.y, 0)) - 30);
+    int differing = 0;
+    for (std::size_t i = 0; i < m_pixels.size(); ++i) {
+        differing += std::abs(m_pixels[i] - faceByFace[i]) > 8 ? 1 : 0;
+    }
+    EXPECT_LT(differing, kWidth * kHeight / 200);
+
+    builder.Face({builder.Vertex(top + CVector3d(5, 5, 0)), builder.Vertex(top + CVector3d(6, 5, 0)),
+                  builder.Vertex(top + CVector3d(6, 6, 0))});
+    definition->SetShadowState(0, false);
+    EXPECT_FALSE(definition->IsClosedSolid());
 }
 
 // The eye stands in the shadow below the roof and looks at the shadow's edge: the
