@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/transformation.h"
 #include "model/entity.h"
@@ -115,6 +117,33 @@ void AppendOuterPoints(const CFace& face, const CPlane3d* nearPlane, std::vector
     if (polygon.ClipByPlane(*nearPlane)) {
         points.insert(points.end(), polygon.GetPoints().begin(), polygon.GetPoints().end());
     }
+}
+
+// The corners of an entity's box where it stands: an instance's definition box through
+// the instance's placement, which follows a turned instance closer than a box along the
+// model's axes; any other entity's own box.
+bool PlacedCorners(const CDrawingElement& entity, CPoint3d corners[8])
+{
+    CBoundingBox3d box;
+    const CTransformation* placement = nullptr;
+    const auto* instance = dynamic_cast<const CComponentInstance*>(&entity);
+    if (instance != nullptr && instance->GetDefinition() != nullptr) {
+        instance->GetDefinition()->GetBounds(box, false);
+        placement = &instance->GetTransform();
+    } else {
+        entity.AccumulateExtents(CTransformation(), box);
+    }
+    if (box.IsEmpty()) {
+        return false;
+    }
+    for (int k = 0; k < 8; ++k) {
+        corners[k] = CPoint3d((k & 1) != 0 ? box.xmax : box.xmin, (k & 2) != 0 ? box.ymax : box.ymin,
+                              (k & 4) != 0 ? box.zmax : box.zmin);
+        if (placement != nullptr) {
+            placement->TransformPoint(corners[k]);
+        }
+    }
+    return true;
 }
 
 using Record = CSimpleNNSSort::Record;
@@ -378,22 +407,42 @@ void CSimpleNNSSort::Add(CFace* face, CDrawingElement* entity)
         m_points.resize(m_screen.size() / 2);
         record.count = static_cast<int>(m_points.size()) - record.first;
     } else {
-        CBoundingBox3d box;
-        entity->AccumulateExtents(CTransformation(), box);
-        if (box.IsEmpty()) {
-            return;
-        }
-        for (int k = 0; k < 8; ++k) {
-            const CPoint3d corner((k & 1) != 0 ? box.xmax : box.xmin, (k & 2) != 0 ? box.ymax : box.ymin,
-                                  (k & 4) != 0 ? box.zmax : box.zmin);
-            CPoint3d screen;
-            if (m_nearPlane.GetSignedDistance(corner) >= 0.0 && m_view->ModelToScreen(corner, screen)) {
-                AddPoint(record, screen);
-            }
-        }
+        AddPlacedBox(record, *entity);
     }
     if (record.xmax >= record.xmin) {
         m_records.push_back(record);
+    }
+}
+
+void CSimpleNNSSort::AddPlacedBox(Record& record, const CDrawingElement& entity) const
+{
+    CPoint3d corners[8];
+    if (!PlacedCorners(entity, corners)) {
+        return;
+    }
+    double beyond[8];
+    for (int k = 0; k < 8; ++k) {
+        beyond[k] = m_nearPlane.GetSignedDistance(corners[k]);
+    }
+    const auto add = [this, &record](const CPoint3d& point) {
+        CPoint3d screen;
+        if (m_view->ModelToScreen(point, screen)) {
+            AddPoint(record, screen);
+        }
+    };
+    for (int k = 0; k < 8; ++k) {
+        if (beyond[k] >= 0.0) {
+            add(corners[k]);
+        }
+        // The box's edges from this corner to the corners one step up along each axis:
+        // an edge that crosses the near plane adds where it crosses.
+        for (const int step : {1, 2, 4}) {
+            const int other = k | step;
+            if (other != k && (beyond[k] < 0.0) != (beyond[other] < 0.0)) {
+                const double t = beyond[k] / (beyond[k] - beyond[other]);
+                add(corners[k] + (corners[other] - corners[k]) * t);
+            }
+        }
     }
 }
 

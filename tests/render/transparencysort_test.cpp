@@ -10,6 +10,9 @@
 #include <vector>
 
 #include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
 #include "document/renderingoptions.h"
@@ -248,4 +251,33 @@ TEST_F(BlendOrderTest, TransparentFacesBlendBackToFrontWhateverOrderTheyWereMade
     const std::vector<std::uint8_t> rgb = DrawCentre();
     EXPECT_LT(rgb[0], 10) << "without blending the nearer face covers the other";
     EXPECT_GT(rgb[2], 200);
+}
+
+TEST_F(BlendOrderTest, AnInstanceTakesTheWindowBoxOfItsPlacedBoxCutAtTheNearPlane)
+{
+    // Once pinned a fault: the corners behind the near plane were dropped, and the part of
+    // an instance reaching past the eye counted for nothing on screen.
+    CComponent& root = *m_model->GetRootComponent();
+    auto* definition = new CComponentDefinition;
+    root.GetDefinitionList()->Add(definition);
+    const CGeometryBuilder builder(*definition);
+    builder.Face({builder.Vertex(CPoint3d(-1, -1, 0)), builder.Vertex(CPoint3d(1, -1, 0)),
+                  builder.Vertex(CPoint3d(1, 1, 200))});
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    root.Add(instance);
+    CTransformation placement;
+    placement.SetTranslation(CVector3d(0, 0, -50));
+    instance->SetTransform(placement);
+    CViewDefinition view = m_view.GetViewDefinition();
+    view.SetPerspective(true);
+    m_view.SetViewDefinition(view);
+    DrawCentre();  // the frame settles the near distance
+
+    CSimpleNNSSort sorter(&m_view, 1);
+    sorter.Add(nullptr, instance);
+    ASSERT_EQ(sorter.GetRecords().size(), 1U);
+    const CSimpleNNSSort::Record& record = sorter.GetRecords()[0];
+    EXPECT_GT(record.xmax - record.xmin, kWidth);
+    EXPECT_NEAR(record.zmin, 0.0, 1e-6) << "the box reaches the near plane";
 }
