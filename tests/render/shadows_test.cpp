@@ -337,6 +337,27 @@ TEST_F(ShadowTest, FacesAlongTheTerminatorOfASmoothSurfaceTakeTheirClass)
     EXPECT_EQ(CTerminatorFaces::GetClass(*sunny), 3);
     EXPECT_EQ(CTerminatorFaces::GetClass(*shady), 1);
     EXPECT_EQ(CTerminatorFaces::GetClass(*flat), 0);
+
+    // Hidden-line display shows the shady face lit from the ridge down to where its smooth
+    // normals turn from the sun, and dark below: the background's colour scaled by 1.2
+    // and by the dark intensity plus 0.2.
+    Options().SetRenderMode(1);
+    Shadows().SetDarkIntensity(20);
+    Draw();
+    const auto rgb = [this](const CPoint3d& point) {
+        CPoint3d screen;
+        EXPECT_TRUE(m_view.ModelToScreen(point, screen));
+        const std::size_t at =
+            (static_cast<std::size_t>(screen.y) * kWidth + static_cast<std::size_t>(screen.x)) * 4;
+        return std::vector<int>{m_pixels[at], m_pixels[at + 1], m_pixels[at + 2]};
+    };
+    const auto onShady = [&](double t) { return CPoint3d() + u * (-2.0 * t) + CVector3d(0, 0, 2.0 - 2.0 * t); };
+    for (const auto& [t, expected] : {std::pair{0.3, std::vector<int>{48, 48, 96}}, {0.8, {16, 16, 32}}}) {
+        const std::vector<int> seen = rgb(onShady(t));
+        for (std::size_t k = 0; k < 3; ++k) {
+            EXPECT_NEAR(seen[k], expected[k], 4) << "t " << t << " channel " << k;
+        }
+    }
 }
 
 TEST_F(ShadowTest, AtNightTheModelIsDrawnOnceWithoutTheSunAndCastsNoShadow)
