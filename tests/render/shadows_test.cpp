@@ -183,6 +183,11 @@ TEST_F(ShadowTest, AFaceInTheShadowOfAnotherIsDarkerThanWhereTheSunReachesIt)
     Draw();
     EXPECT_LT(Brightness(shadow), Brightness(lit) - 30);
 
+    m_view.SetDrawingLevel(4);
+    Draw();
+    EXPECT_NEAR(Brightness(shadow), Brightness(lit), 3) << "a drawing level lowered for interaction";
+    m_view.SetDrawingLevel(8);
+
     floor->SetFlagBits(CDrawingElement::kFlagReceivesShadows, false);
     Draw();
     EXPECT_NEAR(Brightness(shadow), Brightness(lit), 3) << "a face that receives no shadows";
