@@ -56,6 +56,15 @@ inline bool MakeContextCurrent()
     return context != nullptr && wglMakeCurrent(device.get(), context);
 }
 
+// A view that owns the offscreen framebuffer's 8 stencil bits, which a view learns from its
+// window otherwise, so that shadows fall on faces.
+class StencilView : public CTarnisView
+{
+public:
+    [[nodiscard]] bool HasStencilBuffer() const override { return true; }
+    [[nodiscard]] int GetStencilBits() const override { return 8; }
+};
+
 // A perspective view of the grid from above, slanted; zoomed onto one corner when asked.
 inline void AimAtGrid(CTarnisView& view, const CTarnwickModel& model, bool corner = false)
 {

@@ -28,13 +28,6 @@ namespace {
 
 constexpr int kFaces = 100000;
 
-class StencilView : public CTarnisView
-{
-public:
-    [[nodiscard]] bool HasStencilBuffer() const override { return true; }
-    [[nodiscard]] int GetStencilBits() const override { return 8; }
-};
-
 double Height(int x, int y)
 {
     return 2.0 + 1.5 * std::sin(x * 0.21) * std::cos(y * 0.17) + 0.6 * std::sin(x * 0.05 + y * 0.07) * 4.0;

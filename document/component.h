@@ -148,6 +148,10 @@ public:
     // The closed-solid cache of the shadow pass; recursively also the definitions'.
     void SetShadowState(int state, bool recursive);
     [[nodiscard]] int GetShadowState() const { return m_shadowState; }
+    // Whether the faces close around solids the shadow volumes may treat as such: every
+    // edge between two opaque, casting, shown faces on one layer, and no face cut by an
+    // opening. Computed when the cache is unknown, and kept there.
+    [[nodiscard]] bool IsClosedSolid();
     [[nodiscard]] const CTransformation& GetComponentTransform() const { return m_componentTransform; }
 
     // The model is set on the root component only.

@@ -7,15 +7,22 @@
 
 #include "annotations/sectionplane.h"
 #include "document/component.h"
+#include "document/componentbehavior.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
 #include "document/material.h"
 #include "document/renderingoptions.h"
 #include "drawapi/glenums.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/geomfilter.h"
+#include "model/edge.h"
 #include "model/edgepassgl.h"
+#include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/facegl.h"
 #include "model/profilefacing.h"
+#include "model/relationship.h"
+#include "model/relationshipmap.h"
 #include "model/smoothnormals.h"
 
 namespace {
@@ -122,6 +129,63 @@ void DrawSectionPlanes(ITarnisView* view, CSectionPlane* active, const std::vect
         active->DrawSlice(view);
     }
     view->EndPrimitive();
+}
+
+// A face through which an instance cuts an opening lets its volume show through the hole.
+bool HasOpeningCut(const CRelationshipMap* map)
+{
+    for (int i = 0; map != nullptr && i < map->GetCount(); ++i) {
+        const CRelationship* relationship = map->GetRelationship(i);
+        if (relationship == nullptr || dynamic_cast<const CFace*>(relationship->GetFirst()) == nullptr) {
+            continue;
+        }
+        const auto* instance = dynamic_cast<const CComponentInstance*>(relationship->GetSecond());
+        const CComponentDefinition* definition = instance != nullptr ? instance->GetDefinition() : nullptr;
+        const auto* behavior =
+            definition != nullptr ? dynamic_cast<const CComponentBehavior*>(definition->GetBehavior()) : nullptr;
+        if (behavior != nullptr && behavior->CutsOpening()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool LetsLightThrough(const CMaterial* material)
+{
+    return material != nullptr && (material->IsTransparent() || material->TextureHasAlpha());
+}
+
+// An edge with no face closes nothing and opens nothing.
+bool ClosesSolid(const CEdge& edge)
+{
+    const CFace* faces[2] = {nullptr, nullptr};
+    int count = 0;
+    const CEdgeUse* first = edge.GetFirstEdgeUse();
+    for (const CEdgeUse* use = first; use != nullptr;) {
+        if (const CFace* face = use->GetFace()) {
+            if (count == 2) {
+                return false;
+            }
+            faces[count++] = face;
+        }
+        use = use->GetNextAroundEdge();
+        if (use == first) {
+            break;
+        }
+    }
+    if (count == 0) {
+        return true;
+    }
+    if (count == 1) {
+        return false;
+    }
+    for (const CFace* face : faces) {
+        if (face->IsHiddenFlagSet() || !face->CastsShadows() || LetsLightThrough(face->GetMaterial()) ||
+            LetsLightThrough(face->GetBackMaterial())) {
+            return false;
+        }
+    }
+    return faces[0]->GetEffectiveLayer() == faces[1]->GetEffectiveLayer();
 }
 
 }  // namespace
@@ -339,4 +403,21 @@ void CComponent::DrawSorted(ITarnisView* view)
     }
     view->EndPrimitive();
     PopSectionPlane(view, section);
+}
+
+bool CComponent::IsClosedSolid()
+{
+    if (m_shadowState == 0) {
+        m_shadowState = 1;
+        if (HasOpeningCut(m_relationships)) {
+            return false;
+        }
+        for (const CDrawingElement* entity : m_entities) {
+            if (entity->GetTypeId() == kTypeEdge && !ClosesSolid(static_cast<const CEdge&>(*entity))) {
+                return false;
+            }
+        }
+        m_shadowState = 2;
+    }
+    return m_shadowState == 2;
 }

@@ -133,6 +133,11 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
         }
         m_sections.push_back(plane);
     }
+    // Around a closed solid the faces on both sides of an edge extrude it alike: one quad
+    // does for both. The single walls count a pixel once per solid, not once per face,
+    // which the depth-fail caps and the eye count (both per face) would not match.
+    const bool closedSolid = renderingflags::OptimizeComponents && m_sections.empty() && !m_context.zFail &&
+                             !m_context.countEyeInside && component.IsClosedSolid();
     const std::vector<CDrawingElement*>& entities = component.GetEntityList();
     for (CDrawingElement* entity : entities) {
         if (entity->GetTypeId() == kTypeFace) {
@@ -163,7 +168,7 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
             auto* face = static_cast<CFace*>(entity);
             const int shadowClass = GetShadowMode(*face);
             if (shadowClass >= 2) {
-                EmitFace(*face, shadowClass, t);
+                EmitFace(*face, shadowClass, t, closedSolid);
             }
         } else if (type == kTypeComponentInstance || type == kTypeGroup) {
             auto* instance = static_cast<CComponentInstance*>(entity);
@@ -272,7 +277,7 @@ void CShadowVolumeWalker::EmitEdgeSlab(const CEdge& edge, const CTransformation*
     }
 }
 
-void CShadowVolumeWalker::EmitFace(CFace& face, int shadowClass, const CTransformation* transform)
+void CShadowVolumeWalker::EmitFace(CFace& face, int shadowClass, const CTransformation* transform, bool closedSolid)
 {
     CFacePolygon polygon;
     polygon.Build(face, transform, false, m_view);
@@ -296,7 +301,7 @@ void CShadowVolumeWalker::EmitFace(CFace& face, int shadowClass, const CTransfor
                     continue;
                 }
                 facesEye = count > 0;
-                found->second = count > 0 ? count - 1 : count + 1;
+                found->second = closedSolid ? 0 : (count > 0 ? count - 1 : count + 1);
             } else {
                 CPlane3d side;
                 CVector3d direction;

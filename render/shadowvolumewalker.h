@@ -48,7 +48,8 @@ private:
     // The edge's counter; false when no face of the edge casts.
     bool CountEdge(CEdge& edge, const CTransformation* transform);
     void EmitEdgeSlab(const CEdge& edge, const CTransformation* transform);
-    void EmitFace(CFace& face, int shadowClass, const CTransformation* transform);
+    // Around a closed solid the first face to extrude an edge extrudes it for both.
+    void EmitFace(CFace& face, int shadowClass, const CTransformation* transform, bool closedSolid);
     void AddQuad(const CPoint3d quad[4], bool facesEye, bool reverse);
     void FlushQuads();
 

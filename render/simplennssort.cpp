@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/transformation.h"
 #include "model/entity.h"
@@ -116,6 +119,236 @@ void AppendOuterPoints(const CFace& face, const CPlane3d* nearPlane, std::vector
     }
 }
 
+// The corners of an entity's box where it stands: an instance's definition box through
+// the instance's placement, which follows a turned instance closer than a box along the
+// model's axes; any other entity's own box.
+bool PlacedCorners(const CDrawingElement& entity, CPoint3d corners[8])
+{
+    CBoundingBox3d box;
+    const CTransformation* placement = nullptr;
+    const auto* instance = dynamic_cast<const CComponentInstance*>(&entity);
+    if (instance != nullptr && instance->GetDefinition() != nullptr) {
+        instance->GetDefinition()->GetBounds(box, false);
+        placement = &instance->GetTransform();
+    } else {
+        entity.AccumulateExtents(CTransformation(), box);
+    }
+    if (box.IsEmpty()) {
+        return false;
+    }
+    for (int k = 0; k < 8; ++k) {
+        corners[k] = CPoint3d((k & 1) != 0 ? box.xmax : box.xmin, (k & 2) != 0 ? box.ymax : box.ymin,
+                              (k & 4) != 0 ? box.zmax : box.zmin);
+        if (placement != nullptr) {
+            placement->TransformPoint(corners[k]);
+        }
+    }
+    return true;
+}
+
+using Record = CSimpleNNSSort::Record;
+
+// The records by the cells of a uniform grid over their window boxes, so that the pass
+// tests a record only against those whose boxes may overlap its own on screen.
+class ScreenGrid
+{
+public:
+    explicit ScreenGrid(const std::vector<Record>& records) : m_seen(records.size(), 0)
+    {
+        if (records.empty()) {
+            return;
+        }
+        double x1 = -1e300;
+        double y1 = -1e300;
+        std::vector<double> widths;
+        std::vector<double> heights;
+        widths.reserve(records.size());
+        heights.reserve(records.size());
+        for (const Record& r : records) {
+            m_x0 = std::min(m_x0, r.xmin);
+            m_y0 = std::min(m_y0, r.ymin);
+            x1 = std::max(x1, r.xmax);
+            y1 = std::max(y1, r.ymax);
+            widths.push_back(r.xmax - r.xmin);
+            heights.push_back(r.ymax - r.ymin);
+        }
+        // Cells about as large as a typical box: most boxes span a few cells, and a
+        // cell holds few boxes.
+        const auto middle = [](std::vector<double>& values) {
+            std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2),
+                             values.end());
+            return values[values.size() / 2];
+        };
+        m_cellWidth = std::max({middle(widths), (x1 - m_x0) / kMaxSide, 1e-9});
+        m_cellHeight = std::max({middle(heights), (y1 - m_y0) / kMaxSide, 1e-9});
+        m_columns = Cell(x1, m_x0, m_cellWidth, kMaxSide) + 1;
+        m_rows = Cell(y1, m_y0, m_cellHeight, kMaxSide) + 1;
+        std::vector<std::int32_t> counts(static_cast<std::size_t>(m_columns) * static_cast<std::size_t>(m_rows) + 1, 0);
+        ForEachRecordCell(records, true, [&](std::int32_t, std::size_t cell) { ++counts[cell + 1]; });
+        for (std::size_t c = 1; c < counts.size(); ++c) {
+            counts[c] += counts[c - 1];
+        }
+        m_entries.resize(static_cast<std::size_t>(counts.back()));
+        m_start = counts;
+        ForEachRecordCell(records, false, [&](std::int32_t k, std::size_t cell) {
+            m_entries[static_cast<std::size_t>(counts[cell]++)] = k;
+        });
+    }
+
+    // Hands take each record whose box may overlap the given one on screen, once each;
+    // false, nothing handed, when the box spans too many cells for the grid to help.
+    template <class Take>
+    bool Near(const Record& r, const Take& take)
+    {
+        int c0 = 0;
+        int c1 = 0;
+        int r0 = 0;
+        int r1 = 0;
+        if (!Span(r, c0, c1, r0, r1)) {
+            return false;
+        }
+        ++m_stamp;
+        for (int row = r0; row <= r1; ++row) {
+            for (int column = c0; column <= c1; ++column) {
+                const std::size_t cell = static_cast<std::size_t>(row) * static_cast<std::size_t>(m_columns) +
+                                         static_cast<std::size_t>(column);
+                for (std::int32_t e = m_start[cell]; e < m_start[cell + 1]; ++e) {
+                    const std::int32_t k = m_entries[static_cast<std::size_t>(e)];
+                    if (m_seen[static_cast<std::size_t>(k)] != m_stamp) {
+                        m_seen[static_cast<std::size_t>(k)] = m_stamp;
+                        take(k);
+                    }
+                }
+            }
+        }
+        for (const std::int32_t k : m_wide) {
+            take(k);
+        }
+        return true;
+    }
+
+private:
+    static constexpr int kMaxSide = 1024;
+    // A box over more cells than this is kept apart and offered to every query.
+    static constexpr int kMaxCells = 64;
+
+    static int Cell(double value, double origin, double size, int count)
+    {
+        const double cell = std::floor((value - origin) / size);
+        return static_cast<int>(std::clamp(cell, 0.0, static_cast<double>(count - 1)));
+    }
+
+    bool Span(const Record& r, int& c0, int& c1, int& r0, int& r1) const
+    {
+        c0 = Cell(r.xmin, m_x0, m_cellWidth, m_columns);
+        c1 = Cell(r.xmax, m_x0, m_cellWidth, m_columns);
+        r0 = Cell(r.ymin, m_y0, m_cellHeight, m_rows);
+        r1 = Cell(r.ymax, m_y0, m_cellHeight, m_rows);
+        return (c1 - c0 + 1) * (r1 - r0 + 1) <= kMaxCells;
+    }
+
+    template <class Visit>
+    void ForEachRecordCell(const std::vector<Record>& records, bool counting, const Visit& visit)
+    {
+        for (std::size_t k = 0; k < records.size(); ++k) {
+            int c0 = 0;
+            int c1 = 0;
+            int r0 = 0;
+            int r1 = 0;
+            if (!Span(records[k], c0, c1, r0, r1)) {
+                if (counting) {
+                    m_wide.push_back(static_cast<std::int32_t>(k));
+                }
+                continue;
+            }
+            for (int row = r0; row <= r1; ++row) {
+                for (int column = c0; column <= c1; ++column) {
+                    visit(static_cast<std::int32_t>(k), static_cast<std::size_t>(row) *
+                                                              static_cast<std::size_t>(m_columns) +
+                                                          static_cast<std::size_t>(column));
+                }
+            }
+        }
+    }
+
+    double m_x0 = 1e300;
+    double m_y0 = 1e300;
+    double m_cellWidth = 1.0;
+    double m_cellHeight = 1.0;
+    int m_columns = 1;
+    int m_rows = 1;
+    std::vector<std::int32_t> m_start{0, 0};
+    std::vector<std::int32_t> m_entries;
+    std::vector<std::int32_t> m_wide;
+    std::vector<std::uint32_t> m_seen;
+    std::uint32_t m_stamp = 0;
+};
+
+// Finds where the scan for a record stops (the nearest position with a record not
+// moved and wholly in front of it) without walking there. Records not moved keep the
+// order of the sort by far depth, so the last of them in front is found by a binary
+// search over the sorted far depths and a skip over the moved ones.
+class UnmovedRecords
+{
+public:
+    explicit UnmovedRecords(const std::vector<Record>& records) : m_parent(records.size() + 1)
+    {
+        m_zmax.reserve(records.size());
+        for (const Record& r : records) {
+            m_zmax.push_back(r.zmax);
+        }
+        m_sorted = std::is_sorted(m_zmax.begin(), m_zmax.end());
+        for (std::size_t k = 0; k < m_parent.size(); ++k) {
+            m_parent[k] = static_cast<std::int32_t>(k);
+        }
+    }
+
+    void Mark(std::int32_t k) { m_parent[static_cast<std::size_t>(k) + 1] = k; }
+
+    // The highest position up to last whose record is not moved and ends in depth at or
+    // before zmin; -1 when there is none.
+    template <class At>
+    int StopAt(double zmin, int last, const std::vector<std::int32_t>& position, const At& at)
+    {
+        if (m_sorted) {
+            const auto front = std::upper_bound(m_zmax.begin(), m_zmax.end(), zmin) - m_zmax.begin();
+            const std::int32_t k = Find(static_cast<std::int32_t>(front)) - 1;
+            if (k < 0) {
+                return -1;
+            }
+            if (position[static_cast<std::size_t>(k)] <= last) {
+                return position[static_cast<std::size_t>(k)];
+            }
+        }
+        for (int p = last; p >= 0; --p) {
+            if (!at(p).moved && at(p).zmax <= zmin) {
+                return p;
+            }
+        }
+        return -1;
+    }
+
+private:
+    // The last record not moved at or before k - 1, plus one (0: none).
+    std::int32_t Find(std::int32_t node)
+    {
+        std::int32_t root = node;
+        while (m_parent[static_cast<std::size_t>(root)] != root) {
+            root = m_parent[static_cast<std::size_t>(root)];
+        }
+        while (m_parent[static_cast<std::size_t>(node)] != root) {
+            const std::int32_t next = m_parent[static_cast<std::size_t>(node)];
+            m_parent[static_cast<std::size_t>(node)] = root;
+            node = next;
+        }
+        return root;
+    }
+
+    std::vector<double> m_zmax;
+    std::vector<std::int32_t> m_parent;
+    bool m_sorted = false;
+};
+
 }  // namespace
 
 CSimpleNNSSort::CSimpleNNSSort(ITarnisView* view, int capacity)
@@ -174,22 +407,42 @@ void CSimpleNNSSort::Add(CFace* face, CDrawingElement* entity)
         m_points.resize(m_screen.size() / 2);
         record.count = static_cast<int>(m_points.size()) - record.first;
     } else {
-        CBoundingBox3d box;
-        entity->AccumulateExtents(CTransformation(), box);
-        if (box.IsEmpty()) {
-            return;
-        }
-        for (int k = 0; k < 8; ++k) {
-            const CPoint3d corner((k & 1) != 0 ? box.xmax : box.xmin, (k & 2) != 0 ? box.ymax : box.ymin,
-                                  (k & 4) != 0 ? box.zmax : box.zmin);
-            CPoint3d screen;
-            if (m_nearPlane.GetSignedDistance(corner) >= 0.0 && m_view->ModelToScreen(corner, screen)) {
-                AddPoint(record, screen);
-            }
-        }
+        AddPlacedBox(record, *entity);
     }
     if (record.xmax >= record.xmin) {
         m_records.push_back(record);
+    }
+}
+
+void CSimpleNNSSort::AddPlacedBox(Record& record, const CDrawingElement& entity) const
+{
+    CPoint3d corners[8];
+    if (!PlacedCorners(entity, corners)) {
+        return;
+    }
+    double beyond[8];
+    for (int k = 0; k < 8; ++k) {
+        beyond[k] = m_nearPlane.GetSignedDistance(corners[k]);
+    }
+    const auto add = [this, &record](const CPoint3d& point) {
+        CPoint3d screen;
+        if (m_view->ModelToScreen(point, screen)) {
+            AddPoint(record, screen);
+        }
+    };
+    for (int k = 0; k < 8; ++k) {
+        if (beyond[k] >= 0.0) {
+            add(corners[k]);
+        }
+        // The box's edges from this corner to the corners one step up along each axis:
+        // an edge that crosses the near plane adds where it crosses.
+        for (const int step : {1, 2, 4}) {
+            const int other = k | step;
+            if (other != k && (beyond[k] < 0.0) != (beyond[other] < 0.0)) {
+                const double t = beyond[k] / (beyond[k] - beyond[other]);
+                add(corners[k] + (corners[other] - corners[k]) * t);
+            }
+        }
     }
 }
 
@@ -207,35 +460,58 @@ void CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test)
 {
     // The pass works on the order of the records, so that a move shifts indices rather
     // than whole records; the records are put in that order at the end.
+    const int n = static_cast<int>(records.size());
     std::vector<std::int32_t> order(records.size());
-    for (std::size_t k = 0; k < order.size(); ++k) {
-        order[k] = static_cast<std::int32_t>(k);
+    std::vector<std::int32_t> position(records.size());
+    for (int k = 0; k < n; ++k) {
+        order[static_cast<std::size_t>(k)] = k;
+        position[static_cast<std::size_t>(k)] = k;
     }
-    const auto at = [&](int position) -> Record& {
-        return records[static_cast<std::size_t>(order[static_cast<std::size_t>(position)])];
+    const auto at = [&](int p) -> Record& {
+        return records[static_cast<std::size_t>(order[static_cast<std::size_t>(p)])];
     };
+    ScreenGrid grid(records);
+    UnmovedRecords unmoved(records);
+    std::vector<std::int32_t> candidates;
     // Every move marks a record that was not marked before, and a marked record is
     // never moved again: at most one move per record, so the pass always ends.
-    for (int i = static_cast<int>(records.size()) - 1; i >= 1; --i) {
-        int j = i - 1;
-        while (j >= 0) {
+    for (int i = n - 1; i >= 1; --i) {
+        int last = i - 1;
+        while (last >= 0) {
             const Record& ri = at(i);
-            const Record& rj = at(j);
-            if (!rj.moved && ri.zmin >= rj.zmax) {
+            const int stop = unmoved.StopAt(ri.zmin, last, position, [&](int p) -> const Record& { return at(p); });
+            candidates.clear();
+            const auto take = [&](std::int32_t k) {
+                const int p = position[static_cast<std::size_t>(k)];
+                const Record& rj = records[static_cast<std::size_t>(k)];
+                if (p > stop && p <= last && Overlap(ri.xmin, ri.xmax, rj.xmin, rj.xmax) >= kTolerance &&
+                    Overlap(ri.ymin, ri.ymax, rj.ymin, rj.ymax) >= kTolerance) {
+                    candidates.push_back(p);
+                }
+            };
+            if (!grid.Near(ri, take)) {
+                for (int p = last; p > stop; --p) {
+                    take(order[static_cast<std::size_t>(p)]);
+                }
+            }
+            std::sort(candidates.begin(), candidates.end(), std::greater<>());
+            int moved = -1;
+            for (const std::int32_t j : candidates) {
+                if (!at(j).moved && test(ri, at(j)) == kMove) {
+                    moved = j;
+                    break;
+                }
+            }
+            if (moved < 0) {
                 break;
             }
-            if (Overlap(ri.xmin, ri.xmax, rj.xmin, rj.xmax) < kTolerance ||
-                Overlap(ri.ymin, ri.ymax, rj.ymin, rj.ymax) < kTolerance) {
-                --j;
-                continue;
+            at(moved).moved = true;
+            unmoved.Mark(order[static_cast<std::size_t>(moved)]);
+            std::rotate(order.begin() + moved, order.begin() + moved + 1, order.begin() + i + 1);
+            for (int p = moved; p <= i; ++p) {
+                position[static_cast<std::size_t>(order[static_cast<std::size_t>(p)])] = p;
             }
-            if (!rj.moved && test(ri, rj) == kMove) {
-                at(j).moved = true;
-                std::rotate(order.begin() + j, order.begin() + j + 1, order.begin() + i + 1);
-                j = i - 2;
-                continue;
-            }
-            --j;
+            last = i - 2;
         }
     }
     std::vector<Record> sorted;

@@ -56,6 +56,9 @@ public:
 
 private:
     void AddPoint(Record& record, const CPoint3d& point) const;
+    // The window box of an instance, image or other entity from its placed box, cut at
+    // the near plane.
+    void AddPlacedBox(Record& record, const CDrawingElement& entity) const;
     [[nodiscard]] PairAnswer TestPair(const Record& i, const Record& j) const;
     [[nodiscard]] PairAnswer TestFaces(const Record& i, const Record& j) const;
     [[nodiscard]] PairAnswer TestCentres(const Record& i, const Record& j) const;

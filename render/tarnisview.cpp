@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
 #include "document/tarniscs.h"
 #include "document/viewpage.h"
 #include "document/twfont.h"
@@ -428,8 +429,10 @@ void CTarnisView::BeginInteraction(int level)
         return;
     }
     m_drawingLevel = std::max(m_rememberedLevel, level);
-    const CRenderingOptions* options = GetRenderingOptions();
-    if (m_drawingLevel > kShadowLevelLimit && options != nullptr && options->IsDisplayShadowsMirror()) {
+    // The model's own switch: the options' copy of it is brought up to date only when the
+    // model is stored.
+    const CShadowInfo* shadow = m_model != nullptr ? m_model->GetShadowInfo() : nullptr;
+    if (m_drawingLevel > kShadowLevelLimit && shadow != nullptr && shadow->IsDisplayShadows()) {
         m_drawingLevel = kShadowLevelLimit;
     }
     if (m_lastFrameTime > kVerySlowFrameSeconds && m_drawingLevel > 7) {

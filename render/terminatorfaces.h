@@ -7,6 +7,7 @@
 // as many volumes as its class.
 
 class CFace;
+class CPlane3d;
 class CTransformation;
 class ITarnisView;
 struct CVector3d;
@@ -25,9 +26,17 @@ public:
     static void Classify(CFace& face, const CTransformation* transform, const CVector3d& light);
     [[nodiscard]] static int GetClass(const CFace& face);
 
-    // Draws the face in the lit pass, through its class's count of volumes.
+    // Draws the face in the lit pass, through its class's count of volumes. In hidden-line
+    // display, where faces show no shading, a face across which the smooth shading turns
+    // from the sun is drawn lit on one side of that line and dark on the other.
     static void Draw(ITarnisView* view, CFace& face);
+    // The plane across the face along which its smooth normals (turned to the side the
+    // eye sees) turn from the sun, its normal towards the dark side, in the face's own
+    // coordinates, like light; false when they do not turn within the face.
+    [[nodiscard]] static bool FindBoundary(ITarnisView* view, const CFace& face, const CVector3d& light,
+                                           CPlane3d& boundary);
 
 private:
+    static void DrawAcrossBoundary(ITarnisView* view, CFace& face, const CPlane3d& boundary);
     static void Propagate(CFace& face, int terminatorClass, const CTransformation* transform, int depth);
 };

@@ -12,6 +12,9 @@
 #include "annotations/sectionclipstack.h"
 #include "annotations/sectionplane.h"
 #include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
@@ -144,6 +147,11 @@ TEST_F(ShadowTest, AFaceInTheShadowOfAnotherIsDarkerThanWhereTheSunReachesIt)
     Draw();
     EXPECT_LT(Brightness(shadow), Brightness(lit) - 30);
 
+    m_view.SetDrawingLevel(4);
+    Draw();
+    EXPECT_NEAR(Brightness(shadow), Brightness(lit), 3) << "a drawing level lowered for interaction";
+    m_view.SetDrawingLevel(8);
+
     floor->SetFlagBits(CDrawingElement::kFlagReceivesShadows, false);
     Draw();
     EXPECT_NEAR(Brightness(shadow), Brightness(lit), 3) << "a face that receives no shadows";
@@ -152,6 +160,56 @@ TEST_F(ShadowTest, AFaceInTheShadowOfAnotherIsDarkerThanWhereTheSunReachesIt)
     Shadows().SetDisplayShadows(false);
     Draw();
     EXPECT_NEAR(Brightness(shadow), Brightness(lit), 3);
+}
+
+TEST_F(ShadowTest, AClosedSolidCastsTheSameShadowWithOneWallPerEdgeUntilALooseFaceOpensIt)
+{
+    const CVector3d sun = SetSunHeight(0.6);
+    const CPoint3d top(0, 0, 4);
+    const CPoint3d shadow = Thrown(sun, top + CVector3d(0, 0, -1));
+    const double reach = std::hypot(shadow.x, shadow.y) + 6.0;
+    Square(CPoint3d(), reach);
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    const CGeometryBuilder builder(*definition);
+    std::vector<CVertex*> corners;
+    for (int k = 0; k < 8; ++k) {
+        corners.push_back(builder.Vertex(top + CVector3d((k & 1) != 0 ? 1.5 : -1.5, (k & 2) != 0 ? 1.5 : -1.5,
+                                                         (k & 4) != 0 ? 0.0 : -2.0)));
+    }
+    const auto side = [&](int a, int b, int c, int d, const CVector3d& normal) {
+        builder.Face({corners[static_cast<std::size_t>(a)], corners[static_cast<std::size_t>(b)],
+                      corners[static_cast<std::size_t>(c)], corners[static_cast<std::size_t>(d)]},
+                     normal);
+    };
+    side(4, 5, 7, 6, CVector3d(0, 0, 1));
+    side(0, 2, 3, 1, CVector3d(0, 0, -1));
+    side(0, 1, 5, 4, CVector3d(0, -1, 0));
+    side(2, 6, 7, 3, CVector3d(0, 1, 0));
+    side(0, 4, 6, 2, CVector3d(-1, 0, 0));
+    side(1, 3, 7, 5, CVector3d(1, 0, 0));
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    Root().Add(instance);
+    LookDown(CPoint3d(), 2.0 * reach);
+
+    renderingflags::OptimizeComponents = false;
+    Draw();
+    const std::vector<std::uint8_t> faceByFace = m_pixels;
+    renderingflags::OptimizeComponents = true;
+    Draw();
+    EXPECT_EQ(definition->GetShadowState(), 2);
+    EXPECT_LT(Brightness(shadow), Brightness(CPoint3d(-shadow.x, -shadow.y, 0)) - 30);
+    int differing = 0;
+    for (std::size_t i = 0; i < m_pixels.size(); ++i) {
+        differing += std::abs(m_pixels[i] - faceByFace[i]) > 8 ? 1 : 0;
+    }
+    EXPECT_LT(differing, kWidth * kHeight / 200);
+
+    builder.Face({builder.Vertex(top + CVector3d(5, 5, 0)), builder.Vertex(top + CVector3d(6, 5, 0)),
+                  builder.Vertex(top + CVector3d(6, 6, 0))});
+    definition->SetShadowState(0, false);
+    EXPECT_FALSE(definition->IsClosedSolid());
 }
 
 // The eye stands in the shadow below the roof and looks at the shadow's edge: the
@@ -248,6 +306,27 @@ TEST_F(ShadowTest, FacesAlongTheTerminatorOfASmoothSurfaceTakeTheirClass)
     EXPECT_EQ(CTerminatorFaces::GetClass(*sunny), 3);
     EXPECT_EQ(CTerminatorFaces::GetClass(*shady), 1);
     EXPECT_EQ(CTerminatorFaces::GetClass(*flat), 0);
+
+    // Hidden-line display shows the shady face lit from the ridge down to where its smooth
+    // normals turn from the sun, and dark below: the background's colour scaled by 1.2
+    // and by the dark intensity plus 0.2.
+    Options().SetRenderMode(1);
+    Shadows().SetDarkIntensity(20);
+    Draw();
+    const auto rgb = [this](const CPoint3d& point) {
+        CPoint3d screen;
+        EXPECT_TRUE(m_view.ModelToScreen(point, screen));
+        const std::size_t at =
+            (static_cast<std::size_t>(screen.y) * kWidth + static_cast<std::size_t>(screen.x)) * 4;
+        return std::vector<int>{m_pixels[at], m_pixels[at + 1], m_pixels[at + 2]};
+    };
+    const auto onShady = [&](double t) { return CPoint3d() + u * (-2.0 * t) + CVector3d(0, 0, 2.0 - 2.0 * t); };
+    for (const auto& [t, expected] : {std::pair{0.3, std::vector<int>{48, 48, 96}}, {0.8, {16, 16, 32}}}) {
+        const std::vector<int> seen = rgb(onShady(t));
+        for (std::size_t k = 0; k < 3; ++k) {
+            EXPECT_NEAR(seen[k], expected[k], 4) << "t " << t << " channel " << k;
+        }
+    }
 }
 
 TEST_F(ShadowTest, AtNightTheModelIsDrawnOnceWithoutTheSunAndCastsNoShadow)

@@ -8,6 +8,7 @@
 
 #include "annotations/sectionplane.h"
 #include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "document/twfont.h"
 #include "document/viewpage.h"
@@ -184,8 +185,15 @@ TEST(TarnisView, InteractionLevelsDropAfterSlowFramesAndComeBackAfterwards)
         {"very slow frames at full quality drop to 6", 1.5, 8, false, 6, 6},
     };
     for (const Case& c : cases) {
+        // Once pinned a fault: the level followed the options' copy of the shadow switch,
+        // which is brought up to date only when the model is stored.
+        auto* model = new CTarnwickModel();
+        {
+            const CUndoSuspender suspender;
+            model->GetShadowInfo()->SetDisplayShadows(c.shadows);
+        }
         TestView view;
-        view.options.SetDisplayShadowsMirror(c.shadows);
+        view.SetModel(model);
         view.RecordFrameTime(c.frameSeconds);
         view.BeginInteraction(c.requested);
         EXPECT_EQ(view.GetInteractionMode(), 1) << c.name;
@@ -196,6 +204,9 @@ TEST(TarnisView, InteractionLevelsDropAfterSlowFramesAndComeBackAfterwards)
         EXPECT_EQ(view.GetDrawingLevel(), 8) << c.name;
         EXPECT_EQ(view.GetRememberedLevel(), c.rememberedAfter) << c.name;
         EXPECT_EQ(view.invalidations.size(), c.levelWhileMoving < 8 ? 1u : 0u) << c.name;
+        const CUndoSuspender suspender;
+        view.SetModel(nullptr);
+        model->Release();
     }
 }
 

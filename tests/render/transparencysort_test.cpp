@@ -4,10 +4,15 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <random>
 #include <vector>
 
 #include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
 #include "document/renderingoptions.h"
@@ -42,6 +47,32 @@ CDrawingElement* Tag(int n)
 {
     static char tags[8];
     return reinterpret_cast<CDrawingElement*>(&tags[n]);
+}
+
+// The pairwise pass as a plain scan over every nearer position, for the indexed pass to
+// match.
+void PlainReorder(std::vector<Record>& records, const CSimpleNNSSort::PairTest& test)
+{
+    for (int i = static_cast<int>(records.size()) - 1; i >= 1; --i) {
+        int j = i - 1;
+        while (j >= 0) {
+            const auto ri = static_cast<std::size_t>(i);
+            const auto rj = static_cast<std::size_t>(j);
+            if (!records[rj].moved && records[ri].zmin >= records[rj].zmax) {
+                break;
+            }
+            const bool apart =
+                std::min(records[ri].xmax, records[rj].xmax) - std::max(records[ri].xmin, records[rj].xmin) < 0.001 ||
+                std::min(records[ri].ymax, records[rj].ymax) - std::max(records[ri].ymin, records[rj].ymin) < 0.001;
+            if (!apart && !records[rj].moved && test(records[ri], records[rj]) == CSimpleNNSSort::kMove) {
+                records[rj].moved = true;
+                std::rotate(records.begin() + j, records.begin() + j + 1, records.begin() + i + 1);
+                j = i - 2;
+                continue;
+            }
+            --j;
+        }
+    }
 }
 
 }  // namespace
@@ -93,6 +124,42 @@ TEST(DepthSortTest, OnlyRecordsOverlappingOnScreenAndInDepthAreTestedAndMoved)
         EXPECT_EQ(tested, c.tested) << c.name;
         // Drawn from the last: a move puts the nearer one first in drawing.
         EXPECT_EQ(records[0].entity, c.tested ? c.farther.entity : c.nearer.entity) << c.name;
+    }
+}
+
+TEST(DepthSortTest, TheScreenIndexLeavesTheOrderOfThePlainScanUnchanged)
+{
+    std::mt19937 random(19);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (const double wideShare : {0.0, 0.02, 0.3}) {
+        std::vector<Record> records(3000);
+        for (std::size_t k = 0; k < records.size(); ++k) {
+            Record& r = records[k];
+            const double size = unit(random) < wideShare ? 400.0 : 4.0 + 20.0 * unit(random);
+            r.xmin = 1000.0 * unit(random);
+            r.xmax = r.xmin + size * unit(random);
+            r.ymin = 700.0 * unit(random);
+            r.ymax = r.ymin + size * unit(random);
+            r.zmin = unit(random);
+            r.zmax = std::min(1.0, r.zmin + 0.3 * unit(random));
+            r.first = static_cast<int>(k);
+        }
+        // Answers that depend on the pair only, with some ties in far depth.
+        records[7].zmax = records[8].zmax;
+        const CSimpleNNSSort::PairTest test = [](const Record& i, const Record& j) {
+            return (i.first * 7919 + j.first * 104729) % 5 == 0 ? CSimpleNNSSort::kMove : CSimpleNNSSort::kKeep;
+        };
+        CSimpleNNSSort::Sort(records);
+        std::vector<Record> plain = records;
+        CSimpleNNSSort::Reorder(records, test);
+        PlainReorder(plain, test);
+        ASSERT_EQ(records.size(), plain.size());
+        int moves = 0;
+        for (std::size_t k = 0; k < records.size(); ++k) {
+            ASSERT_EQ(records[k].first, plain[k].first) << "share " << wideShare << " position " << k;
+            moves += records[k].moved ? 1 : 0;
+        }
+        EXPECT_GT(moves, 0) << wideShare;
     }
 }
 
@@ -159,4 +226,33 @@ TEST_F(BlendOrderTest, TransparentFacesBlendBackToFrontWhateverOrderTheyWereMade
     const std::array<int, 3> rgb = DrawCentre();
     EXPECT_LT(rgb[0], 10) << "without blending the nearer face covers the other";
     EXPECT_GT(rgb[2], 200);
+}
+
+TEST_F(BlendOrderTest, AnInstanceTakesTheWindowBoxOfItsPlacedBoxCutAtTheNearPlane)
+{
+    // Once pinned a fault: the corners behind the near plane were dropped, and the part of
+    // an instance reaching past the eye counted for nothing on screen.
+    CComponent& root = *m_model->GetRootComponent();
+    auto* definition = new CComponentDefinition;
+    root.GetDefinitionList()->Add(definition);
+    const CGeometryBuilder builder(*definition);
+    builder.Face({builder.Vertex(CPoint3d(-1, -1, 0)), builder.Vertex(CPoint3d(1, -1, 0)),
+                  builder.Vertex(CPoint3d(1, 1, 200))});
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    root.Add(instance);
+    CTransformation placement;
+    placement.SetTranslation(CVector3d(0, 0, -50));
+    instance->SetTransform(placement);
+    CViewDefinition view = m_view.GetViewDefinition();
+    view.SetPerspective(true);
+    m_view.SetViewDefinition(view);
+    DrawCentre();  // the frame settles the near distance
+
+    CSimpleNNSSort sorter(&m_view, 1);
+    sorter.Add(nullptr, instance);
+    ASSERT_EQ(sorter.GetRecords().size(), 1U);
+    const CSimpleNNSSort::Record& record = sorter.GetRecords()[0];
+    EXPECT_GT(record.xmax - record.xmin, kWidth);
+    EXPECT_NEAR(record.zmin, 0.0, 1e-6) << "the box reaches the near plane";
 }
