@@ -153,18 +153,18 @@ bool CText::IsLabelVisible(ITarnisView* view) const
 
 bool CText::IsAnchorPathShown(ITarnisView* view) const
 {
+    for (const CEntity* entity : m_anchor.GetFirstPath().GetEntities()) {
+        const auto* instance = dynamic_cast<const CDrawingElement*>(entity);
+        if (instance != nullptr && !instance->IsShown(nullptr)) {
+            return false;
+        }
+    }
     const CDrawingElement* element = m_anchor.GetDrawingElement();
     if (element == nullptr) {
         return true;
     }
     if (!element->IsShown(nullptr)) {
         return false;
-    }
-    for (const CEntity* entity : m_anchor.GetFirstPath().GetEntities()) {
-        const auto* instance = dynamic_cast<const CDrawingElement*>(entity);
-        if (instance != nullptr && !instance->IsShown(nullptr)) {
-            return false;
-        }
     }
     CPlane3d plane;
     if (m_leaderKind == kScreenLeader && GetAnchorFacePlane(plane)) {

@@ -10,6 +10,8 @@
 #include "annotations/dimensionlinear.h"
 #include "annotations/polyline3d.h"
 #include "annotations/text.h"
+#include "model/vertex.h"
+#include "samplegen/geometrybuilder.h"
 #include "render/installedfontlist.h"
 #include "tests/tools/viewfixture.h"
 #include "tools/pickhelper.h"
@@ -184,6 +186,55 @@ TEST_F(AnnotationPickingTest, AWindowTakesWhatLiesWhollyInsideItAndACrossingWhat
     Root().Add(line);
     EXPECT_FALSE(RegionPicks(line, {-13, 2}, {13, 4}, CPickHelper::kModeWindow));
     EXPECT_TRUE(RegionPicks(line, {-13, 2}, {13, 4}, CPickHelper::kModeCrossing));
+}
+
+TEST_F(AnnotationPickingTest, ChangingTheLeaderKindKeepsTheTextPointOnTheScreenAndTurnsTheTextToTheView)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(m_model);
+    CText text;
+    text.SetAnchor(CModelPointRef(CPoint3d(2, 2, 0)), true);
+    text.SetLeaderKindValue(CText::kModelLeader);
+    text.SetLeaderVector(-4, 3, 0);
+    const CPoint3d before = text.GetTextPoint(&m_view);
+    text.SetLeaderKind(CText::kScreenLeader, nullptr);
+    EXPECT_EQ(text.GetLeaderKind(), CText::kModelLeader) << "without a view";
+    text.SetLeaderKind(CText::kScreenText, &m_view);
+    EXPECT_EQ(text.GetLeaderKind(), CText::kModelLeader) << "to a screen text";
+    text.SetLeaderKind(CText::kScreenLeader, &m_view);
+    EXPECT_EQ(text.GetLeaderKind(), CText::kScreenLeader);
+    EXPECT_NEAR((text.GetTextPoint(&m_view) - before).GetLength(), 0.0, 1e-9);
+    EXPECT_NEAR((text.GetNormal() - CVector3d(0, 0, -1)).GetLength(), 0.0, 1e-9);
+    text.SetLeaderKind(CText::kModelLeader, &m_view);
+    EXPECT_NEAR((text.GetLeaderVector() - CVector3d(-4, 3, 0)).GetLength(), 0.0, 1e-9);
+    // Hiding a leader that points left freezes the label on the left.
+    text.SetLeaderShown(false, &m_view);
+    EXPECT_EQ(text.GetSideMode(), CText::kSideLeft);
+    text.SetLeaderShown(true, &m_view);
+    EXPECT_EQ(text.GetSideMode(), CText::kSideAutomatic);
+}
+
+TEST_F(AnnotationPickingTest, ATextOnAVertexInsideAnInstanceGoesWithTheInstanceWhenItIsHidden)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(m_model);
+    CComponentDefinition* definition = Place(Root(), nullptr, Shift(-3, 0, 0));
+    auto* instance = dynamic_cast<CComponentInstance*>(Root().GetEntityList().back());
+    ASSERT_NE(instance, nullptr);
+    CVertex* vertex = CGeometryBuilder(*definition).Vertex(CPoint3d(1, 1, 0));
+    CInstancePath path;
+    path.Push(instance);
+    CModelPointRef anchor;
+    anchor.Set(CModelPointRef::kVertex, CPoint3d(), vertex, path, nullptr, CInstancePath());
+    auto* text = new CText;
+    text->SetText("On a vertex");
+    text->SetAnchor(anchor, true);
+    text->SetLeaderKindValue(CText::kModelLeader);
+    text->SetLeaderVector(2, 2, 0);
+    Root().Add(text);
+    EXPECT_TRUE(text->IsShown(&m_view));
+    instance->SetHidden(true);
+    EXPECT_FALSE(text->IsShown(&m_view));
 }
 
 }  // namespace
