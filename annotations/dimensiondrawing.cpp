@@ -221,6 +221,28 @@ void DrawLineAroundLabel(ITarnisView* view, const CPoint3d& start, const CPoint3
     view->EndPrimitive();
 }
 
+void DrawDimensionLabel(ITarnisView* view, CTwFont* font, const CPoint3d& position, const CString& text,
+                        int alignment, bool solid, const CPlane3d* plane, bool flip, IGLTextImageCache* image)
+{
+    // The model drawn so far decides, as for texts drawn on top: hidden when the anchor
+    // lies behind it by more than a hundredth of the depth range.
+    CPoint3d window;
+    double depth = 0.0;
+    const bool onTop = plane == nullptr && view->GetDrawMode() != IModelView::kDrawModeSelection &&
+                       view->ModelToScreen(position, window) &&
+                       view->ReadWindowDepth(static_cast<int>(window.x), static_cast<int>(window.y), depth) &&
+                       window.z <= depth + 0.01;
+    const unsigned function = view->GetDepthFunction();
+    if (onTop) {
+        view->SetDepthFunction(glenum::kAlways);
+    }
+    view->DrawText(font, position, text, alignment, IGLTextImageCache::kAlignCentre, solid ? 1u : 0u, plane, flip,
+                   image);
+    if (onTop) {
+        view->SetDepthFunction(function);
+    }
+}
+
 bool IsLabelSelected(IPickHelper& selector, const CPoint3d& anchor, const IGLTextImageCache* label, int code)
 {
     if (label == nullptr || label->GetWidth() <= 0 || label->GetHeight() <= 0) {

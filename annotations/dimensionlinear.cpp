@@ -506,8 +506,8 @@ void CDimensionLinear::DrawDimension(ITarnisView* view, bool solid)
         const CColor lineColor = view->GetColor();
         view->SetColor(labelColor);
         const bool inPlane = style->IsLabelInPlane();
-        view->DrawText(font, position, text, alignment, IGLTextImageCache::kAlignCentre, solid ? 1u : 0u,
-                       inPlane ? &plane : nullptr, style->IsFlipped(), image);
+        DrawDimensionLabel(view, font, position, text, alignment, solid, inPlane ? &plane : nullptr,
+                           style->IsFlipped(), image);
         view->SetColor(lineColor);
     }
     view->EndPrimitive();

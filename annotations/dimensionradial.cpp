@@ -450,8 +450,8 @@ void CDimensionRadial::DrawDimension(ITarnisView* view, bool solid)
         const CColor lineColor = view->GetColor();
         view->SetColor(GetLabelColor(overridden));
         const bool inPlane = style->IsLabelInPlane() && font->GetFontKind() > 1;
-        view->DrawText(font, position, text, alignment, IGLTextImageCache::kAlignCentre, solid ? 1u : 0u,
-                       inPlane ? &plane : nullptr, style->IsFlipped(), image);
+        DrawDimensionLabel(view, font, position, text, alignment, solid, inPlane ? &plane : nullptr,
+                           style->IsFlipped(), image);
         view->SetColor(lineColor);
     }
     view->EndPrimitive();

@@ -230,6 +230,10 @@ bool CText::IsSelectedBy(IPickHelper* selector, const CInstancePath* /*path*/) c
 
 void CText::Draw(ITarnisView* view)
 {
+    // The visibility tests read the anchor where what it hangs on is now.
+    if (IsAttached()) {
+        m_anchor.Evaluate();
+    }
     if (view == nullptr || view->GetDrawingLevel() <= 6 || !IsShown(view)) {
         return;
     }

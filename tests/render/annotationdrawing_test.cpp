@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "annotations/dimensionlinear.h"
+#include "annotations/dimensionstyle.h"
 #include "annotations/text.h"
 #include "annotations/watermark.h"
 #include "document/classregistration.h"
@@ -168,6 +169,20 @@ TEST_F(AnnotationDrawingTest, TheHouseLabelAndDimensionShowWhereTheirAnchorsPutT
                                   static_cast<int>(std::max(start.x, end.x)) + 12,
                                   static_cast<int>(std::max(start.y, end.y)) + 12);
     EXPECT_GT(dimension.right - dimension.left, std::fabs(end.x - start.x) * 0.8) << "the dimension line";
+    // Its label stands on the ground it lies on: both halves of its glyphs show.
+    bool overridden = false;
+    CGLTextImageCache length;
+    length.SetText(m_dimension->GetDisplayText(&m_view, overridden), 1,
+                   dynamic_cast<CTwFont*>(m_dimension->GetDimensionStyle()->GetFont()), &m_view);
+    const int lw = length.GetWidth();
+    const int lh = length.GetHeight();
+    ASSERT_GT(lw, 5);
+    const int mx = static_cast<int>((start.x + end.x) / 2.0);
+    const int my = static_cast<int>((start.y + end.y) / 2.0);
+    const Box upper = Changed(with, without, mx - lw / 2, my + 2, mx + lw / 2, my + lh / 2);
+    const Box lower = Changed(with, without, mx - lw / 2, my - lh / 2, mx + lw / 2, my - 2);
+    EXPECT_GT(upper.count, 0) << "the upper half of the length";
+    EXPECT_GT(lower.count, upper.count / 8) << "the lower half of the length";
 }
 
 TEST_F(AnnotationDrawingTest, TheDimensionFollowsItsEdgeAndTheModelsUnits)

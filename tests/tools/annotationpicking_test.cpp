@@ -214,6 +214,43 @@ TEST_F(AnnotationPickingTest, ChangingTheLeaderKindKeepsTheTextPointOnTheScreenA
     EXPECT_EQ(text.GetSideMode(), CText::kSideAutomatic);
 }
 
+TEST_F(AnnotationPickingTest, ATextDrawnOnTopHidesWhileItsAnchorIsBehindTheModel)
+{
+    // Pins a fault: the depth under the anchor was read from the row mirrored about the
+    // middle of the window.
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(m_model);
+    CComponentDefinition* definition = Place(Root(), nullptr, Shift(0, 5, 0));
+    Square(*definition, 3.0, 5.0);
+    const CGeometryBuilder builder(Root());
+    struct Case
+    {
+        CPoint3d anchor;
+        bool shown;
+    };
+    for (const Case& c : {Case{CPoint3d(0, 5, 0), false}, Case{CPoint3d(0, -5, 0), true}}) {
+        // A vertex lives with its edges.
+        CVertex* vertex = builder.Vertex(c.anchor);
+        builder.Edge(vertex, builder.Vertex(c.anchor + CVector3d(1, 0, 0)));
+        CModelPointRef anchor;
+        anchor.Set(CModelPointRef::kVertex, CPoint3d(), vertex, CInstancePath(), nullptr, CInstancePath());
+        anchor.Evaluate();
+        auto* text = new CText;
+        text->SetText("Below");
+        text->SetAnchor(anchor, true);
+        text->SetLeaderKindValue(CText::kScreenLeader);
+        text->SetLeaderVector(2, 2, 0);
+        Root().Add(text);
+        // The depth buffer as the frame leaves it before the annotations draw.
+        CRenderingOptions& options = *m_model->GetRenderingOptions();
+        options.SetDisplayByte(CRenderingOptions::kHideAnnotations, true);
+        Draw();
+        options.SetDisplayByte(CRenderingOptions::kHideAnnotations, false);
+        EXPECT_EQ(text->IsShown(&m_view), c.shown) << c.anchor.y;
+        text->EraseFromComponent(&Root());
+    }
+}
+
 TEST_F(AnnotationPickingTest, ATextOnAVertexInsideAnInstanceGoesWithTheInstanceWhenItIsHidden)
 {
     const CUndoSuspender suspender;
@@ -221,7 +258,9 @@ TEST_F(AnnotationPickingTest, ATextOnAVertexInsideAnInstanceGoesWithTheInstanceW
     CComponentDefinition* definition = Place(Root(), nullptr, Shift(-3, 0, 0));
     auto* instance = dynamic_cast<CComponentInstance*>(Root().GetEntityList().back());
     ASSERT_NE(instance, nullptr);
-    CVertex* vertex = CGeometryBuilder(*definition).Vertex(CPoint3d(1, 1, 0));
+    const CGeometryBuilder builder(*definition);
+    CVertex* vertex = builder.Vertex(CPoint3d(1, 1, 0));
+    builder.Edge(vertex, builder.Vertex(CPoint3d(2, 1, 0)));
     CInstancePath path;
     path.Push(instance);
     CModelPointRef anchor;
