@@ -9,6 +9,7 @@
 #include "annotations/constructionpoint.h"
 #include "annotations/dimensionlinear.h"
 #include "annotations/polyline3d.h"
+#include "annotations/sectionplane.h"
 #include "annotations/text.h"
 #include "model/vertex.h"
 #include "samplegen/geometrybuilder.h"
@@ -163,7 +164,13 @@ TEST_F(AnnotationPickingTest, AWindowTakesWhatLiesWhollyInsideItAndACrossingWhat
         {"a polyline",
          [] { return new CPolyline3d({CPoint3d(-4, -1, 0), CPoint3d(0, 1, 0), CPoint3d(4, -1, 0)}); },
          {{-5, -2}, {5, 2}}, {{-5, -2}, {0, 2}}},
+        {"a section plane's rectangle round the square", [] { return new CSectionPlane(CPlane3d(0, 0, 1, -1)); },
+         {{-4, -4}, {4, 4}}, {{-4, -4}, {0, 4}}},
     };
+    {
+        const CUndoSuspender suspender;
+        Square(Root(), 3.0, 0.0);
+    }
     for (const Case& c : cases) {
         CDrawingElement* element = nullptr;
         {
