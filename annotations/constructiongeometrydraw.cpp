@@ -11,6 +11,7 @@
 #include "document/material.h"
 #include "document/renderingoptions.h"
 #include "drawapi/glenums.h"
+#include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/line3d.h"
 #include "foundation/point2d.h"
@@ -124,6 +125,28 @@ void CConstructionLine::Draw(ITarnisView* view)
     }
     view->SetLineStipple(0);
     view->EndElement();
+}
+
+bool CConstructionLine::IsSelectedBy(IPickHelper* selector, const CInstancePath* /*path*/) const
+{
+    ITarnisView* view = selector != nullptr ? selector->GetPickView() : nullptr;
+    CBoundedLine3d line = m_line;
+    return view != nullptr && view->GetSectionFilters().ClipLine(line) && selector->TestLine(line);
+}
+
+bool CConstructionPoint::IsSelectedBy(IPickHelper* selector, const CInstancePath* /*path*/) const
+{
+    ITarnisView* view = selector != nullptr ? selector->GetPickView() : nullptr;
+    if (view == nullptr) {
+        return false;
+    }
+    const CSectionClipStack& sections = view->GetSectionFilters();
+    if (!m_withSegment) {
+        return sections.IsPointKept(m_point) && selector->TestPoint(m_point);
+    }
+    CPoint3d from = m_secondPoint;
+    CPoint3d to = m_point;
+    return sections.ClipSegment(from, to) && selector->TestSegment(from, to);
 }
 
 void CConstructionPoint::Draw(ITarnisView* view)

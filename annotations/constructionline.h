@@ -39,6 +39,8 @@ public:
     // Dashed in the guide colour at full detail only, clipped by the section planes;
     // named for picking.
     void Draw(ITarnisView* view) override;
+    // The line, clipped by the section planes, bounded at both ends and inside.
+    [[nodiscard]] bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const override;
 
     // The guide's line unbounded at both ends.
     [[nodiscard]] CBoundedLine3d GetLine() const override;

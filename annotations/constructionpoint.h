@@ -35,6 +35,8 @@ public:
     // Dashed in the guide colour at full detail only, clipped by the section planes;
     // named for picking.
     void Draw(ITarnisView* view) override;
+    // The point kept by the section planes and inside; with a segment, what the planes keep of the segment inside.
+    [[nodiscard]] bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const override;
 
     [[nodiscard]] const CPoint3d& GetPoint() const { return m_point; }
     [[nodiscard]] const CPoint3d& GetSecondPoint() const { return m_secondPoint; }

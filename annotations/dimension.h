@@ -99,6 +99,8 @@ public:
 protected:
     // The label image, made on first use; null without a view.
     IGLTextImageCache* GetLabelImage(ITarnisView* view);
+    // The label image as the last draw left it; null before the first.
+    [[nodiscard]] const IGLTextImageCache* GetRenderedLabel() const { return m_labelImage.get(); }
     void ResetLabelImage();
     // The check of the dimension part, for the kinds to run before their own.
     int CheckDimensionPart(int mode, CValidityResultMap* results);

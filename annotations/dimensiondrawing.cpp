@@ -7,6 +7,7 @@
 #include "document/twfont.h"
 #include "drawapi/glenums.h"
 #include "drawapi/gltextimagecache.h"
+#include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/plane3d.h"
 #include "foundation/transformation.h"
@@ -218,4 +219,55 @@ void DrawLineAroundLabel(ITarnisView* view, const CPoint3d& start, const CPoint3
         }
     }
     view->EndPrimitive();
+}
+
+void DrawDimensionLabel(ITarnisView* view, CTwFont* font, const CPoint3d& position, const CString& text,
+                        int alignment, bool solid, const CPlane3d* plane, bool flip, IGLTextImageCache* image)
+{
+    // The model drawn so far decides, as for texts drawn on top: hidden when the anchor
+    // lies behind it by more than a hundredth of the depth range.
+    CPoint3d window;
+    double depth = 0.0;
+    const bool onTop = plane == nullptr && view->GetDrawMode() != IModelView::kDrawModeSelection &&
+                       view->ModelToScreen(position, window) &&
+                       view->ReadWindowDepth(static_cast<int>(window.x), static_cast<int>(window.y), depth) &&
+                       window.z <= depth + 0.01;
+    const unsigned function = view->GetDepthFunction();
+    if (onTop) {
+        view->SetDepthFunction(glenum::kAlways);
+    }
+    view->DrawText(font, position, text, alignment, IGLTextImageCache::kAlignCentre, solid ? 1u : 0u, plane, flip,
+                   image);
+    if (onTop) {
+        view->SetDepthFunction(function);
+    }
+}
+
+bool IsLabelSelected(IPickHelper& selector, const CPoint3d& anchor, const IGLTextImageCache* label, int code)
+{
+    if (label == nullptr || label->GetWidth() <= 0 || label->GetHeight() <= 0) {
+        return true;
+    }
+    ITarnisView* view = selector.GetPickView();
+    CPoint3d screen;
+    if (view == nullptr || !view->ModelToScreen(anchor, screen)) {
+        return false;
+    }
+    if (code < 0 || code > 8) {
+        code = 0;
+    }
+    const double width = label->GetWidth();
+    const double height = label->GetHeight();
+    // Window rows run downwards: a label above its anchor (row 0) ends on it.
+    const double left = screen.x - 0.5 * (code % 3) * width;
+    const double bottom = screen.y + 0.5 * (code / 3) * height;
+    for (const double x : {left, left + width}) {
+        for (const double y : {bottom, bottom - height}) {
+            CPoint3d corner;
+            if (!view->ScreenToModel(CPoint3d(x, y, screen.z), corner) || !selector.TestPoint(corner)) {
+                return false;
+            }
+        }
+    }
+    return true;
 }

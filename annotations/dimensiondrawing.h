@@ -11,6 +11,7 @@
 struct CPlane3d;
 class CTwFont;
 class IGLTextImageCache;
+class IPickHelper;
 class ITarnisView;
 
 // The longest label drawn: a text from a file may be far longer than anything a view
@@ -44,3 +45,18 @@ void DrawEndMark(ITarnisView* view, const CPlane3d& plane, const CPoint3d& point
 // cache, which must hold the text) placed by the code at the anchor covers it.
 void DrawLineAroundLabel(ITarnisView* view, const CPoint3d& start, const CPoint3d& end, const CPoint3d& anchor,
                          const IGLTextImageCache& label, int code, bool inPlane);
+
+// Draws a dimension's label, centred, through the view's text drawing. A label facing
+// the screen whose anchor the model does not hide is drawn over whatever lies in front
+// of the rest of its box: a dimension lying on a floor keeps the half of its text that
+// would otherwise sink into it.
+void DrawDimensionLabel(ITarnisView* view, CTwFont* font, const CPoint3d& position, const CString& text,
+                        int alignment, bool solid, const CPlane3d* plane, bool flip, IGLTextImageCache* image);
+
+// Whether the label, at the size its cache last rendered it and placed by the code at
+// the anchor facing the screen, lies inside what the selector picks: each corner of
+// its box, carried back into the model at the anchor's depth, must pass the point test.
+// A label not rendered yet has no box and passes; one whose anchor does not project
+// fails.
+[[nodiscard]] bool IsLabelSelected(IPickHelper& selector, const CPoint3d& anchor, const IGLTextImageCache* label,
+                                   int code);

@@ -13,6 +13,7 @@
 #include "document/twfont.h"
 #include "drawapi/glenums.h"
 #include "drawapi/gltextimagecache.h"
+#include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
 #include "annotations/pointreferences.h"
 #include "document/entitymerger.h"
@@ -315,6 +316,43 @@ CDimensionLinear::Layout CDimensionLinear::ComputeLayout()
     return layout;
 }
 
+void CDimensionLinear::AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const
+{
+    // Evaluating the points only refreshes the positions they keep.
+    const Layout layout = const_cast<CDimensionLinear*>(this)->ComputeLayout();
+    for (const CPoint3d& point : layout.points) {
+        box.Add(transform * (layout.frame * point));
+    }
+}
+
+bool CDimensionLinear::IsSelectedBy(IPickHelper* selector, const CInstancePath* /*path*/) const
+{
+    ITarnisView* view = selector != nullptr ? selector->GetPickView() : nullptr;
+    if (view == nullptr) {
+        return false;
+    }
+    const Layout layout = const_cast<CDimensionLinear*>(this)->ComputeLayout();
+    const CSectionClipStack& sections = view->GetSectionFilters();
+    if (!sections.IsEmpty() &&
+        (!sections.IsPointKept(m_first.GetPosition()) || !sections.IsPointKept(m_second.GetPosition()))) {
+        return false;
+    }
+    for (const CPoint3d& point : layout.points) {
+        if (!selector->TestPoint(layout.frame * point)) {
+            return false;
+        }
+    }
+    const CPoint3d* p = layout.points;
+    const CPoint3d middle((p[2].x + p[3].x) / 2.0, (p[2].y + p[3].y) / 2.0, 0.0);
+    CPoint3d position;
+    int alignment = 4;
+    view->PushTransform(layout.frame, false);
+    (void)PlaceLabel(view, layout, middle, position, alignment);
+    const bool inside = IsLabelSelected(*selector, position, GetRenderedLabel(), alignment);
+    view->PopTransform(false);
+    return inside;
+}
+
 CString CDimensionLinear::GetText(ITarnisView* view)
 {
     const Layout layout = ComputeLayout();
@@ -468,8 +506,8 @@ void CDimensionLinear::DrawDimension(ITarnisView* view, bool solid)
         const CColor lineColor = view->GetColor();
         view->SetColor(labelColor);
         const bool inPlane = style->IsLabelInPlane();
-        view->DrawText(font, position, text, alignment, IGLTextImageCache::kAlignCentre, solid ? 1u : 0u,
-                       inPlane ? &plane : nullptr, style->IsFlipped(), image);
+        DrawDimensionLabel(view, font, position, text, alignment, solid, inPlane ? &plane : nullptr,
+                           style->IsFlipped(), image);
         view->SetColor(lineColor);
     }
     view->EndPrimitive();

@@ -58,6 +58,11 @@ public:
     int CheckValidity(int mode, CValidityResultMap* results) override;
     [[nodiscard]] int GetTypeId() const override;
 
+    // The layout points, through the transformation.
+    void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+    // Neither measured point cut away, the six layout points and the label inside.
+    [[nodiscard]] bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const override;
+
     [[nodiscard]] bool RefersTo(const CEntity* entity) const override;
     // False when either point is free.
     [[nodiscard]] bool IsAssociated() const override;

@@ -10,6 +10,7 @@
 #include "drawapi/glenums.h"
 #include "drawapi/gltextimagecache.h"
 #include "document/entitymerger.h"
+#include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/transformation.h"
 
@@ -370,6 +371,38 @@ bool CDimensionRadial::PlaceLabel(ITarnisView* view, const Layout& layout, CPoin
     return true;
 }
 
+void CDimensionRadial::AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const
+{
+    // Reading the arc only refreshes the copy kept of the edge's curve.
+    const Layout layout = const_cast<CDimensionRadial*>(this)->ComputeLayout();
+    for (int i = 0; i < (m_diameter ? 3 : 2); ++i) {
+        box.Add(transform * layout.points[i]);
+    }
+}
+
+bool CDimensionRadial::IsSelectedBy(IPickHelper* selector, const CInstancePath* /*path*/) const
+{
+    ITarnisView* view = selector != nullptr ? selector->GetPickView() : nullptr;
+    if (view == nullptr) {
+        return false;
+    }
+    const Layout layout = const_cast<CDimensionRadial*>(this)->ComputeLayout();
+    const CPoint3d* q = layout.points;
+    const CSectionClipStack& sections = view->GetSectionFilters();
+    if (!sections.IsEmpty() && (!sections.IsPointKept(q[1]) || (m_diameter && !sections.IsPointKept(q[2])))) {
+        return false;
+    }
+    for (int i = 0; i < (m_diameter ? 3 : 2); ++i) {
+        if (!selector->TestPoint(q[i])) {
+            return false;
+        }
+    }
+    CPoint3d position;
+    int alignment = 4;
+    (void)PlaceLabel(view, layout, position, alignment);
+    return IsLabelSelected(*selector, position, GetRenderedLabel(), alignment);
+}
+
 void CDimensionRadial::DrawDimension(ITarnisView* view, bool solid)
 {
     const Layout layout = ComputeLayout();
@@ -417,8 +450,8 @@ void CDimensionRadial::DrawDimension(ITarnisView* view, bool solid)
         const CColor lineColor = view->GetColor();
         view->SetColor(GetLabelColor(overridden));
         const bool inPlane = style->IsLabelInPlane() && font->GetFontKind() > 1;
-        view->DrawText(font, position, text, alignment, IGLTextImageCache::kAlignCentre, solid ? 1u : 0u,
-                       inPlane ? &plane : nullptr, style->IsFlipped(), image);
+        DrawDimensionLabel(view, font, position, text, alignment, solid, inPlane ? &plane : nullptr,
+                           style->IsFlipped(), image);
         view->SetColor(lineColor);
     }
     view->EndPrimitive();

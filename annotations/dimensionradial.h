@@ -38,6 +38,11 @@ public:
     int CheckValidity(int mode, CValidityResultMap* results) override;
     [[nodiscard]] int GetTypeId() const override;
 
+    // The text point and the arc point (and the opposite point of a diameter), through the transformation.
+    void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+    // The arc point (and the opposite one) not cut away, the layout points and the label inside.
+    [[nodiscard]] bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const override;
+
     [[nodiscard]] bool RefersTo(const CEntity* entity) const override;
     // The edge exists and its curve is an arc.
     [[nodiscard]] bool IsAssociated() const override;

@@ -7,6 +7,7 @@
 #include "annotations/sectionclipstack.h"
 #include "document/component.h"
 #include "drawapi/glenums.h"
+#include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/line3d.h"
@@ -232,4 +233,33 @@ bool Point3dVector::ClipByPlane(std::vector<CPoint3d>& points, const CPlane3d& p
     }
     points.swap(kept);
     return !points.empty();
+}
+
+bool CPolyline3d::IsSelectedBy(IPickHelper* selector, const CInstancePath* /*path*/) const
+{
+    ITarnisView* view = selector != nullptr ? selector->GetPickView() : nullptr;
+    if (view == nullptr || m_points.size() < 2) {
+        return false;
+    }
+    if (selector->GetMode() == IPickHelper::kModePoint) {
+        for (size_t i = 1; i < m_points.size(); ++i) {
+            if (selector->TestSegment(m_points[i - 1], m_points[i])) {
+                return true;
+            }
+        }
+        return false;
+    }
+    if (selector->GetMode() != IPickHelper::kModeWindow) {
+        return false;
+    }
+    std::vector<CPoint3d> kept = m_points;
+    if (!view->GetSectionFilters().ClipPolyline(kept)) {
+        return false;
+    }
+    for (const CPoint3d& point : kept) {
+        if (!selector->TestPoint(point)) {
+            return false;
+        }
+    }
+    return true;
 }

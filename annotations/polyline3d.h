@@ -44,6 +44,9 @@ public:
     // One unlit line strip in the element's colour, stippled when hidden; nothing below
     // two points. Named for picking.
     void Draw(ITarnisView* view) override;
+    // A point pick takes a polyline one of whose segments it touches; a window pick one
+    // whose points left by the section planes all lie inside. Never below two points.
+    [[nodiscard]] bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const override;
 
     // Lays an edge along each segment, joined at new vertices, with the polyline's
     // attributes, and merges them into the component's geometry; a point equal to the

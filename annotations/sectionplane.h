@@ -48,6 +48,10 @@ public:
     // Shown as a drawing element, and then when section planes are displayed or the
     // plane is selected.
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;
+    // The drawn rectangle inside: the corners of its box, or with section planes in
+    // force each edge of that box as far as they keep it (a rectangle they cut away
+    // wholly counts as inside).
+    [[nodiscard]] bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const override;
     // A plane that is the current model's active one stops being active first.
     void EraseFromComponent(CComponent* component) override;
 

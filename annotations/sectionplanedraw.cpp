@@ -10,8 +10,11 @@
 #include "annotations/sectionplaneslice.h"
 #include "document/component.h"
 #include "document/renderingoptions.h"
+#include "annotations/sectionclipstack.h"
 #include "drawapi/glenums.h"
+#include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/boundedline3d.h"
 
 namespace {
 
@@ -205,6 +208,46 @@ void CSectionPlane::Draw(ITarnisView* view)
     }
     view->SetLineWidth(1.0);
     view->EndElement();
+}
+
+bool CSectionPlane::IsSelectedBy(IPickHelper* selector, const CInstancePath* /*path*/) const
+{
+    ITarnisView* view = selector != nullptr ? selector->GetPickView() : nullptr;
+    if (view == nullptr) {
+        return false;
+    }
+    // The bounds are a cache of the component's extent, refreshed before every use.
+    const_cast<CSectionPlane*>(this)->ComputeOwnBounds();
+    const CTransformation frame = GetFrame();
+    const CPoint3d centre = m_bounds.IsEmpty() ? CPoint3d()
+                                               : CPoint3d((m_bounds.xmin + m_bounds.xmax) * 0.5,
+                                                          (m_bounds.ymin + m_bounds.ymax) * 0.5, 0.0);
+    const double pixel = view->PixelsToModelLength(1.0, view->GetTransform() * (frame * centre));
+    CBoundingBox3d box;
+    for (const CPoint3d& corner : Corners(InflateDrawBounds(m_bounds, pixel))) {
+        box.Add(frame * corner);
+    }
+    const CSectionClipStack& sections = view->GetSectionFilters();
+    if (sections.IsEmpty()) {
+        for (int corner = 0; corner < 8; ++corner) {
+            if (!selector->TestPoint(box.GetCorner(corner))) {
+                return false;
+            }
+        }
+        return true;
+    }
+    static constexpr int kEdges[12][2] = {{0, 1}, {2, 3}, {0, 2}, {1, 3}, {4, 5}, {6, 7},
+                                          {4, 6}, {5, 7}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
+    for (const auto& edge : kEdges) {
+        CBoundedLine3d line(box.GetCorner(edge[0]), box.GetCorner(edge[1]));
+        if (line.IsDegenerate() || !sections.ClipLine(line)) {
+            continue;
+        }
+        if (!selector->TestLine(line)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void CSectionPlane::DrawPlane(ITarnisView* view, bool active, bool picking, bool /*highlighted*/)

@@ -12,6 +12,7 @@
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
 #include "drawapi/gltextimagecache.h"
+#include "drawapi/tarnisview.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/plane3d.h"
 #include "foundation/tolerance.h"
@@ -251,9 +252,19 @@ void CText::SetLeaderKindValue(std::int32_t kind)
     OnModified();
 }
 
-// Freezing the side of a hidden leader needs the view's screen direction; without a
-// view the side stays as it is.
-void CText::SetLeaderShown(bool shown)
+void CText::SetLeaderKind(std::int32_t kind, ITarnisView* view)
+{
+    const bool attachedKind = kind == kScreenLeader || kind == kModelLeader;
+    if (!attachedKind || !IsAttached() || kind == m_leaderKind || view == nullptr) {
+        return;
+    }
+    RecordChange(true);
+    m_leaderVector = kind == kModelLeader ? GetModelLeader(view) : GetScreenLeader(view);
+    m_leaderKind = kind;
+    SetNormal(view->GetCameraState().viewDirection);
+}
+
+void CText::SetLeaderShown(bool shown, ITarnisView* view)
 {
     if (shown == m_leaderShown) {
         return;
@@ -262,6 +273,11 @@ void CText::SetLeaderShown(bool shown)
     m_leaderShown = shown;
     if (shown) {
         m_sideMode = kSideAutomatic;
+        return;
+    }
+    const CVector3d d = view != nullptr ? GetScreenLeader(view) : CVector3d();
+    if (m_sideMode == kSideAutomatic && d.GetLength() >= 0.001) {
+        m_sideMode = d.x >= 0.0 ? kSideRight : kSideLeft;
     }
 }
 

@@ -78,6 +78,13 @@ public:
     // Not on a hidden layer or instance, not while annotations are hidden, not with the
     // anchor at the eye, off the window or (for texts drawn on top) behind the model.
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;
+    // An attached text's anchor, and a model leader's text point, through the
+    // transformation; nothing for a screen text, whose place depends on the view.
+    void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+    // The anchor and text point of an attached text and the corners of the label inside;
+    // not with a shown leader whose anchor is cut away, nor a screen text while texts
+    // all count as visible.
+    [[nodiscard]] bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const override;
 
     // The points the text is drawn from: the anchor, the text point, the end of the
     // shoulder and the label's point, with the label's placement code (9 right of its
@@ -120,10 +127,15 @@ public:
     [[nodiscard]] std::int32_t GetLeaderKind() const { return m_leaderKind; }
     // Stores the kind as it is, without converting the leader vector.
     void SetLeaderKindValue(std::int32_t kind);
+    // Turns a screen leader into a model leader or back as the view shows it, so that
+    // the text point stays where it is on the screen, and makes the text face the view.
+    // Nothing without a view, for a screen text or for a screen text to be.
+    void SetLeaderKind(std::int32_t kind, ITarnisView* view);
     [[nodiscard]] bool IsAttached() const { return m_leaderKind != kScreenText; }
     [[nodiscard]] bool IsLeaderShown() const { return m_leaderShown; }
-    // Showing the leader makes the side automatic again.
-    void SetLeaderShown(bool shown);
+    // Showing the leader makes the side automatic again; hiding it freezes an automatic
+    // side as the view shows it (without a view the side stays automatic).
+    void SetLeaderShown(bool shown, ITarnisView* view = nullptr);
     [[nodiscard]] std::int32_t GetSideMode() const { return m_sideMode; }
     [[nodiscard]] bool GetFaceSide() const { return m_faceSide; }
 

@@ -10,6 +10,7 @@
 #include "document/twfont.h"
 #include "drawapi/glenums.h"
 #include "drawapi/gltextimagecache.h"
+#include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/plane3d.h"
 #include "foundation/transformation.h"
@@ -152,6 +153,12 @@ bool CText::IsLabelVisible(ITarnisView* view) const
 
 bool CText::IsAnchorPathShown(ITarnisView* view) const
 {
+    for (const CEntity* entity : m_anchor.GetFirstPath().GetEntities()) {
+        const auto* instance = dynamic_cast<const CDrawingElement*>(entity);
+        if (instance != nullptr && !instance->IsShown(nullptr)) {
+            return false;
+        }
+    }
     const CDrawingElement* element = m_anchor.GetDrawingElement();
     if (element == nullptr) {
         return true;
@@ -191,8 +198,42 @@ bool CText::IsShown(ITarnisView* view) const
     return IsLabelVisible(view);
 }
 
+void CText::AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const
+{
+    if (!IsAttached()) {
+        return;
+    }
+    const CPoint3d anchor = GetAnchorPoint();
+    box.Add(transform * anchor);
+    if (m_leaderKind == kModelLeader) {
+        box.Add(transform * (anchor + m_leaderVector));
+    }
+}
+
+bool CText::IsSelectedBy(IPickHelper* selector, const CInstancePath* /*path*/) const
+{
+    ITarnisView* view = selector != nullptr ? selector->GetPickView() : nullptr;
+    if (view == nullptr || (!IsAttached() && view->GetDrawMode() == IModelView::kDrawModeTextVisible)) {
+        return false;
+    }
+    // The layout only refreshes the anchor's position and a screen text's model point.
+    const Layout layout = const_cast<CText*>(this)->LayoutText(view);
+    const CSectionClipStack& sections = view->GetSectionFilters();
+    if (IsAttached() && m_leaderShown && !sections.IsEmpty() && !sections.IsPointKept(layout.points[0])) {
+        return false;
+    }
+    if (IsAttached() && (!selector->TestPoint(layout.points[0]) || !selector->TestPoint(layout.points[1]))) {
+        return false;
+    }
+    return IsLabelSelected(*selector, layout.points[3], m_textImage.get(), BoxCode(layout.placement));
+}
+
 void CText::Draw(ITarnisView* view)
 {
+    // The visibility tests read the anchor where what it hangs on is now.
+    if (IsAttached()) {
+        m_anchor.Evaluate();
+    }
     if (view == nullptr || view->GetDrawingLevel() <= 6 || !IsShown(view)) {
         return;
     }

@@ -6,6 +6,7 @@
 #include "annotations/dimensionstyle.h"
 #include "annotations/sectionplane.h"
 #include "annotations/textstyle.h"
+#include "annotations/watermark.h"
 #include "document/component.h"
 #include "document/componentbehavior.h"
 #include "document/componentcs.h"
@@ -178,6 +179,13 @@ void CTarnwickModel::CreateMembers()
     m_rendering->SetModel(this);
 }
 
+void CTarnwickModel::AddWatermark(CWatermark* watermark)
+{
+    if (watermark != nullptr && std::find(m_watermarks.begin(), m_watermarks.end(), watermark) == m_watermarks.end()) {
+        m_watermarks.push_back(watermark);
+    }
+}
+
 CTarnwickModel::~CTarnwickModel()
 {
     GetNotificationCenter().Post(kDeleteModelNotification, this);
@@ -204,6 +212,10 @@ void CTarnwickModel::DeleteMembers()
     ListenToRootManagers(false);
     modelpages::ErasePageList(m_pageList);
     m_pageList = nullptr;
+    for (CWatermark* watermark : m_watermarks) {
+        watermark->Erase();
+    }
+    m_watermarks.clear();
     if (m_shadow != nullptr) {
         m_shadow->Erase();
         m_shadow = nullptr;

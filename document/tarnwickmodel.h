@@ -29,6 +29,7 @@ class CComponentInstance;
 class CDefinitionList;
 class CDib;
 class CDimensionStyle;
+class CWatermark;
 class CDrawingElement;
 class CEntity;
 class CFontManager;
@@ -105,6 +106,10 @@ public:
     [[nodiscard]] CComponentCS* GetComponentAxes() const { return m_componentAxes; }
     [[nodiscard]] CRenderingOptions* GetRenderingOptions() const { return m_rendering; }
     [[nodiscard]] CShadowInfo* GetShadowInfo() const { return m_shadow; }
+    // The watermarks every view of the model draws, the model owning them. No record of
+    // the file lists watermarks, so they are kept for as long as the model is in memory.
+    void AddWatermark(CWatermark* watermark);
+    [[nodiscard]] const std::vector<CWatermark*>& GetWatermarks() const { return m_watermarks; }
     // Copies the settings into the model's and posts "ShadowNotification" (assigned).
     void SetShadowInfo(const CShadowInfo& shadow);
     [[nodiscard]] COptionsManager* GetOptionsManager() const { return m_options; }
@@ -198,6 +203,7 @@ private:
     CCamera m_camera;
     CRenderingOptions* m_rendering = nullptr;
     CShadowInfo* m_shadow = nullptr;
+    std::vector<CWatermark*> m_watermarks;
     COptionsManager* m_options = nullptr;
     CPageList* m_pageList = nullptr;
     GUID m_modelId{};

@@ -145,8 +145,9 @@ public:
     virtual void DrawText(CTwFont* font, const CPoint3d& position, const CString& text, int placement,
                           int alignment, unsigned flags, const CPlane3d* plane, bool flip,
                           IGLTextImageCache* cache) = 0;
-    // The depth buffer's value (0 near, 1 far) at a window pixel; false outside the
-    // viewport or without a context.
+    // The depth buffer's value (0 near, 1 far) at a window pixel, its rows counted
+    // downwards as ModelToScreen gives them; false outside the viewport or without a
+    // context.
     virtual bool ReadWindowDepth(int x, int y, double& depth) const = 0;
     // A picture of 24 (blue, green, red) or 32 (blue, green, red, alpha) bits a pixel,
     // rows from the bottom, tightly packed, drawn unscaled with its lower-left corner at

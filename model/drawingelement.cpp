@@ -14,6 +14,7 @@
 #include "platform/profile.h"
 #include "model/drawinggeneration.h"
 #include "model/validitylog.h"
+#include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
 
 IMPLEMENT_SERIAL(CDrawingElement, CEntity, VERSIONABLE_SCHEMA | 9)
@@ -342,9 +343,18 @@ bool CDrawingElement::IsLayerHidden(ITarnisView* view) const
     return layer != nullptr && layer->IsHidden();
 }
 
-bool CDrawingElement::IsSelectedBy(IPickHelper* /*selector*/, const CInstancePath* /*path*/) const
+bool CDrawingElement::IsSelectedBy(IPickHelper* selector, const CInstancePath* /*path*/) const
 {
-    return false;
+    const CBoundingBox3d box = GetBoundingBox();
+    if (selector == nullptr || box.IsEmpty()) {
+        return false;
+    }
+    for (int corner = 0; corner < 8; ++corner) {
+        if (!selector->TestPoint(box.GetCorner(corner))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 int CDrawingElement::IntersectLine(const CLine3d& /*line*/, CPoint3d& /*point*/) const

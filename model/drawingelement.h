@@ -83,6 +83,8 @@ public:
     [[nodiscard]] virtual bool IsShown(ITarnisView* view) const;
     [[nodiscard]] virtual bool IsHidden(ITarnisView* view) const;
     [[nodiscard]] virtual bool IsLayerHidden(ITarnisView* view) const;
+    // Whether the element lies wholly inside what the selector picks; here, all eight
+    // corners of its box.
     [[nodiscard]] virtual bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const;
     // 0 when the line misses; classes with geometry answer a code and the point.
     [[nodiscard]] virtual int IntersectLine(const CLine3d& line, CPoint3d& point) const;

@@ -66,6 +66,8 @@ public:
     [[nodiscard]] bool ShowsScreenText() const;
     // The standard view's name in the top left corner, in the foreground colour.
     void DrawViewNameLabel();
+    // The model's watermarks drawn in front of the model, or those behind it.
+    void DrawWatermarks(bool inFront);
     [[nodiscard]] const CGLTextImageCache& GetLabelCache() const { return m_labelCache; }
     [[nodiscard]] unsigned GetViewDisplayList() const { return m_viewDisplayList; }
     void SetViewDisplayList(unsigned list) { m_viewDisplayList = list; }

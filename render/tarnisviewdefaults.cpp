@@ -11,6 +11,7 @@
 #include "document/tarniscs.h"
 #include "document/tarnwickmodel.h"
 #include "document/twfont.h"
+#include "annotations/watermark.h"
 #include "foundation/notificationcenter.h"
 #include "model/edgepassgl.h"
 #include "render/cameratransitionfactory.h"
@@ -113,6 +114,18 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     }
 }
 
+// Watermarks behind the model go down right after the background, at the far end of
+// the depth range, so that the model covers them; those in front come after the scene
+// and its blended pass, near the eye.
+void CTarnisView::DrawWatermarks(bool inFront)
+{
+    for (CWatermark* watermark : m_model->GetWatermarks()) {
+        if (watermark->IsInFront() == inFront) {
+            watermark->Draw(this);
+        }
+    }
+}
+
 void CTarnisView::DrawFrameContents(CComponent& root)
 {
     glMatrixMode(GL_MODELVIEW);
@@ -136,6 +149,7 @@ void CTarnisView::DrawFrameContents(CComponent& root)
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     }
     painter.DrawBackground();
+    DrawWatermarks(false);
     if (m_model->IsDisplayAxes() && m_model->GetDrawingAxes() != nullptr) {
         m_model->GetDrawingAxes()->Draw(this);
     }
@@ -172,6 +186,7 @@ void CTarnisView::DrawFrameContents(CComponent& root)
         PopComponentLightingMode();
     }
     ClearFilters();
+    DrawWatermarks(true);
     painter.DrawAspectBars();
     ResetLineState();
     if (ShowsScreenText()) {

@@ -125,7 +125,7 @@ bool CTarnisView::ReadWindowDepth(int x, int y, double& depth) const
         return false;
     }
     GLfloat value = 1.0f;
-    glReadPixels(x, y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &value);
+    glReadPixels(x, m_viewDefinition.GetViewportHeight() - 1 - y, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &value);
     depth = value;
     return glGetError() == GL_NO_ERROR;
 }

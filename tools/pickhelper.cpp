@@ -11,6 +11,7 @@
 #include "document/renderingoptions.h"
 #include "document/tarniscs.h"
 #include "document/tarnwickmodel.h"
+#include "foundation/boundedline3d.h"
 #include "foundation/geomfilter.h"
 #include "model/edge.h"
 #include "model/face.h"
@@ -187,6 +188,46 @@ CPickHelper::HitPath CPickHelper::GetHit(int index) const
     return {&m_buffer[m_hits[static_cast<std::size_t>(index)]], &m_view->GetPickNameTable()};
 }
 
+// --- the tests elements ask ---
+
+ITarnisView* CPickHelper::GetPickView() const
+{
+    return m_view;
+}
+
+bool CPickHelper::TestPoint(const CPoint3d& point) const
+{
+    CPoint3d window;
+    if (m_view == nullptr || !m_view->ModelToScreen(point, window) || window.z < 0.0 || window.z > 1.0) {
+        return false;
+    }
+    // A point pick's rectangle is its aperture square.
+    return window.x >= m_rectangle[0] && window.x <= m_rectangle[2] && window.y >= m_rectangle[1] &&
+           window.y <= m_rectangle[3];
+}
+
+bool CPickHelper::TestSegment(const CPoint3d& start, const CPoint3d& end) const
+{
+    if (m_view == nullptr || m_mode == kModeNone) {
+        return false;
+    }
+    if (m_mode != kModePoint) {
+        return TestPoint(start) && TestPoint(end);
+    }
+    CPoint3d nearest;
+    IntersectLineSegment(m_view->GetTransform() * start, m_view->GetTransform() * end, m_pickRay.origin,
+                         m_pickRay.direction, nearest);
+    return TestPoint(m_view->GetInverseTransform() * nearest);
+}
+
+bool CPickHelper::TestLine(const CBoundedLine3d& line) const
+{
+    CPoint3d start;
+    CPoint3d end;
+    return line.IsStartBounded() && line.IsEndBounded() && line.GetStartPoint(start) && line.GetEndPoint(end) &&
+           TestSegment(start, end);
+}
+
 // --- picking ---
 
 int CPickHelper::Pick(CEntity* entity)
@@ -220,7 +261,16 @@ int CPickHelper::Pick(CEntity* entity)
     }
     m_view->EndSelection();
     glFlush();
-    ProcessHits(glRenderMode(GL_RENDER));
+    const int hits = glRenderMode(GL_RENDER);
+    // Elements judge their containment with what the root's cut leaves of them.
+    CSectionPlane* section = m_mode == kModeWindow && root != nullptr ? ActiveSection(*root, *m_view) : nullptr;
+    if (section != nullptr) {
+        m_view->PushSectionFilter(section, false);
+    }
+    ProcessHits(hits);
+    if (section != nullptr) {
+        m_view->PopSectionFilter(section);
+    }
     return m_result;
 }
 
@@ -279,7 +329,8 @@ void CPickHelper::ProcessHits(int hits)
             break;
         }
         const HitPath hit(&m_buffer[at], &m_view->GetPickNameTable());
-        if (hit.GetEntityCount() > 0 && m_hitCount < kHitCapacity && AcceptHit(hit)) {
+        if (hit.GetEntityCount() > 0 && m_hitCount < kHitCapacity && AcceptHit(hit) &&
+            (m_mode != kModeWindow || IsHitInsideWindow(hit))) {
             InsertHit(at);
         }
         at += kRecordHeader + names;
@@ -288,6 +339,18 @@ void CPickHelper::ProcessHits(int hits)
         TrackNearestFace();
     }
     ChooseHits();
+}
+
+bool CPickHelper::IsHitInsideWindow(const HitPath& hit) const
+{
+    const auto* element = dynamic_cast<const CDrawingElement*>(hit.GetPickedEntity());
+    if (element == nullptr) {
+        return false;
+    }
+    m_view->PushTransform(hit.GetInstanceTransform(), false);
+    const bool inside = element->IsSelectedBy(const_cast<CPickHelper*>(this), nullptr);
+    m_view->PopTransform(false);
+    return inside;
 }
 
 void CPickHelper::InsertHit(std::uint32_t offset)

@@ -8,6 +8,10 @@
 // edges that lie in its plane. FindNearestHitPoint turns the hits into the model point
 // nearest to the eye on the pick ray.
 //
+// A window pick keeps only the elements that lie wholly inside its rectangle: each
+// element hit answers that itself (CDrawingElement::IsSelectedBy) through the point,
+// segment and line tests of this class, with the instances of its hit path entered.
+//
 // The buffers are fixed, so a pick allocates nothing; a pick with more hits than the
 // selection buffer holds keeps the records that fit. Needs the view's context current.
 // User-interface thread only.
@@ -18,6 +22,7 @@
 #include "foundation/line3d.h"
 #include "foundation/plane3d.h"
 #include "foundation/point2d.h"
+#include "drawapi/pickhelper.h"
 #include "foundation/transformation.h"
 
 class CComponent;
@@ -27,20 +32,15 @@ class CFace;
 class CPickNameTable;
 class CTarnisView;
 
-class CPickHelper
+class CPickHelper : public IPickHelper
 {
 public:
     static constexpr int kDefaultAperture = 6;
     static constexpr int kBufferSize = 2048;
     static constexpr int kHitCapacity = 512;
-    enum Mode : int
-    {
-        kModeNone = 0,
-        kModePoint = 1,
-        kModeWindow = 2,
-        kModeCrossing = 3,
-        kModeExtents = 4
-    };
+    // Besides the point, window and crossing modes of every pick.
+    static constexpr int kModeNone = 0;
+    static constexpr int kModeExtents = 4;
 
     // One selection record: its depths and the entities named around the hit.
     class HitPath
@@ -80,7 +80,7 @@ public:
     CPickHelper(CTarnisView* view, const CPoint2d& point, int aperture);
     CPickHelper(const CPickHelper&) = delete;
     CPickHelper& operator=(const CPickHelper&) = delete;
-    virtual ~CPickHelper();
+    ~CPickHelper() override;
 
     // A point pick of the square of half size aperture (the default below 1) around the
     // window point.
@@ -90,7 +90,11 @@ public:
     // Whether the nearest face of a point pick hides what lies behind it; on by default.
     void SetFaceTracking(bool on) { m_faceTracking = on; }
 
-    [[nodiscard]] int GetMode() const { return m_mode; }
+    [[nodiscard]] int GetMode() const override { return m_mode; }
+    [[nodiscard]] ITarnisView* GetPickView() const override;
+    [[nodiscard]] bool TestPoint(const CPoint3d& point) const override;
+    [[nodiscard]] bool TestSegment(const CPoint3d& start, const CPoint3d& end) const override;
+    [[nodiscard]] bool TestLine(const CBoundedLine3d& line) const override;
     [[nodiscard]] bool IsRegionPick() const { return m_mode == kModeWindow || m_mode == kModeCrossing; }
     [[nodiscard]] const CLine3d& GetPickRay() const { return m_pickRay; }
     [[nodiscard]] CTarnisView* GetView() const { return m_view; }
@@ -123,6 +127,9 @@ private:
     // draws a handful of its elements, not all of them.
     void DrawRoot(CComponent& root);
     void ProcessHits(int hits);
+    // Whether the element of a window pick's hit lies wholly inside the rectangle, asked
+    // with the hit's instances entered and the root's active section plane in force.
+    [[nodiscard]] bool IsHitInsideWindow(const HitPath& hit) const;
     void InsertHit(std::uint32_t offset);
     void TrackNearestFace();
     void ChooseHits();

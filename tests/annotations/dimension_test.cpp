@@ -3,6 +3,10 @@
 #include <algorithm>
 
 #include "annotations/dimension.h"
+#include "annotations/dimensionlinear.h"
+#include "annotations/text.h"
+#include "foundation/transformation.h"
+#include "model/undosuspender.h"
 #include "tests/annotations/dimensiontestsupport.h"
 
 using namespace dimensiontest;
@@ -86,4 +90,46 @@ TEST(DimensionCopies, ACopyKeepsTheLabelButNotTheForcedDisplayAndSwapExchangesTh
     EXPECT_EQ(dimension.GetTypeId(), 12);
     EXPECT_FALSE(dimension.CanHaveMaterial());
     delete copy;
+}
+
+TEST(AnnotationExtents, DimensionsAndTextsHoldThePointsTheyAreDrawnFromMovedByTheTransformation)
+{
+    const CUndoSuspender suspender;
+    CDimensionLinear dimension;
+    dimension.SetPoints(CModelPointRef(CPoint3d(-6, -4, 0)), CModelPointRef(CPoint3d(6, -4, 1)));
+    dimension.SetOffset(-2.0);
+    CText modelLeader;
+    modelLeader.SetAnchor(CModelPointRef(CPoint3d(2, 2, 0)), true);
+    modelLeader.SetLeaderKindValue(CText::kModelLeader);
+    modelLeader.SetLeaderVector(4, 4, 0);
+    CText screenLeader;
+    screenLeader.SetAnchor(CModelPointRef(CPoint3d(2, 2, 0)), true);
+    screenLeader.SetLeaderKindValue(CText::kScreenLeader);
+    screenLeader.SetLeaderVector(40, 40, 0);
+    const CText screenText;
+    struct Case
+    {
+        const char* name;
+        const CDrawingElement& element;
+        bool empty;
+        CPoint3d low;
+        CPoint3d high;
+    };
+    const Case cases[] = {
+        {"the dimension's lines and points", dimension, false, CPoint3d(4, -6, 0), CPoint3d(16, -4, 1)},
+        {"a model leader's anchor and text point", modelLeader, false, CPoint3d(12, 2, 0), CPoint3d(16, 6, 0)},
+        {"a screen leader's anchor", screenLeader, false, CPoint3d(12, 2, 0), CPoint3d(12, 2, 0)},
+        {"nothing of a screen text", screenText, true, {}, {}},
+    };
+    CTransformation shift;
+    shift.SetTranslation(CVector3d(10, 0, 0));
+    for (const Case& c : cases) {
+        CBoundingBox3d box;
+        c.element.AccumulateExtents(shift, box);
+        ASSERT_EQ(box.IsEmpty(), c.empty) << c.name;
+        if (!c.empty) {
+            EXPECT_NEAR((box.GetCorner(0) - c.low).GetLength(), 0.0, 1e-9) << c.name;
+            EXPECT_NEAR((box.GetCorner(7) - c.high).GetLength(), 0.0, 1e-9) << c.name;
+        }
+    }
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "annotations/dimensionlinear.h"
+#include "annotations/dimensionstyle.h"
 #include "annotations/text.h"
 #include "annotations/watermark.h"
 #include "document/classregistration.h"
@@ -168,6 +169,20 @@ TEST_F(AnnotationDrawingTest, TheHouseLabelAndDimensionShowWhereTheirAnchorsPutT
                                   static_cast<int>(std::max(start.x, end.x)) + 12,
                                   static_cast<int>(std::max(start.y, end.y)) + 12);
     EXPECT_GT(dimension.right - dimension.left, std::fabs(end.x - start.x) * 0.8) << "the dimension line";
+    // Its label stands on the ground it lies on: both halves of its glyphs show.
+    bool overridden = false;
+    CGLTextImageCache length;
+    length.SetText(m_dimension->GetDisplayText(&m_view, overridden), 1,
+                   dynamic_cast<CTwFont*>(m_dimension->GetDimensionStyle()->GetFont()), &m_view);
+    const int lw = length.GetWidth();
+    const int lh = length.GetHeight();
+    ASSERT_GT(lw, 5);
+    const int mx = static_cast<int>((start.x + end.x) / 2.0);
+    const int my = static_cast<int>((start.y + end.y) / 2.0);
+    const Box upper = Changed(with, without, mx - lw / 2, my + 2, mx + lw / 2, my + lh / 2);
+    const Box lower = Changed(with, without, mx - lw / 2, my - lh / 2, mx + lw / 2, my - 2);
+    EXPECT_GT(upper.count, 0) << "the upper half of the length";
+    EXPECT_GT(lower.count, upper.count / 8) << "the lower half of the length";
 }
 
 TEST_F(AnnotationDrawingTest, TheDimensionFollowsItsEdgeAndTheModelsUnits)
@@ -199,7 +214,7 @@ TEST_F(AnnotationDrawingTest, TheDimensionFollowsItsEdgeAndTheModelsUnits)
     EXPECT_NE(millimetres.Find(CString("mm")), -1) << millimetres.ToUtf8();
 }
 
-TEST_F(AnnotationDrawingTest, AWatermarkLandsAtEachOfItsNinePlaces)
+TEST_F(AnnotationDrawingTest, TheModelsWatermarkLandsAtEachOfItsNinePlacesAndBehindTheModelWhenAsked)
 {
     constexpr int kPictureWide = 16;
     constexpr int kPictureTall = 8;
@@ -218,17 +233,10 @@ TEST_F(AnnotationDrawingTest, AWatermarkLandsAtEachOfItsNinePlaces)
                             {5, right, cy}, {6, 0, 0}, {7, cx, 0}, {8, right, 0}, {9, 0, 0}};
     const std::string file = testing::TempDir() + "watermark.png";
     ASSERT_TRUE(WriteTestPictureFile(kPictureWide, kPictureTall, red, file));
-    for (const Place& place : places) {
-        auto* watermark = new CWatermark;
-        {
-            const CUndoSuspender suspender;
-            watermark->SetImageFile(CString(file.c_str()), place.position);
-        }
-        Draw(true);
-        watermark->Draw(&m_view);
-        glFinish();
-        Pixels pixels(static_cast<std::size_t>(kWide) * kTall * 4);
-        glReadPixels(0, 0, kWide, kTall, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    // The model's frame draws it.
+    auto* watermark = new CWatermark;
+    m_model->AddWatermark(watermark);
+    const auto redPixels = [&](const Pixels& pixels) {
         Box box;
         for (int y = 0; y < kTall; ++y) {
             for (int x = 0; x < kWide; ++x) {
@@ -238,11 +246,30 @@ TEST_F(AnnotationDrawingTest, AWatermarkLandsAtEachOfItsNinePlaces)
                 }
             }
         }
+        return box;
+    };
+    for (const Place& place : places) {
+        {
+            const CUndoSuspender suspender;
+            watermark->SetImageFile(CString(file.c_str()), place.position);
+        }
+        const Box box = redPixels(Draw(true));
         EXPECT_EQ(box.count, kPictureWide * kPictureTall) << place.position;
         EXPECT_NEAR(box.left, place.x, 1) << place.position;
         EXPECT_NEAR(box.bottom, place.y, 1) << place.position;
-        const CUndoSuspender suspender;
-        watermark->Erase();
+    }
+    // Behind the model: whole where nothing is in front of it, covered by the house at
+    // the middle of the window.
+    const CUndoSuspender suspender;
+    watermark->SetInFront(false);
+    for (const std::uint32_t position : {CWatermark::kBottomLeft, CWatermark::kCentre}) {
+        watermark->SetImageFile(CString(file.c_str()), position);
+        const Box behind = redPixels(Draw(true));
+        if (position == CWatermark::kCentre) {
+            EXPECT_LT(behind.count, kPictureWide * kPictureTall);
+        } else {
+            EXPECT_EQ(behind.count, kPictureWide * kPictureTall);
+        }
     }
 }
 
