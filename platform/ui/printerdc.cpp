@@ -140,7 +140,11 @@ bool CPrinterDC::StretchPixels(const CRect& target, int width, int height, const
     QPainter* painter = BeginDrawing();
     if (painter == nullptr)
         return false;
-    const QImage image(rgba.data(), width, height, width * 4, QImage::Format_RGBX8888);
+    // The alpha bytes are whatever blending left in the framebuffer, not coverage: an
+    // image that merely claims to have none still hands them on, and the paper would
+    // show through wherever a blended face was drawn.
+    const QImage image =
+        QImage(rgba.data(), width, height, width * 4, QImage::Format_RGBA8888).convertToFormat(QImage::Format_RGB32);
     painter->drawImage(ToQRect(target), image);
     return true;
 }

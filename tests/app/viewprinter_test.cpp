@@ -174,6 +174,7 @@ protected:
 
 TEST_F(ViewPrinterTest, FittingPrintsOneSheetWhosePictureShowsTheViewsPixels)
 {
+    // Once the paper showed through faces seen through a blended one (the section plane's fill).
     Open(apptest::Samples().Path("house-5000.twk"));
     // A white background: the sheet shows the view's own colours.
     CRenderingOptions& options = *view->GetRenderingOptions();
