@@ -123,8 +123,10 @@ void CView::PresentFrame(int width, int height, const std::vector<std::uint8_t>&
 {
     if (width < 1 || height < 1 || rgba.size() < static_cast<size_t>(width) * static_cast<size_t>(height) * 4)
         return;
+    // The framebuffer's alpha is what blending left there, not coverage: the window shows the
+    // colours opaque, or blended areas would let the previous frame show through.
     m_frameImage = std::make_unique<QImage>(
-        QImage(rgba.data(), width, height, width * 4, QImage::Format_RGBA8888).copy());
+        QImage(rgba.data(), width, height, width * 4, QImage::Format_RGBA8888).convertToFormat(QImage::Format_RGB32));
 }
 
 void CView::OnPaint()
