@@ -73,17 +73,37 @@ void CFaceBatch::PushVertex(const double* position, const double* normal)
     }
 }
 
-void CFaceBatch::PushCorner(const CEdgeUse& use)
+void CFaceBatch::ResizeCorners(std::size_t corners)
+{
+    m_positions.resize(corners * 3);
+    m_normals.resize(corners * 3);
+    m_colors.resize(corners * 4);
+}
+
+void CFaceBatch::WriteCorner(std::size_t at, const CEdgeUse& use)
 {
     const CPoint3d& p = use.GetStartVertex()->GetPosition();
-    const double position[3] = {p.x, p.y, p.z};
+    float* position = &m_positions[at * 3];
+    position[0] = static_cast<float>(p.x);
+    position[1] = static_cast<float>(p.y);
+    position[2] = static_cast<float>(p.z);
+    float* normal = &m_normals[at * 3];
     if (m_smooth == nullptr) {
-        PushVertex(position, nullptr);
-        return;
+        std::memcpy(normal, m_normal, sizeof(m_normal));
+    } else {
+        const CUnitVector3d n = m_smooth->GetNormal(use, nullptr);
+        normal[0] = static_cast<float>(n.x);
+        normal[1] = static_cast<float>(n.y);
+        normal[2] = static_cast<float>(n.z);
     }
-    const CUnitVector3d n = m_smooth->GetNormal(use, nullptr);
-    const double normal[3] = {n.x, n.y, n.z};
-    PushVertex(position, normal);
+    std::memcpy(&m_colors[at * 4], m_color, sizeof(m_color));
+}
+
+void CFaceBatch::CopyCorner(std::size_t to, std::size_t from)
+{
+    std::memcpy(&m_positions[to * 3], &m_positions[from * 3], 3 * sizeof(float));
+    std::memcpy(&m_normals[to * 3], &m_normals[from * 3], 3 * sizeof(float));
+    std::memcpy(&m_colors[to * 4], &m_colors[from * 4], 4);
 }
 
 void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bool lit, const CSmoothNormals* smooth)
@@ -195,13 +215,27 @@ void CFaceBatch::AddFan(const CLoop& loop, int count)
     }
     const CEdgeUse* use = first->GetNext();
     const CEdgeUse* next = use != nullptr ? use->GetNext() : nullptr;
-    for (int i = 2; i < count && next != nullptr && next != first; ++i) {
-        PushCorner(*first);
-        PushCorner(*use);
-        PushCorner(*next);
-        use = next;
+    if (next == nullptr || next == first) {
+        return;
+    }
+    // The arrays grow once for the whole fan, and each vertex of the loop is looked up
+    // once: the fan's centre and the edge a triangle shares with the one before are
+    // copied.
+    const std::size_t start = m_positions.size() / 3;
+    ResizeCorners(start + 3 * static_cast<std::size_t>(count - 2));
+    WriteCorner(start, *first);
+    WriteCorner(start + 1, *use);
+    WriteCorner(start + 2, *next);
+    std::size_t end = start + 3;
+    next = next->GetNext();
+    for (int i = 3; i < count && next != nullptr && next != first; ++i) {
+        CopyCorner(end, start);
+        CopyCorner(end + 1, end - 1);
+        WriteCorner(end + 2, *next);
+        end += 3;
         next = next->GetNext();
     }
+    ResizeCorners(end);
 }
 
 bool CFaceBatch::MakeTessellator()

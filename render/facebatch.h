@@ -65,7 +65,10 @@ private:
     [[nodiscard]] static bool ClipsInSoftware(ITarnisView* view);
     void AddClippedFace(ITarnisView* view, const CFace& face, const CColor& color, bool lit);
     void PushVertex(const double* position, const double* normal);
-    void PushCorner(const CEdgeUse& use);
+    // The arrays hold this many corners; corners are written in place.
+    void ResizeCorners(std::size_t corners);
+    void WriteCorner(std::size_t at, const CEdgeUse& use);
+    void CopyCorner(std::size_t to, std::size_t from);
     // Every corner of the batch has the same normal and colour.
     [[nodiscard]] bool IsShadedAlike() const;
     // The GL state lets alike triangles be drawn in any order.
