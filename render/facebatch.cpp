@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -62,22 +63,28 @@ CFaceBatch::~CFaceBatch()
 
 void CFaceBatch::PushVertex(const double* position, const double* normal)
 {
+    GrowTo(m_corners + 1);
+    float* to = &m_positions[m_corners * 3];
+    float* toNormal = &m_normals[m_corners * 3];
     for (int k = 0; k < 3; ++k) {
-        m_positions.push_back(static_cast<float>(position[k]));
+        to[k] = static_cast<float>(position[k]);
+        toNormal[k] = normal != nullptr ? static_cast<float>(normal[k]) : m_normal[k];
     }
-    for (int k = 0; k < 3; ++k) {
-        m_normals.push_back(normal != nullptr ? static_cast<float>(normal[k]) : m_normal[k]);
-    }
-    for (int k = 0; k < 4; ++k) {
-        m_colors.push_back(m_color[k]);
-    }
+    std::memcpy(&m_colors[m_corners * 4], m_color, sizeof(m_color));
+    ++m_corners;
 }
 
-void CFaceBatch::ResizeCorners(std::size_t corners)
+void CFaceBatch::GrowTo(std::size_t corners)
 {
-    m_positions.resize(corners * 3);
-    m_normals.resize(corners * 3);
-    m_colors.resize(corners * 4);
+    if (corners * 3 <= m_positions.size()) {
+        return;
+    }
+    // The arrays only grow, and by half again at least, so that a fan seldom waits on
+    // them.
+    const std::size_t size = std::max(corners, m_positions.size() / 3 * 3 / 2);
+    m_positions.resize(size * 3);
+    m_normals.resize(size * 3);
+    m_colors.resize(size * 4);
 }
 
 void CFaceBatch::WriteCorner(std::size_t at, const CEdgeUse& use)
@@ -116,7 +123,7 @@ void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bo
         AddClippedFace(view, face, color, lit);
         return;
     }
-    if (!m_positions.empty() && (lit != m_lit || m_positions.size() >= kFlushCorners * 3)) {
+    if (m_corners != 0 && (lit != m_lit || m_corners >= kFlushCorners)) {
         Flush(view);
     }
     m_lit = lit;
@@ -221,8 +228,8 @@ void CFaceBatch::AddFan(const CLoop& loop, int count)
     // The arrays grow once for the whole fan, and each vertex of the loop is looked up
     // once: the fan's centre and the edge a triangle shares with the one before are
     // copied.
-    const std::size_t start = m_positions.size() / 3;
-    ResizeCorners(start + 3 * static_cast<std::size_t>(count - 2));
+    const std::size_t start = m_corners;
+    GrowTo(start + 3 * static_cast<std::size_t>(count - 2));
     WriteCorner(start, *first);
     WriteCorner(start + 1, *use);
     WriteCorner(start + 2, *next);
@@ -235,7 +242,7 @@ void CFaceBatch::AddFan(const CLoop& loop, int count)
         end += 3;
         next = next->GetNext();
     }
-    ResizeCorners(end);
+    m_corners = end;
 }
 
 bool CFaceBatch::MakeTessellator()
@@ -352,7 +359,7 @@ double* CFaceBatch::MakeCombinedVertex(const double coordinates[3], void* const 
 
 void CFaceBatch::Flush(ITarnisView* view)
 {
-    if (m_positions.empty()) {
+    if (m_corners == 0) {
         return;
     }
     view->EndPrimitive();
@@ -360,7 +367,7 @@ void CFaceBatch::Flush(ITarnisView* view)
         modelView->SpoilLineRecording();
     }
     view->SetLighting(m_lit);
-    std::size_t corners = m_positions.size() / 3;
+    std::size_t corners = m_corners;
     if (m_volume.Load()) {
         corners = m_volume.Sift(m_positions.data(), corners, 3, IsShadedAlike() && IsOrderFree(),
                                 {{m_normals.data(), 3 * sizeof(float)}, {m_colors.data(), 4}});
@@ -381,19 +388,17 @@ void CFaceBatch::Flush(ITarnisView* view)
     // The colour array left the current colour undefined; the view's cache holds it.
     const CColor current = view->GetColor();
     glColor4ub(current.GetRedByte(), current.GetGreenByte(), current.GetBlueByte(), current.GetAlphaByte());
-    m_positions.clear();
-    m_normals.clear();
-    m_colors.clear();
+    m_corners = 0;
 }
 
 bool CFaceBatch::IsShadedAlike() const
 {
-    for (std::size_t i = 3; i < m_normals.size(); i += 3) {
+    for (std::size_t i = 3; i < m_corners * 3; i += 3) {
         if (m_normals[i] != m_normals[0] || m_normals[i + 1] != m_normals[1] || m_normals[i + 2] != m_normals[2]) {
             return false;
         }
     }
-    for (std::size_t i = 4; i < m_colors.size(); i += 4) {
+    for (std::size_t i = 4; i < m_corners * 4; i += 4) {
         if (std::memcmp(&m_colors[i], &m_colors[0], 4) != 0) {
             return false;
         }
