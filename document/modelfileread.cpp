@@ -152,12 +152,12 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     const CUndoSuspender suspender;
     // Pages made while the file is read are announced once, when the windows resynchronise.
     const PageNotificationSuppression quietPages;
-    const CHeapPrefaulter prefaulter(ExpectedHeapGrowth(ar));
     m_loadStatus = kLoadOk;
     if (!IsModelMagic(ArchiveReadString(ar))) {
         m_loadStatus = kLoadNotAModel;
         return;
     }
+    const CHeapPrefaulter prefaulter(ExpectedHeapGrowth(ar));
     ar.NoteObjectsOf({RUNTIME_CLASS(CTwFont), RUNTIME_CLASS(CMaterial), RUNTIME_CLASS(CLayer)});
     CLoadSession session(this, ar);
     int modelVersion = 0;
