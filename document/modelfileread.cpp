@@ -1,5 +1,7 @@
 // Reading the model file's frame: the top-level record field by field with its
 // version gates, and the header-only reader that previews use.
+#include <cstdint>
+#include <limits>
 #include <memory>
 
 #include "annotations/dimensionstyle.h"
@@ -32,6 +34,7 @@
 #include "model/vertex.h"
 #include "platform/archive.h"
 #include "platform/file.h"
+#include "platform/heapprefaulter.h"
 
 namespace {
 
@@ -64,6 +67,15 @@ void ReadIdentifierAndStamp(CArchive& ar, int fileVersion, GUID& id)
     }
     LONGLONG stamp = 0;
     ar >> stamp;
+}
+
+// A model takes about three times its file in memory.
+std::uint64_t ExpectedHeapGrowth(const CArchive& ar)
+{
+    const ULONGLONG remaining = ar.GetRemainingBytes();
+    constexpr ULONGLONG kGrowth = 3;
+    return remaining > std::numeric_limits<std::uint64_t>::max() / kGrowth ? std::numeric_limits<std::uint64_t>::max()
+                                                                          : remaining * kGrowth;
 }
 
 // Field 6: the file's map; an empty one stands in for files older than maps. A map
@@ -145,6 +157,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
         m_loadStatus = kLoadNotAModel;
         return;
     }
+    const CHeapPrefaulter prefaulter(ExpectedHeapGrowth(ar));
     ar.NoteObjectsOf({RUNTIME_CLASS(CTwFont), RUNTIME_CLASS(CMaterial), RUNTIME_CLASS(CLayer)});
     CLoadSession session(this, ar);
     int modelVersion = 0;

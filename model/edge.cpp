@@ -226,6 +226,16 @@ void CEdge::AccumulateExtents(const CTransformation& transform, CBoundingBox3d& 
     box.Add(transform * m_end->GetPosition());
 }
 
+void CEdge::GetExtents(CBoundingBox3d& box) const
+{
+    // A model's bounds ask this of every edge: no identity transform on the way.
+    if (m_start == nullptr || m_end == nullptr) {
+        return;
+    }
+    box.Add(m_start->GetPosition());
+    box.Add(m_end->GetPosition());
+}
+
 void CEdge::SetStartVertex(CVertex* vertex, bool curveCheck)
 {
     if (vertex == m_start) {

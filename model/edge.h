@@ -63,6 +63,7 @@ public:
 
     // Both vertices, transformed; nothing when a vertex is missing.
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+    void GetExtents(CBoundingBox3d& box) const override;
 
     // From the start to the end vertex; the z axis through the origin when a vertex
     // is missing. Not through the line-provider interface: nothing asks an edge through

@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 #include <GL/glu.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -62,28 +63,54 @@ CFaceBatch::~CFaceBatch()
 
 void CFaceBatch::PushVertex(const double* position, const double* normal)
 {
+    GrowTo(m_corners + 1);
+    float* to = &m_positions[m_corners * 3];
+    float* toNormal = &m_normals[m_corners * 3];
     for (int k = 0; k < 3; ++k) {
-        m_positions.push_back(static_cast<float>(position[k]));
+        to[k] = static_cast<float>(position[k]);
+        toNormal[k] = normal != nullptr ? static_cast<float>(normal[k]) : m_normal[k];
     }
-    for (int k = 0; k < 3; ++k) {
-        m_normals.push_back(normal != nullptr ? static_cast<float>(normal[k]) : m_normal[k]);
-    }
-    for (int k = 0; k < 4; ++k) {
-        m_colors.push_back(m_color[k]);
-    }
+    std::memcpy(&m_colors[m_corners * 4], m_color, sizeof(m_color));
+    ++m_corners;
 }
 
-void CFaceBatch::PushCorner(const CEdgeUse& use)
+void CFaceBatch::GrowTo(std::size_t corners)
 {
-    const CPoint3d& p = use.GetStartVertex()->GetPosition();
-    const double position[3] = {p.x, p.y, p.z};
-    if (m_smooth == nullptr) {
-        PushVertex(position, nullptr);
+    if (corners * 3 <= m_positions.size()) {
         return;
     }
-    const CUnitVector3d n = m_smooth->GetNormal(use, nullptr);
-    const double normal[3] = {n.x, n.y, n.z};
-    PushVertex(position, normal);
+    // The arrays only grow, and by half again at least, so that a fan seldom waits on
+    // them.
+    const std::size_t size = std::max(corners, m_positions.size() / 3 * 3 / 2);
+    m_positions.resize(size * 3);
+    m_normals.resize(size * 3);
+    m_colors.resize(size * 4);
+}
+
+void CFaceBatch::WriteCorner(std::size_t at, const CEdgeUse& use)
+{
+    const CPoint3d& p = use.GetStartVertex()->GetPosition();
+    float* position = &m_positions[at * 3];
+    position[0] = static_cast<float>(p.x);
+    position[1] = static_cast<float>(p.y);
+    position[2] = static_cast<float>(p.z);
+    float* normal = &m_normals[at * 3];
+    if (m_smooth == nullptr) {
+        std::memcpy(normal, m_normal, sizeof(m_normal));
+    } else {
+        const CUnitVector3d n = m_smooth->GetNormal(use, nullptr);
+        normal[0] = static_cast<float>(n.x);
+        normal[1] = static_cast<float>(n.y);
+        normal[2] = static_cast<float>(n.z);
+    }
+    std::memcpy(&m_colors[at * 4], m_color, sizeof(m_color));
+}
+
+void CFaceBatch::CopyCorner(std::size_t to, std::size_t from)
+{
+    std::memcpy(&m_positions[to * 3], &m_positions[from * 3], 3 * sizeof(float));
+    std::memcpy(&m_normals[to * 3], &m_normals[from * 3], 3 * sizeof(float));
+    std::memcpy(&m_colors[to * 4], &m_colors[from * 4], 4);
 }
 
 void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bool lit, const CSmoothNormals* smooth)
@@ -96,7 +123,7 @@ void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bo
         AddClippedFace(view, face, color, lit);
         return;
     }
-    if (!m_positions.empty() && (lit != m_lit || m_positions.size() >= kFlushCorners * 3)) {
+    if (m_corners != 0 && (lit != m_lit || m_corners >= kFlushCorners)) {
         Flush(view);
     }
     m_lit = lit;
@@ -195,13 +222,27 @@ void CFaceBatch::AddFan(const CLoop& loop, int count)
     }
     const CEdgeUse* use = first->GetNext();
     const CEdgeUse* next = use != nullptr ? use->GetNext() : nullptr;
-    for (int i = 2; i < count && next != nullptr && next != first; ++i) {
-        PushCorner(*first);
-        PushCorner(*use);
-        PushCorner(*next);
-        use = next;
+    if (next == nullptr || next == first) {
+        return;
+    }
+    // The arrays grow once for the whole fan, and each vertex of the loop is looked up
+    // once: the fan's centre and the edge a triangle shares with the one before are
+    // copied.
+    const std::size_t start = m_corners;
+    GrowTo(start + 3 * static_cast<std::size_t>(count - 2));
+    WriteCorner(start, *first);
+    WriteCorner(start + 1, *use);
+    WriteCorner(start + 2, *next);
+    std::size_t end = start + 3;
+    next = next->GetNext();
+    for (int i = 3; i < count && next != nullptr && next != first; ++i) {
+        CopyCorner(end, start);
+        CopyCorner(end + 1, end - 1);
+        WriteCorner(end + 2, *next);
+        end += 3;
         next = next->GetNext();
     }
+    m_corners = end;
 }
 
 bool CFaceBatch::MakeTessellator()
@@ -318,7 +359,7 @@ double* CFaceBatch::MakeCombinedVertex(const double coordinates[3], void* const 
 
 void CFaceBatch::Flush(ITarnisView* view)
 {
-    if (m_positions.empty()) {
+    if (m_corners == 0) {
         return;
     }
     view->EndPrimitive();
@@ -326,7 +367,7 @@ void CFaceBatch::Flush(ITarnisView* view)
         modelView->SpoilLineRecording();
     }
     view->SetLighting(m_lit);
-    std::size_t corners = m_positions.size() / 3;
+    std::size_t corners = m_corners;
     if (m_volume.Load()) {
         corners = m_volume.Sift(m_positions.data(), corners, 3, IsShadedAlike() && IsOrderFree(),
                                 {{m_normals.data(), 3 * sizeof(float)}, {m_colors.data(), 4}});
@@ -347,19 +388,17 @@ void CFaceBatch::Flush(ITarnisView* view)
     // The colour array left the current colour undefined; the view's cache holds it.
     const CColor current = view->GetColor();
     glColor4ub(current.GetRedByte(), current.GetGreenByte(), current.GetBlueByte(), current.GetAlphaByte());
-    m_positions.clear();
-    m_normals.clear();
-    m_colors.clear();
+    m_corners = 0;
 }
 
 bool CFaceBatch::IsShadedAlike() const
 {
-    for (std::size_t i = 3; i < m_normals.size(); i += 3) {
+    for (std::size_t i = 3; i < m_corners * 3; i += 3) {
         if (m_normals[i] != m_normals[0] || m_normals[i + 1] != m_normals[1] || m_normals[i + 2] != m_normals[2]) {
             return false;
         }
     }
-    for (std::size_t i = 4; i < m_colors.size(); i += 4) {
+    for (std::size_t i = 4; i < m_corners * 4; i += 4) {
         if (std::memcmp(&m_colors[i], &m_colors[0], 4) != 0) {
             return false;
         }

@@ -43,7 +43,7 @@ public:
 
     // Forgets what it gathered of the model; the model may have changed since.
     void BeginFrame();
-    [[nodiscard]] int GetPendingVertexCount() const { return static_cast<int>(m_positions.size() / 3); }
+    [[nodiscard]] int GetPendingVertexCount() const { return static_cast<int>(m_corners); }
 
     // Called by the tessellator; a vertex is a position followed by its normal.
     void AddTessellatedVertex(const double* vertex);
@@ -65,15 +65,20 @@ private:
     [[nodiscard]] static bool ClipsInSoftware(ITarnisView* view);
     void AddClippedFace(ITarnisView* view, const CFace& face, const CColor& color, bool lit);
     void PushVertex(const double* position, const double* normal);
-    void PushCorner(const CEdgeUse& use);
+    // Makes the arrays hold at least this many corners; corners are written in place.
+    void GrowTo(std::size_t corners);
+    void WriteCorner(std::size_t at, const CEdgeUse& use);
+    void CopyCorner(std::size_t to, std::size_t from);
     // Every corner of the batch has the same normal and colour.
     [[nodiscard]] bool IsShadedAlike() const;
     // The GL state lets alike triangles be drawn in any order.
     [[nodiscard]] static bool IsOrderFree();
 
+    // The corners gathered are the first m_corners of the arrays; the rest is room.
     std::vector<float> m_positions;
     std::vector<float> m_normals;
     std::vector<std::uint8_t> m_colors;
+    std::size_t m_corners = 0;
     bool m_lit = true;
     bool m_mirrored = false;
     // The face being added.
