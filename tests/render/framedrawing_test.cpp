@@ -52,12 +52,17 @@ using Rgb = std::array<int, 3>;
 const CColor kBackground(40, 40, 80, 255);
 const CColor kEdges(255, 0, 0, 255);
 
-// The application's view answers for its window's stencil buffer.
+// The application's view answers for its window's stencil buffer and has a wheel timer;
+// this one counts the redraws asked for.
 class StencilView : public CTarnisView
 {
 public:
     [[nodiscard]] bool HasStencilBuffer() const override { return true; }
     [[nodiscard]] int GetStencilBits() const override { return 8; }
+    bool ScheduleWheelSettle(int /*milliseconds*/) override { return true; }
+    void Invalidate(bool /*erase*/) override { ++invalidations; }
+
+    int invalidations = 0;
 };
 
 class FrameTest : public GLContextTest
@@ -711,6 +716,42 @@ TEST_F(FrameTest, ASlowInteractiveFrameLowersTheDrawingLevel)
     m_view.SetInteractionMode(1);
     Draw();
     EXPECT_EQ(m_view.GetDrawingLevel(), 4);
+}
+
+TEST_F(FrameTest, WheelNotchesOverSlowFramesLowerTheLevelUntilTheWheelSettles)
+{
+    struct Case
+    {
+        const char* name;
+        double frameSeconds;
+        int modeWhileTurning;
+        int levelAfterANotch;
+        int redrawsOnSettling;
+        int levelOfTheNextTurn;
+    };
+    static double now = 0.0;
+    static double frame = 0.0;
+    CFrameTimer::SetClock([] { return now += frame; });
+    Square(Root(), 5.0, 0.0);
+    for (const Case& c : {Case{"a model that draws in time zooms as a still view", 0.1, 0, 8, 0, 8},
+                          Case{"a slow model lowers its level", 0.4, 1, 3, 1, 3}}) {
+        // Each reading of the clock is a frame's time after the one before.
+        frame = c.frameSeconds;
+        Draw();
+        m_view.invalidations = 0;
+        m_view.ZoomByWheel(1.0, CPoint2d(kWidth / 2.0, kHeight / 2.0));
+        EXPECT_EQ(m_view.GetInteractionMode(), c.modeWhileTurning) << c.name;
+        Draw();
+        EXPECT_EQ(m_view.GetDrawingLevel(), c.levelAfterANotch) << c.name;
+        m_view.OnWheelSettled();
+        EXPECT_EQ(m_view.GetInteractionMode(), 0) << c.name;
+        EXPECT_EQ(m_view.GetDrawingLevel(), 8) << c.name;
+        EXPECT_EQ(m_view.invalidations, 1 + c.redrawsOnSettling) << c.name << ": the notch asks for one frame";
+        Draw();
+        m_view.ZoomByWheel(-1.0, CPoint2d(kWidth / 2.0, kHeight / 2.0));
+        EXPECT_EQ(m_view.GetDrawingLevel(), c.levelOfTheNextTurn) << c.name;
+        m_view.OnWheelSettled();
+    }
 }
 
 TEST_F(FrameTest, AStandardViewShowsItsNameInTheTopLeftCornerInTheForegroundColour)
