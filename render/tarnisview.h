@@ -123,7 +123,6 @@ public:
     // The window's wheel timer ran out: the wheel's interaction ends, and the frame that
     // follows is drawn at full quality.
     void OnWheelSettled();
-    [[nodiscard]] bool IsWheeling() const { return m_wheeling; }
     // Zoom extents over the model's selection.
     void ZoomToSelection();
     // Moves the camera sideways so that the model point under the pixel comes to the
