@@ -152,6 +152,12 @@ void CGlimraView::DrawClientFrame()
 
 void CGlimraView::OnTimer(UINT id)
 {
+    if (id == kWheelTimerId)
+    {
+        KillTimer(kWheelTimerId);
+        OnWheelSettled();
+        return;
+    }
     if (id != kAnimationTimerId || !m_timerRunning)
         return;
     StopAnimationTimer();
@@ -164,6 +170,7 @@ void CGlimraView::OnDestroy()
 {
     DiscardAnimation();
     StopAnimationTimer();
+    KillTimer(kWheelTimerId);
     // No tool may keep this view once its window is gone.
     if (CToolManager* tools = GetToolManager())
         tools->Reset(true, this);
@@ -243,6 +250,11 @@ void CGlimraView::StopAnimationTimer()
         KillTimer(kAnimationTimerId);
     m_timerRunning = false;
     SetAnimationInterval(0.0);
+}
+
+bool CGlimraView::ScheduleWheelSettle(int milliseconds)
+{
+    return SetTimer(kWheelTimerId, static_cast<UINT>(milliseconds)) != 0;
 }
 
 int CGlimraView::GetStencilBits() const

@@ -1,7 +1,7 @@
 #pragma once
 // CGlimraView: the program's one view window. It joins the OpenGL window (CBaseGLView)
 // with the model view core (CTarnisView) and supplies the window services the core asks
-// for: redraw, buffer swap, the one-shot animation timer, mouse capture, coordinate
+// for: redraw, buffer swap, the one-shot animation and wheel timers, mouse capture, coordinate
 // conversion and status text. Window input reaches the view here: the wheel zooms, the
 // timer steps the running animation, typed characters fill the value box while it is
 // active, and the mouse, keys and typed values go to the document's tool manager (the
@@ -23,6 +23,8 @@ class CGlimraView : public CBaseGLView, public CTarnisView
 public:
     // The view's one-shot animation timer.
     static constexpr UINT kAnimationTimerId = 123;
+    // The one-shot timer that ends the wheel's interaction once the wheel is still.
+    static constexpr UINT kWheelTimerId = 124;
     // Typed text survives mouse moves smaller than this in both directions.
     static constexpr int kTypingJitter = 51;
     // Wheel units of one notch.
@@ -87,6 +89,7 @@ public:
     void SwapBuffersHook(int argument) override;
     void ScheduleAnimationStep() override;
     void StopAnimationTimer() override;
+    bool ScheduleWheelSettle(int milliseconds) override;
     [[nodiscard]] bool HasStencilBuffer() const override;
     [[nodiscard]] int GetStencilBits() const override;
     using CView::Invalidate;

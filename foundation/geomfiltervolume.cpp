@@ -12,16 +12,18 @@ namespace {
 
 constexpr int kBoxCornerCount = 8;
 
-// Both corners of every pair outside on the same plane of the first four.
+// Every corner outside one plane of the first four. The corner nearest the inner side
+// (each coordinate taken against the sign of the normal) stands for all eight: rounding
+// keeps its distance the smallest, so it decides as testing each corner would, and a
+// pick of a million faces tests one corner per plane instead of eight.
 bool IsBoxOutsideSides(const std::array<CPlane3d, CGeomFilterVolume::kPlaneCount>& planes,
                        const CBoundingBox3d& box)
 {
     for (int i = 0; i < 4; ++i) {
-        bool allOutside = true;
-        for (int corner = 0; corner < kBoxCornerCount && allOutside; ++corner) {
-            allOutside = planes[i].GetSignedDistance(box.GetCorner(corner)) > 0.0;
-        }
-        if (allOutside) {
+        const CPlane3d& plane = planes[i];
+        const CPoint3d inner(plane.a > 0.0 ? box.xmin : box.xmax, plane.b > 0.0 ? box.ymin : box.ymax,
+                             plane.c > 0.0 ? box.zmin : box.zmax);
+        if (plane.GetSignedDistance(inner) > 0.0) {
             return true;
         }
     }

@@ -5,8 +5,10 @@
 #include FT_FREETYPE_H
 
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 
 namespace {
 
@@ -60,10 +62,18 @@ std::string PatternString(FcPattern* pattern, const char* element, std::size_t m
     return length > maxLength ? std::string() : std::string(text, length);
 }
 
+// fontconfig's own configuration and font list, which the window system's text drawing
+// has usually read already: reading a configuration of our own for each text's face cost
+// more than the first frame of a small model.
+FcConfig* SharedConfig()
+{
+    return FcInit() ? FcConfigGetCurrent() : nullptr;
+}
+
 // The file fontconfig puts in place of the face, with its own substitutions.
 CString MatchSubstitute(const CString& face, bool bold, bool italic)
 {
-    FcConfig* config = FcInitLoadConfigAndFonts();
+    FcConfig* config = SharedConfig();
     if (config == nullptr) {
         return {};
     }
@@ -83,7 +93,6 @@ CString MatchSubstitute(const CString& face, bool bold, bool italic)
         FcPatternDestroy(match);
     }
     FcPatternDestroy(pattern);
-    FcConfigDestroy(config);
     return path;
 }
 
@@ -122,7 +131,7 @@ bool CInstalledFontList::AddFile(const CString& path)
 
 void CInstalledFontList::AddInstalledFiles()
 {
-    FcConfig* config = FcInitLoadConfigAndFonts();
+    FcConfig* config = SharedConfig();
     if (config == nullptr) {
         return;
     }
@@ -148,7 +157,6 @@ void CInstalledFontList::AddInstalledFiles()
     }
     FcObjectSetDestroy(elements);
     FcPatternDestroy(pattern);
-    FcConfigDestroy(config);
 }
 
 CString CInstalledFontList::Find(const CString& family, bool bold, bool italic) const
@@ -188,6 +196,12 @@ CString FindFontFile(const CString& face, bool bold, bool italic)
 
 CString ResolveFontFile(const CString& face, bool bold, bool italic)
 {
+    // Each face and style is resolved once for the run, as the installed list is read once.
+    static std::map<std::tuple<std::string, bool, bool>, CString> resolved;
+    const auto [found, added] = resolved.try_emplace({face.ToUtf8(), bold, italic});
+    if (!added) {
+        return found->second;
+    }
     const CString candidates[] = {
         FindFontFile(face, bold, italic),
         MatchSubstitute(face, bold, italic),
@@ -195,8 +209,9 @@ CString ResolveFontFile(const CString& face, bool bold, bool italic)
     };
     for (const CString& path : candidates) {
         if (CanRead(path)) {
-            return path;
+            found->second = path;
+            break;
         }
     }
-    return {};
+    return found->second;
 }

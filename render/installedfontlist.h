@@ -3,7 +3,7 @@
 // fontconfig's list of font files, each file read with FreeType for its family name and
 // whether it is bold and italic. The view's texts find the file of a face here. The
 // program's list is built once, on first need, and kept for the run; what is installed
-// later is not seen. User-interface thread only.
+// later is not seen, and a face resolved once keeps its file. User-interface thread only.
 
 #include <vector>
 

@@ -129,6 +129,11 @@ void CTarnisView::SwapBuffersHook(int /*argument*/) {}
 
 void CTarnisView::ScheduleAnimationStep() {}
 
+bool CTarnisView::ScheduleWheelSettle(int /*milliseconds*/)
+{
+    return false;
+}
+
 void CTarnisView::StopAnimationTimer() {}
 
 bool CTarnisView::HasStencilBuffer() const
@@ -423,6 +428,8 @@ CViewPage* CTarnisView::SetDisplayOverridePage(CViewPage* page)
 
 void CTarnisView::BeginInteraction(int level)
 {
+    // A tool that starts moving the camera takes the interaction over from the wheel.
+    m_wheeling = false;
     m_interactionMode = 1;
     m_requestedLevel = level;
     if (m_lastFrameTime <= kSlowFrameSeconds) {
@@ -455,6 +462,7 @@ void CTarnisView::SetInteractionMode(int mode)
 void CTarnisView::EndInteraction()
 {
     m_interactionMode = 0;
+    m_wheeling = false;
     if (m_requestedLevel == 0 || m_rememberedLevel > m_drawingLevel) {
         m_rememberedLevel = m_drawingLevel;
         if (m_drawingLevel < kLowestRememberedLevel && m_lastFrameTime < kSlowFrameSeconds) {

@@ -34,6 +34,11 @@ class CViewPage;
 class CTarnisView : public CDrawingBase, public ITarnisView
 {
 public:
+    // How long the wheel stays still before its interaction ends.
+    static constexpr int kWheelSettleMilliseconds = 300;
+    // A frame slower than this is not interactive: it lowers the level while the camera moves.
+    static constexpr double kInteractiveFrameSeconds = 0.25;
+
     CTarnisView();
     CTarnisView(const CTarnisView&) = delete;
     CTarnisView& operator=(const CTarnisView&) = delete;
@@ -112,8 +117,14 @@ public:
     void ViewIso();
     [[nodiscard]] static CVector3d ChooseIsoDirection(const CVector3d& current, bool perspective);
     // One notch of the wheel is 1.0; a positive amount (away from the user) zooms in,
-    // towards the model point under the window point, in either projection.
+    // towards the model point under the window point, in either projection. Over frames
+    // slower than an interactive frame, and when the window can tell when the wheel
+    // stops, the notches are an interaction: the level lowers as during an orbit until
+    // the wheel has been still for kWheelSettleMilliseconds.
     void ZoomByWheel(double amount, const CPoint2d& point);
+    // The window's wheel timer ran out: the wheel's interaction ends, and the frame that
+    // follows is drawn at full quality.
+    void OnWheelSettled();
     // Zoom extents over the model's selection.
     void ZoomToSelection();
     // Moves the camera sideways so that the model point under the pixel comes to the
@@ -142,6 +153,9 @@ public:
     virtual void SwapBuffersHook(int argument);
     virtual void ScheduleAnimationStep();
     virtual void StopAnimationTimer();
+    // (Re)starts the one-shot timer that calls OnWheelSettled after the milliseconds;
+    // false when the window has no such timer (nothing here).
+    virtual bool ScheduleWheelSettle(int milliseconds);
     [[nodiscard]] virtual bool HasStencilBuffer() const;
     [[nodiscard]] virtual int GetStencilBits() const;
 
@@ -392,6 +406,8 @@ private:
     CTarnwickModel* m_model = nullptr;
     CViewDefinition m_viewDefinition;
     int m_interactionMode = 0;
+    // The interaction runs because the wheel turned, not because a tool asked.
+    bool m_wheeling = false;
     int m_drawingLevel = kFullDrawingLevel;
     int m_requestedLevel = 0;
     int m_rememberedLevel = kFullDrawingLevel;

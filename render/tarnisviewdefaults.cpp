@@ -253,11 +253,16 @@ void CTarnisView::FinishFrame(double seconds)
     if (m_drawingLevel >= kFullDrawingLevel) {
         painter.DrawTransparentGround();
     }
-    if (m_interactionMode == 1 && seconds > 0.25) {
+    if (m_interactionMode == 1 && seconds > kInteractiveFrameSeconds) {
         const CRenderingOptions& options = painter.GetOptions();
         m_drawingLevel = LowerDrawingLevel(m_drawingLevel, m_requestedLevel, m_rememberedLevel, seconds,
                                            options.IsTransparentDisplay() || options.IsEnableTransparency(),
                                            ShadowsDisplayed(m_model), options.IsDisplayTextures());
+    }
+    // The wheel counts as still from the last frame it was shown, not from the notch:
+    // a slow frame must not end its own interaction.
+    if (m_wheeling) {
+        ScheduleWheelSettle(kWheelSettleMilliseconds);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "document/component.h"
 #include "document/layermanager.h"
@@ -17,6 +18,31 @@ constexpr double kTolerance = 0.001;
 constexpr double kMinWidth = 1e-6;
 constexpr double kMinProjectedDepth = 1e-10;
 constexpr int kRounds = 3;
+// The points the first round keeps: enough for a grid of four million faces in under
+// 50 MB; a larger model is walked again in each round.
+constexpr std::size_t kMaxRemembered = std::size_t{1} << 21;
+constexpr std::size_t kRecentSlots = std::size_t{1} << 14;
+
+std::uint64_t Bits(double value)
+{
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// The same to the bit: even the sign of a zero could reach the box.
+bool SameBits(const CPoint3d& a, const CPoint3d& b)
+{
+    return Bits(a.x) == Bits(b.x) && Bits(a.y) == Bits(b.y) && Bits(a.z) == Bits(b.z);
+}
+
+std::size_t Slot(const CPoint3d& point)
+{
+    std::uint64_t h = Bits(point.x) * 0x9E3779B97F4A7C15ULL;
+    h = (h ^ Bits(point.y)) * 0xC2B2AE3D27D4EB4FULL;
+    h = (h ^ Bits(point.z)) * 0x165667B19E3779F9ULL;
+    return static_cast<std::size_t>(h >> 48) & (kRecentSlots - 1);
+}
 
 }  // namespace
 
@@ -36,6 +62,14 @@ void CViewExtentsFinder::AddPoint(const CPoint3d& point)
         m_bounds.Add(p);
         return;
     }
+    if (m_remembering) {
+        Remember(point);
+    }
+    Measure(point);
+}
+
+void CViewExtentsFinder::Measure(const CPoint3d& point)
+{
     for (std::size_t side = 0; side < m_planes.size(); ++side) {
         const double distance = m_planes[side].GetSignedDistance(point);
         if (distance > m_extremeDistances[side]) {
@@ -44,6 +78,43 @@ void CViewExtentsFinder::AddPoint(const CPoint3d& point)
         }
     }
     m_bounds.Add(point);
+}
+
+void CViewExtentsFinder::Remember(const CPoint3d& point)
+{
+    RecentPoint& recent = m_recent[Slot(point)];
+    if (recent.used && SameBits(recent.point, point)) {
+        return;
+    }
+    recent.point = point;
+    recent.used = true;
+    if (m_remembered.size() >= kMaxRemembered) {
+        m_remembering = false;
+        m_keptAll = false;
+        m_remembered = std::vector<CPoint3d>();
+        return;
+    }
+    m_remembered.push_back(point);
+}
+
+void CViewExtentsFinder::CollectRemembering(IEntityIterator* entities)
+{
+    m_recent.assign(kRecentSlots, RecentPoint{});
+    m_remembered.clear();
+    m_remembering = true;
+    m_keptAll = true;
+    Collect(entities);
+    m_remembering = false;
+    m_recent = std::vector<RecentPoint>();
+}
+
+void CViewExtentsFinder::Recollect()
+{
+    StartCollecting();
+    m_bounds = CBoundingBox3d();
+    for (const CPoint3d& point : m_remembered) {
+        Measure(point);
+    }
 }
 
 void CViewExtentsFinder::Walk(IEntityIterator* entities)
@@ -62,7 +133,7 @@ void CViewExtentsFinder::Walk(IEntityIterator* entities)
     m_view.PopLayer();
 }
 
-void CViewExtentsFinder::Collect(IEntityIterator* entities)
+void CViewExtentsFinder::StartCollecting()
 {
     const CViewDefinition& definition = m_view.GetViewDefinition();
     // The sides of the whole viewport, normals pointing out.
@@ -70,6 +141,11 @@ void CViewExtentsFinder::Collect(IEntityIterator* entities)
     m_extremeDistances.fill(-HUGE_VAL);
     m_extremePoints.fill(CPoint3d());
     m_boxMode = false;
+}
+
+void CViewExtentsFinder::Collect(IEntityIterator* entities)
+{
+    StartCollecting();
     Walk(entities);
 }
 
@@ -90,7 +166,13 @@ void CViewExtentsFinder::ZoomExtents(IEntityIterator* entities)
     CViewDefinition& definition = m_view.GetViewDefinition();
     for (int round = 0; round < kRounds; ++round) {
         const CViewDefinition before = definition;
-        Collect(entities);
+        if (round == 0) {
+            CollectRemembering(entities);
+        } else if (m_keptAll) {
+            Recollect();
+        } else {
+            Collect(entities);
+        }
         if (m_pointCount == 0) {
             MoveTargetToOrigin();
             return;

@@ -7,6 +7,8 @@
 // coordinates, which printing lays out on the page.
 
 #include <array>
+#include <cstdint>
+#include <vector>
 
 #include "foundation/boundingbox3d.h"
 #include "foundation/transformation.h"
@@ -56,6 +58,15 @@ private:
     };
 
     void Walk(IEntityIterator* entities);
+    // The sides of the whole viewport from the current camera, no point found yet.
+    void StartCollecting();
+    void Measure(const CPoint3d& point);
+    // Collect, keeping the points met for the rounds after.
+    void CollectRemembering(IEntityIterator* entities);
+    // Keeps the point unless the same point was kept lately.
+    void Remember(const CPoint3d& point);
+    // Measures the points the first round kept, in their order, instead of walking again.
+    void Recollect();
     void MoveTargetToOrigin();
     void FitParallel();
     // False when the sides found meet in no eye position.
@@ -70,4 +81,18 @@ private:
     bool m_boxMode = false;
     CTransformation m_transform;
     double m_scale = 0.0;
+    // Later rounds see the points of the first in the same order, with only the camera
+    // moved; a point the same as one before it cannot change what a round finds, so the
+    // first round keeps each distinct point it meets at its first place (a point met
+    // again long after may be kept twice), up to a limit, and later rounds measure those.
+    bool m_remembering = false;
+    bool m_keptAll = false;
+    std::vector<CPoint3d> m_remembered;
+    // The points kept lately, by a hash of their coordinates.
+    struct RecentPoint
+    {
+        CPoint3d point;
+        bool used = false;
+    };
+    std::vector<RecentPoint> m_recent;
 };

@@ -657,6 +657,42 @@ TEST_F(FrameTest, ASlowInteractiveFrameLowersTheDrawingLevel)
     EXPECT_EQ(m_view.GetDrawingLevel(), 4);
 }
 
+TEST_F(FrameTest, WheelNotchesOverSlowFramesLowerTheLevelUntilTheWheelSettles)
+{
+    struct Case
+    {
+        const char* name;
+        double frameSeconds;
+        int modeWhileTurning;
+        int levelAfterANotch;
+        int redrawsOnSettling;
+        int levelOfTheNextTurn;
+    };
+    static double now = 0.0;
+    static double frame = 0.0;
+    CFrameTimer::SetClock([] { return now += frame; });
+    Square(Root(), 5.0, 0.0);
+    for (const Case& c : {Case{"a model that draws in time zooms as a still view", 0.1, 0, 8, 0, 8},
+                          Case{"a slow model lowers its level", 0.4, 1, 3, 1, 3}}) {
+        // Each reading of the clock is a frame's time after the one before.
+        frame = c.frameSeconds;
+        Draw();
+        m_view.invalidations = 0;
+        m_view.ZoomByWheel(1.0, CPoint2d(kWidth / 2.0, kHeight / 2.0));
+        EXPECT_EQ(m_view.GetInteractionMode(), c.modeWhileTurning) << c.name;
+        Draw();
+        EXPECT_EQ(m_view.GetDrawingLevel(), c.levelAfterANotch) << c.name;
+        m_view.OnWheelSettled();
+        EXPECT_EQ(m_view.GetInteractionMode(), 0) << c.name;
+        EXPECT_EQ(m_view.GetDrawingLevel(), 8) << c.name;
+        EXPECT_EQ(m_view.invalidations, 1 + c.redrawsOnSettling) << c.name << ": the notch asks for one frame";
+        Draw();
+        m_view.ZoomByWheel(-1.0, CPoint2d(kWidth / 2.0, kHeight / 2.0));
+        EXPECT_EQ(m_view.GetDrawingLevel(), c.levelOfTheNextTurn) << c.name;
+        m_view.OnWheelSettled();
+    }
+}
+
 TEST_F(FrameTest, AStandardViewShowsItsNameInTheTopLeftCornerInTheForegroundColour)
 {
     CSettingsStore store{CString()};
