@@ -412,10 +412,12 @@ void CArchive::AddLoadedEntry(std::uintptr_t entry, bool noted)
     if (!m_loadedReserved) {
         // Room for the objects the rest of the data can plausibly hold, so a large
         // file does not copy its table over and over while it grows. Untouched room
-        // costs address space only.
+        // costs address space only. The bound lies past the tens of millions of
+        // objects a large model holds: a table that outgrew it would be copied once
+        // more, old and new held at once, at the read's very peak.
         m_loadedReserved = true;
         constexpr ULONGLONG kBytesPerEntry = 16;
-        constexpr ULONGLONG kMostReserved = 1ULL << 26;
+        constexpr ULONGLONG kMostReserved = 1ULL << 28;
         const ULONGLONG remaining = GetRemainingBytes();
         if (remaining != std::numeric_limits<ULONGLONG>::max()) {
             m_loaded.reserve(static_cast<std::size_t>(std::min(remaining / kBytesPerEntry, kMostReserved)) + 1);

@@ -1,12 +1,12 @@
 #include "samplegen/modelfiles.h"
 
-#include <fstream>
-
 #include "document/tarnwickmodel.h"
 #include "foundation/modelid.h"
 #include "foundation/versioninfo.h"
 #include "model/undosuspender.h"
 #include "platform/archive.h"
+#include "platform/exceptions.h"
+#include "platform/file.h"
 #include "platform/guid.h"
 #include "platform/memfile.h"
 
@@ -32,10 +32,22 @@ void ReadModelBytes(const ModelBytes& bytes, CTarnwickModel& model)
 
 bool WriteModelFile(CTarnwickModel& model, const std::string& path, int saveFormat)
 {
-    const ModelBytes bytes = WriteModelBytes(model, saveFormat);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    // Straight to the file: a copy in memory of a model of millions of faces would be
+    // as large again as the file, grown and copied on the way.
+    CFile file;
+    if (!file.Open(CString(path.c_str()), CFile::modeCreate | CFile::modeWrite)) {
+        return false;
+    }
+    try {
+        CArchive ar(&file, CArchive::store);
+        SetSaveFormat(saveFormat);
+        model.Serialize(ar);
+        ar.Close();
+        file.Close();
+    } catch (const CException&) {
+        return false;
+    }
+    return true;
 }
 
 std::size_t GetTimeStampOffset(int saveFormat)

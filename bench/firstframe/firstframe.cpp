@@ -5,8 +5,8 @@
 //   glimra_firstframe MODEL.twk [--png OUT.png]
 //
 // Prints the seconds of each phase (start-up before main, set-up, read, first frame, read
-// back, PNG) and the peak resident memory, one "name value" pair per line, for
-// bench/compare_viewers.sh. Exit status 0 when the picture was drawn.
+// back, PNG) and the peak resident memory once the model is read and at the end, one
+// "name value" pair per line, for bench/compare_viewers.sh. Exit status 0 when the picture was drawn.
 
 #include <GL/gl.h>
 #include <sys/resource.h>
@@ -174,6 +174,7 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("read_s %.3f\n", Since(phase));
+    std::printf("read_peak_mib %.1f\n", PeakMiB());
 
     phase = Clock::now();
     const CurrentModelScope scope(model);

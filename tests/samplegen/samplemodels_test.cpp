@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
 #include <string>
 
@@ -110,6 +114,24 @@ TEST_F(SampleModelsTest, AGridWritesTheSameBytesAfterARead)
         ExpectStableRoundTrip([triangles](CTarnwickModel& model) { BuildGridModel(model, triangles); },
                               kSaveFormat5000);
     }
+}
+
+TEST_F(SampleModelsTest, AModelFileHoldsTheBytesWrittenToMemoryAndAnUnwritablePathFails)
+{
+    ModelHolder model;
+    BuildHouseModel(model.Get());
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("glimra-modelfile-" + std::to_string(::getpid()) + ".twk");
+    for (int format : {kSaveFormat5000, kSaveFormat3000}) {
+        ASSERT_TRUE(WriteModelFile(model.Get(), path.string(), format)) << format;
+        std::ifstream in(path, std::ios::binary);
+        const ModelBytes onDisk{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const ModelBytes inMemory = WriteModelBytes(model.Get(), format);
+        EXPECT_EQ(onDisk.size(), inMemory.size()) << format;
+        EXPECT_EQ(FirstDifference(onDisk, inMemory, inMemory.size(), format), -1) << format;
+    }
+    std::filesystem::remove(path);
+    EXPECT_FALSE(WriteModelFile(model.Get(), (path / "no-such-folder" / "x.twk").string(), kSaveFormat5000));
 }
 
 TEST_F(SampleModelsTest, AGridHoldsTheAskedNumberOfTrianglesWithSharedEdges)
