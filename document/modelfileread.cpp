@@ -26,6 +26,7 @@
 #include "document/tarnwickpage.h"
 #include "document/twfont.h"
 #include "document/versionmap.h"
+#include "foundation/flagguard.h"
 #include "foundation/modelid.h"
 #include "model/curveregistry.h"
 #include "model/drawingelement.h"
@@ -113,20 +114,6 @@ CDib* ReadPreview(CArchive& ar)
     return preview;
 }
 
-// Raises the flag while it lives, however the read ends.
-class ReadingFlag
-{
-public:
-    explicit ReadingFlag(bool& flag) : m_flag(flag), m_before(flag) { m_flag = true; }
-    ~ReadingFlag() { m_flag = m_before; }
-    ReadingFlag(const ReadingFlag&) = delete;
-    ReadingFlag& operator=(const ReadingFlag&) = delete;
-
-private:
-    bool& m_flag;
-    bool m_before;
-};
-
 }  // namespace
 
 void CTarnwickModel::Serialize(CArchive& ar)
@@ -148,7 +135,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     }
     const CurrentModelScope scope;
     MakeCurrent();
-    const ReadingFlag reading(m_readingFile);
+    const CFlagGuard reading(m_readingFile);
     const CUndoSuspender suspender;
     // Pages made while the file is read are announced once, when the windows resynchronise.
     const PageNotificationSuppression quietPages;
