@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "annotations/sectionplane.h"
 #include "document/component.h"
@@ -17,6 +18,7 @@
 #include "foundation/geomfilter.h"
 #include "model/edge.h"
 #include "model/edgepassgl.h"
+#include "model/edgerun.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/facegl.h"
@@ -285,6 +287,10 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
     const orvell::geometry::IGeomFilter* filter = view->GetCurrentFilter();
     std::vector<CDrawingElement*> texts;
     std::vector<CDrawingElement*> planes;
+    std::optional<CEdgeRun> edges;
+    if (pass == 1) {
+        edges.emplace(view);
+    }
     const auto draw = [&](CDrawingElement* entity, int type) {
         if (!everything && !entity->IsPickable(filter)) {
             return;
@@ -297,7 +303,7 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
         }
         if (pass == 1) {
             if (type == kTypeEdge) {
-                entity->Draw(view);
+                edges->Draw(static_cast<CEdge&>(*entity));
             }
             return;
         }
@@ -349,6 +355,9 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
             }
             draw(entity, type);
         }
+    }
+    if (edges) {
+        edges->Flush();
     }
     FlushFaces(view);
     // The dark pass drew them already; blended labels drawn again would darken.
