@@ -22,6 +22,7 @@
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/facegl.h"
+#include "model/facerun.h"
 #include "model/profilefacing.h"
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
@@ -288,8 +289,11 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
     std::vector<CDrawingElement*> texts;
     std::vector<CDrawingElement*> planes;
     std::optional<CEdgeRun> edges;
+    std::optional<CFaceRun> faces;
     if (pass == 1) {
         edges.emplace(view);
+    } else if (!facesLeftOut) {
+        faces.emplace(view);
     }
     const auto draw = [&](CDrawingElement* entity, int type) {
         if (!everything && !entity->IsPickable(filter)) {
@@ -332,7 +336,7 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
             CProfileFacing::SetCurrent(facing);
             return;
         }
-        entity->Draw(view);
+        faces->Draw(static_cast<CFace&>(*entity));
     };
     const std::vector<std::size_t>* others =
         pass == 0 && facesLeftOut && kept != nullptr ? kept->GetOtherEntities(view, *this) : nullptr;
