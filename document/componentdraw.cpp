@@ -296,22 +296,19 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
         faces.emplace(view);
     }
     const auto draw = [&](CDrawingElement* entity, int type) {
+        // Only the edges pass the edge pass; the others are not even asked.
+        if (pass == 1 ? type != kTypeEdge : type == kTypeEdge || (type == kTypeFace && facesLeftOut)) {
+            return;
+        }
         if (!everything && !entity->IsPickable(filter)) {
             return;
         }
         if (type == kTypeSectionPlane) {
-            if (pass == 0) {
-                planes.push_back(entity);
-            }
+            planes.push_back(entity);
             return;
         }
         if (pass == 1) {
-            if (type == kTypeEdge) {
-                edges->Draw(static_cast<CEdge&>(*entity));
-            }
-            return;
-        }
-        if (type == kTypeEdge || (type == kTypeFace && facesLeftOut)) {
+            edges->Draw(static_cast<CEdge&>(*entity));
             return;
         }
         if (type == kTypeText || type == kTypeDimension || type == kTypeDimensionLinear ||

@@ -102,8 +102,7 @@ bool CTarnisView::DrawPlainLines(const CPlainLine* lines, std::size_t count)
         }
         m_lineWidth = std::fmax(line.width * m_lineWidthScale, 1.0);
         m_lineBatch.SetStyle(CLineBatch::Style{m_lineWidth, line.stipple});
-        m_lineBatch.AddVertex(line.start);
-        m_lineBatch.AddVertex(line.end);
+        m_lineBatch.AddLine(line.start, line.end);
     }
     m_lineBatch.SetStyle(CLineBatch::Style{m_lineWidth, stipple});
     return true;
