@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 
 #include "annotations/sectionplane.h"
 #include "document/component.h"
@@ -17,9 +18,11 @@
 #include "foundation/geomfilter.h"
 #include "model/edge.h"
 #include "model/edgepassgl.h"
+#include "model/edgerun.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/facegl.h"
+#include "model/facerun.h"
 #include "model/profilefacing.h"
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
@@ -285,23 +288,27 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
     const orvell::geometry::IGeomFilter* filter = view->GetCurrentFilter();
     std::vector<CDrawingElement*> texts;
     std::vector<CDrawingElement*> planes;
+    std::optional<CEdgeRun> edges;
+    std::optional<CFaceRun> faces;
+    if (pass == 1) {
+        edges.emplace(view);
+    } else if (!facesLeftOut) {
+        faces.emplace(view);
+    }
     const auto draw = [&](CDrawingElement* entity, int type) {
+        // Only the edges pass the edge pass; the others are not even asked.
+        if (pass == 1 ? type != kTypeEdge : type == kTypeEdge || (type == kTypeFace && facesLeftOut)) {
+            return;
+        }
         if (!everything && !entity->IsPickable(filter)) {
             return;
         }
         if (type == kTypeSectionPlane) {
-            if (pass == 0) {
-                planes.push_back(entity);
-            }
+            planes.push_back(entity);
             return;
         }
         if (pass == 1) {
-            if (type == kTypeEdge) {
-                entity->Draw(view);
-            }
-            return;
-        }
-        if (type == kTypeEdge || (type == kTypeFace && facesLeftOut)) {
+            edges->Draw(static_cast<CEdge&>(*entity));
             return;
         }
         if (type == kTypeText || type == kTypeDimension || type == kTypeDimensionLinear ||
@@ -326,7 +333,7 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
             CProfileFacing::SetCurrent(facing);
             return;
         }
-        entity->Draw(view);
+        faces->Draw(static_cast<CFace&>(*entity));
     };
     const std::vector<std::size_t>* others =
         pass == 0 && facesLeftOut && kept != nullptr ? kept->GetOtherEntities(view, *this) : nullptr;
@@ -349,6 +356,9 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
             }
             draw(entity, type);
         }
+    }
+    if (edges) {
+        edges->Flush();
     }
     FlushFaces(view);
     // The dark pass drew them already; blended labels drawn again would darken.

@@ -22,6 +22,7 @@
 #include "drawapi/camerastate.h"
 #include "drawapi/drawingbase.h"
 #include "drawapi/gltextimagecache.h"
+#include "drawapi/plainline.h"
 #include "drawapi/transparencysorter.h"
 
 struct CPlane3d;
@@ -130,6 +131,11 @@ public:
     [[nodiscard]] virtual unsigned GetDepthFunction() const = 0;
     // A segment, clipped by the active section planes.
     virtual void DrawLine(const CPoint3d& start, const CPoint3d& end) = 0;
+    // Draws the lines in order, each as BeginElement, SetLighting(false), SetColor,
+    // SetLineStipple, SetLineWidth, its two vertices in GL_LINES, the stipple set back
+    // and EndElement would; false, drawing nothing, where the view takes lines only
+    // through those calls (the caller then makes them).
+    virtual bool DrawPlainLines(const CPlainLine* /*lines*/, std::size_t /*count*/) { return false; }
     virtual void DrawStyledLine(const CPoint3d& start, const CPoint3d& end, double width,
                                 const CColor& color, std::uint16_t stipple) = 0;
     virtual void DrawArrow(const CPoint3d& start, const CPoint3d& end, const CColor& color,

@@ -93,6 +93,31 @@ void CLineBatch::AddVertex(const CPoint3d& point)
     run->positions.push_back(static_cast<float>(point.z));
     run->colors.push_back(m_color.GetValue());
     m_waitingFloats += 3;
+    NoteWaitingColor();
+}
+
+void CLineBatch::AddLine(const CPoint3d& start, const CPoint3d& end)
+{
+    if (m_current != nullptr) {
+        AddVertex(start);
+        AddVertex(end);
+        return;
+    }
+    Run& run = RunForNextLine();
+    if (run.positions.empty()) {
+        ++m_waitingRuns;
+    }
+    const float positions[6] = {static_cast<float>(start.x), static_cast<float>(start.y), static_cast<float>(start.z),
+                                static_cast<float>(end.x),   static_cast<float>(end.y),   static_cast<float>(end.z)};
+    run.positions.insert(run.positions.end(), positions, positions + 6);
+    const std::uint32_t color = m_color.GetValue();
+    run.colors.insert(run.colors.end(), 2, color);
+    m_waitingFloats += 6;
+    NoteWaitingColor();
+}
+
+void CLineBatch::NoteWaitingColor()
+{
     if (!m_waiting) {
         m_waitingColor = m_color;
         m_waiting = true;

@@ -47,6 +47,8 @@ public:
     // first. The GL width and stipple stay as they are until Draw.
     void SetStyle(const Style& style) { m_style = style; }
     void AddVertex(const CPoint3d& point);
+    // Both vertices of a line, as two AddVertex calls would add them.
+    void AddLine(const CPoint3d& start, const CPoint3d& end);
     // Draws what was gathered, each run with its width and stipple, and closes the
     // batch; GL is left at the style of the last SetStyle and the current colour.
     void Draw();
@@ -70,6 +72,7 @@ private:
     };
 
     [[nodiscard]] Run& RunForNextLine();
+    void NoteWaitingColor();
     void DrawRun(Run& run);
     // Draws every run in turn and empties them.
     void DrawRuns();

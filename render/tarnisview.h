@@ -211,6 +211,7 @@ public:
     void SetDepthFunction(unsigned function) override;
     [[nodiscard]] unsigned GetDepthFunction() const override { return m_depthFunction; }
     void DrawLine(const CPoint3d& start, const CPoint3d& end) override;
+    bool DrawPlainLines(const CPlainLine* lines, std::size_t count) override;
     void DrawStyledLine(const CPoint3d& start, const CPoint3d& end, double width, const CColor& color,
                         std::uint16_t stipple) override;
     void DrawArrow(const CPoint3d& start, const CPoint3d& end, const CColor& color, std::uint16_t stipple,
@@ -387,6 +388,8 @@ private:
     void ApplyLightingMode(int mode);
     void SetStipplePattern(std::uint16_t pattern);
     void EmitLine(const CPoint3d& start, const CPoint3d& end);
+    // One line through the calls its element would make.
+    void DrawPlainLine(const CPlainLine& line);
     void DrawArrowHead(const CPoint3d& tip, const CPoint3d& from);
     void DrawBoxLines(const CBoundingBox3d& box, bool cornersOnly);
     // The view font, refreshed when stale, with the file that draws its face written to

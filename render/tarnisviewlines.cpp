@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "annotations/sectionclipstack.h"
 #include "foundation/boundedline3d.h"
@@ -51,6 +52,60 @@ void CTarnisView::DrawLine(const CPoint3d& start, const CPoint3d& end)
         }
     }
     EndPrimitive();
+}
+
+void CTarnisView::DrawPlainLine(const CPlainLine& line)
+{
+    BeginElement(line.element);
+    SetLighting(false);
+    SetColor(line.color);
+    const std::uint16_t previous = m_stipple;
+    SetLineStipple(line.stipple);
+    SetLineWidth(line.width);
+    BeginPrimitive(GL_LINES);
+    VertexV(line.start);
+    VertexV(line.end);
+    SetLineStipple(previous);
+    EndElement();
+}
+
+bool CTarnisView::DrawPlainLines(const CPlainLine* lines, std::size_t count)
+{
+    // Where elements name themselves, sections cut lines or every setter must reach GL,
+    // each line takes the calls its element would make.
+    if (m_drawMode == kDrawModeSelection || m_forceState || !GetSectionFilters().IsEmpty()) {
+        return false;
+    }
+    std::size_t index = 0;
+    // The calls open the batch the way the element would have found it opened.
+    for (; index < count && (!m_lineBatch.IsOpen() || m_lightingOn); ++index) {
+        DrawPlainLine(lines[index]);
+    }
+    if (index == count) {
+        return true;
+    }
+    // With the batch open and lighting off, what the calls leave behind is a colour and
+    // a style for each line's two vertices; outside selection an element brackets
+    // nothing.
+    const std::uint16_t stipple = m_stipple;
+    CColor given = lines[index].color;
+    CColor faded = FadeColor(given);
+    for (; index < count; ++index) {
+        const CPlainLine& line = lines[index];
+        if (line.color != given) {
+            given = line.color;
+            faded = FadeColor(given);
+        }
+        if (faded != CColor() && faded != m_color) {
+            m_color = faded;
+            m_lineBatch.SetColor(faded);
+        }
+        m_lineWidth = std::fmax(line.width * m_lineWidthScale, 1.0);
+        m_lineBatch.SetStyle(CLineBatch::Style{m_lineWidth, line.stipple});
+        m_lineBatch.AddLine(line.start, line.end);
+    }
+    m_lineBatch.SetStyle(CLineBatch::Style{m_lineWidth, stipple});
+    return true;
 }
 
 void CTarnisView::DrawStyledLine(const CPoint3d& start, const CPoint3d& end, double width, const CColor& color,

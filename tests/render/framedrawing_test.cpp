@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -334,6 +336,57 @@ TEST_F(FrameTest, ProfileEdgesAreDrawnWideAndEdgesBetweenFacesOfOnePlaneThin)
     EXPECT_GE(redRun(32, 32, 0, 1), 4);
     EXPECT_LE(redRun(26, 24, 1, 0), 2);
     EXPECT_GE(redRun(26, 24, 1, 0), 1);
+}
+
+TEST_F(FrameTest, EdgesOfOneComponentEachKeepTheirColourLayerAndFlagsInEveryStyle)
+{
+    const CGeometryBuilder builder(Root());
+    CLayer* hiddenLayer = Root().GetLayerManager()->AddLayer(CString("Hidden"));
+    hiddenLayer->SetHidden(true);
+    CMaterial* green = Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(0, 200, 0));
+    const Rgb none = kBackgroundRgb;
+    // One loose edge a row, 6 pixels apart, drawn in this order; an edge that takes
+    // the plain colour after others checks that their colour and style do not stay.
+    struct Row
+    {
+        const char* name;
+        std::function<void(CEdge&)> set;
+        Rgb shaded;
+        Rgb wireframe;
+    };
+    const Row rows[] = {
+        {"plain", [](CEdge&) {}, kEdgeRgb, kEdgeRgb},
+        {"of a material", [green](CEdge& e) { e.SetMaterial(green); }, {0, 200, 0}, {0, 200, 0}},
+        {"plain after a material", [](CEdge&) {}, kEdgeRgb, kEdgeRgb},
+        {"on a hidden layer", [hiddenLayer](CEdge& e) { e.SetLayer(hiddenLayer); }, none, none},
+        {"selected", [this](CEdge& e) { m_model->GetSelectionSet().Add(&e); }, {255, 255, 0}, {255, 255, 0}},
+        {"hidden", [](CEdge& e) { e.SetHidden(true); }, none, kEdgeRgb},
+        {"plain last", [](CEdge&) {}, kEdgeRgb, kEdgeRgb},
+    };
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        const double y = 7.5 - 2.5 * static_cast<double>(i);
+        rows[i].set(*builder.Edge(builder.Vertex(CPoint3d(-6, y, 0)), builder.Vertex(CPoint3d(6, y, 0))));
+    }
+    m_model->GetSelectionSet().SetSelectedFlags(true);
+    for (const int mode : {3, 0}) {
+        Options().SetRenderMode(mode);
+        Draw();
+        for (std::size_t i = 0; i < std::size(rows); ++i) {
+            const Rgb& expected = mode == 0 ? rows[i].wireframe : rows[i].shaded;
+            int matching = 0;
+            int drawn = 0;
+            for (int x = 20; x <= 44; ++x) {
+                const Rgb pixel = Pixel(x, 6 + 6 * static_cast<int>(i));
+                matching += Near(pixel, expected, 8) ? 1 : 0;
+                drawn += Near(pixel, kBackgroundRgb) ? 0 : 1;
+            }
+            if (expected == kBackgroundRgb) {
+                EXPECT_EQ(drawn, 0) << rows[i].name << " in mode " << mode;
+            } else {
+                EXPECT_GE(matching, 8) << rows[i].name << " in mode " << mode;
+            }
+        }
+    }
 }
 
 TEST_F(FrameTest, ASelectedFaceIsCoveredBySparseDotsOfTheSelectionColour)
