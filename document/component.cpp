@@ -34,6 +34,7 @@
 #include "model/undosuspender.h"
 #include "model/validitylog.h"
 #include "platform/archive.h"
+#include "platform/heapprefaulter.h"
 #include "platform/pointerindexmap.h"
 
 IMPLEMENT_SERIAL(CComponent, CDrawingElement, VERSIONABLE_SCHEMA | 11)
@@ -866,6 +867,8 @@ void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
     // The count was checked against the bytes left; growing by doubling instead would
     // leave up to half the list unused in a large model.
     m_entities.reserve(static_cast<std::size_t>(count));
+    // Filled to the end unless the file is damaged: a large list is made present at once.
+    CHeapPrefaulter::PrepareRegion(m_entities.data(), m_entities.capacity() * sizeof(CDrawingElement*));
     for (std::int32_t i = 0; i < count; ++i) {
         CDrawingElement* element = ReadDrawingElement(ar);
         // An element held elsewhere stays with its first component; a component never

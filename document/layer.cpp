@@ -15,6 +15,12 @@ namespace {
 const CString kLayerMaterialName = "Layer";
 const CString kLayerMaterialPrefix = "Layer_";
 
+bool IsDefaultName(const CString& name)
+{
+    static const CString defaultName(kDefaultLayerName);
+    return name == defaultName;
+}
+
 }  // namespace
 
 CLayer::CLayer() : m_material(new CMaterial), m_ownsMaterial(true)
@@ -30,6 +36,7 @@ CLayer::CLayer(const CLayer& other)
     : CEntity(other),
       m_name(other.m_name),
       m_hidden(other.m_hidden),
+      m_defaultName(other.m_defaultName),
       m_material(other.m_material),
       m_pageFlags(other.m_pageFlags)
 {
@@ -53,6 +60,7 @@ void CLayer::SwapData(CEntity& other)
     auto& layer = dynamic_cast<CLayer&>(other);
     std::swap(m_name, layer.m_name);
     std::swap(m_hidden, layer.m_hidden);
+    std::swap(m_defaultName, layer.m_defaultName);
     std::swap(m_pageFlags, layer.m_pageFlags);
     std::swap(m_material, layer.m_material);
 }
@@ -80,6 +88,7 @@ void CLayer::SetName(const CString& name)
     }
     RecordChange(true);
     m_name = name;
+    m_defaultName = IsDefaultName(m_name);
     if (m_material != nullptr) {
         m_material->SetName(kLayerMaterialPrefix + name);
     }
@@ -121,9 +130,7 @@ bool CLayer::MatchesPageState(bool applyOverrides) const
 
 bool CLayer::IsDefaultLayer(const CLayer* layer)
 {
-    // Asked for every element made and read: the name is converted once.
-    static const CString defaultName(kDefaultLayerName);
-    return layer == nullptr || layer->m_name == defaultName;
+    return layer == nullptr || layer->m_defaultName;
 }
 
 CString CLayer::GetDisplayName(const CLayer* layer)
@@ -145,6 +152,7 @@ void CLayer::ReadRecord(CArchive& ar)
 {
     const int version = GetLoadedClassVersion(RUNTIME_CLASS(CLayer));
     m_name = ArchiveReadString(ar);
+    m_defaultName = IsDefaultName(m_name);
     BYTE hidden = 0;
     ar >> hidden;
     m_hidden = hidden != 0;

@@ -68,6 +68,9 @@ private:
 
     CString m_name;
     bool m_hidden = false;
+    // Whether the name is the default layer's, kept with the name: asked for every
+    // element made and read.
+    bool m_defaultName = false;
     CMaterial* m_material = nullptr;
     bool m_ownsMaterial = false;
     std::uint32_t m_pageFlags = 0;

@@ -250,7 +250,3 @@ bool IsPointOnSegment(const CPoint3d& a, const CPoint3d& b, const CPoint3d& p, d
     return p.IsEqual(nearest, tol);
 }
 
-bool HaveSameSign(double x, double y)
-{
-    return (x >= 0.0 && y >= 0.0) || (x < 0.0 && y < 0.0);
-}

@@ -79,4 +79,7 @@ int IntersectLineSegment(const CPoint3d& p, const CPoint3d& a, const CPoint3d& b
 [[nodiscard]] bool IsPointOnSegment(const CPoint3d& a, const CPoint3d& b, const CPoint3d& p,
                                     double tol = kLengthTolerance);
 // Both >= 0 or both < 0.
-[[nodiscard]] bool HaveSameSign(double x, double y);
+[[nodiscard]] inline bool HaveSameSign(double x, double y)
+{
+    return (x >= 0.0 && y >= 0.0) || (x < 0.0 && y < 0.0);
+}

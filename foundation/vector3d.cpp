@@ -60,20 +60,6 @@ bool CVector3d::SetLength(double length)
     return true;
 }
 
-void CVector3d::CrossProduct(const CVector3d& v, CVector3d& result) const
-{
-    // Through a temporary so that result may alias either operand.
-    const CVector3d cross(y * v.z - z * v.y, z * v.x - x * v.z, x * v.y - y * v.x);
-    result = cross;
-}
-
-CVector3d CVector3d::CrossProduct(const CVector3d& v) const
-{
-    CVector3d result;
-    CrossProduct(v, result);
-    return result;
-}
-
 CVector3d CVector3d::operator/(double s) const
 {
     return *this * (1.0 / s);

@@ -35,9 +35,19 @@ struct CVector3d
     // False, leaving the vector unchanged, when it is shorter than 1e-10.
     bool SetLength(double length);
 
-    // result = this x v.
-    void CrossProduct(const CVector3d& v, CVector3d& result) const;
-    [[nodiscard]] CVector3d CrossProduct(const CVector3d& v) const;
+    // result = this x v. Inline: a large model's read asks for three per triangle.
+    void CrossProduct(const CVector3d& v, CVector3d& result) const
+    {
+        // Through a temporary so that result may alias either operand.
+        const CVector3d cross(y * v.z - z * v.y, z * v.x - x * v.z, x * v.y - y * v.x);
+        result = cross;
+    }
+    [[nodiscard]] CVector3d CrossProduct(const CVector3d& v) const
+    {
+        CVector3d result;
+        CrossProduct(v, result);
+        return result;
+    }
 
     [[nodiscard]] CVector3d operator*(double s) const { return {x * s, y * s, z * s}; }
     // Multiplies by the inverse of s.

@@ -481,6 +481,82 @@ bool CLoop::IsCounterClockwise(const CVector3d& normal) const
     return GetSignedArea(normal, nullptr) > 0.0;
 }
 
+namespace {
+
+// The corners of a ring seen one at a time: convex while every turn keeps the side of
+// the first clear one.
+class CTurnCheck
+{
+public:
+    CTurnCheck(const CVector3d& normal, bool acceptCollinear) : m_normal(normal), m_acceptCollinear(acceptCollinear) {}
+
+    // False when the corner breaks convexity.
+    bool Corner(const CVector3d& incoming, const CVector3d& outgoing)
+    {
+        const double turn = DotProduct(m_normal, incoming.CrossProduct(outgoing));
+        if (std::fabs(turn) < kLengthTolerance) {
+            return !(DotProduct(incoming, outgoing) < -kLengthTolerance) && m_acceptCollinear;
+        }
+        if (std::fabs(turn) > kLengthTolerance) {
+            if (!m_signFixed) {
+                m_signFixed = true;
+                m_sign = turn;
+            } else if (!HaveSameSign(turn, m_sign)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+private:
+    const CVector3d& m_normal;
+    bool m_acceptCollinear;
+    bool m_signFixed = false;
+    double m_sign = 0.0;
+};
+
+}  // namespace
+
+bool CLoop::IsConvexRing(const CPoint3d* points, std::size_t count, const CVector3d& normal, bool acceptCollinear)
+{
+    CTurnCheck check(normal, acceptCollinear);
+    for (std::size_t j = 1; j <= count; ++j) {
+        const std::size_t i = j % count;
+        if (!check.Corner(points[i] - points[(i + count - 1) % count], points[(i + 1) % count] - points[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CLoop::IsConvexTriangle(const CPoint3d& a, const CPoint3d& b, const CPoint3d& c, const CVector3d& normal,
+                             bool acceptCollinear)
+{
+    // The corners in the order the ring walk takes them, each turn computed as it does,
+    // so that a sliver answers alike on either side of the tolerances.
+    CTurnCheck check(normal, acceptCollinear);
+    return check.Corner(b - a, c - b) && check.Corner(c - b, a - c) && check.Corner(a - c, b - a);
+}
+
+bool CLoop::GetTrianglePoints(CPoint3d* points) const
+{
+    CEdgeUse* const first = m_firstUse;
+    CEdgeUse* const second = first != nullptr ? first->GetNext() : nullptr;
+    CEdgeUse* const third = second != nullptr ? second->GetNext() : nullptr;
+    if (third == nullptr || second == first || third == first || third == second || third->GetNext() != first) {
+        return false;
+    }
+    const CEdgeUse* const uses[3] = {first, second, third};
+    for (int i = 0; i < 3; ++i) {
+        const CVertex* vertex = uses[i]->GetStartVertex();
+        if (vertex == nullptr) {
+            return false;
+        }
+        points[i] = vertex->GetPosition();
+    }
+    return true;
+}
+
 bool CLoop::UpdateConvexity(const CVector3d& normal, bool acceptCollinear)
 {
     RecordChange(true);
@@ -488,32 +564,18 @@ bool CLoop::UpdateConvexity(const CVector3d& normal, bool acceptCollinear)
     if (m_face != nullptr) {
         m_face->OnGeometryChanged();
     }
-    // Every loop of every face read from a file comes through here: the points go to
-    // one buffer kept from call to call instead of a new one each time.
+    // Every loop of every face read from a file comes through here, and in a mesh
+    // nearly every one is a triangle: those skip the general walk.
+    CPoint3d corners[3];
+    if (GetTrianglePoints(corners)) {
+        m_convex = IsConvexTriangle(corners[0], corners[1], corners[2], normal, acceptCollinear);
+        return m_convex;
+    }
+    // The points go to one buffer kept from call to call instead of a new one each time.
     thread_local std::vector<CPoint3d> points;
     points.clear();
     GetPoints(points, nullptr);
-    const std::size_t count = points.size();
-    bool signFixed = false;
-    double sign = 0.0;
-    for (std::size_t j = 1; j <= count && m_convex; ++j) {
-        const std::size_t i = j % count;
-        const CVector3d incoming = points[i] - points[(i + count - 1) % count];
-        const CVector3d outgoing = points[(i + 1) % count] - points[i];
-        const double turn = DotProduct(normal, incoming.CrossProduct(outgoing));
-        if (std::fabs(turn) < kLengthTolerance) {
-            if (DotProduct(incoming, outgoing) < -kLengthTolerance || !acceptCollinear) {
-                m_convex = false;
-            }
-        } else if (std::fabs(turn) > kLengthTolerance) {
-            if (!signFixed) {
-                signFixed = true;
-                sign = turn;
-            } else if (!HaveSameSign(turn, sign)) {
-                m_convex = false;
-            }
-        }
-    }
+    m_convex = IsConvexRing(points.data(), points.size(), normal, acceptCollinear);
     return m_convex;
 }
 

@@ -116,6 +116,12 @@ public:
     // Recomputes the cached convexity (a straight corner counts as convex only when
     // accepted) and answers it; the face's geometry counts as changed.
     bool UpdateConvexity(const CVector3d& normal, bool acceptCollinear);
+    // The answer UpdateConvexity gives for a ring through the points, and the same for
+    // three points without the general walk.
+    [[nodiscard]] static bool IsConvexRing(const CPoint3d* points, std::size_t count, const CVector3d& normal,
+                                           bool acceptCollinear);
+    [[nodiscard]] static bool IsConvexTriangle(const CPoint3d& a, const CPoint3d& b, const CPoint3d& c,
+                                               const CVector3d& normal, bool acceptCollinear);
     // Runs the ring the other way: previous and next exchanged, every use's reversed
     // flag inverted; the first use stays.
     void Reverse();
@@ -162,6 +168,9 @@ private:
     void ChainReadUses(CArchive& ar);
     void AdoptRing(CEdgeUse* firstUse);
     [[nodiscard]] std::vector<CEdgeUse*> GetUses() const;
+    // The start points of a ring of exactly three uses, each with a start vertex; false
+    // for any other ring.
+    bool GetTrianglePoints(CPoint3d* points) const;
     void EraseUse(CEdgeUse* use);
     int CheckLinks(int mode, CValidityResultMap* results);
     int CheckRing(int mode, CValidityResultMap* results);

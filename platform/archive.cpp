@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/file.h"
+#include "platform/heapprefaulter.h"
 
 namespace {
 
@@ -423,6 +424,9 @@ void CArchive::AddLoadedEntry(std::uintptr_t entry, bool noted)
             m_loaded.reserve(static_cast<std::size_t>(std::min(remaining / kBytesPerEntry, kMostReserved)) + 1);
         }
     }
+    if (m_loaded.size() >= m_loadedPrepareAt) {
+        PrepareLoadedAhead();
+    }
     if (!noted) {
         m_loaded.push_back(entry);
         return;
@@ -434,6 +438,21 @@ void CArchive::AddLoadedEntry(std::uintptr_t entry, bool noted)
         m_noted.pop_back();
         throw;
     }
+}
+
+void CArchive::PrepareLoadedAhead()
+{
+    // A large table is a mapping of its own, out of the heap prefaulter's sight: it is
+    // handed over a stretch at a time, ahead of the entries being written, since the
+    // reservation is a guess that may run far past the entries the file holds.
+    constexpr std::size_t kStretch = std::size_t{1} << 19;
+    const std::size_t from = std::max(m_loaded.size(), m_loadedPreparedTo);
+    const std::size_t to = std::min(m_loaded.capacity(), m_loaded.size() + 2 * kStretch);
+    if (from < to) {
+        CHeapPrefaulter::PrepareRegion(m_loaded.data() + from, (to - from) * sizeof(std::uintptr_t));
+        m_loadedPreparedTo = to;
+    }
+    m_loadedPrepareAt = m_loaded.size() + kStretch;
 }
 
 UINT CArchive::GetObjectSchema()

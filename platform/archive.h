@@ -198,6 +198,7 @@ private:
     CObject* ReadNewObject(const LoadedClass& loaded, const CRuntimeClass* requested);
     // noted: the entry's number goes to m_noted as well.
     void AddLoadedEntry(std::uintptr_t entry, bool noted = false);
+    void PrepareLoadedAhead();
     [[nodiscard]] bool IsNoted(const CRuntimeClass* runtimeClass) const;
     [[nodiscard]] bool IsClassEntry(DWORD index) const;
     [[noreturn]] void Fail(int cause) const;
@@ -224,6 +225,9 @@ private:
     std::vector<std::uintptr_t> m_loaded;
     std::vector<LoadedClass> m_loadedClasses;
     bool m_loadedReserved = false;
+    // The table's room handed to the heap prefaulter so far, and the size at which more is.
+    std::size_t m_loadedPreparedTo = 0;
+    std::size_t m_loadedPrepareAt = 0;
     std::vector<const CRuntimeClass*> m_notedBases;
     std::vector<UINT> m_noted;
     // Storing: objects and classes by the number they were given.

@@ -29,6 +29,7 @@ constexpr int kWindowBytes = 16 << 20;
 constexpr int kLibraryTopPad = 128 * 1024;
 // Made present a piece at a time, so that a stop is seen soon.
 constexpr std::uintptr_t kPieceBytes = 2 << 20;
+constexpr std::size_t kLeastRegionBytes = 1 << 20;
 constexpr auto kIdle = std::chrono::microseconds(200);
 
 // The end of the main heap, asked of the kernel: the C library's own copy is the reading
@@ -46,6 +47,9 @@ std::uintptr_t PageDown(std::uintptr_t address)
 
 }  // namespace
 
+std::mutex CHeapPrefaulter::s_mutex;
+CHeapPrefaulter* CHeapPrefaulter::s_running = nullptr;
+
 CHeapPrefaulter::CHeapPrefaulter([[maybe_unused]] std::uint64_t expectedBytes)
 {
 #if !defined(GLIMRA_FOREIGN_ALLOCATOR)
@@ -56,7 +60,10 @@ CHeapPrefaulter::CHeapPrefaulter([[maybe_unused]] std::uint64_t expectedBytes)
         m_thread = std::thread(&CHeapPrefaulter::Run, this, PageDown(CurrentBreak()));
     } catch (const std::system_error&) {
         mallopt(M_TOP_PAD, kLibraryTopPad);
+        return;
     }
+    const std::lock_guard lock(s_mutex);
+    s_running = this;
 #endif
 }
 
@@ -65,14 +72,58 @@ CHeapPrefaulter::~CHeapPrefaulter()
     if (!m_thread.joinable()) {
         return;
     }
+    {
+        const std::lock_guard lock(s_mutex);
+        if (s_running == this) {
+            s_running = nullptr;
+        }
+    }
     m_stop.store(true, std::memory_order_relaxed);
     m_thread.join();
     mallopt(M_TOP_PAD, kLibraryTopPad);
 }
 
+void CHeapPrefaulter::PrepareRegion(const void* begin, std::size_t bytes)
+{
+    const auto start = reinterpret_cast<std::uintptr_t>(begin);
+    // A smaller block comes from the heap, which the helper serves already.
+    if (begin == nullptr || bytes < kLeastRegionBytes) {
+        return;
+    }
+    const std::lock_guard lock(s_mutex);
+    if (s_running != nullptr) {
+        s_running->m_requested.push_back({PageDown(start), start + bytes});
+    }
+}
+
+bool CHeapPrefaulter::PrepareNextRequested()
+{
+    std::uintptr_t begin = 0;
+    std::uintptr_t end = 0;
+    {
+        const std::lock_guard lock(s_mutex);
+        if (m_requested.empty()) {
+            return false;
+        }
+        Region& first = m_requested.front();
+        begin = first.begin;
+        end = first.end - begin < kPieceBytes ? first.end : begin + kPieceBytes;
+        first.begin = end;
+        if (first.begin >= first.end) {
+            m_requested.erase(m_requested.begin());
+        }
+    }
+    // A region given back in the meantime fails here and is left alone.
+    static_cast<void>(madvise(reinterpret_cast<void*>(begin), end - begin, kPopulateWrite));
+    return true;
+}
+
 void CHeapPrefaulter::Run(std::uintptr_t done)
 {
     while (!m_stop.load(std::memory_order_relaxed)) {
+        if (PrepareNextRequested()) {
+            continue;
+        }
         const std::uintptr_t top = PageDown(CurrentBreak());
         if (top <= done) {
             // The heap shrank, or has not grown since.

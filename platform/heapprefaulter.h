@@ -10,10 +10,16 @@
 // change. Only the C library's main heap on Linux is served; with another allocator (the
 // sanitizers'), on another thread's arena or on a kernel without the advice, nothing is
 // made present and the reader takes its stops as before.
+//
+// A table the reader fills that lies outside the heap (a large reservation is mapped on
+// its own) can be handed to the helper too, a stretch at a time ahead of the writes.
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 class CHeapPrefaulter
 {
@@ -29,9 +35,26 @@ public:
 
     static constexpr std::uint64_t kLeastBytes = 64ULL << 20;
 
+    // Asks the helper that runs now, on any thread's behalf, to make the region's pages
+    // present before the heap's next ones; without a helper nothing happens. The caller
+    // may give the region back at any time: then its pages are simply not made present.
+    static void PrepareRegion(const void* begin, std::size_t bytes);
+
 private:
     void Run(std::uintptr_t done);
+    // False when nothing was asked for; otherwise makes the next piece of it present.
+    bool PrepareNextRequested();
+
+    struct Region
+    {
+        std::uintptr_t begin;
+        std::uintptr_t end;
+    };
 
     std::atomic<bool> m_stop{false};
     std::thread m_thread;
+    std::vector<Region> m_requested;  // under s_mutex
+
+    static std::mutex s_mutex;
+    static CHeapPrefaulter* s_running;  // under s_mutex
 };

@@ -74,6 +74,23 @@ TEST(LayerTest, ALayerNamesItsMaterialAfterItself)
 }
 
 
+TEST(LayerTest, ALayerIsTheDefaultOneExactlyWhileItIsNamedLayer0ThroughRenamesAndUndo)
+{
+    const CUndoSuspender suspender;
+    auto* layer = new CLayer;
+    EXPECT_FALSE(CLayer::IsDefaultLayer(layer));
+    layer->SetName("Layer0");
+    EXPECT_TRUE(CLayer::IsDefaultLayer(layer));
+    const std::unique_ptr<CLayer> saved(static_cast<CLayer*>(layer->Clone()));
+    EXPECT_TRUE(CLayer::IsDefaultLayer(saved.get()));
+    layer->SetName("Walls");
+    EXPECT_FALSE(CLayer::IsDefaultLayer(layer));
+    layer->SwapData(*saved);  // as undo does
+    EXPECT_TRUE(CLayer::IsDefaultLayer(layer));
+    EXPECT_FALSE(CLayer::IsDefaultLayer(saved.get()));
+    layer->Erase();
+}
+
 TEST(LayerTest, ThePageStateMatchesWithAndWithoutOverrides)
 {
     const CUndoSuspender suspender;
@@ -211,6 +228,8 @@ TEST_F(LayerManagerTest, TheRecordRoundTripsTheLayersAndTheCurrentLayer)
     Load(bytes, [&](CArchive& ar) { read->Serialize(ar); });
     ASSERT_EQ(read->GetCount(), 2);
     EXPECT_EQ(CLayer::GetDisplayName(static_cast<CLayer*>(read->GetAt(1))), CString("Walls"));
+    EXPECT_TRUE(CLayer::IsDefaultLayer(static_cast<CLayer*>(read->GetAt(0))));
+    EXPECT_FALSE(CLayer::IsDefaultLayer(static_cast<CLayer*>(read->GetAt(1))));
     EXPECT_EQ(read->GetCurrentLayer(), read->GetAt(1));
     Dispose(read);
 }

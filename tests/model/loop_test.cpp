@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "foundation/tolerance.h"
+
 #include "tests/model/topologytestsupport.h"
 
 namespace {
@@ -88,6 +92,55 @@ TEST(LoopGeometry, AStraightCornerIsConvexOnlyWhenAcceptedAndAnLShapeNever)
     EXPECT_FALSE(shape->UpdateConvexity(up, true));
     EXPECT_FALSE(shape->IsConvex());
     EXPECT_TRUE(shape->IsCounterClockwise(up));
+}
+
+TEST(LoopGeometry, ATriangleAnswersConvexityAsTheGeneralRingWalkDoesDegenerateOrNot)
+{
+    struct Case
+    {
+        const char* name;
+        CPoint3d a, b, c;
+    };
+    const double h = kLengthTolerance;
+    const std::vector<Case> cases = {
+        {"plain", {0, 0, 0}, {1, 0, 0}, {0, 1, 0}},
+        {"all corners on one point", {1, 1, 0}, {1, 1, 0}, {1, 1, 0}},
+        {"first two corners on one point", {0, 0, 0}, {0, 0, 0}, {1, 1, 0}},
+        {"last two corners on one point", {0, 0, 0}, {1, 1, 0}, {1, 1, 0}},
+        {"straight on", {0, 0, 0}, {1, 0, 0}, {2, 0, 0}},
+        {"doubling back", {0, 0, 0}, {2, 0, 0}, {1, 0, 0}},
+        {"smaller than the tolerance", {0, 0, 0}, {h / 10, 0, 0}, {0, h / 10, 0}},
+        {"turn at the tolerance", {0, 0, 0}, {1, 0, 0}, {2, h, 0}},
+        {"turn just past it", {0, 0, 0}, {1, 0, 0}, {2, h * (1 + 1e-12), 0}},
+        {"long sliver", {0.1, 0.2, 0.3}, {1000.7, 0.2000001, 0.3}, {2000.3, 0.2000007, 0.3}},
+        {"sliver out of the plane", {0, 0, 0}, {1, 0, 0}, {2, h / 3, 5}},
+        // Far from the origin the three corners of one sliver round to turns on either side of the tolerance.
+        {"sliver whose corners round apart", {6036527.339929672, 1823068.7000260781, 0},
+         {1792425.0348921036, -124895.65880296053, 0}, {-4464736.494144699, -2996816.920345691, 0}},
+        {"sliver with one clear corner", {-2132927.538603209, 7065759.008307133, 0},
+         {-2570477.7900793166, 12459187.6224953, 0}, {-3225540.9583877176, 20533772.02539836, 0}},
+    };
+    const std::vector<CVector3d> normals = {{0, 0, 1}, {0, 0, -1}, CVector3d(1, 1, 1) / std::sqrt(3.0), {1, 0, 0}};
+    Builder builder;
+    for (const Case& c : cases) {
+        CLoop* loop = builder.Face({builder.Vertex(c.a.x, c.a.y, c.a.z), builder.Vertex(c.b.x, c.b.y, c.b.z),
+                                    builder.Vertex(c.c.x, c.c.y, c.c.z)},
+                                   {0, 0, 1})
+                          ->GetOuterLoop();
+        std::vector<CPoint3d> ring;
+        loop->GetPoints(ring, nullptr);
+        ASSERT_EQ(ring.size(), 3u) << c.name;
+        for (const CVector3d& normal : normals) {
+            for (const bool acceptCollinear : {false, true}) {
+                const bool general = CLoop::IsConvexRing(ring.data(), ring.size(), normal, acceptCollinear);
+                EXPECT_EQ(loop->UpdateConvexity(normal, acceptCollinear), general) << c.name;
+                const CPoint3d given[3] = {c.a, c.b, c.c};
+                EXPECT_EQ(CLoop::IsConvexTriangle(c.a, c.b, c.c, normal, acceptCollinear),
+                          CLoop::IsConvexRing(given, 3, normal, acceptCollinear))
+                    << c.name;
+            }
+        }
+    }
 }
 
 TEST(LoopGeometry, ClassifiesPointsOnCornersSidesInsideAndOutside)
