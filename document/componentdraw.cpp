@@ -107,6 +107,12 @@ void DrawKnownTypes(const std::vector<CDrawingElement*>& entities, const std::ve
         if (index + kFetchAhead < entities.size() && types[index + kFetchAhead] == kTypeEdge) {
             __builtin_prefetch(entities[index + kFetchAhead]);
         }
+        // Half way there the edge has come: its vertices are asked for next.
+        if (const std::size_t half = index + kFetchAhead / 2; half < entities.size() && types[half] == kTypeEdge) {
+            const auto* edge = static_cast<const CEdge*>(entities[half]);
+            __builtin_prefetch(edge->GetStartVertex());
+            __builtin_prefetch(edge->GetEndVertex());
+        }
         const int type = types[index];
         if (kept != nullptr && type != kTypeFace && type != kTypeEdge) {
             kept->NoteOtherEntity(index);
