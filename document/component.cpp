@@ -151,6 +151,8 @@ struct BoundsClasses
     const CRuntimeClass* sectionPlane;
     const CRuntimeClass* constructionLine;
     const CRuntimeClass* instance;
+    const CRuntimeClass* edge;
+    const CRuntimeClass* face;
 };
 
 struct BoundsKind
@@ -614,8 +616,19 @@ void CComponent::RecomputeBounds() const
     m_containsSectionPlane = false;
     m_sectionPlanes.clear();
     const BoundsClasses classes{kSectionPlaneClass.Get(), kConstructionLineClass.Get(),
-                                RUNTIME_CLASS(CComponentInstance)};
+                                RUNTIME_CLASS(CComponentInstance), RUNTIME_CLASS(CEdge), RUNTIME_CLASS(CFace)};
     for (CDrawingElement* entity : m_entities) {
+        const CRuntimeClass* exact = entity->GetRuntimeClass();
+        // Edges and faces, nearly all of a model, are none of the kinds told apart and
+        // add their points without a virtual call.
+        if (exact == classes.edge) {
+            static_cast<const CEdge*>(entity)->CEdge::GetExtents(m_bounds);
+            continue;
+        }
+        if (exact == classes.face) {
+            static_cast<const CFace*>(entity)->CFace::GetExtents(m_bounds);
+            continue;
+        }
         const BoundsKind kind = ClassifyForBounds(*entity, classes);
         if (kind.sectionPlane) {
             m_sectionPlanes.push_back(entity);

@@ -5,6 +5,7 @@
 // map, a material manager and a layer manager (the model uses the root component's).
 // It also owns the definition list of the component definitions placed in it.
 
+#include <cstdint>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -38,8 +39,9 @@ public:
     // The opaque pass (faces and other entities), then the second pass (edges); only
     // what blends while the options' transparency pass is 2 or 3.
     void Draw(ITarnisView* view) override;
-    // One pass: 0 everything but edges (texts last), 1 the edges.
-    void DrawEntities(ITarnisView* view, int pass);
+    // One pass: 0 everything but edges (texts last), 1 the edges. Pass 0 notes each
+    // entity's type in `types` (when given) so that pass 1 need not visit the faces.
+    void DrawEntities(ITarnisView* view, int pass, std::vector<std::uint8_t>* types = nullptr);
     void DrawSorted(ITarnisView* view);
     // The vertex normals of the smooth surfaces among the faces, cleared again once
     // geometry changed and built before faces are drawn (componentdraw.cpp).

@@ -97,6 +97,30 @@ bool BlendsTowardsEye(ITarnisView* view, const CRenderingOptions* options, const
     return material != nullptr && (material->IsTransparent() || material->TextureHasAlpha());
 }
 
+// The edge pass over types the face pass noted: the faces, most of a model, stay
+// where they are in memory.
+template <typename Draw>
+void DrawKnownTypes(const std::vector<CDrawingElement*>& entities, const std::vector<std::uint8_t>& types,
+                    IEdgePassGL* kept, const Draw& draw)
+{
+    for (std::size_t index = 0; index < entities.size(); ++index) {
+        if (index + kFetchAhead < entities.size() && types[index + kFetchAhead] == kTypeEdge) {
+            __builtin_prefetch(entities[index + kFetchAhead]);
+        }
+        // Half way there the edge has come: its vertices are asked for next.
+        if (const std::size_t half = index + kFetchAhead / 2; half < entities.size() && types[half] == kTypeEdge) {
+            const auto* edge = static_cast<const CEdge*>(entities[half]);
+            __builtin_prefetch(edge->GetStartVertex());
+            __builtin_prefetch(edge->GetEndVertex());
+        }
+        const int type = types[index];
+        if (kept != nullptr && type != kTypeFace && type != kTypeEdge) {
+            kept->NoteOtherEntity(index);
+        }
+        draw(entities[index], type);
+    }
+}
+
 // In the lit pass of the stencil shadows: lit whatever the volumes counted.
 void DrawUnshadowed(ITarnisView* view, CDrawingElement* entity)
 {
@@ -245,7 +269,8 @@ void CComponent::Draw(ITarnisView* view)
         }
         // The faces note their facing under this pass's stamp for the edges below.
         const std::uint32_t facing = CProfileFacing::BeginPass();
-        DrawEntities(view, 0);
+        std::vector<std::uint8_t> types;
+        DrawEntities(view, 0, &types);
         if (!SkipsSecondPass(view, options)) {
             CProfileFacing::SetCurrent(facing);
             if (fogSecondPassOnly) {
@@ -256,7 +281,7 @@ void CComponent::Draw(ITarnisView* view)
             if (smoothEdges) {
                 view->SetSecondPassMode(true);
             }
-            DrawEntities(view, 1);
+            DrawEntities(view, 1, &types);
             if (smoothEdges) {
                 view->SetSecondPassMode(false);
             }
@@ -267,7 +292,7 @@ void CComponent::Draw(ITarnisView* view)
     }
 }
 
-void CComponent::DrawEntities(ITarnisView* view, int pass)
+void CComponent::DrawEntities(ITarnisView* view, int pass, std::vector<std::uint8_t>* types)
 {
     if (pass == 0) {
         PrepareSmoothNormals(view);
@@ -342,7 +367,12 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
             CDrawingElement* entity = m_entities[index];
             draw(entity, entity->GetTypeId());
         }
+    } else if (pass == 1 && types != nullptr && types->size() == m_entities.size()) {
+        DrawKnownTypes(m_entities, *types, kept, draw);
     } else {
+        if (pass == 0 && types != nullptr) {
+            types->resize(m_entities.size());
+        }
         for (std::size_t index = 0; index < m_entities.size(); ++index) {
             // The entities lie all over memory; asking for those ahead early lets their
             // fetches overlap.
@@ -351,6 +381,9 @@ void CComponent::DrawEntities(ITarnisView* view, int pass)
             }
             CDrawingElement* entity = m_entities[index];
             const int type = entity->GetTypeId();
+            if (pass == 0 && types != nullptr) {
+                (*types)[index] = static_cast<std::uint8_t>(type);
+            }
             if (pass == 1 && kept != nullptr && type != kTypeFace && type != kTypeEdge) {
                 kept->NoteOtherEntity(index);
             }

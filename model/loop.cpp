@@ -322,11 +322,21 @@ int CLoop::GetEdgeUseCount() const
     if (m_firstUse == nullptr) {
         return 0;
     }
-    const int guard = GetRingGuard();
+    // The guard is never below kMinRingGuard: a face of a few uses, which every face
+    // drawn asks this of, need not look for its component.
+    int guard = kMinRingGuard;
+    bool guardFound = false;
     int count = 1;
     for (const CEdgeUse* use = m_firstUse;;) {
         const CEdgeUse* next = use->GetNext();
-        if (next == nullptr || next == use || next == m_firstUse || count > guard) {
+        if (next == nullptr || next == use || next == m_firstUse) {
+            break;
+        }
+        if (count > guard && !guardFound) {
+            guard = GetRingGuard();
+            guardFound = true;
+        }
+        if (count > guard) {
             break;
         }
         ++count;

@@ -15,6 +15,9 @@ namespace {
 // Primitives asked together by their box.
 constexpr std::size_t kGroup = 32;
 
+// Four floats in one vector register.
+using Quad = float __attribute__((vector_size(16)));
+
 // Far beyond the rounding of GL's single-precision transform, and of this one.
 constexpr float kMargin = 1e-4f;
 
@@ -103,7 +106,15 @@ std::size_t CClipVolume::Sift(float* positions, std::size_t vertexCount, int siz
         }
         ++kept;
     };
-    // Neighbouring primitives are asked together first, by the box around them.
+    // The whole array is asked first, by the box around it: a model in full view needs no
+    // more. Then neighbouring primitives together, by the box around them.
+    const Place whole = count > kGroup ? ClassifyBox(positions, count * static_cast<std::size_t>(size)) : kCrossing;
+    if (whole == kOutside) {
+        return 0;
+    }
+    if (whole == kInside) {
+        return count * static_cast<std::size_t>(size);
+    }
     for (std::size_t group = 0; group < count; group += kGroup) {
         const std::size_t end = std::min(count, group + kGroup);
         const Place together = ClassifyBox(positions + group * stride, (end - group) * static_cast<std::size_t>(size));
@@ -128,13 +139,39 @@ std::size_t CClipVolume::Sift(float* positions, std::size_t vertexCount, int siz
 
 CClipVolume::Place CClipVolume::ClassifyBox(const float* positions, std::size_t vertexCount) const
 {
-    float low[3] = {positions[0], positions[1], positions[2]};
-    float high[3] = {positions[0], positions[1], positions[2]};
-    for (std::size_t v = 1; v < vertexCount; ++v) {
-        for (int k = 0; k < 3; ++k) {
-            low[k] = std::min(low[k], positions[v * 3 + k]);
-            high[k] = std::max(high[k], positions[v * 3 + k]);
+    // Four vertices a step, each coordinate in a lane of its own, so that the scan of a
+    // whole batch runs in vector registers; the lanes fold into one box after.
+    constexpr std::size_t kLanes = 4 * 3;
+    float lowLanes[kLanes];
+    for (std::size_t j = 0; j < kLanes; ++j) {
+        lowLanes[j] = positions[j % 3];
+    }
+    Quad low4[3];
+    Quad high4[3];
+    std::memcpy(low4, lowLanes, sizeof(low4));
+    std::memcpy(high4, lowLanes, sizeof(high4));
+    const std::size_t floats = vertexCount * 3;
+    std::size_t at = 0;
+    for (; at + kLanes <= floats; at += kLanes) {
+        Quad next[3];
+        std::memcpy(next, positions + at, sizeof(next));
+        for (int q = 0; q < 3; ++q) {
+            low4[q] = next[q] < low4[q] ? next[q] : low4[q];
+            high4[q] = high4[q] < next[q] ? next[q] : high4[q];
         }
+    }
+    float highLanes[kLanes];
+    std::memcpy(lowLanes, low4, sizeof(low4));
+    std::memcpy(highLanes, high4, sizeof(high4));
+    for (; at < floats; ++at) {
+        lowLanes[at % 3] = std::min(lowLanes[at % 3], positions[at]);
+        highLanes[at % 3] = std::max(highLanes[at % 3], positions[at]);
+    }
+    float low[3] = {lowLanes[0], lowLanes[1], lowLanes[2]};
+    float high[3] = {highLanes[0], highLanes[1], highLanes[2]};
+    for (std::size_t j = 3; j < kLanes; ++j) {
+        low[j % 3] = std::min(low[j % 3], lowLanes[j]);
+        high[j % 3] = std::max(high[j % 3], highLanes[j]);
     }
     float corners[24];
     for (int corner = 0; corner < 8; ++corner) {
