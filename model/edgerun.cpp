@@ -16,7 +16,8 @@ constexpr std::size_t kRunLines = 1024;
 
 }  // namespace
 
-CEdgeRun::CEdgeRun(ITarnisView* view) : m_view(view), m_options(view->GetRenderingOptions())
+CEdgeRun::CEdgeRun(ITarnisView* view)
+    : m_view(view), m_options(view->GetRenderingOptions()), m_visibility(view)
 {
     // Picking names every edge and sections cut them: edges then draw one by one.
     if (m_options == nullptr || m_options->IsExtendEdges() || view->GetDrawMode() == ITarnisView::kDrawModeSelection ||
@@ -83,7 +84,7 @@ CEdgeRun::Outcome CEdgeRun::Decide(CEdge& edge, CPlainLine& line)
     if (edge.IsSelected() || edge.IsHiddenFlagSet()) {
         return Outcome::kOwnDraw;
     }
-    if (IsHidden(edge) || (!m_lineMode && !m_modeShows)) {
+    if (m_visibility.IsHidden(edge) || (!m_lineMode && !m_modeShows)) {
         return Outcome::kNothing;
     }
     line.start = start->GetPosition();
@@ -112,23 +113,6 @@ CEdgeRun::Outcome CEdgeRun::Decide(CEdge& edge, CPlainLine& line)
     line.element = &edge;
     line.color = GetColor(edge);
     return Outcome::kPlainLine;
-}
-
-bool CEdgeRun::IsHidden(const CEdge& edge)
-{
-    if (m_lightingHidden < 0) {
-        // The lighting mode hides every element of a kind that is no instance alike.
-        m_lightingHidden = m_view->IsHiddenByLightingMode(&edge) ? 1 : 0;
-    }
-    if (m_lightingHidden != 0) {
-        return true;
-    }
-    if (!m_layerKnown || edge.GetLayer() != m_layer) {
-        m_layer = edge.GetLayer();
-        m_layerHidden = edge.IsLayerHidden(m_view);
-        m_layerKnown = true;
-    }
-    return m_layerHidden;
 }
 
 CVector3d CEdgeRun::GetSightLine(const CPoint3d& p1, const CPoint3d& p2)

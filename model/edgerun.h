@@ -15,6 +15,7 @@
 #include "foundation/color.h"
 #include "foundation/point3d.h"
 #include "foundation/vector3d.h"
+#include "model/runvisibility.h"
 
 class CEdge;
 class CLayer;
@@ -51,7 +52,6 @@ private:
     };
 
     [[nodiscard]] Outcome Decide(CEdge& edge, CPlainLine& line);
-    [[nodiscard]] bool IsHidden(const CEdge& edge);
     [[nodiscard]] CVector3d GetSightLine(const CPoint3d& p1, const CPoint3d& p2);
     [[nodiscard]] CColor GetColor(const CEdge& edge);
 
@@ -68,14 +68,11 @@ private:
     bool m_effects = false;
     double m_profileWidth = 1.0;
     // Decided at the first edge that asks.
-    int m_lightingHidden = -1;
     bool m_sightKnown = false;
     bool m_perspective = false;
     CPoint3d m_eye;
     CVector3d m_direction;
-    const CLayer* m_layer = nullptr;
-    bool m_layerKnown = false;
-    bool m_layerHidden = false;
+    CRunVisibility m_visibility;
     ColorKey m_colorKey;
     bool m_colorKnown = false;
     CColor m_color;

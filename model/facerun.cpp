@@ -10,7 +10,8 @@
 #include "model/profilefacing.h"
 #include "model/smoothnormals.h"
 
-CFaceRun::CFaceRun(ITarnisView* view) : m_view(view), m_gl(GetFaceGL()), m_options(view->GetRenderingOptions())
+CFaceRun::CFaceRun(ITarnisView* view)
+    : m_view(view), m_gl(GetFaceGL()), m_options(view->GetRenderingOptions()), m_visibility(view)
 {
     if (m_gl == nullptr || m_options == nullptr || view->DrawsEdgesAlone() ||
         view->GetDrawMode() == IModelView::kDrawModeSelection || !view->GetSectionFilters().IsEmpty()) {
@@ -35,7 +36,7 @@ void CFaceRun::Draw(CFace& face)
         face.Draw(m_view);
         return;
     }
-    if (face.GetLoopCount() == 0 || IsHidden(face) || m_mode == 0) {
+    if (face.GetLoopCount() == 0 || m_visibility.IsHidden(face) || m_mode == 0) {
         return;
     }
     const double facing = m_perspective ? -face.GetPlane().GetSignedDistance(m_eye)
@@ -53,23 +54,6 @@ void CFaceRun::Draw(CFace& face)
         return;
     }
     m_gl->AddFace(m_view, face, side.color, m_mode != 1, GetSmoothNormals(face));
-}
-
-bool CFaceRun::IsHidden(const CFace& face)
-{
-    if (m_lightingHidden < 0) {
-        // The lighting mode hides every element of a kind that is no instance alike.
-        m_lightingHidden = m_view->IsHiddenByLightingMode(&face) ? 1 : 0;
-    }
-    if (m_lightingHidden != 0) {
-        return true;
-    }
-    if (!m_layerKnown || face.GetLayer() != m_layer) {
-        m_layer = face.GetLayer();
-        m_layerHidden = face.IsLayerHidden(m_view);
-        m_layerKnown = true;
-    }
-    return m_layerHidden;
 }
 
 const CFaceRun::Side& CFaceRun::GetSide(CFace& face, bool front)

@@ -10,6 +10,7 @@
 #include "foundation/color.h"
 #include "foundation/point3d.h"
 #include "foundation/vector3d.h"
+#include "model/runvisibility.h"
 
 class CFace;
 class CLayer;
@@ -43,7 +44,6 @@ private:
         bool ownDraw = false;
     };
 
-    [[nodiscard]] bool IsHidden(const CFace& face);
     [[nodiscard]] const Side& GetSide(CFace& face, bool front);
     [[nodiscard]] const CSmoothNormals* GetSmoothNormals(const CFace& face);
 
@@ -58,10 +58,7 @@ private:
     bool m_perspective = false;
     CPoint3d m_eye;
     CVector3d m_direction;
-    int m_lightingHidden = -1;
-    const CLayer* m_layer = nullptr;
-    bool m_layerKnown = false;
-    bool m_layerHidden = false;
+    CRunVisibility m_visibility;
     // The last side of each facing.
     Side m_sides[2];
     bool m_smoothKnown = false;
