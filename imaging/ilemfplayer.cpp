@@ -14,6 +14,7 @@ enum Type
     emrPolyBezier = 2,
     emrPolygon = 3,
     emrPolyline = 4,
+    emrPolyBezierTo = 5,
     emrPolylineTo = 6,
     emrPolyPolyline = 7,
     emrPolyPolygon = 8,
@@ -32,7 +33,11 @@ enum Type
     emrSetTextAlign = 22,
     emrSetTextColor = 24,
     emrSetBkColor = 25,
+    emrOffsetClipRgn = 26,
     emrMoveToEx = 27,
+    emrSetMetaRgn = 28,
+    emrExcludeClipRect = 29,
+    emrIntersectClipRect = 30,
     emrSaveDC = 33,
     emrRestoreDC = 34,
     emrSetWorldTransform = 35,
@@ -41,31 +46,69 @@ enum Type
     emrCreatePen = 38,
     emrCreateBrushIndirect = 39,
     emrDeleteObject = 40,
+    emrAngleArc = 41,
     emrEllipse = 42,
     emrRectangle = 43,
     emrRoundRect = 44,
+    emrArc = 45,
+    emrChord = 46,
+    emrPie = 47,
     emrSelectPalette = 48,
     emrCreatePalette = 49,
     emrRealizePalette = 52,
     emrLineTo = 54,
+    emrArcTo = 55,
+    emrPolyDraw = 56,
+    emrSetArcDirection = 57,
     emrSetMiterLimit = 58,
+    emrBeginPath = 59,
+    emrEndPath = 60,
+    emrCloseFigure = 61,
+    emrFillPath = 62,
+    emrStrokeAndFillPath = 63,
+    emrStrokePath = 64,
+    emrFlattenPath = 65,
+    emrWidenPath = 66,
+    emrSelectClipPath = 67,
+    emrAbortPath = 68,
     emrGdiComment = 70,
+    emrFillRgn = 71,
+    emrPaintRgn = 74,
+    emrExtSelectClipRgn = 75,
     emrBitBlt = 76,
     emrStretchBlt = 77,
     emrSetDIBitsToDevice = 80,
     emrStretchDIBits = 81,
     emrExtCreateFontIndirectW = 82,
+    emrExtTextOutA = 83,
+    emrExtTextOutW = 84,
+    emrPolyBezier16 = 85,
     emrPolygon16 = 86,
     emrPolyline16 = 87,
+    emrPolyBezierTo16 = 88,
     emrPolylineTo16 = 89,
     emrPolyPolyline16 = 90,
     emrPolyPolygon16 = 91,
+    emrPolyDraw16 = 92,
     emrCreateMonoBrush = 93,
     emrCreateDibPatternBrushPt = 94,
     emrExtCreatePen = 95,
     emrSetIcmMode = 98,
     emrSetLayout = 115
 };
+
+// Records that draw nothing and change nothing the player draws.
+bool IsIgnored(int type)
+{
+    switch (type) {
+    case emrSetMapperFlags: case emrSetROP2: case emrSetStretchBltMode: case emrSetMiterLimit: case emrGdiComment:
+    case emrSetIcmMode: case emrSetLayout: case emrSelectPalette: case emrRealizePalette: case emrHeader:
+    case emrSetMetaRgn: case emrFlattenPath: case emrWidenPath:
+        return true;
+    default:
+        return false;
+    }
+}
 
 }  // namespace
 
@@ -241,7 +284,8 @@ void ILEMFPlayer::SelectStockObject(std::uint32_t index)
 {
     static const std::uint8_t kBrushGreys[] = {255, 192, 128, 64, 0};
     if (index <= 4) {
-        m_state.brush = Brush{0, ILPixel32(kBrushGreys[index], kBrushGreys[index], kBrushGreys[index], 255)};
+        m_state.brush = Brush();
+        m_state.brush.colour = ILPixel32(kBrushGreys[index], kBrushGreys[index], kBrushGreys[index], 255);
     } else if (index == 5) {
         m_state.brush.style = 1;
     } else if (index == 6 || index == 7) {
@@ -270,7 +314,9 @@ void ILEMFPlayer::CreateBrush(const Reader& record)
 {
     GdiObject brush;
     brush.kind = GdiObject::brush;
-    brush.brushValue = Brush{static_cast<int>(record.U32(12)), ColourOf(record.U32(16))};
+    brush.brushValue.style = static_cast<int>(record.U32(12));
+    brush.brushValue.colour = ColourOf(record.U32(16));
+    brush.brushValue.hatch = static_cast<int>(record.U32(20));
     SetObject(record.U32(8), brush);
 }
 
@@ -294,11 +340,19 @@ bool ILEMFPlayer::PlayRecord(int type, const Reader& record)
 {
     const double x = record.S32(8);
     const double y = record.S32(12);
+    if (IsIgnored(type)) {
+        return true;
+    }
     switch (type) {
-    case emrSetBrushOrgEx: case emrSetMapperFlags: case emrSetBkMode: case emrSetROP2: case emrSetStretchBltMode:
-    case emrSetTextAlign: case emrSetTextColor: case emrSetBkColor: case emrSetMiterLimit: case emrGdiComment:
-    case emrSetIcmMode: case emrSetLayout: case emrSelectPalette: case emrRealizePalette: case emrHeader:
-        return true;  // nothing the player draws depends on them
+    case emrSetBrushOrgEx:
+        m_state.brushOriginX = x;
+        m_state.brushOriginY = y;
+        return true;
+    case emrSetBkMode: m_state.opaqueBackground = record.U32(8) == 2; return true;
+    case emrSetTextAlign: m_state.textAlign = static_cast<int>(record.U32(8)); return true;
+    case emrSetTextColor: m_state.textColour = ColourOf(record.U32(8)); return true;
+    case emrSetBkColor: m_state.backgroundColour = ColourOf(record.U32(8)); return true;
+    case emrSetArcDirection: m_state.clockwise = record.U32(8) == 2; return true;
     case emrSetMapMode:
         if (record.S32(8) >= mapText && record.S32(8) <= mapAnisotropic) {
             m_state.mapMode = record.S32(8);
@@ -344,17 +398,152 @@ bool ILEMFPlayer::PlayRecord(int type, const Reader& record)
     case emrCreatePen: CreatePen(record, false); return true;
     case emrExtCreatePen: CreatePen(record, true); return true;
     case emrCreateBrushIndirect: CreateBrush(record); return true;
-    case emrCreatePalette: case emrExtCreateFontIndirectW: case emrCreateMonoBrush: case emrCreateDibPatternBrushPt: {
+    case emrCreateMonoBrush: case emrCreateDibPatternBrushPt: CreatePatternBrush(record, type == emrCreateMonoBrush); return true;
+    case emrExtCreateFontIndirectW: CreateFont(record); return true;
+    case emrCreatePalette: {
         GdiObject other;
-        other.kind = type == emrCreatePalette || type == emrExtCreateFontIndirectW ? GdiObject::other
-                                                                                   : GdiObject::brush;
-        other.brushValue.style = 3;  // patterns are not drawn
+        other.kind = GdiObject::other;
         SetObject(record.U32(8), other);
         return true;
     }
     default:
+        return PlayPathRecord(type, record);
+    }
+}
+
+bool ILEMFPlayer::PlayPathRecord(int type, const Reader& record)
+{
+    const auto mode = [&record](std::size_t at) {
+        const std::uint32_t value = record.U32(at);
+        return value >= 1 && value <= 5 ? static_cast<ILCanvasRegion::Mode>(value) : ILCanvasRegion::Mode::copy;
+    };
+    switch (type) {
+    case emrBeginPath: BeginPath(); return true;
+    case emrEndPath: EndPath(); return true;
+    case emrAbortPath: AbortPath(); return true;
+    case emrCloseFigure: CloseFigure(); return true;
+    case emrFillPath: FillPath(false, true); return true;
+    case emrStrokeAndFillPath: FillPath(true, true); return true;
+    case emrStrokePath: FillPath(true, false); return true;
+    case emrSelectClipPath: SelectClipPath(mode(8)); return true;
+    case emrIntersectClipRect:
+        IntersectClipRectangle(record.S32(8), record.S32(12), record.S32(16), record.S32(20));
+        return true;
+    case emrExcludeClipRect:
+        ExcludeClipRectangle(record.S32(8), record.S32(12), record.S32(16), record.S32(20));
+        return true;
+    case emrOffsetClipRgn: OffsetClip(record.S32(8), record.S32(12)); return true;
+    case emrExtSelectClipRgn: {
+        const std::uint32_t size = record.U32(8);
+        if (size == 0) {
+            CombineClip(nullptr, mode(12));
+            return true;
+        }
+        const ILCanvasRegion region = ReadRegion(record, 16, size);
+        CombineClip(&region, mode(12));
+        return true;
+    }
+    case emrFillRgn: case emrPaintRgn: {
+        const ILCanvasRegion region = ReadRegion(record, type == emrFillRgn ? 32 : 28, record.U32(24));
+        const std::uint32_t brush = record.U32(28);
+        if (type == emrPaintRgn) {
+            FillRegion(region, m_state.brush);
+        } else if (brush < m_objects.size() && m_objects[brush].kind == GdiObject::brush) {
+            FillRegion(region, m_objects[brush].brushValue);
+        }
+        return true;
+    }
+    case emrExtTextOutA: case emrExtTextOutW: PlayText(record, type == emrExtTextOutW); return true;
+    default:
         return PlayShapeRecord(type, record);
     }
+}
+
+ILCanvasRegion ILEMFPlayer::ReadRegion(const Reader& record, std::size_t at, std::uint32_t size) const
+{
+    // A 32-byte header (size, type, rectangle count, ...) and the rectangles.
+    const std::uint32_t count = record.U32(at + 8);
+    if (!record.Has(at, size) || size < 32 || count > (size - 32) / 16) {
+        return {};
+    }
+    std::vector<std::int32_t> rectangles;
+    for (std::uint32_t i = 0; i < 4 * count; ++i) {
+        rectangles.push_back(record.S32(at + 32 + 4 * static_cast<std::size_t>(i)));
+    }
+    return DeviceRectangles(rectangles);
+}
+
+void ILEMFPlayer::CreatePatternBrush(const Reader& record, bool monochrome)
+{
+    GdiObject brush;
+    brush.kind = GdiObject::brush;
+    brush.brushValue.style = 1;  // nothing, should the bitmap not be usable
+    const std::uint32_t infoAt = record.U32(16);
+    const std::uint32_t infoSize = record.U32(20);
+    const std::uint32_t bitsAt = record.U32(24);
+    const std::uint32_t bitsSize = record.U32(28);
+    if (record.Has(infoAt, infoSize) && record.Has(bitsAt, bitsSize)) {
+        (void)MakePatternBrush(Reader(record.At(infoAt), infoSize), Reader(record.At(bitsAt), bitsSize), monochrome,
+                               brush.brushValue);
+    }
+    SetObject(record.U32(8), brush);
+}
+
+void ILEMFPlayer::CreateFont(const Reader& record)
+{
+    GdiObject font;
+    font.kind = GdiObject::font;
+    Font& f = font.fontValue;
+    f.height = record.S32(12);
+    f.width = record.S32(16);
+    f.escapement = record.S32(20);
+    f.weight = record.S32(28);
+    f.italic = record.Has(32, 1) && *record.At(32) != 0;
+    f.underline = record.Has(33, 1) && *record.At(33) != 0;
+    f.strikeOut = record.Has(34, 1) && *record.At(34) != 0;
+    std::u32string face;
+    for (std::size_t i = 0; i < 32 && record.Has(40 + 2 * i, 2); ++i) {
+        const std::uint16_t unit = record.U16(40 + 2 * i);
+        if (unit == 0) {
+            break;
+        }
+        face += static_cast<char32_t>(unit);
+    }
+    f.face = ToUtf8(face);
+    SetObject(record.U32(8), font);
+}
+
+void ILEMFPlayer::PlayText(const Reader& record, bool wide)
+{
+    // The text block: reference point, character count, string offset, options, rectangle, offsets' offset.
+    TextRecord text;
+    text.escapementTurns = record.U32(24) != 2;
+    text.x = record.S32(36);
+    text.y = record.S32(40);
+    const std::uint32_t count = record.U32(44);
+    const std::uint32_t stringAt = record.U32(48);
+    text.options = static_cast<int>(record.U32(52));
+    text.hasRectangle = true;
+    for (int i = 0; i < 4; ++i) {
+        text.rectangle[i] = record.S32(56 + 4 * static_cast<std::size_t>(i));
+    }
+    const std::uint32_t advancesAt = record.U32(72);
+    const std::size_t unit = wide ? 2 : 1;
+    if (count > record.Size() || !record.Has(stringAt, unit * count)) {
+        return;
+    }
+    for (std::uint32_t i = 0; i < count; ++i) {
+        text.text += wide ? static_cast<char32_t>(record.U16(stringAt + 2 * i)) : FromWindows1252(*record.At(stringAt + i));
+    }
+    text.text = JoinSurrogates(text.text);
+    // With both offsets per character (option 0x2000) only the horizontal ones are used.
+    const std::size_t step = (text.options & 0x2000) != 0 ? 8 : 4;
+    if (advancesAt != 0 && count <= record.Size() / step && record.Has(advancesAt, step * count)) {
+        for (std::uint32_t i = 0; i < count; ++i) {
+            text.advances.push_back(record.S32(advancesAt + step * i));
+        }
+    }
+    DrawText(text);
 }
 
 bool ILEMFPlayer::PlayShapeRecord(int type, const Reader& record)
@@ -363,23 +552,39 @@ bool ILEMFPlayer::PlayShapeRecord(int type, const Reader& record)
     const double top = record.S32(12);
     const double right = record.S32(16);
     const double bottom = record.S32(20);
-    const bool shortPoints = type >= emrPolygon16;
+    const bool shortPoints = type >= emrPolyBezier16;
     switch (type) {
     case emrRectangle: case emrRoundRect: Rectangle(left, top, right, bottom); return true;
     case emrEllipse: Ellipse(left, top, right, bottom); return true;
     case emrPolygon: case emrPolygon16: Polygons({ReadPoints(record, 28, record.U32(24), shortPoints)}); return true;
     case emrPolyline: case emrPolyline16: Polyline(ReadPoints(record, 28, record.U32(24), shortPoints)); return true;
-    case emrPolylineTo: case emrPolylineTo16: {
-        std::vector<ILCanvasPoint> points = ReadPoints(record, 28, record.U32(24), shortPoints);
-        if (!points.empty()) {
-            points.insert(points.begin(), ILCanvasPoint{m_state.x, m_state.y});
-            Polyline(points);
-            MoveTo(points.back().x, points.back().y);
-        }
-        return true;
-    }
+    case emrPolylineTo: case emrPolylineTo16: PolylineTo(ReadPoints(record, 28, record.U32(24), shortPoints)); return true;
     case emrPolyPolygon: case emrPolyPolygon16: PlayPolyPolygon(record, shortPoints, true); return true;
     case emrPolyPolyline: case emrPolyPolyline16: PlayPolyPolygon(record, shortPoints, false); return true;
+    case emrPolyBezier: case emrPolyBezierTo: case emrPolyBezier16: case emrPolyBezierTo16:
+        PolyBezier(ReadPoints(record, 28, record.U32(24), type >= emrPolyBezier16),
+                   type == emrPolyBezierTo || type == emrPolyBezierTo16);
+        return true;
+    case emrPolyDraw: case emrPolyDraw16: {
+        const std::uint32_t count = record.U32(24);
+        const bool small = type == emrPolyDraw16;
+        std::vector<ILCanvasPoint> points = ReadPoints(record, 28, count, small);
+        const std::size_t typesAt = 28 + (small ? 4 : 8) * static_cast<std::size_t>(points.size());
+        if (points.size() != count || !record.Has(typesAt, count)) {
+            return true;
+        }
+        PolyDraw(points, std::vector<std::uint8_t>(record.At(typesAt), record.At(typesAt) + count));
+        return true;
+    }
+    case emrArc: case emrArcTo: case emrChord: case emrPie: {
+        const ArcKind kind = type == emrArc ? ArcKind::arc : type == emrArcTo ? ArcKind::arcTo
+                           : type == emrChord ? ArcKind::chord : ArcKind::pie;
+        Arc(kind, left, top, right, bottom, record.S32(24), record.S32(28), record.S32(32), record.S32(36));
+        return true;
+    }
+    case emrAngleArc:
+        AngleArc(record.S32(8), record.S32(12), record.U32(16), record.F32(20), record.F32(24));
+        return true;
     default: return PlayBitmapRecord(type, record);
     }
 }

@@ -42,7 +42,13 @@ private:
     void MapFrameToCanvas(const Header& header);
     // False for a record the player does not know.
     bool PlayRecord(int type, const Reader& record);
+    bool PlayPathRecord(int type, const Reader& record);
     bool PlayShapeRecord(int type, const Reader& record);
+    // The region data (header and rectangles in device units) of `size` bytes at `at`.
+    [[nodiscard]] ILCanvasRegion ReadRegion(const Reader& record, std::size_t at, std::uint32_t size) const;
+    void CreatePatternBrush(const Reader& record, bool monochrome);
+    void CreateFont(const Reader& record);
+    void PlayText(const Reader& record, bool wide);
     bool PlayBitmapRecord(int type, const Reader& record);
     void PlayPolyPolygon(const Reader& record, bool shortPoints, bool closed);
     void SelectStockObject(std::uint32_t index);

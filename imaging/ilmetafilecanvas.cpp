@@ -75,7 +75,50 @@ bool ILMetafileCanvas::Spend(std::int64_t work)
     return m_work >= 0;
 }
 
-void ILMetafileCanvas::FillSpan(int y, double from, double to, ILPixel32 colour)
+template <typename Draw>
+void ILMetafileCanvas::ForVisible(int y, int first, int last, Draw draw) const
+{
+    if (m_clip == nullptr) {
+        draw(first, last);
+        return;
+    }
+    for (const ILCanvasRegion::Band& band : m_clip->GetBands()) {
+        if (y < band.top || y >= band.bottom) {
+            continue;
+        }
+        for (const ILCanvasRegion::Span& span : band.spans) {
+            const int from = std::max(first, span.from);
+            const int to = std::min(last, span.to);
+            if (from < to) {
+                draw(from, to);
+            }
+        }
+        return;
+    }
+}
+
+void ILMetafileCanvas::FillColumns(int y, int first, int last, const ILCanvasPaint& paint)
+{
+    ILPixel32* row = &m_pixels[static_cast<std::size_t>(y) * m_width];
+    ForVisible(y, first, last, [&](int from, int to) {
+        if (!paint.HasPattern()) {
+            std::fill(row + from, row + to, paint.colour);
+            return;
+        }
+        const auto wrap = [](std::int64_t value, int period) { return static_cast<int>(((value % period) + period) % period); };
+        const ILPixel32* patternRow =
+            &(*paint.pattern)[static_cast<std::size_t>(wrap(std::int64_t{y} - paint.originY, paint.patternHeight)) *
+                              paint.patternWidth];
+        for (int x = from; x < to; ++x) {
+            const ILPixel32 p = patternRow[wrap(std::int64_t{x} - paint.originX, paint.patternWidth)];
+            if (p.a != 0) {
+                row[x] = p;
+            }
+        }
+    });
+}
+
+void ILMetafileCanvas::FillSpan(int y, double from, double to, const ILCanvasPaint& paint)
 {
     // Pixels whose centres lie in [from, to).
     const double first = std::max(0.0, std::ceil(from - 0.5));
@@ -83,12 +126,56 @@ void ILMetafileCanvas::FillSpan(int y, double from, double to, ILPixel32 colour)
     if (first >= last || !Spend(static_cast<std::int64_t>(last - first))) {
         return;
     }
-    ILPixel32* row = &m_pixels[static_cast<std::size_t>(y) * m_width];
-    std::fill(row + static_cast<int>(first), row + static_cast<int>(last), colour);
+    FillColumns(y, static_cast<int>(first), static_cast<int>(last), paint);
+}
+
+void ILMetafileCanvas::FillRegion(const ILCanvasRegion& region, const ILCanvasPaint& paint)
+{
+    for (const ILCanvasRegion::Band& band : region.GetBands()) {
+        for (int y = std::max(0, band.top); y < std::min(m_height, band.bottom); ++y) {
+            for (const ILCanvasRegion::Span& span : band.spans) {
+                FillSpan(y, span.from, span.to, paint);
+            }
+        }
+    }
+}
+
+void ILMetafileCanvas::BlendCoverage(int left, int top, int width, int height, const std::uint8_t* coverage,
+                                     int pitch, ILPixel32 colour)
+{
+    const int x0 = std::max(0, left);
+    const int x1 = static_cast<int>(std::min<std::int64_t>(m_width, std::int64_t{left} + width));
+    const int y0 = std::max(0, top);
+    const int y1 = static_cast<int>(std::min<std::int64_t>(m_height, std::int64_t{top} + height));
+    if (x0 >= x1 || y0 >= y1 || !Spend(std::int64_t{x1 - x0} * (y1 - y0))) {
+        return;
+    }
+    const auto mix = [](std::uint8_t under, std::uint8_t over, int alpha) {
+        return static_cast<std::uint8_t>((under * (255 - alpha) + over * alpha + 127) / 255);
+    };
+    for (int y = y0; y < y1; ++y) {
+        const std::uint8_t* cover = coverage + static_cast<std::ptrdiff_t>(y - top) * pitch;
+        ILPixel32* row = &m_pixels[static_cast<std::size_t>(y) * m_width];
+        ForVisible(y, x0, x1, [&](int from, int to) {
+            for (int x = from; x < to; ++x) {
+                const int alpha = cover[x - left];
+                ILPixel32& p = row[x];
+                p = ILPixel32(mix(p.r, colour.r, alpha), mix(p.g, colour.g, alpha), mix(p.b, colour.b, alpha), 255);
+            }
+        });
+    }
 }
 
 void ILMetafileCanvas::FillPolygons(const std::vector<std::vector<ILCanvasPoint>>& polygons, bool winding,
                                     ILPixel32 colour)
+{
+    ILCanvasPaint paint;
+    paint.colour = colour;
+    FillPolygons(polygons, winding, paint);
+}
+
+void ILMetafileCanvas::FillPolygons(const std::vector<std::vector<ILCanvasPoint>>& polygons, bool winding,
+                                    const ILCanvasPaint& paint)
 {
     std::vector<Edge> edges;
     double top = m_height;
@@ -127,7 +214,7 @@ void ILMetafileCanvas::FillPolygons(const std::vector<std::vector<ILCanvasPoint>
         for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
             inside += winding ? crossings[i].direction : 1;
             if (winding ? inside != 0 : (inside % 2) != 0) {
-                FillSpan(y, crossings[i].x, crossings[i + 1].x, colour);
+                FillSpan(y, crossings[i].x, crossings[i + 1].x, paint);
             }
         }
     }
@@ -146,7 +233,7 @@ void ILMetafileCanvas::DrawThinLine(ILCanvasPoint a, ILCanvasPoint b, ILPixel32 
         const double t = steps > 0 ? i / steps : 0;
         const int x = static_cast<int>(std::floor(a.x + t * (b.x - a.x)));
         const int y = static_cast<int>(std::floor(a.y + t * (b.y - a.y)));
-        if (x >= 0 && x < m_width && y >= 0 && y < m_height) {
+        if (x >= 0 && x < m_width && y >= 0 && y < m_height && (m_clip == nullptr || m_clip->Contains(x, y))) {
             m_pixels[static_cast<std::size_t>(y) * m_width + x] = colour;
         }
     }
@@ -181,6 +268,18 @@ void ILMetafileCanvas::StrokePolyline(const std::vector<ILCanvasPoint>& points, 
             shapes.push_back({{a.x + nx, a.y + ny}, {b.x + nx, b.y + ny}, {b.x - nx, b.y - ny}, {a.x - nx, a.y - ny}});
         }
     }
+    // The pieces overlap and are filled by the winding rule, so all must turn the same way.
+    for (auto& shape : shapes) {
+        double area = 0;
+        for (std::size_t i = 0; i < shape.size(); ++i) {
+            const ILCanvasPoint& a = shape[i];
+            const ILCanvasPoint& b = shape[(i + 1) % shape.size()];
+            area += a.x * b.y - b.x * a.y;
+        }
+        if (area < 0) {
+            std::reverse(shape.begin(), shape.end());
+        }
+    }
     for (const ILCanvasPoint& p : points) {
         std::vector<ILCanvasPoint> joint;
         for (int k = 0; k < 8; ++k) {
@@ -209,10 +308,13 @@ void ILMetafileCanvas::DrawPixels(const std::vector<ILPixel32>& source, int sour
     for (int y = static_cast<int>(y0); y < static_cast<int>(y1); ++y) {
         const double v = (y + 0.5 - top) / (bottom - top);
         const int sy = std::clamp(static_cast<int>(v * sourceHeight), 0, sourceHeight - 1);
-        for (int x = static_cast<int>(x0); x < static_cast<int>(x1); ++x) {
-            const double u = (x + 0.5 - left) / (right - left);
-            const int sx = std::clamp(static_cast<int>(u * sourceWidth), 0, sourceWidth - 1);
-            m_pixels[static_cast<std::size_t>(y) * m_width + x] = source[static_cast<std::size_t>(sy) * sourceWidth + sx];
-        }
+        ILPixel32* row = &m_pixels[static_cast<std::size_t>(y) * m_width];
+        ForVisible(y, static_cast<int>(x0), static_cast<int>(x1), [&](int from, int to) {
+            for (int x = from; x < to; ++x) {
+                const double u = (x + 0.5 - left) / (right - left);
+                const int sx = std::clamp(static_cast<int>(u * sourceWidth), 0, sourceWidth - 1);
+                row[x] = source[static_cast<std::size_t>(sy) * sourceWidth + sx];
+            }
+        });
     }
 }

@@ -4,12 +4,17 @@
 #include <cmath>
 #include <cstring>
 
+#include "imaging/ilmetafiletextpainter.h"
+
 namespace {
 
 constexpr std::size_t kMaxSavedStates = 1024;
+constexpr std::size_t kMaxPathFigures = 65536;
 constexpr int kPenNull = 5;
-constexpr int kBrushSolid = 0;
+constexpr int kBrushNull = 1;
 constexpr int kBrushHatched = 2;
+// Patterns larger than this are not brushes any program makes.
+constexpr std::int64_t kMaxPatternPixels = 256 * 256;
 constexpr std::uint32_t kSourceCopy = 0x00CC0020;
 constexpr std::uint32_t kPatternCopy = 0x00F00021;
 constexpr std::uint32_t kBlackness = 0x00000042;
@@ -37,6 +42,13 @@ struct DibHeader
 };
 
 }  // namespace
+
+ILMetafilePlayer::ILMetafilePlayer(ILMetafileCanvas& canvas) : m_canvas(canvas) {}
+
+ILMetafilePlayer::~ILMetafilePlayer()
+{
+    m_canvas.SetClip(nullptr);
+}
 
 std::int16_t ILMetafilePlayer::Reader::S16(std::size_t offset) const
 {
@@ -122,34 +134,110 @@ double ILMetafilePlayer::PenWidth() const
     return std::max(1.0, m_state.pen.width * LogicalScale());
 }
 
+ILCanvasPaint ILMetafilePlayer::BrushPaint(const Brush& brush) const
+{
+    ILCanvasPaint paint;
+    paint.colour = brush.colour;
+    const ILCanvasPoint origin{m_state.brushOriginX * m_deviceScaleX + m_deviceOffsetX,
+                               m_state.brushOriginY * m_deviceScaleY + m_deviceOffsetY};
+    paint.originX = std::isfinite(origin.x) ? static_cast<int>(std::clamp(origin.x, -1e9, 1e9)) : 0;
+    paint.originY = std::isfinite(origin.y) ? static_cast<int>(std::clamp(origin.y, -1e9, 1e9)) : 0;
+    if (brush.style == kBrushHatched) {
+        // An 8 × 8 hatch in the brush's colour over the background, or over what lies beneath.
+        auto pixels = std::make_shared<std::vector<ILPixel32>>(64);
+        const ILPixel32 gap = m_state.opaqueBackground ? m_state.backgroundColour : ILPixel32(0, 0, 0, 0);
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 8; ++x) {
+                bool on = false;
+                switch (std::clamp(brush.hatch, 0, 5)) {
+                case 0: on = y == 4; break;
+                case 1: on = x == 4; break;
+                case 2: on = x == y; break;
+                case 3: on = x == 7 - y; break;
+                case 4: on = x == 4 || y == 4; break;
+                default: on = x == y || x == 7 - y; break;
+                }
+                (*pixels)[static_cast<std::size_t>(y * 8 + x)] = on ? brush.colour : gap;
+            }
+        }
+        paint.pattern = std::move(pixels);
+        paint.patternWidth = 8;
+        paint.patternHeight = 8;
+    } else if (brush.style > kBrushHatched && brush.pattern) {
+        paint.pattern = brush.pattern;
+        paint.patternWidth = brush.patternWidth;
+        paint.patternHeight = brush.patternHeight;
+    }
+    return paint;
+}
+
 void ILMetafilePlayer::MoveTo(double x, double y)
 {
     m_state.x = x;
     m_state.y = y;
+    if (m_pathOpen && m_path.size() < kMaxPathFigures) {
+        m_path.push_back({{ToCanvas(x, y)}, false});
+    }
+}
+
+void ILMetafilePlayer::OpenFigure(std::vector<ILCanvasPoint> canvasPoints, bool extend)
+{
+    if (m_pathOpen) {
+        if (extend && !m_path.empty() && !m_path.back().closed) {
+            Figure& figure = m_path.back();
+            figure.points.insert(figure.points.end(), canvasPoints.begin(), canvasPoints.end());
+        } else if (m_path.size() < kMaxPathFigures) {
+            m_path.push_back({std::move(canvasPoints), false});
+        }
+        return;
+    }
+    if (m_state.pen.style != kPenNull && !canvasPoints.empty()) {
+        m_canvas.StrokePolyline(canvasPoints, false, PenWidth(), m_state.pen.colour);
+    }
+}
+
+void ILMetafilePlayer::ClosedFigures(std::vector<std::vector<ILCanvasPoint>> canvasFigures)
+{
+    if (m_pathOpen) {
+        for (auto& points : canvasFigures) {
+            if (m_path.size() < kMaxPathFigures) {
+                m_path.push_back({std::move(points), true});
+            }
+        }
+        return;
+    }
+    if (m_state.brush.style != kBrushNull) {
+        m_canvas.FillPolygons(canvasFigures, m_state.winding, BrushPaint(m_state.brush));
+    }
+    if (m_state.pen.style != kPenNull) {
+        for (const auto& points : canvasFigures) {
+            m_canvas.StrokePolyline(points, true, PenWidth(), m_state.pen.colour);
+        }
+    }
 }
 
 void ILMetafilePlayer::LineTo(double x, double y)
 {
-    Polyline({{m_state.x, m_state.y}, {x, y}});
-    MoveTo(x, y);
+    OpenFigure({ToCanvas(m_state.x, m_state.y), ToCanvas(x, y)}, true);
+    m_state.x = x;
+    m_state.y = y;
 }
 
 void ILMetafilePlayer::Polyline(const std::vector<ILCanvasPoint>& logical)
 {
-    if (m_state.pen.style != kPenNull && !logical.empty()) {
-        m_canvas.StrokePolyline(ToCanvas(logical), false, PenWidth(), m_state.pen.colour);
-    }
+    OpenFigure(ToCanvas(logical), false);
 }
 
-void ILMetafilePlayer::FillAndFrame(const std::vector<ILCanvasPoint>& canvasPoints)
+void ILMetafilePlayer::PolylineTo(const std::vector<ILCanvasPoint>& logical)
 {
-    const Brush& brush = m_state.brush;
-    if (brush.style == kBrushSolid || brush.style == kBrushHatched) {
-        m_canvas.FillPolygons({canvasPoints}, m_state.winding, brush.colour);
+    if (logical.empty()) {
+        return;
     }
-    if (m_state.pen.style != kPenNull) {
-        m_canvas.StrokePolyline(canvasPoints, true, PenWidth(), m_state.pen.colour);
-    }
+    std::vector<ILCanvasPoint> points = ToCanvas(logical);
+    points.insert(points.begin(), ToCanvas(m_state.x, m_state.y));
+    OpenFigure(std::move(points), true);
+    m_state.x = logical.back().x;
+    m_state.y = logical.back().y;
 }
 
 void ILMetafilePlayer::Polygons(const std::vector<std::vector<ILCanvasPoint>>& logical)
@@ -158,20 +246,12 @@ void ILMetafilePlayer::Polygons(const std::vector<std::vector<ILCanvasPoint>>& l
     for (const auto& polygon : logical) {
         polygons.push_back(ToCanvas(polygon));
     }
-    const Brush& brush = m_state.brush;
-    if (brush.style == kBrushSolid || brush.style == kBrushHatched) {
-        m_canvas.FillPolygons(polygons, m_state.winding, brush.colour);
-    }
-    if (m_state.pen.style != kPenNull) {
-        for (const auto& polygon : polygons) {
-            m_canvas.StrokePolyline(polygon, true, PenWidth(), m_state.pen.colour);
-        }
-    }
+    ClosedFigures(std::move(polygons));
 }
 
 void ILMetafilePlayer::Rectangle(double left, double top, double right, double bottom)
 {
-    FillAndFrame(ToCanvas({{left, top}, {right, top}, {right, bottom}, {left, bottom}}));
+    ClosedFigures({ToCanvas({{left, top}, {right, top}, {right, bottom}, {left, bottom}})});
 }
 
 void ILMetafilePlayer::Ellipse(double left, double top, double right, double bottom)
@@ -180,29 +260,34 @@ void ILMetafilePlayer::Ellipse(double left, double top, double right, double bot
     const double cy = (top + bottom) / 2;
     const double rx = (right - left) / 2;
     const double ry = (bottom - top) / 2;
-    // Enough corners that no side is much longer than two pixels.
-    const double around = (std::fabs(rx) + std::fabs(ry)) * M_PI * LogicalScale();
-    const int corners = std::isfinite(around) ? std::clamp(static_cast<int>(around / 2), 16, 512) : 16;
+    const int corners = CurveSteps((std::fabs(rx) + std::fabs(ry)) * M_PI);
     std::vector<ILCanvasPoint> logical;
     for (int i = 0; i < corners; ++i) {
         const double angle = 2 * M_PI * i / corners;
         logical.push_back({cx + rx * std::cos(angle), cy + ry * std::sin(angle)});
     }
-    FillAndFrame(ToCanvas(logical));
+    ClosedFigures({ToCanvas(logical)});
+}
+
+int ILMetafilePlayer::CurveSteps(double logicalLength) const
+{
+    // Enough corners that no side is much longer than two pixels.
+    const double pixels = logicalLength * LogicalScale();
+    return std::isfinite(pixels) ? std::clamp(static_cast<int>(pixels / 2), 16, 512) : 16;
 }
 
 void ILMetafilePlayer::PatternBlt(double left, double top, double right, double bottom, std::uint32_t rasterOperation)
 {
-    ILPixel32 colour = m_state.brush.colour;
-    if (rasterOperation == kBlackness) {
-        colour = ILPixel32(0, 0, 0, 255);
-    } else if (rasterOperation == kWhiteness) {
-        colour = ILPixel32(255, 255, 255, 255);
-    } else if (rasterOperation != kPatternCopy || m_state.brush.style == 1) {
+    ILCanvasPaint paint = BrushPaint(m_state.brush);
+    if (rasterOperation == kBlackness || rasterOperation == kWhiteness) {
+        const std::uint8_t level = rasterOperation == kBlackness ? 0 : 255;
+        paint = ILCanvasPaint();
+        paint.colour = ILPixel32(level, level, level, 255);
+    } else if (rasterOperation != kPatternCopy || m_state.brush.style == kBrushNull) {
         Skipped();
         return;
     }
-    m_canvas.FillPolygons({ToCanvas({{left, top}, {right, top}, {right, bottom}, {left, bottom}})}, false, colour);
+    m_canvas.FillPolygons({ToCanvas({{left, top}, {right, top}, {right, bottom}, {left, bottom}})}, false, paint);
     Played();
 }
 
@@ -244,34 +329,16 @@ bool ReadDibHeader(const std::uint8_t* p, std::size_t size, DibHeader& h)
     return true;
 }
 
-}  // namespace
-
-bool ILMetafilePlayer::StretchBitmap(const Reader& info, const Reader& bits, double left, double top, double width,
-                                     double height, int sourceX, int sourceY, int sourceWidth, int sourceHeight,
-                                     std::uint32_t rasterOperation)
+// The pixels of columns [x0, x1) and rows [y0, y1), counted from the top, of a bitmap whose
+// rows (`stride` bytes each) the caller has checked are all present.
+std::vector<ILPixel32> DecodeRows(const DibHeader& h, const std::uint8_t* table, const std::uint8_t* bits,
+                                  std::int64_t stride, int x0, int x1, int y0, int y1)
 {
-    DibHeader h;
-    if (rasterOperation != kSourceCopy || !ReadDibHeader(info.At(0), info.Size(), h)) {
-        return false;
-    }
     const int rows = std::abs(h.height);
-    const std::int64_t stride = (static_cast<std::int64_t>(h.width) * h.bitsPerPixel + 31) / 32 * 4;
-    if (stride * rows > static_cast<std::int64_t>(bits.Size())) {
-        return false;
-    }
-    // The source rectangle, clipped to the bitmap; its rows count from the bitmap's top.
-    const int x0 = std::clamp(sourceX, 0, h.width);
-    const int x1 = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(sourceX) + sourceWidth, x0, h.width));
-    const int y0 = std::clamp(sourceY, 0, rows);
-    const int y1 = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(sourceY) + sourceHeight, y0, rows));
-    if (x0 >= x1 || y0 >= y1) {
-        return true;
-    }
-    const std::uint8_t* table = info.At(h.tableOffset);
     std::vector<ILPixel32> pixels(static_cast<std::size_t>(x1 - x0) * static_cast<std::size_t>(y1 - y0));
     for (int y = y0; y < y1; ++y) {
         const int stored = h.height > 0 ? rows - 1 - y : y;
-        const std::uint8_t* row = bits.At(static_cast<std::size_t>(stored * stride));
+        const std::uint8_t* row = bits + static_cast<std::size_t>(stored * stride);
         for (int x = x0; x < x1; ++x) {
             ILPixel32 colour(0, 0, 0, 255);
             if (h.bitsPerPixel <= 8) {
@@ -294,6 +361,63 @@ bool ILMetafilePlayer::StretchBitmap(const Reader& info, const Reader& bits, dou
             pixels[static_cast<std::size_t>(y - y0) * (x1 - x0) + (x - x0)] = colour;
         }
     }
+    return pixels;
+}
+
+}  // namespace
+
+bool ILMetafilePlayer::MakePatternBrush(const Reader& info, const Reader& bits, bool monochrome, Brush& brush) const
+{
+    DibHeader h;
+    if (!ReadDibHeader(info.At(0), info.Size(), h) || (monochrome && h.bitsPerPixel != 1)) {
+        return false;
+    }
+    const int rows = std::abs(h.height);
+    const std::int64_t stride = (static_cast<std::int64_t>(h.width) * h.bitsPerPixel + 31) / 32 * 4;
+    if (std::int64_t{h.width} * rows > kMaxPatternPixels || stride * rows > static_cast<std::int64_t>(bits.Size())) {
+        return false;
+    }
+    std::vector<ILPixel32> pixels = DecodeRows(h, info.At(h.tableOffset), bits.At(0), stride, 0, h.width, 0, rows);
+    if (monochrome) {
+        // The bits, not the colour table, choose between the text and the background colour.
+        for (int y = 0; y < rows; ++y) {
+            const int stored = h.height > 0 ? rows - 1 - y : y;
+            const std::uint8_t* row = bits.At(static_cast<std::size_t>(stored * stride));
+            for (int x = 0; x < h.width; ++x) {
+                const bool set = (row[x / 8] & (0x80 >> (x % 8))) != 0;
+                pixels[static_cast<std::size_t>(y) * h.width + x] = set ? m_state.backgroundColour : m_state.textColour;
+            }
+        }
+    }
+    brush.style = 3;
+    brush.pattern = std::make_shared<const std::vector<ILPixel32>>(std::move(pixels));
+    brush.patternWidth = h.width;
+    brush.patternHeight = rows;
+    return true;
+}
+
+bool ILMetafilePlayer::StretchBitmap(const Reader& info, const Reader& bits, double left, double top, double width,
+                                     double height, int sourceX, int sourceY, int sourceWidth, int sourceHeight,
+                                     std::uint32_t rasterOperation)
+{
+    DibHeader h;
+    if (rasterOperation != kSourceCopy || !ReadDibHeader(info.At(0), info.Size(), h)) {
+        return false;
+    }
+    const int rows = std::abs(h.height);
+    const std::int64_t stride = (static_cast<std::int64_t>(h.width) * h.bitsPerPixel + 31) / 32 * 4;
+    if (stride * rows > static_cast<std::int64_t>(bits.Size())) {
+        return false;
+    }
+    // The source rectangle, clipped to the bitmap; its rows count from the bitmap's top.
+    const int x0 = std::clamp(sourceX, 0, h.width);
+    const int x1 = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(sourceX) + sourceWidth, x0, h.width));
+    const int y0 = std::clamp(sourceY, 0, rows);
+    const int y1 = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(sourceY) + sourceHeight, y0, rows));
+    if (x0 >= x1 || y0 >= y1) {
+        return true;
+    }
+    const std::vector<ILPixel32> pixels = DecodeRows(h, info.At(h.tableOffset), bits.At(0), stride, x0, x1, y0, y1);
     const ILCanvasPoint a = ToCanvas(left, top);
     const ILCanvasPoint b = ToCanvas(left + width, top + height);
     m_canvas.DrawPixels(pixels, x1 - x0, y1 - y0, a.x, a.y, b.x, b.y);
@@ -325,6 +449,7 @@ void ILMetafilePlayer::RestoreState(int level)
     }
     m_state = m_saved[static_cast<std::size_t>(target)];
     m_saved.resize(static_cast<std::size_t>(target));
+    ApplyClip();
 }
 
 void ILMetafilePlayer::SetObject(std::size_t index, const GdiObject& object)
@@ -344,6 +469,8 @@ void ILMetafilePlayer::SelectObject(std::size_t index)
         m_state.pen = object.penValue;
     } else if (object.kind == GdiObject::brush) {
         m_state.brush = object.brushValue;
+    } else if (object.kind == GdiObject::font) {
+        m_state.font = object.fontValue;
     }
 }
 

@@ -3,26 +3,33 @@
 // the platform's metafile playback. The base keeps the drawing state that both metafile
 // kinds share (pens, brushes, the object table, the mapping from logical coordinates to
 // the canvas, the current position, saved states) and draws the common shapes: lines,
-// polylines, polygons, rectangles, ellipses and device-independent bitmaps. ILWMFPlayer
-// and ILEMFPlayer read the records of their kind and call it.
+// polylines, polygons, rectangles, ellipses, arcs, chords, pies, Bézier curves, text and
+// device-independent bitmaps, fills them with solid, hatched or pattern brushes, collects
+// them into paths while a path is open, and keeps the clip region. ILWMFPlayer and
+// ILEMFPlayer read the records of their kind and call it.
 //
 // Records the player does not know are skipped and counted; a record whose size is 0 or
 // runs past the data ends playback (the decoder refuses such files before they are played). Playback also ends when the canvas has spent its work.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "imaging/ilcanvasregion.h"
 #include "imaging/ilmetafilecanvas.h"
 #include "imaging/ilpixel32.h"
+
+class ILMetafileTextPainter;
 
 class ILMetafilePlayer
 {
 public:
-    explicit ILMetafilePlayer(ILMetafileCanvas& canvas) : m_canvas(canvas) {}
+    explicit ILMetafilePlayer(ILMetafileCanvas& canvas);
     ILMetafilePlayer(const ILMetafilePlayer&) = delete;
     ILMetafilePlayer& operator=(const ILMetafilePlayer&) = delete;
-    virtual ~ILMetafilePlayer() = default;
+    virtual ~ILMetafilePlayer();
 
     // Where a walk over the records, from the first after the header, stops.
     enum class RecordsEnd
@@ -63,8 +70,25 @@ protected:
 
     struct Brush
     {
-        int style = 0;  // 0 solid, 1 none, 2 hatched (drawn solid); patterns are drawn as none
+        int style = 0;  // 0 solid, 1 none, 2 hatched, 3 and above a pattern
         ILPixel32 colour{255, 255, 255, 255};
+        int hatch = 0;  // 0 horizontal, 1 vertical, 2 falling, 3 rising, 4 cross, 5 diagonal cross
+        // The pattern's pixels, top row first, when style is a pattern.
+        std::shared_ptr<const std::vector<ILPixel32>> pattern;
+        int patternWidth = 0;
+        int patternHeight = 0;
+    };
+
+    struct Font
+    {
+        double height = 0;  // logical units; negative: the character height, positive: the cell's
+        double width = 0;
+        double escapement = 0;  // tenths of a degree
+        int weight = 400;
+        bool italic = false;
+        bool underline = false;
+        bool strikeOut = false;
+        std::string face;  // UTF-8
     };
 
     struct GdiObject
@@ -74,11 +98,15 @@ protected:
             empty,
             pen,
             brush,
+            font,
+            region,
             other
         };
         Kind kind = empty;
         Pen penValue;
         Brush brushValue;
+        Font fontValue;
+        std::shared_ptr<const ILCanvasRegion> regionValue;  // in canvas pixels
     };
 
     // a x + c y + e, b x + d y + f
@@ -98,6 +126,45 @@ protected:
         double windowX = 0, windowY = 0, windowWidth = 1, windowHeight = 1;
         double viewportX = 0, viewportY = 0, viewportWidth = 1, viewportHeight = 1;
         Transform world;
+        Font font;
+        ILPixel32 textColour{0, 0, 0, 255};
+        ILPixel32 backgroundColour{255, 255, 255, 255};
+        bool opaqueBackground = true;  // the background mode: text and hatches fill their gaps
+        int textAlign = 0;
+        bool clockwise = false;  // arc direction
+        double brushOriginX = 0;  // device units
+        double brushOriginY = 0;
+        std::shared_ptr<const ILCanvasRegion> clip;  // null: no clipping
+    };
+
+    // Text alignment bits of the graphics interface.
+    enum
+    {
+        alignUpdatePosition = 1,
+        alignRight = 2,
+        alignCentre = 6,
+        alignBottom = 8,
+        alignBaseline = 24
+    };
+
+    // Text output options.
+    enum
+    {
+        textOpaque = 2,
+        textClipped = 4
+    };
+
+    // A text record's run, in logical units.
+    struct TextRecord
+    {
+        std::u32string text;
+        double x = 0;
+        double y = 0;
+        int options = 0;
+        bool hasRectangle = false;
+        double rectangle[4] = {0, 0, 0, 0};  // left, top, right, bottom
+        std::vector<double> advances;     // logical units
+        bool escapementTurns = true;      // false where the world transform alone turns the text
     };
 
     // Bounded reading of a record's parameters.
@@ -130,9 +197,30 @@ protected:
     void MoveTo(double x, double y);
     void LineTo(double x, double y);
     void Polyline(const std::vector<ILCanvasPoint>& logical);
+    // A polyline from the current position, which moves to its last point.
+    void PolylineTo(const std::vector<ILCanvasPoint>& logical);
     void Polygons(const std::vector<std::vector<ILCanvasPoint>>& logical);
     void Rectangle(double left, double top, double right, double bottom);
     void Ellipse(double left, double top, double right, double bottom);
+    // Elliptic arcs in the box from the ray through the start point to the ray through the
+    // end point, in the arc direction. An arc is a line, a chord closes it with a straight
+    // side, a pie closes it through the centre; ArcTo draws a line from the current
+    // position to the arc's start and moves to its end.
+    enum class ArcKind
+    {
+        arc,
+        arcTo,
+        chord,
+        pie
+    };
+    void Arc(ArcKind kind, double left, double top, double right, double bottom, double startX, double startY,
+             double endX, double endY);
+    // A circular arc from the current position's line: centre, radius, start and sweep in degrees.
+    void AngleArc(double x, double y, double radius, double startDegrees, double sweepDegrees);
+    // Cubic Bézier curves: 1 + 3n points, or 3n from the current position.
+    void PolyBezier(const std::vector<ILCanvasPoint>& logical, bool fromCurrent);
+    // Point types of a mixed figure: 1 close figure, 2 line to, 4 Bézier to, 6 move to.
+    void PolyDraw(const std::vector<ILCanvasPoint>& logical, const std::vector<std::uint8_t>& types);
     // Fills the rectangle with the current brush, black or white (a raster operation without source).
     void PatternBlt(double left, double top, double right, double bottom, std::uint32_t rasterOperation);
     // Draws the device-independent bitmap (its header and colour table in `info`, its rows in
@@ -144,6 +232,39 @@ protected:
     // Where the rows of a packed bitmap (header, colour table, rows) begin; 0 when its header
     // is not one the player can draw.
     [[nodiscard]] static std::size_t PackedBitsOffset(const Reader& dib);
+    // A pattern brush from a device-independent bitmap; `monochrome` paints its 0 bits in the
+    // text colour and its 1 bits in the background colour. False when the bitmap cannot be a
+    // pattern.
+    bool MakePatternBrush(const Reader& info, const Reader& bits, bool monochrome, Brush& brush) const;
+
+    // Paths: while a path is open the shapes above are collected instead of drawn.
+    void BeginPath();
+    void EndPath() { m_pathOpen = false; }
+    void AbortPath();
+    void CloseFigure();
+    void FillPath(bool stroke, bool fill);
+    // Combines the path's area with the clip region by the mode and discards the path.
+    void SelectClipPath(ILCanvasRegion::Mode mode);
+
+    // Clipping, with rectangles in logical units.
+    void IntersectClipRectangle(double left, double top, double right, double bottom);
+    void ExcludeClipRectangle(double left, double top, double right, double bottom);
+    void OffsetClip(double x, double y);
+    // Combines a region in canvas pixels with the clip region; a null region with the copy
+    // mode removes the clip.
+    void CombineClip(const ILCanvasRegion* region, ILCanvasRegion::Mode mode);
+    // Fills the region (canvas pixels) with the brush.
+    void FillRegion(const ILCanvasRegion& region, const Brush& brush);
+    // A region from rectangles given in device units.
+    [[nodiscard]] ILCanvasRegion DeviceRectangles(const std::vector<std::int32_t>& leftTopRightBottom) const;
+    // A region from rectangles given in logical units.
+    [[nodiscard]] ILCanvasRegion LogicalRectangle(double left, double top, double right, double bottom) const;
+
+    void DrawText(const TextRecord& record);
+    // Character conversions for text records.
+    [[nodiscard]] static char32_t FromWindows1252(std::uint8_t byte);
+    [[nodiscard]] static std::u32string JoinSurrogates(const std::u32string& utf16);
+    [[nodiscard]] static std::string ToUtf8(const std::u32string& text);
 
     void SaveState();
     // Restores the state saved `level` saves ago (level < 0) or the one at depth `level`.
@@ -157,6 +278,8 @@ protected:
     void Skipped() { ++m_skipped; }
     [[nodiscard]] bool IsExhausted() const { return m_canvas.IsExhausted(); }
 
+    [[nodiscard]] const ILMetafileCanvas& Canvas() const { return m_canvas; }
+
     ILMetafileCanvas& m_canvas;
     State m_state;
     std::vector<State> m_saved;
@@ -169,10 +292,29 @@ protected:
     double m_pixelsPerMillimetre = 96 / 25.4;
 
 private:
+    struct Figure
+    {
+        std::vector<ILCanvasPoint> points;  // canvas pixels
+        bool closed = false;
+    };
+
     [[nodiscard]] std::vector<ILCanvasPoint> ToCanvas(const std::vector<ILCanvasPoint>& logical) const;
     [[nodiscard]] double PenWidth() const;
-    void FillAndFrame(const std::vector<ILCanvasPoint>& canvasPoints);
+    [[nodiscard]] ILCanvasPaint BrushPaint(const Brush& brush) const;
+    // Draws or, while a path is open, collects closed figures: filled with the brush and framed with the pen.
+    void ClosedFigures(std::vector<std::vector<ILCanvasPoint>> canvasFigures);
+    // Draws or collects an open line; `extend` continues the path's current figure.
+    void OpenFigure(std::vector<ILCanvasPoint> canvasPoints, bool extend);
+    [[nodiscard]] std::vector<ILCanvasPoint> ArcPoints(double left, double top, double right, double bottom,
+                                                       double startX, double startY, double endX, double endY) const;
+    [[nodiscard]] int CurveSteps(double logicalLength) const;
+    void ApplyClip() { m_canvas.SetClip(m_state.clip.get()); }
+    [[nodiscard]] ILCanvasRegion WholeCanvas() const;
+    [[nodiscard]] double TextAngle(double escapementDegrees) const;
 
     int m_played = 0;
     int m_skipped = 0;
+    bool m_pathOpen = false;
+    std::vector<Figure> m_path;
+    std::unique_ptr<ILMetafileTextPainter> m_text;  // made at the first text
 };

@@ -45,8 +45,21 @@ enum Function
     fnDibBitBlt = 0x0940,
     fnDibStretchBlt = 0x0B41,
     fnSetDibToDev = 0x0D33,
-    fnStretchDib = 0x0F43
+    fnStretchDib = 0x0F43,
+    fnPaintRegion = 0x012B,
+    fnSelectClipRegion = 0x012C,
+    fnOffsetClipRgn = 0x0220,
+    fnFillRegion = 0x0228,
+    fnExcludeClipRect = 0x0415,
+    fnIntersectClipRect = 0x0416,
+    fnTextOut = 0x0521,
+    fnArc = 0x0817,
+    fnPie = 0x081A,
+    fnChord = 0x0830,
+    fnExtTextOut = 0x0A32
 };
+
+constexpr int kMaxPatternSide = 256;
 
 }  // namespace
 
@@ -192,10 +205,13 @@ bool ILWMFPlayer::PlayRecord(int function, const Reader& params)
     // Rectangles are stored bottom, right, top, left; points y before x.
     const double r0 = params.S16(0), r1 = params.S16(2), r2 = params.S16(4), r3 = params.S16(6);
     switch (function) {
-    case fnSetBkMode: case fnSetMapMode: case fnSetROP2: case fnSetStretchBltMode: case fnSetTextAlign:
-    case fnSetBkColor: case fnSetTextColor: case fnSetViewportOrg: case fnSetViewportExt: case fnSelectPalette:
-    case fnRealizePalette: case fnEscape:
+    case fnSetMapMode: case fnSetROP2: case fnSetStretchBltMode: case fnSetViewportOrg: case fnSetViewportExt:
+    case fnSelectPalette: case fnRealizePalette: case fnEscape:
         return true;  // nothing the player draws depends on them
+    case fnSetBkMode: m_state.opaqueBackground = params.U16(0) == 2; return true;
+    case fnSetTextAlign: m_state.textAlign = params.U16(0); return true;
+    case fnSetTextColor: m_state.textColour = ColourOf(params.U32(0)); return true;
+    case fnSetBkColor: m_state.backgroundColour = ColourOf(params.U32(0)); return true;
     case fnSetPolyFillMode: m_state.winding = params.U16(0) == 2; return true;
     case fnSetWindowOrg: SetWindow(params, false); return true;
     case fnSetWindowExt: SetWindow(params, true); return true;
@@ -209,7 +225,16 @@ bool ILWMFPlayer::PlayRecord(int function, const Reader& params)
     case fnPolyPolygon: PlayPolyPolygon(params); return true;
     case fnSaveDC: SaveState(); return true;
     case fnRestoreDC: RestoreState(params.S16(0)); return true;
-    case fnSelectObject: SelectObject(params.U16(0)); return true;
+    case fnSelectObject: {
+        // Selecting a region sets the clip region.
+        const std::size_t index = params.U16(0);
+        if (index < m_objects.size() && m_objects[index].kind == GdiObject::region) {
+            CombineClip(m_objects[index].regionValue.get(), ILCanvasRegion::Mode::copy);
+        } else {
+            SelectObject(index);
+        }
+        return true;
+    }
     case fnDeleteObject: DeleteObject(params.U16(0)); return true;
     case fnCreatePenIndirect: {
         GdiObject pen;
@@ -221,26 +246,215 @@ bool ILWMFPlayer::PlayRecord(int function, const Reader& params)
     case fnCreateBrushIndirect: {
         GdiObject brush;
         brush.kind = GdiObject::brush;
-        brush.brushValue = Brush{params.U16(0), ColourOf(params.U32(2))};
+        brush.brushValue.style = params.U16(0);
+        brush.brushValue.colour = ColourOf(params.U32(2));
+        brush.brushValue.hatch = params.U16(6);
         CreateObject(brush);
         return true;
     }
     case fnCreatePatternBrush: case fnDibCreatePatternBrush: {
         GdiObject pattern;
         pattern.kind = GdiObject::brush;
-        pattern.brushValue.style = 3;
+        pattern.brushValue.style = 1;  // nothing, should the bitmap not be usable
+        MakePattern(function == fnCreatePatternBrush, params, pattern.brushValue);
         CreateObject(pattern);
         return true;
     }
-    case fnCreatePalette: case fnCreateFontIndirect: case fnCreateRegion: {
+    case fnCreateFontIndirect: CreateFont(params); return true;
+    case fnCreateRegion: {
+        GdiObject region;
+        region.kind = GdiObject::region;
+        region.regionValue = std::make_shared<const ILCanvasRegion>(ReadRegion(params));
+        CreateObject(region);
+        return true;
+    }
+    case fnCreatePalette: {
         GdiObject other;
         other.kind = GdiObject::other;
         CreateObject(other);
         return true;
     }
     default:
+        return PlayClipAndTextRecord(function, params);
+    }
+}
+
+bool ILWMFPlayer::PlayClipAndTextRecord(int function, const Reader& params)
+{
+    const double r0 = params.S16(0), r1 = params.S16(2), r2 = params.S16(4), r3 = params.S16(6);
+    const auto region = [this, &params](std::size_t at) -> const ILCanvasRegion* {
+        const std::size_t index = params.U16(at);
+        return index < m_objects.size() && m_objects[index].kind == GdiObject::region ? m_objects[index].regionValue.get()
+                                                                                       : nullptr;
+    };
+    switch (function) {
+    case fnIntersectClipRect: IntersectClipRectangle(r3, r2, r1, r0); return true;
+    case fnExcludeClipRect: ExcludeClipRectangle(r3, r2, r1, r0); return true;
+    case fnOffsetClipRgn: OffsetClip(r1, r0); return true;
+    case fnSelectClipRegion: CombineClip(region(0), ILCanvasRegion::Mode::copy); return true;
+    case fnPaintRegion:
+        if (region(0) != nullptr) {
+            FillRegion(*region(0), m_state.brush);
+        }
+        return true;
+    case fnFillRegion: {
+        const std::size_t brush = params.U16(2);
+        if (region(0) != nullptr && brush < m_objects.size() && m_objects[brush].kind == GdiObject::brush) {
+            FillRegion(*region(0), m_objects[brush].brushValue);
+        }
+        return true;
+    }
+    case fnArc: case fnPie: case fnChord: {
+        const ArcKind kind = function == fnArc ? ArcKind::arc : function == fnPie ? ArcKind::pie : ArcKind::chord;
+        Arc(kind, params.S16(14), params.S16(12), params.S16(10), params.S16(8), params.S16(6), params.S16(4), r1, r0);
+        return true;
+    }
+    case fnTextOut: {
+        // The string's length, the string padded to whole words, then y and x.
+        const std::size_t length = params.U16(0);
+        const std::size_t after = 2 + (length + 1) / 2 * 2;
+        if (!params.Has(2, length) || !params.Has(after, 4)) {
+            return true;
+        }
+        TextRecord text;
+        text.text = Ansi(params, 2, length);
+        text.y = params.S16(after);
+        text.x = params.S16(after + 2);
+        DrawText(text);
+        return true;
+    }
+    case fnExtTextOut: PlayExtTextOut(params); return true;
+    default:
         return PlayBitmapRecord(function, params);
     }
+}
+
+std::u32string ILWMFPlayer::Ansi(const Reader& params, std::size_t at, std::size_t length)
+{
+    std::u32string text;
+    for (std::size_t i = 0; i < length && params.Has(at + i, 1); ++i) {
+        text += FromWindows1252(*params.At(at + i));
+    }
+    return text;
+}
+
+void ILWMFPlayer::PlayExtTextOut(const Reader& params)
+{
+    TextRecord text;
+    text.y = params.S16(0);
+    text.x = params.S16(2);
+    const std::size_t length = params.U16(4);
+    text.options = params.U16(6);
+    std::size_t at = 8;
+    if ((text.options & (textOpaque | textClipped)) != 0) {
+        text.hasRectangle = true;
+        for (int i = 0; i < 4; ++i) {
+            text.rectangle[i] = params.S16(8 + 2 * static_cast<std::size_t>(i));
+        }
+        at = 16;
+    }
+    if (!params.Has(at, length)) {
+        return;
+    }
+    text.text = Ansi(params, at, length);
+    const std::size_t advancesAt = at + (length + 1) / 2 * 2;
+    if (params.Has(advancesAt, 2 * length)) {
+        for (std::size_t i = 0; i < length; ++i) {
+            text.advances.push_back(params.S16(advancesAt + 2 * i));
+        }
+    }
+    DrawText(text);
+}
+
+void ILWMFPlayer::CreateFont(const Reader& params)
+{
+    GdiObject font;
+    font.kind = GdiObject::font;
+    Font& f = font.fontValue;
+    f.height = params.S16(0);
+    f.width = params.S16(2);
+    f.escapement = params.S16(4);
+    f.weight = params.S16(8);
+    f.italic = params.Has(10, 1) && *params.At(10) != 0;
+    f.underline = params.Has(11, 1) && *params.At(11) != 0;
+    f.strikeOut = params.Has(12, 1) && *params.At(12) != 0;
+    std::u32string face;
+    for (std::size_t i = 18; i < 18 + 32 && params.Has(i, 1) && *params.At(i) != 0; ++i) {
+        face += FromWindows1252(*params.At(i));
+    }
+    f.face = ToUtf8(face);
+    CreateObject(font);
+}
+
+ILCanvasRegion ILWMFPlayer::ReadRegion(const Reader& params) const
+{
+    // A 22-byte header ending in the bounding rectangle, then the scans: a count of
+    // coordinates, top, bottom, the left and right of each span, the count again.
+    const int scans = params.U16(10);
+    std::vector<double> rectangles;
+    const auto add = [&](double left, double top, double right, double bottom) {
+        const ILCanvasPoint a = ToCanvas(left, top);
+        const ILCanvasPoint b = ToCanvas(right, bottom);
+        rectangles.insert(rectangles.end(), {a.x, a.y, b.x, b.y});
+    };
+    if (scans == 0) {
+        add(params.S16(14), params.S16(16), params.S16(18), params.S16(20));
+    }
+    std::size_t at = 22;
+    for (int i = 0; i < scans && params.Has(at, 6); ++i) {
+        const std::size_t count = params.U16(at);
+        const double top = params.S16(at + 2);
+        const double bottom = params.S16(at + 4);
+        if (!params.Has(at + 6, 2 * count + 2) ||
+            rectangles.size() / 4 + count / 2 > ILCanvasRegion::kMaxRectangles) {
+            break;
+        }
+        for (std::size_t k = 0; k + 1 < count; k += 2) {
+            add(params.S16(at + 6 + 2 * k), top, params.S16(at + 8 + 2 * k), bottom);
+        }
+        at += 6 + 2 * count + 2;
+    }
+    return ILCanvasRegion::FromRectangles(rectangles);
+}
+
+void ILWMFPlayer::MakePattern(bool deviceBitmap, const Reader& params, Brush& brush) const
+{
+    if (!deviceBitmap && params.U16(0) != 3) {
+        // Style and colour use, then a packed device-independent bitmap.
+        if (!params.Has(4, 0)) {
+            return;
+        }
+        const Reader dib(params.At(4), params.Size() - 4);
+        const std::size_t bitsAt = PackedBitsOffset(dib);
+        if (bitsAt != 0 && dib.Has(bitsAt, 0)) {
+            (void)MakePatternBrush(dib, Reader(dib.At(bitsAt), dib.Size() - bitsAt), false, brush);
+        }
+        return;
+    }
+    // A monochrome device bitmap: type, width, height, bytes a row, planes, bits a pixel,
+    // then (after the reserved bytes of the older record) its rows, top row first.
+    const std::size_t bitsAt = deviceBitmap ? 32 : 18;
+    const int width = params.S16(deviceBitmap ? 2 : 6);
+    const int height = params.S16(deviceBitmap ? 4 : 8);
+    const int rowBytes = params.S16(deviceBitmap ? 6 : 10);
+    const std::size_t depthAt = deviceBitmap ? 8 : 12;
+    if (width <= 0 || height <= 0 || width > kMaxPatternSide || height > kMaxPatternSide || rowBytes < (width + 7) / 8 ||
+        !params.Has(depthAt, 2) || params.At(depthAt)[0] != 1 || params.At(depthAt)[1] != 1 ||
+        !params.Has(bitsAt, static_cast<std::size_t>(rowBytes) * height)) {
+        return;
+    }
+    auto pixels = std::make_shared<std::vector<ILPixel32>>(static_cast<std::size_t>(width) * height);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* row = params.At(bitsAt + static_cast<std::size_t>(y) * rowBytes);
+        for (int x = 0; x < width; ++x) {
+            const bool set = (row[x / 8] & (0x80 >> (x % 8))) != 0;
+            (*pixels)[static_cast<std::size_t>(y) * width + x] = set ? m_state.backgroundColour : m_state.textColour;
+        }
+    }
+    brush.style = 3;
+    brush.pattern = std::move(pixels);
+    brush.patternWidth = width;
+    brush.patternHeight = height;
 }
 
 bool ILWMFPlayer::PlayBitmapRecord(int function, const Reader& params)

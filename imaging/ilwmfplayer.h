@@ -27,7 +27,14 @@ private:
     static RecordsEnd WalkRecords(const std::uint8_t* data, std::size_t size, Visit visit);
     // False for a record the player does not know.
     bool PlayRecord(int function, const Reader& params);
+    bool PlayClipAndTextRecord(int function, const Reader& params);
     bool PlayBitmapRecord(int function, const Reader& params);
+    void PlayExtTextOut(const Reader& params);
+    void CreateFont(const Reader& params);
+    [[nodiscard]] ILCanvasRegion ReadRegion(const Reader& params) const;
+    // A pattern brush from a device bitmap or a device-independent one.
+    void MakePattern(bool deviceBitmap, const Reader& params, Brush& brush) const;
+    [[nodiscard]] static std::u32string Ansi(const Reader& params, std::size_t at, std::size_t length);
     void CreateObject(const GdiObject& object);
     void SetWindow(const Reader& params, bool extent);
     [[nodiscard]] static std::vector<ILCanvasPoint> ReadPoints(const Reader& params, std::size_t offset, int count);

@@ -230,7 +230,7 @@ TEST_F(ILWEMFDecoderTest, DamagedOrUndrawableMetafilesEndWithTheirErrorCode)
         {"header-of-seven-words.wmf", badHeader, ILTextException::notSupported},
         {"placeable-header-cut.wmf", wmf.substr(0, 12), ILTextException::notSupported},
         {"enhanced-header-cut.emf", emf.substr(0, 60), ILTextException::notSupported},
-        {"only-text.wmf", WmfWriter().Record(0x0521, {1, 'A', 0, 0}).Bytes(), ILTextException::notSupported},
+        {"only-unknown-records.wmf", WmfWriter().Record(0x0149, {1, 2, 3, 4}).Bytes(), ILTextException::notSupported},
         {"record-of-size-zero.wmf", WmfWriter().Raw(Le32(0) + Le16(0x041B)).Rectangle(0, 0, 5, 5).Bytes(),
          ILTextException::badFormat},
         {"record-past-the-end.wmf", WmfWriter().Raw(Le32(1000) + Le16(0x041B)).Rectangle(0, 0, 5, 5).Bytes(),

@@ -1,0 +1,269 @@
+#include "imaging/ilcanvasregion.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+#include "imaging/ilmetafilecanvas.h"
+
+namespace {
+
+// Coordinates far beyond any canvas, so that sums of two stay inside an int.
+constexpr double kFar = 1e9;
+
+using Span = ILCanvasRegion::Span;
+
+// The first pixel whose centre lies at or after the coordinate.
+int PixelAtOrAfter(double coordinate)
+{
+    return static_cast<int>(std::clamp(std::ceil(coordinate - 0.5), -kFar, kFar));
+}
+
+bool Inside(bool a, bool b, ILCanvasRegion::Mode mode)
+{
+    switch (mode) {
+    case ILCanvasRegion::Mode::intersect: return a && b;
+    case ILCanvasRegion::Mode::unite: return a || b;
+    case ILCanvasRegion::Mode::exclusiveOr: return a != b;
+    case ILCanvasRegion::Mode::difference: return a && !b;
+    case ILCanvasRegion::Mode::copy: return b;
+    }
+    return false;
+}
+
+bool Covers(const std::vector<Span>& spans, int x)
+{
+    return std::any_of(spans.begin(), spans.end(), [x](const Span& s) { return x >= s.from && x < s.to; });
+}
+
+std::vector<Span> CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, ILCanvasRegion::Mode mode)
+{
+    // Each list is sorted and disjoint, so every edge toggles its own list's membership.
+    struct Toggle
+    {
+        int x;
+        bool first;
+    };
+    std::vector<Toggle> toggles;
+    toggles.reserve(2 * (a.size() + b.size()));
+    for (const Span& s : a) {
+        toggles.insert(toggles.end(), {{s.from, true}, {s.to, true}});
+    }
+    for (const Span& s : b) {
+        toggles.insert(toggles.end(), {{s.from, false}, {s.to, false}});
+    }
+    std::sort(toggles.begin(), toggles.end(), [](const Toggle& p, const Toggle& q) { return p.x < q.x; });
+    std::vector<Span> result;
+    bool inA = false;
+    bool inB = false;
+    for (std::size_t i = 0; i < toggles.size();) {
+        const int x = toggles[i].x;
+        for (; i < toggles.size() && toggles[i].x == x; ++i) {
+            (toggles[i].first ? inA : inB) = !(toggles[i].first ? inA : inB);
+        }
+        const bool inside = Inside(inA, inB, mode);
+        const bool open = !result.empty() && result.back().to == INT_MIN;
+        if (inside && !open) {
+            result.push_back({x, INT_MIN});
+        } else if (!inside && open) {
+            result.back().to = x;
+        }
+    }
+    return result;
+}
+
+// The spans of the band that covers the row, or none.
+const std::vector<Span>& SpansAt(const std::vector<ILCanvasRegion::Band>& bands, int row)
+{
+    static const std::vector<Span> kNone;
+    const auto band = std::upper_bound(bands.begin(), bands.end(), row,
+                                       [](int y, const ILCanvasRegion::Band& b) { return y < b.bottom; });
+    return band != bands.end() && band->top <= row ? band->spans : kNone;
+}
+
+struct Crossing
+{
+    double x;
+    int direction;
+};
+
+}  // namespace
+
+ILCanvasRegion ILCanvasRegion::FromRectangle(double left, double top, double right, double bottom)
+{
+    ILCanvasRegion region;
+    if (!std::isfinite(left) || !std::isfinite(top) || !std::isfinite(right) || !std::isfinite(bottom)) {
+        return region;
+    }
+    const int x0 = PixelAtOrAfter(std::min(left, right));
+    const int x1 = PixelAtOrAfter(std::max(left, right));
+    const int y0 = PixelAtOrAfter(std::min(top, bottom));
+    const int y1 = PixelAtOrAfter(std::max(top, bottom));
+    if (x0 < x1 && y0 < y1) {
+        region.m_bands.push_back({y0, y1, {{x0, x1}}});
+    }
+    return region;
+}
+
+ILCanvasRegion ILCanvasRegion::FromRectangles(const std::vector<double>& leftTopRightBottom)
+{
+    std::vector<ILCanvasRegion> pieces;
+    if (leftTopRightBottom.size() / 4 > kMaxRectangles) {
+        return {};
+    }
+    std::vector<int> rows;
+    for (std::size_t i = 0; i + 4 <= leftTopRightBottom.size(); i += 4) {
+        pieces.push_back(FromRectangle(leftTopRightBottom[i], leftTopRightBottom[i + 1], leftTopRightBottom[i + 2],
+                                       leftTopRightBottom[i + 3]));
+        for (const Band& band : pieces.back().m_bands) {
+            rows.insert(rows.end(), {band.top, band.bottom});
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    ILCanvasRegion region;
+    std::size_t spans = 0;
+    for (std::size_t r = 0; r + 1 < rows.size(); ++r) {
+        std::vector<Span> row;
+        for (const ILCanvasRegion& piece : pieces) {
+            const std::vector<Span>& covering = SpansAt(piece.m_bands, rows[r]);
+            row.insert(row.end(), covering.begin(), covering.end());
+        }
+        std::sort(row.begin(), row.end(), [](const Span& p, const Span& q) { return p.from < q.from; });
+        std::vector<Span> merged;
+        for (const Span& span : row) {
+            if (!merged.empty() && merged.back().to >= span.from) {
+                merged.back().to = std::max(merged.back().to, span.to);
+            } else {
+                merged.push_back(span);
+            }
+        }
+        spans += merged.size();
+        if (spans > kMaxSpans) {
+            return {};
+        }
+        region.Append(rows[r], rows[r + 1], std::move(merged));
+    }
+    return region;
+}
+
+ILCanvasRegion ILCanvasRegion::FromPolygons(const std::vector<std::vector<ILCanvasPoint>>& polygons, bool winding,
+                                            int width, int height)
+{
+    ILCanvasRegion region;
+    std::vector<Crossing> crossings;
+    std::size_t spans = 0;
+    for (int y = 0; y < height; ++y) {
+        const double centre = y + 0.5;
+        crossings.clear();
+        for (const auto& polygon : polygons) {
+            for (std::size_t i = 0; i < polygon.size(); ++i) {
+                const ILCanvasPoint& a = polygon[i];
+                const ILCanvasPoint& b = polygon[(i + 1) % polygon.size()];
+                if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y)) {
+                    return {};
+                }
+                const bool down = a.y < b.y;
+                const ILCanvasPoint& upper = down ? a : b;
+                const ILCanvasPoint& lower = down ? b : a;
+                if (centre >= upper.y && centre < lower.y) {
+                    crossings.push_back({upper.x + (centre - upper.y) * (lower.x - upper.x) / (lower.y - upper.y),
+                                         down ? 1 : -1});
+                }
+            }
+        }
+        std::sort(crossings.begin(), crossings.end(), [](const Crossing& p, const Crossing& q) { return p.x < q.x; });
+        std::vector<Span> row;
+        int inside = 0;
+        for (std::size_t i = 0; i + 1 < crossings.size(); ++i) {
+            inside += winding ? crossings[i].direction : 1;
+            if (winding ? inside == 0 : inside % 2 == 0) {
+                continue;
+            }
+            const int from = std::max(0, PixelAtOrAfter(crossings[i].x));
+            const int to = std::min(width, PixelAtOrAfter(crossings[i + 1].x));
+            if (from >= to) {
+                continue;
+            }
+            if (!row.empty() && row.back().to >= from) {
+                row.back().to = std::max(row.back().to, to);
+            } else {
+                row.push_back({from, to});
+            }
+        }
+        spans += row.size();
+        if (spans > kMaxSpans) {
+            return {};
+        }
+        region.Append(y, y + 1, std::move(row));
+    }
+    return region;
+}
+
+std::size_t ILCanvasRegion::GetSpanCount() const
+{
+    std::size_t count = 0;
+    for (const Band& band : m_bands) {
+        count += band.spans.size();
+    }
+    return count;
+}
+
+bool ILCanvasRegion::Contains(int x, int y) const
+{
+    return Covers(SpansAt(m_bands, y), x);
+}
+
+void ILCanvasRegion::Append(int top, int bottom, std::vector<Span> spans)
+{
+    if (spans.empty() || top >= bottom) {
+        return;
+    }
+    if (!m_bands.empty() && m_bands.back().bottom == top && m_bands.back().spans.size() == spans.size() &&
+        std::equal(spans.begin(), spans.end(), m_bands.back().spans.begin(),
+                   [](const Span& p, const Span& q) { return p.from == q.from && p.to == q.to; })) {
+        m_bands.back().bottom = bottom;
+        return;
+    }
+    m_bands.push_back({top, bottom, std::move(spans)});
+}
+
+bool ILCanvasRegion::Combine(const ILCanvasRegion& other, Mode mode)
+{
+    std::vector<int> rows;
+    const std::vector<Band>* both[] = {&m_bands, &other.m_bands};
+    for (const std::vector<Band>* bands : both) {
+        for (const Band& band : *bands) {
+            rows.insert(rows.end(), {band.top, band.bottom});
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    ILCanvasRegion result;
+    std::size_t spans = 0;
+    for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
+        std::vector<Span> combined = CombineSpans(SpansAt(m_bands, rows[i]), SpansAt(other.m_bands, rows[i]), mode);
+        spans += combined.size();
+        if (spans > kMaxSpans) {
+            return false;
+        }
+        result.Append(rows[i], rows[i + 1], std::move(combined));
+    }
+    m_bands = std::move(result.m_bands);
+    return true;
+}
+
+void ILCanvasRegion::Offset(int dx, int dy)
+{
+    const auto shift = [](int value, int by) {
+        return static_cast<int>(std::clamp(static_cast<double>(value) + by, -kFar, kFar));
+    };
+    for (Band& band : m_bands) {
+        band.top = shift(band.top, dy);
+        band.bottom = shift(band.bottom, dy);
+        for (Span& span : band.spans) {
+            span.from = shift(span.from, dx);
+            span.to = shift(span.to, dx);
+        }
+    }
+}

@@ -1,0 +1,248 @@
+#include "imaging/ilmetafiletextpainter.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_ADVANCES_H
+#include FT_TRUETYPE_TABLES_H
+
+namespace {
+
+constexpr double kMaxEmPixels = 2048;
+// Each new face name costs a font search: past this many, the default face stands in.
+constexpr std::size_t kMaxFaceNames = 64;
+
+struct Vector
+{
+    double x;
+    double y;
+};
+
+std::string FindFontFile(const std::string& face, int weight, bool italic)
+{
+    FcPattern* pattern = FcPatternCreate();
+    if (pattern == nullptr) {
+        return {};
+    }
+    if (!face.empty()) {
+        FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(face.c_str()));
+    }
+    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(std::clamp(weight, 1, 1000)));
+    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    std::string file;
+    FcChar8* path = nullptr;
+    if (match != nullptr && FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch && path != nullptr) {
+        file = reinterpret_cast<const char*>(path);
+    }
+    if (match != nullptr) {
+        FcPatternDestroy(match);
+    }
+    FcPatternDestroy(pattern);
+    return file;
+}
+
+// A band along the baseline from `from` to `to` pixels, between `above` and `below` pixels
+// under it, as a polygon.
+std::vector<ILCanvasPoint> Band(Vector origin, Vector along, Vector down, double from, double to, double above,
+                                double below)
+{
+    auto at = [&](double s, double t) {
+        return ILCanvasPoint{origin.x + along.x * s + down.x * t, origin.y + along.y * s + down.y * t};
+    };
+    return {at(from, above), at(to, above), at(to, below), at(from, below)};
+}
+
+// The glyph's coverage, one byte a pixel, whatever the bitmap's own format.
+bool Coverage(const FT_Bitmap& bitmap, std::vector<std::uint8_t>& out)
+{
+    const int width = static_cast<int>(bitmap.width);
+    const int rows = static_cast<int>(bitmap.rows);
+    out.assign(static_cast<std::size_t>(width) * rows, 0);
+    for (int y = 0; y < rows; ++y) {
+        const unsigned char* row = bitmap.buffer + static_cast<std::ptrdiff_t>(y) * bitmap.pitch;
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t value = 0;
+            if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY) {
+                value = row[x];
+            } else if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
+                value = (row[x / 8] & (0x80 >> (x % 8))) ? 255 : 0;
+            } else {
+                return false;
+            }
+            out[static_cast<std::size_t>(y) * width + x] = value;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+struct ILMetafileTextPainter::Library
+{
+    FT_Library handle = nullptr;
+    ~Library()
+    {
+        if (handle != nullptr) {
+            FT_Done_FreeType(handle);
+        }
+    }
+};
+
+struct ILMetafileTextPainter::Face
+{
+    FT_Face handle = nullptr;
+    ~Face()
+    {
+        if (handle != nullptr) {
+            FT_Done_Face(handle);
+        }
+    }
+};
+
+ILMetafileTextPainter::ILMetafileTextPainter() : m_library(std::make_unique<Library>())
+{
+    if (FT_Init_FreeType(&m_library->handle) != 0) {
+        m_library->handle = nullptr;
+    }
+}
+
+ILMetafileTextPainter::~ILMetafileTextPainter() = default;
+
+ILMetafileTextPainter::Face* ILMetafileTextPainter::FindFace(const Run& run)
+{
+    const int weight = run.weight <= 0 ? 400 : run.weight;
+    std::string key = run.face + '\n' + std::to_string(weight) + (run.italic ? "i" : "r");
+    if (m_files.size() >= kMaxFaceNames && m_files.count(key) == 0) {
+        key = std::string("\n400r");
+    }
+    auto named = m_files.find(key);
+    if (named == m_files.end()) {
+        const std::string face = key == "\n400r" ? std::string() : run.face;
+        named = m_files.emplace(key, FindFontFile(face, weight, run.italic)).first;
+    }
+    if (named->second.empty()) {
+        return nullptr;
+    }
+    auto loaded = m_faces.find(named->second);
+    if (loaded == m_faces.end()) {
+        auto face = std::make_unique<Face>();
+        if (FT_New_Face(m_library->handle, named->second.c_str(), 0, &face->handle) != 0) {
+            face->handle = nullptr;
+        }
+        loaded = m_faces.emplace(named->second, std::move(face)).first;
+    }
+    return loaded->second->handle != nullptr && FT_IS_SCALABLE(loaded->second->handle) ? loaded->second.get()
+                                                                                        : nullptr;
+}
+
+double ILMetafileTextPainter::Draw(ILMetafileCanvas& canvas, const Run& run)
+{
+    if (m_library->handle == nullptr || run.text.empty() || !std::isfinite(run.emPixels) || !std::isfinite(run.x) ||
+        !std::isfinite(run.y) || !std::isfinite(run.angle) || !std::isfinite(run.widthPixels)) {
+        return 0;
+    }
+    Face* face = FindFace(run);
+    if (face == nullptr) {
+        return 0;
+    }
+    FT_Face f = face->handle;
+    double em = run.emPixels;
+    if (run.cellHeight) {
+        // A cell height spans the face's ascent and descent, which exceed its em.
+        const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2));
+        const double cell = os2 != nullptr && os2->usWinAscent + os2->usWinDescent > 0
+                                ? os2->usWinAscent + os2->usWinDescent
+                                : static_cast<double>(f->ascender - f->descender);
+        if (cell > 0 && f->units_per_EM > 0) {
+            em *= f->units_per_EM / cell;
+        }
+    }
+    em = std::clamp(em, 1.0, kMaxEmPixels);
+    double emWidth = 0;
+    if (run.widthPixels > 0) {
+        // The record gives the average character width; the face says how that relates to its em.
+        const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2));
+        const double ratio = os2 != nullptr && os2->xAvgCharWidth > 0 && f->units_per_EM > 0
+                                 ? static_cast<double>(os2->xAvgCharWidth) / f->units_per_EM
+                                 : 0.5;
+        emWidth = std::clamp(run.widthPixels / ratio, 1.0, kMaxEmPixels);
+    }
+    if (FT_Set_Char_Size(f, static_cast<FT_F26Dot6>(std::lround(emWidth * 64)), static_cast<FT_F26Dot6>(std::lround(em * 64)),
+                         72, 72) != 0) {
+        return 0;
+    }
+    const double ascent = f->size->metrics.ascender / 64.0;
+    const double descent = -f->size->metrics.descender / 64.0;
+
+    std::vector<double> advances(run.text.size());
+    double total = 0;
+    for (std::size_t i = 0; i < run.text.size(); ++i) {
+        FT_Fixed advance = 0;
+        if (i < run.advances.size() && std::isfinite(run.advances[i])) {
+            advances[i] = run.advances[i];
+        } else if (FT_Get_Advance(f, FT_Get_Char_Index(f, run.text[i]), FT_LOAD_NO_HINTING, &advance) == 0) {
+            advances[i] = advance / 65536.0;
+        }
+        total += advances[i];
+    }
+    const Vector along{std::cos(run.angle), -std::sin(run.angle)};
+    const Vector down{std::sin(run.angle), std::cos(run.angle)};
+    const double shift = run.horizontal == 1 ? -total / 2 : run.horizontal == 2 ? -total : 0;
+    const double drop = run.vertical == 0 ? ascent : run.vertical == 2 ? -descent : 0;
+    const Vector origin{run.x + along.x * shift + down.x * drop, run.y + along.y * shift + down.y * drop};
+    if (run.opaque) {
+        ILCanvasPaint paint;
+        paint.colour = run.background;
+        canvas.FillPolygons({Band(origin, along, down, 0, total, -ascent, descent)}, false, paint);
+    }
+
+    const FT_Matrix turn{static_cast<FT_Fixed>(std::lround(along.x * 65536)), static_cast<FT_Fixed>(std::lround(along.y * 65536)),
+                         static_cast<FT_Fixed>(std::lround(-along.y * 65536)), static_cast<FT_Fixed>(std::lround(along.x * 65536))};
+    std::vector<std::uint8_t> coverage;
+    double pen = 0;
+    for (std::size_t i = 0; i < run.text.size() && !canvas.IsExhausted(); ++i) {
+        const double px = origin.x + along.x * pen;
+        const double py = origin.y + along.y * pen;
+        pen += advances[i];
+        // Glyphs well off the canvas are not rasterised at all.
+        if (px < -2 * em || py < -2 * em || px > canvas.GetWidth() + 2 * em || py > canvas.GetHeight() + 2 * em) {
+            continue;
+        }
+        const double baseX = std::floor(px);
+        const double baseY = std::floor(py);
+        FT_Vector delta{static_cast<FT_Pos>(std::lround((px - baseX) * 64)), static_cast<FT_Pos>(std::lround(-(py - baseY) * 64))};
+        FT_Matrix matrix = turn;
+        FT_Set_Transform(f, &matrix, &delta);
+        if (FT_Load_Char(f, run.text[i], FT_LOAD_RENDER | FT_LOAD_NO_HINTING) != 0) {
+            continue;
+        }
+        const FT_GlyphSlot glyph = f->glyph;
+        if (glyph->bitmap.width == 0 || glyph->bitmap.rows == 0 || !Coverage(glyph->bitmap, coverage)) {
+            continue;
+        }
+        canvas.BlendCoverage(static_cast<int>(baseX) + glyph->bitmap_left, static_cast<int>(baseY) - glyph->bitmap_top,
+                             static_cast<int>(glyph->bitmap.width), static_cast<int>(glyph->bitmap.rows), coverage.data(),
+                             static_cast<int>(glyph->bitmap.width), run.colour);
+    }
+    FT_Set_Transform(f, nullptr, nullptr);
+
+    const double unit = f->units_per_EM > 0 ? em / f->units_per_EM : 0;
+    const double thickness = std::max(1.0, f->underline_thickness * unit);
+    if (run.underline) {
+        const double at = -f->underline_position * unit;
+        canvas.FillPolygons({Band(origin, along, down, 0, total, at - thickness / 2, at + thickness / 2)}, false, run.colour);
+    }
+    if (run.strikeOut) {
+        const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2));
+        const double at = os2 != nullptr ? -os2->yStrikeoutPosition * unit : -ascent / 3;
+        canvas.FillPolygons({Band(origin, along, down, 0, total, at - thickness / 2, at + thickness / 2)}, false, run.colour);
+    }
+    return total;
+}
