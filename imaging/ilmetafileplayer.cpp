@@ -273,7 +273,7 @@ int ILMetafilePlayer::CurveSteps(double logicalLength) const
 {
     // Enough corners that no side is much longer than two pixels.
     const double pixels = logicalLength * LogicalScale();
-    return std::isfinite(pixels) ? std::clamp(static_cast<int>(pixels / 2), 16, 512) : 16;
+    return std::isfinite(pixels) ? static_cast<int>(std::clamp(pixels / 2, 16.0, 512.0)) : 16;
 }
 
 void ILMetafilePlayer::PatternBlt(double left, double top, double right, double bottom, std::uint32_t rasterOperation)
