@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <vector>
 
 #include "annotations/sectionclipstack.h"
@@ -14,7 +15,12 @@
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
+#include "document/classregistration.h"
 #include "document/definitionlist.h"
+#include "document/layer.h"
+#include "document/layermanager.h"
+#include "document/pagelist.h"
+#include "document/tarnwickpage.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
@@ -29,6 +35,7 @@
 #include "render/terminatorfaces.h"
 #include "render/tarnisview.h"
 #include "samplegen/geometrybuilder.h"
+#include "samplegen/housemodel.h"
 #include "tests/render/modelframefixture.h"
 
 namespace {
@@ -385,4 +392,152 @@ TEST_F(ShadowTest, TheNorthLineRunsOrangeFromTheAxesOriginTowardsNorth)
     Draw();
     EXPECT_TRUE(orange(CPoint3d(0, 6, 0)));
     EXPECT_FALSE(orange(CPoint3d(0, -6, 0)));
+}
+
+namespace {
+
+// The sample house as its Aerial page shows it, drawn larger than the shadow tests' own
+// scenes so that the shadows of walls, chimney and trees cover many pixels.
+class HouseShadowTest : public GLContextTest
+{
+protected:
+    static constexpr int kViewWidth = 200;
+    static constexpr int kViewHeight = 150;
+
+    void SetUp() override
+    {
+        MakeCurrent(kViewWidth, kViewHeight, 8);
+        RegisterModelClasses();
+        m_model = new CTarnwickModel();
+        BuildHouseModel(*m_model);
+        m_view.SetModel(m_model);
+        m_view.InitGLState();
+        const CurrentModelScope scope(m_model);
+        m_model->GetPageList()->GetPage(1)->Activate();
+        CViewDefinition definition;
+        definition.SetViewportSize(kViewWidth, kViewHeight);
+        definition.SetCamera(m_model->GetCamera());
+        m_view.SetViewDefinition(definition);
+        m_view.SetViewportSize(kViewWidth, kViewHeight);
+    }
+    void TearDown() override
+    {
+        renderingflags::SinglePassVolumes = true;
+        m_view.SetModel(nullptr);
+        m_model->Release();
+        GLContextTest::TearDown();
+    }
+
+    // The colour of every pixel, top row first, and beside it whether the sun reaches the
+    // pixel: its stencil holds the lit pass's reference.
+    struct Frame
+    {
+        std::vector<std::uint8_t> rgba;
+        std::vector<bool> sunlit;
+    };
+    Frame Draw()
+    {
+        {
+            const CurrentModelScope scope(m_model);
+            m_view.DrawFrame(0, false);
+        }
+        glFinish();
+        Frame frame;
+        EXPECT_TRUE(m_device->ReadPixels(frame.rgba));
+        std::vector<std::uint8_t> stencil(static_cast<std::size_t>(kViewWidth) * kViewHeight);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, kViewWidth, kViewHeight, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, stencil.data());
+        for (int y = kViewHeight - 1; y >= 0; --y) {
+            for (int x = 0; x < kViewWidth; ++x) {
+                frame.sunlit.push_back(stencil[static_cast<std::size_t>(y) * kViewWidth + x] == 127);
+            }
+        }
+        return frame;
+    }
+    static int Brightness(const Frame& frame, std::size_t pixel)
+    {
+        return frame.rgba[pixel * 4] + frame.rgba[pixel * 4 + 1] + frame.rgba[pixel * 4 + 2];
+    }
+
+    CShadowInfo& Shadows() { return *m_model->GetShadowInfo(); }
+
+    const CUndoSuspender m_suspender;
+    FrameView m_view{true};
+    CTarnwickModel* m_model = nullptr;
+};
+
+}  // namespace
+
+// The lawn lies flat under a low sun: wherever the sun reaches it, it is as bright as the
+// whole lawn drawn without shadows on faces, and its shadows are darker, also behind
+// the section plane's see-through fill, with the volumes drawn in one pass or in two.
+// (The labels, blended into the scene's dark pass only, are hidden.)
+TEST_F(HouseShadowTest, AtLowSunTheSunlitLawnIsNeverDarkerThanTheLawnInShadow)
+{
+    m_model->GetLayerManager()->FindLayer(CString("Annotations"))->SetHidden(true);
+    Shadows().SetDateTime(CUtcTime(2020, 12, 31, 8, 0, 0));
+    ASSERT_LT(Shadows().GetSunDirection().z, 0.15);
+    ASSERT_GT(Shadows().GetSunDirection().z, 0.05);
+    Shadows().SetOnFaces(false);
+    const Frame unshadowed = Draw();
+    Shadows().SetOnFaces(true);
+    // The lawn is the green most pixels show.
+    std::map<std::uint32_t, int> greens;
+    for (std::size_t i = 0; i < unshadowed.sunlit.size(); ++i) {
+        const std::uint8_t* c = &unshadowed.rgba[i * 4];
+        if (c[1] > c[0] + 10 && c[1] > c[2] + 10) {
+            ++greens[(c[0] << 16U) | (c[1] << 8U) | c[2]];
+        }
+    }
+    ASSERT_FALSE(greens.empty());
+    std::uint32_t lawn = 0;
+    int most = 0;
+    for (const auto& [colour, count] : greens) {
+        if (count > most) {
+            lawn = colour;
+            most = count;
+        }
+    }
+    const int lawnBrightness = static_cast<int>((lawn >> 16U) + ((lawn >> 8U) & 0xFFU) + (lawn & 0xFFU));
+    for (const bool singlePass : {true, false}) {
+        renderingflags::SinglePassVolumes = singlePass;
+        const Frame shadowed = Draw();
+        int darkest = 1000;
+        int lightestShadow = 0;
+        int inShadow = 0;
+        for (std::size_t i = 0; i < shadowed.sunlit.size(); ++i) {
+            const std::uint8_t* c = &unshadowed.rgba[i * 4];
+            if (((c[0] << 16U) | (c[1] << 8U) | c[2]) != lawn) {
+                continue;
+            }
+            if (shadowed.sunlit[i]) {
+                darkest = std::min(darkest, Brightness(shadowed, i));
+            } else {
+                lightestShadow = std::max(lightestShadow, Brightness(shadowed, i));
+                ++inShadow;
+            }
+        }
+        EXPECT_GT(inShadow, most / 20) << "single pass " << singlePass;
+        EXPECT_EQ(darkest, lawnBrightness) << "single pass " << singlePass;
+        EXPECT_LT(lightestShadow, darkest) << "single pass " << singlePass;
+    }
+}
+
+TEST_F(HouseShadowTest, TwoPassVolumesCastTheHousesShadowsAsOnePassDoes)
+{
+    for (const int hour : {8, 10, 12}) {
+        Shadows().SetDateTime(CUtcTime(2020, 6, 21, hour, 0, 0));
+        renderingflags::SinglePassVolumes = true;
+        const Frame one = Draw();
+        renderingflags::SinglePassVolumes = false;
+        const Frame two = Draw();
+        int shadowed = 0;
+        int differing = 0;
+        for (std::size_t i = 0; i < one.sunlit.size(); ++i) {
+            shadowed += one.sunlit[i] ? 0 : 1;
+            differing += std::abs(Brightness(one, i) - Brightness(two, i)) > 12 ? 1 : 0;
+        }
+        EXPECT_GT(shadowed, kViewWidth * kViewHeight / 50) << "hour " << hour;
+        EXPECT_LT(differing, kViewWidth * kViewHeight / 400) << "hour " << hour;
+    }
 }
