@@ -4,9 +4,12 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <vector>
 
@@ -17,6 +20,8 @@
 #include "document/componentinstance.h"
 #include "document/classregistration.h"
 #include "document/definitionlist.h"
+#include "document/material.h"
+#include "document/materialmanager.h"
 #include "document/layer.h"
 #include "document/layermanager.h"
 #include "document/pagelist.h"
@@ -482,11 +487,15 @@ TEST_F(HouseShadowTest, AtLowSunTheSunlitLawnIsNeverDarkerThanTheLawnInShadow)
     const Frame unshadowed = Draw();
     Shadows().SetOnFaces(true);
     // The lawn is the green most pixels show.
+    const auto colourAt = [&unshadowed](std::size_t i) {
+        const std::uint8_t* c = &unshadowed.rgba[i * 4];
+        return (static_cast<std::uint32_t>(c[0]) << 16U) | (static_cast<std::uint32_t>(c[1]) << 8U) | c[2];
+    };
     std::map<std::uint32_t, int> greens;
     for (std::size_t i = 0; i < unshadowed.sunlit.size(); ++i) {
         const std::uint8_t* c = &unshadowed.rgba[i * 4];
         if (c[1] > c[0] + 10 && c[1] > c[2] + 10) {
-            ++greens[(c[0] << 16U) | (c[1] << 8U) | c[2]];
+            ++greens[colourAt(i)];
         }
     }
     ASSERT_FALSE(greens.empty());
@@ -506,8 +515,7 @@ TEST_F(HouseShadowTest, AtLowSunTheSunlitLawnIsNeverDarkerThanTheLawnInShadow)
         int lightestShadow = 0;
         int inShadow = 0;
         for (std::size_t i = 0; i < shadowed.sunlit.size(); ++i) {
-            const std::uint8_t* c = &unshadowed.rgba[i * 4];
-            if (((c[0] << 16U) | (c[1] << 8U) | c[2]) != lawn) {
+            if (colourAt(i) != lawn) {
                 continue;
             }
             if (shadowed.sunlit[i]) {
@@ -540,4 +548,139 @@ TEST_F(HouseShadowTest, TwoPassVolumesCastTheHousesShadowsAsOnePassDoes)
         EXPECT_GT(shadowed, kViewWidth * kViewHeight / 50) << "hour " << hour;
         EXPECT_LT(differing, kViewWidth * kViewHeight / 400) << "hour " << hour;
     }
+}
+
+// An edge that no casting face uses casts by its own rules, on faces through the stencil
+// volumes (one pass and two) and on the ground as a flattened line. Two edges run across
+// the sun at height 3 inside a group whose section plane keeps their +r halves: one with
+// flat wings, one two units nearer the sun with a steep fin, and the wings and the fin
+// cast nothing of their own.
+TEST_F(ShadowTest, AnEdgeNoCastingFaceUsesCastsByTheCastingTestAndTheSectionPlanes)
+{
+    const CVector3d sun = SetSunHeight(0.6);
+    CVector3d u(sun.x, sun.y, 0.0);
+    u.Normalize();
+    const CVector3d r(-u.y, u.x, 0.0);
+    const CPoint3d middle(0, 0, 3);
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    const CGeometryBuilder builder(*definition);
+    // Two faces hanging from the edge at the offset, reaching out by across and down by drop.
+    const auto hang = [&](double offset, double across, double drop) {
+        const CPoint3d centre = middle + u * offset;
+        CVertex* a = builder.Vertex(centre + r * -3.0);
+        CVertex* b = builder.Vertex(centre + r * 3.0);
+        const auto corner = [&](double along, double side) {
+            return builder.Vertex(centre + r * along + u * side + CVector3d(0, 0, -drop));
+        };
+        builder.Face({a, b, corner(3.0, across), corner(-3.0, across)});
+        builder.Face({b, a, corner(-3.0, -across), corner(3.0, -across)});
+        return builder.Edge(a, b);
+    };
+    CEdge* flat = hang(0.0, 0.3, 0.0);
+    CEdge* fin = hang(2.0, 0.3, 2.0);
+    for (CDrawingElement* entity : definition->GetEntityList()) {
+        if (entity != flat && entity != fin) {
+            entity->SetCastsShadows(false);
+        }
+    }
+    auto* section = new CSectionPlane(CPlane3d(middle, r));
+    definition->AddEntity(section);
+    definition->SetActiveSectionPlane(section);
+    auto* group = new CComponentInstance;
+    definition->AddInstance(group);
+    Root().Add(group);
+    Square(CPoint3d(0, 0, -0.5), 20.0);
+    Options().SetDisplayEdges(1);
+    Options().SetDisplayGround(true);
+    Options().SetEnableTransparency(true);
+    Shadows().SetFromEdges(true);
+    auto* glass = new CMaterial;
+    glass->SetUseTransparency(true);
+    m_model->GetMaterialManager()->AddMaterial(glass);
+    // Where the sun throws the point of the edge at the offset, along r, onto the plane at z.
+    const auto thrown = [&](double offset, double along, double z) {
+        const CPoint3d p = middle + u * offset + r * along;
+        return CPoint3d(p.x - sun.x / sun.z * (p.z - z), p.y - sun.y / sun.z * (p.z - z), z);
+    };
+    LookDown(thrown(1.0, 0.0, 0.0), 14.0);
+    const auto shadowAt = [&](const CPoint3d& point, int lit) {
+        CPoint3d screen;
+        EXPECT_TRUE(m_view.ModelToScreen(point, screen));
+        int darkest = 1000;
+        for (int y = static_cast<int>(screen.y) - 1; y <= static_cast<int>(screen.y) + 1; ++y) {
+            for (int x = static_cast<int>(screen.x) - 1; x <= static_cast<int>(screen.x) + 1; ++x) {
+                const std::array<int, 3> c = Pixel(x, y);
+                darkest = std::min(darkest, c[0] + c[1] + c[2]);
+            }
+        }
+        return darkest < lit - 30;
+    };
+    // The material's transparency counts while edges take one colour.
+    const auto transparent = [&](double transparency, bool on) {
+        glass->SetTransparency(transparency);
+        flat->SetMaterial(on ? glass : nullptr);
+        Options().SetEdgeColorMode(on ? 0 : 1);
+    };
+    struct Case
+    {
+        const char* name;
+        std::function<void(bool)> set;
+        bool flatCasts;
+        bool finCasts;
+    };
+    const Case cases[] = {
+        {"plain", [](bool) {}, true, true},
+        {"transparency 0.5", [&](bool on) { transparent(0.5, on); }, false, true},
+        {"transparency 0.2", [&](bool on) { transparent(0.2, on); }, true, true},
+        {"transparency 0.2, transparent things cast not",
+         [&](bool on) {
+             transparent(0.2, on);
+             renderingflags::TransparentCanCast = !on;
+         },
+         false, true},
+        {"soft: only a profile from the sun",
+         [&](bool on) {
+             flat->SetSoft(on);
+             fin->SetSoft(on);
+         },
+         false, true},
+        {"soft, selected",
+         [&](bool on) {
+             flat->SetSoft(on);
+             flat->SetFlagBits(CDrawingElement::kFlagSelected, on);
+         },
+         true, true},
+        {"soft, hidden geometry shown",
+         [&](bool on) {
+             flat->SetSoft(on);
+             Options().SetShowHiddenGeometry(on);
+         },
+         true, true},
+        {"hidden", [&](bool on) { flat->SetHidden(on); }, false, true},
+        {"hidden, hidden geometry shown",
+         [&](bool on) {
+             flat->SetHidden(on);
+             Options().SetShowHiddenGeometry(on);
+         },
+         true, true},
+    };
+    for (const int renderer : {0, 1, 2}) {
+        const bool ground = renderer == 2;
+        const double z = ground ? 0.0 : -0.5;
+        renderingflags::SinglePassVolumes = renderer == 0;
+        Shadows().SetOnFaces(!ground);
+        Shadows().SetOnGround(ground);
+        for (const Case& c : cases) {
+            c.set(true);
+            Shadows().DeleteDisplayList();
+            Draw();
+            const int lit = Brightness(thrown(-2.0, 1.5, z));
+            EXPECT_EQ(shadowAt(thrown(0.0, 1.5, z), lit), c.flatCasts) << c.name << ", renderer " << renderer;
+            EXPECT_EQ(shadowAt(thrown(2.0, 1.5, z), lit), c.finCasts) << c.name << ", renderer " << renderer;
+            EXPECT_FALSE(shadowAt(thrown(0.0, -1.5, z), lit)) << c.name << ", cut away, renderer " << renderer;
+            c.set(false);
+        }
+    }
+    renderingflags::SinglePassVolumes = true;
 }
