@@ -196,33 +196,45 @@ void CGroundShadows::DrawComponent(CComponent& component, const CTransformation&
 
 void CGroundShadows::DrawFace(CFace& face, const CTransformation* transform)
 {
-    const int shadowClass =
-        CShadowVolumeWalker::GetShadowClass(&m_view, face, m_light, renderingflags::TransparentCanCast);
+    int shadowClass = CShadowVolumeWalker::GetShadowClass(&m_view, face, m_light, renderingflags::TransparentCanCast);
+    CFacePolygon polygon;
+    double lowest = 0.0;
+    bool kept = false;
+    if (shadowClass != 0) {
+        polygon.Build(face, transform, false, &m_view);
+        lowest = 1e300;
+        for (const CPoint3d& p : polygon.GetPoints()) {
+            lowest = std::min(lowest, p.z);
+        }
+        kept = CutBySections(polygon);
+        // What the section planes hold or cut away casts nothing, and its edges cast as
+        // if it were not there.
+        if (!kept && renderingflags::UseClipPlanes) {
+            shadowClass = 0;
+        }
+    }
     face.SetFlagBits(CShadowVolumeWalker::kShadowModeMask, false);
     face.SetFlagBits(static_cast<std::uint32_t>(shadowClass) << CShadowVolumeWalker::kShadowModeShift, true);
-    if (shadowClass == 0) {
-        return;
-    }
-    CFacePolygon polygon;
-    polygon.Build(face, transform, false, &m_view);
-    if (polygon.GetLoopCount() == 0 || polygon.GetPlane().IsEqual(kGround, false, 0.001) ||
+    // Standing on the ground, or sunk into it, a face's shadow would be its own base.
+    if (!kept || lowest <= 0.001 || polygon.GetPlane().IsEqual(kGround, false, 0.001) ||
         std::abs(DotProduct(polygon.GetPlane().GetNormal(), m_light)) < 1e-9) {
         return;
     }
-    double lowest = 1e300;
-    for (const CPoint3d& p : polygon.GetPoints()) {
-        lowest = std::min(lowest, p.z);
-    }
-    if (lowest <= 0.001) {
-        return;
+    m_view.EndPrimitive();
+    polygon.Draw(false);
+}
+
+bool CGroundShadows::CutBySections(CFacePolygon& polygon) const
+{
+    if (polygon.GetLoopCount() == 0) {
+        return false;
     }
     for (const CPlane3d& plane : m_sections) {
         if (polygon.GetPlane().IsEqual(plane, false, 0.001) || !polygon.ClipByPlane(plane)) {
-            return;
+            return false;
         }
     }
-    m_view.EndPrimitive();
-    polygon.Draw(false);
+    return true;
 }
 
 // The edge is drawn as the one outlined side of a triangle in line mode, so that the

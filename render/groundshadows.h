@@ -16,6 +16,7 @@
 class CComponent;
 class CEdge;
 class CFace;
+class CFacePolygon;
 class CShadowInfo;
 class CTarnisView;
 class CTransformation;
@@ -37,6 +38,9 @@ private:
     void DrawComponent(CComponent& component, const CTransformation& transform, int depth);
     void DrawFace(CFace& face, const CTransformation* transform);
     void DrawEdge(CEdge& edge, const CTransformation* transform);
+    // False when an active section plane holds the polygon or cuts it all away; else
+    // the polygon keeps what every plane keeps.
+    [[nodiscard]] bool CutBySections(CFacePolygon& polygon) const;
     [[nodiscard]] std::uint64_t GetModelStamp() const;
 
     CTarnisView& m_view;

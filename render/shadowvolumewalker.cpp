@@ -70,6 +70,14 @@ void ForEachUse(const CEdge& edge, Visit visit)
     }
 }
 
+// The direction across the segment d into its face, for a loop running round the normal
+// n as a face's loops do; a mirroring transformation turns the loops the other way.
+CVector3d Inward(const CVector3d& n, const CVector3d& d, const CTransformation* transform)
+{
+    const CVector3d across = n.CrossProduct(d);
+    return transform != nullptr && transform->IsMirrored() ? -across : across;
+}
+
 bool IsCasting(const CEdgeUse& use)
 {
     const CFace* face = use.GetFace();
@@ -348,7 +356,7 @@ bool CShadowVolumeWalker::CountEdge(CEdge& edge, const CTransformation* transfor
         d.Normalize();
         ForEachUse(edge, [&](const CEdgeUse& use) {
             if (IsCasting(use)) {
-                CVector3d across = WorldNormal(use, transform).CrossProduct(d);
+                CVector3d across = Inward(WorldNormal(use, transform), d, transform);
                 across.Normalize();
                 count += DotProduct(across, side.GetNormal()) > 0.0 ? 1 : -1;
             }
@@ -504,7 +512,7 @@ void CShadowVolumeWalker::EmitFace(CFace& face, int shadowClass, const CTransfor
                 }
                 CVector3d d = q - p;
                 d.Normalize();
-                CVector3d across = n.CrossProduct(d);
+                CVector3d across = Inward(n, d, transform);
                 across.Normalize();
                 facesEye = DotProduct(across, side.GetNormal()) > 0.0;
             }

@@ -9,8 +9,12 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstdio>
+#include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "annotations/sectionclipstack.h"
@@ -37,6 +41,8 @@
 #include "model/undosuspender.h"
 #include "model/vertex.h"
 #include "render/groundshadows.h"
+#include "render/shadowvolumewalker.h"
+#include "render/stencilshadows.h"
 #include "render/terminatorfaces.h"
 #include "render/tarnisview.h"
 #include "samplegen/geometrybuilder.h"
@@ -61,6 +67,10 @@ protected:
     void TearDown() override
     {
         renderingflags::ShadowVolumeMethod = renderingflags::kCarmackReverseNever;
+        renderingflags::SinglePassVolumes = true;
+        renderingflags::TransparentCanCast = true;
+        renderingflags::StencilSnapshot = false;
+        renderingflags::UsePolygonOffset = true;
         ModelFrameTest::TearDown();
     }
 
@@ -682,5 +692,121 @@ TEST_F(ShadowTest, AnEdgeNoCastingFaceUsesCastsByTheCastingTestAndTheSectionPlan
             c.set(false);
         }
     }
-    renderingflags::SinglePassVolumes = true;
+}
+
+TEST_F(ShadowTest, AFacesShadowClassFollowsItsMaterialAndTheTransparencySwitches)
+{
+    CFace* face = Square(CPoint3d(0, 0, 3), 2.0);
+    auto* material = new CMaterial;
+    material->SetColor(CColor(200, 200, 200, 255));
+    m_model->GetMaterialManager()->AddMaterial(material);
+    Options().SetEnableTransparency(true);
+    const CVector3d down(0, 0, -1);
+    struct Case
+    {
+        const char* name;
+        double transparency;  // below 0: no material
+        bool transparentCanCast;
+        bool faceMe;
+        int shadowClass;
+    };
+    const Case cases[] = {
+        {"no material", -1.0, true, false, 2},       {"opaque", 0.0, true, false, 2},
+        {"transparency 0.2", 0.2, true, false, 3},   {"transparency 0.5", 0.5, true, false, 0},
+        {"transparent things cast not", 0.2, false, false, 0},
+        {"face-me record", 0.5, true, true, 3},
+    };
+    for (const Case& c : cases) {
+        material->SetUseTransparency(c.transparency > 0.0);
+        material->SetTransparency(std::max(c.transparency, 0.0));
+        face->SetMaterial(c.transparency < 0.0 ? nullptr : material);
+        EXPECT_EQ(CShadowVolumeWalker::GetShadowClass(&m_view, *face, down, c.transparentCanCast, c.faceMe),
+                  c.shadowClass)
+            << c.name;
+    }
+    Options().SetTransparentDisplay(true);
+    EXPECT_EQ(CShadowVolumeWalker::GetShadowClass(&m_view, *face, down, true, true), 1) << "see-through display";
+}
+
+// The developer switches that are not about the volumes: the stencil snapshot saves a
+// picture of the volumes' counts, and without the polygon offset the faces get none.
+TEST_F(ShadowTest, TheStencilSnapshotAndThePolygonOffsetSwitchesAreHonoured)
+{
+    SetSunHeight(0.6);
+    Square(CPoint3d(), 10.0);
+    Square(CPoint3d(0, 0, 3), 3.0);
+    LookDown(CPoint3d(), 24.0);
+    const std::string path = CStencilShadows::GetStencilSnapshotPath().ToUtf8();
+    std::remove(path.c_str());
+    Draw();
+    EXPECT_FALSE(std::ifstream(path).good()) << "no snapshot while the switch is off";
+    renderingflags::StencilSnapshot = true;
+    Draw();
+    renderingflags::StencilSnapshot = false;
+    std::string head(8, '\0');
+    std::ifstream(path, std::ios::binary).read(head.data(), 8);
+    std::remove(path.c_str());
+    EXPECT_EQ(head, std::string("\x89PNG\r\n\x1a\n", 8));
+
+    for (const bool offset : {false, true}) {
+        renderingflags::UsePolygonOffset = offset;
+        m_view.ResetPolygonOffset();
+        EXPECT_EQ(glIsEnabled(GL_POLYGON_OFFSET_FILL) == GL_TRUE, offset);
+    }
+}
+
+// Two-pass volumes are wound to face out of their volume: a box placed mirrored and
+// beside it unmirrored, a loose square with a cap (a little transparent) and a lone edge's closed slab cast what
+// one pass casts.
+TEST_F(ShadowTest, TwoPassVolumesCastAsOnePassAlsoMirroredWithCapsAndLoneEdges)
+{
+    const CVector3d sun = SetSunHeight(0.6);
+    Square(CPoint3d(), 14.0);
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    for (CFace* face : CGeometryBuilder(*definition).Box(CPoint3d(1, 1, 1.5), CPoint3d(6, 5, 3.5))) {
+        (void)face;
+    }
+    auto* mirrored = new CComponentInstance;
+    CTransformation mirror;
+    mirror.SetScale(-1.0, 1.0, 1.0);
+    mirrored->SetTransform(mirror);
+    definition->AddInstance(mirrored);
+    Root().Add(mirrored);
+    // Overlapping the mirrored one, so that a volume wound the wrong way would cancel.
+    auto* plain = new CComponentInstance;
+    CTransformation shift;
+    shift.SetTranslation(CVector3d(-7.0, 0.0, 0.3));
+    plain->SetTransform(shift);
+    definition->AddInstance(plain);
+    Root().Add(plain);
+    auto* glass = new CMaterial;
+    glass->SetColor(CColor(200, 200, 255, 255));
+    glass->SetUseTransparency(true);
+    glass->SetTransparency(0.2);
+    m_model->GetMaterialManager()->AddMaterial(glass);
+    Options().SetEnableTransparency(true);
+    Square(CPoint3d(4, -4, 3), 1.5)->SetMaterial(glass);
+    const CGeometryBuilder builder(Root());
+    builder.Edge(builder.Vertex(CPoint3d(-4, -5, 2)), builder.Vertex(CPoint3d(-1, -3, 3)));
+    Options().SetDisplayEdges(1);
+    Shadows().SetFromEdges(true);
+    LookDown(CPoint3d(-sun.x / sun.z * 2.0, -sun.y / sun.z * 2.0, 0), 30.0);
+    // Where both boxes throw their middles.
+    const CPoint3d overlap = Thrown(sun, CPoint3d(-3.5, 3.0, 2.6));
+    const CPoint3d lit(6.0, -6.0, 0.0);
+    Draw();
+    EXPECT_LT(Brightness(overlap), Brightness(lit) - 30);
+    const std::vector<std::uint8_t> one = m_pixels;
+    renderingflags::SinglePassVolumes = false;
+    Draw();
+    EXPECT_LT(Brightness(overlap), Brightness(lit) - 30);
+    int differing = 0;
+    int dark = 0;
+    for (std::size_t i = 0; i < m_pixels.size(); i += 4) {
+        differing += std::abs(m_pixels[i] + m_pixels[i + 1] + m_pixels[i + 2] - one[i] - one[i + 1] - one[i + 2]) > 12;
+        dark += one[i] + one[i + 1] + one[i + 2] < 300 ? 1 : 0;
+    }
+    EXPECT_GT(dark, kWidth * kHeight / 20);
+    EXPECT_LT(differing, kWidth * kHeight / 100);
 }
