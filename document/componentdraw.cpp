@@ -142,14 +142,23 @@ void PopSectionPlane(ITarnisView* view, CSectionPlane* plane)
 
 // The cut of the component's own active plane and the component's section planes,
 // drawn once that plane no longer clips: both lie in it.
+// Under stencil shadows the planes' see-through fill goes over the scene once, in the
+// lit pass with the stencil test off: drawn in the dark pass it would veil only the
+// shadowed pixels, which the lit pass keeps, and a shadow behind a plane would show
+// lighter than the sunlit ground beside it.
 void DrawSectionPlanes(ITarnisView* view, CSectionPlane* active, const std::vector<CDrawingElement*>& planes)
 {
     const CRenderingOptions* options = view->GetRenderingOptions();
-    if (options != nullptr && options->GetShadowPass() == 2) {
-        return;
-    }
-    for (CDrawingElement* plane : planes) {
-        plane->Draw(view);
+    const int shadowPass = options != nullptr ? options->GetShadowPass() : 0;
+    if (shadowPass != 1 && !planes.empty()) {
+        const bool stencil = shadowPass == 2 && view->SetCapability(glenum::kStencilTest, false);
+        for (CDrawingElement* plane : planes) {
+            plane->Draw(view);
+        }
+        view->EndPrimitive();
+        if (stencil) {
+            view->SetCapability(glenum::kStencilTest, true);
+        }
     }
     // After the planes, whose fill writes no depth, so that it never veils the cut.
     if (active != nullptr && view->GetDrawMode() != IModelView::kDrawModeSelection) {

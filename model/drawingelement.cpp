@@ -6,6 +6,7 @@
 #include "document/layermanager.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
+#include "document/renderingoptions.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
 #include "foundation/transformation.h"
@@ -21,12 +22,13 @@ IMPLEMENT_SERIAL(CDrawingElement, CEntity, VERSIONABLE_SCHEMA | 9)
 
 namespace {
 
-// The rendering options do not carry these settings yet; their defaults stand in.
-bool ShowsHiddenGeometry(const ITarnisView* /*view*/)
+bool ShowsHiddenGeometry(const ITarnisView* view)
 {
-    return false;
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    return options != nullptr && options->IsShowHiddenGeometry();
 }
 
+// The rendering options do not carry these settings yet; their defaults stand in.
 bool ColorsByLayer(const ITarnisView* /*view*/)
 {
     return false;

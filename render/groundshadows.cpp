@@ -13,6 +13,7 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
+#include "drawapi/renderingflags.h"
 #include "model/edge.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
@@ -120,6 +121,7 @@ void CGroundShadows::Draw(CComponent& root, bool seeThrough)
         return;
     }
     m_fromEdges = context.fromEdges;
+    m_light = -sun;
     m_view.EndPrimitive();
     double matrix[16];
     MakePlanarShadowMatrix(kGround, sun, 0.0, matrix);
@@ -171,53 +173,17 @@ void CGroundShadows::DrawComponent(CComponent& component, const CTransformation&
         return;
     }
     const CTransformation* t = transform.IsIdentity() ? nullptr : &transform;
-    const CVector3d light = -m_view.GetModel()->GetShadowInfo()->GetSunDirection();
+    const std::size_t sections = m_sections.size();
+    CShadowVolumeWalker::AddActiveSection(&m_view, component, t, m_sections);
     for (CDrawingElement* entity : component.GetEntityList()) {
-        if (entity->GetTypeId() != kTypeFace) {
-            continue;
+        if (entity->GetTypeId() == kTypeFace) {
+            DrawFace(static_cast<CFace&>(*entity), t);
         }
-        auto* face = static_cast<CFace*>(entity);
-        const int shadowClass = CShadowVolumeWalker::GetShadowClass(&m_view, *face, light);
-        face->SetFlagBits(CShadowVolumeWalker::kShadowModeMask, false);
-        face->SetFlagBits(static_cast<std::uint32_t>(shadowClass) << CShadowVolumeWalker::kShadowModeShift, true);
-        if (shadowClass == 0) {
-            continue;
-        }
-        CFacePolygon polygon;
-        polygon.Build(*face, t, false, &m_view);
-        if (polygon.GetLoopCount() == 0 || polygon.GetPlane().IsEqual(kGround, false, 0.001) ||
-            std::abs(DotProduct(polygon.GetPlane().GetNormal(), light)) < 1e-9) {
-            continue;
-        }
-        double lowest = 1e300;
-        for (const CPoint3d& p : polygon.GetPoints()) {
-            lowest = std::min(lowest, p.z);
-        }
-        if (lowest <= 0.001) {
-            continue;
-        }
-        m_view.EndPrimitive();
-        polygon.Draw(false);
     }
     for (CDrawingElement* entity : component.GetEntityList()) {
         const int type = entity->GetTypeId();
         if (type == kTypeEdge && m_fromEdges) {
-            auto& edge = static_cast<CEdge&>(*entity);
-            if (edge.GetStartVertex() == nullptr || edge.GetEndVertex() == nullptr || !edge.CastsShadows() ||
-                !edge.IsShown(&m_view) || UsedByCastingFace(edge)) {
-                continue;
-            }
-            CPoint3d a = edge.GetStartVertex()->GetPosition();
-            CPoint3d b = edge.GetEndVertex()->GetPosition();
-            if (t != nullptr) {
-                t->TransformPoint(a);
-                t->TransformPoint(b);
-            }
-            if (ClipSegmentAbovePlane(a, b, kGround)) {
-                m_view.BeginPrimitive(GL_LINES);
-                m_view.VertexV(a);
-                m_view.VertexV(b);
-            }
+            DrawEdge(static_cast<CEdge&>(*entity), t);
         } else if (type == kTypeComponentInstance || type == kTypeGroup) {
             auto* instance = static_cast<CComponentInstance*>(entity);
             if (instance->GetDefinition() != nullptr && instance->CastsShadows() && instance->IsShown(&m_view)) {
@@ -225,4 +191,87 @@ void CGroundShadows::DrawComponent(CComponent& component, const CTransformation&
             }
         }
     }
+    m_sections.resize(sections);
+}
+
+void CGroundShadows::DrawFace(CFace& face, const CTransformation* transform)
+{
+    int shadowClass = CShadowVolumeWalker::GetShadowClass(&m_view, face, m_light, renderingflags::TransparentCanCast);
+    CFacePolygon polygon;
+    double lowest = 0.0;
+    bool kept = false;
+    if (shadowClass != 0) {
+        polygon.Build(face, transform, false, &m_view);
+        lowest = 1e300;
+        for (const CPoint3d& p : polygon.GetPoints()) {
+            lowest = std::min(lowest, p.z);
+        }
+        kept = CutBySections(polygon);
+        // What the section planes hold or cut away casts nothing, and its edges cast as
+        // if it were not there.
+        if (!kept && renderingflags::UseClipPlanes) {
+            shadowClass = 0;
+        }
+    }
+    face.SetFlagBits(CShadowVolumeWalker::kShadowModeMask, false);
+    face.SetFlagBits(static_cast<std::uint32_t>(shadowClass) << CShadowVolumeWalker::kShadowModeShift, true);
+    // Standing on the ground, or sunk into it, a face's shadow would be its own base.
+    if (!kept || lowest <= 0.001 || polygon.GetPlane().IsEqual(kGround, false, 0.001) ||
+        std::abs(DotProduct(polygon.GetPlane().GetNormal(), m_light)) < 1e-9) {
+        return;
+    }
+    m_view.EndPrimitive();
+    polygon.Draw(false);
+}
+
+bool CGroundShadows::CutBySections(CFacePolygon& polygon) const
+{
+    if (polygon.GetLoopCount() == 0) {
+        return false;
+    }
+    for (const CPlane3d& plane : m_sections) {
+        if (polygon.GetPlane().IsEqual(plane, false, 0.001) || !polygon.ClipByPlane(plane)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The edge is drawn as the one outlined side of a triangle in line mode, so that the
+// line polygon offset lays its shadow behind the model's faces on the ground as the
+// faces' shadows lie.
+void CGroundShadows::DrawEdge(CEdge& edge, const CTransformation* transform)
+{
+    if (edge.GetStartVertex() == nullptr || edge.GetEndVertex() == nullptr || !edge.CastsShadows() ||
+        !edge.IsShown(&m_view) || UsedByCastingFace(edge)) {
+        return;
+    }
+    CPoint3d a = edge.GetStartVertex()->GetPosition();
+    CPoint3d b = edge.GetEndVertex()->GetPosition();
+    if (transform != nullptr) {
+        transform->TransformPoint(a);
+        transform->TransformPoint(b);
+    }
+    if (!CShadowVolumeWalker::PassesCastingTest(&m_view, edge, a, b, m_light, transform,
+                                                renderingflags::TransparentCanCast) ||
+        !ClipSegmentAbovePlane(a, b, kGround) ||
+        (renderingflags::UseClipPlanes && !CShadowVolumeWalker::ClipSegmentByPlanes(a, b, m_sections))) {
+        return;
+    }
+    CVector3d along = b - a;
+    along.Normalize();
+    const CPoint3d third = a + (std::abs(along.z - 1.0) <= 0.001 ? CVector3d(1, 0, 0) : CVector3d(0, 0, 1));
+    m_view.EndPrimitive();
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    glEnable(GL_POLYGON_OFFSET_LINE);
+    glBegin(GL_TRIANGLES);
+    glEdgeFlag(GL_TRUE);
+    glVertex3d(a.x, a.y, a.z);
+    glEdgeFlag(GL_FALSE);
+    glVertex3d(b.x, b.y, b.z);
+    glVertex3d(third.x, third.y, third.z);
+    glEnd();
+    glEdgeFlag(GL_TRUE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glDisable(GL_POLYGON_OFFSET_LINE);
 }

@@ -1,15 +1,22 @@
 #pragma once
 // CGroundShadows: the shadows the sun casts on the ground, drawn before the model by
-// flattening every casting face (and, while edges cast, every edge no casting face
-// uses) onto z = 0 along the sun with the planar shadow matrix, in one flat colour
-// darker than the ground. The flattened casters are compiled once into the shadow
+// flattening every casting face (and, while edges cast, every edge that no casting face
+// uses and that casts in its own right) onto z = 0 along the sun with the planar shadow
+// matrix, as far as the active section planes keep them, in one flat colour darker
+// than the ground. The flattened casters are compiled once into the shadow
 // information's display list and replayed while the model is unchanged.
 
 #include <cstdint>
+#include <vector>
 
 #include "foundation/color.h"
+#include "foundation/plane3d.h"
+#include "foundation/vector3d.h"
 
 class CComponent;
+class CEdge;
+class CFace;
+class CFacePolygon;
 class CShadowInfo;
 class CTarnisView;
 class CTransformation;
@@ -29,8 +36,17 @@ public:
 private:
     void DrawCasters(CComponent& root, CShadowInfo& info);
     void DrawComponent(CComponent& component, const CTransformation& transform, int depth);
+    void DrawFace(CFace& face, const CTransformation* transform);
+    void DrawEdge(CEdge& edge, const CTransformation* transform);
+    // False when an active section plane holds the polygon or cuts it all away; else
+    // the polygon keeps what every plane keeps.
+    [[nodiscard]] bool CutBySections(CFacePolygon& polygon) const;
     [[nodiscard]] std::uint64_t GetModelStamp() const;
 
     CTarnisView& m_view;
     bool m_fromEdges = false;
+    // The direction the sunlight travels.
+    CVector3d m_light;
+    // The active section planes of the components being walked, in model space.
+    std::vector<CPlane3d> m_sections;
 };

@@ -29,7 +29,13 @@ bool IsParallel(const CVector3d& u, const CVector3d& v)
 
 }  // namespace
 
-ShadowVolumeContext::ShadowVolumeContext() : m_savedSuppression(AreClipPlanesSuppressed()) {}
+ShadowVolumeContext::ShadowVolumeContext()
+    : singlePass(renderingflags::SinglePassVolumes),
+      eliminateNonProfileEdges(renderingflags::EliminateNonProfileEdges),
+      transparentCanCast(renderingflags::TransparentCanCast),
+      m_savedSuppression(AreClipPlanesSuppressed())
+{
+}
 
 ShadowVolumeContext::~ShadowVolumeContext()
 {
@@ -167,6 +173,104 @@ bool GetEdgeSidePlane(const CPoint3d& a, const CPoint3d& b, const ShadowVolumeCo
         plane.Reverse();
     }
     return true;
+}
+
+namespace {
+
+// The slab's top corners (start + o, end + o, end - o, start - o) and below them their
+// projections onto the plane.
+bool GetSlabCorners(const CPoint3d& start, const CPoint3d& end, const CVector3d& light, const CPlane3d& plane,
+                    double halfWidth, CPoint3d top[4], CPoint3d bottom[4])
+{
+    CVector3d offset = light.CrossProduct(end - start);
+    if (offset.GetLength() == 0.0) {
+        return false;
+    }
+    offset.Normalize();
+    offset *= halfWidth;
+    top[0] = start + offset;
+    top[1] = end + offset;
+    top[2] = end + (-offset);
+    top[3] = start + (-offset);
+    for (int i = 0; i < 4; ++i) {
+        CPoint3d quad[4];
+        if (!AddExtrudedQuad(top[i], top[i], light, plane, quad)) {
+            return false;
+        }
+        bottom[i] = quad[1];
+    }
+    return true;
+}
+
+void Vertex(const CPoint3d& p)
+{
+    glVertex3d(p.x, p.y, p.z);
+}
+
+}  // namespace
+
+bool EmitEdgeShadowQuad(const CPoint3d& start, const CPoint3d& end, const CVector3d& light, const CPlane3d& plane,
+                        double halfWidth)
+{
+    CPoint3d top[4];
+    CPoint3d bottom[4];
+    if (!GetSlabCorners(start, end, light, plane, halfWidth, top, bottom)) {
+        return false;
+    }
+    // The top faces the light; the bottom, the same corners the other way round, away.
+    for (int i = 0; i < 4; ++i) {
+        Vertex(top[i]);
+    }
+    for (int i = 3; i >= 0; --i) {
+        Vertex(bottom[i]);
+    }
+    for (int i = 0; i < 4; ++i) {
+        const int next = (i + 1) % 4;
+        Vertex(top[i]);
+        Vertex(bottom[i]);
+        Vertex(bottom[next]);
+        Vertex(top[next]);
+    }
+    return true;
+}
+
+bool DrawEdgeShadowQuad(const CPoint3d& start, const CPoint3d& end, const CVector3d& light, const CPlane3d& plane,
+                        double halfWidth)
+{
+    CPoint3d top[4];
+    CPoint3d bottom[4];
+    if (!GetSlabCorners(start, end, light, plane, halfWidth, top, bottom)) {
+        return false;
+    }
+    const GLboolean offsetOn = glIsEnabled(GL_POLYGON_OFFSET_FILL);
+    glDisable(GL_POLYGON_OFFSET_FILL);
+    glBegin(GL_QUADS);
+    for (int i = 0; i < 4; ++i) {
+        Vertex(top[i]);
+    }
+    for (int i = 3; i >= 0; --i) {
+        Vertex(bottom[i]);
+    }
+    glEnd();
+    glBegin(GL_QUAD_STRIP);
+    for (int i = 0; i <= 4; ++i) {
+        Vertex(top[i % 4]);
+        Vertex(bottom[i % 4]);
+    }
+    glEnd();
+    if (offsetOn) {
+        glEnable(GL_POLYGON_OFFSET_FILL);
+    }
+    return true;
+}
+
+void DrawCachedEdgeShadows(ITarnisView* view, const std::vector<CPoint3d>& segments, const CVector3d& light,
+                           const CPlane3d& plane)
+{
+    for (std::size_t i = 0; i + 1 < segments.size(); i += 2) {
+        const CPoint3d middle = segments[i] + (segments[i + 1] - segments[i]) * 0.5;
+        (void)DrawEdgeShadowQuad(segments[i], segments[i + 1], light, plane, view->PixelsToModelLength(1.0, middle));
+    }
 }
 
 void MakePlanarShadowMatrix(const CPlane3d& plane, const CVector3d& light, double w, double matrix[16])

@@ -9,6 +9,8 @@
 // The context lives for one frame on the stack; when it ends it gives the section
 // planes' clip-plane suppression back the state it found.
 
+#include <vector>
+
 #include "foundation/line3d.h"
 #include "foundation/plane3d.h"
 #include "foundation/point3d.h"
@@ -45,6 +47,17 @@ struct ShadowVolumeContext
     bool countEyeInside = false;
     int eyeInsideCount = 0;
     bool zFail = false;
+    // The developer switches the volumes read, as they stood when the context was made.
+    bool singlePass = true;
+    bool eliminateNonProfileEdges = true;
+    bool transparentCanCast = true;
+    // Asks a casting face for its cap at once (with the face-me fix); the pass never sets it.
+    bool faceMeShadowClass = false;
+    // Two-pass volumes: lone edges hand their segments to the shadow information's list,
+    // which the pass turns into slabs, instead of drawing them.
+    bool collectEdges = false;
+    // The volumes go into the shadow information's second display list while drawn.
+    bool compiling = false;
 
 private:
     void SetCamera(ITarnisView* view);
@@ -69,6 +82,19 @@ bool ClipSegmentAbovePlane(CPoint3d& a, CPoint3d& b, const CPlane3d& plane);
 // the edge runs along the light or the eye lies in the plane.
 bool GetEdgeSidePlane(const CPoint3d& a, const CPoint3d& b, const ShadowVolumeContext& context, CPlane3d& plane,
                       CVector3d& direction);
+
+// The closed slab a lone edge casts: a quad of the given half-width across the light
+// through the edge, its projection along the light onto the plane, and the four sides
+// between them, each wound to face out of the slab. Polygon offset stays off meanwhile.
+// False when a line along the light misses the plane.
+bool DrawEdgeShadowQuad(const CPoint3d& start, const CPoint3d& end, const CVector3d& light, const CPlane3d& plane,
+                        double halfWidth);
+// The same vertices into quads the caller has opened (GL_QUADS).
+bool EmitEdgeShadowQuad(const CPoint3d& start, const CPoint3d& end, const CVector3d& light, const CPlane3d& plane,
+                        double halfWidth);
+// A slab for each segment (two points a record) of the list, one pixel wide at its middle.
+void DrawCachedEdgeShadows(ITarnisView* view, const std::vector<CPoint3d>& segments, const CVector3d& light,
+                           const CPlane3d& plane);
 
 // Column-major matrix that flattens geometry onto the plane along the light: w 0 for a
 // direction, 1 for a point light.

@@ -10,6 +10,7 @@
 #include "document/componentinstance.h"
 #include "document/material.h"
 #include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
 #include "drawapi/renderingflags.h"
 #include "drawapi/tarnisview.h"
 #include "model/edge.h"
@@ -47,6 +48,83 @@ CPoint3d WorldPoint(const CPoint3d& point, const CTransformation* transform)
         transform->TransformPoint(p);
     }
     return p;
+}
+
+CVector3d WorldNormal(const CEdgeUse& use, const CTransformation* transform)
+{
+    const CVector3d n = WorldPlane(*use.GetFace(), transform).GetNormal();
+    return use.IsReversed() ? -n : n;
+}
+
+// Calls visit for each use of the edge, in the order of its ring.
+template <class Visit>
+void ForEachUse(const CEdge& edge, Visit visit)
+{
+    CEdgeUse* first = edge.GetFirstEdgeUse();
+    for (CEdgeUse* use = first; use != nullptr;) {
+        visit(*use);
+        use = use->GetNextAroundEdge();
+        if (use == first) {
+            break;
+        }
+    }
+}
+
+// The direction across the segment d into its face, for a loop running round the normal
+// n as a face's loops do; a mirroring transformation turns the loops the other way.
+CVector3d Inward(const CVector3d& n, const CVector3d& d, const CTransformation* transform)
+{
+    const CVector3d across = n.CrossProduct(d);
+    return transform != nullptr && transform->IsMirrored() ? -across : across;
+}
+
+bool IsCasting(const CEdgeUse& use)
+{
+    const CFace* face = use.GetFace();
+    return face != nullptr && GetShadowMode(*face) != 0;
+}
+
+// The profile test with the light in place of the line of sight: the faces of the edge
+// all turn the same way to the light. The notes the drawing pass keeps on the edges are
+// about the eye, so every face is asked.
+bool IsProfileFromLight(const CEdge& edge, const CPoint3d& start, const CPoint3d& end, const CVector3d& light,
+                        const CTransformation* transform)
+{
+    const CEdgeUse* first = edge.GetFirstEdgeUse();
+    if (first == nullptr || first->GetNextAroundEdge() == nullptr || first->GetNextAroundEdge() == first) {
+        return true;
+    }
+    const CVector3d d = end - start;
+    const double dd = DotProduct(d, d);
+    const CVector3d c = light.CrossProduct(d);
+    if (dd == 0.0 || DotProduct(c, c) == 0.0) {
+        return false;
+    }
+    int reference = 0;
+    bool profile = true;
+    ForEachUse(edge, [&](const CEdgeUse& use) {
+        if (use.GetFace() == nullptr) {
+            return;
+        }
+        const double side = DotProduct(WorldNormal(use, transform).CrossProduct(d), c) / dd;
+        if (std::abs(side) < 0.001) {
+            return;
+        }
+        const int sign = side > 0.0 ? 1 : -1;
+        if (reference == 0) {
+            reference = sign;
+        } else if (sign != reference) {
+            profile = false;
+        }
+    });
+    return profile;
+}
+
+bool IsAlongLight(const CPoint3d& start, const CPoint3d& end, const CVector3d& light)
+{
+    const CVector3d d = end - start;
+    const double length = d.GetLength() * light.GetLength();
+    return length == 0.0 || d.CrossProduct(light).GetLength() / length < 0.001;
 }
 
 bool FacesEye(const CPlane3d& plane, const ShadowVolumeContext& context)
@@ -93,7 +171,8 @@ void CShadowVolumeWalker::Walk(CComponent& root)
     m_facingCounts.clear();
 }
 
-int CShadowVolumeWalker::GetShadowClass(ITarnisView* view, const CFace& face, const CVector3d& light)
+int CShadowVolumeWalker::GetShadowClass(ITarnisView* view, const CFace& face, const CVector3d& light,
+                                        bool transparentCanCast, bool faceMe)
 {
     if (!face.IsShown(view) || !face.CastsShadows()) {
         return 0;
@@ -102,18 +181,78 @@ int CShadowVolumeWalker::GetShadowClass(ITarnisView* view, const CFace& face, co
     if (options != nullptr && options->IsTransparentDisplay()) {
         return 1;
     }
+    if (faceMe && renderingflags::FixFaceMeShadows) {
+        return 3;
+    }
     const bool lightSideFront = DotProduct(face.GetNormal(), light) < 0.0;
     const CMaterial* material = face.GetSideMaterial(view, lightSideFront, nullptr);
     if (material == nullptr) {
         return 2;
     }
     if (options != nullptr && options->IsEnableTransparency() && material->IsTransparent()) {
-        return material->GetTransparency() <= 0.3 ? 3 : 0;
+        return transparentCanCast && material->GetTransparency() <= 0.3 ? 3 : 0;
     }
     if (!material->IsOpaque()) {
         return 0;
     }
     return material->IsFullyTransparent() ? 3 : 2;
+}
+
+bool CShadowVolumeWalker::PassesCastingTest(ITarnisView* view, const CEdge& edge, const CPoint3d& start,
+                                            const CPoint3d& end, const CVector3d& light,
+                                            const CTransformation* transform, bool transparentCanCast)
+{
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    if (options == nullptr) {
+        return true;
+    }
+    if (!options->IsTransparentDisplay() && options->IsEnableTransparency() && options->GetEdgeColorMode() == 0) {
+        const CMaterial* material = edge.GetDisplayMaterial(view);
+        if (material != nullptr && material->IsTransparent() &&
+            (!transparentCanCast || material->GetTransparency() > 0.3)) {
+            return false;
+        }
+    }
+    if (edge.IsSelected() || options->IsShowHiddenGeometry()) {
+        return true;
+    }
+    if (edge.IsSoft() && options->IsHideSoftEdges()) {
+        return IsProfileFromLight(edge, start, end, light, transform);
+    }
+    return true;
+}
+
+bool CShadowVolumeWalker::ClipSegmentByPlanes(CPoint3d& start, CPoint3d& end, const std::vector<CPlane3d>& planes)
+{
+    CPoint3d a = start;
+    CPoint3d b = end;
+    for (const CPlane3d& plane : planes) {
+        if (!ClipSegmentAbovePlane(a, b, plane)) {
+            return false;
+        }
+    }
+    if ((b - a).GetLength() < 0.001) {
+        return false;
+    }
+    start = a;
+    end = b;
+    return true;
+}
+
+void CShadowVolumeWalker::AddActiveSection(ITarnisView* view, CComponent& component,
+                                           const CTransformation* transform, std::vector<CPlane3d>& planes)
+{
+    auto* section = dynamic_cast<CSectionPlane*>(component.GetActiveSectionPlane());
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    if (section == nullptr || section->GetParent() != &component || options == nullptr ||
+        (options->GetSectionFlags() & CRenderingOptions::kSectionCutsShown) == 0) {
+        return;
+    }
+    CPlane3d plane = section->GetPlane();
+    if (transform != nullptr) {
+        transform->TransformPlane(plane);
+    }
+    planes.push_back(plane);
 }
 
 void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransformation& transform, int depth)
@@ -123,16 +262,7 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
     }
     const CTransformation* t = transform.IsIdentity() ? nullptr : &transform;
     const std::size_t sections = m_sections.size();
-    auto* section = dynamic_cast<CSectionPlane*>(component.GetActiveSectionPlane());
-    const CRenderingOptions* options = m_view->GetRenderingOptions();
-    if (section != nullptr && section->GetParent() == &component && options != nullptr &&
-        (options->GetSectionFlags() & CRenderingOptions::kSectionCutsShown) != 0) {
-        CPlane3d plane = section->GetPlane();
-        if (t != nullptr) {
-            t->TransformPlane(plane);
-        }
-        m_sections.push_back(plane);
-    }
+    AddActiveSection(m_view, component, t, m_sections);
     // Around a closed solid the faces on both sides of an edge extrude it alike: one quad
     // does for both. The single walls count a pixel once per solid, not once per face,
     // which the depth-fail caps and the eye count (both per face) would not match.
@@ -142,7 +272,7 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
     for (CDrawingElement* entity : entities) {
         if (entity->GetTypeId() == kTypeFace) {
             auto* face = static_cast<CFace*>(entity);
-            const int shadowClass = GetShadowClass(m_view, *face, m_context.light);
+            const int shadowClass = ClassifyFace(*face, t);
             face->SetFlagBits(kShadowModeMask | CTerminatorFaces::kClassMask, false);
             face->SetFlagBits(static_cast<std::uint32_t>(shadowClass) << kShadowModeShift, true);
         }
@@ -158,8 +288,8 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
             continue;
         }
         auto& edge = static_cast<CEdge&>(*entity);
-        if (!CountEdge(edge, t) && m_context.fromEdges && edge.CastsShadows() && edge.IsShown(m_view)) {
-            EmitEdgeSlab(edge, t);
+        if (!CountEdge(edge, t)) {
+            EmitLoneEdge(edge, t);
         }
     }
     for (CDrawingElement* entity : entities) {
@@ -180,10 +310,22 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
     m_sections.resize(sections);
 }
 
-bool CShadowVolumeWalker::CutBySections(CFacePolygon& polygon) const
+int CShadowVolumeWalker::ClassifyFace(const CFace& face, const CTransformation* transform) const
+{
+    const int shadowClass =
+        GetShadowClass(m_view, face, m_context.light, m_context.transparentCanCast, m_context.faceMeShadowClass);
+    if (shadowClass == 0 || m_sections.empty() || !renderingflags::UseClipPlanes) {
+        return shadowClass;
+    }
+    CFacePolygon polygon;
+    polygon.Build(face, transform, false, m_view);
+    return CutBySections(polygon) ? shadowClass : 0;
+}
+
+bool CShadowVolumeWalker::CutBySections(CFacePolygon& polygon, bool coplanarCasts) const
 {
     for (const CPlane3d& plane : m_sections) {
-        if (polygon.GetPlane().IsEqual(plane, false, 0.001) || !polygon.ClipByPlane(plane)) {
+        if ((!coplanarCasts && polygon.GetPlane().IsEqual(plane, false, 0.001)) || !polygon.ClipByPlane(plane)) {
             return false;
         }
     }
@@ -192,44 +334,78 @@ bool CShadowVolumeWalker::CutBySections(CFacePolygon& polygon) const
 
 bool CShadowVolumeWalker::CountEdge(CEdge& edge, const CTransformation* transform)
 {
-    m_facingCounts[&edge] = 0;
-    if (edge.GetStartVertex() == nullptr || edge.GetEndVertex() == nullptr) {
-        return false;
+    std::int32_t& count = m_facingCounts[&edge];
+    count = 0;
+    bool casting = false;
+    ForEachUse(edge, [&](const CEdgeUse& use) { casting = casting || IsCasting(use); });
+    if (!casting || edge.GetStartVertex() == nullptr || edge.GetEndVertex() == nullptr) {
+        return casting;
     }
     const CPoint3d start = WorldPoint(edge.GetStartVertex()->GetPosition(), transform);
     const CPoint3d end = WorldPoint(edge.GetEndVertex()->GetPosition(), transform);
-    CPlane3d side;
-    CVector3d direction;
-    const bool hasPlane = GetEdgeSidePlane(start, end, m_context, side, direction);
-    CVector3d d = end - start;
-    d.Normalize();
-    int count = 0;
-    bool casting = false;
-    CEdgeUse* first = edge.GetFirstEdgeUse();
-    for (CEdgeUse* use = first; use != nullptr;) {
-        const CFace* face = use->GetFace();
-        if (face != nullptr && GetShadowMode(*face) != 0) {
-            casting = true;
-            if (hasPlane) {
-                const CVector3d n = WorldPlane(*face, transform).GetNormal();
-                CVector3d across = n.CrossProduct(use->IsReversed() ? -d : d);
+    if (IsAlongLight(start, end, m_context.light)) {
+        return true;
+    }
+    if (m_context.singlePass) {
+        CPlane3d side;
+        CVector3d direction;
+        if (!GetEdgeSidePlane(start, end, m_context, side, direction)) {
+            return true;
+        }
+        CVector3d d = end - start;
+        d.Normalize();
+        ForEachUse(edge, [&](const CEdgeUse& use) {
+            if (IsCasting(use)) {
+                CVector3d across = Inward(WorldNormal(use, transform), d, transform);
                 across.Normalize();
                 count += DotProduct(across, side.GetNormal()) > 0.0 ? 1 : -1;
             }
-        }
-        use = use->GetNextAroundEdge();
-        if (use == first) {
-            break;
-        }
+        });
+        return true;
     }
-    m_facingCounts[&edge] = count;
-    return casting;
+    const CVector3d c = m_context.light.CrossProduct(end - start);
+    if (c.x == 0.0 && c.y == 0.0 && c.z == 0.0) {
+        return true;
+    }
+    ForEachUse(edge, [&](const CEdgeUse& use) {
+        if (IsCasting(use)) {
+            const double side = DotProduct(WorldNormal(use, transform).CrossProduct(end - start), c);
+            count += side > 0.0 ? 1 : (side < 0.0 ? -1 : 0);
+        }
+    });
+    return true;
 }
 
-void CShadowVolumeWalker::EmitEdgeSlab(const CEdge& edge, const CTransformation* transform)
+void CShadowVolumeWalker::EmitLoneEdge(const CEdge& edge, const CTransformation* transform)
 {
+    if (!m_context.fromEdges || !edge.CastsShadows() || edge.GetStartVertex() == nullptr ||
+        edge.GetEndVertex() == nullptr || !edge.IsShown(m_view)) {
+        return;
+    }
     CPoint3d start = WorldPoint(edge.GetStartVertex()->GetPosition(), transform);
     CPoint3d end = WorldPoint(edge.GetEndVertex()->GetPosition(), transform);
+    if (IsAlongLight(start, end, m_context.light) ||
+        !PassesCastingTest(m_view, edge, start, end, m_context.light, transform, m_context.transparentCanCast) ||
+        (renderingflags::UseClipPlanes && !ClipSegmentByPlanes(start, end, m_sections))) {
+        return;
+    }
+    if (m_context.singlePass) {
+        EmitEdgeSlab(start, end);
+    } else if (m_context.collectEdges && m_context.shadowInfo != nullptr) {
+        std::vector<CPoint3d>& segments = m_context.shadowInfo->GetScratchList();
+        segments.push_back(start);
+        segments.push_back(end);
+    } else {
+        const CPoint3d middle = start + (end - start) * 0.5;
+        (void)DrawEdgeShadowQuad(start, end, m_context.light, m_context.floor,
+                                 m_view->PixelsToModelLength(1.0, middle));
+    }
+}
+
+// Thin enough to stay inside its pixel, the slab is counted by its front and its back
+// as any volume; it has no far cap, which lies below everything that receives shadows.
+void CShadowVolumeWalker::EmitEdgeSlab(CPoint3d start, CPoint3d end)
+{
     CPlane3d side;
     CVector3d eyeVector;
     if (!GetEdgeSidePlane(start, end, m_context, side, eyeVector)) {
@@ -277,8 +453,33 @@ void CShadowVolumeWalker::EmitEdgeSlab(const CEdge& edge, const CTransformation*
     }
 }
 
+void CShadowVolumeWalker::DrawCap(CFacePolygon& polygon, bool reverse)
+{
+    // A face lies outside its own volume: its near cap is pushed behind the face, so
+    // that where the face itself is seen the cap counts with the rest of the volume
+    // behind it, not as a piece in front (which a shared depth would leave to chance).
+    GLfloat factor = 0.0F;
+    GLfloat units = 0.0F;
+    glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &factor);
+    glGetFloatv(GL_POLYGON_OFFSET_UNITS, &units);
+    const GLboolean offsetOn = glIsEnabled(GL_POLYGON_OFFSET_FILL);
+    glEnable(GL_POLYGON_OFFSET_FILL);
+    glPolygonOffset(factor + 2.0F, units + 2.0F);
+    polygon.Draw(reverse);
+    glPolygonOffset(factor, units);
+    if (offsetOn) {
+        glEnable(GL_POLYGON_OFFSET_FILL);
+    } else {
+        glDisable(GL_POLYGON_OFFSET_FILL);
+    }
+}
+
 void CShadowVolumeWalker::EmitFace(CFace& face, int shadowClass, const CTransformation* transform, bool closedSolid)
 {
+    if (!m_context.singlePass) {
+        EmitFaceTwoPass(face, shadowClass, transform);
+        return;
+    }
     CFacePolygon polygon;
     polygon.Build(face, transform, false, m_view);
     if (polygon.GetLoopCount() == 0 || (renderingflags::UseClipPlanes && !CutBySections(polygon))) {
@@ -287,6 +488,7 @@ void CShadowVolumeWalker::EmitFace(CFace& face, int shadowClass, const CTransfor
     const CPlane3d& plane = polygon.GetPlane();
     const CVector3d n = plane.GetNormal();
     const double nl = DotProduct(n, m_context.light);
+    const bool counterMode = m_context.eliminateNonProfileEdges || closedSolid;
     for (int loop = 0; loop < polygon.GetLoopCount(); ++loop) {
         for (int i = 0; i < polygon.LoopPointCount(loop); ++i) {
             CPoint3d p;
@@ -294,7 +496,7 @@ void CShadowVolumeWalker::EmitFace(CFace& face, int shadowClass, const CTransfor
             CEdgeUse* use = polygon.GetLoopEdge(loop, i, p, q);
             CEdge* edge = use != nullptr ? use->GetEdge() : nullptr;
             bool facesEye = false;
-            if (edge != nullptr) {
+            if (edge != nullptr && counterMode) {
                 const auto found = m_facingCounts.find(edge);
                 const std::int32_t count = found != m_facingCounts.end() ? found->second : 0;
                 if (count == 0) {
@@ -310,7 +512,7 @@ void CShadowVolumeWalker::EmitFace(CFace& face, int shadowClass, const CTransfor
                 }
                 CVector3d d = q - p;
                 d.Normalize();
-                CVector3d across = n.CrossProduct(d);
+                CVector3d across = Inward(n, d, transform);
                 across.Normalize();
                 facesEye = DotProduct(across, side.GetNormal()) > 0.0;
             }
@@ -321,24 +523,8 @@ void CShadowVolumeWalker::EmitFace(CFace& face, int shadowClass, const CTransfor
         }
     }
     if (m_context.zFail || shadowClass == 3) {
-        // A face lies outside its own volume: its near cap is pushed behind the face, so
-        // that where the face itself is seen the cap counts with the rest of the volume
-        // behind it, not as a piece in front (which a shared depth would leave to chance).
-        GLfloat factor = 0.0F;
-        GLfloat units = 0.0F;
-        glGetFloatv(GL_POLYGON_OFFSET_FACTOR, &factor);
-        glGetFloatv(GL_POLYGON_OFFSET_UNITS, &units);
-        const GLboolean offsetOn = glIsEnabled(GL_POLYGON_OFFSET_FILL);
-        glEnable(GL_POLYGON_OFFSET_FILL);
-        glPolygonOffset(factor + 2.0F, units + 2.0F);
         SetShadowVolumeStencilOp(m_context, FacesEye(plane, m_context) == (nl < 0.0));
-        polygon.Draw(false);
-        glPolygonOffset(factor, units);
-        if (offsetOn) {
-            glEnable(GL_POLYGON_OFFSET_FILL);
-        } else {
-            glDisable(GL_POLYGON_OFFSET_FILL);
-        }
+        DrawCap(polygon, false);
     }
     if (m_context.zFail) {
         SetShadowVolumeStencilOp(m_context, DotProduct(m_context.light, m_context.floor.GetNormal()) > 0.0);
@@ -351,6 +537,55 @@ void CShadowVolumeWalker::EmitFace(CFace& face, int shadowClass, const CTransfor
     }
     if (m_context.countEyeInside && HoldsEye(polygon, m_context)) {
         ++m_context.eyeInsideCount;
+    }
+}
+
+// Every piece faces out of the face's volume: the side quads as the loop runs when the
+// face's front is toward the light, the other way round when its back is (or when the
+// instance mirrors, which turns the loops).
+void CShadowVolumeWalker::EmitFaceTwoPass(CFace& face, int shadowClass, const CTransformation* transform)
+{
+    CFacePolygon polygon;
+    polygon.Build(face, transform, false, m_view);
+    const CVector3d n = polygon.GetPlane().GetNormal();
+    const double nl = DotProduct(n, m_context.light);
+    if (nl == 0.0 || polygon.GetLoopCount() == 0 ||
+        (renderingflags::UseClipPlanes && !CutBySections(polygon, true))) {
+        return;
+    }
+    const bool reverse = (nl > 0.0) != (transform != nullptr && transform->IsMirrored());
+    for (int loop = 0; loop < polygon.GetLoopCount(); ++loop) {
+        for (int i = 0; i < polygon.LoopPointCount(loop); ++i) {
+            CPoint3d p;
+            CPoint3d q;
+            CEdgeUse* use = polygon.GetLoopEdge(loop, i, p, q);
+            const CEdge* edge = use != nullptr ? use->GetEdge() : nullptr;
+            if (edge != nullptr) {
+                const auto found = m_facingCounts.find(edge);
+                if (found == m_facingCounts.end() || found->second == 0 || edge->GetStartVertex() == nullptr ||
+                    edge->GetEndVertex() == nullptr) {
+                    continue;
+                }
+                std::int32_t& count = found->second;
+                const CPoint3d start = WorldPoint(edge->GetStartVertex()->GetPosition(), transform);
+                const CPoint3d end = WorldPoint(edge->GetEndVertex()->GetPosition(), transform);
+                const CVector3d e = use->IsReversed() ? start - end : end - start;
+                const double side = DotProduct(n.CrossProduct(e), m_context.light.CrossProduct(end - start));
+                if ((side > 0.0 && count < 0) || (side < 0.0 && count > 0)) {
+                    continue;
+                }
+                count += count > 0 ? -1 : 1;
+            }
+            CPoint3d quad[4];
+            if (AddExtrudedQuad(p, q, m_context.light, m_context.floor, quad)) {
+                // p, p', q', q started at q.
+                const CPoint3d cycle[4] = {quad[3], quad[0], quad[1], quad[2]};
+                AddQuad(cycle, true, reverse);
+            }
+        }
+    }
+    if (shadowClass == 3) {
+        DrawCap(polygon, reverse);
     }
 }
 
@@ -371,7 +606,10 @@ void CShadowVolumeWalker::FlushQuads()
     for (const bool facesEye : {true, false}) {
         std::vector<double>& run = facesEye ? m_facing : m_away;
         if (!run.empty()) {
-            SetShadowVolumeStencilOp(m_context, facesEye);
+            // Two-pass volumes are counted by the culling the pass sets.
+            if (m_context.singlePass) {
+                SetShadowVolumeStencilOp(m_context, facesEye);
+            }
             glVertexPointer(3, GL_DOUBLE, 0, run.data());
             glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(run.size() / 3));
         }

@@ -10,8 +10,11 @@
 // volumes emitted in model space. A face casts only the part that the components'
 // active section planes keep, cut in software so that the volumes stay closed.
 //
-// Side quads are gathered and drawn in two runs (facing the eye, and not) since the
-// counts they make do not depend on their order.
+// Single-pass volumes set the stencil operation of every piece by whether it faces the
+// eye; their side quads are gathered and drawn in two runs (facing the eye, and not)
+// since the counts they make do not depend on their order. Two-pass volumes wind every
+// piece to face out of its volume and leave culling and counting to the pass, which
+// draws them twice; lone edges then cast closed slabs.
 
 #include <cstdint>
 #include <unordered_map>
@@ -34,28 +37,52 @@ public:
     CShadowVolumeWalker(ITarnisView* view, ShadowVolumeContext& context);
 
     // Emits the volumes of the component and everything placed in it; the stencil test
-    // and masks are the caller's.
+    // and masks are the caller's, and with two-pass volumes also the culling and the
+    // stencil operations.
     void Walk(CComponent& root);
 
     // 0 casts nothing; 1 see-through display; 2 side quads only; 3 with a near cap.
-    [[nodiscard]] static int GetShadowClass(ITarnisView* view, const CFace& face, const CVector3d& light);
+    // faceMe asks for the cap at once (while the face-me fix is on).
+    [[nodiscard]] static int GetShadowClass(ITarnisView* view, const CFace& face, const CVector3d& light,
+                                            bool transparentCanCast, bool faceMe = false);
+    // Whether an edge that no casting face uses casts in its own right: an edge shown in
+    // a transparent material only when transparent things may cast and its transparency
+    // is at most 0.3; then always while selected or while hidden geometry shows, and a
+    // soft edge only where it is a profile from the light.
+    [[nodiscard]] static bool PassesCastingTest(ITarnisView* view, const CEdge& edge, const CPoint3d& start,
+                                                const CPoint3d& end, const CVector3d& light,
+                                                const CTransformation* transform, bool transparentCanCast);
+    // The part of the segment every plane keeps (its non-negative side); false when less
+    // than 0.001 is left.
+    static bool ClipSegmentByPlanes(CPoint3d& start, CPoint3d& end, const std::vector<CPlane3d>& planes);
+    // Appends the component's active section plane, in the space the transformation
+    // leads to, when it cuts what the component holds.
+    static void AddActiveSection(ITarnisView* view, CComponent& component, const CTransformation* transform,
+                                 std::vector<CPlane3d>& planes);
     // Shadow class bits of a face's flags.
     static constexpr unsigned kShadowModeShift = 9;
     static constexpr unsigned kShadowModeMask = 0x600;
 
 private:
     void WalkComponent(CComponent& component, const CTransformation& transform, int depth);
+    // The face's class, none when the active section planes hold the face or cut it away.
+    [[nodiscard]] int ClassifyFace(const CFace& face, const CTransformation* transform) const;
     // The edge's counter; false when no face of the edge casts.
     bool CountEdge(CEdge& edge, const CTransformation* transform);
-    void EmitEdgeSlab(const CEdge& edge, const CTransformation* transform);
+    // The volume of an edge no casting face uses, when it casts.
+    void EmitLoneEdge(const CEdge& edge, const CTransformation* transform);
+    void EmitEdgeSlab(CPoint3d start, CPoint3d end);
     // Around a closed solid the first face to extrude an edge extrudes it for both.
     void EmitFace(CFace& face, int shadowClass, const CTransformation* transform, bool closedSolid);
+    void EmitFaceTwoPass(CFace& face, int shadowClass, const CTransformation* transform);
+    // The face's cap, pushed behind the face itself.
+    static void DrawCap(CFacePolygon& polygon, bool reverse);
     void AddQuad(const CPoint3d quad[4], bool facesEye, bool reverse);
     void FlushQuads();
 
-    // False when an active section plane cuts the whole face away or holds it; else
-    // the polygon keeps what every plane keeps.
-    [[nodiscard]] bool CutBySections(CFacePolygon& polygon) const;
+    // False when an active section plane cuts the whole face away or, unless only the
+    // cut is asked for, holds it; else the polygon keeps what every plane keeps.
+    [[nodiscard]] bool CutBySections(CFacePolygon& polygon, bool coplanarCasts = false) const;
 
     ITarnisView* m_view;
     ShadowVolumeContext& m_context;
@@ -63,7 +90,8 @@ private:
     std::vector<CPlane3d> m_sections;
     std::vector<double> m_facing;
     std::vector<double> m_away;
-    // Per edge of the component being walked: how many more of its faces turn to the light
-    // than away. Kept here, not on the edge, so that an edge carries nothing only shadows use.
+    // Per edge of the component being walked: how many more of its faces lie on one side
+    // of its plane along the light than on the other. Kept here, not on the edge, so that
+    // an edge carries nothing only shadows use.
     std::unordered_map<const CEdge*, std::int32_t> m_facingCounts;
 };

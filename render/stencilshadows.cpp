@@ -6,7 +6,9 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
+#include "drawapi/renderingflags.h"
 #include "model/facegl.h"
+#include "platform/folders.h"
 #include "render/polygonoffset.h"
 #include "render/shadowvolumecontext.h"
 #include "render/shadowvolumewalker.h"
@@ -26,6 +28,53 @@ void CStencilShadows::DrawModel(CComponent& root)
     root.Draw(&m_view);
     FlushFaces(&m_view);
     m_view.EndPrimitive();
+}
+
+CString CStencilShadows::GetStencilSnapshotPath()
+{
+    return GetTempFolder() + CString("glimra-stencil.png");
+}
+
+void CStencilShadows::DrawVolumes(CComponent& root, ShadowVolumeContext& context, CShadowInfo& info)
+{
+    if (info.GetSecondDisplayList() != 0) {
+        glDeleteLists(info.GetSecondDisplayList(), 1);
+        info.SetSecondDisplayList(0);
+    }
+    info.GetScratchList().clear();
+    if (context.singlePass) {
+        CShadowVolumeWalker(&m_view, context).Walk(root);
+        return;
+    }
+    // Culling leaves the pieces facing the eye to one pass and those facing away to the
+    // other; with depth-fail the back pieces count first. The volumes of the first pass
+    // are kept in a list for the second, the lone edges' segments beside it.
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CCW);
+    const unsigned list = glGenLists(1);
+    for (int pass = 0; pass < 2; ++pass) {
+        const bool facing = (pass == 0) != context.zFail;
+        glCullFace(facing ? GL_BACK : GL_FRONT);
+        SetShadowVolumeStencilOp(context, facing);
+        if (pass == 1 && list != 0) {
+            glCallList(list);
+        } else {
+            info.GetScratchList().clear();
+            context.collectEdges = list != 0;
+            context.compiling = list != 0;
+            if (list != 0) {
+                glNewList(list, GL_COMPILE_AND_EXECUTE);
+                info.SetSecondDisplayList(list);
+            }
+            CShadowVolumeWalker(&m_view, context).Walk(root);
+            if (list != 0) {
+                glEndList();
+            }
+            context.compiling = false;
+        }
+        DrawCachedEdgeShadows(&m_view, info.GetScratchList(), context.light, context.floor);
+    }
+    glDisable(GL_CULL_FACE);
 }
 
 void CStencilShadows::Draw(CComponent& root, bool seeThrough)
@@ -67,15 +116,13 @@ void CStencilShadows::Draw(CComponent& root, bool seeThrough)
     glStencilFunc(GL_ALWAYS, 0, 0);
     m_view.SetLighting(false);
     glFrontFace(GL_CCW);
-    if (info->GetSecondDisplayList() != 0) {
-        glDeleteLists(info->GetSecondDisplayList(), 1);
-        info->SetSecondDisplayList(0);
-    }
-    info->GetScratchList().clear();
-    CShadowVolumeWalker(&m_view, context).Walk(root);
+    DrawVolumes(root, context, *info);
 
     glStencilOp(GL_KEEP, GL_KEEP, GL_KEEP);
     m_litReference = StencilClearValue(bits) - context.eyeInsideCount;
+    if (renderingflags::StencilSnapshot) {
+        (void)SaveStencilSnapshot(GetStencilSnapshotPath(), m_litReference);
+    }
     glStencilFunc(GL_EQUAL, m_litReference, static_cast<GLuint>(StencilMaskFromBits(bits)));
     m_view.SetDepthFunction(GL_LEQUAL);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);

@@ -9,9 +9,18 @@
 // The frame has cleared the stencil buffer to StencilClearValue and set its write
 // mask before; every stencil, mask, depth and light state is back at its default
 // when Draw returns.
+//
+// The volumes count either in one pass, each piece setting its own stencil operation,
+// or, with single-pass volumes off, in two passes under face culling. The developer
+// stencil snapshot saves the stencil picture of the volumes to a file in the temporary
+// folder before the lit pass.
+
+#include "platform/cstring.h"
 
 class CComponent;
+class CShadowInfo;
 class CTarnisView;
+struct ShadowVolumeContext;
 
 class CStencilShadows
 {
@@ -25,8 +34,12 @@ public:
     // taken off the clear value); for tests and the developer snapshot.
     [[nodiscard]] int GetLitReference() const { return m_litReference; }
 
+    // Where the developer stencil snapshot goes.
+    [[nodiscard]] static CString GetStencilSnapshotPath();
+
 private:
     void DrawModel(CComponent& root);
+    void DrawVolumes(CComponent& root, ShadowVolumeContext& context, CShadowInfo& info);
 
     CTarnisView& m_view;
     int m_litReference = 0;

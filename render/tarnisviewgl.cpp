@@ -11,6 +11,7 @@
 #include "document/material.h"
 #include "document/renderingoptions.h"
 #include "document/tarnwickmodel.h"
+#include "drawapi/renderingflags.h"
 #include "model/drawingelement.h"
 #include "render/polygonoffset.h"
 #include "render/tarnisview.h"
@@ -270,7 +271,7 @@ void CTarnisView::ResetPolygonOffset()
 {
     EndPrimitive();
     SpoilLineRecording();
-    if (!m_polygonOffsetByDisabling) {
+    if (!m_polygonOffsetByDisabling && renderingflags::UsePolygonOffset) {
         SetPolygonOffset(true, 1.0, 1.0);
     } else {
         glDisable(GL_POLYGON_OFFSET_FILL);

@@ -4,9 +4,17 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "annotations/sectionclipstack.h"
@@ -14,7 +22,14 @@
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
+#include "document/classregistration.h"
 #include "document/definitionlist.h"
+#include "document/material.h"
+#include "document/materialmanager.h"
+#include "document/layer.h"
+#include "document/layermanager.h"
+#include "document/pagelist.h"
+#include "document/tarnwickpage.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
@@ -26,9 +41,12 @@
 #include "model/undosuspender.h"
 #include "model/vertex.h"
 #include "render/groundshadows.h"
+#include "render/shadowvolumewalker.h"
+#include "render/stencilshadows.h"
 #include "render/terminatorfaces.h"
 #include "render/tarnisview.h"
 #include "samplegen/geometrybuilder.h"
+#include "samplegen/housemodel.h"
 #include "tests/render/modelframefixture.h"
 
 namespace {
@@ -49,6 +67,10 @@ protected:
     void TearDown() override
     {
         renderingflags::ShadowVolumeMethod = renderingflags::kCarmackReverseNever;
+        renderingflags::SinglePassVolumes = true;
+        renderingflags::TransparentCanCast = true;
+        renderingflags::StencilSnapshot = false;
+        renderingflags::UsePolygonOffset = true;
         ModelFrameTest::TearDown();
     }
 
@@ -385,4 +407,406 @@ TEST_F(ShadowTest, TheNorthLineRunsOrangeFromTheAxesOriginTowardsNorth)
     Draw();
     EXPECT_TRUE(orange(CPoint3d(0, 6, 0)));
     EXPECT_FALSE(orange(CPoint3d(0, -6, 0)));
+}
+
+namespace {
+
+// The sample house as its Aerial page shows it, drawn larger than the shadow tests' own
+// scenes so that the shadows of walls, chimney and trees cover many pixels.
+class HouseShadowTest : public GLContextTest
+{
+protected:
+    static constexpr int kViewWidth = 200;
+    static constexpr int kViewHeight = 150;
+
+    void SetUp() override
+    {
+        MakeCurrent(kViewWidth, kViewHeight, 8);
+        RegisterModelClasses();
+        m_model = new CTarnwickModel();
+        BuildHouseModel(*m_model);
+        m_view.SetModel(m_model);
+        m_view.InitGLState();
+        const CurrentModelScope scope(m_model);
+        m_model->GetPageList()->GetPage(1)->Activate();
+        CViewDefinition definition;
+        definition.SetViewportSize(kViewWidth, kViewHeight);
+        definition.SetCamera(m_model->GetCamera());
+        m_view.SetViewDefinition(definition);
+        m_view.SetViewportSize(kViewWidth, kViewHeight);
+    }
+    void TearDown() override
+    {
+        renderingflags::SinglePassVolumes = true;
+        m_view.SetModel(nullptr);
+        m_model->Release();
+        GLContextTest::TearDown();
+    }
+
+    // The colour of every pixel, top row first, and beside it whether the sun reaches the
+    // pixel: its stencil holds the lit pass's reference.
+    struct Frame
+    {
+        std::vector<std::uint8_t> rgba;
+        std::vector<bool> sunlit;
+    };
+    Frame Draw()
+    {
+        {
+            const CurrentModelScope scope(m_model);
+            m_view.DrawFrame(0, false);
+        }
+        glFinish();
+        Frame frame;
+        EXPECT_TRUE(m_device->ReadPixels(frame.rgba));
+        std::vector<std::uint8_t> stencil(static_cast<std::size_t>(kViewWidth) * kViewHeight);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, kViewWidth, kViewHeight, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, stencil.data());
+        for (int y = kViewHeight - 1; y >= 0; --y) {
+            for (int x = 0; x < kViewWidth; ++x) {
+                frame.sunlit.push_back(stencil[static_cast<std::size_t>(y) * kViewWidth + x] == 127);
+            }
+        }
+        return frame;
+    }
+    static int Brightness(const Frame& frame, std::size_t pixel)
+    {
+        return frame.rgba[pixel * 4] + frame.rgba[pixel * 4 + 1] + frame.rgba[pixel * 4 + 2];
+    }
+
+    CShadowInfo& Shadows() { return *m_model->GetShadowInfo(); }
+
+    const CUndoSuspender m_suspender;
+    FrameView m_view{true};
+    CTarnwickModel* m_model = nullptr;
+};
+
+}  // namespace
+
+// The lawn lies flat under a low sun: wherever the sun reaches it, it is as bright as the
+// whole lawn drawn without shadows on faces, and its shadows are darker, also behind
+// the section plane's see-through fill, with the volumes drawn in one pass or in two.
+// (The labels, blended into the scene's dark pass only, are hidden.)
+TEST_F(HouseShadowTest, AtLowSunTheSunlitLawnIsNeverDarkerThanTheLawnInShadow)
+{
+    m_model->GetLayerManager()->FindLayer(CString("Annotations"))->SetHidden(true);
+    Shadows().SetDateTime(CUtcTime(2020, 12, 31, 8, 0, 0));
+    ASSERT_LT(Shadows().GetSunDirection().z, 0.15);
+    ASSERT_GT(Shadows().GetSunDirection().z, 0.05);
+    Shadows().SetOnFaces(false);
+    const Frame unshadowed = Draw();
+    Shadows().SetOnFaces(true);
+    // The lawn is the green most pixels show.
+    const auto colourAt = [&unshadowed](std::size_t i) {
+        const std::uint8_t* c = &unshadowed.rgba[i * 4];
+        return (static_cast<std::uint32_t>(c[0]) << 16U) | (static_cast<std::uint32_t>(c[1]) << 8U) | c[2];
+    };
+    std::map<std::uint32_t, int> greens;
+    for (std::size_t i = 0; i < unshadowed.sunlit.size(); ++i) {
+        const std::uint8_t* c = &unshadowed.rgba[i * 4];
+        if (c[1] > c[0] + 10 && c[1] > c[2] + 10) {
+            ++greens[colourAt(i)];
+        }
+    }
+    ASSERT_FALSE(greens.empty());
+    std::uint32_t lawn = 0;
+    int most = 0;
+    for (const auto& [colour, count] : greens) {
+        if (count > most) {
+            lawn = colour;
+            most = count;
+        }
+    }
+    const int lawnBrightness = static_cast<int>((lawn >> 16U) + ((lawn >> 8U) & 0xFFU) + (lawn & 0xFFU));
+    for (const bool singlePass : {true, false}) {
+        renderingflags::SinglePassVolumes = singlePass;
+        const Frame shadowed = Draw();
+        int darkest = 1000;
+        int lightestShadow = 0;
+        int inShadow = 0;
+        for (std::size_t i = 0; i < shadowed.sunlit.size(); ++i) {
+            if (colourAt(i) != lawn) {
+                continue;
+            }
+            if (shadowed.sunlit[i]) {
+                darkest = std::min(darkest, Brightness(shadowed, i));
+            } else {
+                lightestShadow = std::max(lightestShadow, Brightness(shadowed, i));
+                ++inShadow;
+            }
+        }
+        EXPECT_GT(inShadow, most / 20) << "single pass " << singlePass;
+        EXPECT_EQ(darkest, lawnBrightness) << "single pass " << singlePass;
+        EXPECT_LT(lightestShadow, darkest) << "single pass " << singlePass;
+    }
+}
+
+TEST_F(HouseShadowTest, TwoPassVolumesCastTheHousesShadowsAsOnePassDoes)
+{
+    for (const int hour : {8, 10, 12}) {
+        Shadows().SetDateTime(CUtcTime(2020, 6, 21, hour, 0, 0));
+        renderingflags::SinglePassVolumes = true;
+        const Frame one = Draw();
+        renderingflags::SinglePassVolumes = false;
+        const Frame two = Draw();
+        int shadowed = 0;
+        int differing = 0;
+        for (std::size_t i = 0; i < one.sunlit.size(); ++i) {
+            shadowed += one.sunlit[i] ? 0 : 1;
+            differing += std::abs(Brightness(one, i) - Brightness(two, i)) > 12 ? 1 : 0;
+        }
+        EXPECT_GT(shadowed, kViewWidth * kViewHeight / 50) << "hour " << hour;
+        EXPECT_LT(differing, kViewWidth * kViewHeight / 400) << "hour " << hour;
+    }
+}
+
+// An edge that no casting face uses casts by its own rules, on faces through the stencil
+// volumes (one pass and two) and on the ground as a flattened line. Two edges run across
+// the sun at height 3 inside a group whose section plane keeps their +r halves: one with
+// flat wings, one two units nearer the sun with a steep fin, and the wings and the fin
+// cast nothing of their own.
+TEST_F(ShadowTest, AnEdgeNoCastingFaceUsesCastsByTheCastingTestAndTheSectionPlanes)
+{
+    const CVector3d sun = SetSunHeight(0.6);
+    CVector3d u(sun.x, sun.y, 0.0);
+    u.Normalize();
+    const CVector3d r(-u.y, u.x, 0.0);
+    const CPoint3d middle(0, 0, 3);
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    const CGeometryBuilder builder(*definition);
+    // Two faces hanging from the edge at the offset, reaching out by across and down by drop.
+    const auto hang = [&](double offset, double across, double drop) {
+        const CPoint3d centre = middle + u * offset;
+        CVertex* a = builder.Vertex(centre + r * -3.0);
+        CVertex* b = builder.Vertex(centre + r * 3.0);
+        const auto corner = [&](double along, double side) {
+            return builder.Vertex(centre + r * along + u * side + CVector3d(0, 0, -drop));
+        };
+        builder.Face({a, b, corner(3.0, across), corner(-3.0, across)});
+        builder.Face({b, a, corner(-3.0, -across), corner(3.0, -across)});
+        return builder.Edge(a, b);
+    };
+    CEdge* flat = hang(0.0, 0.3, 0.0);
+    CEdge* fin = hang(2.0, 0.3, 2.0);
+    for (CDrawingElement* entity : definition->GetEntityList()) {
+        if (entity != flat && entity != fin) {
+            entity->SetCastsShadows(false);
+        }
+    }
+    auto* section = new CSectionPlane(CPlane3d(middle, r));
+    definition->AddEntity(section);
+    definition->SetActiveSectionPlane(section);
+    auto* group = new CComponentInstance;
+    definition->AddInstance(group);
+    Root().Add(group);
+    Square(CPoint3d(0, 0, -0.5), 20.0);
+    Options().SetDisplayEdges(1);
+    Options().SetDisplayGround(true);
+    Options().SetEnableTransparency(true);
+    Shadows().SetFromEdges(true);
+    auto* glass = new CMaterial;
+    glass->SetUseTransparency(true);
+    m_model->GetMaterialManager()->AddMaterial(glass);
+    // Where the sun throws the point of the edge at the offset, along r, onto the plane at z.
+    const auto thrown = [&](double offset, double along, double z) {
+        const CPoint3d p = middle + u * offset + r * along;
+        return CPoint3d(p.x - sun.x / sun.z * (p.z - z), p.y - sun.y / sun.z * (p.z - z), z);
+    };
+    LookDown(thrown(1.0, 0.0, 0.0), 14.0);
+    const auto shadowAt = [&](const CPoint3d& point, int lit) {
+        CPoint3d screen;
+        EXPECT_TRUE(m_view.ModelToScreen(point, screen));
+        int darkest = 1000;
+        for (int y = static_cast<int>(screen.y) - 1; y <= static_cast<int>(screen.y) + 1; ++y) {
+            for (int x = static_cast<int>(screen.x) - 1; x <= static_cast<int>(screen.x) + 1; ++x) {
+                const std::array<int, 3> c = Pixel(x, y);
+                darkest = std::min(darkest, c[0] + c[1] + c[2]);
+            }
+        }
+        return darkest < lit - 30;
+    };
+    // The material's transparency counts while edges take one colour.
+    const auto transparent = [&](double transparency, bool on) {
+        glass->SetTransparency(transparency);
+        flat->SetMaterial(on ? glass : nullptr);
+        Options().SetEdgeColorMode(on ? 0 : 1);
+    };
+    struct Case
+    {
+        const char* name;
+        std::function<void(bool)> set;
+        bool flatCasts;
+        bool finCasts;
+    };
+    const Case cases[] = {
+        {"plain", [](bool) {}, true, true},
+        {"transparency 0.5", [&](bool on) { transparent(0.5, on); }, false, true},
+        {"transparency 0.2", [&](bool on) { transparent(0.2, on); }, true, true},
+        {"transparency 0.2, transparent things cast not",
+         [&](bool on) {
+             transparent(0.2, on);
+             renderingflags::TransparentCanCast = !on;
+         },
+         false, true},
+        {"soft: only a profile from the sun",
+         [&](bool on) {
+             flat->SetSoft(on);
+             fin->SetSoft(on);
+         },
+         false, true},
+        {"soft, selected",
+         [&](bool on) {
+             flat->SetSoft(on);
+             flat->SetFlagBits(CDrawingElement::kFlagSelected, on);
+         },
+         true, true},
+        {"soft, hidden geometry shown",
+         [&](bool on) {
+             flat->SetSoft(on);
+             Options().SetShowHiddenGeometry(on);
+         },
+         true, true},
+        {"hidden", [&](bool on) { flat->SetHidden(on); }, false, true},
+        {"hidden, hidden geometry shown",
+         [&](bool on) {
+             flat->SetHidden(on);
+             Options().SetShowHiddenGeometry(on);
+         },
+         true, true},
+    };
+    for (const int renderer : {0, 1, 2}) {
+        const bool ground = renderer == 2;
+        const double z = ground ? 0.0 : -0.5;
+        renderingflags::SinglePassVolumes = renderer == 0;
+        Shadows().SetOnFaces(!ground);
+        Shadows().SetOnGround(ground);
+        for (const Case& c : cases) {
+            c.set(true);
+            Shadows().DeleteDisplayList();
+            Draw();
+            const int lit = Brightness(thrown(-2.0, 1.5, z));
+            EXPECT_EQ(shadowAt(thrown(0.0, 1.5, z), lit), c.flatCasts) << c.name << ", renderer " << renderer;
+            EXPECT_EQ(shadowAt(thrown(2.0, 1.5, z), lit), c.finCasts) << c.name << ", renderer " << renderer;
+            EXPECT_FALSE(shadowAt(thrown(0.0, -1.5, z), lit)) << c.name << ", cut away, renderer " << renderer;
+            c.set(false);
+        }
+    }
+}
+
+TEST_F(ShadowTest, AFacesShadowClassFollowsItsMaterialAndTheTransparencySwitches)
+{
+    CFace* face = Square(CPoint3d(0, 0, 3), 2.0);
+    auto* material = new CMaterial;
+    material->SetColor(CColor(200, 200, 200, 255));
+    m_model->GetMaterialManager()->AddMaterial(material);
+    Options().SetEnableTransparency(true);
+    const CVector3d down(0, 0, -1);
+    struct Case
+    {
+        const char* name;
+        double transparency;  // below 0: no material
+        bool transparentCanCast;
+        bool faceMe;
+        int shadowClass;
+    };
+    const Case cases[] = {
+        {"no material", -1.0, true, false, 2},       {"opaque", 0.0, true, false, 2},
+        {"transparency 0.2", 0.2, true, false, 3},   {"transparency 0.5", 0.5, true, false, 0},
+        {"transparent things cast not", 0.2, false, false, 0},
+        {"face-me record", 0.5, true, true, 3},
+    };
+    for (const Case& c : cases) {
+        material->SetUseTransparency(c.transparency > 0.0);
+        material->SetTransparency(std::max(c.transparency, 0.0));
+        face->SetMaterial(c.transparency < 0.0 ? nullptr : material);
+        EXPECT_EQ(CShadowVolumeWalker::GetShadowClass(&m_view, *face, down, c.transparentCanCast, c.faceMe),
+                  c.shadowClass)
+            << c.name;
+    }
+    Options().SetTransparentDisplay(true);
+    EXPECT_EQ(CShadowVolumeWalker::GetShadowClass(&m_view, *face, down, true, true), 1) << "see-through display";
+}
+
+// The developer switches that are not about the volumes: the stencil snapshot saves a
+// picture of the volumes' counts, and without the polygon offset the faces get none.
+TEST_F(ShadowTest, TheStencilSnapshotAndThePolygonOffsetSwitchesAreHonoured)
+{
+    SetSunHeight(0.6);
+    Square(CPoint3d(), 10.0);
+    Square(CPoint3d(0, 0, 3), 3.0);
+    LookDown(CPoint3d(), 24.0);
+    const std::string path = CStencilShadows::GetStencilSnapshotPath().ToUtf8();
+    std::remove(path.c_str());
+    Draw();
+    EXPECT_FALSE(std::ifstream(path).good()) << "no snapshot while the switch is off";
+    renderingflags::StencilSnapshot = true;
+    Draw();
+    renderingflags::StencilSnapshot = false;
+    std::string head(8, '\0');
+    std::ifstream(path, std::ios::binary).read(head.data(), 8);
+    std::remove(path.c_str());
+    EXPECT_EQ(head, std::string("\x89PNG\r\n\x1a\n", 8));
+
+    for (const bool offset : {false, true}) {
+        renderingflags::UsePolygonOffset = offset;
+        m_view.ResetPolygonOffset();
+        EXPECT_EQ(glIsEnabled(GL_POLYGON_OFFSET_FILL) == GL_TRUE, offset);
+    }
+}
+
+// Two-pass volumes are wound to face out of their volume: a box placed mirrored and
+// beside it unmirrored, a loose square with a cap (a little transparent) and a lone edge's closed slab cast what
+// one pass casts.
+TEST_F(ShadowTest, TwoPassVolumesCastAsOnePassAlsoMirroredWithCapsAndLoneEdges)
+{
+    const CVector3d sun = SetSunHeight(0.6);
+    Square(CPoint3d(), 14.0);
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    for (CFace* face : CGeometryBuilder(*definition).Box(CPoint3d(1, 1, 1.5), CPoint3d(6, 5, 3.5))) {
+        (void)face;
+    }
+    auto* mirrored = new CComponentInstance;
+    CTransformation mirror;
+    mirror.SetScale(-1.0, 1.0, 1.0);
+    mirrored->SetTransform(mirror);
+    definition->AddInstance(mirrored);
+    Root().Add(mirrored);
+    // Overlapping the mirrored one, so that a volume wound the wrong way would cancel.
+    auto* plain = new CComponentInstance;
+    CTransformation shift;
+    shift.SetTranslation(CVector3d(-7.0, 0.0, 0.3));
+    plain->SetTransform(shift);
+    definition->AddInstance(plain);
+    Root().Add(plain);
+    auto* glass = new CMaterial;
+    glass->SetColor(CColor(200, 200, 255, 255));
+    glass->SetUseTransparency(true);
+    glass->SetTransparency(0.2);
+    m_model->GetMaterialManager()->AddMaterial(glass);
+    Options().SetEnableTransparency(true);
+    Square(CPoint3d(4, -4, 3), 1.5)->SetMaterial(glass);
+    const CGeometryBuilder builder(Root());
+    builder.Edge(builder.Vertex(CPoint3d(-4, -5, 2)), builder.Vertex(CPoint3d(-1, -3, 3)));
+    Options().SetDisplayEdges(1);
+    Shadows().SetFromEdges(true);
+    LookDown(CPoint3d(-sun.x / sun.z * 2.0, -sun.y / sun.z * 2.0, 0), 30.0);
+    // Where both boxes throw their middles.
+    const CPoint3d overlap = Thrown(sun, CPoint3d(-3.5, 3.0, 2.6));
+    const CPoint3d lit(6.0, -6.0, 0.0);
+    Draw();
+    EXPECT_LT(Brightness(overlap), Brightness(lit) - 30);
+    const std::vector<std::uint8_t> one = m_pixels;
+    renderingflags::SinglePassVolumes = false;
+    Draw();
+    EXPECT_LT(Brightness(overlap), Brightness(lit) - 30);
+    int differing = 0;
+    int dark = 0;
+    for (std::size_t i = 0; i < m_pixels.size(); i += 4) {
+        differing += std::abs(m_pixels[i] + m_pixels[i + 1] + m_pixels[i + 2] - one[i] - one[i + 1] - one[i + 2]) > 12;
+        dark += one[i] + one[i + 1] + one[i + 2] < 300 ? 1 : 0;
+    }
+    EXPECT_GT(dark, kWidth * kHeight / 20);
+    EXPECT_LT(differing, kWidth * kHeight / 100);
 }
