@@ -1,5 +1,11 @@
 #include "platform/ui/printdialog.h"
 
+#include <algorithm>
+
+#include <QLineEdit>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QShowEvent>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -13,6 +19,32 @@ class CPrintDialog::Window : public QPrintDialog
 public:
     Window(CPrintDialog& owner, QPrinter& printer, QWidget* parent) : QPrintDialog(&printer, parent), m_owner(owner) {}
 
+    void accept() override
+    {
+        // The platform dialog asks whether to overwrite an existing output file, and
+        // checks that it may be written, while its file field is enabled; a preview
+        // writes no file.
+        auto* file = m_owner.IsForPreview() ? findChild<QLineEdit*>(QStringLiteral("filename")) : nullptr;
+        const bool enabled = file != nullptr && file->isEnabled();
+        if (enabled)
+            file->setEnabled(false);
+        QPrintDialog::accept();
+        if (enabled)
+            file->setEnabled(true);
+    }
+
+    // "Options" grows the dialog downwards; whatever its size, it stays on its screen.
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QPrintDialog::resizeEvent(event);
+        KeepOnScreen();
+    }
+    void showEvent(QShowEvent* event) override
+    {
+        QPrintDialog::showEvent(event);
+        KeepOnScreen();
+    }
+
     void done(int result) override
     {
         if (result == QDialog::Accepted && !m_owner.HandleOK())
@@ -21,6 +53,22 @@ public:
     }
 
 private:
+    void KeepOnScreen()
+    {
+        const QScreen* display = screen();
+        if (!isVisible() || display == nullptr)
+            return;
+        const QRect area = display->availableGeometry();
+        const QRect frame = frameGeometry();
+        if (area.contains(frame))
+            return;
+        // The frame's top left corner, moved as little as keeps the frame inside; a frame
+        // larger than the screen keeps its top left corner (and title bar) on it.
+        const int x = std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width()));
+        const int y = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height()));
+        move(pos() + QPoint(x - frame.left(), y - frame.top()));
+    }
+
     CPrintDialog& m_owner;
 };
 
