@@ -163,6 +163,8 @@ QWidget* CPrintDlg::CreateScaleGroup(QWidget* parent)
         LengthField& field = m_lengths[i];
         field.edit = new QLineEdit(group);
         field.edit->setObjectName(Name(fields[i].edit));
+        // Room for a length with its unit, "12' 6 1/2"" or "1234.56 mm".
+        field.edit->setMinimumWidth(field.edit->fontMetrics().horizontalAdvance(QStringLiteral("0000.00 mm00")));
         field.units = MakeUnitCombo(fields[i].units, group);
         const int row = static_cast<int>(i) + 2;
         layout->addWidget(new QLabel(QString::fromUtf8(fields[i].label), group), row, 0);

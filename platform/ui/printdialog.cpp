@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include <QDialogButtonBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QShowEvent>
@@ -18,20 +20,6 @@ class CPrintDialog::Window : public QPrintDialog
 {
 public:
     Window(CPrintDialog& owner, QPrinter& printer, QWidget* parent) : QPrintDialog(&printer, parent), m_owner(owner) {}
-
-    void accept() override
-    {
-        // The platform dialog asks whether to overwrite an existing output file, and
-        // checks that it may be written, while its file field is enabled; a preview
-        // writes no file.
-        auto* file = m_owner.IsForPreview() ? findChild<QLineEdit*>(QStringLiteral("filename")) : nullptr;
-        const bool enabled = file != nullptr && file->isEnabled();
-        if (enabled)
-            file->setEnabled(false);
-        QPrintDialog::accept();
-        if (enabled)
-            file->setEnabled(true);
-    }
 
     // "Options" grows the dialog downwards; whatever its size, it stays on its screen.
     void resizeEvent(QResizeEvent* event) override
@@ -52,6 +40,28 @@ public:
         QPrintDialog::done(result);
     }
 
+    // The platform dialog checks the output file (asking whether to overwrite one that
+    // exists) when its OK button is clicked, before it accepts, and only while the file
+    // field is enabled. A preview writes no file: the field is disabled across the
+    // check and enabled again after it.
+    void SkipFileCheck()
+    {
+        auto* buttons = findChild<QDialogButtonBox*>();
+        auto* file = findChild<QLineEdit*>(QStringLiteral("filename"));
+        QPushButton* ok = buttons != nullptr ? buttons->button(QDialogButtonBox::Ok) : nullptr;
+        if (ok == nullptr || file == nullptr)
+            return;
+        connect(ok, &QPushButton::pressed, this, [this, file] {
+            m_fileEnabled = file->isEnabled();
+            file->setEnabled(false);
+        });
+        connect(buttons, &QDialogButtonBox::accepted, this, [this, file] {
+            if (m_fileEnabled)
+                file->setEnabled(true);
+            m_fileEnabled = false;
+        });
+    }
+
 private:
     void KeepOnScreen()
     {
@@ -70,6 +80,7 @@ private:
     }
 
     CPrintDialog& m_owner;
+    bool m_fileEnabled = false;
 };
 
 CPrintDialog::CPrintDialog(DWORD flags, QWidget* parent) : m_flags(flags), m_parent(parent) {}
@@ -130,6 +141,8 @@ int CPrintDialog::DoModal()
         window.setOptionTabs({page});
     }
     OnInitDialog();
+    if (m_forPreview)
+        window.SkipFileCheck();
     m_okHandled = false;
     int result = RunModalDialog(window);
     // A dialog answered without being shown never pressed its OK button.
