@@ -8,6 +8,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRadioButton>
 #include <cstdio>
 #include <cstdlib>
@@ -407,6 +408,27 @@ TEST_F(ViewPrinterTest, PrintingIsGreyedWhileTheModelHoldsNothing)
     }
     for (const UINT id : {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW})
         EXPECT_TRUE(enabled(id)) << id;
+}
+
+TEST_F(ViewPrinterTest, TheDialogWithItsOptionsShownFitsAScreenOfAThousandPixels)
+{
+    // Once the options page grew the dialog by 673 pixels and put its buttons off the screen.
+    Open(apptest::Samples().Path("house-5000.twk"));
+    int height = 0;
+    const ModalDialogSink previous = SetModalDialogSink([&height](QDialog& dialog) {
+        for (QPushButton* button : dialog.findChildren<QPushButton*>())
+            if (button->text().contains(QStringLiteral("Options")))
+                button->click();
+        dialog.adjustSize();
+        height = dialog.sizeHint().height();
+        return static_cast<int>(QDialog::Rejected);
+    });
+    view->OnFilePrint();
+    SetModalDialogSink(previous);
+    // Centred over the main window the dialog starts some 380 pixels down; one column
+    // of options made it 671 pixels high.
+    EXPECT_GT(height, 0);
+    EXPECT_LT(height, 560);
 }
 
 TEST_F(ViewPrinterTest, ABandThatCannotBeMadeEndsThePrintWithAMessageAndKeepsNoSheet)
