@@ -200,6 +200,13 @@ void CGlimraView::OnEndPrinting(CPrinterDC* /*dc*/, CPrintInfo* /*info*/)
     m_printer->EndPrinting();
 }
 
+bool CGlimraView::HasPrintablePicture() const
+{
+    const CTarnwickModel* model = GetModel();
+    const CComponent* root = model != nullptr ? model->GetRootComponent() : nullptr;
+    return root != nullptr && !root->IsEmpty();
+}
+
 void CGlimraView::OnFilePrintPreview()
 {
     m_printer->SetPreviewing(true);

@@ -81,6 +81,8 @@ public:
     void OnPrint(CPrinterDC* dc, CPrintInfo* info) override;
     void OnEndPrinting(CPrinterDC* dc, CPrintInfo* info) override;
     void OnFilePrintPreview() override;
+    // A model with something in it: an empty one prints nothing.
+    [[nodiscard]] bool HasPrintablePicture() const override;
     [[nodiscard]] CViewPrinter& GetViewPrinter() { return *m_printer; }
 
     // --- core hooks ---

@@ -65,6 +65,7 @@ CPrintDlg::CPrintDlg(const CPrintOptions& options, const CPrintContext& context,
                  LengthField{CPrintOptions::kPrintWidth}, LengthField{CPrintOptions::kPrintHeight}};
     if (preview)
         SetWindowText(LoadStringResource(kPreviewCaptionId));
+    SetForPreview(preview);
 }
 
 CPrintDlg::~CPrintDlg() = default;
@@ -88,16 +89,18 @@ CString CPrintDlg::GetOptionsPageTitle() const
 
 QWidget* CPrintDlg::CreateOptionsPage()
 {
+    // Two columns: the page is added below the platform's own controls, and in one
+    // column it would push the dialog's buttons off a screen of 1000 pixels.
     auto* page = new QWidget;
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(CreateRangeGroup(page));
-    layout->addWidget(CreateScaleGroup(page));
-    layout->addWidget(CreateQualityGroup(page));
+    auto* layout = new QGridLayout(page);
+    layout->addWidget(CreateRangeGroup(page), 0, 0);
+    layout->addWidget(CreateQualityGroup(page), 1, 0);
+    layout->addWidget(CreateScaleGroup(page), 0, 1, 2, 1);
     m_sheets = new QLabel(page);
     m_sheets->setObjectName(QStringLiteral("sheets"));
     m_sheets->setWordWrap(true);
-    layout->addWidget(m_sheets);
-    layout->addStretch(1);
+    layout->addWidget(m_sheets, 2, 0, 1, 2);
+    layout->setRowStretch(3, 1);
     return page;
 }
 
@@ -160,6 +163,8 @@ QWidget* CPrintDlg::CreateScaleGroup(QWidget* parent)
         LengthField& field = m_lengths[i];
         field.edit = new QLineEdit(group);
         field.edit->setObjectName(Name(fields[i].edit));
+        // Room for a length with its unit, "12' 6 1/2"" or "1234.56 mm".
+        field.edit->setMinimumWidth(field.edit->fontMetrics().horizontalAdvance(QStringLiteral("0000.00 mm00")));
         field.units = MakeUnitCombo(fields[i].units, group);
         const int row = static_cast<int>(i) + 2;
         layout->addWidget(new QLabel(QString::fromUtf8(fields[i].label), group), row, 0);

@@ -161,7 +161,7 @@ std::unique_ptr<CViewPage> CViewPrinter::SaveDisplay()
 {
     auto display = std::make_unique<CViewPage>(CString(), CString(), CViewPage::kAllProperties);
     display->SetPageList(m_view.GetModel());
-    display->CopyFromModel(&m_view, CViewPage::kAllProperties, false);
+    display->SaveModelDisplay(&m_view, CViewPage::kAllProperties);
     return display;
 }
 

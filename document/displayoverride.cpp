@@ -33,35 +33,42 @@ void CDisplayOverride::Install(int flags)
         m_savedSecondShadowSwitch = shadow->GetSecondDisplaySwitch();
         shadow->SetSecondDisplaySwitch(false);
     }
-    if (CRenderingOptions* options = m_model->GetRenderingOptions()) {
+    CRenderingOptions* options = m_model->GetRenderingOptions();
+    if (options != nullptr) {
         m_savedOptions = std::make_unique<CRenderingOptions>(*options);
-        options->SetDisplayByte(CRenderingOptions::kHideAnnotations, false);
+        options->SetDisplayByte(CRenderingOptions::kBlendingAllowed, false);
         options->SetInstanceAxes(false);
         options->PostChange(kRenderingOverrideInstalled);
+        options->SetDisplayByte(CRenderingOptions::kComponentEditDisplay, false);
         options->SetDisplayByte(CRenderingOptions::kToolFeedback, false);
-        if ((flags & kPrintColours) != 0) {
-            options->SetJitterEdges(false);
-            options->SetDrawProfiles(false);
-            options->SetExtendEdges(false);
-            options->SetDepthCue(false);
-            options->SetDrawEndpoints(false);
-            options->SetAltEdgeEffect(false);
-            options->SetBackgroundColor(CColor(255, 255, 255, 255));
-            options->SetForegroundColor(CColor(0, 0, 0, 255));
-            options->SetDisplaySky(false);
-            options->SetDisplayGround(false);
-        }
-        if ((flags & kHideConstructionGeometry) != 0) {
-            options->SetDisplayByte(CRenderingOptions::kHideConstructionGeometry, true);
-        }
     }
     m_model->GetSelectionSet().SetSelectedFlags(false);
+    if (options != nullptr && (flags & kPrintColours) != 0) {
+        ApplyPrintColours(*options);
+    }
     if (shadow != nullptr) {
         m_savedShadows = shadow->IsDisplayShadows();
         if ((flags & kNoShadows) != 0) {
             shadow->SetDisplayShadowsQuiet(false);
         }
     }
+    if (options != nullptr && (flags & kHideAnnotations) != 0) {
+        options->SetDisplayByte(CRenderingOptions::kHideAnnotations, true);
+    }
+}
+
+void CDisplayOverride::ApplyPrintColours(CRenderingOptions& options)
+{
+    options.SetJitterEdges(false);
+    options.SetDrawProfiles(false);
+    options.SetExtendEdges(false);
+    options.SetDepthCue(false);
+    options.SetDrawEndpoints(false);
+    options.SetAltEdgeEffect(false);
+    options.SetBackgroundColor(CColor(255, 255, 255, 255));
+    options.SetForegroundColor(CColor(0, 0, 0, 255));
+    options.SetDisplaySky(false);
+    options.SetDisplayGround(false);
 }
 
 void CDisplayOverride::Restore()

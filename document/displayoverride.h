@@ -1,11 +1,12 @@
 #pragma once
 // CDisplayOverride: changes the model's display for a picture made away from the window
 // (a printed sheet) and gives it back afterwards. While installed the drawing axes, the
-// instance axes, annotations' hiding, tool feedback and the selection's highlight are
-// off; on request the picture also takes printing colours (white background, black
-// lines, no sky or ground, no edge effects), drops shadows, or hides construction
-// geometry. Restore (or the destructor) gives the model back everything it had and posts
-// "DisplayOverrideRestoreNotification" with the view. Nothing of it is recorded for undo.
+// instance axes, blending of translucent fills, the component-edit display, tool
+// feedback and the selection's highlight are off; on request the picture also takes
+// printing colours (white background, black lines, no sky or ground, no edge effects),
+// drops shadows, or hides annotations. Restore (or the destructor) gives the model back
+// everything it had and posts "DisplayOverrideRestoreNotification" with the view.
+// Nothing of it is recorded for undo.
 #include "document/renderingoptions.h"
 
 #include <memory>
@@ -19,7 +20,7 @@ public:
     // Bits of the request.
     static constexpr int kPrintColours = 1;
     static constexpr int kNoShadows = 2;
-    static constexpr int kHideConstructionGeometry = 4;
+    static constexpr int kHideAnnotations = 4;
 
     CDisplayOverride() = default;
     // Installs at once; nothing happens without a view or without a model in it.
@@ -34,6 +35,7 @@ public:
 
 private:
     void Install(int flags);
+    static void ApplyPrintColours(CRenderingOptions& options);
 
     ITarnisView* m_view = nullptr;
     CTarnwickModel* m_model = nullptr;

@@ -6,6 +6,8 @@
 
 #include "annotations/sectionplane.h"
 #include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/definitionlist.h"
 #include "document/layer.h"
 #include "document/layermanager.h"
 #include "document/pagemessages.h"
@@ -16,6 +18,7 @@
 #include "document/tarniscs.h"
 #include "document/tarnwickmodel.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/notificationcenter.h"
 #include "model/drawingelement.h"
 #include "platform/archive.h"
 
@@ -277,6 +280,25 @@ void CViewPage::CopyFromModel(CTarnwickModel& model, std::int32_t mask, bool hon
     }
 }
 
+void CViewPage::SaveModelDisplay(ITarnisView* view, std::int32_t mask)
+{
+    CopyFromModel(view, mask, false);
+    CTarnwickModel* model = view != nullptr ? view->GetModel() : nullptr;
+    if (model == nullptr || (mask & m_propertyMask & kSectionPlanes) == 0) {
+        return;
+    }
+    m_sectionPlanes.clear();
+    std::vector<CComponent*> components{model->GetRootComponent()};
+    if (const CDefinitionList* definitions = model->GetDefinitionList()) {
+        components.insert(components.end(), definitions->GetDefinitions().begin(), definitions->GetDefinitions().end());
+    }
+    for (const CComponent* component : components) {
+        if (auto* plane = dynamic_cast<CSectionPlane*>(component != nullptr ? component->GetActiveSectionPlane() : nullptr)) {
+            m_sectionPlanes.push_back(plane);
+        }
+    }
+}
+
 void CViewPage::TakeHiddenElements(CTarnwickModel& model)
 {
     m_hidden.clear();
@@ -325,6 +347,11 @@ void CViewPage::Activate()
         ApplyTo(*model);
     }
     CTarnwickPage::Activate();
+}
+
+void CViewPage::RestoreAsDisplayOverride(ITarnisView* view)
+{
+    GetNotificationCenter().Post(kDisplayOverrideRestoreNotification, view);
 }
 
 void CViewPage::ApplyTo(CTarnwickModel& model) const
@@ -383,14 +410,27 @@ void CViewPage::ApplyLayers(CTarnwickModel& model) const
     if (manager == nullptr) {
         return;
     }
+    // The list is taken as the layers whose state differs from the page state stored in
+    // each layer, so it is applied the same way round: a listed layer takes the other
+    // state, an unlisted one the stored state. A page taken from the model and applied
+    // again changes no layer, whatever the stored states are.
+    const std::unordered_set<const CLayer*> listed(m_layers.begin(), m_layers.end());
+    const auto hides = [&listed](const CLayer* layer) {
+        const bool storedHidden = (layer->GetPageFlags() & CLayer::kPageHidden) != 0;
+        return listed.count(layer) != 0 ? !storedHidden : storedHidden;
+    };
     const std::vector<CLayer*> layers = manager->GetLayers();
+    // Showing first: the manager refuses to hide the current layer while no other is
+    // shown to take its place.
     for (CLayer* layer : layers) {
-        if (!layer->IsHidden()) {
-            manager->SetLayerHidden(layer, true);
+        if (layer->IsHidden() && !hides(layer)) {
+            manager->SetLayerHidden(layer, false);
         }
     }
-    for (CLayer* layer : m_layers) {
-        manager->SetLayerHidden(layer, false);
+    for (CLayer* layer : layers) {
+        if (!layer->IsHidden() && hides(layer)) {
+            manager->SetLayerHidden(layer, true);
+        }
     }
 }
 

@@ -42,7 +42,9 @@ public:
         kHiddenElements = 16,
         kVisibleLayers = 32,
         kSectionPlanes = 64,
-        kAllProperties = 0xFFF
+        kAllProperties = 0xFFF,
+        // Everything but the camera and the display settings.
+        kFrameProperties = 0xFFC
     };
 
     CViewPage();
@@ -67,6 +69,10 @@ public:
 
     // Gives the owner model what the mask selects, then posts "Activate Page".
     void Activate() override;
+    // The page stops being the view's display override: what the view showed from it
+    // goes, and "DisplayOverrideRestoreNotification" with the view tells the windows
+    // that show display settings to read the model's own again.
+    void RestoreAsDisplayOverride(ITarnisView* view);
     // Null unless HasTransition; then what the installed factory builds.
     [[nodiscard]] IAnimation* CreateTransition(ITarnisView* view, CTarnwickPage* previous) override;
     [[nodiscard]] bool IsIncludedInAnimation() const override { return m_includedInAnimation; }
@@ -88,6 +94,11 @@ public:
     void CopyFromModel(CTarnwickModel& model, std::int32_t mask, bool honourLayerOverrides);
     // The same with the view's camera: the view stores it into its model first.
     void CopyFromModel(ITarnisView* view, std::int32_t mask, bool honourLayerOverrides);
+    // The model's display kept to be given back exactly (by Activate) after something
+    // else was shown: CopyFromModel from the view, with the active section planes kept
+    // also while section cuts are off, when a page would take none and so deactivate
+    // them.
+    void SaveModelDisplay(ITarnisView* view, std::int32_t mask);
 
     [[nodiscard]] std::int32_t GetPropertyMask() const { return m_propertyMask; }
     void SetPropertyMask(std::int32_t mask) { m_propertyMask = mask; }

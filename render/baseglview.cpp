@@ -61,9 +61,10 @@ void GetCurrentGLContext(HDC& device, HGLRC& context)
 CBaseGLView::CBaseGLView()
 {
     // The framework's print commands, which every OpenGL view offers.
-    GetCommands().Add(ID_FILE_PRINT, CString("&Print...\tCtrl+P"), [this] { OnFilePrint(); });
-    GetCommands().Add(ID_FILE_PRINT_DIRECT, CString("&Print"), [this] { OnFilePrint(); });
-    GetCommands().Add(ID_FILE_PRINT_PREVIEW, CString("Print Pre&view"), [this] { OnFilePrintPreview(); });
+    const auto printable = [this](CCmdUI& ui) { ui.Enable(HasPrintablePicture()); };
+    GetCommands().Add(ID_FILE_PRINT, CString("&Print...\tCtrl+P"), [this] { OnFilePrint(); }, printable);
+    GetCommands().Add(ID_FILE_PRINT_DIRECT, CString("&Print"), [this] { OnFilePrint(); }, printable);
+    GetCommands().Add(ID_FILE_PRINT_PREVIEW, CString("Print Pre&view"), [this] { OnFilePrintPreview(); }, printable);
 }
 
 void CBaseGLView::OnPrepareDC(CPrinterDC* dc, CPrintInfo* info)

@@ -90,6 +90,9 @@ public:
     void OnPaint() override;
     // Draws one frame with the context current; the base clears to the background colour.
     virtual void DrawGLFrame();
+    // Whether the view has a picture to print: the print commands are greyed while it
+    // has none. The base always has one.
+    [[nodiscard]] virtual bool HasPrintablePicture() const { return true; }
     [[nodiscard]] virtual COLORREF GetBackgroundColour() const;
     // Finishes the frame and hands its pixels to the window; false (code 7) when it fails.
     bool SwapAndPresent();

@@ -318,7 +318,8 @@ void CFramePainter::DrawBlendedPass()
         return;
     }
     m_view.EndPrimitive();
-    if (m_view.CanBlend()) {
+    // The user's switch; the can-blend answer is for translucent fills and fades.
+    if (!options->GetDisplayByte(CRenderingOptions::kBlendingOff)) {
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }

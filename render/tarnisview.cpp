@@ -47,7 +47,7 @@ CTarnisView::~CTarnisView()
     }
     ReleaseViewFont();
     DeleteViewDisplayList();
-    m_displayOverridePage = nullptr;
+    SetDisplayOverridePage(nullptr);
     if (m_model != nullptr) {
         m_model->Release();
         m_model = nullptr;
@@ -421,7 +421,39 @@ void CTarnisView::StoreCamera()
 
 CViewPage* CTarnisView::SetDisplayOverridePage(CViewPage* page)
 {
-    return std::exchange(m_displayOverridePage, page);
+    CViewPage* old = std::exchange(m_displayOverridePage, page);
+    if (old != nullptr && old != page) {
+        const CUndoSuspender suspender(true);
+        old->RestoreAsDisplayOverride(this);
+    }
+    return old;
+}
+
+std::unique_ptr<CViewPage> CTarnisView::ApplyDisplayOverridePage()
+{
+    if (m_displayOverridePage == nullptr || m_model == nullptr) {
+        return nullptr;
+    }
+    const CUndoSuspender suspender(true);
+    auto saved = std::make_unique<CViewPage>(CString(), CString(), CViewPage::kFrameProperties);
+    saved->SaveModelDisplay(this, CViewPage::kFrameProperties);
+    saved->SetPageList(m_model);
+    // The camera and the display settings stay in the page: the view reads them there.
+    const std::int32_t mask = m_displayOverridePage->GetPropertyMask();
+    m_displayOverridePage->SetPropertyMask(mask & ~(CViewPage::kCamera | CViewPage::kRenderingOptions));
+    m_displayOverridePage->SetPageList(m_model);
+    m_displayOverridePage->Activate();
+    m_displayOverridePage->SetPropertyMask(mask);
+    return saved;
+}
+
+void CTarnisView::RestoreModelDisplay(std::unique_ptr<CViewPage> saved)
+{
+    if (saved == nullptr) {
+        return;
+    }
+    const CUndoSuspender suspender(true);
+    saved->Activate();
 }
 
 // --- interaction level ---

@@ -51,8 +51,11 @@ public:
     void SetViewDefinition(const CViewDefinition& definition);
     // Positive sizes only: the GL viewport and the view definition's.
     void SetViewportSize(int width, int height);
-    // A page whose camera and display settings the view shows in place of the model's
-    // while it is set (as its property mask selects); returns the page it replaces.
+    // A page that the view shows in place of the model's display while it is set: its
+    // camera and display settings as its property mask selects, and the rest of what it
+    // keeps put into the model around every frame. Returns the page it replaces, which
+    // has restored itself (the windows that show display settings hear of it); the
+    // caller owns both.
     CViewPage* SetDisplayOverridePage(CViewPage* page);
     [[nodiscard]] CViewPage* GetDisplayOverridePage() const { return m_displayOverridePage; }
     // The culling filter of the whole view (a crossing volume of the frustum planes,
@@ -382,6 +385,12 @@ protected:
     void DrawTerminatorFace(CFace* face) override;
 
 private:
+    // Around a frame: the display override page's state goes into the model (all but
+    // the camera and the display settings, which the view lends from the page), and the
+    // model's own, kept in the returned page, comes back afterwards. Null without an
+    // override page.
+    std::unique_ptr<CViewPage> ApplyDisplayOverridePage();
+    void RestoreModelDisplay(std::unique_ptr<CViewPage> saved);
     // The frame between the timer's start and stop, and what follows the timing.
     void DrawFrameContents(CComponent& root);
     void FinishFrame(double seconds);

@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include <utility>
+
 #include "document/component.h"
 #include "document/layermanager.h"
 #include "document/renderingoptions.h"
@@ -11,6 +13,7 @@
 #include "document/tarniscs.h"
 #include "document/tarnwickmodel.h"
 #include "document/twfont.h"
+#include "document/viewpage.h"
 #include "annotations/watermark.h"
 #include "foundation/notificationcenter.h"
 #include "model/edgepassgl.h"
@@ -89,6 +92,7 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (previousModel != m_model) {
         SetCurrentModel(m_model);
     }
+    std::unique_ptr<CViewPage> modelDisplay = ApplyDisplayOverridePage();
     CLayerManager* layers = root->GetLayerManager();
     PushLayer(layers != nullptr ? layers->GetDefaultLayer() : nullptr);
 
@@ -104,6 +108,7 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (swap) {
         SwapBuffersHook(argument);
     }
+    RestoreModelDisplay(std::move(modelDisplay));
     notifications.SetEnabled(posting);
     if (IsAnimating()) {
         ScheduleAnimationStep();

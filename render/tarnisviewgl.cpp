@@ -595,7 +595,7 @@ void CTarnisView::SetSecondPassMode(bool on)
 bool CTarnisView::CanBlend() const
 {
     const CRenderingOptions* options = GetRenderingOptions();
-    return options == nullptr || !options->GetDisplayByte(CRenderingOptions::kBlendingOff);
+    return options == nullptr || options->GetDisplayByte(CRenderingOptions::kBlendingAllowed);
 }
 
 void CTarnisView::InitGLState()

@@ -5,6 +5,7 @@
 
 #include "document/twfont.h"
 #include "drawapi/gltextimagecache.h"
+#include "drawapi/tarnisview.h"
 #include "platform/profile.h"
 #include "render/installedfontlist.h"
 #include "render/textdrawing.h"
@@ -15,6 +16,9 @@ constexpr const char* kDefaultFace = "Tahoma";
 constexpr int kDefaultPointSize = 10;
 constexpr int kMaxPointSize = 1000;
 constexpr int kMaxTextLength = 1 << 16;
+// A print scaling outside these is no print a sheet holds; text stays at screen size.
+constexpr double kMinTextScale = 0.05;
+constexpr double kMaxTextScale = 64.0;
 
 }  // namespace
 
@@ -38,7 +42,7 @@ bool CTextBitmapRenderer::IsSmoothing()
     return m_smoothing == 1;
 }
 
-bool CTextBitmapRenderer::OpenFont(const CTwFont* font)
+bool CTextBitmapRenderer::OpenFont(const CTwFont* font, double scale)
 {
     const bool named = font != nullptr && !font->GetFaceName().IsEmpty();
     const CString face = named ? font->GetFaceName() : CString(kDefaultFace);
@@ -48,7 +52,8 @@ bool CTextBitmapRenderer::OpenFont(const CTwFont* font)
     }
     const bool bold = font != nullptr && font->IsBold();
     const bool italic = font != nullptr && font->IsItalic();
-    const CTextLogFont log = CreateTextLogFont(face, points, kPixelsPerInch, bold, italic, IsSmoothing());
+    const int pixelsPerInch = static_cast<int>(std::lround(kPixelsPerInch * scale));
+    const CTextLogFont log = CreateTextLogFont(face, points, pixelsPerInch, bold, italic, IsSmoothing());
     const bool smooth = log.quality == 4;
     const int size = std::clamp(log.height, 1, CTextRasterizer::kMaxPixelSize);
     const CString own = font != nullptr ? font->GetFontPath() : CString();
@@ -59,11 +64,11 @@ bool CTextBitmapRenderer::OpenFont(const CTwFont* font)
     return m_rasterizer.IsOpenFor(path, size, smooth) || m_rasterizer.Open(path, size, smooth);
 }
 
-bool CTextBitmapRenderer::Layout(const CTwFont* font, const CString& text, int& width, int& height)
+bool CTextBitmapRenderer::Layout(const CTwFont* font, const CString& text, int& width, int& height, double scale)
 {
     width = 0;
     height = 0;
-    if (text.IsEmpty() || text.GetLength() > kMaxTextLength || !OpenFont(font)) {
+    if (text.IsEmpty() || text.GetLength() > kMaxTextLength || !OpenFont(font, scale)) {
         return false;
     }
     const std::vector<CString> lines = SplitTextLines(text);
@@ -87,17 +92,18 @@ bool CTextBitmapRenderer::Layout(const CTwFont* font, const CString& text, int& 
     return width <= kMaxSide && height >= 1 && height <= kMaxSide;
 }
 
-bool CTextBitmapRenderer::Measure(const CTwFont* font, const CString& text, int& width, int& height)
+bool CTextBitmapRenderer::Measure(const CTwFont* font, const CString& text, int& width, int& height, double scale)
 {
-    return Layout(font, text, width, height);
+    return Layout(font, text, width, height, scale);
 }
 
-bool CTextBitmapRenderer::Render(const CTwFont* font, const CString& text, int alignment, Bitmap& result)
+bool CTextBitmapRenderer::Render(const CTwFont* font, const CString& text, int alignment, Bitmap& result,
+                                 double scale)
 {
     result = Bitmap{};
     int width = 0;
     int height = 0;
-    if (!Layout(font, text, width, height)) {
+    if (!Layout(font, text, width, height, scale)) {
         return false;
     }
     const int stride = width * 3;
@@ -137,17 +143,24 @@ CTextBitmapRenderer& GetTextBitmapRenderer()
     return renderer;
 }
 
-bool RenderTextToBitmap(const CTwFont* font, const CString& text, int alignment, ITarnisView* /*view*/,
+double GetTextScale(const ITarnisView* view)
+{
+    const double scale = view != nullptr ? view->GetLineWidthScale() : 1.0;
+    return std::isfinite(scale) && scale >= kMinTextScale && scale <= kMaxTextScale ? scale : 1.0;
+}
+
+bool RenderTextToBitmap(const CTwFont* font, const CString& text, int alignment, ITarnisView* view,
                         IGLTextImageCache* cache)
 {
     CTextBitmapRenderer& renderer = GetTextBitmapRenderer();
+    const double scale = GetTextScale(view);
     if (cache == nullptr) {
         int width = 0;
         int height = 0;
-        return renderer.Measure(font, text, width, height);
+        return renderer.Measure(font, text, width, height, scale);
     }
     CTextBitmapRenderer::Bitmap bitmap;
-    if (!renderer.Render(font, text, alignment, bitmap)) {
+    if (!renderer.Render(font, text, alignment, bitmap, scale)) {
         return false;
     }
     cache->UploadTexture(bitmap.width, bitmap.height, bitmap.pixels, bitmap.bitsPerPixel, bitmap.stride, true);

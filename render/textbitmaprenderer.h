@@ -56,17 +56,20 @@ public:
     // aligned left, centred or right (0, 1, 2) within the widest. A null font draws in
     // the view's default face. False, and nothing rendered, for an empty text, a block
     // above the limits or when no font can be read at all.
-    bool Render(const CTwFont* font, const CString& text, int alignment, Bitmap& result);
+    // The scale enlarges the block for an output whose pixels are finer than the
+    // screen's (a printed sheet): the font is rendered at scale times the screen's pixels
+    // per inch.
+    bool Render(const CTwFont* font, const CString& text, int alignment, Bitmap& result, double scale = 1.0);
     // The size Render would give, without drawing.
-    bool Measure(const CTwFont* font, const CString& text, int& width, int& height);
+    bool Measure(const CTwFont* font, const CString& text, int& width, int& height, double scale = 1.0);
     // Frees the buffer and closes the font.
     void Release();
     // "TextStyle" / "AntiAliasText" (default on), read on first use.
     [[nodiscard]] bool IsSmoothing();
 
 private:
-    bool OpenFont(const CTwFont* font);
-    bool Layout(const CTwFont* font, const CString& text, int& width, int& height);
+    bool OpenFont(const CTwFont* font, double scale);
+    bool Layout(const CTwFont* font, const CString& text, int& width, int& height, double scale);
 
     CTextRasterizer m_rasterizer;
     std::vector<std::uint8_t> m_buffer;
@@ -78,9 +81,12 @@ private:
 };
 
 [[nodiscard]] CTextBitmapRenderer& GetTextBitmapRenderer();
+// The scale at which the view shows text: its print scaling (a screen pixel's size in
+// output pixels), 1 on the screen and without a view.
+[[nodiscard]] double GetTextScale(const ITarnisView* view);
 // Renders with the program's renderer and hands the bitmap to the cache's upload, the
-// first row as the top of the label. With a null cache it only measures. The view is
-// not needed here: every view shows text at the screen's 96 pixels per inch.
+// first row as the top of the label. With a null cache it only measures. Text is seen at
+// the screen's 96 pixels per inch times the view's text scale.
 bool RenderTextToBitmap(const CTwFont* font, const CString& text, int alignment, ITarnisView* view,
                         IGLTextImageCache* cache);
 void ReleaseTextBitmap();

@@ -27,14 +27,15 @@ public:
     [[nodiscard]] int GetHeight() const override { return m_image.GetHeight(); }
     void SetText(const CString& text, int alignment, CTwFont* font, ITarnisView* view) override
     {
-        if (m_key.Matches(text, alignment, font) && !m_image.IsStale()) {
+        const double scale = GetTextScale(view);
+        if (m_key.Matches(text, alignment, font, scale) && !m_image.IsStale()) {
             return;
         }
         m_image.Release();
         if (!text.IsEmpty()) {
             RenderTextToBitmap(font, text, alignment, view, this);
         }
-        m_key = CTextImageKey{text, alignment, font};
+        m_key = CTextImageKey{text, alignment, font, scale};
     }
     void Reset() override { ReleaseAll(); }
     [[nodiscard]] bool IsValid() const override { return m_key.HasValidAlignment(); }

@@ -129,6 +129,7 @@ struct HouseParts
     CFace* front = nullptr;
     CVertex* frontLeft = nullptr;
     CVertex* frontRight = nullptr;
+    CVertex* windowTopLeft = nullptr;
 };
 
 // Ten units wide, eight deep, walls three high and the ridge at five, along x.
@@ -153,8 +154,10 @@ HouseParts BuildHouse(const CGeometryBuilder& builder)
     parts.roof.push_back(builder.Face({top[0], top[1], ridgeRight, ridgeLeft}));
     parts.roof.push_back(builder.Face({top[2], top[3], ridgeLeft, ridgeRight}));
     // A window in the front wall, wound clockwise seen from the front.
-    builder.Hole(parts.front, {builder.Vertex(CPoint3d(2, 0, 1)), builder.Vertex(CPoint3d(2, 0, 2)),
-                               builder.Vertex(CPoint3d(4, 0, 2)), builder.Vertex(CPoint3d(4, 0, 1))});
+    CVertex* windowBottomLeft = builder.Vertex(CPoint3d(2, 0, 1));
+    parts.windowTopLeft = builder.Vertex(CPoint3d(2, 0, 2));
+    builder.Hole(parts.front, {windowBottomLeft, parts.windowTopLeft, builder.Vertex(CPoint3d(4, 0, 2)),
+                               builder.Vertex(CPoint3d(4, 0, 1))});
     parts.frontLeft = base[0];
     parts.frontRight = base[1];
     return parts;
@@ -224,9 +227,11 @@ void AddAnnotations(CTarnwickModel& model, const HouseParts& house, CLayer* laye
 {
     auto* label = new CText;
     label->SetText("Front window");
-    label->SetAnchor(MakeFacePoint(house.front, CPoint3d(3, 0, 1.5)), false);
+    // On the window's corner, not on the wall: a label hung on a face lies in the face's
+    // plane, edge on from above and over the dimension from the air.
+    label->SetAnchor(MakeVertexPoint(house.windowTopLeft), false);
     label->SetLeaderKindValue(CText::kModelLeader);
-    label->SetLeaderVector(-2, -3, 2);
+    label->SetLeaderVector(2, -3, 2);
     // A text made in the program takes the style's font; one stored without a font
     // would take it when read back.
     if (CTextStyle* style = model.GetTextStyle()) {

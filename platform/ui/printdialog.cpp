@@ -1,5 +1,13 @@
 #include "platform/ui/printdialog.h"
 
+#include <algorithm>
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QShowEvent>
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -13,6 +21,18 @@ class CPrintDialog::Window : public QPrintDialog
 public:
     Window(CPrintDialog& owner, QPrinter& printer, QWidget* parent) : QPrintDialog(&printer, parent), m_owner(owner) {}
 
+    // "Options" grows the dialog downwards; whatever its size, it stays on its screen.
+    void resizeEvent(QResizeEvent* event) override
+    {
+        QPrintDialog::resizeEvent(event);
+        KeepOnScreen();
+    }
+    void showEvent(QShowEvent* event) override
+    {
+        QPrintDialog::showEvent(event);
+        KeepOnScreen();
+    }
+
     void done(int result) override
     {
         if (result == QDialog::Accepted && !m_owner.HandleOK())
@@ -20,8 +40,47 @@ public:
         QPrintDialog::done(result);
     }
 
+    // The platform dialog checks the output file (asking whether to overwrite one that
+    // exists) when its OK button is clicked, before it accepts, and only while the file
+    // field is enabled. A preview writes no file: the field is disabled across the
+    // check and enabled again after it.
+    void SkipFileCheck()
+    {
+        auto* buttons = findChild<QDialogButtonBox*>();
+        auto* file = findChild<QLineEdit*>(QStringLiteral("filename"));
+        QPushButton* ok = buttons != nullptr ? buttons->button(QDialogButtonBox::Ok) : nullptr;
+        if (ok == nullptr || file == nullptr)
+            return;
+        connect(ok, &QPushButton::pressed, this, [this, file] {
+            m_fileEnabled = file->isEnabled();
+            file->setEnabled(false);
+        });
+        connect(buttons, &QDialogButtonBox::accepted, this, [this, file] {
+            if (m_fileEnabled)
+                file->setEnabled(true);
+            m_fileEnabled = false;
+        });
+    }
+
 private:
+    void KeepOnScreen()
+    {
+        const QScreen* display = screen();
+        if (!isVisible() || display == nullptr)
+            return;
+        const QRect area = display->availableGeometry();
+        const QRect frame = frameGeometry();
+        if (area.contains(frame))
+            return;
+        // The frame's top left corner, moved as little as keeps the frame inside; a frame
+        // larger than the screen keeps its top left corner (and title bar) on it.
+        const int x = std::max(area.left(), std::min(frame.left(), area.right() + 1 - frame.width()));
+        const int y = std::max(area.top(), std::min(frame.top(), area.bottom() + 1 - frame.height()));
+        move(pos() + QPoint(x - frame.left(), y - frame.top()));
+    }
+
     CPrintDialog& m_owner;
+    bool m_fileEnabled = false;
 };
 
 CPrintDialog::CPrintDialog(DWORD flags, QWidget* parent) : m_flags(flags), m_parent(parent) {}
@@ -82,6 +141,8 @@ int CPrintDialog::DoModal()
         window.setOptionTabs({page});
     }
     OnInitDialog();
+    if (m_forPreview)
+        window.SkipFileCheck();
     m_okHandled = false;
     int result = RunModalDialog(window);
     // A dialog answered without being shown never pressed its OK button.

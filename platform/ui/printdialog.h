@@ -36,6 +36,10 @@ public:
     [[nodiscard]] QPrinter& GetPrinter() const;
     // The chosen printer's name, or the file's for a file.
     [[nodiscard]] CString GetDeviceName() const;
+    // The dialog only chooses the paper and printer for a preview, which writes nothing:
+    // accepting asks nothing about the output file.
+    void SetForPreview(bool preview) { m_forPreview = preview; }
+    [[nodiscard]] bool IsForPreview() const { return m_forPreview; }
     // The dialog while DoModal runs; null otherwise.
     [[nodiscard]] QDialog* GetDialog() const;
 
@@ -59,4 +63,5 @@ private:
     CString m_caption;
     Window* m_window = nullptr;
     bool m_okHandled = false;
+    bool m_forPreview = false;
 };

@@ -8,18 +8,21 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QPushButton>
 #include <QRadioButton>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/glimraapp.h"
 #include "app/glimradoc.h"
 #include "app/glimraview.h"
 #include "app/mainframe.h"
 #include "app/printdlg.h"
+#include "annotations/sectionplane.h"
 #include "app/resourceids.h"
 #include "apptestsupport.h"
 #include "document/component.h"
@@ -104,6 +107,36 @@ bool Uniform(const QImage& image, int x, int y, int radius)
     return true;
 }
 
+// The model's file, but for the time stamp that every write changes.
+ModelBytes StoredBytes(CTarnwickModel& model)
+{
+    ModelBytes bytes = WriteModelBytes(model, kSaveFormat5000);
+    const std::size_t stamp = GetTimeStampOffset(kSaveFormat5000);
+    if (bytes.size() >= stamp + 8)
+        std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(stamp), 8, BYTE{0});
+    return bytes;
+}
+
+// The view's picture as the window shows it now.
+QImage Picture(CGlimraView& view)
+{
+    view.Invalidate(false);
+    view.OnPaint();
+    return view.GetPresentedFrame() != nullptr ? view.GetPresentedFrame()->convertToFormat(QImage::Format_RGB32)
+                                               : QImage();
+}
+
+int CountDifferent(const QImage& a, const QImage& b)
+{
+    if (a.size() != b.size() || a.isNull())
+        return -1;
+    int different = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            different += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+    return different;
+}
+
 bool Close(QRgb a, QRgb b, int tolerance)
 {
     return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
@@ -181,6 +214,8 @@ TEST_F(ViewPrinterTest, FittingPrintsOneSheetWhosePictureShowsTheViewsPixels)
     options.SetBackgroundColor(CColor(255, 255, 255, 255));
     options.SetDisplaySky(false);
     options.SetDisplayGround(false);
+    // A print stipples the section plane's translucent fill where the window blends it.
+    options.ToggleSectionDisplay(CRenderingOptions::kSectionPlanesShown);
     view->UpdateWindow();
     view->OnPaint();
     ASSERT_NE(view->GetPresentedFrame(), nullptr);
@@ -298,42 +333,102 @@ TEST_F(ViewPrinterTest, ZeroAndNegativeScalesAreRefusedWithAMessage)
 
 TEST_F(ViewPrinterTest, TheModelItsPagesTheCameraAndTheViewAreAsBeforeAfterPrinting)
 {
+    // Once pinned a fault: printing pages hid every layer for good, and a save kept it.
     Open(apptest::Samples().Path("house-5000.twk"));
     CTarnwickModel& model = *view->GetModel();
     CPageList& pages = *model.GetPageList();
     pages.SetSelectedPage(pages.GetPage(1));
+    // With section cuts off a page keeps no section plane; the model's active one stays.
+    std::vector<CDrawingElement*> elements;
+    model.GetRootComponent()->GetEntities(elements);
+    for (CDrawingElement* element : elements)
+        if (auto* plane = dynamic_cast<CSectionPlane*>(element))
+            model.GetRootComponent()->SetActiveSectionPlane(plane);
+    ASSERT_NE(model.GetRootComponent()->GetActiveSectionPlane(), nullptr);
+    model.GetRenderingOptions()->ToggleSectionDisplay(CRenderingOptions::kSectionCutsShown);
     const CViewDefinition before = view->GetViewDefinition();
-    const CCamera camera = model.GetCamera();
-    const CColor background = model.GetRenderingOptions()->GetBackgroundColor();
-    const bool sky = model.GetRenderingOptions()->IsDisplaySky();
-    const bool axes = model.IsDisplayAxes();
-    const bool shadows = model.GetShadowInfo()->IsDisplayShadows();
+    const ModelBytes bytes = StoredBytes(model);
+    const QImage screen = Picture(*view);
     WriteProfileInt(kSection, CString("resolution"), kPrintDraft);
-    for (const bool printPages : {false, true})
+    struct Road
+    {
+        const char* name;
+        bool preview;
+        bool printPages;
+    };
+    for (const Road road : {Road{"view", false, false}, Road{"pages", false, true}, Road{"preview", true, true}})
     {
         // The model's three pages are chosen in the dialog, as a user would.
-        const ModalDialogSink previous = SetModalDialogSink([printPages](QDialog& dialog) {
-            if (auto* radio = dialog.findChild<QRadioButton*>(QStringLiteral("1258")); radio != nullptr && printPages)
+        int previewSheets = 0;
+        const ModalDialogSink previous = SetModalDialogSink([&road, &previewSheets](QDialog& dialog) {
+            if (auto* radio = dialog.findChild<QRadioButton*>(QStringLiteral("1258")); radio != nullptr && road.printPages)
                 radio->click();
+            if (auto* preview = dialog.findChild<QPrintPreviewWidget*>())
+            {
+                preview->updatePreview();
+                previewSheets = preview->pageCount();
+            }
             return static_cast<int>(QDialog::Accepted);
         });
-        view->OnFilePrint();
+        if (road.preview)
+            view->OnFilePrintPreview();
+        else
+            view->OnFilePrint();
         SetModalDialogSink(previous);
-        EXPECT_TRUE(boxes.calls.empty());
-        EXPECT_EQ(PdfPageCount(pdf), printPages ? 3 : 1);
-        EXPECT_TRUE(view->GetViewDefinition().IsSameCamera(before));
-        EXPECT_EQ(view->GetViewDefinition().GetViewportWidth(), before.GetViewportWidth());
-        EXPECT_EQ(view->GetViewDefinition().GetViewportHeight(), before.GetViewportHeight());
+        EXPECT_TRUE(boxes.calls.empty()) << road.name;
+        EXPECT_EQ(road.preview ? previewSheets : PdfPageCount(pdf), road.printPages ? 3 : 1) << road.name;
+        EXPECT_TRUE(view->GetViewDefinition().IsSameCamera(before)) << road.name;
         double l = 0, r = 0, b = 0, t = 0;
-        EXPECT_FALSE(view->GetViewDefinition().GetProjectionWindow(l, r, b, t));
-        EXPECT_TRUE(model.GetCamera().IsEqual(camera));
-        EXPECT_EQ(model.GetRenderingOptions()->GetBackgroundColor(), background);
-        EXPECT_EQ(model.GetRenderingOptions()->IsDisplaySky(), sky);
-        EXPECT_EQ(model.IsDisplayAxes(), axes);
-        EXPECT_EQ(model.GetShadowInfo()->IsDisplayShadows(), shadows);
-        EXPECT_EQ(pages.GetSelectedPage(), pages.GetPage(1));
+        EXPECT_FALSE(view->GetViewDefinition().GetProjectionWindow(l, r, b, t)) << road.name;
+        EXPECT_EQ(pages.GetSelectedPage(), pages.GetPage(1)) << road.name;
+        EXPECT_TRUE(StoredBytes(model) == bytes) << road.name << ": the model would be saved otherwise";
+        const QImage after = Picture(*view);
+        EXPECT_EQ(CountDifferent(screen, after), 0) << road.name;
         std::filesystem::remove(pdf);
     }
+}
+
+TEST_F(ViewPrinterTest, PrintingIsGreyedWhileTheModelHoldsNothing)
+{
+    app.SetArguments({CString("glimra")});
+    ASSERT_TRUE(app.InitInstance());
+    view = app.GetActiveGlimraView();
+    frame = app.GetMainFrame();
+    ASSERT_NE(view, nullptr);
+    const auto enabled = [this](UINT id) {
+        CCmdUI ui(id);
+        return frame->OnCmdMsg(id, &ui) && ui.IsEnabled();
+    };
+    for (const UINT id : {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW})
+        EXPECT_FALSE(enabled(id)) << id;
+    {
+        const CUndoSuspender suspender;
+        const CurrentModelScope scope(view->GetModel());
+        (void)CGeometryBuilder(*view->GetModel()->GetRootComponent()).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1));
+    }
+    for (const UINT id : {ID_FILE_PRINT, ID_FILE_PRINT_DIRECT, ID_FILE_PRINT_PREVIEW})
+        EXPECT_TRUE(enabled(id)) << id;
+}
+
+TEST_F(ViewPrinterTest, TheDialogWithItsOptionsShownFitsAScreenOfAThousandPixels)
+{
+    // Once the options page grew the dialog by 673 pixels and put its buttons off the screen.
+    Open(apptest::Samples().Path("house-5000.twk"));
+    int height = 0;
+    const ModalDialogSink previous = SetModalDialogSink([&height](QDialog& dialog) {
+        for (QPushButton* button : dialog.findChildren<QPushButton*>())
+            if (button->text().contains(QStringLiteral("Options")))
+                button->click();
+        dialog.adjustSize();
+        height = dialog.sizeHint().height();
+        return static_cast<int>(QDialog::Rejected);
+    });
+    view->OnFilePrint();
+    SetModalDialogSink(previous);
+    // Centred over the main window the dialog starts some 380 pixels down; one column
+    // of options made it 671 pixels high.
+    EXPECT_GT(height, 0);
+    EXPECT_LT(height, 560);
 }
 
 TEST_F(ViewPrinterTest, ABandThatCannotBeMadeEndsThePrintWithAMessageAndKeepsNoSheet)

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "annotations/sectionplane.h"
 #include "document/classregistration.h"
@@ -379,6 +383,18 @@ TEST_F(ViewPageTest, APageTakenFromTheModelGivesItsStateBackWhenActivated)
     model.GetRenderingOptions()->SetRenderMode(0);
     model.GetShadowInfo()->SetDisplayShadowsQuiet(true);
     model.SetDisplayAxes(false);
+    // Shown and hidden layers, with and without the page state stored in them.
+    CLayerManager& layers = *model.GetLayerManager();
+    std::vector<std::pair<CLayer*, bool>> layerStates;
+    for (const std::uint32_t flags : {0u, CLayer::kPageHidden}) {
+        for (const bool hidden : {false, true}) {
+            CLayer* layer = layers.AddLayer(CString(std::to_string(layerStates.size())));
+            ASSERT_NE(layer, nullptr);
+            layer->SetPageFlags(flags);
+            layers.SetLayerHidden(layer, hidden);
+            layerStates.emplace_back(layer, hidden);
+        }
+    }
     auto* page = new CViewPage("all", "", CViewPage::kAllProperties);
     model.GetPageList()->AddPage(page, -1);
     page->CopyFromModel(model, CViewPage::kAllProperties, false);
@@ -388,7 +404,15 @@ TEST_F(ViewPageTest, APageTakenFromTheModelGivesItsStateBackWhenActivated)
     model.GetShadowInfo()->SetDisplayShadowsQuiet(false);
     model.SetDisplayAxes(true);
     model.GetRootComponent()->SetActiveSectionPlane(nullptr);
+    for (const auto& [layer, hidden] : layerStates) {
+        layers.SetLayerHidden(layer, !hidden);
+    }
     page->Activate();
+    // Once pinned a fault: a layer without the stored page state came back the other way
+    // round, so saving and applying the display hid every shown layer.
+    for (const auto& [layer, hidden] : layerStates) {
+        EXPECT_EQ(layer->IsHidden(), hidden) << layer->GetPageFlags();
+    }
 
     EXPECT_TRUE(model.GetCamera().IsEqual(SideCamera()));
     EXPECT_EQ(model.GetRenderingOptions()->GetRenderMode(), 0);

@@ -145,9 +145,9 @@ TEST_F(AnnotationDrawingTest, TheHouseLabelAndDimensionShowWhereTheirAnchorsPutT
     const Pixels without = Draw(false);
     const Pixels with = Draw(true);
     const CurrentModelScope scope(m_model);
-    // The label ends at its point, left of the leader, and is as large as its text image.
+    // The label starts at its point, right of the leader, and is as large as its text image.
     const CText::Layout layout = m_label->LayoutText(&m_view);
-    ASSERT_EQ(layout.placement, 10);
+    ASSERT_EQ(layout.placement, 9);
     const CPoint3d labelPoint = Window(layout.points[3]);
     CGLTextImageCache image;
     image.SetText(m_label->GetText(), 0, dynamic_cast<CTwFont*>(m_label->GetEffectiveFont()), &m_view);
@@ -155,8 +155,8 @@ TEST_F(AnnotationDrawingTest, TheHouseLabelAndDimensionShowWhereTheirAnchorsPutT
     const int h = image.GetHeight();
     ASSERT_GT(w, 20);
     const Box label = Changed(with, without, 0, 0, kWide - 1, kTall - 1);
-    const Box inBox = Changed(with, without, static_cast<int>(labelPoint.x) - w - 2, static_cast<int>(labelPoint.y) - h / 2 - 2,
-                              static_cast<int>(labelPoint.x) + 2, static_cast<int>(labelPoint.y) + h / 2 + 2);
+    const Box inBox = Changed(with, without, static_cast<int>(labelPoint.x) - 2, static_cast<int>(labelPoint.y) - h / 2 - 2,
+                              static_cast<int>(labelPoint.x) + w + 2, static_cast<int>(labelPoint.y) + h / 2 + 2);
     EXPECT_GT(inBox.count, w * h / 20) << "the label's glyphs";
     EXPECT_GT(inBox.right - inBox.left, w / 2) << "the label spans its text";
     EXPECT_GT(label.count, inBox.count) << "leader and dimension beside the label";

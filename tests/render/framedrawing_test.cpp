@@ -31,6 +31,7 @@
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "document/texture.h"
+#include "document/viewpage.h"
 #include "foundation/notificationcenter.h"
 #include "model/edge.h"
 #include "model/face.h"
@@ -767,8 +768,14 @@ TEST_F(FrameTest, AStandardViewShowsItsNameInTheTopLeftCornerInTheForegroundColo
 
     m_view.CreateViewFont();
     Draw();
-    EXPECT_GT(labelPixels(0, 0, 32, 20), 10) << "\"Top\" in the corner";
+    const int label = labelPixels(0, 0, 32, 20);
+    EXPECT_GT(label, 10) << "\"Top\" in the corner";
     EXPECT_EQ(labelPixels(0, 20, kWidth, kHeight), 0);
+    // On a print each screen pixel covers the print scaling's pixels, text too.
+    m_view.SetLineWidthScale(2.0);
+    Draw();
+    EXPECT_GT(labelPixels(0, 0, 64, 40), 3 * label);
+    m_view.SetLineWidthScale(1.0);
     EXPECT_FALSE(GetProfileString(CString("ViewFont"), CString("FontPath"), CString()).IsEmpty());
 
     // No name for a view off the standard directions.
@@ -779,6 +786,41 @@ TEST_F(FrameTest, AStandardViewShowsItsNameInTheTopLeftCornerInTheForegroundColo
     EXPECT_EQ(labelPixels(0, 0, kWidth, kHeight), 0);
     m_view.ReleaseViewFont();
     SetProfileStore(nullptr);
+}
+
+TEST_F(FrameTest, ADisplayOverridePageIsShownAroundEachFrameAndTheModelKeepsItsOwnDisplay)
+{
+    Options().SetDisplayEdges(0);
+    CFace* left = Square(Root(), 2.0, 0.0, -5.0);
+    CFace* right = Square(Root(), 2.0, 0.0, 5.0);
+    right->SetHidden(true);
+    // The page hides the left square and shows the right one, on a green background.
+    CViewPage page(CString(), CString(), CViewPage::kRenderingOptions | CViewPage::kHiddenElements);
+    page.SetRenderingOptions(Options());
+    page.GetRenderingOptions()->SetBackgroundColor(CColor(0, 255, 0, 255));
+    page.AddHiddenElement(left);
+    const Rgb green{0, 255, 0};
+    const auto square = [this](double cx) { return Pixel(kWidth / 2 + static_cast<int>(cx * kHeight / 20.0), kHeight / 2); };
+    int restored = 0;
+    const NotificationCounter counter(kDisplayOverrideRestoreNotification, restored);
+
+    EXPECT_EQ(m_view.SetDisplayOverridePage(&page), nullptr);
+    Draw();
+    EXPECT_TRUE(Near(square(-5.0), green));
+    EXPECT_FALSE(Near(square(5.0), green));
+    EXPECT_FALSE(Near(square(5.0), kBackgroundRgb));
+    EXPECT_FALSE(left->IsHiddenFlagSet()) << "the model's own state is back after the frame";
+    EXPECT_TRUE(right->IsHiddenFlagSet());
+    EXPECT_EQ(Options().GetBackgroundColor(), kBackground);
+    EXPECT_EQ(restored, 0);
+
+    EXPECT_EQ(m_view.SetDisplayOverridePage(nullptr), &page);
+    EXPECT_EQ(restored, 1) << "the page that was replaced restored itself";
+    Draw();
+    EXPECT_FALSE(Near(square(-5.0), kBackgroundRgb));
+    EXPECT_TRUE(Near(square(5.0), kBackgroundRgb));
+    EXPECT_EQ(m_view.SetDisplayOverridePage(nullptr), nullptr);
+    EXPECT_EQ(restored, 1);
 }
 
 TEST(ViewDirectionName, NamesTheSixStandardDirectionsOnly)

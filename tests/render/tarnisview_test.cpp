@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "annotations/sectionplane.h"
+#include "document/displayoverride.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
@@ -163,6 +165,60 @@ TEST(TarnisView, ADisplayOverridePageLendsTheSettingsItsMaskSelects)
         view.StoreCamera();
         EXPECT_EQ(model->GetCamera().GetEye(), CPoint3d(5, 6, 7));
         EXPECT_EQ(view.SetDisplayOverridePage(nullptr), &page);
+    }
+    model->Release();
+}
+
+TEST(TarnisView, ADisplayOverrideClearsTheDisplayBytesOfPrintingAndGivesEverythingBack)
+{
+    auto* model = new CTarnwickModel();
+    {
+        CTarnisView view;
+        view.SetModel(model);
+        CRenderingOptions& options = *model->GetRenderingOptions();
+        using Byte = CRenderingOptions::DisplayByte;
+        const Byte bytes[] = {CRenderingOptions::kBlendingOff,          CRenderingOptions::kSmoothEdges,
+                              CRenderingOptions::kBlendingAllowed,      CRenderingOptions::kHideAnnotations,
+                              CRenderingOptions::kHideConstructionGeometry, CRenderingOptions::kComponentEditDisplay,
+                              CRenderingOptions::kToolFeedback};
+        for (const Byte byte : bytes)
+            options.SetDisplayByte(byte, byte != CRenderingOptions::kHideAnnotations);
+        options.SetInstanceAxes(true);
+        options.SetBackgroundColor(CColor(10, 20, 30, 255));
+        model->SetDisplayAxes(true);
+        EXPECT_TRUE(view.CanBlend());
+        int restored = 0;
+        struct Counter : IObserver
+        {
+            explicit Counter(int& n) : count(n) { GetNotificationCenter().AddObserver(kDisplayOverrideRestoreNotification, this); }
+            ~Counter() override { GetNotificationCenter().RemoveObserver(this); }
+            void OnNotify(const std::string& /*name*/, void* /*data*/) override { ++count; }
+            int& count;
+        } counter(restored);
+        {
+            CDisplayOverride display(&view, CDisplayOverride::kHideAnnotations);
+            // Cleared: blending allowed (3), component-edit display (6), tool feedback (7);
+            // set: hide annotations (4); the rest as they were.
+            const bool expected[] = {true, true, false, true, true, false, false};
+            for (std::size_t i = 0; i < std::size(bytes); ++i)
+                EXPECT_EQ(options.GetDisplayByte(bytes[i]), expected[i]) << "byte " << i + 1;
+            EXPECT_FALSE(options.IsInstanceAxes());
+            EXPECT_FALSE(model->IsDisplayAxes());
+            EXPECT_FALSE(view.CanBlend()) << "translucent fills are stippled on paper";
+            EXPECT_EQ(options.GetBackgroundColor(), CColor(10, 20, 30, 255)) << "no print colours asked";
+        }
+        EXPECT_EQ(restored, 1);
+        for (const Byte byte : bytes)
+            EXPECT_EQ(options.GetDisplayByte(byte), byte != CRenderingOptions::kHideAnnotations) << byte;
+        EXPECT_TRUE(options.IsInstanceAxes());
+        EXPECT_TRUE(model->IsDisplayAxes());
+        EXPECT_TRUE(view.CanBlend());
+        {
+            const CDisplayOverride display(&view, CDisplayOverride::kPrintColours);
+            EXPECT_EQ(options.GetBackgroundColor(), CColor(255, 255, 255, 255));
+            EXPECT_FALSE(options.GetDisplayByte(CRenderingOptions::kHideAnnotations));
+        }
+        EXPECT_EQ(options.GetBackgroundColor(), CColor(10, 20, 30, 255));
     }
     model->Release();
 }
