@@ -82,6 +82,7 @@ void CGlimraView::OnInitialUpdate()
 {
     FollowDocumentModel();
     CBaseGLView::OnInitialUpdate();
+    CreateTips();
     if (GetRenderingContext() == nullptr || MakeCurrent() == 0)
         return;
     InitGLState();
@@ -212,21 +213,96 @@ void CGlimraView::OnFilePrintPreview()
 
 // --- core hooks ---
 
-void CGlimraView::DrawFrame(int argument, bool swap)
+void CGlimraView::DrawToolFeedback()
 {
     CToolManager* tools = GetToolManager();
-    const bool drawsTool = tools != nullptr && tools->GetActiveTool() != nullptr && GetModel() != nullptr &&
-                           GetModel()->GetRootComponent() != nullptr;
-    if (!drawsTool)
-    {
-        CTarnisView::DrawFrame(argument, swap);
+    if (tools == nullptr)
         return;
+    tools->UpdateFastFeedbackFlag();
+    if (!tools->NeedsOverlay())
+        tools->Draw(this);
+}
+
+void CGlimraView::DrawToolOverlay()
+{
+    CToolManager* tools = GetToolManager();
+    if (tools != nullptr && tools->NeedsOverlay())
+        tools->DrawOverlay(this);
+}
+
+void CGlimraView::PresentFeedback()
+{
+    ShowFrontBuffer();
+}
+
+bool CGlimraView::CreateTips()
+{
+    QWidget* window = GetWidget();
+    if (window == nullptr)
+        return false;
+    if (m_tip1 == nullptr)
+    {
+        m_tip1 = new CTitleTip;
+        m_tip1->Create(window);
+        m_tip1->SetTextColor(RGB(255, 0, 0));
+        m_tip1->SetShowDelay(0);
+        m_tip1->SetHoverTolerance(20);
+        m_tip1->SetOffset(5, 0);
     }
-    CTarnisView::DrawFrame(argument, false);
-    tools->Draw(this);
-    EndPrimitive();
-    if (swap)
-        SwapBuffersHook(argument);
+    if (m_tip2 == nullptr)
+    {
+        m_tip2 = new CTitleTip;
+        m_tip2->Create(window);
+        m_tip2->SetShowDelay(250);
+        m_tip2->SetHoverTolerance(2);
+        m_tip2->SetOffset(5, 0);
+    }
+    return true;
+}
+
+CTitleTip* CGlimraView::PrepareTip(const CString& text, int style)
+{
+    if (style < 0 || style > 3 || !CreateTips())
+        return nullptr;
+    if (style == 3)
+    {
+        m_tip2->SetText(text);
+        return m_tip2;
+    }
+    m_tip1->Hide(false);
+    m_tip1->SetTextColor(style == 0 ? RGB(255, 0, 0) : RGB(0, 0, 0));
+    m_tip1->SetShowDelay(style == 2 ? 250 : 0);
+    m_tip1->SetText(text);
+    return m_tip1;
+}
+
+void CGlimraView::ShowTipAt(int x, int y, const CString& text, int style)
+{
+    // A second tip already showing stays where it is.
+    if (style == 3 && m_tip2 != nullptr && m_tip2->isVisible())
+        return;
+    if (CTitleTip* tip = PrepareTip(text, style))
+        tip->ShowAt(CPoint{x, y});
+}
+
+void CGlimraView::ShowTipAtCursor(const CString& text, int style)
+{
+    if (CTitleTip* tip = PrepareTip(text, style))
+        tip->ShowAtCursor();
+}
+
+void CGlimraView::HideTip(int style)
+{
+    CTitleTip* tip = style >= 0 && style <= 2 ? m_tip1.data() : style == 3 ? m_tip2.data() : nullptr;
+    if (tip != nullptr)
+        tip->Hide(true);
+}
+
+void CGlimraView::GetScreenResolution(int& x, int& y) const
+{
+    const QWidget* window = GetWidget();
+    x = window != nullptr ? window->logicalDpiX() : 0;
+    y = window != nullptr ? window->logicalDpiY() : 0;
 }
 
 void CGlimraView::SwapBuffersHook(int /*argument*/)

@@ -31,6 +31,9 @@
 class CComponent;
 class CViewPage;
 
+// Set while a tool draws its feedback over the shown frame: no frame is drawn then.
+extern bool g_DrawingToolFeedback;
+
 class CTarnisView : public CDrawingBase, public ITarnisView
 {
 public:
@@ -158,6 +161,15 @@ public:
     virtual bool ScheduleWheelSettle(int milliseconds);
     [[nodiscard]] virtual bool HasStencilBuffer() const;
     [[nodiscard]] virtual int GetStencilBits() const;
+    // The active tool's feedback in the frame, before the swap, unless the tool draws it
+    // over the shown frame; nothing here (the view has no tools).
+    virtual void DrawToolFeedback();
+    // The active tool's feedback over the shown frame, after the swap; nothing here.
+    virtual void DrawToolOverlay();
+    // What was drawn into the front buffer goes to the window now; nothing here.
+    virtual void PresentFeedback();
+    // The rendering options let tools draw their feedback (display byte 7).
+    [[nodiscard]] bool DrawsToolFeedback() const;
 
     // --- IDrawingBase: the transform stack closes an open batch first ---
     void PushTransform(const CTransformation& t, bool applyToGL) override;

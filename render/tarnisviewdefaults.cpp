@@ -71,8 +71,13 @@ bool ShadowsDisplayed(const CTarnwickModel* model)
 
 }  // namespace
 
+bool g_DrawingToolFeedback = false;
+
 void CTarnisView::DrawFrame(int argument, bool swap)
 {
+    if (g_DrawingToolFeedback) {
+        return;
+    }
     InstallDrawingServices();
     SetEdgePassGL(&m_edgePasses);
     m_edgePasses.BeginFrame();
@@ -97,6 +102,10 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     DrawFrameContents(*root);
     const double seconds = timer.GetElapsedSeconds();
     RecordFrameTime(seconds);
+    if (DrawsToolFeedback()) {
+        DrawToolFeedback();
+        EndPrimitive();
+    }
     FinishFrame(seconds);
 
     EndPrimitive();
@@ -108,10 +117,23 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (IsAnimating()) {
         ScheduleAnimationStep();
     }
+    if (DrawsToolFeedback()) {
+        DrawToolOverlay();
+    }
     PopLayer();
     if (previousModel != m_model) {
         SetCurrentModel(previousModel);
     }
+}
+
+void CTarnisView::DrawToolFeedback() {}
+void CTarnisView::DrawToolOverlay() {}
+void CTarnisView::PresentFeedback() {}
+
+bool CTarnisView::DrawsToolFeedback() const
+{
+    const CRenderingOptions* options = GetRenderingOptions();
+    return options != nullptr && options->GetDisplayByte(CRenderingOptions::kToolFeedback);
 }
 
 // Watermarks behind the model go down right after the background, at the far end of

@@ -626,6 +626,83 @@ TEST_F(MainViewTest, ZoomWindowDrawsItsRectangleIntoTheFrameAndZoomsToItOnReleas
     EXPECT_EQ(Tools().GetActiveTool(), nullptr);
 }
 
+TEST_F(MainViewTest, OverASlowFrameTheZoomWindowDragDrawsNoModelFrameUntilRelease)
+{
+    frame->SendCommand(ID_CAMERA_ZOOM_WINDOW);
+    view->OnPaint();
+    // The view has found its frames slow: feedback goes over the frame it shows.
+    view->RecordFrameTime(0.2);
+    view->RecordFrameTime(0.2);
+    ASSERT_TRUE(view->IsFastFeedback());
+    view->OnPaint();
+    QCoreApplication::processEvents();
+    const int frames = view->GetFramesDrawn();
+    const QImage clean = *view->GetPresentedFrame();
+    const auto changed = [&clean, this](int x, int y) {
+        return view->GetPresentedFrame()->pixelColor(x, y) != clean.pixelColor(x, y);
+    };
+    view->OnLButtonDown(MK_LBUTTON, CPoint{40, 30});
+    int previous = 0;
+    for (const int x : {80, 100, 120})
+    {
+        SCOPED_TRACE(x);
+        view->OnMouseMove(MK_LBUTTON, CPoint{x, 90});
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(changed(40, 60));
+        EXPECT_TRUE(changed(x, 60));
+        // The rectangle of the move before is gone.
+        if (previous != 0)
+            EXPECT_FALSE(changed(previous, 60));
+        previous = x;
+    }
+    EXPECT_EQ(view->GetFramesDrawn(), frames);
+    view->OnLButtonUp(0, CPoint{120, 90});
+    view->OnPaint();
+    EXPECT_GT(view->GetFramesDrawn(), frames);
+}
+
+TEST_F(MainViewTest, TipStylesShareTheFirstTipInTheirColoursAndDelaysAndStyleThreeUsesTheSecond)
+{
+    const struct
+    {
+        int style;
+        int tip;
+        COLORREF colour;
+        int delay;
+    } cases[] = {{0, 1, RGB(255, 0, 0), 0}, {1, 1, RGB(0, 0, 0), 0}, {2, 1, RGB(0, 0, 0), 250}, {3, 2, 0, 250}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.style);
+        view->ShowTipAt(100, 100, CString("hint"), c.style);
+        CTitleTip* tip = view->GetTip(c.tip);
+        ASSERT_NE(tip, nullptr);
+        EXPECT_EQ(tip->GetText(), CString("hint"));
+        if (c.tip == 1)
+            EXPECT_EQ(tip->GetTextColor(), c.colour);
+        EXPECT_EQ(tip->GetShowDelay(), c.delay);
+        view->HideTip(c.style);
+        EXPECT_FALSE(tip->isVisible());
+    }
+    // A style without a tip shows nothing.
+    view->ShowTipAt(100, 100, CString("other"), 4);
+    EXPECT_NE(view->GetTip(1)->GetText(), CString("other"));
+    EXPECT_NE(view->GetTip(2)->GetText(), CString("other"));
+}
+
+TEST_F(MainViewTest, TheViewTellsItsAccelerationResolutionAndExtentsPass)
+{
+    IModelView& core = *view;
+    EXPECT_EQ(core.IsAccelerated(), view->CBaseGLView::IsAccelerated());
+    int x = 0;
+    int y = 0;
+    core.GetScreenResolution(x, y);
+    EXPECT_GT(x, 0);
+    EXPECT_GT(y, 0);
+    EXPECT_FALSE(core.GetExtentsPass());
+    core.SetExtentsPass(true);
+    EXPECT_TRUE(core.GetExtentsPass());
+}
+
 TEST_F(MainViewTest, TheWalkDrawsACrossAtThePressPointWhileTheButtonIsDown)
 {
     UsePerspective(true);
