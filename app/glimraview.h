@@ -106,6 +106,17 @@ public:
     using CTarnisView::SetStatusText;
     void SetStatusText(int pane, const CString& text) override;
 
+    // --- pictures of the view, drawn away from the window (COffscreenRender) ---
+    // The whole view as the window shows it, without tool feedback or highlights.
+    [[nodiscard]] CDib* RenderToImage(int width, int height, double lineWidthFactor) override;
+    [[nodiscard]] CDib* RenderToImage(int width, int height, double lineWidthFactor, double left, double right,
+                                      double bottom, double top, int overrideFlags) override;
+
+    // The preview a saved model keeps: the view at most kPreviewSide pixels on its longer
+    // side, in the window's shape. Null when it cannot be drawn.
+    static constexpr int kPreviewSide = 256;
+    [[nodiscard]] CDib* RenderPreviewImage();
+
     // --- the two hint tips; styles as the core's interface says ---
     void ShowTipAt(int x, int y, const CString& text, int style) override;
     void ShowTipAtCursor(const CString& text, int style) override;

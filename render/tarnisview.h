@@ -29,6 +29,7 @@
 #include "render/viewdefinition.h"
 
 class CComponent;
+class CDib;
 class CViewPage;
 
 // Set while a tool draws its feedback over the shown frame: no frame is drawn then.
@@ -168,6 +169,14 @@ public:
     virtual void DrawToolOverlay();
     // What was drawn into the front buffer goes to the window now; nothing here.
     virtual void PresentFeedback();
+    // The view drawn away from its window into a new stored picture of width × height
+    // pixels (made smaller, keeping its shape, when it would not fit the memory budget),
+    // lines widened by the factor; the second form draws a part of the projection window
+    // (left, right, bottom, top) with the display-override flags asked for. Null here (no
+    // window) and whenever it cannot be drawn; the caller owns the picture.
+    [[nodiscard]] virtual CDib* RenderToImage(int width, int height, double lineWidthFactor);
+    [[nodiscard]] virtual CDib* RenderToImage(int width, int height, double lineWidthFactor, double left, double right,
+                                              double bottom, double top, int overrideFlags);
     // The rendering options let tools draw their feedback (display byte 7).
     [[nodiscard]] bool DrawsToolFeedback() const;
 

@@ -126,6 +126,17 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     }
 }
 
+CDib* CTarnisView::RenderToImage(int /*width*/, int /*height*/, double /*lineWidthFactor*/)
+{
+    return nullptr;
+}
+
+CDib* CTarnisView::RenderToImage(int /*width*/, int /*height*/, double /*lineWidthFactor*/, double /*left*/,
+                                 double /*right*/, double /*bottom*/, double /*top*/, int /*overrideFlags*/)
+{
+    return nullptr;
+}
+
 void CTarnisView::DrawToolFeedback() {}
 void CTarnisView::DrawToolOverlay() {}
 void CTarnisView::PresentFeedback() {}

@@ -10,7 +10,9 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -24,6 +26,9 @@
 #include "animationsupport.h"
 #include "apptestsupport.h"
 #include "document/component.h"
+#include "document/dib.h"
+#include "document/tarnwickmodel.h"
+#include "imaging/ilbmp.h"
 #include "document/pagelist.h"
 #include "document/renderingoptions.h"
 #include "document/viewpage.h"
@@ -701,6 +706,46 @@ TEST_F(MainViewTest, TheViewTellsItsAccelerationResolutionAndExtentsPass)
     EXPECT_FALSE(core.GetExtentsPass());
     core.SetExtentsPass(true);
     EXPECT_TRUE(core.GetExtentsPass());
+}
+
+TEST_F(MainViewTest, SavingStoresAPreviewOfTheViewThatTheOpenDialogReadsBack)
+{
+    const auto savedPreview = [this](const char* name) {
+        const std::string path = (dataHome / name).string();
+        std::filesystem::create_directories(dataHome);
+        EXPECT_TRUE(view->GetGlimraDoc()->OnSaveDocument(CString::FromUtf8(path)));
+        CDib* preview = nullptr;
+        CString description;
+        EXPECT_EQ(ReadModelFilePreview(CString::FromUtf8(path), preview, description), 0);
+        return std::unique_ptr<CDib>(preview);
+    };
+    frame->SendCommand(ID_VIEW_TOP);
+    const std::unique_ptr<CDib> top = savedPreview("top.twk");
+    frame->SendCommand(ID_VIEW_FRONT);
+    const std::unique_ptr<CDib> front = savedPreview("front.twk");
+    ASSERT_TRUE(top != nullptr && top->HasImage());
+    ASSERT_TRUE(front != nullptr && front->HasImage());
+    const CRect client = view->GetClientRect();
+    EXPECT_EQ(std::max(top->GetWidth(), top->GetHeight()),
+              std::min(CGlimraView::kPreviewSide, std::max(client.Width(), client.Height())));
+    ASSERT_EQ(top->GetWidth(), front->GetWidth());
+    ASSERT_EQ(top->GetHeight(), front->GetHeight());
+    int differing = 0;
+    for (int y = 0; y < top->GetHeight(); ++y)
+        differing += std::memcmp(top->GetImage()->GetLineArray()[y], front->GetImage()->GetLineArray()[y],
+                                 static_cast<std::size_t>(top->GetWidth()) * 4) != 0
+                         ? 1
+                         : 0;
+    EXPECT_GT(differing, top->GetHeight() / 4);
+
+    // A model that keeps its preview is saved with the one it has.
+    view->GetModel()->SetRedefineThumbnailOnSave(false);
+    frame->SendCommand(ID_VIEW_TOP);
+    const std::unique_ptr<CDib> kept = savedPreview("kept.twk");
+    ASSERT_TRUE(kept != nullptr && kept->HasImage());
+    EXPECT_EQ(std::memcmp(kept->GetImage()->GetLineArray()[0], front->GetImage()->GetLineArray()[0],
+                          static_cast<std::size_t>(front->GetWidth()) * 4),
+              0);
 }
 
 TEST_F(MainViewTest, TheWalkDrawsACrossAtThePressPointWhileTheButtonIsDown)
