@@ -760,6 +760,10 @@ TEST_F(MainViewTest, TheWalkDrawsACrossAtThePressPointWhileTheButtonIsDown)
     view->OnLButtonDown(MK_LBUTTON, CPoint{20, 20});
     EXPECT_NE(pixel(26, 20), before);
     EXPECT_EQ(pixel(30, 20), before);
+    // The rendering options can keep tools from drawing feedback.
+    Options().SetDisplayByte(CRenderingOptions::kToolFeedback, false);
+    EXPECT_EQ(pixel(26, 20), before);
+    Options().SetDisplayByte(CRenderingOptions::kToolFeedback, true);
     view->OnLButtonUp(0, CPoint{20, 20});
     EXPECT_EQ(pixel(26, 20), before);
 }
