@@ -63,6 +63,7 @@ DisplayMetrics ScreenMetrics()
         return metrics;
     metrics.screenWidth = primary->geometry().width();
     metrics.screenHeight = primary->geometry().height();
+    metrics.colourDepth = primary->depth();
     QRect all;
     for (const QScreen* screen : QGuiApplication::screens())
         all = all.united(screen->geometry());

@@ -65,11 +65,29 @@ void CGlimraDoc::Serialize(CArchive& archive)
     if (archive.IsStoring())
     {
         SetSaveFormat(kSaveFormat5000);
+        RedefinePreview();
         GetModel().Serialize(archive);
         return;
     }
     GetModel().Serialize(archive);
     ReportLoadStatus(GetModel().GetLoadStatus());
+}
+
+void CGlimraDoc::RedefinePreview()
+{
+    CTarnwickModel& model = GetModel();
+    if (!model.IsRedefineThumbnailOnSave())
+        return;
+    for (CView* view : GetViews())
+    {
+        auto* glimraView = dynamic_cast<CGlimraView*>(view);
+        if (CDib* preview = glimraView != nullptr ? glimraView->RenderPreviewImage() : nullptr)
+        {
+            const CUndoSuspender suspender;
+            model.SetPreviewImage(preview);
+            return;
+        }
+    }
 }
 
 void CGlimraDoc::ReportLoadStatus(int status)

@@ -23,7 +23,8 @@ public:
     bool OnOpenDocument(const CString& path) override;
     // Loading: the model reads the file, then a load status other than 0 shows its
     // message and throws the user exception that ends the open. Storing: the model in
-    // the newest save format.
+    // the newest save format, after the model's preview is drawn anew from the view
+    // when the model asks for that.
     void Serialize(CArchive& archive) override;
     // The views finish their animations, then the model empties itself.
     void DeleteContents() override;
@@ -49,6 +50,8 @@ private:
     // The views show the new model from its camera.
     void ShowNewContents();
     void ReportLoadStatus(int status);
+    // The model's preview becomes a picture of the document's view.
+    void RedefinePreview();
 
     CString m_fileName;
     CToolManager m_tools{&GetModel()};

@@ -13,11 +13,15 @@
 #include "app/viewnavigation.h"
 #include "app/viewprinter.h"
 #include "document/component.h"
+#include "document/displayoverride.h"
+#include "document/imageadapter/imageapp.h"
 #include "document/tarnwickpage.h"
 #include "drawapi/animation.h"
+#include "platform/bitmaphandle.h"
 #include "platform/gl/wgl.h"
 #include "platform/ui/document.h"
 #include "platform/ui/winapp.h"
+#include "render/offscreenrender.h"
 #include "tools/cameracommands.h"
 #include "tools/cameraorbittool.h"
 #include "tools/camerawalktool.h"
@@ -82,6 +86,7 @@ void CGlimraView::OnInitialUpdate()
 {
     FollowDocumentModel();
     CBaseGLView::OnInitialUpdate();
+    CreateTips();
     if (GetRenderingContext() == nullptr || MakeCurrent() == 0)
         return;
     InitGLState();
@@ -219,21 +224,150 @@ void CGlimraView::OnFilePrintPreview()
 
 // --- core hooks ---
 
-void CGlimraView::DrawFrame(int argument, bool swap)
+void CGlimraView::DrawToolFeedback()
 {
     CToolManager* tools = GetToolManager();
-    const bool drawsTool = tools != nullptr && tools->GetActiveTool() != nullptr && GetModel() != nullptr &&
-                           GetModel()->GetRootComponent() != nullptr;
-    if (!drawsTool)
-    {
-        CTarnisView::DrawFrame(argument, swap);
+    if (tools == nullptr)
         return;
+    tools->UpdateFastFeedbackFlag();
+    if (!tools->NeedsOverlay())
+        tools->Draw(this);
+}
+
+void CGlimraView::DrawToolOverlay()
+{
+    CToolManager* tools = GetToolManager();
+    if (tools != nullptr && tools->NeedsOverlay())
+        tools->DrawOverlay(this);
+}
+
+void CGlimraView::PresentFeedback()
+{
+    ShowFrontBuffer();
+}
+
+bool CGlimraView::CreateTips()
+{
+    QWidget* window = GetWidget();
+    if (window == nullptr)
+        return false;
+    if (m_tip1 == nullptr)
+    {
+        m_tip1 = new CTitleTip;
+        m_tip1->Create(window);
+        m_tip1->SetTextColor(RGB(255, 0, 0));
+        m_tip1->SetShowDelay(0);
+        m_tip1->SetHoverTolerance(20);
+        m_tip1->SetOffset(5, 0);
     }
-    CTarnisView::DrawFrame(argument, false);
-    tools->Draw(this);
-    EndPrimitive();
-    if (swap)
-        SwapBuffersHook(argument);
+    if (m_tip2 == nullptr)
+    {
+        m_tip2 = new CTitleTip;
+        m_tip2->Create(window);
+        m_tip2->SetShowDelay(250);
+        m_tip2->SetHoverTolerance(2);
+        m_tip2->SetOffset(5, 0);
+    }
+    return true;
+}
+
+CTitleTip* CGlimraView::PrepareTip(const CString& text, int style)
+{
+    if (style < 0 || style > 3 || !CreateTips())
+        return nullptr;
+    if (style == 3)
+    {
+        m_tip2->SetText(text);
+        return m_tip2;
+    }
+    m_tip1->Hide(false);
+    m_tip1->SetTextColor(style == 0 ? RGB(255, 0, 0) : RGB(0, 0, 0));
+    m_tip1->SetShowDelay(style == 2 ? 250 : 0);
+    m_tip1->SetText(text);
+    return m_tip1;
+}
+
+void CGlimraView::ShowTipAt(int x, int y, const CString& text, int style)
+{
+    // A second tip already showing stays where it is.
+    if (style == 3 && m_tip2 != nullptr && m_tip2->isVisible())
+        return;
+    if (CTitleTip* tip = PrepareTip(text, style))
+        tip->ShowAt(CPoint{x, y});
+}
+
+void CGlimraView::ShowTipAtCursor(const CString& text, int style)
+{
+    if (CTitleTip* tip = PrepareTip(text, style))
+        tip->ShowAtCursor();
+}
+
+void CGlimraView::HideTip(int style)
+{
+    CTitleTip* tip = style >= 0 && style <= 2 ? m_tip1.data() : style == 3 ? m_tip2.data() : nullptr;
+    if (tip != nullptr)
+        tip->Hide(true);
+}
+
+CDib* CGlimraView::RenderToImage(int width, int height, double lineWidthFactor)
+{
+    UpdateViewBounds();
+    double left = 0.0;
+    double right = 0.0;
+    double bottom = 0.0;
+    double top = 0.0;
+    GetViewDefinition().GetProjectionWindow(left, right, bottom, top);
+    return RenderToImage(width, height, lineWidthFactor, left, right, bottom, top, 0);
+}
+
+CDib* CGlimraView::RenderToImage(int width, int height, double lineWidthFactor, double left, double right,
+                                 double bottom, double top, int overrideFlags)
+{
+    if (GetRenderingContext() == nullptr || !COffscreenRender::FitToBudget(width, height, COffscreenRender::GetMemoryBudget()))
+        return nullptr;
+    const auto rowBytes = static_cast<std::size_t>(width) * 4;
+    std::vector<std::uint8_t> picture(rowBytes * static_cast<std::size_t>(height));
+    CDisplayOverride display(this, overrideFlags);
+    COffscreenRender render(*this, *this);
+    const COffscreenRender::Window window{left, right, bottom, top};
+    const bool drawn = render.Render(window, width, height, lineWidthFactor,
+                                     [&](const COffscreenRender::Band& band, const std::vector<std::uint8_t>& rgba) {
+                                         const auto bandRow = static_cast<std::size_t>(band.width) * 4;
+                                         for (int row = 0; row < band.height; ++row)
+                                             std::copy_n(rgba.data() + row * bandRow, bandRow,
+                                                         picture.data() + (band.top + row) * rowBytes +
+                                                             static_cast<std::size_t>(band.left) * 4);
+                                         return true;
+                                     });
+    display.Restore();
+    if (!drawn)
+        return nullptr;
+    // What blending left in the alpha channel is no coverage: the picture is opaque.
+    for (std::size_t i = 3; i < picture.size(); i += 4)
+        picture[i] = 255;
+    HBITMAP bitmap = CreateBitmapFromRGBA(width, height, picture);
+    CDib* image = GetImageLibApp()->DibFromHBitmap(bitmap);
+    DeleteBitmapHandle(bitmap);
+    return image;
+}
+
+CDib* CGlimraView::RenderPreviewImage()
+{
+    const CRect client = GetClientRect();
+    const int longer = std::max(client.Width(), client.Height());
+    if (longer < 1)
+        return nullptr;
+    const double scale = std::min(1.0, static_cast<double>(kPreviewSide) / longer);
+    const int width = std::max(1, static_cast<int>(std::lround(client.Width() * scale)));
+    const int height = std::max(1, static_cast<int>(std::lround(client.Height() * scale)));
+    return RenderToImage(width, height, 1.0);
+}
+
+void CGlimraView::GetScreenResolution(int& x, int& y) const
+{
+    const QWidget* window = GetWidget();
+    x = window != nullptr ? window->logicalDpiX() : 0;
+    y = window != nullptr ? window->logicalDpiY() : 0;
 }
 
 void CGlimraView::SwapBuffersHook(int /*argument*/)

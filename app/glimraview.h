@@ -7,8 +7,10 @@
 // active, and the mouse, keys and typed values go to the document's tool manager (the
 // middle button orbits over whichever tool is active). Its commands (camera, rendering styles, display switches, pages) are rows of
 // its command table. User-interface thread only.
+#include <QPointer>
 #include <memory>
 
+#include "app/titletip.h"
 #include "render/baseglview.h"
 #include "render/tarnisview.h"
 
@@ -86,8 +88,10 @@ public:
     [[nodiscard]] CViewPrinter& GetViewPrinter() { return *m_printer; }
 
     // --- core hooks ---
-    // The frame ends with the active tool's feedback, before it is shown.
-    void DrawFrame(int argument, bool swap) override;
+    // The active tool's feedback: in the frame, or over it once it is shown.
+    void DrawToolFeedback() override;
+    void DrawToolOverlay() override;
+    void PresentFeedback() override;
     void SwapBuffersHook(int argument) override;
     void ScheduleAnimationStep() override;
     void StopAnimationTimer() override;
@@ -103,6 +107,30 @@ public:
     void SetCapture() override;
     using CTarnisView::SetStatusText;
     void SetStatusText(int pane, const CString& text) override;
+
+    // --- pictures of the view, drawn away from the window (COffscreenRender) ---
+    // The whole view as the window shows it, without tool feedback or highlights.
+    [[nodiscard]] CDib* RenderToImage(int width, int height, double lineWidthFactor) override;
+    [[nodiscard]] CDib* RenderToImage(int width, int height, double lineWidthFactor, double left, double right,
+                                      double bottom, double top, int overrideFlags) override;
+
+    // The preview a saved model keeps: the view at most kPreviewSide pixels on its longer
+    // side, in the window's shape. Null when it cannot be drawn.
+    static constexpr int kPreviewSide = 256;
+    [[nodiscard]] CDib* RenderPreviewImage();
+
+    // --- the two hint tips; styles as the core's interface says ---
+    void ShowTipAt(int x, int y, const CString& text, int style) override;
+    void ShowTipAtCursor(const CString& text, int style) override;
+    void HideTip(int style) override;
+    // Tip 1 (styles 0 to 2) or 2 (style 3); null before the window exists.
+    [[nodiscard]] CTitleTip* GetTip(int number) const { return number == 1 ? m_tip1.data() : m_tip2.data(); }
+
+    // --- what the window tells the core ---
+    [[nodiscard]] bool IsAccelerated() const override { return CBaseGLView::IsAccelerated(); }
+    void GetScreenResolution(int& x, int& y) const override;
+    [[nodiscard]] bool GetExtentsPass() const override { return m_extentsPass; }
+    void SetExtentsPass(bool pass) override { m_extentsPass = pass; }
 
     // Frames the core has been asked to draw, and frames it swapped to the window.
     [[nodiscard]] int GetFramesDrawn() const { return m_framesDrawn; }
@@ -122,6 +150,10 @@ private:
     void StoreCameraInSelectedPage();
     void FollowDocumentModel();
     void DrawClientFrame();
+    // Makes both tips once the window exists; false without a window.
+    bool CreateTips();
+    // The tip of the style prepared for showing the text; null for other styles.
+    CTitleTip* PrepareTip(const CString& text, int style);
     void ClearTypedText();
     // The tool's cursor over the view, else the arrow.
     void UpdateCursor(CToolManager& tools);
@@ -137,4 +169,8 @@ private:
     int m_framesDrawn = 0;
     int m_framesSwapped = 0;
     std::unique_ptr<CViewPrinter> m_printer;
+    // Owned by the window: they go with it.
+    QPointer<CTitleTip> m_tip1;
+    QPointer<CTitleTip> m_tip2;
+    bool m_extentsPass = false;
 };

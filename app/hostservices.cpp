@@ -1,17 +1,26 @@
 #include "app/hostservices.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QPoint>
 #include <QString>
+#include <cstdint>
+#include <cstring>
 #include <QPointer>
 
 #include "app/glimracursors.h"
 #include "app/glimradoc.h"
 #include "app/glimraview.h"
 #include "app/mainframe.h"
+#include "app/qtdevicecontext.h"
 #include "app/resourceids.h"
 #include "app/titletip.h"
+#include "document/imageadapter/imageapp.h"
 #include "foundation/lengthformatter.h"
+#include "imaging/ilanybmp.h"
+#include "platform/clipboard.h"
 #include "platform/ui/doctemplate.h"
+#include "platform/ui/qtclipboard.h"
 #include "platform/ui/document.h"
 #include "platform/ui/winapp.h"
 
@@ -131,12 +140,36 @@ private:
 };
 
 CAppHostServices g_appHostServices;
+CQtClipboard g_clipboard;
+
+// A stored bitmap into a window: 32-bit rows, top row first, stretched to the rectangle.
+bool PaintBitmap(const ILBmp& bmp, HPAINTDC deviceContext, int x, int y, int width, int height)
+{
+    if (deviceContext == nullptr || deviceContext->painter == nullptr || bmp.GetWidth() < 1 || bmp.GetHeight() < 1)
+        return false;
+    ILAnyBmp converted;
+    const ILBmp* source = &bmp;
+    if (bmp.GetBitsPerPixel() != 32)
+    {
+        converted.CreateCopy(bmp, 32);
+        source = &converted;
+    }
+    QImage image(source->GetWidth(), source->GetHeight(),
+                 source->HasAlpha() ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    const std::uint8_t* const* rows = source->GetLineArray();
+    for (int row = 0; row < image.height(); ++row)
+        std::memcpy(image.scanLine(row), rows[row], static_cast<std::size_t>(image.width()) * 4);
+    deviceContext->painter->drawImage(QRect(x, y, width, height), image);
+    return true;
+}
 
 }  // namespace
 
 void InstallHostServices(bool install)
 {
     SetHostServices(install ? &g_appHostServices : nullptr);
+    SetClipboard(install ? &g_clipboard : nullptr);
+    SetBitmapPainter(install ? &PaintBitmap : nullptr);
 }
 
 void ShowPageTabs(bool show)

@@ -25,6 +25,8 @@ public:
     bool Create(QWidget* owner);
     void SetText(const CString& text);
     void SetTextColor(COLORREF colour);
+    [[nodiscard]] COLORREF GetTextColor() const { return m_textColor; }
+    [[nodiscard]] int GetShowDelay() const { return m_showDelay; }
     void SetHoverTolerance(int pixels) { m_hoverTolerance = pixels; }
     void SetOffset(int x, int y)
     {

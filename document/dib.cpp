@@ -137,7 +137,7 @@ int CDib::ReleaseUse()
     return 0;
 }
 
-bool CDib::Draw(HDC deviceContext, int x, int y, int width, int height) const
+bool CDib::Draw(HPAINTDC deviceContext, int x, int y, int width, int height) const
 {
     if (m_image == nullptr) {
         return false;

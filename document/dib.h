@@ -80,7 +80,7 @@ public:
 
     // Draws the bitmap into a rectangle of a device context; false without a bitmap or when
     // the image service cannot draw.
-    bool Draw(HDC deviceContext, int x, int y, int width, int height) const;
+    bool Draw(HPAINTDC deviceContext, int x, int y, int width, int height) const;
 
 private:
     void Read(CArchive& ar);

@@ -281,4 +281,17 @@ public:
     // component instances, groups and images), and for an instance of a component whose
     // instance is being drawn already, so that a component placing itself ends the walk.
     [[nodiscard]] virtual bool IsHiddenByLightingMode(const CDrawingElement* element) const = 0;
+
+    // --- what the window tells; the core alone answers as here ---
+    // The window's pixel format is hardware accelerated.
+    [[nodiscard]] virtual bool IsAccelerated() const { return true; }
+    // Pixels per inch of the window across and down; 0, 0 without a window.
+    virtual void GetScreenResolution(int& x, int& y) const
+    {
+        x = 0;
+        y = 0;
+    }
+    // Set while print preparation gathers the model's extents.
+    [[nodiscard]] virtual bool GetExtentsPass() const { return false; }
+    virtual void SetExtentsPass(bool /*pass*/) {}
 };

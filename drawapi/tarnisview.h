@@ -62,6 +62,13 @@ public:
     virtual void SetValueInputText(const CString& text) = 0;
     [[nodiscard]] virtual bool GetToolFlag() const = 0;
     virtual void SetToolFlag(bool flag) = 0;
+    // Hint tips, in screen pixels. Styles 0 to 2 share the first tip (0 red at once, 1
+    // black at once, 2 black after a moment), style 3 is the second; other styles do
+    // nothing. Nothing without a window.
+    virtual void ShowTipAt(int /*x*/, int /*y*/, const CString& /*text*/, int /*style*/) {}
+    virtual void ShowTipAtCursor(const CString& /*text*/, int /*style*/) {}
+    // Styles 0 to 2 hide the first tip, 3 the second, clearing its text.
+    virtual void HideTip(int /*style*/) {}
 
     // --- animation ---
     // The view owns the animation; the one it replaces is finished and deleted.

@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "imaging/iltextexception.h"
 #include "imaging/iltrace.h"
+#include "platform/clipboard.h"
 #include "platform/resources.h"
 
 namespace {
@@ -241,6 +243,48 @@ void ILWinBmp::CreateFromResource(int resourceId)
 std::vector<std::uint8_t> ILWinBmp::CopyToGlobalMemory() const
 {
     return std::vector<std::uint8_t>(m_dib.get(), m_dib.get() + m_dibSize);
+}
+
+void ILWinBmp::CreateFromHBitmap(HBITMAP bitmap)
+{
+    if (bitmap == nullptr) {
+        throw ILTextException(ILTextException::badFormat, "No bitmap.");
+    }
+    const std::size_t pixels = static_cast<std::size_t>(std::max(bitmap->width, 0)) *
+                               static_cast<std::size_t>(std::max(bitmap->height, 0));
+    if (bitmap->bgra.size() < pixels * 4) {
+        throw ILTextException(ILTextException::badFormat, "Bitmap smaller than its size.");
+    }
+    CreateFromData(bitmap->width, bitmap->height, 32, false, false, bitmap->bgra.data(), 0, ILPoint(0, 0));
+}
+
+bool ILWinBmp::CopyToClipboard() const
+{
+    IClipboard* clipboard = GetClipboard();
+    return clipboard != nullptr && clipboard->SetDib(CopyToGlobalMemory());
+}
+
+bool ILWinBmp::CreateFromClipboard(UINT format)
+{
+    IClipboard* clipboard = GetClipboard();
+    if (clipboard == nullptr || (format != CF_BITMAP && format != CF_DIB) || !clipboard->IsFormatAvailable(format)) {
+        return false;
+    }
+    if (format == CF_BITMAP) {
+        const std::unique_ptr<HBITMAP__, void (*)(HBITMAP)> bitmap(clipboard->GetBitmap(), &DeleteBitmapHandle);
+        if (bitmap == nullptr) {
+            return false;
+        }
+        CreateFromHBitmap(bitmap.get());
+        return true;
+    }
+    std::vector<std::uint8_t> dib;
+    if (!clipboard->GetDib(dib)) {
+        return false;
+    }
+    // The DIB carries its own colour table, which stands for the clipboard's palette here.
+    CreateFromDIBWithPalette(dib.data(), dib.size(), nullptr, 0);
+    return true;
 }
 
 void ILWinBmp::CopyPalette(const ILBmp& other)

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "imaging/ilbmp.h"
+#include "platform/bitmaphandle.h"
+#include "platform/types.h"
 
 class ILWinBmp : public ILBmp
 {
@@ -43,6 +45,17 @@ public:
     virtual void CreateFromResource(int resourceId);
     // A copy of the whole block, for handing the DIB on.
     [[nodiscard]] virtual std::vector<std::uint8_t> CopyToGlobalMemory() const;
+    // The window-system bitmap's pixels at 32 bits, no alpha, not grey. Throws what
+    // CreateFromData throws; ILTextException badFormat for a null handle.
+    void CreateFromHBitmap(HBITMAP bitmap);
+    // Puts the whole block on the clipboard as a DIB (CF_DIB); false when there is no
+    // clipboard or it refuses.
+    bool CopyToClipboard() const;
+    // The clipboard's picture in that format (CF_BITMAP or CF_DIB, the latter with the
+    // clipboard's palette when it has one); false, leaving the bitmap as it was, when the
+    // format is not there, there is no clipboard or it holds no such data. Throws what
+    // CreateFromDIB throws for a DIB that does not read.
+    bool CreateFromClipboard(UINT format);
 
     // Copies the other bitmap's palette when both have depths of at most 8.
     void CopyPalette(const ILBmp& other);

@@ -123,6 +123,12 @@ void SetDisplayMetricsProvider(DisplayMetricsProvider provider)
     Provider() = std::move(provider);
 }
 
+int GetScreenColourDepth()
+{
+    const DisplayMetrics metrics = Provider() ? Provider()() : DisplayMetrics{};
+    return metrics.colourDepth > 0 ? metrics.colourDepth : -1;
+}
+
 int GetSystemMetrics(int index)
 {
     const DisplayMetrics metrics = Provider() ? Provider()() : DisplayMetrics{};

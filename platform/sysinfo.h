@@ -45,6 +45,8 @@ struct DisplayMetrics
     int virtualWidth = 1920;
     int virtualHeight = 1080;
     int monitorCount = 1;
+    // Bits per pixel of the primary screen; -1 when no screen tells it.
+    int colourDepth = -1;
 };
 
 using DisplayMetricsProvider = std::function<DisplayMetrics()>;
@@ -55,6 +57,8 @@ void SetDisplayMetricsProvider(DisplayMetricsProvider provider);
 
 // One of the SM_ values above from the current provider; 0 for any other index.
 [[nodiscard]] int GetSystemMetrics(int index);
+// The primary screen's bits per pixel from the current provider; -1 when unknown.
+[[nodiscard]] int GetScreenColourDepth();
 
 struct OsVersionInfo
 {

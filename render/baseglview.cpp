@@ -334,12 +334,27 @@ void CBaseGLView::DrawGLFrame()
 
 bool CBaseGLView::SwapAndPresent()
 {
-    std::vector<std::uint8_t> rgba;
-    if (m_device == nullptr || SwapBuffers(m_device.get()) == 0 || !m_device->ReadPixels(rgba))
+    if (m_device == nullptr || SwapBuffers(m_device.get()) == 0 || !PresentFront())
     {
         SetErrorCode(kSwapBuffersFailed);
         return false;
     }
+    return true;
+}
+
+bool CBaseGLView::PresentFront()
+{
+    std::vector<std::uint8_t> rgba;
+    if (m_device == nullptr || !m_device->ReadFrontPixels(rgba))
+        return false;
     PresentFrame(m_device->GetWidth(), m_device->GetHeight(), rgba);
+    return true;
+}
+
+bool CBaseGLView::ShowFrontBuffer()
+{
+    if (!PresentFront())
+        return false;
+    ShowPresentedFrame();
     return true;
 }

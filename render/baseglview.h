@@ -96,6 +96,9 @@ public:
     [[nodiscard]] virtual COLORREF GetBackgroundColour() const;
     // Finishes the frame and hands its pixels to the window; false (code 7) when it fails.
     bool SwapAndPresent();
+    // The front buffer as it is now (feedback drawn over the last frame) goes to the
+    // window at once, without a frame; false when it cannot be read.
+    bool ShowFrontBuffer();
 
     [[nodiscard]] HDC GetDeviceContext() const { return m_device.get(); }
     [[nodiscard]] HGLRC GetRenderingContext() const { return m_context; }
@@ -126,6 +129,7 @@ protected:
 
 private:
     bool CreateGLContextSteps();
+    bool PresentFront();
     void LookUpSwapHint();
     // Context, palette and device go; the thread's context is released first when it is ours.
     void ReleaseGLObjects();

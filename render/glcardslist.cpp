@@ -113,7 +113,7 @@ void GetDisplayAdapterInfo(CString& description, CString& date, CString& version
     version = GLText(GL_VERSION);
     screenWidth = GetSystemMetrics(SM_CXSCREEN);
     screenHeight = GetSystemMetrics(SM_CYSCREEN);
-    colourDepth = 24;
+    colourDepth = GetScreenColourDepth();
 }
 
 void GetDisplayAdapterList(std::vector<CDisplayAdapter>& adapters)

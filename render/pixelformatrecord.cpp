@@ -128,8 +128,12 @@ CString FormatPixelFormatDescription(const PIXELFORMATDESCRIPTOR& d)
 
 bool IsWGLExtensionSupported(const char* name)
 {
-    // The window system has no extension string of its own here; the context's is used.
-    const auto* text = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    const auto windowSystemExtensions =
+        reinterpret_cast<PFNWGLGETEXTENSIONSSTRINGARBPROC>(wglGetProcAddress("wglGetExtensionsStringARB"));
+    const char* text = windowSystemExtensions != nullptr ? windowSystemExtensions(wglGetCurrentDC()) : nullptr;
+    if (text == nullptr) {
+        text = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    }
     if (text == nullptr || name == nullptr || *name == '\0') {
         return false;
     }
@@ -158,6 +162,8 @@ bool DescribePixelFormatRecord(HDC device, int index, CPixelFormatRecord& record
         return false;
     }
     record.index = index;
+    // Multisampled formats are among the numbered ones here, so their samples are told.
+    record.samples = device->GetPixelFormatSamples(index);
     return true;
 }
 
@@ -186,13 +192,68 @@ int ChoosePixelFormatForConfig(HDC device, const CGLConfig& config, std::vector<
     return static_cast<int>(out.size());
 }
 
-int ChoosePixelFormatsARB(HDC /*device*/, const CGLConfig& /*config*/, std::vector<CPixelFormatRecord>& out)
+namespace {
+
+// Asks for one format with the attributes and adds it with the samples when its swap
+// method is the one asked for; false when its swap method cannot be read.
+bool AddFormatARB(HDC device, const std::vector<int>& attributes, int swapMethod, int samples,
+                  std::vector<CPixelFormatRecord>& out)
 {
-    // The attribute-driven choice needs window-system entry points that EGL does not
-    // offer (its configurations carry no multisampled formats here), so nothing is
-    // found and the caller enumerates the formats itself.
+    const auto choose = reinterpret_cast<PFNWGLCHOOSEPIXELFORMATARBPROC>(wglGetProcAddress("wglChoosePixelFormatARB"));
+    const auto attribute =
+        reinterpret_cast<PFNWGLGETPIXELFORMATATTRIBIVARBPROC>(wglGetProcAddress("wglGetPixelFormatAttribivARB"));
+    int index = 0;
+    UINT count = 0;
+    if (choose(device, attributes.data(), nullptr, 1, &index, &count) == 0 || count == 0) {
+        return true;
+    }
+    const int name = WGL_SWAP_METHOD_ARB;
+    int method = 0;
+    if (attribute(device, index, 0, 1, &name, &method) == 0) {
+        return false;
+    }
+    CPixelFormatRecord record;
+    if (method == swapMethod && DescribePixelFormat(device, index, sizeof(record.descriptor), &record.descriptor) != 0) {
+        record.index = index;
+        record.samples = samples;
+        out.push_back(record);
+    }
+    return true;
+}
+
+}  // namespace
+
+int ChoosePixelFormatsARB(HDC device, const CGLConfig& config, std::vector<CPixelFormatRecord>& out)
+{
+    const int swapMethod = config.SwapCopy != 0 ? WGL_SWAP_COPY_ARB : WGL_SWAP_EXCHANGE_ARB;
     out.clear();
-    return 0;
+    if (wglGetProcAddress("wglChoosePixelFormatARB") == nullptr ||
+        wglGetProcAddress("wglGetPixelFormatAttribivARB") == nullptr) {
+        return 0;
+    }
+    if (config.Accelerated == 0) {
+        return 0;
+    }
+    std::vector<int> attributes = {WGL_DRAW_TO_WINDOW_ARB, 1, WGL_SUPPORT_OPENGL_ARB, 1,
+                                   WGL_ACCELERATION_ARB, WGL_FULL_ACCELERATION_ARB, WGL_COLOR_BITS_ARB, 24,
+                                   WGL_ALPHA_BITS_ARB, 8, WGL_DEPTH_BITS_ARB, config.DepthBits,
+                                   WGL_STENCIL_BITS_ARB, 8, WGL_DOUBLE_BUFFER_ARB, 1};
+    std::vector<int> plain = attributes;
+    plain.insert(plain.end(), {WGL_SWAP_METHOD_ARB, swapMethod, 0});
+    if (!AddFormatARB(device, plain, swapMethod, 0, out)) {
+        return 0;
+    }
+    if (IsWGLExtensionSupported("WGL_ARB_multisample")) {
+        for (const int samples : {4, 2}) {
+            std::vector<int> sampled = attributes;
+            sampled.insert(sampled.end(), {WGL_SAMPLE_BUFFERS_ARB, 1, WGL_SAMPLES_ARB, samples, WGL_SWAP_METHOD_ARB,
+                                           swapMethod, 0});
+            if (!AddFormatARB(device, sampled, swapMethod, samples, out)) {
+                return 0;
+            }
+        }
+    }
+    return static_cast<int>(out.size());
 }
 
 void SortPixelFormats(std::vector<CPixelFormatRecord>& records)

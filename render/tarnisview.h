@@ -29,7 +29,11 @@
 #include "render/viewdefinition.h"
 
 class CComponent;
+class CDib;
 class CViewPage;
+
+// Set while a tool draws its feedback over the shown frame: no frame is drawn then.
+extern bool g_DrawingToolFeedback;
 
 class CTarnisView : public CDrawingBase, public ITarnisView
 {
@@ -161,6 +165,23 @@ public:
     virtual bool ScheduleWheelSettle(int milliseconds);
     [[nodiscard]] virtual bool HasStencilBuffer() const;
     [[nodiscard]] virtual int GetStencilBits() const;
+    // The active tool's feedback in the frame, before the swap, unless the tool draws it
+    // over the shown frame; nothing here (the view has no tools).
+    virtual void DrawToolFeedback();
+    // The active tool's feedback over the shown frame, after the swap; nothing here.
+    virtual void DrawToolOverlay();
+    // What was drawn into the front buffer goes to the window now; nothing here.
+    virtual void PresentFeedback();
+    // The view drawn away from its window into a new stored picture of width × height
+    // pixels (made smaller, keeping its shape, when it would not fit the memory budget),
+    // lines widened by the factor; the second form draws a part of the projection window
+    // (left, right, bottom, top) with the display-override flags asked for. Null here (no
+    // window) and whenever it cannot be drawn; the caller owns the picture.
+    [[nodiscard]] virtual CDib* RenderToImage(int width, int height, double lineWidthFactor);
+    [[nodiscard]] virtual CDib* RenderToImage(int width, int height, double lineWidthFactor, double left, double right,
+                                              double bottom, double top, int overrideFlags);
+    // The rendering options let tools draw their feedback (display byte 7).
+    [[nodiscard]] bool DrawsToolFeedback() const;
 
     // --- IDrawingBase: the transform stack closes an open batch first ---
     void PushTransform(const CTransformation& t, bool applyToGL) override;

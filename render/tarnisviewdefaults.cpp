@@ -74,8 +74,13 @@ bool ShadowsDisplayed(const CTarnwickModel* model)
 
 }  // namespace
 
+bool g_DrawingToolFeedback = false;
+
 void CTarnisView::DrawFrame(int argument, bool swap)
 {
+    if (g_DrawingToolFeedback) {
+        return;
+    }
     InstallDrawingServices();
     SetEdgePassGL(&m_edgePasses);
     m_edgePasses.BeginFrame();
@@ -101,6 +106,10 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     DrawFrameContents(*root);
     const double seconds = timer.GetElapsedSeconds();
     RecordFrameTime(seconds);
+    if (DrawsToolFeedback()) {
+        DrawToolFeedback();
+        EndPrimitive();
+    }
     FinishFrame(seconds);
 
     EndPrimitive();
@@ -113,10 +122,34 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (IsAnimating()) {
         ScheduleAnimationStep();
     }
+    if (DrawsToolFeedback()) {
+        DrawToolOverlay();
+    }
     PopLayer();
     if (previousModel != m_model) {
         SetCurrentModel(previousModel);
     }
+}
+
+CDib* CTarnisView::RenderToImage(int /*width*/, int /*height*/, double /*lineWidthFactor*/)
+{
+    return nullptr;
+}
+
+CDib* CTarnisView::RenderToImage(int /*width*/, int /*height*/, double /*lineWidthFactor*/, double /*left*/,
+                                 double /*right*/, double /*bottom*/, double /*top*/, int /*overrideFlags*/)
+{
+    return nullptr;
+}
+
+void CTarnisView::DrawToolFeedback() {}
+void CTarnisView::DrawToolOverlay() {}
+void CTarnisView::PresentFeedback() {}
+
+bool CTarnisView::DrawsToolFeedback() const
+{
+    const CRenderingOptions* options = GetRenderingOptions();
+    return options != nullptr && options->GetDisplayByte(CRenderingOptions::kToolFeedback);
 }
 
 // Watermarks behind the model go down right after the background, at the far end of

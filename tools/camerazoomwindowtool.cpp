@@ -22,7 +22,10 @@ void CCameraZoomWindowTool::OnMouseMove(unsigned flags, int x, int y, ITarnisVie
         return;
     m_cursor = CPoint2d(x, y);
     m_drawn = true;
-    view->Invalidate(false);
+    // Over the shown frame when the view is slow to draw: the rectangle follows the
+    // mouse without a model frame.
+    SetFeedbackShown(NeedsFeedback());
+    RedrawFeedback(view);
 }
 
 void CCameraZoomWindowTool::OnLButtonUp(unsigned /*flags*/, int x, int y, ITarnisView* view)

@@ -1,9 +1,15 @@
 #include "tools/tool.h"
 
+#include <GL/gl.h>
+
 #include "document/tarnwickmodel.h"
 #include "drawapi/tarnisview.h"
+#include "document/component.h"
+#include "document/layermanager.h"
+#include "platform/gl/wgl.h"
 #include "platform/ui/stringtable.h"
 #include "render/hostservices.h"
+#include "render/tarnisview.h"
 #include "tools/toolmanager.h"
 
 namespace {
@@ -87,6 +93,7 @@ void CTool::OnSelectionChanged(CSelectionSet* /*selection*/, int /*code*/, CEnti
 
 void CTool::OnActivate()
 {
+    UpdateFastFeedbackFlag();
     g_toolValue = GetValue();
 }
 
@@ -131,14 +138,79 @@ void CTool::RedrawFeedback(ITarnisView* view)
 {
     if (view == nullptr)
         view = m_view;
-    if (view != nullptr)
+    if (view == nullptr)
+        return;
+    if (NeedsFeedback())
+        DrawFeedback(view);
+    else
         view->Invalidate(false);
+}
+
+bool CTool::NeedsFeedback() const
+{
+    ITarnisView* view = GetView();
+    return view != nullptr && view->IsFastFeedback() && HasFeedback();
+}
+
+void CTool::UpdateFastFeedbackFlag()
+{
+    m_fastFeedback = false;
+    if (ITarnisView* view = GetView())
+        m_fastFeedback = view->IsFastFeedback();
 }
 
 void CTool::EraseFeedback()
 {
-    if (HasFeedback())
+    if (!m_feedbackShown)
+        return;
+    if (NeedsFeedback())
+    {
+        if (auto* modelView = dynamic_cast<CTarnisView*>(GetView()))
+        {
+            glFinish();
+            modelView->SwapBuffersHook(0);
+        }
+    }
+    else
+    {
         RedrawFeedback(GetView());
+    }
+    m_feedbackShown = false;
+}
+
+void CTool::DrawFeedback(ITarnisView* view)
+{
+    auto* modelView = dynamic_cast<CTarnisView*>(view);
+    if (modelView == nullptr)
+        return;
+    g_DrawingToolFeedback = true;
+    glFinish();
+    // The front buffer shows the clean frame again; the feedback goes over it.
+    modelView->SwapBuffersHook(0);
+    glDisable(GL_MULTISAMPLE);
+    glDepthMask(GL_FALSE);
+    HDC device = wglGetCurrentDC();
+    if (device != nullptr)
+        device->SelectFrontBuffer(true);
+    glDepthFunc(GL_LEQUAL);
+    modelView->ApplyViewToGL(modelView->GetProjectionArgument() ? 1 : 0, nullptr);
+    const CTarnwickModel* model = GetModel();
+    const CComponent* root = model != nullptr ? model->GetRootComponent() : nullptr;
+    CLayerManager* layers = root != nullptr ? root->GetLayerManager() : nullptr;
+    if (layers != nullptr)
+        modelView->PushLayer(layers->GetDefaultLayer());
+    Draw(view);
+    modelView->EndPrimitive();
+    if (layers != nullptr)
+        modelView->PopLayer();
+    glFinish();
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_TRUE);
+    if (device != nullptr)
+        device->SelectFrontBuffer(false);
+    glEnable(GL_MULTISAMPLE);
+    modelView->PresentFeedback();
+    g_DrawingToolFeedback = false;
 }
 
 bool CTool::OnContextMenu(unsigned /*flags*/, int /*x*/, int /*y*/, ITarnisView* /*view*/)
@@ -224,5 +296,5 @@ void CTool::ShowTipText(int x, int y, int stringId) const
         return;
     CPoint2d point(x, y);
     view->ClientToScreen(point);
-    ::ShowTipText(static_cast<int>(point.x), static_cast<int>(point.y), text);
+    view->ShowTipAt(static_cast<int>(point.x), static_cast<int>(point.y), text, 0);
 }

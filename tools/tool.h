@@ -6,9 +6,10 @@
 // only through its deletion list, so a tool may select or pop tools from inside its
 // own handlers.
 //
-// The view draws into an offscreen frame that keeps no front buffer: feedback is never
-// drawn over the last frame; asking for it to be drawn asks for a new frame, which
-// calls Draw. User-interface thread only.
+// Feedback reaches the screen one of two ways. While the view draws slowly enough for
+// fast feedback (its frame survives the swap), the tool draws it over the frame last
+// shown, in the front buffer, and no model frame is drawn; otherwise asking for it asks
+// for a new frame, which calls Draw before the swap. User-interface thread only.
 #include "foundation/boundingbox3d.h"
 #include "foundation/notificationcenter.h"
 #include "platform/cstring.h"
@@ -92,10 +93,24 @@ public:
     // Draws the feedback into the frame with the view's drawing services.
     virtual void Draw(ITarnisView* view);
     [[nodiscard]] virtual bool HasFeedback() const;
-    // Asks the view (the argument, else the tool's) for a frame; nothing without one.
-    virtual void RedrawFeedback(ITarnisView* view);
-    // A frame without the feedback, when the tool has feedback.
+    // Draws the feedback over the frame last shown (the front buffer), which first gets
+    // the clean frame back; no frame is drawn meanwhile.
+    virtual void DrawFeedback(ITarnisView* view);
+    // Nothing unless feedback was marked shown; then the clean frame is shown again, by
+    // the swap when fast feedback is on, else by a new frame.
     virtual void EraseFeedback();
+    // The view (the tool's, else the active one) passes its fast-feedback test and the
+    // tool has feedback.
+    [[nodiscard]] virtual bool NeedsFeedback() const;
+    // The view (the argument, else the tool's): the feedback over the shown frame when
+    // NeedsFeedback, else a new frame; nothing without a view.
+    virtual void RedrawFeedback(ITarnisView* view);
+    // The flag takes the view's fast-feedback test (false without a view).
+    virtual void UpdateFastFeedbackFlag();
+    [[nodiscard]] bool GetFastFeedbackFlag() const { return m_fastFeedback; }
+    // Feedback shown over the frame that EraseFeedback must take away.
+    void SetFeedbackShown(bool shown) { m_feedbackShown = shown; }
+    [[nodiscard]] bool IsFeedbackShown() const { return m_feedbackShown; }
     // True when the tool showed a menu for the click.
     virtual bool OnContextMenu(unsigned flags, int x, int y, ITarnisView* view);
     // Empty: every minimum +1e30, every maximum -1e30.
@@ -143,4 +158,6 @@ private:
     CToolManager* m_manager = nullptr;
     ITarnisView* m_view = nullptr;
     unsigned m_mouseFlags = 0;
+    bool m_feedbackShown = false;
+    bool m_fastFeedback = false;
 };

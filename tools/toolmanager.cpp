@@ -322,6 +322,23 @@ void CToolManager::Draw(ITarnisView* view)
         m_activeTool->Draw(view);
 }
 
+void CToolManager::DrawOverlay(ITarnisView* view)
+{
+    if (m_activeTool != nullptr)
+        m_activeTool->DrawFeedback(view);
+}
+
+bool CToolManager::NeedsOverlay() const
+{
+    return m_activeTool != nullptr && m_activeTool->NeedsFeedback();
+}
+
+void CToolManager::UpdateFastFeedbackFlag()
+{
+    if (m_activeTool != nullptr)
+        m_activeTool->UpdateFastFeedbackFlag();
+}
+
 // --- the model's events reach every tool on the stack ---
 
 template <typename Call>

@@ -101,6 +101,12 @@ public:
 
     // The active tool's feedback, drawn into the view's frame.
     void Draw(ITarnisView* view);
+    // The active tool's feedback over the frame the view shows.
+    void DrawOverlay(ITarnisView* view);
+    // The active tool draws its feedback over the shown frame; false without one.
+    [[nodiscard]] bool NeedsOverlay() const;
+    // The active tool's fast-feedback flag follows the view.
+    void UpdateFastFeedbackFlag();
 
 private:
     using MouseHandler = void (CTool::*)(unsigned, int, int, ITarnisView*);

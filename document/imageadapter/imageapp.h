@@ -20,10 +20,12 @@ class CDib;
 class ILAnyBmp;
 class ILBmp;
 
-// Handles of the window system's drawing objects. Nothing on this platform makes them
-// yet; the operations that take them report failure until the view provides them.
+// Handles of the window system's drawing objects: a bitmap is the view's rendered pixels
+// (platform/bitmaphandle.h); a device context is whatever the program's windows draw with,
+// reached through the painter they install (SetBitmapPainter).
 using HBITMAP = struct HBITMAP__*;
-using HDC = struct HDC__*;
+// Named apart from the OpenGL devices' HDC (platform/gl/wgl.h), which the windows use too.
+using HPAINTDC = struct HDC__*;
 
 class IImageApp
 {
@@ -94,8 +96,13 @@ public:
     // a null bitmap.
     virtual void CountOpaqueAndTransparent(const ILBmp* bmp, int& opaque, int& transparent) = 0;
     // Draws the bitmap into a rectangle of a device context; false when it could not.
-    virtual bool DrawBitmap(const ILBmp* bmp, HDC deviceContext, int x, int y, int width, int height) = 0;
+    virtual bool DrawBitmap(const ILBmp* bmp, HPAINTDC deviceContext, int x, int y, int width, int height) = 0;
 };
+
+// Draws a bitmap into a rectangle of a device context; the windowing layer installs one.
+using BitmapPainter = bool (*)(const ILBmp& bmp, HPAINTDC deviceContext, int x, int y, int width, int height);
+// Null uninstalls: drawing then reports failure.
+void SetBitmapPainter(BitmapPainter painter);
 
 // The one image service of the program, made on first use and kept to the very end of the
 // process, so that stored images released during exit still reach it. Never null.

@@ -1,6 +1,12 @@
 #include "document/imageadapter/pcimagelibapp.h"
 
 #include <cstdlib>
+#include <memory>
+
+#include "document/dib.h"
+#include "document/imageadapter/imagefiletypes.h"
+#include "imaging/ilanybmp.h"
+#include "imaging/ilpicencoder.h"
 
 #include "imaging/ilanypicdecoder.h"
 #include "imaging/ilfilterflip.h"
@@ -10,6 +16,8 @@
 namespace {
 
 constexpr const char* kPngResourceType = "PNG";
+
+BitmapPainter g_bitmapPainter = nullptr;
 
 bool IsTrueColour(const ILBmp& bmp)
 {
@@ -72,20 +80,51 @@ std::uint8_t* CPCImageLibApp::LoadPngResource(int resourceId, int& width, int& h
     return CopyToPixelBlock(converted, width, height, bitsPerPixel);
 }
 
-CDib* CPCImageLibApp::DibFromHBitmap(HBITMAP /*bitmap*/)
+CDib* CPCImageLibApp::DibFromHBitmap(HBITMAP bitmap)
 {
-    return nullptr;
+    if (bitmap == nullptr) {
+        return nullptr;
+    }
+    try {
+        ILWinBmp windowBitmap;
+        windowBitmap.CreateFromHBitmap(bitmap);
+        auto copy = std::make_unique<ILAnyBmp>();
+        copy->CreateCopy(windowBitmap);
+        const int width = copy->GetWidth();
+        const int height = copy->GetHeight();
+        const bool alpha = copy->HasAlpha();
+        auto dib = std::make_unique<CDib>();
+        dib->Create(copy.release(), kImageTypePng, width, height, alpha);
+        return dib.release();
+    } catch (const ILTextException&) {
+        return nullptr;
+    }
 }
 
-bool CPCImageLibApp::SaveWinBmpFile(HBITMAP /*bitmap*/, const CString& /*fileName*/)
+bool CPCImageLibApp::SaveWinBmpFile(HBITMAP bitmap, const CString& fileName)
 {
-    return false;
+    if (bitmap == nullptr) {
+        return false;
+    }
+    ILWinBmp windowBitmap;
+    windowBitmap.CreateFromHBitmap(bitmap);
+    if (IsTgaName(fileName)) {
+        return false;
+    }
+    if (const std::unique_ptr<ILPicEncoder> encoder = MakeEncoderForName(fileName)) {
+        encoder->MakeFileFromBmpW(fileName, windowBitmap);
+    }
+    return true;
 }
 
-bool CPCImageLibApp::DrawBitmap(const ILBmp* /*bmp*/, HDC /*deviceContext*/, int /*x*/, int /*y*/, int /*width*/,
-                                int /*height*/)
+bool CPCImageLibApp::DrawBitmap(const ILBmp* bmp, HPAINTDC deviceContext, int x, int y, int width, int height)
 {
-    return false;
+    return bmp != nullptr && g_bitmapPainter != nullptr && g_bitmapPainter(*bmp, deviceContext, x, y, width, height);
+}
+
+void SetBitmapPainter(BitmapPainter painter)
+{
+    g_bitmapPainter = painter;
 }
 
 IImageApp* GetImageLibApp()

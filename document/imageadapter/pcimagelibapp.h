@@ -3,8 +3,8 @@
 // operations on the program's bitmap and PNG resources and on the window system's
 // bitmaps and device contexts.
 //
-// The window system's bitmaps and device contexts do not exist until the view does:
-// DibFromHBitmap, SaveWinBmpFile and DrawBitmap report failure until then.
+// A window-system bitmap is the view's rendered pixels; a device context is drawn on by
+// the painter the windowing layer installs, and drawing fails without one.
 
 #include "document/imageadapter/imagelibapp.h"
 
@@ -26,10 +26,14 @@ public:
     // not decode; noMemory when no block can be had.
     [[nodiscard]] std::uint8_t* LoadPngResource(int resourceId, int& width, int& height,
                                                 int& bitsPerPixel) override;
-    // Null: no window-system bitmaps yet.
+    // A 32-bit copy of the bitmap in a new stored image of type PNG, without encoded
+    // bytes (they are made when the image is written); null for a null handle or one
+    // whose pixels cannot be held.
     [[nodiscard]] CDib* DibFromHBitmap(HBITMAP bitmap) override;
-    // False, writing nothing: no window-system bitmaps yet.
+    // Writes the bitmap with the encoder of the name's extension; false only for ".tga"
+    // (also when no encoder matched, nothing is written and the answer is true). Throws
+    // what the encoder throws; false for a null handle.
     bool SaveWinBmpFile(HBITMAP bitmap, const CString& fileName) override;
-    // False, drawing nothing: no device contexts yet.
-    bool DrawBitmap(const ILBmp* bmp, HDC deviceContext, int x, int y, int width, int height) override;
+    // Through the installed painter; false without one or without a bitmap.
+    bool DrawBitmap(const ILBmp* bmp, HPAINTDC deviceContext, int x, int y, int width, int height) override;
 };

@@ -83,8 +83,9 @@ bool IsSoftwareDriver(EGLDisplay display)
     return driver == "swrast" || driver == "kms_swrast";
 }
 
-// The formats a device offers: RGB configurations that render desktop OpenGL, without
-// multisampling (an offscreen device cannot honour it), in configuration-id order.
+// The formats a device offers: RGB configurations that render desktop OpenGL in
+// configuration-id order, the plain ones first and the multisampled ones after them, so
+// that adding the latter left the numbers of the former as they were.
 const std::vector<FormatEntry>& GetFormats(EGLDisplay display, bool forWindow)
 {
     const std::lock_guard lock(g_displayMutex);
@@ -106,12 +107,16 @@ const std::vector<FormatEntry>& GetFormats(EGLDisplay display, bool forWindow)
         const bool renders = (Attribute(display, config, EGL_RENDERABLE_TYPE) & EGL_OPENGL_BIT) != 0;
         const bool rgb = Attribute(display, config, EGL_COLOR_BUFFER_TYPE) == EGL_RGB_BUFFER;
         const bool windowed = (Attribute(display, config, EGL_SURFACE_TYPE) & EGL_WINDOW_BIT) != 0;
-        const bool plain = Attribute(display, config, EGL_SAMPLES) == 0;
-        if (renders && rgb && plain && (windowed || !forWindow)) {
+        if (renders && rgb && (windowed || !forWindow)) {
             kept.push_back(config);
         }
     }
     std::stable_sort(kept.begin(), kept.end(), [display](EGLConfig a, EGLConfig b) {
+        const bool aSampled = Attribute(display, a, EGL_SAMPLES) > 0;
+        const bool bSampled = Attribute(display, b, EGL_SAMPLES) > 0;
+        if (aSampled != bSampled) {
+            return bSampled;
+        }
         return Attribute(display, a, EGL_CONFIG_ID) < Attribute(display, b, EGL_CONFIG_ID);
     });
     const bool software = IsSoftwareDriver(display);
@@ -164,12 +169,14 @@ struct FramebufferCalls
     PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
     PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
     PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+    PFNGLRENDERBUFFERSTORAGEMULTISAMPLEPROC renderbufferStorageMultisample = nullptr;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
 
     [[nodiscard]] bool Complete() const
     {
         return genFramebuffers && deleteFramebuffers && bindFramebuffer && framebufferRenderbuffer &&
                checkFramebufferStatus && genRenderbuffers && deleteRenderbuffers && bindRenderbuffer &&
-               renderbufferStorage;
+               renderbufferStorage && renderbufferStorageMultisample && blitFramebuffer;
     }
 };
 
@@ -192,9 +199,31 @@ const FramebufferCalls& GetFramebufferCalls()
         Load(loaded.deleteRenderbuffers, "glDeleteRenderbuffers");
         Load(loaded.bindRenderbuffer, "glBindRenderbuffer");
         Load(loaded.renderbufferStorage, "glRenderbufferStorage");
+        Load(loaded.renderbufferStorageMultisample, "glRenderbufferStorageMultisample");
+        Load(loaded.blitFramebuffer, "glBlitFramebuffer");
         return loaded;
     }();
     return calls;
+}
+
+// A renderbuffer of the format and size, multisampled when samples is above 0.
+unsigned MakeRenderbuffer(GLenum format, int samples, int width, int height)
+{
+    const FramebufferCalls& gl = GetFramebufferCalls();
+    unsigned buffer = 0;
+    gl.genRenderbuffers(1, &buffer);
+    gl.bindRenderbuffer(GL_RENDERBUFFER, buffer);
+    if (samples > 0) {
+        gl.renderbufferStorageMultisample(GL_RENDERBUFFER, samples, format, width, height);
+    } else {
+        gl.renderbufferStorage(GL_RENDERBUFFER, format, width, height);
+    }
+    return buffer;
+}
+
+GLenum DepthAttachment(GLenum depthFormat)
+{
+    return depthFormat == GL_DEPTH24_STENCIL8 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT;
 }
 
 }  // namespace
@@ -336,10 +365,22 @@ bool CGLDevice::Bind(CGLContext& context)
             return false;
         }
     }
-    GetFramebufferCalls().bindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
+    BindTargets();
     return true;
 }
 
+int CGLDevice::GetPixelFormatSamples(int index) const
+{
+    const std::vector<FormatEntry>& formats = GetFormats(m_display, !IsOffscreen());
+    if (index < 1 || index > static_cast<int>(formats.size())) {
+        return 0;
+    }
+    return Attribute(m_display, formats[static_cast<size_t>(index - 1)].config, EGL_SAMPLES);
+}
+
+// The back buffer takes the format's samples; the front one is never multisampled, so
+// that presenting resolves the frame. Without samples both share one depth buffer, so
+// that feedback drawn over the shown frame meets the frame's depths.
 bool CGLDevice::MakeFramebuffer()
 {
     const FramebufferCalls& gl = GetFramebufferCalls();
@@ -347,30 +388,53 @@ bool CGLDevice::MakeFramebuffer()
     if (!gl.Complete() || !DescribePixelFormat(m_pixelFormat, format)) {
         return false;
     }
+    m_samples = GetPixelFormatSamples(m_pixelFormat);
+    const GLenum colourFormat = ColourFormat(format);
+    const GLenum depthFormat = DepthFormat(format);
     gl.genFramebuffers(1, &m_framebuffer);
     gl.bindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
-    gl.genRenderbuffers(1, &m_colourBuffer);
-    gl.bindRenderbuffer(GL_RENDERBUFFER, m_colourBuffer);
-    gl.renderbufferStorage(GL_RENDERBUFFER, ColourFormat(format), m_width, m_height);
+    m_colourBuffer = MakeRenderbuffer(colourFormat, m_samples, m_width, m_height);
     gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colourBuffer);
-    const GLenum depthFormat = DepthFormat(format);
     if (depthFormat != GL_NONE) {
-        gl.genRenderbuffers(1, &m_depthBuffer);
-        gl.bindRenderbuffer(GL_RENDERBUFFER, m_depthBuffer);
-        gl.renderbufferStorage(GL_RENDERBUFFER, depthFormat, m_width, m_height);
-        const GLenum attachment =
-            depthFormat == GL_DEPTH24_STENCIL8 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT;
-        gl.framebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, m_depthBuffer);
+        m_depthBuffer = MakeRenderbuffer(depthFormat, m_samples, m_width, m_height);
+        gl.framebufferRenderbuffer(GL_FRAMEBUFFER, DepthAttachment(depthFormat), GL_RENDERBUFFER, m_depthBuffer);
     }
     m_framebufferWidth = m_width;
     m_framebufferHeight = m_height;
-    if (gl.checkFramebufferStatus(GL_FRAMEBUFFER) != GL_FRAMEBUFFER_COMPLETE) {
+    bool complete = gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+
+    gl.genFramebuffers(1, &m_frontFramebuffer);
+    gl.bindFramebuffer(GL_FRAMEBUFFER, m_frontFramebuffer);
+    m_frontColourBuffer = MakeRenderbuffer(colourFormat, 0, m_width, m_height);
+    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_frontColourBuffer);
+    if (depthFormat != GL_NONE) {
+        if (m_samples > 0) {
+            m_frontDepthBuffer = MakeRenderbuffer(depthFormat, 0, m_width, m_height);
+        }
+        gl.framebufferRenderbuffer(GL_FRAMEBUFFER, DepthAttachment(depthFormat), GL_RENDERBUFFER,
+                                   m_samples > 0 ? m_frontDepthBuffer : m_depthBuffer);
+    }
+    complete = complete && gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    if (!complete) {
         FreeFramebuffer();
         return false;
     }
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
     return true;
+}
+
+void CGLDevice::BindTargets() const
+{
+    const FramebufferCalls& gl = GetFramebufferCalls();
+    if (!IsOffscreen() || m_framebuffer == 0) {
+        return;
+    }
+    gl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, m_drawToFront ? m_frontFramebuffer : m_framebuffer);
+    // A multisampled buffer cannot be read: reads see the frame last resolved.
+    gl.bindFramebuffer(GL_READ_FRAMEBUFFER, m_drawToFront || m_samples > 0 ? m_frontFramebuffer : m_framebuffer);
 }
 
 void CGLDevice::FreeFramebuffer()
@@ -378,11 +442,19 @@ void CGLDevice::FreeFramebuffer()
     const FramebufferCalls& gl = GetFramebufferCalls();
     if (gl.Complete()) {
         gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
-        gl.deleteRenderbuffers(1, &m_colourBuffer);
-        gl.deleteRenderbuffers(1, &m_depthBuffer);
+        for (unsigned* buffer : {&m_colourBuffer, &m_depthBuffer, &m_frontColourBuffer, &m_frontDepthBuffer}) {
+            gl.deleteRenderbuffers(1, buffer);
+        }
         gl.deleteFramebuffers(1, &m_framebuffer);
+        gl.deleteFramebuffers(1, &m_frontFramebuffer);
     }
+    ForgetFramebuffer();
+}
+
+void CGLDevice::ForgetFramebuffer()
+{
     m_framebuffer = m_colourBuffer = m_depthBuffer = 0;
+    m_frontFramebuffer = m_frontColourBuffer = m_frontDepthBuffer = 0;
     m_framebufferWidth = m_framebufferHeight = 0;
     m_framebufferContext = nullptr;
 }
@@ -390,10 +462,29 @@ void CGLDevice::FreeFramebuffer()
 void CGLDevice::ForgetContext(const CGLContext& context)
 {
     if (m_framebufferContext == &context) {
-        m_framebuffer = m_colourBuffer = m_depthBuffer = 0;
-        m_framebufferWidth = m_framebufferHeight = 0;
-        m_framebufferContext = nullptr;
+        ForgetFramebuffer();
     }
+}
+
+void CGLDevice::CopyBackToFront() const
+{
+    const FramebufferCalls& gl = GetFramebufferCalls();
+    PIXELFORMATDESCRIPTOR format;
+    GLbitfield mask = GL_COLOR_BUFFER_BIT;
+    // The depths come along only where the two buffers do not share them.
+    if (m_samples > 0 && DescribePixelFormat(m_pixelFormat, format)) {
+        mask |= (format.cDepthBits > 0 ? GL_DEPTH_BUFFER_BIT : 0) | (format.cStencilBits > 0 ? GL_STENCIL_BUFFER_BIT : 0);
+    }
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
+    glDisable(GL_SCISSOR_TEST);
+    gl.bindFramebuffer(GL_READ_FRAMEBUFFER, m_framebuffer);
+    gl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, m_frontFramebuffer);
+    gl.blitFramebuffer(0, 0, m_framebufferWidth, m_framebufferHeight, 0, 0, m_framebufferWidth, m_framebufferHeight,
+                       mask, GL_NEAREST);
+    if (scissor == GL_TRUE) {
+        glEnable(GL_SCISSOR_TEST);
+    }
+    BindTargets();
 }
 
 bool CGLDevice::Swap()
@@ -401,11 +492,25 @@ bool CGLDevice::Swap()
     if (!IsOffscreen()) {
         return m_surface != nullptr && eglSwapBuffers(m_display, m_surface) == EGL_TRUE;
     }
-    if (CGLContext::GetCurrentDevice() != this) {
+    if (CGLContext::GetCurrentDevice() != this || m_framebuffer == 0) {
         return false;
     }
+    CopyBackToFront();
     glFinish();
     return true;
+}
+
+void CGLDevice::SelectFrontBuffer(bool front)
+{
+    m_drawToFront = front;
+    if (!IsOffscreen()) {
+        glDrawBuffer(front ? GL_FRONT : GL_BACK);
+        glReadBuffer(front ? GL_FRONT : GL_BACK);
+        return;
+    }
+    if (CGLContext::GetCurrentDevice() == this) {
+        BindTargets();
+    }
 }
 
 bool CGLDevice::ReadPixels(std::vector<std::uint8_t>& rgba) const
@@ -413,6 +518,28 @@ bool CGLDevice::ReadPixels(std::vector<std::uint8_t>& rgba) const
     if (CGLContext::GetCurrentDevice() != this || m_pixelFormat == 0) {
         return false;
     }
+    if (IsOffscreen() && m_samples > 0 && !m_drawToFront) {
+        CopyBackToFront();
+    }
+    return ReadCurrentBuffer(rgba);
+}
+
+bool CGLDevice::ReadFrontPixels(std::vector<std::uint8_t>& rgba) const
+{
+    if (CGLContext::GetCurrentDevice() != this || m_pixelFormat == 0) {
+        return false;
+    }
+    if (!IsOffscreen()) {
+        return ReadCurrentBuffer(rgba);
+    }
+    GetFramebufferCalls().bindFramebuffer(GL_READ_FRAMEBUFFER, m_frontFramebuffer);
+    const bool read = ReadCurrentBuffer(rgba);
+    BindTargets();
+    return read;
+}
+
+bool CGLDevice::ReadCurrentBuffer(std::vector<std::uint8_t>& rgba) const
+{
     const auto rowBytes = static_cast<size_t>(m_width) * 4;
     std::vector<std::uint8_t> bottomUp(rowBytes * static_cast<size_t>(m_height));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);

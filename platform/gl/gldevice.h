@@ -8,9 +8,12 @@
 // Each configuration of a hardware driver comes twice, as its own format and as a
 // generic (unaccelerated) one; a software driver's come as generic formats only.
 //
-// An offscreen device draws into colour, depth and stencil renderbuffers sized and
-// laid out after its pixel format; its "swap" keeps the buffer (a copy), and its
-// pixels are read back top-down as RGBA.
+// An offscreen device draws into a back buffer of colour, depth and stencil
+// renderbuffers sized and laid out after its pixel format (multisampled when the format
+// has samples); its swap copies the back buffer into a front buffer, resolving the
+// samples, and keeps the back buffer as it was. What the front buffer holds is what
+// the window shows; tools may draw feedback into it over the shown frame, and the next
+// swap replaces it. Pixels are read back top-down as RGBA.
 //
 // One thread at a time; a device must outlive any context made current on it.
 
@@ -49,17 +52,27 @@ public:
     // later fails. A window surface is made here.
     bool SetPixelFormat(int index);
 
+    // 0 for a plain format or an index outside 1..count.
+    [[nodiscard]] int GetPixelFormatSamples(int index) const;
+
     // Offscreen: the next MakeCurrent makes buffers of the new size. Sizes below 1 count as 1.
     void SetSize(int width, int height);
     [[nodiscard]] int GetWidth() const { return m_width; }
     [[nodiscard]] int GetHeight() const { return m_height; }
 
     // Presents the frame: the window's buffers are swapped; an offscreen frame is
-    // finished and kept. False on failure.
+    // copied to the front buffer and kept in the back one. False on failure.
     bool Swap();
-    // The current frame as RGBA bytes, top row first; the device's context must be
-    // current. False when it is not or the device has no pixel format.
+    // Drawing (and reading) goes to the front buffer until switched back; the device's
+    // context must be current.
+    void SelectFrontBuffer(bool front);
+    [[nodiscard]] bool IsFrontBufferSelected() const { return m_drawToFront; }
+    // The frame being drawn as RGBA bytes, top row first (a multisampled one resolved
+    // through the front buffer); the device's context must be current. False when it
+    // is not or the device has no pixel format.
     [[nodiscard]] bool ReadPixels(std::vector<std::uint8_t>& rgba) const;
+    // What the window shows: the frame last swapped with any feedback drawn over it.
+    [[nodiscard]] bool ReadFrontPixels(std::vector<std::uint8_t>& rgba) const;
 
     // For the context: binds what the device draws on. False on failure.
     bool Bind(CGLContext& context);
@@ -75,6 +88,11 @@ private:
     [[nodiscard]] bool KeepsFrameOnSwap(void* config) const;
     bool MakeFramebuffer();
     void FreeFramebuffer();
+    void ForgetFramebuffer();
+    // Draw and read framebuffers after the selected buffer.
+    void BindTargets() const;
+    void CopyBackToFront() const;
+    [[nodiscard]] bool ReadCurrentBuffer(std::vector<std::uint8_t>& rgba) const;
 
     void* m_display = nullptr;
     unsigned long m_window = 0;
@@ -87,6 +105,11 @@ private:
     unsigned m_framebuffer = 0;
     unsigned m_colourBuffer = 0;
     unsigned m_depthBuffer = 0;
+    unsigned m_frontFramebuffer = 0;
+    unsigned m_frontColourBuffer = 0;
+    unsigned m_frontDepthBuffer = 0;
+    int m_samples = 0;
+    bool m_drawToFront = false;
     int m_framebufferWidth = 0;
     int m_framebufferHeight = 0;
 };

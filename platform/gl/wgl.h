@@ -25,6 +25,37 @@ BOOL wglDeleteContext(HGLRC context);
 BOOL wglMakeCurrent(HDC device, HGLRC context);
 [[nodiscard]] HGLRC wglGetCurrentContext();
 [[nodiscard]] HDC wglGetCurrentDC();
-// OpenGL entry points by name; the window-system extensions ("wgl...") are not offered.
+// OpenGL entry points by name, and the three window-system extension entries below.
 [[nodiscard]] PROC wglGetProcAddress(const char* name);
+
+// The attribute-driven choice of pixel formats, with multisampled ones.
+inline constexpr int WGL_DRAW_TO_WINDOW_ARB = 0x2001;
+inline constexpr int WGL_ACCELERATION_ARB = 0x2003;
+inline constexpr int WGL_SWAP_METHOD_ARB = 0x2007;
+inline constexpr int WGL_SUPPORT_OPENGL_ARB = 0x2010;
+inline constexpr int WGL_DOUBLE_BUFFER_ARB = 0x2011;
+inline constexpr int WGL_PIXEL_TYPE_ARB = 0x2013;
+inline constexpr int WGL_COLOR_BITS_ARB = 0x2014;
+inline constexpr int WGL_ALPHA_BITS_ARB = 0x201B;
+inline constexpr int WGL_DEPTH_BITS_ARB = 0x2022;
+inline constexpr int WGL_STENCIL_BITS_ARB = 0x2023;
+inline constexpr int WGL_NO_ACCELERATION_ARB = 0x2025;
+inline constexpr int WGL_FULL_ACCELERATION_ARB = 0x2027;
+inline constexpr int WGL_SWAP_EXCHANGE_ARB = 0x2028;
+inline constexpr int WGL_SWAP_COPY_ARB = 0x2029;
+inline constexpr int WGL_TYPE_RGBA_ARB = 0x202B;
+inline constexpr int WGL_SAMPLE_BUFFERS_ARB = 0x2041;
+inline constexpr int WGL_SAMPLES_ARB = 0x2042;
+
+using PFNWGLGETEXTENSIONSSTRINGARBPROC = const char* (*)(HDC device);
+using PFNWGLCHOOSEPIXELFORMATARBPROC = BOOL (*)(HDC device, const int* attributes, const float* floatAttributes,
+                                                UINT maxFormats, int* formats, UINT* count);
+using PFNWGLGETPIXELFORMATATTRIBIVARBPROC = BOOL (*)(HDC device, int index, int layer, UINT count,
+                                                     const int* attributes, int* values);
+[[nodiscard]] const char* wglGetExtensionsStringARB(HDC device);
+// The formats meeting every attribute pair (sizes and samples as least values, the
+// rest exactly), the closest first; attributes end with 0.
+BOOL wglChoosePixelFormatARB(HDC device, const int* attributes, const float* floatAttributes, UINT maxFormats,
+                             int* formats, UINT* count);
+BOOL wglGetPixelFormatAttribivARB(HDC device, int index, int layer, UINT count, const int* attributes, int* values);
 BOOL SwapBuffers(HDC device);

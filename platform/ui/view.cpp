@@ -1,5 +1,7 @@
 #include "platform/ui/view.h"
 
+#include <utility>
+
 #include <QCursor>
 #include <QGuiApplication>
 #include <QImage>
@@ -55,8 +57,22 @@ bool CView::OnCmdMsg(UINT id, CCmdUI* ui)
 
 void CView::Invalidate()
 {
+    m_showOnly = false;
     if (m_widget != nullptr)
         m_widget->update();
+}
+
+void CView::ShowPresentedFrame()
+{
+    if (m_widget == nullptr)
+        return;
+    m_showOnly = true;
+    m_widget->update();
+}
+
+bool CView::TakeShowOnlyRequest()
+{
+    return std::exchange(m_showOnly, false);
 }
 
 void CView::UpdateWindow()

@@ -66,6 +66,10 @@ public:
 
     // Keeps a finished frame (top row first, RGBA) for the window to show until the next.
     void PresentFrame(int width, int height, const std::vector<std::uint8_t>& rgba);
+    // The window shows the frame last presented without asking the view to paint anew.
+    void ShowPresentedFrame();
+    // Whether the window's next paint only shows the presented frame; clears the request.
+    bool TakeShowOnlyRequest();
     // The frame last presented; null before the first.
     [[nodiscard]] const QImage* GetPresentedFrame() const { return m_frameImage.get(); }
 
@@ -129,4 +133,5 @@ private:
     // The caller's id and Qt's id of each running timer.
     std::map<UINT, int> m_timers;
     std::unique_ptr<QImage> m_frameImage;
+    bool m_showOnly = false;
 };

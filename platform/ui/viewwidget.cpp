@@ -56,7 +56,9 @@ void CViewWidget::paintEvent(QPaintEvent*)
 {
     if (m_view == nullptr)
         return;
-    m_view->OnPaint();
+    // Feedback drawn over the last frame is shown as it is; a frame would wipe it.
+    if (!m_view->TakeShowOnlyRequest())
+        m_view->OnPaint();
     const QImage* frame = m_view->GetPresentedFrame();
     if (frame != nullptr)
     {

@@ -10,7 +10,9 @@
 #include <QTimer>
 #include <QWheelEvent>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -24,6 +26,9 @@
 #include "animationsupport.h"
 #include "apptestsupport.h"
 #include "document/component.h"
+#include "document/dib.h"
+#include "document/tarnwickmodel.h"
+#include "imaging/ilbmp.h"
 #include "document/pagelist.h"
 #include "document/renderingoptions.h"
 #include "document/viewpage.h"
@@ -626,6 +631,123 @@ TEST_F(MainViewTest, ZoomWindowDrawsItsRectangleIntoTheFrameAndZoomsToItOnReleas
     EXPECT_EQ(Tools().GetActiveTool(), nullptr);
 }
 
+TEST_F(MainViewTest, OverASlowFrameTheZoomWindowDragDrawsNoModelFrameUntilRelease)
+{
+    frame->SendCommand(ID_CAMERA_ZOOM_WINDOW);
+    view->OnPaint();
+    // The view has found its frames slow: feedback goes over the frame it shows.
+    view->RecordFrameTime(0.2);
+    view->RecordFrameTime(0.2);
+    ASSERT_TRUE(view->IsFastFeedback());
+    view->OnPaint();
+    QCoreApplication::processEvents();
+    const int frames = view->GetFramesDrawn();
+    const QImage clean = *view->GetPresentedFrame();
+    const auto changed = [&clean, this](int x, int y) {
+        return view->GetPresentedFrame()->pixelColor(x, y) != clean.pixelColor(x, y);
+    };
+    view->OnLButtonDown(MK_LBUTTON, CPoint{40, 30});
+    int previous = 0;
+    for (const int x : {80, 100, 120})
+    {
+        SCOPED_TRACE(x);
+        view->OnMouseMove(MK_LBUTTON, CPoint{x, 90});
+        QCoreApplication::processEvents();
+        EXPECT_TRUE(changed(40, 60));
+        EXPECT_TRUE(changed(x, 60));
+        // The rectangle of the move before is gone.
+        if (previous != 0)
+            EXPECT_FALSE(changed(previous, 60));
+        previous = x;
+    }
+    EXPECT_EQ(view->GetFramesDrawn(), frames);
+    view->OnLButtonUp(0, CPoint{120, 90});
+    view->OnPaint();
+    EXPECT_GT(view->GetFramesDrawn(), frames);
+}
+
+TEST_F(MainViewTest, TipStylesShareTheFirstTipInTheirColoursAndDelaysAndStyleThreeUsesTheSecond)
+{
+    const struct
+    {
+        int style;
+        int tip;
+        COLORREF colour;
+        int delay;
+    } cases[] = {{0, 1, RGB(255, 0, 0), 0}, {1, 1, RGB(0, 0, 0), 0}, {2, 1, RGB(0, 0, 0), 250}, {3, 2, 0, 250}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.style);
+        view->ShowTipAt(100, 100, CString("hint"), c.style);
+        CTitleTip* tip = view->GetTip(c.tip);
+        ASSERT_NE(tip, nullptr);
+        EXPECT_EQ(tip->GetText(), CString("hint"));
+        if (c.tip == 1)
+            EXPECT_EQ(tip->GetTextColor(), c.colour);
+        EXPECT_EQ(tip->GetShowDelay(), c.delay);
+        view->HideTip(c.style);
+        EXPECT_FALSE(tip->isVisible());
+    }
+    // A style without a tip shows nothing.
+    view->ShowTipAt(100, 100, CString("other"), 4);
+    EXPECT_NE(view->GetTip(1)->GetText(), CString("other"));
+    EXPECT_NE(view->GetTip(2)->GetText(), CString("other"));
+}
+
+TEST_F(MainViewTest, TheViewTellsItsAccelerationResolutionAndExtentsPass)
+{
+    IModelView& core = *view;
+    EXPECT_EQ(core.IsAccelerated(), view->CBaseGLView::IsAccelerated());
+    int x = 0;
+    int y = 0;
+    core.GetScreenResolution(x, y);
+    EXPECT_GT(x, 0);
+    EXPECT_GT(y, 0);
+    EXPECT_FALSE(core.GetExtentsPass());
+    core.SetExtentsPass(true);
+    EXPECT_TRUE(core.GetExtentsPass());
+}
+
+TEST_F(MainViewTest, SavingStoresAPreviewOfTheViewThatTheOpenDialogReadsBack)
+{
+    const auto savedPreview = [this](const char* name) {
+        const std::string path = (dataHome / name).string();
+        std::filesystem::create_directories(dataHome);
+        EXPECT_TRUE(view->GetGlimraDoc()->OnSaveDocument(CString::FromUtf8(path)));
+        CDib* preview = nullptr;
+        CString description;
+        EXPECT_EQ(ReadModelFilePreview(CString::FromUtf8(path), preview, description), 0);
+        return std::unique_ptr<CDib>(preview);
+    };
+    frame->SendCommand(ID_VIEW_TOP);
+    const std::unique_ptr<CDib> top = savedPreview("top.twk");
+    frame->SendCommand(ID_VIEW_FRONT);
+    const std::unique_ptr<CDib> front = savedPreview("front.twk");
+    ASSERT_TRUE(top != nullptr && top->HasImage());
+    ASSERT_TRUE(front != nullptr && front->HasImage());
+    const CRect client = view->GetClientRect();
+    EXPECT_EQ(std::max(top->GetWidth(), top->GetHeight()),
+              std::min(CGlimraView::kPreviewSide, std::max(client.Width(), client.Height())));
+    ASSERT_EQ(top->GetWidth(), front->GetWidth());
+    ASSERT_EQ(top->GetHeight(), front->GetHeight());
+    int differing = 0;
+    for (int y = 0; y < top->GetHeight(); ++y)
+        differing += std::memcmp(top->GetImage()->GetLineArray()[y], front->GetImage()->GetLineArray()[y],
+                                 static_cast<std::size_t>(top->GetWidth()) * 4) != 0
+                         ? 1
+                         : 0;
+    EXPECT_GT(differing, top->GetHeight() / 4);
+
+    // A model that keeps its preview is saved with the one it has.
+    view->GetModel()->SetRedefineThumbnailOnSave(false);
+    frame->SendCommand(ID_VIEW_TOP);
+    const std::unique_ptr<CDib> kept = savedPreview("kept.twk");
+    ASSERT_TRUE(kept != nullptr && kept->HasImage());
+    EXPECT_EQ(std::memcmp(kept->GetImage()->GetLineArray()[0], front->GetImage()->GetLineArray()[0],
+                          static_cast<std::size_t>(front->GetWidth()) * 4),
+              0);
+}
+
 TEST_F(MainViewTest, TheWalkDrawsACrossAtThePressPointWhileTheButtonIsDown)
 {
     UsePerspective(true);
@@ -638,6 +760,10 @@ TEST_F(MainViewTest, TheWalkDrawsACrossAtThePressPointWhileTheButtonIsDown)
     view->OnLButtonDown(MK_LBUTTON, CPoint{20, 20});
     EXPECT_NE(pixel(26, 20), before);
     EXPECT_EQ(pixel(30, 20), before);
+    // The rendering options can keep tools from drawing feedback.
+    Options().SetDisplayByte(CRenderingOptions::kToolFeedback, false);
+    EXPECT_EQ(pixel(26, 20), before);
+    Options().SetDisplayByte(CRenderingOptions::kToolFeedback, true);
     view->OnLButtonUp(0, CPoint{20, 20});
     EXPECT_EQ(pixel(26, 20), before);
 }

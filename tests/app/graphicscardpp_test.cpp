@@ -140,6 +140,25 @@ TEST_F(GraphicsCardPageTest, AnotherFormatChosenInTheListIsStoredAndTheNewViewUs
     EXPECT_EQ(details.m_pixelFormat.Find(u'\t'), -1);
 }
 
+TEST_F(GraphicsCardPageTest, AMultisampledFormatIsListedWithItsSamplesAndTheNewViewDrawsWithThem)
+{
+    CGlimraSystemPrefs preferences;
+    CGraphicsCardPP& page = *preferences.GetPage();
+    QTreeWidget* list = page.GetFormatList();
+    QTreeWidgetItem* sampled = nullptr;
+    for (int row = 0; row < list->topLevelItemCount() && sampled == nullptr; ++row)
+        if (list->topLevelItem(row)->text(4) == QStringLiteral("4x") && list->topLevelItem(row)->text(3) == "Yes")
+            sampled = list->topLevelItem(row);
+    ASSERT_NE(sampled, nullptr);
+    list->setCurrentItem(sampled);
+    preferences.accept();
+    CGlimraView* view = running.View();
+    EXPECT_EQ(view->GetErrorCode(), 0);
+    EXPECT_EQ(view->GetDeviceContext()->GetPixelFormatSamples(view->GetPixelFormatIndex()), 4);
+    view->OnPaint();
+    EXPECT_NE(view->GetPresentedFrame(), nullptr);
+}
+
 TEST(GraphicsCardTextTest, ColourDepthsAreNamedAsTheDisplaySettingsNameThem)
 {
     apptest::PrepareApplication();

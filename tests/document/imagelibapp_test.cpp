@@ -13,6 +13,7 @@
 #include "imaging/ilbmpencoder.h"
 #include "imaging/iltextexception.h"
 #include "imaging/ilwinbmp.h"
+#include "platform/bitmaphandle.h"
 #include "platform/resources.h"
 #include "tests/document/imagetestsupport.h"
 
@@ -353,12 +354,53 @@ TEST_F(ImageResourceTest, ABitmapResourceComesBottomRowFirstOpaqueAtThirtyTwoBit
     EXPECT_THROW((void)App().LoadBitmapResource(9199, m_width, m_height, m_depth), ILTextException);
 }
 
-TEST(ImageLibAppTest, WindowSystemBitmapsAndDrawingReportFailureUntilTheViewExists)
+TEST(ImageLibAppTest, WithoutABitmapOrAPainterNothingIsMadeOrDrawn)
 {
     const auto bmp = MakeFilledBitmap(1, 1, 0xFF000000, false);
     EXPECT_EQ(App().DibFromHBitmap(nullptr), nullptr);
     EXPECT_FALSE(App().SaveWinBmpFile(nullptr, "x.png"));
     EXPECT_FALSE(App().DrawBitmap(bmp.get(), nullptr, 0, 0, 1, 1));
+}
+
+// A 3 × 2 bitmap of the window system: top row red, green, blue; bottom row grey.
+std::unique_ptr<HBITMAP__, void (*)(HBITMAP)> WindowBitmap()
+{
+    const std::vector<std::uint8_t> rgba = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255,
+                                            90, 90, 90, 255, 90, 90, 90, 255, 90, 90, 90, 255};
+    return {CreateBitmapFromRGBA(3, 2, rgba), &DeleteBitmapHandle};
+}
+
+TEST(ImageLibAppTest, AWindowBitmapBecomesAStoredPngPictureWithItsRowsInPlace)
+{
+    const auto bitmap = WindowBitmap();
+    const std::unique_ptr<CDib> dib(App().DibFromHBitmap(bitmap.get()));
+    ASSERT_NE(dib, nullptr);
+    EXPECT_EQ(dib->GetFormatCode(), kImageTypePng);
+    EXPECT_EQ(dib->GetWidth(), 3);
+    EXPECT_EQ(dib->GetHeight(), 2);
+    EXPECT_EQ(dib->GetPixelBufferSize(), 0);
+    EXPECT_EQ(PixelAt(*dib->GetImage(), 0, 0), ILPixel32(255, 0, 0, 255));
+    EXPECT_EQ(PixelAt(*dib->GetImage(), 2, 0), ILPixel32(0, 0, 255, 255));
+    EXPECT_EQ(PixelAt(*dib->GetImage(), 1, 1), ILPixel32(90, 90, 90, 255));
+}
+
+TEST_F(ImageLibAppFileTest, AWindowBitmapIsSavedByTheNamesEncoderAndOnlyTgaFails)
+{
+    const auto bitmap = WindowBitmap();
+    const struct
+    {
+        const char* name;
+        bool answer;
+        bool written;
+    } cases[] = {{"w.png", true, true}, {"w.bmp", true, true}, {"w.tga", false, false}, {"w.gif", true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(App().SaveWinBmpFile(bitmap.get(), PathOf(c.name)), c.answer);
+        EXPECT_EQ(std::filesystem::exists(PathOf(c.name)), c.written);
+    }
+    const std::unique_ptr<CDib> back(App().LoadImageFile(PathOf("w.png")));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(PixelAt(*back->GetImage(), 1, 0), ILPixel32(0, 255, 0, 255));
 }
 
 }  // namespace

@@ -18,6 +18,8 @@ TEST(SysInfoTest, MetricsComeFromTheInstalledProviderElseOneFullHdMonitor)
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1920);
     EXPECT_EQ(GetSystemMetrics(SM_CYVIRTUALSCREEN), 1080);
     EXPECT_EQ(GetSystemMetrics(SM_XVIRTUALSCREEN), 0);
+    // No screen tells its depth: unknown, never a made-up one.
+    EXPECT_EQ(GetScreenColourDepth(), -1);
 
     SetDisplayMetricsProvider([] {
         DisplayMetrics two;
@@ -28,8 +30,10 @@ TEST(SysInfoTest, MetricsComeFromTheInstalledProviderElseOneFullHdMonitor)
         two.virtualWidth = 3840;
         two.virtualHeight = 1640;
         two.monitorCount = 2;
+        two.colourDepth = 16;
         return two;
     });
+    EXPECT_EQ(GetScreenColourDepth(), 16);
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 2560);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 1440);
     EXPECT_EQ(GetSystemMetrics(SM_XVIRTUALSCREEN), -1280);

@@ -114,6 +114,104 @@ TEST_F(OffscreenContext, AResizedDeviceDrawsAtItsNewSizeAndReleasingEndsTheCurre
     EXPECT_TRUE(wglMakeCurrent(nullptr, nullptr));
     EXPECT_EQ(wglGetCurrentContext(), nullptr);
     EXPECT_FALSE(m_device->ReadPixels(rgba));
-    EXPECT_EQ(wglGetProcAddress("wglChoosePixelFormatARB"), nullptr);
+    EXPECT_NE(wglGetProcAddress("wglChoosePixelFormatARB"), nullptr);
+    EXPECT_EQ(wglGetProcAddress("wglSwapIntervalEXT"), nullptr);
     EXPECT_NE(wglGetProcAddress("glGenFramebuffers"), nullptr);
+}
+
+namespace {
+
+// The full-colour format with the samples asked for, through the attribute choice.
+int SampledFormat(HDC device, int samples)
+{
+    const int attributes[] = {WGL_SUPPORT_OPENGL_ARB, 1, WGL_COLOR_BITS_ARB, 24, WGL_ALPHA_BITS_ARB, 8,
+                              WGL_DEPTH_BITS_ARB, 24, WGL_STENCIL_BITS_ARB, 8, WGL_SAMPLE_BUFFERS_ARB,
+                              samples > 0 ? 1 : 0, WGL_SAMPLES_ARB, samples, 0};
+    int index = 0;
+    UINT count = 0;
+    const auto choose = reinterpret_cast<PFNWGLCHOOSEPIXELFORMATARBPROC>(wglGetProcAddress("wglChoosePixelFormatARB"));
+    return choose != nullptr && choose(device, attributes, nullptr, 1, &index, &count) != 0 && count == 1 ? index : 0;
+}
+
+// A white diagonal line on black, read back after the swap.
+std::vector<std::uint8_t> DrawDiagonal(CGLDevice& device)
+{
+    glViewport(0, 0, 64, 48);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 64, 0, 48, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glColor3f(1, 1, 1);
+    glBegin(GL_TRIANGLES);
+    glVertex2f(0, 0);
+    glVertex2f(64, 13);
+    glVertex2f(0, 48);
+    glEnd();
+    std::vector<std::uint8_t> rgba;
+    EXPECT_TRUE(SwapBuffers(&device));
+    EXPECT_TRUE(device.ReadFrontPixels(rgba));
+    return rgba;
+}
+
+}  // namespace
+
+TEST(PixelFormats, MultisampledFormatsAreOfferedAfterThePlainOnesAndResolveTheirEdges)
+{
+    const struct
+    {
+        int samples;
+        bool partialCoverage;
+    } cases[] = {{0, false}, {4, true}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.samples);
+        const std::unique_ptr<CGLDevice> device = CGLDevice::CreateOffscreen(64, 48);
+        ASSERT_NE(device, nullptr);
+        const int index = SampledFormat(device.get(), c.samples);
+        ASSERT_GT(index, 0);
+        EXPECT_EQ(device->GetPixelFormatSamples(index), c.samples);
+        // The plain format ChoosePixelFormat gives keeps its number ahead of every sampled one.
+        if (c.samples > 0)
+            EXPECT_GT(index, FullFormat(device.get()));
+        ASSERT_TRUE(SetPixelFormat(device.get(), index, nullptr));
+        HGLRC context = wglCreateContext(device.get());
+        ASSERT_TRUE(wglMakeCurrent(device.get(), context));
+        const std::vector<std::uint8_t> rgba = DrawDiagonal(*device);
+        int partial = 0;
+        for (size_t i = 0; i < rgba.size(); i += 4)
+            partial += rgba[i] > 0 && rgba[i] < 255 ? 1 : 0;
+        EXPECT_EQ(partial > 0, c.partialCoverage);
+        // Reading a multisampled frame while it is drawn resolves it too.
+        std::vector<std::uint8_t> back;
+        ASSERT_TRUE(device->ReadPixels(back));
+        EXPECT_EQ(back, rgba);
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(context);
+    }
+}
+
+TEST_F(OffscreenContext, TheFrontBufferKeepsWhatIsDrawnOverTheFrameUntilTheNextSwap)
+{
+    ASSERT_TRUE(wglMakeCurrent(m_device.get(), m_context));
+    glClearColor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    ASSERT_TRUE(SwapBuffers(m_device.get()));
+    m_device->SelectFrontBuffer(true);
+    glClearColor(1, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    m_device->SelectFrontBuffer(false);
+    std::vector<std::uint8_t> front;
+    std::vector<std::uint8_t> back;
+    ASSERT_TRUE(m_device->ReadFrontPixels(front));
+    ASSERT_TRUE(m_device->ReadPixels(back));
+    EXPECT_EQ(front[0], 255);
+    EXPECT_EQ(back[0], 0);
+    EXPECT_EQ(back[2], 255);
+    // The swap shows the clean frame again.
+    ASSERT_TRUE(SwapBuffers(m_device.get()));
+    ASSERT_TRUE(m_device->ReadFrontPixels(front));
+    EXPECT_EQ(front, back);
 }
