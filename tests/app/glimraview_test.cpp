@@ -656,8 +656,9 @@ TEST_F(MainViewTest, OverASlowFrameTheZoomWindowDragDrawsNoModelFrameUntilReleas
         EXPECT_TRUE(changed(40, 60));
         EXPECT_TRUE(changed(x, 60));
         // The rectangle of the move before is gone.
-        if (previous != 0)
+        if (previous != 0) {
             EXPECT_FALSE(changed(previous, 60));
+        }
         previous = x;
     }
     EXPECT_EQ(view->GetFramesDrawn(), frames);
@@ -682,8 +683,9 @@ TEST_F(MainViewTest, TipStylesShareTheFirstTipInTheirColoursAndDelaysAndStyleThr
         CTitleTip* tip = view->GetTip(c.tip);
         ASSERT_NE(tip, nullptr);
         EXPECT_EQ(tip->GetText(), CString("hint"));
-        if (c.tip == 1)
+        if (c.tip == 1) {
             EXPECT_EQ(tip->GetTextColor(), c.colour);
+        }
         EXPECT_EQ(tip->GetShowDelay(), c.delay);
         view->HideTip(c.style);
         EXPECT_FALSE(tip->isVisible());

@@ -174,8 +174,9 @@ TEST(PixelFormats, MultisampledFormatsAreOfferedAfterThePlainOnesAndResolveTheir
         ASSERT_GT(index, 0);
         EXPECT_EQ(device->GetPixelFormatSamples(index), c.samples);
         // The plain format ChoosePixelFormat gives keeps its number ahead of every sampled one.
-        if (c.samples > 0)
+        if (c.samples > 0) {
             EXPECT_GT(index, FullFormat(device.get()));
+        }
         ASSERT_TRUE(SetPixelFormat(device.get(), index, nullptr));
         HGLRC context = wglCreateContext(device.get());
         ASSERT_TRUE(wglMakeCurrent(device.get(), context));
