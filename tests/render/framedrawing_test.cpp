@@ -403,28 +403,41 @@ TEST_F(FrameTest, TheEdgeColourModeDrawsEdgesInOneColourByMaterialOrByTheAxisThe
         ->SetMaterial(Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(0, 0, 200)));
     edge(CPoint3d(-5, -6, 0), CPoint3d(-5, 2, 0));
     edge(CPoint3d(1, -7, 0), CPoint3d(7, -1, 0));
-    // Sample pixels of the edge along x (row 12), along y (column 20) and the diagonal.
+    // An edge along the x axis of an instance turned a right angle runs along y.
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    const CGeometryBuilder inside(*definition);
+    inside.Edge(inside.Vertex(CPoint3d(0, 0, 0)), inside.Vertex(CPoint3d(4, 0, 0)));
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    CTransformation shift;
+    shift.SetTranslation(CVector3d(4, 0, 0));
+    instance->SetTransform(shift * CTransformation::Rotation(CPoint3d(), CUnitVector3d(0, 0, 1), kPi / 2));
+    Root().Add(instance);
+    // Sample pixels of the edge along x (row 12), along y (column 20), the diagonal
+    // and the instance's edge (column 42).
     const std::vector<std::pair<int, int>> samples[] = {
         {{22, 12}, {28, 12}, {34, 12}, {40, 12}},
         {{20, 24}, {20, 28}, {20, 32}, {20, 36}},
         {{37, 38}, {41, 34}, {44, 31}},
+        {{42, 17}, {42, 20}, {42, 22}},
     };
     struct Row
     {
         int colorMode;
-        Rgb expected[3];
+        Rgb expected[4];
     };
     const Row rows[] = {
-        {1, {foreground, foreground, foreground}},
-        {0, {{0, 0, 200}, foreground, foreground}},
-        {2, {{255, 0, 0}, {0, 255, 0}, foreground}},
+        {1, {foreground, foreground, foreground, foreground}},
+        {0, {{0, 0, 200}, foreground, foreground, foreground}},
+        {2, {{255, 0, 0}, {0, 255, 0}, foreground, {0, 255, 0}}},
     };
     for (const int renderMode : {3, 0}) {
         Options().SetRenderMode(renderMode);
         for (const Row& row : rows) {
             Options().SetEdgeColorMode(row.colorMode);
             Draw();
-            for (int e = 0; e < 3; ++e) {
+            for (int e = 0; e < 4; ++e) {
                 int matching = 0;
                 for (const auto& [x, y] : samples[e]) {
                     bool found = false;
