@@ -9,6 +9,7 @@
 #include "annotations/constructionpoint.h"
 #include "annotations/polyline3d.h"
 #include "annotations/text.h"
+#include "document/modelpointref.h"
 #include "foundation/boundedline3d.h"
 #include "model/edge.h"
 #include "model/face.h"
@@ -126,4 +127,38 @@ TEST_F(ViewExtentsTest, AScreenTextStandsOnTheModelUnderItsPixelElseAtTheFrontOf
         EXPECT_NEAR(window.x, c.x, 0.01) << c.name;
         EXPECT_NEAR(window.y, c.y, 0.01) << c.name;
     }
+}
+
+TEST_F(ViewExtentsTest, ATextsBoxHoldsItsAnchorTextPointAndLabelPointAndAScreenTextHasNone)
+{
+    auto* attached = new CText;
+    attached->SetText("Leader");
+    attached->SetAnchor(CModelPointRef(CPoint3d(2, 2, 0)), true);
+    attached->SetLeaderKindValue(CText::kModelLeader);
+    attached->SetLeaderVector(4, 4, 0);
+    Root().Add(attached);
+    auto* screen = new CText;
+    screen->SetText("Screen");
+    Root().Add(screen);
+    Draw();
+
+    int placement = 0;
+    int alignment = -1;
+    const CPoint3d label = attached->ComputeLayoutBox(&m_view, placement, alignment);
+    EXPECT_EQ(placement, 9) << "right of its point, the leader running right";
+    EXPECT_EQ(alignment, 0);
+    EXPECT_GE(label.x, 6.0 - 1e-9);
+    const CBoundingBox3d box = attached->GetBoundingBox(&m_view);
+    EXPECT_NEAR(box.xmin, 2.0, 1e-9);
+    EXPECT_NEAR(box.ymin, 2.0, 1e-9);
+    EXPECT_GE(box.xmax, label.x - 1e-9);
+    EXPECT_GE(box.ymax, 6.0 - 1e-9);
+    EXPECT_TRUE(attached->GetBoundingBox(nullptr).IsEmpty());
+    EXPECT_TRUE(screen->GetBoundingBox(&m_view).IsEmpty());
+
+    CBoundingBox3d seen;
+    attached->AccumulateExtentsVariant(&m_view, seen);
+    EXPECT_NEAR(seen.xmin, 32 + 2 * 2.4, 1e-6);
+    EXPECT_NEAR(seen.ymax, 24 - 2 * 2.4, 1e-6);
+    EXPECT_LE(seen.ymin, 24 - 6 * 2.4 + 1e-6);
 }
