@@ -148,6 +148,15 @@ TEST_F(PickTest, AWindowTakesAFaceOrEdgeWhollyInsideItWhateverItsBoxAndNotOneItC
         const auto [corner1, corner2] = WindowRound(*c.points, 2.0, c.cut);
         EXPECT_EQ(RegionPicks(c.element, corner1, corner2, c.mode), c.picked) << c.name;
     }
+    // A point pick takes the triangle where its line of sight meets it, not at the
+    // corner of its box.
+    for (const auto& [point, picked] : {std::pair{CPoint3d(4, -3, 0), true}, std::pair{CPoint3d(-3, 3, 0), false}}) {
+        CPoint3d window;
+        ASSERT_TRUE(m_view.ModelToScreen(point, window));
+        CPickHelper picker;
+        picker.Attach(&m_view, CPoint2d(window.x, window.y), 0);
+        EXPECT_EQ(triangle->IsSelectedBy(&picker, nullptr), picked) << point.x << ", " << point.y;
+    }
 }
 
 // The pick draws an edge whole also where it lies in the active section plane, which
