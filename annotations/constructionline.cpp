@@ -1,9 +1,13 @@
 #include "annotations/constructionline.h"
 
+#include <algorithm>
 #include <utility>
+#include <vector>
 
 #include "annotations/constructionmessages.h"
 #include "document/versionmap.h"
+#include "drawapi/tarnisview.h"
+#include "foundation/line3d.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/transformation.h"
 #include "foundation/versioninfo.h"
@@ -105,6 +109,39 @@ void CConstructionLine::AccumulateExtents(const CTransformation& transform, CBou
     m_line.GetEndPoint(end);
     box.Add(transform * start);
     box.Add(transform * end);
+}
+
+void CConstructionLine::AccumulateExtentsVariant(ITarnisView* view, CBoundingBox3d& box) const
+{
+    if (view == nullptr) {
+        return;
+    }
+    std::vector<CPoint3d> points;
+    CPoint3d end;
+    if (m_line.IsStartBounded() && m_line.GetStartPoint(end)) {
+        points.push_back(end);
+    }
+    if (m_line.IsEndBounded() && m_line.GetEndPoint(end)) {
+        points.push_back(end);
+    }
+    if (!m_line.IsStartBounded() || !m_line.IsEndBounded()) {
+        // Where the guide passes nearest to the middle of the view.
+        double onGuide = 0.0;
+        double onSight = 0.0;
+        const CUnitVector3d sight(view->GetLocalViewDirection());
+        if (!GetClosestLineParameters(m_line.line.origin, m_line.line.direction, view->GetLocalEyePoint(), sight,
+                                      onGuide, onSight)) {
+            onGuide = m_line.line.GetParameter(view->GetLocalEyePoint());
+        }
+        onGuide = std::clamp(onGuide, m_line.start, m_line.end);
+        points.push_back(m_line.line.GetPoint(onGuide));
+    }
+    for (const CPoint3d& point : points) {
+        CPoint3d projected;
+        if (view->ModelToScreen(point, projected)) {
+            box.Add(projected);
+        }
+    }
 }
 
 int CConstructionLine::IntersectLine(const CLine3d& line, CPoint3d& point) const

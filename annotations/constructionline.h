@@ -33,6 +33,9 @@ public:
     [[nodiscard]] int GetTypeId() const override;
     // Both end points of a bounded line; the origin when an end is unbounded.
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+    // The window positions of the bounded ends the view projects; for an unbounded end,
+    // of the guide's point nearest to the view's line of sight.
+    void AccumulateExtentsVariant(ITarnisView* view, CBoundingBox3d& box) const override;
     // The point of the guide nearest to the line (code 1); the origin (code 4) when the
     // lines are parallel.
     [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;

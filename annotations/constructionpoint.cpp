@@ -4,6 +4,7 @@
 
 #include "annotations/constructionline.h"
 #include "annotations/constructionmessages.h"
+#include "drawapi/tarnisview.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/transformation.h"
 #include "platform/archive.h"
@@ -81,6 +82,14 @@ int CConstructionPoint::GetTypeId() const
 void CConstructionPoint::AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const
 {
     box.Add(transform * m_point);
+}
+
+void CConstructionPoint::AccumulateExtentsVariant(ITarnisView* view, CBoundingBox3d& box) const
+{
+    CPoint3d projected;
+    if (view != nullptr && view->ModelToScreen(m_point, projected)) {
+        box.Add(projected);
+    }
 }
 
 int CConstructionPoint::IntersectLine(const CLine3d& /*line*/, CPoint3d& point) const

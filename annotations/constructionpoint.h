@@ -30,6 +30,8 @@ public:
     [[nodiscard]] int GetTypeId() const override;
     // The point alone: the segment never widens the extents.
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+    // The point's window position when the view projects it.
+    void AccumulateExtentsVariant(ITarnisView* view, CBoundingBox3d& box) const override;
     // Always the point, code 1.
     [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
     // Dashed in the guide colour at full detail only, clipped by the section planes;

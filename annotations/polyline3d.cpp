@@ -191,6 +191,16 @@ void CPolyline3d::AccumulateExtents(const CTransformation& transform, CBoundingB
     }
 }
 
+void CPolyline3d::AccumulateExtentsVariant(ITarnisView* view, CBoundingBox3d& box) const
+{
+    for (const CPoint3d& point : m_points) {
+        CPoint3d projected;
+        if (view != nullptr && view->ModelToScreen(point, projected)) {
+            box.Add(projected);
+        }
+    }
+}
+
 int CPolyline3d::IntersectLine(const CLine3d& line, CPoint3d& point) const
 {
     double best = 0.0;

@@ -38,6 +38,8 @@ public:
     int CheckValidity(int mode, CValidityResultMap* results) override;
     [[nodiscard]] int GetTypeId() const override;
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+    // The window positions of the points the view projects.
+    void AccumulateExtentsVariant(ITarnisView* view, CBoundingBox3d& box) const override;
     // The point of the chain nearest to the line, the first segment winning ties;
     // always code 1, the point untouched when there is no segment.
     [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;

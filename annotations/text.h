@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "document/modelpointref.h"
 #include "foundation/point3d.h"
@@ -96,6 +97,21 @@ public:
         int alignment = 0;
     };
     [[nodiscard]] Layout LayoutText(ITarnisView* view);
+
+    // --- as a view places the text (annotations/textextents.cpp) ---
+    // The label's placement point of the layout for the view, with its placement code
+    // and text alignment.
+    CPoint3d ComputeLayoutBox(ITarnisView* view, int& placement, int& alignment);
+    using CDrawingElement::GetBoundingBox;
+    // The label's point and box, the anchor and the text point; empty for a screen text
+    // and without a view.
+    [[nodiscard]] CBoundingBox3d GetBoundingBox(ITarnisView* view) const;
+    // The window positions of those points that the view projects.
+    void AccumulateExtentsVariant(ITarnisView* view, CBoundingBox3d& box) const override;
+    // The model point a screen text at the pixel stands on: on the near plane where the
+    // model reaches it, else on the model surface under the pixel, else at the depth of
+    // the model's front.
+    [[nodiscard]] static CPoint3d ScreenToModelPoint(ITarnisView* view, double x, double y);
     // The text point for the view: the anchor plus the leader in model space.
     [[nodiscard]] CPoint3d GetTextPoint(ITarnisView* view) const;
     [[nodiscard]] bool IsLabelVisible(ITarnisView* view) const;
@@ -179,6 +195,8 @@ private:
     bool m_leaderShown = true;
     std::int32_t m_leaderKind = kScreenText;
     std::int32_t m_sideMode = kSideAutomatic;
+    [[nodiscard]] std::vector<CPoint3d> GetViewPoints(ITarnisView* view) const;
+
     CPoint3d m_screenPoint;
     mutable bool m_visible = true;
     std::unique_ptr<IGLTextImageCache> m_textImage;

@@ -90,12 +90,8 @@ CText::Layout CText::LayoutText(ITarnisView* view)
     if (!IsAttached()) {
         if (!view->IsPrinting()) {
             const CCameraState camera = view->GetCameraState();
-            const CPoint3d pixel(std::trunc(camera.viewportWidth * m_screenX),
-                                 std::trunc(camera.viewportHeight * m_screenY), 0.05);
-            CPoint3d point;
-            if (view->ScreenToModel(pixel, point)) {
-                m_screenPoint = point;
-            }
+            m_screenPoint = ScreenToModelPoint(view, std::trunc(camera.viewportWidth * m_screenX),
+                                               std::trunc(camera.viewportHeight * m_screenY));
         }
         for (CPoint3d& p : layout.points) {
             p = m_screenPoint;

@@ -43,6 +43,9 @@ public:
     // entity's type in `types` (when given) so that pass 1 need not visit the faces.
     void DrawEntities(ITarnisView* view, int pass, std::vector<std::uint8_t>* types = nullptr);
     void DrawSorted(ITarnisView* view);
+    // The entities' pick drawing, cut by the active section plane, then the section
+    // planes uncut; an edge along a face is left to its face (componentdraw.cpp).
+    void DrawIfShown(ITarnisView* view) override;
     // The vertex normals of the smooth surfaces among the faces, cleared again once
     // geometry changed and built before faces are drawn (componentdraw.cpp).
     [[nodiscard]] CSmoothNormals& GetSmoothNormals();
@@ -79,6 +82,8 @@ public:
     [[nodiscard]] const CComponent* GetNestedComponent() const override;
     void OnGeometryChanged() override;
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
+    // What every entity not hidden by its flag shows in the view (componentdraw.cpp).
+    void AccumulateExtentsVariant(ITarnisView* view, CBoundingBox3d& box) const override;
     // Adds the bounds to the box.
     void GetExtents(CBoundingBox3d& box) const override;
     // The answer and point of the entity whose point lies nearest to the line; 0 when

@@ -457,6 +457,41 @@ void CComponent::DrawSorted(ITarnisView* view)
     PopSectionPlane(view, section);
 }
 
+void CComponent::DrawIfShown(ITarnisView* view)
+{
+    CSectionPlane* section = PushSectionPlane(view, *this);
+    const orvell::geometry::IGeomFilter* filter = view->GetCurrentFilter();
+    const bool everything = view->IsDrawingEverything();
+    std::vector<CDrawingElement*> planes;
+    for (CDrawingElement* entity : m_entities) {
+        if (!everything && !entity->IsPickable(filter)) {
+            continue;
+        }
+        const int type = entity->GetTypeId();
+        if (type == kTypeSectionPlane) {
+            planes.push_back(entity);
+        } else if (type != kTypeEdge || static_cast<const CEdge*>(entity)->IsFree()) {
+            entity->DrawIfShown(view);
+        }
+    }
+    FlushFaces(view);
+    view->EndPrimitive();
+    PopSectionPlane(view, section);
+    for (CDrawingElement* plane : planes) {
+        plane->DrawIfShown(view);
+    }
+    view->EndPrimitive();
+}
+
+void CComponent::AccumulateExtentsVariant(ITarnisView* view, CBoundingBox3d& box) const
+{
+    for (const CDrawingElement* entity : m_entities) {
+        if (!entity->IsHiddenFlagSet()) {
+            entity->AccumulateExtentsVariant(view, box);
+        }
+    }
+}
+
 bool CComponent::IsClosedSolid()
 {
     if (m_shadowState == 0) {

@@ -204,14 +204,7 @@ void CComponentInstance::AccumulateExtents(const CTransformation& transform, CBo
 
 void CComponentInstance::GetExtents(CBoundingBox3d& box) const
 {
-    if (m_definition == nullptr) {
-        return;
-    }
-    CBoundingBox3d bounds;
-    m_definition->GetBounds(bounds, false);
-    if (!bounds.IsEmpty()) {
-        box.Add(m_transform * bounds);
-    }
+    ExtendBoundingBox(box);
 }
 
 int CComponentInstance::IntersectLine(const CLine3d& line, CPoint3d& point) const

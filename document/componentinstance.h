@@ -10,6 +10,7 @@
 #include "model/drawingelement.h"
 #include "platform/cstring.h"
 
+class CComponentBehavior;
 class CComponentDefinition;
 struct CVector3d;
 
@@ -43,9 +44,20 @@ public:
     // Draws the definition under the transformation, handing down material and layer
     // (componentinstancedraw.cpp).
     void Draw(ITarnisView* view) override;
-    // The definition's bounds carried by the instance transformation; nothing without
-    // a definition.
+    // The definition's pick drawing under the transformation, with the layers handed
+    // down and the instance entered on the view's path.
+    void DrawIfShown(ITarnisView* view) override;
+    // ExtendBoundingBox.
     void GetExtents(CBoundingBox3d& box) const override;
+    // The definition's bounds carried by the instance transformation; for a definition
+    // that faces the camera, a box that holds it at every turn about z. Nothing without
+    // a definition (componentinstancedraw.cpp).
+    void ExtendBoundingBox(CBoundingBox3d& box) const;
+    // The transformation the instance casts its shadow with: for a definition that
+    // faces the camera and whose shadows face the sun, turned about z so that its y axis
+    // points along the light (a direction in the parent's coordinates); otherwise the
+    // transformation itself. The instance is not changed.
+    [[nodiscard]] CTransformation GetShadowTransform(const CVector3d& light) const;
     // The definition's answer for the line carried into its coordinates, the point
     // carried back.
     [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
@@ -100,8 +112,13 @@ protected:
 
 private:
     // Turns the stored transformation about its z axis so that its y axis points along
-    // the camera's view, for definitions that always face the camera.
+    // the camera's view, for definitions that always face the camera, unless the
+    // definition is being edited.
     void FaceCamera(ITarnisView* view);
+    // The definition's behaviour when it faces the camera, else null.
+    [[nodiscard]] const CComponentBehavior* GetFacingBehavior() const;
+    // An instance on the model's active path places the same definition.
+    [[nodiscard]] bool IsDefinitionBeingEdited() const;
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
     void StoreTransform(const CTransformation& transform);

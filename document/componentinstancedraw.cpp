@@ -2,14 +2,18 @@
 // and layer handed down to the definition's default-material and default-layer
 // entities, mirrored winding where the transformation mirrors, stippled when hidden.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 #include "document/componentbehavior.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
+#include "document/instancepath.h"
 #include "document/renderingoptions.h"
+#include "document/tarnwickmodel.h"
 #include "drawapi/glenums.h"
+#include "drawapi/renderingflags.h"
 #include "drawapi/stipplepatterns.h"
 #include "drawapi/tarnisview.h"
 #include "model/facegl.h"
@@ -60,10 +64,33 @@ void CComponentInstance::PopInherited(ITarnisView* view, int pushed)
     }
 }
 
+const CComponentBehavior* CComponentInstance::GetFacingBehavior() const
+{
+    const auto* behavior =
+        m_definition != nullptr ? dynamic_cast<const CComponentBehavior*>(m_definition->GetBehavior()) : nullptr;
+    return behavior != nullptr && behavior->AlwaysFacesCamera() ? behavior : nullptr;
+}
+
+bool CComponentInstance::IsDefinitionBeingEdited() const
+{
+    const CTarnwickModel* model = GetModel();
+    if (model == nullptr || m_definition == nullptr) {
+        return false;
+    }
+    const CInstancePath& active = model->GetActivePath();
+    for (int i = 0; i < active.GetCount(); ++i) {
+        const auto* instance = dynamic_cast<const CComponentInstance*>(active.GetAt(i));
+        if (instance != nullptr && instance->GetDefinition() == m_definition) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void CComponentInstance::FaceCamera(ITarnisView* view)
 {
-    const auto* behavior = dynamic_cast<const CComponentBehavior*>(m_definition->GetBehavior());
-    if (behavior == nullptr || !behavior->AlwaysFacesCamera()) {
+    // The contents of a definition being edited hold still.
+    if (GetFacingBehavior() == nullptr || IsDefinitionBeingEdited()) {
         return;
     }
     const CUnitVector3d direction(view->GetCameraState().viewDirection);
@@ -88,6 +115,62 @@ void CComponentInstance::FaceCamera(ITarnisView* view)
     // The turn follows the camera; it is no change of the model to undo.
     const CUndoSuspender suspender;
     m_transform = CTransformation::Rotation(m_transform.GetOrigin(), z, angle) * m_transform;
+}
+
+CTransformation CComponentInstance::GetShadowTransform(const CVector3d& light) const
+{
+    const CComponentBehavior* behavior = GetFacingBehavior();
+    CUnitVector3d l(light);
+    if (!renderingflags::FixFaceMeShadows || behavior == nullptr || !behavior->ShadowsFaceSun() || !l.Normalize()) {
+        return m_transform;
+    }
+    CTransformation t = m_transform;
+    // Inside the definition being edited the turn is taken in its edit axes.
+    const CTarnwickModel* model = GetModel();
+    const bool inAxes = model != nullptr && model->GetActiveInstance() != nullptr && IsDefinitionBeingEdited();
+    if (inAxes) {
+        t = t * m_definition->GetEditTransform();
+    }
+    CUnitVector3d y = t.GetYAxis();
+    if (DotProduct(y, l) < 0.0) {
+        y = -y;
+    }
+    const CUnitVector3d z = t.GetZAxis();
+    double angle = z.AngleBetweenAround(y, l);
+    if (t.IsMirrored()) {
+        angle = -angle;
+    }
+    if (angle >= -0.001 && angle <= 0.001) {
+        return m_transform;
+    }
+    CTransformation turned = t * CTransformation::Rotation(CPoint3d(0, 0, 0), z, angle);
+    CTransformation inverse;
+    if (inAxes && m_definition->GetEditTransform().GetInverse(inverse)) {
+        turned = turned * inverse;
+    }
+    return turned;
+}
+
+void CComponentInstance::ExtendBoundingBox(CBoundingBox3d& box) const
+{
+    if (m_definition == nullptr) {
+        return;
+    }
+    CBoundingBox3d bounds;
+    m_definition->GetBounds(bounds, false);
+    if (bounds.IsEmpty()) {
+        return;
+    }
+    if (GetFacingBehavior() != nullptr) {
+        // Every turn about z stays inside.
+        const CPoint3d centre = bounds.GetCentre();
+        const double m = std::max(bounds.xmax - bounds.xmin, bounds.ymax - bounds.ymin);
+        const double h = bounds.zmax - bounds.zmin;
+        bounds.SetEmpty();
+        bounds.Add(centre + CVector3d(-m, -m, -h));
+        bounds.Add(centre + CVector3d(m, m, h));
+    }
+    box.Add(m_transform * bounds);
 }
 
 void CComponentInstance::Draw(ITarnisView* view)
@@ -143,6 +226,27 @@ void CComponentInstance::Draw(ITarnisView* view)
         faceGL->SetMirrored(view, wasMirrored);
     }
     view->PopTransform(true);
+    PopInherited(view, pushed);
+    view->EndElement();
+}
+
+void CComponentInstance::DrawIfShown(ITarnisView* view)
+{
+    // Asked before the instance is entered: the view ends a walk into a definition it
+    // is drawing already.
+    if (m_definition == nullptr || !IsShown(view)) {
+        return;
+    }
+    FlushFaces(view);
+    view->BeginElement(this);
+    const int pushed = PushInherited(view, false);
+    view->EnterInstance(this);
+    view->PushTransform(m_transform, true);
+    m_definition->DrawIfShown(view);
+    FlushFaces(view);
+    view->EndPrimitive();
+    view->PopTransform(true);
+    view->LeaveInstance();
     PopInherited(view, pushed);
     view->EndElement();
 }

@@ -42,6 +42,9 @@ public:
     void SetDrawingFlags(bool glued, bool facing);
     // Shaded and textured whatever the view's style (imagedraw.cpp).
     void Draw(ITarnisView* view) override;
+    // The instance's pick drawing with the edges shown unless the picture is glued and
+    // seen from behind.
+    void DrawIfShown(ITarnisView* view) override;
 
     // The picture's size as its texture reports it, rounded; 0 without face, material
     // or texture.

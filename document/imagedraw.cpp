@@ -51,3 +51,19 @@ void CImage::Draw(ITarnisView* view)
     options->SetDisplayEdges(edges);
     options->SetDrawProfiles(profiles);
 }
+
+void CImage::DrawIfShown(ITarnisView* view)
+{
+    CRenderingOptions* options = view->GetRenderingOptions();
+    if (options == nullptr) {
+        CComponentInstance::DrawIfShown(view);
+        return;
+    }
+    // The flags of the image's last drawing: a glued picture seen from behind shows no
+    // outline to pick.
+    const CUndoSuspender suspender;
+    const int edges = options->GetDisplayEdges();
+    options->SetDisplayEdges(m_glued && !m_facing ? 0 : 1);
+    CComponentInstance::DrawIfShown(view);
+    options->SetDisplayEdges(edges);
+}

@@ -14,6 +14,8 @@ struct CCameraState
     bool perspective = true;
     double nearDistance = 1.0;
     double farDistance = 1000.0;
+    // How far in front of the eye the model's nearest point lies.
+    double modelNearDistance = 1.0;
     // The screen's right and up directions in model space; labels read along them.
     CVector3d rightAxis{1.0, 0.0, 0.0};
     CVector3d upAxis{0.0, 1.0, 0.0};

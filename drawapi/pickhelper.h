@@ -6,6 +6,7 @@
 // them into the model), after leaving out what the active section planes cut away.
 
 struct CBoundedLine3d;
+struct CLine3d;
 struct CPoint3d;
 class ITarnisView;
 
@@ -32,4 +33,7 @@ public:
     [[nodiscard]] virtual bool TestSegment(const CPoint3d& start, const CPoint3d& end) const = 0;
     // A line unbounded at either end is never held by a rectangle.
     [[nodiscard]] virtual bool TestLine(const CBoundedLine3d& line) const = 0;
+    // The line of sight through the pick point (a region's centre), in local
+    // coordinates.
+    [[nodiscard]] virtual CLine3d GetLocalPickLine() const = 0;
 };

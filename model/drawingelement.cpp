@@ -612,12 +612,15 @@ CColor CDrawingElement::GetForegroundColor(ITarnisView* view) const
     return view != nullptr ? view->GetForegroundColor() : CColor(0, 0, 0, 255);
 }
 
+bool CDrawingElement::IsHighlighted(ITarnisView* view) const
+{
+    return CanHighlight() && (IsSelected() || (UsesNewComponentHighlight() && IsOnSelectedPath(view)));
+}
+
 CColor CDrawingElement::GetDrawColor(ITarnisView* view) const
 {
-    const bool highlighted =
-        CanHighlight() && (IsSelected() || (UsesNewComponentHighlight() && IsOnSelectedPath(view)));
     CColor color;
-    if (highlighted) {
+    if (IsHighlighted(view)) {
         const bool second = HasFlag(kFlagSecondHighlight) || IsUnderFlaggedInstance(view);
         color = second ? GetSecondSelectionColor(view) : GetSelectionColor(view);
     } else {

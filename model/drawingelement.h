@@ -121,6 +121,9 @@ public:
     // a view.
     [[nodiscard]] virtual CColor GetForegroundColor(ITarnisView* view) const;
     [[nodiscard]] virtual CColor GetDrawColor(ITarnisView* view) const;
+    // Selected, or on a selected instance path while the component highlight is on:
+    // drawn in a selection colour.
+    [[nodiscard]] bool IsHighlighted(ITarnisView* view) const;
     // The colour of a plain-colour material, else the fallback's default material
     // colour; 0 when neither gives one.
     [[nodiscard]] virtual CColor GetOwnColor(IModelView* fallback) const;

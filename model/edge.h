@@ -116,6 +116,10 @@ public:
     // --- drawing into the view (model/edgedraw.cpp) ---
     void Draw(ITarnisView* view) override;
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;
+    // By the options' edge colour mode: the foreground colour, the colour of the
+    // drawing axis the edge runs along, or the material rule; a highlighted edge keeps
+    // its selection colour.
+    [[nodiscard]] CColor GetDrawColor(ITarnisView* view) const override;
     // Whether the faces of the edge turn different sides to the sight line, or the
     // edge has fewer than two faces.
     [[nodiscard]] bool IsProfile(const CPoint3d& p1, const CPoint3d& p2, const CVector3d& sight) const;
@@ -131,6 +135,26 @@ public:
     void SetProfileNote(std::uint32_t note) { m_profileNote = note; }
     [[nodiscard]] std::uint32_t GetProfileUses() const { return m_profileUses; }
     void SetProfileUses(std::uint32_t uses) { m_profileUses = uses; }
+
+    // --- picks, extents a view sees, export (model/edgepick.cpp) ---
+    // The segment left by the active section planes must pass the selector's segment
+    // test; outside a window pick a soft edge that is not drawn is never taken.
+    [[nodiscard]] bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const override;
+    // The point of the segment nearest to the line; 1 when it lies on the line, else 4;
+    // 0 when a vertex is missing.
+    [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
+    // The point of the segment nearest to the ray when it lies on the ray, not behind
+    // its start nor beyond its end.
+    [[nodiscard]] bool IntersectPickRay(const CBoundedLine3d& ray, double pixelScale, CPoint3d& hitPoint,
+                                        double& hitParameter, CInstancePath* hitPath,
+                                        bool skipHidden) const override;
+    // The window positions of both vertices that the view can project.
+    void AccumulateExtentsVariant(ITarnisView* view, CBoundingBox3d& box) const override;
+    // The plain segment for picks and highlights, whole also where it lies in an active
+    // section plane.
+    void DrawIfShown(ITarnisView* view) override;
+    // A plain edge as one segment; the first edge of an arc hands over the arc's chain.
+    bool ExportTessellation(IExportSink* sink) override;
 
     // Enumerators over the radial ring; the caller deletes them.
     [[nodiscard]] CEnumEdgeUse* NewEdgeUseEnum() const;
@@ -167,6 +191,8 @@ public:
     bool FindMergeableFaces(CFace*& face1, CFace*& face2, bool checkOrientation) const;
 
 private:
+    // Soft, not selected, not shown as hidden geometry, and no profile: not drawn.
+    [[nodiscard]] bool IsHiddenSoftEdge(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2) const;
     [[nodiscard]] static CVector3d GetSightLine(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2);
     void ExtendEnds(ITarnisView* view, int pixels, CPoint3d& p1, CPoint3d& p2) const;
     static void DrawWithEffects(ITarnisView* view, const CRenderingOptions& options, const CPoint3d& p1,

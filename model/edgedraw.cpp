@@ -19,6 +19,10 @@
 namespace {
 
 constexpr unsigned kLines = 0x0001;
+// The options' edge colour modes that ask for one colour and for the axis colours;
+// any other takes the material rule.
+constexpr int kEdgeColorForeground = 1;
+constexpr int kEdgeColorByAxis = 2;
 constexpr std::uint16_t kStippleHidden = 0x3333;
 constexpr std::uint16_t kStippleSoft = 0x0F0F;
 
@@ -125,6 +129,25 @@ bool CEdge::IsShown(ITarnisView* view) const
     }
     const int mode = options->GetRenderMode();
     return mode == 0 || mode == 1 || options->GetDisplayEdges() != 0 || options->IsDrawProfiles();
+}
+
+CColor CEdge::GetDrawColor(ITarnisView* view) const
+{
+    const CRenderingOptions* options = view != nullptr ? view->GetRenderingOptions() : nullptr;
+    if (options == nullptr || IsHighlighted(view)) {
+        return CDrawingElement::GetDrawColor(view);
+    }
+    switch (options->GetEdgeColorMode()) {
+    case kEdgeColorForeground:
+        return options->GetForegroundColor();
+    case kEdgeColorByAxis:
+        if (m_start != nullptr && m_end != nullptr) {
+            return view->GetDirectionColor(m_start->GetPosition(), m_end->GetPosition());
+        }
+        return options->GetForegroundColor();
+    default:
+        return CDrawingElement::GetDrawColor(view);
+    }
 }
 
 bool CEdge::IsProfile(const CPoint3d& p1, const CPoint3d& p2, const CVector3d& sight) const

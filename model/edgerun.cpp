@@ -10,6 +10,8 @@
 namespace {
 
 constexpr std::uint16_t kStippleSoft = 0x0F0F;
+// The edge colour mode in which an edge's colour follows its direction.
+constexpr int kEdgeColorByAxis = 2;
 // Lines handed to the view at once: enough to make the call's cost vanish, few enough
 // to stay in the caches.
 constexpr std::size_t kRunLines = 1024;
@@ -111,7 +113,7 @@ CEdgeRun::Outcome CEdgeRun::Decide(CEdge& edge, CPlainLine& line)
         }
     }
     line.element = &edge;
-    line.color = GetColor(edge);
+    line.color = GetColor(edge, line);
     return Outcome::kPlainLine;
 }
 
@@ -132,9 +134,14 @@ CVector3d CEdgeRun::GetSightLine(const CPoint3d& p1, const CPoint3d& p2)
     return m_direction;
 }
 
-CColor CEdgeRun::GetColor(const CEdge& edge)
+CColor CEdgeRun::GetColor(const CEdge& edge, const CPlainLine& line)
 {
-    const ColorKey key{edge.GetMaterial(), edge.GetLayer(), edge.HasFlag(CDrawingElement::kFlagSecondHighlight)};
+    ColorKey key{edge.GetMaterial(), edge.GetLayer(), edge.HasFlag(CDrawingElement::kFlagSecondHighlight),
+                 m_options->GetEdgeColorMode(), CVector3d()};
+    if (key.mode == kEdgeColorByAxis) {
+        key.direction = line.end - line.start;
+        (void)key.direction.Normalize();
+    }
     if (!m_colorKnown || !(key == m_colorKey)) {
         m_colorKey = key;
         m_color = edge.GetDrawColor(m_view);

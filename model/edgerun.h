@@ -42,18 +42,21 @@ private:
         kOwnDraw,
     };
 
-    // A material and layer, with the second highlight flag, and the colour they give.
+    // A material and layer, with the second highlight flag, the edge colour mode and,
+    // where the mode colours by axis, the edge's direction, and the colour they give.
     struct ColorKey
     {
         const CMaterial* material = nullptr;
         const CLayer* layer = nullptr;
         bool second = false;
+        int mode = 0;
+        CVector3d direction;
         bool operator==(const ColorKey& other) const = default;
     };
 
     [[nodiscard]] Outcome Decide(CEdge& edge, CPlainLine& line);
     [[nodiscard]] CVector3d GetSightLine(const CPoint3d& p1, const CPoint3d& p2);
-    [[nodiscard]] CColor GetColor(const CEdge& edge);
+    [[nodiscard]] CColor GetColor(const CEdge& edge, const CPlainLine& line);
 
     ITarnisView* m_view;
     const CRenderingOptions* m_options = nullptr;

@@ -1,7 +1,8 @@
 #pragma once
 // IExportSink: what an exporter offers the elements it asks for their geometry. A face
 // hands over its triangles as polyface records of distinct points and 16-bit signed
-// indices, with the colour and layer it is shown in.
+// indices, with the colour and layer it is shown in; an edge its segment, or the chain
+// of points of its arc.
 
 #include <cstdint>
 #include <vector>
@@ -25,4 +26,15 @@ public:
     // The material whose colour stands for faces without a plain colour of their own;
     // null for none.
     [[nodiscard]] virtual CMaterial* GetDefaultMaterial() const = 0;
+    // A colour every element is exported in; 0 for none.
+    [[nodiscard]] virtual CColor GetColorOverride() const { return CColor(); }
+
+    [[nodiscard]] virtual bool AcceptsEdges() const { return false; }
+    // A plain edge.
+    virtual void AddSegment(const CPoint3d& /*start*/, const CPoint3d& /*end*/, const CColor& /*color*/,
+                            CLayer* /*layer*/)
+    {
+    }
+    // The points of an arc's chain of edges, in order.
+    virtual void AddPolyline(std::vector<CPoint3d> /*points*/, const CColor& /*color*/, CLayer* /*layer*/) {}
 };

@@ -107,6 +107,16 @@ public:
     [[nodiscard]] CColor GetSideColor(ITarnisView* view, bool front) const;
     // The element's properties, then a face's back material.
     void CopyPropertiesFrom(const CDrawingElement* other) override;
+    // --- picks and the extents a view sees (model/facepick.cpp) ---
+    // A point pick: the pick line meets the face. A window or crossing pick: every point
+    // of the outer loop, as the active section planes leave it, passes the point test; a
+    // face in a section plane or cut away wholly is never taken.
+    [[nodiscard]] bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const override;
+    // The window positions of the outer loop's vertices that the view can project.
+    void AccumulateExtentsVariant(ITarnisView* view, CBoundingBox3d& box) const override;
+    // The edges the face draws, then the face itself unless it lies in an active
+    // section plane, in the view's colour: for picks and highlights.
+    void DrawIfShown(ITarnisView* view) override;
     // Hands the face's triangles to a sink that accepts faces (model/facedwgoutput.cpp).
     bool ExportTessellation(IExportSink* sink) override;
 
@@ -218,6 +228,8 @@ private:
     void DrawWithState(ITarnisView* view, CMaterial* material, CColor color, bool lit, bool textured, bool stippled,
                        bool alphaTest, bool keepDepth);
     void DrawSelectionHighlight(ITarnisView* view, const CColor& selectionColor);
+    // Each edge of whose ring this face holds the first use, by its DrawIfShown.
+    void DrawEdgesIfShown(ITarnisView* view);
     [[nodiscard]] const CSmoothNormals* GetSmoothNormalsToDraw(ITarnisView* view) const;
     void InvalidateComponentSmoothNormals() const;
     void ReadRecord(CArchive& ar);

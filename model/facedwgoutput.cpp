@@ -9,15 +9,31 @@
 
 namespace {
 
-// The face's plain colour, else the sink's default material's.
+// The colour the face is shown in for the sink: its own or the sink's default material
+// when that is a plain colour; else the colour of the face's material (a textured one
+// gives its picture's), else the default material's; the sink's override replaces any.
+// Opaque unless nothing gave a colour.
 CColor ExportColor(const CFace* face, const IExportSink* sink)
 {
-    const CMaterial* material = face->GetMaterial();
-    if (material != nullptr && material->IsPlainColor()) {
-        return material->GetColorValue();
-    }
     const CMaterial* fallback = sink != nullptr ? sink->GetDefaultMaterial() : nullptr;
-    return fallback != nullptr ? fallback->GetColor() : CColor();
+    const CMaterial* material = face->GetMaterial() != nullptr ? face->GetMaterial() : fallback;
+    CColor color;
+    if (material != nullptr && material->IsPlainColor()) {
+        color = material->GetColorValue();
+    } else {
+        color = face->GetMaterialColor();
+        if (color.GetValue() == 0 && fallback != nullptr) {
+            color = fallback->GetColor();
+        }
+    }
+    const CColor override = sink != nullptr ? sink->GetColorOverride() : CColor();
+    if (override.GetValue() != 0) {
+        color = override;
+    }
+    if (color.GetValue() != 0) {
+        color.SetAlphaByte(255);
+    }
+    return color;
 }
 
 } // namespace

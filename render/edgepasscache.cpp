@@ -6,6 +6,8 @@
 
 #include "annotations/sectionclipstack.h"
 #include "document/component.h"
+#include "document/tarniscs.h"
+#include "document/tarnwickmodel.h"
 #include "model/drawinggeneration.h"
 #include "render/tarnisview.h"
 
@@ -88,6 +90,15 @@ bool CEdgePassCache::MakeLineKey(CTarnisView& view, LineKey& key)
     GLint depthFunction = GL_LESS;
     glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
     key.depthFunction = depthFunction;
+    const CTarnwickModel* model = view.GetModel();
+    if (const CTarnisCS* axes = model != nullptr ? model->GetDrawingAxes() : nullptr) {
+        for (int i = 0; i < 3; ++i) {
+            const CVector3d axis = axes->GetAxis(i);
+            key.drawingAxes[static_cast<std::size_t>(3 * i)] = axis.x;
+            key.drawingAxes[static_cast<std::size_t>(3 * i + 1)] = axis.y;
+            key.drawingAxes[static_cast<std::size_t>(3 * i + 2)] = axis.z;
+        }
+    }
     return true;
 }
 

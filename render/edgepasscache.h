@@ -70,6 +70,8 @@ private:
         bool logicOperation = false;
         bool smoothLines = false;
         int depthFunction = 0;
+        // The model's drawing axes, along which edges take the axis colours.
+        std::array<double, 9> drawingAxes{};
 
         bool operator==(const LineKey& other) const = default;
     };

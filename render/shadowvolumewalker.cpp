@@ -23,6 +23,17 @@
 
 namespace {
 
+// The light's direction in the coordinates of the component placed by the transform.
+CVector3d LightIn(const CTransformation& transform, const CVector3d& light)
+{
+    CTransformation inverse;
+    CVector3d local = light;
+    if (transform.GetInverse(inverse)) {
+        inverse.TransformVector(local);
+    }
+    return local;
+}
+
 // A component that places itself ends the walk here.
 constexpr int kMaxDepth = 64;
 
@@ -303,7 +314,9 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
         } else if (type == kTypeComponentInstance || type == kTypeGroup) {
             auto* instance = static_cast<CComponentInstance*>(entity);
             if (instance->GetDefinition() != nullptr && instance->CastsShadows() && instance->IsShown(m_view)) {
-                WalkComponent(*instance->GetDefinition(), transform * instance->GetTransform(), depth + 1);
+                WalkComponent(*instance->GetDefinition(),
+                              transform * instance->GetShadowTransform(LightIn(transform, m_context.light)),
+                              depth + 1);
             }
         }
     }

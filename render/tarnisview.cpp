@@ -211,6 +211,7 @@ CCameraState CTarnisView::GetCameraState() const
     state.perspective = m_viewDefinition.IsPerspective();
     state.nearDistance = m_viewDefinition.GetUsedNear();
     state.farDistance = m_viewDefinition.GetUsedFar();
+    state.modelNearDistance = m_viewDefinition.GetFittedNear();
     state.rightAxis = m_viewDefinition.GetXAxis();
     state.upAxis = m_viewDefinition.GetYAxis();
     state.viewportWidth = m_viewDefinition.GetViewportWidth();

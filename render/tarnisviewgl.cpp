@@ -339,14 +339,10 @@ CColor CTarnisView::GetAxisColor(int index) const
 
 CColor CTarnisView::GetDirectionColor(const CPoint3d& start, const CPoint3d& end) const
 {
-    CPoint3d p = start;
-    CPoint3d q = end;
-    if (const CEntity* top = m_instancePath.Back(); top != nullptr) {
-        const CTransformation transform = GetInstanceTransform(top);
-        p = transform * p;
-        q = transform * q;
-    }
-    const CVector3d d = q - p;
+    // The segment is in the local coordinates of the instances being drawn; the axes
+    // are the model's.
+    const CTransformation transform = GetTransform();
+    const CVector3d d = transform * end - transform * start;
     CVector3d axes[3];
     GetDrawingAxes(axes);
     for (int k = 0; k < 3; ++k) {

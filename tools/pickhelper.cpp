@@ -228,6 +228,15 @@ bool CPickHelper::TestLine(const CBoundedLine3d& line) const
            TestSegment(start, end);
 }
 
+CLine3d CPickHelper::GetLocalPickLine() const
+{
+    CLine3d line = m_pickRay;
+    if (m_view != nullptr) {
+        (void)m_view->GetInverseTransform().TransformLineGetScale(line);
+    }
+    return line;
+}
+
 // --- picking ---
 
 int CPickHelper::Pick(CEntity* entity)
@@ -251,7 +260,7 @@ int CPickHelper::Pick(CEntity* entity)
     if (element == root) {
         DrawRoot(*root);
     } else {
-        element->Draw(m_view);
+        element->DrawIfShown(m_view);
     }
     CTarnisCS* axes = model != nullptr ? model->GetDrawingAxes() : nullptr;
     if (m_mode == kModePoint && axes != nullptr && model->IsDisplayAxes() && !axes->IsHidden(m_view)) {
@@ -289,8 +298,9 @@ void CPickHelper::DrawRoot(CComponent& root)
             planes.push_back(entity);
             continue;
         case kTypeEdge: {
+            // An edge along a face is drawn with the face.
             const auto* edge = static_cast<const CEdge*>(entity);
-            if (edge->GetStartVertex() == nullptr || edge->GetEndVertex() == nullptr ||
+            if (!edge->IsFree() || edge->GetStartVertex() == nullptr || edge->GetEndVertex() == nullptr ||
                 (filter != nullptr &&
                  !filter->TestSegment(edge->GetStartVertex()->GetPosition(), edge->GetEndVertex()->GetPosition()))) {
                 continue;
@@ -305,7 +315,7 @@ void CPickHelper::DrawRoot(CComponent& root)
         default:
             break;
         }
-        entity->Draw(m_view);
+        entity->DrawIfShown(m_view);
     }
     FlushFaces(m_view);
     m_view->EndPrimitive();
@@ -313,7 +323,7 @@ void CPickHelper::DrawRoot(CComponent& root)
         m_view->PopSectionFilter(section);
     }
     for (CDrawingElement* plane : planes) {
-        plane->Draw(m_view);
+        plane->DrawIfShown(m_view);
     }
     m_view->EndPrimitive();
 }

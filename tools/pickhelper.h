@@ -95,6 +95,7 @@ public:
     [[nodiscard]] bool TestPoint(const CPoint3d& point) const override;
     [[nodiscard]] bool TestSegment(const CPoint3d& start, const CPoint3d& end) const override;
     [[nodiscard]] bool TestLine(const CBoundedLine3d& line) const override;
+    [[nodiscard]] CLine3d GetLocalPickLine() const override;
     [[nodiscard]] bool IsRegionPick() const { return m_mode == kModeWindow || m_mode == kModeCrossing; }
     [[nodiscard]] const CLine3d& GetPickRay() const { return m_pickRay; }
     [[nodiscard]] CTarnisView* GetView() const { return m_view; }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "document/component.h"
+#include "document/componentbehavior.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/group.h"
@@ -10,13 +11,17 @@
 #include "document/material.h"
 #include "document/definitionlist.h"
 #include "document/instancepath.h"
+#include "drawapi/renderingflags.h"
 #include "foundation/boundedline3d.h"
 #include "foundation/line3d.h"
 #include "foundation/unitvector3d.h"
+#include "model/edge.h"
+#include "model/entitiesatpoint.h"
 #include "model/face.h"
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
 #include "model/validitylog.h"
+#include "model/vertex.h"
 #include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
 
@@ -196,6 +201,114 @@ TEST_F(ComponentInstanceTest, ExtentsFollowTheDefinitionThroughThePlacementAndNo
     EXPECT_TRUE(instance->GetTransform().GetOrigin() == CPoint3d(4, 5, 6));
     instance->Erase();
     Dispose(definition);
+}
+
+// An instance that faces the camera turns about its z axis: its box holds every turn,
+// and with shadows facing the sun it casts turned towards the light.
+TEST_F(ComponentInstanceTest, AnInstanceFacingTheCameraBoundsEveryTurnAndCastsTurnedToTheLight)
+{
+    auto* definition = new CComponentDefinition;
+    definition->Add(new documenttest::CProbeElement(CPoint3d(0, 0, 0)));
+    definition->Add(new documenttest::CProbeElement(CPoint3d(4, 2, 6)));
+    auto* behavior = dynamic_cast<CComponentBehavior*>(definition->GetBehavior());
+    ASSERT_NE(behavior, nullptr);
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    instance->SetTransform(Placement());
+
+    struct BoxCase
+    {
+        bool facesCamera;
+        CBoundingBox3d expected;
+    };
+    // The centre (2, 1, 3) plus and minus the larger of the x and y extents (4) and the
+    // z extent (6), moved by the placement.
+    const BoxCase boxes[] = {
+        {false, CBoundingBox3d(4, 8, 5, 7, 6, 12)},
+        {true, CBoundingBox3d(2, 10, 2, 10, 3, 15)},
+    };
+    for (const BoxCase& c : boxes) {
+        behavior->SetAlwaysFacesCamera(c.facesCamera);
+        CBoundingBox3d box;
+        instance->GetExtents(box);
+        EXPECT_TRUE(box.GetMin() == c.expected.GetMin() && box.GetMax() == c.expected.GetMax()) << c.facesCamera;
+    }
+
+    struct ShadowCase
+    {
+        const char* name;
+        bool facesCamera;
+        bool facesSun;
+        bool developerSwitch;
+        CVector3d light;
+        CUnitVector3d y;
+    };
+    const ShadowCase shadows[] = {
+        {"turned to the light", true, true, true, {1, 0, -1}, {1, 0, 0}},
+        {"the light along the y axis already", true, true, true, {0, 1, -1}, {0, 1, 0}},
+        {"the light against the y axis", true, true, true, {0, -1, -1}, {0, 1, 0}},
+        {"shadows not facing the sun", true, false, true, {1, 0, -1}, {0, 1, 0}},
+        {"not facing the camera", false, true, true, {1, 0, -1}, {0, 1, 0}},
+        {"the developer switch off", true, true, false, {1, 0, -1}, {0, 1, 0}},
+    };
+    for (const ShadowCase& c : shadows) {
+        behavior->SetAlwaysFacesCamera(c.facesCamera);
+        behavior->SetShadowsFaceSun(c.facesSun);
+        renderingflags::FixFaceMeShadows = c.developerSwitch;
+        const CTransformation turned = instance->GetShadowTransform(c.light);
+        const CUnitVector3d y = turned.GetYAxis();
+        EXPECT_NEAR(y.x, c.y.x, 1e-9) << c.name;
+        EXPECT_NEAR(y.y, c.y.y, 1e-9) << c.name;
+        EXPECT_TRUE(turned.GetOrigin() == CPoint3d(4, 5, 6)) << c.name;
+    }
+    renderingflags::FixFaceMeShadows = true;
+    EXPECT_TRUE(instance->GetTransform().GetYAxis().y > 0.999) << "the instance itself is not turned";
+    instance->Erase();
+    Dispose(definition);
+}
+
+// The glue finder's question: what lies at a point, through nested instances.
+TEST_F(ComponentInstanceTest, APointOnAnEdgeInsideTwoInstancesIsFoundWithThePathOfBoth)
+{
+    // inner: an edge from (0, 0, 0) to (2, 0, 0); outer: an empty instance, then inner
+    // lifted by 1; the top instance moves outer by (10, 0, 0).
+    auto* inner = new CComponentDefinition;
+    auto* edge = new CEdge(new CVertex(CPoint3d(0, 0, 0)), new CVertex(CPoint3d(2, 0, 0)), false);
+    inner->Add(edge);
+    auto* empty = new CComponentDefinition;
+    auto* outer = new CComponentDefinition;
+    const auto place = [](CComponentDefinition* definition, CComponent* into, const CVector3d& shift) {
+        auto* instance = new CComponentInstance;
+        definition->AddInstance(instance);
+        CTransformation t;
+        t.SetTranslation(shift);
+        instance->SetTransform(t);
+        if (into != nullptr) {
+            into->Add(instance);
+        }
+        return instance;
+    };
+    CComponentInstance* missed = place(empty, outer, CVector3d(0, 0, 0));
+    CComponentInstance* middle = place(inner, outer, CVector3d(0, 0, 1));
+    CComponentInstance* top = place(outer, nullptr, CVector3d(10, 0, 0));
+    struct Case
+    {
+        CPoint3d point;
+        bool hit;
+    };
+    const Case cases[] = {{{11, 0, 1}, true}, {{11, 0.0005, 1}, true}, {{11, 0, 0}, false}, {{13, 0, 1}, false}};
+    for (const Case& c : cases) {
+        CInstancePath path;
+        EXPECT_EQ(EntityHitsPoint(c.point, top, path), c.hit);
+        if (c.hit) {
+            EXPECT_EQ(path.GetEntities(), (std::vector<CEntity*>{top, middle, edge}));
+        }
+    }
+    EXPECT_NE(missed, nullptr);
+    top->Erase();
+    Dispose(outer);
+    Dispose(inner);
+    Dispose(empty);
 }
 
 namespace {

@@ -369,6 +369,8 @@ TEST_F(FrameTest, EdgesOfOneComponentEachKeepTheirColourLayerAndFlagsInEveryStyl
         rows[i].set(*builder.Edge(builder.Vertex(CPoint3d(-6, y, 0)), builder.Vertex(CPoint3d(6, y, 0))));
     }
     m_model->GetSelectionSet().SetSelectedFlags(true);
+    // Edges follow the material rule only in the edge colour mode that asks for it.
+    Options().SetEdgeColorMode(0);
     for (const int mode : {3, 0}) {
         Options().SetRenderMode(mode);
         Draw();
@@ -385,6 +387,70 @@ TEST_F(FrameTest, EdgesOfOneComponentEachKeepTheirColourLayerAndFlagsInEveryStyl
                 EXPECT_EQ(drawn, 0) << rows[i].name << " in mode " << mode;
             } else {
                 EXPECT_GE(matching, 8) << rows[i].name << " in mode " << mode;
+            }
+        }
+    }
+}
+
+TEST_F(FrameTest, TheEdgeColourModeDrawsEdgesInOneColourByMaterialOrByTheAxisTheyRunAlong)
+{
+    const Rgb foreground{200, 100, 0};
+    Options().SetForegroundColor(CColor(200, 100, 0, 255));
+    const CGeometryBuilder builder(Root());
+    const auto edge = [&builder](const CPoint3d& a, const CPoint3d& b) {
+        return builder.Edge(builder.Vertex(a), builder.Vertex(b));
+    };
+    edge(CPoint3d(-6, 5, 0), CPoint3d(6, 5, 0))
+        ->SetMaterial(Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(0, 0, 200)));
+    edge(CPoint3d(-5, -6, 0), CPoint3d(-5, 2, 0));
+    edge(CPoint3d(1, -7, 0), CPoint3d(7, -1, 0));
+    // An edge along the x axis of an instance turned a right angle runs along y.
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    const CGeometryBuilder inside(*definition);
+    inside.Edge(inside.Vertex(CPoint3d(0, 0, 0)), inside.Vertex(CPoint3d(4, 0, 0)));
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    CTransformation shift;
+    shift.SetTranslation(CVector3d(4, 0, 0));
+    instance->SetTransform(shift * CTransformation::Rotation(CPoint3d(), CUnitVector3d(0, 0, 1), kPi / 2));
+    Root().Add(instance);
+    // Sample pixels of the edge along x (row 12), along y (column 20), the diagonal
+    // and the instance's edge (column 42).
+    const std::vector<std::pair<int, int>> samples[] = {
+        {{22, 12}, {28, 12}, {34, 12}, {40, 12}},
+        {{20, 24}, {20, 28}, {20, 32}, {20, 36}},
+        {{37, 38}, {41, 34}, {44, 31}},
+        {{42, 17}, {42, 20}, {42, 22}},
+    };
+    struct Row
+    {
+        int colorMode;
+        Rgb expected[4];
+    };
+    const Row rows[] = {
+        {1, {foreground, foreground, foreground, foreground}},
+        {0, {{0, 0, 200}, foreground, foreground, foreground}},
+        {2, {{255, 0, 0}, {0, 255, 0}, foreground, {0, 255, 0}}},
+    };
+    for (const int renderMode : {3, 0}) {
+        Options().SetRenderMode(renderMode);
+        for (const Row& row : rows) {
+            Options().SetEdgeColorMode(row.colorMode);
+            Draw();
+            for (int e = 0; e < 4; ++e) {
+                int matching = 0;
+                for (const auto& [x, y] : samples[e]) {
+                    bool found = false;
+                    for (int dy = -1; dy <= 1 && !found; ++dy) {
+                        for (int dx = -1; dx <= 1 && !found; ++dx) {
+                            found = Near(Pixel(x + dx, y + dy), row.expected[e], 8);
+                        }
+                    }
+                    matching += found ? 1 : 0;
+                }
+                EXPECT_EQ(matching, static_cast<int>(samples[e].size()))
+                    << "edge " << e << ", colour mode " << row.colorMode << ", render mode " << renderMode;
             }
         }
     }

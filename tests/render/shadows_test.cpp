@@ -20,6 +20,7 @@
 #include "annotations/sectionclipstack.h"
 #include "annotations/sectionplane.h"
 #include "document/component.h"
+#include "document/componentbehavior.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/classregistration.h"
@@ -154,6 +155,52 @@ TEST_F(ShadowTest, TheGroundShadowFallsOnZeroWhereTheSunThrowsTheFaceAndIsDarker
     Shadows().SetOnGround(false);
     Draw();
     EXPECT_EQ(Brightness(shadow), Brightness(mirror));
+}
+
+// A panel that faces the camera, stood edge-on to the sun: its shadow is a thin line,
+// unless its shadows face the sun, when the panel casts as if turned to the light.
+TEST_F(ShadowTest, APanelWhoseShadowsFaceTheSunCastsItsShadowTurnedToTheLight)
+{
+    const CVector3d sun = SetSunHeight(0.6);
+    const double turn = std::atan2(-sun.y, -sun.x);
+    const CUnitVector3d across(-std::sin(turn), std::cos(turn), 0.0);
+    const CPoint3d onPanel = CPoint3d(0, 0, 2) + CVector3d(across.x, across.y, 0.0);
+    const CPoint3d shadow = Thrown(sun, onPanel);
+    const CPoint3d lit(-shadow.x, -shadow.y, 0);
+    const double reach = std::hypot(shadow.x, shadow.y) + 6.0;
+    CFace* floor = Square(CPoint3d(), reach);
+
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    const CGeometryBuilder builder(*definition);
+    // Clear of the ground, which takes no shadow of what stands on it.
+    builder.Face({builder.Vertex(CPoint3d(-2, 0, 0.5)), builder.Vertex(CPoint3d(2, 0, 0.5)),
+                  builder.Vertex(CPoint3d(2, 0, 4)), builder.Vertex(CPoint3d(-2, 0, 4))},
+                 CVector3d(0, -1, 0));
+    auto* behavior = dynamic_cast<CComponentBehavior*>(definition->GetBehavior());
+    behavior->SetAlwaysFacesCamera(true);
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    // The panel's x axis along the light: edge-on to the sun.
+    instance->SetTransform(CTransformation::Rotation(CPoint3d(), CUnitVector3d(0, 0, 1), turn));
+    Root().Add(instance);
+    // Straight down the camera never turns the panel.
+    LookDown(CPoint3d(), 2.0 * reach);
+
+    for (const bool onGround : {false, true}) {
+        floor->SetHidden(onGround);
+        Options().SetDisplayGround(onGround);
+        Shadows().SetOnFaces(!onGround);
+        behavior->SetShadowsFaceSun(false);
+        Draw();
+        EXPECT_NEAR(Brightness(shadow), Brightness(lit), 3) << "edge-on, on the ground: " << onGround;
+        behavior->SetShadowsFaceSun(true);
+        Draw();
+        EXPECT_LT(Brightness(shadow), Brightness(lit) - 30) << "turned to the sun, on the ground: " << onGround;
+    }
+    const CUnitVector3d y = instance->GetTransform().GetYAxis();
+    EXPECT_NEAR(y.x, across.x, 1e-9) << "the panel itself stays as it stood";
+    EXPECT_NEAR(y.y, across.y, 1e-9);
 }
 
 TEST_F(ShadowTest, AFaceInTheShadowOfAnotherIsDarkerThanWhereTheSunReachesIt)

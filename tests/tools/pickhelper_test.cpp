@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
+#include "annotations/sectionplane.h"
 #include "model/edge.h"
 #include "model/vertex.h"
 #include "tests/tools/viewfixture.h"
@@ -19,6 +23,40 @@ protected:
         picker.Attach(&m_view, point, 0);
         const CurrentModelScope scope(m_model);
         return picker.Pick();
+    }
+
+    // Whether a region pick of the rectangle keeps the element.
+    bool RegionPicks(const CDrawingElement* element, const CPoint2d& corner1, const CPoint2d& corner2, int mode)
+    {
+        CPickHelper picker;
+        picker.AttachRegion(&m_view, corner1, corner2, mode);
+        const CurrentModelScope scope(m_model);
+        const int hits = picker.Pick();
+        for (int i = 0; i < hits; ++i) {
+            if (picker.GetHit(i).GetPickedEntity() == element) {
+                return true;
+            }
+        }
+        return false;
+    }
+
+    // The window rectangle round the points' window positions, grown by the margin,
+    // with its left side moved right by the cut.
+    std::pair<CPoint2d, CPoint2d> WindowRound(const std::vector<CPoint3d>& points, double margin, double cut = 0.0)
+    {
+        double left = 1e9;
+        double top = 1e9;
+        double right = -1e9;
+        double bottom = -1e9;
+        for (const CPoint3d& point : points) {
+            CPoint3d window;
+            EXPECT_TRUE(m_view.ModelToScreen(point, window));
+            left = std::min(left, window.x);
+            right = std::max(right, window.x);
+            top = std::min(top, window.y);
+            bottom = std::max(bottom, window.y);
+        }
+        return {CPoint2d(left - margin + cut, top - margin), CPoint2d(right + margin, bottom + margin)};
     }
 
     const CPoint2d kCentre{kWidth / 2.0, kHeight / 2.0};
@@ -77,6 +115,66 @@ TEST_F(PickTest, MoreHitsThanTheSelectionBufferHoldsKeepThoseThatFitInDepthOrder
     for (int i = 1; i < picker.GetHitCount(); ++i) {
         EXPECT_LE(picker.GetHit(i - 1).GetMinDepth(), picker.GetHit(i).GetMinDepth()) << i;
     }
+}
+
+// Seen with the screen turned a quarter of a right angle to the model's axes, the box
+// of a diagonal edge or of a sloped triangle reaches far beyond the element itself.
+TEST_F(PickTest, AWindowTakesAFaceOrEdgeWhollyInsideItWhateverItsBoxAndNotOneItCuts)
+{
+    Look(CPoint3d(0, 0, 100), CPoint3d(0, 0, 0), CVector3d(-1, 1, 0), false);
+    const CGeometryBuilder builder(Root());
+    const std::vector<CPoint3d> edgeEnds{{-4, -4, 0}, {4, 4, 0}};
+    CEdge* edge = builder.Edge(builder.Vertex(edgeEnds[0]), builder.Vertex(edgeEnds[1]));
+    const std::vector<CPoint3d> corners{{-3, -5, 2}, {5, 3, 2}, {5, -5, 5}};
+    CFace* triangle = builder.Face({builder.Vertex(corners[0]), builder.Vertex(corners[1]), builder.Vertex(corners[2])},
+                                   CVector3d(-3, 3, 8));
+    struct Case
+    {
+        const char* name;
+        const CDrawingElement* element;
+        const std::vector<CPoint3d>* points;
+        double cut;
+        int mode;
+        bool picked;
+    };
+    const Case cases[] = {
+        {"the edge held by a window", edge, &edgeEnds, 0.0, CPickHelper::kModeWindow, true},
+        {"the edge cut by a window", edge, &edgeEnds, 6.0, CPickHelper::kModeWindow, false},
+        {"the edge cut by a crossing", edge, &edgeEnds, 6.0, CPickHelper::kModeCrossing, true},
+        {"the triangle held by a window", triangle, &corners, 0.0, CPickHelper::kModeWindow, true},
+        {"the triangle cut by a window", triangle, &corners, 6.0, CPickHelper::kModeWindow, false},
+    };
+    for (const Case& c : cases) {
+        const auto [corner1, corner2] = WindowRound(*c.points, 2.0, c.cut);
+        EXPECT_EQ(RegionPicks(c.element, corner1, corner2, c.mode), c.picked) << c.name;
+    }
+    // A point pick takes the triangle where its line of sight meets it, not at the
+    // corner of its box.
+    for (const auto& [point, picked] : {std::pair{CPoint3d(4, -3, 0), true}, std::pair{CPoint3d(-3, 3, 0), false}}) {
+        CPoint3d window;
+        ASSERT_TRUE(m_view.ModelToScreen(point, window));
+        CPickHelper picker;
+        picker.Attach(&m_view, CPoint2d(window.x, window.y), 0);
+        EXPECT_EQ(triangle->IsSelectedBy(&picker, nullptr), picked) << point.x << ", " << point.y;
+    }
+}
+
+// The pick draws an edge whole also where it lies in the active section plane, which
+// hides such an edge in the view itself.
+TEST_F(PickTest, AnEdgeLyingInTheActiveSectionPlaneIsPicked)
+{
+    const CGeometryBuilder builder(Root());
+    CEdge* edge = builder.Edge(builder.Vertex(CPoint3d(0, -4, 0)), builder.Vertex(CPoint3d(0, 4, 0)));
+    auto* plane = new CSectionPlane(CPlane3d(1, 0, 0, 0));
+    Root().AddEntity(plane);
+    Root().SetActiveSectionPlane(plane);
+    CPickHelper picker;
+    const int hits = Pick(picker, CPoint2d(kCentre.x, kCentre.y + 5));
+    bool found = false;
+    for (int i = 0; i < hits; ++i) {
+        found = found || picker.GetHit(i).GetPickedEntity() == edge;
+    }
+    EXPECT_TRUE(found);
 }
 
 // A definition holding its own instance once sent the drawing walk round for ever.
