@@ -199,7 +199,7 @@ void CGroundShadows::DrawComponent(CComponent& component, const CTransformation&
             auto* instance = static_cast<CComponentInstance*>(entity);
             if (instance->GetDefinition() != nullptr && instance->CastsShadows() && instance->IsShown(&m_view)) {
                 DrawComponent(*instance->GetDefinition(),
-                              transform * instance->GetShadowTransform(LightIn(transform, light)), depth + 1);
+                              transform * instance->GetShadowTransform(LightIn(transform, m_light)), depth + 1);
             }
         }
     }
