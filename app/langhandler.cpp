@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "app/appresources.h"
 #include "app/commandlineinfoex.h"
 #include "foundation/syshelpers.h"
 #include "foundation/versioninfo.h"
@@ -162,7 +161,7 @@ bool CLangHandler::LoadFile(const CString& path, const CString& fileName)
     if (!file.read(reinterpret_cast<char*>(bytes.data()), size))
         return false;
     // The version line does not start with a number, so the table reader skips it.
-    RegisterStringTable(bytes.data(), bytes.size());
+    RegisterTranslatedStringTable(bytes.data(), bytes.size());
     return true;
 }
 
@@ -170,7 +169,7 @@ void CLangHandler::Unload()
 {
     if (!m_loaded)
         return;
-    RegisterAppResources();
+    ClearTranslatedStrings();
     m_loaded = false;
     m_code.Empty();
 }

@@ -11,6 +11,7 @@
 #include "apptestsupport.h"
 #include "foundation/syshelpers.h"
 #include "foundation/versioninfo.h"
+#include "platform/resources.h"
 #include "platform/ui/stringtable.h"
 
 namespace {
@@ -59,6 +60,7 @@ protected:
     {
         for (const auto& file : written)
             std::filesystem::remove(file);
+        ClearTranslatedStrings();
         RegisterAppResources();
     }
     void WriteLanguageFile(const char* code, const std::string& text)
@@ -118,6 +120,27 @@ TEST_F(LangFileTest, ACodeThatIsNotAWordOrNamesNoFileLeavesTheBuiltInStringsSile
     EXPECT_FALSE(handler.IsLoaded());
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(LoadStringResource(10001), CString("Standard"));
+}
+
+TEST_F(LangFileTest, ATranslatedFormatThatTakesOtherValuesGivesWayToTheBuiltInOne)
+{
+    // "%s" in the file size once crashed Model Info every time it opened.
+    WriteLanguageFile("Ev", "ProductVersion 5.0.232\n"
+                            "21367 %s\n"
+                            "10683 Mehr als %d Blätter für %s.\n"
+                            "10566 Drucker '%s'%n\n"
+                            "10559 %H.%M\n");
+    CLangHandler handler;
+    ASSERT_TRUE(LoadWithCode(handler, "Ev"));
+    for (const int id : {21367, 10683, 10566})
+        EXPECT_EQ(LoadFormatString(id), LoadBuiltInString(id).value()) << id;
+    EXPECT_EQ(CString::Formatted(LoadFormatString(21367).ToUtf8().c_str(), 2.0, 2048LL), CString("2.00KB (2048 Bytes)"));
+
+    // A translation that takes the same values is used, and other strings are not formats.
+    WriteLanguageFile("Ok", "ProductVersion 5.0.232\n21367 %.1f KB (%lld Byte)\n10559 %H.%M\n");
+    ASSERT_TRUE(LoadWithCode(handler, "Ok"));
+    EXPECT_EQ(CString::Formatted(LoadFormatString(21367).ToUtf8().c_str(), 2.0, 2048LL), CString("2.0 KB (2048 Byte)"));
+    EXPECT_EQ(LoadStringResource(10559), CString("%H.%M"));
 }
 
 }  // namespace
