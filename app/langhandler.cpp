@@ -1,6 +1,7 @@
 #include "app/langhandler.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -44,6 +45,10 @@ CString LocaleName()
 
 std::string ReadFirstLine(const CString& path)
 {
+    // Opening a pipe would wait for a writer that never comes.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(path.ToUtf8()), error))
+        return {};
     std::ifstream file(path.ToUtf8(), std::ios::binary);
     std::string line;
     std::getline(file, line);

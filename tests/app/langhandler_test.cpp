@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/commandlineinfoex.h"
@@ -109,6 +110,16 @@ TEST_F(LangFileTest, AnOutOfDateOrMalformedFileIsReportedAndNotUsed)
     EXPECT_EQ(boxes.calls[1].text,
               CString("Language resource file GlimraTestBad.lang has an invalid format and will not be used."));
     EXPECT_EQ(LoadStringResource(10001), CString("Standard"));
+}
+
+TEST_F(LangFileTest, APipeInThePlaceOfALanguageFileIsRefusedWithoutWaiting)
+{
+    const auto path = folder / "GlimraTestFifo.lang";
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    written.push_back(path);
+    CLangHandler handler;
+    EXPECT_FALSE(LoadWithCode(handler, "Fifo"));
+    EXPECT_EQ(boxes.calls.size(), 1u);
 }
 
 TEST_F(LangFileTest, ACodeThatIsNotAWordOrNamesNoFileLeavesTheBuiltInStringsSilently)
