@@ -30,7 +30,7 @@ CString SizeText(const CString& path)
     if (error)
         return {};
     const auto count = static_cast<long long>(bytes);
-    return CString::Formatted(LoadStringResource(kSizeStringId).ToUtf8().c_str(), count / 1024.0, count);
+    return CString::Formatted(LoadFormatString(kSizeStringId).ToUtf8().c_str(), count / 1024.0, count);
 }
 
 }  // namespace

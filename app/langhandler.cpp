@@ -1,12 +1,12 @@
 #include "app/langhandler.h"
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
-#include "app/appresources.h"
 #include "app/commandlineinfoex.h"
 #include "foundation/syshelpers.h"
 #include "foundation/versioninfo.h"
@@ -45,6 +45,10 @@ CString LocaleName()
 
 std::string ReadFirstLine(const CString& path)
 {
+    // Opening a pipe would wait for a writer that never comes.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(path.ToUtf8()), error))
+        return {};
     std::ifstream file(path.ToUtf8(), std::ios::binary);
     std::string line;
     std::getline(file, line);
@@ -162,7 +166,7 @@ bool CLangHandler::LoadFile(const CString& path, const CString& fileName)
     if (!file.read(reinterpret_cast<char*>(bytes.data()), size))
         return false;
     // The version line does not start with a number, so the table reader skips it.
-    RegisterStringTable(bytes.data(), bytes.size());
+    RegisterTranslatedStringTable(bytes.data(), bytes.size());
     return true;
 }
 
@@ -170,7 +174,7 @@ void CLangHandler::Unload()
 {
     if (!m_loaded)
         return;
-    RegisterAppResources();
+    ClearTranslatedStrings();
     m_loaded = false;
     m_code.Empty();
 }

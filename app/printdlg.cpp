@@ -77,7 +77,7 @@ CString CPrintDlg::DescribeProblem(PrintProblem problem)
     case PrintProblem::kScale: return LoadStringResource(kScaleProblemId);
     case PrintProblem::kArea: return LoadStringResource(kAreaProblemId);
     case PrintProblem::kTooManySheets:
-        return CString::Formatted(LoadStringResource(kSheetsProblemId).ToUtf8().c_str(), printlayout::kMaxSheets);
+        return CString::Formatted(LoadFormatString(kSheetsProblemId).ToUtf8().c_str(), printlayout::kMaxSheets);
     default: return {};
     }
 }

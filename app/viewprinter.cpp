@@ -140,7 +140,7 @@ bool CViewPrinter::PreparePrinting(CPrintInfo& info)
 void CViewPrinter::BeginPrinting(CPrinterDC& dc, CPrintInfo& info)
 {
     if ((dc.GetDeviceCaps(RASTERCAPS) & (RC_STRETCHDIB | RC_STRETCHBLT)) == 0)
-        AfxMessageBox(CString::Formatted(LoadStringResource(kPrinterUnsupportedId).ToUtf8().c_str(),
+        AfxMessageBox(CString::Formatted(LoadFormatString(kPrinterUnsupportedId).ToUtf8().c_str(),
                                          dc.GetPrinterName()),
                       MB_ICONSTOP);
     m_printing = true;

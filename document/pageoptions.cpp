@@ -7,13 +7,12 @@ namespace {
 CPageOptions* g_currentPageOptions = nullptr;
 
 constexpr bool kDefaultShowTransition = true;
-constexpr double kDefaultTransitionTime = 1.5;
 
 }  // namespace
 
 CPageOptions::CPageOptions()
     : CFixedOptionsProvider({{"ShowTransition", CTypedValue::kBool, kDefaultShowTransition ? 1.0 : 0.0},
-                             {"TransitionTime", CTypedValue::kDouble, kDefaultTransitionTime}},
+                             {"TransitionTime", CTypedValue::kDouble, CPageOptions::kDefaultTransitionTime}},
                             true)
 {
 }
@@ -51,5 +50,5 @@ bool IsTransitionEnabled()
 double GetTransitionTime()
 {
     const CPageOptions* options = CPageOptions::GetCurrent();
-    return options != nullptr ? options->GetTransitionTime() : kDefaultTransitionTime;
+    return options != nullptr ? options->GetTransitionTime() : CPageOptions::kDefaultTransitionTime;
 }

@@ -3,6 +3,7 @@
 // move takes. Page transitions read the current provider through IsTransitionEnabled
 // and GetTransitionTime; the current provider is used from the UI thread only.
 
+#include "document/animationseconds.h"
 #include "document/fixedoptionsprovider.h"
 
 class CPageOptions : public CFixedOptionsProvider
@@ -15,6 +16,7 @@ public:
     };
 
     static constexpr const char* kName = "PageOptions";
+    static constexpr double kDefaultTransitionTime = 1.5;
 
     CPageOptions();
     CPageOptions(const CPageOptions& other);
@@ -26,8 +28,11 @@ public:
     void MakeCurrent() override;
 
     [[nodiscard]] bool IsShowTransition() const { return GetBool(kShowTransition); }
-    // Seconds.
-    [[nodiscard]] double GetTransitionTime() const { return GetDouble(kTransitionTime); }
+    // Seconds, bounded: the file may hold any double.
+    [[nodiscard]] double GetTransitionTime() const
+    {
+        return BoundedOptionSeconds(GetDouble(kTransitionTime), kDefaultTransitionTime);
+    }
 
     [[nodiscard]] static CPageOptions* GetCurrent();
 };

@@ -7,13 +7,12 @@ namespace {
 CSlideshowOptions* g_currentSlideshowOptions = nullptr;
 
 constexpr bool kDefaultLoopSlideshow = true;
-constexpr double kDefaultSlideTime = 1.0;
 
 }  // namespace
 
 CSlideshowOptions::CSlideshowOptions()
     : CFixedOptionsProvider({{"LoopSlideshow", CTypedValue::kBool, kDefaultLoopSlideshow ? 1.0 : 0.0},
-                             {"SlideTime", CTypedValue::kDouble, kDefaultSlideTime}},
+                             {"SlideTime", CTypedValue::kDouble, CSlideshowOptions::kDefaultSlideTime}},
                             true)
 {
 }
@@ -51,5 +50,5 @@ bool GetLoopSlideshow()
 double GetSlideTime()
 {
     const CSlideshowOptions* options = CSlideshowOptions::GetCurrent();
-    return options != nullptr ? options->GetSlideTime() : kDefaultSlideTime;
+    return options != nullptr ? options->GetSlideTime() : CSlideshowOptions::kDefaultSlideTime;
 }

@@ -4,6 +4,7 @@
 // through GetLoopSlideshow and GetSlideTime; the current provider is used from the UI
 // thread only.
 
+#include "document/animationseconds.h"
 #include "document/fixedoptionsprovider.h"
 
 class CSlideshowOptions : public CFixedOptionsProvider
@@ -16,6 +17,7 @@ public:
     };
 
     static constexpr const char* kName = "SlideshowOptions";
+    static constexpr double kDefaultSlideTime = 1.0;
 
     CSlideshowOptions();
     CSlideshowOptions(const CSlideshowOptions& other);
@@ -28,7 +30,10 @@ public:
 
     [[nodiscard]] bool IsLoopSlideshow() const { return GetBool(kLoopSlideshow); }
     // Seconds.
-    [[nodiscard]] double GetSlideTime() const { return GetDouble(kSlideTime); }
+    [[nodiscard]] double GetSlideTime() const
+    {
+        return BoundedOptionSeconds(GetDouble(kSlideTime), kDefaultSlideTime);
+    }
 
     [[nodiscard]] static CSlideshowOptions* GetCurrent();
 };

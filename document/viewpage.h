@@ -9,6 +9,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "document/animationseconds.h"
 #include "document/camera.h"
 #include "document/tarnwickpage.h"
 
@@ -124,9 +125,9 @@ public:
 
     void SetIncludedInAnimation(bool included) { m_includedInAnimation = included; }
     [[nodiscard]] double GetOwnTransitionTime() const { return m_transitionTime; }
-    void SetTransitionTime(double seconds) { m_transitionTime = seconds; }
+    void SetTransitionTime(double seconds) { m_transitionTime = BoundedPageSeconds(seconds); }
     [[nodiscard]] double GetOwnSlideTime() const { return m_slideTime; }
-    void SetSlideTime(double seconds) { m_slideTime = seconds; }
+    void SetSlideTime(double seconds) { m_slideTime = BoundedPageSeconds(seconds); }
 
     // Undo manager events: erased entities leave the page, a cleared model empties it.
     void OnEntityErased(CEntity* entity) override;

@@ -2,6 +2,7 @@
 // selects, each part under the class version that brought it.
 
 #include "annotations/sectionplane.h"
+#include "document/animationseconds.h"
 #include "document/layer.h"
 #include "document/layermanager.h"
 #include "document/renderingoptions.h"
@@ -126,9 +127,11 @@ void CViewPage::Read(CArchive& ar)
     m_transitionTime = -1.0;
     if (version >= 8) {
         ar >> m_transitionTime;
+        m_transitionTime = BoundedPageSeconds(m_transitionTime);
     }
     if (version >= 9) {
         ar >> m_slideTime;
+        m_slideTime = BoundedPageSeconds(m_slideTime);
     }
 }
 

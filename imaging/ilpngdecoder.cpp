@@ -1,6 +1,7 @@
 #include "imaging/ilpngdecoder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 
@@ -12,6 +13,40 @@
 namespace {
 
 constexpr float kInchesPerMetre = 39.37f;
+
+// Chunk lengths come from the file, and libpng allocates (and clears) what a chunk
+// declares before it finds the data missing: a few bytes could claim 2 GB. Text, colour
+// profiles and the like are far smaller; the image data is not buffered whole and has no
+// such bound.
+constexpr png_alloc_size_t kMaxChunkBytes = 8 * 1024 * 1024;
+constexpr png_uint_32 kMaxAncillaryChunks = 1000;
+
+// Deflate turns no fewer than one byte into 1032, so the rows of a picture can be no
+// larger than this many times the bytes that remain; the slack covers the chunk framing.
+constexpr std::int64_t kMaxDeflateRatio = 1032;
+constexpr std::int64_t kSignatureBytes = 8;
+constexpr std::int64_t kChunkHeaderBytes = 8;
+constexpr std::int64_t kChunkCrcBytes = 4;
+constexpr std::int64_t kRowSlack = 1024 * 1024;
+
+int Channels(int colourType)
+{
+    switch (colourType) {
+    case PNG_COLOR_TYPE_RGB: return 3;
+    case PNG_COLOR_TYPE_GRAY_ALPHA: return 2;
+    case PNG_COLOR_TYPE_RGB_ALPHA: return 4;
+    default: return 1;
+    }
+}
+
+void SetLimits(png_structp png)
+{
+    const auto side =
+        static_cast<png_uint_32>(std::clamp<std::int64_t>(ILBmp::GetMaxPixels(), 1, PNG_UINT_31_MAX));
+    png_set_user_limits(png, side, side);
+    png_set_chunk_cache_max(png, kMaxAncillaryChunks);
+    png_set_chunk_malloc_max(png, kMaxChunkBytes);
+}
 
 int DotsPerInch(png_uint_32 pixelsPerMetre)
 {
@@ -54,7 +89,10 @@ void ILPNGDecoder::Open(ILDataSource& source)
         DestroyStructs();
         RaiseError(ILTextException::noMemory, "Out of memory.");
     }
+    SetLimits(m_png);
     m_source = &source;
+    m_streamPosition = 0;
+    m_nextChunkAt = kSignatureBytes;
     if (!ReadHeaderWithLibpng()) {
         RaiseLibpngFailure();
     }
@@ -63,6 +101,13 @@ void ILPNGDecoder::Open(ILDataSource& source)
     if (static_cast<int64_t>(width) * height > ILBmp::GetMaxPixels()) {
         DestroyStructs();
         RaiseError(ILTextException::noMemory, "PNG image too large.");
+    }
+    // A few bytes may claim a picture of a gigabyte: the bitmap is made only for rows the
+    // data can hold.
+    const std::int64_t rowBytes = (static_cast<std::int64_t>(width) * Channels(m_colourType) * m_bitDepth + 7) / 8 + 1;
+    if (rowBytes * height > kMaxDeflateRatio * source.GetBytesLeft() + kRowSlack) {
+        DestroyStructs();
+        RaiseError(ILTextException::endOfData, "PNG data is shorter than its size needs.");
     }
     const bool deep = IsDeep();
     const bool alpha = (m_colourType & PNG_COLOR_MASK_ALPHA) != 0 || m_transparency;
@@ -194,11 +239,30 @@ void ILPNGDecoder::ReadData(png_structp png, png_bytep data, size_t length)
     const bool read = ILRunInCallback(self->m_pending, [&] {
         const uint8_t* bytes = self->m_source->ReadNBytes(static_cast<int64_t>(length));
         std::memcpy(data, bytes, length);
+        self->CheckChunkHeader(bytes, length);
         return true;
     });
     if (!read) {
         png_error(png, "Read error");
     }
+}
+
+void ILPNGDecoder::CheckChunkHeader(const std::uint8_t* bytes, size_t length)
+{
+    const std::int64_t start = m_streamPosition;
+    m_streamPosition += static_cast<std::int64_t>(length);
+    // libpng reads each chunk's length and type in one piece; any other split stops the check.
+    if (start != m_nextChunkAt || static_cast<std::int64_t>(length) != kChunkHeaderBytes) {
+        if (start > m_nextChunkAt) {
+            m_nextChunkAt = INT64_MAX;
+        }
+        return;
+    }
+    const std::int64_t declared = (std::int64_t{bytes[0]} << 24) | (bytes[1] << 16) | (bytes[2] << 8) | bytes[3];
+    if (declared + kChunkCrcBytes > m_source->GetBytesLeft()) {
+        throw ILTextException(ILTextException::endOfData, "PNG chunk is longer than the data that remains.");
+    }
+    m_nextChunkAt = m_streamPosition + declared + kChunkCrcBytes;
 }
 
 void ILPNGDecoder::ErrorHandler(png_structp png, png_const_charp message)

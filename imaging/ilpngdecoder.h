@@ -40,6 +40,9 @@ private:
     [[noreturn]] void RaiseLibpngFailure();
 
     static void ReadData(png_structp png, png_bytep data, size_t length);
+    // Follows the chunks as libpng reads them: a chunk that claims more bytes than remain
+    // fails before libpng allocates (and clears) its length.
+    void CheckChunkHeader(const std::uint8_t* bytes, size_t length);
     static void ErrorHandler(png_structp png, png_const_charp message);
     static void WarningHandler(png_structp png, png_const_charp message);
 
@@ -51,4 +54,6 @@ private:
     ILDataSource* m_source = nullptr;
     char m_message[256] = {};
     std::optional<ILTextException> m_pending;
+    std::int64_t m_streamPosition = 0;
+    std::int64_t m_nextChunkAt = 0;
 };

@@ -137,7 +137,10 @@ void ILTGADecoder::CheckHeader(ILDataSource& source) const
         RaiseError(ILTextException::noMemory, "TGA image too large.");
     }
     const int64_t mapBytes = h.colourMapType != 0 ? static_cast<int64_t>(h.mapLength) * BytesOf(entry) : 0;
-    const int64_t pixelBytes = IsRunLength(h.imageType) ? 0 : pixels * BytesOf(depth);
+    // A run-length packet covers at most 128 pixels with a header byte and at least one pixel
+    // value, so a few bytes cannot stand for a bitmap of a gigabyte either.
+    const int64_t pixelBytes = IsRunLength(h.imageType) ? (pixels + 127) / 128 * (1 + BytesOf(depth))
+                                                        : pixels * BytesOf(depth);
     if (mapBytes + pixelBytes > source.GetBytesLeft()) {
         RaiseError(ILTextException::endOfData, "TGA data is shorter than the header says.");
     }

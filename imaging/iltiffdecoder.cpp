@@ -36,6 +36,23 @@ uint8_t To8(uint16_t sample)
     return static_cast<uint8_t>((sample + 128) / 257);
 }
 
+// No compression turns fewer bytes into more than this many (run lengths 64, LZW codes
+// of 9 bits naming up to 4096 bytes, deflate 1032); 0 where no such bound is known.
+int64_t MaxExpansion(uint16_t compression)
+{
+    switch (compression) {
+    case COMPRESSION_NONE: return 1;
+    case COMPRESSION_PACKBITS: return 64;
+    case COMPRESSION_LZW: return 4096 * 8 / 9 + 1;
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE: return 1032;
+    default: return 0;
+    }
+}
+
+// The tables and framing of the file count against it; this covers them.
+constexpr int64_t kSampleSlack = 1024 * 1024;
+
 std::vector<uint8_t> AllocateBuffer(size_t bytes)
 {
     try {
@@ -98,6 +115,14 @@ void ILTIFFDecoder::Open(ILDataSource& source)
             static_cast<int64_t>(width) * height > ILBmp::GetMaxPixels()) {
             RaiseError(width == 0 || height == 0 ? ILTextException::badFormat : ILTextException::noMemory,
                        "TIFF image size not supported.");
+        }
+        // A few bytes may claim a gigabyte: the buffers are made only for samples the file can hold.
+        uint16_t compression = COMPRESSION_NONE;
+        TIFFGetFieldDefaulted(m_tif, TIFFTAG_COMPRESSION, &compression);
+        const int64_t expansion = MaxExpansion(compression);
+        const int64_t sampleBytes = (static_cast<int64_t>(width) * samplesPerPixel * bitsPerSample + 7) / 8 * height;
+        if (expansion > 0 && sampleBytes > expansion * size + kSampleSlack) {
+            RaiseError(ILTextException::endOfData, "TIFF data is shorter than its size needs.");
         }
         int depth = 32;
         if (!TIFFIsTiled(m_tif)) {

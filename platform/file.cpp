@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <random>
+#include <string>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,6 +33,21 @@ int OpenFlagsFor(UINT flags)
     }
     return result;
 }
+
+// Twelve letters and digits from the system's random source: about 71 bits.
+std::string RandomSuffix()
+{
+    static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device source;
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kAlphabet) - 2);
+    std::string suffix(12, ' ');
+    for (char& c : suffix) {
+        c = kAlphabet[pick(source)];
+    }
+    return suffix;
+}
+
+constexpr int kUniqueNameAttempts = 100;
 
 }  // namespace
 
@@ -85,6 +102,26 @@ bool CFile::Open(const CString& path, UINT flags, CFileException* error)
     m_fd = fd;
     m_path = path;
     return true;
+}
+
+bool CFile::OpenUnique(const CString& pathPrefix, CFileException* error)
+{
+    Abort();
+    int osError = EEXIST;
+    for (int attempt = 0; attempt < kUniqueNameAttempts && osError == EEXIST; ++attempt) {
+        const std::string path = pathPrefix.ToUtf8() + RandomSuffix();
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            m_fd = fd;
+            m_path = CString::FromUtf8(path);
+            return true;
+        }
+        osError = errno == EINTR ? EEXIST : errno;
+    }
+    if (error != nullptr) {
+        *error = CFileException(CFileException::OsErrorToCause(osError), osError, pathPrefix);
+    }
+    return false;
 }
 
 void CFile::ThrowCause(int cause, int osError) const

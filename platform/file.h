@@ -48,6 +48,11 @@ public:
     // the system has no mandatory sharing modes. Text and binary files are alike.
     virtual bool Open(const CString& path, UINT flags, CFileException* error = nullptr);
 
+    // Creates a new file for writing, named the prefix and a random suffix, exclusively:
+    // never an existing file, never through a link, readable by the owner alone. Answers
+    // false, and fills error with the system's cause when given, when none could be made.
+    bool OpenUnique(const CString& pathPrefix, CFileException* error = nullptr);
+
     // The number of bytes read; fewer than count only at the end of the file.
     // Throws CFileException on an input error.
     virtual UINT Read(void* buffer, UINT count);
@@ -67,6 +72,8 @@ public:
     virtual void Abort();
 
     [[nodiscard]] virtual bool IsOpen() const { return m_fd >= 0; }
+    // The system's descriptor, -1 when closed.
+    [[nodiscard]] int GetDescriptor() const { return m_fd; }
     [[nodiscard]] const CString& GetFilePath() const { return m_path; }
     // The last path component.
     [[nodiscard]] CString GetFileName() const;

@@ -13,6 +13,8 @@ struct Registry
     std::mutex lock;
     std::map<std::pair<std::string, int>, std::span<const std::uint8_t>, std::less<>> blocks;
     std::map<int, CString> strings;
+    // A language file's strings, which stand in front of the built-in ones.
+    std::map<int, CString> translations;
 };
 
 Registry& TheRegistry()
@@ -91,12 +93,16 @@ void RegisterString(int id, const CString& text)
     registry.strings[id] = text;
 }
 
-int RegisterStringTable(const std::uint8_t* utf8, std::size_t size)
+namespace {
+
+int AddStringTable(const std::uint8_t* utf8, std::size_t size, std::map<int, CString> Registry::*table)
 {
     if (utf8 == nullptr) {
         return 0;
     }
     const std::string_view all(reinterpret_cast<const char*>(utf8), size);
+    Registry& registry = TheRegistry();
+    const std::lock_guard guard(registry.lock);
     int added = 0;
     std::size_t start = 0;
     while (start < all.size()) {
@@ -107,7 +113,7 @@ int RegisterStringTable(const std::uint8_t* utf8, std::size_t size)
         int id = 0;
         std::string text;
         if (ParseStringLine(all.substr(start, end - start), id, text)) {
-            RegisterString(id, CString::FromUtf8(text));
+            (registry.*table)[id] = CString::FromUtf8(text);
             ++added;
         }
         start = end + 1;
@@ -115,13 +121,47 @@ int RegisterStringTable(const std::uint8_t* utf8, std::size_t size)
     return added;
 }
 
+std::optional<CString> FindString(const std::map<int, CString>& table, int id)
+{
+    const auto found = table.find(id);
+    if (found == table.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+}  // namespace
+
+int RegisterStringTable(const std::uint8_t* utf8, std::size_t size)
+{
+    return AddStringTable(utf8, size, &Registry::strings);
+}
+
+int RegisterTranslatedStringTable(const std::uint8_t* utf8, std::size_t size)
+{
+    return AddStringTable(utf8, size, &Registry::translations);
+}
+
+void ClearTranslatedStrings()
+{
+    Registry& registry = TheRegistry();
+    const std::lock_guard guard(registry.lock);
+    registry.translations.clear();
+}
+
 std::optional<CString> LoadResourceString(int id)
 {
     Registry& registry = TheRegistry();
     const std::lock_guard guard(registry.lock);
-    const auto found = registry.strings.find(id);
-    if (found == registry.strings.end()) {
-        return std::nullopt;
+    if (auto translated = FindString(registry.translations, id)) {
+        return translated;
     }
-    return found->second;
+    return FindString(registry.strings, id);
+}
+
+std::optional<CString> LoadBuiltInString(int id)
+{
+    Registry& registry = TheRegistry();
+    const std::lock_guard guard(registry.lock);
+    return FindString(registry.strings, id);
 }

@@ -31,5 +31,12 @@ void RegisterString(int id, const CString& text);
 // number of strings added; a line that does not start with a number is skipped.
 int RegisterStringTable(const std::uint8_t* utf8, std::size_t size);
 
-// The string of that id, or nothing when the table has none.
+// Adds the strings of a language file, in the form above. They stand in front of the
+// built-in strings of the same ids until they are cleared.
+int RegisterTranslatedStringTable(const std::uint8_t* utf8, std::size_t size);
+void ClearTranslatedStrings();
+
+// The string of that id (the translation when there is one), or nothing when the table has none.
 [[nodiscard]] std::optional<CString> LoadResourceString(int id);
+// The program's own string of that id, whatever a language file says.
+[[nodiscard]] std::optional<CString> LoadBuiltInString(int id);

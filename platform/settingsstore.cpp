@@ -60,12 +60,22 @@ constexpr int kMaxBackups = 100;
 
 ReadResult ReadWholeFile(const std::string& path, std::string& bytes)
 {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opening a pipe that nothing writes to would wait for ever: a settings file is a
+    // regular file or nothing of ours, and the flag does not change how one reads.
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
         return errno == ENOENT ? ReadResult::missing : ReadResult::failed;
     }
     struct stat info{};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<uint64_t>(info.st_size) > kMaxFileBytes) {
+    if (fstat(fd, &info) != 0) {
+        close(fd);
+        return ReadResult::failed;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        close(fd);
+        return ReadResult::notRegular;
+    }
+    if (static_cast<uint64_t>(info.st_size) > kMaxFileBytes) {
         close(fd);
         return ReadResult::failed;
     }
@@ -358,17 +368,27 @@ void CSettingsStore::Load() const
         Report("cannot be read", readError);
         return;
     }
+    if (read == ReadResult::notRegular) {
+        MoveAside("is not a regular file");
+        return;
+    }
     const json document = json::parse(bytes, nullptr, false);
     if (!document.is_discarded() && HasKeyShape(document)) {
         m_root->Read(document, 0);
         return;
     }
+    MoveAside("is damaged");
+}
+
+void CSettingsStore::MoveAside(const char* fault) const
+{
     if (SetAside()) {
         m_loadResult = SettingsLoad::setAside;
-        Report("is damaged and was moved aside", 0);
+        Report((std::string(fault) + " and was moved aside").c_str(), 0);
     } else {
+        const int error = errno;
         m_loadResult = SettingsLoad::unreadable;
-        Report("is damaged and could not be moved aside", errno);
+        Report((std::string(fault) + " and could not be moved aside").c_str(), error);
     }
 }
 
@@ -376,7 +396,11 @@ bool CSettingsStore::SetAside() const
 {
     // Every backup keeps its own name, so a second damaged file never replaces the first.
     for (int n = 0; n < kMaxBackups; ++n) {
-        const std::string aside = m_filePath + ".corrupt" + (n == 0 ? std::string() : "." + std::to_string(n));
+        std::string aside = m_filePath + ".corrupt";
+        if (n > 0) {
+            aside += '.';
+            aside += std::to_string(n);
+        }
         std::error_code error;
         if (std::filesystem::symlink_status(aside, error).type() != std::filesystem::file_type::not_found) {
             continue;

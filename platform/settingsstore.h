@@ -51,6 +51,7 @@ enum class SettingsRead
     ok,
     missing,
     failed,
+    notRegular,  // a pipe, a device, a folder...: nothing to read, and nothing to wait for
 };
 
 enum class SettingsType
@@ -131,6 +132,8 @@ private:
 
     void EnsureLoaded() const;
     void Load() const;
+    // Renames an unusable file out of the way so that the next change writes a sound one.
+    void MoveAside(const char* fault) const;
     // False when no free backup name was found or the move failed.
     [[nodiscard]] bool SetAside() const;
     void Report(const char* what, int error) const;

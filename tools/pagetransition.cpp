@@ -50,7 +50,7 @@ std::int64_t Noon(int year, int month, int day)
 }  // namespace
 
 CPageTransition::CPageTransition(ITarnisView* view, CViewPage* from, CViewPage* to, double seconds)
-    : m_from(from), m_to(to), m_duration(seconds), m_endCamera(to->GetCamera())
+    : m_from(from), m_to(to), m_duration(std::isfinite(seconds) ? seconds : 0.0), m_endCamera(to->GetCamera())
 {
     const std::int32_t mask = to->GetPropertyMask();
     CTarnwickModel* model = view->GetModel();
@@ -179,6 +179,8 @@ void CPageTransition::End(ITarnisView* view)
 
 void CPageTransition::Apply(ITarnisView* view, double t)
 {
+    // The offsets are scaled by t: outside [0, 1] (or not a number) they would overflow.
+    t = std::isfinite(t) ? std::clamp(t, 0.0, 1.0) : 0.0;
     if (!m_begun)
         Begin(view);
     if (m_path != nullptr)

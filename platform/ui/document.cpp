@@ -4,10 +4,14 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <algorithm>
-#include <atomic>
 #include <chrono>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/archive.h"
@@ -21,16 +25,53 @@ namespace {
 
 CString CauseOf(const std::exception& error)
 {
+    // The system's own words name the cause; the temporary file's name would only puzzle.
+    if (const auto* file = dynamic_cast<const CFileException*>(&error); file != nullptr && file->m_lOsError > 0)
+        return CString(std::strerror(static_cast<int>(file->m_lOsError)));
     if (const auto* framework = dynamic_cast<const CException*>(&error))
         return framework->GetErrorMessage();
     return CString(error.what());
 }
 
-// A name beside the target that no other save of this process uses at the same time.
-CString TemporaryNameBeside(const CString& path)
+// A save writes the file that a link names, so that the link stays a link.
+std::string RealSavePath(const CString& path)
 {
-    static std::atomic<int> counter{0};
-    return path + CString::Formatted(".saving-%d-%d", static_cast<int>(::getpid()), counter++);
+    std::error_code error;
+    const std::filesystem::path real = std::filesystem::weakly_canonical(std::filesystem::path(path.ToUtf8()), error);
+    return error ? path.ToUtf8() : real.string();
+}
+
+// The new file replaces the old one, so it takes the old one's permission bits and, where
+// the user may give them, its owner and group; a new model gets what the umask leaves.
+void TakeOverAttributes(int fd, const std::string& target)
+{
+    struct stat old {};
+    if (::stat(target.c_str(), &old) != 0)
+    {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        (void)::fchmod(fd, 0666 & ~mask);
+        return;
+    }
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
+    (void)::fchmod(fd, old.st_mode & 0777);
+}
+
+// The rename is only lasting once the folder's entry is on the disk too.
+void SyncFolder(const std::string& target)
+{
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    (void)::fsync(fd);
+    ::close(fd);
+}
+
+bool IsRefusal(int osError)
+{
+    return osError == EACCES || osError == EPERM || osError == EROFS;
 }
 
 // How often a long read lets the windows repaint.
@@ -126,14 +167,22 @@ bool CDocument::OnOpenDocument(const CString& path)
 
 bool CDocument::OnSaveDocument(const CString& path)
 {
+    m_folderRefusedSave = false;
     // Written beside the target, flushed to the disk and renamed over it, so a failure
     // at any point keeps the old file whole.
-    const CString temporary = TemporaryNameBeside(path);
+    const std::string target = RealSavePath(path);
+    CFile file;
+    CFileException refused;
+    if (!file.OpenUnique(CString::FromUtf8(target + ".saving-"), &refused))
+    {
+        m_folderRefusedSave = IsRefusal(static_cast<int>(refused.m_lOsError));
+        ReportSaveLoadException(path, CString("Its folder takes no new file: ") + CauseOf(refused), true);
+        return false;
+    }
+    const std::string temporary = file.GetFilePath().ToUtf8();
+    TakeOverAttributes(file.GetDescriptor(), target);
     try
     {
-        CFile file;
-        if (!file.Open(temporary, CFile::modeCreate | CFile::modeWrite))
-            throw CFileException(CFileException::accessDenied, -1, temporary);
         CArchive archive(&file, CArchive::store);
         Serialize(archive);
         archive.Close();
@@ -142,16 +191,19 @@ bool CDocument::OnSaveDocument(const CString& path)
     }
     catch (const std::exception& error)
     {
-        std::remove(temporary.ToUtf8().c_str());
+        file.Abort();
+        ::unlink(temporary.c_str());
         ReportSaveLoadException(path, CauseOf(error), true);
         return false;
     }
-    if (std::rename(temporary.ToUtf8().c_str(), path.ToUtf8().c_str()) != 0)
+    if (std::rename(temporary.c_str(), target.c_str()) != 0)
     {
-        std::remove(temporary.ToUtf8().c_str());
-        ReportSaveLoadException(path, CString("The file could not be replaced."), true);
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        ReportSaveLoadException(path, CString("The file could not be replaced: ") + CString(std::strerror(error)), true);
         return false;
     }
+    SyncFolder(target);
     SetModifiedFlag(false);
     return true;
 }
@@ -159,11 +211,15 @@ bool CDocument::OnSaveDocument(const CString& path)
 bool CDocument::DoFileSave()
 {
     CString path = m_path;
-    // A file that is gone or may not be written is saved under a name the user chooses.
+    // A file that is gone or may not be written is saved under a name the user chooses;
+    // so is one whose folder refuses the new file.
     const bool writable = !path.IsEmpty() && ::access(path.ToUtf8().c_str(), W_OK) == 0;
     if (!writable && !PromptSaveAsPath(path))
         return false;
-    if (!OnSaveDocument(path))
+    bool saved = OnSaveDocument(path);
+    if (!saved && m_folderRefusedSave && PromptSaveAsPath(path))
+        saved = OnSaveDocument(path);
+    if (!saved)
         return false;
     if (path != m_path)
         SetPathName(path);

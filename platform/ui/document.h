@@ -28,7 +28,8 @@ public:
     virtual bool OnOpenDocument(const CString& path);
     virtual bool OnSaveDocument(const CString& path);
     // Saves to the document's path; without a path, or when the file is gone or may not
-    // be written, asks for another first (PromptSaveAsPath). False when nothing was saved.
+    // be written, asks for another first (PromptSaveAsPath), and so it does when the folder
+    // refuses the new file. False when nothing was saved.
     bool DoFileSave();
     virtual void DeleteContents() {}
     // Loads or stores the contents; the base stores and loads nothing.
@@ -63,4 +64,6 @@ private:
     CString m_title;
     bool m_modified = false;
     bool m_loading = false;
+    // The last save failed because the folder refused the new file (not the disk or the data).
+    bool m_folderRefusedSave = false;
 };

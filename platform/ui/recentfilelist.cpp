@@ -2,10 +2,21 @@
 
 #include <algorithm>
 
+#include "platform/printfformat.h"
 #include "platform/profile.h"
 
+namespace {
+
+// The entry names take the entry's number and nothing else.
+CString CheckedEntryFormat(const CString& entryFormat)
+{
+    return TakesSameValues(entryFormat.ToUtf8(), "%d") ? entryFormat : CString("File%d");
+}
+
+}  // namespace
+
 CRecentFileList::CRecentFileList(const CString& section, const CString& entryFormat, int size)
-    : m_section(section), m_entryFormat(entryFormat), m_size(std::max(size, 0))
+    : m_section(section), m_entryFormat(CheckedEntryFormat(entryFormat)), m_size(std::max(size, 0))
 {
 }
 

@@ -5,12 +5,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/commandlineinfoex.h"
 #include "apptestsupport.h"
 #include "foundation/syshelpers.h"
 #include "foundation/versioninfo.h"
+#include "platform/resources.h"
 #include "platform/ui/stringtable.h"
 
 namespace {
@@ -59,6 +61,7 @@ protected:
     {
         for (const auto& file : written)
             std::filesystem::remove(file);
+        ClearTranslatedStrings();
         RegisterAppResources();
     }
     void WriteLanguageFile(const char* code, const std::string& text)
@@ -109,6 +112,16 @@ TEST_F(LangFileTest, AnOutOfDateOrMalformedFileIsReportedAndNotUsed)
     EXPECT_EQ(LoadStringResource(10001), CString("Standard"));
 }
 
+TEST_F(LangFileTest, APipeInThePlaceOfALanguageFileIsRefusedWithoutWaiting)
+{
+    const auto path = folder / "GlimraTestFifo.lang";
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    written.push_back(path);
+    CLangHandler handler;
+    EXPECT_FALSE(LoadWithCode(handler, "Fifo"));
+    EXPECT_EQ(boxes.calls.size(), 1u);
+}
+
 TEST_F(LangFileTest, ACodeThatIsNotAWordOrNamesNoFileLeavesTheBuiltInStringsSilently)
 {
     WriteLanguageFile("Yy", "ProductVersion 5.0.232\n10001 Normal\n");
@@ -118,6 +131,27 @@ TEST_F(LangFileTest, ACodeThatIsNotAWordOrNamesNoFileLeavesTheBuiltInStringsSile
     EXPECT_FALSE(handler.IsLoaded());
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(LoadStringResource(10001), CString("Standard"));
+}
+
+TEST_F(LangFileTest, ATranslatedFormatThatTakesOtherValuesGivesWayToTheBuiltInOne)
+{
+    // "%s" in the file size once crashed Model Info every time it opened.
+    WriteLanguageFile("Ev", "ProductVersion 5.0.232\n"
+                            "21367 %s\n"
+                            "10683 Mehr als %d Blätter für %s.\n"
+                            "10566 Drucker '%s'%n\n"
+                            "10559 %H.%M\n");
+    CLangHandler handler;
+    ASSERT_TRUE(LoadWithCode(handler, "Ev"));
+    for (const int id : {21367, 10683, 10566})
+        EXPECT_EQ(LoadFormatString(id), LoadBuiltInString(id).value()) << id;
+    EXPECT_EQ(CString::Formatted(LoadFormatString(21367).ToUtf8().c_str(), 2.0, 2048LL), CString("2.00KB (2048 Bytes)"));
+
+    // A translation that takes the same values is used, and other strings are not formats.
+    WriteLanguageFile("Ok", "ProductVersion 5.0.232\n21367 %.1f KB (%lld Byte)\n10559 %H.%M\n");
+    ASSERT_TRUE(LoadWithCode(handler, "Ok"));
+    EXPECT_EQ(CString::Formatted(LoadFormatString(21367).ToUtf8().c_str(), 2.0, 2048LL), CString("2.0 KB (2048 Byte)"));
+    EXPECT_EQ(LoadStringResource(10559), CString("%H.%M"));
 }
 
 }  // namespace

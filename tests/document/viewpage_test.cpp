@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,6 +15,8 @@
 #include "document/layer.h"
 #include "document/layermanager.h"
 #include "document/pagelist.h"
+#include "document/pageoptions.h"
+#include "document/slideshowoptions.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarniscs.h"
@@ -53,7 +57,7 @@ bool SameView(const CCamera& a, const CCamera& b)
 
 // A page record of the version with the camera and empty lists, the page left out of
 // animations, the second switch off, and 2.5 and 4 seconds where the version has them.
-Bytes VersionRecord(int version)
+Bytes VersionRecord(int version, double transitionTime = 2.5, double slideTime = 4.0)
 {
     RecordBuilder record = PageStart("scene", "tip");
     record.Int(kListedParts);
@@ -81,10 +85,10 @@ Bytes VersionRecord(int version)
         record.Bool(false);
     }
     if (version >= 8) {
-        record.Double(2.5);
+        record.Double(transitionTime);
     }
     if (version >= 9) {
-        record.Double(4.0);
+        record.Double(slideTime);
     }
     return record.Get();
 }
@@ -194,6 +198,36 @@ TEST_F(ViewPageTest, AVersionSevenPageUsesThePageOptionsTransitionTime)
     Load(VersionRecord(7), [&](CArchive& ar) { page.Serialize(ar); });
     EXPECT_EQ(page.GetTransitionTime(), 1.5);
     EXPECT_EQ(page.GetSlideTime(), 1.0);
+}
+
+TEST_F(ViewPageTest, TimesThatAreNotFiniteOrHugeAreBoundedWhereverTheyComeFrom)
+{
+    // A NaN time once overflowed the transition's steps and stopped the slideshow for good.
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    const struct
+    {
+        double stored;
+        double own;       // what the page keeps as its own time (negative: none)
+        double option;    // what the options give when they hold the stored time
+    } cases[] = {{kNaN, -1.0, 1.5}, {kInf, -1.0, 1.5}, {-kInf, -1.0, 1.5}, {1e300, 3600.0, 3600.0}, {2.0, 2.0, 2.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.stored);
+        CViewPage page;
+        const FormatVersions versions(kSaveFormat5000, "CViewPage", 9);
+        Load(VersionRecord(9, c.stored, c.stored), [&](CArchive& ar) { page.Serialize(ar); });
+        EXPECT_EQ(page.GetOwnTransitionTime(), c.own);
+        EXPECT_EQ(page.GetOwnSlideTime(), c.own);
+
+        CPageOptions pageOptions;
+        CSlideshowOptions slideOptions;
+        orvell::utils::CTypedValue value;
+        value.SetDouble(c.stored);
+        ASSERT_TRUE(pageOptions.SetValue(CString("TransitionTime"), value));
+        ASSERT_TRUE(slideOptions.SetValue(CString("SlideTime"), value));
+        EXPECT_EQ(pageOptions.GetTransitionTime(), c.option);
+        EXPECT_EQ(slideOptions.GetSlideTime(), std::isfinite(c.stored) ? c.option : 1.0);
+    }
 }
 
 TEST_F(ViewPageTest, AVersionFourPageHoldsItsOneSectionPlaneEvenWhenNull)

@@ -188,6 +188,33 @@ TEST(ILPNGDecoderTest, DamagedFilesEndWithTheirErrorCode)
     EXPECT_EQ(DecodeFailureCode(decoder, good), 0);
 }
 
+TEST(ILPNGDecoderTest, SizesTheDataCannotHoldFailBeforeAnythingOfThatSizeIsMade)
+{
+    // Once a 51-byte picture made libpng allocate and clear 2 GB, and a few bytes could
+    // claim a bitmap of a gigabyte.
+    const struct
+    {
+        std::string bytes;
+        int code;
+        const char* words;
+    } cases[] = {
+        {MakePng().substr(0, 33) + std::string("\x7F\xFF\xFF\xFFtEXtabc"), ILTextException::endOfData,
+         "longer than the data that remains"},
+        {MakePng(16000, 16000), ILTextException::endOfData, "shorter than its size needs"},
+    };
+    ILPNGDecoder decoder;
+    for (const auto& c : cases) {
+        try {
+            ILAnyBmp bmp;
+            DecodeBytes(decoder, c.bytes, bmp);
+            ADD_FAILURE() << c.words;
+        } catch (const ILTextException& e) {
+            EXPECT_EQ(e.GetCode(), c.code) << e.GetText();
+            EXPECT_NE(std::string(e.GetText()).find(c.words), std::string::npos) << e.GetText();
+        }
+    }
+}
+
 TEST(ILPNGDecoderTest, LibpngMessagesArriveWithTheDecoderPrefix)
 {
     ILPNGDecoder decoder;

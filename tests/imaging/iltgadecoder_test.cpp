@@ -234,3 +234,21 @@ TEST(ILTGADecoderTest, DamagedFilesEndWithTheirErrorCode)
     }
     EXPECT_EQ(DecodeFailureCode(decoder, MakeTga(good, pixels)), 0);
 }
+
+TEST(ILTGADecoderTest, RunLengthDimensionsTheDataCannotHoldFailBeforeTheBitmapIsMade)
+{
+    // Once four bytes of packets made a bitmap of a gigabyte before they ran out.
+    TgaHeader h;
+    h.imageType = 10;
+    h.width = 16000;
+    h.height = 16000;
+    ILTGADecoder decoder;
+    try {
+        ILAnyBmp bmp;
+        DecodeBytes(decoder, MakeTga(h, std::string("\xFF\x22\x22\x22", 4)), bmp);
+        FAIL();
+    } catch (const ILTextException& e) {
+        EXPECT_EQ(e.GetCode(), ILTextException::endOfData);
+        EXPECT_NE(std::string(e.GetText()).find("shorter than the header says"), std::string::npos) << e.GetText();
+    }
+}

@@ -209,6 +209,9 @@ TEST(ILTIFFDecoderTest, DamagedFilesEndWithTheirErrorCode)
         {"grey strip past the end", WithStripNearTheEnd(grey), ILTextException::internalError},
         {"colour strip past the end", WithStripNearTheEnd(rgb), ILTextException::badFormat},
         {"dimensions beyond the pixel limit", huge, ILTextException::noMemory},
+        // Once the buffers of a gigabyte were made before the rows were found missing.
+        {"256 MB of samples in 16 KB", MakeTiff(16000, 16000, 8, 1, PHOTOMETRIC_MINISBLACK, nullptr, false),
+         ILTextException::endOfData},
     };
     ILTIFFDecoder decoder;
     for (const auto& c : cases) {

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <sstream>
 
@@ -231,6 +232,27 @@ TEST_F(SettingsStoreTest, JsonOfTheWrongShapeGivesAnEmptyStoreAndEveryBadFileKee
     }
 }
 
+TEST_F(SettingsStoreTest, APipeOrAFolderInThePlaceOfTheFileIsMovedAsideWithoutWaiting)
+{
+    // A pipe once held start-up in open() for ever.
+    const std::vector<std::pair<const char*, std::function<void()>>> kinds = {
+        {"pipe", [this] { ASSERT_EQ(mkfifo(m_file.c_str(), 0600), 0); }},
+        {"folder", [this] { fs::create_directory(m_file); }},
+    };
+    for (const auto& [name, make] : kinds) {
+        SCOPED_TRACE(name);
+        make();
+        CSettingsStore store(FilePath());
+        EXPECT_TRUE(store.ListSubkeys("").empty());
+        EXPECT_EQ(store.GetLoadResult(), SettingsLoad::setAside);
+        EXPECT_EQ(store.SetDword(kPrefs, "Anything", 3), SettingsStatus::ok);
+        EXPECT_TRUE(fs::is_regular_file(m_file));
+        fs::remove(m_file);
+    }
+    EXPECT_TRUE(fs::is_fifo(m_folder / "registry.json.corrupt"));
+    EXPECT_TRUE(fs::is_directory(m_folder / "registry.json.corrupt.1"));
+}
+
 TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsKeptAndNeverWrittenOver)
 {
     // Once any read error counted as damage: the file was moved aside and the user's values lost.
@@ -262,13 +284,6 @@ TEST_F(SettingsStoreTest, AFileThatCannotBeReadIsKeptAndNeverWrittenOver)
     EXPECT_EQ(ReadText(m_file), text);
     EXPECT_EQ(FolderEntries(m_folder), std::vector<std::string>{"registry.json"});
 
-    // A path that is not a regular file is unreadable too, not damaged.
-    fs::remove(m_file);
-    fs::create_directory(m_file);
-    CSettingsStore folderStore(FilePath());
-    EXPECT_EQ(folderStore.GetLoadResult(), SettingsLoad::unreadable);
-    EXPECT_EQ(folderStore.SetDword("K", "v", 1), SettingsStatus::saveFailed);
-    EXPECT_TRUE(fs::is_directory(m_file));
 }
 
 TEST_F(SettingsStoreTest, BadEntriesInAGoodFileAreSkippedOneByOne)

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/archive.h"
 #include "platform/exceptions.h"
@@ -102,6 +106,79 @@ TEST_F(DocumentTest, AFailedSaveKeepsTheOldFileAndLeavesNoPartialFileBehind)
     EXPECT_EQ(std::filesystem::file_size(folder / "kept.twk"), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
     EXPECT_EQ(boxes.calls.size(), 1u);
+}
+
+std::string ReadAll(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(DocumentTest, ASaveWritesNoPlantedLinkAndKeepsTheModelsLinkModeAndOtherNames)
+{
+    namespace fs = std::filesystem;
+    // Links planted at the names saves once used sent the model into any file the user may write.
+    std::ofstream(folder / "victim") << "precious";
+    constexpr int kPlanted = 16;
+    for (const char* name : {"real.twk", "link.twk"})
+        for (int n = 0; n < kPlanted; ++n)
+            fs::create_symlink(folder / "victim", folder / (std::string(name) + ".saving-" +
+                                                            std::to_string(::getpid()) + "-" + std::to_string(n)));
+    std::ofstream(folder / "real.twk") << "old contents";
+    fs::permissions(folder / "real.twk", fs::perms::owner_read | fs::perms::owner_write);
+    fs::create_symlink("real.twk", folder / "link.twk");
+
+    CNumberDocument document;
+    document.number = 42;
+    ASSERT_TRUE(document.OnSaveDocument(PathOf("link.twk")));
+    EXPECT_TRUE(fs::is_symlink(folder / "link.twk"));
+    EXPECT_EQ(fs::status(folder / "real.twk").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(ReadAll(folder / "victim"), "precious");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3 + 2 * kPlanted);
+    CNumberDocument opened;
+    ASSERT_TRUE(opened.OnOpenDocument(PathOf("real.twk")));
+    EXPECT_EQ(opened.number, 42);
+    EXPECT_TRUE(boxes.calls.empty());
+}
+
+// Writes down that the Save As road was offered, and refuses it.
+class CSaveAsDocument : public CNumberDocument
+{
+public:
+    bool PromptSaveAsPath(CString&) override
+    {
+        ++prompts;
+        return false;
+    }
+    int prompts = 0;
+};
+
+TEST_F(DocumentTest, AFolderThatRefusesTheNewFileIsNamedWithTheSystemsCauseAndSaveAsIsOffered)
+{
+    namespace fs = std::filesystem;
+    std::ofstream(PathOf("model.twk").ToUtf8()) << "old";
+    fs::permissions(folder / "model.twk", fs::perms::all);
+    // The folder is read-only while the file may be written. The superuser writes anywhere,
+    // so the save runs as nobody in a child.
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+                std::exit(2);
+            CSaveAsDocument document;
+            document.SetPathName(PathOf("model.twk"));
+            const bool saved = document.DoFileSave();
+            const CString expected =
+                CString("Unable to save \"") + PathOf("model.twk") + CString("\".\nIts folder takes no new file: Permission denied");
+            const bool named = boxes.calls.size() == 1 && boxes.calls[0].text == expected;
+            if (!named && !boxes.calls.empty())
+                std::cerr << boxes.calls[0].text.ToUtf8() << '\n';
+            std::exit(!saved && named && document.prompts == 1 ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
 }
 
 TEST_F(DocumentTest, UpdateAllViewsTellsEveryViewButTheSender)

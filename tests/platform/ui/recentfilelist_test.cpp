@@ -49,6 +49,18 @@ TEST(RecentFileListTest, TheListIsKeptInTheProfileAndAnEmptySlotEndsIt)
     EXPECT_EQ(Entries(read), (std::vector<CString>{CString("/two.twk"), CString("/one.twk")}));
 }
 
+TEST(RecentFileListTest, AnEntryFormatThatTakesOtherValuesThanTheNumberGivesWayToTheBuiltInOne)
+{
+    uitest::MemorySettings settings;
+    for (const char* format : {"File%s", "File%d%s", "File%n"}) {
+        CRecentFileList list(CString("Recent File List"), CString(format), 4);
+        list.Add(CString("/one.twk"));
+        list.WriteList();
+        EXPECT_EQ(GetProfileString(CString("Recent File List"), CString("File1"), CString()), CString("/one.twk"))
+            << format;
+    }
+}
+
 // A document that opens only the paths it was told exist.
 class CFussyDocument : public CDocument
 {
