@@ -405,6 +405,9 @@ private:
     // The depth along the line of sight of the model point under the window point: the
     // nearest hit, else the model's centre on the pick line; at least the near distance.
     [[nodiscard]] double GetZoomDistance(const CPoint2d& point);
+    // The nearest hit under the window point, else the model's centre moved onto the pick
+    // line; false when there is no model to find.
+    bool FindPickLinePoint(const CPoint2d& point, CPoint3d& modelPoint);
 
     CTarnwickModel* m_model = nullptr;
     CViewDefinition m_viewDefinition;
