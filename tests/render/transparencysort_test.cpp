@@ -256,3 +256,65 @@ TEST_F(BlendOrderTest, AnInstanceTakesTheWindowBoxOfItsPlacedBoxCutAtTheNearPlan
     EXPECT_GT(record.xmax - record.xmin, kWidth);
     EXPECT_NEAR(record.zmin, 0.0, 1e-6) << "the box reaches the near plane";
 }
+
+TEST_F(BlendOrderTest, QuadsAcrossTheLineOfSightBlendFarthestFirstFromEitherSide)
+{
+    // Three glass quads in the planes y = 0, 2 and 4, their fronts toward -y and made
+    // nearest first as seen from y < 0: the eye sees their fronts from y = -30, their
+    // backs from y = 34. Unsorted (quality 0) the faces draw in the order they were made.
+    CComponent& root = *m_model->GetRootComponent();
+    const CGeometryBuilder builder(root);
+    const CColor colours[] = {CColor(255, 0, 0), CColor(0, 255, 0), CColor(0, 0, 255)};
+    for (int k = 0; k < 3; ++k) {
+        const double y = 2.0 * k;
+        CFace* face = builder.Face({builder.Vertex(CPoint3d(-5, y, -5)), builder.Vertex(CPoint3d(5, y, -5)),
+                                    builder.Vertex(CPoint3d(5, y, 5)), builder.Vertex(CPoint3d(-5, y, 5))},
+                                   CVector3d(0, -1, 0));
+        CMaterial* glass = root.GetMaterialManager()->FindOrCreateColorMaterial(colours[k]);
+        glass->SetUseTransparency(true);
+        glass->SetTransparency(0.5);
+        face->SetMaterial(glass);
+    }
+    struct Case
+    {
+        CPoint3d eye;
+        bool perspective;
+    };
+    const Case cases[] = {{CPoint3d(0, -30, 0), true},  {CPoint3d(0, 34, 0), true},  {CPoint3d(12, -30, 9), true},
+                          {CPoint3d(12, 34, 9), true},  {CPoint3d(0, -30, 0), false}, {CPoint3d(0, 34, 0), false}};
+    for (const int quality : {1, 2}) {
+        m_model->GetRenderingOptions()->SetTransparencyQuality(quality);
+        for (const Case& c : cases) {
+            CViewDefinition view;
+            view.SetViewportSize(kWidth, kHeight);
+            view.SetEyeTarget(c.eye, CPoint3d(0, 2, 0), CVector3d(0, 0, 1));
+            view.SetPerspective(c.perspective);
+            view.SetViewHeight(20.0);
+            m_view.SetViewDefinition(view);
+            m_view.SetViewportSize(kWidth, kHeight);
+            // Each quad keeps half of what lies behind it: the nearest counts for a half,
+            // the middle one for a quarter, the farthest for an eighth.
+            const std::array<int, 3> rgb = DrawCentre();
+            const std::size_t nearest = c.eye.y < 0 ? 0 : 2;
+            std::array<double, 3> expected{};
+            expected[nearest] = 127.5;
+            expected[1] = 63.75;
+            expected[2 - nearest] = 31.9;
+            for (std::size_t k = 0; k < 3; ++k) {
+                EXPECT_NEAR(rgb[k], expected[k], 12) << "quality " << quality << " eye y " << c.eye.y << " x "
+                                                     << c.eye.x << (c.perspective ? " perspective" : " parallel")
+                                                     << " channel " << k;
+            }
+        }
+    }
+    // The faster quality leaves the faces in their order: seen from their fronts the
+    // nearest comes first and, writing depth, hides the others.
+    m_model->GetRenderingOptions()->SetTransparencyQuality(0);
+    CViewDefinition view;
+    view.SetViewportSize(kWidth, kHeight);
+    view.SetEyeTarget(CPoint3d(0, -30, 0), CPoint3d(0, 2, 0), CVector3d(0, 0, 1));
+    m_view.SetViewDefinition(view);
+    const std::array<int, 3> rgb = DrawCentre();
+    EXPECT_NEAR(rgb[0], 127, 12);
+    EXPECT_LT(rgb[1] + rgb[2], 12);
+}
