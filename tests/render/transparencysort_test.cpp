@@ -13,6 +13,8 @@
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
+#include "document/group.h"
+#include "document/image.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
 #include "document/renderingoptions.h"
@@ -317,4 +319,86 @@ TEST_F(BlendOrderTest, QuadsAcrossTheLineOfSightBlendFarthestFirstFromEitherSide
     const std::array<int, 3> rgb = DrawCentre();
     EXPECT_NEAR(rgb[0], 127, 12);
     EXPECT_LT(rgb[1] + rgb[2], 12);
+}
+
+// Every kind of record the depth sort tests pairwise: a wide pane above a small one, the
+// wide one reaching farther from the eye so that the sort by far depth puts it first in
+// drawing. Seen from above the wide one hides the small one and must be drawn after it;
+// seen from below the small one is in front and the order stands.
+class PairKindTest : public ModelFrameTest
+{
+protected:
+    enum Kind
+    {
+        kFace,
+        kInstance,
+        kGroup,
+        kPicture,
+    };
+
+    // A pane over x0..x1, y0..y1 at height z, facing up, as the kind asks.
+    CDrawingElement* Pane(Kind kind, double x0, double x1, double y0, double y1, double z)
+    {
+        CComponent& root = Root();
+        const auto quad = [&](CComponent& into, double height) {
+            const CGeometryBuilder builder(into);
+            return builder.Face({builder.Vertex(CPoint3d(x0, y0, height)), builder.Vertex(CPoint3d(x1, y0, height)),
+                                 builder.Vertex(CPoint3d(x1, y1, height)), builder.Vertex(CPoint3d(x0, y1, height))},
+                                CVector3d(0, 0, 1));
+        };
+        if (kind == kFace) {
+            return quad(root, z);
+        }
+        auto* definition = new CComponentDefinition;
+        root.GetDefinitionList()->Add(definition);
+        quad(*definition, 0.0);
+        CComponentInstance* instance = kind == kInstance ? new CComponentInstance
+                                       : kind == kGroup  ? static_cast<CComponentInstance*>(new CGroup)
+                                                         : new CImage;
+        definition->AddInstance(instance);
+        root.Add(instance);
+        CTransformation placement;
+        placement.SetTranslation(CVector3d(0, 0, z));
+        instance->SetTransform(placement);
+        return instance;
+    }
+
+    static CFace* AsFace(CDrawingElement* e) { return e->GetTypeId() == kTypeFace ? static_cast<CFace*>(e) : nullptr; }
+};
+
+TEST_F(PairKindTest, ARecordBehindANearerOneWhereTheyOverlapIsDrawnFirstFromEitherSide)
+{
+    const char* names[] = {"face", "instance", "group", "picture"};
+    for (const Kind wideKind : {kFace, kInstance, kGroup, kPicture}) {
+        for (const Kind smallKind : {kFace, kInstance, kGroup, kPicture}) {
+            Root().EraseAll();
+            Root().InvalidateBounds();
+            CDrawingElement* wide = Pane(wideKind, -5, 5, 0, 20, 0.5);
+            CDrawingElement* small = Pane(smallKind, -1, 1, 4, 6, -2);
+            for (const bool perspective : {true, false}) {
+                for (const double eyeZ : {30.0, -30.0}) {
+                    CViewDefinition view;
+                    view.SetViewportSize(kWidth, kHeight);
+                    view.SetEyeTarget(CPoint3d(0, -20, eyeZ), CPoint3d(0, 5, 0), CVector3d(0, 0, 1));
+                    view.SetPerspective(perspective);
+                    view.SetViewHeight(40.0);
+                    m_view.SetViewDefinition(view);
+                    m_view.SetViewportSize(kWidth, kHeight);
+                    Draw();  // the frame settles the near distance
+                    CSimpleNNSSort sorter(&m_view, 2);
+                    sorter.Add(AsFace(small), AsFace(small) != nullptr ? nullptr : small);
+                    sorter.Add(AsFace(wide), AsFace(wide) != nullptr ? nullptr : wide);
+                    sorter.Order();
+                    const auto& records = sorter.GetRecords();
+                    ASSERT_EQ(records.size(), 2U);
+                    const CDrawingElement* first =
+                        records[0].face != nullptr ? records[0].face : records[0].entity;
+                    // Nearest first: from above the wide one, from below the small one.
+                    EXPECT_EQ(first, eyeZ > 0 ? wide : small)
+                        << names[wideKind] << " over " << names[smallKind] << (eyeZ > 0 ? " from above" : " from below")
+                        << (perspective ? " in perspective" : " in parallel");
+                }
+            }
+        }
+    }
 }
