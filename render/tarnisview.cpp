@@ -129,11 +129,6 @@ void CTarnisView::SwapBuffersHook(int /*argument*/) {}
 
 void CTarnisView::ScheduleAnimationStep() {}
 
-bool CTarnisView::ScheduleWheelSettle(int /*milliseconds*/)
-{
-    return false;
-}
-
 void CTarnisView::StopAnimationTimer() {}
 
 bool CTarnisView::HasStencilBuffer() const
@@ -428,8 +423,6 @@ CViewPage* CTarnisView::SetDisplayOverridePage(CViewPage* page)
 
 void CTarnisView::BeginInteraction(int level)
 {
-    // A tool that starts moving the camera takes the interaction over from the wheel.
-    m_wheeling = false;
     m_interactionMode = 1;
     m_requestedLevel = level;
     if (m_lastFrameTime <= kSlowFrameSeconds) {
@@ -462,7 +455,6 @@ void CTarnisView::SetInteractionMode(int mode)
 void CTarnisView::EndInteraction()
 {
     m_interactionMode = 0;
-    m_wheeling = false;
     if (m_requestedLevel == 0 || m_rememberedLevel > m_drawingLevel) {
         m_rememberedLevel = m_drawingLevel;
         if (m_drawingLevel < kLowestRememberedLevel && m_lastFrameTime < kSlowFrameSeconds) {

@@ -158,33 +158,8 @@ void CTarnisView::ZoomAboutPoint(const CPoint2d& screenPoint, double factor)
 
 void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
 {
-    // A model that draws in time is zoomed as a still view, so that nothing of its
-    // frame (the view name among it) comes and goes with each notch.
-    const bool slow = m_lastFrameTime > kInteractiveFrameSeconds;
-    if (m_wheeling || (slow && m_interactionMode == 0)) {
-        if (ScheduleWheelSettle(kWheelSettleMilliseconds) && !m_wheeling) {
-            BeginInteraction(0);
-            m_wheeling = true;
-            // Every turn of the wheel starts anew: unlike a drag, whose first step may be
-            // slow, it starts at the level the last interaction settled on.
-            m_drawingLevel = std::min(m_drawingLevel, std::max(m_rememberedLevel, 1));
-        }
-    }
     SaveViewDefinition(nullptr);
     ZoomAboutPoint(point, -amount * kWheelStep);
-}
-
-void CTarnisView::OnWheelSettled()
-{
-    if (!m_wheeling) {
-        return;
-    }
-    const bool lowered = m_drawingLevel < kFullDrawingLevel;
-    EndInteraction();
-    // The view name left out while the wheel turned comes back even when no feature did.
-    if (!lowered && ShowsScreenText()) {
-        Invalidate(false);
-    }
 }
 
 double CTarnisView::GetZoomDistance(const CPoint2d& point)
