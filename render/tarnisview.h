@@ -270,6 +270,7 @@ public:
     void SetLightingSuppressed(bool suppressed) override { m_lightingSuppressed = suppressed; }
     void SetPolygonOffsetByDisabling(bool disable) override { m_polygonOffsetByDisabling = disable; }
     void SetFlatColorMode(bool on) override { m_flatColorMode = on; }
+    [[nodiscard]] bool IsFlatColorMode() const { return m_flatColorMode; }
     void SetGroundRequest(bool request) override { m_groundRequest = request; }
     [[nodiscard]] bool GetGroundRequest() const override { return m_groundRequest; }
     void SetProjectionArgument(bool value) override { m_projectionArgument = value; }

@@ -41,6 +41,7 @@
 #include "model/vertex.h"
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
+#include "render/framepainter.h"
 #include "render/frametimer.h"
 #include "render/tarnisview.h"
 #include "samplegen/geometrybuilder.h"
@@ -825,4 +826,25 @@ TEST_F(FrameTest, TheDepthRangeHoldsTheShadowsALowSunThrowsOnTheGround)
     }
     m_view.SetBoundsByte(false);
     m_view.SetDrawingLevel(8);
+}
+
+TEST_F(FrameTest, TheFlatColourModeLightsWithWhiteAmbientAndClearsToBlackUndithered)
+{
+    Shadows().SetUseSunForShading(true);
+    const CurrentModelScope scope(m_model);
+    for (const bool flat : {false, true}) {
+        m_view.SetFlatColorMode(flat);
+        glEnable(GL_DITHER);
+        glClearColor(0.5f, 0.5f, 0.5f, 0.5f);
+        CFramePainter(m_view).SetupLights(false);
+        float ambient[4] = {};
+        glGetLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+        float clear[4] = {};
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        EXPECT_EQ(ambient[0] == 1.0f, flat);
+        EXPECT_EQ(glIsEnabled(GL_DITHER) == GL_FALSE, flat);
+        EXPECT_EQ(clear[0] == 0.0f, flat);
+    }
+    m_view.RestoreAfterFlatColorMode();
+    m_view.SetFlatColorMode(false);
 }
