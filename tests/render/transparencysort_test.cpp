@@ -402,3 +402,34 @@ TEST_F(PairKindTest, ARecordBehindANearerOneWhereTheyOverlapIsDrawnFirstFromEith
         }
     }
 }
+
+TEST_F(PairKindTest, GlassInstancesBlendTheOneBehindFirst)
+{
+    CRenderingOptions& options = Options();
+    options.SetBackgroundColor(CColor(0, 0, 0, 255));
+    options.SetDisplayEdges(0);
+    options.SetDrawProfiles(false);
+    options.SetEnableTransparency(true);
+    options.SetTransparencyQuality(2);
+    const auto glass = [this](CDrawingElement* pane, const CColor& colour) {
+        auto* instance = static_cast<CComponentInstance*>(pane);
+        CMaterial* material = Root().GetMaterialManager()->FindOrCreateColorMaterial(colour);
+        material->SetUseTransparency(true);
+        material->SetTransparency(0.5);
+        for (int k = 0; k < instance->GetDefinition()->GetCount(); ++k) {
+            static_cast<CDrawingElement*>(instance->GetDefinition()->GetAt(k))->SetMaterial(material);
+        }
+    };
+    glass(Pane(kInstance, -5, 5, 0, 20, 0.5), CColor(255, 0, 0));
+    glass(Pane(kInstance, -1, 1, 4, 6, -2), CColor(0, 0, 255));
+    CViewDefinition view;
+    view.SetViewportSize(kWidth, kHeight);
+    view.SetEyeTarget(CPoint3d(0, -20, 30), CPoint3d(0, 5, -2), CVector3d(0, 0, 1));
+    m_view.SetViewDefinition(view);
+    m_view.SetViewportSize(kWidth, kHeight);
+    Draw();
+    // Blue behind at half over black, then red in front at half over that.
+    const std::array<int, 3> rgb = Pixel(kWidth / 2, kHeight / 2);
+    EXPECT_NEAR(rgb[0], 127, 12);
+    EXPECT_NEAR(rgb[2], 64, 12);
+}
