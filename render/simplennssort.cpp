@@ -487,16 +487,7 @@ void CSimpleNNSSort::AddFace(Record& record, CFace& face)
     if (!ProjectOutline(record)) {
         record.xmin = 1e30;
         record.xmax = -1e30;
-        return;
     }
-    Shape shape;
-    shape.plane = face.GetPlane();
-    if (record.frontFacing) {
-        shape.plane.Reverse();
-    }
-    shape.hasPlane = true;
-    record.shape = static_cast<int>(m_shapes.size());
-    m_shapes.push_back(shape);
 }
 
 bool CSimpleNNSSort::ProjectOutline(Record& record)
@@ -709,6 +700,23 @@ const CSimpleNNSSort::Shape* CSimpleNNSSort::ShapeOf(const Record& record) const
     return record.shape >= 0 ? &m_shapes[static_cast<std::size_t>(record.shape)] : nullptr;
 }
 
+bool CSimpleNNSSort::PlaneOf(const Record& record, CPlane3d& plane) const
+{
+    if (record.face != nullptr) {
+        plane = record.face->GetPlane();
+        if (record.frontFacing) {
+            plane.Reverse();
+        }
+        return true;
+    }
+    const Shape* shape = ShapeOf(record);
+    if (shape == nullptr || !shape->hasPlane) {
+        return false;
+    }
+    plane = shape->plane;
+    return true;
+}
+
 CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestPair(const Record& i, const Record& j) const
 {
     const auto type = [](const Record& r) { return r.face != nullptr ? kTypeFace : r.entity->GetTypeId(); };
@@ -752,14 +760,12 @@ CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestCentres(const Record& i, const Re
 
 CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestFaces(const Record& i, const Record& j) const
 {
-    const Shape* si = ShapeOf(i);
-    const Shape* sj = ShapeOf(j);
-    if (si == nullptr || sj == nullptr || !si->hasPlane || !sj->hasPlane) {
+    // Both planes face away from the camera: the positive side is the far side.
+    CPlane3d pi;
+    CPlane3d pj;
+    if (!PlaneOf(i, pi) || !PlaneOf(j, pj)) {
         return kKeep;
     }
-    // Both planes face away from the camera: the positive side is the far side.
-    const CPlane3d& pi = si->plane;
-    const CPlane3d& pj = sj->plane;
     const CVector3d ni = pi.GetNormal();
     const CVector3d nj = pj.GetNormal();
     if (ni.CrossProduct(nj).GetLength() < kTolerance) {
@@ -794,9 +800,9 @@ CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestFaces(const Record& i, const Reco
 CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestFaceAgainstBox(const Record& face, const Record& box,
                                                               bool faceIsI) const
 {
-    const Shape* faceShape = ShapeOf(face);
+    CPlane3d facePlane;
     const Shape* boxShape = ShapeOf(box);
-    if (faceShape == nullptr || boxShape == nullptr || !faceShape->hasPlane || !boxShape->hasBox) {
+    if (!PlaneOf(face, facePlane) || boxShape == nullptr || !boxShape->hasBox) {
         return kKeep;
     }
     bool within = false;
@@ -809,7 +815,7 @@ CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestFaceAgainstBox(const Record& face
             corners[k] = boxShape->box.GetCorner(k);
             boxShape->placement.TransformPoint(corners[k]);
         }
-        const int side = SideOfPoints(corners, 8, faceShape->plane);
+        const int side = SideOfPoints(corners, 8, facePlane);
         if (side == 0) {
             // A face inside the instance's box is nearer when its middle is.
             return within ? (faceIsI ? TestCentres(face, box) : TestCentres(box, face)) : kUndecided;

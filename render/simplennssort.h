@@ -44,8 +44,8 @@ public:
         // sorter's arrays from this index.
         int first = 0;
         int count = 0;
-        // The plane and the placed box the pair tests need, in the sorter's shapes;
-        // -1 for none.
+        // An instance's, group's or picture's placed box (and a picture's plane) in the
+        // sorter's shapes; -1 for none.
         int shape = -1;
     };
     enum PairAnswer
@@ -69,7 +69,7 @@ public:
 private:
     struct Shape
     {
-        // Turned away from the camera, so that the far side is the positive one.
+        // A picture's plane, turned away from the camera.
         CPlane3d plane;
         // An instance's, group's or picture's definition box and where it stands.
         CBoundingBox3d box;
@@ -109,6 +109,9 @@ private:
     [[nodiscard]] bool ProjectionsOverlap(const Record& i, const Record& j) const;
     [[nodiscard]] int SideOf(const Record& record, const CPlane3d& plane) const;
     [[nodiscard]] const Shape* ShapeOf(const Record& record) const;
+    // A face's or a picture's plane, turned away from the camera so that the far side is
+    // the positive one; false for anything else.
+    bool PlaneOf(const Record& record, CPlane3d& plane) const;
 
     ITarnisView* m_view;
     CPlane3d m_nearPlane;
