@@ -157,12 +157,6 @@ void CGlimraView::DrawClientFrame()
 
 void CGlimraView::OnTimer(UINT id)
 {
-    if (id == kWheelTimerId)
-    {
-        KillTimer(kWheelTimerId);
-        OnWheelSettled();
-        return;
-    }
     if (id != kAnimationTimerId || !m_timerRunning)
         return;
     StopAnimationTimer();
@@ -175,7 +169,6 @@ void CGlimraView::OnDestroy()
 {
     DiscardAnimation();
     StopAnimationTimer();
-    KillTimer(kWheelTimerId);
     // No tool may keep this view once its window is gone.
     if (CToolManager* tools = GetToolManager())
         tools->Reset(true, this);
@@ -393,9 +386,14 @@ void CGlimraView::StopAnimationTimer()
     SetAnimationInterval(0.0);
 }
 
-bool CGlimraView::ScheduleWheelSettle(int milliseconds)
+bool CGlimraView::GetToolExtents(CBoundingBox3d& box) const
 {
-    return SetTimer(kWheelTimerId, static_cast<UINT>(milliseconds)) != 0;
+    CToolManager* tools = GetToolManager();
+    CTool* tool = tools != nullptr ? tools->GetActiveTool() : nullptr;
+    if (tool == nullptr)
+        return false;
+    tool->GetExtents(box);
+    return !box.IsEmpty();
 }
 
 int CGlimraView::GetStencilBits() const

@@ -26,7 +26,6 @@ public:
     // The view's one-shot animation timer.
     static constexpr UINT kAnimationTimerId = 123;
     // The one-shot timer that ends the wheel's interaction once the wheel is still.
-    static constexpr UINT kWheelTimerId = 124;
     // Typed text survives mouse moves smaller than this in both directions.
     static constexpr int kTypingJitter = 51;
     // Wheel units of one notch.
@@ -95,7 +94,7 @@ public:
     void SwapBuffersHook(int argument) override;
     void ScheduleAnimationStep() override;
     void StopAnimationTimer() override;
-    bool ScheduleWheelSettle(int milliseconds) override;
+    [[nodiscard]] bool GetToolExtents(CBoundingBox3d& box) const override;
     [[nodiscard]] bool HasStencilBuffer() const override;
     [[nodiscard]] int GetStencilBits() const override;
     using CView::Invalidate;

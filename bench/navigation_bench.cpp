@@ -42,14 +42,6 @@
 
 namespace {
 
-// The program's view has a wheel timer; here the benchmark stands in for it and ends
-// the wheel's interaction itself.
-class WheelTimedView : public StencilView
-{
-public:
-    bool ScheduleWheelSettle(int /*milliseconds*/) override { return true; }
-};
-
 struct GridView
 {
     explicit GridView(int faces) : model(new CTarnwickModel)
@@ -85,7 +77,7 @@ struct GridView
     GridView& operator=(const GridView&) = delete;
 
     CTarnwickModel* model;
-    WheelTimedView view;
+    StencilView view;
     bool read = true;
 };
 
@@ -251,9 +243,9 @@ bool PrepareWheel(benchmark::State& state, GridView& grid)
 }
 
 // One iteration is one notch of the wheel over the middle of the view, away from the user
-// and back on alternate steps, and the frame it asks for, the wheel never resting: the
-// counters give the slowest step, the slowest of the second half (once the level has
-// lowered) and the drawing level of the last step.
+// and back on alternate steps, and the frame it asks for: the counters give the slowest
+// step and the drawing level of the last one (a notch draws at the level the view
+// stands at).
 void WheelStep(benchmark::State& state)
 {
     const int faces = static_cast<int>(state.range(0));
@@ -263,57 +255,14 @@ void WheelStep(benchmark::State& state)
         return;
     }
     double slowest = 0.0;
-    double settled = 0.0;
     double sign = 1.0;
-    int step = 0;
     for (auto _ : state) {
-        const double seconds = Notch(grid.view, sign);
-        slowest = std::max(slowest, seconds);
-        if (++step > static_cast<int>(state.max_iterations / 2)) {
-            settled = std::max(settled, seconds);
-        }
+        slowest = std::max(slowest, Notch(grid.view, sign));
         sign = -sign;
     }
     state.counters["faces"] = faces;
     state.counters["slowest_ms"] = slowest * 1000.0;
-    state.counters["settled_ms"] = settled * 1000.0;
     state.counters["level"] = grid.view.GetDrawingLevel();
-    grid.view.OnWheelSettled();
-}
-
-// One iteration is a turn of the wheel: three notches in and three out, then the wheel
-// rests and the full-quality frame follows. The counters give the slowest notch of the
-// later turns (the first turn starts at full quality), the slowest full-quality frame
-// after a turn, and the level the notches were drawn at.
-void WheelTurnAndRest(benchmark::State& state)
-{
-    const int faces = static_cast<int>(state.range(0));
-    GridView grid(faces);
-    const CurrentModelScope scope(grid.model);
-    if (!PrepareWheel(state, grid)) {
-        return;
-    }
-    double notch = 0.0;
-    double full = 0.0;
-    int level = 0;
-    int turn = 0;
-    for (auto _ : state) {
-        const bool first = turn++ == 0;
-        for (const double amount : {1.0, 1.0, 1.0, -1.0, -1.0, -1.0}) {
-            const double seconds = Notch(grid.view, amount);
-            notch = first ? notch : std::max(notch, seconds);
-        }
-        level = grid.view.GetDrawingLevel();
-        const auto start = std::chrono::steady_clock::now();
-        grid.view.OnWheelSettled();
-        grid.view.DrawFrame(0, false);
-        glFinish();
-        full = std::max(full, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    state.counters["faces"] = faces;
-    state.counters["notch_ms"] = notch * 1000.0;
-    state.counters["full_ms"] = full * 1000.0;
-    state.counters["level"] = level;
 }
 
 }  // namespace
@@ -322,4 +271,3 @@ BENCHMARK(PointPick)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(ZoomExtents)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(OrbitDrag)->Args({100000, 0})->Args({1000000, 0})->Args({1000000, 1})->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(WheelStep)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(6);
-BENCHMARK(WheelTurnAndRest)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->Iterations(3);

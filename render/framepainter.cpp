@@ -98,6 +98,17 @@ void CFramePainter::SetupLights(bool shadows)
     const CShadowInfo* shadow = model != nullptr ? model->GetShadowInfo() : nullptr;
     const bool sun = shadows || (shadow != nullptr && shadow->IsUseSunForShading());
     m_view.EndPrimitive();
+    if (m_view.IsFlatColorMode()) {
+        // Every face in its own colour at full strength, on black, undithered, so that
+        // the colours read back are the ones drawn.
+        const float white[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+        glLightfv(GL_LIGHT0, GL_AMBIENT, white);
+        m_view.ApplyViewToGL(m_view.GetProjectionArgument() ? 1 : 0, nullptr);
+        glDisable(GL_DITHER);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        return;
+    }
     if (!sun) {
         // Set before the view matrix, so that the light stays with the eye.
         const float position[4] = {0.0f, 0.0f, 1.0f, 0.0f};

@@ -19,7 +19,8 @@ public:
     explicit CFramePainter(CTarnisView& view);
 
     // The head light fixed to the eye, or the sun fixed in the model when shadows or
-    // sun shading are on, and the projection and view matrices in between.
+    // sun shading are on, and the projection and view matrices in between. In the
+    // flat-colour mode a white ambient light only, and the buffers cleared to black.
     void SetupLights(bool shadows);
     void SetClearColor();
     // 1 see-through, 2 blended transparency, 0 none (also in wireframe and below

@@ -7,6 +7,7 @@
 
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
+#include "document/image.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/transformation.h"
 #include "model/entity.h"
@@ -95,8 +96,10 @@ bool OutlinesOverlap(const double* a, std::size_t na, const double* b, std::size
     return Inside(b, nb, a[0], a[1]) || Inside(a, na, b[0], b[1]);
 }
 
-// The outer loop, cut at the near plane when the face crosses it.
-void AppendOuterPoints(const CFace& face, const CPlane3d* nearPlane, std::vector<CPoint3d>& points)
+// The outer loop, carried through the transformation when one is given, and cut at the
+// near plane when one is given.
+void AppendOuterPoints(const CFace& face, const CTransformation* transform, const CPlane3d* nearPlane,
+                       std::vector<CPoint3d>& points)
 {
     if (nearPlane == nullptr) {
         const CLoop* loop = face.GetOuterLoop();
@@ -104,6 +107,9 @@ void AppendOuterPoints(const CFace& face, const CPlane3d* nearPlane, std::vector
         for (const CEdgeUse* use = first; use != nullptr;) {
             if (const CVertex* vertex = use->GetStartVertex()) {
                 points.push_back(vertex->GetPosition());
+                if (transform != nullptr) {
+                    transform->TransformPoint(points.back());
+                }
             }
             use = use->GetNext();
             if (use == first) {
@@ -113,10 +119,81 @@ void AppendOuterPoints(const CFace& face, const CPlane3d* nearPlane, std::vector
         return;
     }
     CFacePolygon polygon;
-    polygon.Build(face, nullptr, true);
+    polygon.Build(face, transform, true);
     if (polygon.ClipByPlane(*nearPlane)) {
         points.insert(points.end(), polygon.GetPoints().begin(), polygon.GetPoints().end());
     }
+}
+
+// Per axis 0 inside the interval grown by the tolerance, 1 below it, 2 above it; a
+// value on an interval thinner than the tolerance takes the caller's code instead.
+int AxisCode(double value, double low, double high, int onDegenerate)
+{
+    if (value < low - kTolerance) {
+        return 1;
+    }
+    if (value > high + kTolerance) {
+        return 2;
+    }
+    return high - low < kTolerance ? onDegenerate : 0;
+}
+
+// The three axis codes packed: x in bits 0-1, y in bits 2-3, z in bits 4-5.
+int Outcode(const CPoint3d& p, const CBoundingBox3d& box, int onDegenerate)
+{
+    return AxisCode(p.x, box.xmin, box.xmax, onDegenerate & 3) |
+           AxisCode(p.y, box.ymin, box.ymax, (onDegenerate >> 2) & 3) << 2 |
+           AxisCode(p.z, box.zmin, box.zmax, (onDegenerate >> 4) & 3) << 4;
+}
+
+// Below and above swapped on every axis.
+int Mirrored(int code)
+{
+    return ((code & 0x15) << 1) | ((code & 0x2A) >> 1);
+}
+
+int DirectionCode(double value)
+{
+    if (value > 1e-12) {
+        return 2;
+    }
+    return value < -1e-12 ? 1 : 0;
+}
+
+// The indices of the points' convex hull on screen, counter-clockwise.
+std::vector<std::size_t> ScreenHull(const std::vector<CPoint3d>& screen)
+{
+    std::vector<std::size_t> order(screen.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        order[k] = k;
+    }
+    std::sort(order.begin(), order.end(), [&screen](std::size_t a, std::size_t b) {
+        return screen[a].x != screen[b].x ? screen[a].x < screen[b].x : screen[a].y < screen[b].y;
+    });
+    if (order.size() < 3) {
+        return order;
+    }
+    const auto turn = [&screen](std::size_t o, std::size_t a, std::size_t b) {
+        return (screen[a].x - screen[o].x) * (screen[b].y - screen[o].y) -
+               (screen[a].y - screen[o].y) * (screen[b].x - screen[o].x);
+    };
+    std::vector<std::size_t> hull(2 * order.size());
+    std::size_t size = 0;
+    for (const std::size_t k : order) {
+        while (size >= 2 && turn(hull[size - 2], hull[size - 1], k) <= 0) {
+            --size;
+        }
+        hull[size++] = k;
+    }
+    const std::size_t lower = size + 1;
+    for (auto it = order.rbegin() + 1; it != order.rend(); ++it) {
+        while (size >= lower && turn(hull[size - 2], hull[size - 1], *it) <= 0) {
+            --size;
+        }
+        hull[size++] = *it;
+    }
+    hull.resize(size - 1);
+    return hull;
 }
 
 // The corners of an entity's box where it stands: an instance's definition box through
@@ -377,44 +454,115 @@ void CSimpleNNSSort::Add(CFace* face, CDrawingElement* entity)
     Record record;
     record.face = face;
     record.entity = entity;
+    const std::size_t points = m_points.size();
+    const std::size_t shapes = m_shapes.size();
     if (face != nullptr) {
-        record.frontFacing = face->IsFrontFacing(m_view);
-        const CBoundingBox3d box = face->GetBoundingBox();
-        const CPoint3d centre((box.xmin + box.xmax) / 2, (box.ymin + box.ymax) / 2, (box.zmin + box.zmax) / 2);
-        const double half = std::sqrt((box.xmax - box.xmin) * (box.xmax - box.xmin) +
-                                      (box.ymax - box.ymin) * (box.ymax - box.ymin) +
-                                      (box.zmax - box.zmin) * (box.zmax - box.zmin)) / 2;
-        const double beyond = m_nearPlane.GetSignedDistance(centre);
-        if (beyond < -half) {
-            return;
-        }
-        record.nearClipped = beyond <= half;
-        record.first = static_cast<int>(m_points.size());
-        AppendOuterPoints(*face, record.nearClipped ? &m_nearPlane : nullptr, m_points);
-        for (std::size_t k = static_cast<std::size_t>(record.first); k < m_points.size(); ++k) {
-            CPoint3d screen;
-            if (m_view->ModelToScreen(m_points[k], screen)) {
-                m_screen.insert(m_screen.end(), {screen.x, screen.y});
-                AddPoint(record, screen);
-            } else {
-                // Kept in step with the points; such a face gets no box below.
-                m_screen.insert(m_screen.end(), {0.0, 0.0});
-                record.xmax = -1e30;
-                record.xmin = 1e30;
-                break;
-            }
-        }
-        m_points.resize(m_screen.size() / 2);
-        record.count = static_cast<int>(m_points.size()) - record.first;
+        AddFace(record, *face);
     } else {
-        AddPlacedBox(record, *entity);
+        AddEntity(record, *entity);
     }
     if (record.xmax >= record.xmin) {
         m_records.push_back(record);
+        return;
+    }
+    m_points.resize(points);
+    m_screen.resize(2 * points);
+    m_shapes.resize(shapes);
+}
+
+void CSimpleNNSSort::AddFace(Record& record, CFace& face)
+{
+    record.frontFacing = face.IsFrontFacing(m_view);
+    const CBoundingBox3d box = face.GetBoundingBox();
+    const double half = std::sqrt((box.xmax - box.xmin) * (box.xmax - box.xmin) +
+                                  (box.ymax - box.ymin) * (box.ymax - box.ymin) +
+                                  (box.zmax - box.zmin) * (box.zmax - box.zmin)) / 2;
+    const double beyond = m_nearPlane.GetSignedDistance(box.GetCentre());
+    if (beyond < -half) {
+        return;
+    }
+    record.nearClipped = beyond <= half;
+    record.first = static_cast<int>(m_points.size());
+    AppendOuterPoints(face, nullptr, record.nearClipped ? &m_nearPlane : nullptr, m_points);
+    if (!ProjectOutline(record)) {
+        record.xmin = 1e30;
+        record.xmax = -1e30;
     }
 }
 
-void CSimpleNNSSort::AddPlacedBox(Record& record, const CDrawingElement& entity) const
+bool CSimpleNNSSort::ProjectOutline(Record& record)
+{
+    const auto first = static_cast<std::size_t>(record.first);
+    m_screen.resize(2 * first);
+    for (std::size_t k = first; k < m_points.size(); ++k) {
+        CPoint3d screen;
+        if (!m_view->ModelToScreen(m_points[k], screen)) {
+            m_points.resize(first);
+            m_screen.resize(2 * first);
+            record.count = 0;
+            return false;
+        }
+        m_screen.insert(m_screen.end(), {screen.x, screen.y});
+        AddPoint(record, screen);
+    }
+    record.count = static_cast<int>(m_points.size() - first);
+    return true;
+}
+
+void CSimpleNNSSort::AddEntity(Record& record, CDrawingElement& entity)
+{
+    AddPlacedBox(record, entity);
+    const auto* instance = dynamic_cast<const CComponentInstance*>(&entity);
+    if (record.xmax < record.xmin || instance == nullptr || instance->GetDefinition() == nullptr) {
+        return;
+    }
+    Shape shape;
+    instance->GetDefinition()->GetBounds(shape.box, false);
+    shape.placement = instance->GetTransform();
+    shape.hasBox = !shape.box.IsEmpty() && shape.placement.GetInverse(shape.inverse);
+    if (entity.GetTypeId() == kTypeImage) {
+        AddPicture(record, shape, *instance);
+    }
+    record.shape = static_cast<int>(m_shapes.size());
+    m_shapes.push_back(shape);
+}
+
+void CSimpleNNSSort::AddPicture(Record& record, Shape& shape, const CComponentInstance& picture)
+{
+    shape.plane = CPlane3d(shape.placement.GetOrigin(), CVector3d(shape.placement.GetZAxis()));
+    record.frontFacing = FacesEye(shape.plane);
+    if (record.frontFacing) {
+        shape.plane.Reverse();
+    }
+    const CFace* face = static_cast<const CImage&>(picture).GetFace();
+    if (face == nullptr) {
+        return;
+    }
+    shape.hasPlane = true;
+    // The picture's own outline replaces the hull of its box.
+    const auto first = static_cast<std::size_t>(record.first);
+    m_points.resize(first);
+    AppendOuterPoints(*face, &shape.placement, nullptr, m_points);
+    const bool crossesNear = std::any_of(m_points.begin() + record.first, m_points.end(), [this](const CPoint3d& p) {
+        return m_nearPlane.GetSignedDistance(p) < 0.0;
+    });
+    if (crossesNear) {
+        record.nearClipped = true;
+        m_points.resize(first);
+        AppendOuterPoints(*face, &shape.placement, &m_nearPlane, m_points);
+    }
+    ProjectOutline(record);
+}
+
+bool CSimpleNNSSort::FacesEye(const CPlane3d& plane) const
+{
+    if (m_perspective) {
+        return plane.GetSignedDistance(m_eye) > 0.0;
+    }
+    return DotProduct(plane.GetNormal(), m_viewPlane.GetNormal()) < 0.0;
+}
+
+void CSimpleNNSSort::AddPlacedBox(Record& record, const CDrawingElement& entity)
 {
     CPoint3d corners[8];
     if (!PlacedCorners(entity, corners)) {
@@ -424,10 +572,14 @@ void CSimpleNNSSort::AddPlacedBox(Record& record, const CDrawingElement& entity)
     for (int k = 0; k < 8; ++k) {
         beyond[k] = m_nearPlane.GetSignedDistance(corners[k]);
     }
-    const auto add = [this, &record](const CPoint3d& point) {
-        CPoint3d screen;
-        if (m_view->ModelToScreen(point, screen)) {
-            AddPoint(record, screen);
+    std::vector<CPoint3d> placed;
+    std::vector<CPoint3d> screen;
+    const auto add = [&](const CPoint3d& point) {
+        CPoint3d window;
+        if (m_view->ModelToScreen(point, window)) {
+            AddPoint(record, window);
+            placed.push_back(point);
+            screen.push_back(window);
         }
     };
     for (int k = 0; k < 8; ++k) {
@@ -444,6 +596,12 @@ void CSimpleNNSSort::AddPlacedBox(Record& record, const CDrawingElement& entity)
             }
         }
     }
+    record.first = static_cast<int>(m_points.size());
+    for (const std::size_t k : ScreenHull(screen)) {
+        m_points.push_back(placed[k]);
+        m_screen.insert(m_screen.end(), {screen[k].x, screen[k].y});
+    }
+    record.count = static_cast<int>(m_points.size()) - record.first;
 }
 
 void CSimpleNNSSort::Sort(std::vector<Record>& records)
@@ -522,26 +680,64 @@ void CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test)
     records.swap(sorted);
 }
 
-void CSimpleNNSSort::SortAndDraw(ITarnisView* view)
+void CSimpleNNSSort::Order()
 {
     Sort(m_records);
     Reorder(m_records, [this](const Record& i, const Record& j) { return TestPair(i, j); });
+}
+
+void CSimpleNNSSort::SortAndDraw(ITarnisView* view)
+{
+    Order();
     for (auto it = m_records.rbegin(); it != m_records.rend(); ++it) {
         DrawOne(view, it->face, it->entity);
     }
     FlushFaces(view);
 }
 
+const CSimpleNNSSort::Shape* CSimpleNNSSort::ShapeOf(const Record& record) const
+{
+    return record.shape >= 0 ? &m_shapes[static_cast<std::size_t>(record.shape)] : nullptr;
+}
+
+bool CSimpleNNSSort::PlaneOf(const Record& record, CPlane3d& plane) const
+{
+    if (record.face != nullptr) {
+        plane = record.face->GetPlane();
+        if (record.frontFacing) {
+            plane.Reverse();
+        }
+        return true;
+    }
+    const Shape* shape = ShapeOf(record);
+    if (shape == nullptr || !shape->hasPlane) {
+        return false;
+    }
+    plane = shape->plane;
+    return true;
+}
+
 CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestPair(const Record& i, const Record& j) const
 {
-    if (i.face != nullptr && j.face != nullptr) {
+    const auto type = [](const Record& r) { return r.face != nullptr ? kTypeFace : r.entity->GetTypeId(); };
+    const auto flat = [](int t) { return t == kTypeFace || t == kTypeImage; };
+    const auto boxed = [](int t) { return t == kTypeImage || t == kTypeComponentInstance || t == kTypeGroup; };
+    const int ti = type(i);
+    const int tj = type(j);
+    // A picture against a face or a picture is tested as the face it shows.
+    if (flat(ti) && flat(tj)) {
         return TestFaces(i, j);
     }
-    const auto boxKind = [](const Record& r) {
-        const int type = r.face != nullptr ? kTypeFace : r.entity->GetTypeId();
-        return type == kTypeFace || type == kTypeImage || type == kTypeComponentInstance || type == kTypeGroup;
-    };
-    return boxKind(i) && boxKind(j) ? TestCentres(i, j) : kKeep;
+    if (boxed(ti) && boxed(tj)) {
+        return TestBoxes(i, j);
+    }
+    if (ti == kTypeFace && boxed(tj)) {
+        return TestFaceAgainstBox(i, j, true);
+    }
+    if (boxed(ti) && tj == kTypeFace) {
+        return TestFaceAgainstBox(j, i, false);
+    }
+    return kKeep;
 }
 
 CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestCentres(const Record& i, const Record& j) const
@@ -556,19 +752,19 @@ CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestCentres(const Record& i, const Re
         const CPoint3d c((box.xmin + box.xmax) / 2, (box.ymin + box.ymax) / 2, (box.zmin + box.zmax) / 2);
         return m_perspective ? (c - m_eye).GetLength() : m_viewPlane.GetSignedDistance(c);
     };
-    return distance(j) > distance(i) + kTolerance ? kMove : kKeep;
+    if (distance(j) <= distance(i) + kTolerance) {
+        return kKeep;
+    }
+    return j.moved ? kUndecided : kMove;
 }
 
 CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestFaces(const Record& i, const Record& j) const
 {
-    // Both planes turned to face away from the camera: the positive side is the far side.
-    CPlane3d pi = i.face->GetPlane();
-    CPlane3d pj = j.face->GetPlane();
-    if (i.frontFacing) {
-        pi.Reverse();
-    }
-    if (j.frontFacing) {
-        pj.Reverse();
+    // Both planes face away from the camera: the positive side is the far side.
+    CPlane3d pi;
+    CPlane3d pj;
+    if (!PlaneOf(i, pi) || !PlaneOf(j, pj)) {
+        return kKeep;
     }
     const CVector3d ni = pi.GetNormal();
     const CVector3d nj = pj.GetNormal();
@@ -599,6 +795,123 @@ CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestFaces(const Record& i, const Reco
         return kUndecided;
     }
     return j.moved ? kUndecided : kMove;
+}
+
+CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestFaceAgainstBox(const Record& face, const Record& box,
+                                                              bool faceIsI) const
+{
+    CPlane3d facePlane;
+    const Shape* boxShape = ShapeOf(box);
+    if (!PlaneOf(face, facePlane) || boxShape == nullptr || !boxShape->hasBox) {
+        return kKeep;
+    }
+    bool within = false;
+    Precedence order = SeparateByBox(*boxShape, m_points.data() + face.first, face.count, &within);
+    bool faceInFront = order == kSecondInFront;
+    if (order == kUnknown) {
+        // The face's plane may part them: the box wholly on its far side lies behind it.
+        CPoint3d corners[8];
+        for (int k = 0; k < 8; ++k) {
+            corners[k] = boxShape->box.GetCorner(k);
+            boxShape->placement.TransformPoint(corners[k]);
+        }
+        const int side = SideOfPoints(corners, 8, facePlane);
+        if (side == 0) {
+            // A face inside the instance's box is nearer when its middle is.
+            return within ? (faceIsI ? TestCentres(face, box) : TestCentres(box, face)) : kUndecided;
+        }
+        faceInFront = side == 1;
+    }
+    const Record& i = faceIsI ? face : box;
+    const Record& j = faceIsI ? box : face;
+    if (faceInFront != faceIsI || !ProjectionsOverlap(i, j)) {
+        return kKeep;
+    }
+    return j.moved ? kUndecided : kMove;
+}
+
+CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestBoxes(const Record& i, const Record& j) const
+{
+    const Shape* si = ShapeOf(i);
+    const Shape* sj = ShapeOf(j);
+    if (si == nullptr || sj == nullptr || !si->hasBox || !sj->hasBox) {
+        return kKeep;
+    }
+    const auto corners = [](const Shape& shape, CPoint3d out[8]) {
+        for (int k = 0; k < 8; ++k) {
+            out[k] = shape.box.GetCorner(k);
+            shape.placement.TransformPoint(out[k]);
+        }
+    };
+    CPoint3d cornersI[8];
+    CPoint3d cornersJ[8];
+    corners(*si, cornersI);
+    corners(*sj, cornersJ);
+    bool iInFront = false;
+    if (const Precedence byI = SeparateByBox(*si, cornersJ, 8, nullptr); byI != kUnknown) {
+        iInFront = byI == kFirstInFront;
+    } else if (const Precedence byJ = SeparateByBox(*sj, cornersI, 8, nullptr); byJ != kUnknown) {
+        iInFront = byJ == kSecondInFront;
+    } else {
+        return kUndecided;
+    }
+    if (!iInFront || !ProjectionsOverlap(i, j)) {
+        return kKeep;
+    }
+    return j.moved ? kUndecided : kMove;
+}
+
+CSimpleNNSSort::Precedence CSimpleNNSSort::SeparateByBox(const Shape& box, const CPoint3d* points, int count,
+                                                         bool* within) const
+{
+    const auto local = [&box](CPoint3d p) {
+        box.inverse.TransformPoint(p);
+        return p;
+    };
+    // Points on a flat box's plane count on the side where the others lie, so that
+    // a picture on a box's face parts from it.
+    int offCodes = 0;
+    for (int k = 0; k < count; ++k) {
+        offCodes |= Outcode(local(points[k]), box.box, 0);
+    }
+    int onDegenerate = 0;
+    for (int axis = 0; axis < 3; ++axis) {
+        const int code = (offCodes >> (2 * axis)) & 3;
+        onDegenerate |= (code == 3 ? 0 : code) << (2 * axis);
+    }
+    int common = 0x3F;
+    bool inside = true;
+    for (int k = 0; k < count; ++k) {
+        const int code = Outcode(local(points[k]), box.box, onDegenerate);
+        common &= code;
+        inside = inside && code == 0;
+    }
+    if (within != nullptr) {
+        *within = inside && count > 0;
+    }
+    if (count == 0 || common == 0) {
+        return kUnknown;
+    }
+    int eyeCode = 0;
+    if (m_perspective) {
+        eyeCode = Outcode(local(m_eye), box.box, 0);
+    } else {
+        // The eye lies where the line of sight comes from.
+        CVector3d direction = m_viewPlane.GetNormal();
+        box.inverse.TransformVector(direction);
+        eyeCode = Mirrored(DirectionCode(direction.x) | DirectionCode(direction.y) << 2 |
+                           DirectionCode(direction.z) << 4);
+    }
+    for (int axis = 0; axis < 3; ++axis) {
+        const int side = (common >> (2 * axis)) & 3;
+        const int eye = (eyeCode >> (2 * axis)) & 3;
+        if (side == 0 || (!m_perspective && eye == 0)) {
+            // A parallel view along the parting plane sees the two side by side.
+            continue;
+        }
+        return eye == side ? kSecondInFront : kFirstInFront;
+    }
+    return kUnknown;
 }
 
 int CSimpleNNSSort::SideOf(const Record& record, const CPlane3d& plane) const

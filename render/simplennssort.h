@@ -2,16 +2,21 @@
 // CSimpleNNSSort: the depth sort of blended transparency. Each drawable gets its box in
 // window space (x, y in pixels, z the depth from 0 near to 1 far); the records are
 // sorted by their far depth, and then every pair whose boxes overlap on screen and in
-// depth is tested with the faces' planes and outlines: a record found behind a nearer
-// one is moved to be drawn before it. A moved record is never moved again, so mutual
-// overlaps (three faces that each cover the next) end after at most one move each.
+// depth is tested: faces and pictures by their planes and outlines, instances and
+// groups by their placed boxes: a record found behind a nearer one is moved to be
+// drawn before it. A moved record is never moved again, so mutual overlaps (three
+// faces that each cover the next) end after at most one move each.
 
 #include <functional>
 #include <vector>
 
+#include "foundation/boundingbox3d.h"
 #include "foundation/plane3d.h"
 #include "foundation/point3d.h"
+#include "foundation/transformation.h"
 #include "render/transsortimpl.h"
+
+class CComponentInstance;
 
 class CSimpleNNSSort : public CTransSortImpl
 {
@@ -34,10 +39,14 @@ public:
         bool frontFacing = false;
         bool nearClipped = false;
         bool moved = false;
-        // A face's outline: its points (cut at the near plane) and their window x, y,
-        // kept in the sorter's arrays from this index.
+        // The outline: a face's or a picture's points (cut at the near plane), the hull
+        // of an instance's placed box on screen, and their window x, y, kept in the
+        // sorter's arrays from this index.
         int first = 0;
         int count = 0;
+        // An instance's, group's or picture's placed box (and a picture's plane) in the
+        // sorter's shapes; -1 for none.
+        int shape = -1;
     };
     enum PairAnswer
     {
@@ -52,22 +61,62 @@ public:
     static void Sort(std::vector<Record>& records);
     // The pairwise pass over sorted records; ends on every input.
     static void Reorder(std::vector<Record>& records, const PairTest& test);
+    // Sorts and reorders the records, leaving them nearest first: drawing runs from the
+    // last.
+    void Order();
     [[nodiscard]] const std::vector<Record>& GetRecords() const { return m_records; }
 
 private:
+    struct Shape
+    {
+        // A picture's plane, turned away from the camera.
+        CPlane3d plane;
+        // An instance's, group's or picture's definition box and where it stands.
+        CBoundingBox3d box;
+        CTransformation placement;
+        CTransformation inverse;
+        bool hasPlane = false;
+        bool hasBox = false;
+    };
+    // Which of two things is nearer the eye where they overlap on screen.
+    enum Precedence
+    {
+        kUnknown,
+        kFirstInFront,
+        kSecondInFront,
+    };
     void AddPoint(Record& record, const CPoint3d& point) const;
+    void AddFace(Record& record, CFace& face);
+    void AddEntity(Record& record, CDrawingElement& entity);
     // The window box of an instance, image or other entity from its placed box, cut at
-    // the near plane.
-    void AddPlacedBox(Record& record, const CDrawingElement& entity) const;
+    // the near plane, and the hull of those points as its outline.
+    void AddPlacedBox(Record& record, const CDrawingElement& entity);
+    // Projects the points from the record's first on as its outline; false, the points
+    // dropped, when one of them cannot be projected.
+    bool ProjectOutline(Record& record);
+    // A picture's own face, placed, as its outline, and its plane.
+    void AddPicture(Record& record, Shape& shape, const CComponentInstance& picture);
+    [[nodiscard]] bool FacesEye(const CPlane3d& plane) const;
     [[nodiscard]] PairAnswer TestPair(const Record& i, const Record& j) const;
     [[nodiscard]] PairAnswer TestFaces(const Record& i, const Record& j) const;
+    [[nodiscard]] PairAnswer TestFaceAgainstBox(const Record& face, const Record& box, bool faceIsI) const;
+    [[nodiscard]] PairAnswer TestBoxes(const Record& i, const Record& j) const;
     [[nodiscard]] PairAnswer TestCentres(const Record& i, const Record& j) const;
+    // Whether the box (first) or the points (second) lie nearer, told by a plane of the
+    // box's faces that has every point outside; within tells whether every point lies
+    // in the box.
+    [[nodiscard]] Precedence SeparateByBox(const Shape& box, const CPoint3d* points, int count, bool* within) const;
     [[nodiscard]] bool ProjectionsOverlap(const Record& i, const Record& j) const;
     [[nodiscard]] int SideOf(const Record& record, const CPlane3d& plane) const;
+    [[nodiscard]] const Shape* ShapeOf(const Record& record) const;
+    // A face's or a picture's plane, turned away from the camera so that the far side is
+    // the positive one; false for anything else.
+    bool PlaneOf(const Record& record, CPlane3d& plane) const;
 
     ITarnisView* m_view;
     CPlane3d m_nearPlane;
     std::vector<Record> m_records;
+    std::vector<Shape> m_shapes;
     std::vector<CPoint3d> m_points;
     std::vector<double> m_screen;
     std::size_t m_capacity;

@@ -129,11 +129,6 @@ void CTarnisView::SwapBuffersHook(int /*argument*/) {}
 
 void CTarnisView::ScheduleAnimationStep() {}
 
-bool CTarnisView::ScheduleWheelSettle(int /*milliseconds*/)
-{
-    return false;
-}
-
 void CTarnisView::StopAnimationTimer() {}
 
 bool CTarnisView::HasStencilBuffer() const
@@ -461,8 +456,6 @@ void CTarnisView::RestoreModelDisplay(std::unique_ptr<CViewPage> saved)
 
 void CTarnisView::BeginInteraction(int level)
 {
-    // A tool that starts moving the camera takes the interaction over from the wheel.
-    m_wheeling = false;
     m_interactionMode = 1;
     m_requestedLevel = level;
     if (m_lastFrameTime <= kSlowFrameSeconds) {
@@ -495,7 +488,6 @@ void CTarnisView::SetInteractionMode(int mode)
 void CTarnisView::EndInteraction()
 {
     m_interactionMode = 0;
-    m_wheeling = false;
     if (m_requestedLevel == 0 || m_rememberedLevel > m_drawingLevel) {
         m_rememberedLevel = m_drawingLevel;
         if (m_drawingLevel < kLowestRememberedLevel && m_lastFrameTime < kSlowFrameSeconds) {

@@ -38,8 +38,6 @@ extern bool g_DrawingToolFeedback;
 class CTarnisView : public CDrawingBase, public ITarnisView
 {
 public:
-    // How long the wheel stays still before its interaction ends.
-    static constexpr int kWheelSettleMilliseconds = 300;
     // A frame slower than this is not interactive: it lowers the level while the camera moves.
     static constexpr double kInteractiveFrameSeconds = 0.25;
 
@@ -87,6 +85,10 @@ public:
     void RestoreAfterFlatColorMode();
     [[nodiscard]] bool GetProjectionArgument() const { return m_projectionArgument; }
     [[nodiscard]] bool GetBackgroundDetail() const { return m_backgroundDetail; }
+    // While set, the depth range holds the shadows on the ground whether or not they
+    // are drawn.
+    void SetBoundsByte(bool on) { m_boundsByte = on; }
+    [[nodiscard]] bool GetBoundsByte() const { return m_boundsByte; }
     // Counts a drawn frame into the statistics the interaction levels read.
     void RecordFrameTime(double seconds);
     // The frame lowers the level after slow interactive frames.
@@ -124,14 +126,9 @@ public:
     void ViewIso();
     [[nodiscard]] static CVector3d ChooseIsoDirection(const CVector3d& current, bool perspective);
     // One notch of the wheel is 1.0; a positive amount (away from the user) zooms in,
-    // towards the model point under the window point, in either projection. Over frames
-    // slower than an interactive frame, and when the window can tell when the wheel
-    // stops, the notches are an interaction: the level lowers as during an orbit until
-    // the wheel has been still for kWheelSettleMilliseconds.
+    // towards the model point under the window point, in either projection. Each notch
+    // asks for a frame at the level the view stands at.
     void ZoomByWheel(double amount, const CPoint2d& point);
-    // The window's wheel timer ran out: the wheel's interaction ends, and the frame that
-    // follows is drawn at full quality.
-    void OnWheelSettled();
     // Zoom extents over the model's selection.
     void ZoomToSelection();
     // Moves the camera sideways so that the model point under the pixel comes to the
@@ -160,10 +157,10 @@ public:
     virtual void SwapBuffersHook(int argument);
     virtual void ScheduleAnimationStep();
     virtual void StopAnimationTimer();
-    // (Re)starts the one-shot timer that calls OnWheelSettled after the milliseconds;
-    // false when the window has no such timer (nothing here).
-    virtual bool ScheduleWheelSettle(int milliseconds);
     [[nodiscard]] virtual bool HasStencilBuffer() const;
+    // The active tool's own extents, which the depth range must hold; false when it has
+    // none. The view alone knows no tool.
+    virtual bool GetToolExtents(CBoundingBox3d& box) const;
     [[nodiscard]] virtual int GetStencilBits() const;
     // The active tool's feedback in the frame, before the swap, unless the tool draws it
     // over the shown frame; nothing here (the view has no tools).
@@ -297,6 +294,7 @@ public:
     void SetLightingSuppressed(bool suppressed) override { m_lightingSuppressed = suppressed; }
     void SetPolygonOffsetByDisabling(bool disable) override { m_polygonOffsetByDisabling = disable; }
     void SetFlatColorMode(bool on) override { m_flatColorMode = on; }
+    [[nodiscard]] bool IsFlatColorMode() const { return m_flatColorMode; }
     void SetGroundRequest(bool request) override { m_groundRequest = request; }
     [[nodiscard]] bool GetGroundRequest() const override { return m_groundRequest; }
     void SetProjectionArgument(bool value) override { m_projectionArgument = value; }
@@ -435,12 +433,17 @@ private:
     // The depth along the line of sight of the model point under the window point: the
     // nearest hit, else the model's centre on the pick line; at least the near distance.
     [[nodiscard]] double GetZoomDistance(const CPoint2d& point);
+    // The nearest hit under the window point, else the model's centre moved onto the pick
+    // line; false when there is no model to find.
+    bool FindPickLinePoint(const CPoint2d& point, CPoint3d& modelPoint);
+    // What bounds the depth range: the model (grown when flat), else the drawing axes'
+    // origin; the active tool's own extents when asked; the shadows on the ground.
+    [[nodiscard]] CBoundingBox3d GatherViewBounds(bool withTool) const;
+    void AddShadowExtent(CBoundingBox3d& box) const;
 
     CTarnwickModel* m_model = nullptr;
     CViewDefinition m_viewDefinition;
     int m_interactionMode = 0;
-    // The interaction runs because the wheel turned, not because a tool asked.
-    bool m_wheeling = false;
     int m_drawingLevel = kFullDrawingLevel;
     int m_requestedLevel = 0;
     int m_rememberedLevel = kFullDrawingLevel;
@@ -491,6 +494,7 @@ private:
     bool m_groundRequest = false;
     bool m_projectionArgument = true;
     bool m_backgroundDetail = true;
+    bool m_boundsByte = false;
     // Drawing modes and passes the frame sets for the elements.
     int m_drawMode = kDrawModeNormal;
     int m_passNumber = 1;

@@ -158,55 +158,38 @@ void CTarnisView::ZoomAboutPoint(const CPoint2d& screenPoint, double factor)
 
 void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
 {
-    // A model that draws in time is zoomed as a still view, so that nothing of its
-    // frame (the view name among it) comes and goes with each notch.
-    const bool slow = m_lastFrameTime > kInteractiveFrameSeconds;
-    if (m_wheeling || (slow && m_interactionMode == 0)) {
-        if (ScheduleWheelSettle(kWheelSettleMilliseconds) && !m_wheeling) {
-            BeginInteraction(0);
-            m_wheeling = true;
-            // Every turn of the wheel starts anew: unlike a drag, whose first step may be
-            // slow, it starts at the level the last interaction settled on.
-            m_drawingLevel = std::min(m_drawingLevel, std::max(m_rememberedLevel, 1));
-        }
-    }
     SaveViewDefinition(nullptr);
     ZoomAboutPoint(point, -amount * kWheelStep);
-}
-
-void CTarnisView::OnWheelSettled()
-{
-    if (!m_wheeling) {
-        return;
-    }
-    const bool lowered = m_drawingLevel < kFullDrawingLevel;
-    EndInteraction();
-    // The view name left out while the wheel turned comes back even when no feature did.
-    if (!lowered && ShowsScreenText()) {
-        Invalidate(false);
-    }
 }
 
 double CTarnisView::GetZoomDistance(const CPoint2d& point)
 {
     const CViewDefinition& definition = m_viewDefinition;
-    const CVector3d direction = definition.GetViewDirection();
     double depth = definition.GetTargetDistance();
-    CPoint3d hit;
-    IPickingService* picking = GetPickingService();
-    if (picking != nullptr && picking->FindNearestHitPoint(*this, point, hit)) {
-        depth = DotProduct(hit - definition.GetEye(), direction);
-    } else if (CComponent* root = m_model != nullptr ? m_model->GetRootComponent() : nullptr) {
-        CBoundingBox3d box;
-        root->GetBounds(box, false);
-        if (!box.IsEmpty()) {
-            const CLine3d line = GetPickRay(point);
-            CPoint3d onLine;
-            line.ProjectPoint(box.GetCentre(), onLine);
-            depth = DotProduct(onLine - definition.GetEye(), direction);
-        }
+    CPoint3d shown;
+    if (FindPickLinePoint(point, shown)) {
+        depth = DotProduct(shown - definition.GetEye(), definition.GetViewDirection());
     }
     return std::max(depth, definition.GetNear());
+}
+
+bool CTarnisView::FindPickLinePoint(const CPoint2d& point, CPoint3d& modelPoint)
+{
+    IPickingService* picking = GetPickingService();
+    if (picking != nullptr && picking->FindNearestHitPoint(*this, point, modelPoint)) {
+        return true;
+    }
+    CComponent* root = m_model != nullptr ? m_model->GetRootComponent() : nullptr;
+    if (root == nullptr) {
+        return false;
+    }
+    CBoundingBox3d box;
+    root->GetBounds(box, false);
+    if (box.IsEmpty()) {
+        return false;
+    }
+    GetPickRay(point).ProjectPoint(box.GetCentre(), modelPoint);
+    return true;
 }
 
 bool CTarnisView::FindPointUnder(const CPoint2d& point, CPoint3d& modelPoint)
@@ -234,10 +217,10 @@ void CTarnisView::ZoomWindow(const CPoint2d& corner1, const CPoint2d& corner2)
     CViewAnalyzer analyzer(*this);
     analyzer.AnalyzeRect(corner1, corner2, GL_DEPTH_COMPONENT);
     CPoint3d shown;
-    if (analyzer.GetCount() == 0 ||
-        !ScreenToModel(CPoint3d(centre.x, centre.y, analyzer.GetAverage()), shown)) {
-        const CLine3d line = GetPickRay(centre);
-        line.ProjectPoint(before.GetTarget(), shown);
+    if ((analyzer.GetCount() == 0 ||
+         !ScreenToModel(CPoint3d(centre.x, centre.y, analyzer.GetAverage()), shown)) &&
+        !FindPickLinePoint(centre, shown)) {
+        GetPickRay(centre).ProjectPoint(before.GetTarget(), shown);
     }
     // The part of the view the rectangle covers along its tighter side.
     const double share = std::max(width / before.GetViewportWidth(), height / before.GetViewportHeight());

@@ -66,6 +66,9 @@ void InstallDrawingServices()
     CTwFont::SetRealizer(&RealizeFontForActiveView);
 }
 
+// Below this height the sun's shadows run off to the horizon.
+constexpr double kSunHeightLimit = 0.001;
+
 bool ShadowsDisplayed(const CTarnwickModel* model)
 {
     const CShadowInfo* shadow = model != nullptr ? model->GetShadowInfo() : nullptr;
@@ -297,11 +300,6 @@ void CTarnisView::FinishFrame(double seconds)
                                            options.IsTransparentDisplay() || options.IsEnableTransparency(),
                                            ShadowsDisplayed(m_model), options.IsDisplayTextures());
     }
-    // The wheel counts as still from the last frame it was shown, not from the notch:
-    // a slow frame must not end its own interaction.
-    if (m_wheeling) {
-        ScheduleWheelSettle(kWheelSettleMilliseconds);
-    }
 }
 
 bool CTarnisView::ShadowsUsable(bool ignoreLevel) const
@@ -368,8 +366,11 @@ void CTarnisView::SetCamera(const CCamera& camera, double seconds)
 void CTarnisView::ApplyViewToGL(int /*argument*/, const CBoundingBox2d* pickRegion)
 {
     EndPrimitive();
-    UpdateViewBounds();
-    if (pickRegion != nullptr && !pickRegion->IsEmpty()) {
+    const bool picking = pickRegion != nullptr && !pickRegion->IsEmpty();
+    if (m_model != nullptr) {
+        m_viewDefinition.FitDepthRange(GatherViewBounds(!picking));
+    }
+    if (picking) {
         m_viewDefinition.ApplyPickRect(CPoint2d(pickRegion->xmin, pickRegion->ymin),
                                        CPoint2d(pickRegion->xmax, pickRegion->ymax));
         m_viewDefinition.ComputeFrustumPlanes();
@@ -381,9 +382,18 @@ void CTarnisView::ApplyViewToGL(int /*argument*/, const CBoundingBox2d* pickRegi
 void CTarnisView::UpdateViewBounds()
 {
     // Without a model nothing bounds the depth range: the definition keeps its own.
-    if (m_model == nullptr) {
-        return;
+    if (m_model != nullptr) {
+        m_viewDefinition.FitDepthRange(GatherViewBounds(false));
     }
+}
+
+bool CTarnisView::GetToolExtents(CBoundingBox3d& /*box*/) const
+{
+    return false;
+}
+
+CBoundingBox3d CTarnisView::GatherViewBounds(bool withTool) const
+{
     CBoundingBox3d box;
     CComponent* root = m_model->GetRootComponent();
     if (root != nullptr) {
@@ -395,10 +405,34 @@ void CTarnisView::UpdateViewBounds()
     if (box.IsEmpty() && m_model->IsDisplayAxes() && m_model->GetDrawingAxes() != nullptr) {
         box.Add(m_model->GetDrawingAxes()->GetOrigin());
     }
+    if (CBoundingBox3d tool; withTool && GetToolExtents(tool) && !tool.IsEmpty()) {
+        box.Add(tool);
+    }
+    AddShadowExtent(box);
     if (box.IsEmpty()) {
         box.Add(CPoint3d(0.0, 0.0, 0.0));
     }
-    m_viewDefinition.FitDepthRange(box);
+    return box;
+}
+
+void CTarnisView::AddShadowExtent(CBoundingBox3d& box) const
+{
+    const CShadowInfo* shadow = m_model->GetShadowInfo();
+    if (box.IsEmpty() || shadow == nullptr) {
+        return;
+    }
+    const bool shown = shadow->IsDisplayShadows() && m_drawingLevel > 4 && GetRenderMode() != 0;
+    const CVector3d& sun = shadow->GetSunDirection();
+    if ((!shown && !m_boundsByte) || sun.z < kSunHeightLimit) {
+        return;
+    }
+    // Where each corner's shadow falls on the ground: a long evening shadow reaches far
+    // beyond the model, and the far plane must not cut it.
+    const CBoundingBox3d model = box;
+    for (int corner = 0; corner < 8; ++corner) {
+        const CPoint3d p = model.GetCorner(corner);
+        box.Add(p + sun * (-p.z / sun.z));
+    }
 }
 
 void CTarnisView::SetRenderMode(int mode)

@@ -27,6 +27,11 @@ CViewAnalyzer::CViewAnalyzer(ITarnisView& view) : m_view(view)
     m_y0 = m_viewport[1];
     m_x1 = m_viewport[0] + m_viewport[2];
     m_y1 = m_viewport[1] + m_viewport[3];
+    // Without a depth buffer the read fails and leaves the row as it was: nothing there
+    // can tell the model from the background.
+    GLint depthBits = 0;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    m_hasDepth = depthBits > 0;
 }
 
 CViewAnalyzer::~CViewAnalyzer() = default;
@@ -114,7 +119,7 @@ double CViewAnalyzer::GetAverage() const
 
 void CViewAnalyzer::ScanDepth(int x0, int y0, int x1, int y1)
 {
-    if (x1 <= x0 || y1 <= y0) {
+    if (!m_hasDepth || x1 <= x0 || y1 <= y0) {
         return;
     }
     const int width = x1 - x0;

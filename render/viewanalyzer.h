@@ -2,9 +2,9 @@
 // CViewAnalyzer: reads back the depth buffer of the frame last drawn over a window
 // rectangle and reports the nearest depth with its pixel, the farthest depth of the
 // model and the average depth of the model's pixels (a depth of 0.99999 or more is
-// background). Zoom window, centring on a pixel, autopan and the camera tools ask it
-// how far away the model shown around a point is. Made for one question on the stack;
-// the view's context must be current.
+// background; a framebuffer without depth shows no model). Zoom window, centring on a
+// pixel, autopan and the camera tools ask it how far away the model shown around a
+// point is. Made for one question on the stack; the view's context must be current.
 //
 // Rectangles are in GL window coordinates (rows from the bottom) unless said otherwise.
 
@@ -61,5 +61,6 @@ private:
     int m_x1 = 0;
     int m_y1 = 0;
     int m_flipHeight = 0;
+    bool m_hasDepth = false;
     std::vector<float> m_row;
 };

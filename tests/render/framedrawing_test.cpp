@@ -42,6 +42,7 @@
 #include "model/vertex.h"
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
+#include "render/framepainter.h"
 #include "render/frametimer.h"
 #include "render/tarnisview.h"
 #include "samplegen/geometrybuilder.h"
@@ -777,40 +778,23 @@ TEST_F(FrameTest, ASlowInteractiveFrameLowersTheDrawingLevel)
     EXPECT_EQ(m_view.GetDrawingLevel(), 4);
 }
 
-TEST_F(FrameTest, WheelNotchesOverSlowFramesLowerTheLevelUntilTheWheelSettles)
+TEST_F(FrameTest, AWheelNotchZoomsAndAsksForOneFrameAtFullQualityHoweverSlowTheFrames)
 {
-    struct Case
-    {
-        const char* name;
-        double frameSeconds;
-        int modeWhileTurning;
-        int levelAfterANotch;
-        int redrawsOnSettling;
-        int levelOfTheNextTurn;
-    };
+    // Once the notches of a slow model were an interaction that lowered the level until
+    // the wheel had been still for a while.
     static double now = 0.0;
-    static double frame = 0.0;
-    CFrameTimer::SetClock([] { return now += frame; });
+    CFrameTimer::SetClock([] { return now += 0.4; });
     Square(Root(), 5.0, 0.0);
-    for (const Case& c : {Case{"a model that draws in time zooms as a still view", 0.1, 0, 8, 0, 8},
-                          Case{"a slow model lowers its level", 0.4, 1, 3, 1, 3}}) {
-        // Each reading of the clock is a frame's time after the one before.
-        frame = c.frameSeconds;
-        Draw();
-        m_view.invalidations = 0;
-        m_view.ZoomByWheel(1.0, CPoint2d(kWidth / 2.0, kHeight / 2.0));
-        EXPECT_EQ(m_view.GetInteractionMode(), c.modeWhileTurning) << c.name;
-        Draw();
-        EXPECT_EQ(m_view.GetDrawingLevel(), c.levelAfterANotch) << c.name;
-        m_view.OnWheelSettled();
-        EXPECT_EQ(m_view.GetInteractionMode(), 0) << c.name;
-        EXPECT_EQ(m_view.GetDrawingLevel(), 8) << c.name;
-        EXPECT_EQ(m_view.invalidations, 1 + c.redrawsOnSettling) << c.name << ": the notch asks for one frame";
-        Draw();
-        m_view.ZoomByWheel(-1.0, CPoint2d(kWidth / 2.0, kHeight / 2.0));
-        EXPECT_EQ(m_view.GetDrawingLevel(), c.levelOfTheNextTurn) << c.name;
-        m_view.OnWheelSettled();
-    }
+    Draw();
+    const double height = m_view.GetViewDefinition().GetViewHeight();
+    m_view.invalidations = 0;
+    m_view.ZoomByWheel(1.0, CPoint2d(kWidth / 2.0, kHeight / 2.0));
+    EXPECT_LT(m_view.GetViewDefinition().GetViewHeight(), height);
+    EXPECT_EQ(m_view.GetInteractionMode(), 0);
+    EXPECT_EQ(m_view.invalidations, 1);
+    Draw();
+    EXPECT_EQ(m_view.GetDrawingLevel(), 8);
+    CFrameTimer::SetClock(nullptr);
 }
 
 TEST_F(FrameTest, AStandardViewShowsItsNameInTheTopLeftCornerInTheForegroundColour)
@@ -901,4 +885,74 @@ TEST(ViewDirectionName, NamesTheSixStandardDirectionsOnly)
     for (const auto& c : cases) {
         EXPECT_EQ(CTarnisView::GetViewDirectionName(c.direction), CString(c.name)) << c.name;
     }
+}
+
+TEST_F(FrameTest, TheDepthRangeHoldsTheShadowsALowSunThrowsOnTheGround)
+{
+    // A wall ten high; the lowest sun of a winter's day above the horizon.
+    const CGeometryBuilder builder(Root());
+    builder.Face({builder.Vertex(CPoint3d(-1, 0, 0)), builder.Vertex(CPoint3d(1, 0, 0)),
+                  builder.Vertex(CPoint3d(1, 0, 10)), builder.Vertex(CPoint3d(-1, 0, 10))});
+    int lowestHour = -1;
+    double lowest = 2.0;
+    for (int hour = 0; hour < 24; ++hour) {
+        Shadows().SetDateTime(CUtcTime(2020, 12, 21, hour, 0, 0));
+        if (const double z = Shadows().GetSunDirection().z; z >= 0.001 && z < lowest) {
+            lowest = z;
+            lowestHour = hour;
+        }
+    }
+    Shadows().SetDateTime(CUtcTime(2020, 12, 21, lowestHour, 0, 0));
+    const CVector3d sun = Shadows().GetSunDirection();
+    ASSERT_LT(lowest, 0.5);
+    // The far end of the wall's shadow, and the view looking at the wall from the other
+    // side of its shadow, level with the ground.
+    const CPoint3d tip(-sun.x / sun.z * 10, -sun.y / sun.z * 10, 0);
+    const CVector3d away = CVector3d(tip.x, tip.y, 0) * (1.0 / std::hypot(tip.x, tip.y));
+    CViewDefinition view = m_view.GetViewDefinition();
+    view.SetPerspective(true);
+    view.SetEyeTarget(CPoint3d(0, 0, 5) + away * -30.0, CPoint3d(0, 0, 5), CVector3d(0, 0, 1));
+    m_view.SetViewDefinition(view);
+    const CViewDefinition& placed = m_view.GetViewDefinition();
+    const double tipDepth = DotProduct(tip - placed.GetEye(), placed.GetViewDirection());
+    struct Case
+    {
+        const char* name;
+        bool shadows;
+        bool boundsByte;
+        int level;
+        bool holdsTheTip;
+    };
+    for (const Case& c : {Case{"shadows shown", true, false, 8, true}, Case{"no shadows", false, false, 8, false},
+                          Case{"shadows left out at level 4", true, false, 4, false},
+                          Case{"the bounds byte", false, true, 8, true}}) {
+        Shadows().SetDisplayShadows(c.shadows);
+        m_view.SetBoundsByte(c.boundsByte);
+        m_view.SetDrawingLevel(c.level);
+        m_view.UpdateViewBounds();
+        EXPECT_EQ(m_view.GetViewDefinition().GetUsedFar() >= tipDepth, c.holdsTheTip) << c.name;
+    }
+    m_view.SetBoundsByte(false);
+    m_view.SetDrawingLevel(8);
+}
+
+TEST_F(FrameTest, TheFlatColourModeLightsWithWhiteAmbientAndClearsToBlackUndithered)
+{
+    Shadows().SetUseSunForShading(true);
+    const CurrentModelScope scope(m_model);
+    for (const bool flat : {false, true}) {
+        m_view.SetFlatColorMode(flat);
+        glEnable(GL_DITHER);
+        glClearColor(0.5f, 0.5f, 0.5f, 0.5f);
+        CFramePainter(m_view).SetupLights(false);
+        float ambient[4] = {};
+        glGetLightfv(GL_LIGHT0, GL_AMBIENT, ambient);
+        float clear[4] = {};
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+        EXPECT_EQ(ambient[0] == 1.0f, flat);
+        EXPECT_EQ(glIsEnabled(GL_DITHER) == GL_FALSE, flat);
+        EXPECT_EQ(clear[0] == 0.0f, flat);
+    }
+    m_view.RestoreAfterFlatColorMode();
+    m_view.SetFlatColorMode(false);
 }

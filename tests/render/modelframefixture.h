@@ -29,8 +29,7 @@ public:
     explicit FrameView(bool stencil) : m_stencil(stencil) {}
     [[nodiscard]] bool HasStencilBuffer() const override { return m_stencil || CTarnisView::HasStencilBuffer(); }
     [[nodiscard]] int GetStencilBits() const override { return m_stencil ? 8 : CTarnisView::GetStencilBits(); }
-    // As the application's view, it has a wheel timer; it counts the redraws asked for.
-    bool ScheduleWheelSettle(int /*milliseconds*/) override { return true; }
+    // It counts the redraws asked for.
     void Invalidate(bool /*erase*/) override { ++invalidations; }
 
     int invalidations = 0;

@@ -13,6 +13,8 @@
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
+#include "document/group.h"
+#include "document/image.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
 #include "document/renderingoptions.h"
@@ -255,4 +257,179 @@ TEST_F(BlendOrderTest, AnInstanceTakesTheWindowBoxOfItsPlacedBoxCutAtTheNearPlan
     const CSimpleNNSSort::Record& record = sorter.GetRecords()[0];
     EXPECT_GT(record.xmax - record.xmin, kWidth);
     EXPECT_NEAR(record.zmin, 0.0, 1e-6) << "the box reaches the near plane";
+}
+
+TEST_F(BlendOrderTest, QuadsAcrossTheLineOfSightBlendFarthestFirstFromEitherSide)
+{
+    // Three glass quads in the planes y = 0, 2 and 4, their fronts toward -y and made
+    // nearest first as seen from y < 0: the eye sees their fronts from y = -30, their
+    // backs from y = 34. Unsorted (quality 0) the faces draw in the order they were made.
+    CComponent& root = *m_model->GetRootComponent();
+    const CGeometryBuilder builder(root);
+    const CColor colours[] = {CColor(255, 0, 0), CColor(0, 255, 0), CColor(0, 0, 255)};
+    for (int k = 0; k < 3; ++k) {
+        const double y = 2.0 * k;
+        CFace* face = builder.Face({builder.Vertex(CPoint3d(-5, y, -5)), builder.Vertex(CPoint3d(5, y, -5)),
+                                    builder.Vertex(CPoint3d(5, y, 5)), builder.Vertex(CPoint3d(-5, y, 5))},
+                                   CVector3d(0, -1, 0));
+        CMaterial* glass = root.GetMaterialManager()->FindOrCreateColorMaterial(colours[k]);
+        glass->SetUseTransparency(true);
+        glass->SetTransparency(0.5);
+        face->SetMaterial(glass);
+    }
+    struct Case
+    {
+        CPoint3d eye;
+        bool perspective;
+    };
+    const Case cases[] = {{CPoint3d(0, -30, 0), true},  {CPoint3d(0, 34, 0), true},  {CPoint3d(12, -30, 9), true},
+                          {CPoint3d(12, 34, 9), true},  {CPoint3d(0, -30, 0), false}, {CPoint3d(0, 34, 0), false}};
+    for (const int quality : {1, 2}) {
+        m_model->GetRenderingOptions()->SetTransparencyQuality(quality);
+        for (const Case& c : cases) {
+            CViewDefinition view;
+            view.SetViewportSize(kWidth, kHeight);
+            view.SetEyeTarget(c.eye, CPoint3d(0, 2, 0), CVector3d(0, 0, 1));
+            view.SetPerspective(c.perspective);
+            view.SetViewHeight(20.0);
+            m_view.SetViewDefinition(view);
+            m_view.SetViewportSize(kWidth, kHeight);
+            // Each quad keeps half of what lies behind it: the nearest counts for a half,
+            // the middle one for a quarter, the farthest for an eighth.
+            const std::array<int, 3> rgb = DrawCentre();
+            const std::size_t nearest = c.eye.y < 0 ? 0 : 2;
+            std::array<double, 3> expected{};
+            expected[nearest] = 127.5;
+            expected[1] = 63.75;
+            expected[2 - nearest] = 31.9;
+            for (std::size_t k = 0; k < 3; ++k) {
+                EXPECT_NEAR(rgb[k], expected[k], 12) << "quality " << quality << " eye y " << c.eye.y << " x "
+                                                     << c.eye.x << (c.perspective ? " perspective" : " parallel")
+                                                     << " channel " << k;
+            }
+        }
+    }
+    // The faster quality leaves the faces in their order: seen from their fronts the
+    // nearest comes first and, writing depth, hides the others.
+    m_model->GetRenderingOptions()->SetTransparencyQuality(0);
+    CViewDefinition view;
+    view.SetViewportSize(kWidth, kHeight);
+    view.SetEyeTarget(CPoint3d(0, -30, 0), CPoint3d(0, 2, 0), CVector3d(0, 0, 1));
+    m_view.SetViewDefinition(view);
+    const std::array<int, 3> rgb = DrawCentre();
+    EXPECT_NEAR(rgb[0], 127, 12);
+    EXPECT_LT(rgb[1] + rgb[2], 12);
+}
+
+// Every kind of record the depth sort tests pairwise: a wide pane above a small one, the
+// wide one reaching farther from the eye so that the sort by far depth puts it first in
+// drawing. Seen from above the wide one hides the small one and must be drawn after it;
+// seen from below the small one is in front and the order stands.
+class PairKindTest : public ModelFrameTest
+{
+protected:
+    enum Kind
+    {
+        kFace,
+        kInstance,
+        kGroup,
+        kPicture,
+    };
+
+    // A pane over x0..x1, y0..y1 at height z, facing up, as the kind asks.
+    CDrawingElement* Pane(Kind kind, double x0, double x1, double y0, double y1, double z)
+    {
+        CComponent& root = Root();
+        const auto quad = [&](CComponent& into, double height) {
+            const CGeometryBuilder builder(into);
+            return builder.Face({builder.Vertex(CPoint3d(x0, y0, height)), builder.Vertex(CPoint3d(x1, y0, height)),
+                                 builder.Vertex(CPoint3d(x1, y1, height)), builder.Vertex(CPoint3d(x0, y1, height))},
+                                CVector3d(0, 0, 1));
+        };
+        if (kind == kFace) {
+            return quad(root, z);
+        }
+        auto* definition = new CComponentDefinition;
+        root.GetDefinitionList()->Add(definition);
+        quad(*definition, 0.0);
+        CComponentInstance* instance = kind == kInstance ? new CComponentInstance
+                                       : kind == kGroup  ? static_cast<CComponentInstance*>(new CGroup)
+                                                         : new CImage;
+        definition->AddInstance(instance);
+        root.Add(instance);
+        CTransformation placement;
+        placement.SetTranslation(CVector3d(0, 0, z));
+        instance->SetTransform(placement);
+        return instance;
+    }
+
+    static CFace* AsFace(CDrawingElement* e) { return e->GetTypeId() == kTypeFace ? static_cast<CFace*>(e) : nullptr; }
+};
+
+TEST_F(PairKindTest, ARecordBehindANearerOneWhereTheyOverlapIsDrawnFirstFromEitherSide)
+{
+    const char* names[] = {"face", "instance", "group", "picture"};
+    for (const Kind wideKind : {kFace, kInstance, kGroup, kPicture}) {
+        for (const Kind smallKind : {kFace, kInstance, kGroup, kPicture}) {
+            Root().EraseAll();
+            Root().InvalidateBounds();
+            CDrawingElement* wide = Pane(wideKind, -5, 5, 0, 20, 0.5);
+            CDrawingElement* small = Pane(smallKind, -1, 1, 4, 6, -2);
+            for (const bool perspective : {true, false}) {
+                for (const double eyeZ : {30.0, -30.0}) {
+                    CViewDefinition view;
+                    view.SetViewportSize(kWidth, kHeight);
+                    view.SetEyeTarget(CPoint3d(0, -20, eyeZ), CPoint3d(0, 5, 0), CVector3d(0, 0, 1));
+                    view.SetPerspective(perspective);
+                    view.SetViewHeight(40.0);
+                    m_view.SetViewDefinition(view);
+                    m_view.SetViewportSize(kWidth, kHeight);
+                    Draw();  // the frame settles the near distance
+                    CSimpleNNSSort sorter(&m_view, 2);
+                    sorter.Add(AsFace(small), AsFace(small) != nullptr ? nullptr : small);
+                    sorter.Add(AsFace(wide), AsFace(wide) != nullptr ? nullptr : wide);
+                    sorter.Order();
+                    const auto& records = sorter.GetRecords();
+                    ASSERT_EQ(records.size(), 2U);
+                    const CDrawingElement* first =
+                        records[0].face != nullptr ? records[0].face : records[0].entity;
+                    // Nearest first: from above the wide one, from below the small one.
+                    EXPECT_EQ(first, eyeZ > 0 ? wide : small)
+                        << names[wideKind] << " over " << names[smallKind] << (eyeZ > 0 ? " from above" : " from below")
+                        << (perspective ? " in perspective" : " in parallel");
+                }
+            }
+        }
+    }
+}
+
+TEST_F(PairKindTest, GlassInstancesBlendTheOneBehindFirst)
+{
+    CRenderingOptions& options = Options();
+    options.SetBackgroundColor(CColor(0, 0, 0, 255));
+    options.SetDisplayEdges(0);
+    options.SetDrawProfiles(false);
+    options.SetEnableTransparency(true);
+    options.SetTransparencyQuality(2);
+    const auto glass = [this](CDrawingElement* pane, const CColor& colour) {
+        auto* instance = static_cast<CComponentInstance*>(pane);
+        CMaterial* material = Root().GetMaterialManager()->FindOrCreateColorMaterial(colour);
+        material->SetUseTransparency(true);
+        material->SetTransparency(0.5);
+        for (int k = 0; k < instance->GetDefinition()->GetCount(); ++k) {
+            static_cast<CDrawingElement*>(instance->GetDefinition()->GetAt(k))->SetMaterial(material);
+        }
+    };
+    glass(Pane(kInstance, -5, 5, 0, 20, 0.5), CColor(255, 0, 0));
+    glass(Pane(kInstance, -1, 1, 4, 6, -2), CColor(0, 0, 255));
+    CViewDefinition view;
+    view.SetViewportSize(kWidth, kHeight);
+    view.SetEyeTarget(CPoint3d(0, -20, 30), CPoint3d(0, 5, -2), CVector3d(0, 0, 1));
+    m_view.SetViewDefinition(view);
+    m_view.SetViewportSize(kWidth, kHeight);
+    Draw();
+    // Blue behind at half over black, then red in front at half over that.
+    const std::array<int, 3> rgb = Pixel(kWidth / 2, kHeight / 2);
+    EXPECT_NEAR(rgb[0], 127, 12);
+    EXPECT_NEAR(rgb[2], 64, 12);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/tools/viewfixture.h"
 #include "tools/pickhelper.h"
 
@@ -50,30 +52,36 @@ TEST_F(CameraTest, FieldOfViewZoomsStopAtHundredAndTwentyDegreesAndWidenAParalle
 
 TEST_F(CameraTest, ZoomWindowFillsTheViewWithTheRectangle)
 {
-    Square(Root(), 8.0, 0.0);
-    for (const bool perspective : {false, true}) {
-        Look(CPoint3d(0, 0, 30), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), perspective);
-        Draw();
-        CPoint3d centre;
-        CPoint3d corner;
-        ASSERT_TRUE(m_view.ScreenToModel(CPoint3d(24, 18, 0.5), centre));
-        ASSERT_TRUE(m_view.ScreenToModel(CPoint3d(16, 12, 0.5), corner));
-        // Down to the square's plane.
-        const CPoint3d& eye = m_view.GetViewDefinition().GetEye();
-        const auto onSquare = [&eye, perspective](const CPoint3d& p) {
-            return perspective ? eye + (p - eye) * (eye.z / (eye.z - p.z)) : CPoint3d(p.x, p.y, 0);
-        };
-        const CPoint3d shownCentre = onSquare(centre);
-        const CPoint3d shownCorner = onSquare(corner);
-        // The depth it shows is read back from the frame in single precision.
-        m_view.ZoomWindow(CPoint2d(16, 12), CPoint2d(32, 24));
-        CPoint3d window;
-        m_view.ModelToScreen(shownCentre, window);
-        EXPECT_NEAR(window.x, kWidth / 2.0, 1e-3) << perspective;
-        EXPECT_NEAR(window.y, kHeight / 2.0, 1e-3) << perspective;
-        m_view.ModelToScreen(shownCorner, window);
-        EXPECT_NEAR(window.x, 0.0, 1e-3) << perspective;
-        EXPECT_NEAR(window.y, 0.0, 1e-3) << perspective;
+    // Once pinned a fault: without a depth buffer the read-back left zeros that counted as
+    // model at the near plane, and the rectangle came to cover 120 x 90 pixels of 160 x 120.
+    constexpr int kWide = 160;
+    constexpr int kTall = 120;
+    Square(Root(), 10.0, 0.0);
+    for (const int depthBits : {24, 0}) {
+        UseFramebuffer(kWide, kTall, depthBits);
+        for (const bool perspective : {false, true}) {
+            Look(CPoint3d(0, 0, 40), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), perspective);
+            Draw();
+            const CPlane3d squarePlane(CPoint3d(0, 0, 0), CVector3d(0, 0, 1));
+            const auto shownAt = [&](double x, double y) {
+                CPoint3d point;
+                EXPECT_TRUE(squarePlane.IntersectLine(m_view.GetPickRay(CPoint2d(x, y)), point));
+                return point;
+            };
+            const CPoint3d topLeft = shownAt(90, 20);
+            const CPoint3d bottomRight = shownAt(130, 50);
+            m_view.ZoomWindow(CPoint2d(90, 20), CPoint2d(130, 50));
+            CPoint3d a;
+            CPoint3d b;
+            m_view.ModelToScreen(topLeft, a);
+            m_view.ModelToScreen(bottomRight, b);
+            const std::string name = std::to_string(depthBits) + (perspective ? " perspective" : " parallel");
+            // The depth is read back from the frame in single precision.
+            EXPECT_NEAR(a.x, 0.0, 0.01) << name;
+            EXPECT_NEAR(a.y, 0.0, 0.01) << name;
+            EXPECT_NEAR(b.x, kWide, 0.01) << name;
+            EXPECT_NEAR(b.y, kTall, 0.01) << name;
+        }
     }
 }
 

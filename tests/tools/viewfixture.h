@@ -45,13 +45,36 @@ protected:
     void Look(const CPoint3d& eye, const CPoint3d& target, const CVector3d& up, bool perspective)
     {
         CViewDefinition definition;
-        definition.SetViewportSize(kWidth, kHeight);
+        definition.SetViewportSize(m_width, m_height);
         definition.SetEyeTarget(eye, target, up);
         definition.SetPerspective(perspective);
         definition.SetFieldOfView(35.0);
         definition.SetViewHeight(20.0);
         m_view.SetViewDefinition(definition);
-        m_view.SetViewportSize(kWidth, kHeight);
+        m_view.SetViewportSize(m_width, m_height);
+    }
+
+    // Draws from now on into a framebuffer of that size with that many depth bits; the
+    // next Look takes its size.
+    void UseFramebuffer(int width, int height, int depthBits)
+    {
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(m_context);
+        m_context = nullptr;
+        m_device = CGLDevice::CreateOffscreen(width, height);
+        ASSERT_NE(m_device, nullptr);
+        PIXELFORMATDESCRIPTOR wanted;
+        wanted.cDepthBits = static_cast<BYTE>(depthBits);
+        wanted.cStencilBits = 0;
+        ASSERT_TRUE(SetPixelFormat(m_device.get(), ChoosePixelFormat(m_device.get(), &wanted), nullptr));
+        m_context = wglCreateContext(m_device.get());
+        ASSERT_TRUE(wglMakeCurrent(m_device.get(), m_context));
+        GLint bits = -1;
+        glGetIntegerv(GL_DEPTH_BITS, &bits);
+        ASSERT_EQ(bits > 0, depthBits > 0);
+        m_view.ResetOpenGL();
+        m_width = width;
+        m_height = height;
     }
 
     // A square face of the given half size in the plane z, facing up.
@@ -94,4 +117,6 @@ protected:
 
     CTarnwickModel* m_model = nullptr;
     CTarnisView m_view;
+    int m_width = kWidth;
+    int m_height = kHeight;
 };
