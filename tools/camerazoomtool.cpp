@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/printfformat.h"
 #include "platform/profile.h"
 #include "platform/ui/stringtable.h"
 #include "render/hostservices.h"
@@ -16,36 +17,11 @@ namespace {
 const CString kToolsSection("Tools");
 const CString kDisplayModeEntry("FovDisplayMode");
 
-// A format from the string table is used only when it formats exactly one floating
-// number (a language file could hold anything); otherwise the built-in one.
-bool IsOneNumberFormat(const std::string& format)
-{
-    int conversions = 0;
-    for (size_t i = 0; i < format.size(); ++i)
-    {
-        if (format[i] != '%')
-            continue;
-        if (i + 1 < format.size() && format[i + 1] == '%')
-        {
-            ++i;
-            continue;
-        }
-        size_t j = i + 1;
-        while (j < format.size() && (std::isdigit(static_cast<unsigned char>(format[j])) != 0 || format[j] == '.' ||
-                                     format[j] == '-' || format[j] == '+' || format[j] == ' ' || format[j] == '#'))
-            ++j;
-        if (j >= format.size() || std::string("fFeEgG").find(format[j]) == std::string::npos)
-            return false;
-        ++conversions;
-        i = j;
-    }
-    return conversions == 1;
-}
-
+// A format from the string table is used only when it takes the one number the fallback takes.
 CString FormatNumber(int stringId, const char* fallback, double value)
 {
-    const std::string format = LoadStringResource(stringId).ToUtf8();
-    return CString::Formatted(IsOneNumberFormat(format) ? format.c_str() : fallback, value);
+    const std::string format = LoadFormatString(stringId).ToUtf8();
+    return CString::Formatted(TakesSameValues(format, fallback) ? format.c_str() : fallback, value);
 }
 
 }  // namespace
