@@ -1,7 +1,6 @@
 #include "tools/camerazoomtool.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <string>
