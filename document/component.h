@@ -23,6 +23,7 @@ class CEntitySet;
 class CPointerIndexMap;
 class CFace;
 class CLayerManager;
+struct CLine3d;
 class CMaterialManager;
 class CRelationship;
 class CRelationshipMap;
@@ -163,6 +164,14 @@ public:
     // non-empty axis is widened by 0.01 on both sides.
     void GetBounds(CBoundingBox3d& out, bool grown) const;
     [[nodiscard]] CPoint3d GetBoundsCenter() const;
+    // The second bounds, after the bounds are brought up to date: emptied with every
+    // recomputation and filled by nothing here.
+    void GetSecondBounds(CBoundingBox3d& out) const;
+    // The instance data: the smooth-normal table, made empty on first request.
+    [[nodiscard]] CSmoothNormals& GetInstanceData() { return GetSmoothNormals(); }
+    // The pick test along the line from its start on, unbounded beyond it.
+    [[nodiscard]] bool RayTest(const CLine3d& line, double pixelScale, CPoint3d& hitPoint, double& hitParameter,
+                               CInstancePath* hitPath, bool skipHidden) const;
     // The two containment flags, the bounds recomputed first when stale.
     [[nodiscard]] bool GetBoundsFlag() const;
     [[nodiscard]] bool ContainsConstructionLine() const;
@@ -205,6 +214,7 @@ private:
     CDefinitionList* m_definitions = nullptr;
     // The bounds and what goes with them are a cache that const queries fill.
     mutable CBoundingBox3d m_bounds;
+    mutable CBoundingBox3d m_secondBounds;
     mutable bool m_boundsValid = false;
     mutable bool m_containsConstructionLine = false;
     mutable bool m_containsSectionPlane = false;
