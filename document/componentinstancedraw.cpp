@@ -7,6 +7,7 @@
 
 #include "document/componentbehavior.h"
 #include "document/componentdefinition.h"
+#include "document/componentedit.h"
 #include "document/componentinstance.h"
 #include "document/renderingoptions.h"
 #include "drawapi/glenums.h"
@@ -97,6 +98,7 @@ void CComponentInstance::Draw(ITarnisView* view)
     }
     FlushFaces(view);
     view->BeginElement(this);
+    const bool entered = EnterForEditing(view, this);
     const int pushed = PushInherited(view, true);
     FaceCamera(view);
     view->PushTransform(m_transform, true);
@@ -133,6 +135,7 @@ void CComponentInstance::Draw(ITarnisView* view)
     }
     FlushFaces(view);
     view->EndPrimitive();
+    DrawComponentEditFrame(view, *this);
     if (!stippleWasOn) {
         view->SetCapability(kPolygonStipple, false);
     }
@@ -143,6 +146,10 @@ void CComponentInstance::Draw(ITarnisView* view)
         faceGL->SetMirrored(view, wasMirrored);
     }
     view->PopTransform(true);
+    DrawInstanceAxes(view, *this);
     PopInherited(view, pushed);
+    if (entered) {
+        view->LeaveInstance();
+    }
     view->EndElement();
 }
