@@ -33,7 +33,7 @@ constexpr MessageText kMessageTexts[] = {
     {kMsgTextureBadWidth, "%s has a width that is not a positive number."},
     {kMsgTextureBadHeight, "%s has a height that is not a positive number."},
     {kMsgFontMissingForText, "%s does not hold a font that a text uses."},
-    {kMsgFontUnused, "%s holds a font at index %d that nothing uses."},
+    {kMsgFontHeldTwice, "%s holds the font at index %d a second time."},
     {kMsgFontMissingForStyle, "%s does not hold the font of a style."},
 };
 

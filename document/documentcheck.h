@@ -27,8 +27,8 @@ enum DocumentMessageId : int
     kMsgTextureBadPicture = 21841,       // label
     kMsgTextureBadWidth = 21842,         // label
     kMsgTextureBadHeight = 21843,        // label
-    kMsgFontMissingForText = 21923,      // label, index of the text's font in no list: -1
-    kMsgFontUnused = 21924,              // label, index
+    kMsgFontMissingForText = 21923,      // label
+    kMsgFontHeldTwice = 21924,           // label, index
     kMsgFontMissingForStyle = 21925      // label
 };
 

@@ -121,7 +121,7 @@ void CFontManager::CheckFontUses(CDocumentCheck& check)
     for (std::size_t i = m_fonts.size(); i-- > 0;) {
         const auto first = std::find(m_fonts.begin(), m_fonts.end(), m_fonts[i]);
         if (static_cast<std::size_t>(first - m_fonts.begin()) < i &&
-            check.Repairable(kMsgFontUnused, static_cast<int>(i))) {
+            check.Repairable(kMsgFontHeldTwice, static_cast<int>(i))) {
             m_fonts.erase(m_fonts.begin() + static_cast<std::ptrdiff_t>(i));
         }
     }

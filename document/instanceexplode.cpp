@@ -143,13 +143,14 @@ std::vector<CEntity*> CutPerimeter(const CComponentInstance& instance, const CCo
     return edges;
 }
 
-// A face cut out of the glued face faces the way the glued face does.
-void TurnLikeGluedFace(const CEntitySet& merged, const CFace& glued)
+// A face cut out of the glued face faces the way the glued face did. The merge may have
+// replaced the glued face, so its plane is taken before.
+void TurnLikeGluedFace(const CEntitySet& merged, const CPlane3d& plane)
 {
-    const CUnitVector3d normal = glued.GetNormal();
+    const CUnitVector3d normal = plane.GetNormal();
     for (CEntity* entity : merged) {
         auto* face = dynamic_cast<CFace*>(entity);
-        if (face == nullptr || face == &glued) {
+        if (face == nullptr || plane.GetDistance(face->GetFirstPoint()) > 0.001) {
             continue;
         }
         const CUnitVector3d own = face->GetNormal();
@@ -182,7 +183,9 @@ std::vector<CEntity*> ExplodeInstance(CComponentInstance* instance, bool onlyIns
     const auto* behavior = dynamic_cast<const CComponentBehavior*>(definition->GetBehavior());
     CFace* glued = GluedFace(*instance);
     std::vector<CEntity*> cut;
+    CPlane3d gluedPlane;
     if (behavior != nullptr && behavior->CutsOpening() && glued != nullptr) {
+        gluedPlane = glued->GetPlane();
         cut = CutPerimeter(*instance, *definition, *glued, *holder);
     }
     if (CRelationshipMap* relationships = holder->GetRelationshipMap()) {
@@ -203,8 +206,8 @@ std::vector<CEntity*> ExplodeInstance(CComponentInstance* instance, bool onlyIns
         CMergeController controller(holder, &merged);
         controller.Merge(behavior != nullptr && behavior->IsGlued(), true);
     }
-    if (glued != nullptr && !cut.empty()) {
-        TurnLikeGluedFace(merged, *glued);
+    if (!cut.empty()) {
+        TurnLikeGluedFace(merged, gluedPlane);
     }
     holder->EraseEntity(instance);
     CDefinitionList* list = dynamic_cast<CDefinitionList*>(definition->GetParent());
