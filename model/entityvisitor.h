@@ -14,6 +14,7 @@ struct CPoint3d;
 class CDimension;
 class CDrawingElement;
 class CLayer;
+class CText;
 class CTransformation;
 
 class IEntityVisitor
@@ -35,6 +36,7 @@ public:
     virtual void PopColor() = 0;
     [[nodiscard]] virtual CColor GetCurrentColor() const = 0;
     virtual bool OnDimension(CDimension* dimension) = 0;
+    virtual bool OnText(CText* text) = 0;
     // A guide line (or the line of a guide point's two points).
     virtual bool OnLine(const CBoundedLine3d& line, CColor color, CLayer* layer) = 0;
     virtual bool OnPolyline(CLayer* layer, CColor color, const std::vector<CPoint3d>& points) = 0;

@@ -6,6 +6,7 @@
 #include "annotations/constructionline.h"
 #include "annotations/dimensionlinear.h"
 #include "annotations/polyline3d.h"
+#include "annotations/text.h"
 #include "document/componentbehavior.h"
 #include "foundation/boundedline3d.h"
 #include "model/entityvisitor.h"
@@ -53,6 +54,11 @@ public:
         calls.emplace_back("dimension");
         return true;
     }
+    bool OnText(CText* /*text*/) override
+    {
+        calls.emplace_back("text");
+        return true;
+    }
     bool OnLine(const CBoundedLine3d& /*line*/, CColor /*color*/, CLayer* /*layer*/) override
     {
         calls.emplace_back("line");
@@ -83,6 +89,7 @@ TEST(EntityVisitorTest, ADefinitionOffersItsContentsUnderItsColourAndAnInstanceI
         outer->SetMaterialByColour(CColor(200, 0, 0), false);
         ModelFixture::Place(*outer, inner, Shift(3, 0, 0));
         outer->Add(new CDimensionLinear);
+        outer->Add(new CText);
         outer->Add(new CConstructionLine(CBoundedLine3d(CPoint3d(0, 0, 0), CPoint3d(1, 0, 0))));
         outer->Add(new CPolyline3d({CPoint3d(0, 0, 0), CPoint3d(1, 0, 0), CPoint3d(1, 1, 0)}));
     }
@@ -93,8 +100,8 @@ TEST(EntityVisitorTest, ADefinitionOffersItsContentsUnderItsColourAndAnInstanceI
     };
     const std::vector<Case> cases{
         {true,
-         {"push red200", "begin Outer", "instance Inner x3 red200", "dimension", "line", "polyline 3", "end", "pop"}},
-        {false, {"push red200", "begin Outer", "instance Inner x3 red200", "dimension", "end", "pop"}},
+         {"push red200", "begin Outer", "instance Inner x3 red200", "dimension", "text", "line", "polyline 3", "end", "pop"}},
+        {false, {"push red200", "begin Outer", "instance Inner x3 red200", "dimension", "text", "end", "pop"}},
     };
     for (const Case& test : cases) {
         CRecordingVisitor visitor;
