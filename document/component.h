@@ -44,6 +44,9 @@ public:
     // entity's type in `types` (when given) so that pass 1 need not visit the faces.
     void DrawEntities(ITarnisView* view, int pass, std::vector<std::uint8_t>* types = nullptr);
     void DrawSorted(ITarnisView* view);
+    // The bounds as a wire box, grown on every side by what the margin's pixels cover at
+    // their centre; nothing for empty bounds.
+    void DrawBounds(ITarnisView* view, int margin);
     // The vertex normals of the smooth surfaces among the faces, cleared again once
     // geometry changed and built before faces are drawn (componentdraw.cpp).
     [[nodiscard]] CSmoothNormals& GetSmoothNormals();

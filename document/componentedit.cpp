@@ -130,6 +130,7 @@ void DrawComponentEditFrame(ITarnisView* view, const CComponentInstance& instanc
         eye = toLocal * eye;
     }
     view->SetLighting(false);
+    view->SetDrawingSwitch(0);
     DrawFrameBox(view, box, eye);
     view->EndPrimitive();
     view->SetLineStipple(0);
