@@ -6,11 +6,15 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 #include "document/material.h"
 #include "document/texture.h"
 #include "foundation/boundingbox3d.h"
+#include "document/component.h"
 #include "foundation/polygonmesh.h"
+#include "model/edge.h"
+#include "model/smoothnormals.h"
 #include "model/undosuspender.h"
 #include "tests/model/topologytestsupport.h"
 
@@ -130,4 +134,38 @@ TEST(FaceToMesh, TextureCoordinatesFollowTheSidesTextureSizeOrPlacementAndTheRec
     const CUndoSuspender suspender;
     face->SetMaterial(nullptr);
     material->Erase();
+}
+
+TEST(FaceToMesh, KeptNormalsAreSmoothAtCornersOnASmoothEdgeOnceTheComponentWorkedThemOut)
+{
+    // A flat square and a square folded up from its right side, joined by a smooth edge.
+    topologytest::Builder build;
+    CVertex* v0 = build.Vertex(0, 0);
+    CVertex* v1 = build.Vertex(1, 0);
+    CVertex* v2 = build.Vertex(1, 1);
+    CVertex* v3 = build.Vertex(0, 1);
+    CFace* flat = build.Face({v0, v1, v2, v3}, {0, 0, 1});
+    build.Face({v1, build.Vertex(2, 0, 1), build.Vertex(2, 1, 1), v2}, {-1, 0, 1});
+    build.Edge(v1, v2)->SetSmooth(true);
+    // The normal the mesh keeps at the flat square's corner (1, 0, 0) and at (0, 0, 0).
+    const auto normalsAt = [&]() {
+        CPolygonMesh mesh(CPolygonMesh::kNormals);
+        CFaceToMesh(flat, &mesh).Tessellate(false);
+        std::pair<CUnitVector3d, CUnitVector3d> found;
+        for (int i = 1; i <= mesh.GetPointCount(); ++i) {
+            const CUnitVector3d& normal = mesh.GetNormals()[static_cast<std::size_t>(i - 1)];
+            if (mesh.GetPoint(i).IsEqual(CPoint3d(1, 0, 0))) {
+                found.first = normal;
+            } else if (mesh.GetPoint(i).IsEqual(CPoint3d(0, 0, 0))) {
+                found.second = normal;
+            }
+        }
+        return found;
+    };
+    EXPECT_NEAR(normalsAt().first.z, 1.0, 1e-9);  // not worked out yet: the face's own
+    build.Component().GetSmoothNormals().Build(build.Component());
+    const auto [onFold, offFold] = normalsAt();
+    EXPECT_LT(onFold.x, -0.1);
+    EXPECT_LT(onFold.z, 0.99);
+    EXPECT_NEAR(offFold.z, 1.0, 1e-9);
 }
