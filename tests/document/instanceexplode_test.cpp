@@ -161,3 +161,23 @@ TEST_F(InstanceExplodeTest, AGluedInstanceLeavesItsGlueBehindAndCutsItsOutlineIn
         EXPECT_EQ(floorFaces, cuts ? 2 : 1) << cuts;
     }
 }
+
+TEST_F(InstanceExplodeTest, InstancesAmongTheCopiesAreGluedToTheFacesTheyStandOnWhenTheDefinitionGlues)
+{
+    for (const bool glues : {false, true}) {
+        ModelFixture fixture;
+        CComponent& root = fixture.Root();
+        CComponentDefinition* room = fixture.Definition("Room");
+        CComponentDefinition* chair = fixture.Definition("Chair");
+        {
+            const CUndoSuspender suspender;
+            ModelFixture::Square(*room, 2, 2, 10);
+            ModelFixture::Place(*room, chair, Shift(5, 5, 0));
+            dynamic_cast<CComponentBehavior*>(room->GetBehavior())->SetGlued(glues, 0);
+        }
+        CComponentInstance* instance = ModelFixture::Place(root, room, Shift(20, 0, 0));
+        fixture.StartOperation();
+        instance->Explode(false, true);
+        EXPECT_EQ(root.GetRelationshipMap()->GetCount(), glues ? 1 : 0) << glues;
+    }
+}
