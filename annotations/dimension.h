@@ -72,7 +72,7 @@ public:
     // stores the dimension as hanging on nothing, the dimension in memory stays as it is.
     virtual void DetachFromEntitiesOutside(const CEntitySet& set, bool markOnly);
     // Lets go of what it hangs on that the set holds: those entities are going away. The
-    // flag is kept for callers that tell a partial removal; no kind reads it.
+    // flag is the caller's; no kind reads it.
     virtual void OnEntitiesRemoved(const CEntitySet& set, bool flag);
 
     [[nodiscard]] const CString& GetLabelText() const { return m_labelText; }

@@ -167,8 +167,8 @@ public:
     // non-empty axis is widened by 0.01 on both sides.
     void GetBounds(CBoundingBox3d& out, bool grown) const;
     [[nodiscard]] CPoint3d GetBoundsCenter() const;
-    // The second bounds, after the bounds are brought up to date: emptied with every
-    // recomputation and filled by nothing here.
+    // The second bounds, after the bounds are brought up to date; every recomputation
+    // empties them.
     void GetSecondBounds(CBoundingBox3d& out) const;
     // The instance data: the smooth-normal table, made empty on first request.
     [[nodiscard]] CSmoothNormals& GetInstanceData() { return GetSmoothNormals(); }
