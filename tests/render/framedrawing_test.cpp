@@ -955,4 +955,30 @@ TEST_F(FrameTest, TheFlatColourModeLightsWithWhiteAmbientAndClearsToBlackUndithe
     }
     m_view.RestoreAfterFlatColorMode();
     m_view.SetFlatColorMode(false);
+TEST_F(FrameTest, AComponentsBoundsDrawAsAWireBoxGrownByTheMarginsPixels)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    LookDown(40.0);  // 1.2 pixels to the unit
+    Square(Root(), 10.0, 0.0);  // 24 pixels across, from x 20 to 44
+    struct Case
+    {
+        int margin;
+        int column;  // where the box's right side lies
+    };
+    for (const Case& test : {Case{0, 44}, Case{6, 50}}) {
+        const CurrentModelScope scope(m_model);
+        m_view.DrawFrame(0, false);
+        m_view.SetColor(CColor(255, 0, 0, 255));
+        Root().DrawBounds(&m_view, test.margin);
+        m_view.EndPrimitive();
+        glFinish();
+        ASSERT_TRUE(m_device->ReadPixels(m_pixels));
+        int red = 0;
+        for (int x = test.column - 1; x <= test.column + 1; ++x) {
+            red += Near(Pixel(x, 24), {255, 0, 0}, 8) ? 1 : 0;
+        }
+        EXPECT_GE(red, 1) << test.margin;
+        EXPECT_FALSE(Near(Pixel(test.column + 4, 24), {255, 0, 0}, 8)) << test.margin;
+    }
 }
