@@ -89,7 +89,7 @@ TEST(DocumentCheckTest, TheModelCheckFindsEachDefectOfTheSharedObjectsAndRepairs
         const std::string log = GetValidityLog().ToUtf8();
         EXPECT_EQ(severity, test.severity) << test.defect << ": " << log;
         EXPECT_NE(log.find(test.message), std::string::npos) << test.defect << ": " << log;
-        fixture.StartOperation();
+        (void)fixture.StartOperation();
         fixture.Model().FixValidityErrors(kValidityModeCheck, true);
         ClearValidityLog();
         EXPECT_EQ(fixture.Model().FixValidityErrors(kValidityModeCheck, false), test.afterRepair) << test.defect;
@@ -112,7 +112,7 @@ TEST(DocumentCheckTest, AnInvalidTexturePlacementIsReportedAndEmptiedByTheRepair
     CValidityResultMap results;
     EXPECT_EQ(coords->CheckValidity(kValidityModeCheck, &results), kValidityRepairable);
     CValidityResultMap again;
-    fixture.StartOperation();
+    (void)fixture.StartOperation();
     coords->CheckValidity(kValidityModeRepair, &again);
     EXPECT_TRUE(coords->GetFrontPlacement().IsEmpty());
     CValidityResultMap after;

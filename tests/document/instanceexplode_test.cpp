@@ -111,7 +111,7 @@ TEST_F(InstanceExplodeTest, ExplodedCopiesTakeTheInstancesPaintAndLayerAndMergeI
         instance->SetMaterial(material);
         instance->SetLayer(walls);
     }
-    m_fixture.StartOperation();
+    (void)m_fixture.StartOperation();
     const std::vector<CEntity*> copies = instance->Explode(false, true);
     ASSERT_FALSE(copies.empty());
     for (CEntity* copy : copies) {
@@ -146,7 +146,7 @@ TEST_F(InstanceExplodeTest, AGluedInstanceLeavesItsGlueBehindAndCutsItsOutlineIn
         // It hovers above the floor, so only a cut outline can reach the floor.
         CComponentInstance* instance = ModelFixture::Place(root, window, Shift(2, 2, 0.5));
         root.GetRelationshipMap()->AddRelationship(new CRelationship(floor, instance));
-        fixture.StartOperation();
+        (void)fixture.StartOperation();
         instance->Explode(false, true);
         EXPECT_EQ(root.GetRelationshipMap()->GetCount(), 0) << cuts;
         EXPECT_EQ(floor->GetLoopCount(), cuts ? 2 : 1) << cuts;
@@ -176,7 +176,7 @@ TEST_F(InstanceExplodeTest, InstancesAmongTheCopiesAreGluedToTheFacesTheyStandOn
             dynamic_cast<CComponentBehavior*>(room->GetBehavior())->SetGlued(glues, 0);
         }
         CComponentInstance* instance = ModelFixture::Place(root, room, Shift(20, 0, 0));
-        fixture.StartOperation();
+        (void)fixture.StartOperation();
         instance->Explode(false, true);
         EXPECT_EQ(root.GetRelationshipMap()->GetCount(), glues ? 1 : 0) << glues;
     }

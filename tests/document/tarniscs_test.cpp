@@ -155,6 +155,7 @@ TEST_F(TarnisCSTest, APointPickHitsTheAxesWhenItTakesTheNearestPointOfAnAxisSegm
             return end == m_accepted;
         }
         bool TestLine(const CBoundedLine3d& /*line*/) const override { return false; }
+        CLine3d GetLocalPickLine() const override { return {}; }
         mutable int asked = 0;
 
     private:

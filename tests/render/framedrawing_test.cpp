@@ -955,6 +955,8 @@ TEST_F(FrameTest, TheFlatColourModeLightsWithWhiteAmbientAndClearsToBlackUndithe
     }
     m_view.RestoreAfterFlatColorMode();
     m_view.SetFlatColorMode(false);
+}
+
 TEST_F(FrameTest, AComponentsBoundsDrawAsAWireBoxGrownByTheMarginsPixels)
 {
     Options().SetDrawProfiles(false);
