@@ -760,6 +760,14 @@ TEST_F(FrameTest, AnInstanceOfADefinitionThatFacesTheCameraTurnsItsYAxisToTheVie
     EXPECT_NEAR(y.x, level.x, 1e-9);
     EXPECT_NEAR(y.y, level.y, 1e-9);
     EXPECT_NEAR(y.z, 0.0, 1e-9);
+    // While the instance is open for editing its contents hold still.
+    ASSERT_TRUE(m_model->OpenInstance(instance));
+    instance->SetTransform(CTransformation());
+    view.SetEyeTarget(CPoint3d(50, -50, 20), CPoint3d(0, 0, 0), CVector3d(0, 0, 1));
+    m_view.SetViewDefinition(view);
+    Draw();
+    EXPECT_NEAR(instance->GetTransform().GetYAxis().y, 1.0, 1e-9);
+    m_model->CloseInstance();
 }
 
 TEST_F(FrameTest, ASlowInteractiveFrameLowersTheDrawingLevel)
