@@ -63,6 +63,11 @@ DisplayMetrics ScreenMetrics()
         return metrics;
     metrics.screenWidth = primary->geometry().width();
     metrics.screenHeight = primary->geometry().height();
+    const QRect work = primary->availableGeometry();
+    metrics.workLeft = work.left();
+    metrics.workTop = work.top();
+    metrics.workWidth = work.width();
+    metrics.workHeight = work.height();
     QRect all;
     for (const QScreen* screen : QGuiApplication::screens())
         all = all.united(screen->geometry());

@@ -91,6 +91,9 @@ CRect CMainFrame::GetInitialRect() const
     PrimaryScreenSize(screenWidth, screenHeight);
     WINDOWPLACEMENT stored;
     const bool hasStored = ReadFramePlacement(stored);
+    // Fitted before anything else: a stored size past what the screen holds leaves the
+    // view without a drawing surface.
+    FitPlacementToScreen(stored);
     // With nothing stored the window asks for what a desktop gives a new main window by default:
     // three quarters of the screen, set in by an eighth.
     const CRect requested{screenWidth / 8, screenHeight / 8, screenWidth / 8 + screenWidth * 3 / 4,
@@ -226,7 +229,10 @@ void CMainFrame::ToggleButtonSize()
 bool CMainFrame::RestoreWindowPlacement()
 {
     WINDOWPLACEMENT placement;
-    if (!ReadFramePlacement(placement) || !IsPlacementOnScreen(placement))
+    if (!ReadFramePlacement(placement))
+        return false;
+    FitPlacementToScreen(placement);
+    if (!IsPlacementOnScreen(placement))
         return false;
     if (placement.showCmd != SW_SHOWMAXIMIZED)
         placement.showCmd = SW_SHOWNORMAL;

@@ -45,6 +45,12 @@ struct DisplayMetrics
     int virtualWidth = 1920;
     int virtualHeight = 1080;
     int monitorCount = 1;
+    // The primary screen less the desktop's panels; an empty area stands for the whole
+    // primary screen.
+    int workLeft = 0;
+    int workTop = 0;
+    int workWidth = 0;
+    int workHeight = 0;
 };
 
 using DisplayMetricsProvider = std::function<DisplayMetrics()>;
@@ -55,6 +61,8 @@ void SetDisplayMetricsProvider(DisplayMetricsProvider provider);
 
 // One of the SM_ values above from the current provider; 0 for any other index.
 [[nodiscard]] int GetSystemMetrics(int index);
+// The part of the primary screen that windows may cover (without the desktop's panels).
+void GetWorkArea(int& left, int& top, int& width, int& height);
 
 struct OsVersionInfo
 {
