@@ -300,3 +300,13 @@ void CCameraTool::ShowPrompt()
 }
 
 void CCameraTool::UpdateValue(ITarnisView* /*view*/) {}
+
+void CCameraTool::RefuseTypedValue() const
+{
+    ITarnisView* view = GetView();
+    if (view == nullptr)
+        return;
+    CPoint2d point = m_last;
+    view->ClientToScreen(point);
+    ::ShowTipText(static_cast<int>(point.x), static_cast<int>(point.y), CString(kRefusedValueTip));
+}

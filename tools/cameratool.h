@@ -87,6 +87,10 @@ protected:
     void ListenToAnimations(bool listen);
     [[nodiscard]] const CPoint2d& GetPressPoint() const { return m_press; }
     [[nodiscard]] const CPoint2d& GetLastPoint() const { return m_last; }
+    // Says at the pointer that the typed value cannot be used; the tool shows its own
+    // value again itself.
+    void RefuseTypedValue() const;
+    static constexpr const char* kRefusedValueTip = "Not a valid value.";
 
 private:
     void StartDrag(unsigned flags, int x, int y, ITarnisView* view);
