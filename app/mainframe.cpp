@@ -2,10 +2,13 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QScreen>
+#include <iterator>
 #include <utility>
+#include <vector>
 
 #include "app/frameplacement.h"
 #include "app/glimraview.h"
@@ -40,6 +43,10 @@ void PrimaryScreenSize(int& width, int& height)
         height = screen->geometry().height();
     }
 }
+
+// The commands that show and hide the bars, in the View menu's order.
+constexpr UINT kBarToggleIds[] = {ID_VIEW_STANDARD_TOOLBAR, ID_VIEW_CAMERA_TOOLBAR, ID_VIEW_DISPLAY_MODES_TOOLBAR,
+                                  ID_VIEW_VIEWS_TOOLBAR, ID_VIEW_SHADOWS_TOOLBAR, ID_VIEW_PAGE_TABS};
 
 }  // namespace
 
@@ -149,11 +156,16 @@ void CMainFrame::AddMenus()
     AddMenu(CString("&File"), {ID_FILE_OPEN, 0, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, 0,
                                ID_WINDOW_PREFERENCES, 0, ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE1 + 1,
                                ID_FILE_MRU_FILE1 + 2, ID_FILE_MRU_FILE1 + 3, 0, ID_APP_EXIT});
-    AddMenu(CString("&View"),
-            {ID_VIEW_STANDARD_TOOLBAR, ID_VIEW_CAMERA_TOOLBAR, ID_VIEW_DISPLAY_MODES_TOOLBAR, ID_VIEW_VIEWS_TOOLBAR,
-             ID_VIEW_SHADOWS_TOOLBAR, ID_VIEW_PAGE_TABS, 0, ID_VIEW_LARGE_BUTTONS, 0, ID_VIEW_HIDDEN_GEOMETRY,
-             ID_VIEW_SECTION_PLANES, ID_VIEW_SECTION_CUTS, ID_VIEW_AXES, ID_RENDER_SHADOWS_MENU, 0, ID_PAGE_NEXT,
-             ID_PAGE_PREVIOUS, ID_VIEW_SLIDESHOW});
+    // The bars have a submenu of their own: the Shadows bar and the shadows themselves
+    // would otherwise be two items of one name.
+    if (QMenu* view = AddMenu(CString("&View"), {}))
+    {
+        std::vector<UINT> bars(std::begin(kBarToggleIds), std::end(kBarToggleIds));
+        bars.insert(bars.end(), {0, ID_VIEW_LARGE_BUTTONS});
+        AddSubMenu(*view, CString("&Toolbars"), bars);
+        AppendToMenu(*view, {0, ID_VIEW_HIDDEN_GEOMETRY, ID_VIEW_SECTION_PLANES, ID_VIEW_SECTION_CUTS, ID_VIEW_AXES,
+                             ID_RENDER_SHADOWS_MENU, 0, ID_PAGE_NEXT, ID_PAGE_PREVIOUS, ID_VIEW_SLIDESHOW});
+    }
     AddMenu(CString("&Camera"),
             {ID_CAMERA_PREVIOUS, 0, ID_VIEW_TOP, ID_VIEW_BOTTOM, ID_VIEW_FRONT, ID_VIEW_BACK, ID_VIEW_LEFT,
              ID_VIEW_RIGHT, ID_VIEW_ISO, 0, ID_CAMERA_PERSPECTIVE, 0, ID_CAMERA_ORBIT, ID_CAMERA_PAN, ID_CAMERA_ZOOM,
@@ -165,6 +177,17 @@ void CMainFrame::AddMenus()
              ID_EDGES_EXTENDED, ID_EDGES_ENDPOINTS, ID_EDGES_JITTER});
     AddMenu(CString("&Window"), {ID_WINDOW_DISPLAY_SETTINGS, ID_WINDOW_SHADOW_SETTINGS, ID_WINDOW_MODEL_INFO});
     AddMenu(CString("&Help"), {ID_APP_ABOUT});
+}
+
+QMenu* CMainFrame::CreateBarsMenu()
+{
+    if (GetWindow() == nullptr)
+        return nullptr;
+    // The bars by the names the View menu gives them (the page tabs' strip has no title).
+    UpdateCommandUI();
+    auto* menu = new QMenu(GetWindow());
+    AppendToMenu(*menu, std::vector<UINT>(std::begin(kBarToggleIds), std::end(kBarToggleIds)));
+    return menu;
 }
 
 void CMainFrame::AddAccelerators()

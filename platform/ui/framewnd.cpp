@@ -202,15 +202,28 @@ QMenu* CFrameWnd::AddMenu(const CString& title, const std::vector<UINT>& ids)
     if (m_window == nullptr)
         return nullptr;
     QMenu* menu = m_window->menuBar()->addMenu(ToQString(title));
+    AppendToMenu(*menu, ids);
+    QObject::connect(menu, &QMenu::aboutToShow, m_window, [this] { UpdateCommandUI(); });
+    return menu;
+}
+
+void CFrameWnd::AppendToMenu(QMenu& menu, const std::vector<UINT>& ids)
+{
     for (UINT id : ids)
     {
         if (id == 0)
-            menu->addSeparator();
+            menu.addSeparator();
         else
-            menu->addAction(GetAction(id));
+            menu.addAction(GetAction(id));
     }
-    QObject::connect(menu, &QMenu::aboutToShow, m_window, [this] { UpdateCommandUI(); });
-    return menu;
+}
+
+QMenu* CFrameWnd::AddSubMenu(QMenu& menu, const CString& title, const std::vector<UINT>& ids)
+{
+    QMenu* submenu = menu.addMenu(ToQString(title));
+    AppendToMenu(*submenu, ids);
+    QObject::connect(submenu, &QMenu::aboutToShow, submenu, [this] { UpdateCommandUI(); });
+    return submenu;
 }
 
 void CFrameWnd::DockControlBar(CControlBar& bar, DWORD side)
