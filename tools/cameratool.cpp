@@ -303,10 +303,7 @@ void CCameraTool::UpdateValue(ITarnisView* /*view*/) {}
 
 void CCameraTool::RefuseTypedValue() const
 {
-    ITarnisView* view = GetView();
-    if (view == nullptr)
-        return;
-    CPoint2d point = m_last;
-    view->ClientToScreen(point);
-    ::ShowTipText(static_cast<int>(point.x), static_cast<int>(point.y), CString(kRefusedValueTip));
+    // In the message pane, where the prompt stands until the pointer moves: a tip would go
+    // with the release of the Enter key.
+    ::SetStatusText(kFirstPane, CString(kRefusedValueTip), true);
 }

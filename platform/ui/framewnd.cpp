@@ -96,6 +96,7 @@ void CFrameWnd::SetActiveView(CView* view)
     view->Create(m_window);
     view->SetParentFrame(this);
     m_window->setCentralWidget(view->GetWidget());
+    view->GetWidget()->setFocus(Qt::OtherFocusReason);
     // Menus are built with the frame, before its view exists: the view's commands only
     // now have their texts.
     for (auto& [id, action] : m_actions)
@@ -306,8 +307,12 @@ bool CFrameWnd::IsWindowVisible() const
 
 void CFrameWnd::SetFocus()
 {
-    if (m_window != nullptr)
-        m_window->activateWindow();
+    if (m_window == nullptr)
+        return;
+    m_window->activateWindow();
+    // Keys typed now (a value for the tool a menu just chose) belong to the view.
+    if (m_activeView != nullptr && m_activeView->GetWidget() != nullptr)
+        m_activeView->GetWidget()->setFocus(Qt::OtherFocusReason);
 }
 
 void CFrameWnd::UpdateWindow()

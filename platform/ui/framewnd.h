@@ -83,6 +83,7 @@ public:
     bool SetWindowPlacement(const WINDOWPLACEMENT& placement);
     void ShowWindow(int showCommand);
     [[nodiscard]] bool IsWindowVisible() const;
+    // Activates the window with the keyboard in its active view.
     void SetFocus();
     void UpdateWindow();
     void SetWindowText(const CString& text);

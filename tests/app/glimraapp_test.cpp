@@ -67,6 +67,8 @@ TEST_F(GlimraAppTest, StartUpShowsTheMainWindowWithTheEmptyModelsBackground)
     EXPECT_EQ(view->GetErrorCode(), 0);
     ASSERT_NE(app.GetMainFrame(), nullptr);
     EXPECT_TRUE(app.GetMainFrame()->IsWindowVisible());
+    // Keys typed at once (a value for a tool chosen from a menu) reach the view.
+    EXPECT_EQ(app.GetMainFrame()->GetWindow()->focusWidget(), view->GetWidget());
     EXPECT_TRUE(std::filesystem::exists(dataHome / "applications/glimra.desktop"));
     EXPECT_NE(dynamic_cast<CTarnwickMenuQt*>(CreatePlatformMenu().get()), nullptr);
 

@@ -121,10 +121,10 @@ TEST_F(CameraToolTest, ATypedFieldOfViewIsReadWholeAndWhatIsNoAngleIsRefusedWith
     ASSERT_NEAR(before, 30.0, 1e-9);
     for (const char* refused : {"abc", "1e999", "1/0", "-50mm", "0mm", "-inf", "inf", "nan", "30x", "-5", "0deg"})
     {
-        host.tips.clear();
+        host.panes.erase(kFirstPane);
         zoom->OnUserText(CString(refused));
         EXPECT_EQ(view.GetViewDefinition().GetFieldOfView(), before) << refused;
-        EXPECT_EQ(host.tips.size(), 1U) << refused;
+        EXPECT_EQ(host.Pane(kFirstPane), CString(CCameraTool::kRefusedValueTip)) << refused;
         EXPECT_EQ(zoom->GetDisplayMode(), CCameraZoomTool::kShowAngle) << refused;
         EXPECT_EQ(host.Pane(kValuePane), CString("30.00 deg.")) << refused;
     }

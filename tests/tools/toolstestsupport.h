@@ -2,7 +2,6 @@
 // Host services the tools' tests install in place of the program's windows: they keep the
 // status panes, the value box and the cursor so a test can read them.
 #include <map>
-#include <vector>
 
 #include "render/hostservices.h"
 
@@ -29,7 +28,6 @@ public:
     void SetStatusText(int pane, const CString& text, bool /*update*/) override { panes[pane] = text; }
     void UpdateAllViewsOfActiveDoc() override {}
     void ReleaseCapture() override { ++releases; }
-    void ShowTipText(int /*x*/, int /*y*/, const CString& text) override { tips.push_back(text); }
     bool GetCursorPos(CPoint2d& screen) override
     {
         screen = pointer;
@@ -43,7 +41,6 @@ public:
     }
 
     std::map<int, CString> panes;
-    std::vector<CString> tips;
     bool valueBox = false;
     HCURSOR cursor = nullptr;
     int cursorLoads = 0;
