@@ -188,7 +188,8 @@ void CPrintDlg::ConnectLengthField(LengthField& field)
         // no size, or one past every size, gives no scale: it is refused with its reason.
         const CString text = FromQString(field.edit->text());
         double inches = 0.0;
-        const bool parsed = CLengthFormatter().Parse(text, inches, kLengthFormatDecimal, m_options.GetUnit(field.length));
+        const bool parsed =
+            CLengthFormatter().Parse(text, inches, kLengthFormatDecimal, m_options.GetUnit(field.length));
         if (parsed && !(std::isfinite(inches) && inches > 0.0))
         {
             Refresh();

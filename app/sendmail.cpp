@@ -65,7 +65,8 @@ CString KeepUnsentMail(const CString& subject, const CString& text, const QStrin
     constexpr int kMaxNumbers = 1000;
     for (int number = 1; number <= kMaxNumbers; ++number)
     {
-        const QString name = number == 1 ? stem + QStringLiteral(".txt") : QStringLiteral("%1 (%2).txt").arg(stem).arg(number);
+        const QString name =
+            number == 1 ? stem + QStringLiteral(".txt") : QStringLiteral("%1 (%2).txt").arg(stem).arg(number);
         const QString path = QDir(into).filePath(name);
         QFile file(path);
         if (file.exists())

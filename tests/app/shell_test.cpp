@@ -99,7 +99,8 @@ TEST_F(ShellTest, EveryMenuItemAndToolbarButtonHasItsTextToolTipAndStatusPrompt)
         {
             if (item->isSeparator() || !item->isVisible())
                 continue;
-            EXPECT_TRUE(words.insert(Words(item)).second) << menus[i]->title().toStdString() << ": " << Words(item).toStdString();
+            EXPECT_TRUE(words.insert(Words(item)).second)
+                << menus[i]->title().toStdString() << ": " << Words(item).toStdString();
             if (item->menu() != nullptr)
             {
                 EXPECT_FALSE(Words(item).isEmpty());
@@ -113,7 +114,8 @@ TEST_F(ShellTest, EveryMenuItemAndToolbarButtonHasItsTextToolTipAndStatusPrompt)
     for (QAction* menu : window->menuBar()->actions())
         if (menu->text() == QStringLiteral("&Render"))
             for (const QAction* item : menu->menu()->actions())
-                EXPECT_TRUE(item->isSeparator() || item->text().contains(QLatin1Char('&'))) << item->text().toStdString();
+                EXPECT_TRUE(item->isSeparator() || item->text().contains(QLatin1Char('&')))
+                    << item->text().toStdString();
     // The bars' own menu names them as the View menu does.
     const std::unique_ptr<QMenu> bars(app.GetMainFrame()->CreateBarsMenu());
     ASSERT_NE(bars, nullptr);
