@@ -52,7 +52,9 @@ void UpdateItemStates(QMenu& menu)
         if (!RouteMenuCommand(id, &ui))
             continue;
         action->setEnabled(ui.IsEnabled());
-        action->setCheckable(ui.IsChecked() || action->isCheckable());
+        // An item with a picture takes a check box only while it is checked: the box
+        // would take the picture's place.
+        action->setCheckable(ui.IsChecked() || (action->isCheckable() && action->icon().isNull()));
         action->setChecked(ui.IsChecked());
     }
 }

@@ -167,7 +167,9 @@ void CFrameWnd::UpdateCommandUI()
         // A command nobody handles is greyed, as the framework does.
         const bool handled = OnCmdMsg(id, &ui);
         action->setEnabled(handled && ui.IsEnabled());
-        action->setCheckable(ui.IsChecked() || action->isCheckable());
+        // An item with a picture takes a check box only while it is checked: the box
+        // would take the picture's place.
+        action->setCheckable(ui.IsChecked() || (action->isCheckable() && action->icon().isNull()));
         action->setChecked(ui.IsChecked());
         // A menu shows a picture or a check mark in one place; the check tells more.
         action->setIconVisibleInMenu(!action->isCheckable());

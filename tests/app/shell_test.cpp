@@ -111,11 +111,14 @@ TEST_F(ShellTest, EveryMenuItemAndToolbarButtonHasItsTextToolTipAndStatusPrompt)
         }
     }
     // Every row of the Render menu can be reached by its letter.
-    for (QAction* menu : window->menuBar()->actions())
-        if (menu->text() == QStringLiteral("&Render"))
-            for (const QAction* item : menu->menu()->actions())
-                EXPECT_TRUE(item->isSeparator() || item->text().contains(QLatin1Char('&')))
-                    << item->text().toStdString();
+    for (QAction* menu : window->menuBar()->actions()) {
+        if (menu->text() != QStringLiteral("&Render")) {
+            continue;
+        }
+        for (const QAction* item : menu->menu()->actions()) {
+            EXPECT_TRUE(item->isSeparator() || item->text().contains(QLatin1Char('&'))) << item->text().toStdString();
+        }
+    }
     // The bars' own menu names them as the View menu does.
     const std::unique_ptr<QMenu> bars(app.GetMainFrame()->CreateBarsMenu());
     ASSERT_NE(bars, nullptr);

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QIcon>
+#include <QPixmap>
+
 #include <QAction>
 
 #include "platform/ui/document.h"
@@ -122,6 +125,16 @@ TEST_F(CommandRoutingTest, TheIdleUpdateGreysCommandsNobodyHandlesAndAppliesUpda
     frame.UpdateCommandUI();
     EXPECT_TRUE(handled->isChecked());
     EXPECT_EQ(handled->text(), QStringLiteral("Seven"));
+
+    // Pins a fault: an item with a picture, once checked, showed an empty box in place of
+    // its picture for good.
+    QPixmap picture(16, 16);
+    picture.fill(Qt::red);
+    handled->setIcon(QIcon(picture));
+    checked = false;
+    frame.UpdateCommandUI();
+    EXPECT_FALSE(handled->isCheckable());
+    EXPECT_TRUE(handled->isIconVisibleInMenu());
 }
 
 TEST_F(CommandRoutingTest, ChoosingAnActionSendsItsCommandAndAPostedCommandRunsOnceTheLoopRuns)
