@@ -95,6 +95,25 @@ std::string ExifWithMake(const std::string& make)
     return block + make + '\0';
 }
 
+// The picture with its frame header's sides changed, found by walking the markers.
+std::string DeclaringSize(std::string jpeg, int width, int height)
+{
+    size_t at = 2;
+    while (at + 9 < jpeg.size()) {
+        const auto marker = static_cast<uint8_t>(jpeg[at + 1]);
+        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2) {
+            jpeg[at + 5] = static_cast<char>(height >> 8);
+            jpeg[at + 6] = static_cast<char>(height & 0xFF);
+            jpeg[at + 7] = static_cast<char>(width >> 8);
+            jpeg[at + 8] = static_cast<char>(width & 0xFF);
+            return jpeg;
+        }
+        at += 2 + ((static_cast<uint8_t>(jpeg[at + 2]) << 8) | static_cast<uint8_t>(jpeg[at + 3]));
+    }
+    ADD_FAILURE() << "no frame header";
+    return jpeg;
+}
+
 class ILJPEGDecoderToolTest : public ToolTest
 {
 };
@@ -128,6 +147,39 @@ TEST_F(ILJPEGDecoderToolTest, ColourGreyProgressiveAndSubsampledFilesDecodeAsThe
             EXPECT_FALSE(bmp.HasAlpha());
             EXPECT_EQ(BitmapRgba(bmp), ToolJpegRgba(path, !fast)) << (fast ? "fast" : "fancy");
         }
+    }
+}
+
+// Once a progressive file of a few hundred bytes made libjpeg take 1.5 GB; the refusal
+// must spare files whose data is as dense as real encoders make it.
+TEST_F(ILJPEGDecoderToolTest, OnlyPicturesTheirDataCannotHoldAreRefused)
+{
+    SKIP_WITHOUT_TOOLS("convert");
+    const struct
+    {
+        const char* name;
+        const char* picture;
+        const char* options;
+        int declaredSide;  // 0: as made
+        int code;
+    } cases[] = {
+        {"solid 2000 x 2000", "-size 2000x2000 xc:#3080c0", "", 0, 0},
+        {"solid progressive 2000 x 2000", "-size 2000x2000 xc:#3080c0", "-interlace JPEG", 0, 0},
+        {"progressive 4000 x 1", "-size 4000x1 gradient:red-blue", "-interlace JPEG", 0, 0},
+        {"solid grey 3000 x 3000", "-size 3000x3000 xc:gray40", "-colorspace gray", 0, 0},
+        {"progressive 16 x 16 declaring 16000 x 16000", "-size 16x16 gradient:", "-interlace JPEG", 16000,
+         ILTextException::endOfData},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = PathOf("case.jpg");
+        Shell(std::string("convert ") + c.picture + " " + c.options + " " + Quote(path));
+        std::string jpeg = ReadFile(path);
+        if (c.declaredSide != 0) {
+            jpeg = DeclaringSize(jpeg, c.declaredSide, c.declaredSide);
+        }
+        ILJPEGDecoder decoder;
+        EXPECT_EQ(DecodeFailureCode(decoder, jpeg), c.code);
     }
 }
 
@@ -241,6 +293,9 @@ TEST(ILJPEGDecoderTest, DamagedFilesEndWithTheirErrorCode)
         {"not a jpeg", "GIF89a" + std::string(100, '\0'), ILTextException::notSupported},
         {"cut inside the headers", good.substr(0, 40), ILTextException::notSupported},
         {"dimensions beyond the pixel limit", huge, ILTextException::noMemory},
+        // Once the gigabyte bitmap was made before the rows were found missing.
+        {"16000 x 16000 declared in a few hundred bytes", DeclaringSize(good, 16000, 16000),
+         ILTextException::endOfData},
     };
     ILJPEGDecoder decoder;
     for (const auto& c : cases) {
