@@ -53,6 +53,24 @@ int64_t MaxExpansion(uint16_t compression)
 // The tables and framing of the file count against it; this covers them.
 constexpr int64_t kSampleSlack = 1024 * 1024;
 
+// Codes that bound the bitmap rather than the samples; 0 for the others. A JPEG block of
+// 64 pixels costs at least one bit of Huffman code: 512 pixels a byte, 2048 bytes of a
+// 32-bit bitmap. A fax row costs as little as one bit whatever its width, so there the
+// bound is a cap: 131072 pixels a byte at one bit a pixel (a blank page at 1200 dpi needs
+// about 80000), 4096 when the picture decodes to 32 bits.
+int64_t MaxBitmapBytesPerByte(uint16_t compression)
+{
+    switch (compression) {
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: return 16384;
+    case COMPRESSION_OJPEG:
+    case COMPRESSION_JPEG: return 2048;
+    default: return 0;
+    }
+}
+
 std::vector<uint8_t> AllocateBuffer(size_t bytes)
 {
     try {
@@ -131,6 +149,11 @@ void ILTIFFDecoder::Open(ILDataSource& source)
             } else if (samplesPerPixel < 3 && bitsPerSample <= 8) {
                 depth = 8;
             }
+        }
+        const int64_t bitmapBytesPerByte = MaxBitmapBytesPerByte(compression);
+        if (bitmapBytesPerByte > 0 &&
+            static_cast<int64_t>(width) * height * depth / 8 > bitmapBytesPerByte * size + kSampleSlack) {
+            RaiseError(ILTextException::endOfData, "TIFF data is too short for the picture size under its compression.");
         }
         const bool grey = photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK;
         const bool alpha = samplesPerPixel == 4 && (grey || photometric == PHOTOMETRIC_RGB ||
