@@ -153,7 +153,8 @@ void ILTIFFDecoder::Open(ILDataSource& source)
         const int64_t bitmapBytesPerByte = MaxBitmapBytesPerByte(compression);
         if (bitmapBytesPerByte > 0 &&
             static_cast<int64_t>(width) * height * depth / 8 > bitmapBytesPerByte * size + kSampleSlack) {
-            RaiseError(ILTextException::endOfData, "TIFF data is too short for the picture size under its compression.");
+            RaiseError(ILTextException::endOfData,
+                       "TIFF data is too short for the picture size under its compression.");
         }
         const bool grey = photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK;
         const bool alpha = samplesPerPixel == 4 && (grey || photometric == PHOTOMETRIC_RGB ||

@@ -375,6 +375,7 @@ TEST(ILBmpDecoderTest, DamagedFilesEndWithTheirErrorCode)
         return bytes;
     };
     std::string sevenBits = good;
+    const std::string endOfBitmap("\x00\x01", 2);
     Put16(sevenBits, 28, 7);
     const std::vector<Case> cases = {
         {"empty input", "", ILTextException::endOfData},
@@ -398,11 +399,11 @@ TEST(ILBmpDecoderTest, DamagedFilesEndWithTheirErrorCode)
         {"run-length absolute run past the data", MakeBmp(4, 4, 8, 1, palette, std::string("\x00\xF0\x01", 3)),
          ILTextException::endOfData},
         // Once these few bytes made a bitmap of 256 MB.
-        {"16000 x 16000 run-length bitmap ended at once", MakeBmp(16000, 16000, 8, 1, palette, std::string("\x00\x01", 2)),
+        {"16000 x 16000 run-length bitmap ended at once", MakeBmp(16000, 16000, 8, 1, palette, endOfBitmap),
          ILTextException::endOfData},
-        {"run-length nibbles of 16000 x 16000", MakeBmp(16000, 16000, 4, 2, SixteenGreys(), std::string("\x00\x01", 2)),
+        {"run-length nibbles of 16000 x 16000", MakeBmp(16000, 16000, 4, 2, SixteenGreys(), endOfBitmap),
          ILTextException::endOfData},
-        {"1000 x 1000 run-length bitmap ended at once", MakeBmp(1000, 1000, 8, 1, palette, std::string("\x00\x01", 2)), 0},
+        {"1000 x 1000 run-length bitmap ended at once", MakeBmp(1000, 1000, 8, 1, palette, endOfBitmap), 0},
     };
 
     ILBmpDecoder decoder;

@@ -245,8 +245,9 @@ TEST_F(ILGIFDecoderToolTest, SolidPicturesOfTheToolsDecode)
 {
     SKIP_WITHOUT_TOOLS("convert", "ppmtogif");
     const std::string out = Quote(PathOf("solid.gif"));
-    for (const std::string& command : {"convert -size 2000x2000 xc:#3080c0 " + out,
-                                       "convert -size 3000x1500 xc:#3080c0 ppm:- | ppmtogif >" + out + " 2>/dev/null"}) {
+    for (const std::string& command :
+         {"convert -size 2000x2000 xc:#3080c0 " + out,
+          "convert -size 3000x1500 xc:#3080c0 ppm:- | ppmtogif >" + out + " 2>/dev/null"}) {
         SCOPED_TRACE(command);
         Shell(command);
         ILGIFDecoder decoder;
