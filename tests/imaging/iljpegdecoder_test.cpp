@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <jerror.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "imaging/ilexif.h"
 #include "imaging/iljpegdecoder.h"
 #include "imaging/iljpegencoder.h"
+#include "imaging/iljpegglue.h"
 #include "imaging/ilmemsource.h"
 #include "imaging/ilprogressnotification.h"
 
@@ -339,5 +342,33 @@ TEST(ILJPEGDecoderTest, LibjpegMessagesEndWithTwoLineFeeds)
         const std::string text = e.GetText();
         EXPECT_EQ(text.rfind("Decoder error: ", 0), 0u);
         EXPECT_EQ(text.substr(text.size() - 2), "\n\n");
+    }
+}
+
+// libjpeg's memory limit used to end as "not supported", like a damaged file.
+TEST(ILJPEGDecoderTest, LibjpegsMemoryFailuresComeBackAsOutOfMemory)
+{
+    const struct
+    {
+        int libjpegCode;
+        int code;
+    } cases[] = {{JERR_OUT_OF_MEMORY, ILTextException::noMemory},
+                 {JERR_NO_BACKING_STORE, ILTextException::noMemory},
+                 {JERR_BAD_HUFF_TABLE, ILTextException::notSupported}};
+    for (const auto& c : cases) {
+        ILJPEGErrorManager manager{};
+        std::optional<ILTextException> pending;
+        ILJPEGSetupErrors(manager, &pending);
+        jpeg_decompress_struct decompressor{};
+        decompressor.err = &manager.pub;
+        if (setjmp(manager.jump) == 0) {
+            manager.pub.msg_code = c.libjpegCode;
+            (*manager.pub.error_exit)(reinterpret_cast<j_common_ptr>(&decompressor));
+        }
+        try {
+            ILJPEGRaiseFailure(manager);
+        } catch (const ILTextException& e) {
+            EXPECT_EQ(e.GetCode(), c.code) << c.libjpegCode;
+        }
     }
 }
