@@ -37,7 +37,9 @@ uint8_t To8(uint16_t sample)
 }
 
 // No compression turns fewer bytes into more than this many (run lengths 64, LZW codes
-// of 9 bits naming up to 4096 bytes, deflate 1032); 0 where no such bound is known.
+// of 9 bits naming up to 4096 bytes, deflate 1032); 0 where the bitmap is bounded instead.
+// The other codes (LZMA, Zstandard, WebP, JBIG and the rest) have no useful bound: there
+// it is a cap, eight times what Zstandard makes of a solid picture.
 int64_t MaxExpansion(uint16_t compression)
 {
     switch (compression) {
@@ -46,7 +48,13 @@ int64_t MaxExpansion(uint16_t compression)
     case COMPRESSION_LZW: return 4096 * 8 / 9 + 1;
     case COMPRESSION_ADOBE_DEFLATE:
     case COMPRESSION_DEFLATE: return 1032;
-    default: return 0;
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+    case COMPRESSION_OJPEG:
+    case COMPRESSION_JPEG: return 0;
+    default: return 32768;
     }
 }
 

@@ -11,7 +11,8 @@
 // a buffer that cannot be allocated; endOfData, before any buffer of the picture's size is
 // made, when the file is too short for the samples under its compression (JPEG: 512
 // pixels a byte; fax, which codes a blank row in one bit, is capped at 131072 pixels a
-// byte, 4096 when it decodes to 32 bits).
+// byte, 4096 when it decodes to 32 bits; codes without a known bound such as LZMA,
+// Zstandard or WebP are capped at 32768 bytes of samples a byte).
 
 #include <cstdint>
 #include <memory>

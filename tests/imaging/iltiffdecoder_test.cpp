@@ -138,13 +138,14 @@ TEST_F(ILTIFFDecoderToolTest, EveryLayoutCompressionAndDepthDecodesAsTheToolsDec
 
 // The refusal of pictures their data cannot hold spares what the tools make of blank
 // pages and solid colour.
-TEST_F(ILTIFFDecoderToolTest, BlankFaxPagesAndSolidJpegPicturesDecode)
+TEST_F(ILTIFFDecoderToolTest, BlankFaxPagesAndSolidPicturesDecode)
 {
     SKIP_WITHOUT_TOOLS("convert", "pbmmake", "pnmtotiff");
     const std::string out = Quote(PathOf("page.tif"));
     for (const std::string& command : {"convert -size 4960x1200 xc:white -monochrome -compress Group4 " + out,
                                        "pbmmake -white 4960 1200 | pnmtotiff -g3 >" + out + " 2>/dev/null",
-                                       "convert -size 2000x2000 xc:#3080c0 -compress JPEG " + out}) {
+                                       "convert -size 2000x2000 xc:#3080c0 -compress JPEG " + out,
+                                       "convert -size 2000x2000 xc:#3080c0 -compress Zstd " + out}) {
         SCOPED_TRACE(command);
         Shell(command);
         ILTIFFDecoder decoder;
@@ -243,6 +244,9 @@ TEST(ILTIFFDecoderTest, DamagedFilesEndWithTheirErrorCode)
              TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
          }, false), ILTextException::endOfData},
         {"256 megapixels declared by 16 x 16 of JPEG", jpegOf16000, ILTextException::endOfData},
+        {"256 MB of samples in one Zstandard row", MakeTiff(16000, 16000, 8, 1, PHOTOMETRIC_MINISBLACK, [](TIFF* tif) {
+             TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ZSTD);
+         }, false), ILTextException::endOfData},
     };
     ILTIFFDecoder decoder;
     for (const auto& c : cases) {
