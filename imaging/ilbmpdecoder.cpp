@@ -13,6 +13,12 @@ namespace {
 
 constexpr float kInchesPerMetre = 39.37f;
 constexpr uint32_t kMaxHeaderSize = 4096;
+// Run-length data may end the picture early (the rest stays index 0), so no length of
+// data bounds its size. Real encoders spend at least two bytes per 255 pixels of a run
+// (about 128 pixels a byte); this cap is eight times that, beyond a megapixel that any
+// data may claim.
+constexpr int64_t kRunLengthPixelsPerByte = 1024;
+constexpr int64_t kRunLengthFreePixels = 1 << 20;
 
 enum Compression : uint32_t
 {
@@ -356,6 +362,9 @@ void ILBmpDecoder::CheckImage(ILDataSource& source) const
     const bool runLength = (h.bitCount == 4 || h.bitCount == 8) && h.compression != kRgb;
     if (!runLength && FileRowBytes() * height > source.GetBytesLeft()) {
         RaiseError(ILTextException::endOfData, "Bitmap pixel data is shorter than the header says.");
+    }
+    if (runLength && width * height > kRunLengthPixelsPerByte * source.GetBytesLeft() + kRunLengthFreePixels) {
+        RaiseError(ILTextException::endOfData, "Bitmap run-length data is too short for the size the header says.");
     }
 }
 

@@ -11,7 +11,9 @@
 // Failures (ILTextException): wrongSignature for data that is not a bitmap; badFormat for
 // an illegal bit count or header; notSupported for a delta escape in run-length data or
 // an embedded JPEG/PNG; noMemory for an image above ILBmp::kMaxPixels; endOfData when
-// the pixel data is shorter than the header promises.
+// the pixel data is shorter than the header promises, and before the bitmap is made when
+// run-length data has more than a megapixel and over 1024 pixels per byte of data (a cap:
+// the format could leave rows out, real encoders spend a byte per 128 pixels at most).
 
 #include <cstdint>
 #include <memory>

@@ -18,6 +18,14 @@ namespace {
 
 constexpr int kGraphicControl = 0xF9;
 
+// The k-th code after a clear code expands to at most k pixels (and never to more than
+// the table's 4096) and is at least log2(k + 1) bits wide, so no bit gives more than
+// 4096 / 12 pixels: a frame holds at most this many pixels per byte of its data.
+constexpr std::int64_t kMaxPixelsPerByte = 4096 * 8 / 12 + 1;
+// The screen beyond the frames is background that no data holds: a screen may be as
+// large as the data after it could fill, and a megapixel besides.
+constexpr std::int64_t kBackgroundPixels = 1 << 20;
+
 // Rows of an interlaced image come in four passes.
 constexpr int kPassStart[4] = {0, 4, 2, 1};
 constexpr int kPassStep[4] = {8, 8, 4, 2};
@@ -96,6 +104,10 @@ void ILGIFDecoder::Open(ILDataSource& source)
     if (static_cast<std::int64_t>(width) * height > ILBmp::GetMaxPixels()) {
         CloseGif();
         RaiseError(ILTextException::noMemory, "GIF image too large.");
+    }
+    if (static_cast<std::int64_t>(width) * height > kMaxPixelsPerByte * source.GetBytesLeft() + kBackgroundPixels) {
+        CloseGif();
+        RaiseError(ILTextException::endOfData, "GIF decoder: the data is too short for the logical screen's size.");
     }
     SetBmpInfo(ILPoint(width, height), 8, ILPoint(0, 0), false, false);
 }

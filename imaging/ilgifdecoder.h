@@ -10,7 +10,9 @@
 //
 // Failures (ILTextException): wrongSignature when the data is not a GIF file; badFormat
 // for every other error giflib reports (damaged records), for damaged compressed data and
-// for an empty screen; endOfData when the data ends early; noMemory for a screen above
+// for an empty screen; endOfData when the data ends early, and before the bitmap is made
+// when the screen has more pixels than the data after it could fill (LZW gives at most
+// 2731 pixels a byte) and a megapixel of background besides; noMemory for a screen above
 // ILBmp::GetMaxPixels(). An image that does not fit the screen is reported on the standard
 // error stream and left out; the bitmap keeps the background.
 

@@ -1,6 +1,7 @@
 #include "imaging/iljpegdecoder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -15,6 +16,19 @@ constexpr int kRowsPerCall = 32;
 // A progressive file may hold any number of scans; beyond this many it is taken for a
 // file built to keep the decoder busy.
 constexpr int kMaxScans = 1000;
+
+// Every 8x8 block of a component costs at least one bit of Huffman code (its DC
+// difference) in the first scan that holds the component, so the data after the headers
+// bounds the blocks. Arithmetic coding codes a solid picture of any size in a dozen bytes:
+// there no bound exists, and the cap lets through 4 megapixels whatever the data, then
+// 4096 blocks a byte.
+constexpr std::int64_t kHuffmanBlocksPerByte = 8;
+constexpr std::int64_t kHuffmanSlackBlocks = 64;
+constexpr std::int64_t kArithmeticBlocksPerByte = 4096;
+constexpr std::int64_t kArithmeticSlackBlocks = 65536;
+// libjpeg holds a progressive or multi-scan picture's coefficients whole (2 bytes a sample):
+// beyond this it stops with its out-of-memory error instead of asking the system for more.
+constexpr long kMaxLibjpegMemory = 1L << 30;
 
 ILJPEGErrorManager& ManagerOf(j_common_ptr info)
 {
@@ -70,6 +84,7 @@ void ILJPEGDecoder::Open(ILDataSource& source)
         RaiseError(ILTextException::noMemory, "Out of memory.");
     }
     m_pending.reset();
+    m_decompressor.mem->max_memory_to_use = kMaxLibjpegMemory;
     const int64_t size = source.GetBytesLeft();
     const uint8_t* data = source.ReadEverything();
     m_exif = std::make_unique<ILExif>();
@@ -82,7 +97,39 @@ void ILJPEGDecoder::Open(ILDataSource& source)
         jpeg_abort_decompress(&m_decompressor);
         RaiseError(ILTextException::noMemory, "JPEG image too large.");
     }
+    // A few hundred bytes may declare a picture of a gigabyte: it is refused before the
+    // bitmap or libjpeg's buffers are made.
+    if (MostBlocks() > MostBlocksFor(EntropyBytesLeft(data, size))) {
+        jpeg_abort_decompress(&m_decompressor);
+        RaiseError(ILTextException::endOfData, "JPEG data is too short for the picture size its header declares.");
+    }
     SetDescription();
+}
+
+int64_t ILJPEGDecoder::MostBlocks() const
+{
+    int64_t most = 0;
+    for (int c = 0; c < m_decompressor.num_components; ++c) {
+        const jpeg_component_info& component = m_decompressor.comp_info[c];
+        most = std::max(most, static_cast<int64_t>(component.width_in_blocks) * component.height_in_blocks);
+    }
+    return most;
+}
+
+int64_t ILJPEGDecoder::MostBlocksFor(int64_t entropyBytes) const
+{
+    return m_decompressor.arith_code ? kArithmeticBlocksPerByte * entropyBytes + kArithmeticSlackBlocks
+                                     : kHuffmanBlocksPerByte * entropyBytes + kHuffmanSlackBlocks;
+}
+
+// What follows the first scan's header; none when libjpeg already reads its fake end marker.
+int64_t ILJPEGDecoder::EntropyBytesLeft(const uint8_t* data, int64_t size) const
+{
+    const JOCTET* next = m_decompressor.src->next_input_byte;
+    if (next < data || next > data + size) {
+        return 0;
+    }
+    return static_cast<int64_t>(m_decompressor.src->bytes_in_buffer);
 }
 
 // Damaged metadata does not cost the picture: the block is dropped and the trace says why.
@@ -175,6 +222,7 @@ void ILJPEGDecoder::ReportProgress(j_common_ptr info)
     if (decompressor->input_scan_number > kMaxScans) {
         ILJPEGErrorManager& manager = ManagerOf(info);
         std::snprintf(manager.message, sizeof manager.message, "%s\n", "JPEG file holds too many scans.");
+        manager.code = ILTextException::notSupported;
         std::longjmp(manager.jump, 1);
     }
     const jpeg_progress_mgr* monitor = info->progress;

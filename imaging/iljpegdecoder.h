@@ -2,13 +2,19 @@
 // ILJPEGDecoder: decompresses JPEG files through libjpeg. Colour images decode to 32
 // bits (the fourth byte 255), greyscale ones to 8-bit grey. The file's EXIF block is
 // kept while the decoder is open (GetExifData). A file cut short decodes to its full
-// size with the missing part as libjpeg fills it.
+// size with the missing part as libjpeg fills it, as long as what remains can hold the
+// picture's blocks.
 //
 // A malformed EXIF block is dropped (the decoder then holds an empty one) and traced at
 // level 2; the picture decodes all the same.
 //
 // Failures (ILTextException): notSupported for every error libjpeg reports (not a JPEG,
-// damaged headers, CMYK output); noMemory for an image above ILBmp::kMaxPixels.
+// damaged headers, CMYK output); noMemory for an image above ILBmp::kMaxPixels and when
+// libjpeg runs out of memory or needs more than 1 GB for its buffers (a progressive
+// picture of over ~170 megapixels without chroma subsampling); endOfData, before anything
+// of the picture's size is made, when the data after the headers is too short to hold the
+// picture's blocks (at least one bit a block under Huffman coding; under arithmetic
+// coding, which has no such bound, one byte per 4096 blocks beyond 4 megapixels).
 
 #include <memory>
 #include <optional>
@@ -41,6 +47,11 @@ private:
     bool ReadHeaderWithLibjpeg(const uint8_t* data, size_t size, ILDataSource* source);
     bool DecompressWithLibjpeg(uint8_t* const* rows);
     void DecodeRows(uint8_t* const* rows, int rowsPerCall);
+    // The blocks of the component with the most; the most blocks that many bytes of
+    // entropy data can cover; the bytes after the first scan's header.
+    [[nodiscard]] int64_t MostBlocks() const;
+    [[nodiscard]] int64_t MostBlocksFor(int64_t entropyBytes) const;
+    [[nodiscard]] int64_t EntropyBytesLeft(const uint8_t* data, int64_t size) const;
     void ReadExif();
     void SetDescription();
     [[noreturn]] void Fail();

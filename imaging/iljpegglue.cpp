@@ -37,6 +37,10 @@ void ErrorExit(j_common_ptr info)
     char text[JMSG_LENGTH_MAX];
     (*info->err->format_message)(info, text);
     std::snprintf(manager.message, sizeof manager.message, "%s\n", text);
+    const int libjpegCode = info->err->msg_code;
+    manager.code = libjpegCode == JERR_OUT_OF_MEMORY || libjpegCode == JERR_NO_BACKING_STORE
+                       ? ILTextException::noMemory
+                       : ILTextException::notSupported;
     std::longjmp(manager.jump, 1);
 }
 
@@ -122,6 +126,7 @@ void ILJPEGSetupErrors(ILJPEGErrorManager& manager, std::optional<ILTextExceptio
     manager.pub.error_exit = ErrorExit;
     manager.pub.output_message = DiscardMessage;
     manager.message[0] = '\0';
+    manager.code = ILTextException::notSupported;
 }
 
 void ILJPEGRaiseFailure(ILJPEGErrorManager& manager)
@@ -131,7 +136,7 @@ void ILJPEGRaiseFailure(ILJPEGErrorManager& manager)
         manager.pending->reset();
         throw pending;
     }
-    ILRaiseError(ILTextException::notSupported, manager.message);
+    ILRaiseError(manager.code, manager.message);
 }
 
 void jpeg_sink_dest(j_compress_ptr compressor, ILDataSink* sink)

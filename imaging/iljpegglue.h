@@ -27,6 +27,9 @@ struct ILJPEGErrorManager
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX + 2];
     std::optional<ILTextException>* pending;
+    // The library's code for the failure: noMemory when libjpeg ran out of memory or past
+    // its limit, else notSupported.
+    int code;
 };
 
 // Fills the manager with the codec's error exit and the codec's pending slot; libjpeg's
@@ -34,7 +37,7 @@ struct ILJPEGErrorManager
 void ILJPEGSetupErrors(ILJPEGErrorManager& manager, std::optional<ILTextException>* pending);
 
 // Throws the pending exception when a callback stored one (and clears it), else raises
-// notSupported with libjpeg's message.
+// the manager's code with libjpeg's message.
 [[noreturn]] void ILJPEGRaiseFailure(ILJPEGErrorManager& manager);
 
 // Gives the compression object a destination that writes to the sink (made once in the

@@ -37,7 +37,9 @@ uint8_t To8(uint16_t sample)
 }
 
 // No compression turns fewer bytes into more than this many (run lengths 64, LZW codes
-// of 9 bits naming up to 4096 bytes, deflate 1032); 0 where no such bound is known.
+// of 9 bits naming up to 4096 bytes, deflate 1032); 0 where the bitmap is bounded instead.
+// The other codes (LZMA, Zstandard, WebP, JBIG and the rest) have no useful bound: there
+// it is a cap, eight times what Zstandard makes of a solid picture.
 int64_t MaxExpansion(uint16_t compression)
 {
     switch (compression) {
@@ -46,12 +48,36 @@ int64_t MaxExpansion(uint16_t compression)
     case COMPRESSION_LZW: return 4096 * 8 / 9 + 1;
     case COMPRESSION_ADOBE_DEFLATE:
     case COMPRESSION_DEFLATE: return 1032;
-    default: return 0;
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+    case COMPRESSION_OJPEG:
+    case COMPRESSION_JPEG: return 0;
+    default: return 32768;
     }
 }
 
 // The tables and framing of the file count against it; this covers them.
 constexpr int64_t kSampleSlack = 1024 * 1024;
+
+// Codes that bound the bitmap rather than the samples; 0 for the others. A JPEG block of
+// 64 pixels costs at least one bit of Huffman code: 512 pixels a byte, 2048 bytes of a
+// 32-bit bitmap. A fax row costs as little as one bit whatever its width, so there the
+// bound is a cap: 131072 pixels a byte at one bit a pixel (a blank page at 1200 dpi needs
+// about 80000), 4096 when the picture decodes to 32 bits.
+int64_t MaxBitmapBytesPerByte(uint16_t compression)
+{
+    switch (compression) {
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTRLEW:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: return 16384;
+    case COMPRESSION_OJPEG:
+    case COMPRESSION_JPEG: return 2048;
+    default: return 0;
+    }
+}
 
 std::vector<uint8_t> AllocateBuffer(size_t bytes)
 {
@@ -131,6 +157,12 @@ void ILTIFFDecoder::Open(ILDataSource& source)
             } else if (samplesPerPixel < 3 && bitsPerSample <= 8) {
                 depth = 8;
             }
+        }
+        const int64_t bitmapBytesPerByte = MaxBitmapBytesPerByte(compression);
+        if (bitmapBytesPerByte > 0 &&
+            static_cast<int64_t>(width) * height * depth / 8 > bitmapBytesPerByte * size + kSampleSlack) {
+            RaiseError(ILTextException::endOfData,
+                       "TIFF data is too short for the picture size under its compression.");
         }
         const bool grey = photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK;
         const bool alpha = samplesPerPixel == 4 && (grey || photometric == PHOTOMETRIC_RGB ||

@@ -8,7 +8,11 @@
 // Failures (ILTextException): badFormat for every error libtiff reports; wrongSignature
 // for a subformat the RGBA interface refuses; internalError for a row that cannot be
 // read in the first third of the image; noMemory for an image above ILBmp::kMaxPixels or
-// a buffer that cannot be allocated.
+// a buffer that cannot be allocated; endOfData, before any buffer of the picture's size is
+// made, when the file is too short for the samples under its compression (JPEG: 512
+// pixels a byte; fax, which codes a blank row in one bit, is capped at 131072 pixels a
+// byte, 4096 when it decodes to 32 bits; codes without a known bound such as LZMA,
+// Zstandard or WebP are capped at 32768 bytes of samples a byte).
 
 #include <cstdint>
 #include <memory>

@@ -141,6 +141,19 @@ TEST_F(ILBmpDecoderToolTest, EveryHeaderDepthAndCompressionDecodesAsTheToolsDeco
     }
 }
 
+// The cap on run-length pictures spares the densest files encoders write.
+TEST_F(ILBmpDecoderToolTest, SolidRunLengthPicturesDecode)
+{
+    SKIP_WITHOUT_TOOLS("convert");
+    const std::string path = PathOf("solid.bmp");
+    Shell("convert -size 3000x2000 xc:#3080c0 -type palette -compress RLE BMP3:" + Quote(path));
+    ILBmpDecoder decoder;
+    ILAnyBmp bmp;
+    DecodeBytes(decoder, ReadFile(path), bmp);
+    EXPECT_EQ(bmp.GetWidth(), 3000);
+    EXPECT_EQ(bmp.GetLineArray()[1999][2999], bmp.GetLineArray()[0][0]);
+}
+
 TEST_F(ILBmpDecoderToolTest, ThirtyTwoBitFilesKeepTheirAlphaAndSayTheyHaveIt)
 {
     SKIP_WITHOUT_TOOLS("convert");
@@ -362,6 +375,7 @@ TEST(ILBmpDecoderTest, DamagedFilesEndWithTheirErrorCode)
         return bytes;
     };
     std::string sevenBits = good;
+    const std::string endOfBitmap("\x00\x01", 2);
     Put16(sevenBits, 28, 7);
     const std::vector<Case> cases = {
         {"empty input", "", ILTextException::endOfData},
@@ -384,6 +398,12 @@ TEST(ILBmpDecoderTest, DamagedFilesEndWithTheirErrorCode)
          ILTextException::notSupported},
         {"run-length absolute run past the data", MakeBmp(4, 4, 8, 1, palette, std::string("\x00\xF0\x01", 3)),
          ILTextException::endOfData},
+        // Once these few bytes made a bitmap of 256 MB.
+        {"16000 x 16000 run-length bitmap ended at once", MakeBmp(16000, 16000, 8, 1, palette, endOfBitmap),
+         ILTextException::endOfData},
+        {"run-length nibbles of 16000 x 16000", MakeBmp(16000, 16000, 4, 2, SixteenGreys(), endOfBitmap),
+         ILTextException::endOfData},
+        {"1000 x 1000 run-length bitmap ended at once", MakeBmp(1000, 1000, 8, 1, palette, endOfBitmap), 0},
     };
 
     ILBmpDecoder decoder;

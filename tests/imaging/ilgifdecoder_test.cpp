@@ -240,6 +240,21 @@ TEST_F(ILGIFDecoderToolTest, PicturesOfTheToolsDecodeToTheToolsPixels)
     }
 }
 
+// The refusal of screens the data cannot fill spares the densest real encoding.
+TEST_F(ILGIFDecoderToolTest, SolidPicturesOfTheToolsDecode)
+{
+    SKIP_WITHOUT_TOOLS("convert", "ppmtogif");
+    const std::string out = Quote(PathOf("solid.gif"));
+    for (const std::string& command :
+         {"convert -size 2000x2000 xc:#3080c0 " + out,
+          "convert -size 3000x1500 xc:#3080c0 ppm:- | ppmtogif >" + out + " 2>/dev/null"}) {
+        SCOPED_TRACE(command);
+        Shell(command);
+        ILGIFDecoder decoder;
+        EXPECT_EQ(DecodeFailureCode(decoder, ReadFile(PathOf("solid.gif"))), 0);
+    }
+}
+
 // Pins reported refusals of legal files whose LZW table fills or whose code size is 0, 1 or above 8.
 TEST_F(ILGIFDecoderToolTest, StreamsOfEveryCodeSizeThatFillTheCodeTableDecodeWithOrWithoutAClearCode)
 {
@@ -395,6 +410,9 @@ TEST(ILGIFDecoderTest, DamagedAndTruncatedFilesEndWithTheirCodes)
          ILTextException::badFormat},
         {"empty-screen", with(6, 0).replace(7, 1, 1, '\0'), ILTextException::badFormat},
         {"screen-too-large", with(7, '\xFF').replace(9, 1, 1, '\xFF'), ILTextException::noMemory},
+        // Once a few hundred bytes made a bitmap of 256 MB.
+        {"16000x16000-screen-around-the-frame", WriteGif(16000, 16000, 0, kGlobal, {f}), ILTextException::endOfData},
+        {"1000x1000-screen-around-the-frame", WriteGif(1000, 1000, 0, kGlobal, {f}), 0},
     };
     ILGIFDecoder decoder;
     for (const auto& c : cases) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <jerror.h>
 
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "imaging/ilexif.h"
 #include "imaging/iljpegdecoder.h"
 #include "imaging/iljpegencoder.h"
+#include "imaging/iljpegglue.h"
 #include "imaging/ilmemsource.h"
 #include "imaging/ilprogressnotification.h"
 
@@ -95,6 +98,25 @@ std::string ExifWithMake(const std::string& make)
     return block + make + '\0';
 }
 
+// The picture with its frame header's sides changed, found by walking the markers.
+std::string DeclaringSize(std::string jpeg, int width, int height)
+{
+    size_t at = 2;
+    while (at + 9 < jpeg.size()) {
+        const auto marker = static_cast<uint8_t>(jpeg[at + 1]);
+        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2) {
+            jpeg[at + 5] = static_cast<char>(height >> 8);
+            jpeg[at + 6] = static_cast<char>(height & 0xFF);
+            jpeg[at + 7] = static_cast<char>(width >> 8);
+            jpeg[at + 8] = static_cast<char>(width & 0xFF);
+            return jpeg;
+        }
+        at += 2 + ((static_cast<uint8_t>(jpeg[at + 2]) << 8) | static_cast<uint8_t>(jpeg[at + 3]));
+    }
+    ADD_FAILURE() << "no frame header";
+    return jpeg;
+}
+
 class ILJPEGDecoderToolTest : public ToolTest
 {
 };
@@ -128,6 +150,39 @@ TEST_F(ILJPEGDecoderToolTest, ColourGreyProgressiveAndSubsampledFilesDecodeAsThe
             EXPECT_FALSE(bmp.HasAlpha());
             EXPECT_EQ(BitmapRgba(bmp), ToolJpegRgba(path, !fast)) << (fast ? "fast" : "fancy");
         }
+    }
+}
+
+// Once a progressive file of a few hundred bytes made libjpeg take 1.5 GB; the refusal
+// must spare files whose data is as dense as real encoders make it.
+TEST_F(ILJPEGDecoderToolTest, OnlyPicturesTheirDataCannotHoldAreRefused)
+{
+    SKIP_WITHOUT_TOOLS("convert");
+    const struct
+    {
+        const char* name;
+        const char* picture;
+        const char* options;
+        int declaredSide;  // 0: as made
+        int code;
+    } cases[] = {
+        {"solid 2000 x 2000", "-size 2000x2000 xc:#3080c0", "", 0, 0},
+        {"solid progressive 2000 x 2000", "-size 2000x2000 xc:#3080c0", "-interlace JPEG", 0, 0},
+        {"progressive 4000 x 1", "-size 4000x1 gradient:red-blue", "-interlace JPEG", 0, 0},
+        {"solid grey 3000 x 3000", "-size 3000x3000 xc:gray40", "-colorspace gray", 0, 0},
+        {"progressive 16 x 16 declaring 16000 x 16000", "-size 16x16 gradient:", "-interlace JPEG", 16000,
+         ILTextException::endOfData},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = PathOf("case.jpg");
+        Shell(std::string("convert ") + c.picture + " " + c.options + " " + Quote(path));
+        std::string jpeg = ReadFile(path);
+        if (c.declaredSide != 0) {
+            jpeg = DeclaringSize(jpeg, c.declaredSide, c.declaredSide);
+        }
+        ILJPEGDecoder decoder;
+        EXPECT_EQ(DecodeFailureCode(decoder, jpeg), c.code);
     }
 }
 
@@ -241,6 +296,9 @@ TEST(ILJPEGDecoderTest, DamagedFilesEndWithTheirErrorCode)
         {"not a jpeg", "GIF89a" + std::string(100, '\0'), ILTextException::notSupported},
         {"cut inside the headers", good.substr(0, 40), ILTextException::notSupported},
         {"dimensions beyond the pixel limit", huge, ILTextException::noMemory},
+        // Once the gigabyte bitmap was made before the rows were found missing.
+        {"16000 x 16000 declared in a few hundred bytes", DeclaringSize(good, 16000, 16000),
+         ILTextException::endOfData},
     };
     ILJPEGDecoder decoder;
     for (const auto& c : cases) {
@@ -284,5 +342,33 @@ TEST(ILJPEGDecoderTest, LibjpegMessagesEndWithTwoLineFeeds)
         const std::string text = e.GetText();
         EXPECT_EQ(text.rfind("Decoder error: ", 0), 0u);
         EXPECT_EQ(text.substr(text.size() - 2), "\n\n");
+    }
+}
+
+// libjpeg's memory limit used to end as "not supported", like a damaged file.
+TEST(ILJPEGDecoderTest, LibjpegsMemoryFailuresComeBackAsOutOfMemory)
+{
+    const struct
+    {
+        int libjpegCode;
+        int code;
+    } cases[] = {{JERR_OUT_OF_MEMORY, ILTextException::noMemory},
+                 {JERR_NO_BACKING_STORE, ILTextException::noMemory},
+                 {JERR_BAD_HUFF_TABLE, ILTextException::notSupported}};
+    for (const auto& c : cases) {
+        ILJPEGErrorManager manager{};
+        std::optional<ILTextException> pending;
+        ILJPEGSetupErrors(manager, &pending);
+        jpeg_decompress_struct decompressor{};
+        decompressor.err = &manager.pub;
+        if (setjmp(manager.jump) == 0) {
+            manager.pub.msg_code = c.libjpegCode;
+            (*manager.pub.error_exit)(reinterpret_cast<j_common_ptr>(&decompressor));
+        }
+        try {
+            ILJPEGRaiseFailure(manager);
+        } catch (const ILTextException& e) {
+            EXPECT_EQ(e.GetCode(), c.code) << c.libjpegCode;
+        }
     }
 }

@@ -84,20 +84,25 @@ std::string MakeTiff(uint32_t width, uint32_t height, uint16_t bits, uint16_t sa
     return {file.begin(), file.end()};
 }
 
-// Points the first strip near the end of the file, so that reading it runs out of data.
-std::string WithStripNearTheEnd(std::string tiff)
+// Overwrites the value of a one-value entry of the first directory (little-endian file).
+void SetTagValue(std::string& tiff, uint16_t tag, uint32_t value)
 {
     const uint32_t directory = Le32(tiff, 4);
     const uint32_t entries = static_cast<uint8_t>(tiff[directory]) | (static_cast<uint8_t>(tiff[directory + 1]) << 8);
     for (uint32_t i = 0; i < entries; ++i) {
         const size_t at = directory + 2 + 12 * i;
-        if ((static_cast<uint8_t>(tiff[at]) | (static_cast<uint8_t>(tiff[at + 1]) << 8)) == TIFFTAG_STRIPOFFSETS) {
-            const auto offset = static_cast<uint32_t>(tiff.size() - 10);
-            for (int b = 0; b < 4; ++b) {
-                tiff[at + 8 + b] = static_cast<char>(offset >> (8 * b));
-            }
+        if ((static_cast<uint8_t>(tiff[at]) | (static_cast<uint8_t>(tiff[at + 1]) << 8)) == tag) {
+            Put32(tiff, at + 8, value);
+            return;
         }
     }
+    ADD_FAILURE() << "no tag " << tag;
+}
+
+// Points the first strip near the end of the file, so that reading it runs out of data.
+std::string WithStripNearTheEnd(std::string tiff)
+{
+    SetTagValue(tiff, TIFFTAG_STRIPOFFSETS, static_cast<uint32_t>(tiff.size() - 10));
     return tiff;
 }
 
@@ -128,6 +133,23 @@ TEST_F(ILTIFFDecoderToolTest, EveryLayoutCompressionAndDepthDecodesAsTheToolsDec
             theirs = Opaque(theirs);
         }
         EXPECT_LE(MaxDifference(ours, theirs), v.tolerance);
+    }
+}
+
+// The refusal of pictures their data cannot hold spares what the tools make of blank
+// pages and solid colour.
+TEST_F(ILTIFFDecoderToolTest, BlankFaxPagesAndSolidPicturesDecode)
+{
+    SKIP_WITHOUT_TOOLS("convert", "pbmmake", "pnmtotiff");
+    const std::string out = Quote(PathOf("page.tif"));
+    for (const std::string& command : {"convert -size 4960x1200 xc:white -monochrome -compress Group4 " + out,
+                                       "pbmmake -white 4960 1200 | pnmtotiff -g3 >" + out + " 2>/dev/null",
+                                       "convert -size 2000x2000 xc:#3080c0 -compress JPEG " + out,
+                                       "convert -size 2000x2000 xc:#3080c0 -compress Zstd " + out}) {
+        SCOPED_TRACE(command);
+        Shell(command);
+        ILTIFFDecoder decoder;
+        EXPECT_EQ(DecodeFailureCode(decoder, ReadFile(PathOf("page.tif"))), 0);
     }
 }
 
@@ -196,6 +218,12 @@ TEST(ILTIFFDecoderTest, DamagedFilesEndWithTheirErrorCode)
     std::string badFirstDirectory = grey;
     badFirstDirectory.replace(4, 4, std::string("\xF0\xFF\xFF\x0F", 4));
     const std::string huge = MakeTiff(100000, 100000, 8, 1, PHOTOMETRIC_MINISBLACK, nullptr, false);
+    std::string jpegOf16000 = MakeTiff(16, 16, 8, 3, PHOTOMETRIC_RGB, [](TIFF* tif) {
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_JPEG);
+    });
+    for (const uint16_t tag : {TIFFTAG_IMAGEWIDTH, TIFFTAG_IMAGELENGTH, TIFFTAG_ROWSPERSTRIP}) {
+        SetTagValue(jpegOf16000, tag, 16000);
+    }
     const struct
     {
         const char* defect;
@@ -212,6 +240,13 @@ TEST(ILTIFFDecoderTest, DamagedFilesEndWithTheirErrorCode)
         // Once the buffers of a gigabyte were made before the rows were found missing.
         {"256 MB of samples in 16 KB", MakeTiff(16000, 16000, 8, 1, PHOTOMETRIC_MINISBLACK, nullptr, false),
          ILTextException::endOfData},
+        {"260 megapixels of fax in one row", MakeTiff(1000, 260000, 1, 1, PHOTOMETRIC_MINISWHITE, [](TIFF* tif) {
+             TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_CCITTFAX4);
+         }, false), ILTextException::endOfData},
+        {"256 megapixels declared by 16 x 16 of JPEG", jpegOf16000, ILTextException::endOfData},
+        {"256 MB of samples in one Zstandard row", MakeTiff(16000, 16000, 8, 1, PHOTOMETRIC_MINISBLACK, [](TIFF* tif) {
+             TIFFSetField(tif, TIFFTAG_COMPRESSION, COMPRESSION_ZSTD);
+         }, false), ILTextException::endOfData},
     };
     ILTIFFDecoder decoder;
     for (const auto& c : cases) {
