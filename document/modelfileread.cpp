@@ -59,6 +59,17 @@ bool IsModelMagic(const CString& magic)
     return magic == CString(kMagic) || magic == CString(kOldMagic);
 }
 
+// A file too short to hold the header string it seems to begin with (any text file read
+// as a string's length) is no model either, not a damaged one.
+bool ReadsModelMagic(CArchive& ar)
+{
+    try {
+        return IsModelMagic(ArchiveReadString(ar));
+    } catch (const CArchiveException&) {
+        return false;
+    }
+}
+
 // Fields 3 to 5: the identifier and a dropped string (from 1046), the time stamp.
 void ReadIdentifierAndStamp(CArchive& ar, int fileVersion, GUID& id)
 {
@@ -140,7 +151,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     // Pages made while the file is read are announced once, when the windows resynchronise.
     const PageNotificationSuppression quietPages;
     m_loadStatus = kLoadOk;
-    if (!IsModelMagic(ArchiveReadString(ar))) {
+    if (!ReadsModelMagic(ar)) {
         m_loadStatus = kLoadNotAModel;
         return;
     }
