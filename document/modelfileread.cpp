@@ -59,13 +59,20 @@ bool IsModelMagic(const CString& magic)
     return magic == CString(kMagic) || magic == CString(kOldMagic);
 }
 
-// A file too short to hold the header string it seems to begin with (any text file read
-// as a string's length) is no model either, not a damaged one.
+// A file that holds a whole header string's room but runs out inside the string it seems
+// to begin with (any text file read as a string's length) is no model either, not a
+// damaged one; a shorter file is a model cut short.
 bool ReadsModelMagic(CArchive& ar)
 {
+    // The longer header as a wide string: marker, length and sixteen-bit characters.
+    constexpr ULONGLONG kWideHeaderBytes = 4 + 2 * 14;
+    const ULONGLONG available = ar.GetRemainingBytes();
     try {
         return IsModelMagic(ArchiveReadString(ar));
     } catch (const CArchiveException&) {
+        if (available < kWideHeaderBytes) {
+            throw;
+        }
         return false;
     }
 }
