@@ -141,13 +141,3 @@ TEST_F(ThumbnailRendererTest, AWaitingDefinitionGetsAPictureOfItsOwnGeometryAndT
     // Each shows its own geometry, not the model around it.
     EXPECT_EQ(pictures.size(), Definitions(*m_model).size());
 }
-
-TEST_F(ThumbnailRendererTest, WithoutARendererTheThumbnailsStayWithoutPictures)
-{
-    ReadAsWithoutThumbnails();
-    RenderWaitingThumbnails(*m_model, m_model->GetRootComponent());
-    for (const CComponentDefinition* definition : Definitions(*m_model)) {
-        EXPECT_FALSE(definition->IsThumbnailWaiting());
-        EXPECT_EQ(Picture(definition), nullptr);
-    }
-}
