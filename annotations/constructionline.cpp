@@ -11,6 +11,7 @@
 #include "foundation/geometryarchive.h"
 #include "foundation/transformation.h"
 #include "foundation/versioninfo.h"
+#include "model/entityvisitor.h"
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CConstructionLine, CConstructionGeometry, VERSIONABLE_SCHEMA | 1)
@@ -169,4 +170,12 @@ void CConstructionLine::SetOrigin(const CPoint3d& origin)
     }
     RecordChange(true);
     m_line.line.origin = origin;
+}
+
+bool CConstructionLine::Accept(IEntityVisitor* visitor)
+{
+    if (visitor == nullptr || !visitor->AcceptsElement(this)) {
+        return true;
+    }
+    return visitor->OnLine(m_line, GetMaterialColor(), GetEffectiveLayer());
 }

@@ -47,6 +47,8 @@ public:
 
     // The guide's line unbounded at both ends.
     [[nodiscard]] CBoundedLine3d GetLine() const override;
+    // The line, its colour and layer, when the visitor takes guides.
+    bool Accept(IEntityVisitor* visitor) override;
     [[nodiscard]] const CBoundedLine3d& GetBoundedLine() const { return m_line; }
     [[nodiscard]] std::uint16_t GetStipple() const { return m_stipple; }
     // Records the change when the origin moves by more than 0.001.

@@ -5,8 +5,10 @@
 #include "annotations/constructionline.h"
 #include "annotations/constructionmessages.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/boundedline3d.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/transformation.h"
+#include "model/entityvisitor.h"
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CConstructionPoint, CConstructionGeometry, VERSIONABLE_SCHEMA | 0)
@@ -96,4 +98,12 @@ int CConstructionPoint::IntersectLine(const CLine3d& /*line*/, CPoint3d& point) 
 {
     point = m_point;
     return kGuideNearestPoint;
+}
+
+bool CConstructionPoint::Accept(IEntityVisitor* visitor)
+{
+    if (visitor == nullptr || !visitor->AcceptsElement(this)) {
+        return true;
+    }
+    return visitor->OnLine(CBoundedLine3d(m_point, m_secondPoint), GetMaterialColor(), GetEffectiveLayer());
 }

@@ -28,6 +28,8 @@ public:
     void SwapData(CEntity& other) override;
     int CheckValidity(int mode, CValidityResultMap* results) override;
     [[nodiscard]] int GetTypeId() const override;
+    // Its two points as a line, its colour and layer, when the visitor takes guides.
+    bool Accept(IEntityVisitor* visitor) override;
     // The point alone: the segment never widens the extents.
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
     // The point's window position when the view projects it.

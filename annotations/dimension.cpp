@@ -16,6 +16,7 @@
 #include "foundation/lengthformatter.h"
 #include "document/entitymerger.h"
 #include "document/tarnwickmodel.h"
+#include "model/entityvisitor.h"
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CDimension, CDrawingElement, VERSIONABLE_SCHEMA | 0)
@@ -318,4 +319,17 @@ CString FormatMeasuredLength(double inches, const CDimensionStyle* style)
         }
     }
     return text;
+}
+
+void CDimension::AddReferencedEntities(CEntitySet& /*set*/) const {}
+
+void CDimension::ReplaceEntity(CEntity* /*oldEntity*/, CEntity* /*newEntity*/) {}
+
+void CDimension::DetachFromEntitiesOutside(const CEntitySet& /*set*/, bool /*markOnly*/) {}
+
+void CDimension::OnEntitiesRemoved(const CEntitySet& /*set*/, bool /*flag*/) {}
+
+bool CDimension::Accept(IEntityVisitor* visitor)
+{
+    return visitor == nullptr || visitor->OnDimension(this);
 }

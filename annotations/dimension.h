@@ -13,6 +13,7 @@
 #include "platform/cstring.h"
 
 class CDimensionStyle;
+class CEntitySet;
 class IGLTextImageCache;
 
 class CDimension : public CDrawingElement
@@ -56,11 +57,23 @@ public:
     int CheckValidity(int mode, CValidityResultMap* results) override;
     [[nodiscard]] int GetTypeId() const override;
     [[nodiscard]] bool CanHaveMaterial() const override;
+    // The visitor's dimension callback.
+    bool Accept(IEntityVisitor* visitor) override;
 
     // Whether the dimension refers to the entity (as a measured point or edge).
     [[nodiscard]] virtual bool RefersTo(const CEntity* entity) const;
     // False while the dimension hangs on nothing it measures (a free point, no edge).
     [[nodiscard]] virtual bool IsAssociated() const;
+    // Adds what the dimension hangs on to the set; the base hangs on nothing.
+    virtual void AddReferencedEntities(CEntitySet& set) const;
+    // Hangs on the new entity where it hung on the old one (or lets go without a new one).
+    virtual void ReplaceEntity(CEntity* oldEntity, CEntity* newEntity);
+    // Lets go of what it hangs on outside the set; with markOnly only the next write
+    // stores the dimension as hanging on nothing, the dimension in memory stays as it is.
+    virtual void DetachFromEntitiesOutside(const CEntitySet& set, bool markOnly);
+    // Lets go of what it hangs on that the set holds: those entities are going away. The
+    // flag is the caller's; no kind reads it.
+    virtual void OnEntitiesRemoved(const CEntitySet& set, bool flag);
 
     [[nodiscard]] const CString& GetLabelText() const { return m_labelText; }
     // Records the change only when the text differs.

@@ -187,6 +187,54 @@ bool CDimensionLinear::IsAssociated() const
     return m_first.GetKind() != CModelPointRef::kFreePoint && m_second.GetKind() != CModelPointRef::kFreePoint;
 }
 
+void CDimensionLinear::AddReferencedEntities(CEntitySet& set) const
+{
+    m_first.AddEntitiesTo(set);
+    m_second.AddEntitiesTo(set);
+}
+
+void CDimensionLinear::ReplaceEntity(CEntity* oldEntity, CEntity* newEntity)
+{
+    bool replaced = false;
+    for (CModelPointRef* point : {&m_first, &m_second}) {
+        if (oldEntity != nullptr && point->RefersTo(oldEntity)) {
+            point->ReplaceEntity(this, oldEntity, newEntity);
+            replaced = true;
+        }
+    }
+    if (replaced) {
+        // Both points may have named the entity that one of them just let go of.
+        OnModified();
+    }
+}
+
+void CDimensionLinear::DetachFromEntitiesOutside(const CEntitySet& set, bool markOnly)
+{
+    bool detached = false;
+    for (CModelPointRef* point : {&m_first, &m_second}) {
+        if (point->IsContainedIn(set)) {
+            continue;
+        }
+        if (markOnly) {
+            point->SetDetachPending(true);
+        } else {
+            point->Detach(this);
+            detached = true;
+        }
+    }
+    if (detached) {
+        OnModified();
+    }
+}
+
+void CDimensionLinear::OnEntitiesRemoved(const CEntitySet& set, bool /*flag*/)
+{
+    const bool first = m_first.OnEntitiesRemoved(this, set);
+    if (m_second.OnEntitiesRemoved(this, set) || first) {
+        OnModified();
+    }
+}
+
 void CDimensionLinear::SetPoints(const CModelPointRef& first, const CModelPointRef& second)
 {
     RecordChange(true);

@@ -66,6 +66,14 @@ public:
     [[nodiscard]] bool RefersTo(const CEntity* entity) const override;
     // False when either point is free.
     [[nodiscard]] bool IsAssociated() const override;
+    // The entities and path instances of both points.
+    void AddReferencedEntities(CEntitySet& set) const override;
+    void ReplaceEntity(CEntity* oldEntity, CEntity* newEntity) override;
+    // Each point not contained in the set is detached, or with markOnly written once as a
+    // free point.
+    void DetachFromEntitiesOutside(const CEntitySet& set, bool markOnly) override;
+    // Each point that hangs on an entity of the set becomes a free point.
+    void OnEntitiesRemoved(const CEntitySet& set, bool flag) override;
 
     // The plane through the first point with the normal; the anchor is the midpoint.
     [[nodiscard]] CPlane3d GetPlane() const override;

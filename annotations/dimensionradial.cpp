@@ -171,6 +171,32 @@ void CDimensionRadial::DetachFromEntitiesOutside(const CEntitySet& set, bool mar
     }
 }
 
+void CDimensionRadial::AddReferencedEntities(CEntitySet& set) const
+{
+    if (m_edge != nullptr) {
+        set.Add(m_edge);
+    }
+}
+
+void CDimensionRadial::ReplaceEntity(CEntity* oldEntity, CEntity* newEntity)
+{
+    if (oldEntity == nullptr || oldEntity != m_edge) {
+        return;
+    }
+    if (auto* edge = dynamic_cast<CEdge*>(newEntity)) {
+        SetEdge(edge);
+    } else {
+        Detach();
+    }
+}
+
+void CDimensionRadial::OnEntitiesRemoved(const CEntitySet& set, bool /*flag*/)
+{
+    if (m_edge != nullptr && set.Contains(m_edge)) {
+        Detach();
+    }
+}
+
 void CDimensionRadial::Serialize(CArchive& ar)
 {
     CDimension::Serialize(ar);

@@ -90,7 +90,13 @@ public:
     void Detach();
     // Nothing when the edge is in the set; with markOnly the next write stores no edge,
     // otherwise the dimension detaches.
-    void DetachFromEntitiesOutside(const CEntitySet& set, bool markOnly);
+    void DetachFromEntitiesOutside(const CEntitySet& set, bool markOnly) override;
+    // The edge.
+    void AddReferencedEntities(CEntitySet& set) const override;
+    // Hangs on the new entity in place of its edge when that is an edge; detaches otherwise.
+    void ReplaceEntity(CEntity* oldEntity, CEntity* newEntity) override;
+    // Detaches when the set holds the edge.
+    void OnEntitiesRemoved(const CEntitySet& set, bool flag) override;
     [[nodiscard]] bool WritesDetached() const { return m_writeDetached; }
 
 private:

@@ -14,6 +14,7 @@
 #include "foundation/transformation.h"
 #include "model/edge.h"
 #include "model/entityset.h"
+#include "model/entityvisitor.h"
 #include "model/mergecontroller.h"
 #include "model/vertex.h"
 #include "platform/archive.h"
@@ -272,4 +273,13 @@ bool CPolyline3d::IsSelectedBy(IPickHelper* selector, const CInstancePath* /*pat
         }
     }
     return true;
+}
+
+bool CPolyline3d::Accept(IEntityVisitor* visitor)
+{
+    if (visitor == nullptr || !visitor->AcceptsElement(this)) {
+        return true;
+    }
+    const std::vector<CPoint3d> points = m_points;
+    return visitor->OnPolyline(GetEffectiveLayer(), GetMaterialColor(), points);
 }

@@ -57,6 +57,8 @@ public:
     void ExplodeIntoEdges(CEntitySet* out);
 
     [[nodiscard]] const std::vector<CPoint3d>& GetPoints() const { return m_points; }
+    // Its layer, colour and a copy of its points, when the visitor takes polylines.
+    bool Accept(IEntityVisitor* visitor) override;
     [[nodiscard]] int GetPointCount() const { return static_cast<int>(m_points.size()); }
 
 private:

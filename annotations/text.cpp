@@ -19,6 +19,7 @@
 #include "foundation/transformation.h"
 #include "model/edge.h"
 #include "model/entityset.h"
+#include "model/entityvisitor.h"
 #include "model/face.h"
 #include "platform/archive.h"
 
@@ -474,4 +475,9 @@ void CText::RepairValues(CAnnotationCheck* check)
     if (!IsInRange(m_sideMode, kSideLeft) && mend(kMsgTextBadSideMode)) {
         m_sideMode = kSideAutomatic;
     }
+}
+
+bool CText::Accept(IEntityVisitor* visitor)
+{
+    return visitor == nullptr || visitor->OnText(this);
 }

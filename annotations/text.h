@@ -70,6 +70,8 @@ public:
     void OnModified() override;
     void OnErased() override;
     int CheckValidity(int mode, CValidityResultMap* results) override;
+    // The visitor's text callback.
+    bool Accept(IEntityVisitor* visitor) override;
     [[nodiscard]] int GetTypeId() const override;
     // The label is rendered again on the next draw.
     void OnGeometryChanged() override;

@@ -1,5 +1,6 @@
 #include "app/dtpicker.h"
 
+#include <QFontMetrics>
 #include <QLocale>
 #include <algorithm>
 
@@ -92,6 +93,23 @@ void CDTPicker::SetCustomFormat(const CString& format)
     QString qtFormat = QString::fromStdString(format.ToUtf8());
     qtFormat.replace(QStringLiteral("tt"), QStringLiteral("AP"));
     setDisplayFormat(qtFormat);
+}
+
+int CDTPicker::GetWholeTextWidth() const
+{
+    const QFontMetrics metrics(font());
+    // The picker asks for room around the wider of its first and last values.
+    const int ends = std::max(metrics.horizontalAdvance(textFromDateTime(minimumDateTime())),
+                              metrics.horizontalAdvance(textFromDateTime(maximumDateTime())));
+    int widest = 0;
+    for (int month = 1; month <= 12; ++month)
+    {
+        const QDateTime sample(QDate(2000, month, 28), QTime(23, 58, 58));
+        widest = std::max(widest, metrics.horizontalAdvance(textFromDateTime(sample)));
+    }
+    // The frame, the arrows and the margins as the picker asks for them around its text.
+    const int around = std::max(0, sizeHint().width() - ends);
+    return std::max(sizeHint().width(), widest + around);
 }
 
 CString TimePickerFormat(const QLocale& locale)

@@ -30,6 +30,9 @@ public:
     // The picker's format letters: d, M, y, h (12-hour), H (24-hour), m, s, and "tt"
     // for the AM/PM mark.
     void SetCustomFormat(const CString& format);
+    // The width that shows every date and time of the picker's format whole (the month
+    // with the widest name, two-digit days and hours).
+    [[nodiscard]] int GetWholeTextWidth() const;
 
 private:
     void SetDatePart(int year, int month, int day);

@@ -2,9 +2,11 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -14,6 +16,8 @@
 namespace {
 
 constexpr int kMaxFileNameLength = 260;
+// Wide enough for the four columns of the list beside the preview.
+constexpr int kMinimumDialogWidth = 860;
 
 }  // namespace
 
@@ -106,6 +110,7 @@ CFilePreviewDialog::CFilePreviewDialog(const CString& initialName, const CString
     if (!file.isEmpty())
         selectFile(file);
     AddPreviewPane();
+    FitFileColumns();
     connect(this, &QFileDialog::currentChanged, this, [this](const QString& path) { OnFileNameChange(FromQt(path)); });
 }
 
@@ -127,6 +132,21 @@ void CFilePreviewDialog::AddPreviewPane()
     // The dialog's own controls sit in a grid; the pane takes a column of its own.
     if (auto* grid = qobject_cast<QGridLayout*>(layout()))
         grid->addWidget(frame, 0, grid->columnCount(), grid->rowCount(), 1);
+}
+
+void CFilePreviewDialog::FitFileColumns()
+{
+    // The preview pane takes width from the list: the name column gives way, and the
+    // size, type and date columns keep the width of what they show.
+    auto* list = findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (list == nullptr || list->header() == nullptr)
+        return;
+    QHeaderView* header = list->header();
+    header->setStretchLastSection(false);
+    header->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int column = 1; column < header->count(); ++column)
+        header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    resize(std::max(width(), kMinimumDialogWidth), height());
 }
 
 int CFilePreviewDialog::DoModal()

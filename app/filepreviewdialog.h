@@ -57,6 +57,7 @@ private:
     class CPreviewPane;
 
     void AddPreviewPane();
+    void FitFileColumns();
 
     QWidget* m_pane = nullptr;
     QLabel* m_notAvailable = nullptr;

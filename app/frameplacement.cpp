@@ -1,9 +1,11 @@
 #include "app/frameplacement.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "foundation/syshelpers.h"
 #include "platform/profile.h"
+#include "platform/sysinfo.h"
 
 namespace {
 
@@ -59,6 +61,39 @@ void WriteFramePlacement(const WINDOWPLACEMENT& placement)
     WINDOWPLACEMENT copy = placement;
     for (const char* name : kFieldNames)
         WriteProfileInt(kSection, CString(name), *FieldOf(copy, name));
+}
+
+CRect FitFrameRect(const CRect& stored, const CRect& area)
+{
+    // 64 bits: the difference of two stored values may pass the range of an int.
+    const auto fit = [](int64_t low, int64_t high, int64_t minimum, int64_t areaLow, int64_t areaHigh) {
+        const int64_t areaSize = areaHigh - areaLow;
+        const int64_t size = std::min(std::max(high - low, std::min(minimum, areaSize)), areaSize);
+        const int64_t start = std::clamp(low, areaLow, areaHigh - size);
+        return std::pair<int, int>{static_cast<int>(start), static_cast<int>(start + size)};
+    };
+    const auto [left, right] = fit(stored.left, stored.right, kMinimumWidth, area.left, area.right);
+    const auto [top, bottom] = fit(stored.top, stored.bottom, kMinimumHeight, area.top, area.bottom);
+    return CRect{left, top, right, bottom};
+}
+
+CRect GetFrameArea()
+{
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    if (GetSystemMetrics(SM_CMONITORS) > 1)
+        GetVirtualScreenRect(left, top, width, height);
+    else
+        GetWorkArea(left, top, width, height);
+    return CRect{left, top, left + width, top + height};
+}
+
+void FitPlacementToScreen(WINDOWPLACEMENT& placement)
+{
+    if (placement.rcNormalPosition.bottom != 0)
+        placement.rcNormalPosition = FitFrameRect(placement.rcNormalPosition, GetFrameArea());
 }
 
 bool IsPlacementOnScreen(const WINDOWPLACEMENT& placement)

@@ -7,6 +7,16 @@
 // normal rectangle is stored (its bottom is not 0).
 bool ReadFramePlacement(WINDOWPLACEMENT& placement);
 void WriteFramePlacement(const WINDOWPLACEMENT& placement);
+// A stored normal rectangle made fit for a window on the given area: at least 630 x 440
+// and at most the area, moved so that it lies wholly on it. Stored values are not trusted:
+// a size that would give no drawing surface, or values near the ends of the integer range,
+// come back inside the area.
+[[nodiscard]] CRect FitFrameRect(const CRect& stored, const CRect& area);
+// The area a main window is fitted to: the primary screen less its panels with one
+// monitor, the rectangle of all monitors with several.
+[[nodiscard]] CRect GetFrameArea();
+// Fits a stored normal rectangle (one whose bottom is not 0) to GetFrameArea.
+void FitPlacementToScreen(WINDOWPLACEMENT& placement);
 // True when the normal rectangle shares a pixel with the rectangle of all monitors.
 [[nodiscard]] bool IsPlacementOnScreen(const WINDOWPLACEMENT& placement);
 // Where the window starts: the stored rectangle (the full primary screen when it was

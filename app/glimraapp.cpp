@@ -64,6 +64,11 @@ DisplayMetrics ScreenMetrics()
     metrics.screenWidth = primary->geometry().width();
     metrics.screenHeight = primary->geometry().height();
     metrics.colourDepth = primary->depth();
+    const QRect work = primary->availableGeometry();
+    metrics.workLeft = work.left();
+    metrics.workTop = work.top();
+    metrics.workWidth = work.width();
+    metrics.workHeight = work.height();
     QRect all;
     for (const QScreen* screen : QGuiApplication::screens())
         all = all.united(screen->geometry());

@@ -123,12 +123,13 @@ void CGlimraView::AddRenderingCommands()
         };
     };
     auto setMode = [this](int mode) { return [this, mode] { SetRenderMode(mode); Invalidate(false); }; };
-    for (const UINT id : {ID_RENDER_WIREFRAME, ID_RENDER_WIREFRAME_MENU})
-        GetCommands().Add(id, CString("Wireframe"), setMode(kWireframe), modeIs(kWireframe));
-    for (const UINT id : {ID_RENDER_HIDDEN_LINE, ID_RENDER_HIDDEN_LINE_MENU})
-        GetCommands().Add(id, CString("Hidden Line"), setMode(kHiddenLine), modeIs(kHiddenLine));
-    for (const UINT id : {ID_RENDER_MONOCHROME, ID_RENDER_MONOCHROME_MENU})
-        GetCommands().Add(id, CString("Monochrome"), setMode(kMonochrome), modeIs(kMonochrome));
+    // The Render menu's rows carry a mnemonic each; the toolbar's the bare words.
+    GetCommands().Add(ID_RENDER_WIREFRAME, CString("Wireframe"), setMode(kWireframe), modeIs(kWireframe));
+    GetCommands().Add(ID_RENDER_WIREFRAME_MENU, CString("&Wireframe"), setMode(kWireframe), modeIs(kWireframe));
+    GetCommands().Add(ID_RENDER_HIDDEN_LINE, CString("Hidden Line"), setMode(kHiddenLine), modeIs(kHiddenLine));
+    GetCommands().Add(ID_RENDER_HIDDEN_LINE_MENU, CString("&Hidden Line"), setMode(kHiddenLine), modeIs(kHiddenLine));
+    GetCommands().Add(ID_RENDER_MONOCHROME, CString("Monochrome"), setMode(kMonochrome), modeIs(kMonochrome));
+    GetCommands().Add(ID_RENDER_MONOCHROME_MENU, CString("&Monochrome"), setMode(kMonochrome), modeIs(kMonochrome));
     auto shaded = [this, options](bool textures) {
         return [this, options, textures] {
             SetRenderMode(kShaded);
@@ -145,10 +146,10 @@ void CGlimraView::AddRenderingCommands()
             ui.SetCheck(shadedMode && o->IsDisplayTextures() == textures ? 1 : 0);
         };
     };
-    for (const UINT id : {ID_RENDER_SHADED, ID_RENDER_SHADED_MENU})
-        GetCommands().Add(id, CString("Shaded"), shaded(false), shadedIs(false));
-    for (const UINT id : {ID_RENDER_TEXTURED, ID_RENDER_TEXTURED_MENU})
-        GetCommands().Add(id, CString("Shaded With Textures"), shaded(true), shadedIs(true));
+    GetCommands().Add(ID_RENDER_SHADED, CString("Shaded"), shaded(false), shadedIs(false));
+    GetCommands().Add(ID_RENDER_SHADED_MENU, CString("&Shaded"), shaded(false), shadedIs(false));
+    GetCommands().Add(ID_RENDER_TEXTURED, CString("Shaded With Textures"), shaded(true), shadedIs(true));
+    GetCommands().Add(ID_RENDER_TEXTURED_MENU, CString("Shaded With &Textures"), shaded(true), shadedIs(true));
 
     // Switches: the option's getter and setter, and whether all views redraw.
     struct Switch
@@ -161,13 +162,13 @@ void CGlimraView::AddRenderingCommands()
     };
     const Switch switches[] = {
         {ID_RENDER_XRAY, "X-ray", &CRenderingOptions::IsTransparentDisplay, &CRenderingOptions::SetTransparentDisplay, false},
-        {ID_RENDER_XRAY_MENU, "X-ray", &CRenderingOptions::IsTransparentDisplay, &CRenderingOptions::SetTransparentDisplay, false},
+        {ID_RENDER_XRAY_MENU, "X-&ray", &CRenderingOptions::IsTransparentDisplay, &CRenderingOptions::SetTransparentDisplay, false},
         {ID_RENDER_TRANSPARENCY, "Transparent Materials", &CRenderingOptions::IsEnableTransparency, &CRenderingOptions::SetEnableTransparency, false},
-        {ID_EDGES_PROFILES, "Profile Edges", &CRenderingOptions::IsDrawProfiles, &CRenderingOptions::SetDrawProfiles, true},
-        {ID_EDGES_DEPTH_CUE, "Depth Cued Edges", &CRenderingOptions::IsDepthCue, &CRenderingOptions::SetDepthCue, true},
-        {ID_EDGES_EXTENDED, "Extended Edges", &CRenderingOptions::IsExtendEdges, &CRenderingOptions::SetExtendEdges, true},
-        {ID_EDGES_ENDPOINTS, "Endpoints", &CRenderingOptions::IsDrawEndpoints, &CRenderingOptions::SetDrawEndpoints, true},
-        {ID_EDGES_JITTER, "Jitter Edges", &CRenderingOptions::IsJitterEdges, &CRenderingOptions::SetJitterEdges, true}};
+        {ID_EDGES_PROFILES, "&Profile Edges", &CRenderingOptions::IsDrawProfiles, &CRenderingOptions::SetDrawProfiles, true},
+        {ID_EDGES_DEPTH_CUE, "&Depth Cued Edges", &CRenderingOptions::IsDepthCue, &CRenderingOptions::SetDepthCue, true},
+        {ID_EDGES_EXTENDED, "E&xtended Edges", &CRenderingOptions::IsExtendEdges, &CRenderingOptions::SetExtendEdges, true},
+        {ID_EDGES_ENDPOINTS, "E&ndpoints", &CRenderingOptions::IsDrawEndpoints, &CRenderingOptions::SetDrawEndpoints, true},
+        {ID_EDGES_JITTER, "&Jitter Edges", &CRenderingOptions::IsJitterEdges, &CRenderingOptions::SetJitterEdges, true}};
     for (const Switch& s : switches)
         GetCommands().Add(
             s.id, CString(s.text),
@@ -186,7 +187,7 @@ void CGlimraView::AddRenderingCommands()
                 ui.SetCheck(o != nullptr && (o->*s.get)() ? 1 : 0);
             });
     GetCommands().Add(
-        ID_EDGES, CString("Edges"),
+        ID_EDGES, CString("&Edges"),
         [options] {
             if (CRenderingOptions* o = options())
             {

@@ -2,10 +2,13 @@
 
 #include <QAction>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QKeySequence>
 #include <QMainWindow>
 #include <QScreen>
+#include <iterator>
 #include <utility>
+#include <vector>
 
 #include "app/frameplacement.h"
 #include "app/glimraview.h"
@@ -40,6 +43,10 @@ void PrimaryScreenSize(int& width, int& height)
         height = screen->geometry().height();
     }
 }
+
+// The commands that show and hide the bars, in the View menu's order.
+constexpr UINT kBarToggleIds[] = {ID_VIEW_STANDARD_TOOLBAR, ID_VIEW_CAMERA_TOOLBAR, ID_VIEW_DISPLAY_MODES_TOOLBAR,
+                                  ID_VIEW_VIEWS_TOOLBAR, ID_VIEW_SHADOWS_TOOLBAR, ID_VIEW_PAGE_TABS};
 
 }  // namespace
 
@@ -91,6 +98,9 @@ CRect CMainFrame::GetInitialRect() const
     PrimaryScreenSize(screenWidth, screenHeight);
     WINDOWPLACEMENT stored;
     const bool hasStored = ReadFramePlacement(stored);
+    // Fitted before anything else: a stored size past what the screen holds leaves the
+    // view without a drawing surface.
+    FitPlacementToScreen(stored);
     // With nothing stored the window asks for what a desktop gives a new main window by default:
     // three quarters of the screen, set in by an eighth.
     const CRect requested{screenWidth / 8, screenHeight / 8, screenWidth / 8 + screenWidth * 3 / 4,
@@ -146,11 +156,16 @@ void CMainFrame::AddMenus()
     AddMenu(CString("&File"), {ID_FILE_OPEN, 0, ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP, 0,
                                ID_WINDOW_PREFERENCES, 0, ID_FILE_MRU_FILE1, ID_FILE_MRU_FILE1 + 1,
                                ID_FILE_MRU_FILE1 + 2, ID_FILE_MRU_FILE1 + 3, 0, ID_APP_EXIT});
-    AddMenu(CString("&View"),
-            {ID_VIEW_STANDARD_TOOLBAR, ID_VIEW_CAMERA_TOOLBAR, ID_VIEW_DISPLAY_MODES_TOOLBAR, ID_VIEW_VIEWS_TOOLBAR,
-             ID_VIEW_SHADOWS_TOOLBAR, ID_VIEW_PAGE_TABS, 0, ID_VIEW_LARGE_BUTTONS, 0, ID_VIEW_HIDDEN_GEOMETRY,
-             ID_VIEW_SECTION_PLANES, ID_VIEW_SECTION_CUTS, ID_VIEW_AXES, ID_RENDER_SHADOWS_MENU, 0, ID_PAGE_NEXT,
-             ID_PAGE_PREVIOUS, ID_VIEW_SLIDESHOW});
+    // The bars have a submenu of their own: the Shadows bar and the shadows themselves
+    // would otherwise be two items of one name.
+    if (QMenu* view = AddMenu(CString("&View"), {}))
+    {
+        std::vector<UINT> bars(std::begin(kBarToggleIds), std::end(kBarToggleIds));
+        bars.insert(bars.end(), {0, ID_VIEW_LARGE_BUTTONS});
+        AddSubMenu(*view, CString("&Toolbars"), bars);
+        AppendToMenu(*view, {0, ID_VIEW_HIDDEN_GEOMETRY, ID_VIEW_SECTION_PLANES, ID_VIEW_SECTION_CUTS, ID_VIEW_AXES,
+                             ID_RENDER_SHADOWS_MENU, 0, ID_PAGE_NEXT, ID_PAGE_PREVIOUS, ID_VIEW_SLIDESHOW});
+    }
     AddMenu(CString("&Camera"),
             {ID_CAMERA_PREVIOUS, 0, ID_VIEW_TOP, ID_VIEW_BOTTOM, ID_VIEW_FRONT, ID_VIEW_BACK, ID_VIEW_LEFT,
              ID_VIEW_RIGHT, ID_VIEW_ISO, 0, ID_CAMERA_PERSPECTIVE, 0, ID_CAMERA_ORBIT, ID_CAMERA_PAN, ID_CAMERA_ZOOM,
@@ -162,6 +177,17 @@ void CMainFrame::AddMenus()
              ID_EDGES_EXTENDED, ID_EDGES_ENDPOINTS, ID_EDGES_JITTER});
     AddMenu(CString("&Window"), {ID_WINDOW_DISPLAY_SETTINGS, ID_WINDOW_SHADOW_SETTINGS, ID_WINDOW_MODEL_INFO});
     AddMenu(CString("&Help"), {ID_APP_ABOUT});
+}
+
+QMenu* CMainFrame::CreateBarsMenu()
+{
+    if (GetWindow() == nullptr)
+        return nullptr;
+    // The bars by the names the View menu gives them (the page tabs' strip has no title).
+    UpdateCommandUI();
+    auto* menu = new QMenu(GetWindow());
+    AppendToMenu(*menu, std::vector<UINT>(std::begin(kBarToggleIds), std::end(kBarToggleIds)));
+    return menu;
 }
 
 void CMainFrame::AddAccelerators()
@@ -226,7 +252,10 @@ void CMainFrame::ToggleButtonSize()
 bool CMainFrame::RestoreWindowPlacement()
 {
     WINDOWPLACEMENT placement;
-    if (!ReadFramePlacement(placement) || !IsPlacementOnScreen(placement))
+    if (!ReadFramePlacement(placement))
+        return false;
+    FitPlacementToScreen(placement);
+    if (!IsPlacementOnScreen(placement))
         return false;
     if (placement.showCmd != SW_SHOWMAXIMIZED)
         placement.showCmd = SW_SHOWNORMAL;

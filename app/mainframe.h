@@ -20,6 +20,8 @@ public:
     int OnCreate() override;
     // The Shadows bar's buttons first, then the framework's route.
     bool OnCmdMsg(UINT id, CCmdUI* ui) override;
+    // The bar toggles of the View menu, with their words.
+    QMenu* CreateBarsMenu() override;
     // Saves the bar state, the button size and the placement, then closes.
     void OnClose() override;
     CRect GetInitialRect() const override;

@@ -13,6 +13,9 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
+
+#include "foundation/lengthformatter.h"
 
 #include "platform/ui/messagebox.h"
 #include "platform/ui/stringtable.h"
@@ -186,8 +189,19 @@ QWidget* CPrintDlg::CreateScaleGroup(QWidget* parent)
 void CPrintDlg::ConnectLengthField(LengthField& field)
 {
     QObject::connect(field.edit, &QLineEdit::editingFinished, field.edit, [this, &field] {
-        // Text that is no length is shown as the value it would have replaced.
-        (void)m_options.ParseLength(field.length, FromQString(field.edit->text()), m_context);
+        // Text that is no length is shown as the value it would have replaced. A length of
+        // no size, or one past every size, gives no scale: it is refused with its reason.
+        const CString text = FromQString(field.edit->text());
+        double inches = 0.0;
+        const bool parsed =
+            CLengthFormatter().Parse(text, inches, kLengthFormatDecimal, m_options.GetUnit(field.length));
+        if (parsed && !(std::isfinite(inches) && inches > 0.0))
+        {
+            Refresh();
+            m_sheets->setText(ToQString(DescribeProblem(PrintProblem::kScale)));
+            return;
+        }
+        (void)m_options.ParseLength(field.length, text, m_context);
         Refresh();
     });
     QObject::connect(field.units, &QComboBox::currentIndexChanged, field.units, [this, &field](int index) {

@@ -19,6 +19,8 @@ constexpr int kHandOverMilliseconds = 30000;
 const char* const kNoMailProgram =
     "No mail program could be started: the desktop has neither xdg-email nor a program for mailto links.";
 const char* const kHandOverFailed = "The message could not be handed to the mail program.";
+const char* const kKeptAs = "\n\nThe message was saved as \"%s\"; it can be sent from there by hand.";
+const char* const kNotKept = "\n\nThe message could not be saved either.";
 
 // Percent-encodes everything but the unreserved characters, so that line feeds, '&'
 // and '+' survive every mail program's reading of the link.
@@ -39,7 +41,48 @@ QString WriteAttachment(const CString& subject, const CString& text)
     return file.write(bytes) == bytes.size() ? path : QString();
 }
 
+// What a failure to hand over tells the user: the reason, and where the text was kept.
+void ReportUnsent(const char* reason, const CString& subject, const CString& text)
+{
+    const CString kept = KeepUnsentMail(subject, text, QString());
+    const CString where = kept.IsEmpty() ? CString(kNotKept) : CString::Formatted(kKeptAs, kept);
+    AfxMessageBox(CString(reason) + where);
+}
+
 }  // namespace
+
+CString KeepUnsentMail(const CString& subject, const CString& text, const QString& folder)
+{
+    QString into = folder;
+    if (into.isEmpty())
+    {
+        into = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (into.isEmpty() || !QDir(into).exists())
+            into = QDir::homePath();
+    }
+    const QString stem = ToQt(subject).replace(QLatin1Char('/'), QLatin1Char('_'));
+    // An earlier message of the same subject stays.
+    constexpr int kMaxNumbers = 1000;
+    for (int number = 1; number <= kMaxNumbers; ++number)
+    {
+        const QString name =
+            number == 1 ? stem + QStringLiteral(".txt") : QStringLiteral("%1 (%2).txt").arg(stem).arg(number);
+        const QString path = QDir(into).filePath(name);
+        QFile file(path);
+        if (file.exists())
+            continue;
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return {};
+        const QByteArray bytes = ToQt(text).toUtf8();
+        if (file.write(bytes) != bytes.size() || !file.flush())
+        {
+            file.remove();
+            return {};
+        }
+        return FromQt(path);
+    }
+    return {};
+}
 
 QUrl BuildMailtoUrl(const CString& address, const CString& subject, const CString& body)
 {
@@ -75,7 +118,7 @@ bool SendMailWithTextAttachment(const CString& recipientName, const CString& rec
         attachment = FromQt(WriteAttachment(subject, text));
         if (attachment.IsEmpty())
         {
-            AfxMessageBox(CString(kHandOverFailed));
+            ReportUnsent(kHandOverFailed, subject, text);
             return false;
         }
     }
@@ -92,13 +135,13 @@ bool SendMailWithTextAttachment(const CString& recipientName, const CString& rec
         }
         const bool handedOver = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
         if (!handedOver)
-            AfxMessageBox(CString(kHandOverFailed));
+            ReportUnsent(kHandOverFailed, subject, text);
         return handedOver;
     }
     // A link cannot carry a file: without xdg-email the text goes as the body.
     if (!QDesktopServices::openUrl(BuildMailtoUrl(address, subject, text)))
     {
-        AfxMessageBox(CString(kNoMailProgram));
+        ReportUnsent(kNoMailProgram, subject, text);
         return false;
     }
     return true;

@@ -6,7 +6,9 @@
 #include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 #include <cstring>
+#include <algorithm>
 #include <iterator>
+#include <utility>
 
 #include "app/buttonimagest.h"
 #include "app/datesliderctrl.h"
@@ -35,6 +37,8 @@ constexpr int kMaxIntensity = CShadowInfo::kMaxIntensity;
 constexpr int kIntensityPageSize = 10;
 constexpr int kFirstYear = 1970;
 constexpr int kLastYear = 2037;
+// Between a picker and its slider, and after the slider.
+constexpr int kPickerGap = 8;
 constexpr int kYearMessageId = 21612;
 constexpr int kNoonLabelId = 10053;
 constexpr int kMonthFontNameId = 10560;
@@ -144,6 +148,26 @@ void CShadowPS::ConnectControls()
                      [this] { OnTimePicker(); });
 }
 
+void CShadowPS::FitPickers()
+{
+    // A locale's date (a month's name, a four-digit year) may not fit the template's
+    // width: both pickers grow to the wider one's need and the sliders give way.
+    const std::pair<int, int> rows[] = {{kTimePicker, kTimeSlider}, {kDatePicker, kDateSlider}};
+    int width = 0;
+    for (const auto& [picker, slider] : rows)
+        width = std::max({width, GetDlgItem(picker)->width(),
+                          static_cast<CDTPicker*>(GetDlgItem(picker))->GetWholeTextWidth()});
+    for (const auto& [picker, slider] : rows)
+    {
+        QWidget* pickerWidget = GetDlgItem(picker);
+        QWidget* sliderWidget = GetDlgItem(slider);
+        pickerWidget->resize(width, pickerWidget->height());
+        const int sliderLeft = pickerWidget->x() + width + kPickerGap;
+        sliderWidget->setGeometry(sliderLeft, sliderWidget->y(), kClientWidth - sliderLeft - kPickerGap,
+                                  sliderWidget->height());
+    }
+}
+
 bool CShadowPS::OnInitDialog()
 {
     // The controls take their first values before their handlers may act.
@@ -158,6 +182,7 @@ bool CShadowPS::OnInitDialog()
     if (!dateFormat.contains(QStringLiteral("yyyy")))
         dateFormat.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
     static_cast<CDTPicker*>(GetDlgItem(kDatePicker))->setDisplayFormat(dateFormat);
+    FitPickers();
     LoadFromShadowInfo(nullptr);
     UpdateControls(true);
     return true;

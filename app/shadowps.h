@@ -74,6 +74,8 @@ protected:
 private:
     [[nodiscard]] static CShadowInfo* Shadows();
     void ConnectControls();
+    // Widens the pickers to what their formats show.
+    void FitPickers();
     void Refresh();
     void LoadFromShadowInfo(const CShadowInfo* shadows);
     void UpdateControls(bool full);

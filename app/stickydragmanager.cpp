@@ -68,6 +68,42 @@ int CStickyDragManager::AttachWindow(IStickyWindow* window)
     return static_cast<int>(m_attached.size()) - 1;
 }
 
+int CStickyDragManager::RejoinWindow(IStickyWindow* window)
+{
+    const auto found = std::find(m_attached.begin(), m_attached.end(), window);
+    if (found != m_attached.end())
+        return static_cast<int>(found - m_attached.begin());
+    m_attached.push_back(window);
+    std::vector<IStickyWindow*> group{window};
+    if (m_column.empty())
+    {
+        // The glued partners it touches, and theirs, in their stored order.
+        std::vector<bool> marked(m_attached.size(), false);
+        Touching(window, marked);
+        for (size_t i = 0; i < m_attached.size(); ++i)
+            if (marked[i] && m_attached[i] != window && m_attached[i]->ReadSticky())
+                group.push_back(m_attached[i]);
+        std::sort(group.begin(), group.end(), [this](const IStickyWindow* a, const IStickyWindow* b) {
+            return PlannedRect(a).top < PlannedRect(b).top;
+        });
+        if (group.size() < 2)
+            group.clear();
+    }
+    m_pending.clear();
+    for (IStickyWindow* member : group)
+    {
+        const int index = FindInsertIndex(member);
+        if (index >= 0)
+            InsertIntoColumn(member, index);
+    }
+    ApplyPendingMoves();
+    if (ColumnIndex(window) >= 0)
+        EqualizeWidths();
+    else if (!m_column.empty())
+        m_free.push_back(window);
+    return static_cast<int>(m_attached.size()) - 1;
+}
+
 void CStickyDragManager::DetachWindow(IStickyWindow* window)
 {
     for (auto* list : {&m_attached, &m_column, &m_free})

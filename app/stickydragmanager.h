@@ -32,6 +32,11 @@ public:
 
     // Lists the window (its index); one that fits into the column joins it at the end.
     int AttachWindow(IStickyWindow* window);
+    // Lists a window that was glued when the last run ended (ReadSticky), at its stored
+    // place: it goes back into the column where that place puts it, or with an empty
+    // column forms one with the listed windows it touches that were glued as well.
+    // Nothing moves that stands in its stored place. Its index.
+    int RejoinWindow(IStickyWindow* window);
     void DetachWindow(IStickyWindow* window);
     [[nodiscard]] bool IsAttached(const IStickyWindow* window) const;
     [[nodiscard]] bool IsInGroup(const IStickyWindow* window) const;

@@ -184,9 +184,14 @@ void CTwDialog::ShowTool(bool show)
     CStickyDragManager& manager = GetStickyDragManager();
     if (show)
     {
+        // Read before the window is shown: a window glued when the last run ended goes
+        // back into the column it stood in.
+        const bool wasGlued = CanStick() && ReadSticky();
         ShowWindow(SW_SHOW);
         WriteSetting("show", 1);
-        if (CanStick())
+        if (wasGlued)
+            manager.RejoinWindow(this);
+        else if (CanStick())
             manager.AttachWindow(this);
         return;
     }
@@ -245,6 +250,11 @@ void CTwDialog::ReadCurrentPage()
 void CTwDialog::WriteSticky(bool sticky)
 {
     WriteSetting("sticky", sticky ? 1 : 0);
+}
+
+bool CTwDialog::ReadSticky() const
+{
+    return ReadSetting("sticky", 0) != 0;
 }
 
 void CTwDialog::MoveStickyWindow(int x, int y)

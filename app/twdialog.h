@@ -68,6 +68,7 @@ public:
     // IStickyWindow.
     [[nodiscard]] CRect GetStickyRect() const override { return GetWindowRect(); }
     void WriteSticky(bool sticky) override;
+    [[nodiscard]] bool ReadSticky() const override;
     void MoveStickyWindow(int x, int y) override;
     void SetStickyWidth(int width) override;
 

@@ -27,6 +27,7 @@ constexpr int kToolIdPaintByLayer = 21255;
 constexpr int kCommitDropThumbnails = 0x40;
 constexpr int kCommitUpdateViews = 0x02;
 constexpr int kCommitKeepIdentifiers = 0x04;
+constexpr int kCommitKeepEmptied = 0x08;
 constexpr int kCommitKeepUnused = 0x10;
 constexpr int kCommitRecomputeSolids = 0x20;
 constexpr int kCommitTypeChanged = 0x80;
@@ -257,19 +258,26 @@ void CBaseDoc::RefreshTouchedComponents(int code, int flags)
     if (code != kDBCommitKept) {
         return;
     }
+    // Identifiers first: the purges below may delete touched definitions.
+    if ((flags & kCommitKeepIdentifiers) == 0) {
+        for (CComponent* component : touched) {
+            if (auto* definition = dynamic_cast<CComponentDefinition*>(component)) {
+                definition->NewGuid();
+            }
+        }
+    }
+    if ((flags & kCommitKeepEmptied) == 0) {
+        // The definition the user is editing stays even while it is empty.
+        if (CDefinitionList* definitions = m_model.GetDefinitionList()) {
+            definitions->PurgeEmptyDefinitions(m_model.GetActivePath());
+        }
+    }
     if ((flags & kCommitKeepUnused) == 0) {
         if (CDefinitionList* definitions = m_model.GetDefinitionList()) {
             definitions->PurgeUnused(true);
         }
         if (CMaterialManager* materials = m_model.GetMaterialManager()) {
             materials->PurgeUnused();
-        }
-    }
-    if ((flags & kCommitKeepIdentifiers) == 0) {
-        for (CComponent* component : touched) {
-            if (auto* definition = dynamic_cast<CComponentDefinition*>(component)) {
-                definition->NewGuid();
-            }
         }
     }
 }

@@ -612,6 +612,7 @@ void CComponent::RecomputeBounds() const
         return;  // reached again through its own instances: it adds nothing there
     }
     m_bounds.SetEmpty();
+    m_secondBounds.SetEmpty();
     m_containsConstructionLine = false;
     m_containsSectionPlane = false;
     m_sectionPlanes.clear();
@@ -1135,4 +1136,19 @@ int CComponent::IntersectLine(const CLine3d& line, CPoint3d& point) const
         }
     }
     return kept;
+}
+
+void CComponent::GetSecondBounds(CBoundingBox3d& out) const
+{
+    if (!m_boundsValid) {
+        RecomputeBounds();
+    }
+    out = m_secondBounds;
+}
+
+bool CComponent::RayTest(const CLine3d& line, double pixelScale, CPoint3d& hitPoint, double& hitParameter,
+                         CInstancePath* hitPath, bool skipHidden) const
+{
+    return IntersectPickRay(CBoundedLine3d(line, false, true), pixelScale, hitPoint, hitParameter, hitPath,
+                            skipHidden);
 }

@@ -23,6 +23,7 @@ class CEntitySet;
 class CPointerIndexMap;
 class CFace;
 class CLayerManager;
+struct CLine3d;
 class CMaterialManager;
 class CRelationship;
 class CRelationshipMap;
@@ -46,6 +47,9 @@ public:
     // The entities' pick drawing, cut by the active section plane, then the section
     // planes uncut; an edge along a face is left to its face (componentdraw.cpp).
     void DrawIfShown(ITarnisView* view) override;
+    // The bounds as a wire box, grown on every side by what the margin's pixels cover at
+    // their centre; nothing for empty bounds.
+    void DrawBounds(ITarnisView* view, int margin);
     // The vertex normals of the smooth surfaces among the faces, cleared again once
     // geometry changed and built before faces are drawn (componentdraw.cpp).
     [[nodiscard]] CSmoothNormals& GetSmoothNormals();
@@ -168,6 +172,14 @@ public:
     // non-empty axis is widened by 0.01 on both sides.
     void GetBounds(CBoundingBox3d& out, bool grown) const;
     [[nodiscard]] CPoint3d GetBoundsCenter() const;
+    // The second bounds, after the bounds are brought up to date; every recomputation
+    // empties them.
+    void GetSecondBounds(CBoundingBox3d& out) const;
+    // The instance data: the smooth-normal table, made empty on first request.
+    [[nodiscard]] CSmoothNormals& GetInstanceData() { return GetSmoothNormals(); }
+    // The pick test along the line from its start on, unbounded beyond it.
+    [[nodiscard]] bool RayTest(const CLine3d& line, double pixelScale, CPoint3d& hitPoint, double& hitParameter,
+                               CInstancePath* hitPath, bool skipHidden) const;
     // The two containment flags, the bounds recomputed first when stale.
     [[nodiscard]] bool GetBoundsFlag() const;
     [[nodiscard]] bool ContainsConstructionLine() const;
@@ -210,6 +222,7 @@ private:
     CDefinitionList* m_definitions = nullptr;
     // The bounds and what goes with them are a cache that const queries fill.
     mutable CBoundingBox3d m_bounds;
+    mutable CBoundingBox3d m_secondBounds;
     mutable bool m_boundsValid = false;
     mutable bool m_containsConstructionLine = false;
     mutable bool m_containsSectionPlane = false;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "document/classbyname.h"
+#include "document/componentbehavior.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
 #include "document/versionmap.h"
@@ -13,6 +14,7 @@
 #include "model/entitycontainer.h"
 #include "model/entitylist.h"
 #include "model/entityset.h"
+#include "model/entityvisitor.h"
 #include "model/perimeterfinder.h"
 #include "model/undosuspender.h"
 #include "model/validitylog.h"
@@ -426,12 +428,15 @@ void CComponentDefinition::SetFlag(bool flag)
 
 void CComponentDefinition::SetInsertionPoint(const CPoint3d& point, bool applyBehaviour)
 {
-    // Dropping a glued component's point to its plane needs the behaviour's glue flag,
-    // which the behaviour class answers once it is linked in.
-    (void)applyBehaviour;
-    if (DiffersFrom(point, m_insertionPoint)) {
+    CPoint3d stored = point;
+    // A glued component stands on its base plane: its point stays in it.
+    const auto* behavior = dynamic_cast<const CComponentBehavior*>(m_behavior);
+    if (applyBehaviour && behavior != nullptr && behavior->IsGlued()) {
+        stored.z = 0.0;
+    }
+    if (DiffersFrom(stored, m_insertionPoint)) {
         RecordChange(true);
-        m_insertionPoint = point;
+        m_insertionPoint = stored;
     }
 }
 
@@ -509,4 +514,27 @@ bool CComponentDefinition::IsPlacedIn(const CComponent* component, bool recursiv
 CComponentDefinition* ReadComponentDefinitionObject(CArchive& ar)
 {
     return static_cast<CComponentDefinition*>(ar.ReadObject(RUNTIME_CLASS(CComponentDefinition)));
+}
+
+bool CComponentDefinition::Accept(IEntityVisitor* visitor)
+{
+    if (visitor == nullptr) {
+        return true;
+    }
+    const CColor color = GetMaterialColor();
+    const bool pushed = color != CColor();
+    if (pushed) {
+        visitor->PushColor(color);
+    }
+    bool result = true;
+    if (visitor->BeginComponent(GetName(), GetEffectiveLayer())) {
+        for (CDrawingElement* element : GetEntityList()) {
+            element->Accept(visitor);
+        }
+        result = visitor->EndComponent();
+    }
+    if (pushed) {
+        visitor->PopColor();
+    }
+    return result;
 }

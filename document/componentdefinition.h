@@ -45,6 +45,9 @@ public:
     void SwapData(CEntity& other) override;
     int CheckValidity(int mode, CValidityResultMap* results) override;
     [[nodiscard]] int GetTypeId() const override;
+    // Its contents between the visitor's begin and end of a component, under its own
+    // colour when it has one. A visitor that declines the component lets the walk go on.
+    bool Accept(IEntityVisitor* visitor) override;
     // The instances' own reaction to a moved placement.
     virtual void OnTransformChanged();
     // Also the bounds of every component that holds an instance, once; the perimeter

@@ -508,3 +508,23 @@ bool CComponent::IsClosedSolid()
     }
     return m_shadowState == 2;
 }
+
+void CComponent::DrawBounds(ITarnisView* view, int margin)
+{
+    CBoundingBox3d box;
+    GetBounds(box, false);
+    if (view == nullptr || box.IsEmpty()) {
+        return;
+    }
+    if (margin > 0) {
+        const CVector3d grow = view->GetModelUnitsPerPixel(box.GetCentre(), margin);
+        box.xmin -= grow.x;
+        box.ymin -= grow.y;
+        box.zmin -= grow.z;
+        box.xmax += grow.x;
+        box.ymax += grow.y;
+        box.zmax += grow.z;
+    }
+    view->SetDrawingSwitch(0);
+    view->DrawBox(box);
+}

@@ -8,6 +8,7 @@
 #include "document/instancepath.h"
 #include "foundation/boundedline3d.h"
 #include "document/material.h"
+#include "model/entityvisitor.h"
 #include "document/versionmap.h"
 #include "foundation/boundingbox3d.h"
 #include "foundation/geometryarchive.h"
@@ -371,4 +372,22 @@ CComponentInstance* ArchiveReadComponentInstance(CArchive& ar)
 {
     CObject* object = ar.ReadObject(RUNTIME_CLASS(CComponentInstance));
     return static_cast<CComponentInstance*>(object);
+}
+
+bool CComponentInstance::Accept(IEntityVisitor* visitor)
+{
+    if (visitor == nullptr) {
+        return true;
+    }
+    const CString name = m_definition != nullptr ? m_definition->GetName() : CString();
+    return visitor->OnInstance(name, m_transform, GetInheritedMaterialColor(visitor), GetEffectiveLayer());
+}
+
+CColor CComponentInstance::GetInheritedMaterialColor(const IEntityVisitor* visitor) const
+{
+    const CColor own = GetMaterialColor();
+    if (own != CColor() || visitor == nullptr) {
+        return own;
+    }
+    return visitor->GetCurrentColor();
 }

@@ -76,6 +76,11 @@ public:
     // (see ExplodeInstance) and answers them. The caller's flag is for the kinds of
     // instance that need it; onlyInstance lets an unused definition go.
     virtual std::vector<CEntity*> Explode(bool callerFlag, bool onlyInstance);
+    // The visitor's instance callback with the definition's name, the transform, the
+    // inherited colour and the effective layer.
+    bool Accept(IEntityVisitor* visitor) override;
+    // The own material's colour, else the visitor's current colour; 0 when neither.
+    [[nodiscard]] CColor GetInheritedMaterialColor(const IEntityVisitor* visitor) const;
     // True when the definition lists exactly one instance.
     [[nodiscard]] virtual bool IsUnique() const;
     // Re-derives the cached flags of a transformation flagged as a pure rotation.

@@ -8,6 +8,7 @@
 
 #include "document/componentbehavior.h"
 #include "document/componentdefinition.h"
+#include "document/componentedit.h"
 #include "document/componentinstance.h"
 #include "document/instancepath.h"
 #include "document/renderingoptions.h"
@@ -180,6 +181,7 @@ void CComponentInstance::Draw(ITarnisView* view)
     }
     FlushFaces(view);
     view->BeginElement(this);
+    const bool entered = EnterForEditing(view, this);
     const int pushed = PushInherited(view, true);
     FaceCamera(view);
     view->PushTransform(m_transform, true);
@@ -216,6 +218,7 @@ void CComponentInstance::Draw(ITarnisView* view)
     }
     FlushFaces(view);
     view->EndPrimitive();
+    DrawComponentEditFrame(view, *this);
     if (!stippleWasOn) {
         view->SetCapability(kPolygonStipple, false);
     }
@@ -226,7 +229,11 @@ void CComponentInstance::Draw(ITarnisView* view)
         faceGL->SetMirrored(view, wasMirrored);
     }
     view->PopTransform(true);
+    DrawInstanceAxes(view, *this);
     PopInherited(view, pushed);
+    if (entered) {
+        view->LeaveInstance();
+    }
     view->EndElement();
 }
 

@@ -2,7 +2,7 @@
 
 #include <unordered_set>
 
-#include "annotations/dimensionlinear.h"
+#include "annotations/dimension.h"
 #include "annotations/text.h"
 #include "document/component.h"
 #include "document/definitionlist.h"
@@ -45,9 +45,8 @@ void AddAttachmentTargets(const CEntity* entity, CEntitySet& targets)
 {
     if (const auto* text = dynamic_cast<const CText*>(entity)) {
         AddPointTargets(text->GetAnchor(), targets);
-    } else if (const auto* dimension = dynamic_cast<const CDimensionLinear*>(entity)) {
-        AddPointTargets(dimension->GetFirstPoint(), targets);
-        AddPointTargets(dimension->GetSecondPoint(), targets);
+    } else if (const auto* dimension = dynamic_cast<const CDimension*>(entity)) {
+        dimension->AddReferencedEntities(targets);
     }
 }
 
@@ -137,6 +136,22 @@ void CCopier::Reset(bool deleteIterators)
 }
 
 void CCopier::PrepareList(std::vector<CEntity*>& entities)
+{
+    AddRelationshipsAmong(entities);
+    // A dimension whose points hang on something the copy leaves behind is written as
+    // hanging on nothing; the dimension itself keeps its points.
+    CEntitySet dependents;
+    for (CEntity* entity : entities) {
+        entity->CollectDependents(dependents);
+    }
+    for (CEntity* entity : entities) {
+        if (auto* dimension = dynamic_cast<CDimension*>(entity)) {
+            dimension->DetachFromEntitiesOutside(dependents, true);
+        }
+    }
+}
+
+void CCopier::AddRelationshipsAmong(std::vector<CEntity*>& entities)
 {
     auto* parent = entities.empty() ? nullptr : dynamic_cast<CComponent*>(entities.front()->GetParent());
     const CRelationshipMap* map = parent != nullptr ? parent->GetRelationshipMap() : nullptr;

@@ -50,7 +50,9 @@ public:
     int Clone(std::vector<CEntity*>& entities);
     // The copy of one entity; null when its record reads back as nothing.
     [[nodiscard]] CEntity* CloneOne(CEntity* entity);
-    // Adds the relationships among the listed entities to the list.
+    // Adds the relationships among the listed entities to the list, and has each listed
+    // dimension that hangs on something the copy leaves behind written as hanging on
+    // nothing (the dimension itself keeps hanging on it).
     void PrepareList(std::vector<CEntity*>& entities);
 
     // The object made from the source by the last load; null when it made none. A
@@ -60,6 +62,7 @@ public:
 
 private:
     void RegisterShared(CArchive& ar);
+    static void AddRelationshipsAmong(std::vector<CEntity*>& entities);
     void CollectAnnotationTargets(const std::vector<CEntity*>& entities);
 
     std::unique_ptr<CMemFile> m_buffer;

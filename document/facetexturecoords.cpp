@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "document/documentcheck.h"
 #include "document/versionmap.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/versioninfo.h"
@@ -199,4 +200,18 @@ void CFaceTextureCoords::WriteRecord(CArchive& ar) const
     m_front.WritePins(ar);
     m_back.WritePins(ar);
     ar << m_front.flags << m_back.flags;
+}
+
+int CFaceTextureCoords::CheckValidity(int mode, CValidityResultMap* results)
+{
+    return RunDocumentCheck(*this, RUNTIME_CLASS(CFaceTextureCoords), results, [&]() {
+        CDocumentCheck check(*this, mode);
+        check.Take(CAttribute::CheckValidity(mode, results));
+        for (CTexturePlacement* placement : {&m_front, &m_back}) {
+            if (!placement->IsValid() && check.Repairable(kMsgPlacementInvalid)) {
+                *placement = CTexturePlacement();
+            }
+        }
+        return check.GetSeverity();
+    });
 }

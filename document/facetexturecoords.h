@@ -27,6 +27,8 @@ public:
     // Exchanges the attribute part and both placements; the other must be of this class.
     void SwapData(CEntity& other) override;
     [[nodiscard]] int GetTypeId() const override;
+    // Both placements valid; repair empties an invalid one.
+    int CheckValidity(int mode, CValidityResultMap* results) override;
 
     [[nodiscard]] const CTexturePlacement& GetFrontPlacement() const { return m_front; }
     [[nodiscard]] const CTexturePlacement& GetBackPlacement() const { return m_back; }

@@ -2,7 +2,14 @@
 
 #include <algorithm>
 
+#include "annotations/dimensionstyle.h"
+#include "annotations/text.h"
+#include "annotations/textstyle.h"
+#include "document/component.h"
+#include "document/componentdefinition.h"
 #include "document/containeriterator.h"
+#include "document/definitionlist.h"
+#include "document/documentcheck.h"
 #include "document/tarnwickmodel.h"
 #include "document/twfont.h"
 #include "model/entitylist.h"
@@ -23,6 +30,32 @@ CUndoOperation* RecordingOperation(const CEntity* entity)
 CTwFont* AsFont(const CEntity* entity)
 {
     return dynamic_cast<CTwFont*>(const_cast<CEntity*>(entity));
+}
+
+void AddTextFonts(const CComponent& component, std::vector<CEntity*>& fonts)
+{
+    for (const CDrawingElement* element : component.GetEntityList()) {
+        if (const auto* text = dynamic_cast<const CText*>(element); text != nullptr && text->GetFont() != nullptr) {
+            fonts.push_back(text->GetFont());
+        }
+    }
+}
+
+// The own fonts of the texts of the root component and of every definition.
+std::vector<CEntity*> CollectTextFonts(const CTarnwickModel* model)
+{
+    std::vector<CEntity*> fonts;
+    const CComponent* root = model->GetRootComponent();
+    if (root == nullptr) {
+        return fonts;
+    }
+    AddTextFonts(*root, fonts);
+    if (const CDefinitionList* definitions = root->GetDefinitionList()) {
+        for (const CComponentDefinition* definition : definitions->GetDefinitions()) {
+            AddTextFonts(*definition, fonts);
+        }
+    }
+    return fonts;
 }
 
 }  // namespace
@@ -69,18 +102,53 @@ void CFontManager::Erase()
 
 int CFontManager::CheckValidity(int mode, CValidityResultMap* results)
 {
-    int result = kValiditySound;
-    if (StartValidityCheck(this, RUNTIME_CLASS(CFontManager), results, result)) {
-        return result;
-    }
-    result = CEntity::CheckValidity(mode, results);
-    for (std::size_t i = 0; i < m_fonts.size(); ++i) {
-        if (AsFont(m_fonts[i]) == nullptr) {
-            AppendValidityMessage("%s holds no font at index %d", GetEntityLabel(this), static_cast<int>(i));
-            result = kValidityBroken;
+    return RunDocumentCheck(*this, RUNTIME_CLASS(CFontManager), results, [&]() {
+        CDocumentCheck check(*this, mode);
+        check.Take(CEntity::CheckValidity(mode, results));
+        for (std::size_t i = 0; i < m_fonts.size(); ++i) {
+            if (AsFont(m_fonts[i]) == nullptr) {
+                check.Broken(kMsgFontManagerBadEntry, kValidityBroken, static_cast<int>(i));
+            }
+        }
+        CheckFontUses(check);
+        return check.GetSeverity();
+    });
+}
+
+void CFontManager::CheckFontUses(CDocumentCheck& check)
+{
+    // A font held twice would be counted twice: the later entry goes.
+    for (std::size_t i = m_fonts.size(); i-- > 0;) {
+        const auto first = std::find(m_fonts.begin(), m_fonts.end(), m_fonts[i]);
+        if (static_cast<std::size_t>(first - m_fonts.begin()) < i &&
+            check.Repairable(kMsgFontHeldTwice, static_cast<int>(i))) {
+            m_fonts.erase(m_fonts.begin() + static_cast<std::ptrdiff_t>(i));
         }
     }
-    return SetCheckResult(result, results);
+    CTarnwickModel* model = GetModel() != nullptr ? GetModel() : GetCurrentModel();
+    if (model == nullptr) {
+        return;
+    }
+    // Every font a text or a style uses is one of the model's: copies and saved files
+    // take fonts from here.
+    const auto require = [&](CEntity* used, int id) {
+        CTwFont* font = AsFont(used);
+        if (font != nullptr && !ListContains(m_fonts, font) && check.Repairable(id)) {
+            if (CUndoOperation* operation = RecordingOperation(this)) {
+                operation->RecordAdd(font, this);
+            }
+            Add(font);
+        }
+    };
+    for (CEntity* font : CollectTextFonts(model)) {
+        require(font, kMsgFontMissingForText);
+    }
+    if (model->GetTextStyle() != nullptr) {
+        require(model->GetTextStyle()->PeekFont(), kMsgFontMissingForStyle);
+    }
+    if (model->GetDimensionStyle() != nullptr) {
+        require(model->GetDimensionStyle()->PeekFont(), kMsgFontMissingForStyle);
+    }
 }
 
 int CFontManager::GetTypeId() const

@@ -8,6 +8,7 @@
 #include "model/entitycontainer.h"
 #include "platform/cstring.h"
 
+class CDocumentCheck;
 class CTwFont;
 
 class CFontManager : public CEntity, public IEntityContainer
@@ -52,6 +53,9 @@ public:
     [[nodiscard]] const std::vector<CTwFont*>& GetFonts() const { return m_fonts; }
 
 private:
+    // Fonts held twice, and fonts of texts and styles the list does not hold (the
+    // repair adds them).
+    void CheckFontUses(CDocumentCheck& check);
     void ReadRecord(CArchive& ar);
 
     std::vector<CTwFont*> m_fonts;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "document/documentcheck.h"
 #include "document/material.h"
 #include "document/versionmap.h"
 #include "foundation/versioninfo.h"
@@ -184,4 +185,22 @@ void CLayer::WriteRecord(CArchive& ar)
 void ArchiveReadLayer(CArchive& ar, CLayer*& layer)
 {
     layer = static_cast<CLayer*>(ar.ReadObject(RUNTIME_CLASS(CLayer)));
+}
+
+int CLayer::CheckValidity(int mode, CValidityResultMap* results)
+{
+    return RunDocumentCheck(*this, RUNTIME_CLASS(CLayer), results, [&]() {
+        CDocumentCheck check(*this, mode);
+        check.Take(CEntity::CheckValidity(mode, results));
+        if (m_name.IsEmpty()) {
+            check.Broken(kMsgLayerEmptyName, kValidityStale);
+        }
+        if (m_material != nullptr && !m_material->IsKindOf(RUNTIME_CLASS(CMaterial))) {
+            check.Broken(kMsgLayerBadMaterial, kValidityBroken);
+        } else if (m_material != nullptr && m_material->CheckValidity(mode, results) != kValiditySound) {
+            // Whatever the material's own check mended is a change of the layer too.
+            check.Repairable(kMsgLayerMaterialFails);
+        }
+        return check.GetSeverity();
+    });
 }

@@ -41,6 +41,8 @@ public:
     // The other entity must be a layer.
     void SwapData(CEntity& other) override;
     [[nodiscard]] int GetTypeId() const override;
+    // A name, and a material that is one and passes its own check.
+    int CheckValidity(int mode, CValidityResultMap* results) override;
 
     [[nodiscard]] const CString& GetName() const { return m_name; }
     // Renames the layer and its material ("Layer_" + name); nothing when unchanged.

@@ -4,6 +4,7 @@
 
 #include "document/component.h"
 #include "document/containeriterator.h"
+#include "document/documentcheck.h"
 #include "document/layer.h"
 #include "document/material.h"
 #include "document/texture.h"
@@ -381,4 +382,24 @@ CLayerManager* GetCurrentLayerManager()
 {
     CTarnwickModel* const model = GetCurrentModel();
     return model != nullptr ? model->GetLayerManager() : nullptr;
+}
+
+int CLayerManager::CheckValidity(int mode, CValidityResultMap* results)
+{
+    return RunDocumentCheck(*this, RUNTIME_CLASS(CLayerManager), results, [&]() {
+        CDocumentCheck check(*this, mode);
+        check.Take(CEntity::CheckValidity(mode, results));
+        for (std::size_t i = 0; i < m_layers.size(); ++i) {
+            CLayer* layer = m_layers[i];
+            if (layer == nullptr || !layer->IsKindOf(RUNTIME_CLASS(CLayer))) {
+                check.Broken(kMsgLayerManagerBadEntry, kValidityBroken, static_cast<int>(i));
+            } else {
+                check.Take(layer->CheckValidity(mode, results));
+            }
+        }
+        if (m_current != nullptr && !m_current->IsKindOf(RUNTIME_CLASS(CLayer))) {
+            check.Broken(kMsgLayerManagerBadCurrent, kValidityBroken);
+        }
+        return check.GetSeverity();
+    });
 }

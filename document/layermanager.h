@@ -59,6 +59,8 @@ public:
     // Erases every layer, then the entity.
     void Erase() override;
     [[nodiscard]] int GetTypeId() const override;
+    // Every entry and the current layer are layers; every layer passes its own check.
+    int CheckValidity(int mode, CValidityResultMap* results) override;
 
     // IEntityContainer over the layers.
     [[nodiscard]] int GetCount() const override;

@@ -5,10 +5,12 @@
 #include <utility>
 
 #include "document/dib.h"
+#include "document/documentcheck.h"
 #include "document/materialtalker.h"
 #include "document/texture.h"
 #include "document/versionmap.h"
 #include "drawapi/modelview.h"
+#include "foundation/tolerance.h"
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CMaterial, CEntity, VERSIONABLE_SCHEMA | 12)
@@ -507,4 +509,32 @@ bool ArchiveReadFlaggedMaterial(CArchive& ar, CMaterial*& material)
     }
     ArchiveReadMaterial(ar, material);
     return true;
+}
+
+int CMaterial::CheckValidity(int mode, CValidityResultMap* results)
+{
+    return RunDocumentCheck(*this, RUNTIME_CLASS(CMaterial), results, [&]() {
+        CDocumentCheck check(*this, mode);
+        check.Take(CEntity::CheckValidity(mode, results));
+        if (m_texture != nullptr && !m_texture->IsKindOf(RUNTIME_CLASS(CTexture))) {
+            check.Broken(kMsgMaterialBadTexture, kValidityBroken);
+        } else if (m_texture != nullptr) {
+            check.Take(m_texture->CheckValidity(mode, results));
+        }
+        if (m_name.IsEmpty()) {
+            check.Broken(kMsgMaterialEmptyName, kValidityStale);
+        }
+        if (!IsValidDouble(m_transparency) || m_transparency < -0.001 || m_transparency > 1.001) {
+            if (check.Repairable(kMsgMaterialTransparency)) {
+                m_transparency = 0.0;
+            }
+        }
+        if (m_kind < 0 || m_kind > 2) {
+            check.Broken(kMsgMaterialBadKind, kValidityStale);
+        }
+        if (m_absoluteHue != 0 && m_absoluteHue != 1) {
+            check.Broken(kMsgMaterialBadHue, kValidityStale);
+        }
+        return check.GetSeverity();
+    });
 }

@@ -49,6 +49,9 @@ public:
     // is coloured again.
     void SwapData(CEntity& other) override;
     [[nodiscard]] int GetTypeId() const override;
+    // A name, a texture that is one (and passes its own check), a transparency in 0..1
+    // (repair: 0), a kind in 0..2 and an absolute-hue flag of 0 or 1.
+    int CheckValidity(int mode, CValidityResultMap* results) override;
 
     // Each setter does nothing when the value does not change, and otherwise records
     // the change before storing it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "document/documentcheck.h"
 #include "document/material.h"
 #include "document/materialiterator.h"
 #include "document/materialtalker.h"
@@ -404,4 +405,24 @@ CMaterialManager* GetCurrentMaterialManager()
 {
     CTarnwickModel* const model = GetCurrentModel();
     return model != nullptr ? model->GetMaterialManager() : nullptr;
+}
+
+int CMaterialManager::CheckValidity(int mode, CValidityResultMap* results)
+{
+    return RunDocumentCheck(*this, RUNTIME_CLASS(CMaterialManager), results, [&]() {
+        CDocumentCheck check(*this, mode);
+        check.Take(CEntity::CheckValidity(mode, results));
+        for (std::size_t i = m_materials.size(); i-- > 0;) {
+            CMaterial* material = m_materials[i];
+            if (material == nullptr || !material->IsKindOf(RUNTIME_CLASS(CMaterial))) {
+                check.Broken(kMsgMaterialManagerBadEntry, kValidityBroken, static_cast<int>(i));
+            } else {
+                check.Take(material->CheckValidity(mode, results));
+            }
+        }
+        if (m_current != nullptr && !m_current->IsKindOf(RUNTIME_CLASS(CMaterial))) {
+            check.Broken(kMsgMaterialManagerBadCurrent, kValidityBroken);
+        }
+        return check.GetSeverity();
+    });
 }

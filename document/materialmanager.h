@@ -39,6 +39,9 @@ public:
     // The other entity must be a material manager.
     void SwapData(CEntity& other) override;
     [[nodiscard]] int GetTypeId() const override;
+    // Every entry (from the last) and the current material are materials; every
+    // material passes its own check.
+    int CheckValidity(int mode, CValidityResultMap* results) override;
 
     // IEntityContainer over the materials.
     [[nodiscard]] int GetCount() const override;

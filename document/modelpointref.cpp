@@ -509,6 +509,21 @@ void CModelPointRef::Detach(CEntity* owner)
     m_secondPath.Clear();
 }
 
+void CModelPointRef::AddEntitiesTo(CEntitySet& set) const
+{
+    ForEachReferenced([&set](CEntity* entity) { set.Add(entity); });
+}
+
+bool CModelPointRef::OnEntitiesRemoved(CEntity* owner, const CEntitySet& set)
+{
+    bool removed = false;
+    ForEachReferenced([&](CEntity* entity) { removed = removed || set.Contains(entity); });
+    if (removed) {
+        Detach(owner);
+    }
+    return removed;
+}
+
 bool CModelPointRef::OnInstanceRemoved(CEntity* owner, const CEntity* instance, const CopyLookup& copyOf)
 {
     if (instance == nullptr || (m_firstPath.Front() != instance && m_secondPath.Front() != instance)) {

@@ -90,6 +90,11 @@ public:
     // Drops the references, records the owner's change and becomes a free point at the
     // last position.
     void Detach(CEntity* owner);
+    // Every referenced entity and every instance of both paths joins the set.
+    void AddEntitiesTo(CEntitySet& set) const;
+    // Detaches (recorded) when the set holds a referenced entity or a path instance: what
+    // the point hung on is going away. True when it detached.
+    bool OnEntitiesRemoved(CEntity* owner, const CEntitySet& set);
     // OnInstanceRemoved (below) with the owner's change recorded and its references
     // renewed.
     bool OnInstanceRemoved(CEntity* owner, const CEntity* instance, const CopyLookup& copyOf);

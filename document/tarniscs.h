@@ -8,6 +8,7 @@
 #include "model/drawingelement.h"
 
 class CTransformation;
+class IPickHelper;
 
 class CTarnisCS : public CDrawingElement
 {
@@ -34,6 +35,12 @@ public:
     [[nodiscard]] bool IsHidden(ITarnisView* view) const override;
     // The three axes across the view, the negative halves dashed (tarniscsdraw.cpp).
     void Draw(ITarnisView* view) override;
+    // A selected element: the three positive half-axes again, in the colour the caller
+    // has set (tarniscsdraw.cpp).
+    void DrawSelected(ITarnisView* view);
+    // A point pick only: whether the pick takes the point of the x, y or z axis segment
+    // nearest to its ray, asked in that order.
+    [[nodiscard]] bool HitTest(const IPickHelper* picker) const;
     // The box of the origin and the three axis ends.
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
 

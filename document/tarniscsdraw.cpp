@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "document/tarniscs.h"
+#include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
 
 namespace {
@@ -28,4 +29,28 @@ void CTarnisCS::Draw(ITarnisView* view)
     }
     view->EndPrimitive();
     view->SetLineStipple(0);
+}
+
+void CTarnisCS::DrawSelected(ITarnisView* view)
+{
+    if (view == nullptr || !IsSelected()) {
+        return;
+    }
+    for (int i = 0; i < 3; ++i) {
+        view->DrawRayLine(m_origin, GetAxis(i), 0, false, CColor(), 1.0);
+    }
+    view->EndPrimitive();
+}
+
+bool CTarnisCS::HitTest(const IPickHelper* picker) const
+{
+    if (picker == nullptr || picker->GetMode() != IPickHelper::kModePoint) {
+        return false;
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (picker->TestSegment(m_origin, m_origin + GetAxis(i))) {
+            return true;
+        }
+    }
+    return false;
 }

@@ -408,6 +408,45 @@ CComponentInstance* CTarnwickModel::GetActiveInstance() const
     return m_activePath.IsEmpty() ? nullptr : m_activePath.GetInstance(m_activePath.GetCount() - 1);
 }
 
+bool CTarnwickModel::OpenInstance(CComponentInstance* instance)
+{
+    if (instance == nullptr || instance->GetDefinition() == nullptr ||
+        instance->GetParentComponent() != GetActiveComponent()) {
+        return false;
+    }
+    m_activePath.Push(instance);
+    PlaceComponentAxes();
+    return true;
+}
+
+void CTarnwickModel::CloseInstance()
+{
+    if (m_activePath.IsEmpty()) {
+        return;
+    }
+    if (CComponent* active = GetActiveComponent()) {
+        active->ResetEditTransform();
+    }
+    m_activePath.Pop();
+    PlaceComponentAxes();
+}
+
+// The axes of the open definition where the open path shows them; the model's origin
+// while nothing is open.
+void CTarnwickModel::PlaceComponentAxes()
+{
+    if (m_componentAxes == nullptr) {
+        return;
+    }
+    CTransformation placement;
+    m_activePath.GetTransform(placement);
+    if (const CComponentInstance* instance = GetActiveInstance()) {
+        placement = placement * instance->GetDefinition()->GetComponentTransform();
+    }
+    const CUndoSuspender suspender;
+    m_componentAxes->SetFromTransform(placement);
+}
+
 CComponent* CTarnwickModel::GetActiveComponent() const
 {
     const CComponentInstance* instance = GetActiveInstance();

@@ -129,6 +129,13 @@ public:
     [[nodiscard]] bool IsActivePath(const CInstancePath& path) const;
     // The innermost instance of the active path; null when the path is empty.
     [[nodiscard]] CComponentInstance* GetActiveInstance() const;
+    // Opens an instance that the active component holds for editing: it joins the active
+    // path and the component axes move to where it shows its definition's axes. False,
+    // changing nothing, for any other instance.
+    bool OpenInstance(CComponentInstance* instance);
+    // Closes the innermost open instance: its component's edit transform is reset and the
+    // component axes go back to the model's origin. Nothing while none is open.
+    void CloseInstance();
     // The component that new entities go into: the active instance's definition, else
     // the root component.
     [[nodiscard]] CComponent* GetActiveComponent() const;
@@ -181,6 +188,7 @@ public:
     void ForgetObjects(const std::vector<CObject*>& sortedObjects);
 
 private:
+    void PlaceComponentAxes();
     // The file frame (modelfileread.cpp, modelfilewrite.cpp).
     void ReadModelFile(CArchive& ar);
     void ReadVersionedFields(CArchive& ar, int fileVersion, int modelVersion, CLoadSession& session);

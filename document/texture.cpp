@@ -6,9 +6,11 @@
 #include <utility>
 
 #include "document/dib.h"
+#include "document/documentcheck.h"
 #include "document/imageadapter/imageapp.h"
 #include "document/texturegl.h"
 #include "document/versionmap.h"
+#include "foundation/tolerance.h"
 #include "imaging/ilanybmp.h"
 #include "platform/archive.h"
 
@@ -366,4 +368,26 @@ void CTexture::WriteRecord(CArchive& ar)
     ar << m_width << m_height;
     ArchiveWriteString(ar, m_fileName);
     ar << m_averageColor;
+}
+
+int CTexture::CheckValidity(int mode, CValidityResultMap* results)
+{
+    return RunDocumentCheck(*this, RUNTIME_CLASS(CTexture), results, [&]() {
+        CDocumentCheck check(*this, mode);
+        check.Take(CEntity::CheckValidity(mode, results));
+        if (m_image == nullptr || !m_image->IsKindOf(RUNTIME_CLASS(CDib)) || !m_image->IsValid()) {
+            check.Broken(kMsgTextureBadPicture, kValidityStale);
+        }
+        if (!IsValidDouble(m_width) || m_width <= 0.0) {
+            if (check.Repairable(kMsgTextureBadWidth)) {
+                m_width = kDefaultSize;
+            }
+        }
+        if (!IsValidDouble(m_height) || m_height <= 0.0) {
+            if (check.Repairable(kMsgTextureBadHeight)) {
+                m_height = kDefaultSize;
+            }
+        }
+        return check.GetSeverity();
+    });
 }

@@ -36,6 +36,8 @@ public:
     // Exchanges size, file name and average colour; the other entity must be a texture.
     void SwapData(CEntity& other) override;
     [[nodiscard]] int GetTypeId() const override;
+    // A sound picture, and a positive finite width and height (repair: the default size).
+    int CheckValidity(int mode, CValidityResultMap* results) override;
 
     // Each setter records the change before it stores; width, height and the file name
     // (compared without regard to case) only when they change.

@@ -153,17 +153,43 @@ bool OnlyInchMarkFollows(const CString& text, int pos)
 }
 
 // "1.5cm": the whole text is the number, and a mark after its digits may name the unit.
-double ParseDecimalWithUnit(const CString& text, int pos, int& unit)
+// Anything after the digits that is no unit mark makes the text no length ("1.5x").
+bool ParseDecimalWithUnit(const CString& text, int pos, int& unit, double& value)
 {
-    const double value = ParseLocaleDouble(text);
+    value = ParseLocaleDouble(text);
     int digitCount = 0;
     ++pos;
     (void)ReadDigits(text, pos, digitCount);
-    const int named = UnitFromMark(text.Mid(pos));
-    if (named >= 0) {
-        unit = named;
+    const CString mark = text.Mid(pos).Trim();
+    if (mark.IsEmpty()) {
+        return true;
     }
-    return value;
+    const int named = UnitFromMark(mark);
+    if (named < 0) {
+        return false;
+    }
+    unit = named;
+    return true;
+}
+
+// A plain signed decimal number ("-12", "1.5"): no exponent, no infinity, nothing after it.
+bool IsPlainNumber(const CString& text)
+{
+    int pos = 0;
+    SkipSpaces(text, pos);
+    if (pos < text.GetLength() && text[pos] == u'-') {
+        ++pos;
+    }
+    int digits = 0;
+    (void)ReadDigits(text, pos, digits);
+    if (pos < text.GetLength() && text[pos] == GetDecimalSeparator()) {
+        ++pos;
+        int fraction = 0;
+        (void)ReadDigits(text, pos, fraction);
+        digits += fraction;
+    }
+    SkipSpaces(text, pos);
+    return digits > 0 && pos == text.GetLength();
 }
 
 // "3/4": the whole part read so far is the numerator.
@@ -281,7 +307,9 @@ bool ParseLengthText(const CString& text, double& inches, int format, int unit)
     if (pos >= text.GetLength()) {
         value = negative ? -magnitude : magnitude;
     } else if (text[pos] == GetDecimalSeparator()) {
-        value = ParseDecimalWithUnit(text, pos, unit);
+        if (!ParseDecimalWithUnit(text, pos, unit, value)) {
+            return false;
+        }
     } else if (text[pos] == u'/') {
         if (!ParseSimpleFraction(text, pos, negative ? -magnitude : magnitude, value)) {
             return false;
@@ -299,7 +327,8 @@ bool ParseLengthText(const CString& text, double& inches, int format, int unit)
         value = negative ? -magnitude : magnitude;
     }
     inches = ToInches(value, unit);
-    return true;
+    // Hundreds of digits make no length.
+    return std::isfinite(inches);
 }
 
 CLengthFormatter::CLengthFormatter(int precision, bool force)
@@ -456,6 +485,9 @@ bool CLengthFormatter::Parse(const CString& text, double& inches, int format, in
     const int footMark = rest.Find(u'\'');
     if (footMark >= 1) {
         CString feetText = rest.Left(footMark);
+        if (!IsPlainNumber(feetText)) {
+            return false;
+        }
         feet = ParseLocaleDouble(feetText);
         negative = feetText.TrimLeft().Find(u'-') == 0;
         rest = rest.Mid(footMark + 1);
@@ -468,5 +500,5 @@ bool CLengthFormatter::Parse(const CString& text, double& inches, int format, in
         return false;
     }
     inches = negative ? feet * kInchesPerFoot - restInches : feet * kInchesPerFoot + restInches;
-    return true;
+    return std::isfinite(inches);
 }

@@ -651,3 +651,8 @@ CDrawingElement* ReadDrawingElement(CArchive& ar)
 {
     return static_cast<CDrawingElement*>(ar.ReadObject(RUNTIME_CLASS(CDrawingElement)));
 }
+
+bool CDrawingElement::Accept(IEntityVisitor* /*visitor*/)
+{
+    return true;
+}

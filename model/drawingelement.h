@@ -14,6 +14,7 @@
 struct CBoundedLine3d;
 class CInstancePath;
 class CLayer;
+class IEntityVisitor;
 class CMaterial;
 class IExportSink;
 class IModelView;
@@ -113,6 +114,9 @@ public:
     // need no type test per element.
     [[nodiscard]] virtual const CComponent* GetNestedComponent() const;
     virtual bool ExportTessellation(IExportSink* sink);
+    // Offers the element to the visitor; answers whether the walk goes on. An element
+    // with nothing to offer lets the walk go on.
+    virtual bool Accept(IEntityVisitor* visitor);
     virtual void NotifyGeometryChanged();
     virtual void NotifyDependents();
     virtual void ApplyColor(ITarnisView* view, CColor color);

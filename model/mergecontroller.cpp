@@ -218,14 +218,20 @@ bool CMergeController::Merge(bool glueInstances, bool faceOption)
 bool CMergeController::GlueInstances(const std::vector<CComponentInstance*>& instances)
 {
     CRelationshipMap* relationships = m_component->GetRelationshipMap();
+    // Only a face of the component itself takes the glue: faces inside other instances
+    // (among them an instance being exploded into these copies) are passed over.
+    CEntitySet excluded;
+    for (CDrawingElement* element : m_component->GetEntityList()) {
+        if (dynamic_cast<CComponentInstance*>(element) != nullptr) {
+            excluded.Add(element);
+        }
+    }
     bool glued = false;
     for (CComponentInstance* instance : instances) {
         if (!IsAlive(instance) || relationships == nullptr) {
             continue;
         }
-        CEntitySet itself;
-        itself.Add(instance);
-        if (auto* face = dynamic_cast<CFace*>(FindGlueTarget(instance, m_component, &itself, false))) {
+        if (auto* face = dynamic_cast<CFace*>(FindGlueTarget(instance, m_component, &excluded, false))) {
             relationships->AddRelationship(new CRelationship(face, instance));
             glued = true;
         }

@@ -152,6 +152,23 @@ int GetSystemMetrics(int index)
     }
 }
 
+void GetWorkArea(int& left, int& top, int& width, int& height)
+{
+    const DisplayMetrics metrics = Provider() ? Provider()() : DisplayMetrics{};
+    if (metrics.workWidth > 0 && metrics.workHeight > 0)
+    {
+        left = metrics.workLeft;
+        top = metrics.workTop;
+        width = metrics.workWidth;
+        height = metrics.workHeight;
+        return;
+    }
+    left = 0;
+    top = 0;
+    width = metrics.screenWidth;
+    height = metrics.screenHeight;
+}
+
 bool ParseKernelRelease(std::string_view release, int& major, int& minor, int& build)
 {
     int values[3] = {0, 0, 0};

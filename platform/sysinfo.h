@@ -47,6 +47,12 @@ struct DisplayMetrics
     int monitorCount = 1;
     // Bits per pixel of the primary screen; -1 when no screen tells it.
     int colourDepth = -1;
+    // The primary screen less the desktop's panels; an empty area stands for the whole
+    // primary screen.
+    int workLeft = 0;
+    int workTop = 0;
+    int workWidth = 0;
+    int workHeight = 0;
 };
 
 using DisplayMetricsProvider = std::function<DisplayMetrics()>;
@@ -59,6 +65,8 @@ void SetDisplayMetricsProvider(DisplayMetricsProvider provider);
 [[nodiscard]] int GetSystemMetrics(int index);
 // The primary screen's bits per pixel from the current provider; -1 when unknown.
 [[nodiscard]] int GetScreenColourDepth();
+// The part of the primary screen that windows may cover (without the desktop's panels).
+void GetWorkArea(int& left, int& top, int& width, int& height);
 
 struct OsVersionInfo
 {

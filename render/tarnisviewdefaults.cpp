@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "document/component.h"
+#include "document/componentcs.h"
 #include "document/layermanager.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
@@ -230,6 +231,11 @@ void CTarnisView::DrawFrameContents(CComponent& root)
     }
     if (componentEdit) {
         PopComponentLightingMode();
+        // They mark the open component; with none open the drawing axes say it all.
+        CComponentCS* axes = m_model->GetComponentAxes();
+        if (axes != nullptr && m_model->GetActiveInstance() != nullptr) {
+            axes->Draw(this);
+        }
     }
     ClearFilters();
     DrawWatermarks(true);

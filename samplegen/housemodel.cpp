@@ -391,3 +391,21 @@ void BuildHouseModel(CTarnwickModel& model)
     AddPages(model, house, plane);
     model.SetPreviewImage(MakePreviewPicture());
 }
+
+bool OpenGardenForEditing(CTarnwickModel& model)
+{
+    for (CDrawingElement* element : model.GetRootComponent()->GetEntityList()) {
+        if (auto* group = dynamic_cast<CGroup*>(element)) {
+            return model.OpenInstance(group);
+        }
+    }
+    return false;
+}
+
+void BuildHouseEditingModel(CTarnwickModel& model)
+{
+    BuildHouseModel(model);
+    const CUndoSuspender suspender;
+    model.GetRenderingOptions()->SetInstanceAxes(true);
+    OpenGardenForEditing(model);
+}

@@ -35,9 +35,11 @@ constexpr CameraMenuItem kCameraMenu[] = {{10093, kExitCameraCommandId, ExitCame
 
 }  // namespace
 
-void AppendCameraContextMenu(CTarnwickMenu& menu)
+void AppendCameraContextMenu(CTarnwickMenu& menu, const ITarnisView* view)
 {
     const CToolManager* manager = GetToolManager();
+    // The walk tool refuses to walk in a parallel view.
+    const bool walkRefused = view != nullptr && !view->GetViewDefinition().IsPerspective();
     for (const CameraMenuItem& item : kCameraMenu)
     {
         if (item.stringId == 0)
@@ -45,7 +47,9 @@ void AppendCameraContextMenu(CTarnwickMenu& menu)
             menu.AppendSeparator();
             continue;
         }
-        const int flags = manager != nullptr && manager->IsActiveTool(item.commandId) ? kMenuItemChecked : 0;
+        int flags = manager != nullptr && manager->IsActiveTool(item.commandId) ? kMenuItemChecked : 0;
+        if (item.commandId == kWalkCommandId && walkRefused)
+            flags |= kMenuItemGrayed;
         menu.AppendCallbackItem(item.stringId, item.run, flags, item.commandId);
     }
 }
@@ -53,7 +57,7 @@ void AppendCameraContextMenu(CTarnwickMenu& menu)
 bool TrackCameraContextMenu(int x, int y, ITarnisView* view)
 {
     const std::unique_ptr<CTarnwickMenu> menu = CreatePlatformMenu();
-    AppendCameraContextMenu(*menu);
+    AppendCameraContextMenu(*menu, view);
     return menu->Track(x, y, view);
 }
 

@@ -8,8 +8,10 @@ class ITarnisView;
 
 inline constexpr int kZoomExtentsCommandId = 10527;
 
-// Appends the camera items to the menu; an item whose command the program lacks is greyed.
-void AppendCameraContextMenu(CTarnwickMenu& menu);
+// Appends the camera items to the menu; an item whose command the program lacks is greyed,
+// and so is Walk while the view (when one is given) looks in parallel projection, as the
+// Camera menu has it.
+void AppendCameraContextMenu(CTarnwickMenu& menu, const ITarnisView* view = nullptr);
 // Shows a new camera menu at the view's client point until an item is picked or the menu
 // is dismissed; true when it was shown (never without the program's platform menus).
 bool TrackCameraContextMenu(int x, int y, ITarnisView* view);

@@ -46,9 +46,17 @@ void CCameraEyeHeightTool::UpdateValue(ITarnisView* view)
 void CCameraEyeHeightTool::OnUserText(const CString& text)
 {
     CTarnisView* view = AsModelView(GetView());
-    double height = 0.0;
-    if (view == nullptr || !CLengthFormatter().Parse(text, height) || !std::isfinite(height))
+    if (view == nullptr)
         return;
+    double height = 0.0;
+    // An eye below the ground sees the model from under its floor.
+    if (!CLengthFormatter().Parse(text, height) || !std::isfinite(height) || height < 0.0)
+    {
+        m_firstDisplay = true;
+        UpdateValue(view);
+        RefuseTypedValue();
+        return;
+    }
     if (!SetEyeHeight(*view, height))
         return;
     m_typedHeight = height;

@@ -22,7 +22,8 @@ public:
 
     void OnActivate() override;
     void Resume() override;
-    // A text that is no length, or the height shown already, changes nothing.
+    // A text that is no length, or a negative height, is refused: the height comes back
+    // into the value box and a tip says so. The height shown already changes nothing.
     void OnUserText(const CString& text) override;
     // The height is written again only when it changed by 0.001 or more.
     void UpdateValue(ITarnisView* view) override;

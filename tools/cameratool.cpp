@@ -300,3 +300,10 @@ void CCameraTool::ShowPrompt()
 }
 
 void CCameraTool::UpdateValue(ITarnisView* /*view*/) {}
+
+void CCameraTool::RefuseTypedValue() const
+{
+    // In the message pane, where the prompt stands until the pointer moves: a tip would go
+    // with the release of the Enter key.
+    ::SetStatusText(kFirstPane, CString(kRefusedValueTip), true);
+}

@@ -69,6 +69,9 @@ public:
     // Refreshes the value box; nothing here.
     virtual void UpdateValue(ITarnisView* view);
 
+    // What the message pane says of a typed value the tool cannot use.
+    static constexpr const char* kRefusedValueTip = "Not a valid value.";
+
     [[nodiscard]] int GetKind() const { return m_kind; }
     [[nodiscard]] int GetMode() const { return m_mode; }
     [[nodiscard]] bool IsDragging() const { return m_dragging; }
@@ -87,6 +90,9 @@ protected:
     void ListenToAnimations(bool listen);
     [[nodiscard]] const CPoint2d& GetPressPoint() const { return m_press; }
     [[nodiscard]] const CPoint2d& GetLastPoint() const { return m_last; }
+    // Says in the status bar that the typed value cannot be used; the tool shows its own
+    // value again itself.
+    void RefuseTypedValue() const;
 
 private:
     void StartDrag(unsigned flags, int x, int y, ITarnisView* view);

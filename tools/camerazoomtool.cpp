@@ -2,10 +2,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <regex>
 #include <string>
+#include <system_error>
 
+#include "platform/printfformat.h"
 #include "platform/profile.h"
 #include "platform/ui/stringtable.h"
 #include "render/hostservices.h"
@@ -16,36 +20,31 @@ namespace {
 const CString kToolsSection("Tools");
 const CString kDisplayModeEntry("FovDisplayMode");
 
-// A format from the string table is used only when it formats exactly one floating
-// number (a language file could hold anything); otherwise the built-in one.
-bool IsOneNumberFormat(const std::string& format)
-{
-    int conversions = 0;
-    for (size_t i = 0; i < format.size(); ++i)
-    {
-        if (format[i] != '%')
-            continue;
-        if (i + 1 < format.size() && format[i + 1] == '%')
-        {
-            ++i;
-            continue;
-        }
-        size_t j = i + 1;
-        while (j < format.size() && (std::isdigit(static_cast<unsigned char>(format[j])) != 0 || format[j] == '.' ||
-                                     format[j] == '-' || format[j] == '+' || format[j] == ' ' || format[j] == '#'))
-            ++j;
-        if (j >= format.size() || std::string("fFeEgG").find(format[j]) == std::string::npos)
-            return false;
-        ++conversions;
-        i = j;
-    }
-    return conversions == 1;
-}
-
+// A format from the string table is used only when it takes the one number the fallback takes.
 CString FormatNumber(int stringId, const char* fallback, double value)
 {
-    const std::string format = LoadStringResource(stringId).ToUtf8();
-    return CString::Formatted(IsOneNumberFormat(format) ? format.c_str() : fallback, value);
+    const std::string format = LoadFormatString(stringId).ToUtf8();
+    return CString::Formatted(TakesSameValues(format, fallback) ? format.c_str() : fallback, value);
+}
+
+// The typed text as a plain decimal number, then "mm", "deg" or "deg." or nothing, with
+// spaces around; anything else (no number, an exponent past every angle, "1/0") is no value.
+bool ReadTypedNumber(const std::string& typed, double& value, std::string& unit)
+{
+    static const std::regex kForm(R"(^\s*([-+]?(?:[0-9]+\.?[0-9]*|\.[0-9]+)(?:[eE][-+]?[0-9]+)?)\s*(mm|deg\.?)?\s*$)");
+    std::smatch match;
+    if (!std::regex_match(typed, match, kForm))
+        return false;
+    std::string number = match[1].str();
+    if (number.front() == '+')
+        number.erase(0, 1);
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc() || end != number.data() + number.size() || !std::isfinite(value))
+        return false;
+    unit = match[2].str();
+    if (unit == "deg.")
+        unit = "deg";
+    return true;
 }
 
 }  // namespace
@@ -106,39 +105,41 @@ void CCameraZoomTool::UpdateValue(ITarnisView* view)
     m_firstDisplay = false;
 }
 
-bool CCameraZoomTool::ParseFieldOfView(const CString& text, const CCamera& camera, double& degrees)
+bool CCameraZoomTool::ParseFieldOfView(const CString& text, const CCamera& camera, double& degrees, int& mode) const
 {
-    const std::string typed = text.ToUtf8();
     double value = 0.0;
-    if (typed.find("mm") != std::string::npos)
-    {
-        if (std::sscanf(typed.c_str(), "%lfmm", &value) != 1)
-            return false;
-        m_displayMode = kShowFocalLength;
-        degrees = camera.FocalLengthToFieldOfView(value);
-        return true;
-    }
-    if (typed.find("deg") != std::string::npos)
-    {
-        if (std::sscanf(typed.c_str(), "%lfdeg", &value) != 1)
-            return false;
-        m_displayMode = kShowAngle;
-        degrees = value;
-        return true;
-    }
-    if (std::sscanf(typed.c_str(), "%lf", &value) != 1)
+    std::string unit;
+    if (!ReadTypedNumber(text.ToUtf8(), value, unit))
         return false;
-    degrees = m_displayMode == kShowFocalLength ? camera.FocalLengthToFieldOfView(value) : value;
-    return true;
+    mode = unit == "mm" ? kShowFocalLength : (unit.empty() ? m_displayMode : kShowAngle);
+    if (mode == kShowFocalLength)
+    {
+        // A lens has a positive focal length; an angle is taken from one only.
+        if (!(value > 0.0))
+            return false;
+        degrees = camera.FocalLengthToFieldOfView(value);
+        return std::isfinite(degrees);
+    }
+    // A view opens by a positive angle; the angle is then held to the range the camera takes.
+    degrees = value;
+    return value > 0.0;
 }
 
 void CCameraZoomTool::OnUserText(const CString& text)
 {
     CTarnisView* view = AsModelView(GetView());
-    double degrees = 0.0;
-    if (view == nullptr || !ParseFieldOfView(text, view->GetViewDefinition().GetCamera(), degrees) ||
-        !std::isfinite(degrees))
+    if (view == nullptr)
         return;
+    double degrees = 0.0;
+    int mode = m_displayMode;
+    if (!ParseFieldOfView(text, view->GetViewDefinition().GetCamera(), degrees, mode))
+    {
+        m_firstDisplay = true;
+        UpdateValue(view);
+        RefuseTypedValue();
+        return;
+    }
+    m_displayMode = mode;
     SetFieldOfView(*view, std::clamp(degrees, 1.0, 120.0));
     view->StoreCamera();
     view->Invalidate(false);

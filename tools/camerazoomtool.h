@@ -28,7 +28,10 @@ public:
     [[nodiscard]] int GetPromptId() const override { return kPromptId; }
     void OnActivate() override;
     void Resume() override;
-    // A text that does not parse changes nothing; the angle is held to 1..120 degrees.
+    // A number, optionally followed by "mm" (a focal length) or "deg" (an angle); a plain
+    // number is read in the display mode. Text that is no such value, or a focal length or
+    // angle that is not positive, is refused: the value shown comes back and a tip says
+    // so. Other angles are held to 1..120 degrees.
     void OnUserText(const CString& text) override;
     void UpdateValue(ITarnisView* view) override;
     // The typed angle in degrees.
@@ -40,8 +43,9 @@ protected:
     explicit CCameraZoomTool(int kind);
 
 private:
-    // The typed text as an angle in degrees; false when it does not parse.
-    bool ParseFieldOfView(const CString& text, const CCamera& camera, double& degrees);
+    // The typed text as an angle in degrees and the display mode it asks for; false when
+    // it is no usable value.
+    bool ParseFieldOfView(const CString& text, const CCamera& camera, double& degrees, int& mode) const;
 
     bool m_firstDisplay = true;
     int m_displayMode;

@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QResizeEvent>
 #include <QUrl>
@@ -78,4 +79,12 @@ bool CFrameWidget::event(QEvent* event)
         return true;
     }
     return QMainWindow::event(event);
+}
+
+QMenu* CFrameWidget::createPopupMenu()
+{
+    if (m_frame != nullptr)
+        if (QMenu* menu = m_frame->CreateBarsMenu())
+            return menu;
+    return QMainWindow::createPopupMenu();
 }

@@ -18,6 +18,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     // Drops of files are the frame's own, before the main window looks for dragged bars.
     bool event(QEvent* event) override;
+    // The frame's own menu of its bars when it has one.
+    QMenu* createPopupMenu() override;
 
 private:
     CFrameWnd* m_frame;

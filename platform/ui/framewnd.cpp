@@ -96,6 +96,7 @@ void CFrameWnd::SetActiveView(CView* view)
     view->Create(m_window);
     view->SetParentFrame(this);
     m_window->setCentralWidget(view->GetWidget());
+    view->GetWidget()->setFocus(Qt::OtherFocusReason);
     // Menus are built with the frame, before its view exists: the view's commands only
     // now have their texts.
     for (auto& [id, action] : m_actions)
@@ -202,15 +203,28 @@ QMenu* CFrameWnd::AddMenu(const CString& title, const std::vector<UINT>& ids)
     if (m_window == nullptr)
         return nullptr;
     QMenu* menu = m_window->menuBar()->addMenu(ToQString(title));
+    AppendToMenu(*menu, ids);
+    QObject::connect(menu, &QMenu::aboutToShow, m_window, [this] { UpdateCommandUI(); });
+    return menu;
+}
+
+void CFrameWnd::AppendToMenu(QMenu& menu, const std::vector<UINT>& ids)
+{
     for (UINT id : ids)
     {
         if (id == 0)
-            menu->addSeparator();
+            menu.addSeparator();
         else
-            menu->addAction(GetAction(id));
+            menu.addAction(GetAction(id));
     }
-    QObject::connect(menu, &QMenu::aboutToShow, m_window, [this] { UpdateCommandUI(); });
-    return menu;
+}
+
+QMenu* CFrameWnd::AddSubMenu(QMenu& menu, const CString& title, const std::vector<UINT>& ids)
+{
+    QMenu* submenu = menu.addMenu(ToQString(title));
+    AppendToMenu(*submenu, ids);
+    QObject::connect(submenu, &QMenu::aboutToShow, submenu, [this] { UpdateCommandUI(); });
+    return submenu;
 }
 
 void CFrameWnd::DockControlBar(CControlBar& bar, DWORD side)
@@ -293,8 +307,12 @@ bool CFrameWnd::IsWindowVisible() const
 
 void CFrameWnd::SetFocus()
 {
-    if (m_window != nullptr)
-        m_window->activateWindow();
+    if (m_window == nullptr)
+        return;
+    m_window->activateWindow();
+    // Keys typed now (a value for the tool a menu just chose) belong to the view.
+    if (m_activeView != nullptr && m_activeView->GetWidget() != nullptr)
+        m_activeView->GetWidget()->setFocus(Qt::OtherFocusReason);
 }
 
 void CFrameWnd::UpdateWindow()

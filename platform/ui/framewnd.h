@@ -61,6 +61,12 @@ public:
     bool PreTranslateKey(const CKeyMessage& key);
     // A menu of commands, 0 for a separator.
     QMenu* AddMenu(const CString& title, const std::vector<UINT>& ids);
+    // Appends commands (0 for a separator) to a menu, or a submenu of them.
+    void AppendToMenu(QMenu& menu, const std::vector<UINT>& ids);
+    QMenu* AddSubMenu(QMenu& menu, const CString& title, const std::vector<UINT>& ids);
+    // The menu that a right click on the bars' area shows (owned by the caller); null
+    // leaves it to the window, which lists its bars by their titles.
+    virtual QMenu* CreateBarsMenu() { return nullptr; }
 
     // Docking: the bar goes to that side (one of the CBRS_ALIGN_ flags), after the bars
     // already there.
@@ -77,6 +83,7 @@ public:
     bool SetWindowPlacement(const WINDOWPLACEMENT& placement);
     void ShowWindow(int showCommand);
     [[nodiscard]] bool IsWindowVisible() const;
+    // Activates the window with the keyboard in its active view.
     void SetFocus();
     void UpdateWindow();
     void SetWindowText(const CString& text);

@@ -1,6 +1,7 @@
 #include "platform/ui/winapp.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QSocketNotifier>
 #include <QWidget>
@@ -33,6 +34,11 @@ extern "C" void OnQuitSignal(int)
 {
     const char byte = 1;
     (void)!::write(g_quitSignalPipe[1], &byte, 1);
+}
+
+CString AbsolutePath(const CString& path)
+{
+    return CString::FromUtf8(QFileInfo(QString::fromStdString(path.ToUtf8())).absoluteFilePath().toStdString());
 }
 
 }  // namespace
@@ -82,7 +88,8 @@ int CWinApp::Run(int argc, char** argv)
     HoldSettingsUntilExit();
     const int code = ExitInstance();
     m_docTemplate.reset();
-    return started ? code : 0;
+    // A start-up that failed (a model it could not read, no view) is a failed run.
+    return started ? code : 1;
 }
 
 void CWinApp::CloseMainWindow()
@@ -189,11 +196,14 @@ CDocument* CWinApp::OpenDocumentFile(const CString& path)
 {
     if (m_docTemplate == nullptr)
         return nullptr;
-    CDocument* document = m_docTemplate->OpenDocumentFile(path);
+    // A path relative to the folder the program was started in names nothing once the
+    // recent-file list reads it elsewhere: the document and the list get the whole path.
+    const CString whole = path.IsEmpty() ? path : AbsolutePath(path);
+    CDocument* document = m_docTemplate->OpenDocumentFile(whole);
     if (m_pMainWnd == nullptr)
         m_pMainWnd = m_docTemplate->GetFrame();
-    if (document != nullptr && !path.IsEmpty())
-        AddToRecentFileList(path);
+    if (document != nullptr && !whole.IsEmpty())
+        AddToRecentFileList(whole);
     return document;
 }
 

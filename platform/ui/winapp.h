@@ -27,7 +27,7 @@ public:
     explicit CWinApp(const CString& appName);
     ~CWinApp() override;
 
-    // The program's entry: the exit code.
+    // The program's entry: the exit code; 1 when InitInstance answered false.
     int Run(int argc, char** argv);
     virtual bool InitInstance() { return true; }
     virtual int ExitInstance();
@@ -41,7 +41,8 @@ public:
 
     void AddDocTemplate(std::unique_ptr<CSingleDocTemplate> docTemplate);
     [[nodiscard]] CSingleDocTemplate* GetDocTemplate() const { return m_docTemplate.get(); }
-    // Opens the file in the template's document; adds it to the recent files on success.
+    // Opens the file (a relative path taken whole) in the template's document; adds it to
+    // the recent files on success.
     virtual CDocument* OpenDocumentFile(const CString& path);
     void OnFileNew();
     // The printer set-up dialog over the main window.

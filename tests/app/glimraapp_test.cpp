@@ -22,6 +22,8 @@
 #include "apptestsupport.h"
 #include "platform/profile.h"
 #include "platform/ui/cmdui.h"
+#include "platform/ui/document.h"
+#include "platform/ui/recentfilelist.h"
 #include "samplefiles.h"
 #include "tools/commandfunction.h"
 #include "tools/slideshow.h"
@@ -65,6 +67,8 @@ TEST_F(GlimraAppTest, StartUpShowsTheMainWindowWithTheEmptyModelsBackground)
     EXPECT_EQ(view->GetErrorCode(), 0);
     ASSERT_NE(app.GetMainFrame(), nullptr);
     EXPECT_TRUE(app.GetMainFrame()->IsWindowVisible());
+    // Keys typed at once (a value for a tool chosen from a menu) reach the view.
+    EXPECT_EQ(app.GetMainFrame()->GetWindow()->focusWidget(), view->GetWidget());
     EXPECT_TRUE(std::filesystem::exists(dataHome / "applications/glimra.desktop"));
     EXPECT_NE(dynamic_cast<CTarnwickMenuQt*>(CreatePlatformMenu().get()), nullptr);
 
@@ -90,10 +94,12 @@ TEST_F(GlimraAppTest, StartUpShowsTheMainWindowWithTheEmptyModelsBackground)
 TEST_F(GlimraAppTest, TheSlideshowOptionStartsTheSlideshowOnceTheLoopRuns)
 {
     CGlimraApp app;
+    // The option comes after the file: before it, it would take the file as its value.
     Start(app, {apptest::Samples().Path("house-5000.twk").c_str(), "-slideshow"});
     ASSERT_TRUE(app.InitInstance());
     CGlimraView* view = app.GetActiveGlimraView();
     ASSERT_NE(view, nullptr);
+    EXPECT_EQ(app.GetMainFrame()->GetActiveDocument()->GetTitle(), CString("house-5000.twk"));
     EXPECT_EQ(view->GetAnimation(), nullptr);
     // The slideshow plays while its dialog runs; Stop ends both.
     bool playing = false;
@@ -114,13 +120,35 @@ TEST_F(GlimraAppTest, TheSlideshowOptionStartsTheSlideshowOnceTheLoopRuns)
     app.ExitInstance();
 }
 
-TEST_F(GlimraAppTest, AFileOnTheCommandLineThatCannotBeReadEndsTheStartUp)
+TEST_F(GlimraAppTest, AFileOnTheCommandLineThatCannotBeReadEndsTheStartUpWithAFailure)
 {
+    {
+        CGlimraApp app;
+        Start(app, {"/nonexistent/house.twk"});
+        EXPECT_FALSE(app.InitInstance());
+        EXPECT_EQ(app.GetActiveGlimraView(), nullptr);
+        EXPECT_EQ(boxes.calls.size(), 1u);
+        app.ExitInstance();
+    }
     CGlimraApp app;
-    Start(app, {"/nonexistent/house.twk"});
-    EXPECT_FALSE(app.InitInstance());
-    EXPECT_EQ(app.GetActiveGlimraView(), nullptr);
-    EXPECT_EQ(boxes.calls.size(), 1u);
+    char program[] = "glimra";
+    char missing[] = "/nonexistent/house.twk";
+    char* arguments[] = {program, missing};
+    EXPECT_NE(app.Run(2, arguments), 0);
+}
+
+TEST_F(GlimraAppTest, AFileNamedRelativeToTheStartFolderEntersTheRecentFilesWhole)
+{
+    const std::filesystem::path model = apptest::Samples().Path("house-5000.twk");
+    const std::filesystem::path startFolder = std::filesystem::current_path();
+    std::filesystem::current_path(model.parent_path());
+    CGlimraApp app;
+    Start(app, {"house-5000.twk"});
+    const bool started = app.InitInstance();
+    std::filesystem::current_path(startFolder);
+    ASSERT_TRUE(started);
+    ASSERT_GE(app.GetRecentFileList()->GetCount(), 1);
+    EXPECT_EQ((*app.GetRecentFileList())[0], CString::FromUtf8(std::filesystem::canonical(model).string()));
     app.ExitInstance();
 }
 

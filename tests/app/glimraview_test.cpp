@@ -472,6 +472,15 @@ TEST_F(MainViewTest, TheRightButtonOverACameraToolShowsTheCameraMenuWhosePickedI
         {"&Zoom", true, false},        {"-", true, false},           {"Zoom &Window", true, false},
         {"Zoom &Extents", true, false}};
     EXPECT_EQ(seen.items, expected);
+
+    // A parallel view greys Walk, as the Camera menu does.
+    UsePerspective(false);
+    ShownMenu parallel;
+    PickFromNextMenu(parallel, QString());
+    QTest::mousePress(view->GetWidget(), Qt::RightButton, Qt::NoModifier, QPoint(60, 40));
+    ASSERT_EQ(parallel.items.size(), expected.size());
+    EXPECT_EQ(parallel.items[5], std::make_tuple(QStringLiteral("W&alk"), false, false));
+    EXPECT_TRUE(std::get<1>(parallel.items[6]));
 }
 
 TEST_F(MainViewTest, TheCameraMenuPreferenceDecidesWhetherTheRightButtonOpensTheMenuOrReachesTheTool)

@@ -6,6 +6,12 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QWizardPage>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <unistd.h>
 
 #include "app/sendmail.h"
 #include "apptestsupport.h"
@@ -151,6 +157,43 @@ TEST_F(GraphicsCardSurveyTest, TheMailLinkCarriesTheReportWhole)
                              "&body=A%3A%201%20%26%202%0AB%3A%2050%25%20%2B%20more%3F%0A"));
     EXPECT_EQ(BuildXdgEmailArguments(CString("a@b.example"), CString("S"), CString(), CString("/tmp/S.txt")),
               QStringList({"--subject", "S", "--attach", "/tmp/S.txt", "a@b.example"}));
+}
+
+TEST_F(GraphicsCardSurveyTest, AReportNoMailProgramTookIsKeptAsATextFileAndTheBoxSaysWhere)
+{
+    const std::filesystem::path work =
+        std::filesystem::temp_directory_path() / ("glimra-unsent-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(work / "bin");
+    std::filesystem::create_directories(work / "home");
+    // A mail handler that takes nothing.
+    std::ofstream(work / "bin" / "xdg-email") << "#!/bin/sh\nexit 3\n";
+    std::filesystem::permissions(work / "bin" / "xdg-email", std::filesystem::perms::owner_all);
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    setenv("PATH", (work / "bin").c_str(), 1);
+    setenv("HOME", (work / "home").c_str(), 1);
+    const CString report("Renderer: llvmpipe\n");
+    apptest::MessageBoxRecorder boxes;
+    const bool sent[] = {
+        SendMailWithTextAttachment(CString("Tarnwick Support"), CString("s@o.example"),
+                                   CString("Graphics Card Survey Results"), report, false, true),
+        SendMailWithTextAttachment(CString("Tarnwick Support"), CString("s@o.example"),
+                                   CString("Graphics Card Survey Results"), report, false, true)};
+    setenv("PATH", path.c_str(), 1);
+    setenv("HOME", home.c_str(), 1);
+    EXPECT_FALSE(sent[0]);
+    EXPECT_FALSE(sent[1]);
+    ASSERT_EQ(boxes.calls.size(), 2U);
+    const std::filesystem::path kept[] = {work / "home" / "Graphics Card Survey Results.txt",
+                                          work / "home" / "Graphics Card Survey Results (2).txt"};
+    for (size_t i = 0; i < 2; ++i)
+    {
+        EXPECT_NE(boxes.calls[i].text.Find(CString::FromUtf8(kept[i].string())), -1) << boxes.calls[i].text.ToUtf8();
+        std::ifstream file(kept[i]);
+        const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(text, "Renderer: llvmpipe\n");
+    }
+    std::filesystem::remove_all(work);
 }
 
 }  // namespace

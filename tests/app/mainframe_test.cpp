@@ -242,11 +242,39 @@ TEST_F(MainFrameTest, APlacementStoredOnCloseIsRestoredAtTheNextStart)
     EXPECT_TRUE(next.HasSmallButtons());
 }
 
-TEST_F(MainFrameTest, APlacementOffEveryScreenIsIgnored)
+TEST_F(MainFrameTest, AStoredPlacementIsFittedToTheScreenBeforeTheWindowIsMade)
 {
-    StorePlacement(SW_SHOWNORMAL, CRect{3000, 100, 3600, 500});
-    EXPECT_FALSE(Frame().RestoreWindowPlacement());
-    EXPECT_FALSE(Frame().IsWindowVisible());
+    // A screen of 800 x 600 whose panels leave 800 x 570 below them.
+    SetDisplayMetricsProvider([] {
+        DisplayMetrics metrics;
+        metrics.screenWidth = metrics.virtualWidth = 800;
+        metrics.screenHeight = metrics.virtualHeight = 600;
+        metrics.workTop = 30;
+        metrics.workWidth = 800;
+        metrics.workHeight = 570;
+        return metrics;
+    });
+    const struct
+    {
+        CRect stored;
+        CRect expected;
+    } cases[] = {
+        {{0, 0, 17000, 17000}, {0, 30, 800, 600}},
+        {{3000, 100, 3600, 500}, {170, 100, 800, 540}},
+        {{2147483000, 2147483000, 2147483600, 2147483600}, {170, 30, 800, 600}},
+    };
+    for (const auto& c : cases)
+    {
+        StorePlacement(SW_SHOWNORMAL, c.stored);
+        CMainFrame frame;
+        ASSERT_TRUE(frame.LoadFrame());
+        const QRect made = frame.GetWindow()->geometry();
+        EXPECT_EQ((CRect{made.left(), made.top(), made.right() + 1, made.bottom() + 1}), c.expected);
+        ASSERT_TRUE(frame.RestoreWindowPlacement());
+        WINDOWPLACEMENT restored;
+        ASSERT_TRUE(frame.GetWindowPlacement(restored));
+        EXPECT_EQ(restored.rcNormalPosition, c.expected);
+    }
 }
 
 TEST_F(MainFrameTest, AMinimisedPlacementComesBackAsANormalWindow)
@@ -256,6 +284,29 @@ TEST_F(MainFrameTest, AMinimisedPlacementComesBackAsANormalWindow)
     WINDOWPLACEMENT restored;
     ASSERT_TRUE(Frame().GetWindowPlacement(restored));
     EXPECT_EQ(restored.showCmd, static_cast<UINT>(SW_SHOWNORMAL));
+}
+
+TEST(FramePlacementTest, AStoredRectangleIsAtLeastTheMinimumAtMostTheAreaAndWhollyOnIt)
+{
+    constexpr int kMax = 2147483647;
+    constexpr int kMin = -kMax - 1;
+    const CRect area{0, 30, 1280, 1024};
+    const struct
+    {
+        CRect stored;
+        CRect expected;
+    } cases[] = {
+        {{50, 60, 850, 660}, {50, 60, 850, 660}},
+        {{100, 100, 200, 150}, {100, 100, 730, 540}},
+        {{-500, -500, 300, 300}, {0, 30, 800, 830}},
+        {{kMin, kMin, kMax, kMax}, {0, 30, 1280, 1024}},
+        {{kMax, kMax, kMin, kMin}, {650, 584, 1280, 1024}},
+        {{900, 900, 1000, 1000}, {650, 584, 1280, 1024}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FitFrameRect(c.stored, area), c.expected) << c.stored.left << "," << c.stored.top;
+    // An area smaller than the minimum is filled.
+    EXPECT_EQ(FitFrameRect(CRect{0, 0, 100, 100}, CRect{0, 0, 600, 400}), (CRect{0, 0, 600, 400}));
 }
 
 TEST(FramePlacementTest, TheStartingRectangleFollowsTheStoredPlacementOrTheMinimumSize)

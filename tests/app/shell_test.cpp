@@ -12,6 +12,7 @@
 #include <QWidgetAction>
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <unistd.h>
 
@@ -86,9 +87,42 @@ TEST_F(ShellTest, EveryMenuItemAndToolbarButtonHasItsTextToolTipAndStatusPrompt)
     Start(app);
     QMainWindow* window = app.GetMainFrame()->GetWindow();
     std::vector<std::pair<QString, QAction*>> items;
+    std::vector<QMenu*> menus;
+    app.GetMainFrame()->UpdateCommandUI();
     for (QAction* menu : window->menuBar()->actions())
-        for (QAction* item : menu->menu()->actions())
-            items.emplace_back(menu->text(), item);
+        menus.push_back(menu->menu());
+    for (size_t i = 0; i < menus.size(); ++i)
+    {
+        // No two rows of one menu read the same; a submenu has words and its own rows.
+        std::set<QString> words;
+        for (QAction* item : menus[i]->actions())
+        {
+            if (item->isSeparator() || !item->isVisible())
+                continue;
+            EXPECT_TRUE(words.insert(Words(item)).second)
+                << menus[i]->title().toStdString() << ": " << Words(item).toStdString();
+            if (item->menu() != nullptr)
+            {
+                EXPECT_FALSE(Words(item).isEmpty());
+                menus.push_back(item->menu());
+                continue;
+            }
+            items.emplace_back(menus[i]->title(), item);
+        }
+    }
+    // Every row of the Render menu can be reached by its letter.
+    for (QAction* menu : window->menuBar()->actions())
+        if (menu->text() == QStringLiteral("&Render"))
+            for (const QAction* item : menu->menu()->actions())
+                EXPECT_TRUE(item->isSeparator() || item->text().contains(QLatin1Char('&')))
+                    << item->text().toStdString();
+    // The bars' own menu names them as the View menu does.
+    const std::unique_ptr<QMenu> bars(app.GetMainFrame()->CreateBarsMenu());
+    ASSERT_NE(bars, nullptr);
+    std::vector<QString> barWords;
+    for (const QAction* item : bars->actions())
+        barWords.push_back(Words(item));
+    EXPECT_EQ(barWords, (std::vector<QString>{"Standard", "Camera", "Display Modes", "Views", "Shadows", "Page Tabs"}));
     for (QToolBar* bar : window->findChildren<QToolBar*>())
         for (QAction* button : bar->actions())
             items.emplace_back(bar->windowTitle(), button);

@@ -3,7 +3,7 @@ find_program(GLIMRA_XVFB_RUN xvfb-run)
 if(GLIMRA_XVFB_RUN)
   add_test(NAME app_window_smoke
            COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/smoke.sh $<TARGET_FILE:glimra> $<TARGET_FILE:glimra_samplegen>)
-  set_tests_properties(app_window_smoke PROPERTIES LABELS gl SKIP_RETURN_CODE 77 TIMEOUT 60)
+  set_tests_properties(app_window_smoke PROPERTIES LABELS gl SKIP_RETURN_CODE 77 TIMEOUT 180)
 endif()
 if(GLIMRA_XVFB_RUN)
   # Tool windows glued by dragging their captions on the real screen.

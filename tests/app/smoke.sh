@@ -16,22 +16,54 @@ mkdir -p "$work/run" && chmod 700 "$work/run"
 export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
 export QT_QPA_PLATFORM=xcb
 
-# Inside the server: start, wait for the window named after the model, let it paint,
-# take the screen, drag across the middle of the window with the middle button, take
-# the screen again, then terminate and hand back the program's exit code.
+# Inside the server: start, wait for the window named after the model and for its first
+# frame, take the screen, drag across the middle of the window with the middle button,
+# wait for the turned frame, then terminate and hand back the program's exit code. The
+# waits poll the screen (a loaded machine may take long), within a generous time.
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     glimra=$1 model=$2 shot=$3 turned=$4
     "$glimra" "$model" >"$shot.log" 2>&1 &
     pid=$!
-    for _ in $(seq 1 150); do
+    for _ in $(seq 1 600); do
         xwininfo -root -tree | grep -q "house-5000.twk - Tarnwick Glimra" && break
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
-    sleep 1.5
-    import -window root "$shot"
     window=$(xdotool search --name "house-5000.twk - Tarnwick Glimra" | head -n 1)
     eval "$(xdotool getwindowgeometry --shell "$window")"
+    middle="200x150+$((X + WIDTH / 2 - 100))+$((Y + HEIGHT / 2 - 75))"
+    # The first frame is in when the middle of the window shows the model (more than the
+    # few colours of an empty view) and the screen stays the same between two looks.
+    drawn() {
+        [ "$(convert "$1" -crop "$middle" +repage -format %k info:)" -ge 8 ]
+    }
+    # The turned frame differs from the first in a good part of the picture.
+    turned() {
+        local changed
+        changed=$(compare -metric AE "$shot" "$1" null: 2>&1 || true)
+        [ "${changed%% *}" -ge 2000 ]
+    }
+    # Polls the screen into the file until the test holds on two equal looks; the last
+    # look after a generous time otherwise (the checks below then tell what is missing).
+    settled() {
+        local into=$1 test=$2 previous="" same
+        for _ in $(seq 1 300); do
+            kill -0 "$pid" 2>/dev/null || break
+            import -window root "$into.next.png"
+            if [ -n "$previous" ] && "$test" "$into.next.png"; then
+                same=$(compare -metric AE "$previous" "$into.next.png" null: 2>&1 || true)
+                if [ "${same%% *}" = 0 ]; then
+                    mv "$into.next.png" "$into"
+                    return 0
+                fi
+            fi
+            previous="$into.previous.png"
+            mv "$into.next.png" "$previous"
+            sleep 0.2
+        done
+        [ -z "$previous" ] || mv "$previous" "$into"
+    }
+    settled "$shot" drawn
     x=$((X + WIDTH / 2)) y=$((Y + HEIGHT / 2))
     xdotool mousemove "$x" "$y" mousedown 2
     for step in $(seq 1 10); do
@@ -39,8 +71,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
         sleep 0.05
     done
     xdotool mouseup 2
-    sleep 1
-    import -window root "$turned"
+    settled "$turned" turned
     kill -TERM "$pid"
     wait "$pid"
 ' smoke "$glimra" "$work/house-5000.twk" "$work/shot.png" "$work/turned.png" || {

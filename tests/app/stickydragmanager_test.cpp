@@ -18,6 +18,7 @@ public:
     [[nodiscard]] int GetMinWidth() const override { return ownWidth; }
     [[nodiscard]] bool IsFixedWidth() const override { return fixedWidth; }
     void WriteSticky(bool on) override { sticky = on; }
+    [[nodiscard]] bool ReadSticky() const override { return sticky; }
     void MoveStickyWindow(int x, int y) override { rect = CRect{x, y, x + rect.Width(), y + rect.Height()}; }
     void SetStickyWidth(int width) override { rect.right = rect.left + width; }
 
@@ -73,6 +74,35 @@ protected:
 
     CStickyDragManager manager;
 };
+
+TEST_F(StickyDragManagerTest, WindowsGluedWhenTheLastRunEndedFormTheirColumnAgainWhereTheyStand)
+{
+    // Stored top to bottom: a, b, c; shown c, b, a, with a glued window far off and a
+    // free one touching the column.
+    FakeWindow a(700, 60, 332, 317);
+    FakeWindow b(700, 377, 332, 377);
+    FakeWindow c(700, 754, 332, 100);
+    FakeWindow elsewhere(100, 100, 332, 100);
+    FakeWindow free(700, 854, 332, 100);
+    for (FakeWindow* window : {&a, &b, &c, &elsewhere})
+        window->sticky = true;
+    const std::vector<CRect> stored{a.rect, b.rect, c.rect, elsewhere.rect, free.rect};
+    manager.AttachWindow(&free);
+    manager.RejoinWindow(&c);
+    EXPECT_TRUE(manager.GetColumn().empty());
+    manager.RejoinWindow(&elsewhere);
+    manager.RejoinWindow(&b);
+    EXPECT_EQ(manager.GetColumn(), (std::vector<IStickyWindow*>{&b, &c}));
+    manager.RejoinWindow(&a);
+    EXPECT_EQ(manager.GetColumn(), (std::vector<IStickyWindow*>{&a, &b, &c}));
+    EXPECT_EQ((std::vector<CRect>{a.rect, b.rect, c.rect, elsewhere.rect, free.rect}), stored);
+    EXPECT_FALSE(free.sticky);
+
+    // The column moves as one again.
+    Drag(a, 400, 100);
+    EXPECT_EQ(b.TopLeft(), (CPoint{400, 417}));
+    EXPECT_EQ(c.TopLeft(), (CPoint{400, 794}));
+}
 
 TEST_F(StickyDragManagerTest, AWindowDraggedWithinNineteenPixelsGluesAndAtTwentyStaysFree)
 {

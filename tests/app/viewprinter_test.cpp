@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrintPreviewDialog>
@@ -329,6 +331,26 @@ TEST_F(ViewPrinterTest, ZeroAndNegativeScalesAreRefusedWithAMessage)
         EXPECT_EQ(boxes.calls[0].text, CPrintDlg::DescribeProblem(PrintProblem::kScale));
         EXPECT_FALSE(PdfWritten());
     }
+
+    // Typed into the dialog, such a scale is refused with the same reason and the field
+    // keeps its value.
+    ScaleOptions("1", "10");
+    QString sheets;
+    QString kept;
+    const ModalDialogSink previous = SetModalDialogSink([&](QDialog& dialog) {
+        auto* model = dialog.findChild<QLineEdit*>(QStringLiteral("2451"));
+        if (model == nullptr)
+            return static_cast<int>(QDialog::Rejected);
+        model->setText(QStringLiteral("0"));
+        Q_EMIT model->editingFinished();
+        sheets = dialog.findChild<QLabel*>(QStringLiteral("sheets"))->text();
+        kept = model->text();
+        return static_cast<int>(QDialog::Rejected);
+    });
+    view->OnFilePrint();
+    SetModalDialogSink(previous);
+    EXPECT_EQ(sheets, QString::fromStdString(CPrintDlg::DescribeProblem(PrintProblem::kScale).ToUtf8()));
+    EXPECT_TRUE(kept.startsWith(QStringLiteral("10"))) << kept.toStdString();
 }
 
 TEST_F(ViewPrinterTest, TheModelItsPagesTheCameraAndTheViewAreAsBeforeAfterPrinting)

@@ -186,3 +186,33 @@ TEST_F(BaseDocTest, TheCachedBoundsFollowAMoveItsUndoAndRedoAndAnErase)
     undo->Commit();
     EXPECT_TRUE(top() == CPoint3d(1, 1, 0));
 }
+
+TEST_F(BaseDocTest, AKeptOperationPurgesADefinitionItEmptiedUnlessTheFlagKeepsEmptiedDefinitions)
+{
+    struct Case
+    {
+        int flags;
+        int definitionsLeft;
+    };
+    for (const Case& test : {Case{0, 0}, Case{3, 0}, Case{0x08, 1}, Case{0x08 | 0x10, 1}}) {
+        CCountingDoc document;
+        document.Activate();
+        CComponent& root = *document.GetModel().GetRootComponent();
+        auto* definition = new CComponentDefinition;
+        CComponentInstance* instance = nullptr;
+        {
+            const CUndoSuspender suspender;
+            root.GetDefinitionList()->AddDefinition(definition, false);
+            operationtest::ModelFixture::Square(*definition, 0, 0);
+            instance = operationtest::ModelFixture::Place(root, definition);
+        }
+        CUndoManager* undo = document.GetModel().GetUndoManager();
+        undo->Start(1);
+        while (!definition->IsEmpty()) {
+            definition->EraseEntity(definition->GetEntityList().back());
+        }
+        undo->Commit(test.flags);
+        EXPECT_EQ(root.GetDefinitionList()->GetCount(), test.definitionsLeft) << test.flags;
+        EXPECT_EQ(root.Contains(instance), test.definitionsLeft == 1) << test.flags;
+    }
+}

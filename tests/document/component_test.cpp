@@ -214,6 +214,11 @@ TEST_F(ComponentTest, TheBoundsFollowTheEntitiesAndGrowOnlyNonEmptyAxes)
     m_component->Remove(far);
     m_component->GetBounds(box, false);
     EXPECT_DOUBLE_EQ(box.xmax, 0.0);
+    CBoundingBox3d second;
+    second.Add(CPoint3d(1, 1, 1));
+    m_component->GetSecondBounds(second);
+    EXPECT_TRUE(second.IsEmpty());
+    EXPECT_EQ(&m_component->GetInstanceData(), &m_component->GetSmoothNormals());
     Dispose(far);
 }
 

@@ -377,6 +377,12 @@ TEST_F(ComponentInstanceTest, PickingInsideTwoNestedInstancesGivesThePathOutermo
     CInstancePath none;
     EXPECT_FALSE(root->IntersectPickRay(miss, 1.0, hit, parameter, &none, true));
     EXPECT_TRUE(none.IsEmpty());
+    // The ray test takes a line and bounds it at its start.
+    CInstancePath again;
+    EXPECT_TRUE(root->RayTest(CLine3d(CPoint3d(5, 7, 100), CUnitVector3d(0, 0, -1)), 1.0, hit, parameter, &again, true));
+    EXPECT_EQ(again.GetCount(), 3);
+    EXPECT_FALSE(root->RayTest(CLine3d(CPoint3d(5, 7, -100), CUnitVector3d(0, 0, -1)), 1.0, hit, parameter, &again,
+                               true));
     Dispose(root);
 }
 

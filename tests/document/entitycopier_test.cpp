@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "annotations/dimensionlinear.h"
+#include "annotations/dimensionradial.h"
 #include "annotations/pointreferences.h"
 #include "annotations/text.h"
 #include "document/entitycopier.h"
@@ -186,4 +188,89 @@ TEST_F(CopierTest, CopiesAreReadAtTheNewestVersionsWhileAnOldFilesMapIsLoaded)
     ASSERT_NE(GetLoadedVersionMap(), nullptr);
     EXPECT_EQ(GetLoadedClassVersion(RUNTIME_CLASS(CFace)), 0);
     EraseCopies(copies);
+}
+
+TEST_F(CopierTest, ADimensionCopiedWithoutWhatItHangsOnHangsOnNothingWhileTheSourceKeepsHanging)
+{
+    const std::vector<CEdgeUse*> ring = RingOf(m_left->GetOuterLoop());
+    CVertex* start = ring[0]->GetStartVertex();
+    CVertex* end = ring[0]->GetEndVertex();
+    CEdge* edge = ring[0]->GetEdge();
+    auto* linear = new CDimensionLinear;
+    linear->SetPoints(MakeVertexPoint(start), MakeVertexPoint(end));
+    auto* radial = new CDimensionRadial;
+    radial->SetEdge(edge);
+    Root().Add(linear);
+    Root().Add(radial);
+    // What each dimension of a copy hangs on: its first point's entity, or its edge.
+    const auto hangsOn = [](const CEntity* dimension) -> CEntity* {
+        if (const auto* asLinear = dynamic_cast<const CDimensionLinear*>(dimension)) {
+            return asLinear->GetSecondPoint().GetFirstEntity() != nullptr ? asLinear->GetFirstPoint().GetFirstEntity()
+                                                                           : nullptr;
+        }
+        return dynamic_cast<const CDimensionRadial*>(dimension)->GetEdge();
+    };
+    struct Case
+    {
+        CDimension* dimension;
+        CEntity* source;
+        bool withFace;
+    };
+    for (const Case& test : {Case{linear, start, false}, Case{linear, start, true}, Case{radial, edge, false},
+                             Case{radial, edge, true}}) {
+        CCopier copier(Root().GetModel());
+        std::vector<CEntity*> copies{test.dimension};
+        if (test.withFace) {
+            copies.insert(copies.begin(), m_left);
+        }
+        copier.Clone(copies);
+        ASSERT_EQ(copies.size(), test.withFace ? 2u : 1u);
+        EXPECT_EQ(hangsOn(copies.back()), test.withFace ? copier.GetCopyOf(test.source) : nullptr);
+        EXPECT_EQ(hangsOn(test.dimension), test.source);
+        // The mark holds for one write only.
+        EXPECT_FALSE(linear->GetFirstPoint().IsDetachPending() || radial->WritesDetached());
+        EraseCopies(copies);
+    }
+}
+
+TEST_F(CopierTest, DimensionsLetGoOfRemovedOrReplacedEntitiesAndFollowAReplacement)
+{
+    const std::vector<CEdgeUse*> ring = RingOf(m_left->GetOuterLoop());
+    CVertex* start = ring[0]->GetStartVertex();
+    CVertex* end = ring[0]->GetEndVertex();
+    CEdge* edge = ring[0]->GetEdge();
+    CEdge* other = ring[1]->GetEdge();
+    auto* linear = new CDimensionLinear;
+    linear->SetPoints(MakeVertexPoint(start), MakeVertexPoint(end));
+    auto* radial = new CDimensionRadial;
+    radial->SetEdge(edge);
+    Root().Add(linear);
+    Root().Add(radial);
+
+    CEntitySet referenced;
+    linear->AddReferencedEntities(referenced);
+    radial->AddReferencedEntities(referenced);
+    EXPECT_EQ(referenced.GetCount(), 3);
+
+    linear->ReplaceEntity(start, ring[2]->GetStartVertex());
+    radial->ReplaceEntity(edge, other);
+    EXPECT_EQ(linear->GetFirstPoint().GetFirstEntity(), ring[2]->GetStartVertex());
+    EXPECT_EQ(radial->GetEdge(), other);
+    radial->ReplaceEntity(other, start);  // not an edge: the dimension stands free
+    EXPECT_EQ(radial->GetEdge(), nullptr);
+
+    CEntitySet removed;
+    removed.Add(end);
+    removed.Add(other);
+    radial->SetEdge(other);
+    linear->OnEntitiesRemoved(removed, false);
+    radial->OnEntitiesRemoved(removed, false);
+    EXPECT_EQ(linear->GetSecondPoint().GetKind(), CModelPointRef::kFreePoint);
+    EXPECT_EQ(linear->GetFirstPoint().GetKind(), CModelPointRef::kVertex);
+    EXPECT_EQ(radial->GetEdge(), nullptr);
+
+    CEntitySet kept;
+    linear->DetachFromEntitiesOutside(kept, false);
+    EXPECT_FALSE(linear->IsAssociated());
+    EXPECT_EQ(linear->GetFirstPoint().GetKind(), CModelPointRef::kFreePoint);
 }

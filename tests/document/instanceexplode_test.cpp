@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "document/componentbehavior.h"
 #include "document/group.h"
+#include "document/layer.h"
+#include "document/layermanager.h"
+#include "document/material.h"
+#include "document/materialmanager.h"
 #include "document/instanceexplode.h"
 #include "model/edgeuse.h"
 #include "model/loop.h"
@@ -90,4 +95,89 @@ TEST_F(InstanceExplodeTest, AGroupSharingItsDefinitionLeavesTheDefinitionToTheOt
     exploded->Explode(false, true);  // the group decides for itself: not its only instance
     EXPECT_EQ(m_fixture.Root().GetDefinitionList()->GetCount(), 1);
     EXPECT_EQ(other->GetDefinition(), definition);
+}
+
+TEST_F(InstanceExplodeTest, ExplodedCopiesTakeTheInstancesPaintAndLayerAndMergeIntoTheHoldersGeometry)
+{
+    CComponent& root = m_fixture.Root();
+    ModelFixture::Square(root, 0, 0);
+    CComponentDefinition* definition = m_fixture.Definition("Tile");
+    auto* material = new CMaterial;
+    root.GetMaterialManager()->AddMaterial(material);
+    CLayer* walls = root.GetLayerManager()->AddLayer("Walls");
+    CComponentInstance* instance = ModelFixture::Place(root, definition, Shift(1, 0, 0));
+    {
+        const CUndoSuspender suspender;
+        instance->SetMaterial(material);
+        instance->SetLayer(walls);
+    }
+    (void)m_fixture.StartOperation();
+    const std::vector<CEntity*> copies = instance->Explode(false, true);
+    ASSERT_FALSE(copies.empty());
+    for (CEntity* copy : copies) {
+        auto* element = dynamic_cast<CDrawingElement*>(copy);
+        ASSERT_NE(element, nullptr);
+        EXPECT_EQ(element->GetLayer(), walls) << element->GetTypeId();
+        if (auto* face = dynamic_cast<CFace*>(element)) {
+            EXPECT_EQ(face->GetMaterial(), material);
+            EXPECT_EQ(face->GetBackMaterial(), material);
+        }
+    }
+    int edges = 0;
+    for (CDrawingElement* element : root.GetEntityList()) {
+        edges += dynamic_cast<CEdge*>(element) != nullptr ? 1 : 0;
+    }
+    // The shared side of the two squares is one edge.
+    EXPECT_EQ(edges, 7);
+    EXPECT_FALSE(root.Contains(instance));
+}
+
+TEST_F(InstanceExplodeTest, AGluedInstanceLeavesItsGlueBehindAndCutsItsOutlineIntoTheFaceWhenItCutsOpenings)
+{
+    for (const bool cuts : {false, true}) {
+        ModelFixture fixture;
+        CComponent& root = fixture.Root();
+        CFace* floor = ModelFixture::Square(root, 0, 0, 10);
+        CComponentDefinition* window = fixture.Definition("Window");
+        {
+            const CUndoSuspender suspender;
+            dynamic_cast<CComponentBehavior*>(window->GetBehavior())->SetCutsOpening(cuts);
+        }
+        // It hovers above the floor, so only a cut outline can reach the floor.
+        CComponentInstance* instance = ModelFixture::Place(root, window, Shift(2, 2, 0.5));
+        root.GetRelationshipMap()->AddRelationship(new CRelationship(floor, instance));
+        (void)fixture.StartOperation();
+        instance->Explode(false, true);
+        EXPECT_EQ(root.GetRelationshipMap()->GetCount(), 0) << cuts;
+        EXPECT_EQ(floor->GetLoopCount(), cuts ? 2 : 1) << cuts;
+        int floorFaces = 0;
+        for (CDrawingElement* element : root.GetEntityList()) {
+            auto* face = dynamic_cast<CFace*>(element);
+            if (face != nullptr && face->GetPlane().GetDistance(CPoint3d(0, 0, 0)) < 1e-9) {
+                ++floorFaces;
+                EXPECT_GT(face->GetNormal().z, 0.0);
+            }
+        }
+        EXPECT_EQ(floorFaces, cuts ? 2 : 1) << cuts;
+    }
+}
+
+TEST_F(InstanceExplodeTest, InstancesAmongTheCopiesAreGluedToTheFacesTheyStandOnWhenTheDefinitionGlues)
+{
+    for (const bool glues : {false, true}) {
+        ModelFixture fixture;
+        CComponent& root = fixture.Root();
+        CComponentDefinition* room = fixture.Definition("Room");
+        CComponentDefinition* chair = fixture.Definition("Chair");
+        {
+            const CUndoSuspender suspender;
+            ModelFixture::Square(*room, 2, 2, 10);
+            ModelFixture::Place(*room, chair, Shift(5, 5, 0));
+            dynamic_cast<CComponentBehavior*>(room->GetBehavior())->SetGlued(glues, 0);
+        }
+        CComponentInstance* instance = ModelFixture::Place(root, room, Shift(20, 0, 0));
+        (void)fixture.StartOperation();
+        instance->Explode(false, true);
+        EXPECT_EQ(root.GetRelationshipMap()->GetCount(), glues ? 1 : 0) << glues;
+    }
 }

@@ -4,6 +4,7 @@
 #include "document/material.h"
 #include "document/tarniscs.h"
 #include "document/tarnwickmodel.h"
+#include "drawapi/pickhelper.h"
 #include "foundation/transformation.h"
 #include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
@@ -136,4 +137,46 @@ TEST_F(TarnisCSTest, AxisOptionsFollowTheCurrentModelOrShowTheAxesWithoutOne)
     bool shown = true;
     EXPECT_TRUE(clone->GetValue("DisplayAxes").GetBool(shown));
     EXPECT_FALSE(shown);
+}
+
+TEST_F(TarnisCSTest, APointPickHitsTheAxesWhenItTakesTheNearestPointOfAnAxisSegment)
+{
+    // Takes the segment whose end is the given point; writes down every segment asked.
+    class CAxisPicker : public IPickHelper
+    {
+    public:
+        CAxisPicker(int mode, CPoint3d accepted) : m_mode(mode), m_accepted(accepted) {}
+        int GetMode() const override { return m_mode; }
+        ITarnisView* GetPickView() const override { return nullptr; }
+        bool TestPoint(const CPoint3d& /*point*/) const override { return false; }
+        bool TestSegment(const CPoint3d& /*start*/, const CPoint3d& end) const override
+        {
+            ++asked;
+            return end == m_accepted;
+        }
+        bool TestLine(const CBoundedLine3d& /*line*/) const override { return false; }
+        CLine3d GetLocalPickLine() const override { return {}; }
+        mutable int asked = 0;
+
+    private:
+        int m_mode;
+        CPoint3d m_accepted;
+    };
+    CTarnisCS axes;
+    axes.SetAxes(CPoint3d(1, 1, 1), CVector3d(2, 0, 0), CVector3d(0, 2, 0), CVector3d(0, 0, 2));
+    struct Case
+    {
+        int mode;
+        CPoint3d accepted;
+        bool hit;
+        int asked;
+    };
+    for (const Case& test : {Case{IPickHelper::kModePoint, CPoint3d(1, 3, 1), true, 2},
+                             Case{IPickHelper::kModePoint, CPoint3d(1, 1, 3), true, 3},
+                             Case{IPickHelper::kModePoint, CPoint3d(9, 9, 9), false, 3},
+                             Case{IPickHelper::kModeWindow, CPoint3d(3, 1, 1), false, 0}}) {
+        const CAxisPicker picker(test.mode, test.accepted);
+        EXPECT_EQ(axes.HitTest(&picker), test.hit);
+        EXPECT_EQ(picker.asked, test.asked);
+    }
 }

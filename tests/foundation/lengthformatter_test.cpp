@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "foundation/syshelpers.h"
 #include "tests/foundation/unitstestsettings.h"
 
@@ -135,7 +137,9 @@ TEST_F(LengthFormatterTest, ArchitecturalTextParsesToInches)
 
 TEST_F(LengthFormatterTest, MalformedLengthTextIsRefused)
 {
-    for (const char* text : {"3ft", "3/0", "12 m", "3 ", "+3", "", "3/4x", "3 1/2 in"}) {
+    const std::string huge(400, '9');
+    for (const char* text : {"3ft", "3/0", "12 m", "3 ", "+3", "", "3/4x", "3 1/2 in", "abc", "abc'", "1e3'",
+                             "inf'", "-inf", "1.5x", "1/0", "1e300", huge.c_str()}) {
         double inches = 0.0;
         EXPECT_FALSE(Read(text, 1, 0, inches)) << text;
     }

@@ -760,6 +760,14 @@ TEST_F(FrameTest, AnInstanceOfADefinitionThatFacesTheCameraTurnsItsYAxisToTheVie
     EXPECT_NEAR(y.x, level.x, 1e-9);
     EXPECT_NEAR(y.y, level.y, 1e-9);
     EXPECT_NEAR(y.z, 0.0, 1e-9);
+    // While the instance is open for editing its contents hold still.
+    ASSERT_TRUE(m_model->OpenInstance(instance));
+    instance->SetTransform(CTransformation());
+    view.SetEyeTarget(CPoint3d(50, -50, 20), CPoint3d(0, 0, 0), CVector3d(0, 0, 1));
+    m_view.SetViewDefinition(view);
+    Draw();
+    EXPECT_NEAR(instance->GetTransform().GetYAxis().y, 1.0, 1e-9);
+    m_model->CloseInstance();
 }
 
 TEST_F(FrameTest, ASlowInteractiveFrameLowersTheDrawingLevel)
@@ -955,4 +963,32 @@ TEST_F(FrameTest, TheFlatColourModeLightsWithWhiteAmbientAndClearsToBlackUndithe
     }
     m_view.RestoreAfterFlatColorMode();
     m_view.SetFlatColorMode(false);
+}
+
+TEST_F(FrameTest, AComponentsBoundsDrawAsAWireBoxGrownByTheMarginsPixels)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    LookDown(40.0);  // 1.2 pixels to the unit
+    Square(Root(), 10.0, 0.0);  // 24 pixels across, from x 20 to 44
+    struct Case
+    {
+        int margin;
+        int column;  // where the box's right side lies
+    };
+    for (const Case& test : {Case{0, 44}, Case{6, 50}}) {
+        const CurrentModelScope scope(m_model);
+        m_view.DrawFrame(0, false);
+        m_view.SetColor(CColor(255, 0, 0, 255));
+        Root().DrawBounds(&m_view, test.margin);
+        m_view.EndPrimitive();
+        glFinish();
+        ASSERT_TRUE(m_device->ReadPixels(m_pixels));
+        int red = 0;
+        for (int x = test.column - 1; x <= test.column + 1; ++x) {
+            red += Near(Pixel(x, 24), {255, 0, 0}, 8) ? 1 : 0;
+        }
+        EXPECT_GE(red, 1) << test.margin;
+        EXPECT_FALSE(Near(Pixel(test.column + 4, 24), {255, 0, 0}, 8)) << test.margin;
+    }
 }

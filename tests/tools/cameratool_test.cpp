@@ -4,6 +4,7 @@
 
 #include "render/tarnisview.h"
 #include "tools/cameraorbittool.h"
+#include "tools/camerazoomtool.h"
 #include "tools/toolmanager.h"
 #include "toolstestsupport.h"
 
@@ -109,6 +110,40 @@ TEST_F(CameraToolTest, EscEndsACameraToolAndLeavingItUnchangedKeepsTheEarlierPre
     tools.OnCancel(0, &view);
     EXPECT_EQ(tools.GetActiveTool(), nullptr);
     EXPECT_TRUE(view.GetSavedViewDefinition().IsSameCamera(earlier));
+}
+
+TEST_F(CameraToolTest, ATypedFieldOfViewIsReadWholeAndWhatIsNoAngleIsRefusedWithAWord)
+{
+    auto* zoom = new CCameraZoomTool;
+    tools.SelectTool(zoom, 10509, true);
+    zoom->OnUserText(CString("30deg"));
+    const double before = view.GetViewDefinition().GetFieldOfView();
+    ASSERT_NEAR(before, 30.0, 1e-9);
+    for (const char* refused : {"abc", "1e999", "1/0", "-50mm", "0mm", "-inf", "inf", "nan", "30x", "-5", "0deg"})
+    {
+        host.panes.erase(kFirstPane);
+        zoom->OnUserText(CString(refused));
+        EXPECT_EQ(view.GetViewDefinition().GetFieldOfView(), before) << refused;
+        EXPECT_EQ(host.Pane(kFirstPane), CString(CCameraTool::kRefusedValueTip)) << refused;
+        EXPECT_EQ(zoom->GetDisplayMode(), CCameraZoomTool::kShowAngle) << refused;
+        EXPECT_EQ(host.Pane(kValuePane), CString("30.00 deg.")) << refused;
+    }
+    const struct
+    {
+        const char* typed;
+        double degrees;
+    } accepted[] = {{"45", 45.0}, {" 45.5 deg. ", 45.5}, {"150", 120.0}, {"1e300", 120.0}, {"0.5deg", 1.0},
+                    {"+2.5e1", 25.0}};
+    for (const auto& c : accepted)
+    {
+        zoom->OnUserText(CString(c.typed));
+        EXPECT_NEAR(view.GetViewDefinition().GetFieldOfView(), c.degrees, 1e-9) << c.typed;
+    }
+    zoom->OnUserText(CString("50 mm"));
+    EXPECT_EQ(zoom->GetDisplayMode(), CCameraZoomTool::kShowFocalLength);
+    EXPECT_NEAR(view.GetViewDefinition().GetFieldOfView(),
+                view.GetViewDefinition().GetCamera().FocalLengthToFieldOfView(50.0), 1e-9);
+    zoom->OnUserText(CString("30deg"));
 }
 
 }  // namespace

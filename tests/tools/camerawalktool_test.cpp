@@ -250,6 +250,18 @@ TEST_F(WalkToolTest, ATypedEyeHeightGlidesTheEyeThereAndTheHeightShownChangesNot
         EXPECT_EQ(host.Pane(kValuePane), CLengthFormatter().Format(c.typed)) << c.walk;
         tool->OnUserText(CLengthFormatter().Format(c.typed));
         EXPECT_EQ(view.GetAnimation(), nullptr) << c.walk;
+
+        // What is no height is refused with a word, and the height comes back into the box.
+        for (const char* refused : {"abc", "1e300", "-10", "-inf", "10x", "1/0"})
+        {
+            host.panes.erase(kFirstPane);
+            host.panes[kValuePane] = CString(refused);
+            tool->OnUserText(CString(refused));
+            EXPECT_EQ(view.GetAnimation(), nullptr) << refused;
+            EXPECT_NEAR(Eye().z, c.eyeZ, 1e-9) << refused;
+            EXPECT_EQ(host.Pane(kValuePane), CLengthFormatter().Format(c.typed)) << refused;
+            EXPECT_EQ(host.Pane(kFirstPane), CString(CCameraTool::kRefusedValueTip)) << refused;
+        }
     }
 }
 
