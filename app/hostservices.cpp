@@ -15,6 +15,7 @@
 #include "app/qtdevicecontext.h"
 #include "app/resourceids.h"
 #include "app/titletip.h"
+#include "document/definitionthumbnails.h"
 #include "document/imageadapter/imageapp.h"
 #include "foundation/lengthformatter.h"
 #include "imaging/ilanybmp.h"
@@ -23,6 +24,7 @@
 #include "platform/ui/qtclipboard.h"
 #include "platform/ui/document.h"
 #include "platform/ui/winapp.h"
+#include "render/thumbnailrenderer.h"
 
 namespace {
 
@@ -170,6 +172,10 @@ void InstallHostServices(bool install)
     SetHostServices(install ? &g_appHostServices : nullptr);
     SetClipboard(install ? &g_clipboard : nullptr);
     SetBitmapPainter(install ? &PaintBitmap : nullptr);
+    if (install)
+        CThumbnailRenderer::Install();
+    else
+        SetDefinitionThumbnailRenderer(nullptr);
 }
 
 void ShowPageTabs(bool show)

@@ -112,10 +112,13 @@ void CComponentDefinition::ReadRecord(CArchive& ar)
     if (version >= 8) {
         ar >> m_type;
     }
+    bool thumbnailRead = false;
     if (version >= 10) {
         ReadThumbnail(ar);
+        thumbnailRead = m_thumbnail != nullptr;
     }
     EnsureThumbnail();
+    m_thumbnailWaiting = !thumbnailRead && m_thumbnail != nullptr;
 }
 
 void CComponentDefinition::ReadThirdText(CArchive& ar, int version)

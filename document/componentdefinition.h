@@ -95,6 +95,10 @@ public:
     // while those classes are not linked in.
     [[nodiscard]] CEntity* GetBehavior() const { return m_behavior; }
     [[nodiscard]] CEntity* GetThumbnail() const { return m_thumbnail; }
+    // A file read gave this definition no thumbnail: its picture is rendered once the
+    // model is read whole, not before, since the geometry it places may come later.
+    [[nodiscard]] bool IsThumbnailWaiting() const { return m_thumbnailWaiting; }
+    void SetThumbnailWaiting(bool waiting) { m_thumbnailWaiting = waiting; }
 
     // True when the component may be placed inside this definition without a cycle.
     [[nodiscard]] bool CanContain(const CComponent* component) const;
@@ -127,6 +131,7 @@ private:
     std::int32_t m_type = 0;
     CEntity* m_thumbnail = nullptr;
     bool m_thumbnailMadeHere = false;
+    bool m_thumbnailWaiting = false;
     bool m_erased = false;
     // A cache: made by const queries, never copied, recorded or written.
     mutable std::unique_ptr<CPerimeterFinder> m_perimeter;

@@ -154,6 +154,8 @@ public:
 
     // --- frame and window hooks; the application's view fills them ---
     virtual void DrawFrame(int argument, bool swap);
+    // What a frame draws: the model's root; a picture of one definition draws that.
+    [[nodiscard]] virtual CComponent* GetFrameRoot() const;
     virtual void SwapBuffersHook(int argument);
     virtual void ScheduleAnimationStep();
     virtual void StopAnimationTimer();

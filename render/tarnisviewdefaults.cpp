@@ -90,7 +90,7 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     m_edgePasses.BeginFrame();
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     ResetLineState();
-    CComponent* root = m_model != nullptr ? m_model->GetRootComponent() : nullptr;
+    CComponent* root = m_model != nullptr ? GetFrameRoot() : nullptr;
     if (root == nullptr) {
         return;
     }
@@ -133,6 +133,11 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (previousModel != m_model) {
         SetCurrentModel(previousModel);
     }
+}
+
+CComponent* CTarnisView::GetFrameRoot() const
+{
+    return m_model != nullptr ? m_model->GetRootComponent() : nullptr;
 }
 
 CDib* CTarnisView::RenderToImage(int /*width*/, int /*height*/, double /*lineWidthFactor*/)

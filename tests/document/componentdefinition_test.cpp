@@ -6,6 +6,10 @@
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
+#include "document/definitionthumbnails.h"
+#include "document/dib.h"
+#include "document/tarnwickmodel.h"
+#include "document/thumbnail.h"
 #include "document/group.h"
 #include "foundation/line3d.h"
 #include "foundation/notificationcenter.h"
@@ -13,6 +17,7 @@
 #include "model/entityset.h"
 #include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
+#include "tests/document/imagetestsupport.h"
 
 using componenttest::OldFileVersions;
 using componenttest::RecordBuilder;
@@ -109,6 +114,8 @@ TEST_F(ComponentDefinitionTest, EveryRecordVersionReadsItsFieldsAndAlwaysEndsWit
         EXPECT_EQ(definition->GetDefinitionType(), version >= 8 ? 5 : 0);
         EXPECT_NE(definition->GetThumbnail(), nullptr);
         EXPECT_EQ(definition->GetThumbnail()->GetParent(), definition);
+        // None of these records carries a thumbnail: each waits for a rendered picture.
+        EXPECT_TRUE(definition->IsThumbnailWaiting());
         EXPECT_EQ(definition->GetTypeId(), 4);
         Dispose(definition);
     }
@@ -239,4 +246,64 @@ TEST_F(ComponentDefinitionTest, ADefinitionMadeToPlaceItselfAtRunTimeStillAnswer
     definition->Remove(self);
     self->Erase();
     Dispose(definition);
+}
+
+namespace {
+
+int g_renderCount = 0;
+
+// A small picture for every definition but the one named "Fails".
+CDib* RenderStub(CTarnwickModel& /*model*/, CComponentDefinition& definition, const CCamera& /*camera*/)
+{
+    ++g_renderCount;
+    if (definition.GetName() == CString("Fails")) {
+        return nullptr;
+    }
+    auto* picture = new CDib;
+    picture->Create(imagetest::MakeFilledBitmap(2, 2, 0xFF336699, false).release(), 0, 2, 2, false);
+    return picture;
+}
+
+}  // namespace
+
+TEST_F(ComponentDefinitionTest, TheDefinitionsAReadLeftWaitingAreRenderedOnceAndOnlyWithARenderer)
+{
+    auto* owner = new CComponent;
+    const auto add = [](CComponent* holder, const char* name, bool waiting) {
+        auto* definition = new CComponentDefinition;
+        definition->SetName(CString(name));
+        definition->SetThumbnailWaiting(waiting);
+        holder->GetDefinitionList()->Add(definition);
+        return definition;
+    };
+    CComponentDefinition* waiting = add(owner, "Waiting", true);
+    CComponentDefinition* definitions[] = {waiting, add(owner, "Kept", false), add(waiting, "Nested", true),
+                                           add(owner, "Fails", true)};
+    const auto picture = [](const CComponentDefinition* definition) {
+        return dynamic_cast<CThumbnail&>(*definition->GetThumbnail()).GetImage();
+    };
+    auto* model = new CTarnwickModel;
+
+    RenderWaitingThumbnails(*model, owner);
+    for (CComponentDefinition* definition : definitions) {
+        EXPECT_EQ(picture(definition), nullptr);
+        EXPECT_FALSE(definition->IsThumbnailWaiting());
+    }
+
+    for (const int i : {0, 2, 3}) {
+        definitions[i]->SetThumbnailWaiting(true);
+    }
+    g_renderCount = 0;
+    SetDefinitionThumbnailRenderer(&RenderStub);
+    RenderWaitingThumbnails(*model, owner);
+    RenderWaitingThumbnails(*model, owner);
+    SetDefinitionThumbnailRenderer(nullptr);
+    EXPECT_EQ(g_renderCount, 3);
+    const bool pictured[] = {true, false, true, false};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(picture(definitions[i]) != nullptr, pictured[i]) << definitions[i]->GetName().ToUtf8();
+        EXPECT_FALSE(definitions[i]->IsThumbnailWaiting());
+    }
+    model->Release();
+    Dispose(owner);
 }
