@@ -28,17 +28,6 @@
 
 namespace {
 
-// The light's direction in the coordinates of the component placed by the transform.
-CVector3d LightIn(const CTransformation& transform, const CVector3d& light)
-{
-    CTransformation inverse;
-    CVector3d local = light;
-    if (transform.GetInverse(inverse)) {
-        inverse.TransformVector(local);
-    }
-    return local;
-}
-
 constexpr int kMaxDepth = 64;
 const CPlane3d kGround(0.0, 0.0, 1.0, 0.0);
 
@@ -199,7 +188,7 @@ void CGroundShadows::DrawComponent(CComponent& component, const CTransformation&
             auto* instance = static_cast<CComponentInstance*>(entity);
             if (instance->GetDefinition() != nullptr && instance->CastsShadows() && instance->IsShown(&m_view)) {
                 DrawComponent(*instance->GetDefinition(),
-                              transform * instance->GetShadowTransform(LightIn(transform, m_light)), depth + 1);
+                              transform * instance->GetShadowTransform(CShadowVolumeWalker::LightIn(transform, m_light)), depth + 1);
             }
         }
     }

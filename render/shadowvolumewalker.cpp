@@ -23,17 +23,6 @@
 
 namespace {
 
-// The light's direction in the coordinates of the component placed by the transform.
-CVector3d LightIn(const CTransformation& transform, const CVector3d& light)
-{
-    CTransformation inverse;
-    CVector3d local = light;
-    if (transform.GetInverse(inverse)) {
-        inverse.TransformVector(local);
-    }
-    return local;
-}
-
 // A component that places itself ends the walk here.
 constexpr int kMaxDepth = 64;
 
@@ -315,7 +304,7 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
             auto* instance = static_cast<CComponentInstance*>(entity);
             if (instance->GetDefinition() != nullptr && instance->CastsShadows() && instance->IsShown(m_view)) {
                 WalkComponent(*instance->GetDefinition(),
-                              transform * instance->GetShadowTransform(LightIn(transform, m_context.light)),
+                              transform * instance->GetShadowTransform(CShadowVolumeWalker::LightIn(transform, m_context.light)),
                               depth + 1);
             }
         }
@@ -632,4 +621,14 @@ void CShadowVolumeWalker::FlushQuads()
     if (offsetOn) {
         glEnable(GL_POLYGON_OFFSET_FILL);
     }
+}
+
+CVector3d CShadowVolumeWalker::LightIn(const CTransformation& transform, const CVector3d& light)
+{
+    CTransformation inverse;
+    CVector3d local = light;
+    if (transform.GetInverse(inverse)) {
+        inverse.TransformVector(local);
+    }
+    return local;
 }

@@ -43,6 +43,8 @@ public:
 
     // 0 casts nothing; 1 see-through display; 2 side quads only; 3 with a near cap.
     // faceMe asks for the cap at once (while the face-me fix is on).
+    // The light's direction in the coordinates of the component the transform places.
+    [[nodiscard]] static CVector3d LightIn(const CTransformation& transform, const CVector3d& light);
     [[nodiscard]] static int GetShadowClass(ITarnisView* view, const CFace& face, const CVector3d& light,
                                             bool transparentCanCast, bool faceMe = false);
     // Whether an edge that no casting face uses casts in its own right: an edge shown in
