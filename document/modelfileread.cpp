@@ -1,8 +1,10 @@
 // Reading the model file's frame: the top-level record field by field with its
 // version gates, and the header-only reader that previews use.
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
 
 #include "annotations/dimensionstyle.h"
 #include "annotations/textstyle.h"
@@ -60,22 +62,43 @@ bool IsModelMagic(const CString& magic)
     return magic == CString(kMagic) || magic == CString(kOldMagic);
 }
 
-// A file that holds a whole header string's room but runs out inside the string it seems
-// to begin with (any text file read as a string's length) is no model either, not a
-// damaged one; a shorter file is a model cut short.
+// Reads the header string the way strings are read, but a length that no header has
+// means another kind of file (a text file's first letter read as a length), not a model
+// cut short; a header that runs out is a model cut short.
 bool ReadsModelMagic(CArchive& ar)
 {
-    // The longer header as a wide string: marker, length and sixteen-bit characters.
-    constexpr ULONGLONG kWideHeaderBytes = 4 + 2 * 14;
-    const ULONGLONG available = ar.GetRemainingBytes();
-    try {
-        return IsModelMagic(ArchiveReadString(ar));
-    } catch (const CArchiveException&) {
-        if (available < kWideHeaderBytes) {
-            throw;
+    BYTE first = 0;
+    ar >> first;
+    bool wide = false;
+    ULONGLONG length = first;
+    if (first == 0xFF) {
+        WORD word = 0;
+        ar >> word;
+        wide = word == 0xFFFE;
+        if (wide) {
+            BYTE units = 0;
+            ar >> units;
+            length = units;
+        } else {
+            length = word;
         }
+    }
+    const ULONGLONG lengths[] = {std::strlen(kMagic), std::strlen(kOldMagic)};
+    if (length != lengths[0] && length != lengths[1]) {
         return false;
     }
+    std::string bytes(static_cast<std::size_t>(length * (wide ? 2 : 1)), '\0');
+    if (ar.Read(bytes.data(), static_cast<UINT>(bytes.size())) != bytes.size()) {
+        AfxThrowArchiveException(CArchiveException::endOfFile);
+    }
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); i += wide ? 2 : 1) {
+        if (wide && bytes[i + 1] != 0) {
+            return false;
+        }
+        text += bytes[i];
+    }
+    return text == kMagic || text == kOldMagic;
 }
 
 // Fields 3 to 5: the identifier and a dropped string (from 1046), the time stamp.

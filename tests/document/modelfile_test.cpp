@@ -404,9 +404,10 @@ TEST_F(ModelFileTest, AForeignFileEndsWithStatusOneAndLeavesTheModelAsItWas)
     EXPECT_EQ(model->GetDescription(), CString("kept"));
     // Pins a fault: a text file read as a string's length ran off its end and was reported
     // as a damaged archive.
-    const std::string text = "Hello, this is a plain text file named like a model.\n";
-    modelfiletest::ReadModel(*model, Bytes(text.begin(), text.end()));
-    EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadNotAModel);
+    for (const std::string text : {"Hello, this is a plain text file named like a model.\n", "hello, short\n"}) {
+        modelfiletest::ReadModel(*model, Bytes(text.begin(), text.end()));
+        EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadNotAModel) << text;
+    }
 }
 
 TEST_F(ModelFileTest, AFileForANewerProgramEndsWithStatusTwoKeepingOnlyItsVersionAndIdentifier)
