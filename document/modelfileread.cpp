@@ -57,11 +57,6 @@ constexpr int kFvReserved = 1199;
 const char* const kMagic = "Tarnwick Model";
 const char* const kOldMagic = "eTarnis page";
 
-bool IsModelMagic(const CString& magic)
-{
-    return magic == CString(kMagic) || magic == CString(kOldMagic);
-}
-
 // Reads the header string the way strings are read, but a length that no header has
 // means another kind of file (a text file's first letter read as a length), not a model
 // cut short; a header that runs out is a model cut short.
@@ -451,7 +446,7 @@ int ReadModelFileHeader(CArchive& ar, CDib*& preview, CString& description)
     const CUndoSuspender suspender;
     // Whatever the archive made is freed when the header cannot be read to its end.
     CLoadSession session(nullptr, ar);
-    if (!IsModelMagic(ArchiveReadString(ar))) {
+    if (!ReadsModelMagic(ar)) {
         session.Commit();
         return kHeaderNotUsable;
     }
