@@ -86,6 +86,9 @@ QPainter* CPrinterDC::BeginDrawing()
         }
         // Print pictures are mostly flat colour and thin lines, which a lossy code smears.
         m_painter->setRenderHint(QPainter::LosslessImageRendering);
+        // A preview shows the sheet's picture much smaller than printed: averaged, a
+        // stippled fill stays an even tone instead of breaking into blocks.
+        m_painter->setRenderHint(QPainter::SmoothPixmapTransform);
         m_drawnPage = 1;
     }
     while (m_drawnPage < std::max(m_requestedPage, 1))
