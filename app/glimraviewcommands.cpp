@@ -17,6 +17,7 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/viewpage.h"
+#include "render/projectionswitch.h"
 #include "tools/cameracommands.h"
 #include "tools/slideshow.h"
 
@@ -94,7 +95,7 @@ void CGlimraView::AddCameraCommands()
     GetCommands().Add(
         ID_CAMERA_PERSPECTIVE, CString("P&erspective"),
         [this] {
-            GetViewDefinition().SetPerspective(!GetViewDefinition().IsPerspective());
+            GetViewDefinition().SetCamera(SwitchProjection(*this, !GetViewDefinition().IsPerspective()));
             if (CGlimraDoc* document = GetGlimraDoc())
                 document->SetModifiedFlag();
             StoreCameraInSelectedPage();

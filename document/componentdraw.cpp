@@ -403,8 +403,10 @@ void CComponent::DrawEntities(ITarnisView* view, int pass, std::vector<std::uint
         edges->Flush();
     }
     FlushFaces(view);
-    // The dark pass drew them already; blended labels drawn again would darken.
-    if (!texts.empty() && !litShadowPass) {
+    // Under face shadows both passes draw the labels: the lit pass redraws the faces
+    // over what the dark pass left, and a label standing partly behind a surface (a
+    // dimension on the ground) would lose that part to the sunlit face.
+    if (!texts.empty()) {
         view->SetTextMode(true);
         for (CDrawingElement* text : texts) {
             text->Draw(view);

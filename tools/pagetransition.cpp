@@ -8,6 +8,7 @@
 #include "document/viewpage.h"
 #include "drawapi/tarnisview.h"
 #include "model/undosuspender.h"
+#include "render/projectionswitch.h"
 #include "render/viewdefinition.h"
 #include "tools/camerapath.h"
 #include "tools/renderingoptionstransition.h"
@@ -56,7 +57,7 @@ CPageTransition::CPageTransition(ITarnisView* view, CViewPage* from, CViewPage* 
     CTarnwickModel* model = view->GetModel();
     m_moveCamera = (mask & CViewPage::kCamera) != 0;
     if (m_moveCamera)
-        m_path.reset(CreateCameraPath(view->GetViewDefinition().GetCamera(), m_endCamera));
+        m_path.reset(CreateCameraPath(SwitchProjection(*view, m_endCamera.IsPerspective()), m_endCamera));
     m_moveShadow = (mask & CViewPage::kShadowSettings) != 0 && model != nullptr &&
                    model->GetShadowInfo() != nullptr && to->GetShadowInfo() != nullptr;
     if (m_moveShadow)

@@ -533,7 +533,7 @@ protected:
 // The lawn lies flat under a low sun: wherever the sun reaches it, it is as bright as the
 // whole lawn drawn without shadows on faces, and its shadows are darker, also behind
 // the section plane's see-through fill, with the volumes drawn in one pass or in two.
-// (The labels, blended into the scene's dark pass only, are hidden.)
+// (The labels are hidden: they are no lawn.)
 TEST_F(HouseShadowTest, AtLowSunTheSunlitLawnIsNeverDarkerThanTheLawnInShadow)
 {
     m_model->GetLayerManager()->FindLayer(CString("Annotations"))->SetHidden(true);
@@ -856,4 +856,37 @@ TEST_F(ShadowTest, TwoPassVolumesCastAsOnePassAlsoMirroredWithCapsAndLoneEdges)
     }
     EXPECT_GT(dark, kWidth * kHeight / 20);
     EXPECT_LT(differing, kWidth * kHeight / 100);
+}
+
+// The width dimension lies on the lawn in front of the house and its label stands
+// upright over it, half of it behind the ground as the eye sees it. With shadows on
+// faces the lit pass redraws the sunlit lawn over the dark pass; the label is drawn in
+// both passes and shows whole, as it does without face shadows.
+TEST_F(HouseShadowTest, ADimensionLabelOnTheSunlitLawnShowsWholeUnderFaceShadows)
+{
+    const CPoint3d label(5, -1.5, 0);
+    CViewDefinition definition = m_view.GetViewDefinition();
+    definition.SetEyeTarget(label + CVector3d(12, -12, 6), label, CVector3d(0, 0, 1));
+    m_view.SetViewDefinition(definition);
+    Shadows().SetDateTime(CUtcTime(2020, 6, 21, 12, 0, 0));
+    CPoint3d screen;
+    ASSERT_TRUE(m_view.ModelToScreen(label, screen));
+    // The rows round the label's anchor where something not lawn shows: the text's height.
+    const auto rows = [&](const Frame& frame) {
+        int count = 0;
+        for (int y = static_cast<int>(screen.y) - 6; y <= static_cast<int>(screen.y) + 6; ++y) {
+            bool text = false;
+            for (int x = static_cast<int>(screen.x) - 14; x <= static_cast<int>(screen.x) + 14; ++x) {
+                const std::uint8_t* c = &frame.rgba[(static_cast<std::size_t>(y) * kViewWidth + x) * 4];
+                text = text || c[1] < c[0] + 25;
+            }
+            count += text ? 1 : 0;
+        }
+        return count;
+    };
+    Shadows().SetOnFaces(false);
+    const int plain = rows(Draw());
+    Shadows().SetOnFaces(true);
+    ASSERT_GE(plain, 8);
+    EXPECT_GE(rows(Draw()), plain - 1);
 }
