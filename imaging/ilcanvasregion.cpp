@@ -81,6 +81,20 @@ const std::vector<Span>& SpansAt(const std::vector<ILCanvasRegion::Band>& bands,
     return band != bands.end() && band->top <= row ? band->spans : kNone;
 }
 
+// The rows where a band of any of the lists starts or ends, sorted and once each.
+std::vector<int> BandEdges(const std::vector<const std::vector<ILCanvasRegion::Band>*>& lists)
+{
+    std::vector<int> rows;
+    for (const std::vector<ILCanvasRegion::Band>* bands : lists) {
+        for (const ILCanvasRegion::Band& band : *bands) {
+            rows.insert(rows.end(), {band.top, band.bottom});
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
 struct Crossing
 {
     double x;
@@ -111,16 +125,15 @@ ILCanvasRegion ILCanvasRegion::FromRectangles(const std::vector<double>& leftTop
     if (leftTopRightBottom.size() / 4 > kMaxRectangles) {
         return {};
     }
-    std::vector<int> rows;
     for (std::size_t i = 0; i + 4 <= leftTopRightBottom.size(); i += 4) {
         pieces.push_back(FromRectangle(leftTopRightBottom[i], leftTopRightBottom[i + 1], leftTopRightBottom[i + 2],
                                        leftTopRightBottom[i + 3]));
-        for (const Band& band : pieces.back().m_bands) {
-            rows.insert(rows.end(), {band.top, band.bottom});
-        }
     }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::vector<const std::vector<Band>*> lists;
+    for (const ILCanvasRegion& piece : pieces) {
+        lists.push_back(&piece.m_bands);
+    }
+    const std::vector<int> rows = BandEdges(lists);
     ILCanvasRegion region;
     std::size_t spans = 0;
     for (std::size_t r = 0; r + 1 < rows.size(); ++r) {
@@ -230,15 +243,7 @@ void ILCanvasRegion::Append(int top, int bottom, std::vector<Span> spans)
 
 bool ILCanvasRegion::Combine(const ILCanvasRegion& other, Mode mode)
 {
-    std::vector<int> rows;
-    const std::vector<Band>* both[] = {&m_bands, &other.m_bands};
-    for (const std::vector<Band>* bands : both) {
-        for (const Band& band : *bands) {
-            rows.insert(rows.end(), {band.top, band.bottom});
-        }
-    }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    const std::vector<int> rows = BandEdges({&m_bands, &other.m_bands});
     ILCanvasRegion result;
     std::size_t spans = 0;
     for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
