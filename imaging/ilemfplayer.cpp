@@ -498,9 +498,7 @@ void ILEMFPlayer::CreateFont(const Reader& record)
     f.width = record.S32(16);
     f.escapement = record.S32(20);
     f.weight = record.S32(28);
-    f.italic = record.Has(32, 1) && *record.At(32) != 0;
-    f.underline = record.Has(33, 1) && *record.At(33) != 0;
-    f.strikeOut = record.Has(34, 1) && *record.At(34) != 0;
+    ReadFontStyle(record, 32, f);
     std::u32string face;
     for (std::size_t i = 0; i < 32 && record.Has(40 + 2 * i, 2); ++i) {
         const std::uint16_t unit = record.U16(40 + 2 * i);

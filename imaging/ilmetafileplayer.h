@@ -261,6 +261,8 @@ protected:
     [[nodiscard]] ILCanvasRegion LogicalRectangle(double left, double top, double right, double bottom) const;
 
     void DrawText(const TextRecord& record);
+    // The italic, underline and strike-out bytes that both font records keep side by side from offset at.
+    static void ReadFontStyle(const Reader& record, std::size_t at, Font& font);
     // Character conversions for text records.
     [[nodiscard]] static char32_t FromWindows1252(std::uint8_t byte);
     [[nodiscard]] static std::u32string JoinSurrogates(const std::u32string& utf16);

@@ -18,6 +18,14 @@ double Length(const ILCanvasPoint& from, const ILCanvasPoint& to)
 
 }  // namespace
 
+void ILMetafilePlayer::ReadFontStyle(const Reader& record, std::size_t at, Font& font)
+{
+    const auto flag = [&record](std::size_t offset) { return record.Has(offset, 1) && *record.At(offset) != 0; };
+    font.italic = flag(at);
+    font.underline = flag(at + 1);
+    font.strikeOut = flag(at + 2);
+}
+
 char32_t ILMetafilePlayer::FromWindows1252(std::uint8_t byte)
 {
     static const char16_t kHigh[32] = {0x20AC, 0xFFFD, 0x201A, 0x0192, 0x2026, 0x2020, 0x2021, 0x02C6,

@@ -375,9 +375,7 @@ void ILWMFPlayer::CreateFont(const Reader& params)
     f.width = params.S16(2);
     f.escapement = params.S16(4);
     f.weight = params.S16(8);
-    f.italic = params.Has(10, 1) && *params.At(10) != 0;
-    f.underline = params.Has(11, 1) && *params.At(11) != 0;
-    f.strikeOut = params.Has(12, 1) && *params.At(12) != 0;
+    ReadFontStyle(params, 10, f);
     std::u32string face;
     for (std::size_t i = 18; i < 18 + 32 && params.Has(i, 1) && *params.At(i) != 0; ++i) {
         face += FromWindows1252(*params.At(i));
