@@ -25,7 +25,6 @@ class CGlimraView : public CBaseGLView, public CTarnisView
 public:
     // The view's one-shot animation timer.
     static constexpr UINT kAnimationTimerId = 123;
-    // The one-shot timer that ends the wheel's interaction once the wheel is still.
     // Typed text survives mouse moves smaller than this in both directions.
     static constexpr int kTypingJitter = 51;
     // Wheel units of one notch.

@@ -66,7 +66,6 @@ public:
     // Drawing (and reading) goes to the front buffer until switched back; the device's
     // context must be current.
     void SelectFrontBuffer(bool front);
-    [[nodiscard]] bool IsFrontBufferSelected() const { return m_drawToFront; }
     // The frame being drawn as RGBA bytes, top row first (a multisampled one resolved
     // through the front buffer); the device's context must be current. False when it
     // is not or the device has no pixel format.

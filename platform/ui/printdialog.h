@@ -39,7 +39,6 @@ public:
     // The dialog only chooses the paper and printer for a preview, which writes nothing:
     // accepting asks nothing about the output file.
     void SetForPreview(bool preview) { m_forPreview = preview; }
-    [[nodiscard]] bool IsForPreview() const { return m_forPreview; }
     // The dialog while DoModal runs; null otherwise.
     [[nodiscard]] QDialog* GetDialog() const;
 

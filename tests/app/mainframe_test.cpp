@@ -16,6 +16,13 @@
 
 namespace {
 
+// A stored normal rectangle and the one the window gets from it.
+struct StoredAndFitted
+{
+    CRect stored;
+    CRect expected;
+};
+
 class MainFrameTest : public ::testing::Test
 {
 protected:
@@ -254,11 +261,7 @@ TEST_F(MainFrameTest, AStoredPlacementIsFittedToTheScreenBeforeTheWindowIsMade)
         metrics.workHeight = 570;
         return metrics;
     });
-    const struct
-    {
-        CRect stored;
-        CRect expected;
-    } cases[] = {
+    const StoredAndFitted cases[] = {
         {{0, 0, 17000, 17000}, {0, 30, 800, 600}},
         {{3000, 100, 3600, 500}, {170, 100, 800, 540}},
         {{2147483000, 2147483000, 2147483600, 2147483600}, {170, 30, 800, 600}},
@@ -291,11 +294,7 @@ TEST(FramePlacementTest, AStoredRectangleIsAtLeastTheMinimumAtMostTheAreaAndWhol
     constexpr int kMax = 2147483647;
     constexpr int kMin = -kMax - 1;
     const CRect area{0, 30, 1280, 1024};
-    const struct
-    {
-        CRect stored;
-        CRect expected;
-    } cases[] = {
+    const StoredAndFitted cases[] = {
         {{50, 60, 850, 660}, {50, 60, 850, 660}},
         {{100, 100, 200, 150}, {100, 100, 730, 540}},
         {{-500, -500, 300, 300}, {0, 30, 800, 830}},
