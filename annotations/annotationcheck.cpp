@@ -1,11 +1,9 @@
 #include "annotations/annotationcheck.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "foundation/tolerance.h"
 #include "foundation/vector3d.h"
-#include "model/validitylog.h"
 
 namespace {
 
@@ -58,45 +56,4 @@ bool IsValidVector(const CVector3d& vector)
 bool IsValidUnitVector(const CVector3d& vector)
 {
     return IsValidVector(vector) && std::abs(vector.GetLengthSquared() - 1.0) <= 1e-6;
-}
-
-bool CAnnotationCheck::Repairable(int id)
-{
-    Append(id);
-    if (!BeginRepair(m_mode)) {
-        m_severity = std::max(m_severity, static_cast<int>(kValidityRepairable));
-        return false;
-    }
-    if (!m_recorded) {
-        m_entity.RecordChange(true);
-        m_recorded = true;
-    }
-    return true;
-}
-
-void CAnnotationCheck::Broken(int id, int severity)
-{
-    Append(id);
-    m_severity = std::max(m_severity, severity);
-}
-
-void CAnnotationCheck::Append(int id) const
-{
-    AppendValidityMessage(GetAnnotationMessageFormat(id), GetEntityLabel(&m_entity));
-}
-
-int RunAnnotationCheck(CEntity& entity, const CRuntimeClass* checkedClass, CValidityResultMap* results,
-                       const std::function<int()>& body)
-{
-    int result = kValiditySound;
-    if (StartValidityCheck(&entity, checkedClass, results, result)) {
-        return result;
-    }
-    try {
-        result = body();
-    } catch (...) {
-        AppendValidityMessageId(kMsgEntityCheckException, GetEntityLabel(&entity));
-        result = kValidityBroken;
-    }
-    return entity.SetCheckResult(result, results);
 }

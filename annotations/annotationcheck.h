@@ -1,11 +1,10 @@
 #pragma once
 // The consistency checks of dimensions, texts and their styles: the ids of their
-// messages with the stand-in sentences, and the bookkeeping that one check of one
-// entity repeats (note a problem, repair it in repair mode, record the change once).
+// messages with the stand-in sentences, and the checks of vectors they share.
 
 #include <functional>
 
-#include "model/entity.h"
+#include "model/entitycheck.h"
 
 enum AnnotationMessageId : int
 {
@@ -39,31 +38,14 @@ struct CVector3d;
 // Every coordinate finite.
 [[nodiscard]] bool IsValidVector(const CVector3d& vector);
 
-class CAnnotationCheck
+class CAnnotationCheck : public CEntityCheck
 {
 public:
-    CAnnotationCheck(CEntity& entity, int mode) : m_entity(entity), m_mode(mode) {}
-
-    // A problem that repair mode mends: true when the caller is to repair it now (the
-    // entity's change is recorded before the first repair); otherwise severity 1.
-    bool Repairable(int id);
-    // A problem that stays: its message and at least this severity.
-    void Broken(int id, int severity);
-
-    [[nodiscard]] int GetSeverity() const { return m_severity; }
-    [[nodiscard]] int GetMode() const { return m_mode; }
-
-private:
-    void Append(int id) const;
-
-    CEntity& m_entity;
-    int m_mode;
-    int m_severity = kValiditySound;
-    bool m_recorded = false;
+    CAnnotationCheck(CEntity& entity, int mode) : CEntityCheck(entity, mode, GetAnnotationMessageFormat) {}
 };
 
-// Runs a class's own check after the common first steps (bypass, cached result, wrong
-// class) with the result stored for the entity; an exception that escapes the body is
-// reported as 21714 with severity 3. The body answers a severity.
-int RunAnnotationCheck(CEntity& entity, const CRuntimeClass* checkedClass, CValidityResultMap* results,
-                       const std::function<int()>& body);
+inline int RunAnnotationCheck(CEntity& entity, const CRuntimeClass* checkedClass, CValidityResultMap* results,
+                              const std::function<int()>& body)
+{
+    return RunEntityCheck(entity, checkedClass, results, body);
+}

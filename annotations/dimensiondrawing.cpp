@@ -256,18 +256,20 @@ bool IsLabelSelected(IPickHelper& selector, const CPoint3d& anchor, const IGLTex
     if (code < 0 || code > 8) {
         code = 0;
     }
-    const double width = label->GetWidth();
-    const double height = label->GetHeight();
-    // Window rows run downwards: a label above its anchor (row 0) ends on it.
-    const double left = screen.x - 0.5 * (code % 3) * width;
-    const double bottom = screen.y + 0.5 * (code / 3) * height;
-    for (const double x : {left, left + width}) {
-        for (const double y : {bottom, bottom - height}) {
-            CPoint3d corner;
-            if (!view->ScreenToModel(CPoint3d(x, y, screen.z), corner) || !selector.TestPoint(corner)) {
-                return false;
-            }
+    for (const CPoint3d& pixel : GetLabelScreenCorners(screen, label->GetWidth(), label->GetHeight(), code)) {
+        CPoint3d corner;
+        if (!view->ScreenToModel(pixel, corner) || !selector.TestPoint(corner)) {
+            return false;
         }
     }
     return true;
+}
+
+std::array<CPoint3d, 4> GetLabelScreenCorners(const CPoint3d& screen, double width, double height, int code)
+{
+    // Window rows run downwards: a label above its anchor (row 0) ends on it.
+    const double left = screen.x - 0.5 * (code % 3) * width;
+    const double bottom = screen.y + 0.5 * (code / 3) * height;
+    return {CPoint3d(left, bottom, screen.z), CPoint3d(left, bottom - height, screen.z),
+            CPoint3d(left + width, bottom, screen.z), CPoint3d(left + width, bottom - height, screen.z)};
 }

@@ -4,6 +4,8 @@
 // and a dimension line broken where its label sits on it. Sizes are in pixels and are
 // turned into model lengths at the point each time they are drawn.
 
+#include <array>
+
 #include "foundation/point3d.h"
 #include "foundation/vector3d.h"
 #include "platform/cstring.h"
@@ -60,3 +62,9 @@ void DrawDimensionLabel(ITarnisView* view, CTwFont* font, const CPoint3d& positi
 // fails.
 [[nodiscard]] bool IsLabelSelected(IPickHelper& selector, const CPoint3d& anchor, const IGLTextImageCache* label,
                                    int code);
+
+// The corners of a label of this pixel size placed by the box code (0 to 8) at the
+// screen point, in window coordinates at the point's depth: left then right, each
+// bottom then top.
+[[nodiscard]] std::array<CPoint3d, 4> GetLabelScreenCorners(const CPoint3d& screen, double width, double height,
+                                                           int code);

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "annotations/dimensiondrawing.h"
 #include "annotations/text.h"
 #include "drawapi/gltextimagecache.h"
 #include "drawapi/tarnisview.h"
@@ -28,17 +29,10 @@ void AddLabelCorners(ITarnisView* view, const CPoint3d& point, const IGLTextImag
     if (label == nullptr || label->GetWidth() <= 0 || label->GetHeight() <= 0 || !view->ModelToScreen(point, screen)) {
         return;
     }
-    const double width = label->GetWidth();
-    const double height = label->GetHeight();
-    // Window rows run downwards.
-    const double left = screen.x - 0.5 * (code % 3) * width;
-    const double bottom = screen.y + 0.5 * (code / 3) * height;
-    for (const double x : {left, left + width}) {
-        for (const double y : {bottom, bottom - height}) {
-            CPoint3d corner;
-            if (view->ScreenToModel(CPoint3d(x, y, screen.z), corner)) {
-                points.push_back(corner);
-            }
+    for (const CPoint3d& pixel : GetLabelScreenCorners(screen, label->GetWidth(), label->GetHeight(), code)) {
+        CPoint3d corner;
+        if (view->ScreenToModel(pixel, corner)) {
+            points.push_back(corner);
         }
     }
 }

@@ -520,12 +520,7 @@ void CComponent::DrawBounds(ITarnisView* view, int margin)
     }
     if (margin > 0) {
         const CVector3d grow = view->GetModelUnitsPerPixel(box.GetCentre(), margin);
-        box.xmin -= grow.x;
-        box.ymin -= grow.y;
-        box.zmin -= grow.z;
-        box.xmax += grow.x;
-        box.ymax += grow.y;
-        box.zmax += grow.z;
+        box.Expand(grow);
     }
     view->SetDrawingSwitch(0);
     view->DrawBox(box);

@@ -118,12 +118,7 @@ void DrawComponentEditFrame(ITarnisView* view, const CComponentInstance& instanc
     }
     view->PushTransform(axes, true);
     const CVector3d margin = view->GetModelUnitsPerPixel(box.GetCentre(), kFrameMarginPixels);
-    box.xmin -= margin.x;
-    box.ymin -= margin.y;
-    box.zmin -= margin.z;
-    box.xmax += margin.x;
-    box.ymax += margin.y;
-    box.zmax += margin.z;
+    box.Expand(margin);
     CTransformation toLocal;
     CPoint3d eye = view->GetCameraState().eyePoint;
     if (view->GetTransform().GetInverse(toLocal)) {

@@ -1,9 +1,5 @@
 #include "document/documentcheck.h"
 
-#include <algorithm>
-
-#include "model/validitylog.h"
-
 namespace {
 
 struct MessageText
@@ -47,50 +43,4 @@ const char* GetDocumentMessageFormat(int id)
         }
     }
     return "";
-}
-
-bool CDocumentCheck::Repairable(int id, int index)
-{
-    Append(id, index);
-    if (!BeginRepair(m_mode)) {
-        m_severity = std::max(m_severity, static_cast<int>(kValidityRepairable));
-        return false;
-    }
-    if (!m_recorded) {
-        m_entity.RecordChange(true);
-        m_recorded = true;
-    }
-    return true;
-}
-
-void CDocumentCheck::Broken(int id, int severity, int index)
-{
-    Append(id, index);
-    m_severity = std::max(m_severity, severity);
-}
-
-void CDocumentCheck::Take(int severity)
-{
-    m_severity = std::max(m_severity, severity);
-}
-
-void CDocumentCheck::Append(int id, int index) const
-{
-    AppendValidityMessage(GetDocumentMessageFormat(id), GetEntityLabel(&m_entity), index);
-}
-
-int RunDocumentCheck(CEntity& entity, const CRuntimeClass* checkedClass, CValidityResultMap* results,
-                     const std::function<int()>& body)
-{
-    int result = kValiditySound;
-    if (StartValidityCheck(&entity, checkedClass, results, result)) {
-        return result;
-    }
-    try {
-        result = body();
-    } catch (...) {
-        AppendValidityMessageId(kMsgEntityCheckException, GetEntityLabel(&entity));
-        result = kValidityBroken;
-    }
-    return entity.SetCheckResult(result, results);
 }

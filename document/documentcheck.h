@@ -1,12 +1,11 @@
 #pragma once
 // The consistency checks of the model's shared objects (layers, materials, textures,
 // texture placements, fonts and their managers): the ids of their messages with the
-// stand-in sentences, and the bookkeeping of one entity's check (note a problem, mend
-// it in repair mode with the change recorded once).
+// stand-in sentences.
 
 #include <functional>
 
-#include "model/entity.h"
+#include "model/entitycheck.h"
 
 enum DocumentMessageId : int
 {
@@ -36,33 +35,14 @@ enum DocumentMessageId : int
 // unknown.
 [[nodiscard]] const char* GetDocumentMessageFormat(int id);
 
-class CDocumentCheck
+class CDocumentCheck : public CEntityCheck
 {
 public:
-    CDocumentCheck(CEntity& entity, int mode) : m_entity(entity), m_mode(mode) {}
-
-    // A problem that repair mode mends: true when the caller is to repair it now (the
-    // entity's change is recorded before the first repair); otherwise severity 1.
-    bool Repairable(int id, int index = 0);
-    // A problem that stays: its message and at least this severity.
-    void Broken(int id, int severity, int index = 0);
-    // Takes a severity that a check of a part answered.
-    void Take(int severity);
-
-    [[nodiscard]] int GetSeverity() const { return m_severity; }
-    [[nodiscard]] int GetMode() const { return m_mode; }
-
-private:
-    void Append(int id, int index) const;
-
-    CEntity& m_entity;
-    int m_mode;
-    int m_severity = kValiditySound;
-    bool m_recorded = false;
+    CDocumentCheck(CEntity& entity, int mode) : CEntityCheck(entity, mode, GetDocumentMessageFormat) {}
 };
 
-// Runs a class's own check after the common first steps (bypass, cached result, wrong
-// class) and stores its result; an exception that escapes the body is 21714 with
-// severity 3. The body answers a severity.
-int RunDocumentCheck(CEntity& entity, const CRuntimeClass* checkedClass, CValidityResultMap* results,
-                     const std::function<int()>& body);
+inline int RunDocumentCheck(CEntity& entity, const CRuntimeClass* checkedClass, CValidityResultMap* results,
+                            const std::function<int()>& body)
+{
+    return RunEntityCheck(entity, checkedClass, results, body);
+}

@@ -154,7 +154,7 @@ void TurnLikeGluedFace(const CEntitySet& merged, const CPlane3d& plane)
             continue;
         }
         const CUnitVector3d own = face->GetNormal();
-        if (own.IsParallelTo(normal) && own.x * normal.x + own.y * normal.y + own.z * normal.z < 0.0) {
+        if (own.IsParallelTo(normal) && DotProduct(own, normal) < 0.0) {
             face->Reverse();
         }
     }

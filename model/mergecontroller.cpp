@@ -218,6 +218,10 @@ bool CMergeController::Merge(bool glueInstances, bool faceOption)
 bool CMergeController::GlueInstances(const std::vector<CComponentInstance*>& instances)
 {
     CRelationshipMap* relationships = m_component->GetRelationshipMap();
+    // Most merges bring no instances: the set of every instance is not built for them.
+    if (relationships == nullptr || instances.empty()) {
+        return false;
+    }
     // Only a face of the component itself takes the glue: faces inside other instances
     // (among them an instance being exploded into these copies) are passed over.
     CEntitySet excluded;
@@ -228,7 +232,7 @@ bool CMergeController::GlueInstances(const std::vector<CComponentInstance*>& ins
     }
     bool glued = false;
     for (CComponentInstance* instance : instances) {
-        if (!IsAlive(instance) || relationships == nullptr) {
+        if (!IsAlive(instance)) {
             continue;
         }
         if (auto* face = dynamic_cast<CFace*>(FindGlueTarget(instance, m_component, &excluded, false))) {

@@ -66,6 +66,17 @@ protected:
         m_left->SetMaterial(m_material);
     }
     CComponent& Root() const { return m_builder.Component(); }
+    // A linear dimension between the ends of the use and a radial one on its edge, both
+    // in the root.
+    void AddDimensionsOn(const CEdgeUse* use, CDimensionLinear*& linear, CDimensionRadial*& radial) const
+    {
+        linear = new CDimensionLinear;
+        linear->SetPoints(MakeVertexPoint(use->GetStartVertex()), MakeVertexPoint(use->GetEndVertex()));
+        radial = new CDimensionRadial;
+        radial->SetEdge(use->GetEdge());
+        Root().Add(linear);
+        Root().Add(radial);
+    }
 
     Builder m_builder;
     CFace* m_left = nullptr;
@@ -194,14 +205,10 @@ TEST_F(CopierTest, ADimensionCopiedWithoutWhatItHangsOnHangsOnNothingWhileTheSou
 {
     const std::vector<CEdgeUse*> ring = RingOf(m_left->GetOuterLoop());
     CVertex* start = ring[0]->GetStartVertex();
-    CVertex* end = ring[0]->GetEndVertex();
     CEdge* edge = ring[0]->GetEdge();
-    auto* linear = new CDimensionLinear;
-    linear->SetPoints(MakeVertexPoint(start), MakeVertexPoint(end));
-    auto* radial = new CDimensionRadial;
-    radial->SetEdge(edge);
-    Root().Add(linear);
-    Root().Add(radial);
+    CDimensionLinear* linear = nullptr;
+    CDimensionRadial* radial = nullptr;
+    AddDimensionsOn(ring[0], linear, radial);
     // What each dimension of a copy hangs on: its first point's entity, or its edge.
     const auto hangsOn = [](const CEntity* dimension) -> CEntity* {
         if (const auto* asLinear = dynamic_cast<const CDimensionLinear*>(dimension)) {
@@ -240,12 +247,9 @@ TEST_F(CopierTest, DimensionsLetGoOfRemovedOrReplacedEntitiesAndFollowAReplaceme
     CVertex* end = ring[0]->GetEndVertex();
     CEdge* edge = ring[0]->GetEdge();
     CEdge* other = ring[1]->GetEdge();
-    auto* linear = new CDimensionLinear;
-    linear->SetPoints(MakeVertexPoint(start), MakeVertexPoint(end));
-    auto* radial = new CDimensionRadial;
-    radial->SetEdge(edge);
-    Root().Add(linear);
-    Root().Add(radial);
+    CDimensionLinear* linear = nullptr;
+    CDimensionRadial* radial = nullptr;
+    AddDimensionsOn(ring[0], linear, radial);
 
     CEntitySet referenced;
     linear->AddReferencedEntities(referenced);
