@@ -125,25 +125,20 @@ void AppendOuterPoints(const CFace& face, const CTransformation* transform, cons
     }
 }
 
-// Per axis 0 inside the interval grown by the tolerance, 1 below it, 2 above it; a
-// value on an interval thinner than the tolerance takes the caller's code instead.
-int AxisCode(double value, double low, double high, int onDegenerate)
+// Per axis 0 inside the interval grown by the tolerance, 1 below it, 2 above it.
+int AxisCode(double value, double low, double high)
 {
     if (value < low - kTolerance) {
         return 1;
     }
-    if (value > high + kTolerance) {
-        return 2;
-    }
-    return high - low < kTolerance ? onDegenerate : 0;
+    return value > high + kTolerance ? 2 : 0;
 }
 
 // The three axis codes packed: x in bits 0-1, y in bits 2-3, z in bits 4-5.
-int Outcode(const CPoint3d& p, const CBoundingBox3d& box, int onDegenerate)
+int Outcode(const CPoint3d& p, const CBoundingBox3d& box)
 {
-    return AxisCode(p.x, box.xmin, box.xmax, onDegenerate & 3) |
-           AxisCode(p.y, box.ymin, box.ymax, (onDegenerate >> 2) & 3) << 2 |
-           AxisCode(p.z, box.zmin, box.zmax, (onDegenerate >> 4) & 3) << 4;
+    return AxisCode(p.x, box.xmin, box.xmax) | AxisCode(p.y, box.ymin, box.ymax) << 2 |
+           AxisCode(p.z, box.zmin, box.zmax) << 4;
 }
 
 // Below and above swapped on every axis.
@@ -868,33 +863,32 @@ CSimpleNNSSort::Precedence CSimpleNNSSort::SeparateByBox(const Shape& box, const
         box.inverse.TransformPoint(p);
         return p;
     };
-    // Points on a flat box's plane count on the side where the others lie, so that
-    // a picture on a box's face parts from it.
     int offCodes = 0;
+    int common = 0x3F;
     for (int k = 0; k < count; ++k) {
-        offCodes |= Outcode(local(points[k]), box.box, 0);
+        const int code = Outcode(local(points[k]), box.box);
+        offCodes |= code;
+        common &= code;
     }
-    int onDegenerate = 0;
+    // Points on a flat box's plane count on the side where the others lie, so that
+    // a picture on a box's face parts from it: that side is then every point's.
+    const double extents[3] = {box.box.xmax - box.box.xmin, box.box.ymax - box.box.ymin,
+                               box.box.zmax - box.box.zmin};
     for (int axis = 0; axis < 3; ++axis) {
         const int code = (offCodes >> (2 * axis)) & 3;
-        onDegenerate |= (code == 3 ? 0 : code) << (2 * axis);
-    }
-    int common = 0x3F;
-    bool inside = true;
-    for (int k = 0; k < count; ++k) {
-        const int code = Outcode(local(points[k]), box.box, onDegenerate);
-        common &= code;
-        inside = inside && code == 0;
+        if (extents[axis] < kTolerance && code != 3) {
+            common |= code << (2 * axis);
+        }
     }
     if (within != nullptr) {
-        *within = inside && count > 0;
+        *within = offCodes == 0 && count > 0;
     }
     if (count == 0 || common == 0) {
         return kUnknown;
     }
     int eyeCode = 0;
     if (m_perspective) {
-        eyeCode = Outcode(local(m_eye), box.box, 0);
+        eyeCode = Outcode(local(m_eye), box.box);
     } else {
         // The eye lies where the line of sight comes from.
         CVector3d direction = m_viewPlane.GetNormal();

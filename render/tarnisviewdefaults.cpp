@@ -406,7 +406,8 @@ bool CTarnisView::GetToolExtents(CBoundingBox3d& /*box*/) const
 CBoundingBox3d CTarnisView::GatherViewBounds(bool withTool) const
 {
     CBoundingBox3d box;
-    CComponent* root = m_model->GetRootComponent();
+    // What the frame draws bounds it: a definition's picture lies where its geometry does.
+    CComponent* root = GetFrameRoot();
     if (root != nullptr) {
         root->GetBounds(box, false);
         if (!box.IsEmpty() && root->GetBoundsFlag()) {

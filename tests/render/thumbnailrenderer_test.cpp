@@ -18,6 +18,8 @@
 #include "model/undosuspender.h"
 #include "platform/archive.h"
 #include "platform/memfile.h"
+#include "document/renderingoptions.h"
+#include "samplegen/geometrybuilder.h"
 #include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
 #include "tests/render/glcontextfixture.h"
@@ -140,4 +142,26 @@ TEST_F(ThumbnailRendererTest, AWaitingDefinitionGetsAPictureOfItsOwnGeometryAndT
     }
     // Each shows its own geometry, not the model around it.
     EXPECT_EQ(pictures.size(), Definitions(*m_model).size());
+}
+
+TEST_F(ThumbnailRendererTest, ADefinitionNoInstancePlacesIsPicturedWhereItsGeometryLies)
+{
+    const CurrentModelScope scope(m_model);
+    const CUndoSuspender suspender;
+    m_model->GetRenderingOptions()->SetDisplaySky(false);
+    m_model->GetRenderingOptions()->SetDisplayGround(false);
+    auto* definition = new CComponentDefinition;
+    m_model->GetDefinitionList()->Add(definition);
+    const CGeometryBuilder builder(*definition);
+    (void)builder.Face({builder.Vertex(CPoint3d(40, 40, 20)), builder.Vertex(CPoint3d(50, 40, 20)),
+                        builder.Vertex(CPoint3d(50, 50, 20)), builder.Vertex(CPoint3d(40, 50, 20))},
+                       CVector3d(0, 0, 1));
+    CCamera camera;
+    camera.SetView(CPoint3d(0, 0, 10), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), 0.0, 0.0, false, 35.0, 10.0);
+
+    CDib* picture = CThumbnailRenderer::Render(*m_model, *definition, camera);
+    ASSERT_NE(picture, nullptr);
+    const std::vector<std::uint32_t> pixels = DecodedPixels(*picture);
+    delete picture;
+    EXPECT_GT(std::set<std::uint32_t>(pixels.begin(), pixels.end()).size(), 1u) << "the square is cut away";
 }

@@ -40,16 +40,7 @@ protected:
     // Whether a region pick of the rectangle between the model points keeps the element.
     bool RegionPicks(const CDrawingElement* element, const CPoint2d& corner1, const CPoint2d& corner2, int mode)
     {
-        CPickHelper picker;
-        picker.AttachRegion(&m_view, At(corner1.x, corner1.y), At(corner2.x, corner2.y), mode);
-        const CurrentModelScope scope(m_model);
-        const int hits = picker.Pick();
-        for (int i = 0; i < hits; ++i) {
-            if (picker.GetHit(i).GetPickedEntity() == element) {
-                return true;
-            }
-        }
-        return false;
+        return ViewFixture::RegionPicks(element, At(corner1.x, corner1.y), At(corner2.x, corner2.y), mode);
     }
 };
 

@@ -25,21 +25,6 @@ protected:
         return picker.Pick();
     }
 
-    // Whether a region pick of the rectangle keeps the element.
-    bool RegionPicks(const CDrawingElement* element, const CPoint2d& corner1, const CPoint2d& corner2, int mode)
-    {
-        CPickHelper picker;
-        picker.AttachRegion(&m_view, corner1, corner2, mode);
-        const CurrentModelScope scope(m_model);
-        const int hits = picker.Pick();
-        for (int i = 0; i < hits; ++i) {
-            if (picker.GetHit(i).GetPickedEntity() == element) {
-                return true;
-            }
-        }
-        return false;
-    }
-
     // The window rectangle round the points' window positions, grown by the margin,
     // with its left side moved right by the cut.
     std::pair<CPoint2d, CPoint2d> WindowRound(const std::vector<CPoint3d>& points, double margin, double cut = 0.0)

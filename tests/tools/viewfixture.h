@@ -15,6 +15,7 @@
 #include "render/tarnisview.h"
 #include "samplegen/geometrybuilder.h"
 #include "tests/render/glcontextfixture.h"
+#include "tools/pickhelper.h"
 #include "tools/viewpickingservice.h"
 
 class ViewFixture : public GLContextTest
@@ -99,6 +100,21 @@ protected:
         instance->SetTransform(transform);
         component.Add(instance);
         return definition;
+    }
+
+    // Whether a region pick of the window rectangle keeps the element.
+    bool RegionPicks(const CDrawingElement* element, const CPoint2d& corner1, const CPoint2d& corner2, int mode)
+    {
+        CPickHelper picker;
+        picker.AttachRegion(&m_view, corner1, corner2, mode);
+        const CurrentModelScope scope(m_model);
+        const int hits = picker.Pick();
+        for (int i = 0; i < hits; ++i) {
+            if (picker.GetHit(i).GetPickedEntity() == element) {
+                return true;
+            }
+        }
+        return false;
     }
 
     void Draw()
