@@ -24,6 +24,7 @@ enum Type
     emrSetViewportOrgEx = 12,
     emrSetBrushOrgEx = 13,
     emrEof = 14,
+    emrSetPixelV = 15,
     emrSetMapperFlags = 16,
     emrSetMapMode = 17,
     emrSetBkMode = 18,
@@ -39,6 +40,8 @@ enum Type
     emrExcludeClipRect = 29,
     emrIntersectClipRect = 30,
     emrSaveDC = 33,
+    emrScaleViewportExtEx = 31,
+    emrScaleWindowExtEx = 32,
     emrRestoreDC = 34,
     emrSetWorldTransform = 35,
     emrModifyWorldTransform = 36,
@@ -56,6 +59,7 @@ enum Type
     emrSelectPalette = 48,
     emrCreatePalette = 49,
     emrRealizePalette = 52,
+    emrExtFloodFill = 53,
     emrLineTo = 54,
     emrArcTo = 55,
     emrPolyDraw = 56,
@@ -73,10 +77,14 @@ enum Type
     emrAbortPath = 68,
     emrGdiComment = 70,
     emrFillRgn = 71,
+    emrFrameRgn = 72,
+    emrInvertRgn = 73,
     emrPaintRgn = 74,
     emrExtSelectClipRgn = 75,
     emrBitBlt = 76,
     emrStretchBlt = 77,
+    emrMaskBlt = 78,
+    emrPlgBlt = 79,
     emrSetDIBitsToDevice = 80,
     emrStretchDIBits = 81,
     emrExtCreateFontIndirectW = 82,
@@ -93,17 +101,27 @@ enum Type
     emrCreateMonoBrush = 93,
     emrCreateDibPatternBrushPt = 94,
     emrExtCreatePen = 95,
+    emrPolyTextOutA = 96,
+    emrPolyTextOutW = 97,
     emrSetIcmMode = 98,
-    emrSetLayout = 115
+    emrAlphaBlend = 114,
+    emrSetLayout = 115,
+    emrTransparentBlt = 116,
+    emrGradientFill = 118
 };
+
+constexpr std::uint32_t kSourceCopy = 0xCC;  // the ternary raster operation "source"
+constexpr std::uint32_t kKeepCanvas = 0xAA;  // the ternary raster operation "destination"
+constexpr std::size_t kTextBlockBytes = 40;
+constexpr std::size_t kVertexBytes = 16;
 
 // Records that draw nothing and change nothing the player draws.
 bool IsIgnored(int type)
 {
     switch (type) {
-    case emrSetMapperFlags: case emrSetROP2: case emrSetStretchBltMode: case emrSetMiterLimit: case emrGdiComment:
+    case emrSetMapperFlags: case emrSetStretchBltMode: case emrSetMiterLimit: case emrGdiComment:
     case emrSetIcmMode: case emrSetLayout: case emrSelectPalette: case emrRealizePalette: case emrHeader:
-    case emrSetMetaRgn: case emrFlattenPath: case emrWidenPath:
+    case emrFlattenPath:
         return true;
     default:
         return false;
@@ -359,6 +377,10 @@ bool ILEMFPlayer::PlayRecord(int type, const Reader& record)
         }
         return true;
     case emrSetPolyFillMode: m_state.winding = record.U32(8) == 2; return true;
+    case emrSetROP2: SetMix(static_cast<int>(record.U32(8))); return true;
+    case emrScaleViewportExtEx: case emrScaleWindowExtEx:
+        ScaleExtent(type == emrScaleViewportExtEx, record.S32(8), record.S32(12), record.S32(16), record.S32(20));
+        return true;
     case emrSetWindowExtEx:
         if (x != 0 && y != 0) {
             m_state.windowWidth = x;
@@ -426,6 +448,8 @@ bool ILEMFPlayer::PlayPathRecord(int type, const Reader& record)
     case emrStrokeAndFillPath: FillPath(true, true); return true;
     case emrStrokePath: FillPath(true, false); return true;
     case emrSelectClipPath: SelectClipPath(mode(8)); return true;
+    case emrWidenPath: WidenPath(); return true;
+    case emrSetMetaRgn: SetMetaRegion(); return true;
     case emrIntersectClipRect:
         IntersectClipRectangle(record.S32(8), record.S32(12), record.S32(16), record.S32(20));
         return true;
@@ -453,7 +477,25 @@ bool ILEMFPlayer::PlayPathRecord(int type, const Reader& record)
         }
         return true;
     }
-    case emrExtTextOutA: case emrExtTextOutW: PlayText(record, type == emrExtTextOutW); return true;
+    case emrFrameRgn: {
+        const ILCanvasRegion region = ReadRegion(record, 40, record.U32(24));
+        const std::uint32_t brush = record.U32(28);
+        if (brush < m_objects.size() && m_objects[brush].kind == GdiObject::brush) {
+            FrameRegion(region, m_objects[brush].brushValue, record.S32(32), record.S32(36));
+        }
+        return true;
+    }
+    case emrInvertRgn: InvertRegion(ReadRegion(record, 28, record.U32(24))); return true;
+    case emrExtTextOutA: case emrExtTextOutW:
+        PlayText(record, 36, type == emrExtTextOutW, record.U32(24) != 2);
+        return true;
+    case emrPolyTextOutA: case emrPolyTextOutW: {
+        const std::uint32_t count = record.U32(36);
+        for (std::uint32_t i = 0; i < count && record.Has(40 + kTextBlockBytes * i, kTextBlockBytes); ++i) {
+            PlayText(record, 40 + kTextBlockBytes * i, type == emrPolyTextOutW, record.U32(24) != 2);
+        }
+        return true;
+    }
     default:
         return PlayShapeRecord(type, record);
     }
@@ -511,21 +553,22 @@ void ILEMFPlayer::CreateFont(const Reader& record)
     SetObject(record.U32(8), font);
 }
 
-void ILEMFPlayer::PlayText(const Reader& record, bool wide)
+void ILEMFPlayer::PlayText(const Reader& record, std::size_t at, bool wide, bool escapementTurns)
 {
-    // The text block: reference point, character count, string offset, options, rectangle, offsets' offset.
+    // The text block: reference point, character count, string offset, options, rectangle,
+    // offsets' offset; the offsets count from the record's start.
     TextRecord text;
-    text.escapementTurns = record.U32(24) != 2;
-    text.x = record.S32(36);
-    text.y = record.S32(40);
-    const std::uint32_t count = record.U32(44);
-    const std::uint32_t stringAt = record.U32(48);
-    text.options = static_cast<int>(record.U32(52));
+    text.escapementTurns = escapementTurns;
+    text.x = record.S32(at);
+    text.y = record.S32(at + 4);
+    const std::uint32_t count = record.U32(at + 8);
+    const std::uint32_t stringAt = record.U32(at + 12);
+    text.options = static_cast<int>(record.U32(at + 16));
     text.hasRectangle = true;
     for (int i = 0; i < 4; ++i) {
-        text.rectangle[i] = record.S32(56 + 4 * static_cast<std::size_t>(i));
+        text.rectangle[i] = record.S32(at + 20 + 4 * static_cast<std::size_t>(i));
     }
-    const std::uint32_t advancesAt = record.U32(72);
+    const std::uint32_t advancesAt = record.U32(at + 36);
     const std::size_t unit = wide ? 2 : 1;
     if (count > record.Size() || !record.Has(stringAt, unit * count)) {
         return;
@@ -552,7 +595,13 @@ bool ILEMFPlayer::PlayShapeRecord(int type, const Reader& record)
     const double bottom = record.S32(20);
     const bool shortPoints = type >= emrPolyBezier16;
     switch (type) {
-    case emrRectangle: case emrRoundRect: Rectangle(left, top, right, bottom); return true;
+    case emrRectangle: Rectangle(left, top, right, bottom); return true;
+    case emrRoundRect: RoundRect(left, top, right, bottom, record.S32(24), record.S32(28)); return true;
+    case emrSetPixelV: SetPixelAt(record.S32(8), record.S32(12), ColourOf(record.U32(16))); return true;
+    case emrExtFloodFill:
+        FloodFill(record.S32(8), record.S32(12), ColourOf(record.U32(16)), record.U32(20) == 1);
+        return true;
+    case emrGradientFill: PlayGradientFill(record); return true;
     case emrEllipse: Ellipse(left, top, right, bottom); return true;
     case emrPolygon: case emrPolygon16: Polygons({ReadPoints(record, 28, record.U32(24), shortPoints)}); return true;
     case emrPolyline: case emrPolyline16: Polyline(ReadPoints(record, 28, record.U32(24), shortPoints)); return true;
@@ -610,9 +659,134 @@ bool ILEMFPlayer::PlayBitmapRecord(int type, const Reader& record)
     case emrSetDIBitsToDevice:
         return DrawBitmap(record, 48, x, y, record.S32(40), record.S32(44), record.S32(32), record.S32(36),
                           record.S32(40), record.S32(44), 0x00CC0020);
+    case emrMaskBlt: return PlayMaskBlt(record);
+    case emrPlgBlt: return PlayPlgBlt(record);
+    case emrAlphaBlend: case emrTransparentBlt: return PlayBlendedBlt(record, type == emrAlphaBlend);
     default:
         return false;
     }
+}
+
+bool ILEMFPlayer::ReadBlock(const Reader& record, std::size_t fields, int sx, int sy, int sw, int sh, bool alpha,
+                            PixelBlock& block) const
+{
+    const std::uint32_t infoAt = record.U32(fields);
+    const std::uint32_t infoSize = record.U32(fields + 4);
+    const std::uint32_t bitsAt = record.U32(fields + 8);
+    const std::uint32_t bitsSize = record.U32(fields + 12);
+    return infoSize != 0 && record.Has(infoAt, infoSize) && record.Has(bitsAt, bitsSize) &&
+           ReadPixelBlock(Reader(record.At(infoAt), infoSize), Reader(record.At(bitsAt), bitsSize), sx, sy, sw, sh,
+                          alpha, block);
+}
+
+bool ILEMFPlayer::MaskBlock(const Reader& record, std::size_t fields, int maskX, int maskY, PixelBlock& block) const
+{
+    const std::uint32_t infoAt = record.U32(fields);
+    const std::uint32_t infoSize = record.U32(fields + 4);
+    const std::uint32_t bitsAt = record.U32(fields + 8);
+    const std::uint32_t bitsSize = record.U32(fields + 12);
+    if (infoSize == 0) {
+        return true;  // no mask: every pixel is drawn
+    }
+    return record.Has(infoAt, infoSize) && record.Has(bitsAt, bitsSize) &&
+           ApplyMask(Reader(record.At(infoAt), infoSize), Reader(record.At(bitsAt), bitsSize), maskX, maskY, block);
+}
+
+bool ILEMFPlayer::PlayMaskBlt(const Reader& record)
+{
+    // Where the mask's bit is set the foreground operation applies, elsewhere the
+    // background one; the player draws the source and leaves the canvas.
+    const std::uint32_t rop = record.U32(40);
+    const std::uint32_t foreground = (rop >> 16) & 0xFF;
+    const std::uint32_t background = (rop >> 24) & 0xFF;
+    if ((foreground != kSourceCopy && foreground != kKeepCanvas) ||
+        (background != kSourceCopy && background != kKeepCanvas)) {
+        return false;
+    }
+    const int width = record.S32(32);
+    const int height = record.S32(36);
+    PixelBlock block;
+    if (!ReadBlock(record, 84, record.S32(44), record.S32(48), width, height, false, block)) {
+        return false;
+    }
+    PixelBlock mask = block;
+    if (!MaskBlock(record, 112, record.S32(100), record.S32(104), mask)) {
+        return false;
+    }
+    for (std::size_t i = 0; i < block.pixels.size(); ++i) {
+        const bool drawn = mask.pixels[i].a != 0 ? foreground == kSourceCopy : background == kSourceCopy;
+        block.pixels[i].a = drawn ? 255 : 0;
+    }
+    DrawBlock(block, record.S32(24), record.S32(28), width, height, ILMetafileCanvas::PixelMode::keyed);
+    return true;
+}
+
+bool ILEMFPlayer::PlayPlgBlt(const Reader& record)
+{
+    PixelBlock block;
+    if (!ReadBlock(record, 96, record.S32(48), record.S32(52), record.S32(56), record.S32(60), false, block) ||
+        !MaskBlock(record, 124, record.S32(112), record.S32(116), block)) {
+        return false;
+    }
+    const ILCanvasPoint corners[3] = {{static_cast<double>(record.S32(24)), static_cast<double>(record.S32(28))},
+                                      {static_cast<double>(record.S32(32)), static_cast<double>(record.S32(36))},
+                                      {static_cast<double>(record.S32(40)), static_cast<double>(record.S32(44))}};
+    DrawBlockOnto(block, corners, ILMetafileCanvas::PixelMode::keyed);
+    return true;
+}
+
+bool ILEMFPlayer::PlayBlendedBlt(const Reader& record, bool alphaBlend)
+{
+    const std::uint32_t operation = record.U32(40);
+    const int sourceWidth = record.S32(100);
+    const int sourceHeight = record.S32(104);
+    const bool sourceAlpha = alphaBlend && ((operation >> 24) & 0x01) != 0;
+    PixelBlock block;
+    if (!ReadBlock(record, 84, record.S32(44), record.S32(48), sourceWidth, sourceHeight, sourceAlpha, block)) {
+        return false;
+    }
+    if (alphaBlend) {
+        // The source's colours stand premultiplied by its own alpha; the constant alpha
+        // scales both.
+        const int constant = static_cast<int>((operation >> 16) & 0xFF);
+        const auto scale = [constant](int value) { return static_cast<std::uint8_t>((value * constant + 127) / 255); };
+        for (ILPixel32& p : block.pixels) {
+            p = ILPixel32(scale(p.r), scale(p.g), scale(p.b), scale(sourceAlpha ? p.a : 255));
+        }
+    } else {
+        const ILPixel32 key = ColourOf(operation);
+        for (ILPixel32& p : block.pixels) {
+            p.a = p.r == key.r && p.g == key.g && p.b == key.b ? 0 : 255;
+        }
+    }
+    DrawBlock(block, record.S32(24), record.S32(28), record.S32(32), record.S32(36),
+              alphaBlend ? ILMetafileCanvas::PixelMode::blend : ILMetafileCanvas::PixelMode::keyed);
+    return true;
+}
+
+void ILEMFPlayer::PlayGradientFill(const Reader& record)
+{
+    const std::uint32_t vertexCount = record.U32(24);
+    const std::uint32_t meshCount = record.U32(28);
+    const std::uint32_t mode = record.U32(32);
+    const std::size_t perMesh = mode == 2 ? 3 : 2;
+    if (mode > 2 || vertexCount > record.Size() / kVertexBytes || meshCount > record.Size() / (4 * perMesh) ||
+        !record.Has(36, kVertexBytes * vertexCount + 4 * perMesh * meshCount)) {
+        return;
+    }
+    std::vector<ShadeVertex> vertices;
+    for (std::uint32_t i = 0; i < vertexCount; ++i) {
+        const std::size_t at = 36 + kVertexBytes * i;
+        const auto channel = [&record, at](std::size_t k) { return static_cast<std::uint8_t>(record.U16(at + 8 + 2 * k) >> 8); };
+        vertices.push_back({static_cast<double>(record.S32(at)), static_cast<double>(record.S32(at + 4)),
+                            ILPixel32(channel(0), channel(1), channel(2), 255)});
+    }
+    std::vector<std::uint32_t> indices;
+    const std::size_t meshAt = 36 + kVertexBytes * vertexCount;
+    for (std::size_t i = 0; i < perMesh * meshCount; ++i) {
+        indices.push_back(record.U32(meshAt + 4 * i));
+    }
+    GradientFill(vertices, indices, mode != 2, mode == 0);
 }
 
 bool ILEMFPlayer::DrawBitmap(const Reader& record, std::size_t fields, double x, double y, double width,

@@ -48,7 +48,19 @@ private:
     [[nodiscard]] ILCanvasRegion ReadRegion(const Reader& record, std::size_t at, std::uint32_t size) const;
     void CreatePatternBrush(const Reader& record, bool monochrome);
     void CreateFont(const Reader& record);
-    void PlayText(const Reader& record, bool wide);
+    // Draws the text block at `at` of a text record.
+    void PlayText(const Reader& record, std::size_t at, bool wide, bool escapementTurns);
+    // The source bitmap whose header and rows the four fields at `fields` locate; false
+    // when there is none or it cannot be read.
+    bool ReadBlock(const Reader& record, std::size_t fields, int sx, int sy, int sw, int sh, bool alpha,
+                   PixelBlock& block) const;
+    // Clears the alpha of the block's pixels whose bit in the mask the fields at `fields`
+    // locate is clear; true without a mask.
+    bool MaskBlock(const Reader& record, std::size_t fields, int maskX, int maskY, PixelBlock& block) const;
+    bool PlayMaskBlt(const Reader& record);
+    bool PlayPlgBlt(const Reader& record);
+    bool PlayBlendedBlt(const Reader& record, bool alphaBlend);
+    void PlayGradientFill(const Reader& record);
     bool PlayBitmapRecord(int type, const Reader& record);
     void PlayPolyPolygon(const Reader& record, bool shortPoints, bool closed);
     void SelectStockObject(std::uint32_t index);

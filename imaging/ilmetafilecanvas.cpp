@@ -57,6 +57,43 @@ bool ClipSegment(ILCanvasPoint& a, ILCanvasPoint& b, double minX, double minY, d
     return true;
 }
 
+// One channel of a binary raster operation: the mix less one is the truth table of
+// (pen, canvas) bits 00, 01, 10, 11.
+std::uint8_t MixChannel(int table, std::uint8_t canvas, std::uint8_t pen)
+{
+    unsigned out = 0;
+    const unsigned d = canvas;
+    const unsigned p = pen;
+    if (table & 1) {
+        out |= ~p & ~d;
+    }
+    if (table & 2) {
+        out |= ~p & d;
+    }
+    if (table & 4) {
+        out |= p & ~d;
+    }
+    if (table & 8) {
+        out |= p & d;
+    }
+    return static_cast<std::uint8_t>(out);
+}
+
+ILPixel32 Mixed(ILPixel32 canvas, ILPixel32 pen, int mix)
+{
+    if (mix == ILMetafileCanvas::kMixCopy) {
+        return pen;
+    }
+    const int table = mix - 1;
+    return ILPixel32(MixChannel(table, canvas.r, pen.r), MixChannel(table, canvas.g, pen.g),
+                     MixChannel(table, canvas.b, pen.b), 255);
+}
+
+double Cross(const ILCanvasPoint& o, const ILCanvasPoint& a, const ILCanvasPoint& b)
+{
+    return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+
 }  // namespace
 
 ILMetafileCanvas::ILMetafileCanvas(int width, int height, std::int64_t workBudget)
@@ -102,7 +139,13 @@ void ILMetafileCanvas::FillColumns(int y, int first, int last, const ILCanvasPai
     ILPixel32* row = &m_pixels[static_cast<std::size_t>(y) * m_width];
     ForVisible(y, first, last, [&](int from, int to) {
         if (!paint.HasPattern()) {
-            std::fill(row + from, row + to, paint.colour);
+            if (m_mix == kMixCopy) {
+                std::fill(row + from, row + to, paint.colour);
+            } else {
+                for (int x = from; x < to; ++x) {
+                    row[x] = Mixed(row[x], paint.colour, m_mix);
+                }
+            }
             return;
         }
         const auto wrap = [](std::int64_t value, int period) { return static_cast<int>(((value % period) + period) % period); };
@@ -112,7 +155,7 @@ void ILMetafileCanvas::FillColumns(int y, int first, int last, const ILCanvasPai
         for (int x = from; x < to; ++x) {
             const ILPixel32 p = patternRow[wrap(std::int64_t{x} - paint.originX, paint.patternWidth)];
             if (p.a != 0) {
-                row[x] = p;
+                row[x] = Mixed(row[x], p, m_mix);
             }
         }
     });
@@ -233,8 +276,9 @@ void ILMetafileCanvas::DrawThinLine(ILCanvasPoint a, ILCanvasPoint b, ILPixel32 
         const double t = steps > 0 ? i / steps : 0;
         const int x = static_cast<int>(std::floor(a.x + t * (b.x - a.x)));
         const int y = static_cast<int>(std::floor(a.y + t * (b.y - a.y)));
-        if (x >= 0 && x < m_width && y >= 0 && y < m_height && (m_clip == nullptr || m_clip->Contains(x, y))) {
-            m_pixels[static_cast<std::size_t>(y) * m_width + x] = colour;
+        if (IsVisible(x, y)) {
+            ILPixel32& pixel = m_pixels[static_cast<std::size_t>(y) * m_width + x];
+            pixel = Mixed(pixel, colour, m_mix);
         }
     }
 }
@@ -255,9 +299,19 @@ void ILMetafileCanvas::StrokePolyline(const std::vector<ILCanvasPoint>& points, 
         }
         return;
     }
-    // Wide pens: each segment is a rectangle around it, each joint an octagon.
-    const double half = width / 2;
+    FillPolygons(PenOutline(points, closed, width), true, colour);
+}
+
+std::vector<std::vector<ILCanvasPoint>> ILMetafileCanvas::PenOutline(const std::vector<ILCanvasPoint>& points,
+                                                                    bool closed, double width)
+{
+    // Each segment is a rectangle around it, each joint an octagon.
     std::vector<std::vector<ILCanvasPoint>> shapes;
+    if (points.empty() || !std::isfinite(width)) {
+        return shapes;
+    }
+    const std::size_t segments = closed ? points.size() : points.size() - 1;
+    const double half = std::max(width, 1.0) / 2;
     for (std::size_t i = 0; i < segments; ++i) {
         const ILCanvasPoint& a = points[i];
         const ILCanvasPoint& b = points[(i + 1) % points.size()];
@@ -288,11 +342,176 @@ void ILMetafileCanvas::StrokePolyline(const std::vector<ILCanvasPoint>& points, 
         }
         shapes.push_back(std::move(joint));
     }
-    FillPolygons(shapes, true, colour);
+    return shapes;
+}
+
+bool ILMetafileCanvas::IsVisible(int x, int y) const
+{
+    return x >= 0 && x < m_width && y >= 0 && y < m_height && (m_clip == nullptr || m_clip->Contains(x, y));
+}
+
+void ILMetafileCanvas::Put(ILPixel32& under, ILPixel32 source, PixelMode mode)
+{
+    if (mode == PixelMode::copy) {
+        under = source;
+    } else if (mode == PixelMode::keyed) {
+        if (source.a != 0) {
+            under = ILPixel32(source.r, source.g, source.b, 255);
+        }
+    } else {
+        const int keep = 255 - source.a;
+        const auto over = [keep](std::uint8_t below, std::uint8_t above) {
+            return static_cast<std::uint8_t>(std::min(255, above + (below * keep + 127) / 255));
+        };
+        under = ILPixel32(over(under.r, source.r), over(under.g, source.g), over(under.b, source.b), 255);
+    }
+}
+
+void ILMetafileCanvas::SetPixel(int x, int y, ILPixel32 colour)
+{
+    if (IsVisible(x, y) && Spend(1)) {
+        m_pixels[static_cast<std::size_t>(y) * m_width + x] = ILPixel32(colour.r, colour.g, colour.b, 255);
+    }
+}
+
+void ILMetafileCanvas::FloodFill(int x, int y, ILPixel32 colour, bool surface, const ILCanvasPaint& paint)
+{
+    const auto same = [](ILPixel32 a, ILPixel32 b) { return a.r == b.r && a.g == b.g && a.b == b.b; };
+    std::vector<std::uint8_t> seen(m_pixels.size(), 0);
+    const auto qualifies = [&](int px, int py) {
+        if (!IsVisible(px, py) || seen[static_cast<std::size_t>(py) * m_width + px] != 0) {
+            return false;
+        }
+        return same(GetPixel(px, py), colour) == surface;
+    };
+    if (!qualifies(x, y)) {
+        return;
+    }
+    // Runs of a row are found first and painted after, so that the paint cannot change
+    // which pixels qualify.
+    struct Run
+    {
+        int y;
+        int from;
+        int to;
+    };
+    std::vector<Run> runs;
+    std::vector<std::pair<int, int>> seeds = {{x, y}};
+    while (!seeds.empty()) {
+        const auto [sx, sy] = seeds.back();
+        seeds.pop_back();
+        if (!qualifies(sx, sy)) {
+            continue;
+        }
+        int from = sx;
+        int to = sx + 1;
+        while (qualifies(from - 1, sy)) {
+            --from;
+        }
+        while (qualifies(to, sy)) {
+            ++to;
+        }
+        if (!Spend(to - from)) {
+            return;
+        }
+        std::fill(seen.begin() + static_cast<std::ptrdiff_t>(sy) * m_width + from,
+                  seen.begin() + static_cast<std::ptrdiff_t>(sy) * m_width + to, 1);
+        runs.push_back({sy, from, to});
+        for (const int ny : {sy - 1, sy + 1}) {
+            for (int nx = from; nx < to; ++nx) {
+                if (qualifies(nx, ny) && !qualifies(nx - 1, ny)) {
+                    seeds.emplace_back(nx, ny);
+                }
+            }
+        }
+    }
+    for (const Run& run : runs) {
+        FillColumns(run.y, run.from, run.to, paint);
+    }
+}
+
+void ILMetafileCanvas::ShadeTriangle(const ILCanvasPoint (&corners)[3], const ILPixel32 (&colours)[3])
+{
+    for (const ILCanvasPoint& p : corners) {
+        if (!IsFinite(p)) {
+            return;
+        }
+    }
+    const double area = Cross(corners[0], corners[1], corners[2]);
+    if (area == 0) {
+        return;
+    }
+    const double minX = std::min({corners[0].x, corners[1].x, corners[2].x});
+    const double maxX = std::max({corners[0].x, corners[1].x, corners[2].x});
+    const double minY = std::min({corners[0].y, corners[1].y, corners[2].y});
+    const double maxY = std::max({corners[0].y, corners[1].y, corners[2].y});
+    const int x0 = static_cast<int>(std::max(0.0, std::floor(minX)));
+    const int x1 = static_cast<int>(std::min(static_cast<double>(m_width), std::ceil(maxX)));
+    const int y0 = static_cast<int>(std::max(0.0, std::floor(minY)));
+    const int y1 = static_cast<int>(std::min(static_cast<double>(m_height), std::ceil(maxY)));
+    if (x0 >= x1 || y0 >= y1 || !Spend(std::int64_t{x1 - x0} * (y1 - y0))) {
+        return;
+    }
+    const auto blend = [&](double w0, double w1, double w2, auto channel) {
+        const double v = w0 * channel(colours[0]) + w1 * channel(colours[1]) + w2 * channel(colours[2]);
+        return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+    };
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            const ILCanvasPoint centre{x + 0.5, y + 0.5};
+            const double w0 = Cross(corners[1], corners[2], centre) / area;
+            const double w1 = Cross(corners[2], corners[0], centre) / area;
+            const double w2 = 1 - w0 - w1;
+            if (w0 < 0 || w1 < 0 || w2 < 0 || !IsVisible(x, y)) {
+                continue;
+            }
+            m_pixels[static_cast<std::size_t>(y) * m_width + x] =
+                ILPixel32(blend(w0, w1, w2, [](ILPixel32 c) { return c.r; }),
+                          blend(w0, w1, w2, [](ILPixel32 c) { return c.g; }),
+                          blend(w0, w1, w2, [](ILPixel32 c) { return c.b; }), 255);
+        }
+    }
+}
+
+void ILMetafileCanvas::DrawPixelsOnto(const std::vector<ILPixel32>& source, int sourceWidth, int sourceHeight,
+                                      ILCanvasPoint origin, ILCanvasPoint topRight, ILCanvasPoint bottomLeft,
+                                      PixelMode mode)
+{
+    const ILCanvasPoint u{topRight.x - origin.x, topRight.y - origin.y};
+    const ILCanvasPoint v{bottomLeft.x - origin.x, bottomLeft.y - origin.y};
+    const double determinant = u.x * v.y - u.y * v.x;
+    if (sourceWidth <= 0 || sourceHeight <= 0 || !IsFinite(origin) || !IsFinite(topRight) || !IsFinite(bottomLeft) ||
+        determinant == 0) {
+        return;
+    }
+    const double xs[4] = {origin.x, topRight.x, bottomLeft.x, topRight.x + v.x};
+    const double ys[4] = {origin.y, topRight.y, bottomLeft.y, topRight.y + v.y};
+    const int x0 = static_cast<int>(std::max(0.0, std::floor(*std::min_element(xs, xs + 4))));
+    const int x1 = static_cast<int>(std::min(static_cast<double>(m_width), std::ceil(*std::max_element(xs, xs + 4))));
+    const int y0 = static_cast<int>(std::max(0.0, std::floor(*std::min_element(ys, ys + 4))));
+    const int y1 = static_cast<int>(std::min(static_cast<double>(m_height), std::ceil(*std::max_element(ys, ys + 4))));
+    if (x0 >= x1 || y0 >= y1 || !Spend(std::int64_t{x1 - x0} * (y1 - y0))) {
+        return;
+    }
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            const double dx = x + 0.5 - origin.x;
+            const double dy = y + 0.5 - origin.y;
+            const double s = (dx * v.y - dy * v.x) / determinant;
+            const double t = (u.x * dy - u.y * dx) / determinant;
+            if (s < 0 || s >= 1 || t < 0 || t >= 1 || !IsVisible(x, y)) {
+                continue;
+            }
+            const int sx = std::min(static_cast<int>(s * sourceWidth), sourceWidth - 1);
+            const int sy = std::min(static_cast<int>(t * sourceHeight), sourceHeight - 1);
+            Put(m_pixels[static_cast<std::size_t>(y) * m_width + x],
+                source[static_cast<std::size_t>(sy) * sourceWidth + sx], mode);
+        }
+    }
 }
 
 void ILMetafileCanvas::DrawPixels(const std::vector<ILPixel32>& source, int sourceWidth, int sourceHeight,
-                                  double left, double top, double right, double bottom)
+                                  double left, double top, double right, double bottom, PixelMode mode)
 {
     if (sourceWidth <= 0 || sourceHeight <= 0 || !std::isfinite(left) || !std::isfinite(top) ||
         !std::isfinite(right) || !std::isfinite(bottom) || left == right || top == bottom) {
@@ -313,7 +532,7 @@ void ILMetafileCanvas::DrawPixels(const std::vector<ILPixel32>& source, int sour
             for (int x = from; x < to; ++x) {
                 const double u = (x + 0.5 - left) / (right - left);
                 const int sx = std::clamp(static_cast<int>(u * sourceWidth), 0, sourceWidth - 1);
-                row[x] = source[static_cast<std::size_t>(sy) * sourceWidth + sx];
+                Put(row[x], source[static_cast<std::size_t>(sy) * sourceWidth + sx], mode);
             }
         });
     }

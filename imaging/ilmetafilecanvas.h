@@ -41,6 +41,20 @@ struct ILCanvasPaint
 class ILMetafileCanvas
 {
 public:
+    // How a block of pixels meets the canvas: copied; copied where its alpha is not 0 (the
+    // other pixels are transparent); or laid over the canvas with its alpha, its colours
+    // already multiplied by it.
+    enum class PixelMode
+    {
+        copy,
+        keyed,
+        blend
+    };
+
+    // The binary raster operation pens and fills draw with: 1 black, 13 the pen's colour
+    // (the default), 16 white, and the other combinations of pen and canvas bits between.
+    static constexpr int kMixCopy = 13;
+
     // A white, opaque canvas. workBudget 0 chooses a budget in proportion to the size.
     ILMetafileCanvas(int width, int height, std::int64_t workBudget = 0);
 
@@ -53,6 +67,22 @@ public:
     // The region outside which nothing is drawn; null for the whole canvas. The canvas
     // keeps the pointer: the caller keeps the region alive while it is set.
     void SetClip(const ILCanvasRegion* region) { m_clip = region; }
+    // Lines and fills combine with the canvas by the mix; text, pixel blocks, single pixels
+    // and shading ignore it. A value outside 1..16 is the copy.
+    void SetMix(int mix) { m_mix = mix >= 1 && mix <= 16 ? mix : kMixCopy; }
+    [[nodiscard]] int GetMix() const { return m_mix; }
+
+    // The pixel at (x, y) when it lies on the canvas and inside the clip.
+    void SetPixel(int x, int y, ILPixel32 colour);
+    // Paints the pixels joined to (x, y) side by side: with `surface` those of the colour,
+    // otherwise those up to a border of the colour. Nothing when (x, y) does not qualify.
+    void FloodFill(int x, int y, ILPixel32 colour, bool surface, const ILCanvasPaint& paint);
+    // Fills the triangle with colours blended linearly between those of its corners.
+    void ShadeTriangle(const ILCanvasPoint (&corners)[3], const ILPixel32 (&colours)[3]);
+    // The outline of a wide pen's stroke along the polyline: pieces that all turn the same
+    // way, to be filled together by the winding rule.
+    [[nodiscard]] static std::vector<std::vector<ILCanvasPoint>> PenOutline(const std::vector<ILCanvasPoint>& points,
+                                                                          bool closed, double width);
 
     // Fills the area inside the polygons taken together.
     void FillPolygons(const std::vector<std::vector<ILCanvasPoint>>& polygons, bool winding, ILPixel32 colour);
@@ -69,7 +99,11 @@ public:
     // (left, top) to (right, bottom); a rectangle given right to left or bottom to top
     // mirrors the block.
     void DrawPixels(const std::vector<ILPixel32>& source, int sourceWidth, int sourceHeight, double left, double top,
-                    double right, double bottom);
+                    double right, double bottom, PixelMode mode = PixelMode::copy);
+    // Draws the block into the parallelogram whose corners take the block's top-left
+    // (`origin`), top-right and bottom-left corners.
+    void DrawPixelsOnto(const std::vector<ILPixel32>& source, int sourceWidth, int sourceHeight, ILCanvasPoint origin,
+                        ILCanvasPoint topRight, ILCanvasPoint bottomLeft, PixelMode mode);
 
 private:
     void DrawThinLine(ILCanvasPoint a, ILCanvasPoint b, ILPixel32 colour);
@@ -79,10 +113,13 @@ private:
     template <typename Draw>
     void ForVisible(int y, int first, int last, Draw draw) const;
     bool Spend(std::int64_t work);
+    [[nodiscard]] bool IsVisible(int x, int y) const;
+    static void Put(ILPixel32& under, ILPixel32 source, PixelMode mode);
 
     int m_width;
     int m_height;
     std::vector<ILPixel32> m_pixels;
     std::int64_t m_work;
     const ILCanvasRegion* m_clip = nullptr;
+    int m_mix = kMixCopy;
 };

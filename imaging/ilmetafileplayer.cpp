@@ -9,7 +9,6 @@
 namespace {
 
 constexpr std::size_t kMaxSavedStates = 1024;
-constexpr std::size_t kMaxPathFigures = 65536;
 constexpr int kPenNull = 5;
 constexpr int kBrushNull = 1;
 constexpr int kBrushHatched = 2;
@@ -254,6 +253,33 @@ void ILMetafilePlayer::Rectangle(double left, double top, double right, double b
     ClosedFigures({ToCanvas({{left, top}, {right, top}, {right, bottom}, {left, bottom}})});
 }
 
+void ILMetafilePlayer::RoundRect(double left, double top, double right, double bottom, double cornerWidth,
+                                 double cornerHeight)
+{
+    const double rx = std::min(std::fabs(cornerWidth), std::fabs(right - left)) / 2;
+    const double ry = std::min(std::fabs(cornerHeight), std::fabs(bottom - top)) / 2;
+    if (rx <= 0 || ry <= 0) {
+        Rectangle(left, top, right, bottom);
+        return;
+    }
+    const double x0 = std::min(left, right);
+    const double x1 = std::max(left, right);
+    const double y0 = std::min(top, bottom);
+    const double y1 = std::max(top, bottom);
+    // The corners' centres, clockwise on the screen from the top right, and the angle each quarter starts at.
+    const double centres[4][3] = {{x1 - rx, y0 + ry, -M_PI / 2}, {x1 - rx, y1 - ry, 0}, {x0 + rx, y1 - ry, M_PI / 2},
+                                  {x0 + rx, y0 + ry, M_PI}};
+    const int steps = std::max(4, CurveSteps((rx + ry) * M_PI / 2) / 4);
+    std::vector<ILCanvasPoint> logical;
+    for (const auto& corner : centres) {
+        for (int i = 0; i <= steps; ++i) {
+            const double angle = corner[2] + M_PI / 2 * i / steps;
+            logical.push_back({corner[0] + rx * std::cos(angle), corner[1] + ry * std::sin(angle)});
+        }
+    }
+    ClosedFigures({ToCanvas(logical)});
+}
+
 void ILMetafilePlayer::Ellipse(double left, double top, double right, double bottom)
 {
     const double cx = (left + right) / 2;
@@ -332,7 +358,7 @@ bool ReadDibHeader(const std::uint8_t* p, std::size_t size, DibHeader& h)
 // The pixels of columns [x0, x1) and rows [y0, y1), counted from the top, of a bitmap whose
 // rows (`stride` bytes each) the caller has checked are all present.
 std::vector<ILPixel32> DecodeRows(const DibHeader& h, const std::uint8_t* table, const std::uint8_t* bits,
-                                  std::int64_t stride, int x0, int x1, int y0, int y1)
+                                  std::int64_t stride, int x0, int x1, int y0, int y1, bool alpha = false)
 {
     const int rows = std::abs(h.height);
     std::vector<ILPixel32> pixels(static_cast<std::size_t>(x1 - x0) * static_cast<std::size_t>(y1 - y0));
@@ -356,7 +382,7 @@ std::vector<ILPixel32> DecodeRows(const DibHeader& h, const std::uint8_t* table,
             } else {
                 const int bytes = h.bitsPerPixel / 8;
                 const std::uint8_t* p = row + static_cast<std::size_t>(x) * bytes;
-                colour = ILPixel32(p[2], p[1], p[0], 255);
+                colour = ILPixel32(p[2], p[1], p[0], alpha && bytes == 4 ? p[3] : 255);
             }
             pixels[static_cast<std::size_t>(y - y0) * (x1 - x0) + (x - x0)] = colour;
         }
@@ -396,12 +422,11 @@ bool ILMetafilePlayer::MakePatternBrush(const Reader& info, const Reader& bits, 
     return true;
 }
 
-bool ILMetafilePlayer::StretchBitmap(const Reader& info, const Reader& bits, double left, double top, double width,
-                                     double height, int sourceX, int sourceY, int sourceWidth, int sourceHeight,
-                                     std::uint32_t rasterOperation)
+bool ILMetafilePlayer::ReadPixelBlock(const Reader& info, const Reader& bits, int sourceX, int sourceY,
+                                      int sourceWidth, int sourceHeight, bool alpha, PixelBlock& block) const
 {
     DibHeader h;
-    if (rasterOperation != kSourceCopy || !ReadDibHeader(info.At(0), info.Size(), h)) {
+    if (!ReadDibHeader(info.At(0), info.Size(), h)) {
         return false;
     }
     const int rows = std::abs(h.height);
@@ -414,13 +439,68 @@ bool ILMetafilePlayer::StretchBitmap(const Reader& info, const Reader& bits, dou
     const int x1 = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(sourceX) + sourceWidth, x0, h.width));
     const int y0 = std::clamp(sourceY, 0, rows);
     const int y1 = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(sourceY) + sourceHeight, y0, rows));
-    if (x0 >= x1 || y0 >= y1) {
-        return true;
+    block = PixelBlock();
+    if (x0 < x1 && y0 < y1) {
+        block.pixels = DecodeRows(h, info.At(h.tableOffset), bits.At(0), stride, x0, x1, y0, y1, alpha);
+        block.width = x1 - x0;
+        block.height = y1 - y0;
     }
-    const std::vector<ILPixel32> pixels = DecodeRows(h, info.At(h.tableOffset), bits.At(0), stride, x0, x1, y0, y1);
+    return true;
+}
+
+bool ILMetafilePlayer::ApplyMask(const Reader& info, const Reader& bits, int maskX, int maskY, PixelBlock& block) const
+{
+    DibHeader h;
+    if (!ReadDibHeader(info.At(0), info.Size(), h) || h.bitsPerPixel != 1) {
+        return false;
+    }
+    const int rows = std::abs(h.height);
+    const std::int64_t stride = (static_cast<std::int64_t>(h.width) + 31) / 32 * 4;
+    if (stride * rows > static_cast<std::int64_t>(bits.Size())) {
+        return false;
+    }
+    for (int y = 0; y < block.height; ++y) {
+        const std::int64_t my = std::int64_t{maskY} + y;
+        for (int x = 0; x < block.width; ++x) {
+            const std::int64_t mx = std::int64_t{maskX} + x;
+            bool set = false;
+            if (mx >= 0 && mx < h.width && my >= 0 && my < rows) {
+                const std::int64_t stored = h.height > 0 ? rows - 1 - my : my;
+                set = (*bits.At(static_cast<std::size_t>(stored * stride + mx / 8)) & (0x80 >> (mx % 8))) != 0;
+            }
+            if (!set) {
+                block.pixels[static_cast<std::size_t>(y) * block.width + x].a = 0;
+            }
+        }
+    }
+    return true;
+}
+
+void ILMetafilePlayer::DrawBlock(const PixelBlock& block, double left, double top, double width, double height,
+                                 ILMetafileCanvas::PixelMode mode)
+{
     const ILCanvasPoint a = ToCanvas(left, top);
     const ILCanvasPoint b = ToCanvas(left + width, top + height);
-    m_canvas.DrawPixels(pixels, x1 - x0, y1 - y0, a.x, a.y, b.x, b.y);
+    m_canvas.DrawPixels(block.pixels, block.width, block.height, a.x, a.y, b.x, b.y, mode);
+}
+
+void ILMetafilePlayer::DrawBlockOnto(const PixelBlock& block, const ILCanvasPoint (&corners)[3],
+                                     ILMetafileCanvas::PixelMode mode)
+{
+    m_canvas.DrawPixelsOnto(block.pixels, block.width, block.height, ToCanvas(corners[0].x, corners[0].y),
+                            ToCanvas(corners[1].x, corners[1].y), ToCanvas(corners[2].x, corners[2].y), mode);
+}
+
+bool ILMetafilePlayer::StretchBitmap(const Reader& info, const Reader& bits, double left, double top, double width,
+                                     double height, int sourceX, int sourceY, int sourceWidth, int sourceHeight,
+                                     std::uint32_t rasterOperation)
+{
+    PixelBlock block;
+    if (rasterOperation != kSourceCopy ||
+        !ReadPixelBlock(info, bits, sourceX, sourceY, sourceWidth, sourceHeight, false, block)) {
+        return false;
+    }
+    DrawBlock(block, left, top, width, height, ILMetafileCanvas::PixelMode::copy);
     return true;
 }
 
@@ -450,6 +530,7 @@ void ILMetafilePlayer::RestoreState(int level)
     m_state = m_saved[static_cast<std::size_t>(target)];
     m_saved.resize(static_cast<std::size_t>(target));
     ApplyClip();
+    m_canvas.SetMix(m_state.mix);
 }
 
 void ILMetafilePlayer::SetObject(std::size_t index, const GdiObject& object)

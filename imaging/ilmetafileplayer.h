@@ -132,9 +132,12 @@ protected:
         bool opaqueBackground = true;  // the background mode: text and hatches fill their gaps
         int textAlign = 0;
         bool clockwise = false;  // arc direction
+        int mix = ILMetafileCanvas::kMixCopy;  // the binary raster operation of pens and fills
         double brushOriginX = 0;  // device units
         double brushOriginY = 0;
         std::shared_ptr<const ILCanvasRegion> clip;  // null: no clipping
+        // The meta region, which every later clip region lies within; null: none.
+        std::shared_ptr<const ILCanvasRegion> metaClip;
     };
 
     // Text alignment bits of the graphics interface.
@@ -201,6 +204,8 @@ protected:
     void PolylineTo(const std::vector<ILCanvasPoint>& logical);
     void Polygons(const std::vector<std::vector<ILCanvasPoint>>& logical);
     void Rectangle(double left, double top, double right, double bottom);
+    // A rectangle whose corners are quarters of an ellipse `cornerWidth` × `cornerHeight`.
+    void RoundRect(double left, double top, double right, double bottom, double cornerWidth, double cornerHeight);
     void Ellipse(double left, double top, double right, double bottom);
     // Elliptic arcs in the box from the ray through the start point to the ray through the
     // end point, in the arc direction. An arc is a line, a chord closes it with a straight
@@ -228,6 +233,44 @@ protected:
     // units. False when the bitmap or raster operation is not one the player can draw.
     bool StretchBitmap(const Reader& info, const Reader& bits, double left, double top, double width, double height,
                        int sourceX, int sourceY, int sourceWidth, int sourceHeight, std::uint32_t rasterOperation);
+    // A block of a device-independent bitmap's pixels: the source rectangle clipped to the
+    // bitmap, top row first; `alpha` keeps a 32-bit bitmap's fourth byte. False when the
+    // bitmap cannot be read; an empty block when nothing of the rectangle lies on it.
+    struct PixelBlock
+    {
+        std::vector<ILPixel32> pixels;
+        int width = 0;
+        int height = 0;
+    };
+    bool ReadPixelBlock(const Reader& info, const Reader& bits, int sourceX, int sourceY, int sourceWidth,
+                        int sourceHeight, bool alpha, PixelBlock& block) const;
+    // The bits of a one-bit mask bitmap over the block's rectangle, from (maskX, maskY):
+    // alpha 0 where the bit is clear. False when the mask cannot be read.
+    bool ApplyMask(const Reader& info, const Reader& bits, int maskX, int maskY, PixelBlock& block) const;
+    void DrawBlock(const PixelBlock& block, double left, double top, double width, double height,
+                   ILMetafileCanvas::PixelMode mode);
+    // Draws the block into the parallelogram of three logical points: where the block's
+    // top-left, top-right and bottom-left corners go.
+    void DrawBlockOnto(const PixelBlock& block, const ILCanvasPoint (&corners)[3], ILMetafileCanvas::PixelMode mode);
+
+    // Single pixels, flood fills and shading.
+    void SetPixelAt(double x, double y, ILPixel32 colour);
+    void FloodFill(double x, double y, ILPixel32 colour, bool surface);
+    struct ShadeVertex
+    {
+        double x = 0;  // logical
+        double y = 0;
+        ILPixel32 colour;
+    };
+    // Fills triangles (three vertex indices each) or, with `rectangles`, boxes between two
+    // vertices whose colours run across (`horizontal`) or down.
+    void GradientFill(const std::vector<ShadeVertex>& vertices, const std::vector<std::uint32_t>& indices,
+                      bool rectangles, bool horizontal);
+    // Scales the viewport's or the window's extent by the fractions; a fraction with a
+    // denominator of 0 or a result of 0 changes nothing.
+    void ScaleExtent(bool viewport, double xNumerator, double xDenominator, double yNumerator, double yDenominator);
+    // The raster operation of later lines and fills.
+    void SetMix(int mix);
 
     // Where the rows of a packed bitmap (header, colour table, rows) begin; 0 when its header
     // is not one the player can draw.
@@ -245,6 +288,8 @@ protected:
     void FillPath(bool stroke, bool fill);
     // Combines the path's area with the clip region by the mode and discards the path.
     void SelectClipPath(ILCanvasRegion::Mode mode);
+    // Replaces the closed path by the outline of the current pen drawn along it.
+    void WidenPath();
 
     // Clipping, with rectangles in logical units.
     void IntersectClipRectangle(double left, double top, double right, double bottom);
@@ -255,6 +300,12 @@ protected:
     void CombineClip(const ILCanvasRegion* region, ILCanvasRegion::Mode mode);
     // Fills the region (canvas pixels) with the brush.
     void FillRegion(const ILCanvasRegion& region, const Brush& brush);
+    // Inverts the colours of the region's pixels, whatever the raster operation.
+    void InvertRegion(const ILCanvasRegion& region);
+    // Paints a border inside the region, `width` × `height` logical units thick, with the brush.
+    void FrameRegion(const ILCanvasRegion& region, const Brush& brush, double width, double height);
+    // The clip region as it stands becomes the meta region, and the clip region is reset.
+    void SetMetaRegion();
     // A region from rectangles given in device units.
     [[nodiscard]] ILCanvasRegion DeviceRectangles(const std::vector<std::int32_t>& leftTopRightBottom) const;
     // A region from rectangles given in logical units.
@@ -294,6 +345,8 @@ protected:
     double m_pixelsPerMillimetre = 96 / 25.4;
 
 private:
+    static constexpr std::size_t kMaxPathFigures = 65536;
+
     struct Figure
     {
         std::vector<ILCanvasPoint> points;  // canvas pixels
@@ -310,13 +363,16 @@ private:
     [[nodiscard]] std::vector<ILCanvasPoint> ArcPoints(double left, double top, double right, double bottom,
                                                        double startX, double startY, double endX, double endY) const;
     [[nodiscard]] int CurveSteps(double logicalLength) const;
-    void ApplyClip() { m_canvas.SetClip(m_state.clip.get()); }
+    // The canvas clips to the clip region within the meta region.
+    void ApplyClip();
     [[nodiscard]] ILCanvasRegion WholeCanvas() const;
     [[nodiscard]] double TextAngle(double escapementDegrees) const;
 
     int m_played = 0;
     int m_skipped = 0;
     bool m_pathOpen = false;
+    bool m_pathWidened = false;  // a widened path is filled by the winding rule
+    std::shared_ptr<const ILCanvasRegion> m_effectiveClip;
     std::vector<Figure> m_path;
     std::unique_ptr<ILMetafileTextPainter> m_text;  // made at the first text
 };

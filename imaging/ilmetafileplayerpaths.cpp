@@ -148,6 +148,7 @@ void ILMetafilePlayer::BeginPath()
 {
     m_path.clear();
     m_pathOpen = true;
+    m_pathWidened = false;
 }
 
 void ILMetafilePlayer::AbortPath()
@@ -173,7 +174,7 @@ void ILMetafilePlayer::FillPath(bool stroke, bool fill)
         }
     }
     if (fill && m_state.brush.style != 1) {
-        m_canvas.FillPolygons(areas, m_state.winding, BrushPaint(m_state.brush));
+        m_canvas.FillPolygons(areas, m_state.winding || m_pathWidened, BrushPaint(m_state.brush));
     }
     if (stroke && m_state.pen.style != 5) {
         for (const Figure& figure : m_path) {
@@ -191,10 +192,27 @@ void ILMetafilePlayer::SelectClipPath(ILCanvasRegion::Mode mode)
     for (const Figure& figure : m_path) {
         areas.push_back(figure.points);
     }
-    const ILCanvasRegion area =
-        ILCanvasRegion::FromPolygons(areas, m_state.winding, m_canvas.GetWidth(), m_canvas.GetHeight());
+    const ILCanvasRegion area = ILCanvasRegion::FromPolygons(areas, m_state.winding || m_pathWidened,
+                                                             m_canvas.GetWidth(), m_canvas.GetHeight());
     CombineClip(&area, mode);
     m_path.clear();
+}
+
+void ILMetafilePlayer::WidenPath()
+{
+    if (m_pathOpen) {
+        return;  // only a closed path has an outline
+    }
+    std::vector<Figure> widened;
+    for (const Figure& figure : m_path) {
+        for (auto& piece : ILMetafileCanvas::PenOutline(figure.points, figure.closed, PenWidth())) {
+            if (widened.size() < kMaxPathFigures) {
+                widened.push_back({std::move(piece), true});
+            }
+        }
+    }
+    m_path = std::move(widened);
+    m_pathWidened = true;
 }
 
 void ILMetafilePlayer::CombineClip(const ILCanvasRegion* region, ILCanvasRegion::Mode mode)

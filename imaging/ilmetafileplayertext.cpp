@@ -82,8 +82,8 @@ double ILMetafilePlayer::TextAngle(double escapementDegrees) const
 
 void ILMetafilePlayer::DrawText(const TextRecord& record)
 {
-    if (record.text.empty() || m_pathOpen) {
-        return;  // text outlines are not collected into paths
+    if (record.text.empty()) {
+        return;
     }
     if (!m_text) {
         m_text = std::make_unique<ILMetafileTextPainter>();
@@ -121,6 +121,20 @@ void ILMetafilePlayer::DrawText(const TextRecord& record)
         run.advances.push_back(advance * across);
     }
 
+    if (m_pathOpen) {
+        // Inside a path bracket text adds its outlines to the path and draws nothing.
+        std::vector<std::vector<ILCanvasPoint>> outlines;
+        const double moved = m_text->Outline(run, m_canvas.GetWidth(), m_canvas.GetHeight(), outlines);
+        for (auto& outline : outlines) {
+            if (m_path.size() < kMaxPathFigures && outline.size() > 1) {
+                m_path.push_back({std::move(outline), true});
+            }
+        }
+        if (fromCurrent && across > 0) {
+            m_state.x += moved / across;
+        }
+        return;
+    }
     const double* r = record.rectangle;
     if (record.hasRectangle && (record.options & textOpaque) != 0) {
         ILCanvasPaint paint;
@@ -129,7 +143,7 @@ void ILMetafilePlayer::DrawText(const TextRecord& record)
     }
     ILCanvasRegion clip;
     if (record.hasRectangle && (record.options & textClipped) != 0) {
-        clip = m_state.clip ? *m_state.clip : WholeCanvas();
+        clip = m_effectiveClip ? *m_effectiveClip : WholeCanvas();
         if (clip.Combine(LogicalRectangle(r[0], r[1], r[2], r[3]), ILCanvasRegion::Mode::intersect)) {
             m_canvas.SetClip(&clip);
         }

@@ -8,6 +8,7 @@
 #include FT_FREETYPE_H
 #include FT_ADVANCES_H
 #include FT_TRUETYPE_TABLES_H
+#include FT_OUTLINE_H
 
 namespace {
 
@@ -142,15 +143,29 @@ ILMetafileTextPainter::Face* ILMetafileTextPainter::FindFace(const Run& run)
                                                                                         : nullptr;
 }
 
-double ILMetafileTextPainter::Draw(ILMetafileCanvas& canvas, const Run& run)
+struct ILMetafileTextPainter::Layout
+{
+    FT_Face face = nullptr;
+    double em = 0;
+    double ascent = 0;
+    double descent = 0;
+    std::vector<double> advances;
+    double total = 0;
+    Vector along{1, 0};
+    Vector down{0, 1};
+    Vector origin{0, 0};
+    FT_Matrix turn{};
+};
+
+bool ILMetafileTextPainter::Prepare(const Run& run, Layout& layout)
 {
     if (m_library->handle == nullptr || run.text.empty() || !std::isfinite(run.emPixels) || !std::isfinite(run.x) ||
         !std::isfinite(run.y) || !std::isfinite(run.angle) || !std::isfinite(run.widthPixels)) {
-        return 0;
+        return false;
     }
     Face* face = FindFace(run);
     if (face == nullptr) {
-        return 0;
+        return false;
     }
     FT_Face f = face->handle;
     double em = run.emPixels;
@@ -176,41 +191,73 @@ double ILMetafileTextPainter::Draw(ILMetafileCanvas& canvas, const Run& run)
     }
     if (FT_Set_Char_Size(f, static_cast<FT_F26Dot6>(std::lround(emWidth * 64)), static_cast<FT_F26Dot6>(std::lround(em * 64)),
                          72, 72) != 0) {
-        return 0;
+        return false;
     }
-    const double ascent = f->size->metrics.ascender / 64.0;
-    const double descent = -f->size->metrics.descender / 64.0;
-
-    std::vector<double> advances(run.text.size());
-    double total = 0;
+    layout.face = f;
+    layout.em = em;
+    layout.ascent = f->size->metrics.ascender / 64.0;
+    layout.descent = -f->size->metrics.descender / 64.0;
+    layout.advances.assign(run.text.size(), 0);
+    layout.total = 0;
     for (std::size_t i = 0; i < run.text.size(); ++i) {
         FT_Fixed advance = 0;
         if (i < run.advances.size() && std::isfinite(run.advances[i])) {
-            advances[i] = run.advances[i];
+            layout.advances[i] = run.advances[i];
         } else if (FT_Get_Advance(f, FT_Get_Char_Index(f, run.text[i]), FT_LOAD_NO_HINTING, &advance) == 0) {
-            advances[i] = advance / 65536.0;
+            layout.advances[i] = advance / 65536.0;
         }
-        total += advances[i];
+        layout.total += layout.advances[i];
     }
-    const Vector along{std::cos(run.angle), -std::sin(run.angle)};
-    const Vector down{std::sin(run.angle), std::cos(run.angle)};
-    const double shift = run.horizontal == 1 ? -total / 2 : run.horizontal == 2 ? -total : 0;
-    const double drop = run.vertical == 0 ? ascent : run.vertical == 2 ? -descent : 0;
-    const Vector origin{run.x + along.x * shift + down.x * drop, run.y + along.y * shift + down.y * drop};
+    layout.along = Vector{std::cos(run.angle), -std::sin(run.angle)};
+    layout.down = Vector{std::sin(run.angle), std::cos(run.angle)};
+    const double shift = run.horizontal == 1 ? -layout.total / 2 : run.horizontal == 2 ? -layout.total : 0;
+    const double drop = run.vertical == 0 ? layout.ascent : run.vertical == 2 ? -layout.descent : 0;
+    layout.origin = Vector{run.x + layout.along.x * shift + layout.down.x * drop,
+                           run.y + layout.along.y * shift + layout.down.y * drop};
+    const Vector& along = layout.along;
+    layout.turn = FT_Matrix{static_cast<FT_Fixed>(std::lround(along.x * 65536)), static_cast<FT_Fixed>(std::lround(along.y * 65536)),
+                            static_cast<FT_Fixed>(std::lround(-along.y * 65536)), static_cast<FT_Fixed>(std::lround(along.x * 65536))};
+    return true;
+}
+
+std::vector<std::vector<ILCanvasPoint>> ILMetafileTextPainter::Decorations(const Run& run, const Layout& layout)
+{
+    std::vector<std::vector<ILCanvasPoint>> bands;
+    const FT_Face f = layout.face;
+    const double unit = f->units_per_EM > 0 ? layout.em / f->units_per_EM : 0;
+    const double thickness = std::max(1.0, f->underline_thickness * unit);
+    if (run.underline) {
+        const double at = -f->underline_position * unit;
+        bands.push_back(Band(layout.origin, layout.along, layout.down, 0, layout.total, at - thickness / 2, at + thickness / 2));
+    }
+    if (run.strikeOut) {
+        const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2));
+        const double at = os2 != nullptr ? -os2->yStrikeoutPosition * unit : -layout.ascent / 3;
+        bands.push_back(Band(layout.origin, layout.along, layout.down, 0, layout.total, at - thickness / 2, at + thickness / 2));
+    }
+    return bands;
+}
+
+double ILMetafileTextPainter::Draw(ILMetafileCanvas& canvas, const Run& run)
+{
+    Layout layout;
+    if (!Prepare(run, layout)) {
+        return 0;
+    }
+    FT_Face f = layout.face;
+    const double em = layout.em;
     if (run.opaque) {
         ILCanvasPaint paint;
         paint.colour = run.background;
-        canvas.FillPolygons({Band(origin, along, down, 0, total, -ascent, descent)}, false, paint);
+        canvas.FillPolygons({Band(layout.origin, layout.along, layout.down, 0, layout.total, -layout.ascent, layout.descent)},
+                            false, paint);
     }
-
-    const FT_Matrix turn{static_cast<FT_Fixed>(std::lround(along.x * 65536)), static_cast<FT_Fixed>(std::lround(along.y * 65536)),
-                         static_cast<FT_Fixed>(std::lround(-along.y * 65536)), static_cast<FT_Fixed>(std::lround(along.x * 65536))};
     std::vector<std::uint8_t> coverage;
     double pen = 0;
     for (std::size_t i = 0; i < run.text.size() && !canvas.IsExhausted(); ++i) {
-        const double px = origin.x + along.x * pen;
-        const double py = origin.y + along.y * pen;
-        pen += advances[i];
+        const double px = layout.origin.x + layout.along.x * pen;
+        const double py = layout.origin.y + layout.along.y * pen;
+        pen += layout.advances[i];
         // Glyphs well off the canvas are not rasterised at all.
         if (px < -2 * em || py < -2 * em || px > canvas.GetWidth() + 2 * em || py > canvas.GetHeight() + 2 * em) {
             continue;
@@ -218,7 +265,7 @@ double ILMetafileTextPainter::Draw(ILMetafileCanvas& canvas, const Run& run)
         const double baseX = std::floor(px);
         const double baseY = std::floor(py);
         FT_Vector delta{static_cast<FT_Pos>(std::lround((px - baseX) * 64)), static_cast<FT_Pos>(std::lround(-(py - baseY) * 64))};
-        FT_Matrix matrix = turn;
+        FT_Matrix matrix = layout.turn;
         FT_Set_Transform(f, &matrix, &delta);
         if (FT_Load_Char(f, run.text[i], FT_LOAD_RENDER | FT_LOAD_NO_HINTING) != 0) {
             continue;
@@ -232,17 +279,121 @@ double ILMetafileTextPainter::Draw(ILMetafileCanvas& canvas, const Run& run)
                              static_cast<int>(glyph->bitmap.width), run.colour);
     }
     FT_Set_Transform(f, nullptr, nullptr);
+    for (const auto& band : Decorations(run, layout)) {
+        canvas.FillPolygons({band}, false, run.colour);
+    }
+    return layout.total;
+}
 
-    const double unit = f->units_per_EM > 0 ? em / f->units_per_EM : 0;
-    const double thickness = std::max(1.0, f->underline_thickness * unit);
-    if (run.underline) {
-        const double at = -f->underline_position * unit;
-        canvas.FillPolygons({Band(origin, along, down, 0, total, at - thickness / 2, at + thickness / 2)}, false, run.colour);
+namespace {
+
+// Collects a glyph's outline as polygons in canvas pixels, its curves cut into short lines.
+struct OutlineSink
+{
+    double baseX = 0;
+    double baseY = 0;
+    std::vector<std::vector<ILCanvasPoint>>* figures = nullptr;
+    std::size_t maxFigures = 0;
+    FT_Vector last{0, 0};
+
+    [[nodiscard]] ILCanvasPoint At(double x, double y) const { return {baseX + x / 64, baseY - y / 64}; }
+    void Add(double x, double y)
+    {
+        if (!figures->empty()) {
+            figures->back().push_back(At(x, y));
+        }
     }
-    if (run.strikeOut) {
-        const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2));
-        const double at = os2 != nullptr ? -os2->yStrikeoutPosition * unit : -ascent / 3;
-        canvas.FillPolygons({Band(origin, along, down, 0, total, at - thickness / 2, at + thickness / 2)}, false, run.colour);
+};
+
+constexpr int kCurveSteps = 8;
+
+int MoveTo(const FT_Vector* to, void* user)
+{
+    auto* sink = static_cast<OutlineSink*>(user);
+    if (sink->figures->size() >= sink->maxFigures) {
+        return 1;
     }
-    return total;
+    sink->figures->push_back({sink->At(to->x, to->y)});
+    sink->last = *to;
+    return 0;
+}
+
+int LineTo(const FT_Vector* to, void* user)
+{
+    auto* sink = static_cast<OutlineSink*>(user);
+    sink->Add(to->x, to->y);
+    sink->last = *to;
+    return 0;
+}
+
+int ConicTo(const FT_Vector* control, const FT_Vector* to, void* user)
+{
+    auto* sink = static_cast<OutlineSink*>(user);
+    const FT_Vector from = sink->last;
+    for (int i = 1; i <= kCurveSteps; ++i) {
+        const double t = static_cast<double>(i) / kCurveSteps;
+        const double u = 1 - t;
+        sink->Add(u * u * from.x + 2 * u * t * control->x + t * t * to->x,
+                  u * u * from.y + 2 * u * t * control->y + t * t * to->y);
+    }
+    sink->last = *to;
+    return 0;
+}
+
+int CubicTo(const FT_Vector* first, const FT_Vector* second, const FT_Vector* to, void* user)
+{
+    auto* sink = static_cast<OutlineSink*>(user);
+    const FT_Vector from = sink->last;
+    for (int i = 1; i <= kCurveSteps; ++i) {
+        const double t = static_cast<double>(i) / kCurveSteps;
+        const double u = 1 - t;
+        sink->Add(u * u * u * from.x + 3 * u * u * t * first->x + 3 * u * t * t * second->x + t * t * t * to->x,
+                  u * u * u * from.y + 3 * u * u * t * first->y + 3 * u * t * t * second->y + t * t * t * to->y);
+    }
+    sink->last = *to;
+    return 0;
+}
+
+// As many figures as a path keeps.
+constexpr std::size_t kMaxOutlineFigures = 65536;
+
+}  // namespace
+
+double ILMetafileTextPainter::Outline(const Run& run, int canvasWidth, int canvasHeight,
+                                      std::vector<std::vector<ILCanvasPoint>>& figures)
+{
+    Layout layout;
+    if (!Prepare(run, layout)) {
+        return 0;
+    }
+    FT_Face f = layout.face;
+    const double em = layout.em;
+    const FT_Outline_Funcs funcs{MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
+    double pen = 0;
+    for (std::size_t i = 0; i < run.text.size() && figures.size() < kMaxOutlineFigures; ++i) {
+        const double px = layout.origin.x + layout.along.x * pen;
+        const double py = layout.origin.y + layout.along.y * pen;
+        pen += layout.advances[i];
+        if (px < -2 * em || py < -2 * em || px > canvasWidth + 2 * em || py > canvasHeight + 2 * em) {
+            continue;
+        }
+        FT_Matrix matrix = layout.turn;
+        FT_Vector delta{0, 0};
+        FT_Set_Transform(f, &matrix, &delta);
+        if (FT_Load_Char(f, run.text[i], FT_LOAD_NO_BITMAP | FT_LOAD_NO_HINTING) != 0 ||
+            f->glyph->format != FT_GLYPH_FORMAT_OUTLINE) {
+            continue;
+        }
+        OutlineSink sink;
+        sink.baseX = px;
+        sink.baseY = py;
+        sink.figures = &figures;
+        sink.maxFigures = kMaxOutlineFigures;
+        (void)FT_Outline_Decompose(&f->glyph->outline, &funcs, &sink);
+    }
+    FT_Set_Transform(f, nullptr, nullptr);
+    for (auto& band : Decorations(run, layout)) {
+        figures.push_back(std::move(band));
+    }
+    return layout.total;
 }

@@ -45,11 +45,18 @@ public:
     // Draws the run; answers the distance its reference point moves along the baseline (for
     // text that updates the current position). Nothing is drawn when no font is found.
     double Draw(ILMetafileCanvas& canvas, const Run& run);
+    // Adds the outlines of the run's glyphs (and of its underline and strike-out) to the
+    // figures, as closed polygons in canvas pixels, for a path; answers what Draw answers.
+    double Outline(const Run& run, int canvasWidth, int canvasHeight, std::vector<std::vector<ILCanvasPoint>>& figures);
 
 private:
     struct Library;
     struct Face;
+    struct Layout;
     Face* FindFace(const Run& run);
+    // Sizes the run's face and places its characters; false when it cannot be drawn.
+    bool Prepare(const Run& run, Layout& layout);
+    [[nodiscard]] static std::vector<std::vector<ILCanvasPoint>> Decorations(const Run& run, const Layout& layout);
 
     std::unique_ptr<Library> m_library;
     std::map<std::string, std::unique_ptr<Face>> m_faces;  // by font file

@@ -1,5 +1,7 @@
 #include "imaging/ilwmfplayer.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::size_t kHeaderBytes = 18;
@@ -56,8 +58,22 @@ enum Function
     fnArc = 0x0817,
     fnPie = 0x081A,
     fnChord = 0x0830,
-    fnExtTextOut = 0x0A32
+    fnExtTextOut = 0x0A32,
+    fnOffsetWindowOrg = 0x020F,
+    fnOffsetViewportOrg = 0x0211,
+    fnScaleWindowExt = 0x0410,
+    fnScaleViewportExt = 0x0412,
+    fnFloodFill = 0x0419,
+    fnSetPixel = 0x041F,
+    fnExtFloodFill = 0x0548,
+    fnInvertRegion = 0x012A,
+    fnFrameRegion = 0x0429,
+    fnBitBlt = 0x0922,
+    fnStretchBlt = 0x0B23
 };
+
+// The ternary raster operation that copies the source.
+constexpr std::uint32_t kSourceCopy = 0x00CC0020;
 
 constexpr int kMaxPatternSide = 256;
 
@@ -205,9 +221,21 @@ bool ILWMFPlayer::PlayRecord(int function, const Reader& params)
     // Rectangles are stored bottom, right, top, left; points y before x.
     const double r0 = params.S16(0), r1 = params.S16(2), r2 = params.S16(4), r3 = params.S16(6);
     switch (function) {
-    case fnSetMapMode: case fnSetROP2: case fnSetStretchBltMode: case fnSetViewportOrg: case fnSetViewportExt:
-    case fnSelectPalette: case fnRealizePalette: case fnEscape:
+    // The placeable header's box fills the canvas whatever viewport the records set.
+    case fnSetMapMode: case fnSetStretchBltMode: case fnSetViewportOrg: case fnSetViewportExt:
+    case fnOffsetViewportOrg: case fnScaleViewportExt: case fnSelectPalette: case fnRealizePalette: case fnEscape:
         return true;  // nothing the player draws depends on them
+    case fnSetROP2: SetMix(params.U16(0)); return true;
+    case fnOffsetWindowOrg:
+        m_state.windowX += r1;
+        m_state.windowY += r0;
+        return true;
+    case fnScaleWindowExt: ScaleExtent(false, r3, r2, r1, r0); return true;
+    case fnSetPixel: SetPixelAt(params.S16(6), params.S16(4), ColourOf(params.U32(0))); return true;
+    case fnFloodFill: FloodFill(params.S16(6), params.S16(4), ColourOf(params.U32(0)), false); return true;
+    case fnExtFloodFill:
+        FloodFill(params.S16(8), params.S16(6), ColourOf(params.U32(2)), params.U16(0) == 1);
+        return true;
     case fnSetBkMode: m_state.opaqueBackground = params.U16(0) == 2; return true;
     case fnSetTextAlign: m_state.textAlign = params.U16(0); return true;
     case fnSetTextColor: m_state.textColour = ColourOf(params.U32(0)); return true;
@@ -218,7 +246,7 @@ bool ILWMFPlayer::PlayRecord(int function, const Reader& params)
     case fnMoveTo: MoveTo(r1, r0); return true;
     case fnLineTo: LineTo(r1, r0); return true;
     case fnRectangle: Rectangle(r3, r2, r1, r0); return true;
-    case fnRoundRect: Rectangle(params.S16(10), params.S16(8), params.S16(6), params.S16(4)); return true;
+    case fnRoundRect: RoundRect(params.S16(10), params.S16(8), params.S16(6), params.S16(4), r1, r0); return true;
     case fnEllipse: Ellipse(r3, r2, r1, r0); return true;
     case fnPolygon: Polygons({ReadPoints(params, 2, params.U16(0))}); return true;
     case fnPolyline: Polyline(ReadPoints(params, 2, params.U16(0))); return true;
@@ -297,6 +325,18 @@ bool ILWMFPlayer::PlayClipAndTextRecord(int function, const Reader& params)
             FillRegion(*region(0), m_state.brush);
         }
         return true;
+    case fnInvertRegion:
+        if (region(0) != nullptr) {
+            InvertRegion(*region(0));
+        }
+        return true;
+    case fnFrameRegion: {
+        const std::size_t brush = params.U16(2);
+        if (region(0) != nullptr && brush < m_objects.size() && m_objects[brush].kind == GdiObject::brush) {
+            FrameRegion(*region(0), m_objects[brush].brushValue, params.S16(6), params.S16(4));
+        }
+        return true;
+    }
     case fnFillRegion: {
         const std::size_t brush = params.U16(2);
         if (region(0) != nullptr && brush < m_objects.size() && m_objects[brush].kind == GdiObject::brush) {
@@ -470,7 +510,9 @@ bool ILWMFPlayer::PlayBitmapRecord(int function, const Reader& params)
     };
     static const Layout kLayouts[] = {
         {fnDibBitBlt, 18, 6, 4, 10, 8, 14, 12, -1, -1, 16},
+        {fnBitBlt, 18, 6, 4, 10, 8, 14, 12, -1, -1, 16},
         {fnDibStretchBlt, 22, 10, 8, 6, 4, 18, 16, 14, 12, 20},
+        {fnStretchBlt, 22, 10, 8, 6, 4, 18, 16, 14, 12, 20},
         {fnStretchDib, 0, 12, 10, 8, 6, 20, 18, 16, 14, 22},
         {fnSetDibToDev, 0, 8, 6, 12, 10, 16, 14, -1, -1, 18},
     };
@@ -503,6 +545,15 @@ bool ILWMFPlayer::PlayBitmapRecord(int function, const Reader& params)
     if (!params.Has(layout->dib, 0)) {
         return false;
     }
+    if (function == fnBitBlt || function == fnStretchBlt) {
+        PixelBlock block;
+        if (rop != kSourceCopy || !ReadDeviceBitmap(Reader(params.At(layout->dib), params.Size() - layout->dib),
+                                                    params.S16(layout->sx), params.S16(layout->sy), sw, sh, block)) {
+            return false;
+        }
+        DrawBlock(block, s(layout->dx), s(layout->dy), width, height, ILMetafileCanvas::PixelMode::copy);
+        return true;
+    }
     const Reader dib(params.At(layout->dib), params.Size() - layout->dib);
     const std::size_t bitsAt = PackedBitsOffset(dib);
     if (bitsAt == 0 || !dib.Has(bitsAt, 0)) {
@@ -512,4 +563,42 @@ bool ILWMFPlayer::PlayBitmapRecord(int function, const Reader& params)
     const std::uint32_t operation = function == fnSetDibToDev ? 0x00CC0020 : rop;
     return StretchBitmap(dib, bits, s(layout->dx), s(layout->dy), width, height, params.S16(layout->sx),
                          params.S16(layout->sy), sw, sh, operation);
+}
+
+bool ILWMFPlayer::ReadDeviceBitmap(const Reader& bitmap, int sx, int sy, int sw, int sh, PixelBlock& block) const
+{
+    // Type, width, height, bytes a row, planes, bits a pixel, then the rows, top row first.
+    const int width = bitmap.S16(2);
+    const int height = bitmap.S16(4);
+    const int rowBytes = bitmap.S16(6);
+    const int planes = bitmap.Has(8, 2) ? *bitmap.At(8) : 0;
+    const int depth = bitmap.Has(8, 2) ? *bitmap.At(9) : 0;
+    constexpr std::size_t kBitsAt = 10;
+    if (width <= 0 || height <= 0 || planes != 1 || (depth != 1 && depth != 24 && depth != 32) ||
+        std::int64_t{rowBytes} * 8 < std::int64_t{width} * depth ||
+        !bitmap.Has(kBitsAt, static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height))) {
+        return false;
+    }
+    const int x0 = std::clamp(sx, 0, width);
+    const int x1 = static_cast<int>(std::clamp<std::int64_t>(std::int64_t{sx} + sw, x0, width));
+    const int y0 = std::clamp(sy, 0, height);
+    const int y1 = static_cast<int>(std::clamp<std::int64_t>(std::int64_t{sy} + sh, y0, height));
+    block = PixelBlock();
+    block.width = x1 - x0;
+    block.height = y1 - y0;
+    block.pixels.reserve(static_cast<std::size_t>(block.width) * static_cast<std::size_t>(block.height));
+    for (int y = y0; y < y1; ++y) {
+        const std::uint8_t* row = bitmap.At(kBitsAt + static_cast<std::size_t>(y) * rowBytes);
+        for (int x = x0; x < x1; ++x) {
+            if (depth == 1) {
+                // A monochrome bitmap draws its 0 bits in the text colour, its 1 bits in the background's.
+                const bool set = (row[x / 8] & (0x80 >> (x % 8))) != 0;
+                block.pixels.push_back(set ? m_state.backgroundColour : m_state.textColour);
+            } else {
+                const std::uint8_t* p = row + static_cast<std::size_t>(x) * (depth / 8);
+                block.pixels.emplace_back(p[2], p[1], p[0], 255);
+            }
+        }
+    }
+    return true;
 }
