@@ -717,7 +717,8 @@ bool ILEMFPlayer::PlayMaskBlt(const Reader& record)
         const bool drawn = mask.pixels[i].a != 0 ? foreground == kSourceCopy : background == kSourceCopy;
         block.pixels[i].a = drawn ? 255 : 0;
     }
-    DrawBlock(block, record.S32(24), record.S32(28), width, height, ILMetafileCanvas::PixelMode::keyed);
+    // The source is not stretched: its pixels land one to one.
+    DrawBlock(block, record.S32(24), record.S32(28), block.width, block.height, ILMetafileCanvas::PixelMode::keyed);
     return true;
 }
 

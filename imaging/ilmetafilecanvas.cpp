@@ -377,6 +377,11 @@ void ILMetafileCanvas::SetPixel(int x, int y, ILPixel32 colour)
 void ILMetafileCanvas::FloodFill(int x, int y, ILPixel32 colour, bool surface, const ILCanvasPaint& paint)
 {
     const auto same = [](ILPixel32 a, ILPixel32 b) { return a.r == b.r && a.g == b.g && a.b == b.b; };
+    // The marks of a whole canvas are work too, so that a file of many fills ends soon.
+    if (!IsVisible(x, y) || same(GetPixel(x, y), colour) != surface ||
+        !Spend(static_cast<std::int64_t>(m_pixels.size() / 64) + 1)) {
+        return;
+    }
     std::vector<std::uint8_t> seen(m_pixels.size(), 0);
     const auto qualifies = [&](int px, int py) {
         if (!IsVisible(px, py) || seen[static_cast<std::size_t>(py) * m_width + px] != 0) {

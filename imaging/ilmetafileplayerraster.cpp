@@ -10,9 +10,11 @@ namespace {
 
 constexpr int kMixNot = 6;
 
+// The pixel a point of the canvas names: the nearest, so that a mapping a hair under one
+// to one still puts a logical pixel on its own device pixel.
 int PixelIndex(double value)
 {
-    return std::isfinite(value) ? static_cast<int>(std::floor(std::clamp(value, -1e9, 1e9))) : -1;
+    return std::isfinite(value) ? static_cast<int>(std::lround(std::clamp(value, -1e9, 1e9))) : -1;
 }
 
 }  // namespace

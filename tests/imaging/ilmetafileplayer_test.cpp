@@ -35,27 +35,6 @@ std::string Wmf(const WmfWriter& w)
     return w.Placeable(0, 0, 100, 100, 96);
 }
 
-// Text as UTF-16 words, padded to whole 32-bit words.
-std::string Utf16(const std::u16string& text)
-{
-    std::string s;
-    for (const char16_t c : text) {
-        s += Le16(c);
-    }
-    if (s.size() % 4) {
-        s += Le16(0);
-    }
-    return s;
-}
-
-// An EMF logical font: height, width, escapement, weight, italic and the face name.
-EmfWriter& Font(EmfWriter& e, int handle, int height, int escapement, const std::u16string& face = u"DejaVu Sans")
-{
-    std::string name = Utf16(face);
-    name.resize(64, '\0');
-    return e.Record(82, {handle, height, 0, escapement, escapement, 400, 0, 0}, name);
-}
-
 // An EMF text record at (x, y) with options and a clip rectangle.
 EmfWriter& Text(EmfWriter& e, int x, int y, const std::u16string& text, int options = 0,
                 std::vector<std::int64_t> rectangle = {0, 0, 0, 0})

@@ -1,0 +1,392 @@
+// Metafile records beyond shapes, paths and text: raster operations, the meta region,
+// widened paths and text outlines in paths, single pixels, flood fills, gradients, region
+// frames and inversions, extent scaling, and the bitmap records with masks, keys, alpha and
+// parallelograms. Each file is played straight into a 100 × 100 canvas whose pixels are the
+// records' logical units.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "codectestutil.h"
+#include "imaging/ilemfplayer.h"
+#include "imaging/ilwmfplayer.h"
+#include "metafilewriter.h"
+
+using namespace metafiletest;
+
+namespace {
+
+constexpr std::uint32_t kRed = 0x0000FF;
+constexpr std::uint32_t kBlue = 0xFF0000;
+constexpr std::int64_t kNoPen = 0x80000008;
+const ILPixel32 kWhite(255, 255, 255, 255);
+const ILPixel32 kBlack(0, 0, 0, 255);
+const ILPixel32 kRedPixel(255, 0, 0, 255);
+const ILPixel32 kBluePixel(0, 0, 255, 255);
+const ILPixel32 kCyan(0, 255, 255, 255);
+const ILPixel32 kMagenta(255, 0, 255, 255);
+
+struct Probe
+{
+    int x;
+    int y;
+    ILPixel32 colour;
+};
+
+struct Played
+{
+    ILMetafileCanvas canvas{100, 100};
+    int skipped = 0;
+};
+
+std::unique_ptr<Played> PlayEmf(const EmfWriter& e)
+{
+    auto played = std::make_unique<Played>();
+    const std::string bytes = e.Bytes(2646, 2646);
+    ILEMFPlayer player(played->canvas);
+    player.Play(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    played->skipped = player.GetSkippedCount();
+    return played;
+}
+
+std::unique_ptr<Played> PlayWmf(const WmfWriter& w)
+{
+    auto played = std::make_unique<Played>();
+    const std::string bytes = w.Bytes();
+    ILWMFPlayer player(played->canvas, 0, 0, 100, 100);
+    player.Play(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+    played->skipped = player.GetSkippedCount();
+    return played;
+}
+
+void ExpectProbes(const char* name, const Played& played, const std::vector<Probe>& probes)
+{
+    SCOPED_TRACE(name);
+    EXPECT_EQ(played.skipped, 0);
+    for (const Probe& p : probes) {
+        EXPECT_EQ(played.canvas.GetPixel(p.x, p.y), p.colour) << "at " << p.x << ", " << p.y;
+    }
+}
+
+// A bottom-up one-bit bitmap (black, white) of up to 32 columns: each row's bits from the left.
+std::pair<std::string, std::string> Dib1(int width, const std::vector<std::uint32_t>& topDownBits)
+{
+    const int height = static_cast<int>(topDownBits.size());
+    std::string header = Le32(40) + Le32(width) + Le32(height) + Le16(1) + Le16(1) + Le32(0) + Le32(0) +
+                         std::string(16, '\0') + Le32(0) + Le32(0xFFFFFF);
+    std::string rows;
+    for (int y = height - 1; y >= 0; --y) {
+        const std::uint32_t bits = topDownBits[static_cast<std::size_t>(y)] << (32 - width);
+        rows += {static_cast<char>(bits >> 24), static_cast<char>(bits >> 16), static_cast<char>(bits >> 8),
+                 static_cast<char>(bits)};
+    }
+    return {header, rows};
+}
+
+// A top-down 32-bit bitmap of one row: each pixel as 0xAARRGGBB.
+std::pair<std::string, std::string> Dib32(const std::vector<std::uint32_t>& argb)
+{
+    std::string header = Le32(40) + Le32(static_cast<std::int64_t>(argb.size())) + Le32(-1) + Le16(1) + Le16(32) +
+                         Le32(0) + Le32(0) + std::string(16, '\0');
+    std::string row;
+    for (const std::uint32_t p : argb) {
+        row += Le32(p);
+    }
+    return {header, row};
+}
+
+// The offsets and sizes of a bitmap placed at `at` of a record: header offset, header size,
+// rows offset, rows size.
+std::vector<std::int64_t> DibFields(std::int64_t at, const std::pair<std::string, std::string>& dib)
+{
+    const auto info = static_cast<std::int64_t>(dib.first.size());
+    return {at, info, at + info, static_cast<std::int64_t>(dib.second.size())};
+}
+
+std::vector<std::int64_t> Join(std::initializer_list<std::vector<std::int64_t>> parts)
+{
+    std::vector<std::int64_t> all;
+    for (const auto& part : parts) {
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
+EmfWriter& RecordOf(EmfWriter& e, int type, const std::vector<std::int64_t>& values, const std::string& extra)
+{
+    std::string body;
+    for (const std::int64_t v : values) {
+        body += Le32(v);
+    }
+    return e.Raw(Le32(type) + Le32(static_cast<std::int64_t>(8 + body.size() + extra.size())) + body + extra);
+}
+
+const std::vector<std::int64_t> kBounds = {0, 0, 99, 99};
+const std::vector<std::int64_t> kIdentity(6, 0);  // the source transformation is not used
+
+EmfWriter RedFill()
+{
+    EmfWriter e;
+    e.Brush(1, 0, kRed).Select(1).Select(kNoPen);
+    return e;
+}
+
+// Text needs the system's fonts, found through the font configuration's tools.
+class ILMetafileRecordsTest : public codectest::ToolTest
+{
+};
+
+}  // namespace
+
+TEST_F(ILMetafileRecordsTest, ShapesPixelsAndFillsOfBothKinds)
+{
+    const struct
+    {
+        const char* name;
+        std::function<std::unique_ptr<Played>()> play;
+        std::vector<Probe> probes;
+    } cases[] = {
+        {"round rectangle", [] { return PlayEmf(RedFill().Record(44, {0, 0, 100, 100, 60, 60})); },
+         {{3, 3, kWhite}, {50, 2, kRedPixel}, {97, 50, kRedPixel}, {96, 96, kWhite}, {50, 50, kRedPixel}}},
+        {"round rectangle (16-bit)",
+         [] {
+             WmfWriter w;
+             w.Pen(5, 0, 0).Select(0).Brush(0, kRed).Select(1);
+             return PlayWmf(w.Record(0x061C, {60, 60, 100, 100, 0, 0}));
+         },
+         {{3, 3, kWhite}, {50, 2, kRedPixel}, {50, 50, kRedPixel}}},
+        {"pixel", [] { return PlayEmf(EmfWriter().Record(15, {5, 7, kBlue})); }, {{5, 7, kBluePixel}, {6, 7, kWhite}}},
+        {"pixel (16-bit)", [] { return PlayWmf(WmfWriter().Record(0x041F, {0, 0xFF, 7, 5})); },
+         {{5, 7, kBluePixel}, {5, 8, kWhite}}},
+        {"flood to a border",
+         [] {
+             EmfWriter e;
+             e.Pen(1, 0, 1, 0).Select(1).Brush(2, 1, 0).Select(2).Rectangle(20, 20, 80, 80);
+             e.Brush(3, 0, kRed).Select(3);
+             return PlayEmf(e.Record(53, {50, 50, 0, 0}));
+         },
+         {{50, 50, kRedPixel}, {21, 21, kRedPixel}, {15, 50, kWhite}, {10, 10, kWhite}}},
+        {"flood of a surface",
+         [] {
+             EmfWriter e = RedFill();
+             e.Rectangle(0, 0, 50, 100).Brush(2, 0, kBlue).Select(2);
+             return PlayEmf(e.Record(53, {10, 10, kRed, 1}));
+         },
+         {{10, 10, kBluePixel}, {49, 90, kBluePixel}, {60, 50, kWhite}}},
+        {"flood (16-bit)",
+         [] {
+             WmfWriter w;
+             w.Pen(0, 1, 0).Select(0).Brush(1, 0).Select(1).Rectangle(20, 20, 80, 80);
+             w.Brush(0, kRed).Select(2);
+             return PlayWmf(w.Record(0x0419, {0, 0, 50, 50}));
+         },
+         {{50, 50, kRedPixel}, {10, 10, kWhite}}},
+    };
+    for (const auto& c : cases) {
+        ExpectProbes(c.name, *c.play(), c.probes);
+    }
+}
+
+TEST_F(ILMetafileRecordsTest, RasterOperationsCombinePensAndFillsWithTheCanvas)
+{
+    const struct
+    {
+        int mix;
+        ILPixel32 over;  // a blue fill over red
+    } cases[] = {{13, kBluePixel}, {6, kCyan}, {7, kMagenta}, {1, kBlack}, {16, kWhite}, {11, kRedPixel}};
+    for (const auto& c : cases) {
+        EmfWriter e = RedFill();
+        e.Rectangle(0, 0, 100, 100).Record(20, {c.mix}).Brush(2, 0, kBlue).Select(2).Rectangle(0, 0, 50, 100);
+        ExpectProbes(("emf mix " + std::to_string(c.mix)).c_str(), *PlayEmf(e), {{25, 50, c.over}, {75, 50, kRedPixel}});
+
+        WmfWriter w;
+        w.Pen(5, 0, 0).Select(0).Brush(0, kRed).Select(1).Rectangle(0, 0, 100, 100);
+        w.Record(0x0104, {c.mix}).Brush(0, kBlue).Select(2).Rectangle(0, 0, 50, 100);
+        ExpectProbes(("wmf mix " + std::to_string(c.mix)).c_str(), *PlayWmf(w), {{25, 50, c.over}});
+    }
+    // The operation is part of the saved state.
+    EmfWriter saved = RedFill();
+    saved.Record(33, {}).Record(20, {6}).Record(34, {-1}).Rectangle(0, 0, 100, 100);
+    ExpectProbes("restored mix", *PlayEmf(saved), {{50, 50, kRedPixel}});
+}
+
+TEST_F(ILMetafileRecordsTest, RegionsAreFramedInvertedAndBoundByTheMetaRegion)
+{
+    // One rectangle (10, 10)-(90, 90) as region data.
+    const std::string region = Le32(32) + Le32(1) + Le32(1) + Le32(16) + std::string(16, '\0') + Le32(10) + Le32(10) +
+                               Le32(90) + Le32(90);
+    EmfWriter frame;
+    frame.Brush(1, 0, kRed);
+    frame.Record(72, {0, 0, 99, 99, 48, 1, 5, 5}, region);
+    ExpectProbes("frame", *PlayEmf(frame), {{12, 50, kRedPixel}, {50, 87, kRedPixel}, {50, 50, kWhite}, {5, 5, kWhite}});
+
+    EmfWriter invert;
+    invert.Record(73, {0, 0, 99, 99, 48}, region);
+    ExpectProbes("invert", *PlayEmf(invert), {{50, 50, kBlack}, {5, 5, kWhite}});
+
+    WmfWriter w;
+    w.Record(0x06FF, {0, 0, 0, 0, 0, 0, 0, 10, 10, 90, 90});  // a region with no scans: its box
+    w.Brush(0, kRed).Record(0x0429, {0, 1, 5, 5}).Record(0x012A, {0});
+    ExpectProbes("frame and invert (16-bit)", *PlayWmf(w),
+                 {{12, 50, kCyan}, {50, 50, kBlack}, {5, 5, kWhite}});
+
+    // Later clip regions, even one that asks for the whole canvas, stay inside the meta region.
+    EmfWriter meta = RedFill();
+    meta.Record(30, {20, 20, 80, 80}).Record(28, {}).Record(75, {0, 5}).Rectangle(0, 0, 100, 100);
+    ExpectProbes("meta region", *PlayEmf(meta), {{50, 50, kRedPixel}, {10, 10, kWhite}, {90, 50, kWhite}});
+}
+
+TEST_F(ILMetafileRecordsTest, WidenedPathsAndTextOutlinesFillLikeOtherPaths)
+{
+    EmfWriter widened = RedFill();
+    widened.Pen(2, 0, 10, kBlue).Select(2);
+    widened.Record(59, {}).MoveTo(10, 50).LineTo(90, 50).Record(60, {}).Record(66, {});
+    widened.Select(kNoPen).Record(62, {0, 0, 99, 99});
+    ExpectProbes("widened", *PlayEmf(widened), {{50, 50, kRedPixel}, {50, 53, kRedPixel}, {50, 60, kWhite}});
+
+    SKIP_WITHOUT_TOOLS("fc-match");
+    const auto textPath = [](bool fill) {
+        EmfWriter e = RedFill();
+        Font(e, 2, -90, 0).Select(2).Record(18, {1});
+        e.Record(59, {});
+        e.Record(84, {0, 0, 0, 0, 1, 0, 0, 20, 5, 1, 76, 0, 0, 0, 0, 0, 0}, Utf16(u"H"));
+        e.Record(60, {});
+        if (fill) {
+            e.Record(62, {0, 0, 99, 99});
+        }
+        return PlayEmf(e);
+    };
+    const auto filled = textPath(true);
+    const auto unused = textPath(false);
+    int red = 0;
+    int ink = 0;
+    for (int y = 0; y < 100; ++y) {
+        for (int x = 0; x < 100; ++x) {
+            red += filled->canvas.GetPixel(x, y) == kRedPixel ? 1 : 0;
+            ink += unused->canvas.GetPixel(x, y) == kWhite ? 0 : 1;
+        }
+    }
+    EXPECT_GT(red, 500);  // the capital's strokes, filled with the brush
+    EXPECT_LT(red, 5000);
+    EXPECT_EQ(ink, 0);  // text in an unused path draws nothing
+    EXPECT_EQ(filled->skipped, 0);
+}
+
+TEST_F(ILMetafileRecordsTest, GradientsShadeAcrossDownAndInsideTriangles)
+{
+    const auto vertex = [](int x, int y, int level) {
+        return Le32(x) + Le32(y) + Le16(level << 8) + Le16(level << 8) + Le16(level << 8) + Le16(0);
+    };
+    const struct
+    {
+        const char* name;
+        int mode;
+        std::string vertices;
+        std::string mesh;
+        std::vector<Probe> probes;
+    } cases[] = {
+        {"across", 0, vertex(0, 0, 0) + vertex(100, 100, 255), Le32(0) + Le32(1),
+         {{0, 50, ILPixel32(1, 1, 1, 255)}, {99, 50, ILPixel32(254, 254, 254, 255)}, {50, 10, ILPixel32(129, 129, 129, 255)}}},
+        {"down", 1, vertex(0, 0, 0) + vertex(100, 100, 255), Le32(0) + Le32(1),
+         {{50, 0, ILPixel32(1, 1, 1, 255)}, {10, 50, ILPixel32(129, 129, 129, 255)}}},
+        {"triangle", 2, vertex(0, 0, 0) + vertex(100, 0, 0) + vertex(0, 100, 0), Le32(0) + Le32(1) + Le32(2),
+         {{10, 10, kBlack}, {90, 90, kWhite}}},
+    };
+    for (const auto& c : cases) {
+        EmfWriter e;
+        const auto vertices = static_cast<std::int64_t>(c.vertices.size() / 16);
+        e.Record(118, {0, 0, 99, 99, vertices, 1, c.mode}, c.vertices + c.mesh);
+        ExpectProbes(c.name, *PlayEmf(e), c.probes);
+    }
+}
+
+TEST_F(ILMetafileRecordsTest, BitmapsAreMaskedKeyedBlendedAndLaidOntoParallelograms)
+{
+    const auto redBlue = Dib24(2, {kRed, kBlue});
+    const auto mask = Dib1(2, {0b10});                     // draw the left pixel only
+    const std::int64_t maskBltFixed = 128;
+    const auto maskFields = DibFields(maskBltFixed, redBlue);
+    const auto maskMaskFields = DibFields(maskBltFixed + maskFields[1] + maskFields[3], mask);
+    EmfWriter maskBlt;
+    RecordOf(maskBlt, 78,
+             Join({kBounds, {0, 0, 100, 100, 0xAACC0020, 0, 0}, kIdentity, {0, 0}, maskFields, {0, 0, 0},
+                   maskMaskFields}),
+             redBlue.first + redBlue.second + mask.first + mask.second);
+    ExpectProbes("mask", *PlayEmf(maskBlt), {{0, 0, kRedPixel}, {1, 0, kWhite}, {0, 1, kWhite}});
+
+    const std::int64_t blendFixed = 108;
+    EmfWriter keyed;
+    RecordOf(keyed, 116,
+             Join({kBounds, {0, 0, 100, 100, kBlue, 0, 0}, kIdentity, {0, 0}, DibFields(blendFixed, redBlue), {2, 1}}),
+             redBlue.first + redBlue.second);
+    ExpectProbes("key", *PlayEmf(keyed), {{25, 50, kRedPixel}, {75, 50, kWhite}});
+
+    // Half-transparent red over white; a pixel of alpha 0 leaves the canvas.
+    const auto translucent = Dib32({0x80800000, 0x00000000});
+    EmfWriter blended;
+    RecordOf(blended, 114,
+             Join({kBounds, {0, 0, 100, 100, 0x01FF0000, 0, 0}, kIdentity, {0, 0}, DibFields(blendFixed, translucent),
+                   {2, 1}}),
+             translucent.first + translucent.second);
+    ExpectProbes("alpha", *PlayEmf(blended), {{25, 50, ILPixel32(255, 127, 127, 255)}, {75, 50, kWhite}});
+
+    // The source's top-left, top-right and bottom-left corners go to three points.
+    const auto red = Dib24(1, {kRed});
+    EmfWriter plg;
+    RecordOf(plg, 79, Join({kBounds, {50, 10, 90, 50, 10, 50, 0, 0, 1, 1}, kIdentity, {0, 0}, DibFields(140, red),
+                            {0, 0, 0, 0, 0, 0, 0}}),
+             red.first + red.second);
+    ExpectProbes("parallelogram", *PlayEmf(plg), {{50, 45, kRedPixel}, {50, 80, kRedPixel}, {15, 15, kWhite}});
+
+    // The old records' device bitmaps: one bit a pixel in the text and background colours.
+    WmfWriter w;
+    w.Record(0x0209, {0x00FF, 0}).Record(0x0201, {0, 0xFF});  // red text, blue background
+    w.Record(0x0922, {0x0020, 0x00CC, 0, 0, 1, 2, 0, 0, 1, 2, 1, 2, 0x0101}, std::string(1, '\x40') + std::string(1, '\0'));
+    ExpectProbes("device bitmap", *PlayWmf(w), {{0, 0, kRedPixel}, {1, 0, kBluePixel}, {0, 1, kWhite}});
+}
+
+TEST_F(ILMetafileRecordsTest, ExtentScalingAndOriginOffsetsMoveTheMapping)
+{
+    EmfWriter e = RedFill();
+    e.MapMode(8).WindowExt(100, 100).ViewportExt(100, 100).Record(32, {1, 2, 1, 2});  // window halved
+    ExpectProbes("window scaled", *PlayEmf(e.Rectangle(0, 0, 25, 25)), {{45, 45, kRedPixel}, {55, 55, kWhite}});
+
+    EmfWriter v = RedFill();
+    v.MapMode(8).WindowExt(100, 100).ViewportExt(100, 100).Record(31, {1, 2, 1, 2});  // viewport halved
+    ExpectProbes("viewport scaled", *PlayEmf(v.Rectangle(0, 0, 100, 100)), {{45, 45, kRedPixel}, {55, 55, kWhite}});
+
+    WmfWriter w;
+    w.Pen(5, 0, 0).Select(0).Brush(0, kRed).Select(1).WindowOrg(0, 0).WindowExt(100, 100);
+    w.Record(0x0410, {2, 1, 2, 1}).Record(0x020F, {-10, -10});  // halved, then moved
+    ExpectProbes("window (16-bit)", *PlayWmf(w.Rectangle(-10, -10, 0, 0)), {{10, 10, kRedPixel}, {30, 30, kWhite}});
+}
+
+TEST_F(ILMetafileRecordsTest, TextRecordsOfManyStringsDrawEach)
+{
+    SKIP_WITHOUT_TOOLS("fc-match");
+    EmfWriter e;
+    Font(e, 1, -20, 0).Select(1).Record(18, {1});
+    const std::string first = Utf16(u"H");
+    const std::int64_t strings = 40 + 2 * 40;
+    e.Record(97, {0, 0, 99, 99, 1, 0, 0, 2, 10, 10, 1, strings, 0, 0, 0, 0, 0, 0, 60, 60, 1,
+                  strings + static_cast<std::int64_t>(first.size()), 0, 0, 0, 0, 0, 0},
+             first + Utf16(u"H"));
+    const auto played = PlayEmf(e);
+    const auto inked = [&played](int x0, int y0) {
+        for (int y = y0; y < y0 + 20; ++y) {
+            for (int x = x0; x < x0 + 20; ++x) {
+                if (played->canvas.GetPixel(x, y).r < 128) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(inked(10, 10));
+    EXPECT_TRUE(inked(60, 60));
+    EXPECT_FALSE(inked(60, 10));
+    EXPECT_EQ(played->skipped, 0);
+}
