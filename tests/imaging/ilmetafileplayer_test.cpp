@@ -16,12 +16,6 @@ using namespace metafiletest;
 
 namespace {
 
-constexpr std::uint32_t kRed = 0x0000FF;
-constexpr std::uint32_t kBlue = 0xFF0000;
-constexpr std::int64_t kNoPen = 0x80000008;
-const ILPixel32 kWhite(255, 255, 255, 255);
-const ILPixel32 kRedPixel(255, 0, 0, 255);
-const ILPixel32 kBluePixel(0, 0, 255, 255);
 
 // A 100 × 100 enhanced metafile whose logical units are the picture's pixels.
 std::string Emf(const EmfWriter& e)

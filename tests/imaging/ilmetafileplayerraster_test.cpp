@@ -19,13 +19,7 @@ using namespace metafiletest;
 
 namespace {
 
-constexpr std::uint32_t kRed = 0x0000FF;
-constexpr std::uint32_t kBlue = 0xFF0000;
-constexpr std::int64_t kNoPen = 0x80000008;
-const ILPixel32 kWhite(255, 255, 255, 255);
 const ILPixel32 kBlack(0, 0, 0, 255);
-const ILPixel32 kRedPixel(255, 0, 0, 255);
-const ILPixel32 kBluePixel(0, 0, 255, 255);
 const ILPixel32 kCyan(0, 255, 255, 255);
 const ILPixel32 kMagenta(255, 0, 255, 255);
 

@@ -8,7 +8,17 @@
 #include <utility>
 #include <vector>
 
+#include "imaging/ilpixel32.h"
+
 namespace metafiletest {
+
+// Colours as the records keep them, and as the picture holds them; the stock object of no pen.
+inline constexpr std::uint32_t kRed = 0x0000FF;
+inline constexpr std::uint32_t kBlue = 0xFF0000;
+inline constexpr std::int64_t kNoPen = 0x80000008;
+inline const ILPixel32 kWhite(255, 255, 255, 255);
+inline const ILPixel32 kRedPixel(255, 0, 0, 255);
+inline const ILPixel32 kBluePixel(0, 0, 255, 255);
 
 inline std::string Le16(int v)
 {
