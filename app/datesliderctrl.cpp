@@ -1,7 +1,10 @@
 #include "app/datesliderctrl.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QSignalBlocker>
+#include <QStyleOptionSlider>
+#include <algorithm>
 
 #include "app/sliderlabelfont.h"
 #include "platform/ui/stringtable.h"
@@ -28,20 +31,40 @@ void CDateSliderCtrl::InitDateSlider(int daysInYear, int dayOfYear)
     SetColorStops({RGB(255, 255, 255), RGB(244, 188, 18), RGB(255, 0, 0), RGB(255, 255, 255)});
 }
 
+QStringList CDateSliderCtrl::GetLabels() const
+{
+    return QString::fromStdString(LoadStringResource(m_labelId).ToUtf8()).split(QLatin1Char(','));
+}
+
+QFont CDateSliderCtrl::GetLabelFont() const
+{
+    const CString face = LoadStringResource(m_fontNameId);
+    return SliderLabelFont(face.IsEmpty() ? CString("Arial") : face);
+}
+
+void CDateSliderCtrl::initStyleOption(QStyleOptionSlider* option) const
+{
+    CGradientSliderCtrl::initStyleOption(option);
+    const QStringList labels = GetLabels();
+    if (orientation() != Qt::Horizontal || labels.size() < 2)
+        return;
+    const int overhang = QFontMetrics(GetLabelFont()).horizontalAdvance(labels.back()) - kThumbWidth / 2;
+    const int keep = option->rect.width() / 2;
+    option->rect.setWidth(option->rect.width() - std::clamp(overhang, 0, keep));
+}
+
 void CDateSliderCtrl::DrawLabels(QPainter& painter)
 {
-    const QStringList labels =
-        QString::fromStdString(LoadStringResource(m_labelId).ToUtf8()).split(QLatin1Char(','));
+    const QStringList labels = GetLabels();
     // One label has no step between labels.
     if (labels.size() < 2)
         return;
-    const CString face = LoadStringResource(m_fontNameId);
     const QRect channel = GetChannelRect();
     const int thumb = GetDrawnThumbRect().width();
     const int step = (channel.width() - thumb) / static_cast<int>(labels.size() - 1);
     const int top = channel.bottom() + 1 + (IsCompact() ? 0 : kSliderLabelGap);
     painter.save();
-    painter.setFont(SliderLabelFont(face.IsEmpty() ? CString("Arial") : face));
+    painter.setFont(GetLabelFont());
     painter.setPen(palette().color(QPalette::WindowText));
     for (int i = 0; i < labels.size(); ++i)
     {

@@ -17,8 +17,14 @@ public:
 
 protected:
     void DrawLabels(QPainter& painter) override;
+    // The channel ends short of the widget's right edge by what the last label, drawn
+    // from its step to the right, needs beyond the channel, so that it is not cut off.
+    void initStyleOption(QStyleOptionSlider* option) const override;
 
 private:
+    [[nodiscard]] QStringList GetLabels() const;
+    [[nodiscard]] QFont GetLabelFont() const;
+
     int m_fontNameId = 0;
     int m_labelId = 0;
 };

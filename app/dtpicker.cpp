@@ -1,6 +1,8 @@
 #include "app/dtpicker.h"
 
 #include <QFontMetrics>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QLocale>
 #include <algorithm>
 
@@ -9,6 +11,16 @@ CDTPicker::CDTPicker(QWidget* parent) : QDateTimeEdit(parent)
     setKeyboardTracking(false);
     // The years typed are checked where they are read, with their own message.
     setDateRange(QDate(100, 1, 1), QDate(9999, 12, 31));
+}
+
+void CDTPicker::keyPressEvent(QKeyEvent* event)
+{
+    const QLineEdit* edit = lineEdit();
+    const QString typed = event->text();
+    const bool wholeSelected = edit->hasSelectedText() && edit->selectedText() == edit->text();
+    if (wholeSelected && !typed.isEmpty() && typed.front().isPrint() && sectionCount() > 0)
+        setSelectedSection(sectionAt(0));
+    QDateTimeEdit::keyPressEvent(event);
 }
 
 int CDTPicker::GetYear() const

@@ -34,6 +34,12 @@ public:
     // with the widest name, two-digit days and hours).
     [[nodiscard]] int GetWholeTextWidth() const;
 
+protected:
+    // Typing over the whole text starts at the first part, so that a whole time or date
+    // typed over the old one ("06:00") replaces every part rather than the one the cursor
+    // happened to stand in.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void SetDatePart(int year, int month, int day);
     void SetTimePart(int hour, int minute, int second);
