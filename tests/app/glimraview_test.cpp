@@ -759,6 +759,47 @@ TEST_F(MainViewTest, SavingStoresAPreviewOfTheViewThatTheOpenDialogReadsBack)
               0);
 }
 
+TEST_F(MainViewTest, TheStoredPreviewIsASmoothlyShrunkCopyOfTheView)
+{
+    // Once it was drawn at its own size: lines, the label and fills kept their screen
+    // pixels over a picture a few times smaller.
+    view->GetModel()->SetDisplayAxes(false);
+    Options().ToggleSectionDisplay(CRenderingOptions::kSectionPlanesShown);
+    view->Invalidate(false);
+    view->OnPaint();
+    ASSERT_NE(view->GetPresentedFrame(), nullptr);
+    const QImage screen = view->GetPresentedFrame()->convertToFormat(QImage::Format_RGB32);
+    const std::string path = (dataHome / "preview.twk").string();
+    std::filesystem::create_directories(dataHome);
+    ASSERT_TRUE(view->GetGlimraDoc()->OnSaveDocument(CString::FromUtf8(path)));
+    CDib* read = nullptr;
+    CString description;
+    ASSERT_EQ(ReadModelFilePreview(CString::FromUtf8(path), read, description), 0);
+    const std::unique_ptr<CDib> preview(read);
+    ASSERT_TRUE(preview != nullptr && preview->HasImage());
+    const int width = preview->GetWidth();
+    const int height = preview->GetHeight();
+    ASSERT_LT(width, screen.width() / 2);
+    const QImage expected = screen.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    double total = 0.0;
+    int far = 0;
+    for (int y = 0; y < height; ++y)
+    {
+        const std::uint8_t* row = preview->GetImage()->GetLineArray()[y];
+        for (int x = 0; x < width; ++x)
+        {
+            const QRgb want = expected.pixel(x, y);
+            const int difference = std::max({std::abs(row[4 * x + 2] - qRed(want)),
+                                              std::abs(row[4 * x + 1] - qGreen(want)),
+                                              std::abs(row[4 * x] - qBlue(want))});
+            total += difference;
+            far += difference > 48 ? 1 : 0;
+        }
+    }
+    EXPECT_LT(total / (width * height), 3.0);
+    EXPECT_LT(far, width * height / 200);
+}
+
 TEST_F(MainViewTest, TheWalkDrawsACrossAtThePressPointWhileTheButtonIsDown)
 {
     UsePerspective(true);
