@@ -22,6 +22,7 @@
 #include "model/edge.h"
 #include "model/entityset.h"
 #include "platform/archive.h"
+#include "platform/resources.h"
 
 IMPLEMENT_SERIAL(CDimensionRadial, CDimension, VERSIONABLE_SCHEMA | 2)
 
@@ -258,9 +259,10 @@ int CDimensionRadial::CheckRadial(int mode, CValidityResultMap* results)
 
 namespace {
 
-// The prefixes the label starts with when the style asks for one.
-const char* const kRadiusPrefix = "R";
-const char* const kDiameterPrefix = "\u00D8";
+// The strings the label starts with when the style asks for a prefix; a language file
+// translates them.
+constexpr int kRadiusPrefixId = 21440;
+constexpr int kDiameterPrefixId = 21441;
 
 bool Near(double a, double b)
 {
@@ -352,7 +354,7 @@ CString CDimensionRadial::GetText(ITarnisView* view)
     const CDimensionStyle* style = GetDimensionStyle();
     CString text = FormatMeasuredLength(m_diameter ? 2.0 * value : value, style);
     if (style != nullptr && style->HasPrefix()) {
-        text = CString(m_diameter ? kDiameterPrefix : kRadiusPrefix) + text;
+        text = LoadResourceString(m_diameter ? kDiameterPrefixId : kRadiusPrefixId).value_or(CString()) + text;
     }
     return text;
 }

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "annotations/annotationcheck.h"
+#include "annotations/annotationview.h"
 #include "annotations/annotationlinks.h"
 #include "annotations/dimension.h"
 #include "annotations/pointreferences.h"
@@ -127,7 +128,7 @@ void CText::Transform(const CTransformation& transform)
     TransformBy(transform, 0, CEntityMerger::kListedOnly);
 }
 
-void CText::TransformBy(const CTransformation& transform, std::uint32_t /*context*/, std::int32_t code)
+void CText::TransformBy(const CTransformation& transform, std::uint32_t mode, std::int32_t code)
 {
     if (transform.IsIdentity()) {
         return;
@@ -135,14 +136,32 @@ void CText::TransformBy(const CTransformation& transform, std::uint32_t /*contex
     RecordChange(true);
     // The merger moves entities before their texts: unless the text was listed without
     // what its anchor hangs on, the anchor has moved by now (a free anchor moves here),
-    // and the leader only turns and stretches with the move.
-    const bool anchorMoves = code != CEntityMerger::kListedOnly || m_anchor.GetKind() == CModelPointRef::kFreePoint;
+    // and the leader only turns and stretches with the move, as the component code's
+    // mode always has it.
+    const bool asVector = mode == kComponentMode || code != CEntityMerger::kListedOnly ||
+                          m_anchor.GetKind() == CModelPointRef::kFreePoint;
     const CPoint3d anchor = m_anchor.Evaluate();
     m_anchor.Transform(transform);
-    if (m_leaderKind == kModelLeader) {
-        m_leaderVector = anchorMoves ? transform * m_leaderVector : (transform * (anchor + m_leaderVector)) - anchor;
+    if (m_leaderKind == kScreenText) {
+        if (mode == kComponentMode) {
+            const CPoint3d position = transform * CPoint3d(m_screenX, m_screenY, 0.0);
+            m_screenX = position.x;
+            m_screenY = position.y;
+        }
+    } else if (m_leaderKind == kModelLeader) {
+        m_leaderVector = CarryLeader(transform, anchor, asVector);
+    } else if (ITarnisView* view = GetAnnotationView()) {
+        // A screen leader turns as its model leader for the active view does.
+        SetLeaderKind(kModelLeader, view);
+        m_leaderVector = CarryLeader(transform, anchor, asVector);
+        SetLeaderKind(kScreenLeader, view);
     }
     m_anchor.Evaluate();
+}
+
+CVector3d CText::CarryLeader(const CTransformation& transform, const CPoint3d& anchor, bool asVector) const
+{
+    return asVector ? transform * m_leaderVector : (transform * (anchor + m_leaderVector)) - anchor;
 }
 
 void CText::OnReferenceChanged(int code, CEntity* changed, CEntity* argument)

@@ -57,12 +57,16 @@ public:
     void SwapData(CEntity& other) override;
     // Moves the text as a text listed alone: TransformBy with code 2.
     void Transform(const CTransformation& transform) override;
+    // The mode of TransformBy that the component code asks for.
+    static constexpr std::uint32_t kComponentMode = 1;
     // Moves the text by the transformation; the code tells how the entity merger met it
     // (1 through its anchor, 2 listed alone, 3 listed with its anchor). A free anchor
-    // moves; a model leader's text point follows the transformation. Screen texts and
-    // screen leaders keep their place. Nothing for the identity. The context is kept
-    // for the callers that pass one.
-    void TransformBy(const CTransformation& transform, std::uint32_t context, std::int32_t code);
+    // moves; a model leader's text point follows the transformation; a screen leader
+    // turns as its model leader does for the active view (without one it keeps its
+    // place); a screen text keeps its place. In the component mode a model leader turns
+    // and stretches as a vector whatever moved, and a screen text's place moves as the
+    // point (x, y, 0). Nothing for the identity.
+    void TransformBy(const CTransformation& transform, std::uint32_t mode, std::int32_t code);
     // The anchor's reaction (see CModelPointRef::OnReferenceChanged); the face side
     // turns with a reversed face, or with a face now facing against the former one.
     void OnReferenceChanged(int code, CEntity* changed, CEntity* argument) override;
@@ -178,6 +182,9 @@ private:
     void RepairValues(CAnnotationCheck* check);
     int CheckText(int mode, CValidityResultMap* results);
     [[nodiscard]] CVector3d GetModelLeader(ITarnisView* view) const;
+    // The model leader moved: as a vector, or with its text point from the anchor before.
+    [[nodiscard]] CVector3d CarryLeader(const CTransformation& transform, const CPoint3d& anchor,
+                                        bool asVector) const;
     [[nodiscard]] CVector3d GetScreenLeader(ITarnisView* view) const;
     void DrawLabel(ITarnisView* view, bool normal);
     [[nodiscard]] bool IsAnchorPathShown(ITarnisView* view) const;

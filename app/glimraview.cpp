@@ -17,6 +17,8 @@
 #include "document/imageadapter/imageapp.h"
 #include "document/tarnwickpage.h"
 #include "drawapi/animation.h"
+#include "imaging/2passscale.h"
+#include "imaging/ilbilinearcontribdef.h"
 #include "platform/bitmaphandle.h"
 #include "platform/gl/wgl.h"
 #include "platform/ui/document.h"
@@ -29,6 +31,23 @@
 #include "tools/toolmanager.h"
 
 namespace {
+
+// The rows of an RGBA picture, top first.
+std::vector<std::uint8_t*> Rows(std::vector<std::uint8_t>& picture, int width, int height)
+{
+    std::vector<std::uint8_t*> rows(static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+        rows[static_cast<std::size_t>(y)] = picture.data() + static_cast<std::size_t>(y) * width * 4;
+    return rows;
+}
+
+CDib* MakeImage(int width, int height, const std::vector<std::uint8_t>& picture)
+{
+    HBITMAP bitmap = CreateBitmapFromRGBA(width, height, picture);
+    CDib* image = GetImageLibApp()->DibFromHBitmap(bitmap);
+    DeleteBitmapHandle(bitmap);
+    return image;
+}
 
 // For measuring start-up (bench/startup_time.sh), not for users: with
 // GLIMRA_EXIT_AFTER_FIRST_FRAME set, the first frame on screen prints the time of day
@@ -316,10 +335,19 @@ CDib* CGlimraView::RenderToImage(int width, int height, double lineWidthFactor)
 CDib* CGlimraView::RenderToImage(int width, int height, double lineWidthFactor, double left, double right,
                                  double bottom, double top, int overrideFlags)
 {
-    if (GetRenderingContext() == nullptr || !COffscreenRender::FitToBudget(width, height, COffscreenRender::GetMemoryBudget()))
+    std::vector<std::uint8_t> picture;
+    if (!RenderPicture(width, height, lineWidthFactor, left, right, bottom, top, overrideFlags, picture))
         return nullptr;
+    return MakeImage(width, height, picture);
+}
+
+bool CGlimraView::RenderPicture(int& width, int& height, double lineWidthFactor, double left, double right,
+                                double bottom, double top, int overrideFlags, std::vector<std::uint8_t>& picture)
+{
+    if (GetRenderingContext() == nullptr || !COffscreenRender::FitToBudget(width, height, COffscreenRender::GetMemoryBudget()))
+        return false;
     const auto rowBytes = static_cast<std::size_t>(width) * 4;
-    std::vector<std::uint8_t> picture(rowBytes * static_cast<std::size_t>(height));
+    picture.assign(rowBytes * static_cast<std::size_t>(height), 0);
     CDisplayOverride display(this, overrideFlags);
     COffscreenRender render(*this, *this);
     const COffscreenRender::Window window{left, right, bottom, top};
@@ -334,14 +362,11 @@ CDib* CGlimraView::RenderToImage(int width, int height, double lineWidthFactor, 
                                      });
     display.Restore();
     if (!drawn)
-        return nullptr;
+        return false;
     // What blending left in the alpha channel is no coverage: the picture is opaque.
     for (std::size_t i = 3; i < picture.size(); i += 4)
         picture[i] = 255;
-    HBITMAP bitmap = CreateBitmapFromRGBA(width, height, picture);
-    CDib* image = GetImageLibApp()->DibFromHBitmap(bitmap);
-    DeleteBitmapHandle(bitmap);
-    return image;
+    return true;
 }
 
 CDib* CGlimraView::RenderPreviewImage()
@@ -353,7 +378,27 @@ CDib* CGlimraView::RenderPreviewImage()
     const double scale = std::min(1.0, static_cast<double>(kPreviewSide) / longer);
     const int width = std::max(1, static_cast<int>(std::lround(client.Width() * scale)));
     const int height = std::max(1, static_cast<int>(std::lround(client.Height() * scale)));
-    return RenderToImage(width, height, 1.0);
+    // Drawn that small, lines, texts and stipples would keep their screen pixels over a
+    // picture a few times smaller: the window's picture is drawn and averaged down.
+    UpdateViewBounds();
+    double left = 0.0;
+    double right = 0.0;
+    double bottom = 0.0;
+    double top = 0.0;
+    GetViewDefinition().GetProjectionWindow(left, right, bottom, top);
+    int drawnWidth = client.Width();
+    int drawnHeight = client.Height();
+    std::vector<std::uint8_t> picture;
+    if (!RenderPicture(drawnWidth, drawnHeight, 1.0, left, right, bottom, top, 0, picture))
+        return nullptr;
+    if (drawnWidth == width && drawnHeight == height)
+        return MakeImage(width, height, picture);
+    std::vector<std::uint8_t> small(static_cast<std::size_t>(width) * height * 4);
+    const ILBilinearContribDef tent(1.0);
+    if (C2PassScale(tent).Scale(Rows(picture, drawnWidth, drawnHeight).data(), drawnWidth, drawnHeight,
+                                Rows(small, width, height).data(), width, height) == nullptr)
+        return nullptr;
+    return MakeImage(width, height, small);
 }
 
 void CGlimraView::GetScreenResolution(int& x, int& y) const

@@ -113,7 +113,8 @@ public:
                                       double bottom, double top, int overrideFlags) override;
 
     // The preview a saved model keeps: the view at most kPreviewSide pixels on its longer
-    // side, in the window's shape. Null when it cannot be drawn.
+    // side, in the window's shape, drawn as the window shows it and averaged down, so that
+    // lines, texts and stippled fills keep their looks. Null when it cannot be drawn.
     static constexpr int kPreviewSide = 256;
     [[nodiscard]] CDib* RenderPreviewImage();
 
@@ -156,6 +157,10 @@ private:
     // The tool's cursor over the view, else the arrow.
     void UpdateCursor(CToolManager& tools);
     [[nodiscard]] CBaseDoc* GetBaseDoc() const;
+    // The window's part of the projection window drawn at width x height (shrunk to the
+    // memory budget) into RGBA rows, top first, opaque; false when it cannot be drawn.
+    bool RenderPicture(int& width, int& height, double lineWidthFactor, double left, double right, double bottom,
+                       double top, int overrideFlags, std::vector<std::uint8_t>& picture);
 
     CPoint m_lastMouse;
     bool m_timerRunning = false;

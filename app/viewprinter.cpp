@@ -220,12 +220,15 @@ void CViewPrinter::PrintSheet(CPrinterDC& dc, CPrintInfo& info)
     {
         const CPrintArea part = printlayout::GetTileArea(area, plan, m_context.pageWidth, m_context.pageHeight, tile);
         target = printlayout::GetTargetRect(part, plan.scale, dpiX, dpiY, printable, plan.across == 1);
+        const double printerDpi = std::max(dpiX, dpiY);
         const double lineWidthFactor =
-            std::max(dpiX, dpiY) /
+            printerDpi /
             static_cast<double>(printlayout::GetLineReferenceResolution(m_options.resolution,
                                                                         m_options.pixelWidthDivisor)) *
             m_resolutionFactor;
-        drawn = RenderTile(dc, part, target, lineWidthFactor, info.m_bPreview);
+        // Whatever the quality does to lines, a text is as large on paper as on the screen.
+        const double textFactor = printerDpi / GetScreenDpi() * m_resolutionFactor;
+        drawn = RenderTile(dc, part, target, lineWidthFactor, textFactor, info.m_bPreview);
     }
     if (display != nullptr)
         RestoreDisplay(*display, selectedPage);
@@ -243,8 +246,16 @@ void CViewPrinter::PrintSheet(CPrinterDC& dc, CPrintInfo& info)
     info.m_bPrintFailed = true;
 }
 
+double CViewPrinter::GetScreenDpi() const
+{
+    int x = 0;
+    int y = 0;
+    m_view.GetScreenResolution(x, y);
+    return x > 0 ? x : kDefaultScreenDpi;
+}
+
 bool CViewPrinter::RenderTile(CPrinterDC& dc, const CPrintArea& tile, const CRect& target, double lineWidthFactor,
-                              bool preview)
+                              double textFactor, bool preview)
 {
     int width = std::max(1, static_cast<int>(std::lround(target.Width() * m_resolutionFactor)));
     int height = std::max(1, static_cast<int>(std::lround(target.Height() * m_resolutionFactor)));
@@ -255,10 +266,12 @@ bool CViewPrinter::RenderTile(CPrinterDC& dc, const CPrintArea& tile, const CRec
         if (!COffscreenRender::FitToBudget(width, height, COffscreenRender::GetMemoryBudget()))
             return false;
         lineWidthFactor *= static_cast<double>(width) / requested;
+        textFactor *= static_cast<double>(width) / requested;
     }
     const bool white = m_view.GetBackgroundColor().GetRGB() == kWhite;
     CDisplayOverride display(&m_view, white ? 0 : CDisplayOverride::kPrintColours);
     COffscreenRender render(m_view, m_view);
+    render.SetTextFactor(textFactor);
     const bool drawn = render.Render(tile, width, height, lineWidthFactor,
                                      [&](const COffscreenRender::Band& band, const std::vector<std::uint8_t>& rgba) {
                                          return dc.StretchPixels(BandTarget(target, width, height, band), band.width,

@@ -29,6 +29,8 @@ public:
     static constexpr int kPrinterUnsupportedId = 10566;
     // Above this many sheets a print asks first.
     static constexpr int kSheetsWithoutQuestion = 9;
+    // Texts are drawn at this many pixels per inch where the screen does not tell.
+    static constexpr int kDefaultScreenDpi = 96;
 
     explicit CViewPrinter(CGlimraView& view);
     ~CViewPrinter();
@@ -59,9 +61,12 @@ private:
     [[nodiscard]] CPrintArea GetViewWindow();
     void ReadPrinter(CPrintContext& context) const;
     void Plan(const CPrintInfo& info);
-    // Renders the tile onto the target rectangle; false when the picture cannot be made.
+    // The screen's pixels per inch, that texts keep their size at.
+    [[nodiscard]] double GetScreenDpi() const;
+    // Renders the tile onto the target rectangle, with lines and texts widened by their
+    // factors; false when the picture cannot be made.
     bool RenderTile(CPrinterDC& dc, const CPrintArea& tile, const CRect& target, double lineWidthFactor,
-                    bool preview);
+                    double textFactor, bool preview);
     // The model's display kept in a page of its own, and a model page shown in its place.
     [[nodiscard]] std::unique_ptr<CViewPage> SaveDisplay();
     void ShowPage(int index);

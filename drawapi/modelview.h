@@ -173,6 +173,11 @@ public:
     [[nodiscard]] virtual double GetLineWidth() const = 0;
     [[nodiscard]] virtual double GetLineWidthScale() const = 0;
     virtual void SetLineWidthScale(double scale) = 0;
+    // The output pixels a text takes for each pixel it has on the screen: 1 on the
+    // screen, more where the output's pixels are finer (a print keeps texts their size
+    // on the screen whatever its line widths).
+    [[nodiscard]] virtual double GetTextPixelScale() const = 0;
+    virtual void SetTextPixelScale(double scale) = 0;
     // 0 switches stippling off.
     virtual void SetLineStipple(std::uint16_t pattern) = 0;
     [[nodiscard]] virtual std::uint16_t GetLineStipple() const = 0;

@@ -1,5 +1,6 @@
 #include "render/hostservices.h"
 
+#include "annotations/annotationview.h"
 #include "platform/ui/stringtable.h"
 
 namespace {
@@ -11,6 +12,8 @@ IHostServices* g_hostServices = nullptr;
 void SetHostServices(IHostServices* services)
 {
     g_hostServices = services;
+    // Texts moved without a view turn their screen leaders as the active view shows them.
+    SetAnnotationViewSource(services != nullptr ? &GetActiveTarnisView : nullptr);
 }
 
 IHostServices* GetHostServices()

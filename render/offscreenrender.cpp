@@ -41,6 +41,7 @@ public:
           m_definition(view.GetViewDefinition()),
           m_pixelScale(view.GetPixelScale()),
           m_lineWidthScale(view.GetLineWidthScale()),
+          m_textPixelScale(view.GetTextPixelScale()),
           m_drawingLevel(view.GetDrawingLevel()),
           m_printing(view.IsPrinting()),
           m_options(view.GetRenderingOptions())
@@ -60,6 +61,7 @@ public:
         m_view.SetViewportSize(m_definition.GetViewportWidth(), m_definition.GetViewportHeight());
         m_view.SetPixelScale(m_pixelScale);
         m_view.SetLineWidthScale(m_lineWidthScale);
+        m_view.SetTextPixelScale(m_textPixelScale);
         m_view.SetDrawingLevel(m_drawingLevel);
         m_view.SetPrinting(m_printing);
         if (m_options != nullptr)
@@ -75,6 +77,7 @@ private:
     CViewDefinition m_definition;
     double m_pixelScale;
     double m_lineWidthScale;
+    double m_textPixelScale;
     int m_drawingLevel;
     bool m_printing;
     CRenderingOptions* m_options;
@@ -260,5 +263,6 @@ void COffscreenRender::SetUpBand(const Window& window, int width, int height, co
     definition.SetProjectionWindow(true, left, right, top, bottom);
     m_view.SetPixelScale(pixelScale);
     m_view.SetLineWidthScale(lineWidthFactor);
+    m_view.SetTextPixelScale(m_textFactor > 0.0 ? m_textFactor : lineWidthFactor);
     m_view.SetLineWidth(1.0);
 }

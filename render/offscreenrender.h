@@ -72,6 +72,9 @@ public:
     // cannot be planned, its device or framebuffer cannot be made, its pixels cannot be
     // held or read, or the sink stops.
     bool Render(const Window& window, int width, int height, double lineWidthFactor, const BandSink& sink);
+    // Texts take this many pixels of the picture for each of their screen pixels;
+    // until it is set (or when it is not positive), the line width factor.
+    void SetTextFactor(double factor) { m_textFactor = factor; }
 
     // Tests put a factory here that fails; null returns to the framebuffer devices.
     static void SetDeviceFactory(DeviceFactory factory);
@@ -84,4 +87,5 @@ private:
 
     CBaseGLView& m_window;
     CTarnisView& m_view;
+    double m_textFactor = 0.0;
 };

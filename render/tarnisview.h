@@ -269,6 +269,8 @@ public:
     [[nodiscard]] double GetLineWidth() const override { return m_lineWidth; }
     [[nodiscard]] double GetLineWidthScale() const override { return m_lineWidthScale; }
     void SetLineWidthScale(double scale) override { m_lineWidthScale = scale; }
+    [[nodiscard]] double GetTextPixelScale() const override { return m_textPixelScale; }
+    void SetTextPixelScale(double scale) override { m_textPixelScale = scale; }
     void SetLineStipple(std::uint16_t pattern) override;
     [[nodiscard]] std::uint16_t GetLineStipple() const override { return m_stipple; }
     [[nodiscard]] bool IsLineStippled() const override { return m_stipple != 0; }
@@ -476,6 +478,7 @@ private:
     std::uint16_t m_stipple = 0;
     CColor m_color{0, 0, 0, 0};
     double m_lineWidthScale = 1.0;
+    double m_textPixelScale = 1.0;
     int m_stateByte = 1;
     unsigned m_viewDisplayList = 0;
     double m_pixelScale = 1.0;

@@ -145,7 +145,7 @@ CTextBitmapRenderer& GetTextBitmapRenderer()
 
 double GetTextScale(const ITarnisView* view)
 {
-    const double scale = view != nullptr ? view->GetLineWidthScale() : 1.0;
+    const double scale = view != nullptr ? view->GetTextPixelScale() : 1.0;
     return std::isfinite(scale) && scale >= kMinTextScale && scale <= kMaxTextScale ? scale : 1.0;
 }
 

@@ -81,7 +81,7 @@ private:
 };
 
 [[nodiscard]] CTextBitmapRenderer& GetTextBitmapRenderer();
-// The scale at which the view shows text: its print scaling (a screen pixel's size in
+// The scale at which the view shows text: its text pixel scale (a screen pixel's size in
 // output pixels), 1 on the screen and without a view.
 [[nodiscard]] double GetTextScale(const ITarnisView* view);
 // Renders with the program's renderer and hands the bitmap to the cache's upload, the

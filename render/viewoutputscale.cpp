@@ -24,6 +24,7 @@ CViewOutputScale::CViewOutputScale(CTarnisView& view, int width, int height, dou
         view.SetPixelScale(static_cast<double>(m_oldHeight) / height);
     }
     view.SetLineWidthScale(lineWidthFactor);
+    view.SetTextPixelScale(lineWidthFactor);
     view.SetLineWidth(1.0);
 }
 
@@ -32,4 +33,5 @@ CViewOutputScale::~CViewOutputScale()
     m_view.SetViewportSize(m_oldWidth, m_oldHeight);
     m_view.SetPixelScale(1.0);
     m_view.SetLineWidthScale(1.0);
+    m_view.SetTextPixelScale(1.0);
 }

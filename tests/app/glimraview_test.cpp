@@ -759,6 +759,60 @@ TEST_F(MainViewTest, SavingStoresAPreviewOfTheViewThatTheOpenDialogReadsBack)
               0);
 }
 
+TEST_F(MainViewTest, TheStoredPreviewIsASmoothlyShrunkCopyOfTheView)
+{
+    // Once it was drawn at its own size: lines, the label and fills kept their screen
+    // pixels over a picture a few times smaller, and a stippled fill became a checkerboard.
+    view->GetModel()->SetDisplayAxes(false);
+    const auto screenAndPreview = [this](const char* name) {
+        view->Invalidate(false);
+        view->OnPaint();
+        const QImage screen = view->GetPresentedFrame()->convertToFormat(QImage::Format_RGB32);
+        const std::string path = (dataHome / name).string();
+        std::filesystem::create_directories(dataHome);
+        EXPECT_TRUE(view->GetGlimraDoc()->OnSaveDocument(CString::FromUtf8(path)));
+        CDib* read = nullptr;
+        CString description;
+        EXPECT_EQ(ReadModelFilePreview(CString::FromUtf8(path), read, description), 0);
+        const std::unique_ptr<CDib> dib(read);
+        QImage preview(dib->GetWidth(), dib->GetHeight(), QImage::Format_RGB32);
+        for (int y = 0; y < preview.height(); ++y)
+            std::memcpy(preview.scanLine(y), dib->GetImage()->GetLineArray()[y],
+                        static_cast<std::size_t>(preview.width()) * 4);
+        EXPECT_LT(preview.width(), screen.width() / 2);
+        return std::pair{screen.scaled(preview.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation), preview};
+    };
+    const auto difference = [](QRgb a, QRgb b) {
+        return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
+    };
+    // The section plane's fill left out, the preview is the view shrunk.
+    Options().ToggleSectionDisplay(CRenderingOptions::kSectionPlanesShown);
+    const auto [expected, preview] = screenAndPreview("plain.twk");
+    double total = 0.0;
+    int far = 0;
+    for (int y = 0; y < preview.height(); ++y)
+        for (int x = 0; x < preview.width(); ++x)
+        {
+            const int d = difference(preview.pixel(x, y), expected.pixel(x, y));
+            total += d;
+            far += d > 48 ? 1 : 0;
+        }
+    const int pixels = preview.width() * preview.height();
+    EXPECT_LT(total / pixels, 3.0);
+    EXPECT_LT(far, pixels / 200);
+    // Shown, the fill tints the preview evenly: it is no rougher than the view.
+    Options().ToggleSectionDisplay(CRenderingOptions::kSectionPlanesShown);
+    const auto [shrunk, tinted] = screenAndPreview("tinted.twk");
+    const auto roughness = [&difference](const QImage& image) {
+        double sum = 0.0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 1; x < image.width(); ++x)
+                sum += difference(image.pixel(x, y), image.pixel(x - 1, y));
+        return sum;
+    };
+    EXPECT_LT(roughness(tinted), 1.5 * roughness(shrunk));
+}
+
 TEST_F(MainViewTest, TheWalkDrawsACrossAtThePressPointWhileTheButtonIsDown)
 {
     UsePerspective(true);

@@ -8,8 +8,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "annotations/dimensionradial.h"
 #include "app/commandlineinfoex.h"
 #include "apptestsupport.h"
+#include "document/tarnwickmodel.h"
 #include "foundation/syshelpers.h"
 #include "foundation/versioninfo.h"
 #include "platform/resources.h"
@@ -152,6 +154,25 @@ TEST_F(LangFileTest, ATranslatedFormatThatTakesOtherValuesGivesWayToTheBuiltInOn
     ASSERT_TRUE(LoadWithCode(handler, "Ok"));
     EXPECT_EQ(CString::Formatted(LoadFormatString(21367).ToUtf8().c_str(), 2.0, 2048LL), CString("2.0 KB (2048 Byte)"));
     EXPECT_EQ(LoadStringResource(10559), CString("%H.%M"));
+}
+
+TEST_F(LangFileTest, RadialDimensionLabelsTakeTheirPrefixesFromTheStringTable)
+{
+    auto* model = new CTarnwickModel;
+    {
+        const CurrentModelScope scope(model);
+        CDimensionRadial radius;
+        CDimensionRadial diameter;
+        diameter.SetDiameter(true);
+        EXPECT_TRUE(radius.GetText(nullptr).Left(1) == CString("R"));
+        EXPECT_TRUE(diameter.GetText(nullptr).Left(1) == CString("\u00D8"));
+        WriteLanguageFile("Rd", "ProductVersion 5.0.232\n21440 Ra\n21441 Di\n");
+        CLangHandler handler;
+        ASSERT_TRUE(LoadWithCode(handler, "Rd"));
+        EXPECT_TRUE(radius.GetText(nullptr).Left(3) == CString("Ra0")) << radius.GetText(nullptr).ToUtf8();
+        EXPECT_TRUE(diameter.GetText(nullptr).Left(3) == CString("Di0")) << diameter.GetText(nullptr).ToUtf8();
+    }
+    model->Release();
 }
 
 }  // namespace

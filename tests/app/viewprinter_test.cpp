@@ -24,7 +24,9 @@
 #include "app/glimraview.h"
 #include "app/mainframe.h"
 #include "app/printdlg.h"
+#include "annotations/dimension.h"
 #include "annotations/sectionplane.h"
+#include "annotations/text.h"
 #include "app/resourceids.h"
 #include "apptestsupport.h"
 #include "document/component.h"
@@ -72,10 +74,10 @@ int PdfPageCount(const std::string& path)
 }
 
 // One sheet of the PDF as the printer would put it on paper, at the test's resolution.
-QImage Rasterise(const std::string& path, int page)
+QImage Rasterise(const std::string& path, int page, int dpi = kDpi)
 {
     const std::string out = path + "-page";
-    Run("pdftoppm -singlefile -png -r " + std::to_string(kDpi) + " -f " + std::to_string(page) + " -l " +
+    Run("pdftoppm -singlefile -png -r " + std::to_string(dpi) + " -f " + std::to_string(page) + " -l " +
         std::to_string(page) + " '" + path + "' '" + out + "'");
     return QImage(QString::fromStdString(out + ".png")).convertToFormat(QImage::Format_RGB32);
 }
@@ -143,6 +145,22 @@ bool Close(QRgb a, QRgb b, int tolerance)
 {
     return std::abs(qRed(a) - qRed(b)) <= tolerance && std::abs(qGreen(a) - qGreen(b)) <= tolerance &&
            std::abs(qBlue(a) - qBlue(b)) <= tolerance;
+}
+
+// The rows from the first to the last where the two pictures differ clearly.
+int DifferingRows(const QImage& a, const QImage& b)
+{
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < std::min(a.height(), b.height()); ++y)
+        for (int x = 0; x < std::min(a.width(), b.width()); ++x)
+            if (!Close(a.pixel(x, y), b.pixel(x, y), 96))
+            {
+                first = first < 0 ? y : first;
+                last = y;
+                break;
+            }
+    return first < 0 ? 0 : last - first + 1;
 }
 
 class ViewPrinterTest : public ::testing::Test
@@ -480,6 +498,60 @@ TEST_F(ViewPrinterTest, ABandThatCannotBeMadeEndsThePrintWithAMessageAndKeepsNoS
     }
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(PdfPageCount(pdf), 1);
+}
+
+TEST_F(ViewPrinterTest, PrintedTextsKeepTheirSizeOnTheScreenAtEveryQuality)
+{
+    // Once High Definition printed the house's label a third of its size on the screen.
+    Open(apptest::Samples().Path("house-5000.twk"));
+    CRenderingOptions& options = *view->GetRenderingOptions();
+    options.SetBackgroundColor(CColor(255, 255, 255, 255));
+    options.SetDisplaySky(false);
+    options.SetDisplayGround(false);
+    // The label alone, drawn over the model: the rows it takes are the text's height.
+    for (CDrawingElement* element : view->GetModel()->GetRootComponent()->GetEntityList())
+        if (auto* text = dynamic_cast<CText*>(element))
+            text->SetLeaderShown(false, view);
+        else if (dynamic_cast<CDimension*>(element) != nullptr)
+            element->SetHidden(true);
+    const auto labelRows = [&](auto picture) {
+        options.SetDisplayByte(CRenderingOptions::kHideAnnotations, true);
+        const QImage without = picture();
+        options.SetDisplayByte(CRenderingOptions::kHideAnnotations, false);
+        return DifferingRows(picture(), without);
+    };
+    int screenDpi = 0;
+    int unused = 0;
+    view->GetScreenResolution(screenDpi, unused);
+    constexpr int kSheetDpi = 300;
+    GetAppPrinter().setResolution(kSheetDpi);
+    const struct
+    {
+        int quality;
+        bool toScale;
+    } cases[] = {{kPrintStandard, false}, {kPrintHighDefinition, false}, {kPrintUltrahighDefinition, false},
+                 {kPrintHighDefinition, true}};
+    for (const auto& c : cases)
+    {
+        if (c.toScale)
+        {
+            frame->SendCommand(ID_VIEW_FRONT);
+            if (view->GetViewDefinition().IsPerspective())
+                frame->SendCommand(ID_CAMERA_PERSPECTIVE);
+            ScaleOptions("1", "4");
+        }
+        WriteProfileInt(kSection, CString("resolution"), c.quality);
+        const double onScreen = labelRows([&] { return Picture(*view); }) * 25.4 / screenDpi;
+        const double onPaper = labelRows([&] {
+                                   view->OnFilePrint();
+                                   QImage sheet = Rasterise(pdf, 1, kSheetDpi);
+                                   std::filesystem::remove(pdf);
+                                   return sheet;
+                               }) *
+                               25.4 / kSheetDpi;
+        EXPECT_GT(onScreen, 2.0) << c.quality;
+        EXPECT_NEAR(onPaper, onScreen, 0.1 * onScreen) << c.quality << (c.toScale ? " to scale" : " fitted");
+    }
 }
 
 }  // namespace

@@ -829,11 +829,11 @@ TEST_F(FrameTest, AStandardViewShowsItsNameInTheTopLeftCornerInTheForegroundColo
     const int label = labelPixels(0, 0, 32, 20);
     EXPECT_GT(label, 10) << "\"Top\" in the corner";
     EXPECT_EQ(labelPixels(0, 20, kWidth, kHeight), 0);
-    // On a print each screen pixel covers the print scaling's pixels, text too.
-    m_view.SetLineWidthScale(2.0);
+    // On a print each screen pixel of a text covers the text's pixels of the output.
+    m_view.SetTextPixelScale(2.0);
     Draw();
     EXPECT_GT(labelPixels(0, 0, 64, 40), 3 * label);
-    m_view.SetLineWidthScale(1.0);
+    m_view.SetTextPixelScale(1.0);
     EXPECT_FALSE(GetProfileString(CString("ViewFont"), CString("FontPath"), CString()).IsEmpty());
 
     // No name for a view off the standard directions.

@@ -3,17 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 
 #include "annotations/constructionline.h"
 #include "annotations/constructionpoint.h"
 #include "annotations/dimensionlinear.h"
+#include "annotations/pointreferences.h"
 #include "annotations/polyline3d.h"
 #include "annotations/sectionplane.h"
 #include "annotations/text.h"
+#include "document/entitymerger.h"
 #include "model/vertex.h"
 #include "samplegen/geometrybuilder.h"
 #include "render/installedfontlist.h"
+#include "tests/tools/toolstestsupport.h"
 #include "tests/tools/viewfixture.h"
 #include "tools/pickhelper.h"
 
@@ -210,6 +214,57 @@ TEST_F(AnnotationPickingTest, ChangingTheLeaderKindKeepsTheTextPointOnTheScreenA
     EXPECT_EQ(text.GetSideMode(), CText::kSideLeft);
     text.SetLeaderShown(true, &m_view);
     EXPECT_EQ(text.GetSideMode(), CText::kSideAutomatic);
+}
+
+// A quarter turn about z through the origin, seen from above (the screen's right is x,
+// its up y), on texts listed without what they hang on.
+TEST_F(AnnotationPickingTest, AMovedTextCarriesItsLeaderAsTheActiveViewShowsItAndTheComponentModeItsPlace)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(m_model);
+    CRecordingHost host;
+    const CGeometryBuilder builder(Root());
+    CVertex* staying = builder.Vertex(CPoint3d(2, 2, 0));
+    (void)builder.Edge(staying, builder.Vertex(CPoint3d(3, 2, 0)));
+    const CTransformation turn = CTransformation::Rotation(CPoint3d(), CUnitVector3d(0, 0, 1), std::acos(0.0));
+    const struct
+    {
+        const char* name;
+        std::int32_t kind;
+        bool onVertex;
+        std::uint32_t mode;
+        bool activeView;
+        CPoint3d anchor;
+        CVector3d leader;
+    } cases[] = {
+        {"model leader", CText::kModelLeader, false, 0, true, {-2, 2, 0}, {-2, 1, 0}},
+        // The text point (3, 4) turns to (-4, 3) away from the anchor that stays.
+        {"model leader on what stays", CText::kModelLeader, true, 0, true, {2, 2, 0}, {-6, 1, 0}},
+        {"model leader on what stays, component mode", CText::kModelLeader, true, CText::kComponentMode, true,
+         {2, 2, 0}, {-2, 1, 0}},
+        {"screen leader", CText::kScreenLeader, false, 0, true, {-2, 2, 0}, {-2, 1, 0}},
+        {"screen leader without an active view", CText::kScreenLeader, false, 0, false, {-2, 2, 0}, {1, 2, 0}},
+    };
+    for (const auto& c : cases) {
+        host.activeView = c.activeView ? &m_view : nullptr;
+        auto* text = new CText;
+        Root().Add(text);
+        text->SetAnchor(c.onVertex ? MakeVertexPoint(staying) : CModelPointRef(CPoint3d(2, 2, 0)), true);
+        text->SetLeaderKindValue(c.kind);
+        text->SetLeaderVector(1, 2, 0);
+        text->TransformBy(turn, c.mode, CEntityMerger::kListedOnly);
+        EXPECT_EQ(text->GetLeaderKind(), c.kind) << c.name;
+        EXPECT_NEAR((text->GetAnchorPoint() - c.anchor).GetLength(), 0.0, 1e-9) << c.name;
+        EXPECT_NEAR((text->GetLeaderVector() - c.leader).GetLength(), 0.0, 1e-9) << c.name;
+    }
+    // A screen text keeps its place, but in the component mode the place is a point.
+    for (const std::uint32_t mode : {0u, CText::kComponentMode}) {
+        CText text;
+        text.SetScreenPosition(0.25, 0.5);
+        text.TransformBy(turn, mode, CEntityMerger::kListedOnly);
+        EXPECT_NEAR(text.GetScreenX(), mode == 0 ? 0.25 : -0.5, 1e-9);
+        EXPECT_NEAR(text.GetScreenY(), mode == 0 ? 0.5 : 0.25, 1e-9);
+    }
 }
 
 TEST_F(AnnotationPickingTest, ATextDrawnOnTopHidesWhileItsAnchorIsBehindTheModel)
