@@ -402,9 +402,10 @@ TEST_F(ModelFileTest, AForeignFileEndsWithStatusOneAndLeavesTheModelAsItWas)
     modelfiletest::ReadModel(*model, foreign);
     EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadNotAModel);
     EXPECT_EQ(model->GetDescription(), CString("kept"));
-    // Pins a fault: a text file read as a string's length ran off its end and was reported
-    // as a damaged archive.
-    for (const std::string text : {"Hello, this is a plain text file named like a model.\n", "hello, short\n"}) {
+    // Pins faults: a text file read as a string's length ran off its end and was reported
+    // as a damaged archive; an empty file, or a lone header length, opened as an empty model.
+    for (const std::string text :
+         {"Hello, this is a plain text file named like a model.\n", "hello, short\n", "", "\x0e"}) {
         modelfiletest::ReadModel(*model, Bytes(text.begin(), text.end()));
         EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadNotAModel) << text;
     }
