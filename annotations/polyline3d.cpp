@@ -62,7 +62,7 @@ void CPolyline3d::ReadPoints(CArchive& ar)
     std::int32_t count = 0;
     ar >> count;
     if (count < 0) {
-        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName, "a count is out of range");
     }
     ar.EnsureAvailable(static_cast<ULONGLONG>(count) * kPointBytes);
     m_points.clear();

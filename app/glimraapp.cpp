@@ -34,6 +34,8 @@
 #include "foundation/versioninfo.h"
 #include "model/undosuspender.h"
 #include "platform/folders.h"
+#include "platform/profile.h"
+#include "platform/settingsstore.h"
 #include "platform/gl/gldevice.h"
 #include "platform/sysinfo.h"
 #include "platform/ui/cmdui.h"
@@ -229,6 +231,9 @@ bool CGlimraApp::InitInstance()
 
     if (view->m_settingsReset)
         AfxMessageBox(IDS_SETTINGS_RESET);
+    // The settings file found damaged or unreadable is named once, over the window.
+    if (const CString report = GetProfileStore().TakeLoadReport(); !report.IsEmpty())
+        AfxMessageBox(report, MB_ICONEXCLAMATION);
     if (commandLine.HasOption(CString("slideshow")))
         frame->PostCommand(ID_VIEW_SLIDESHOW);
     if (!CheckGraphicsCard(*view))

@@ -60,6 +60,15 @@ bool CGlimraDoc::OnOpenDocument(const CString& path)
     return true;
 }
 
+void CGlimraDoc::SetPathName(const CString& path, bool addToRecent)
+{
+    CDocument::SetPathName(path, addToRecent);
+    if (!addToRecent)
+        return;
+    m_fileName = GetFileNameFromPath(path, true);
+    GetNotificationCenter().Post(kModelNameChangedNotification, &GetModel());
+}
+
 void CGlimraDoc::Serialize(CArchive& archive)
 {
     if (archive.IsStoring())

@@ -4,7 +4,8 @@
 // the model's load status into the user's two messages of a failed open, brings the
 // page tabs in line after every new or opened document, lets the views drop their
 // animations before the model is emptied, and never asks to save. The save command
-// writes the open file in the newest save format. It owns the document's tool manager.
+// writes the open file in the newest save format; saved under a new name, the model
+// takes that name. It owns the document's tool manager.
 #include "document/basedoc.h"
 #include "platform/ui/document.h"
 #include "tools/toolmanager.h"
@@ -26,6 +27,8 @@ public:
     // the newest save format, after the model's preview is drawn anew from the view
     // when the model asks for that.
     void Serialize(CArchive& archive) override;
+    // A name the user gave (Save As) names the model too, and "Model Name Changed" is posted.
+    void SetPathName(const CString& path, bool addToRecent = false) override;
     // The views finish their animations, then the model empties itself.
     void DeleteContents() override;
     // Animations finished and the tools reset before the framework closes.

@@ -93,7 +93,8 @@ void CheckComponentNesting(const CComponent* start, std::vector<const CComponent
                 heights.emplace(nested, kOpen);
                 stack.push_back({nested, NestedComponents(nested)});
             } else if (found->second == kOpen) {
-                AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+                AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName,
+                                         "a component contains itself");
             } else {
                 frame.deepest = std::max(frame.deepest, found->second);
             }
@@ -101,7 +102,8 @@ void CheckComponentNesting(const CComponent* start, std::vector<const CComponent
         }
         const int height = frame.deepest + 1;
         if (height > CComponent::kMaxNestingDepth) {
-            AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+            AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName,
+                                     "its components nest too deeply");
         }
         heights[frame.component] = height;
         stack.pop_back();

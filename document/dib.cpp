@@ -172,7 +172,7 @@ void CDib::Read(CArchive& ar)
     std::int32_t byteCount = 0;
     ar >> byteCount;
     if (byteCount < 0 || byteCount > kMaxEncodedBytes) {
-        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName, "a picture is too large");
     }
     if (byteCount == 0) {
         return;
@@ -216,7 +216,7 @@ void CDib::WriteEncoded(CArchive& ar) const
     } catch (const ILTextException&) {
         // The model file's writer knows only the archive's failures; an image that cannot be
         // encoded must fail the save rather than escape it.
-        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName, "a picture cannot be encoded");
     }
     if (!bytes) {
         byteCount = 0;

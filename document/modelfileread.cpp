@@ -57,25 +57,39 @@ constexpr int kFvReserved = 1199;
 const char* const kMagic = "Tarnwick Model";
 const char* const kOldMagic = "eTarnis page";
 
+// Reads up to size bytes of the header; false when the file ends first.
+bool ReadHeaderBytes(CArchive& ar, void* data, UINT size)
+{
+    return ar.Read(data, size) == size;
+}
+
 // Reads the header string the way strings are read, but a length that no header has
 // means another kind of file (a text file's first letter read as a length), not a model
-// cut short; a header that runs out is a model cut short.
+// cut short; so does a file that ends before the header's text begins (an empty file, a
+// lone length). A header whose text runs out is a model cut short.
 bool ReadsModelMagic(CArchive& ar)
 {
     BYTE first = 0;
-    ar >> first;
+    if (!ReadHeaderBytes(ar, &first, 1)) {
+        return false;
+    }
     bool wide = false;
     ULONGLONG length = first;
     if (first == 0xFF) {
-        WORD word = 0;
-        ar >> word;
-        wide = word == 0xFFFE;
+        BYTE word[2] = {};
+        if (!ReadHeaderBytes(ar, word, 2)) {
+            return false;
+        }
+        const WORD value = static_cast<WORD>(word[0] | (word[1] << 8));
+        wide = value == 0xFFFE;
         if (wide) {
             BYTE units = 0;
-            ar >> units;
+            if (!ReadHeaderBytes(ar, &units, 1)) {
+                return false;
+            }
             length = units;
         } else {
-            length = word;
+            length = value;
         }
     }
     const ULONGLONG lengths[] = {std::strlen(kMagic), std::strlen(kOldMagic)};
@@ -83,7 +97,11 @@ bool ReadsModelMagic(CArchive& ar)
         return false;
     }
     std::string bytes(static_cast<std::size_t>(length * (wide ? 2 : 1)), '\0');
-    if (ar.Read(bytes.data(), static_cast<UINT>(bytes.size())) != bytes.size()) {
+    const UINT read = ar.Read(bytes.data(), static_cast<UINT>(bytes.size()));
+    if (read == 0) {
+        return false;
+    }
+    if (read != bytes.size()) {
         AfxThrowArchiveException(CArchiveException::endOfFile);
     }
     std::string text;

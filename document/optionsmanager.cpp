@@ -107,7 +107,7 @@ void COptionsManager::Read(CArchive& ar)
     std::int32_t count = 0;
     ar >> version >> count;
     if (count < 0 || static_cast<ULONGLONG>(count) * kMinProviderBytes > ar.GetRemainingBytes()) {
-        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName, "a count is out of range");
     }
     for (std::int32_t i = 0; i < count; ++i) {
         COptionsProvider* provider = GetProvider(ArchiveReadString(ar));

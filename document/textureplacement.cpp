@@ -87,7 +87,7 @@ void CTexturePlacement::ReadPins(CArchive& ar)
     std::int32_t count = 0;
     ar >> count;
     if (count < 0) {
-        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName, "a count is out of range");
     }
     ar.EnsureAvailable(static_cast<ULONGLONG>(count) * kPinBytes);
     pins.assign(static_cast<std::size_t>(count), CTexturePin{});

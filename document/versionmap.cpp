@@ -180,7 +180,8 @@ void CVersionMap::Read(CArchive& ar)
             return;
         }
         if (GetCount() >= kMaxEntries) {
-            AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+            AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName,
+                                     "its class-version list is too long");
         }
         SetVersion(ModernClassName(name.ToAnsi()), version);
     }

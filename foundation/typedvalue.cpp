@@ -453,12 +453,12 @@ void CTypedValue::WriteArray(CArchive& ar, int depth) const
     // What the reader would refuse is not written: the save fails instead of making a
     // file that cannot be opened again.
     if (depth >= kMaxArrayNesting) {
-        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName, "its values nest too deeply");
     }
     const std::vector<CTypedValue>* elements = GetArray();
     const std::size_t count = elements != nullptr ? elements->size() : 0;
     if (count > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
-        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName, "a list of values is too long");
     }
     ar << static_cast<std::int32_t>(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -547,7 +547,7 @@ void CTypedValue::ReadNested(CArchive& ar, int depth)
 void CTypedValue::ReadArray(CArchive& ar, int depth)
 {
     if (depth >= kMaxArrayNesting) {
-        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName, "its values nest too deeply");
     }
     std::int32_t count = 0;
     ar >> count;

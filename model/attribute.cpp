@@ -64,7 +64,8 @@ void CAttribute::Serialize(CArchive& ar)
     if (ar.IsLoading()) {
         const CAttributeContainer* container = GetAttributeContainer();
         if (container != nullptr && LeadsBackTo(container, this)) {
-            AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+            AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName,
+                                     "an attribute contains itself");
         }
         ar >> m_word;
     } else if (SavesAttributes()) {

@@ -115,7 +115,7 @@ void CFace::ReadLoops(CArchive& ar)
     std::int32_t count = 0;
     ar >> count;
     if (count < 0 || count > kMaxLoopCount) {
-        AfxThrowArchiveException(CArchiveException::genericException);
+        AfxThrowArchiveException(CArchiveException::genericException, {}, "a face has too many loops");
     }
     ar.EnsureAvailable(static_cast<ULONGLONG>(count) * kMinLoopReferenceBytes);
     m_loops.Free();

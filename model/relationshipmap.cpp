@@ -48,7 +48,7 @@ void CRelationshipMap::ReadRelationships(CArchive& ar)
     std::int32_t count = 0;
     ar >> count;
     if (count < 0 || count > kMaxRelationships) {
-        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName, "a count is out of range");
     }
     ar.EnsureAvailable(static_cast<ULONGLONG>(count) * kMinReferenceBytes);
     m_relationships.clear();

@@ -604,7 +604,7 @@ CObject* CArchive::ReadObject(const CRuntimeClass* requested)
     CheckLoading();
     const NestingGuard guard(m_depth);
     if (m_depth > kMaxObjectNesting) {
-        Fail(CArchiveException::genericException);
+        AfxThrowArchiveException(CArchiveException::genericException, m_strFileName, "its objects nest too deeply");
     }
     WORD wordTag = 0;
     *this >> wordTag;
@@ -647,7 +647,7 @@ void ArchiveWriteString(CArchive& ar, const CString& value)
     const auto length = static_cast<ULONGLONG>(value.Units().size());
     // Longer strings would make a file that no reader accepts.
     if (length > kMaxStringUnits) {
-        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName, "a text is too long");
     }
     ar << kStringLengthEscape << kUnicodeMarker;
     if (length < kStringLengthEscape) {
@@ -707,7 +707,7 @@ std::string ReadCharacterBytes(CArchive& ar, ULONGLONG length, ULONGLONG unitSiz
         AfxThrowArchiveException(CArchiveException::endOfFile);
     }
     if (length > kMaxStringUnits) {
-        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName);
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName, "a text is too long");
     }
     // A stream of unknown length (a pipe) gives no bound to check against, so the
     // buffer grows only as fast as bytes actually arrive.

@@ -8,13 +8,13 @@ const char* ArchiveCauseText(int cause)
 {
     switch (cause) {
     case CArchiveException::none: return "no error";
-    case CArchiveException::genericException: return "an unexpected error";
+    case CArchiveException::genericException: return "the data are damaged";
     case CArchiveException::readOnly: return "an attempt to write to an archive opened for reading";
-    case CArchiveException::endOfFile: return "an unexpected end of file";
+    case CArchiveException::endOfFile: return "the file is cut short";
     case CArchiveException::writeOnly: return "an attempt to read from an archive opened for writing";
-    case CArchiveException::badIndex: return "an invalid object reference";
-    case CArchiveException::badClass: return "an object of an unexpected or unknown class";
-    case CArchiveException::badSchema: return "an object of an unsupported version";
+    case CArchiveException::badIndex: return "an object reference points at nothing the file holds";
+    case CArchiveException::badClass: return "an object is of an unknown or unexpected class";
+    case CArchiveException::badSchema: return "an object is of an unknown version";
     default: return "an unknown archive error";
     }
 }
@@ -57,8 +57,8 @@ void CException::SetMessage(const CString& message)
     m_what = message.ToUtf8();
 }
 
-CArchiveException::CArchiveException(int cause, const CString& fileName)
-    : m_cause(cause), m_strFileName(fileName)
+CArchiveException::CArchiveException(int cause, const CString& fileName, const char* reason)
+    : m_cause(cause), m_strFileName(fileName), m_reason(reason)
 {
     SetMessage(GetErrorMessage());
 }
@@ -66,9 +66,14 @@ CArchiveException::CArchiveException(int cause, const CString& fileName)
 CString CArchiveException::GetErrorMessage() const
 {
     if (m_strFileName.IsEmpty()) {
-        return CString::Formatted("Reading or writing an archive failed: %s.", ArchiveCauseText(m_cause));
+        return CString::Formatted("Reading or writing an archive failed: %s.", GetReason());
     }
-    return CString::Formatted("Reading or writing %s failed: %s.", m_strFileName, ArchiveCauseText(m_cause));
+    return CString::Formatted("Reading or writing %s failed: %s.", m_strFileName, GetReason());
+}
+
+CString CArchiveException::GetReason() const
+{
+    return CString(m_reason != nullptr ? m_reason : ArchiveCauseText(m_cause));
 }
 
 CFileException::CFileException(int cause, long osError, const CString& fileName)
@@ -128,9 +133,9 @@ CUserException::CUserException()
     SetMessage("The operation was stopped.");
 }
 
-void AfxThrowArchiveException(int cause, const CString& fileName)
+void AfxThrowArchiveException(int cause, const CString& fileName, const char* reason)
 {
-    throw CArchiveException(cause, fileName);
+    throw CArchiveException(cause, fileName, reason);
 }
 
 void AfxThrowFileException(int cause, long osError, const CString& fileName)

@@ -41,11 +41,16 @@ public:
         badSchema = 7
     };
 
-    explicit CArchiveException(int cause = none, const CString& fileName = {});
+    // reason: what the reader found, in plain words, where the cause alone says too little
+    // (a static text: it is kept, not copied).
+    explicit CArchiveException(int cause = none, const CString& fileName = {}, const char* reason = nullptr);
     [[nodiscard]] CString GetErrorMessage() const override;
+    // The thrower's reason when it gave one, else the cause's own words ("the file is cut short").
+    [[nodiscard]] CString GetReason() const;
 
     int m_cause = none;
     CString m_strFileName;
+    const char* m_reason = nullptr;
 };
 
 class CFileException : public CException
@@ -100,7 +105,7 @@ public:
     CUserException();
 };
 
-[[noreturn]] void AfxThrowArchiveException(int cause, const CString& fileName = {});
+[[noreturn]] void AfxThrowArchiveException(int cause, const CString& fileName = {}, const char* reason = nullptr);
 [[noreturn]] void AfxThrowFileException(int cause, long osError = -1, const CString& fileName = {});
 [[noreturn]] void AfxThrowInvalidArgException();
 [[noreturn]] void AfxThrowUserException();

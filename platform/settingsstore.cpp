@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <utility>
 
 #include <nlohmann/json.hpp>
 
@@ -343,6 +344,14 @@ SettingsLoad CSettingsStore::GetLoadResult() const
     return m_loadResult;
 }
 
+CString CSettingsStore::TakeLoadReport()
+{
+    EnsureLoaded();
+    CString report;
+    std::swap(report, m_loadReport);
+    return report;
+}
+
 SettingsRead CSettingsStore::ReadFileBytes(const std::string& path, std::string& bytes) const
 {
     return ReadWholeFile(path, bytes);
@@ -415,6 +424,9 @@ void CSettingsStore::Report(const char* what, int error) const
     const char* reason = error != 0 ? std::strerror(error) : "";
     std::fprintf(stderr, "glimra: the settings file %s %s%s%s; working from the defaults\n", m_filePath.c_str(), what,
                  *reason ? ": " : "", reason);
+    m_loadReport = CString("The settings file \"") + CString::FromUtf8(m_filePath) + CString("\" ") + CString(what) +
+                   CString(*reason ? ": " : "") + CString(reason) +
+                   CString(".\nThe program works from the default settings.");
 }
 
 CSettingsStore::Node* CSettingsStore::Find(const CString& keyPath) const

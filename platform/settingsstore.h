@@ -85,6 +85,9 @@ public:
     [[nodiscard]] const std::string& GetFilePath() const { return m_filePath; }
     // Reads the file when that has not happened yet, and tells how it went.
     [[nodiscard]] SettingsLoad GetLoadResult() const;
+    // What was wrong with the file, as a sentence for the user (empty when nothing was),
+    // handed out once: the next call answers empty.
+    [[nodiscard]] CString TakeLoadReport();
 
     // Makes the key and any missing parents. ok, or saveFailed when the file could not be written.
     SettingsStatus CreateKey(const CString& keyPath);
@@ -147,6 +150,7 @@ private:
     mutable std::unique_ptr<Node> m_root;
     mutable bool m_loaded = false;
     mutable SettingsLoad m_loadResult = SettingsLoad::ok;
+    mutable CString m_loadReport;
     bool m_dirty = false;
     int m_batchDepth = 0;
 };

@@ -401,11 +401,3 @@ bool OpenGardenForEditing(CTarnwickModel& model)
     }
     return false;
 }
-
-void BuildHouseEditingModel(CTarnwickModel& model)
-{
-    BuildHouseModel(model);
-    const CUndoSuspender suspender;
-    model.GetRenderingOptions()->SetInstanceAxes(true);
-    OpenGardenForEditing(model);
-}

@@ -9,9 +9,5 @@ class CTarnwickModel;
 // Builds the house into an empty model through the model's own operations.
 void BuildHouseModel(CTarnwickModel& model);
 
-// The house as it is saved while its garden group is open for editing: the instance
-// axes are on, and the group is open in the model (which files do not keep: a reader
-// opens it again with OpenGardenForEditing).
-void BuildHouseEditingModel(CTarnwickModel& model);
 // Opens the house's garden group for editing; false when the model has none.
 bool OpenGardenForEditing(CTarnwickModel& model);

@@ -1,7 +1,6 @@
 // glimra_samplegen: writes sample models made through the model's own operations.
 //
-//   glimra_samplegen <folder>              the house in save formats 5000, 4000 and 3000, and
-//                                          house-editing-5000 saved with its garden open
+//   glimra_samplegen <folder>              the house in save formats 5000, 4000 and 3000
 //   glimra_samplegen --grid N <folder>     a grid of N triangles in save format 5000
 
 #include <cstdio>
@@ -57,11 +56,6 @@ void BuildHouse(CTarnwickModel& model, int /*unused*/)
     BuildHouseModel(model);
 }
 
-void BuildHouseEditing(CTarnwickModel& model, int /*unused*/)
-{
-    BuildHouseEditingModel(model);
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -96,8 +90,7 @@ int main(int argc, char** argv)
     bool written = false;
     try {
         written = grid > 0 ? WriteModel(folder, "grid-" + std::to_string(grid), &BuildGridModel, grid, false)
-                           : WriteModel(folder, "house", &BuildHouse, 0, true) &&
-                                 WriteModel(folder, "house-editing", &BuildHouseEditing, 0, false);
+                           : WriteModel(folder, "house", &BuildHouse, 0, true);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "glimra_samplegen: %s\n", e.what());
     } catch (...) {

@@ -68,6 +68,7 @@ bool CSingleDocTemplate::CreateWindows()
     }
     m_frame->SetActiveView(m_view.get());
     m_document->AddView(m_view.get());
+    m_document->SetDocTemplate(this);
     return true;
 }
 
@@ -78,12 +79,14 @@ void CSingleDocTemplate::FallBackToNewDocument()
         return;
     m_document->SetPathName(CString());
     m_document->SetTitle(GetDocString(docName));
-    SetFrameTitle();
+    UpdateFrameTitle();
     m_document->UpdateAllViews(nullptr);
 }
 
-void CSingleDocTemplate::SetFrameTitle()
+void CSingleDocTemplate::UpdateFrameTitle()
 {
+    if (m_frame == nullptr || m_document == nullptr)
+        return;
     const CString app = GetDocString(windowTitle);
     const CString title = m_document->GetTitle();
     m_frame->SetWindowText(title.IsEmpty() ? app : title + CString(" - ") + app);
@@ -107,7 +110,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const CString& path)
         m_document->SetTitle(GetDocString(docName));
     else
         m_document->SetPathName(path);
-    SetFrameTitle();
+    UpdateFrameTitle();
     if (created)
         m_view->OnInitialUpdate();
     else

@@ -39,6 +39,8 @@ public:
     [[nodiscard]] CDocument* GetDocument() const { return m_document.get(); }
     [[nodiscard]] CFrameWnd* GetFrame() const { return m_frame.get(); }
     [[nodiscard]] CView* GetView() const { return m_view.get(); }
+    // The frame's title names the document's title and the program.
+    void UpdateFrameTitle();
     // Destroys view, frame and document, in that order.
     void CloseAll();
     // The view becomes the frame's active view and the document's, in place of the one
@@ -49,7 +51,6 @@ private:
     bool CreateWindows();
     // After a failed open of an existing document: a new untitled document.
     void FallBackToNewDocument();
-    void SetFrameTitle();
 
     int m_resourceId;
     std::function<CDocument*()> m_makeDocument;

@@ -17,17 +17,29 @@
 #include "platform/archive.h"
 #include "platform/exceptions.h"
 #include "platform/file.h"
+#include "platform/ui/doctemplate.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/view.h"
 #include "platform/ui/waitcursor.h"
+#include "platform/ui/winapp.h"
 
 namespace {
 
-CString CauseOf(const std::exception& error)
+SavePathPrompt& InstalledSavePathPrompt()
+{
+    static SavePathPrompt prompt;
+    return prompt;
+}
+
+CString CauseOf(const std::exception& error, bool saving = false)
 {
     // The system's own words name the cause; the temporary file's name would only puzzle.
     if (const auto* file = dynamic_cast<const CFileException*>(&error); file != nullptr && file->m_lOsError > 0)
         return CString(std::strerror(static_cast<int>(file->m_lOsError)));
+    // What the reader found, without the path the message names already.
+    if (const auto* archive = dynamic_cast<const CArchiveException*>(&error))
+        return CString(saving ? "The file cannot be written: " : "The file cannot be read: ") + archive->GetReason() +
+               CString(".");
     if (const auto* framework = dynamic_cast<const CException*>(&error))
         return framework->GetErrorMessage();
     return CString(error.what());
@@ -69,6 +81,26 @@ void SyncFolder(const std::string& target)
     ::close(fd);
 }
 
+// A name typed without an extension gets the document type's.
+CString WithExtension(const CString& path, CString extension)
+{
+    if (extension.IsEmpty())
+        return path;
+    if (extension[0] != u'.')
+        extension = CString(".") + extension;
+    const CString name = path.Mid(path.ReverseFind(u'/') + 1);
+    return name.Find(u'.', 1) > 0 ? path : path + extension;
+}
+
+// The file's identity, size and time of change, in a document's stamp.
+template <typename Stamp>
+Stamp StampOf(const struct stat& info)
+{
+    return {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+            static_cast<std::int64_t>(info.st_size), static_cast<std::int64_t>(info.st_mtim.tv_sec),
+            static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
+}
+
 bool IsRefusal(int osError)
 {
     return osError == EACCES || osError == EPERM || osError == EROFS;
@@ -99,6 +131,13 @@ private:
 
 }  // namespace
 
+SavePathPrompt SetSavePathPrompt(SavePathPrompt prompt)
+{
+    SavePathPrompt previous = std::move(InstalledSavePathPrompt());
+    InstalledSavePathPrompt() = std::move(prompt);
+    return previous;
+}
+
 CDocument::CDocument()
 {
     GetCommands().Add(ID_FILE_SAVE, CString("&Save\tCtrl+S"), [this] { DoFileSave(); });
@@ -114,16 +153,19 @@ bool CDocument::OnNewDocument()
 {
     DeleteContents();
     m_path.Empty();
+    m_stampedPath.Empty();
     SetModifiedFlag(false);
     return true;
 }
 
 bool CDocument::OnOpenDocument(const CString& path)
 {
+    m_stampedPath.Empty();
     CFile file;
-    if (!file.Open(path, CFile::modeRead))
+    CFileException refused;
+    if (!file.Open(path, CFile::modeRead, &refused))
     {
-        ReportSaveLoadException(path, CString("The file could not be opened."), false);
+        ReportSaveLoadException(path, CauseOf(refused), false);
         return false;
     }
     CWaitCursor wait;
@@ -134,21 +176,17 @@ bool CDocument::OnOpenDocument(const CString& path)
     SetModifiedFlag(true);
     try
     {
-        // An empty file is an empty document.
-        if (file.GetLength() != 0)
-        {
-            CArchive archive(&file, CArchive::load);
-            auto lastPaint = std::chrono::steady_clock::now();
-            archive.SetProgressHook([&lastPaint] {
-                const auto now = std::chrono::steady_clock::now();
-                if (now - lastPaint < kPaintInterval)
-                    return;
-                lastPaint = now;
-                PaintPendingWindows();
-            });
-            Serialize(archive);
-            archive.Close();
-        }
+        CArchive archive(&file, CArchive::load);
+        auto lastPaint = std::chrono::steady_clock::now();
+        archive.SetProgressHook([&lastPaint] {
+            const auto now = std::chrono::steady_clock::now();
+            if (now - lastPaint < kPaintInterval)
+                return;
+            lastPaint = now;
+            PaintPendingWindows();
+        });
+        Serialize(archive);
+        archive.Close();
     }
     catch (const CUserException&)
     {
@@ -161,6 +199,8 @@ bool CDocument::OnOpenDocument(const CString& path)
         ReportSaveLoadException(path, CauseOf(error), false);
         return false;
     }
+    if (StampFile(file.GetDescriptor(), m_stamp))
+        m_stampedPath = path;
     SetModifiedFlag(false);
     return true;
 }
@@ -193,7 +233,7 @@ bool CDocument::OnSaveDocument(const CString& path)
     {
         file.Abort();
         ::unlink(temporary.c_str());
-        ReportSaveLoadException(path, CauseOf(error), true);
+        ReportSaveLoadException(path, CauseOf(error, true), true);
         return false;
     }
     if (std::rename(temporary.c_str(), target.c_str()) != 0)
@@ -204,6 +244,7 @@ bool CDocument::OnSaveDocument(const CString& path)
         return false;
     }
     SyncFolder(target);
+    m_stampedPath = StampPath(path, m_stamp) ? path : CString();
     SetModifiedFlag(false);
     return true;
 }
@@ -214,23 +255,69 @@ bool CDocument::DoFileSave()
     // A file that is gone or may not be written is saved under a name the user chooses;
     // so is one whose folder refuses the new file.
     const bool writable = !path.IsEmpty() && ::access(path.ToUtf8().c_str(), W_OK) == 0;
-    if (!writable && !PromptSaveAsPath(path))
+    if (!writable && !AskSavePath(path))
+        return false;
+    if (writable && !MayReplace(path))
         return false;
     bool saved = OnSaveDocument(path);
-    if (!saved && m_folderRefusedSave && PromptSaveAsPath(path))
+    if (!saved && m_folderRefusedSave && AskSavePath(path))
         saved = OnSaveDocument(path);
     if (!saved)
         return false;
     if (path != m_path)
-        SetPathName(path);
+        SetPathName(path, true);
+    return true;
+}
+
+bool CDocument::StampFile(int fd, CFileStamp& stamp)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        return false;
+    stamp = StampOf<CFileStamp>(info);
+    return true;
+}
+
+bool CDocument::StampPath(const CString& path, CFileStamp& stamp)
+{
+    // The file a link names is the one that is read and saved.
+    struct stat info {};
+    if (::stat(path.ToUtf8().c_str(), &info) != 0)
+        return false;
+    stamp = StampOf<CFileStamp>(info);
+    return true;
+}
+
+bool CDocument::MayReplace(const CString& path) const
+{
+    CFileStamp now;
+    if (path != m_stampedPath || !StampPath(path, now) || now == m_stamp)
+        return true;
+    const CString question = CString("\"") + path +
+                             CString("\" was changed by another program after it was opened or last saved here.\n"
+                                     "Do you want to replace it?");
+    return AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool CDocument::AskSavePath(CString& path)
+{
+    if (!PromptSaveAsPath(path))
+        return false;
+    path = WithExtension(path, m_docTemplate != nullptr ? m_docTemplate->GetDocString(CSingleDocTemplate::filterExt)
+                                                        : CString());
     return true;
 }
 
 bool CDocument::PromptSaveAsPath(CString& path)
 {
+    if (const SavePathPrompt& prompt = InstalledSavePathPrompt())
+        return prompt(path);
     if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
         return false;
-    const QString chosen = QFileDialog::getSaveFileName(nullptr, QString(), QString::fromStdString(path.ToUtf8()));
+    const CString filter =
+        m_docTemplate != nullptr ? m_docTemplate->GetDocString(CSingleDocTemplate::filterName) : CString();
+    const QString chosen = QFileDialog::getSaveFileName(nullptr, QString(), QString::fromStdString(path.ToUtf8()),
+                                                        QString::fromStdString(filter.ToUtf8()));
     if (chosen.isEmpty())
         return false;
     path = CString::FromUtf8(chosen.toStdString());
@@ -266,9 +353,13 @@ void CDocument::RemoveView(CView* view)
         view->SetDocument(nullptr);
 }
 
-void CDocument::SetPathName(const CString& path)
+void CDocument::SetPathName(const CString& path, bool addToRecent)
 {
     m_path = path;
     const int slash = path.ReverseFind(u'/');
     m_title = slash < 0 ? path : path.Mid(slash + 1);
+    if (m_docTemplate != nullptr && m_docTemplate->GetDocument() == this)
+        m_docTemplate->UpdateFrameTitle();
+    if (CWinApp* app = AfxGetApp(); addToRecent && app != nullptr && !path.IsEmpty())
+        app->AddToRecentFileList(path);
 }

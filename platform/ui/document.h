@@ -7,6 +7,8 @@
 // ends with a user exception has shown its own message and reports nothing more.
 // While a file is read the wait cursor shows and the windows go on painting (user input
 // waits until the read is over); views ask IsLoading to keep off the half-read contents.
+#include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform/cstring.h"
@@ -15,7 +17,14 @@
 
 class CArchive;
 class CObject;
+class CSingleDocTemplate;
 class CView;
+
+// Answers the Save As question in place of the file dialog (tests; a program without a
+// screen): true with the chosen path, false for a cancel.
+using SavePathPrompt = std::function<bool(CString& path)>;
+// Returns the prompt installed before; an empty one restores the dialog.
+SavePathPrompt SetSavePathPrompt(SavePathPrompt prompt);
 
 class CDocument : public CCmdTarget
 {
@@ -29,7 +38,10 @@ public:
     virtual bool OnSaveDocument(const CString& path);
     // Saves to the document's path; without a path, or when the file is gone or may not
     // be written, asks for another first (PromptSaveAsPath), and so it does when the folder
-    // refuses the new file. False when nothing was saved.
+    // refuses the new file. A name chosen there without an extension gets the template's,
+    // and the document takes the new path (SetPathName, entered in the recent files).
+    // When another file now stands at the path, or the file was changed since it was
+    // opened or last saved, asks before replacing it. False when nothing was saved.
     bool DoFileSave();
     virtual void DeleteContents() {}
     // Loads or stores the contents; the base stores and loads nothing.
@@ -46,10 +58,15 @@ public:
     void RemoveView(CView* view);
     [[nodiscard]] const std::vector<CView*>& GetViews() const { return m_views; }
 
-    void SetPathName(const CString& path);
+    // The title follows the path's file name, and so does the frame of the template's
+    // document; addToRecent: the path enters the application's recent files.
+    virtual void SetPathName(const CString& path, bool addToRecent = false);
     [[nodiscard]] const CString& GetPathName() const { return m_path; }
     void SetTitle(const CString& title) { m_title = title; }
     [[nodiscard]] const CString& GetTitle() const { return m_title; }
+    // The template that made the document (null for one made by hand).
+    void SetDocTemplate(CSingleDocTemplate* docTemplate) { m_docTemplate = docTemplate; }
+    [[nodiscard]] CSingleDocTemplate* GetDocTemplate() const { return m_docTemplate; }
 
 protected:
     // Asks where to save; false when the user cancels. The base shows a file dialog on a
@@ -59,7 +76,29 @@ protected:
     virtual void ReportSaveLoadException(const CString& path, const CString& cause, bool saving);
 
 private:
+    // What identifies the file as it was read or written: another file put in its place,
+    // or the same one written by another program, differs.
+    struct CFileStamp
+    {
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = -1;
+        std::int64_t modifiedSeconds = 0;
+        std::int64_t modifiedNanoseconds = 0;
+        bool operator==(const CFileStamp&) const = default;
+    };
+    [[nodiscard]] static bool StampFile(int fd, CFileStamp& stamp);
+    [[nodiscard]] static bool StampPath(const CString& path, CFileStamp& stamp);
+    // Asks whether a file changed since the document read or wrote it may be replaced.
+    [[nodiscard]] bool MayReplace(const CString& path) const;
+    // PromptSaveAsPath, with the template's extension added to a name that has none.
+    bool AskSavePath(CString& path);
+
     std::vector<CView*> m_views;
+    CSingleDocTemplate* m_docTemplate = nullptr;
+    // The file last read or written, and what it was then; empty path: none.
+    CString m_stampedPath;
+    CFileStamp m_stamp;
     CString m_path;
     CString m_title;
     bool m_modified = false;

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QImage>
 #include <QKeySequence>
+#include <QMainWindow>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,9 @@
 #include "document/pagelist.h"
 #include "foundation/notificationcenter.h"
 #include "platform/exceptions.h"
+#include "platform/profile.h"
+#include "platform/settingsstore.h"
+#include "platform/ui/document.h"
 #include "platform/ui/recentfilelist.h"
 #include "samplefiles.h"
 
@@ -115,6 +119,8 @@ TEST_F(OpenRoadTest, StartUpOpensTheSampleNamedOnTheCommandLineAndDrawsItsFirstF
     app.ExitInstance();
 }
 
+constexpr const char* kNotAModel = "This does not appear to be a Tarnwick model!";
+
 TEST_F(OpenRoadTest, FilesThatCannotBeShownGiveTheirMessageAndLeaveAnUntitledEmptyDocument)
 {
     const struct
@@ -122,7 +128,9 @@ TEST_F(OpenRoadTest, FilesThatCannotBeShownGiveTheirMessageAndLeaveAnUntitledEmp
         const char* file;
         const char* message;
         UINT helpId;
-    } rows[] = {{"notes.twk", "This does not appear to be a Tarnwick model!", 0},
+    } rows[] = {{"notes.twk", kNotAModel, 0},
+                {"empty.twk", kNotAModel, 0},
+                {"one-byte.twk", kNotAModel, 0},
                 {"too-new.twk",
                  "The file was created in a newer version of Tarnwick.\n\nYou have version 5.0.232\nYou need version 6.1.7",
                  10024}};
@@ -130,9 +138,11 @@ TEST_F(OpenRoadTest, FilesThatCannotBeShownGiveTheirMessageAndLeaveAnUntitledEmp
     {
         SCOPED_TRACE(row.file);
         boxes.calls.clear();
+        const std::string path = apptest::Samples().Path(row.file);
+        const std::string bytes = ReadBytes(path);
         CGlimraApp app;
         ASSERT_TRUE(Start(app, apptest::Samples().Path("house-5000.twk")));
-        EXPECT_EQ(app.OpenDocumentFile(CString::FromUtf8(apptest::Samples().Path(row.file))), nullptr);
+        EXPECT_EQ(app.OpenDocumentFile(CString::FromUtf8(path)), nullptr);
 
         ASSERT_EQ(boxes.calls.size(), 1u);
         EXPECT_EQ(boxes.calls[0].text, CString(row.message));
@@ -144,28 +154,43 @@ TEST_F(OpenRoadTest, FilesThatCannotBeShownGiveTheirMessageAndLeaveAnUntitledEmp
         EXPECT_EQ(app.GetMainFrame()->GetPageTabs().GetTabCount(), 0);
         EXPECT_FALSE(app.GetMainFrame()->GetPageTabs().IsVisible());
         EXPECT_EQ(app.GetRecentFileList()->GetCount(), 1);
+        // The refused file is no longer the document's: Ctrl+S never writes over it.
+        EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
+        EXPECT_EQ(ReadBytes(path), bytes);
         app.ExitInstance();
     }
 }
 
-TEST_F(OpenRoadTest, ANonModelNamedOnTheCommandLineEndsTheStartUpAfterItsMessage)
+TEST_F(OpenRoadTest, AModelCutShortIsRefusedWithThatReasonInPlainWords)
 {
+    const std::string whole = ReadBytes(apptest::Samples().Path("house-5000.twk"));
+    const std::string path = apptest::Samples().Path("cut-short.twk");
+    std::ofstream(path, std::ios::binary) << whole.substr(0, whole.size() / 2);
     CGlimraApp app;
-    EXPECT_FALSE(Start(app, apptest::Samples().Path("notes.twk")));
+    ASSERT_TRUE(Start(app, apptest::Samples().Path("house-5000.twk")));
+    EXPECT_EQ(app.OpenDocumentFile(CString::FromUtf8(path)), nullptr);
     ASSERT_EQ(boxes.calls.size(), 1u);
-    EXPECT_EQ(boxes.calls[0].text, CString("This does not appear to be a Tarnwick model!"));
+    EXPECT_EQ(boxes.calls[0].text, CString("Unable to open \"") + CString::FromUtf8(path) +
+                                       CString("\".\nThe file cannot be read: the file is cut short."));
     app.ExitInstance();
+    std::filesystem::remove(path);
 }
 
-TEST_F(OpenRoadTest, AnEmptyFileOpensAsAnEmptyModelNamedAfterIt)
+TEST_F(OpenRoadTest, ANonModelNamedOnTheCommandLineEndsTheRunWithStatusOneAfterItsMessage)
 {
-    CGlimraApp app;
-    ASSERT_TRUE(Start(app, apptest::Samples().Path("empty.twk")));
-    EXPECT_EQ(Document(app).GetModelFileName(), CString("empty.twk"));
-    EXPECT_EQ(PageCount(Document(app)), 0);
-    EXPECT_FALSE(app.GetMainFrame()->GetPageTabs().IsVisible());
-    EXPECT_TRUE(boxes.calls.empty());
-    app.ExitInstance();
+    for (const char* file : {"notes.twk", "empty.twk", "one-byte.twk"})
+    {
+        SCOPED_TRACE(file);
+        boxes.calls.clear();
+        CGlimraApp app;
+        std::string path = apptest::Samples().Path(file);
+        char program[] = "glimra";
+        char* arguments[] = {program, path.data()};
+        EXPECT_EQ(app.Run(2, arguments), 1);
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].text, CString(kNotAModel));
+        EXPECT_EQ(app.GetRecentFileList()->GetCount(), 0);
+    }
 }
 
 TEST_F(OpenRoadTest, FileNewEmptiesTheModelHidesTheTabsAndPostsResyncWithTheModel)
@@ -225,6 +250,95 @@ TEST_F(OpenRoadTest, CtrlSRewritesTheOpenedFileInTheNewestFormatAndItReadsBack)
     EXPECT_EQ(PageCount(Document(app)), 3);
     app.ExitInstance();
     std::filesystem::remove(path);
+}
+
+TEST_F(OpenRoadTest, SaveAsGivesTheDocumentTheNewNameInTheTitleAndTheRecentFilesAndAddsTheExtension)
+{
+    const std::string path = apptest::Samples().Copy("house-5000.twk", "before-save-as.twk");
+    const std::string chosen = apptest::Samples().Path("renamed");
+    CGlimraApp app;
+    ASSERT_TRUE(Start(app, path));
+    // The file is gone, so Ctrl+S offers Save As; the user types a name without extension.
+    std::filesystem::remove(path);
+    int prompts = 0;
+    const SavePathPrompt previous = SetSavePathPrompt([&](CString& answer) {
+        ++prompts;
+        answer = CString::FromUtf8(chosen);
+        return true;
+    });
+    EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
+    EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
+    SetSavePathPrompt(previous);
+
+    EXPECT_EQ(prompts, 1);
+    const CString saved = CString::FromUtf8(chosen + ".twk");
+    CGlimraDoc& document = Document(app);
+    EXPECT_EQ(document.GetPathName(), saved);
+    EXPECT_EQ(document.GetModelFileName(), CString("renamed.twk"));
+    EXPECT_EQ(app.GetMainFrame()->GetWindow()->windowTitle(), QStringLiteral("renamed.twk - Tarnwick Glimra"));
+    ASSERT_EQ(app.GetRecentFileList()->GetCount(), 2);
+    EXPECT_EQ((*app.GetRecentFileList())[0], saved);
+    EXPECT_FALSE(std::filesystem::exists(chosen));
+    EXPECT_TRUE(boxes.calls.empty());
+    ASSERT_NE(app.OpenDocumentFile(saved), nullptr);
+    EXPECT_EQ(PageCount(Document(app)), 3);
+    app.ExitInstance();
+    std::filesystem::remove(saved.ToUtf8());
+}
+
+TEST_F(OpenRoadTest, CtrlSAsksBeforeReplacingAFileAnotherProgramPutInPlaceOfTheOpenedOne)
+{
+    const std::string path = apptest::Samples().Copy("house-5000.twk", "replaced.twk");
+    CGlimraApp app;
+    ASSERT_TRUE(Start(app, path));
+    const std::string other = apptest::Samples().Copy("house-3000.twk", "replacement.twk");
+    std::filesystem::rename(other, path);
+    const std::string otherBytes = ReadBytes(path);
+    Document(app).SetModifiedFlag();
+    {
+        apptest::MessageBoxRecorder no(IDNO);
+        EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
+        ASSERT_EQ(no.calls.size(), 1u);
+        EXPECT_NE(no.calls[0].text.Find(CString("changed by another program")), -1);
+        EXPECT_EQ(ReadBytes(path), otherBytes);
+        EXPECT_TRUE(Document(app).IsModified());
+    }
+    {
+        apptest::MessageBoxRecorder yes(IDYES);
+        EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
+        EXPECT_EQ(yes.calls.size(), 1u);
+        EXPECT_FALSE(Document(app).IsModified());
+    }
+    EXPECT_NE(ReadBytes(path), otherBytes);
+    ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(path)), nullptr);
+    EXPECT_EQ(Document(app).GetModel().GetVersionInfo().GetMajor(), 5);
+    app.ExitInstance();
+    std::filesystem::remove(path);
+}
+
+TEST_F(OpenRoadTest, ADamagedSettingsFileIsNamedInTheWindowOnce)
+{
+    const std::filesystem::path file = dataHome / "settings" / "registry.json";
+    std::filesystem::create_directories(file.parent_path());
+    std::ofstream(file) << "{ not json";
+    CSettingsStore store{CString::FromUtf8(file.string())};
+    SetProfileStore(&store);
+    for (int start = 0; start < 2; ++start)
+    {
+        SCOPED_TRACE(start);
+        boxes.calls.clear();
+        CGlimraApp app;
+        ASSERT_TRUE(Start(app, apptest::Samples().Path("house-5000.twk")));
+        ASSERT_EQ(boxes.calls.size(), start == 0 ? 1u : 0u);
+        if (start == 0)
+        {
+            EXPECT_NE(boxes.calls[0].text.Find(CString::FromUtf8(file.string())), -1);
+            EXPECT_NE(boxes.calls[0].text.Find(CString("is damaged and was moved aside")), -1);
+            EXPECT_TRUE(app.GetMainFrame()->IsWindowVisible());
+        }
+        app.ExitInstance();
+    }
+    SetProfileStore(nullptr);
 }
 
 // A document whose writing fails after part of the file was written.

@@ -1,7 +1,8 @@
 #pragma once
 // Model files for the application's tests, made once per test program in a folder of
 // its own: the sample house in the newest and the oldest save format, a file made for
-// a newer program, a text file that is no model, an empty file.
+// a newer program, a text file that is no model, an empty file, and a file of one byte
+// (the length the header's text would have).
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -34,6 +35,7 @@ public:
         WriteTooNew(Path("too-new.twk"));
         std::ofstream(Path("notes.twk")) << std::string(300, 'x');
         std::ofstream(Path("empty.twk"));
+        std::ofstream(Path("one-byte.twk")) << '\x0e';
     }
     ~SampleFiles() { std::filesystem::remove_all(m_folder); }
     SampleFiles(const SampleFiles&) = delete;

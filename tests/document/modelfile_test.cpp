@@ -402,9 +402,10 @@ TEST_F(ModelFileTest, AForeignFileEndsWithStatusOneAndLeavesTheModelAsItWas)
     modelfiletest::ReadModel(*model, foreign);
     EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadNotAModel);
     EXPECT_EQ(model->GetDescription(), CString("kept"));
-    // Pins a fault: a text file read as a string's length ran off its end and was reported
-    // as a damaged archive.
-    for (const std::string text : {"Hello, this is a plain text file named like a model.\n", "hello, short\n"}) {
+    // Pins faults: a text file read as a string's length ran off its end and was reported
+    // as a damaged archive; an empty file, or a lone header length, opened as an empty model.
+    for (const std::string text :
+         {"Hello, this is a plain text file named like a model.\n", "hello, short\n", "", "\x0e"}) {
         modelfiletest::ReadModel(*model, Bytes(text.begin(), text.end()));
         EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadNotAModel) << text;
     }
@@ -539,11 +540,16 @@ TEST_F(ModelFileTest, ThePreviewOfATruncatedOrMissingFileIsNullWithStatusFourOrO
     EXPECT_EQ(ReadModelFilePreview(CString(path.string()), preview, description), kHeaderRead);
     EXPECT_NE(preview, nullptr);
     delete preview;
-    // Every cut inside the header, down to the middle of the preview picture.
+    // Every cut inside the header, down to the middle of the preview picture. A file that
+    // ends before the header's text begins holds no model at all.
     for (std::size_t size = 1; size < 400; size += 7) {
         writeFile(good, size);
         preview = nullptr;
         const int status = ReadModelFilePreview(CString(path.string()), preview, description);
+        if (size == 1) {
+            EXPECT_EQ(status, kHeaderNotUsable);
+            continue;
+        }
         EXPECT_TRUE(status == kHeaderReadFailed || status == kHeaderRead) << size;
         if (status == kHeaderReadFailed) {
             EXPECT_EQ(preview, nullptr);

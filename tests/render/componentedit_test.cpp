@@ -1,6 +1,6 @@
-// The sample house saved with its garden group open for editing, read back and drawn
-// with the group open again: the edit frame around the garden, the component axes and
-// the axes of the trees placed in it show; with the group closed none of them does.
+// The sample house saved with its instance axes on, read back and drawn with its garden
+// group open: the edit frame around the garden, the component axes and the axes of the
+// trees placed in it show; with the group closed none of them does.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -45,7 +45,9 @@ protected:
         auto* saved = new CTarnwickModel();
         {
             const CurrentModelScope scope(saved);
-            BuildHouseEditingModel(*saved);
+            BuildHouseModel(*saved);
+            const CUndoSuspender suspender;
+            saved->GetRenderingOptions()->SetInstanceAxes(true);
             m_bytes = WriteModelBytes(*saved, kSaveFormat5000);
         }
         saved->Release();

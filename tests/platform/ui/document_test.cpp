@@ -49,6 +49,12 @@ public:
     std::vector<LPARAM> hints;
 };
 
+std::string ReadAll(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 class DocumentTest : public ::testing::Test
 {
 protected:
@@ -80,16 +86,72 @@ TEST_F(DocumentTest, SavingAndOpeningRunTheRoadInOrderAndClearTheModifiedFlag)
     EXPECT_TRUE(boxes.calls.empty());
 }
 
-TEST_F(DocumentTest, AFileThatCannotBeReadIsReportedAndLeavesTheDocumentEmpty)
+TEST_F(DocumentTest, AFileThatCannotBeReadIsReportedWithItsReason)
 {
     std::ofstream(PathOf("short.twk").ToUtf8()) << "ab";
-    CNumberDocument document;
-    document.number = 5;
-    EXPECT_FALSE(document.OnOpenDocument(PathOf("short.twk")));
-    EXPECT_FALSE(document.OnOpenDocument(PathOf("missing.twk")));
-    EXPECT_EQ(document.number, 0);
-    ASSERT_EQ(boxes.calls.size(), 2u);
-    EXPECT_GE(boxes.calls[0].text.Find(CString("short.twk")), 0);
+    std::ofstream(PathOf("empty.twk").ToUtf8());
+    const struct
+    {
+        const char* file;
+        const char* reason;
+        int numberAfter;  // a file that cannot be opened leaves the document as it was
+    } rows[] = {{"short.twk", "The file cannot be read: the file is cut short.", 0},
+                {"empty.twk", "The file cannot be read: the file is cut short.", 0},
+                {"missing.twk", "No such file or directory", 5}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.file);
+        boxes.calls.clear();
+        CNumberDocument document;
+        document.number = 5;
+        EXPECT_FALSE(document.OnOpenDocument(PathOf(row.file)));
+        EXPECT_EQ(document.number, row.numberAfter);
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].text,
+                  CString("Unable to open \"") + PathOf(row.file) + CString("\".\n") + CString(row.reason));
+    }
+}
+
+TEST_F(DocumentTest, CtrlSAsksBeforeReplacingAFileChangedSinceItWasReadAndAnswerNoKeepsIt)
+{
+    namespace fs = std::filesystem;
+    const struct
+    {
+        const char* change;
+        bool asked;
+    } rows[] = {{"none", false}, {"another file put in its place", true}, {"written by another program", true}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.change);
+        CNumberDocument saved;
+        ASSERT_TRUE(saved.OnSaveDocument(PathOf("model.twk")));
+        CNumberDocument document;
+        ASSERT_TRUE(document.OnOpenDocument(PathOf("model.twk")));
+        document.SetPathName(PathOf("model.twk"));
+        if (row.asked && std::string(row.change).rfind("another file", 0) == 0)
+        {
+            std::ofstream(folder / "other") << "another";
+            fs::rename(folder / "other", folder / "model.twk");
+        }
+        else if (row.asked)
+        {
+            std::ofstream(folder / "model.twk", std::ios::app) << "more";
+        }
+        const std::string before = ReadAll(folder / "model.twk");
+        uitest::MessageBoxRecorder no(IDNO);
+        document.number = 99;
+        EXPECT_EQ(document.DoFileSave(), !row.asked);
+        ASSERT_EQ(no.calls.size(), row.asked ? 1u : 0u);
+        if (row.asked)
+        {
+            EXPECT_EQ(no.calls[0].type & 0xF, static_cast<UINT>(MB_YESNO));
+            EXPECT_EQ(ReadAll(folder / "model.twk"), before);
+            continue;
+        }
+        // What the document wrote itself is no change.
+        EXPECT_TRUE(document.DoFileSave());
+        EXPECT_TRUE(no.calls.empty());
+    }
 }
 
 TEST_F(DocumentTest, AFailedSaveKeepsTheOldFileAndLeavesNoPartialFileBehind)
@@ -106,12 +168,6 @@ TEST_F(DocumentTest, AFailedSaveKeepsTheOldFileAndLeavesNoPartialFileBehind)
     EXPECT_EQ(std::filesystem::file_size(folder / "kept.twk"), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
     EXPECT_EQ(boxes.calls.size(), 1u);
-}
-
-std::string ReadAll(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 TEST_F(DocumentTest, ASaveWritesNoPlantedLinkAndKeepsTheModelsLinkModeAndOtherNames)
