@@ -38,11 +38,14 @@ enum class Look
     kNone,
     kDashed,
     kSolid,
+    // Drawn in part, neither whole nor in dashes.
+    kBroken,
 };
 
 const char* Name(Look look)
 {
-    return look == Look::kNone ? "none" : look == Look::kDashed ? "dashed" : "solid";
+    const char* names[] = {"none", "dashed", "solid", "broken"};
+    return names[static_cast<int>(look)];
 }
 
 class EdgeDisplayTest : public ModelFrameTest
@@ -82,7 +85,10 @@ protected:
         if (drawn == 0) {
             return Look::kNone;
         }
-        return drawn >= columns - 1 ? Look::kSolid : Look::kDashed;
+        if (drawn >= columns - 1) {
+            return Look::kSolid;
+        }
+        return drawn >= columns / 4 && drawn <= columns * 3 / 4 ? Look::kDashed : Look::kBroken;
     }
 
     // A group placed in the component with a definition of its own.
@@ -159,8 +165,8 @@ TEST_F(EdgeDisplayTest, WireframeAtFullQualityFollowsTheSoftEdgeAndHiddenGeometr
         Options().SetHideSoftEdges(row.hideSoft);
         Options().SetShowHiddenGeometry(row.hiddenGeometry);
         Draw();
-        EXPECT_EQ(Name(LookOfLine(0.0)), Name(row.soft)) << "soft edge at level " << row.level;
-        EXPECT_EQ(Name(LookOfLine(-8.0)), Name(row.hidden)) << "hidden edge at level " << row.level;
+        EXPECT_STREQ(Name(LookOfLine(0.0)), Name(row.soft)) << "soft edge at level " << row.level;
+        EXPECT_STREQ(Name(LookOfLine(-8.0)), Name(row.hidden)) << "hidden edge at level " << row.level;
     }
 }
 
@@ -168,16 +174,17 @@ TEST_F(EdgeDisplayTest, EdgesOfAHiddenGroupAreDashedUnderHiddenGeometry)
 {
     CComponentDefinition& open = OpenGroup();
     CComponentDefinition* hidden = nullptr;
+    // Below the open group's axes, which stand at the origin.
     AddGroup(open, hidden)->SetHidden(true);
-    Line(*hidden, 4.0);
+    Line(*hidden, -3.0);
     CComponentDefinition* shown = nullptr;
     AddGroup(open, shown);
-    Line(*shown, -4.0);
+    Line(*shown, -7.0);
     for (const bool on : {false, true}) {
         Options().SetShowHiddenGeometry(on);
         Draw();
-        EXPECT_EQ(Name(LookOfLine(4.0)), Name(on ? Look::kDashed : Look::kNone)) << "hidden geometry " << on;
-        EXPECT_EQ(Name(LookOfLine(-4.0)), Name(Look::kSolid)) << "hidden geometry " << on;
+        EXPECT_STREQ(Name(LookOfLine(-3.0)), Name(on ? Look::kDashed : Look::kNone)) << "hidden geometry " << on;
+        EXPECT_STREQ(Name(LookOfLine(-7.0)), Name(Look::kSolid)) << "hidden geometry " << on;
     }
 }
 
@@ -190,11 +197,11 @@ TEST_F(EdgeDisplayTest, ASelectedFaceInWireframeHidesWhatLiesBehindItUnderItsSel
                                CVector3d(0, 0, 1));
     Line(Root(), 0.0);
     Draw();
-    EXPECT_EQ(Name(LookOfLine(0.0)), Name(Look::kSolid));
+    EXPECT_STREQ(Name(LookOfLine(0.0)), Name(Look::kSolid));
     face->SetFlagBits(CDrawingElement::kFlagSelected, true);
     Draw();
-    EXPECT_EQ(Name(LookOfLine(0.0)), Name(Look::kNone));
-    EXPECT_NE(Name(LookOfLine(0.0, Rgb{255, 255, 0})), Name(Look::kNone));
+    EXPECT_STREQ(Name(LookOfLine(0.0)), Name(Look::kNone));
+    EXPECT_STRNE(Name(LookOfLine(0.0, Rgb{255, 255, 0})), Name(Look::kNone));
 }
 
 // The ticks need a view of their own, made before the model is attached.
