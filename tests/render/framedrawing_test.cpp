@@ -991,3 +991,22 @@ TEST_F(FrameTest, AComponentsBoundsDrawAsAWireBoxGrownByTheMarginsPixels)
         EXPECT_FALSE(Near(Pixel(test.column + 4, 24), {255, 0, 0}, 8)) << test.margin;
     }
 }
+
+TEST_F(FrameTest, ASectionPlaneLyingOnAFaceLeavesTheFaceItsOwnColour)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    Square(Root(), 8.0, 0.0);
+    Root().AddEntity(new CSectionPlane(CPlane3d(0, 0, 1, 0)));
+    // At a slant the depths of the two differ in their last bits from pixel to pixel.
+    LookParallel(CPoint3d(20, -30, 60), CPoint3d(), CVector3d(0, 0, 1), 30.0);
+    Draw();
+    const Rgb face = Pixel(32, 24);
+    int veiled = 0;
+    for (int y = 18; y <= 30; ++y) {
+        for (int x = 24; x <= 40; ++x) {
+            veiled += Near(Pixel(x, y), face, 4) ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(veiled, 0);
+}
