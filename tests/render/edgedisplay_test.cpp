@@ -118,18 +118,34 @@ protected:
     }
 };
 
-// Records the lines the edges draw one at a time, as endpoint ticks are.
-class TickView : public FrameView
+// Records where lines drawn one at a time (endpoint ticks) start, and the vertices of
+// the other lines.
+class LineView : public FrameView
 {
 public:
-    TickView() : FrameView(true) {}
+    LineView() : FrameView(true) {}
     void DrawLine(const CPoint3d& start, const CPoint3d& end) override
     {
         starts.push_back(start);
         FrameView::DrawLine(start, end);
     }
+    void VertexV(const CPoint3d& point) override
+    {
+        vertices.push_back(point);
+        FrameView::VertexV(point);
+    }
     std::vector<CPoint3d> starts;
+    std::vector<CPoint3d> vertices;
 };
+
+[[nodiscard]] int CountAt(const std::vector<CPoint3d>& points, const CVertex* vertex)
+{
+    int count = 0;
+    for (const CPoint3d& point : points) {
+        count += (point - vertex->GetPosition()).GetLength() < 1e-6 ? 1 : 0;
+    }
+    return count;
+}
 
 }  // namespace
 
@@ -204,29 +220,41 @@ TEST_F(EdgeDisplayTest, ASelectedFaceInWireframeHidesWhatLiesBehindItUnderItsSel
     EXPECT_STRNE(Name(LookOfLine(0.0, Rgb{255, 255, 0})), Name(Look::kNone));
 }
 
-// The ticks need a view of their own, made before the model is attached.
-class EndpointTickTest : public EdgeDisplayTest
+// A view of its own that records the lines, with everything inside an open group.
+class EdgeLinesTest : public EdgeDisplayTest
 {
-};
+protected:
+    void SetUp() override
+    {
+        EdgeDisplayTest::SetUp();
+        m_lines.SetModel(m_model);
+        m_lines.InitGLState();
+        CViewDefinition definition;
+        definition.SetViewportSize(kWidth, kHeight);
+        definition.SetEyeTarget(CPoint3d(0, 0, 100), CPoint3d(), CVector3d(0, 1, 0));
+        definition.SetPerspective(false);
+        definition.SetViewHeight(20.0);
+        m_lines.SetViewDefinition(definition);
+        m_lines.SetViewportSize(kWidth, kHeight);
+        m_open = &OpenGroup();
+    }
+    void TearDown() override
+    {
+        m_lines.SetModel(nullptr);
+        EdgeDisplayTest::TearDown();
+    }
 
-TEST_F(EndpointTickTest, TicksMarkOnlyTheEndsOfCurvesAndNoEdgeInsideASelectedGroup)
-{
-    TickView view;
-    view.SetModel(m_model);
-    view.InitGLState();
-    CViewDefinition definition;
-    definition.SetViewportSize(kWidth, kHeight);
-    definition.SetEyeTarget(CPoint3d(0, 0, 100), CPoint3d(), CVector3d(0, 1, 0));
-    definition.SetPerspective(false);
-    definition.SetViewHeight(20.0);
-    view.SetViewDefinition(definition);
-    view.SetViewportSize(kWidth, kHeight);
-    Options().SetDrawEndpoints(true);
-    Options().SetEndpointLength(6);
+    void DrawLines()
+    {
+        const CurrentModelScope scope(m_model);
+        m_lines.DrawFrame(0, false);
+    }
 
-    CComponentDefinition& open = OpenGroup();
-    const CGeometryBuilder builder(open);
-    const auto chain = [&builder](const CPoint3d& centre, double radius, int edges, double turn) {
+    // An arc curve over edges of equal turns about the centre, from angle 0; a whole
+    // turn closes it. Answers its vertices in order, the first again for a closed one.
+    std::vector<CVertex*> Arc(const CPoint3d& centre, double radius, int edges, double turn) const
+    {
+        const CGeometryBuilder builder(*m_open);
         std::vector<CVertex*> vertices;
         for (int i = 0; i <= edges; ++i) {
             const double angle = turn * i / edges;
@@ -250,40 +278,59 @@ TEST_F(EndpointTickTest, TicksMarkOnlyTheEndsOfCurvesAndNoEdgeInsideASelectedGro
         }
         curve->RebuildFromEdge(made.front());
         return vertices;
-    };
+    }
+
+    LineView m_lines;
+    CComponentDefinition* m_open = nullptr;
+};
+
+TEST_F(EdgeLinesTest, TicksMarkOnlyTheEndsOfCurvesAndNoEdgeInsideASelectedGroup)
+{
+    Options().SetDrawEndpoints(true);
+    Options().SetEndpointLength(6);
+    CComponentDefinition* selected = nullptr;
+    AddGroup(*m_open, selected)->SetFlagBits(CDrawingElement::kFlagSelected, true);
+    const CGeometryBuilder inside(*selected);
+    CVertex* selectedStart = inside.Vertex(CPoint3d(-8, 8, 0));
+    CVertex* selectedEnd = inside.Vertex(CPoint3d(8, 8, 0));
+    inside.Edge(selectedStart, selectedEnd);
+    const CGeometryBuilder builder(*m_open);
+    CVertex* plainStart = builder.Vertex(CPoint3d(-8, -6, 0));
+    CVertex* plainEnd = builder.Vertex(CPoint3d(8, -6, 0));
+    builder.Edge(plainStart, plainEnd);
     struct Row
     {
         const char* name;
         std::vector<CVertex*> vertices;
         std::vector<int> ticks;  // at each vertex
     };
-    CComponentDefinition* selected = nullptr;
-    AddGroup(open, selected)->SetFlagBits(CDrawingElement::kFlagSelected, true);
-    const CGeometryBuilder inside(*selected);
-    CVertex* selectedStart = inside.Vertex(CPoint3d(-8, 8, 0));
-    CVertex* selectedEnd = inside.Vertex(CPoint3d(8, 8, 0));
-    inside.Edge(selectedStart, selectedEnd);
-    CVertex* plainStart = builder.Vertex(CPoint3d(-8, -6, 0));
-    CVertex* plainEnd = builder.Vertex(CPoint3d(8, -6, 0));
-    builder.Edge(plainStart, plainEnd);
     const Row rows[] = {
-        {"half circle", chain(CPoint3d(-6, 2, 0), 4.0, 4, kPi), {1, 0, 0, 0, 1}},
-        {"circle", chain(CPoint3d(6, 2, 0), 3.0, 8, kTwoPi), {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+        {"half circle", Arc(CPoint3d(-6, 2, 0), 4.0, 4, kPi), {1, 0, 0, 0, 1}},
+        {"circle", Arc(CPoint3d(6, 2, 0), 3.0, 8, kTwoPi), {0, 0, 0, 0, 0, 0, 0, 0, 0}},
         {"plain edge", {plainStart, plainEnd}, {1, 1}},
         {"edge in a selected group", {selectedStart, selectedEnd}, {0, 0}},
     };
-    {
-        const CurrentModelScope scope(m_model);
-        view.DrawFrame(0, false);
-    }
-    view.SetModel(nullptr);
+    DrawLines();
     for (const Row& row : rows) {
         for (std::size_t i = 0; i < row.vertices.size(); ++i) {
-            int ticks = 0;
-            for (const CPoint3d& start : view.starts) {
-                ticks += (start - row.vertices[i]->GetPosition()).GetLength() < 1e-6 ? 1 : 0;
-            }
-            EXPECT_EQ(ticks, row.ticks[i]) << row.name << ", vertex " << i;
+            EXPECT_EQ(CountAt(m_lines.starts, row.vertices[i]), row.ticks[i]) << row.name << ", vertex " << i;
         }
     }
+}
+
+TEST_F(EdgeLinesTest, AnArcIsNotExtendedAtItsJointsWhereACornerOfTwoEdgesIs)
+{
+    Options().SetExtendEdges(true);
+    Options().SetExtendLength(6);
+    // Joints turning 60 degrees: far from running along each other.
+    const std::vector<CVertex*> arc = Arc(CPoint3d(0, -2, 0), 8.0, 3, kPi);
+    const CGeometryBuilder builder(*m_open);
+    CVertex* corner = builder.Vertex(CPoint3d(10, -8, 0));
+    builder.Edge(builder.Vertex(CPoint3d(-8, -8, 0)), corner);
+    builder.Edge(corner, builder.Vertex(CPoint3d(10, 2, 0)));
+    DrawLines();
+    // Two lines end at each joint of the arc; both lines at the corner reach past it.
+    EXPECT_EQ(CountAt(m_lines.vertices, arc[1]), 2);
+    EXPECT_EQ(CountAt(m_lines.vertices, arc[2]), 2);
+    EXPECT_EQ(CountAt(m_lines.vertices, corner), 0);
 }
