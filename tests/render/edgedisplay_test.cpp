@@ -1,13 +1,12 @@
 // How edges show at full quality in each style: the rules that the drawing level, not
-// the render mode, chooses; endpoint ticks; edges inside hidden and selected groups;
-// a selected face in wireframe.
+// the render mode, chooses; endpoint ticks and extensions along curves; edges inside
+// hidden and selected groups; a selected face in wireframe.
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <utility>
 #include <vector>
 
 #include "document/component.h"
@@ -29,7 +28,6 @@ namespace {
 
 using Rgb = std::array<int, 3>;
 
-const Rgb kBackgroundRgb{40, 40, 80};
 const Rgb kEdgeRgb{255, 0, 0};
 
 // How a horizontal line shows across the columns it spans.
