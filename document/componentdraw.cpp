@@ -34,6 +34,8 @@ namespace {
 constexpr std::uint32_t kTerminatorClassBits = 0x3000;
 // How many entities ahead of the one being drawn are fetched.
 constexpr std::size_t kFetchAhead = 16;
+// The polygon offset (factor and units) of the section planes drawn after the entities.
+constexpr double kSectionPlaneOffset = 3.0;
 
 bool IsInstanceKind(int type)
 {
@@ -152,10 +154,13 @@ void DrawSectionPlanes(ITarnisView* view, CSectionPlane* active, const std::vect
     const int shadowPass = options != nullptr ? options->GetShadowPass() : 0;
     if (shadowPass != 1 && !planes.empty()) {
         const bool stencil = shadowPass == 2 && view->SetCapability(glenum::kStencilTest, false);
+        // Pushed back, so that a plane lying on a face leaves the face whole.
+        view->PushPolygonOffset(true, kSectionPlaneOffset, kSectionPlaneOffset);
         for (CDrawingElement* plane : planes) {
             plane->Draw(view);
         }
         view->EndPrimitive();
+        view->PopPolygonOffset();
         if (stencil) {
             view->SetCapability(glenum::kStencilTest, true);
         }

@@ -195,8 +195,10 @@ private:
     [[nodiscard]] bool IsHiddenSoftEdge(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2) const;
     [[nodiscard]] static CVector3d GetSightLine(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2);
     void ExtendEnds(ITarnisView* view, int pixels, CPoint3d& p1, CPoint3d& p2) const;
-    static void DrawWithEffects(ITarnisView* view, const CRenderingOptions& options, const CPoint3d& p1,
-                                const CPoint3d& p2, double width);
+    // Another edge of the edge's curve meets it at the vertex.
+    [[nodiscard]] bool IsInsideCurveAt(const CVertex* vertex) const;
+    void DrawWithEffects(ITarnisView* view, const CRenderingOptions& options, const CPoint3d& p1, const CPoint3d& p2,
+                         double width) const;
     static void DrawJittered(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2);
     CEdge* SplitCore(CVertex* vertex);
     void RepairFacesAfterAbsorb(CComponent* component);

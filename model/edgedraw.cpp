@@ -11,6 +11,7 @@
 #include "document/renderingoptions.h"
 #include "drawapi/tarnisview.h"
 #include "model/edge.h"
+#include "model/curve.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/profilefacing.h"
@@ -124,7 +125,7 @@ bool CEdge::IsShown(ITarnisView* view) const
         return false;
     }
     const CRenderingOptions* options = view != nullptr ? view->GetRenderingOptions() : nullptr;
-    if (IsSelected() || options == nullptr) {
+    if (IsSelected() || options == nullptr || view->DrawsEdgesAlone()) {
         return true;
     }
     const int mode = options->GetRenderMode();
@@ -191,7 +192,9 @@ void CEdge::Draw(ITarnisView* view)
     if (options == nullptr || m_start == nullptr || m_end == nullptr) {
         return;
     }
-    const bool lineMode = options->GetRenderMode() == 0 || view->DrawsEdgesAlone();
+    // The drawing level, not the render mode, makes the line modes: wireframe at full
+    // quality takes the settings of the shaded modes.
+    const bool lineMode = view->DrawsEdgesAlone();
     if (lineMode ? (view->IsHiddenByLightingMode(this) || IsLayerHidden(view)) : !IsShown(view)) {
         return;
     }
@@ -201,7 +204,8 @@ void CEdge::Draw(ITarnisView* view)
     if (!sections.IsEmpty() && sections.GetPlanesThroughSegment(p1, p2) != 0) {
         return;
     }
-    std::uint16_t stipple = IsHiddenFlagSet() ? kStippleHidden : 0;
+    const bool drawnAsHidden = options->IsShowHiddenGeometry() && IsUnderHiddenInstance(view);
+    std::uint16_t stipple = IsHiddenFlagSet() || drawnAsHidden ? kStippleHidden : 0;
     double width = 1.0;
     if (!lineMode) {
         if (options->IsExtendEdges()) {
@@ -225,11 +229,14 @@ void CEdge::Draw(ITarnisView* view)
             width = options->GetProfileWidth();
         }
     }
-    const bool highlighted = IsSelected();
-    if (highlighted) {
+    // An edge inside a selected instance shows its place in it, not its effects.
+    const bool highlighted = IsSelected() || IsHighlighted(view);
+    if (IsSelected()) {
         width = (options->IsDrawProfiles() && options->GetProfileWidth() <= 2) || options->IsJitterEdges()
                     ? std::max(1, options->GetProfileWidth())
                     : 2.0;
+    } else if (highlighted) {
+        width = 1.0;
     }
     view->BeginElement(this);
     view->SetLighting(false);
@@ -271,10 +278,13 @@ void CEdge::ExtendEnds(ITarnisView* view, int pixels, CPoint3d& p1, CPoint3d& p2
     if (extension <= 0.0 || length <= 2.0 * extension) {
         return;
     }
+    // The edges of its own curve turn with it: they neither stop it nor count as
+    // running along it.
     const auto runsAlongAnother = [this, &d](const CVertex* vertex) {
         for (int i = 0; i < vertex->GetEdgeCount(); ++i) {
             const CEdge* other = vertex->GetEdgeAt(i);
-            if (other == this || other->m_start == nullptr || other->m_end == nullptr) {
+            if (other == this || (m_curve != nullptr && other->m_curve == m_curve) || other->m_start == nullptr ||
+                other->m_end == nullptr) {
                 continue;
             }
             CVector3d o = other->m_end->GetPosition() - other->m_start->GetPosition();
@@ -284,16 +294,21 @@ void CEdge::ExtendEnds(ITarnisView* view, int pixels, CPoint3d& p1, CPoint3d& p2
         }
         return false;
     };
-    if (m_start->GetEdgeCount() > 1 && !runsAlongAnother(m_start)) {
+    if (m_start->GetEdgeCount() > 1 && !IsInsideCurveAt(m_start) && !runsAlongAnother(m_start)) {
         p1 = p1 + d * (-extension);
     }
-    if (m_end->GetEdgeCount() > 1 && !runsAlongAnother(m_end)) {
+    if (m_end->GetEdgeCount() > 1 && !IsInsideCurveAt(m_end) && !runsAlongAnother(m_end)) {
         p2 = p2 + d * extension;
     }
 }
 
+bool CEdge::IsInsideCurveAt(const CVertex* vertex) const
+{
+    return m_curve != nullptr && m_curve->GetNextCurveEdge(vertex, this) != nullptr;
+}
+
 void CEdge::DrawWithEffects(ITarnisView* view, const CRenderingOptions& options, const CPoint3d& p1,
-                            const CPoint3d& p2, double width)
+                            const CPoint3d& p2, double width) const
 {
     const CPoint3d middle((p1.x + p2.x) * 0.5, (p1.y + p2.y) * 0.5, (p1.z + p2.z) * 0.5);
     if (options.IsDepthCue() && options.GetDepthCueWidth() > 1) {
@@ -318,8 +333,13 @@ void CEdge::DrawWithEffects(ITarnisView* view, const CRenderingOptions& options,
         if (length > 0.0) {
             const double tick = std::min(view->PixelsToModelLength(options.GetEndpointLength(), p1), length / 3.0);
             const CVector3d unit(along.x / length, along.y / length, along.z / length);
-            view->DrawLine(p1, p1 + unit * tick);
-            view->DrawLine(p2, p2 + unit * (-tick));
+            // Only where a curve ends: its joints and a closed curve have no ends.
+            if (!IsInsideCurveAt(m_start)) {
+                view->DrawLine(p1, p1 + unit * tick);
+            }
+            if (!IsInsideCurveAt(m_end)) {
+                view->DrawLine(p2, p2 + unit * (-tick));
+            }
         }
     }
 }

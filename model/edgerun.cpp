@@ -9,6 +9,7 @@
 
 namespace {
 
+constexpr std::uint16_t kStippleHidden = 0x3333;
 constexpr std::uint16_t kStippleSoft = 0x0F0F;
 // The edge colour mode in which an edge's colour follows its direction.
 constexpr int kEdgeColorByAxis = 2;
@@ -21,13 +22,14 @@ constexpr std::size_t kRunLines = 1024;
 CEdgeRun::CEdgeRun(ITarnisView* view)
     : m_view(view), m_options(view->GetRenderingOptions()), m_visibility(view)
 {
-    // Picking names every edge and sections cut them: edges then draw one by one.
-    if (m_options == nullptr || m_options->IsExtendEdges() || view->GetDrawMode() == ITarnisView::kDrawModeSelection ||
-        !view->GetSectionFilters().IsEmpty()) {
+    // Picking names every edge, sections cut them and extensions ask for each edge's
+    // neighbours: edges then draw one by one.
+    if (m_options == nullptr || (m_options->IsExtendEdges() && !view->DrawsEdgesAlone()) ||
+        view->GetDrawMode() == ITarnisView::kDrawModeSelection || !view->GetSectionFilters().IsEmpty()) {
         return;
     }
     const int mode = m_options->GetRenderMode();
-    m_lineMode = mode == 0 || view->DrawsEdgesAlone();
+    m_lineMode = view->DrawsEdgesAlone();
     m_modeShows = mode == 0 || mode == 1 || m_options->GetDisplayEdges() != 0 || m_options->IsDrawProfiles();
     m_onlyProfiles = m_options->IsDrawProfiles() && m_options->GetDisplayEdges() == 0;
     m_testProfile = m_options->IsDrawProfiles() && (m_options->GetProfileWidth() != 1 || m_onlyProfiles);
@@ -89,10 +91,16 @@ CEdgeRun::Outcome CEdgeRun::Decide(CEdge& edge, CPlainLine& line)
     if (m_visibility.IsHidden(edge) || (!m_lineMode && !m_modeShows)) {
         return Outcome::kNothing;
     }
+    // Every edge of the run lies inside the same instances.
+    if (!m_pathKnown) {
+        m_pathHighlights = edge.IsHighlighted(m_view);
+        m_pathHidden = m_options->IsShowHiddenGeometry() && edge.IsUnderHiddenInstance(m_view);
+        m_pathKnown = true;
+    }
     line.start = start->GetPosition();
     line.end = end->GetPosition();
     line.width = 1.0;
-    line.stipple = 0;
+    line.stipple = m_pathHidden ? kStippleHidden : 0;
     if (!m_lineMode) {
         const bool profile = m_testProfile && !CProfileFacing::HasOppositeNotes(edge) &&
                              edge.IsProfile(line.start, line.end, GetSightLine(line.start, line.end));
@@ -105,10 +113,10 @@ CEdgeRun::Outcome CEdgeRun::Decide(CEdge& edge, CPlainLine& line)
             }
             line.stipple = kStippleSoft;
         }
-        if (profile) {
+        if (profile && !m_pathHighlights) {
             line.width = m_profileWidth;
         }
-        if (m_effects && line.stipple == 0) {
+        if (m_effects && line.stipple == 0 && !m_pathHighlights) {
             return Outcome::kOwnDraw;
         }
     }

@@ -1,10 +1,11 @@
 #pragma once
 // CEdgeRun: the edge pass of a component taken as one run. What is the same for every
 // edge of the pass is decided once: the display settings, the camera's sight line,
-// whether the lighting mode hides edges, whether a layer is hidden, and the colour of
-// an edge of a material on a layer. The edges that draw a plain line hand it to the view
-// in runs (DrawPlainLines); a selected or hidden edge, and one with a line effect, draws
-// itself after the lines before it, so the order of the lines stays the walk's.
+// whether the lighting mode hides edges, whether a layer is hidden, what the instances
+// around the pass make of its edges, and the colour of an edge of a material on a
+// layer. The edges that draw a plain line hand it to the view in runs
+// (DrawPlainLines); a selected or hidden edge, and one with a line effect, draws itself
+// after the lines before it, so the order of the lines stays the walk's.
 // User-interface thread only.
 
 #include <cstddef>
@@ -70,6 +71,12 @@ private:
     // A line at full quality takes an effect: depth cue, endpoints or jitter.
     bool m_effects = false;
     double m_profileWidth = 1.0;
+    // Decided at the first edge neither selected nor hidden: the instances around the
+    // run highlight it (its lines plain and thin), or are hidden and shown as hidden
+    // geometry (its lines dashed).
+    bool m_pathKnown = false;
+    bool m_pathHighlights = false;
+    bool m_pathHidden = false;
     // Decided at the first edge that asks.
     bool m_sightKnown = false;
     bool m_perspective = false;

@@ -233,7 +233,9 @@ void CFace::Draw(ITarnisView* view)
     const int mode = options->GetRenderMode();
     const int pass = options->GetTransparencyPass();
     const bool seeThrough = options->IsTransparentDisplay();
-    if (mode == 0 || (pass == 1 && seeThrough)) {
+    // In wireframe only a selected face is shown: in the background colour under its
+    // selection dots.
+    if (pass == 1 && seeThrough) {
         return;
     }
     // The section cut is drawn where the face lies in an active section plane.
@@ -249,7 +251,7 @@ void CFace::Draw(ITarnisView* view)
     if ((pass == 1 && blended) || (pass >= 2 && !blended && !seeThrough)) {
         return;
     }
-    const bool lit = mode != 1;
+    const bool lit = mode != 0 && mode != 1;
     const bool textured = material != nullptr && material->IsTextured() && mode >= 2 && mode <= 4 &&
                           options->IsDisplayTextures() &&
                           view->GetDrawingLevel() >= IModelView::kLowestTextureLevel;

@@ -23,7 +23,8 @@ std::uint64_t Fingerprint(const std::vector<CDrawingElement*>& entities)
     return hash;
 }
 
-// Drawn with nothing around it, every edge a plain line.
+// Drawn with nothing around it, every edge a plain line: only the levels below faces
+// draw edges whatever the camera; at the others profiles and effects follow it.
 bool IsKeepable(CTarnisView& view)
 {
     const CRenderingOptions* options = view.GetRenderingOptions();
@@ -31,7 +32,7 @@ bool IsKeepable(CTarnisView& view)
         view.GetInstancePathDepth() != 0 || view.HasTransform() || !view.GetSectionFilters().IsEmpty()) {
         return false;
     }
-    return options->GetRenderMode() == 0 || view.DrawsEdgesAlone();
+    return view.DrawsEdgesAlone();
 }
 
 }  // namespace
