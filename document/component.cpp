@@ -368,7 +368,7 @@ void CComponent::Add(CEntity* entity)
         // The planes size themselves from the other entities' bounds.
         InvalidateBounds();
     } else if (m_boundsValid) {
-        AddToBounds(element);
+        AddEntityBounds(element);
     }
     if (IsSectionPlane(element)) {
         AppendOnce(m_sectionPlanes, element);
@@ -620,16 +620,19 @@ void CComponent::RecomputeBounds() const
     m_sectionPlanes.clear();
     const BoundsClasses classes{kSectionPlaneClass.Get(), kConstructionLineClass.Get(),
                                 RUNTIME_CLASS(CComponentInstance), RUNTIME_CLASS(CEdge), RUNTIME_CLASS(CFace)};
+    const bool fast = !FillsSecondBounds();
     for (CDrawingElement* entity : m_entities) {
         const CRuntimeClass* exact = entity->GetRuntimeClass();
         // Edges and faces, nearly all of a model, are none of the kinds told apart and
         // add their points without a virtual call.
-        if (exact == classes.edge) {
-            static_cast<const CEdge*>(entity)->CEdge::GetExtents(m_bounds);
-            continue;
-        }
-        if (exact == classes.face) {
-            static_cast<const CFace*>(entity)->CFace::GetExtents(m_bounds);
+        if (exact == classes.edge || exact == classes.face) {
+            if (!fast) {
+                AddEntityBounds(entity);
+            } else if (exact == classes.edge) {
+                static_cast<const CEdge*>(entity)->CEdge::GetExtents(m_bounds);
+            } else {
+                static_cast<const CFace*>(entity)->CFace::GetExtents(m_bounds);
+            }
             continue;
         }
         const BoundsKind kind = ClassifyForBounds(*entity, classes);
@@ -638,7 +641,7 @@ void CComponent::RecomputeBounds() const
             m_containsSectionPlane = true;
             continue;
         }
-        AddToBounds(entity);
+        AddEntityBounds(entity);
         m_containsConstructionLine = m_containsConstructionLine || kind.constructionLine;
         if (kind.instance) {
             AddInstanceFlags(static_cast<const CComponentInstance&>(*entity));
@@ -649,7 +652,7 @@ void CComponent::RecomputeBounds() const
             m_bounds.Add(CPoint3d(0, 0, 0));
         }
         for (const CDrawingElement* plane : m_sectionPlanes) {
-            AddToBounds(plane);
+            AddEntityBounds(plane);
         }
     }
     m_boundsValid = true;
@@ -665,9 +668,14 @@ void CComponent::AddInstanceFlags(const CComponentInstance& instance) const
     m_containsSectionPlane = m_containsSectionPlane || definition->GetBoundsFlag();
 }
 
-void CComponent::AddToBounds(const CDrawingElement* entity) const
+void CComponent::AddEntityBounds(const CDrawingElement* entity) const
 {
     entity->GetExtents(m_bounds);
+}
+
+void CComponent::AddPointToBounds(const CPoint3d& point)
+{
+    m_bounds.Add(point);
 }
 
 void CComponent::GetBounds(CBoundingBox3d& out, bool grown) const

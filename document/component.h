@@ -175,6 +175,8 @@ public:
     // The second bounds, after the bounds are brought up to date; every recomputation
     // empties them.
     void GetSecondBounds(CBoundingBox3d& out) const;
+    // The bounds grow to include the point.
+    virtual void AddPointToBounds(const CPoint3d& point);
     // The instance data: the smooth-normal table, made empty on first request.
     [[nodiscard]] CSmoothNormals& GetInstanceData() { return GetSmoothNormals(); }
     // The pick test along the line from its start on, unbounded beyond it.
@@ -197,6 +199,13 @@ public:
 
 protected:
     [[nodiscard]] bool AreBoundsValid() const { return m_boundsValid; }
+    // The entity's extents grow the bounds. Edges and faces of a component that keeps
+    // the base behaviour add theirs without this call.
+    virtual void AddEntityBounds(const CDrawingElement* entity) const;
+    // Whether AddEntityBounds does more than the base, so that every entity must pass it.
+    [[nodiscard]] virtual bool FillsSecondBounds() const { return false; }
+    [[nodiscard]] CBoundingBox3d& GetBoundsCache() const { return m_bounds; }
+    [[nodiscard]] CBoundingBox3d& GetSecondBoundsCache() const { return m_secondBounds; }
 
 private:
     struct ReadTally;
@@ -211,7 +220,6 @@ private:
     void CountMaterialUses(const ReadTally* counted) const;
     void RecomputeBounds() const;
     void AddInstanceFlags(const CComponentInstance& instance) const;
-    void AddToBounds(const CDrawingElement* entity) const;
     void AddOneToBatch(CDrawingElement* element, CUndoOperation* operation, CPointerIndexMap& added);
     void AddFaceEdges(const CFace* face, CUndoOperation* operation, CPointerIndexMap& added);
     void EraseManagers();

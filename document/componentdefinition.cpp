@@ -301,11 +301,36 @@ int CComponentDefinition::CheckValidity(int mode, CValidityResultMap* results)
             ++it;
         }
     }
+    result = std::max(result, CheckBehaviorClass(mode));
     if (m_thumbnail != nullptr && !kThumbnailClass.IsKindOf(m_thumbnail)) {
         AppendValidityMessage("%s holds a thumbnail of another class", GetEntityLabel(this));
         result = kValidityBroken;
     }
+    if (kComponentBehaviorClass.IsKindOf(m_behavior)) {
+        const int own = m_behavior->CheckValidity(mode, results);
+        if (own != kValiditySound) {
+            AppendValidityMessage("%s holds a damaged behaviour", GetEntityLabel(this));
+            result = std::max(result, own);
+        }
+    }
     return SetCheckResult(result, results);
+}
+
+int CComponentDefinition::CheckBehaviorClass(int mode)
+{
+    if (kComponentBehaviorClass.IsKindOf(m_behavior)) {
+        return kValiditySound;
+    }
+    AppendValidityMessage("%s holds a behaviour of another class", GetEntityLabel(this));
+    if (kComponentBehaviorClass.Get() == nullptr || !BeginRepair(mode)) {
+        return kValidityRepairable;
+    }
+    RecordChange(true);
+    // Nothing else refers to an object of another class in the behaviour's place.
+    delete m_behavior;
+    m_behavior = static_cast<CEntity*>(CreateNamedObject(kComponentBehaviorClass));
+    m_behavior->SetParent(this);
+    return kValiditySound;
 }
 
 int CComponentDefinition::GetTypeId() const
@@ -341,6 +366,41 @@ void CComponentDefinition::InvalidateHolderBounds() const
             holder->InvalidateBounds();
         }
     }
+}
+
+void CComponentDefinition::AddEntityBounds(const CDrawingElement* entity) const
+{
+    const CTransformation& axes = GetComponentTransform();
+    if (axes.IsIdentity()) {
+        // The same box both ways: the extents are gathered once.
+        CBoundingBox3d own;
+        entity->GetExtents(own);
+        GetBoundsCache().Add(own);
+        GetSecondBoundsCache().Add(own);
+        return;
+    }
+    CComponent::AddEntityBounds(entity);
+    CTransformation toAxes;
+    if (axes.GetInverse(toAxes)) {
+        entity->AccumulateExtents(toAxes, GetSecondBoundsCache());
+    }
+}
+
+void CComponentDefinition::AddPointToBounds(const CPoint3d& point)
+{
+    // Definitions cannot place themselves; the count only guards a broken model.
+    static thread_local int depth = 0;
+    if (depth >= kMaxNestingDepth) {
+        return;
+    }
+    CComponent::AddPointToBounds(point);
+    ++depth;
+    for (const CComponentInstance* instance : m_instances) {
+        if (CComponent* holder = instance->GetParentComponent()) {
+            holder->AddPointToBounds(instance->GetTransform() * point);
+        }
+    }
+    --depth;
 }
 
 void CComponentDefinition::Add(CEntity* entity)

@@ -55,6 +55,9 @@ public:
     void InvalidateBounds() override;
     // A new entity may widen the definition, and so every component that places it.
     void Add(CEntity* entity) override;
+    // The point grows the bounds here and, carried by each instance's transformation,
+    // in every component that places the definition.
+    void AddPointToBounds(const CPoint3d& point) override;
 
     // The outlines that the definition cuts into the face its instances are glued to,
     // found in its own base plane on first use and kept until its geometry changes.
@@ -109,6 +112,11 @@ public:
     void CollectHolders(CEntitySet& holders, bool recursive) const;
     [[nodiscard]] bool IsPlacedIn(const CComponent* component, bool recursive) const;
 
+protected:
+    // The entity also grows the second bounds, taken in the definition's own axes.
+    void AddEntityBounds(const CDrawingElement* entity) const override;
+    [[nodiscard]] bool FillsSecondBounds() const override { return true; }
+
 private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar);
@@ -116,6 +124,8 @@ private:
     void ReadOldInstances(CArchive& ar);
     void ReadThumbnail(CArchive& ar);
     void SerializeBehavior(CArchive& ar);
+    // A behaviour of another class (or none) is replaced by a new one in repair mode.
+    int CheckBehaviorClass(int mode);
     void EnsureThumbnail();
     void InvalidateHolderBounds() const;
 

@@ -265,6 +265,10 @@ void CComponent::Draw(ITarnisView* view)
         filter != nullptr && !ContainsConstructionLine()) {
         CBoundingBox3d bounds;
         GetBounds(bounds, false);
+        if (GetBoundsFlag()) {
+            // A section plane is drawn larger than the bounds it sizes itself from.
+            bounds.Expand(bounds.GetDiagonal() * 0.1);
+        }
         bool wholly = false;
         if (!bounds.IsEmpty() && !filter->TestBox(bounds, wholly)) {
             return;

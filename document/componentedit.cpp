@@ -80,16 +80,6 @@ void DrawAxesMarker(ITarnisView* view, const CTransformation& placement, bool ne
 
 }  // namespace
 
-bool EnterForEditing(ITarnisView* view, CComponentInstance* instance)
-{
-    const CTarnwickModel* model = ModelOf(*instance);
-    if (model == nullptr || model->GetActiveInstance() == nullptr) {
-        return false;
-    }
-    view->EnterInstance(instance);
-    return true;
-}
-
 void DrawComponentEditFrame(ITarnisView* view, const CComponentInstance& instance)
 {
     CComponentDefinition* definition = instance.GetDefinition();

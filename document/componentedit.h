@@ -6,10 +6,6 @@
 class CComponentInstance;
 class ITarnisView;
 
-// Enters the instance on the view's edit path while a component is open; false, doing
-// nothing, while none is (the path would only re-apply the same lights per instance).
-bool EnterForEditing(ITarnisView* view, CComponentInstance* instance);
-
 // The edit frame: when a component is open, the component-edit display is on and the
 // view's instance path (with this instance) leads along the open path, the definition's
 // box, grown by 30 pixels on every side, is drawn dashed in its own axes, the edges the

@@ -53,11 +53,18 @@ public:
     // that faces the camera, a box that holds it at every turn about z. Nothing without
     // a definition (componentinstancedraw.cpp).
     void ExtendBoundingBox(CBoundingBox3d& box) const;
+    // Whether the filter's volume may hold anything of the instance: its definition's
+    // bounds carried by the transformation, grown by a tenth of their diagonal for a
+    // definition that holds a section plane; always for a definition with a
+    // construction line, which reaches beyond any box.
+    [[nodiscard]] bool IsPickable(const orvell::geometry::IGeomFilter* filter) const override;
     // The transformation the instance casts its shadow with: for a definition that
     // faces the camera and whose shadows face the sun, turned about z so that its y axis
     // points along the light (a direction in the parent's coordinates); otherwise the
     // transformation itself. The instance is not changed.
     [[nodiscard]] CTransformation GetShadowTransform(const CVector3d& light) const;
+    // Whether the definition's behaviour turns the instance to face the camera.
+    [[nodiscard]] bool FacesCamera() const { return GetFacingBehavior() != nullptr; }
     // The definition's answer for the line carried into its coordinates, the point
     // carried back.
     [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
@@ -65,6 +72,14 @@ public:
     // instance and then the path inside it are appended.
     [[nodiscard]] bool IntersectPickRay(const CBoundedLine3d& ray, double pixelScale, CPoint3d& hitPoint,
                                         double& hitParameter, CInstancePath* hitPath, bool skipHidden) const override;
+    // SelectionTest (instanceselection.cpp).
+    [[nodiscard]] bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const override;
+    // Whether a window holds, or a crossing touches, the instance. A window needs every
+    // corner of the definition's box that the section planes in force keep; a crossing
+    // needs one such corner and a shown entity of the definition that the rectangle
+    // holds (the definition's cutting plane counts at once). cutAway, when given, is set
+    // when the section planes keep no corner. Point picks select nothing here.
+    [[nodiscard]] bool SelectionTest(IPickHelper* selector, bool* cutAway) const;
     [[nodiscard]] bool CanHaveMaterial() const override;
     [[nodiscard]] bool IsInstance() const override;
     // The definition; null without one.
@@ -120,6 +135,15 @@ private:
     // the camera's view, for definitions that always face the camera, unless the
     // definition is being edited.
     void FaceCamera(ITarnisView* view);
+    // A selected instance shows no box where the view hides what lies outside the
+    // component being edited.
+    [[nodiscard]] static bool IsSelectionBoxHidden(ITarnisView* view);
+    // For a definition that faces the camera, the bounds become a box that holds them at
+    // every turn about z.
+    void HoldEveryTurn(CBoundingBox3d& bounds) const;
+    // Whether a shown entity of the definition passes the crossing's test; the section
+    // plane given is met at once.
+    [[nodiscard]] bool TouchesShownEntity(IPickHelper* selector, const CDrawingElement* section) const;
     // The definition's behaviour when it faces the camera, else null.
     [[nodiscard]] const CComponentBehavior* GetFacingBehavior() const;
     // An instance on the model's active path places the same definition.

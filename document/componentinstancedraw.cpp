@@ -17,6 +17,7 @@
 #include "drawapi/renderingflags.h"
 #include "drawapi/stipplepatterns.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/geomfilter.h"
 #include "model/facegl.h"
 #include "model/undosuspender.h"
 
@@ -24,6 +25,10 @@ namespace {
 
 using glenum::kPolygonStipple;
 constexpr std::uint16_t kStippleHidden = 0x3333;
+// The view's lighting modes outside the component being edited.
+constexpr int kLightingModeFaded = 2;
+constexpr int kLightingModeDimmed = 3;
+constexpr double kSectionPlaneMargin = 0.1;
 
 }  // namespace
 
@@ -86,6 +91,17 @@ bool CComponentInstance::IsDefinitionBeingEdited() const
         }
     }
     return false;
+}
+
+bool CComponentInstance::IsSelectionBoxHidden(ITarnisView* view)
+{
+    const CRenderingOptions* options = view->GetRenderingOptions();
+    if (options == nullptr) {
+        return false;
+    }
+    const int mode = view->GetLightingMode();
+    return (mode == kLightingModeDimmed && options->IsHideRestOfModel()) ||
+           (mode == kLightingModeFaded && options->IsHideOtherInstances());
 }
 
 void CComponentInstance::FaceCamera(ITarnisView* view)
@@ -152,6 +168,19 @@ CTransformation CComponentInstance::GetShadowTransform(const CVector3d& light) c
     return turned;
 }
 
+void CComponentInstance::HoldEveryTurn(CBoundingBox3d& bounds) const
+{
+    if (bounds.IsEmpty() || GetFacingBehavior() == nullptr) {
+        return;
+    }
+    const CPoint3d centre = bounds.GetCentre();
+    const double m = std::max(bounds.xmax - bounds.xmin, bounds.ymax - bounds.ymin);
+    const double h = bounds.zmax - bounds.zmin;
+    bounds.SetEmpty();
+    bounds.Add(centre + CVector3d(-m, -m, -h));
+    bounds.Add(centre + CVector3d(m, m, h));
+}
+
 void CComponentInstance::ExtendBoundingBox(CBoundingBox3d& box) const
 {
     if (m_definition == nullptr) {
@@ -162,16 +191,27 @@ void CComponentInstance::ExtendBoundingBox(CBoundingBox3d& box) const
     if (bounds.IsEmpty()) {
         return;
     }
-    if (GetFacingBehavior() != nullptr) {
-        // Every turn about z stays inside.
-        const CPoint3d centre = bounds.GetCentre();
-        const double m = std::max(bounds.xmax - bounds.xmin, bounds.ymax - bounds.ymin);
-        const double h = bounds.zmax - bounds.zmin;
-        bounds.SetEmpty();
-        bounds.Add(centre + CVector3d(-m, -m, -h));
-        bounds.Add(centre + CVector3d(m, m, h));
-    }
+    HoldEveryTurn(bounds);
     box.Add(m_transform * bounds);
+}
+
+bool CComponentInstance::IsPickable(const orvell::geometry::IGeomFilter* filter) const
+{
+    if (filter == nullptr || m_definition == nullptr || m_definition->ContainsConstructionLine()) {
+        return true;
+    }
+    CBoundingBox3d bounds;
+    m_definition->GetBounds(bounds, false);
+    if (bounds.IsEmpty()) {
+        return true;
+    }
+    if (m_definition->GetBoundsFlag()) {
+        // A section plane is drawn larger than the bounds it sizes itself from.
+        bounds.Expand(bounds.GetDiagonal() * kSectionPlaneMargin);
+    }
+    // The turn this frame's drawing gives is not known yet.
+    HoldEveryTurn(bounds);
+    return filter->TestBox(m_transform * bounds);
 }
 
 void CComponentInstance::Draw(ITarnisView* view)
@@ -181,7 +221,7 @@ void CComponentInstance::Draw(ITarnisView* view)
     }
     FlushFaces(view);
     view->BeginElement(this);
-    const bool entered = EnterForEditing(view, this);
+    view->EnterInstance(this);
     const int pushed = PushInherited(view, true);
     FaceCamera(view);
     view->PushTransform(m_transform, true);
@@ -196,7 +236,7 @@ void CComponentInstance::Draw(ITarnisView* view)
         lineStippleSet = !view->IsLineStippled();
         view->SetLineStipple(kStippleHidden);
     }
-    if (IsSelected()) {
+    if (IsSelected() && !IsSelectionBoxHidden(view)) {
         const CRenderingOptions* options = view->GetRenderingOptions();
         if (options != nullptr) {
             view->SetColor(HasFlag(kFlagSecondHighlight) ? options->GetSecondSelectionColor()
@@ -231,9 +271,7 @@ void CComponentInstance::Draw(ITarnisView* view)
     view->PopTransform(true);
     DrawInstanceAxes(view, *this);
     PopInherited(view, pushed);
-    if (entered) {
-        view->LeaveInstance();
-    }
+    view->LeaveInstance();
     view->EndElement();
 }
 

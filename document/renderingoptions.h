@@ -197,6 +197,7 @@ public:
     void SetAverageNormals(bool on) { m_s.averageNormals = on; }
     void SetDisplaySky(bool on) { m_s.displaySky = on; }
     void SetDisplayGround(bool on) { m_s.displayGround = on; }
+    void SetHideRestOfModel(bool on) { m_s.hideRestOfModel = on; }
     // Set without notification: a page transition blends them frame by frame.
     void SetSkyColor(const CColor& color) { m_s.skyColor = color; }
     void SetHorizonColor(const CColor& color) { m_s.horizonColor = color; }

@@ -35,8 +35,8 @@ public:
     [[nodiscard]] bool IsHidden(ITarnisView* view) const override;
     // The three axes across the view, the negative halves dashed (tarniscsdraw.cpp).
     void Draw(ITarnisView* view) override;
-    // A selected element: the three positive half-axes again, in the colour the caller
-    // has set (tarniscsdraw.cpp).
+    // A selected element: the three axes again, each a whole line through the origin
+    // across the view, in the colour the caller has set (tarniscsdraw.cpp).
     void DrawSelected(ITarnisView* view);
     // A point pick only: whether the pick takes the point of the x, y or z axis segment
     // nearest to its ray, asked in that order.

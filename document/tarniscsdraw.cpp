@@ -37,7 +37,7 @@ void CTarnisCS::DrawSelected(ITarnisView* view)
         return;
     }
     for (int i = 0; i < 3; ++i) {
-        view->DrawRayLine(m_origin, GetAxis(i), 0, false, CColor(), 1.0);
+        view->DrawRayLine(m_origin, GetAxis(i), 0, true, CColor(), 1.0);
     }
     view->EndPrimitive();
 }

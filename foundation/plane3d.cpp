@@ -114,6 +114,16 @@ int CPlane3d::ClassifyBox(const CBoundingBox3d& box) const
     return kBoxCrossesPlane;
 }
 
+bool CPlane3d::IsBoxPartlyBelow(const CBoundingBox3d& box) const
+{
+    if (box.IsEmpty()) {
+        return false;
+    }
+    const CPoint3d lowest(a >= 0.0 ? box.xmin : box.xmax, b >= 0.0 ? box.ymin : box.ymax,
+                          c >= 0.0 ? box.zmin : box.zmax);
+    return GetSignedDistance(lowest) < -kLengthTolerance;
+}
+
 bool CPlane3d::IsBoxWhollyBelow(const CBoundingBox3d& box) const
 {
     // Axis-aligned section planes are common and need only one bound.

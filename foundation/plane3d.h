@@ -62,6 +62,9 @@ struct CPlane3d
     [[nodiscard]] int ClassifyBox(const CBoundingBox3d& box) const;
     // Whether the box lies wholly on the negative side, the side a section removes.
     [[nodiscard]] bool IsBoxWhollyBelow(const CBoundingBox3d& box) const;
+    // Whether some part of a non-empty box lies more than the length tolerance on the
+    // negative side.
+    [[nodiscard]] bool IsBoxPartlyBelow(const CBoundingBox3d& box) const;
 
     // Gives each geometric plane one orientation: the first of d, c, b, a whose
     // magnitude is at least 0.001 is made positive.

@@ -28,20 +28,22 @@ bool ShowsHiddenGeometry(const ITarnisView* view)
     return options != nullptr && options->IsShowHiddenGeometry();
 }
 
-// The rendering options do not carry these settings yet; their defaults stand in.
-bool ColorsByLayer(const ITarnisView* /*view*/)
+bool ColorsByLayer(const ITarnisView* view)
 {
-    return false;
+    const CRenderingOptions* options = view != nullptr ? view->GetRenderingOptions() : nullptr;
+    return options != nullptr && options->IsColorByLayer();
 }
 
-CColor GetSelectionColor(const ITarnisView* /*view*/)
+CColor GetSelectionColor(const ITarnisView* view)
 {
-    return CColor(255, 255, 0, 255);
+    const CRenderingOptions* options = view != nullptr ? view->GetRenderingOptions() : nullptr;
+    return options != nullptr ? options->GetSelectionColor() : CColor(255, 255, 0, 255);
 }
 
-CColor GetSecondSelectionColor(const ITarnisView* /*view*/)
+CColor GetSecondSelectionColor(const ITarnisView* view)
 {
-    return CColor(255, 0, 0, 255);
+    const CRenderingOptions* options = view != nullptr ? view->GetRenderingOptions() : nullptr;
+    return options != nullptr ? options->GetSecondSelectionColor() : CColor(255, 0, 0, 255);
 }
 
 // Read once: the preference changes only between runs.

@@ -185,19 +185,33 @@ void CGroundShadows::DrawComponent(CComponent& component, const CTransformation&
         if (type == kTypeEdge && m_fromEdges) {
             DrawEdge(static_cast<CEdge&>(*entity), t);
         } else if (type == kTypeComponentInstance || type == kTypeGroup) {
-            auto* instance = static_cast<CComponentInstance*>(entity);
-            if (instance->GetDefinition() != nullptr && instance->CastsShadows() && instance->IsShown(&m_view)) {
-                DrawComponent(*instance->GetDefinition(),
-                              transform * instance->GetShadowTransform(CShadowVolumeWalker::LightIn(transform, m_light)), depth + 1);
-            }
+            DrawInstance(static_cast<CComponentInstance&>(*entity), transform, depth);
         }
     }
     m_sections.resize(sections);
 }
 
+void CGroundShadows::DrawInstance(CComponentInstance& instance, const CTransformation& transform, int depth)
+{
+    CComponentDefinition* definition = instance.GetDefinition();
+    if (definition == nullptr || !instance.CastsShadows() || !instance.IsShown(&m_view)) {
+        return;
+    }
+    const CTransformation placed = transform * instance.GetShadowTransform(CShadowVolumeWalker::LightIn(transform, m_light));
+    // Sunk into the ground, its shadow would start inside itself.
+    if (CShadowVolumeWalker::IsPartlyBelow(*definition, placed, kGround)) {
+        return;
+    }
+    const bool faceMe = m_faceMe;
+    m_faceMe = faceMe || instance.FacesCamera();
+    DrawComponent(*definition, placed, depth + 1);
+    m_faceMe = faceMe;
+}
+
 void CGroundShadows::DrawFace(CFace& face, const CTransformation* transform)
 {
-    int shadowClass = CShadowVolumeWalker::GetShadowClass(&m_view, face, m_light, renderingflags::TransparentCanCast);
+    int shadowClass =
+        CShadowVolumeWalker::GetShadowClass(&m_view, face, m_light, renderingflags::TransparentCanCast, m_faceMe);
     CFacePolygon polygon;
     double lowest = 0.0;
     bool kept = false;

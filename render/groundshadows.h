@@ -14,6 +14,7 @@
 #include "foundation/vector3d.h"
 
 class CComponent;
+class CComponentInstance;
 class CEdge;
 class CFace;
 class CFacePolygon;
@@ -36,6 +37,9 @@ public:
 private:
     void DrawCasters(CComponent& root, CShadowInfo& info);
     void DrawComponent(CComponent& component, const CTransformation& transform, int depth);
+    // The instance's definition under its shadow transformation; nothing for an
+    // instance that reaches below the ground.
+    void DrawInstance(CComponentInstance& instance, const CTransformation& transform, int depth);
     void DrawFace(CFace& face, const CTransformation* transform);
     void DrawEdge(CEdge& edge, const CTransformation* transform);
     // False when an active section plane holds the polygon or cuts it all away; else
@@ -45,6 +49,8 @@ private:
 
     CTarnisView& m_view;
     bool m_fromEdges = false;
+    // Inside an instance that faces the camera: its faces cast whatever their material.
+    bool m_faceMe = false;
     // The direction the sunlight travels.
     CVector3d m_light;
     // The active section planes of the components being walked, in model space.

@@ -301,15 +301,35 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
                 EmitFace(*face, shadowClass, t, closedSolid);
             }
         } else if (type == kTypeComponentInstance || type == kTypeGroup) {
-            auto* instance = static_cast<CComponentInstance*>(entity);
-            if (instance->GetDefinition() != nullptr && instance->CastsShadows() && instance->IsShown(m_view)) {
-                WalkComponent(*instance->GetDefinition(),
-                              transform * instance->GetShadowTransform(CShadowVolumeWalker::LightIn(transform, m_context.light)),
-                              depth + 1);
-            }
+            WalkInstance(static_cast<CComponentInstance&>(*entity), transform, depth);
         }
     }
     m_sections.resize(sections);
+}
+
+void CShadowVolumeWalker::WalkInstance(CComponentInstance& instance, const CTransformation& transform, int depth)
+{
+    CComponentDefinition* definition = instance.GetDefinition();
+    if (definition == nullptr || !instance.CastsShadows() || !instance.IsShown(m_view)) {
+        return;
+    }
+    const CTransformation placed =
+        transform * instance.GetShadowTransform(CShadowVolumeWalker::LightIn(transform, m_context.light));
+    if (!m_context.allGeometry && IsPartlyBelow(*definition, placed, m_context.floor)) {
+        return;
+    }
+    const bool faceMe = m_context.faceMeShadowClass;
+    m_context.faceMeShadowClass = faceMe || instance.FacesCamera();
+    WalkComponent(*definition, placed, depth + 1);
+    m_context.faceMeShadowClass = faceMe;
+}
+
+bool CShadowVolumeWalker::IsPartlyBelow(const CComponent& definition, const CTransformation& placed,
+                                        const CPlane3d& plane)
+{
+    CBoundingBox3d bounds;
+    definition.GetBounds(bounds, false);
+    return !bounds.IsEmpty() && plane.IsBoxPartlyBelow(placed * bounds);
 }
 
 int CShadowVolumeWalker::ClassifyFace(const CFace& face, const CTransformation* transform) const

@@ -25,6 +25,7 @@
 #include "foundation/transformation.h"
 
 class CComponent;
+class CComponentInstance;
 class CEdge;
 class CFace;
 class CFacePolygon;
@@ -57,6 +58,10 @@ public:
     // The part of the segment every plane keeps (its non-negative side); false when less
     // than 0.001 is left.
     static bool ClipSegmentByPlanes(CPoint3d& start, CPoint3d& end, const std::vector<CPlane3d>& planes);
+    // Whether the definition's box, placed by the transformation, reaches below the plane:
+    // such an instance casts nothing unless all geometry is asked for.
+    [[nodiscard]] static bool IsPartlyBelow(const CComponent& definition, const CTransformation& placed,
+                                            const CPlane3d& plane);
     // Appends the component's active section plane, in the space the transformation
     // leads to, when it cuts what the component holds.
     static void AddActiveSection(ITarnisView* view, CComponent& component, const CTransformation* transform,
@@ -67,6 +72,9 @@ public:
 
 private:
     void WalkComponent(CComponent& component, const CTransformation& transform, int depth);
+    // The instance's definition under its shadow transformation, its faces taking their
+    // caps at once when it faces the camera.
+    void WalkInstance(CComponentInstance& instance, const CTransformation& transform, int depth);
     // The face's class, none when the active section planes hold the face or cut it away.
     [[nodiscard]] int ClassifyFace(const CFace& face, const CTransformation* transform) const;
     // The edge's counter; false when no face of the edge casts.

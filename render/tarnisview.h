@@ -418,6 +418,8 @@ private:
     void DrawFrameContents(CComponent& root);
     void FinishFrame(double seconds);
     void ApplyLightingMode(int mode);
+    // Whether the lights of the one mode serve the other as they are.
+    [[nodiscard]] static bool KeepsLights(int from, int to);
     void SetStipplePattern(std::uint16_t pattern);
     void EmitLine(const CPoint3d& start, const CPoint3d& end);
     // One line through the calls its element would make.

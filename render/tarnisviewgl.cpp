@@ -392,10 +392,21 @@ int CTarnisView::GetLightingMode() const
     return m_lightingModes.empty() ? 0 : m_lightingModes.back();
 }
 
+// Every instance pushes a mode as it draws; most pushes keep the lights as they are
+// and need not close the open batch to set them again.
+bool CTarnisView::KeepsLights(int from, int to)
+{
+    const auto normal = [](int mode) { return mode >= 0 && mode < kLightingModeDimmed; };
+    return from == to || (normal(from) && normal(to));
+}
+
 void CTarnisView::PushLightingMode(int mode)
 {
+    const bool keep = !m_lightingModes.empty() && KeepsLights(GetLightingMode(), mode);
     m_lightingModes.push_back(mode);
-    ApplyLightingMode(mode);
+    if (!keep) {
+        ApplyLightingMode(mode);
+    }
 }
 
 void CTarnisView::PopLightingMode()
@@ -403,8 +414,11 @@ void CTarnisView::PopLightingMode()
     if (m_lightingModes.empty()) {
         return;
     }
+    const int popped = m_lightingModes.back();
     m_lightingModes.pop_back();
-    ApplyLightingMode(GetLightingMode());
+    if (m_lightingModes.empty() || !KeepsLights(popped, GetLightingMode())) {
+        ApplyLightingMode(GetLightingMode());
+    }
 }
 
 void CTarnisView::PushComponentLightingMode(CTarnwickModel* model)

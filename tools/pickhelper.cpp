@@ -353,6 +353,11 @@ void CPickHelper::ProcessHits(int hits)
 
 bool CPickHelper::IsHitInsideWindow(const HitPath& hit) const
 {
+    // What a window selects is the hit's top entity: an instance answers for its whole
+    // definition, placed as it is.
+    if (const auto* instance = dynamic_cast<const CComponentInstance*>(hit.GetTopEntity()); instance != nullptr) {
+        return instance->SelectionTest(const_cast<CPickHelper*>(this), nullptr);
+    }
     const auto* element = dynamic_cast<const CDrawingElement*>(hit.GetPickedEntity());
     if (element == nullptr) {
         return false;

@@ -10,7 +10,8 @@
 //
 // A window pick keeps only the elements that lie wholly inside its rectangle: each
 // element hit answers that itself (CDrawingElement::IsSelectedBy) through the point,
-// segment and line tests of this class, with the instances of its hit path entered.
+// segment and line tests of this class, with the instances of its hit path entered; a
+// hit inside an instance is kept when that instance, the hit's top entity, lies inside.
 //
 // The buffers are fixed, so a pick allocates nothing; a pick with more hits than the
 // selection buffer holds keeps the records that fit. Needs the view's context current.
@@ -128,8 +129,9 @@ private:
     // draws a handful of its elements, not all of them.
     void DrawRoot(CComponent& root);
     void ProcessHits(int hits);
-    // Whether the element of a window pick's hit lies wholly inside the rectangle, asked
-    // with the hit's instances entered and the root's active section plane in force.
+    // Whether what a window pick's hit selects lies wholly inside the rectangle, with the
+    // root's active section plane in force: an instance at the top of the hit answers
+    // for itself, another element is asked with the hit's instances entered.
     [[nodiscard]] bool IsHitInsideWindow(const HitPath& hit) const;
     void InsertHit(std::uint32_t offset);
     void TrackNearestFace();

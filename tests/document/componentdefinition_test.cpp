@@ -2,7 +2,9 @@
 
 #include <memory>
 
+#include "document/classregistration.h"
 #include "document/component.h"
+#include "document/componentbehavior.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
@@ -15,6 +17,7 @@
 #include "foundation/notificationcenter.h"
 #include "foundation/unitvector3d.h"
 #include "model/entityset.h"
+#include "model/validitylog.h"
 #include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
 #include "tests/document/imagetestsupport.h"
@@ -224,6 +227,56 @@ TEST_F(ComponentDefinitionTest, GrowingADefinitionWidensTheComponentsThatPlaceIt
     holder->GetBounds(box, false);
     EXPECT_DOUBLE_EQ(box.xmax, 9.0);
     Dispose(holder);
+}
+
+TEST_F(ComponentDefinitionTest, APointAddedToADefinitionWidensEveryComponentThatPlacesItWhereItIsPlaced)
+{
+    auto* holder = new CComponent;
+    auto* definition = new CComponentDefinition;
+    holder->GetDefinitionList()->Add(definition);
+    definition->Add(new CProbeElement(CPoint3d(1, 1, 1)));
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    CTransformation shift;
+    shift.SetTranslation(CVector3d(10, 0, 0));
+    instance->SetTransform(shift);
+    holder->Add(instance);
+    CBoundingBox3d second;
+    definition->GetSecondBounds(second);
+    EXPECT_DOUBLE_EQ(second.xmax, 1.0);
+    CBoundingBox3d box;
+    holder->GetBounds(box, false);
+    EXPECT_DOUBLE_EQ(box.xmax, 11.0);
+
+    definition->AddPointToBounds(CPoint3d(5, 1, 1));
+    definition->GetBounds(box, false);
+    EXPECT_DOUBLE_EQ(box.xmax, 5.0);
+    holder->GetBounds(box, false);
+    EXPECT_DOUBLE_EQ(box.xmax, 15.0);
+    Dispose(holder);
+}
+
+// A behaviour whose own check failed used to pass its definition's check unseen.
+TEST(ComponentDefinitionCheckTest, ADamagedBehaviourIsReportedThroughItsDefinitionAndRepaired)
+{
+    RegisterModelClasses();
+    const TestEnvironment environment;
+    const CUndoSuspender suspender;
+    auto* definition = new CComponentDefinition;
+    definition->SetName(CString("Chair"));
+    auto* behavior = dynamic_cast<CComponentBehavior*>(definition->GetBehavior());
+    if (behavior == nullptr) {
+        Dispose(definition);
+        GTEST_SKIP() << "a stand-in holds the behaviour's class name in this process";
+    }
+    behavior->SetGlued(true, -4);
+    const CValidityCheckScope checking;
+    ClearValidityLog();
+    EXPECT_EQ(definition->CheckValidity(kValidityModeCheck, nullptr), kValidityRepairable);
+    EXPECT_NE(GetValidityLog().Find(CString("damaged behaviour")), -1);
+    EXPECT_EQ(definition->CheckValidity(kValidityModeRepair, nullptr), kValiditySound);
+    EXPECT_EQ(behavior->GetGlueTo(), 0);
+    Dispose(definition);
 }
 
 TEST_F(ComponentDefinitionTest, ADefinitionMadeToPlaceItselfAtRunTimeStillAnswersItsBounds)

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "annotations/sectionplane.h"
+#include "document/classregistration.h"
 #include "document/component.h"
 #include "document/componentbehavior.h"
 #include "document/componentdefinition.h"
@@ -13,6 +15,7 @@
 #include "document/instancepath.h"
 #include "drawapi/renderingflags.h"
 #include "foundation/boundedline3d.h"
+#include "foundation/geomfilter.h"
 #include "foundation/line3d.h"
 #include "foundation/unitvector3d.h"
 #include "model/edge.h"
@@ -445,4 +448,62 @@ TEST_F(ComponentInstanceTest, AnInstanceGluedOffItsFacesPlaneIsReportedAndRepair
     EXPECT_TRUE(Near(repaired.GetXScale(), 2.0));
     EXPECT_EQ(instance->CheckValidity(kValidityModeCheck, nullptr), kValiditySound);
     Dispose(holder);
+}
+
+namespace {
+
+// Answers every box as told and keeps the last one asked.
+class CBoxRecorder : public orvell::geometry::IGeomFilter
+{
+public:
+    explicit CBoxRecorder(bool answer) : m_answer(answer) {}
+    [[nodiscard]] bool TestBox(const CBoundingBox3d& box) const override
+    {
+        asked = box;
+        return m_answer;
+    }
+    [[nodiscard]] bool TestSegment(const CPoint3d& /*p*/, const CPoint3d& /*q*/) const override { return m_answer; }
+    [[nodiscard]] bool TestPoint(const CPoint3d& /*p*/) const override { return m_answer; }
+    [[nodiscard]] IGeomFilter* Clone() const override { return new CBoxRecorder(*this); }
+    void Transform(const CTransformation& /*transform*/) override {}
+    mutable CBoundingBox3d asked;
+
+private:
+    bool m_answer;
+};
+
+}  // namespace
+
+// A section plane is drawn larger than the bounds it sizes itself from, so the box an
+// instance is culled by grows by a tenth of its diagonal when its definition holds one.
+TEST_F(ComponentInstanceTest, TheCullingBoxGrowsByATenthOfItsDiagonalForADefinitionWithASectionPlane)
+{
+    RegisterModelClasses();
+    for (const bool withPlane : {false, true}) {
+        auto* holder = new CComponent;
+        auto* definition = new CComponentDefinition;
+        holder->GetDefinitionList()->Add(definition);
+        definition->Add(new documenttest::CProbeElement(CPoint3d(0, 0, 0)));
+        definition->Add(new documenttest::CProbeElement(CPoint3d(3, 4, 0)));
+        if (withPlane) {
+            definition->Add(new CSectionPlane(CPlane3d(0, 0, 1, 0)));
+        }
+        auto* instance = new CComponentInstance;
+        definition->AddInstance(instance);
+        instance->SetTransform(Placement());
+        holder->Add(instance);
+
+        CBoundingBox3d bounds;
+        definition->GetBounds(bounds, false);
+        ASSERT_EQ(definition->GetBoundsFlag(), withPlane);
+        const double margin = withPlane ? bounds.GetDiagonal() * 0.1 : 0.0;
+        for (const bool answer : {false, true}) {
+            const CBoxRecorder filter(answer);
+            EXPECT_EQ(instance->IsPickable(&filter), answer);
+            EXPECT_NEAR(filter.asked.xmax, bounds.xmax + margin + 4.0, 1e-9) << withPlane;
+            EXPECT_NEAR(filter.asked.zmin, bounds.zmin - margin + 6.0, 1e-9) << withPlane;
+        }
+        EXPECT_TRUE(instance->IsPickable(nullptr));
+        Dispose(holder);
+    }
 }

@@ -22,6 +22,7 @@
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
+#include "document/group.h"
 #include "document/image.h"
 #include "document/layer.h"
 #include "document/layermanager.h"
@@ -701,6 +702,74 @@ TEST_F(FrameTest, AnInstanceDrawsWhereItsTransformationPutsItAndHiddenLayersDraw
     layer->SetHidden(true);
     Draw();
     EXPECT_EQ(CountPixels(kBackgroundRgb), kWidth * kHeight);
+}
+
+// Selecting a group never reached its contents: instances entered the view's path only
+// while a component was open.
+TEST_F(FrameTest, ASelectedGroupsEdgesTakeTheSelectionColourOrTheSecondUnderAFlaggedGroup)
+{
+    Options().SetForegroundColor(CColor(255, 255, 255));
+    Options().SetDrawProfiles(false);
+    // Two squares 10 apart: the group's selection box runs round both, not along the
+    // inner side of the right one at x = 3 (column 39).
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    Square(*definition, 2.0, 0.0, -5.0);
+    Square(*definition, 2.0, 0.0, 5.0);
+    auto* group = new CGroup;
+    definition->AddInstance(group);
+    Root().Add(group);
+    struct Case
+    {
+        const char* name;
+        bool selected;
+        bool second;
+        Rgb colour;
+    };
+    for (const Case& c : {Case{"not selected", false, false, {255, 255, 255}},
+                          Case{"selected", true, false, {255, 255, 0}},
+                          Case{"selected, flagged", true, true, {255, 0, 0}}}) {
+        group->SetFlagBits(CDrawingElement::kFlagSelected, c.selected);
+        group->SetFlagBits(CDrawingElement::kFlagSecondHighlight, c.second);
+        Draw();
+        bool found = false;
+        for (int x = 38; x <= 40; ++x) {
+            found = found || Near(Pixel(x, 24), c.colour, 8);
+        }
+        EXPECT_TRUE(found) << c.name;
+    }
+}
+
+TEST_F(FrameTest, ASelectedGroupOutsideTheOpenComponentShowsNoBoxWhereTheRestOfTheModelIsHidden)
+{
+    Options().SetDrawProfiles(false);
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    Square(*definition, 3.0, 0.0, -6.0);
+    auto* selected = new CGroup;
+    definition->AddInstance(selected);
+    Root().Add(selected);
+    selected->SetFlagBits(CDrawingElement::kFlagSelected, true);
+    auto* openDefinition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(openDefinition);
+    Square(*openDefinition, 2.0, 0.0, 6.0);
+    auto* open = new CGroup;
+    openDefinition->AddInstance(open);
+    Root().Add(open);
+    ASSERT_TRUE(m_model->OpenInstance(open));
+    for (const bool hidden : {false, true}) {
+        Options().SetHideRestOfModel(hidden);
+        Draw();
+        // The box and the highlighted edges, in yellow faded towards the background.
+        int yellow = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const Rgb p = Pixel(x, y);
+                yellow += p[0] > 150 && p[1] > 150 && p[2] < 80 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(yellow > 0, !hidden);
+    }
 }
 
 TEST_F(FrameTest, ADefinitionWhoseInstanceLiesOutsideTheViewIsNotDrawn)

@@ -890,3 +890,52 @@ TEST_F(HouseShadowTest, ADimensionLabelOnTheSunlitLawnShowsWholeUnderFaceShadows
     ASSERT_GE(plain, 8);
     EXPECT_GE(rows(Draw()), plain - 1);
 }
+
+// An instance casts with a copy of the pass's state: its faces take their caps at once
+// when it faces the camera, and it casts nothing once its box reaches below the plane
+// the shadows fall on.
+TEST_F(ShadowTest, AnInstanceFacingTheCameraCastsWithCapsAndOneReachingBelowTheGroundCastsNothing)
+{
+    const CVector3d sun = SetSunHeight(0.6);
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    const CGeometryBuilder builder(*definition);
+    CFace* top = builder.Face({builder.Vertex(CPoint3d(-2, -2, 5)), builder.Vertex(CPoint3d(2, -2, 5)),
+                               builder.Vertex(CPoint3d(2, 2, 5)), builder.Vertex(CPoint3d(-2, 2, 5))},
+                              CVector3d(0, 0, 1));
+    // A stake down to z = -1 under the square, edge-on to the view.
+    builder.Face({builder.Vertex(CPoint3d(0, 0, -1)), builder.Vertex(CPoint3d(0.1, 0, -1)),
+                  builder.Vertex(CPoint3d(0.1, 0, 1)), builder.Vertex(CPoint3d(0, 0, 1))},
+                 CVector3d(0, -1, 0));
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    Root().Add(instance);
+    auto* behavior = dynamic_cast<CComponentBehavior*>(definition->GetBehavior());
+    ASSERT_NE(behavior, nullptr);
+    Options().SetDisplayGround(true);
+    Shadows().SetOnFaces(false);
+    struct Case
+    {
+        const char* name;
+        double lift;
+        bool facesCamera;
+        bool casts;
+        int topClass;
+    };
+    for (const Case& c : {Case{"standing clear of the ground", 2.0, false, true, 2},
+                          Case{"facing the camera", 2.0, true, true, 3},
+                          Case{"reaching below the ground", 0.0, false, false, 0}}) {
+        CTransformation lift;
+        lift.SetTranslation(CVector3d(0, 0, c.lift));
+        instance->SetTransform(lift);
+        behavior->SetAlwaysFacesCamera(c.facesCamera);
+        const CPoint3d shadow = Thrown(sun, CPoint3d(0, 0, 5 + c.lift));
+        LookDown(CPoint3d(), 2.0 * std::hypot(shadow.x, shadow.y) + 12.0);
+        top->SetFlagBits(CShadowVolumeWalker::kShadowModeMask, false);
+        Draw();
+        EXPECT_EQ(Brightness(shadow) < Brightness(CPoint3d(-shadow.x, -shadow.y, 0)) - 30, c.casts) << c.name;
+        EXPECT_EQ((top->GetFlags() & CShadowVolumeWalker::kShadowModeMask) >> CShadowVolumeWalker::kShadowModeShift,
+                  static_cast<std::uint32_t>(c.topClass))
+            << c.name;
+    }
+}

@@ -144,6 +144,52 @@ TEST_F(PickTest, AWindowTakesAFaceOrEdgeWhollyInsideItWhateverItsBoxAndNotOneItC
     }
 }
 
+// A window asked each element of a group on its own, so a window round one face of a
+// group took the whole group.
+TEST_F(PickTest, AWindowTakesAnInstanceWhollyInsideItAndACrossingOneWhoseEntityItHolds)
+{
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    const CGeometryBuilder builder(*definition);
+    for (const double cx : {-5.0, 5.0}) {
+        builder.Face({builder.Vertex(CPoint3d(cx - 2, -2, 0)), builder.Vertex(CPoint3d(cx + 2, -2, 0)),
+                      builder.Vertex(CPoint3d(cx + 2, 2, 0)), builder.Vertex(CPoint3d(cx - 2, 2, 0))},
+                     CVector3d(0, 0, 1));
+    }
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    Root().Add(instance);
+    const std::vector<CPoint3d> both{{-7, -2, 0}, {7, 2, 0}};
+    const std::vector<CPoint3d> right{{3, -2, 0}, {7, 2, 0}};
+    const std::vector<CPoint3d> corner{{6.5, 1.5, 0}, {7.5, 2.5, 0}};
+    struct Case
+    {
+        const char* name;
+        const std::vector<CPoint3d>* points;
+        int mode;
+        bool picked;
+    };
+    for (const Case& c : {Case{"a window round both squares", &both, CPickHelper::kModeWindow, true},
+                          Case{"a window round one square", &right, CPickHelper::kModeWindow, false},
+                          Case{"a crossing round one square", &right, CPickHelper::kModeCrossing, true},
+                          Case{"a crossing round a corner alone", &corner, CPickHelper::kModeCrossing, false}}) {
+        const auto [corner1, corner2] = WindowRound(*c.points, 1.0);
+        CPickHelper picker;
+        picker.AttachRegion(&m_view, corner1, corner2, c.mode);
+        const CurrentModelScope scope(m_model);
+        if (c.mode == CPickHelper::kModeWindow) {
+            const int hits = picker.Pick();
+            bool picked = false;
+            for (int i = 0; i < hits; ++i) {
+                picked = picked || picker.GetHit(i).GetTopEntity() == instance;
+            }
+            EXPECT_EQ(picked, c.picked) << c.name;
+        } else {
+            EXPECT_EQ(instance->SelectionTest(&picker, nullptr), c.picked) << c.name;
+        }
+    }
+}
+
 // The pick draws an edge whole also where it lies in the active section plane, which
 // hides such an edge in the view itself.
 TEST_F(PickTest, AnEdgeLyingInTheActiveSectionPlaneIsPicked)
