@@ -2,11 +2,15 @@
 
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <string>
+
 #include "app/qttext.h"
+#include "platform/exceptions.h"
+#include "platform/file.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/waitcursor.h"
 
@@ -29,16 +33,14 @@ QString Encoded(const CString& text)
     return QString::fromLatin1(QUrl::toPercentEncoding(ToQt(text)));
 }
 
-// The text as a file in the temporary folder named after the subject; empty on failure.
+// The text as a file in the temporary folder named after the subject; empty on failure,
+// also when something other than a file of this user's own stands at that name.
 QString WriteAttachment(const CString& subject, const CString& text)
 {
     QString name = ToQt(subject).replace(QLatin1Char('/'), QLatin1Char('_')) + QStringLiteral(".txt");
     const QString path = QDir(QDir::tempPath()).filePath(name);
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return {};
-    const QByteArray bytes = ToQt(text).toUtf8();
-    return file.write(bytes) == bytes.size() ? path : QString();
+    const std::string bytes = text.ToUtf8();
+    return CFile::WritePrivate(FromQt(path), bytes.data(), bytes.size()) ? path : QString();
 }
 
 // What a failure to hand over tells the user: the reason, and where the text was kept.
@@ -67,19 +69,29 @@ CString KeepUnsentMail(const CString& subject, const CString& text, const QStrin
     {
         const QString name =
             number == 1 ? stem + QStringLiteral(".txt") : QStringLiteral("%1 (%2).txt").arg(stem).arg(number);
-        const QString path = QDir(into).filePath(name);
-        QFile file(path);
-        if (file.exists())
-            continue;
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            return {};
-        const QByteArray bytes = ToQt(text).toUtf8();
-        if (file.write(bytes) != bytes.size() || !file.flush())
+        const CString path = FromQt(QDir(into).filePath(name));
+        // Only a new file: never through a link planted at the name, never over a file.
+        CFile file;
+        CFileException refused;
+        if (!file.OpenPrivateNew(path, &refused))
         {
-            file.remove();
+            if (refused.m_lOsError == EEXIST)
+                continue;
             return {};
         }
-        return FromQt(path);
+        const std::string bytes = text.ToUtf8();
+        try
+        {
+            file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+            file.Close();
+        }
+        catch (const CFileException&)
+        {
+            file.Abort();
+            (void)CFile::Remove(path);
+            return {};
+        }
+        return path;
     }
     return {};
 }

@@ -4,6 +4,8 @@
 #include <QMainWindow>
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <utility>
 
@@ -52,6 +54,18 @@ int TakeFreeFirstPlace(const CTwDialog* window)
         return 0;
     *free = window;
     return static_cast<int>(free - holders.begin());
+}
+
+// One coordinate of a stored place kept reachable: on one monitor a negative one is taken
+// as positive; one that leaves less than the margin on the screen is pulled back so that
+// the window ends at the screen's edge. The stored value may be anything the settings
+// hold, so the sums are made in 64 bits.
+int KeepReachable(int stored, int size, int screenSize, int margin, bool singleMonitor)
+{
+    int64_t place = singleMonitor ? std::abs(static_cast<int64_t>(stored)) : stored;
+    if (place + margin > screenSize)
+        place = static_cast<int64_t>(screenSize) - size;
+    return static_cast<int>(std::clamp<int64_t>(place, INT_MIN, INT_MAX));
 }
 
 constexpr int kExpandedImage = 463;
@@ -313,7 +327,9 @@ void CTwDialog::ApplyStoredPlacement()
         m_y = ReadSetting("y", -1);
         m_positionKnown = m_x != -1 && m_y != -1;
     }
-    const int storedCx = IsFixedWidth() ? -1 : ReadSetting("cx", -1);
+    int storedCx = IsFixedWidth() ? -1 : ReadSetting("cx", -1);
+    if (storedCx < 1)
+        storedCx = -1;
     int storedCy = IsFixedHeight() ? -1 : ReadSetting("cy", -1);
     if (storedCy < GetMinHeight())
         storedCy = -1;
@@ -327,23 +343,15 @@ void CTwDialog::ApplyStoredPlacement()
     }
     else
     {
-        int x = m_x;
-        int y = m_y;
-        if (GetSystemMetrics(SM_CMONITORS) <= 1)
-        {
-            x = std::abs(x);
-            y = std::abs(y);
-        }
         width = storedCx != -1 ? storedCx : width;
         height = storedCy != -1 ? storedCy : height;
         // Enough of the window stays on the screens to take hold of it.
         int screenWidth = 0;
         int screenHeight = 0;
         GetVirtualScreenSize(screenWidth, screenHeight);
-        if (y + 40 > screenHeight)
-            y = screenHeight - height;
-        if (x + 20 > screenWidth)
-            x = screenWidth - width;
+        const bool singleMonitor = GetSystemMetrics(SM_CMONITORS) <= 1;
+        const int x = KeepReachable(m_x, width, screenWidth, 20, singleMonitor);
+        const int y = KeepReachable(m_y, height, screenHeight, 40, singleMonitor);
         if (storedCx != -1 || storedCy != -1)
             SetWindowPos(x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
         else

@@ -12,7 +12,6 @@
 #include <GL/gl.h>
 
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -29,6 +28,7 @@
 #include "model/loop.h"
 #include "model/undosuspender.h"
 #include "model/vertex.h"
+#include "platform/file.h"
 #include "platform/gl/wgl.h"
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
@@ -67,25 +67,26 @@ void WritePly(const CTarnwickModel& model, const std::string& path)
             triangles.insert(triangles.end(), {ring[0], ring[i - 1], ring[i]});
         }
     }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        return;
-    }
-    std::fprintf(file,
-                 "ply\nformat binary_little_endian 1.0\nelement vertex %zu\nproperty float x\nproperty float y\n"
-                 "property float z\nelement face %zu\nproperty list uchar int vertex_indices\nend_header\n",
-                 vertices.size(), triangles.size() / 3);
+    // Made whole in memory, then written as a file of the user's own: the temporary
+    // folder is shared, and a link may wait at the name.
+    std::string bytes = "ply\nformat binary_little_endian 1.0\nelement vertex " + std::to_string(vertices.size()) +
+                        "\nproperty float x\nproperty float y\nproperty float z\nelement face " +
+                        std::to_string(triangles.size() / 3) +
+                        "\nproperty list uchar int vertex_indices\nend_header\n";
+    const auto append = [&bytes](const void* data, std::size_t size) {
+        bytes.append(static_cast<const char*>(data), size);
+    };
     for (const CVertex* vertex : vertices) {
         const CPoint3d& p = vertex->GetPosition();
         const float xyz[3] = {static_cast<float>(p.x), static_cast<float>(p.y), static_cast<float>(p.z)};
-        std::fwrite(xyz, sizeof(float), 3, file);
+        append(xyz, sizeof xyz);
     }
     for (std::size_t i = 0; i < triangles.size(); i += 3) {
         const unsigned char three = 3;
-        std::fwrite(&three, 1, 1, file);
-        std::fwrite(&triangles[i], sizeof(int), 3, file);
+        append(&three, 1);
+        append(&triangles[i], 3 * sizeof(int));
     }
-    std::fclose(file);
+    (void)CFile::WritePrivate(CString::FromUtf8(path), bytes.data(), bytes.size());
 }
 
 std::string PlyPath(int faces)

@@ -33,7 +33,8 @@ function(glimra_test_suite name)
   if(NOT sources)
     return()
   endif()
-  add_executable(${name} ${sources})
+  # Every test program works in a temporary folder of its own.
+  add_executable(${name} ${sources} ${PROJECT_SOURCE_DIR}/tests/testtempfolder.cpp)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     GLIMRA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"

@@ -1,11 +1,11 @@
 #include "model/undolog.h"
 
-#include <cerrno>
 #include <string>
 
-#include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+
+#include "platform/exceptions.h"
 
 CUndoLog::CUndoLog() = default;
 
@@ -32,54 +32,42 @@ bool CUndoLog::Open(const CString& folder)
 
 bool CUndoLog::TryOpen(const CString& path)
 {
-    // The lock is taken before the file is truncated, so the log of another program
-    // (or another model) that holds this name is left whole.
-    const std::string utf8 = path.ToUtf8();
-    const int fd = ::open(utf8.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
+    // The lock is taken before the file is cut, so the log of another program (or another
+    // model) that holds this name is left whole.
+    if (!m_file.OpenPrivate(path)) {
         return false;
     }
+    const int fd = m_file.GetDescriptor();
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::ftruncate(fd, 0) != 0) {
-        ::close(fd);
+        m_file.Abort();
         return false;
     }
-    m_fd = fd;
     m_path = path;
     return true;
 }
 
 void CUndoLog::Write(const CString& text)
 {
-    if (m_fd < 0) {
+    if (!m_file.IsOpen()) {
         return;
     }
     // Each write reaches the system at once, so a crash loses no line; syncing to the
     // disk after every line would slow every edit down.
     const std::string utf8 = text.ToUtf8();
-    std::size_t written = 0;
-    while (written < utf8.size()) {
-        const ssize_t n = ::write(m_fd, utf8.data() + written, utf8.size() - written);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            Close();
-            return;
-        }
-        written += static_cast<std::size_t>(n);
+    try {
+        m_file.Write(utf8.data(), static_cast<UINT>(utf8.size()));
+    } catch (const CFileException&) {
+        Close();
     }
 }
 
 void CUndoLog::Close()
 {
-    if (m_fd >= 0) {
-        ::close(m_fd);
-        m_fd = -1;
-    }
+    m_file.Abort();
     m_path.Empty();
 }
 
 bool CUndoLog::IsOpen() const
 {
-    return m_fd >= 0;
+    return m_file.IsOpen();
 }

@@ -2,9 +2,12 @@
 // CUndoLog: the undo manager's text log "TarnwickUndo<n>.log" in the temporary folder.
 // Each program (and each model within one) takes the first of the 20 names that no one
 // else holds: an open log is locked, and a name whose lock is held is passed over
-// without its file being touched.
+// without its file being touched. The temporary folder is shared with other users, so a
+// name where anything but a file of this user's own stands (a link planted there, a
+// pipe, someone else's file) is passed over the same way.
 
 #include "platform/cstring.h"
+#include "platform/file.h"
 
 class CUndoLog
 {
@@ -35,6 +38,6 @@ public:
 private:
     bool TryOpen(const CString& path);
 
-    int m_fd = -1;  // holds the lock while open
+    CFile m_file;  // holds the lock while open
     CString m_path;
 };

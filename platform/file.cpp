@@ -1,6 +1,7 @@
 #include "platform/file.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -48,6 +49,35 @@ std::string RandomSuffix()
 }
 
 constexpr int kUniqueNameAttempts = 100;
+
+// A descriptor for writing to a file of this user's own; -1 with errno set otherwise.
+int OpenPrivateDescriptor(const std::string& path, int extraFlags)
+{
+    // O_NONBLOCK keeps a planted pipe from holding the program; the fstat below refuses it.
+    int fd = -1;
+    do {
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC | extraFlags,
+                    0600);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return -1;
+    }
+    // A second name (a hard link planted beside the file) would let the writing reach a
+    // file kept elsewhere.
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1) {
+        ::close(fd);
+        errno = EACCES;
+        return -1;
+    }
+    // A file of our own left from before may have been readable by others.
+    (void)::fchmod(fd, 0600);
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status >= 0) {
+        (void)::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+    }
+    return fd;
+}
 
 }  // namespace
 
@@ -110,18 +140,60 @@ bool CFile::OpenUnique(const CString& pathPrefix, CFileException* error)
     int osError = EEXIST;
     for (int attempt = 0; attempt < kUniqueNameAttempts && osError == EEXIST; ++attempt) {
         const std::string path = pathPrefix.ToUtf8() + RandomSuffix();
-        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        const int fd = OpenPrivateDescriptor(path, O_EXCL);
         if (fd >= 0) {
             m_fd = fd;
             m_path = CString::FromUtf8(path);
             return true;
         }
-        osError = errno == EINTR ? EEXIST : errno;
+        osError = errno;
     }
     if (error != nullptr) {
         *error = CFileException(CFileException::OsErrorToCause(osError), osError, pathPrefix);
     }
     return false;
+}
+
+bool CFile::OpenPrivate(const CString& path, CFileException* error)
+{
+    return OpenOwnFile(path, 0, error);
+}
+
+bool CFile::OpenPrivateNew(const CString& path, CFileException* error)
+{
+    return OpenOwnFile(path, O_EXCL, error);
+}
+
+bool CFile::OpenOwnFile(const CString& path, int extraFlags, CFileException* error)
+{
+    Abort();
+    const int fd = path.IsEmpty() ? -1 : OpenPrivateDescriptor(path.ToUtf8(), extraFlags);
+    if (fd < 0) {
+        const int osError = path.IsEmpty() ? ENOENT : errno;
+        if (error != nullptr) {
+            *error = CFileException(CFileException::OsErrorToCause(osError), osError, path);
+        }
+        return false;
+    }
+    m_fd = fd;
+    m_path = path;
+    return true;
+}
+
+bool CFile::WritePrivate(const CString& path, const void* bytes, std::size_t count)
+{
+    CFile file;
+    if (count > UINT_MAX || !file.OpenPrivate(path)) {
+        return false;
+    }
+    try {
+        file.SetLength(0);
+        file.Write(bytes, static_cast<UINT>(count));
+        file.Close();
+    } catch (const CFileException&) {
+        return false;
+    }
+    return true;
 }
 
 void CFile::ThrowCause(int cause, int osError) const

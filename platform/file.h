@@ -2,6 +2,8 @@
 // CFile: a binary file on disk behind a POSIX file descriptor. Paths are UTF-16
 // inside the program and UTF-8 at the operating system.
 
+#include <cstddef>
+
 #include "platform/cstring.h"
 #include "platform/types.h"
 
@@ -53,6 +55,21 @@ public:
     // false, and fills error with the system's cause when given, when none could be made.
     bool OpenUnique(const CString& pathPrefix, CFileException* error = nullptr);
 
+    // For files in folders that others may write to (the temporary and documents folders):
+    // opens the file for writing, creating it readable by the owner alone. Never through a
+    // link, and only a regular file of this user that has no other name: whatever else
+    // stands at the name (a link, a pipe, a folder, someone else's file) is refused and
+    // left untouched (false, with the system's cause when given). An existing file keeps
+    // its bytes until the caller cuts it (SetLength), so that a file another holder still
+    // uses can be passed over first.
+    bool OpenPrivate(const CString& path, CFileException* error = nullptr);
+    // As OpenPrivate, but only a file that does not exist yet: anything at the name, even
+    // a dangling link, answers false with EEXIST.
+    bool OpenPrivateNew(const CString& path, CFileException* error = nullptr);
+    // The bytes as the whole of a file opened with OpenPrivate; false, never throwing,
+    // when the file was refused or could not be written.
+    static bool WritePrivate(const CString& path, const void* bytes, std::size_t count);
+
     // The number of bytes read; fewer than count only at the end of the file.
     // Throws CFileException on an input error.
     virtual UINT Read(void* buffer, UINT count);
@@ -89,4 +106,7 @@ protected:
 
     int m_fd = -1;
     CString m_path;
+
+private:
+    bool OpenOwnFile(const CString& path, int extraFlags, CFileException* error);
 };

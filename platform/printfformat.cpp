@@ -1,15 +1,21 @@
 #include "platform/printfformat.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::string_view kFlags = "-+ #0'I";
+
+// Wider than any text the program shows: a width of millions makes every use of the
+// format build (and lay out) a text of that size.
+constexpr int kMaxFieldWidth = 256;
 
 bool IsDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
 
-// Width or precision: digits, or a '*' that takes an int of its own.
+// Width or precision: digits, or a '*' that takes an int of its own (the program's value).
 void SkipNumber(std::string_view format, size_t& i, std::string& kinds)
 {
     if (i < format.size() && format[i] == '*') {
@@ -21,8 +27,13 @@ void SkipNumber(std::string_view format, size_t& i, std::string& kinds)
         }
         return;
     }
+    int value = 0;
     while (i < format.size() && IsDigit(format[i])) {
+        value = std::min(value * 10 + (format[i] - '0'), kMaxFieldWidth + 1);
         ++i;
+    }
+    if (value > kMaxFieldWidth) {
+        kinds += '!';
     }
 }
 

@@ -9,7 +9,8 @@
 // One letter per value, in order: 'i' int (also char and short, which promote), 'l' long,
 // 'L' long long, 'j' intmax_t, 'z' size_t, 't' ptrdiff_t, 'd' double, 'D' long double,
 // 's' narrow string, 'S' wide string, 'p' pointer. A conversion the program never passes
-// (%n, a numbered argument, an unknown or unfinished one) gives '!'.
+// (%n, a numbered argument, an unknown or unfinished one) gives '!', and so does a width
+// or precision written out past 256.
 [[nodiscard]] std::string FormatValueKinds(std::string_view format);
 
 // True when the format takes the same values as the reference and nothing it may not.

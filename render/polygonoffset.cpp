@@ -9,6 +9,7 @@
 
 #include "document/dib.h"
 #include "document/imageadapter/imageapp.h"
+#include "platform/file.h"
 
 namespace {
 
@@ -109,9 +110,11 @@ bool SaveStencilSnapshot(const CString& fileName, int reference)
             StencilColour(stencil[from], reference, &pixels[to * 3]);
         }
     }
-    IImageApp* const images = GetImageLibApp();
-    const std::unique_ptr<CDib> dib(images->MakeDib(width, height, 24, pixels.data()));
-    return dib != nullptr && images->SaveImageFile(dib.get(), fileName);
+    // The picture is made in memory and written as a file of this user's own: the
+    // snapshot lands in the shared temporary folder, where a link may wait at its name.
+    const std::unique_ptr<CDib> dib(GetImageLibApp()->MakeDib(width, height, 24, pixels.data()));
+    return dib != nullptr && dib->GetPixelBuffer() != nullptr &&
+           CFile::WritePrivate(fileName, dib->GetPixelBuffer(), static_cast<std::size_t>(dib->GetPixelBufferSize()));
 }
 
 void AddVolumePoint(CShadowVolumePolygon& polygon, const CPoint3d& point)

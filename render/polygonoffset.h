@@ -21,8 +21,9 @@ void PopPolygonOffset();
 [[nodiscard]] int StencilClearValue(int stencilBits);
 // 255 for 8 stencil bits.
 [[nodiscard]] int StencilMaskFromBits(int stencilBits);
-// Writes the stencil buffer of the viewport as a 24-bit picture, coloured around the
-// reference value (or by value modulo 3 for reference 0). False when nothing was saved.
+// Writes the stencil buffer of the viewport as a 24-bit PNG picture, coloured around the
+// reference value (or by value modulo 3 for reference 0), never through a link nor over
+// a file that is not this user's own (CFile::WritePrivate). False when nothing was saved.
 bool SaveStencilSnapshot(const CString& fileName, int reference);
 
 struct CShadowVolumePolygon

@@ -43,25 +43,25 @@ void CCameraEyeHeightTool::UpdateValue(ITarnisView* view)
     m_firstDisplay = false;
 }
 
-void CCameraEyeHeightTool::OnUserText(const CString& text)
+bool CCameraEyeHeightTool::TakeTypedValue(const CString& text)
 {
     CTarnisView* view = AsModelView(GetView());
     if (view == nullptr)
-        return;
+        return true;
     double height = 0.0;
     // An eye below the ground sees the model from under its floor.
     if (!CLengthFormatter().Parse(text, height) || !std::isfinite(height) || height < 0.0)
     {
         m_firstDisplay = true;
         UpdateValue(view);
-        RefuseTypedValue();
-        return;
+        return false;
     }
     if (!SetEyeHeight(*view, height))
-        return;
+        return true;
     m_typedHeight = height;
     m_firstDisplay = true;
     UpdateValue(view);
+    return true;
 }
 
 double CCameraEyeHeightTool::GetEyeHeight(CTarnisView& view)

@@ -24,7 +24,7 @@ public:
     void Resume() override;
     // A text that is no length, or a negative height, is refused: the height comes back
     // into the value box and a tip says so. The height shown already changes nothing.
-    void OnUserText(const CString& text) override;
+    bool TakeTypedValue(const CString& text) override;
     // The height is written again only when it changed by 0.001 or more.
     void UpdateValue(ITarnisView* view) override;
 

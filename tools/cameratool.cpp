@@ -301,9 +301,19 @@ void CCameraTool::ShowPrompt()
 
 void CCameraTool::UpdateValue(ITarnisView* /*view*/) {}
 
-void CCameraTool::RefuseTypedValue() const
+void CCameraTool::OnUserText(const CString& text)
 {
-    // In the message pane, where the prompt stands until the pointer moves: a tip would go
-    // with the release of the Enter key.
+    if (TakeTypedValue(text))
+    {
+        ShowPrompt();
+        return;
+    }
+    // In the message pane, where the prompt stands until the pointer moves or a value is
+    // taken: a tip would go with the release of the Enter key.
     ::SetStatusText(kFirstPane, CString(kRefusedValueTip), true);
+}
+
+bool CCameraTool::TakeTypedValue(const CString& /*text*/)
+{
+    return true;
 }

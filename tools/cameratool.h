@@ -63,6 +63,11 @@ public:
     // reaches the tool as a right press).
     bool OnContextMenu(unsigned flags, int x, int y, ITarnisView* view) override;
 
+    // A value typed into the value box: when the tool takes it the tool's prompt comes
+    // back to the first status pane (over an earlier refusal); when it does not, the
+    // refusal stands there instead (TakeTypedValue).
+    void OnUserText(const CString& text) final;
+
     // The prompt in the first status pane.
     virtual void ShowPrompt();
     [[nodiscard]] virtual int GetPromptId() const { return 0; }
@@ -90,9 +95,9 @@ protected:
     void ListenToAnimations(bool listen);
     [[nodiscard]] const CPoint2d& GetPressPoint() const { return m_press; }
     [[nodiscard]] const CPoint2d& GetLastPoint() const { return m_last; }
-    // Says in the status bar that the typed value cannot be used; the tool shows its own
-    // value again itself.
-    void RefuseTypedValue() const;
+    // Applies a typed value; false when the text is no value for this tool, which then
+    // shows its own value again itself. A tool without a value box takes nothing (true).
+    virtual bool TakeTypedValue(const CString& text);
 
 private:
     void StartDrag(unsigned flags, int x, int y, ITarnisView* view);

@@ -125,26 +125,24 @@ bool CCameraZoomTool::ParseFieldOfView(const CString& text, const CCamera& camer
     return value > 0.0;
 }
 
-void CCameraZoomTool::OnUserText(const CString& text)
+bool CCameraZoomTool::TakeTypedValue(const CString& text)
 {
     CTarnisView* view = AsModelView(GetView());
     if (view == nullptr)
-        return;
+        return true;
     double degrees = 0.0;
     int mode = m_displayMode;
-    if (!ParseFieldOfView(text, view->GetViewDefinition().GetCamera(), degrees, mode))
+    const bool taken = ParseFieldOfView(text, view->GetViewDefinition().GetCamera(), degrees, mode);
+    if (taken)
     {
-        m_firstDisplay = true;
-        UpdateValue(view);
-        RefuseTypedValue();
-        return;
+        m_displayMode = mode;
+        SetFieldOfView(*view, std::clamp(degrees, 1.0, 120.0));
+        view->StoreCamera();
+        view->Invalidate(false);
     }
-    m_displayMode = mode;
-    SetFieldOfView(*view, std::clamp(degrees, 1.0, 120.0));
-    view->StoreCamera();
-    view->Invalidate(false);
     m_firstDisplay = true;
     UpdateValue(view);
+    return taken;
 }
 
 void CCameraZoomTool::SetFieldOfView(CTarnisView& view, double degrees)

@@ -32,7 +32,7 @@ public:
     // number is read in the display mode. Text that is no such value, or a focal length or
     // angle that is not positive, is refused: the value shown comes back and a tip says
     // so. Other angles are held to 1..120 degrees.
-    void OnUserText(const CString& text) override;
+    bool TakeTypedValue(const CString& text) override;
     void UpdateValue(ITarnisView* view) override;
     // The typed angle in degrees.
     virtual void SetFieldOfView(CTarnisView& view, double degrees);

@@ -14,8 +14,10 @@ done
 work=$(mktemp -d)
 trap '[ -n "${SMOKE_KEEP:-}" ] || rm -rf "$work"' EXIT
 "$samplegen" "$work" >/dev/null
-mkdir -p "$work/run" && chmod 700 "$work/run"
+mkdir -p "$work/run" "$work/tmp" && chmod 700 "$work/run"
+# The program's temporary files (its undo log) go with the work folder.
 export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
+export TMPDIR="$work/tmp"
 export QT_QPA_PLATFORM=xcb
 
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '

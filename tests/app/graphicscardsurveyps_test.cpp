@@ -172,6 +172,9 @@ TEST_F(GraphicsCardSurveyTest, AReportNoMailProgramTookIsKeptAsATextFileAndTheBo
     const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
     setenv("PATH", (work / "bin").c_str(), 1);
     setenv("HOME", (work / "home").c_str(), 1);
+    // A link planted at the first name is passed over, its target left as it was.
+    std::ofstream(work / "victim") << "keep";
+    std::filesystem::create_symlink(work / "victim", work / "home" / "Graphics Card Survey Results.txt");
     const CString report("Renderer: llvmpipe\n");
     apptest::MessageBoxRecorder boxes;
     const bool sent[] = {
@@ -184,8 +187,8 @@ TEST_F(GraphicsCardSurveyTest, AReportNoMailProgramTookIsKeptAsATextFileAndTheBo
     EXPECT_FALSE(sent[0]);
     EXPECT_FALSE(sent[1]);
     ASSERT_EQ(boxes.calls.size(), 2U);
-    const std::filesystem::path kept[] = {work / "home" / "Graphics Card Survey Results.txt",
-                                          work / "home" / "Graphics Card Survey Results (2).txt"};
+    const std::filesystem::path kept[] = {work / "home" / "Graphics Card Survey Results (2).txt",
+                                          work / "home" / "Graphics Card Survey Results (3).txt"};
     for (size_t i = 0; i < 2; ++i)
     {
         EXPECT_NE(boxes.calls[i].text.Find(CString::FromUtf8(kept[i].string())), -1) << boxes.calls[i].text.ToUtf8();
@@ -193,6 +196,8 @@ TEST_F(GraphicsCardSurveyTest, AReportNoMailProgramTookIsKeptAsATextFileAndTheBo
         const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
         EXPECT_EQ(text, "Renderer: llvmpipe\n");
     }
+    std::ifstream victim(work / "victim");
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(victim)), std::istreambuf_iterator<char>()), "keep");
     std::filesystem::remove_all(work);
 }
 

@@ -12,8 +12,10 @@ done
 work=$(mktemp -d)
 trap '[ -n "${SMOKE_KEEP:-}" ] || rm -rf "$work"' EXIT
 "$samplegen" "$work" >/dev/null
-mkdir -p "$work/run" && chmod 700 "$work/run"
+mkdir -p "$work/run" "$work/tmp" && chmod 700 "$work/run"
+# The program's temporary files (its undo log) go with the work folder.
 export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
+export TMPDIR="$work/tmp"
 export QT_QPA_PLATFORM=xcb
 
 # Inside the server: start, wait for the window named after the model and for its first

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <QWidget>
+#include <climits>
 #include <memory>
 #include <vector>
 
@@ -130,7 +131,11 @@ TEST_F(TwDialogTest, AStoredPlaceIsTakenAgainAndPulledBackWhereTheWindowWouldLea
     } cases[] = {{{100, 200}, {100, 200}},
                  {{1270, 100}, {1280 - 202, 100}},
                  {{100, 1000}, {100, 1024 - 169}},
-                 {{-30, -50}, {30, 50}}};
+                 {{-30, -50}, {30, 50}},
+                 // Sums with these once overflowed.
+                 {{INT_MIN, INT_MIN}, {1280 - 202, 1024 - 169}},
+                 {{INT_MAX, INT_MAX}, {1280 - 202, 1024 - 169}},
+                 {{INT_MIN + 1, 5}, {1280 - 202, 5}}};
     for (const auto& c : cases)
     {
         WriteProfileInt(CString("TestToolWindow"), CString("x"), c.stored.x);

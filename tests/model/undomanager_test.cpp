@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "model/undolog.h"
+
 #include "model/undomanager.h"
 #include "model/undooperation.h"
 #include "model/undosuspender.h"
@@ -12,6 +19,8 @@ using undotest::RecordingListener;
 using undotest::TestEnvironment;
 
 namespace {
+
+constexpr int kMaxLogNames = CUndoLog::kMaxLogFiles;
 
 class UndoManagerTest : public ::testing::Test
 {
@@ -169,6 +178,63 @@ TEST_F(UndoManagerTest, LoggingStaysOffWhenNoneOfTheTwentyNamesCanBeTaken)
     EXPECT_FALSE(extra.IsLogging());
     EXPECT_NE(extra.Start(1), nullptr);  // recording works without a log
     extra.Commit();
+}
+
+// Links planted at the log's names in a shared temporary folder once had a start of the
+// program overwrite the file they named.
+TEST_F(UndoManagerTest, WhatOthersPlantedAtTheLogNamesIsPassedOverAndLeftAsItWas)
+{
+    const std::filesystem::path victim = m_environment.Folder() / "victim.txt";
+    const std::string kept = "keep me\n";
+    const auto plantLink = [&](int n) { std::filesystem::create_symlink(victim, m_environment.LogPath(n)); };
+    const auto plantOthers = [&](int n) {
+        const std::string path = m_environment.LogPath(n).string();
+        switch (n) {
+        case 0: std::filesystem::create_hard_link(victim, path); break;
+        case 1: ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); break;
+        case 2: std::filesystem::create_directory(path); break;
+        default:
+            std::ofstream(path) << kept;
+            // Someone else's file; only the superuser can give a file away.
+            if (::chown(path.c_str(), ::geteuid() + 1, static_cast<gid_t>(-1)) != 0) {
+                std::filesystem::remove(path);
+                std::filesystem::create_symlink(victim, path);
+            }
+        }
+    };
+    const struct
+    {
+        const char* planted;
+        std::function<void(int)> plant;
+        int names;
+        int expectedLog;  // -1: no log
+    } cases[] = {
+        {"links at the first eight names", plantLink, 8, 8},
+        {"links at all twenty names", plantLink, 20, -1},
+        {"a second name, a pipe, a folder and someone else's file", plantOthers, 4, 4},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(victim) << kept;
+        for (int n = 0; n < c.names; ++n) {
+            c.plant(n);
+        }
+        {
+            CUndoManager manager(nullptr);
+            manager.Reset();
+            EXPECT_EQ(manager.IsLogging(), c.expectedLog >= 0) << c.planted;
+            if (c.expectedLog >= 0) {
+                EXPECT_EQ(manager.GetLogPath().ToUtf8(), m_environment.LogPath(c.expectedLog).string()) << c.planted;
+                EXPECT_EQ(ReadFile(m_environment.LogPath(c.expectedLog)), "File New\n") << c.planted;
+                EXPECT_EQ(std::filesystem::status(m_environment.LogPath(c.expectedLog)).permissions(),
+                          std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+                    << c.planted;
+            }
+        }
+        EXPECT_EQ(ReadFile(victim), kept) << c.planted;
+        for (int n = 0; n < kMaxLogNames; ++n) {
+            std::filesystem::remove_all(m_environment.LogPath(n));
+        }
+    }
 }
 
 TEST_F(UndoManagerTest, AListenerRegisteredTwiceHearsEverythingTwiceUntilRemovedOnce)

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -77,6 +79,60 @@ TEST_F(FileTest, CreateTruncatesUnlessToldNotTo)
     CFile(path, CFile::modeCreate | CFile::modeWrite).Write("12345", 5);
     EXPECT_EQ(CFile(path, CFile::modeCreate | CFile::modeNoTruncate | CFile::modeWrite).GetLength(), 5u);
     EXPECT_EQ(CFile(path, CFile::modeCreate | CFile::modeWrite).GetLength(), 0u);
+}
+
+// In a shared folder whatever another user planted at a name must never be written
+// through nor over.
+TEST_F(FileTest, PrivateFilesAreWrittenOnlyWhereNothingButAFileOfOurOwnStands)
+{
+    const std::filesystem::path target = m_dir / "target";
+    const std::filesystem::path name = m_dir / "name";
+    const struct
+    {
+        const char* standing;
+        std::function<bool()> plant;  // false: cannot be planted here
+        bool written;
+    } cases[] = {
+        {"nothing", [] { return true; }, true},
+        {"a file of our own", [&] { return static_cast<bool>(std::ofstream(name) << "old bytes, longer"); }, true},
+        {"a link to a file", [&] { std::filesystem::create_symlink(target, name); return true; }, false},
+        {"a link to nothing", [&] { std::filesystem::create_symlink(m_dir / "absent", name); return true; }, false},
+        {"a second name of a file", [&] { std::filesystem::create_hard_link(target, name); return true; }, false},
+        {"a pipe", [&] { return ::mkfifo(name.c_str(), 0600) == 0; }, false},
+        {"a folder", [&] { return std::filesystem::create_directory(name); }, false},
+        {"someone else's file",
+         [&] {
+             std::ofstream(name) << "theirs";
+             return ::chown(name.c_str(), ::geteuid() + 1, static_cast<gid_t>(-1)) == 0;
+         },
+         false},
+    };
+    for (const auto& c : cases) {
+        std::ofstream(target) << "target";
+        if (!c.plant()) {
+            std::filesystem::remove_all(name);
+            continue;  // only the superuser can give a file away
+        }
+        const auto before = std::filesystem::symlink_status(name).type();
+        CFile fresh;
+        EXPECT_EQ(fresh.OpenPrivateNew(CString(name.string())), c.standing == std::string("nothing")) << c.standing;
+        fresh.Abort();
+        if (c.standing == std::string("nothing")) {
+            std::filesystem::remove(name);
+        }
+        EXPECT_EQ(CFile::WritePrivate(CString(name.string()), "new", 3), c.written) << c.standing;
+        if (c.written) {
+            EXPECT_EQ(std::filesystem::file_size(name), 3U) << c.standing;
+            EXPECT_EQ(std::filesystem::status(name).permissions() & std::filesystem::perms::all,
+                      std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+                << c.standing;
+        } else {
+            EXPECT_EQ(std::filesystem::symlink_status(name).type(), before) << c.standing;
+            EXPECT_FALSE(std::filesystem::exists(m_dir / "absent")) << c.standing;
+        }
+        EXPECT_EQ(std::filesystem::file_size(target), 6U) << c.standing;
+        std::filesystem::remove_all(name);
+    }
 }
 
 TEST_F(FileTest, OpenReportsFailuresWithoutThrowingAndTheConstructorThrows)

@@ -25,6 +25,13 @@ TEST(PrintfFormatTest, AFormatIsAcceptedOnlyWhenItTakesTheReferencesValues)
         {"%d %", "%d", false},
         {"%k", "", false},
         {"no values", "", true},
+        // A translation asking for a width of 900 million once froze the window showing it.
+        {"%900000000d", "%d", false},
+        {"%-0900000000d", "%d", false},
+        {"%.900000000f", "%.2f", false},
+        {"%99999999999999999999s", "%s", false},
+        {"%257d", "%d", false},
+        {"%256d %.256f", "%d %f", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(TakesSameValues(c.format, c.reference), c.accepted) << c.format << " / " << c.reference;

@@ -87,9 +87,11 @@ protected:
         const auto near = [](const std::uint8_t* p, int r, int g, int b) {
             return std::abs(p[0] - r) <= 8 && std::abs(p[1] - g) <= 8 && std::abs(p[2] - b) <= 8;
         };
-        if (std::getenv("FRAME_DUMP") != nullptr) {
-            static int n = 0;
-            FILE* f = std::fopen(("/tmp/edit" + std::to_string(n++) + ".ppm").c_str(), "wb");
+        // FRAME_DUMP names a folder of the developer's own for the frames.
+        static int n = 0;
+        const char* folder = std::getenv("FRAME_DUMP");
+        const std::string dump = folder != nullptr ? std::string(folder) + "/edit" + std::to_string(n++) + ".ppm" : "";
+        if (FILE* f = dump.empty() ? nullptr : std::fopen(dump.c_str(), "wb"); f != nullptr) {
             std::fprintf(f, "P6 %d %d 255\n", kWide, kTall);
             for (int y = kTall - 1; y >= 0; --y) {
                 for (int x = 0; x < kWide; ++x) {

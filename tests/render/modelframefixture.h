@@ -88,9 +88,11 @@ protected:
         m_view.DrawFrame(0, false);
         glFinish();
         ASSERT_TRUE(m_device->ReadPixels(m_pixels));
-        if (std::getenv("FRAME_DUMP") != nullptr) {
-            static int n = 0;
-            FILE* f = std::fopen(("/tmp/frame" + std::to_string(n++) + ".ppm").c_str(), "wb");
+        // FRAME_DUMP names a folder of the developer's own for the frames.
+        static int n = 0;
+        const char* folder = std::getenv("FRAME_DUMP");
+        const std::string dump = folder != nullptr ? std::string(folder) + "/frame" + std::to_string(n++) + ".ppm" : "";
+        if (FILE* f = dump.empty() ? nullptr : std::fopen(dump.c_str(), "wb"); f != nullptr) {
             std::fprintf(f, "P6 %d %d 255\n", kWidth, kHeight);
             for (std::size_t i = 0; i < m_pixels.size(); i += 4) {
                 std::fwrite(&m_pixels[i], 1, 3, f);

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -794,6 +795,17 @@ TEST_F(ShadowTest, TheStencilSnapshotAndThePolygonOffsetSwitchesAreHonoured)
     std::ifstream(path, std::ios::binary).read(head.data(), 8);
     std::remove(path.c_str());
     EXPECT_EQ(head, std::string("\x89PNG\r\n\x1a\n", 8));
+    // A link planted at the snapshot's name in the shared folder is not written through.
+    const std::string target = path + ".target";
+    std::ofstream(target) << "target";
+    std::filesystem::create_symlink(target, path);
+    renderingflags::StencilSnapshot = true;
+    Draw();
+    renderingflags::StencilSnapshot = false;
+    EXPECT_EQ(std::filesystem::file_size(target), 6U);
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+    std::remove(path.c_str());
+    std::remove(target.c_str());
 
     for (const bool offset : {false, true}) {
         renderingflags::UsePolygonOffset = offset;

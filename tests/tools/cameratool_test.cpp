@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/lengthformatter.h"
+#include "platform/ui/stringtable.h"
 #include "render/tarnisview.h"
+#include "tools/camerafovtool.h"
 #include "tools/cameraorbittool.h"
+#include "tools/camerapantool.h"
 #include "tools/camerazoomtool.h"
 #include "tools/toolmanager.h"
 #include "toolstestsupport.h"
@@ -144,6 +148,28 @@ TEST_F(CameraToolTest, ATypedFieldOfViewIsReadWholeAndWhatIsNoAngleIsRefusedWith
     EXPECT_NEAR(view.GetViewDefinition().GetFieldOfView(),
                 view.GetViewDefinition().GetCamera().FocalLengthToFieldOfView(50.0), 1e-9);
     zoom->OnUserText(CString("30deg"));
+}
+
+// A refused value's word once stayed in the status bar through every good value after it.
+TEST_F(CameraToolTest, AValueTakenAfterARefusedOneBringsTheToolsPromptBack)
+{
+    const struct
+    {
+        CCameraTool* tool;
+        int commandId;
+        CString taken;
+    } cases[] = {{new CCameraFOVTool, 21494, CString("45")},
+                 {new CCameraZoomTool, 10509, CString("50 mm")},
+                 {new CCameraPanTool, 10525, CLengthFormatter().Format(5.0)}};
+    for (const auto& c : cases)
+    {
+        tools.SelectTool(c.tool, c.commandId, true);
+        c.tool->OnUserText(CString("abc"));
+        EXPECT_EQ(host.Pane(kFirstPane), CString(CCameraTool::kRefusedValueTip)) << c.commandId;
+        host.panes[kFirstPane] = CString(CCameraTool::kRefusedValueTip);
+        c.tool->OnUserText(c.taken);
+        EXPECT_EQ(host.Pane(kFirstPane), LoadStringResource(c.tool->GetPromptId())) << c.commandId;
+    }
 }
 
 }  // namespace

@@ -1,0 +1,60 @@
+// Linked into every test program: the process works in a temporary folder of its own,
+// removed with everything in it when the tests end. Whatever a test or the code under
+// test writes to the temporary folder (undo logs, snapshots, pictures, programs started
+// by the test) lands there, and nothing is left behind in the system's folder.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include <sys/stat.h>
+
+namespace {
+
+class CTestTempFolder : public ::testing::Environment
+{
+public:
+    void SetUp() override
+    {
+        const char* const outer = std::getenv("TMPDIR");
+        if (outer != nullptr)
+        {
+            m_outer = outer;
+            m_hadOuter = true;
+        }
+        std::string pattern =
+            (outer != nullptr && *outer != '\0' ? std::string(outer) : std::string("/tmp")) + "/glimra-test-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr)
+            return;  // the tests then run in the system's folder, as before
+        m_folder = pattern;
+        // Others may look in but not write: tests that drop to another user in a child
+        // still reach their own folders inside.
+        ::chmod(m_folder.c_str(), 0755);
+        ::setenv("TMPDIR", m_folder.c_str(), 1);
+    }
+
+    void TearDown() override
+    {
+        if (m_folder.empty())
+            return;
+        if (m_hadOuter)
+            ::setenv("TMPDIR", m_outer.c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
+        std::error_code ignored;
+        std::filesystem::remove_all(m_folder, ignored);
+    }
+
+private:
+    std::string m_folder;
+    std::string m_outer;
+    bool m_hadOuter = false;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_testTempFolder =
+    ::testing::AddGlobalTestEnvironment(new CTestTempFolder);
+
+}  // namespace
