@@ -305,14 +305,12 @@ TEST_F(MainViewTest, TheTimerStepsTheAnimationOncePerTickAndReleasesItWhenItEnds
 TEST_F(MainViewTest, ASlideshowWithTimesOfZeroFlipsPagesAtMostOncePerDisplayRefresh)
 {
     CPageList& pages = *view->GetModel()->GetPageList();
-    for (const char* name : {"One", "Two", "Three"})
+    for (CTarnwickPage* page : pages.GetPages())
     {
-        auto* page = new CViewPage(CString(name), CString(), CViewPage::kCamera);
-        page->SetCamera(view->GetModel()->GetCamera());
-        page->SetIncludedInAnimation(true);
-        page->SetTransitionTime(0.0);
-        page->SetSlideTime(0.0);
-        pages.AddPage(page, -1);
+        auto* viewPage = dynamic_cast<CViewPage*>(page);
+        ASSERT_NE(viewPage, nullptr);
+        viewPage->SetTransitionTime(0.0);
+        viewPage->SetSlideTime(0.0);
     }
     // A timer that fires every millisecond of a simulated second, each step followed
     // by its frame.

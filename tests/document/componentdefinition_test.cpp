@@ -322,7 +322,7 @@ TEST_F(ComponentDefinitionTest, TheDefinitionsAReadLeftWaitingAreRenderedOnceAnd
 
 TEST_F(ComponentDefinitionTest, OpeningRendersNoThumbnailUntilOneIsAskedForAndASaveRendersTheRest)
 {
-    constexpr int kCount = 5000;
+    constexpr int kCount = 1000;
     const auto definitionsOf = [](const CTarnwickModel& model) {
         std::vector<CComponentDefinition*> definitions;
         for (int i = 0; i < model.GetDefinitionList()->GetCount(); ++i) {
