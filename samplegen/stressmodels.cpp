@@ -46,6 +46,13 @@ void BuildDefinitionsModel(CTarnwickModel& model, int definitionCount)
         instance->SetTransform(transform);
         model.GetRootComponent()->Add(instance);
     }
+    // A slanted view from the south over the whole field of boxes.
+    const double size = 2.0 * std::ceil(std::sqrt(static_cast<double>(std::max(definitionCount, 1))));
+    const CPoint3d target(size / 2.0, size / 2.0, 0.0);
+    CCamera camera;
+    camera.SetView(CPoint3d(target.x, target.y - 1.2 * size, 1.2 * size), target, kUp, 1.0, 1000.0, true, 35.0,
+                   size);
+    model.SetCamera(camera);
 }
 
 void BuildPagesModel(CTarnwickModel& model, int pageCount)
@@ -61,5 +68,8 @@ void BuildPagesModel(CTarnwickModel& model, int pageCount)
         auto* page = new CViewPage(CString::FromUtf8("Scene " + std::to_string(i + 1)), CString(), CViewPage::kCamera);
         page->SetCamera(camera);
         model.GetPageList()->AddPage(page, -1);
+        if (i == 0) {
+            model.SetCamera(camera);
+        }
     }
 }
