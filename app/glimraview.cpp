@@ -23,6 +23,7 @@
 #include "platform/gl/wgl.h"
 #include "platform/ui/document.h"
 #include "platform/ui/winapp.h"
+#include "render/frametimer.h"
 #include "render/offscreenrender.h"
 #include "tools/cameracommands.h"
 #include "tools/cameraorbittool.h"
@@ -178,6 +179,14 @@ void CGlimraView::OnTimer(UINT id)
 {
     if (id != kAnimationTimerId || !m_timerRunning)
         return;
+    const double now = CFrameTimer::Now();
+    // A tick that comes early (timers round to whole milliseconds) waits for the rest.
+    if (now - m_lastStepTime < kRefreshSeconds)
+    {
+        ArmAnimationTimer(m_lastStepTime + kRefreshSeconds - now);
+        return;
+    }
+    m_lastStepTime = now;
     StopAnimationTimer();
     IAnimation* animation = GetAnimation();
     if (animation != nullptr && !IsAnimationPaused() && !animation->Step(this))
@@ -418,8 +427,12 @@ void CGlimraView::ScheduleAnimationStep()
 {
     if (GetAnimation() == nullptr || IsAnimationPaused())
         return;
-    const double seconds = std::max(GetAnimationInterval(), 0.001);
-    const auto milliseconds = static_cast<UINT>(std::lround(seconds * 1000.0));
+    ArmAnimationTimer(std::max(GetAnimationInterval(), m_lastStepTime + kRefreshSeconds - CFrameTimer::Now()));
+}
+
+void CGlimraView::ArmAnimationTimer(double seconds)
+{
+    const auto milliseconds = static_cast<UINT>(std::lround(std::max(seconds, 0.001) * 1000.0));
     m_timerRunning = SetTimer(kAnimationTimerId, std::max<UINT>(milliseconds, 1)) != 0;
 }
 
@@ -653,7 +666,8 @@ void CGlimraView::OnKeyUp(UINT key, UINT repeatCount)
 
 void CGlimraView::OnChar(UINT code, UINT /*repeatCount*/, bool repeated)
 {
-    if (repeated && (code == 13 || code == 27))
+    // A held key types nothing more: no repeated digits, no repeated Enter or Esc.
+    if (repeated)
         return;
     const bool valueBox = IsValueBoxActive();
     CValueInputBuffer& typed = GetValueInputBuffer();

@@ -8,6 +8,7 @@
 // middle button orbits over whichever tool is active). Its commands (camera, rendering styles, display switches, pages) are rows of
 // its command table. User-interface thread only.
 #include <QPointer>
+#include <limits>
 #include <memory>
 
 #include "app/titletip.h"
@@ -27,6 +28,9 @@ public:
     static constexpr UINT kAnimationTimerId = 123;
     // Typed text survives mouse moves smaller than this in both directions.
     static constexpr int kTypingJitter = 51;
+    // The shortest time between two animation steps: one display refresh. An animation
+    // that asks for no wait at all (a slideshow with times of 0) steps no faster.
+    static constexpr double kRefreshSeconds = 1.0 / 60.0;
     // Wheel units of one notch.
     static constexpr int kWheelNotch = 120;
     // The Alt flag added to the mouse flags handed on.
@@ -70,7 +74,7 @@ public:
     bool OnKeyDown(UINT key, UINT repeatCount, bool repeated) override;
     void OnKeyUp(UINT key, UINT repeatCount) override;
     // Enter hands typed text to the tool (else the tool's Enter); Esc clears typed text,
-    // else cancels the tool.
+    // else cancels the tool. A held key's repeats are ignored.
     void OnChar(UINT code, UINT repeatCount, bool repeated) override;
     // A click on a page tab shows the tab's page.
     void OnPageTabClicked(ITabInfo* tab);
@@ -154,6 +158,8 @@ private:
     // The tip of the style prepared for showing the text; null for other styles.
     CTitleTip* PrepareTip(const CString& text, int style);
     void ClearTypedText();
+    // Starts the one-shot animation timer; at least a millisecond.
+    void ArmAnimationTimer(double seconds);
     // The tool's cursor over the view, else the arrow.
     void UpdateCursor(CToolManager& tools);
     [[nodiscard]] CBaseDoc* GetBaseDoc() const;
@@ -164,6 +170,8 @@ private:
 
     CPoint m_lastMouse;
     bool m_timerRunning = false;
+    // When the timer last stepped the animation, on the frame timer's clock.
+    double m_lastStepTime = -std::numeric_limits<double>::infinity();
     // The mouse is over the view (the tools were told it entered).
     bool m_mouseInside = false;
     // The stack depth with the orbit the middle button pushed on top; 0 when none.

@@ -1,5 +1,7 @@
 #include "app/pagetabs.h"
 
+#include <vector>
+
 #include "document/pagelist.h"
 #include "document/tarnwickpage.h"
 
@@ -69,14 +71,11 @@ void CPageTabs::OnNotify(const std::string& name, void* data)
 
 void CPageTabs::Rebuild(const CPageList* pages)
 {
-    SelectTab(-1);
-    DeleteAllTabs();
     if (pages == nullptr) {
+        SetTabs({});
         return;
     }
-    for (CTarnwickPage* page : pages->GetPages()) {
-        InsertTab(page, -1);
-    }
+    SetTabs(std::vector<ITabInfo*>(pages->GetPages().begin(), pages->GetPages().end()));
     CTarnwickPage* selected = pages->GetSelectedPage();
     SelectTab(selected != nullptr ? FindTab(selected) : -1);
 }

@@ -183,9 +183,42 @@ void CTabBar::DeleteAllTabs()
     if (m_tabs != nullptr)
     {
         const QSignalBlocker blocker(m_tabs);
+        // Each removal lays the remaining tabs out again, and a removed current tab makes
+        // its neighbour current and measured: the first tab stays current, the others are
+        // hidden (passed over at almost no cost) and go from the last.
+        if (m_tabs->count() > 0)
+            m_tabs->setCurrentIndex(0);
+        for (int index = m_tabs->count() - 1; index > 0; --index)
+            m_tabs->setTabVisible(index, false);
         while (m_tabs->count() > 0)
-            m_tabs->removeTab(0);
+            m_tabs->removeTab(m_tabs->count() - 1);
         RelayOut();
     }
     m_current = -1;
+}
+
+void CTabBar::SetTabs(const std::vector<ITabInfo*>& infos)
+{
+    DeleteAllTabs();
+    if (m_tabs == nullptr)
+        return;
+    {
+        const QSignalBlocker blocker(m_tabs);
+        // The strip lays every tab out again after each one added, so thousands of pages
+        // would cost the square of their count in text measuring. A hidden tab is passed
+        // over at almost no cost: the tabs come in hidden and are measured once at the end.
+        for (ITabInfo* info : infos)
+        {
+            if (info == nullptr)
+                continue;
+            const int index = m_tabs->addTab(ToQString(info->GetTabText()));
+            m_tabs->setTabVisible(index, false);
+            m_tabs->setTabData(index, QVariant::fromValue(static_cast<void*>(info)));
+            m_tabs->setTabToolTip(index, ToQString(info->GetTooltipText().Left(kMaxTipLength)));
+        }
+        for (int index = 0; index < m_tabs->count(); ++index)
+            m_tabs->setTabVisible(index, true);
+    }
+    RelayOut();
+    SelectTab(-1);
 }

@@ -4,6 +4,7 @@
 // bar keeps its own current tab, which may be none while tabs exist; the current tab is
 // the one highlighted.
 #include <functional>
+#include <vector>
 
 #include "platform/ui/controlbar.h"
 
@@ -35,6 +36,9 @@ public:
     // The tab's new index; -1 when an index is negative or the tab has no info.
     int MoveTab(int from, int to);
     void DeleteAllTabs();
+    // Replaces every tab by one per info, in order, none current; null infos are left
+    // out. The strip lays out once, not once per tab.
+    void SetTabs(const std::vector<ITabInfo*>& infos);
 
     // Called with the tab index when the user clicks a tab.
     void SetClickHandler(std::function<void(int)> handler) { m_onClick = std::move(handler); }

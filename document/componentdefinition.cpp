@@ -196,7 +196,9 @@ void CComponentDefinition::WriteRecord(CArchive& ar)
     ar << m_insertionPoint;
     SerializeBehavior(ar);
     ar << m_type;
-    ar.WriteObject(m_thumbnail);
+    // A thumbnail still waiting for its picture is left out: the next read makes one
+    // and waits again, where an empty one would never be drawn.
+    ar.WriteObject(m_thumbnailWaiting ? nullptr : m_thumbnail);
 }
 
 void CComponentDefinition::Erase()

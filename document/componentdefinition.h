@@ -98,8 +98,10 @@ public:
     // while those classes are not linked in.
     [[nodiscard]] CEntity* GetBehavior() const { return m_behavior; }
     [[nodiscard]] CEntity* GetThumbnail() const { return m_thumbnail; }
-    // A file read gave this definition no thumbnail: its picture is rendered once the
-    // model is read whole, not before, since the geometry it places may come later.
+    // A file read gave this definition no thumbnail: its picture is rendered when it is
+    // first asked for or the model is saved (definitionthumbnails.h), never while the
+    // model is read, since the geometry it places may come later. A definition still
+    // waiting is written without a thumbnail.
     [[nodiscard]] bool IsThumbnailWaiting() const { return m_thumbnailWaiting; }
     void SetThumbnailWaiting(bool waiting) { m_thumbnailWaiting = waiting; }
 

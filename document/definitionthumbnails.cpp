@@ -13,12 +13,45 @@
 namespace {
 
 DefinitionThumbnailRenderer g_renderer = nullptr;
+DefinitionThumbnailBatch g_batch = nullptr;
+
+// Tells the renderer that a run of pictures begins, and that it ended also when a
+// picture throws.
+class CBatchScope
+{
+public:
+    CBatchScope()
+    {
+        if (g_batch != nullptr) {
+            g_batch(true);
+        }
+    }
+    ~CBatchScope()
+    {
+        if (g_batch != nullptr) {
+            g_batch(false);
+        }
+    }
+    CBatchScope(const CBatchScope&) = delete;
+    CBatchScope& operator=(const CBatchScope&) = delete;
+};
+
+void RenderWaiting(CTarnwickModel& model, CComponentDefinition& definition)
+{
+    definition.SetThumbnailWaiting(false);
+    try {
+        (void)RenderDefinitionThumbnail(model, definition);
+    } catch (const std::bad_alloc&) {
+        // The model stays whole; it only goes without this picture.
+    }
+}
 
 }  // namespace
 
-void SetDefinitionThumbnailRenderer(DefinitionThumbnailRenderer renderer)
+void SetDefinitionThumbnailRenderer(DefinitionThumbnailRenderer renderer, DefinitionThumbnailBatch batch)
 {
     g_renderer = renderer;
+    g_batch = renderer != nullptr ? batch : nullptr;
 }
 
 DefinitionThumbnailRenderer GetDefinitionThumbnailRenderer()
@@ -42,11 +75,24 @@ bool RenderDefinitionThumbnail(CTarnwickModel& model, CComponentDefinition& defi
     return true;
 }
 
+CDib* GetDefinitionPicture(CTarnwickModel& model, CComponentDefinition& definition)
+{
+    if (definition.IsThumbnailWaiting() && g_renderer != nullptr) {
+        RenderWaiting(model, definition);
+    }
+    const auto* thumbnail = dynamic_cast<const CThumbnail*>(definition.GetThumbnail());
+    return thumbnail != nullptr ? thumbnail->GetImage() : nullptr;
+}
+
 void RenderWaitingThumbnails(CTarnwickModel& model, CComponent* root)
 {
+    if (g_renderer == nullptr) {
+        return;
+    }
     // A hostile file may list a definition twice or inside itself: each is seen once.
     std::unordered_set<const CComponent*> seen;
     std::vector<CComponent*> pending{root};
+    std::vector<CComponentDefinition*> waiting;
     while (!pending.empty()) {
         CComponent* component = pending.back();
         pending.pop_back();
@@ -55,17 +101,19 @@ void RenderWaitingThumbnails(CTarnwickModel& model, CComponent* root)
         }
         auto* definition = dynamic_cast<CComponentDefinition*>(component);
         if (definition != nullptr && definition->IsThumbnailWaiting()) {
-            definition->SetThumbnailWaiting(false);
-            try {
-                (void)RenderDefinitionThumbnail(model, *definition);
-            } catch (const std::bad_alloc&) {
-                // The model was read whole; it only goes without this picture.
-            }
+            waiting.push_back(definition);
         }
         const CDefinitionList* list = component->GetDefinitionList();
         const int count = list != nullptr ? list->GetCount() : 0;
         for (int i = 0; i < count; ++i) {
             pending.push_back(dynamic_cast<CComponent*>(list->GetAt(i)));
         }
+    }
+    if (waiting.empty()) {
+        return;
+    }
+    const CBatchScope batch;
+    for (CComponentDefinition* definition : waiting) {
+        RenderWaiting(model, *definition);
     }
 }

@@ -11,7 +11,6 @@
 #include "document/component.h"
 #include "document/componentbehavior.h"
 #include "document/definitionlist.h"
-#include "document/definitionthumbnails.h"
 #include "document/dib.h"
 #include "document/fontmanager.h"
 #include "document/layer.h"
@@ -242,7 +241,6 @@ void CTarnwickModel::FinishReading(int modelVersion)
         if (m_rootComponent != nullptr) {
             m_rootComponent->PostLoad();
         }
-        RenderWaitingThumbnails(*this, m_rootComponent);
     } catch (...) {
         SetLoadedVersionMap(nullptr);
         CCurveRegistry::Reset();

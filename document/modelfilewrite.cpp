@@ -5,6 +5,7 @@
 #include "annotations/textstyle.h"
 #include "document/component.h"
 #include "document/componentbehavior.h"
+#include "document/definitionthumbnails.h"
 #include "document/dib.h"
 #include "document/fontmanager.h"
 #include "document/modelpages.h"
@@ -59,6 +60,8 @@ void CTarnwickModel::WriteModelFile(CArchive& ar)
     const SaveFormatReset formatReset;
     const CurrentModelScope scope;
     MakeCurrent();
+    // The pictures that opening left for later are drawn now, so that the file keeps them.
+    RenderWaitingThumbnails(*this, m_rootComponent);
     const int saveFormat = GetSaveFormat();
     ArchiveWriteString(ar, CString("Tarnwick Model"));
     m_versionInfo = CVersionInfo();

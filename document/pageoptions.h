@@ -31,7 +31,7 @@ public:
     // Seconds, bounded: the file may hold any double.
     [[nodiscard]] double GetTransitionTime() const
     {
-        return BoundedOptionSeconds(GetDouble(kTransitionTime), kDefaultTransitionTime);
+        return BoundedOptionSeconds(GetDouble(kTransitionTime), kDefaultTransitionTime, kMaxTransitionSeconds);
     }
 
     [[nodiscard]] static CPageOptions* GetCurrent();

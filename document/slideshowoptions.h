@@ -32,7 +32,7 @@ public:
     // Seconds.
     [[nodiscard]] double GetSlideTime() const
     {
-        return BoundedOptionSeconds(GetDouble(kSlideTime), kDefaultSlideTime);
+        return BoundedOptionSeconds(GetDouble(kSlideTime), kDefaultSlideTime, kMaxSlideSeconds);
     }
 
     [[nodiscard]] static CSlideshowOptions* GetCurrent();

@@ -99,6 +99,42 @@ CDib* RenderThumbnail(CTarnwickModel& model, CComponentDefinition& definition, c
     return CThumbnailRenderer::Render(model, definition, camera);
 }
 
+// A run of pictures shares a context: making one costs several times what drawing a
+// picture does. What a picture made is forgotten, not deleted, once it is read, so the
+// shared context is renewed after this many pictures and never piles up much.
+constexpr int kPicturesPerContext = 64;
+
+struct CBatch
+{
+    bool running = false;
+    int pictures = 0;
+    std::unique_ptr<CScratchContext> context;
+};
+CBatch g_batch;
+
+void BatchThumbnails(bool begin)
+{
+    g_batch.context.reset();
+    g_batch.running = begin;
+    g_batch.pictures = 0;
+}
+
+// The run's context, renewed when due; null outside a run.
+const CScratchContext* BatchContext()
+{
+    if (!g_batch.running) {
+        return nullptr;
+    }
+    if (g_batch.context == nullptr || g_batch.pictures >= kPicturesPerContext) {
+        // The old context goes first: the new one then gives the caller's back at the end.
+        g_batch.context.reset();
+        g_batch.context = std::make_unique<CScratchContext>(CThumbnailRenderer::kSide);
+        g_batch.pictures = 0;
+    }
+    ++g_batch.pictures;
+    return g_batch.context.get();
+}
+
 }  // namespace
 
 bool CThumbnailRenderer::FitCamera(const CCamera& camera, const CComponentDefinition& definition, CCamera& fitted)
@@ -127,7 +163,12 @@ CDib* CThumbnailRenderer::Render(CTarnwickModel& model, CComponentDefinition& de
     if (!FitCamera(camera, definition, fitted)) {
         return nullptr;
     }
-    const CScratchContext scratch(kSide);
+    const CScratchContext* shared = BatchContext();
+    std::unique_ptr<CScratchContext> own;
+    if (shared == nullptr) {
+        own = std::make_unique<CScratchContext>(kSide);
+    }
+    const CScratchContext& scratch = shared != nullptr ? *shared : *own;
     if (!scratch.IsCurrent()) {
         return nullptr;
     }
@@ -166,5 +207,5 @@ CDib* CThumbnailRenderer::Render(CTarnwickModel& model, CComponentDefinition& de
 
 void CThumbnailRenderer::Install()
 {
-    SetDefinitionThumbnailRenderer(&RenderThumbnail);
+    SetDefinitionThumbnailRenderer(&RenderThumbnail, &BatchThumbnails);
 }

@@ -2,11 +2,16 @@
 //
 //   glimra_samplegen <folder>              the house in save formats 5000, 4000 and 3000
 //   glimra_samplegen --grid N <folder>     a grid of N triangles in save format 5000
+//   glimra_samplegen --definitions N <folder>
+//                                          N component definitions without thumbnails
+//   glimra_samplegen --pages N <folder>    a box and N pages
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <iterator>
 #include <string>
 
 #include "document/classregistration.h"
@@ -17,6 +22,7 @@
 #include "samplegen/gridmodel.h"
 #include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
+#include "samplegen/stressmodels.h"
 
 namespace {
 
@@ -24,7 +30,7 @@ constexpr int kSaveFormats[] = {kSaveFormat5000, kSaveFormat4000, kSaveFormat300
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: glimra_samplegen [--grid TRIANGLES] FOLDER\n");
+    std::fprintf(stderr, "usage: glimra_samplegen [--grid TRIANGLES | --definitions COUNT | --pages COUNT] FOLDER\n");
     return 2;
 }
 
@@ -60,17 +66,30 @@ void BuildHouse(CTarnwickModel& model, int /*unused*/)
 
 int main(int argc, char** argv)
 {
-    int grid = -1;
+    // The models an option asks for; without one, the house.
+    const struct
+    {
+        const char* option;
+        const char* stem;
+        void (*build)(CTarnwickModel&, int);
+    } kinds[] = {{"--grid", "grid-", &BuildGridModel},
+                 {"--definitions", "definitions-", &BuildDefinitionsModel},
+                 {"--pages", "pages-", &BuildPagesModel}};
+    int count = -1;
+    const auto* kind = std::end(kinds);
     std::string folder;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
-        if (argument == "--grid" && i + 1 < argc) {
+        const auto* asked = std::find_if(std::begin(kinds), std::end(kinds),
+                                         [&](const auto& k) { return argument == k.option; });
+        if (asked != std::end(kinds) && kind == std::end(kinds) && i + 1 < argc) {
             char* end = nullptr;
-            const long count = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || count < 1 || count > 100000000) {
+            const long value = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || value < 1 || value > 100000000) {
                 return Usage();
             }
-            grid = static_cast<int>(count);
+            count = static_cast<int>(value);
+            kind = asked;
         } else if (folder.empty() && argument.rfind("--", 0) != 0) {
             folder = argument;
         } else {
@@ -89,8 +108,9 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder, error);
     bool written = false;
     try {
-        written = grid > 0 ? WriteModel(folder, "grid-" + std::to_string(grid), &BuildGridModel, grid, false)
-                           : WriteModel(folder, "house", &BuildHouse, 0, true);
+        written = kind != std::end(kinds)
+                      ? WriteModel(folder, kind->stem + std::to_string(count), kind->build, count, false)
+                      : WriteModel(folder, "house", &BuildHouse, 0, true);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "glimra_samplegen: %s\n", e.what());
     } catch (...) {

@@ -35,6 +35,7 @@
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
 #include "render/tarnisview.h"
+#include "render/thumbnailrenderer.h"
 
 namespace {
 
@@ -153,6 +154,8 @@ int main(int argc, char** argv)
     CSettingsStore settings{CString()};
     SetProfileStore(&settings);
     RegisterModelClasses();
+    // The program draws definitions' pictures through this renderer too.
+    CThumbnailRenderer::Install();
     HGLRC context = nullptr;
     const std::unique_ptr<CGLDevice> device = MakeContext(context);
     if (device == nullptr) {

@@ -35,7 +35,9 @@
 #include "drawapi/animation.h"
 #include "platform/ui/cmdui.h"
 #include "samplefiles.h"
+#include "render/frametimer.h"
 #include "tools/cameraorbittool.h"
+#include "tools/slideshow.h"
 #include "tools/tool.h"
 #include "tools/toolmanager.h"
 
@@ -197,6 +199,12 @@ TEST_F(MainViewTest, TypedCharactersFillTheValueBoxOnlyWhileItIsActive)
     Type("3");
     view->OnChar(13, 1, false);
     EXPECT_TRUE(view->GetValueInputBuffer().GetText().IsEmpty());
+
+    // A held key's repeats are ignored, whatever the character.
+    Type("4");
+    for (const UINT code : {UINT{'4'}, UINT{'x'}, UINT{' '}, UINT{13}, UINT{27}})
+        view->OnChar(code, 1, true);
+    EXPECT_EQ(view->GetValueInputBuffer().GetText(), CString("4"));
 }
 
 TEST_F(MainViewTest, KeyAndWheelEventsOfTheWindowReachTheView)
@@ -292,6 +300,37 @@ TEST_F(MainViewTest, TheTimerStepsTheAnimationOncePerTickAndReleasesItWhenItEnds
     EXPECT_EQ(view->GetAnimation(), nullptr);
     EXPECT_TRUE(animation->released);
     delete animation;
+}
+
+TEST_F(MainViewTest, ASlideshowWithTimesOfZeroFlipsPagesAtMostOncePerDisplayRefresh)
+{
+    CPageList& pages = *view->GetModel()->GetPageList();
+    for (CTarnwickPage* page : pages.GetPages())
+    {
+        auto* viewPage = dynamic_cast<CViewPage*>(page);
+        ASSERT_NE(viewPage, nullptr);
+        viewPage->SetTransitionTime(0.0);
+        viewPage->SetSlideTime(0.0);
+    }
+    // A timer that fires every millisecond of a simulated second, each step followed
+    // by its frame.
+    static double now = 100.0;
+    CFrameTimer::SetClock([] { return now; });
+    ASSERT_NE(StartSlideshow(view, true), nullptr);
+    int flips = 0;
+    for (int tick = 0; tick < 1000; ++tick)
+    {
+        now += 0.001;
+        const CTarnwickPage* shown = pages.GetSelectedPage();
+        if (!view->HasTimer(CGlimraView::kAnimationTimerId))
+            view->ScheduleAnimationStep();
+        view->OnTimer(CGlimraView::kAnimationTimerId);
+        flips += pages.GetSelectedPage() != shown ? 1 : 0;
+    }
+    view->SetAnimation(nullptr);
+    CFrameTimer::SetClock(nullptr);
+    EXPECT_LE(flips, 61);
+    EXPECT_GE(flips, 50);
 }
 
 TEST_F(MainViewTest, StandardViewsTurnTheCameraAndRememberThePreviousOnlyWhenItChanged)

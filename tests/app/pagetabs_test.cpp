@@ -5,6 +5,7 @@
 #include <QTabBar>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "app/glimraapp.h"
 #include "app/glimraview.h"
@@ -99,6 +100,30 @@ TEST_F(PageTabsTest, AddingBeyondTheLastTabAppendsAndTipsAreCutTo79Characters)
     EXPECT_EQ(tabs().SelectTab(-1), 1);
     tabs().DeleteAllTabs();
     delete page;
+}
+
+TEST_F(PageTabsTest, ThousandsOfPagesAreRebuiltAndClearedWithEveryTabInOrder)
+{
+    // Each tab added or removed once laid every other tab out again.
+    constexpr int kPages = 3000;
+    for (int i = 0; i < kPages; ++i)
+        model->GetPageList()->AddPage(new CViewPage(CString::FromUtf8("Page " + std::to_string(i)), CString(), 0), -1);
+    model->GetPageList()->SetSelectedPage(model->GetPageList()->GetPage(2500));
+    frame.ShowPageTabs(true);
+    tabs().Rebuild(model->GetPageList());
+    ASSERT_EQ(tabs().GetTabCount(), kPages);
+    for (const int i : {0, 1500, kPages - 1})
+    {
+        EXPECT_EQ(TabText(i), CString::FromUtf8("Page " + std::to_string(i)));
+        EXPECT_EQ(tabs().GetTabInfo(i), static_cast<ITabInfo*>(model->GetPageList()->GetPage(i)));
+        EXPECT_TRUE(tabs().GetTabControl()->isTabVisible(i));
+    }
+    EXPECT_EQ(tabs().GetCurrentTab(), 2500);
+    EXPECT_EQ(tabs().GetTabControl()->currentIndex(), 2500);
+
+    model->GetPageList()->Clear();
+    EXPECT_EQ(tabs().GetTabCount(), 0);
+    EXPECT_EQ(tabs().GetCurrentTab(), -1);
 }
 
 TEST(PageTabClick, AClickOnATabShowsThatPageAndSelectsItsTab)

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "document/classregistration.h"
 #include "document/component.h"
@@ -18,6 +20,7 @@
 #include "foundation/unitvector3d.h"
 #include "model/entityset.h"
 #include "model/validitylog.h"
+#include "samplegen/modelfiles.h"
 #include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
 #include "tests/document/imagetestsupport.h"
@@ -304,6 +307,7 @@ TEST_F(ComponentDefinitionTest, ADefinitionMadeToPlaceItselfAtRunTimeStillAnswer
 namespace {
 
 int g_renderCount = 0;
+int g_batches = 0;
 
 // A small picture for every definition but the one named "Fails".
 CDib* RenderStub(CTarnwickModel& /*model*/, CComponentDefinition& definition, const CCamera& /*camera*/)
@@ -315,6 +319,16 @@ CDib* RenderStub(CTarnwickModel& /*model*/, CComponentDefinition& definition, co
     auto* picture = new CDib;
     picture->Create(imagetest::MakeFilledBitmap(2, 2, 0xFF336699, false).release(), 0, 2, 2, false);
     return picture;
+}
+
+void CountBatch(bool begin)
+{
+    g_batches += begin ? 1 : 0;
+}
+
+CDib* Picture(const CComponentDefinition* definition)
+{
+    return dynamic_cast<CThumbnail&>(*definition->GetThumbnail()).GetImage();
 }
 
 }  // namespace
@@ -332,31 +346,84 @@ TEST_F(ComponentDefinitionTest, TheDefinitionsAReadLeftWaitingAreRenderedOnceAnd
     CComponentDefinition* waiting = add(owner, "Waiting", true);
     CComponentDefinition* definitions[] = {waiting, add(owner, "Kept", false), add(waiting, "Nested", true),
                                            add(owner, "Fails", true)};
-    const auto picture = [](const CComponentDefinition* definition) {
-        return dynamic_cast<CThumbnail&>(*definition->GetThumbnail()).GetImage();
-    };
     auto* model = new CTarnwickModel;
 
+    // Without a renderer they go on waiting.
     RenderWaitingThumbnails(*model, owner);
+    EXPECT_EQ(GetDefinitionPicture(*model, *waiting), nullptr);
     for (CComponentDefinition* definition : definitions) {
-        EXPECT_EQ(picture(definition), nullptr);
-        EXPECT_FALSE(definition->IsThumbnailWaiting());
+        EXPECT_EQ(Picture(definition), nullptr);
+        EXPECT_EQ(definition->IsThumbnailWaiting(), definition != definitions[1]);
     }
 
-    for (const int i : {0, 2, 3}) {
-        definitions[i]->SetThumbnailWaiting(true);
-    }
     g_renderCount = 0;
-    SetDefinitionThumbnailRenderer(&RenderStub);
+    g_batches = 0;
+    SetDefinitionThumbnailRenderer(&RenderStub, &CountBatch);
     RenderWaitingThumbnails(*model, owner);
     RenderWaitingThumbnails(*model, owner);
     SetDefinitionThumbnailRenderer(nullptr);
     EXPECT_EQ(g_renderCount, 3);
+    EXPECT_EQ(g_batches, 1);
     const bool pictured[] = {true, false, true, false};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(picture(definitions[i]) != nullptr, pictured[i]) << definitions[i]->GetName().ToUtf8();
+        EXPECT_EQ(Picture(definitions[i]) != nullptr, pictured[i]) << definitions[i]->GetName().ToUtf8();
         EXPECT_FALSE(definitions[i]->IsThumbnailWaiting());
     }
     model->Release();
     Dispose(owner);
+}
+
+TEST_F(ComponentDefinitionTest, OpeningRendersNoThumbnailUntilOneIsAskedForAndASaveRendersTheRest)
+{
+    constexpr int kCount = 1000;
+    const auto definitionsOf = [](const CTarnwickModel& model) {
+        std::vector<CComponentDefinition*> definitions;
+        for (int i = 0; i < model.GetDefinitionList()->GetCount(); ++i) {
+            definitions.push_back(model.GetDefinitionList()->GetDefinition(i));
+        }
+        return definitions;
+    };
+    // Written where no renderer is: the waiting definitions go out without thumbnails.
+    ModelBytes bytes;
+    {
+        auto* made = new CTarnwickModel;
+        const CurrentModelScope scope(made);
+        for (int i = 0; i < kCount; ++i) {
+            auto* definition = new CComponentDefinition;
+            definition->SetThumbnailWaiting(true);
+            made->GetDefinitionList()->Add(definition);
+        }
+        bytes = WriteModelBytes(*made, kSaveFormat5000);
+        made->Release();
+    }
+    g_renderCount = 0;
+    g_batches = 0;
+    SetDefinitionThumbnailRenderer(&RenderStub, &CountBatch);
+    auto* model = new CTarnwickModel;
+    ReadModelBytes(bytes, *model);
+    std::vector<CComponentDefinition*> definitions = definitionsOf(*model);
+    ASSERT_EQ(definitions.size(), static_cast<std::size_t>(kCount));
+    EXPECT_EQ(g_renderCount, 0);
+    EXPECT_TRUE(std::all_of(definitions.begin(), definitions.end(),
+                            [](const CComponentDefinition* d) { return d->IsThumbnailWaiting(); }));
+
+    EXPECT_NE(GetDefinitionPicture(*model, *definitions[7]), nullptr);
+    EXPECT_NE(GetDefinitionPicture(*model, *definitions[7]), nullptr);
+    EXPECT_EQ(g_renderCount, 1);
+
+    bytes = WriteModelBytes(*model, kSaveFormat5000);
+    EXPECT_EQ(g_renderCount, kCount);
+    EXPECT_EQ(g_batches, 1);
+    SetDefinitionThumbnailRenderer(nullptr);
+    model->Release();
+
+    // The file keeps every picture.
+    model = new CTarnwickModel;
+    ReadModelBytes(bytes, *model);
+    definitions = definitionsOf(*model);
+    ASSERT_EQ(definitions.size(), static_cast<std::size_t>(kCount));
+    EXPECT_TRUE(std::all_of(definitions.begin(), definitions.end(), [](const CComponentDefinition* d) {
+        return !d->IsThumbnailWaiting() && Picture(d) != nullptr;
+    }));
+    model->Release();
 }

@@ -202,22 +202,24 @@ TEST_F(ViewPageTest, AVersionSevenPageUsesThePageOptionsTransitionTime)
 
 TEST_F(ViewPageTest, TimesThatAreNotFiniteOrHugeAreBoundedWhereverTheyComeFrom)
 {
-    // A NaN time once overflowed the transition's steps and stopped the slideshow for good.
+    // A NaN time once overflowed the transition's steps and stopped the slideshow for good;
+    // an hour-long transition crept, an hour-long slide froze the show.
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     constexpr double kInf = std::numeric_limits<double>::infinity();
     const struct
     {
         double stored;
-        double own;       // what the page keeps as its own time (negative: none)
-        double option;    // what the options give when they hold the stored time
-    } cases[] = {{kNaN, -1.0, 1.5}, {kInf, -1.0, 1.5}, {-kInf, -1.0, 1.5}, {1e300, 3600.0, 3600.0}, {2.0, 2.0, 2.0}};
+        double transition;  // the page's own (negative: none), and the option's time
+        double slide;
+    } cases[] = {{kNaN, -1.0, -1.0}, {kInf, -1.0, -1.0}, {-kInf, -1.0, -1.0}, {1e300, 120.0, 600.0},
+                 {3600.0, 120.0, 600.0}, {2.0, 2.0, 2.0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
         CViewPage page;
         const FormatVersions versions(kSaveFormat5000, "CViewPage", 9);
         Load(VersionRecord(9, c.stored, c.stored), [&](CArchive& ar) { page.Serialize(ar); });
-        EXPECT_EQ(page.GetOwnTransitionTime(), c.own);
-        EXPECT_EQ(page.GetOwnSlideTime(), c.own);
+        EXPECT_EQ(page.GetOwnTransitionTime(), c.transition);
+        EXPECT_EQ(page.GetOwnSlideTime(), c.slide);
 
         CPageOptions pageOptions;
         CSlideshowOptions slideOptions;
@@ -225,8 +227,8 @@ TEST_F(ViewPageTest, TimesThatAreNotFiniteOrHugeAreBoundedWhereverTheyComeFrom)
         value.SetDouble(c.stored);
         ASSERT_TRUE(pageOptions.SetValue(CString("TransitionTime"), value));
         ASSERT_TRUE(slideOptions.SetValue(CString("SlideTime"), value));
-        EXPECT_EQ(pageOptions.GetTransitionTime(), c.option);
-        EXPECT_EQ(slideOptions.GetSlideTime(), std::isfinite(c.stored) ? c.option : 1.0);
+        EXPECT_EQ(pageOptions.GetTransitionTime(), std::isfinite(c.stored) ? c.transition : 1.5);
+        EXPECT_EQ(slideOptions.GetSlideTime(), std::isfinite(c.stored) ? c.slide : 1.0);
     }
 }
 

@@ -11,6 +11,8 @@
 
 #include "document/classregistration.h"
 #include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/definitionlist.h"
 #include "document/pagelist.h"
 #include "document/tarnwickmodel.h"
 #include "document/tarnwickpage.h"
@@ -20,6 +22,7 @@
 #include "samplegen/gridmodel.h"
 #include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
+#include "samplegen/stressmodels.h"
 #include "tests/model/entitytestsupport.h"
 
 namespace {
@@ -146,6 +149,31 @@ TEST_F(SampleModelsTest, AGridHoldsTheAskedNumberOfTrianglesWithSharedEdges)
         ModelHolder model;
         BuildGridModel(model.Get(), c.triangles);
         EXPECT_EQ(model.Get().GetRootComponent()->GetCount(), c.entities) << c.triangles;
+    }
+}
+
+TEST_F(SampleModelsTest, TheStressModelsReadBackWithTheirDefinitionsWaitingAndTheirPagesInOrder)
+{
+    ModelHolder definitions;
+    BuildDefinitionsModel(definitions.Get(), 40);
+    ModelHolder read;
+    ReadModelBytes(WriteModelBytes(definitions.Get(), kSaveFormat5000), read.Get());
+    const CDefinitionList& list = *read.Get().GetDefinitionList();
+    ASSERT_EQ(list.GetCount(), 40);
+    for (int i = 0; i < list.GetCount(); ++i) {
+        EXPECT_TRUE(list.GetDefinition(i)->IsThumbnailWaiting()) << i;
+        EXPECT_EQ(list.GetDefinition(i)->GetInstanceCount(), 1) << i;
+    }
+
+    ModelHolder pages;
+    BuildPagesModel(pages.Get(), 3000);
+    ModelHolder readPages;
+    ReadModelBytes(WriteModelBytes(pages.Get(), kSaveFormat5000), readPages.Get());
+    const CPageList& readList = *readPages.Get().GetPageList();
+    ASSERT_EQ(readList.GetCount(), 3000);
+    for (const int i : {0, 1234, 2999}) {
+        EXPECT_EQ(readList.GetPage(i)->GetName(), CString::FromUtf8("Scene " + std::to_string(i + 1)));
+        EXPECT_EQ(readList.IndexOf(readList.GetPage(i)), i);
     }
 }
 

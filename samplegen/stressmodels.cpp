@@ -1,0 +1,75 @@
+#include "samplegen/stressmodels.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "document/camera.h"
+#include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
+#include "document/pagelist.h"
+#include "document/tarnwickmodel.h"
+#include "document/viewpage.h"
+#include "foundation/transformation.h"
+#include "model/undosuspender.h"
+#include "samplegen/geometrybuilder.h"
+
+namespace {
+
+const CVector3d kUp(0.0, 0.0, 1.0);
+
+// Square rows of places two units apart for that many things.
+CVector3d PlaceOf(int index, int count)
+{
+    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
+    return {2.0 * (index % columns), 2.0 * (index / columns), 0.0};
+}
+
+}  // namespace
+
+void BuildDefinitionsModel(CTarnwickModel& model, int definitionCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    for (int i = 0; i < definitionCount; ++i) {
+        auto* definition = new CComponentDefinition;
+        definition->SetName(CString::FromUtf8("Box#" + std::to_string(i + 1)));
+        model.GetRootComponent()->GetDefinitionList()->Add(definition);
+        (void)CGeometryBuilder(*definition).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1 + i % 3));
+        definition->SetThumbnailWaiting(true);
+        auto* instance = new CComponentInstance;
+        definition->AddInstance(instance);
+        CTransformation transform;
+        transform.SetTranslation(PlaceOf(i, definitionCount));
+        instance->SetTransform(transform);
+        model.GetRootComponent()->Add(instance);
+    }
+    // A slanted view from the south over the whole field of boxes.
+    const double size = 2.0 * std::ceil(std::sqrt(static_cast<double>(std::max(definitionCount, 1))));
+    const CPoint3d target(size / 2.0, size / 2.0, 0.0);
+    CCamera camera;
+    camera.SetView(CPoint3d(target.x, target.y - 1.2 * size, 1.2 * size), target, kUp, 1.0, 1000.0, true, 35.0,
+                   size);
+    model.SetCamera(camera);
+}
+
+void BuildPagesModel(CTarnwickModel& model, int pageCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    (void)CGeometryBuilder(*model.GetRootComponent()).Box(CPoint3d(0, 0, 0), CPoint3d(4, 4, 2));
+    for (int i = 0; i < pageCount; ++i) {
+        const double angle = 6.283185307179586 * i / std::max(pageCount, 1);
+        CCamera camera;
+        camera.SetView(CPoint3d(2 + 20 * std::cos(angle), 2 + 20 * std::sin(angle), 10), CPoint3d(2, 2, 1), kUp, 1.0,
+                       1000.0, true, 35.0, 10.0);
+        auto* page = new CViewPage(CString::FromUtf8("Scene " + std::to_string(i + 1)), CString(), CViewPage::kCamera);
+        page->SetCamera(camera);
+        model.GetPageList()->AddPage(page, -1);
+        if (i == 0) {
+            model.SetCamera(camera);
+        }
+    }
+}
