@@ -415,6 +415,9 @@ private:
     // The frame between the timer's start and stop, and what follows the timing.
     void DrawFrameContents(CComponent& root);
     void FinishFrame(double seconds);
+    // A selection walk's names, kept off the GL name stack once it is full.
+    void PushSelectionName(std::uint32_t name);
+    void PopSelectionName();
     void ApplyLightingMode(int mode);
     void SetStipplePattern(std::uint16_t pattern);
     void EmitLine(const CPoint3d& start, const CPoint3d& end);
@@ -511,6 +514,9 @@ private:
     // The components whose instances are being drawn, innermost last: an instance of
     // one of them (one that places itself) is not drawn again.
     std::vector<const CComponent*> m_drawnComponents;
+    // Selection names not pushed because the GL name stack was full; their elements
+    // answer by the name of the element that holds them.
+    int m_unpushedNames = 0;
     // What a selection walk changed, to restore after it.
     struct SelectionState
     {
