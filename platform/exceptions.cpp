@@ -15,6 +15,7 @@ const char* ArchiveCauseText(int cause)
     case CArchiveException::badIndex: return "an invalid object reference";
     case CArchiveException::badClass: return "an object of an unexpected or unknown class";
     case CArchiveException::badSchema: return "an object of an unsupported version";
+    case CArchiveException::nestedTooDeep: return "the model nests too deep";
     default: return "an unknown archive error";
     }
 }

@@ -648,7 +648,7 @@ TEST(ArchiveObjects, ReadingStopsBeforeTheStackDoes)
     });
     Load(chain(CArchive::kMaxObjectNesting), [](CArchive& ar) {
         // Objects made before the failure stay in the table for the caller to dispose of.
-        EXPECT_EQ(Thrown([&] { (void)ar.ReadObject(nullptr); }).m_cause, CArchiveException::genericException);
+        EXPECT_EQ(Thrown([&] { (void)ar.ReadObject(nullptr); }).m_cause, CArchiveException::nestedTooDeep);
         EXPECT_EQ(ar.GetMapCount(), static_cast<UINT>(CArchive::kMaxObjectNesting) + 1);
         DeleteLoaded(ar);
     });
