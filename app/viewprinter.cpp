@@ -60,9 +60,12 @@ bool CViewPrinter::ReadView(CPrintContext& context)
     context.window = GetViewWindow();
     // Drawing for the extents, entities keep the places the window gave them.
     const bool wasPrinting = m_view.CTarnisView::IsPrinting();
+    const bool wasExtentsPass = m_view.GetExtentsPass();
     m_view.SetPrinting(true);
+    m_view.SetExtentsPass(true);
     CViewExtentsFinder finder(m_view);
     const bool found = finder.ComputeViewExtents();
+    m_view.SetExtentsPass(wasExtentsPass);
     m_view.SetPrinting(wasPrinting);
     if (!found)
         return false;

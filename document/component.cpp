@@ -102,8 +102,7 @@ void CheckComponentNesting(const CComponent* start, std::vector<const CComponent
         }
         const int height = frame.deepest + 1;
         if (height > CComponent::kMaxNestingDepth) {
-            AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName,
-                                     "its components nest too deeply");
+            AfxThrowArchiveException(CArchiveException::nestedTooDeep, ar.m_strFileName);
         }
         heights[frame.component] = height;
         stack.pop_back();

@@ -28,8 +28,11 @@ struct CBoundingBox3d
     void SetEmpty();
     // Empty on any axis.
     [[nodiscard]] bool IsEmpty() const { return xmax < xmin || ymax < ymin || zmax < zmin; }
-    // Moves each bound independently to include p.
+    // Moves each bound independently to include p. A point the box cannot hold is left
+    // out: one stray coordinate must not swallow the rest of a model's extents.
     void Add(const CPoint3d& p);
+    // Every coordinate finite and within the empty box's bounds (1e30).
+    [[nodiscard]] static bool CanHold(const CPoint3d& p);
     // Widens each axis to include the other box's range on that axis; axes on which
     // the other box is empty are skipped.
     void Add(const CBoundingBox3d& other);

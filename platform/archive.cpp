@@ -604,7 +604,7 @@ CObject* CArchive::ReadObject(const CRuntimeClass* requested)
     CheckLoading();
     const NestingGuard guard(m_depth);
     if (m_depth > kMaxObjectNesting) {
-        AfxThrowArchiveException(CArchiveException::genericException, m_strFileName, "its objects nest too deeply");
+        Fail(CArchiveException::nestedTooDeep);
     }
     WORD wordTag = 0;
     *this >> wordTag;

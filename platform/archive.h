@@ -99,7 +99,7 @@ public:
     // entered into the table before its Serialize runs, so references back to it
     // resolve. When reading fails part-way, objects already created stay in the table
     // and nothing is deleted: the archive owns only what DeleteWhenClosed handed it.
-    // Throws badClass, badSchema, badIndex, endOfFile, or genericException when
+    // Throws badClass, badSchema, badIndex, endOfFile, or nestedTooDeep when
     // objects nest deeper than kMaxObjectNesting.
     CObject* ReadObject(const CRuntimeClass* requested);
     // Writes null, a back-reference, or the class (once) and the object's record.

@@ -15,6 +15,7 @@ const char* ArchiveCauseText(int cause)
     case CArchiveException::badIndex: return "an object reference points at nothing the file holds";
     case CArchiveException::badClass: return "an object is of an unknown or unexpected class";
     case CArchiveException::badSchema: return "an object is of an unknown version";
+    case CArchiveException::nestedTooDeep: return "the model nests too deep";
     default: return "an unknown archive error";
     }
 }

@@ -38,7 +38,9 @@ public:
         writeOnly = 4,
         badIndex = 5,
         badClass = 6,
-        badSchema = 7
+        badSchema = 7,
+        // A model whose objects or components nest deeper than a reader takes.
+        nestedTooDeep = 8
     };
 
     // reason: what the reader found, in plain words, where the cause alone says too little

@@ -14,6 +14,19 @@ namespace {
 
 constexpr int kReservedTransforms = 4;
 constexpr int kReservedFilters = 5;
+// Slots of the GL model-view stack left free for what draws inside an instance (text,
+// planar shadows, the frame's own pushes): GL guarantees only 32 in all.
+constexpr GLint kFreeStackSlots = 8;
+
+// Whether one more push still leaves the free slots on the model-view stack.
+bool HasModelViewStackRoom()
+{
+    GLint depth = 0;
+    GLint maximum = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    glGetIntegerv(GL_MAX_MODELVIEW_STACK_DEPTH, &maximum);
+    return depth + kFreeStackSlots < maximum;
+}
 
 }  // namespace
 
@@ -48,11 +61,7 @@ void CDrawingBase::PushTransform(const CTransformation& t, bool applyToGL)
     m_localViewDirections.push_back(direction);
 
     if (applyToGL) {
-        double matrix[16];
-        t.GetGLMatrix(matrix);
-        glMatrixMode(GL_MODELVIEW);
-        glPushMatrix();
-        glMultMatrixd(matrix);
+        PushGLMatrix(t);
     }
     if (!m_filters.empty()) {
         IGeomFilter* local = m_filters.back() != nullptr ? m_filters.back()->Clone() : nullptr;
@@ -71,8 +80,7 @@ void CDrawingBase::PopTransform(bool applyToGL)
         m_inverseTransforms.pop_back();
     }
     if (applyToGL) {
-        glMatrixMode(GL_MODELVIEW);
-        glPopMatrix();
+        PopGLMatrix();
     }
     PopFilter();
     m_sectionClipStack.PopTransform();
@@ -81,6 +89,37 @@ void CDrawingBase::PopTransform(bool applyToGL)
     }
     if (!m_localViewDirections.empty()) {
         m_localViewDirections.pop_back();
+    }
+}
+
+void CDrawingBase::PushGLMatrix(const CTransformation& t)
+{
+    double matrix[16];
+    t.GetGLMatrix(matrix);
+    glMatrixMode(GL_MODELVIEW);
+    GLLevel level;
+    // Past the stack the level keeps the matrix it replaces and loads the product,
+    // so that nesting as deep as a model allows still draws in its place.
+    level.loaded = !HasModelViewStackRoom();
+    if (level.loaded) {
+        glGetDoublev(GL_MODELVIEW_MATRIX, level.previous.data());
+    } else {
+        glPushMatrix();
+    }
+    glMultMatrixd(matrix);
+    m_glLevels.push_back(level);
+}
+
+void CDrawingBase::PopGLMatrix()
+{
+    glMatrixMode(GL_MODELVIEW);
+    if (!m_glLevels.empty() && m_glLevels.back().loaded) {
+        glLoadMatrixd(m_glLevels.back().previous.data());
+    } else {
+        glPopMatrix();
+    }
+    if (!m_glLevels.empty()) {
+        m_glLevels.pop_back();
     }
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 // CDrawingBase: the drawing context's own state, shared by the view and any walk that
 // replays the model: the cumulative transformation of every nested instance entered
-// (mirrored on the GL model-view stack when asked) and its inverse, the eye point and
+// (mirrored on the GL model-view stack when asked, and carried here past its depth) and its inverse, the eye point and
 // viewing direction in each level's local coordinates, the owned stack of geometry
 // filters carried into each local space, and the active section planes.
 //
 // Calls it makes to its own filter operations go through the interface, so a class
 // that overrides them is called.
 
+#include <array>
 #include <vector>
 
 #include "annotations/sectionclipstack.h"
@@ -49,6 +50,17 @@ public:
     [[nodiscard]] int GetFilterDepth() const { return static_cast<int>(m_filters.size()); }
 
 private:
+    // One GL push of an instance: on the stack, or loaded over the matrix kept here.
+    struct GLLevel
+    {
+        bool loaded = false;
+        std::array<double, 16> previous{};
+    };
+
+    void PushGLMatrix(const CTransformation& t);
+    void PopGLMatrix();
+
+    std::vector<GLLevel> m_glLevels;
     std::vector<CTransformation> m_transforms;
     std::vector<CTransformation> m_inverseTransforms;
     std::vector<orvell::geometry::IGeomFilter*> m_filters;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 #include "document/component.h"
@@ -64,6 +65,25 @@ std::vector<EyePoint> ClipBySide(const std::vector<EyePoint>& polygon, bool posi
         }
     }
     return result;
+}
+
+// Whether the horizon runs through a perspective view: the corners of the view, as
+// the background enlarges it, lie on both sides of the eye's level.
+bool HorizonCrossesView(const CViewDefinition& definition)
+{
+    const double pi = std::acos(-1.0);
+    const double v = std::tan(definition.GetFieldOfView() * pi / 360.0) * 1.1;
+    const double u = v * std::max(1, definition.GetViewportWidth()) / std::max(1, definition.GetViewportHeight());
+    const CVector3d& x = definition.GetXAxis();
+    const CVector3d& y = definition.GetYAxis();
+    bool above = false;
+    bool below = false;
+    for (const auto& [cu, cv] : {std::pair{-u, -v}, std::pair{u, -v}, std::pair{u, v}, std::pair{-u, v}}) {
+        const double s = -definition.GetZAxis().z + x.z * cu + y.z * cv;
+        above = above || s > 0.0;
+        below = below || s < 0.0;
+    }
+    return above && below;
 }
 
 }  // namespace
@@ -366,6 +386,10 @@ void CFramePainter::DrawTransparentGround()
     // The ground plane itself, drawn as a large square around the eye so that the
     // depth test lets the model stand on it.
     CColor color = Opaque(GetGroundPlaneColor());
+    // Where the horizon cuts a detailed perspective view the ground is lightened.
+    if (definition.IsPerspective() && m_view.GetBackgroundDetail() && HorizonCrossesView(definition)) {
+        color = Mix(color, CColor(255, 255, 255, 255), 0.5);
+    }
     color.SetAlpha(alpha);
     m_view.SetLighting(false);
     if (alpha < 1.0) {

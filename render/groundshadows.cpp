@@ -28,7 +28,8 @@
 
 namespace {
 
-constexpr int kMaxDepth = 64;
+// Every depth a model may nest casts; a component that places itself ends there.
+constexpr int kMaxDepth = CComponent::kMaxNestingDepth;
 const CPlane3d kGround(0.0, 0.0, 1.0, 0.0);
 
 // The list the shadow information holds was compiled from the model in this state.

@@ -23,8 +23,8 @@
 
 namespace {
 
-// A component that places itself ends the walk here.
-constexpr int kMaxDepth = 64;
+// Every depth a model may nest casts; a component that places itself ends the walk here.
+constexpr int kMaxDepth = CComponent::kMaxNestingDepth;
 
 int GetShadowMode(const CFace& face)
 {

@@ -291,8 +291,7 @@ void CTarnisView::BeginElement(CDrawingElement* element)
     m_drawnComponents.push_back(element != nullptr ? element->GetNestedComponent() : nullptr);
     // Selection names are 32 bits: the element is named through the pick table.
     if (m_drawMode == kDrawModeSelection) {
-        EndPrimitive();
-        glPushName(m_pickNames.GetName(element));
+        PushSelectionName(m_pickNames.GetName(element));
     }
 }
 
@@ -302,24 +301,46 @@ void CTarnisView::EndElement()
         m_drawnComponents.pop_back();
     }
     if (m_drawMode == kDrawModeSelection) {
-        EndPrimitive();
-        glPopName();
+        PopSelectionName();
     }
 }
 
 void CTarnisView::BeginSubElement(int index)
 {
     if (m_drawMode == kDrawModeSelection) {
-        EndPrimitive();
-        glPushName(CPickNameTable::GetSubElementName(index));
+        PushSelectionName(CPickNameTable::GetSubElementName(index));
     }
+}
+
+void CTarnisView::PushSelectionName(std::uint32_t name)
+{
+    EndPrimitive();
+    GLint depth = 0;
+    GLint maximum = 0;
+    glGetIntegerv(GL_NAME_STACK_DEPTH, &depth);
+    glGetIntegerv(GL_MAX_NAME_STACK_DEPTH, &maximum);
+    // Once the stack is full every deeper name stays off it, so a count is enough.
+    if (m_unpushedNames > 0 || depth >= maximum) {
+        ++m_unpushedNames;
+        return;
+    }
+    glPushName(name);
+}
+
+void CTarnisView::PopSelectionName()
+{
+    EndPrimitive();
+    if (m_unpushedNames > 0) {
+        --m_unpushedNames;
+        return;
+    }
+    glPopName();
 }
 
 void CTarnisView::EndSubElement()
 {
     if (m_drawMode == kDrawModeSelection) {
-        EndPrimitive();
-        glPopName();
+        PopSelectionName();
     }
 }
 

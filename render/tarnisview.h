@@ -417,6 +417,9 @@ private:
     // The frame between the timer's start and stop, and what follows the timing.
     void DrawFrameContents(CComponent& root);
     void FinishFrame(double seconds);
+    // A selection walk's names, kept off the GL name stack once it is full.
+    void PushSelectionName(std::uint32_t name);
+    void PopSelectionName();
     void ApplyLightingMode(int mode);
     // Whether the lights of the one mode serve the other as they are.
     [[nodiscard]] static bool KeepsLights(int from, int to);
@@ -516,6 +519,9 @@ private:
     // The components whose instances are being drawn, innermost last: an instance of
     // one of them (one that places itself) is not drawn again.
     std::vector<const CComponent*> m_drawnComponents;
+    // Selection names not pushed because the GL name stack was full; their elements
+    // answer by the name of the element that holds them.
+    int m_unpushedNames = 0;
     // What a selection walk changed, to restore after it.
     struct SelectionState
     {

@@ -254,6 +254,7 @@ void CTarnisView::BeginSelection(const CPoint2d& corner1, const CPoint2d& corner
     SetEdgePassGL(&m_edgePasses);
     m_edgePasses.BeginFrame();
     m_pickNames.Clear();
+    m_unpushedNames = 0;
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     ResetLineState();
     UpdateViewBounds();

@@ -10,7 +10,6 @@ bool g_alwaysFixValidityErrors = false;
 
 const CString kSection("Preferences");
 const CString kAlwaysFixEntry("AlwaysFixValidityErrors");
-const CString kCarmackReverseEntry("CarmackReverse");
 
 CString FastFeedbackEntry()
 {
@@ -38,13 +37,9 @@ void SetUseFastFeedback()
 void ReadViewPreferences()
 {
     g_alwaysFixValidityErrors = GetProfileInt(kSection, kAlwaysFixEntry, 0) != 0;
-    const int fastFeedback = GetProfileInt(kSection, FastFeedbackEntry(), g_UseFastFeedback);
-    if (fastFeedback >= 0 && fastFeedback <= 2) {
-        g_UseFastFeedback = fastFeedback;
-    }
+    // Fast feedback and the shadow-volume method are written for the settings pages
+    // only: every run starts with fast feedback on and the method at 0.
+    g_UseFastFeedback = 1;
     GetGLConfig().SwapCopy = g_UseFastFeedback;
-    const int method = GetProfileInt(kSection, kCarmackReverseEntry, renderingflags::ShadowVolumeMethod);
-    if (method >= renderingflags::kCarmackReverseNever && method <= renderingflags::kCarmackReverseWhenInside) {
-        renderingflags::ShadowVolumeMethod = method;
-    }
+    renderingflags::ShadowVolumeMethod = renderingflags::kCarmackReverseNever;
 }

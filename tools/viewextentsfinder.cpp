@@ -52,6 +52,10 @@ CViewExtentsFinder::~CViewExtentsFinder() = default;
 
 void CViewExtentsFinder::AddPoint(const CPoint3d& point)
 {
+    // A stray coordinate (infinite, or as far as 1e300) would frame nothing else.
+    if (!CBoundingBox3d::CanHold(point)) {
+        return;
+    }
     ++m_pointCount;
     if (m_boxMode) {
         CPoint3d p = m_transform * point;

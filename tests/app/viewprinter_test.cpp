@@ -12,6 +12,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +25,7 @@
 #include "app/glimraview.h"
 #include "app/mainframe.h"
 #include "app/printdlg.h"
+#include "annotations/constructionpoint.h"
 #include "annotations/dimension.h"
 #include "annotations/sectionplane.h"
 #include "annotations/text.h"
@@ -426,6 +428,37 @@ TEST_F(ViewPrinterTest, TheModelItsPagesTheCameraAndTheViewAreAsBeforeAfterPrint
         EXPECT_EQ(CountDifferent(screen, after), 0) << road.name;
         std::filesystem::remove(pdf);
     }
+}
+
+// A guide point that notes the view's extents-pass flag each time it is asked whether it shows.
+class ExtentsPassWitness : public CConstructionPoint
+{
+public:
+    explicit ExtentsPassWitness(std::vector<bool>& seen) : CConstructionPoint(CPoint3d(1, 1, 0)), m_seen(seen) {}
+    [[nodiscard]] bool IsShown(ITarnisView* view) const override
+    {
+        if (view != nullptr)
+            m_seen.push_back(view->GetExtentsPass());
+        return CConstructionPoint::IsShown(view);
+    }
+
+private:
+    std::vector<bool>& m_seen;
+};
+
+TEST_F(ViewPrinterTest, ThePreparationGathersTheExtentsInAnExtentsPassAndEndsIt)
+{
+    OpenBoxFromTop();
+    std::vector<bool> seen;
+    {
+        const CUndoSuspender suspender;
+        view->GetModel()->GetRootComponent()->Add(new ExtentsPassWitness(seen));
+    }
+    CPrintInfo info;
+    info.m_bPreview = true;
+    ASSERT_TRUE(view->OnPreparePrinting(&info));
+    EXPECT_NE(std::find(seen.begin(), seen.end(), true), seen.end());
+    EXPECT_FALSE(view->GetExtentsPass());
 }
 
 TEST_F(ViewPrinterTest, PrintingIsGreyedWhileTheModelHoldsNothing)

@@ -658,6 +658,58 @@ TEST_F(ModelFileTest, AFileWhoseComponentContainsItselfIsRefused)
     ExpectEmpty(*model);
 }
 
+namespace {
+
+// Instances nested the given number of levels below the root, a square at the bottom.
+// The innermost definition is listed first, so the writer never nests its records.
+void BuildNestedChain(CTarnwickModel& model, int levels)
+{
+    const CurrentModelScope scope(&model);
+    const CUndoSuspender suspender;
+    CComponentDefinition* inner = nullptr;
+    for (int level = 0; level < levels; ++level) {
+        auto* definition = new CComponentDefinition;
+        if (inner == nullptr) {
+            modelfiletest::AddSquare(*definition, 1.0);
+        } else {
+            auto* instance = new CComponentInstance;
+            inner->AddInstance(instance);
+            definition->Add(instance);
+        }
+        model.GetDefinitionList()->AddDefinition(definition, false);
+        inner = definition;
+    }
+    auto* top = new CComponentInstance;
+    inner->AddInstance(top);
+    model.GetRootComponent()->Add(top);
+}
+
+}  // namespace
+
+TEST_F(ModelFileTest, NestingIsReadAsDeepAsComponentsMayNestAndRefusedBeyondWithItsOwnReason)
+{
+    for (const int levels : {CComponent::kMaxNestingDepth - 1, 1000}) {
+        SCOPED_TRACE(levels);
+        OwnedModel built;
+        BuildNestedChain(*built, levels);
+        const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
+        OwnedModel model;
+        if (levels < CComponent::kMaxNestingDepth) {
+            EXPECT_NO_THROW(modelfiletest::ReadModel(*model, file));
+            EXPECT_EQ(model->GetDefinitionList()->GetCount(), levels);
+            continue;
+        }
+        try {
+            modelfiletest::ReadModel(*model, file);
+            ADD_FAILURE() << "read";
+        } catch (const CArchiveException& e) {
+            EXPECT_EQ(e.m_cause, CArchiveException::nestedTooDeep);
+            EXPECT_NE(e.GetErrorMessage().ToUtf8().find("the model nests too deep"), std::string::npos);
+        }
+        ExpectEmpty(*model);
+    }
+}
+
 TEST_F(ModelFileTest, EveryClassOfTheVersionTableAndTheVersionMapAreCreatableByName)
 {
     int count = 0;

@@ -649,9 +649,9 @@ TEST(ArchiveObjects, ReadingStopsBeforeTheStackDoes)
     Load(chain(CArchive::kMaxObjectNesting), [](CArchive& ar) {
         // Objects made before the failure stay in the table for the caller to dispose of.
         const CArchiveException refused = Thrown([&] { (void)ar.ReadObject(nullptr); });
-        EXPECT_EQ(refused.m_cause, CArchiveException::genericException);
+        EXPECT_EQ(refused.m_cause, CArchiveException::nestedTooDeep);
         // The user is told why in plain words.
-        EXPECT_EQ(refused.GetReason(), CString("its objects nest too deeply"));
+        EXPECT_EQ(refused.GetReason(), CString("the model nests too deep"));
         EXPECT_EQ(ar.GetMapCount(), static_cast<UINT>(CArchive::kMaxObjectNesting) + 1);
         DeleteLoaded(ar);
     });

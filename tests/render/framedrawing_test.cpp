@@ -12,6 +12,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "annotations/sectionclipstack.h"
@@ -769,6 +770,52 @@ TEST_F(FrameTest, ASelectedGroupOutsideTheOpenComponentShowsNoBoxWhereTheRestOfT
             }
         }
         EXPECT_EQ(yellow > 0, !hidden);
+
+TEST_F(FrameTest, InstancesNestedDeeperThanTheGLStackDrawAndPickTheirInnermostFaceInPlace)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    LookDown(40.0);  // 1.2 pixels to the unit
+    // Each level moves a little, together 15 units along x; the outermost instance back.
+    const auto nest = [this](int levels, double dx) {
+        CTransformation step;
+        step.SetTranslation(CVector3d(dx / levels, 0, 0));
+        CComponentInstance* instance = nullptr;
+        for (int level = 0; level < levels; ++level) {
+            auto* definition = new CComponentDefinition;
+            Root().GetDefinitionList()->Add(definition);
+            if (instance == nullptr) {
+                Square(*definition, 4.0, 0.0);
+            } else {
+                definition->Add(instance);
+            }
+            instance = new CComponentInstance;
+            definition->AddInstance(instance);
+            instance->SetTransform(step);
+        }
+        Root().Add(instance);
+        return instance;
+    };
+    const std::vector<std::pair<CComponentInstance*, int>> chains{{nest(32, 15.0), 32 + 18},
+                                                                   {nest(CComponent::kMaxNestingDepth - 1, -15.0), 32 - 18}};
+    Draw();
+    EXPECT_TRUE(Near(Pixel(32, 24), kBackgroundRgb));
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    for (const auto& [top, x] : chains) {
+        EXPECT_TRUE(Near(Pixel(x, 24), kLitFront, 4)) << x;
+        // The hit of the innermost face names the outermost instance first.
+        std::vector<GLuint> buffer(4096);
+        glSelectBuffer(static_cast<GLsizei>(buffer.size()), buffer.data());
+        glRenderMode(GL_SELECT);
+        glInitNames();
+        m_view.SetDrawMode(IModelView::kDrawModeSelection);
+        const CBoundingBox2d region(x - 1, x + 1, 23, 25);
+        m_view.ApplyViewToGL(1, &region);
+        Root().Draw(&m_view);
+        m_view.SetDrawMode(IModelView::kDrawModeNormal);
+        ASSERT_EQ(glRenderMode(GL_RENDER), 1) << x;
+        EXPECT_EQ(m_view.GetPickNameTable().FindEntity(buffer[3]), top) << x;
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << x;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <set>
 #include <vector>
@@ -71,4 +72,40 @@ TEST_F(FrameOptionsTest, TheOverrideTableGivesTheBackgroundAndTheGroundTheirColo
     options.SetDisplayGround(false);
     EXPECT_EQ(corner(), (std::vector<int>{12, 0, 0}));
     m_view.SetColorOverrides(nullptr);
+}
+
+TEST_F(FrameOptionsTest, TheTransparentGroundIsLightenedWhereTheHorizonCutsADetailedPerspectiveView)
+{
+    CRenderingOptions& options = *m_model->GetRenderingOptions();
+    options.SetDisplayGround(true);
+    options.SetGroundColor(CColor(0, 200, 0, 255));
+    options.SetGroundTransparency(0);
+    // Off to the side, it brings the depth range up to the eye and the ground before it.
+    const CGeometryBuilder builder(Root());
+    builder.Edge(builder.Vertex(CPoint3d(20, -48, 0)), builder.Vertex(CPoint3d(20, 48, 0)));
+    struct Case
+    {
+        const char* name;
+        CPoint3d eye;
+        CPoint3d target;
+        bool detail;
+        std::array<int, 3> bottom;
+    };
+    const Case cases[] = {
+        {"across the ground, detailed", CPoint3d(0, -50, 5), CPoint3d(0, 0, 5), true, {128, 228, 128}},
+        {"across the ground, plain", CPoint3d(0, -50, 5), CPoint3d(0, 0, 5), false, {0, 200, 0}},
+        {"down on it, detailed", CPoint3d(0, 0, 30), CPoint3d(0, 0, 0), true, {0, 200, 0}},
+    };
+    for (const Case& c : cases) {
+        CViewDefinition definition = m_view.GetViewDefinition();
+        definition.SetPerspective(true);
+        definition.SetEyeTarget(c.eye, c.target, CVector3d(0, 1, 1));
+        m_view.SetViewDefinition(definition);
+        m_view.SetBackgroundDetail(c.detail);
+        Draw();
+        const std::array<int, 3> pixel = Pixel(kWidth / 2, kHeight - 1);
+        for (int channel = 0; channel < 3; ++channel) {
+            EXPECT_NEAR(pixel[channel], c.bottom[channel], 6) << c.name << channel;
+        }
+    }
 }

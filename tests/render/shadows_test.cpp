@@ -232,6 +232,40 @@ TEST_F(ShadowTest, AFaceInTheShadowOfAnotherIsDarkerThanWhereTheSunReachesIt)
     EXPECT_NEAR(Brightness(shadow), Brightness(lit), 3);
 }
 
+TEST_F(ShadowTest, AFaceNestedDeeperThanTheGLStackCastsOnTheFacesAndOnTheGround)
+{
+    const CVector3d sun = SetSunHeight(0.6);
+    const CPoint3d top(0, 0, 4);
+    const CPoint3d shadow = Thrown(sun, top);
+    const double reach = std::hypot(shadow.x, shadow.y) + 4.0;
+    CFace* floor = Square(CPoint3d(), reach);
+    // The caster 100 instances below the root.
+    CComponentInstance* instance = nullptr;
+    for (int level = 0; level < 100; ++level) {
+        auto* definition = new CComponentDefinition;
+        Root().GetDefinitionList()->Add(definition);
+        if (instance == nullptr) {
+            const CGeometryBuilder builder(*definition);
+            const auto at = [&](double dx, double dy) { return builder.Vertex(top + CVector3d(dx, dy, 0)); };
+            builder.Face({at(-2, -2), at(2, -2), at(2, 2), at(-2, 2)}, CVector3d(0, 0, 1));
+        } else {
+            definition->Add(instance);
+        }
+        instance = new CComponentInstance;
+        definition->AddInstance(instance);
+    }
+    Root().Add(instance);
+    LookDown(CPoint3d(), 2.0 * reach);
+    const CPoint3d lit(-shadow.x, -shadow.y, 0);
+    Draw();
+    EXPECT_LT(Brightness(shadow), Brightness(lit) - 30) << "on the floor face";
+    floor->SetHidden(true);
+    Shadows().SetOnFaces(false);
+    Options().SetDisplayGround(true);
+    Draw();
+    EXPECT_LT(Brightness(shadow), Brightness(lit) - 30) << "on the ground";
+}
+
 TEST_F(ShadowTest, AClosedSolidCastsTheSameShadowWithOneWallPerEdgeUntilALooseFaceOpensIt)
 {
     const CVector3d sun = SetSunHeight(0.6);

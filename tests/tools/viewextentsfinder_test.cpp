@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <vector>
 
 #include "tests/tools/viewfixture.h"
 
@@ -74,6 +78,45 @@ TEST_F(ExtentsTest, ViewExtentsAreWhatIsDrawnInCameraCoordinates)
         EXPECT_NEAR(box.xmax, 1.0 * scale, 1e-9) << perspective;
         EXPECT_NEAR(box.ymin, -2.0 * scale, 1e-9) << perspective;
         EXPECT_NEAR(box.zmin, perspective ? -1.0 : -10.0, 1e-9) << perspective;
+    }
+}
+
+TEST_F(ExtentsTest, AStrayCoordinateIsLeftOutOfTheExtentsAndTheDepthRangeAndTheRestShows)
+{
+    m_model->GetRenderingOptions()->SetBackgroundColor(CColor(0, 0, 0, 255));
+    const CGeometryBuilder builder(Root());
+    Square(Root(), 2.0, 0.0);
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case
+    {
+        const char* name;
+        std::function<void()> add;
+    };
+    const Case cases[] = {
+        {"an infinite vertex",
+         [&] { builder.Edge(builder.Vertex(CPoint3d(1, 1, 0)), builder.Vertex(CPoint3d(inf, 0, 0))); }},
+        {"an instance 1e300 away",
+         [&] {
+             CComponentDefinition* far = Place(Root(), nullptr, Shift(1e300, 0, -1e300));
+             Square(*far, 1.0, 0.0);
+         }},
+        {"an instance at minus infinity", [&] { Place(Root(), nullptr, Shift(0, -inf, 0)); }},
+    };
+    for (const Case& c : cases) {
+        c.add();
+        Root().InvalidateBounds();
+        Look(CPoint3d(500, 500, 100), CPoint3d(500, 500, 0), CVector3d(0, 1, 0), false);
+        m_view.ZoomToExtents(nullptr);
+        Draw();
+        const CViewDefinition& view = m_view.GetViewDefinition();
+        EXPECT_LT((view.GetTarget() - CPoint3d(0, 0, 0)).GetLength(), 1.0) << c.name;
+        EXPECT_NEAR(view.GetViewHeight(), 4.0 / 0.95, 0.5) << c.name;
+        EXPECT_GT(view.GetFittedNear(), 0.0) << c.name;
+        EXPECT_LT(view.GetFittedFar(), 1000.0) << c.name;
+        std::vector<std::uint8_t> pixels;
+        ASSERT_TRUE(m_device->ReadPixels(pixels));
+        const std::size_t centre = (static_cast<std::size_t>(kHeight / 2) * kWidth + kWidth / 2) * 4;
+        EXPECT_GT(pixels[centre] + pixels[centre + 1] + pixels[centre + 2], 300) << c.name << ": the square shows";
     }
 }
 
