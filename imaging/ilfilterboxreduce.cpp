@@ -19,12 +19,12 @@ struct Sum
     std::uint64_t b = 0;
     std::uint64_t a = 0;
 
-    void Add(const ILPixel32& p)
+    void Add(std::uint64_t red, std::uint64_t green, std::uint64_t blue, std::uint64_t alpha)
     {
-        r += p.r;
-        g += p.g;
-        b += p.b;
-        a += p.a;
+        r += red;
+        g += green;
+        b += blue;
+        a += alpha;
     }
 
     void AddTimes(const ILPixel32& p, std::uint64_t times)
@@ -44,26 +44,38 @@ struct Sum
     }
 };
 
-// A source row of 8, 24 or 32 bits as 32-bit pixels.
-void ExpandRow(const ILBmp& bmp, const std::uint8_t* row, std::vector<ILPixel32>& out)
+// The pixel x of a row of 8, 24 or 32 bits.
+template <int Depth>
+ILPixel32 PixelAt(const std::uint8_t* row, int x, const ILPixel32* palette)
 {
-    const int width = bmp.GetWidth();
-    const ILPixel32* palette = bmp.GetPalette();
-    switch (bmp.GetBitsPerPixel()) {
-    case 8:
-        for (int x = 0; x < width; ++x) {
-            out[static_cast<std::size_t>(x)] = palette[row[x]];
+    if constexpr (Depth == 8) {
+        return palette[row[x]];
+    } else if constexpr (Depth == 24) {
+        const auto& p = reinterpret_cast<const ILPixel24*>(row)[x];
+        return ILPixel32(p.r, p.g, p.b, 255);
+    } else {
+        return reinterpret_cast<const ILPixel32*>(row)[x];
+    }
+}
+
+// Adds a row's pixels to the sums of their boxes; each box is summed apart first, so that
+// the running sums stay out of the inner loop.
+template <int Depth>
+void AddRow(const std::uint8_t* row, const std::vector<int>& starts, const ILPixel32* palette, std::vector<Sum>& sums)
+{
+    for (std::size_t box = 0; box + 1 < starts.size(); ++box) {
+        std::uint64_t r = 0;
+        std::uint64_t g = 0;
+        std::uint64_t b = 0;
+        std::uint64_t a = 0;
+        for (int x = starts[box]; x < starts[box + 1]; ++x) {
+            const ILPixel32 p = PixelAt<Depth>(row, x, palette);
+            r += p.r;
+            g += p.g;
+            b += p.b;
+            a += p.a;
         }
-        break;
-    case 24:
-        for (int x = 0; x < width; ++x) {
-            const auto& p = reinterpret_cast<const ILPixel24*>(row)[x];
-            out[static_cast<std::size_t>(x)] = ILPixel32(p.r, p.g, p.b, 255);
-        }
-        break;
-    default:
-        std::copy_n(reinterpret_cast<const ILPixel32*>(row), width, out.begin());
-        break;
+        sums[box].Add(r, g, b, a);
     }
 }
 
@@ -122,41 +134,49 @@ void ILFilterBoxReduce::Apply(const ILBmp& source, ILBmp& destination) const
     if (width < 1 || height < 1) {
         return;
     }
+    std::vector<int> starts(static_cast<std::size_t>(newWidth) + 1);
     std::vector<int> column(static_cast<std::size_t>(width));
+    for (int tx = 0; tx <= newWidth; ++tx) {
+        starts[static_cast<std::size_t>(tx)] = BoxStart(tx, width, newWidth);
+    }
     for (int tx = 0; tx < newWidth; ++tx) {
-        std::fill(column.begin() + BoxStart(tx, width, newWidth), column.begin() + BoxStart(tx + 1, width, newWidth),
-                  tx);
+        std::fill(column.begin() + starts[static_cast<std::size_t>(tx)],
+                  column.begin() + starts[static_cast<std::size_t>(tx) + 1], tx);
     }
     std::vector<Sum> sums(static_cast<std::size_t>(newWidth));
     std::vector<std::uint64_t> ones(static_cast<std::size_t>(newWidth));
-    std::vector<ILPixel32> expanded(static_cast<std::size_t>(width));
     const std::uint8_t* const* rows = source.GetLineArray();
+    const ILPixel32* palette = source.GetPalette();
     for (int ty = 0; ty < newHeight; ++ty) {
         std::fill(sums.begin(), sums.end(), Sum{});
         std::fill(ones.begin(), ones.end(), 0);
         const int top = BoxStart(ty, height, newHeight);
         const int bottom = BoxStart(ty + 1, height, newHeight);
         for (int y = top; y < bottom; ++y) {
-            if (depth == 1) {
+            switch (depth) {
+            case 1:
                 CountOnes(rows[y], width, column, ones);
-                continue;
-            }
-            ExpandRow(source, rows[y], expanded);
-            for (int x = 0; x < width; ++x) {
-                sums[static_cast<std::size_t>(column[static_cast<std::size_t>(x)])].Add(
-                    expanded[static_cast<std::size_t>(x)]);
+                break;
+            case 8:
+                AddRow<8>(rows[y], starts, palette, sums);
+                break;
+            case 24:
+                AddRow<24>(rows[y], starts, palette, sums);
+                break;
+            default:
+                AddRow<32>(rows[y], starts, palette, sums);
+                break;
             }
         }
         auto* out = reinterpret_cast<ILPixel32*>(destination.GetLineArray()[ty]);
         for (int tx = 0; tx < newWidth; ++tx) {
-            const auto boxWidth =
-                static_cast<std::uint64_t>(BoxStart(tx + 1, width, newWidth) - BoxStart(tx, width, newWidth));
+            const auto box = static_cast<std::size_t>(tx);
+            const auto boxWidth = static_cast<std::uint64_t>(starts[box + 1] - starts[box]);
             const std::uint64_t count = static_cast<std::uint64_t>(bottom - top) * boxWidth;
-            Sum& sum = sums[static_cast<std::size_t>(tx)];
+            Sum& sum = sums[box];
             if (depth == 1) {
-                const std::uint64_t set = ones[static_cast<std::size_t>(tx)];
-                sum.AddTimes(source.GetPalette()[1], set);
-                sum.AddTimes(source.GetPalette()[0], count - set);
+                sum.AddTimes(palette[1], ones[box]);
+                sum.AddTimes(palette[0], count - ones[box]);
             }
             out[tx] = sum.Mean(count);
         }
