@@ -302,11 +302,21 @@ void CTexture::Bind()
     gl->BindTexture(m_glName);
 }
 
+// The picture's top row is uploaded first, at t = 0, so t runs against the plane's upward
+// axis: s = (s plane . p) / width, t = -(t plane . p) / height, and the picture stands
+// upright. The scale of t is held in single precision, as a texture matrix holds it.
 void CTexture::BeginTextureMapping(const double* sPlane, const double* tPlane)
 {
-    if (ITextureGL* gl = GetTextureGL()) {
-        gl->BeginMapping(sPlane, tPlane, m_width, m_height);
+    ITextureGL* gl = GetTextureGL();
+    if (gl == nullptr || sPlane == nullptr || tPlane == nullptr || !(m_height > 0.0)) {
+        return;
     }
+    const double tScale = static_cast<float>(-1.0 / m_height);
+    double t[4];
+    for (int i = 0; i < 4; ++i) {
+        t[i] = tPlane[i] * tScale;
+    }
+    gl->BeginMapping(sPlane, t, m_width, 1.0);
 }
 
 void CTexture::EndTextureMapping()

@@ -83,6 +83,8 @@ public:
     // options decide.
     unsigned Upload(bool forceAlpha, int alpha);
     void Bind();
+    // Generates s = (s plane . p) / width and t = -(t plane . p) / height: the picture's
+    // top row at the top of each repeat along the t plane's direction.
     void BeginTextureMapping(const double* sPlane, const double* tPlane);
     void EndTextureMapping();
 
