@@ -333,12 +333,15 @@ bool CImageLibApp::DecodeFromMemory(int typeCode, const std::uint8_t* data, int 
     try {
         auto bmp = std::make_unique<ILAnyBmp>();
         SharedDecoder().MakeBmpFromMemory(data, byteCount, *bmp, 0);
+        const int sourceWidth = bmp->GetWidth();
+        const int sourceHeight = bmp->GetHeight();
         bmp = FitForModel(std::move(bmp));
         MakeOpaqueUnlessAlpha(*bmp);
         const int width = bmp->GetWidth();
         const int height = bmp->GetHeight();
         const bool alpha = bmp->HasAlpha();
         dib->Create(bmp.release(), typeCode, width, height, alpha);
+        dib->SetSourceSize(sourceWidth, sourceHeight);
         return true;
     } catch (const std::exception& e) {
         ReportDroppedPicture(e.what());

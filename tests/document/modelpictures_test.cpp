@@ -138,6 +138,8 @@ TEST_F(ModelPicturesTest, HugeFaxTexturesAreKeptNoLargerThanATextureAndWrittenBa
         const CDib* picture = material->GetTexture()->GetImage();
         EXPECT_EQ(picture->GetWidth(), GetImageTextureMaxSide());
         EXPECT_EQ(picture->GetHeight(), GetImageTextureMaxSide());
+        EXPECT_EQ(picture->GetSourceWidth(), kFaxSide);
+        EXPECT_EQ(picture->GetSourceHeight(), kFaxSide);
         EXPECT_EQ(picture->GetAverageColor(), CColor(255, 255, 255));
         EXPECT_EQ(Bytes(picture->GetPixelBuffer(), picture->GetPixelBuffer() + picture->GetPixelBufferSize()), tiff);
     }
