@@ -192,15 +192,16 @@ void CWatermark::Draw(ITarnisView* view)
     if (view == nullptr || m_image == nullptr || !m_image->HasImage()) {
         return;
     }
-    const int w = m_image->GetWidth();
-    const int h = m_image->GetHeight();
+    // A picture reduced as the model was read still shows at its own size.
+    const int w = m_image->GetSourceWidth();
+    const int h = m_image->GetSourceHeight();
     const int bits = m_image->GetBitsPerPixel();
     if (w <= 0 || h <= 0 || w > kLargestSide || h > kLargestSide || (bits != 24 && bits != 32)) {
         return;
     }
     const std::size_t rowBytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(bits / 8);
     if (m_pixelCache.empty()) {
-        std::uint8_t* rows = m_image->GetResizedPixels(0, 0);
+        std::uint8_t* rows = m_image->GetResizedPixels(w, h);
         if (rows == nullptr) {
             return;
         }

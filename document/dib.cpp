@@ -59,10 +59,18 @@ void CDib::Create(ILBmp* image, int formatCode, int width, int height, bool hasA
     m_formatCode = formatCode;
     m_width = width;
     m_height = height;
+    m_sourceWidth = width;
+    m_sourceHeight = height;
     m_hasAlpha = hasAlpha;
     m_averageColor = CColor();
     m_averageKnown = false;
     GetImageLibApp()->CountOpaqueAndTransparent(m_image, m_opaqueCount, m_transparentCount);
+}
+
+void CDib::SetSourceSize(int width, int height)
+{
+    m_sourceWidth = width;
+    m_sourceHeight = height;
 }
 
 void CDib::SetPixelBuffer(std::uint8_t* bytes, int size)

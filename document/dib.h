@@ -47,6 +47,12 @@ public:
     [[nodiscard]] ILBmp* GetImage() { return m_image; }
     [[nodiscard]] int GetWidth() const { return m_width; }
     [[nodiscard]] int GetHeight() const { return m_height; }
+    // The picture's own size: larger than the bitmap's when the bitmap was reduced as it
+    // was read (pictures shown at their pixel size draw at this size); the bitmap's size
+    // otherwise. Create sets it to the size it is given.
+    void SetSourceSize(int width, int height);
+    [[nodiscard]] int GetSourceWidth() const { return m_sourceWidth; }
+    [[nodiscard]] int GetSourceHeight() const { return m_sourceHeight; }
     [[nodiscard]] const std::uint8_t* GetPixelBuffer() const { return m_bytes; }
     [[nodiscard]] int GetPixelBufferSize() const { return m_byteCount; }
 
@@ -95,6 +101,8 @@ private:
     int m_useCount = 0;
     int m_width = 0;
     int m_height = 0;
+    int m_sourceWidth = 0;
+    int m_sourceHeight = 0;
     mutable CColor m_averageColor;
     mutable bool m_averageKnown = false;
     bool m_hasAlpha = false;

@@ -1,7 +1,9 @@
 #include "document/texture.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <utility>
 
@@ -100,6 +102,7 @@ CTexture::~CTexture()
 
 void CTexture::ReleaseImage()
 {
+    m_pictureUnusable = false;
     if (m_image != nullptr) {
         CDib* const image = std::exchange(m_image, nullptr);
         (void)image->ReleaseUse();
@@ -192,7 +195,7 @@ int CTexture::GetImageHeight() const
 
 bool CTexture::HasImage() const
 {
-    return m_image != nullptr;
+    return m_image != nullptr && !m_pictureUnusable;
 }
 
 void CTexture::SetColoring(CColor tint, bool hueRelative, double transparency)
@@ -236,7 +239,7 @@ void CTexture::ReleaseGLTexture()
 unsigned CTexture::Upload(bool forceAlpha, int alpha)
 {
     ITextureGL* const gl = GetTextureGL();
-    if (m_image == nullptr || gl == nullptr) {
+    if (!HasImage() || gl == nullptr) {
         return 0;
     }
     int uploadAlpha = alpha;
@@ -264,8 +267,17 @@ unsigned CTexture::Upload(bool forceAlpha, int alpha)
     int width = 0;
     int height = 0;
     int bitsPerPixel = 0;
-    std::uint8_t* pixels =
-        m_image->GetGLPixels(uploadAlpha, hue, lightness, saturation, m_hueRelative, width, height, bitsPerPixel, true);
+    std::uint8_t* pixels = nullptr;
+    try {
+        pixels = m_image->GetGLPixels(uploadAlpha, hue, lightness, saturation, m_hueRelative, width, height,
+                                      bitsPerPixel, true);
+    } catch (const std::exception& e) {
+        // The faces draw in their colour from now on; the picture is still written back.
+        m_pictureUnusable = true;
+        std::fprintf(stderr, "glimra: the picture of texture \"%s\" cannot be drawn (%s); it is left out\n",
+                     m_fileName.ToUtf8().c_str(), e.what());
+        return 0;
+    }
     if (pixels == nullptr) {
         return 0;
     }
@@ -283,18 +295,28 @@ void CTexture::Bind()
     if (m_glEpoch != GetGLTextureEpoch()) {
         ReleaseGLTexture();
     }
-    if (m_glName == 0 && m_image != nullptr) {
+    if (m_glName == 0 && HasImage()) {
         m_glName = Upload(false, kOpaqueAlpha);
         m_glEpoch = GetGLTextureEpoch();
     }
     gl->BindTexture(m_glName);
 }
 
+// The picture's top row is uploaded first, at t = 0, so t runs against the plane's upward
+// axis: s = (s plane . p) / width, t = -(t plane . p) / height, and the picture stands
+// upright. The scale of t is held in single precision, as a texture matrix holds it.
 void CTexture::BeginTextureMapping(const double* sPlane, const double* tPlane)
 {
-    if (ITextureGL* gl = GetTextureGL()) {
-        gl->BeginMapping(sPlane, tPlane, m_width, m_height);
+    ITextureGL* gl = GetTextureGL();
+    if (gl == nullptr || sPlane == nullptr || tPlane == nullptr || !(m_height > 0.0)) {
+        return;
     }
+    const double tScale = static_cast<float>(-1.0 / m_height);
+    double t[4];
+    for (int i = 0; i < 4; ++i) {
+        t[i] = tPlane[i] * tScale;
+    }
+    gl->BeginMapping(sPlane, t, m_width, 1.0);
 }
 
 void CTexture::EndTextureMapping()

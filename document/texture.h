@@ -55,6 +55,7 @@ public:
     // The picture's size in pixels; 0 without a picture.
     [[nodiscard]] int GetImageWidth() const;
     [[nodiscard]] int GetImageHeight() const;
+    // False also once the picture could not be made into a texture (it stays to be saved).
     [[nodiscard]] bool HasImage() const;
 
     // The tint (0 for none), how it takes the tint's hue, and the transparency of the
@@ -76,11 +77,14 @@ public:
     // before the view's context was replaced is forgotten, not deleted or bound.
     [[nodiscard]] unsigned GetGLName() const { return m_glName; }
     void ReleaseGLTexture();
-    // Makes the OpenGL texture from the prepared pixels; 0 without a picture. With
+    // Makes the OpenGL texture from the prepared pixels; 0 without a picture. A picture
+    // that cannot be prepared is reported on standard error and drawn no more. With
     // forceAlpha and an alpha below 255 that alpha is used, otherwise the rendering
     // options decide.
     unsigned Upload(bool forceAlpha, int alpha);
     void Bind();
+    // Generates s = (s plane . p) / width and t = -(t plane . p) / height: the picture's
+    // top row at the top of each repeat along the t plane's direction.
     void BeginTextureMapping(const double* sPlane, const double* tPlane);
     void EndTextureMapping();
 
@@ -99,6 +103,7 @@ private:
     BYTE m_effectiveAlpha = 255;
     CString m_fileName;
     CDib* m_image = nullptr;
+    bool m_pictureUnusable = false;
     double m_width = kDefaultSize;
     double m_height = kDefaultSize;
     CColor m_averageColor;

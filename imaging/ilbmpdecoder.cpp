@@ -48,16 +48,17 @@ bool IsBitFields(uint32_t compression)
     return compression == kBitFields || compression == kAlphaBitFields;
 }
 
-// A channel value of `bits` bits to 0..255. Short channels repeat their bits downwards, so
-// that their largest value becomes 255 (five bits of 31 give 255, not 248); long ones keep
-// their top eight bits.
-uint8_t Widen(uint32_t value, int bits)
+// A channel value of `bits` bits to 0..255. Channels of 32-bit pixels repeat their bits
+// downwards when short, so that their largest value becomes 255; those of 16-bit pixels
+// keep their bits at the top (five bits of 31 give 248), as the 5-5-5 and 5-6-5 layouts are
+// read. Long channels keep their top eight bits.
+uint8_t Widen(uint32_t value, int bits, bool repeatBits)
 {
     if (bits >= 8) {
         return static_cast<uint8_t>(value >> (bits - 8));
     }
     uint32_t widened = value << (8 - bits);
-    for (int filled = bits; filled < 8; filled *= 2) {
+    for (int filled = bits; repeatBits && filled < 8; filled *= 2) {
         widened |= widened >> filled;
     }
     return static_cast<uint8_t>(widened);
@@ -220,22 +221,26 @@ void ILBmpDecoder::ReadMasks(ILDataSource& source, const uint8_t* fields)
 
 // Uncompressed files have fixed layouts: 5-5-5 at 16 bits, blue, green, red and a fourth
 // byte at 32. The fourth byte may be alpha unless a header with an alpha mask says not.
+// Compressed 16-bit files are 5-5-5 when their masks say so and 5-6-5 when they give
+// none; masks of another layout are followed.
 void ILBmpDecoder::ChooseChannels()
 {
     const InfoHeader& h = *m_header;
+    const bool deep = h.bitCount == 32;
     uint32_t masks[4] = {h.masks[0], h.masks[1], h.masks[2], h.masks[3]};
-    const bool fieldsGiven = IsBitFields(h.compression) && (masks[0] | masks[1] | masks[2]) != 0;
+    const bool masksGiven = (masks[0] | masks[1] | masks[2]) != 0;
+    const bool fieldsGiven = (deep ? IsBitFields(h.compression) : h.compression != kRgb) && masksGiven;
     if (!fieldsGiven) {
-        const bool deep = h.bitCount == 32;
-        masks[0] = deep ? 0x00FF0000 : 0x7C00;
-        masks[1] = deep ? 0x0000FF00 : 0x03E0;
+        const bool fiveSixFive = !deep && h.compression != kRgb;
+        masks[0] = deep ? 0x00FF0000 : (fiveSixFive ? 0xF800 : 0x7C00);
+        masks[1] = deep ? 0x0000FF00 : (fiveSixFive ? 0x07E0 : 0x03E0);
         masks[2] = deep ? 0x000000FF : 0x001F;
         if (!HasAlphaMask(h.size) && h.compression != kAlphaBitFields) {
             masks[3] = deep ? 0xFF000000 : 0;
         }
     }
     for (int i = 0; i < 4; ++i) {
-        m_channels[i].SetMask(masks[i]);
+        m_channels[i].SetMask(masks[i], deep);
     }
 }
 
@@ -262,9 +267,10 @@ bool ILBmpDecoder::AnyPixelHasAlpha(ILDataSource& source) const
     return false;
 }
 
-void ILBmpDecoder::Channel::SetMask(uint32_t channelMask)
+void ILBmpDecoder::Channel::SetMask(uint32_t channelMask, bool repeatShortBits)
 {
     mask = channelMask;
+    repeatBits = repeatShortBits;
     shift = 0;
     bits = 0;
     widened.clear();
@@ -280,7 +286,7 @@ void ILBmpDecoder::Channel::SetMask(uint32_t channelMask)
     if (bits <= 16) {
         widened.resize(std::size_t{1} << bits);
         for (uint32_t v = 0; v < widened.size(); ++v) {
-            widened[v] = Widen(v, bits);
+            widened[v] = Widen(v, bits, repeatBits);
         }
     }
 }
@@ -291,7 +297,7 @@ uint8_t ILBmpDecoder::Channel::Of(uint32_t pixel) const
         return 0;
     }
     const uint32_t value = (pixel & mask) >> shift;
-    return widened.empty() ? Widen(value, bits) : widened[value];
+    return widened.empty() ? Widen(value, bits, repeatBits) : widened[value];
 }
 
 void ILBmpDecoder::CheckBitCount() const

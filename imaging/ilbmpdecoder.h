@@ -4,7 +4,8 @@
 // and 32 bits per pixel, uncompressed or run-length encoded at 4 and 8 bits. Files of up
 // to 8 bits decode to 8-bit bitmaps with the file's palette, deeper ones to 32 bits.
 // 16- and 32-bit pixels are read through their channel masks (bit fields, or the masks of
-// the longer headers) with every channel widened to 0..255. They have alpha only when an
+// the longer headers): short channels of 32-bit pixels widen to the full 0..255, those of
+// 16-bit pixels keep their bits at the top (5-5-5 white reads 248). They have alpha only when an
 // alpha mask applies (declared, or the fourth byte of an uncompressed 32-bit file) and some
 // pixel's alpha is not 0: a file whose alpha is 0 everywhere is opaque.
 //
@@ -58,9 +59,10 @@ private:
         uint32_t mask = 0;
         int shift = 0;
         int bits = 0;                  // from the lowest to the highest bit of the mask
+        bool repeatBits = true;        // short channels widen to 255 rather than keep their top bits
         std::vector<uint8_t> widened;  // value → 0..255, for channels of up to 16 bits
 
-        void SetMask(uint32_t channelMask);
+        void SetMask(uint32_t channelMask, bool repeatShortBits);
         [[nodiscard]] uint8_t Of(uint32_t pixel) const;
     };
 

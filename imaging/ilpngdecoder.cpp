@@ -110,7 +110,7 @@ void ILPNGDecoder::Open(ILDataSource& source)
         RaiseError(ILTextException::endOfData, "PNG data is shorter than its size needs.");
     }
     const bool deep = IsDeep();
-    const bool alpha = (m_colourType & PNG_COLOR_MASK_ALPHA) != 0 || m_transparency;
+    const bool alpha = (m_colourType & PNG_COLOR_MASK_ALPHA) != 0;
     ILPoint resolution(0, 0);
     png_uint_32 xPerMetre = 0;
     png_uint_32 yPerMetre = 0;
@@ -122,12 +122,10 @@ void ILPNGDecoder::Open(ILDataSource& source)
                m_colourType == PNG_COLOR_TYPE_GRAY && !deep);
 }
 
-// Palette images stay at 8 bits with the transparency in their palette; a grey image with a
-// transparent grey value becomes 32 bits, like an RGB image with a transparent colour.
 bool ILPNGDecoder::IsDeep() const
 {
     return m_colourType == PNG_COLOR_TYPE_RGB || m_colourType == PNG_COLOR_TYPE_RGB_ALPHA ||
-           m_colourType == PNG_COLOR_TYPE_GRAY_ALPHA || (m_colourType == PNG_COLOR_TYPE_GRAY && m_transparency);
+           m_colourType == PNG_COLOR_TYPE_GRAY_ALPHA;
 }
 
 bool ILPNGDecoder::ReadHeaderWithLibpng()
@@ -139,26 +137,23 @@ bool ILPNGDecoder::ReadHeaderWithLibpng()
     png_read_info(m_png, m_info);
     m_bitDepth = png_get_bit_depth(m_png, m_info);
     m_colourType = png_get_color_type(m_png, m_info);
-    m_transparency = png_get_valid(m_png, m_info, PNG_INFO_tRNS) != 0;
     SetTransformations();
     png_read_update_info(m_png, m_info);
     return true;
 }
 
+// A transparency chunk is not applied: its colours and entries stay opaque.
 void ILPNGDecoder::SetTransformations()
 {
     const bool deep = IsDeep();
-    if (m_colourType == PNG_COLOR_TYPE_GRAY_ALPHA || (m_colourType == PNG_COLOR_TYPE_GRAY && deep)) {
+    if (m_colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
         png_set_gray_to_rgb(m_png);
         png_set_expand(m_png);
-    }
-    if (deep && m_transparency) {
-        png_set_tRNS_to_alpha(m_png);  // the transparent value becomes an alpha of 0
     }
     if (deep) {
         png_set_bgr(m_png);
     }
-    if (m_colourType == PNG_COLOR_TYPE_RGB && !m_transparency) {
+    if (m_colourType == PNG_COLOR_TYPE_RGB) {
         png_set_filler(m_png, 0xFF, PNG_FILLER_AFTER);
     }
     if (m_bitDepth == 16) {
@@ -207,16 +202,10 @@ void ILPNGDecoder::SetPaletteOf(ILBmp& bmp)
     } else if (m_colourType == PNG_COLOR_TYPE_PALETTE) {
         png_colorp entries = nullptr;
         int count = 0;
-        png_bytep alphas = nullptr;
-        int alphaCount = 0;
-        if (m_transparency) {
-            png_get_tRNS(m_png, m_info, &alphas, &alphaCount, nullptr);
-        }
         if (png_get_PLTE(m_png, m_info, &entries, &count)) {
             count = std::min(count, bmp.GetNumColors());
             for (int i = 0; i < count; ++i) {
-                const uint8_t alpha = alphas != nullptr && i < alphaCount ? alphas[i] : 255;
-                bmp.SetPaletteEntry(i, entries[i].red, entries[i].green, entries[i].blue, alpha);
+                bmp.SetPaletteEntry(i, entries[i].red, entries[i].green, entries[i].blue, 255);
             }
         }
     }

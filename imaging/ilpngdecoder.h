@@ -1,10 +1,9 @@
 #pragma once
 // ILPNGDecoder: reads PNG images through libpng. Grey and palette images decode to 8
 // bits with a palette, RGB and images with alpha to 32 bits; 16-bit samples are cut to 8
-// bits and samples below 8 bits spread to one byte each. Transparency (tRNS) is applied:
-// palette images keep 8 bits with alpha in their palette, grey and RGB images with a
-// transparent value decode to 32 bits with alpha. Without it RGB pixels are opaque. Gamma
-// is not applied.
+// bits and samples below 8 bits spread to one byte each. RGB pixels are opaque. Neither
+// transparency (tRNS) nor gamma is applied: a transparent colour or palette entry reads
+// opaque.
 //
 // Failures (ILTextException): badFormat for every error libpng reports (bad signature,
 // CRC, damaged data); endOfData when the data ends early; noMemory for an image above
@@ -48,7 +47,6 @@ private:
 
     int m_colourType = 0;
     int m_bitDepth = 0;
-    bool m_transparency = false;  // the file has a tRNS chunk
     png_structp m_png = nullptr;
     png_infop m_info = nullptr;
     ILDataSource* m_source = nullptr;

@@ -102,8 +102,8 @@ void ILPNGEncoder::SetHeader(png_structp png, png_infop info)
     }
 }
 
-// Only the palette's own entries are read: a bitmap's palette holds 2^depth of them. A
-// bitmap with alpha keeps it in a transparency chunk.
+// Only the palette's own entries are read: a bitmap's palette holds 2^depth of them. No
+// transparency chunk is written: a palette's alpha is not kept.
 void ILPNGEncoder::MakePalette(png_structp png, png_infop info)
 {
     const ILPixel32* entries = m_bmp->GetPalette();
@@ -112,19 +112,6 @@ void ILPNGEncoder::MakePalette(png_structp png, png_infop info)
         m_palette[i] = i < count ? png_color{entries[i].r, entries[i].g, entries[i].b} : png_color{0, 0, 0};
     }
     png_set_PLTE(png, info, m_palette, 256);
-    if (m_bmp->HasAlpha() && count > 0) {
-        // Entries after the last translucent one are opaque by default and left out.
-        int used = 0;
-        for (int i = 0; i < count; ++i) {
-            m_alphas[i] = entries[i].a;
-            if (entries[i].a != 255) {
-                used = i + 1;
-            }
-        }
-        if (used > 0) {
-            png_set_tRNS(png, info, m_alphas, used, nullptr);
-        }
-    }
 }
 
 void ILPNGEncoder::SetupTransformations(png_structp png)

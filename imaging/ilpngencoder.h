@@ -1,7 +1,7 @@
 #pragma once
 // ILPNGEncoder: writes a bitmap as a PNG image through libpng. 1-bit bitmaps become
-// 1-bit greyscale, 8-bit ones palette images (with a transparency chunk when the bitmap
-// has alpha), 24- and 32-bit ones RGB (RGBA when the bitmap has alpha). The physical size is always written, (0, 0) "unknown" when the
+// 1-bit greyscale, 8-bit ones palette images (no transparency chunk: a palette's alpha
+// is not written), 24- and 32-bit ones RGB (RGBA when the bitmap has alpha). The physical size is always written, (0, 0) "unknown" when the
 // bitmap has no resolution.
 //
 // Failures (ILTextException): notSupported for a 16-bit bitmap and for every error
@@ -56,7 +56,6 @@ private:
     png_malloc_ptr m_allocate = nullptr;
     png_free_ptr m_release = nullptr;
     png_color m_palette[256] = {};
-    png_byte m_alphas[256] = {};
     char m_message[256] = {};
     std::optional<ILTextException> m_pending;
 };

@@ -34,8 +34,6 @@ std::uint32_t BELong(const std::uint8_t* p)
 void ILSGIDecoder::Open(ILDataSource& source)
 {
     Trace(2, "Decoding SGI.\n");
-    m_block = source.ReadEverything();
-    m_blockSize = source.GetBytesLeft();
     ReadHeader(source);
     CheckHeader(source);
     const Header& h = m_header;
@@ -73,11 +71,14 @@ void ILSGIDecoder::CheckHeader(ILDataSource& source) const
     if (h.dimension == 1) {
         throw ILTextException(ILTextException::notSupported, "One-dimensional SGI RGB files are not supported.");
     }
+    if (h.storage == kRunLength) {
+        throw ILTextException(ILTextException::notSupported, "Compressed SGI RGB files are not supported.");
+    }
     if (h.bytesPerSample != 1) {
         throw ILTextException(ILTextException::notSupported,
                               "SGI RGB files with more than one byte per sample are not supported.");
     }
-    if (h.storage != kVerbatim && h.storage != kRunLength) {
+    if (h.storage != kVerbatim) {
         RaiseError(ILTextException::badFormat, "Unknown SGI storage kind.");
     }
     if (h.width == 0 || h.height == 0) {
@@ -87,10 +88,7 @@ void ILSGIDecoder::CheckHeader(ILDataSource& source) const
     if (pixels > ILBmp::GetMaxPixels()) {
         RaiseError(ILTextException::noMemory, "SGI image too large.");
     }
-    // Verbatim: every sample; run-length: the tables of row offsets and lengths.
-    const std::int64_t needed =
-        h.storage == kVerbatim ? pixels * h.channels : std::int64_t{8} * h.height * h.channels;
-    if (needed > source.GetBytesLeft()) {
+    if (pixels * h.channels > source.GetBytesLeft()) {
         RaiseError(ILTextException::endOfData, "SGI data is shorter than the header says.");
     }
 }
@@ -102,12 +100,6 @@ void ILSGIDecoder::GetImage(ILBmp& bmp)
     const int height = GetHeight();
     const int channels = m_header.channels;
     const int rows = height * channels;
-    const std::uint8_t* starts = nullptr;
-    const std::uint8_t* lengths = nullptr;
-    if (m_header.storage == kRunLength) {
-        starts = source.ReadNBytes(std::int64_t{4} * rows);
-        lengths = source.ReadNBytes(std::int64_t{4} * rows);
-    }
     ILBmpLock lock(bmp, false, true);
     std::uint8_t* const* lines = bmp.GetLineArray();
     if (channels == 3) {
@@ -119,11 +111,7 @@ void ILSGIDecoder::GetImage(ILBmp& bmp)
     }
     std::vector<std::uint8_t> samples(static_cast<std::size_t>(width));
     for (int i = 0; i < rows; ++i) {
-        if (starts != nullptr) {
-            ReadRunLengthRow(BELong(starts + 4 * i), BELong(lengths + 4 * i), samples.data());
-        } else {
-            ReadVerbatimRow(source, samples.data());
-        }
+        ReadVerbatimRow(source, samples.data());
         StoreRow(samples.data(), i / height, lines[height - 1 - i % height]);
     }
 }
@@ -131,38 +119,6 @@ void ILSGIDecoder::GetImage(ILBmp& bmp)
 void ILSGIDecoder::ReadVerbatimRow(ILDataSource& source, std::uint8_t* row) const
 {
     std::memcpy(row, source.ReadNBytes(GetWidth()), static_cast<std::size_t>(GetWidth()));
-}
-
-void ILSGIDecoder::ReadRunLengthRow(std::uint32_t start, std::uint32_t length, std::uint8_t* row) const
-{
-    if (start > m_blockSize || length > m_blockSize - start) {
-        RaiseError(ILTextException::badFormat, "SGI row lies outside the data.");
-    }
-    const std::uint8_t* in = m_block + start;
-    const std::uint32_t width = static_cast<std::uint32_t>(GetWidth());
-    std::uint32_t used = 0;
-    std::uint32_t filled = 0;
-    while (used < length) {
-        const std::uint8_t c = in[used++];
-        const std::uint32_t count = c & 0x7F;
-        if (count == 0) {
-            break;
-        }
-        const bool literal = (c & 0x80) != 0;
-        if (count > width - filled || (literal ? count : 1) > length - used) {
-            RaiseError(ILTextException::badFormat, "SGI run passes the end of its row.");
-        }
-        if (literal) {
-            std::memcpy(row + filled, in + used, count);
-            used += count;
-        } else {
-            std::memset(row + filled, in[used++], count);
-        }
-        filled += count;
-    }
-    if (filled != width) {
-        RaiseError(ILTextException::badFormat, "SGI row is shorter than the image is wide.");
-    }
 }
 
 void ILSGIDecoder::StoreRow(const std::uint8_t* samples, int channel, std::uint8_t* target) const

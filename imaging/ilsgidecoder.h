@@ -1,15 +1,14 @@
 #pragma once
 // ILSGIDecoder: reads SGI images of one, three or four channels with one byte per sample,
-// stored verbatim or run-length encoded. One channel gives an 8-bit bitmap (greyscale
+// stored verbatim. One channel gives an 8-bit bitmap (greyscale
 // unless the colour map kind says otherwise), three a 32-bit opaque one, four a 32-bit one
 // with alpha. Stored rows run from the bottom of the image up.
 //
 // Failures (ILTextException): the refusals of Open (a wrong magic number, code
-// wrongSignature; two channels, one dimension, two bytes per sample or a channel count
-// outside 1..4, code notSupported) are thrown without the decoders' prefix. badFormat for
-// an unknown storage kind, an empty image, and run-length rows that lie outside the data
-// or do not make up exactly one row; noMemory for an image above ILBmp::GetMaxPixels();
-// endOfData when the data ends early.
+// wrongSignature; two channels, one dimension, run-length storage, two bytes per sample or
+// a channel count outside 1..4, code notSupported) are thrown without the decoders' prefix.
+// badFormat for an unknown storage kind and an empty image; noMemory for an image above
+// ILBmp::GetMaxPixels(); endOfData when the data ends early.
 
 #include <cstdint>
 
@@ -41,12 +40,8 @@ private:
     void CheckHeader(ILDataSource& source) const;
     // The next stored row's samples into `row` (width bytes).
     void ReadVerbatimRow(ILDataSource& source, std::uint8_t* row) const;
-    void ReadRunLengthRow(std::uint32_t start, std::uint32_t length, std::uint8_t* row) const;
     // Stores a row of one channel's samples into a bitmap row.
     void StoreRow(const std::uint8_t* samples, int channel, std::uint8_t* target) const;
 
     Header m_header;
-    // The whole block, from the header on: run-length rows are found by their offsets in it.
-    const std::uint8_t* m_block = nullptr;
-    std::int64_t m_blockSize = 0;
 };

@@ -24,12 +24,6 @@ bool IsRunLength(uint8_t type)
     return type >= 9;
 }
 
-// Five bits to 0..255, rounded, so that 31 becomes 255.
-uint8_t Widen5(unsigned value)
-{
-    return static_cast<uint8_t>((value * 255 + 15) / 31);
-}
-
 // One stored pixel of the given depth to one byte (depth 8) or an ILPixel32. Bit 15 of a
 // 16-bit pixel is alpha only when the header declares alpha bits; otherwise it means nothing.
 void DecodePixel(const uint8_t* in, int depth, bool alphaBit, uint8_t* out)
@@ -38,9 +32,10 @@ void DecodePixel(const uint8_t* in, int depth, bool alphaBit, uint8_t* out)
     case 15:
     case 16: {
         const unsigned w = in[0] | (in[1] << 8);
-        out[0] = Widen5(w & 0x1F);
-        out[1] = Widen5((w >> 5) & 0x1F);
-        out[2] = Widen5((w >> 10) & 0x1F);
+        // Each five-bit channel keeps its bits at the top of the byte: 31 reads 248.
+        out[0] = static_cast<uint8_t>((w & 0x1F) << 3);
+        out[1] = static_cast<uint8_t>((w >> 2) & 0xF8);
+        out[2] = static_cast<uint8_t>((w >> 7) & 0xF8);
         out[3] = depth == 16 && alphaBit && (w & 0x8000) == 0 ? 0 : 255;
         break;
     }

@@ -3,7 +3,7 @@
 // run-length encoded. Colour-mapped and grey images decode to 8 bits with a palette,
 // true-colour ones (15, 16, 24, 32 bits) to 32 bits. Pixels and colour maps of 32 bits
 // carry alpha; 16-bit ones only when the descriptor declares alpha bits (a set bit is
-// opaque). Five-bit channels widen to the full 0..255 range.
+// opaque). Five-bit channels keep their bits at the top of the byte (31 reads 248).
 //
 // Failures (ILTextException): badFormat for an unknown image type; notSupported for a
 // pixel depth or colour-map entry size the type cannot have; noMemory for an image above

@@ -181,9 +181,6 @@ void ILWEMFDecoder::GetImage(ILBmp& bmp)
     if (canvas.IsExhausted()) {
         Trace(2, "Metafile playback stopped: too much to draw.\n");
     }
-    if (player->GetPlayedCount() == 0 && m_skipped > 0) {
-        RaiseError(ILTextException::notSupported, "Metafile holds no records that can be drawn.");
-    }
     CopyToBitmap(canvas, bmp);
 }
 

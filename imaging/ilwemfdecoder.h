@@ -6,10 +6,11 @@
 // frame or the records' window, on a reference screen of 96 dots per inch; the records are
 // drawn by the library's own player (ILWMFPlayer, ILEMFPlayer) over white. Metafiles
 // with a palette of 1 to 255 colours decode to 8 bits with that palette, all others to 32
-// bits (opaque, with the alpha flag set).
+// bits (opaque, with the alpha flag set). A metafile none of whose records can be drawn
+// gives a white picture.
 //
 // Failures (ILTextException): notSupported when the data is not a metafile of the kind
-// the name gives, or when none of its records can be drawn; endOfData when the data is
+// the name gives; endOfData when the data is
 // shorter than its header declares or its records end before the end record; badFormat
 // for a record whose size cannot be a record's; noMemory for a picture larger than
 // kMaxSide pixels a side, kMaxPixels or ILBmp::GetMaxPixels().

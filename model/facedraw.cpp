@@ -85,9 +85,13 @@ void BeginSideMapping(const CFace& face, bool front, CMaterial* material)
         return;
     }
     // Plane-frame coordinates unscaled; the placement's inverse takes them to the
-    // texture's 0..1.
+    // texture's 0..1. The picture's top row is uploaded first, so t then runs downwards,
+    // as it does for a tiled picture.
     gl->BeginMapping(s, t, 1.0, 1.0);
-    const Matrix4 matrix = Matrix3To4(placement->inverse);
+    Matrix4 matrix = Matrix3To4(placement->inverse);
+    for (int row = 0; row < 4; ++row) {
+        matrix[static_cast<std::size_t>(4 * row + 1)] = -matrix[static_cast<std::size_t>(4 * row + 1)];
+    }
     gl->SetPlacementMatrix(matrix.data());
 }
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <new>
 
@@ -14,6 +16,7 @@
 #include "imaging/ilanybmp.h"
 #include "imaging/ilanypicdecoder.h"
 #include "imaging/ilfilesource.h"
+#include "imaging/ilfilterboxreduce.h"
 #include "imaging/ilfilterresizebilinear.h"
 #include "imaging/ilmemsink.h"
 #include "imaging/ilpicencoder.h"
@@ -76,6 +79,43 @@ void MakeOpaqueUnlessAlpha(ILBmp& bmp)
     if (!bmp.HasAlpha()) {
         MakeAllOpaque(bmp);
     }
+}
+
+// A model's picture is drawn as a texture no wider than the texture store takes, so it is
+// kept no larger: a few kilobytes of fax-coded picture may stand for a gigabyte of pixels.
+// It is reduced from the depth it was decoded at, before any 32-bit copy of the whole
+// exists; the kept encoded bytes still hold the full picture.
+std::unique_ptr<ILAnyBmp> FitForModel(std::unique_ptr<ILAnyBmp> bmp)
+{
+    const int width = bmp->GetWidth();
+    const int height = bmp->GetHeight();
+    const int limit = GetImageTextureMaxSide();
+    const int longest = std::max(width, height);
+    const int depth = bmp->GetBitsPerPixel();
+    if (longest <= limit) {
+        if (depth != 32) {
+            auto deep = std::make_unique<ILAnyBmp>();
+            deep->CreateCopy(*bmp, 32);
+            return deep;
+        }
+        return bmp;
+    }
+    if (depth != 1 && depth != 8 && depth != 24 && depth != 32) {
+        auto deep = std::make_unique<ILAnyBmp>();
+        deep->CreateCopy(*bmp, 32);
+        bmp = std::move(deep);
+    }
+    const double scale = static_cast<double>(limit) / longest;
+    const int newWidth = std::max(1, static_cast<int>(std::lround(width * scale)));
+    const int newHeight = std::max(1, static_cast<int>(std::lround(height * scale)));
+    auto reduced = std::make_unique<ILAnyBmp>();
+    ILFilterBoxReduce(newWidth, newHeight).Apply(*bmp, *reduced);
+    return reduced;
+}
+
+void ReportDroppedPicture(const char* reason)
+{
+    std::fprintf(stderr, "glimra: a picture in the model cannot be read (%s); it is left out\n", reason);
 }
 
 // The alpha of one pixel of a bitmap with alpha: its own byte at 32 bits, its palette
@@ -292,17 +332,23 @@ bool CImageLibApp::DecodeFromMemory(int typeCode, const std::uint8_t* data, int 
     }
     try {
         auto bmp = std::make_unique<ILAnyBmp>();
-        SharedDecoder().MakeBmpFromMemory(data, byteCount, *bmp, 32);
+        SharedDecoder().MakeBmpFromMemory(data, byteCount, *bmp, 0);
+        const int sourceWidth = bmp->GetWidth();
+        const int sourceHeight = bmp->GetHeight();
+        bmp = FitForModel(std::move(bmp));
         MakeOpaqueUnlessAlpha(*bmp);
         const int width = bmp->GetWidth();
         const int height = bmp->GetHeight();
         const bool alpha = bmp->HasAlpha();
         dib->Create(bmp.release(), typeCode, width, height, alpha);
+        dib->SetSourceSize(sourceWidth, sourceHeight);
         return true;
+    } catch (const std::exception& e) {
+        ReportDroppedPicture(e.what());
     } catch (...) {
-        // The caller keeps the picture without a bitmap; why it failed does not matter there.
-        return false;
+        ReportDroppedPicture("unknown failure");
     }
+    return false;
 }
 
 bool CImageLibApp::ResizeInPlace(CDib* dib, int width, int height)

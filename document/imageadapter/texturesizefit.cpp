@@ -1,8 +1,12 @@
 #include "document/imageadapter/texturesizefit.h"
 
+#include <algorithm>
+
 namespace {
 
 TextureSizeFitter g_fitter = nullptr;
+// Larger than any texture store takes: fitting a square of this side gives the limit.
+constexpr int kBeyondAnyTexture = 1 << 16;
 
 int NextPowerOfTwo(int value)
 {
@@ -29,6 +33,14 @@ bool FitImageTextureSize(int& width, int& height)
         return g_fitter(width, height);
     }
     return FitToPowerOfTwo(width, height, kDefaultMaxTextureSize);
+}
+
+int GetImageTextureMaxSide()
+{
+    int width = kBeyondAnyTexture;
+    int height = kBeyondAnyTexture;
+    (void)FitImageTextureSize(width, height);
+    return std::max(width, height);
 }
 
 bool FitToPowerOfTwo(int& width, int& height, int maxSize)

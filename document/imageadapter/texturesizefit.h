@@ -13,6 +13,8 @@ inline constexpr int kDefaultMaxTextureSize = 1024;
 void SetTextureSizeFitter(TextureSizeFitter fitter);
 // Fits with the installed fitting. Sizes below 1 are left alone and reported acceptable.
 bool FitImageTextureSize(int& width, int& height);
+// The longest side the installed fitting lets a texture keep.
+[[nodiscard]] int GetImageTextureMaxSide();
 // Each side rounded up to a power of two, then both halved together (never below 1) while
 // either exceeds the maximum.
 bool FitToPowerOfTwo(int& width, int& height, int maxSize);

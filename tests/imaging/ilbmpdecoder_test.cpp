@@ -108,10 +108,10 @@ const ToolVariant kBmpVariants[] = {
     {"os2_4bit", "convert BASE -colors 16 ppm:- | ppmtobmp -os2 -bpp 4 > OUT", 8, 0},
     {"os2_8bit", "convert BASE -colors 200 ppm:- | ppmtobmp -os2 -bpp 8 > OUT", 8, 0},
     {"netpbm_windows_8bit", "convert BASE -colors 60 ppm:- | ppmtobmp -windows -bpp 8 > OUT", 8, 0},
-    {"rgb565_bitfields", "convert BASE -define bmp:subtype=RGB565 BMP:OUT", 32, 0},
-    {"rgb555_bitfields", "convert BASE -define bmp:subtype=RGB555 BMP:OUT", 32, 0},
-    // The tools widen 4-bit channels by a shift alone (15 becomes 240, here 255).
-    {"argb4444_bitfields", "convert ALPHA -define bmp:subtype=ARGB4444 BMP:OUT", 32, 15},
+    // The tools widen five and six bits to the full range; here they keep their top bits.
+    {"rgb565_bitfields", "convert BASE -define bmp:subtype=RGB565 BMP:OUT", 32, 7},
+    {"rgb555_bitfields", "convert BASE -define bmp:subtype=RGB555 BMP:OUT", 32, 7},
+    {"argb4444_bitfields", "convert ALPHA -define bmp:subtype=ARGB4444 BMP:OUT", 32, 0},
     {"alpha_32bit", "convert ALPHA BMP:OUT", 32, 0},
 };
 
@@ -216,9 +216,10 @@ TEST_F(ILBmpDecoderToolTest, PixelsPerMetreBecomeDotsPerInch)
     EXPECT_EQ(bmp.GetResolution(), ILPoint(300, 300));
 }
 
-// Masks used to be read as 5-6-5 or blue-green-red-alpha whatever they said, channels were
-// widened by a bare shift, and a fourth byte of 0 everywhere made the picture invisible.
-TEST(ILBmpDecoderTest, DeepPixelsFollowTheirMasksWidenToTheFullRangeAndAreOpaqueWithoutAlpha)
+// Masks used to be read as 5-6-5 or blue-green-red-alpha whatever they said, short channels
+// of 32-bit pixels were widened by a bare shift, and a fourth byte of 0 everywhere made the
+// picture invisible.
+TEST(ILBmpDecoderTest, DeepPixelsFollowTheirMasksAndAreOpaqueWithoutAlpha)
 {
     const uint32_t k1010102[] = {0x3FF00000, 0x000FFC00, 0x000003FF, 0xC0000000};
     const struct
@@ -243,12 +244,8 @@ TEST(ILBmpDecoderTest, DeepPixelsFollowTheirMasksWidenToTheFullRangeAndAreOpaque
          false},
         {"32-bit, long header declaring no alpha mask", MakeMaskedBmp(32, 0, 108, {}, {0x80102030}),
          {0x10, 0x20, 0x30, 255}, false},
-        {"16-bit, 5-6-5 fields", MakeMaskedBmp(16, 3, 40, {0xF800, 0x07E0, 0x001F}, {0xFFFF, 0x0841}),
-         {255, 255, 255, 255, 8, 8, 8, 255}, false},
-        {"16-bit, uncompressed 5-5-5", MakeMaskedBmp(16, 0, 40, {}, {0x7FFF, 0x8001}), {255, 255, 255, 255, 0, 0, 8, 255},
-         false},
         {"16-bit, 4-4-4-4 fields with alpha", MakeMaskedBmp(16, 6, 40, {0x0F00, 0x00F0, 0x000F, 0xF000}, {0x8F31}),
-         {0xFF, 0x33, 0x11, 0x88}, true},
+         {0xF0, 0x30, 0x10, 0x80}, true},
     };
     ILBmpDecoder decoder;
     for (const auto& c : cases) {
@@ -256,6 +253,39 @@ TEST(ILBmpDecoderTest, DeepPixelsFollowTheirMasksWidenToTheFullRangeAndAreOpaque
         DecodeBytes(decoder, c.bytes, bmp);
         EXPECT_EQ(BitmapRgba(bmp), c.rgba) << c.name;
         EXPECT_EQ(bmp.HasAlpha(), c.alpha) << c.name;
+    }
+}
+
+// Five-bit channels used to be stretched to the full range (31 read 255).
+TEST(ILBmpDecoderTest, SixteenBitChannelsKeepTheirBitsAtTheTopOfTheByte)
+{
+    const std::vector<uint32_t> fiveFiveFive = {0x7C00, 0x03E0, 0x001F};
+    const std::vector<uint32_t> fiveSixFive = {0xF800, 0x07E0, 0x001F};
+    const struct
+    {
+        const char* name;
+        uint32_t compression;
+        std::vector<uint32_t> masks;
+        uint32_t word;
+        std::vector<uint8_t> rgba;
+    } cases[] = {
+        {"5-5-5 white", 0, {}, 0x7FFF, {248, 248, 248, 255}},
+        {"5-5-5 red", 0, {}, 0x7C00, {248, 0, 0, 255}},
+        {"5-5-5 green", 0, {}, 0x03E0, {0, 248, 0, 255}},
+        {"5-5-5 blue", 0, {}, 0x001F, {0, 0, 248, 255}},
+        {"5-5-5 ones", 0, {}, 0x0421, {8, 8, 8, 255}},
+        {"5-5-5 middle, top bit ignored", 0, {}, 0xC210, {128, 128, 128, 255}},
+        {"5-5-5 by its masks", 3, fiveFiveFive, 0x3DEF, {120, 120, 120, 255}},
+        {"5-6-5 white", 3, fiveSixFive, 0xFFFF, {248, 252, 248, 255}},
+        {"5-6-5 ones", 3, fiveSixFive, 0x0821, {8, 4, 8, 255}},
+        {"5-6-5 green", 3, fiveSixFive, 0x07E0, {0, 252, 0, 255}},
+        {"5-6-5 without masks", 3, {0, 0, 0}, 0xFFFF, {248, 252, 248, 255}},
+    };
+    ILBmpDecoder decoder;
+    for (const auto& c : cases) {
+        ILAnyBmp bmp;
+        DecodeBytes(decoder, MakeMaskedBmp(16, c.compression, 40, c.masks, {c.word}), bmp);
+        EXPECT_EQ(BitmapRgba(bmp), c.rgba) << c.name;
     }
 }
 

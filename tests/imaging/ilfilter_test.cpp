@@ -6,6 +6,7 @@
 #include "imaging/2passscale.h"
 #include "imaging/ilanybmp.h"
 #include "imaging/ilbilinearcontribdef.h"
+#include "imaging/ilfilterboxreduce.h"
 #include "imaging/ilfilterflip.h"
 #include "imaging/ilfilterresizebilinear.h"
 #include "imaging/iltextexception.h"
@@ -149,6 +150,63 @@ TEST(ILFilterResizeTest, OnlyThirtyTwoBitImagesAreResized)
         FAIL() << "an 8-bit image was resized";
     } catch (const ILTextException& e) {
         EXPECT_EQ(e.GetCode(), ILTextException::notSupported);
+    }
+}
+
+TEST(ILFilterBoxReduceTest, EachPixelIsTheRoundedMeanOfItsBoxAtEveryDepth)
+{
+    // Sources reduced to 2 × 1. Of the 4 × 2 ones the left box holds pixels 0, 1, 4, 5, the
+    // right 2, 3, 6, 7.
+    ILAnyBmp bits;
+    bits.CreateFromData(4, 2, 1, false, false, nullptr, 0, ILPoint(0, 0));
+    bits.SetPaletteEntry(0, 0, 0, 0, 255);
+    bits.SetPaletteEntry(1, 200, 100, 40, 255);
+    bits.GetLineArray()[0][0] = 0xB0;  // 1 0 1 1
+    bits.GetLineArray()[1][0] = 0x30;  // 0 0 1 1
+    // A wide one: unset pixels on the left, every other set on the right.
+    ILAnyBmp wideBits;
+    wideBits.CreateFromData(128, 2, 1, false, false, nullptr, 0, ILPoint(0, 0));
+    wideBits.SetPaletteEntry(0, 0, 0, 0, 255);
+    wideBits.SetPaletteEntry(1, 200, 100, 40, 255);
+    for (int y = 0; y < 2; ++y) {
+        std::memset(wideBits.GetLineArray()[y], 0, 8);
+        std::memset(wideBits.GetLineArray()[y] + 8, 0x55, 8);
+    }
+    ILAnyBmp indexed;
+    indexed.CreateFromData(4, 2, 8, false, false, nullptr, 0, ILPoint(0, 0));
+    indexed.SetPaletteEntry(7, 10, 20, 30, 255);
+    indexed.SetPaletteEntry(9, 11, 21, 31, 255);
+    const std::uint8_t indices[] = {7, 7, 9, 9, 7, 9, 9, 9};
+    for (int i = 0; i < 8; ++i) {
+        indexed.GetLineArray()[i / 4][i % 4] = indices[i];
+    }
+    ILAnyBmp deep;
+    deep.CreateFromData(4, 2, 32, true, false, nullptr, 0, ILPoint(0, 0));
+    for (int i = 0; i < 8; ++i) {
+        const auto v = static_cast<std::uint8_t>(i * 10);
+        SetPixel(deep, i % 4, i / 4, ILPixel32(v, v, v, static_cast<std::uint8_t>(255 - v)));
+    }
+    const struct
+    {
+        const char* name;
+        const ILBmp& source;
+        ILPixel32 left;
+        ILPixel32 right;
+    } cases[] = {
+        {"1 bit", bits, ILPixel32(50, 25, 10, 255), ILPixel32(200, 100, 40, 255)},
+        {"1 bit, wide", wideBits, ILPixel32(0, 0, 0, 255), ILPixel32(100, 50, 20, 255)},
+        {"8 bits", indexed, ILPixel32(10, 20, 30, 255), ILPixel32(11, 21, 31, 255)},
+        {"32 bits", deep, ILPixel32(25, 25, 25, 230), ILPixel32(45, 45, 45, 210)},
+    };
+    for (const auto& c : cases) {
+        ILAnyBmp reduced;
+        ILFilterBoxReduce(2, 1).Apply(c.source, reduced);
+        ASSERT_EQ(reduced.GetBitsPerPixel(), 32) << c.name;
+        ASSERT_EQ(reduced.GetWidth(), 2) << c.name;
+        ASSERT_EQ(reduced.GetHeight(), 1) << c.name;
+        EXPECT_EQ(reduced.HasAlpha(), c.source.HasAlpha()) << c.name;
+        EXPECT_EQ(PixelAt(reduced, 0, 0), c.left) << c.name;
+        EXPECT_EQ(PixelAt(reduced, 1, 0), c.right) << c.name;
     }
 }
 

@@ -61,8 +61,8 @@ const Variant kVariants[] = {
     {"netpbm_rgb_rle_with_id", "pamtotga -rgb -name rose BASE > OUT", 32, false, 0},
     {"netpbm_rgb_raw", "pamtotga -rgb -norle BASE > OUT", 32, false, 0},
     {"netpbm_colourmapped", "convert BASE -colors 50 ppm:- | pamtotga -cmap > OUT", 8, false, 0},
-    // The tools truncate when they widen five bits to eight (12 gives 98, here 99).
-    {"netpbm_colourmap_16bit", "convert BASE -colors 50 ppm:- | pamtotga -cmap16 > OUT", 8, false, 1},
+    // The tools widen five bits to the full range; here they keep their top bits (31 reads 248).
+    {"netpbm_colourmap_16bit", "convert BASE -colors 50 ppm:- | pamtotga -cmap16 > OUT", 8, false, 7},
     {"netpbm_mono", "convert BASE -colorspace gray ppm:- | pamtotga -mono > OUT", 8, true, 0},
 };
 
@@ -87,7 +87,7 @@ TEST_F(ILTGADecoderToolTest, EveryImageTypeRawAndRunLengthDecodesAsTheToolsDecod
 }
 
 // Bit 15 used to be alpha (half, when set) whatever the descriptor said, so ordinary 16-bit
-// files came out invisible; five-bit channels stopped at 248.
+// files came out invisible.
 TEST(ILTGADecoderTest, AlphaComesOnlyFromDeclaredAlphaBitsAndThirtyTwoBitColourMaps)
 {
     const std::string twoPixels("\x00\x80\xFF\x7F", 4);  // black with bit 15, white without
@@ -102,13 +102,13 @@ TEST(ILTGADecoderTest, AlphaComesOnlyFromDeclaredAlphaBitsAndThirtyTwoBitColourM
         std::vector<uint8_t> rgba;
         bool alpha;
     } cases[] = {
-        {"16 bits, no alpha bits", {0, 0, 2, 0, 0, 0, 2, 1, 16, 0}, twoPixels, {0, 0, 0, 255, 255, 255, 255, 255}, false},
-        {"16 bits, one alpha bit", {0, 0, 2, 0, 0, 0, 2, 1, 16, 1}, twoPixels, {0, 0, 0, 255, 255, 255, 255, 0}, true},
-        {"15 bits", {0, 0, 2, 0, 0, 0, 2, 1, 15, 1}, twoPixels, {0, 0, 0, 255, 255, 255, 255, 255}, false},
+        {"16 bits, no alpha bits", {0, 0, 2, 0, 0, 0, 2, 1, 16, 0}, twoPixels, {0, 0, 0, 255, 248, 248, 248, 255}, false},
+        {"16 bits, one alpha bit", {0, 0, 2, 0, 0, 0, 2, 1, 16, 1}, twoPixels, {0, 0, 0, 255, 248, 248, 248, 0}, true},
+        {"15 bits", {0, 0, 2, 0, 0, 0, 2, 1, 15, 1}, twoPixels, {0, 0, 0, 255, 248, 248, 248, 255}, false},
         {"32-bit colour map", {0, 1, 1, 0, 2, 32, 2, 1, 8, 0}, colourMap32 + indices,
          {0x30, 0x20, 0x10, 0x40, 0x70, 0x60, 0x50, 0}, true},
         {"16-bit colour map, no alpha bits", {0, 1, 1, 0, 2, 16, 2, 1, 8, 0}, colourMap16 + indices,
-         {0, 0, 0, 255, 255, 255, 255, 255}, false},
+         {0, 0, 0, 255, 248, 248, 248, 255}, false},
     };
     for (const auto& c : cases) {
         ILAnyBmp bmp;
@@ -119,6 +119,29 @@ TEST(ILTGADecoderTest, AlphaComesOnlyFromDeclaredAlphaBitsAndThirtyTwoBitColourM
         DecodeBytes(decoder, MakeTga(c.header, c.data), deep, 32);
         EXPECT_EQ(BitmapRgba(deep), c.rgba) << c.name << ", asked for 32 bits";
         EXPECT_EQ(deep.HasAlpha(), c.alpha) << c.name << ", asked for 32 bits";
+    }
+}
+
+// Five-bit channels used to be stretched to the full range (31 read 255).
+TEST(ILTGADecoderTest, FiveBitChannelsKeepTheirBitsAtTheTopOfTheByte)
+{
+    const struct
+    {
+        uint16_t word;
+        std::vector<uint8_t> rgba;
+    } cases[] = {
+        {0x7FFF, {248, 248, 248, 255}}, {0x0000, {0, 0, 0, 255}},    {0x7C00, {248, 0, 0, 255}},
+        {0x03E0, {0, 248, 0, 255}},     {0x001F, {0, 0, 248, 255}},  {0x0421, {8, 8, 8, 255}},
+        {0x4210, {128, 128, 128, 255}}, {0x3DEF, {120, 120, 120, 255}},
+    };
+    for (const auto& c : cases) {
+        for (uint8_t depth : {15, 16}) {
+            TgaHeader h;
+            h.depth = depth;
+            ILAnyBmp bmp;
+            const std::string pixel{static_cast<char>(c.word & 0xFF), static_cast<char>(c.word >> 8)};
+            EXPECT_EQ(DecodeRgba<ILTGADecoder>(MakeTga(h, pixel), bmp), c.rgba) << std::hex << c.word << " at " << int{depth};
+        }
     }
 }
 

@@ -211,7 +211,24 @@ TEST_F(ILWEMFDecoderTest, MetafilesCutShortOrWithoutTheirEndRecordEndWithEndOfDa
     EXPECT_EQ(FailureCode("whole.emf", emf), 0);
 }
 
-TEST_F(ILWEMFDecoderTest, DamagedOrUndrawableMetafilesEndWithTheirErrorCode)
+// A metafile without a drawable record used to be refused.
+TEST_F(ILWEMFDecoderTest, AMetafileWithoutADrawableRecordIsAWhitePicture)
+{
+    const std::string unknownOnly = WmfWriter().Record(0x0149, {1, 2, 3, 4}).Placeable(0, 0, 20, 10, 96);
+    for (const auto& [name, bytes] : {std::pair{"unknown-only.wmf", unknownOnly}, std::pair{"empty.emf", EmfWriter().Bytes(530, 265)}}) {
+        SCOPED_TRACE(name);
+        const ILAnyBmp bmp = Decode(name, bytes);
+        ASSERT_EQ(bmp.GetWidth(), 20);
+        ASSERT_EQ(bmp.GetHeight(), 10);
+        for (int y = 0; y < 10; ++y) {
+            for (int x = 0; x < 20; ++x) {
+                EXPECT_EQ(PixelAt(bmp, x, y), ILPixel32(255, 255, 255, 255)) << x << ", " << y;
+            }
+        }
+    }
+}
+
+TEST_F(ILWEMFDecoderTest, DamagedMetafilesEndWithTheirErrorCode)
 {
     const std::string wmf = WmfWriter().Rectangle(0, 0, 5, 5).Placeable(0, 0, 20, 20, 96);
     const std::string emf = EmfWriter().Rectangle(0, 0, 5, 5).Bytes(530, 530);
@@ -228,7 +245,6 @@ TEST_F(ILWEMFDecoderTest, DamagedOrUndrawableMetafilesEndWithTheirErrorCode)
         {"header-of-seven-words.wmf", badHeader, ILTextException::notSupported},
         {"placeable-header-cut.wmf", wmf.substr(0, 12), ILTextException::notSupported},
         {"enhanced-header-cut.emf", emf.substr(0, 60), ILTextException::notSupported},
-        {"only-unknown-records.wmf", WmfWriter().Record(0x0149, {1, 2, 3, 4}).Bytes(), ILTextException::notSupported},
         {"record-of-size-zero.wmf", WmfWriter().Raw(Le32(0) + Le16(0x041B)).Rectangle(0, 0, 5, 5).Bytes(),
          ILTextException::badFormat},
         {"record-past-the-end.wmf", WmfWriter().Raw(Le32(1000) + Le16(0x041B)).Rectangle(0, 0, 5, 5).Bytes(),

@@ -23,6 +23,7 @@
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
+#include "document/facetexturecoords.h"
 #include "document/group.h"
 #include "document/image.h"
 #include "document/layer.h"
@@ -31,6 +32,7 @@
 #include "document/materialmanager.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
+#include "document/placementmatrix.h"
 #include "document/tarnwickmodel.h"
 #include "document/texture.h"
 #include "document/viewpage.h"
@@ -569,6 +571,47 @@ TEST_F(FrameTest, ATexturedFaceShowsTheColoursOfItsPicture)
     }
     EXPECT_GT(reddish, 20);
     EXPECT_GT(bluish, 20);
+}
+
+// The picture's top row is the first row uploaded, and t runs against the plane frame's
+// upward axis: the top row shows at the top of each repeat of an upright wall, and of a
+// placement that spans the wall once. The coordinate used to run with the axis, which
+// stood every picture on its head.
+TEST_F(FrameTest, APictureStandsUprightOnAWall)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    constexpr double kWall = 8.0;
+    const CGeometryBuilder builder(Root());
+    CFace* wall = builder.Face({builder.Vertex(CPoint3d(-kWall, 0, 0)), builder.Vertex(CPoint3d(kWall, 0, 0)),
+                                builder.Vertex(CPoint3d(kWall, 0, kWall)), builder.Vertex(CPoint3d(-kWall, 0, kWall))},
+                               CVector3d(0, -1, 0));
+    CMaterial* material = Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(10, 10, 10));
+    auto* texture = new CTexture;
+    constexpr std::uint32_t kRed = 0xFFFF0000;
+    constexpr std::uint32_t kBlue = 0xFF0000FF;
+    texture->SetImage(MakeTestPicture(2, 4, {kRed, kRed, kBlue, kBlue, kBlue, kBlue, kBlue, kBlue}));
+    texture->SetWidth(kWall);
+    texture->SetHeight(kWall);
+    material->SetTexture(texture);
+    material->SetKind(kMaterialTexture);
+    wall->SetMaterial(material);
+    // Three rows a unit: the wall's top at row 12, its bottom at row 36.
+    LookParallel(CPoint3d(0, -100, kWall / 2), CPoint3d(0, 0, kWall / 2), CVector3d(0, 0, 1), 2 * kWall);
+    auto* placement = new CFaceTextureCoords;
+    placement->SetFrontMatrix(Matrix3Scale(kWall, kWall));
+    for (const char* mapping : {"tiled", "placed"}) {
+        if (std::string(mapping) == "placed") {
+            wall->GetOrCreateAttributeContainer(placement);
+        }
+        Draw();
+        const Rgb nearTop = Pixel(kWidth / 2, 15);
+        const Rgb nearBottom = Pixel(kWidth / 2, 33);
+        EXPECT_TRUE(nearTop[0] > 200 && nearTop[2] < 60)
+            << mapping << ": " << nearTop[0] << " " << nearTop[1] << " " << nearTop[2];
+        EXPECT_TRUE(nearBottom[2] > 200 && nearBottom[0] < 60)
+            << mapping << ": " << nearBottom[0] << " " << nearBottom[1] << " " << nearBottom[2];
+    }
 }
 
 // A context rebuilt under the view drew without depth test and light, and bound and

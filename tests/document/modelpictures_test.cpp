@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/dib.h"
+#include "document/imageadapter/texturesizefit.h"
+#include "document/material.h"
+#include "document/texture.h"
+#include "imaging/ilbmp.h"
+#include "model/face.h"
+#include "tests/document/materialtestsupport.h"
+#include "tests/document/modelfiletestsupport.h"
+
+using modelfiletest::Bytes;
+
+namespace {
+
+constexpr int kFaxSide = 16384;
+constexpr int kTextures = 8;
+const CColor kFaceColour(40, 120, 200);
+
+void PutLe(Bytes& bytes, std::size_t at, std::uint32_t value, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+// A white square fax picture (two-dimensional coding, one strip): against the white line
+// above it, every row is a single "same as above" code of one bit.
+Bytes WhiteFaxTiff(int side)
+{
+    constexpr std::size_t kEntries = 8;
+    constexpr std::size_t kDataAt = 8 + 2 + kEntries * 12 + 4;
+    Bytes data(static_cast<std::size_t>(side) / 8, 0xFF);
+    data.insert(data.end(), {0x00, 0x10, 0x01});  // end of the coded block
+    Bytes tiff(kDataAt, 0);
+    tiff[0] = 'I';
+    tiff[1] = 'I';
+    PutLe(tiff, 2, 42, 2);
+    PutLe(tiff, 4, 8, 4);
+    PutLe(tiff, 8, kEntries, 2);
+    const std::uint32_t entries[kEntries][3] = {
+        {256, 4, static_cast<std::uint32_t>(side)},  // width
+        {257, 4, static_cast<std::uint32_t>(side)},  // height
+        {258, 3, 1},                                 // bits per sample
+        {259, 3, 4},                                 // two-dimensional fax coding
+        {262, 3, 0},                                 // 0 is white
+        {273, 4, kDataAt},                           // strip offset
+        {278, 4, static_cast<std::uint32_t>(side)},  // rows per strip
+        {279, 4, static_cast<std::uint32_t>(data.size())},
+    };
+    for (std::size_t i = 0; i < kEntries; ++i) {
+        const std::size_t at = 10 + 12 * i;
+        PutLe(tiff, at, entries[i][0], 2);
+        PutLe(tiff, at + 2, entries[i][1], 2);
+        PutLe(tiff, at + 4, 1, 4);
+        PutLe(tiff, at + 8, entries[i][2], entries[i][1] == 3 ? 2 : 4);
+    }
+    tiff.insert(tiff.end(), data.begin(), data.end());
+    return tiff;
+}
+
+// A stand-in bitmap of the face colour with the fax picture's bytes kept: the writer
+// stores the bytes as they are.
+CDib* FaxPicture(const Bytes& tiff)
+{
+    CDib* picture = materialtest::MakePicture(2, 2, 0xFF2878C8u);
+    std::uint8_t* bytes = GetImageLibApp()->AllocBuffer(tiff.size());
+    std::memcpy(bytes, tiff.data(), tiff.size());
+    picture->SetPixelBuffer(bytes, static_cast<int>(tiff.size()));
+    return picture;
+}
+
+// Eight faces, each painted with a texture of its own whose picture is the fax.
+Bytes FaxTexturedModel(const Bytes& tiff)
+{
+    CTarnwickModel* model = new CTarnwickModel;
+    {
+        const CurrentModelScope scope(model);
+        const CUndoSuspender suspender;
+        for (int i = 0; i < kTextures; ++i) {
+            auto* texture = new CTexture;
+            texture->SetImage(FaxPicture(tiff));
+            texture->SetFileName(CString(("fax" + std::to_string(i) + ".tif").c_str()));
+            auto* material = new CMaterial;
+            material->SetName(CString(("Fax " + std::to_string(i)).c_str()));
+            material->SetColor(kFaceColour);
+            material->SetTexture(texture);
+            material->SetKind(kMaterialTexture);
+            model->GetMaterialManager()->AddMaterial(material);
+            modelfiletest::AddSquare(*model->GetRootComponent(), 1.0 + i)->SetMaterial(material);
+        }
+    }
+    const Bytes bytes = modelfiletest::WriteModel(*model, kSaveFormat5000);
+    model->Release();
+    return bytes;
+}
+
+std::vector<CMaterial*> FaceMaterials(CTarnwickModel& model)
+{
+    std::vector<CMaterial*> materials;
+    CComponent& root = *model.GetRootComponent();
+    for (int i = 0; i < root.GetCount(); ++i) {
+        if (auto* face = dynamic_cast<CFace*>(root.GetAt(i))) {
+            materials.push_back(face->GetMaterial());
+        }
+    }
+    return materials;
+}
+
+class ModelPicturesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { RegisterModelClasses(); }
+    void TearDown() override { ILBmp::SetMaxPixels(ILBmp::kMaxPixels); }
+
+    entitytest::QuietSettings m_settings;
+    CurrentModelScope m_scope{nullptr};
+};
+
+}  // namespace
+
+// Eight such pictures used to take 9.4 GB as full-size 32-bit bitmaps, or to end the program.
+TEST_F(ModelPicturesTest, HugeFaxTexturesAreKeptNoLargerThanATextureAndWrittenBackWhole)
+{
+    const Bytes tiff = WhiteFaxTiff(kFaxSide);
+    const Bytes file = FaxTexturedModel(tiff);
+    CTarnwickModel* model = new CTarnwickModel;
+    modelfiletest::ReadModel(*model, file);
+    const std::vector<CMaterial*> materials = FaceMaterials(*model);
+    ASSERT_EQ(materials.size(), static_cast<std::size_t>(kTextures));
+    for (CMaterial* material : materials) {
+        ASSERT_NE(material, nullptr);
+        ASSERT_TRUE(material->IsTextured());
+        const CDib* picture = material->GetTexture()->GetImage();
+        EXPECT_EQ(picture->GetWidth(), GetImageTextureMaxSide());
+        EXPECT_EQ(picture->GetHeight(), GetImageTextureMaxSide());
+        EXPECT_EQ(picture->GetSourceWidth(), kFaxSide);
+        EXPECT_EQ(picture->GetSourceHeight(), kFaxSide);
+        EXPECT_EQ(picture->GetAverageColor(), CColor(255, 255, 255));
+        EXPECT_EQ(Bytes(picture->GetPixelBuffer(), picture->GetPixelBuffer() + picture->GetPixelBufferSize()), tiff);
+    }
+    model->Release();
+}
+
+// A picture whose decode or whose texture fails no longer takes the program with it.
+TEST_F(ModelPicturesTest, APictureThatFailsIsLeftOutAndTheFaceKeepsItsColour)
+{
+    const Bytes tiff = WhiteFaxTiff(64);
+    const Bytes file = FaxTexturedModel(tiff);
+    {
+        // The decode runs out of room for the bitmap.
+        ILBmp::SetMaxPixels(16);
+        CTarnwickModel* model = new CTarnwickModel;
+        modelfiletest::ReadModel(*model, file);
+        ILBmp::SetMaxPixels(ILBmp::kMaxPixels);
+        for (CMaterial* material : FaceMaterials(*model)) {
+            EXPECT_FALSE(material->IsTextured());
+            EXPECT_EQ(material->GetViewColor(), kFaceColour);
+        }
+        model->Release();
+    }
+    // The picture decodes, but the texture made from it runs out of room.
+    CTarnwickModel* model = new CTarnwickModel;
+    modelfiletest::ReadModel(*model, file);
+    const materialtest::CRecordingTextureGL gl;
+    ILBmp::SetMaxPixels(16);
+    for (CMaterial* material : FaceMaterials(*model)) {
+        ASSERT_TRUE(material->IsTextured());
+        material->ApplyToView(nullptr);
+        EXPECT_FALSE(material->IsTextured());
+        EXPECT_EQ(material->GetViewColor(), kFaceColour);
+    }
+    ILBmp::SetMaxPixels(ILBmp::kMaxPixels);
+    // The pictures are still written back.
+    CTarnwickModel* again = new CTarnwickModel;
+    modelfiletest::ReadModel(*again, modelfiletest::WriteModel(*model, kSaveFormat5000));
+    for (CMaterial* material : FaceMaterials(*again)) {
+        EXPECT_TRUE(material->IsTextured());
+    }
+    again->Release();
+    model->Release();
+}
