@@ -813,6 +813,8 @@ TEST_F(FrameTest, ASelectedGroupOutsideTheOpenComponentShowsNoBoxWhereTheRestOfT
             }
         }
         EXPECT_EQ(yellow > 0, !hidden);
+    }
+}
 
 TEST_F(FrameTest, InstancesNestedDeeperThanTheGLStackDrawAndPickTheirInnermostFaceInPlace)
 {
