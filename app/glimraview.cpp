@@ -332,13 +332,21 @@ void CGlimraView::HideTip(int style)
 
 CDib* CGlimraView::RenderToImage(int width, int height, double lineWidthFactor)
 {
+    std::vector<std::uint8_t> picture;
+    if (!RenderViewPicture(width, height, lineWidthFactor, picture))
+        return nullptr;
+    return MakeImage(width, height, picture);
+}
+
+bool CGlimraView::RenderViewPicture(int& width, int& height, double lineWidthFactor, std::vector<std::uint8_t>& picture)
+{
     UpdateViewBounds();
     double left = 0.0;
     double right = 0.0;
     double bottom = 0.0;
     double top = 0.0;
     GetViewDefinition().GetProjectionWindow(left, right, bottom, top);
-    return RenderToImage(width, height, lineWidthFactor, left, right, bottom, top, 0);
+    return RenderPicture(width, height, lineWidthFactor, left, right, bottom, top, 0, picture);
 }
 
 CDib* CGlimraView::RenderToImage(int width, int height, double lineWidthFactor, double left, double right,
@@ -389,16 +397,10 @@ CDib* CGlimraView::RenderPreviewImage()
     const int height = std::max(1, static_cast<int>(std::lround(client.Height() * scale)));
     // Drawn that small, lines, texts and stipples would keep their screen pixels over a
     // picture a few times smaller: the window's picture is drawn and averaged down.
-    UpdateViewBounds();
-    double left = 0.0;
-    double right = 0.0;
-    double bottom = 0.0;
-    double top = 0.0;
-    GetViewDefinition().GetProjectionWindow(left, right, bottom, top);
     int drawnWidth = client.Width();
     int drawnHeight = client.Height();
     std::vector<std::uint8_t> picture;
-    if (!RenderPicture(drawnWidth, drawnHeight, 1.0, left, right, bottom, top, 0, picture))
+    if (!RenderViewPicture(drawnWidth, drawnHeight, 1.0, picture))
         return nullptr;
     if (drawnWidth == width && drawnHeight == height)
         return MakeImage(width, height, picture);

@@ -163,6 +163,9 @@ private:
     // The tool's cursor over the view, else the arrow.
     void UpdateCursor(CToolManager& tools);
     [[nodiscard]] CBaseDoc* GetBaseDoc() const;
+    // The view's picture as the window shows it, drawn at the given size (which a memory
+    // budget may lower); false when it could not be drawn.
+    bool RenderViewPicture(int& width, int& height, double lineWidthFactor, std::vector<std::uint8_t>& picture);
     // The window's part of the projection window drawn at width x height (shrunk to the
     // memory budget) into RGBA rows, top first, opaque; false when it cannot be drawn.
     bool RenderPicture(int& width, int& height, double lineWidthFactor, double left, double right, double bottom,
