@@ -297,6 +297,23 @@ void CStickyDragManager::SnapToDesktop()
     MoveDragWindowTo(rect, x, y);
 }
 
+void CStickyDragManager::LiftWindowsAbove()
+{
+    const int index = ColumnIndex(m_dragWindow);
+    if (index <= 0)
+        return;
+    const int overlap = PlannedRect(m_column[static_cast<size_t>(index) - 1]).bottom - PlannedRect(m_dragWindow).top;
+    if (overlap <= 0)
+        return;
+    // The screen's edge held the dragged window up over the one it is glued under: the
+    // windows above rise instead, as far as the screen's top lets them, and the column
+    // closes up below them, so that no member covers another.
+    const CRect first = PlannedRect(m_column.front());
+    const int rise = std::clamp(overlap, 0, std::max(0, first.top));
+    QueueMove(m_column.front(), first.left, first.top - rise);
+    LayOutFrom(1);
+}
+
 void CStickyDragManager::SnapToFrame()
 {
     CRect frame;
@@ -395,6 +412,7 @@ void CStickyDragManager::MoveTo(int cursorX, int cursorY, CRect& rect)
         FormColumn();
         SnapToDesktop();
         SnapToFrame();
+        LiftWindowsAbove();
     }
     else if (index == 0)
     {
@@ -409,6 +427,7 @@ void CStickyDragManager::MoveTo(int cursorX, int cursorY, CRect& rect)
         {
             SnapToDesktop();
             SnapToFrame();
+            LiftWindowsAbove();
         }
     }
     else

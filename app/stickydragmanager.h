@@ -79,6 +79,8 @@ private:
     void QueueMove(IStickyWindow* window, int x, int y);
     void ApplyPendingMoves();
     void SnapToDesktop();
+    // Moves the windows above the dragged one up where a snap left it over them.
+    void LiftWindowsAbove();
     void SnapToFrame();
     void FormColumn();
     void JoinColumn();

@@ -138,6 +138,34 @@ TEST_F(StickyDragManagerTest, AWindowDraggedWithinNineteenPixelsGluesAndAtTwenty
     }
 }
 
+// Fixed: a window glued under another near the screen's bottom was held up over it.
+TEST_F(StickyDragManagerTest, AWindowGluedUnderAnotherNearTheScreensBottomLiftsTheWindowsAboveInsteadOfCoveringThem)
+{
+    const struct
+    {
+        int standingTop;
+        int standingHeight;
+        int standingTopAfter;
+    } cases[] = {{500, 300, 324}, {20, 700, 0}};
+    for (const auto& c : cases)
+    {
+        CStickyDragManager fresh;
+        fresh.SetFrameRectSource([](CRect&) { return false; });
+        FakeWindow standing(300, c.standingTop, 200, c.standingHeight);
+        FakeWindow dragged(800, 100, 200, 400);
+        fresh.AttachWindow(&standing);
+        fresh.AttachWindow(&dragged);
+        fresh.SetDragWindow(&dragged);
+        fresh.StartMove(810, 105, 10, 5);
+        CRect rect = dragged.rect;
+        fresh.MoveTo(standing.rect.left + 10, standing.rect.bottom + 5, rect);
+        EXPECT_TRUE(fresh.IsInGroup(&dragged)) << c.standingTop;
+        EXPECT_EQ(standing.rect.top, c.standingTopAfter);
+        EXPECT_EQ(dragged.rect.top, standing.rect.bottom) << c.standingTop;
+        EXPECT_EQ(rect, dragged.rect);
+    }
+}
+
 TEST_F(StickyDragManagerTest, DraggingTheTopWindowMovesTheWholeColumn)
 {
     FakeWindow top(300, 200, 200, 100);
