@@ -520,13 +520,10 @@ void ILEMFPlayer::CreatePatternBrush(const Reader& record, bool monochrome)
     GdiObject brush;
     brush.kind = GdiObject::brush;
     brush.brushValue.style = 1;  // nothing, should the bitmap not be usable
-    const std::uint32_t infoAt = record.U32(16);
-    const std::uint32_t infoSize = record.U32(20);
-    const std::uint32_t bitsAt = record.U32(24);
-    const std::uint32_t bitsSize = record.U32(28);
-    if (record.Has(infoAt, infoSize) && record.Has(bitsAt, bitsSize)) {
-        (void)MakePatternBrush(Reader(record.At(infoAt), infoSize), Reader(record.At(bitsAt), bitsSize), monochrome,
-                               brush.brushValue);
+    Reader info(nullptr, 0);
+    Reader bits(nullptr, 0);
+    if (BitmapAt(record, 16, info, bits)) {
+        (void)MakePatternBrush(info, bits, monochrome, brush.brushValue);
     }
     SetObject(record.U32(8), brush);
 }
@@ -667,29 +664,37 @@ bool ILEMFPlayer::PlayBitmapRecord(int type, const Reader& record)
     }
 }
 
-bool ILEMFPlayer::ReadBlock(const Reader& record, std::size_t fields, int sx, int sy, int sw, int sh, bool alpha,
-                            PixelBlock& block) const
+bool ILEMFPlayer::BitmapAt(const Reader& record, std::size_t fields, Reader& info, Reader& bits)
 {
     const std::uint32_t infoAt = record.U32(fields);
     const std::uint32_t infoSize = record.U32(fields + 4);
     const std::uint32_t bitsAt = record.U32(fields + 8);
     const std::uint32_t bitsSize = record.U32(fields + 12);
-    return infoSize != 0 && record.Has(infoAt, infoSize) && record.Has(bitsAt, bitsSize) &&
-           ReadPixelBlock(Reader(record.At(infoAt), infoSize), Reader(record.At(bitsAt), bitsSize), sx, sy, sw, sh,
-                          alpha, block);
+    if (!record.Has(infoAt, infoSize) || !record.Has(bitsAt, bitsSize)) {
+        return false;
+    }
+    info = Reader(record.At(infoAt), infoSize);
+    bits = Reader(record.At(bitsAt), bitsSize);
+    return true;
+}
+
+bool ILEMFPlayer::ReadBlock(const Reader& record, std::size_t fields, int sx, int sy, int sw, int sh, bool alpha,
+                            PixelBlock& block) const
+{
+    Reader info(nullptr, 0);
+    Reader bits(nullptr, 0);
+    return record.U32(fields + 4) != 0 && BitmapAt(record, fields, info, bits) &&
+           ReadPixelBlock(info, bits, sx, sy, sw, sh, alpha, block);
 }
 
 bool ILEMFPlayer::MaskBlock(const Reader& record, std::size_t fields, int maskX, int maskY, PixelBlock& block) const
 {
-    const std::uint32_t infoAt = record.U32(fields);
-    const std::uint32_t infoSize = record.U32(fields + 4);
-    const std::uint32_t bitsAt = record.U32(fields + 8);
-    const std::uint32_t bitsSize = record.U32(fields + 12);
-    if (infoSize == 0) {
+    if (record.U32(fields + 4) == 0) {
         return true;  // no mask: every pixel is drawn
     }
-    return record.Has(infoAt, infoSize) && record.Has(bitsAt, bitsSize) &&
-           ApplyMask(Reader(record.At(infoAt), infoSize), Reader(record.At(bitsAt), bitsSize), maskX, maskY, block);
+    Reader info(nullptr, 0);
+    Reader bits(nullptr, 0);
+    return BitmapAt(record, fields, info, bits) && ApplyMask(info, bits, maskX, maskY, block);
 }
 
 bool ILEMFPlayer::PlayMaskBlt(const Reader& record)
@@ -709,13 +714,12 @@ bool ILEMFPlayer::PlayMaskBlt(const Reader& record)
     if (!ReadBlock(record, 84, record.S32(44), record.S32(48), width, height, false, block)) {
         return false;
     }
-    PixelBlock mask = block;
-    if (!MaskBlock(record, 112, record.S32(100), record.S32(104), mask)) {
+    if (!MaskBlock(record, 112, record.S32(100), record.S32(104), block)) {
         return false;
     }
-    for (std::size_t i = 0; i < block.pixels.size(); ++i) {
-        const bool drawn = mask.pixels[i].a != 0 ? foreground == kSourceCopy : background == kSourceCopy;
-        block.pixels[i].a = drawn ? 255 : 0;
+    for (ILPixel32& p : block.pixels) {
+        const bool drawn = p.a != 0 ? foreground == kSourceCopy : background == kSourceCopy;
+        p.a = drawn ? 255 : 0;
     }
     // The source is not stretched: its pixels land one to one.
     DrawBlock(block, record.S32(24), record.S32(28), block.width, block.height, ILMetafileCanvas::PixelMode::keyed);
@@ -793,13 +797,7 @@ void ILEMFPlayer::PlayGradientFill(const Reader& record)
 bool ILEMFPlayer::DrawBitmap(const Reader& record, std::size_t fields, double x, double y, double width,
                              double height, int sx, int sy, int sw, int sh, std::uint32_t rop)
 {
-    const std::uint32_t infoAt = record.U32(fields);
-    const std::uint32_t infoSize = record.U32(fields + 4);
-    const std::uint32_t bitsAt = record.U32(fields + 8);
-    const std::uint32_t bitsSize = record.U32(fields + 12);
-    if (!record.Has(infoAt, infoSize) || !record.Has(bitsAt, bitsSize)) {
-        return false;
-    }
-    return StretchBitmap(Reader(record.At(infoAt), infoSize), Reader(record.At(bitsAt), bitsSize), x, y, width,
-                         height, sx, sy, sw, sh, rop);
+    Reader info(nullptr, 0);
+    Reader bits(nullptr, 0);
+    return BitmapAt(record, fields, info, bits) && StretchBitmap(info, bits, x, y, width, height, sx, sy, sw, sh, rop);
 }

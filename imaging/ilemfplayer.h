@@ -50,6 +50,9 @@ private:
     void CreateFont(const Reader& record);
     // Draws the text block at `at` of a text record.
     void PlayText(const Reader& record, std::size_t at, bool wide, bool escapementTurns);
+    // The header and the rows of a bitmap whose offsets and sizes are the four fields at
+    // `fields`; false when they do not lie within the record.
+    [[nodiscard]] static bool BitmapAt(const Reader& record, std::size_t fields, Reader& info, Reader& bits);
     // The source bitmap whose header and rows the four fields at `fields` locate; false
     // when there is none or it cannot be read.
     bool ReadBlock(const Reader& record, std::size_t fields, int sx, int sy, int sw, int sh, bool alpha,

@@ -469,30 +469,24 @@ void ILWMFPlayer::MakePattern(bool deviceBitmap, const Reader& params, Brush& br
         }
         return;
     }
-    // A monochrome device bitmap: type, width, height, bytes a row, planes, bits a pixel,
-    // then (after the reserved bytes of the older record) its rows, top row first.
-    const std::size_t bitsAt = deviceBitmap ? 32 : 18;
-    const int width = params.S16(deviceBitmap ? 2 : 6);
-    const int height = params.S16(deviceBitmap ? 4 : 8);
-    const int rowBytes = params.S16(deviceBitmap ? 6 : 10);
-    const std::size_t depthAt = deviceBitmap ? 8 : 12;
-    if (width <= 0 || height <= 0 || width > kMaxPatternSide || height > kMaxPatternSide || rowBytes < (width + 7) / 8 ||
-        !params.Has(depthAt, 2) || params.At(depthAt)[0] != 1 || params.At(depthAt)[1] != 1 ||
-        !params.Has(bitsAt, static_cast<std::size_t>(rowBytes) * height)) {
+    // A monochrome device bitmap; the older record keeps its header after a word of style
+    // and its rows after a pointer, the pattern brush's after the reserved bytes.
+    const std::size_t headerAt = deviceBitmap ? 0 : 4;
+    if (!params.Has(headerAt, 10)) {
         return;
     }
-    auto pixels = std::make_shared<std::vector<ILPixel32>>(static_cast<std::size_t>(width) * height);
-    for (int y = 0; y < height; ++y) {
-        const std::uint8_t* row = params.At(bitsAt + static_cast<std::size_t>(y) * rowBytes);
-        for (int x = 0; x < width; ++x) {
-            const bool set = (row[x / 8] & (0x80 >> (x % 8))) != 0;
-            (*pixels)[static_cast<std::size_t>(y) * width + x] = set ? m_state.backgroundColour : m_state.textColour;
-        }
+    const Reader bitmap(params.At(headerAt), params.Size() - headerAt);
+    const int width = bitmap.S16(2);
+    const int height = bitmap.S16(4);
+    PixelBlock block;
+    if (width > kMaxPatternSide || height > kMaxPatternSide || *bitmap.At(9) != 1 ||
+        !ReadDeviceBitmap(bitmap, deviceBitmap ? 32 : 14, 0, 0, width, height, block)) {
+        return;
     }
     brush.style = 3;
-    brush.pattern = std::move(pixels);
-    brush.patternWidth = width;
-    brush.patternHeight = height;
+    brush.pattern = std::make_shared<const std::vector<ILPixel32>>(std::move(block.pixels));
+    brush.patternWidth = block.width;
+    brush.patternHeight = block.height;
 }
 
 bool ILWMFPlayer::PlayBitmapRecord(int function, const Reader& params)
@@ -547,7 +541,8 @@ bool ILWMFPlayer::PlayBitmapRecord(int function, const Reader& params)
     }
     if (function == fnBitBlt || function == fnStretchBlt) {
         PixelBlock block;
-        if (rop != kSourceCopy || !ReadDeviceBitmap(Reader(params.At(layout->dib), params.Size() - layout->dib),
+        // The old records' bitmap keeps its rows right after its header.
+        if (rop != kSourceCopy || !ReadDeviceBitmap(Reader(params.At(layout->dib), params.Size() - layout->dib), 10,
                                                     params.S16(layout->sx), params.S16(layout->sy), sw, sh, block)) {
             return false;
         }
@@ -565,18 +560,18 @@ bool ILWMFPlayer::PlayBitmapRecord(int function, const Reader& params)
                          params.S16(layout->sy), sw, sh, operation);
 }
 
-bool ILWMFPlayer::ReadDeviceBitmap(const Reader& bitmap, int sx, int sy, int sw, int sh, PixelBlock& block) const
+bool ILWMFPlayer::ReadDeviceBitmap(const Reader& bitmap, std::size_t bitsAt, int sx, int sy, int sw, int sh,
+                                   PixelBlock& block) const
 {
-    // Type, width, height, bytes a row, planes, bits a pixel, then the rows, top row first.
+    // Type, width, height, bytes a row, planes, bits a pixel; the rows, top row first, at `bitsAt`.
     const int width = bitmap.S16(2);
     const int height = bitmap.S16(4);
     const int rowBytes = bitmap.S16(6);
     const int planes = bitmap.Has(8, 2) ? *bitmap.At(8) : 0;
     const int depth = bitmap.Has(8, 2) ? *bitmap.At(9) : 0;
-    constexpr std::size_t kBitsAt = 10;
     if (width <= 0 || height <= 0 || planes != 1 || (depth != 1 && depth != 24 && depth != 32) ||
         std::int64_t{rowBytes} * 8 < std::int64_t{width} * depth ||
-        !bitmap.Has(kBitsAt, static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height))) {
+        !bitmap.Has(bitsAt, static_cast<std::size_t>(rowBytes) * static_cast<std::size_t>(height))) {
         return false;
     }
     const int x0 = std::clamp(sx, 0, width);
@@ -588,7 +583,7 @@ bool ILWMFPlayer::ReadDeviceBitmap(const Reader& bitmap, int sx, int sy, int sw,
     block.height = y1 - y0;
     block.pixels.reserve(static_cast<std::size_t>(block.width) * static_cast<std::size_t>(block.height));
     for (int y = y0; y < y1; ++y) {
-        const std::uint8_t* row = bitmap.At(kBitsAt + static_cast<std::size_t>(y) * rowBytes);
+        const std::uint8_t* row = bitmap.At(bitsAt + static_cast<std::size_t>(y) * rowBytes);
         for (int x = x0; x < x1; ++x) {
             if (depth == 1) {
                 // A monochrome bitmap draws its 0 bits in the text colour, its 1 bits in the background's.

@@ -39,6 +39,8 @@ private:
     void SetWindow(const Reader& params, bool extent);
     [[nodiscard]] static std::vector<ILCanvasPoint> ReadPoints(const Reader& params, std::size_t offset, int count);
     void PlayPolyPolygon(const Reader& params);
-    // The source rectangle of a device bitmap (one-bit, 24-bit or 32-bit); false when it cannot be read.
-    bool ReadDeviceBitmap(const Reader& bitmap, int sx, int sy, int sw, int sh, PixelBlock& block) const;
+    // The source rectangle of a device bitmap (one-bit, 24-bit or 32-bit) whose rows start at
+    // `bitsAt`; false when it cannot be read.
+    bool ReadDeviceBitmap(const Reader& bitmap, std::size_t bitsAt, int sx, int sy, int sw, int sh,
+                          PixelBlock& block) const;
 };
