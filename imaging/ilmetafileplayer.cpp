@@ -38,6 +38,8 @@ struct DibHeader
     int bitsPerPixel = 0;
     int colours = 0;
     std::size_t tableOffset = 0;
+    int rows = 0;             // |height|
+    std::int64_t stride = 0;  // bytes a row
 };
 
 }  // namespace
@@ -355,6 +357,17 @@ bool ReadDibHeader(const std::uint8_t* p, std::size_t size, DibHeader& h)
     return true;
 }
 
+// The header of a bitmap whose rows, all of them, lie in `bitsSize` bytes.
+bool ReadDibWithRows(const std::uint8_t* info, std::size_t infoSize, std::size_t bitsSize, DibHeader& h)
+{
+    if (!ReadDibHeader(info, infoSize, h)) {
+        return false;
+    }
+    h.rows = std::abs(h.height);
+    h.stride = (static_cast<std::int64_t>(h.width) * h.bitsPerPixel + 31) / 32 * 4;
+    return h.stride * h.rows <= static_cast<std::int64_t>(bitsSize);
+}
+
 // The pixels of columns [x0, x1) and rows [y0, y1), counted from the top, of a bitmap whose
 // rows (`stride` bytes each) the caller has checked are all present.
 std::vector<ILPixel32> DecodeRows(const DibHeader& h, const std::uint8_t* table, const std::uint8_t* bits,
@@ -395,14 +408,12 @@ std::vector<ILPixel32> DecodeRows(const DibHeader& h, const std::uint8_t* table,
 bool ILMetafilePlayer::MakePatternBrush(const Reader& info, const Reader& bits, bool monochrome, Brush& brush) const
 {
     DibHeader h;
-    if (!ReadDibHeader(info.At(0), info.Size(), h) || (monochrome && h.bitsPerPixel != 1)) {
+    if (!ReadDibWithRows(info.At(0), info.Size(), bits.Size(), h) || (monochrome && h.bitsPerPixel != 1) ||
+        std::int64_t{h.width} * h.rows > kMaxPatternPixels) {
         return false;
     }
-    const int rows = std::abs(h.height);
-    const std::int64_t stride = (static_cast<std::int64_t>(h.width) * h.bitsPerPixel + 31) / 32 * 4;
-    if (std::int64_t{h.width} * rows > kMaxPatternPixels || stride * rows > static_cast<std::int64_t>(bits.Size())) {
-        return false;
-    }
+    const int rows = h.rows;
+    const std::int64_t stride = h.stride;
     std::vector<ILPixel32> pixels = DecodeRows(h, info.At(h.tableOffset), bits.At(0), stride, 0, h.width, 0, rows);
     if (monochrome) {
         // The bits, not the colour table, choose between the text and the background colour.
@@ -426,14 +437,10 @@ bool ILMetafilePlayer::ReadPixelBlock(const Reader& info, const Reader& bits, in
                                       int sourceWidth, int sourceHeight, bool alpha, PixelBlock& block) const
 {
     DibHeader h;
-    if (!ReadDibHeader(info.At(0), info.Size(), h)) {
+    if (!ReadDibWithRows(info.At(0), info.Size(), bits.Size(), h)) {
         return false;
     }
-    const int rows = std::abs(h.height);
-    const std::int64_t stride = (static_cast<std::int64_t>(h.width) * h.bitsPerPixel + 31) / 32 * 4;
-    if (stride * rows > static_cast<std::int64_t>(bits.Size())) {
-        return false;
-    }
+    const int rows = h.rows;
     // The source rectangle, clipped to the bitmap; its rows count from the bitmap's top.
     const int x0 = std::clamp(sourceX, 0, h.width);
     const int x1 = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(sourceX) + sourceWidth, x0, h.width));
@@ -441,7 +448,7 @@ bool ILMetafilePlayer::ReadPixelBlock(const Reader& info, const Reader& bits, in
     const int y1 = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(sourceY) + sourceHeight, y0, rows));
     block = PixelBlock();
     if (x0 < x1 && y0 < y1) {
-        block.pixels = DecodeRows(h, info.At(h.tableOffset), bits.At(0), stride, x0, x1, y0, y1, alpha);
+        block.pixels = DecodeRows(h, info.At(h.tableOffset), bits.At(0), h.stride, x0, x1, y0, y1, alpha);
         block.width = x1 - x0;
         block.height = y1 - y0;
     }
@@ -451,14 +458,11 @@ bool ILMetafilePlayer::ReadPixelBlock(const Reader& info, const Reader& bits, in
 bool ILMetafilePlayer::ApplyMask(const Reader& info, const Reader& bits, int maskX, int maskY, PixelBlock& block) const
 {
     DibHeader h;
-    if (!ReadDibHeader(info.At(0), info.Size(), h) || h.bitsPerPixel != 1) {
+    if (!ReadDibWithRows(info.At(0), info.Size(), bits.Size(), h) || h.bitsPerPixel != 1) {
         return false;
     }
-    const int rows = std::abs(h.height);
-    const std::int64_t stride = (static_cast<std::int64_t>(h.width) + 31) / 32 * 4;
-    if (stride * rows > static_cast<std::int64_t>(bits.Size())) {
-        return false;
-    }
+    const int rows = h.rows;
+    const std::int64_t stride = h.stride;
     for (int y = 0; y < block.height; ++y) {
         const std::int64_t my = std::int64_t{maskY} + y;
         for (int x = 0; x < block.width; ++x) {
