@@ -270,7 +270,6 @@ bool ILBmpDecoder::AnyPixelHasAlpha(ILDataSource& source) const
 void ILBmpDecoder::Channel::SetMask(uint32_t channelMask, bool repeatShortBits)
 {
     mask = channelMask;
-    repeatBits = repeatShortBits;
     shift = 0;
     bits = 0;
     widened.clear();
@@ -286,7 +285,7 @@ void ILBmpDecoder::Channel::SetMask(uint32_t channelMask, bool repeatShortBits)
     if (bits <= 16) {
         widened.resize(std::size_t{1} << bits);
         for (uint32_t v = 0; v < widened.size(); ++v) {
-            widened[v] = Widen(v, bits, repeatBits);
+            widened[v] = Widen(v, bits, repeatShortBits);
         }
     }
 }
@@ -297,7 +296,8 @@ uint8_t ILBmpDecoder::Channel::Of(uint32_t pixel) const
         return 0;
     }
     const uint32_t value = (pixel & mask) >> shift;
-    return widened.empty() ? Widen(value, bits, repeatBits) : widened[value];
+    // Only channels of more than 16 bits have no table; they keep their top eight bits.
+    return widened.empty() ? static_cast<uint8_t>(value >> (bits - 8)) : widened[value];
 }
 
 void ILBmpDecoder::CheckBitCount() const

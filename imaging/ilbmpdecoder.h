@@ -59,9 +59,9 @@ private:
         uint32_t mask = 0;
         int shift = 0;
         int bits = 0;                  // from the lowest to the highest bit of the mask
-        bool repeatBits = true;        // short channels widen to 255 rather than keep their top bits
         std::vector<uint8_t> widened;  // value → 0..255, for channels of up to 16 bits
 
+        // Short channels widen to 255 when `repeatShortBits`, else keep their bits at the top.
         void SetMask(uint32_t channelMask, bool repeatShortBits);
         [[nodiscard]] uint8_t Of(uint32_t pixel) const;
     };

@@ -119,7 +119,7 @@ void ILPNGDecoder::Open(ILDataSource& source)
         resolution = ILPoint(DotsPerInch(xPerMetre), DotsPerInch(yPerMetre));
     }
     SetBmpInfo(ILPoint(static_cast<int>(width), static_cast<int>(height)), deep ? 32 : 8, resolution, alpha,
-               m_colourType == PNG_COLOR_TYPE_GRAY && !deep);
+               m_colourType == PNG_COLOR_TYPE_GRAY);
 }
 
 bool ILPNGDecoder::IsDeep() const
@@ -148,7 +148,6 @@ void ILPNGDecoder::SetTransformations()
     const bool deep = IsDeep();
     if (m_colourType == PNG_COLOR_TYPE_GRAY_ALPHA) {
         png_set_gray_to_rgb(m_png);
-        png_set_expand(m_png);
     }
     if (deep) {
         png_set_bgr(m_png);
@@ -193,7 +192,7 @@ bool ILPNGDecoder::ReadImageWithLibpng(png_bytepp rows)
 
 void ILPNGDecoder::SetPaletteOf(ILBmp& bmp)
 {
-    if (m_colourType == PNG_COLOR_TYPE_GRAY && !IsDeep()) {
+    if (m_colourType == PNG_COLOR_TYPE_GRAY) {
         const int count = std::min(1 << m_bitDepth, 256);
         for (int i = 0; i < count; ++i) {
             const auto grey = static_cast<uint8_t>(i * 255 / (count - 1));

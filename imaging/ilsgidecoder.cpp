@@ -1,7 +1,6 @@
 #include "imaging/ilsgidecoder.h"
 
 #include <cstring>
-#include <vector>
 
 #include "imaging/ilbmp.h"
 #include "imaging/ilbmplock.h"
@@ -109,16 +108,9 @@ void ILSGIDecoder::GetImage(ILBmp& bmp)
             }
         }
     }
-    std::vector<std::uint8_t> samples(static_cast<std::size_t>(width));
     for (int i = 0; i < rows; ++i) {
-        ReadVerbatimRow(source, samples.data());
-        StoreRow(samples.data(), i / height, lines[height - 1 - i % height]);
+        StoreRow(source.ReadNBytes(width), i / height, lines[height - 1 - i % height]);
     }
-}
-
-void ILSGIDecoder::ReadVerbatimRow(ILDataSource& source, std::uint8_t* row) const
-{
-    std::memcpy(row, source.ReadNBytes(GetWidth()), static_cast<std::size_t>(GetWidth()));
 }
 
 void ILSGIDecoder::StoreRow(const std::uint8_t* samples, int channel, std::uint8_t* target) const

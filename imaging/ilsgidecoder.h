@@ -38,8 +38,6 @@ private:
 
     void ReadHeader(ILDataSource& source);
     void CheckHeader(ILDataSource& source) const;
-    // The next stored row's samples into `row` (width bytes).
-    void ReadVerbatimRow(ILDataSource& source, std::uint8_t* row) const;
     // Stores a row of one channel's samples into a bitmap row.
     void StoreRow(const std::uint8_t* samples, int channel, std::uint8_t* target) const;
 

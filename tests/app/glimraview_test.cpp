@@ -162,6 +162,17 @@ protected:
         return ui;
     }
     CRenderingOptions& Options() { return *view->GetRenderingOptions(); }
+    // Saves the model under `name` in the data folder and reads its stored preview back.
+    std::unique_ptr<CDib> SavedPreview(const char* name)
+    {
+        const std::string path = (dataHome / name).string();
+        std::filesystem::create_directories(dataHome);
+        EXPECT_TRUE(view->GetGlimraDoc()->OnSaveDocument(CString::FromUtf8(path)));
+        CDib* preview = nullptr;
+        CString description;
+        EXPECT_EQ(ReadModelFilePreview(CString::FromUtf8(path), preview, description), 0);
+        return std::unique_ptr<CDib>(preview);
+    }
     CToolManager& Tools() { return view->GetGlimraDoc()->GetTools(); }
     CString StatusPane(UINT id) const
     {
@@ -760,19 +771,10 @@ TEST_F(MainViewTest, TheViewTellsItsAccelerationResolutionAndExtentsPass)
 
 TEST_F(MainViewTest, SavingStoresAPreviewOfTheViewThatTheOpenDialogReadsBack)
 {
-    const auto savedPreview = [this](const char* name) {
-        const std::string path = (dataHome / name).string();
-        std::filesystem::create_directories(dataHome);
-        EXPECT_TRUE(view->GetGlimraDoc()->OnSaveDocument(CString::FromUtf8(path)));
-        CDib* preview = nullptr;
-        CString description;
-        EXPECT_EQ(ReadModelFilePreview(CString::FromUtf8(path), preview, description), 0);
-        return std::unique_ptr<CDib>(preview);
-    };
     frame->SendCommand(ID_VIEW_TOP);
-    const std::unique_ptr<CDib> top = savedPreview("top.twk");
+    const std::unique_ptr<CDib> top = SavedPreview("top.twk");
     frame->SendCommand(ID_VIEW_FRONT);
-    const std::unique_ptr<CDib> front = savedPreview("front.twk");
+    const std::unique_ptr<CDib> front = SavedPreview("front.twk");
     ASSERT_TRUE(top != nullptr && top->HasImage());
     ASSERT_TRUE(front != nullptr && front->HasImage());
     const CRect client = view->GetClientRect();
@@ -791,7 +793,7 @@ TEST_F(MainViewTest, SavingStoresAPreviewOfTheViewThatTheOpenDialogReadsBack)
     // A model that keeps its preview is saved with the one it has.
     view->GetModel()->SetRedefineThumbnailOnSave(false);
     frame->SendCommand(ID_VIEW_TOP);
-    const std::unique_ptr<CDib> kept = savedPreview("kept.twk");
+    const std::unique_ptr<CDib> kept = SavedPreview("kept.twk");
     ASSERT_TRUE(kept != nullptr && kept->HasImage());
     EXPECT_EQ(std::memcmp(kept->GetImage()->GetLineArray()[0], front->GetImage()->GetLineArray()[0],
                           static_cast<std::size_t>(front->GetWidth()) * 4),
@@ -807,13 +809,7 @@ TEST_F(MainViewTest, TheStoredPreviewIsASmoothlyShrunkCopyOfTheView)
         view->Invalidate(false);
         view->OnPaint();
         const QImage screen = view->GetPresentedFrame()->convertToFormat(QImage::Format_RGB32);
-        const std::string path = (dataHome / name).string();
-        std::filesystem::create_directories(dataHome);
-        EXPECT_TRUE(view->GetGlimraDoc()->OnSaveDocument(CString::FromUtf8(path)));
-        CDib* read = nullptr;
-        CString description;
-        EXPECT_EQ(ReadModelFilePreview(CString::FromUtf8(path), read, description), 0);
-        const std::unique_ptr<CDib> dib(read);
+        const std::unique_ptr<CDib> dib = SavedPreview(name);
         QImage preview(dib->GetWidth(), dib->GetHeight(), QImage::Format_RGB32);
         for (int y = 0; y < preview.height(); ++y)
             std::memcpy(preview.scanLine(y), dib->GetImage()->GetLineArray()[y],

@@ -216,6 +216,15 @@ protected:
         WriteProfileString(kSection, CString("sizeInDrawing"), CString(printed));
         WriteProfileString(kSection, CString("sizeInModel"), CString(model));
     }
+    // A plain white background without sky or ground: a sheet shows the view's own colours.
+    CRenderingOptions& WhiteBackground()
+    {
+        CRenderingOptions& options = *view->GetRenderingOptions();
+        options.SetBackgroundColor(CColor(255, 255, 255, 255));
+        options.SetDisplaySky(false);
+        options.SetDisplayGround(false);
+        return options;
+    }
     [[nodiscard]] bool PdfWritten() const { return std::filesystem::exists(pdf); }
 
     std::filesystem::path folder;
@@ -231,11 +240,7 @@ TEST_F(ViewPrinterTest, FittingPrintsOneSheetWhosePictureShowsTheViewsPixels)
 {
     // Once the paper showed through faces seen through a blended one (the section plane's fill).
     Open(apptest::Samples().Path("house-5000.twk"));
-    // A white background: the sheet shows the view's own colours.
-    CRenderingOptions& options = *view->GetRenderingOptions();
-    options.SetBackgroundColor(CColor(255, 255, 255, 255));
-    options.SetDisplaySky(false);
-    options.SetDisplayGround(false);
+    CRenderingOptions& options = WhiteBackground();
     // A print stipples the section plane's translucent fill where the window blends it.
     options.ToggleSectionDisplay(CRenderingOptions::kSectionPlanesShown);
     view->UpdateWindow();
@@ -537,10 +542,7 @@ TEST_F(ViewPrinterTest, PrintedTextsKeepTheirSizeOnTheScreenAtEveryQuality)
 {
     // Once High Definition printed the house's label a third of its size on the screen.
     Open(apptest::Samples().Path("house-5000.twk"));
-    CRenderingOptions& options = *view->GetRenderingOptions();
-    options.SetBackgroundColor(CColor(255, 255, 255, 255));
-    options.SetDisplaySky(false);
-    options.SetDisplayGround(false);
+    CRenderingOptions& options = WhiteBackground();
     // The label alone, drawn over the model: the rows it takes are the text's height.
     for (CDrawingElement* element : view->GetModel()->GetRootComponent()->GetEntityList())
         if (auto* text = dynamic_cast<CText*>(element))
