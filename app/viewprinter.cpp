@@ -17,6 +17,7 @@
 #include "platform/ui/printinfo.h"
 #include "platform/ui/stringtable.h"
 #include "render/offscreenrender.h"
+#include "render/textbitmaprenderer.h"
 #include "tools/viewextentsfinder.h"
 
 namespace {
@@ -254,7 +255,7 @@ double CViewPrinter::GetScreenDpi() const
     int x = 0;
     int y = 0;
     m_view.GetScreenResolution(x, y);
-    return x > 0 ? x : kDefaultScreenDpi;
+    return x > 0 ? x : CTextBitmapRenderer::kPixelsPerInch;
 }
 
 bool CViewPrinter::RenderTile(CPrinterDC& dc, const CPrintArea& tile, const CRect& target, double lineWidthFactor,

@@ -29,8 +29,6 @@ public:
     static constexpr int kPrinterUnsupportedId = 10566;
     // Above this many sheets a print asks first.
     static constexpr int kSheetsWithoutQuestion = 9;
-    // Texts are drawn at this many pixels per inch where the screen does not tell.
-    static constexpr int kDefaultScreenDpi = 96;
 
     explicit CViewPrinter(CGlimraView& view);
     ~CViewPrinter();
@@ -61,7 +59,8 @@ private:
     [[nodiscard]] CPrintArea GetViewWindow();
     void ReadPrinter(CPrintContext& context) const;
     void Plan(const CPrintInfo& info);
-    // The screen's pixels per inch, that texts keep their size at.
+    // The screen's pixels per inch, that texts keep their size at; where the screen does not
+    // tell, those the text renderer sees point sizes at.
     [[nodiscard]] double GetScreenDpi() const;
     // Renders the tile onto the target rectangle, with lines and texts widened by their
     // factors; false when the picture cannot be made.

@@ -68,7 +68,6 @@ bool CSingleDocTemplate::CreateWindows()
     }
     m_frame->SetActiveView(m_view.get());
     m_document->AddView(m_view.get());
-    m_document->SetDocTemplate(this);
     return true;
 }
 

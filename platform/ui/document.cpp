@@ -25,6 +25,21 @@
 
 namespace {
 
+// The template that made the document; null for one made by hand.
+CSingleDocTemplate* OwningTemplate(const CDocument* document)
+{
+    CWinApp* app = AfxGetApp();
+    CSingleDocTemplate* docTemplate = app != nullptr ? app->GetDocTemplate() : nullptr;
+    return docTemplate != nullptr && docTemplate->GetDocument() == document ? docTemplate : nullptr;
+}
+
+// One of the owning template's document strings; empty without a template.
+CString TemplateString(const CDocument* document, CSingleDocTemplate::DocStringIndex index)
+{
+    const CSingleDocTemplate* docTemplate = OwningTemplate(document);
+    return docTemplate != nullptr ? docTemplate->GetDocString(index) : CString();
+}
+
 SavePathPrompt& InstalledSavePathPrompt()
 {
     static SavePathPrompt prompt;
@@ -303,8 +318,7 @@ bool CDocument::AskSavePath(CString& path)
 {
     if (!PromptSaveAsPath(path))
         return false;
-    path = WithExtension(path, m_docTemplate != nullptr ? m_docTemplate->GetDocString(CSingleDocTemplate::filterExt)
-                                                        : CString());
+    path = WithExtension(path, TemplateString(this, CSingleDocTemplate::filterExt));
     return true;
 }
 
@@ -314,8 +328,7 @@ bool CDocument::PromptSaveAsPath(CString& path)
         return prompt(path);
     if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
         return false;
-    const CString filter =
-        m_docTemplate != nullptr ? m_docTemplate->GetDocString(CSingleDocTemplate::filterName) : CString();
+    const CString filter = TemplateString(this, CSingleDocTemplate::filterName);
     const QString chosen = QFileDialog::getSaveFileName(nullptr, QString(), QString::fromStdString(path.ToUtf8()),
                                                         QString::fromStdString(filter.ToUtf8()));
     if (chosen.isEmpty())
@@ -358,8 +371,8 @@ void CDocument::SetPathName(const CString& path, bool addToRecent)
     m_path = path;
     const int slash = path.ReverseFind(u'/');
     m_title = slash < 0 ? path : path.Mid(slash + 1);
-    if (m_docTemplate != nullptr && m_docTemplate->GetDocument() == this)
-        m_docTemplate->UpdateFrameTitle();
+    if (CSingleDocTemplate* docTemplate = OwningTemplate(this))
+        docTemplate->UpdateFrameTitle();
     if (CWinApp* app = AfxGetApp(); addToRecent && app != nullptr && !path.IsEmpty())
         app->AddToRecentFileList(path);
 }

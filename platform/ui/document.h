@@ -17,7 +17,6 @@
 
 class CArchive;
 class CObject;
-class CSingleDocTemplate;
 class CView;
 
 // Answers the Save As question in place of the file dialog (tests; a program without a
@@ -64,9 +63,6 @@ public:
     [[nodiscard]] const CString& GetPathName() const { return m_path; }
     void SetTitle(const CString& title) { m_title = title; }
     [[nodiscard]] const CString& GetTitle() const { return m_title; }
-    // The template that made the document (null for one made by hand).
-    void SetDocTemplate(CSingleDocTemplate* docTemplate) { m_docTemplate = docTemplate; }
-    [[nodiscard]] CSingleDocTemplate* GetDocTemplate() const { return m_docTemplate; }
 
 protected:
     // Asks where to save; false when the user cancels. The base shows a file dialog on a
@@ -95,7 +91,6 @@ private:
     bool AskSavePath(CString& path);
 
     std::vector<CView*> m_views;
-    CSingleDocTemplate* m_docTemplate = nullptr;
     // The file last read or written, and what it was then; empty path: none.
     CString m_stampedPath;
     CFileStamp m_stamp;
