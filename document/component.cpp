@@ -45,6 +45,8 @@ constexpr std::size_t kInitialCapacity = 1024;
 // A point must lie this far inside every face of the bounds to count as inside.
 constexpr double kInsideMargin = 0.001;
 constexpr double kGrowMargin = 0.01;
+// How far, as a share of the bounds' diagonal, a section plane is drawn beyond them.
+constexpr double kSectionPlaneMargin = 0.1;
 
 // The open operation while recording is on; null otherwise.
 CUndoOperation* RecordingOperation(const CEntity* entity)
@@ -697,6 +699,14 @@ void CComponent::GetBounds(CBoundingBox3d& out, bool grown) const
     if (out.zmin <= out.zmax) {
         out.zmin -= kGrowMargin;
         out.zmax += kGrowMargin;
+    }
+}
+
+void CComponent::GetDrawnBounds(CBoundingBox3d& out) const
+{
+    GetBounds(out, false);
+    if (m_containsSectionPlane) {
+        out.Expand(out.GetDiagonal() * kSectionPlaneMargin);
     }
 }
 

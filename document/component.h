@@ -175,6 +175,9 @@ public:
     // The second bounds, after the bounds are brought up to date; every recomputation
     // empties them.
     void GetSecondBounds(CBoundingBox3d& out) const;
+    // The bounds as far as drawing reaches: grown by a tenth of their diagonal when a
+    // section plane is held, since it is drawn larger than the bounds it sizes itself from.
+    void GetDrawnBounds(CBoundingBox3d& out) const;
     // The bounds grow to include the point.
     virtual void AddPointToBounds(const CPoint3d& point);
     // The instance data: the smooth-normal table, made empty on first request.

@@ -264,11 +264,7 @@ void CComponent::Draw(ITarnisView* view)
     if (orvell::geometry::IGeomFilter* filter = view->GetCurrentFilter();
         filter != nullptr && !ContainsConstructionLine()) {
         CBoundingBox3d bounds;
-        GetBounds(bounds, false);
-        if (GetBoundsFlag()) {
-            // A section plane is drawn larger than the bounds it sizes itself from.
-            bounds.Expand(bounds.GetDiagonal() * 0.1);
-        }
+        GetDrawnBounds(bounds);
         bool wholly = false;
         if (!bounds.IsEmpty() && !filter->TestBox(bounds, wholly)) {
             return;

@@ -28,7 +28,6 @@ constexpr std::uint16_t kStippleHidden = 0x3333;
 // The view's lighting modes outside the component being edited.
 constexpr int kLightingModeFaded = 2;
 constexpr int kLightingModeDimmed = 3;
-constexpr double kSectionPlaneMargin = 0.1;
 
 }  // namespace
 
@@ -201,13 +200,9 @@ bool CComponentInstance::IsPickable(const orvell::geometry::IGeomFilter* filter)
         return true;
     }
     CBoundingBox3d bounds;
-    m_definition->GetBounds(bounds, false);
+    m_definition->GetDrawnBounds(bounds);
     if (bounds.IsEmpty()) {
         return true;
-    }
-    if (m_definition->GetBoundsFlag()) {
-        // A section plane is drawn larger than the bounds it sizes itself from.
-        bounds.Expand(bounds.GetDiagonal() * kSectionPlaneMargin);
     }
     // The turn this frame's drawing gives is not known yet.
     HoldEveryTurn(bounds);

@@ -49,6 +49,11 @@ bool CComponentInstance::SelectionTest(IPickHelper* selector, bool* cutAway) con
     if (view == nullptr || m_definition == nullptr || s_selectionDepth >= CComponent::kMaxNestingDepth) {
         return false;
     }
+    const int mode = selector->GetMode();
+    const bool crossing = mode == IPickHelper::kModeCrossing;
+    if (mode != IPickHelper::kModeWindow && !crossing) {
+        return false;
+    }
     // A definition that places itself ends the walk at the depth components may nest.
     const DepthScope depthScope;
     CBoundingBox3d bounds;
@@ -59,41 +64,31 @@ bool CComponentInstance::SelectionTest(IPickHelper* selector, bool* cutAway) con
     if (section != nullptr) {
         view->PushSectionFilter(section, false);
     }
-    const int mode = selector->GetMode();
-    const bool crossing = mode == IPickHelper::kModeCrossing;
+    const CSectionClipStack& clips = view->GetSectionFilters();
     bool inside = true;
     bool touched = false;
-    if (mode == IPickHelper::kModeWindow || crossing) {
-        const CSectionClipStack& clips = view->GetSectionFilters();
-        int kept = 0;
-        for (int corner = 0; corner < kCornerCount && !(crossing && touched); ++corner) {
-            const CPoint3d point = bounds.GetCorner(corner);
-            if (!clips.IsPointKept(point)) {
-                continue;
-            }
-            ++kept;
-            if (selector->TestPoint(point)) {
-                touched = true;
-            } else {
-                inside = false;
-            }
+    int kept = 0;
+    for (int corner = 0; corner < kCornerCount && !(crossing && touched); ++corner) {
+        const CPoint3d point = bounds.GetCorner(corner);
+        if (!clips.IsPointKept(point)) {
+            continue;
         }
-        if (kept == 0 || bounds.IsEmpty()) {
-            // The section planes cut the whole box away.
+        ++kept;
+        if (selector->TestPoint(point)) {
+            touched = true;
+        } else {
             inside = false;
-            touched = false;
-            if (cutAway != nullptr) {
-                *cutAway = true;
-            }
         }
-    } else {
-        touched = true;
+    }
+    if (kept == 0 || bounds.IsEmpty()) {
+        // The section planes cut the whole box away.
         inside = false;
+        touched = false;
+        if (cutAway != nullptr) {
+            *cutAway = true;
+        }
     }
-    bool answer = inside;
-    if (crossing) {
-        answer = touched && TouchesShownEntity(selector, section);
-    }
+    const bool answer = crossing ? touched && TouchesShownEntity(selector, section) : inside;
     if (section != nullptr) {
         view->PopSectionFilter(section);
     }

@@ -20,10 +20,15 @@ namespace {
 
 const CVector3d kUp(0.0, 0.0, 1.0);
 
-// Square rows of places two units apart for that many things.
-CVector3d PlaceOf(int index, int count)
+// The columns of a square field for that many things (one at least).
+int ColumnsFor(int count)
 {
-    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
+    return static_cast<int>(std::ceil(std::sqrt(static_cast<double>(std::max(count, 1)))));
+}
+
+// Rows of places two units apart, that many columns wide.
+CVector3d PlaceOf(int index, int columns)
+{
     return {2.0 * (index % columns), 2.0 * (index / columns), 0.0};
 }
 
@@ -33,6 +38,7 @@ void BuildDefinitionsModel(CTarnwickModel& model, int definitionCount)
 {
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
+    const int columns = ColumnsFor(definitionCount);
     for (int i = 0; i < definitionCount; ++i) {
         auto* definition = new CComponentDefinition;
         definition->SetName(CString::FromUtf8("Box#" + std::to_string(i + 1)));
@@ -42,12 +48,12 @@ void BuildDefinitionsModel(CTarnwickModel& model, int definitionCount)
         auto* instance = new CComponentInstance;
         definition->AddInstance(instance);
         CTransformation transform;
-        transform.SetTranslation(PlaceOf(i, definitionCount));
+        transform.SetTranslation(PlaceOf(i, columns));
         instance->SetTransform(transform);
         model.GetRootComponent()->Add(instance);
     }
     // A slanted view from the south over the whole field of boxes.
-    const double size = 2.0 * std::ceil(std::sqrt(static_cast<double>(std::max(definitionCount, 1))));
+    const double size = 2.0 * columns;
     const CPoint3d target(size / 2.0, size / 2.0, 0.0);
     CCamera camera;
     camera.SetView(CPoint3d(target.x, target.y - 1.2 * size, 1.2 * size), target, kUp, 1.0, 1000.0, true, 35.0,

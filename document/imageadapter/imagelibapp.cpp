@@ -81,6 +81,17 @@ void MakeOpaqueUnlessAlpha(ILBmp& bmp)
     }
 }
 
+// The bitmap itself at 32 bits, else a 32-bit copy.
+std::unique_ptr<ILAnyBmp> AtDepth32(std::unique_ptr<ILAnyBmp> bmp)
+{
+    if (bmp->GetBitsPerPixel() == 32) {
+        return bmp;
+    }
+    auto deep = std::make_unique<ILAnyBmp>();
+    deep->CreateCopy(*bmp, 32);
+    return deep;
+}
+
 // A model's picture is drawn as a texture no wider than the texture store takes, so it is
 // kept no larger: a few kilobytes of fax-coded picture may stand for a gigabyte of pixels.
 // It is reduced from the depth it was decoded at, before any 32-bit copy of the whole
@@ -91,19 +102,13 @@ std::unique_ptr<ILAnyBmp> FitForModel(std::unique_ptr<ILAnyBmp> bmp)
     const int height = bmp->GetHeight();
     const int limit = GetImageTextureMaxSide();
     const int longest = std::max(width, height);
-    const int depth = bmp->GetBitsPerPixel();
     if (longest <= limit) {
-        if (depth != 32) {
-            auto deep = std::make_unique<ILAnyBmp>();
-            deep->CreateCopy(*bmp, 32);
-            return deep;
-        }
-        return bmp;
+        return AtDepth32(std::move(bmp));
     }
-    if (depth != 1 && depth != 8 && depth != 24 && depth != 32) {
-        auto deep = std::make_unique<ILAnyBmp>();
-        deep->CreateCopy(*bmp, 32);
-        bmp = std::move(deep);
+    const int depth = bmp->GetBitsPerPixel();
+    if (depth != 1 && depth != 8 && depth != 24) {
+        // The box reduction reads these depths and 32 bits.
+        bmp = AtDepth32(std::move(bmp));
     }
     const double scale = static_cast<double>(limit) / longest;
     const int newWidth = std::max(1, static_cast<int>(std::lround(width * scale)));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "document/classregistration.h"
@@ -55,6 +56,18 @@ public:
 };
 
 constexpr std::int32_t kSentinel = 0x5EED;
+
+// A component holding a definition with a point at (1, 1, 1), placed once in it moved by
+// the shift.
+std::pair<CComponent*, CComponentDefinition*> PlacedProbeDefinition(const CVector3d& shift)
+{
+    auto* holder = new CComponent;
+    auto* definition = new CComponentDefinition;
+    holder->GetDefinitionList()->Add(definition);
+    definition->Add(new CProbeElement(CPoint3d(1, 1, 1)));
+    (void)componenttest::PlaceInstance(definition, holder, shift);
+    return {holder, definition};
+}
 
 // A definition record of the given version after an empty component part.
 Bytes DefinitionRecordOfVersion(int version)
@@ -215,13 +228,7 @@ TEST_F(ComponentDefinitionTest, ADefinitionCannotBePlacedInsideWhatPlacesIt)
 
 TEST_F(ComponentDefinitionTest, GrowingADefinitionWidensTheComponentsThatPlaceIt)
 {
-    auto* holder = new CComponent;
-    auto* definition = new CComponentDefinition;
-    holder->GetDefinitionList()->Add(definition);
-    definition->Add(new CProbeElement(CPoint3d(1, 1, 1)));
-    auto* instance = new CComponentInstance;
-    definition->AddInstance(instance);
-    holder->Add(instance);
+    const auto [holder, definition] = PlacedProbeDefinition(CVector3d(0, 0, 0));
     CBoundingBox3d box;
     holder->GetBounds(box, false);
     EXPECT_DOUBLE_EQ(box.xmax, 1.0);
@@ -234,16 +241,7 @@ TEST_F(ComponentDefinitionTest, GrowingADefinitionWidensTheComponentsThatPlaceIt
 
 TEST_F(ComponentDefinitionTest, APointAddedToADefinitionWidensEveryComponentThatPlacesItWhereItIsPlaced)
 {
-    auto* holder = new CComponent;
-    auto* definition = new CComponentDefinition;
-    holder->GetDefinitionList()->Add(definition);
-    definition->Add(new CProbeElement(CPoint3d(1, 1, 1)));
-    auto* instance = new CComponentInstance;
-    definition->AddInstance(instance);
-    CTransformation shift;
-    shift.SetTranslation(CVector3d(10, 0, 0));
-    instance->SetTransform(shift);
-    holder->Add(instance);
+    const auto [holder, definition] = PlacedProbeDefinition(CVector3d(10, 0, 0));
     CBoundingBox3d second;
     definition->GetSecondBounds(second);
     EXPECT_DOUBLE_EQ(second.xmax, 1.0);

@@ -280,20 +280,9 @@ TEST_F(ComponentInstanceTest, APointOnAnEdgeInsideTwoInstancesIsFoundWithThePath
     inner->Add(edge);
     auto* empty = new CComponentDefinition;
     auto* outer = new CComponentDefinition;
-    const auto place = [](CComponentDefinition* definition, CComponent* into, const CVector3d& shift) {
-        auto* instance = new CComponentInstance;
-        definition->AddInstance(instance);
-        CTransformation t;
-        t.SetTranslation(shift);
-        instance->SetTransform(t);
-        if (into != nullptr) {
-            into->Add(instance);
-        }
-        return instance;
-    };
-    CComponentInstance* missed = place(empty, outer, CVector3d(0, 0, 0));
-    CComponentInstance* middle = place(inner, outer, CVector3d(0, 0, 1));
-    CComponentInstance* top = place(outer, nullptr, CVector3d(10, 0, 0));
+    CComponentInstance* missed = componenttest::PlaceInstance(empty, outer, CVector3d(0, 0, 0));
+    CComponentInstance* middle = componenttest::PlaceInstance(inner, outer, CVector3d(0, 0, 1));
+    CComponentInstance* top = componenttest::PlaceInstance(outer, nullptr, CVector3d(10, 0, 0));
     struct Case
     {
         CPoint3d point;
@@ -352,12 +341,7 @@ TEST_F(ComponentInstanceTest, PickingInsideTwoNestedInstancesGivesThePathOutermo
     root->GetDefinitionList()->Add(innerDefinition);
     auto* target = new CPickablePoint(CPoint3d(1, 0, 0));
     innerDefinition->Add(target);
-    auto* inner = new CComponentInstance;
-    innerDefinition->AddInstance(inner);
-    CTransformation up;
-    up.SetTranslation(CVector3d(0, 2, 0));
-    inner->SetTransform(up);
-    outerDefinition->Add(inner);
+    auto* inner = componenttest::PlaceInstance(innerDefinition, outerDefinition, CVector3d(0, 2, 0));
     auto* outer = new CComponentInstance;
     outerDefinition->AddInstance(outer);
     outer->SetTransform(Placement());  // (4, 5, 6)

@@ -1,8 +1,8 @@
 #pragma once
 // Support for the tests of components, definitions, instances, axes and fonts: stand-ins
 // for the behaviour and thumbnail classes while those are not linked in, a scoped map of
-// a file's class versions, and a builder of hand-made records that numbers classes and
-// objects the way the archive does.
+// a file's class versions, a builder of hand-made records that numbers classes and
+// objects the way the archive does, and the placing of a definition's instances.
 
 #include <cstdint>
 #include <cstring>
@@ -11,9 +11,13 @@
 #include <utility>
 #include <vector>
 
+#include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
 #include "document/versionmap.h"
 #include "foundation/point3d.h"
 #include "foundation/transformation.h"
+#include "foundation/vector3d.h"
 #include "model/entity.h"
 #include "platform/archive.h"
 #include "platform/object.h"
@@ -66,6 +70,21 @@ public:
     [[nodiscard]] const CRuntimeClass* GetRuntimeClass() const override { return GetThisClass(); }
     static CObject* Create() { return new CStandInThumbnail; }
 };
+
+// A new instance of the definition, moved by the shift and added to the component when
+// one is given.
+inline CComponentInstance* PlaceInstance(CComponentDefinition* definition, CComponent* into, const CVector3d& shift)
+{
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    CTransformation placement;
+    placement.SetTranslation(shift);
+    instance->SetTransform(placement);
+    if (into != nullptr) {
+        into->Add(instance);
+    }
+    return instance;
+}
 
 // Registers the stand-ins under the real names unless the real classes exist.
 inline void EnsureBehaviorAndThumbnailClasses()
