@@ -6,6 +6,18 @@
 #include "foundation/boundingbox3d.h"
 #include "foundation/line3d.h"
 
+namespace {
+
+// The box's corner nearest the plane's negative side: per axis the minimum where the
+// normal's component is not negative, the maximum where it is.
+CPoint3d LowestCorner(const CPlane3d& plane, const CBoundingBox3d& box)
+{
+    return {plane.a >= 0.0 ? box.xmin : box.xmax, plane.b >= 0.0 ? box.ymin : box.ymax,
+            plane.c >= 0.0 ? box.zmin : box.zmax};
+}
+
+}  // namespace
+
 CPlane3d::CPlane3d(const CPoint3d& point, const CVector3d& normal)
 {
     Set(point, normal);
@@ -99,10 +111,8 @@ bool CPlane3d::IntersectLine(const CLine3d& line, CPoint3d& point) const
 
 int CPlane3d::ClassifyBox(const CBoundingBox3d& box) const
 {
-    // The corner nearest the negative side takes, per axis, the minimum where the
-    // normal component is not negative; the farthest corner takes the other side.
-    const CPoint3d lowest(a >= 0.0 ? box.xmin : box.xmax, b >= 0.0 ? box.ymin : box.ymax,
-                          c >= 0.0 ? box.zmin : box.zmax);
+    // The farthest corner takes, per axis, the other side from the nearest.
+    const CPoint3d lowest = LowestCorner(*this, box);
     const CPoint3d highest(a >= 0.0 ? box.xmax : box.xmin, b >= 0.0 ? box.ymax : box.ymin,
                            c >= 0.0 ? box.zmax : box.zmin);
     if (GetSignedDistance(lowest) > 0.0) {
@@ -119,9 +129,7 @@ bool CPlane3d::IsBoxPartlyBelow(const CBoundingBox3d& box) const
     if (box.IsEmpty()) {
         return false;
     }
-    const CPoint3d lowest(a >= 0.0 ? box.xmin : box.xmax, b >= 0.0 ? box.ymin : box.ymax,
-                          c >= 0.0 ? box.zmin : box.zmax);
-    return GetSignedDistance(lowest) < -kLengthTolerance;
+    return GetSignedDistance(LowestCorner(*this, box)) < -kLengthTolerance;
 }
 
 bool CPlane3d::IsBoxWhollyBelow(const CBoundingBox3d& box) const

@@ -278,13 +278,10 @@ void CEdge::ExtendEnds(ITarnisView* view, int pixels, CPoint3d& p1, CPoint3d& p2
     if (extension <= 0.0 || length <= 2.0 * extension) {
         return;
     }
-    // The edges of its own curve turn with it: they neither stop it nor count as
-    // running along it.
     const auto runsAlongAnother = [this, &d](const CVertex* vertex) {
         for (int i = 0; i < vertex->GetEdgeCount(); ++i) {
             const CEdge* other = vertex->GetEdgeAt(i);
-            if (other == this || (m_curve != nullptr && other->m_curve == m_curve) || other->m_start == nullptr ||
-                other->m_end == nullptr) {
+            if (other == this || other->m_start == nullptr || other->m_end == nullptr) {
                 continue;
             }
             CVector3d o = other->m_end->GetPosition() - other->m_start->GetPosition();
@@ -294,6 +291,8 @@ void CEdge::ExtendEnds(ITarnisView* view, int pixels, CPoint3d& p1, CPoint3d& p2
         }
         return false;
     };
+    // The edges of its own curve turn with it: an end inside the curve is not extended,
+    // and at an end of the curve no other edge of it is left to run along.
     if (m_start->GetEdgeCount() > 1 && !IsInsideCurveAt(m_start) && !runsAlongAnother(m_start)) {
         p1 = p1 + d * (-extension);
     }

@@ -1,8 +1,9 @@
 #pragma once
 // IEdgePassGL: lets the view keep what the edge pass of a component drew and draw it
 // again while nothing it depends on changed. Where every edge is drawn as a plain line
-// (the lowered levels of a moving camera) the lines do not depend on the camera, so the pass of a large component costs one array draw per line style instead
-// of a walk over its edges; and since faces are left out at the lowered levels, the
+// (the lowered levels of a moving camera) the lines do not depend on the camera, so
+// the pass of a large component costs one array draw per line style instead of a walk
+// over its edges; and since faces are left out at the lowered levels, the
 // opaque pass then only needs the few entities that are neither faces nor edges, which
 // the edge pass notes as it walks. The view installs its implementation with
 // SetEdgePassGL; until it does, every pass walks its entities. User-interface thread

@@ -18,14 +18,15 @@ constexpr int kReservedFilters = 5;
 // planar shadows, the frame's own pushes): GL guarantees only 32 in all.
 constexpr GLint kFreeStackSlots = 8;
 
-// Whether one more push still leaves the free slots on the model-view stack.
-bool HasModelViewStackRoom()
+// How many pushes the model-view stack takes from where it stands before only the free
+// slots are left.
+int ModelViewStackRoom()
 {
     GLint depth = 0;
     GLint maximum = 0;
     glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
     glGetIntegerv(GL_MAX_MODELVIEW_STACK_DEPTH, &maximum);
-    return depth + kFreeStackSlots < maximum;
+    return maximum - kFreeStackSlots - depth;
 }
 
 }  // namespace
@@ -97,10 +98,14 @@ void CDrawingBase::PushGLMatrix(const CTransformation& t)
     double matrix[16];
     t.GetGLMatrix(matrix);
     glMatrixMode(GL_MODELVIEW);
+    // GL is asked once, at the outermost level: the levels inside count themselves.
+    if (m_glLevels.empty()) {
+        m_glRoom = ModelViewStackRoom();
+    }
     GLLevel level;
     // Past the stack the level keeps the matrix it replaces and loads the product,
     // so that nesting as deep as a model allows still draws in its place.
-    level.loaded = !HasModelViewStackRoom();
+    level.loaded = static_cast<int>(m_glLevels.size()) >= m_glRoom;
     if (level.loaded) {
         glGetDoublev(GL_MODELVIEW_MATRIX, level.previous.data());
     } else {

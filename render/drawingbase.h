@@ -1,9 +1,10 @@
 #pragma once
 // CDrawingBase: the drawing context's own state, shared by the view and any walk that
 // replays the model: the cumulative transformation of every nested instance entered
-// (mirrored on the GL model-view stack when asked, and carried here past its depth) and its inverse, the eye point and
-// viewing direction in each level's local coordinates, the owned stack of geometry
-// filters carried into each local space, and the active section planes.
+// (mirrored on the GL model-view stack when asked, and carried here past its depth) and
+// its inverse, the eye point and viewing direction in each level's local coordinates,
+// the owned stack of geometry filters carried into each local space, and the active
+// section planes.
 //
 // Calls it makes to its own filter operations go through the interface, so a class
 // that overrides them is called.
@@ -61,6 +62,8 @@ private:
     void PopGLMatrix();
 
     std::vector<GLLevel> m_glLevels;
+    // The levels that fit on the GL stack, counted from the outermost one.
+    int m_glRoom = 0;
     std::vector<CTransformation> m_transforms;
     std::vector<CTransformation> m_inverseTransforms;
     std::vector<orvell::geometry::IGeomFilter*> m_filters;

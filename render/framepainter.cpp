@@ -11,6 +11,7 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
+#include "foundation/tolerance.h"
 #include "render/polygonoffset.h"
 #include "render/tarnisview.h"
 
@@ -67,13 +68,20 @@ std::vector<EyePoint> ClipBySide(const std::vector<EyePoint>& polygon, bool posi
     return result;
 }
 
+// Half the width and height of a perspective view at unit depth, a little enlarged so
+// that the background reaches past the view's edges.
+std::pair<double, double> PerspectiveHalfExtents(const CViewDefinition& definition)
+{
+    const double halfHeight = std::tan(definition.GetFieldOfView() * kPi / 360.0) * 1.1;
+    return {halfHeight * std::max(1, definition.GetViewportWidth()) / std::max(1, definition.GetViewportHeight()),
+            halfHeight};
+}
+
 // Whether the horizon runs through a perspective view: the corners of the view, as
 // the background enlarges it, lie on both sides of the eye's level.
 bool HorizonCrossesView(const CViewDefinition& definition)
 {
-    const double pi = std::acos(-1.0);
-    const double v = std::tan(definition.GetFieldOfView() * pi / 360.0) * 1.1;
-    const double u = v * std::max(1, definition.GetViewportWidth()) / std::max(1, definition.GetViewportHeight());
+    const auto [u, v] = PerspectiveHalfExtents(definition);
     const CVector3d& x = definition.GetXAxis();
     const CVector3d& y = definition.GetYAxis();
     bool above = false;
@@ -299,8 +307,7 @@ void CFramePainter::DrawBackground()
     const double width = std::max(1, definition.GetViewportWidth());
     const double height = std::max(1, definition.GetViewportHeight());
     if (perspective) {
-        const double pi = std::acos(-1.0);
-        g.halfHeight = g.depth * std::tan(definition.GetFieldOfView() * pi / 360.0) * 1.1;
+        g.halfHeight = g.depth * PerspectiveHalfExtents(definition).second;
         g.halfWidth = g.halfHeight * width / height;
         // The plane through the eye parallel to the ground meets the background plane in
         // the horizon: s is the height of an eye-space point above that plane.

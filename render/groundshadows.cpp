@@ -194,13 +194,10 @@ void CGroundShadows::DrawComponent(CComponent& component, const CTransformation&
 
 void CGroundShadows::DrawInstance(CComponentInstance& instance, const CTransformation& transform, int depth)
 {
-    CComponentDefinition* definition = instance.GetDefinition();
-    if (definition == nullptr || !instance.CastsShadows() || !instance.IsShown(&m_view)) {
-        return;
-    }
-    const CTransformation placed = transform * instance.GetShadowTransform(CShadowVolumeWalker::LightIn(transform, m_light));
-    // Sunk into the ground, its shadow would start inside itself.
-    if (CShadowVolumeWalker::IsPartlyBelow(*definition, placed, kGround)) {
+    CTransformation placed;
+    CComponentDefinition* definition =
+        CShadowVolumeWalker::PlaceCaster(&m_view, instance, transform, m_light, kGround, placed);
+    if (definition == nullptr) {
         return;
     }
     const bool faceMe = m_faceMe;

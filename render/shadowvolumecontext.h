@@ -54,8 +54,6 @@ struct ShadowVolumeContext
     // Asks a casting face for its cap at once (with the face-me fix); set while the walk
     // is inside an instance whose definition faces the camera.
     bool faceMeShadowClass = false;
-    // Instances reaching below the floor cast too; the pass never sets it.
-    bool allGeometry = false;
     // Two-pass volumes: lone edges hand their segments to the shadow information's list,
     // which the pass turns into slabs, instead of drawing them.
     bool collectEdges = false;

@@ -309,13 +309,10 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
 
 void CShadowVolumeWalker::WalkInstance(CComponentInstance& instance, const CTransformation& transform, int depth)
 {
-    CComponentDefinition* definition = instance.GetDefinition();
-    if (definition == nullptr || !instance.CastsShadows() || !instance.IsShown(m_view)) {
-        return;
-    }
-    const CTransformation placed =
-        transform * instance.GetShadowTransform(CShadowVolumeWalker::LightIn(transform, m_context.light));
-    if (!m_context.allGeometry && IsPartlyBelow(*definition, placed, m_context.floor)) {
+    CTransformation placed;
+    CComponentDefinition* definition =
+        PlaceCaster(m_view, instance, transform, m_context.light, m_context.floor, placed);
+    if (definition == nullptr) {
         return;
     }
     const bool faceMe = m_context.faceMeShadowClass;
@@ -324,12 +321,19 @@ void CShadowVolumeWalker::WalkInstance(CComponentInstance& instance, const CTran
     m_context.faceMeShadowClass = faceMe;
 }
 
-bool CShadowVolumeWalker::IsPartlyBelow(const CComponent& definition, const CTransformation& placed,
-                                        const CPlane3d& plane)
+CComponentDefinition* CShadowVolumeWalker::PlaceCaster(ITarnisView* view, CComponentInstance& instance,
+                                                       const CTransformation& transform, const CVector3d& light,
+                                                       const CPlane3d& floor, CTransformation& placed)
 {
+    CComponentDefinition* definition = instance.GetDefinition();
+    if (definition == nullptr || !instance.CastsShadows() || !instance.IsShown(view)) {
+        return nullptr;
+    }
+    placed = transform * instance.GetShadowTransform(LightIn(transform, light));
+    // Sunk into the floor, its shadow would start inside itself.
     CBoundingBox3d bounds;
-    definition.GetBounds(bounds, false);
-    return !bounds.IsEmpty() && plane.IsBoxPartlyBelow(placed * bounds);
+    definition->GetBounds(bounds, false);
+    return !bounds.IsEmpty() && floor.IsBoxPartlyBelow(placed * bounds) ? nullptr : definition;
 }
 
 int CShadowVolumeWalker::ClassifyFace(const CFace& face, const CTransformation* transform) const

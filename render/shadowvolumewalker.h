@@ -25,6 +25,7 @@
 #include "foundation/transformation.h"
 
 class CComponent;
+class CComponentDefinition;
 class CComponentInstance;
 class CEdge;
 class CFace;
@@ -58,10 +59,12 @@ public:
     // The part of the segment every plane keeps (its non-negative side); false when less
     // than 0.001 is left.
     static bool ClipSegmentByPlanes(CPoint3d& start, CPoint3d& end, const std::vector<CPlane3d>& planes);
-    // Whether the definition's box, placed by the transformation, reaches below the plane:
-    // such an instance casts nothing unless all geometry is asked for.
-    [[nodiscard]] static bool IsPartlyBelow(const CComponent& definition, const CTransformation& placed,
-                                            const CPlane3d& plane);
+    // The definition a casting instance walks, and in placed the transformation that puts
+    // it where its shadow is cast; null when the instance has no definition, does not
+    // cast or is not shown, or when its placed box reaches below the floor.
+    [[nodiscard]] static CComponentDefinition* PlaceCaster(ITarnisView* view, CComponentInstance& instance,
+                                                           const CTransformation& transform, const CVector3d& light,
+                                                           const CPlane3d& floor, CTransformation& placed);
     // Appends the component's active section plane, in the space the transformation
     // leads to, when it cuts what the component holds.
     static void AddActiveSection(ITarnisView* view, CComponent& component, const CTransformation* transform,

@@ -315,26 +315,26 @@ void CTarnisView::BeginSubElement(int index)
 void CTarnisView::PushSelectionName(std::uint32_t name)
 {
     EndPrimitive();
-    GLint depth = 0;
-    GLint maximum = 0;
-    glGetIntegerv(GL_NAME_STACK_DEPTH, &depth);
-    glGetIntegerv(GL_MAX_NAME_STACK_DEPTH, &maximum);
-    // Once the stack is full every deeper name stays off it, so a count is enough.
-    if (m_unpushedNames > 0 || depth >= maximum) {
-        ++m_unpushedNames;
-        return;
+    // GL is asked once a walk, at its first name: the names after it count themselves.
+    if (m_nameRoom < 0) {
+        GLint depth = 0;
+        GLint maximum = 0;
+        glGetIntegerv(GL_NAME_STACK_DEPTH, &depth);
+        glGetIntegerv(GL_MAX_NAME_STACK_DEPTH, &maximum);
+        m_nameRoom = std::max(0, maximum - depth);
     }
-    glPushName(name);
+    // Once the stack is full every deeper name stays off it.
+    if (m_selectionNames++ < m_nameRoom) {
+        glPushName(name);
+    }
 }
 
 void CTarnisView::PopSelectionName()
 {
     EndPrimitive();
-    if (m_unpushedNames > 0) {
-        --m_unpushedNames;
-        return;
+    if (m_selectionNames == 0 || --m_selectionNames < m_nameRoom) {
+        glPopName();
     }
-    glPopName();
 }
 
 void CTarnisView::EndSubElement()

@@ -211,7 +211,11 @@ public:
     void SetAnimationInterval(double seconds) override;
     [[nodiscard]] double GetAnimationInterval() const { return m_animationInterval; }
     [[nodiscard]] int GetDrawMode() const override { return m_drawMode; }
-    void SetDrawMode(int mode) override { m_drawMode = mode; }
+    void SetDrawMode(int mode) override
+    {
+        m_drawMode = mode;
+        m_nameRoom = -1;
+    }
     [[nodiscard]] int GetRenderMode() const override;
     [[nodiscard]] int GetPassNumber() const override { return m_passNumber; }
     // Edges of the second pass are drawn smooth and blended while the options ask for it.
@@ -519,9 +523,11 @@ private:
     // The components whose instances are being drawn, innermost last: an instance of
     // one of them (one that places itself) is not drawn again.
     std::vector<const CComponent*> m_drawnComponents;
-    // Selection names not pushed because the GL name stack was full; their elements
-    // answer by the name of the element that holds them.
-    int m_unpushedNames = 0;
+    // The names a selection walk holds, and how many of them the GL name stack takes
+    // (negative until the walk's first name asks); the names past it are not pushed,
+    // and their elements answer by the name of the element that holds them.
+    int m_selectionNames = 0;
+    int m_nameRoom = -1;
     // What a selection walk changed, to restore after it.
     struct SelectionState
     {

@@ -254,7 +254,8 @@ void CTarnisView::BeginSelection(const CPoint2d& corner1, const CPoint2d& corner
     SetEdgePassGL(&m_edgePasses);
     m_edgePasses.BeginFrame();
     m_pickNames.Clear();
-    m_unpushedNames = 0;
+    m_selectionNames = 0;
+    m_nameRoom = -1;
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     ResetLineState();
     UpdateViewBounds();

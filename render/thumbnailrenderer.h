@@ -2,9 +2,9 @@
 // CThumbnailRenderer: draws the picture of one component definition (its own entities,
 // not the model around it) from a thumbnail's camera moved back until the definition's
 // bounds fill the picture. It draws with a context of its own on a small framebuffer,
-// since no window need exist yet while a model is opened, and deletes every texture and
-// display list it made once the picture is read. The caller's context is current again
-// afterwards. A run of pictures (the waiting ones of a model being saved) shares one
+// since no window need exist yet while a model is opened, and forgets every texture and
+// display list it made once the picture is read: they go with that context. The caller's
+// context is current again afterwards. A run of pictures (the waiting ones of a model being saved) shares one
 // context, made when the run begins and gone when it ends.
 //
 // User-interface thread only.
