@@ -25,9 +25,6 @@ namespace {
 
 using glenum::kPolygonStipple;
 constexpr std::uint16_t kStippleHidden = 0x3333;
-// The view's lighting modes outside the component being edited.
-constexpr int kLightingModeFaded = 2;
-constexpr int kLightingModeDimmed = 3;
 
 }  // namespace
 
@@ -99,8 +96,8 @@ bool CComponentInstance::IsSelectionBoxHidden(ITarnisView* view)
         return false;
     }
     const int mode = view->GetLightingMode();
-    return (mode == kLightingModeDimmed && options->IsHideRestOfModel()) ||
-           (mode == kLightingModeFaded && options->IsHideOtherInstances());
+    return (mode == IModelView::kLightingModeDimmed && options->IsHideRestOfModel()) ||
+           (mode == IModelView::kLightingModeFaded && options->IsHideOtherInstances());
 }
 
 void CComponentInstance::FaceCamera(ITarnisView* view)

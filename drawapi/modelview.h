@@ -273,6 +273,8 @@ public:
     [[nodiscard]] virtual int GetInstancePathDepth() const = 0;
     [[nodiscard]] virtual const CInstancePath& GetInstancePath() const = 0;
     // 0 and 1 normal, 2 faded, 3 faded with dimmed light; 0 when the stack is empty.
+    static constexpr int kLightingModeFaded = 2;
+    static constexpr int kLightingModeDimmed = 3;
     [[nodiscard]] virtual int GetLightingMode() const = 0;
     virtual void PushLightingMode(int mode) = 0;
     virtual void PopLightingMode() = 0;

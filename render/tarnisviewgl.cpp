@@ -23,8 +23,6 @@ namespace {
 float g_lightAmbient[4] = {0.2f, 0.2f, 0.2f, 1.0f};
 float g_lightDiffuse[4] = {0.8f, 0.8f, 0.8f, 1.0f};
 
-constexpr int kLightingModeFaded = 2;
-constexpr int kLightingModeDimmed = 3;
 constexpr double kDimmedAmbientFactor = 0.7;
 constexpr float kDimmedDiffuse = 0.2f;
 constexpr double kDirectionTolerance = 1e-6;
