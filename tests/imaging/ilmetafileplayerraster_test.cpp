@@ -384,3 +384,63 @@ TEST_F(ILMetafileRecordsTest, TextRecordsOfManyStringsDrawEach)
     EXPECT_FALSE(inked(60, 10));
     EXPECT_EQ(played->skipped, 0);
 }
+
+TEST_F(ILMetafileRecordsTest, BitmapsWhoseRowsCannotLieInTheirRecordAreSkipped)
+{
+    // Once, a row check whose product overflowed let such headers read far past the record.
+    const auto huge = [](std::int64_t height) {
+        return std::make_pair(Le32(40) + Le32(0x7FFFFFFF) + Le32(height) + Le16(1) + Le16(32) + Le32(0) + Le32(0) +
+                                  std::string(16, '\0'),
+                              std::string(16, '\x55'));
+    };
+    const std::int64_t full = 0x7FFFFFFF;
+    const struct
+    {
+        const char* name;
+        std::function<std::unique_ptr<Played>()> play;
+    } cases[] = {
+        {"stretched, a few pixels", [&] { return PlayEmf(EmfWriter().StretchDIBits(0, 0, 100, 100, 2, 2, huge(full))); }},
+        {"stretched, whole source",
+         [&] { return PlayEmf(EmfWriter().StretchDIBits(0, 0, 100, 100, 0x7FFFFFFF, 0x7FFFFFFF, huge(-full))); }},
+        {"masked source",
+         [&] {
+             const auto source = huge(full);
+             EmfWriter e;
+             RecordOf(e, 78, Join({kBounds, {0, 0, 100, 100, 0xAACC0020, 0, 0}, kIdentity, {0, 0}, DibFields(128, source),
+                                   {0, 0, 0, 0, 0, 0, 0}}),
+                      source.first + source.second);
+             return PlayEmf(e);
+         }},
+        {"mask",
+         [&] {
+             const auto source = Dib24(1, {kRed});
+             const auto mask = huge(full);
+             const auto sourceFields = DibFields(128, source);
+             EmfWriter e;
+             RecordOf(e, 78, Join({kBounds, {0, 0, 100, 100, 0xAACC0020, 0, 0}, kIdentity, {0, 0}, sourceFields, {0, 0, 0},
+                                   DibFields(128 + sourceFields[1] + sourceFields[3], mask)}),
+                      source.first + source.second + mask.first + mask.second);
+             return PlayEmf(e);
+         }},
+        {"stretched (16-bit)", [&] { return PlayWmf(WmfWriter().StretchDib(0, 0, 100, 100, 2, 2, huge(full))); }},
+        {"block transfer (16-bit)",
+         [&] {
+             const auto dib = huge(full);
+             return PlayWmf(WmfWriter().Record(0x0B41, {0x0020, 0x00CC, 2, 2, 0, 0, 100, 100, 0, 0}, dib.first + dib.second));
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto played = c.play();
+        EXPECT_EQ(played->skipped, 1);
+        EXPECT_EQ(played->canvas.GetPixel(50, 50), kWhite);
+    }
+    // A pattern brush of such a bitmap paints nothing.
+    const auto pattern = huge(full);
+    const auto size = [](const std::string& s) { return static_cast<std::int64_t>(s.size()); };
+    EmfWriter e;
+    e.Record(94, {1, 0, 32, size(pattern.first), 32 + size(pattern.first), size(pattern.second)},
+             pattern.first + pattern.second);
+    e.Select(1).Select(kNoPen).Rectangle(0, 0, 100, 100);
+    ExpectProbes("pattern brush", *PlayEmf(e), {{50, 50, kWhite}});
+}
