@@ -444,3 +444,76 @@ TEST_F(ILMetafileRecordsTest, BitmapsWhoseRowsCannotLieInTheirRecordAreSkipped)
     e.Select(1).Select(kNoPen).Rectangle(0, 0, 100, 100);
     ExpectProbes("pattern brush", *PlayEmf(e), {{50, 50, kWhite}});
 }
+
+TEST_F(ILMetafileRecordsTest, PixelByPixelDrawingStaysOnTheStripesOfAClip)
+{
+    // Region data of one-pixel stripes at even columns, the picture's height.
+    std::string rectangles;
+    for (int x = 0; x < 100; x += 2) {
+        rectangles += Le32(x) + Le32(0) + Le32(x + 1) + Le32(100);
+    }
+    const std::string region = Le32(32) + Le32(1) + Le32(50) + Le32(800) + std::string(16, '\0') + rectangles;
+    const auto striped = [&region] {
+        EmfWriter e;
+        e.Record(75, {static_cast<std::int64_t>(region.size()), 5}, region);
+        return e;
+    };
+    const auto vertex = [](int x, int y) { return Le32(x) + Le32(y) + std::string(8, '\0'); };
+    const auto red = Dib24(1, {kRed});
+    const struct
+    {
+        const char* name;
+        EmfWriter file;
+    } cases[] = {
+        {"gradient", striped().Record(118, {0, 0, 99, 99, 3, 1, 2}, vertex(0, 0) + vertex(300, 0) + vertex(0, 300) +
+                                                                       Le32(0) + Le32(1) + Le32(2))},
+        {"parallelogram", [&] {
+             EmfWriter e = striped();
+             return RecordOf(e, 79, Join({kBounds, {0, 0, 100, 0, 0, 100, 0, 0, 1, 1}, kIdentity, {0, 0},
+                                          DibFields(140, red), {0, 0, 0, 0, 0, 0, 0}}),
+                             red.first + red.second);
+         }()},
+        {"thin line", striped().MoveTo(0, 50).LineTo(99, 50)},
+        {"pixels", striped().Record(15, {50, 50, kBlue}).Record(15, {51, 50, kBlue})},
+    };
+    for (const auto& c : cases) {
+        const auto played = PlayEmf(c.file);
+        SCOPED_TRACE(c.name);
+        // The logical row 50 lands on pixel row 49 or 50.
+        const ILMetafileCanvas& canvas = played->canvas;
+        EXPECT_TRUE(canvas.GetPixel(50, 49) != kWhite || canvas.GetPixel(50, 50) != kWhite);
+        EXPECT_EQ(canvas.GetPixel(51, 49), kWhite);
+        EXPECT_EQ(canvas.GetPixel(51, 50), kWhite);
+        EXPECT_FALSE(canvas.IsExhausted());
+    }
+}
+
+TEST_F(ILMetafileRecordsTest, WideningClippingAndTextInPathsSpendTheCanvassWork)
+{
+    // Once, these drew nothing and so spent nothing, however often they were repeated.
+    EmfWriter widened;
+    widened.Pen(1, 0, 3, kBlue).Select(1).Record(59, {});
+    for (int i = 0; i < 200; ++i) {
+        widened.MoveTo(i % 100, 10).LineTo(i % 100, 90);
+    }
+    widened.Record(60, {});
+    for (int i = 0; i < 200; ++i) {
+        widened.Record(66, {});
+    }
+    EmfWriter clips;
+    for (int i = 0; i < 3000; ++i) {
+        clips.Record(33, {}).Record(29, {2 * (i % 50), 0, 2 * (i % 50) + 1, 100});
+    }
+    for (const auto* file : {&widened, &clips}) {
+        EXPECT_TRUE(PlayEmf(*file)->canvas.IsExhausted());
+    }
+    SKIP_WITHOUT_TOOLS("fc-match");
+    EmfWriter text;
+    Font(text, 1, -20, 0).Select(1).Record(59, {});
+    const std::u16string line(500, u'W');
+    for (int i = 0; i < 2000; ++i) {
+        text.Record(84, {0, 0, 0, 0, 1, 0, 0, 0, 50, static_cast<std::int64_t>(line.size()), 76, 0, 0, 0, 0, 0, 0},
+                    Utf16(line));
+    }
+    EXPECT_TRUE(PlayEmf(text)->canvas.IsExhausted());
+}
