@@ -31,11 +31,6 @@ bool Inside(bool a, bool b, ILCanvasRegion::Mode mode)
     return false;
 }
 
-bool Covers(const std::vector<Span>& spans, int x)
-{
-    return std::any_of(spans.begin(), spans.end(), [x](const Span& s) { return x >= s.from && x < s.to; });
-}
-
 std::vector<Span> CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, ILCanvasRegion::Mode mode)
 {
     // Each list is sorted and disjoint, so every edge toggles its own list's membership.
@@ -222,9 +217,24 @@ std::size_t ILCanvasRegion::GetSpanCount() const
     return count;
 }
 
+const std::vector<Span>& ILCanvasRegion::GetSpans(int y) const
+{
+    return SpansAt(m_bands, y);
+}
+
+std::pair<std::size_t, std::size_t> ILCanvasRegion::FindSpans(const std::vector<Span>& spans, int first, int last)
+{
+    // Sorted and disjoint spans also have sorted ends.
+    const auto begin = std::upper_bound(spans.begin(), spans.end(), first, [](int x, const Span& s) { return x < s.to; });
+    const auto end = std::lower_bound(begin, spans.end(), last, [](const Span& s, int x) { return s.from < x; });
+    return {static_cast<std::size_t>(begin - spans.begin()), static_cast<std::size_t>(end - spans.begin())};
+}
+
 bool ILCanvasRegion::Contains(int x, int y) const
 {
-    return Covers(SpansAt(m_bands, y), x);
+    const std::vector<Span>& spans = SpansAt(m_bands, y);
+    const auto span = std::upper_bound(spans.begin(), spans.end(), x, [](int column, const Span& s) { return column < s.to; });
+    return span != spans.end() && span->from <= x;
 }
 
 void ILCanvasRegion::Append(int top, int bottom, std::vector<Span> spans)

@@ -9,6 +9,7 @@
 // playback hold more than a bounded amount of clip data.
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 struct ILCanvasPoint;
@@ -58,6 +59,12 @@ public:
     [[nodiscard]] const std::vector<Band>& GetBands() const { return m_bands; }
     [[nodiscard]] std::size_t GetSpanCount() const;
     [[nodiscard]] bool Contains(int x, int y) const;
+    // The spans of row y's band; none outside every band.
+    [[nodiscard]] const std::vector<Span>& GetSpans(int y) const;
+    // The index range [first, second) of the spans that meet columns [first, last), found
+    // by search so that a row of many spans costs only those it meets.
+    [[nodiscard]] static std::pair<std::size_t, std::size_t> FindSpans(const std::vector<Span>& spans, int first,
+                                                                       int last);
 
     // this = this (mode) other; false, leaving this as it was, when the result is too large.
     bool Combine(const ILCanvasRegion& other, Mode mode);

@@ -5,6 +5,14 @@
 
 namespace {
 
+// Work counts pixels filled; drawing that costs more a pixel, and the spans of a row, are
+// charged as many pixels as they take time (measured on the largest canvas).
+constexpr std::int64_t kShadeCost = 2;
+constexpr std::int64_t kMapCost = 2;
+constexpr std::int64_t kStretchCost = 2;
+constexpr std::int64_t kFloodCost = 2;
+constexpr std::int64_t kSpanCost = 4;
+
 struct Edge
 {
     double x0;
@@ -23,6 +31,12 @@ struct Crossing
 bool IsFinite(const ILCanvasPoint& p)
 {
     return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+// The value as a column or row index in [0, size]; not a number counts as 0.
+int ToIndex(double value, int size)
+{
+    return value > 0 ? static_cast<int>(std::min(value, static_cast<double>(size))) : 0;
 }
 
 // Clips the segment to the box by its parameter range; false when nothing is left.
@@ -99,7 +113,7 @@ double Cross(const ILCanvasPoint& o, const ILCanvasPoint& a, const ILCanvasPoint
 ILMetafileCanvas::ILMetafileCanvas(int width, int height, std::int64_t workBudget)
     : m_width(width), m_height(height),
       m_pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), ILPixel32(255, 255, 255, 255)),
-      m_work(workBudget > 0 ? workBudget : 16 * static_cast<std::int64_t>(width) * height + (1 << 20))
+      m_work(workBudget > 0 ? workBudget : kPasses * static_cast<std::int64_t>(width) * height + (1 << 20))
 {
 }
 
@@ -113,24 +127,20 @@ bool ILMetafileCanvas::Spend(std::int64_t work)
 }
 
 template <typename Draw>
-void ILMetafileCanvas::ForVisible(int y, int first, int last, Draw draw) const
+void ILMetafileCanvas::ForVisible(int y, int first, int last, Draw draw)
 {
     if (m_clip == nullptr) {
         draw(first, last);
         return;
     }
-    for (const ILCanvasRegion::Band& band : m_clip->GetBands()) {
-        if (y < band.top || y >= band.bottom) {
-            continue;
-        }
-        for (const ILCanvasRegion::Span& span : band.spans) {
-            const int from = std::max(first, span.from);
-            const int to = std::min(last, span.to);
-            if (from < to) {
-                draw(from, to);
-            }
-        }
+    // Each span met is work, so that a clip of many thin spans costs what it makes the canvas visit.
+    const std::vector<ILCanvasRegion::Span>& spans = m_clip->GetSpans(y);
+    const auto [begin, end] = ILCanvasRegion::FindSpans(spans, first, last);
+    if (!Spend(kSpanCost * static_cast<std::int64_t>(end - begin))) {
         return;
+    }
+    for (std::size_t i = begin; i < end; ++i) {
+        draw(std::max(first, spans[i].from), std::min(last, spans[i].to));
     }
 }
 
@@ -166,7 +176,7 @@ void ILMetafileCanvas::FillSpan(int y, double from, double to, const ILCanvasPai
     // Pixels whose centres lie in [from, to).
     const double first = std::max(0.0, std::ceil(from - 0.5));
     const double last = std::min(static_cast<double>(m_width), std::ceil(to - 0.5));
-    if (first >= last || !Spend(static_cast<std::int64_t>(last - first))) {
+    if (first >= last || !Spend(static_cast<std::int64_t>(last - first) + kSpanCost)) {
         return;
     }
     FillColumns(y, static_cast<int>(first), static_cast<int>(last), paint);
@@ -267,6 +277,14 @@ void ILMetafileCanvas::DrawThinLine(ILCanvasPoint a, ILCanvasPoint b, ILPixel32 
 {
     if (!ClipSegment(a, b, -1, -1, m_width + 1, m_height + 1)) {
         return;
+    }
+    // Clipping far ends loses precision and can leave them far outside, or not numbers at all.
+    if (!IsFinite(a) || !IsFinite(b)) {
+        return;
+    }
+    for (ILCanvasPoint* p : {&a, &b}) {
+        p->x = std::clamp(p->x, -1.0, m_width + 1.0);
+        p->y = std::clamp(p->y, -1.0, m_height + 1.0);
     }
     const double steps = std::ceil(std::max(std::fabs(b.x - a.x), std::fabs(b.y - a.y)));
     if (!Spend(static_cast<std::int64_t>(steps) + 1)) {
@@ -379,7 +397,7 @@ void ILMetafileCanvas::FloodFill(int x, int y, ILPixel32 colour, bool surface, c
     const auto same = [](ILPixel32 a, ILPixel32 b) { return a.r == b.r && a.g == b.g && a.b == b.b; };
     // The marks of a whole canvas are work too, so that a file of many fills ends soon.
     if (!IsVisible(x, y) || same(GetPixel(x, y), colour) != surface ||
-        !Spend(static_cast<std::int64_t>(m_pixels.size() / 64) + 1)) {
+        !Spend(static_cast<std::int64_t>(m_pixels.size() / 16) + 1)) {
         return;
     }
     std::vector<std::uint8_t> seen(m_pixels.size(), 0);
@@ -416,7 +434,7 @@ void ILMetafileCanvas::FloodFill(int x, int y, ILPixel32 colour, bool surface, c
         while (qualifies(to, sy)) {
             ++to;
         }
-        if (!Spend(to - from)) {
+        if (!Spend(kFloodCost * (to - from))) {
             return;
         }
         std::fill(seen.begin() + static_cast<std::ptrdiff_t>(sy) * m_width + from,
@@ -450,11 +468,11 @@ void ILMetafileCanvas::ShadeTriangle(const ILCanvasPoint (&corners)[3], const IL
     const double maxX = std::max({corners[0].x, corners[1].x, corners[2].x});
     const double minY = std::min({corners[0].y, corners[1].y, corners[2].y});
     const double maxY = std::max({corners[0].y, corners[1].y, corners[2].y});
-    const int x0 = static_cast<int>(std::max(0.0, std::floor(minX)));
-    const int x1 = static_cast<int>(std::min(static_cast<double>(m_width), std::ceil(maxX)));
-    const int y0 = static_cast<int>(std::max(0.0, std::floor(minY)));
-    const int y1 = static_cast<int>(std::min(static_cast<double>(m_height), std::ceil(maxY)));
-    if (x0 >= x1 || y0 >= y1 || !Spend(std::int64_t{x1 - x0} * (y1 - y0))) {
+    const int x0 = ToIndex(std::floor(minX), m_width);
+    const int x1 = ToIndex(std::ceil(maxX), m_width);
+    const int y0 = ToIndex(std::floor(minY), m_height);
+    const int y1 = ToIndex(std::ceil(maxY), m_height);
+    if (x0 >= x1 || y0 >= y1 || !Spend(kShadeCost * std::int64_t{x1 - x0} * (y1 - y0))) {
         return;
     }
     const auto blend = [&](double w0, double w1, double w2, auto channel) {
@@ -462,19 +480,20 @@ void ILMetafileCanvas::ShadeTriangle(const ILCanvasPoint (&corners)[3], const IL
         return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
     };
     for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x) {
-            const ILCanvasPoint centre{x + 0.5, y + 0.5};
-            const double w0 = Cross(corners[1], corners[2], centre) / area;
-            const double w1 = Cross(corners[2], corners[0], centre) / area;
-            const double w2 = 1 - w0 - w1;
-            if (w0 < 0 || w1 < 0 || w2 < 0 || !IsVisible(x, y)) {
-                continue;
+        ILPixel32* row = &m_pixels[static_cast<std::size_t>(y) * m_width];
+        ForVisible(y, x0, x1, [&](int from, int to) {
+            for (int x = from; x < to; ++x) {
+                const ILCanvasPoint centre{x + 0.5, y + 0.5};
+                const double w0 = Cross(corners[1], corners[2], centre) / area;
+                const double w1 = Cross(corners[2], corners[0], centre) / area;
+                const double w2 = 1 - w0 - w1;
+                if (w0 >= 0 && w1 >= 0 && w2 >= 0) {
+                    row[x] = ILPixel32(blend(w0, w1, w2, [](ILPixel32 c) { return c.r; }),
+                                       blend(w0, w1, w2, [](ILPixel32 c) { return c.g; }),
+                                       blend(w0, w1, w2, [](ILPixel32 c) { return c.b; }), 255);
+                }
             }
-            m_pixels[static_cast<std::size_t>(y) * m_width + x] =
-                ILPixel32(blend(w0, w1, w2, [](ILPixel32 c) { return c.r; }),
-                          blend(w0, w1, w2, [](ILPixel32 c) { return c.g; }),
-                          blend(w0, w1, w2, [](ILPixel32 c) { return c.b; }), 255);
-        }
+        });
     }
 }
 
@@ -491,27 +510,29 @@ void ILMetafileCanvas::DrawPixelsOnto(const std::vector<ILPixel32>& source, int 
     }
     const double xs[4] = {origin.x, topRight.x, bottomLeft.x, topRight.x + v.x};
     const double ys[4] = {origin.y, topRight.y, bottomLeft.y, topRight.y + v.y};
-    const int x0 = static_cast<int>(std::max(0.0, std::floor(*std::min_element(xs, xs + 4))));
-    const int x1 = static_cast<int>(std::min(static_cast<double>(m_width), std::ceil(*std::max_element(xs, xs + 4))));
-    const int y0 = static_cast<int>(std::max(0.0, std::floor(*std::min_element(ys, ys + 4))));
-    const int y1 = static_cast<int>(std::min(static_cast<double>(m_height), std::ceil(*std::max_element(ys, ys + 4))));
-    if (x0 >= x1 || y0 >= y1 || !Spend(std::int64_t{x1 - x0} * (y1 - y0))) {
+    const int x0 = ToIndex(std::floor(*std::min_element(xs, xs + 4)), m_width);
+    const int x1 = ToIndex(std::ceil(*std::max_element(xs, xs + 4)), m_width);
+    const int y0 = ToIndex(std::floor(*std::min_element(ys, ys + 4)), m_height);
+    const int y1 = ToIndex(std::ceil(*std::max_element(ys, ys + 4)), m_height);
+    if (x0 >= x1 || y0 >= y1 || !Spend(kMapCost * std::int64_t{x1 - x0} * (y1 - y0))) {
         return;
     }
     for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x) {
-            const double dx = x + 0.5 - origin.x;
-            const double dy = y + 0.5 - origin.y;
-            const double s = (dx * v.y - dy * v.x) / determinant;
-            const double t = (u.x * dy - u.y * dx) / determinant;
-            if (s < 0 || s >= 1 || t < 0 || t >= 1 || !IsVisible(x, y)) {
-                continue;
+        ILPixel32* row = &m_pixels[static_cast<std::size_t>(y) * m_width];
+        ForVisible(y, x0, x1, [&](int from, int to) {
+            for (int x = from; x < to; ++x) {
+                const double dx = x + 0.5 - origin.x;
+                const double dy = y + 0.5 - origin.y;
+                const double s = (dx * v.y - dy * v.x) / determinant;
+                const double t = (u.x * dy - u.y * dx) / determinant;
+                if (s < 0 || s >= 1 || t < 0 || t >= 1) {
+                    continue;
+                }
+                const int sx = std::min(static_cast<int>(s * sourceWidth), sourceWidth - 1);
+                const int sy = std::min(static_cast<int>(t * sourceHeight), sourceHeight - 1);
+                Put(row[x], source[static_cast<std::size_t>(sy) * sourceWidth + sx], mode);
             }
-            const int sx = std::min(static_cast<int>(s * sourceWidth), sourceWidth - 1);
-            const int sy = std::min(static_cast<int>(t * sourceHeight), sourceHeight - 1);
-            Put(m_pixels[static_cast<std::size_t>(y) * m_width + x],
-                source[static_cast<std::size_t>(sy) * sourceWidth + sx], mode);
-        }
+        });
     }
 }
 
@@ -526,7 +547,7 @@ void ILMetafileCanvas::DrawPixels(const std::vector<ILPixel32>& source, int sour
     const double x1 = std::min(static_cast<double>(m_width), std::ceil(std::max(left, right) - 0.5));
     const double y0 = std::max(0.0, std::ceil(std::min(top, bottom) - 0.5));
     const double y1 = std::min(static_cast<double>(m_height), std::ceil(std::max(top, bottom) - 0.5));
-    if (x0 >= x1 || y0 >= y1 || !Spend(static_cast<std::int64_t>((x1 - x0) * (y1 - y0)))) {
+    if (x0 >= x1 || y0 >= y1 || !Spend(kStretchCost * static_cast<std::int64_t>((x1 - x0) * (y1 - y0)))) {
         return;
     }
     for (int y = static_cast<int>(y0); y < static_cast<int>(y1); ++y) {

@@ -55,6 +55,10 @@ public:
     // (the default), 16 white, and the other combinations of pen and canvas bits between.
     static constexpr int kMixCopy = 13;
 
+    // The default budget: this many fills of the whole canvas, which plays the costliest
+    // files of the largest canvas in under two seconds.
+    static constexpr std::int64_t kPasses = 8;
+
     // A white, opaque canvas. workBudget 0 chooses a budget in proportion to the size.
     ILMetafileCanvas(int width, int height, std::int64_t workBudget = 0);
 
@@ -63,6 +67,9 @@ public:
     [[nodiscard]] const ILPixel32* GetRow(int y) const { return &m_pixels[static_cast<std::size_t>(y) * m_width]; }
     [[nodiscard]] ILPixel32 GetPixel(int x, int y) const { return GetRow(y)[x]; }
     [[nodiscard]] bool IsExhausted() const { return m_work < 0; }
+    // Charges work done for the canvas outside it (outlines made, bitmaps decoded); false
+    // once the budget is spent.
+    bool Spend(std::int64_t work);
 
     // The region outside which nothing is drawn; null for the whole canvas. The canvas
     // keeps the pointer: the caller keeps the region alive while it is set.
@@ -111,8 +118,7 @@ private:
     void FillColumns(int y, int first, int last, const ILCanvasPaint& paint);
     // Calls draw(first, last) for the parts of columns [first, last) of row y inside the clip.
     template <typename Draw>
-    void ForVisible(int y, int first, int last, Draw draw) const;
-    bool Spend(std::int64_t work);
+    void ForVisible(int y, int first, int last, Draw draw);
     [[nodiscard]] bool IsVisible(int x, int y) const;
     static void Put(ILPixel32& under, ILPixel32 source, PixelMode mode);
 

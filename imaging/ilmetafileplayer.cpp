@@ -14,6 +14,11 @@ constexpr int kBrushNull = 1;
 constexpr int kBrushHatched = 2;
 // Patterns larger than this are not brushes any program makes.
 constexpr std::int64_t kMaxPatternPixels = 256 * 256;
+// Bitmap sides beyond what any metafile carries; within them a row's bytes times the rows
+// stays far inside 64 bits.
+constexpr std::int32_t kMaxDibSide = 1 << 16;
+// The pixels one bitmap record may decode at once: twice the largest canvas.
+constexpr std::int64_t kMaxBlockPixels = std::int64_t{1} << 26;
 constexpr std::uint32_t kSourceCopy = 0x00CC0020;
 constexpr std::uint32_t kPatternCopy = 0x00F00021;
 constexpr std::uint32_t kBlackness = 0x00000042;
@@ -336,7 +341,8 @@ bool ReadDibHeader(const std::uint8_t* p, std::size_t size, DibHeader& h)
     const int bitsPerPixel = p[14] | (p[15] << 8);
     const std::uint32_t compression = u32(16);
     const std::uint32_t used = u32(32);
-    if (headerSize < 40 || headerSize > size || width <= 0 || height == 0 || height == INT32_MIN || compression != 0) {
+    if (headerSize < 40 || headerSize > size || width <= 0 || width > kMaxDibSide || height == 0 ||
+        height < -kMaxDibSide || height > kMaxDibSide || compression != 0) {
         return false;
     }
     if (bitsPerPixel != 1 && bitsPerPixel != 4 && bitsPerPixel != 8 && bitsPerPixel != 16 && bitsPerPixel != 24 &&
@@ -365,7 +371,7 @@ bool ReadDibWithRows(const std::uint8_t* info, std::size_t infoSize, std::size_t
     }
     h.rows = std::abs(h.height);
     h.stride = (static_cast<std::int64_t>(h.width) * h.bitsPerPixel + 31) / 32 * 4;
-    return h.stride * h.rows <= static_cast<std::int64_t>(bitsSize);
+    return static_cast<std::uint64_t>(h.rows) <= bitsSize / static_cast<std::uint64_t>(h.stride);
 }
 
 // The pixels of columns [x0, x1) and rows [y0, y1), counted from the top, of a bitmap whose
@@ -447,6 +453,9 @@ bool ILMetafilePlayer::ReadPixelBlock(const Reader& info, const Reader& bits, in
     const int y0 = std::clamp(sourceY, 0, rows);
     const int y1 = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(sourceY) + sourceHeight, y0, rows));
     block = PixelBlock();
+    if (std::int64_t{x1 - x0} * (y1 - y0) > kMaxBlockPixels) {
+        return false;
+    }
     if (x0 < x1 && y0 < y1) {
         block.pixels = DecodeRows(h, info.At(h.tableOffset), bits.At(0), h.stride, x0, x1, y0, y1, alpha);
         block.width = x1 - x0;

@@ -330,6 +330,10 @@ protected:
     void Played() { ++m_played; }
     void Skipped() { ++m_skipped; }
     [[nodiscard]] bool IsExhausted() const { return m_canvas.IsExhausted(); }
+    // Charges the canvas for combining the two regions; false once its work is spent.
+    bool ChargeRegions(const ILCanvasRegion& a, const ILCanvasRegion& b);
+    // The work of making outlines of so many points for a path, in the canvas's units.
+    [[nodiscard]] static std::int64_t OutlineWork(const std::vector<std::vector<ILCanvasPoint>>& outlines);
 
     [[nodiscard]] const ILMetafileCanvas& Canvas() const { return m_canvas; }
 

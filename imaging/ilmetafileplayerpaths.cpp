@@ -9,6 +9,10 @@ namespace {
 
 constexpr int kBezierSteps = 16;
 constexpr std::size_t kMaxBezierPoints = 1 << 20;
+// The work of one outline point and of one span of a region combined, in pixels filled:
+// each takes the time of several.
+constexpr std::int64_t kOutlinePointCost = 4;
+constexpr std::int64_t kRegionSpanCost = 16;
 
 ILCanvasPoint Bezier(const ILCanvasPoint& p0, const ILCanvasPoint& p1, const ILCanvasPoint& p2,
                      const ILCanvasPoint& p3, double t)
@@ -30,6 +34,24 @@ void AppendBezier(std::vector<ILCanvasPoint>& out, ILCanvasPoint from, const ILC
 }
 
 }  // namespace
+
+bool ILMetafilePlayer::ChargeRegions(const ILCanvasRegion& a, const ILCanvasRegion& b)
+{
+    // Combining regions is work in proportion to their spans, so that a file of many clip
+    // changes ends.
+    return m_canvas.Spend(kRegionSpanCost *
+                          static_cast<std::int64_t>(a.GetSpanCount() + a.GetBands().size() + b.GetSpanCount() +
+                                                    b.GetBands().size() + 1));
+}
+
+std::int64_t ILMetafilePlayer::OutlineWork(const std::vector<std::vector<ILCanvasPoint>>& outlines)
+{
+    std::int64_t points = 0;
+    for (const auto& outline : outlines) {
+        points += static_cast<std::int64_t>(outline.size());
+    }
+    return kOutlinePointCost * (points + 1);
+}
 
 ILCanvasRegion ILMetafilePlayer::WholeCanvas() const
 {
@@ -189,8 +211,15 @@ void ILMetafilePlayer::SelectClipPath(ILCanvasRegion::Mode mode)
 {
     m_pathOpen = false;
     std::vector<std::vector<ILCanvasPoint>> areas;
+    std::int64_t edges = 0;
     for (const Figure& figure : m_path) {
         areas.push_back(figure.points);
+        edges += static_cast<std::int64_t>(figure.points.size());
+    }
+    // Every row of the canvas visits every edge, as a fill does.
+    if (!m_canvas.Spend((edges + 1) * m_canvas.GetHeight())) {
+        m_path.clear();
+        return;
     }
     const ILCanvasRegion area = ILCanvasRegion::FromPolygons(areas, m_state.winding || m_pathWidened,
                                                              m_canvas.GetWidth(), m_canvas.GetHeight());
@@ -205,7 +234,15 @@ void ILMetafilePlayer::WidenPath()
     }
     std::vector<Figure> widened;
     for (const Figure& figure : m_path) {
-        for (auto& piece : ILMetafileCanvas::PenOutline(figure.points, figure.closed, PenWidth())) {
+        if (widened.size() >= kMaxPathFigures) {
+            break;
+        }
+        auto pieces = ILMetafileCanvas::PenOutline(figure.points, figure.closed, PenWidth());
+        // Every outline point is work, so that widening a path again and again ends.
+        if (!m_canvas.Spend(OutlineWork(pieces))) {
+            break;
+        }
+        for (auto& piece : pieces) {
             if (widened.size() < kMaxPathFigures) {
                 widened.push_back({std::move(piece), true});
             }
@@ -225,6 +262,9 @@ void ILMetafilePlayer::CombineClip(const ILCanvasRegion* region, ILCanvasRegion:
         return;
     }
     ILCanvasRegion clip = m_state.clip ? *m_state.clip : WholeCanvas();
+    if (!ChargeRegions(clip, *region)) {
+        return;
+    }
     if (clip.Combine(*region, mode)) {
         m_state.clip = std::make_shared<const ILCanvasRegion>(std::move(clip));
         ApplyClip();

@@ -25,7 +25,7 @@ void ILMetafilePlayer::ApplyClip()
     const auto& meta = m_state.metaClip;
     if (clip && meta) {
         ILCanvasRegion both = *clip;
-        m_effectiveClip = both.Combine(*meta, ILCanvasRegion::Mode::intersect)
+        m_effectiveClip = ChargeRegions(both, *meta) && both.Combine(*meta, ILCanvasRegion::Mode::intersect)
                               ? std::make_shared<const ILCanvasRegion>(std::move(both))
                               : meta;
     } else {
@@ -137,6 +137,9 @@ void ILMetafilePlayer::FrameRegion(const ILCanvasRegion& region, const Brush& br
     ILCanvasRegion inside = region;
     const int moves[4][2] = {{dx, 0}, {-dx, 0}, {0, dy}, {0, -dy}};
     for (const auto& move : moves) {
+        if (!ChargeRegions(inside, region)) {
+            return;
+        }
         ILCanvasRegion moved = region;
         moved.Offset(move[0], move[1]);
         if (!inside.Combine(moved, ILCanvasRegion::Mode::intersect)) {

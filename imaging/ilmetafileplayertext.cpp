@@ -125,6 +125,10 @@ void ILMetafilePlayer::DrawText(const TextRecord& record)
         // Inside a path bracket text adds its outlines to the path and draws nothing.
         std::vector<std::vector<ILCanvasPoint>> outlines;
         const double moved = m_text->Outline(run, m_canvas.GetWidth(), m_canvas.GetHeight(), outlines);
+        // Loading a glyph is work even when it has no outline.
+        if (!m_canvas.Spend(OutlineWork(outlines) + static_cast<std::int64_t>(run.text.size()))) {
+            return;
+        }
         for (auto& outline : outlines) {
             if (m_path.size() < kMaxPathFigures && outline.size() > 1) {
                 m_path.push_back({std::move(outline), true});

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <string>
 
 #include "imaging/ilbmp.h"
@@ -167,6 +169,19 @@ void ILWEMFDecoder::CheckComplete(std::size_t declaredSize, ILMetafilePlayer::Re
 }
 
 void ILWEMFDecoder::GetImage(ILBmp& bmp)
+{
+    // Playback's own limits keep its memory bounded; should the machine still run out, the
+    // caller hears it as the library's error, not as an exception it does not expect.
+    try {
+        Play(bmp);
+    } catch (const std::bad_alloc&) {
+        RaiseError(ILTextException::noMemory, "Out of memory playing metafile.");
+    } catch (const std::length_error&) {
+        RaiseError(ILTextException::noMemory, "Out of memory playing metafile.");
+    }
+}
+
+void ILWEMFDecoder::Play(ILBmp& bmp)
 {
     ILMetafileCanvas canvas(GetWidth(), GetHeight());
     std::unique_ptr<ILMetafilePlayer> player;

@@ -13,7 +13,8 @@
 // the name gives; endOfData when the data is
 // shorter than its header declares or its records end before the end record; badFormat
 // for a record whose size cannot be a record's; noMemory for a picture larger than
-// kMaxSide pixels a side, kMaxPixels or ILBmp::GetMaxPixels().
+// kMaxSide pixels a side, kMaxPixels or ILBmp::GetMaxPixels(), and when memory runs out
+// during playback.
 
 #include <cstdint>
 #include <vector>
@@ -52,6 +53,8 @@ private:
     // Refuses data shorter than the size its header declares, and records that do not
     // lead to an end record.
     void CheckComplete(std::size_t declaredSize, ILMetafilePlayer::RecordsEnd end);
+    // Plays the records into a canvas of the picture's size and copies it into the bitmap.
+    void Play(ILBmp& bmp);
     void CopyToBitmap(const class ILMetafileCanvas& canvas, ILBmp& bmp) const;
 
     const std::uint8_t* m_data = nullptr;

@@ -127,6 +127,32 @@ TEST(ILCanvasRegionTest, RegionsCombineByTheFiveModes)
     EXPECT_EQ(many.GetSpanCount(), 4000u);
 }
 
+TEST(ILCanvasRegionTest, RowsOfManySpansAreSearched)
+{
+    std::vector<double> comb;
+    for (int x = 0; x < 4000; ++x) {
+        comb.insert(comb.end(), {2.0 * x, 0, 2.0 * x + 1, 10});
+    }
+    const ILCanvasRegion region = ILCanvasRegion::FromRectangles(comb);
+    const auto& spans = region.GetSpans(5);
+    const struct
+    {
+        int first;
+        int last;
+        std::size_t from;  // the spans met, as an index range
+        std::size_t to;
+    } cases[] = {{0, 1, 0, 1}, {1, 2, 1, 1}, {3, 8, 2, 4}, {-5, 3, 0, 2}, {7999, 9000, 4000, 4000}, {7998, 9000, 3999, 4000}};
+    for (const auto& c : cases) {
+        const auto [from, to] = ILCanvasRegion::FindSpans(spans, c.first, c.last);
+        EXPECT_EQ(from, c.from) << c.first << ".." << c.last;
+        EXPECT_EQ(to, c.to) << c.first << ".." << c.last;
+    }
+    EXPECT_TRUE(region.Contains(7998, 5));
+    EXPECT_FALSE(region.Contains(7999, 5));
+    EXPECT_FALSE(region.Contains(4, 10));
+    EXPECT_TRUE(region.GetSpans(10).empty());
+}
+
 TEST_F(ILMetafilePlayerTest, ArcsChordsAndPiesFollowTheArcDirection)
 {
     // Box (10, 10)-(90, 90); from the ray to the right to the ray upwards.

@@ -384,3 +384,136 @@ TEST_F(ILMetafileRecordsTest, TextRecordsOfManyStringsDrawEach)
     EXPECT_FALSE(inked(60, 10));
     EXPECT_EQ(played->skipped, 0);
 }
+
+TEST_F(ILMetafileRecordsTest, BitmapsWhoseRowsCannotLieInTheirRecordAreSkipped)
+{
+    // Once, a row check whose product overflowed let such headers read far past the record.
+    const auto huge = [](std::int64_t height) {
+        return std::make_pair(Le32(40) + Le32(0x7FFFFFFF) + Le32(height) + Le16(1) + Le16(32) + Le32(0) + Le32(0) +
+                                  std::string(16, '\0'),
+                              std::string(16, '\x55'));
+    };
+    const std::int64_t full = 0x7FFFFFFF;
+    const struct
+    {
+        const char* name;
+        std::function<std::unique_ptr<Played>()> play;
+    } cases[] = {
+        {"stretched, a few pixels", [&] { return PlayEmf(EmfWriter().StretchDIBits(0, 0, 100, 100, 2, 2, huge(full))); }},
+        {"stretched, whole source",
+         [&] { return PlayEmf(EmfWriter().StretchDIBits(0, 0, 100, 100, 0x7FFFFFFF, 0x7FFFFFFF, huge(-full))); }},
+        {"masked source",
+         [&] {
+             const auto source = huge(full);
+             EmfWriter e;
+             RecordOf(e, 78, Join({kBounds, {0, 0, 100, 100, 0xAACC0020, 0, 0}, kIdentity, {0, 0}, DibFields(128, source),
+                                   {0, 0, 0, 0, 0, 0, 0}}),
+                      source.first + source.second);
+             return PlayEmf(e);
+         }},
+        {"mask",
+         [&] {
+             const auto source = Dib24(1, {kRed});
+             const auto mask = huge(full);
+             const auto sourceFields = DibFields(128, source);
+             EmfWriter e;
+             RecordOf(e, 78, Join({kBounds, {0, 0, 100, 100, 0xAACC0020, 0, 0}, kIdentity, {0, 0}, sourceFields, {0, 0, 0},
+                                   DibFields(128 + sourceFields[1] + sourceFields[3], mask)}),
+                      source.first + source.second + mask.first + mask.second);
+             return PlayEmf(e);
+         }},
+        {"stretched (16-bit)", [&] { return PlayWmf(WmfWriter().StretchDib(0, 0, 100, 100, 2, 2, huge(full))); }},
+        {"block transfer (16-bit)",
+         [&] {
+             const auto dib = huge(full);
+             return PlayWmf(WmfWriter().Record(0x0B41, {0x0020, 0x00CC, 2, 2, 0, 0, 100, 100, 0, 0}, dib.first + dib.second));
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto played = c.play();
+        EXPECT_EQ(played->skipped, 1);
+        EXPECT_EQ(played->canvas.GetPixel(50, 50), kWhite);
+    }
+    // A pattern brush of such a bitmap paints nothing.
+    const auto pattern = huge(full);
+    const auto size = [](const std::string& s) { return static_cast<std::int64_t>(s.size()); };
+    EmfWriter e;
+    e.Record(94, {1, 0, 32, size(pattern.first), 32 + size(pattern.first), size(pattern.second)},
+             pattern.first + pattern.second);
+    e.Select(1).Select(kNoPen).Rectangle(0, 0, 100, 100);
+    ExpectProbes("pattern brush", *PlayEmf(e), {{50, 50, kWhite}});
+}
+
+TEST_F(ILMetafileRecordsTest, PixelByPixelDrawingStaysOnTheStripesOfAClip)
+{
+    // Region data of one-pixel stripes at even columns, the picture's height.
+    std::string rectangles;
+    for (int x = 0; x < 100; x += 2) {
+        rectangles += Le32(x) + Le32(0) + Le32(x + 1) + Le32(100);
+    }
+    const std::string region = Le32(32) + Le32(1) + Le32(50) + Le32(800) + std::string(16, '\0') + rectangles;
+    const auto striped = [&region] {
+        EmfWriter e;
+        e.Record(75, {static_cast<std::int64_t>(region.size()), 5}, region);
+        return e;
+    };
+    const auto vertex = [](int x, int y) { return Le32(x) + Le32(y) + std::string(8, '\0'); };
+    const auto red = Dib24(1, {kRed});
+    const struct
+    {
+        const char* name;
+        EmfWriter file;
+    } cases[] = {
+        {"gradient", striped().Record(118, {0, 0, 99, 99, 3, 1, 2}, vertex(0, 0) + vertex(300, 0) + vertex(0, 300) +
+                                                                       Le32(0) + Le32(1) + Le32(2))},
+        {"parallelogram", [&] {
+             EmfWriter e = striped();
+             return RecordOf(e, 79, Join({kBounds, {0, 0, 100, 0, 0, 100, 0, 0, 1, 1}, kIdentity, {0, 0},
+                                          DibFields(140, red), {0, 0, 0, 0, 0, 0, 0}}),
+                             red.first + red.second);
+         }()},
+        {"thin line", striped().MoveTo(0, 50).LineTo(99, 50)},
+        {"pixels", striped().Record(15, {50, 50, kBlue}).Record(15, {51, 50, kBlue})},
+    };
+    for (const auto& c : cases) {
+        const auto played = PlayEmf(c.file);
+        SCOPED_TRACE(c.name);
+        // The logical row 50 lands on pixel row 49 or 50.
+        const ILMetafileCanvas& canvas = played->canvas;
+        EXPECT_TRUE(canvas.GetPixel(50, 49) != kWhite || canvas.GetPixel(50, 50) != kWhite);
+        EXPECT_EQ(canvas.GetPixel(51, 49), kWhite);
+        EXPECT_EQ(canvas.GetPixel(51, 50), kWhite);
+        EXPECT_FALSE(canvas.IsExhausted());
+    }
+}
+
+TEST_F(ILMetafileRecordsTest, WideningClippingAndTextInPathsSpendTheCanvassWork)
+{
+    // Once, these drew nothing and so spent nothing, however often they were repeated.
+    EmfWriter widened;
+    widened.Pen(1, 0, 3, kBlue).Select(1).Record(59, {});
+    for (int i = 0; i < 200; ++i) {
+        widened.MoveTo(i % 100, 10).LineTo(i % 100, 90);
+    }
+    widened.Record(60, {});
+    for (int i = 0; i < 200; ++i) {
+        widened.Record(66, {});
+    }
+    EmfWriter clips;
+    for (int i = 0; i < 3000; ++i) {
+        clips.Record(33, {}).Record(29, {2 * (i % 50), 0, 2 * (i % 50) + 1, 100});
+    }
+    for (const auto* file : {&widened, &clips}) {
+        EXPECT_TRUE(PlayEmf(*file)->canvas.IsExhausted());
+    }
+    SKIP_WITHOUT_TOOLS("fc-match");
+    EmfWriter text;
+    Font(text, 1, -20, 0).Select(1).Record(59, {});
+    const std::u16string line(500, u'W');
+    for (int i = 0; i < 2000; ++i) {
+        text.Record(84, {0, 0, 0, 0, 1, 0, 0, 0, 50, static_cast<std::int64_t>(line.size()), 76, 0, 0, 0, 0, 0, 0},
+                    Utf16(line));
+    }
+    EXPECT_TRUE(PlayEmf(text)->canvas.IsExhausted());
+}

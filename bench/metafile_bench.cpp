@@ -1,0 +1,143 @@
+// Metafile playback at its worst on the largest canvas the metafile decoder makes: small
+// files whose records ask for the most work each. The canvas's work budget is set so that
+// the slowest of these stays within a few seconds; every case reports the time one whole
+// file takes to play until its records end or the budget is spent.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <string>
+
+#include "imaging/ilemfplayer.h"
+#include "imaging/ilmetafilecanvas.h"
+#include "tests/imaging/metafilewriter.h"
+
+using namespace metafiletest;
+
+namespace {
+
+// 8192 × 4096: the decoder's largest picture.
+constexpr int kWidth = 8192;
+constexpr int kHeight = 4096;
+// The frame, in hundredths of a millimetre, that puts one logical unit on one pixel.
+constexpr int kFrameRight = kWidth * 2646 / 100;
+constexpr int kFrameBottom = kHeight * 2646 / 100;
+
+// Region data of one-pixel stripes the canvas's height, every other column from the left.
+std::string Stripes(int count)
+{
+    std::string rectangles;
+    for (int i = 0; i < count; ++i) {
+        rectangles += Le32(2 * i) + Le32(0) + Le32(2 * i + 1) + Le32(kHeight);
+    }
+    return Le32(32) + Le32(1) + Le32(count) + Le32(16 * static_cast<std::int64_t>(count)) + Le32(0) + Le32(0) +
+           Le32(2 * count) + Le32(kHeight) + rectangles;
+}
+
+std::string Vertex(int x, int y, int level)
+{
+    return Le32(x) + Le32(y) + Le16(level << 8) + Le16(level << 8) + Le16(0) + Le16(0);
+}
+
+std::string FloodFills()
+{
+    EmfWriter e;
+    e.Brush(1, 0, kRed).Select(1);
+    for (int i = 0; i < 1000; ++i) {
+        e.Record(53, {i % kWidth, i % kHeight, 0x000001, 0});  // to a border that is nowhere
+    }
+    return e.Bytes(kFrameRight, kFrameBottom);
+}
+
+std::string InvertedRegions()
+{
+    EmfWriter e;
+    const std::string region = Stripes(4096);
+    for (int i = 0; i < 300; ++i) {
+        e.Record(73, {0, 0, kWidth, kHeight, static_cast<std::int64_t>(region.size())}, region);
+    }
+    return e.Bytes(kFrameRight, kFrameBottom);
+}
+
+std::string AlphaBlends()
+{
+    // A 2 × 1 half-transparent source stretched over the whole canvas.
+    const std::string header = Le32(40) + Le32(2) + Le32(-1) + Le16(1) + Le16(32) + Le32(0) + Le32(0) +
+                               std::string(16, '\0');
+    const std::string rows = Le32(0x80800000) + Le32(0x80008000);
+    EmfWriter e;
+    for (int i = 0; i < 30; ++i) {
+        e.Record(114, {0, 0, kWidth, kHeight, 0, 0, kWidth, kHeight, 0x01FF0000, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 108,
+                       static_cast<std::int64_t>(header.size()), 108 + static_cast<std::int64_t>(header.size()),
+                       static_cast<std::int64_t>(rows.size()), 2, 1},
+                 header + rows);
+    }
+    return e.Bytes(kFrameRight, kFrameBottom);
+}
+
+std::string SavedClips()
+{
+    EmfWriter e;
+    for (int i = 0; i < 200000; ++i) {
+        const int x = 2 * (i % 4096);
+        e.Record(33, {}).Record(29, {x, 0, x + 1, kHeight});  // save, then cut a stripe out of the clip
+    }
+    return e.Bytes(kFrameRight, kFrameBottom);
+}
+
+std::string StripedGradients()
+{
+    EmfWriter e;
+    const std::string region = Stripes(4096);
+    e.Record(75, {static_cast<std::int64_t>(region.size()), 5}, region);
+    const std::string triangle = Vertex(0, 0, 0) + Vertex(2 * kWidth, 0, 255) + Vertex(0, 2 * kHeight, 128) +
+                                 Le32(0) + Le32(1) + Le32(2);
+    for (int i = 0; i < 10; ++i) {
+        e.Record(118, {0, 0, kWidth, kHeight, 3, 1, 2}, triangle);
+    }
+    return e.Bytes(kFrameRight, kFrameBottom);
+}
+
+std::string WidenedOutlines()
+{
+    // A path of many short lines, widened again and again.
+    EmfWriter e;
+    e.Pen(1, 0, 3, kBlue).Select(1).Record(59, {});
+    for (int i = 0; i < 10000; ++i) {
+        e.MoveTo(i % kWidth, i % kHeight).LineTo(i % kWidth + 5, i % kHeight);
+    }
+    e.Record(60, {});
+    for (int i = 0; i < 10000; ++i) {
+        e.Record(66, {});
+    }
+    return e.Bytes(kFrameRight, kFrameBottom);
+}
+
+void Play(benchmark::State& state, const std::string& bytes)
+{
+    for (auto _ : state) {
+        ILMetafileCanvas canvas(kWidth, kHeight);
+        ILEMFPlayer player(canvas);
+        player.Play(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        benchmark::DoNotOptimize(canvas.GetPixel(1, 1));
+        state.counters["exhausted"] = canvas.IsExhausted() ? 1 : 0;
+    }
+    state.counters["file KB"] = static_cast<double>(bytes.size()) / 1024;
+}
+
+#define METAFILE_CASE(maker)                                     \
+    void BM_Metafile##maker(benchmark::State& state)             \
+    {                                                            \
+        static const std::string bytes = maker();                \
+        Play(state, bytes);                                      \
+    }                                                            \
+    BENCHMARK(BM_Metafile##maker)->Unit(benchmark::kMillisecond)->Iterations(1)
+
+METAFILE_CASE(FloodFills);
+METAFILE_CASE(InvertedRegions);
+METAFILE_CASE(AlphaBlends);
+METAFILE_CASE(SavedClips);
+METAFILE_CASE(StripedGradients);
+METAFILE_CASE(WidenedOutlines);
+
+}  // namespace
