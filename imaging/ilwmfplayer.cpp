@@ -74,7 +74,6 @@ enum Function
     fnStretchBlt = 0x0B23
 };
 
-
 constexpr int kMaxPatternSide = 256;
 
 }  // namespace
