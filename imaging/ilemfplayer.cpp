@@ -107,11 +107,10 @@ enum Type
     emrAlphaBlend = 114,
     emrSetLayout = 115,
     emrTransparentBlt = 116,
-    emrGradientFill = 118
+    emrGradientFill = 118,
+    emrSetTextJustification = 120
 };
 
-constexpr std::uint32_t kSourceCopy = 0xCC;  // the ternary raster operation "source"
-constexpr std::uint32_t kKeepCanvas = 0xAA;  // the ternary raster operation "destination"
 constexpr std::size_t kTextBlockBytes = 40;
 constexpr std::size_t kVertexBytes = 16;
 
@@ -368,6 +367,10 @@ bool ILEMFPlayer::PlayRecord(int type, const Reader& record)
         return true;
     case emrSetBkMode: m_state.opaqueBackground = record.U32(8) == 2; return true;
     case emrSetTextAlign: m_state.textAlign = static_cast<int>(record.U32(8)); return true;
+    case emrSetTextJustification:
+        m_state.breakExtra = record.S32(8);
+        m_state.breakCount = record.S32(12);
+        return true;
     case emrSetTextColor: m_state.textColour = ColourOf(record.U32(8)); return true;
     case emrSetBkColor: m_state.backgroundColour = ColourOf(record.U32(8)); return true;
     case emrSetArcDirection: m_state.clockwise = record.U32(8) == 2; return true;
@@ -655,7 +658,7 @@ bool ILEMFPlayer::PlayBitmapRecord(int type, const Reader& record)
                           record.S32(40), record.S32(44), record.U32(68));
     case emrSetDIBitsToDevice:
         return DrawBitmap(record, 48, x, y, record.S32(40), record.S32(44), record.S32(32), record.S32(36),
-                          record.S32(40), record.S32(44), 0x00CC0020);
+                          record.S32(40), record.S32(44), ILRasterOperation::kSourceCopyCode);
     case emrMaskBlt: return PlayMaskBlt(record);
     case emrPlgBlt: return PlayPlgBlt(record);
     case emrAlphaBlend: case emrTransparentBlt: return PlayBlendedBlt(record, type == emrAlphaBlend);
@@ -700,14 +703,8 @@ bool ILEMFPlayer::MaskBlock(const Reader& record, std::size_t fields, int maskX,
 bool ILEMFPlayer::PlayMaskBlt(const Reader& record)
 {
     // Where the mask's bit is set the foreground operation applies, elsewhere the
-    // background one; the player draws the source and leaves the canvas.
+    // background one, which the code keeps in its high byte.
     const std::uint32_t rop = record.U32(40);
-    const std::uint32_t foreground = (rop >> 16) & 0xFF;
-    const std::uint32_t background = (rop >> 24) & 0xFF;
-    if ((foreground != kSourceCopy && foreground != kKeepCanvas) ||
-        (background != kSourceCopy && background != kKeepCanvas)) {
-        return false;
-    }
     const int width = record.S32(32);
     const int height = record.S32(36);
     PixelBlock block;
@@ -717,12 +714,9 @@ bool ILEMFPlayer::PlayMaskBlt(const Reader& record)
     if (!MaskBlock(record, 112, record.S32(100), record.S32(104), block)) {
         return false;
     }
-    for (ILPixel32& p : block.pixels) {
-        const bool drawn = p.a != 0 ? foreground == kSourceCopy : background == kSourceCopy;
-        p.a = drawn ? 255 : 0;
-    }
     // The source is not stretched: its pixels land one to one.
-    DrawBlock(block, record.S32(24), record.S32(28), block.width, block.height, ILMetafileCanvas::PixelMode::keyed);
+    CombineBlock(block, record.S32(24), record.S32(28), block.width, block.height, ILRasterOperation::FromCode(rop),
+                 ILRasterOperation(static_cast<std::uint8_t>(rop >> 24)));
     return true;
 }
 

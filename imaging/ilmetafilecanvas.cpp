@@ -71,36 +71,12 @@ bool ClipSegment(ILCanvasPoint& a, ILCanvasPoint& b, double minX, double minY, d
     return true;
 }
 
-// One channel of a binary raster operation: the mix less one is the truth table of
-// (pen, canvas) bits 00, 01, 10, 11.
-std::uint8_t MixChannel(int table, std::uint8_t canvas, std::uint8_t pen)
-{
-    unsigned out = 0;
-    const unsigned d = canvas;
-    const unsigned p = pen;
-    if (table & 1) {
-        out |= ~p & ~d;
-    }
-    if (table & 2) {
-        out |= ~p & d;
-    }
-    if (table & 4) {
-        out |= p & ~d;
-    }
-    if (table & 8) {
-        out |= p & d;
-    }
-    return static_cast<std::uint8_t>(out);
-}
-
 ILPixel32 Mixed(ILPixel32 canvas, ILPixel32 pen, int mix)
 {
     if (mix == ILMetafileCanvas::kMixCopy) {
         return pen;
     }
-    const int table = mix - 1;
-    return ILPixel32(MixChannel(table, canvas.r, pen.r), MixChannel(table, canvas.g, pen.g),
-                     MixChannel(table, canvas.b, pen.b), 255);
+    return ILRasterOperation::FromMix(mix).Apply(pen, pen, canvas);
 }
 
 double Cross(const ILCanvasPoint& o, const ILCanvasPoint& a, const ILCanvasPoint& b)
@@ -109,6 +85,16 @@ double Cross(const ILCanvasPoint& o, const ILCanvasPoint& a, const ILCanvasPoint
 }
 
 }  // namespace
+
+ILPixel32 ILCanvasPaint::At(int x, int y) const
+{
+    if (!HasPattern()) {
+        return colour;
+    }
+    const auto wrap = [](std::int64_t value, int period) { return static_cast<int>(((value % period) + period) % period); };
+    const int row = wrap(std::int64_t{y} - originY, patternHeight);
+    return (*pattern)[static_cast<std::size_t>(row) * patternWidth + wrap(std::int64_t{x} - originX, patternWidth)];
+}
 
 ILMetafileCanvas::ILMetafileCanvas(int width, int height, std::int64_t workBudget)
     : m_width(width), m_height(height),
@@ -158,12 +144,8 @@ void ILMetafileCanvas::FillColumns(int y, int first, int last, const ILCanvasPai
             }
             return;
         }
-        const auto wrap = [](std::int64_t value, int period) { return static_cast<int>(((value % period) + period) % period); };
-        const ILPixel32* patternRow =
-            &(*paint.pattern)[static_cast<std::size_t>(wrap(std::int64_t{y} - paint.originY, paint.patternHeight)) *
-                              paint.patternWidth];
         for (int x = from; x < to; ++x) {
-            const ILPixel32 p = patternRow[wrap(std::int64_t{x} - paint.originX, paint.patternWidth)];
+            const ILPixel32 p = paint.At(x, y);
             if (p.a != 0) {
                 row[x] = Mixed(row[x], p, m_mix);
             }
@@ -536,8 +518,9 @@ void ILMetafileCanvas::DrawPixelsOnto(const std::vector<ILPixel32>& source, int 
     }
 }
 
-void ILMetafileCanvas::DrawPixels(const std::vector<ILPixel32>& source, int sourceWidth, int sourceHeight,
-                                  double left, double top, double right, double bottom, PixelMode mode)
+template <typename Visit>
+void ILMetafileCanvas::ForStretched(const std::vector<ILPixel32>& source, int sourceWidth, int sourceHeight,
+                                    double left, double top, double right, double bottom, Visit put)
 {
     if (sourceWidth <= 0 || sourceHeight <= 0 || !std::isfinite(left) || !std::isfinite(top) ||
         !std::isfinite(right) || !std::isfinite(bottom) || left == right || top == bottom) {
@@ -558,8 +541,29 @@ void ILMetafileCanvas::DrawPixels(const std::vector<ILPixel32>& source, int sour
             for (int x = from; x < to; ++x) {
                 const double u = (x + 0.5 - left) / (right - left);
                 const int sx = std::clamp(static_cast<int>(u * sourceWidth), 0, sourceWidth - 1);
-                Put(row[x], source[static_cast<std::size_t>(sy) * sourceWidth + sx], mode);
+                put(row[x], source[static_cast<std::size_t>(sy) * sourceWidth + sx], x, y);
             }
         });
     }
+}
+
+void ILMetafileCanvas::DrawPixels(const std::vector<ILPixel32>& source, int sourceWidth, int sourceHeight,
+                                  double left, double top, double right, double bottom, PixelMode mode)
+{
+    ForStretched(source, sourceWidth, sourceHeight, left, top, right, bottom,
+                 [mode](ILPixel32& under, ILPixel32 pixel, int, int) { Put(under, pixel, mode); });
+}
+
+void ILMetafileCanvas::CombinePixels(const std::vector<ILPixel32>& source, int sourceWidth, int sourceHeight,
+                                     double left, double top, double right, double bottom, const ILCanvasPaint& paint,
+                                     ILRasterOperation foreground, ILRasterOperation background)
+{
+    ForStretched(source, sourceWidth, sourceHeight, left, top, right, bottom,
+                 [&](ILPixel32& under, ILPixel32 pixel, int x, int y) {
+                     const ILRasterOperation& operation = pixel.a != 0 ? foreground : background;
+                     const ILPixel32 pattern = operation.UsesPattern() ? paint.At(x, y) : ILPixel32(0, 0, 0, 255);
+                     if (pattern.a != 0) {
+                         under = operation.Apply(pattern, pixel, under);
+                     }
+                 });
 }

@@ -17,6 +17,7 @@
 
 #include "imaging/ilcanvasregion.h"
 #include "imaging/ilpixel32.h"
+#include "imaging/ilrasteroperation.h"
 
 struct ILCanvasPoint
 {
@@ -36,6 +37,8 @@ struct ILCanvasPaint
     int originY = 0;
 
     [[nodiscard]] bool HasPattern() const { return pattern && patternWidth > 0 && patternHeight > 0; }
+    // What it paints on the canvas pixel (x, y).
+    [[nodiscard]] ILPixel32 At(int x, int y) const;
 };
 
 class ILMetafileCanvas
@@ -107,12 +110,24 @@ public:
     // mirrors the block.
     void DrawPixels(const std::vector<ILPixel32>& source, int sourceWidth, int sourceHeight, double left, double top,
                     double right, double bottom, PixelMode mode = PixelMode::copy);
+    // Combines a block of source pixels, stretched into the rectangle as DrawPixels does,
+    // with the paint and the canvas: by `foreground` where the block's pixel has alpha, by
+    // `background` where it has none. Where an operation reads the paint and the paint's
+    // pixel has no alpha, the canvas stays as it was.
+    void CombinePixels(const std::vector<ILPixel32>& source, int sourceWidth, int sourceHeight, double left, double top,
+                       double right, double bottom, const ILCanvasPaint& paint, ILRasterOperation foreground,
+                       ILRasterOperation background);
     // Draws the block into the parallelogram whose corners take the block's top-left
     // (`origin`), top-right and bottom-left corners.
     void DrawPixelsOnto(const std::vector<ILPixel32>& source, int sourceWidth, int sourceHeight, ILCanvasPoint origin,
                         ILCanvasPoint topRight, ILCanvasPoint bottomLeft, PixelMode mode);
 
 private:
+    // Calls put(canvas pixel, source pixel, x, y) for each visible pixel of the rectangle
+    // that the stretched block covers.
+    template <typename Visit>
+    void ForStretched(const std::vector<ILPixel32>& source, int sourceWidth, int sourceHeight, double left, double top,
+                      double right, double bottom, Visit put);
     void DrawThinLine(ILCanvasPoint a, ILCanvasPoint b, ILPixel32 colour);
     void FillSpan(int y, double from, double to, const ILCanvasPaint& paint);
     void FillColumns(int y, int first, int last, const ILCanvasPaint& paint);

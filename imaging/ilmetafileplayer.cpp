@@ -19,10 +19,6 @@ constexpr std::int64_t kMaxPatternPixels = 256 * 256;
 constexpr std::int32_t kMaxDibSide = 1 << 16;
 // The pixels one bitmap record may decode at once: twice the largest canvas.
 constexpr std::int64_t kMaxBlockPixels = std::int64_t{1} << 26;
-constexpr std::uint32_t kSourceCopy = 0x00CC0020;
-constexpr std::uint32_t kPatternCopy = 0x00F00021;
-constexpr std::uint32_t kBlackness = 0x00000042;
-constexpr std::uint32_t kWhiteness = 0x00FF0062;
 
 // Units of the metric map modes in millimetres.
 double MillimetresPerUnit(int mapMode)
@@ -311,17 +307,21 @@ int ILMetafilePlayer::CurveSteps(double logicalLength) const
 
 void ILMetafilePlayer::PatternBlt(double left, double top, double right, double bottom, std::uint32_t rasterOperation)
 {
-    ILCanvasPaint paint = BrushPaint(m_state.brush);
-    if (rasterOperation == kBlackness || rasterOperation == kWhiteness) {
-        const std::uint8_t level = rasterOperation == kBlackness ? 0 : 255;
-        paint = ILCanvasPaint();
-        paint.colour = ILPixel32(level, level, level, 255);
-    } else if (rasterOperation != kPatternCopy || m_state.brush.style == kBrushNull) {
+    const ILRasterOperation operation = ILRasterOperation::FromCode(rasterOperation);
+    if (operation.UsesSource()) {
         Skipped();
         return;
     }
-    m_canvas.FillPolygons({ToCanvas({{left, top}, {right, top}, {right, bottom}, {left, bottom}})}, false, paint);
     Played();
+    if (operation.UsesPattern() && m_state.brush.style == kBrushNull) {
+        return;  // a brush that paints nothing
+    }
+    // Without a source the operation is a mix of brush and canvas, as fills draw with.
+    const ILCanvasPaint paint = operation.UsesPattern() ? BrushPaint(m_state.brush) : ILCanvasPaint();
+    const int mix = m_canvas.GetMix();
+    m_canvas.SetMix(operation.GetMix());
+    m_canvas.FillPolygons({ToCanvas({{left, top}, {right, top}, {right, bottom}, {left, bottom}})}, false, paint);
+    m_canvas.SetMix(mix);
 }
 
 namespace {
@@ -509,11 +509,11 @@ bool ILMetafilePlayer::StretchBitmap(const Reader& info, const Reader& bits, dou
                                      std::uint32_t rasterOperation)
 {
     PixelBlock block;
-    if (rasterOperation != kSourceCopy ||
-        !ReadPixelBlock(info, bits, sourceX, sourceY, sourceWidth, sourceHeight, false, block)) {
+    if (!ReadPixelBlock(info, bits, sourceX, sourceY, sourceWidth, sourceHeight, false, block)) {
         return false;
     }
-    DrawBlock(block, left, top, width, height, ILMetafileCanvas::PixelMode::copy);
+    const ILRasterOperation operation = ILRasterOperation::FromCode(rasterOperation);
+    CombineBlock(block, left, top, width, height, operation, operation);
     return true;
 }
 

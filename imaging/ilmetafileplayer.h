@@ -131,6 +131,11 @@ protected:
         ILPixel32 backgroundColour{255, 255, 255, 255};
         bool opaqueBackground = true;  // the background mode: text and hatches fill their gaps
         int textAlign = 0;
+        // Logical units added to each character's advance, and shared among the breaks
+        // (spaces) of each text, where the record does not give the advances.
+        double characterExtra = 0;
+        double breakExtra = 0;
+        int breakCount = 0;
         bool clockwise = false;  // arc direction
         int mix = ILMetafileCanvas::kMixCopy;  // the binary raster operation of pens and fills
         double brushOriginX = 0;  // device units
@@ -226,11 +231,13 @@ protected:
     void PolyBezier(const std::vector<ILCanvasPoint>& logical, bool fromCurrent);
     // Point types of a mixed figure: 1 close figure, 2 line to, 4 Bézier to, 6 move to.
     void PolyDraw(const std::vector<ILCanvasPoint>& logical, const std::vector<std::uint8_t>& types);
-    // Fills the rectangle with the current brush, black or white (a raster operation without source).
+    // Combines the rectangle with the current brush by the raster operation of the 32-bit
+    // code; skipped when the operation needs a source.
     void PatternBlt(double left, double top, double right, double bottom, std::uint32_t rasterOperation);
     // Draws the device-independent bitmap (its header and colour table in `info`, its rows in
     // `bits`) from the source rectangle into the destination rectangle, both in logical
-    // units. False when the bitmap or raster operation is not one the player can draw.
+    // units, by the raster operation of the 32-bit code. False when the bitmap is not one
+    // the player can draw.
     bool StretchBitmap(const Reader& info, const Reader& bits, double left, double top, double width, double height,
                        int sourceX, int sourceY, int sourceWidth, int sourceHeight, std::uint32_t rasterOperation);
     // A block of a device-independent bitmap's pixels: the source rectangle clipped to the
@@ -249,6 +256,10 @@ protected:
     bool ApplyMask(const Reader& info, const Reader& bits, int maskX, int maskY, PixelBlock& block) const;
     void DrawBlock(const PixelBlock& block, double left, double top, double width, double height,
                    ILMetafileCanvas::PixelMode mode);
+    // Combines the block, stretched into the logical rectangle, with the current brush and
+    // the canvas: by `foreground` where the block's alpha is not 0, by `background` where it is.
+    void CombineBlock(const PixelBlock& block, double left, double top, double width, double height,
+                      ILRasterOperation foreground, ILRasterOperation background);
     // Draws the block into the parallelogram of three logical points: where the block's
     // top-left, top-right and bottom-left corners go.
     void DrawBlockOnto(const PixelBlock& block, const ILCanvasPoint (&corners)[3], ILMetafileCanvas::PixelMode mode);

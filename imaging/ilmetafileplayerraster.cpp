@@ -9,6 +9,7 @@
 namespace {
 
 constexpr int kMixNot = 6;
+constexpr int kBrushNull = 1;
 
 // The pixel a point of the canvas names: the nearest, so that a mapping a hair under one
 // to one still puts a logical pixel on its own device pixel.
@@ -57,7 +58,7 @@ void ILMetafilePlayer::SetPixelAt(double x, double y, ILPixel32 colour)
 
 void ILMetafilePlayer::FloodFill(double x, double y, ILPixel32 colour, bool surface)
 {
-    if (m_state.brush.style == 1) {
+    if (m_state.brush.style == kBrushNull) {
         return;
     }
     const ILCanvasPoint p = ToCanvas(x, y);
@@ -110,6 +111,25 @@ void ILMetafilePlayer::ScaleExtent(bool viewport, double xNumerator, double xDen
         width = scaledWidth;
         height = scaledHeight;
     }
+}
+
+void ILMetafilePlayer::CombineBlock(const PixelBlock& block, double left, double top, double width, double height,
+                                    ILRasterOperation foreground, ILRasterOperation background)
+{
+    constexpr std::uint8_t kCopy = ILRasterOperation::kSourceCopy;
+    if (foreground.GetIndex() == kCopy && background.GetIndex() == kCopy) {
+        DrawBlock(block, left, top, width, height, ILMetafileCanvas::PixelMode::copy);
+        return;
+    }
+    ILCanvasPaint paint = BrushPaint(m_state.brush);
+    if (m_state.brush.style == kBrushNull) {
+        // A brush that paints nothing leaves the canvas wherever the operation reads it.
+        paint = ILCanvasPaint();
+        paint.colour.a = 0;
+    }
+    const ILCanvasPoint a = ToCanvas(left, top);
+    const ILCanvasPoint b = ToCanvas(left + width, top + height);
+    m_canvas.CombinePixels(block.pixels, block.width, block.height, a.x, a.y, b.x, b.y, paint, foreground, background);
 }
 
 void ILMetafilePlayer::InvertRegion(const ILCanvasRegion& region)

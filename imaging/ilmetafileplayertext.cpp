@@ -16,6 +16,13 @@ double Length(const ILCanvasPoint& from, const ILCanvasPoint& to)
     return std::hypot(to.x - from.x, to.y - from.y);
 }
 
+// Spacing far past any canvas would only push the text off it; bounded, it keeps the
+// glyphs' positions finite.
+double Spacing(double pixels)
+{
+    return std::isfinite(pixels) ? std::clamp(pixels, -1e6, 1e6) : 0;
+}
+
 }  // namespace
 
 void ILMetafilePlayer::ReadFontStyle(const Reader& record, std::size_t at, Font& font)
@@ -120,6 +127,8 @@ void ILMetafilePlayer::DrawText(const TextRecord& record)
     for (const double advance : record.advances) {
         run.advances.push_back(advance * across);
     }
+    run.characterExtra = Spacing(m_state.characterExtra * across);
+    run.breakExtra = m_state.breakCount > 0 ? Spacing(m_state.breakExtra / m_state.breakCount * across) : 0;
 
     if (m_pathOpen) {
         // Inside a path bracket text adds its outlines to the path and draws nothing.

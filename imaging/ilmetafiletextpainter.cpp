@@ -206,6 +206,9 @@ bool ILMetafileTextPainter::Prepare(const Run& run, Layout& layout)
         } else if (FT_Get_Advance(f, FT_Get_Char_Index(f, run.text[i]), FT_LOAD_NO_HINTING, &advance) == 0) {
             layout.advances[i] = advance / 65536.0;
         }
+        if (i >= run.advances.size()) {
+            layout.advances[i] += run.characterExtra + (run.text[i] == U' ' ? run.breakExtra : 0);
+        }
         layout.total += layout.advances[i];
     }
     layout.along = Vector{std::cos(run.angle), -std::sin(run.angle)};

@@ -35,6 +35,9 @@ public:
         bool opaque = false;  // the text's box is filled with `background` first
         ILPixel32 background{255, 255, 255, 255};
         std::vector<double> advances;  // from each character to the next, when the record gives them
+        // Added to the face's advance of each character the advances do not cover, and of each space among them.
+        double characterExtra = 0;
+        double breakExtra = 0;
     };
 
     ILMetafileTextPainter();

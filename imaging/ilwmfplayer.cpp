@@ -17,6 +17,7 @@ enum Function
     fnSetROP2 = 0x0104,
     fnSetPolyFillMode = 0x0106,
     fnSetStretchBltMode = 0x0107,
+    fnSetTextCharExtra = 0x0108,
     fnRestoreDC = 0x0127,
     fnSelectObject = 0x012D,
     fnSetTextAlign = 0x012E,
@@ -25,6 +26,7 @@ enum Function
     fnCreatePatternBrush = 0x01F9,
     fnSetBkColor = 0x0201,
     fnSetTextColor = 0x0209,
+    fnSetTextJustification = 0x020A,
     fnSetWindowOrg = 0x020B,
     fnSetWindowExt = 0x020C,
     fnSetViewportOrg = 0x020D,
@@ -71,9 +73,6 @@ enum Function
     fnBitBlt = 0x0922,
     fnStretchBlt = 0x0B23
 };
-
-// The ternary raster operation that copies the source.
-constexpr std::uint32_t kSourceCopy = 0x00CC0020;
 
 constexpr int kMaxPatternSide = 256;
 
@@ -238,6 +237,11 @@ bool ILWMFPlayer::PlayRecord(int function, const Reader& params)
         return true;
     case fnSetBkMode: m_state.opaqueBackground = params.U16(0) == 2; return true;
     case fnSetTextAlign: m_state.textAlign = params.U16(0); return true;
+    case fnSetTextCharExtra: m_state.characterExtra = params.S16(0); return true;
+    case fnSetTextJustification:
+        m_state.breakCount = params.U16(0);
+        m_state.breakExtra = params.S16(2);
+        return true;
     case fnSetTextColor: m_state.textColour = ColourOf(params.U32(0)); return true;
     case fnSetBkColor: m_state.backgroundColour = ColourOf(params.U32(0)); return true;
     case fnSetPolyFillMode: m_state.winding = params.U16(0) == 2; return true;
@@ -542,11 +546,12 @@ bool ILWMFPlayer::PlayBitmapRecord(int function, const Reader& params)
     if (function == fnBitBlt || function == fnStretchBlt) {
         PixelBlock block;
         // The old records' bitmap keeps its rows right after its header.
-        if (rop != kSourceCopy || !ReadDeviceBitmap(Reader(params.At(layout->dib), params.Size() - layout->dib), 10,
-                                                    params.S16(layout->sx), params.S16(layout->sy), sw, sh, block)) {
+        if (!ReadDeviceBitmap(Reader(params.At(layout->dib), params.Size() - layout->dib), 10, params.S16(layout->sx),
+                              params.S16(layout->sy), sw, sh, block)) {
             return false;
         }
-        DrawBlock(block, s(layout->dx), s(layout->dy), width, height, ILMetafileCanvas::PixelMode::copy);
+        const ILRasterOperation operation = ILRasterOperation::FromCode(rop);
+        CombineBlock(block, s(layout->dx), s(layout->dy), width, height, operation, operation);
         return true;
     }
     const Reader dib(params.At(layout->dib), params.Size() - layout->dib);
@@ -555,7 +560,7 @@ bool ILWMFPlayer::PlayBitmapRecord(int function, const Reader& params)
         return false;
     }
     const Reader bits(dib.At(bitsAt), dib.Size() - bitsAt);
-    const std::uint32_t operation = function == fnSetDibToDev ? 0x00CC0020 : rop;
+    const std::uint32_t operation = function == fnSetDibToDev ? ILRasterOperation::kSourceCopyCode : rop;
     return StretchBitmap(dib, bits, s(layout->dx), s(layout->dy), width, height, params.S16(layout->sx),
                          params.S16(layout->sy), sw, sh, operation);
 }

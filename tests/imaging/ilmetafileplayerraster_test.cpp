@@ -1,4 +1,5 @@
-// Metafile records beyond shapes, paths and text: raster operations, the meta region,
+// Metafile records beyond shapes, paths and text: raster operations of pens, fills,
+// bitmap copies, pattern blits and masked blits, text spacing, the meta region,
 // widened paths and text outlines in paths, single pixels, flood fills, gradients, region
 // frames and inversions, extent scaling, and the bitmap records with masks, keys, alpha and
 // parallelograms. Each file is played straight into a 100 × 100 canvas whose pixels are the
@@ -6,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +24,8 @@ namespace {
 const ILPixel32 kBlack(0, 0, 0, 255);
 const ILPixel32 kCyan(0, 255, 255, 255);
 const ILPixel32 kMagenta(255, 0, 255, 255);
+const ILPixel32 kYellow(255, 255, 0, 255);
+constexpr std::uint32_t kGreen = 0x00FF00;
 
 struct Probe
 {
@@ -516,4 +520,134 @@ TEST_F(ILMetafileRecordsTest, WideningClippingAndTextInPathsSpendTheCanvassWork)
                     Utf16(line));
     }
     EXPECT_TRUE(PlayEmf(text)->canvas.IsExhausted());
+}
+
+TEST_F(ILMetafileRecordsTest, BitmapCopiesAndPatternBlitsCombineByTheirRasterOperation)
+{
+    // The canvas is white above y = 50 and blue below; bitmaps of a red and a green pixel
+    // (or the device bitmap of the old records) are stretched over it, left and right, and
+    // the brush is red.
+    const auto redGreen = Dib24(2, {kRed, kGreen});
+    const auto maskLeft = Dib1(2, {0b01});  // black left, white right
+    const auto redBlack = Dib24(2, {kRed, 0});
+    const std::string deviceRedGreen = std::string("\0\0\xFF\0\xFF\0", 6);
+    const auto oldStretchBlt = [&deviceRedGreen](WmfWriter& w, std::uint32_t rop) {
+        w.Record(0x0B23, {static_cast<int>(rop & 0xFFFF), static_cast<int>(rop >> 16), 1, 2, 0, 0, 100, 100, 0, 0, 0, 2, 1,
+                          6, 0x1801},
+                 deviceRedGreen);
+    };
+    const auto emfPatternBlt = [](EmfWriter& e, std::uint32_t rop) {
+        RecordOf(e, 76, Join({kBounds, {0, 0, 100, 100, rop, 0, 0}, kIdentity, {0, 0, 0, 0, 0, 0}}), "");
+    };
+    const auto wmfPatternBlt = [](WmfWriter& w, std::uint32_t rop) {
+        w.Record(0x061D, {static_cast<int>(rop & 0xFFFF), static_cast<int>(rop >> 16), 100, 100, 0, 0});
+    };
+    const struct
+    {
+        const char* name;
+        std::function<void(EmfWriter&)> emf;
+        std::function<void(WmfWriter&)> wmf;
+        ILPixel32 topLeft, topRight, bottomLeft, bottomRight;
+    } cases[] = {
+        // A mask ANDed in, then the picture ORed over it: the old way to draw transparent parts.
+        {"mask pair",
+         [&](EmfWriter& e) { e.StretchDIBits(0, 0, 100, 100, 2, 1, maskLeft, 0x008800C6).StretchDIBits(0, 0, 100, 100, 2, 1, redBlack, 0x00EE0086); },
+         [&](WmfWriter& w) { w.StretchDib(0, 0, 100, 100, 2, 1, maskLeft, 0x008800C6).StretchDib(0, 0, 100, 100, 2, 1, redBlack, 0x00EE0086); },
+         kRedPixel, kWhite, kRedPixel, kBluePixel},
+        {"source invert", [&](EmfWriter& e) { e.StretchDIBits(0, 0, 100, 100, 2, 1, redGreen, 0x00660046); },
+         [&](WmfWriter& w) { oldStretchBlt(w, 0x00660046); }, kCyan, kMagenta, kMagenta, kCyan},
+        {"not source copy", [&](EmfWriter& e) { e.StretchDIBits(0, 0, 100, 100, 2, 1, redGreen, 0x00330008); },
+         [&](WmfWriter& w) { w.StretchDib(0, 0, 100, 100, 2, 1, redGreen, 0x00330008); }, kCyan, kMagenta, kCyan, kMagenta},
+        {"merge paint", [&](EmfWriter& e) { e.StretchDIBits(0, 0, 100, 100, 2, 1, redGreen, 0x00BB0226); },
+         [&](WmfWriter& w) { oldStretchBlt(w, 0x00BB0226); }, kWhite, kWhite, kCyan, kMagenta},
+        {"destination invert", [&](EmfWriter& e) { emfPatternBlt(e, 0x00550009); },
+         [&](WmfWriter& w) { wmfPatternBlt(w, 0x00550009); }, kBlack, kBlack, kYellow, kYellow},
+        {"pattern invert", [&](EmfWriter& e) { emfPatternBlt(e, 0x005A0049); },
+         [&](WmfWriter& w) { wmfPatternBlt(w, 0x005A0049); }, kCyan, kCyan, kMagenta, kMagenta},
+    };
+    for (const auto& c : cases) {
+        const std::vector<Probe> probes = {{25, 25, c.topLeft}, {75, 25, c.topRight}, {25, 75, c.bottomLeft},
+                                           {75, 75, c.bottomRight}};
+        EmfWriter e;
+        e.Brush(1, 0, kBlue).Select(1).Select(kNoPen).Rectangle(0, 50, 100, 100).Brush(2, 0, kRed).Select(2);
+        c.emf(e);
+        ExpectProbes((std::string(c.name) + " (enhanced)").c_str(), *PlayEmf(e), probes);
+        WmfWriter w;
+        w.Pen(5, 0, 0).Select(0).Brush(0, kBlue).Select(1).Rectangle(0, 50, 100, 100).Brush(0, kRed).Select(2);
+        c.wmf(w);
+        ExpectProbes((std::string(c.name) + " (16-bit)").c_str(), *PlayWmf(w), probes);
+    }
+}
+
+TEST_F(ILMetafileRecordsTest, MaskedBlitsApplyTheForegroundAndBackgroundOperations)
+{
+    // A 2 × 2 source of red on the left, green on the right, across the line between white
+    // and blue; the mask picks its left column for the foreground operation.
+    const auto source = Dib24(2, {kRed, kGreen, kRed, kGreen});
+    const auto mask = Dib1(2, {0b10, 0b10});
+    const std::int64_t fixed = 128;
+    const auto sourceFields = DibFields(fixed, source);
+    const auto maskFields = DibFields(fixed + sourceFields[1] + sourceFields[3], mask);
+    EmfWriter e;
+    e.Brush(1, 0, kBlue).Select(1).Select(kNoPen).Rectangle(0, 50, 100, 100);
+    // Source invert in the foreground, destination invert in the background.
+    RecordOf(e, 78, Join({kBounds, {49, 49, 2, 2, 0x55660046, 0, 0}, kIdentity, {0, 0}, sourceFields, {0, 0, 0}, maskFields}),
+             source.first + source.second + mask.first + mask.second);
+    ExpectProbes("masked", *PlayEmf(e), {{49, 49, kCyan}, {49, 50, kMagenta}, {50, 49, kBlack}, {50, 50, kYellow},
+                                         {48, 48, kWhite}, {51, 51, kBluePixel}});
+}
+
+TEST_F(ILMetafileRecordsTest, CharacterExtraAndJustificationWidenTextWithoutGivenAdvances)
+{
+    SKIP_WITHOUT_TOOLS("fc-match");
+    const auto inkWidth = [](const Played& played) {
+        int left = 100;
+        int right = -1;
+        for (int y = 0; y < 100; ++y) {
+            for (int x = 0; x < 100; ++x) {
+                if (played.canvas.GetPixel(x, y).r < 128) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+        }
+        return right - left;
+    };
+    const auto wmf = [](const std::function<void(WmfWriter&)>& spacing, bool advances) {
+        WmfWriter w;
+        std::string face = "DejaVu Sans";
+        face.resize(32, '\0');
+        w.Record(0x02FB, {-20, 0, 0, 0, 400, 0, 0, 0, 0}, face).Select(0);
+        spacing(w);
+        if (advances) {
+            w.Record(0x0A32, {10, 5, 3, 0, 'H' | (' ' << 8), 'H', 15, 15, 15});
+        } else {
+            w.Record(0x0521, {3, 'H' | (' ' << 8), 'H', 10, 5});
+        }
+        return PlayWmf(w);
+    };
+    const auto emf = [](std::int64_t breakExtra) {
+        EmfWriter e;
+        Font(e, 1, -20, 0).Select(1).Record(120, {breakExtra, 1});
+        e.Record(84, {0, 0, 0, 0, 1, 0, 0, 5, 10, 3, 76, 0, 0, 0, 0, 0, 0}, Utf16(u"H H"));
+        return PlayEmf(e);
+    };
+    const int plain = inkWidth(*wmf([](WmfWriter&) {}, false));
+    ASSERT_GT(plain, 20) << "no ink";
+    const int given = inkWidth(*wmf([](WmfWriter&) {}, true));
+    const struct
+    {
+        const char* name;
+        int width;
+        int expected;
+    } cases[] = {
+        {"character extra", inkWidth(*wmf([](WmfWriter& w) { w.Record(0x0108, {10}); }, false)), plain + 20},
+        {"justification", inkWidth(*wmf([](WmfWriter& w) { w.Record(0x020A, {1, 30}); }, false)), plain + 30},
+        {"justification (enhanced)", inkWidth(*emf(30)) - inkWidth(*emf(0)) + plain, plain + 30},
+        {"advances given", inkWidth(*wmf([](WmfWriter& w) { w.Record(0x0108, {10}).Record(0x020A, {1, 30}); }, true)),
+         given},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NEAR(c.width, c.expected, 1) << c.name;
+    }
 }

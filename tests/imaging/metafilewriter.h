@@ -108,9 +108,11 @@ public:
     {
         return Record(0x0325, {static_cast<int>(points.size())}, Pairs(points));
     }
-    WmfWriter& StretchDib(int x, int y, int w, int h, int sw, int sh, const std::pair<std::string, std::string>& dib)
+    WmfWriter& StretchDib(int x, int y, int w, int h, int sw, int sh, const std::pair<std::string, std::string>& dib,
+                          std::uint32_t rop = 0x00CC0020)
     {
-        return Record(0x0F43, {0x0020, 0x00CC, 0, sh, sw, 0, 0, h, w, y, x}, dib.first + dib.second);
+        return Record(0x0F43, {static_cast<int>(rop & 0xFFFF), static_cast<int>(rop >> 16), 0, sh, sw, 0, 0, h, w, y, x},
+                      dib.first + dib.second);
     }
 
     // objects: the size of the object table.
@@ -164,13 +166,14 @@ public:
     EmfWriter& MoveTo(int x, int y) { return Record(27, {x, y}); }
     EmfWriter& LineTo(int x, int y) { return Record(54, {x, y}); }
     EmfWriter& Polygon16(const Points& points) { return Record(86, {0, 0, 0, 0, static_cast<int>(points.size())}, Pairs(points)); }
-    EmfWriter& StretchDIBits(int x, int y, int w, int h, int sw, int sh, const std::pair<std::string, std::string>& dib)
+    EmfWriter& StretchDIBits(int x, int y, int w, int h, int sw, int sh, const std::pair<std::string, std::string>& dib,
+                             std::uint32_t rop = 0x00CC0020)
     {
         const std::int64_t infoAt = 80;
         const auto infoSize = static_cast<std::int64_t>(dib.first.size());
         return Record(81,
                       {0, 0, 0, 0, x, y, 0, 0, sw, sh, infoAt, infoSize, infoAt + infoSize,
-                       static_cast<std::int64_t>(dib.second.size()), 0, 0x00CC0020, w, h},
+                       static_cast<std::int64_t>(dib.second.size()), 0, rop, w, h},
                       dib.first + dib.second);
     }
 
