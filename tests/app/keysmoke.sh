@@ -8,30 +8,15 @@
 # Usage: keysmoke.sh GLIMRA SAMPLEGEN. Exit code 77: the tools it needs are missing.
 set -euo pipefail
 glimra=$1
-samplegen=$2
-for tool in xvfb-run xwininfo xdotool import convert compare; do
-    command -v "$tool" >/dev/null || { echo "keysmoke: $tool is missing"; exit 77; }
-done
-work=$(mktemp -d)
-trap '[ -n "${SMOKE_KEEP:-}" ] || rm -rf "$work"' EXIT
-"$samplegen" "$work" >/dev/null
-mkdir -p "$work/run" "$work/tmp" && chmod 700 "$work/run"
-export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
-export TMPDIR="$work/tmp"
-export QT_QPA_PLATFORM=xcb
+support="$(dirname "$0")/smokesupport.sh"
+source "$support"
+smoke_prepare keysmoke "$2" xvfb-run xwininfo xdotool import convert compare
 
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     set -euo pipefail
     glimra=$1 model=$2 shots=$3
-    "$glimra" "$model" >"$shots/log" 2>&1 &
-    pid=$!
-    for _ in $(seq 1 150); do
-        xwininfo -root -tree | grep -q "house-5000.twk - Tarnwick Glimra" && break
-        kill -0 "$pid" 2>/dev/null || exit 1
-        sleep 0.1
-    done
-    sleep 1
-    main=$(xdotool search --name "house-5000.twk - Tarnwick Glimra" | head -n 1)
+    source "$4"
+    smoke_start "$glimra" "$model" "$shots/log"
     eval "$(xdotool getwindowgeometry --shell "$main")"
     # Takes the region once two looks a little apart agree (a loaded machine draws late).
     crop() {
@@ -86,7 +71,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     at 120; xdotool type --delay 100 "30"; at 64; xdotool type --delay 100 "13"; away; crop "$box" minutes
     kill -TERM "$pid"
     wait "$pid"
-' keysmoke "$glimra" "$work/house-5000.twk" "$work" || {
+' keysmoke "$glimra" "$work/house-5000.twk" "$work" "$support" || {
     echo "keysmoke: the program did not run through"
     cat "$work/log" 2>/dev/null || true
     exit 1
