@@ -91,8 +91,7 @@ bool CDTPicker::TypeDigit(int digit)
         SelectPart(0);
     const int index = currentSectionIndex();
     const Section part = currentSection();
-    const bool twelveHours = displayFormat().contains(QStringLiteral("AP"), Qt::CaseInsensitive);
-    const PartDigits digits = DigitsOf(part, twelveHours, date().daysInMonth());
+    const PartDigits digits = DigitsOf(part, HasTwelveHourClock(), date().daysInMonth());
     if (digits.width == 0)
         return false;
     if (m_typed.isEmpty())
@@ -146,7 +145,7 @@ QDateTime CDTPicker::WithPart(Section part, int value) const
     case MonthSection: day = HeldDate(day.year(), value, day.day()); break;
     case DaySection: day = value >= 1 ? HeldDate(day.year(), day.month(), value) : QDate(); break;
     case HourSection:
-        if (displayFormat().contains(QStringLiteral("AP"), Qt::CaseInsensitive))
+        if (HasTwelveHourClock())
             value = value >= 1 && value <= 12 ? value % 12 + (clock.hour() >= 12 ? 12 : 0) : -1;
         clock = QTime(value, clock.minute(), clock.second());
         break;
@@ -161,6 +160,11 @@ QDateTime CDTPicker::WithPart(Section part, int value) const
     if (result < minimumDateTime() || result > maximumDateTime())
         return {};
     return result;
+}
+
+bool CDTPicker::HasTwelveHourClock() const
+{
+    return displayFormat().contains(QStringLiteral("AP"), Qt::CaseInsensitive);
 }
 
 void CDTPicker::FinishPart()

@@ -52,6 +52,8 @@ private:
     void TypeSeparator();
     // The picker's value with one part set to value; invalid when the part cannot take it.
     [[nodiscard]] QDateTime WithPart(Section part, int value) const;
+    // The hours run from 1 to 12 beside an AM/PM mark.
+    [[nodiscard]] bool HasTwelveHourClock() const;
     // Ends the typing of a part: reports the value when it differs from the one the part's
     // first digit found.
     void FinishPart();
