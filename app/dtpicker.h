@@ -2,7 +2,9 @@
 // CDTPicker: a date-and-time picker addressed by its parts (year, month, day, hour,
 // minute, second) and shown in a custom format. It reports a change when the user has
 // finished typing a part or stepped it, not at every key.
+#include <QDateTime>
 #include <QDateTimeEdit>
+#include <QString>
 
 #include "platform/cstring.h"
 
@@ -35,14 +37,35 @@ public:
     [[nodiscard]] int GetWholeTextWidth() const;
 
 protected:
-    // Typing over the whole text starts at the first part, so that a whole time or date
-    // typed over the old one ("06:00") replaces every part rather than the one the cursor
-    // happened to stand in.
+    // Digits go into the part under the cursor, wherever in it the cursor stands; a part
+    // is finished after its last digit, or a digit that could not be followed by another,
+    // or a separator, and the next part is selected. Typing over the whole text starts at
+    // the first part. A change is reported when a part is finished or left.
     void keyPressEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     void SetDatePart(int year, int month, int day);
     void SetTimePart(int hour, int minute, int second);
+    bool Type(QChar typed);
+    bool TypeDigit(int digit);
+    void TypeSeparator();
+    // The picker's value with one part set to value; invalid when the part cannot take it.
+    [[nodiscard]] QDateTime WithPart(Section part, int value) const;
+    // The hours run from 1 to 12 beside an AM/PM mark.
+    [[nodiscard]] bool HasTwelveHourClock() const;
+    // Ends the typing of a part: reports the value when it differs from the one the part's
+    // first digit found.
+    void FinishPart();
+    void SelectPart(int index);
+
+    // The digits typed into the part m_typedPart so far.
+    QString m_typed;
+    int m_typedPart = -1;
+    QDateTime m_beforeTyping;
+    // The part m_typedPart was reached because the one before it had all its digits, so a
+    // separator typed after them ("07:15") stays in it.
+    bool m_advanced = false;
 };
 
 // The format of a picker of the time of day in that locale: "HH:mm" where the clock runs

@@ -652,8 +652,12 @@ bool CGlimraView::OnMouseWheel(UINT /*flags*/, int delta, CPoint screenPoint)
 
 bool CGlimraView::OnKeyDown(UINT key, UINT repeatCount, bool repeated)
 {
+    // A held key acts once: its repeats reach neither the tools nor the typed value's
+    // edit keys, only the accelerators.
+    if (repeated)
+        return false;
     CToolManager* tools = GetToolManager();
-    if (!repeated && tools != nullptr && tools->OnKeyDown(key, repeatCount, 0, this))
+    if (tools != nullptr && tools->OnKeyDown(key, repeatCount, 0, this))
         return true;
     if (GetValueInputBuffer().HandleEditKey(static_cast<int>(key)) && IsValueBoxActive())
         ::SetStatusText(kValuePane, GetValueInputBuffer().GetText(), false);

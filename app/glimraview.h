@@ -70,7 +70,7 @@ public:
     void OnMouseLeave() override;
     // The active tool is suspended while the wheel zooms.
     bool OnMouseWheel(UINT flags, int delta, CPoint screenPoint) override;
-    // Repeats skip the tools; keys no tool takes edit the typed value.
+    // Keys no tool takes edit the typed value; repeats go on to the accelerators alone.
     bool OnKeyDown(UINT key, UINT repeatCount, bool repeated) override;
     void OnKeyUp(UINT key, UINT repeatCount) override;
     // Enter hands typed text to the tool (else the tool's Enter); Esc clears typed text,

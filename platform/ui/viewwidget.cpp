@@ -149,15 +149,22 @@ void CViewWidget::keyPressEvent(QKeyEvent* event)
 {
     if (m_view == nullptr)
         return;
+    const bool repeated = m_heldKeys.Press(*event);
     const UINT repeat = static_cast<UINT>(std::max(1, event->count()));
-    if (m_view->OnKeyDown(VirtualKeyFromQt(event->key()), repeat, event->isAutoRepeat()))
+    if (m_view->OnKeyDown(VirtualKeyFromQt(event->key()), repeat, repeated))
         return;
     for (const QChar character : event->text())
-        m_view->OnChar(character.unicode(), repeat, event->isAutoRepeat());
+        m_view->OnChar(character.unicode(), repeat, repeated);
 }
 
 void CViewWidget::keyReleaseEvent(QKeyEvent* event)
 {
-    if (m_view != nullptr && !event->isAutoRepeat())
+    if (m_heldKeys.Release(*event) && m_view != nullptr)
         m_view->OnKeyUp(VirtualKeyFromQt(event->key()), 1);
+}
+
+void CViewWidget::focusOutEvent(QFocusEvent* event)
+{
+    m_heldKeys.Clear();
+    QWidget::focusOutEvent(event);
 }

@@ -4,6 +4,8 @@
 // presented frame; it erases nothing itself, since the view paints its whole client area.
 #include <QWidget>
 
+#include "platform/ui/heldkeys.h"
+
 class CView;
 
 class CViewWidget : public QWidget
@@ -27,7 +29,9 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     CView* m_view;
+    CHeldKeys m_heldKeys;
 };

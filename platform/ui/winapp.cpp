@@ -15,6 +15,7 @@
 #include "platform/ui/doctemplate.h"
 #include "platform/ui/document.h"
 #include "platform/ui/framewnd.h"
+#include "platform/ui/heldkeys.h"
 #include "platform/ui/recentfilelist.h"
 #include "platform/ui/uitypes.h"
 
@@ -68,6 +69,7 @@ int CWinApp::Run(int argc, char** argv)
     m_argc = argc;
     if (QApplication::instance() == nullptr)
         m_qtApp = std::make_unique<QApplication>(m_argc, argv);
+    CHeldKeys::ReportRepeatsAsPressesOnly();
     QApplication::setApplicationName(QString::fromStdString(m_appName.ToUtf8()));
     // Installed before start-up, whose message boxes run loops of their own.
     m_quitRequested = false;

@@ -7,31 +7,15 @@
 # Usage: gluesmoke.sh GLIMRA SAMPLEGEN. Exit code 77: the tools it needs are missing.
 set -euo pipefail
 glimra=$1
-samplegen=$2
-for tool in xvfb-run xwininfo xdotool; do
-    command -v "$tool" >/dev/null || { echo "gluesmoke: $tool is missing"; exit 77; }
-done
-work=$(mktemp -d)
-trap '[ -n "${SMOKE_KEEP:-}" ] || rm -rf "$work"' EXIT
-"$samplegen" "$work" >/dev/null
-mkdir -p "$work/run" "$work/tmp" && chmod 700 "$work/run"
-# The program's temporary files (its undo log) go with the work folder.
-export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
-export TMPDIR="$work/tmp"
-export QT_QPA_PLATFORM=xcb
+support="$(dirname "$0")/smokesupport.sh"
+source "$support"
+smoke_prepare gluesmoke "$2" xvfb-run xwininfo xdotool
 
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     set -euo pipefail
     glimra=$1 model=$2 log=$3 result=$4
-    "$glimra" "$model" >"$log" 2>&1 &
-    pid=$!
-    for _ in $(seq 1 150); do
-        xwininfo -root -tree | grep -q "house-5000.twk - Tarnwick Glimra" && break
-        kill -0 "$pid" 2>/dev/null || exit 1
-        sleep 0.1
-    done
-    sleep 1
-    main=$(xdotool search --name "house-5000.twk - Tarnwick Glimra" | head -n 1)
+    source "$5"
+    smoke_start "$glimra" "$model" "$log"
     # Window > Display Settings (the first item, highlighted when the menu opens), then
     # Window > Model Info (the third, after Shadow Settings).
     xdotool key --window "$main" alt+w; sleep 0.5; xdotool key Return; sleep 1
@@ -63,7 +47,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     echo "torn $(geometry "Display Settings") $(geometry "$info")" >>"$result"
     kill -TERM "$pid"
     wait "$pid"
-' gluesmoke "$glimra" "$work/house-5000.twk" "$work/log" "$work/result" || {
+' gluesmoke "$glimra" "$work/house-5000.twk" "$work/log" "$work/result" "$support" || {
     echo "gluesmoke: the program did not run through"
     cat "$work/log" "$work/result" 2>/dev/null || true
     exit 1

@@ -5,18 +5,8 @@
 # Usage: smoke.sh GLIMRA SAMPLEGEN. Exit code 77: the tools it needs are missing.
 set -euo pipefail
 glimra=$1
-samplegen=$2
-for tool in xvfb-run xwininfo xdotool import convert compare; do
-    command -v "$tool" >/dev/null || { echo "smoke: $tool is missing"; exit 77; }
-done
-work=$(mktemp -d)
-trap '[ -n "${SMOKE_KEEP:-}" ] || rm -rf "$work"' EXIT
-"$samplegen" "$work" >/dev/null
-mkdir -p "$work/run" "$work/tmp" && chmod 700 "$work/run"
-# The program's temporary files (its undo log) go with the work folder.
-export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
-export TMPDIR="$work/tmp"
-export QT_QPA_PLATFORM=xcb
+source "$(dirname "$0")/smokesupport.sh"
+smoke_prepare smoke "$2" xvfb-run xwininfo xdotool import convert compare
 
 # Inside the server: start, wait for the window named after the model and for its first
 # frame, take the screen, drag across the middle of the window with the middle button,
