@@ -18,13 +18,10 @@ constexpr double kDepthTolerance = 0.001;
 // corner of the model's bounds.
 bool IsWithinModelDepth(ITarnisView& view, const CPoint3d& eye, const CVector3d& direction, double depth)
 {
-    const CTarnwickModel* model = view.GetModel();
-    const CComponent* root = model != nullptr ? model->GetRootComponent() : nullptr;
-    if (root == nullptr) {
-        return false;
-    }
     CBoundingBox3d bounds;
-    root->GetBounds(bounds, false);
+    if (const CTarnwickModel* model = view.GetModel(); model != nullptr && model->GetRootComponent() != nullptr) {
+        model->GetRootComponent()->GetBounds(bounds, false);
+    }
     if (bounds.IsEmpty()) {
         return false;
     }

@@ -88,6 +88,22 @@ protected:
                             CVector3d(0, 0, 1));
     }
 
+    // An instance, moved by the offset, of a new definition that holds a square of the
+    // given half size.
+    CComponentInstance* SquareInstance(double half, const CVector3d& offset)
+    {
+        auto* definition = new CComponentDefinition;
+        Root().GetDefinitionList()->Add(definition);
+        Square(*definition, half, 0.0);
+        auto* instance = new CComponentInstance;
+        definition->AddInstance(instance);
+        Root().Add(instance);
+        CTransformation placement;
+        placement.SetTranslation(offset);
+        instance->SetTransform(placement);
+        return instance;
+    }
+
     [[nodiscard]] int CountPixels(const Rgb& color, int tolerance = 3) const
     {
         int count = 0;
@@ -405,15 +421,7 @@ TEST_F(FrameTest, ColourByLayerReachesEdgesAndTheBoxesThatStandForInstances)
     // An edge along row 10 and, below level 2, the box of an instance whose lower side
     // runs along row 41; both green of their own and on the blue layer.
     CEdge* edge = builder.Edge(builder.Vertex(CPoint3d(-6, 6, 0)), builder.Vertex(CPoint3d(6, 6, 0)));
-    auto* definition = new CComponentDefinition;
-    Root().GetDefinitionList()->Add(definition);
-    Square(*definition, 3.0, 0.0);
-    auto* instance = new CComponentInstance;
-    definition->AddInstance(instance);
-    Root().Add(instance);
-    CTransformation placement;
-    placement.SetTranslation(CVector3d(0, -4, 0));
-    instance->SetTransform(placement);
+    CComponentInstance* instance = SquareInstance(3.0, CVector3d(0, -4, 0));
     for (CDrawingElement* element : {static_cast<CDrawingElement*>(edge), static_cast<CDrawingElement*>(instance)}) {
         element->SetMaterial(green);
         element->SetLayer(layer);
@@ -768,15 +776,7 @@ TEST_F(FrameTest, AnInstanceDrawsWhereItsTransformationPutsItAndHiddenLayersDraw
     Options().SetDrawProfiles(false);
     Options().SetDisplayEdges(0);
     LookDown(40.0);  // 1.2 pixels to the unit
-    auto* definition = new CComponentDefinition;
-    Root().GetDefinitionList()->Add(definition);
-    Square(*definition, 4.0, 0.0);
-    auto* instance = new CComponentInstance;
-    definition->AddInstance(instance);
-    Root().Add(instance);
-    CTransformation placement;
-    placement.SetTranslation(CVector3d(15, 0, 0));
-    instance->SetTransform(placement);
+    CComponentInstance* instance = SquareInstance(4.0, CVector3d(15, 0, 0));
     instance->SetMaterial(Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(200, 0, 0)));
     Draw();
     // Inherited red, lit; nothing at the definition's own place.
