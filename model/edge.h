@@ -199,6 +199,8 @@ private:
     [[nodiscard]] bool IsInsideCurveAt(const CVertex* vertex) const;
     void DrawWithEffects(ITarnisView* view, const CRenderingOptions& options, const CPoint3d& p1, const CPoint3d& p2,
                          double width) const;
+    // A tick of that many pixels, at most a third of the edge, at each end of a curve.
+    void DrawEndpointTicks(ITarnisView* view, int pixels) const;
     static void DrawJittered(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2);
     CEdge* SplitCore(CVertex* vertex);
     void RepairFacesAfterAbsorb(CComponent* component);

@@ -317,9 +317,6 @@ void CEdge::DrawWithEffects(ITarnisView* view, const CRenderingOptions& options,
         const double t = range > 0.0 ? (distance - camera.nearDistance) / range : 0.0;
         width = std::max(width, static_cast<double>(GetDepthCueWidth(options.GetDepthCueWidth(), t)));
     }
-    if (options.IsDrawEndpoints()) {
-        width += 2.0;
-    }
     view->SetLineWidth(width);
     if (options.IsJitterEdges()) {
         DrawJittered(view, p1, p2);
@@ -327,19 +324,30 @@ void CEdge::DrawWithEffects(ITarnisView* view, const CRenderingOptions& options,
         DrawSegment(view, p1, p2);
     }
     if (options.IsDrawEndpoints()) {
-        const CVector3d along = p2 - p1;
-        const double length = along.GetLength();
-        if (length > 0.0) {
-            const double tick = std::min(view->PixelsToModelLength(options.GetEndpointLength(), p1), length / 3.0);
-            const CVector3d unit(along.x / length, along.y / length, along.z / length);
-            // Only where a curve ends: its joints and a closed curve have no ends.
-            if (!IsInsideCurveAt(m_start)) {
-                view->DrawLine(p1, p1 + unit * tick);
-            }
-            if (!IsInsideCurveAt(m_end)) {
-                view->DrawLine(p2, p2 + unit * (-tick));
-            }
-        }
+        view->SetLineWidth(width + 2.0);
+        DrawEndpointTicks(view, options.GetEndpointLength());
+    }
+}
+
+// From the vertices, not from the ends of an extended segment: the extension would
+// carry the ticks away from the corner they mark.
+void CEdge::DrawEndpointTicks(ITarnisView* view, int pixels) const
+{
+    const CPoint3d start = m_start->GetPosition();
+    const CPoint3d end = m_end->GetPosition();
+    const CVector3d along = end - start;
+    const double length = along.GetLength();
+    if (length <= 0.0) {
+        return;
+    }
+    const double tick = std::min(view->PixelsToModelLength(pixels, start), length / 3.0);
+    const CVector3d unit(along.x / length, along.y / length, along.z / length);
+    // Only where a curve ends: its joints and a closed curve have no ends.
+    if (!IsInsideCurveAt(m_start)) {
+        view->DrawLine(start, start + unit * tick);
+    }
+    if (!IsInsideCurveAt(m_end)) {
+        view->DrawLine(end, end + unit * (-tick));
     }
 }
 

@@ -1,7 +1,10 @@
 #include "render/projectionswitch.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "document/component.h"
+#include "document/tarnwickmodel.h"
 #include "drawapi/tarnisview.h"
 #include "render/viewdefinition.h"
 
@@ -9,6 +12,49 @@ namespace {
 
 constexpr double kHalfAngleToRadians = 0.00872664625997165;
 constexpr double kMinHalfAngleTangent = 1e-6;
+constexpr double kDepthTolerance = 0.001;
+
+// Whether the depth along the line of sight lies between the nearest and the farthest
+// corner of the model's bounds.
+bool IsWithinModelDepth(ITarnisView& view, const CPoint3d& eye, const CVector3d& direction, double depth)
+{
+    CBoundingBox3d bounds;
+    if (const CTarnwickModel* model = view.GetModel(); model != nullptr && model->GetRootComponent() != nullptr) {
+        model->GetRootComponent()->GetBounds(bounds, false);
+    }
+    if (bounds.IsEmpty()) {
+        return false;
+    }
+    double nearest = HUGE_VAL;
+    double farthest = -HUGE_VAL;
+    for (int corner = 0; corner < 8; ++corner) {
+        const double cornerDepth = DotProduct(bounds.GetCorner(corner) - eye, direction);
+        nearest = std::min(nearest, cornerDepth);
+        farthest = std::max(farthest, cornerDepth);
+    }
+    return depth >= nearest - kDepthTolerance && depth <= farthest + kDepthTolerance;
+}
+
+// The depth at which both projections show the model at one size: that of the model
+// point at the view's centre, which lies at other depths in the two projections. Going
+// to perspective, a target inside the model, as the switch to parallel leaves it, is
+// kept, so that a round trip ends where it started.
+bool FindPivotDepth(ITarnisView& view, bool perspective, double& depth)
+{
+    const CViewDefinition& definition = view.GetViewDefinition();
+    const CPoint3d eye = definition.GetEye();
+    const CVector3d direction = definition.GetViewDirection();
+    depth = DotProduct(definition.GetTarget() - eye, direction);
+    if (perspective && IsWithinModelDepth(view, eye, direction, depth)) {
+        return true;
+    }
+    CPoint3d centre;
+    if (!view.FindViewCenter(centre)) {
+        return false;
+    }
+    depth = DotProduct(centre - eye, direction);
+    return true;
+}
 
 }  // namespace
 
@@ -19,11 +65,10 @@ CCamera SwitchProjection(ITarnisView& view, bool perspective)
     if (camera.IsPerspective() == perspective) {
         return camera;
     }
-    CPoint3d centre;
-    if (view.FindViewCenter(centre)) {
+    double depth = 0.0;
+    if (FindPivotDepth(view, perspective, depth)) {
         const CPoint3d eye = camera.GetEye();
         const CVector3d direction = definition.GetViewDirection();
-        const double depth = DotProduct(centre - eye, direction);
         if (perspective) {
             const double tangent = std::tan(camera.GetFieldOfView() * kHalfAngleToRadians);
             if (tangent > kMinHalfAngleTangent) {

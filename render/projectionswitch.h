@@ -10,5 +10,8 @@ class ITarnisView;
 // anywhere on the line of sight (older files and fresh cameras keep it one unit from
 // the eye): the target is first moved to the depth of what the view shows. Going to
 // perspective, the eye steps back from that depth until the field of view spans the
-// parallel height there. Without a model point the target stays as it is.
+// parallel height there. What shows at the view's centre differs between the
+// projections, so going to perspective a target within the model's depth, as going to
+// parallel leaves it, stays where it is: off and on again gives the picture it started
+// from. Without a model point the target stays as it is.
 [[nodiscard]] CCamera SwitchProjection(ITarnisView& view, bool perspective);

@@ -231,9 +231,8 @@ void CTarnisView::DrawFrameContents(CComponent& root)
     }
     if (componentEdit) {
         PopComponentLightingMode();
-        // They mark the open component; with none open the drawing axes say it all.
-        CComponentCS* axes = m_model->GetComponentAxes();
-        if (axes != nullptr && m_model->GetActiveInstance() != nullptr) {
+        // With no component open they stand at the model's origin.
+        if (CComponentCS* axes = m_model->GetComponentAxes(); axes != nullptr) {
             axes->Draw(this);
         }
     }

@@ -1,5 +1,6 @@
 // Once the sample house's Front and Aerial pages kept only their camera, so they showed
-// the cut, the hidden roof and the display settings of the page shown before them.
+// the cut, the hidden roof and the display settings of the page shown before them; and
+// once each Perspective off and on again drew the house a little smaller.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -14,6 +15,7 @@
 #include "app/glimraapp.h"
 #include "app/glimraview.h"
 #include "app/mainframe.h"
+#include "app/resourceids.h"
 #include "apptestsupport.h"
 #include "samplefiles.h"
 
@@ -74,6 +76,15 @@ public:
             return {};
         return frame->copy();
     }
+    // Sends the command and draws a frame.
+    QImage AfterCommand(UINT id)
+    {
+        m_app.GetMainFrame()->SendCommand(id);
+        CGlimraView& view = *m_app.GetActiveGlimraView();
+        view.OnPaint();
+        const QImage* frame = view.GetPresentedFrame();
+        return frame != nullptr ? frame->copy() : QImage();
+    }
 
 private:
     CGlimraApp m_app;
@@ -130,6 +141,21 @@ TEST_F(SamplePagesTest, EveryHousePageShowsTheSamePictureWhicheverPageCameBefore
             previous = page;
         }
     } while (std::next_permutation(order.begin(), order.end()));
+}
+
+TEST_F(SamplePagesTest, PerspectiveOffAndOnAgainShowsTheFrontPageAsBefore)
+{
+    HouseApplication house;
+    ASSERT_TRUE(house.IsStarted());
+    const QImage front = house.ShowPage(0);
+    ASSERT_FALSE(front.isNull());
+    for (int round = 1; round <= 4; ++round)
+    {
+        house.AfterCommand(ID_CAMERA_PERSPECTIVE);
+        const QImage again = house.AfterCommand(ID_CAMERA_PERSPECTIVE);
+        ASSERT_EQ(again.size(), front.size());
+        EXPECT_EQ(CountDifferingPixels(again, front), 0) << "after round trip " << round;
+    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The sample house saved with its instance axes on, read back and drawn with its garden
-// group open: the edit frame around the garden, the component axes and the axes of the
-// trees placed in it show; with the group closed none of them does.
+// group open and closed: the edit frame around the garden shows while it is open, the
+// component axes whenever the component-edit display is on.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -117,30 +117,38 @@ protected:
 
 }  // namespace
 
-TEST_F(ComponentEditTest, TheOpenGardenShowsItsEditFrameTheComponentAxesAndItsTreesAxes)
+TEST_F(ComponentEditTest, TheComponentAxesFollowTheDisplayByteOpenOrNotAndTheOpenGardenShowsItsEditFrame)
 {
     // The file keeps the instance axes; which component was open it does not keep.
     ASSERT_TRUE(m_model->GetRenderingOptions()->IsInstanceAxes());
     ASSERT_EQ(m_model->GetActiveInstance(), nullptr);
-    const Counts closed = Draw();
-
-    ASSERT_TRUE(OpenGardenForEditing(*m_model));
-    const Counts open = Draw();
-    // The frame's far side runs dashed along the top, about 110 pixels long, half drawn.
-    EXPECT_EQ(closed.frameLight, 0);
-    EXPECT_GT(open.frameLight, 40);
-    // Three tree markers and the component axes at the garden's origin.
-    EXPECT_GT(open.xArm, closed.xArm + 20);
-    EXPECT_GT(open.yArm, closed.yArm + 20);
-
-    // Without the component-edit display nothing of it is drawn.
-    m_model->GetRenderingOptions()->SetDisplayByte(CRenderingOptions::kComponentEditDisplay, false);
-    const Counts off = Draw();
-    EXPECT_EQ(off.frameLight, 0);
-
-    m_model->GetRenderingOptions()->SetDisplayByte(CRenderingOptions::kComponentEditDisplay, true);
-    m_model->CloseInstance();
-    const Counts again = Draw();
-    EXPECT_EQ(again.frameLight, closed.frameLight);
-    EXPECT_EQ(again.xArm, closed.xArm);
+    struct Row
+    {
+        const char* name;
+        bool open;
+        bool display;
+        bool frame;  // the frame's far side runs dashed along the top, about 110 pixels long
+        bool axes;
+    };
+    // With none open the component axes stand at the model's origin, after the model.
+    const Row rows[] = {
+        {"closed", false, true, false, true},
+        {"closed, display off", false, false, false, false},
+        {"open", true, true, true, true},
+        {"open, display off", true, false, false, false},
+        {"closed again", false, true, false, true},
+    };
+    for (const Row& row : rows) {
+        if (row.open && m_model->GetActiveInstance() == nullptr) {
+            ASSERT_TRUE(OpenGardenForEditing(*m_model));
+        } else if (!row.open) {
+            m_model->CloseInstance();
+        }
+        m_model->GetRenderingOptions()->SetDisplayByte(CRenderingOptions::kComponentEditDisplay, row.display);
+        const Counts counts = Draw();
+        EXPECT_EQ(counts.frameLight > 40, row.frame) << row.name;
+        EXPECT_EQ(counts.frameLight == 0, !row.frame) << row.name;
+        EXPECT_EQ(counts.xArm > 20 && counts.yArm > 20, row.axes) << row.name;
+        EXPECT_EQ(counts.xArm < 5 && counts.yArm < 5, !row.axes) << row.name;
+    }
 }

@@ -1,6 +1,6 @@
 // How edges show at full quality in each style: the rules that the drawing level, not
-// the render mode, chooses; endpoint ticks and extensions along curves; edges inside
-// hidden and selected groups; a selected face in wireframe.
+// the render mode, chooses; endpoint ticks and extensions along curves and at corners;
+// edges inside hidden and selected groups; a selected face in wireframe.
 
 #include <gtest/gtest.h>
 
@@ -331,4 +331,45 @@ TEST_F(EdgeLinesTest, AnArcIsNotExtendedAtItsJointsWhereACornerOfTwoEdgesIs)
     EXPECT_EQ(CountAt(m_lines.vertices, arc[1]), 2);
     EXPECT_EQ(CountAt(m_lines.vertices, arc[2]), 2);
     EXPECT_EQ(CountAt(m_lines.vertices, corner), 0);
+}
+
+TEST_F(EdgeDisplayTest, TheTicksOfExtendedEdgesRunWideFromTheCornersTheyMark)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetExtendEdges(true);
+    Options().SetExtendLength(8);
+    Options().SetDrawEndpoints(true);
+    Options().SetEndpointLength(5);
+    // A rectangle x -8..8 by y -5..5: its top side runs along row 12 between the corners
+    // at columns 13 and 51, extended 8 pixels past each.
+    const CGeometryBuilder builder(Root());
+    std::vector<CVertex*> corners;
+    for (const auto& [x, y] : {std::pair{-8, 5}, {8, 5}, {8, -5}, {-8, -5}}) {
+        corners.push_back(builder.Vertex(CPoint3d(x, y, 0)));
+    }
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        builder.Edge(corners[i], corners[(i + 1) % corners.size()]);
+    }
+    Draw();
+    // A tick is drawn two pixels wider than its line.
+    struct Row
+    {
+        const char* where;
+        int column;
+        int rows;
+    };
+    const Row rows[] = {
+        {"beyond the left corner", 8, 1},
+        {"inside the left corner", 16, 3},
+        {"in the middle", 32, 1},
+        {"inside the right corner", 48, 3},
+        {"beyond the right corner", 56, 1},
+    };
+    for (const Row& row : rows) {
+        int drawn = 0;
+        for (int y = 8; y <= 16; ++y) {
+            drawn += Near(Pixel(row.column, y), kEdgeRgb, 40) ? 1 : 0;
+        }
+        EXPECT_EQ(drawn, row.rows) << row.where;
+    }
 }

@@ -88,6 +88,22 @@ protected:
                             CVector3d(0, 0, 1));
     }
 
+    // An instance, moved by the offset, of a new definition that holds a square of the
+    // given half size.
+    CComponentInstance* SquareInstance(double half, const CVector3d& offset)
+    {
+        auto* definition = new CComponentDefinition;
+        Root().GetDefinitionList()->Add(definition);
+        Square(*definition, half, 0.0);
+        auto* instance = new CComponentInstance;
+        definition->AddInstance(instance);
+        Root().Add(instance);
+        CTransformation placement;
+        placement.SetTranslation(offset);
+        instance->SetTransform(placement);
+        return instance;
+    }
+
     [[nodiscard]] int CountPixels(const Rgb& color, int tolerance = 3) const
     {
         int count = 0;
@@ -391,6 +407,40 @@ TEST_F(FrameTest, EdgesOfOneComponentEachKeepTheirColourLayerAndFlagsInEveryStyl
                 EXPECT_EQ(drawn, 0) << rows[i].name << " in mode " << mode;
             } else {
                 EXPECT_GE(matching, 8) << rows[i].name << " in mode " << mode;
+            }
+        }
+    }
+}
+
+TEST_F(FrameTest, ColourByLayerReachesEdgesAndTheBoxesThatStandForInstances)
+{
+    CLayer* layer = Root().GetLayerManager()->AddLayer(CString("Blue"));
+    layer->SetColor(CColor(0, 0, 200));
+    CMaterial* green = Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(0, 200, 0));
+    const CGeometryBuilder builder(Root());
+    // An edge along row 10 and, below level 2, the box of an instance whose lower side
+    // runs along row 41; both green of their own and on the blue layer.
+    CEdge* edge = builder.Edge(builder.Vertex(CPoint3d(-6, 6, 0)), builder.Vertex(CPoint3d(6, 6, 0)));
+    CComponentInstance* instance = SquareInstance(3.0, CVector3d(0, -4, 0));
+    for (CDrawingElement* element : {static_cast<CDrawingElement*>(edge), static_cast<CDrawingElement*>(instance)}) {
+        element->SetMaterial(green);
+        element->SetLayer(layer);
+    }
+    Options().SetEdgeColorMode(0);
+    const auto seen = [this](int y, const Rgb& colour) {
+        return Near(Pixel(32, y - 1), colour, 8) || Near(Pixel(32, y), colour, 8) || Near(Pixel(32, y + 1), colour, 8);
+    };
+    const Rgb blue{0, 0, 200};
+    const Rgb greenRgb{0, 200, 0};
+    for (const int level : {8, 1}) {
+        for (const bool byLayer : {false, true}) {
+            m_view.SetDrawingLevel(level);
+            Options().SetColorByLayer(byLayer);
+            Draw();
+            const Rgb& expected = byLayer ? blue : greenRgb;
+            EXPECT_TRUE(seen(10, expected)) << "edge at level " << level << ", by layer " << byLayer;
+            if (level < 2) {
+                EXPECT_TRUE(seen(41, expected)) << "instance box, by layer " << byLayer;
             }
         }
     }
@@ -726,15 +776,7 @@ TEST_F(FrameTest, AnInstanceDrawsWhereItsTransformationPutsItAndHiddenLayersDraw
     Options().SetDrawProfiles(false);
     Options().SetDisplayEdges(0);
     LookDown(40.0);  // 1.2 pixels to the unit
-    auto* definition = new CComponentDefinition;
-    Root().GetDefinitionList()->Add(definition);
-    Square(*definition, 4.0, 0.0);
-    auto* instance = new CComponentInstance;
-    definition->AddInstance(instance);
-    Root().Add(instance);
-    CTransformation placement;
-    placement.SetTranslation(CVector3d(15, 0, 0));
-    instance->SetTransform(placement);
+    CComponentInstance* instance = SquareInstance(4.0, CVector3d(15, 0, 0));
     instance->SetMaterial(Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(200, 0, 0)));
     Draw();
     // Inherited red, lit; nothing at the definition's own place.

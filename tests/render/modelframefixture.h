@@ -20,6 +20,7 @@
 #include "model/undosuspender.h"
 #include "render/tarnisview.h"
 #include "tests/render/glcontextfixture.h"
+#include "tests/render/hiddenaxes.h"
 
 // The application's view answers for its window's stencil buffer; this one does when
 // told its framebuffer has one.
@@ -47,7 +48,7 @@ protected:
     {
         GLContextTest::SetUp();
         m_model = new CTarnwickModel();
-        m_model->SetDisplayAxes(false);
+        HideModelAxes(*m_model);
         m_view.SetModel(m_model);
         m_view.InitGLState();
     }

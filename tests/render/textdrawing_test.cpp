@@ -19,6 +19,7 @@
 #include "render/installedfontlist.h"
 #include "render/tarnisview.h"
 #include "tests/render/glcontextfixture.h"
+#include "tests/render/hiddenaxes.h"
 
 namespace {
 
@@ -48,7 +49,7 @@ protected:
         MakeCurrent(kWide, kTall, 8);
         SetProfileStore(&m_store);
         m_model = new CTarnwickModel();
-        m_model->SetDisplayAxes(false);
+        HideModelAxes(*m_model);
         m_view.SetModel(m_model);
         m_view.InitGLState();
         CRenderingOptions& options = *m_model->GetRenderingOptions();

@@ -15,6 +15,7 @@
 #include "render/tarnisview.h"
 #include "samplegen/geometrybuilder.h"
 #include "tests/render/glcontextfixture.h"
+#include "tests/render/hiddenaxes.h"
 #include "tools/pickhelper.h"
 #include "tools/viewpickingservice.h"
 
@@ -26,7 +27,7 @@ protected:
         GLContextTest::SetUp();
         InstallViewPicking();
         m_model = new CTarnwickModel();
-        m_model->SetDisplayAxes(false);
+        HideModelAxes(*m_model);
         m_view.SetModel(m_model);
         m_view.InitGLState();
         Look(CPoint3d(0, 0, 100), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), false);
