@@ -69,6 +69,16 @@ void CGlimraDoc::SetPathName(const CString& path, bool addToRecent)
     GetNotificationCenter().Post(kModelNameChangedNotification, &GetModel());
 }
 
+bool CGlimraDoc::OnSaveDocument(const CString& path)
+{
+    if (!CDocument::OnSaveDocument(path))
+        return false;
+    // A save under another name posts once the document carries that name.
+    if (path == GetPathName())
+        GetNotificationCenter().Post(kModelNameChangedNotification, &GetModel());
+    return true;
+}
+
 void CGlimraDoc::Serialize(CArchive& archive)
 {
     if (archive.IsStoring())

@@ -29,6 +29,9 @@ public:
     void Serialize(CArchive& archive) override;
     // A name the user gave (Save As) names the model too, and "Model Name Changed" is posted.
     void SetPathName(const CString& path, bool addToRecent = false) override;
+    // A save over the document's own file posts "Model Name Changed" too: the file's size
+    // and the preview drawn for it changed, and the windows that show them must follow.
+    bool OnSaveDocument(const CString& path) override;
     // The views finish their animations, then the model empties itself.
     void DeleteContents() override;
     // Animations finished and the tools reset before the framework closes.

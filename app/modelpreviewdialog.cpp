@@ -5,6 +5,7 @@
 #include "app/mfcwinbmp.h"
 #include "app/qttext.h"
 #include "document/dib.h"
+#include "document/imageadapter/picturesidelimit.h"
 #include "document/tarnwickmodel.h"
 
 CModelPreviewDialog::CModelPreviewDialog(const CString& initialName, const CString* title, const CString& filter,
@@ -26,7 +27,14 @@ std::unique_ptr<CMfcWinBmp> ReadModelPreviewBitmap(const CString& path)
         return nullptr;
     CDib* read = nullptr;
     CString description;
-    if (ReadModelFilePreview(path, read, description) != kHeaderRead || read == nullptr)
+    int status = kHeaderReadFailed;
+    {
+        // The pane shows the picture at kPreviewSize, at most twice that on a dense screen:
+        // a larger picture is shrunk as it is decoded, never held whole.
+        const CPictureSideLimit limit(2 * CFilePreviewDialog::kPreviewSize);
+        status = ReadModelFilePreview(path, read, description);
+    }
+    if (status != kHeaderRead || read == nullptr)
     {
         delete read;
         return nullptr;

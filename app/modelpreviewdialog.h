@@ -20,4 +20,6 @@ protected:
 // alone. Null, never an exception, for anything but a regular file (a folder, a pipe or a
 // device, which could block or never end), a file that cannot be opened or read, one that
 // is no model, too new or too old to hold a picture, and a picture that does not decode.
+// A picture with a side longer than twice the pane's square comes shrunk to fit one of
+// that side.
 [[nodiscard]] std::unique_ptr<CMfcWinBmp> ReadModelPreviewBitmap(const CString& path);

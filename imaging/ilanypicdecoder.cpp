@@ -276,6 +276,15 @@ void ILAnyPicDecoder::GetImage(ILBmp& bmp)
     SetBmpInfo(*m_current);
 }
 
+bool ILAnyPicDecoder::GetReducedImage(ILBoxReducer& reducer)
+{
+    if (!m_current->GetReducedImage(reducer)) {
+        return false;
+    }
+    SetBmpInfo(*m_current);
+    return true;
+}
+
 void ILAnyPicDecoder::Close()
 {
     if (GetDataSource() == nullptr) {

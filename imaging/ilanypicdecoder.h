@@ -43,6 +43,7 @@ public:
     // unknownFileType "Unknown file type." when nothing matches.
     void Open(ILDataSource& source) override;
     void GetImage(ILBmp& bmp) override;
+    bool GetReducedImage(ILBoxReducer& reducer) override;
     void Close() override;
 
     // The format of `size` bytes of data by their signature, in a fixed order of tests;

@@ -1,12 +1,15 @@
 #include "imaging/ilpicdecoder.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "imaging/ilanybmp.h"
+#include "imaging/ilboxreducer.h"
 #include "imaging/ilfilesource.h"
+#include "imaging/ilfilterboxreduce.h"
 #include "imaging/ilmemsource.h"
 #include "imaging/ilresourcesource.h"
 #include "imaging/iltextexception.h"
@@ -147,6 +150,10 @@ void ILPicDecoder::DecodeFrom(ILDataSource& source, ILBmp& bmp, int bitsPerPixel
 
 void ILPicDecoder::MakeBmp(ILBmp& bmp, int bitsPerPixel)
 {
+    if (m_maxSide > 0 && std::max(GetWidth(), GetHeight()) > m_maxSide) {
+        MakeReducedBmp(bmp);
+        return;
+    }
     const int depth = GetBitsPerPixel();
     if (bitsPerPixel == 0 || bitsPerPixel == depth) {
         bmp.CreateFromInfo(*this);
@@ -160,6 +167,34 @@ void ILPicDecoder::MakeBmp(ILBmp& bmp, int bitsPerPixel)
     decoded.CreateFromInfo(*this);
     GetImage(decoded);
     bmp.CreateCopy(decoded, bitsPerPixel);
+}
+
+void ILPicDecoder::MakeReducedBmp(ILBmp& bmp)
+{
+    int width = GetWidth();
+    int height = GetHeight();
+    ILBoxReducer::FitSize(width, height, m_maxSide);
+    if (ILBoxReducer::TakesDepth(GetBitsPerPixel())) {
+        ILBoxReducer reducer(*this, width, height, bmp);
+        if (GetReducedImage(reducer)) {
+            return;
+        }
+    }
+    ILAnyBmp decoded;
+    decoded.CreateFromInfo(*this);
+    GetImage(decoded);
+    if (!ILBoxReducer::TakesDepth(decoded.GetBitsPerPixel())) {
+        ILAnyBmp deeper;
+        deeper.CreateCopy(decoded, 32);
+        ILFilterBoxReduce(width, height).Apply(deeper, bmp);
+        return;
+    }
+    ILFilterBoxReduce(width, height).Apply(decoded, bmp);
+}
+
+bool ILPicDecoder::GetReducedImage(ILBoxReducer& /*reducer*/)
+{
+    return false;
 }
 
 void ILPicDecoder::Close()

@@ -22,6 +22,7 @@
 #include "platform/cstring.h"
 
 class ILBmp;
+class ILBoxReducer;
 class ILDataSource;
 class ILProgressNotification;
 
@@ -54,6 +55,14 @@ public:
 
     // Decodes from the source the decoder holds, after Open has read the header.
     virtual void MakeBmp(ILBmp& bmp, int bitsPerPixel);
+
+    // 0, the default, decodes pictures at their own size. A larger side makes every later
+    // decode of a picture with a longer side give a 32-bit bitmap shrunk to fit a square
+    // of that side (ILBoxReducer::FitSize), whatever depth was asked for: formats that
+    // can are shrunk row by row as they are read, never holding the whole picture; the
+    // others are read whole at their own depth first.
+    void SetMaxSide(int side) { m_maxSide = side > 0 ? side : 0; }
+    [[nodiscard]] int GetMaxSide() const { return m_maxSide; }
     // Releases the source (the caller of the entry point destroys it).
     virtual void Close();
 
@@ -61,6 +70,10 @@ public:
     virtual void Open(ILDataSource& source) = 0;
     // Fills bmp, created from the description, with the pixels.
     virtual void GetImage(ILBmp& bmp) = 0;
+    // Instead of GetImage: hands the pixels, top row first, to the reducer (made from the
+    // description) and answers true. The base, and a decoder that cannot for this picture,
+    // answer false before reading anything.
+    virtual bool GetReducedImage(ILBoxReducer& reducer);
 
     // The source of the current decode; null when idle.
     [[nodiscard]] ILDataSource* GetDataSource() const { return m_dataSource; }
@@ -92,8 +105,10 @@ protected:
 private:
     // Opens nothing: runs Open, MakeBmp and Close on an opened source, closing on failure.
     void DecodeFrom(ILDataSource& source, ILBmp& bmp, int bitsPerPixel);
+    void MakeReducedBmp(ILBmp& bmp);
 
     ILDataSource* m_dataSource = nullptr;
+    int m_maxSide = 0;
 };
 
 // The big-endian value of four characters, first character in the high byte.

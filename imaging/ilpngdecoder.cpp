@@ -4,9 +4,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
+#include "imaging/ilanybmp.h"
 #include "imaging/ilbmp.h"
 #include "imaging/ilbmplock.h"
+#include "imaging/ilboxreducer.h"
 #include "imaging/ilcallbackguard.h"
 #include "imaging/ildatasource.h"
 
@@ -163,6 +166,27 @@ void ILPNGDecoder::SetTransformations()
     png_set_interlace_handling(m_png);
 }
 
+template <class Target>
+void ILPNGDecoder::SetPaletteOf(Target& target)
+{
+    if (m_colourType == PNG_COLOR_TYPE_GRAY) {
+        const int count = std::min(1 << m_bitDepth, 256);
+        for (int i = 0; i < count; ++i) {
+            const auto grey = static_cast<uint8_t>(i * 255 / (count - 1));
+            target.SetPaletteEntry(i, grey, grey, grey, 255);
+        }
+    } else if (m_colourType == PNG_COLOR_TYPE_PALETTE) {
+        png_colorp entries = nullptr;
+        int count = 0;
+        if (png_get_PLTE(m_png, m_info, &entries, &count)) {
+            count = std::min(count, target.GetNumColors());
+            for (int i = 0; i < count; ++i) {
+                target.SetPaletteEntry(i, entries[i].red, entries[i].green, entries[i].blue, 255);
+            }
+        }
+    }
+}
+
 void ILPNGDecoder::GetImage(ILBmp& bmp)
 {
     if (!m_png) {
@@ -190,24 +214,40 @@ bool ILPNGDecoder::ReadImageWithLibpng(png_bytepp rows)
     return true;
 }
 
-void ILPNGDecoder::SetPaletteOf(ILBmp& bmp)
+bool ILPNGDecoder::GetReducedImage(ILBoxReducer& reducer)
 {
-    if (m_colourType == PNG_COLOR_TYPE_GRAY) {
-        const int count = std::min(1 << m_bitDepth, 256);
-        for (int i = 0; i < count; ++i) {
-            const auto grey = static_cast<uint8_t>(i * 255 / (count - 1));
-            bmp.SetPaletteEntry(i, grey, grey, grey, 255);
-        }
-    } else if (m_colourType == PNG_COLOR_TYPE_PALETTE) {
-        png_colorp entries = nullptr;
-        int count = 0;
-        if (png_get_PLTE(m_png, m_info, &entries, &count)) {
-            count = std::min(count, bmp.GetNumColors());
-            for (int i = 0; i < count; ++i) {
-                bmp.SetPaletteEntry(i, entries[i].red, entries[i].green, entries[i].blue, 255);
-            }
-        }
+    if (!m_png) {
+        RaiseError(ILTextException::internalError, "PNG decoder: GetReducedImage without Open.");
     }
+    if (png_get_interlace_type(m_png, m_info) != PNG_INTERLACE_NONE) {
+        return false;
+    }
+    SetPaletteOf(reducer);
+    const auto rowBytes = static_cast<std::int64_t>(png_get_rowbytes(m_png, m_info));
+    if (rowBytes != ILAnyBmp::BytesPerLineFor(GetWidth(), GetBitsPerPixel())) {
+        DestroyStructs();
+        RaiseError(ILTextException::internalError, "PNG decoder: rows differ from the description.");
+    }
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(rowBytes));
+    if (!ReadRowsWithLibpng(row.data(), reducer)) {
+        RaiseLibpngFailure();
+    }
+    DestroyStructs();
+    return true;
+}
+
+bool ILPNGDecoder::ReadRowsWithLibpng(png_bytep row, ILBoxReducer& reducer)
+{
+    if (setjmp(png_jmpbuf(m_png))) {
+        return false;
+    }
+    const png_uint_32 height = png_get_image_height(m_png, m_info);
+    for (png_uint_32 y = 0; y < height; ++y) {
+        png_read_row(m_png, row, nullptr);
+        reducer.AddRow(row);
+    }
+    png_read_end(m_png, nullptr);
+    return true;
 }
 
 void ILPNGDecoder::RaiseLibpngFailure()

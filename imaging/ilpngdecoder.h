@@ -24,6 +24,8 @@ public:
 
     void Open(ILDataSource& source) override;
     void GetImage(ILBmp& bmp) override;
+    // Row by row, for every picture but an interlaced one, whose rows come in passes.
+    bool GetReducedImage(ILBoxReducer& reducer) override;
     // Frees libpng's structures when a decode stopped between Open and GetImage.
     void Close() override;
 
@@ -32,9 +34,12 @@ private:
     // with destructors: libpng unwinds them with longjmp.
     bool ReadHeaderWithLibpng();
     bool ReadImageWithLibpng(png_bytepp rows);
+    bool ReadRowsWithLibpng(png_bytep row, ILBoxReducer& reducer);
     void SetTransformations();
     [[nodiscard]] bool IsDeep() const;
-    void SetPaletteOf(ILBmp& bmp);
+    // Of a bitmap or a reducer.
+    template <class Target>
+    void SetPaletteOf(Target& target);
     void DestroyStructs();
     [[noreturn]] void RaiseLibpngFailure();
 

@@ -391,9 +391,9 @@ void CSettingsStore::Load() const
 
 void CSettingsStore::MoveAside(const char* fault) const
 {
-    if (SetAside()) {
+    if (const std::string aside = SetAside(); !aside.empty()) {
         m_loadResult = SettingsLoad::setAside;
-        Report((std::string(fault) + " and was moved aside").c_str(), 0);
+        Report((std::string(fault) + " and was moved aside to \"" + aside + "\" in the same folder").c_str(), 0);
     } else {
         const int error = errno;
         m_loadResult = SettingsLoad::unreadable;
@@ -401,7 +401,7 @@ void CSettingsStore::MoveAside(const char* fault) const
     }
 }
 
-bool CSettingsStore::SetAside() const
+std::string CSettingsStore::SetAside() const
 {
     // Every backup keeps its own name, so a second damaged file never replaces the first.
     for (int n = 0; n < kMaxBackups; ++n) {
@@ -414,9 +414,12 @@ bool CSettingsStore::SetAside() const
         if (std::filesystem::symlink_status(aside, error).type() != std::filesystem::file_type::not_found) {
             continue;
         }
-        return std::rename(m_filePath.c_str(), aside.c_str()) == 0;
+        if (std::rename(m_filePath.c_str(), aside.c_str()) != 0) {
+            return {};
+        }
+        return std::filesystem::path(aside).filename().string();
     }
-    return false;
+    return {};
 }
 
 void CSettingsStore::Report(const char* what, int error) const
@@ -424,7 +427,7 @@ void CSettingsStore::Report(const char* what, int error) const
     const char* reason = error != 0 ? std::strerror(error) : "";
     std::fprintf(stderr, "glimra: the settings file %s %s%s%s; working from the defaults\n", m_filePath.c_str(), what,
                  *reason ? ": " : "", reason);
-    m_loadReport = CString("The settings file \"") + CString::FromUtf8(m_filePath) + CString("\" ") + CString(what) +
+    m_loadReport = CString("The settings file \"") + CString::FromUtf8(m_filePath) + CString("\" ") + CString::FromUtf8(what) +
                    CString(*reason ? ": " : "") + CString(reason) +
                    CString(".\nThe program works from the default settings.");
 }

@@ -86,7 +86,8 @@ public:
     // Reads the file when that has not happened yet, and tells how it went.
     [[nodiscard]] SettingsLoad GetLoadResult() const;
     // What was wrong with the file, as a sentence for the user (empty when nothing was),
-    // handed out once: the next call answers empty.
+    // handed out once: the next call answers empty. A file moved aside is named with the
+    // name it now has, so that the user can take back what it held.
     [[nodiscard]] CString TakeLoadReport();
 
     // Makes the key and any missing parents. ok, or saveFailed when the file could not be written.
@@ -137,8 +138,9 @@ private:
     void Load() const;
     // Renames an unusable file out of the way so that the next change writes a sound one.
     void MoveAside(const char* fault) const;
-    // False when no free backup name was found or the move failed.
-    [[nodiscard]] bool SetAside() const;
+    // The backup's file name (without its folder); empty when no free backup name was
+    // found or the move failed.
+    [[nodiscard]] std::string SetAside() const;
     void Report(const char* what, int error) const;
     [[nodiscard]] Node* Find(const CString& keyPath) const;
     SettingsStatus Changed();

@@ -12,11 +12,11 @@
 #include "document/dib.h"
 #include "foundation/color.h"
 #include "document/imageadapter/imagefiletypes.h"
+#include "document/imageadapter/picturesidelimit.h"
 #include "document/imageadapter/texturesizefit.h"
 #include "imaging/ilanybmp.h"
 #include "imaging/ilanypicdecoder.h"
 #include "imaging/ilfilesource.h"
-#include "imaging/ilfilterboxreduce.h"
 #include "imaging/ilfilterresizebilinear.h"
 #include "imaging/ilmemsink.h"
 #include "imaging/ilpicencoder.h"
@@ -93,30 +93,27 @@ std::unique_ptr<ILAnyBmp> AtDepth32(std::unique_ptr<ILAnyBmp> bmp)
 }
 
 // A model's picture is drawn as a texture no wider than the texture store takes, so it is
-// kept no larger: a few kilobytes of fax-coded picture may stand for a gigabyte of pixels.
-// It is reduced from the depth it was decoded at, before any 32-bit copy of the whole
-// exists; the kept encoded bytes still hold the full picture.
-std::unique_ptr<ILAnyBmp> FitForModel(std::unique_ptr<ILAnyBmp> bmp)
+// decoded no larger: a few kilobytes of fax-coded picture may stand for a gigabyte of
+// pixels. The kept encoded bytes still hold the full picture.
+int ModelPictureMaxSide()
 {
-    const int width = bmp->GetWidth();
-    const int height = bmp->GetHeight();
-    const int limit = GetImageTextureMaxSide();
-    const int longest = std::max(width, height);
-    if (longest <= limit) {
-        return AtDepth32(std::move(bmp));
-    }
-    const int depth = bmp->GetBitsPerPixel();
-    if (depth != 1 && depth != 8 && depth != 24) {
-        // The box reduction reads these depths and 32 bits.
-        bmp = AtDepth32(std::move(bmp));
-    }
-    const double scale = static_cast<double>(limit) / longest;
-    const int newWidth = std::max(1, static_cast<int>(std::lround(width * scale)));
-    const int newHeight = std::max(1, static_cast<int>(std::lround(height * scale)));
-    auto reduced = std::make_unique<ILAnyBmp>();
-    ILFilterBoxReduce(newWidth, newHeight).Apply(*bmp, *reduced);
-    return reduced;
+    const int texture = GetImageTextureMaxSide();
+    const int limit = CPictureSideLimit::GetCurrent();
+    return limit > 0 ? std::min(limit, texture) : texture;
 }
+
+// The shared decoder shrinks what it decodes while one stands.
+class CDecoderSideScope
+{
+public:
+    CDecoderSideScope(ILPicDecoder& decoder, int side) : m_decoder(decoder) { m_decoder.SetMaxSide(side); }
+    ~CDecoderSideScope() { m_decoder.SetMaxSide(0); }
+    CDecoderSideScope(const CDecoderSideScope&) = delete;
+    CDecoderSideScope& operator=(const CDecoderSideScope&) = delete;
+
+private:
+    ILPicDecoder& m_decoder;
+};
 
 void ReportDroppedPicture(const char* reason)
 {
@@ -337,10 +334,14 @@ bool CImageLibApp::DecodeFromMemory(int typeCode, const std::uint8_t* data, int 
     }
     try {
         auto bmp = std::make_unique<ILAnyBmp>();
-        SharedDecoder().MakeBmpFromMemory(data, byteCount, *bmp, 0);
-        const int sourceWidth = bmp->GetWidth();
-        const int sourceHeight = bmp->GetHeight();
-        bmp = FitForModel(std::move(bmp));
+        {
+            const CDecoderSideScope shrink(SharedDecoder(), ModelPictureMaxSide());
+            SharedDecoder().MakeBmpFromMemory(data, byteCount, *bmp, 0);
+        }
+        // The decoder's description keeps the picture's own size.
+        const int sourceWidth = SharedDecoder().GetWidth();
+        const int sourceHeight = SharedDecoder().GetHeight();
+        bmp = AtDepth32(std::move(bmp));
         MakeOpaqueUnlessAlpha(*bmp);
         const int width = bmp->GetWidth();
         const int height = bmp->GetHeight();

@@ -9,6 +9,9 @@
 #include <unistd.h>
 
 #include "app/displaysettingsdlg.h"
+#include "app/filepp.h"
+#include "app/imagepreview.h"
+#include "app/mfcwinbmp.h"
 #include "app/glimraapp.h"
 #include "app/mainframe.h"
 #include "app/modelinfodlg.h"
@@ -17,6 +20,7 @@
 #include "app/shadowtoolbar.h"
 #include "apptestsupport.h"
 #include "app/buttonimagest.h"
+#include "document/dib.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
@@ -105,6 +109,34 @@ TEST_F(GlimraAppToolWindowsTest, TheOpenWindowsFollowTheModelAndNameItsFile)
     EXPECT_EQ(app.GetDisplaySettingsDlg()->GetFaceStyle(), CDisplaySettingsDlg::kFaceWireframe);
     app.GetMainFrame()->SendCommand(ID_RENDER_HIDDEN_LINE_MENU);
     EXPECT_EQ(app.GetDisplaySettingsDlg()->GetFaceStyle(), CDisplaySettingsDlg::kFaceHiddenLine);
+}
+
+// Fixed: left open over Ctrl+S, the window kept the old file's size and preview.
+TEST_F(GlimraAppToolWindowsTest, ModelInfoShowsTheSizeAndPreviewOfTheFileJustSaved)
+{
+    // An older file, so that saving it in the newest format changes its size.
+    const std::string path = apptest::Samples().Copy("house-3000.twk", "saved-under-info.twk");
+    ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(path)), nullptr);
+    app.GetMainFrame()->SendCommand(ID_MODEL_INFO_PROPERTIES);
+    const CFilePP& file = *static_cast<CFilePP*>(app.GetModelInfoDlg()->GetPage(CModelInfoDlg::kFileSlot));
+    const auto sizeShown = [&file] { return file.GetDlgItemText(CFilePP::kSize).ToUtf8(); };
+    const auto* thumbnail = static_cast<const CImagePreview*>(file.GetDlgItem(CFilePP::kThumbnail));
+    const std::string before = sizeShown();
+    ASSERT_NE(thumbnail->GetBitmap(), nullptr);
+    const CDib* oldPreview = GetCurrentModel()->GetPreviewImage();
+
+    ASSERT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
+    const std::string bytes = "(" + std::to_string(std::filesystem::file_size(path)) + " Bytes)";
+    EXPECT_NE(sizeShown(), before);
+    EXPECT_NE(sizeShown().find(bytes), std::string::npos) << sizeShown();
+    // The preview drawn for the save is the one shown.
+    const CDib* newPreview = GetCurrentModel()->GetPreviewImage();
+    ASSERT_NE(newPreview, oldPreview);
+    ASSERT_NE(thumbnail->GetBitmap(), nullptr);
+    EXPECT_EQ(thumbnail->GetBitmap()->GetWidth(), newPreview->GetWidth());
+    EXPECT_EQ(thumbnail->GetBitmap()->GetHeight(), newPreview->GetHeight());
+    EXPECT_TRUE(boxes.calls.empty());
+    std::filesystem::remove(path);
 }
 
 TEST_F(GlimraAppToolWindowsTest, TheShadowsBarOpensTheShadowWindowWhichFollowsTheShadowsCommand)

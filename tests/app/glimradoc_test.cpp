@@ -333,7 +333,8 @@ TEST_F(OpenRoadTest, ADamagedSettingsFileIsNamedInTheWindowOnce)
         if (start == 0)
         {
             EXPECT_NE(boxes.calls[0].text.Find(CString::FromUtf8(file.string())), -1);
-            EXPECT_NE(boxes.calls[0].text.Find(CString("is damaged and was moved aside")), -1);
+            EXPECT_NE(boxes.calls[0].text.Find(CString("is damaged and was moved aside to \"registry.json.corrupt\"")),
+                      -1);
             EXPECT_TRUE(app.GetMainFrame()->IsWindowVisible());
         }
         app.ExitInstance();

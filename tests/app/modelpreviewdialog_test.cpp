@@ -8,10 +8,13 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 #include "app/mfcwinbmp.h"
 #include "apptestsupport.h"
+#include "document/dib.h"
+#include "document/imageadapter/imageapp.h"
 #include "samplefiles.h"
 
 namespace {
@@ -88,6 +91,28 @@ TEST_F(ModelPreviewDialogTest, OnlyAReadableModelWithADecodablePictureHasAPrevie
             EXPECT_EQ(preview->GetHeight(), 120);
         }
     }
+}
+
+TEST_F(ModelPreviewDialogTest, APictureLargerThanTwiceThePaneComesShrunkToThatSideKeepingItsShape)
+{
+    // Once a picture of 16384 pixels a side was decoded whole each time its file was selected.
+    const std::string path = apptest::Samples().Path("wide-preview.twk");
+    const std::vector<std::uint8_t> pixels(600 * 300 * 3, 0x80);
+    auto* model = new CTarnwickModel;
+    model->SetPreviewImage(GetImageLibApp()->MakeDib(600, 300, 24, pixels.data()));
+    ASSERT_TRUE(WriteModelFile(*model, path, kSaveFormat5000));
+    model->Release();
+    const std::unique_ptr<CMfcWinBmp> preview = ReadModelPreviewBitmap(CString::FromUtf8(path));
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->GetWidth(), 2 * CFilePreviewDialog::kPreviewSize);
+    EXPECT_EQ(preview->GetHeight(), CFilePreviewDialog::kPreviewSize);
+    // The model itself still reads its picture at the texture size.
+    CDib* read = nullptr;
+    CString description;
+    ASSERT_EQ(ReadModelFilePreview(CString::FromUtf8(path), read, description), kHeaderRead);
+    EXPECT_EQ(read->GetWidth(), 600);
+    delete read;
+    std::filesystem::remove(path);
 }
 
 TEST_F(ModelPreviewDialogTest, SelectingAFolderOrAnotherFileAfterAModelShowsNotAvailableAgain)

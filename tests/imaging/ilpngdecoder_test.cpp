@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codectestutil.h"
+#include "imaging/ilfilterboxreduce.h"
 #include "imaging/ilpngdecoder.h"
 
 using namespace codectest;
@@ -118,6 +119,28 @@ TEST_F(ILPNGDecoderToolTest, EveryColourTypeAndBitDepthDecodesAsTheToolsDecodeIt
     }
 }
 
+TEST_F(ILPNGDecoderToolTest, EveryVariantShrunkAsItIsReadIsTheWholePictureShrunk)
+{
+    SKIP_WITHOUT_TOOLS("convert", "pnmtopng");
+    for (const Variant& v : kVariants) {
+        SCOPED_TRACE(v.name);
+        const std::string bytes = ReadFile(MakeVariant(v));
+        ILPNGDecoder decoder;
+        ILAnyBmp whole;
+        DecodeBytes(decoder, bytes, whole);
+        ILAnyBmp expected;
+        ILFilterBoxReduce(10, 6).Apply(whole, expected);
+        decoder.SetMaxSide(10);
+        ILAnyBmp shrunk;
+        DecodeBytes(decoder, bytes, shrunk);
+        EXPECT_EQ(decoder.GetSize(), ILPoint(29, 17));
+        ASSERT_EQ(shrunk.GetSize(), ILPoint(10, 6));
+        EXPECT_EQ(shrunk.GetBitsPerPixel(), 32);
+        EXPECT_EQ(shrunk.HasAlpha(), v.alpha);
+        EXPECT_EQ(MaxDifference(BitmapRgba(shrunk), BitmapRgba(expected)), 0);
+    }
+}
+
 TEST_F(ILPNGDecoderToolTest, GreyImagesGetOnePaletteEntryPerSampleValue)
 {
     SKIP_WITHOUT_TOOLS("convert");
@@ -182,11 +205,15 @@ TEST(ILPNGDecoderTest, DamagedFilesEndWithTheirErrorCode)
         {"dimensions beyond the pixel limit", MakePng(100000, 100000), ILTextException::noMemory},
         {"zero width", MakePng(0, 1), ILTextException::badFormat},
     };
-    ILPNGDecoder decoder;
-    for (const Case& c : cases) {
-        EXPECT_EQ(DecodeFailureCode(decoder, c.bytes), c.code) << c.defect;
+    // Whole, and shrunk row by row as it is read.
+    for (const int maxSide : {0, 1}) {
+        ILPNGDecoder decoder;
+        decoder.SetMaxSide(maxSide);
+        for (const Case& c : cases) {
+            EXPECT_EQ(DecodeFailureCode(decoder, c.bytes), c.code) << c.defect << ", at most " << maxSide;
+        }
+        EXPECT_EQ(DecodeFailureCode(decoder, good), 0);
     }
-    EXPECT_EQ(DecodeFailureCode(decoder, good), 0);
 }
 
 TEST(ILPNGDecoderTest, SizesTheDataCannotHoldFailBeforeAnythingOfThatSizeIsMade)

@@ -220,11 +220,16 @@ TEST_F(SettingsStoreTest, JsonOfTheWrongShapeGivesAnEmptyStoreAndEveryBadFileKee
     for (const std::string& text : texts) {
         SCOPED_TRACE(text);
         WriteText(m_file, text);
-        const CSettingsStore store(FilePath());
+        CSettingsStore store(FilePath());
         EXPECT_TRUE(store.ListSubkeys("").empty());
         EXPECT_TRUE(store.ListValues("").empty());
         EXPECT_EQ(store.GetLoadResult(), SettingsLoad::setAside);
         EXPECT_FALSE(fs::exists(m_file));
+        // The user is told which backup holds the old settings.
+        const size_t n = static_cast<size_t>(&text - texts.data());
+        const std::string backup = "registry.json.corrupt" + (n > 0 ? "." + std::to_string(n) : std::string());
+        EXPECT_NE(store.TakeLoadReport().Find(CString::FromUtf8("moved aside to \"" + backup + "\" in the same folder")),
+                  -1);
     }
     EXPECT_EQ(ReadText(m_folder / "registry.json.corrupt"), texts[0]);
     for (size_t n = 1; n < texts.size(); ++n) {

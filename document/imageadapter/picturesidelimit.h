@@ -1,0 +1,21 @@
+#pragma once
+// CPictureSideLimit: while one stands, the pictures a model file brings are decoded no
+// larger than a square of its side, as they already are no larger than a texture. A read
+// that only shows a picture small (a file dialog's preview) so never holds the picture
+// at its full size. Limits nest; the innermost is in force. User-interface thread only.
+
+class CPictureSideLimit
+{
+public:
+    // A side below 1 counts as 1.
+    explicit CPictureSideLimit(int side);
+    ~CPictureSideLimit();
+    CPictureSideLimit(const CPictureSideLimit&) = delete;
+    CPictureSideLimit& operator=(const CPictureSideLimit&) = delete;
+
+    // The side in force; 0 while no limit stands.
+    [[nodiscard]] static int GetCurrent();
+
+private:
+    int m_previous;
+};
