@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,7 @@
 #include "platform/exceptions.h"
 #include "platform/file.h"
 #include "samplegen/gridmodel.h"
+#include "samplegen/stressmodels.h"
 #include "tests/document/modelfiletestsupport.h"
 
 using modelfiletest::Bytes;
@@ -705,6 +707,32 @@ TEST_F(ModelFileTest, NestingIsReadAsDeepAsComponentsMayNestAndRefusedBeyondWith
         } catch (const CArchiveException& e) {
             EXPECT_EQ(e.m_cause, CArchiveException::nestedTooDeep);
             EXPECT_NE(e.GetErrorMessage().ToUtf8().find("the model nests too deep"), std::string::npos);
+        }
+        ExpectEmpty(*model);
+    }
+}
+
+TEST_F(ModelFileTest, InstancesArePlacedUpToTheLimitAndAModelPlacingMoreIsRefusedWithItsOwnReason)
+{
+    // Regression: 41 definitions, each holding two of the next, once gave 2^40 paths
+    // for the view to draw. L levels place 2^L - 1 instances: one under a limit of 2^L.
+    const int underLimit = std::bit_width(CComponent::kMaxInstancePaths) - 1;
+    for (const int levels : {underLimit, underLimit + 1, 41}) {
+        SCOPED_TRACE(levels);
+        OwnedModel built;
+        BuildDoublingModel(*built, levels);
+        const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
+        OwnedModel model;
+        if (levels == underLimit) {
+            EXPECT_NO_THROW(modelfiletest::ReadModel(*model, file));
+            EXPECT_EQ(model->GetDefinitionList()->GetCount(), levels);
+            continue;
+        }
+        try {
+            modelfiletest::ReadModel(*model, file);
+            ADD_FAILURE() << "read";
+        } catch (const CArchiveException& e) {
+            EXPECT_EQ(e.GetReason(), CString("the model places too many instances"));
         }
         ExpectEmpty(*model);
     }
