@@ -1,7 +1,10 @@
 #pragma once
-// The times of page transitions and slides come from model files. A time that is not a
-// number, infinite or huge would stop the slideshow for good or overflow the steps of a
-// transition, so every such time is bounded before it is used.
+// The times of page transitions and slides come from model files and may hold any
+// double. A page keeps its own times as they were stored, so that saving the model
+// again writes them back unchanged; only a time that is not a number or infinite is
+// repaired where it is read. Whatever a page or an option holds, the transition and
+// the slideshow bound what they play: a huge time would otherwise stall the show or
+// overflow the view's timer.
 //
 // The bounds keep a show usable. A transition steps 25 times a second; stretched past
 // two minutes its camera moves too little between steps to be seen, and the show looks
@@ -13,15 +16,21 @@
 inline constexpr double kMaxTransitionSeconds = 120.0;
 inline constexpr double kMaxSlideSeconds = 600.0;
 
-// An option's time: within [0, maximum]; the default when it is not finite.
-[[nodiscard]] inline double BoundedOptionSeconds(double seconds, double fallback, double maximum)
+// An option's time: the default when it is not finite, 0 when it is negative.
+[[nodiscard]] inline double RepairedOptionSeconds(double seconds, double fallback)
 {
-    return std::isfinite(seconds) ? std::clamp(seconds, 0.0, maximum) : fallback;
+    return std::isfinite(seconds) ? std::max(seconds, 0.0) : fallback;
 }
 
 // A page's own time, where a negative one means "none of its own": a time that is not
-// finite is none, a huge one is cut to the maximum.
-[[nodiscard]] inline double BoundedPageSeconds(double seconds, double maximum)
+// finite is none; every other time is kept exactly.
+[[nodiscard]] inline double RepairedPageSeconds(double seconds)
 {
-    return std::isfinite(seconds) ? std::min(seconds, maximum) : -1.0;
+    return std::isfinite(seconds) ? seconds : -1.0;
+}
+
+// The time a transition or a slide plays: within [0, maximum], 0 when not a number.
+[[nodiscard]] inline double PlayedSeconds(double seconds, double maximum)
+{
+    return std::isnan(seconds) ? 0.0 : std::clamp(seconds, 0.0, maximum);
 }

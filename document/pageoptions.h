@@ -28,10 +28,11 @@ public:
     void MakeCurrent() override;
 
     [[nodiscard]] bool IsShowTransition() const { return GetBool(kShowTransition); }
-    // Seconds, bounded: the file may hold any double.
+    // Seconds, never negative: the file may hold any double. The transition bounds what
+    // it plays.
     [[nodiscard]] double GetTransitionTime() const
     {
-        return BoundedOptionSeconds(GetDouble(kTransitionTime), kDefaultTransitionTime, kMaxTransitionSeconds);
+        return RepairedOptionSeconds(GetDouble(kTransitionTime), kDefaultTransitionTime);
     }
 
     [[nodiscard]] static CPageOptions* GetCurrent();

@@ -29,10 +29,10 @@ public:
     void MakeCurrent() override;
 
     [[nodiscard]] bool IsLoopSlideshow() const { return GetBool(kLoopSlideshow); }
-    // Seconds.
+    // Seconds, never negative. The slideshow bounds what it holds.
     [[nodiscard]] double GetSlideTime() const
     {
-        return BoundedOptionSeconds(GetDouble(kSlideTime), kDefaultSlideTime, kMaxSlideSeconds);
+        return RepairedOptionSeconds(GetDouble(kSlideTime), kDefaultSlideTime);
     }
 
     [[nodiscard]] static CSlideshowOptions* GetCurrent();

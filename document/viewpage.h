@@ -125,9 +125,9 @@ public:
 
     void SetIncludedInAnimation(bool included) { m_includedInAnimation = included; }
     [[nodiscard]] double GetOwnTransitionTime() const { return m_transitionTime; }
-    void SetTransitionTime(double seconds) { m_transitionTime = BoundedPageSeconds(seconds, kMaxTransitionSeconds); }
+    void SetTransitionTime(double seconds) { m_transitionTime = RepairedPageSeconds(seconds); }
     [[nodiscard]] double GetOwnSlideTime() const { return m_slideTime; }
-    void SetSlideTime(double seconds) { m_slideTime = BoundedPageSeconds(seconds, kMaxSlideSeconds); }
+    void SetSlideTime(double seconds) { m_slideTime = RepairedPageSeconds(seconds); }
 
     // Undo manager events: erased entities leave the page, a cleared model empties it.
     void OnEntityErased(CEntity* entity) override;

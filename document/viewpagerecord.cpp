@@ -127,11 +127,11 @@ void CViewPage::Read(CArchive& ar)
     m_transitionTime = -1.0;
     if (version >= 8) {
         ar >> m_transitionTime;
-        m_transitionTime = BoundedPageSeconds(m_transitionTime, kMaxTransitionSeconds);
+        m_transitionTime = RepairedPageSeconds(m_transitionTime);
     }
     if (version >= 9) {
         ar >> m_slideTime;
-        m_slideTime = BoundedPageSeconds(m_slideTime, kMaxSlideSeconds);
+        m_slideTime = RepairedPageSeconds(m_slideTime);
     }
 }
 

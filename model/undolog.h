@@ -1,10 +1,10 @@
 #pragma once
-// CUndoLog: the undo manager's text log "TarnwickUndo<n>.log" in the temporary folder.
-// Each program (and each model within one) takes the first of the 20 names that no one
-// else holds: an open log is locked, and a name whose lock is held is passed over
-// without its file being touched. The temporary folder is shared with other users, so a
-// name where anything but a file of this user's own stands (a link planted there, a
-// pipe, someone else's file) is passed over the same way.
+// CUndoLog: the undo manager's text log "TarnwickUndo<n>.log" in the folder it is given
+// (the user's runtime folder). Each program (and each model within one) takes the first
+// of the 20 names that no one else holds: an open log is locked, and a name whose lock
+// is held is passed over without its file being touched. A name where anything but a
+// file of this user's own stands (a link, a pipe, someone else's file) is passed over the
+// same way, should the folder ever be one that others can write to.
 
 #include "platform/cstring.h"
 #include "platform/file.h"

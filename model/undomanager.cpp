@@ -19,17 +19,6 @@ int ReadStackDepth()
     return depth < 0 ? CUndoManager::kDefaultStackDepth : depth;
 }
 
-CString LogFolder()
-{
-    CString folder = GetTempFolder();
-    if (folder.IsEmpty()) {
-        folder = "/tmp/";
-    } else if (folder[folder.GetLength() - 1] != u'/') {
-        folder += u'/';
-    }
-    return folder;
-}
-
 template <typename Call>
 void ForEachListener(const std::vector<CDBListener*>& listeners, Call call)
 {
@@ -56,8 +45,11 @@ CUndoManager::CUndoManager(CTarnwickModel* model, int /*unused*/)
     : m_stackDepth(ReadStackDepth()), m_model(model)
 {
     if (GetProfileBool("Undo", "Logging", true)) {
+        // Not the shared temporary folder: there anyone could take the 20 names first and so
+        // switch every other user's log off, and the logs of every run would pile up.
+        const CString folder = GetUserRuntimeFolder();
         auto log = std::make_unique<CUndoLog>();
-        if (log->Open(LogFolder())) {
+        if (!folder.IsEmpty() && log->Open(folder)) {
             m_log = std::move(log);
         }
     }

@@ -1,8 +1,10 @@
 #include "platform/folders.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -39,7 +41,42 @@ std::string WithoutTrailingSlashes(std::string path)
     return path;
 }
 
+// Only the user may enter it: the user's own, not a link (the caller looked with lstat),
+// no access for anyone else.
+bool IsPrivateFolder(const struct stat& info)
+{
+    return S_ISDIR(info.st_mode) && info.st_uid == getuid() && (info.st_mode & 077) == 0;
+}
+
+std::string WithTrailingSlash(std::string path)
+{
+    if (path.back() != '/') {
+        path += '/';
+    }
+    return path;
+}
+
 }  // namespace
+
+CString GetUserRuntimeFolder()
+{
+    struct stat info{};
+    // A relative XDG_RUNTIME_DIR is invalid by its own rules and is ignored.
+    if (const char* xdg = NonEmptyEnv("XDG_RUNTIME_DIR");
+        xdg && xdg[0] == '/' && stat(xdg, &info) == 0 && IsPrivateFolder(info)) {
+        return CString::FromUtf8(WithTrailingSlash(xdg));
+    }
+    // The temporary folder is shared: someone else may have made the name first, as a
+    // link or a folder of theirs, so what stands there is looked at without following it.
+    const std::string folder = GetTempFolder().ToUtf8() + "glimra-" + std::to_string(getuid());
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        return {};
+    }
+    if (lstat(folder.c_str(), &info) != 0 || !IsPrivateFolder(info)) {
+        return {};
+    }
+    return CString::FromUtf8(folder + '/');
+}
 
 CString GetTempFolder()
 {
@@ -47,10 +84,7 @@ CString GetTempFolder()
     if (const char* tmp = NonEmptyEnv("TMPDIR")) {
         folder = tmp;
     }
-    if (folder.back() != '/') {
-        folder += '/';
-    }
-    return CString::FromUtf8(folder);
+    return CString::FromUtf8(WithTrailingSlash(folder));
 }
 
 CString GetConfigFolder()

@@ -5,6 +5,7 @@
 //   glimra_samplegen --definitions N <folder>
 //                                          N component definitions without thumbnails
 //   glimra_samplegen --pages N <folder>    a box and N pages
+//   glimra_samplegen --doubling N <folder> N definitions, each holding two of the next
 
 #include <algorithm>
 #include <cstdio>
@@ -30,7 +31,8 @@ constexpr int kSaveFormats[] = {kSaveFormat5000, kSaveFormat4000, kSaveFormat300
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: glimra_samplegen [--grid TRIANGLES | --definitions COUNT | --pages COUNT] FOLDER\n");
+    std::fprintf(stderr, "usage: glimra_samplegen [--grid TRIANGLES | --definitions COUNT | --pages COUNT | "
+                         "--doubling COUNT] FOLDER\n");
     return 2;
 }
 
@@ -74,7 +76,8 @@ int main(int argc, char** argv)
         void (*build)(CTarnwickModel&, int);
     } kinds[] = {{"--grid", "grid-", &BuildGridModel},
                  {"--definitions", "definitions-", &BuildDefinitionsModel},
-                 {"--pages", "pages-", &BuildPagesModel}};
+                 {"--pages", "pages-", &BuildPagesModel},
+                 {"--doubling", "doubling-", &BuildDoublingModel}};
     int count = -1;
     const auto* kind = std::end(kinds);
     std::string folder;

@@ -79,3 +79,31 @@ void BuildPagesModel(CTarnwickModel& model, int pageCount)
         }
     }
 }
+
+void BuildDoublingModel(CTarnwickModel& model, int definitionCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    auto* inner = new CComponentDefinition;
+    inner->SetName(CString::FromUtf8("Level#" + std::to_string(definitionCount)));
+    model.GetRootComponent()->GetDefinitionList()->Add(inner);
+    (void)CGeometryBuilder(*inner).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1));
+    for (int level = definitionCount - 1; level > 0; --level) {
+        auto* outer = new CComponentDefinition;
+        outer->SetName(CString::FromUtf8("Level#" + std::to_string(level)));
+        model.GetRootComponent()->GetDefinitionList()->Add(outer);
+        for (int copy = 0; copy < 2; ++copy) {
+            auto* instance = new CComponentInstance;
+            inner->AddInstance(instance);
+            outer->Add(instance);
+        }
+        inner = outer;
+    }
+    auto* top = new CComponentInstance;
+    inner->AddInstance(top);
+    model.GetRootComponent()->Add(top);
+    const CPoint3d target(0.5, 0.5, 0.5);
+    CCamera camera;
+    camera.SetView(CPoint3d(3.0, -2.0, 2.5), target, kUp, 1.0, 1000.0, true, 35.0, 2.0);
+    model.SetCamera(camera);
+}

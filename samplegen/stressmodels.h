@@ -1,6 +1,7 @@
 #pragma once
 // Models for measuring how opening grows with their size: many component definitions
-// that a file keeps without thumbnails, and many pages.
+// that a file keeps without thumbnails, many pages, and definitions shared so often
+// that the instance paths double with every level.
 
 class CTarnwickModel;
 
@@ -12,3 +13,9 @@ void BuildDefinitionsModel(CTarnwickModel& model, int definitionCount);
 // Adds one box and the count of pages (at least 0), each named and with a camera of
 // its own round the box; the model looks from the first page's camera.
 void BuildPagesModel(CTarnwickModel& model, int pageCount);
+
+// Adds the count of definitions (at least 1), each holding two instances of the next
+// and the last a unit box; the root component holds one instance of the first. Every
+// copy sits in the same place, so that each of the 2^count - 1 instance paths draws
+// over the same pixels, while the file grows only with the count.
+void BuildDoublingModel(CTarnwickModel& model, int definitionCount);

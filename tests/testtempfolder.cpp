@@ -1,12 +1,14 @@
 // Linked into every test program: the process works in a temporary folder of its own,
 // removed with everything in it when the tests end. Whatever a test or the code under
 // test writes to the temporary folder (undo logs, snapshots, pictures, programs started
-// by the test) lands there, and nothing is left behind in the system's folder.
+// by the test) lands there, and nothing is left behind in the system's folder. The
+// user's runtime folder is forgotten for the run, so the undo logs land there too.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -34,6 +36,10 @@ public:
         // still reach their own folders inside.
         ::chmod(m_folder.c_str(), 0755);
         ::setenv("TMPDIR", m_folder.c_str(), 1);
+        // The user's runtime folder would otherwise take the undo logs of every test.
+        if (const char* const runtime = std::getenv("XDG_RUNTIME_DIR"))
+            m_runtime = runtime;
+        ::unsetenv("XDG_RUNTIME_DIR");
     }
 
     void TearDown() override
@@ -44,6 +50,8 @@ public:
             ::setenv("TMPDIR", m_outer.c_str(), 1);
         else
             ::unsetenv("TMPDIR");
+        if (m_runtime.has_value())
+            ::setenv("XDG_RUNTIME_DIR", m_runtime->c_str(), 1);
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
     }
@@ -52,6 +60,7 @@ private:
     std::string m_folder;
     std::string m_outer;
     bool m_hadOuter = false;
+    std::optional<std::string> m_runtime;
 };
 
 [[maybe_unused]] ::testing::Environment* const g_testTempFolder =

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "annotations/sectionplane.h"
+#include "document/animationseconds.h"
 #include "document/tarnwickmodel.h"
 #include "document/viewpage.h"
 #include "drawapi/tarnisview.h"
@@ -51,7 +52,7 @@ std::int64_t Noon(int year, int month, int day)
 }  // namespace
 
 CPageTransition::CPageTransition(ITarnisView* view, CViewPage* from, CViewPage* to, double seconds)
-    : m_from(from), m_to(to), m_duration(std::isfinite(seconds) ? seconds : 0.0), m_endCamera(to->GetCamera())
+    : m_from(from), m_to(to), m_duration(PlayedSeconds(seconds, kMaxTransitionSeconds)), m_endCamera(to->GetCamera())
 {
     const std::int32_t mask = to->GetPropertyMask();
     CTarnwickModel* model = view->GetModel();

@@ -5,7 +5,8 @@
 // the clock, not by counted frames: each step closes the share of the remaining
 // distance that the frame time takes of the remaining time, so the motion eases toward
 // the end and keeps to the duration even when frames are slow. Time spent paused does
-// not count. At most 25 frames a second.
+// not count. At most 25 frames a second, and at most two minutes long whatever the page
+// asks for.
 
 #include <cstdint>
 #include <memory>

@@ -1,5 +1,6 @@
 #include "tools/slideshow.h"
 
+#include "document/animationseconds.h"
 #include "document/pageoptions.h"
 #include "document/pagelist.h"
 #include "document/slideshowoptions.h"
@@ -88,6 +89,7 @@ bool CSlideshow::NextSlide(ITarnisView* view, bool withoutTransition)
     double hold = m_current->GetSlideTime();
     if (hold < 0.0 && withoutTransition)
         hold = GetTransitionTime();
+    hold = PlayedSeconds(hold, kMaxSlideSeconds);
     m_previous = m_current;
     m_current = dynamic_cast<CViewPage*>(pages->GetPage(next));
     if (m_current == nullptr)

@@ -1,8 +1,8 @@
 #pragma once
 // CSlideshow: shows the pages that take part in the slideshow one after another, each
-// reached by its page transition and then held for its slide time. After the last
-// page it starts again from the first when "LoopSlideshow" is on; otherwise it ends as
-// soon as the last page is reached.
+// reached by its page transition and then held for its slide time (at most ten minutes,
+// whatever the page asks for). After the last page it starts again from the first when
+// "LoopSlideshow" is on; otherwise it ends as soon as the last page is reached.
 
 #include <memory>
 

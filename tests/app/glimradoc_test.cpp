@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QKeySequence>
 #include <QMainWindow>
+#include <bit>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include "app/glimraview.h"
 #include "app/mainframe.h"
 #include "apptestsupport.h"
+#include "document/component.h"
 #include "document/pagelist.h"
 #include "foundation/notificationcenter.h"
 #include "platform/exceptions.h"
@@ -23,6 +25,7 @@
 #include "platform/ui/document.h"
 #include "platform/ui/recentfilelist.h"
 #include "samplefiles.h"
+#include "samplegen/stressmodels.h"
 
 namespace {
 
@@ -191,6 +194,43 @@ TEST_F(OpenRoadTest, ANonModelNamedOnTheCommandLineEndsTheRunWithStatusOneAfterI
         EXPECT_EQ(boxes.calls[0].text, CString(kNotAModel));
         EXPECT_EQ(app.GetRecentFileList()->GetCount(), 0);
     }
+}
+
+TEST_F(OpenRoadTest, AModelPlacingTooManyInstancesIsRefusedFromFileOpenAndTheCommandLine)
+{
+    // Regression: a few kilobytes of definitions that each hold two of the next once kept
+    // the program drawing for minutes, and File > Open froze the window it was showing.
+    const auto write = [](int levels) {
+        const std::string path = apptest::Samples().Path("doubling-" + std::to_string(levels) + ".twk");
+        auto* model = new CTarnwickModel;
+        BuildDoublingModel(*model, levels);
+        EXPECT_TRUE(WriteModelFile(*model, path, kSaveFormat5000));
+        model->Release();
+        return path;
+    };
+    // L levels place 2^L - 1 instances: one under a limit of 2^L, or past it.
+    const int underLimit = std::bit_width(CComponent::kMaxInstancePaths) - 1;
+    const std::string under = write(underLimit);
+    std::string past = write(underLimit + 1);
+    const CString refusal = CString("Unable to open \"") + CString::FromUtf8(past) +
+                            CString("\".\nThe file cannot be read: the model places too many instances.");
+    {
+        CGlimraApp app;
+        ASSERT_TRUE(Start(app, apptest::Samples().Path("house-5000.twk")));
+        EXPECT_NE(app.OpenDocumentFile(CString::FromUtf8(under)), nullptr);
+        EXPECT_TRUE(boxes.calls.empty());
+        EXPECT_EQ(app.OpenDocumentFile(CString::FromUtf8(past)), nullptr);
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].text, refusal);
+        app.ExitInstance();
+    }
+    boxes.calls.clear();
+    CGlimraApp app;
+    char program[] = "glimra";
+    char* arguments[] = {program, past.data()};
+    EXPECT_EQ(app.Run(2, arguments), 1);
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, refusal);
 }
 
 TEST_F(OpenRoadTest, FileNewEmptiesTheModelHidesTheTabsAndPostsResyncWithTheModel)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,7 @@
 #include "platform/exceptions.h"
 #include "platform/file.h"
 #include "samplegen/gridmodel.h"
+#include "samplegen/stressmodels.h"
 #include "tests/document/modelfiletestsupport.h"
 
 using modelfiletest::Bytes;
@@ -686,25 +688,40 @@ void BuildNestedChain(CTarnwickModel& model, int levels)
 
 }  // namespace
 
-TEST_F(ModelFileTest, NestingIsReadAsDeepAsComponentsMayNestAndRefusedBeyondWithItsOwnReason)
+TEST_F(ModelFileTest, ModelsAreReadUpToTheNestingAndInstanceLimitsAndRefusedBeyondWithTheirOwnReasons)
 {
-    for (const int levels : {CComponent::kMaxNestingDepth - 1, 1000}) {
-        SCOPED_TRACE(levels);
+    // Regression: 41 definitions, each holding two of the next, once gave 2^40 paths for
+    // the view to draw. L doubling levels place 2^L - 1 instances: one under a limit of 2^L.
+    const int underLimit = std::bit_width(CComponent::kMaxInstancePaths) - 1;
+    constexpr const char* kTooMany = "the model places too many instances";
+    const struct
+    {
+        void (*build)(CTarnwickModel&, int);
+        int levels;
+        const char* refusal;  // null: read
+    } cases[] = {
+        {BuildNestedChain, CComponent::kMaxNestingDepth - 1, nullptr},
+        {BuildNestedChain, 1000, "the model nests too deep"},
+        {BuildDoublingModel, underLimit, nullptr},
+        {BuildDoublingModel, underLimit + 1, kTooMany},
+        {BuildDoublingModel, 41, kTooMany},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.levels);
         OwnedModel built;
-        BuildNestedChain(*built, levels);
+        c.build(*built, c.levels);
         const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
         OwnedModel model;
-        if (levels < CComponent::kMaxNestingDepth) {
+        if (c.refusal == nullptr) {
             EXPECT_NO_THROW(modelfiletest::ReadModel(*model, file));
-            EXPECT_EQ(model->GetDefinitionList()->GetCount(), levels);
+            EXPECT_EQ(model->GetDefinitionList()->GetCount(), c.levels);
             continue;
         }
         try {
             modelfiletest::ReadModel(*model, file);
             ADD_FAILURE() << "read";
         } catch (const CArchiveException& e) {
-            EXPECT_EQ(e.m_cause, CArchiveException::nestedTooDeep);
-            EXPECT_NE(e.GetErrorMessage().ToUtf8().find("the model nests too deep"), std::string::npos);
+            EXPECT_NE(e.GetErrorMessage().ToUtf8().find(c.refusal), std::string::npos);
         }
         ExpectEmpty(*model);
     }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <memory>
@@ -200,35 +199,59 @@ TEST_F(ViewPageTest, AVersionSevenPageUsesThePageOptionsTransitionTime)
     EXPECT_EQ(page.GetSlideTime(), 1.0);
 }
 
-TEST_F(ViewPageTest, TimesThatAreNotFiniteOrHugeAreBoundedWhereverTheyComeFrom)
+TEST_F(ViewPageTest, StoredTimesAreKeptExactlyAndOnlyTimesThatAreNotFiniteAreRepaired)
 {
-    // A NaN time once overflowed the transition's steps and stopped the slideshow for good;
-    // an hour-long transition crept, an hour-long slide froze the show.
+    // Regression: times were once cut to two and ten minutes when read, so saving the model
+    // again lost the times its author stored. A NaN time once stopped the slideshow for good.
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     constexpr double kInf = std::numeric_limits<double>::infinity();
     const struct
     {
-        double stored;
-        double transition;  // the page's own (negative: none), and the option's time
+        double transition;
         double slide;
-    } cases[] = {{kNaN, -1.0, -1.0}, {kInf, -1.0, -1.0}, {-kInf, -1.0, -1.0}, {1e300, 120.0, 600.0},
-                 {3600.0, 120.0, 600.0}, {2.0, 2.0, 2.0}};
+        double ownTransition;  // what the page keeps (negative: none of its own)
+        double ownSlide;
+    } cases[] = {{1800.0, 3600.0, 1800.0, 3600.0}, {1e300, 0.0, 1e300, 0.0}, {-0.5, 2.0, -0.5, 2.0},
+                 {kNaN, kInf, -1.0, -1.0},         {-kInf, kNaN, -1.0, -1.0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.transition);
+        const FormatVersions versions(kSaveFormat5000, "CViewPage", 9);
+        CViewPage page;
+        Load(VersionRecord(9, c.transition, c.slide), [&](CArchive& ar) { page.Serialize(ar); });
+        CViewPage again;
+        Load(Store([&](CArchive& ar) { page.Serialize(ar); }), [&](CArchive& ar) { again.Serialize(ar); });
+        for (const CViewPage* read : {&page, &again}) {
+            EXPECT_EQ(read->GetOwnTransitionTime(), c.ownTransition);
+            EXPECT_EQ(read->GetOwnSlideTime(), c.ownSlide);
+        }
+        CViewPage set;
+        set.SetTransitionTime(c.transition);
+        set.SetSlideTime(c.slide);
+        EXPECT_EQ(set.GetOwnTransitionTime(), c.ownTransition);
+        EXPECT_EQ(set.GetOwnSlideTime(), c.ownSlide);
+    }
+}
+
+TEST_F(ViewPageTest, OptionTimesAreNeverNegativeAndFallBackOnTheirDefaultsWhenNotFinite)
+{
+    constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+    const struct
+    {
+        double stored;
+        double transition;
+        double slide;
+    } cases[] = {{kNaN, 1.5, 1.0}, {-std::numeric_limits<double>::infinity(), 1.5, 1.0}, {-3.0, 0.0, 0.0},
+                 {3600.0, 3600.0, 3600.0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);
-        CViewPage page;
-        const FormatVersions versions(kSaveFormat5000, "CViewPage", 9);
-        Load(VersionRecord(9, c.stored, c.stored), [&](CArchive& ar) { page.Serialize(ar); });
-        EXPECT_EQ(page.GetOwnTransitionTime(), c.transition);
-        EXPECT_EQ(page.GetOwnSlideTime(), c.slide);
-
         CPageOptions pageOptions;
         CSlideshowOptions slideOptions;
         orvell::utils::CTypedValue value;
         value.SetDouble(c.stored);
         ASSERT_TRUE(pageOptions.SetValue(CString("TransitionTime"), value));
         ASSERT_TRUE(slideOptions.SetValue(CString("SlideTime"), value));
-        EXPECT_EQ(pageOptions.GetTransitionTime(), std::isfinite(c.stored) ? c.transition : 1.5);
-        EXPECT_EQ(slideOptions.GetSlideTime(), std::isfinite(c.stored) ? c.slide : 1.0);
+        EXPECT_EQ(pageOptions.GetTransitionTime(), c.transition);
+        EXPECT_EQ(slideOptions.GetSlideTime(), c.slide);
     }
 }
 

@@ -167,6 +167,23 @@ TEST_F(UndoManagerTest, NoLogIsWrittenWhenLoggingIsSwitchedOff)
     EXPECT_FALSE(std::filesystem::exists(m_environment.LogPath(0)));
 }
 
+TEST_F(UndoManagerTest, WithoutARuntimeFolderTheLogGoesToAPrivateFolderNeverToTheSharedOne)
+{
+    // Regression: the logs once lay in the shared temporary folder, where anyone could take
+    // the twenty names first and so switch every other user's log off.
+    ::unsetenv("XDG_RUNTIME_DIR");
+    const std::filesystem::path own = m_environment.Folder() / ("glimra-" + std::to_string(::getuid()));
+    {
+        CUndoManager manager(nullptr);
+        EXPECT_EQ(manager.GetLogPath().ToUtf8(), (own / "TarnwickUndo0.log").string());
+    }
+    std::filesystem::remove_all(own);
+    std::filesystem::create_directory_symlink(m_environment.Folder(), own);
+    CUndoManager manager(nullptr);
+    EXPECT_FALSE(manager.IsLogging());
+    EXPECT_FALSE(std::filesystem::exists(m_environment.LogPath(0)));
+}
+
 TEST_F(UndoManagerTest, LoggingStaysOffWhenNoneOfTheTwentyNamesCanBeTaken)
 {
     std::vector<std::unique_ptr<CUndoManager>> holders;

@@ -1,13 +1,14 @@
 #pragma once
 // Support for the tests of change recording: settings in a file of their own, the
-// temporary folder moved to a fresh folder (so the undo logs land there and go with
-// it), a listener that writes down what it hears, and an entity that counts its
+// temporary and the runtime folder moved to a fresh folder (so the undo logs land there
+// and go with it), a listener that writes down what it hears, and an entity that counts its
 // copies and its deletion.
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -38,6 +39,12 @@ public:
             m_hadTmp = true;
         }
         ::setenv("TMPDIR", m_folder.c_str(), 1);
+        // The folder is the user's runtime folder too, where the logs are written.
+        std::filesystem::permissions(m_folder, std::filesystem::perms::owner_all);
+        if (const char* runtime = std::getenv("XDG_RUNTIME_DIR")) {
+            m_oldRuntime = runtime;
+        }
+        ::setenv("XDG_RUNTIME_DIR", m_folder.c_str(), 1);
         m_store = std::make_unique<CSettingsStore>(CString((m_folder / "settings.json").string()));
         SetProfileStore(m_store.get());
         m_previousManager = GetCurrentUndoManager();
@@ -53,6 +60,11 @@ public:
             ::setenv("TMPDIR", m_oldTmp.c_str(), 1);
         } else {
             ::unsetenv("TMPDIR");
+        }
+        if (m_oldRuntime.has_value()) {
+            ::setenv("XDG_RUNTIME_DIR", m_oldRuntime->c_str(), 1);
+        } else {
+            ::unsetenv("XDG_RUNTIME_DIR");
         }
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
@@ -70,6 +82,7 @@ private:
     std::filesystem::path m_folder;
     std::string m_oldTmp;
     bool m_hadTmp = false;
+    std::optional<std::string> m_oldRuntime;
     std::unique_ptr<CSettingsStore> m_store;
     CUndoManager* m_previousManager = nullptr;
     bool m_wasRecording = true;

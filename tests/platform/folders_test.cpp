@@ -1,10 +1,14 @@
 #include "platform/folders.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -52,6 +56,50 @@ TEST(FoldersTest, TheTemporaryFolderComesFromTmpdirAndEndsInASlash)
     for (const Case& c : cases) {
         ScopedEnv tmp("TMPDIR", c.tmpdir);
         EXPECT_EQ(GetTempFolder(), CString(c.folder)) << (c.tmpdir != nullptr ? c.tmpdir : "(unset)");
+    }
+}
+
+TEST(FoldersTest, TheRuntimeFolderIsTheUsersOwnAndNeverOneOthersCouldHaveMade)
+{
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / "runtime";
+    const fs::path own = root / "own";
+    const fs::path open = root / "open";
+    const fs::path shared = root / "shared";
+    const fs::path fallback = shared / ("glimra-" + std::to_string(::getuid()));
+    const auto plantLink = [&] { fs::create_directory_symlink(own, fallback); };
+    const auto plantOpenFolder = [&] {
+        fs::create_directory(fallback);
+        fs::permissions(fallback, fs::perms::owner_all | fs::perms::others_exec);
+    };
+    const struct
+    {
+        const char* name;
+        const char* runtime;  // XDG_RUNTIME_DIR; null: unset
+        std::function<void()> plant;
+        std::string folder;  // empty: none
+    } cases[] = {
+        {"the runtime folder", own.c_str(), [] {}, own.string() + "/"},
+        {"one others may enter", open.c_str(), [] {}, fallback.string() + "/"},
+        {"a relative one", "run", [] {}, fallback.string() + "/"},
+        {"none", nullptr, [] {}, fallback.string() + "/"},
+        {"a link planted at the shared name", nullptr, plantLink, ""},
+        {"a shared name others may enter", nullptr, plantOpenFolder, ""},
+    };
+    for (const auto& c : cases) {
+        fs::create_directories(own);
+        fs::permissions(own, fs::perms::owner_all);
+        fs::create_directories(open);
+        fs::permissions(open, fs::perms::all);
+        fs::create_directories(shared);
+        c.plant();
+        ScopedEnv runtime("XDG_RUNTIME_DIR", c.runtime);
+        ScopedEnv tmp("TMPDIR", shared.c_str());
+        EXPECT_EQ(GetUserRuntimeFolder().ToUtf8(), c.folder) << c.name;
+        if (!c.folder.empty()) {
+            EXPECT_EQ(fs::status(c.folder).permissions(), fs::perms::owner_all) << c.name;
+        }
+        fs::remove_all(root);
     }
 }
 

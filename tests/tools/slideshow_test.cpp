@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "document/animationseconds.h"
 #include "document/slideshowoptions.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/uitypes.h"
@@ -109,6 +110,26 @@ TEST_F(SlideshowTest, APageIsHeldForItsSlideTimeOnceItIsReached)
         ASSERT_TRUE(view.GetAnimation()->Step(&view));
     }
     EXPECT_TRUE(view.GetViewDefinition().GetCamera().IsEqual(Page(2)->GetCamera()));
+}
+
+TEST_F(SlideshowTest, HugePageTimesPlayBoundedWhileThePageKeepsThem)
+{
+    SetTransitionTime(1800.0);
+    Page(0)->SetSlideTime(3600.0);
+    Pages().SetSelectedPage(Page(0));
+    ASSERT_NE(StartSlideshow(&view, true), nullptr);
+    double played = 0.0;
+    while (view.GetAnimationInterval() != kMaxSlideSeconds)
+    {
+        clock.Advance(0.25);
+        played += 0.25;
+        ASSERT_LE(played, kMaxTransitionSeconds + 0.25);
+        ASSERT_TRUE(view.GetAnimation()->Step(&view));
+    }
+    EXPECT_GT(played, kMaxTransitionSeconds - 0.5);
+    EXPECT_TRUE(view.GetViewDefinition().GetCamera().IsEqual(Page(0)->GetCamera()));
+    EXPECT_EQ(Page(0)->GetOwnTransitionTime(), 1800.0);
+    EXPECT_EQ(Page(0)->GetOwnSlideTime(), 3600.0);
 }
 
 TEST_F(SlideshowTest, TheCommandGivenAgainOrFinishingStopsIt)
