@@ -11,29 +11,15 @@
 #include <GL/gl.h>
 
 #include <chrono>
-#include <map>
 
 #include "bench/benchframe.h"
+#include "bench/gridfile.h"
 #include "document/tarnwickmodel.h"
-#include "foundation/versioninfo.h"
 #include "model/undosuspender.h"
 #include "samplegen/modelfiles.h"
 #include "samplegen/stressmodels.h"
 
 namespace {
-
-const ModelBytes& DoublingFile(int levels)
-{
-    static std::map<int, ModelBytes> files;
-    auto found = files.find(levels);
-    if (found == files.end()) {
-        auto* model = new CTarnwickModel;
-        BuildDoublingModel(*model, levels);
-        found = files.emplace(levels, WriteModelBytes(*model, kSaveFormat5000)).first;
-        model->Release();
-    }
-    return found->second;
-}
 
 double Seconds(std::chrono::steady_clock::time_point since)
 {
@@ -48,7 +34,7 @@ void ReadAndDrawDoublingModel(benchmark::State& state)
         return;
     }
     const int levels = static_cast<int>(state.range(0));
-    const ModelBytes& file = DoublingFile(levels);
+    const ModelBytes& file = BuiltModelFile(&BuildDoublingModel, levels);
     const long start = StartPeak();
     double frame = 0.0;
     for (auto _ : state) {
