@@ -1,12 +1,15 @@
 #pragma once
 // What the drawing benchmarks share: the settings they run with, one offscreen context of the
-// frame's size, and a view aimed at the generated grid.
+// frame's size, a view aimed at the generated grid, and the peak of resident memory.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 #include <memory>
+#include <string>
 
 #include "document/classregistration.h"
 #include "document/component.h"
@@ -81,4 +84,29 @@ inline void AimAtGrid(CTarnisView& view, const CTarnwickModel& model, bool corne
     view.SetViewDefinition(definition);
     view.SetViewportSize(kFrameWidth, kFrameHeight);
     view.InitGLState();
+}
+
+inline long StatusKilobytes(const char* field)
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) {
+            return std::stol(line.substr(std::strlen(field)));
+        }
+    }
+    return 0;
+}
+
+// Starts a new peak of resident memory; the resident size at the start.
+inline long StartPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+    return StatusKilobytes("VmRSS:");
+}
+
+// Counter peak_MB: the peak resident memory since StartPeak above what the process held then.
+inline void ReportPeak(benchmark::State& state, long startKilobytes)
+{
+    state.counters["peak_MB"] = static_cast<double>(StatusKilobytes("VmHWM:") - startKilobytes) / 1024.0;
 }

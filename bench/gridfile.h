@@ -1,22 +1,31 @@
 #pragma once
-// The generated grid's model file in format 5000, made once per size for the benchmarks.
+// Generated models' files in format 5000, each made once per builder and size for the
+// benchmarks.
 
 #include <map>
+#include <utility>
 
 #include "document/tarnwickmodel.h"
 #include "foundation/versioninfo.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/modelfiles.h"
 
-inline const ModelBytes& GridFile(int faces)
+using ModelBuilder = void (*)(CTarnwickModel&, int);
+
+inline const ModelBytes& BuiltModelFile(ModelBuilder build, int size)
 {
-    static std::map<int, ModelBytes> files;
-    auto found = files.find(faces);
+    static std::map<std::pair<ModelBuilder, int>, ModelBytes> files;
+    auto found = files.find({build, size});
     if (found == files.end()) {
         auto* model = new CTarnwickModel;
-        BuildGridModel(*model, faces);
-        found = files.emplace(faces, WriteModelBytes(*model, kSaveFormat5000)).first;
+        build(*model, size);
+        found = files.emplace(std::make_pair(build, size), WriteModelBytes(*model, kSaveFormat5000)).first;
         model->Release();
     }
     return found->second;
+}
+
+inline const ModelBytes& GridFile(int faces)
+{
+    return BuiltModelFile(&BuildGridModel, faces);
 }

@@ -87,30 +87,6 @@ const BigPreviewModel& Model()
     return model;
 }
 
-long StatusKilobytes(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind(field, 0) == 0) {
-            return std::stol(line.substr(std::strlen(field)));
-        }
-    }
-    return 0;
-}
-
-// Starts a new peak of resident memory; the resident size at the start.
-long StartPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-    return StatusKilobytes("VmRSS:");
-}
-
-void ReportPeak(benchmark::State& state, long startKilobytes)
-{
-    state.counters["peak_MB"] = static_cast<double>(StatusKilobytes("VmHWM:") - startKilobytes) / 1024.0;
-}
-
 void PreviewForDialog(benchmark::State& state)
 {
     const BigPreviewModel& model = Model();

@@ -363,7 +363,8 @@ void CFaceBatch::Flush(ITarnisView* view)
         return;
     }
     view->EndPrimitive();
-    if (auto* modelView = dynamic_cast<CTarnisView*>(view)) {
+    auto* modelView = dynamic_cast<CTarnisView*>(view);
+    if (modelView != nullptr) {
         modelView->SpoilLineRecording();
     }
     view->SetLighting(m_lit);
@@ -381,6 +382,9 @@ void CFaceBatch::Flush(ITarnisView* view)
     glNormalPointer(GL_FLOAT, 0, m_normals.data());
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colors.data());
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners));
+    if (modelView != nullptr) {
+        modelView->NoteBatchDrawn();
+    }
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);

@@ -20,6 +20,7 @@
 #include "drawapi/tarnisview.h"
 #include "render/displaylistmonitor.h"
 #include "render/drawingbase.h"
+#include "render/drawthrottle.h"
 #include "render/edgepasscache.h"
 #include "render/gltextimagecache.h"
 #include "render/linebatch.h"
@@ -266,6 +267,8 @@ public:
     // Something other than lines reaches GL: a recording running now cannot be replayed.
     void SpoilLineRecording();
     [[nodiscard]] CEdgePassCache& GetEdgePassCache() { return m_edgePasses; }
+    // One batch of faces or lines went to GL: the frame keeps the driver close behind.
+    void NoteBatchDrawn() { m_drawThrottle.NoteDraw(); }
 
     // --- IModelView: cached GL state ---
     void ResetLineState() override;
@@ -483,6 +486,7 @@ private:
     CLineBatch m_lineBatch;
     CLineRecording* m_lineRecording = nullptr;
     CEdgePassCache m_edgePasses;
+    CDrawThrottle m_drawThrottle;
     double m_lineWidth = 0.0;
     std::uint16_t m_stipple = 0;
     CColor m_color{0, 0, 0, 0};

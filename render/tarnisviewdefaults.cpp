@@ -107,7 +107,9 @@ void CTarnisView::DrawFrame(int argument, bool swap)
 
     CFrameTimer timer;
     timer.Start();
+    m_drawThrottle.Begin();
     DrawFrameContents(*root);
+    m_drawThrottle.End();
     const double seconds = timer.GetElapsedSeconds();
     RecordFrameTime(seconds);
     if (DrawsToolFeedback()) {

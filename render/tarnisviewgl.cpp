@@ -76,6 +76,7 @@ void CTarnisView::EndPrimitive()
         glEnd();
     }
     m_openPrimitive = -1;
+    m_drawThrottle.NoteDraw();
 }
 
 void CTarnisView::Vertex(double x, double y, double z)
