@@ -30,11 +30,11 @@ PartDigits DigitsOf(QDateTimeEdit::Section part, bool twelveHours, int daysInMon
     }
 }
 
-// A day past the end of the month is held at its last day; invalid for a month or year
-// that does not exist.
+// A day past the end of the month is held at its last day; invalid for a day, month or
+// year that does not exist.
 QDate HeldDate(int year, int month, int day)
 {
-    if (month < 1 || month > 12)
+    if (month < 1 || month > 12 || day < 1)
         return {};
     const QDate first(year, month, 1);
     if (!first.isValid())
@@ -143,7 +143,7 @@ QDateTime CDTPicker::WithPart(Section part, int value) const
     {
     case YearSection: day = HeldDate(value, day.month(), day.day()); break;
     case MonthSection: day = HeldDate(day.year(), value, day.day()); break;
-    case DaySection: day = value >= 1 ? HeldDate(day.year(), day.month(), value) : QDate(); break;
+    case DaySection: day = HeldDate(day.year(), day.month(), value); break;
     case HourSection:
         if (HasTwelveHourClock())
             value = value >= 1 && value <= 12 ? value % 12 + (clock.hour() >= 12 ? 12 : 0) : -1;
@@ -215,7 +215,7 @@ int CDTPicker::GetSecond() const
 
 void CDTPicker::SetDatePart(int year, int month, int day)
 {
-    const QDate held = day >= 1 ? HeldDate(year, month, day) : QDate();
+    const QDate held = HeldDate(year, month, day);
     if (held.isValid())
         setDate(held);
 }

@@ -1,19 +1,18 @@
 # The real window under a virtual X server, only where one can be started.
 find_program(GLIMRA_XVFB_RUN xvfb-run)
+
+# A script that runs the program on the sample models under the server; 77 skips it.
+function(glimra_smoke_test name script timeout)
+  add_test(NAME ${name}
+           COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/${script} $<TARGET_FILE:glimra>
+                   $<TARGET_FILE:glimra_samplegen>)
+  set_tests_properties(${name} PROPERTIES LABELS gl SKIP_RETURN_CODE 77 TIMEOUT ${timeout})
+endfunction()
+
 if(GLIMRA_XVFB_RUN)
-  add_test(NAME app_window_smoke
-           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/smoke.sh $<TARGET_FILE:glimra> $<TARGET_FILE:glimra_samplegen>)
-  set_tests_properties(app_window_smoke PROPERTIES LABELS gl SKIP_RETURN_CODE 77 TIMEOUT 180)
-endif()
-if(GLIMRA_XVFB_RUN)
+  glimra_smoke_test(app_window_smoke smoke.sh 180)
   # Tool windows glued by dragging their captions on the real screen.
-  add_test(NAME app_glue_smoke
-           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/gluesmoke.sh $<TARGET_FILE:glimra> $<TARGET_FILE:glimra_samplegen>)
-  set_tests_properties(app_glue_smoke PROPERTIES LABELS gl SKIP_RETURN_CODE 77 TIMEOUT 90)
-endif()
-if(GLIMRA_XVFB_RUN)
+  glimra_smoke_test(app_glue_smoke gluesmoke.sh 90)
   # Held keys and typed times as the X server's own keyboard sends them.
-  add_test(NAME app_keys_smoke
-           COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/keysmoke.sh $<TARGET_FILE:glimra> $<TARGET_FILE:glimra_samplegen>)
-  set_tests_properties(app_keys_smoke PROPERTIES LABELS gl SKIP_RETURN_CODE 77 TIMEOUT 120)
+  glimra_smoke_test(app_keys_smoke keysmoke.sh 120)
 endif()

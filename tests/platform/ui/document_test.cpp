@@ -117,32 +117,34 @@ TEST_F(DocumentTest, CtrlSAsksBeforeReplacingAFileChangedSinceItWasReadAndAnswer
     namespace fs = std::filesystem;
     const struct
     {
-        const char* change;
-        bool asked;
-    } rows[] = {{"none", false}, {"another file put in its place", true}, {"written by another program", true}};
+        const char* name;
+        // What another program does to the file; null: nothing, and nothing is asked.
+        void (*change)(const fs::path& in);
+    } rows[] = {{"none", nullptr},
+                {"another file put in its place",
+                 [](const fs::path& in) {
+                     std::ofstream(in / "other") << "another";
+                     fs::rename(in / "other", in / "model.twk");
+                 }},
+                {"written by another program",
+                 [](const fs::path& in) { std::ofstream(in / "model.twk", std::ios::app) << "more"; }}};
     for (const auto& row : rows)
     {
-        SCOPED_TRACE(row.change);
+        SCOPED_TRACE(row.name);
+        const bool asked = row.change != nullptr;
         CNumberDocument saved;
         ASSERT_TRUE(saved.OnSaveDocument(PathOf("model.twk")));
         CNumberDocument document;
         ASSERT_TRUE(document.OnOpenDocument(PathOf("model.twk")));
         document.SetPathName(PathOf("model.twk"));
-        if (row.asked && std::string(row.change).rfind("another file", 0) == 0)
-        {
-            std::ofstream(folder / "other") << "another";
-            fs::rename(folder / "other", folder / "model.twk");
-        }
-        else if (row.asked)
-        {
-            std::ofstream(folder / "model.twk", std::ios::app) << "more";
-        }
+        if (asked)
+            row.change(folder);
         const std::string before = ReadAll(folder / "model.twk");
         uitest::MessageBoxRecorder no(IDNO);
         document.number = 99;
-        EXPECT_EQ(document.DoFileSave(), !row.asked);
-        ASSERT_EQ(no.calls.size(), row.asked ? 1u : 0u);
-        if (row.asked)
+        EXPECT_EQ(document.DoFileSave(), !asked);
+        ASSERT_EQ(no.calls.size(), asked ? 1u : 0u);
+        if (asked)
         {
             EXPECT_EQ(no.calls[0].type & 0xF, static_cast<UINT>(MB_YESNO));
             EXPECT_EQ(ReadAll(folder / "model.twk"), before);
