@@ -108,10 +108,8 @@ bool CComponentInstance::TouchesShownEntity(IPickHelper* selector, const CDrawin
         if (entity == section) {
             return true;
         }
-        const auto* instance = dynamic_cast<const CComponentInstance*>(entity);
-        const bool hit =
-            instance != nullptr ? instance->SelectionTest(selector, nullptr) : entity->IsSelectedBy(selector, nullptr);
-        if (hit) {
+        // A nested instance answers through its own selection test.
+        if (entity->IsSelectedBy(selector, nullptr)) {
             return true;
         }
     }
