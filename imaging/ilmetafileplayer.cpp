@@ -312,7 +312,6 @@ void ILMetafilePlayer::PatternBlt(double left, double top, double right, double 
         Skipped();
         return;
     }
-    Played();
     if (operation.UsesPattern() && m_state.brush.style == kBrushNull) {
         return;  // a brush that paints nothing
     }
