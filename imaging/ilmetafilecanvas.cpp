@@ -405,9 +405,6 @@ void ILMetafileCanvas::FloodFill(int x, int y, ILPixel32 colour, bool surface, c
         }
         return same(GetPixel(px, py), colour) == surface;
     };
-    if (!qualifies(x, y)) {
-        return;
-    }
     // Runs of a row are found first and painted after, so that the paint cannot change
     // which pixels qualify.
     struct Run
