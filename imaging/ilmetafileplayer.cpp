@@ -9,8 +9,6 @@
 namespace {
 
 constexpr std::size_t kMaxSavedStates = 1024;
-constexpr int kPenNull = 5;
-constexpr int kBrushNull = 1;
 constexpr int kBrushHatched = 2;
 // Patterns larger than this are not brushes any program makes.
 constexpr std::int64_t kMaxPatternPixels = 256 * 256;
@@ -193,7 +191,7 @@ void ILMetafilePlayer::OpenFigure(std::vector<ILCanvasPoint> canvasPoints, bool 
         }
         return;
     }
-    if (m_state.pen.style != kPenNull && !canvasPoints.empty()) {
+    if (!m_state.pen.IsNull() && !canvasPoints.empty()) {
         m_canvas.StrokePolyline(canvasPoints, false, PenWidth(), m_state.pen.colour);
     }
 }
@@ -208,10 +206,10 @@ void ILMetafilePlayer::ClosedFigures(std::vector<std::vector<ILCanvasPoint>> can
         }
         return;
     }
-    if (m_state.brush.style != kBrushNull) {
+    if (!m_state.brush.IsNull()) {
         m_canvas.FillPolygons(canvasFigures, m_state.winding, BrushPaint(m_state.brush));
     }
-    if (m_state.pen.style != kPenNull) {
+    if (!m_state.pen.IsNull()) {
         for (const auto& points : canvasFigures) {
             m_canvas.StrokePolyline(points, true, PenWidth(), m_state.pen.colour);
         }
@@ -312,7 +310,7 @@ void ILMetafilePlayer::PatternBlt(double left, double top, double right, double 
         Skipped();
         return;
     }
-    if (operation.UsesPattern() && m_state.brush.style == kBrushNull) {
+    if (operation.UsesPattern() && m_state.brush.IsNull()) {
         return;  // a brush that paints nothing
     }
     // Without a source the operation is a mix of brush and canvas, as fills draw with.

@@ -65,6 +65,8 @@ protected:
         int style = 0;  // 5: no line
         double width = 0;
         ILPixel32 colour{0, 0, 0, 255};
+
+        [[nodiscard]] bool IsNull() const { return style == 5; }
     };
 
     struct Brush
@@ -76,6 +78,8 @@ protected:
         std::shared_ptr<const std::vector<ILPixel32>> pattern;
         int patternWidth = 0;
         int patternHeight = 0;
+
+        [[nodiscard]] bool IsNull() const { return style == 1; }
     };
 
     struct Font
