@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "imaging/ilemfplayer.h"
 #include "imaging/ilmetafilecanvas.h"
@@ -26,12 +27,11 @@ constexpr int kFrameBottom = kHeight * 2646 / 100;
 // Region data of one-pixel stripes the canvas's height, every other column from the left.
 std::string Stripes(int count)
 {
-    std::string rectangles;
+    std::vector<std::int64_t> rectangles;
     for (int i = 0; i < count; ++i) {
-        rectangles += Le32(2 * i) + Le32(0) + Le32(2 * i + 1) + Le32(kHeight);
+        rectangles.insert(rectangles.end(), {2 * i, 0, 2 * i + 1, kHeight});
     }
-    return Le32(32) + Le32(1) + Le32(count) + Le32(16 * static_cast<std::int64_t>(count)) + Le32(0) + Le32(0) +
-           Le32(2 * count) + Le32(kHeight) + rectangles;
+    return RegionData(rectangles);
 }
 
 std::string Vertex(int x, int y, int level)

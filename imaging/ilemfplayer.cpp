@@ -244,9 +244,7 @@ void ILEMFPlayer::Play(const std::uint8_t* data, std::size_t size)
         if (IsExhausted()) {
             return false;
         }
-        if (PlayRecord(type, record)) {
-            Played();
-        } else {
+        if (!PlayRecord(type, record)) {
             Skipped();
         }
         return true;

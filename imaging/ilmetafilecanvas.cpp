@@ -79,6 +79,12 @@ ILPixel32 Mixed(ILPixel32 canvas, ILPixel32 pen, int mix)
     return ILRasterOperation::FromMix(mix).Apply(pen, pen, canvas);
 }
 
+// The value in [0, period).
+int Wrap(std::int64_t value, int period)
+{
+    return static_cast<int>(((value % period) + period) % period);
+}
+
 double Cross(const ILCanvasPoint& o, const ILCanvasPoint& a, const ILCanvasPoint& b)
 {
     return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
@@ -88,12 +94,17 @@ double Cross(const ILCanvasPoint& o, const ILCanvasPoint& a, const ILCanvasPoint
 
 ILPixel32 ILCanvasPaint::At(int x, int y) const
 {
-    if (!HasPattern()) {
-        return colour;
-    }
-    const auto wrap = [](std::int64_t value, int period) { return static_cast<int>(((value % period) + period) % period); };
-    const int row = wrap(std::int64_t{y} - originY, patternHeight);
-    return (*pattern)[static_cast<std::size_t>(row) * patternWidth + wrap(std::int64_t{x} - originX, patternWidth)];
+    return HasPattern() ? PatternRow(y)[PatternColumn(x)] : colour;
+}
+
+const ILPixel32* ILCanvasPaint::PatternRow(int y) const
+{
+    return &(*pattern)[static_cast<std::size_t>(Wrap(std::int64_t{y} - originY, patternHeight)) * patternWidth];
+}
+
+int ILCanvasPaint::PatternColumn(int x) const
+{
+    return Wrap(std::int64_t{x} - originX, patternWidth);
 }
 
 ILMetafileCanvas::ILMetafileCanvas(int width, int height, std::int64_t workBudget)
@@ -144,10 +155,15 @@ void ILMetafileCanvas::FillColumns(int y, int first, int last, const ILCanvasPai
             }
             return;
         }
-        for (int x = from; x < to; ++x) {
-            const ILPixel32 p = paint.At(x, y);
+        // The pattern's row is found once and its columns stepped through.
+        const ILPixel32* patternRow = paint.PatternRow(y);
+        for (int x = from, column = paint.PatternColumn(from); x < to; ++x) {
+            const ILPixel32 p = patternRow[column];
             if (p.a != 0) {
                 row[x] = Mixed(row[x], p, m_mix);
+            }
+            if (++column == paint.patternWidth) {
+                column = 0;
             }
         }
     });
@@ -389,9 +405,6 @@ void ILMetafileCanvas::FloodFill(int x, int y, ILPixel32 colour, bool surface, c
         }
         return same(GetPixel(px, py), colour) == surface;
     };
-    if (!qualifies(x, y)) {
-        return;
-    }
     // Runs of a row are found first and painted after, so that the paint cannot change
     // which pixels qualify.
     struct Run

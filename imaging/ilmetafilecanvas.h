@@ -39,6 +39,10 @@ struct ILCanvasPaint
     [[nodiscard]] bool HasPattern() const { return pattern && patternWidth > 0 && patternHeight > 0; }
     // What it paints on the canvas pixel (x, y).
     [[nodiscard]] ILPixel32 At(int x, int y) const;
+    // With a pattern: the pattern's row that canvas row y takes, and the column of it that
+    // canvas column x takes.
+    [[nodiscard]] const ILPixel32* PatternRow(int y) const;
+    [[nodiscard]] int PatternColumn(int x) const;
 };
 
 class ILMetafileCanvas

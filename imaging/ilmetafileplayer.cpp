@@ -9,8 +9,6 @@
 namespace {
 
 constexpr std::size_t kMaxSavedStates = 1024;
-constexpr int kPenNull = 5;
-constexpr int kBrushNull = 1;
 constexpr int kBrushHatched = 2;
 // Patterns larger than this are not brushes any program makes.
 constexpr std::int64_t kMaxPatternPixels = 256 * 256;
@@ -193,7 +191,7 @@ void ILMetafilePlayer::OpenFigure(std::vector<ILCanvasPoint> canvasPoints, bool 
         }
         return;
     }
-    if (m_state.pen.style != kPenNull && !canvasPoints.empty()) {
+    if (!m_state.pen.IsNull() && !canvasPoints.empty()) {
         m_canvas.StrokePolyline(canvasPoints, false, PenWidth(), m_state.pen.colour);
     }
 }
@@ -208,10 +206,10 @@ void ILMetafilePlayer::ClosedFigures(std::vector<std::vector<ILCanvasPoint>> can
         }
         return;
     }
-    if (m_state.brush.style != kBrushNull) {
+    if (!m_state.brush.IsNull()) {
         m_canvas.FillPolygons(canvasFigures, m_state.winding, BrushPaint(m_state.brush));
     }
-    if (m_state.pen.style != kPenNull) {
+    if (!m_state.pen.IsNull()) {
         for (const auto& points : canvasFigures) {
             m_canvas.StrokePolyline(points, true, PenWidth(), m_state.pen.colour);
         }
@@ -312,8 +310,7 @@ void ILMetafilePlayer::PatternBlt(double left, double top, double right, double 
         Skipped();
         return;
     }
-    Played();
-    if (operation.UsesPattern() && m_state.brush.style == kBrushNull) {
+    if (operation.UsesPattern() && m_state.brush.IsNull()) {
         return;  // a brush that paints nothing
     }
     // Without a source the operation is a mix of brush and canvas, as fills draw with.
@@ -374,16 +371,26 @@ bool ReadDibWithRows(const std::uint8_t* info, std::size_t infoSize, std::size_t
     return static_cast<std::uint64_t>(h.rows) <= bitsSize / static_cast<std::uint64_t>(h.stride);
 }
 
-// The pixels of columns [x0, x1) and rows [y0, y1), counted from the top, of a bitmap whose
-// rows (`stride` bytes each) the caller has checked are all present.
-std::vector<ILPixel32> DecodeRows(const DibHeader& h, const std::uint8_t* table, const std::uint8_t* bits,
-                                  std::int64_t stride, int x0, int x1, int y0, int y1, bool alpha = false)
+// Row y, counted from the top, of the rows of a bitmap read by ReadDibWithRows.
+const std::uint8_t* RowFromTop(const DibHeader& h, const std::uint8_t* bits, std::int64_t y)
 {
-    const int rows = std::abs(h.height);
+    const std::int64_t stored = h.height > 0 ? h.rows - 1 - y : y;
+    return bits + static_cast<std::size_t>(stored * h.stride);
+}
+
+bool IsBitSet(const std::uint8_t* row, std::int64_t x)
+{
+    return (row[x / 8] & (0x80 >> (x % 8))) != 0;
+}
+
+// The pixels of columns [x0, x1) and rows [y0, y1), counted from the top, of a bitmap read
+// by ReadDibWithRows.
+std::vector<ILPixel32> DecodeRows(const DibHeader& h, const std::uint8_t* table, const std::uint8_t* bits, int x0,
+                                  int x1, int y0, int y1, bool alpha = false)
+{
     std::vector<ILPixel32> pixels(static_cast<std::size_t>(x1 - x0) * static_cast<std::size_t>(y1 - y0));
     for (int y = y0; y < y1; ++y) {
-        const int stored = h.height > 0 ? rows - 1 - y : y;
-        const std::uint8_t* row = bits + static_cast<std::size_t>(stored * stride);
+        const std::uint8_t* row = RowFromTop(h, bits, y);
         for (int x = x0; x < x1; ++x) {
             ILPixel32 colour(0, 0, 0, 255);
             if (h.bitsPerPixel <= 8) {
@@ -418,24 +425,21 @@ bool ILMetafilePlayer::MakePatternBrush(const Reader& info, const Reader& bits, 
         std::int64_t{h.width} * h.rows > kMaxPatternPixels) {
         return false;
     }
-    const int rows = h.rows;
-    const std::int64_t stride = h.stride;
-    std::vector<ILPixel32> pixels = DecodeRows(h, info.At(h.tableOffset), bits.At(0), stride, 0, h.width, 0, rows);
+    std::vector<ILPixel32> pixels = DecodeRows(h, info.At(h.tableOffset), bits.At(0), 0, h.width, 0, h.rows);
     if (monochrome) {
         // The bits, not the colour table, choose between the text and the background colour.
-        for (int y = 0; y < rows; ++y) {
-            const int stored = h.height > 0 ? rows - 1 - y : y;
-            const std::uint8_t* row = bits.At(static_cast<std::size_t>(stored * stride));
+        for (int y = 0; y < h.rows; ++y) {
+            const std::uint8_t* row = RowFromTop(h, bits.At(0), y);
             for (int x = 0; x < h.width; ++x) {
-                const bool set = (row[x / 8] & (0x80 >> (x % 8))) != 0;
-                pixels[static_cast<std::size_t>(y) * h.width + x] = set ? m_state.backgroundColour : m_state.textColour;
+                pixels[static_cast<std::size_t>(y) * h.width + x] =
+                    IsBitSet(row, x) ? m_state.backgroundColour : m_state.textColour;
             }
         }
     }
     brush.style = 3;
     brush.pattern = std::make_shared<const std::vector<ILPixel32>>(std::move(pixels));
     brush.patternWidth = h.width;
-    brush.patternHeight = rows;
+    brush.patternHeight = h.rows;
     return true;
 }
 
@@ -446,18 +450,17 @@ bool ILMetafilePlayer::ReadPixelBlock(const Reader& info, const Reader& bits, in
     if (!ReadDibWithRows(info.At(0), info.Size(), bits.Size(), h)) {
         return false;
     }
-    const int rows = h.rows;
     // The source rectangle, clipped to the bitmap; its rows count from the bitmap's top.
     const int x0 = std::clamp(sourceX, 0, h.width);
     const int x1 = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(sourceX) + sourceWidth, x0, h.width));
-    const int y0 = std::clamp(sourceY, 0, rows);
-    const int y1 = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(sourceY) + sourceHeight, y0, rows));
+    const int y0 = std::clamp(sourceY, 0, h.rows);
+    const int y1 = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(sourceY) + sourceHeight, y0, h.rows));
     block = PixelBlock();
     if (std::int64_t{x1 - x0} * (y1 - y0) > kMaxBlockPixels) {
         return false;
     }
     if (x0 < x1 && y0 < y1) {
-        block.pixels = DecodeRows(h, info.At(h.tableOffset), bits.At(0), h.stride, x0, x1, y0, y1, alpha);
+        block.pixels = DecodeRows(h, info.At(h.tableOffset), bits.At(0), x0, x1, y0, y1, alpha);
         block.width = x1 - x0;
         block.height = y1 - y0;
     }
@@ -470,18 +473,12 @@ bool ILMetafilePlayer::ApplyMask(const Reader& info, const Reader& bits, int mas
     if (!ReadDibWithRows(info.At(0), info.Size(), bits.Size(), h) || h.bitsPerPixel != 1) {
         return false;
     }
-    const int rows = h.rows;
-    const std::int64_t stride = h.stride;
     for (int y = 0; y < block.height; ++y) {
         const std::int64_t my = std::int64_t{maskY} + y;
+        const std::uint8_t* row = my >= 0 && my < h.rows ? RowFromTop(h, bits.At(0), my) : nullptr;
         for (int x = 0; x < block.width; ++x) {
             const std::int64_t mx = std::int64_t{maskX} + x;
-            bool set = false;
-            if (mx >= 0 && mx < h.width && my >= 0 && my < rows) {
-                const std::int64_t stored = h.height > 0 ? rows - 1 - my : my;
-                set = (*bits.At(static_cast<std::size_t>(stored * stride + mx / 8)) & (0x80 >> (mx % 8))) != 0;
-            }
-            if (!set) {
+            if (row == nullptr || mx < 0 || mx >= h.width || !IsBitSet(row, mx)) {
                 block.pixels[static_cast<std::size_t>(y) * block.width + x].a = 0;
             }
         }

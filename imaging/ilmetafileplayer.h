@@ -43,8 +43,7 @@ public:
     // Plays the records of `size` bytes of metafile data, header included.
     virtual void Play(const std::uint8_t* data, std::size_t size) = 0;
 
-    // Records that drew or changed the drawing state, and records that were skipped.
-    [[nodiscard]] int GetPlayedCount() const { return m_played; }
+    // Records that were skipped: of a kind the player does not know or cannot draw.
     [[nodiscard]] int GetSkippedCount() const { return m_skipped; }
 
 protected:
@@ -66,6 +65,8 @@ protected:
         int style = 0;  // 5: no line
         double width = 0;
         ILPixel32 colour{0, 0, 0, 255};
+
+        [[nodiscard]] bool IsNull() const { return style == 5; }
     };
 
     struct Brush
@@ -77,6 +78,8 @@ protected:
         std::shared_ptr<const std::vector<ILPixel32>> pattern;
         int patternWidth = 0;
         int patternHeight = 0;
+
+        [[nodiscard]] bool IsNull() const { return style == 1; }
     };
 
     struct Font
@@ -338,7 +341,6 @@ protected:
     void SelectObject(std::size_t index);
     void DeleteObject(std::size_t index);
 
-    void Played() { ++m_played; }
     void Skipped() { ++m_skipped; }
     [[nodiscard]] bool IsExhausted() const { return m_canvas.IsExhausted(); }
     // Charges the canvas for combining the two regions; false once its work is spent.
@@ -383,7 +385,6 @@ private:
     [[nodiscard]] ILCanvasRegion WholeCanvas() const;
     [[nodiscard]] double TextAngle(double escapementDegrees) const;
 
-    int m_played = 0;
     int m_skipped = 0;
     bool m_pathOpen = false;
     bool m_pathWidened = false;  // a widened path is filled by the winding rule

@@ -195,10 +195,10 @@ void ILMetafilePlayer::FillPath(bool stroke, bool fill)
             areas.push_back(figure.points);
         }
     }
-    if (fill && m_state.brush.style != 1) {
+    if (fill && !m_state.brush.IsNull()) {
         m_canvas.FillPolygons(areas, m_state.winding || m_pathWidened, BrushPaint(m_state.brush));
     }
-    if (stroke && m_state.pen.style != 5) {
+    if (stroke && !m_state.pen.IsNull()) {
         for (const Figure& figure : m_path) {
             m_canvas.StrokePolyline(figure.points, figure.closed || fill, std::max(1.0, m_state.pen.width * LogicalScale()),
                                     m_state.pen.colour);
@@ -325,7 +325,7 @@ ILCanvasRegion ILMetafilePlayer::DeviceRectangles(const std::vector<std::int32_t
 
 void ILMetafilePlayer::FillRegion(const ILCanvasRegion& region, const Brush& brush)
 {
-    if (brush.style != 1) {
+    if (!brush.IsNull()) {
         m_canvas.FillRegion(region, BrushPaint(brush));
     }
 }

@@ -9,7 +9,6 @@
 namespace {
 
 constexpr int kMixNot = 6;
-constexpr int kBrushNull = 1;
 
 // The pixel a point of the canvas names: the nearest, so that a mapping a hair under one
 // to one still puts a logical pixel on its own device pixel.
@@ -58,7 +57,7 @@ void ILMetafilePlayer::SetPixelAt(double x, double y, ILPixel32 colour)
 
 void ILMetafilePlayer::FloodFill(double x, double y, ILPixel32 colour, bool surface)
 {
-    if (m_state.brush.style == kBrushNull) {
+    if (m_state.brush.IsNull()) {
         return;
     }
     const ILCanvasPoint p = ToCanvas(x, y);
@@ -122,7 +121,7 @@ void ILMetafilePlayer::CombineBlock(const PixelBlock& block, double left, double
         return;
     }
     ILCanvasPaint paint = BrushPaint(m_state.brush);
-    if (m_state.brush.style == kBrushNull) {
+    if (m_state.brush.IsNull()) {
         // A brush that paints nothing leaves the canvas wherever the operation reads it.
         paint = ILCanvasPaint();
         paint.colour.a = 0;

@@ -60,6 +60,13 @@ std::vector<ILCanvasPoint> Band(Vector origin, Vector along, Vector down, double
     return {at(from, above), at(to, above), at(to, below), at(from, below)};
 }
 
+// Whether a glyph placed at (x, y) lies well off a canvas of that size: such glyphs are
+// neither rasterised nor outlined.
+bool IsFarOff(double x, double y, double em, int width, int height)
+{
+    return x < -2 * em || y < -2 * em || x > width + 2 * em || y > height + 2 * em;
+}
+
 // The glyph's coverage, one byte a pixel, whatever the bitmap's own format.
 bool Coverage(const FT_Bitmap& bitmap, std::vector<std::uint8_t>& out)
 {
@@ -261,8 +268,7 @@ double ILMetafileTextPainter::Draw(ILMetafileCanvas& canvas, const Run& run)
         const double px = layout.origin.x + layout.along.x * pen;
         const double py = layout.origin.y + layout.along.y * pen;
         pen += layout.advances[i];
-        // Glyphs well off the canvas are not rasterised at all.
-        if (px < -2 * em || py < -2 * em || px > canvas.GetWidth() + 2 * em || py > canvas.GetHeight() + 2 * em) {
+        if (IsFarOff(px, py, em, canvas.GetWidth(), canvas.GetHeight())) {
             continue;
         }
         const double baseX = std::floor(px);
@@ -377,7 +383,7 @@ double ILMetafileTextPainter::Outline(const Run& run, int canvasWidth, int canva
         const double px = layout.origin.x + layout.along.x * pen;
         const double py = layout.origin.y + layout.along.y * pen;
         pen += layout.advances[i];
-        if (px < -2 * em || py < -2 * em || px > canvasWidth + 2 * em || py > canvasHeight + 2 * em) {
+        if (IsFarOff(px, py, em, canvasWidth, canvasHeight)) {
             continue;
         }
         FT_Matrix matrix = layout.turn;

@@ -155,9 +155,7 @@ void ILWMFPlayer::Play(const std::uint8_t* data, std::size_t size)
         if (IsExhausted()) {
             return false;
         }
-        if (PlayRecord(function, params)) {
-            Played();
-        } else {
+        if (!PlayRecord(function, params)) {
             Skipped();
         }
         return true;

@@ -225,8 +225,7 @@ TEST_F(ILMetafilePlayerTest, ClipRegionsLimitDrawingAndAreSavedWithTheState)
     fill(e);
     e.Record(34, {-1}).Brush(2, 0, kBlue).Select(2);  // restore: no clip
     // A region of two rectangles replaces the clip.
-    e.Record(75, {64, 5}, Le32(32) + Le32(1) + Le32(2) + Le32(32) + std::string(16, '\0') + Le32(0) + Le32(0) +
-                              Le32(10) + Le32(10) + Le32(90) + Le32(90) + Le32(100) + Le32(100));
+    e.Record(75, {64, 5}, RegionData({0, 0, 10, 10, 90, 90, 100, 100}));
     fill(e);
     ExpectProbes("clip.emf", Emf(e),
                  {{30, 30, kRedPixel}, {50, 50, kWhite}, {10, 50, kWhite}, {5, 5, kBluePixel}, {95, 95, kBluePixel}});

@@ -213,9 +213,7 @@ TEST_F(ILMetafileRecordsTest, RasterOperationsCombinePensAndFillsWithTheCanvas)
 
 TEST_F(ILMetafileRecordsTest, RegionsAreFramedInvertedAndBoundByTheMetaRegion)
 {
-    // One rectangle (10, 10)-(90, 90) as region data.
-    const std::string region = Le32(32) + Le32(1) + Le32(1) + Le32(16) + std::string(16, '\0') + Le32(10) + Le32(10) +
-                               Le32(90) + Le32(90);
+    const std::string region = RegionData({10, 10, 90, 90});
     EmfWriter frame;
     frame.Brush(1, 0, kRed);
     frame.Record(72, {0, 0, 99, 99, 48, 1, 5, 5}, region);
@@ -451,12 +449,12 @@ TEST_F(ILMetafileRecordsTest, BitmapsWhoseRowsCannotLieInTheirRecordAreSkipped)
 
 TEST_F(ILMetafileRecordsTest, PixelByPixelDrawingStaysOnTheStripesOfAClip)
 {
-    // Region data of one-pixel stripes at even columns, the picture's height.
-    std::string rectangles;
+    // One-pixel stripes at even columns, the picture's height.
+    std::vector<std::int64_t> stripes;
     for (int x = 0; x < 100; x += 2) {
-        rectangles += Le32(x) + Le32(0) + Le32(x + 1) + Le32(100);
+        stripes.insert(stripes.end(), {x, 0, x + 1, 100});
     }
-    const std::string region = Le32(32) + Le32(1) + Le32(50) + Le32(800) + std::string(16, '\0') + rectangles;
+    const std::string region = RegionData(stripes);
     const auto striped = [&region] {
         EmfWriter e;
         e.Record(75, {static_cast<std::int64_t>(region.size()), 5}, region);

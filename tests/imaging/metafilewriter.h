@@ -35,6 +35,18 @@ inline std::uint32_t Rgb(int r, int g, int b)
     return static_cast<std::uint32_t>(r | (g << 8) | (b << 16));
 }
 
+// Enhanced metafile region data of the rectangles (left, top, right, bottom each); its
+// bounds are left 0, as the player does not read them.
+inline std::string RegionData(const std::vector<std::int64_t>& leftTopRightBottom)
+{
+    const auto count = static_cast<std::int64_t>(leftTopRightBottom.size() / 4);
+    std::string s = Le32(32) + Le32(1) + Le32(count) + Le32(16 * count) + std::string(16, '\0');
+    for (const std::int64_t v : leftTopRightBottom) {
+        s += Le32(v);
+    }
+    return s;
+}
+
 using Points = std::vector<std::pair<int, int>>;
 
 // The points as 16-bit x, y pairs, as both metafile kinds store polygons.
