@@ -1,10 +1,12 @@
 #pragma once
 // What the drawing benchmarks share: the settings they run with, one offscreen context of the
-// frame's size, a view aimed at the generated grid, and the peak of resident memory.
+// frame's size, a view aimed at the generated grid, the time since a moment, letting go of a
+// viewed model, and the peak of resident memory.
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -14,6 +16,7 @@
 #include "document/classregistration.h"
 #include "document/component.h"
 #include "document/tarnwickmodel.h"
+#include "model/undosuspender.h"
 #include "platform/gl/wgl.h"
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
@@ -84,6 +87,19 @@ inline void AimAtGrid(CTarnisView& view, const CTarnwickModel& model, bool corne
     view.SetViewDefinition(definition);
     view.SetViewportSize(kFrameWidth, kFrameHeight);
     view.InitGLState();
+}
+
+inline double Seconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+// Detaches the view and releases the model without recording the erasures.
+inline void ReleaseQuietly(CTarnisView& view, CTarnwickModel* model)
+{
+    const CUndoSuspender suspender;
+    view.SetModel(nullptr);
+    model->Release();
 }
 
 inline long StatusKilobytes(const char* field)

@@ -15,16 +15,10 @@
 #include "bench/benchframe.h"
 #include "bench/gridfile.h"
 #include "document/tarnwickmodel.h"
-#include "model/undosuspender.h"
 #include "samplegen/modelfiles.h"
 #include "samplegen/stressmodels.h"
 
 namespace {
-
-double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
 
 void ReadAndDrawDoublingModel(benchmark::State& state)
 {
@@ -53,9 +47,7 @@ void ReadAndDrawDoublingModel(benchmark::State& state)
         glFinish();
         frame = Seconds(drawn);
         state.PauseTiming();
-        const CUndoSuspender suspender;
-        view.SetModel(nullptr);
-        model->Release();
+        ReleaseQuietly(view, model);
         state.ResumeTiming();
     }
     ReportPeak(state, start);

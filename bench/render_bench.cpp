@@ -26,7 +26,6 @@
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/loop.h"
-#include "model/undosuspender.h"
 #include "model/vertex.h"
 #include "platform/file.h"
 #include "platform/gl/wgl.h"
@@ -94,18 +93,6 @@ std::string PlyPath(int faces)
     const char* folder = std::getenv("TMPDIR");
     return std::string(folder != nullptr && *folder != '\0' ? folder : "/tmp") + "/glimra-grid-" +
            std::to_string(faces) + ".ply";
-}
-
-double Seconds(std::chrono::steady_clock::time_point since)
-{
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-void ReleaseQuietly(CTarnisView& view, CTarnwickModel* model)
-{
-    const CUndoSuspender suspender;
-    view.SetModel(nullptr);
-    model->Release();
 }
 
 void ReadAndDrawFirstFrame(benchmark::State& state)

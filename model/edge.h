@@ -29,6 +29,11 @@ class CEdge : public CDrawingElement
     DECLARE_SERIAL(CEdge)
 
 public:
+    // The dash patterns of a hidden edge and of a soft one, the same whether the edge
+    // draws itself or goes with the lines of its component's run.
+    static constexpr std::uint16_t kStippleHidden = 0x3333;
+    static constexpr std::uint16_t kStippleSoft = 0x0F0F;
+
     // Objects of exactly this class take slots of the class's slab allocator; larger
     // derived objects go to the heap.
     [[nodiscard]] static void* operator new(std::size_t size);

@@ -24,8 +24,6 @@ constexpr unsigned kLines = 0x0001;
 // any other takes the material rule.
 constexpr int kEdgeColorForeground = 1;
 constexpr int kEdgeColorByAxis = 2;
-constexpr std::uint16_t kStippleHidden = 0x3333;
-constexpr std::uint16_t kStippleSoft = 0x0F0F;
 
 // Depth-cue widths: for a width setting, the far limits of each width from the
 // widest down; past the last limit lines are one pixel wide.

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr std::uint16_t kStippleHidden = 0x3333;
-constexpr std::uint16_t kStippleSoft = 0x0F0F;
 // The edge colour mode in which an edge's colour follows its direction.
 constexpr int kEdgeColorByAxis = 2;
 // Lines handed to the view at once: enough to make the call's cost vanish, few enough
@@ -100,7 +98,7 @@ CEdgeRun::Outcome CEdgeRun::Decide(CEdge& edge, CPlainLine& line)
     line.start = start->GetPosition();
     line.end = end->GetPosition();
     line.width = 1.0;
-    line.stipple = m_pathHidden ? kStippleHidden : 0;
+    line.stipple = m_pathHidden ? CEdge::kStippleHidden : 0;
     if (!m_lineMode) {
         const bool profile = m_testProfile && !CProfileFacing::HasOppositeNotes(edge) &&
                              edge.IsProfile(line.start, line.end, GetSightLine(line.start, line.end));
@@ -111,7 +109,7 @@ CEdgeRun::Outcome CEdgeRun::Decide(CEdge& edge, CPlainLine& line)
             if (!m_options->IsShowHiddenGeometry()) {
                 return Outcome::kNothing;
             }
-            line.stipple = kStippleSoft;
+            line.stipple = CEdge::kStippleSoft;
         }
         if (profile && !m_pathHighlights) {
             line.width = m_profileWidth;

@@ -1,6 +1,5 @@
 #include "render/projectionswitch.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "document/component.h"
@@ -16,7 +15,7 @@ constexpr double kDepthTolerance = 0.001;
 
 // Whether the depth along the line of sight lies between the nearest and the farthest
 // corner of the model's bounds.
-bool IsWithinModelDepth(ITarnisView& view, const CPoint3d& eye, const CVector3d& direction, double depth)
+bool IsWithinModelDepth(ITarnisView& view, double depth)
 {
     CBoundingBox3d bounds;
     if (const CTarnwickModel* model = view.GetModel(); model != nullptr && model->GetRootComponent() != nullptr) {
@@ -25,13 +24,9 @@ bool IsWithinModelDepth(ITarnisView& view, const CPoint3d& eye, const CVector3d&
     if (bounds.IsEmpty()) {
         return false;
     }
-    double nearest = HUGE_VAL;
-    double farthest = -HUGE_VAL;
-    for (int corner = 0; corner < 8; ++corner) {
-        const double cornerDepth = DotProduct(bounds.GetCorner(corner) - eye, direction);
-        nearest = std::min(nearest, cornerDepth);
-        farthest = std::max(farthest, cornerDepth);
-    }
+    double nearest = 0.0;
+    double farthest = 0.0;
+    view.GetViewDefinition().GetBoxDepths(bounds, nearest, farthest);
     return depth >= nearest - kDepthTolerance && depth <= farthest + kDepthTolerance;
 }
 
@@ -45,7 +40,7 @@ bool FindPivotDepth(ITarnisView& view, bool perspective, double& depth)
     const CPoint3d eye = definition.GetEye();
     const CVector3d direction = definition.GetViewDirection();
     depth = DotProduct(definition.GetTarget() - eye, direction);
-    if (perspective && IsWithinModelDepth(view, eye, direction, depth)) {
+    if (perspective && IsWithinModelDepth(view, depth)) {
         return true;
     }
     CPoint3d centre;

@@ -196,18 +196,26 @@ void CViewDefinition::ZoomAtPixel(const CPoint2d& pixel, double distance, double
     Update();
 }
 
+void CViewDefinition::GetBoxDepths(const CBoundingBox3d& box, double& nearest, double& farthest) const
+{
+    nearest = 0.0;
+    farthest = 0.0;
+    if (box.IsEmpty()) {
+        return;
+    }
+    const CVector3d direction = GetViewDirection();
+    for (int corner = 0; corner < 8; ++corner) {
+        const double along = DotProduct(box.GetCorner(corner) - GetEye(), direction);
+        nearest = corner == 0 ? along : std::min(nearest, along);
+        farthest = corner == 0 ? along : std::max(farthest, along);
+    }
+}
+
 void CViewDefinition::FitDepthRange(const CBoundingBox3d& box)
 {
     double nearest = 0.0;
     double farthest = 0.0;
-    if (!box.IsEmpty()) {
-        const CVector3d direction = GetViewDirection();
-        for (int corner = 0; corner < 8; ++corner) {
-            const double along = DotProduct(box.GetCorner(corner) - GetEye(), direction);
-            nearest = corner == 0 ? along : std::min(nearest, along);
-            farthest = corner == 0 ? along : std::max(farthest, along);
-        }
-    }
+    GetBoxDepths(box, nearest, farthest);
     const double newNear = nearest - 0.5;
     const double newFar = farthest + 0.5;
     const bool moved = std::fabs(newNear - m_fittedNear) >= 0.001 || std::fabs(newFar - m_fittedFar) >= 0.001;

@@ -74,6 +74,9 @@ public:
     void ZoomAtPixel(const CPoint2d& pixel, double distance, double factor);
     // The depth range fitted to a box (the model's extents).
     void FitDepthRange(const CBoundingBox3d& box);
+    // The distances from the eye along the line of sight of the box's nearest and
+    // farthest corners; both 0 for an empty box.
+    void GetBoxDepths(const CBoundingBox3d& box, double& nearest, double& farthest) const;
     void SetProjectionWindow(bool useWindow, double left, double right, double top, double bottom);
     void SetDepthRange(double nearDistance, double farDistance);
 

@@ -89,16 +89,6 @@ protected:
         return drawn >= columns / 4 && drawn <= columns * 3 / 4 ? Look::kDashed : Look::kBroken;
     }
 
-    // A group placed in the component with a definition of its own.
-    CGroup* AddGroup(CComponent& into, CComponentDefinition*& definition)
-    {
-        definition = new CComponentDefinition;
-        Root().GetDefinitionList()->Add(definition);
-        auto* group = new CGroup;
-        definition->AddInstance(group);
-        into.Add(group);
-        return group;
-    }
     // A group open for editing that holds what the test builds: drawing walks through the
     // groups inside it along the view's instance path.
     CComponentDefinition& OpenGroup()
@@ -227,13 +217,7 @@ protected:
         EdgeDisplayTest::SetUp();
         m_lines.SetModel(m_model);
         m_lines.InitGLState();
-        CViewDefinition definition;
-        definition.SetViewportSize(kWidth, kHeight);
-        definition.SetEyeTarget(CPoint3d(0, 0, 100), CPoint3d(), CVector3d(0, 1, 0));
-        definition.SetPerspective(false);
-        definition.SetViewHeight(20.0);
-        m_lines.SetViewDefinition(definition);
-        m_lines.SetViewportSize(kWidth, kHeight);
+        LookParallel(m_lines, CPoint3d(0, 0, 100), CPoint3d(), CVector3d(0, 1, 0), 20.0);
         m_open = &OpenGroup();
     }
     void TearDown() override

@@ -798,13 +798,10 @@ TEST_F(FrameTest, ASelectedGroupsEdgesTakeTheSelectionColourOrTheSecondUnderAFla
     Options().SetDrawProfiles(false);
     // Two squares 10 apart: the group's selection box runs round both, not along the
     // inner side of the right one at x = 3 (column 39).
-    auto* definition = new CComponentDefinition;
-    Root().GetDefinitionList()->Add(definition);
+    CComponentDefinition* definition = nullptr;
+    CGroup* group = AddGroup(Root(), definition);
     Square(*definition, 2.0, 0.0, -5.0);
     Square(*definition, 2.0, 0.0, 5.0);
-    auto* group = new CGroup;
-    definition->AddInstance(group);
-    Root().Add(group);
     struct Case
     {
         const char* name;
@@ -829,19 +826,12 @@ TEST_F(FrameTest, ASelectedGroupsEdgesTakeTheSelectionColourOrTheSecondUnderAFla
 TEST_F(FrameTest, ASelectedGroupOutsideTheOpenComponentShowsNoBoxWhereTheRestOfTheModelIsHidden)
 {
     Options().SetDrawProfiles(false);
-    auto* definition = new CComponentDefinition;
-    Root().GetDefinitionList()->Add(definition);
+    CComponentDefinition* definition = nullptr;
+    AddGroup(Root(), definition)->SetFlagBits(CDrawingElement::kFlagSelected, true);
     Square(*definition, 3.0, 0.0, -6.0);
-    auto* selected = new CGroup;
-    definition->AddInstance(selected);
-    Root().Add(selected);
-    selected->SetFlagBits(CDrawingElement::kFlagSelected, true);
-    auto* openDefinition = new CComponentDefinition;
-    Root().GetDefinitionList()->Add(openDefinition);
+    CComponentDefinition* openDefinition = nullptr;
+    CGroup* open = AddGroup(Root(), openDefinition);
     Square(*openDefinition, 2.0, 0.0, 6.0);
-    auto* open = new CGroup;
-    openDefinition->AddInstance(open);
-    Root().Add(open);
     ASSERT_TRUE(m_model->OpenInstance(open));
     for (const bool hidden : {false, true}) {
         Options().SetHideRestOfModel(hidden);
@@ -867,21 +857,7 @@ TEST_F(FrameTest, InstancesNestedDeeperThanTheGLStackDrawAndPickTheirInnermostFa
     const auto nest = [this](int levels, double dx) {
         CTransformation step;
         step.SetTranslation(CVector3d(dx / levels, 0, 0));
-        CComponentInstance* instance = nullptr;
-        for (int level = 0; level < levels; ++level) {
-            auto* definition = new CComponentDefinition;
-            Root().GetDefinitionList()->Add(definition);
-            if (instance == nullptr) {
-                Square(*definition, 4.0, 0.0);
-            } else {
-                definition->Add(instance);
-            }
-            instance = new CComponentInstance;
-            definition->AddInstance(instance);
-            instance->SetTransform(step);
-        }
-        Root().Add(instance);
-        return instance;
+        return NestInstances(levels, step, [this](CComponentDefinition& innermost) { Square(innermost, 4.0, 0.0); });
     };
     const std::vector<std::pair<CComponentInstance*, int>> chains{{nest(32, 15.0), 32 + 18},
                                                                    {nest(CComponent::kMaxNestingDepth - 1, -15.0), 32 - 18}};

@@ -10,10 +10,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
+#include "document/group.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
@@ -63,16 +68,22 @@ protected:
     CShadowInfo& Shadows() { return *m_model->GetShadowInfo(); }
     CComponent& Root() { return *m_model->GetRootComponent(); }
 
-    // A parallel view from the eye to the target showing the given height.
-    void LookParallel(const CPoint3d& eye, const CPoint3d& target, const CVector3d& up, double height)
+    // A parallel view from the eye to the target showing the given height, in the
+    // fixture's view or in another one of the framebuffer's size.
+    static void LookParallel(CTarnisView& view, const CPoint3d& eye, const CPoint3d& target, const CVector3d& up,
+                             double height)
     {
         CViewDefinition definition;
         definition.SetViewportSize(kWidth, kHeight);
         definition.SetEyeTarget(eye, target, up);
         definition.SetPerspective(false);
         definition.SetViewHeight(height);
-        m_view.SetViewDefinition(definition);
-        m_view.SetViewportSize(kWidth, kHeight);
+        view.SetViewDefinition(definition);
+        view.SetViewportSize(kWidth, kHeight);
+    }
+    void LookParallel(const CPoint3d& eye, const CPoint3d& target, const CVector3d& up, double height)
+    {
+        LookParallel(m_view, eye, target, up, height);
     }
     // Straight down at the point.
     void LookDown(const CPoint3d& centre, double height)
@@ -81,15 +92,48 @@ protected:
     }
     void LookDown(double height) { LookDown(CPoint3d(), height); }
 
-    // Draws a frame and reads it into m_pixels; FRAME_DUMP set writes each to a PPM file
-    // in /tmp for a look.
+    // A group placed in the component with a definition of its own.
+    CGroup* AddGroup(CComponent& into, CComponentDefinition*& definition)
+    {
+        definition = new CComponentDefinition;
+        Root().GetDefinitionList()->Add(definition);
+        auto* group = new CGroup;
+        definition->AddInstance(group);
+        into.Add(group);
+        return group;
+    }
+
+    // A chain of that many instances placed in the root, each of a definition of its own
+    // that holds the next and each moved by the step; fill builds the innermost definition.
+    // Answers the outermost instance.
+    CComponentInstance* NestInstances(int levels, const CTransformation& step,
+                                      const std::function<void(CComponentDefinition&)>& fill)
+    {
+        CComponentInstance* instance = nullptr;
+        for (int level = 0; level < levels; ++level) {
+            auto* definition = new CComponentDefinition;
+            Root().GetDefinitionList()->Add(definition);
+            if (instance == nullptr) {
+                fill(*definition);
+            } else {
+                definition->Add(instance);
+            }
+            instance = new CComponentInstance;
+            definition->AddInstance(instance);
+            instance->SetTransform(step);
+        }
+        Root().Add(instance);
+        return instance;
+    }
+
+    // Draws a frame and reads it into m_pixels; FRAME_DUMP, when set, names a folder of
+    // the developer's own where each frame is written as a PPM file for a look.
     void Draw()
     {
         const CurrentModelScope scope(m_model);
         m_view.DrawFrame(0, false);
         glFinish();
         ASSERT_TRUE(m_device->ReadPixels(m_pixels));
-        // FRAME_DUMP names a folder of the developer's own for the frames.
         static int n = 0;
         const char* folder = std::getenv("FRAME_DUMP");
         const std::string dump = folder != nullptr ? std::string(folder) + "/frame" + std::to_string(n++) + ".ppm" : "";

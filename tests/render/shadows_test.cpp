@@ -240,21 +240,11 @@ TEST_F(ShadowTest, AFaceNestedDeeperThanTheGLStackCastsOnTheFacesAndOnTheGround)
     const double reach = std::hypot(shadow.x, shadow.y) + 4.0;
     CFace* floor = Square(CPoint3d(), reach);
     // The caster 100 instances below the root.
-    CComponentInstance* instance = nullptr;
-    for (int level = 0; level < 100; ++level) {
-        auto* definition = new CComponentDefinition;
-        Root().GetDefinitionList()->Add(definition);
-        if (instance == nullptr) {
-            const CGeometryBuilder builder(*definition);
-            const auto at = [&](double dx, double dy) { return builder.Vertex(top + CVector3d(dx, dy, 0)); };
-            builder.Face({at(-2, -2), at(2, -2), at(2, 2), at(-2, 2)}, CVector3d(0, 0, 1));
-        } else {
-            definition->Add(instance);
-        }
-        instance = new CComponentInstance;
-        definition->AddInstance(instance);
-    }
-    Root().Add(instance);
+    NestInstances(100, CTransformation(), [&top](CComponentDefinition& innermost) {
+        const CGeometryBuilder builder(innermost);
+        const auto at = [&](double dx, double dy) { return builder.Vertex(top + CVector3d(dx, dy, 0)); };
+        builder.Face({at(-2, -2), at(2, -2), at(2, 2), at(-2, 2)}, CVector3d(0, 0, 1));
+    });
     LookDown(CPoint3d(), 2.0 * reach);
     const CPoint3d lit(-shadow.x, -shadow.y, 0);
     Draw();
