@@ -22,6 +22,15 @@ inline constexpr double kMaxSlideSeconds = 600.0;
     return std::isfinite(seconds) ? std::max(seconds, 0.0) : fallback;
 }
 
+// An option's time that may be negative: the default when it is not finite, every finite
+// time as stored. The global slide time is such a time: a negative one, under a page
+// without a time of its own, makes a slide reached without a transition hold for the
+// transition time instead.
+[[nodiscard]] inline double RepairedSignedOptionSeconds(double seconds, double fallback)
+{
+    return std::isfinite(seconds) ? seconds : fallback;
+}
+
 // A page's own time, where a negative one means "none of its own": a time that is not
 // finite is none; every other time is kept exactly.
 [[nodiscard]] inline double RepairedPageSeconds(double seconds)

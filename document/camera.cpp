@@ -131,7 +131,10 @@ double CCamera::FocalLengthToFieldOfView(double focalLength) const
 
 bool CCamera::IsEqual(const CCamera& other) const
 {
-    return m_eye.IsEqual(other.m_eye, 0.001) && m_target.IsEqual(other.m_target, 0.001) && m_up == other.m_up &&
+    // Per coordinate, not by distance: a camera nudged just under the tolerance on every axis is
+    // still the same view for Previous View and the camera-moved checks.
+    return m_eye.IsEqualPerAxis(other.m_eye, 0.001) && m_target.IsEqualPerAxis(other.m_target, 0.001) &&
+           m_up == other.m_up &&
            m_perspective == other.m_perspective && std::fabs(m_aspectRatio - other.m_aspectRatio) <= 0.001 &&
            m_fieldOfViewFixed == other.m_fieldOfViewFixed;
 }

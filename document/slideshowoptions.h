@@ -29,10 +29,10 @@ public:
     void MakeCurrent() override;
 
     [[nodiscard]] bool IsLoopSlideshow() const { return GetBool(kLoopSlideshow); }
-    // Seconds, never negative. The slideshow bounds what it holds.
+    // Seconds as stored, the default when not finite. The slideshow bounds what it holds.
     [[nodiscard]] double GetSlideTime() const
     {
-        return RepairedOptionSeconds(GetDouble(kSlideTime), kDefaultSlideTime);
+        return RepairedSignedOptionSeconds(GetDouble(kSlideTime), kDefaultSlideTime);
     }
 
     [[nodiscard]] static CSlideshowOptions* GetCurrent();

@@ -173,6 +173,29 @@ TEST_F(CameraTest, CamerasThatDifferOnlyInFieldOfViewAreEqual)
     EXPECT_FALSE(a.IsEqual(b));
 }
 
+TEST_F(CameraTest, EyeAndTargetCompareWithinAThousandthPerCoordinate)
+{
+    struct Case {
+        CVector3d eyeShift;
+        CVector3d targetShift;
+        bool equal;
+    };
+    const Case cases[] = {
+        {{0.0009, 0.0009, 0.0009}, {0, 0, 0}, true},
+        {{0, 0, 0}, {-0.0009, 0.0009, -0.0009}, true},
+        {{0.0011, 0, 0}, {0, 0, 0}, false},
+        {{0, 0, 0}, {0, 0, -0.0011}, false},
+    };
+    for (const Case& c : cases) {
+        CCamera a;
+        a.SetView({7, 2, 3}, {0, 1, 0}, {0, 0, 1}, 1.0, 2.0, true, 35.0, 1.0);
+        CCamera b;
+        b.SetView(CPoint3d(7, 2, 3) + c.eyeShift, CPoint3d(0, 1, 0) + c.targetShift, {0, 0, 1}, 1.0, 2.0, true, 35.0,
+                  1.0);
+        EXPECT_EQ(a.IsEqual(b), c.equal) << c.eyeShift.x << " " << c.targetShift.z;
+    }
+}
+
 TEST_F(CameraTest, AReferencedCameraIsCopiedInAndANullOneLeavesTheCamera)
 {
     CCamera stored;

@@ -232,7 +232,7 @@ TEST_F(ViewPageTest, StoredTimesAreKeptExactlyAndOnlyTimesThatAreNotFiniteAreRep
     }
 }
 
-TEST_F(ViewPageTest, OptionTimesAreNeverNegativeAndFallBackOnTheirDefaultsWhenNotFinite)
+TEST_F(ViewPageTest, OptionTimesFallBackOnTheirDefaultsWhenNotFiniteAndOnlyTheSlideTimeStaysNegative)
 {
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     const struct
@@ -240,7 +240,7 @@ TEST_F(ViewPageTest, OptionTimesAreNeverNegativeAndFallBackOnTheirDefaultsWhenNo
         double stored;
         double transition;
         double slide;
-    } cases[] = {{kNaN, 1.5, 1.0}, {-std::numeric_limits<double>::infinity(), 1.5, 1.0}, {-3.0, 0.0, 0.0},
+    } cases[] = {{kNaN, 1.5, 1.0}, {-std::numeric_limits<double>::infinity(), 1.5, 1.0}, {-3.0, 0.0, -3.0},
                  {3600.0, 3600.0, 3600.0}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.stored);

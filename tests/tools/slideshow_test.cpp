@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "document/animationseconds.h"
+#include "document/optionsmanager.h"
+#include "document/pageoptions.h"
 #include "document/slideshowoptions.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/uitypes.h"
@@ -130,6 +132,37 @@ TEST_F(SlideshowTest, HugePageTimesPlayBoundedWhileThePageKeepsThem)
     EXPECT_TRUE(view.GetViewDefinition().GetCamera().IsEqual(Page(0)->GetCamera()));
     EXPECT_EQ(Page(0)->GetOwnTransitionTime(), 1800.0);
     EXPECT_EQ(Page(0)->GetOwnSlideTime(), 3600.0);
+}
+
+TEST_F(SlideshowTest, ANegativeStoredSlideTimeHoldsASlideWithoutTransitionForTheTransitionTime)
+{
+    // The options record as a model file holds it: "SlideTime" -1, "TransitionTime" 2.5.
+    const auto withProviders = [](COptionsManager& manager) {
+        manager.AddProvider(new CPageOptions);
+        manager.AddProvider(new CSlideshowOptions);
+    };
+    COptionsManager written;
+    withProviders(written);
+    orvell::utils::CTypedValue value;
+    value.SetDouble(-1.0);
+    ASSERT_TRUE(written.SetValue(CString(CSlideshowOptions::kName), "SlideTime", value));
+    value.SetDouble(2.5);
+    ASSERT_TRUE(written.SetValue(CString(CPageOptions::kName), "TransitionTime", value));
+    const entitytest::Bytes bytes = entitytest::Store([&](CArchive& ar) { written.Serialize(ar); });
+    COptionsManager read;
+    withProviders(read);
+    entitytest::Load(bytes, [&](CArchive& ar) { read.Serialize(ar); });
+    read.MakeCurrent();
+    ASSERT_EQ(GetSlideTime(), -1.0);
+
+    SetTransitionTime(0.0);
+    for (int i = 0; i < 3; ++i)
+        Page(i)->SetSlideTime(-1.0);
+    Pages().SetSelectedPage(Page(0));
+    ASSERT_NE(StartSlideshow(&view, true), nullptr);
+    EXPECT_EQ(view.GetAnimationInterval(), 2.5);
+    view.SetAnimation(nullptr);
+    options.MakeCurrent();
 }
 
 TEST_F(SlideshowTest, TheCommandGivenAgainOrFinishingStopsIt)
