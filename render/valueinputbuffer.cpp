@@ -26,7 +26,8 @@ void CValueInputBuffer::SetText(const CString& text)
 
 bool CValueInputBuffer::InsertChar(int code)
 {
-    if (code < 32 || code > 0xFFFF) {
+    // Control characters (below 32, DEL and 128..159) have no glyph and no place in a value.
+    if (code < 32 || (code >= 127 && code < 160) || code > 0xFFFF) {
         return false;
     }
     std::u16string units = m_text.Units();

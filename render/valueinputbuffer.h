@@ -13,7 +13,7 @@ public:
     void Clear();
     // The caret goes to the end of the new text.
     void SetText(const CString& text);
-    // Control characters (below 32) are refused.
+    // Control characters (below 32, DEL, 128..159) are refused.
     bool InsertChar(int code);
     // Backspace, End, Home, Left, Right and Delete; true when the text changed.
     bool HandleEditKey(int code);

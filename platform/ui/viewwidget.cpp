@@ -36,6 +36,16 @@ CPoint ClientPoint(const QMouseEvent* event)
     return CPoint{point.x(), point.y()};
 }
 
+// Keys that are no characters come with control text of their own (Delete 127, Backspace 8,
+// Tab 9): they act as keys and type nothing. Enter and Esc alone go on as characters, which
+// the typed value takes as its commands.
+bool TypesCharacter(QChar character)
+{
+    if (character.category() != QChar::Other_Control)
+        return true;
+    return character == u'\r' || character == u'\x1b';
+}
+
 }  // namespace
 
 CViewWidget::CViewWidget(CView& view, QWidget* parent) : QWidget(parent), m_view(&view)
@@ -154,7 +164,10 @@ void CViewWidget::keyPressEvent(QKeyEvent* event)
     if (m_view->OnKeyDown(VirtualKeyFromQt(event->key()), repeat, repeated))
         return;
     for (const QChar character : event->text())
-        m_view->OnChar(character.unicode(), repeat, repeated);
+    {
+        if (TypesCharacter(character))
+            m_view->OnChar(character.unicode(), repeat, repeated);
+    }
 }
 
 void CViewWidget::keyReleaseEvent(QKeyEvent* event)

@@ -240,6 +240,9 @@ TEST_F(MainViewTest, AHeldKeyActsOnceWhetherOrNotItsRepeatsAreMarked)
         {Qt::Key_5, "5", {kPress, kPress, kMarkedRepeat, kPress, kRelease}, "5"},
         {Qt::Key_5, "5", {kPress, kRelease, kPress, kRelease}, "555"},
         {Qt::Key_Backspace, "\b", {kPress, kPress, kMarkedRepeat, kRelease}, "55"},
+        {Qt::Key_Home, "", {kPress, kRelease}, "55"},
+        {Qt::Key_Delete, "\x7f", {kPress, kPress, kMarkedRepeat, kPress, kRelease}, "5"},
+        {Qt::Key_5, "5", {kPress, kRelease}, "55"},
         {Qt::Key_Home, "", {kPress, kPress, kRelease}, "55"},
         {Qt::Key_Right, "", {kPress, kPress, kPress, kRelease}, "55"},
         {Qt::Key_6, "6", {kPress, kPress, kRelease}, "565"},
@@ -253,6 +256,45 @@ TEST_F(MainViewTest, AHeldKeyActsOnceWhetherOrNotItsRepeatsAreMarked)
             QCoreApplication::sendEvent(view->GetWidget(), &event);
         }
         EXPECT_EQ(view->GetValueInputBuffer().GetText(), CString(c.typed)) << c.typed;
+    }
+}
+
+// Fixed: Delete also typed its control text (127) into the box, and the value was refused.
+// Each key goes with the text the X server's keyboard gives it; an "8" typed after it shows
+// where it left the caret. The box holds "45|67" before each key.
+TEST_F(MainViewTest, OnlyCharactersTypeAndTheEditingKeysMoveOrDelete)
+{
+    SetValueBoxActive(true);
+    const auto press = [this](int key, const QString& text) {
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease})
+        {
+            QKeyEvent event(type, key, Qt::NoModifier, text);
+            QCoreApplication::sendEvent(view->GetWidget(), &event);
+        }
+    };
+    struct Case
+    {
+        int key;
+        const char* text;
+        const char* box;
+    };
+    std::vector<Case> cases = {
+        {Qt::Key_Delete, "\x7f", "4587"}, {Qt::Key_Backspace, "\b", "4867"}, {Qt::Key_Insert, "", "45867"},
+        {Qt::Key_Escape, "\x1b", "8"},    {Qt::Key_Tab, "\t", "45867"},      {Qt::Key_Home, "", "84567"},
+        {Qt::Key_End, "", "45678"},        {Qt::Key_Left, "", "48567"},        {Qt::Key_Right, "", "45687"},
+        {Qt::Key_9, "9", "459867"},        {Qt::Key_Period, ".", "45.867"},    {Qt::Key_Space, " ", "45 867"},
+    };
+    for (int f = Qt::Key_F1; f <= Qt::Key_F12; ++f)
+        cases.push_back({f, "", "45867"});
+    for (const auto& [key, text, box] : cases)
+    {
+        view->GetValueInputBuffer().SetText(CString("4567"));
+        press(Qt::Key_Left, QString());
+        press(Qt::Key_Left, QString());
+        press(key, QString::fromLatin1(text));
+        press(Qt::Key_8, QStringLiteral("8"));
+        EXPECT_EQ(view->GetValueInputBuffer().GetText(), CString(box)) << "key " << std::hex << key;
+        EXPECT_EQ(ValuePane(), CString(box)) << "key " << std::hex << key;
     }
 }
 

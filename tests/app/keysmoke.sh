@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Keys as a keyboard sends them: under a virtual X server, whose own auto-repeat repeats a
 # held key, the program opens the sample house. In the Field of View tool a held "3" types
-# one "3" and a held Backspace deletes one character. In the Shadow Settings window a time
+# one "3" and a held Backspace deletes one character; "45", Home, Delete leaves "5" (no
+# glyph of Delete's control text), which Enter takes as 5 degrees, and a held Delete deletes
+# one character. In the Shadow Settings window a time
 # typed from a click into the hours, wherever in them, sets the hours and the minutes, and
 # digits typed after the text set the minutes. Each picture is compared with one reached
 # another way (single key taps, or the time box stepped with the arrow keys).
@@ -47,6 +49,11 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     xdotool key Escape 3; crop "$pane" once
     xdotool key 3; crop "$pane" twice
     hold BackSpace; crop "$pane" backspace
+    xdotool key Escape 5; crop "$pane" five
+    xdotool key Return; crop "$pane" fivedegrees
+    xdotool key 3 0 Return 4 5 Home Delete; crop "$pane" deleted
+    xdotool key Return; crop "$pane" deletedentered
+    xdotool key 4 5 Home; hold Delete; crop "$pane" helddelete
     xdotool key Escape Escape
 
     # Window > Shadow Settings, the second item. The sample house shows 13:30.
@@ -95,6 +102,10 @@ expect() {
 expect "the typed value shows" once other twice
 expect "a held 3 types one 3" held same once
 expect "a held Backspace deletes one character" backspace same once
+expect "45, Home, Delete leaves 5" deleted same five
+expect "45, Home, Delete, Enter gives 5 degrees" deletedentered same fivedegrees
+expect "the value pane shows the field of view" fivedegrees other five
+expect "a held Delete deletes one character" helddelete same five
 expect "the arrow keys step the time" stepped other start
 expect "13:30 typed from the hours' second digit" typedback same start
 expect "07:15 typed from the hours' first digit" typed same stepped

@@ -36,7 +36,7 @@ TEST(ValueInputBuffer, EditsAtTheCaretAndReportsOnlyChangesOfTheText)
     EXPECT_TRUE(buffer.InsertChar('3'));
     EXPECT_EQ(buffer.GetText(), CString("312"));
     EXPECT_EQ(buffer.GetCaret(), 1);
-    for (const int refused : {9, 13, 31}) {
+    for (const int refused : {9, 13, 31, 127, 159}) {
         EXPECT_FALSE(buffer.InsertChar(refused));
     }
     EXPECT_TRUE(buffer.HandleEditKey(46));   // Delete the 1
