@@ -22,6 +22,16 @@ struct Vector
     double y;
 };
 
+// The box every glyph of a face lies in at the size it is drawn, in pixels from the glyph's
+// origin with y up.
+struct GlyphBox
+{
+    double left;
+    double bottom;
+    double right;
+    double top;
+};
+
 std::string FindFontFile(const std::string& face, int weight, bool italic)
 {
     FcPattern* pattern = FcPatternCreate();
@@ -60,11 +70,26 @@ std::vector<ILCanvasPoint> Band(Vector origin, Vector along, Vector down, double
     return {at(from, above), at(to, above), at(to, below), at(from, below)};
 }
 
-// Whether a glyph placed at (x, y) lies well off a canvas of that size: such glyphs are
-// neither rasterised nor outlined.
-bool IsFarOff(double x, double y, double em, int width, int height)
+// Whether a glyph whose ink lies within `box` (pixels from its origin, y up) misses a canvas
+// of that size when placed at (x, y) along the baseline `along`: such glyphs are neither
+// rasterised nor outlined. A pixel of margin covers the rasteriser's antialiased edge.
+bool MissesCanvas(double x, double y, const GlyphBox& box, Vector along, Vector down, int width, int height)
 {
-    return x < -2 * em || y < -2 * em || x > width + 2 * em || y > height + 2 * em;
+    double minX = INFINITY;
+    double minY = INFINITY;
+    double maxX = -INFINITY;
+    double maxY = -INFINITY;
+    for (const double bx : {box.left, box.right}) {
+        for (const double by : {box.bottom, box.top}) {
+            const double cx = x + along.x * bx - down.x * by;
+            const double cy = y + along.y * bx - down.y * by;
+            minX = std::min(minX, cx);
+            maxX = std::max(maxX, cx);
+            minY = std::min(minY, cy);
+            maxY = std::max(maxY, cy);
+        }
+    }
+    return maxX < -1 || maxY < -1 || minX > width + 1 || minY > height + 1;
 }
 
 // The glyph's coverage, one byte a pixel, whatever the bitmap's own format.
@@ -162,7 +187,27 @@ struct ILMetafileTextPainter::Layout
     Vector down{0, 1};
     Vector origin{0, 0};
     FT_Matrix turn{};
+    GlyphBox box{};
+    // The pixels of one glyph's square, charged before it is rasterised.
+    double cost = 0;
 };
+
+namespace {
+
+// The face's own box at its current size; a face that gives none (or an empty one) takes two
+// em around the origin, which holds the glyphs of any sound face.
+GlyphBox FaceBox(FT_Face f, double em)
+{
+    const FT_BBox& b = f->bbox;
+    if (b.xMin >= b.xMax || b.yMin >= b.yMax || f->size == nullptr) {
+        return {-2 * em, -2 * em, 2 * em, 2 * em};
+    }
+    const FT_Size_Metrics& m = f->size->metrics;
+    return {FT_MulFix(b.xMin, m.x_scale) / 64.0, FT_MulFix(b.yMin, m.y_scale) / 64.0,
+            FT_MulFix(b.xMax, m.x_scale) / 64.0, FT_MulFix(b.yMax, m.y_scale) / 64.0};
+}
+
+}  // namespace
 
 bool ILMetafileTextPainter::Prepare(const Run& run, Layout& layout)
 {
@@ -202,6 +247,8 @@ bool ILMetafileTextPainter::Prepare(const Run& run, Layout& layout)
     }
     layout.face = f;
     layout.em = em;
+    layout.box = FaceBox(f, em);
+    layout.cost = em * std::max(em, emWidth);
     layout.ascent = f->size->metrics.ascender / 64.0;
     layout.descent = -f->size->metrics.descender / 64.0;
     layout.advances.assign(run.text.size(), 0);
@@ -255,7 +302,6 @@ double ILMetafileTextPainter::Draw(ILMetafileCanvas& canvas, const Run& run)
         return 0;
     }
     FT_Face f = layout.face;
-    const double em = layout.em;
     if (run.opaque) {
         ILCanvasPaint paint;
         paint.colour = run.background;
@@ -268,8 +314,12 @@ double ILMetafileTextPainter::Draw(ILMetafileCanvas& canvas, const Run& run)
         const double px = layout.origin.x + layout.along.x * pen;
         const double py = layout.origin.y + layout.along.y * pen;
         pen += layout.advances[i];
-        if (IsFarOff(px, py, em, canvas.GetWidth(), canvas.GetHeight())) {
+        if (MissesCanvas(px, py, layout.box, layout.along, layout.down, canvas.GetWidth(), canvas.GetHeight())) {
             continue;
+        }
+        // The rasteriser's work grows with the glyph's square whatever lands on the canvas.
+        if (!canvas.Spend(static_cast<std::int64_t>(layout.cost))) {
+            break;
         }
         const double baseX = std::floor(px);
         const double baseY = std::floor(py);
@@ -376,14 +426,13 @@ double ILMetafileTextPainter::Outline(const Run& run, int canvasWidth, int canva
         return 0;
     }
     FT_Face f = layout.face;
-    const double em = layout.em;
     const FT_Outline_Funcs funcs{MoveTo, LineTo, ConicTo, CubicTo, 0, 0};
     double pen = 0;
     for (std::size_t i = 0; i < run.text.size() && figures.size() < kMaxOutlineFigures; ++i) {
         const double px = layout.origin.x + layout.along.x * pen;
         const double py = layout.origin.y + layout.along.y * pen;
         pen += layout.advances[i];
-        if (IsFarOff(px, py, em, canvasWidth, canvasHeight)) {
+        if (MissesCanvas(px, py, layout.box, layout.along, layout.down, canvasWidth, canvasHeight)) {
             continue;
         }
         FT_Matrix matrix = layout.turn;

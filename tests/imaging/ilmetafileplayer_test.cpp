@@ -8,6 +8,7 @@
 
 #include "codectestutil.h"
 #include "imaging/ilcanvasregion.h"
+#include "imaging/ilmetafiletextpainter.h"
 #include "imaging/ilwemfdecoder.h"
 #include "metafilewriter.h"
 
@@ -325,4 +326,51 @@ TEST_F(ILMetafilePlayerTest, HostileTextRegionsAndPathsEndPlaybackQuickly)
     e.Record(60, {}).Record(62, {0, 0, 0, 0});
     const ILAnyBmp bmp = Decode("hostile.emf", Emf(e));
     EXPECT_EQ(bmp.GetWidth(), 100);
+}
+
+TEST_F(ILMetafilePlayerTest, GlyphsOffTheCanvasAreSkippedAndEachDrawnGlyphIsChargedItsSquare)
+{
+    SKIP_WITHOUT_TOOLS("fc-match");
+    struct Case
+    {
+        const char* name;
+        double x;
+        double y;
+        double em;
+        std::size_t count;
+        std::int64_t budget;
+        bool ink;
+        bool exhausted;
+    };
+    // Baseline points on a 100 × 100 canvas; a face's box spans less than two em each way.
+    const Case cases[] = {
+        {"well below", 10, 200, 60, 1, 1, false, false},
+        {"reaching up into the last rows", 10, 140, 60, 1, 1000000, true, false},
+        {"two thousand huge glyphs three em below", 10, 100 + 3 * 2048, 2048, 2000, 1, false, false},
+        {"two thousand huge glyphs three em left", -3 * 2048, 50, 2048, 2000, 1, false, false},
+        // The face's box reaches the canvas though no ink lands: charged all the same.
+        {"two thousand huge glyphs just below", 10, 2100, 2048, 2000, 40000000, false, true},
+        {"a huge glyph on the canvas", 10, 50, 2048, 2000, 1000000, false, true},
+    };
+    ILMetafileTextPainter painter;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ILMetafileCanvas canvas(100, 100, c.budget);
+        ILMetafileTextPainter::Run run;
+        run.text = std::u32string(c.count, U'W');
+        run.advances.assign(c.count, 0.0);
+        run.x = c.x;
+        run.y = c.y;
+        run.emPixels = c.em;
+        run.vertical = 1;
+        (void)painter.Draw(canvas, run);
+        bool ink = false;
+        for (int y = 0; y < 100 && !ink; ++y) {
+            for (int x = 0; x < 100 && !ink; ++x) {
+                ink = canvas.GetPixel(x, y).r < 128;
+            }
+        }
+        EXPECT_EQ(ink, c.ink);
+        EXPECT_EQ(canvas.IsExhausted(), c.exhausted);
+    }
 }
