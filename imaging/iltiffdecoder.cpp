@@ -464,7 +464,8 @@ void ILTIFFDecoder::ReduceLoColor(ILBoxReducer& reducer)
     ILPixel32 palette[256];
     LoColorLayout layout = BeginLoColor(palette);
     reducer.SetPalette(palette);
-    std::vector<uint8_t> row = AllocateBuffer(static_cast<size_t>(ILAnyBmp::BytesPerLineFor(GetWidth(), GetBitsPerPixel())));
+    const int rowBytes = ILAnyBmp::BytesPerLineFor(GetWidth(), GetBitsPerPixel());
+    std::vector<uint8_t> row = AllocateBuffer(static_cast<size_t>(rowBytes));
     for (int y = 0; y < GetHeight(); ++y) {
         ReadLoColorRow(y, layout, row.data());
         reducer.AddRow(row.data());
