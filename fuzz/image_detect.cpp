@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the format-detecting decoder from memory, as the image
-// service decodes a model's stored pictures: every built-in decoder, 32 bits wanted.
+// service decodes a model's stored pictures: every built-in decoder, 32 bits wanted,
+// whole and shrunk as it is read.
 #include "imaging/ilanybmp.h"
 #include "imaging/ilbmp.h"
 #include "imaging/ilanypicdecoder.h"
@@ -14,10 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const bool limited = (ILBmp::SetMaxPixels(std::int64_t{1} << 22), true);
     (void)limited;
     static ILAnyPicDecoder decoder;
-    ILAnyBmp bmp;
-    try {
-        decoder.MakeBmpFromMemory(data, static_cast<std::int64_t>(size), bmp, 32);
-    } catch (const ILTextException&) {
+    for (const int maxSide : {0, 16}) {
+        decoder.SetMaxSide(maxSide);
+        ILAnyBmp bmp;
+        try {
+            decoder.MakeBmpFromMemory(data, static_cast<std::int64_t>(size), bmp, 32);
+        } catch (const ILTextException&) {
+        }
     }
     return 0;
 }

@@ -109,11 +109,27 @@ ILBoxReducer::ILBoxReducer(const ILBmpInfo& source, int newWidth, int newHeight,
         const auto grey = static_cast<std::uint8_t>(i * 255 / (colours - 1));
         m_palette[static_cast<std::size_t>(i)] = ILPixel32(grey, grey, grey, 255);
     }
+    LayBoxes();
+}
+
+bool ILBoxReducer::SetSourceSize(int width, int height)
+{
+    if (m_row > 0 || width < m_newWidth || height < m_newHeight) {
+        return false;
+    }
+    m_width = width;
+    m_height = height;
+    LayBoxes();
+    return true;
+}
+
+void ILBoxReducer::LayBoxes()
+{
     if (m_width < 1 || m_height < 1) {
         return;
     }
-    m_starts.resize(static_cast<std::size_t>(m_newWidth) + 1);
-    m_column.resize(static_cast<std::size_t>(m_width));
+    m_starts.assign(static_cast<std::size_t>(m_newWidth) + 1, 0);
+    m_column.assign(static_cast<std::size_t>(m_width), 0);
     for (int tx = 0; tx <= m_newWidth; ++tx) {
         m_starts[static_cast<std::size_t>(tx)] = BoxStart(tx, m_width, m_newWidth);
     }
@@ -121,8 +137,8 @@ ILBoxReducer::ILBoxReducer(const ILBmpInfo& source, int newWidth, int newHeight,
         std::fill(m_column.begin() + m_starts[static_cast<std::size_t>(tx)],
                   m_column.begin() + m_starts[static_cast<std::size_t>(tx) + 1], tx);
     }
-    m_sums.resize(static_cast<std::size_t>(m_newWidth));
-    m_ones.resize(static_cast<std::size_t>(m_newWidth));
+    m_sums.assign(static_cast<std::size_t>(m_newWidth), Sum{});
+    m_ones.assign(static_cast<std::size_t>(m_newWidth), 0);
     m_boxBottom = BoxStart(1, m_height, m_newHeight);
 }
 

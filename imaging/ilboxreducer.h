@@ -29,6 +29,14 @@ public:
     // picture that fits already keeps its size. Sides below 1 are left alone.
     static void FitSize(int& width, int& height, int maxSide);
 
+    [[nodiscard]] int GetNewWidth() const { return m_newWidth; }
+    [[nodiscard]] int GetNewHeight() const { return m_newHeight; }
+    // A decoder that can decode the picture smaller than its description says (a JPEG at
+    // 1/2, 1/4 or 1/8) gives, before the first row, the size of the rows it will hand in;
+    // the boxes are laid over that size. Refused (false, nothing changed) once rows have
+    // come or when a side is smaller than the destination's.
+    [[nodiscard]] bool SetSourceSize(int width, int height);
+
     // The palette that rows of 1 and 8 bits index: evenly spaced greys until set.
     [[nodiscard]] int GetNumColors() const { return m_depth == 1 ? 2 : 256; }
     // An index outside the palette is ignored.
@@ -50,6 +58,7 @@ private:
         std::uint64_t a = 0;
     };
 
+    void LayBoxes();
     void AddPixels(const std::uint8_t* row);
     void WriteDestinationRow();
 

@@ -35,6 +35,9 @@ public:
 
     void Open(ILDataSource& source) override;
     void GetImage(ILBmp& bmp) override;
+    // Decodes at 1/2, 1/4 or 1/8 of the size where the reducer's boxes then cover whole
+    // decoded pixels or at least eight a side, and hands those rows to the reducer.
+    bool GetReducedImage(ILBoxReducer& reducer) override;
     // Forgets the EXIF block, then closes the base.
     void Close() override;
 
@@ -47,6 +50,10 @@ private:
     bool ReadHeaderWithLibjpeg(const uint8_t* data, size_t size, ILDataSource* source);
     bool DecompressWithLibjpeg(uint8_t* const* rows);
     void DecodeRows(uint8_t* const* rows, int rowsPerCall);
+    bool StartWithLibjpeg();
+    bool ReduceWithLibjpeg(uint8_t* const* rows, int rowsPerCall, ILBoxReducer& reducer);
+    void SetOutput();
+    [[nodiscard]] int ScaleDenominator(int newWidth, int newHeight) const;
     // The blocks of the component with the most; the most blocks that many bytes of
     // entropy data can cover; the bytes after the first scan's header.
     [[nodiscard]] int64_t MostBlocks() const;

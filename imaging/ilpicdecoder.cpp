@@ -49,6 +49,12 @@ std::string NameForMessages(const CString& wideName)
     return narrow;
 }
 
+// A picture shrunk by a decoder that cannot shrink it as it reads is first decoded whole
+// (and made 32-bit where the reducer cannot take its depth). Beyond this that costs more
+// than showing it small is worth, so such a picture is refused: 8192 pixels square at 32
+// bits, or 16384 at 8, still pass.
+constexpr std::int64_t kMaxWholeBytesToShrink = std::int64_t{300} << 20;
+
 bool IsWantedDepth(int bitsPerPixel)
 {
     return bitsPerPixel == 0 || bitsPerPixel == 1 || bitsPerPixel == 8 || bitsPerPixel == 16 ||
@@ -179,6 +185,14 @@ void ILPicDecoder::MakeReducedBmp(ILBmp& bmp)
         if (GetReducedImage(reducer)) {
             return;
         }
+    }
+    const auto rows = static_cast<std::int64_t>(GetHeight());
+    std::int64_t wholeBytes = ILAnyBmp::BytesPerLineFor(GetWidth(), GetBitsPerPixel()) * rows;
+    if (!ILBoxReducer::TakesDepth(GetBitsPerPixel())) {
+        wholeBytes += ILAnyBmp::BytesPerLineFor(GetWidth(), 32) * rows;
+    }
+    if (wholeBytes > kMaxWholeBytesToShrink) {
+        RaiseError(ILTextException::noMemory, "Image too large to shrink.");
     }
     ILAnyBmp decoded;
     decoded.CreateFromInfo(*this);

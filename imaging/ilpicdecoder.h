@@ -60,7 +60,8 @@ public:
     // decode of a picture with a longer side give a 32-bit bitmap shrunk to fit a square
     // of that side (ILBoxReducer::FitSize), whatever depth was asked for: formats that
     // can are shrunk row by row as they are read, never holding the whole picture; the
-    // others are read whole at their own depth first.
+    // others are read whole at their own depth first, and refused (noMemory) when that
+    // would take more than 300 MB.
     void SetMaxSide(int side) { m_maxSide = side > 0 ? side : 0; }
     [[nodiscard]] int GetMaxSide() const { return m_maxSide; }
     // Releases the source (the caller of the entry point destroys it).

@@ -1,8 +1,11 @@
 #include "imaging/ilpnmdecoder.h"
 
 #include <string>
+#include <vector>
 
+#include "imaging/ilanybmp.h"
 #include "imaging/ilbmp.h"
+#include "imaging/ilboxreducer.h"
 #include "imaging/ilbmplock.h"
 #include "imaging/ildatasource.h"
 #include "imaging/iltextexception.h"
@@ -146,6 +149,20 @@ void ILPNMDecoder::GetImage(ILBmp& bmp)
     for (int y = 0; y < m_height; ++y) {
         ReadRow(source, bmp.GetLineArray()[y]);
     }
+}
+
+bool ILPNMDecoder::GetReducedImage(ILBoxReducer& reducer)
+{
+    if (m_imageType != textSamples && m_imageType != binarySamples) {
+        RaiseError(ILTextException::badFormat, m_format.unknownType);
+    }
+    ILDataSource& source = *GetDataSource();
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(ILAnyBmp::BytesPerLineFor(m_width, GetBitsPerPixel())));
+    for (int y = 0; y < m_height; ++y) {
+        ReadRow(source, row.data());
+        reducer.AddRow(row.data());
+    }
+    return true;
 }
 
 void ILPNMDecoder::ReadRow(ILDataSource& source, std::uint8_t* row)

@@ -24,6 +24,8 @@ public:
 
     void Open(ILDataSource& source) override;
     void GetImage(ILBmp& bmp) override;
+    // Rows go to the reducer as they are read.
+    bool GetReducedImage(ILBoxReducer& reducer) override;
 
 protected:
     struct Format

@@ -5,7 +5,9 @@
 #include <new>
 #include <vector>
 
+#include "imaging/ilanybmp.h"
 #include "imaging/ilbmp.h"
+#include "imaging/ilboxreducer.h"
 #include "imaging/ilbmplock.h"
 #include "imaging/ildatasource.h"
 #include "imaging/iltextexception.h"
@@ -78,6 +80,9 @@ int64_t MaxBitmapBytesPerByte(uint16_t compression)
     default: return 0;
     }
 }
+
+// What a band of 32-bit rows, read at a time while a picture is shrunk, may take.
+constexpr int64_t kMaxBandBytes = 64 * 1024 * 1024;
 
 std::vector<uint8_t> AllocateBuffer(size_t bytes)
 {
@@ -213,36 +218,109 @@ void ILTIFFDecoder::GetImage(ILBmp& bmp)
     }
 }
 
-void ILTIFFDecoder::DoTrueColor(ILBmp& bmp)
+// Stops at the first strip or tile that cannot be read, rather than leave its rows as
+// garbage; errors libtiff reports but reads past do not end the image.
+void ILTIFFDecoder::BeginRGBA(TIFFRGBAImage& image)
 {
-    TIFFRGBAImage image{};
     char message[1024] = {};
     m_memory->errors.Reset();
-    // Stop at the first strip or tile that cannot be read, rather than leave its rows as
-    // garbage; errors libtiff reports but reads past do not end the image.
     if (!TIFFRGBAImageOK(m_tif, message) || !TIFFRGBAImageBegin(&image, m_tif, 1, message)) {
         RaiseError(ILTextException::wrongSignature, "TIFF subformat not supported.");
     }
-    std::unique_ptr<TIFFRGBAImage, RGBAImageEnder> ender(&image);
-    const auto width = static_cast<uint32_t>(GetWidth());
-    const auto height = static_cast<uint32_t>(GetHeight());
-    std::vector<uint8_t> buffer = AllocateBuffer(static_cast<size_t>(width) * height * 4);
-    auto* raster = reinterpret_cast<uint32_t*>(buffer.data());
     KeepAlphaAsStored(image);
-    if (!TIFFRGBAImageGet(&image, raster, width, height)) {
+}
+
+void ILTIFFDecoder::GetRGBA(TIFFRGBAImage& image, uint32_t* raster, uint32_t rows)
+{
+    if (!TIFFRGBAImageGet(&image, raster, static_cast<uint32_t>(GetWidth()), rows)) {
         ILTIFFRaiseIfFailed(m_memory->errors);
         RaiseError(ILTextException::wrongSignature, "TIFF subformat not supported.");
     }
+}
+
+void ILTIFFDecoder::CopyRasterRow(const uint32_t* in, ILPixel32* out, int width)
+{
+    for (int x = 0; x < width; ++x) {
+        out[x] = ILPixel32(static_cast<uint8_t>(TIFFGetR(in[x])), static_cast<uint8_t>(TIFFGetG(in[x])),
+                           static_cast<uint8_t>(TIFFGetB(in[x])), static_cast<uint8_t>(TIFFGetA(in[x])));
+    }
+}
+
+void ILTIFFDecoder::DoTrueColor(ILBmp& bmp)
+{
+    TIFFRGBAImage image{};
+    BeginRGBA(image);
+    std::unique_ptr<TIFFRGBAImage, RGBAImageEnder> ender(&image);
+    const int width = GetWidth();
+    const int height = GetHeight();
+    std::vector<uint8_t> buffer = AllocateBuffer(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    auto* raster = reinterpret_cast<uint32_t*>(buffer.data());
+    GetRGBA(image, raster, static_cast<uint32_t>(height));
     ILBmpLock lock(bmp, false, true);
     uint8_t* const* rows = bmp.GetLineArray();
-    for (uint32_t y = 0; y < height; ++y) {
-        const uint32_t* in = raster + static_cast<size_t>(height - 1 - y) * width;
-        auto* out = reinterpret_cast<ILPixel32*>(rows[y]);
-        for (uint32_t x = 0; x < width; ++x) {
-            out[x] = ILPixel32(static_cast<uint8_t>(TIFFGetR(in[x])), static_cast<uint8_t>(TIFFGetG(in[x])),
-                               static_cast<uint8_t>(TIFFGetB(in[x])), static_cast<uint8_t>(TIFFGetA(in[x])));
+    for (int y = 0; y < height; ++y) {
+        CopyRasterRow(raster + static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width),
+                      reinterpret_cast<ILPixel32*>(rows[y]), width);
+    }
+}
+
+// The rows of one strip, or of one row of tiles; 0 when a band of them would cost more
+// than the picture may while it is shrunk, or when the stored rows do not run top down.
+uint32_t ILTIFFDecoder::BandRows() const
+{
+    uint16_t orientation = ORIENTATION_TOPLEFT;
+    TIFFGetFieldDefaulted(m_tif, TIFFTAG_ORIENTATION, &orientation);
+    uint32_t rows = 0;
+    if (TIFFIsTiled(m_tif)) {
+        TIFFGetField(m_tif, TIFFTAG_TILELENGTH, &rows);
+    } else {
+        TIFFGetFieldDefaulted(m_tif, TIFFTAG_ROWSPERSTRIP, &rows);
+    }
+    rows = std::min(rows, static_cast<uint32_t>(GetHeight()));
+    if (orientation != ORIENTATION_TOPLEFT || static_cast<int64_t>(rows) * GetWidth() * 4 > kMaxBandBytes) {
+        return 0;
+    }
+    return rows;
+}
+
+// Reads whole strips (or rows of tiles) at a time, top down, so that none is decoded twice.
+bool ILTIFFDecoder::ReduceTrueColor(ILBoxReducer& reducer)
+{
+    const uint32_t band = BandRows();
+    if (band == 0) {
+        return false;
+    }
+    TIFFRGBAImage image{};
+    BeginRGBA(image);
+    std::unique_ptr<TIFFRGBAImage, RGBAImageEnder> ender(&image);
+    image.req_orientation = ORIENTATION_TOPLEFT;
+    const int width = GetWidth();
+    const auto height = static_cast<uint32_t>(GetHeight());
+    std::vector<uint8_t> buffer = AllocateBuffer(static_cast<size_t>(width) * band * 4);
+    auto* raster = reinterpret_cast<uint32_t*>(buffer.data());
+    std::vector<ILPixel32> row(static_cast<size_t>(width));
+    for (uint32_t top = 0; top < height; top += band) {
+        const uint32_t rows = std::min(band, height - top);
+        image.row_offset = static_cast<int>(top);
+        GetRGBA(image, raster, rows);
+        for (uint32_t y = 0; y < rows; ++y) {
+            CopyRasterRow(raster + static_cast<size_t>(y) * static_cast<size_t>(width), row.data(), width);
+            reducer.AddRow(reinterpret_cast<const uint8_t*>(row.data()));
         }
     }
+    return true;
+}
+
+bool ILTIFFDecoder::GetReducedImage(ILBoxReducer& reducer)
+{
+    if (!m_tif) {
+        RaiseError(ILTextException::internalError, "TIFF decoder: GetReducedImage without Open.");
+    }
+    if (GetBitsPerPixel() != 32) {
+        ReduceLoColor(reducer);
+        return true;
+    }
+    return ReduceTrueColor(reducer);
 }
 
 // libtiff multiplies unassociated alpha into the colours; the bitmap keeps colours and
@@ -320,7 +398,7 @@ void ILTIFFDecoder::PutContigRGBA8(TIFFRGBAImage* image, uint32_t* raster, uint3
     }
 }
 
-void ILTIFFDecoder::DoLoColor(ILBmp& bmp)
+ILTIFFDecoder::LoColorLayout ILTIFFDecoder::BeginLoColor(ILPixel32* palette) const
 {
     uint16_t bitsPerSample = 1;
     uint16_t samplesPerPixel = 1;
@@ -338,35 +416,60 @@ void ILTIFFDecoder::DoLoColor(ILBmp& bmp)
     if (bitsPerSample != 1 && bitsPerSample != 2 && bitsPerSample != 4 && bitsPerSample != 8) {
         RaiseError(ILTextException::wrongSignature, "TIFF subformat not supported.");
     }
-    const int sampleStride = planar == PLANARCONFIG_SEPARATE ? 1 : samplesPerPixel;
-    const int width = GetWidth();
-    const int64_t needed = (static_cast<int64_t>(width) * sampleStride * bitsPerSample + 7) / 8;
+    LoColorLayout layout;
+    layout.bitsPerSample = bitsPerSample;
+    layout.sampleStride = planar == PLANARCONFIG_SEPARATE ? 1 : samplesPerPixel;
+    layout.rowBytes = (static_cast<int64_t>(GetWidth()) * layout.sampleStride * bitsPerSample + 7) / 8;
     const tmsize_t scanlineSize = TIFFScanlineSize(m_tif);
-    if (scanlineSize < needed) {
+    if (scanlineSize < layout.rowBytes) {
         ILTIFFRaiseIfFailed(m_memory->errors);
         RaiseError(ILTextException::badFormat, "TIFF scanline shorter than its row.");
     }
-    std::vector<uint8_t> scanline = AllocateBuffer(static_cast<size_t>(scanlineSize));
-    ILPixel32 palette[256];
+    layout.scanline = AllocateBuffer(static_cast<size_t>(scanlineSize));
     MakeLoColorPalette(palette, bitsPerSample, photometric);
+    return layout;
+}
+
+// A row that fails in the first third of the picture ends it; further down the row keeps
+// the bytes the scanline held before.
+void ILTIFFDecoder::ReadLoColorRow(int y, LoColorLayout& layout, uint8_t* row) const
+{
+    m_memory->errors.Reset();
+    if (TIFFReadScanline(m_tif, layout.scanline.data(), static_cast<uint32_t>(y), 0) < 0 && y < GetHeight() / 3) {
+        RaiseError(ILTextException::internalError, m_memory->errors.message);
+    }
+    if (GetBitsPerPixel() == 1) {
+        std::memcpy(row, layout.scanline.data(), static_cast<size_t>(layout.rowBytes));
+    } else {
+        UnpackRow(layout.scanline.data(), row, layout.bitsPerSample, layout.sampleStride);
+    }
+}
+
+void ILTIFFDecoder::DoLoColor(ILBmp& bmp)
+{
+    ILPixel32 palette[256];
+    LoColorLayout layout = BeginLoColor(palette);
     {
         ILBmpLock lock(bmp, false, true);
         uint8_t* const* rows = bmp.GetLineArray();
-        const int height = GetHeight();
-        for (int y = 0; y < height; ++y) {
-            m_memory->errors.Reset();
-            if (TIFFReadScanline(m_tif, scanline.data(), static_cast<uint32_t>(y), 0) < 0 && y < height / 3) {
-                RaiseError(ILTextException::internalError, m_memory->errors.message);
-            }
-            // A row that fails further down keeps the previous row's bytes.
-            if (GetBitsPerPixel() == 1) {
-                std::memcpy(rows[y], scanline.data(), static_cast<size_t>(needed));
-            } else {
-                UnpackRow(scanline.data(), rows[y], bitsPerSample, sampleStride);
-            }
+        for (int y = 0; y < GetHeight(); ++y) {
+            ReadLoColorRow(y, layout, rows[y]);
         }
     }
     bmp.SetPalette(palette);
+}
+
+void ILTIFFDecoder::ReduceLoColor(ILBoxReducer& reducer)
+{
+    ILPixel32 palette[256];
+    LoColorLayout layout = BeginLoColor(palette);
+    reducer.SetPalette(palette);
+    const int rowBytes = ILAnyBmp::BytesPerLineFor(GetWidth(), GetBitsPerPixel());
+    std::vector<uint8_t> row = AllocateBuffer(static_cast<size_t>(rowBytes));
+    for (int y = 0; y < GetHeight(); ++y) {
+        ReadLoColorRow(y, layout, row.data());
+        reducer.AddRow(row.data());
+    }
 }
 
 void ILTIFFDecoder::UnpackRow(const uint8_t* scanline, uint8_t* row, uint16_t bitsPerSample, int sampleStride) const

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include <tiffio.h>
 
@@ -31,6 +32,9 @@ public:
 
     void Open(ILDataSource& source) override;
     void GetImage(ILBmp& bmp) override;
+    // Strips and tiles go to the reducer one band at a time; pictures whose rows are not
+    // stored top down, or whose strips or tiles are taller than a band may be, are not.
+    bool GetReducedImage(ILBoxReducer& reducer) override;
     // Closes the libtiff handle, then the base.
     void Close() override;
 
@@ -44,8 +48,25 @@ public:
 private:
     void CloseHandle();
     [[nodiscard]] ILPoint GetResolution() const;
+    // How rows of at most 8 bits are read: the scanline they are read into and its layout.
+    struct LoColorLayout
+    {
+        std::vector<uint8_t> scanline;
+        int64_t rowBytes = 0;
+        uint16_t bitsPerSample = 1;
+        int sampleStride = 1;
+    };
+
+    void BeginRGBA(TIFFRGBAImage& image);
+    void GetRGBA(TIFFRGBAImage& image, uint32_t* raster, uint32_t rows);
+    static void CopyRasterRow(const uint32_t* in, ILPixel32* out, int width);
     void DoTrueColor(ILBmp& bmp);
+    [[nodiscard]] uint32_t BandRows() const;
+    bool ReduceTrueColor(ILBoxReducer& reducer);
+    LoColorLayout BeginLoColor(ILPixel32* palette) const;
+    void ReadLoColorRow(int y, LoColorLayout& layout, uint8_t* row) const;
     void DoLoColor(ILBmp& bmp);
+    void ReduceLoColor(ILBoxReducer& reducer);
     void MakeLoColorPalette(ILPixel32* palette, uint16_t bitsPerSample, uint16_t photometric) const;
     void UnpackRow(const uint8_t* scanline, uint8_t* row, uint16_t bitsPerSample, int sampleStride) const;
 

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "codectestutil.h"
+#include "imaging/ilboxreducer.h"
 #include "imaging/ilexif.h"
+#include "imaging/ilfilterboxreduce.h"
 #include "imaging/iljpegdecoder.h"
 #include "imaging/iljpegencoder.h"
 #include "imaging/iljpegglue.h"
@@ -149,6 +151,46 @@ TEST_F(ILJPEGDecoderToolTest, ColourGreyProgressiveAndSubsampledFilesDecodeAsThe
             EXPECT_EQ(bmp.IsGreyscale(), c.depth == 8);
             EXPECT_FALSE(bmp.HasAlpha());
             EXPECT_EQ(BitmapRgba(bmp), ToolJpegRgba(path, !fast)) << (fast ? "fast" : "fancy");
+        }
+    }
+}
+
+// Shrunk pictures are decoded at 1/2, 1/4 and 1/8 of their size, with boxes over whole
+// decoded pixels (the first size) or over at least eight a side (the second, at the last
+// two sides): the smaller decode's rounding and the moved box edges keep them within a
+// few levels of the whole picture shrunk afterwards.
+TEST_F(ILJPEGDecoderToolTest, PicturesShrunkAsTheyAreReadStayCloseToTheWholePictureShrunk)
+{
+    SKIP_WITHOUT_TOOLS("convert");
+    const struct
+    {
+        const char* name;
+        const char* options;
+    } cases[] = {{"colour_420", "-quality 85"},
+                 {"colour_444", "-quality 95 -sampling-factor 1x1"},
+                 {"progressive", "-quality 80 -interlace JPEG"},
+                 {"grey", "-colorspace gray -quality 90"}};
+    const std::string path = PathOf("shrunk.jpg");
+    for (const auto& c : cases) {
+        for (const char* dimensions : {"256x128", "232x136"}) {
+            SCOPED_TRACE(std::string(c.name) + " " + dimensions);
+            Shell("convert rose: -resize " + std::string(dimensions) + "! " + c.options + " " + Quote(path));
+            const std::string bytes = ReadFile(path);
+            ILJPEGDecoder decoder;
+            ILAnyBmp whole;
+            DecodeBytes(decoder, bytes, whole);
+            for (const int side : {128, 64, 32, 29, 12}) {
+                ILPoint size = whole.GetSize();
+                ILBoxReducer::FitSize(size.x, size.y, side);
+                ILAnyBmp expected;
+                ILFilterBoxReduce(size.x, size.y).Apply(whole, expected);
+                decoder.SetMaxSide(side);
+                ILAnyBmp shrunk;
+                DecodeBytes(decoder, bytes, shrunk);
+                decoder.SetMaxSide(0);
+                ASSERT_EQ(shrunk.GetSize(), expected.GetSize()) << side;
+                EXPECT_LE(MaxDifference(BitmapRgba(shrunk), BitmapRgba(expected)), 8) << side;
+            }
         }
     }
 }

@@ -93,6 +93,21 @@ TEST_F(ILPCXDecoderToolTest, EveryBitAndPlaneLayoutDecodesAsTheToolsDecodeIt)
     }
 }
 
+// A format read whole before it is shrunk refuses, when shrunk, a picture that would take
+// more than 300 MB whole; 8192 pixels square at 32 bits still passes that.
+TEST(ILPCXDecoderTest, PicturesTooLargeToReadWholeAreRefusedWhenShrunk)
+{
+    PcxHeader h;
+    h.xMax = 9999;
+    h.yMax = 7999;
+    h.bytesPerLine = 10000;
+    // Data enough for the header's check, never decoded.
+    const std::string bytes = MakePcx(h, std::string(10000 * 8000 / 32, '\0'));
+    ILPCXDecoder decoder;
+    decoder.SetMaxSide(256);
+    EXPECT_EQ(DecodeFailureCode(decoder, bytes), ILTextException::noMemory);
+}
+
 TEST(ILPCXDecoderTest, TheHeaderGivesSizeAndResolution)
 {
     PcxHeader h;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "codectestutil.h"
+#include "imaging/ilfilterboxreduce.h"
 #include "imaging/ilpgmdecoder.h"
 #include "imaging/ilppmdecoder.h"
 
@@ -57,6 +58,26 @@ TEST_F(ILPNMDecoderToolTest, PlainRawAndSixteenBitMapsDecodeAsTheToolsDecodeThem
         EXPECT_EQ(bmp.IsGreyscale(), v.grey);
         EXPECT_FALSE(bmp.HasAlpha());
         EXPECT_EQ(BitmapRgba(bmp), ToolRgba(out));
+    }
+}
+
+TEST_F(ILPNMDecoderToolTest, MapsShrunkAsTheyAreReadAreTheWholeMapShrunk)
+{
+    SKIP_WITHOUT_TOOLS("convert", "pnmtoplainpnm", "pamdepth");
+    for (const Variant& v : kVariants) {
+        SCOPED_TRACE(v.name);
+        const std::string bytes = ReadFile(MakeToolFile(v.command, std::string(v.name) + (v.grey ? ".pgm" : ".ppm")));
+        ILPGMDecoder pgm;
+        ILPPMDecoder ppm;
+        ILPicDecoder& decoder = v.grey ? static_cast<ILPicDecoder&>(pgm) : ppm;
+        ILAnyBmp whole;
+        DecodeBytes(decoder, bytes, whole);
+        ILAnyBmp expected;
+        ILFilterBoxReduce(10, 6).Apply(whole, expected);
+        decoder.SetMaxSide(10);
+        ILAnyBmp shrunk;
+        DecodeBytes(decoder, bytes, shrunk);
+        EXPECT_EQ(BitmapRgba(shrunk), BitmapRgba(expected));
     }
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codectestutil.h"
+#include "imaging/ilfilterboxreduce.h"
 #include "imaging/iltiffdecoder.h"
 #include "imaging/iltiffmemory.h"
 
@@ -47,6 +48,13 @@ const Variant kVariants[] = {
     {"palette_netpbm", "convert BASE -colors 16 ppm:- | pnmtotiff > OUT", 8, false, false, 0, false},
     {"bilevel_min_is_black", "convert BASE -monochrome -depth 1 OUT", 1, false, true, 0, false},
     {"bilevel_group4_min_is_white", "convert BASE -monochrome -compress Group4 OUT", 1, false, true, 0, false},
+    // Strips of a few rows, the last one short, so that a picture is read in several bands.
+    {"rgb_zip_strips", "convert BASE -compress Zip -define tiff:rows-per-strip=4 OUT", 32, false, false, 0, false},
+    {"rgb_jpeg_strips", "convert BASE -compress JPEG -define tiff:rows-per-strip=16 OUT", 32, false, false, 3, false},
+    {"rgb_alpha_planes_strips", "convert ALPHA -interlace plane -define tiff:rows-per-strip=5 OUT", 32, true, false, 0,
+     false},
+    {"grey_4bit_strips", "convert BASE -colorspace gray -depth 4 -define tiff:rows-per-strip=3 OUT", 8, false, true,
+     0, false},
 };
 
 class ILTIFFDecoderToolTest : public ToolTest
@@ -133,6 +141,32 @@ TEST_F(ILTIFFDecoderToolTest, EveryLayoutCompressionAndDepthDecodesAsTheToolsDec
             theirs = Opaque(theirs);
         }
         EXPECT_LE(MaxDifference(ours, theirs), v.tolerance);
+    }
+}
+
+TEST_F(ILTIFFDecoderToolTest, EveryVariantShrunkAsItIsReadIsTheWholePictureShrunk)
+{
+    SKIP_WITHOUT_TOOLS("convert", "pnmtotiff");
+    std::vector<std::string> paths;
+    for (const Variant& v : kVariants) {
+        paths.push_back(MakeVariant(v));
+    }
+    // Rows stored bottom up are read whole first.
+    paths.push_back(MakeToolFile("convert BASE -orient bottom-left OUT", "bottom_left.tif"));
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        const std::string bytes = ReadFile(path);
+        ILTIFFDecoder decoder;
+        ILAnyBmp whole;
+        DecodeBytes(decoder, bytes, whole);
+        ILAnyBmp expected;
+        ILFilterBoxReduce(10, 6).Apply(whole, expected);
+        decoder.SetMaxSide(10);
+        ILAnyBmp shrunk;
+        DecodeBytes(decoder, bytes, shrunk);
+        ASSERT_EQ(shrunk.GetSize(), ILPoint(10, 6));
+        EXPECT_EQ(shrunk.HasAlpha(), whole.HasAlpha());
+        EXPECT_EQ(MaxDifference(BitmapRgba(shrunk), BitmapRgba(expected)), 0);
     }
 }
 
