@@ -111,6 +111,13 @@ enum Type
     emrSetTextJustification = 120
 };
 
+// A bitmap coordinate moved on by `by`, held within int; a point moved that far lies off
+// any bitmap either way.
+int MovedBy(std::int32_t value, std::int64_t by)
+{
+    return static_cast<int>(std::clamp<std::int64_t>(std::int64_t{value} + by, INT32_MIN, INT32_MAX));
+}
+
 constexpr std::size_t kTextBlockBytes = 40;
 constexpr std::size_t kVertexBytes = 16;
 
@@ -703,18 +710,57 @@ bool ILEMFPlayer::PlayMaskBlt(const Reader& record)
     // Where the mask's bit is set the foreground operation applies, elsewhere the
     // background one, which the code keeps in its high byte.
     const std::uint32_t rop = record.U32(40);
-    const int width = record.S32(32);
-    const int height = record.S32(36);
+    const ILRasterOperation foreground = ILRasterOperation::FromCode(rop);
+    const ILRasterOperation background(static_cast<std::uint8_t>(rop >> 24));
+    if (record.U32(88) == 0) {
+        return PlayMaskBltWithoutSource(record, foreground, background);
+    }
+    const int sourceX = record.S32(44);
+    const int sourceY = record.S32(48);
     PixelBlock block;
-    if (!ReadBlock(record, 84, record.S32(44), record.S32(48), width, height, false, block)) {
+    if (!ReadBlock(record, 84, sourceX, sourceY, record.S32(32), record.S32(36), false, block)) {
         return false;
     }
-    if (!MaskBlock(record, 112, record.S32(100), record.S32(104), block)) {
+    if (block.pixels.empty()) {
+        return true;
+    }
+    // A source that starts off its bitmap is read from the bitmap's edge: the pixels before
+    // it have no source and stay as they are, and the destination and the mask move on by
+    // as much as the source did.
+    const std::int64_t skipX = std::max<std::int64_t>(0, -std::int64_t{sourceX});
+    const std::int64_t skipY = std::max<std::int64_t>(0, -std::int64_t{sourceY});
+    if (!MaskBlock(record, 112, MovedBy(record.S32(100), skipX), MovedBy(record.S32(104), skipY), block)) {
         return false;
     }
     // The source is not stretched: its pixels land one to one.
-    CombineBlock(block, record.S32(24), record.S32(28), block.width, block.height, ILRasterOperation::FromCode(rop),
-                 ILRasterOperation(static_cast<std::uint8_t>(rop >> 24)));
+    CombineBlock(block, record.S32(24) + static_cast<double>(skipX), record.S32(28) + static_cast<double>(skipY),
+                 block.width, block.height, foreground, background);
+    return true;
+}
+
+bool ILEMFPlayer::PlayMaskBltWithoutSource(const Reader& record, ILRasterOperation foreground,
+                                           ILRasterOperation background)
+{
+    const double x = record.S32(24);
+    const double y = record.S32(28);
+    const std::int64_t width = record.S32(32);
+    const std::int64_t height = record.S32(36);
+    if (record.U32(116) == 0) {
+        // Without a mask the foreground operation covers the whole rectangle.
+        PatternBlt(x, y, x + static_cast<double>(width), y + static_cast<double>(height), record.U32(40));
+        return true;
+    }
+    if (foreground.UsesSource() || background.UsesSource()) {
+        return false;
+    }
+    if (width <= 0 || height <= 0) {
+        return true;
+    }
+    PixelBlock block;
+    if (!BlankBlock(width, height, block) || !MaskBlock(record, 112, record.S32(100), record.S32(104), block)) {
+        return false;
+    }
+    CombineBlock(block, x, y, block.width, block.height, foreground, background);
     return true;
 }
 

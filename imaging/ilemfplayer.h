@@ -61,6 +61,10 @@ private:
     // locate is clear; true without a mask.
     bool MaskBlock(const Reader& record, std::size_t fields, int maskX, int maskY, PixelBlock& block) const;
     bool PlayMaskBlt(const Reader& record);
+    // A masked blit whose operations read no source: the brush and the canvas through the
+    // mask, or, without a mask, the foreground operation everywhere. False (skipped) when an
+    // operation reads the source or the block cannot be made.
+    bool PlayMaskBltWithoutSource(const Reader& record, ILRasterOperation foreground, ILRasterOperation background);
     bool PlayPlgBlt(const Reader& record);
     bool PlayBlendedBlt(const Reader& record, bool alphaBlend);
     void PlayGradientFill(const Reader& record);

@@ -467,6 +467,20 @@ bool ILMetafilePlayer::ReadPixelBlock(const Reader& info, const Reader& bits, in
     return true;
 }
 
+bool ILMetafilePlayer::BlankBlock(std::int64_t width, std::int64_t height, PixelBlock& block)
+{
+    // The size comes from the record alone, with no bitmap behind it: bound it before
+    // anything is made.
+    if (width <= 0 || height <= 0 || width > kMaxBlockPixels || height > kMaxBlockPixels / width ||
+        !m_canvas.Spend(width * height)) {
+        return false;
+    }
+    block.pixels.assign(static_cast<std::size_t>(width * height), ILPixel32(0, 0, 0, 255));
+    block.width = static_cast<int>(width);
+    block.height = static_cast<int>(height);
+    return true;
+}
+
 bool ILMetafilePlayer::ApplyMask(const Reader& info, const Reader& bits, int maskX, int maskY, PixelBlock& block) const
 {
     DibHeader h;

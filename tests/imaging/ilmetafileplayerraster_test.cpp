@@ -595,6 +595,94 @@ TEST_F(ILMetafileRecordsTest, MaskedBlitsApplyTheForegroundAndBackgroundOperatio
                                          {48, 48, kWhite}, {51, 51, kBluePixel}});
 }
 
+// Masked blits without a source bitmap were skipped whole, and a source starting off its
+// bitmap was drawn at the destination's corner with the mask unmoved.
+TEST_F(ILMetafileRecordsTest, MaskedBlitsWithoutASourceOrWithASourcePartlyOffItsBitmapDrawPixelByPixel)
+{
+    // A 4 × 4 blit at (48, 48) on white with a red brush; the pictures show (47, 47) to
+    // (52, 52): '.' white, R red, K black, G green, M magenta, Y yellow.
+    const auto mask = Dib1(4, {0b1100, 0b1000, 0b0001, 0b0011});
+    // Where the source starts at (-2, -2), its bitmap's top-left 2 × 2 lands at (50, 50) and
+    // meets the mask's bottom-right 2 × 2 (set on the falling diagonal; the top-left is the
+    // other way round, so a mask read from its corner would show).
+    const auto shiftedMask = Dib1(4, {0b0100, 0b1000, 0b0010, 0b0001});
+    const std::uint32_t kYellowRgb = Rgb(255, 255, 0);
+    std::vector<std::uint32_t> colours(16, kYellowRgb);
+    colours[0] = kRed;
+    colours[1] = kGreen;
+    colours[4] = kBlue;
+    colours[5] = kGreen;
+    const auto source = Dib24(4, colours);
+    const std::vector<std::int64_t> none = {0, 0, 0, 0};
+    const std::int64_t fixed = 128;
+    const std::int64_t patternThroughMask = 0x55F00021;  // pattern copy where set, destination invert elsewhere
+    const struct
+    {
+        const char* name;
+        std::int64_t rop;
+        std::int64_t size;
+        std::int64_t sourceX, sourceY;
+        const std::pair<std::string, std::string>* source;
+        const std::pair<std::string, std::string>* mask;
+        int skipped;
+        bool exhausted;
+        std::vector<std::string> picture;
+    } cases[] = {
+        {"pattern through a mask, no source", patternThroughMask, 4, 0, 0, nullptr, &mask, 0, false,
+         {"......", ".RRKK.", ".RKKK.", ".KKKR.", ".KKRR.", "......"}},
+        {"pattern without mask or source", patternThroughMask, 4, 0, 0, nullptr, nullptr, 0, false,
+         {"......", ".RRRR.", ".RRRR.", ".RRRR.", ".RRRR.", "......"}},
+        {"source copy without a source is skipped", 0x55CC0020, 4, 0, 0, nullptr, &mask, 1, false,
+         {"......", "......", "......", "......", "......", "......"}},
+        // Without a bitmap behind it, the block's size is bounded before it is made.
+        {"block beyond what one record may make", patternThroughMask, 1 << 16, 0, 0, nullptr, &mask, 1, false,
+         {"......", "......", "......", "......", "......", "......"}},
+        {"block beyond the canvas's work", patternThroughMask, 4096, 0, 0, nullptr, &mask, 1, true,
+         {"......", "......", "......", "......", "......", "......"}},
+        // Source copy where set, source invert elsewhere; the pixels without a source stay.
+        {"source from (-2, -2)", 0x66CC0020, 4, -2, -2, &source, &shiftedMask, 0, false,
+         {"......", "......", "......", "...RM.", "...YG.", "......"}},
+    };
+    const auto colourOf = [](char c) {
+        switch (c) {
+        case 'R': return kRedPixel;
+        case 'K': return kBlack;
+        case 'G': return ILPixel32(0, 255, 0, 255);
+        case 'M': return kMagenta;
+        case 'Y': return kYellow;
+        default: return kWhite;
+        }
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string bitmaps;
+        std::vector<std::int64_t> sourceFields = none;
+        std::vector<std::int64_t> maskFields = none;
+        if (c.source != nullptr) {
+            sourceFields = DibFields(fixed, *c.source);
+            bitmaps += c.source->first + c.source->second;
+        }
+        if (c.mask != nullptr) {
+            maskFields = DibFields(fixed + static_cast<std::int64_t>(bitmaps.size()), *c.mask);
+            bitmaps += c.mask->first + c.mask->second;
+        }
+        EmfWriter e = RedFill();
+        RecordOf(e, 78,
+                 Join({kBounds, {48, 48, c.size, c.size, c.rop, c.sourceX, c.sourceY}, kIdentity, {0, 0}, sourceFields, {0, 0, 0},
+                       maskFields}),
+                 bitmaps);
+        const auto played = PlayEmf(e);
+        EXPECT_EQ(played->skipped, c.skipped);
+        EXPECT_EQ(played->canvas.IsExhausted(), c.exhausted);
+        for (int y = 0; y < 6; ++y) {
+            for (int x = 0; x < 6; ++x) {
+                EXPECT_EQ(played->canvas.GetPixel(47 + x, 47 + y), colourOf(c.picture[y][x]))
+                    << "at " << 47 + x << ", " << 47 + y;
+            }
+        }
+    }
+}
+
 TEST_F(ILMetafileRecordsTest, CharacterExtraAndJustificationWidenTextWithoutGivenAdvances)
 {
     SKIP_WITHOUT_TOOLS("fc-match");
