@@ -1,5 +1,8 @@
 #include "app/glimradoc.h"
 
+#include <cstdint>
+#include <cstdio>
+
 #include "app/glimraview.h"
 #include "app/hostservices.h"
 #include "app/mainframe.h"
@@ -12,6 +15,7 @@
 #include "model/undosuspender.h"
 #include "platform/archive.h"
 #include "platform/exceptions.h"
+#include "platform/file.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/stringtable.h"
 #include "platform/ui/view.h"
@@ -90,6 +94,7 @@ void CGlimraDoc::Serialize(CArchive& archive)
     }
     GetModel().Serialize(archive);
     ReportLoadStatus(GetModel().GetLoadStatus());
+    ReportUnreadBytes(archive);
 }
 
 void CGlimraDoc::RedefinePreview()
@@ -124,6 +129,25 @@ void CGlimraDoc::ReportLoadStatus(int status)
         AfxMessageBox(text, MB_OK, kNewerVersionStringId);
         throw CUserException();
     }
+}
+
+void CGlimraDoc::ReportUnreadBytes(const CArchive& archive)
+{
+    const std::uint64_t unread = GetModel().GetUnreadByteCount();
+    if (unread == 0)
+        return;
+    const CString count = CString::Formatted("%llu", static_cast<unsigned long long>(unread));
+    const CString path = archive.GetFile() != nullptr ? archive.GetFile()->GetFilePath() : CString();
+    std::fprintf(stderr, "glimra: %s: the last %llu bytes of the file were not read\n", path.ToUtf8().c_str(),
+                 static_cast<unsigned long long>(unread));
+    CString notice = LoadStringResource(kUnreadBytesStringId);
+    notice.Replace(CString("%1"), count);
+    AfxMessageBox(notice, MB_OK | MB_ICONEXCLAMATION);
+    // The count first: a path may hold "%2" itself.
+    CString question = LoadStringResource(kReplacePartlyReadStringId);
+    question.Replace(CString("%2"), count);
+    question.Replace(CString("%1"), path);
+    AskBeforeReplacingFile(question);
 }
 
 void CGlimraDoc::ShowNewContents()

@@ -15,6 +15,10 @@ class CGlimraDoc : public CDocument, public CBaseDoc
 public:
     static constexpr int kNotAModelStringId = 10009;
     static constexpr int kNewerVersionStringId = 10024;
+    // A model read whole but followed by bytes no record read (%1: their count).
+    static constexpr int kUnreadBytesStringId = 10031;
+    // Asked before a save replaces such a file (%1: its path, %2: the count).
+    static constexpr int kReplacePartlyReadStringId = 10040;
 
     CGlimraDoc();
     // The tools end before the model goes.
@@ -23,7 +27,9 @@ public:
     bool OnNewDocument() override;
     bool OnOpenDocument(const CString& path) override;
     // Loading: the model reads the file, then a load status other than 0 shows its
-    // message and throws the user exception that ends the open. Storing: the model in
+    // message and throws the user exception that ends the open. A model followed by
+    // bytes that no record read still opens; the user and standard error are told, and
+    // the next save over the file asks first. Storing: the model in
     // the newest save format, after the model's preview is drawn anew from the view
     // when the model asks for that.
     void Serialize(CArchive& archive) override;
@@ -56,6 +62,9 @@ private:
     // The views show the new model from its camera.
     void ShowNewContents();
     void ReportLoadStatus(int status);
+    // The file is damaged or carries more than the model; saving over it would keep
+    // only what was read.
+    void ReportUnreadBytes(const CArchive& archive);
     // The model's preview becomes a picture of the document's view.
     void RedefinePreview();
 

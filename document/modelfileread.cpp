@@ -168,6 +168,16 @@ CDib* ReadPreview(CArchive& ar)
     return preview;
 }
 
+// What follows the model's record. Zero counts, empty strings and null references are
+// all valid, so a run of zeros in the middle of a file can end every record early
+// without a complaint: these bytes are then the only trace of the damage.
+std::uint64_t UnreadBytes(const CArchive& ar)
+{
+    const ULONGLONG remaining = ar.GetRemainingBytes();
+    // A stream without a length cannot tell.
+    return remaining == std::numeric_limits<ULONGLONG>::max() ? 0 : remaining;
+}
+
 }  // namespace
 
 void CTarnwickModel::Serialize(CArchive& ar)
@@ -194,6 +204,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     // Pages made while the file is read are announced once, when the windows resynchronise.
     const PageNotificationSuppression quietPages;
     m_loadStatus = kLoadOk;
+    m_unreadBytes = 0;
     if (!ReadsModelMagic(ar)) {
         m_loadStatus = kLoadNotAModel;
         return;
@@ -228,6 +239,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     // From here the model owns everything the read made, and erasing (orphan edges of
     // curves) may leave freed objects in the archive's table.
     FinishReading(modelVersion);
+    m_unreadBytes = UnreadBytes(ar);
 }
 
 void CTarnwickModel::FinishReading(int modelVersion)

@@ -162,6 +162,10 @@ public:
     [[nodiscard]] const CVersionInfo& GetVersionInfo() const { return m_versionInfo; }
     [[nodiscard]] std::int32_t GetReservedWord(int index) const;
     [[nodiscard]] int GetLoadStatus() const { return m_loadStatus; }
+    // The bytes of the file that the last read left after the end of the model's record:
+    // appended data, or a damaged file whose bytes the records took for an earlier end.
+    // 0 for a file read to its end, a refused one, or a stream of unknown length.
+    [[nodiscard]] std::uint64_t GetUnreadByteCount() const { return m_unreadBytes; }
     // True while a model file is read into the model: it then holds only what the read
     // made, which nobody has drawn or measured yet.
     [[nodiscard]] bool IsReadingFile() const { return m_readingFile; }
@@ -226,6 +230,7 @@ private:
     CVersionInfo m_versionInfo;
     CComponentCS* m_componentAxes = nullptr;
     int m_loadStatus = 0;
+    std::uint64_t m_unreadBytes = 0;
     bool m_readingFile = false;
     CInstancePath m_activePath;
     CSelectionSet m_selection;

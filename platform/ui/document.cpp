@@ -169,6 +169,7 @@ bool CDocument::OnNewDocument()
     DeleteContents();
     m_path.Empty();
     m_stampedPath.Empty();
+    m_replaceQuestion.Empty();
     SetModifiedFlag(false);
     return true;
 }
@@ -176,6 +177,7 @@ bool CDocument::OnNewDocument()
 bool CDocument::OnOpenDocument(const CString& path)
 {
     m_stampedPath.Empty();
+    m_replaceQuestion.Empty();
     CFile file;
     CFileException refused;
     if (!file.Open(path, CFile::modeRead, &refused))
@@ -260,6 +262,7 @@ bool CDocument::OnSaveDocument(const CString& path)
     }
     SyncFolder(target);
     m_stampedPath = StampPath(path, m_stamp) ? path : CString();
+    m_replaceQuestion.Empty();
     SetModifiedFlag(false);
     return true;
 }
@@ -306,12 +309,14 @@ bool CDocument::StampPath(const CString& path, CFileStamp& stamp)
 bool CDocument::MayReplace(const CString& path) const
 {
     CFileStamp now;
-    if (path != m_stampedPath || !StampPath(path, now) || now == m_stamp)
+    if (path != m_stampedPath || !StampPath(path, now))
         return true;
-    const CString question = CString("\"") + path +
-                             CString("\" was changed by another program after it was opened or last saved here.\n"
-                                     "Do you want to replace it?");
-    return AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    CString question = m_replaceQuestion;
+    if (now != m_stamp)
+        question = CString("\"") + path +
+                   CString("\" was changed by another program after it was opened or last saved here.\n"
+                           "Do you want to replace it?");
+    return question.IsEmpty() || AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
 }
 
 bool CDocument::AskSavePath(CString& path)

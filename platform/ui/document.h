@@ -40,7 +40,8 @@ public:
     // refuses the new file. A name chosen there without an extension gets the template's,
     // and the document takes the new path (SetPathName, entered in the recent files).
     // When another file now stands at the path, or the file was changed since it was
-    // opened or last saved, asks before replacing it. False when nothing was saved.
+    // opened or last saved, or was read only in part, asks before replacing it. False
+    // when nothing was saved.
     bool DoFileSave();
     virtual void DeleteContents() {}
     // Loads or stores the contents; the base stores and loads nothing.
@@ -65,6 +66,10 @@ public:
     [[nodiscard]] const CString& GetTitle() const { return m_title; }
 
 protected:
+    // For a file read in part: until a save succeeds or another file is opened, a save
+    // over the file being read asks this Yes/No question first, as for a file another
+    // program changed. Called while the file is read (Serialize).
+    void AskBeforeReplacingFile(const CString& question) { m_replaceQuestion = question; }
     // Asks where to save; false when the user cancels. The base shows a file dialog on a
     // real screen and answers false elsewhere.
     virtual bool PromptSaveAsPath(CString& path);
@@ -94,6 +99,8 @@ private:
     // The file last read or written, and what it was then; empty path: none.
     CString m_stampedPath;
     CFileStamp m_stamp;
+    // Asked before the stamped file is replaced; empty: asked only when it changed.
+    CString m_replaceQuestion;
     CString m_path;
     CString m_title;
     bool m_modified = false;

@@ -25,6 +25,7 @@
 #include "platform/ui/document.h"
 #include "platform/ui/recentfilelist.h"
 #include "samplefiles.h"
+#include "samplegen/gridmodel.h"
 #include "samplegen/stressmodels.h"
 
 namespace {
@@ -354,6 +355,72 @@ TEST_F(OpenRoadTest, CtrlSAsksBeforeReplacingAFileAnotherProgramPutInPlaceOfTheO
     EXPECT_EQ(Document(app).GetModel().GetVersionInfo().GetMajor(), 5);
     app.ExitInstance();
     std::filesystem::remove(path);
+}
+
+// Files the model's writer made, damaged afterwards: bytes appended to the house, and a
+// run of zeros inside the grid's entity list that ends every record early. Such a file
+// opens with a word on what was not read, and Ctrl+S over it asks first.
+TEST_F(OpenRoadTest, AModelFollowedByBytesNoRecordReadOpensWithAMessageAndItsSaveAsksFirst)
+{
+    const std::string house = ReadBytes(apptest::Samples().Path("house-5000.twk"));
+    auto* built = new CTarnwickModel;
+    BuildGridModel(*built, 200);
+    const ModelBytes gridBytes = WriteModelBytes(*built, kSaveFormat5000);
+    built->Release();
+    const std::string grid(gridBytes.begin(), gridBytes.end());
+    const struct
+    {
+        const char* file;
+        std::string bytes;
+        const char* unread;
+    } rows[] = {{"whole.twk", house, nullptr},
+                {"appended.twk", house + std::string(5000, 'Z'), "5000"},
+                {"zero-run.twk", grid.substr(0, 19864) + std::string(2079, '\0') + grid.substr(19864), "11799"}};
+    CGlimraApp app;
+    ASSERT_TRUE(Start(app, ""));
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.file);
+        const std::string path = apptest::Samples().Path(row.file);
+        std::ofstream(path, std::ios::binary) << row.bytes;
+        boxes.calls.clear();
+        testing::internal::CaptureStderr();
+        ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(path)), nullptr);
+        const std::string errors = testing::internal::GetCapturedStderr();
+        const std::size_t asked = row.unread != nullptr ? 1 : 0;
+        ASSERT_EQ(boxes.calls.size(), asked);
+        if (row.unread != nullptr)
+        {
+            EXPECT_EQ(boxes.calls[0].text, CString("Only part of this file was read: its last ") + CString(row.unread) +
+                                               CString(" bytes belong to no part of the model.\nThe file may be "
+                                                       "damaged; what was read is shown."));
+            EXPECT_NE(errors.find(path + ": the last " + row.unread + " bytes of the file were not read"),
+                      std::string::npos);
+        }
+        {
+            apptest::MessageBoxRecorder no(IDNO);
+            EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
+            ASSERT_EQ(no.calls.size(), asked);
+            if (asked != 0)
+            {
+                EXPECT_EQ(no.calls[0].type, UINT{MB_YESNO | MB_ICONQUESTION});
+                EXPECT_NE(no.calls[0].text.Find(CString::FromUtf8(path) + CString("\" was read only in part")), -1);
+                EXPECT_EQ(ReadBytes(path), row.bytes);
+            }
+        }
+        {
+            // Once saved, the file is whole again and the next save asks nothing.
+            apptest::MessageBoxRecorder yes(IDYES);
+            EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
+            EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
+            EXPECT_EQ(yes.calls.size(), asked);
+        }
+        boxes.calls.clear();
+        ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(path)), nullptr);
+        EXPECT_TRUE(boxes.calls.empty());
+        std::filesystem::remove(path);
+    }
+    app.ExitInstance();
 }
 
 TEST_F(OpenRoadTest, ADamagedSettingsFileIsNamedInTheWindowOnce)

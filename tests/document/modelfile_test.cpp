@@ -26,6 +26,8 @@
 #include "platform/exceptions.h"
 #include "platform/file.h"
 #include "samplegen/gridmodel.h"
+#include "samplegen/housemodel.h"
+#include "samplegen/modelfiles.h"
 #include "samplegen/stressmodels.h"
 #include "tests/document/modelfiletestsupport.h"
 
@@ -826,4 +828,48 @@ TEST_F(ModelFileTest, AModelReadFromAFileGivesTheSameObjectsAsOneReadFromMemory)
     EXPECT_EQ(materialUses(*fromFile), materialUses(*built));
     EXPECT_EQ(fromFile->GetLayerManager()->GetCount(), built->GetLayerManager()->GetCount());
     EXPECT_EQ(fromFile->GetPageList()->GetCount(), 2);
+}
+
+// Whatever ends a read before the file does leaves a count of the bytes not read: data
+// appended to a whole file, or a run of zeros inside the grid's entity list, which reads
+// as null references and then as zero counts, empty strings and null references up to
+// the end of the record. One model reads them all, so a count never outlives its file.
+TEST_F(ModelFileTest, TheBytesAfterTheEndOfTheModelsRecordAreCounted)
+{
+    const auto written = [](void (*build)(CTarnwickModel&)) {
+        OwnedModel model;
+        build(*model);
+        return WriteModelBytes(*model, kSaveFormat5000);
+    };
+    const ModelBytes house = written([](CTarnwickModel& model) { BuildHouseModel(model); });
+    const ModelBytes grid = written([](CTarnwickModel& model) { BuildGridModel(model, 200); });
+    // The run goes in after the 130th face of the entity list.
+    ASSERT_EQ(grid.size(), 30354u);
+    ModelBytes appended = house;
+    appended.insert(appended.end(), 5000, BYTE{0x5A});
+    ModelBytes zeroRun = grid;
+    zeroRun.insert(zeroRun.begin() + 19864, 2079, BYTE{0});
+    const struct
+    {
+        const char* name;
+        const ModelBytes& bytes;
+        std::uint64_t unread;
+        int faces;
+    } rows[] = {{"house with bytes appended", appended, 5000, -1},
+                {"whole house", house, 0, -1},
+                {"grid with a zero run", zeroRun, 11799, 130},
+                {"whole grid", grid, 0, 200}};
+    OwnedModel model;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ReadModelBytes(row.bytes, *model);
+        EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
+        EXPECT_EQ(model->GetUnreadByteCount(), row.unread);
+        if (row.faces >= 0) {
+            const auto& entities = model->GetRootComponent()->GetEntityList();
+            EXPECT_EQ(std::count_if(entities.begin(), entities.end(),
+                                    [](const CDrawingElement* entity) { return dynamic_cast<const CFace*>(entity); }),
+                      row.faces);
+        }
+    }
 }
