@@ -182,10 +182,21 @@ void ILMetafileCanvas::FillSpan(int y, double from, double to, const ILCanvasPai
 
 void ILMetafileCanvas::FillRegion(const ILCanvasRegion& region, const ILCanvasPaint& paint)
 {
-    for (const ILCanvasRegion::Band& band : region.GetBands()) {
-        for (int y = std::max(0, band.top); y < std::min(m_height, band.bottom); ++y) {
-            for (const ILCanvasRegion::Span& span : band.spans) {
-                FillSpan(y, span.from, span.to, paint);
+    // Regions are kept whole, beside the canvas too, since a clip moved later may bring
+    // them onto it; a fill finds by search the bands and spans that meet the canvas, and
+    // charges each band it searches, so that thousands of spans beside it cost nothing
+    // unpaid.
+    const std::vector<ILCanvasRegion::Band>& bands = region.GetBands();
+    auto band = std::upper_bound(bands.begin(), bands.end(), 0,
+                                 [](int y, const ILCanvasRegion::Band& b) { return y < b.bottom; });
+    for (; band != bands.end() && band->top < m_height; ++band) {
+        if (!Spend(kSpanCost)) {
+            return;
+        }
+        const auto [begin, end] = ILCanvasRegion::FindSpans(band->spans, 0, m_width);
+        for (int y = std::max(0, band->top); y < std::min(m_height, band->bottom) && !IsExhausted(); ++y) {
+            for (std::size_t i = begin; i < end; ++i) {
+                FillSpan(y, band->spans[i].from, band->spans[i].to, paint);
             }
         }
     }
