@@ -148,10 +148,16 @@ void ILMetafileCanvas::FillColumns(int y, int first, int last, const ILCanvasPai
         if (!paint.HasPattern()) {
             if (m_mix == kMixCopy) {
                 std::fill(row + from, row + to, paint.colour);
-            } else {
-                for (int x = from; x < to; ++x) {
-                    row[x] = Mixed(row[x], paint.colour, m_mix);
-                }
+                return;
+            }
+            const auto [set, clear] = MixedBits(paint.colour);
+            const auto channel = [](std::uint8_t canvas, std::uint8_t ifSet, std::uint8_t ifClear) {
+                return static_cast<std::uint8_t>((canvas & ifSet) | (~canvas & ifClear));
+            };
+            for (int x = from; x < to; ++x) {
+                const ILPixel32 p = row[x];
+                row[x] = ILPixel32(channel(p.r, set.r, clear.r), channel(p.g, set.g, clear.g),
+                                   channel(p.b, set.b, clear.b), 255);
             }
             return;
         }
@@ -167,6 +173,17 @@ void ILMetafileCanvas::FillColumns(int y, int first, int last, const ILCanvasPai
             }
         }
     });
+}
+
+std::pair<ILPixel32, ILPixel32> ILMetafileCanvas::MixedBits(ILPixel32 colour)
+{
+    // A mix works bit by bit, so one colour's result is known for a canvas bit set and for
+    // one clear: working that out once for many spans keeps inversions as quick as fills.
+    if (m_mixedBits.mix != m_mix || !(m_mixedBits.colour == colour)) {
+        m_mixedBits = {m_mix, colour, Mixed(ILPixel32(255, 255, 255, 255), colour, m_mix),
+                       Mixed(ILPixel32(0, 0, 0, 255), colour, m_mix)};
+    }
+    return {m_mixedBits.set, m_mixedBits.clear};
 }
 
 void ILMetafileCanvas::FillSpan(int y, double from, double to, const ILCanvasPaint& paint)

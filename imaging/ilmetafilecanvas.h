@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "imaging/ilcanvasregion.h"
@@ -135,6 +136,8 @@ private:
     void DrawThinLine(ILCanvasPoint a, ILCanvasPoint b, ILPixel32 colour);
     void FillSpan(int y, double from, double to, const ILCanvasPaint& paint);
     void FillColumns(int y, int first, int last, const ILCanvasPaint& paint);
+    // What the mix makes of the colour where a canvas bit is set, and where it is clear.
+    std::pair<ILPixel32, ILPixel32> MixedBits(ILPixel32 colour);
     // Calls draw(first, last) for the parts of columns [first, last) of row y inside the clip.
     template <typename Draw>
     void ForVisible(int y, int first, int last, Draw draw);
@@ -147,4 +150,11 @@ private:
     std::int64_t m_work;
     const ILCanvasRegion* m_clip = nullptr;
     int m_mix = kMixCopy;
+    struct
+    {
+        int mix = 0;
+        ILPixel32 colour;
+        ILPixel32 set;
+        ILPixel32 clear;
+    } m_mixedBits;
 };
