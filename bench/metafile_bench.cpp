@@ -209,6 +209,19 @@ std::string RegionsAtManyHeights()
     return e.Bytes(kFrameRight, kFrameBottom);
 }
 
+// Text clipped to its rectangle within a clip of many bands: each record copies the clip.
+std::string ClippedTexts()
+{
+    EmfWriter e;
+    const std::string region = RegionData(ManyBands());
+    e.Record(75, {static_cast<std::int64_t>(region.size()), 5}, region);
+    Font(e, 1, -20, 0).Select(1);
+    for (int i = 0; i < 100000; ++i) {
+        e.Record(84, {0, 0, 0, 0, 1, 0, 0, 0, 10, 1, 76, 4, 0, 0, 10, 10, 0}, Utf16(u" "));
+    }
+    return e.Bytes(kFrameRight, kFrameBottom);
+}
+
 // Tiny clip rectangles under a turned world, each a 24-byte record.
 std::string TurnedClipRectangles()
 {
@@ -258,6 +271,7 @@ METAFILE_CASE(WidenedOutlines);
 METAFILE_CASE(EmfClipOffsets);
 METAFILE_CASE(RegionsAtManyHeights);
 METAFILE_CASE(TurnedClipRectangles);
+METAFILE_CASE(ClippedTexts);
 
 #define WMF_CASE(maker)                                          \
     void BM_Wmf##maker(benchmark::State& state)                  \

@@ -31,23 +31,29 @@ bool Inside(bool a, bool b, ILCanvasRegion::Mode mode)
     return false;
 }
 
-std::vector<Span> CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, ILCanvasRegion::Mode mode)
+struct Toggle
 {
-    // Each list is sorted and disjoint, so every edge toggles its own list's membership.
-    struct Toggle
-    {
-        int x;
-        bool first;
-    };
-    std::vector<Toggle> toggles;
-    toggles.reserve(2 * (a.size() + b.size()));
-    for (const Span& s : a) {
-        toggles.insert(toggles.end(), {{s.from, true}, {s.to, true}});
+    int x;
+    bool first;
+};
+
+// The edges of sorted, disjoint spans, in order, each toggling its own list's membership.
+void AddToggles(const std::vector<Span>& spans, bool first, std::vector<Toggle>& toggles)
+{
+    for (const Span& s : spans) {
+        toggles.insert(toggles.end(), {{s.from, first}, {s.to, first}});
     }
-    for (const Span& s : b) {
-        toggles.insert(toggles.end(), {{s.from, false}, {s.to, false}});
-    }
-    std::sort(toggles.begin(), toggles.end(), [](const Toggle& p, const Toggle& q) { return p.x < q.x; });
+}
+
+// `toggles` is room the caller keeps, so that a combination of many bands allocates little.
+std::vector<Span> CombineSpans(const std::vector<Span>& a, const std::vector<Span>& b, ILCanvasRegion::Mode mode,
+                               std::vector<Toggle>& toggles)
+{
+    toggles.clear();
+    AddToggles(a, true, toggles);
+    AddToggles(b, false, toggles);
+    std::inplace_merge(toggles.begin(), toggles.begin() + static_cast<std::ptrdiff_t>(2 * a.size()), toggles.end(),
+                       [](const Toggle& p, const Toggle& q) { return p.x < q.x; });
     std::vector<Span> result;
     bool inA = false;
     bool inB = false;
@@ -76,16 +82,28 @@ const std::vector<Span>& SpansAt(const std::vector<ILCanvasRegion::Band>& bands,
     return band != bands.end() && band->top <= row ? band->spans : kNone;
 }
 
-// The rows where a band of any of the lists starts or ends, sorted and once each.
-std::vector<int> BandEdges(const std::vector<const std::vector<ILCanvasRegion::Band>*>& lists)
+// As SpansAt for rows that only increase, stepping the cursor `at` through the bands.
+const std::vector<Span>& SpansFrom(const std::vector<ILCanvasRegion::Band>& bands, std::size_t& at, int row)
+{
+    static const std::vector<Span> kNone;
+    while (at < bands.size() && bands[at].bottom <= row) {
+        ++at;
+    }
+    return at < bands.size() && bands[at].top <= row ? bands[at].spans : kNone;
+}
+
+// The rows where a band of either list starts or ends, sorted and once each: each list's
+// own edges are in order already.
+std::vector<int> BandEdges(const std::vector<ILCanvasRegion::Band>& a, const std::vector<ILCanvasRegion::Band>& b)
 {
     std::vector<int> rows;
-    for (const std::vector<ILCanvasRegion::Band>* bands : lists) {
+    rows.reserve(2 * (a.size() + b.size()));
+    for (const auto* bands : {&a, &b}) {
         for (const ILCanvasRegion::Band& band : *bands) {
             rows.insert(rows.end(), {band.top, band.bottom});
         }
     }
-    std::sort(rows.begin(), rows.end());
+    std::inplace_merge(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(2 * a.size()), rows.end());
     rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
@@ -313,11 +331,15 @@ void ILCanvasRegion::Append(int top, int bottom, std::vector<Span> spans)
 
 bool ILCanvasRegion::Combine(const ILCanvasRegion& other, Mode mode)
 {
-    const std::vector<int> rows = BandEdges({&m_bands, &other.m_bands});
+    const std::vector<int> rows = BandEdges(m_bands, other.m_bands);
     ILCanvasRegion result;
     std::size_t spans = 0;
+    std::size_t inThis = 0;
+    std::size_t inOther = 0;
+    std::vector<Toggle> toggles;
     for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
-        std::vector<Span> combined = CombineSpans(SpansAt(m_bands, rows[i]), SpansAt(other.m_bands, rows[i]), mode);
+        std::vector<Span> combined = CombineSpans(SpansFrom(m_bands, inThis, rows[i]),
+                                                  SpansFrom(other.m_bands, inOther, rows[i]), mode, toggles);
         spans += combined.size();
         if (spans > kMaxSpans) {
             return false;
