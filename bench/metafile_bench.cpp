@@ -122,23 +122,6 @@ std::string Float32(float value)
     return Le32(bits);
 }
 
-// Windows metafile region data: a header whose bounds the player reads only when there
-// are no scans, then scans of (top, bottom, left, right ...).
-std::string WmfRegion(const std::vector<std::vector<int>>& scans)
-{
-    std::string s = Le16(0) + Le16(6) + Le16(0) + Le16(0) + Le16(0) + Le16(static_cast<int>(scans.size())) + Le16(0) +
-                    Le16(0) + Le16(0) + Le16(0) + Le16(0);
-    for (const std::vector<int>& scan : scans) {
-        const int count = static_cast<int>(scan.size()) - 2;
-        s += Le16(count);
-        for (const int v : scan) {
-            s += Le16(v);
-        }
-        s += Le16(count);
-    }
-    return s;
-}
-
 // 4,096 two-pixel spans far left of the canvas, the canvas's height, filled, painted and
 // inverted again and again: none of it is seen.
 std::string OffCanvasRegionFills()
@@ -148,8 +131,7 @@ std::string OffCanvasRegionFills()
         scan.insert(scan.end(), {-32000 + 4 * i, -32000 + 4 * i + 2});
     }
     WmfWriter w;
-    w.Brush(0, kRed).Raw(Le32(3 + static_cast<std::int64_t>(WmfRegion({scan}).size()) / 2) + Le16(0x06FF) +
-                          WmfRegion({scan}));
+    w.Brush(0, kRed).Region({scan});
     for (int i = 0; i < 10000; ++i) {
         const int kind = i % 3;
         kind == 0 ? w.Record(0x012B, {1}) : kind == 1 ? w.Record(0x012A, {1}) : w.Record(0x0228, {1, 0});
@@ -184,9 +166,8 @@ std::string WmfClipOffsets()
     for (int y = 0; y < kHeight; ++y) {
         scans.push_back({y, y + 1, y % 2, kWidth - 1 - (y % 3)});
     }
-    const std::string region = WmfRegion(scans);
     WmfWriter w;
-    w.Raw(Le32(3 + static_cast<std::int64_t>(region.size()) / 2) + Le16(0x06FF) + region).Record(0x012C, {0});
+    w.Region(scans).Record(0x012C, {0});
     for (int i = 0; i < 100000; ++i) {
         w.Record(0x0220, {0, i % 2 == 0 ? 1 : -1});
     }

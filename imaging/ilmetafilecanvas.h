@@ -75,6 +75,8 @@ public:
     [[nodiscard]] const ILPixel32* GetRow(int y) const { return &m_pixels[static_cast<std::size_t>(y) * m_width]; }
     [[nodiscard]] ILPixel32 GetPixel(int x, int y) const { return GetRow(y)[x]; }
     [[nodiscard]] bool IsExhausted() const { return m_work < 0; }
+    // The work the budget still allows; below 0 once it is spent.
+    [[nodiscard]] std::int64_t GetWorkLeft() const { return m_work; }
     // Charges work done for the canvas outside it (outlines made, bitmaps decoded); false
     // once the budget is spent.
     bool Spend(std::int64_t work);
