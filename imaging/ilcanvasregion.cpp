@@ -189,7 +189,8 @@ ILCanvasRegion ILCanvasRegion::FromRectangles(const std::vector<double>& leftTop
     }
     // A sweep down the edges keeps the rectangles across the current band sorted by their left.
     const auto byLeft = [](const Box& p, const Box& q) { return p.x0 < q.x0; };
-    std::sort(boxes.begin(), boxes.end(), [](const Box& p, const Box& q) { return p.y0 < q.y0 || (p.y0 == q.y0 && p.x0 < q.x0); });
+    std::sort(boxes.begin(), boxes.end(),
+              [](const Box& p, const Box& q) { return p.y0 < q.y0 || (p.y0 == q.y0 && p.x0 < q.x0); });
     std::vector<Box> across;
     std::size_t next = 0;
     ILCanvasRegion region;

@@ -171,7 +171,8 @@ TEST(ILCanvasRegionTest, RegionsHoldAndFillExactlyThePixelsWhoseCentresTheyCover
         int dx;
         int dy;
     } cases[] = {
-        {"overlapping at many heights", {2, 1, 12, 9, 8, 4, 20, 6, 18, 5.4, 30.2, 25, 1, 20, 5, 28, 12, 9, 2, 12}, 0, 0},
+        {"overlapping at many heights", {2, 1, 12, 9, 8, 4, 20, 6, 18, 5.4, 30.2, 25, 1, 20, 5, 28, 12, 9, 2, 12}, 0,
+         0},
         {"past every edge", {-10, -5, 8, 40, 35, -3, 60, 12, 10, 25, 50, 90}, 0, 0},
         {"beside the canvas, moved onto it", {-1000, -500, -990, -480, -985, -495, -970, -490}, 1005, 503},
         {"spans left of the canvas and on it", stripes, 0, 0},
