@@ -160,7 +160,7 @@ std::string EmfClipOffsets()
     return e.Bytes(kFrameRight, kFrameBottom);
 }
 
-std::string WmfClipOffsets()
+std::string ClipOffsets()
 {
     std::vector<std::vector<int>> scans;
     for (int y = 0; y < kHeight; ++y) {
@@ -263,6 +263,6 @@ METAFILE_CASE(ClippedTexts);
     BENCHMARK(BM_Wmf##maker)->Unit(benchmark::kMillisecond)->Iterations(1)
 
 WMF_CASE(OffCanvasRegionFills);
-WMF_CASE(WmfClipOffsets);
+WMF_CASE(ClipOffsets);
 
 }  // namespace
