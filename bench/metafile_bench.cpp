@@ -6,11 +6,13 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "imaging/ilemfplayer.h"
 #include "imaging/ilmetafilecanvas.h"
+#include "imaging/ilwmfplayer.h"
 #include "tests/imaging/metafilewriter.h"
 
 using namespace metafiletest;
@@ -113,12 +115,120 @@ std::string WidenedOutlines()
     return e.Bytes(kFrameRight, kFrameBottom);
 }
 
-void Play(benchmark::State& state, const std::string& bytes)
+std::string Float32(float value)
+{
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    return Le32(bits);
+}
+
+// 4,096 two-pixel spans far left of the canvas, the canvas's height, filled, painted and
+// inverted again and again: none of it is seen.
+std::string OffCanvasRegionFills()
+{
+    std::vector<int> scan = {0, kHeight};
+    for (int i = 0; i < 4096; ++i) {
+        scan.insert(scan.end(), {-32000 + 4 * i, -32000 + 4 * i + 2});
+    }
+    WmfWriter w;
+    w.Brush(0, kRed).Region({scan});
+    for (int i = 0; i < 10000; ++i) {
+        const int kind = i % 3;
+        kind == 0 ? w.Record(0x012B, {1}) : kind == 1 ? w.Record(0x012A, {1}) : w.Record(0x0228, {1, 0});
+    }
+    return w.Bytes();
+}
+
+// A clip of 4,096 one-row bands, each of one span, moved to and fro.
+std::vector<std::int64_t> ManyBands()
+{
+    std::vector<std::int64_t> rectangles;
+    for (int y = 0; y < kHeight; ++y) {
+        rectangles.insert(rectangles.end(), {y % 2, y, kWidth - (y % 3), y + 1});
+    }
+    return rectangles;
+}
+
+std::string EmfClipOffsets()
+{
+    EmfWriter e;
+    const std::string region = RegionData(ManyBands());
+    e.Record(75, {static_cast<std::int64_t>(region.size()), 5}, region);
+    for (int i = 0; i < 10000; ++i) {
+        e.Record(26, {i % 2 == 0 ? 1 : -1, 0});
+    }
+    return e.Bytes(kFrameRight, kFrameBottom);
+}
+
+std::string ClipOffsets()
+{
+    std::vector<std::vector<int>> scans;
+    for (int y = 0; y < kHeight; ++y) {
+        scans.push_back({y, y + 1, y % 2, kWidth - 1 - (y % 3)});
+    }
+    WmfWriter w;
+    w.Region(scans).Record(0x012C, {0});
+    for (int i = 0; i < 100000; ++i) {
+        w.Record(0x0220, {0, i % 2 == 0 ? 1 : -1});
+    }
+    return w.Bytes();
+}
+
+// Inverted regions of 4,096 rectangles, each at its own height and overlapping all the
+// others, so that every band between two of their edges meets thousands of them.
+std::string RegionsAtManyHeights()
+{
+    std::vector<std::int64_t> rectangles;
+    for (int i = 0; i < 4096; ++i) {
+        rectangles.insert(rectangles.end(), {i, i / 2, i + 4096, i / 2 + 2048});
+    }
+    const std::string region = RegionData(rectangles);
+    EmfWriter e;
+    for (int i = 0; i < 200; ++i) {
+        e.Record(73, {0, 0, kWidth, kHeight, static_cast<std::int64_t>(region.size())}, region);
+    }
+    return e.Bytes(kFrameRight, kFrameBottom);
+}
+
+// Text clipped to its rectangle within a clip of many bands: each record copies the clip.
+std::string ClippedTexts()
+{
+    EmfWriter e;
+    const std::string region = RegionData(ManyBands());
+    e.Record(75, {static_cast<std::int64_t>(region.size()), 5}, region);
+    Font(e, 1, -20, 0).Select(1);
+    for (int i = 0; i < 100000; ++i) {
+        e.Record(84, {0, 0, 0, 0, 1, 0, 0, 0, 10, 1, 76, 4, 0, 0, 10, 10, 0}, Utf16(u" "));
+    }
+    return e.Bytes(kFrameRight, kFrameBottom);
+}
+
+// Tiny clip rectangles under a turned world, each a 24-byte record.
+std::string TurnedClipRectangles()
+{
+    EmfWriter e;
+    const float c = 0.8F;
+    const float s = 0.6F;
+    e.Raw(Le32(35) + Le32(32) + Float32(c) + Float32(s) + Float32(-s) + Float32(c) + Float32(kWidth / 2.0F) +
+          Float32(0));
+    for (int i = 0; i < 100000; ++i) {
+        const int x = i % 2048;
+        e.Record(i % 2 == 0 ? 30 : 29, {x, x, x + 2, x + 2});
+    }
+    return e.Bytes(kFrameRight, kFrameBottom);
+}
+
+// Plays as a Windows metafile whose window is the canvas, or as an enhanced metafile.
+void Play(benchmark::State& state, const std::string& bytes, bool windows = false)
 {
     for (auto _ : state) {
         ILMetafileCanvas canvas(kWidth, kHeight);
-        ILEMFPlayer player(canvas);
-        player.Play(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+        const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+        if (windows) {
+            ILWMFPlayer(canvas, 0, 0, kWidth, kHeight).Play(data, bytes.size());
+        } else {
+            ILEMFPlayer(canvas).Play(data, bytes.size());
+        }
         benchmark::DoNotOptimize(canvas.GetPixel(1, 1));
         state.counters["exhausted"] = canvas.IsExhausted() ? 1 : 0;
     }
@@ -139,5 +249,20 @@ METAFILE_CASE(AlphaBlends);
 METAFILE_CASE(SavedClips);
 METAFILE_CASE(StripedGradients);
 METAFILE_CASE(WidenedOutlines);
+METAFILE_CASE(EmfClipOffsets);
+METAFILE_CASE(RegionsAtManyHeights);
+METAFILE_CASE(TurnedClipRectangles);
+METAFILE_CASE(ClippedTexts);
+
+#define WMF_CASE(maker)                                          \
+    void BM_Wmf##maker(benchmark::State& state)                  \
+    {                                                            \
+        static const std::string bytes = maker();                \
+        Play(state, bytes, true);                                   \
+    }                                                            \
+    BENCHMARK(BM_Wmf##maker)->Unit(benchmark::kMillisecond)->Iterations(1)
+
+WMF_CASE(OffCanvasRegionFills);
+WMF_CASE(ClipOffsets);
 
 }  // namespace

@@ -45,6 +45,7 @@ public:
     void GetImage(ILBmp& bmp) override;
     bool GetReducedImage(ILBoxReducer& reducer) override;
     void Close() override;
+    [[nodiscard]] bool IsCutShort() const override { return m_current != nullptr && m_current->IsCutShort(); }
 
     // The format of `size` bytes of data by their signature, in a fixed order of tests;
     // bytes past the end never match. typeUnknown when no test holds.

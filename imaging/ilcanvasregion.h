@@ -9,6 +9,8 @@
 // playback hold more than a bounded amount of clip data.
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -42,18 +44,23 @@ public:
         std::vector<Span> spans;
     };
 
+    // Asked before a region is built for the work building it takes, in pixels filled;
+    // false refuses the work and the region is empty. None: the work is free.
+    using Spend = std::function<bool(std::int64_t)>;
+
     ILCanvasRegion() = default;
     // The pixels whose centres lie in the rectangle; an inverted rectangle is normalised.
     static ILCanvasRegion FromRectangle(double left, double top, double right, double bottom);
     // The union of rectangles in pixel units, each left, top, right, bottom; empty when there
-    // are more than kMaxRectangles of them or the result would be too large.
+    // are more than kMaxRectangles of them or the result would be too large. The work is
+    // each rectangle once and, for every band between two edges, the rectangles it meets.
     static constexpr std::size_t kMaxRectangles = 4096;
-    static ILCanvasRegion FromRectangles(const std::vector<double>& leftTopRightBottom);
+    static ILCanvasRegion FromRectangles(const std::vector<double>& leftTopRightBottom, const Spend& spend = {});
     // The pixels whose centres lie inside the polygons taken together, by the even-odd or the
     // winding rule, within the canvas of width × height pixels. Empty when the result would
-    // be too large.
+    // be too large. The work is every edge on every row between the polygons' top and bottom.
     static ILCanvasRegion FromPolygons(const std::vector<std::vector<ILCanvasPoint>>& polygons, bool winding,
-                                       int width, int height);
+                                       int width, int height, const Spend& spend = {});
 
     [[nodiscard]] bool IsEmpty() const { return m_bands.empty(); }
     [[nodiscard]] const std::vector<Band>& GetBands() const { return m_bands; }

@@ -148,10 +148,16 @@ void ILMetafileCanvas::FillColumns(int y, int first, int last, const ILCanvasPai
         if (!paint.HasPattern()) {
             if (m_mix == kMixCopy) {
                 std::fill(row + from, row + to, paint.colour);
-            } else {
-                for (int x = from; x < to; ++x) {
-                    row[x] = Mixed(row[x], paint.colour, m_mix);
-                }
+                return;
+            }
+            const auto [set, clear] = MixedBits(paint.colour);
+            const auto channel = [](std::uint8_t canvas, std::uint8_t ifSet, std::uint8_t ifClear) {
+                return static_cast<std::uint8_t>((canvas & ifSet) | (~canvas & ifClear));
+            };
+            for (int x = from; x < to; ++x) {
+                const ILPixel32 p = row[x];
+                row[x] = ILPixel32(channel(p.r, set.r, clear.r), channel(p.g, set.g, clear.g),
+                                   channel(p.b, set.b, clear.b), 255);
             }
             return;
         }
@@ -169,6 +175,17 @@ void ILMetafileCanvas::FillColumns(int y, int first, int last, const ILCanvasPai
     });
 }
 
+std::pair<ILPixel32, ILPixel32> ILMetafileCanvas::MixedBits(ILPixel32 colour)
+{
+    // A mix works bit by bit, so one colour's result is known for a canvas bit set and for
+    // one clear: working that out once for many spans keeps inversions as quick as fills.
+    if (m_mixedBits.mix != m_mix || !(m_mixedBits.colour == colour)) {
+        m_mixedBits = {m_mix, colour, Mixed(ILPixel32(255, 255, 255, 255), colour, m_mix),
+                       Mixed(ILPixel32(0, 0, 0, 255), colour, m_mix)};
+    }
+    return {m_mixedBits.set, m_mixedBits.clear};
+}
+
 void ILMetafileCanvas::FillSpan(int y, double from, double to, const ILCanvasPaint& paint)
 {
     // Pixels whose centres lie in [from, to).
@@ -182,10 +199,21 @@ void ILMetafileCanvas::FillSpan(int y, double from, double to, const ILCanvasPai
 
 void ILMetafileCanvas::FillRegion(const ILCanvasRegion& region, const ILCanvasPaint& paint)
 {
-    for (const ILCanvasRegion::Band& band : region.GetBands()) {
-        for (int y = std::max(0, band.top); y < std::min(m_height, band.bottom); ++y) {
-            for (const ILCanvasRegion::Span& span : band.spans) {
-                FillSpan(y, span.from, span.to, paint);
+    // Regions are kept whole, beside the canvas too, since a clip moved later may bring
+    // them onto it; a fill finds by search the bands and spans that meet the canvas, and
+    // charges each band it searches, so that thousands of spans beside it cost nothing
+    // unpaid.
+    const std::vector<ILCanvasRegion::Band>& bands = region.GetBands();
+    auto band = std::upper_bound(bands.begin(), bands.end(), 0,
+                                 [](int y, const ILCanvasRegion::Band& b) { return y < b.bottom; });
+    for (; band != bands.end() && band->top < m_height; ++band) {
+        if (!Spend(kSpanCost)) {
+            return;
+        }
+        const auto [begin, end] = ILCanvasRegion::FindSpans(band->spans, 0, m_width);
+        for (int y = std::max(0, band->top); y < std::min(m_height, band->bottom) && !IsExhausted(); ++y) {
+            for (std::size_t i = begin; i < end; ++i) {
+                FillSpan(y, band->spans[i].from, band->spans[i].to, paint);
             }
         }
     }

@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "imaging/ilcanvasregion.h"
@@ -74,6 +75,8 @@ public:
     [[nodiscard]] const ILPixel32* GetRow(int y) const { return &m_pixels[static_cast<std::size_t>(y) * m_width]; }
     [[nodiscard]] ILPixel32 GetPixel(int x, int y) const { return GetRow(y)[x]; }
     [[nodiscard]] bool IsExhausted() const { return m_work < 0; }
+    // The work the budget still allows; below 0 once it is spent.
+    [[nodiscard]] std::int64_t GetWorkLeft() const { return m_work; }
     // Charges work done for the canvas outside it (outlines made, bitmaps decoded); false
     // once the budget is spent.
     bool Spend(std::int64_t work);
@@ -135,6 +138,8 @@ private:
     void DrawThinLine(ILCanvasPoint a, ILCanvasPoint b, ILPixel32 colour);
     void FillSpan(int y, double from, double to, const ILCanvasPaint& paint);
     void FillColumns(int y, int first, int last, const ILCanvasPaint& paint);
+    // What the mix makes of the colour where a canvas bit is set, and where it is clear.
+    std::pair<ILPixel32, ILPixel32> MixedBits(ILPixel32 colour);
     // Calls draw(first, last) for the parts of columns [first, last) of row y inside the clip.
     template <typename Draw>
     void ForVisible(int y, int first, int last, Draw draw);
@@ -147,4 +152,11 @@ private:
     std::int64_t m_work;
     const ILCanvasRegion* m_clip = nullptr;
     int m_mix = kMixCopy;
+    struct
+    {
+        int mix = 0;
+        ILPixel32 colour;
+        ILPixel32 set;
+        ILPixel32 clear;
+    } m_mixedBits;
 };

@@ -349,6 +349,8 @@ protected:
     [[nodiscard]] bool IsExhausted() const { return m_canvas.IsExhausted(); }
     // Charges the canvas for combining the two regions; false once its work is spent.
     bool ChargeRegions(const ILCanvasRegion& a, const ILCanvasRegion& b);
+    // Charges the canvas for the work of building a region, before it is built.
+    [[nodiscard]] ILCanvasRegion::Spend RegionWork() const;
     // The work of making outlines of so many points for a path, in the canvas's units.
     [[nodiscard]] static std::int64_t OutlineWork(const std::vector<std::vector<ILCanvasPoint>>& outlines);
 

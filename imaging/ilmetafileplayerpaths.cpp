@@ -53,6 +53,11 @@ std::int64_t ILMetafilePlayer::OutlineWork(const std::vector<std::vector<ILCanva
     return kOutlinePointCost * (points + 1);
 }
 
+ILCanvasRegion::Spend ILMetafilePlayer::RegionWork() const
+{
+    return [&canvas = m_canvas](std::int64_t work) { return canvas.Spend(work); };
+}
+
 ILCanvasRegion ILMetafilePlayer::WholeCanvas() const
 {
     return ILCanvasRegion::FromRectangle(0, 0, m_canvas.GetWidth(), m_canvas.GetHeight());
@@ -211,19 +216,14 @@ void ILMetafilePlayer::SelectClipPath(ILCanvasRegion::Mode mode)
 {
     m_pathOpen = false;
     std::vector<std::vector<ILCanvasPoint>> areas;
-    std::int64_t edges = 0;
     for (const Figure& figure : m_path) {
         areas.push_back(figure.points);
-        edges += static_cast<std::int64_t>(figure.points.size());
-    }
-    // Every row of the canvas visits every edge, as a fill does.
-    if (!m_canvas.Spend((edges + 1) * m_canvas.GetHeight())) {
-        m_path.clear();
-        return;
     }
     const ILCanvasRegion area = ILCanvasRegion::FromPolygons(areas, m_state.winding || m_pathWidened,
-                                                             m_canvas.GetWidth(), m_canvas.GetHeight());
-    CombineClip(&area, mode);
+                                                             m_canvas.GetWidth(), m_canvas.GetHeight(), RegionWork());
+    if (!IsExhausted()) {
+        CombineClip(&area, mode);
+    }
     m_path.clear();
 }
 
@@ -278,7 +278,7 @@ ILCanvasRegion ILMetafilePlayer::LogicalRectangle(double left, double top, doubl
     if (corners[0].y == corners[1].y && corners[0].x == corners[3].x) {
         return ILCanvasRegion::FromRectangle(corners[0].x, corners[0].y, corners[2].x, corners[2].y);
     }
-    return ILCanvasRegion::FromPolygons({corners}, false, m_canvas.GetWidth(), m_canvas.GetHeight());
+    return ILCanvasRegion::FromPolygons({corners}, false, m_canvas.GetWidth(), m_canvas.GetHeight(), RegionWork());
 }
 
 void ILMetafilePlayer::IntersectClipRectangle(double left, double top, double right, double bottom)
@@ -305,6 +305,10 @@ void ILMetafilePlayer::OffsetClip(double x, double y)
     if (!std::isfinite(dx) || !std::isfinite(dy)) {
         return;
     }
+    // Moving the clip copies it, which costs its bands and spans.
+    if (!ChargeRegions(*m_state.clip, ILCanvasRegion())) {
+        return;
+    }
     ILCanvasRegion moved = *m_state.clip;
     moved.Offset(static_cast<int>(std::lround(std::clamp(dx, -1e9, 1e9))),
                  static_cast<int>(std::lround(std::clamp(dy, -1e9, 1e9))));
@@ -320,7 +324,7 @@ ILCanvasRegion ILMetafilePlayer::DeviceRectangles(const std::vector<std::int32_t
         canvas.push_back(i % 2 == 0 ? leftTopRightBottom[i] * m_deviceScaleX + m_deviceOffsetX
                                     : leftTopRightBottom[i] * m_deviceScaleY + m_deviceOffsetY);
     }
-    return ILCanvasRegion::FromRectangles(canvas);
+    return ILCanvasRegion::FromRectangles(canvas, RegionWork());
 }
 
 void ILMetafilePlayer::FillRegion(const ILCanvasRegion& region, const Brush& brush)

@@ -165,6 +165,9 @@ void ILMetafilePlayer::FrameRegion(const ILCanvasRegion& region, const Brush& br
             return;
         }
     }
+    if (!ChargeRegions(region, inside)) {
+        return;
+    }
     ILCanvasRegion border = region;
     if (border.Combine(inside, ILCanvasRegion::Mode::difference)) {
         FillRegion(border, brush);

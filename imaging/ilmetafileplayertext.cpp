@@ -157,7 +157,8 @@ void ILMetafilePlayer::DrawText(const TextRecord& record)
     ILCanvasRegion clip;
     if (record.hasRectangle && (record.options & textClipped) != 0) {
         clip = m_effectiveClip ? *m_effectiveClip : WholeCanvas();
-        if (clip.Combine(LogicalRectangle(r[0], r[1], r[2], r[3]), ILCanvasRegion::Mode::intersect)) {
+        const ILCanvasRegion box = LogicalRectangle(r[0], r[1], r[2], r[3]);
+        if (ChargeRegions(clip, box) && clip.Combine(box, ILCanvasRegion::Mode::intersect)) {
             m_canvas.SetClip(&clip);
         }
     }

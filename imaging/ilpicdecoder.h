@@ -76,6 +76,11 @@ public:
     // answer false before reading anything.
     virtual bool GetReducedImage(ILBoxReducer& reducer);
 
+    // True when the most recent decode gave a picture that stops short of what its data
+    // draws, because drawing all of it would take too long: the picture holds what was
+    // drawn before. The caller says so wherever it reports pictures that do not decode.
+    [[nodiscard]] virtual bool IsCutShort() const { return false; }
+
     // The source of the current decode; null when idle.
     [[nodiscard]] ILDataSource* GetDataSource() const { return m_dataSource; }
 

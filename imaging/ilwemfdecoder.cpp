@@ -69,6 +69,7 @@ void ILWEMFDecoder::Open(ILDataSource& source)
     m_data = source.ReadEverything();
     m_palette.clear();
     m_skipped = 0;
+    m_cutShort = false;
     ILPoint size = m_enhanced ? OpenEnhanced() : OpenWindows();
     if (size.x <= 0) {
         size.x = kDefaultWidth;
@@ -190,8 +191,10 @@ void ILWEMFDecoder::Play(ILBmp& bmp)
     } else {
         player = std::make_unique<ILWMFPlayer>(canvas, m_window[0], m_window[1], m_window[2], m_window[3]);
     }
+    m_cutShort = false;
     player->Play(m_data, m_size);
     m_skipped = player->GetSkippedCount();
+    m_cutShort = canvas.IsExhausted();
     Trace(2, ("Metafile records skipped: " + std::to_string(m_skipped) + "\n").c_str());
     if (canvas.IsExhausted()) {
         Trace(2, "Metafile playback stopped: too much to draw.\n");

@@ -7,7 +7,8 @@
 // drawn by the library's own player (ILWMFPlayer, ILEMFPlayer) over white. Metafiles
 // with a palette of 1 to 255 colours decode to 8 bits with that palette, all others to 32
 // bits (opaque, with the alpha flag set). A metafile none of whose records can be drawn
-// gives a white picture.
+// gives a white picture. Playback has a work budget (ILMetafileCanvas): a metafile that
+// asks for more stops drawing there, and IsCutShort says so.
 //
 // Failures (ILTextException): notSupported when the data is not a metafile of the kind
 // the name gives; endOfData when the data is
@@ -45,6 +46,8 @@ public:
 
     // Records skipped by the most recent playback because the player does not draw them.
     [[nodiscard]] int GetSkippedRecords() const { return m_skipped; }
+    // True when the most recent playback spent its work budget and stopped drawing.
+    [[nodiscard]] bool IsCutShort() const override { return m_cutShort; }
 
 private:
     [[nodiscard]] static bool IsEnhancedName(const ILDataSource& source);
@@ -64,4 +67,5 @@ private:
     double m_window[4] = {0, 0, 1, 1};
     std::vector<ILPixel32> m_palette;
     int m_skipped = 0;
+    bool m_cutShort = false;
 };

@@ -454,7 +454,7 @@ ILCanvasRegion ILWMFPlayer::ReadRegion(const Reader& params) const
         }
         at += 6 + 2 * count + 2;
     }
-    return ILCanvasRegion::FromRectangles(rectangles);
+    return ILCanvasRegion::FromRectangles(rectangles, RegionWork());
 }
 
 void ILWMFPlayer::MakePattern(bool deviceBitmap, const Reader& params, Brush& brush) const

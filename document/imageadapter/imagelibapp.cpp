@@ -8,6 +8,7 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "document/dib.h"
 #include "foundation/color.h"
@@ -120,6 +121,13 @@ void ReportDroppedPicture(const char* reason)
     std::fprintf(stderr, "glimra: a picture in the model cannot be read (%s); it is left out\n", reason);
 }
 
+// Said of a picture that decoded only in part, as ReportDroppedPicture is of one that did not.
+void ReportCutShortPicture(const std::string& which)
+{
+    std::fprintf(stderr, "glimra: %s is cut short (it asks for too much drawing); what was drawn is kept\n",
+                 which.c_str());
+}
+
 // The alpha of one pixel of a bitmap with alpha: its own byte at 32 bits, its palette
 // entry's at 1 and 8 bits.
 std::uint8_t AlphaAt(const ILBmp& bmp, const std::uint8_t* row, int x)
@@ -230,6 +238,9 @@ CDib* CImageLibApp::LoadImageFile(const CString& fileName)
 {
     auto bmp = std::make_unique<ILAnyBmp>();
     SharedDecoder().MakeBmpFromFileW(fileName, *bmp, 32);
+    if (SharedDecoder().IsCutShort()) {
+        ReportCutShortPicture("the picture " + fileName.ToUtf8());
+    }
     MakeOpaqueUnlessAlpha(*bmp);
     auto dib = std::make_unique<CDib>();
     const int width = bmp->GetWidth();
@@ -341,6 +352,10 @@ bool CImageLibApp::DecodeFromMemory(int typeCode, const std::uint8_t* data, int 
         // The decoder's description keeps the picture's own size.
         const int sourceWidth = SharedDecoder().GetWidth();
         const int sourceHeight = SharedDecoder().GetHeight();
+        if (SharedDecoder().IsCutShort()) {
+            ReportCutShortPicture("a picture in the model (" + std::to_string(sourceWidth) + " x " +
+                                  std::to_string(sourceHeight) + " pixels)");
+        }
         bmp = AtDepth32(std::move(bmp));
         MakeOpaqueUnlessAlpha(*bmp);
         const int width = bmp->GetWidth();

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "codectestutil.h"
 #include "imaging/ilcanvasregion.h"
+#include "imaging/ilmetafilecanvas.h"
 #include "imaging/ilmetafiletextpainter.h"
 #include "imaging/ilwemfdecoder.h"
 #include "metafilewriter.h"
@@ -152,6 +154,73 @@ TEST(ILCanvasRegionTest, RowsOfManySpansAreSearched)
     EXPECT_FALSE(region.Contains(7999, 5));
     EXPECT_FALSE(region.Contains(4, 10));
     EXPECT_TRUE(region.GetSpans(10).empty());
+}
+
+TEST(ILCanvasRegionTest, RegionsHoldAndFillExactlyThePixelsWhoseCentresTheyCover)
+{
+    // Rectangles (left, top, right, bottom) on and off a 40 × 30 canvas, moved by (dx, dy)
+    // before they are filled; what lies off the canvas must still be there when moved on.
+    std::vector<double> stripes;
+    for (int i = 0; i < 220; ++i) {
+        stripes.insert(stripes.end(), {-400.0 + 2 * i, -7, -399.0 + 2 * i, 12.5});
+    }
+    const struct
+    {
+        const char* name;
+        std::vector<double> rectangles;
+        int dx;
+        int dy;
+    } cases[] = {
+        {"overlapping at many heights", {2, 1, 12, 9, 8, 4, 20, 6, 18, 5.4, 30.2, 25, 1, 20, 5, 28, 12, 9, 2, 12}, 0,
+         0},
+        {"past every edge", {-10, -5, 8, 40, 35, -3, 60, 12, 10, 25, 50, 90}, 0, 0},
+        {"beside the canvas, moved onto it", {-1000, -500, -990, -480, -985, -495, -970, -490}, 1005, 503},
+        {"spans left of the canvas and on it", stripes, 0, 0},
+        {"spans left of the canvas, moved onto it", stripes, 380, 10},
+    };
+    ILCanvasPaint red;
+    red.colour = kRedPixel;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ILCanvasRegion region = ILCanvasRegion::FromRectangles(c.rectangles);
+        region.Offset(c.dx, c.dy);
+        ILMetafileCanvas canvas(40, 30);
+        canvas.FillRegion(region, red);
+        for (int y = 0; y < 30; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                const double cx = x - c.dx + 0.5;
+                const double cy = y - c.dy + 0.5;
+                bool inside = false;
+                for (std::size_t i = 0; i + 4 <= c.rectangles.size(); i += 4) {
+                    const double* r = &c.rectangles[i];
+                    inside = inside || (cx >= std::min(r[0], r[2]) && cx < std::max(r[0], r[2]) &&
+                                        cy >= std::min(r[1], r[3]) && cy < std::max(r[1], r[3]));
+                }
+                ASSERT_EQ(region.Contains(x, y), inside) << x << ", " << y;
+                ASSERT_EQ(canvas.GetPixel(x, y) == kRedPixel, inside) << x << ", " << y;
+            }
+        }
+    }
+    // A turned square and a triangle, only partly on the canvas, by the even-odd rule.
+    const std::vector<std::vector<ILCanvasPoint>> polygons = {{{20.3, -8.1}, {41.7, 12.4}, {21.2, 33.9}, {-0.4, 13.3}},
+                                                              {{3.2, 2.1}, {15.6, 4.4}, {6.3, 70.2}}};
+    const ILCanvasRegion turned = ILCanvasRegion::FromPolygons(polygons, false, 40, 30);
+    for (int y = 0; y < 30; ++y) {
+        for (int x = 0; x < 40; ++x) {
+            int crossings = 0;
+            for (const auto& polygon : polygons) {
+                for (std::size_t i = 0; i < polygon.size(); ++i) {
+                    const ILCanvasPoint& a = polygon[i];
+                    const ILCanvasPoint& b = polygon[(i + 1) % polygon.size()];
+                    const double cy = y + 0.5;
+                    if ((a.y <= cy) != (b.y <= cy) && x + 0.5 < a.x + (cy - a.y) * (b.x - a.x) / (b.y - a.y)) {
+                        ++crossings;
+                    }
+                }
+            }
+            ASSERT_EQ(turned.Contains(x, y), crossings % 2 == 1) << x << ", " << y;
+        }
+    }
 }
 
 TEST_F(ILMetafilePlayerTest, ArcsChordsAndPiesFollowTheArcDirection)

@@ -520,6 +520,58 @@ TEST_F(ILMetafileRecordsTest, WideningClippingAndTextInPathsSpendTheCanvassWork)
     EXPECT_TRUE(PlayEmf(text)->canvas.IsExhausted());
 }
 
+TEST_F(ILMetafileRecordsTest, RegionWorkBesideTheCanvasIsChargedSoThatFilesOfItEnd)
+{
+    // Regions of 4,096 spans or bands, nearly all beside the canvas, used again and again.
+    std::vector<int> leftOfCanvas = {0, 4096};
+    for (int i = 0; i < 4096; ++i) {
+        leftOfCanvas.insert(leftOfCanvas.end(), {-32000 + 4 * i, -31998 + 4 * i});
+    }
+    WmfWriter fills;
+    fills.Brush(0, kRed).Region({leftOfCanvas});
+    for (int i = 0; i < 300; ++i) {
+        fills.Record(0x012B, {1}).Record(0x012A, {1}).Record(0x0228, {1, 0});
+    }
+    std::vector<std::int64_t> rows;
+    std::vector<std::int64_t> heights;
+    for (int i = 0; i < 4096; ++i) {
+        rows.insert(rows.end(), {i % 2, i, 100 - i % 3, i + 1});
+        heights.insert(heights.end(), {i / 64, i / 2, i / 64 + 50, i / 2 + 2048});
+    }
+    EmfWriter moves;
+    const std::string band = RegionData(rows);
+    moves.Record(75, {static_cast<std::int64_t>(band.size()), 5}, band);
+    for (int i = 0; i < 100; ++i) {
+        moves.Record(26, {i % 2 == 0 ? 1 : -1, 0});
+    }
+    EmfWriter staggered;
+    const std::string many = RegionData(heights);
+    for (int i = 0; i < 10; ++i) {
+        staggered.Record(73, {0, 0, 99, 99, static_cast<std::int64_t>(many.size())}, many);
+    }
+    const std::int64_t budget = ILMetafileCanvas(100, 100).GetWorkLeft();
+    const struct
+    {
+        const char* name;
+        std::unique_ptr<Played> played;
+        std::int64_t least;  // work spent at least
+        std::int64_t most;
+    } cases[] = {
+        // Each fill searches the region's one band and finds nothing on the canvas.
+        {"fills beside the canvas", PlayWmf(fills), 900 * 4, 900 * 64},
+        // Each move copies the clip's bands.
+        {"clip moves", PlayEmf(moves), budget, budget * 2},
+        // Every band between two edges meets up to 2,048 rectangles.
+        {"rectangles at many heights", PlayEmf(staggered), budget, budget * 16},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::int64_t spent = budget - c.played->canvas.GetWorkLeft();
+        EXPECT_GE(spent, c.least);
+        EXPECT_LE(spent, c.most);
+    }
+}
+
 TEST_F(ILMetafileRecordsTest, BitmapCopiesAndPatternBlitsCombineByTheirRasterOperation)
 {
     // The canvas is white above y = 50 and blue below; bitmaps of a red and a green pixel

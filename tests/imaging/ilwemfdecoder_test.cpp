@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "codectestutil.h"
+#include "imaging/ilanypicdecoder.h"
 #include "imaging/ilwemfdecoder.h"
 #include "metafilewriter.h"
 
@@ -225,6 +226,37 @@ TEST_F(ILWEMFDecoderTest, AMetafileWithoutADrawableRecordIsAWhitePicture)
                 EXPECT_EQ(PixelAt(bmp, x, y), ILPixel32(255, 255, 255, 255)) << x << ", " << y;
             }
         }
+    }
+}
+
+TEST_F(ILWEMFDecoderTest, AMetafileThatAsksForTooMuchDrawingIsCutShortAndSaysSo)
+{
+    // A clip of 4,096 bands moved again and again: each move costs the whole clip.
+    std::vector<std::int64_t> bands;
+    for (int y = 0; y < 4096; ++y) {
+        bands.insert(bands.end(), {y % 2, y, 20, y + 1});
+    }
+    const std::string region = RegionData(bands);
+    EmfWriter moves;
+    moves.Record(75, {static_cast<std::int64_t>(region.size()), 5}, region);
+    for (int i = 0; i < 100; ++i) {
+        moves.Record(26, {i % 2 == 0 ? 1 : -1, 0});
+    }
+    const struct
+    {
+        const char* name;
+        std::string bytes;
+        bool cutShort;
+    } cases[] = {{"scene.emf", SceneEmf(1), false}, {"moves.emf", moves.Bytes(530, 265), true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ILAnyBmp bmp;
+        ILWEMFDecoder decoder;
+        decoder.MakeBmpFromFile(WriteFile(c.name, c.bytes).c_str(), bmp, 0);
+        EXPECT_EQ(decoder.IsCutShort(), c.cutShort);
+        ILAnyPicDecoder any;
+        any.MakeBmpFromFile(WriteFile(c.name, c.bytes).c_str(), bmp, 0);
+        EXPECT_EQ(any.IsCutShort(), c.cutShort);
     }
 }
 

@@ -47,6 +47,23 @@ inline std::string RegionData(const std::vector<std::int64_t>& leftTopRightBotto
     return s;
 }
 
+// Windows metafile region data: a header whose bounds the player reads only when there
+// are no scans, then each scan as top, bottom and the left and right of its spans.
+inline std::string WmfRegionData(const std::vector<std::vector<int>>& scans)
+{
+    std::string s = Le16(0) + Le16(6) + Le16(0) + Le16(0) + Le16(0) + Le16(static_cast<int>(scans.size())) + Le16(0) +
+                    Le16(0) + Le16(0) + Le16(0) + Le16(0);
+    for (const std::vector<int>& scan : scans) {
+        const int count = static_cast<int>(scan.size()) - 2;
+        s += Le16(count);
+        for (const int v : scan) {
+            s += Le16(v);
+        }
+        s += Le16(count);
+    }
+    return s;
+}
+
 using Points = std::vector<std::pair<int, int>>;
 
 // The points as 16-bit x, y pairs, as both metafile kinds store polygons.
@@ -108,6 +125,7 @@ public:
         return Record(0x02FC, {style, static_cast<int>(colour & 0xFFFF), static_cast<int>(colour >> 16), 0});
     }
     WmfWriter& Select(int index) { return Record(0x012D, {index}); }
+    WmfWriter& Region(const std::vector<std::vector<int>>& scans) { return Record(0x06FF, {}, WmfRegionData(scans)); }
     WmfWriter& Delete(int index) { return Record(0x01F0, {index}); }
     WmfWriter& WindowOrg(int x, int y) { return Record(0x020B, {y, x}); }
     WmfWriter& WindowExt(int x, int y) { return Record(0x020C, {y, x}); }
