@@ -202,16 +202,18 @@ void CDib::Read(CArchive& ar)
 void CDib::Write(CArchive& ar) const
 {
     const int saveFormat = GetSaveFormat();
-    if (saveFormat == kSaveFormat5000 || saveFormat == kSaveFormat4000) {
-        if (m_byteCount > 0) {
-            ar << static_cast<std::int32_t>(m_formatCode) << static_cast<std::int32_t>(m_byteCount);
-            ar.Write(m_bytes, static_cast<UINT>(m_byteCount));
-            return;
-        }
-        WriteEncoded(ar);
-    } else if (saveFormat == kSaveFormat3000) {
-        WriteEncoded(ar);
+    if (saveFormat != kSaveFormat5000 && saveFormat != kSaveFormat4000 && saveFormat != kSaveFormat3000) {
+        return;
     }
+    // The oldest format takes the picture encoded anew, but a picture that did not decode
+    // can only go out as its bytes, or it would be lost.
+    const bool keptBytes = saveFormat != kSaveFormat3000 || m_image == nullptr;
+    if (keptBytes && m_byteCount > 0) {
+        ar << static_cast<std::int32_t>(m_formatCode) << static_cast<std::int32_t>(m_byteCount);
+        ar.Write(m_bytes, static_cast<UINT>(m_byteCount));
+        return;
+    }
+    WriteEncoded(ar);
 }
 
 void CDib::WriteEncoded(CArchive& ar) const

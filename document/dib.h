@@ -31,8 +31,9 @@ public:
     // Reads or writes the record. Reading: a byte count that is negative or above
     // kMaxEncodedBytes throws the archive's genericException, one beyond the data endOfFile;
     // bytes that do not decode leave the image without a bitmap and are kept all the same.
-    // Writing: kept bytes go out as read; otherwise the bitmap is encoded as PNG, and a
-    // failed encode throws the archive's genericException.
+    // Writing: kept bytes go out as read (in the oldest format only when there is no
+    // bitmap to encode); otherwise the bitmap is encoded as PNG, and a failed encode
+    // throws the archive's genericException.
     void Serialize(CArchive& ar) override;
 
     // Takes ownership of the bitmap (null allowed), releasing a different one held before,

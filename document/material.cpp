@@ -467,8 +467,12 @@ void CMaterial::ReadTexture(CArchive& ar, int version)
 
 void CMaterial::SettleAfterReading()
 {
+    // A picture that did not decode keeps the kind as stored: the material draws in its
+    // colour meanwhile (IsTextured), and a save writes the kind back with the picture.
     if (!HasTexturePicture()) {
-        m_kind = kMaterialColor;
+        if (GetTextureImage() == nullptr) {
+            m_kind = kMaterialColor;
+        }
     } else if (m_kind == kMaterialTexture && m_texture->GetAverageColor() != m_color) {
         RecordChange(true);
         m_color = m_texture->GetAverageColor();

@@ -156,12 +156,13 @@ CVersionMap* ReadFileVersionMap(CArchive& ar, int fileVersion, bool& tooNew)
     return map;
 }
 
-// A picture that cannot be shown is dropped; the archive may still hand it out.
+// A picture that cannot be shown is dropped, unless it did not decode: its bytes are
+// written back. The archive may still hand the dropped one out.
 CDib* ReadPreview(CArchive& ar)
 {
     CDib* preview = nullptr;
     ArchiveReadDib(ar, preview);
-    if (preview != nullptr && !preview->HasImage()) {
+    if (preview != nullptr && !preview->HasImage() && preview->GetPixelBufferSize() == 0) {
         ar.DeleteWhenClosed(preview);
         preview = nullptr;
     }

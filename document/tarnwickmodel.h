@@ -173,7 +173,8 @@ public:
     [[nodiscard]] bool IsDisplayAxes() const { return m_displayAxes; }
     // Stores the axes-shown flag and, with an options manager, the axis options' value.
     void SetDisplayAxes(bool display);
-    // The stored preview picture; null when there is none.
+    // The stored preview picture; null when there is none. One read from a file that did
+    // not decode has no bitmap and keeps its bytes to be written back.
     [[nodiscard]] CDib* GetPreviewImage() const { return m_preview; }
     // Takes ownership; deletes the picture held before.
     void SetPreviewImage(CDib* image);

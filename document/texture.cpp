@@ -195,7 +195,7 @@ int CTexture::GetImageHeight() const
 
 bool CTexture::HasImage() const
 {
-    return m_image != nullptr && !m_pictureUnusable;
+    return m_image != nullptr && m_image->HasImage() && !m_pictureUnusable;
 }
 
 void CTexture::SetColoring(CColor tint, bool hueRelative, double transparency)
@@ -207,7 +207,7 @@ void CTexture::SetColoring(CColor tint, bool hueRelative, double transparency)
     m_effectiveAlpha = m_alpha;
     if (tint.GetValue() != 0) {
         m_averageColor = tint;
-    } else if (m_image != nullptr) {
+    } else if (m_image != nullptr && m_image->HasImage()) {
         m_averageColor = m_image->GetAverageColor();
     }
 }
@@ -351,7 +351,7 @@ void CTexture::ReadRecord(CArchive& ar)
     m_fileName = ArchiveReadString(ar);
     if (version >= 1) {
         ar >> m_averageColor;
-    } else if (m_image != nullptr) {
+    } else if (m_image != nullptr && m_image->HasImage()) {
         m_averageColor = m_image->GetAverageColor();
     }
     if (version == 3) {
@@ -375,7 +375,9 @@ void CTexture::ReadPicture(CArchive& ar, int version)
         picture.reset(new CDib);
         picture->Serialize(ar);
     }
-    if (picture && picture->IsValid()) {
+    // A picture that does not decode stays with its bytes, so that a save writes it back;
+    // until then the texture draws as having none.
+    if (picture && (picture->IsValid() || picture->GetPixelBufferSize() > 0)) {
         m_image = picture.release();
         m_image->AddUse();
     }

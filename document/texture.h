@@ -28,7 +28,8 @@ public:
     ~CTexture() override;
 
     // Reads or writes the texture record (no entity part). Throws the archive exception
-    // on bad input; a picture that does not decode leaves the texture without one.
+    // on bad input; a picture that does not decode is kept with its bytes and written
+    // back, but the texture draws as having none (HasImage).
     void Serialize(CArchive& ar) override;
     // Drops the OpenGL texture, then the entity.
     void Erase() override;
@@ -55,7 +56,8 @@ public:
     // The picture's size in pixels; 0 without a picture.
     [[nodiscard]] int GetImageWidth() const;
     [[nodiscard]] int GetImageHeight() const;
-    // False also once the picture could not be made into a texture (it stays to be saved).
+    // False without a decoded picture, and once the picture could not be made into a
+    // texture (in both cases it stays to be saved).
     [[nodiscard]] bool HasImage() const;
 
     // The tint (0 for none), how it takes the tint's hue, and the transparency of the

@@ -21,9 +21,10 @@ public:
     ~CThumbnail() override;
 
     // Reading: the camera in place (class version 0) or by reference, then the picture
-    // by reference; a picture without a bitmap is dropped. Writing: the camera and the
-    // picture by reference (a picture without a bitmap as null); save format 3000
-    // writes the camera in place. Throws the archive exception on bad input.
+    // by reference; an empty picture is dropped, one that did not decode is kept with its
+    // bytes. Writing: the camera and the picture by reference (an empty picture as null);
+    // save format 3000 writes the camera in place. Throws the archive exception on bad
+    // input.
     void Serialize(CArchive& ar) override;
     // Releases the picture, then erases the entity.
     void Erase() override;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -99,6 +101,48 @@ Bytes FaxTexturedModel(const Bytes& tiff)
     return bytes;
 }
 
+// A run-length SGI picture: its header alone is reason enough for the decoder to refuse it.
+Bytes RunLengthSgi()
+{
+    Bytes sgi(600, 0);
+    const std::uint8_t header[] = {0x01, 0xDA, 1, 1, 0, 3, 0, 4, 0, 4, 0, 3};
+    std::copy(std::begin(header), std::end(header), sgi.begin());
+    return sgi;
+}
+
+// A sound PNG with the first byte of its compressed data damaged.
+Bytes DamagedPng()
+{
+    CDib* source = materialtest::MakePicture(4, 4);
+    int size = 0;
+    int format = 0;
+    std::uint8_t* encoded = GetImageLibApp()->EncodePngToMemory(source, size, format);
+    Bytes png(encoded, encoded + size);
+    GetImageLibApp()->FreeBuffer(encoded);
+    delete source;
+    const std::string tag = "IDAT";
+    const auto at = std::search(png.begin(), png.end(), tag.begin(), tag.end());
+    EXPECT_NE(at, png.end());
+    at[4] = 0x00;  // the stream's compression method
+    return png;
+}
+
+// A picture as a read leaves one that did not decode: its bytes and no bitmap.
+CDib* UndecodedPicture(const Bytes& bytes)
+{
+    auto* picture = new CDib;
+    std::uint8_t* kept = GetImageLibApp()->AllocBuffer(bytes.size());
+    std::memcpy(kept, bytes.data(), bytes.size());
+    picture->SetPixelBuffer(kept, static_cast<int>(bytes.size()));
+    return picture;
+}
+
+Bytes PictureBytes(const CDib* picture)
+{
+    return picture != nullptr ? Bytes(picture->GetPixelBuffer(), picture->GetPixelBuffer() + picture->GetPixelBufferSize())
+                              : Bytes();
+}
+
 std::vector<CMaterial*> FaceMaterials(CTarnwickModel& model)
 {
     std::vector<CMaterial*> materials;
@@ -183,4 +227,68 @@ TEST_F(ModelPicturesTest, APictureThatFailsIsLeftOutAndTheFaceKeepsItsColour)
     }
     again->Release();
     model->Release();
+}
+
+// Such pictures were dropped as the model was read, and the next save lost their bytes for good.
+TEST_F(ModelPicturesTest, PicturesThatDoNotDecodeAreDrawnAsColourAndWrittenBackUnchanged)
+{
+    const CColor average(10, 20, 30);
+    for (const Bytes& bad : {RunLengthSgi(), DamagedPng()}) {
+        CTarnwickModel* built = new CTarnwickModel;
+        {
+            const CurrentModelScope scope(built);
+            const CUndoSuspender suspender;
+            auto* texture = new CTexture;
+            texture->SetImage(UndecodedPicture(bad));
+            texture->SetFileName(CString("roof.rgb"));
+            texture->SetWidth(2.5);
+            texture->SetHeight(1.25);
+            texture->SetAverageColor(average);
+            auto* material = new CMaterial;
+            material->SetName(CString("Roof"));
+            material->SetColor(kFaceColour);
+            material->SetTexture(texture);
+            material->SetKind(kMaterialTexture);
+            // Transparency colours the texture again, which must not take the stored
+            // average colour from a picture that has none.
+            material->SetTransparency(0.25);
+            material->SetUseTransparency(true);
+            built->GetMaterialManager()->AddMaterial(material);
+            modelfiletest::AddSquare(*built->GetRootComponent(), 1.0)->SetMaterial(material);
+            built->SetPreviewImage(UndecodedPicture(bad));
+            built->SetRedefineThumbnailOnSave(false);
+        }
+        for (const int format : {kSaveFormat5000, kSaveFormat4000, kSaveFormat3000}) {
+            SCOPED_TRACE(format);
+            const Bytes first = modelfiletest::WriteModel(*built, format);
+            CTarnwickModel* model = new CTarnwickModel;
+            modelfiletest::ReadModel(*model, first);
+            EXPECT_EQ(PictureBytes(model->GetPreviewImage()), bad);
+            const std::vector<CMaterial*> materials = FaceMaterials(*model);
+            ASSERT_EQ(materials.size(), 1u);
+            CMaterial& material = *materials[0];
+            const CTexture& texture = *material.GetTexture();
+            EXPECT_EQ(PictureBytes(texture.GetImage()), bad);
+            EXPECT_EQ(texture.GetWidth(), 2.5);
+            EXPECT_EQ(texture.GetHeight(), 1.25);
+            EXPECT_EQ(texture.GetFileName(), CString("roof.rgb"));
+            EXPECT_EQ(texture.GetAverageColor(), average);
+            EXPECT_EQ(material.GetKind(), kMaterialTexture);
+            {
+                const materialtest::CRecordingTextureGL gl;
+                EXPECT_FALSE(material.IsTextured());
+                material.ApplyToView(nullptr);
+                EXPECT_EQ(gl.lastName, 0u);
+                CColor faceColour = kFaceColour;
+                faceColour.SetAlpha(0.75);
+                EXPECT_EQ(material.GetViewColor(), faceColour);
+            }
+            const Bytes second = modelfiletest::WriteModel(*model, format);
+            EXPECT_EQ(modelfiletest::FirstDifference(modelfiletest::WithoutStamp(first, format),
+                                                     modelfiletest::WithoutStamp(second, format)),
+                      -1);
+            model->Release();
+        }
+        built->Release();
+    }
 }

@@ -83,7 +83,7 @@ TEST_F(ThumbnailTest, AVersionZeroRecordHoldsTheCameraInItsOldFormInPlace)
     documenttest::Dispose(thumbnail);
 }
 
-TEST_F(ThumbnailTest, APictureWithoutABitmapIsDroppedAndWrittenAsNull)
+TEST_F(ThumbnailTest, APictureThatDoesNotDecodeIsKeptAndAnEmptyOneWrittenAsNull)
 {
     RecordBuilder record;
     record.Entity();
@@ -94,8 +94,11 @@ TEST_F(ThumbnailTest, APictureWithoutABitmapIsDroppedAndWrittenAsNull)
     record.Int(4).Int(3).Byte('a').Byte('b').Byte('c');
     auto* thumbnail = new CThumbnail;
     Read(*thumbnail, record.Get(), 1);
-    EXPECT_EQ(thumbnail->GetImage(), nullptr);
+    ASSERT_NE(thumbnail->GetImage(), nullptr);
+    EXPECT_FALSE(thumbnail->GetImage()->HasImage());
     EXPECT_EQ(thumbnail->GetCamera().GetEye().z, 9.0);
+    const Bytes kept = Store([&](CArchive& ar) { thumbnail->Serialize(ar); });
+    EXPECT_EQ(Bytes(kept.end() - 3, kept.end()), (Bytes{'a', 'b', 'c'}));
 
     auto* empty = new CDib;
     thumbnail->SetImage(empty);
