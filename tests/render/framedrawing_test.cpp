@@ -23,8 +23,10 @@
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
+#include "document/dib.h"
 #include "document/facetexturecoords.h"
 #include "document/group.h"
+#include "document/imageadapter/imageapp.h"
 #include "document/image.h"
 #include "document/layer.h"
 #include "document/layermanager.h"
@@ -621,6 +623,38 @@ TEST_F(FrameTest, ATexturedFaceShowsTheColoursOfItsPicture)
     }
     EXPECT_GT(reddish, 20);
     EXPECT_GT(bluish, 20);
+}
+
+// A picture kept only as bytes that did not decode is drawn as no picture: the face shows
+// the same colour as its twin with a plain material.
+TEST_F(FrameTest, AFaceWhosePictureDidNotDecodeDrawsInItsMaterialColour)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    const CColor colour(200, 60, 40);
+    std::vector<CMaterial*> materials;
+    for (const double cx : {-4.0, 4.0}) {
+        auto* material = new CMaterial;
+        material->SetName(CString(cx < 0.0 ? "Plain" : "Undecoded"));
+        material->SetColor(colour);
+        Root().GetMaterialManager()->AddMaterial(material);
+        Square(Root(), 3.0, 0.0, cx)->SetMaterial(material);
+        materials.push_back(material);
+    }
+    const std::string bytes = "not a picture of any kind";
+    std::uint8_t* kept = GetImageLibApp()->AllocBuffer(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), kept);
+    auto* picture = new CDib;
+    picture->SetPixelBuffer(kept, static_cast<int>(bytes.size()));
+    auto* texture = new CTexture;
+    texture->SetImage(picture);
+    materials[1]->SetTexture(texture);
+    materials[1]->SetKind(kMaterialTexture);
+    Draw();
+    const Rgb plain = Pixel(24, 24);
+    EXPECT_FALSE(Near(plain, kBackgroundRgb, 10));
+    EXPECT_EQ(Pixel(40, 24), plain);
+    EXPECT_EQ(texture->GetGLName(), 0u);
 }
 
 // The picture's top row is the first row uploaded, and t runs against the plane frame's
