@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "annotations/dimensionstyle.h"
 #include "annotations/sectionplane.h"
@@ -193,8 +194,7 @@ CTarnwickModel::~CTarnwickModel()
         m_undoManager->NotifyModelDeleted(this);
     }
     DeleteMembers();
-    delete m_preview;
-    m_preview = nullptr;
+    SetPreviewImage(nullptr);
     delete m_undoManager;
     m_undoManager = nullptr;
     delete m_backReferences;
@@ -369,9 +369,14 @@ void CTarnwickModel::SetShadowInfo(const CShadowInfo& shadow)
 
 void CTarnwickModel::SetPreviewImage(CDib* image)
 {
-    if (image != m_preview) {
-        delete m_preview;
-        m_preview = image;
+    if (image == m_preview) {
+        return;
+    }
+    if (image != nullptr) {
+        image->AddUse();
+    }
+    if (CDib* const previous = std::exchange(m_preview, image)) {
+        (void)previous->ReleaseUse();
     }
 }
 

@@ -176,7 +176,8 @@ public:
     // The stored preview picture; null when there is none. One read from a file that did
     // not decode has no bitmap and keeps its bytes to be written back.
     [[nodiscard]] CDib* GetPreviewImage() const { return m_preview; }
-    // Takes ownership; deletes the picture held before.
+    // Holds a use of the picture (a file may hand the same one to a thumbnail or a
+    // watermark) and lets go of the one held before, deleted with its last use.
     void SetPreviewImage(CDib* image);
     [[nodiscard]] bool IsRedefineThumbnailOnSave() const { return m_redefineThumbnail; }
     void SetRedefineThumbnailOnSave(bool redefine) { m_redefineThumbnail = redefine; }

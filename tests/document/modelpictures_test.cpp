@@ -10,6 +10,7 @@
 #include "document/imageadapter/texturesizefit.h"
 #include "document/material.h"
 #include "document/texture.h"
+#include "document/thumbnail.h"
 #include "imaging/ilbmp.h"
 #include "model/face.h"
 #include "tests/document/materialtestsupport.h"
@@ -290,5 +291,34 @@ TEST_F(ModelPicturesTest, PicturesThatDoNotDecodeAreDrawnAsColourAndWrittenBackU
             model->Release();
         }
         built->Release();
+    }
+}
+
+// A file may name the preview again as a thumbnail's picture: each holds a use of it, and
+// the model's end deletes it once. Pictures that do not decode are kept now, which made
+// such a file easy to come by.
+TEST_F(ModelPicturesTest, APreviewThatAThumbnailAlsoNamesIsDeletedOnceWithItsLastHolder)
+{
+    for (const bool decodes : {true, false}) {
+        CTarnwickModel* built = new CTarnwickModel;
+        CDib* picture = decodes ? materialtest::MakePicture(2, 2) : UndecodedPicture(RunLengthSgi());
+        {
+            const CurrentModelScope scope(built);
+            const CUndoSuspender suspender;
+            auto* definition = new CComponentDefinition;
+            definition->SetName(CString("Box"));
+            modelfiletest::AddSquare(*definition, 1.0);
+            built->GetDefinitionList()->AddDefinition(definition, false);
+            built->SetPreviewImage(picture);
+            built->SetRedefineThumbnailOnSave(false);
+            dynamic_cast<CThumbnail&>(*definition->GetThumbnail()).SetImage(picture);
+        }
+        const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
+        built->Release();
+        CTarnwickModel* model = new CTarnwickModel;
+        modelfiletest::ReadModel(*model, file);
+        ASSERT_NE(model->GetPreviewImage(), nullptr);
+        EXPECT_EQ(model->GetPreviewImage()->GetUseCount(), 2);
+        model->Release();
     }
 }
