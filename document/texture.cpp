@@ -274,7 +274,7 @@ unsigned CTexture::Upload(bool forceAlpha, int alpha)
     } catch (const std::exception& e) {
         // The faces draw in their colour from now on; the picture is still written back.
         m_pictureUnusable = true;
-        std::fprintf(stderr, "glimra: the picture of texture \"%s\" cannot be drawn (%s); it is left out\n",
+        std::fprintf(stderr, "glimra: the picture of texture \"%s\" cannot be drawn (%s); it is kept in the file\n",
                      m_fileName.ToUtf8().c_str(), e.what());
         return 0;
     }

@@ -116,9 +116,16 @@ private:
     ILPicDecoder& m_decoder;
 };
 
-void ReportDroppedPicture(const char* reason)
+// The picture keeps its bytes and is written back; only its drawing is lost. Some
+// decoders end their reason with a line break, which would cut the line in two.
+void ReportUndecodedPicture(const char* reason)
 {
-    std::fprintf(stderr, "glimra: a picture in the model cannot be read (%s); it is left out\n", reason);
+    std::size_t length = std::strlen(reason);
+    while (length > 0 && (reason[length - 1] == '\n' || reason[length - 1] == '\r')) {
+        --length;
+    }
+    std::fprintf(stderr, "glimra: a picture in the model cannot be read (%.*s); it is not drawn, but kept\n",
+                 static_cast<int>(length), reason);
 }
 
 // Said of a picture that decoded only in part, as ReportDroppedPicture is of one that did not.
@@ -365,9 +372,9 @@ bool CImageLibApp::DecodeFromMemory(int typeCode, const std::uint8_t* data, int 
         dib->SetSourceSize(sourceWidth, sourceHeight);
         return true;
     } catch (const std::exception& e) {
-        ReportDroppedPicture(e.what());
+        ReportUndecodedPicture(e.what());
     } catch (...) {
-        ReportDroppedPicture("unknown failure");
+        ReportUndecodedPicture("unknown failure");
     }
     return false;
 }

@@ -140,8 +140,10 @@ CDib* UndecodedPicture(const Bytes& bytes)
 
 Bytes PictureBytes(const CDib* picture)
 {
-    return picture != nullptr ? Bytes(picture->GetPixelBuffer(), picture->GetPixelBuffer() + picture->GetPixelBufferSize())
-                              : Bytes();
+    if (picture == nullptr) {
+        return {};
+    }
+    return Bytes(picture->GetPixelBuffer(), picture->GetPixelBuffer() + picture->GetPixelBufferSize());
 }
 
 std::vector<CMaterial*> FaceMaterials(CTarnwickModel& model)
