@@ -128,7 +128,7 @@ void ReportUndecodedPicture(const char* reason)
                  static_cast<int>(length), reason);
 }
 
-// Said of a picture that decoded only in part, as ReportDroppedPicture is of one that did not.
+// Said of a picture that decoded only in part, as ReportUndecodedPicture is of one that did not.
 void ReportCutShortPicture(const std::string& which)
 {
     std::fprintf(stderr, "glimra: %s is cut short (it asks for too much drawing); what was drawn is kept\n",
