@@ -43,6 +43,9 @@ void CSingleDocTemplate::ReplaceView(std::unique_ptr<CView> view)
         return;
     if (old->GetWidget() != nullptr)
         old->GetWidget()->hide();
+    // Its window goes while it still has its document, so that whatever works on it
+    // through the document ends with it.
+    old->DestroyWindow();
     m_document->RemoveView(old.get());
 }
 
