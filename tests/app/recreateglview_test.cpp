@@ -31,6 +31,7 @@ enum class Under
     BorderDrag,  // no tool and a drag held at the window's edge: the view pans by itself
     HeldKey,     // an arrow key held: a walk walks
     TypedValue,  // a value typed into the value box
+    Transition,  // the camera on its way to the next page
 };
 
 class RecreateViewTest : public ::testing::Test
@@ -72,6 +73,9 @@ protected:
         case Under::TypedValue:
             QTest::keyClicks(window, QStringLiteral("45"));
             break;
+        case Under::Transition:
+            Frame().SendCommand(ID_PAGE_NEXT);
+            break;
         }
         // Timers step whatever animation started.
         QTest::qWait(30);
@@ -90,6 +94,9 @@ protected:
             break;
         case Under::TypedValue:
             EXPECT_EQ(View().GetValueInputBuffer().GetText(), CString("45"));
+            break;
+        case Under::Transition:
+            EXPECT_NE(View().GetAnimation(), nullptr);
             break;
         case Under::Nothing:
             break;
@@ -137,7 +144,7 @@ TEST_F(RecreateViewTest, WhatWorksOnTheOldViewEndsWithItAndTheSameToolThenWorksO
     } cases[] = {{ID_CAMERA_ORBIT, Under::LeftDrag},         {ID_CAMERA_ORBIT, Under::BorderDrag},
                  {ID_CAMERA_WALK, Under::LeftDrag},          {ID_CAMERA_WALK, Under::HeldKey},
                  {ID_CAMERA_FIELD_OF_VIEW, Under::MiddleDrag}, {ID_CAMERA_FIELD_OF_VIEW, Under::TypedValue},
-                 {ID_CAMERA_LOOK_AROUND, Under::Nothing}};
+                 {ID_CAMERA_LOOK_AROUND, Under::Nothing},     {ID_CAMERA_ZOOM, Under::Transition}};
     for (const auto& c : cases)
     {
         SCOPED_TRACE(::testing::Message() << c.tool << " under " << static_cast<int>(c.under));
