@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMainWindow>
 #include <QPointer>
 #include <QWidget>
@@ -26,7 +27,7 @@ private:
     std::vector<bool>& m_destroyed;
 };
 
-TEST(DocTemplateTest, AReplacedViewLosesItsWindowOnceWhileItStillHasItsDocument)
+TEST(DocTemplateTest, AReplacedViewLosesItsWindowOnceWhileItStillHasItsDocumentAndTheNewOneTakesItsFocus)
 {
     uitest::EnsureQtApplication();
     uitest::MemorySettings settings;
@@ -39,6 +40,12 @@ TEST(DocTemplateTest, AReplacedViewLosesItsWindowOnceWhileItStillHasItsDocument)
     CSingleDocTemplate& docTemplate = *app.GetDocTemplate();
     const QPointer<QWidget> oldWindow = docTemplate.GetView()->GetWidget();
     ASSERT_FALSE(oldWindow.isNull());
+    docTemplate.GetFrame()->GetWindow()->show();
+    oldWindow->setFocus();
+    // The view is replaced from a dialog over the frame.
+    QWidget dialog;
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
 
     auto view = std::make_unique<CDestroyRecordingView>(destroyed);
     view->Create(docTemplate.GetFrame()->GetWindow());
@@ -48,6 +55,8 @@ TEST(DocTemplateTest, AReplacedViewLosesItsWindowOnceWhileItStillHasItsDocument)
     EXPECT_TRUE(oldWindow.isNull());
     EXPECT_EQ(docTemplate.GetView(), replacement);
     EXPECT_EQ(replacement->GetDocument(), docTemplate.GetDocument());
+    // Keys go on reaching the view.
+    EXPECT_EQ(replacement->GetWidget()->window()->focusWidget(), replacement->GetWidget());
 
     docTemplate.CloseAll();
     EXPECT_EQ(destroyed, (std::vector<bool>{true, true}));
