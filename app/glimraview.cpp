@@ -75,6 +75,10 @@ CGlimraView::CGlimraView() : m_printer(std::make_unique<CViewPrinter>(*this))
 
 CGlimraView::~CGlimraView()
 {
+    // What still works on this view ends while all of it is here: the core's own
+    // teardown could only reach what is left of it.
+    DestroyWindow();
+    DiscardAnimation();
     StopAnimationTimer();
 }
 
@@ -195,11 +199,16 @@ void CGlimraView::OnTimer(UINT id)
 
 void CGlimraView::OnDestroy()
 {
-    DiscardAnimation();
-    StopAnimationTimer();
-    // No tool may keep this view once its window is gone.
+    // Another view may be current by now (the one replacing this); this view's GL objects
+    // go in its own context.
+    if (GetRenderingContext() != nullptr)
+        (void)MakeCurrent();
+    // No tool may keep this view once its window is gone. They end first, so that a
+    // walk still under way stops as it would when let go.
     if (CToolManager* tools = GetToolManager())
         tools->Reset(true, this);
+    DiscardAnimation();
+    StopAnimationTimer();
     ReleaseCapture();
     CBaseGLView::OnDestroy();
 }

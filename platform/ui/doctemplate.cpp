@@ -41,8 +41,17 @@ void CSingleDocTemplate::ReplaceView(std::unique_ptr<CView> view)
     m_frame->RecalcLayout();
     if (old == nullptr)
         return;
-    if (old->GetWidget() != nullptr)
-        old->GetWidget()->hide();
+    if (QWidget* oldWindow = old->GetWidget())
+    {
+        // The keyboard stays with the view: the new window takes the focus the old one
+        // has, or would get back once a dialog over the frame closes.
+        if (m_view->GetWidget() != nullptr && oldWindow->window()->focusWidget() == oldWindow)
+            m_view->GetWidget()->setFocus();
+        oldWindow->hide();
+    }
+    // Its window goes while it still has its document, so that whatever works on it
+    // through the document ends with it.
+    old->DestroyWindow();
     m_document->RemoveView(old.get());
 }
 

@@ -44,7 +44,8 @@ public:
     // Destroys view, frame and document, in that order.
     void CloseAll();
     // The view becomes the frame's active view and the document's, in place of the one
-    // the template made, which is hidden, let go by the document and destroyed.
+    // the template made, which is hidden, loses its window (OnDestroy), is let go by the
+    // document and destroyed.
     void ReplaceView(std::unique_ptr<CView> view);
 
 private:

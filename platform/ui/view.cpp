@@ -33,6 +33,17 @@ bool CView::Create(QWidget* parent)
     return true;
 }
 
+void CView::DestroyWindow()
+{
+    if (m_widget == nullptr)
+        return;
+    OnDestroy();
+    CViewWidget* widget = std::exchange(m_widget, nullptr);
+    widget->Detach();
+    m_timers.clear();
+    delete widget;
+}
+
 QWidget* CView::GetWidget() const
 {
     return m_widget;

@@ -29,6 +29,9 @@ public:
 
     // Makes the window as a child of the parent window (null: a top-level window for tests).
     bool Create(QWidget* parent);
+    // OnDestroy while the view and its window are whole, then the window goes; nothing
+    // when there is no window.
+    void DestroyWindow();
     [[nodiscard]] QWidget* GetWidget() const;
     [[nodiscard]] CDocument* GetDocument() const { return m_document; }
     [[nodiscard]] CFrameWnd* GetParentFrame() const { return m_frame; }
