@@ -409,7 +409,8 @@ CDib* CGlimraView::RenderPreviewImage()
     int drawnWidth = client.Width();
     int drawnHeight = client.Height();
     std::vector<std::uint8_t> picture;
-    if (!RenderViewPicture(drawnWidth, drawnHeight, 1.0, picture))
+    // A frame given up for a quit is only part of the picture: the model keeps its old one.
+    if (!RenderViewPicture(drawnWidth, drawnHeight, 1.0, picture) || IsFrameAbandoned())
         return nullptr;
     if (drawnWidth == width && drawnHeight == height)
         return MakeImage(width, height, picture);

@@ -208,6 +208,9 @@ bool CComponentInstance::IsPickable(const orvell::geometry::IGeomFilter* filter)
 
 void CComponentInstance::Draw(ITarnisView* view)
 {
+    if (view->IsFrameAbandoned()) {
+        return;
+    }
     if (m_definition == nullptr || !IsShown(view)) {
         return;
     }
@@ -269,6 +272,9 @@ void CComponentInstance::Draw(ITarnisView* view)
 
 void CComponentInstance::DrawIfShown(ITarnisView* view)
 {
+    if (view->IsFrameAbandoned()) {
+        return;
+    }
     // Asked before the instance is entered: the view ends a walk into a definition it
     // is drawing already.
     if (m_definition == nullptr || !IsShown(view)) {

@@ -112,6 +112,9 @@ public:
     virtual void SetTextMode(bool on) = 0;
     // While set, components draw every entity without the pickable test.
     [[nodiscard]] virtual bool IsDrawingEverything() const = 0;
+    // True once the frame being drawn is given up (the program is asked to end): the
+    // walks enter no more instances, so that a frame of a huge model ends in moments.
+    [[nodiscard]] virtual bool IsFrameAbandoned() const { return false; }
     [[nodiscard]] virtual bool IsPrinting() const = 0;
     // Bracket the drawing of one element.
     virtual void BeginElement(CDrawingElement* element) = 0;

@@ -186,9 +186,15 @@ void CArchive::WriteBytes(const void* data, UINT count)
     const auto* bytes = static_cast<const BYTE*>(data);
     while (count > 0) {
         if (m_pos == m_buffer.size()) {
+            if (m_progressHook) {
+                m_progressHook();
+            }
             FlushBuffer();
         }
         if (m_pos == 0 && count >= m_buffer.size()) {
+            if (m_progressHook) {
+                m_progressHook();
+            }
             m_file->Write(bytes, count);
             return;
         }

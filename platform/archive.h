@@ -90,8 +90,10 @@ public:
 
     // Reads up to count bytes; answers fewer only at the end of the data.
     UINT Read(void* buffer, UINT count);
-    // Loading: called each time the archive reads more of the file, so that a long read
-    // on the interface thread can keep the windows painted. Empty: nothing is called.
+    // Called each time the archive reads more of the file, or writes a full buffer to it,
+    // so that long work on the interface thread can keep the windows painted or give up
+    // (what the hook throws leaves the archive as a failed read or write would). Empty:
+    // nothing is called.
     void SetProgressHook(std::function<void()> hook) { m_progressHook = std::move(hook); }
     void Write(const void* buffer, UINT count);
 

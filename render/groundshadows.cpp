@@ -170,7 +170,7 @@ void CGroundShadows::DrawCasters(CComponent& root, CShadowInfo& info)
 
 void CGroundShadows::DrawComponent(CComponent& component, const CTransformation& transform, int depth)
 {
-    if (depth > kMaxDepth) {
+    if (depth > kMaxDepth || m_view.IsFrameAbandoned()) {
         return;
     }
     const CTransformation* t = transform.IsIdentity() ? nullptr : &transform;

@@ -257,7 +257,7 @@ void CShadowVolumeWalker::AddActiveSection(ITarnisView* view, CComponent& compon
 
 void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransformation& transform, int depth)
 {
-    if (depth > kMaxDepth) {
+    if (depth > kMaxDepth || m_view->IsFrameAbandoned()) {
         return;
     }
     const CTransformation* t = transform.IsIdentity() ? nullptr : &transform;

@@ -17,6 +17,7 @@
 #include "model/edgepassgl.h"
 #include "model/undosuspender.h"
 #include "platform/profile.h"
+#include "platform/quitrequest.h"
 #include "render/glconfig.h"
 
 namespace {
@@ -597,4 +598,9 @@ void CTarnisView::DiscardAnimation()
         m_animation = nullptr;
     }
     DeleteViewDisplayList();
+}
+
+bool CTarnisView::IsFrameAbandoned() const
+{
+    return CQuitRequest::IsRequested();
 }

@@ -223,6 +223,8 @@ public:
     void SetSecondPassMode(bool on) override;
     void SetTextMode(bool on) override { m_textMode = on; }
     [[nodiscard]] bool IsDrawingEverything() const override { return m_drawingEverything; }
+    // Any walk ends early once the program is asked to end.
+    [[nodiscard]] bool IsFrameAbandoned() const override;
     void SetDrawingEverything(bool on) { m_drawingEverything = on; }
     [[nodiscard]] bool IsPrinting() const override { return m_printing; }
     void SetPrinting(bool on) { m_printing = on; }

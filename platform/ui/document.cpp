@@ -17,6 +17,7 @@
 #include "platform/archive.h"
 #include "platform/exceptions.h"
 #include "platform/file.h"
+#include "platform/quitrequest.h"
 #include "platform/ui/doctemplate.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/view.h"
@@ -132,6 +133,14 @@ void PaintPendingWindows()
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
 }
 
+// Long reads and saves give up when the program is asked to end, as if the user had
+// cancelled them: the read frees what it made, the save keeps the old file.
+void ThrowWhenQuitting()
+{
+    if (CQuitRequest::IsRequested())
+        throw CUserException();
+}
+
 class CLoadingFlag
 {
 public:
@@ -196,6 +205,7 @@ bool CDocument::OnOpenDocument(const CString& path)
         CArchive archive(&file, CArchive::load);
         auto lastPaint = std::chrono::steady_clock::now();
         archive.SetProgressHook([&lastPaint] {
+            ThrowWhenQuitting();
             const auto now = std::chrono::steady_clock::now();
             if (now - lastPaint < kPaintInterval)
                 return;
@@ -241,10 +251,19 @@ bool CDocument::OnSaveDocument(const CString& path)
     try
     {
         CArchive archive(&file, CArchive::store);
+        archive.SetProgressHook(ThrowWhenQuitting);
         Serialize(archive);
         archive.Close();
         file.Flush();
         file.Close();
+        // What was written while the quit came in may hold a picture cut short.
+        ThrowWhenQuitting();
+    }
+    catch (const CUserException&)
+    {
+        file.Abort();
+        ::unlink(temporary.c_str());
+        return false;
     }
     catch (const std::exception& error)
     {

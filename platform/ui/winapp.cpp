@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include "platform/profile.h"
+#include "platform/quitrequest.h"
 #include "platform/ui/appprinter.h"
 #include "platform/ui/commandlineinfo.h"
 #include "platform/ui/doctemplate.h"
@@ -28,11 +29,13 @@ CWinApp*& CurrentApp()
 }
 
 // The write end of the pipe through which a termination signal reaches the loop; a
-// signal handler may do no more than write to it.
+// signal handler may do no more than write to it and set the quit request, which long
+// work polls while the loop waits for it.
 int g_quitSignalPipe[2] = {-1, -1};
 
-extern "C" void OnQuitSignal(int)
+extern "C" void OnQuitSignal(int signal)
 {
+    CQuitRequest::Request(signal);
     const char byte = 1;
     (void)!::write(g_quitSignalPipe[1], &byte, 1);
 }
@@ -73,9 +76,15 @@ int CWinApp::Run(int argc, char** argv)
     QApplication::setApplicationName(QString::fromStdString(m_appName.ToUtf8()));
     // Installed before start-up, whose message boxes run loops of their own.
     m_quitRequested = false;
+    CQuitRequest::Clear();
+    // A write past the file-size limit then fails with an error that the save reports,
+    // instead of killing the program with its changes and a half-written file.
+    std::signal(SIGXFSZ, SIG_IGN);
     const bool quitOnSignal = InstallQuitSignals();
     const bool started = InitInstance();
-    if (started && !m_quitRequested)
+    // A signal taken during start-up's own long work (the first read or frame) has only
+    // set the request so far: its pipe is read in the loop, which is then not entered.
+    if (started && !m_quitRequested && !CQuitRequest::IsRequested())
     {
         m_inMessageLoop = true;
         QApplication::exec();
@@ -90,8 +99,11 @@ int CWinApp::Run(int argc, char** argv)
     HoldSettingsUntilExit();
     const int code = ExitInstance();
     m_docTemplate.reset();
-    // A start-up that failed (a model it could not read, no view) is a failed run.
-    return started ? code : 1;
+    const bool quit = m_quitRequested || CQuitRequest::IsRequested();
+    CQuitRequest::Clear();
+    // A start-up that failed (a model it could not read, no view) is a failed run; one
+    // that gave up because the program was asked to end is not.
+    return started || quit ? code : 1;
 }
 
 void CWinApp::CloseMainWindow()
@@ -103,6 +115,7 @@ void CWinApp::CloseMainWindow()
 void CWinApp::OnQuitRequested()
 {
     m_quitRequested = true;
+    CQuitRequest::Request();
     // Message boxes open at that moment give way, as if they were dismissed; one that
     // cannot be dismissed (no Cancel of its own) stays.
     constexpr int kMaxNestedBoxes = 16;

@@ -12,10 +12,14 @@
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/glimraapp.h"
@@ -34,6 +38,7 @@
 #include "document/renderingoptions.h"
 #include "document/viewpage.h"
 #include "drawapi/animation.h"
+#include "platform/quitrequest.h"
 #include "platform/ui/cmdui.h"
 #include "samplefiles.h"
 #include "render/frametimer.h"
@@ -869,6 +874,29 @@ TEST_F(MainViewTest, SavingStoresAPreviewOfTheViewThatTheOpenDialogReadsBack)
     EXPECT_EQ(std::memcmp(kept->GetImage()->GetLineArray()[0], front->GetImage()->GetLineArray()[0],
                           static_cast<std::size_t>(front->GetWidth()) * 4),
               0);
+}
+
+// A quit signal in the middle of a save's preview gives the save up: the file and the
+// model's preview stay as they were, and nothing is left beside the file.
+TEST_F(MainViewTest, AQuitDuringTheSavesPreviewKeepsTheFileAndTheModelsPreview)
+{
+    ASSERT_NE(SavedPreview("kept.twk"), nullptr);
+    const std::filesystem::path path = dataHome / "kept.twk";
+    const auto bytes = [&path] {
+        std::ifstream in(path, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const std::string before = bytes();
+    const CDib* preview = view->GetModel()->GetPreviewImage();
+    frame->SendCommand(ID_VIEW_FRONT);
+    CQuitRequest::Request(SIGTERM);
+    const bool saved = view->GetGlimraDoc()->OnSaveDocument(CString::FromUtf8(path.string()));
+    CQuitRequest::Clear();
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(view->GetModel()->GetPreviewImage(), preview);
+    EXPECT_EQ(bytes(), before);
+    for (const auto& entry : std::filesystem::directory_iterator(dataHome))
+        EXPECT_EQ(entry.path().filename().string().find(".saving-"), std::string::npos) << entry.path();
 }
 
 TEST_F(MainViewTest, TheStoredPreviewIsASmoothlyShrunkCopyOfTheView)

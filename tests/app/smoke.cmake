@@ -15,4 +15,6 @@ if(GLIMRA_XVFB_RUN)
   glimra_smoke_test(app_glue_smoke gluesmoke.sh 90)
   # Held keys and typed times as the X server's own keyboard sends them.
   glimra_smoke_test(app_keys_smoke keysmoke.sh 120)
+  # A quit signal in the middle of a frame of a huge model.
+  glimra_smoke_test(app_quit_smoke quitsmoke.sh 120)
 endif()

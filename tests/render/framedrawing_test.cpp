@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -47,6 +48,7 @@
 #include "model/undosuspender.h"
 #include "model/vertex.h"
 #include "platform/profile.h"
+#include "platform/quitrequest.h"
 #include "platform/settingsstore.h"
 #include "render/framepainter.h"
 #include "render/frametimer.h"
@@ -822,6 +824,29 @@ TEST_F(FrameTest, AnInstanceDrawsWhereItsTransformationPutsItAndHiddenLayersDraw
     layer->SetHidden(true);
     Draw();
     EXPECT_EQ(CountPixels(kBackgroundRgb), kWidth * kHeight);
+}
+
+// Fixed: a frame of a huge model did not answer a quit signal until it was done, a minute
+// or more later.
+TEST_F(FrameTest, AQuitRequestEndsTheFrameWithoutEnteringMoreInstances)
+{
+    Options().SetDrawProfiles(false);
+    Options().SetDisplayEdges(0);
+    LookDown(40.0);
+    CComponentInstance* instance = SquareInstance(4.0, CVector3d(15, 0, 0));
+    instance->SetMaterial(Root().GetMaterialManager()->FindOrCreateColorMaterial(CColor(200, 0, 0)));
+    struct QuitRequested
+    {
+        QuitRequested() { CQuitRequest::Request(SIGTERM); }
+        ~QuitRequested() { CQuitRequest::Clear(); }
+    };
+    {
+        const QuitRequested quit;
+        Draw();
+        EXPECT_EQ(CountPixels(kBackgroundRgb), kWidth * kHeight);
+    }
+    Draw();
+    EXPECT_TRUE(Near(Pixel(32 + 18, 24), {247, 0, 0}, 4));
 }
 
 // Selecting a group never reached its contents: instances entered the view's path only

@@ -2,16 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform/archive.h"
 #include "platform/exceptions.h"
+#include "platform/quitrequest.h"
 #include "platform/ui/view.h"
 #include "uitestsupport.h"
 
@@ -35,11 +41,19 @@ public:
             archive << number;
         else
             archive >> number;
+        if (archive.IsStoring() && padding > 0)
+        {
+            const std::vector<BYTE> bytes(padding, 0x5a);
+            for (int i = 0; i < 16; ++i)
+                archive.Write(bytes.data(), static_cast<UINT>(bytes.size() / 16));
+        }
     }
 
     std::string steps;
     int number = 0;
     bool failStoring = false;
+    // Bytes written after the number, in pieces.
+    std::size_t padding = 0;
 };
 
 class CCountingView : public CView
@@ -170,6 +184,74 @@ TEST_F(DocumentTest, AFailedSaveKeepsTheOldFileAndLeavesNoPartialFileBehind)
     EXPECT_EQ(std::filesystem::file_size(folder / "kept.twk"), before);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
     EXPECT_EQ(boxes.calls.size(), 1u);
+}
+
+// Fixed: under a file-size limit a save killed the program with SIGXFSZ and left a
+// half-written temporary file beside the model.
+TEST_F(DocumentTest, ASaveOverTheFileSizeLimitFailsWithTheSystemsCauseAndKeepsTheOldFile)
+{
+    CNumberDocument document;
+    document.number = 7;
+    ASSERT_TRUE(document.OnSaveDocument(PathOf("kept.twk")));
+    const std::string before = ReadAll(folder / "kept.twk");
+    document.padding = 64 * 1024;
+    document.SetModifiedFlag();
+    // The limit holds for the whole process, so a child of its own takes it; each failure
+    // has its own exit code.
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+    {
+        ::alarm(30);
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{16 * 1024, 16 * 1024};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            ::_exit(10);
+        if (document.OnSaveDocument(PathOf("kept.twk")))
+            ::_exit(11);
+        if (boxes.calls.size() != 1 || boxes.calls[0].text.Find(CString(std::strerror(EFBIG))) < 0)
+            ::_exit(12);
+        ::_exit(document.IsModified() ? 0 : 13);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(ReadAll(folder / "kept.twk"), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+}
+
+// A quit request gives up a read and a save as the user's cancel would: no message, the
+// old file whole, nothing left beside it, the half-read contents gone.
+TEST_F(DocumentTest, AQuitRequestAbandonsAReadAndASaveQuietly)
+{
+    CNumberDocument document;
+    document.number = 7;
+    document.padding = 64 * 1024;
+    ASSERT_TRUE(document.OnSaveDocument(PathOf("kept.twk")));
+    const std::string before = ReadAll(folder / "kept.twk");
+    for (const bool small : {false, true})
+    {
+        SCOPED_TRACE(small ? "a save written in one piece" : "a save of many pieces");
+        document.number = 8;
+        document.padding = small ? 0 : 64 * 1024;
+        document.SetModifiedFlag();
+        CQuitRequest::Request(SIGTERM);
+        EXPECT_FALSE(document.OnSaveDocument(PathOf("kept.twk")));
+        CQuitRequest::Clear();
+        EXPECT_TRUE(document.IsModified());
+        EXPECT_EQ(ReadAll(folder / "kept.twk"), before);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()),
+                  1);
+    }
+    CNumberDocument opened;
+    opened.number = 5;
+    CQuitRequest::Request(SIGTERM);
+    EXPECT_FALSE(opened.OnOpenDocument(PathOf("kept.twk")));
+    CQuitRequest::Clear();
+    EXPECT_EQ(opened.steps, "delete;load;delete;");
+    EXPECT_EQ(opened.number, 0);
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(DocumentTest, ASaveWritesNoPlantedLinkAndKeepsTheModelsLinkModeAndOtherNames)

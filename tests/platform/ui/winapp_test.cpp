@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "platform/quitrequest.h"
 #include "platform/ui/appprinter.h"
 #include "platform/ui/framewnd.h"
 #include "platform/ui/modaldialog.h"
@@ -32,7 +33,11 @@ public:
             timedOut = true;
             QApplication::exit();
         });
-        QTimer::singleShot(0, &m_timers, [] { std::raise(SIGTERM); });
+        QTimer::singleShot(0, &m_timers, [this] {
+            std::raise(SIGTERM);
+            // Seen by long work before the loop reads the signal's pipe.
+            requestSeenAtOnce = CQuitRequest::IsRequested() && CQuitRequest::GetSignal() == SIGTERM;
+        });
         QMessageBox box(QMessageBox::Warning, QStringLiteral("Asking"), QStringLiteral("Settings were reset."),
                         QMessageBox::Ok);
         box.exec();
@@ -48,6 +53,7 @@ public:
     bool boxDismissed = false;
     bool exited = false;
     bool timedOut = false;
+    bool requestSeenAtOnce = false;
 
 private:
     // Its timers go with the program object.
@@ -67,6 +73,11 @@ TEST(WinAppTest, ATerminationSignalDuringAStartUpMessageBoxEndsTheProgramThrough
     EXPECT_TRUE(app.IsQuitRequested());
     EXPECT_TRUE(app.exited);
     EXPECT_FALSE(app.timedOut);
+    EXPECT_TRUE(app.requestSeenAtOnce);
+    // A write past the file-size limit fails instead of ending the program.
+    struct sigaction fileSizeAction{};
+    ::sigaction(SIGXFSZ, nullptr, &fileSizeAction);
+    EXPECT_EQ(fileSizeAction.sa_handler, SIG_IGN);
 }
 
 // A store that counts its writes to the file.

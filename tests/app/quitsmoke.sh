@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# A quit signal in the middle of a long frame: under a virtual X server the program opens
+# a model whose first frame takes several seconds in a sanitizer build (a component placed
+# twice in each of fifteen levels, all over one another), is sent SIGTERM two seconds into
+# that frame, and must end cleanly (exit code 0) within a few seconds, leaving no
+# temporary file beside the model.
+# Usage: quitsmoke.sh GLIMRA SAMPLEGEN. Exit code 77: the tools it needs are missing, or
+# the frame was over before the signal (a build too fast to test with this model).
+set -euo pipefail
+glimra=$1
+source "$(dirname "$0")/smokesupport.sh"
+smoke_prepare quitsmoke "$2" xvfb-run xwininfo
+"$2" --doubling 15 "$work" >/dev/null
+
+# Inside the server: start, wait for the window, signal two seconds into the frame,
+# then poll for the end. Prints the signal's time, the end's time and the exit code; the
+# program prints the time its first frame was shown.
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+    glimra=$1 model=$2 log=$3
+    GLIMRA_EXIT_AFTER_FIRST_FRAME=1 "$glimra" "$model" >"$log" 2>&1 &
+    pid=$!
+    for _ in $(seq 1 600); do
+        xwininfo -root -tree | grep -q "doubling-15-5000.twk - Tarnwick Glimra" && break
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    sleep 2
+    signalled=$(date +%s.%N)
+    kill -TERM "$pid"
+    for _ in $(seq 1 300); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    ended=$(date +%s.%N)
+    if kill -0 "$pid" 2>/dev/null; then
+        kill -KILL "$pid"
+        echo "still running"
+    fi
+    code=0
+    wait "$pid" || code=$?
+    echo "signalled $signalled ended $ended code $code"
+' quitsmoke "$glimra" "$work/doubling-15-5000.twk" "$work/run.log" >"$work/result.txt"
+
+result=$(cat "$work/result.txt")
+frame=$(awk '/^first frame /{print $3}' "$work/run.log")
+read -r _ signalled _ ended _ code <<<"$(grep '^signalled' "$work/result.txt")"
+if [ -n "$frame" ] && awk -v f="$frame" -v s="$signalled" 'BEGIN {exit !(f < s)}'; then
+    echo "quitsmoke: the first frame was over before the signal; nothing to test here"
+    exit 77
+fi
+took=$(awk -v a="$ended" -v b="$signalled" 'BEGIN {printf "%.2f", a - b}')
+if grep -q "still running" <<<"$result" || [ "$code" != 0 ] || awk -v t="$took" 'BEGIN {exit !(t > 5)}'; then
+    echo "quitsmoke: SIGTERM in the middle of a frame: exit code $code after $took s ($result)"
+    cat "$work/run.log"
+    exit 1
+fi
+if compgen -G "$work/*.saving-*" >/dev/null; then
+    echo "quitsmoke: a temporary file was left beside the model"
+    exit 1
+fi
+echo "quitsmoke: SIGTERM in the middle of the first frame ended the program in $took s, exit code 0"
