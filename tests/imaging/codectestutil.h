@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "imaging/ilanybmp.h"
+#include "imaging/ilfilterboxreduce.h"
 #include "imaging/ilmemsink.h"
 #include "imaging/ilpicdecoder.h"
 #include "imaging/ilpicencoder.h"
@@ -143,6 +144,25 @@ inline void DecodeBytes(ILPicDecoder& decoder, const std::string& bytes, ILAnyBm
 {
     decoder.MakeBmpFromMemory(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int64_t>(bytes.size()),
                               bmp, depth);
+}
+
+// The picture decoded whole and then box-reduced to width × height (`expected`), and decoded
+// with a longer side of at most the larger of the two (`shrunk`), which formats that can do
+// so reduce while they read.
+struct ShrunkPair
+{
+    ILAnyBmp whole;
+    ILAnyBmp expected;
+    ILAnyBmp shrunk;
+};
+inline ShrunkPair DecodeWholeAndShrunk(ILPicDecoder& decoder, const std::string& bytes, int width, int height)
+{
+    ShrunkPair pair;
+    DecodeBytes(decoder, bytes, pair.whole);
+    ILFilterBoxReduce(width, height).Apply(pair.whole, pair.expected);
+    decoder.SetMaxSide(std::max(width, height));
+    DecodeBytes(decoder, bytes, pair.shrunk);
+    return pair;
 }
 
 // Decodes the bytes with a fresh decoder of the type; the picture as RGBA rows.

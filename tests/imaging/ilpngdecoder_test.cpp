@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "codectestutil.h"
-#include "imaging/ilfilterboxreduce.h"
 #include "imaging/ilpngdecoder.h"
 
 using namespace codectest;
@@ -126,13 +125,7 @@ TEST_F(ILPNGDecoderToolTest, EveryVariantShrunkAsItIsReadIsTheWholePictureShrunk
         SCOPED_TRACE(v.name);
         const std::string bytes = ReadFile(MakeVariant(v));
         ILPNGDecoder decoder;
-        ILAnyBmp whole;
-        DecodeBytes(decoder, bytes, whole);
-        ILAnyBmp expected;
-        ILFilterBoxReduce(10, 6).Apply(whole, expected);
-        decoder.SetMaxSide(10);
-        ILAnyBmp shrunk;
-        DecodeBytes(decoder, bytes, shrunk);
+        const auto [whole, expected, shrunk] = DecodeWholeAndShrunk(decoder, bytes, 10, 6);
         EXPECT_EQ(decoder.GetSize(), ILPoint(29, 17));
         ASSERT_EQ(shrunk.GetSize(), ILPoint(10, 6));
         EXPECT_EQ(shrunk.GetBitsPerPixel(), 32);

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "codectestutil.h"
-#include "imaging/ilfilterboxreduce.h"
 #include "imaging/ilpgmdecoder.h"
 #include "imaging/ilppmdecoder.h"
 
@@ -70,14 +69,8 @@ TEST_F(ILPNMDecoderToolTest, MapsShrunkAsTheyAreReadAreTheWholeMapShrunk)
         ILPGMDecoder pgm;
         ILPPMDecoder ppm;
         ILPicDecoder& decoder = v.grey ? static_cast<ILPicDecoder&>(pgm) : ppm;
-        ILAnyBmp whole;
-        DecodeBytes(decoder, bytes, whole);
-        ILAnyBmp expected;
-        ILFilterBoxReduce(10, 6).Apply(whole, expected);
-        decoder.SetMaxSide(10);
-        ILAnyBmp shrunk;
-        DecodeBytes(decoder, bytes, shrunk);
-        EXPECT_EQ(BitmapRgba(shrunk), BitmapRgba(expected));
+        const ShrunkPair pair = DecodeWholeAndShrunk(decoder, bytes, 10, 6);
+        EXPECT_EQ(BitmapRgba(pair.shrunk), BitmapRgba(pair.expected));
     }
 }
 

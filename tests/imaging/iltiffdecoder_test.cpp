@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "codectestutil.h"
-#include "imaging/ilfilterboxreduce.h"
 #include "imaging/iltiffdecoder.h"
 #include "imaging/iltiffmemory.h"
 
@@ -157,13 +156,7 @@ TEST_F(ILTIFFDecoderToolTest, EveryVariantShrunkAsItIsReadIsTheWholePictureShrun
         SCOPED_TRACE(path);
         const std::string bytes = ReadFile(path);
         ILTIFFDecoder decoder;
-        ILAnyBmp whole;
-        DecodeBytes(decoder, bytes, whole);
-        ILAnyBmp expected;
-        ILFilterBoxReduce(10, 6).Apply(whole, expected);
-        decoder.SetMaxSide(10);
-        ILAnyBmp shrunk;
-        DecodeBytes(decoder, bytes, shrunk);
+        const auto [whole, expected, shrunk] = DecodeWholeAndShrunk(decoder, bytes, 10, 6);
         ASSERT_EQ(shrunk.GetSize(), ILPoint(10, 6));
         EXPECT_EQ(shrunk.HasAlpha(), whole.HasAlpha());
         EXPECT_EQ(MaxDifference(BitmapRgba(shrunk), BitmapRgba(expected)), 0);
