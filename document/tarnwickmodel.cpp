@@ -659,7 +659,11 @@ void CTarnwickModel::ForgetObjects(const std::vector<CObject*>& sortedObjects)
     if (IsIn(sortedObjects, m_rootComponent->GetLayer())) {
         m_rootComponent->SetLayer(nullptr);
     }
+    // One by one, each removal would search the list: a refused file of a few hundred
+    // thousand elements took minutes to let go of.
+    m_rootComponent->BeginRemovalBatch();
     ForgetIn(m_rootComponent, sortedObjects);
+    m_rootComponent->EndRemovalBatch();
     ForgetIn(m_rootComponent->GetRelationshipMap(), sortedObjects);
     ForgetIn(m_rootComponent->GetDefinitionList(), sortedObjects);
     ForgetIn(m_rootComponent->GetMaterialManager(), sortedObjects);
