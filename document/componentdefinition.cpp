@@ -12,6 +12,7 @@
 #include "foundation/modelid.h"
 #include "foundation/notificationcenter.h"
 #include "model/entitycontainer.h"
+#include "model/entitylist.h"
 #include "model/entityset.h"
 #include "model/entityvisitor.h"
 #include "model/perimeterfinder.h"
