@@ -3,9 +3,9 @@
 // unless LP_NUM_THREADS says otherwise): definitions that each hold two instances of the
 // next, every copy in the same place; and one definition placed many times, itself
 // holding many instances of a leaf, side by side or stacked. The leaf is a unit box or a
-// grid of triangles. Each shape is sized just under the drawing budget, so that its frame
-// is the longest a model the reader accepts can take; the doubling boxes of 12 and 15
-// levels are the everyday case. Counters: work as the reader counts it, paths (instances
+// grid of triangles. Each shape but the doubling boxes of 12 levels (the everyday case)
+// is sized just under the drawing budget, so that its frame is the longest a model of
+// that shape the reader accepts can take. Counters: work as the reader counts it, paths (instances
 // drawn), frame_s, and peak_MB as in the other benchmarks: what the run held above what
 // the process held before it.
 
