@@ -55,13 +55,11 @@ CUndoOperation* RecordingOperation(const CEntity* entity)
     return IsRecordingChanges() ? entity->GetUndoOperation() : nullptr;
 }
 
-// The components a component reaches: first those it places (the components it holds
-// as entities and the definitions of its instances), then the definitions of its
-// definition list.
+// The components a component reaches: those it places (the components it holds as
+// entities and the definitions of its instances) and the definitions of its list.
 struct NestedComponents
 {
     std::vector<const CComponent*> reached;
-    std::size_t placed = 0;
 };
 
 NestedComponents NestedComponentsOf(const CComponent* component)
@@ -72,82 +70,53 @@ NestedComponents NestedComponentsOf(const CComponent* component)
             nested.reached.push_back(held);
         }
     }
-    nested.placed = nested.reached.size();
     if (const CDefinitionList* list = component->GetDefinitionList()) {
         nested.reached.insert(nested.reached.end(), list->GetDefinitions().begin(), list->GetDefinitions().end());
     }
     return nested;
 }
 
-// Instance paths, counted no further than one past the limit so that the sums cannot
-// overflow however often definitions are shared.
-std::uint64_t AddPaths(std::uint64_t a, std::uint64_t b)
-{
-    return std::min<std::uint64_t>(a + b, CComponent::kMaxInstancePaths + 1);
-}
-
-// Refuses a file whose components contain themselves, nest deeper than the limit or
-// place more instances than the limit (each placement counted once per path that
-// reaches it from the component, as the view draws it), before anything walks them
-// recursively. Depth first without recursion, each component's height and paths worked
-// out once however often it is shared; a component seen again while it is still open
-// closes a cycle. startNested: what the start reaches.
+// Refuses a file whose components contain themselves or nest deeper than the limit,
+// before anything walks them recursively. Depth first without recursion, each
+// component's height worked out once however often it is shared; a component seen
+// again while it is still open closes a cycle. startNested: what the start reaches.
 void CheckComponentNesting(const CComponent* start, NestedComponents startNested, CArchive& ar)
 {
     constexpr int kOpen = -1;
-    struct Reached
-    {
-        int height = kOpen;
-        std::uint64_t paths = 0;
-    };
     struct Frame
     {
         const CComponent* component;
         NestedComponents nested;
         std::size_t next = 0;
         int deepest = 0;
-        std::uint64_t paths = 0;
-
-        // Takes in what the nested component just passed reaches.
-        void Take(const Reached& reached)
-        {
-            deepest = std::max(deepest, reached.height);
-            if (next <= nested.placed) {
-                paths = AddPaths(paths, AddPaths(1, reached.paths));
-            }
-        }
     };
-    std::unordered_map<const CComponent*, Reached> reached{{start, {}}};
+    std::unordered_map<const CComponent*, int> heights{{start, kOpen}};
     std::vector<Frame> stack;
     stack.push_back({start, std::move(startNested)});
     while (!stack.empty()) {
         Frame& frame = stack.back();
         if (frame.next < frame.nested.reached.size()) {
             const CComponent* nested = frame.nested.reached[frame.next++];
-            const auto found = reached.find(nested);
-            if (found == reached.end()) {
-                reached.emplace(nested, Reached{});
+            const auto found = heights.find(nested);
+            if (found == heights.end()) {
+                heights.emplace(nested, kOpen);
                 stack.push_back({nested, NestedComponentsOf(nested)});
-            } else if (found->second.height == kOpen) {
+            } else if (found->second == kOpen) {
                 AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName,
                                          "a component contains itself");
             } else {
-                frame.Take(found->second);
+                frame.deepest = std::max(frame.deepest, found->second);
             }
             continue;
         }
-        const Reached done{frame.deepest + 1, frame.paths};
-        if (done.height > CComponent::kMaxNestingDepth) {
+        const int height = frame.deepest + 1;
+        if (height > CComponent::kMaxNestingDepth) {
             AfxThrowArchiveException(CArchiveException::nestedTooDeep, ar.m_strFileName);
         }
-        if (done.paths > CComponent::kMaxInstancePaths) {
-            AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName,
-                                     "the model places too many instances");
-        }
-        reached[frame.component] = done;
+        heights[frame.component] = height;
         stack.pop_back();
         if (!stack.empty()) {
-            stack.back().Take(done);
+            stack.back().deepest = std::max(stack.back().deepest, height);
         }
     }
 }
@@ -968,7 +937,7 @@ void CComponent::FinishRead(CArchive& ar, const ReadTally& tally)
     m_materialManager->SetParent(this);
     InvalidateBounds();
     InvalidateSmoothNormals();
-    NestedComponents nested{tally.nested, tally.nested.size()};
+    NestedComponents nested{tally.nested};
     nested.reached.insert(nested.reached.end(), m_definitions->GetDefinitions().begin(),
                           m_definitions->GetDefinitions().end());
     CheckComponentNesting(this, std::move(nested), ar);

@@ -59,12 +59,6 @@ public:
     // Components nest (through instances of definitions) at most this deep; a file
     // that nests deeper, or in a cycle, is refused.
     static constexpr int kMaxNestingDepth = 256;
-    // A component places at most this many instances, each counted once per path that
-    // reaches it, since the view draws every path: shared definitions that each hold
-    // several of the next multiply the paths with every level while the file stays
-    // small. A model at the limit shows its first frame within half a minute; a file
-    // beyond it is refused.
-    static constexpr std::uint64_t kMaxInstancePaths = std::uint64_t{1} << 18;
 
     // Empty, with a new relationship map, definition list, material manager and layer
     // manager (which makes its default layer); no model.
@@ -77,8 +71,7 @@ public:
 
     // Reads or writes the component record (every version on reading, the newest on
     // writing). Throws the archive exception on bad input, and when the component
-    // would contain itself, nest deeper than kMaxNestingDepth or place more than
-    // kMaxInstancePaths instances.
+    // would contain itself or nest deeper than kMaxNestingDepth.
     void Serialize(CArchive& ar) override;
     // Erases every entity in list order, then the managers, then the element itself.
     void Erase() override;

@@ -229,7 +229,7 @@ void CComponentDefinition::Transform(const CTransformation& transform)
         return;
     }
     // A copy: compensating an instance must not disturb the walk.
-    const std::vector<CComponentInstance*> instances = m_instances;
+    const std::vector<CComponentInstance*> instances(m_instances.begin(), m_instances.end());
     for (CComponentInstance* instance : instances) {
         instance->SetTransform(instance->GetTransform() * inverse);
     }
@@ -461,7 +461,10 @@ bool CComponentDefinition::HasInstance(const CComponentInstance* instance) const
 
 CComponentInstance* CComponentDefinition::GetInstance(int index) const
 {
-    return ListAt(m_instances, index);
+    if (index < 0 || static_cast<std::size_t>(index) >= m_instances.size()) {
+        return nullptr;
+    }
+    return m_instances[static_cast<std::size_t>(index)];
 }
 
 void CComponentDefinition::SetName(const CString& name)

@@ -5,6 +5,7 @@
 // instances in step with its own changes. The definition list of a component owns it.
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -74,7 +75,7 @@ public:
     // Null for an index outside the list.
     [[nodiscard]] CComponentInstance* GetInstance(int index) const;
     [[nodiscard]] int GetInstanceCount() const { return static_cast<int>(m_instances.size()); }
-    [[nodiscard]] const std::vector<CComponentInstance*>& GetInstances() const { return m_instances; }
+    [[nodiscard]] const std::deque<CComponentInstance*>& GetInstances() const { return m_instances; }
 
     [[nodiscard]] CString GetName() const { return m_name; }
     // Posts "Component Properties" when the name changes (case-sensitive).
@@ -138,7 +139,10 @@ private:
     std::int64_t m_time = 0;
     bool m_flag = false;
     CPoint3d m_insertionPoint;
-    std::vector<CComponentInstance*> m_instances;
+    // A model lets go of its instances first to last: a deque drops the first at once
+    // where a vector would move all the others, so that closing a model of a few hundred
+    // thousand placements of one definition takes no minutes.
+    std::deque<CComponentInstance*> m_instances;
     CEntity* m_behavior = nullptr;
     std::int32_t m_type = 0;
     CEntity* m_thumbnail = nullptr;

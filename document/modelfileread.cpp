@@ -12,6 +12,7 @@
 #include "document/componentbehavior.h"
 #include "document/definitionlist.h"
 #include "document/dib.h"
+#include "document/drawingwork.h"
 #include "document/fontmanager.h"
 #include "document/layer.h"
 #include "document/layermanager.h"
@@ -413,6 +414,8 @@ void CTarnwickModel::ReadEntities(CArchive& ar, int /*fileVersion*/, int modelVe
     } else {
         m_rootComponent->Serialize(ar);
     }
+    // Refused before anything is drawn: the first frame would draw every path.
+    CDrawingWork::Check(*m_rootComponent, ar);
     // A dropped vertex that an edge took up lives with the edge; the others go with
     // the archive.
     for (CVertex* vertex : vertices) {

@@ -29,14 +29,12 @@ CCamera FramingCamera(int columns, int rows)
 
 }  // namespace
 
-void BuildGridModel(CTarnwickModel& model, int triangleCount)
+std::pair<int, int> AddTriangleGrid(CComponent& component, int triangleCount)
 {
     if (triangleCount <= 0) {
-        return;
+        return {0, 0};
     }
-    const CUndoSuspender suspender;
-    const CurrentModelScope scope(&model);
-    const CGeometryBuilder builder(*model.GetRootComponent());
+    const CGeometryBuilder builder(component);
     const int cells = (triangleCount + 1) / 2;
     const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(cells))));
     const int rows = (cells + columns - 1) / columns;
@@ -62,5 +60,16 @@ void BuildGridModel(CTarnwickModel& model, int triangleCount)
         }
         below.swap(above);
     }
+    return {columns, rows};
+}
+
+void BuildGridModel(CTarnwickModel& model, int triangleCount)
+{
+    if (triangleCount <= 0) {
+        return;
+    }
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    const auto [columns, rows] = AddTriangleGrid(*model.GetRootComponent(), triangleCount);
     model.SetCamera(FramingCamera(columns, rows));
 }

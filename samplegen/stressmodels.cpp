@@ -15,6 +15,7 @@
 #include "foundation/transformation.h"
 #include "model/undosuspender.h"
 #include "samplegen/geometrybuilder.h"
+#include "samplegen/gridmodel.h"
 
 namespace {
 
@@ -80,30 +81,67 @@ void BuildPagesModel(CTarnwickModel& model, int pageCount)
     }
 }
 
-void BuildDoublingModel(CTarnwickModel& model, int definitionCount)
+void BuildSharedModel(CTarnwickModel& model, const SharedModelShape& shape)
 {
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
+    const int levels = static_cast<int>(shape.copies.size());
+    if (levels == 0) {
+        return;
+    }
     auto* inner = new CComponentDefinition;
-    inner->SetName(CString::FromUtf8("Level#" + std::to_string(definitionCount)));
+    inner->SetName(CString::FromUtf8("Level#" + std::to_string(levels)));
     model.GetRootComponent()->GetDefinitionList()->Add(inner);
-    (void)CGeometryBuilder(*inner).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1));
-    for (int level = definitionCount - 1; level > 0; --level) {
-        auto* outer = new CComponentDefinition;
-        outer->SetName(CString::FromUtf8("Level#" + std::to_string(level)));
-        model.GetRootComponent()->GetDefinitionList()->Add(outer);
-        for (int copy = 0; copy < 2; ++copy) {
+    // The extent of what the level being made places, from its origin.
+    CVector3d extent(1.0, 1.0, 1.0);
+    if (shape.leafTriangles > 0) {
+        const auto [columns, rows] = AddTriangleGrid(*inner, shape.leafTriangles);
+        extent = CVector3d(columns, rows, 0.0);
+    } else {
+        (void)CGeometryBuilder(*inner).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1));
+    }
+    for (int level = levels - 1; level >= 0; --level) {
+        CComponent* outer = model.GetRootComponent();
+        if (level > 0) {
+            auto* definition = new CComponentDefinition;
+            definition->SetName(CString::FromUtf8("Level#" + std::to_string(level)));
+            model.GetRootComponent()->GetDefinitionList()->Add(definition);
+            outer = definition;
+        }
+        const int copies = std::max(shape.copies[static_cast<std::size_t>(level)], 0);
+        const int columns = ColumnsFor(copies);
+        // A unit's gap between neighbours, so that each copy shows.
+        const CVector3d step(extent.x + 1.0, extent.y + 1.0, 0.0);
+        for (int copy = 0; copy < copies; ++copy) {
             auto* instance = new CComponentInstance;
             inner->AddInstance(instance);
+            if (!shape.stacked) {
+                CTransformation transform;
+                transform.SetTranslation(CVector3d(step.x * (copy % columns), step.y * (copy / columns), 0.0));
+                instance->SetTransform(transform);
+            }
             outer->Add(instance);
         }
-        inner = outer;
+        if (!shape.stacked && copies > 1) {
+            const int rows = (copies + columns - 1) / columns;
+            extent = CVector3d(step.x * columns - 1.0, step.y * rows - 1.0, extent.z);
+        }
+        if (level > 0) {
+            inner = static_cast<CComponentDefinition*>(outer);
+        }
     }
-    auto* top = new CComponentInstance;
-    inner->AddInstance(top);
-    model.GetRootComponent()->Add(top);
-    const CPoint3d target(0.5, 0.5, 0.5);
+    const double size = std::max({extent.x, extent.y, extent.z, 1.0});
+    const CPoint3d target(extent.x / 2.0, extent.y / 2.0, extent.z / 2.0);
     CCamera camera;
-    camera.SetView(CPoint3d(3.0, -2.0, 2.5), target, kUp, 1.0, 1000.0, true, 35.0, 2.0);
+    camera.SetView(target + CVector3d(2.5, -2.5, 2.0) * size, target, kUp, 1.0, 1000.0, true, 35.0,
+                   2.0 * size);
     model.SetCamera(camera);
+}
+
+void BuildDoublingModel(CTarnwickModel& model, int definitionCount)
+{
+    SharedModelShape shape;
+    shape.copies.assign(static_cast<std::size_t>(std::max(definitionCount, 1)), 2);
+    shape.copies[0] = 1;
+    BuildSharedModel(model, shape);
 }

@@ -1,9 +1,26 @@
 #pragma once
 // Models for measuring how opening grows with their size: many component definitions
 // that a file keeps without thumbnails, many pages, and definitions shared so often
-// that the instance paths double with every level.
+// that the instance paths multiply with every level.
+
+#include <vector>
 
 class CTarnwickModel;
+
+// Definitions shared level by level: copies[0] instances of the first in the root
+// component, copies[i] instances of the next in the definition of level i, the last
+// definition the leaf: a unit box, or a flat grid of that many triangles. The copies of
+// a level stand side by side in a square field, or all in the same place (stacked).
+struct SharedModelShape
+{
+    std::vector<int> copies;
+    int leafTriangles = 0;
+    bool stacked = true;
+};
+
+// Adds the shape's definitions (named Level#1 to Level#N) and its instances, and looks
+// at the whole from above the south-west.
+void BuildSharedModel(CTarnwickModel& model, const SharedModelShape& shape);
 
 // Adds the count of definitions (at least 0), each a small box placed once in the root
 // component, each left waiting for its picture, so that the file keeps no thumbnail;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "document/componentbehavior.h"
 #include "document/group.h"
 #include "document/layer.h"
@@ -70,7 +72,7 @@ TEST_F(InstanceExplodeTest, ExplodingOneOfTwoInstancesKeepsTheDefinitionForTheOt
     CComponentInstance* kept = ModelFixture::Place(m_fixture.Root(), box);
     exploded->Explode(false, exploded->IsUnique());
     EXPECT_EQ(m_fixture.Root().GetDefinitionList()->GetCount(), 1);
-    EXPECT_EQ(box->GetInstances(), std::vector<CComponentInstance*>{kept});
+    EXPECT_EQ(box->GetInstances(), std::deque<CComponentInstance*>{kept});
     EXPECT_TRUE(FaceBox(m_fixture.Root()).GetMin().IsEqual(CPoint3d(3, 0, 0)));
     EXPECT_EQ(box->GetCount(), 5);
 }

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -688,35 +687,66 @@ void BuildNestedChain(CTarnwickModel& model, int levels)
     model.GetRootComponent()->Add(top);
 }
 
+// The doubling model's definitions, which the root component does not place.
+void BuildUnplacedDoublingModel(CTarnwickModel& model, int levels)
+{
+    SharedModelShape shape;
+    shape.copies.assign(static_cast<std::size_t>(levels), 2);
+    shape.copies[0] = 0;
+    BuildSharedModel(model, shape);
+}
+
+// That many instances of one square in the root component, side by side or all in the
+// same place.
+void BuildSquares(CTarnwickModel& model, int count, bool stacked)
+{
+    BuildSharedModel(model, {{count}, 2, stacked});
+}
+
+void BuildSquaresSideBySide(CTarnwickModel& model, int count)
+{
+    BuildSquares(model, count, false);
+}
+
+void BuildSquaresStacked(CTarnwickModel& model, int count)
+{
+    BuildSquares(model, count, true);
+}
+
 }  // namespace
 
-TEST_F(ModelFileTest, ModelsAreReadUpToTheNestingAndInstanceLimitsAndRefusedBeyondWithTheirOwnReasons)
+TEST_F(ModelFileTest, ModelsAreReadUpToTheNestingLimitAndTheDrawingBudgetAndRefusedBeyondWithTheirOwnReasons)
 {
     // Regression: 41 definitions, each holding two of the next, once gave 2^40 paths for
-    // the view to draw. L doubling levels place 2^L - 1 instances: one under a limit of 2^L.
-    const int underLimit = std::bit_width(CComponent::kMaxInstancePaths) - 1;
-    constexpr const char* kTooMany = "the model places too many instances";
+    // the view to draw; a definition nothing placed, or many cheap placements, were
+    // refused although they draw little; a refused file of many elements took minutes
+    // to let go of.
+    constexpr const char* kTooMuch = "the model would draw too much to show";
     const struct
     {
         void (*build)(CTarnwickModel&, int);
-        int levels;
+        int size;
+        int definitions;
         const char* refusal;  // null: read
     } cases[] = {
-        {BuildNestedChain, CComponent::kMaxNestingDepth - 1, nullptr},
-        {BuildNestedChain, 1000, "the model nests too deep"},
-        {BuildDoublingModel, underLimit, nullptr},
-        {BuildDoublingModel, underLimit + 1, kTooMany},
-        {BuildDoublingModel, 41, kTooMany},
+        {BuildNestedChain, CComponent::kMaxNestingDepth - 1, CComponent::kMaxNestingDepth - 1, nullptr},
+        {BuildNestedChain, 1000, 0, "the model nests too deep"},
+        {BuildDoublingModel, 12, 12, nullptr},
+        {BuildDoublingModel, 41, 0, kTooMuch},
+        {BuildUnplacedDoublingModel, 41, 41, nullptr},
+        {BuildSquaresSideBySide, 300'000, 1, nullptr},
+        // They fill the view once each.
+        {BuildSquaresStacked, 300'000, 0, kTooMuch},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.levels);
+        SCOPED_TRACE(c.size);
         OwnedModel built;
-        c.build(*built, c.levels);
+        c.build(*built, c.size);
         const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
         OwnedModel model;
         if (c.refusal == nullptr) {
             EXPECT_NO_THROW(modelfiletest::ReadModel(*model, file));
-            EXPECT_EQ(model->GetDefinitionList()->GetCount(), c.levels);
+            EXPECT_EQ(model->GetDefinitionList()->GetCount(), c.definitions);
             continue;
         }
         try {
