@@ -246,22 +246,37 @@ void ILTIFFDecoder::CopyRasterRow(const uint32_t* in, ILPixel32* out, int width)
     }
 }
 
-void ILTIFFDecoder::DoTrueColor(ILBmp& bmp)
+// libtiff turns the rows to run top down; a band starts at a stored row, so a picture
+// stored another way round is read in one band (BandRows).
+template <class TakeRow>
+void ILTIFFDecoder::ReadTrueColor(uint32_t band, TakeRow takeRow)
 {
     TIFFRGBAImage image{};
     BeginRGBA(image);
     std::unique_ptr<TIFFRGBAImage, RGBAImageEnder> ender(&image);
+    image.req_orientation = ORIENTATION_TOPLEFT;
     const int width = GetWidth();
-    const int height = GetHeight();
-    std::vector<uint8_t> buffer = AllocateBuffer(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    const auto height = static_cast<uint32_t>(GetHeight());
+    std::vector<uint8_t> buffer = AllocateBuffer(static_cast<size_t>(width) * band * 4);
     auto* raster = reinterpret_cast<uint32_t*>(buffer.data());
-    GetRGBA(image, raster, static_cast<uint32_t>(height));
+    for (uint32_t top = 0; top < height; top += band) {
+        const uint32_t rows = std::min(band, height - top);
+        image.row_offset = static_cast<int>(top);
+        GetRGBA(image, raster, rows);
+        for (uint32_t y = 0; y < rows; ++y) {
+            takeRow(static_cast<int>(top + y), raster + static_cast<size_t>(y) * static_cast<size_t>(width));
+        }
+    }
+}
+
+void ILTIFFDecoder::DoTrueColor(ILBmp& bmp)
+{
     ILBmpLock lock(bmp, false, true);
     uint8_t* const* rows = bmp.GetLineArray();
-    for (int y = 0; y < height; ++y) {
-        CopyRasterRow(raster + static_cast<size_t>(height - 1 - y) * static_cast<size_t>(width),
-                      reinterpret_cast<ILPixel32*>(rows[y]), width);
-    }
+    const int width = GetWidth();
+    ReadTrueColor(static_cast<uint32_t>(GetHeight()), [&](int y, const uint32_t* in) {
+        CopyRasterRow(in, reinterpret_cast<ILPixel32*>(rows[y]), width);
+    });
 }
 
 // The rows of one strip, or of one row of tiles; 0 when a band of them would cost more
@@ -290,24 +305,12 @@ bool ILTIFFDecoder::ReduceTrueColor(ILBoxReducer& reducer)
     if (band == 0) {
         return false;
     }
-    TIFFRGBAImage image{};
-    BeginRGBA(image);
-    std::unique_ptr<TIFFRGBAImage, RGBAImageEnder> ender(&image);
-    image.req_orientation = ORIENTATION_TOPLEFT;
     const int width = GetWidth();
-    const auto height = static_cast<uint32_t>(GetHeight());
-    std::vector<uint8_t> buffer = AllocateBuffer(static_cast<size_t>(width) * band * 4);
-    auto* raster = reinterpret_cast<uint32_t*>(buffer.data());
     std::vector<ILPixel32> row(static_cast<size_t>(width));
-    for (uint32_t top = 0; top < height; top += band) {
-        const uint32_t rows = std::min(band, height - top);
-        image.row_offset = static_cast<int>(top);
-        GetRGBA(image, raster, rows);
-        for (uint32_t y = 0; y < rows; ++y) {
-            CopyRasterRow(raster + static_cast<size_t>(y) * static_cast<size_t>(width), row.data(), width);
-            reducer.AddRow(reinterpret_cast<const uint8_t*>(row.data()));
-        }
-    }
+    ReadTrueColor(band, [&](int, const uint32_t* in) {
+        CopyRasterRow(in, row.data(), width);
+        reducer.AddRow(reinterpret_cast<const uint8_t*>(row.data()));
+    });
     return true;
 }
 

@@ -60,6 +60,10 @@ private:
     void BeginRGBA(TIFFRGBAImage& image);
     void GetRGBA(TIFFRGBAImage& image, uint32_t* raster, uint32_t rows);
     static void CopyRasterRow(const uint32_t* in, ILPixel32* out, int width);
+    // Reads the picture `band` rows at a time, top row first, and hands each row of
+    // libtiff's raster words to takeRow(y, words).
+    template <class TakeRow>
+    void ReadTrueColor(uint32_t band, TakeRow takeRow);
     void DoTrueColor(ILBmp& bmp);
     [[nodiscard]] uint32_t BandRows() const;
     bool ReduceTrueColor(ILBoxReducer& reducer);
