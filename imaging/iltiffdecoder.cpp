@@ -207,11 +207,7 @@ void ILTIFFDecoder::GetImage(ILBmp& bmp)
     if (!m_tif) {
         RaiseError(ILTextException::internalError, "TIFF decoder: GetImage without Open.");
     }
-    uint16_t bitsPerSample = 1;
-    uint16_t samplesPerPixel = 1;
-    TIFFGetFieldDefaulted(m_tif, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
-    TIFFGetFieldDefaulted(m_tif, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
-    if (samplesPerPixel <= 2 && bitsPerSample <= 8 && !TIFFIsTiled(m_tif)) {
+    if (GetBitsPerPixel() != 32) {
         DoLoColor(bmp);
     } else {
         DoTrueColor(bmp);
