@@ -180,7 +180,8 @@ void ILPicDecoder::MakeReducedBmp(ILBmp& bmp)
     int width = GetWidth();
     int height = GetHeight();
     ILBoxReducer::FitSize(width, height, m_maxSide);
-    if (ILBoxReducer::TakesDepth(GetBitsPerPixel())) {
+    const bool reducible = ILBoxReducer::TakesDepth(GetBitsPerPixel());
+    if (reducible) {
         ILBoxReducer reducer(*this, width, height, bmp);
         if (GetReducedImage(reducer)) {
             return;
@@ -188,7 +189,7 @@ void ILPicDecoder::MakeReducedBmp(ILBmp& bmp)
     }
     const auto rows = static_cast<std::int64_t>(GetHeight());
     std::int64_t wholeBytes = ILAnyBmp::BytesPerLineFor(GetWidth(), GetBitsPerPixel()) * rows;
-    if (!ILBoxReducer::TakesDepth(GetBitsPerPixel())) {
+    if (!reducible) {
         wholeBytes += ILAnyBmp::BytesPerLineFor(GetWidth(), 32) * rows;
     }
     if (wholeBytes > kMaxWholeBytesToShrink) {
@@ -197,7 +198,7 @@ void ILPicDecoder::MakeReducedBmp(ILBmp& bmp)
     ILAnyBmp decoded;
     decoded.CreateFromInfo(*this);
     GetImage(decoded);
-    if (!ILBoxReducer::TakesDepth(decoded.GetBitsPerPixel())) {
+    if (!reducible) {
         ILAnyBmp deeper;
         deeper.CreateCopy(decoded, 32);
         ILFilterBoxReduce(width, height).Apply(deeper, bmp);
