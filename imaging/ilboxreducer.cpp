@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "imaging/ilanybmp.h"
 #include "imaging/ilbmp.h"
 #include "imaging/ilpixel24.h"
 #include "imaging/iltextexception.h"
@@ -121,6 +122,11 @@ bool ILBoxReducer::SetSourceSize(int width, int height)
     m_height = height;
     LayBoxes();
     return true;
+}
+
+int ILBoxReducer::GetRowBytes() const
+{
+    return ILAnyBmp::BytesPerLineFor(m_width, m_depth);
 }
 
 void ILBoxReducer::LayBoxes()

@@ -43,9 +43,10 @@ public:
     void SetPaletteEntry(int index, std::uint8_t red, std::uint8_t green, std::uint8_t blue, std::uint8_t alpha);
     void SetPalette(const ILPixel32* entries);
 
-    // The next source row, ILAnyBmp::BytesPerLineFor(width, depth) bytes. Each destination
-    // row is written when the last row of its boxes arrives; rows past the source's
-    // height are ignored.
+    // The bytes of a source row: ILAnyBmp::BytesPerLineFor(width, depth).
+    [[nodiscard]] int GetRowBytes() const;
+    // The next source row, GetRowBytes() bytes. Each destination row is written when the
+    // last row of its boxes arrives; rows past the source's height are ignored.
     void AddRow(const std::uint8_t* row);
     [[nodiscard]] bool IsComplete() const { return m_row >= m_height; }
 

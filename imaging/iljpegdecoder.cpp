@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "imaging/ilanybmp.h"
 #include "imaging/ilbmp.h"
 #include "imaging/ilboxreducer.h"
 #include "imaging/ilbmplock.h"
@@ -260,7 +259,7 @@ bool ILJPEGDecoder::GetReducedImage(ILBoxReducer& reducer)
         RaiseError(ILTextException::internalError, "JPEG decoder: scaled size below the reduced size.");
     }
     const int rowsPerCall = IsGreyscale() ? 1 : kRowsPerCall;
-    const auto rowBytes = static_cast<size_t>(ILAnyBmp::BytesPerLineFor(width, GetBitsPerPixel()));
+    const auto rowBytes = static_cast<size_t>(reducer.GetRowBytes());
     std::vector<uint8_t> buffer(rowBytes * static_cast<size_t>(rowsPerCall));
     std::vector<uint8_t*> rows(static_cast<size_t>(rowsPerCall));
     for (size_t i = 0; i < rows.size(); ++i) {
@@ -299,9 +298,7 @@ bool ILJPEGDecoder::ReduceWithLibjpeg(uint8_t* const* rows, int rowsPerCall, ILB
         }
     }
     if (!reducer.IsComplete()) {
-        const auto width = static_cast<int>(m_decompressor.output_width);
-        const int rowBytes = ILAnyBmp::BytesPerLineFor(width, GetBitsPerPixel());
-        std::memset(rows[0], 0, static_cast<size_t>(rowBytes));
+        std::memset(rows[0], 0, static_cast<size_t>(reducer.GetRowBytes()));
         while (!reducer.IsComplete()) {
             reducer.AddRow(rows[0]);
         }

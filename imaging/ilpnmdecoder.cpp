@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "imaging/ilanybmp.h"
 #include "imaging/ilbmp.h"
 #include "imaging/ilboxreducer.h"
 #include "imaging/ilbmplock.h"
@@ -157,7 +156,7 @@ bool ILPNMDecoder::GetReducedImage(ILBoxReducer& reducer)
         RaiseError(ILTextException::badFormat, m_format.unknownType);
     }
     ILDataSource& source = *GetDataSource();
-    std::vector<std::uint8_t> row(static_cast<std::size_t>(ILAnyBmp::BytesPerLineFor(m_width, GetBitsPerPixel())));
+    std::vector<std::uint8_t> row(static_cast<std::size_t>(reducer.GetRowBytes()));
     for (int y = 0; y < m_height; ++y) {
         ReadRow(source, row.data());
         reducer.AddRow(row.data());

@@ -5,7 +5,6 @@
 #include <new>
 #include <vector>
 
-#include "imaging/ilanybmp.h"
 #include "imaging/ilbmp.h"
 #include "imaging/ilboxreducer.h"
 #include "imaging/ilbmplock.h"
@@ -463,8 +462,7 @@ void ILTIFFDecoder::ReduceLoColor(ILBoxReducer& reducer)
     ILPixel32 palette[256];
     LoColorLayout layout = BeginLoColor(palette);
     reducer.SetPalette(palette);
-    const int rowBytes = ILAnyBmp::BytesPerLineFor(GetWidth(), GetBitsPerPixel());
-    std::vector<uint8_t> row = AllocateBuffer(static_cast<size_t>(rowBytes));
+    std::vector<uint8_t> row = AllocateBuffer(static_cast<size_t>(reducer.GetRowBytes()));
     for (int y = 0; y < GetHeight(); ++y) {
         ReadLoColorRow(y, layout, row.data());
         reducer.AddRow(row.data());
