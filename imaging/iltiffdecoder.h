@@ -32,8 +32,9 @@ public:
 
     void Open(ILDataSource& source) override;
     void GetImage(ILBmp& bmp) override;
-    // Strips and tiles go to the reducer one band at a time; pictures whose rows are not
-    // stored top down, or whose strips or tiles are taller than a band may be, are not.
+    // Rows of at most 8 bits go to the reducer one at a time, 32-bit ones a strip or a row
+    // of tiles at a time; 32-bit pictures whose rows are not stored top down, or whose
+    // strips or tiles are taller than a band may be, are not (false).
     bool GetReducedImage(ILBoxReducer& reducer) override;
     // Closes the libtiff handle, then the base.
     void Close() override;
