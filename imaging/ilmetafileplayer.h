@@ -257,7 +257,7 @@ protected:
     // A block of width × height opaque black pixels, for operations that read no source; its
     // making is charged to the canvas. False when it is empty, larger than one record may
     // decode, or the canvas's work is spent.
-    bool BlankBlock(std::int64_t width, std::int64_t height, PixelBlock& block);
+    bool BlankBlock(int width, int height, PixelBlock& block);
     // The bits of a one-bit mask bitmap over the block's rectangle, from (maskX, maskY):
     // alpha 0 where the bit is clear. False when the mask cannot be read.
     bool ApplyMask(const Reader& info, const Reader& bits, int maskX, int maskY, PixelBlock& block) const;
