@@ -349,6 +349,9 @@ protected:
     [[nodiscard]] bool IsExhausted() const { return m_canvas.IsExhausted(); }
     // Charges the canvas for combining the two regions; false once its work is spent.
     bool ChargeRegions(const ILCanvasRegion& a, const ILCanvasRegion& b);
+    // region = region (mode) other, charged to the canvas first; false, leaving the region
+    // as it was, once the work is spent or when the result would be too large.
+    bool CombineCharged(ILCanvasRegion& region, const ILCanvasRegion& other, ILCanvasRegion::Mode mode);
     // Charges the canvas for the work of building a region, before it is built.
     [[nodiscard]] ILCanvasRegion::Spend RegionWork() const;
     // The work of making outlines of so many points for a path, in the canvas's units.
