@@ -743,11 +743,11 @@ bool ILEMFPlayer::PlayMaskBltWithoutSource(const Reader& record, ILRasterOperati
 {
     const double x = record.S32(24);
     const double y = record.S32(28);
-    const std::int64_t width = record.S32(32);
-    const std::int64_t height = record.S32(36);
+    const int width = record.S32(32);
+    const int height = record.S32(36);
     if (record.U32(116) == 0) {
         // Without a mask the foreground operation covers the whole rectangle.
-        PatternBlt(x, y, x + static_cast<double>(width), y + static_cast<double>(height), record.U32(40));
+        PatternBlt(x, y, x + width, y + height, record.U32(40));
         return true;
     }
     if (foreground.UsesSource() || background.UsesSource()) {

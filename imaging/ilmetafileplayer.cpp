@@ -18,6 +18,11 @@ constexpr std::int32_t kMaxDibSide = 1 << 16;
 // The pixels one bitmap record may decode at once: twice the largest canvas.
 constexpr std::int64_t kMaxBlockPixels = std::int64_t{1} << 26;
 
+bool IsBlockAllowed(int width, int height)
+{
+    return std::int64_t{width} * height <= kMaxBlockPixels;
+}
+
 // Units of the metric map modes in millimetres.
 double MillimetresPerUnit(int mapMode)
 {
@@ -456,7 +461,7 @@ bool ILMetafilePlayer::ReadPixelBlock(const Reader& info, const Reader& bits, in
     const int y0 = std::clamp(sourceY, 0, h.rows);
     const int y1 = static_cast<int>(std::clamp<std::int64_t>(static_cast<std::int64_t>(sourceY) + sourceHeight, y0, h.rows));
     block = PixelBlock();
-    if (std::int64_t{x1 - x0} * (y1 - y0) > kMaxBlockPixels) {
+    if (!IsBlockAllowed(x1 - x0, y1 - y0)) {
         return false;
     }
     if (x0 < x1 && y0 < y1) {
@@ -467,17 +472,17 @@ bool ILMetafilePlayer::ReadPixelBlock(const Reader& info, const Reader& bits, in
     return true;
 }
 
-bool ILMetafilePlayer::BlankBlock(std::int64_t width, std::int64_t height, PixelBlock& block)
+bool ILMetafilePlayer::BlankBlock(int width, int height, PixelBlock& block)
 {
-    // The size comes from the record alone, with no bitmap behind it: bound it before
-    // anything is made.
-    if (width <= 0 || height <= 0 || width > kMaxBlockPixels || height > kMaxBlockPixels / width ||
-        !m_canvas.Spend(width * height)) {
+    // The size comes from the record alone, with no bitmap behind it: bound it as a decoded
+    // block is bound, and charge it, before anything is made.
+    const std::int64_t pixels = std::int64_t{width} * height;
+    if (width <= 0 || height <= 0 || !IsBlockAllowed(width, height) || !m_canvas.Spend(pixels)) {
         return false;
     }
-    block.pixels.assign(static_cast<std::size_t>(width * height), ILPixel32(0, 0, 0, 255));
-    block.width = static_cast<int>(width);
-    block.height = static_cast<int>(height);
+    block.pixels.assign(static_cast<std::size_t>(pixels), ILPixel32(0, 0, 0, 255));
+    block.width = width;
+    block.height = height;
     return true;
 }
 

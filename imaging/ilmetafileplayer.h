@@ -257,7 +257,7 @@ protected:
     // A block of width × height opaque black pixels, for operations that read no source; its
     // making is charged to the canvas. False when it is empty, larger than one record may
     // decode, or the canvas's work is spent.
-    bool BlankBlock(std::int64_t width, std::int64_t height, PixelBlock& block);
+    bool BlankBlock(int width, int height, PixelBlock& block);
     // The bits of a one-bit mask bitmap over the block's rectangle, from (maskX, maskY):
     // alpha 0 where the bit is clear. False when the mask cannot be read.
     bool ApplyMask(const Reader& info, const Reader& bits, int maskX, int maskY, PixelBlock& block) const;
@@ -349,6 +349,9 @@ protected:
     [[nodiscard]] bool IsExhausted() const { return m_canvas.IsExhausted(); }
     // Charges the canvas for combining the two regions; false once its work is spent.
     bool ChargeRegions(const ILCanvasRegion& a, const ILCanvasRegion& b);
+    // region = region (mode) other, charged to the canvas first; false, leaving the region
+    // as it was, once the work is spent or when the result would be too large.
+    bool CombineCharged(ILCanvasRegion& region, const ILCanvasRegion& other, ILCanvasRegion::Mode mode);
     // Charges the canvas for the work of building a region, before it is built.
     [[nodiscard]] ILCanvasRegion::Spend RegionWork() const;
     // The work of making outlines of so many points for a path, in the canvas's units.

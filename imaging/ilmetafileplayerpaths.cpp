@@ -44,6 +44,11 @@ bool ILMetafilePlayer::ChargeRegions(const ILCanvasRegion& a, const ILCanvasRegi
                                                     b.GetBands().size() + 1));
 }
 
+bool ILMetafilePlayer::CombineCharged(ILCanvasRegion& region, const ILCanvasRegion& other, ILCanvasRegion::Mode mode)
+{
+    return ChargeRegions(region, other) && region.Combine(other, mode);
+}
+
 std::int64_t ILMetafilePlayer::OutlineWork(const std::vector<std::vector<ILCanvasPoint>>& outlines)
 {
     std::int64_t points = 0;
@@ -262,10 +267,7 @@ void ILMetafilePlayer::CombineClip(const ILCanvasRegion* region, ILCanvasRegion:
         return;
     }
     ILCanvasRegion clip = m_state.clip ? *m_state.clip : WholeCanvas();
-    if (!ChargeRegions(clip, *region)) {
-        return;
-    }
-    if (clip.Combine(*region, mode)) {
+    if (CombineCharged(clip, *region, mode)) {
         m_state.clip = std::make_shared<const ILCanvasRegion>(std::move(clip));
         ApplyClip();
     }

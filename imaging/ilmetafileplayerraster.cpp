@@ -25,7 +25,7 @@ void ILMetafilePlayer::ApplyClip()
     const auto& meta = m_state.metaClip;
     if (clip && meta) {
         ILCanvasRegion both = *clip;
-        m_effectiveClip = ChargeRegions(both, *meta) && both.Combine(*meta, ILCanvasRegion::Mode::intersect)
+        m_effectiveClip = CombineCharged(both, *meta, ILCanvasRegion::Mode::intersect)
                               ? std::make_shared<const ILCanvasRegion>(std::move(both))
                               : meta;
     } else {
@@ -156,20 +156,14 @@ void ILMetafilePlayer::FrameRegion(const ILCanvasRegion& region, const Brush& br
     ILCanvasRegion inside = region;
     const int moves[4][2] = {{dx, 0}, {-dx, 0}, {0, dy}, {0, -dy}};
     for (const auto& move : moves) {
-        if (!ChargeRegions(inside, region)) {
-            return;
-        }
         ILCanvasRegion moved = region;
         moved.Offset(move[0], move[1]);
-        if (!inside.Combine(moved, ILCanvasRegion::Mode::intersect)) {
+        if (!CombineCharged(inside, moved, ILCanvasRegion::Mode::intersect)) {
             return;
         }
     }
-    if (!ChargeRegions(region, inside)) {
-        return;
-    }
     ILCanvasRegion border = region;
-    if (border.Combine(inside, ILCanvasRegion::Mode::difference)) {
+    if (CombineCharged(border, inside, ILCanvasRegion::Mode::difference)) {
         FillRegion(border, brush);
     }
 }

@@ -158,7 +158,7 @@ void ILMetafilePlayer::DrawText(const TextRecord& record)
     if (record.hasRectangle && (record.options & textClipped) != 0) {
         clip = m_effectiveClip ? *m_effectiveClip : WholeCanvas();
         const ILCanvasRegion box = LogicalRectangle(r[0], r[1], r[2], r[3]);
-        if (ChargeRegions(clip, box) && clip.Combine(box, ILCanvasRegion::Mode::intersect)) {
+        if (CombineCharged(clip, box, ILCanvasRegion::Mode::intersect)) {
             m_canvas.SetClip(&clip);
         }
     }

@@ -70,26 +70,37 @@ std::vector<ILCanvasPoint> Band(Vector origin, Vector along, Vector down, double
     return {at(from, above), at(to, above), at(to, below), at(from, below)};
 }
 
-// Whether a glyph whose ink lies within `box` (pixels from its origin, y up) misses a canvas
-// of that size when placed at (x, y) along the baseline `along`: such glyphs are neither
-// rasterised nor outlined. A pixel of margin covers the rasteriser's antialiased edge.
-bool MissesCanvas(double x, double y, const GlyphBox& box, Vector along, Vector down, int width, int height)
+// How far a glyph's ink reaches from its origin on the canvas, in pixels with y down.
+struct Reach
 {
-    double minX = INFINITY;
-    double minY = INFINITY;
-    double maxX = -INFINITY;
-    double maxY = -INFINITY;
+    double minX;
+    double minY;
+    double maxX;
+    double maxY;
+};
+
+// The reach of a glyph whose ink lies within `box` (pixels from its origin, y up), turned
+// to the baseline `along`: the same for every glyph of a run.
+Reach Turned(const GlyphBox& box, Vector along, Vector down)
+{
+    Reach reach{INFINITY, INFINITY, -INFINITY, -INFINITY};
     for (const double bx : {box.left, box.right}) {
         for (const double by : {box.bottom, box.top}) {
-            const double cx = x + along.x * bx - down.x * by;
-            const double cy = y + along.y * bx - down.y * by;
-            minX = std::min(minX, cx);
-            maxX = std::max(maxX, cx);
-            minY = std::min(minY, cy);
-            maxY = std::max(maxY, cy);
+            const double cx = along.x * bx - down.x * by;
+            const double cy = along.y * bx - down.y * by;
+            reach = {std::min(reach.minX, cx), std::min(reach.minY, cy), std::max(reach.maxX, cx),
+                     std::max(reach.maxY, cy)};
         }
     }
-    return maxX < -1 || maxY < -1 || minX > width + 1 || minY > height + 1;
+    return reach;
+}
+
+// Whether a glyph of that reach placed at (x, y) misses a canvas of that size: such glyphs
+// are neither rasterised nor outlined. A pixel of margin covers the rasteriser's
+// antialiased edge.
+bool MissesCanvas(double x, double y, const Reach& reach, int width, int height)
+{
+    return x + reach.maxX < -1 || y + reach.maxY < -1 || x + reach.minX > width + 1 || y + reach.minY > height + 1;
 }
 
 // The glyph's coverage, one byte a pixel, whatever the bitmap's own format.
@@ -187,7 +198,7 @@ struct ILMetafileTextPainter::Layout
     Vector down{0, 1};
     Vector origin{0, 0};
     FT_Matrix turn{};
-    GlyphBox box{};
+    Reach reach{};
     // The pixels of one glyph's square, charged before it is rasterised.
     double cost = 0;
 };
@@ -247,7 +258,6 @@ bool ILMetafileTextPainter::Prepare(const Run& run, Layout& layout)
     }
     layout.face = f;
     layout.em = em;
-    layout.box = FaceBox(f, em);
     layout.cost = em * std::max(em, emWidth);
     layout.ascent = f->size->metrics.ascender / 64.0;
     layout.descent = -f->size->metrics.descender / 64.0;
@@ -271,6 +281,7 @@ bool ILMetafileTextPainter::Prepare(const Run& run, Layout& layout)
     const double drop = run.vertical == 0 ? layout.ascent : run.vertical == 2 ? -layout.descent : 0;
     layout.origin = Vector{run.x + layout.along.x * shift + layout.down.x * drop,
                            run.y + layout.along.y * shift + layout.down.y * drop};
+    layout.reach = Turned(FaceBox(f, em), layout.along, layout.down);
     const Vector& along = layout.along;
     layout.turn = FT_Matrix{static_cast<FT_Fixed>(std::lround(along.x * 65536)), static_cast<FT_Fixed>(std::lround(along.y * 65536)),
                             static_cast<FT_Fixed>(std::lround(-along.y * 65536)), static_cast<FT_Fixed>(std::lround(along.x * 65536))};
@@ -314,7 +325,7 @@ double ILMetafileTextPainter::Draw(ILMetafileCanvas& canvas, const Run& run)
         const double px = layout.origin.x + layout.along.x * pen;
         const double py = layout.origin.y + layout.along.y * pen;
         pen += layout.advances[i];
-        if (MissesCanvas(px, py, layout.box, layout.along, layout.down, canvas.GetWidth(), canvas.GetHeight())) {
+        if (MissesCanvas(px, py, layout.reach, canvas.GetWidth(), canvas.GetHeight())) {
             continue;
         }
         // The rasteriser's work grows with the glyph's square whatever lands on the canvas.
@@ -432,7 +443,7 @@ double ILMetafileTextPainter::Outline(const Run& run, int canvasWidth, int canva
         const double px = layout.origin.x + layout.along.x * pen;
         const double py = layout.origin.y + layout.along.y * pen;
         pen += layout.advances[i];
-        if (MissesCanvas(px, py, layout.box, layout.along, layout.down, canvasWidth, canvasHeight)) {
+        if (MissesCanvas(px, py, layout.reach, canvasWidth, canvasHeight)) {
             continue;
         }
         FT_Matrix matrix = layout.turn;
