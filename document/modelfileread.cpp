@@ -163,7 +163,7 @@ CDib* ReadPreview(CArchive& ar)
 {
     CDib* preview = nullptr;
     ArchiveReadDib(ar, preview);
-    if (preview != nullptr && !preview->HasImage() && preview->GetPixelBufferSize() == 0) {
+    if (preview != nullptr && !preview->HasContent()) {
         ar.DeleteWhenClosed(preview);
         preview = nullptr;
     }
