@@ -68,9 +68,7 @@ double PathsOf(const SharedModelShape& shape)
 
 void ReadAndDrawSharedModel(benchmark::State& state)
 {
-    PrepareOnce();
-    if (!MakeContextCurrent()) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!PrepareToDraw(state)) {
         return;
     }
     const int index = static_cast<int>(state.range(0));
