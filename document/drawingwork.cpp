@@ -95,7 +95,7 @@ Tally CountFrom(const CComponent& root)
     {
         const CComponent* component;
         std::size_t next = 0;
-        Tally tally;
+        Tally tally = {};
     };
     // Empty while the component is being counted.
     std::unordered_map<const CComponent*, std::optional<Tally>> counted;
