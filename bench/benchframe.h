@@ -62,6 +62,18 @@ inline bool MakeContextCurrent()
     return context != nullptr && wglMakeCurrent(device.get(), context);
 }
 
+// The settings prepared and the offscreen context current; false, with the benchmark marked
+// skipped, when there is no context.
+inline bool PrepareToDraw(benchmark::State& state)
+{
+    PrepareOnce();
+    if (!MakeContextCurrent()) {
+        state.SkipWithError("no offscreen OpenGL context");
+        return false;
+    }
+    return true;
+}
+
 // A view that owns the offscreen framebuffer's 8 stencil bits, which a view learns from its
 // window otherwise, so that shadows fall on faces.
 class StencilView : public CTarnisView

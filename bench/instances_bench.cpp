@@ -32,17 +32,10 @@ struct BenchShape
     SharedModelShape shape;
 };
 
-std::vector<int> Doubling(int levels)
-{
-    std::vector<int> copies(static_cast<std::size_t>(levels), 2);
-    copies[0] = 1;
-    return copies;
-}
-
 const BenchShape kShapes[] = {
-    {"doubling boxes, 12 levels", {Doubling(12), 0, true}},
-    {"doubling boxes, 15 levels, under the budget", {Doubling(15), 0, true}},
-    {"doubling 1000 triangles, 15 levels, under the budget", {Doubling(15), 1000, true}},
+    {"doubling boxes, 12 levels", {DoublingCopies(12), 0, true}},
+    {"doubling boxes, 15 levels, under the budget", {DoublingCopies(15), 0, true}},
+    {"doubling 1000 triangles, 15 levels, under the budget", {DoublingCopies(15), 1000, true}},
     {"512 x 145 of 1000 triangles side by side, under the budget", {{512, 145}, 1000, false}},
     {"512 x 58 of 1000 triangles stacked, under the budget", {{512, 58}, 1000, true}},
     {"512 x 2450 boxes side by side, under the budget", {{512, 2450}, 0, false}},
@@ -68,9 +61,7 @@ double PathsOf(const SharedModelShape& shape)
 
 void ReadAndDrawSharedModel(benchmark::State& state)
 {
-    PrepareOnce();
-    if (!MakeContextCurrent()) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!PrepareToDraw(state)) {
         return;
     }
     const int index = static_cast<int>(state.range(0));

@@ -83,9 +83,7 @@ struct GridView
 
 void PointPick(benchmark::State& state)
 {
-    PrepareOnce();
-    if (!MakeContextCurrent()) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!PrepareToDraw(state)) {
         return;
     }
     const int faces = static_cast<int>(state.range(0));
@@ -172,9 +170,7 @@ void OrbitGrid(benchmark::State& state, GridView& grid)
 
 void OrbitDrag(benchmark::State& state)
 {
-    PrepareOnce();
-    if (!MakeContextCurrent()) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!PrepareToDraw(state)) {
         return;
     }
     InstallViewPicking();
@@ -192,9 +188,7 @@ void OrbitDrag(benchmark::State& state)
 // faces, say); left out of the run when the variable is not set.
 void OrbitDragFile(benchmark::State& state, const char* path)
 {
-    PrepareOnce();
-    if (!MakeContextCurrent()) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!PrepareToDraw(state)) {
         return;
     }
     InstallViewPicking();
@@ -230,9 +224,7 @@ double Notch(CTarnisView& view, double amount)
 // The grid read and drawn once at full quality, before the wheel turns.
 bool PrepareWheel(benchmark::State& state, GridView& grid)
 {
-    PrepareOnce();
-    if (!MakeContextCurrent()) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!PrepareToDraw(state)) {
         return false;
     }
     InstallViewPicking();

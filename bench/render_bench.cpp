@@ -97,9 +97,7 @@ std::string PlyPath(int faces)
 
 void ReadAndDrawFirstFrame(benchmark::State& state)
 {
-    PrepareOnce();
-    if (!MakeContextCurrent()) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!PrepareToDraw(state)) {
         return;
     }
     const int faces = static_cast<int>(state.range(0));
@@ -133,9 +131,7 @@ void ReadAndDrawFirstFrame(benchmark::State& state)
 
 void FullQualityFrame(benchmark::State& state)
 {
-    PrepareOnce();
-    if (!MakeContextCurrent()) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!PrepareToDraw(state)) {
         return;
     }
     const int faces = static_cast<int>(state.range(0));

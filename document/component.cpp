@@ -57,21 +57,18 @@ CUndoOperation* RecordingOperation(const CEntity* entity)
 
 // The components a component reaches: those it places (the components it holds as
 // entities and the definitions of its instances) and the definitions of its list.
-struct NestedComponents
-{
-    std::vector<const CComponent*> reached;
-};
+using NestedComponents = std::vector<const CComponent*>;
 
 NestedComponents NestedComponentsOf(const CComponent* component)
 {
     NestedComponents nested;
     for (const CDrawingElement* entity : component->GetEntityList()) {
         if (const CComponent* held = entity->GetNestedComponent()) {
-            nested.reached.push_back(held);
+            nested.push_back(held);
         }
     }
     if (const CDefinitionList* list = component->GetDefinitionList()) {
-        nested.reached.insert(nested.reached.end(), list->GetDefinitions().begin(), list->GetDefinitions().end());
+        nested.insert(nested.end(), list->GetDefinitions().begin(), list->GetDefinitions().end());
     }
     return nested;
 }
@@ -95,8 +92,8 @@ void CheckComponentNesting(const CComponent* start, NestedComponents startNested
     stack.push_back({start, std::move(startNested)});
     while (!stack.empty()) {
         Frame& frame = stack.back();
-        if (frame.next < frame.nested.reached.size()) {
-            const CComponent* nested = frame.nested.reached[frame.next++];
+        if (frame.next < frame.nested.size()) {
+            const CComponent* nested = frame.nested[frame.next++];
             const auto found = heights.find(nested);
             if (found == heights.end()) {
                 heights.emplace(nested, kOpen);
@@ -937,9 +934,8 @@ void CComponent::FinishRead(CArchive& ar, const ReadTally& tally)
     m_materialManager->SetParent(this);
     InvalidateBounds();
     InvalidateSmoothNormals();
-    NestedComponents nested{tally.nested};
-    nested.reached.insert(nested.reached.end(), m_definitions->GetDefinitions().begin(),
-                          m_definitions->GetDefinitions().end());
+    NestedComponents nested = tally.nested;
+    nested.insert(nested.end(), m_definitions->GetDefinitions().begin(), m_definitions->GetDefinitions().end());
     CheckComponentNesting(this, std::move(nested), ar);
     const CUndoSuspender suspender;
     m_materialManager->ResetUseCounts();

@@ -58,6 +58,8 @@ public:
     [[nodiscard]] int GetPixelBufferSize() const { return m_byteCount; }
 
     [[nodiscard]] bool HasImage() const { return m_image != nullptr; }
+    // A bitmap, or the kept bytes of a picture that did not decode: either is written back.
+    [[nodiscard]] bool HasContent() const { return m_image != nullptr || m_byteCount > 0; }
     // A format code of 0 to 6 and a bitmap.
     [[nodiscard]] bool IsValid() const;
     [[nodiscard]] bool HasAlpha() const { return m_hasAlpha; }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -95,11 +95,11 @@ Tally CountFrom(const CComponent& root)
     {
         const CComponent* component;
         std::size_t next = 0;
-        Tally tally;
+        Tally tally = {};
     };
-    // Null while the component is being counted.
-    std::unordered_map<const CComponent*, std::unique_ptr<Tally>> counted;
-    counted.emplace(&root, nullptr);
+    // Empty while the component is being counted.
+    std::unordered_map<const CComponent*, std::optional<Tally>> counted;
+    counted.emplace(&root, std::nullopt);
     std::vector<Frame> stack{{&root}};
     Tally total;
     while (!stack.empty()) {
@@ -116,14 +116,14 @@ Tally CountFrom(const CComponent& root)
                 AddOwn(frame.tally, *entity);
                 continue;
             }
-            const auto [found, isNew] = counted.try_emplace(placed, nullptr);
+            const auto [found, isNew] = counted.try_emplace(placed);
             if (isNew) {
                 // Taken in once counted: the entity is visited again then.
                 --frame.next;
                 stack.push_back({placed});
                 descended = true;
             } else {
-                AddPlaced(frame.tally, *entity, found->second != nullptr ? *found->second : Tally{});
+                AddPlaced(frame.tally, *entity, found->second.value_or(Tally{}));
             }
         }
         if (descended) {
@@ -135,7 +135,7 @@ Tally CountFrom(const CComponent& root)
         if (stack.empty()) {
             total = done;
         } else {
-            counted[component] = std::make_unique<Tally>(done);
+            counted[component] = done;
         }
     }
     return total;

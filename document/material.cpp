@@ -468,12 +468,10 @@ void CMaterial::ReadTexture(CArchive& ar, int version)
 void CMaterial::SettleAfterReading()
 {
     // A picture that did not decode keeps the kind as stored: the material draws in its
-    // colour meanwhile (IsTextured), and a save writes the kind back with the picture.
-    if (!HasTexturePicture()) {
-        if (GetTextureImage() == nullptr) {
-            m_kind = kMaterialColor;
-        }
-    } else if (m_kind == kMaterialTexture && m_texture->GetAverageColor() != m_color) {
+    // colour (IsTextured is false), and a save writes the kind back with the picture.
+    if (GetTextureImage() == nullptr) {
+        m_kind = kMaterialColor;
+    } else if (HasTexturePicture() && m_kind == kMaterialTexture && m_texture->GetAverageColor() != m_color) {
         RecordChange(true);
         m_color = m_texture->GetAverageColor();
     }

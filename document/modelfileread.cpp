@@ -157,13 +157,13 @@ CVersionMap* ReadFileVersionMap(CArchive& ar, int fileVersion, bool& tooNew)
     return map;
 }
 
-// A picture that cannot be shown is dropped, unless it did not decode: its bytes are
-// written back. The archive may still hand the dropped one out.
+// An empty picture is dropped; one that did not decode stays, its bytes to be written
+// back. The archive may still hand the dropped one out.
 CDib* ReadPreview(CArchive& ar)
 {
     CDib* preview = nullptr;
     ArchiveReadDib(ar, preview);
-    if (preview != nullptr && !preview->HasImage() && preview->GetPixelBufferSize() == 0) {
+    if (preview != nullptr && !preview->HasContent()) {
         ar.DeleteWhenClosed(preview);
         preview = nullptr;
     }

@@ -376,8 +376,8 @@ void CTexture::ReadPicture(CArchive& ar, int version)
         picture->Serialize(ar);
     }
     // A picture that does not decode stays with its bytes, so that a save writes it back;
-    // until then the texture draws as having none.
-    if (picture && (picture->IsValid() || picture->GetPixelBufferSize() > 0)) {
+    // the texture draws as having none (HasImage).
+    if (picture && picture->HasContent()) {
         m_image = picture.release();
         m_image->AddUse();
     }

@@ -11,16 +11,6 @@
 
 IMPLEMENT_SERIAL(CThumbnail, CEntity, VERSIONABLE_SCHEMA | 1)
 
-namespace {
-
-// A bitmap, or the bytes of one that did not decode: those are kept to be written back.
-bool HoldsPicture(const CDib& image)
-{
-    return image.HasImage() || image.GetPixelBufferSize() > 0;
-}
-
-}  // namespace
-
 CThumbnail::CThumbnail()
 {
     m_camera.SetViewFromDirection(CPoint3d(0.0, 0.0, 1.0), CVector3d(0.0, 0.0, 1.0), CVector3d(0.0, 1.0, 0.0), 0.0,
@@ -100,7 +90,7 @@ void CThumbnail::Read(CArchive& ar)
     ReadCamera(ar, version == 0, m_camera);
     CDib* image = nullptr;
     ArchiveReadDib(ar, image);
-    if (image != nullptr && !HoldsPicture(*image)) {
+    if (image != nullptr && !image->HasContent()) {
         // The archive may hand the same picture to a later reference.
         ar.DeleteWhenClosed(image);
         image = nullptr;
@@ -120,7 +110,7 @@ void CThumbnail::Write(CArchive& ar)
         return;
     }
     ar.WriteObject(&m_camera);
-    ar.WriteObject(m_image != nullptr && HoldsPicture(*m_image) ? m_image : nullptr);
+    ar.WriteObject(m_image != nullptr && m_image->HasContent() ? m_image : nullptr);
 }
 
 int CThumbnail::CheckValidity(int mode, CValidityResultMap* results)

@@ -138,10 +138,14 @@ void BuildSharedModel(CTarnwickModel& model, const SharedModelShape& shape)
     model.SetCamera(camera);
 }
 
+std::vector<int> DoublingCopies(int levels)
+{
+    std::vector<int> copies(static_cast<std::size_t>(std::max(levels, 1)), 2);
+    copies[0] = 1;
+    return copies;
+}
+
 void BuildDoublingModel(CTarnwickModel& model, int definitionCount)
 {
-    SharedModelShape shape;
-    shape.copies.assign(static_cast<std::size_t>(std::max(definitionCount, 1)), 2);
-    shape.copies[0] = 1;
-    BuildSharedModel(model, shape);
+    BuildSharedModel(model, {DoublingCopies(definitionCount)});
 }

@@ -18,6 +18,10 @@ struct SharedModelShape
     bool stacked = true;
 };
 
+// The copies of the doubling model's levels (at least 1): one in the root component,
+// two of the next in every definition.
+[[nodiscard]] std::vector<int> DoublingCopies(int levels);
+
 // Adds the shape's definitions (named Level#1 to Level#N) and its instances, and looks
 // at the whole from above the south-west.
 void BuildSharedModel(CTarnwickModel& model, const SharedModelShape& shape);

@@ -690,8 +690,7 @@ void BuildNestedChain(CTarnwickModel& model, int levels)
 // The doubling model's definitions, which the root component does not place.
 void BuildUnplacedDoublingModel(CTarnwickModel& model, int levels)
 {
-    SharedModelShape shape;
-    shape.copies.assign(static_cast<std::size_t>(levels), 2);
+    SharedModelShape shape{DoublingCopies(levels)};
     shape.copies[0] = 0;
     BuildSharedModel(model, shape);
 }
