@@ -709,9 +709,9 @@ void CGlimraView::OnChar(UINT code, UINT /*repeatCount*/, bool repeated)
         }
         return;
     default:
-        if (!valueBox || code < 32)
+        // The buffer refuses what is no character of a value (control characters).
+        if (!valueBox || !typed.InsertChar(static_cast<int>(code)))
             return;
-        typed.InsertChar(static_cast<int>(code));
         ::SetStatusText(kValuePane, typed.GetText(), false);
     }
 }
