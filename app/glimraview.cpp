@@ -76,7 +76,8 @@ CGlimraView::CGlimraView() : m_printer(std::make_unique<CViewPrinter>(*this))
 CGlimraView::~CGlimraView()
 {
     // What still works on this view ends while all of it is here: the core's own
-    // teardown could only reach what is left of it.
+    // teardown could only reach what is left of it. OnDestroy ends it with the window;
+    // a view whose window is gone already, or never was, ends its animation here.
     DestroyWindow();
     DiscardAnimation();
     StopAnimationTimer();
@@ -709,9 +710,9 @@ void CGlimraView::OnChar(UINT code, UINT /*repeatCount*/, bool repeated)
         }
         return;
     default:
-        if (!valueBox || code < 32)
+        // The buffer refuses what is no character of a value (control characters).
+        if (!valueBox || !typed.InsertChar(static_cast<int>(code)))
             return;
-        typed.InsertChar(static_cast<int>(code));
         ::SetStatusText(kValuePane, typed.GetText(), false);
     }
 }

@@ -181,20 +181,23 @@ void CArchive::Abort()
 
 // Buffer and file I/O
 
+void CArchive::ReportProgress() const
+{
+    if (m_progressHook) {
+        m_progressHook();
+    }
+}
+
 void CArchive::WriteBytes(const void* data, UINT count)
 {
     const auto* bytes = static_cast<const BYTE*>(data);
     while (count > 0) {
         if (m_pos == m_buffer.size()) {
-            if (m_progressHook) {
-                m_progressHook();
-            }
+            ReportProgress();
             FlushBuffer();
         }
         if (m_pos == 0 && count >= m_buffer.size()) {
-            if (m_progressHook) {
-                m_progressHook();
-            }
+            ReportProgress();
             m_file->Write(bytes, count);
             return;
         }
@@ -208,9 +211,7 @@ void CArchive::WriteBytes(const void* data, UINT count)
 
 void CArchive::FillBuffer(UINT wanted)
 {
-    if (m_progressHook) {
-        m_progressHook();
-    }
+    ReportProgress();
     // Keep the unread tail at the front and top up behind it.
     const std::size_t unread = m_end - m_pos;
     if (unread > 0 && m_pos > 0) {
@@ -236,9 +237,7 @@ UINT CArchive::Read(void* buffer, UINT count)
         if (m_pos == m_end) {
             const UINT left = count - done;
             if (left >= m_buffer.size()) {
-                if (m_progressHook) {
-                    m_progressHook();
-                }
+                ReportProgress();
                 const UINT got = m_file->Read(out + done, left);
                 if (got == 0) {
                     break;

@@ -204,6 +204,8 @@ private:
     [[nodiscard]] bool IsNoted(const CRuntimeClass* runtimeClass) const;
     [[nodiscard]] bool IsClassEntry(DWORD index) const;
     [[noreturn]] void Fail(int cause) const;
+    // Calls the progress hook, if there is one.
+    void ReportProgress() const;
     void DeletePendingObjects() noexcept;
 
     CFile* m_file = nullptr;

@@ -26,7 +26,9 @@ void CValueInputBuffer::SetText(const CString& text)
 
 bool CValueInputBuffer::InsertChar(int code)
 {
-    // Control characters (below 32, DEL and 128..159) have no glyph and no place in a value.
+    // Control characters (below 32, DEL and 128..159) have no glyph and no place in a value,
+    // whoever sends them (the view's window already drops those of keys that are no
+    // characters).
     if (code < 32 || (code >= 127 && code < 160) || code > 0xFFFF) {
         return false;
     }

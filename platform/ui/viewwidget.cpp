@@ -37,8 +37,9 @@ CPoint ClientPoint(const QMouseEvent* event)
 }
 
 // Keys that are no characters come with control text of their own (Delete 127, Backspace 8,
-// Tab 9): they act as keys and type nothing. Enter and Esc alone go on as characters, which
-// the typed value takes as its commands.
+// Tab 9): they act as keys and type nothing, in every view. Enter and Esc alone go on as
+// characters, which the typed value takes as its commands. (The value's buffer refuses
+// control characters too, for whatever else sends it characters.)
 bool TypesCharacter(QChar character)
 {
     if (character.category() != QChar::Other_Control)

@@ -75,7 +75,6 @@ int CWinApp::Run(int argc, char** argv)
     CHeldKeys::ReportRepeatsAsPressesOnly();
     QApplication::setApplicationName(QString::fromStdString(m_appName.ToUtf8()));
     // Installed before start-up, whose message boxes run loops of their own.
-    m_quitRequested = false;
     CQuitRequest::Clear();
     // A write past the file-size limit then fails with an error that the save reports,
     // instead of killing the program with its changes and a half-written file.
@@ -84,7 +83,7 @@ int CWinApp::Run(int argc, char** argv)
     const bool started = InitInstance();
     // A signal taken during start-up's own long work (the first read or frame) has only
     // set the request so far: its pipe is read in the loop, which is then not entered.
-    if (started && !m_quitRequested && !CQuitRequest::IsRequested())
+    if (started && !CQuitRequest::IsRequested())
     {
         m_inMessageLoop = true;
         QApplication::exec();
@@ -99,11 +98,13 @@ int CWinApp::Run(int argc, char** argv)
     HoldSettingsUntilExit();
     const int code = ExitInstance();
     m_docTemplate.reset();
-    const bool quit = m_quitRequested || CQuitRequest::IsRequested();
+    // The request ends with the run, so that later work in the process is drawn and saved
+    // whole; the program object keeps whether it came.
+    m_quitRequested = CQuitRequest::IsRequested();
     CQuitRequest::Clear();
     // A start-up that failed (a model it could not read, no view) is a failed run; one
     // that gave up because the program was asked to end is not.
-    return started || quit ? code : 1;
+    return started || m_quitRequested ? code : 1;
 }
 
 void CWinApp::CloseMainWindow()
@@ -114,7 +115,6 @@ void CWinApp::CloseMainWindow()
 
 void CWinApp::OnQuitRequested()
 {
-    m_quitRequested = true;
     CQuitRequest::Request();
     // Message boxes open at that moment give way, as if they were dismissed; one that
     // cannot be dismissed (no Cancel of its own) stays.

@@ -71,8 +71,10 @@ public:
     // Ends the hold, writing what is pending; ExitInstance does it last.
     void ReleaseSettings();
 
-    // What a termination signal does once the loop sees it.
+    // What a termination signal does once the loop sees it: it sets the quit request
+    // (CQuitRequest), which the run reads.
     void OnQuitRequested();
+    // Whether the last run ended because the program was asked to end.
     [[nodiscard]] bool IsQuitRequested() const { return m_quitRequested; }
 
 private:
@@ -88,6 +90,7 @@ private:
     int m_argc = 0;
     std::unique_ptr<QApplication> m_qtApp;
     std::unique_ptr<QSocketNotifier> m_quitNotifier;
+    // Kept from the quit request when a run ends, which forgets the request itself.
     bool m_quitRequested = false;
     std::unique_ptr<CSettingsStore::CBatch> m_settingsHold;
     bool m_inMessageLoop = false;

@@ -8,8 +8,9 @@
 # the frame was over before the signal (a build too fast to test with this model).
 set -euo pipefail
 glimra=$1
-source "$(dirname "$0")/smokesupport.sh"
-smoke_prepare quitsmoke "$2" xvfb-run xwininfo
+support="$(dirname "$0")/smokesupport.sh"
+source "$support"
+smoke_prepare quitsmoke "$2" xvfb-run xwininfo xdotool
 "$2" --doubling 15 "$work" >/dev/null
 
 # Inside the server: start, wait for the window, signal two seconds into the frame,
@@ -17,14 +18,10 @@ smoke_prepare quitsmoke "$2" xvfb-run xwininfo
 # program prints the time its first frame was shown.
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     glimra=$1 model=$2 log=$3
-    GLIMRA_EXIT_AFTER_FIRST_FRAME=1 "$glimra" "$model" >"$log" 2>&1 &
-    pid=$!
-    for _ in $(seq 1 600); do
-        xwininfo -root -tree | grep -q "doubling-15-5000.twk - Tarnwick Glimra" && break
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    sleep 2
+    source "$4"
+    # The wait for the window ends a second after it shows: one more is two.
+    GLIMRA_EXIT_AFTER_FIRST_FRAME=1 smoke_start "$glimra" "$model" "$log"
+    sleep 1
     signalled=$(date +%s.%N)
     kill -TERM "$pid"
     for _ in $(seq 1 300); do
@@ -39,7 +36,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     code=0
     wait "$pid" || code=$?
     echo "signalled $signalled ended $ended code $code"
-' quitsmoke "$glimra" "$work/doubling-15-5000.twk" "$work/run.log" >"$work/result.txt"
+' quitsmoke "$glimra" "$work/doubling-15-5000.twk" "$work/run.log" "$support" >"$work/result.txt"
 
 result=$(cat "$work/result.txt")
 frame=$(awk '/^first frame /{print $3}' "$work/run.log")

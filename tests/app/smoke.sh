@@ -5,7 +5,8 @@
 # Usage: smoke.sh GLIMRA SAMPLEGEN. Exit code 77: the tools it needs are missing.
 set -euo pipefail
 glimra=$1
-source "$(dirname "$0")/smokesupport.sh"
+support="$(dirname "$0")/smokesupport.sh"
+source "$support"
 smoke_prepare smoke "$2" xvfb-run xwininfo xdotool import convert compare
 
 # Inside the server: start, wait for the window named after the model and for its first
@@ -14,15 +15,9 @@ smoke_prepare smoke "$2" xvfb-run xwininfo xdotool import convert compare
 # waits poll the screen (a loaded machine may take long), within a generous time.
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     glimra=$1 model=$2 shot=$3 turned=$4
-    "$glimra" "$model" >"$shot.log" 2>&1 &
-    pid=$!
-    for _ in $(seq 1 600); do
-        xwininfo -root -tree | grep -q "house-5000.twk - Tarnwick Glimra" && break
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    window=$(xdotool search --name "house-5000.twk - Tarnwick Glimra" | head -n 1)
-    eval "$(xdotool getwindowgeometry --shell "$window")"
+    source "$5"
+    smoke_start "$glimra" "$model" "$shot.log"
+    eval "$(xdotool getwindowgeometry --shell "$main")"
     middle="200x150+$((X + WIDTH / 2 - 100))+$((Y + HEIGHT / 2 - 75))"
     # The first frame is in when the middle of the window shows the model (more than the
     # few colours of an empty view) and the screen stays the same between two looks.
@@ -66,7 +61,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     settled "$turned" turned
     kill -TERM "$pid"
     wait "$pid"
-' smoke "$glimra" "$work/house-5000.twk" "$work/shot.png" "$work/turned.png" || {
+' smoke "$glimra" "$work/house-5000.twk" "$work/shot.png" "$work/turned.png" "$support" || {
     echo "smoke: the program did not end cleanly"
     cat "$work/shot.png.log"
     exit 1

@@ -19,16 +19,19 @@ smoke_prepare() {
     export QT_QPA_PLATFORM=xcb
 }
 
-# smoke_start GLIMRA MODEL LOG, inside the server: starts the program on the sample house
-# and waits for its main window; sets `pid` and `main`. Fails when the program ends first.
+# smoke_start GLIMRA MODEL LOG, inside the server: starts the program on the model and
+# waits for its main window, named after the model's file (a minute at most, for a loaded
+# machine), then a second more; sets `pid` and `main`. Fails when the program ends first.
 smoke_start() {
+    local title
+    title="$(basename "$2") - Tarnwick Glimra"
     "$1" "$2" >"$3" 2>&1 &
     pid=$!
-    for _ in $(seq 1 150); do
-        xwininfo -root -tree | grep -q "house-5000.twk - Tarnwick Glimra" && break
+    for _ in $(seq 1 600); do
+        xwininfo -root -tree | grep -q "$title" && break
         kill -0 "$pid" 2>/dev/null || return 1
         sleep 0.1
     done
     sleep 1
-    main=$(xdotool search --name "house-5000.twk - Tarnwick Glimra" | head -n 1)
+    main=$(xdotool search --name "$title" | head -n 1)
 }
