@@ -15,6 +15,7 @@
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
 #include "document/dib.h"
+#include "document/removalbatch.h"
 #include "document/fontmanager.h"
 #include "document/layer.h"
 #include "document/layermanager.h"
@@ -666,9 +667,10 @@ void CTarnwickModel::ForgetObjects(const std::vector<CObject*>& sortedObjects)
     }
     // One by one, each removal would search the list: a refused file of a few hundred
     // thousand elements took minutes to let go of.
-    m_rootComponent->BeginRemovalBatch();
-    ForgetIn(m_rootComponent, sortedObjects);
-    m_rootComponent->EndRemovalBatch();
+    {
+        const CRemovalBatch batch(m_rootComponent);
+        ForgetIn(m_rootComponent, sortedObjects);
+    }
     ForgetIn(m_rootComponent->GetRelationshipMap(), sortedObjects);
     ForgetIn(m_rootComponent->GetDefinitionList(), sortedObjects);
     ForgetIn(m_rootComponent->GetMaterialManager(), sortedObjects);

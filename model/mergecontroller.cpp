@@ -5,6 +5,7 @@
 
 #include "document/component.h"
 #include "document/componentinstance.h"
+#include "document/removalbatch.h"
 #include "foundation/line3d.h"
 #include "foundation/polygon2d.h"
 #include "model/curve.h"
@@ -89,20 +90,6 @@ private:
     CUndoManager* m_manager;
     bool m_wasRecording;
     bool m_opened = false;
-};
-
-// Batches the component's removals for its life: the edge clean-up erases one edge of
-// every welded pair, and each removal alone would shift the rest of the list.
-class CRemovalBatch
-{
-public:
-    explicit CRemovalBatch(CComponent* component) : m_component(component) { m_component->BeginRemovalBatch(); }
-    ~CRemovalBatch() { m_component->EndRemovalBatch(); }
-    CRemovalBatch(const CRemovalBatch&) = delete;
-    CRemovalBatch& operator=(const CRemovalBatch&) = delete;
-
-private:
-    CComponent* m_component;
 };
 
 } // namespace
@@ -201,6 +188,7 @@ bool CMergeController::Merge(bool glueInstances, bool faceOption)
     m_changedFaceCount = 0;
     const bool changed = WeldAndSplit();
     if (changed) {
+        // The edge clean-up erases one edge of every welded pair.
         const CRemovalBatch batch(m_component);
         CleanUpEdges();
     }
