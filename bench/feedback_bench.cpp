@@ -55,9 +55,7 @@ public:
 
 void ZoomWindowMove(benchmark::State& state)
 {
-    PrepareOnce();
-    if (!MakeContextCurrent()) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!PrepareToDraw(state)) {
         return;
     }
     const bool fast = state.range(1) != 0;

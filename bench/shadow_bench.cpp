@@ -92,9 +92,7 @@ void Configure(CTarnwickModel& model, bool shadows, int quality)
 
 void Frame(benchmark::State& state, bool shadows, int quality)
 {
-    PrepareOnce();
-    if (!MakeContextCurrent()) {
-        state.SkipWithError("no offscreen OpenGL context");
+    if (!PrepareToDraw(state)) {
         return;
     }
     CTarnwickModel* model = Ground();
