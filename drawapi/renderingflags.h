@@ -1,8 +1,9 @@
 #pragma once
 // Switches between alternative drawing techniques of the stencil shadows, the face and
 // edge drawing and the polygon offset. They are fixed settings of the program, kept in
-// one place; only the shadow-volume method changes at run time (the OpenGL settings
-// set it, and the start-up reads it back). User-interface thread only.
+// one place; only the shadow-volume method changes at run time: the OpenGL settings
+// set it and store it, but every start resets it to 0 (never the depth-fail method)
+// without reading the stored value. User-interface thread only.
 
 namespace renderingflags {
 

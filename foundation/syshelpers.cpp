@@ -13,8 +13,8 @@
 
 namespace {
 
-// Build folders of the original Windows layout, kept so that a tree copied from
-// there still finds its data.
+// Build folders of the Windows folder layout, kept so that a tree copied from a
+// Windows machine still finds its data.
 constexpr const char* kWindowsBuildFolders[] = {
     "Source\\Tarnwick\\Debug\\",          "Source\\Tarnwick\\DebugU\\",
     "Source\\Tarnwick\\Release\\",        "Source\\Tarnwick\\ReleaseU\\",

@@ -1,5 +1,5 @@
 #pragma once
-// Hash maps with the names the ported code calls them by. Iteration order is
+// Hash maps under the names the rest of the code calls them by. Iteration order is
 // unspecified, as with any hash map; range-for walks (key, value) pairs.
 
 #include <unordered_map>

@@ -22,7 +22,7 @@ namespace {
 
 // Settings are a few kilobytes; anything far larger is not a file this program wrote.
 constexpr size_t kMaxFileBytes = 16u * 1024 * 1024;
-// The registry this stands in for allows no deeper nesting either.
+// Deeper keys are refused, so that a damaged or hostile file cannot nest without end.
 constexpr int kMaxDepth = 512;
 
 constexpr const char* kTypeNames[] = {"dword", "qword", "string", "binary"};

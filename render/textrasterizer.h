@@ -1,7 +1,7 @@
 #pragma once
 // CTextRasterizer: lines of text drawn black into a white bitmap with the glyphs of one
-// TrueType file at one pixel size, smoothed or not: the stand-in for the platform's
-// text drawing that the view's text images are made with. Sizes and counts that the
+// TrueType file at one pixel size, smoothed or not: the text drawing that the view's
+// text images are made with. Sizes and counts that the
 // font file gives (glyph bitmaps, advances, line metrics) are checked before they are
 // used; a glyph that fails is left out, the rest of the line is drawn.
 
