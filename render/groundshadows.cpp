@@ -33,7 +33,7 @@ constexpr int kMaxDepth = CComponent::kMaxNestingDepth;
 const CPlane3d kGround(0.0, 0.0, 1.0, 0.0);
 // Casters a display list keeps at most: past them the list would grow with every
 // instance path the model places, and the casters are drawn afresh each frame instead.
-constexpr std::size_t kListCasters = 65536;
+constexpr std::size_t kListCasters = 262144;
 // Entities walked between two looks at the quit request.
 constexpr unsigned kPollMask = 0xFFF;
 
