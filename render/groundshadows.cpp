@@ -31,13 +31,20 @@ namespace {
 // Every depth a model may nest casts; a component that places itself ends there.
 constexpr int kMaxDepth = CComponent::kMaxNestingDepth;
 const CPlane3d kGround(0.0, 0.0, 1.0, 0.0);
+// Casters a display list keeps at most: past them the list would grow with every
+// instance path the model places, and the casters are drawn afresh each frame instead.
+constexpr std::size_t kListCasters = 262144;
+// Entities walked between two looks at the quit request.
+constexpr unsigned kPollMask = 0xFFF;
 
-// The list the shadow information holds was compiled from the model in this state.
+// The list the shadow information holds was compiled from the model in this state, or,
+// when its casters were too many for a list, none is kept for that state.
 struct CompiledCasters
 {
     const CShadowInfo* info = nullptr;
     unsigned list = 0;
     std::uint64_t stamp = 0;
+    bool tooMany = false;
 };
 CompiledCasters g_compiled;
 
@@ -155,16 +162,35 @@ void CGroundShadows::DrawCasters(CComponent& root, CShadowInfo& info)
         glCallList(info.GetDisplayList());
         return;
     }
-    const unsigned list = editing ? 0U : glGenLists(1);
+    const bool tooMany = g_compiled.tooMany && g_compiled.info == &info && g_compiled.stamp == stamp;
+    const unsigned list = editing || tooMany ? 0U : glGenLists(1);
     if (list != 0) {
         glNewList(list, GL_COMPILE_AND_EXECUTE);
     }
+    m_list = list;
+    m_listed = 0;
     DrawComponent(root, CTransformation(), 0);
     m_view.EndPrimitive();
-    if (list != 0) {
+    if (m_list != 0) {
         glEndList();
         info.SetDisplayList(list);
         g_compiled = {&info, list, stamp};
+    } else if (list != 0) {
+        g_compiled = {&info, 0, stamp, true};
+    }
+}
+
+bool CGroundShadows::IsAbandoned()
+{
+    return (++m_polls & kPollMask) == 0 && m_view.IsFrameAbandoned();
+}
+
+void CGroundShadows::CountListed()
+{
+    if (m_list != 0 && ++m_listed > kListCasters) {
+        glEndList();
+        glDeleteLists(m_list, 1);
+        m_list = 0;
     }
 }
 
@@ -177,11 +203,17 @@ void CGroundShadows::DrawComponent(CComponent& component, const CTransformation&
     const std::size_t sections = m_sections.size();
     CShadowVolumeWalker::AddActiveSection(&m_view, component, t, m_sections);
     for (CDrawingElement* entity : component.GetEntityList()) {
+        if (IsAbandoned()) {
+            break;
+        }
         if (entity->GetTypeId() == kTypeFace) {
             DrawFace(static_cast<CFace&>(*entity), t);
         }
     }
     for (CDrawingElement* entity : component.GetEntityList()) {
+        if (IsAbandoned()) {
+            break;
+        }
         const int type = entity->GetTypeId();
         if (type == kTypeEdge && m_fromEdges) {
             DrawEdge(static_cast<CEdge&>(*entity), t);
@@ -235,6 +267,7 @@ void CGroundShadows::DrawFace(CFace& face, const CTransformation* transform)
     }
     m_view.EndPrimitive();
     polygon.Draw(false);
+    CountListed();
 }
 
 bool CGroundShadows::CutBySections(CFacePolygon& polygon) const
@@ -287,4 +320,5 @@ void CGroundShadows::DrawEdge(CEdge& edge, const CTransformation* transform)
     glEdgeFlag(GL_TRUE);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glDisable(GL_POLYGON_OFFSET_LINE);
+    CountListed();
 }

@@ -4,8 +4,10 @@
 // uses and that casts in its own right) onto z = 0 along the sun with the planar shadow
 // matrix, as far as the active section planes keep them, in one flat colour darker
 // than the ground. The flattened casters are compiled once into the shadow
-// information's display list and replayed while the model is unchanged.
+// information's display list and replayed while the model is unchanged, unless they
+// are too many for a list to keep.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -46,6 +48,11 @@ private:
     // the polygon keeps what every plane keeps.
     [[nodiscard]] bool CutBySections(CFacePolygon& polygon) const;
     [[nodiscard]] std::uint64_t GetModelStamp() const;
+    // One more caster drawn; past the most a list keeps, the list being compiled is
+    // given up and the rest drawn straight away.
+    void CountListed();
+    // The quit request, asked once every few thousand calls.
+    [[nodiscard]] bool IsAbandoned();
 
     CTarnisView& m_view;
     bool m_fromEdges = false;
@@ -55,4 +62,8 @@ private:
     CVector3d m_light;
     // The active section planes of the components being walked, in model space.
     std::vector<CPlane3d> m_sections;
+    // The list being compiled, and how many casters it holds.
+    unsigned m_list = 0;
+    std::size_t m_listed = 0;
+    unsigned m_polls = 0;
 };

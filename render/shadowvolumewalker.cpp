@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "annotations/sectionplane.h"
@@ -25,6 +26,10 @@ namespace {
 
 // Every depth a model may nest casts; a component that places itself ends the walk here.
 constexpr int kMaxDepth = CComponent::kMaxNestingDepth;
+// Coordinates of one side quad in a run.
+constexpr std::size_t kQuadValues = 12;
+// Entities walked between two looks at the quit request.
+constexpr unsigned kPollMask = 0xFFF;
 
 int GetShadowMode(const CFace& face)
 {
@@ -166,9 +171,17 @@ CShadowVolumeWalker::CShadowVolumeWalker(ITarnisView* view, ShadowVolumeContext&
 void CShadowVolumeWalker::Walk(CComponent& root)
 {
     m_view->EndPrimitive();
+    m_largestBatch = 0;
+    m_facing.reserve(kBatchQuads * kQuadValues);
+    m_away.reserve(kBatchQuads * kQuadValues);
     WalkComponent(root, CTransformation(), 0);
     FlushQuads();
     m_facingCounts.clear();
+}
+
+bool CShadowVolumeWalker::IsAbandoned()
+{
+    return (++m_polls & kPollMask) == 0 && m_view->IsFrameAbandoned();
 }
 
 int CShadowVolumeWalker::GetShadowClass(ITarnisView* view, const CFace& face, const CVector3d& light,
@@ -287,12 +300,18 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
         if (entity->GetTypeId() != kTypeEdge) {
             continue;
         }
+        if (IsAbandoned()) {
+            break;
+        }
         auto& edge = static_cast<CEdge&>(*entity);
         if (!CountEdge(edge, t)) {
             EmitLoneEdge(edge, t);
         }
     }
     for (CDrawingElement* entity : entities) {
+        if (IsAbandoned()) {
+            break;
+        }
         const int type = entity->GetTypeId();
         if (type == kTypeFace) {
             auto* face = static_cast<CFace*>(entity);
@@ -622,10 +641,20 @@ void CShadowVolumeWalker::AddQuad(const CPoint3d quad[4], bool facesEye, bool re
         const CPoint3d& p = quad[reverse ? 3 - k : k];
         run.insert(run.end(), {p.x, p.y, p.z});
     }
+    if (m_facing.size() + m_away.size() >= kBatchQuads * kQuadValues) {
+        FlushQuads();
+    }
 }
 
 void CShadowVolumeWalker::FlushQuads()
 {
+    const std::size_t quads = (m_facing.size() + m_away.size()) / kQuadValues;
+    if (quads == 0 || m_view->IsFrameAbandoned()) {
+        m_facing.clear();
+        m_away.clear();
+        return;
+    }
+    m_largestBatch = std::max(m_largestBatch, quads);
     const GLboolean offsetOn = glIsEnabled(GL_POLYGON_OFFSET_FILL);
     glDisable(GL_POLYGON_OFFSET_FILL);
     glEnableClientState(GL_VERTEX_ARRAY);

@@ -12,10 +12,13 @@
 //
 // Single-pass volumes set the stencil operation of every piece by whether it faces the
 // eye; their side quads are gathered and drawn in two runs (facing the eye, and not)
-// since the counts they make do not depend on their order. Two-pass volumes wind every
+// since the counts they make do not depend on their order. The runs are drawn whenever
+// they hold a batch's worth of quads, so that what the walk holds stays the same
+// however many instance paths the model places. Two-pass volumes wind every
 // piece to face out of its volume and leave culling and counting to the pass, which
 // draws them twice; lone edges then cast closed slabs.
 
+#include <cstddef>
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -42,6 +45,11 @@ public:
     // and masks are the caller's, and with two-pass volumes also the culling and the
     // stencil operations.
     void Walk(CComponent& root);
+
+    // The most side quads the walk holds before it draws them.
+    static constexpr std::size_t kBatchQuads = 4096;
+    // The most side quads one draw of the last walk held.
+    [[nodiscard]] std::size_t GetLargestBatch() const { return m_largestBatch; }
 
     // 0 casts nothing; 1 see-through display; 2 side quads only; 3 with a near cap.
     // faceMe asks for the cap at once (while the face-me fix is on).
@@ -91,7 +99,10 @@ private:
     // The face's cap, pushed behind the face itself.
     static void DrawCap(CFacePolygon& polygon, bool reverse);
     void AddQuad(const CPoint3d quad[4], bool facesEye, bool reverse);
+    // Draws the gathered runs, or only lets them go once the frame is abandoned.
     void FlushQuads();
+    // The quit request, asked once every few thousand calls.
+    [[nodiscard]] bool IsAbandoned();
 
     // False when an active section plane cuts the whole face away or, unless only the
     // cut is asked for, holds it; else the polygon keeps what every plane keeps.
@@ -103,6 +114,8 @@ private:
     std::vector<CPlane3d> m_sections;
     std::vector<double> m_facing;
     std::vector<double> m_away;
+    std::size_t m_largestBatch = 0;
+    unsigned m_polls = 0;
     // Per edge of the component being walked: how many more of its faces lie on one side
     // of its plane along the light than on the other. Kept here, not on the edge, so that
     // an edge carries nothing only shadows use.

@@ -10,7 +10,9 @@
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
 #include "document/pagelist.h"
+#include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
+#include "document/utctime.h"
 #include "document/viewpage.h"
 #include "foundation/transformation.h"
 #include "model/undosuspender.h"
@@ -148,4 +150,42 @@ std::vector<int> DoublingCopies(int levels)
 void BuildDoublingModel(CTarnwickModel& model, int definitionCount)
 {
     BuildSharedModel(model, {DoublingCopies(definitionCount)});
+}
+
+void BuildShadowedModel(CTarnwickModel& model, int placementCount)
+{
+    constexpr int kQuads = 1000;
+    constexpr int kQuadsPerRow = 40;
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    auto* definition = new CComponentDefinition;
+    definition->SetName(CString::FromUtf8("Quads"));
+    model.GetRootComponent()->GetDefinitionList()->Add(definition);
+    const CGeometryBuilder builder(*definition);
+    for (int i = 0; i < kQuads; ++i) {
+        const double x = 1.5 * (i % kQuadsPerRow);
+        const double y = 1.0 * (i / kQuadsPerRow);
+        (void)builder.Face({builder.Vertex(CPoint3d(x, y, 0.5)), builder.Vertex(CPoint3d(x + 1.0, y, 0.5)),
+                            builder.Vertex(CPoint3d(x + 1.0, y, 1.5)), builder.Vertex(CPoint3d(x, y, 1.5))});
+    }
+    const CVector3d extent(1.5 * kQuadsPerRow, 1.0 * (kQuads / kQuadsPerRow), 1.5);
+    const int columns = ColumnsFor(placementCount);
+    for (int i = 0; i < placementCount; ++i) {
+        auto* instance = new CComponentInstance;
+        definition->AddInstance(instance);
+        CTransformation transform;
+        transform.SetTranslation(CVector3d((extent.x + 1.0) * (i % columns), (extent.y + 1.0) * (i / columns), 0.0));
+        instance->SetTransform(transform);
+        model.GetRootComponent()->Add(instance);
+    }
+    CShadowInfo& shadows = *model.GetShadowInfo();
+    shadows.SetDateTime(CUtcTime(2020, 6, 21, 15, 0, 0));
+    shadows.SetDisplayShadows(true);
+    const int rows = (std::max(placementCount, 1) + columns - 1) / columns;
+    const double size = std::max((extent.x + 1.0) * columns, (extent.y + 1.0) * rows);
+    const CPoint3d target(size / 2.0, size / 2.0, 0.0);
+    CCamera camera;
+    camera.SetView(CPoint3d(target.x, target.y - 1.2 * size, 1.2 * size), target, kUp, 1.0, 1000.0, true, 35.0,
+                   size);
+    model.SetCamera(camera);
 }

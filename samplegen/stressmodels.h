@@ -40,3 +40,8 @@ void BuildPagesModel(CTarnwickModel& model, int pageCount);
 // copy sits in the same place, so that each of the 2^count - 1 instance paths draws
 // over the same pixels, while the file grows only with the count.
 void BuildDoublingModel(CTarnwickModel& model, int definitionCount);
+
+// Adds one definition of 1,000 vertical unit quads standing in rows above the ground,
+// and the count of its placements (at least 0) side by side in a square field, with the
+// sun's shadows on; the model looks at the whole field.
+void BuildShadowedModel(CTarnwickModel& model, int placementCount);

@@ -43,6 +43,7 @@
 #include "model/undosuspender.h"
 #include "model/vertex.h"
 #include "render/groundshadows.h"
+#include "render/shadowvolumecontext.h"
 #include "render/shadowvolumewalker.h"
 #include "render/stencilshadows.h"
 #include "render/terminatorfaces.h"
@@ -974,4 +975,44 @@ TEST_F(ShadowTest, AnInstanceFacingTheCameraCastsWithCapsAndOneReachingBelowTheG
                   static_cast<std::uint32_t>(c.topClass))
             << c.name;
     }
+}
+
+TEST_F(ShadowTest, PlacementsPastTheFirstBatchOfVolumesCastAsTheFirstDoes)
+{
+    const CVector3d sun = SetSunHeight(0.6);
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    const CGeometryBuilder builder(*definition);
+    const auto at = [&](double dx, double dy) { return builder.Vertex(CPoint3d(dx, dy, 4)); };
+    builder.Face({at(-1.5, -1.5), at(1.5, -1.5), at(1.5, 1.5), at(-1.5, 1.5)}, CVector3d(0, 0, 1));
+    // Four side quads a placement: the first over the floor, then enough far off to fill
+    // a batch, and the last over the floor again.
+    const int placements = static_cast<int>(CShadowVolumeWalker::kBatchQuads / 4) + 100;
+    for (int i = 0; i < placements; ++i) {
+        CTransformation place;
+        place.SetTranslation(i == 0                ? CVector3d(-6, 0, 0)
+                             : i == placements - 1 ? CVector3d(6, 0, 0)
+                                                   : CVector3d(1000.0 + 5.0 * i, 1000, 0));
+        auto* instance = new CComponentInstance;
+        definition->AddInstance(instance);
+        instance->SetTransform(place);
+        Root().Add(instance);
+    }
+    const CPoint3d first = Thrown(sun, CPoint3d(-6, 0, 4));
+    const CPoint3d last = Thrown(sun, CPoint3d(6, 0, 4));
+    const CPoint3d lit = Thrown(sun, CPoint3d(0, 0, 4));
+    const double reach = std::hypot(lit.x, lit.y) + 12.0;
+    Square(CPoint3d(), reach);
+    LookDown(CPoint3d(), 2.0 * reach);
+    Draw();
+    EXPECT_LT(Brightness(first), Brightness(lit) - 30) << "in the first batch";
+    EXPECT_LT(Brightness(last), Brightness(lit) - 30) << "in the last batch";
+
+    ShadowVolumeContext context;
+    context.light = -sun;
+    context.light.Normalize();
+    context.Init(&m_view, &Shadows(), true, false, true);
+    CShadowVolumeWalker walker(&m_view, context);
+    walker.Walk(Root());
+    EXPECT_EQ(walker.GetLargestBatch(), CShadowVolumeWalker::kBatchQuads);
 }
