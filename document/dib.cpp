@@ -22,6 +22,11 @@ struct ServiceBufferDeleter
 };
 using ServiceBuffer = std::unique_ptr<std::uint8_t, ServiceBufferDeleter>;
 
+// What asks about a deferred picture is most often about to draw it: the picture probed
+// last keeps its bitmap until another is probed, so that its texture need not decode it
+// again. User-interface thread only, as the shared decoder is.
+const CDib* g_probeKept = nullptr;
+
 // A use of the pixels that decoded a deferred picture lets go of the bitmap at its end.
 class CBitmapUse
 {
@@ -47,6 +52,9 @@ CDib::CDib() = default;
 
 CDib::~CDib()
 {
+    if (g_probeKept == this) {
+        g_probeKept = nullptr;
+    }
     ReleaseImage();
     SetPixelBuffer(nullptr, 0);
 }
@@ -134,12 +142,21 @@ void CDib::ReleaseBitmap() const
     if (m_deferred) {
         ReleaseImage();
     }
+    if (g_probeKept == this) {
+        g_probeKept = nullptr;
+    }
 }
 
 void CDib::Probe() const
 {
-    const CBitmapUse use(*this);
-    (void)LoadBitmap();
+    const bool wasDecoded = IsDecoded();
+    if (LoadBitmap() == nullptr || wasDecoded) {
+        return;
+    }
+    if (g_probeKept != nullptr && g_probeKept != this) {
+        g_probeKept->ReleaseBitmap();
+    }
+    g_probeKept = this;
 }
 
 ILBmp* CDib::LoadBitmap() const

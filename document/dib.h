@@ -48,7 +48,8 @@ public:
     // without kept bytes nothing changes. Create and SetPixelBuffer end it.
     void DeferDecoding();
     [[nodiscard]] bool IsDecodingDeferred() const { return m_deferred; }
-    // A deferred picture lets go of its bitmap (GetImage decodes it again).
+    // A deferred picture lets go of its bitmap (GetImage decodes it again). The picture
+    // asked about last keeps its bitmap until then or until another is asked about.
     void ReleaseBitmap() const;
     // The bitmap is in memory now.
     [[nodiscard]] bool IsDecoded() const { return m_image != nullptr; }

@@ -319,6 +319,8 @@ unsigned CTexture::Upload(bool forceAlpha, int alpha)
         MarkUnusable("it does not decode");
         return 0;
     }
+    // Once it is a texture the picture needs no bitmap: a deferred one lets go of it.
+    m_image->ReleaseBitmap();
     const unsigned name = gl->MakeTexture(pixels, width, height, bitsPerPixel);
     GetImageLibApp()->FreeBuffer(pixels);
     if (name != 0) {

@@ -40,3 +40,10 @@ void BuildPagesModel(CTarnwickModel& model, int pageCount);
 // copy sits in the same place, so that each of the 2^count - 1 instance paths draws
 // over the same pixels, while the file grows only with the count.
 void BuildDoublingModel(CTarnwickModel& model, int definitionCount);
+
+// A grid of 2 x count triangles (see BuildGridModel) and the count of materials (at least
+// 0), each with a picture of its own, 1024 pixels a side and kept as PNG: a soft
+// gradient that differs from material to material. The triangles of the grid's cells
+// take the first drawn materials in turn (all when drawn is below 1 or above the count);
+// the others are only kept.
+void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCount);

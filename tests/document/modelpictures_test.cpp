@@ -199,24 +199,26 @@ TEST_F(ModelPicturesTest, APictureThatFailsIsLeftOutAndTheFaceKeepsItsColour)
     const Bytes tiff = WhiteFaxTiff(64);
     const Bytes file = FaxTexturedModel(tiff);
     {
-        // The decode runs out of room for the bitmap.
+        // The decode, when the picture is first asked about, runs out of room for the bitmap.
         ILBmp::SetMaxPixels(16);
         CTarnwickModel* model = new CTarnwickModel;
         modelfiletest::ReadModel(*model, file);
-        ILBmp::SetMaxPixels(ILBmp::kMaxPixels);
         for (CMaterial* material : FaceMaterials(*model)) {
             EXPECT_FALSE(material->IsTextured());
             EXPECT_EQ(material->GetViewColor(), kFaceColour);
         }
+        ILBmp::SetMaxPixels(ILBmp::kMaxPixels);
         model->Release();
     }
     // The picture decodes, but the texture made from it runs out of room.
     CTarnwickModel* model = new CTarnwickModel;
     modelfiletest::ReadModel(*model, file);
     const materialtest::CRecordingTextureGL gl;
-    ILBmp::SetMaxPixels(16);
     for (CMaterial* material : FaceMaterials(*model)) {
         ASSERT_TRUE(material->IsTextured());
+    }
+    ILBmp::SetMaxPixels(16);
+    for (CMaterial* material : FaceMaterials(*model)) {
         material->ApplyToView(nullptr);
         EXPECT_FALSE(material->IsTextured());
         EXPECT_EQ(material->GetViewColor(), kFaceColour);
