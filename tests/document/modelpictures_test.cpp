@@ -377,6 +377,14 @@ TEST_F(ModelPicturesTest, APictureIsDecodedOnlyToMakeItsTextureAndIsWrittenBackA
     EXPECT_EQ(modelfiletest::FirstDifference(modelfiletest::WithoutStamp(file, kSaveFormat5000),
                                              modelfiletest::WithoutStamp(again, kSaveFormat5000)),
               -1);
+    // The oldest format takes the pictures encoded anew, decoded for it.
+    CTarnwickModel* oldest = new CTarnwickModel;
+    modelfiletest::ReadModel(*oldest, modelfiletest::WriteModel(*model, kSaveFormat3000));
+    for (CMaterial* material : FaceMaterials(*oldest)) {
+        EXPECT_TRUE(material->IsTextured());
+        EXPECT_EQ(material->GetTexture()->GetImageWidth(), 8);
+    }
+    oldest->Release();
     model->Release();
 }
 
