@@ -3,6 +3,10 @@
 // holds the decoded bitmap for drawing and, when it came from a file, the encoded bytes
 // exactly as read, so that writing the model back reproduces them without encoding the
 // picture again. The image service (GetImageLibApp) decodes, encodes and measures it.
+// A picture read with its decoding deferred holds only its bytes: the bitmap is decoded
+// when something first asks about the picture, and again for each use that needs the
+// pixels, and let go after that use, so that a model's many pictures do not all sit in
+// memory decoded.
 
 #include <cstdint>
 
@@ -35,6 +39,20 @@ public:
     // bitmap to encode); otherwise the bitmap is encoded as PNG, and a failed encode
     // throws the archive's genericException.
     void Serialize(CArchive& ar) override;
+    // Reads the record as Serialize does but keeps only the encoded bytes: the picture
+    // is decoded when first needed (DeferDecoding).
+    void ReadDeferred(CArchive& ar);
+    // From now on the bitmap is the decode of the kept bytes, made when needed and let
+    // go after each use; what is known of the picture (size, alpha, average colour) is
+    // kept. Only for a picture whose bitmap, if any, is the decode of its kept bytes;
+    // without kept bytes nothing changes. Create and SetPixelBuffer end it.
+    void DeferDecoding();
+    [[nodiscard]] bool IsDecodingDeferred() const { return m_deferred; }
+    // A deferred picture lets go of its bitmap (GetImage decodes it again). The picture
+    // asked about last keeps its bitmap until then or until another is asked about.
+    void ReleaseBitmap() const;
+    // The bitmap is in memory now.
+    [[nodiscard]] bool IsDecoded() const { return m_image != nullptr; }
 
     // Takes ownership of the bitmap (null allowed), releasing a different one held before,
     // stores the values, forgets the average colour and counts opaque and transparent pixels.
@@ -44,29 +62,32 @@ public:
     void SetPixelBuffer(std::uint8_t* bytes, int size);
 
     [[nodiscard]] int GetFormatCode() const { return m_formatCode; }
-    [[nodiscard]] const ILBmp* GetImage() const { return m_image; }
-    [[nodiscard]] ILBmp* GetImage() { return m_image; }
-    [[nodiscard]] int GetWidth() const { return m_width; }
-    [[nodiscard]] int GetHeight() const { return m_height; }
+    // A deferred picture is decoded here and keeps its bitmap until ReleaseBitmap.
+    [[nodiscard]] const ILBmp* GetImage() const { return LoadBitmap(); }
+    [[nodiscard]] ILBmp* GetImage() { return LoadBitmap(); }
+    // What is known of the picture: a deferred picture is decoded once to learn it.
+    [[nodiscard]] int GetWidth() const { return Probed().m_width; }
+    [[nodiscard]] int GetHeight() const { return Probed().m_height; }
     // The picture's own size: larger than the bitmap's when the bitmap was reduced as it
     // was read (pictures shown at their pixel size draw at this size); the bitmap's size
     // otherwise. Create sets it to the size it is given.
     void SetSourceSize(int width, int height);
-    [[nodiscard]] int GetSourceWidth() const { return m_sourceWidth; }
-    [[nodiscard]] int GetSourceHeight() const { return m_sourceHeight; }
+    [[nodiscard]] int GetSourceWidth() const { return Probed().m_sourceWidth; }
+    [[nodiscard]] int GetSourceHeight() const { return Probed().m_sourceHeight; }
     [[nodiscard]] const std::uint8_t* GetPixelBuffer() const { return m_bytes; }
     [[nodiscard]] int GetPixelBufferSize() const { return m_byteCount; }
 
-    [[nodiscard]] bool HasImage() const { return m_image != nullptr; }
+    // The picture decodes (a deferred one need not be decoded now).
+    [[nodiscard]] bool HasImage() const { return m_deferred ? Probed().m_decodes : m_image != nullptr; }
     // A bitmap, or the kept bytes of a picture that did not decode: either is written back.
     [[nodiscard]] bool HasContent() const { return m_image != nullptr || m_byteCount > 0; }
     // A format code of 0 to 6 and a bitmap.
     [[nodiscard]] bool IsValid() const;
-    [[nodiscard]] bool HasAlpha() const { return m_hasAlpha; }
-    [[nodiscard]] bool HasOpaquePixels() const { return m_opaqueCount > 0; }
-    [[nodiscard]] bool HasTransparentPixels() const { return m_transparentCount > 0; }
-    [[nodiscard]] int GetOpaqueCount() const { return m_opaqueCount; }
-    [[nodiscard]] int GetTransparentCount() const { return m_transparentCount; }
+    [[nodiscard]] bool HasAlpha() const { return Probed().m_hasAlpha; }
+    [[nodiscard]] bool HasOpaquePixels() const { return Probed().m_opaqueCount > 0; }
+    [[nodiscard]] bool HasTransparentPixels() const { return Probed().m_transparentCount > 0; }
+    [[nodiscard]] int GetOpaqueCount() const { return Probed().m_opaqueCount; }
+    [[nodiscard]] int GetTransparentCount() const { return Probed().m_transparentCount; }
     // 0 without a bitmap.
     [[nodiscard]] int GetBitsPerPixel() const;
     // A new pixel block resized to width × height (the stored size when either is 0), freed
@@ -92,25 +113,48 @@ public:
     bool Draw(HPAINTDC deviceContext, int x, int y, int width, int height) const;
 
 private:
-    void Read(CArchive& ar);
+    // What is known of the picture without its bitmap.
+    struct Shape
+    {
+        int m_width = 0;
+        int m_height = 0;
+        int m_sourceWidth = 0;
+        int m_sourceHeight = 0;
+        CColor m_averageColor;
+        bool m_averageKnown = false;
+        bool m_hasAlpha = false;
+        int m_opaqueCount = 0;
+        int m_transparentCount = 0;
+        bool m_decodes = false;
+    };
+
+    void Read(CArchive& ar, bool decode);
     void Write(CArchive& ar) const;
     void WriteEncoded(CArchive& ar) const;
-    void ReleaseImage();
+    void ReleaseImage() const;
+    // The shape, after decoding a deferred picture once to learn it.
+    [[nodiscard]] const Shape& Probed() const
+    {
+        if (m_deferred && !m_probed) {
+            Probe();
+        }
+        return m_shape;
+    }
+    void Probe() const;
+    // The bitmap, decoded first when deferred; the shape stays as first learnt.
+    ILBmp* LoadBitmap() const;
+    void LearnAverageColor() const;
 
     int m_formatCode = 0;
-    ILBmp* m_image = nullptr;
+    // Decoding on demand changes nothing a caller can see of the picture, so the const
+    // queries may decode and let go.
+    mutable ILBmp* m_image = nullptr;
     std::uint8_t* m_bytes = nullptr;
     int m_byteCount = 0;
     int m_useCount = 0;
-    int m_width = 0;
-    int m_height = 0;
-    int m_sourceWidth = 0;
-    int m_sourceHeight = 0;
-    mutable CColor m_averageColor;
-    mutable bool m_averageKnown = false;
-    bool m_hasAlpha = false;
-    int m_opaqueCount = 0;
-    int m_transparentCount = 0;
+    mutable Shape m_shape;
+    bool m_deferred = false;
+    mutable bool m_probed = false;
 };
 
 // The class factory the archive uses.

@@ -471,7 +471,8 @@ void CMaterial::SettleAfterReading()
     // colour (IsTextured is false), and a save writes the kind back with the picture.
     if (GetTextureImage() == nullptr) {
         m_kind = kMaterialColor;
-    } else if (HasTexturePicture() && m_kind == kMaterialTexture && m_texture->GetAverageColor() != m_color) {
+    } else if (m_kind == kMaterialTexture && m_texture->GetAverageColor() != m_color && HasTexturePicture()) {
+        // Asked last: whether the picture decodes is learnt by decoding it.
         RecordChange(true);
         m_color = m_texture->GetAverageColor();
     }

@@ -367,17 +367,20 @@ void CMaterialManager::ShareTexturePictures()
     for (std::size_t i = 0; i < m_materials.size(); ++i) {
         const CMaterial* first = m_materials[i];
         const CTexture* source = first->GetTexture();
-        // Only decoded pictures are shared: one that did not decode is no picture to give,
-        // and its bytes are not to be replaced.
-        if (first->IsHidden() || source == nullptr || !source->HasImage() || source->GetFileName().IsEmpty()) {
+        if (first->IsHidden() || source == nullptr || source->GetFileName().IsEmpty()) {
             continue;
         }
         for (std::size_t j = i + 1; j < m_materials.size(); ++j) {
             CMaterial* second = m_materials[j];
             CTexture* target = second->GetTexture();
             if (second->IsHidden() || target == nullptr || target->GetImage() == source->GetImage() ||
-                (target->GetImage() != nullptr && !target->HasImage()) ||
                 target->GetFileName().CompareNoCase(source->GetFileName()) != 0) {
+                continue;
+            }
+            // Only decoded pictures are shared: one that did not decode is no picture to
+            // give, and its bytes are not to be replaced. Asked last, as learning it
+            // decodes the picture.
+            if (!source->HasImage() || (target->GetImage() != nullptr && !target->HasImage())) {
                 continue;
             }
             target->SetImage(source->GetImage());

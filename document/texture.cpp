@@ -1,15 +1,19 @@
 #include "document/texture.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "document/dib.h"
 #include "document/documentcheck.h"
 #include "document/imageadapter/imageapp.h"
+#include "document/imageadapter/picturesidelimit.h"
+#include "document/imageadapter/texturesizefit.h"
 #include "document/texturegl.h"
 #include "document/versionmap.h"
 #include "foundation/tolerance.h"
@@ -29,23 +33,49 @@ struct DibDeleter
 };
 using DibHolder = std::unique_ptr<CDib, DibDeleter>;
 
-// A picture of our own with the bitmap and the kept bytes of one that the archive
-// holds: the archive's object may be handed out again to anything that names it.
+// The smallest side the textures' budget reduces a picture to.
+constexpr int kSmallestBudgetSide = 128;
+
+// A picture of our own like one that the archive holds: the archive's object may be
+// handed out again to anything that names it. With kept bytes only those are copied, and
+// the copy is decoded from them when needed.
 CDib* CopyDib(const CDib& source)
 {
     IImageApp* const images = GetImageLibApp();
     DibHolder copy(new CDib);
-    ILBmp* bitmap = source.GetImage() != nullptr ? images->CopyBitmap(source.GetImage()) : nullptr;
-    copy->Create(bitmap, source.GetFormatCode(), source.GetWidth(), source.GetHeight(), source.HasAlpha());
     const int size = source.GetPixelBufferSize();
-    if (size > 0) {
-        std::uint8_t* bytes = images->AllocBuffer(static_cast<std::size_t>(size));
-        if (bytes != nullptr) {
-            std::memcpy(bytes, source.GetPixelBuffer(), static_cast<std::size_t>(size));
-            copy->SetPixelBuffer(bytes, size);
-        }
+    if (size <= 0) {
+        ILBmp* bitmap = source.GetImage() != nullptr ? images->CopyBitmap(source.GetImage()) : nullptr;
+        copy->Create(bitmap, source.GetFormatCode(), source.GetWidth(), source.GetHeight(), source.HasAlpha());
+        return copy.release();
+    }
+    copy->Create(nullptr, source.GetFormatCode(), 0, 0, false);
+    std::uint8_t* bytes = images->AllocBuffer(static_cast<std::size_t>(size));
+    if (bytes != nullptr) {
+        std::memcpy(bytes, source.GetPixelBuffer(), static_cast<std::size_t>(size));
+        copy->SetPixelBuffer(bytes, size);
+        copy->DeferDecoding();
     }
     return copy.release();
+}
+
+// The side a texture of the picture may have so that it fits in what is left of the
+// textures' budget, halving it down to kSmallestBudgetSide; 0 when it fits whole.
+int BudgetSide(int width, int height)
+{
+    (void)FitImageTextureSize(width, height);
+    const std::int64_t room = GetTextureMemoryBudget() - GetTextureMemoryInUse();
+    const auto bytes = [&]() { return std::int64_t{4} * width * height; };
+    if (bytes() <= room) {
+        return 0;
+    }
+    int side = std::max(width, height);
+    while (side > kSmallestBudgetSide && bytes() > room) {
+        width = std::max(width / 2, 1);
+        height = std::max(height / 2, 1);
+        side = std::max(width, height);
+    }
+    return std::max(side, 1);
 }
 
 }  // namespace
@@ -195,7 +225,8 @@ int CTexture::GetImageHeight() const
 
 bool CTexture::HasImage() const
 {
-    return m_image != nullptr && m_image->HasImage() && !m_pictureUnusable;
+    // A picture of a format code outside the known ones is kept but not drawn.
+    return m_image != nullptr && m_image->IsValid() && !m_pictureUnusable;
 }
 
 void CTexture::SetColoring(CColor tint, bool hueRelative, double transparency)
@@ -207,7 +238,7 @@ void CTexture::SetColoring(CColor tint, bool hueRelative, double transparency)
     m_effectiveAlpha = m_alpha;
     if (tint.GetValue() != 0) {
         m_averageColor = tint;
-    } else if (m_image != nullptr && m_image->HasImage()) {
+    } else if (m_image != nullptr && m_image->IsValid()) {
         m_averageColor = m_image->GetAverageColor();
     }
 }
@@ -228,11 +259,14 @@ bool CTexture::IsEqual(const CTexture& other) const
 void CTexture::ReleaseGLTexture()
 {
     if (m_glName != 0) {
-        ITextureGL* gl = GetTextureGL();
-        if (gl != nullptr && m_glEpoch == GetGLTextureEpoch()) {
-            gl->DeleteTexture(m_glName);
+        if (m_glEpoch == GetGLTextureEpoch()) {
+            if (ITextureGL* gl = GetTextureGL()) {
+                gl->DeleteTexture(m_glName);
+            }
+            AddTextureMemory(-m_glBytes);
         }
         m_glName = 0;
+        m_glBytes = 0;
     }
 }
 
@@ -269,21 +303,39 @@ unsigned CTexture::Upload(bool forceAlpha, int alpha)
     int bitsPerPixel = 0;
     std::uint8_t* pixels = nullptr;
     try {
+        // Beyond the budget a picture is decoded and made smaller, as the largest are.
+        std::optional<CPictureSideLimit> limit;
+        if (const int side = BudgetSide(m_image->GetWidth(), m_image->GetHeight()); side > 0) {
+            limit.emplace(side);
+        }
         pixels = m_image->GetGLPixels(uploadAlpha, hue, lightness, saturation, m_hueRelative, width, height,
                                       bitsPerPixel, true);
     } catch (const std::exception& e) {
-        // The faces draw in their colour from now on; the picture is still written back.
-        m_pictureUnusable = true;
-        std::fprintf(stderr, "glimra: the picture of texture \"%s\" cannot be drawn (%s); it is kept in the file\n",
-                     m_fileName.ToUtf8().c_str(), e.what());
+        MarkUnusable(e.what());
         return 0;
     }
     if (pixels == nullptr) {
+        // The picture decoded before but not now (memory ran short).
+        MarkUnusable("it does not decode");
         return 0;
     }
+    // Once it is a texture the picture needs no bitmap: a deferred one lets go of it.
+    m_image->ReleaseBitmap();
     const unsigned name = gl->MakeTexture(pixels, width, height, bitsPerPixel);
     GetImageLibApp()->FreeBuffer(pixels);
+    if (name != 0) {
+        m_glBytes = std::int64_t{width} * height * (bitsPerPixel / 8);
+        AddTextureMemory(m_glBytes);
+    }
     return name;
+}
+
+void CTexture::MarkUnusable(const char* reason)
+{
+    // The faces draw in their colour from now on; the picture is still written back.
+    m_pictureUnusable = true;
+    std::fprintf(stderr, "glimra: the picture of texture \"%s\" cannot be drawn (%s); it is kept in the file\n",
+                 m_fileName.ToUtf8().c_str(), reason);
 }
 
 void CTexture::Bind()
@@ -373,9 +425,10 @@ void CTexture::ReadPicture(CArchive& ar, int version)
         }
     } else if (ArchiveReadBool(ar)) {
         picture.reset(new CDib);
-        picture->Serialize(ar);
+        picture->ReadDeferred(ar);
     }
-    // A picture that does not decode stays with its bytes, so that a save writes it back;
+    // The picture is decoded when it is first asked about, and for each texture made from
+    // it. One that does not decode stays with its bytes, so that a save writes it back;
     // the texture draws as having none (HasImage).
     if (picture && picture->HasContent()) {
         m_image = picture.release();

@@ -82,7 +82,9 @@ public:
     // Makes the OpenGL texture from the prepared pixels; 0 without a picture. A picture
     // that cannot be prepared is reported on standard error and drawn no more. With
     // forceAlpha and an alpha below 255 that alpha is used, otherwise the rendering
-    // options decide.
+    // options decide. A picture kept as its bytes is decoded for it and let go again.
+    // The texture's memory counts against the textures' budget (texturegl.h) until it is
+    // released; a picture beyond the budget is made smaller.
     unsigned Upload(bool forceAlpha, int alpha);
     void Bind();
     // Generates s = (s plane . p) / width and t = -(t plane . p) / height: the picture's
@@ -95,8 +97,11 @@ private:
     void WriteRecord(CArchive& ar);
     void ReadPicture(CArchive& ar, int version);
     void ReleaseImage();
+    void MarkUnusable(const char* reason);
 
     unsigned m_glName = 0;
+    // The bytes m_glName takes.
+    std::int64_t m_glBytes = 0;
     // The texture epoch m_glName was made under.
     unsigned m_glEpoch = 0;
     CColor m_tint;

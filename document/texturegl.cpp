@@ -1,10 +1,14 @@
 #include "document/texturegl.h"
 
+#include <algorithm>
+
 namespace {
 
 // Set and read on the user-interface thread only.
 ITextureGL* g_textureGL = nullptr;
 unsigned g_textureEpoch = 0;
+std::int64_t g_textureBudget = kDefaultTextureBudget;
+std::int64_t g_textureMemory = 0;
 
 }  // namespace
 
@@ -25,9 +29,30 @@ ITextureGL* GetTextureGL()
 void ForgetGLTextureNames()
 {
     ++g_textureEpoch;
+    g_textureMemory = 0;
 }
 
 unsigned GetGLTextureEpoch()
 {
     return g_textureEpoch;
+}
+
+void SetTextureMemoryBudget(std::int64_t bytes)
+{
+    g_textureBudget = bytes;
+}
+
+std::int64_t GetTextureMemoryBudget()
+{
+    return g_textureBudget;
+}
+
+std::int64_t GetTextureMemoryInUse()
+{
+    return g_textureMemory;
+}
+
+void AddTextureMemory(std::int64_t bytes)
+{
+    g_textureMemory = std::max<std::int64_t>(g_textureMemory + bytes, 0);
 }

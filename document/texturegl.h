@@ -51,3 +51,14 @@ void SetTextureGL(ITextureGL* textureGL);
 void ForgetGLTextureNames();
 // Counts the forgettings; a texture remembers the count its name was made under.
 [[nodiscard]] unsigned GetGLTextureEpoch();
+
+// The memory that the textures of the current context take together is bounded: a
+// texture beyond the budget is made from its picture reduced.
+inline constexpr std::int64_t kDefaultTextureBudget = std::int64_t{1} << 30;
+void SetTextureMemoryBudget(std::int64_t bytes);
+[[nodiscard]] std::int64_t GetTextureMemoryBudget();
+// What the textures made under the current context take; forgetting the names starts
+// it at 0 again.
+[[nodiscard]] std::int64_t GetTextureMemoryInUse();
+// Adds (or with a negative count takes away) a texture's bytes.
+void AddTextureMemory(std::int64_t bytes);

@@ -7,6 +7,8 @@
 //   glimra_samplegen --pages N <folder>    a box and N pages
 //   glimra_samplegen --doubling N <folder> N definitions, each holding two of the next
 //   glimra_samplegen --shadowed N <folder> N placements of 1,000 vertical quads, shadows on
+//   glimra_samplegen --materials N [--drawn M] <folder>
+//                                          N materials with 1024-pixel pictures, M drawn
 
 #include <algorithm>
 #include <cstdio>
@@ -32,8 +34,13 @@ constexpr int kSaveFormats[] = {kSaveFormat5000, kSaveFormat4000, kSaveFormat300
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: glimra_samplegen [--grid TRIANGLES | --definitions COUNT | --pages COUNT | "
-                         "--doubling COUNT | --shadowed COUNT] FOLDER\n");
+    std::fprintf(stderr, "usage: glimra_samplegen [--grid TRIANGLES"
+                         " | --definitions COUNT"
+                         " | --pages COUNT"
+                         " | --doubling COUNT"
+                         " | --shadowed COUNT"
+                         " | --materials COUNT [--drawn COUNT]"
+                         "] FOLDER\n");
     return 2;
 }
 
@@ -65,6 +72,26 @@ void BuildHouse(CTarnwickModel& model, int /*unused*/)
     BuildHouseModel(model);
 }
 
+// A count of 1 to 100000000.
+bool ReadCount(const char* text, int& count)
+{
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    if (*end != '\0' || value < 1 || value > 100000000) {
+        return false;
+    }
+    count = static_cast<int>(value);
+    return true;
+}
+
+// How many of --materials are drawn; 0 for all.
+int g_drawnMaterials = 0;
+
+void BuildMaterials(CTarnwickModel& model, int count)
+{
+    BuildMaterialsModel(model, count, g_drawnMaterials);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -79,7 +106,9 @@ int main(int argc, char** argv)
                  {"--definitions", "definitions-", &BuildDefinitionsModel},
                  {"--pages", "pages-", &BuildPagesModel},
                  {"--doubling", "doubling-", &BuildDoublingModel},
-                 {"--shadowed", "shadowed-", &BuildShadowedModel}};
+                 {"--shadowed", "shadowed-", &BuildShadowedModel},
+                 {"--materials", "materials-", &BuildMaterials},
+    };
     int count = -1;
     const auto* kind = std::end(kinds);
     std::string folder;
@@ -88,13 +117,14 @@ int main(int argc, char** argv)
         const auto* asked = std::find_if(std::begin(kinds), std::end(kinds),
                                          [&](const auto& k) { return argument == k.option; });
         if (asked != std::end(kinds) && kind == std::end(kinds) && i + 1 < argc) {
-            char* end = nullptr;
-            const long value = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || value < 1 || value > 100000000) {
+            if (!ReadCount(argv[++i], count)) {
                 return Usage();
             }
-            count = static_cast<int>(value);
             kind = asked;
+        } else if (argument == "--drawn" && g_drawnMaterials == 0 && i + 1 < argc) {
+            if (!ReadCount(argv[++i], g_drawnMaterials)) {
+                return Usage();
+            }
         } else if (folder.empty() && argument.rfind("--", 0) != 0) {
             folder = argument;
         } else {
@@ -112,9 +142,13 @@ int main(int argc, char** argv)
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     bool written = false;
+    std::string stem = kind != std::end(kinds) ? kind->stem + std::to_string(count) : std::string();
+    if (g_drawnMaterials > 0) {
+        stem += "-drawn-" + std::to_string(g_drawnMaterials);
+    }
     try {
         written = kind != std::end(kinds)
-                      ? WriteModel(folder, kind->stem + std::to_string(count), kind->build, count, false)
+                      ? WriteModel(folder, stem, kind->build, count, false)
                       : WriteModel(folder, "house", &BuildHouse, 0, true);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "glimra_samplegen: %s\n", e.what());

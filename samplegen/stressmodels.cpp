@@ -2,19 +2,29 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "document/camera.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
+#include "document/dib.h"
+#include "document/imageadapter/imageapp.h"
+#include "document/material.h"
+#include "document/materialmanager.h"
 #include "document/pagelist.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
+#include "document/texture.h"
 #include "document/utctime.h"
 #include "document/viewpage.h"
 #include "foundation/transformation.h"
+#include "model/face.h"
 #include "model/undosuspender.h"
 #include "samplegen/geometrybuilder.h"
 #include "samplegen/gridmodel.h"
@@ -188,4 +198,89 @@ void BuildShadowedModel(CTarnwickModel& model, int placementCount)
     camera.SetView(CPoint3d(target.x, target.y - 1.2 * size, 1.2 * size), target, kUp, 1.0, 1000.0, true, 35.0,
                    size);
     model.SetCamera(camera);
+}
+
+namespace {
+
+constexpr int kMaterialPictureSide = 1024;
+
+// The material's picture as PNG bytes alone, as a file read keeps it, so that hundreds of
+// them are not held decoded while the model is made; its average colour comes with it.
+CDib* MakeMaterialPicture(int index, CColor& average)
+{
+    constexpr int kSide = kMaterialPictureSide;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kSide) * kSide * 3);
+    const int hue = (index * 37) % 256;
+    std::uint64_t sums[3] = {0, 0, 0};
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+            const std::uint8_t channels[3] = {static_cast<std::uint8_t>(x / 4), static_cast<std::uint8_t>(y / 4),
+                                              static_cast<std::uint8_t>(hue)};
+            std::uint8_t* at = &pixels[(static_cast<std::size_t>(y) * kSide + x) * 3];
+            for (int c = 0; c < 3; ++c) {
+                at[c] = channels[c];
+                sums[c] += channels[c];
+            }
+        }
+    }
+    const std::uint64_t count = static_cast<std::uint64_t>(kSide) * kSide;
+    // The pixel rows are blue, green, red.
+    average = CColor(static_cast<std::uint8_t>(sums[2] / count), static_cast<std::uint8_t>(sums[1] / count),
+                     static_cast<std::uint8_t>(sums[0] / count));
+    IImageApp* const images = GetImageLibApp();
+    const std::unique_ptr<CDib> decoded(images->MakeDib(kSide, kSide, 24, pixels.data()));
+    auto* picture = new CDib;
+    picture->Create(nullptr, decoded->GetFormatCode(), 0, 0, false);
+    const int size = decoded->GetPixelBufferSize();
+    std::uint8_t* bytes = images->AllocBuffer(static_cast<std::size_t>(size));
+    if (bytes != nullptr) {
+        std::memcpy(bytes, decoded->GetPixelBuffer(), static_cast<std::size_t>(size));
+        picture->SetPixelBuffer(bytes, size);
+    }
+    return picture;
+}
+
+CMaterial* AddPictureMaterial(CMaterialManager& materials, int index)
+{
+    CColor average;
+    auto* texture = new CTexture;
+    texture->SetImage(MakeMaterialPicture(index, average));
+    texture->SetFileName(CString::FromUtf8("picture-" + std::to_string(index + 1) + ".png"));
+    texture->SetWidth(1.0);
+    texture->SetHeight(1.0);
+    texture->SetAverageColor(average);
+    auto* material = new CMaterial;
+    material->SetName(CString::FromUtf8("Picture#" + std::to_string(index + 1)));
+    material->SetTexture(texture);
+    material->SetKind(kMaterialTexture);
+    material->SetColor(average);
+    materials.AddMaterial(material);
+    return material;
+}
+
+}  // namespace
+
+void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCount)
+{
+    BuildGridModel(model, 2 * std::max(materialCount, 0));
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    std::vector<CMaterial*> drawn;
+    const int drawnMaterials = drawnCount < 1 || drawnCount > materialCount ? materialCount : drawnCount;
+    for (int i = 0; i < materialCount; ++i) {
+        CMaterial* material = AddPictureMaterial(*model.GetMaterialManager(), i);
+        if (i < drawnMaterials) {
+            drawn.push_back(material);
+        }
+    }
+    if (drawn.empty()) {
+        return;
+    }
+    CComponent& root = *model.GetRootComponent();
+    std::size_t next = 0;
+    for (int i = 0; i < root.GetCount(); ++i) {
+        if (auto* face = dynamic_cast<CFace*>(root.GetAt(i))) {
+            face->SetMaterial(drawn[(next++ / 2) % drawn.size()]);
+        }
+    }
 }

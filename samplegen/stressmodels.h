@@ -45,3 +45,10 @@ void BuildDoublingModel(CTarnwickModel& model, int definitionCount);
 // and the count of its placements (at least 0) side by side in a square field, with the
 // sun's shadows on; the model looks at the whole field.
 void BuildShadowedModel(CTarnwickModel& model, int placementCount);
+
+// A grid of 2 x count triangles (see BuildGridModel) and the count of materials (at least
+// 0), each with a picture of its own, 1024 pixels a side and kept as PNG: a soft
+// gradient that differs from material to material. The triangles of the grid's cells
+// take the first drawn materials in turn (all when drawn is below 1 or above the count);
+// the others are only kept.
+void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCount);

@@ -103,6 +103,19 @@ int ModelPictureMaxSide()
     return limit > 0 ? std::min(limit, texture) : texture;
 }
 
+// Fits a texture's size to the texture store and to the picture side limit in force
+// (which keeps a texture within the textures' budget); true when it already fits.
+bool FitTexture(int& width, int& height)
+{
+    bool fits = FitImageTextureSize(width, height);
+    const int limit = CPictureSideLimit::GetCurrent();
+    if (limit > 0 && std::max(width, height) > limit) {
+        (void)FitToPowerOfTwo(width, height, limit);
+        fits = false;
+    }
+    return fits;
+}
+
 // The shared decoder shrinks what it decodes while one stands.
 class CDecoderSideScope
 {
@@ -483,7 +496,7 @@ std::uint8_t* CImageLibApp::AdjustImage(const ILBmp* bmp, int alpha, double hue,
     working.CreateCopy(*bmp, 32);
     int fittedWidth = width;
     int fittedHeight = height;
-    if (fitToTextureSize && !FitImageTextureSize(fittedWidth, fittedHeight)) {
+    if (fitToTextureSize && !FitTexture(fittedWidth, fittedHeight)) {
         ILFilterResizeBilinear(fittedWidth, fittedHeight).ApplyInPlace(working);
         width = fittedWidth;
         height = fittedHeight;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -77,19 +78,19 @@ CDib* FaxPicture(const Bytes& tiff)
     return picture;
 }
 
-// Eight faces, each painted with a texture of its own whose picture is the fax.
-Bytes FaxTexturedModel(const Bytes& tiff)
+// Faces, each painted with a texture of its own whose picture the maker gives.
+Bytes TexturedModel(int count, const std::function<CDib*()>& makePicture)
 {
     CTarnwickModel* model = new CTarnwickModel;
     {
         const CurrentModelScope scope(model);
         const CUndoSuspender suspender;
-        for (int i = 0; i < kTextures; ++i) {
+        for (int i = 0; i < count; ++i) {
             auto* texture = new CTexture;
-            texture->SetImage(FaxPicture(tiff));
-            texture->SetFileName(CString(("fax" + std::to_string(i) + ".tif").c_str()));
+            texture->SetImage(makePicture());
+            texture->SetFileName(CString(("picture" + std::to_string(i) + ".tif").c_str()));
             auto* material = new CMaterial;
-            material->SetName(CString(("Fax " + std::to_string(i)).c_str()));
+            material->SetName(CString(("Picture " + std::to_string(i)).c_str()));
             material->SetColor(kFaceColour);
             material->SetTexture(texture);
             material->SetKind(kMaterialTexture);
@@ -102,6 +103,12 @@ Bytes FaxTexturedModel(const Bytes& tiff)
     return bytes;
 }
 
+// Eight faces whose pictures are the fax.
+Bytes FaxTexturedModel(const Bytes& tiff)
+{
+    return TexturedModel(kTextures, [&tiff]() { return FaxPicture(tiff); });
+}
+
 // A run-length SGI picture: its header alone is reason enough for the decoder to refuse it.
 Bytes RunLengthSgi()
 {
@@ -111,8 +118,7 @@ Bytes RunLengthSgi()
     return sgi;
 }
 
-// A sound PNG with the first byte of its compressed data damaged.
-Bytes DamagedPng()
+Bytes SoundPng()
 {
     CDib* source = materialtest::MakePicture(4, 4);
     int size = 0;
@@ -121,6 +127,13 @@ Bytes DamagedPng()
     Bytes png(encoded, encoded + size);
     GetImageLibApp()->FreeBuffer(encoded);
     delete source;
+    return png;
+}
+
+// A sound PNG with the first byte of its compressed data damaged.
+Bytes DamagedPng()
+{
+    Bytes png = SoundPng();
     const std::string tag = "IDAT";
     const auto at = std::search(png.begin(), png.end(), tag.begin(), tag.end());
     EXPECT_NE(at, png.end());
@@ -129,9 +142,10 @@ Bytes DamagedPng()
 }
 
 // A picture as a read leaves one that did not decode: its bytes and no bitmap.
-CDib* UndecodedPicture(const Bytes& bytes)
+CDib* UndecodedPicture(const Bytes& bytes, int formatCode = 0)
 {
     auto* picture = new CDib;
+    picture->Create(nullptr, formatCode, 0, 0, false);
     std::uint8_t* kept = GetImageLibApp()->AllocBuffer(bytes.size());
     std::memcpy(kept, bytes.data(), bytes.size());
     picture->SetPixelBuffer(kept, static_cast<int>(bytes.size()));
@@ -199,24 +213,26 @@ TEST_F(ModelPicturesTest, APictureThatFailsIsLeftOutAndTheFaceKeepsItsColour)
     const Bytes tiff = WhiteFaxTiff(64);
     const Bytes file = FaxTexturedModel(tiff);
     {
-        // The decode runs out of room for the bitmap.
+        // The decode, when the picture is first asked about, runs out of room for the bitmap.
         ILBmp::SetMaxPixels(16);
         CTarnwickModel* model = new CTarnwickModel;
         modelfiletest::ReadModel(*model, file);
-        ILBmp::SetMaxPixels(ILBmp::kMaxPixels);
         for (CMaterial* material : FaceMaterials(*model)) {
             EXPECT_FALSE(material->IsTextured());
             EXPECT_EQ(material->GetViewColor(), kFaceColour);
         }
+        ILBmp::SetMaxPixels(ILBmp::kMaxPixels);
         model->Release();
     }
     // The picture decodes, but the texture made from it runs out of room.
     CTarnwickModel* model = new CTarnwickModel;
     modelfiletest::ReadModel(*model, file);
     const materialtest::CRecordingTextureGL gl;
-    ILBmp::SetMaxPixels(16);
     for (CMaterial* material : FaceMaterials(*model)) {
         ASSERT_TRUE(material->IsTextured());
+    }
+    ILBmp::SetMaxPixels(16);
+    for (CMaterial* material : FaceMaterials(*model)) {
         material->ApplyToView(nullptr);
         EXPECT_FALSE(material->IsTextured());
         EXPECT_EQ(material->GetViewColor(), kFaceColour);
@@ -236,13 +252,20 @@ TEST_F(ModelPicturesTest, APictureThatFailsIsLeftOutAndTheFaceKeepsItsColour)
 TEST_F(ModelPicturesTest, PicturesThatDoNotDecodeAreDrawnAsColourAndWrittenBackUnchanged)
 {
     const CColor average(10, 20, 30);
-    for (const Bytes& bad : {RunLengthSgi(), DamagedPng()}) {
+    // A sound picture under a format code beyond the known ones is kept but not drawn.
+    const struct
+    {
+        Bytes bytes;
+        int formatCode;
+    } cases[] = {{RunLengthSgi(), 0}, {DamagedPng(), 0}, {SoundPng(), 7}, {SoundPng(), 255}};
+    for (const auto& [bad, formatCode] : cases) {
+        SCOPED_TRACE(formatCode);
         CTarnwickModel* built = new CTarnwickModel;
         {
             const CurrentModelScope scope(built);
             const CUndoSuspender suspender;
             auto* texture = new CTexture;
-            texture->SetImage(UndecodedPicture(bad));
+            texture->SetImage(UndecodedPicture(bad, formatCode));
             texture->SetFileName(CString("roof.rgb"));
             texture->SetWidth(2.5);
             texture->SetHeight(1.25);
@@ -258,7 +281,7 @@ TEST_F(ModelPicturesTest, PicturesThatDoNotDecodeAreDrawnAsColourAndWrittenBackU
             material->SetUseTransparency(true);
             built->GetMaterialManager()->AddMaterial(material);
             modelfiletest::AddSquare(*built->GetRootComponent(), 1.0)->SetMaterial(material);
-            built->SetPreviewImage(UndecodedPicture(bad));
+            built->SetPreviewImage(UndecodedPicture(bad, formatCode));
             built->SetRedefineThumbnailOnSave(false);
         }
         for (const int format : {kSaveFormat5000, kSaveFormat4000, kSaveFormat3000}) {
@@ -322,5 +345,79 @@ TEST_F(ModelPicturesTest, APreviewThatAThumbnailAlsoNamesIsDeletedOnceWithItsLas
         ASSERT_NE(model->GetPreviewImage(), nullptr);
         EXPECT_EQ(model->GetPreviewImage()->GetUseCount(), 2);
         model->Release();
+    }
+}
+
+// Every picture was held decoded from the read on, and again as its texture.
+TEST_F(ModelPicturesTest, APictureIsDecodedOnlyToMakeItsTextureAndIsWrittenBackAsRead)
+{
+    const Bytes file = TexturedModel(2, []() { return materialtest::MakePicture(8, 4, 0xFF2878C8u); });
+    CTarnwickModel* model = new CTarnwickModel;
+    modelfiletest::ReadModel(*model, file);
+    const std::vector<CMaterial*> materials = FaceMaterials(*model);
+    for (CMaterial* material : materials) {
+        EXPECT_FALSE(material->GetTexture()->GetImage()->IsDecoded());
+    }
+    const materialtest::CRecordingTextureGL gl;
+    // The second round finds the names of a replaced context and makes the textures again.
+    for (const bool contextReplaced : {false, true}) {
+        SCOPED_TRACE(contextReplaced);
+        if (contextReplaced) {
+            ForgetGLTextureNames();
+        }
+        for (CMaterial* material : materials) {
+            material->ApplyToView(nullptr);
+            EXPECT_EQ(gl.madeWidth, 8);
+            EXPECT_EQ(gl.madeHeight, 4);
+            EXPECT_FALSE(material->GetTexture()->GetImage()->IsDecoded());
+        }
+    }
+    EXPECT_EQ(gl.lastName, 4u);
+    const Bytes again = modelfiletest::WriteModel(*model, kSaveFormat5000);
+    EXPECT_EQ(modelfiletest::FirstDifference(modelfiletest::WithoutStamp(file, kSaveFormat5000),
+                                             modelfiletest::WithoutStamp(again, kSaveFormat5000)),
+              -1);
+    // The oldest format takes the pictures encoded anew, decoded for it.
+    CTarnwickModel* oldest = new CTarnwickModel;
+    modelfiletest::ReadModel(*oldest, modelfiletest::WriteModel(*model, kSaveFormat3000));
+    for (CMaterial* material : FaceMaterials(*oldest)) {
+        EXPECT_TRUE(material->IsTextured());
+        EXPECT_EQ(material->GetTexture()->GetImageWidth(), 8);
+    }
+    oldest->Release();
+    model->Release();
+}
+
+// Hundreds of large pictures drawn at once took gigabytes as textures.
+TEST_F(ModelPicturesTest, TexturesPastTheBudgetAreMadeFromTheirPicturesReduced)
+{
+    constexpr std::int64_t kWhole = 512 * 256 * 4;
+    const Bytes file = TexturedModel(3, []() { return materialtest::MakePicture(512, 256, 0xFF2878C8u); });
+    const struct
+    {
+        std::int64_t budget;
+        std::vector<int> widths;
+    } cases[] = {
+        {kDefaultTextureBudget, {512, 512, 512}},
+        {2 * kWhole, {512, 512, 128}},  // no room left: the smallest side the budget reduces to
+        {kWhole + kWhole / 4, {512, 256, 128}},
+    };
+    for (const auto& [budget, widths] : cases) {
+        SCOPED_TRACE(budget);
+        CTarnwickModel* model = new CTarnwickModel;
+        modelfiletest::ReadModel(*model, file);
+        const materialtest::CRecordingTextureGL gl;
+        ForgetGLTextureNames();
+        SetTextureMemoryBudget(budget);
+        std::vector<int> made;
+        for (CMaterial* material : FaceMaterials(*model)) {
+            material->ApplyToView(nullptr);
+            made.push_back(gl.madeWidth);
+            EXPECT_EQ(gl.madeHeight * 2, gl.madeWidth);
+        }
+        SetTextureMemoryBudget(kDefaultTextureBudget);
+        EXPECT_EQ(made, widths);
+        model->Release();
+        EXPECT_EQ(GetTextureMemoryInUse(), 0);
     }
 }
