@@ -40,3 +40,8 @@ void BuildPagesModel(CTarnwickModel& model, int pageCount);
 // copy sits in the same place, so that each of the 2^count - 1 instance paths draws
 // over the same pixels, while the file grows only with the count.
 void BuildDoublingModel(CTarnwickModel& model, int definitionCount);
+
+// Adds the count of labels (at least 0), each a text of 1,000 characters hanging on a
+// point of a square field by a short model leader; the model looks down on the whole
+// field, so that every label is in view.
+void BuildLabelsModel(CTarnwickModel& model, int labelCount);
