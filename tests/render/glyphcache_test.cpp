@@ -1,5 +1,6 @@
 // Glyphs kept per face, size, smoothing and character: found again across lines and
-// faces, kept apart where the bitmap differs, and held within the byte budget.
+// faces, kept apart where the bitmap differs, held within the byte budget; none drawn once
+// the program is asked to end.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/quitrequest.h"
 #include "render/glyphcache.h"
 #include "render/installedfontlist.h"
 #include "render/textrasterizer.h"
@@ -97,4 +99,22 @@ TEST(GlyphCache, TheRasterizerRendersEachCharacterOncePerFaceAcrossLinesAndReope
             EXPECT_EQ(pixels, first) << "drawn from the kept glyphs as when first rendered";
         }
     }
+}
+
+TEST(GlyphCache, AfterAQuitRequestTheRasterizerDrawsNoMoreGlyphs)
+{
+    const std::vector<CInstalledFont>& fonts = CInstalledFontList::GetInstalled().GetFonts();
+    if (fonts.empty()) {
+        GTEST_SKIP() << "no TrueType font installed";
+    }
+    CTextRasterizer rasterizer;
+    ASSERT_TRUE(rasterizer.Open(fonts.front().path, 16, true));
+    CQuitRequest::Request();
+    const CTextRasterizer::Extent extent = rasterizer.MeasureLine(U"quit");
+    std::vector<std::uint8_t> pixels(std::size_t{64} * 3 * 40, 255);
+    rasterizer.DrawLine(U"quit", 0, 30, {pixels.data(), 64, 40, 64 * 3, 3});
+    CQuitRequest::Clear();
+    EXPECT_EQ(extent.right, 0);
+    EXPECT_EQ(pixels, std::vector<std::uint8_t>(pixels.size(), 255));
+    EXPECT_EQ(rasterizer.GetGlyphCache().GetCount(), 0U);
 }
