@@ -28,7 +28,8 @@ void DrawGlyph(const CGlyphCache::Glyph& glyph, int left, int top, const CTextRa
     const long step = target.bytesPerPixel;
     for (int row = firstRow; row < endRow; ++row) {
         const std::uint8_t* source = glyph.coverage.data() + static_cast<std::size_t>(row) * glyph.width;
-        std::uint8_t* pixel = target.pixels + static_cast<long>(top + row) * target.stride + (left + firstColumn) * step;
+        std::uint8_t* pixel =
+            target.pixels + static_cast<long>(top + row) * target.stride + (left + firstColumn) * step;
         for (int column = firstColumn; column < endColumn; ++column, pixel += step) {
             const auto ink = static_cast<std::uint8_t>(255 - source[column]);
             pixel[0] = std::min(pixel[0], ink);

@@ -157,7 +157,8 @@ void BuildLabelsModel(CTarnwickModel& model, int labelCount)
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
     constexpr std::size_t kLabelLength = 1000;
-    const std::string words = "The quick brown fox jumps over the lazy dog; PACK MY BOX WITH FIVE DOZEN JUGS 0123456789. ";
+    const std::string words =
+        "The quick brown fox jumps over the lazy dog; PACK MY BOX WITH FIVE DOZEN JUGS 0123456789. ";
     const int columns = ColumnsFor(labelCount);
     for (int i = 0; i < labelCount; ++i) {
         std::string label = "Label " + std::to_string(i + 1) + ": ";
