@@ -414,6 +414,10 @@ void CComponent::DrawEntities(ITarnisView* view, int pass, std::vector<std::uint
     if (!texts.empty()) {
         view->SetTextMode(true);
         for (CDrawingElement* text : texts) {
+            // Each label may render a block of text of its own.
+            if (view->IsFrameAbandoned()) {
+                break;
+            }
             text->Draw(view);
         }
         view->SetTextMode(false);

@@ -134,7 +134,7 @@ void CTextBitmapRenderer::Release()
     m_buffer = std::vector<std::uint8_t>();
     m_lines.clear();
     m_extents.clear();
-    m_rasterizer.Close();
+    m_rasterizer.Release();
 }
 
 CTextBitmapRenderer& GetTextBitmapRenderer()

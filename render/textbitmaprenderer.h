@@ -62,7 +62,7 @@ public:
     bool Render(const CTwFont* font, const CString& text, int alignment, Bitmap& result, double scale = 1.0);
     // The size Render would give, without drawing.
     bool Measure(const CTwFont* font, const CString& text, int& width, int& height, double scale = 1.0);
-    // Frees the buffer and closes the font.
+    // Frees the buffer and the kept glyphs and closes the font.
     void Release();
     // "TextStyle" / "AntiAliasText" (default on), read on first use.
     [[nodiscard]] bool IsSmoothing();

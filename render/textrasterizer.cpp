@@ -6,12 +6,37 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/quitrequest.h"
+
 namespace {
 
 // 26.6 fixed point to whole pixels, rounded up.
 int Ceil26(long value)
 {
     return static_cast<int>((value + 63) / 64);
+}
+
+// Darkens the target under the glyph's coverage placed with its top left at (left, top);
+// what falls outside is clipped.
+void DrawGlyph(const CGlyphCache::Glyph& glyph, int left, int top, const CTextRasterizer::Target& target)
+{
+    const int firstRow = std::max(0, -top);
+    const int endRow = std::min(glyph.rows, target.height - top);
+    const int firstColumn = std::max(0, -left);
+    const int endColumn = std::min(glyph.width, target.width - left);
+    // Held apart from the target, which the stores below might otherwise alias.
+    const long step = target.bytesPerPixel;
+    for (int row = firstRow; row < endRow; ++row) {
+        const std::uint8_t* source = glyph.coverage.data() + static_cast<std::size_t>(row) * glyph.width;
+        std::uint8_t* pixel =
+            target.pixels + static_cast<long>(top + row) * target.stride + (left + firstColumn) * step;
+        for (int column = firstColumn; column < endColumn; ++column, pixel += step) {
+            const auto ink = static_cast<std::uint8_t>(255 - source[column]);
+            pixel[0] = std::min(pixel[0], ink);
+            pixel[1] = std::min(pixel[1], ink);
+            pixel[2] = std::min(pixel[2], ink);
+        }
+    }
 }
 
 }  // namespace
@@ -37,6 +62,13 @@ void CTextRasterizer::Close()
     m_ascent = 0;
     m_descent = 0;
     m_lineHeight = 0;
+}
+
+void CTextRasterizer::Release()
+{
+    Close();
+    m_glyphs.Clear();
+    m_scratch = CGlyphCache::Glyph{};
 }
 
 bool CTextRasterizer::IsOpenFor(const CString& path, int pixelSize, bool smooth) const
@@ -67,6 +99,7 @@ bool CTextRasterizer::Open(const CString& path, int pixelSize, bool smooth)
     m_path = path;
     m_pixelSize = pixelSize;
     m_smooth = smooth;
+    m_faceId = m_glyphs.FaceId(path, pixelSize, smooth);
     // A damaged file may give any metrics; lines keep to a few times the size.
     const int limit = 4 * pixelSize;
     const FT_Size_Metrics& metrics = face->size->metrics;
@@ -83,26 +116,63 @@ bool CTextRasterizer::Open(const CString& path, int pixelSize, bool smooth)
     return true;
 }
 
-bool CTextRasterizer::LoadGlyph(char32_t character)
+void CTextRasterizer::RenderGlyph(char32_t character)
 {
+    m_scratch.usable = false;
+    m_scratch.coverage.clear();
     const FT_UInt index = FT_Get_Char_Index(m_face, character);
     const FT_Int32 target = m_smooth ? FT_LOAD_TARGET_NORMAL : FT_LOAD_TARGET_MONO;
     if (FT_Load_Glyph(m_face, index, FT_LOAD_DEFAULT | target) != 0 ||
         FT_Render_Glyph(m_face->glyph, m_smooth ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) {
-        return false;
+        return;
     }
-    const FT_Bitmap& bitmap = m_face->glyph->bitmap;
+    const FT_GlyphSlot glyph = m_face->glyph;
+    const FT_Bitmap& bitmap = glyph->bitmap;
     const int limit = 4 * m_pixelSize + 64;
     const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
     if (!mono && bitmap.pixel_mode != FT_PIXEL_MODE_GRAY) {
-        return false;
+        return;
     }
     const int width = static_cast<int>(bitmap.width);
     const int rows = static_cast<int>(bitmap.rows);
     const int rowBytes = mono ? (width + 7) / 8 : width;
-    return width <= limit && rows <= limit && std::abs(bitmap.pitch) >= rowBytes &&
-           std::abs(m_face->glyph->bitmap_left) <= limit && std::abs(m_face->glyph->bitmap_top) <= limit &&
-           (bitmap.buffer != nullptr || width == 0 || rows == 0);
+    if (width > limit || rows > limit || std::abs(bitmap.pitch) < rowBytes || std::abs(glyph->bitmap_left) > limit ||
+        std::abs(glyph->bitmap_top) > limit || (bitmap.buffer == nullptr && width != 0 && rows != 0)) {
+        return;
+    }
+    m_scratch.usable = true;
+    m_scratch.left = glyph->bitmap_left;
+    m_scratch.top = glyph->bitmap_top;
+    m_scratch.width = width;
+    m_scratch.rows = rows;
+    m_scratch.advance = GlyphAdvance();
+    m_scratch.coverage.resize(static_cast<std::size_t>(width) * rows);
+    for (int row = 0; row < rows; ++row) {
+        const unsigned char* source = bitmap.buffer + static_cast<long>(row) * bitmap.pitch;
+        std::uint8_t* out = m_scratch.coverage.data() + static_cast<std::size_t>(row) * width;
+        for (int column = 0; column < width; ++column) {
+            out[column] = mono ? static_cast<std::uint8_t>(((source[column / 8] >> (7 - column % 8)) & 1) * 255)
+                               : source[column];
+        }
+    }
+}
+
+const CGlyphCache::Glyph* CTextRasterizer::GetGlyph(char32_t character)
+{
+    // A program asked to end draws no more glyphs: a block of large ones takes long, and
+    // the frame it is for is dropped.
+    if (CQuitRequest::IsRequested()) {
+        return nullptr;
+    }
+    const CGlyphCache::Glyph* glyph = m_glyphs.Find(m_faceId, character);
+    if (glyph == nullptr) {
+        RenderGlyph(character);
+        glyph = m_glyphs.Insert(m_faceId, character, m_scratch);
+        if (glyph == nullptr) {
+            glyph = &m_scratch;
+        }
+    }
+    return glyph->usable ? glyph : nullptr;
 }
 
 int CTextRasterizer::GlyphAdvance() const
@@ -119,13 +189,13 @@ CTextRasterizer::Extent CTextRasterizer::MeasureLine(const std::u32string& line)
     }
     int pen = 0;
     for (const char32_t character : line) {
-        if (!LoadGlyph(character)) {
+        const CGlyphCache::Glyph* glyph = GetGlyph(character);
+        if (glyph == nullptr) {
             continue;
         }
-        const FT_GlyphSlot glyph = m_face->glyph;
-        extent.left = std::min(extent.left, pen + glyph->bitmap_left);
-        extent.right = std::max(extent.right, pen + glyph->bitmap_left + static_cast<int>(glyph->bitmap.width));
-        pen += GlyphAdvance();
+        extent.left = std::min(extent.left, pen + glyph->left);
+        extent.right = std::max(extent.right, pen + glyph->left + glyph->width);
+        pen += glyph->advance;
         extent.right = std::max(extent.right, pen);
     }
     return extent;
@@ -138,36 +208,12 @@ void CTextRasterizer::DrawLine(const std::u32string& line, int x, int baseline, 
     }
     int pen = x;
     for (const char32_t character : line) {
-        if (!LoadGlyph(character)) {
+        const CGlyphCache::Glyph* glyph = GetGlyph(character);
+        if (glyph == nullptr) {
             continue;
         }
-        const FT_GlyphSlot glyph = m_face->glyph;
-        const FT_Bitmap& bitmap = glyph->bitmap;
-        const bool mono = bitmap.pixel_mode == FT_PIXEL_MODE_MONO;
-        const int left = pen + glyph->bitmap_left;
-        const int top = baseline - glyph->bitmap_top;
-        for (int row = 0; row < static_cast<int>(bitmap.rows); ++row) {
-            const int y = top + row;
-            if (y < 0 || y >= target.height) {
-                continue;
-            }
-            const unsigned char* source = bitmap.buffer + static_cast<long>(row) * bitmap.pitch;
-            std::uint8_t* out = target.pixels + static_cast<long>(y) * target.stride;
-            for (int column = 0; column < static_cast<int>(bitmap.width); ++column) {
-                const int px = left + column;
-                if (px < 0 || px >= target.width) {
-                    continue;
-                }
-                const int coverage =
-                    mono ? ((source[column / 8] >> (7 - column % 8)) & 1) * 255 : source[column];
-                const auto ink = static_cast<std::uint8_t>(255 - coverage);
-                std::uint8_t* pixel = out + static_cast<long>(px) * target.bytesPerPixel;
-                for (int channel = 0; channel < 3; ++channel) {
-                    pixel[channel] = std::min(pixel[channel], ink);
-                }
-            }
-        }
-        pen += GlyphAdvance();
+        DrawGlyph(*glyph, pen + glyph->left, baseline - glyph->top, target);
+        pen += glyph->advance;
     }
 }
 

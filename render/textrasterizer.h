@@ -3,12 +3,14 @@
 // TrueType file at one pixel size, smoothed or not: the text drawing that the view's
 // text images are made with. Sizes and counts that the
 // font file gives (glyph bitmaps, advances, line metrics) are checked before they are
-// used; a glyph that fails is left out, the rest of the line is drawn.
+// used; a glyph that fails is left out, the rest of the line is drawn. Rendered glyphs
+// are kept across lines, faces and sizes (CGlyphCache) until Release.
 
 #include <cstdint>
 #include <string>
 
 #include "platform/cstring.h"
+#include "render/glyphcache.h"
 
 struct FT_LibraryRec_;
 struct FT_FaceRec_;
@@ -44,6 +46,8 @@ public:
     // size is outside 1..kMaxPixelSize.
     bool Open(const CString& path, int pixelSize, bool smooth);
     void Close();
+    // Closes the face and lets the kept glyphs go.
+    void Release();
     [[nodiscard]] bool IsOpen() const { return m_face != nullptr; }
     [[nodiscard]] bool IsOpenFor(const CString& path, int pixelSize, bool smooth) const;
 
@@ -59,9 +63,14 @@ public:
     // UTF-16 to code points; a lone surrogate becomes U+FFFD.
     [[nodiscard]] static std::u32string ToCodePoints(const CString& text);
 
+    [[nodiscard]] const CGlyphCache& GetGlyphCache() const { return m_glyphs; }
+
 private:
-    // Loads and renders the glyph of the character; false when it has no usable bitmap.
-    bool LoadGlyph(char32_t character);
+    // The glyph of the character in the open face, kept or rendered now; null when the
+    // face has no usable bitmap for it.
+    const CGlyphCache::Glyph* GetGlyph(char32_t character);
+    // Loads and renders the glyph into m_scratch.
+    void RenderGlyph(char32_t character);
     [[nodiscard]] int GlyphAdvance() const;
 
     FT_LibraryRec_* m_library = nullptr;
@@ -72,4 +81,8 @@ private:
     int m_ascent = 0;
     int m_descent = 0;
     int m_lineHeight = 0;
+    std::uint32_t m_faceId = 0;
+    CGlyphCache m_glyphs;
+    // A glyph too large to keep.
+    CGlyphCache::Glyph m_scratch;
 };

@@ -9,6 +9,7 @@
 //   glimra_samplegen --shadowed N <folder> N placements of 1,000 vertical quads, shadows on
 //   glimra_samplegen --materials N [--drawn M] <folder>
 //                                          N materials with 1024-pixel pictures, M drawn
+//   glimra_samplegen --labels N <folder>   N labels of 1,000 characters, all in view
 
 #include <algorithm>
 #include <cstdio>
@@ -40,6 +41,7 @@ int Usage()
                          " | --doubling COUNT"
                          " | --shadowed COUNT"
                          " | --materials COUNT [--drawn COUNT]"
+                         " | --labels COUNT"
                          "] FOLDER\n");
     return 2;
 }
@@ -108,6 +110,7 @@ int main(int argc, char** argv)
                  {"--doubling", "doubling-", &BuildDoublingModel},
                  {"--shadowed", "shadowed-", &BuildShadowedModel},
                  {"--materials", "materials-", &BuildMaterials},
+                 {"--labels", "labels-", &BuildLabelsModel},
     };
     int count = -1;
     const auto* kind = std::end(kinds);

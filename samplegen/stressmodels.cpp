@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "annotations/text.h"
 #include "document/camera.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
@@ -17,6 +18,7 @@
 #include "document/imageadapter/imageapp.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
+#include "document/modelpointref.h"
 #include "document/pagelist.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
@@ -283,4 +285,33 @@ void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCoun
             face->SetMaterial(drawn[(next++ / 2) % drawn.size()]);
         }
     }
+}
+
+void BuildLabelsModel(CTarnwickModel& model, int labelCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    constexpr std::size_t kLabelLength = 1000;
+    const std::string words =
+        "The quick brown fox jumps over the lazy dog; PACK MY BOX WITH FIVE DOZEN JUGS 0123456789. ";
+    const int columns = ColumnsFor(labelCount);
+    for (int i = 0; i < labelCount; ++i) {
+        std::string label = "Label " + std::to_string(i + 1) + ": ";
+        while (label.size() < kLabelLength) {
+            label += words;
+        }
+        label.resize(kLabelLength);
+        auto* text = new CText;
+        text->SetText(CString::FromUtf8(label));
+        text->SetAnchor(CModelPointRef(CPoint3d(PlaceOf(i, columns))), true);
+        text->SetLeaderKindValue(CText::kModelLeader);
+        text->SetLeaderVector(0.5, 0.5, 0.0);
+        model.GetRootComponent()->Add(text);
+    }
+    const double size = 2.0 * columns;
+    const CPoint3d target(size / 2.0, size / 2.0, 0.0);
+    CCamera camera;
+    camera.SetView(CPoint3d(target.x, target.y, 2.0 * size), target, CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0, true,
+                   35.0, size);
+    model.SetCamera(camera);
 }

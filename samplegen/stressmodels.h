@@ -52,3 +52,8 @@ void BuildShadowedModel(CTarnwickModel& model, int placementCount);
 // take the first drawn materials in turn (all when drawn is below 1 or above the count);
 // the others are only kept.
 void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCount);
+
+// Adds the count of labels (at least 0), each a text of 1,000 characters hanging on a
+// point of a square field by a short model leader; the model looks down on the whole
+// field, so that every label is in view.
+void BuildLabelsModel(CTarnwickModel& model, int labelCount);
