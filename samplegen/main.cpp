@@ -6,12 +6,17 @@
 //                                          N component definitions without thumbnails
 //   glimra_samplegen --pages N <folder>    a box and N pages
 //   glimra_samplegen --doubling N <folder> N definitions, each holding two of the next
+//   glimra_samplegen --star N <folder>     one star face of N corners
+//   glimra_samplegen --holes N <folder>    one square face with N square holes
+//   glimra_samplegen --star-placements P C <folder>
+//                                          P placements of one star of C corners
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -32,16 +37,17 @@ constexpr int kSaveFormats[] = {kSaveFormat5000, kSaveFormat4000, kSaveFormat300
 int Usage()
 {
     std::fprintf(stderr, "usage: glimra_samplegen [--grid TRIANGLES | --definitions COUNT | --pages COUNT | "
-                         "--doubling COUNT] FOLDER\n");
+                         "--doubling COUNT | --star CORNERS | --holes COUNT | --star-placements COUNT CORNERS] "
+                         "FOLDER\n");
     return 2;
 }
 
 // One model made by the builder, written once per save format asked for.
-bool WriteModel(const std::filesystem::path& folder, const std::string& stem, void (*build)(CTarnwickModel&, int),
-                int argument, bool everyFormat)
+bool WriteModel(const std::filesystem::path& folder, const std::string& stem,
+                const std::function<void(CTarnwickModel&)>& build, bool everyFormat)
 {
     auto* model = new CTarnwickModel;
-    build(*model, argument);
+    build(*model);
     bool written = true;
     for (const int format : kSaveFormats) {
         const std::filesystem::path path = folder / (stem + "-" + std::to_string(format) + ".twk");
@@ -59,9 +65,12 @@ bool WriteModel(const std::filesystem::path& folder, const std::string& stem, vo
     return written;
 }
 
-void BuildHouse(CTarnwickModel& model, int /*unused*/)
+// A count from the command line: 1 to 100,000,000; -1 when it is not one.
+int ReadCount(const char* text)
 {
-    BuildHouseModel(model);
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    return *end != '\0' || value < 1 || value > 100000000 ? -1 : static_cast<int>(value);
 }
 
 }  // namespace
@@ -77,22 +86,29 @@ int main(int argc, char** argv)
     } kinds[] = {{"--grid", "grid-", &BuildGridModel},
                  {"--definitions", "definitions-", &BuildDefinitionsModel},
                  {"--pages", "pages-", &BuildPagesModel},
-                 {"--doubling", "doubling-", &BuildDoublingModel}};
+                 {"--doubling", "doubling-", &BuildDoublingModel},
+                 {"--star", "star-", &BuildStarModel},
+                 {"--holes", "holes-", &BuildHolesModel}};
     int count = -1;
+    int starCorners = -1;
     const auto* kind = std::end(kinds);
     std::string folder;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         const auto* asked = std::find_if(std::begin(kinds), std::end(kinds),
                                          [&](const auto& k) { return argument == k.option; });
-        if (asked != std::end(kinds) && kind == std::end(kinds) && i + 1 < argc) {
-            char* end = nullptr;
-            const long value = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || value < 1 || value > 100000000) {
+        if (asked != std::end(kinds) && kind == std::end(kinds) && count < 0 && i + 1 < argc) {
+            count = ReadCount(argv[++i]);
+            if (count < 0) {
                 return Usage();
             }
-            count = static_cast<int>(value);
             kind = asked;
+        } else if (argument == "--star-placements" && count < 0 && i + 2 < argc) {
+            count = ReadCount(argv[++i]);
+            starCorners = ReadCount(argv[++i]);
+            if (count < 0 || starCorners < 0) {
+                return Usage();
+            }
         } else if (folder.empty() && argument.rfind("--", 0) != 0) {
             folder = argument;
         } else {
@@ -111,9 +127,17 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder, error);
     bool written = false;
     try {
-        written = kind != std::end(kinds)
-                      ? WriteModel(folder, kind->stem + std::to_string(count), kind->build, count, false)
-                      : WriteModel(folder, "house", &BuildHouse, 0, true);
+        if (starCorners > 0) {
+            written = WriteModel(
+                folder, "star-placements-" + std::to_string(count) + "x" + std::to_string(starCorners),
+                [&](CTarnwickModel& model) { BuildStarPlacementsModel(model, count, starCorners); }, false);
+        } else if (kind != std::end(kinds)) {
+            const auto build = kind->build;
+            written = WriteModel(
+                folder, kind->stem + std::to_string(count), [&](CTarnwickModel& model) { build(model, count); }, false);
+        } else {
+            written = WriteModel(folder, "house", [](CTarnwickModel& model) { BuildHouseModel(model); }, true);
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "glimra_samplegen: %s\n", e.what());
     } catch (...) {
