@@ -49,15 +49,14 @@ Loop Comb(int teeth)
     return loop;
 }
 
-// The area of the loops (outer loops counter-clockwise, holes clockwise).
+// The area of the loops (outer loops counter-clockwise, holes clockwise), as triangles
+// from the first corner.
 double Area(const std::vector<Loop>& loops)
 {
     double area = 0.0;
     for (const Loop& loop : loops) {
         for (std::size_t i = 0; i < loop.size(); ++i) {
-            const CPoint2d& a = loop[i];
-            const CPoint2d& b = loop[(i + 1) % loop.size()];
-            area += (a.x * b.y - a.y * b.x) / 2.0;
+            area += Orient(loops[0][0], loop[i], loop[(i + 1) % loop.size()]) / 2.0;
         }
     }
     return area;
