@@ -16,6 +16,7 @@
 #include "model/enumedgeuse.h"
 #include "model/enumloop.h"
 #include "model/enumvertex.h"
+#include "model/keptfacetriangles.h"
 #include "model/loop.h"
 #include "model/vertex.h"
 #include "platform/archive.h"
@@ -66,7 +67,12 @@ CFace::CFace(const CFace& other)
 {
 }
 
-CFace::~CFace() = default;
+CFace::~CFace()
+{
+    if (m_displayCache > 0) {
+        CKeptFaceTriangles::Release(m_displayCache);
+    }
+}
 
 void CFace::AppendLoop(CLoop* loop)
 {
@@ -228,6 +234,9 @@ void CFace::OnGeometryChanged()
     if (m_displayCache != 0) {
         // Enlists the face so that undo finds it, without a copy of its state.
         RecordChange(false);
+        if (m_displayCache > 0) {
+            CKeptFaceTriangles::Release(m_displayCache);
+        }
         m_displayCache = 0;
     }
     InvalidateComponentSmoothNormals();

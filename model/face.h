@@ -204,8 +204,9 @@ public:
     [[nodiscard]] CMaterial* GetBackMaterial() const { return m_backMaterial; }
     void SetBackMaterial(CMaterial* material);
 
-    // >0 a display list, <0 minus the outer loop's use count of a face drawn
-    // directly, 0 nothing cached. Kept by the drawing code.
+    // >0 the number of the face's kept triangles (model/keptfacetriangles.h), <0 minus
+    // the outer loop's use count of a face drawn as a fan, 0 nothing cached. Kept by the
+    // drawing code; the face lets go of its kept triangles when its geometry changes.
     [[nodiscard]] std::int32_t GetDisplayCache() const { return m_displayCache; }
     void SetDisplayCache(std::int32_t cache) { m_displayCache = cache; }
 

@@ -13,11 +13,13 @@
 #include "document/enumopeningloopface.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
+#include "model/keptfacetriangles.h"
 #include "model/loop.h"
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
 #include "model/smoothnormals.h"
 #include "model/vertex.h"
+#include "platform/quitrequest.h"
 #include "render/facepolygon.h"
 #include "render/tarnisview.h"
 
@@ -116,7 +118,8 @@ void CFaceBatch::CopyCorner(std::size_t to, std::size_t from)
 void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bool lit, const CSmoothNormals* smooth)
 {
     CLoop* outer = face.GetLoopCount() > 0 ? face.GetOuterLoop() : nullptr;
-    if (outer == nullptr) {
+    // A frame's faces are many or large: each looks at the quit request.
+    if (outer == nullptr || CQuitRequest::IsRequested()) {
         return;
     }
     if (ClipsInSoftware(view)) {
@@ -141,13 +144,110 @@ void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bo
         AddFan(*outer, -cache);
         return;
     }
-    if (face.GetLoopCount() == 1 && outer->IsConvex() && FindRelationships(face) == nullptr) {
+    const bool cut = FindRelationships(face) != nullptr;
+    if (!cut && face.GetLoopCount() == 1 && outer->IsConvex()) {
         const int count = outer->GetEdgeUseCount();
         face.SetDisplayCache(-count);
         AddFan(*outer, count);
         return;
     }
+    // The openings that glued components cut depend on the view: such faces are cut anew.
+    if (!cut && AddKeptTriangles(face)) {
+        return;
+    }
     Tessellate(view, face);
+}
+
+bool CFaceBatch::AddKeptTriangles(CFace& face)
+{
+    if (!GatherCorners(face)) {
+        return false;
+    }
+    const auto corners = static_cast<std::uint32_t>(m_cornerUses.size());
+    const std::int32_t number = face.GetDisplayCache();
+    const CKeptFaceTriangles::SEntry* kept = CKeptFaceTriangles::Find(number);
+    if (kept != nullptr && kept->corners == corners) {
+        AddIndexedTriangles(kept->triangles);
+        return true;
+    }
+    if (number > 0) {
+        CKeptFaceTriangles::Release(number);
+        face.SetDisplayCache(0);
+    }
+    ProjectCorners(face);
+    switch (m_triangulator.Triangulate(m_flatCorners, m_loopEnds, m_cut)) {
+    case CPolygonTriangulator::EResult::kDone:
+        break;
+    case CPolygonTriangulator::EResult::kAbandoned:
+        // Nothing is kept of a cut left unfinished; the frame ends anyway.
+        return true;
+    case CPolygonTriangulator::EResult::kUnsuited:
+        return false;
+    }
+    face.SetDisplayCache(CKeptFaceTriangles::Keep(corners, m_cut));
+    AddIndexedTriangles(m_cut);
+    return true;
+}
+
+bool CFaceBatch::GatherCorners(const CFace& face)
+{
+    m_cornerUses.clear();
+    m_loopEnds.clear();
+    for (int i = 0; i < face.GetLoopCount(); ++i) {
+        const CLoop* loop = face.GetLoop(i);
+        const CEdgeUse* use = loop->GetFirstEdgeUse();
+        const int count = loop->GetEdgeUseCount();
+        if (use == nullptr || count < 3) {
+            continue;
+        }
+        const std::size_t start = m_cornerUses.size();
+        for (int k = 0; k < count && use != nullptr; ++k, use = use->GetNext()) {
+            m_cornerUses.push_back(use);
+        }
+        if (m_cornerUses.size() - start < 3) {
+            m_cornerUses.resize(start);
+        } else {
+            m_loopEnds.push_back(static_cast<std::uint32_t>(m_cornerUses.size()));
+        }
+    }
+    return !m_loopEnds.empty() && m_cornerUses.size() < (std::size_t{1} << 30);
+}
+
+void CFaceBatch::ProjectCorners(const CFace& face)
+{
+    // The axis the normal leans on most is dropped; the other two are taken in the order
+    // that keeps counter-clockwise about the normal counter-clockwise in the plane.
+    const CUnitVector3d normal = face.GetNormal();
+    const double ax = std::abs(normal.x);
+    const double ay = std::abs(normal.y);
+    const double az = std::abs(normal.z);
+    m_flatCorners.clear();
+    m_flatCorners.reserve(m_cornerUses.size());
+    for (const CEdgeUse* use : m_cornerUses) {
+        const CPoint3d& p = use->GetStartVertex()->GetPosition();
+        if (az >= ax && az >= ay) {
+            m_flatCorners.push_back(normal.z > 0.0 ? CPoint2d(p.x, p.y) : CPoint2d(p.y, p.x));
+        } else if (ax >= ay) {
+            m_flatCorners.push_back(normal.x > 0.0 ? CPoint2d(p.y, p.z) : CPoint2d(p.z, p.y));
+        } else {
+            m_flatCorners.push_back(normal.y > 0.0 ? CPoint2d(p.z, p.x) : CPoint2d(p.x, p.z));
+        }
+    }
+}
+
+void CFaceBatch::AddIndexedTriangles(const std::vector<std::uint32_t>& triangles)
+{
+    // Each corner is written once in the room past the triangles, then copied to every
+    // triangle that uses it.
+    const std::size_t scratch = m_corners + triangles.size();
+    GrowTo(scratch + m_cornerUses.size());
+    for (std::size_t i = 0; i < m_cornerUses.size(); ++i) {
+        WriteCorner(scratch + i, *m_cornerUses[i]);
+    }
+    for (std::size_t t = 0; t < triangles.size(); ++t) {
+        CopyCorner(m_corners + t, scratch + triangles[t]);
+    }
+    m_corners = scratch;
 }
 
 bool CFaceBatch::ClipsInSoftware(ITarnisView* view)

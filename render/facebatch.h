@@ -1,7 +1,9 @@
 #pragma once
 // CFaceBatch: the view's face drawing. Faces hand their loops over one after the
 // other; simple convex faces become triangle fans straight from their loop, faces
-// with holes or concave outlines go through the GLU tessellator, and the triangles
+// with holes or concave outlines are cut into triangles once and keep them until they
+// change (those that are not simple, or that glued components cut into, go through the
+// GLU tessellator at every draw), and the triangles
 // of consecutive faces gather in one vertex array, with a normal and a colour per
 // corner, drawn in one call when the batch is flushed. Colours therefore change
 // between faces without a state change; lit and flat faces go in separate batches.
@@ -16,8 +18,10 @@
 
 #include "foundation/point3d.h"
 #include "foundation/unitvector3d.h"
+#include "foundation/point2d.h"
 #include "model/facegl.h"
 #include "render/clipvolume.h"
+#include "render/polygontriangulator.h"
 
 struct GLUtesselator;
 class CEdgeUse;
@@ -54,6 +58,14 @@ private:
     // any is always tessellated, as a component may cut into it.
     [[nodiscard]] const std::vector<CRelationship*>* FindRelationships(const CFace& face);
     void AddFan(const CLoop& loop, int count);
+    // Draws the face's kept triangles, cutting them first when it has none; false when
+    // the face is not simple enough to be cut that way.
+    [[nodiscard]] bool AddKeptTriangles(CFace& face);
+    // The uses of the face's loops of three corners or more, one loop after the other.
+    [[nodiscard]] bool GatherCorners(const CFace& face);
+    // The gathered corners seen in the face's plane, counter-clockwise about its normal.
+    void ProjectCorners(const CFace& face);
+    void AddIndexedTriangles(const std::vector<std::uint32_t>& triangles);
     [[nodiscard]] bool MakeTessellator();
     void Tessellate(ITarnisView* view, const CFace& face);
     // The outlines that the glued components shown in the view cut into the face, each
@@ -95,5 +107,10 @@ private:
     std::vector<CPoint3d> m_openingPoints;
     std::vector<std::size_t> m_openingEnds;
     std::vector<std::vector<double>> m_combined;
+    CPolygonTriangulator m_triangulator;
+    std::vector<const CEdgeUse*> m_cornerUses;
+    std::vector<std::uint32_t> m_loopEnds;
+    std::vector<CPoint2d> m_flatCorners;
+    std::vector<std::uint32_t> m_cut;
     CClipVolume m_volume;
 };

@@ -10,12 +10,17 @@
 //   glimra_samplegen --materials N [--drawn M] <folder>
 //                                          N materials with 1024-pixel pictures, M drawn
 //   glimra_samplegen --labels N <folder>   N labels of 1,000 characters, all in view
+//   glimra_samplegen --star N <folder>     one star face of N corners
+//   glimra_samplegen --holes N <folder>    one square face with N square holes
+//   glimra_samplegen --star-placements P C <folder>
+//                                          P placements of one star of C corners
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -43,15 +48,18 @@ int Usage()
                          " | --materials COUNT [--drawn COUNT]"
                          " | --labels COUNT"
                          "] FOLDER\n");
+    std::fprintf(stderr, "usage: glimra_samplegen [--grid TRIANGLES | --definitions COUNT | --pages COUNT | "
+                         "--doubling COUNT | --star CORNERS | --holes COUNT | --star-placements COUNT CORNERS] "
+                         "FOLDER\n");
     return 2;
 }
 
 // One model made by the builder, written once per save format asked for.
-bool WriteModel(const std::filesystem::path& folder, const std::string& stem, void (*build)(CTarnwickModel&, int),
-                int argument, bool everyFormat)
+bool WriteModel(const std::filesystem::path& folder, const std::string& stem,
+                const std::function<void(CTarnwickModel&)>& build, bool everyFormat)
 {
     auto* model = new CTarnwickModel;
-    build(*model, argument);
+    build(*model);
     bool written = true;
     for (const int format : kSaveFormats) {
         const std::filesystem::path path = folder / (stem + "-" + std::to_string(format) + ".twk");
@@ -69,9 +77,12 @@ bool WriteModel(const std::filesystem::path& folder, const std::string& stem, vo
     return written;
 }
 
-void BuildHouse(CTarnwickModel& model, int /*unused*/)
+// A count from the command line: 1 to 100,000,000; -1 when it is not one.
+int ReadCount(const char* text)
 {
-    BuildHouseModel(model);
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    return *end != '\0' || value < 1 || value > 100000000 ? -1 : static_cast<int>(value);
 }
 
 // A count of 1 to 100000000.
@@ -112,7 +123,10 @@ int main(int argc, char** argv)
                  {"--materials", "materials-", &BuildMaterials},
                  {"--labels", "labels-", &BuildLabelsModel},
     };
+                 {"--star", "star-", &BuildStarModel},
+                 {"--holes", "holes-", &BuildHolesModel}};
     int count = -1;
+    int starCorners = -1;
     const auto* kind = std::end(kinds);
     std::string folder;
     for (int i = 1; i < argc; ++i) {
@@ -126,6 +140,16 @@ int main(int argc, char** argv)
             kind = asked;
         } else if (argument == "--drawn" && g_drawnMaterials == 0 && i + 1 < argc) {
             if (!ReadCount(argv[++i], g_drawnMaterials)) {
+        if (asked != std::end(kinds) && kind == std::end(kinds) && count < 0 && i + 1 < argc) {
+            count = ReadCount(argv[++i]);
+            if (count < 0) {
+                return Usage();
+            }
+            kind = asked;
+        } else if (argument == "--star-placements" && count < 0 && i + 2 < argc) {
+            count = ReadCount(argv[++i]);
+            starCorners = ReadCount(argv[++i]);
+            if (count < 0 || starCorners < 0) {
                 return Usage();
             }
         } else if (folder.empty() && argument.rfind("--", 0) != 0) {
@@ -153,6 +177,17 @@ int main(int argc, char** argv)
         written = kind != std::end(kinds)
                       ? WriteModel(folder, stem, kind->build, count, false)
                       : WriteModel(folder, "house", &BuildHouse, 0, true);
+        if (starCorners > 0) {
+            written = WriteModel(
+                folder, "star-placements-" + std::to_string(count) + "x" + std::to_string(starCorners),
+                [&](CTarnwickModel& model) { BuildStarPlacementsModel(model, count, starCorners); }, false);
+        } else if (kind != std::end(kinds)) {
+            const auto build = kind->build;
+            written = WriteModel(
+                folder, kind->stem + std::to_string(count), [&](CTarnwickModel& model) { build(model, count); }, false);
+        } else {
+            written = WriteModel(folder, "house", [](CTarnwickModel& model) { BuildHouseModel(model); }, true);
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "glimra_samplegen: %s\n", e.what());
     } catch (...) {

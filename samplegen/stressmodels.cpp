@@ -258,6 +258,28 @@ CMaterial* AddPictureMaterial(CMaterialManager& materials, int index)
     material->SetColor(average);
     materials.AddMaterial(material);
     return material;
+namespace {
+
+// Looks down on the square from centre minus to centre plus half its size.
+void LookDownOn(CTarnwickModel& model, const CPoint3d& centre, double size)
+{
+    CCamera camera;
+    camera.SetView(centre + CVector3d(0.0, -0.2 * size, 1.5 * size), centre, kUp, 1.0, 1000.0, true, 35.0, size);
+    model.SetCamera(camera);
+}
+
+CFace* AddStar(CComponent& component, int corners)
+{
+    const CGeometryBuilder builder(component);
+    std::vector<CVertex*> ring;
+    const int count = std::max(corners, 6);
+    ring.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const double angle = 6.283185307179586 * i / count;
+        const double radius = i % 2 == 0 ? 100.0 : 50.0;
+        ring.push_back(builder.Vertex(CPoint3d(radius * std::cos(angle), radius * std::sin(angle), 0.0)));
+    }
+    return builder.Face(ring, kUp);
 }
 
 }  // namespace
@@ -314,4 +336,49 @@ void BuildLabelsModel(CTarnwickModel& model, int labelCount)
     camera.SetView(CPoint3d(target.x, target.y, 2.0 * size), target, CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0, true,
                    35.0, size);
     model.SetCamera(camera);
+void BuildStarModel(CTarnwickModel& model, int corners)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    (void)AddStar(*model.GetRootComponent(), corners);
+    LookDownOn(model, CPoint3d(0.0, 0.0, 0.0), 200.0);
+}
+
+void BuildHolesModel(CTarnwickModel& model, int holes)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    const CGeometryBuilder builder(*model.GetRootComponent());
+    const int columns = ColumnsFor(holes);
+    const double size = 2.0 * columns;
+    CFace* face = builder.Face({builder.Vertex(CPoint3d(0, 0, 0)), builder.Vertex(CPoint3d(size, 0, 0)),
+                                builder.Vertex(CPoint3d(size, size, 0)), builder.Vertex(CPoint3d(0, size, 0))},
+                               kUp);
+    for (int i = 0; i < holes; ++i) {
+        const CVector3d at = PlaceOf(i, columns) + CVector3d(0.5, 0.5, 0.0);
+        (void)builder.Hole(face, {builder.Vertex(CPoint3d(0, 0, 0) + at), builder.Vertex(CPoint3d(0, 1, 0) + at),
+                                  builder.Vertex(CPoint3d(1, 1, 0) + at), builder.Vertex(CPoint3d(1, 0, 0) + at)});
+    }
+    LookDownOn(model, CPoint3d(size / 2.0, size / 2.0, 0.0), size);
+}
+
+void BuildStarPlacementsModel(CTarnwickModel& model, int placements, int starCorners)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    auto* definition = new CComponentDefinition;
+    definition->SetName(CString::FromUtf8("Star"));
+    model.GetRootComponent()->GetDefinitionList()->Add(definition);
+    (void)AddStar(*definition, starCorners);
+    const int columns = ColumnsFor(placements);
+    for (int i = 0; i < placements; ++i) {
+        auto* instance = new CComponentInstance;
+        definition->AddInstance(instance);
+        CTransformation transform;
+        transform.SetTranslation(PlaceOf(i, columns) * 100.0);
+        instance->SetTransform(transform);
+        model.GetRootComponent()->Add(instance);
+    }
+    const double size = 200.0 * columns;
+    LookDownOn(model, CPoint3d(size / 2.0 - 100.0, size / 2.0 - 100.0, 0.0), size);
 }

@@ -57,3 +57,14 @@ void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCoun
 // point of a square field by a short model leader; the model looks down on the whole
 // field, so that every label is in view.
 void BuildLabelsModel(CTarnwickModel& model, int labelCount);
+// Adds one face in the root component: a star of that many corners (at least 6), its
+// points alternately 100 and 50 units from its centre; the model looks from above.
+void BuildStarModel(CTarnwickModel& model, int corners);
+
+// Adds one square face cut by that many square holes (at least 1), one unit wide and
+// two apart, in rows as near to square as the count allows; the model looks from above.
+void BuildHolesModel(CTarnwickModel& model, int holes);
+
+// Adds one definition holding a star of starCorners corners (at least 6) and that many
+// instances of it (at least 1) side by side in a square field, looked at from above.
+void BuildStarPlacementsModel(CTarnwickModel& model, int placements, int starCorners);

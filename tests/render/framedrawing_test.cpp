@@ -42,6 +42,7 @@
 #include "foundation/notificationcenter.h"
 #include "model/edge.h"
 #include "model/face.h"
+#include "model/keptfacetriangles.h"
 #include "model/selectionset.h"
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
@@ -960,6 +961,26 @@ TEST_F(FrameTest, ADefinitionWhoseInstanceLiesOutsideTheViewIsNotDrawn)
     Root().InvalidateBounds();  // as a committed operation does
     Draw();
     EXPECT_EQ(face->GetDisplayCache(), -4);
+}
+
+TEST_F(FrameTest, AFaceWithAHoleKeepsItsTrianglesUntilItChanges)
+{
+    CFace* face = Square(Root(), 5.0, 0.0);
+    const CGeometryBuilder builder(Root());
+    (void)builder.Hole(face, {builder.Vertex(CPoint3d(-2, -2, 0)), builder.Vertex(CPoint3d(-2, 2, 0)),
+                              builder.Vertex(CPoint3d(2, 2, 0)), builder.Vertex(CPoint3d(2, -2, 0))});
+    Draw();
+    const std::int32_t kept = face->GetDisplayCache();
+    ASSERT_GT(kept, 0);
+    ASSERT_NE(CKeptFaceTriangles::Find(kept), nullptr);
+    const int throughHole = CountPixels(kBackgroundRgb);
+    Draw();
+    EXPECT_EQ(CountPixels(kBackgroundRgb), throughHole);
+    face->EraseInnerLoops();
+    EXPECT_EQ(face->GetDisplayCache(), 0);
+    EXPECT_EQ(CKeptFaceTriangles::Find(kept), nullptr);
+    Draw();
+    EXPECT_LT(CountPixels(kBackgroundRgb), throughHole);
 }
 
 TEST_F(FrameTest, AnImageShowsItsPictureFaceEvenInWireframe)

@@ -1,0 +1,65 @@
+#pragma once
+// CPolygonTriangulator: cuts a plane polygon with holes into triangles in time that
+// grows as n log n in its corners. One sweep from top to bottom adds the diagonals that
+// cut the polygon into pieces monotone in y; each piece is then cut into triangles
+// along its two sides.
+//
+// The polygon must be simple: loops that neither cross nor touch, no two corners in one
+// place, and the inside on the left of every loop (outer loops counter-clockwise, holes
+// clockwise), which the sweep checks as it goes. Any other polygon is answered as
+// unsuited, so that the caller can hand it to a tessellator that resolves crossings.
+// The triangles found are checked against the polygon's area before they are given.
+
+#include <cstdint>
+#include <vector>
+
+#include "foundation/point2d.h"
+
+class CPolygonTriangulator
+{
+public:
+    enum class EResult
+    {
+        kDone,
+        // Not simple, or too close to it for the sweep's arithmetic.
+        kUnsuited,
+        // The program was asked to quit meanwhile; the triangles are incomplete.
+        kAbandoned,
+    };
+
+    // The loops' corners one after the other; loopEnds holds where each loop ends (each
+    // loop has three corners at least). The triangles are three indices into the corners
+    // each, counter-clockwise.
+    EResult Triangulate(const std::vector<CPoint2d>& points, const std::vector<std::uint32_t>& loopEnds,
+                        std::vector<std::uint32_t>& triangles);
+
+private:
+    struct SDiagonal
+    {
+        std::uint32_t a;
+        std::uint32_t b;
+    };
+    class CSweep;
+
+    [[nodiscard]] bool SetUpLoops(const std::vector<std::uint32_t>& loopEnds);
+    // Cuts the pieces bounded by the loops and the diagonals into triangles.
+    EResult TriangulatePieces(std::vector<std::uint32_t>& triangles);
+    // Sorts each corner's outgoing sides counter-clockwise from its loop's next side.
+    [[nodiscard]] bool SortOutgoing();
+    void TriangulateMonotone(const std::vector<std::uint32_t>& piece, std::vector<std::uint32_t>& triangles);
+    void Emit(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::vector<std::uint32_t>& triangles) const;
+    [[nodiscard]] bool HasPolygonArea(const std::vector<std::uint32_t>& triangles) const;
+
+    const std::vector<CPoint2d>* m_points = nullptr;
+    std::vector<std::uint32_t> m_next;
+    std::vector<std::uint32_t> m_previous;
+    std::vector<SDiagonal> m_diagonals;
+    // Each corner's outgoing sides from m_firstOut[i] to m_firstOut[i + 1]: the target and
+    // the diagonal (or kLoopSide for the loop's own side).
+    std::vector<std::uint32_t> m_firstOut;
+    std::vector<std::uint32_t> m_outTarget;
+    std::vector<std::uint32_t> m_outDiagonal;
+    // Where each diagonal sits among its two ends' outgoing sides.
+    std::vector<std::uint32_t> m_diagonalAtA;
+    std::vector<std::uint32_t> m_diagonalAtB;
+};
