@@ -6,6 +6,7 @@
 //                                          N component definitions without thumbnails
 //   glimra_samplegen --pages N <folder>    a box and N pages
 //   glimra_samplegen --doubling N <folder> N definitions, each holding two of the next
+//   glimra_samplegen --farfill N <folder>  N stacked squares and a tiny face far away
 
 #include <algorithm>
 #include <cstdio>
@@ -32,7 +33,7 @@ constexpr int kSaveFormats[] = {kSaveFormat5000, kSaveFormat4000, kSaveFormat300
 int Usage()
 {
     std::fprintf(stderr, "usage: glimra_samplegen [--grid TRIANGLES | --definitions COUNT | --pages COUNT | "
-                         "--doubling COUNT] FOLDER\n");
+                         "--doubling COUNT | --farfill SQUARES] FOLDER\n");
     return 2;
 }
 
@@ -77,7 +78,8 @@ int main(int argc, char** argv)
     } kinds[] = {{"--grid", "grid-", &BuildGridModel},
                  {"--definitions", "definitions-", &BuildDefinitionsModel},
                  {"--pages", "pages-", &BuildPagesModel},
-                 {"--doubling", "doubling-", &BuildDoublingModel}};
+                 {"--doubling", "doubling-", &BuildDoublingModel},
+                 {"--farfill", "farfill-", &BuildFarFillModel}};
     int count = -1;
     const auto* kind = std::end(kinds);
     std::string folder;

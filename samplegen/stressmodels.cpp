@@ -149,3 +149,17 @@ void BuildDoublingModel(CTarnwickModel& model, int definitionCount)
 {
     BuildSharedModel(model, {DoublingCopies(definitionCount)});
 }
+
+void BuildFarFillModel(CTarnwickModel& model, int squareCount)
+{
+    BuildSharedModel(model, {{std::max(squareCount, 1)}, 2, true});
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    const CGeometryBuilder builder(*model.GetRootComponent());
+    // Model units are inches.
+    constexpr double kFar = 1.0e6;
+    constexpr double kMillimetre = 1.0 / 25.4;
+    (void)builder.Face({builder.Vertex(CPoint3d(kFar, kFar, 0.0)), builder.Vertex(CPoint3d(kFar + kMillimetre, kFar, 0.0)),
+                        builder.Vertex(CPoint3d(kFar, kFar + kMillimetre, 0.0))},
+                       kUp);
+}

@@ -40,3 +40,9 @@ void BuildPagesModel(CTarnwickModel& model, int pageCount);
 // copy sits in the same place, so that each of the 2^count - 1 instance paths draws
 // over the same pixels, while the file grows only with the count.
 void BuildDoublingModel(CTarnwickModel& model, int definitionCount);
+
+// The count of unit squares (at least 1), each an instance of one definition, all in
+// the same place in front of the camera, and one triangle a millimetre across a million
+// units away in the root component: the copies fill the view once each while the whole
+// model's box is vast.
+void BuildFarFillModel(CTarnwickModel& model, int squareCount);
