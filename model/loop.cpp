@@ -476,12 +476,31 @@ void CLoop::GetPoints(std::vector<CPoint3d>& points, const CTransformation* tran
 
 double CLoop::GetSignedArea(const CVector3d& normal, const CTransformation* transform) const
 {
-    std::vector<CPoint3d> points;
-    GetPoints(points, transform);
+    // A fan from the first corner, walked without gathering the corners: the drawing-work
+    // count asks this of every face a file holds.
+    CEnumEdgeUseLoop walk(this);
+    CEdgeUse* use = nullptr;
+    CPoint3d first;
+    CPoint3d previous;
+    std::size_t corners = 0;
     double area = 0.0;
-    for (std::size_t i = 1; i + 1 < points.size(); ++i) {
-        const CVector3d cross = (points[i] - points[0]).CrossProduct(points[i + 1] - points[0]);
-        area += 0.5 * DotProduct(normal, cross);
+    while (walk.Next(use)) {
+        const CVertex* vertex = use->GetStartVertex();
+        if (vertex == nullptr) {
+            continue;
+        }
+        CPoint3d point = vertex->GetPosition();
+        if (transform != nullptr) {
+            transform->TransformPoint(point);
+        }
+        if (corners == 0) {
+            first = point;
+        } else if (corners >= 2) {
+            const CVector3d cross = (previous - first).CrossProduct(point - first);
+            area += 0.5 * DotProduct(normal, cross);
+        }
+        previous = point;
+        ++corners;
     }
     return area;
 }
