@@ -16,12 +16,15 @@
 #include "model/entity.h"
 #include "model/face.h"
 #include "model/loop.h"
+#include "model/relationshipmap.h"
 #include "platform/archive.h"
 #include "platform/exceptions.h"
 
 namespace {
 
 constexpr std::uint64_t kCounted = CDrawingWork::kBudget + 1;
+// How many entities ahead of the one being counted are fetched.
+constexpr std::size_t kFetchAhead = 16;
 
 std::uint64_t AddWork(std::uint64_t a, std::uint64_t b)
 {
@@ -97,15 +100,52 @@ std::uint64_t FaceWork(const CFace& face, bool shadows)
     return 1 + (cut ? corners : 0) + (casts ? corners + 1 : 0);
 }
 
-void AddOwn(Sum& sum, const CDrawingElement& entity, bool shadows)
+// Openings are cut by glued instances, which only the relationships of the face's
+// component and the components holding it name: without any, a face's area is its
+// loops' alone. Too deep a chain to tell counts as having them.
+bool MayHaveOpenings(const CComponent& component)
+{
+    const CEntity* holder = &component;
+    for (int depth = 0; depth <= CComponent::kMaxNestingDepth * 2; ++depth) {
+        const auto* held = dynamic_cast<const CComponent*>(holder);
+        if (held == nullptr) {
+            return false;
+        }
+        if (const CRelationshipMap* map = held->GetRelationshipMap(); map != nullptr && !map->IsEmpty()) {
+            return true;
+        }
+        holder = held->GetParent();
+    }
+    return true;
+}
+
+// The face's area, its outer corners added to the box on the same walk: the count asks
+// this of every face a file holds.
+double FaceArea(const CFace& face, bool openings, CBoundingBox3d& box)
+{
+    if (openings) {
+        face.GetExtents(box);
+        return face.GetArea();
+    }
+    const CUnitVector3d normal = face.GetNormal();
+    double area = 0.0;
+    for (int i = 0; i < face.GetLoopCount(); ++i) {
+        if (const CLoop* loop = face.GetLoop(i)) {
+            const double loopArea = std::fabs(loop->GetSignedArea(normal, nullptr, i == 0 ? &box : nullptr));
+            area += loop->IsOuter() ? loopArea : -loopArea;
+        }
+    }
+    return area;
+}
+
+void AddOwn(Sum& sum, const CDrawingElement& entity, bool shadows, bool openings)
 {
     switch (entity.GetTypeId()) {
     case kTypeFace: {
         // Nearly all the pixels are the faces'; lines and texts fill few.
         const auto& face = static_cast<const CFace&>(entity);
         sum.work = AddWork(sum.work, FaceWork(face, shadows));
-        face.GetExtents(sum.ownBox);
-        AddArea(sum.area, face.GetArea());
+        AddArea(sum.area, FaceArea(face, openings, sum.ownBox));
         return;
     }
     case kTypeText: {
@@ -283,13 +323,14 @@ Tally CountFrom(const CComponent& root, bool shadows)
     struct Frame
     {
         const CComponent* component;
+        bool openings = false;
         std::size_t next = 0;
         Sum sum = {};
     };
     // Empty while the component is being counted.
     CountedMap counted;
     counted.emplace(&root, std::nullopt);
-    std::vector<Frame> stack{{&root}};
+    std::vector<Frame> stack{{&root, MayHaveOpenings(root)}};
     StackCells cells;
     Tally total;
     while (!stack.empty()) {
@@ -297,20 +338,25 @@ Tally CountFrom(const CComponent& root, bool shadows)
         const std::vector<CDrawingElement*>& entities = frame.component->GetEntityList();
         bool descended = false;
         while (!descended && frame.next < entities.size()) {
+            // The entities lie all over memory: asking for those ahead early lets their
+            // fetches overlap.
+            if (frame.next + kFetchAhead < entities.size()) {
+                __builtin_prefetch(entities[frame.next + kFetchAhead]);
+            }
             const CDrawingElement* entity = entities[frame.next++];
             if (entity == nullptr) {
                 continue;
             }
             const CComponent* placed = entity->GetNestedComponent();
             if (placed == nullptr) {
-                AddOwn(frame.sum, *entity, shadows);
+                AddOwn(frame.sum, *entity, shadows, frame.openings);
                 continue;
             }
             const auto [found, isNew] = counted.try_emplace(placed);
             if (isNew) {
                 // Taken in once counted: the entity is visited again then.
                 --frame.next;
-                stack.push_back({placed});
+                stack.push_back({placed, MayHaveOpenings(*placed)});
                 descended = true;
             } else {
                 AddPlaced(frame.sum, *entity, found->second.value_or(Tally{}));

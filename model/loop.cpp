@@ -8,6 +8,7 @@
 #include "document/component.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
+#include "foundation/boundingbox3d.h"
 #include "foundation/line3d.h"
 #include "foundation/slaballocator.h"
 #include "foundation/transformation.h"
@@ -474,15 +475,29 @@ void CLoop::GetPoints(std::vector<CPoint3d>& points, const CTransformation* tran
     }
 }
 
-double CLoop::GetSignedArea(const CVector3d& normal, const CTransformation* transform) const
+double CLoop::GetSignedArea(const CVector3d& normal, const CTransformation* transform, CBoundingBox3d* corners) const
 {
-    // A fan from the first corner, walked without gathering the corners: the drawing-work
-    // count asks this of every face a file holds.
+    // The drawing-work count asks this of every face a file holds, and in a mesh nearly
+    // every loop is a triangle: those skip the general walk.
+    CPoint3d triangle[3];
+    if (GetTrianglePoints(triangle)) {
+        for (CPoint3d& point : triangle) {
+            if (transform != nullptr) {
+                transform->TransformPoint(point);
+            }
+            if (corners != nullptr) {
+                corners->Add(point);
+            }
+        }
+        const CVector3d cross = (triangle[1] - triangle[0]).CrossProduct(triangle[2] - triangle[0]);
+        return 0.5 * DotProduct(normal, cross);
+    }
+    // A fan from the first corner, walked without gathering the corners.
     CEnumEdgeUseLoop walk(this);
     CEdgeUse* use = nullptr;
     CPoint3d first;
     CPoint3d previous;
-    std::size_t corners = 0;
+    std::size_t count = 0;
     double area = 0.0;
     while (walk.Next(use)) {
         const CVertex* vertex = use->GetStartVertex();
@@ -493,14 +508,17 @@ double CLoop::GetSignedArea(const CVector3d& normal, const CTransformation* tran
         if (transform != nullptr) {
             transform->TransformPoint(point);
         }
-        if (corners == 0) {
+        if (corners != nullptr) {
+            corners->Add(point);
+        }
+        if (count == 0) {
             first = point;
-        } else if (corners >= 2) {
+        } else if (count >= 2) {
             const CVector3d cross = (previous - first).CrossProduct(point - first);
             area += 0.5 * DotProduct(normal, cross);
         }
         previous = point;
-        ++corners;
+        ++count;
     }
     return area;
 }
