@@ -458,9 +458,14 @@ void CLoop::ForEachEdgeUse(IEdgeUseProcedure& procedure) const
     }
 }
 
-void CLoop::GetPoints(std::vector<CPoint3d>& points, const CTransformation* transform) const
+namespace {
+
+// Calls visit with the start point of each use in ring order, transformed when a
+// transformation is given; uses without a start vertex are passed over.
+template <typename Visit>
+void ForEachCorner(const CLoop* loop, const CTransformation* transform, const Visit& visit)
 {
-    CEnumEdgeUseLoop walk(this);
+    CEnumEdgeUseLoop walk(loop);
     CEdgeUse* use = nullptr;
     while (walk.Next(use)) {
         const CVertex* vertex = use->GetStartVertex();
@@ -471,8 +476,15 @@ void CLoop::GetPoints(std::vector<CPoint3d>& points, const CTransformation* tran
         if (transform != nullptr) {
             transform->TransformPoint(point);
         }
-        points.push_back(point);
+        visit(point);
     }
+}
+
+}  // namespace
+
+void CLoop::GetPoints(std::vector<CPoint3d>& points, const CTransformation* transform) const
+{
+    ForEachCorner(this, transform, [&points](const CPoint3d& point) { points.push_back(point); });
 }
 
 double CLoop::GetSignedArea(const CVector3d& normal, const CTransformation* transform, CBoundingBox3d* corners) const
@@ -493,21 +505,11 @@ double CLoop::GetSignedArea(const CVector3d& normal, const CTransformation* tran
         return 0.5 * DotProduct(normal, cross);
     }
     // A fan from the first corner, walked without gathering the corners.
-    CEnumEdgeUseLoop walk(this);
-    CEdgeUse* use = nullptr;
     CPoint3d first;
     CPoint3d previous;
     std::size_t count = 0;
     double area = 0.0;
-    while (walk.Next(use)) {
-        const CVertex* vertex = use->GetStartVertex();
-        if (vertex == nullptr) {
-            continue;
-        }
-        CPoint3d point = vertex->GetPosition();
-        if (transform != nullptr) {
-            transform->TransformPoint(point);
-        }
+    ForEachCorner(this, transform, [&](const CPoint3d& point) {
         if (corners != nullptr) {
             corners->Add(point);
         }
@@ -519,7 +521,7 @@ double CLoop::GetSignedArea(const CVector3d& normal, const CTransformation* tran
         }
         previous = point;
         ++count;
-    }
+    });
     return area;
 }
 
