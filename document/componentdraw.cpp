@@ -34,6 +34,9 @@ namespace {
 constexpr std::uint32_t kTerminatorClassBits = 0x3000;
 // How many entities ahead of the one being drawn are fetched.
 constexpr std::size_t kFetchAhead = 16;
+// How many entities a loop of a frame draws between two looks at the quit request: a
+// component of millions still ends its frame within a fraction of a second.
+constexpr std::size_t kQuitPollEvery = 4096;
 // The polygon offset (factor and units) of the section planes drawn after the entities.
 constexpr double kSectionPlaneOffset = 3.0;
 
@@ -99,13 +102,19 @@ bool BlendsTowardsEye(ITarnisView* view, const CRenderingOptions* options, const
     return material != nullptr && (material->IsTransparent() || material->TextureHasAlpha());
 }
 
+// True now and then, once the frame is no longer wanted.
+bool IsAbandonedAt(ITarnisView* view, std::size_t index)
+{
+    return index % kQuitPollEvery == kQuitPollEvery - 1 && view->IsFrameAbandoned();
+}
+
 // The edge pass over types the face pass noted: the faces, most of a model, stay
 // where they are in memory.
 template <typename Draw>
-void DrawKnownTypes(const std::vector<CDrawingElement*>& entities, const std::vector<std::uint8_t>& types,
-                    IEdgePassGL* kept, const Draw& draw)
+void DrawKnownTypes(ITarnisView* view, const std::vector<CDrawingElement*>& entities,
+                    const std::vector<std::uint8_t>& types, IEdgePassGL* kept, const Draw& draw)
 {
-    for (std::size_t index = 0; index < entities.size(); ++index) {
+    for (std::size_t index = 0; index < entities.size() && !IsAbandonedAt(view, index); ++index) {
         if (index + kFetchAhead < entities.size() && types[index + kFetchAhead] == kTypeEdge) {
             __builtin_prefetch(entities[index + kFetchAhead]);
         }
@@ -377,17 +386,17 @@ void CComponent::DrawEntities(ITarnisView* view, int pass, std::vector<std::uint
     const std::vector<std::size_t>* others =
         pass == 0 && facesLeftOut && kept != nullptr ? kept->GetOtherEntities(view, *this) : nullptr;
     if (others != nullptr) {
-        for (const std::size_t index : *others) {
-            CDrawingElement* entity = m_entities[index];
+        for (std::size_t k = 0; k < others->size() && !IsAbandonedAt(view, k); ++k) {
+            CDrawingElement* entity = m_entities[(*others)[k]];
             draw(entity, entity->GetTypeId());
         }
     } else if (pass == 1 && types != nullptr && types->size() == m_entities.size()) {
-        DrawKnownTypes(m_entities, *types, kept, draw);
+        DrawKnownTypes(view, m_entities, *types, kept, draw);
     } else {
         if (pass == 0 && types != nullptr) {
             types->resize(m_entities.size());
         }
-        for (std::size_t index = 0; index < m_entities.size(); ++index) {
+        for (std::size_t index = 0; index < m_entities.size() && !IsAbandonedAt(view, index); ++index) {
             // The entities lie all over memory; asking for those ahead early lets their
             // fetches overlap.
             if (index + kFetchAhead < m_entities.size()) {
@@ -439,7 +448,8 @@ void CComponent::DrawSorted(ITarnisView* view)
     const CRenderingOptions* options = view->GetRenderingOptions();
     std::unique_ptr<ITransparencySorter> sorter = MakeSorter(view, options, m_entities);
     const bool everything = view->IsDrawingEverything();
-    for (CDrawingElement* entity : m_entities) {
+    for (std::size_t index = 0; index < m_entities.size() && !IsAbandonedAt(view, index); ++index) {
+        CDrawingElement* entity = m_entities[index];
         if (sorter != nullptr && !everything && !entity->IsPickable(view->GetCurrentFilter())) {
             continue;
         }
@@ -474,7 +484,8 @@ void CComponent::DrawIfShown(ITarnisView* view)
     const orvell::geometry::IGeomFilter* filter = view->GetCurrentFilter();
     const bool everything = view->IsDrawingEverything();
     std::vector<CDrawingElement*> planes;
-    for (CDrawingElement* entity : m_entities) {
+    for (std::size_t index = 0; index < m_entities.size() && !IsAbandonedAt(view, index); ++index) {
+        CDrawingElement* entity = m_entities[index];
         if (!everything && !entity->IsPickable(filter)) {
             continue;
         }

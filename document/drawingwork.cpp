@@ -1,11 +1,13 @@
 #include "document/drawingwork.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <optional>
 #include <unordered_map>
 #include <vector>
 
+#include "annotations/text.h"
 #include "document/component.h"
 #include "document/componentinstance.h"
 #include "foundation/boundingbox3d.h"
@@ -13,124 +15,358 @@
 #include "model/drawingelement.h"
 #include "model/entity.h"
 #include "model/face.h"
+#include "model/loop.h"
+#include "model/relationshipmap.h"
 #include "platform/archive.h"
 #include "platform/exceptions.h"
 
 namespace {
 
 constexpr std::uint64_t kCounted = CDrawingWork::kBudget + 1;
+// How many entities ahead of the one being counted are fetched.
+constexpr std::size_t kFetchAhead = 16;
 
 std::uint64_t AddWork(std::uint64_t a, std::uint64_t b)
 {
     return std::min(a + b, kCounted);
 }
 
-// What drawing one component costs wherever it is placed: the work of its entities and
-// of everything it places, the area of the faces drawn, and the box they are drawn in,
-// all in the component's own axes.
+// What drawing one component costs wherever it is placed, in the component's own axes:
+// the work of its entities and of everything it places, the box they are drawn in, and
+// how often the view would be filled where the component is drawn thickest.
 struct Tally
 {
     std::uint64_t work = 0;
-    double area = 0.0;
+    double coverage = 0.0;
     CBoundingBox3d box;
 };
 
+// A component while its entities are counted: its own faces, and what it places.
+struct Sum
+{
+    std::uint64_t work = 0;
+    double area = 0.0;
+    CBoundingBox3d ownBox;
+    double placedFill = 0.0;
+    CBoundingBox3d placedBox;
+    std::size_t placements = 0;
+};
+
+using CountedMap = std::unordered_map<const CComponent*, std::optional<Tally>>;
+
+// What a box shows of itself seen from anywhere: half its surface.
+double HalfSurface(const CBoundingBox3d& box)
+{
+    const double x = box.xmax - box.xmin;
+    const double y = box.ymax - box.ymin;
+    const double z = box.zmax - box.zmin;
+    return x * y + y * z + z * x;
+}
+
+// How often the fill covers the box; damaged numbers from a file count none.
+double CoverageOf(double fill, const CBoundingBox3d& box)
+{
+    if (box.IsEmpty()) {
+        return 0.0;
+    }
+    const double coverage = fill / HalfSurface(box);
+    return std::isfinite(coverage) && coverage > 0.0 ? coverage : 0.0;
+}
+
 // Damaged numbers from a file count no area rather than all of it.
-void AddArea(Tally& tally, double area)
+void AddArea(double& sum, double area)
 {
     if (std::isfinite(area) && area > 0.0) {
-        tally.area += area;
+        sum += area;
     }
 }
 
-void AddOwn(Tally& tally, const CDrawingElement& entity)
+// A face drawn as one fan costs one; one cut into triangles also each corner. While
+// shadows are on, a face that casts one is drawn again as a side per corner and a cap.
+std::uint64_t FaceWork(const CFace& face, bool shadows)
 {
-    tally.work = AddWork(tally.work, 1);
-    // Nearly all the pixels are the faces'; lines and texts fill few.
-    if (entity.GetTypeId() == kTypeFace) {
-        entity.GetExtents(tally.box);
-        AddArea(tally, static_cast<const CFace&>(entity).GetArea());
+    const int loops = face.GetLoopCount();
+    const CLoop* outer = face.GetOuterLoop();
+    const bool cut = loops > 1 || (outer != nullptr && !outer->IsConvex());
+    const bool casts = shadows && face.CastsShadows();
+    std::uint64_t corners = 0;
+    if (cut || casts) {
+        for (int i = 0; i < loops; ++i) {
+            if (const CLoop* loop = face.GetLoop(i)) {
+                corners += static_cast<std::uint64_t>(loop->GetEdgeUseCount());
+            }
+        }
+    }
+    return 1 + (cut ? corners : 0) + (casts ? corners + 1 : 0);
+}
+
+// Openings are cut by glued instances, which only the relationships of the face's
+// component and the components holding it name: without any, a face's area is its
+// loops' alone. Too deep a chain to tell counts as having them.
+bool MayHaveOpenings(const CComponent& component)
+{
+    const CEntity* holder = &component;
+    for (int depth = 0; depth <= CComponent::kMaxNestingDepth * 2; ++depth) {
+        const auto* held = dynamic_cast<const CComponent*>(holder);
+        if (held == nullptr) {
+            return false;
+        }
+        if (const CRelationshipMap* map = held->GetRelationshipMap(); map != nullptr && !map->IsEmpty()) {
+            return true;
+        }
+        holder = held->GetParent();
+    }
+    return true;
+}
+
+// The face's area, its outer corners added to the box on the same walk: the count asks
+// this of every face a file holds.
+double FaceArea(const CFace& face, bool openings, CBoundingBox3d& box)
+{
+    if (openings) {
+        face.GetExtents(box);
+        return face.GetArea();
+    }
+    const CUnitVector3d normal = face.GetNormal();
+    double area = 0.0;
+    for (int i = 0; i < face.GetLoopCount(); ++i) {
+        if (const CLoop* loop = face.GetLoop(i)) {
+            const double loopArea = std::fabs(loop->GetSignedArea(normal, nullptr, i == 0 ? &box : nullptr));
+            area += loop->IsOuter() ? loopArea : -loopArea;
+        }
+    }
+    return area;
+}
+
+void AddOwn(Sum& sum, const CDrawingElement& entity, bool shadows, bool openings)
+{
+    switch (entity.GetTypeId()) {
+    case kTypeFace: {
+        // Nearly all the pixels are the faces'; lines and texts fill few.
+        const auto& face = static_cast<const CFace&>(entity);
+        sum.work = AddWork(sum.work, FaceWork(face, shadows));
+        AddArea(sum.area, FaceArea(face, openings, sum.ownBox));
+        return;
+    }
+    case kTypeText: {
+        const auto& text = static_cast<const CText&>(entity);
+        sum.work = AddWork(sum.work, 1 + static_cast<std::uint64_t>(text.GetText().GetLength()));
+        return;
+    }
+    default:
+        sum.work = AddWork(sum.work, 1);
+        return;
     }
 }
 
-// One placement of the component whose tally is given.
-void AddPlaced(Tally& tally, const CDrawingElement& entity, const Tally& placed)
+// One placement of a counted component, in the axes of the component placing it: the
+// box it is drawn in, and its fill, the area of faces that would fill that box as often.
+struct Copy
 {
-    tally.work = AddWork(tally.work, AddWork(CDrawingWork::kPlacementCost, placed.work));
+    double fill = 0.0;
+    CBoundingBox3d box;
+};
+
+Copy Placed(const CDrawingElement& entity, const Tally& placed)
+{
+    if (placed.box.IsEmpty()) {
+        return {};
+    }
+    const double fill = placed.coverage * HalfSurface(placed.box);
     const auto* instance = dynamic_cast<const CComponentInstance*>(&entity);
     if (instance == nullptr) {
-        AddArea(tally, placed.area);
-        tally.box.Add(placed.box);
-        return;
+        return {fill, placed.box};
     }
     const CTransformation& transform = instance->GetTransform();
     const CVector3d scales = transform.GetScales();
     const double scale = std::max({scales.x, scales.y, scales.z});
-    AddArea(tally, placed.area * scale * scale);
-    if (!placed.box.IsEmpty()) {
-        tally.box.Add(transform * placed.box);
-    }
+    return {fill * scale * scale, transform * placed.box};
 }
 
-// How often the faces' area fills what the box shows of itself, seen from anywhere: half
-// its surface.
-double Coverage(const Tally& tally)
+void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed)
 {
-    if (tally.box.IsEmpty()) {
-        return 0.0;
+    sum.work = AddWork(sum.work, AddWork(CDrawingWork::kPlacementCost, placed.work));
+    const Copy copy = Placed(entity, placed);
+    AddArea(sum.placedFill, copy.fill);
+    sum.placedBox.Add(copy.box);
+    ++sum.placements;
+}
+
+// Where a copy is drawn, coarsely: the power of two just above its size, and the cell of
+// that size its centre lies in. Copies drawn over one another share it; copies side by
+// side at least their size apart do not.
+struct CellKey
+{
+    int size = 0;
+    double x = 0.0;
+    double y = 0.0;
+    double z = 0.0;
+
+    bool operator==(const CellKey&) const = default;
+};
+
+std::optional<CellKey> CellOf(const CBoundingBox3d& box)
+{
+    const double extent = std::max({box.xmax - box.xmin, box.ymax - box.ymin, box.zmax - box.zmin});
+    if (!(extent > 0.0) || !std::isfinite(extent)) {
+        return std::nullopt;
     }
-    const double x = tally.box.xmax - tally.box.xmin;
-    const double y = tally.box.ymax - tally.box.ymin;
-    const double z = tally.box.zmax - tally.box.zmin;
-    const double shown = x * y + y * z + z * x;
-    const double coverage = tally.area / shown;
-    return std::isfinite(coverage) ? coverage : 0.0;
+    const int size = std::ilogb(extent) + 1;
+    const double cell = std::ldexp(1.0, size);
+    // Adding zero turns a negative zero into the zero it equals, for the hash.
+    const CellKey key{size, std::floor((box.xmin + box.xmax) / 2.0 / cell) + 0.0,
+                      std::floor((box.ymin + box.ymax) / 2.0 / cell) + 0.0,
+                      std::floor((box.zmin + box.zmax) / 2.0 / cell) + 0.0};
+    if (!std::isfinite(key.x) || !std::isfinite(key.y) || !std::isfinite(key.z)) {
+        return std::nullopt;
+    }
+    return key;
+}
+
+std::size_t HashOf(const CellKey& key)
+{
+    std::uint64_t hash = static_cast<std::uint64_t>(static_cast<std::uint32_t>(key.size));
+    for (const double part : {key.x, key.y, key.z}) {
+        hash = (hash ^ std::bit_cast<std::uint64_t>(part)) * 0x9E3779B97F4A7C15ULL;
+        hash ^= hash >> 29;
+    }
+    return static_cast<std::size_t>(hash);
+}
+
+struct Cell
+{
+    CellKey key;
+    double coverage = 0.0;
+    bool used = false;
+};
+
+// The cells of one component's copies, kept in one table reused for every component.
+// Past its size a copy is added to a cell it does not belong to, which can only raise
+// the answer: a model never passes for less than it draws.
+class StackCells
+{
+public:
+    void Reset(std::size_t copies)
+    {
+        std::size_t size = 16;
+        while (size < 2 * copies && size < kMaxCells) {
+            size *= 2;
+        }
+        m_cells.assign(size, Cell{});
+    }
+
+    // Answers the coverage of the copy's cell with the copy.
+    double Add(const CBoundingBox3d& box, double coverage)
+    {
+        const std::optional<CellKey> key = CellOf(box);
+        if (!key || coverage <= 0.0) {
+            return 0.0;
+        }
+        const std::size_t mask = m_cells.size() - 1;
+        const std::size_t home = HashOf(*key) & mask;
+        Cell* chosen = &m_cells[home];
+        for (std::size_t probe = 0; probe < kProbes; ++probe) {
+            Cell& cell = m_cells[(home + probe) & mask];
+            if (!cell.used || cell.key == *key) {
+                chosen = &cell;
+                break;
+            }
+        }
+        if (!chosen->used) {
+            chosen->used = true;
+            chosen->key = *key;
+        }
+        chosen->coverage += coverage;
+        return chosen->coverage;
+    }
+
+private:
+    static constexpr std::size_t kMaxCells = std::size_t{1} << 18;
+    static constexpr std::size_t kProbes = 16;
+    std::vector<Cell> m_cells;
+};
+
+// How often the component's copies fill the view where most of them are drawn over
+// one another: each copy's coverage of its own box, summed by cell. Its own faces are
+// one more copy.
+double ThickestStack(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells)
+{
+    cells.Reset(sum.placements + 1);
+    double thickest = cells.Add(sum.ownBox, CoverageOf(sum.area, sum.ownBox));
+    for (const CDrawingElement* entity : component.GetEntityList()) {
+        const CComponent* placed = entity != nullptr ? entity->GetNestedComponent() : nullptr;
+        const auto found = placed != nullptr ? counted.find(placed) : counted.end();
+        if (found == counted.end() || !found->second) {
+            continue;
+        }
+        const Copy copy = Placed(*entity, *found->second);
+        thickest = std::max(thickest, cells.Add(copy.box, CoverageOf(copy.fill, copy.box)));
+    }
+    return thickest;
+}
+
+Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells)
+{
+    Tally tally{sum.work, 0.0, sum.ownBox};
+    tally.box.Add(sum.placedBox);
+    tally.coverage = CoverageOf(sum.area + sum.placedFill, tally.box);
+    if (sum.placements > 1) {
+        tally.coverage = std::max(tally.coverage, ThickestStack(component, sum, counted, cells));
+    }
+    return tally;
 }
 
 // Depth first without recursion: nesting is limited, but cycles and chains made at run
 // time need not be.
-Tally CountFrom(const CComponent& root)
+Tally CountFrom(const CComponent& root, bool shadows)
 {
     struct Frame
     {
         const CComponent* component;
+        bool openings = false;
         std::size_t next = 0;
-        Tally tally = {};
+        Sum sum = {};
     };
     // Empty while the component is being counted.
-    std::unordered_map<const CComponent*, std::optional<Tally>> counted;
+    CountedMap counted;
     counted.emplace(&root, std::nullopt);
-    std::vector<Frame> stack{{&root}};
+    std::vector<Frame> stack{{&root, MayHaveOpenings(root)}};
+    StackCells cells;
     Tally total;
     while (!stack.empty()) {
         Frame& frame = stack.back();
         const std::vector<CDrawingElement*>& entities = frame.component->GetEntityList();
         bool descended = false;
         while (!descended && frame.next < entities.size()) {
+            // The entities lie all over memory: asking for those ahead early lets their
+            // fetches overlap.
+            if (frame.next + kFetchAhead < entities.size()) {
+                __builtin_prefetch(entities[frame.next + kFetchAhead]);
+            }
             const CDrawingElement* entity = entities[frame.next++];
             if (entity == nullptr) {
                 continue;
             }
             const CComponent* placed = entity->GetNestedComponent();
             if (placed == nullptr) {
-                AddOwn(frame.tally, *entity);
+                AddOwn(frame.sum, *entity, shadows, frame.openings);
                 continue;
             }
             const auto [found, isNew] = counted.try_emplace(placed);
             if (isNew) {
                 // Taken in once counted: the entity is visited again then.
                 --frame.next;
-                stack.push_back({placed});
+                stack.push_back({placed, MayHaveOpenings(*placed)});
                 descended = true;
             } else {
-                AddPlaced(frame.tally, *entity, found->second.value_or(Tally{}));
+                AddPlaced(frame.sum, *entity, found->second.value_or(Tally{}));
             }
         }
         if (descended) {
             continue;
         }
-        Tally done = frame.tally;
         const CComponent* component = frame.component;
+        const Tally done = Finish(*component, frame.sum, counted, cells);
         stack.pop_back();
         if (stack.empty()) {
             total = done;
@@ -143,17 +379,17 @@ Tally CountFrom(const CComponent& root)
 
 }  // namespace
 
-std::uint64_t CDrawingWork::Count(const CComponent& root)
+std::uint64_t CDrawingWork::Count(const CComponent& root, bool shadows)
 {
-    const Tally tally = CountFrom(root);
-    const double fill = Coverage(tally) * static_cast<double>(kCoverageCost);
+    const Tally tally = CountFrom(root, shadows);
+    const double fill = tally.coverage * static_cast<double>(kCoverageCost);
     const auto fillWork = fill < static_cast<double>(kCounted) ? static_cast<std::uint64_t>(fill) : kCounted;
     return AddWork(tally.work, fillWork);
 }
 
-void CDrawingWork::Check(const CComponent& root, CArchive& ar)
+void CDrawingWork::Check(const CComponent& root, bool shadows, CArchive& ar)
 {
-    if (Count(root) > kBudget) {
+    if (Count(root, shadows) > kBudget) {
         AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName,
                                  "the model would draw too much to show");
     }

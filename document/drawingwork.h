@@ -12,15 +12,18 @@ class CComponent;
 class CDrawingWork
 {
 public:
-    // Units of work: every entity a path draws is one; a placement costs what its
-    // instance draws around its content (state, transformation, bounds box and axes)
-    // and that content again.
+    // Units of work: every entity a path draws is one; a face cut into triangles (with
+    // holes or a concave outline) one more per corner, a label one more per character,
+    // and while shadows are on every face that casts one its corners and a cap again. A
+    // placement costs what its instance draws around its content (state,
+    // transformation, bounds box and axes) and that content again.
     static constexpr std::uint64_t kPlacementCost = 140;
     // Filling the pixels is counted apart from the entities: copies drawn over one
-    // another cost little to send but fill the same pixels again each time. The faces'
-    // area drawn over every path, against what the model's bounds show of themselves,
-    // gives how often the view would be filled with the model in sight; each time costs
-    // this much.
+    // another cost little to send but fill the same pixels again each time. How often
+    // the view would be filled where the model is drawn thickest is weighed from the
+    // faces' area against the boxes they are drawn in, component by component: over the
+    // whole component, and over each place where its copies are drawn over one another.
+    // Each time the view is filled costs this much.
     static constexpr std::uint64_t kCoverageCost = 4000;
     // A model just under this shows its first frame headless within about half a minute.
     static constexpr std::uint64_t kBudget = 200'000'000;
@@ -30,7 +33,8 @@ public:
     // own work summed once however often it is shared. Counted no further than one past
     // the budget, so that the sums cannot overflow; a component met again while it is
     // being counted (a cycle, which the view does not follow) adds its placement only.
-    [[nodiscard]] static std::uint64_t Count(const CComponent& root);
-    // Throws the archive exception when the component's work is beyond the budget.
-    static void Check(const CComponent& root, CArchive& ar);
+    [[nodiscard]] static std::uint64_t Count(const CComponent& root, bool shadows = false);
+    // Throws the archive exception when the component's work is beyond the budget;
+    // shadows says whether the view may show them (the model's or a page's settings).
+    static void Check(const CComponent& root, bool shadows, CArchive& ar);
 };

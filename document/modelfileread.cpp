@@ -1,5 +1,6 @@
 // Reading the model file's frame: the top-level record field by field with its
 // version gates, and the header-only reader that previews use.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -29,6 +30,7 @@
 #include "document/tarnwickpage.h"
 #include "document/twfont.h"
 #include "document/versionmap.h"
+#include "document/viewpage.h"
 #include "foundation/flagguard.h"
 #include "foundation/modelid.h"
 #include "model/curveregistry.h"
@@ -180,6 +182,22 @@ std::uint64_t UnreadBytes(const CArchive& ar)
     return remaining == std::numeric_limits<ULONGLONG>::max() ? 0 : remaining;
 }
 
+// Whether the view may show shadows: the model's settings show them, or a page's own
+// settings do, which the view takes on when the page is shown.
+bool ShowsShadowsAnywhere(const CShadowInfo* shadow, const CPageList* pages)
+{
+    if (shadow != nullptr && shadow->IsDisplayShadows()) {
+        return true;
+    }
+    if (pages == nullptr) {
+        return false;
+    }
+    return std::any_of(pages->GetPages().begin(), pages->GetPages().end(), [](const CTarnwickPage* page) {
+        const auto* view = dynamic_cast<const CViewPage*>(page);
+        return view != nullptr && view->GetShadowInfo() != nullptr && view->GetShadowInfo()->IsDisplayShadows();
+    });
+}
+
 }  // namespace
 
 void CTarnwickModel::Serialize(CArchive& ar)
@@ -292,6 +310,9 @@ void CTarnwickModel::ReadVersionedFields(CArchive& ar, int fileVersion, int mode
     } else if (fileVersion >= kFvOldPages) {
         modelpages::ReadPageReferences(ar, m_pageList);
     }
+    // Refused before anything is drawn: the first frame would draw every path, and the
+    // shadows of the model's or a page's settings.
+    CDrawingWork::Check(*m_rootComponent, ShowsShadowsAnywhere(m_shadow, m_pageList), ar);
     if (fileVersion >= kFvOldStrings && modelVersion < 6) {
         const std::int32_t count = ReadReferenceCount(ar);
         for (std::int32_t i = 0; i < count; ++i) {
@@ -414,8 +435,6 @@ void CTarnwickModel::ReadEntities(CArchive& ar, int /*fileVersion*/, int modelVe
     } else {
         m_rootComponent->Serialize(ar);
     }
-    // Refused before anything is drawn: the first frame would draw every path.
-    CDrawingWork::Check(*m_rootComponent, ar);
     // A dropped vertex that an edge took up lives with the edge; the others go with
     // the archive.
     for (CVertex* vertex : vertices) {

@@ -21,10 +21,11 @@ void CFace::MoveRelationshipsTo(CFace* newFace)
 
 double CFace::GetOpeningsArea(const CTransformation* transform) const
 {
-    const std::unique_ptr<CEnumOpeningLoopFace> openings(NewOpeningEnum());
+    // On the stack: every face's area asks, and most faces have no openings.
+    CEnumOpeningLoopFace openings(this, nullptr);
     double area = 0.0;
     COpeningLoop* opening = nullptr;
-    while (openings->Next(opening)) {
+    while (openings.Next(opening)) {
         area += opening->GetArea(transform);
     }
     return area;

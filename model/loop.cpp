@@ -8,6 +8,7 @@
 #include "document/component.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
+#include "foundation/boundingbox3d.h"
 #include "foundation/line3d.h"
 #include "foundation/slaballocator.h"
 #include "foundation/transformation.h"
@@ -457,9 +458,14 @@ void CLoop::ForEachEdgeUse(IEdgeUseProcedure& procedure) const
     }
 }
 
-void CLoop::GetPoints(std::vector<CPoint3d>& points, const CTransformation* transform) const
+namespace {
+
+// Calls visit with the start point of each use in ring order, transformed when a
+// transformation is given; uses without a start vertex are passed over.
+template <typename Visit>
+void ForEachCorner(const CLoop* loop, const CTransformation* transform, const Visit& visit)
 {
-    CEnumEdgeUseLoop walk(this);
+    CEnumEdgeUseLoop walk(loop);
     CEdgeUse* use = nullptr;
     while (walk.Next(use)) {
         const CVertex* vertex = use->GetStartVertex();
@@ -470,19 +476,52 @@ void CLoop::GetPoints(std::vector<CPoint3d>& points, const CTransformation* tran
         if (transform != nullptr) {
             transform->TransformPoint(point);
         }
-        points.push_back(point);
+        visit(point);
     }
 }
 
-double CLoop::GetSignedArea(const CVector3d& normal, const CTransformation* transform) const
+}  // namespace
+
+void CLoop::GetPoints(std::vector<CPoint3d>& points, const CTransformation* transform) const
 {
-    std::vector<CPoint3d> points;
-    GetPoints(points, transform);
-    double area = 0.0;
-    for (std::size_t i = 1; i + 1 < points.size(); ++i) {
-        const CVector3d cross = (points[i] - points[0]).CrossProduct(points[i + 1] - points[0]);
-        area += 0.5 * DotProduct(normal, cross);
+    ForEachCorner(this, transform, [&points](const CPoint3d& point) { points.push_back(point); });
+}
+
+double CLoop::GetSignedArea(const CVector3d& normal, const CTransformation* transform, CBoundingBox3d* corners) const
+{
+    // The drawing-work count asks this of every face a file holds, and in a mesh nearly
+    // every loop is a triangle: those skip the general walk.
+    CPoint3d triangle[3];
+    if (GetTrianglePoints(triangle)) {
+        for (CPoint3d& point : triangle) {
+            if (transform != nullptr) {
+                transform->TransformPoint(point);
+            }
+            if (corners != nullptr) {
+                corners->Add(point);
+            }
+        }
+        const CVector3d cross = (triangle[1] - triangle[0]).CrossProduct(triangle[2] - triangle[0]);
+        return 0.5 * DotProduct(normal, cross);
     }
+    // A fan from the first corner, walked without gathering the corners.
+    CPoint3d first;
+    CPoint3d previous;
+    std::size_t count = 0;
+    double area = 0.0;
+    ForEachCorner(this, transform, [&](const CPoint3d& point) {
+        if (corners != nullptr) {
+            corners->Add(point);
+        }
+        if (count == 0) {
+            first = point;
+        } else if (count >= 2) {
+            const CVector3d cross = (previous - first).CrossProduct(point - first);
+            area += 0.5 * DotProduct(normal, cross);
+        }
+        previous = point;
+        ++count;
+    });
     return area;
 }
 

@@ -12,6 +12,7 @@
 #include "foundation/vector3d.h"
 #include "model/entity.h"
 
+struct CBoundingBox3d;
 class CEdge;
 class CEdgeUse;
 class CEnumEdge;
@@ -110,8 +111,10 @@ public:
 
     // The start vertices in ring order, each transformed when a transformation is given.
     void GetPoints(std::vector<CPoint3d>& points, const CTransformation* transform) const;
-    // Positive when the loop winds counter-clockwise about the normal.
-    [[nodiscard]] double GetSignedArea(const CVector3d& normal, const CTransformation* transform) const;
+    // Positive when the loop winds counter-clockwise about the normal. With a box, each
+    // corner is added to it on the same walk.
+    [[nodiscard]] double GetSignedArea(const CVector3d& normal, const CTransformation* transform,
+                                       CBoundingBox3d* corners = nullptr) const;
     [[nodiscard]] bool IsCounterClockwise(const CVector3d& normal) const;
     // Recomputes the cached convexity (a straight corner counts as convex only when
     // accepted) and answers it; the face's geometry counts as changed.

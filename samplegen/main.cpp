@@ -14,6 +14,12 @@
 //   glimra_samplegen --holes N <folder>    one square face with N square holes
 //   glimra_samplegen --star-placements P C <folder>
 //                                          P placements of one star of C corners
+//   glimra_samplegen --farfill N <folder>  N stacked squares and a tiny face far away
+//   glimra_samplegen --sharedring N <folder>
+//                                          N faces bounded by one ring of 2,000 edges
+//   glimra_samplegen --progressivepreview SIDE <folder>
+//                                          no entities, a white progressive JPEG preview
+//                                          SIDE pixels square (made by ImageMagick)
 
 #include <algorithm>
 #include <cstdio>
@@ -47,10 +53,13 @@ int Usage()
                          " | --shadowed COUNT"
                          " | --materials COUNT [--drawn COUNT]"
                          " | --labels COUNT"
+                         " | --star CORNERS"
+                         " | --holes COUNT"
+                         " | --star-placements COUNT CORNERS"
+                         " | --farfill SQUARES"
+                         " | --sharedring FACES"
+                         " | --progressivepreview SIDE"
                          "] FOLDER\n");
-    std::fprintf(stderr, "usage: glimra_samplegen [--grid TRIANGLES | --definitions COUNT | --pages COUNT | "
-                         "--doubling COUNT | --star CORNERS | --holes COUNT | --star-placements COUNT CORNERS] "
-                         "FOLDER\n");
     return 2;
 }
 
@@ -85,18 +94,6 @@ int ReadCount(const char* text)
     return *end != '\0' || value < 1 || value > 100000000 ? -1 : static_cast<int>(value);
 }
 
-// A count of 1 to 100000000.
-bool ReadCount(const char* text, int& count)
-{
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (*end != '\0' || value < 1 || value > 100000000) {
-        return false;
-    }
-    count = static_cast<int>(value);
-    return true;
-}
-
 // How many of --materials are drawn; 0 for all.
 int g_drawnMaterials = 0;
 
@@ -115,16 +112,20 @@ int main(int argc, char** argv)
         const char* option;
         const char* stem;
         void (*build)(CTarnwickModel&, int);
-    } kinds[] = {{"--grid", "grid-", &BuildGridModel},
-                 {"--definitions", "definitions-", &BuildDefinitionsModel},
-                 {"--pages", "pages-", &BuildPagesModel},
-                 {"--doubling", "doubling-", &BuildDoublingModel},
-                 {"--shadowed", "shadowed-", &BuildShadowedModel},
-                 {"--materials", "materials-", &BuildMaterials},
-                 {"--labels", "labels-", &BuildLabelsModel},
+    } kinds[] = {
+        {"--grid", "grid-", &BuildGridModel},
+        {"--definitions", "definitions-", &BuildDefinitionsModel},
+        {"--pages", "pages-", &BuildPagesModel},
+        {"--doubling", "doubling-", &BuildDoublingModel},
+        {"--shadowed", "shadowed-", &BuildShadowedModel},
+        {"--materials", "materials-", &BuildMaterials},
+        {"--labels", "labels-", &BuildLabelsModel},
+        {"--star", "star-", &BuildStarModel},
+        {"--holes", "holes-", &BuildHolesModel},
+        {"--farfill", "farfill-", &BuildFarFillModel},
+        {"--sharedring", "sharedring-", &BuildSharedRingModel},
+        {"--progressivepreview", "progressivepreview-", &BuildProgressivePreviewModel},
     };
-                 {"--star", "star-", &BuildStarModel},
-                 {"--holes", "holes-", &BuildHolesModel}};
     int count = -1;
     int starCorners = -1;
     const auto* kind = std::end(kinds);
@@ -133,19 +134,17 @@ int main(int argc, char** argv)
         const std::string argument = argv[i];
         const auto* asked = std::find_if(std::begin(kinds), std::end(kinds),
                                          [&](const auto& k) { return argument == k.option; });
-        if (asked != std::end(kinds) && kind == std::end(kinds) && i + 1 < argc) {
-            if (!ReadCount(argv[++i], count)) {
-                return Usage();
-            }
-            kind = asked;
-        } else if (argument == "--drawn" && g_drawnMaterials == 0 && i + 1 < argc) {
-            if (!ReadCount(argv[++i], g_drawnMaterials)) {
         if (asked != std::end(kinds) && kind == std::end(kinds) && count < 0 && i + 1 < argc) {
             count = ReadCount(argv[++i]);
             if (count < 0) {
                 return Usage();
             }
             kind = asked;
+        } else if (argument == "--drawn" && g_drawnMaterials == 0 && i + 1 < argc) {
+            g_drawnMaterials = ReadCount(argv[++i]);
+            if (g_drawnMaterials < 0) {
+                return Usage();
+            }
         } else if (argument == "--star-placements" && count < 0 && i + 2 < argc) {
             count = ReadCount(argv[++i]);
             starCorners = ReadCount(argv[++i]);
@@ -169,22 +168,18 @@ int main(int argc, char** argv)
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     bool written = false;
-    std::string stem = kind != std::end(kinds) ? kind->stem + std::to_string(count) : std::string();
-    if (g_drawnMaterials > 0) {
-        stem += "-drawn-" + std::to_string(g_drawnMaterials);
-    }
     try {
-        written = kind != std::end(kinds)
-                      ? WriteModel(folder, stem, kind->build, count, false)
-                      : WriteModel(folder, "house", &BuildHouse, 0, true);
         if (starCorners > 0) {
             written = WriteModel(
                 folder, "star-placements-" + std::to_string(count) + "x" + std::to_string(starCorners),
                 [&](CTarnwickModel& model) { BuildStarPlacementsModel(model, count, starCorners); }, false);
         } else if (kind != std::end(kinds)) {
             const auto build = kind->build;
-            written = WriteModel(
-                folder, kind->stem + std::to_string(count), [&](CTarnwickModel& model) { build(model, count); }, false);
+            std::string stem = kind->stem + std::to_string(count);
+            if (g_drawnMaterials > 0) {
+                stem += "-drawn-" + std::to_string(g_drawnMaterials);
+            }
+            written = WriteModel(folder, stem, [&](CTarnwickModel& model) { build(model, count); }, false);
         } else {
             written = WriteModel(folder, "house", [](CTarnwickModel& model) { BuildHouseModel(model); }, true);
         }

@@ -381,4 +381,16 @@ void BuildStarPlacementsModel(CTarnwickModel& model, int placements, int starCor
     }
     const double size = 200.0 * columns;
     LookDownOn(model, CPoint3d(size / 2.0 - 100.0, size / 2.0 - 100.0, 0.0), size);
+void BuildFarFillModel(CTarnwickModel& model, int squareCount)
+{
+    BuildSharedModel(model, {{std::max(squareCount, 1)}, 2, true});
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    const CGeometryBuilder builder(*model.GetRootComponent());
+    // Model units are inches.
+    constexpr double kFar = 1.0e6;
+    constexpr double kMillimetre = 1.0 / 25.4;
+    (void)builder.Face({builder.Vertex(CPoint3d(kFar, kFar, 0.0)), builder.Vertex(CPoint3d(kFar + kMillimetre, kFar, 0.0)),
+                        builder.Vertex(CPoint3d(kFar, kFar + kMillimetre, 0.0))},
+                       kUp);
 }

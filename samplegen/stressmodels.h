@@ -68,3 +68,8 @@ void BuildHolesModel(CTarnwickModel& model, int holes);
 // Adds one definition holding a star of starCorners corners (at least 6) and that many
 // instances of it (at least 1) side by side in a square field, looked at from above.
 void BuildStarPlacementsModel(CTarnwickModel& model, int placements, int starCorners);
+// The count of unit squares (at least 1), each an instance of one definition, all in
+// the same place in front of the camera, and one triangle a millimetre across a million
+// units away in the root component: the copies fill the view once each while the whole
+// model's box is vast.
+void BuildFarFillModel(CTarnwickModel& model, int squareCount);

@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
+#include "annotations/text.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
 #include "document/tarnwickmodel.h"
+#include "model/face.h"
 #include "model/undosuspender.h"
+#include "platform/cstring.h"
+#include "samplegen/geometrybuilder.h"
 #include "samplegen/stressmodels.h"
 
 namespace {
@@ -38,8 +44,8 @@ TEST(DrawingWorkTest, EveryPathCountsWhatItDrawsAndUnplacedDefinitionsCountNothi
         // 1 + 2 + 4 placements, the box drawn on 4 paths: 24 faces' area over the
         // unit cube's 3 shown.
         {{{1, 2, 2}, 0, true}, 7 * kPlacement + 4 * kBox + 8 * kCoverage},
-        // 12 unit squares in a flat field of 7 by 7.
-        {{{3, 4}, 2, false}, 15 * kPlacement + 12 * kTwoTriangles + 12 * kCoverage / 49},
+        // 12 unit squares side by side: the view is filled once where they are drawn.
+        {{{3, 4}, 2, false}, 15 * kPlacement + 12 * kTwoTriangles + kCoverage},
         {{{0, 2, 2}, 0, true}, 0},
         // 2^60 paths: counted one past the budget, not overflowed.
         {{std::vector<int>(61, 2), 0, true}, CDrawingWork::kBudget + 1},
@@ -47,6 +53,81 @@ TEST(DrawingWorkTest, EveryPathCountsWhatItDrawsAndUnplacedDefinitionsCountNothi
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shape.copies.size());
         EXPECT_EQ(CountOf(c.shape), c.work);
+    }
+}
+
+// Models built in the root component, counted with or without shadows.
+TEST(DrawingWorkTest, CornersCharactersShadowsAndFarFacesCount)
+{
+    using Build = std::function<void(CTarnwickModel&, CComponent&)>;
+    const auto vertices = [](const CGeometryBuilder& builder, std::initializer_list<CPoint3d> points) {
+        std::vector<CVertex*> ring;
+        for (const CPoint3d& point : points) {
+            ring.push_back(builder.Vertex(point));
+        }
+        return ring;
+    };
+    const struct
+    {
+        const char* name;
+        Build build;
+        bool shadows;
+        std::uint64_t work;
+    } cases[] = {
+        // An L of 3 square units in a box of 4: six edges, the face cut into triangles
+        // at its six corners.
+        {"concave face",
+         [&](CTarnwickModel&, CComponent& root) {
+             const CGeometryBuilder builder(root);
+             (void)builder.Face(vertices(builder, {{0, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}, {1, 2, 0}, {0, 2, 0}}),
+                                {0, 0, 1});
+         },
+         false, 6 + 1 + 6 + 3 * kCoverage / 4},
+        // A square of 16 with a hole of 4: eight edges, eight corners.
+        {"face with a hole",
+         [&](CTarnwickModel&, CComponent& root) {
+             const CGeometryBuilder builder(root);
+             CFace* face = builder.Face(vertices(builder, {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {0, 4, 0}}), {0, 0, 1});
+             (void)builder.Hole(face, vertices(builder, {{1, 1, 0}, {1, 3, 0}, {3, 3, 0}, {3, 1, 0}}));
+         },
+         false, 8 + 1 + 8 + 3 * kCoverage / 4},
+        {"label",
+         [](CTarnwickModel&, CComponent& root) {
+             auto* text = new CText;
+             text->SetText(CString::FromUtf8("twelve chars"));
+             root.Add(text);
+         },
+         false, 1 + 12},
+        {"box without shadows", [](CTarnwickModel& model, CComponent&) { BuildSharedModel(model, {{1}, 0, true}); },
+         false, kPlacement + kBox + 2 * kCoverage},
+        // Each of the six faces again as four sides and a cap.
+        {"box casting shadows", [](CTarnwickModel& model, CComponent&) { BuildSharedModel(model, {{1}, 0, true}); },
+         true, kPlacement + kBox + 6 * 5 + 2 * kCoverage},
+        {"box not casting shadows",
+         [](CTarnwickModel& model, CComponent&) {
+             BuildSharedModel(model, {{1}, 0, true});
+             for (CDrawingElement* entity : model.GetDefinitionList()->GetDefinition(0)->GetEntityList()) {
+                 entity->SetCastsShadows(false);
+             }
+         },
+         true, kPlacement + kBox + 2 * kCoverage},
+        // Squares drawn over one another fill the view once each, however far away a
+        // face makes the model's box reach.
+        {"stack with a far face", [](CTarnwickModel& model, CComponent&) { BuildFarFillModel(model, 51'000); },
+         false, CDrawingWork::kBudget + 1},
+        {"smaller stack with a far face", [](CTarnwickModel& model, CComponent&) { BuildFarFillModel(model, 12); },
+         false, 12 * (kPlacement + kTwoTriangles) + 4 + 12 * kCoverage},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* model = new CTarnwickModel;
+        {
+            const CurrentModelScope scope(model);
+            const CUndoSuspender suspender;
+            c.build(*model, *model->GetRootComponent());
+        }
+        EXPECT_EQ(CDrawingWork::Count(*model->GetRootComponent(), c.shadows), c.work);
+        model->Release();
     }
 }
 
