@@ -96,6 +96,7 @@ public:
 private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
+    [[nodiscard]] CEdgeUse* FindRadialLast(CEdgeUse* first);
     [[nodiscard]] CEdgeUse* FindRadialPredecessor() const;
     int CheckLinks(int mode, CValidityResultMap* results);
     // The checks of neighbouring uses, through the result map only; a result of 2 or

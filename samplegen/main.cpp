@@ -6,6 +6,8 @@
 //                                          N component definitions without thumbnails
 //   glimra_samplegen --pages N <folder>    a box and N pages
 //   glimra_samplegen --doubling N <folder> N definitions, each holding two of the next
+//   glimra_samplegen --sharedring N <folder>
+//                                          N faces bounded by one ring of 2,000 edges
 
 #include <algorithm>
 #include <cstdio>
@@ -32,7 +34,7 @@ constexpr int kSaveFormats[] = {kSaveFormat5000, kSaveFormat4000, kSaveFormat300
 int Usage()
 {
     std::fprintf(stderr, "usage: glimra_samplegen [--grid TRIANGLES | --definitions COUNT | --pages COUNT | "
-                         "--doubling COUNT] FOLDER\n");
+                         "--doubling COUNT | --sharedring FACES] FOLDER\n");
     return 2;
 }
 
@@ -77,7 +79,8 @@ int main(int argc, char** argv)
     } kinds[] = {{"--grid", "grid-", &BuildGridModel},
                  {"--definitions", "definitions-", &BuildDefinitionsModel},
                  {"--pages", "pages-", &BuildPagesModel},
-                 {"--doubling", "doubling-", &BuildDoublingModel}};
+                 {"--doubling", "doubling-", &BuildDoublingModel},
+                 {"--sharedring", "sharedring-", &BuildSharedRingModel}};
     int count = -1;
     const auto* kind = std::end(kinds);
     std::string folder;

@@ -13,6 +13,7 @@
 #include "document/tarnwickmodel.h"
 #include "document/viewpage.h"
 #include "foundation/transformation.h"
+#include "model/radialtails.h"
 #include "model/undosuspender.h"
 #include "samplegen/geometrybuilder.h"
 #include "samplegen/gridmodel.h"
@@ -148,4 +149,27 @@ std::vector<int> DoublingCopies(int levels)
 void BuildDoublingModel(CTarnwickModel& model, int definitionCount)
 {
     BuildSharedModel(model, {DoublingCopies(definitionCount)});
+}
+
+void BuildSharedRingModel(CTarnwickModel& model, int faceCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    const CGeometryBuilder builder(*model.GetRootComponent());
+    const CRadialTails tails;
+    constexpr double kRadius = 10.0;
+    std::vector<CVertex*> ring;
+    ring.reserve(kSharedRingEdges);
+    for (int i = 0; i < kSharedRingEdges; ++i) {
+        const double angle = 6.283185307179586 * i / kSharedRingEdges;
+        ring.push_back(builder.Vertex(CPoint3d(kRadius * std::cos(angle), kRadius * std::sin(angle), 0.0)));
+    }
+    // The first face makes the edges; the others find them.
+    for (int i = 0; i < faceCount; ++i) {
+        (void)builder.Face(ring, kUp);
+    }
+    CCamera camera;
+    camera.SetView(CPoint3d(0, -1.5 * kRadius, 3 * kRadius), CPoint3d(0, 0, 0), kUp, 1.0, 1000.0, true, 35.0,
+                   2 * kRadius);
+    model.SetCamera(camera);
 }

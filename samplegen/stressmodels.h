@@ -40,3 +40,11 @@ void BuildPagesModel(CTarnwickModel& model, int pageCount);
 // copy sits in the same place, so that each of the 2^count - 1 instance paths draws
 // over the same pixels, while the file grows only with the count.
 void BuildDoublingModel(CTarnwickModel& model, int definitionCount);
+
+// The ring of a shared-ring model: this many edges round a circle.
+inline constexpr int kSharedRingEdges = 2000;
+
+// Adds the count of faces (at least 0), every one bounded by the same ring of
+// kSharedRingEdges edges, so that each edge has that many uses; the model looks at the
+// ring from above.
+void BuildSharedRingModel(CTarnwickModel& model, int faceCount);
