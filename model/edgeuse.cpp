@@ -311,6 +311,12 @@ void CEdgeUse::UnlinkFromEdge()
     m_nextAroundEdge = this;
 }
 
+void CEdgeUse::LeaveRadialRing()
+{
+    RecordChange(true);
+    m_nextAroundEdge = this;
+}
+
 CVertex* CEdgeUse::GetStartVertex() const
 {
     const CEdge* edge = GetEdge();

@@ -69,6 +69,9 @@ public:
     void LinkToEdge();
     // Takes the use out of its edge's radial ring; the use then points to itself.
     void UnlinkFromEdge();
+    // Makes the use a ring of its own and leaves the others as they are: for an edge
+    // that takes its whole ring apart.
+    void LeaveRadialRing();
 
     // In loop direction; null when the edge is missing.
     [[nodiscard]] CVertex* GetStartVertex() const;
