@@ -15,16 +15,12 @@
 
 #include <cstdint>
 #include <cstring>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "bench/benchframe.h"
 #include "document/dib.h"
-#include "document/imageadapter/imageapp.h"
 #include "document/imageadapter/picturesidelimit.h"
 #include "document/tarnwickmodel.h"
 #include "imaging/ilanybmp.h"
@@ -36,6 +32,7 @@
 #include "imaging/ilpngencoder.h"
 #include "imaging/iltiffencoder.h"
 #include "samplegen/modelfiles.h"
+#include "samplegen/stressmodels.h"
 
 namespace {
 
@@ -96,37 +93,11 @@ std::vector<std::uint8_t> EncodeWhite(Format format)
     return Encode(bmp, encoder, "preview.jpg");
 }
 
-// ImageMagick's limits of its own would refuse the picture's side and the disk its pixels
-// take; its policy of our own lifts them. Empty when the tool fails.
-std::vector<std::uint8_t> EncodeProgressiveWhite()
-{
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("glimra-progressive-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / "policy.xml") << "<policymap>\n"
-                                            "  <policy domain=\"resource\" name=\"width\" value=\"64KP\"/>\n"
-                                            "  <policy domain=\"resource\" name=\"height\" value=\"64KP\"/>\n"
-                                            "  <policy domain=\"resource\" name=\"area\" value=\"1GP\"/>\n"
-                                            "  <policy domain=\"resource\" name=\"disk\" value=\"8GiB\"/>\n"
-                                            "</policymap>\n";
-    const std::string side = std::to_string(kSide);
-    const std::string command = "MAGICK_CONFIGURE_PATH='" + folder.string() + "' MAGICK_TMPDIR='" + folder.string() +
-                                "' convert -size " + side + "x" + side + " xc:white -interlace JPEG '" +
-                                (folder / "prog.jpg").string() + "' 2>/dev/null";
-    std::vector<std::uint8_t> bytes;
-    if (std::system(command.c_str()) == 0) {
-        std::ifstream in(folder / "prog.jpg", std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    std::filesystem::remove_all(folder);
-    return bytes;
-}
-
 std::vector<std::uint8_t> EncodeBigPicture(Format format)
 {
     switch (format) {
     case kPng: return EncodeBands();
-    case kProgressiveJpeg: return EncodeProgressiveWhite();
+    case kProgressiveJpeg: return MakeProgressiveWhiteJpeg(kSide);
     default: return EncodeWhite(format);
     }
 }
@@ -140,12 +111,8 @@ struct BigPreviewModel
                    .string()),
           picture(EncodeBigPicture(format))
     {
-        auto* bytes = GetImageLibApp()->AllocBuffer(picture.size());
-        std::memcpy(bytes, picture.data(), picture.size());
-        auto* dib = new CDib;
-        dib->SetPixelBuffer(bytes, static_cast<int>(picture.size()));
         auto* model = new CTarnwickModel;
-        model->SetPreviewImage(dib);
+        SetEncodedPreview(*model, picture);
         (void)WriteModelFile(*model, path, kSaveFormat5000);
         model->Release();
         // What making the picture took goes back to the system before anything is measured.

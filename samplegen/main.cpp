@@ -8,6 +8,9 @@
 //   glimra_samplegen --doubling N <folder> N definitions, each holding two of the next
 //   glimra_samplegen --sharedring N <folder>
 //                                          N faces bounded by one ring of 2,000 edges
+//   glimra_samplegen --progressivepreview SIDE <folder>
+//                                          no entities, a white progressive JPEG preview
+//                                          SIDE pixels square (made by ImageMagick)
 
 #include <algorithm>
 #include <cstdio>
@@ -34,7 +37,7 @@ constexpr int kSaveFormats[] = {kSaveFormat5000, kSaveFormat4000, kSaveFormat300
 int Usage()
 {
     std::fprintf(stderr, "usage: glimra_samplegen [--grid TRIANGLES | --definitions COUNT | --pages COUNT | "
-                         "--doubling COUNT | --sharedring FACES] FOLDER\n");
+                         "--doubling COUNT | --sharedring FACES | --progressivepreview SIDE] FOLDER\n");
     return 2;
 }
 
@@ -80,7 +83,8 @@ int main(int argc, char** argv)
                  {"--definitions", "definitions-", &BuildDefinitionsModel},
                  {"--pages", "pages-", &BuildPagesModel},
                  {"--doubling", "doubling-", &BuildDoublingModel},
-                 {"--sharedring", "sharedring-", &BuildSharedRingModel}};
+                 {"--sharedring", "sharedring-", &BuildSharedRingModel},
+                 {"--progressivepreview", "progressivepreview-", &BuildProgressivePreviewModel}};
     int count = -1;
     const auto* kind = std::end(kinds);
     std::string folder;

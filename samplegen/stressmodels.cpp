@@ -1,7 +1,14 @@
 #include "samplegen/stressmodels.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "document/camera.h"
@@ -9,6 +16,8 @@
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
+#include "document/dib.h"
+#include "document/imageadapter/imageapp.h"
 #include "document/pagelist.h"
 #include "document/tarnwickmodel.h"
 #include "document/viewpage.h"
@@ -172,4 +181,48 @@ void BuildSharedRingModel(CTarnwickModel& model, int faceCount)
     camera.SetView(CPoint3d(0, -1.5 * kRadius, 3 * kRadius), CPoint3d(0, 0, 0), kUp, 1.0, 1000.0, true, 35.0,
                    2 * kRadius);
     model.SetCamera(camera);
+}
+
+std::vector<std::uint8_t> MakeProgressiveWhiteJpeg(int side)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("glimra-progressive-" + std::to_string(::getpid()));
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    // ImageMagick's own limits refuse a side past 16000 and the disk the pixels take; a
+    // policy of our own lifts them.
+    std::ofstream(folder / "policy.xml") << "<policymap>\n"
+                                            "  <policy domain=\"resource\" name=\"width\" value=\"64KP\"/>\n"
+                                            "  <policy domain=\"resource\" name=\"height\" value=\"64KP\"/>\n"
+                                            "  <policy domain=\"resource\" name=\"area\" value=\"1GP\"/>\n"
+                                            "  <policy domain=\"resource\" name=\"disk\" value=\"8GiB\"/>\n"
+                                            "</policymap>\n";
+    const std::string size = std::to_string(side) + "x" + std::to_string(side);
+    const std::string command = "MAGICK_CONFIGURE_PATH='" + folder.string() + "' MAGICK_TMPDIR='" + folder.string() +
+                                "' convert -size " + size + " xc:white -interlace JPEG '" +
+                                (folder / "prog.jpg").string() + "' 2>/dev/null";
+    std::vector<std::uint8_t> bytes;
+    if (side > 0 && std::system(command.c_str()) == 0) {
+        std::ifstream in(folder / "prog.jpg", std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::filesystem::remove_all(folder, error);
+    return bytes;
+}
+
+void SetEncodedPreview(CTarnwickModel& model, const std::vector<std::uint8_t>& picture)
+{
+    if (picture.empty()) {
+        return;
+    }
+    auto* bytes = GetImageLibApp()->AllocBuffer(picture.size());
+    std::memcpy(bytes, picture.data(), picture.size());
+    auto* dib = new CDib;
+    dib->SetPixelBuffer(bytes, static_cast<int>(picture.size()));
+    model.SetPreviewImage(dib);
+}
+
+void BuildProgressivePreviewModel(CTarnwickModel& model, int side)
+{
+    SetEncodedPreview(model, MakeProgressiveWhiteJpeg(side));
 }

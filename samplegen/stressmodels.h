@@ -3,6 +3,7 @@
 // that a file keeps without thumbnails, many pages, and definitions shared so often
 // that the instance paths multiply with every level.
 
+#include <cstdint>
 #include <vector>
 
 class CTarnwickModel;
@@ -48,3 +49,14 @@ inline constexpr int kSharedRingEdges = 2000;
 // kSharedRingEdges edges, so that each edge has that many uses; the model looks at the
 // ring from above.
 void BuildSharedRingModel(CTarnwickModel& model, int faceCount);
+
+// A white picture side pixels square as a progressive JPEG, written by ImageMagick's
+// convert; empty when the tool fails or is missing.
+[[nodiscard]] std::vector<std::uint8_t> MakeProgressiveWhiteJpeg(int side);
+
+// Makes the model's preview the encoded picture, kept as its bytes.
+void SetEncodedPreview(CTarnwickModel& model, const std::vector<std::uint8_t>& picture);
+
+// A model that holds nothing but its preview: a white progressive JPEG side pixels
+// square (none when ImageMagick fails).
+void BuildProgressivePreviewModel(CTarnwickModel& model, int side);
