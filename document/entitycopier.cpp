@@ -15,6 +15,7 @@
 #include "foundation/versioninfo.h"
 #include "model/curveregistry.h"
 #include "model/entitycontainer.h"
+#include "model/radialtails.h"
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
 #include "platform/archive.h"
@@ -244,6 +245,7 @@ int CCopier::Load(std::vector<CEntity*>& out)
     }
     m_buffer->SeekToBegin();
     const CurrentVersionsOnly versions;
+    const CRadialTails tails;
     CArchive ar(m_buffer.get(), CArchive::load, kArchiveBuffer);
     RegisterShared(ar);
     for (CEntity* referenced : m_referenced) {

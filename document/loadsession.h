@@ -13,8 +13,12 @@
 // makes outside the table (a component definition's default layer or a colour
 // material it made) are found through the components the read made; other helpers
 // are handed over with AddHelper.
+//
+// While it stands, edge uses join long radial rings at their noted ends (CRadialTails).
 
 #include <vector>
+
+#include "model/radialtails.h"
 
 class CArchive;
 class CObject;
@@ -62,4 +66,5 @@ private:
     const CObject* m_versionMap = nullptr;
     bool m_committed = false;
     bool m_discarded = false;
+    CRadialTails m_radialTails;
 };

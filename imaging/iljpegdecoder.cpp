@@ -244,8 +244,32 @@ int ILJPEGDecoder::ScaleDenominator(int newWidth, int newHeight) const
     return 1;
 }
 
+int64_t ILJPEGDecoder::GetWholeCoefficientBytes() const
+{
+    // As libjpeg decides it at the first scan's header, which the open has read.
+    const bool multipleScans =
+        m_decompressor.progressive_mode || m_decompressor.comps_in_scan < m_decompressor.num_components;
+    if (!multipleScans) {
+        return 0;
+    }
+    // libjpeg rounds each component's blocks up to whole sampling units.
+    const auto roundUp = [](int64_t value, int64_t unit) { return (value + unit - 1) / unit * unit; };
+    int64_t bytes = 0;
+    for (int c = 0; c < m_decompressor.num_components; ++c) {
+        const jpeg_component_info& component = m_decompressor.comp_info[c];
+        bytes += roundUp(component.width_in_blocks, component.h_samp_factor) *
+                 roundUp(component.height_in_blocks, component.v_samp_factor) * DCTSIZE2 *
+                 static_cast<int64_t>(sizeof(JCOEF));
+    }
+    return bytes;
+}
+
 bool ILJPEGDecoder::GetReducedImage(ILBoxReducer& reducer)
 {
+    if (GetWholeCoefficientBytes() > kMaxWholeBytesToShrink) {
+        jpeg_abort_decompress(&m_decompressor);
+        RaiseError(ILTextException::noMemory, "Progressive JPEG image too large to shrink.");
+    }
     SetOutput();
     const int denominator = ScaleDenominator(reducer.GetNewWidth(), reducer.GetNewHeight());
     m_decompressor.scale_denom = static_cast<unsigned>(denominator);

@@ -36,8 +36,14 @@ public:
     void Open(ILDataSource& source) override;
     void GetImage(ILBmp& bmp) override;
     // Decodes at 1/2, 1/4 or 1/8 of the size where the reducer's boxes then cover whole
-    // decoded pixels or at least eight a side, and hands those rows to the reducer.
+    // decoded pixels or at least eight a side, and hands those rows to the reducer. A
+    // file of several scans (progressive) holds its coefficients whole whatever the
+    // scale: one whose coefficients would take more than kMaxWholeBytesToShrink is
+    // refused (noMemory) before libjpeg makes them.
     bool GetReducedImage(ILBoxReducer& reducer) override;
+    // What libjpeg holds whole while it decodes the open file: the coefficients of every
+    // component (two bytes a sample) when the file has several scans, else 0.
+    [[nodiscard]] int64_t GetWholeCoefficientBytes() const;
     // Forgets the EXIF block, then closes the base.
     void Close() override;
 

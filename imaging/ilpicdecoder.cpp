@@ -49,12 +49,6 @@ std::string NameForMessages(const CString& wideName)
     return narrow;
 }
 
-// A picture shrunk by a decoder that cannot shrink it as it reads is first decoded whole
-// (and made 32-bit where the reducer cannot take its depth). Beyond this that costs more
-// than showing it small is worth, so such a picture is refused: 8192 pixels square at 32
-// bits, or 16384 at 8, still pass.
-constexpr std::int64_t kMaxWholeBytesToShrink = std::int64_t{300} << 20;
-
 bool IsWantedDepth(int bitsPerPixel)
 {
     return bitsPerPixel == 0 || bitsPerPixel == 1 || bitsPerPixel == 8 || bitsPerPixel == 16 ||
@@ -192,6 +186,8 @@ void ILPicDecoder::MakeReducedBmp(ILBmp& bmp)
     if (!reducible) {
         wholeBytes += ILAnyBmp::BytesPerLineFor(GetWidth(), 32) * rows;
     }
+    // A picture shrunk by a decoder that cannot shrink it as it reads is first decoded
+    // whole (and made 32-bit where the reducer cannot take its depth).
     if (wholeBytes > kMaxWholeBytesToShrink) {
         RaiseError(ILTextException::noMemory, "Image too large to shrink.");
     }

@@ -63,6 +63,9 @@ public:
     // others are read whole at their own depth first, and refused (noMemory) when that
     // would take more than 300 MB.
     void SetMaxSide(int side) { m_maxSide = side > 0 ? side : 0; }
+    // What a picture asked smaller may take whole on its way: 8192 pixels square at 32
+    // bits, or 16384 at 8. Beyond it showing the picture small costs more than it is worth.
+    static constexpr std::int64_t kMaxWholeBytesToShrink = std::int64_t{300} << 20;
     [[nodiscard]] int GetMaxSide() const { return m_maxSide; }
     // Releases the source (the caller of the entry point destroys it).
     virtual void Close();

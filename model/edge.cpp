@@ -17,6 +17,7 @@
 #include "model/enumloop.h"
 #include "model/face.h"
 #include "model/loop.h"
+#include "model/radialtails.h"
 #include "model/ringguard.h"
 #include "model/topologymessages.h"
 #include "model/vertex.h"
@@ -136,6 +137,7 @@ void CEdge::Erase()
     LeaveVertex(m_start);
     LeaveVertex(m_end);
     RecordChange(true);
+    EraseLongRing();
     while (m_firstUse != nullptr) {
         CEdgeUse* use = m_firstUse;
         use->Erase();
@@ -145,6 +147,30 @@ void CEdge::Erase()
         }
     }
     CDrawingElement::Erase();
+}
+
+void CEdge::EraseLongRing()
+{
+    // A use that leaves the ring walks it for the use before it, so erasing a ring of
+    // thousands use by use would take time quadratic in its uses (closing a model whose
+    // faces share one ring of edges).
+    int counted = 0;
+    ForEachUse(*this, [&counted](CEdgeUse*) { return ++counted <= CRadialTails::kShortWalk; });
+    if (counted <= CRadialTails::kShortWalk) {
+        return;
+    }
+    std::vector<CEdgeUse*> uses;
+    ForEachUse(*this, [&uses](CEdgeUse* use) {
+        uses.push_back(use);
+        return true;
+    });
+    for (CEdgeUse* use : uses) {
+        use->LeaveRadialRing();
+    }
+    m_firstUse = nullptr;
+    for (CEdgeUse* use : uses) {
+        use->Erase();
+    }
 }
 
 void CEdge::LeaveVertex(CVertex*& vertex)

@@ -213,6 +213,8 @@ private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
     void LeaveVertex(CVertex*& vertex);
+    // Erases every use of a ring of more than a few at once; nothing for a short ring.
+    void EraseLongRing();
     int CheckVertices(int mode, CValidityResultMap* results);
     int CheckRegistrations(int mode, CValidityResultMap* results);
     int CheckDuplicates(int mode, CValidityResultMap* results);

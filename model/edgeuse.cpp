@@ -7,6 +7,7 @@
 #include "model/enumedgeuse.h"
 #include "model/face.h"
 #include "model/loop.h"
+#include "model/radialtails.h"
 #include "model/ringguard.h"
 #include "model/topologymessages.h"
 #include "model/vertex.h"
@@ -81,7 +82,12 @@ CEdgeUse::CEdgeUse(const CEdgeUse& other)
 {
 }
 
-CEdgeUse::~CEdgeUse() = default;
+CEdgeUse::~CEdgeUse()
+{
+    if (CRadialTails::GetCurrent() != nullptr) {
+        CRadialTails::ForgetAll();
+    }
+}
 
 void CEdgeUse::Serialize(CArchive& ar)
 {
@@ -240,22 +246,41 @@ void CEdgeUse::LinkToEdge()
         edge->SetFirstEdgeUse(this);
         return;
     }
-    // The last member is the one that leads back to the first; a ring that never
-    // leads back takes the use right after its first member instead.
-    CEdgeUse* last = first;
-    CRingGuard guard;
-    while (last->m_nextAroundEdge != first) {
-        CEdgeUse* next = last->m_nextAroundEdge;
-        if (next == nullptr || next == this || !guard.Visit(next)) {
-            last = first;
-            break;
-        }
-        last = next;
-    }
+    CEdgeUse* last = FindRadialLast(first);
     RecordChange(true);
     last->RecordChange(true);
     m_nextAroundEdge = last->m_nextAroundEdge != nullptr ? last->m_nextAroundEdge : first;
     last->m_nextAroundEdge = this;
+}
+
+// The last member is the one that leads back to the first; a ring that never leads
+// back gives its first member instead. A long walk notes this use, about to become the
+// last, so that the next use of the edge finds the end at once.
+CEdgeUse* CEdgeUse::FindRadialLast(CEdgeUse* first)
+{
+    CRadialTails* tails = CRadialTails::GetCurrent();
+    CEdgeUse* last = first;
+    CRingGuard guard;
+    int steps = 0;
+    for (; last->m_nextAroundEdge != first; ++steps) {
+        if (tails != nullptr && steps == CRadialTails::kShortWalk) {
+            CEdgeUse* noted = tails->Find(GetEdge());
+            if (noted != nullptr && noted != this && noted->GetEdge() == GetEdge() &&
+                noted->m_nextAroundEdge == first) {
+                last = noted;
+                break;
+            }
+        }
+        CEdgeUse* next = last->m_nextAroundEdge;
+        if (next == nullptr || next == this || !guard.Visit(next)) {
+            return first;
+        }
+        last = next;
+    }
+    if (tails != nullptr && steps >= CRadialTails::kShortWalk) {
+        tails->Note(GetEdge(), this);
+    }
+    return last;
 }
 
 CEdgeUse* CEdgeUse::FindRadialPredecessor() const
@@ -283,6 +308,12 @@ void CEdgeUse::UnlinkFromEdge()
             edge->SetFirstEdgeUse(next);
         }
     }
+    m_nextAroundEdge = this;
+}
+
+void CEdgeUse::LeaveRadialRing()
+{
+    RecordChange(true);
     m_nextAroundEdge = this;
 }
 

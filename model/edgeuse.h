@@ -69,6 +69,9 @@ public:
     void LinkToEdge();
     // Takes the use out of its edge's radial ring; the use then points to itself.
     void UnlinkFromEdge();
+    // Makes the use a ring of its own and leaves the others as they are: for an edge
+    // that takes its whole ring apart.
+    void LeaveRadialRing();
 
     // In loop direction; null when the edge is missing.
     [[nodiscard]] CVertex* GetStartVertex() const;
@@ -96,6 +99,7 @@ public:
 private:
     void ReadRecord(CArchive& ar);
     void WriteRecord(CArchive& ar) const;
+    [[nodiscard]] CEdgeUse* FindRadialLast(CEdgeUse* first);
     [[nodiscard]] CEdgeUse* FindRadialPredecessor() const;
     int CheckLinks(int mode, CValidityResultMap* results);
     // The checks of neighbouring uses, through the result map only; a result of 2 or

@@ -53,11 +53,13 @@ bool StepAcross(const Corner& corner, bool senseA, const CVertex* vertex, Corner
     }
     CEdgeUse* crossing = senseA == corner.agree ? arriving : corner.use;
     const CEdge* edge = crossing->GetEdge();
-    if (edge == nullptr || edge->GetEdgeUseCount() != 2 || !edge->IsSmooth()) {
+    if (edge == nullptr || !edge->IsSmooth()) {
         return false;
     }
+    // Two uses lead to each other; counting the uses instead would walk a ring of
+    // thousands for each of its uses.
     CEdgeUse* partner = crossing->GetNextAroundEdge();
-    if (partner == nullptr || partner == crossing) {
+    if (partner == nullptr || partner == crossing || partner->GetNextAroundEdge() != crossing) {
         return false;
     }
     const bool startsHere = partner->GetStartVertex() == vertex;

@@ -1,9 +1,15 @@
 #include "samplegen/stressmodels.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +33,7 @@
 #include "document/viewpage.h"
 #include "foundation/transformation.h"
 #include "model/face.h"
+#include "model/radialtails.h"
 #include "model/undosuspender.h"
 #include "samplegen/geometrybuilder.h"
 #include "samplegen/gridmodel.h"
@@ -258,28 +265,6 @@ CMaterial* AddPictureMaterial(CMaterialManager& materials, int index)
     material->SetColor(average);
     materials.AddMaterial(material);
     return material;
-namespace {
-
-// Looks down on the square from centre minus to centre plus half its size.
-void LookDownOn(CTarnwickModel& model, const CPoint3d& centre, double size)
-{
-    CCamera camera;
-    camera.SetView(centre + CVector3d(0.0, -0.2 * size, 1.5 * size), centre, kUp, 1.0, 1000.0, true, 35.0, size);
-    model.SetCamera(camera);
-}
-
-CFace* AddStar(CComponent& component, int corners)
-{
-    const CGeometryBuilder builder(component);
-    std::vector<CVertex*> ring;
-    const int count = std::max(corners, 6);
-    ring.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const double angle = 6.283185307179586 * i / count;
-        const double radius = i % 2 == 0 ? 100.0 : 50.0;
-        ring.push_back(builder.Vertex(CPoint3d(radius * std::cos(angle), radius * std::sin(angle), 0.0)));
-    }
-    return builder.Face(ring, kUp);
 }
 
 }  // namespace
@@ -336,6 +321,34 @@ void BuildLabelsModel(CTarnwickModel& model, int labelCount)
     camera.SetView(CPoint3d(target.x, target.y, 2.0 * size), target, CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0, true,
                    35.0, size);
     model.SetCamera(camera);
+}
+
+namespace {
+
+// Looks down on the square from centre minus to centre plus half its size.
+void LookDownOn(CTarnwickModel& model, const CPoint3d& centre, double size)
+{
+    CCamera camera;
+    camera.SetView(centre + CVector3d(0.0, -0.2 * size, 1.5 * size), centre, kUp, 1.0, 1000.0, true, 35.0, size);
+    model.SetCamera(camera);
+}
+
+CFace* AddStar(CComponent& component, int corners)
+{
+    const CGeometryBuilder builder(component);
+    std::vector<CVertex*> ring;
+    const int count = std::max(corners, 6);
+    ring.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const double angle = 6.283185307179586 * i / count;
+        const double radius = i % 2 == 0 ? 100.0 : 50.0;
+        ring.push_back(builder.Vertex(CPoint3d(radius * std::cos(angle), radius * std::sin(angle), 0.0)));
+    }
+    return builder.Face(ring, kUp);
+}
+
+}  // namespace
+
 void BuildStarModel(CTarnwickModel& model, int corners)
 {
     const CUndoSuspender suspender;
@@ -381,6 +394,8 @@ void BuildStarPlacementsModel(CTarnwickModel& model, int placements, int starCor
     }
     const double size = 200.0 * columns;
     LookDownOn(model, CPoint3d(size / 2.0 - 100.0, size / 2.0 - 100.0, 0.0), size);
+}
+
 void BuildFarFillModel(CTarnwickModel& model, int squareCount)
 {
     BuildSharedModel(model, {{std::max(squareCount, 1)}, 2, true});
@@ -393,4 +408,71 @@ void BuildFarFillModel(CTarnwickModel& model, int squareCount)
     (void)builder.Face({builder.Vertex(CPoint3d(kFar, kFar, 0.0)), builder.Vertex(CPoint3d(kFar + kMillimetre, kFar, 0.0)),
                         builder.Vertex(CPoint3d(kFar, kFar + kMillimetre, 0.0))},
                        kUp);
+}
+
+void BuildSharedRingModel(CTarnwickModel& model, int faceCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    const CGeometryBuilder builder(*model.GetRootComponent());
+    const CRadialTails tails;
+    constexpr double kRadius = 10.0;
+    std::vector<CVertex*> ring;
+    ring.reserve(kSharedRingEdges);
+    for (int i = 0; i < kSharedRingEdges; ++i) {
+        const double angle = 6.283185307179586 * i / kSharedRingEdges;
+        ring.push_back(builder.Vertex(CPoint3d(kRadius * std::cos(angle), kRadius * std::sin(angle), 0.0)));
+    }
+    // The first face makes the edges; the others find them.
+    for (int i = 0; i < faceCount; ++i) {
+        (void)builder.Face(ring, kUp);
+    }
+    CCamera camera;
+    camera.SetView(CPoint3d(0, -1.5 * kRadius, 3 * kRadius), CPoint3d(0, 0, 0), kUp, 1.0, 1000.0, true, 35.0,
+                   2 * kRadius);
+    model.SetCamera(camera);
+}
+
+std::vector<std::uint8_t> MakeProgressiveWhiteJpeg(int side)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("glimra-progressive-" + std::to_string(::getpid()));
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    // ImageMagick's own limits refuse a side past 16000 and the disk the pixels take; a
+    // policy of our own lifts them.
+    std::ofstream(folder / "policy.xml") << "<policymap>\n"
+                                            "  <policy domain=\"resource\" name=\"width\" value=\"64KP\"/>\n"
+                                            "  <policy domain=\"resource\" name=\"height\" value=\"64KP\"/>\n"
+                                            "  <policy domain=\"resource\" name=\"area\" value=\"1GP\"/>\n"
+                                            "  <policy domain=\"resource\" name=\"disk\" value=\"8GiB\"/>\n"
+                                            "</policymap>\n";
+    const std::string size = std::to_string(side) + "x" + std::to_string(side);
+    const std::string command = "MAGICK_CONFIGURE_PATH='" + folder.string() + "' MAGICK_TMPDIR='" + folder.string() +
+                                "' convert -size " + size + " xc:white -interlace JPEG '" +
+                                (folder / "prog.jpg").string() + "' 2>/dev/null";
+    std::vector<std::uint8_t> bytes;
+    if (side > 0 && std::system(command.c_str()) == 0) {
+        std::ifstream in(folder / "prog.jpg", std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    std::filesystem::remove_all(folder, error);
+    return bytes;
+}
+
+void SetEncodedPreview(CTarnwickModel& model, const std::vector<std::uint8_t>& picture)
+{
+    if (picture.empty()) {
+        return;
+    }
+    auto* bytes = GetImageLibApp()->AllocBuffer(picture.size());
+    std::memcpy(bytes, picture.data(), picture.size());
+    auto* dib = new CDib;
+    dib->SetPixelBuffer(bytes, static_cast<int>(picture.size()));
+    model.SetPreviewImage(dib);
+}
+
+void BuildProgressivePreviewModel(CTarnwickModel& model, int side)
+{
+    SetEncodedPreview(model, MakeProgressiveWhiteJpeg(side));
 }

@@ -3,6 +3,7 @@
 // that a file keeps without thumbnails, many pages, and definitions shared so often
 // that the instance paths multiply with every level.
 
+#include <cstdint>
 #include <vector>
 
 class CTarnwickModel;
@@ -57,6 +58,7 @@ void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCoun
 // point of a square field by a short model leader; the model looks down on the whole
 // field, so that every label is in view.
 void BuildLabelsModel(CTarnwickModel& model, int labelCount);
+
 // Adds one face in the root component: a star of that many corners (at least 6), its
 // points alternately 100 and 50 units from its centre; the model looks from above.
 void BuildStarModel(CTarnwickModel& model, int corners);
@@ -68,8 +70,28 @@ void BuildHolesModel(CTarnwickModel& model, int holes);
 // Adds one definition holding a star of starCorners corners (at least 6) and that many
 // instances of it (at least 1) side by side in a square field, looked at from above.
 void BuildStarPlacementsModel(CTarnwickModel& model, int placements, int starCorners);
+
 // The count of unit squares (at least 1), each an instance of one definition, all in
 // the same place in front of the camera, and one triangle a millimetre across a million
 // units away in the root component: the copies fill the view once each while the whole
 // model's box is vast.
 void BuildFarFillModel(CTarnwickModel& model, int squareCount);
+
+// The ring of a shared-ring model: this many edges round a circle.
+inline constexpr int kSharedRingEdges = 2000;
+
+// Adds the count of faces (at least 0), every one bounded by the same ring of
+// kSharedRingEdges edges, so that each edge has that many uses; the model looks at the
+// ring from above.
+void BuildSharedRingModel(CTarnwickModel& model, int faceCount);
+
+// A white picture side pixels square as a progressive JPEG, written by ImageMagick's
+// convert; empty when the tool fails or is missing.
+[[nodiscard]] std::vector<std::uint8_t> MakeProgressiveWhiteJpeg(int side);
+
+// Makes the model's preview the encoded picture, kept as its bytes.
+void SetEncodedPreview(CTarnwickModel& model, const std::vector<std::uint8_t>& picture);
+
+// A model that holds nothing but its preview: a white progressive JPEG side pixels
+// square (none when ImageMagick fails).
+void BuildProgressivePreviewModel(CTarnwickModel& model, int side);

@@ -228,6 +228,58 @@ TEST_F(ILJPEGDecoderToolTest, OnlyPicturesTheirDataCannotHoldAreRefused)
     }
 }
 
+// libjpeg holds a progressive file's coefficients whole at any scale: asked small, such a
+// file is refused once they would pass the bound, while a baseline one of the same size
+// still shrinks as it is read. The large pictures are small files declaring 7300 pixels
+// square (4:4:4, 320 MB of coefficients), their data padded so that it could hold them.
+TEST_F(ILJPEGDecoderToolTest, ProgressivePicturesAskedSmallAreRefusedPastTheBoundOfWholeCoefficients)
+{
+    SKIP_WITHOUT_TOOLS("convert");
+    constexpr int kLargeSide = 7300;
+    const struct
+    {
+        const char* name;
+        const char* options;
+        bool large;
+        int code;
+    } cases[] = {
+        {"baseline small", "", false, 0},
+        {"progressive small", "-interlace JPEG", false, 0},
+        {"baseline large", "", true, 0},
+        {"progressive large", "-interlace JPEG", true, ILTextException::noMemory},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = PathOf("case.jpg");
+        Shell(std::string("convert -size 512x512 xc:#3080c0 -sampling-factor 1x1 ") + c.options + " " + Quote(path));
+        std::string jpeg = ReadFile(path);
+        if (c.large) {
+            jpeg = DeclaringSize(jpeg, kLargeSide, kLargeSide);
+            jpeg.insert(jpeg.size() - 2, std::string(kLargeSide / 8 * (kLargeSide / 8) / 8 + 1, '\0'));
+        }
+        ILMemSource source;
+        ASSERT_EQ(source.Open(reinterpret_cast<const uint8_t*>(jpeg.data()), static_cast<int64_t>(jpeg.size())), 0);
+        ILJPEGDecoder decoder;
+        decoder.SetMaxSide(64);
+        decoder.Open(source);
+        const int64_t held = decoder.GetWholeCoefficientBytes();
+        int code = 0;
+        ILAnyBmp bmp;
+        try {
+            decoder.MakeBmp(bmp, 0);
+        } catch (const ILTextException& e) {
+            code = e.GetCode();
+        }
+        decoder.Close();
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(held > 0, std::string(c.options).empty() == false);
+        EXPECT_EQ(held > ILPicDecoder::kMaxWholeBytesToShrink, c.code != 0) << held;
+        if (code == 0) {
+            EXPECT_EQ(bmp.GetWidth(), 64);
+        }
+    }
+}
+
 TEST_F(ILJPEGDecoderToolTest, CmykFilesAreRefusedWithLibjpegsMessage)
 {
     SKIP_WITHOUT_TOOLS("convert");

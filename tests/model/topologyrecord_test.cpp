@@ -12,6 +12,7 @@
 #include "document/material.h"
 #include "document/materialmanager.h"
 #include "model/enumedgeuse.h"
+#include "model/radialtails.h"
 #include "model/undosuspender.h"
 #include "platform/exceptions.h"
 #include "tests/model/topologytestsupport.h"
@@ -95,15 +96,21 @@ Bytes StoreFaces(const std::vector<CFace*>& faces)
 class LoadedFaces
 {
 public:
-    explicit LoadedFaces(const Bytes& bytes)
+    // inSession: read as a model file is, in a load session.
+    explicit LoadedFaces(const Bytes& bytes, bool inSession = false)
     {
-        entitytest::Load(bytes, [this](CArchive& ar) {
+        const auto read = [this](CArchive& ar) {
             std::int32_t count = 0;
             ar >> count;
             for (std::int32_t i = 0; i < count; ++i) {
                 m_faces.push_back(static_cast<CFace*>(ar.ReadObject(RUNTIME_CLASS(CFace))));
             }
-        });
+        };
+        if (inSession) {
+            entitytest::LoadInSession(bytes, read);
+        } else {
+            entitytest::Load(bytes, read);
+        }
     }
     ~LoadedFaces() { topologytest::EraseWithEdges(m_faces); }
     LoadedFaces(const LoadedFaces&) = delete;
@@ -137,6 +144,26 @@ TEST(TopologyRoundTrip, ACubeComesBackWithItsRingsRadialRingsAndVertexEdgeLists)
     CEdge* edge = loaded.Get()[0]->GetOuterLoop()->GetFirstEdgeUse()->GetEdge();
     EXPECT_EQ(edge->GetEdgeUseCount(), 2);
     EXPECT_EQ(edge->GetStartVertex()->GetEdgeCount(), 3);
+}
+
+// Past a few uses a ring's end is found through the session's notes instead of a walk.
+TEST(TopologyRoundTrip, FacesOverOneRingComeBackWithTheirRadialRingsInTheOrderRead)
+{
+    for (const int faces : {2, CRadialTails::kShortWalk + 2, 40}) {
+        for (const bool inSession : {false, true}) {
+            Builder builder;
+            const std::vector<CVertex*> ring = {builder.Vertex(0, 0), builder.Vertex(1, 0), builder.Vertex(0, 1)};
+            std::vector<CFace*> made;
+            for (int i = 0; i < faces; ++i) {
+                made.push_back(builder.Face(ring, {0, 0, 1}));
+            }
+            const LoadedFaces loaded(StoreFaces(made), inSession);
+            ASSERT_EQ(loaded.Get().size(), made.size());
+            EXPECT_EQ(Describe(loaded.Get()), Describe(made)) << faces << " faces, session " << inSession;
+            CEdge* edge = loaded.Get()[0]->GetOuterLoop()->GetFirstEdgeUse()->GetEdge();
+            EXPECT_EQ(edge->GetEdgeUseCount(), faces);
+        }
+    }
 }
 
 TEST(TopologyRoundTrip, ASquareWithAHoleKeepsItsHoleClockwiseAndItsBackMaterial)
