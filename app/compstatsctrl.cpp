@@ -44,29 +44,32 @@ void CCompStatsCtrl::Fill(bool showNested)
 {
     m_showNested = showNested;
     clear();
+    // Made first and added at once: the view takes one insertion, not one per row.
+    QList<QTreeWidgetItem*> items;
+    items.reserve(m_statistics.GetRowCount());
     for (int row = 0; row < m_statistics.GetRowCount(); ++row)
     {
-        auto* item = new QTreeWidgetItem(this);
+        auto* item = new QTreeWidgetItem;
         item->setText(0, ToQString(m_statistics.GetRowLabel(row)));
         item->setText(1, QString::number(m_statistics.GetRowValue(row, showNested)));
         item->setData(0, Qt::UserRole, row);
+        items.append(item);
     }
+    addTopLevelItems(items);
     viewport()->update();
 }
 
 void CCompStatsCtrl::SortByColumn(int column)
 {
-    std::vector<QTreeWidgetItem*> items;
-    while (topLevelItemCount() > 0)
-        items.push_back(takeTopLevelItem(0));
+    // Taken out and put back in one piece each: one at a time costs a shift per row.
+    QList<QTreeWidgetItem*> items = invisibleRootItem()->takeChildren();
     auto row = [](const QTreeWidgetItem* item) { return item->data(0, Qt::UserRole).toInt(); };
     std::stable_sort(items.begin(), items.end(), [&](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
         if (column == 0)
             return m_statistics.GetRowLabel(row(a)).Compare(m_statistics.GetRowLabel(row(b))) < 0;
         return m_statistics.GetRowValue(row(a), m_showNested) < m_statistics.GetRowValue(row(b), m_showNested);
     });
-    for (QTreeWidgetItem* item : items)
-        addTopLevelItem(item);
+    addTopLevelItems(items);
 }
 
 std::vector<int> CCompStatsCtrl::GetRowOrder() const

@@ -1,6 +1,5 @@
 #include "document/componentstatistics.h"
 
-#include <iterator>
 #include <limits>
 
 #include "document/component.h"
@@ -10,8 +9,12 @@
 #include "document/layermanager.h"
 #include "document/materialmanager.h"
 #include "model/entity.h"
+#include "platform/quitrequest.h"
 
 namespace {
+
+// Elements counted between two looks at the quit request.
+constexpr std::size_t kQuitPollInterval = 4096;
 
 constexpr const char* kRowLabels[CComponentStatistics::kRowCount] = {
     "Edges",  "Faces",         "Component Instances", "Construction Lines", "Construction Points",
@@ -63,6 +66,12 @@ void CComponentStatistics::Update(const CComponent* component, bool includeDefin
     m_component = component;
     m_includeDefinitions = includeDefinitions;
     Recount();
+    m_placementRows.clear();
+    m_placementRows.reserve(m_placements.size());
+    while (!m_placements.empty()) {
+        auto node = m_placements.extract(m_placements.begin());
+        m_placementRows.emplace_back(std::move(node.key()), node.mapped());
+    }
 }
 
 void CComponentStatistics::Recount()
@@ -93,7 +102,11 @@ void CComponentStatistics::Recount()
 
 void CComponentStatistics::CountTopLevel(const CComponent& component)
 {
+    std::size_t polled = 0;
     for (const CDrawingElement* element : component.GetEntityList()) {
+        if (++polled % kQuitPollInterval == 0 && CQuitRequest::IsRequested()) {
+            return;
+        }
         const int row = RowOf(element);
         if (row < 0) {
             continue;
@@ -126,7 +139,11 @@ const CComponentStatistics::Contents& CComponentStatistics::ContentsOf(const CCo
         return kNothing;  // the definition holds itself: its contents are being counted
     }
     Contents contents;
+    std::size_t polled = 0;
     for (const CDrawingElement* element : definition->GetEntityList()) {
+        if (++polled % kQuitPollInterval == 0 && CQuitRequest::IsRequested()) {
+            break;
+        }
         const int row = RowOf(element);
         if (row < 0) {
             continue;
@@ -173,7 +190,7 @@ CString CComponentStatistics::GetDefinitionName(int index) const
     if (index < 0 || index >= GetDefinitionEntryCount()) {
         return CString();
     }
-    return std::next(m_placements.begin(), index)->first;
+    return m_placementRows[static_cast<std::size_t>(index)].first;
 }
 
 std::int64_t CComponentStatistics::GetDefinitionCount(int index, bool withContents) const
@@ -181,6 +198,6 @@ std::int64_t CComponentStatistics::GetDefinitionCount(int index, bool withConten
     if (index < 0 || index >= GetDefinitionEntryCount()) {
         return 0;
     }
-    const auto& counts = std::next(m_placements.begin(), index)->second;
+    const auto& counts = m_placementRows[static_cast<std::size_t>(index)].second;
     return counts.first + (withContents ? counts.second : 0);
 }

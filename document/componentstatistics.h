@@ -8,6 +8,7 @@
 #include <map>
 #include <set>
 #include <utility>
+#include <vector>
 
 #include "platform/cstring.h"
 
@@ -41,7 +42,8 @@ public:
     CComponentStatistics() = default;
     virtual ~CComponentStatistics() = default;
 
-    // Stores both and counts again; a null component counts nothing.
+    // Stores both and counts again; a null component counts nothing. A quit request
+    // stops the count early, leaving what was counted so far.
     void Update(const CComponent* component, bool includeDefinitions);
 
     [[nodiscard]] int GetRowCount() const { return m_includeDefinitions ? kRowCount : kLevelRowCount; }
@@ -52,7 +54,7 @@ public:
     [[nodiscard]] std::int64_t GetRowValue(int row, bool withContents) const;
 
     // The placement list, in name order (code unit by code unit).
-    [[nodiscard]] int GetDefinitionEntryCount() const { return static_cast<int>(m_placements.size()); }
+    [[nodiscard]] int GetDefinitionEntryCount() const { return static_cast<int>(m_placementRows.size()); }
     // Empty beyond the list.
     [[nodiscard]] CString GetDefinitionName(int index) const;
     // Placements at the top level, with withContents plus those inside components; 0
@@ -62,6 +64,7 @@ public:
 private:
     using Counts = std::array<std::int64_t, kLevelRowCount>;
     using Placements = std::map<CString, std::pair<std::int64_t, std::int64_t>>;
+    using PlacementRow = std::pair<CString, std::pair<std::int64_t, std::int64_t>>;
     // What one placement of a definition adds inside components.
     struct Contents
     {
@@ -78,7 +81,9 @@ private:
     Counts m_topLevel{};
     Counts m_inside{};
     std::array<std::int64_t, kRowCount - kLevelRowCount> m_singles{};
+    // Filled while counting, then laid out in m_placementRows for access by index.
     Placements m_placements;
+    std::vector<PlacementRow> m_placementRows;
     // Worked out once per definition, however often it is placed.
     std::map<const CComponentDefinition*, Contents> m_contents;
     // The definitions being worked out: one met again holds itself and is not entered.

@@ -4,18 +4,30 @@
 
 void CNotificationCenter::AddObserver(const std::string& name, IObserver* observer)
 {
-    m_observers[name].push_back(observer);
+    const auto entry = m_observers.try_emplace(name).first;
+    const auto slot = entry->second.observers.insert(entry->second.observers.end(), observer);
+    ++entry->second.liveCount;
+    m_registrations[observer].push_back({entry, slot});
 }
 
 void CNotificationCenter::RemoveObserver(const std::string& name, IObserver* observer)
 {
     const auto entry = m_observers.find(name);
-    if (entry == m_observers.end()) {
+    const auto found = m_registrations.find(observer);
+    if (entry == m_observers.end() || found == m_registrations.end()) {
         return;
     }
-    RemoveFromList(entry->second, observer);
-    if (m_walkDepth == 0 && entry->second.empty()) {
-        m_observers.erase(entry);
+    std::vector<Registration>& registrations = found->second;
+    const auto leaving = std::partition(registrations.begin(), registrations.end(),
+                                        [&](const Registration& registration) { return registration.entry != entry; });
+    // Taken out before unregistering: the last one may erase the entry compared with.
+    const std::vector<Registration> removed(leaving, registrations.end());
+    registrations.erase(leaving, registrations.end());
+    if (registrations.empty()) {
+        m_registrations.erase(found);
+    }
+    for (const Registration& registration : removed) {
+        Unregister(registration);
     }
 }
 
@@ -30,14 +42,16 @@ void CNotificationCenter::RemoveObserver(IObserver* observer)
 
 void CNotificationCenter::RemoveAllEntries()
 {
+    m_registrations.clear();
     if (m_walkDepth == 0) {
         m_observers.clear();
         return;
     }
-    for (auto& [name, list] : m_observers) {
-        std::fill(list.begin(), list.end(), nullptr);
+    for (auto& [name, entry] : m_observers) {
+        std::fill(entry.observers.begin(), entry.observers.end(), nullptr);
+        entry.liveCount = 0;
     }
-    m_needsCompaction = true;
+    m_sweepAll = true;
 }
 
 void CNotificationCenter::Post(const std::string& name, void* data)
@@ -63,7 +77,7 @@ void CNotificationCenter::Post(const std::string& name, void* data)
         return;
     }
     // end() is asked afresh each step, so observers appended meanwhile are called too.
-    ObserverList& list = entry->second;
+    ObserverList& list = entry->second.observers;
     for (auto slot = list.begin(); slot != list.end(); ++slot) {
         if (*slot != nullptr) {
             (*slot)->OnNotify(name, data);
@@ -79,39 +93,34 @@ bool CNotificationCenter::HasEntry(const std::string& name) const
 int CNotificationCenter::GetObserverCount(const std::string& name) const
 {
     const auto entry = m_observers.find(name);
-    if (entry == m_observers.end()) {
-        return 0;
-    }
-    return static_cast<int>(std::count_if(entry->second.begin(), entry->second.end(),
-                                          [](const IObserver* observer) { return observer != nullptr; }));
+    return entry == m_observers.end() ? 0 : entry->second.liveCount;
 }
 
 void CNotificationCenter::RemoveEverywhere(IObserver* observer)
 {
-    for (auto entry = m_observers.begin(); entry != m_observers.end();) {
-        RemoveFromList(entry->second, observer);
-        if (m_walkDepth == 0 && entry->second.empty()) {
-            entry = m_observers.erase(entry);
-        } else {
-            ++entry;
-        }
+    const auto found = m_registrations.find(observer);
+    if (found == m_registrations.end()) {
+        return;
+    }
+    const std::vector<Registration> registrations = std::move(found->second);
+    m_registrations.erase(found);
+    for (const Registration& registration : registrations) {
+        Unregister(registration);
     }
 }
 
-void CNotificationCenter::RemoveFromList(ObserverList& list, IObserver* observer)
+void CNotificationCenter::Unregister(const Registration& registration)
 {
-    if (observer == nullptr) {
+    Entry& entry = registration.entry->second;
+    --entry.liveCount;
+    if (m_walkDepth > 0) {
+        *registration.slot = nullptr;
+        m_clearedSlots.push_back(registration);
         return;
     }
-    if (m_walkDepth == 0) {
-        list.remove(observer);
-        return;
-    }
-    for (IObserver*& slot : list) {
-        if (slot == observer) {
-            slot = nullptr;
-            m_needsCompaction = true;
-        }
+    entry.observers.erase(registration.slot);
+    if (entry.liveCount == 0) {
+        m_observers.erase(registration.entry);
     }
 }
 
@@ -125,22 +134,26 @@ void CNotificationCenter::EndPost()
             RemoveEverywhere(observer);
         }
     }
-    if (m_walkDepth == 0 && m_needsCompaction) {
+    if (m_walkDepth == 0 && (m_sweepAll || !m_clearedSlots.empty())) {
         Compact();
     }
 }
 
 void CNotificationCenter::Compact()
 {
-    for (auto entry = m_observers.begin(); entry != m_observers.end();) {
-        entry->second.remove(nullptr);
-        if (entry->second.empty()) {
-            entry = m_observers.erase(entry);
-        } else {
-            ++entry;
+    if (m_sweepAll) {
+        for (auto& [name, entry] : m_observers) {
+            entry.observers.remove(nullptr);
+        }
+    } else {
+        for (const Registration& registration : m_clearedSlots) {
+            registration.entry->second.observers.erase(registration.slot);
         }
     }
-    m_needsCompaction = false;
+    m_clearedSlots.clear();
+    m_sweepAll = false;
+    // The names are few; the observers under them may be many.
+    std::erase_if(m_observers, [](const auto& named) { return named.second.observers.empty(); });
 }
 
 CNotificationCenter& GetNotificationCenter()

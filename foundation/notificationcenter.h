@@ -6,6 +6,7 @@
 #include <list>
 #include <map>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class IObserver
@@ -50,21 +51,38 @@ public:
 
 private:
     // A removed slot is cleared rather than unlinked while any list is being walked,
-    // so that no walk ever stands on a freed node; the lists are tidied when the
-    // outermost walk ends.
+    // so that no walk ever stands on a freed node; the cleared slots are unlinked when
+    // the outermost walk ends.
     using ObserverList = std::list<IObserver*>;
+    struct Entry
+    {
+        ObserverList observers;
+        int liveCount = 0;
+    };
+    using EntryMap = std::map<std::string, Entry>;
+    // Where one registration sits, so that an observer leaves in time proportional to
+    // its own registrations, not to the number of observers.
+    struct Registration
+    {
+        EntryMap::iterator entry;
+        ObserverList::iterator slot;
+    };
 
     void RemoveEverywhere(IObserver* observer);
-    void RemoveFromList(ObserverList& list, IObserver* observer);
+    void Unregister(const Registration& registration);
+    void EraseIfEmpty(EntryMap::iterator entry);
     void EndPost();
     void Compact();
 
-    std::map<std::string, ObserverList> m_observers;
+    EntryMap m_observers;
+    std::unordered_map<IObserver*, std::vector<Registration>> m_registrations;
     bool m_posting = false;
     std::vector<IObserver*> m_pendingRemovals;
     bool m_enabled = true;
     int m_walkDepth = 0;
-    bool m_needsCompaction = false;
+    // Slots cleared during a walk; after RemoveAllEntries every list is swept instead.
+    std::vector<Registration> m_clearedSlots;
+    bool m_sweepAll = false;
 };
 
 // The program's single instance, made on first use.

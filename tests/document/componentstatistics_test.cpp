@@ -108,3 +108,33 @@ TEST_F(ComponentStatisticsTest, TheLastThreeRowsShowOnlyWithDefinitionsAndRowsBe
     EXPECT_EQ(m_statistics.GetDefinitionName(5), CString());
     EXPECT_EQ(m_statistics.GetDefinitionCount(-1, true), 0);
 }
+
+// The placement list is read by index in name order at every size, and a recount replaces it.
+TEST_F(ComponentStatisticsTest, ThePlacementListIsReadByIndexInNameOrder)
+{
+    for (const int count : {0, 1, 7, 300}) {
+        SCOPED_TRACE(count);
+        ModelFixture fixture;
+        for (int i = count; i > 0; --i) {
+            CComponentDefinition* definition = fixture.Definition(("Box#" + std::to_string(i)).c_str());
+            for (int placed = 0; placed < i % 3 + 1; ++placed) {
+                ModelFixture::Place(fixture.Root(), definition);
+            }
+        }
+        CComponentStatistics statistics;
+        statistics.Update(&fixture.Root(), false);
+        ASSERT_EQ(statistics.GetDefinitionEntryCount(), count);
+        for (int index = 0; index < count; ++index) {
+            const CString name = statistics.GetDefinitionName(index);
+            const int number = std::stoi(name.ToUtf8().substr(4));
+            EXPECT_EQ(statistics.GetDefinitionCount(index, true), number % 3 + 1) << name.ToUtf8();
+            if (index > 0) {
+                EXPECT_LT(statistics.GetDefinitionName(index - 1).Compare(name), 0);
+            }
+        }
+        EXPECT_EQ(statistics.GetDefinitionName(count), CString());
+        EXPECT_EQ(statistics.GetDefinitionCount(-1, true), 0);
+        statistics.Update(nullptr, false);
+        EXPECT_EQ(statistics.GetDefinitionEntryCount(), 0);
+    }
+}

@@ -204,3 +204,52 @@ TEST_F(NotificationCenterTest, AnObserverThatThrowsLeavesTheCentreUsable)
     EXPECT_FALSE(m_center.IsPosting());
     EXPECT_FALSE(m_center.HasEntry("X"));
 }
+
+// Removals find each registration directly; the rest keep their order, and a removal
+// during a post acts as the plain one would, at once by name or at the post's end.
+TEST_F(NotificationCenterTest, RemovalsLeaveTheOtherRegistrationsInOrder)
+{
+    const struct
+    {
+        const char* what;
+        const char* name;  // nullptr: under every name
+        bool duringPost;   // b removes a while X is posted
+        std::vector<std::string> post;
+        std::vector<std::string> after;
+    } cases[] = {
+        {"everywhere", nullptr, false, {}, {"b:X", "c:X", "b:Y"}},
+        {"by name", "X", false, {}, {"b:X", "c:X", "b:Y", "a:Y"}},
+        {"the other name", "Y", false, {}, {"a:X", "b:X", "a:X", "c:X", "b:Y"}},
+        {"everywhere in a post", nullptr, true, {"a:X", "b:X", "a:X", "c:X"}, {"b:X", "c:X", "b:Y"}},
+        {"by name in a post", "X", true, {"a:X", "b:X", "c:X"}, {"b:X", "c:X", "b:Y", "a:Y"}},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.what);
+        CNotificationCenter center;
+        std::vector<std::string> log;
+        CRecordingObserver a{"a", log};
+        CRecordingObserver b{"b", log};
+        CRecordingObserver c{"c", log};
+        for (auto [name, observer] : {std::pair{"X", &a}, {"X", &b}, {"X", &a}, {"X", &c}, {"Y", &b}, {"Y", &a}}) {
+            center.AddObserver(name, observer);
+        }
+        const auto remove = [&] {
+            row.name != nullptr ? center.RemoveObserver(row.name, &a) : center.RemoveObserver(&a);
+        };
+        if (row.duringPost) {
+            b.m_action = [&] {
+                b.m_action = nullptr;
+                remove();
+            };
+            center.Post("X", nullptr);
+        } else {
+            remove();
+        }
+        EXPECT_EQ(log, row.post);
+        log.clear();
+        center.Post("X", nullptr);
+        center.Post("Y", nullptr);
+        EXPECT_EQ(log, row.after);
+        EXPECT_EQ(center.GetObserverCount("X") + center.GetObserverCount("Y"), static_cast<int>(row.after.size()));
+    }
+}
