@@ -251,6 +251,7 @@ void CGlimraView::OnFilePrintPreview()
     // The window may have changed size while the preview showed.
     const CRect client = GetClientRect();
     OnSize(client.Width(), client.Height());
+    Invalidate(false);
 }
 
 // --- core hooks ---

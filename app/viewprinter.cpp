@@ -237,7 +237,9 @@ void CViewPrinter::PrintSheet(CPrinterDC& dc, CPrintInfo& info)
     if (display != nullptr)
         RestoreDisplay(*display, selectedPage);
     m_view.SetViewDefinition(definition);
-    m_view.Invalidate(false);
+    // A preview draws its sheets while it shows; the view redraws once it closes.
+    if (!info.m_bPreview)
+        m_view.Invalidate(false);
     if (drawn)
         return;
     if (info.m_bPreview)

@@ -23,6 +23,8 @@ QColor ToQColor(COLORREF colour)
 
 CPrinterDC::CPrinterDC(QPrinter& printer) : m_printer(printer) {}
 
+CPrinterDC::CPrinterDC(QPrinter& printer, QPainter& sheet) : m_printer(printer), m_sheet(&sheet) {}
+
 CPrinterDC::~CPrinterDC()
 {
     if (!m_finished)
@@ -76,6 +78,11 @@ QPainter* CPrinterDC::BeginDrawing()
 {
     if (m_finished)
         return nullptr;
+    if (m_sheet != nullptr)
+    {
+        m_drawnPage = 1;
+        return m_sheet;
+    }
     if (m_painter == nullptr)
     {
         m_painter = std::make_unique<QPainter>();
@@ -128,8 +135,11 @@ bool CPrinterDC::DrawText(const CString& text, const CRect& rect)
         return false;
     QFont font = painter->font();
     // A twelve-point line, or less when the rectangle is small.
-    const double points = std::min(12.0, rect.Height() * 72.0 / std::max(1, m_printer.logicalDpiY()) / 2.0);
-    font.setPointSizeF(std::max(points, 1.0));
+    const int printerDpi = std::max(1, m_printer.logicalDpiY());
+    const double points = std::min(12.0, rect.Height() * 72.0 / printerDpi / 2.0);
+    // In the printer's points, whatever device the painter turns them into pixels for.
+    const int deviceDpi = painter->device() != nullptr ? std::max(1, painter->device()->logicalDpiY()) : printerDpi;
+    font.setPointSizeF(std::max(points, 1.0) * printerDpi / deviceDpi);
     painter->setFont(font);
     painter->setPen(Qt::black);
     painter->drawText(ToQRect(rect), Qt::AlignCenter | Qt::TextWordWrap, QString::fromStdString(text.ToUtf8()));
@@ -146,8 +156,13 @@ bool CPrinterDC::StretchPixels(const CRect& target, int width, int height, const
     // The alpha bytes are whatever blending left in the framebuffer, not coverage: an
     // image that merely claims to have none still hands them on, and the paper would
     // show through wherever a blended face was drawn.
-    const QImage image =
+    QImage image =
         QImage(rgba.data(), width, height, width * 4, QImage::Format_RGBA8888).convertToFormat(QImage::Format_RGB32);
+    // A preview's sheet is far smaller than the paper: the pixels are averaged down first,
+    // which keeps stippled fills and thin lines even where sampling would break them up.
+    const QSize onDevice = painter->transform().mapRect(QRectF(ToQRect(target))).size().toSize();
+    if (onDevice.width() * 2 < width && onDevice.height() * 2 < height && !onDevice.isEmpty())
+        image = image.scaled(onDevice, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     painter->drawImage(ToQRect(target), image);
     return true;
 }
@@ -157,6 +172,8 @@ bool CPrinterDC::EndDoc()
     if (m_finished)
         return false;
     m_finished = true;
+    if (m_sheet != nullptr)
+        return m_drawnPage > 0;
     return m_painter != nullptr && m_painter->end();
 }
 
@@ -165,7 +182,7 @@ void CPrinterDC::AbortDoc()
     if (m_finished)
         return;
     m_finished = true;
-    if (m_painter == nullptr || !m_painter->isActive())
+    if (m_sheet != nullptr || m_painter == nullptr || !m_painter->isActive())
         return;
     const bool aborted = m_printer.abort();
     m_painter->end();

@@ -6,6 +6,10 @@
 // anything sends nothing to the printer. StartPage opens the next sheet; AbortDoc drops
 // the job (a file being written is removed; a printer that cannot take a job back gets
 // what was drawn, without the sheet that failed).
+//
+// A preview draws one sheet at a time with a painter of its own: the printer's numbers
+// are the device's, the drawing goes to the painter, which maps the printer's pixels
+// onto the preview's picture. Such a device has one sheet and never starts a job.
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -32,6 +36,8 @@ class CPrinterDC
 {
 public:
     explicit CPrinterDC(QPrinter& printer);
+    // One sheet of a preview, drawn with the caller's painter.
+    CPrinterDC(QPrinter& printer, QPainter& sheet);
     // Ends the job when it was neither ended nor dropped.
     ~CPrinterDC();
     CPrinterDC(const CPrinterDC&) = delete;
@@ -69,6 +75,7 @@ private:
 
     QPrinter& m_printer;
     std::unique_ptr<QPainter> m_painter;
+    QPainter* m_sheet = nullptr;
     int m_requestedPage = 0;
     int m_drawnPage = 0;
     bool m_finished = false;

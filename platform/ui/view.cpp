@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QImage>
+#include <QObject>
 #include <QScreen>
 
 #include "platform/ui/document.h"
@@ -41,6 +42,7 @@ void CView::DestroyWindow()
     CViewWidget* widget = std::exchange(m_widget, nullptr);
     widget->Detach();
     m_timers.clear();
+    m_paintPending = false;
     delete widget;
 }
 
@@ -69,8 +71,15 @@ bool CView::OnCmdMsg(UINT id, CCmdUI* ui)
 void CView::Invalidate()
 {
     m_showOnly = false;
-    if (m_widget != nullptr)
-        m_widget->update();
+    if (m_widget == nullptr || std::exchange(m_paintPending, true))
+        return;
+    QMetaObject::invokeMethod(
+        m_widget,
+        [this] {
+            if (std::exchange(m_paintPending, false) && m_widget != nullptr)
+                m_widget->update();
+        },
+        Qt::QueuedConnection);
 }
 
 void CView::ShowPresentedFrame()
@@ -83,7 +92,10 @@ void CView::ShowPresentedFrame()
 
 bool CView::TakeShowOnlyRequest()
 {
-    return std::exchange(m_showOnly, false);
+    const bool showOnly = std::exchange(m_showOnly, false);
+    if (!showOnly)
+        m_paintPending = false;
+    return showOnly;
 }
 
 void CView::UpdateWindow()
@@ -127,6 +139,7 @@ bool CView::KillTimer(UINT id)
 void CView::OnWindowDestroyed()
 {
     m_widget = nullptr;
+    m_paintPending = false;
     m_timers.clear();
 }
 

@@ -43,6 +43,10 @@ public:
     // Routes to the view's own rows, then to its document.
     bool OnCmdMsg(UINT id, CCmdUI* ui) override;
 
+    // Marks the window for a new frame. The window is asked to paint once the input at
+    // hand has been handled: a button of the same window that repaints itself at once when
+    // pressed (as tool buttons do) paints every marked widget with it, and clicks queued
+    // behind a slow frame would each draw a frame of their own.
     void Invalidate();
     // Paints at once when a repaint is pending.
     void UpdateWindow();
@@ -72,6 +76,7 @@ public:
     // The window shows the frame last presented without asking the view to paint anew.
     void ShowPresentedFrame();
     // Whether the window's next paint only shows the presented frame; clears the request.
+    // A paint that draws a frame answers a pending Invalidate too.
     bool TakeShowOnlyRequest();
     // The frame last presented; null before the first.
     [[nodiscard]] const QImage* GetPresentedFrame() const { return m_frameImage.get(); }
@@ -109,7 +114,8 @@ public:
     // Prepares (OnPreparePrinting), then prints every sheet on the application's printer.
     void OnFilePrint();
     // Prepares a preview, then shows the sheets in the preview window, whose Print
-    // button closes it and prints.
+    // button closes it and prints. The window draws the sheets it shows as they come
+    // into sight; what they held is given back when it closes.
     virtual void OnFilePrintPreview();
     // The base shows the job's print dialog; false ends the job before it starts.
     virtual bool OnPreparePrinting(CPrintInfo* info);
@@ -122,6 +128,9 @@ public:
     virtual void OnEndPrinting(CPrinterDC* /*dc*/, CPrintInfo* /*info*/) {}
     // Begin, the sheets of the range and end on one device.
     void PrintSheets(CPrinterDC& dc, CPrintInfo& info);
+    // One sheet of the range (its number, the first being the range's first); false when
+    // the job has no such sheet.
+    bool PrintOneSheet(CPrinterDC& dc, CPrintInfo& info, UINT page);
 
 protected:
     friend class CDocument;
@@ -137,4 +146,6 @@ private:
     std::map<UINT, int> m_timers;
     std::unique_ptr<QImage> m_frameImage;
     bool m_showOnly = false;
+    // An Invalidate waits for its request to paint.
+    bool m_paintPending = false;
 };

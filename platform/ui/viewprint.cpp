@@ -1,8 +1,7 @@
 // The view's print road: the steps a job runs through, which the view fills, for a
 // printer and for the preview window.
-#include <QAction>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <malloc.h>
 
 #include "platform/ui/appprinter.h"
 #include "platform/ui/framewnd.h"
@@ -11,20 +10,8 @@
 #include "platform/ui/printdialog.h"
 #include "platform/ui/printerdc.h"
 #include "platform/ui/printinfo.h"
+#include "platform/ui/printpreviewwindow.h"
 #include "platform/ui/view.h"
-
-namespace {
-
-// The preview window's own Print button, which would print the preview's sheets.
-QAction* FindPrintAction(QPrintPreviewDialog& dialog)
-{
-    for (QAction* action : dialog.findChildren<QAction*>())
-        if (action->text().remove(QLatin1Char('&')) == QStringLiteral("Print"))
-            return action;
-    return nullptr;
-}
-
-}  // namespace
 
 bool CView::OnPreparePrinting(CPrintInfo* info)
 {
@@ -50,16 +37,21 @@ void CView::PrintSheets(CPrinterDC& dc, CPrintInfo& info)
     OnBeginPrinting(&dc, &info);
     // The range is read after the beginning, which may plan it for this device.
     for (UINT page = info.GetFromPage(); page <= info.GetToPage() && !info.m_bPrintFailed; ++page)
-    {
-        info.m_nCurPage = page;
-        OnPrepareDC(&dc, &info);
-        if (!info.m_bContinuePrinting)
+        if (!PrintOneSheet(dc, info, page))
             break;
-        dc.StartPage();
-        info.m_rectDraw = dc.GetPrintableRect();
-        OnPrint(&dc, &info);
-    }
     OnEndPrinting(&dc, &info);
+}
+
+bool CView::PrintOneSheet(CPrinterDC& dc, CPrintInfo& info, UINT page)
+{
+    info.m_nCurPage = page;
+    OnPrepareDC(&dc, &info);
+    if (!info.m_bContinuePrinting)
+        return false;
+    dc.StartPage();
+    info.m_rectDraw = dc.GetPrintableRect();
+    OnPrint(&dc, &info);
+    return true;
 }
 
 void CView::OnFilePrint()
@@ -85,28 +77,36 @@ void CView::OnFilePrintPreview()
     info.m_bPreview = true;
     if (!OnPreparePrinting(&info))
         return;
-    QPrintPreviewDialog dialog(&GetAppPrinter(), GetWidget());
-    // Each time the window lays its sheets out (again after a paper change) the whole
-    // range is drawn anew.
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, [this, &info](QPrinter* printer) {
+    QPrinter& printer = GetAppPrinter();
+    // The job is planned for the paper each time it is counted (again after a paper
+    // change), and each sheet drawn by a job of its own: nothing of a sheet outlives it.
+    const auto count = [this, &info, &printer] {
         CPrintInfo sheets = info;
-        CPrinterDC dc(*printer);
-        PrintSheets(dc, sheets);
-        dc.EndDoc();
-    });
-    // Printing from the preview is a print job of its own, with its own preparation.
+        CPrinterDC dc(printer);
+        OnBeginPrinting(&dc, &sheets);
+        const UINT last = sheets.GetMaxPage() == CPrintInfo::kUnknownLastPage ? sheets.GetMinPage()
+                                                                               : sheets.GetMaxPage();
+        OnEndPrinting(&dc, &sheets);
+        return last >= sheets.GetMinPage() ? static_cast<int>(last - sheets.GetMinPage() + 1) : 0;
+    };
+    const auto draw = [this, &info, &printer](int sheet, QPainter& painter) {
+        CPrintInfo sheets = info;
+        CPrinterDC dc(printer, painter);
+        OnBeginPrinting(&dc, &sheets);
+        PrintOneSheet(dc, sheets, sheets.GetMinPage() + static_cast<UINT>(sheet));
+        OnEndPrinting(&dc, &sheets);
+    };
     bool printRequested = false;
-    if (QAction* print = FindPrintAction(dialog))
     {
-        QObject::disconnect(print, nullptr, &dialog, nullptr);
-        QObject::connect(print, &QAction::triggered, &dialog, [&dialog, &printRequested] {
-            printRequested = true;
-            dialog.accept();
-        });
+        CPrintPreviewWindow window(printer, count, draw, GetWidget());
+        printRequested = window.Run();
     }
-    RunModalDialog(dialog);
+    // The sheets' pictures were large blocks among small ones: handed back to the system,
+    // not kept for a next preview.
+    malloc_trim(0);
     if (!printRequested)
         return;
+    // Printing from the preview is a print job of its own, with its own preparation.
     if (GetParentFrame() != nullptr)
         GetParentFrame()->PostCommand(ID_FILE_PRINT);
     else

@@ -6,8 +6,11 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QWheelEvent>
 #include <QWidget>
 #include <algorithm>
@@ -800,6 +803,36 @@ TEST_F(MainViewTest, OverASlowFrameTheZoomWindowDragDrawsNoModelFrameUntilReleas
     view->OnLButtonUp(0, CPoint{120, 90});
     view->OnPaint();
     EXPECT_GT(view->GetFramesDrawn(), frames);
+}
+
+TEST_F(MainViewTest, ToolButtonClicksQueuedBehindAFrameAreDrawnInOneFrame)
+{
+    // Once every click on a tool button drew a whole frame before the next click was read.
+    frame->ShowWindow(SW_SHOWNORMAL);
+    frame->UpdateCommandUI();
+    apptest::ProcessEvents();
+    QToolButton* button = nullptr;
+    for (int bar = 0; bar < 4 && button == nullptr; ++bar)
+        button = qobject_cast<QToolButton*>(
+            frame->GetToolBar(bar).GetDockableBar()->widgetForAction(frame->GetAction(ID_RENDER_XRAY)));
+    ASSERT_NE(button, nullptr);
+    const bool xray = Options().IsTransparentDisplay();
+    const int frames = view->GetFramesDrawn();
+    constexpr int kClicks = 5;
+    for (int i = 0; i < kClicks; ++i)
+    {
+        QMouseEvent press(QEvent::MouseButtonPress, QPointF(4, 4), button->mapToGlobal(QPointF(4, 4)),
+                          Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(button, &press);
+        QMouseEvent release(QEvent::MouseButtonRelease, QPointF(4, 4), button->mapToGlobal(QPointF(4, 4)),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(button, &release);
+    }
+    EXPECT_EQ(view->GetFramesDrawn(), frames);
+    apptest::ProcessEvents();
+    apptest::ProcessEvents();
+    EXPECT_EQ(view->GetFramesDrawn(), frames + 1);
+    EXPECT_NE(Options().IsTransparentDisplay(), xray);
 }
 
 TEST_F(MainViewTest, TipStylesShareTheFirstTipInTheirColoursAndDelaysAndStyleThreeUsesTheSecond)

@@ -2,13 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
 #include <QPageSize>
-#include <QPrintPreviewDialog>
-#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -43,6 +42,7 @@
 #include "platform/ui/modaldialog.h"
 #include "platform/ui/printerdc.h"
 #include "platform/ui/printinfo.h"
+#include "platform/ui/printpreviewview.h"
 #include "platform/ui/stringtable.h"
 #include "render/offscreenrender.h"
 #include "samplefiles.h"
@@ -163,6 +163,12 @@ int DifferingRows(const QImage& a, const QImage& b)
                 break;
             }
     return first < 0 ? 0 : last - first + 1;
+}
+
+// The preview window's sheets, when the dialog is the preview.
+CPrintPreviewView* Sheets(QDialog& dialog)
+{
+    return dynamic_cast<CPrintPreviewView*>(dialog.findChild<QWidget*>(QStringLiteral("sheets")));
 }
 
 class ViewPrinterTest : public ::testing::Test
@@ -326,17 +332,53 @@ TEST_F(ViewPrinterTest, MoreThanNineSheetsAskFirstButNeverBeforeAPreview)
 
     int previewSheets = 0;
     const ModalDialogSink previous = SetModalDialogSink([&previewSheets](QDialog& dialog) {
-        if (auto* preview = dialog.findChild<QPrintPreviewWidget*>())
-        {
-            preview->updatePreview();
-            previewSheets = preview->pageCount();
-        }
+        if (CPrintPreviewView* preview = Sheets(dialog))
+            previewSheets = preview->GetSheetCount();
         return static_cast<int>(QDialog::Accepted);
     });
     view->OnFilePrintPreview();
     SetModalDialogSink(previous);
     EXPECT_EQ(declined.calls.size(), 1U);
     EXPECT_EQ(previewSheets, 10);
+}
+
+TEST_F(ViewPrinterTest, APreviewDrawsTheSheetsInSightAndLetsTheOthersGo)
+{
+    // Once a preview held a full-resolution picture of every sheet, and kept them closed.
+    OpenBoxFromTop();
+    ScaleOptions("1", "3");  // 5 x 2 sheets, the box over all of them
+    std::vector<int> atFirst;
+    std::vector<int> atLast;
+    int modelPixels = 0;
+    const ModalDialogSink previous = SetModalDialogSink([&](QDialog& dialog) {
+        CPrintPreviewView* preview = Sheets(dialog);
+        if (preview == nullptr)  // the print dialog
+            return static_cast<int>(QDialog::Accepted);
+        dialog.show();
+        apptest::ProcessEvents();
+        preview->FitPage();
+        preview->DrawPendingSheets();
+        atFirst = preview->GetHeldSheets();
+        if (const QImage* sheet = preview->GetSheetPicture(0))
+            for (int y = 0; y < sheet->height(); y += 4)
+                for (int x = 0; x < sheet->width(); x += 4)
+                    modelPixels += sheet->pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+        preview->ShowSheet(preview->GetSheetCount() - 1);
+        preview->DrawPendingSheets();
+        atLast = preview->GetHeldSheets();
+        return static_cast<int>(QDialog::Rejected);
+    });
+    view->OnFilePrintPreview();
+    SetModalDialogSink(previous);
+    // The sheet in sight and the one beside it, whatever the window's size.
+    ASSERT_FALSE(atFirst.empty());
+    EXPECT_EQ(atFirst.front(), 0);
+    EXPECT_LE(atFirst.size(), 3U);
+    ASSERT_FALSE(atLast.empty());
+    EXPECT_EQ(atLast.back(), 9);
+    EXPECT_GE(atLast.front(), 7);
+    EXPECT_GT(modelPixels, 100);
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 TEST_F(ViewPrinterTest, ZeroAndNegativeScalesAreRefusedWithAMessage)
@@ -410,10 +452,10 @@ TEST_F(ViewPrinterTest, TheModelItsPagesTheCameraAndTheViewAreAsBeforeAfterPrint
         const ModalDialogSink previous = SetModalDialogSink([&road, &previewSheets](QDialog& dialog) {
             if (auto* radio = dialog.findChild<QRadioButton*>(QStringLiteral("1258")); radio != nullptr && road.printPages)
                 radio->click();
-            if (auto* preview = dialog.findChild<QPrintPreviewWidget*>())
+            if (CPrintPreviewView* preview = Sheets(dialog))
             {
-                preview->updatePreview();
-                previewSheets = preview->pageCount();
+                preview->DrawPendingSheets();
+                previewSheets = preview->GetSheetCount();
             }
             return static_cast<int>(QDialog::Accepted);
         });
