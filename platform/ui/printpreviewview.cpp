@@ -48,6 +48,12 @@ double CPrintPreviewView::GetZoom() const
     return m_scale * m_printer.resolution() / std::max(1, logicalDpiX());
 }
 
+void CPrintPreviewView::SetColumns(int columns)
+{
+    m_columns = std::clamp(columns, 1, 2);
+    ApplyFit();
+}
+
 void CPrintPreviewView::SetScale(double scale, Fit fit)
 {
     const double printerPerScreen = static_cast<double>(m_printer.resolution()) / std::max(1, logicalDpiX());
@@ -69,7 +75,8 @@ void CPrintPreviewView::SetScale(double scale, Fit fit)
 
 void CPrintPreviewView::ApplyFit()
 {
-    const double width = std::max(1, viewport()->width() - 2 * kGap);
+    // The row's sheets share the width left between the gaps.
+    const double width = std::max(1, viewport()->width() - (m_columns + 1) * kGap) / static_cast<double>(m_columns);
     const double height = std::max(1, viewport()->height() - 2 * kGap);
     switch (m_fit)
     {
@@ -101,6 +108,11 @@ void CPrintPreviewView::FitPage()
     ApplyFit();
 }
 
+int CPrintPreviewView::GetRowPitch() const
+{
+    return GetSheetSize().height() + kGap;
+}
+
 QSize CPrintPreviewView::GetSheetSize() const
 {
     return QSize(std::max(1, static_cast<int>(std::lround(m_paper.width() * m_scale))),
@@ -110,8 +122,9 @@ QSize CPrintPreviewView::GetSheetSize() const
 void CPrintPreviewView::UpdateScrollBars()
 {
     const QSize sheet = GetSheetSize();
-    const qint64 height = static_cast<qint64>(m_sheetCount) * (sheet.height() + kGap) + kGap;
-    const qint64 width = sheet.width() + 2 * kGap;
+    const qint64 rows = (static_cast<qint64>(m_sheetCount) + m_columns - 1) / m_columns;
+    const qint64 height = rows * (sheet.height() + kGap) + kGap;
+    const qint64 width = static_cast<qint64>(m_columns) * (sheet.width() + kGap) + kGap;
     const auto range = [](qint64 content, int window) {
         return static_cast<int>(std::clamp<qint64>(content - window, 0, INT_MAX));
     };
@@ -126,20 +139,23 @@ void CPrintPreviewView::UpdateScrollBars()
 QRect CPrintPreviewView::GetSheetRect(int sheet) const
 {
     const QSize size = GetSheetSize();
-    const int contentWidth = size.width() + 2 * kGap;
-    const int left = contentWidth < viewport()->width() ? (viewport()->width() - size.width()) / 2
-                                                        : kGap - horizontalScrollBar()->value();
-    const qint64 top = kGap + static_cast<qint64>(sheet) * (size.height() + kGap) - verticalScrollBar()->value();
+    const int rowWidth = m_columns * size.width() + (m_columns - 1) * kGap;
+    const int rowLeft = rowWidth + 2 * kGap < viewport()->width() ? (viewport()->width() - rowWidth) / 2
+                                                                   : kGap - horizontalScrollBar()->value();
+    const int left = rowLeft + (sheet % m_columns) * (size.width() + kGap);
+    const qint64 top = kGap + static_cast<qint64>(sheet / m_columns) * GetRowPitch() - verticalScrollBar()->value();
     return QRect(left, static_cast<int>(std::clamp<qint64>(top, INT_MIN / 2, INT_MAX / 2)), size.width(),
                  size.height());
 }
 
 void CPrintPreviewView::GetVisibleSheets(int& first, int& last) const
 {
-    const int pitch = GetSheetSize().height() + kGap;
+    const int pitch = GetRowPitch();
     const qint64 top = verticalScrollBar()->value();
-    first = static_cast<int>(std::max<qint64>(0, (top - kGap) / pitch));
-    last = static_cast<int>(std::min<qint64>(m_sheetCount - 1, (top + viewport()->height() - 1 - kGap) / pitch));
+    const qint64 firstRow = std::max<qint64>(0, (top - kGap) / pitch);
+    const qint64 lastRow = (top + viewport()->height() - 1 - kGap) / pitch;
+    first = static_cast<int>(std::min<qint64>(firstRow * m_columns, INT_MAX));
+    last = static_cast<int>(std::min<qint64>(m_sheetCount - 1, lastRow * m_columns + m_columns - 1));
 }
 
 int CPrintPreviewView::GetCurrentSheet() const
@@ -147,17 +163,15 @@ int CPrintPreviewView::GetCurrentSheet() const
     if (m_sheetCount == 0)
         return 0;
     // The sheet at the middle when a sheet is taller than the window, else the top one.
-    const int pitch = GetSheetSize().height() + kGap;
+    const int pitch = GetRowPitch();
     const qint64 middle = static_cast<qint64>(verticalScrollBar()->value()) + std::min(viewport()->height(), pitch) / 2;
-    return static_cast<int>(std::clamp<qint64>(middle / pitch, 0, m_sheetCount - 1));
+    return static_cast<int>(std::clamp<qint64>(middle / pitch * m_columns, 0, m_sheetCount - 1));
 }
 
 void CPrintPreviewView::ShowSheet(int sheet)
 {
-    const int pitch = GetSheetSize().height() + kGap;
-    verticalScrollBar()->setValue(static_cast<int>(
-        std::clamp<qint64>(static_cast<qint64>(std::clamp(sheet, 0, std::max(m_sheetCount - 1, 0))) * pitch, 0,
-                           INT_MAX)));
+    const int row = std::clamp(sheet, 0, std::max(m_sheetCount - 1, 0)) / m_columns;
+    verticalScrollBar()->setValue(static_cast<int>(std::clamp<qint64>(static_cast<qint64>(row) * GetRowPitch(), 0, INT_MAX)));
 }
 
 std::vector<int> CPrintPreviewView::GetWantedSheets() const
@@ -175,7 +189,7 @@ std::vector<int> CPrintPreviewView::GetWantedSheets() const
     };
     for (int sheet = first; sheet <= last; ++sheet)
         want(sheet);
-    for (int step = 1; step <= kSheetsBeside; ++step)
+    for (int step = 1; step <= kSheetsBeside * m_columns; ++step)
     {
         want(last + step);
         want(first - step);
@@ -189,7 +203,7 @@ void CPrintPreviewView::ReleaseDistantSheets()
     int last = 0;
     GetVisibleSheets(first, last);
     std::erase_if(m_pictures, [&](const auto& entry) {
-        return entry.first < first - kSheetsBeside || entry.first > last + kSheetsBeside;
+        return entry.first < first - kSheetsBeside * m_columns || entry.first > last + kSheetsBeside * m_columns;
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
-// CPrintPreviewView: a preview's sheets in one scrolling column, each on its paper. A
+// CPrintPreviewView: a preview's sheets in a scrolling column, one or two side by side,
+// each on its paper. A
 // sheet is drawn only when it comes into sight (and the sheets just before and after it,
 // so that paging on shows the next one at once), at the size the zoom shows it; the
 // pictures of sheets that went out of sight are let go. The memory held follows what the
@@ -27,6 +28,10 @@ public:
     // Lays the sheets out on the printer's paper as it is now; the pictures drawn so far go.
     void SetSheetCount(int count);
     [[nodiscard]] int GetSheetCount() const { return m_sheetCount; }
+
+    // Sheets side by side in a row: 1 or 2 (two facing sheets); the fit is kept.
+    void SetColumns(int columns);
+    [[nodiscard]] int GetColumns() const { return m_columns; }
 
     // 1 shows the paper at its true size on the screen.
     [[nodiscard]] double GetZoom() const;
@@ -73,6 +78,8 @@ private:
     void ApplyFit();
     void UpdateScrollBars();
     [[nodiscard]] QSize GetSheetSize() const;
+    // Display pixels from one row of sheets to the next.
+    [[nodiscard]] int GetRowPitch() const;
     // The sheet's place in the window, scrolled.
     [[nodiscard]] QRect GetSheetRect(int sheet) const;
     // The sheets in sight, first and last; first > last when none.
@@ -86,6 +93,7 @@ private:
     QPrinter& m_printer;
     SheetPainter m_painter;
     int m_sheetCount = 0;
+    int m_columns = 1;
     // The paper and the printable area's corner on it, in printer pixels.
     QSizeF m_paper;
     QPointF m_pageOffset;

@@ -1,5 +1,6 @@
 #include "platform/ui/printpreviewwindow.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QScreen>
 #include <QSpinBox>
@@ -51,7 +52,7 @@ void CPrintPreviewWindow::AddBar()
     bar->addSeparator();
     bar->addAction(QStringLiteral("&First"), this, [this] { m_sheets->ShowSheet(0); });
     bar->addAction(QStringLiteral("Pre&vious"), this,
-                   [this] { m_sheets->ShowSheet(m_sheets->GetCurrentSheet() - 1); });
+                   [this] { m_sheets->ShowSheet(m_sheets->GetCurrentSheet() - m_sheets->GetColumns()); });
     m_sheetNumber = new QSpinBox(bar);
     m_sheetNumber->setObjectName(QStringLiteral("sheet"));
     m_sheetNumber->setKeyboardTracking(false);
@@ -62,8 +63,13 @@ void CPrintPreviewWindow::AddBar()
         if (number - 1 != m_sheets->GetCurrentSheet())
             m_sheets->ShowSheet(number - 1);
     });
-    bar->addAction(QStringLiteral("&Next"), this, [this] { m_sheets->ShowSheet(m_sheets->GetCurrentSheet() + 1); });
+    bar->addAction(QStringLiteral("&Next"), this,
+                   [this] { m_sheets->ShowSheet(m_sheets->GetCurrentSheet() + m_sheets->GetColumns()); });
     bar->addAction(QStringLiteral("&Last"), this, [this] { m_sheets->ShowSheet(m_sheets->GetSheetCount() - 1); });
+    QAction* twoSheets = bar->addAction(QStringLiteral("T&wo Pages"));
+    twoSheets->setObjectName(QStringLiteral("twoPages"));
+    twoSheets->setCheckable(true);
+    QObject::connect(twoSheets, &QAction::toggled, this, [this](bool two) { m_sheets->SetColumns(two ? 2 : 1); });
     bar->addSeparator();
     bar->addAction(QStringLiteral("Page &Setup..."), this, [this] { SetUpPaper(); });
     bar->addSeparator();

@@ -349,6 +349,7 @@ TEST_F(ViewPrinterTest, APreviewDrawsTheSheetsInSightAndLetsTheOthersGo)
     ScaleOptions("1", "3");  // 5 x 2 sheets, the box over all of them
     std::vector<int> atFirst;
     std::vector<int> atLast;
+    std::vector<int> twoAtFirst;
     int modelPixels = 0;
     const ModalDialogSink previous = SetModalDialogSink([&](QDialog& dialog) {
         CPrintPreviewView* preview = Sheets(dialog);
@@ -366,6 +367,11 @@ TEST_F(ViewPrinterTest, APreviewDrawsTheSheetsInSightAndLetsTheOthersGo)
         preview->ShowSheet(preview->GetSheetCount() - 1);
         preview->DrawPendingSheets();
         atLast = preview->GetHeldSheets();
+        // Two pages side by side: the first row and the row after it.
+        preview->SetColumns(2);
+        preview->ShowSheet(0);
+        preview->DrawPendingSheets();
+        twoAtFirst = preview->GetHeldSheets();
         return static_cast<int>(QDialog::Rejected);
     });
     view->OnFilePrintPreview();
@@ -378,6 +384,10 @@ TEST_F(ViewPrinterTest, APreviewDrawsTheSheetsInSightAndLetsTheOthersGo)
     EXPECT_EQ(atLast.back(), 9);
     EXPECT_GE(atLast.front(), 7);
     EXPECT_GT(modelPixels, 100);
+    ASSERT_GE(twoAtFirst.size(), 2U);
+    EXPECT_EQ(twoAtFirst[0], 0);
+    EXPECT_EQ(twoAtFirst[1], 1);
+    EXPECT_LE(twoAtFirst.size(), 6U);
     EXPECT_TRUE(boxes.calls.empty());
 }
 
