@@ -101,6 +101,16 @@ inline void AimAtGrid(CTarnisView& view, const CTarnwickModel& model, bool corne
     view.InitGLState();
 }
 
+// Shows the model in the view, aimed at its grid, draws one frame and waits for it.
+inline void DrawFirstFrame(CTarnisView& view, CTarnwickModel* model)
+{
+    view.SetModel(model);
+    AimAtGrid(view, *model);
+    const CurrentModelScope scope(model);
+    view.DrawFrame(0, false);
+    glFinish();
+}
+
 inline double Seconds(std::chrono::steady_clock::time_point since)
 {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();

@@ -45,13 +45,7 @@ void MaterialPicturesFirstFrame(benchmark::State& state)
         read = Seconds(begin);
         const auto drawn = std::chrono::steady_clock::now();
         CTarnisView view;
-        view.SetModel(model);
-        AimAtGrid(view, *model);
-        {
-            const CurrentModelScope scope(model);
-            view.DrawFrame(0, false);
-        }
-        glFinish();
+        DrawFirstFrame(view, model);
         frame = Seconds(drawn);
         textures = static_cast<double>(GetTextureMemoryInUse()) / (1024.0 * 1024.0);
         ReportPeak(state, start);

@@ -111,13 +111,7 @@ void ReadAndDrawFirstFrame(benchmark::State& state)
         read = Seconds(start);
         const auto drawn = std::chrono::steady_clock::now();
         CTarnisView view;
-        view.SetModel(model);
-        AimAtGrid(view, *model);
-        {
-            const CurrentModelScope scope(model);
-            view.DrawFrame(0, false);
-        }
-        glFinish();
+        DrawFirstFrame(view, model);
         frame = Seconds(drawn);
         state.PauseTiming();
         WritePly(*model, PlyPath(faces));
