@@ -17,6 +17,7 @@
 #include "model/face.h"
 #include "model/loop.h"
 #include "model/vertex.h"
+#include "render/polygontriangulator.h"
 
 namespace {
 
@@ -244,6 +245,9 @@ void CFacePolygon::DrawSimple(bool reverse, const CVector3d& normal)
 
 void CFacePolygon::DrawTessellated(bool reverse, const CVector3d& normal)
 {
+    if (DrawTriangulated(normal)) {
+        return;
+    }
     // GLU keeps the vertex pointers until the polygon ends.
     std::vector<std::array<GLdouble, 3>> coordinates;
     coordinates.reserve(m_points.size());
@@ -275,6 +279,71 @@ void CFacePolygon::DrawTessellated(bool reverse, const CVector3d& normal)
     }
     gluTessEndPolygon(tess);
     gluDeleteTess(tess);
+}
+
+bool CFacePolygon::DrawTriangulated(const CVector3d& normal)
+{
+    std::vector<std::uint32_t> ends;
+    for (int loop = 0; loop < GetLoopCount(); ++loop) {
+        if (LoopPointCount(loop) < 3) {
+            return false;
+        }
+        ends.push_back(static_cast<std::uint32_t>(m_loopEnds[loop]));
+    }
+    // The axis the plane's normal leans on most is dropped. The sweep wants outer loops
+    // counter-clockwise; a mirroring placement turns them, so the other order is tried.
+    const CVector3d axis(m_plane.a, m_plane.b, m_plane.c);
+    const double ax = std::abs(axis.x);
+    const double ay = std::abs(axis.y);
+    const double az = std::abs(axis.z);
+    std::vector<CPoint2d> flat;
+    flat.reserve(m_points.size());
+    for (const CPoint3d& p : m_points) {
+        if (az >= ax && az >= ay) {
+            flat.push_back(axis.z > 0.0 ? CPoint2d(p.x, p.y) : CPoint2d(p.y, p.x));
+        } else if (ax >= ay) {
+            flat.push_back(axis.x > 0.0 ? CPoint2d(p.y, p.z) : CPoint2d(p.z, p.y));
+        } else {
+            flat.push_back(axis.y > 0.0 ? CPoint2d(p.z, p.x) : CPoint2d(p.x, p.z));
+        }
+    }
+    CPolygonTriangulator triangulator;
+    std::vector<std::uint32_t> triangles;
+    auto result = triangulator.Triangulate(flat, ends, triangles);
+    if (result == CPolygonTriangulator::EResult::kUnsuited) {
+        for (CPoint2d& p : flat) {
+            std::swap(p.x, p.y);
+        }
+        triangles.clear();
+        result = triangulator.Triangulate(flat, ends, triangles);
+    }
+    if (result == CPolygonTriangulator::EResult::kUnsuited) {
+        return false;
+    }
+    if (result == CPolygonTriangulator::EResult::kAbandoned) {
+        // The frame ends unfinished anyway.
+        return true;
+    }
+    // The triangles all turn one way; they are drawn counter-clockwise about the normal
+    // asked for, as culling and the shadow volumes' caps expect.
+    double turn = 0.0;
+    for (std::size_t t = 0; t + 2 < triangles.size(); t += 3) {
+        const CPoint3d& a = m_points[triangles[t]];
+        turn += DotProduct((m_points[triangles[t + 1]] - a).CrossProduct(m_points[triangles[t + 2]] - a), normal);
+    }
+    const bool flip = turn < 0.0;
+    glNormal3d(normal.x, normal.y, normal.z);
+    glBegin(GL_TRIANGLES);
+    for (std::size_t t = 0; t + 2 < triangles.size(); t += 3) {
+        const CPoint3d& a = m_points[triangles[t]];
+        const CPoint3d& b = m_points[triangles[t + (flip ? 2 : 1)]];
+        const CPoint3d& c = m_points[triangles[t + (flip ? 1 : 2)]];
+        glVertex3d(a.x, a.y, a.z);
+        glVertex3d(b.x, b.y, b.z);
+        glVertex3d(c.x, c.y, c.z);
+    }
+    glEnd();
+    return true;
 }
 
 bool CFacePolygon::ClipByPlane(const CPlane3d& plane, bool& cut)

@@ -1,9 +1,9 @@
 #pragma once
 // CFacePolygon: a face flattened into arrays of points, one loop after the other,
 // optionally carried through a transformation. It fills the face in GL at once (a
-// single loop marked simple as one primitive, anything else through the GLU
-// tessellator), clips it by a plane, tests points against it and cuts it by a plane
-// into segments. Faces, section cuts, shadow volumes and the transparency sorter use it.
+// single loop marked simple as one primitive, anything else cut into triangles by the
+// sweep, or by the GLU tessellator where loops cross or touch), clips it by a plane,
+// tests points against it and cuts it by a plane into segments. Faces, section cuts, shadow volumes and the transparency sorter use it.
 //
 // The edge use kept with a point is the edge that ends there (from the point before
 // it in the loop); it is null where no edge of the face runs, as along a clipped cut.
@@ -90,6 +90,9 @@ private:
     void AppendOpenings(const CFace& face, const CTransformation* transform, ITarnisView* view);
     void DrawSimple(bool reverse, const CVector3d& normal);
     void DrawTessellated(bool reverse, const CVector3d& normal);
+    // Fills a simple polygon through the sweep, in time n log n; false, nothing drawn,
+    // for one the sweep cannot cut (crossing or touching loops), which GLU then fills.
+    bool DrawTriangulated(const CVector3d& normal);
 
     CPlane3d m_plane;
     std::vector<CPoint3d> m_points;

@@ -49,6 +49,29 @@ TEST_F(FacePolygonDrawing, ASquareWithAHoleFillsExactlyTheRing)
     }
 }
 
+TEST_F(FacePolygonDrawing, MirroredAndReversedHolesStillTurnTheirTrianglesWithTheNormal)
+{
+    // Caps of shadow volumes and culled faces rely on the triangles' turn, also where a
+    // mirroring placement turns the loops the other way.
+    Builder build;
+    CFace* face = build.SquareWithHole();
+    for (const double mirror : {1.0, -1.0}) {
+        CTransformation shift;
+        shift.SetTranslation(CVector3d(8.0, 0.0, 0.0));
+        const CTransformation transform = shift * CTransformation::Scaling(mirror, 1.0, 1.0);
+        CFacePolygon polygon;
+        polygon.Build(*face, &transform, false);
+        for (const bool reverse : {false, true}) {
+            const double sign = (reverse ? -1.0 : 1.0) * (polygon.GetPlane().c > 0.0 ? 1.0 : -1.0);
+            const std::vector<Polygon2> triangles = Capture(polygon, reverse);
+            EXPECT_NEAR(TotalArea(triangles), 12.0 * sign, 1e-3) << mirror << reverse;
+            for (const Polygon2& triangle : triangles) {
+                EXPECT_GT(SignedArea(triangle) * sign, 0.0) << mirror << reverse;
+            }
+        }
+    }
+}
+
 TEST_F(FacePolygonDrawing, AConcaveLShapeIsTessellatedWithinItsOutline)
 {
     Builder build;
