@@ -70,7 +70,6 @@ private:
 
     void RemoveEverywhere(IObserver* observer);
     void Unregister(const Registration& registration);
-    void EraseIfEmpty(EntryMap::iterator entry);
     void EndPost();
     void Compact();
 

@@ -215,23 +215,12 @@ bool CFaceBatch::GatherCorners(const CFace& face)
 
 void CFaceBatch::ProjectCorners(const CFace& face)
 {
-    // The axis the normal leans on most is dropped; the other two are taken in the order
-    // that keeps counter-clockwise about the normal counter-clockwise in the plane.
     const CUnitVector3d normal = face.GetNormal();
-    const double ax = std::abs(normal.x);
-    const double ay = std::abs(normal.y);
-    const double az = std::abs(normal.z);
+    const CVector3d axis(normal.x, normal.y, normal.z);
     m_flatCorners.clear();
     m_flatCorners.reserve(m_cornerUses.size());
     for (const CEdgeUse* use : m_cornerUses) {
-        const CPoint3d& p = use->GetStartVertex()->GetPosition();
-        if (az >= ax && az >= ay) {
-            m_flatCorners.push_back(normal.z > 0.0 ? CPoint2d(p.x, p.y) : CPoint2d(p.y, p.x));
-        } else if (ax >= ay) {
-            m_flatCorners.push_back(normal.x > 0.0 ? CPoint2d(p.y, p.z) : CPoint2d(p.z, p.y));
-        } else {
-            m_flatCorners.push_back(normal.y > 0.0 ? CPoint2d(p.z, p.x) : CPoint2d(p.x, p.z));
-        }
+        m_flatCorners.push_back(CPolygonTriangulator::Flatten(use->GetStartVertex()->GetPosition(), axis));
     }
 }
 

@@ -290,22 +290,13 @@ bool CFacePolygon::DrawTriangulated(const CVector3d& normal)
         }
         ends.push_back(static_cast<std::uint32_t>(m_loopEnds[loop]));
     }
-    // The axis the plane's normal leans on most is dropped. The sweep wants outer loops
-    // counter-clockwise; a mirroring placement turns them, so the other order is tried.
+    // The sweep wants outer loops counter-clockwise about the plane's normal; a mirroring
+    // placement turns them, so the other order is tried.
     const CVector3d axis(m_plane.a, m_plane.b, m_plane.c);
-    const double ax = std::abs(axis.x);
-    const double ay = std::abs(axis.y);
-    const double az = std::abs(axis.z);
     std::vector<CPoint2d> flat;
     flat.reserve(m_points.size());
     for (const CPoint3d& p : m_points) {
-        if (az >= ax && az >= ay) {
-            flat.push_back(axis.z > 0.0 ? CPoint2d(p.x, p.y) : CPoint2d(p.y, p.x));
-        } else if (ax >= ay) {
-            flat.push_back(axis.x > 0.0 ? CPoint2d(p.y, p.z) : CPoint2d(p.z, p.y));
-        } else {
-            flat.push_back(axis.y > 0.0 ? CPoint2d(p.z, p.x) : CPoint2d(p.x, p.z));
-        }
+        flat.push_back(CPolygonTriangulator::Flatten(p, axis));
     }
     CPolygonTriangulator triangulator;
     std::vector<std::uint32_t> triangles;

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "foundation/point2d.h"
+#include "foundation/point3d.h"
+#include "foundation/vector3d.h"
 
 class CPolygonTriangulator
 {
@@ -32,6 +34,11 @@ public:
     // each, counter-clockwise.
     EResult Triangulate(const std::vector<CPoint2d>& points, const std::vector<std::uint32_t>& loopEnds,
                         std::vector<std::uint32_t>& triangles);
+
+    // The point seen in a plane with this normal: the axis the normal leans on most is
+    // dropped, and the other two are taken in the order that keeps counter-clockwise
+    // about the normal counter-clockwise in the plane.
+    [[nodiscard]] static CPoint2d Flatten(const CPoint3d& point, const CVector3d& normal);
 
 private:
     struct SDiagonal
