@@ -290,6 +290,11 @@ void CDrawingElement::DrawShadow(ITarnisView* /*view*/, ShadowPassSettings* /*se
 {
 }
 
+std::uint64_t CDrawingElement::GetDrawingWeight(bool /*shadows*/) const
+{
+    return 1;
+}
+
 void CDrawingElement::AccumulateExtents(const CTransformation& /*transform*/, CBoundingBox3d& /*box*/) const
 {
 }

@@ -73,6 +73,11 @@ public:
     virtual void Draw(ITarnisView* view);
     virtual void DrawIfShown(ITarnisView* view);
     virtual void DrawShadow(ITarnisView* view, ShadowPassSettings* settings);
+    // What drawing the element costs a frame, in the frame meter's units, weighed from
+    // what it holds (corners, characters, points, pixels) beside its own drawing code;
+    // shadows: the sun's shadows are on, so a face that casts one is drawn again. The
+    // count made at opening sums these over every path that draws the element.
+    [[nodiscard]] virtual std::uint64_t GetDrawingWeight(bool shadows) const;
     // Adds the element's points, transformed, to the box.
     virtual void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const;
     // Adds the element's points as the view projects them.

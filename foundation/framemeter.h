@@ -1,0 +1,80 @@
+#pragma once
+// CFrameMeter: the work a frame does, metered where it is done. The count made when a
+// model is opened refuses a model early by what it would draw; this meter weighs what a
+// frame really sends to GL, rasterises, decodes and cuts, at the few places that do it,
+// so that a cost the count does not see still cannot hold the program. A frame that
+// passes its budget stops where it stands, with what it has drawn, and says why; the
+// next frame starts with a new budget and does the same.
+//
+// A frame opens a scope; scopes nest (a definition's picture drawn while a frame is
+// drawn meters on its own and gives the outer frame back its state). Outside every scope
+// charges are ignored and nothing stops. User-interface thread for the scopes; charging
+// from another thread is safe, the counters being atomic.
+
+#include <atomic>
+#include <cstdint>
+
+class CFrameMeter
+{
+public:
+    CFrameMeter() = delete;
+
+    // Units of work. One is about what sending one vertex to GL costs, all told; the
+    // other kinds are weighed against it where they are done.
+    // A frame that reaches this has drawn for several seconds on a quiet machine.
+    static constexpr std::uint64_t kBudget = 100'000'000;
+    // One vertex, line end or point sent to GL.
+    static constexpr std::uint64_t kVertexCost = 1;
+    // One corner handed to the sweep that cuts faces into triangles.
+    static constexpr std::uint64_t kCutCornerCost = 4;
+    // Pixels rasterised for a glyph or a label's picture, per unit.
+    static constexpr std::uint64_t kPixelsPerUnit = 16;
+    // Pixels decoded from a picture, per unit.
+    static constexpr std::uint64_t kDecodedPixelsPerUnit = 8;
+
+    // What the frame says when it stops for its budget; the same words the count gives
+    // when it refuses a model at opening.
+    static constexpr const char* kReason = "the model would draw too much to show";
+
+    // One frame being metered, from construction to destruction.
+    class CScope
+    {
+    public:
+        explicit CScope(std::uint64_t budget = kBudget) noexcept;
+        ~CScope();
+        CScope(const CScope&) = delete;
+        CScope& operator=(const CScope&) = delete;
+
+        // The frame has passed its budget: everything drawn after that was left out.
+        [[nodiscard]] bool IsExhausted() const noexcept;
+        // The units charged to this frame so far.
+        [[nodiscard]] std::uint64_t GetUsed() const noexcept;
+
+    private:
+        std::uint64_t m_outerUsed;
+        std::uint64_t m_outerBudget;
+        bool m_outerActive;
+    };
+
+    // Adds work to the frame being drawn. Returns false when the frame should stop: its
+    // budget is spent or the program was asked to quit. Outside a scope it only answers
+    // the quit request.
+    static bool Charge(std::uint64_t units) noexcept;
+    // The frame should stop drawing now (budget spent or quit requested); charges nothing.
+    [[nodiscard]] static bool ShouldStop() noexcept;
+    // The frame being drawn has passed its budget.
+    [[nodiscard]] static bool IsExhausted() noexcept;
+    // A frame is being metered.
+    [[nodiscard]] static bool IsMetering() noexcept;
+
+    // Units for a number of pixels rasterised or decoded, at least one for any.
+    [[nodiscard]] static constexpr std::uint64_t PixelUnits(std::uint64_t pixels, std::uint64_t perUnit) noexcept
+    {
+        return pixels == 0 ? 0 : 1 + pixels / perUnit;
+    }
+
+private:
+    static inline std::atomic<std::uint64_t> s_used{0};
+    static inline std::atomic<std::uint64_t> s_budget{0};
+    static inline std::atomic<bool> s_active{false};
+};
