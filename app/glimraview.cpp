@@ -135,8 +135,10 @@ void CGlimraView::OnDocumentContentsChanged()
 void CGlimraView::OnSize(int width, int height)
 {
     CBaseGLView::OnSize(width, height);
+    // The sheets of a job are drawn with the view's viewport; the window's size is taken
+    // once they are done.
     if (GetRenderingContext() != nullptr && width > 0 && height > 0 && !m_printer->IsPreviewing() &&
-        MakeCurrent() != 0)
+        !m_printer->IsPrinting() && MakeCurrent() != 0)
         SetViewportSize(width, height);
     CView::Invalidate();
 }

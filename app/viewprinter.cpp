@@ -159,6 +159,16 @@ void CViewPrinter::BeginPrinting(CPrinterDC& dc, CPrintInfo& info)
 void CViewPrinter::EndPrinting()
 {
     m_printing = false;
+    // A preview draws its sheets while it shows; the view redraws once it closes.
+    if (m_previewing)
+        return;
+    // The window may have changed size while the sheets were drawn.
+    const CRect client = m_view.GetClientRect();
+    const CViewDefinition& definition = m_view.GetViewDefinition();
+    if (client.Width() > 0 && client.Height() > 0 &&
+        (definition.GetViewportWidth() != client.Width() || definition.GetViewportHeight() != client.Height()))
+        m_view.OnSize(client.Width(), client.Height());
+    m_view.Invalidate(false);
 }
 
 std::unique_ptr<CViewPage> CViewPrinter::SaveDisplay()
@@ -237,10 +247,8 @@ void CViewPrinter::PrintSheet(CPrinterDC& dc, CPrintInfo& info)
     if (display != nullptr)
         RestoreDisplay(*display, selectedPage);
     m_view.SetViewDefinition(definition);
-    // A preview draws its sheets while it shows; the view redraws once it closes.
-    if (!info.m_bPreview)
-        m_view.Invalidate(false);
-    if (drawn)
+    // A job cancelled within the sheet has failed nothing.
+    if (drawn || dc.IsCancelled())
         return;
     if (info.m_bPreview)
     {

@@ -9,7 +9,8 @@
 //
 // A sheet that cannot be rendered shows "Unable to preview this view." in a preview;
 // in a print it says "Print Error: Insufficient memory." and ends the job, which is
-// dropped. User-interface thread only.
+// dropped. A job cancelled within a sheet (its device's abort procedure answered false
+// after a band) ends without a word. User-interface thread only.
 #include <memory>
 
 #include "app/printoptions.h"

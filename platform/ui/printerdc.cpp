@@ -1,11 +1,13 @@
 #include "platform/ui/printerdc.h"
 
-#include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <algorithm>
 #include <cmath>
+
+#include "platform/ui/printfile.h"
 
 namespace {
 
@@ -29,6 +31,33 @@ CPrinterDC::~CPrinterDC()
 {
     if (!m_finished)
         EndDoc();
+}
+
+bool CPrinterDC::ContinuePrinting()
+{
+    if (!m_cancelled && m_abortProc && !m_abortProc())
+        m_cancelled = true;
+    return !m_cancelled;
+}
+
+bool CPrinterDC::OpenDevice()
+{
+    m_device = &m_printer;
+    if (m_printer.outputFormat() != QPrinter::PdfFormat || m_printer.outputFileName().isEmpty())
+        return true;
+    m_file = std::make_unique<CPrintFile>(CString::FromUtf8(m_printer.outputFileName().toStdString()));
+    if (!m_file->Open())
+        return false;
+    // The printer's own PDF output would open the file by its name: the writer takes
+    // the job's file as it was made, with the printer's paper, resolution and title.
+    m_pdf = std::make_unique<QPdfWriter>(&m_file->GetDevice());
+    m_pdf->setPdfVersion(m_printer.pdfVersion());
+    m_pdf->setResolution(m_printer.resolution());
+    m_pdf->setPageLayout(m_printer.pageLayout());
+    m_pdf->setTitle(m_printer.docName());
+    m_pdf->setCreator(m_printer.creator());
+    m_device = m_pdf.get();
+    return true;
 }
 
 int CPrinterDC::GetDeviceCaps(int index) const
@@ -76,7 +105,7 @@ void CPrinterDC::StartPage()
 
 QPainter* CPrinterDC::BeginDrawing()
 {
-    if (m_finished)
+    if (m_finished || m_cancelled)
         return nullptr;
     if (m_sheet != nullptr)
     {
@@ -86,7 +115,7 @@ QPainter* CPrinterDC::BeginDrawing()
     if (m_painter == nullptr)
     {
         m_painter = std::make_unique<QPainter>();
-        if (!m_painter->begin(&m_printer))
+        if (!OpenDevice() || !m_painter->begin(m_device))
         {
             m_finished = true;
             return nullptr;
@@ -100,7 +129,7 @@ QPainter* CPrinterDC::BeginDrawing()
     }
     while (m_drawnPage < std::max(m_requestedPage, 1))
     {
-        if (!m_printer.newPage())
+        if (!m_device->newPage())
             return nullptr;
         ++m_drawnPage;
     }
@@ -164,7 +193,7 @@ bool CPrinterDC::StretchPixels(const CRect& target, int width, int height, const
     if (onDevice.width() * 2 < width && onDevice.height() * 2 < height && !onDevice.isEmpty())
         image = image.scaled(onDevice, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     painter->drawImage(ToQRect(target), image);
-    return true;
+    return ContinuePrinting();
 }
 
 bool CPrinterDC::EndDoc()
@@ -174,7 +203,13 @@ bool CPrinterDC::EndDoc()
     m_finished = true;
     if (m_sheet != nullptr)
         return m_drawnPage > 0;
-    return m_painter != nullptr && m_painter->end();
+    const bool ended = m_painter != nullptr && m_painter->end();
+    if (m_file == nullptr)
+        return ended;
+    if (ended)
+        return m_file->Commit();
+    m_file->Discard();
+    return false;
 }
 
 void CPrinterDC::AbortDoc()
@@ -183,10 +218,14 @@ void CPrinterDC::AbortDoc()
         return;
     m_finished = true;
     if (m_sheet != nullptr || m_painter == nullptr || !m_painter->isActive())
+    {
+        if (m_file != nullptr)
+            m_file->Discard();
         return;
-    const bool aborted = m_printer.abort();
+    }
+    if (m_file == nullptr)
+        m_printer.abort();
     m_painter->end();
-    // A file has no way to take the job back: what it holds so far goes.
-    if (!aborted && m_printer.outputFormat() == QPrinter::PdfFormat && !m_printer.outputFileName().isEmpty())
-        QFile::remove(m_printer.outputFileName());
+    if (m_file != nullptr)
+        m_file->Discard();
 }

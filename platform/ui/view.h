@@ -16,6 +16,7 @@ class CDocument;
 class CFrameWnd;
 class CObject;
 class CPrintInfo;
+class CPrintingDialog;
 class CPrinterDC;
 class CViewWidget;
 class QImage;
@@ -111,7 +112,10 @@ public:
     void OnWindowDestroyed();
 
     // --- printing (viewprint.cpp): the job's road, whose steps the view fills ---
-    // Prepares (OnPreparePrinting), then prints every sheet on the application's printer.
+    // Prepares (OnPreparePrinting), then prints every sheet on the application's printer
+    // under a printing dialog with the sheet's number and Cancel. Events are handled
+    // between bands and sheets; Cancel, or a request to end the program (CQuitRequest),
+    // ends the job there and keeps nothing of it.
     void OnFilePrint();
     // Prepares a preview, then shows the sheets in the preview window, whose Print
     // button closes it and prints. The window draws the sheets it shows as they come
@@ -126,8 +130,10 @@ public:
     virtual void OnPrepareDC(CPrinterDC* dc, CPrintInfo* info);
     virtual void OnPrint(CPrinterDC* /*dc*/, CPrintInfo* /*info*/) {}
     virtual void OnEndPrinting(CPrinterDC* /*dc*/, CPrintInfo* /*info*/) {}
-    // Begin, the sheets of the range and end on one device.
-    void PrintSheets(CPrinterDC& dc, CPrintInfo& info);
+    // Begin, the sheets of the range and end on one device; the progress dialog, when
+    // given, shows the sheet being printed. The device's abort procedure is asked before
+    // each sheet: a cancelled job stops there (or within the sheet, at a band).
+    void PrintSheets(CPrinterDC& dc, CPrintInfo& info, CPrintingDialog* progress = nullptr);
     // One sheet of the range (its number, the first being the range's first); false when
     // the job has no such sheet.
     bool PrintOneSheet(CPrinterDC& dc, CPrintInfo& info, UINT page);

@@ -3,12 +3,15 @@
 #include <QPrinter>
 #include <malloc.h>
 
+#include "platform/quitrequest.h"
 #include "platform/ui/appprinter.h"
+#include "platform/ui/document.h"
 #include "platform/ui/framewnd.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modaldialog.h"
 #include "platform/ui/printdialog.h"
 #include "platform/ui/printerdc.h"
+#include "platform/ui/printingdialog.h"
 #include "platform/ui/printinfo.h"
 #include "platform/ui/printpreviewwindow.h"
 #include "platform/ui/view.h"
@@ -32,13 +35,19 @@ void CView::OnPrepareDC(CPrinterDC* /*dc*/, CPrintInfo* info)
         info->m_bContinuePrinting = info->GetMaxPage() != CPrintInfo::kUnknownLastPage || info->m_nCurPage == 1;
 }
 
-void CView::PrintSheets(CPrinterDC& dc, CPrintInfo& info)
+void CView::PrintSheets(CPrinterDC& dc, CPrintInfo& info, CPrintingDialog* progress)
 {
     OnBeginPrinting(&dc, &info);
     // The range is read after the beginning, which may plan it for this device.
+    const UINT first = info.GetFromPage();
+    const int count = info.GetToPage() >= first ? static_cast<int>(info.GetToPage() - first) + 1 : 0;
     for (UINT page = info.GetFromPage(); page <= info.GetToPage() && !info.m_bPrintFailed; ++page)
-        if (!PrintOneSheet(dc, info, page))
+    {
+        if (progress != nullptr)
+            progress->SetSheet(static_cast<int>(page - first) + 1, count);
+        if (!dc.ContinuePrinting() || !PrintOneSheet(dc, info, page) || dc.IsCancelled())
             break;
+    }
     OnEndPrinting(&dc, &info);
 }
 
@@ -59,10 +68,22 @@ void CView::OnFilePrint()
     CPrintInfo info;
     if (!OnPreparePrinting(&info))
         return;
-    CPrinterDC dc(GetAppPrinter());
-    PrintSheets(dc, info);
-    // The sheet that failed has said why; nothing of the job is kept.
-    if (info.m_bPrintFailed)
+    QPrinter& printer = GetAppPrinter();
+    CPrinterDC dc(printer);
+    // The print runs in the window's own turn; between its bands and sheets the windows
+    // repaint and the dialog's Cancel is taken, as is a request to end the program.
+    CPrintingDialog progress(GetDocument() != nullptr ? GetDocument()->GetTitle() : CString(), dc.GetPrinterName(),
+                             GetWidget() != nullptr ? GetWidget()->window() : nullptr);
+    progress.show();
+    dc.SetAbortProc([&progress] {
+        if (!CQuitRequest::IsRequested())
+            CPrintingDialog::ProcessEvents();
+        return !progress.IsCancelled() && !CQuitRequest::IsRequested();
+    });
+    PrintSheets(dc, info, &progress);
+    progress.hide();
+    // A cancelled job and the sheet that failed (which has said why) keep nothing.
+    if (info.m_bPrintFailed || dc.IsCancelled())
     {
         dc.AbortDoc();
         return;
