@@ -50,8 +50,11 @@ double CPrintPreviewView::GetZoom() const
 
 void CPrintPreviewView::SetColumns(int columns)
 {
+    // The sheet looked at stays in sight: its row is another one now.
+    const int current = GetCurrentSheet();
     m_columns = std::clamp(columns, 1, 2);
     ApplyFit();
+    ShowSheet(current);
 }
 
 void CPrintPreviewView::SetScale(double scale, Fit fit)

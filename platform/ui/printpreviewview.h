@@ -29,7 +29,8 @@ public:
     void SetSheetCount(int count);
     [[nodiscard]] int GetSheetCount() const { return m_sheetCount; }
 
-    // Sheets side by side in a row: 1 or 2 (two facing sheets); the fit is kept.
+    // Sheets side by side in a row: 1 or 2 (two facing sheets); the fit is kept, and
+    // the row of the current sheet comes to the window's top.
     void SetColumns(int columns);
     [[nodiscard]] int GetColumns() const { return m_columns; }
 
