@@ -192,6 +192,10 @@ bool CPrinterDC::StretchPixels(const CRect& target, int width, int height, const
     const QSize onDevice = painter->transform().mapRect(QRectF(ToQRect(target))).size().toSize();
     if (onDevice.width() * 2 < width && onDevice.height() * 2 < height && !onDevice.isEmpty())
         image = image.scaled(onDevice, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // The printer's own PDF output turns everything grey for a grey job; the writer
+    // cannot, so the pictures come grey already.
+    if (m_pdf != nullptr && m_printer.colorMode() == QPrinter::GrayScale)
+        image = image.convertToFormat(QImage::Format_Grayscale8);
     painter->drawImage(ToQRect(target), image);
     return ContinuePrinting();
 }

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <sstream>
@@ -117,6 +118,29 @@ TEST_F(PrintJobTest, AFileWhoseNameIsALinkIsReplacedWholeAndWhatItPointedToIsLef
     EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask);
     std::filesystem::remove(elsewhere);
     EXPECT_EQ(StrayFiles(), std::vector<std::string>{"sheets.pdf"});
+}
+
+TEST_F(PrintJobTest, AGreyJobPrintsGrey)
+{
+    OpenBoxFromTop("20");
+    // The pixels of the first sheet that are not grey.
+    const auto coloured = [this] {
+        view->OnFilePrint();
+        const std::string png = (folder / "sheet").string();
+        EXPECT_EQ(std::system(("pdftoppm -singlefile -png -r 20 '" + pdf + "' '" + png + "'").c_str()), 0);
+        const QImage sheet(QString::fromStdString(png + ".png"));
+        std::filesystem::remove(png + ".png");
+        int count = 0;
+        for (int y = 0; y < sheet.height(); ++y)
+            for (int x = 0; x < sheet.width(); ++x)
+                count += QColor(sheet.pixel(x, y)).hsvSaturation() > 8 ? 1 : 0;
+        return count;
+    };
+    EXPECT_GT(coloured(), 100);
+    GetAppPrinter().setColorMode(QPrinter::GrayScale);
+    const int grey = coloured();
+    GetAppPrinter().setColorMode(QPrinter::Color);
+    EXPECT_EQ(grey, 0);
 }
 
 }  // namespace
