@@ -204,6 +204,11 @@ bool CPrinterDC::EndDoc()
 {
     if (m_finished)
         return false;
+    if (m_cancelled)
+    {
+        AbortDoc();
+        return false;
+    }
     m_finished = true;
     if (m_sheet != nullptr)
         return m_drawnPage > 0;

@@ -73,7 +73,8 @@ public:
     // the abort procedure is asked, and false is answered when it cancels the job.
     bool StretchPixels(const CRect& target, int width, int height, const std::vector<std::uint8_t>& rgba);
 
-    // Finishes the job; false when it never started or writing failed.
+    // Finishes the job; false when it never started, writing failed or it was cancelled
+    // (then it is dropped as by AbortDoc).
     bool EndDoc();
     void AbortDoc();
     // True once the job drew anything.

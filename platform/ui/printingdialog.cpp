@@ -35,7 +35,8 @@ CPrintingDialog::CPrintingDialog(const CString& document, const CString& printer
 
 void CPrintingDialog::SetSheet(int sheet, int count)
 {
-    m_progress->setText(QStringLiteral("Printing sheet %1 of %2").arg(sheet).arg(count));
+    m_progress->setText(count > 0 ? QStringLiteral("Printing sheet %1 of %2").arg(sheet).arg(count)
+                                  : QStringLiteral("Printing sheet %1").arg(sheet));
 }
 
 void CPrintingDialog::ProcessEvents()

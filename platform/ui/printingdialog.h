@@ -16,7 +16,8 @@ class CPrintingDialog : public QDialog
 public:
     CPrintingDialog(const CString& document, const CString& printer, QWidget* parent);
 
-    // "Printing sheet N of M"; N counts from 1.
+    // "Printing sheet N of M"; N counts from 1. A count of 0 (the last sheet is not
+    // known yet) shows "Printing sheet N".
     void SetSheet(int sheet, int count);
     // Handles the events waiting now, without waiting for more.
     static void ProcessEvents();

@@ -40,7 +40,9 @@ void CView::PrintSheets(CPrinterDC& dc, CPrintInfo& info, CPrintingDialog* progr
     OnBeginPrinting(&dc, &info);
     // The range is read after the beginning, which may plan it for this device.
     const UINT first = info.GetFromPage();
-    const int count = info.GetToPage() >= first ? static_cast<int>(info.GetToPage() - first) + 1 : 0;
+    const UINT last = info.GetToPage();
+    const int count =
+        last >= first && last != CPrintInfo::kUnknownLastPage ? static_cast<int>(last - first) + 1 : 0;
     for (UINT page = info.GetFromPage(); page <= info.GetToPage() && !info.m_bPrintFailed; ++page)
     {
         if (progress != nullptr)
