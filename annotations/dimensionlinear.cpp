@@ -288,14 +288,14 @@ void CDimensionLinear::ReadRecord(CArchive& ar, int version)
     ar >> m_normal;
     if (version <= 3) {
         double angle = 0.0;
-        ar >> angle;
+        ar >> Finite(angle);
         m_direction = DirectionFromStoredAngle(m_normal, angle);
     } else {
         ar >> m_direction;
     }
-    ar >> m_mode >> m_offset;
+    ar >> m_mode >> Finite(m_offset);
     if (version >= 3) {
-        ar >> m_labelPosition;
+        ar >> Finite(m_labelPosition);
     }
     OnModified();
 }

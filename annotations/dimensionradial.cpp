@@ -12,6 +12,7 @@
 #include "document/entitymerger.h"
 #include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/geometryarchive.h"
 #include "foundation/transformation.h"
 
 #include "annotations/annotationcheck.h"
@@ -212,7 +213,7 @@ void CDimensionRadial::ReadRecord(CArchive& ar)
 {
     const int version = GetLoadedClassVersion(RUNTIME_CLASS(CDimensionRadial));
     m_edge = ReadEdge(ar);
-    ar >> m_leaderAngle >> m_leaderExtent;
+    ar >> Finite(m_leaderAngle) >> Finite(m_leaderExtent);
     m_diameter = ArchiveReadBool(ar);
     if (m_edge == nullptr) {
         m_arc.Serialize(ar, version >= 2);

@@ -7,6 +7,7 @@
 #include "document/component.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
+#include "foundation/geometryarchive.h"
 #include "foundation/tolerance.h"
 #include "model/validitylog.h"
 #include "platform/archive.h"
@@ -203,9 +204,9 @@ void CDimensionStyle::ReadRecord(CArchive& ar)
     ar >> m_highlightColor;
     m_prefix = ArchiveReadBool(ar);
     m_obliqueHide = ArchiveReadBool(ar);
-    ar >> m_obliqueThreshold;
+    ar >> Finite(m_obliqueThreshold);
     m_smallHide = ArchiveReadBool(ar);
-    ar >> m_minimumScreenLength;
+    ar >> Finite(m_minimumScreenLength);
     if (version >= 2) {
         ar >> m_defaultColor >> m_labelColor;
     }

@@ -347,7 +347,7 @@ void CText::ReadRecord(CArchive& ar)
     }
     ReadFont(ar, version);
     CEntity* oldAnchorEntity = version < kAnchorVersion ? ReadDrawingElement(ar) : nullptr;
-    ar >> m_screenX >> m_screenY;
+    ar >> Finite(m_screenX) >> Finite(m_screenY);
     CPoint3d oldAnchorPosition;
     if (version < kAnchorVersion) {
         ar >> oldAnchorPosition;
@@ -372,7 +372,7 @@ void CText::ReadRecord(CArchive& ar)
     // Before scales were stored a screen leader kept its size.
     double scale = 1.0;
     if (version >= 3 && version < kExtraFlagVersion) {
-        ar >> scale;
+        ar >> Finite(scale);
     }
     ar >> m_leaderKind;
     if (version < kAnchorVersion && IsAttached()) {

@@ -231,25 +231,25 @@ void CCamera::Serialize(CArchive& ar)
 void CCamera::ReadFields(CArchive& ar)
 {
     const int version = GetLoadedClassVersion(RUNTIME_CLASS(CCamera));
-    ar >> m_eye >> m_target >> m_up >> m_valueA >> m_valueB;
+    ar >> m_eye >> m_target >> m_up >> Finite(m_valueA) >> Finite(m_valueB);
     m_perspective = ArchiveReadBool(ar);
-    ar >> m_fieldOfView >> m_parallelHeight >> m_auxiliary >> m_aspectRatio;
+    ar >> Finite(m_fieldOfView) >> Finite(m_parallelHeight) >> m_auxiliary >> Finite(m_aspectRatio);
     m_fieldOfViewFixed = ArchiveReadBool(ar);
     m_flag2 = version >= 2 ? ArchiveReadBool(ar) : false;
     if (version >= 3) {
         m_description = ArchiveReadString(ar);
     }
     if (version >= 4) {
-        ar >> m_imageWidth;
+        ar >> Finite(m_imageWidth);
     }
 }
 
 void CCamera::ReadOldForm(CArchive& ar)
 {
     CVector3d direction;
-    ar >> m_eye >> direction >> m_up >> m_valueA >> m_valueB;
+    ar >> m_eye >> direction >> m_up >> Finite(m_valueA) >> Finite(m_valueB);
     m_perspective = ArchiveReadBool(ar);
-    ar >> m_fieldOfView >> m_parallelHeight >> m_auxiliary;
+    ar >> Finite(m_fieldOfView) >> Finite(m_parallelHeight) >> m_auxiliary;
     m_target = m_eye + direction;
     m_aspectRatio = 0.0;
     m_fieldOfViewFixed = true;

@@ -15,7 +15,7 @@ namespace {
 void ReadMatrix(CArchive& ar, Matrix3& matrix)
 {
     for (double& element : matrix) {
-        ar >> element;
+        ar >> Finite(element);
     }
 }
 

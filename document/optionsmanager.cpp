@@ -5,6 +5,7 @@
 #include <memory>
 #include <string_view>
 
+#include "foundation/geometryarchive.h"
 #include "platform/archive.h"
 
 using orvell::utils::CTypedValue;
@@ -32,6 +33,15 @@ std::unique_ptr<COptionsManager>& Registry()
 {
     static std::unique_ptr<COptionsManager> registry;
     return registry;
+}
+
+// Option values are lengths, angles and times the program computes with.
+void RefuseNonFinite(const CArchive& ar, const CTypedValue& value)
+{
+    double number = 0.0;
+    if (value.GetDouble(number)) {
+        CheckReadNumberFinite(ar, number);
+    }
 }
 
 }  // namespace
@@ -115,6 +125,7 @@ void COptionsManager::Read(CArchive& ar)
             CTypedValue value;
             value.Read(ar);
             if (provider != nullptr) {
+                RefuseNonFinite(ar, value);
                 (void)provider->SetValue(key, value);
             }
         }

@@ -326,7 +326,7 @@ void CShadowInfo::Read(CArchive& ar)
     m_city = ArchiveReadString(ar);
     m_country = ArchiveReadString(ar);
     if (version >= 1) {
-        ar >> m_longitude >> m_latitude >> m_timeZone;
+        ar >> Finite(m_longitude) >> Finite(m_latitude) >> Finite(m_timeZone);
     }
     if (version >= 2) {
         ar >> m_north;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "foundation/geometryarchive.h"
 #include "foundation/plane3d.h"
 #include "foundation/transformation.h"
 #include "platform/archive.h"
@@ -92,7 +93,8 @@ void CTexturePlacement::ReadPins(CArchive& ar)
     ar.EnsureAvailable(static_cast<ULONGLONG>(count) * kPinBytes);
     pins.assign(static_cast<std::size_t>(count), CTexturePin{});
     for (CTexturePin& pin : pins) {
-        ar >> pin.texturePoint.x >> pin.texturePoint.y >> pin.facePoint.x >> pin.facePoint.y;
+        ar >> Finite(pin.texturePoint.x) >> Finite(pin.texturePoint.y) >> Finite(pin.facePoint.x) >>
+            Finite(pin.facePoint.y);
     }
 }
 

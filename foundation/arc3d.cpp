@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "foundation/geometryarchive.h"
 #include "foundation/line3d.h"
 #include "foundation/transformation.h"
 #include "foundation/unitvector3d.h"
@@ -196,13 +197,10 @@ void CArc3d::Serialize(CArchive& ar, bool withYAxis)
         return;
     }
     CVector3d normal;
-    ar >> centre.x >> centre.y >> centre.z;
-    ar >> normal.x >> normal.y >> normal.z;
-    ar >> xAxis.x >> xAxis.y >> xAxis.z;
-    ar >> startAngle >> endAngle;
+    ar >> centre >> normal >> xAxis >> Finite(startAngle) >> Finite(endAngle);
     plane.Set(centre, normal);
     if (withYAxis) {
-        ar >> yAxis.x >> yAxis.y >> yAxis.z;
+        ar >> yAxis;
     }
     Update(!withYAxis);
 }

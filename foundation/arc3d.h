@@ -58,7 +58,8 @@ struct CArc3d
 
     // Writes 14 doubles: centre, normal, x axis, start, end, y axis. Reads 11, or 14
     // when withYAxis (records from before the y axis was stored pass false); a y axis
-    // not read is recomputed. Failures raise CArchiveException.
+    // not read is recomputed. Failures raise CArchiveException, as does a number read
+    // that is not finite.
     void Serialize(CArchive& ar, bool withYAxis);
 
 private:

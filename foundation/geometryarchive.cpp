@@ -9,6 +9,37 @@
 #include "foundation/vector3d.h"
 #include "platform/archive.h"
 
+#include <cmath>
+
+namespace {
+
+// Reads x, y and z; every three-number type is read through here.
+template <typename Triple>
+CArchive& ReadTriple(CArchive& ar, Triple& t)
+{
+    ar >> t.x >> t.y >> t.z;
+    CheckReadNumberFinite(ar, t.x);
+    CheckReadNumberFinite(ar, t.y);
+    CheckReadNumberFinite(ar, t.z);
+    return ar;
+}
+
+}  // namespace
+
+void CheckReadNumberFinite(const CArchive& ar, double value)
+{
+    if (!std::isfinite(value)) {
+        AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName, "a number is not finite");
+    }
+}
+
+CArchive& operator>>(CArchive& ar, CFiniteNumber number)
+{
+    ar >> number.value;
+    CheckReadNumberFinite(ar, number.value);
+    return ar;
+}
+
 CArchive& operator<<(CArchive& ar, const CPoint3d& p)
 {
     return ar << p.x << p.y << p.z;
@@ -16,7 +47,7 @@ CArchive& operator<<(CArchive& ar, const CPoint3d& p)
 
 CArchive& operator>>(CArchive& ar, CPoint3d& p)
 {
-    return ar >> p.x >> p.y >> p.z;
+    return ReadTriple(ar, p);
 }
 
 CArchive& operator<<(CArchive& ar, const CVector3d& v)
@@ -26,7 +57,7 @@ CArchive& operator<<(CArchive& ar, const CVector3d& v)
 
 CArchive& operator>>(CArchive& ar, CVector3d& v)
 {
-    return ar >> v.x >> v.y >> v.z;
+    return ReadTriple(ar, v);
 }
 
 CArchive& operator<<(CArchive& ar, const CUnitVector3d& u)
@@ -36,7 +67,7 @@ CArchive& operator<<(CArchive& ar, const CUnitVector3d& u)
 
 CArchive& operator>>(CArchive& ar, CUnitVector3d& u)
 {
-    return ar >> u.x >> u.y >> u.z;
+    return ReadTriple(ar, u);
 }
 
 CArchive& operator<<(CArchive& ar, const CPlane3d& plane)
@@ -46,7 +77,7 @@ CArchive& operator<<(CArchive& ar, const CPlane3d& plane)
 
 CArchive& operator>>(CArchive& ar, CPlane3d& plane)
 {
-    return ar >> plane.a >> plane.b >> plane.c >> plane.d;
+    return ar >> Finite(plane.a) >> Finite(plane.b) >> Finite(plane.c) >> Finite(plane.d);
 }
 
 CArchive& operator<<(CArchive& ar, const CLine3d& line)
@@ -66,7 +97,7 @@ CArchive& operator<<(CArchive& ar, const CBoundedLine3d& line)
 
 CArchive& operator>>(CArchive& ar, CBoundedLine3d& line)
 {
-    return ar >> line.line >> line.start >> line.end;
+    return ar >> line.line >> Finite(line.start) >> Finite(line.end);
 }
 
 CArchive& operator<<(CArchive& ar, const CTransformation& transformation)
@@ -83,7 +114,7 @@ CArchive& operator>>(CArchive& ar, CTransformation& transformation)
 {
     double numbers[CTransformation::kStoredNumberCount];
     for (double& number : numbers) {
-        ar >> number;
+        ar >> Finite(number);
     }
     transformation.SetFromStoredNumbers(numbers);
     return ar;

@@ -3,7 +3,9 @@
 // order, no padding. Directions and planes are read back exactly as stored, without
 // normalising. A transformation's flags are not stored; reading recomputes them.
 // Every operator raises CArchiveException when the archive goes the other way or the
-// data ends early.
+// data ends early. Reading also refuses a number that is not finite (NaN or an
+// infinity) with genericException and the reason "a number is not finite": such a
+// coordinate would reach the drawing and the tessellator unchecked.
 
 class CArchive;
 struct CPoint3d;
@@ -13,6 +15,21 @@ struct CPlane3d;
 struct CLine3d;
 struct CBoundedLine3d;
 class CTransformation;
+
+// One number a record reads on its own that must be finite, as the operators below
+// read theirs: `ar >> Finite(radius)`. Throws as they do when it is not.
+struct CFiniteNumber
+{
+    double& value;
+};
+[[nodiscard]] inline CFiniteNumber Finite(double& value)
+{
+    return CFiniteNumber{value};
+}
+CArchive& operator>>(CArchive& ar, CFiniteNumber number);
+// For a number read by other means (inside a typed value): throws as above when it is
+// not finite.
+void CheckReadNumberFinite(const CArchive& ar, double value);
 
 // 24 bytes: x, y, z.
 CArchive& operator<<(CArchive& ar, const CPoint3d& p);

@@ -12,6 +12,7 @@
 //   glimra_samplegen --labels N <folder>   N labels of 1,000 characters, all in view
 //   glimra_samplegen --star N <folder>     one star face of N corners
 //   glimra_samplegen --holes N <folder>    one square face with N square holes
+//   glimra_samplegen --nanhole N <folder>  the same, a corner of the last hole at y = NaN
 //   glimra_samplegen --star-placements P C <folder>
 //                                          P placements of one star of C corners
 //   glimra_samplegen --farfill N <folder>  N stacked squares and a tiny face far away
@@ -55,6 +56,7 @@ int Usage()
                          " | --labels COUNT"
                          " | --star CORNERS"
                          " | --holes COUNT"
+                         " | --nanhole HOLES"
                          " | --star-placements COUNT CORNERS"
                          " | --farfill SQUARES"
                          " | --sharedring FACES"
@@ -122,6 +124,7 @@ int main(int argc, char** argv)
         {"--labels", "labels-", &BuildLabelsModel},
         {"--star", "star-", &BuildStarModel},
         {"--holes", "holes-", &BuildHolesModel},
+        {"--nanhole", "nanhole-", &BuildNonFiniteHoleModel},
         {"--farfill", "farfill-", &BuildFarFillModel},
         {"--sharedring", "sharedring-", &BuildSharedRingModel},
         {"--progressivepreview", "progressivepreview-", &BuildProgressivePreviewModel},

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,9 +33,12 @@
 #include "document/utctime.h"
 #include "document/viewpage.h"
 #include "foundation/transformation.h"
+#include "model/edgeuse.h"
 #include "model/face.h"
+#include "model/loop.h"
 #include "model/radialtails.h"
 #include "model/undosuspender.h"
+#include "model/vertex.h"
 #include "samplegen/geometrybuilder.h"
 #include "samplegen/gridmodel.h"
 
@@ -373,6 +377,20 @@ void BuildHolesModel(CTarnwickModel& model, int holes)
                                   builder.Vertex(CPoint3d(1, 1, 0) + at), builder.Vertex(CPoint3d(1, 0, 0) + at)});
     }
     LookDownOn(model, CPoint3d(size / 2.0, size / 2.0, 0.0), size);
+}
+
+void BuildNonFiniteHoleModel(CTarnwickModel& model, int holes)
+{
+    BuildHolesModel(model, holes);
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    for (CDrawingElement* element : model.GetRootComponent()->GetEntityList()) {
+        if (auto* face = dynamic_cast<CFace*>(element)) {
+            CVertex* corner = face->GetLoop(face->GetLoopCount() - 1)->GetFirstEdgeUse()->GetStartVertex();
+            const CPoint3d at = corner->GetPosition();
+            corner->SetPosition(CPoint3d(at.x, std::numeric_limits<double>::quiet_NaN(), at.z));
+        }
+    }
 }
 
 void BuildStarPlacementsModel(CTarnwickModel& model, int placements, int starCorners)

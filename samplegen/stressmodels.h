@@ -67,6 +67,10 @@ void BuildStarModel(CTarnwickModel& model, int corners);
 // two apart, in rows as near to square as the count allows; the model looks from above.
 void BuildHolesModel(CTarnwickModel& model, int holes);
 
+// The holes model with the y of one corner of the last hole set to NaN: a damaged
+// file, which a reader must refuse rather than hand the corner to the drawing.
+void BuildNonFiniteHoleModel(CTarnwickModel& model, int holes);
+
 // Adds one definition holding a star of starCorners corners (at least 6) and that many
 // instances of it (at least 1) side by side in a square field, looked at from above.
 void BuildStarPlacementsModel(CTarnwickModel& model, int placements, int starCorners);

@@ -145,13 +145,33 @@ TEST(TextRecord, ValuesOutsideTheirRangesAreMendedOnReading)
     fields.kind = 7;
     fields.arrow = -1;
     fields.sideMode = 3;
-    fields.screenX = std::numeric_limits<double>::infinity();
+    fields.screenX = 7.0;
     CText text;
     ReadText(text, TextRecord(9, fields), 9);
     EXPECT_EQ(text.GetLeaderKind(), CText::kScreenText);
     EXPECT_EQ(text.GetArrow(), 0);
     EXPECT_EQ(text.GetSideMode(), CText::kSideAutomatic);
     EXPECT_EQ(text.GetScreenX(), 0.5);
+}
+
+TEST(TextRecord, AScreenPositionLeaderOrScaleThatIsNotFiniteIsRefused)
+{
+    const CUndoSuspender suspender;
+    for (const int version : {7, 9}) {
+        const Bytes sound = TextRecord(version);
+        for (const double bad : entitytest::kNonFinite) {
+            for (const double number : {0.25, 0.75, 10.0, 20.0, 2.0}) {
+                if (number == 2.0 && version == 9) {
+                    continue;  // no scale stored
+                }
+                CText text;
+                const Bytes damaged = entitytest::WithDoubleReplaced(sound, number, bad);
+                EXPECT_EQ(entitytest::ArchiveReason([&] { ReadText(text, damaged, version); }),
+                          entitytest::kNotFiniteReason)
+                    << version << ": " << number << " as " << bad;
+            }
+        }
+    }
 }
 
 TEST(TextRecord, AFontReferenceToAnObjectThatIsNoFontIsABadClass)

@@ -163,19 +163,35 @@ TEST_F(OpenRoadTest, FilesThatCannotBeShownGiveTheirMessageAndLeaveAnUntitledEmp
     }
 }
 
-TEST_F(OpenRoadTest, AModelCutShortIsRefusedWithThatReasonInPlainWords)
+// A square whose hole had a corner at y = NaN once crashed the tessellator at the first
+// frame.
+TEST_F(OpenRoadTest, AModelCutShortOrHoldingANumberThatIsNotFiniteIsRefusedWithThatReasonInPlainWords)
 {
     const std::string whole = ReadBytes(apptest::Samples().Path("house-5000.twk"));
-    const std::string path = apptest::Samples().Path("cut-short.twk");
-    std::ofstream(path, std::ios::binary) << whole.substr(0, whole.size() / 2);
+    const std::string cutShort = apptest::Samples().Path("cut-short.twk");
+    std::ofstream(cutShort, std::ios::binary) << whole.substr(0, whole.size() / 2);
+    const std::string nanHole = apptest::Samples().Path("nan-hole.twk");
+    auto* model = new CTarnwickModel;
+    BuildNonFiniteHoleModel(*model, 1);
+    EXPECT_TRUE(WriteModelFile(*model, nanHole, kSaveFormat5000));
+    model->Release();
+    const struct
+    {
+        const std::string& path;
+        const char* reason;
+    } rows[] = {{cutShort, "the file is cut short"}, {nanHole, "a number is not finite"}};
     CGlimraApp app;
     ASSERT_TRUE(Start(app, apptest::Samples().Path("house-5000.twk")));
-    EXPECT_EQ(app.OpenDocumentFile(CString::FromUtf8(path)), nullptr);
-    ASSERT_EQ(boxes.calls.size(), 1u);
-    EXPECT_EQ(boxes.calls[0].text, CString("Unable to open \"") + CString::FromUtf8(path) +
-                                       CString("\".\nThe file cannot be read: the file is cut short."));
+    for (const auto& row : rows) {
+        boxes.calls.clear();
+        EXPECT_EQ(app.OpenDocumentFile(CString::FromUtf8(row.path)), nullptr);
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].text, CString("Unable to open \"") + CString::FromUtf8(row.path) +
+                                           CString("\".\nThe file cannot be read: ") + CString(row.reason) +
+                                           CString("."));
+        std::filesystem::remove(row.path);
+    }
     app.ExitInstance();
-    std::filesystem::remove(path);
 }
 
 TEST_F(OpenRoadTest, ANonModelNamedOnTheCommandLineEndsTheRunWithStatusOneAfterItsMessage)

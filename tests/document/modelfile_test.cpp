@@ -7,7 +7,13 @@
 #include <string>
 #include <utility>
 
+#include "annotations/constructionline.h"
+#include "annotations/dimensionlinear.h"
+#include "annotations/dimensionradial.h"
 #include "annotations/dimensionstyle.h"
+#include "annotations/polyline3d.h"
+#include "annotations/sectionplane.h"
+#include "annotations/text.h"
 #include "annotations/textstyle.h"
 #include "document/componentbehavior.h"
 #include "document/entitycopier.h"
@@ -20,6 +26,7 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarniscs.h"
+#include "foundation/typedvalue.h"
 #include "model/curveregistry.h"
 #include "model/loop.h"
 #include "platform/exceptions.h"
@@ -901,4 +908,113 @@ TEST_F(ModelFileTest, TheBytesAfterTheEndOfTheModelsRecordAreCounted)
                       row.faces);
         }
     }
+}
+
+namespace {
+
+// A model that holds each of the given numbers once, each in a different kind of place
+// a coordinate, direction, length or angle is read from; pages and the model's own
+// settings are set after the pages copied them, so that each number stays alone.
+void BuildModelOfDistinctNumbers(CTarnwickModel& model)
+{
+    const CurrentModelScope scope(&model);
+    const CUndoSuspender suspender;
+    for (const char* name : {"Front", "Back"}) {
+        auto* page = new CViewPage(name, "", CViewPage::kAllProperties);
+        model.GetPageList()->AddPage(page, -1);
+        page->CopyFromModel(model, CViewPage::kAllProperties, false);
+    }
+    CComponent& root = *model.GetRootComponent();
+    root.Add(new CEdge(new CVertex(CPoint3d(1001.25, 0, 0)), new CVertex(CPoint3d(0, 0, 0)), false));
+    const double z = 1002.25;  // the face's plane holds -z
+    CVertex* corners[3] = {new CVertex(CPoint3d(0, 0, z)), new CVertex(CPoint3d(1, 0, z)),
+                           new CVertex(CPoint3d(0, 1, z))};
+    std::vector<CEdge*> edges;
+    for (int i = 0; i < 3; ++i) {
+        edges.push_back(new CEdge(corners[i], corners[(i + 1) % 3], false));
+        root.Add(edges.back());
+    }
+    root.Add(new CFace(3, edges.data(), CPlane3d(CPoint3d(0, 0, z), CVector3d(0, 0, 1))));
+    auto* definition = new CComponentDefinition;
+    modelfiletest::AddSquare(*definition, 2.0);
+    definition->SetInsertionPoint(CPoint3d(1004.25, 0, 0), false);
+    model.GetDefinitionList()->AddDefinition(definition, false);
+    auto* instance = new CComponentInstance;
+    definition->AddInstance(instance);
+    CTransformation placement;
+    placement.SetTranslation(CVector3d(1003.25, 0, 0));
+    instance->SetTransform(placement);
+    root.Add(instance);
+    root.Add(new CConstructionPoint(CPoint3d(1005.25, 0, 0)));
+    root.Add(new CConstructionLine(CBoundedLine3d(CPoint3d(1006.25, 0, 0), CPoint3d(1006.25, 0, 3))));
+    root.Add(new CPolyline3d({CPoint3d(1007.25, 0, 0), CPoint3d(0, 0, 0)}));
+    root.Add(new CSectionPlane(CPlane3d(CPoint3d(0, 0, 1008.25), CVector3d(0, 0, 1))));
+    auto* text = new CText;
+    text->SetAnchor(CModelPointRef(CPoint3d(1009.25, 0, 0)), false);
+    text->SetLeaderKindValue(CText::kModelLeader);
+    text->SetLeaderVector(1010.25, 0, 0);
+    text->SetScreenPosition(0.3125, 0.6875);
+    root.Add(text);
+    auto* linear = new CDimensionLinear;
+    linear->SetPoints(CModelPointRef(CPoint3d(1011.25, 0, 0)), CModelPointRef(CPoint3d(0, 0, 0)));
+    linear->SetOffset(1012.25);
+    root.Add(linear);
+    auto* radial = new CDimensionRadial;
+    radial->SetLeader(0.8125, 1013.25);
+    root.Add(radial);
+    model.GetDrawingAxes()->SetAxes(CPoint3d(1014.25, 0, 0), CVector3d(1, 0, 0), CVector3d(0, 1, 0),
+                                    CVector3d(0, 0, 1));
+    model.GetCamera().SetView(CPoint3d(1015.25, 0, 10), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), 1.0, 1000.0, true,
+                              35.0, 100.0);
+    CCamera pageCamera = model.GetCamera();
+    pageCamera.SetView(CPoint3d(1016.25, 0, 10), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), 1.0, 1000.0, true, 35.0,
+                       100.0);
+    static_cast<CViewPage*>(model.GetPageList()->GetPage(1))->SetCamera(pageCamera);
+    orvell::utils::CTypedValue snap;
+    snap.SetDouble(1017.25);
+    EXPECT_TRUE(model.GetOptionsManager()->SetValue(CString("UnitsOptions"), CString("LengthSnapLength"), snap));
+}
+
+}  // namespace
+
+// A NaN corner of a hole once crashed the tessellator, and other numbers that are not
+// finite drew wrong shapes.
+TEST_F(ModelFileTest, ANumberThatIsNotFiniteAnywhereACoordinateIsReadRefusesTheFileAndLeavesAnEmptyModel)
+{
+    OwnedModel built;
+    BuildModelOfDistinctNumbers(*built);
+    const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    const struct
+    {
+        const char* place;
+        double number;
+    } places[] = {
+        {"vertex", 1001.25},          {"face plane", -1002.25},     {"placement", 1003.25},
+        {"insertion point", 1004.25}, {"guide point", 1005.25},     {"guide line", 1006.25},
+        {"polyline", 1007.25},        {"section plane", -1008.25},  {"text anchor", 1009.25},
+        {"text leader", 1010.25},     {"text position", 0.3125},    {"dimension point", 1011.25},
+        {"dimension offset", 1012.25}, {"radial leader", 1013.25},  {"drawing axes", 1014.25},
+        {"camera", 1015.25},          {"page camera", 1016.25},     {"snap length", 1017.25},
+    };
+    OwnedModel model;
+    for (const auto& place : places) {
+        for (const double bad : entitytest::kNonFinite) {
+            SCOPED_TRACE(std::string(place.place) + " as " + std::to_string(bad));
+            const Bytes damaged = entitytest::WithDoubleReplaced(file, place.number, bad);
+            EXPECT_EQ(entitytest::ArchiveReason([&] { modelfiletest::ReadModel(*model, damaged); }),
+                      entitytest::kNotFiniteReason);
+            ExpectEmpty(*model);
+        }
+    }
+    // Negative zero is finite.
+    EXPECT_NO_THROW(modelfiletest::ReadModel(*model, entitytest::WithDoubleReplaced(file, 1001.25, -0.0)));
+
+    OwnedModel holed;
+    BuildNonFiniteHoleModel(*holed, 1);
+    const Bytes nanHole = modelfiletest::WriteModel(*holed, kSaveFormat5000);
+    EXPECT_LT(nanHole.size(), 4096u);
+    OwnedModel refused;
+    EXPECT_EQ(entitytest::ArchiveReason([&] { modelfiletest::ReadModel(*refused, nanHole); }),
+              entitytest::kNotFiniteReason);
+    ExpectEmpty(*refused);
 }

@@ -24,6 +24,7 @@ struct Place
     double longitude = -105.283;
     double latitude = 40.017;
     double zone = -7.0;
+    double northX = 0.0;
 };
 
 // A record of the given version with the switches set away from their defaults.
@@ -35,7 +36,7 @@ Bytes Record(int version, const CUtcTime& time, const Place& place = {})
         record.Double(place.longitude).Double(place.latitude).Double(place.zone);
     }
     if (version >= 2) {
-        record.Triple(0, 1, 0).Bool(true);
+        record.Triple(place.northX, 1, 0).Bool(true);
     }
     if (version == 3) {
         record.Bool(true);
@@ -196,15 +197,23 @@ TEST_F(ShadowInfoTest, ATimeOutsideTheCalendarReadsAsTheDefaultTime)
     EXPECT_EQ(shadow.GetDateTime(), GetDefaultShadowTime());
 }
 
-TEST_F(ShadowInfoTest, APlaceThatIsNotFiniteReadsWithoutHarmAndFailsTheCheck)
+// The place and the north direction give the sun's direction, which lights the faces.
+TEST_F(ShadowInfoTest, APlaceOrANorthThatIsNotFiniteIsRefused)
 {
-    CShadowInfo shadow;
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    Read(shadow, Record(7, CUtcTime(2024, 6, 21, 12, 0, 0), {12.0, 55.0, nan}), 7);
-    const CValidityCheckScope checking;
-    ClearValidityLog();
-    EXPECT_EQ(shadow.CheckValidity(kValidityModeRepair, nullptr), kValidityStale);
-    EXPECT_FALSE(GetValidityLog().IsEmpty());
+    const CUtcTime time(2024, 6, 21, 12, 0, 0);
+    const Bytes sound = Record(7, time, {12.0, 55.0, 1.5});
+    for (const double bad : entitytest::kNonFinite) {
+        std::vector<Bytes> damaged;
+        for (const double number : {12.0, 55.0, 1.5}) {
+            damaged.push_back(entitytest::WithDoubleReplaced(sound, number, bad));
+        }
+        damaged.push_back(Record(7, time, {12.0, 55.0, 1.5, bad}));
+        for (const Bytes& bytes : damaged) {
+            CShadowInfo shadow;
+            EXPECT_EQ(entitytest::ArchiveReason([&] { Read(shadow, bytes, 7); }), entitytest::kNotFiniteReason)
+                << bad;
+        }
+    }
 }
 
 TEST_F(ShadowInfoTest, CopiesTakeTheSettingsButNeitherTheModelNorTheDisplayLists)

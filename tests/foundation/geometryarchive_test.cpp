@@ -4,6 +4,8 @@
 
 #include <cstring>
 #include <functional>
+#include <limits>
+#include <string>
 #include <vector>
 
 #include "foundation/arc3d.h"
@@ -166,6 +168,54 @@ TEST(GeometryArchive, ArcsWriteFourteenDoublesAndReadElevenForOldRecords)
     EXPECT_EQ(Load(withY, [&](CArchive& ar) { current.Serialize(ar, true); }), 112u);
     EXPECT_EQ(current.yAxis, CVector3d(0.5, 2.0, 0.0));
     EXPECT_EQ(current.endAngle, kPi);
+}
+
+// A NaN corner once reached the tessellator and crashed the program.
+TEST(GeometryArchive, EveryReaderRefusesEachNumberThatIsNotFiniteAndKeepsNegativeZeroAndHugeNumbers)
+{
+    const struct
+    {
+        const char* name;
+        int count;
+        std::function<void(CArchive&)> read;
+    } readers[] = {
+        {"point", 3, [](CArchive& ar) { CPoint3d p; ar >> p; }},
+        {"vector", 3, [](CArchive& ar) { CVector3d v; ar >> v; }},
+        {"direction", 3, [](CArchive& ar) { CUnitVector3d u; ar >> u; }},
+        {"plane", 4, [](CArchive& ar) { CPlane3d plane; ar >> plane; }},
+        {"line", 6, [](CArchive& ar) { CLine3d line; ar >> line; }},
+        {"bounded line", 8, [](CArchive& ar) { CBoundedLine3d line; ar >> line; }},
+        {"transformation", 13, [](CArchive& ar) { CTransformation t; ar >> t; }},
+        {"old arc", 11, [](CArchive& ar) { CArc3d arc; arc.Serialize(ar, false); }},
+        {"arc", 14, [](CArchive& ar) { CArc3d arc; arc.Serialize(ar, true); }},
+        {"number", 1, [](CArchive& ar) { double number = 0.0; ar >> Finite(number); }},
+    };
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    const double refused[] = {std::numeric_limits<double>::quiet_NaN(), kInf, -kInf};
+    for (const auto& reader : readers) {
+        for (int index = 0; index < reader.count; ++index) {
+            const auto read = [&](double value) {
+                const Bytes bytes = Store([&](CArchive& ar) {
+                    for (int i = 0; i < reader.count; ++i) {
+                        ar << (i == index ? value : 1.0);
+                    }
+                });
+                try {
+                    Load(bytes, reader.read);
+                } catch (const CArchiveException& e) {
+                    EXPECT_EQ(e.m_cause, CArchiveException::genericException);
+                    return e.GetReason().ToUtf8();
+                }
+                return std::string();
+            };
+            for (const double value : refused) {
+                EXPECT_EQ(read(value), "a number is not finite") << reader.name << " " << index << " " << value;
+            }
+            for (const double value : {-0.0, 1e300, -std::numeric_limits<double>::max()}) {
+                EXPECT_EQ(read(value), "") << reader.name << " " << index << " " << value;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -3,9 +3,14 @@
 // checks and the back-reference map: memory archives in a chosen save format, a file's
 // class versions, settings that keep the undo log off, and an open undo operation.
 
+#include <gtest/gtest.h>
+
+#include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <limits>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -107,6 +112,42 @@ inline void PutInt(Bytes& out, std::int32_t value)
 inline void PutReference(Bytes& out, WORD index)
 {
     PutWord(out, index);
+}
+
+// What a file may not hold where it stores a coordinate, a length or an angle.
+inline constexpr double kNonFinite[] = {std::numeric_limits<double>::quiet_NaN(),
+                                        std::numeric_limits<double>::infinity(),
+                                        -std::numeric_limits<double>::infinity()};
+inline constexpr const char* kNotFiniteReason = "a number is not finite";
+
+// The bytes with the one double equal to `from` replaced by `to`; the test fails
+// unless the bytes hold exactly one such double.
+inline Bytes WithDoubleReplaced(Bytes bytes, double from, double to)
+{
+    std::size_t found = bytes.size();
+    int count = 0;
+    for (std::size_t i = 0; i + sizeof(double) <= bytes.size(); ++i) {
+        if (std::memcmp(bytes.data() + i, &from, sizeof(double)) == 0) {
+            found = i;
+            ++count;
+        }
+    }
+    EXPECT_EQ(count, 1) << "places holding " << from;
+    if (count > 0) {
+        std::memcpy(bytes.data() + found, &to, sizeof(double));
+    }
+    return bytes;
+}
+
+// The reason of the archive exception the action raises; empty when it raises none.
+inline std::string ArchiveReason(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const CArchiveException& e) {
+        return e.GetReason().ToUtf8();
+    }
+    return {};
 }
 
 // The class versions a file's map gives, for as long as the object lives.
