@@ -13,7 +13,7 @@ struct MessageText
     const char* format;
 };
 
-// Stand-ins for the string table's sentences. A problem that repair mode mends has no
+// The program's own sentences for these messages. A problem that repair mode mends has no
 // line break of its own: the repair step appends one.
 constexpr MessageText kMessageTexts[] = {
     {kMsgDimensionBadMode, "%s has an alignment mode outside 0 to 2."},

@@ -1,6 +1,6 @@
 #pragma once
 // The consistency checks of dimensions, texts and their styles: the ids of their
-// messages with the stand-in sentences, and the checks of vectors they share.
+// messages with the program's sentences, and the checks of vectors they share.
 
 #include <functional>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The consistency checks of the model's shared objects (layers, materials, textures,
 // texture placements, fonts and their managers): the ids of their messages with the
-// stand-in sentences.
+// program's sentences for them.
 
 #include <functional>
 

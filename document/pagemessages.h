@@ -1,6 +1,6 @@
 #pragma once
 // The messages that the checks of pages and the page list write into the validity
-// log, with the stand-in sentences they are formatted with.
+// log, with the program's own sentences they are formatted with.
 
 #include "model/validitylog.h"
 

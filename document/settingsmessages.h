@@ -1,6 +1,6 @@
 #pragma once
 // The messages that the checks of the component behaviour, rendering options, shadow
-// settings and thumbnails write into the validity log, with the stand-in sentences
+// settings and thumbnails write into the validity log, with the program's own sentences
 // they are formatted with. A message for a problem that repair mode mends has no line
 // break of its own: the repair step appends one (model/validitylog.h, BeginRepair).
 

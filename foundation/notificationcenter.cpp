@@ -119,7 +119,9 @@ void CNotificationCenter::Unregister(const Registration& registration)
         return;
     }
     entry.observers.erase(registration.slot);
-    if (entry.liveCount == 0) {
+    // Slots cleared during the walk just ended may still be queued for the sweep; the
+    // entry goes only with its last node, and otherwise the sweep erases it.
+    if (entry.observers.empty()) {
         m_observers.erase(registration.entry);
     }
 }

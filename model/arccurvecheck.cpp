@@ -22,7 +22,7 @@ enum ArcCurveMessageId : int
     kMsgArcPlaneWrong = 20364
 };
 
-// Stand-ins for the string table's sentences; each takes the arc curve's label.
+// The program's own sentences for these messages; each takes the arc curve's label.
 const char* ArcCurveMessageFormat(int id)
 {
     switch (id) {

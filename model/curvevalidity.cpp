@@ -26,7 +26,7 @@ enum CurveMessageId : int
     kMsgCurveVertexMissing = 21747
 };
 
-// Stand-ins for the string table's sentences; each takes the curve's label.
+// The program's own sentences for these messages; each takes the curve's label.
 const char* CurveMessageFormat(int id)
 {
     switch (id) {

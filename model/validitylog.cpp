@@ -13,7 +13,7 @@ struct MessageText
     const char* format;
 };
 
-// Stand-ins for the string table's sentences; each takes the arguments its id lists.
+// The program's own sentences for the messages; each takes the arguments its id lists.
 constexpr MessageText kMessageTexts[] = {
     {kMsgNullObject, "A %s object is null.\n"},
     {kMsgNotAnEntity, "Object %d is not an entity.\n"},

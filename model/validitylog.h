@@ -7,8 +7,8 @@
 #include "platform/cstring.h"
 #include "model/entity.h"
 
-// Ids of the check messages. The sentences stand in the string table, outside this
-// code; GetValidityMessageFormat gives the stand-in text each id is formatted with.
+// Ids of the check messages. The program's own sentences for them are kept here in the
+// code; GetValidityMessageFormat gives the text each id is formatted with.
 enum ValidityMessageId : int
 {
     kMsgNullObject = 21700,           // class name
@@ -33,7 +33,7 @@ enum ValidityMessageId : int
     kMsgReportCaption = 20358         // none
 };
 
-// The printf-style text an id is formatted with; "" for an unknown id. The stand-in
+// The printf-style text an id is formatted with; "" for an unknown id. The
 // texts take exactly the arguments listed with the ids above.
 [[nodiscard]] const char* GetValidityMessageFormat(int id);
 

@@ -122,6 +122,21 @@ bool IsRefusal(int osError)
     return osError == EACCES || osError == EPERM || osError == EROFS;
 }
 
+// Errors the folder gives for the name itself rather than for the file.
+bool IsNameRefusal(int osError)
+{
+    return osError == ENAMETOOLONG || osError == EINVAL || osError == EILSEQ;
+}
+
+// The new file is made beside the target under a short name of its own, so that any name
+// the folder holds can be saved. Hidden and without the model's extension, a file left by
+// a save that never ended is not taken for a model.
+std::string TemporaryPrefix(const std::string& target)
+{
+    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
+    return (folder / ".saving-").string();
+}
+
 // How often a long read lets the windows repaint.
 constexpr std::chrono::milliseconds kPaintInterval{100};
 
@@ -234,15 +249,15 @@ bool CDocument::OnOpenDocument(const CString& path)
 
 bool CDocument::OnSaveDocument(const CString& path)
 {
-    m_folderRefusedSave = false;
+    m_refusedSave = false;
     // Written beside the target, flushed to the disk and renamed over it, so a failure
     // at any point keeps the old file whole.
     const std::string target = RealSavePath(path);
     CFile file;
     CFileException refused;
-    if (!file.OpenUnique(CString::FromUtf8(target + ".saving-"), &refused))
+    if (!file.OpenUnique(CString::FromUtf8(TemporaryPrefix(target)), &refused))
     {
-        m_folderRefusedSave = IsRefusal(static_cast<int>(refused.m_lOsError));
+        m_refusedSave = IsRefusal(static_cast<int>(refused.m_lOsError));
         ReportSaveLoadException(path, CString("Its folder takes no new file: ") + CauseOf(refused), true);
         return false;
     }
@@ -276,7 +291,12 @@ bool CDocument::OnSaveDocument(const CString& path)
     {
         const int error = errno;
         ::unlink(temporary.c_str());
-        ReportSaveLoadException(path, CString("The file could not be replaced: ") + CString(std::strerror(error)), true);
+        const bool name = IsNameRefusal(error);
+        m_refusedSave = name || IsRefusal(error);
+        ReportSaveLoadException(path,
+                                CString(name ? "Its folder takes no file of that name: " : "The file could not be replaced: ") +
+                                    CString(std::strerror(error)),
+                                true);
         return false;
     }
     SyncFolder(target);
@@ -290,14 +310,16 @@ bool CDocument::DoFileSave()
 {
     CString path = m_path;
     // A file that is gone or may not be written is saved under a name the user chooses;
-    // so is one whose folder refuses the new file.
+    // so is one whose folder refuses the new file or its name.
     const bool writable = !path.IsEmpty() && ::access(path.ToUtf8().c_str(), W_OK) == 0;
     if (!writable && !AskSavePath(path))
         return false;
     if (writable && !MayReplace(path))
         return false;
     bool saved = OnSaveDocument(path);
-    if (!saved && m_folderRefusedSave && AskSavePath(path))
+    // Save As is offered again after each refusal, until a save goes through or the user
+    // cancels, so that the changes can always be kept somewhere.
+    while (!saved && m_refusedSave && AskSavePath(path))
         saved = OnSaveDocument(path);
     if (!saved)
         return false;

@@ -36,8 +36,8 @@ public:
     virtual bool OnOpenDocument(const CString& path);
     virtual bool OnSaveDocument(const CString& path);
     // Saves to the document's path; without a path, or when the file is gone or may not
-    // be written, asks for another first (PromptSaveAsPath), and so it does when the folder
-    // refuses the new file. A name chosen there without an extension gets the template's,
+    // be written, asks for another first (PromptSaveAsPath), and so it does, until the user
+    // cancels, each time the folder refuses the new file or its name. A name chosen there without an extension gets the template's,
     // and the document takes the new path (SetPathName, entered in the recent files).
     // When another file now stands at the path, or the file was changed since it was
     // opened or last saved, or was read only in part, asks before replacing it. False
@@ -105,6 +105,7 @@ private:
     CString m_title;
     bool m_modified = false;
     bool m_loading = false;
-    // The last save failed because the folder refused the new file (not the disk or the data).
-    bool m_folderRefusedSave = false;
+    // The last save failed because the folder refused the new file or its name (not the
+    // disk or the data), so another name may do.
+    bool m_refusedSave = false;
 };

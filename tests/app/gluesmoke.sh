@@ -9,51 +9,67 @@ set -euo pipefail
 glimra=$1
 support="$(dirname "$0")/smokesupport.sh"
 source "$support"
-smoke_prepare gluesmoke "$2" xvfb-run xwininfo xdotool
+smoke_prepare gluesmoke "$2" 1280x1024x24 import convert compare
 
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+# Where the windows stand after each drag, in x y width height of the Display Settings
+# (dx dy dw dh) and of the Model Info (mx my mw mh): the Model Info glued under the Display
+# Settings, both moved as one, the Model Info torn off 80 pixels right and 30 down.
+export glued='[ "$mx" -eq "$dx" ] && [ "$my" -eq $((dy + dh)) ] && [ "$mw" -eq "$dw" ]'
+export moved='[ "$dx" -eq 400 ] && [ "$dy" -eq 100 ] && [ "$mx" -eq "$dx" ] && [ "$my" -eq $((dy + dh)) ]'
+export torn='[ "$mx" -eq 480 ] && [ "$my" -eq $((dy + dh + 30)) ]'
+
+bash -c '
     set -euo pipefail
     glimra=$1 model=$2 log=$3 result=$4
     source "$5"
     smoke_start "$glimra" "$model" "$log"
+    smoke_drawn "$result.png"
     # Window > Display Settings (the first item, highlighted when the menu opens), then
     # Window > Model Info (the third, after Shadow Settings).
-    xdotool key --window "$main" alt+w; sleep 0.5; xdotool key Return; sleep 1
-    xdotool key --window "$main" alt+w; sleep 0.5; xdotool key Down Down Return; sleep 1
+    smoke_menu "$main" alt+w Return
+    wait_until "$smoke_limit" smoke_window "^Display Settings\$" >/dev/null
+    smoke_menu "$main" alt+w Down Down Return
+    wait_until "$smoke_limit" smoke_window "^Model Info" >/dev/null
+    info=$(xdotool getwindowname "$(smoke_window "^Model Info")")
     geometry() {
         xwininfo -name "$1" | awk "/Absolute upper-left X/{x=\$4} /Absolute upper-left Y/{y=\$4}
             /Width/{w=\$2} /Height/{h=\$2} END{print x, y, w, h}"
     }
+    place() {
+        read -r dx dy dw dh < <(geometry "Display Settings")
+        read -r mx my mw mh < <(geometry "$info")
+    }
+    placed() {
+        place
+        eval "$1"
+    }
+    # Drags with the left button from one point to another, waits for the windows to
+    # stand as the condition says, and writes down where they are under the step name.
     drag() {
         xdotool mousemove "$1" "$2" mousedown 1
         for step in $(seq 1 10); do
             xdotool mousemove $(($1 + ($3 - $1) * step / 10)) $(($2 + ($4 - $2) * step / 10))
-            sleep 0.05
         done
         xdotool mouseup 1
-        sleep 0.5
+        wait_until "$smoke_limit" placed "$6" || true
+        echo "$5 $(geometry "Display Settings") $(geometry "$info")" >>"$result"
     }
-    info=$(xwininfo -root -tree | grep -o "\"Model Info[^\"]*\"" | head -n 1 | tr -d "\"")
-    read -r dx dy dw dh < <(geometry "Display Settings")
-    drag $((dx + 100)) $((dy + 8)) 800 68
-    read -r dx dy dw dh < <(geometry "Display Settings")
-    read -r mx my mw mh < <(geometry "$info")
-    drag $((mx + 100)) $((my + 8)) $((dx + 108)) $((dy + dh + 18))
-    echo "glued $(geometry "Display Settings") $(geometry "$info")" >>"$result"
-    drag $((dx + 100)) $((dy + 8)) $((dx - 200)) $((dy + 48))
-    echo "moved $(geometry "Display Settings") $(geometry "$info")" >>"$result"
-    read -r mx my mw mh < <(geometry "$info")
-    drag $((mx + 100)) $((my + 8)) $((mx + 180)) $((my + 38))
-    echo "torn $(geometry "Display Settings") $(geometry "$info")" >>"$result"
-    kill -TERM "$pid"
-    wait "$pid"
+    place
+    drag $((dx + 100)) $((dy + 8)) 800 68 apart "[ \$dx -eq 700 ] && [ \$dy -eq 60 ]"
+    place
+    drag $((mx + 100)) $((my + 8)) $((dx + 108)) $((dy + dh + 18)) glued "$glued"
+    # Not where the first drag let go of the caption: a press there so soon after would be
+    # the second click of a double click.
+    drag $((dx + 140)) $((dy + 8)) $((dx - 160)) $((dy + 48)) moved "$moved"
+    place
+    drag $((mx + 100)) $((my + 8)) $((mx + 180)) $((my + 38)) torn "$torn"
+    smoke_end
 ' gluesmoke "$glimra" "$work/house-5000.twk" "$work/log" "$work/result" "$support" || {
     echo "gluesmoke: the program did not run through"
     cat "$work/log" "$work/result" 2>/dev/null || true
     exit 1
 }
 
-# Each line: a step's name, then x y width height of the Display Settings and of the Model Info.
 check() {
     local step=$1 expected=$2
     local line
@@ -64,7 +80,7 @@ check() {
         exit 1
     fi
 }
-check glued '[ "$mx" -eq "$dx" ] && [ "$my" -eq $((dy + dh)) ] && [ "$mw" -eq "$dw" ]'
-check moved '[ "$dx" -eq 400 ] && [ "$dy" -eq 100 ] && [ "$mx" -eq "$dx" ] && [ "$my" -eq $((dy + dh)) ]'
-check torn '[ "$mx" -eq 480 ] && [ "$my" -eq $((dy + dh + 30)) ]'
+check glued "$glued"
+check moved "$moved"
+check torn "$torn"
 echo "gluesmoke: glued, moved as one and torn off: $(tr '\n' ';' <"$work/result")"

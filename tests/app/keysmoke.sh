@@ -12,72 +12,75 @@ set -euo pipefail
 glimra=$1
 support="$(dirname "$0")/smokesupport.sh"
 source "$support"
-smoke_prepare keysmoke "$2" xvfb-run xwininfo xdotool import convert compare
+smoke_prepare keysmoke "$2" 1280x1024x24 import convert compare
 
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+# Each picture is taken once the screen shows what the step should give: the same as an
+# earlier picture, or other than it. A picture that does not come within the limit is
+# taken as it stands, and the checks below tell what is wrong with it.
+bash -c '
     set -euo pipefail
     glimra=$1 model=$2 shots=$3
     source "$4"
     smoke_start "$glimra" "$model" "$shots/log"
-    eval "$(xdotool getwindowgeometry --shell "$main")"
-    # Takes the region once two looks a little apart agree (a loaded machine draws late).
-    crop() {
-        local look same
-        for look in $(seq 1 40); do
-            sleep 0.25
-            import -window root "$shots/screen.png"
-            convert "$shots/screen.png" -crop "$1" +repage "$shots/$2.next.png"
-            if [ "$look" -gt 1 ]; then
-                same=$(compare -metric AE "$shots/$2.png" "$shots/$2.next.png" null: 2>&1 || true)
-                [ "${same%% *}" = 0 ] && break
-            fi
-            mv "$shots/$2.next.png" "$shots/$2.png"
-        done
-        rm -f "$shots/$2.next.png"
+    smoke_drawn "$shots/window.png"
+    # look NAME TEST [PICTURE...]: the region into NAME.png once TEST holds against the
+    # earlier pictures named.
+    look() {
+        local name=$1 test=$2 pictures=() picture
+        shift 2
+        for picture in "$@"; do pictures+=("$shots/$picture.png"); done
+        smoke_settled "$shots/$name.png" "$region" "$test" "${pictures[@]}" || true
     }
+    # A step that more keys lead to passes pictures on the way: it must show for a second.
+    steady() { smoke_looks=6 look "$@"; }
+    # A held key, as long as the X server takes to repeat it several times.
     hold() {
         xdotool keydown "$1"
         sleep 1.5
         xdotool keyup "$1"
     }
-    pane="360x24+$((X + WIDTH - 360))+$((Y + HEIGHT - 26))"
+    region="360x24+$((X + WIDTH - 360))+$((Y + HEIGHT - 26))"
+    look before smoke_any
     # Camera > Field Of View: the menu opens on Top, Field Of View is twelve below.
-    xdotool key --window "$main" alt+c; sleep 1
-    xdotool key Down Down Down Down Down Down Down Down Down Down Down Down Return; sleep 0.5
-    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)); sleep 0.3
-    hold 3; crop "$pane" held
-    xdotool key Escape 3; crop "$pane" once
-    xdotool key 3; crop "$pane" twice
-    hold BackSpace; crop "$pane" backspace
-    xdotool key Escape 5; crop "$pane" five
-    xdotool key Return; crop "$pane" fivedegrees
-    xdotool key 3 0 Return 4 5 Home Delete; crop "$pane" deleted
-    xdotool key Return; crop "$pane" deletedentered
-    xdotool key 4 5 Home; hold Delete; crop "$pane" helddelete
+    smoke_menu "$main" alt+c Down Down Down Down Down Down Down Down Down Down Down Down Return
+    steady ready smoke_unlike before
+    wait_until "$smoke_limit" smoke_focused "$main"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
+    hold 3; steady held smoke_unlike ready
+    xdotool key Escape; steady cleared smoke_unlike held
+    xdotool key 3; look once smoke_like held
+    xdotool key 3; look twice smoke_unlike once
+    hold BackSpace; look backspace smoke_like once
+    xdotool key Escape; look emptied smoke_like cleared
+    xdotool key 5; look five smoke_unlike cleared once
+    xdotool key Return; look fivedegrees smoke_unlike five
+    xdotool key 3 0 Return 4 5 Home Delete; look deleted smoke_like five
+    xdotool key Return; look deletedentered smoke_like fivedegrees
+    xdotool key 4 5 Home; hold Delete; look helddelete smoke_like five
     xdotool key Escape Escape
 
     # Window > Shadow Settings, the second item. The sample house shows 13:30.
-    xdotool key --window "$main" alt+w; sleep 1; xdotool key Down Return
-    for _ in $(seq 1 50); do
-        xwininfo -root -tree | grep -q "\"Shadow Settings\"" && break
-        sleep 0.1
-    done
-    sleep 1
-    eval "$(xdotool getwindowgeometry --shell "$(xdotool search --name "^Shadow Settings$" | head -n 1)")"
-    box="88x20+$((X + 52))+$((Y + 54))"
-    at() { xdotool mousemove $((X + $1)) $((Y + 63)) click 1; sleep 0.3; }
+    smoke_menu "$main" alt+w Down Return
+    wait_until "$smoke_limit" smoke_window "^Shadow Settings\$" >/dev/null
+    shadow=$(smoke_window "^Shadow Settings\$")
+    eval "$(xdotool getwindowgeometry --shell "$shadow")"
+    region="88x20+$((X + 52))+$((Y + 54))"
+    at() { xdotool mousemove $((X + $1)) $((Y + 63)) click 1; }
     # A click into the Light box takes the focus from the time box, so that no cursor or
     # selection shows in the pictures.
     away() { xdotool mousemove $((X + 280)) $((Y + 134)) click 1; }
-    away; crop "$box" start
+    # The first click gives the window the keyboard.
+    away; wait_until "$smoke_limit" smoke_focused "$shadow"
+    # The box drawn: its text shows more than the few colours of an empty box.
+    painted() { smoke_colours "$1" 4; }
+    steady start painted
     at 120; for _ in $(seq 1 15); do xdotool key Down; done
     at 57; for _ in $(seq 1 6); do xdotool key Down; done
-    away; crop "$box" stepped
-    at 64; xdotool type --delay 100 "13:30"; away; crop "$box" typedback
-    at 57; xdotool type --delay 100 "07:15"; away; crop "$box" typed
-    at 120; xdotool type --delay 100 "30"; at 64; xdotool type --delay 100 "13"; away; crop "$box" minutes
-    kill -TERM "$pid"
-    wait "$pid"
+    away; steady stepped smoke_unlike start
+    at 64; xdotool type --delay 100 "13:30"; away; look typedback smoke_like start
+    at 57; xdotool type --delay 100 "07:15"; away; look typed smoke_like stepped
+    at 120; xdotool type --delay 100 "30"; at 64; xdotool type --delay 100 "13"; away; look minutes smoke_like start
+    smoke_end
 ' keysmoke "$glimra" "$work/house-5000.twk" "$work" "$support" || {
     echo "keysmoke: the program did not run through"
     cat "$work/log" 2>/dev/null || true
@@ -85,9 +88,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
 }
 
 differing() {
-    local pixels
-    pixels=$(compare -metric AE "$work/$1.png" "$work/$2.png" null: 2>&1 || true)
-    echo "${pixels%% *}"
+    smoke_pixels "$work/$1.png" "$work/$2.png"
 }
 failed=0
 expect() {

@@ -1,5 +1,5 @@
-# The real window under a virtual X server, only where one can be started.
-find_program(GLIMRA_XVFB_RUN xvfb-run)
+# The real window under a virtual X server of each test's own, only where one can be started.
+find_program(GLIMRA_XVFB Xvfb)
 
 # A script that runs the program on the sample models under the server; 77 skips it.
 function(glimra_smoke_test name script timeout)
@@ -9,12 +9,14 @@ function(glimra_smoke_test name script timeout)
   set_tests_properties(${name} PROPERTIES LABELS gl SKIP_RETURN_CODE 77 TIMEOUT ${timeout})
 endfunction()
 
-if(GLIMRA_XVFB_RUN)
-  glimra_smoke_test(app_window_smoke smoke.sh 180)
+# The limits are far above a run's time: each step waits for what it needs to see, and
+# the limit matters only on a machine loaded far beyond its cores.
+if(GLIMRA_XVFB)
+  glimra_smoke_test(app_window_smoke smoke.sh 300)
   # Tool windows glued by dragging their captions on the real screen.
-  glimra_smoke_test(app_glue_smoke gluesmoke.sh 90)
+  glimra_smoke_test(app_glue_smoke gluesmoke.sh 300)
   # Held keys and typed times as the X server's own keyboard sends them.
-  glimra_smoke_test(app_keys_smoke keysmoke.sh 120)
+  glimra_smoke_test(app_keys_smoke keysmoke.sh 300)
   # A quit signal in the middle of a frame of a huge model.
-  glimra_smoke_test(app_quit_smoke quitsmoke.sh 120)
+  glimra_smoke_test(app_quit_smoke quitsmoke.sh 300)
 endif()

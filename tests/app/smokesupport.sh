@@ -1,37 +1,169 @@
-# Sourced by the smoke scripts that run the program under a virtual X server.
+# Sourced by the smoke scripts that run the program under a virtual X server of their own.
+# Nothing here sleeps for a fixed time: every step waits for what it needs to see, within
+# a generous limit, so that a loaded machine only makes the run slower.
+source "$(dirname "${BASH_SOURCE[0]}")/xserver.sh"
 
-# smoke_prepare NAME SAMPLEGEN TOOL...: exits with 77 when a tool is missing; else makes
-# the work folder `work` (removed at exit unless SMOKE_KEEP is set) with the sample
-# models, and points the program's folders and its window platform into it.
+# Seconds any one wait may take (a sanitizer build on a machine loaded on every core).
+smoke_limit=${SMOKE_LIMIT:-120}
+
+# smoke_prepare NAME SAMPLEGEN SCREEN TOOL...: exits with 77 when a tool is missing; else
+# makes the work folder `work` with the sample models, points the program's folders and its
+# window platform into it and starts the X server with one screen of SCREEN. On every way
+# out of the script the server and the program end and the folder goes (SMOKE_KEEP keeps
+# the folder).
 smoke_prepare() {
-    local name=$1 samplegen=$2 tool
-    shift 2
-    for tool in "$@"; do
+    local name=$1 samplegen=$2 screen=$3 tool
+    shift 3
+    for tool in Xvfb xauth mcookie xdotool xwininfo "$@"; do
         command -v "$tool" >/dev/null || { echo "$name: $tool is missing"; exit 77; }
     done
     work=$(mktemp -d)
-    trap '[ -n "${SMOKE_KEEP:-}" ] || rm -rf "$work"' EXIT
+    trap smoke_cleanup EXIT
+    trap 'exit 129' HUP
+    trap 'exit 130' INT
+    trap 'exit 143' TERM
     "$samplegen" "$work" >/dev/null
     mkdir -p "$work/run" "$work/tmp" && chmod 700 "$work/run"
     # The program's temporary files (its undo log) go with the work folder.
     export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/run"
     export TMPDIR="$work/tmp"
     export QT_QPA_PLATFORM=xcb
+    xserver_start "$work" "$screen" || { echo "$name: no X server"; exit 1; }
 }
 
-# smoke_start GLIMRA MODEL LOG, inside the server: starts the program on the model and
-# waits for its main window, named after the model's file (a minute at most, for a loaded
-# machine), then a second more; sets `pid` and `main`. Fails when the program ends first.
+smoke_cleanup() {
+    smoke_kill_program
+    xserver_stop
+    [ -n "${SMOKE_KEEP:-}" ] || rm -rf "$work"
+}
+
+smoke_kill_program() {
+    [ -z "${pid:-}" ] || kill -KILL "$pid" 2>/dev/null || true
+}
+
+# smoke_start GLIMRA MODEL LOG: starts the program on the model and waits for its main
+# window, named after the model's file, to be mapped; sets `pid` and `main`. The program is
+# killed when the calling shell ends before smoke_end. Fails when the program ends first
+# or the window does not show within the limit.
 smoke_start() {
     local title
-    title="$(basename "$2") - Tarnwick Glimra"
+    title="^$(basename "$2") - Tarnwick Glimra\$"
     "$1" "$2" >"$3" 2>&1 &
     pid=$!
-    for _ in $(seq 1 600); do
-        xwininfo -root -tree | grep -q "$title" && break
-        kill -0 "$pid" 2>/dev/null || return 1
-        sleep 0.1
+    # A shell that cleans up already (smoke_prepare's) ends the program with the rest.
+    [ -n "$(trap -p EXIT)" ] || trap smoke_kill_program EXIT
+    wait_until "$smoke_limit" xdotool search --onlyvisible --name "$title" >/dev/null || return 1
+    main=$(xdotool search --onlyvisible --name "$title" | head -n 1)
+}
+
+# smoke_end: asks the program to end (SIGTERM), waits for it and answers its exit code.
+smoke_end() {
+    local code=0
+    kill -TERM "$pid"
+    wait "$pid" || code=$?
+    pid=
+    return "$code"
+}
+
+# smoke_window NAME: the id of the mapped window whose title is NAME (an extended regular
+# expression); fails until there is one.
+smoke_window() {
+    xdotool search --onlyvisible --name "$1" | head -n 1 | grep .
+}
+
+# smoke_menu_open: whether one of the program's menus is showing: a window of its own that
+# the X server places without a window manager (its type is not always set).
+smoke_menu_open() {
+    local window
+    for window in $(xdotool search --onlyvisible --classname glimra); do
+        xwininfo -id "$window" | grep -q "Override Redirect State: yes" && return 0
     done
-    sleep 1
-    main=$(xdotool search --name "$title" | head -n 1)
+    return 1
+}
+
+smoke_menu_closed() {
+    ! smoke_menu_open
+}
+
+# smoke_menu WINDOW KEYS...: opens a menu of the window with its Alt key (alt+w), and once
+# it shows, types the keys that choose the item; waits for the menu to close.
+smoke_menu() {
+    local window=$1 opener=$2
+    shift 2
+    xdotool key --window "$window" "$opener"
+    wait_until "$smoke_limit" smoke_menu_open || return 1
+    xdotool key "$@"
+    wait_until "$smoke_limit" smoke_menu_closed
+}
+
+# smoke_focused WINDOW: whether the X server sends the keyboard to the window.
+smoke_focused() {
+    [ "$(xdotool getwindowfocus)" = "$1" ]
+}
+
+# smoke_pixels A B: how many pixels the pictures differ in.
+smoke_pixels() {
+    local pixels
+    pixels=$(compare -metric AE "$1" "$2" null: 2>&1 || true)
+    echo "${pixels%% *}"
+}
+
+# Conditions on a look at the screen, for smoke_settled: any look; one that shows the same
+# as the picture REF; one that differs from every REF; one with at least N colours.
+smoke_any() { :; }
+smoke_like() { [ "$(smoke_pixels "$1" "$2")" = 0 ]; }
+smoke_unlike() {
+    local look=$1 ref
+    shift
+    for ref in "$@"; do
+        [ "$(smoke_pixels "$look" "$ref")" != 0 ] || return 1
+    done
+}
+smoke_colours() { [ "$(convert "$1" -format %k info:)" -ge "$2" ]; }
+
+# smoke_settled INTO REGION TEST [ARGS...]: looks at the region (WxH+X+Y) of the screen
+# until TEST LOOK ARGS... holds on `smoke_looks` (2 unless set) looks in a row, a fifth of
+# a second apart, that show the same; INTO gets that look. More looks guard a condition
+# that a step on the way could meet too. Fails after smoke_limit seconds, or when the
+# program has ended, with INTO holding the last look, for the checks to tell what is
+# missing.
+smoke_settled() {
+    local into=$1 region=$2 start=$SECONDS same=0
+    shift 2
+    local next="$into.next.png" previous="$into.previous.png"
+    rm -f "$previous"
+    while :; do
+        import -window root "$into.screen.png"
+        convert "$into.screen.png" -crop "$region" +repage "$next"
+        if [ -f "$previous" ] && smoke_like "$next" "$previous"; then
+            same=$((same + 1))
+        else
+            same=1
+        fi
+        mv "$next" "$previous"
+        if [ "$same" -ge "${smoke_looks:-2}" ] && "$1" "$previous" "${@:2}"; then
+            mv "$previous" "$into"
+            rm -f "$into.screen.png"
+            return 0
+        fi
+        if [ $((SECONDS - start)) -ge "$smoke_limit" ] || { [ -n "${pid:-}" ] && ! kill -0 "$pid" 2>/dev/null; }; then
+            mv "$previous" "$into"
+            rm -f "$into.screen.png"
+            return 1
+        fi
+        sleep 0.2
+    done
+}
+
+# smoke_drawn INTO: waits for the main window's first frame (the middle of the window shows
+# the model, more than the few colours of an empty view) and puts the screen into INTO,
+# also when the wait fails. Sets X, Y, WIDTH and HEIGHT to the window's place.
+smoke_drawn() {
+    local drawn=0
+    eval "$(xdotool getwindowgeometry --shell "$main")"
+    smoke_settled "$1.middle.png" "200x150+$((X + WIDTH / 2 - 100))+$((Y + HEIGHT / 2 - 75))" smoke_colours 8 ||
+        drawn=1
+    rm -f "$1.middle.png"
+    import -window root "$1"
+    return "$drawn"
 }

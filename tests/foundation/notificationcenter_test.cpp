@@ -146,6 +146,21 @@ TEST_F(NotificationCenterTest, RemovingTheObserverBeingCalledByNameIsSafe)
     EXPECT_EQ(m_log.size(), 3u);
 }
 
+// Pins a fault: the last live observer's pending removal erased the name's entry while
+// a cleared slot of it was still queued, and the sweep then unlinked through the freed list.
+TEST_F(NotificationCenterTest, APendingRemovalOfTheLastObserverKeepsTheEntryUntilItsClearedSlotsAreGone)
+{
+    m_center.AddObserver("X", &m_a);
+    m_center.AddObserver("X", &m_b);
+    m_a.m_action = [&] { m_center.RemoveObserver("X", &m_a); };
+    m_b.m_action = [&] { m_center.RemoveObserver(&m_b); };
+    m_center.Post("X", nullptr);
+    EXPECT_FALSE(m_center.HasEntry("X"));
+    m_center.AddObserver("X", &m_c);
+    m_center.Post("X", nullptr);
+    EXPECT_EQ(m_log, (std::vector<std::string>{"a:X", "b:X", "c:X"}));
+}
+
 TEST_F(NotificationCenterTest, AnObserverAddedDuringDeliveryIsCalledInTheSamePost)
 {
     m_center.AddObserver("X", &m_a);

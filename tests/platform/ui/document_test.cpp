@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -41,6 +42,8 @@ public:
             archive << number;
         else
             archive >> number;
+        if (archive.IsStoring() && whileStoring)
+            whileStoring();
         if (archive.IsStoring() && padding > 0)
         {
             const std::vector<BYTE> bytes(padding, 0x5a);
@@ -54,6 +57,7 @@ public:
     bool failStoring = false;
     // Bytes written after the number, in pieces.
     std::size_t padding = 0;
+    std::function<void()> whileStoring;
 };
 
 class CCountingView : public CView
@@ -257,13 +261,13 @@ TEST_F(DocumentTest, AQuitRequestAbandonsAReadAndASaveQuietly)
 TEST_F(DocumentTest, ASaveWritesNoPlantedLinkAndKeepsTheModelsLinkModeAndOtherNames)
 {
     namespace fs = std::filesystem;
-    // Links planted at the names saves once used sent the model into any file the user may write.
+    // Links planted at the names saves once used sent the model into any file the user may write;
+    // these stand where the temporary names are made now.
     std::ofstream(folder / "victim") << "precious";
     constexpr int kPlanted = 16;
     for (const char* name : {"real.twk", "link.twk"})
         for (int n = 0; n < kPlanted; ++n)
-            fs::create_symlink(folder / "victim", folder / (std::string(name) + ".saving-" +
-                                                            std::to_string(::getpid()) + "-" + std::to_string(n)));
+            fs::create_symlink(folder / "victim", folder / (".saving-" + std::string(name, 4) + std::to_string(n)));
     std::ofstream(folder / "real.twk") << "old contents";
     fs::permissions(folder / "real.twk", fs::perms::owner_read | fs::perms::owner_write);
     fs::create_symlink("real.twk", folder / "link.twk");
@@ -319,6 +323,60 @@ TEST_F(DocumentTest, AFolderThatRefusesTheNewFileIsNamedWithTheSystemsCauseAndSa
         },
         ::testing::ExitedWithCode(0), "");
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
+}
+
+// Pins a fault: the temporary name was the model's own with a suffix, so a model named
+// near the longest name the folder takes could never be saved.
+TEST_F(DocumentTest, TheLongestNameIsSavedThroughAShortHiddenTemporaryFileThatNoModelIsNamedLike)
+{
+    namespace fs = std::filesystem;
+    const std::string name = std::string(251, 'n') + ".twk";
+    std::ofstream(folder / name) << "old";
+    // A file a save that never ended left behind stays as it is.
+    std::ofstream(folder / ".saving-leftover") << "left";
+    CNumberDocument document;
+    document.SetPathName(PathOf(name.c_str()));
+    document.number = 31;
+    std::vector<std::string> temporaries;
+    document.whileStoring = [&] {
+        for (const auto& entry : fs::directory_iterator(folder))
+            if (const std::string file = entry.path().filename().string(); file != name && file != ".saving-leftover")
+                temporaries.push_back(file);
+    };
+    ASSERT_TRUE(document.DoFileSave());
+    EXPECT_TRUE(boxes.calls.empty());
+    ASSERT_EQ(temporaries.size(), 1u);
+    EXPECT_LE(temporaries[0].size(), 32u) << temporaries[0];
+    EXPECT_EQ(temporaries[0].rfind(".saving-", 0), 0u) << temporaries[0];
+    EXPECT_EQ(temporaries[0].find(".twk"), std::string::npos) << temporaries[0];
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+    EXPECT_EQ(ReadAll(folder / ".saving-leftover"), "left");
+    CNumberDocument opened;
+    ASSERT_TRUE(opened.OnOpenDocument(PathOf(name.c_str())));
+    EXPECT_EQ(opened.number, 31);
+}
+
+TEST_F(DocumentTest, ANameTheFolderRefusesIsNamedInTheMessageAndSaveAsIsOfferedAgain)
+{
+    const CString tooLong = PathOf(std::string(256, 'n').c_str());
+    std::vector<CString> answers{tooLong + CString(".twk"), PathOf("kept.twk")};
+    std::size_t prompts = 0;
+    const SavePathPrompt previous = SetSavePathPrompt([&](CString& answer) {
+        if (prompts == answers.size())
+            return false;
+        answer = answers[prompts++];
+        return true;
+    });
+    CNumberDocument document;
+    const bool saved = document.DoFileSave();
+    SetSavePathPrompt(previous);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(prompts, 2u);
+    EXPECT_EQ(document.GetPathName(), PathOf("kept.twk"));
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, CString("Unable to save \"") + answers[0] +
+                                       CString("\".\nIts folder takes no file of that name: File name too long"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
 }
 
 TEST_F(DocumentTest, UpdateAllViewsTellsEveryViewButTheSender)
