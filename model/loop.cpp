@@ -533,7 +533,9 @@ bool CLoop::IsCounterClockwise(const CVector3d& normal) const
 namespace {
 
 // The corners of a ring seen one at a time: convex while every turn keeps the side of
-// the first clear one.
+// the first clear one and the turns add up to one turn in all. A star that crosses
+// itself turns the same way at every corner but goes round more than once. A corner
+// that is not a finite number is never convex, so that a fan never reaches GL with it.
 class CTurnCheck
 {
 public:
@@ -543,8 +545,13 @@ public:
     bool Corner(const CVector3d& incoming, const CVector3d& outgoing)
     {
         const double turn = DotProduct(m_normal, incoming.CrossProduct(outgoing));
+        const double ahead = DotProduct(incoming, outgoing);
+        if (!std::isfinite(turn) || !std::isfinite(ahead)) {
+            return false;
+        }
+        m_total += std::atan2(turn, ahead);
         if (std::fabs(turn) < kLengthTolerance) {
-            return !(DotProduct(incoming, outgoing) < -kLengthTolerance) && m_acceptCollinear;
+            return !(ahead < -kLengthTolerance) && m_acceptCollinear;
         }
         if (std::fabs(turn) > kLengthTolerance) {
             if (!m_signFixed) {
@@ -557,11 +564,19 @@ public:
         return true;
     }
 
+    // The turns seen so far make one turn, not two or more (nor none).
+    [[nodiscard]] bool TurnsOnce() const
+    {
+        constexpr double kPi = 3.141592653589793;
+        return std::fabs(m_total) > kPi && std::fabs(m_total) < 3.0 * kPi;
+    }
+
 private:
     const CVector3d& m_normal;
     bool m_acceptCollinear;
     bool m_signFixed = false;
     double m_sign = 0.0;
+    double m_total = 0.0;
 };
 
 }  // namespace
@@ -575,7 +590,7 @@ bool CLoop::IsConvexRing(const CPoint3d* points, std::size_t count, const CVecto
             return false;
         }
     }
-    return true;
+    return check.TurnsOnce();
 }
 
 bool CLoop::IsConvexTriangle(const CPoint3d& a, const CPoint3d& b, const CPoint3d& c, const CVector3d& normal,
