@@ -2,7 +2,10 @@
 // side, the pass it belongs to, and the GL state around its geometry. The geometry
 // itself goes to the view's face batch (IFaceGL).
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "annotations/sectionclipstack.h"
 #include "document/component.h"
@@ -18,6 +21,8 @@
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/facegl.h"
+#include "model/loop.h"
+#include "model/tessellationcost.h"
 #include "model/profilefacing.h"
 #include "model/smoothnormals.h"
 
@@ -39,6 +44,39 @@ const std::uint8_t* SelectionPattern()
         made = true;
     }
     return pattern;
+}
+
+// Pair tests the count at opening spends on a face, per corner: enough to count the
+// meetings of a face GLU could fill within its bound, few enough that a file of many
+// such faces still opens quickly.
+constexpr std::uint64_t kWeighingTestsPerCorner = 256;
+
+// A loop that turns other than once in all crosses itself.
+bool TurnsOnce(const std::vector<CPoint2d>& flat, std::size_t start, std::size_t end)
+{
+    double total = 0.0;
+    for (std::size_t i = start; i < end; ++i) {
+        const CPoint2d& a = flat[i > start ? i - 1 : end - 1];
+        const CPoint2d& b = flat[i];
+        const CPoint2d& c = flat[i + 1 < end ? i + 1 : start];
+        const double inX = b.x - a.x;
+        const double inY = b.y - a.y;
+        const double outX = c.x - b.x;
+        const double outY = c.y - b.y;
+        total += std::atan2(inX * outY - inY * outX, inX * outX + inY * outY);
+    }
+    constexpr double kPi = 3.141592653589793;
+    return std::fabs(total) > kPi && std::fabs(total) < 3.0 * kPi;
+}
+
+bool HasCornersInOnePlace(std::vector<CPoint2d> flat)
+{
+    std::sort(flat.begin(), flat.end(), [](const CPoint2d& a, const CPoint2d& b) {
+        return a.x < b.x || (a.x == b.x && a.y < b.y);
+    });
+    return std::adjacent_find(flat.begin(), flat.end(), [](const CPoint2d& a, const CPoint2d& b) {
+               return a.x == b.x && a.y == b.y;
+           }) != flat.end();
 }
 
 bool BlendsMaterial(const CMaterial* material)
@@ -331,4 +369,61 @@ void CFace::DrawSelectionHighlight(ITarnisView* view, const CColor& selectionCol
         view->SetCapability(kPolygonStipple, false);
     }
     view->SetDepthFunction(depthFunction);
+}
+
+std::uint64_t CFace::GetDrawingWeight(bool shadows) const
+{
+    const int loops = GetLoopCount();
+    const CLoop* outer = GetOuterLoop();
+    const bool cut = loops > 1 || (outer != nullptr && !outer->IsConvex());
+    const bool casts = shadows && CastsShadows();
+    std::uint64_t corners = 0;
+    if (cut || casts) {
+        for (int i = 0; i < loops; ++i) {
+            if (const CLoop* loop = GetLoop(i)) {
+                corners += static_cast<std::uint64_t>(loop->GetEdgeUseCount());
+            }
+        }
+    }
+    const std::uint64_t weight = 1 + (cut ? corners : 0) + (casts ? corners + 1 : 0);
+    const std::uint64_t tessellator = cut ? GetTessellatorWeight() : 0;
+    return weight + tessellator < weight ? UINT64_MAX : weight + tessellator;
+}
+
+std::uint64_t CFace::GetTessellatorWeight() const
+{
+    const CUnitVector3d normal = GetNormal();
+    const CVector3d axis(normal.x, normal.y, normal.z);
+    std::vector<CPoint3d> points;
+    std::vector<CPoint2d> flat;
+    std::vector<std::uint32_t> ends;
+    bool crosses = false;
+    for (int i = 0; i < GetLoopCount(); ++i) {
+        const CLoop* loop = GetLoop(i);
+        if (loop == nullptr) {
+            continue;
+        }
+        points.clear();
+        loop->GetPoints(points, nullptr);
+        if (points.size() < 3 || flat.size() + points.size() >= (std::size_t{1} << 30)) {
+            continue;
+        }
+        const std::size_t start = flat.size();
+        for (const CPoint3d& p : points) {
+            flat.push_back(CTessellationCost::Flatten(p, axis));
+        }
+        ends.push_back(static_cast<std::uint32_t>(flat.size()));
+        crosses = crosses || !TurnsOnce(flat, start, flat.size());
+    }
+    if (flat.empty() || (!crosses && !HasCornersInOnePlace(flat))) {
+        return 0;
+    }
+    const std::uint64_t tests =
+        std::min<std::uint64_t>(CTessellationCost::kMaxPairTests, kWeighingTestsPerCorner * flat.size());
+    const CTessellationCost::SEstimate estimate = CTessellationCost::Estimate(flat, ends, tests);
+    if (!estimate.counted && !estimate.nonFinite) {
+        // Not measured to the end: at most what the bound lets GLU do.
+        return estimate.measuring + std::min(estimate.cost, CTessellationCost::kMaxCost);
+    }
+    return estimate.measuring + (CTessellationCost::IsAffordable(estimate) ? estimate.cost : 0);
 }

@@ -564,11 +564,12 @@ public:
         return true;
     }
 
-    // The turns seen so far make one turn, not two or more (nor none).
+    // The turns seen so far make one turn, not two or more (nor none). A ring without a
+    // clear turn (a point, a straight line) answers by its corners alone.
     [[nodiscard]] bool TurnsOnce() const
     {
         constexpr double kPi = 3.141592653589793;
-        return std::fabs(m_total) > kPi && std::fabs(m_total) < 3.0 * kPi;
+        return !m_signFixed || (std::fabs(m_total) > kPi && std::fabs(m_total) < 3.0 * kPi);
     }
 
 private:

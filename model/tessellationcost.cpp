@@ -100,7 +100,8 @@ struct SMeetings
 
 // Meetings of edges not next to each other, tested pair by pair along the sweep; false
 // when the tests would pass the bound.
-bool CountMeetings(const std::vector<CPoint2d>& points, std::vector<SEdge>& edges, SMeetings& meetings)
+bool CountMeetings(const std::vector<CPoint2d>& points, std::vector<SEdge>& edges, std::uint64_t maxTests,
+                   SMeetings& meetings)
 {
     std::sort(edges.begin(), edges.end(), [](const SEdge& a, const SEdge& b) { return a.low < b.low; });
     std::vector<const SEdge*> active;
@@ -108,7 +109,7 @@ bool CountMeetings(const std::vector<CPoint2d>& points, std::vector<SEdge>& edge
     for (const SEdge& edge : edges) {
         std::erase_if(active, [&edge](const SEdge* other) { return other->high < edge.low; });
         tests += active.size();
-        if (tests > CTessellationCost::kMaxPairTests) {
+        if (tests > maxTests) {
             return false;
         }
         for (const SEdge* other : active) {
@@ -134,7 +135,8 @@ bool CountMeetings(const std::vector<CPoint2d>& points, std::vector<SEdge>& edge
 }  // namespace
 
 CTessellationCost::SEstimate CTessellationCost::Estimate(const std::vector<CPoint2d>& points,
-                                                         const std::vector<std::uint32_t>& loopEnds)
+                                                         const std::vector<std::uint32_t>& loopEnds,
+                                                         std::uint64_t maxPairTests)
 {
     SEstimate estimate;
     std::vector<SEdge> edges;
@@ -178,12 +180,18 @@ CTessellationCost::SEstimate CTessellationCost::Estimate(const std::vector<CPoin
         const std::uint32_t corner = edge.from;
         if (IsBefore(points[corner], points[edge.before]) && IsBefore(points[corner], points[edge.to])) {
             const double x = points[corner].x;
-            searched += CountBelow(lows, x, false) - CountBelow(highs, x, true);
+            // Edges standing across the sweep line at the corner; an edge along the line
+            // counts in neither.
+            const std::uint64_t started = CountBelow(lows, x, false);
+            const std::uint64_t ended = CountBelow(highs, x, true);
+            searched += started > ended ? started - ended : 0;
         }
     }
     overlapping /= 2;
     SMeetings meetings;
-    const bool counted = overlapping <= kMaxPairTests && CountMeetings(points, edges, meetings);
+    const bool counted = overlapping <= maxPairTests && CountMeetings(points, edges, maxPairTests, meetings);
+    estimate.counted = counted;
+    estimate.corners = corners;
     if (!counted) {
         // Every pair side by side may cross.
         meetings.crossings = overlapping;
@@ -207,8 +215,22 @@ void CTessellationCost::SayUnfilled(const SEstimate& estimate)
         }
     } else if (!saidCostly.exchange(true)) {
         std::fprintf(stderr,
-                     "glimra: a face whose loops cross or touch in %llu places would take too long to fill; it is "
+                     "glimra: a face of %llu corners whose loops cross or touch would take too long to fill; it is "
                      "left unfilled\n",
-                     static_cast<unsigned long long>(estimate.meetings));
+                     static_cast<unsigned long long>(estimate.corners));
     }
+}
+
+CPoint2d CTessellationCost::Flatten(const CPoint3d& p, const CVector3d& normal)
+{
+    const double ax = std::abs(normal.x);
+    const double ay = std::abs(normal.y);
+    const double az = std::abs(normal.z);
+    if (az >= ax && az >= ay) {
+        return normal.z > 0.0 ? CPoint2d(p.x, p.y) : CPoint2d(p.y, p.x);
+    }
+    if (ax >= ay) {
+        return normal.x > 0.0 ? CPoint2d(p.y, p.z) : CPoint2d(p.z, p.y);
+    }
+    return normal.y > 0.0 ? CPoint2d(p.z, p.x) : CPoint2d(p.x, p.z);
 }

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "foundation/point2d.h"
+#include "foundation/point3d.h"
+#include "foundation/vector3d.h"
 
 class CTessellationCost
 {
@@ -36,6 +38,10 @@ public:
         // Places where two edges not next to each other in a loop meet (cross, touch or
         // share a corner); an upper bound when the tests ran out.
         std::uint64_t meetings = 0;
+        // The corners of all loops.
+        std::uint64_t corners = 0;
+        // The meetings were counted, not bounded from above.
+        bool counted = false;
         // A corner that is not a finite number: the face must go to neither GL nor GLU.
         bool nonFinite = false;
     };
@@ -43,7 +49,12 @@ public:
     // Loop ends that are out of order or past the points make an empty estimate with
     // nothing to draw (cost 0); so does a loop of fewer than three corners.
     [[nodiscard]] static SEstimate Estimate(const std::vector<CPoint2d>& points,
-                                            const std::vector<std::uint32_t>& loopEnds);
+                                            const std::vector<std::uint32_t>& loopEnds,
+                                            std::uint64_t maxPairTests = kMaxPairTests);
+    // The point seen in a plane with this normal: the axis the normal leans on most is
+    // dropped, and the other two are taken in the order that keeps counter-clockwise
+    // about the normal counter-clockwise in the plane.
+    [[nodiscard]] static CPoint2d Flatten(const CPoint3d& point, const CVector3d& normal);
     // Says once in the program's life, on standard error, why a face is left unfilled
     // (its edges still show it).
     static void SayUnfilled(const SEstimate& estimate);

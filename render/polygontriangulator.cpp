@@ -5,6 +5,7 @@
 #include <limits>
 #include <set>
 
+#include "model/tessellationcost.h"
 #include "platform/quitrequest.h"
 
 namespace {
@@ -590,14 +591,5 @@ bool CPolygonTriangulator::HasPolygonArea(const std::vector<std::uint32_t>& tria
 
 CPoint2d CPolygonTriangulator::Flatten(const CPoint3d& p, const CVector3d& normal)
 {
-    const double ax = std::abs(normal.x);
-    const double ay = std::abs(normal.y);
-    const double az = std::abs(normal.z);
-    if (az >= ax && az >= ay) {
-        return normal.z > 0.0 ? CPoint2d(p.x, p.y) : CPoint2d(p.y, p.x);
-    }
-    if (ax >= ay) {
-        return normal.x > 0.0 ? CPoint2d(p.y, p.z) : CPoint2d(p.z, p.y);
-    }
-    return normal.y > 0.0 ? CPoint2d(p.z, p.x) : CPoint2d(p.x, p.z);
+    return CTessellationCost::Flatten(p, normal);
 }

@@ -14,6 +14,12 @@
 //   glimra_samplegen --holes N <folder>    one square face with N square holes
 //   glimra_samplegen --star-placements P C <folder>
 //                                          P placements of one star of C corners
+//   glimra_samplegen --crossingstar N K <folder>
+//                                          one star {N/K}: a loop of N corners crossing itself
+//   glimra_samplegen --touchingloop N <folder>
+//                                          one loop touching itself N times at its centre
+//   glimra_samplegen --touchingband TURNS <folder>
+//                                          a band of TURNS turns, each touching the next
 //   glimra_samplegen --farfill N <folder>  N stacked squares and a tiny face far away
 //   glimra_samplegen --sharedring N <folder>
 //                                          N faces bounded by one ring of 2,000 edges
@@ -56,6 +62,9 @@ int Usage()
                          " | --star CORNERS"
                          " | --holes COUNT"
                          " | --star-placements COUNT CORNERS"
+                         " | --crossingstar CORNERS STEP"
+                         " | --touchingloop TOUCHES"
+                         " | --touchingband TURNS"
                          " | --farfill SQUARES"
                          " | --sharedring FACES"
                          " | --progressivepreview SIDE"
@@ -122,12 +131,15 @@ int main(int argc, char** argv)
         {"--labels", "labels-", &BuildLabelsModel},
         {"--star", "star-", &BuildStarModel},
         {"--holes", "holes-", &BuildHolesModel},
+        {"--touchingloop", "touchingloop-", &BuildTouchingLoopModel},
+        {"--touchingband", "touchingband-", &BuildTouchingBandModel},
         {"--farfill", "farfill-", &BuildFarFillModel},
         {"--sharedring", "sharedring-", &BuildSharedRingModel},
         {"--progressivepreview", "progressivepreview-", &BuildProgressivePreviewModel},
     };
     int count = -1;
     int starCorners = -1;
+    bool crossing = false;
     const auto* kind = std::end(kinds);
     std::string folder;
     for (int i = 1; i < argc; ++i) {
@@ -145,7 +157,8 @@ int main(int argc, char** argv)
             if (g_drawnMaterials < 0) {
                 return Usage();
             }
-        } else if (argument == "--star-placements" && count < 0 && i + 2 < argc) {
+        } else if ((argument == "--star-placements" || argument == "--crossingstar") && count < 0 && i + 2 < argc) {
+            crossing = argument == "--crossingstar";
             count = ReadCount(argv[++i]);
             starCorners = ReadCount(argv[++i]);
             if (count < 0 || starCorners < 0) {
@@ -169,7 +182,11 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder, error);
     bool written = false;
     try {
-        if (starCorners > 0) {
+        if (crossing) {
+            written = WriteModel(
+                folder, "crossingstar-" + std::to_string(count) + "-" + std::to_string(starCorners),
+                [&](CTarnwickModel& model) { BuildCrossingStarModel(model, count, starCorners); }, false);
+        } else if (starCorners > 0) {
             written = WriteModel(
                 folder, "star-placements-" + std::to_string(count) + "x" + std::to_string(starCorners),
                 [&](CTarnwickModel& model) { BuildStarPlacementsModel(model, count, starCorners); }, false);
