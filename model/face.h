@@ -99,7 +99,7 @@ public:
     [[nodiscard]] bool CanHaveMaterial() const override;
     // Drawing into the view (facedraw.cpp).
     void Draw(ITarnisView* view) override;
-    // One for a face drawn as a fan; a face cut into triangles one more per corner, or,
+    // One for a face drawn as a fan, one more per corner past four; a face cut into triangles one more per corner, or,
     // when its loops cross or touch, what GLU would cost (little when it is too costly
     // to fill and is left unfilled); with shadows, a face that casts one its corners
     // and a cap again.

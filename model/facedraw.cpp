@@ -50,6 +50,8 @@ const std::uint8_t* SelectionPattern()
 // meetings of a face GLU could fill within its bound, few enough that a file of many
 // such faces still opens quickly.
 constexpr std::uint64_t kWeighingTestsPerCorner = 256;
+// Corners of a fan that its face's own cost covers.
+constexpr std::uint64_t kFanCornersFree = 4;
 
 // A loop that turns other than once in all crosses itself.
 bool TurnsOnce(const std::vector<CPoint2d>& flat, std::size_t start, std::size_t end)
@@ -385,7 +387,14 @@ std::uint64_t CFace::GetDrawingWeight(bool shadows) const
             }
         }
     }
-    const std::uint64_t weight = 1 + (cut ? corners : 0) + (casts ? corners + 1 : 0);
+    // A fan of a triangle or a quad costs what finding and setting up the face costs;
+    // each corner past those adds a triangle to send.
+    std::uint64_t fan = 0;
+    if (!cut && outer != nullptr) {
+        const auto count = static_cast<std::uint64_t>(outer->GetEdgeUseCount());
+        fan = count > kFanCornersFree ? count - kFanCornersFree : 0;
+    }
+    const std::uint64_t weight = 1 + fan + (cut ? corners : 0) + (casts ? corners + 1 : 0);
     const std::uint64_t tessellator = cut ? GetTessellatorWeight() : 0;
     return weight + tessellator < weight ? UINT64_MAX : weight + tessellator;
 }
