@@ -207,12 +207,39 @@ bool CFaceBatch::AddKeptTriangles(CFace& face)
         // Nothing is kept of a cut left unfinished; the frame ends anyway.
         return true;
     case CPolygonTriangulator::EResult::kUnsuited:
-        TessellateKept(face);
-        return true;
+        switch (CutTouchingLoops()) {
+        case CPolygonTriangulator::EResult::kDone:
+            break;
+        case CPolygonTriangulator::EResult::kAbandoned:
+            return true;
+        case CPolygonTriangulator::EResult::kUnsuited:
+            TessellateKept(face);
+            return true;
+        }
+        break;
     }
     face.SetDisplayCache(CKeptFaceTriangles::Keep(corners, m_cut));
     AddIndexedTriangles(m_cut, {});
     return true;
+}
+
+CPolygonTriangulator::EResult CFaceBatch::CutTouchingLoops()
+{
+    // The corners drawn stay where they are; only the sweep sees them moved apart.
+    for (const bool inside : {true, false}) {
+        m_separated = m_flatCorners;
+        if (!CPolygonTriangulator::SeparateTouchingCorners(m_separated, m_loopEnds, inside)) {
+            return CPolygonTriangulator::EResult::kUnsuited;
+        }
+        if (!CFrameMeter::Charge(CFrameMeter::kCutCornerCost * m_separated.size())) {
+            return CPolygonTriangulator::EResult::kAbandoned;
+        }
+        const CPolygonTriangulator::EResult result = m_triangulator.Triangulate(m_separated, m_loopEnds, m_cut);
+        if (result != CPolygonTriangulator::EResult::kUnsuited) {
+            return result;
+        }
+    }
+    return CPolygonTriangulator::EResult::kUnsuited;
 }
 
 void CFaceBatch::TessellateKept(CFace& face)

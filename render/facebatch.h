@@ -70,6 +70,10 @@ private:
     void AddIndexedTriangles(const std::vector<std::uint32_t>& triangles,
                              const std::vector<CKeptFaceTriangles::SAddedCorner>& added);
     [[nodiscard]] bool MakeTessellator();
+    // Cuts the gathered corners by the sweep once the corners that share a place are
+    // moved apart: loops that only touch there keep their fill. Unsuited when none share
+    // a place or the sweep still refuses them.
+    [[nodiscard]] CPolygonTriangulator::EResult CutTouchingLoops();
     // A face the sweep cannot cut goes to GLU once, weighed first; its triangles (or,
     // past the bound, none) are kept like the sweep's.
     void TessellateKept(CFace& face);
@@ -128,6 +132,7 @@ private:
     std::vector<const CEdgeUse*> m_cornerUses;
     std::vector<std::uint32_t> m_loopEnds;
     std::vector<CPoint2d> m_flatCorners;
+    std::vector<CPoint2d> m_separated;
     std::vector<std::uint32_t> m_cut;
     CClipVolume m_volume;
 };

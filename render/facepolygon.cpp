@@ -362,6 +362,20 @@ bool CFacePolygon::DrawTriangulated(const CVector3d& normal)
         triangles.clear();
         result = triangulator.Triangulate(flat, ends, triangles);
     }
+    // Loops that touch only at corners are cut with those corners moved apart, both ways
+    // round as above; the triangles are drawn at the corners' own places.
+    for (int attempt = 0; attempt < 4 && result == CPolygonTriangulator::EResult::kUnsuited; ++attempt) {
+        if (attempt % 2 == 0) {
+            for (CPoint2d& p : flat) {
+                std::swap(p.x, p.y);
+            }
+        }
+        std::vector<CPoint2d> separated = flat;
+        if (!CPolygonTriangulator::SeparateTouchingCorners(separated, ends, attempt < 2)) {
+            break;
+        }
+        result = triangulator.Triangulate(separated, ends, triangles);
+    }
     if (result == CPolygonTriangulator::EResult::kUnsuited) {
         return false;
     }

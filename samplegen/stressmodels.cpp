@@ -440,19 +440,20 @@ void BuildTouchingBandModel(CTarnwickModel& model, int turns)
     constexpr int kPerTurn = 500;
     constexpr double kWidth = 1.0;
     const int steps = std::max(turns, 1) * kPerTurn;
-    const auto at = [&](int i, double out) {
-        const double turn = static_cast<double>(i) / kPerTurn;
-        const double radius = 10.0 + kWidth * (turn + out);
-        const double angle = 6.283185307179586 * turn;
+    // Worked out from whole numbers, so that the corners one turn apart on either side of
+    // the band fall on the very same places.
+    const auto at = [&](int i, int out) {
+        const double radius = 10.0 + kWidth * static_cast<double>(i + out * kPerTurn) / kPerTurn;
+        const double angle = 6.283185307179586 * (i % kPerTurn) / kPerTurn;
         return builder.Vertex(CPoint3d(radius * std::cos(angle), radius * std::sin(angle), 0.0));
     };
     std::vector<CVertex*> ring;
     ring.reserve(2 * static_cast<std::size_t>(steps) + 2);
     for (int i = 0; i <= steps; ++i) {
-        ring.push_back(at(i, 1.0));
+        ring.push_back(at(i, 1));
     }
     for (int i = steps; i >= 0; --i) {
-        ring.push_back(at(i, 0.0));
+        ring.push_back(at(i, 0));
     }
     (void)builder.Face(ring, kUp);
     const double size = 2.0 * (10.0 + kWidth * (std::max(turns, 1) + 1));

@@ -238,6 +238,21 @@ CFace* CrossingStar(const CGeometryBuilder& builder, int corners, int step)
     return builder.Face(ring, CVector3d(0, 0, 1));
 }
 
+// Petals of radius 8 leaving the centre and coming back to it, each corner at the centre
+// a vertex of its own, as one loop.
+CFace* Petals(const CGeometryBuilder& builder, int petals)
+{
+    std::vector<CVertex*> ring;
+    for (int i = 0; i < petals; ++i) {
+        const double from = 2.0 * std::numbers::pi * i / petals;
+        const double to = 2.0 * std::numbers::pi * (i + 0.5) / petals;
+        ring.push_back(builder.Vertex(CPoint3d(0, 0, 0)));
+        ring.push_back(builder.Vertex(CPoint3d(8 * std::cos(from), 8 * std::sin(from), 0)));
+        ring.push_back(builder.Vertex(CPoint3d(8 * std::cos(to), 8 * std::sin(to), 0)));
+    }
+    return builder.Face(ring, CVector3d(0, 0, 1));
+}
+
 // A square of side 16 about the centre with a hole through the given corners.
 CFace* SquareWithHole(const CGeometryBuilder& builder, const std::vector<CPoint3d>& hole)
 {
@@ -265,18 +280,23 @@ TEST_F(FaceBatchTest, FacesTheSweepRefusesAreWeighedOnceAndFilledByGluOnlyWhenAf
         int x;
         int y;
         bool filled;
+        // GLU added corners where the loops cross.
+        bool added;
     } cases[] = {
-        {"pentagram", [](const CGeometryBuilder& b) { return CrossingStar(b, 5, 2); }, 32, 24, true},
+        {"pentagram", [](const CGeometryBuilder& b) { return CrossingStar(b, 5, 2); }, 32, 24, true, true},
+        // The sweep cuts it once the corners at the centre are moved apart.
+        {"loop touching itself at its centre", [](const CGeometryBuilder& b) { return Petals(b, 4); }, 43, 20,
+         true, false},
         {"hole touching the outline",
          [](const CGeometryBuilder& b) {
              return SquareWithHole(b, {{-8, 0, 0}, {0, 4, 0}, {4, 0, 0}, {0, -4, 0}});
          },
-         50, 24, true},
+         50, 24, true, false},
         {"hole with a corner not a number",
          [&](const CGeometryBuilder& b) { return SquareWithHole(b, {{-2, -2, 0}, {-2, nan, 0}, {2, 2, 0}, {2, -2, 0}}); },
-         50, 24, false},
+         50, 24, false, false},
         {"star {3001/1500}, too costly for GLU", [](const CGeometryBuilder& b) { return CrossingStar(b, 3001, 1500); },
-         32, 24, false},
+         32, 24, false, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -286,6 +306,7 @@ TEST_F(FaceBatchTest, FacesTheSweepRefusesAreWeighedOnceAndFilledByGluOnlyWhenAf
         const CKeptFaceTriangles::SEntry* kept = CKeptFaceTriangles::Find(face->GetDisplayCache());
         ASSERT_NE(kept, nullptr);
         EXPECT_EQ(kept->triangles.empty(), !c.filled);
+        EXPECT_EQ(!kept->added.empty(), c.added);
         const std::int32_t number = face->GetDisplayCache();
         const std::vector<std::uint8_t> first = m_pixels;
         Draw();
