@@ -73,6 +73,10 @@ bool TurnsOnce(const std::vector<CPoint2d>& flat, std::size_t start, std::size_t
 
 bool HasCornersInOnePlace(std::vector<CPoint2d> flat)
 {
+    // Numbers that are not finite cannot be ordered; such a face is weighed as GLU's.
+    if (!std::all_of(flat.begin(), flat.end(), [](const CPoint2d& p) { return std::isfinite(p.x) && std::isfinite(p.y); })) {
+        return true;
+    }
     std::sort(flat.begin(), flat.end(), [](const CPoint2d& a, const CPoint2d& b) {
         return a.x < b.x || (a.x == b.x && a.y < b.y);
     });

@@ -606,6 +606,11 @@ bool CPolygonTriangulator::SeparateTouchingCorners(std::vector<CPoint2d>& points
         }
         start = end;
     }
+    // Numbers that are not finite cannot be ordered, nor moved.
+    if (!std::all_of(points.begin(), points.end(),
+                     [](const CPoint2d& p) { return std::isfinite(p.x) && std::isfinite(p.y); })) {
+        return false;
+    }
     std::vector<Index> order(points.size());
     for (Index i = 0; i < order.size(); ++i) {
         order[i] = i;

@@ -204,4 +204,7 @@ TEST(PolygonTriangulator, LoopsTouchingOnlyAtSharedCornersAreCutOnceMovedApartAn
             EXPECT_NEAR(covered, Area(c.loops), 1e-6) << c.name;
         }
     }
+    // Corners that are not numbers cannot be ordered: nothing is moved.
+    std::vector<CPoint2d> damaged{{0, 0}, {2, 0}, {0, 0}, {std::nan(""), 2}, {0, 2}};
+    EXPECT_FALSE(CPolygonTriangulator::SeparateTouchingCorners(damaged, {5}, true));
 }
