@@ -99,10 +99,10 @@ public:
     [[nodiscard]] bool CanHaveMaterial() const override;
     // Drawing into the view (facedraw.cpp).
     void Draw(ITarnisView* view) override;
-    // One for a face drawn as a fan, one more per corner past four; a face cut into triangles one more per corner, or,
-    // when its loops cross or touch, what GLU would cost (little when it is too costly
-    // to fill and is left unfilled); with shadows, a face that casts one its corners
-    // and a cap again.
+    // One for a face drawn as a fan, one more per corner past four; a face cut into
+    // triangles one more per corner and, when its loops cross, what GLU would cost
+    // (nothing when it is too costly to fill and is left unfilled); with shadows, a face
+    // that casts one its corners and a cap again.
     [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;
     [[nodiscard]] bool IsFrontFacing(ITarnisView* view) const;
@@ -234,9 +234,8 @@ private:
     void DrawWithState(ITarnisView* view, CMaterial* material, CColor color, bool lit, bool textured, bool stippled,
                        bool alphaTest, bool keepDepth);
     void DrawSelectionHighlight(ITarnisView* view, const CColor& selectionColor);
-    // What GLU would cost for a face whose loops look as if they cross or touch (a loop
-    // that does not turn once in all, or two corners in one place); 0 for one the sweep
-    // cuts.
+    // What GLU would cost for a face with a loop that does not turn once in all, which
+    // crosses itself; 0 for one the sweep cuts and for one too costly to fill.
     [[nodiscard]] std::uint64_t GetTessellatorWeight() const;
     // Each edge of whose ring this face holds the first use, by its DrawIfShown.
     void DrawEdgesIfShown(ITarnisView* view);

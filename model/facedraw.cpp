@@ -2,7 +2,6 @@
 // side, the pass it belongs to, and the GL state around its geometry. The geometry
 // itself goes to the view's face batch (IFaceGL).
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -46,10 +45,6 @@ const std::uint8_t* SelectionPattern()
     return pattern;
 }
 
-// Pair tests the count at opening spends on a face, per corner: enough to count the
-// meetings of a face GLU could fill within its bound, few enough that a file of many
-// such faces still opens quickly.
-constexpr std::uint64_t kWeighingTestsPerCorner = 256;
 // Corners of a fan that its face's own cost covers.
 constexpr std::uint64_t kFanCornersFree = 4;
 
@@ -69,20 +64,6 @@ bool TurnsOnce(const std::vector<CPoint2d>& flat, std::size_t start, std::size_t
     }
     constexpr double kPi = 3.141592653589793;
     return std::fabs(total) > kPi && std::fabs(total) < 3.0 * kPi;
-}
-
-bool HasCornersInOnePlace(std::vector<CPoint2d> flat)
-{
-    // Numbers that are not finite cannot be ordered; such a face is weighed as GLU's.
-    if (!std::all_of(flat.begin(), flat.end(), [](const CPoint2d& p) { return std::isfinite(p.x) && std::isfinite(p.y); })) {
-        return true;
-    }
-    std::sort(flat.begin(), flat.end(), [](const CPoint2d& a, const CPoint2d& b) {
-        return a.x < b.x || (a.x == b.x && a.y < b.y);
-    });
-    return std::adjacent_find(flat.begin(), flat.end(), [](const CPoint2d& a, const CPoint2d& b) {
-               return a.x == b.x && a.y == b.y;
-           }) != flat.end();
 }
 
 bool BlendsMaterial(const CMaterial* material)
@@ -428,15 +409,13 @@ std::uint64_t CFace::GetTessellatorWeight() const
         ends.push_back(static_cast<std::uint32_t>(flat.size()));
         crosses = crosses || !TurnsOnce(flat, start, flat.size());
     }
-    if (flat.empty() || (!crosses && !HasCornersInOnePlace(flat))) {
+    // Loops that only touch are cut by the sweep once their shared corners are moved
+    // apart; GLU's work on the few it still gets is metered as it is done.
+    if (!crosses) {
         return 0;
     }
-    const std::uint64_t tests =
-        std::min<std::uint64_t>(CTessellationCost::kMaxPairTests, kWeighingTestsPerCorner * flat.size());
-    const CTessellationCost::SEstimate estimate = CTessellationCost::Estimate(flat, ends, tests);
-    if (!estimate.counted && !estimate.nonFinite) {
-        // Not measured to the end: at most what the bound lets GLU do.
-        return estimate.measuring + std::min(estimate.cost, CTessellationCost::kMaxCost);
-    }
-    return estimate.measuring + (CTessellationCost::IsAffordable(estimate) ? estimate.cost : 0);
+    // Measured as the drawing measures it, so that the two agree whether GLU fills the
+    // face; one too costly is left unfilled and costs nothing more to draw.
+    const CTessellationCost::SEstimate estimate = CTessellationCost::Estimate(flat, ends);
+    return CTessellationCost::IsAffordable(estimate) ? estimate.cost : 0;
 }
