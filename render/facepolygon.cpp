@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "document/enumopeningloopface.h"
+#include "foundation/framemeter.h"
 #include "foundation/line3d.h"
 #include "foundation/point2d.h"
 #include "foundation/polygon2d.h"
@@ -16,9 +17,8 @@
 #include "model/enumedgeuse.h"
 #include "model/face.h"
 #include "model/loop.h"
-#include "model/vertex.h"
 #include "model/tessellationcost.h"
-#include "foundation/framemeter.h"
+#include "model/vertex.h"
 #include "render/polygontriangulator.h"
 
 namespace {

@@ -2,7 +2,8 @@
 // CFacePolygon: a face flattened into arrays of points, one loop after the other,
 // optionally carried through a transformation. It fills the face in GL at once (a
 // single loop marked simple as one primitive, anything else cut into triangles by the
-// sweep, or by the GLU tessellator where loops cross or touch), clips it by a plane,
+// sweep, or by the GLU tessellator where loops cross or touch, weighed first and left
+// unfilled when GLU would take too long or a corner is not a number), clips it by a plane,
 // tests points against it and cuts it by a plane into segments. Faces, section cuts, shadow volumes and the transparency sorter use it.
 //
 // The edge use kept with a point is the edge that ends there (from the point before

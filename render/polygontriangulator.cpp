@@ -622,13 +622,13 @@ bool CPolygonTriangulator::SeparateTouchingCorners(std::vector<CPoint2d>& points
         extent = std::max({extent, std::abs(p.x), std::abs(p.y)});
     }
     const double step = std::ldexp(extent, -30);
-    const std::vector<CPoint2d> original = points;
+    const std::vector<CPoint2d> unmoved = points;
     bool moved = false;
     std::vector<std::pair<double, Index>> group;
     for (std::size_t i = 0; i < order.size();) {
         std::size_t end = i + 1;
-        while (end < order.size() && original[order[end]].x == original[order[i]].x &&
-               original[order[end]].y == original[order[i]].y) {
+        while (end < order.size() && unmoved[order[end]].x == unmoved[order[i]].x &&
+               unmoved[order[end]].y == unmoved[order[i]].y) {
             ++end;
         }
         if (end - i > 1) {
@@ -637,15 +637,15 @@ bool CPolygonTriangulator::SeparateTouchingCorners(std::vector<CPoint2d>& points
             group.clear();
             for (std::size_t k = i; k < end; ++k) {
                 const Index v = order[k];
-                const CVector2d back = original[previous[v]] - original[v];
-                const CVector2d ahead = original[next[v]] - original[v];
+                const CVector2d back = unmoved[previous[v]] - unmoved[v];
+                const CVector2d ahead = unmoved[next[v]] - unmoved[v];
                 group.emplace_back(std::atan2(std::abs(back.x * ahead.y - back.y * ahead.x),
                                               back.x * ahead.x + back.y * ahead.y),
                                    v);
             }
             std::sort(group.begin(), group.end(), std::greater<>());
             for (std::size_t k = 0; k < group.size(); ++k) {
-                moved = MoveIntoAngle(original, previous[group[k].second], group[k].second, next[group[k].second],
+                moved = MoveIntoAngle(unmoved, previous[group[k].second], group[k].second, next[group[k].second],
                                       step * static_cast<double>(k + 1), inside, points[group[k].second]) ||
                         moved;
             }
