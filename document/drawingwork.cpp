@@ -81,25 +81,6 @@ void AddArea(double& sum, double area)
     }
 }
 
-// A face drawn as one fan costs one; one cut into triangles also each corner. While
-// shadows are on, a face that casts one is drawn again as a side per corner and a cap.
-std::uint64_t FaceWork(const CFace& face, bool shadows)
-{
-    const int loops = face.GetLoopCount();
-    const CLoop* outer = face.GetOuterLoop();
-    const bool cut = loops > 1 || (outer != nullptr && !outer->IsConvex());
-    const bool casts = shadows && face.CastsShadows();
-    std::uint64_t corners = 0;
-    if (cut || casts) {
-        for (int i = 0; i < loops; ++i) {
-            if (const CLoop* loop = face.GetLoop(i)) {
-                corners += static_cast<std::uint64_t>(loop->GetEdgeUseCount());
-            }
-        }
-    }
-    return 1 + (cut ? corners : 0) + (casts ? corners + 1 : 0);
-}
-
 // Openings are cut by glued instances, which only the relationships of the face's
 // component and the components holding it name: without any, a face's area is its
 // loops' alone. Too deep a chain to tell counts as having them.
@@ -144,7 +125,7 @@ void AddOwn(Sum& sum, const CDrawingElement& entity, bool shadows, bool openings
     case kTypeFace: {
         // Nearly all the pixels are the faces'; lines and texts fill few.
         const auto& face = static_cast<const CFace&>(entity);
-        sum.work = AddWork(sum.work, FaceWork(face, shadows));
+        sum.work = AddWork(sum.work, face.GetDrawingWeight(shadows));
         AddArea(sum.area, FaceArea(face, openings, sum.ownBox));
         return;
     }

@@ -12,9 +12,10 @@ class CComponent;
 class CDrawingWork
 {
 public:
-    // Units of work: every entity a path draws is one; a face cut into triangles (with
-    // holes or a concave outline) one more per corner, a label one more per character,
-    // and while shadows are on every face that casts one its corners and a cap again. A
+    // Units of work: every entity a path draws is one; a face what it says it weighs (a
+    // fan past four corners or a face cut into triangles one more per corner, one whose
+    // loops cross what GLU would cost, and while shadows are on one that casts a shadow
+    // its corners and a cap again), a label one more per character. A
     // placement costs what its instance draws around its content (state,
     // transformation, bounds box and axes) and that content again.
     static constexpr std::uint64_t kPlacementCost = 140;

@@ -99,6 +99,11 @@ public:
     [[nodiscard]] bool CanHaveMaterial() const override;
     // Drawing into the view (facedraw.cpp).
     void Draw(ITarnisView* view) override;
+    // One for a face drawn as a fan, one more per corner past four; a face cut into
+    // triangles one more per corner and, when its loops cross, what GLU would cost
+    // (nothing when it is too costly to fill and is left unfilled); with shadows, a face
+    // that casts one its corners and a cap again.
+    [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;
     [[nodiscard]] bool IsFrontFacing(ITarnisView* view) const;
     // reason (may be null): 0 none, 1 own, 2 the other side's transparent one, 3 the
@@ -229,6 +234,9 @@ private:
     void DrawWithState(ITarnisView* view, CMaterial* material, CColor color, bool lit, bool textured, bool stippled,
                        bool alphaTest, bool keepDepth);
     void DrawSelectionHighlight(ITarnisView* view, const CColor& selectionColor);
+    // What GLU would cost for a face with a loop that does not turn once in all, which
+    // crosses itself; 0 for one the sweep cuts and for one too costly to fill.
+    [[nodiscard]] std::uint64_t GetTessellatorWeight() const;
     // Each edge of whose ring this face holds the first use, by its DrawIfShown.
     void DrawEdgesIfShown(ITarnisView* view);
     [[nodiscard]] const CSmoothNormals* GetSmoothNormalsToDraw(ITarnisView* view) const;

@@ -2,7 +2,9 @@
 // side, the pass it belongs to, and the GL state around its geometry. The geometry
 // itself goes to the view's face batch (IFaceGL).
 
+#include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "annotations/sectionclipstack.h"
 #include "document/component.h"
@@ -18,6 +20,8 @@
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/facegl.h"
+#include "model/loop.h"
+#include "model/tessellationcost.h"
 #include "model/profilefacing.h"
 #include "model/smoothnormals.h"
 
@@ -39,6 +43,27 @@ const std::uint8_t* SelectionPattern()
         made = true;
     }
     return pattern;
+}
+
+// Corners of a fan that its face's own cost covers.
+constexpr std::uint64_t kFanCornersFree = 4;
+
+// A loop that turns other than once in all crosses itself.
+bool TurnsOnce(const std::vector<CPoint2d>& flat, std::size_t start, std::size_t end)
+{
+    double total = 0.0;
+    for (std::size_t i = start; i < end; ++i) {
+        const CPoint2d& a = flat[i > start ? i - 1 : end - 1];
+        const CPoint2d& b = flat[i];
+        const CPoint2d& c = flat[i + 1 < end ? i + 1 : start];
+        const double inX = b.x - a.x;
+        const double inY = b.y - a.y;
+        const double outX = c.x - b.x;
+        const double outY = c.y - b.y;
+        total += std::atan2(inX * outY - inY * outX, inX * outX + inY * outY);
+    }
+    constexpr double kPi = 3.141592653589793;
+    return std::fabs(total) > kPi && std::fabs(total) < 3.0 * kPi;
 }
 
 bool BlendsMaterial(const CMaterial* material)
@@ -331,4 +356,66 @@ void CFace::DrawSelectionHighlight(ITarnisView* view, const CColor& selectionCol
         view->SetCapability(kPolygonStipple, false);
     }
     view->SetDepthFunction(depthFunction);
+}
+
+std::uint64_t CFace::GetDrawingWeight(bool shadows) const
+{
+    const int loops = GetLoopCount();
+    const CLoop* outer = GetOuterLoop();
+    const bool cut = loops > 1 || (outer != nullptr && !outer->IsConvex());
+    const bool casts = shadows && CastsShadows();
+    std::uint64_t corners = 0;
+    if (cut || casts) {
+        for (int i = 0; i < loops; ++i) {
+            if (const CLoop* loop = GetLoop(i)) {
+                corners += static_cast<std::uint64_t>(loop->GetEdgeUseCount());
+            }
+        }
+    }
+    // A fan of a triangle or a quad costs what finding and setting up the face costs;
+    // each corner past those adds a triangle to send.
+    std::uint64_t fan = 0;
+    if (!cut && outer != nullptr) {
+        const auto count = static_cast<std::uint64_t>(outer->GetEdgeUseCount());
+        fan = count > kFanCornersFree ? count - kFanCornersFree : 0;
+    }
+    const std::uint64_t weight = 1 + fan + (cut ? corners : 0) + (casts ? corners + 1 : 0);
+    const std::uint64_t tessellator = cut ? GetTessellatorWeight() : 0;
+    return weight + tessellator < weight ? UINT64_MAX : weight + tessellator;
+}
+
+std::uint64_t CFace::GetTessellatorWeight() const
+{
+    const CUnitVector3d normal = GetNormal();
+    const CVector3d axis(normal.x, normal.y, normal.z);
+    std::vector<CPoint3d> points;
+    std::vector<CPoint2d> flat;
+    std::vector<std::uint32_t> ends;
+    bool crosses = false;
+    for (int i = 0; i < GetLoopCount(); ++i) {
+        const CLoop* loop = GetLoop(i);
+        if (loop == nullptr) {
+            continue;
+        }
+        points.clear();
+        loop->GetPoints(points, nullptr);
+        if (points.size() < 3 || flat.size() + points.size() >= (std::size_t{1} << 30)) {
+            continue;
+        }
+        const std::size_t start = flat.size();
+        for (const CPoint3d& p : points) {
+            flat.push_back(CTessellationCost::Flatten(p, axis));
+        }
+        ends.push_back(static_cast<std::uint32_t>(flat.size()));
+        crosses = crosses || !TurnsOnce(flat, start, flat.size());
+    }
+    // Loops that only touch are cut by the sweep once their shared corners are moved
+    // apart; GLU's work on the few it still gets is metered as it is done.
+    if (!crosses) {
+        return 0;
+    }
+    // Measured as the drawing measures it, so that the two agree whether GLU fills the
+    // face; one too costly is left unfilled and costs nothing more to draw.
+    const CTessellationCost::SEstimate estimate = CTessellationCost::Estimate(flat, ends);
+    return CTessellationCost::IsAffordable(estimate) ? estimate.cost : 0;
 }

@@ -1,5 +1,7 @@
 #include "model/keptfacetriangles.h"
 
+#include <algorithm>
+
 namespace {
 
 // About 256 MB of indices at most: past it faces are cut anew at every draw, as before.
@@ -21,11 +23,30 @@ SStore& Store()
 
 }  // namespace
 
-std::int32_t CKeptFaceTriangles::Keep(std::uint32_t corners, std::vector<std::uint32_t> triangles)
+namespace {
+
+// Every index names a corner of the face or an added corner before the one that uses it.
+bool IndicesFit(const CKeptFaceTriangles::SEntry& entry)
+{
+    const std::size_t all = entry.corners + entry.added.size();
+    for (std::size_t i = 0; i < entry.added.size(); ++i) {
+        for (const std::uint32_t from : entry.added[i].from) {
+            if (from >= entry.corners + i) {
+                return false;
+            }
+        }
+    }
+    return std::all_of(entry.triangles.begin(), entry.triangles.end(), [all](std::uint32_t t) { return t < all; });
+}
+
+}  // namespace
+
+std::int32_t CKeptFaceTriangles::Keep(SEntry entry)
 {
     SStore& store = Store();
-    if (triangles.empty() || store.indices + triangles.size() > kMaxIndices ||
-        store.entries.size() >= static_cast<std::size_t>(INT32_MAX - 1)) {
+    const std::size_t size = entry.triangles.size() + 3 * entry.added.size();
+    if (entry.corners == 0 || store.indices + size > kMaxIndices ||
+        store.entries.size() >= static_cast<std::size_t>(INT32_MAX - 1) || !IndicesFit(entry)) {
         return 0;
     }
     std::int32_t number = 0;
@@ -36,10 +57,8 @@ std::int32_t CKeptFaceTriangles::Keep(std::uint32_t corners, std::vector<std::ui
         store.entries.emplace_back();
         number = static_cast<std::int32_t>(store.entries.size());
     }
-    store.indices += triangles.size();
-    SEntry& entry = store.entries[static_cast<std::size_t>(number) - 1];
-    entry.corners = corners;
-    entry.triangles = std::move(triangles);
+    store.indices += size;
+    store.entries[static_cast<std::size_t>(number) - 1] = std::move(entry);
     return number;
 }
 
@@ -50,7 +69,7 @@ const CKeptFaceTriangles::SEntry* CKeptFaceTriangles::Find(std::int32_t number)
         return nullptr;
     }
     const SEntry& entry = store.entries[static_cast<std::size_t>(number) - 1];
-    return entry.triangles.empty() ? nullptr : &entry;
+    return entry.corners == 0 ? nullptr : &entry;
 }
 
 void CKeptFaceTriangles::Release(std::int32_t number)
@@ -60,9 +79,8 @@ void CKeptFaceTriangles::Release(std::int32_t number)
         return;
     }
     SEntry& entry = store.entries[static_cast<std::size_t>(number) - 1];
-    store.indices -= entry.triangles.size();
-    entry.corners = 0;
-    std::vector<std::uint32_t>().swap(entry.triangles);
+    store.indices -= entry.triangles.size() + 3 * entry.added.size();
+    entry = SEntry{};
     store.free.push_back(number);
 }
 

@@ -1,10 +1,13 @@
 #pragma once
 // CKeptFaceTriangles: the triangles of faces that a fan cannot draw, kept from one draw
-// to the next. A face holds the number of its entry as its display cache; the face lets
+// to the next, whether the sweep cut them or a tessellator that adds corners where loops
+// cross; a face found too costly to fill keeps an entry without triangles, so that it
+// is weighed once. A face holds the number of its entry as its display cache; the face lets
 // go of it when its geometry changes or it is destroyed, so the triangles kept never
 // outlive what they were cut from. The model is drawn and changed on one thread.
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 class CKeptFaceTriangles
@@ -12,16 +15,32 @@ class CKeptFaceTriangles
 public:
     CKeptFaceTriangles() = delete;
 
-    struct SEntry
+    // A corner added where loops cross or touch: a weighted mix of up to four corners
+    // before it (the face's own, then the added ones), unused places weighing 0.
+    struct SAddedCorner
     {
-        // The face's corners counted over all its loops when it was cut, each triangle
-        // three indices into them.
-        std::uint32_t corners = 0;
-        std::vector<std::uint32_t> triangles;
+        std::uint32_t from[4] = {0, 0, 0, 0};
+        float weights[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     };
 
-    // The entry's number (above 0), or 0 when the store is full and nothing was kept.
-    static std::int32_t Keep(std::uint32_t corners, std::vector<std::uint32_t> triangles);
+    struct SEntry
+    {
+        // The face's corners counted over all its loops when it was cut (never 0), each
+        // triangle three indices into them followed by the added corners.
+        std::uint32_t corners = 0;
+        std::vector<std::uint32_t> triangles;
+        std::vector<SAddedCorner> added;
+        // What making the triangles cost, in frame meter units.
+        std::uint64_t cost = 0;
+    };
+
+    // The entry's number (above 0), or 0 when the store is full, the corners are 0 or
+    // an index points past the corners, and nothing was kept.
+    static std::int32_t Keep(SEntry entry);
+    static std::int32_t Keep(std::uint32_t corners, std::vector<std::uint32_t> triangles)
+    {
+        return Keep(SEntry{corners, std::move(triangles), {}, 0});
+    }
     // Null for a number that holds nothing.
     [[nodiscard]] static const SEntry* Find(std::int32_t number);
     static void Release(std::int32_t number);

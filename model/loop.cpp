@@ -533,18 +533,31 @@ bool CLoop::IsCounterClockwise(const CVector3d& normal) const
 namespace {
 
 // The corners of a ring seen one at a time: convex while every turn keeps the side of
-// the first clear one.
+// the first clear one and the turns add up to one turn in all. A star that crosses
+// itself turns the same way at every corner but goes round more than once. A corner
+// that is not a finite number is never convex, so that a fan never reaches GL with it.
 class CTurnCheck
 {
 public:
-    CTurnCheck(const CVector3d& normal, bool acceptCollinear) : m_normal(normal), m_acceptCollinear(acceptCollinear) {}
+    // A triangle always turns once in all: only longer rings add their turns up.
+    CTurnCheck(const CVector3d& normal, bool acceptCollinear, bool addTurns)
+        : m_normal(normal), m_acceptCollinear(acceptCollinear), m_addTurns(addTurns)
+    {
+    }
 
     // False when the corner breaks convexity.
     bool Corner(const CVector3d& incoming, const CVector3d& outgoing)
     {
         const double turn = DotProduct(m_normal, incoming.CrossProduct(outgoing));
+        const double ahead = DotProduct(incoming, outgoing);
+        if (!std::isfinite(turn) || !std::isfinite(ahead)) {
+            return false;
+        }
+        if (m_addTurns) {
+            m_total += std::atan2(turn, ahead);
+        }
         if (std::fabs(turn) < kLengthTolerance) {
-            return !(DotProduct(incoming, outgoing) < -kLengthTolerance) && m_acceptCollinear;
+            return !(ahead < -kLengthTolerance) && m_acceptCollinear;
         }
         if (std::fabs(turn) > kLengthTolerance) {
             if (!m_signFixed) {
@@ -557,25 +570,35 @@ public:
         return true;
     }
 
+    // The turns seen so far make one turn, not two or more (nor none). A ring without a
+    // clear turn (a point, a straight line) answers by its corners alone.
+    [[nodiscard]] bool TurnsOnce() const
+    {
+        constexpr double kPi = 3.141592653589793;
+        return !m_addTurns || !m_signFixed || (std::fabs(m_total) > kPi && std::fabs(m_total) < 3.0 * kPi);
+    }
+
 private:
     const CVector3d& m_normal;
     bool m_acceptCollinear;
+    bool m_addTurns;
     bool m_signFixed = false;
     double m_sign = 0.0;
+    double m_total = 0.0;
 };
 
 }  // namespace
 
 bool CLoop::IsConvexRing(const CPoint3d* points, std::size_t count, const CVector3d& normal, bool acceptCollinear)
 {
-    CTurnCheck check(normal, acceptCollinear);
+    CTurnCheck check(normal, acceptCollinear, count > 3);
     for (std::size_t j = 1; j <= count; ++j) {
         const std::size_t i = j % count;
         if (!check.Corner(points[i] - points[(i + count - 1) % count], points[(i + 1) % count] - points[i])) {
             return false;
         }
     }
-    return true;
+    return check.TurnsOnce();
 }
 
 bool CLoop::IsConvexTriangle(const CPoint3d& a, const CPoint3d& b, const CPoint3d& c, const CVector3d& normal,
@@ -583,7 +606,7 @@ bool CLoop::IsConvexTriangle(const CPoint3d& a, const CPoint3d& b, const CPoint3
 {
     // The corners in the order the ring walk takes them, each turn computed as it does,
     // so that a sliver answers alike on either side of the tolerances.
-    CTurnCheck check(normal, acceptCollinear);
+    CTurnCheck check(normal, acceptCollinear, false);
     return check.Corner(b - a, c - b) && check.Corner(c - b, a - c) && check.Corner(a - c, b - a);
 }
 

@@ -11,6 +11,7 @@
 #include "drawapi/tarnisview.h"
 #include "document/component.h"
 #include "document/enumopeningloopface.h"
+#include "foundation/framemeter.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/keptfacetriangles.h"
@@ -18,6 +19,7 @@
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
 #include "model/smoothnormals.h"
+#include "model/tessellationcost.h"
 #include "model/vertex.h"
 #include "platform/quitrequest.h"
 #include "render/facepolygon.h"
@@ -108,6 +110,26 @@ void CFaceBatch::WriteCorner(std::size_t at, const CEdgeUse& use)
     std::memcpy(&m_colors[at * 4], m_color, sizeof(m_color));
 }
 
+void CFaceBatch::MixCorner(std::size_t at, std::size_t base, const CKeptFaceTriangles::SAddedCorner& added)
+{
+    // The corners mixed were written before this one; the colour is the face's.
+    float position[3] = {0.0f, 0.0f, 0.0f};
+    float normal[3] = {0.0f, 0.0f, 0.0f};
+    for (int i = 0; i < 4; ++i) {
+        const std::size_t from = base + added.from[i];
+        for (int k = 0; k < 3; ++k) {
+            position[k] += added.weights[i] * m_positions[from * 3 + k];
+            normal[k] += added.weights[i] * m_normals[from * 3 + k];
+        }
+    }
+    const float length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + normal[2] * normal[2]);
+    for (int k = 0; k < 3; ++k) {
+        m_positions[at * 3 + k] = position[k];
+        m_normals[at * 3 + k] = length > 0.0f ? normal[k] / length : m_normal[k];
+    }
+    std::memcpy(&m_colors[at * 4], m_color, sizeof(m_color));
+}
+
 void CFaceBatch::CopyCorner(std::size_t to, std::size_t from)
 {
     std::memcpy(&m_positions[to * 3], &m_positions[from * 3], 3 * sizeof(float));
@@ -167,7 +189,7 @@ bool CFaceBatch::AddKeptTriangles(CFace& face)
     const std::int32_t number = face.GetDisplayCache();
     const CKeptFaceTriangles::SEntry* kept = CKeptFaceTriangles::Find(number);
     if (kept != nullptr && kept->corners == corners) {
-        AddIndexedTriangles(kept->triangles);
+        AddIndexedTriangles(kept->triangles, kept->added);
         return true;
     }
     if (number > 0) {
@@ -175,6 +197,9 @@ bool CFaceBatch::AddKeptTriangles(CFace& face)
         face.SetDisplayCache(0);
     }
     ProjectCorners(face);
+    if (!CFrameMeter::Charge(CFrameMeter::kCutCornerCost * corners)) {
+        return true;
+    }
     switch (m_triangulator.Triangulate(m_flatCorners, m_loopEnds, m_cut)) {
     case CPolygonTriangulator::EResult::kDone:
         break;
@@ -182,11 +207,84 @@ bool CFaceBatch::AddKeptTriangles(CFace& face)
         // Nothing is kept of a cut left unfinished; the frame ends anyway.
         return true;
     case CPolygonTriangulator::EResult::kUnsuited:
-        return false;
+        switch (CutTouchingLoops()) {
+        case CPolygonTriangulator::EResult::kDone:
+            break;
+        case CPolygonTriangulator::EResult::kAbandoned:
+            return true;
+        case CPolygonTriangulator::EResult::kUnsuited:
+            TessellateKept(face);
+            return true;
+        }
+        break;
     }
     face.SetDisplayCache(CKeptFaceTriangles::Keep(corners, m_cut));
-    AddIndexedTriangles(m_cut);
+    AddIndexedTriangles(m_cut, {});
     return true;
+}
+
+CPolygonTriangulator::EResult CFaceBatch::CutTouchingLoops()
+{
+    // The corners drawn stay where they are; only the sweep sees them moved apart.
+    for (const bool inside : {true, false}) {
+        m_separated = m_flatCorners;
+        if (!CPolygonTriangulator::SeparateTouchingCorners(m_separated, m_loopEnds, inside)) {
+            return CPolygonTriangulator::EResult::kUnsuited;
+        }
+        if (!CFrameMeter::Charge(CFrameMeter::kCutCornerCost * m_separated.size())) {
+            return CPolygonTriangulator::EResult::kAbandoned;
+        }
+        const CPolygonTriangulator::EResult result = m_triangulator.Triangulate(m_separated, m_loopEnds, m_cut);
+        if (result != CPolygonTriangulator::EResult::kUnsuited) {
+            return result;
+        }
+    }
+    return CPolygonTriangulator::EResult::kUnsuited;
+}
+
+void CFaceBatch::TessellateKept(CFace& face)
+{
+    CKeptFaceTriangles::SEntry entry;
+    entry.corners = static_cast<std::uint32_t>(m_cornerUses.size());
+    const CTessellationCost::SEstimate estimate = CTessellationCost::Estimate(m_flatCorners, m_loopEnds);
+    if (!CFrameMeter::Charge(estimate.measuring)) {
+        return;
+    }
+    if (!CTessellationCost::IsAffordable(estimate)) {
+        // Kept without triangles: the face is weighed once, not at every draw.
+        CTessellationCost::SayUnfilled(estimate);
+        entry.cost = estimate.measuring;
+        face.SetDisplayCache(CKeptFaceTriangles::Keep(std::move(entry)));
+        return;
+    }
+    if (!CFrameMeter::Charge(estimate.cost) || !MakeTessellator()) {
+        return;
+    }
+    m_recording = &entry;
+    m_combined.clear();
+    m_loopPoints.clear();
+    m_loopPoints.reserve(m_cornerUses.size() * kRecordSize);
+    const CUnitVector3d normal = face.GetNormal();
+    gluTessNormal(m_tessellator, normal.x, normal.y, normal.z);
+    gluTessBeginPolygon(m_tessellator, this);
+    std::size_t start = 0;
+    for (const std::uint32_t end : m_loopEnds) {
+        gluTessBeginContour(m_tessellator);
+        for (std::size_t k = start; k < end; ++k) {
+            AddTessellatorVertex(m_cornerUses[k]->GetStartVertex()->GetPosition(), normal, k);
+        }
+        gluTessEndContour(m_tessellator);
+        start = end;
+    }
+    gluTessEndPolygon(m_tessellator);
+    m_recording = nullptr;
+    m_combined.clear();
+    entry.cost = estimate.measuring + estimate.cost;
+    // GLU hands out whole triangles; anything else is a fault of its own, left unfilled.
+    entry.triangles.resize(entry.triangles.size() / 3 * 3);
+    const CKeptFaceTriangles::SEntry drawn = entry;
+    face.SetDisplayCache(CKeptFaceTriangles::Keep(std::move(entry)));
+    AddIndexedTriangles(drawn.triangles, drawn.added);
 }
 
 bool CFaceBatch::GatherCorners(const CFace& face)
@@ -224,14 +322,18 @@ void CFaceBatch::ProjectCorners(const CFace& face)
     }
 }
 
-void CFaceBatch::AddIndexedTriangles(const std::vector<std::uint32_t>& triangles)
+void CFaceBatch::AddIndexedTriangles(const std::vector<std::uint32_t>& triangles,
+                                     const std::vector<CKeptFaceTriangles::SAddedCorner>& added)
 {
     // Each corner is written once in the room past the triangles, then copied to every
     // triangle that uses it.
     const std::size_t scratch = m_corners + triangles.size();
-    GrowTo(scratch + m_cornerUses.size());
+    GrowTo(scratch + m_cornerUses.size() + added.size());
     for (std::size_t i = 0; i < m_cornerUses.size(); ++i) {
         WriteCorner(scratch + i, *m_cornerUses[i]);
+    }
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        MixCorner(scratch + m_cornerUses.size() + i, scratch, added[i]);
     }
     for (std::size_t t = 0; t < triangles.size(); ++t) {
         CopyCorner(m_corners + t, scratch + triangles[t]);
@@ -368,53 +470,69 @@ void CFaceBatch::CollectOpenings(ITarnisView* view, const std::vector<CRelations
     }
 }
 
-void CFaceBatch::AddTessellatorVertex(const CPoint3d& position, const CUnitVector3d& normal)
+void CFaceBatch::AddTessellatorVertex(const CPoint3d& position, const CUnitVector3d& normal, std::size_t index)
 {
     const std::size_t at = m_loopPoints.size();
-    m_loopPoints.insert(m_loopPoints.end(), {position.x, position.y, position.z, normal.x, normal.y, normal.z});
+    m_loopPoints.insert(m_loopPoints.end(), {position.x, position.y, position.z, normal.x, normal.y, normal.z,
+                                             static_cast<double>(index)});
     gluTessVertex(m_tessellator, &m_loopPoints[at], &m_loopPoints[at]);
+}
+
+bool CFaceBatch::IsTessellationAffordable(const CFace& face)
+{
+    // The openings follow the face's loops as loops of their own, seen in the same plane.
+    ProjectCorners(face);
+    const CUnitVector3d normal = face.GetNormal();
+    const CVector3d axis(normal.x, normal.y, normal.z);
+    std::size_t start = 0;
+    for (const std::size_t end : m_openingEnds) {
+        for (std::size_t k = start; k < end; ++k) {
+            m_flatCorners.push_back(CPolygonTriangulator::Flatten(m_openingPoints[k], axis));
+        }
+        m_loopEnds.push_back(static_cast<std::uint32_t>(m_flatCorners.size()));
+        start = end;
+    }
+    const CTessellationCost::SEstimate estimate = CTessellationCost::Estimate(m_flatCorners, m_loopEnds);
+    if (!CFrameMeter::Charge(estimate.measuring)) {
+        return false;
+    }
+    if (!CTessellationCost::IsAffordable(estimate)) {
+        CTessellationCost::SayUnfilled(estimate);
+        return false;
+    }
+    return CFrameMeter::Charge(estimate.cost);
 }
 
 void CFaceBatch::Tessellate(ITarnisView* view, const CFace& face)
 {
-    if (!MakeTessellator()) {
-        return;
-    }
     m_openingPoints.clear();
     m_openingEnds.clear();
     if (const std::vector<CRelationship*>* relationships = FindRelationships(face)) {
         CollectOpenings(view, *relationships);
     }
+    // The openings depend on the view: nothing of this is kept.
+    if (!GatherCorners(face) || m_openingPoints.size() >= (std::size_t{1} << 30) ||
+        !IsTessellationAffordable(face) || !MakeTessellator()) {
+        return;
+    }
     // Every point must stay where it is until the polygon ends.
     m_loopPoints.clear();
-    std::size_t total = m_openingPoints.size();
-    for (int i = 0; i < face.GetLoopCount(); ++i) {
-        total += static_cast<std::size_t>(face.GetLoop(i)->GetEdgeUseCount());
-    }
-    m_loopPoints.reserve(total * 6);
+    m_loopPoints.reserve((m_cornerUses.size() + m_openingPoints.size()) * kRecordSize);
     const CUnitVector3d normal = face.GetNormal();
     gluTessNormal(m_tessellator, normal.x, normal.y, normal.z);
     gluTessBeginPolygon(m_tessellator, this);
-    for (int i = 0; i < face.GetLoopCount(); ++i) {
-        const CLoop* loop = face.GetLoop(i);
-        const CEdgeUse* first = loop->GetFirstEdgeUse();
-        const int count = loop->GetEdgeUseCount();
-        if (first == nullptr || count < 3) {
-            continue;
-        }
-        gluTessBeginContour(m_tessellator);
-        const CEdgeUse* use = first;
-        for (int k = 0; k < count && use != nullptr; ++k, use = use->GetNext()) {
-            AddTessellatorVertex(use->GetStartVertex()->GetPosition(),
-                                 m_smooth != nullptr ? m_smooth->GetNormal(*use, nullptr) : normal);
-        }
-        gluTessEndContour(m_tessellator);
-    }
     std::size_t start = 0;
-    for (const std::size_t end : m_openingEnds) {
+    for (std::size_t loop = 0; loop < m_loopEnds.size(); ++loop) {
+        const std::size_t end = m_loopEnds[loop];
         gluTessBeginContour(m_tessellator);
         for (std::size_t k = start; k < end; ++k) {
-            AddTessellatorVertex(m_openingPoints[k], normal);
+            if (k < m_cornerUses.size()) {
+                const CEdgeUse& use = *m_cornerUses[k];
+                AddTessellatorVertex(use.GetStartVertex()->GetPosition(),
+                                     m_smooth != nullptr ? m_smooth->GetNormal(use, nullptr) : normal, k);
+            } else {
+                AddTessellatorVertex(m_openingPoints[k - m_cornerUses.size()], normal, k);
+            }
         }
         gluTessEndContour(m_tessellator);
         start = end;
@@ -425,18 +543,29 @@ void CFaceBatch::Tessellate(ITarnisView* view, const CFace& face)
 
 void CFaceBatch::AddTessellatedVertex(const double* vertex)
 {
+    if (m_recording != nullptr) {
+        m_recording->triangles.push_back(static_cast<std::uint32_t>(vertex[6]));
+        return;
+    }
     PushVertex(vertex, vertex + 3);
 }
 
 double* CFaceBatch::MakeCombinedVertex(const double coordinates[3], void* const neighbours[4], const float weights[4])
 {
     // The normal of a crossing point: the weighted sum of its neighbours', normalised.
-    std::vector<double> vertex{coordinates[0], coordinates[1], coordinates[2], 0.0, 0.0, 0.0};
+    std::vector<double> vertex{coordinates[0], coordinates[1], coordinates[2], 0.0, 0.0, 0.0, 0.0};
+    CKeptFaceTriangles::SAddedCorner added;
     for (int i = 0; i < 4 && neighbours[i] != nullptr; ++i) {
-        const auto* n = static_cast<const double*>(neighbours[i]) + 3;
+        const auto* n = static_cast<const double*>(neighbours[i]);
         for (int k = 0; k < 3; ++k) {
-            vertex[3 + k] += weights[i] * n[k];
+            vertex[3 + k] += weights[i] * n[3 + k];
         }
+        added.from[i] = static_cast<std::uint32_t>(n[6]);
+        added.weights[i] = weights[i];
+    }
+    if (m_recording != nullptr) {
+        vertex[6] = static_cast<double>(m_recording->corners + m_recording->added.size());
+        m_recording->added.push_back(added);
     }
     const double length = std::sqrt(vertex[3] * vertex[3] + vertex[4] * vertex[4] + vertex[5] * vertex[5]);
     for (int k = 3; k < 6; ++k) {

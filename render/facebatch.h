@@ -2,8 +2,9 @@
 // CFaceBatch: the view's face drawing. Faces hand their loops over one after the
 // other; simple convex faces become triangle fans straight from their loop, faces
 // with holes or concave outlines are cut into triangles once and keep them until they
-// change (those that are not simple, or that glued components cut into, go through the
-// GLU tessellator at every draw), and the triangles
+// change (those that are not simple go through the GLU tessellator once, weighed first
+// and left unfilled when it would cost too much; those that glued components cut into
+// go through it at every draw), and the triangles
 // of consecutive faces gather in one vertex array, with a normal and a colour per
 // corner, drawn in one call when the batch is flushed. Colours therefore change
 // between faces without a state change; lit and flat faces go in separate batches.
@@ -20,6 +21,7 @@
 #include "foundation/unitvector3d.h"
 #include "foundation/point2d.h"
 #include "model/facegl.h"
+#include "model/keptfacetriangles.h"
 #include "render/clipvolume.h"
 #include "render/polygontriangulator.h"
 
@@ -65,13 +67,27 @@ private:
     [[nodiscard]] bool GatherCorners(const CFace& face);
     // The gathered corners seen in the face's plane, counter-clockwise about its normal.
     void ProjectCorners(const CFace& face);
-    void AddIndexedTriangles(const std::vector<std::uint32_t>& triangles);
+    void AddIndexedTriangles(const std::vector<std::uint32_t>& triangles,
+                             const std::vector<CKeptFaceTriangles::SAddedCorner>& added);
     [[nodiscard]] bool MakeTessellator();
+    // Cuts the gathered corners by the sweep once the corners that share a place are
+    // moved apart: loops that only touch there keep their fill. Unsuited when none share
+    // a place or the sweep still refuses them.
+    [[nodiscard]] CPolygonTriangulator::EResult CutTouchingLoops();
+    // A face the sweep cannot cut goes to GLU once, weighed first; its triangles (or,
+    // past the bound, none) are kept like the sweep's.
+    void TessellateKept(CFace& face);
+    // The openings that glued components cut are found anew at every draw, so such a
+    // face goes to GLU at every draw, weighed each time.
     void Tessellate(ITarnisView* view, const CFace& face);
+    // Weighs what GLU would do with the gathered corners and the openings, charges the
+    // frame for it and answers whether the face may go to GLU; says once why not.
+    [[nodiscard]] bool IsTessellationAffordable(const CFace& face);
     // The outlines that the glued components shown in the view cut into the face, each
     // wound to cut it under the positive winding rule.
     void CollectOpenings(ITarnisView* view, const std::vector<CRelationship*>& relationships);
-    void AddTessellatorVertex(const CPoint3d& position, const CUnitVector3d& normal);
+    // The index is the corner's among the gathered corners (the openings' following).
+    void AddTessellatorVertex(const CPoint3d& position, const CUnitVector3d& normal, std::size_t index);
     // Whether the section planes must be cut in software: the GL clip planes are held
     // off (the stencil-shadow pass) or there are more planes than GL clip planes.
     [[nodiscard]] static bool ClipsInSoftware(ITarnisView* view);
@@ -81,6 +97,8 @@ private:
     void GrowTo(std::size_t corners);
     void WriteCorner(std::size_t at, const CEdgeUse& use);
     void CopyCorner(std::size_t to, std::size_t from);
+    // Writes an added corner mixed from corners written from the base on.
+    void MixCorner(std::size_t at, std::size_t base, const CKeptFaceTriangles::SAddedCorner& added);
     // Every corner of the batch has the same normal and colour.
     [[nodiscard]] bool IsShadedAlike() const;
     // The GL state lets alike triangles be drawn in any order.
@@ -101,8 +119,11 @@ private:
     std::unordered_map<const CEntity*, std::vector<CRelationship*>> m_byFirstEnd;
     GLUtesselator* m_tessellator = nullptr;
     std::unique_ptr<CFacePolygon> m_clipped;
-    // Position and normal of each corner handed to the tessellator.
+    // Position, normal and index of each corner handed to the tessellator.
+    static constexpr std::size_t kRecordSize = 7;
     std::vector<double> m_loopPoints;
+    // The entry GLU's triangles go to while a face's triangles are being kept.
+    CKeptFaceTriangles::SEntry* m_recording = nullptr;
     // The openings' outlines one after the other, and where each ends.
     std::vector<CPoint3d> m_openingPoints;
     std::vector<std::size_t> m_openingEnds;
@@ -111,6 +132,7 @@ private:
     std::vector<const CEdgeUse*> m_cornerUses;
     std::vector<std::uint32_t> m_loopEnds;
     std::vector<CPoint2d> m_flatCorners;
+    std::vector<CPoint2d> m_separated;
     std::vector<std::uint32_t> m_cut;
     CClipVolume m_volume;
 };

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "document/enumopeningloopface.h"
+#include "foundation/framemeter.h"
 #include "foundation/line3d.h"
 #include "foundation/point2d.h"
 #include "foundation/polygon2d.h"
@@ -16,6 +17,7 @@
 #include "model/enumedgeuse.h"
 #include "model/face.h"
 #include "model/loop.h"
+#include "model/tessellationcost.h"
 #include "model/vertex.h"
 #include "render/polygontriangulator.h"
 
@@ -34,19 +36,13 @@ GLenum SimplePrimitive(int pointCount)
     return pointCount == 4 ? GL_QUADS : GL_POLYGON;
 }
 
-void TessBegin(GLenum type)
+void TessBegin(GLenum /*type*/)
 {
-    glBegin(type);
 }
 
-void TessVertex(void* data)
+void TessVertex(void* data, void* polygonData)
 {
-    glVertex3dv(static_cast<const GLdouble*>(data));
-}
-
-void TessEnd()
-{
-    glEnd();
+    static_cast<CFacePolygon*>(polygonData)->AddTessellatedCorner(static_cast<const double*>(data));
 }
 
 // Registered only so that GLU hands over separate triangles, never fans or strips.
@@ -243,11 +239,44 @@ void CFacePolygon::DrawSimple(bool reverse, const CVector3d& normal)
     glEnd();
 }
 
+void CFacePolygon::AddTessellatedCorner(const double* corner)
+{
+    m_tessellated.push_back(corner);
+}
+
+bool CFacePolygon::IsTessellationAffordable(const CVector3d& axis) const
+{
+    std::vector<CPoint2d> flat;
+    flat.reserve(m_points.size());
+    for (const CPoint3d& p : m_points) {
+        flat.push_back(CPolygonTriangulator::Flatten(p, axis));
+    }
+    std::vector<std::uint32_t> ends(m_loopEnds.begin(), m_loopEnds.end());
+    const CTessellationCost::SEstimate estimate = CTessellationCost::Estimate(flat, ends);
+    if (!CFrameMeter::Charge(estimate.measuring)) {
+        return false;
+    }
+    if (!CTessellationCost::IsAffordable(estimate)) {
+        CTessellationCost::SayUnfilled(estimate);
+        return false;
+    }
+    return CFrameMeter::Charge(estimate.cost);
+}
+
 void CFacePolygon::DrawTessellated(bool reverse, const CVector3d& normal)
 {
     if (DrawTriangulated(normal)) {
         return;
     }
+    const CVector3d axis(m_plane.a, m_plane.b, m_plane.c);
+    if (!IsTessellationAffordable(axis)) {
+        return;
+    }
+    // Under a mirroring placement the loops turn the other way about the plane's normal,
+    // and the positive winding rule would fill nothing: GLU is given the normal the
+    // outer loop turns counter-clockwise about, and the triangles are turned back.
+    const bool turned = OuterLoopTurn(reverse, normal) < 0.0;
+    const CVector3d tessNormal = turned ? -normal : normal;
     // GLU keeps the vertex pointers until the polygon ends.
     std::vector<std::array<GLdouble, 3>> coordinates;
     coordinates.reserve(m_points.size());
@@ -259,13 +288,12 @@ void CFacePolygon::DrawTessellated(bool reverse, const CVector3d& normal)
         return;
     }
     SetTessCallback(tess, GLU_TESS_BEGIN, TessBegin);
-    SetTessCallback(tess, GLU_TESS_VERTEX, TessVertex);
-    SetTessCallback(tess, GLU_TESS_END, TessEnd);
+    SetTessCallback(tess, GLU_TESS_VERTEX_DATA, TessVertex);
     SetTessCallback(tess, GLU_TESS_EDGE_FLAG, TessEdgeFlag);
     SetTessCallback(tess, GLU_TESS_COMBINE_DATA, TessCombine);
-    gluTessNormal(tess, normal.x, normal.y, normal.z);
+    gluTessNormal(tess, tessNormal.x, tessNormal.y, tessNormal.z);
     gluTessProperty(tess, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_POSITIVE);
-    glNormal3d(normal.x, normal.y, normal.z);
+    m_tessellated.clear();
     gluTessBeginPolygon(tess, this);
     for (int loop = 0; loop < GetLoopCount(); ++loop) {
         const int start = LoopStart(loop);
@@ -279,6 +307,28 @@ void CFacePolygon::DrawTessellated(bool reverse, const CVector3d& normal)
     }
     gluTessEndPolygon(tess);
     gluDeleteTess(tess);
+    glNormal3d(normal.x, normal.y, normal.z);
+    glBegin(GL_TRIANGLES);
+    for (std::size_t t = 0; t + 2 < m_tessellated.size(); t += 3) {
+        glVertex3dv(m_tessellated[t]);
+        glVertex3dv(m_tessellated[t + (turned ? 2 : 1)]);
+        glVertex3dv(m_tessellated[t + (turned ? 1 : 2)]);
+    }
+    glEnd();
+    m_tessellated.clear();
+}
+
+double CFacePolygon::OuterLoopTurn(bool reverse, const CVector3d& normal) const
+{
+    // Twice the outer loop's area about the normal, walked as it is handed to GLU.
+    const int count = LoopPointCount(0);
+    CVector3d sum(0.0, 0.0, 0.0);
+    for (int i = 0; i < count; ++i) {
+        const CPoint3d& a = m_points[reverse ? count - 1 - i : i];
+        const CPoint3d& b = m_points[reverse ? (2 * count - 2 - i) % count : (i + 1) % count];
+        sum += CVector3d(a.x, a.y, a.z).CrossProduct(CVector3d(b.x, b.y, b.z));
+    }
+    return DotProduct(sum, normal);
 }
 
 bool CFacePolygon::DrawTriangulated(const CVector3d& normal)
@@ -298,6 +348,10 @@ bool CFacePolygon::DrawTriangulated(const CVector3d& normal)
     for (const CPoint3d& p : m_points) {
         flat.push_back(CPolygonTriangulator::Flatten(p, axis));
     }
+    if (!CFrameMeter::Charge(CFrameMeter::kCutCornerCost * flat.size())) {
+        // The frame stops here; nothing more of it is drawn.
+        return true;
+    }
     CPolygonTriangulator triangulator;
     std::vector<std::uint32_t> triangles;
     auto result = triangulator.Triangulate(flat, ends, triangles);
@@ -307,6 +361,20 @@ bool CFacePolygon::DrawTriangulated(const CVector3d& normal)
         }
         triangles.clear();
         result = triangulator.Triangulate(flat, ends, triangles);
+    }
+    // Loops that touch only at corners are cut with those corners moved apart, both ways
+    // round as above; the triangles are drawn at the corners' own places.
+    for (int attempt = 0; attempt < 4 && result == CPolygonTriangulator::EResult::kUnsuited; ++attempt) {
+        if (attempt % 2 == 0) {
+            for (CPoint2d& p : flat) {
+                std::swap(p.x, p.y);
+            }
+        }
+        std::vector<CPoint2d> separated = flat;
+        if (!CPolygonTriangulator::SeparateTouchingCorners(separated, ends, attempt < 2)) {
+            break;
+        }
+        result = triangulator.Triangulate(separated, ends, triangles);
     }
     if (result == CPolygonTriangulator::EResult::kUnsuited) {
         return false;

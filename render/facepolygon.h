@@ -2,7 +2,8 @@
 // CFacePolygon: a face flattened into arrays of points, one loop after the other,
 // optionally carried through a transformation. It fills the face in GL at once (a
 // single loop marked simple as one primitive, anything else cut into triangles by the
-// sweep, or by the GLU tessellator where loops cross or touch), clips it by a plane,
+// sweep, or by the GLU tessellator where loops cross or touch, weighed first and left
+// unfilled when GLU would take too long or a corner is not a number), clips it by a plane,
 // tests points against it and cuts it by a plane into segments. Faces, section cuts, shadow volumes and the transparency sorter use it.
 //
 // The edge use kept with a point is the edge that ends there (from the point before
@@ -83,13 +84,24 @@ public:
 
     // Called by the tessellator for each crossing point it makes; the polygon owns it.
     double* AddCombinedPoint(const double coordinates[3]);
+    // Called by the tessellator for each corner of the triangles it makes, in order.
+    void AddTessellatedCorner(const double* corner);
 
 private:
     [[nodiscard]] int LoopStart(int loop) const;
     void AppendLoop(const CFace& face, int loopIndex, int maxPoints, const CTransformation* transform);
     void AppendOpenings(const CFace& face, const CTransformation* transform, ITarnisView* view);
     void DrawSimple(bool reverse, const CVector3d& normal);
+    // Fills the polygon through the sweep, else (loops that cross or touch) through GLU
+    // when that would not cost too much; a polygon with a corner that is not a finite
+    // number, or too costly, is left unfilled.
     void DrawTessellated(bool reverse, const CVector3d& normal);
+    // Weighs what GLU would do with the polygon, charges the frame for it and answers
+    // whether GLU may be handed it; says once why not.
+    [[nodiscard]] bool IsTessellationAffordable(const CVector3d& axis) const;
+    // Positive when the outer loop, walked forwards or backwards, turns counter-clockwise
+    // about the normal.
+    [[nodiscard]] double OuterLoopTurn(bool reverse, const CVector3d& normal) const;
     // Fills a simple polygon through the sweep, in time n log n; false, nothing drawn,
     // for one the sweep cannot cut (crossing or touching loops), which GLU then fills.
     bool DrawTriangulated(const CVector3d& normal);
@@ -100,6 +112,8 @@ private:
     std::vector<CEdgeUse*> m_edgeUses;
     bool m_simple = false;
     std::vector<std::unique_ptr<std::array<double, 3>>> m_combinedPoints;
+    // The corners of GLU's triangles while a polygon is being filled.
+    std::vector<const double*> m_tessellated;
 };
 
 // The point where the line through a and b meets the plane; a when the line runs

@@ -1,10 +1,12 @@
 #include "render/polygontriangulator.h"
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <limits>
 #include <set>
 
+#include "model/tessellationcost.h"
 #include "platform/quitrequest.h"
 
 namespace {
@@ -588,16 +590,98 @@ bool CPolygonTriangulator::HasPolygonArea(const std::vector<std::uint32_t>& tria
     return std::abs(covered - area) <= 1e-8 * magnitude;
 }
 
+bool CPolygonTriangulator::SeparateTouchingCorners(std::vector<CPoint2d>& points,
+                                                   const std::vector<std::uint32_t>& loopEnds, bool inside)
+{
+    std::vector<Index> previous(points.size(), kNone);
+    std::vector<Index> next(points.size(), kNone);
+    std::size_t start = 0;
+    for (const std::uint32_t end : loopEnds) {
+        if (end > points.size() || end < start + 3) {
+            return false;
+        }
+        for (std::size_t i = start; i < end; ++i) {
+            previous[i] = static_cast<Index>(i > start ? i - 1 : end - 1);
+            next[i] = static_cast<Index>(i + 1 < end ? i + 1 : start);
+        }
+        start = end;
+    }
+    // Numbers that are not finite cannot be ordered, nor moved.
+    if (!std::all_of(points.begin(), points.end(),
+                     [](const CPoint2d& p) { return std::isfinite(p.x) && std::isfinite(p.y); })) {
+        return false;
+    }
+    std::vector<Index> order(points.size());
+    for (Index i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::sort(order.begin(), order.end(), [&points](Index a, Index b) { return IsAbove(points[a], points[b]); });
+    // The step: far below any feature the model means, far above the numbers' precision.
+    double extent = 0.0;
+    for (const CPoint2d& p : points) {
+        extent = std::max({extent, std::abs(p.x), std::abs(p.y)});
+    }
+    const double step = std::ldexp(extent, -30);
+    const std::vector<CPoint2d> unmoved = points;
+    bool moved = false;
+    std::vector<std::pair<double, Index>> group;
+    for (std::size_t i = 0; i < order.size();) {
+        std::size_t end = i + 1;
+        while (end < order.size() && unmoved[order[end]].x == unmoved[order[i]].x &&
+               unmoved[order[end]].y == unmoved[order[i]].y) {
+            ++end;
+        }
+        if (end - i > 1) {
+            // The wider angles go less far, so that a corner whose angle holds another's
+            // stays nearer.
+            group.clear();
+            for (std::size_t k = i; k < end; ++k) {
+                const Index v = order[k];
+                const CVector2d back = unmoved[previous[v]] - unmoved[v];
+                const CVector2d ahead = unmoved[next[v]] - unmoved[v];
+                group.emplace_back(std::atan2(std::abs(back.x * ahead.y - back.y * ahead.x),
+                                              back.x * ahead.x + back.y * ahead.y),
+                                   v);
+            }
+            std::sort(group.begin(), group.end(), std::greater<>());
+            for (std::size_t k = 0; k < group.size(); ++k) {
+                moved = MoveIntoAngle(unmoved, previous[group[k].second], group[k].second, next[group[k].second],
+                                      step * static_cast<double>(k + 1), inside, points[group[k].second]) ||
+                        moved;
+            }
+        }
+        i = end;
+    }
+    return moved;
+}
+
+bool CPolygonTriangulator::MoveIntoAngle(const std::vector<CPoint2d>& points, std::uint32_t before,
+                                         std::uint32_t corner, std::uint32_t after, double distance, bool inside,
+                                         CPoint2d& to)
+{
+    const CPoint2d& at = points[corner];
+    const CVector2d back = points[before] - at;
+    const CVector2d ahead = points[after] - at;
+    const double backLength = std::hypot(back.x, back.y);
+    const double aheadLength = std::hypot(ahead.x, ahead.y);
+    if (!(backLength > 0.0) || !(aheadLength > 0.0)) {
+        return false;
+    }
+    CVector2d into(back.x / backLength + ahead.x / aheadLength, back.y / backLength + ahead.y / aheadLength);
+    double length = std::hypot(into.x, into.y);
+    if (length < 1e-12) {
+        // Straight on: to the left, the inside of a loop that turns counter-clockwise.
+        into = CVector2d(-ahead.y / aheadLength, ahead.x / aheadLength);
+        length = 1.0;
+    } else if (inside && Orient(points[before], at, points[after]) < 0.0) {
+        // A right turn: the inside is the wider angle.
+        into = CVector2d(-into.x, -into.y);
+    }
+    to = CPoint2d(at.x + distance * into.x / length, at.y + distance * into.y / length);
+    return true;
+}
+
 CPoint2d CPolygonTriangulator::Flatten(const CPoint3d& p, const CVector3d& normal)
 {
-    const double ax = std::abs(normal.x);
-    const double ay = std::abs(normal.y);
-    const double az = std::abs(normal.z);
-    if (az >= ax && az >= ay) {
-        return normal.z > 0.0 ? CPoint2d(p.x, p.y) : CPoint2d(p.y, p.x);
-    }
-    if (ax >= ay) {
-        return normal.x > 0.0 ? CPoint2d(p.y, p.z) : CPoint2d(p.z, p.y);
-    }
-    return normal.y > 0.0 ? CPoint2d(p.z, p.x) : CPoint2d(p.x, p.z);
+    return CTessellationCost::Flatten(p, normal);
 }

@@ -35,6 +35,18 @@ public:
     EResult Triangulate(const std::vector<CPoint2d>& points, const std::vector<std::uint32_t>& loopEnds,
                         std::vector<std::uint32_t>& triangles);
 
+    // Moves every corner that shares its place with another corner a hair's breadth along
+    // its bisector, into the inside of its loop (inside) or into the narrower angle
+    // between its two sides, so that loops which only touch at corners (or run along
+    // each other corner to corner) no longer touch and the sweep can cut them. Loops that
+    // run along each other part when moved inside, petals that meet at one point when
+    // moved into their narrower angles; the sweep still refuses any that overlap, and a
+    // fill the move would change. The triangles
+    // found then index the corners as before, to be drawn at their own places. False
+    // when no two corners share a place.
+    static bool SeparateTouchingCorners(std::vector<CPoint2d>& points, const std::vector<std::uint32_t>& loopEnds,
+                                        bool inside);
+
     // The point seen in a plane with this normal: the axis the normal leans on most is
     // dropped, and the other two are taken in the order that keeps counter-clockwise
     // about the normal counter-clockwise in the plane.
@@ -48,6 +60,10 @@ private:
     };
     class CSweep;
 
+    // Moves the corner the distance into the inside or the narrower angle between its
+    // sides; false, nothing moved, when a side has no length.
+    static bool MoveIntoAngle(const std::vector<CPoint2d>& points, std::uint32_t before, std::uint32_t corner,
+                              std::uint32_t after, double distance, bool inside, CPoint2d& to);
     [[nodiscard]] bool SetUpLoops(const std::vector<std::uint32_t>& loopEnds);
     // Cuts the pieces bounded by the loops and the diagonals into triangles.
     EResult TriangulatePieces(std::vector<std::uint32_t>& triangles);

@@ -15,6 +15,12 @@
 //   glimra_samplegen --nanhole N <folder>  the same, a corner of the last hole at y = NaN
 //   glimra_samplegen --star-placements P C <folder>
 //                                          P placements of one star of C corners
+//   glimra_samplegen --crossingstar N K <folder>
+//                                          one star {N/K}: a loop of N corners crossing itself
+//   glimra_samplegen --touchingloop N <folder>
+//                                          one loop touching itself N times at its centre
+//   glimra_samplegen --touchingband TURNS <folder>
+//                                          a band of TURNS turns, each touching the next
 //   glimra_samplegen --farfill N <folder>  N stacked squares and a tiny face far away
 //   glimra_samplegen --sharedring N <folder>
 //                                          N faces bounded by one ring of 2,000 edges
@@ -58,6 +64,9 @@ int Usage()
                          " | --holes COUNT"
                          " | --nanhole HOLES"
                          " | --star-placements COUNT CORNERS"
+                         " | --crossingstar CORNERS STEP"
+                         " | --touchingloop TOUCHES"
+                         " | --touchingband TURNS"
                          " | --farfill SQUARES"
                          " | --sharedring FACES"
                          " | --progressivepreview SIDE"
@@ -125,12 +134,15 @@ int main(int argc, char** argv)
         {"--star", "star-", &BuildStarModel},
         {"--holes", "holes-", &BuildHolesModel},
         {"--nanhole", "nanhole-", &BuildNonFiniteHoleModel},
+        {"--touchingloop", "touchingloop-", &BuildTouchingLoopModel},
+        {"--touchingband", "touchingband-", &BuildTouchingBandModel},
         {"--farfill", "farfill-", &BuildFarFillModel},
         {"--sharedring", "sharedring-", &BuildSharedRingModel},
         {"--progressivepreview", "progressivepreview-", &BuildProgressivePreviewModel},
     };
     int count = -1;
     int starCorners = -1;
+    bool crossing = false;
     const auto* kind = std::end(kinds);
     std::string folder;
     for (int i = 1; i < argc; ++i) {
@@ -148,7 +160,8 @@ int main(int argc, char** argv)
             if (g_drawnMaterials < 0) {
                 return Usage();
             }
-        } else if (argument == "--star-placements" && count < 0 && i + 2 < argc) {
+        } else if ((argument == "--star-placements" || argument == "--crossingstar") && count < 0 && i + 2 < argc) {
+            crossing = argument == "--crossingstar";
             count = ReadCount(argv[++i]);
             starCorners = ReadCount(argv[++i]);
             if (count < 0 || starCorners < 0) {
@@ -172,7 +185,11 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder, error);
     bool written = false;
     try {
-        if (starCorners > 0) {
+        if (crossing) {
+            written = WriteModel(
+                folder, "crossingstar-" + std::to_string(count) + "-" + std::to_string(starCorners),
+                [&](CTarnwickModel& model) { BuildCrossingStarModel(model, count, starCorners); }, false);
+        } else if (starCorners > 0) {
             written = WriteModel(
                 folder, "star-placements-" + std::to_string(count) + "x" + std::to_string(starCorners),
                 [&](CTarnwickModel& model) { BuildStarPlacementsModel(model, count, starCorners); }, false);

@@ -414,6 +414,70 @@ void BuildStarPlacementsModel(CTarnwickModel& model, int placements, int starCor
     LookDownOn(model, CPoint3d(size / 2.0 - 100.0, size / 2.0 - 100.0, 0.0), size);
 }
 
+void BuildCrossingStarModel(CTarnwickModel& model, int corners, int step)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    const CGeometryBuilder builder(*model.GetRootComponent());
+    const int count = std::max(corners, 5);
+    const long long stride = std::clamp(step, 1, count - 1);
+    std::vector<CVertex*> ring;
+    ring.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const double angle = 6.283185307179586 * static_cast<double>(i * stride % count) / count;
+        ring.push_back(builder.Vertex(CPoint3d(100.0 * std::cos(angle), 100.0 * std::sin(angle), 0.0)));
+    }
+    (void)builder.Face(ring, kUp);
+    LookDownOn(model, CPoint3d(0.0, 0.0, 0.0), 200.0);
+}
+
+void BuildTouchingLoopModel(CTarnwickModel& model, int touches)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    const CGeometryBuilder builder(*model.GetRootComponent());
+    const int petals = std::max(touches, 2);
+    std::vector<CVertex*> ring;
+    ring.reserve(3 * static_cast<std::size_t>(petals));
+    for (int i = 0; i < petals; ++i) {
+        const double from = 6.283185307179586 * i / petals;
+        const double to = 6.283185307179586 * (i + 0.5) / petals;
+        ring.push_back(builder.Vertex(CPoint3d(0.0, 0.0, 0.0)));
+        ring.push_back(builder.Vertex(CPoint3d(100.0 * std::cos(from), 100.0 * std::sin(from), 0.0)));
+        ring.push_back(builder.Vertex(CPoint3d(100.0 * std::cos(to), 100.0 * std::sin(to), 0.0)));
+    }
+    (void)builder.Face(ring, kUp);
+    LookDownOn(model, CPoint3d(0.0, 0.0, 0.0), 200.0);
+}
+
+void BuildTouchingBandModel(CTarnwickModel& model, int turns)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    const CGeometryBuilder builder(*model.GetRootComponent());
+    constexpr int kPerTurn = 500;
+    constexpr double kWidth = 1.0;
+    const int steps = std::max(turns, 1) * kPerTurn;
+    // Worked out from whole numbers, so that the corners one turn apart on either side of
+    // the band fall on the very same places.
+    const auto at = [&](int i, int out) {
+        const double radius = 10.0 + kWidth * static_cast<double>(i + out * kPerTurn) / kPerTurn;
+        const double angle = 6.283185307179586 * (i % kPerTurn) / kPerTurn;
+        return builder.Vertex(CPoint3d(radius * std::cos(angle), radius * std::sin(angle), 0.0));
+    };
+    std::vector<CVertex*> ring;
+    ring.reserve(2 * static_cast<std::size_t>(steps) + 2);
+    for (int i = 0; i <= steps; ++i) {
+        ring.push_back(at(i, 1));
+    }
+    for (int i = steps; i >= 0; --i) {
+        ring.push_back(at(i, 0));
+    }
+    (void)builder.Face(ring, kUp);
+    const double size = 2.0 * (10.0 + kWidth * (std::max(turns, 1) + 1));
+    LookDownOn(model, CPoint3d(0.0, 0.0, 0.0), size);
+}
+
 void BuildFarFillModel(CTarnwickModel& model, int squareCount)
 {
     BuildSharedModel(model, {{std::max(squareCount, 1)}, 2, true});

@@ -75,6 +75,22 @@ void BuildNonFiniteHoleModel(CTarnwickModel& model, int holes);
 // instances of it (at least 1) side by side in a square field, looked at from above.
 void BuildStarPlacementsModel(CTarnwickModel& model, int placements, int starCorners);
 
+// Adds one face in the root component: a star {corners/step} (at least 5 corners, the
+// step taken into 1 to corners - 1), its corners on a circle of radius 100, each joined
+// to the one step places on, so that its loop crosses itself; looked at from above.
+void BuildCrossingStarModel(CTarnwickModel& model, int corners, int step);
+
+// Adds one face whose loop touches itself at its centre that many times (at least 2): a
+// flower of thin petals, each leaving the centre and coming back to it, the centre a new
+// vertex each time; looked at from above.
+void BuildTouchingLoopModel(CTarnwickModel& model, int touches);
+
+// Adds one face whose loop is a band wound that many turns (at least 1) about a centre,
+// 500 corners a turn, each turn's outer side lying on the next turn's inner side all
+// along its length (the corners in the same places, each a vertex of its own); looked at
+// from above.
+void BuildTouchingBandModel(CTarnwickModel& model, int turns);
+
 // The count of unit squares (at least 1), each an instance of one definition, all in
 // the same place in front of the camera, and one triangle a millimetre across a million
 // units away in the root component: the copies fill the view once each while the whole

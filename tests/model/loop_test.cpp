@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "foundation/tolerance.h"
 
@@ -92,6 +93,42 @@ TEST(LoopGeometry, AStraightCornerIsConvexOnlyWhenAcceptedAndAnLShapeNever)
     EXPECT_FALSE(shape->UpdateConvexity(up, true));
     EXPECT_FALSE(shape->IsConvex());
     EXPECT_TRUE(shape->IsCounterClockwise(up));
+}
+
+TEST(LoopGeometry, ARingIsConvexOnlyWhenEveryCornerTurnsOneWayAndItTurnsOnceInAll)
+{
+    // Pins a fault: a star {3001/1500} turns the same way at every corner and passed as
+    // convex, so it was drawn as one fan.
+    const auto star = [](int corners, int step, double radius) {
+        std::vector<CPoint3d> ring;
+        for (int i = 0; i < corners; ++i) {
+            const double angle = 6.283185307179586 * (static_cast<long long>(i) * step % corners) / corners;
+            ring.emplace_back(radius * std::cos(angle), radius * std::sin(angle), 0.0);
+        }
+        return ring;
+    };
+    const struct
+    {
+        const char* name;
+        std::vector<CPoint3d> ring;
+        bool convex;
+    } cases[] = {
+        {"square", {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, true},
+        {"square clockwise", {{0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0}}, true},
+        {"circle of 300 corners", star(300, 1, 100.0), true},
+        {"L shape", {{0, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}, {1, 2, 0}, {0, 2, 0}}, false},
+        {"pentagram", star(5, 2, 1.0), false},
+        {"star {3001/1500}", star(3001, 1500, 100.0), false},
+        {"circle wound twice", star(100, 2, 100.0), false},
+        {"square with a corner not a number", {{0, 0, 0}, {1, 0, 0}, {1, std::nan(""), 0}, {0, 1, 0}}, false},
+        {"square with an infinite corner", {{0, 0, 0}, {1, 0, 0}, {INFINITY, 1, 0}, {0, 1, 0}}, false},
+    };
+    for (const auto& c : cases) {
+        for (const bool acceptCollinear : {false, true}) {
+            EXPECT_EQ(CLoop::IsConvexRing(c.ring.data(), c.ring.size(), CVector3d(0, 0, 1), acceptCollinear), c.convex)
+                << c.name;
+        }
+    }
 }
 
 TEST(LoopGeometry, ATriangleAnswersConvexityAsTheGeneralRingWalkDoesDegenerateOrNot)

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <numbers>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "model/enumedge.h"
 #include "model/enumedgeuse.h"
 #include "model/face.h"
+#include "model/keptfacetriangles.h"
 #include "model/loop.h"
 #include "model/smoothnormals.h"
 #include "model/undosuspender.h"
@@ -221,4 +223,95 @@ TEST_F(FaceBatchTest, ASectionPlaneThroughABoxLeavesOnlyTheKeptSideDrawnInGLAndI
     Root().SetActiveSectionPlane(nullptr);
     Draw();
     EXPECT_FALSE(cutAway());
+}
+
+namespace {
+
+// A star {corners/step} of radius 8 about the centre, its loop crossing itself.
+CFace* CrossingStar(const CGeometryBuilder& builder, int corners, int step)
+{
+    std::vector<CVertex*> ring;
+    for (int i = 0; i < corners; ++i) {
+        const double angle = 2.0 * std::numbers::pi * (i * step % corners) / corners;
+        ring.push_back(builder.Vertex(CPoint3d(8 * std::cos(angle), 8 * std::sin(angle), 0)));
+    }
+    return builder.Face(ring, CVector3d(0, 0, 1));
+}
+
+// Petals of radius 8 leaving the centre and coming back to it, each corner at the centre
+// a vertex of its own, as one loop.
+CFace* Petals(const CGeometryBuilder& builder, int petals)
+{
+    std::vector<CVertex*> ring;
+    for (int i = 0; i < petals; ++i) {
+        const double from = 2.0 * std::numbers::pi * i / petals;
+        const double to = 2.0 * std::numbers::pi * (i + 0.5) / petals;
+        ring.push_back(builder.Vertex(CPoint3d(0, 0, 0)));
+        ring.push_back(builder.Vertex(CPoint3d(8 * std::cos(from), 8 * std::sin(from), 0)));
+        ring.push_back(builder.Vertex(CPoint3d(8 * std::cos(to), 8 * std::sin(to), 0)));
+    }
+    return builder.Face(ring, CVector3d(0, 0, 1));
+}
+
+// A square of side 16 about the centre with a hole through the given corners.
+CFace* SquareWithHole(const CGeometryBuilder& builder, const std::vector<CPoint3d>& hole)
+{
+    CFace* face = builder.Face({builder.Vertex(CPoint3d(-8, -8, 0)), builder.Vertex(CPoint3d(8, -8, 0)),
+                                builder.Vertex(CPoint3d(8, 8, 0)), builder.Vertex(CPoint3d(-8, 8, 0))},
+                               CVector3d(0, 0, 1));
+    std::vector<CVertex*> ring;
+    for (const CPoint3d& p : hole) {
+        ring.push_back(builder.Vertex(p));
+    }
+    (void)builder.Hole(face, ring);
+    return face;
+}
+
+}  // namespace
+
+TEST_F(FaceBatchTest, FacesTheSweepRefusesAreWeighedOnceAndFilledByGluOnlyWhenAffordableAndFinite)
+{
+    const double nan = std::nan("");
+    const struct
+    {
+        const char* name;
+        std::function<CFace*(const CGeometryBuilder&)> make;
+        // A point filled when the face is drawn, in pixels.
+        int x;
+        int y;
+        bool filled;
+        // GLU added corners where the loops cross.
+        bool added;
+    } cases[] = {
+        {"pentagram", [](const CGeometryBuilder& b) { return CrossingStar(b, 5, 2); }, 32, 24, true, true},
+        // The sweep cuts it once the corners at the centre are moved apart.
+        {"loop touching itself at its centre", [](const CGeometryBuilder& b) { return Petals(b, 4); }, 43, 20,
+         true, false},
+        {"hole touching the outline",
+         [](const CGeometryBuilder& b) {
+             return SquareWithHole(b, {{-8, 0, 0}, {0, 4, 0}, {4, 0, 0}, {0, -4, 0}});
+         },
+         50, 24, true, false},
+        {"hole with a corner not a number",
+         [&](const CGeometryBuilder& b) { return SquareWithHole(b, {{-2, -2, 0}, {-2, nan, 0}, {2, 2, 0}, {2, -2, 0}}); },
+         50, 24, false, false},
+        {"star {3001/1500}, too costly for GLU", [](const CGeometryBuilder& b) { return CrossingStar(b, 3001, 1500); },
+         32, 24, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CFace* face = c.make(CGeometryBuilder(Root()));
+        Draw();
+        EXPECT_EQ(Pixel(c.x, c.y) != Pixel(2, 2), c.filled);
+        const CKeptFaceTriangles::SEntry* kept = CKeptFaceTriangles::Find(face->GetDisplayCache());
+        ASSERT_NE(kept, nullptr);
+        EXPECT_EQ(kept->triangles.empty(), !c.filled);
+        EXPECT_EQ(!kept->added.empty(), c.added);
+        const std::int32_t number = face->GetDisplayCache();
+        const std::vector<std::uint8_t> first = m_pixels;
+        Draw();
+        EXPECT_EQ(face->GetDisplayCache(), number);
+        EXPECT_EQ(m_pixels, first);
+        face->SetHidden(true);
+    }
 }

@@ -72,6 +72,49 @@ TEST_F(FacePolygonDrawing, MirroredAndReversedHolesStillTurnTheirTrianglesWithTh
     }
 }
 
+TEST_F(FacePolygonDrawing, FacesTheSweepRefusesAreFilledByGluTurnedWithTheNormalUnlessACornerIsNotFinite)
+{
+    // Pins a fault: GLU was given the plane's normal under a mirroring placement, and a
+    // hole touching the outline then filled nothing; a corner that was not a number
+    // reached GLU.
+    const double nan = std::nan("");
+    const double inf = INFINITY;
+    const struct
+    {
+        const char* name;
+        std::vector<CPoint2d> hole;
+        double area;
+    } cases[] = {
+        // A hole whose corner lies on the outline: its loops touch, so GLU fills it.
+        {"touching hole", {{0, 2}, {2, 3}, {3, 2}, {2, 1}}, 13.0},
+        {"hole with a corner not a number", {{1, 1}, {1, nan}, {3, 3}, {3, 1}}, 0.0},
+        {"hole with an infinite corner", {{1, 1}, {1, 3}, {inf, 3}, {3, 1}}, 0.0},
+    };
+    for (const auto& c : cases) {
+        Builder build;
+        CFace* face = build.Square(4.0);
+        std::vector<CVertex*> ring;
+        for (const CPoint2d& p : c.hole) {
+            ring.push_back(build.Vertex(p.x, p.y));
+        }
+        build.Hole(face, ring);
+        for (const double mirror : {1.0, -1.0}) {
+            CTransformation shift;
+            shift.SetTranslation(CVector3d(8.0, 0.0, 0.0));
+            const CTransformation transform = shift * CTransformation::Scaling(mirror, 1.0, 1.0);
+            CFacePolygon polygon;
+            polygon.Build(*face, &transform, false);
+            const double sign = polygon.GetPlane().c > 0.0 ? 1.0 : -1.0;
+            const std::vector<Polygon2> triangles = Capture(polygon, false);
+            EXPECT_NEAR(TotalArea(triangles), c.area * sign, 1e-3) << c.name << " mirror " << mirror;
+            // GLU may add slivers of no area where the loops touch; none turns the wrong way.
+            for (const Polygon2& triangle : triangles) {
+                EXPECT_GE(SignedArea(triangle) * sign, 0.0) << c.name << " mirror " << mirror;
+            }
+        }
+    }
+}
+
 TEST_F(FacePolygonDrawing, AConcaveLShapeIsTessellatedWithinItsOutline)
 {
     Builder build;

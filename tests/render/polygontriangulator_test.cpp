@@ -151,3 +151,60 @@ TEST(PolygonTriangulator, AQuitRequestCutsALargePolygonShort)
     CQuitRequest::Clear();
     EXPECT_EQ(result, Result::kAbandoned);
 }
+
+TEST(PolygonTriangulator, LoopsTouchingOnlyAtSharedCornersAreCutOnceMovedApartAndOverlapsStayRefused)
+{
+    // Petals meeting at the centre, each corner there a corner of its own.
+    Loop petals;
+    for (int i = 0; i < 6; ++i) {
+        const double from = 6.283185307179586 * i / 6;
+        const double to = 6.283185307179586 * (i + 0.5) / 6;
+        petals.insert(petals.end(), {{0.0, 0.0}, {10.0 * std::cos(from), 10.0 * std::sin(from)},
+                                     {10.0 * std::cos(to), 10.0 * std::sin(to)}});
+    }
+    const struct
+    {
+        const char* name;
+        std::vector<Loop> loops;
+        bool cut;
+    } cases[] = {
+        {"loop touching itself at its centre", {petals}, true},
+        {"hole touching the outline at its corner", {Square(0, 0, 4, false), {{0, 0}, {1, 2}, {2, 1}}}, true},
+        {"two squares sharing a corner", {Square(0, 0, 1, false), Square(1, 1, 1, false)}, true},
+        {"squares overlapping, sharing a corner", {Square(0, 0, 2, false), Square(1, 1, 2, false), {{2, 2}, {3, 2}, {2, 3}}},
+         false},
+        {"a square and its copy", {Square(0, 0, 1, false), Square(0, 0, 1, false)}, false},
+    };
+    for (const auto& c : cases) {
+        std::vector<CPoint2d> points;
+        std::vector<std::uint32_t> triangles;
+        ASSERT_EQ(Cut(c.loops, points, triangles), Result::kUnsuited) << c.name;
+        std::vector<std::uint32_t> ends;
+        for (std::size_t i = 0, end = 0; i < c.loops.size(); ++i) {
+            end += c.loops[i].size();
+            ends.push_back(static_cast<std::uint32_t>(end));
+        }
+        bool cut = false;
+        for (const bool inside : {true, false}) {
+            std::vector<CPoint2d> separated = points;
+            ASSERT_TRUE(CPolygonTriangulator::SeparateTouchingCorners(separated, ends, inside)) << c.name;
+            CPolygonTriangulator triangulator;
+            cut = cut || triangulator.Triangulate(separated, ends, triangles) == Result::kDone;
+            if (cut) {
+                break;
+            }
+        }
+        EXPECT_EQ(cut, c.cut) << c.name;
+        if (cut) {
+            // Drawn at the corners' own places, the triangles cover the loops' area.
+            double covered = 0.0;
+            for (std::size_t t = 0; t + 2 < triangles.size(); t += 3) {
+                covered += Orient(points[triangles[t]], points[triangles[t + 1]], points[triangles[t + 2]]) / 2.0;
+            }
+            EXPECT_NEAR(covered, Area(c.loops), 1e-6) << c.name;
+        }
+    }
+    // Corners that are not numbers cannot be ordered: nothing is moved.
+    std::vector<CPoint2d> damaged{{0, 0}, {2, 0}, {0, 0}, {std::nan(""), 2}, {0, 2}};
+    EXPECT_FALSE(CPolygonTriangulator::SeparateTouchingCorners(damaged, {5}, true));
+}
