@@ -71,7 +71,7 @@ int BudgetSide(int width, int height)
 {
     (void)FitImageTextureSize(width, height);
     const std::int64_t room = GetTextureMemoryBudget() - GetTextureMemoryInUse();
-    const auto bytes = [&]() { return std::int64_t{4} * width * height; };
+    const auto bytes = [&]() { return std::int64_t{4} * width * height + kTextureObjectBytes; };
     if (bytes() <= room) {
         return kFitsWhole;
     }
@@ -354,7 +354,7 @@ unsigned CTexture::Upload(bool forceAlpha, int alpha)
     const unsigned name = gl->MakeTexture(pixels, width, height, bitsPerPixel);
     GetImageLibApp()->FreeBuffer(pixels);
     if (name != 0) {
-        m_glBytes = std::int64_t{width} * height * (bitsPerPixel / 8);
+        m_glBytes = std::int64_t{width} * height * (bitsPerPixel / 8) + kTextureObjectBytes;
         AddTextureMemory(m_glBytes);
     }
     return name;

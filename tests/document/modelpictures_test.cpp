@@ -11,6 +11,7 @@
 #include "document/imageadapter/texturesizefit.h"
 #include "document/material.h"
 #include "document/texture.h"
+#include "document/texturegl.h"
 #include "document/thumbnail.h"
 #include "imaging/ilbmp.h"
 #include "model/face.h"
@@ -392,8 +393,9 @@ TEST_F(ModelPicturesTest, APictureIsDecodedOnlyToMakeItsTextureAndIsWrittenBackA
 // the smallest reduction was made, and 40,000 small pictures took 2.8 GB.
 TEST_F(ModelPicturesTest, TexturesPastTheBudgetAreMadeFromTheirPicturesReducedOrDrawnInColour)
 {
-    constexpr std::int64_t kWhole = 512 * 256 * 4;
-    constexpr std::int64_t kSmallest = 128 * 64 * 4;
+    constexpr std::int64_t kWhole = 512 * 256 * 4 + kTextureObjectBytes;
+    constexpr std::int64_t kHalf = 256 * 128 * 4 + kTextureObjectBytes;
+    constexpr std::int64_t kSmallest = 128 * 64 * 4 + kTextureObjectBytes;
     const Bytes file = TexturedModel(3, []() { return materialtest::MakePicture(512, 256, 0xFF2878C8u); });
     // The widths made; 0 where no texture is made and the face draws in its colour.
     const struct
@@ -404,7 +406,7 @@ TEST_F(ModelPicturesTest, TexturesPastTheBudgetAreMadeFromTheirPicturesReducedOr
         {kDefaultTextureBudget, {512, 512, 512}},
         {2 * kWhole + kSmallest, {512, 512, 128}},  // the smallest side the budget reduces to
         {2 * kWhole, {512, 512, 0}},
-        {kWhole + kWhole / 4, {512, 256, 0}},
+        {kWhole + kHalf, {512, 256, 0}},
     };
     for (const auto& [budget, widths] : cases) {
         SCOPED_TRACE(budget);
