@@ -1,13 +1,18 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <tuple>
 #include <functional>
 #include <memory>
 
 #include "document/dib.h"
+#include "document/imageadapter/picturesidelimit.h"
 #include "document/versionmap.h"
 #include "foundation/versioninfo.h"
 #include "imaging/ilanybmp.h"
+#include "imaging/ilbmp.h"
 #include "imaging/ilbmpencoder.h"
 #include "platform/archive.h"
 #include "platform/exceptions.h"
@@ -65,6 +70,18 @@ void Adopt(CDib& dib, std::unique_ptr<ILAnyBmp> bmp, int formatCode = 0)
     const int height = bmp->GetHeight();
     const bool alpha = bmp->HasAlpha();
     dib.Create(bmp.release(), formatCode, width, height, alpha);
+}
+
+// A picture as a model file's read leaves it: its bytes alone, decoded when needed.
+std::unique_ptr<CDib> Deferred(const Bytes& bytes, int formatCode)
+{
+    auto dib = std::make_unique<CDib>();
+    dib->Create(nullptr, formatCode, 0, 0, false);
+    std::uint8_t* kept = GetImageLibApp()->AllocBuffer(bytes.size());
+    std::memcpy(kept, bytes.data(), bytes.size());
+    dib->SetPixelBuffer(kept, static_cast<int>(bytes.size()));
+    dib->DeferDecoding();
+    return dib;
 }
 
 int ArchiveCause(const std::function<void()>& action)
@@ -223,6 +240,59 @@ TEST_F(DibTest, PixelQueriesGoThroughTheImageServiceAndTheAverageIsKept)
     EXPECT_EQ(dib.GetAverageColor(), CColor(255, 0, 0));
     Adopt(dib, MakeFilledBitmap(1, 1, 0xFF405060, false));
     EXPECT_EQ(dib.GetAverageColor(), CColor(0x40, 0x50, 0x60));
+}
+
+// Pins a past fault: a picture decoded again smaller took on that size and counted anew.
+TEST_F(DibTest, ADeferredPictureIsLearntOnceAndKeepsThatShapeWhenDecodedSmaller)
+{
+    const auto bmp = MakeFilledBitmap(64, 32, 0xFF204060, false);
+    ILBmpEncoder bmpEncoder;
+    // A PNG is learnt from its header; a BMP, whose alpha only its pixels tell, by a decode
+    // whose bitmap is kept for the texture that follows.
+    const struct
+    {
+        Bytes bytes;
+        bool decodedToLearn;
+    } cases[] = {{imagetest::PngBytes(*bmp), false}, {imagetest::Encode(bmpEncoder, *bmp), true}};
+    for (const auto& [bytes, decodedToLearn] : cases) {
+        SCOPED_TRACE(decodedToLearn);
+        const auto dib = Deferred(bytes, 4);
+        EXPECT_TRUE(dib->IsValid());
+        EXPECT_EQ(dib->IsDecoded(), decodedToLearn);
+        EXPECT_EQ(std::tuple(dib->GetWidth(), dib->GetHeight(), dib->GetOpaqueCount()), std::tuple(64, 32, 64 * 32));
+        EXPECT_EQ(dib->GetAverageColor(), CColor(0x20, 0x40, 0x60));
+        dib->ReleaseBitmap();
+        {
+            const CPictureSideLimit limit(16);
+            ASSERT_NE(dib->GetImage(), nullptr);
+            EXPECT_EQ(dib->GetImage()->GetWidth(), 16);
+        }
+        dib->ReleaseBitmap();
+        EXPECT_EQ(std::tuple(dib->GetWidth(), dib->GetHeight(), dib->GetSourceWidth(), dib->GetOpaqueCount()),
+                  std::tuple(64, 32, 64, 64 * 32));
+        EXPECT_EQ(dib->GetAverageColor(), CColor(0x20, 0x40, 0x60));
+    }
+}
+
+TEST_F(DibTest, APngHeaderLeavesAlphaCountsAndDamageToOneDecodeWhoseAnswerIsKept)
+{
+    const auto alpha = Deferred(m_png, 4);
+    EXPECT_TRUE(alpha->HasAlpha());
+    EXPECT_FALSE(alpha->IsDecoded());
+    EXPECT_EQ(std::tuple(alpha->GetOpaqueCount(), alpha->GetTransparentCount()), std::tuple(1, 1));
+    EXPECT_TRUE(alpha->IsDecoded());  // kept for the texture about to be made of it
+
+    Bytes damaged = imagetest::PngBytes(*MakeFilledBitmap(8, 8, 0xFF204060, false));
+    const std::string tag = "IDAT";
+    const auto at = std::search(damaged.begin(), damaged.end(), tag.begin(), tag.end());
+    ASSERT_NE(at, damaged.end());
+    at[4] = 0x00;  // the compressed stream's method
+    const auto broken = Deferred(damaged, 4);
+    EXPECT_TRUE(broken->HasImage());
+    EXPECT_FALSE(broken->DecodesWhole());
+    EXPECT_FALSE(broken->HasImage());
+    EXPECT_EQ(broken->GetImage(), nullptr);
+    EXPECT_EQ(broken->GetWidth(), 8);
 }
 
 TEST_F(DibTest, ReleasingTheLastUseDeletesTheImage)

@@ -13,6 +13,7 @@
 #include "document/texture.h"
 #include "document/texturegl.h"
 #include "document/thumbnail.h"
+#include "foundation/framemeter.h"
 #include "imaging/ilbmp.h"
 #include "model/face.h"
 #include "tests/document/materialtestsupport.h"
@@ -429,4 +430,39 @@ TEST_F(ModelPicturesTest, TexturesPastTheBudgetAreMadeFromTheirPicturesReducedOr
         model->Release();
         EXPECT_EQ(GetTextureMemoryInUse(), 0);
     }
+}
+
+// Each drawn face decoded its picture whole to learn whether it decodes, and a quit waited
+// for all of them.
+TEST_F(ModelPicturesTest, DecodesAreChargedToTheFrameAndAFrameThatMustStopLeavesTheRestToTheNext)
+{
+    const Bytes file = TexturedModel(2, []() { return materialtest::MakePicture(64, 32, 0xFF2878C8u); });
+    CTarnwickModel* model = new CTarnwickModel;
+    modelfiletest::ReadModel(*model, file);
+    const std::vector<CMaterial*> materials = FaceMaterials(*model);
+    const materialtest::CRecordingTextureGL gl;
+    for (CMaterial* material : materials) {
+        EXPECT_TRUE(material->IsTextured());
+        EXPECT_FALSE(material->GetTexture()->GetImage()->IsDecoded());  // learnt from the header
+    }
+    {
+        const CFrameMeter::CScope frame;
+        materials[0]->ApplyToView(nullptr);
+        EXPECT_EQ(gl.lastName, 1u);
+        // The decode, and the prepared pixels made a texture.
+        EXPECT_EQ(frame.GetUsed(), 2 * CFrameMeter::PixelUnits(64 * 32, CFrameMeter::kDecodedPixelsPerUnit));
+    }
+    {
+        const CFrameMeter::CScope spent(0);
+        (void)CFrameMeter::Charge(1);
+        materials[1]->ApplyToView(nullptr);
+        EXPECT_EQ(gl.lastName, 1u);
+        EXPECT_FALSE(materials[1]->GetTexture()->GetImage()->IsDecoded());
+    }
+    {
+        const CFrameMeter::CScope next;
+        materials[1]->ApplyToView(nullptr);
+        EXPECT_EQ(gl.lastName, 2u);
+    }
+    model->Release();
 }
