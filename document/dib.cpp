@@ -1,6 +1,8 @@
 #include "document/dib.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <memory>
 
 #include "document/versionmap.h"
@@ -31,7 +33,10 @@ const CDib* g_probeKept = nullptr;
 
 int PixelCount(int width, int height)
 {
-    return width > 0 && height > 0 ? width * height : 0;
+    if (width <= 0 || height <= 0) {
+        return 0;
+    }
+    return static_cast<int>(std::min<std::int64_t>(std::int64_t{width} * height, INT_MAX));
 }
 
 // A count of a bitmap's pixels taken to a picture of another size, in proportion: all

@@ -349,8 +349,8 @@ unsigned CTexture::Upload(bool forceAlpha, int alpha)
     // Once it is a texture the picture needs no bitmap: a deferred one lets go of it.
     m_image->ReleaseBitmap();
     // The prepared pixels are gone through once more to make them a texture.
-    (void)CFrameMeter::Charge(CFrameMeter::PixelUnits(static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height),
-                                                      CFrameMeter::kDecodedPixelsPerUnit));
+    const std::uint64_t prepared = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+    (void)CFrameMeter::Charge(CFrameMeter::PixelUnits(prepared, CFrameMeter::kDecodedPixelsPerUnit));
     const unsigned name = gl->MakeTexture(pixels, width, height, bitsPerPixel);
     GetImageLibApp()->FreeBuffer(pixels);
     if (name != 0) {

@@ -223,7 +223,8 @@ CDib* MakeMaterialPicture(int index, int side, CColor& average)
     std::uint64_t sums[3] = {0, 0, 0};
     for (int y = 0; y < side; ++y) {
         for (int x = 0; x < side; ++x) {
-            const std::uint8_t channels[3] = {static_cast<std::uint8_t>(x * 256 / side), static_cast<std::uint8_t>(y * 256 / side),
+            const std::uint8_t channels[3] = {static_cast<std::uint8_t>(x * 256 / side),
+                                              static_cast<std::uint8_t>(y * 256 / side),
                                               static_cast<std::uint8_t>(hue)};
             std::uint8_t* at = &pixels[(static_cast<std::size_t>(y) * side + x) * 3];
             for (int c = 0; c < 3; ++c) {
