@@ -190,16 +190,17 @@ void CDib::Probe() const
         m_probed = true;
         return;
     }
-    // Only a decode tells. A frame that has to stop leaves the question open for the next
-    // rather than decode: the picture is not drawn meanwhile.
-    if (CFrameMeter::IsMetering() && CFrameMeter::ShouldStop()) {
-        return;
-    }
+    // Only a decode tells.
     DecodeAndKeep();
 }
 
 void CDib::DecodeAndKeep() const
 {
+    // A frame that has to stop leaves the question open for the next rather than decode:
+    // the picture is not drawn meanwhile.
+    if (CFrameMeter::IsMetering() && CFrameMeter::ShouldStop()) {
+        return;
+    }
     const bool wasDecoded = IsDecoded();
     if (LoadBitmap() == nullptr || wasDecoded) {
         return;

@@ -92,7 +92,7 @@ public:
     [[nodiscard]] bool IsValid() const;
     [[nodiscard]] bool HasAlpha() const { return Probed().m_hasAlpha; }
     // Counted over GetWidth() x GetHeight() pixels: a deferred picture with alpha is decoded
-    // once to count them.
+    // once to count them (0 until then under a frame that has to stop).
     [[nodiscard]] bool HasOpaquePixels() const { return Counted().m_opaqueCount > 0; }
     [[nodiscard]] bool HasTransparentPixels() const { return Counted().m_transparentCount > 0; }
     [[nodiscard]] int GetOpaqueCount() const { return Counted().m_opaqueCount; }
@@ -155,7 +155,8 @@ private:
     void Probe() const;
     // The shape with its pixel counts, decoding a deferred picture whose header left them open.
     [[nodiscard]] const Shape& Counted() const;
-    // Decodes a deferred picture, keeping its bitmap for the use about to follow.
+    // Decodes a deferred picture, keeping its bitmap for the use about to follow; nothing
+    // while a frame being drawn has to stop.
     void DecodeAndKeep() const;
     // The bitmap, decoded first when deferred; the shape stays as first learnt.
     ILBmp* LoadBitmap() const;

@@ -10,6 +10,7 @@
 #include "document/dib.h"
 #include "document/imageadapter/picturesidelimit.h"
 #include "document/versionmap.h"
+#include "foundation/framemeter.h"
 #include "foundation/versioninfo.h"
 #include "imaging/ilanybmp.h"
 #include "imaging/ilbmp.h"
@@ -299,6 +300,21 @@ TEST_F(DibTest, APngHeaderLeavesAlphaCountsAndDamageToOneDecodeWhoseAnswerIsKept
     EXPECT_FALSE(broken->HasImage());
     EXPECT_EQ(broken->GetImage(), nullptr);
     EXPECT_EQ(broken->GetWidth(), 8);
+}
+
+TEST_F(DibTest, APictureOnlyADecodeTellsOfWaitsForAFrameThatNeedNotStopAndChargesIt)
+{
+    ILBmpEncoder encoder;
+    const auto dib = Deferred(imagetest::Encode(encoder, *MakeFilledBitmap(4, 4, 0xFF204060, false)), 2);
+    {
+        const CFrameMeter::CScope spent(0);
+        (void)CFrameMeter::Charge(1);
+        EXPECT_FALSE(dib->HasImage());
+        EXPECT_FALSE(dib->IsDecoded());
+    }
+    const CFrameMeter::CScope frame;
+    EXPECT_TRUE(dib->HasImage());
+    EXPECT_EQ(frame.GetUsed(), CFrameMeter::PixelUnits(16, CFrameMeter::kDecodedPixelsPerUnit));
 }
 
 TEST_F(DibTest, ReleasingTheLastUseDeletesTheImage)
