@@ -1,7 +1,7 @@
-// Models of many materials, each with a 1024-pixel picture, some or all drawn: the time to
+// Models of many materials, each with a picture of its own, some or all drawn: the time to
 // read the file and draw its first frame, the peak of resident memory over both, and what
-// the textures take. The sample generator makes the same models (--materials N --drawn M)
-// for measuring the program by hand.
+// the textures take. The sample generator makes the same models (--materials N --drawn M
+// --side S) for measuring the program by hand.
 
 #include <benchmark/benchmark.h>
 
@@ -26,14 +26,22 @@ void BuildAllDrawn(CTarnwickModel& model, int materials)
     BuildMaterialsModel(model, materials, materials);
 }
 
-// Arguments: the count of materials, and 1 when only one of them is drawn.
+// Past the textures' budget with pictures at the smallest side it reduces to.
+void BuildAllDrawnSmall(CTarnwickModel& model, int materials)
+{
+    BuildMaterialsModel(model, materials, materials, 128);
+}
+
+// Arguments: the count of materials, and how they are drawn: 0 all, 1 only one (pictures
+// of 1024 pixels), 2 all (pictures of 128 pixels).
 void MaterialPicturesFirstFrame(benchmark::State& state)
 {
     if (!PrepareToDraw(state)) {
         return;
     }
     const int materials = static_cast<int>(state.range(0));
-    const ModelBytes& file = BuiltModelFile(state.range(1) == 1 ? &BuildOneDrawn : &BuildAllDrawn, materials);
+    constexpr ModelBuilder kBuilders[] = {&BuildAllDrawn, &BuildOneDrawn, &BuildAllDrawnSmall};
+    const ModelBytes& file = BuiltModelFile(kBuilders[state.range(1)], materials);
     double read = 0.0;
     double frame = 0.0;
     double textures = 0.0;
@@ -62,5 +70,8 @@ BENCHMARK(MaterialPicturesFirstFrame)
     ->Args({300, 1})
     ->Args({300, 0})
     ->Args({600, 0})
+    ->Args({2000, 0})
+    ->Args({20000, 2})
+    ->Args({40000, 2})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);

@@ -1,8 +1,12 @@
 #include "document/dib.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <memory>
 
 #include "document/versionmap.h"
+#include "foundation/framemeter.h"
 #include "foundation/versioninfo.h"
 #include "document/imageadapter/imagefiletypes.h"
 #include "imaging/iltextexception.h"
@@ -22,10 +26,28 @@ struct ServiceBufferDeleter
 };
 using ServiceBuffer = std::unique_ptr<std::uint8_t, ServiceBufferDeleter>;
 
-// What asks about a deferred picture is most often about to draw it: the picture probed
-// last keeps its bitmap until another is probed, so that its texture need not decode it
-// again. User-interface thread only, as the shared decoder is.
+// What asks about a deferred picture is most often about to draw it: a picture that had
+// to be decoded to answer keeps its bitmap until another is, so that its texture need not
+// decode it again. User-interface thread only, as the shared decoder is.
 const CDib* g_probeKept = nullptr;
+
+int PixelCount(int width, int height)
+{
+    if (width <= 0 || height <= 0) {
+        return 0;
+    }
+    return static_cast<int>(std::min<std::int64_t>(std::int64_t{width} * height, INT_MAX));
+}
+
+// A count of a bitmap's pixels taken to a picture of another size, in proportion: all
+// stays all and none stays none.
+int ScaledCount(int count, int bitmapPixels, int pixels)
+{
+    if (bitmapPixels <= 0) {
+        return 0;
+    }
+    return static_cast<int>(std::int64_t{count} * pixels / bitmapPixels);
+}
 
 // A use of the pixels that decoded a deferred picture lets go of the bitmap at its end.
 class CBitmapUse
@@ -94,6 +116,7 @@ void CDib::Create(ILBmp* image, int formatCode, int width, int height, bool hasA
     m_shape.m_hasAlpha = hasAlpha;
     m_shape.m_decodes = image != nullptr;
     GetImageLibApp()->CountOpaqueAndTransparent(m_image, m_shape.m_opaqueCount, m_shape.m_transparentCount);
+    m_shape.m_countsKnown = true;
 }
 
 void CDib::SetSourceSize(int width, int height)
@@ -120,6 +143,7 @@ void CDib::SetPixelBuffer(std::uint8_t* bytes, int size)
         // New bytes are a new picture, learnt anew when asked about.
         ReleaseImage();
         m_probed = false;
+        m_shape = Shape{};
         m_deferred = m_byteCount > 0;
     }
 }
@@ -149,6 +173,34 @@ void CDib::ReleaseBitmap() const
 
 void CDib::Probe() const
 {
+    IImageApp::PictureHeader header;
+    if (GetImageLibApp()->ReadPictureHeader(m_bytes, m_byteCount, header)) {
+        m_shape = Shape{};
+        m_shape.m_width = header.width;
+        m_shape.m_height = header.height;
+        m_shape.m_sourceWidth = header.sourceWidth;
+        m_shape.m_sourceHeight = header.sourceHeight;
+        m_shape.m_hasAlpha = header.hasAlpha;
+        m_shape.m_decodes = true;
+        if (!header.hasAlpha) {
+            // Without alpha every pixel is opaque.
+            m_shape.m_opaqueCount = PixelCount(header.width, header.height);
+            m_shape.m_countsKnown = true;
+        }
+        m_probed = true;
+        return;
+    }
+    // Only a decode tells.
+    DecodeAndKeep();
+}
+
+void CDib::DecodeAndKeep() const
+{
+    // A frame that has to stop leaves the question open for the next rather than decode:
+    // the picture is not drawn meanwhile.
+    if (CFrameMeter::IsMetering() && CFrameMeter::ShouldStop()) {
+        return;
+    }
     const bool wasDecoded = IsDecoded();
     if (LoadBitmap() == nullptr || wasDecoded) {
         return;
@@ -159,23 +211,53 @@ void CDib::Probe() const
     g_probeKept = this;
 }
 
+const CDib::Shape& CDib::Counted() const
+{
+    (void)Probed();
+    if (m_deferred && m_probed && m_shape.m_decodes && !m_shape.m_countsKnown) {
+        DecodeAndKeep();
+    }
+    return m_shape;
+}
+
 ILBmp* CDib::LoadBitmap() const
 {
     if (m_image != nullptr || !m_deferred || (m_probed && !m_shape.m_decodes)) {
         return m_image;
     }
     const Shape known = m_shape;
-    // The decode stores its bitmap through Create, which describes the bitmap it gets: a
-    // picture decoded smaller under a side limit keeps the shape first learnt.
+    const bool probed = m_probed;
+    // The decode stores its bitmap through Create, which describes the bitmap it gets and
+    // ends the deferral: the picture stays deferred, and what was first learnt of it holds
+    // even when this bitmap is smaller (decoded under a side limit).
     auto* self = const_cast<CDib*>(this);
     const bool decoded = GetImageLibApp()->DecodeFromMemory(m_formatCode, m_bytes, m_byteCount, self);
     self->m_deferred = true;
-    if (m_probed) {
+    m_probed = true;
+    if (!decoded) {
         m_shape = known;
-    } else {
-        m_probed = true;
-        m_shape.m_decodes = decoded;
-        LearnAverageColor();
+        m_shape.m_decodeTried = true;
+        // Kept, so that the picture is not decoded again to fail again.
+        m_shape.m_decodes = false;
+        return nullptr;
+    }
+    const Shape fresh = m_shape;
+    // The decoder reads the whole picture, however small the bitmap it makes.
+    const auto sourcePixels = static_cast<std::uint64_t>(std::max(fresh.m_sourceWidth, 0)) *
+                              static_cast<std::uint64_t>(std::max(fresh.m_sourceHeight, 0));
+    (void)CFrameMeter::Charge(CFrameMeter::PixelUnits(sourcePixels, CFrameMeter::kDecodedPixelsPerUnit));
+    m_shape.m_decodeTried = true;
+    if (!probed) {
+        return m_image;
+    }
+    m_shape = known;
+    m_shape.m_decodeTried = true;
+    if (!m_shape.m_countsKnown) {
+        const int bitmapPixels = PixelCount(fresh.m_width, fresh.m_height);
+        const int pixels = PixelCount(m_shape.m_width, m_shape.m_height);
+        m_shape.m_opaqueCount = ScaledCount(fresh.m_opaqueCount, bitmapPixels, pixels);
+        m_shape.m_transparentCount = ScaledCount(fresh.m_transparentCount, bitmapPixels, pixels);
+        m_shape.m_countsKnown = true;
     }
     return m_image;
 }
@@ -192,6 +274,15 @@ void CDib::LearnAverageColor() const
         m_shape.m_averageColor = CColor(red, green, blue);
     }
     m_shape.m_averageKnown = true;
+}
+
+bool CDib::DecodesWhole() const
+{
+    if (m_deferred && HasImage() && !m_shape.m_decodeTried) {
+        const CBitmapUse use(*this);
+        (void)LoadBitmap();
+    }
+    return HasImage();
 }
 
 bool CDib::IsValid() const
@@ -224,8 +315,11 @@ std::uint8_t* CDib::GetResizedPixels(int width, int height) const
 
 CColor CDib::GetAverageColor() const
 {
-    (void)Probed();
-    LearnAverageColor();
+    if (!Probed().m_averageKnown && m_shape.m_decodes) {
+        const CBitmapUse use(*this);
+        (void)LoadBitmap();
+        LearnAverageColor();
+    }
     return m_shape.m_averageColor;
 }
 
@@ -320,10 +414,11 @@ void CDib::Write(CArchive& ar) const
     if (saveFormat != kSaveFormat5000 && saveFormat != kSaveFormat4000 && saveFormat != kSaveFormat3000) {
         return;
     }
-    // The oldest format takes the picture encoded anew, but a picture that did not decode,
+    // The oldest format takes the picture encoded anew, but a picture that does not decode,
     // or whose format is unknown, can only go out as its bytes, or it would be lost.
-    const bool keptBytes = saveFormat != kSaveFormat3000 || !IsValid();
-    if (keptBytes && m_byteCount > 0) {
+    const CBitmapUse use(*this);
+    const bool encoded = saveFormat == kSaveFormat3000 && IsValid() && LoadBitmap() != nullptr;
+    if (!encoded && m_byteCount > 0) {
         ar << static_cast<std::int32_t>(m_formatCode) << static_cast<std::int32_t>(m_byteCount);
         ar.Write(m_bytes, static_cast<UINT>(m_byteCount));
         return;

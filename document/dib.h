@@ -3,10 +3,11 @@
 // holds the decoded bitmap for drawing and, when it came from a file, the encoded bytes
 // exactly as read, so that writing the model back reproduces them without encoding the
 // picture again. The image service (GetImageLibApp) decodes, encodes and measures it.
-// A picture read with its decoding deferred holds only its bytes: the bitmap is decoded
-// when something first asks about the picture, and again for each use that needs the
-// pixels, and let go after that use, so that a model's many pictures do not all sit in
-// memory decoded.
+// A picture read with its decoding deferred holds only its bytes: what is known of it is
+// learnt once, when something first asks, from its header where the format's header tells
+// enough (PNG, JPEG) and otherwise from one decode; the bitmap is decoded for each use that
+// needs the pixels and let go after that use, so that a model's many pictures do not all
+// sit in memory decoded. Each decode is charged to the frame being drawn (CFrameMeter).
 
 #include <cstdint>
 
@@ -65,7 +66,9 @@ public:
     // A deferred picture is decoded here and keeps its bitmap until ReleaseBitmap.
     [[nodiscard]] const ILBmp* GetImage() const { return LoadBitmap(); }
     [[nodiscard]] ILBmp* GetImage() { return LoadBitmap(); }
-    // What is known of the picture: a deferred picture is decoded once to learn it.
+    // What is known of the picture, kept as first learnt: a deferred picture reads its header
+    // or is decoded once to learn it. Under a frame that has to stop, a picture whose header
+    // does not tell is not decoded: it answers as one that does not decode, and learns later.
     [[nodiscard]] int GetWidth() const { return Probed().m_width; }
     [[nodiscard]] int GetHeight() const { return Probed().m_height; }
     // The picture's own size: larger than the bitmap's when the bitmap was reduced as it
@@ -77,25 +80,31 @@ public:
     [[nodiscard]] const std::uint8_t* GetPixelBuffer() const { return m_bytes; }
     [[nodiscard]] int GetPixelBufferSize() const { return m_byteCount; }
 
-    // The picture decodes (a deferred one need not be decoded now).
+    // The picture decodes (a deferred one need not be decoded now): for a deferred picture,
+    // its header reads, until a decode fails; a failed decode is kept.
     [[nodiscard]] bool HasImage() const { return m_deferred ? Probed().m_decodes : m_image != nullptr; }
+    // HasImage, made sure of: a deferred picture whose pixels were never decoded is decoded
+    // once to tell, its header not trusted.
+    [[nodiscard]] bool DecodesWhole() const;
     // A bitmap, or the kept bytes of a picture that did not decode: either is written back.
     [[nodiscard]] bool HasContent() const { return m_image != nullptr || m_byteCount > 0; }
     // A format code of 0 to 6 and a bitmap.
     [[nodiscard]] bool IsValid() const;
     [[nodiscard]] bool HasAlpha() const { return Probed().m_hasAlpha; }
-    [[nodiscard]] bool HasOpaquePixels() const { return Probed().m_opaqueCount > 0; }
-    [[nodiscard]] bool HasTransparentPixels() const { return Probed().m_transparentCount > 0; }
-    [[nodiscard]] int GetOpaqueCount() const { return Probed().m_opaqueCount; }
-    [[nodiscard]] int GetTransparentCount() const { return Probed().m_transparentCount; }
+    // Counted over GetWidth() x GetHeight() pixels: a deferred picture with alpha is decoded
+    // once to count them (0 until then under a frame that has to stop).
+    [[nodiscard]] bool HasOpaquePixels() const { return Counted().m_opaqueCount > 0; }
+    [[nodiscard]] bool HasTransparentPixels() const { return Counted().m_transparentCount > 0; }
+    [[nodiscard]] int GetOpaqueCount() const { return Counted().m_opaqueCount; }
+    [[nodiscard]] int GetTransparentCount() const { return Counted().m_transparentCount; }
     // 0 without a bitmap.
     [[nodiscard]] int GetBitsPerPixel() const;
     // A new pixel block resized to width × height (the stored size when either is 0), freed
     // with the image service's FreeBuffer; null without a bitmap. Throws ILTextException as
     // IImageApp::ResizeBuffer does.
     [[nodiscard]] std::uint8_t* GetResizedPixels(int width, int height) const;
-    // Computed from the bitmap on the first request and kept until the bitmap changes; the
-    // zero colour without a bitmap.
+    // Computed from the bitmap on the first request (a deferred picture is decoded for it)
+    // and kept until the bitmap changes; the zero colour without a bitmap.
     [[nodiscard]] CColor GetAverageColor() const;
     // The pixels prepared for a texture (IImageApp::AdjustImage); null without a bitmap.
     [[nodiscard]] std::uint8_t* GetGLPixels(int alpha, double hue, double lightness, double saturation,
@@ -125,14 +134,17 @@ private:
         bool m_hasAlpha = false;
         int m_opaqueCount = 0;
         int m_transparentCount = 0;
+        bool m_countsKnown = false;
         bool m_decodes = false;
+        // A deferred picture's pixels were decoded, or failed to be, at least once.
+        bool m_decodeTried = false;
     };
 
     void Read(CArchive& ar, bool decode);
     void Write(CArchive& ar) const;
     void WriteEncoded(CArchive& ar) const;
     void ReleaseImage() const;
-    // The shape, after decoding a deferred picture once to learn it.
+    // The shape, after learning a deferred picture's once.
     [[nodiscard]] const Shape& Probed() const
     {
         if (m_deferred && !m_probed) {
@@ -141,6 +153,11 @@ private:
         return m_shape;
     }
     void Probe() const;
+    // The shape with its pixel counts, decoding a deferred picture whose header left them open.
+    [[nodiscard]] const Shape& Counted() const;
+    // Decodes a deferred picture, keeping its bitmap for the use about to follow; nothing
+    // while a frame being drawn has to stop.
+    void DecodeAndKeep() const;
     // The bitmap, decoded first when deferred; the shape stays as first learnt.
     ILBmp* LoadBitmap() const;
     void LearnAverageColor() const;

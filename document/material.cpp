@@ -301,7 +301,7 @@ bool CMaterial::IsPlainColor() const
 
 bool CMaterial::IsTextured() const
 {
-    return IsTextureKind() && HasTexturePicture();
+    return IsTextureKind() && HasTexturePicture() && m_texture->FitsTextureBudget();
 }
 
 bool CMaterial::TextureHasAlpha() const
@@ -471,8 +471,9 @@ void CMaterial::SettleAfterReading()
     // colour (IsTextured is false), and a save writes the kind back with the picture.
     if (GetTextureImage() == nullptr) {
         m_kind = kMaterialColor;
-    } else if (m_kind == kMaterialTexture && m_texture->GetAverageColor() != m_color && HasTexturePicture()) {
-        // Asked last: whether the picture decodes is learnt by decoding it.
+    } else if (m_kind == kMaterialTexture && m_texture->GetAverageColor() != m_color && HasTexturePicture() &&
+               GetTextureImage()->DecodesWhole()) {
+        // Asked last: whether the picture decodes is made sure of by decoding it.
         RecordChange(true);
         m_color = m_texture->GetAverageColor();
     }

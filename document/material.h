@@ -98,6 +98,8 @@ public:
 
     // Kind 0, or no texture picture.
     [[nodiscard]] bool IsPlainColor() const;
+    // Kinds 1 and 2 with a picture that draws and whose texture is made or fits in the
+    // textures' budget; a picture left out for the budget draws in GetColor.
     [[nodiscard]] bool IsTextured() const;
     [[nodiscard]] bool TextureHasAlpha() const;
     [[nodiscard]] bool IsTransparent() const;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
+#include <vector>
 
 #include "document/documentcheck.h"
 #include "document/material.h"
@@ -362,29 +364,53 @@ void CMaterialManager::ReadMaterials(CArchive& ar)
     }
 }
 
-void CMaterialManager::ShareTexturePictures()
+namespace {
+
+// Each material's picture goes to the materials after it that name the same file.
+void SharePicturesWithin(const std::vector<CMaterial*>& group)
 {
-    for (std::size_t i = 0; i < m_materials.size(); ++i) {
-        const CMaterial* first = m_materials[i];
-        const CTexture* source = first->GetTexture();
-        if (first->IsHidden() || source == nullptr || source->GetFileName().IsEmpty()) {
-            continue;
-        }
-        for (std::size_t j = i + 1; j < m_materials.size(); ++j) {
-            CMaterial* second = m_materials[j];
-            CTexture* target = second->GetTexture();
-            if (second->IsHidden() || target == nullptr || target->GetImage() == source->GetImage() ||
-                target->GetFileName().CompareNoCase(source->GetFileName()) != 0) {
+    for (std::size_t i = 0; i < group.size(); ++i) {
+        const CTexture* source = group[i]->GetTexture();
+        for (std::size_t j = i + 1; j < group.size(); ++j) {
+            CTexture* target = group[j]->GetTexture();
+            if (target->GetImage() == source->GetImage()) {
                 continue;
             }
             // Only decoded pictures are shared: one that did not decode is no picture to
-            // give, and its bytes are not to be replaced. Asked last, as learning it
-            // decodes the picture.
+            // give, and its bytes are not to be replaced. Asked last, as learning it may
+            // decode the picture.
             if (!source->HasImage() || (target->GetImage() != nullptr && !target->HasImage())) {
                 continue;
             }
             target->SetImage(source->GetImage());
         }
+    }
+}
+
+}  // namespace
+
+void CMaterialManager::ShareTexturePictures()
+{
+    // Only materials whose pictures came from one file share them: grouped by that name,
+    // in the materials' order, tens of thousands of materials are not each compared with
+    // every other.
+    std::unordered_map<CString, std::size_t> groupOf;
+    std::vector<std::vector<CMaterial*>> groups;
+    for (CMaterial* material : m_materials) {
+        const CTexture* texture = material->GetTexture();
+        if (material->IsHidden() || texture == nullptr || texture->GetFileName().IsEmpty()) {
+            continue;
+        }
+        CString name = texture->GetFileName();
+        name.MakeLower();
+        const auto [at, added] = groupOf.try_emplace(name, groups.size());
+        if (added) {
+            groups.emplace_back();
+        }
+        groups[at->second].push_back(material);
+    }
+    for (const std::vector<CMaterial*>& group : groups) {
+        SharePicturesWithin(group);
     }
 }
 

@@ -16,6 +16,7 @@
 #include "document/imageadapter/texturesizefit.h"
 #include "document/texturegl.h"
 #include "document/versionmap.h"
+#include "foundation/framemeter.h"
 #include "foundation/tolerance.h"
 #include "imaging/ilanybmp.h"
 #include "platform/archive.h"
@@ -59,15 +60,20 @@ CDib* CopyDib(const CDib& source)
     return copy.release();
 }
 
+// What a texture made of the picture does to the textures' budget.
+constexpr int kFitsWhole = 0;
+constexpr int kPastTheBudget = -1;
+
 // The side a texture of the picture may have so that it fits in what is left of the
-// textures' budget, halving it down to kSmallestBudgetSide; 0 when it fits whole.
+// textures' budget, halving it down to kSmallestBudgetSide: kFitsWhole when it fits
+// whole, kPastTheBudget when it does not fit even at that side.
 int BudgetSide(int width, int height)
 {
     (void)FitImageTextureSize(width, height);
     const std::int64_t room = GetTextureMemoryBudget() - GetTextureMemoryInUse();
-    const auto bytes = [&]() { return std::int64_t{4} * width * height; };
+    const auto bytes = [&]() { return std::int64_t{4} * width * height + kTextureObjectBytes; };
     if (bytes() <= room) {
-        return 0;
+        return kFitsWhole;
     }
     int side = std::max(width, height);
     while (side > kSmallestBudgetSide && bytes() > room) {
@@ -75,7 +81,7 @@ int BudgetSide(int width, int height)
         height = std::max(height / 2, 1);
         side = std::max(width, height);
     }
-    return std::max(side, 1);
+    return bytes() <= room ? std::max(side, 1) : kPastTheBudget;
 }
 
 }  // namespace
@@ -223,6 +229,17 @@ int CTexture::GetImageHeight() const
     return m_image != nullptr ? m_image->GetHeight() : 0;
 }
 
+bool CTexture::FitsTextureBudget() const
+{
+    if (m_image == nullptr) {
+        return false;
+    }
+    if ((m_glName != 0 && m_glEpoch == GetGLTextureEpoch()) || GetTextureGL() == nullptr) {
+        return true;
+    }
+    return BudgetSide(m_image->GetWidth(), m_image->GetHeight()) != kPastTheBudget;
+}
+
 bool CTexture::HasImage() const
 {
     // A picture of a format code outside the known ones is kept but not drawn.
@@ -239,7 +256,11 @@ void CTexture::SetColoring(CColor tint, bool hueRelative, double transparency)
     if (tint.GetValue() != 0) {
         m_averageColor = tint;
     } else if (m_image != nullptr && m_image->IsValid()) {
-        m_averageColor = m_image->GetAverageColor();
+        const CColor average = m_image->GetAverageColor();
+        // Learning the average decodes the picture, which may find that it does not decode.
+        if (m_image->IsValid()) {
+            m_averageColor = average;
+        }
     }
 }
 
@@ -276,6 +297,12 @@ unsigned CTexture::Upload(bool forceAlpha, int alpha)
     if (!HasImage() || gl == nullptr) {
         return 0;
     }
+    const int budgetSide = BudgetSide(m_image->GetWidth(), m_image->GetHeight());
+    // Past the budget the faces draw in the material's colour; a frame that has to stop
+    // leaves the picture for the next.
+    if (budgetSide == kPastTheBudget || CFrameMeter::ShouldStop()) {
+        return 0;
+    }
     int uploadAlpha = alpha;
     if (!forceAlpha || alpha == kOpaqueAlpha) {
         switch (gl->GetTransparencyMode()) {
@@ -303,10 +330,10 @@ unsigned CTexture::Upload(bool forceAlpha, int alpha)
     int bitsPerPixel = 0;
     std::uint8_t* pixels = nullptr;
     try {
-        // Beyond the budget a picture is decoded and made smaller, as the largest are.
+        // Beyond the budget a picture is decoded smaller, as the largest are.
         std::optional<CPictureSideLimit> limit;
-        if (const int side = BudgetSide(m_image->GetWidth(), m_image->GetHeight()); side > 0) {
-            limit.emplace(side);
+        if (budgetSide != kFitsWhole) {
+            limit.emplace(budgetSide);
         }
         pixels = m_image->GetGLPixels(uploadAlpha, hue, lightness, saturation, m_hueRelative, width, height,
                                       bitsPerPixel, true);
@@ -321,10 +348,13 @@ unsigned CTexture::Upload(bool forceAlpha, int alpha)
     }
     // Once it is a texture the picture needs no bitmap: a deferred one lets go of it.
     m_image->ReleaseBitmap();
+    // The prepared pixels are gone through once more to make them a texture.
+    const std::uint64_t prepared = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+    (void)CFrameMeter::Charge(CFrameMeter::PixelUnits(prepared, CFrameMeter::kDecodedPixelsPerUnit));
     const unsigned name = gl->MakeTexture(pixels, width, height, bitsPerPixel);
     GetImageLibApp()->FreeBuffer(pixels);
     if (name != 0) {
-        m_glBytes = std::int64_t{width} * height * (bitsPerPixel / 8);
+        m_glBytes = std::int64_t{width} * height * (bitsPerPixel / 8) + kTextureObjectBytes;
         AddTextureMemory(m_glBytes);
     }
     return name;

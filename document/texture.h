@@ -59,6 +59,11 @@ public:
     // False without a decoded picture, and once the picture could not be made into a
     // texture (in both cases it stays to be saved).
     [[nodiscard]] bool HasImage() const;
+    // A picture can be drawn as a texture now: its texture is made, or one can be made
+    // within what is left of the textures' budget (reduced down to 128 pixels a side).
+    // Without the view's OpenGL side nothing is made and nothing counts against it: true.
+    // False without a picture.
+    [[nodiscard]] bool FitsTextureBudget() const;
 
     // The tint (0 for none), how it takes the tint's hue, and the transparency of the
     // material. Drops the OpenGL texture, which is made again with them.
@@ -84,7 +89,10 @@ public:
     // forceAlpha and an alpha below 255 that alpha is used, otherwise the rendering
     // options decide. A picture kept as its bytes is decoded for it and let go again.
     // The texture's memory counts against the textures' budget (texturegl.h) until it is
-    // released; a picture beyond the budget is made smaller.
+    // released; a picture beyond the budget is decoded smaller, and one that does not fit
+    // even at 128 pixels a side is not made (0). Nor is one while the frame being drawn
+    // has to stop (CFrameMeter): it is made when next asked. The work is charged to the
+    // frame.
     unsigned Upload(bool forceAlpha, int alpha);
     void Bind();
     // Generates s = (s plane . p) / width and t = -(t plane . p) / height: the picture's

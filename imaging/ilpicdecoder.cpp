@@ -130,6 +130,29 @@ void ILPicDecoder::MakeBmpFromMemory(const std::uint8_t* data, std::int64_t size
     DecodeFrom(source, bmp, bitsPerPixel);
 }
 
+void ILPicDecoder::ReadInfoFromMemory(const std::uint8_t* data, std::int64_t size)
+{
+    ILMemSource source;
+    const int code = source.Open(data, size);
+    if (code != ILTextException::none) {
+        const void* address = data;
+        RaiseError(code, Printf("Reading from memory at %p failed", address).c_str());
+    }
+    m_dataSource = &source;
+    try {
+        Open(source);
+    } catch (...) {
+        try {
+            Close();
+        } catch (...) {
+            // The first failure is the one to report.
+        }
+        m_dataSource = nullptr;
+        throw;
+    }
+    Close();
+}
+
 void ILPicDecoder::DecodeFrom(ILDataSource& source, ILBmp& bmp, int bitsPerPixel)
 {
     m_dataSource = &source;

@@ -53,6 +53,12 @@ public:
     virtual void MakeBmpFromMemory(const std::uint8_t* data, std::int64_t size, ILBmp& bmp,
                                    int bitsPerPixel = 0, ILProgressNotification* progress = nullptr);
 
+    // Reads only the header of the bytes (which stay the caller's) into the description:
+    // size, depth and flags, no pixels. Throws as MakeBmpFromMemory does for a header that
+    // does not read. Formats that learn more from their pixels (alpha, for one) may say
+    // less here than a decode would.
+    void ReadInfoFromMemory(const std::uint8_t* data, std::int64_t size);
+
     // Decodes from the source the decoder holds, after Open has read the header.
     virtual void MakeBmp(ILBmp& bmp, int bitsPerPixel);
 

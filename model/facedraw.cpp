@@ -313,6 +313,11 @@ void CFace::DrawWithState(ITarnisView* view, CMaterial* material, CColor color, 
     gl->Flush(view);
     if (textured) {
         material->ApplyToView(view);
+        // A picture whose header promised more than its pixels hold fails as its texture
+        // is made: the face keeps its colour.
+        textured = material->IsTextured();
+    }
+    if (textured) {
         BeginSideMapping(*this, IsFrontFacing(view), material);
         // The picture shows its own colours, lit, with the side's alpha.
         color = CColor(255, 255, 255, color.GetAlphaByte());

@@ -7,8 +7,8 @@
 //   glimra_samplegen --pages N <folder>    a box and N pages
 //   glimra_samplegen --doubling N <folder> N definitions, each holding two of the next
 //   glimra_samplegen --shadowed N <folder> N placements of 1,000 vertical quads, shadows on
-//   glimra_samplegen --materials N [--drawn M] <folder>
-//                                          N materials with 1024-pixel pictures, M drawn
+//   glimra_samplegen --materials N [--drawn M] [--side S] <folder>
+//                                          N materials with S-pixel pictures (1024), M drawn
 //   glimra_samplegen --labels N <folder>   N labels of 1,000 characters, all in view
 //   glimra_samplegen --star N <folder>     one star face of N corners
 //   glimra_samplegen --holes N <folder>    one square face with N square holes
@@ -58,7 +58,7 @@ int Usage()
                          " | --pages COUNT"
                          " | --doubling COUNT"
                          " | --shadowed COUNT"
-                         " | --materials COUNT [--drawn COUNT]"
+                         " | --materials COUNT [--drawn COUNT] [--side PIXELS]"
                          " | --labels COUNT"
                          " | --star CORNERS"
                          " | --holes COUNT"
@@ -107,10 +107,12 @@ int ReadCount(const char* text)
 
 // How many of --materials are drawn; 0 for all.
 int g_drawnMaterials = 0;
+// The side of --materials' pictures; 0 for the default.
+int g_pictureSide = 0;
 
 void BuildMaterials(CTarnwickModel& model, int count)
 {
-    BuildMaterialsModel(model, count, g_drawnMaterials);
+    BuildMaterialsModel(model, count, g_drawnMaterials, g_pictureSide > 0 ? g_pictureSide : 1024);
 }
 
 }  // namespace
@@ -160,6 +162,11 @@ int main(int argc, char** argv)
             if (g_drawnMaterials < 0) {
                 return Usage();
             }
+        } else if (argument == "--side" && g_pictureSide == 0 && i + 1 < argc) {
+            g_pictureSide = ReadCount(argv[++i]);
+            if (g_pictureSide < 0 || g_pictureSide > 4096) {
+                return Usage();
+            }
         } else if ((argument == "--star-placements" || argument == "--crossingstar") && count < 0 && i + 2 < argc) {
             crossing = argument == "--crossingstar";
             count = ReadCount(argv[++i]);
@@ -198,6 +205,9 @@ int main(int argc, char** argv)
             std::string stem = kind->stem + std::to_string(count);
             if (g_drawnMaterials > 0) {
                 stem += "-drawn-" + std::to_string(g_drawnMaterials);
+            }
+            if (g_pictureSide > 0) {
+                stem += "-side-" + std::to_string(g_pictureSide);
             }
             written = WriteModel(folder, stem, [&](CTarnwickModel& model) { build(model, count); }, false);
         } else {

@@ -216,32 +216,33 @@ void BuildShadowedModel(CTarnwickModel& model, int placementCount)
 namespace {
 
 constexpr int kMaterialPictureSide = 1024;
+constexpr int kLargestMaterialPictureSide = 4096;
 
 // The material's picture as PNG bytes alone, as a file read keeps it, so that hundreds of
 // them are not held decoded while the model is made; its average colour comes with it.
-CDib* MakeMaterialPicture(int index, CColor& average)
+CDib* MakeMaterialPicture(int index, int side, CColor& average)
 {
-    constexpr int kSide = kMaterialPictureSide;
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kSide) * kSide * 3);
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(side) * side * 3);
     const int hue = (index * 37) % 256;
     std::uint64_t sums[3] = {0, 0, 0};
-    for (int y = 0; y < kSide; ++y) {
-        for (int x = 0; x < kSide; ++x) {
-            const std::uint8_t channels[3] = {static_cast<std::uint8_t>(x / 4), static_cast<std::uint8_t>(y / 4),
+    for (int y = 0; y < side; ++y) {
+        for (int x = 0; x < side; ++x) {
+            const std::uint8_t channels[3] = {static_cast<std::uint8_t>(x * 256 / side),
+                                              static_cast<std::uint8_t>(y * 256 / side),
                                               static_cast<std::uint8_t>(hue)};
-            std::uint8_t* at = &pixels[(static_cast<std::size_t>(y) * kSide + x) * 3];
+            std::uint8_t* at = &pixels[(static_cast<std::size_t>(y) * side + x) * 3];
             for (int c = 0; c < 3; ++c) {
                 at[c] = channels[c];
                 sums[c] += channels[c];
             }
         }
     }
-    const std::uint64_t count = static_cast<std::uint64_t>(kSide) * kSide;
+    const std::uint64_t count = static_cast<std::uint64_t>(side) * side;
     // The pixel rows are blue, green, red.
     average = CColor(static_cast<std::uint8_t>(sums[2] / count), static_cast<std::uint8_t>(sums[1] / count),
                      static_cast<std::uint8_t>(sums[0] / count));
     IImageApp* const images = GetImageLibApp();
-    const std::unique_ptr<CDib> decoded(images->MakeDib(kSide, kSide, 24, pixels.data()));
+    const std::unique_ptr<CDib> decoded(images->MakeDib(side, side, 24, pixels.data()));
     auto* picture = new CDib;
     picture->Create(nullptr, decoded->GetFormatCode(), 0, 0, false);
     const int size = decoded->GetPixelBufferSize();
@@ -253,11 +254,11 @@ CDib* MakeMaterialPicture(int index, CColor& average)
     return picture;
 }
 
-CMaterial* AddPictureMaterial(CMaterialManager& materials, int index)
+CMaterial* AddPictureMaterial(CMaterialManager& materials, int index, int side)
 {
     CColor average;
     auto* texture = new CTexture;
-    texture->SetImage(MakeMaterialPicture(index, average));
+    texture->SetImage(MakeMaterialPicture(index, side, average));
     texture->SetFileName(CString::FromUtf8("picture-" + std::to_string(index + 1) + ".png"));
     texture->SetWidth(1.0);
     texture->SetHeight(1.0);
@@ -273,15 +274,17 @@ CMaterial* AddPictureMaterial(CMaterialManager& materials, int index)
 
 }  // namespace
 
-void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCount)
+void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCount, int pictureSide)
 {
+    const int side = pictureSide >= 1 && pictureSide <= kLargestMaterialPictureSide ? pictureSide
+                                                                                     : kMaterialPictureSide;
     BuildGridModel(model, 2 * std::max(materialCount, 0));
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
     std::vector<CMaterial*> drawn;
     const int drawnMaterials = drawnCount < 1 || drawnCount > materialCount ? materialCount : drawnCount;
     for (int i = 0; i < materialCount; ++i) {
-        CMaterial* material = AddPictureMaterial(*model.GetMaterialManager(), i);
+        CMaterial* material = AddPictureMaterial(*model.GetMaterialManager(), i, side);
         if (i < drawnMaterials) {
             drawn.push_back(material);
         }

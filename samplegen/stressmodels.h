@@ -48,11 +48,11 @@ void BuildDoublingModel(CTarnwickModel& model, int definitionCount);
 void BuildShadowedModel(CTarnwickModel& model, int placementCount);
 
 // A grid of 2 x count triangles (see BuildGridModel) and the count of materials (at least
-// 0), each with a picture of its own, 1024 pixels a side and kept as PNG: a soft
-// gradient that differs from material to material. The triangles of the grid's cells
-// take the first drawn materials in turn (all when drawn is below 1 or above the count);
-// the others are only kept.
-void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCount);
+// 0), each with a picture of its own, pictureSide pixels a side (1 to 4096; 1024 outside
+// that) and kept as PNG: a soft gradient that differs from material to material. The
+// triangles of the grid's cells take the first drawn materials in turn (all when drawn is
+// below 1 or above the count); the others are only kept.
+void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCount, int pictureSide = 1024);
 
 // Adds the count of labels (at least 0), each a text of 1,000 characters hanging on a
 // point of a square field by a short model leader; the model looks down on the whole

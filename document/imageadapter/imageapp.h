@@ -51,6 +51,21 @@ public:
     // Decodes the bytes by their content at 32 bits into the stored image (CDib::Create with
     // the given type code). Every failure answers false and leaves the stored image unchanged.
     virtual bool DecodeFromMemory(int typeCode, const std::uint8_t* data, int byteCount, CDib* dib) = 0;
+    // What a picture's header tells without decoding its pixels: the size DecodeFromMemory
+    // would give its bitmap now, its own size, and whether it has alpha.
+    struct PictureHeader
+    {
+        int width = 0;
+        int height = 0;
+        int sourceWidth = 0;
+        int sourceHeight = 0;
+        bool hasAlpha = false;
+    };
+    // Reads the header of encoded bytes by their content. False, leaving the header alone and
+    // saying nothing, when the header does not read or its format learns what it holds only
+    // from its pixels: a decode must tell then. A header that reads says nothing of whether
+    // the pixels after it decode.
+    virtual bool ReadPictureHeader(const std::uint8_t* data, int byteCount, PictureHeader& header) = 0;
     // Resizes the stored image's bitmap (32 bits) in place. Throws ILTextException for a
     // bitmap of another depth or a negative size.
     virtual bool ResizeInPlace(CDib* dib, int width, int height) = 0;

@@ -17,6 +17,7 @@
 #include "document/imageadapter/texturesizefit.h"
 #include "imaging/ilanybmp.h"
 #include "imaging/ilanypicdecoder.h"
+#include "imaging/ilboxreducer.h"
 #include "imaging/ilfilesource.h"
 #include "imaging/ilfilterresizebilinear.h"
 #include "imaging/ilmemsink.h"
@@ -390,6 +391,36 @@ bool CImageLibApp::DecodeFromMemory(int typeCode, const std::uint8_t* data, int 
         ReportUndecodedPicture("unknown failure");
     }
     return false;
+}
+
+bool CImageLibApp::ReadPictureHeader(const std::uint8_t* data, int byteCount, PictureHeader& header)
+{
+    if (data == nullptr || byteCount <= 0) {
+        return false;
+    }
+    ILAnyPicDecoder& decoder = SharedDecoder();
+    try {
+        decoder.ReadInfoFromMemory(data, byteCount);
+    } catch (const std::exception&) {
+        // The decode that follows says why.
+        return false;
+    }
+    // The other formats may find alpha only among their pixels.
+    const int type = decoder.GetFileType();
+    if (type != ILAnyPicDecoder::typePng && type != ILAnyPicDecoder::typeJpeg) {
+        return false;
+    }
+    header.sourceWidth = decoder.GetWidth();
+    header.sourceHeight = decoder.GetHeight();
+    header.width = header.sourceWidth;
+    header.height = header.sourceHeight;
+    // As the decoder shrinks a picture longer than the side it is given.
+    const int side = ModelPictureMaxSide();
+    if (std::max(header.width, header.height) > side) {
+        ILBoxReducer::FitSize(header.width, header.height, side);
+    }
+    header.hasAlpha = decoder.HasAlpha();
+    return true;
 }
 
 bool CImageLibApp::ResizeInPlace(CDib* dib, int width, int height)

@@ -20,6 +20,7 @@ public:
     bool SaveImageFile(const CDib* dib, const CString& fileName) override;
     [[nodiscard]] std::uint8_t* EncodePngToMemory(const CDib* dib, int& byteCount, int& typeCode) override;
     bool DecodeFromMemory(int typeCode, const std::uint8_t* data, int byteCount, CDib* dib) override;
+    bool ReadPictureHeader(const std::uint8_t* data, int byteCount, PictureHeader& header) override;
     bool ResizeInPlace(CDib* dib, int width, int height) override;
     bool GetAverageColor(const ILBmp* bmp, std::uint8_t& red, std::uint8_t& green, std::uint8_t& blue) override;
     [[nodiscard]] std::uint8_t* AllocBuffer(std::size_t byteCount) override;

@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
+#include <tuple>
 #include <functional>
 #include <memory>
 
 #include "document/dib.h"
+#include "document/imageadapter/picturesidelimit.h"
 #include "document/versionmap.h"
+#include "foundation/framemeter.h"
 #include "foundation/versioninfo.h"
 #include "imaging/ilanybmp.h"
+#include "imaging/ilbmp.h"
 #include "imaging/ilbmpencoder.h"
+#include "imaging/iljpegencoder.h"
 #include "platform/archive.h"
 #include "platform/exceptions.h"
 #include "tests/document/documenttestsupport.h"
@@ -65,6 +72,18 @@ void Adopt(CDib& dib, std::unique_ptr<ILAnyBmp> bmp, int formatCode = 0)
     const int height = bmp->GetHeight();
     const bool alpha = bmp->HasAlpha();
     dib.Create(bmp.release(), formatCode, width, height, alpha);
+}
+
+// A picture as a model file's read leaves it: its bytes alone, decoded when needed.
+std::unique_ptr<CDib> Deferred(const Bytes& bytes, int formatCode)
+{
+    auto dib = std::make_unique<CDib>();
+    dib->Create(nullptr, formatCode, 0, 0, false);
+    std::uint8_t* kept = GetImageLibApp()->AllocBuffer(bytes.size());
+    std::memcpy(kept, bytes.data(), bytes.size());
+    dib->SetPixelBuffer(kept, static_cast<int>(bytes.size()));
+    dib->DeferDecoding();
+    return dib;
 }
 
 int ArchiveCause(const std::function<void()>& action)
@@ -223,6 +242,79 @@ TEST_F(DibTest, PixelQueriesGoThroughTheImageServiceAndTheAverageIsKept)
     EXPECT_EQ(dib.GetAverageColor(), CColor(255, 0, 0));
     Adopt(dib, MakeFilledBitmap(1, 1, 0xFF405060, false));
     EXPECT_EQ(dib.GetAverageColor(), CColor(0x40, 0x50, 0x60));
+}
+
+// Pins a past fault: a picture decoded again smaller took on that size and counted anew.
+TEST_F(DibTest, ADeferredPictureIsLearntOnceAndKeepsThatShapeWhenDecodedSmaller)
+{
+    const auto bmp = MakeFilledBitmap(64, 32, 0xFF204060, false);
+    ILBmpEncoder bmpEncoder;
+    ILJPEGEncoder jpegEncoder;
+    // PNG and JPEG are learnt from their headers; a BMP, whose alpha only its pixels tell,
+    // by a decode whose bitmap is kept for the texture that follows.
+    const struct
+    {
+        Bytes bytes;
+        int formatCode;
+        bool decodedToLearn;
+    } cases[] = {{imagetest::PngBytes(*bmp), 4, false},
+                 {imagetest::Encode(jpegEncoder, *bmp), 1, false},
+                 {imagetest::Encode(bmpEncoder, *bmp), 2, true}};
+    for (const auto& [bytes, formatCode, decodedToLearn] : cases) {
+        SCOPED_TRACE(formatCode);
+        const auto dib = Deferred(bytes, formatCode);
+        EXPECT_TRUE(dib->IsValid());
+        EXPECT_EQ(dib->IsDecoded(), decodedToLearn);
+        EXPECT_EQ(std::tuple(dib->GetWidth(), dib->GetHeight(), dib->GetOpaqueCount()), std::tuple(64, 32, 64 * 32));
+        const CColor average = dib->GetAverageColor();
+        EXPECT_NEAR(average.GetGreenByte(), 0x40, 2);
+        dib->ReleaseBitmap();
+        {
+            const CPictureSideLimit limit(16);
+            ASSERT_NE(dib->GetImage(), nullptr);
+            EXPECT_EQ(dib->GetImage()->GetWidth(), 16);
+        }
+        dib->ReleaseBitmap();
+        EXPECT_EQ(std::tuple(dib->GetWidth(), dib->GetHeight(), dib->GetSourceWidth(), dib->GetOpaqueCount()),
+                  std::tuple(64, 32, 64, 64 * 32));
+        EXPECT_EQ(dib->GetAverageColor(), average);
+    }
+}
+
+TEST_F(DibTest, APngHeaderLeavesAlphaCountsAndDamageToOneDecodeWhoseAnswerIsKept)
+{
+    const auto alpha = Deferred(m_png, 4);
+    EXPECT_TRUE(alpha->HasAlpha());
+    EXPECT_FALSE(alpha->IsDecoded());
+    EXPECT_EQ(std::tuple(alpha->GetOpaqueCount(), alpha->GetTransparentCount()), std::tuple(1, 1));
+    EXPECT_TRUE(alpha->IsDecoded());  // kept for the texture about to be made of it
+
+    Bytes damaged = imagetest::PngBytes(*MakeFilledBitmap(8, 8, 0xFF204060, false));
+    const std::string tag = "IDAT";
+    const auto at = std::search(damaged.begin(), damaged.end(), tag.begin(), tag.end());
+    ASSERT_NE(at, damaged.end());
+    at[4] = 0x00;  // the compressed stream's method
+    const auto broken = Deferred(damaged, 4);
+    EXPECT_TRUE(broken->HasImage());
+    EXPECT_FALSE(broken->DecodesWhole());
+    EXPECT_FALSE(broken->HasImage());
+    EXPECT_EQ(broken->GetImage(), nullptr);
+    EXPECT_EQ(broken->GetWidth(), 8);
+}
+
+TEST_F(DibTest, APictureOnlyADecodeTellsOfWaitsForAFrameThatNeedNotStopAndChargesIt)
+{
+    ILBmpEncoder encoder;
+    const auto dib = Deferred(imagetest::Encode(encoder, *MakeFilledBitmap(4, 4, 0xFF204060, false)), 2);
+    {
+        const CFrameMeter::CScope spent(0);
+        (void)CFrameMeter::Charge(1);
+        EXPECT_FALSE(dib->HasImage());
+        EXPECT_FALSE(dib->IsDecoded());
+    }
+    const CFrameMeter::CScope frame;
+    EXPECT_TRUE(dib->HasImage());
+    EXPECT_EQ(frame.GetUsed(), CFrameMeter::PixelUnits(16, CFrameMeter::kDecodedPixelsPerUnit));
 }
 
 TEST_F(DibTest, ReleasingTheLastUseDeletesTheImage)
