@@ -55,6 +55,13 @@ public:
     [[nodiscard]] int GetDescent() const { return m_descent; }
     [[nodiscard]] int GetLineHeight() const { return m_lineHeight; }
 
+    // Less than the width the line's glyphs will take once rendered, from the font's
+    // metrics alone (no glyph is rendered), at most kMaxLeastWidth: a block too wide to
+    // draw is refused before its glyphs cost anything. 0 when no face is open.
+    [[nodiscard]] int LeastWidth(const std::u32string& line) const;
+    static constexpr int kMaxLeastWidth = 1 << 24;
+    // Renders the glyphs it has not kept (each charged to the frame by its pixels); a
+    // frame that must stop renders none, and the extent leaves them out.
     [[nodiscard]] Extent MeasureLine(const std::u32string& line);
     // Draws the line with its pen starting at x on the baseline row; what falls outside
     // the target is clipped.
