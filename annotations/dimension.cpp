@@ -316,11 +316,10 @@ std::uint64_t CDimension::GetLabelWeight(bool inPlane) const
     // A measured length as the label shows it, about as long as most.
     static const CString kMeasuredSample(u"10' 11 15/16\"");
     bool overridden = false;
-    const CString label = ApplyTextOverride(kMeasuredSample, overridden);
-    const auto characters = static_cast<std::uint64_t>(std::min(label.GetLength(), kMaxLabelLength));
+    const CString label = BoundLabel(ApplyTextOverride(kMeasuredSample, overridden));
     const CDimensionStyle* style = GetDimensionStyle();
     const CEntity* font = style != nullptr ? style->PeekFont() : nullptr;
-    return LabelTextWeight(characters, LabelPixelHeight(font), true) + (inPlane ? 0 : kLabelDepthReadUnits);
+    return LabelTextWeight(label, LabelPixelHeight(font), true) + (inPlane ? 0 : kLabelDepthReadUnits);
 }
 
 int CDimension::GetScreenLength(ITarnisView* /*view*/)

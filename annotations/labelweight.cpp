@@ -1,7 +1,6 @@
 #include "annotations/labelweight.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "document/twfont.h"
 #include "foundation/framemeter.h"
@@ -12,11 +11,36 @@ constexpr int kDefaultPoints = 10;
 constexpr int kMaxPoints = 1000;
 constexpr int kPixelsPerInch = 96;
 constexpr int kPointsPerInch = 72;
-// A glyph's advance is about six tenths of the font's height.
+// A glyph's advance is about six tenths of the font's height, a line about six fifths.
 constexpr double kAdvancePerHeight = 0.6;
-// The largest side of one texture.
+constexpr double kLinePerHeight = 1.2;
+// The largest side of one texture, and of a picture that is made at all.
 constexpr double kTextureSide = 1024.0;
-constexpr std::uint64_t kReducedChannels = 3;
+constexpr double kLargestPictureSide = 16384.0;
+constexpr double kReducedChannels = 3.0;
+
+// The longest line in characters and the number of lines; a line feed, a carriage
+// return (with or without a line feed after it) and a backslash before "n" break lines.
+void CountLines(const CString& text, int& longest, int& lines)
+{
+    longest = 0;
+    lines = 1;
+    int current = 0;
+    const int length = text.GetLength();
+    for (int i = 0; i < length; ++i) {
+        const char16_t unit = text[i];
+        const bool escaped = unit == u'\\' && i + 1 < length && text[i + 1] == u'n';
+        if (escaped || unit == u'\r' || unit == u'\n') {
+            longest = std::max(longest, current);
+            current = 0;
+            ++lines;
+            i += escaped || (unit == u'\r' && i + 1 < length && text[i + 1] == u'\n') ? 1 : 0;
+        } else {
+            ++current;
+        }
+    }
+    longest = std::max(longest, current);
+}
 
 }  // namespace
 
@@ -30,15 +54,23 @@ int LabelPixelHeight(const CEntity* font)
     return (points * kPixelsPerInch + kPointsPerInch / 2) / kPointsPerInch;
 }
 
-std::uint64_t LabelTextWeight(std::uint64_t characters, int pixelHeight, bool reducedToOneTexture)
+std::uint64_t LabelTextWeight(const CString& text, int pixelHeight, bool reducedToOneTexture)
 {
-    const auto height = static_cast<std::uint64_t>(std::max(pixelHeight, 1));
-    // Rasterised and laid into the picture, whose pixels are then turned into texels.
-    const std::uint64_t pixels = 2 * characters * height * height;
-    std::uint64_t units = CFrameMeter::PixelUnits(pixels, CFrameMeter::kPixelsPerUnit);
-    const double width = static_cast<double>(characters) * kAdvancePerHeight * static_cast<double>(height);
-    if (reducedToOneTexture && (width > kTextureSide || static_cast<double>(height) > kTextureSide)) {
-        units += CFrameMeter::PixelUnits(kReducedChannels * characters * height * height, CFrameMeter::kPixelsPerUnit);
+    if (text.IsEmpty()) {
+        return 0;
     }
-    return units;
+    int longest = 0;
+    int lines = 0;
+    CountLines(text, longest, lines);
+    const double height = static_cast<double>(std::max(pixelHeight, 1));
+    const double pictureWidth = longest * kAdvancePerHeight * height;
+    const double pictureHeight = lines * kLinePerHeight * height;
+    if (pictureWidth > kLargestPictureSide || pictureHeight > kLargestPictureSide) {
+        return static_cast<std::uint64_t>(text.GetLength());
+    }
+    double pixels = pictureWidth * pictureHeight;
+    if (reducedToOneTexture && (pictureWidth > kTextureSide || pictureHeight > kTextureSide)) {
+        pixels += kReducedChannels * pictureWidth * pictureHeight;
+    }
+    return CFrameMeter::PixelUnits(static_cast<std::uint64_t>(pixels), CFrameMeter::kPixelsPerUnit);
 }

@@ -290,9 +290,8 @@ std::uint64_t CText::GetDrawingWeight(bool /*shadows*/) const
     // The text style's font is looked at, not made: counting changes nothing.
     const CTextStyle* style = m_font == nullptr ? GetModelTextStyle(GetCurrentModel()) : nullptr;
     const CEntity* font = style != nullptr ? style->PeekFont() : m_font;
-    const auto characters = static_cast<std::uint64_t>(std::min(m_text.GetLength(), kMaxLabelLength));
     const bool onTop = IsAttached() && (m_leaderKind == kScreenLeader || !m_leaderShown);
-    return kLeaderVertices + LabelTextWeight(characters, LabelPixelHeight(font), false) +
+    return kLeaderVertices + LabelTextWeight(BoundLabel(m_text), LabelPixelHeight(font), false) +
            (onTop ? kLabelDepthReadUnits : 0);
 }
 

@@ -10,6 +10,8 @@
 //   glimra_samplegen --materials N [--drawn M] <folder>
 //                                          N materials with 1024-pixel pictures, M drawn
 //   glimra_samplegen --labels N <folder>   N labels of 1,000 characters, all in view
+//   glimra_samplegen --shortlabels N <folder>
+//                                          N labels of 100 characters, the default font
 //   glimra_samplegen --bigfontlabels N <folder>
 //                                          N labels of 20 characters in a 200-pixel font
 //   glimra_samplegen --dimensions N CHARS <folder>
@@ -60,6 +62,7 @@ int Usage()
                          " | --shadowed COUNT"
                          " | --materials COUNT [--drawn COUNT]"
                          " | --labels COUNT"
+                         " | --shortlabels COUNT"
                          " | --bigfontlabels COUNT"
                          " | --dimensions COUNT CHARACTERS"
                          " | --fontsizes COUNT"
@@ -130,6 +133,7 @@ int main(int argc, char** argv)
         {"--shadowed", "shadowed-", &BuildShadowedModel},
         {"--materials", "materials-", &BuildMaterials},
         {"--labels", "labels-", &BuildLabelsModel},
+        {"--shortlabels", "shortlabels-", &BuildShortLabelsModel},
         {"--bigfontlabels", "bigfontlabels-", &BuildBigFontLabelsModel},
         {"--fontsizes", "fontsizes-", &BuildFontSizesModel},
         {"--star", "star-", &BuildStarModel},

@@ -376,6 +376,17 @@ void LookDownOnField(CTarnwickModel& model, int columns)
 
 }  // namespace
 
+void BuildShortLabelsModel(CTarnwickModel& model, int labelCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    const int columns = ColumnsFor(labelCount);
+    for (int i = 0; i < labelCount; ++i) {
+        AddLabel(model, NumberedText("Label ", i, 100), PlaceOf(i, columns), nullptr);
+    }
+    LookDownOnField(model, columns);
+}
+
 void BuildBigFontLabelsModel(CTarnwickModel& model, int labelCount)
 {
     const CUndoSuspender suspender;

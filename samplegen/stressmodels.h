@@ -59,6 +59,10 @@ void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCoun
 // field, so that every label is in view.
 void BuildLabelsModel(CTarnwickModel& model, int labelCount);
 
+// Adds the count of labels (at least 0) of 100 characters in the text style's font,
+// hanging on the points of a square field; every label is in view.
+void BuildShortLabelsModel(CTarnwickModel& model, int labelCount);
+
 // Adds the count of labels (at least 0) of 20 characters, each in its own font of the
 // model 200 pixels high, hanging on a point of a square field; every label is in view.
 void BuildBigFontLabelsModel(CTarnwickModel& model, int labelCount);
