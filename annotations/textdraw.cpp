@@ -1,7 +1,6 @@
 // The drawing of text annotations: the layout of leader, shoulder and label for a view,
 // the visibility tests of the label, and the drawing itself.
 
-#include <algorithm>
 #include <cmath>
 
 #include "annotations/annotationlinks.h"
@@ -146,13 +145,13 @@ bool CText::IsLabelVisible(ITarnisView* view) const
     m_visible = inside(m_anchor.GetPosition(), anchor) && (!m_leaderShown || inside(GetTextPoint(view), text));
     const bool drawnOnTop = m_leaderKind == kScreenLeader || !m_leaderShown;
     double depth = 1.0;
+    const bool readsDepth = m_visible && drawnOnTop && m_anchor.GetKind() != CModelPointRef::kFreePoint;
     // The read makes the GL finish what it queued: charged, and a frame that must stop
     // shows no more labels.
-    if (m_visible && drawnOnTop && m_anchor.GetKind() != CModelPointRef::kFreePoint &&
-        !CFrameMeter::Charge(kLabelDepthReadUnits)) {
+    if (readsDepth && !CFrameMeter::Charge(kLabelDepthReadUnits)) {
         return false;
     }
-    if (m_visible && drawnOnTop && m_anchor.GetKind() != CModelPointRef::kFreePoint &&
+    if (readsDepth &&
         view->ReadWindowDepth(static_cast<int>(anchor.x), static_cast<int>(anchor.y), depth)) {
         // The anchor is behind what the frame drew there by more than a hundredth of the
         // depth range.
