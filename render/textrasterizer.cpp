@@ -97,6 +97,7 @@ bool CTextRasterizer::Open(const CString& path, int pixelSize, bool smooth)
         Close();
         return false;
     }
+    m_leastAdvances.fill(-1);
     m_path = path;
     m_pixelSize = pixelSize;
     m_smooth = smooth;
@@ -189,23 +190,36 @@ int CTextRasterizer::LeastWidth(const std::u32string& line) const
     if (m_face == nullptr) {
         return 0;
     }
-    // Unhinted advances come from the font's metrics, without loading an outline; hinting
-    // moves each by a pixel or two, and a tenth is left for any more.
-    constexpr long kHintingSlack = 2;
     long width = 0;
     for (const char32_t character : line) {
-        FT_Fixed advance = 0;
-        const FT_UInt index = FT_Get_Char_Index(m_face, character);
-        if (FT_Get_Advance(m_face, index, FT_LOAD_NO_HINTING, &advance) != 0 || advance <= 0) {
-            continue;
-        }
-        const long pixels = std::min<long>(advance >> 16, 4L * m_pixelSize + 64);
-        width += std::max<long>(0, pixels - pixels / 10 - kHintingSlack);
+        width += LeastAdvance(character);
         if (width > kMaxLeastWidth) {
             return kMaxLeastWidth;
         }
     }
     return static_cast<int>(width);
+}
+
+int CTextRasterizer::LeastAdvance(char32_t character) const
+{
+    const bool kept = character < m_leastAdvances.size();
+    if (kept && m_leastAdvances[character] >= 0) {
+        return m_leastAdvances[character];
+    }
+    // Unhinted advances come from the font's metrics, without loading an outline; hinting
+    // moves each by a pixel or two, and a tenth is left for any more.
+    constexpr int kHintingSlack = 2;
+    FT_Fixed advance = 0;
+    int least = 0;
+    const FT_UInt index = FT_Get_Char_Index(m_face, character);
+    if (FT_Get_Advance(m_face, index, FT_LOAD_NO_HINTING, &advance) == 0 && advance > 0) {
+        const int pixels = static_cast<int>(std::min<FT_Fixed>(advance >> 16, 4L * m_pixelSize + 64));
+        least = std::max(0, pixels - pixels / 10 - kHintingSlack);
+    }
+    if (kept) {
+        m_leastAdvances[character] = least;
+    }
+    return least;
 }
 
 CTextRasterizer::Extent CTextRasterizer::MeasureLine(const std::u32string& line)

@@ -6,6 +6,7 @@
 // used; a glyph that fails is left out, the rest of the line is drawn. Rendered glyphs
 // are kept across lines, faces and sizes (CGlyphCache) until Release.
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -79,6 +80,7 @@ private:
     // Loads and renders the glyph into m_scratch.
     void RenderGlyph(char32_t character);
     [[nodiscard]] int GlyphAdvance() const;
+    [[nodiscard]] int LeastAdvance(char32_t character) const;
 
     FT_LibraryRec_* m_library = nullptr;
     FT_FaceRec_* m_face = nullptr;
@@ -92,4 +94,6 @@ private:
     CGlyphCache m_glyphs;
     // A glyph too large to keep.
     CGlyphCache::Glyph m_scratch;
+    // The least advances of the open face's first characters, -1 until looked up.
+    mutable std::array<int, 256> m_leastAdvances{};
 };
