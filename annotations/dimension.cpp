@@ -8,6 +8,7 @@
 #include "annotations/annotationlinks.h"
 #include "annotations/dimensiondrawing.h"
 #include "annotations/dimensionstyle.h"
+#include "annotations/labelweight.h"
 #include "document/layer.h"
 #include "document/material.h"
 #include "document/renderingoptions.h"
@@ -303,6 +304,22 @@ CString CDimension::GetText(ITarnisView* /*view*/)
 
 void CDimension::DrawDimension(ITarnisView* /*view*/, bool /*solid*/)
 {
+}
+
+std::uint64_t CDimension::GetDrawingWeight(bool /*shadows*/) const
+{
+    return 1;
+}
+
+std::uint64_t CDimension::GetLabelWeight(bool inPlane) const
+{
+    // A measured length as the label shows it, about as long as most.
+    static const CString kMeasuredSample(u"10' 11 15/16\"");
+    bool overridden = false;
+    const CString label = BoundLabel(ApplyTextOverride(kMeasuredSample, overridden));
+    const CDimensionStyle* style = GetDimensionStyle();
+    const CEntity* font = style != nullptr ? style->PeekFont() : nullptr;
+    return LabelTextWeight(label, LabelPixelHeight(font), true) + (inPlane ? 0 : kLabelDepthReadUnits);
 }
 
 int CDimension::GetScreenLength(ITarnisView* /*view*/)

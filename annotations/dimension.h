@@ -102,6 +102,8 @@ public:
     [[nodiscard]] virtual CString GetText(ITarnisView* view);
     // The kinds draw lines, end marks and label; solid is false when stippled.
     virtual void DrawDimension(ITarnisView* view, bool solid);
+    // A plain dimension draws nothing: 1. The kinds weigh their lines and label.
+    [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     // The measured length in whole pixels.
     [[nodiscard]] virtual int GetScreenLength(ITarnisView* view);
 
@@ -115,6 +117,10 @@ protected:
     // The label image as the last draw left it; null before the first.
     [[nodiscard]] const IGLTextImageCache* GetRenderedLabel() const { return m_labelImage.get(); }
     void ResetLabelImage();
+    // What the label costs a frame: its glyphs by their pixels in the style's font, the
+    // reduction of a picture wider than one texture and, for a label facing the screen,
+    // the depth read that decides whether it is drawn on top.
+    [[nodiscard]] std::uint64_t GetLabelWeight(bool inPlane) const;
     // The check of the dimension part, for the kinds to run before their own.
     int CheckDimensionPart(int mode, CValidityResultMap* results);
 

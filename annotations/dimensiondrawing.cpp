@@ -4,11 +4,13 @@
 #include <cmath>
 #include <numbers>
 
+#include "annotations/labelweight.h"
 #include "document/twfont.h"
 #include "drawapi/glenums.h"
 #include "drawapi/gltextimagecache.h"
 #include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/framemeter.h"
 #include "foundation/plane3d.h"
 #include "foundation/transformation.h"
 
@@ -226,10 +228,15 @@ void DrawDimensionLabel(ITarnisView* view, CTwFont* font, const CPoint3d& positi
 {
     // The model drawn so far decides, as for texts drawn on top: hidden when the anchor
     // lies behind it by more than a hundredth of the depth range.
+    // The read makes the GL finish what it queued; a frame that must stop draws no more
+    // labels.
+    const bool facing = plane == nullptr && view->GetDrawMode() != IModelView::kDrawModeSelection;
+    if (facing && !CFrameMeter::Charge(kLabelDepthReadUnits)) {
+        return;
+    }
     CPoint3d window;
     double depth = 0.0;
-    const bool onTop = plane == nullptr && view->GetDrawMode() != IModelView::kDrawModeSelection &&
-                       view->ModelToScreen(position, window) &&
+    const bool onTop = facing && view->ModelToScreen(position, window) &&
                        view->ReadWindowDepth(static_cast<int>(window.x), static_cast<int>(window.y), depth) &&
                        window.z <= depth + 0.01;
     const unsigned function = view->GetDepthFunction();

@@ -8,6 +8,7 @@
 #include "annotations/annotationcheck.h"
 #include "annotations/dimensiondrawing.h"
 #include "annotations/dimensionstyle.h"
+#include "annotations/labelweight.h"
 #include "annotations/sectionclipstack.h"
 #include "document/renderingoptions.h"
 #include "document/twfont.h"
@@ -513,6 +514,17 @@ void CDimensionLinear::DrawExtensionLines(ITarnisView* view, const Layout& layou
         view->VertexV(p[2 + k] + e[k] * overshoot[k]);
     }
     view->EndPrimitive();
+}
+
+std::uint64_t CDimensionLinear::GetDrawingWeight(bool /*shadows*/) const
+{
+    // Two extension lines with their steps back, the dimension line in two pieces round
+    // its label and two end marks.
+    constexpr std::uint64_t kLineVertices = 32;
+    const CDimensionStyle* style = GetDimensionStyle();
+    const auto* font = style != nullptr ? dynamic_cast<const CTwFont*>(style->PeekFont()) : nullptr;
+    const bool inPlane = style != nullptr && style->IsLabelInPlane() && (font == nullptr || font->GetFontKind() > 1);
+    return kLineVertices + GetLabelWeight(inPlane);
 }
 
 void CDimensionLinear::DrawDimension(ITarnisView* view, bool solid)

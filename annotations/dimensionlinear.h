@@ -81,6 +81,8 @@ public:
     // The length of the dimension line in model space, in the model's units.
     [[nodiscard]] CString GetText(ITarnisView* view) override;
     void DrawDimension(ITarnisView* view, bool solid) override;
+    // The extension and dimension lines, the end marks and the label.
+    [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     [[nodiscard]] int GetScreenLength(ITarnisView* view) override;
 
     // The points the dimension is drawn from, in frame coordinates: the measured points

@@ -5,6 +5,7 @@
 
 #include "annotations/dimensiondrawing.h"
 #include "annotations/dimensionstyle.h"
+#include "annotations/labelweight.h"
 #include "annotations/sectionclipstack.h"
 #include "document/twfont.h"
 #include "drawapi/glenums.h"
@@ -430,6 +431,16 @@ bool CDimensionRadial::IsSelectedBy(IPickHelper* selector, const CInstancePath* 
     int alignment = 4;
     (void)PlaceLabel(view, layout, position, alignment);
     return IsLabelSelected(*selector, position, GetRenderedLabel(), alignment);
+}
+
+std::uint64_t CDimensionRadial::GetDrawingWeight(bool /*shadows*/) const
+{
+    // Up to three segments, two end marks.
+    constexpr std::uint64_t kLineVertices = 28;
+    const CDimensionStyle* style = GetDimensionStyle();
+    const auto* font = style != nullptr ? dynamic_cast<const CTwFont*>(style->PeekFont()) : nullptr;
+    const bool inPlane = style != nullptr && style->IsLabelInPlane() && font != nullptr && font->GetFontKind() > 1;
+    return kLineVertices + GetLabelWeight(inPlane);
 }
 
 void CDimensionRadial::DrawDimension(ITarnisView* view, bool solid)

@@ -62,6 +62,8 @@ public:
     // arc's plane unevenly.
     [[nodiscard]] CString GetText(ITarnisView* view) override;
     void DrawDimension(ITarnisView* view, bool solid) override;
+    // The leader and diameter lines, the end marks and the label.
+    [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     [[nodiscard]] int GetScreenLength(ITarnisView* view) override;
 
     // The text point (0), the point on the arc (1) and the point opposite (2); a leader

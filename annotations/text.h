@@ -82,6 +82,9 @@ public:
     // Leader, end mark and label, named for picking; nothing below full detail, when not
     // shown, or when its anchor is cut away by a section plane.
     void Draw(ITarnisView* view) override;
+    // The leader and end mark, the label's glyphs by their pixels in the text's font, and
+    // the depth read of a label drawn on top.
+    [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     // Not on a hidden layer or instance, not while annotations are hidden, not with the
     // anchor at the eye, off the window or (for texts drawn on top) behind the model.
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;

@@ -3,21 +3,28 @@
 
 #include <cmath>
 
+#include "annotations/annotationlinks.h"
 #include "annotations/dimensiondrawing.h"
+#include "annotations/labelweight.h"
 #include "annotations/sectionclipstack.h"
 #include "annotations/text.h"
+#include "annotations/textstyle.h"
 #include "document/renderingoptions.h"
+#include "document/tarnwickmodel.h"
 #include "document/twfont.h"
 #include "drawapi/glenums.h"
 #include "drawapi/gltextimagecache.h"
 #include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/framemeter.h"
 #include "foundation/plane3d.h"
 #include "foundation/transformation.h"
 
 namespace {
 
 constexpr double kShortLeader = 0.001;
+// The leader's three points and the end mark's.
+constexpr std::uint64_t kLeaderVertices = 16;
 // Placement codes of the label beside its shoulder.
 constexpr int kLabelRight = 9;
 constexpr int kLabelLeft = 10;
@@ -138,7 +145,13 @@ bool CText::IsLabelVisible(ITarnisView* view) const
     m_visible = inside(m_anchor.GetPosition(), anchor) && (!m_leaderShown || inside(GetTextPoint(view), text));
     const bool drawnOnTop = m_leaderKind == kScreenLeader || !m_leaderShown;
     double depth = 1.0;
-    if (m_visible && drawnOnTop && m_anchor.GetKind() != CModelPointRef::kFreePoint &&
+    const bool readsDepth = m_visible && drawnOnTop && m_anchor.GetKind() != CModelPointRef::kFreePoint;
+    // The read makes the GL finish what it queued: charged, and a frame that must stop
+    // shows no more labels.
+    if (readsDepth && !CFrameMeter::Charge(kLabelDepthReadUnits)) {
+        return false;
+    }
+    if (readsDepth &&
         view->ReadWindowDepth(static_cast<int>(anchor.x), static_cast<int>(anchor.y), depth)) {
         // The anchor is behind what the frame drew there by more than a hundredth of the
         // depth range.
@@ -269,6 +282,16 @@ void CText::Draw(ITarnisView* view)
     }
     view->EndElement();
     sections.EnableClipPlanes(CSectionClipStack::kAllPlanes);
+}
+
+std::uint64_t CText::GetDrawingWeight(bool /*shadows*/) const
+{
+    // The text style's font is looked at, not made: counting changes nothing.
+    const CTextStyle* style = m_font == nullptr ? GetModelTextStyle(GetCurrentModel()) : nullptr;
+    const CEntity* font = style != nullptr ? style->PeekFont() : m_font;
+    const bool onTop = IsAttached() && (m_leaderKind == kScreenLeader || !m_leaderShown);
+    return kLeaderVertices + LabelTextWeight(BoundLabel(m_text), LabelPixelHeight(font), false) +
+           (onTop ? kLabelDepthReadUnits : 0);
 }
 
 void CText::DrawLabel(ITarnisView* view, bool normal)

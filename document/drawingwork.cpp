@@ -7,7 +7,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "annotations/text.h"
 #include "document/component.h"
 #include "document/componentinstance.h"
 #include "foundation/boundingbox3d.h"
@@ -129,11 +128,9 @@ void AddOwn(Sum& sum, const CDrawingElement& entity, bool shadows, bool openings
         AddArea(sum.area, FaceArea(face, openings, sum.ownBox));
         return;
     }
-    case kTypeText: {
-        const auto& text = static_cast<const CText&>(entity);
-        sum.work = AddWork(sum.work, 1 + static_cast<std::uint64_t>(text.GetText().GetLength()));
+    case kTypeText:
+        sum.work = AddWork(sum.work, entity.GetDrawingWeight(shadows));
         return;
-    }
     default:
         sum.work = AddWork(sum.work, 1);
         return;

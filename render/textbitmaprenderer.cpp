@@ -6,6 +6,7 @@
 #include "document/twfont.h"
 #include "drawapi/gltextimagecache.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/framemeter.h"
 #include "platform/profile.h"
 #include "render/installedfontlist.h"
 #include "render/textdrawing.h"
@@ -72,16 +73,23 @@ bool CTextBitmapRenderer::Layout(const CTwFont* font, const CString& text, int& 
         return false;
     }
     const std::vector<CString> lines = SplitTextLines(text);
-    if (lines.empty() || static_cast<int>(lines.size()) > kMaxLines) {
+    if (lines.empty() || static_cast<int>(lines.size()) > kMaxLines ||
+        static_cast<long>(m_rasterizer.GetLineHeight()) * static_cast<long>(lines.size()) > kMaxSide) {
         return false;
     }
     m_lines.clear();
+    for (const CString& line : lines) {
+        m_lines.push_back(CTextRasterizer::ToCodePoints(line));
+        // Refused before any glyph is rendered: large glyphs cost much.
+        if (m_rasterizer.LeastWidth(m_lines.back()) > kMaxSide) {
+            return false;
+        }
+    }
     m_extents.clear();
     int left = 0;
     int right = 0;
-    for (const CString& line : lines) {
-        m_lines.push_back(CTextRasterizer::ToCodePoints(line));
-        m_extents.push_back(m_rasterizer.MeasureLine(m_lines.back()));
+    for (const std::u32string& line : m_lines) {
+        m_extents.push_back(m_rasterizer.MeasureLine(line));
         left = std::min(left, m_extents.back().left);
         right = std::max(right, m_extents.back().right);
     }
@@ -89,7 +97,8 @@ bool CTextBitmapRenderer::Layout(const CTwFont* font, const CString& text, int& 
     m_shift = -left;
     width = (std::max(right - left, 1) + 3) / 4 * 4;
     height = m_rasterizer.GetLineHeight() * static_cast<int>(lines.size());
-    return width <= kMaxSide && height >= 1 && height <= kMaxSide;
+    // A frame that must stop left glyphs out: the block is not what the text needs.
+    return width <= kMaxSide && height >= 1 && height <= kMaxSide && !CFrameMeter::ShouldStop();
 }
 
 bool CTextBitmapRenderer::Measure(const CTwFont* font, const CString& text, int& width, int& height, double scale)
@@ -104,6 +113,11 @@ bool CTextBitmapRenderer::Render(const CTwFont* font, const CString& text, int a
     int width = 0;
     int height = 0;
     if (!Layout(font, text, width, height, scale)) {
+        return false;
+    }
+    // The picture costs the frame its pixels, filled, inked and turned into texels.
+    if (!CFrameMeter::Charge(CFrameMeter::PixelUnits(static_cast<std::uint64_t>(width) * height,
+                                                     CFrameMeter::kPixelsPerUnit))) {
         return false;
     }
     const int stride = width * 3;
@@ -124,6 +138,9 @@ bool CTextBitmapRenderer::Render(const CTwFont* font, const CString& text, int a
         }
         const int baseline = lineHeight * static_cast<int>(i) + m_rasterizer.GetAscent();
         m_rasterizer.DrawLine(m_lines[i], x, baseline, target);
+    }
+    if (CFrameMeter::ShouldStop()) {
+        return false;
     }
     result = Bitmap{m_buffer.data(), width, height, 24, stride};
     return true;

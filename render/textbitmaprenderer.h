@@ -55,7 +55,9 @@ public:
     // Line breaks are "\n" written as two characters, CR LF, CR or LF; lines are
     // aligned left, centred or right (0, 1, 2) within the widest. A null font draws in
     // the view's default face. False, and nothing rendered, for an empty text, a block
-    // above the limits or when no font can be read at all.
+    // above the limits (refused before its glyphs are rendered where the font's metrics
+    // tell), when no font can be read at all, or when the frame must stop
+    // (CFrameMeter): the glyphs and the picture's pixels are charged to it.
     // The scale enlarges the block for an output whose pixels are finer than the
     // screen's (a printed sheet): the font is rendered at scale times the screen's pixels
     // per inch.

@@ -2,11 +2,12 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_ADVANCES_H
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "platform/quitrequest.h"
+#include "foundation/framemeter.h"
 
 namespace {
 
@@ -96,6 +97,7 @@ bool CTextRasterizer::Open(const CString& path, int pixelSize, bool smooth)
         Close();
         return false;
     }
+    m_leastAdvances.fill(-1);
     m_path = path;
     m_pixelSize = pixelSize;
     m_smooth = smooth;
@@ -159,14 +161,16 @@ void CTextRasterizer::RenderGlyph(char32_t character)
 
 const CGlyphCache::Glyph* CTextRasterizer::GetGlyph(char32_t character)
 {
-    // A program asked to end draws no more glyphs: a block of large ones takes long, and
-    // the frame it is for is dropped.
-    if (CQuitRequest::IsRequested()) {
+    // A frame that must stop (its budget spent, or the program asked to end) renders no
+    // more glyphs: a block of large ones takes long. The caller gives the block up.
+    if (CFrameMeter::ShouldStop()) {
         return nullptr;
     }
     const CGlyphCache::Glyph* glyph = m_glyphs.Find(m_faceId, character);
     if (glyph == nullptr) {
         RenderGlyph(character);
+        // A glyph costs with its size: what the rasteriser filled.
+        (void)CFrameMeter::Charge(CFrameMeter::PixelUnits(m_scratch.coverage.size(), CFrameMeter::kPixelsPerUnit));
         glyph = m_glyphs.Insert(m_faceId, character, m_scratch);
         if (glyph == nullptr) {
             glyph = &m_scratch;
@@ -179,6 +183,43 @@ int CTextRasterizer::GlyphAdvance() const
 {
     const int advance = Ceil26(m_face->glyph->advance.x);
     return std::clamp(advance, 0, 4 * m_pixelSize + 64);
+}
+
+int CTextRasterizer::LeastWidth(const std::u32string& line) const
+{
+    if (m_face == nullptr) {
+        return 0;
+    }
+    long width = 0;
+    for (const char32_t character : line) {
+        width += LeastAdvance(character);
+        if (width > kMaxLeastWidth) {
+            return kMaxLeastWidth;
+        }
+    }
+    return static_cast<int>(width);
+}
+
+int CTextRasterizer::LeastAdvance(char32_t character) const
+{
+    const bool kept = character < m_leastAdvances.size();
+    if (kept && m_leastAdvances[character] >= 0) {
+        return m_leastAdvances[character];
+    }
+    // Unhinted advances come from the font's metrics, without loading an outline; hinting
+    // moves each by a pixel or two, and a tenth is left for any more.
+    constexpr int kHintingSlack = 2;
+    FT_Fixed advance = 0;
+    int least = 0;
+    const FT_UInt index = FT_Get_Char_Index(m_face, character);
+    if (FT_Get_Advance(m_face, index, FT_LOAD_NO_HINTING, &advance) == 0 && advance > 0) {
+        const int pixels = static_cast<int>(std::min<FT_Fixed>(advance >> 16, 4L * m_pixelSize + 64));
+        least = std::max(0, pixels - pixels / 10 - kHintingSlack);
+    }
+    if (kept) {
+        m_leastAdvances[character] = least;
+    }
+    return least;
 }
 
 CTextRasterizer::Extent CTextRasterizer::MeasureLine(const std::u32string& line)

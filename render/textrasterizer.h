@@ -6,6 +6,7 @@
 // used; a glyph that fails is left out, the rest of the line is drawn. Rendered glyphs
 // are kept across lines, faces and sizes (CGlyphCache) until Release.
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -55,6 +56,13 @@ public:
     [[nodiscard]] int GetDescent() const { return m_descent; }
     [[nodiscard]] int GetLineHeight() const { return m_lineHeight; }
 
+    // Less than the width the line's glyphs will take once rendered, from the font's
+    // metrics alone (no glyph is rendered), at most kMaxLeastWidth: a block too wide to
+    // draw is refused before its glyphs cost anything. 0 when no face is open.
+    [[nodiscard]] int LeastWidth(const std::u32string& line) const;
+    static constexpr int kMaxLeastWidth = 1 << 24;
+    // Renders the glyphs it has not kept (each charged to the frame by its pixels); a
+    // frame that must stop renders none, and the extent leaves them out.
     [[nodiscard]] Extent MeasureLine(const std::u32string& line);
     // Draws the line with its pen starting at x on the baseline row; what falls outside
     // the target is clipped.
@@ -72,6 +80,7 @@ private:
     // Loads and renders the glyph into m_scratch.
     void RenderGlyph(char32_t character);
     [[nodiscard]] int GlyphAdvance() const;
+    [[nodiscard]] int LeastAdvance(char32_t character) const;
 
     FT_LibraryRec_* m_library = nullptr;
     FT_FaceRec_* m_face = nullptr;
@@ -85,4 +94,6 @@ private:
     CGlyphCache m_glyphs;
     // A glyph too large to keep.
     CGlyphCache::Glyph m_scratch;
+    // The least advances of the open face's first characters, -1 until looked up.
+    mutable std::array<int, 256> m_leastAdvances{};
 };

@@ -10,6 +10,15 @@
 //   glimra_samplegen --materials N [--drawn M] [--side S] <folder>
 //                                          N materials with S-pixel pictures (1024), M drawn
 //   glimra_samplegen --labels N <folder>   N labels of 1,000 characters, all in view
+//   glimra_samplegen --shortlabels N <folder>
+//                                          N labels of 100 characters, the default font
+//   glimra_samplegen --bigfontlabels N <folder>
+//                                          N labels of 20 characters in a 200-pixel font
+//   glimra_samplegen --dimensions N CHARS <folder>
+//                                          N linear dimensions, labels CHARS characters long
+//   glimra_samplegen --fontsizes N <folder>
+//                                          N labels of 200 characters, 8 to 1007 pixels high
+//                                          in six faces
 //   glimra_samplegen --star N <folder>     one star face of N corners
 //   glimra_samplegen --holes N <folder>    one square face with N square holes
 //   glimra_samplegen --nanhole N <folder>  the same, a corner of the last hole at y = NaN
@@ -60,6 +69,10 @@ int Usage()
                          " | --shadowed COUNT"
                          " | --materials COUNT [--drawn COUNT] [--side PIXELS]"
                          " | --labels COUNT"
+                         " | --shortlabels COUNT"
+                         " | --bigfontlabels COUNT"
+                         " | --dimensions COUNT CHARACTERS"
+                         " | --fontsizes COUNT"
                          " | --star CORNERS"
                          " | --holes COUNT"
                          " | --nanhole HOLES"
@@ -133,6 +146,9 @@ int main(int argc, char** argv)
         {"--shadowed", "shadowed-", &BuildShadowedModel},
         {"--materials", "materials-", &BuildMaterials},
         {"--labels", "labels-", &BuildLabelsModel},
+        {"--shortlabels", "shortlabels-", &BuildShortLabelsModel},
+        {"--bigfontlabels", "bigfontlabels-", &BuildBigFontLabelsModel},
+        {"--fontsizes", "fontsizes-", &BuildFontSizesModel},
         {"--star", "star-", &BuildStarModel},
         {"--holes", "holes-", &BuildHolesModel},
         {"--nanhole", "nanhole-", &BuildNonFiniteHoleModel},
@@ -145,6 +161,7 @@ int main(int argc, char** argv)
     int count = -1;
     int starCorners = -1;
     bool crossing = false;
+    int dimensionCharacters = -1;
     const auto* kind = std::end(kinds);
     std::string folder;
     for (int i = 1; i < argc; ++i) {
@@ -174,6 +191,12 @@ int main(int argc, char** argv)
             if (count < 0 || starCorners < 0) {
                 return Usage();
             }
+        } else if (argument == "--dimensions" && count < 0 && i + 2 < argc) {
+            count = ReadCount(argv[++i]);
+            dimensionCharacters = ReadCount(argv[++i]);
+            if (count < 0 || dimensionCharacters < 0) {
+                return Usage();
+            }
         } else if (folder.empty() && argument.rfind("--", 0) != 0) {
             folder = argument;
         } else {
@@ -200,6 +223,10 @@ int main(int argc, char** argv)
             written = WriteModel(
                 folder, "star-placements-" + std::to_string(count) + "x" + std::to_string(starCorners),
                 [&](CTarnwickModel& model) { BuildStarPlacementsModel(model, count, starCorners); }, false);
+        } else if (dimensionCharacters > 0) {
+            written = WriteModel(
+                folder, "dimensions-" + std::to_string(count) + "x" + std::to_string(dimensionCharacters),
+                [&](CTarnwickModel& model) { BuildDimensionsModel(model, count, dimensionCharacters); }, false);
         } else if (kind != std::end(kinds)) {
             const auto build = kind->build;
             std::string stem = kind->stem + std::to_string(count);

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "annotations/dimensionlinear.h"
 #include "annotations/text.h"
 #include "document/camera.h"
 #include "document/component.h"
@@ -22,6 +23,7 @@
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
 #include "document/dib.h"
+#include "document/fontmanager.h"
 #include "document/imageadapter/imageapp.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
@@ -30,6 +32,7 @@
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "document/texture.h"
+#include "document/twfont.h"
 #include "document/utctime.h"
 #include "document/viewpage.h"
 #include "foundation/transformation.h"
@@ -328,6 +331,119 @@ void BuildLabelsModel(CTarnwickModel& model, int labelCount)
     camera.SetView(CPoint3d(target.x, target.y, 2.0 * size), target, CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0, true,
                    35.0, size);
     model.SetCamera(camera);
+}
+
+namespace {
+
+constexpr const char* kLabelWords =
+    "The quick brown fox jumps over the lazy dog; PACK MY BOX WITH FIVE DOZEN JUGS 0123456789. ";
+
+// A label text of that many characters, numbered so that no two are alike.
+CString NumberedText(const char* prefix, int index, std::size_t length)
+{
+    std::string text = prefix + std::to_string(index + 1) + ": ";
+    while (text.size() < length) {
+        text += kLabelWords;
+    }
+    text.resize(length);
+    return CString::FromUtf8(text);
+}
+
+// Points are given in pixels; the model keeps them in points of 1/72 inch at 96 pixels
+// per inch.
+int PointsForPixels(int pixels)
+{
+    return std::max(1, static_cast<int>(std::lround(pixels * 72.0 / 96.0)));
+}
+
+// A text with a short model leader on the point, in the given font (null: the style's).
+void AddLabel(CTarnwickModel& model, const CString& text, const CVector3d& place, CTwFont* font)
+{
+    auto* label = new CText;
+    label->SetText(text);
+    label->SetAnchor(CModelPointRef(CPoint3d(place)), true);
+    label->SetLeaderKindValue(CText::kModelLeader);
+    label->SetLeaderVector(0.5, 0.5, 0.0);
+    if (font != nullptr) {
+        label->SetFont(font, false);
+    }
+    model.GetRootComponent()->Add(label);
+}
+
+// Looks straight down on a square field of that many columns.
+void LookDownOnField(CTarnwickModel& model, int columns)
+{
+    const double size = 2.0 * columns;
+    const CPoint3d target(size / 2.0, size / 2.0, 0.0);
+    CCamera camera;
+    camera.SetView(CPoint3d(target.x, target.y, 2.0 * size), target, CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0, true,
+                   35.0, size);
+    model.SetCamera(camera);
+}
+
+}  // namespace
+
+void BuildShortLabelsModel(CTarnwickModel& model, int labelCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    const int columns = ColumnsFor(labelCount);
+    for (int i = 0; i < labelCount; ++i) {
+        AddLabel(model, NumberedText("Label ", i, 100), PlaceOf(i, columns), nullptr);
+    }
+    LookDownOnField(model, columns);
+}
+
+void BuildBigFontLabelsModel(CTarnwickModel& model, int labelCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    CTwFont* font =
+        model.GetFontManager()->GetFont(CString("DejaVu Sans"), false, false, PointsForPixels(200),
+                                        CTwFont::kKindTextImage);
+    const int columns = ColumnsFor(labelCount);
+    for (int i = 0; i < labelCount; ++i) {
+        AddLabel(model, NumberedText("L", i, 20), PlaceOf(i, columns), font);
+    }
+    LookDownOnField(model, columns);
+}
+
+void BuildDimensionsModel(CTarnwickModel& model, int dimensionCount, int characters)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    const int columns = ColumnsFor(dimensionCount);
+    const auto length = static_cast<std::size_t>(std::max(characters, 1));
+    for (int i = 0; i < dimensionCount; ++i) {
+        const CVector3d place = PlaceOf(i, columns);
+        auto* dimension = new CDimensionLinear;
+        dimension->SetPoints(CModelPointRef(CPoint3d(place)), CModelPointRef(CPoint3d(place + CVector3d(1.5, 0, 0))));
+        dimension->SetOffset(0.5);
+        dimension->SetLabelText(NumberedText("D", i, length));
+        model.GetRootComponent()->Add(dimension);
+    }
+    LookDownOnField(model, columns);
+}
+
+void BuildFontSizesModel(CTarnwickModel& model, int labelCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    // The faces of the DejaVu core fonts.
+    const struct
+    {
+        const char* face;
+        bool bold;
+    } faces[] = {{"DejaVu Sans", false},      {"DejaVu Sans", true},      {"DejaVu Serif", false},
+                 {"DejaVu Serif", true},      {"DejaVu Sans Mono", false}, {"DejaVu Sans Mono", true}};
+    const int columns = ColumnsFor(labelCount);
+    for (int i = 0; i < labelCount; ++i) {
+        const auto& face = faces[i % std::size(faces)];
+        CTwFont* font = model.GetFontManager()->GetFont(CString(face.face), face.bold, false,
+                                                        PointsForPixels(8 + i % 1000), CTwFont::kKindTextImage);
+        AddLabel(model, NumberedText("F", i, 200), PlaceOf(i, columns), font);
+    }
+    LookDownOnField(model, columns);
 }
 
 namespace {

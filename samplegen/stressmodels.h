@@ -59,6 +59,24 @@ void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCoun
 // field, so that every label is in view.
 void BuildLabelsModel(CTarnwickModel& model, int labelCount);
 
+// Adds the count of labels (at least 0) of 100 characters in the text style's font,
+// hanging on the points of a square field; every label is in view.
+void BuildShortLabelsModel(CTarnwickModel& model, int labelCount);
+
+// Adds the count of labels (at least 0) of 20 characters, each in its own font of the
+// model 200 pixels high, hanging on a point of a square field; every label is in view.
+void BuildBigFontLabelsModel(CTarnwickModel& model, int labelCount);
+
+// Adds the count of linear dimensions (at least 0), each between two free points of a
+// square field, its label text that many characters long (at least 1); the model looks
+// down on the whole field.
+void BuildDimensionsModel(CTarnwickModel& model, int dimensionCount, int characters);
+
+// Adds the count of labels (at least 0) of 200 characters, label i in a font of 8 + i
+// modulo 1,000 pixels and in the i-th (modulo 6) of the six faces a machine with the
+// DejaVu core fonts has; the model looks down on the whole field.
+void BuildFontSizesModel(CTarnwickModel& model, int labelCount);
+
 // Adds one face in the root component: a star of that many corners (at least 6), its
 // points alternately 100 and 50 units from its centre; the model looks from above.
 void BuildStarModel(CTarnwickModel& model, int corners);

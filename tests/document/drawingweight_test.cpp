@@ -6,31 +6,38 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "annotations/dimensionlinear.h"
+#include "annotations/dimensionradial.h"
+#include "annotations/text.h"
 #include "document/component.h"
+#include "document/fontmanager.h"
 #include "document/tarnwickmodel.h"
+#include "document/twfont.h"
 #include "model/drawingelement.h"
 #include "model/face.h"
 #include "model/undosuspender.h"
 #include "samplegen/geometrybuilder.h"
+#include "tests/document/operationtestsupport.h"
 
 namespace {
 
-using Make = std::function<CDrawingElement*(CComponent&)>;
+using Maker = std::function<CDrawingElement*(CTarnwickModel&)>;
 
-struct SRow
+struct WeightRow
 {
     const char* name;
-    Make makeSmall;
-    Make makeLarge;
+    Maker makeSmall;
+    Maker makeLarge;
 };
 
 // Corners round a circle of radius 10, each joined to the one step places on.
-Make Ring(int corners, int step)
+Maker Ring(int corners, int step)
 {
-    return [=](CComponent& component) -> CDrawingElement* {
-        const CGeometryBuilder builder(component);
+    return [=](CTarnwickModel& model) -> CDrawingElement* {
+        const CGeometryBuilder builder(*model.GetRootComponent());
         std::vector<CVertex*> ring;
         for (int i = 0; i < corners; ++i) {
             const double angle = 6.283185307179586 * (static_cast<long long>(i) * step % corners) / corners;
@@ -41,10 +48,10 @@ Make Ring(int corners, int step)
 }
 
 // A comb of that many teeth: concave at the foot of each.
-Make Comb(int teeth)
+Maker Comb(int teeth)
 {
-    return [=](CComponent& component) -> CDrawingElement* {
-        const CGeometryBuilder builder(component);
+    return [=](CTarnwickModel& model) -> CDrawingElement* {
+        const CGeometryBuilder builder(*model.GetRootComponent());
         std::vector<CVertex*> ring{builder.Vertex(CPoint3d(0, 0, 0)), builder.Vertex(CPoint3d(2.0 * teeth, 0, 0))};
         for (int i = teeth - 1; i >= 0; --i) {
             ring.push_back(builder.Vertex(CPoint3d(2.0 * i + 2.0, 5, 0)));
@@ -57,10 +64,10 @@ Make Comb(int teeth)
 }
 
 // A square with that many unit holes in a row, or touching its outline at a corner each.
-Make Holed(int holes, bool touching)
+Maker Holed(int holes, bool touching)
 {
-    return [=](CComponent& component) -> CDrawingElement* {
-        const CGeometryBuilder builder(component);
+    return [=](CTarnwickModel& model) -> CDrawingElement* {
+        const CGeometryBuilder builder(*model.GetRootComponent());
         const double side = 2.0 * holes + 1.0;
         CFace* face = builder.Face({builder.Vertex(CPoint3d(0, 0, 0)), builder.Vertex(CPoint3d(side, 0, 0)),
                                     builder.Vertex(CPoint3d(side, side, 0)), builder.Vertex(CPoint3d(0, side, 0))},
@@ -76,10 +83,10 @@ Make Holed(int holes, bool touching)
 }
 
 // A loop leaving its centre and coming back to it once per petal.
-Make Petals(int petals)
+Maker Petals(int petals)
 {
-    return [=](CComponent& component) -> CDrawingElement* {
-        const CGeometryBuilder builder(component);
+    return [=](CTarnwickModel& model) -> CDrawingElement* {
+        const CGeometryBuilder builder(*model.GetRootComponent());
         std::vector<CVertex*> ring;
         for (int i = 0; i < petals; ++i) {
             const double from = 6.283185307179586 * i / petals;
@@ -92,36 +99,63 @@ Make Petals(int petals)
     };
 }
 
-const SRow kRows[] = {
+CString Characters(int count)
+{
+    return CString::FromUtf8(std::string(static_cast<std::size_t>(count), 'W'));
+}
+
+// A label of that many characters in a font of that many points (0: the style's).
+Maker Label(int characters, int points)
+{
+    return [=](CTarnwickModel& model) {
+        auto* text = new CText;
+        text->SetText(Characters(characters));
+        if (points > 0) {
+            text->SetFont(model.GetFontManager()->GetFont(CString("DejaVu Sans"), false, false, points,
+                                                          CTwFont::kKindTextImage),
+                          false);
+        }
+        model.GetRootComponent()->Add(text);
+        return text;
+    };
+}
+
+template <class TDimension>
+Maker Dimension(int characters)
+{
+    return [=](CTarnwickModel& model) {
+        auto* dimension = new TDimension;
+        dimension->SetLabelText(Characters(characters));
+        model.GetRootComponent()->Add(dimension);
+        return dimension;
+    };
+}
+
+const WeightRow kRows[] = {
     {"convex face, more corners", Ring(3, 1), Ring(100, 1)},
     {"concave face, more corners", Comb(2), Comb(50)},
     {"holed face, more holes", Holed(1, false), Holed(20, false)},
     {"holes touching the outline, more of them", Holed(1, true), Holed(20, true)},
     {"loop touching itself, more often", Petals(3), Petals(100)},
     {"crossing star, more crossings", Ring(5, 2), Ring(301, 150)},
+    {"text: more characters", Label(10, 0), Label(100, 0)},
+    {"text: bigger font", Label(20, 10), Label(20, 150)},
+    {"linear dimension: longer text", Dimension<CDimensionLinear>(10), Dimension<CDimensionLinear>(1000)},
+    {"radial dimension: longer text", Dimension<CDimensionRadial>(10), Dimension<CDimensionRadial>(1000)},
 };
 
-std::uint64_t WeightOf(const Make& make, bool shadows)
+TEST(DrawingWeight, GrowsWithWhatTheElementHolds)
 {
-    auto* model = new CTarnwickModel;
-    std::uint64_t weight = 0;
-    {
-        const CUndoSuspender suspender;
-        const CurrentModelScope scope(model);
-        weight = make(*model->GetRootComponent())->GetDrawingWeight(shadows);
-    }
-    model->Release();
-    return weight;
-}
-
-}  // namespace
-
-TEST(DrawingWeightTest, EveryClassWeighsMoreForMoreContent)
-{
-    for (const SRow& row : kRows) {
+    for (const WeightRow& row : kRows) {
         for (const bool shadows : {false, true}) {
-            EXPECT_LT(WeightOf(row.makeSmall, shadows), WeightOf(row.makeLarge, shadows))
+            const operationtest::ModelFixture fixture;
+            const CUndoSuspender suspender;
+            const CDrawingElement* small = row.makeSmall(fixture.Model());
+            const CDrawingElement* large = row.makeLarge(fixture.Model());
+            EXPECT_LT(small->GetDrawingWeight(shadows), large->GetDrawingWeight(shadows))
                 << row.name << (shadows ? " with shadows" : "");
         }
     }
 }
+
+}  // namespace

@@ -91,13 +91,15 @@ TEST(DrawingWorkTest, CornersCharactersShadowsAndFarFacesCount)
              (void)builder.Hole(face, vertices(builder, {{1, 1, 0}, {1, 3, 0}, {3, 3, 0}, {3, 1, 0}}));
          },
          false, 8 + 1 + 8 + 3 * kCoverage / 4},
+        // The leader's 16 vertices and a picture of 12 advances of 0.6 x 13 pixels by a
+        // line of 1.2 x 13 pixels, 16 pixels a unit.
         {"label",
          [](CTarnwickModel&, CComponent& root) {
              auto* text = new CText;
              text->SetText(CString::FromUtf8("twelve chars"));
              root.Add(text);
          },
-         false, 1 + 12},
+         false, 16 + 1 + 1460 / 16},
         {"box without shadows", [](CTarnwickModel& model, CComponent&) { BuildSharedModel(model, {{1}, 0, true}); },
          false, kPlacement + kBox + 2 * kCoverage},
         // Each of the six faces again as four sides and a cap.

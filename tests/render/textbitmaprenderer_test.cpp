@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/twfont.h"
+#include "foundation/framemeter.h"
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
 #include "render/installedfontlist.h"
@@ -168,6 +169,58 @@ TEST_F(TextBitmapTest, AFontInAMissingFamilyOrWithAFilesSizeOutOfRangeStillRende
         EXPECT_GT(block.InkColumns(0, block.height).second, 10) << c.face << " " << c.height;
     }
     EXPECT_EQ(Render(renderer, &m_font, CString()).width, 0) << "an empty text renders nothing";
+}
+
+TEST_F(TextBitmapTest, ABlockIsRefusedAtTheWidestSideNotBeforeAndATooWideOneCostsNoGlyph)
+{
+    CTextBitmapRenderer renderer;
+    CTwFont font;
+    font.Set(CString("Tahoma"), false, false, 150);
+    int oneWidth = 0;
+    int height = 0;
+    ASSERT_TRUE(renderer.Measure(&font, CString("W"), oneWidth, height));
+    std::u16string text;
+    int lastWidth = 0;
+    int width = 0;
+    while (renderer.Measure(&font, CString(text + u"W"), width, height)) {
+        text += u"W";
+        lastWidth = width;
+    }
+    EXPECT_GT(lastWidth + 2 * oneWidth, CTextBitmapRenderer::kMaxSide) << "refused only past the widest side";
+    const CFrameMeter::CScope frame;
+    CTextBitmapRenderer::Bitmap bitmap;
+    EXPECT_FALSE(renderer.Render(&font, CString(text + text), 0, bitmap));
+    EXPECT_EQ(frame.GetUsed(), 0U) << "no glyph of a surely too wide block is rendered";
+}
+
+TEST_F(TextBitmapTest, GlyphsAndPicturesAreChargedByTheirPixelsAndAFrameThatMustStopRendersNothing)
+{
+    CTextBitmapRenderer renderer;
+    CTwFont font;
+    font.Set(CString("Tahoma"), false, false, 150);
+    const CString text("Big text");
+    std::uint64_t used = 0;
+    {
+        const CFrameMeter::CScope frame;
+        const Rendered block = Render(renderer, &font, text);
+        ASSERT_GT(block.width, 0);
+        used = frame.GetUsed();
+        const auto pixels = static_cast<std::uint64_t>(block.width) * block.height;
+        EXPECT_GT(used, CFrameMeter::PixelUnits(pixels, CFrameMeter::kPixelsPerUnit)) << "the picture and its glyphs";
+    }
+    {
+        const CFrameMeter::CScope frame;
+        (void)Render(renderer, &font, text);
+        EXPECT_LT(frame.GetUsed(), used) << "kept glyphs are not charged again";
+    }
+    renderer.Release();
+    {
+        const CFrameMeter::CScope frame(used / 4);
+        EXPECT_EQ(Render(renderer, &font, text).width, 0);
+        EXPECT_TRUE(frame.IsExhausted());
+    }
+    const CFrameMeter::CScope nextFrame;
+    EXPECT_GT(Render(renderer, &font, text).width, 0);
 }
 
 }  // namespace

@@ -15,7 +15,10 @@
 #include "document/twfont.h"
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
+#include "foundation/framemeter.h"
 #include "render/gltextimagecache.h"
+#include "render/gltiledtextimagecache.h"
+#include "render/textpicturestore.h"
 #include "render/installedfontlist.h"
 #include "render/tarnisview.h"
 #include "tests/render/glcontextfixture.h"
@@ -214,6 +217,29 @@ TEST_F(TextDrawingTest, TheViewNameLabelIsMadeAgainAfterTheContextIsReplaced)
     EXPECT_FALSE(m_view.GetLabelCache().GetImage().HasTexture());
     BeginFrame();
     EXPECT_EQ(Ink().count, before.count);
+}
+
+TEST_F(TextDrawingTest, ALabelLetGoByTheStoreOrGivenUpByAStoppingFrameIsRenderedWhenNextDrawn)
+{
+    const CString text("Label");
+    CGLTiledTextImageCache label;
+    label.SetText(text, 0, &m_font, &m_view);
+    const int width = label.GetWidth();
+    ASSERT_GT(width, 0);
+    CTextPictureStore::Get().LetGoOfAll();
+    EXPECT_FALSE(label.GetImage().HasTextures());
+    EXPECT_EQ(label.GetWidth(), width) << "picking and extents see the size drawn last";
+    label.SetText(text, 0, &m_font, &m_view);
+    EXPECT_TRUE(label.GetImage().HasTextures());
+    label.Reset();
+    {
+        const CFrameMeter::CScope spent(0);
+        label.SetText(text, 0, &m_font, &m_view);
+        EXPECT_FALSE(label.GetImage().HasTextures());
+    }
+    label.SetText(text, 0, &m_font, &m_view);
+    EXPECT_TRUE(label.GetImage().HasTextures());
+    EXPECT_EQ(label.GetWidth(), width);
 }
 
 }  // namespace
