@@ -672,7 +672,10 @@ void CTarnwickModel::ForgetObjects(const std::vector<CObject*>& sortedObjects)
         ForgetIn(m_rootComponent, sortedObjects);
     }
     ForgetIn(m_rootComponent->GetRelationshipMap(), sortedObjects);
-    ForgetIn(m_rootComponent->GetDefinitionList(), sortedObjects);
+    if (CDefinitionList* definitions = m_rootComponent->GetDefinitionList()) {
+        (void)definitions->ForgetWhere(
+            [&sortedObjects](const CComponentDefinition* definition) { return IsIn(sortedObjects, definition); });
+    }
     ForgetIn(m_rootComponent->GetMaterialManager(), sortedObjects);
     ForgetIn(m_rootComponent->GetLayerManager(), sortedObjects);
 }

@@ -17,6 +17,9 @@
 //   glimra_samplegen --farfill N <folder>  N stacked squares and a tiny face far away
 //   glimra_samplegen --sharedring N <folder>
 //                                          N faces bounded by one ring of 2,000 edges
+//   glimra_samplegen --facesfirstring N <folder>
+//                                          N faces over one ring of 10 edges, the faces
+//                                          listed before the edges
 //   glimra_samplegen --progressivepreview SIDE <folder>
 //                                          no entities, a white progressive JPEG preview
 //                                          SIDE pixels square (made by ImageMagick)
@@ -58,6 +61,7 @@ int Usage()
                          " | --star-placements COUNT CORNERS"
                          " | --farfill SQUARES"
                          " | --sharedring FACES"
+                         " | --facesfirstring FACES"
                          " | --progressivepreview SIDE"
                          "] FOLDER\n");
     return 2;
@@ -124,6 +128,7 @@ int main(int argc, char** argv)
         {"--holes", "holes-", &BuildHolesModel},
         {"--farfill", "farfill-", &BuildFarFillModel},
         {"--sharedring", "sharedring-", &BuildSharedRingModel},
+        {"--facesfirstring", "facesfirstring-", &BuildFacesFirstRingModel},
         {"--progressivepreview", "progressivepreview-", &BuildProgressivePreviewModel},
     };
     int count = -1;
