@@ -35,6 +35,7 @@
 #include "model/undomanager.h"
 #include "model/undosuspender.h"
 #include "model/validitylog.h"
+#include "platform/heaptrim.h"
 
 IMPLEMENT_SERIAL(CTarnwickModel, CObject, VERSIONABLE_SCHEMA | 12)
 
@@ -191,6 +192,12 @@ void CTarnwickModel::AddWatermark(CWatermark* watermark)
 CTarnwickModel::~CTarnwickModel()
 {
     GetNotificationCenter().Post(kDeleteModelNotification, this);
+    if (m_abandoned) {
+        if (g_currentModel == this) {
+            g_currentModel = nullptr;
+        }
+        return;
+    }
     if (m_undoManager != nullptr) {
         m_undoManager->NotifyModelDeleted(this);
     }
@@ -331,6 +338,8 @@ void CTarnwickModel::Clear()
     m_backReferences = nullptr;
     ResetCamera();
     SetDisplayAxes(true);
+    // An emptied model should not keep the process as large as the model was.
+    ReturnFreeHeapToSystem();
 }
 
 void CTarnwickModel::ResetSettings()
