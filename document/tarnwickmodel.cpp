@@ -36,6 +36,7 @@
 #include "model/undosuspender.h"
 #include "model/validitylog.h"
 #include "platform/heaptrim.h"
+#include "platform/quitrequest.h"
 
 IMPLEMENT_SERIAL(CTarnwickModel, CObject, VERSIONABLE_SCHEMA | 12)
 
@@ -338,8 +339,11 @@ void CTarnwickModel::Clear()
     m_backReferences = nullptr;
     ResetCamera();
     SetDisplayAxes(true);
-    // An emptied model should not keep the process as large as the model was.
-    ReturnFreeHeapToSystem();
+    // An emptied model should not keep the process as large as the model was; a process
+    // asked to end gives everything back by ending.
+    if (!CQuitRequest::IsRequested()) {
+        ReturnFreeHeapToSystem();
+    }
 }
 
 void CTarnwickModel::ResetSettings()
