@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QScreen>
 #include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 
 #include "app/appresources.h"
@@ -256,13 +258,25 @@ int CGlimraApp::ExitInstance()
     // The document lets its animations and tools go before the windows do.
     if (CMainFrame* frame = GetMainFrame())
         if (auto* document = dynamic_cast<CGlimraDoc*>(frame->GetActiveDocument()))
-            document->OnCloseDocument();
+        {
+            if (m_leaveModelAtExit)
+                document->CloseForExit();
+            else
+                document->OnCloseDocument();
+        }
     // The windows go after this, before the document: nothing may reach them through
     // the host services any more (the document's tools clear the status bar as they go).
     InstallHostServices(false);
     m_langHandler.Unload();
     ReleaseTextBitmap();
     return CWinApp::ExitInstance();
+}
+
+void CGlimraApp::EndProcess(int code)
+{
+    (void)GetProfileStore().Flush();
+    std::fflush(nullptr);
+    std::_Exit(code);
 }
 
 void CGlimraApp::StartOpeningDisplay()

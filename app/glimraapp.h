@@ -22,7 +22,17 @@ public:
     ~CGlimraApp() override;
 
     bool InitInstance() override;
+    // Ends the tool windows and the document, then the framework's part (recent files,
+    // settings written). With the model left at exit, the document's model is not taken
+    // apart: EndProcess must follow.
     int ExitInstance() override;
+    // For the program's own run only (main): the model is left for the process's end,
+    // which EndProcess brings once the program object is gone.
+    void LeaveModelAtExit() { m_leaveModelAtExit = true; }
+    // Ends the process with the code: the settings are written, the standard streams
+    // flushed, and no static object is destroyed; what a model left at exit held goes
+    // with the process. Never returns.
+    [[noreturn]] static void EndProcess(int code);
     // Opens the recent file, then tells the interface the model may have changed.
     bool OnOpenRecentFile(UINT id) override;
     // Every id the command registry knows is a popup-menu item and goes to its command,
@@ -72,6 +82,7 @@ private:
     // Opens the OpenGL display while the rest of the program starts.
     std::thread m_displayOpener;
     std::unique_ptr<CShadowPS> m_shadowSettings;
+    bool m_leaveModelAtExit = false;
 };
 
 // The program object; null before it exists.

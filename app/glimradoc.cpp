@@ -179,6 +179,15 @@ void CGlimraDoc::OnCloseDocument()
     DeleteContents();
 }
 
+void CGlimraDoc::CloseForExit()
+{
+    DiscardViewAnimations();
+    if (IDocToolManager* tools = GetToolManager())
+        tools->Reset();
+    GetModel().GetSelectionSet().Clear(false);
+    GetModel().AbandonAtExit();
+}
+
 void CGlimraDoc::ResyncUI()
 {
     const CPageList* pages = GetModel().GetPageList();

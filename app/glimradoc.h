@@ -42,6 +42,9 @@ public:
     void DeleteContents() override;
     // Animations finished and the tools reset before the framework closes.
     void OnCloseDocument();
+    // The same for the program's end, where the process ends right after: the model is
+    // left whole for the process to let go of (CTarnwickModel::AbandonAtExit).
+    void CloseForExit();
     // Opening another file, File New and Exit never ask.
     [[nodiscard]] bool SaveModified() { return true; }
 

@@ -276,6 +276,7 @@ CTarnwickModel* CComponent::GetModel() const
 void CComponent::Erase()
 {
     RecordChange(true);
+    CEdge::EraseLongRings(m_entities);
     for (CDrawingElement* entity : m_entities) {
         entity->Erase();
     }
@@ -484,6 +485,7 @@ void CComponent::Clear()
     // material already gone.
     SetMaterial(nullptr);
     SetLayer(nullptr);
+    CEdge::EraseLongRings(m_entities);
     for (CDrawingElement* entity : m_entities) {
         entity->Erase();
     }

@@ -213,6 +213,20 @@ void CDefinitionList::RemoveAll()
     m_definitions.clear();
 }
 
+int CDefinitionList::ForgetWhere(const std::function<bool(const CComponentDefinition*)>& picked)
+{
+    const auto kept = std::stable_partition(m_definitions.begin(), m_definitions.end(),
+                                            [&picked](const CComponentDefinition* definition) {
+                                                return !picked(definition);
+                                            });
+    for (auto it = kept; it != m_definitions.end(); ++it) {
+        (*it)->SetParent(nullptr);
+    }
+    const auto forgotten = static_cast<int>(m_definitions.end() - kept);
+    m_definitions.erase(kept, m_definitions.end());
+    return forgotten;
+}
+
 CEntity* CDefinitionList::GetAt(int index) const
 {
     return ListAt(m_definitions, index);

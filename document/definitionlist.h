@@ -4,6 +4,7 @@
 // "Component Removed"), keeps definition names unique, purges definitions that nothing
 // places, and writes nested definitions before the definitions that place them.
 
+#include <functional>
 #include <set>
 #include <unordered_set>
 #include <vector>
@@ -43,6 +44,11 @@ public:
     bool Remove(CEntity* entity) override;
     // Forgets every definition without erasing it or posting.
     void RemoveAll() override;
+    // Takes out, in one pass and in order, every definition the test picks, clearing
+    // their parents, without erasing them or posting: for a read that is given up,
+    // whose definitions were never announced. One Remove per definition would search
+    // and shift the list each time. Answers how many went.
+    int ForgetWhere(const std::function<bool(const CComponentDefinition*)>& picked);
     [[nodiscard]] CEntity* GetAt(int index) const override;
     [[nodiscard]] IEntityIterator* NewIterator() override;
 

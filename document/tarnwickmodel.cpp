@@ -35,6 +35,8 @@
 #include "model/undomanager.h"
 #include "model/undosuspender.h"
 #include "model/validitylog.h"
+#include "platform/heaptrim.h"
+#include "platform/quitrequest.h"
 
 IMPLEMENT_SERIAL(CTarnwickModel, CObject, VERSIONABLE_SCHEMA | 12)
 
@@ -191,6 +193,12 @@ void CTarnwickModel::AddWatermark(CWatermark* watermark)
 CTarnwickModel::~CTarnwickModel()
 {
     GetNotificationCenter().Post(kDeleteModelNotification, this);
+    if (m_abandoned) {
+        if (g_currentModel == this) {
+            g_currentModel = nullptr;
+        }
+        return;
+    }
     if (m_undoManager != nullptr) {
         m_undoManager->NotifyModelDeleted(this);
     }
@@ -331,6 +339,11 @@ void CTarnwickModel::Clear()
     m_backReferences = nullptr;
     ResetCamera();
     SetDisplayAxes(true);
+    // An emptied model should not keep the process as large as the model was; a process
+    // asked to end gives everything back by ending.
+    if (!CQuitRequest::IsRequested()) {
+        ReturnFreeHeapToSystem();
+    }
 }
 
 void CTarnwickModel::ResetSettings()
@@ -672,7 +685,10 @@ void CTarnwickModel::ForgetObjects(const std::vector<CObject*>& sortedObjects)
         ForgetIn(m_rootComponent, sortedObjects);
     }
     ForgetIn(m_rootComponent->GetRelationshipMap(), sortedObjects);
-    ForgetIn(m_rootComponent->GetDefinitionList(), sortedObjects);
+    if (CDefinitionList* definitions = m_rootComponent->GetDefinitionList()) {
+        (void)definitions->ForgetWhere(
+            [&sortedObjects](const CComponentDefinition* definition) { return IsIn(sortedObjects, definition); });
+    }
     ForgetIn(m_rootComponent->GetMaterialManager(), sortedObjects);
     ForgetIn(m_rootComponent->GetLayerManager(), sortedObjects);
 }

@@ -173,6 +173,15 @@ void CEdge::EraseLongRing()
     }
 }
 
+void CEdge::EraseLongRings(const std::vector<CDrawingElement*>& elements)
+{
+    for (CDrawingElement* element : elements) {
+        if (element != nullptr && element->GetTypeId() == kTypeEdge) {
+            static_cast<CEdge*>(element)->EraseLongRing();
+        }
+    }
+}
+
 void CEdge::LeaveVertex(CVertex*& vertex)
 {
     if (vertex == nullptr) {

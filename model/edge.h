@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "foundation/boundedline3d.h"
 #include "foundation/point3d.h"
@@ -168,6 +169,12 @@ public:
 
     // Tells every face of the edge that its geometry changed.
     void NotifyFacesGeometryChanged() const;
+    // Erases the uses of every edge among the elements whose ring holds more than a
+    // few, one ring at a time. A use that leaves its ring on its own walks round it for
+    // the use before it, so a list erased in order whose faces come before their edges
+    // would take time quadratic in the uses of a ring; erasing the whole list calls
+    // this first. The faces keep their loops, emptied of those uses.
+    static void EraseLongRings(const std::vector<CDrawingElement*>& elements);
 
     // --- splitting, merging and removal, each recorded (model/edgesplit.cpp) ---
     // Removes the edge the way erasing it from its component should: faces across it

@@ -1,10 +1,11 @@
 #include "model/entity.h"
 
-#include <bitset>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <unordered_map>
+#include <vector>
 
 #include "document/component.h"
 #include "document/tarnwickmodel.h"
@@ -76,14 +77,18 @@ AttributeTable& Attributes()
 }
 
 // The parents of the entities that keep theirs here and have one. Every entity
-// deleted asks whether it has an entry; a filter of the addresses entered since the
-// table was last empty answers most of them with a multiplication and a bit test.
+// deleted asks whether it has an entry, and nearly none has: a filter of the addresses
+// entered answers most of them with a multiplication and a bit test. The filter grows
+// with the table, about sixteen bits an entry, so that a model of a million entries
+// still answers without reaching into the table: closing one otherwise spent most of
+// its time looking for entries that were never there. It is made anew when the table
+// shrinks or when addresses taken out have filled it.
 class ParentTable
 {
 public:
     [[nodiscard]] CEntity* Find(const CEntity* entity) const
     {
-        if (!m_entered.test(FilterBit(entity))) {
+        if (!MayHold(entity)) {
             return nullptr;
         }
         const auto found = m_parents.find(entity);
@@ -96,31 +101,77 @@ public:
             return;
         }
         m_parents[entity] = parent;
-        m_entered.set(FilterBit(entity));
+        Enter(entity);
+        if (m_parents.size() * kBitsPerEntry > FilterSize()) {
+            Rebuild();
+        }
     }
     void Erase(const CEntity* entity)
     {
-        if (!m_entered.test(FilterBit(entity))) {
+        if (!MayHold(entity) || m_parents.erase(entity) == 0) {
             return;
         }
-        m_parents.erase(entity);
-        if (m_parents.empty()) {
-            m_entered.reset();
+        ++m_takenOut;
+        const std::size_t bits = FilterSize();
+        if (m_parents.empty() || (bits > kMinFilterSize && m_parents.size() * kBitsPerEntry * 8 < bits) ||
+            m_takenOut * kBitsPerEntry > bits) {
+            Rebuild();
         }
     }
 
 private:
-    static constexpr int kFilterBits = 12;
+    static constexpr int kMinFilterShift = 12;
+    static constexpr std::size_t kMinFilterSize = std::size_t{1} << kMinFilterShift;
+    static constexpr std::size_t kBitsPerEntry = 16;
+    // A page of 4 KB has 256 places of 16 bytes, one bit each.
+    static constexpr int kPageShift = 12;
+    static constexpr int kInPageBits = kPageShift - 4;
 
-    [[nodiscard]] static std::size_t FilterBit(const CEntity* entity)
+    [[nodiscard]] std::size_t FilterSize() const { return std::size_t{1} << m_filterShift; }
+    // Entities next to one another in memory share a word of the filter, since an
+    // allocator's slots are deleted one after another and the word then stays in the
+    // cache; the pages themselves are spread over the filter.
+    [[nodiscard]] std::size_t FilterBit(const CEntity* entity) const
     {
         constexpr std::uint64_t kGoldenRatio = 0x9E3779B97F4A7C15ull;
-        return static_cast<std::size_t>((reinterpret_cast<std::uintptr_t>(entity) * kGoldenRatio) >>
-                                        (64 - kFilterBits));
+        const auto address = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(entity));
+        const std::uint64_t page = ((address >> kPageShift) * kGoldenRatio) >> (64 - (m_filterShift - kInPageBits));
+        return static_cast<std::size_t>(page << kInPageBits | ((address >> 4) & ((1u << kInPageBits) - 1)));
+    }
+    [[nodiscard]] bool MayHold(const CEntity* entity) const
+    {
+        const std::size_t bit = FilterBit(entity);
+        return (m_filter[bit / 64] >> (bit % 64) & 1u) != 0;
+    }
+    void Enter(const CEntity* entity)
+    {
+        const std::size_t bit = FilterBit(entity);
+        m_filter[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    }
+    // A filter of twice the bits the entries need, holding only the entries there are.
+    void Rebuild()
+    {
+        int shift = kMinFilterShift;
+        while ((std::size_t{1} << shift) < m_parents.size() * kBitsPerEntry * 2) {
+            ++shift;
+        }
+        if (m_parents.bucket_count() > std::max<std::size_t>(m_parents.size() * 8, kMinFilterSize)) {
+            // The table's buckets shrink with it, so a closed model leaves no large array.
+            m_parents.rehash(0);
+        }
+        m_filterShift = shift;
+        m_filter.assign(FilterSize() / 64, 0);
+        for (const auto& entry : m_parents) {
+            Enter(entry.first);
+        }
+        m_takenOut = 0;
     }
 
     std::unordered_map<const CEntity*, CEntity*> m_parents;
-    std::bitset<std::size_t{1} << kFilterBits> m_entered;
+    int m_filterShift = kMinFilterShift;
+    std::vector<std::uint64_t> m_filter = std::vector<std::uint64_t>(kMinFilterSize / 64, 0);
+    // Entries taken out since the filter was made: their bits are still set.
+    std::size_t m_takenOut = 0;
 };
 
 ParentTable& Parents()

@@ -373,7 +373,8 @@ CObject* CArchive::GetLoadedObject(UINT index) const
         return nullptr;
     }
     auto* object = reinterpret_cast<CObject*>(m_loaded[index]);
-    return m_deleteWhenClosed.count(object) != 0 ? nullptr : object;
+    // Asked for every object of a read given up: the set is nearly always empty.
+    return !m_deleteWhenClosed.empty() && m_deleteWhenClosed.count(object) != 0 ? nullptr : object;
 }
 
 UINT CArchive::GetStoredIndex(const CObject* object) const

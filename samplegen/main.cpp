@@ -33,6 +33,9 @@
 //   glimra_samplegen --farfill N <folder>  N stacked squares and a tiny face far away
 //   glimra_samplegen --sharedring N <folder>
 //                                          N faces bounded by one ring of 2,000 edges
+//   glimra_samplegen --facesfirstring N <folder>
+//                                          N faces over one ring of 10 edges, the faces
+//                                          listed before the edges
 //   glimra_samplegen --progressivepreview SIDE <folder>
 //                                          no entities, a white progressive JPEG preview
 //                                          SIDE pixels square (made by ImageMagick)
@@ -82,6 +85,7 @@ int Usage()
                          " | --touchingband TURNS"
                          " | --farfill SQUARES"
                          " | --sharedring FACES"
+                         " | --facesfirstring FACES"
                          " | --progressivepreview SIDE"
                          "] FOLDER\n");
     return 2;
@@ -156,6 +160,7 @@ int main(int argc, char** argv)
         {"--touchingband", "touchingband-", &BuildTouchingBandModel},
         {"--farfill", "farfill-", &BuildFarFillModel},
         {"--sharedring", "sharedring-", &BuildSharedRingModel},
+        {"--facesfirstring", "facesfirstring-", &BuildFacesFirstRingModel},
         {"--progressivepreview", "progressivepreview-", &BuildProgressivePreviewModel},
     };
     int count = -1;

@@ -36,6 +36,7 @@
 #include "document/utctime.h"
 #include "document/viewpage.h"
 #include "foundation/transformation.h"
+#include "model/edge.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/loop.h"
@@ -632,6 +633,36 @@ void BuildSharedRingModel(CTarnwickModel& model, int faceCount)
     camera.SetView(CPoint3d(0, -1.5 * kRadius, 3 * kRadius), CPoint3d(0, 0, 0), kUp, 1.0, 1000.0, true, 35.0,
                    2 * kRadius);
     model.SetCamera(camera);
+}
+
+void BuildFacesFirstRingModel(CTarnwickModel& model, int faceCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    CComponent& root = *model.GetRootComponent();
+    const CGeometryBuilder builder(root);
+    const CRadialTails tails;
+    constexpr double kRadius = 10.0;
+    std::vector<CVertex*> ring;
+    for (int i = 0; i < kFacesFirstRingEdges; ++i) {
+        const double angle = 6.283185307179586 * i / kFacesFirstRingEdges;
+        ring.push_back(builder.Vertex(CPoint3d(kRadius * std::cos(angle), kRadius * std::sin(angle), 0.0)));
+    }
+    for (int i = 0; i < faceCount; ++i) {
+        (void)builder.Face(ring, kUp);
+    }
+    // The first face put the edges before it; they go to the end of the list.
+    std::vector<CDrawingElement*> edges;
+    for (CDrawingElement* element : root.GetEntityList()) {
+        if (dynamic_cast<CEdge*>(element) != nullptr) {
+            edges.push_back(element);
+        }
+    }
+    for (CDrawingElement* edge : edges) {
+        (void)root.Remove(edge);
+        root.Add(edge);
+    }
+    LookDownOn(model, CPoint3d(0, 0, 0), 2 * kRadius);
 }
 
 std::vector<std::uint8_t> MakeProgressiveWhiteJpeg(int side)

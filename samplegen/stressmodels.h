@@ -123,6 +123,14 @@ inline constexpr int kSharedRingEdges = 2000;
 // ring from above.
 void BuildSharedRingModel(CTarnwickModel& model, int faceCount);
 
+// The ring of a faces-first ring model: this many edges round a circle.
+inline constexpr int kFacesFirstRingEdges = 10;
+
+// Adds the count of faces (at least 0), every one bounded by the same ring of
+// kFacesFirstRingEdges edges, and lists the faces before the edges, so that a model
+// erased in list order takes every use out of its ring before the edge goes.
+void BuildFacesFirstRingModel(CTarnwickModel& model, int faceCount);
+
 // A white picture side pixels square as a progressive JPEG, written by ImageMagick's
 // convert; empty when the tool fails or is missing.
 [[nodiscard]] std::vector<std::uint8_t> MakeProgressiveWhiteJpeg(int side);

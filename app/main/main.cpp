@@ -2,7 +2,14 @@
 
 int main(int argc, char** argv)
 {
-    CGlimraApp app;
-    app.StartOpeningDisplay();
-    return app.Run(argc, argv);
+    int code = 0;
+    {
+        CGlimraApp app;
+        // A large model takes seconds to take apart entity by entity; at the end of the
+        // program its memory goes with the process instead.
+        app.LeaveModelAtExit();
+        app.StartOpeningDisplay();
+        code = app.Run(argc, argv);
+    }
+    CGlimraApp::EndProcess(code);
 }

@@ -20,7 +20,14 @@
 #include "app/resourceids.h"
 #include "app/tarnwickmenuqt.h"
 #include "apptestsupport.h"
+#include "document/component.h"
+#include "document/tarnwickmodel.h"
+#include "foundation/slaballocator.h"
+#include "model/edge.h"
+#include "model/undosuspender.h"
+#include "model/vertex.h"
 #include "platform/profile.h"
+#include "platform/settingsstore.h"
 #include "platform/ui/cmdui.h"
 #include "platform/ui/document.h"
 #include "platform/ui/recentfilelist.h"
@@ -188,3 +195,39 @@ TEST_F(GlimraAppTest, EveryRegisteredMenuIdRunsItsCommandAndShowsItsState)
 }
 
 }  // namespace
+
+TEST(GlimraAppEnd, TheProcessEndsWithItsCodeAfterWritingHeldSettingsAndLeavesTheModelWhole)
+{
+    // The child works where the parent looks: it must not start the test afresh.
+    GTEST_FLAG_SET(death_test_style, "fast");
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("glimra-end-" + std::to_string(::getpid()));
+    const CString path = CString::FromUtf8((folder / "registry.json").string());
+    const CString key("Software\\Glimra\\End");
+    EXPECT_EXIT(
+        {
+            CSettingsStore store(path);
+            SetProfileStore(&store);
+            CSettingsStore::CBatch held(store);
+            (void)store.SetDword(key, CString("Kept"), 7);
+            auto* model = new CTarnwickModel;
+            {
+                const CUndoSuspender suspender;
+                const CurrentModelScope scope(model);
+                model->GetRootComponent()->Add(
+                    new CEdge(new CVertex(CPoint3d(0, 0, 0)), new CVertex(CPoint3d(1, 0, 0)), false));
+            }
+            const std::size_t edges = CSlabAllocator::ForClass<CEdge>().GetLiveCount();
+            model->AbandonAtExit();
+            model->Release();
+            if (CSlabAllocator::ForClass<CEdge>().GetLiveCount() != edges)
+                std::_Exit(1);
+            CGlimraApp::EndProcess(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+    CSettingsStore written(path);
+    std::uint32_t value = 0;
+    EXPECT_EQ(written.QueryDword(key, CString("Kept"), value), SettingsStatus::ok);
+    EXPECT_EQ(value, 7u);
+    std::filesystem::remove_all(folder);
+}

@@ -9,6 +9,7 @@
 #include "document/definitionlist.h"
 #include "document/group.h"
 #include "document/image.h"
+#include "foundation/notificationcenter.h"
 #include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
 
@@ -230,4 +231,36 @@ TEST_F(DefinitionListTest, ErasingTheListErasesDefinitionsThatOnlyPlaceOneAnothe
     // It goes with the component that places it.
     root->GetDefinitionList()->Add(kept);
     root->Erase();
+}
+
+TEST_F(DefinitionListTest, ForgettingPickedDefinitionsKeepsTheOthersInOrderAndPostsNothing)
+{
+    struct CountingObserver : IObserver
+    {
+        void OnNotify(const std::string& /*name*/, void* /*data*/) override { ++posts; }
+        int posts = 0;
+    } removals;
+    GetNotificationCenter().AddObserver(kComponentRemovedNotification, &removals);
+    const CUndoSuspender suspender;
+    auto* owner = new CComponent;
+    std::vector<CComponentDefinition*> made;
+    for (const char* name : {"A", "B", "C", "D", "E"}) {
+        made.push_back(AddDefinition(owner, name));
+    }
+    CDefinitionList& list = *owner->GetDefinitionList();
+    const auto forgotten = [&made](const CComponentDefinition* definition) {
+        return definition == made[0] || definition == made[2] || definition == made[4];
+    };
+    EXPECT_EQ(list.ForgetWhere(forgotten), 3);
+    EXPECT_EQ(list.GetDefinitions(), (std::vector<CComponentDefinition*>{made[1], made[3]}));
+    for (CComponentDefinition* definition : made) {
+        EXPECT_EQ(definition->GetParent(), forgotten(definition) ? nullptr : &list) << definition->GetName().ToUtf8();
+    }
+    EXPECT_EQ(list.ForgetWhere(forgotten), 0);
+    EXPECT_EQ(removals.posts, 0);
+    GetNotificationCenter().RemoveObserver(&removals);
+    for (CComponentDefinition* definition : {made[0], made[2], made[4]}) {
+        definition->Erase();
+    }
+    owner->Erase();
 }

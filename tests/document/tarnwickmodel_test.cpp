@@ -21,7 +21,15 @@
 #include "document/tarnwickmodel.h"
 #include "foundation/modelid.h"
 #include "foundation/notificationcenter.h"
+#include "document/componentdefinition.h"
+#include "document/definitionlist.h"
+#include "foundation/slaballocator.h"
 #include "model/backreferencemap.h"
+#include "model/edge.h"
+#include "model/edgeuse.h"
+#include "model/face.h"
+#include "model/undosuspender.h"
+#include "model/vertex.h"
 #include "model/undomanager.h"
 #include "model/undooperation.h"
 #include "tests/document/documenttestsupport.h"
@@ -274,4 +282,37 @@ TEST_F(TarnwickModelTest, TheModelCheckRunsDespiteTheBypassAndFindsANewModelSoun
     EXPECT_FALSE(model->IsChecking());
     model->FreeDisplayResources();
     model->Release();
+}
+
+TEST_F(TarnwickModelTest, ClearingFreesEveryDefinitionsTopologyAndTheAllocatorsKeepOnlyTheirFirstBlock)
+{
+    CSlabAllocator& uses = CSlabAllocator::ForClass<CEdgeUse>();
+    const std::size_t usesBefore = uses.GetLiveCount();
+    CTarnwickModel model;
+    model.MakeCurrent();
+    {
+        const CUndoSuspender suspender;
+        for (int i = 0; i < 200; ++i) {
+            auto* definition = new CComponentDefinition;
+            model.GetDefinitionList()->Add(definition);
+            CVertex* v[3] = {new CVertex(CPoint3d(0, 0, 0)), new CVertex(CPoint3d(1, 0, 0)),
+                             new CVertex(CPoint3d(0, 1, 0))};
+            CEdge* edges[3];
+            for (int e = 0; e < 3; ++e) {
+                edges[e] = new CEdge(v[e], v[(e + 1) % 3], false);
+                definition->Add(edges[e]);
+            }
+            definition->Add(new CFace(3, edges, CPlane3d(v[0]->GetPosition(), CVector3d(0, 0, 1))));
+        }
+    }
+    ASSERT_EQ(uses.GetLiveCount(), usesBefore + 600);
+    {
+        const CUndoSuspender suspender;
+        model.Clear();
+    }
+    EXPECT_TRUE(model.GetDefinitionList()->IsEmpty());
+    EXPECT_EQ(uses.GetLiveCount(), usesBefore);
+    if (usesBefore == 0 && CSlabAllocator::kObjectBlockBytes != 0) {
+        EXPECT_LE(uses.GetHeldBytes(), 4096u);
+    }
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "foundation/slaballocator.h"
 #include "model/curve.h"
+#include "model/radialtails.h"
 #include "model/undooperation.h"
 #include "model/topologymessages.h"
 #include "model/validitylog.h"
@@ -135,6 +137,79 @@ TEST(Edge, FindsItsUsesByLoopAndByFace)
     EXPECT_EQ(middle->GetLoopOnFace(right), right->GetOuterLoop());
     EXPECT_EQ(middle->FindEdgeUseInLoop(right->GetOuterLoop())->GetFace(), right);
     EXPECT_FALSE(middle->HasEdgeUseOnFace(nullptr));
+}
+
+// Faces over one ring of four edges, put into the component before or after the edges.
+std::vector<CFace*> AddFacesOverOneRing(CComponent& component, int faceCount, bool facesFirst)
+{
+    CVertex* v[4] = {new CVertex(CPoint3d(0, 0, 0)), new CVertex(CPoint3d(1, 0, 0)), new CVertex(CPoint3d(1, 1, 0)),
+                     new CVertex(CPoint3d(0, 1, 0))};
+    CEdge* edges[4];
+    for (int i = 0; i < 4; ++i) {
+        edges[i] = new CEdge(v[i], v[(i + 1) % 4], false);
+    }
+    std::vector<CFace*> faces;
+    for (int i = 0; i < faceCount; ++i) {
+        faces.push_back(new CFace(4, edges, CPlane3d(v[0]->GetPosition(), CVector3d(0, 0, 1))));
+    }
+    for (const bool addingFaces : {facesFirst, !facesFirst}) {
+        if (addingFaces) {
+            for (CFace* face : faces) {
+                component.Add(face);
+            }
+        } else {
+            for (CEdge* edge : edges) {
+                component.Add(edge);
+            }
+        }
+    }
+    return faces;
+}
+
+std::vector<std::size_t> LiveTopology()
+{
+    return {CSlabAllocator::ForClass<CVertex>().GetLiveCount(), CSlabAllocator::ForClass<CEdge>().GetLiveCount(),
+            CSlabAllocator::ForClass<CEdgeUse>().GetLiveCount(), CSlabAllocator::ForClass<CLoop>().GetLiveCount(),
+            CSlabAllocator::ForClass<CFace>().GetLiveCount()};
+}
+
+TEST(Edge, FacesLeavingOneRingOneByOneKeepItWholeForTheOthersWhicheverComesFirst)
+{
+    for (const bool facesFirst : {false, true}) {
+        Builder builder;
+        const std::vector<CFace*> faces = AddFacesOverOneRing(builder.Component(), CRadialTails::kShortWalk + 4,
+                                                              facesFirst);
+        CEdge* edge = faces[0]->GetOuterLoop()->GetFirstEdgeUse()->GetEdge();
+        for (std::size_t i = 0; i + 1 < faces.size(); ++i) {
+            builder.Component().EraseEntity(faces[i]);
+            ASSERT_EQ(edge->GetEdgeUseCount(), static_cast<int>(faces.size() - i - 1)) << facesFirst;
+            EXPECT_EQ(edge->GetFirstEdgeUse()->GetFace(), faces[i + 1]);
+            EXPECT_EQ(edge->CheckValidity(kValidityModeCheck, nullptr), kValiditySound);
+        }
+    }
+}
+
+// Closing a model whose faces came before their edges took minutes: every use walked
+// round its ring to leave it.
+TEST(Edge, AComponentErasedOrClearedFreesFacesOverOneRingWhicheverComesFirst)
+{
+    Builder builder;
+    const std::vector<std::size_t> before = LiveTopology();
+    for (const int faceCount : {3, 40}) {
+        for (const bool facesFirst : {false, true}) {
+            for (const bool clear : {false, true}) {
+                auto* component = new CComponent;
+                const std::vector<CFace*> faces = AddFacesOverOneRing(*component, faceCount, facesFirst);
+                if (clear) {
+                    component->Clear();
+                    EXPECT_TRUE(component->IsEmpty());
+                }
+                component->Erase();
+                EXPECT_EQ(LiveTopology(), before) << faceCount << " faces, faces first " << facesFirst
+                                                  << ", cleared " << clear;
+            }
+        }
+    }
 }
 
 TEST(EdgeCheck, ASoundEdgeIsSoundAndAVertexThatLostItIsRepairedInRepairMode)
