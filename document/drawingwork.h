@@ -12,11 +12,13 @@ class CComponent;
 class CDrawingWork
 {
 public:
-    // Units of work: every entity a path draws is one; a face cut into triangles (with
-    // holes or a concave outline) one more per corner, a label one more per character,
-    // and while shadows are on every face that casts one its corners and a cap again. A
-    // placement costs what its instance draws around its content (state,
-    // transformation, bounds box and axes) and that content again.
+    // Units of work, the frame meter's: every entity a path draws weighs what its class
+    // says it costs (CDrawingElement::GetDrawingWeight: a polyline its points, a picture
+    // its pixels); a face cut into triangles (with holes or a concave outline) one more
+    // per corner, a label one more per character, and while shadows are on every face
+    // that casts one its corners and a cap again. A placement costs what its instance
+    // draws around its content (state, transformation, bounds box and axes) and that
+    // content again.
     static constexpr std::uint64_t kPlacementCost = 140;
     // Filling the pixels is counted apart from the entities: copies drawn over one
     // another cost little to send but fill the same pixels again each time. How often

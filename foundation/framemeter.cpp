@@ -26,7 +26,7 @@ bool CFrameMeter::CScope::IsExhausted() const noexcept
 
 std::uint64_t CFrameMeter::CScope::GetUsed() const noexcept
 {
-    return s_used.load(std::memory_order_relaxed);
+    return CFrameMeter::GetUsed();
 }
 
 bool CFrameMeter::Charge(std::uint64_t units) noexcept
@@ -56,4 +56,9 @@ bool CFrameMeter::IsExhausted() noexcept
 bool CFrameMeter::IsMetering() noexcept
 {
     return s_active.load(std::memory_order_relaxed);
+}
+
+std::uint64_t CFrameMeter::GetUsed() noexcept
+{
+    return s_active.load(std::memory_order_relaxed) ? s_used.load(std::memory_order_relaxed) : 0;
 }

@@ -7,9 +7,11 @@
 // next frame starts with a new budget and does the same.
 //
 // A frame opens a scope; scopes nest (a definition's picture drawn while a frame is
-// drawn meters on its own and gives the outer frame back its state). Outside every scope
-// charges are ignored and nothing stops. User-interface thread for the scopes; charging
-// from another thread is safe, the counters being atomic.
+// drawn meters on its own and gives the outer frame back its state). Work made of
+// several frames that should share one budget (the bands of a printed picture) opens
+// its scope around them, and each frame joins it instead of opening its own. Outside
+// every scope charges are ignored and nothing stops but a quit. User-interface thread
+// for the scopes; charging from another thread is safe, the counters being atomic.
 
 #include <atomic>
 #include <cstdint>
@@ -29,6 +31,9 @@ public:
     static constexpr std::uint64_t kCutCornerCost = 4;
     // Pixels rasterised for a glyph or a label's picture, per unit.
     static constexpr std::uint64_t kPixelsPerUnit = 16;
+    // Pixels GL fills for triangles, per unit: screen-filling triangles drawn over one
+    // another cost little to send and much to fill.
+    static constexpr std::uint64_t kFilledPixelsPerUnit = 64;
     // Pixels decoded from a picture, per unit.
     static constexpr std::uint64_t kDecodedPixelsPerUnit = 8;
 
@@ -66,6 +71,10 @@ public:
     [[nodiscard]] static bool IsExhausted() noexcept;
     // A frame is being metered.
     [[nodiscard]] static bool IsMetering() noexcept;
+    // The units charged to the frame being metered; 0 outside every scope. The
+    // difference across a piece of work is what that work cost (a display list replayed
+    // later costs what it cost to make).
+    [[nodiscard]] static std::uint64_t GetUsed() noexcept;
 
     // Units for a number of pixels rasterised or decoded, at least one for any.
     [[nodiscard]] static constexpr std::uint64_t PixelUnits(std::uint64_t pixels, std::uint64_t perUnit) noexcept

@@ -49,7 +49,33 @@ bool CClipVolume::Load(double reachPixels)
     // The clip volume is 2 wide across the viewport.
     m_reachX = viewport[2] > 0 ? static_cast<float>(2.0 * reachPixels / viewport[2]) : 0.0f;
     m_reachY = viewport[3] > 0 ? static_cast<float>(2.0 * reachPixels / viewport[3]) : 0.0f;
+    m_halfWidth = std::max(viewport[2], 0) * 0.5;
+    m_halfHeight = std::max(viewport[3], 0) * 0.5;
     return true;
+}
+
+double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vertexCount) const
+{
+    const float* m = m_matrix;
+    const double viewportPixels = 4.0 * m_halfWidth * m_halfHeight;
+    double pixels = 0.0;
+    for (std::size_t t = 0; t + 3 <= vertexCount; t += 3) {
+        double x[3];
+        double y[3];
+        bool behind = false;
+        for (std::size_t v = 0; v < 3; ++v) {
+            const float* p = positions + (t + v) * 3;
+            const float w = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
+            behind = behind || !(w > 1e-6f);
+            x[v] = (m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12]) / w;
+            y[v] = (m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13]) / w;
+        }
+        // Half the cross product, in normalised units (the viewport is 2 by 2).
+        const double area = 0.5 * std::fabs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]));
+        const double triangle = area * m_halfWidth * m_halfHeight;
+        pixels += behind || !(triangle < viewportPixels) ? viewportPixels : triangle;
+    }
+    return pixels;
 }
 
 CClipVolume::Place CClipVolume::Classify(const float* positions, int size) const

@@ -45,6 +45,10 @@ public:
     // number of vertices kept.
     std::size_t Sift(float* positions, std::size_t vertexCount, int size, bool reordered,
                      const std::vector<Attribute>& attributes);
+    // About how many pixels the triangles (3 vertices each) cover together, each counted
+    // as often as it is drawn: what the rasteriser will fill. A triangle that reaches
+    // behind the eye, or more than the viewport, counts as the whole viewport.
+    [[nodiscard]] double CountTrianglePixels(const float* positions, std::size_t vertexCount) const;
 
 private:
     // Projection times modelview, column after column as GL holds it.
@@ -54,5 +58,8 @@ private:
     // The reach in clip coordinates per unit of w, along x and y.
     float m_reachX = 0.0f;
     float m_reachY = 0.0f;
+    // Half the viewport in pixels.
+    double m_halfWidth = 0.0;
+    double m_halfHeight = 0.0;
     std::vector<float> m_crossing;
 };

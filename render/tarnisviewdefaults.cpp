@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
+#include <optional>
 #include <utility>
 
 #include "document/component.h"
@@ -16,6 +18,7 @@
 #include "document/twfont.h"
 #include "document/viewpage.h"
 #include "annotations/watermark.h"
+#include "foundation/framemeter.h"
 #include "foundation/notificationcenter.h"
 #include "model/edgepassgl.h"
 #include "render/cameratransitionfactory.h"
@@ -23,6 +26,7 @@
 #include "render/framepainter.h"
 #include "render/frametimer.h"
 #include "render/groundshadows.h"
+#include "render/hostservices.h"
 #include "render/stencilshadows.h"
 #include "render/ftglfont.h"
 #include "render/texturegl.h"
@@ -105,11 +109,17 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     CLayerManager* layers = root->GetLayerManager();
     PushLayer(layers != nullptr ? layers->GetDefaultLayer() : nullptr);
 
+    // A frame that is a band of a larger picture shares the picture's budget.
+    std::optional<CFrameMeter::CScope> meter;
+    if (!CFrameMeter::IsMetering()) {
+        meter.emplace();
+    }
     CFrameTimer timer;
     timer.Start();
     m_drawThrottle.Begin();
     DrawFrameContents(*root);
     m_drawThrottle.End();
+    ReportFrameCut(CFrameMeter::IsExhausted());
     const double seconds = timer.GetElapsedSeconds();
     RecordFrameTime(seconds);
     if (DrawsToolFeedback()) {
@@ -134,6 +144,25 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     PopLayer();
     if (previousModel != m_model) {
         SetCurrentModel(previousModel);
+    }
+}
+
+void CTarnisView::ReportFrameCut(bool cut)
+{
+    if (!cut) {
+        // The reason goes once the frames are whole again; other texts stay.
+        if (m_statusSaysCut) {
+            SetStatusText(kFirstPane, CString());
+            m_statusSaysCut = false;
+        }
+        return;
+    }
+    SetStatusText(kFirstPane, CString(CFrameMeter::kReason));
+    m_statusSaysCut = true;
+    // Every frame of such a model stops: a log hears of it once per model.
+    if (!m_cutReported) {
+        std::fprintf(stderr, "glimra: %s; each frame shows what it drew before it stopped\n", CFrameMeter::kReason);
+        m_cutReported = true;
     }
 }
 
@@ -257,6 +286,9 @@ void CTarnisView::BeginSelection(const CPoint2d& corner1, const CPoint2d& corner
     m_pickNames.Clear();
     m_selectionNames = 0;
     m_nameRoom = -1;
+    // A pick draws the model as a frame does, and stops where a frame would.
+    m_selectionMeter.reset();
+    m_selectionMeter.emplace();
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     ResetLineState();
     UpdateViewBounds();
@@ -299,6 +331,7 @@ void CTarnisView::EndSelection()
         options->SetTransparencyPass(saved.transparencyPass);
     }
     m_drawMode = saved.drawMode;
+    m_selectionMeter.reset();
 }
 
 void CTarnisView::FinishFrame(double seconds)

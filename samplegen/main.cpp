@@ -14,6 +14,8 @@
 //   glimra_samplegen --holes N <folder>    one square face with N square holes
 //   glimra_samplegen --star-placements P C <folder>
 //                                          P placements of one star of C corners
+//   glimra_samplegen --polylines P N <folder>
+//                                          P placements of one polyline of N points
 //   glimra_samplegen --farfill N <folder>  N stacked squares and a tiny face far away
 //   glimra_samplegen --sharedring N <folder>
 //                                          N faces bounded by one ring of 2,000 edges
@@ -56,6 +58,7 @@ int Usage()
                          " | --star CORNERS"
                          " | --holes COUNT"
                          " | --star-placements COUNT CORNERS"
+                         " | --polylines COUNT POINTS"
                          " | --farfill SQUARES"
                          " | --sharedring FACES"
                          " | --progressivepreview SIDE"
@@ -126,8 +129,19 @@ int main(int argc, char** argv)
         {"--sharedring", "sharedring-", &BuildSharedRingModel},
         {"--progressivepreview", "progressivepreview-", &BuildProgressivePreviewModel},
     };
+    // The models of two counts: placements, and the size of what is placed.
+    const struct
+    {
+        const char* option;
+        const char* stem;
+        void (*build)(CTarnwickModel&, int, int);
+    } pairs[] = {
+        {"--star-placements", "star-placements-", &BuildStarPlacementsModel},
+        {"--polylines", "polylines-", &BuildPolylinesModel},
+    };
+    const auto* pair = std::end(pairs);
     int count = -1;
-    int starCorners = -1;
+    int size = -1;
     const auto* kind = std::end(kinds);
     std::string folder;
     for (int i = 1; i < argc; ++i) {
@@ -145,10 +159,13 @@ int main(int argc, char** argv)
             if (g_drawnMaterials < 0) {
                 return Usage();
             }
-        } else if (argument == "--star-placements" && count < 0 && i + 2 < argc) {
+        } else if (const auto* asked2 = std::find_if(std::begin(pairs), std::end(pairs),
+                                                     [&](const auto& p) { return argument == p.option; });
+                   asked2 != std::end(pairs) && count < 0 && i + 2 < argc) {
+            pair = asked2;
             count = ReadCount(argv[++i]);
-            starCorners = ReadCount(argv[++i]);
-            if (count < 0 || starCorners < 0) {
+            size = ReadCount(argv[++i]);
+            if (count < 0 || size < 0) {
                 return Usage();
             }
         } else if (folder.empty() && argument.rfind("--", 0) != 0) {
@@ -169,10 +186,11 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder, error);
     bool written = false;
     try {
-        if (starCorners > 0) {
+        if (size > 0) {
+            const auto build = pair->build;
             written = WriteModel(
-                folder, "star-placements-" + std::to_string(count) + "x" + std::to_string(starCorners),
-                [&](CTarnwickModel& model) { BuildStarPlacementsModel(model, count, starCorners); }, false);
+                folder, pair->stem + std::to_string(count) + "x" + std::to_string(size),
+                [&](CTarnwickModel& model) { build(model, count, size); }, false);
         } else if (kind != std::end(kinds)) {
             const auto build = kind->build;
             std::string stem = kind->stem + std::to_string(count);

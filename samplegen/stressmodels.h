@@ -71,6 +71,12 @@ void BuildHolesModel(CTarnwickModel& model, int holes);
 // instances of it (at least 1) side by side in a square field, looked at from above.
 void BuildStarPlacementsModel(CTarnwickModel& model, int placements, int starCorners);
 
+// Adds one definition holding a polyline of `points` points (at least 2) winding out in a
+// spiral of short steps to a radius of 50 units, and that many placements of it (at
+// least 1), all over one another in front of the camera: each draws every point, in a
+// file that stays small.
+void BuildPolylinesModel(CTarnwickModel& model, int placements, int points);
+
 // The count of unit squares (at least 1), each an instance of one definition, all in
 // the same place in front of the camera, and one triangle a millimetre across a million
 // units away in the root component: the copies fill the view once each while the whole
