@@ -23,8 +23,10 @@ public:
 
     // Units of work. One is about what sending one vertex to GL costs, all told; the
     // other kinds are weighed against it where they are done.
-    // A frame that reaches this has drawn for several seconds on a quiet machine.
-    static constexpr std::uint64_t kBudget = 100'000'000;
+    // A frame that reaches this has drawn for about 5 s on a quiet machine (a vertex
+    // sent on its own takes 80-150 ns all told under Mesa's software rasteriser; one of
+    // a vertex array less); the million-triangle grid weighs 6 million.
+    static constexpr std::uint64_t kBudget = 60'000'000;
     // One vertex, line end or point sent to GL.
     static constexpr std::uint64_t kVertexCost = 1;
     // One corner handed to the sweep that cuts faces into triangles.
@@ -33,7 +35,7 @@ public:
     static constexpr std::uint64_t kPixelsPerUnit = 16;
     // Pixels GL fills for triangles, per unit: screen-filling triangles drawn over one
     // another cost little to send and much to fill.
-    static constexpr std::uint64_t kFilledPixelsPerUnit = 64;
+    static constexpr std::uint64_t kFilledPixelsPerUnit = 128;
     // Pixels decoded from a picture, per unit.
     static constexpr std::uint64_t kDecodedPixelsPerUnit = 8;
 

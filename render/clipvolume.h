@@ -45,9 +45,11 @@ public:
     // number of vertices kept.
     std::size_t Sift(float* positions, std::size_t vertexCount, int size, bool reordered,
                      const std::vector<Attribute>& attributes);
-    // About how many pixels the triangles (3 vertices each) cover together, each counted
-    // as often as it is drawn: what the rasteriser will fill. A triangle that reaches
-    // behind the eye, or more than the viewport, counts as the whole viewport.
+    // About what filling the triangles (3 vertices each) costs the rasteriser, in pixels:
+    // the pixels each covers, as often as it is drawn, and for each tile of the screen
+    // its longer side reaches a few hundred more, since a long thin triangle costs a
+    // setup in every tile it crosses however few pixels it covers there. A triangle
+    // that reaches behind the eye, or beyond the viewport, counts as the whole viewport.
     [[nodiscard]] double CountTrianglePixels(const float* positions, std::size_t vertexCount) const;
 
 private:
