@@ -9,7 +9,7 @@
 // A frame opens a scope; scopes nest (a definition's picture drawn while a frame is
 // drawn meters on its own and gives the outer frame back its state). Work made of
 // several frames that should share one budget (the bands of a printed picture) opens
-// its scope around them, and each frame joins it instead of opening its own. Outside
+// a shared scope around them, and each frame joins it instead of opening its own. Outside
 // every scope charges are ignored and nothing stops but a quit. User-interface thread
 // for the scopes; charging from another thread is safe, the counters being atomic.
 
@@ -43,11 +43,13 @@ public:
     // when it refuses a model at opening.
     static constexpr const char* kReason = "the model would draw too much to show";
 
-    // One frame being metered, from construction to destruction.
+    // One frame being metered, from construction to destruction; shared: a piece of work
+    // of several frames (the bands of a picture) that each join instead of metering on
+    // their own.
     class CScope
     {
     public:
-        explicit CScope(std::uint64_t budget = kBudget) noexcept;
+        explicit CScope(std::uint64_t budget = kBudget, bool shared = false) noexcept;
         ~CScope();
         CScope(const CScope&) = delete;
         CScope& operator=(const CScope&) = delete;
@@ -61,6 +63,7 @@ public:
         std::uint64_t m_outerUsed;
         std::uint64_t m_outerBudget;
         bool m_outerActive;
+        bool m_outerShared;
     };
 
     // Adds work to the frame being drawn. Returns false when the frame should stop: its
@@ -73,6 +76,8 @@ public:
     [[nodiscard]] static bool IsExhausted() noexcept;
     // A frame is being metered.
     [[nodiscard]] static bool IsMetering() noexcept;
+    // The innermost scope was opened to be shared: a frame drawn now joins it.
+    [[nodiscard]] static bool IsShared() noexcept;
     // The units charged to the frame being metered; 0 outside every scope. The
     // difference across a piece of work is what that work cost (a display list replayed
     // later costs what it cost to make).
@@ -88,4 +93,5 @@ private:
     static inline std::atomic<std::uint64_t> s_used{0};
     static inline std::atomic<std::uint64_t> s_budget{0};
     static inline std::atomic<bool> s_active{false};
+    static inline std::atomic<bool> s_shared{false};
 };

@@ -182,8 +182,8 @@ bool COffscreenRender::Render(const Window& window, int width, int height, doubl
     m_view.UpdateViewBounds();
     const CViewStateGuard guard(m_window, m_view);
     std::optional<CFrameMeter::CScope> meter;
-    if (!CFrameMeter::IsMetering())
-        meter.emplace();
+    if (!CFrameMeter::IsShared())
+        meter.emplace(CFrameMeter::kBudget, true);
     m_cut = false;
     try
     {

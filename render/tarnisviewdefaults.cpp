@@ -111,7 +111,7 @@ void CTarnisView::DrawFrame(int argument, bool swap)
 
     // A frame that is a band of a larger picture shares the picture's budget.
     std::optional<CFrameMeter::CScope> meter;
-    if (!CFrameMeter::IsMetering()) {
+    if (!CFrameMeter::IsShared()) {
         meter.emplace();
     }
     CFrameTimer timer;

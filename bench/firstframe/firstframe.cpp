@@ -193,7 +193,7 @@ int main(int argc, char** argv)
     std::uint64_t units = 0;
     bool cut = false;
     {
-        const CFrameMeter::CScope meter;
+        const CFrameMeter::CScope meter(CFrameMeter::kBudget, true);
         view.DrawFrame(0, false);
         units = meter.GetUsed();
         cut = meter.IsExhausted();

@@ -16,21 +16,24 @@ TEST(FrameMeterTest, AScopeStopsPastItsBudgetAndAnInnerScopeGivesTheOuterItsStat
     EXPECT_TRUE(CFrameMeter::Charge(UINT64_MAX));
     EXPECT_EQ(CFrameMeter::GetUsed(), 0u);
     {
-        const CFrameMeter::CScope outer(10);
+        const CFrameMeter::CScope outer(10, true);
         EXPECT_TRUE(CFrameMeter::Charge(10));
         EXPECT_FALSE(outer.IsExhausted());
         {
             const CFrameMeter::CScope inner(5);
+            EXPECT_FALSE(CFrameMeter::IsShared());
             EXPECT_EQ(inner.GetUsed(), 0u);
             EXPECT_FALSE(CFrameMeter::Charge(6));
             EXPECT_TRUE(CFrameMeter::ShouldStop());
         }
+        EXPECT_TRUE(CFrameMeter::IsShared());
         EXPECT_EQ(outer.GetUsed(), 10u);
         EXPECT_FALSE(CFrameMeter::ShouldStop());
         EXPECT_FALSE(CFrameMeter::Charge(1));
         EXPECT_TRUE(outer.IsExhausted());
     }
     EXPECT_FALSE(CFrameMeter::IsMetering());
+    EXPECT_FALSE(CFrameMeter::IsShared());
     EXPECT_FALSE(CFrameMeter::ShouldStop());
 }
 
@@ -56,6 +59,5 @@ TEST(FrameMeterTest, AQuitStopsEveryFrameWithoutSpendingItsBudget)
     CQuitRequest::Clear();
     EXPECT_FALSE(CFrameMeter::ShouldStop());
 }
-
 
 }  // namespace

@@ -53,7 +53,7 @@ protected:
     {
         testing::internal::CaptureStderr();
         {
-            const CFrameMeter::CScope meter(kPointsPerLine * 5 / 2);
+            const CFrameMeter::CScope meter(kPointsPerLine * 5 / 2, true);
             Draw();
         }
         return testing::internal::GetCapturedStderr();
