@@ -429,6 +429,8 @@ private:
     // The frame between the timer's start and stop, and what follows the timing.
     void DrawFrameContents(CComponent& root);
     void FinishFrame(double seconds);
+    // The frame's contents under the frame meter; true when they stopped for the budget.
+    bool DrawMeteredContents(CComponent& root);
     // A frame that stopped for its budget says why on the status line, and the first
     // such frame of a model on standard error; a whole frame takes the reason away.
     void ReportFrameCut(bool cut);

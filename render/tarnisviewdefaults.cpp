@@ -109,20 +109,15 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     CLayerManager* layers = root->GetLayerManager();
     PushLayer(layers != nullptr ? layers->GetDefaultLayer() : nullptr);
 
-    // A frame that is a band of a larger picture shares the picture's budget.
-    std::optional<CFrameMeter::CScope> meter;
-    if (!CFrameMeter::IsShared()) {
-        meter.emplace();
-    }
     CFrameTimer timer;
     timer.Start();
-    m_drawThrottle.Begin();
-    DrawFrameContents(*root);
-    m_drawThrottle.End();
-    ReportFrameCut(CFrameMeter::IsExhausted());
+    ReportFrameCut(DrawMeteredContents(*root));
     const double seconds = timer.GetElapsedSeconds();
     RecordFrameTime(seconds);
+    // The tools' feedback is weighed on its own: a model cut short still shows what the
+    // user is doing.
     if (DrawsToolFeedback()) {
+        const CFrameMeter::CScope meter;
         DrawToolFeedback();
         EndPrimitive();
     }
@@ -139,12 +134,26 @@ void CTarnisView::DrawFrame(int argument, bool swap)
         ScheduleAnimationStep();
     }
     if (DrawsToolFeedback()) {
+        const CFrameMeter::CScope meter;
         DrawToolOverlay();
     }
     PopLayer();
     if (previousModel != m_model) {
         SetCurrentModel(previousModel);
     }
+}
+
+bool CTarnisView::DrawMeteredContents(CComponent& root)
+{
+    // A frame that is a band of a larger picture shares the picture's budget.
+    std::optional<CFrameMeter::CScope> meter;
+    if (!CFrameMeter::IsShared()) {
+        meter.emplace();
+    }
+    m_drawThrottle.Begin();
+    DrawFrameContents(root);
+    m_drawThrottle.End();
+    return CFrameMeter::IsExhausted();
 }
 
 void CTarnisView::ReportFrameCut(bool cut)
