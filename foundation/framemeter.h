@@ -25,7 +25,7 @@ public:
     // other kinds are weighed against it where they are done.
     // A frame that reaches this has drawn for about 5 s on a quiet machine (a vertex
     // sent on its own takes 80-150 ns all told under Mesa's software rasteriser; one of
-    // a vertex array less); the million-triangle grid weighs 6 million.
+    // a vertex array less); the million-triangle grid weighs 8 million.
     static constexpr std::uint64_t kBudget = 60'000'000;
     // One vertex, line end or point sent to GL.
     static constexpr std::uint64_t kVertexCost = 1;
