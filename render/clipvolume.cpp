@@ -63,25 +63,30 @@ bool CClipVolume::Load(double reachPixels)
 double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vertexCount) const
 {
     const float* m = m_matrix;
-    const double viewportPixels = 4.0 * m_halfWidth * m_halfHeight;
+    // Single precision is plenty for an estimate, and a frame asks this of every triangle.
+    const auto halfWidth = static_cast<float>(m_halfWidth);
+    const auto halfHeight = static_cast<float>(m_halfHeight);
+    const float viewportPixels = 4.0f * halfWidth * halfHeight;
+    const auto tileSetup = static_cast<float>(kTileSetupPixels);
+    const auto perTile = static_cast<float>(kTileSetupPixels / kTileSide);
     double pixels = 0.0;
     for (std::size_t t = 0; t + 3 <= vertexCount; t += 3) {
-        double x[3];
-        double y[3];
+        // Window pixels about the viewport's centre.
+        float x[3];
+        float y[3];
         bool behind = false;
         for (std::size_t v = 0; v < 3; ++v) {
             const float* p = positions + (t + v) * 3;
             const float w = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
             behind = behind || !(w > 1e-6f);
-            x[v] = (m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12]) / w;
-            y[v] = (m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13]) / w;
+            const float scale = 1.0f / w;
+            x[v] = (m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12]) * scale * halfWidth;
+            y[v] = (m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13]) * scale * halfHeight;
         }
-        // Half the cross product, in normalised units (the viewport is 2 by 2).
-        const double area = 0.5 * std::fabs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]));
-        const double across = (std::max({x[0], x[1], x[2]}) - std::min({x[0], x[1], x[2]})) * m_halfWidth;
-        const double down = (std::max({y[0], y[1], y[2]}) - std::min({y[0], y[1], y[2]})) * m_halfHeight;
-        const double tiles = 1.0 + std::max(across, down) / kTileSide;
-        const double triangle = area * m_halfWidth * m_halfHeight + tiles * kTileSetupPixels;
+        const float area = 0.5f * std::fabs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]));
+        const float across = std::max({x[0], x[1], x[2]}) - std::min({x[0], x[1], x[2]});
+        const float down = std::max({y[0], y[1], y[2]}) - std::min({y[0], y[1], y[2]});
+        const float triangle = area + tileSetup + std::max(across, down) * perTile;
         pixels += behind || !(triangle < viewportPixels) ? viewportPixels : triangle;
     }
     return pixels;

@@ -26,8 +26,9 @@ public:
     // Draws in one window: a fence after so few costs the driver a flush each, one after
     // many lets it gather that many draws' states.
     static constexpr int kDrawsPerWindow = 256;
-    // Frame-meter units in one window: a few milliseconds of work.
-    static constexpr std::uint64_t kUnitsPerWindow = std::uint64_t{1} << 18;
+    // Frame-meter units in one window: about a tenth of a second of work, so that the
+    // driver's threads still run well ahead of the frame and a quit waits for little.
+    static constexpr std::uint64_t kUnitsPerWindow = std::uint64_t{1} << 20;
 
     CDrawThrottle() = default;
     CDrawThrottle(const CDrawThrottle&) = delete;
