@@ -13,6 +13,7 @@
 #include "drawapi/glenums.h"
 #include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/framemeter.h"
 #include "foundation/line3d.h"
 #include "foundation/point2d.h"
 
@@ -194,4 +195,15 @@ void CConstructionPoint::Draw(ITarnisView* view)
         view->SetLineWidth(1.0);
     }
     view->EndElement();
+}
+
+std::uint64_t CConstructionLine::GetDrawingWeight(bool /*shadows*/) const
+{
+    return 2 * CFrameMeter::kVertexCost;
+}
+
+std::uint64_t CConstructionPoint::GetDrawingWeight(bool /*shadows*/) const
+{
+    constexpr std::uint64_t kMark = 4 * CFrameMeter::kVertexCost;
+    return kMark + (m_withSegment ? 2 * CFrameMeter::kVertexCost : 0);
 }

@@ -42,6 +42,8 @@ public:
     // Dashed in the guide colour at full detail only, clipped by the section planes;
     // named for picking.
     void Draw(ITarnisView* view) override;
+    // One line, bounded or reaching to the view's sides.
+    [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     // The line, clipped by the section planes, bounded at both ends and inside.
     [[nodiscard]] bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const override;
 

@@ -39,6 +39,8 @@ public:
     // Dashed in the guide colour at full detail only, clipped by the section planes;
     // named for picking.
     void Draw(ITarnisView* view) override;
+    // The point's mark, and the segment to the second point when it has one.
+    [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     // The point kept by the section planes and inside; with a segment, what the planes keep of the segment inside.
     [[nodiscard]] bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const override;
 

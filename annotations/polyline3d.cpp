@@ -9,6 +9,7 @@
 #include "drawapi/glenums.h"
 #include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/framemeter.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/line3d.h"
 #include "foundation/transformation.h"
@@ -25,6 +26,13 @@ IMPLEMENT_SERIAL(CPolyline3d, CDrawingElement, VERSIONABLE_SCHEMA | 0)
 namespace {
 
 constexpr double kKeptSide = -0.001;
+// Points drawn between two looks at whether the frame should stop.
+constexpr std::size_t kPointsPerPoll = 4096;
+
+bool IsStopDue(const ITarnisView* view, std::size_t index)
+{
+    return index % kPointsPerPoll == kPointsPerPoll - 1 && view->IsFrameAbandoned();
+}
 constexpr std::uint16_t kStippleHidden = 0x3333;
 
 // Where the segment from p to q crosses the plane, given their signed distances.
@@ -82,9 +90,15 @@ void CPolyline3d::Transform(const CTransformation& transform)
     }
 }
 
+std::uint64_t CPolyline3d::GetDrawingWeight(bool /*shadows*/) const
+{
+    // Every point goes to GL at every draw; the element's own calls are one more.
+    return 1 + static_cast<std::uint64_t>(m_points.size()) * CFrameMeter::kVertexCost;
+}
+
 void CPolyline3d::Draw(ITarnisView* view)
 {
-    if (m_points.size() < 2 || !IsShown(view)) {
+    if (m_points.size() < 2 || view->IsFrameAbandoned() || !IsShown(view)) {
         return;
     }
     view->BeginElement(this);
@@ -97,14 +111,16 @@ void CPolyline3d::Draw(ITarnisView* view)
     ApplyMaterial(view);
     // The strip is clipped by the GL clip planes; past what GL offers, by the stack.
     const CSectionClipStack& sections = view->GetSectionFilters();
+    // Each point is charged to the frame as it goes to GL; a long chain stops part way
+    // once the frame has spent its budget.
     if (sections.ClipsInSoftware()) {
-        for (std::size_t i = 0; i + 1 < m_points.size(); ++i) {
+        for (std::size_t i = 0; i + 1 < m_points.size() && !IsStopDue(view, i); ++i) {
             view->DrawLine(m_points[i], m_points[i + 1]);
         }
     } else {
         view->BeginPrimitive(glenum::kLineStrip);
-        for (const CPoint3d& point : m_points) {
-            view->VertexV(point);
+        for (std::size_t i = 0; i < m_points.size() && !IsStopDue(view, i); ++i) {
+            view->VertexV(m_points[i]);
         }
         view->EndPrimitive();
     }

@@ -44,8 +44,10 @@ public:
     // always code 1, the point untouched when there is no segment.
     [[nodiscard]] int IntersectLine(const CLine3d& line, CPoint3d& point) const override;
     // One unlit line strip in the element's colour, stippled when hidden; nothing below
-    // two points. Named for picking.
+    // two points. Named for picking. Stops part way when the frame does.
     void Draw(ITarnisView* view) override;
+    // A vertex per point.
+    [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     // A point pick takes a polyline one of whose segments it touches; a window pick one
     // whose points left by the section planes all lie inside. Never below two points.
     [[nodiscard]] bool IsSelectedBy(IPickHelper* selector, const CInstancePath* path) const override;

@@ -45,6 +45,9 @@ public:
     // translucent or stippled fill. Named for picking: sub-element 1 the outline and
     // arrows, 2 the fill.
     void Draw(ITarnisView* view) override;
+    // Its outline, arrows and fill, and the cut it draws through the entities of its
+    // component: a segment for each at most.
+    [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     // Shown as a drawing element, and then when section planes are displayed or the
     // plane is selected.
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;

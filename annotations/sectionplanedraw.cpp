@@ -14,6 +14,7 @@
 #include "drawapi/glenums.h"
 #include "drawapi/pickhelper.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/framemeter.h"
 #include "foundation/boundedline3d.h"
 
 namespace {
@@ -360,4 +361,13 @@ void CSectionPlane::DrawSlice(ITarnisView* view)
         m_slice->Draw(view);
     }
     view->SetLineWidth(1.0);
+}
+
+std::uint64_t CSectionPlane::GetDrawingWeight(bool /*shadows*/) const
+{
+    // The outline, its corner arrows and the fill.
+    constexpr std::uint64_t kPlane = 48 * CFrameMeter::kVertexCost;
+    const CComponent* component = GetParentComponent();
+    const std::uint64_t cut = component != nullptr ? component->GetEntityList().size() : 0;
+    return kPlane + 2 * cut * CFrameMeter::kVertexCost;
 }

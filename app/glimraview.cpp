@@ -391,6 +391,7 @@ bool CGlimraView::RenderPicture(int& width, int& height, double lineWidthFactor,
                                          return true;
                                      });
     display.Restore();
+    m_pictureCut = render.WasCut();
     if (!drawn)
         return false;
     // What blending left in the alpha channel is no coverage: the picture is opaque.
@@ -413,8 +414,9 @@ CDib* CGlimraView::RenderPreviewImage()
     int drawnWidth = client.Width();
     int drawnHeight = client.Height();
     std::vector<std::uint8_t> picture;
-    // A frame given up for a quit is only part of the picture: the model keeps its old one.
-    if (!RenderViewPicture(drawnWidth, drawnHeight, 1.0, picture) || IsFrameAbandoned())
+    // A picture given up for a quit, or stopped for its budget, is only part of the
+    // model: the model keeps its old one.
+    if (!RenderViewPicture(drawnWidth, drawnHeight, 1.0, picture) || m_pictureCut || IsFrameAbandoned())
         return nullptr;
     if (drawnWidth == width && drawnHeight == height)
         return MakeImage(width, height, picture);

@@ -182,6 +182,8 @@ private:
     mutable int m_stencilBits = -1;
     int m_framesDrawn = 0;
     int m_framesSwapped = 0;
+    // The last picture drawn away from the window stopped part way (budget or quit).
+    bool m_pictureCut = false;
     std::unique_ptr<CViewPrinter> m_printer;
     // Owned by the window: they go with it.
     QPointer<CTitleTip> m_tip1;

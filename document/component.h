@@ -84,6 +84,8 @@ public:
     [[nodiscard]] int GetTypeId() const override;
     // The component itself.
     [[nodiscard]] const CComponent* GetNestedComponent() const override;
+    // Drawn as an element, what a placement draws around its content.
+    [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     void OnGeometryChanged() override;
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override;
     // What every entity not hidden by its flag shows in the view (componentdraw.cpp).

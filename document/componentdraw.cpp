@@ -11,6 +11,7 @@
 #include "document/componentbehavior.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
+#include "document/drawingwork.h"
 #include "document/material.h"
 #include "document/renderingoptions.h"
 #include "drawapi/glenums.h"
@@ -544,4 +545,9 @@ void CComponent::DrawBounds(ITarnisView* view, int margin)
     }
     view->SetDrawingSwitch(0);
     view->DrawBox(box);
+}
+
+std::uint64_t CComponent::GetDrawingWeight(bool /*shadows*/) const
+{
+    return CDrawingWork::kPlacementCost;
 }

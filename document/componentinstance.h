@@ -84,6 +84,9 @@ public:
     [[nodiscard]] bool IsInstance() const override;
     // The definition; null without one.
     [[nodiscard]] const CComponent* GetNestedComponent() const override;
+    // What the placement draws around its content (state, transformation, bounds box
+    // and axes); the content is weighed with its definition.
+    [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
 
     // The entities glued to the instance hear that their geometry changed.
     virtual void OnTransformChanged();

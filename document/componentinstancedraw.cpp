@@ -10,6 +10,7 @@
 #include "document/componentdefinition.h"
 #include "document/componentedit.h"
 #include "document/componentinstance.h"
+#include "document/drawingwork.h"
 #include "document/instancepath.h"
 #include "document/renderingoptions.h"
 #include "document/tarnwickmodel.h"
@@ -292,4 +293,9 @@ void CComponentInstance::DrawIfShown(ITarnisView* view)
     view->LeaveInstance();
     PopInherited(view, pushed);
     view->EndElement();
+}
+
+std::uint64_t CComponentInstance::GetDrawingWeight(bool /*shadows*/) const
+{
+    return CDrawingWork::kPlacementCost;
 }

@@ -132,7 +132,7 @@ void AddOwn(Sum& sum, const CDrawingElement& entity, bool shadows, bool openings
         sum.work = AddWork(sum.work, entity.GetDrawingWeight(shadows));
         return;
     default:
-        sum.work = AddWork(sum.work, 1);
+        sum.work = AddWork(sum.work, entity.GetDrawingWeight(shadows));
         return;
     }
 }
@@ -161,9 +161,9 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
     return {fill * scale * scale, transform * placed.box};
 }
 
-void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed)
+void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed, bool shadows)
 {
-    sum.work = AddWork(sum.work, AddWork(CDrawingWork::kPlacementCost, placed.work));
+    sum.work = AddWork(sum.work, AddWork(entity.GetDrawingWeight(shadows), placed.work));
     const Copy copy = Placed(entity, placed);
     AddArea(sum.placedFill, copy.fill);
     sum.placedBox.Add(copy.box);
@@ -337,7 +337,7 @@ Tally CountFrom(const CComponent& root, bool shadows)
                 stack.push_back({placed, MayHaveOpenings(*placed)});
                 descended = true;
             } else {
-                AddPlaced(frame.sum, *entity, found->second.value_or(Tally{}));
+                AddPlaced(frame.sum, *entity, found->second.value_or(Tally{}), shadows);
             }
         }
         if (descended) {

@@ -12,12 +12,13 @@ class CComponent;
 class CDrawingWork
 {
 public:
-    // Units of work: every entity a path draws is one; a face what it says it weighs (a
-    // fan past four corners or a face cut into triangles one more per corner, one whose
-    // loops cross what GLU would cost, and while shadows are on one that casts a shadow
-    // its corners and a cap again), a label one more per character. A
-    // placement costs what its instance draws around its content (state,
-    // transformation, bounds box and axes) and that content again.
+    // Units of work, the frame meter's: every entity a path draws weighs what its class
+    // says it costs (CDrawingElement::GetDrawingWeight: a face one, a fan past four
+    // corners or a face cut into triangles one more per corner, one whose loops cross
+    // what GLU would cost, and while shadows are on one that casts a shadow its corners
+    // and a cap again; a label the pixels of its picture; a polyline its points; a
+    // picture its pixels). A placement costs what its instance draws around its content
+    // (state, transformation, bounds box and axes) and that content again.
     static constexpr std::uint64_t kPlacementCost = 140;
     // Filling the pixels is counted apart from the entities: copies drawn over one
     // another cost little to send but fill the same pixels again each time. How often

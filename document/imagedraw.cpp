@@ -2,9 +2,15 @@
 // the view's style, pulled in front of a face it is glued to when it shows the same
 // side, and outlined only while an instance around it is selected.
 
+#include <algorithm>
+
+#include "document/dib.h"
 #include "document/image.h"
+#include "document/material.h"
 #include "document/renderingoptions.h"
+#include "document/texture.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/framemeter.h"
 #include "model/face.h"
 #include "model/facegl.h"
 #include "model/undosuspender.h"
@@ -14,6 +20,10 @@ void CImage::Draw(ITarnisView* view)
     CRenderingOptions* options = view->GetRenderingOptions();
     if (options == nullptr || GetDefinition() == nullptr) {
         CComponentInstance::Draw(view);
+        return;
+    }
+    // A frame past its budget leaves the picture, and the options it would switch, alone.
+    if (view->IsFrameAbandoned()) {
         return;
     }
     const CUndoSuspender suspender;
@@ -66,4 +76,17 @@ void CImage::DrawIfShown(ITarnisView* view)
     options->SetDisplayEdges(m_glued && !m_facing ? 0 : 1);
     CComponentInstance::DrawIfShown(view);
     options->SetDisplayEdges(edges);
+}
+
+std::uint64_t CImage::GetDrawingWeight(bool shadows) const
+{
+    const CFace* face = GetFace();
+    const CMaterial* material = face != nullptr ? face->GetMaterial() : nullptr;
+    const CTexture* texture = material != nullptr ? material->GetTexture() : nullptr;
+    const CDib* picture = texture != nullptr ? texture->GetImage() : nullptr;
+    // The stored bytes, not the pixels: learning those would decode the picture while
+    // the file is still being opened.
+    const auto bytes = picture != nullptr ? static_cast<std::uint64_t>(std::max(picture->GetPixelBufferSize(), 0)) : 0;
+    return CComponentInstance::GetDrawingWeight(shadows) +
+           CFrameMeter::PixelUnits(bytes, CFrameMeter::kDecodedPixelsPerUnit);
 }

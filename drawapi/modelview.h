@@ -112,8 +112,9 @@ public:
     virtual void SetTextMode(bool on) = 0;
     // While set, components draw every entity without the pickable test.
     [[nodiscard]] virtual bool IsDrawingEverything() const = 0;
-    // True once the frame being drawn is given up (the program is asked to end): the
-    // walks enter no more instances, so that a frame of a huge model ends in moments.
+    // True once the frame being drawn is given up (its work has passed the frame's
+    // budget, or the program is asked to end): the walks enter no more instances and
+    // elements that draw much stop part way, so that such a frame ends in moments.
     [[nodiscard]] virtual bool IsFrameAbandoned() const { return false; }
     [[nodiscard]] virtual bool IsPrinting() const = 0;
     // Bracket the drawing of one element.

@@ -2,14 +2,16 @@
 
 #include "platform/quitrequest.h"
 
-CFrameMeter::CScope::CScope(std::uint64_t budget) noexcept
+CFrameMeter::CScope::CScope(std::uint64_t budget, bool shared) noexcept
     : m_outerUsed(s_used.load(std::memory_order_relaxed)),
       m_outerBudget(s_budget.load(std::memory_order_relaxed)),
-      m_outerActive(s_active.load(std::memory_order_relaxed))
+      m_outerActive(s_active.load(std::memory_order_relaxed)),
+      m_outerShared(s_shared.load(std::memory_order_relaxed))
 {
     s_used.store(0, std::memory_order_relaxed);
     s_budget.store(budget, std::memory_order_relaxed);
     s_active.store(true, std::memory_order_relaxed);
+    s_shared.store(shared, std::memory_order_relaxed);
 }
 
 CFrameMeter::CScope::~CScope()
@@ -17,6 +19,7 @@ CFrameMeter::CScope::~CScope()
     s_used.store(m_outerUsed, std::memory_order_relaxed);
     s_budget.store(m_outerBudget, std::memory_order_relaxed);
     s_active.store(m_outerActive, std::memory_order_relaxed);
+    s_shared.store(m_outerShared, std::memory_order_relaxed);
 }
 
 bool CFrameMeter::CScope::IsExhausted() const noexcept
@@ -26,7 +29,7 @@ bool CFrameMeter::CScope::IsExhausted() const noexcept
 
 std::uint64_t CFrameMeter::CScope::GetUsed() const noexcept
 {
-    return s_used.load(std::memory_order_relaxed);
+    return CFrameMeter::GetUsed();
 }
 
 bool CFrameMeter::Charge(std::uint64_t units) noexcept
@@ -56,4 +59,14 @@ bool CFrameMeter::IsExhausted() noexcept
 bool CFrameMeter::IsMetering() noexcept
 {
     return s_active.load(std::memory_order_relaxed);
+}
+
+bool CFrameMeter::IsShared() noexcept
+{
+    return s_shared.load(std::memory_order_relaxed);
+}
+
+std::uint64_t CFrameMeter::GetUsed() noexcept
+{
+    return s_active.load(std::memory_order_relaxed) ? s_used.load(std::memory_order_relaxed) : 0;
 }

@@ -7,9 +7,11 @@
 // next frame starts with a new budget and does the same.
 //
 // A frame opens a scope; scopes nest (a definition's picture drawn while a frame is
-// drawn meters on its own and gives the outer frame back its state). Outside every scope
-// charges are ignored and nothing stops. User-interface thread for the scopes; charging
-// from another thread is safe, the counters being atomic.
+// drawn meters on its own and gives the outer frame back its state). Work made of
+// several frames that should share one budget (the bands of a printed picture) opens
+// a shared scope around them, and each frame joins it instead of opening its own. Outside
+// every scope charges are ignored and nothing stops but a quit. User-interface thread
+// for the scopes; charging from another thread is safe, the counters being atomic.
 
 #include <atomic>
 #include <cstdint>
@@ -21,14 +23,19 @@ public:
 
     // Units of work. One is about what sending one vertex to GL costs, all told; the
     // other kinds are weighed against it where they are done.
-    // A frame that reaches this has drawn for several seconds on a quiet machine.
-    static constexpr std::uint64_t kBudget = 100'000'000;
+    // A frame that reaches this has drawn for about 5 s on a quiet machine (a vertex
+    // sent on its own takes 80-150 ns all told under Mesa's software rasteriser; one of
+    // a vertex array less); the million-triangle grid weighs 8 million.
+    static constexpr std::uint64_t kBudget = 60'000'000;
     // One vertex, line end or point sent to GL.
     static constexpr std::uint64_t kVertexCost = 1;
     // One corner handed to the sweep that cuts faces into triangles.
     static constexpr std::uint64_t kCutCornerCost = 4;
     // Pixels rasterised for a glyph or a label's picture, per unit.
     static constexpr std::uint64_t kPixelsPerUnit = 16;
+    // Pixels GL fills for triangles, per unit: screen-filling triangles drawn over one
+    // another cost little to send and much to fill.
+    static constexpr std::uint64_t kFilledPixelsPerUnit = 128;
     // Pixels decoded from a picture, per unit.
     static constexpr std::uint64_t kDecodedPixelsPerUnit = 8;
 
@@ -36,11 +43,13 @@ public:
     // when it refuses a model at opening.
     static constexpr const char* kReason = "the model would draw too much to show";
 
-    // One frame being metered, from construction to destruction.
+    // One frame being metered, from construction to destruction; shared: a piece of work
+    // of several frames (the bands of a picture) that each join instead of metering on
+    // their own.
     class CScope
     {
     public:
-        explicit CScope(std::uint64_t budget = kBudget) noexcept;
+        explicit CScope(std::uint64_t budget = kBudget, bool shared = false) noexcept;
         ~CScope();
         CScope(const CScope&) = delete;
         CScope& operator=(const CScope&) = delete;
@@ -54,6 +63,7 @@ public:
         std::uint64_t m_outerUsed;
         std::uint64_t m_outerBudget;
         bool m_outerActive;
+        bool m_outerShared;
     };
 
     // Adds work to the frame being drawn. Returns false when the frame should stop: its
@@ -66,6 +76,12 @@ public:
     [[nodiscard]] static bool IsExhausted() noexcept;
     // A frame is being metered.
     [[nodiscard]] static bool IsMetering() noexcept;
+    // The innermost scope was opened to be shared: a frame drawn now joins it.
+    [[nodiscard]] static bool IsShared() noexcept;
+    // The units charged to the frame being metered; 0 outside every scope. The
+    // difference across a piece of work is what that work cost (a display list replayed
+    // later costs what it cost to make).
+    [[nodiscard]] static std::uint64_t GetUsed() noexcept;
 
     // Units for a number of pixels rasterised or decoded, at least one for any.
     [[nodiscard]] static constexpr std::uint64_t PixelUnits(std::uint64_t pixels, std::uint64_t perUnit) noexcept
@@ -77,4 +93,5 @@ private:
     static inline std::atomic<std::uint64_t> s_used{0};
     static inline std::atomic<std::uint64_t> s_budget{0};
     static inline std::atomic<bool> s_active{false};
+    static inline std::atomic<bool> s_shared{false};
 };

@@ -121,6 +121,8 @@ public:
 
     // --- drawing into the view (model/edgedraw.cpp) ---
     void Draw(ITarnisView* view) override;
+    // Two line ends; while shadows are on, the shadow a lone edge casts on the ground.
+    [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;
     // By the options' edge colour mode: the foreground colour, the colour of the
     // drawing axis the edge runs along, or the material rule; a highlighted edge keeps

@@ -10,6 +10,7 @@
 #include "annotations/sectionclipstack.h"
 #include "document/renderingoptions.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/framemeter.h"
 #include "model/edge.h"
 #include "model/curve.h"
 #include "model/edgeuse.h"
@@ -380,4 +381,12 @@ void CEdge::DrawJittered(ITarnisView* view, const CPoint3d& p1, const CPoint3d& 
     for (int i = 0; i < strokes; ++i) {
         view->DrawLine(shake(p1), shake(p2));
     }
+}
+
+std::uint64_t CEdge::GetDrawingWeight(bool shadows) const
+{
+    constexpr std::uint64_t kLine = 2 * CFrameMeter::kVertexCost;
+    constexpr std::uint64_t kGroundShadow = 3 * CFrameMeter::kVertexCost;
+    // An edge that bounds a face casts its shadow with the face.
+    return kLine + (shadows && CastsShadows() && IsFree() ? kGroundShadow : 0);
 }

@@ -45,6 +45,12 @@ public:
     // number of vertices kept.
     std::size_t Sift(float* positions, std::size_t vertexCount, int size, bool reordered,
                      const std::vector<Attribute>& attributes);
+    // About what filling the triangles (3 vertices each) costs the rasteriser, in pixels:
+    // the pixels each covers, as often as it is drawn, and for each tile of the screen
+    // its longer side reaches a few hundred more, since a long thin triangle costs a
+    // setup in every tile it crosses however few pixels it covers there. A triangle
+    // that reaches behind the eye, or beyond the viewport, counts as the whole viewport.
+    [[nodiscard]] double CountTrianglePixels(const float* positions, std::size_t vertexCount) const;
 
 private:
     // Projection times modelview, column after column as GL holds it.
@@ -54,5 +60,8 @@ private:
     // The reach in clip coordinates per unit of w, along x and y.
     float m_reachX = 0.0f;
     float m_reachY = 0.0f;
+    // Half the viewport in pixels.
+    double m_halfWidth = 0.0;
+    double m_halfHeight = 0.0;
     std::vector<float> m_crossing;
 };

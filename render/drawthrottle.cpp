@@ -4,12 +4,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "foundation/framemeter.h"
 #include "platform/gl/wgl.h"
+#include "platform/quitrequest.h"
 
 namespace {
 
-// Long enough for any window of draws a driver really fills.
+// Long enough for any window of draws a driver really fills, waited for in slices so
+// that a quit need not wait for all of it.
 constexpr std::uint64_t kWaitNanoseconds = 1'000'000'000;
+constexpr std::uint64_t kWaitSliceNanoseconds = 50'000'000;
 
 struct SyncCalls
 {
@@ -57,19 +61,33 @@ void CDrawThrottle::Begin()
     Forget();
     m_counting = ContextHasSync();
     m_draws = 0;
+    m_windowStart = CFrameMeter::GetUsed();
 }
 
 void CDrawThrottle::NoteDraw()
 {
-    if (!m_counting || ++m_draws < kDrawsPerWindow) {
+    if (!m_counting) {
+        return;
+    }
+    const std::uint64_t used = CFrameMeter::GetUsed();
+    // A meter opened and closed within the window (a picture drawn meanwhile) may have
+    // given back less than the window started from.
+    const bool full = used < m_windowStart || used - m_windowStart >= kUnitsPerWindow;
+    if (++m_draws < kDrawsPerWindow && !full) {
         return;
     }
     m_draws = 0;
+    m_windowStart = used;
     const SyncCalls& calls = GetSyncCalls();
     // Setting the fence sends this window to the driver's threads.
     GLsync fence = calls.fenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0);
     if (m_fence != nullptr) {
-        (void)calls.clientWaitSync(m_fence, GL_SYNC_FLUSH_COMMANDS_BIT, kWaitNanoseconds);
+        GLenum waited = GL_TIMEOUT_EXPIRED;
+        for (std::uint64_t spent = 0;
+             waited == GL_TIMEOUT_EXPIRED && spent < kWaitNanoseconds && !CQuitRequest::IsRequested();
+             spent += kWaitSliceNanoseconds) {
+            waited = calls.clientWaitSync(m_fence, GL_SYNC_FLUSH_COMMANDS_BIT, kWaitSliceNanoseconds);
+        }
         calls.deleteSync(m_fence);
     }
     m_fence = fence;

@@ -140,8 +140,9 @@ void CEdgePassCache::EndEdgePass(ITarnisView* view, const CComponent& component)
     }
     const bool whole = m_recordingView->StopLineRecording();
     m_recordingView = nullptr;
-    // A pass that changed the model while it drew keeps nothing.
-    const bool unchanged = CDrawingGeneration::Get() == m_entityKey.generation;
+    // A pass that changed the model while it drew keeps nothing, nor one that stopped
+    // part way (budget spent, or a quit) and so holds only part of the lines.
+    const bool unchanged = CDrawingGeneration::Get() == m_entityKey.generation && !view->IsFrameAbandoned();
     m_keptLines = whole && unchanged;
     m_keptOthers = unchanged;
 }

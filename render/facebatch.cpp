@@ -21,7 +21,7 @@
 #include "model/smoothnormals.h"
 #include "model/tessellationcost.h"
 #include "model/vertex.h"
-#include "platform/quitrequest.h"
+#include "foundation/framemeter.h"
 #include "render/facepolygon.h"
 #include "render/tarnisview.h"
 
@@ -141,7 +141,7 @@ void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bo
 {
     CLoop* outer = face.GetLoopCount() > 0 ? face.GetOuterLoop() : nullptr;
     // A frame's faces are many or large: each looks at the quit request.
-    if (outer == nullptr || CQuitRequest::IsRequested()) {
+    if (outer == nullptr || CFrameMeter::ShouldStop()) {
         return;
     }
     if (ClipsInSoftware(view)) {
@@ -365,6 +365,7 @@ void CFaceBatch::AddClippedFace(ITarnisView* view, const CFace& face, const CCol
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     glColor4ub(color.GetRedByte(), color.GetGreenByte(), color.GetBlueByte(), color.GetAlphaByte());
     m_clipped->Draw(false);
+    (void)CFrameMeter::Charge(m_clipped->GetPoints().size() * CFrameMeter::kVertexCost);
     glDisable(GL_COLOR_MATERIAL);
     const CColor current = view->GetColor();
     glColor4ub(current.GetRedByte(), current.GetGreenByte(), current.GetBlueByte(), current.GetAlphaByte());
@@ -587,9 +588,13 @@ void CFaceBatch::Flush(ITarnisView* view)
     }
     view->SetLighting(m_lit);
     std::size_t corners = m_corners;
+    std::uint64_t units = corners * CFrameMeter::kVertexCost;
     if (m_volume.Load()) {
         corners = m_volume.Sift(m_positions.data(), corners, 3, IsShadedAlike() && IsOrderFree(),
                                 {{m_normals.data(), 3 * sizeof(float)}, {m_colors.data(), 4}});
+        // Filling is most of what a few large triangles cost, drawn over one another.
+        const double pixels = m_volume.CountTrianglePixels(m_positions.data(), corners);
+        units += CFrameMeter::PixelUnits(static_cast<std::uint64_t>(pixels), CFrameMeter::kFilledPixelsPerUnit);
     }
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
@@ -600,6 +605,7 @@ void CFaceBatch::Flush(ITarnisView* view)
     glNormalPointer(GL_FLOAT, 0, m_normals.data());
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colors.data());
     glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners));
+    (void)CFrameMeter::Charge(units);
     if (modelView != nullptr) {
         modelView->NoteBatchDrawn();
     }

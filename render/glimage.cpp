@@ -9,6 +9,7 @@
 
 #include "document/texturegl.h"
 #include "drawapi/modelview.h"
+#include "foundation/framemeter.h"
 #include "render/texturesize.h"
 
 namespace {
@@ -177,6 +178,10 @@ void CGLImage::Draw(const IModelView* view)
     if (m_texture == 0) {
         return;
     }
+    // One quad, and the picture's pixels to fill, whether drawn anew or from its list.
+    (void)CFrameMeter::Charge(4 * CFrameMeter::kVertexCost +
+                              CFrameMeter::PixelUnits(static_cast<std::uint64_t>(m_width) * static_cast<std::uint64_t>(m_height),
+                                                      CFrameMeter::kFilledPixelsPerUnit));
     if (m_displayList != 0) {
         glCallList(m_displayList);
         return;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "document/texturegl.h"
+#include "foundation/framemeter.h"
 #include "render/glimage.h"
 
 namespace {
@@ -138,6 +139,10 @@ void CGLTiledImage::Draw(const IModelView* view)
     if (m_textures.empty()) {
         return;
     }
+    // A quad a tile, and the picture's pixels to fill, whether drawn anew or from its list.
+    (void)CFrameMeter::Charge(4 * m_textures.size() * CFrameMeter::kVertexCost +
+                              CFrameMeter::PixelUnits(static_cast<std::uint64_t>(m_width) * static_cast<std::uint64_t>(m_height),
+                                                      CFrameMeter::kFilledPixelsPerUnit));
     if (m_displayList != 0) {
         glCallList(m_displayList);
         return;

@@ -14,6 +14,7 @@
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "drawapi/renderingflags.h"
+#include "foundation/framemeter.h"
 #include "model/edge.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
@@ -45,6 +46,8 @@ struct CompiledCasters
     unsigned list = 0;
     std::uint64_t stamp = 0;
     bool tooMany = false;
+    // What drawing the casters cost the frame that compiled the list: a replay costs it again.
+    std::uint64_t units = 0;
 };
 CompiledCasters g_compiled;
 
@@ -160,6 +163,7 @@ void CGroundShadows::DrawCasters(CComponent& root, CShadowInfo& info)
     }
     if (info.GetDisplayList() != 0) {
         glCallList(info.GetDisplayList());
+        (void)CFrameMeter::Charge(g_compiled.units);
         return;
     }
     const bool tooMany = g_compiled.tooMany && g_compiled.info == &info && g_compiled.stamp == stamp;
@@ -169,12 +173,19 @@ void CGroundShadows::DrawCasters(CComponent& root, CShadowInfo& info)
     }
     m_list = list;
     m_listed = 0;
+    const std::uint64_t before = CFrameMeter::GetUsed();
     DrawComponent(root, CTransformation(), 0);
     m_view.EndPrimitive();
-    if (m_list != 0) {
+    if (m_list != 0 && m_view.IsFrameAbandoned()) {
+        // A frame that stopped compiled only part of the casters: nothing is kept.
+        glEndList();
+        glDeleteLists(m_list, 1);
+        m_list = 0;
+        g_compiled = {};
+    } else if (m_list != 0) {
         glEndList();
         info.SetDisplayList(list);
-        g_compiled = {&info, list, stamp};
+        g_compiled = {&info, list, stamp, false, CFrameMeter::GetUsed() - before};
     } else if (list != 0) {
         g_compiled = {&info, 0, stamp, true};
     }
@@ -267,6 +278,7 @@ void CGroundShadows::DrawFace(CFace& face, const CTransformation* transform)
     }
     m_view.EndPrimitive();
     polygon.Draw(false);
+    (void)CFrameMeter::Charge(polygon.GetPoints().size() * CFrameMeter::kVertexCost);
     CountListed();
 }
 
@@ -320,5 +332,6 @@ void CGroundShadows::DrawEdge(CEdge& edge, const CTransformation* transform)
     glEdgeFlag(GL_TRUE);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glDisable(GL_POLYGON_OFFSET_LINE);
+    (void)CFrameMeter::Charge(3 * CFrameMeter::kVertexCost);
     CountListed();
 }

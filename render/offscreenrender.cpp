@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <optional>
 
 #include "document/renderingoptions.h"
+#include "foundation/framemeter.h"
 #include "platform/gl/glcontext.h"
 #include "platform/gl/gldevice.h"
 #include "platform/memorystatus.h"
@@ -179,9 +181,15 @@ bool COffscreenRender::Render(const Window& window, int width, int height, doubl
     // The window was given on the near plane of the depth range fitted now.
     m_view.UpdateViewBounds();
     const CViewStateGuard guard(m_window, m_view);
+    std::optional<CFrameMeter::CScope> meter;
+    if (!CFrameMeter::IsShared())
+        meter.emplace(CFrameMeter::kBudget, true);
+    m_cut = false;
     try
     {
-        return RenderBands(window, width, height, lineWidthFactor, bands, sink);
+        const bool drawn = RenderBands(window, width, height, lineWidthFactor, bands, sink);
+        m_cut = CFrameMeter::ShouldStop();
+        return drawn;
     }
     catch (const std::bad_alloc&)
     {

@@ -71,7 +71,12 @@ public:
     // factor, band after band, into the sink. False when the view has no context, a band
     // cannot be planned, its device or framebuffer cannot be made, its pixels cannot be
     // held or read, or the sink stops.
+    // The bands share one frame budget (see CFrameMeter), unless the caller meters the
+    // picture itself.
     bool Render(const Window& window, int width, int height, double lineWidthFactor, const BandSink& sink);
+    // The last picture stopped part way, its budget spent or a quit asked for: it holds
+    // only what was drawn before.
+    [[nodiscard]] bool WasCut() const { return m_cut; }
     // Texts take this many pixels of the picture for each of their screen pixels;
     // until it is set (or when it is not positive), the line width factor.
     void SetTextFactor(double factor) { m_textFactor = factor; }
@@ -88,4 +93,5 @@ private:
     CBaseGLView& m_window;
     CTarnisView& m_view;
     double m_textFactor = 0.0;
+    bool m_cut = false;
 };

@@ -10,6 +10,7 @@
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "drawapi/renderingflags.h"
+#include "foundation/framemeter.h"
 #include "drawapi/tarnisview.h"
 #include "render/viewdefinition.h"
 
@@ -258,6 +259,7 @@ bool DrawEdgeShadowQuad(const CPoint3d& start, const CPoint3d& end, const CVecto
         Vertex(bottom[i % 4]);
     }
     glEnd();
+    (void)CFrameMeter::Charge(18 * CFrameMeter::kVertexCost);
     if (offsetOn) {
         glEnable(GL_POLYGON_OFFSET_FILL);
     }

@@ -13,6 +13,7 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "drawapi/renderingflags.h"
+#include "foundation/framemeter.h"
 #include "drawapi/tarnisview.h"
 #include "model/edge.h"
 #include "model/edgeuse.h"
@@ -491,6 +492,7 @@ void CShadowVolumeWalker::EmitEdgeSlab(CPoint3d start, CPoint3d end)
             glVertex3d(far[i].x, far[i].y, far[i].z);
         }
         glEnd();
+        (void)CFrameMeter::Charge(14 * CFrameMeter::kVertexCost);
     }
     glDisable(GL_CULL_FACE);
     if (offsetOn) {
@@ -511,6 +513,7 @@ void CShadowVolumeWalker::DrawCap(CFacePolygon& polygon, bool reverse)
     glEnable(GL_POLYGON_OFFSET_FILL);
     glPolygonOffset(factor + 2.0F, units + 2.0F);
     polygon.Draw(reverse);
+    (void)CFrameMeter::Charge(polygon.GetPoints().size() * CFrameMeter::kVertexCost);
     glPolygonOffset(factor, units);
     if (offsetOn) {
         glEnable(GL_POLYGON_OFFSET_FILL);
@@ -667,6 +670,7 @@ void CShadowVolumeWalker::FlushQuads()
             }
             glVertexPointer(3, GL_DOUBLE, 0, run.data());
             glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(run.size() / 3));
+            (void)CFrameMeter::Charge(run.size() / 3 * CFrameMeter::kVertexCost);
         }
         run.clear();
     }

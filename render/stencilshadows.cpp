@@ -2,11 +2,14 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
+
 #include "document/component.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "drawapi/renderingflags.h"
+#include "foundation/framemeter.h"
 #include "model/facegl.h"
 #include "platform/folders.h"
 #include "render/polygonoffset.h"
@@ -52,12 +55,15 @@ void CStencilShadows::DrawVolumes(CComponent& root, ShadowVolumeContext& context
     glEnable(GL_CULL_FACE);
     glFrontFace(GL_CCW);
     const unsigned list = glGenLists(1);
+    std::uint64_t listed = 0;
     for (int pass = 0; pass < 2; ++pass) {
         const bool facing = (pass == 0) != context.zFail;
         glCullFace(facing ? GL_BACK : GL_FRONT);
         SetShadowVolumeStencilOp(context, facing);
         if (pass == 1 && list != 0) {
             glCallList(list);
+            // The list replays what the first pass drew, at its cost.
+            (void)CFrameMeter::Charge(listed);
         } else {
             info.GetScratchList().clear();
             context.collectEdges = list != 0;
@@ -66,7 +72,9 @@ void CStencilShadows::DrawVolumes(CComponent& root, ShadowVolumeContext& context
                 glNewList(list, GL_COMPILE_AND_EXECUTE);
                 info.SetSecondDisplayList(list);
             }
+            const std::uint64_t before = CFrameMeter::GetUsed();
             CShadowVolumeWalker(&m_view, context).Walk(root);
+            listed = CFrameMeter::GetUsed() - before;
             if (list != 0) {
                 glEndList();
             }

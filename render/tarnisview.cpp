@@ -17,7 +17,6 @@
 #include "model/edgepassgl.h"
 #include "model/undosuspender.h"
 #include "platform/profile.h"
-#include "platform/quitrequest.h"
 #include "render/glconfig.h"
 
 namespace {
@@ -190,6 +189,7 @@ void CTarnisView::SetModel(CTarnwickModel* model)
         return;
     }
     m_edgePasses.Clear();
+    m_cutReported = false;
     if (m_model != nullptr) {
         m_model->Release();
     }
@@ -602,5 +602,5 @@ void CTarnisView::DiscardAnimation()
 
 bool CTarnisView::IsFrameAbandoned() const
 {
-    return CQuitRequest::IsRequested();
+    return CFrameMeter::ShouldStop();
 }

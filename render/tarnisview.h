@@ -14,10 +14,12 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "document/instancepath.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/framemeter.h"
 #include "render/displaylistmonitor.h"
 #include "render/drawingbase.h"
 #include "render/drawthrottle.h"
@@ -223,7 +225,8 @@ public:
     void SetSecondPassMode(bool on) override;
     void SetTextMode(bool on) override { m_textMode = on; }
     [[nodiscard]] bool IsDrawingEverything() const override { return m_drawingEverything; }
-    // Any walk ends early once the program is asked to end.
+    // Any walk ends early once the frame has spent its budget (see CFrameMeter) or the
+    // program is asked to end.
     [[nodiscard]] bool IsFrameAbandoned() const override;
     void SetDrawingEverything(bool on) { m_drawingEverything = on; }
     [[nodiscard]] bool IsPrinting() const override { return m_printing; }
@@ -426,6 +429,11 @@ private:
     // The frame between the timer's start and stop, and what follows the timing.
     void DrawFrameContents(CComponent& root);
     void FinishFrame(double seconds);
+    // The frame's contents under the frame meter; true when they stopped for the budget.
+    bool DrawMeteredContents(CComponent& root);
+    // A frame that stopped for its budget says why on the status line, and the first
+    // such frame of a model on standard error; a whole frame takes the reason away.
+    void ReportFrameCut(bool cut);
     // A selection walk's names, kept off the GL name stack once it is full.
     void PushSelectionName(std::uint32_t name);
     void PopSelectionName();
@@ -543,6 +551,12 @@ private:
         CTarnwickModel* currentModel = nullptr;
     };
     SelectionState m_selectionState;
+    // The frame meter of a selection walk, from BeginSelection to EndSelection.
+    std::optional<CFrameMeter::CScope> m_selectionMeter;
+    // Standard error heard that this model's frames stop for their budget.
+    bool m_cutReported = false;
+    // The status line shows the reason a frame stopped.
+    bool m_statusSaysCut = false;
 };
 
 // 0 the zero vector, 1 to 3 the unit x, y and z axes, 4 to 6 their negations.

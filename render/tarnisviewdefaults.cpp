@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
+#include <optional>
 #include <utility>
 
 #include "document/component.h"
@@ -16,6 +18,7 @@
 #include "document/twfont.h"
 #include "document/viewpage.h"
 #include "annotations/watermark.h"
+#include "foundation/framemeter.h"
 #include "foundation/notificationcenter.h"
 #include "model/edgepassgl.h"
 #include "render/cameratransitionfactory.h"
@@ -23,6 +26,7 @@
 #include "render/framepainter.h"
 #include "render/frametimer.h"
 #include "render/groundshadows.h"
+#include "render/hostservices.h"
 #include "render/stencilshadows.h"
 #include "render/ftglfont.h"
 #include "render/texturegl.h"
@@ -107,12 +111,13 @@ void CTarnisView::DrawFrame(int argument, bool swap)
 
     CFrameTimer timer;
     timer.Start();
-    m_drawThrottle.Begin();
-    DrawFrameContents(*root);
-    m_drawThrottle.End();
+    ReportFrameCut(DrawMeteredContents(*root));
     const double seconds = timer.GetElapsedSeconds();
     RecordFrameTime(seconds);
+    // The tools' feedback is weighed on its own: a model cut short still shows what the
+    // user is doing.
     if (DrawsToolFeedback()) {
+        const CFrameMeter::CScope meter;
         DrawToolFeedback();
         EndPrimitive();
     }
@@ -129,11 +134,44 @@ void CTarnisView::DrawFrame(int argument, bool swap)
         ScheduleAnimationStep();
     }
     if (DrawsToolFeedback()) {
+        const CFrameMeter::CScope meter;
         DrawToolOverlay();
     }
     PopLayer();
     if (previousModel != m_model) {
         SetCurrentModel(previousModel);
+    }
+}
+
+bool CTarnisView::DrawMeteredContents(CComponent& root)
+{
+    // A frame that is a band of a larger picture shares the picture's budget.
+    std::optional<CFrameMeter::CScope> meter;
+    if (!CFrameMeter::IsShared()) {
+        meter.emplace();
+    }
+    m_drawThrottle.Begin();
+    DrawFrameContents(root);
+    m_drawThrottle.End();
+    return CFrameMeter::IsExhausted();
+}
+
+void CTarnisView::ReportFrameCut(bool cut)
+{
+    if (!cut) {
+        // The reason goes once the frames are whole again; other texts stay.
+        if (m_statusSaysCut) {
+            SetStatusText(kFirstPane, CString());
+            m_statusSaysCut = false;
+        }
+        return;
+    }
+    SetStatusText(kFirstPane, CString(CFrameMeter::kReason));
+    m_statusSaysCut = true;
+    // Every frame of such a model stops: a log hears of it once per model.
+    if (!m_cutReported) {
+        std::fprintf(stderr, "glimra: %s; each frame shows what it drew before it stopped\n", CFrameMeter::kReason);
+        m_cutReported = true;
     }
 }
 
@@ -257,6 +295,9 @@ void CTarnisView::BeginSelection(const CPoint2d& corner1, const CPoint2d& corner
     m_pickNames.Clear();
     m_selectionNames = 0;
     m_nameRoom = -1;
+    // A pick draws the model as a frame does, and stops where a frame would.
+    m_selectionMeter.reset();
+    m_selectionMeter.emplace();
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     ResetLineState();
     UpdateViewBounds();
@@ -299,6 +340,7 @@ void CTarnisView::EndSelection()
         options->SetTransparencyPass(saved.transparencyPass);
     }
     m_drawMode = saved.drawMode;
+    m_selectionMeter.reset();
 }
 
 void CTarnisView::FinishFrame(double seconds)

@@ -91,6 +91,7 @@ void CTarnisView::VertexV(const CPoint3d& point)
         return;
     }
     glVertex3d(point.x, point.y, point.z);
+    (void)CFrameMeter::Charge(CFrameMeter::kVertexCost);
 }
 
 void CTarnisView::SetDepthFunction(unsigned function)
@@ -186,6 +187,12 @@ void CTarnisView::ReplayLines(const CLineRecording& recording)
     if (!recording.GetDraws().empty()) {
         recording.DrawLines(applied);
     }
+    // A replay costs what it holds, as drawing the lines anew would.
+    std::uint64_t vertices = 0;
+    for (const CLineRecording::Draw& draw : recording.GetDraws()) {
+        vertices += static_cast<std::uint64_t>(draw.count);
+    }
+    (void)CFrameMeter::Charge(vertices * CFrameMeter::kVertexCost);
     CLineBatch::ChangeStyle(applied, end.style);
     m_lineWidth = end.style.width;
     m_stipple = end.style.stipple;

@@ -15,6 +15,7 @@
 #include "document/imageadapter/imageapp.h"
 #include "document/texturegl.h"
 #include "foundation/boundingbox3d.h"
+#include "foundation/framemeter.h"
 #include "platform/bitmaphandle.h"
 #include "platform/gl/wgl.h"
 #include "render/tarnisview.h"
@@ -176,6 +177,7 @@ CDib* CThumbnailRenderer::Render(CTarnwickModel& model, CComponentDefinition& de
     ForgetGLTextureNames();
     std::vector<std::uint8_t> rgba;
     bool drawn = false;
+    bool cut = false;
     {
         CDefinitionView view(definition);
         view.SetModel(&model);
@@ -191,7 +193,11 @@ CDib* CThumbnailRenderer::Render(CTarnwickModel& model, CComponentDefinition& de
         view.SetViewportSize(kSide, kSide);
         {
             const CDisplayOverride display(&view, CDisplayOverride::kNoShadows | CDisplayOverride::kHideAnnotations);
+            // A picture of its own, metered on its own whatever frame asked for it; one
+            // that stopped part way is no picture of the definition.
+            const CFrameMeter::CScope meter;
             view.DrawFrame(0, false);
+            cut = meter.IsExhausted() || CFrameMeter::ShouldStop();
         }
         glFinish();
         drawn = scratch.GetDevice().ReadPixels(rgba);
@@ -199,7 +205,7 @@ CDib* CThumbnailRenderer::Render(CTarnwickModel& model, CComponentDefinition& de
         view.ResetOpenGL();
         view.SetModel(nullptr);
     }
-    if (!drawn || rgba.size() != static_cast<std::size_t>(kSide) * kSide * 4) {
+    if (!drawn || cut || rgba.size() != static_cast<std::size_t>(kSide) * kSide * 4) {
         return nullptr;
     }
     return DibFromPixels(kSide, rgba);

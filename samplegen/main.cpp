@@ -30,6 +30,8 @@
 //                                          one loop touching itself N times at its centre
 //   glimra_samplegen --touchingband TURNS <folder>
 //                                          a band of TURNS turns, each touching the next
+//   glimra_samplegen --polylines P N <folder>
+//                                          P placements of one polyline of N points
 //   glimra_samplegen --farfill N <folder>  N stacked squares and a tiny face far away
 //   glimra_samplegen --sharedring N <folder>
 //                                          N faces bounded by one ring of 2,000 edges
@@ -83,6 +85,7 @@ int Usage()
                          " | --crossingstar CORNERS STEP"
                          " | --touchingloop TOUCHES"
                          " | --touchingband TURNS"
+                         " | --polylines COUNT POINTS"
                          " | --farfill SQUARES"
                          " | --sharedring FACES"
                          " | --facesfirstring FACES"
@@ -163,10 +166,21 @@ int main(int argc, char** argv)
         {"--facesfirstring", "facesfirstring-", &BuildFacesFirstRingModel},
         {"--progressivepreview", "progressivepreview-", &BuildProgressivePreviewModel},
     };
+    // The models of two counts: placements, and the size of what is placed.
+    const struct
+    {
+        const char* option;
+        const char* stem;
+        void (*build)(CTarnwickModel&, int, int);
+    } pairs[] = {
+        {"--star-placements", "star-placements-", &BuildStarPlacementsModel},
+        {"--polylines", "polylines-", &BuildPolylinesModel},
+        {"--crossingstar", "crossingstar-", &BuildCrossingStarModel},
+        {"--dimensions", "dimensions-", &BuildDimensionsModel},
+    };
+    const auto* pair = std::end(pairs);
     int count = -1;
-    int starCorners = -1;
-    bool crossing = false;
-    int dimensionCharacters = -1;
+    int size = -1;
     const auto* kind = std::end(kinds);
     std::string folder;
     for (int i = 1; i < argc; ++i) {
@@ -189,17 +203,13 @@ int main(int argc, char** argv)
             if (g_pictureSide < 0 || g_pictureSide > 4096) {
                 return Usage();
             }
-        } else if ((argument == "--star-placements" || argument == "--crossingstar") && count < 0 && i + 2 < argc) {
-            crossing = argument == "--crossingstar";
+        } else if (const auto* asked2 = std::find_if(std::begin(pairs), std::end(pairs),
+                                                     [&](const auto& p) { return argument == p.option; });
+                   asked2 != std::end(pairs) && count < 0 && i + 2 < argc) {
+            pair = asked2;
             count = ReadCount(argv[++i]);
-            starCorners = ReadCount(argv[++i]);
-            if (count < 0 || starCorners < 0) {
-                return Usage();
-            }
-        } else if (argument == "--dimensions" && count < 0 && i + 2 < argc) {
-            count = ReadCount(argv[++i]);
-            dimensionCharacters = ReadCount(argv[++i]);
-            if (count < 0 || dimensionCharacters < 0) {
+            size = ReadCount(argv[++i]);
+            if (count < 0 || size < 0) {
                 return Usage();
             }
         } else if (folder.empty() && argument.rfind("--", 0) != 0) {
@@ -220,18 +230,11 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder, error);
     bool written = false;
     try {
-        if (crossing) {
+        if (size > 0) {
+            const auto build = pair->build;
             written = WriteModel(
-                folder, "crossingstar-" + std::to_string(count) + "-" + std::to_string(starCorners),
-                [&](CTarnwickModel& model) { BuildCrossingStarModel(model, count, starCorners); }, false);
-        } else if (starCorners > 0) {
-            written = WriteModel(
-                folder, "star-placements-" + std::to_string(count) + "x" + std::to_string(starCorners),
-                [&](CTarnwickModel& model) { BuildStarPlacementsModel(model, count, starCorners); }, false);
-        } else if (dimensionCharacters > 0) {
-            written = WriteModel(
-                folder, "dimensions-" + std::to_string(count) + "x" + std::to_string(dimensionCharacters),
-                [&](CTarnwickModel& model) { BuildDimensionsModel(model, count, dimensionCharacters); }, false);
+                folder, pair->stem + std::to_string(count) + "x" + std::to_string(size),
+                [&](CTarnwickModel& model) { build(model, count, size); }, false);
         } else if (kind != std::end(kinds)) {
             const auto build = kind->build;
             std::string stem = kind->stem + std::to_string(count);

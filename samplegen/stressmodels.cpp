@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "annotations/dimensionlinear.h"
+#include "annotations/polyline3d.h"
 #include "annotations/text.h"
 #include "document/camera.h"
 #include "document/component.h"
@@ -596,6 +597,31 @@ void BuildTouchingBandModel(CTarnwickModel& model, int turns)
     (void)builder.Face(ring, kUp);
     const double size = 2.0 * (10.0 + kWidth * (std::max(turns, 1) + 1));
     LookDownOn(model, CPoint3d(0.0, 0.0, 0.0), size);
+}
+
+void BuildPolylinesModel(CTarnwickModel& model, int placements, int points)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    auto* definition = new CComponentDefinition;
+    definition->SetName(CString::FromUtf8("Polyline"));
+    model.GetRootComponent()->GetDefinitionList()->Add(definition);
+    const int count = std::max(points, 2);
+    std::vector<CPoint3d> chain;
+    chain.reserve(static_cast<std::size_t>(count));
+    // A thousand points a turn: each step covers a pixel or two.
+    for (int i = 0; i < count; ++i) {
+        const double angle = 6.283185307179586 * i / 1000.0;
+        const double radius = 50.0 * i / (count - 1);
+        chain.emplace_back(50.0 + radius * std::cos(angle), 50.0 + radius * std::sin(angle), 0.0);
+    }
+    definition->Add(new CPolyline3d(std::move(chain)));
+    for (int i = 0; i < std::max(placements, 1); ++i) {
+        auto* instance = new CComponentInstance;
+        definition->AddInstance(instance);
+        model.GetRootComponent()->Add(instance);
+    }
+    LookDownOn(model, CPoint3d(50.0, 50.0, 0.0), 200.0);
 }
 
 void BuildFarFillModel(CTarnwickModel& model, int squareCount)

@@ -109,6 +109,12 @@ void BuildTouchingLoopModel(CTarnwickModel& model, int touches);
 // from above.
 void BuildTouchingBandModel(CTarnwickModel& model, int turns);
 
+// Adds one definition holding a polyline of `points` points (at least 2) winding out in a
+// spiral of short steps to a radius of 50 units, and that many placements of it (at
+// least 1), all over one another in front of the camera: each draws every point, in a
+// file that stays small.
+void BuildPolylinesModel(CTarnwickModel& model, int placements, int points);
+
 // The count of unit squares (at least 1), each an instance of one definition, all in
 // the same place in front of the camera, and one triangle a millimetre across a million
 // units away in the root component: the copies fill the view once each while the whole

@@ -6,13 +6,15 @@
 //
 // Prints the seconds of each phase (start-up before main, set-up, read, first frame, read
 // back, PNG) and the peak resident memory once the model is read and at the end, one
-// "name value" pair per line, for bench/compare_viewers.sh. Exit status 0 when the picture was drawn.
+// "name value" pair per line, for bench/compare_viewers.sh, and the frame meter's units
+// for the frame and whether it stopped for its budget. Exit status 0 when the picture was drawn.
 
 #include <GL/gl.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -25,6 +27,7 @@
 
 #include "document/classregistration.h"
 #include "document/tarnwickmodel.h"
+#include "foundation/framemeter.h"
 #include "imaging/ilanybmp.h"
 #include "imaging/ilpoint.h"
 #include "imaging/ilpngencoder.h"
@@ -186,9 +189,19 @@ int main(int argc, char** argv)
     view.SetViewportSize(kWidth, kHeight);
     view.InitGLState();
     view.SetCamera(model->GetCamera(), 0.0);
-    view.DrawFrame(0, false);
+    // The frame joins this meter, which tells what it weighed and whether it stopped.
+    std::uint64_t units = 0;
+    bool cut = false;
+    {
+        const CFrameMeter::CScope meter(CFrameMeter::kBudget, true);
+        view.DrawFrame(0, false);
+        units = meter.GetUsed();
+        cut = meter.IsExhausted();
+    }
     glFinish();
     std::printf("frame_s %.3f\n", Since(phase));
+    std::printf("frame_units %llu\n", static_cast<unsigned long long>(units));
+    std::printf("frame_cut %d\n", cut ? 1 : 0);
 
     phase = Clock::now();
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kWidth) * kHeight * 4);

@@ -40,6 +40,7 @@
 #include "document/pagelist.h"
 #include "document/renderingoptions.h"
 #include "document/viewpage.h"
+#include "foundation/framemeter.h"
 #include "drawapi/animation.h"
 #include "platform/quitrequest.h"
 #include "platform/ui/cmdui.h"
@@ -930,6 +931,20 @@ TEST_F(MainViewTest, AQuitDuringTheSavesPreviewKeepsTheFileAndTheModelsPreview)
     EXPECT_EQ(bytes(), before);
     for (const auto& entry : std::filesystem::directory_iterator(dataHome))
         EXPECT_EQ(entry.path().filename().string().find(".saving-"), std::string::npos) << entry.path();
+}
+
+// A preview that passes its frame budget shows only part of the model: the save goes on
+// with the preview the model has.
+TEST_F(MainViewTest, APreviewCutShortByItsBudgetKeepsTheModelsPreview)
+{
+    ASSERT_NE(SavedPreview("kept.twk"), nullptr);
+    const CDib* preview = view->GetModel()->GetPreviewImage();
+    frame->SendCommand(ID_VIEW_FRONT);
+    {
+        const CFrameMeter::CScope meter(1, true);
+        EXPECT_TRUE(view->GetGlimraDoc()->OnSaveDocument(CString::FromUtf8((dataHome / "cut.twk").string())));
+    }
+    EXPECT_EQ(view->GetModel()->GetPreviewImage(), preview);
 }
 
 TEST_F(MainViewTest, TheStoredPreviewIsASmoothlyShrunkCopyOfTheView)

@@ -1,43 +1,52 @@
 // Every drawing class weighs what drawing it costs a frame by what it holds: one row per
-// class and shape, a small and a large one, and the large one must weigh more.
+// class and shape, a small and a large one, and the large one must weigh more. A class
+// whose drawing grows with what it holds adds a row here.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "annotations/constructionpoint.h"
 #include "annotations/dimensionlinear.h"
 #include "annotations/dimensionradial.h"
+#include "annotations/polyline3d.h"
+#include "annotations/sectionplane.h"
 #include "annotations/text.h"
 #include "document/component.h"
+#include "document/dib.h"
 #include "document/fontmanager.h"
+#include "document/image.h"
+#include "document/material.h"
+#include "document/materialmanager.h"
 #include "document/tarnwickmodel.h"
+#include "document/texture.h"
 #include "document/twfont.h"
 #include "model/drawingelement.h"
+#include "model/edge.h"
 #include "model/face.h"
 #include "model/undosuspender.h"
+#include "model/vertex.h"
 #include "samplegen/geometrybuilder.h"
 #include "tests/document/operationtestsupport.h"
 
+using operationtest::ModelFixture;
+
 namespace {
 
-using Maker = std::function<CDrawingElement*(CTarnwickModel&)>;
-
-struct WeightRow
-{
-    const char* name;
-    Maker makeSmall;
-    Maker makeLarge;
-};
+// Makes an element in the fixture's model, which owns it.
+using Maker = std::function<CDrawingElement*(ModelFixture&)>;
 
 // Corners round a circle of radius 10, each joined to the one step places on.
 Maker Ring(int corners, int step)
 {
-    return [=](CTarnwickModel& model) -> CDrawingElement* {
-        const CGeometryBuilder builder(*model.GetRootComponent());
+    return [=](ModelFixture& fixture) -> CDrawingElement* {
+        const CGeometryBuilder builder(fixture.Root());
         std::vector<CVertex*> ring;
         for (int i = 0; i < corners; ++i) {
             const double angle = 6.283185307179586 * (static_cast<long long>(i) * step % corners) / corners;
@@ -50,8 +59,8 @@ Maker Ring(int corners, int step)
 // A comb of that many teeth: concave at the foot of each.
 Maker Comb(int teeth)
 {
-    return [=](CTarnwickModel& model) -> CDrawingElement* {
-        const CGeometryBuilder builder(*model.GetRootComponent());
+    return [=](ModelFixture& fixture) -> CDrawingElement* {
+        const CGeometryBuilder builder(fixture.Root());
         std::vector<CVertex*> ring{builder.Vertex(CPoint3d(0, 0, 0)), builder.Vertex(CPoint3d(2.0 * teeth, 0, 0))};
         for (int i = teeth - 1; i >= 0; --i) {
             ring.push_back(builder.Vertex(CPoint3d(2.0 * i + 2.0, 5, 0)));
@@ -66,8 +75,8 @@ Maker Comb(int teeth)
 // A square with that many unit holes in a row, or touching its outline at a corner each.
 Maker Holed(int holes, bool touching)
 {
-    return [=](CTarnwickModel& model) -> CDrawingElement* {
-        const CGeometryBuilder builder(*model.GetRootComponent());
+    return [=](ModelFixture& fixture) -> CDrawingElement* {
+        const CGeometryBuilder builder(fixture.Root());
         const double side = 2.0 * holes + 1.0;
         CFace* face = builder.Face({builder.Vertex(CPoint3d(0, 0, 0)), builder.Vertex(CPoint3d(side, 0, 0)),
                                     builder.Vertex(CPoint3d(side, side, 0)), builder.Vertex(CPoint3d(0, side, 0))},
@@ -85,8 +94,8 @@ Maker Holed(int holes, bool touching)
 // A loop leaving its centre and coming back to it once per petal.
 Maker Petals(int petals)
 {
-    return [=](CTarnwickModel& model) -> CDrawingElement* {
-        const CGeometryBuilder builder(*model.GetRootComponent());
+    return [=](ModelFixture& fixture) -> CDrawingElement* {
+        const CGeometryBuilder builder(fixture.Root());
         std::vector<CVertex*> ring;
         for (int i = 0; i < petals; ++i) {
             const double from = 6.283185307179586 * i / petals;
@@ -107,15 +116,15 @@ CString Characters(int count)
 // A label of that many characters in a font of that many points (0: the style's).
 Maker Label(int characters, int points)
 {
-    return [=](CTarnwickModel& model) {
+    return [=](ModelFixture& fixture) -> CDrawingElement* {
         auto* text = new CText;
         text->SetText(Characters(characters));
         if (points > 0) {
-            text->SetFont(model.GetFontManager()->GetFont(CString("DejaVu Sans"), false, false, points,
+            text->SetFont(fixture.Model().GetFontManager()->GetFont(CString("DejaVu Sans"), false, false, points,
                                                           CTwFont::kKindTextImage),
                           false);
         }
-        model.GetRootComponent()->Add(text);
+        fixture.Root().Add(text);
         return text;
     };
 }
@@ -123,35 +132,129 @@ Maker Label(int characters, int points)
 template <class TDimension>
 Maker Dimension(int characters)
 {
-    return [=](CTarnwickModel& model) {
+    return [=](ModelFixture& fixture) -> CDrawingElement* {
         auto* dimension = new TDimension;
         dimension->SetLabelText(Characters(characters));
-        model.GetRootComponent()->Add(dimension);
+        fixture.Root().Add(dimension);
         return dimension;
     };
 }
 
+// The makers below weigh one shape at a size each.
+CDrawingElement* Polyline(ModelFixture& fixture, int points)
+{
+    std::vector<CPoint3d> chain;
+    for (int i = 0; i < points; ++i) {
+        chain.emplace_back(i, i % 2, 0.0);
+    }
+    auto* polyline = new CPolyline3d(std::move(chain));
+    fixture.Root().Add(polyline);
+    return polyline;
+}
+
+CDrawingElement* Edge(ModelFixture& fixture, bool casts)
+{
+    auto* edge = new CEdge(new CVertex(CPoint3d(0, 0, 0)), new CVertex(CPoint3d(1, 0, 0)), false);
+    edge->SetFlagBits(CDrawingElement::kFlagCastsShadows, casts);
+    fixture.Root().Add(edge);
+    return edge;
+}
+
+CDrawingElement* ConstructionPoint(ModelFixture& fixture, bool segment)
+{
+    auto* point = segment ? new CConstructionPoint(CPoint3d(1, 1, 1), CPoint3d(0, 0, 0))
+                          : new CConstructionPoint(CPoint3d(1, 1, 1));
+    fixture.Root().Add(point);
+    return point;
+}
+
+// A section plane in a component of that many squares, which its cut runs through.
+CDrawingElement* SectionPlane(ModelFixture& fixture, int squares)
+{
+    CComponentDefinition* definition = fixture.Definition("Cut");
+    for (int i = 1; i < squares; ++i) {
+        ModelFixture::Square(*definition, 2.0 * i, 0.0);
+    }
+    auto* plane = new CSectionPlane(CPlane3d(CPoint3d(0.5, 0, 0), CVector3d(1, 0, 0)));
+    definition->Add(plane);
+    return plane;
+}
+
+// An image whose picture keeps that many encoded bytes.
+CDrawingElement* Image(ModelFixture& fixture, int bytes)
+{
+    CComponentDefinition* definition = fixture.Definition("Image");
+    auto* material = new CMaterial;
+    material->SetName(CString("Picture"));
+    auto* texture = new CTexture;
+    auto* picture = new CDib;
+    auto* kept = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(bytes)));
+    std::memset(kept, 0, static_cast<std::size_t>(bytes));
+    picture->SetPixelBuffer(kept, bytes);
+    texture->SetImage(picture);
+    material->SetTexture(texture);
+    fixture.Root().GetMaterialManager()->AddMaterial(material);
+    for (CDrawingElement* entity : definition->GetEntityList()) {
+        if (auto* face = dynamic_cast<CFace*>(entity)) {
+            face->SetMaterial(material);
+        }
+    }
+    return ModelFixture::Place<CImage>(fixture.Root(), definition);
+}
+
+// Which weighings a row is checked at: a class whose shadows cost nothing more is checked
+// with and without them; one that grows only while shadows are on, with them alone.
+enum class Shadows { kBoth, kOn };
+
+struct WeightRow
+{
+    const char* name;
+    Shadows shadows;
+    Maker makeSmall;
+    Maker makeLarge;
+};
+
+template <class... Args>
+Maker Make(CDrawingElement* (*make)(ModelFixture&, Args...), Args... args)
+{
+    return [=](ModelFixture& fixture) { return make(fixture, args...); };
+}
+
 const WeightRow kRows[] = {
-    {"convex face, more corners", Ring(3, 1), Ring(100, 1)},
-    {"concave face, more corners", Comb(2), Comb(50)},
-    {"holed face, more holes", Holed(1, false), Holed(20, false)},
-    {"holes touching the outline, more of them", Holed(1, true), Holed(20, true)},
-    {"loop touching itself, more often", Petals(3), Petals(100)},
-    {"crossing star, more crossings", Ring(5, 2), Ring(301, 150)},
-    {"text: more characters", Label(10, 0), Label(100, 0)},
-    {"text: bigger font", Label(20, 10), Label(20, 150)},
-    {"linear dimension: longer text", Dimension<CDimensionLinear>(10), Dimension<CDimensionLinear>(1000)},
-    {"radial dimension: longer text", Dimension<CDimensionRadial>(10), Dimension<CDimensionRadial>(1000)},
+    {"convex face, more corners", Shadows::kBoth, Ring(3, 1), Ring(100, 1)},
+    {"concave face, more corners", Shadows::kBoth, Comb(2), Comb(50)},
+    {"holed face, more holes", Shadows::kBoth, Holed(1, false), Holed(20, false)},
+    {"holes touching the outline, more of them", Shadows::kBoth, Holed(1, true), Holed(20, true)},
+    {"loop touching itself, more often", Shadows::kBoth, Petals(3), Petals(100)},
+    {"crossing star, more crossings", Shadows::kBoth, Ring(5, 2), Ring(301, 150)},
+    {"text: more characters", Shadows::kBoth, Label(10, 0), Label(100, 0)},
+    {"text: bigger font", Shadows::kBoth, Label(20, 10), Label(20, 150)},
+    {"linear dimension: longer text", Shadows::kBoth, Dimension<CDimensionLinear>(10),
+     Dimension<CDimensionLinear>(1000)},
+    {"radial dimension: longer text", Shadows::kBoth, Dimension<CDimensionRadial>(10),
+     Dimension<CDimensionRadial>(1000)},
+    {"polyline: more points", Shadows::kBoth, Make(&Polyline, 2), Make(&Polyline, 1000)},
+    {"edge: casting a shadow", Shadows::kOn, Make(&Edge, false), Make(&Edge, true)},
+    {"construction point: with a segment", Shadows::kBoth, Make(&ConstructionPoint, false),
+     Make(&ConstructionPoint, true)},
+    {"section plane: more to cut", Shadows::kBoth, Make(&SectionPlane, 1), Make(&SectionPlane, 50)},
+    {"image: a larger picture", Shadows::kBoth, Make(&Image, 16), Make(&Image, 1 << 20)},
 };
 
 TEST(DrawingWeight, GrowsWithWhatTheElementHolds)
 {
     for (const WeightRow& row : kRows) {
         for (const bool shadows : {false, true}) {
-            const operationtest::ModelFixture fixture;
+            if (!shadows && row.shadows == Shadows::kOn) {
+                continue;
+            }
+            ModelFixture fixture;
             const CUndoSuspender suspender;
-            const CDrawingElement* small = row.makeSmall(fixture.Model());
-            const CDrawingElement* large = row.makeLarge(fixture.Model());
+            const CDrawingElement* small = row.makeSmall(fixture);
+            const CDrawingElement* large = row.makeLarge(fixture);
+            ASSERT_NE(small, nullptr) << row.name;
+            ASSERT_NE(large, nullptr) << row.name;
+            EXPECT_GT(small->GetDrawingWeight(shadows), 0U) << row.name;
             EXPECT_LT(small->GetDrawingWeight(shadows), large->GetDrawingWeight(shadows))
                 << row.name << (shadows ? " with shadows" : "");
         }

@@ -20,10 +20,12 @@ namespace {
 
 constexpr std::uint64_t kPlacement = CDrawingWork::kPlacementCost;
 constexpr std::uint64_t kCoverage = CDrawingWork::kCoverageCost;
+// An edge: its two line ends.
+constexpr std::uint64_t kEdge = 2;
 // The unit box: six faces and their twelve edges.
-constexpr std::uint64_t kBox = 18;
+constexpr std::uint64_t kBox = 6 + 12 * kEdge;
 // Two triangles sharing their diagonal: two faces, five edges.
-constexpr std::uint64_t kTwoTriangles = 7;
+constexpr std::uint64_t kTwoTriangles = 2 + 5 * kEdge;
 
 std::uint64_t CountOf(const SharedModelShape& shape)
 {
@@ -82,7 +84,7 @@ TEST(DrawingWorkTest, CornersCharactersShadowsAndFarFacesCount)
              (void)builder.Face(vertices(builder, {{0, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}, {1, 2, 0}, {0, 2, 0}}),
                                 {0, 0, 1});
          },
-         false, 6 + 1 + 6 + 3 * kCoverage / 4},
+         false, 6 * kEdge + 1 + 6 + 3 * kCoverage / 4},
         // A square of 16 with a hole of 4: eight edges, eight corners.
         {"face with a hole",
          [&](CTarnwickModel&, CComponent& root) {
@@ -90,7 +92,7 @@ TEST(DrawingWorkTest, CornersCharactersShadowsAndFarFacesCount)
              CFace* face = builder.Face(vertices(builder, {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {0, 4, 0}}), {0, 0, 1});
              (void)builder.Hole(face, vertices(builder, {{1, 1, 0}, {1, 3, 0}, {3, 3, 0}, {3, 1, 0}}));
          },
-         false, 8 + 1 + 8 + 3 * kCoverage / 4},
+         false, 8 * kEdge + 1 + 8 + 3 * kCoverage / 4},
         // The leader's 16 vertices and a picture of 12 advances of 0.6 x 13 pixels by a
         // line of 1.2 x 13 pixels, 16 pixels a unit.
         {"label",
@@ -118,7 +120,7 @@ TEST(DrawingWorkTest, CornersCharactersShadowsAndFarFacesCount)
         {"stack with a far face", [](CTarnwickModel& model, CComponent&) { BuildFarFillModel(model, 51'000); },
          false, CDrawingWork::kBudget + 1},
         {"smaller stack with a far face", [](CTarnwickModel& model, CComponent&) { BuildFarFillModel(model, 12); },
-         false, 12 * (kPlacement + kTwoTriangles) + 4 + 12 * kCoverage},
+         false, 12 * (kPlacement + kTwoTriangles) + 1 + 3 * kEdge + 12 * kCoverage},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

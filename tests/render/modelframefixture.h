@@ -35,10 +35,12 @@ public:
     explicit FrameView(bool stencil) : m_stencil(stencil) {}
     [[nodiscard]] bool HasStencilBuffer() const override { return m_stencil || CTarnisView::HasStencilBuffer(); }
     [[nodiscard]] int GetStencilBits() const override { return m_stencil ? 8 : CTarnisView::GetStencilBits(); }
-    // It counts the redraws asked for.
+    // It counts the redraws asked for, and keeps the last status text.
     void Invalidate(bool /*erase*/) override { ++invalidations; }
+    void SetStatusText(int /*pane*/, const CString& text) override { statusText = text; }
 
     int invalidations = 0;
+    CString statusText;
 
 private:
     bool m_stencil;
