@@ -31,13 +31,15 @@ public:
     static constexpr std::uint64_t kVertexCost = 1;
     // One corner handed to the sweep that cuts faces into triangles.
     static constexpr std::uint64_t kCutCornerCost = 4;
-    // Pixels rasterised for a glyph or a label's picture, per unit.
-    static constexpr std::uint64_t kPixelsPerUnit = 16;
+    // Pixels rasterised for a glyph or a label's picture, per unit: measured, a frame of
+    // label pictures spends its budget in about the time a frame of vertices does.
+    static constexpr std::uint64_t kPixelsPerUnit = 32;
     // Pixels GL fills for triangles, per unit: screen-filling triangles drawn over one
     // another cost little to send and much to fill.
     static constexpr std::uint64_t kFilledPixelsPerUnit = 128;
-    // Pixels decoded from a picture, per unit.
-    static constexpr std::uint64_t kDecodedPixelsPerUnit = 8;
+    // Pixels decoded from a picture, per unit; a picture made a texture is charged once
+    // for its decode and once for the pixels prepared for GL.
+    static constexpr std::uint64_t kDecodedPixelsPerUnit = 16;
 
     // What the frame says when it stops for its budget; the same words the count gives
     // when it refuses a model at opening.

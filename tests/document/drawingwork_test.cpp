@@ -10,6 +10,7 @@
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
 #include "document/tarnwickmodel.h"
+#include "foundation/framemeter.h"
 #include "model/face.h"
 #include "model/undosuspender.h"
 #include "platform/cstring.h"
@@ -94,14 +95,14 @@ TEST(DrawingWorkTest, CornersCharactersShadowsAndFarFacesCount)
          },
          false, 8 * kEdge + 1 + 8 + 3 * kCoverage / 4},
         // The leader's 16 vertices and a picture of 12 advances of 0.6 x 13 pixels by a
-        // line of 1.2 x 13 pixels, 16 pixels a unit.
+        // line of 1.2 x 13 pixels, so many pixels a unit.
         {"label",
          [](CTarnwickModel&, CComponent& root) {
              auto* text = new CText;
              text->SetText(CString::FromUtf8("twelve chars"));
              root.Add(text);
          },
-         false, 16 + 1 + 1460 / 16},
+         false, 16 + 1 + 1460 / CFrameMeter::kPixelsPerUnit},
         {"box without shadows", [](CTarnwickModel& model, CComponent&) { BuildSharedModel(model, {{1}, 0, true}); },
          false, kPlacement + kBox + 2 * kCoverage},
         // Each of the six faces again as four sides and a cap.
