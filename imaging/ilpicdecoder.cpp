@@ -138,27 +138,22 @@ void ILPicDecoder::ReadInfoFromMemory(const std::uint8_t* data, std::int64_t siz
         const void* address = data;
         RaiseError(code, Printf("Reading from memory at %p failed", address).c_str());
     }
-    m_dataSource = &source;
-    try {
-        Open(source);
-    } catch (...) {
-        try {
-            Close();
-        } catch (...) {
-            // The first failure is the one to report.
-        }
-        m_dataSource = nullptr;
-        throw;
-    }
-    Close();
+    OpenAndClose(source, nullptr, 0);
 }
 
 void ILPicDecoder::DecodeFrom(ILDataSource& source, ILBmp& bmp, int bitsPerPixel)
 {
+    OpenAndClose(source, &bmp, bitsPerPixel);
+}
+
+void ILPicDecoder::OpenAndClose(ILDataSource& source, ILBmp* bmp, int bitsPerPixel)
+{
     m_dataSource = &source;
     try {
         Open(source);
-        MakeBmp(bmp, bitsPerPixel);
+        if (bmp != nullptr) {
+            MakeBmp(*bmp, bitsPerPixel);
+        }
     } catch (...) {
         try {
             Close();

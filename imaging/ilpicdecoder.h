@@ -120,6 +120,9 @@ protected:
 private:
     // Opens nothing: runs Open, MakeBmp and Close on an opened source, closing on failure.
     void DecodeFrom(ILDataSource& source, ILBmp& bmp, int bitsPerPixel);
+    // Opens the source, reads the header (and the picture, when bmp is given) and closes
+    // it again, also when the read fails.
+    void OpenAndClose(ILDataSource& source, ILBmp* bmp, int bitsPerPixel);
     void MakeReducedBmp(ILBmp& bmp);
 
     ILDataSource* m_dataSource = nullptr;

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "foundation/framemeter.h"
+
 namespace {
 
 // Weights of GLU's work in frame meter units, measured on GLU itself: per corner and
@@ -233,4 +235,17 @@ CPoint2d CTessellationCost::Flatten(const CPoint3d& p, const CVector3d& normal)
         return normal.x > 0.0 ? CPoint2d(p.y, p.z) : CPoint2d(p.z, p.y);
     }
     return normal.y > 0.0 ? CPoint2d(p.z, p.x) : CPoint2d(p.x, p.z);
+}
+
+bool CTessellationCost::ChargeFill(const std::vector<CPoint2d>& points, const std::vector<std::uint32_t>& loopEnds)
+{
+    const SEstimate estimate = Estimate(points, loopEnds);
+    if (!CFrameMeter::Charge(estimate.measuring)) {
+        return false;
+    }
+    if (!IsAffordable(estimate)) {
+        SayUnfilled(estimate);
+        return false;
+    }
+    return CFrameMeter::Charge(estimate.cost);
 }

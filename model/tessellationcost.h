@@ -63,4 +63,8 @@ public:
     {
         return !estimate.nonFinite && estimate.cost <= kMaxCost;
     }
+    // Weighs the flattened loops for GLU and charges the frame what measuring and filling
+    // them costs. False: the face is left unfilled (too costly, a corner not a number,
+    // said once) or the frame must stop.
+    [[nodiscard]] static bool ChargeFill(const std::vector<CPoint2d>& points, const std::vector<std::uint32_t>& loopEnds);
 };

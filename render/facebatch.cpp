@@ -493,15 +493,7 @@ bool CFaceBatch::IsTessellationAffordable(const CFace& face)
         m_loopEnds.push_back(static_cast<std::uint32_t>(m_flatCorners.size()));
         start = end;
     }
-    const CTessellationCost::SEstimate estimate = CTessellationCost::Estimate(m_flatCorners, m_loopEnds);
-    if (!CFrameMeter::Charge(estimate.measuring)) {
-        return false;
-    }
-    if (!CTessellationCost::IsAffordable(estimate)) {
-        CTessellationCost::SayUnfilled(estimate);
-        return false;
-    }
-    return CFrameMeter::Charge(estimate.cost);
+    return CTessellationCost::ChargeFill(m_flatCorners, m_loopEnds);
 }
 
 void CFaceBatch::Tessellate(ITarnisView* view, const CFace& face)

@@ -252,15 +252,7 @@ bool CFacePolygon::IsTessellationAffordable(const CVector3d& axis) const
         flat.push_back(CPolygonTriangulator::Flatten(p, axis));
     }
     std::vector<std::uint32_t> ends(m_loopEnds.begin(), m_loopEnds.end());
-    const CTessellationCost::SEstimate estimate = CTessellationCost::Estimate(flat, ends);
-    if (!CFrameMeter::Charge(estimate.measuring)) {
-        return false;
-    }
-    if (!CTessellationCost::IsAffordable(estimate)) {
-        CTessellationCost::SayUnfilled(estimate);
-        return false;
-    }
-    return CFrameMeter::Charge(estimate.cost);
+    return CTessellationCost::ChargeFill(flat, ends);
 }
 
 void CFacePolygon::DrawTessellated(bool reverse, const CVector3d& normal)
