@@ -120,20 +120,10 @@ double FaceArea(const CFace& face, bool openings, CBoundingBox3d& box)
 
 void AddOwn(Sum& sum, const CDrawingElement& entity, bool shadows, bool openings)
 {
-    switch (entity.GetTypeId()) {
-    case kTypeFace: {
+    sum.work = AddWork(sum.work, entity.GetDrawingWeight(shadows));
+    if (entity.GetTypeId() == kTypeFace) {
         // Nearly all the pixels are the faces'; lines and texts fill few.
-        const auto& face = static_cast<const CFace&>(entity);
-        sum.work = AddWork(sum.work, face.GetDrawingWeight(shadows));
-        AddArea(sum.area, FaceArea(face, openings, sum.ownBox));
-        return;
-    }
-    case kTypeText:
-        sum.work = AddWork(sum.work, entity.GetDrawingWeight(shadows));
-        return;
-    default:
-        sum.work = AddWork(sum.work, entity.GetDrawingWeight(shadows));
-        return;
+        AddArea(sum.area, FaceArea(static_cast<const CFace&>(entity), openings, sum.ownBox));
     }
 }
 
