@@ -9,7 +9,7 @@ namespace {
 
 constexpr int kDefaultPoints = 10;
 constexpr int kMaxPoints = 1000;
-constexpr int kPixelsPerInch = 96;
+constexpr int kPixelsPerInch = CTwFont::kDefaultResolution;
 constexpr int kPointsPerInch = 72;
 // A glyph's advance is about six tenths of the font's height, a line about six fifths.
 constexpr double kAdvancePerHeight = 0.6;

@@ -101,6 +101,15 @@ inline void AimAtGrid(CTarnisView& view, const CTarnwickModel& model, bool corne
     view.InitGLState();
 }
 
+// Shows the model in the view from the model's own camera, at the benchmarks' frame size.
+inline void ShowAtModelCamera(CTarnisView& view, CTarnwickModel* model)
+{
+    view.SetModel(model);
+    view.SetViewportSize(kFrameWidth, kFrameHeight);
+    view.InitGLState();
+    view.SetCamera(model->GetCamera(), 0.0);
+}
+
 // Shows the model in the view, aimed at its grid, draws one frame and waits for it.
 inline void DrawFirstFrame(CTarnisView& view, CTarnwickModel* model)
 {

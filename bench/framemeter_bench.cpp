@@ -25,10 +25,7 @@ void PolylinesFirstFrame(benchmark::State& state)
     auto* model = new CTarnwickModel;
     BuildPolylinesModel(*model, placements, points);
     CTarnisView view;
-    view.SetModel(model);
-    view.SetViewportSize(kFrameWidth, kFrameHeight);
-    view.InitGLState();
-    view.SetCamera(model->GetCamera(), 0.0);
+    ShowAtModelCamera(view, model);
     const CurrentModelScope scope(model);
     for (auto _ : state) {
         const CFrameMeter::CScope meter(CFrameMeter::kBudget, true);

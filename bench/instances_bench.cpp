@@ -81,10 +81,7 @@ void ReadAndDrawSharedModel(benchmark::State& state)
         }
         const auto drawn = std::chrono::steady_clock::now();
         CTarnisView view;
-        view.SetModel(model);
-        view.SetViewportSize(kFrameWidth, kFrameHeight);
-        view.InitGLState();
-        view.SetCamera(model->GetCamera(), 0.0);
+        ShowAtModelCamera(view, model);
         {
             const CurrentModelScope scope(model);
             view.DrawFrame(0, false);

@@ -43,10 +43,7 @@ void DrawTwoFrames(benchmark::State& state, const std::function<void(CTarnwickMo
         {
             const CurrentModelScope scope(model);
             CTarnisView view;
-            view.SetModel(model);
-            view.SetViewportSize(kFrameWidth, kFrameHeight);
-            view.InitGLState();
-            view.SetCamera(model->GetCamera(), 0.0);
+            ShowAtModelCamera(view, model);
             auto drawn = std::chrono::steady_clock::now();
             view.DrawFrame(0, false);
             glFinish();

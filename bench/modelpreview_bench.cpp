@@ -10,7 +10,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <malloc.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -33,6 +32,7 @@
 #include "imaging/iltiffencoder.h"
 #include "samplegen/modelfiles.h"
 #include "samplegen/stressmodels.h"
+#include "platform/heaptrim.h"
 
 namespace {
 
@@ -116,7 +116,7 @@ struct BigPreviewModel
         (void)WriteModelFile(*model, path, kSaveFormat5000);
         model->Release();
         // What making the picture took goes back to the system before anything is measured.
-        malloc_trim(0);
+        ReturnFreeHeapToSystem();
     }
     ~BigPreviewModel() { std::filesystem::remove(path); }
 

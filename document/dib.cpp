@@ -246,19 +246,17 @@ ILBmp* CDib::LoadBitmap() const
     const auto sourcePixels = static_cast<std::uint64_t>(std::max(fresh.m_sourceWidth, 0)) *
                               static_cast<std::uint64_t>(std::max(fresh.m_sourceHeight, 0));
     (void)CFrameMeter::Charge(CFrameMeter::PixelUnits(sourcePixels, CFrameMeter::kDecodedPixelsPerUnit));
-    m_shape.m_decodeTried = true;
-    if (!probed) {
-        return m_image;
+    if (probed) {
+        m_shape = known;
+        if (!m_shape.m_countsKnown) {
+            const int bitmapPixels = PixelCount(fresh.m_width, fresh.m_height);
+            const int pixels = PixelCount(m_shape.m_width, m_shape.m_height);
+            m_shape.m_opaqueCount = ScaledCount(fresh.m_opaqueCount, bitmapPixels, pixels);
+            m_shape.m_transparentCount = ScaledCount(fresh.m_transparentCount, bitmapPixels, pixels);
+            m_shape.m_countsKnown = true;
+        }
     }
-    m_shape = known;
     m_shape.m_decodeTried = true;
-    if (!m_shape.m_countsKnown) {
-        const int bitmapPixels = PixelCount(fresh.m_width, fresh.m_height);
-        const int pixels = PixelCount(m_shape.m_width, m_shape.m_height);
-        m_shape.m_opaqueCount = ScaledCount(fresh.m_opaqueCount, bitmapPixels, pixels);
-        m_shape.m_transparentCount = ScaledCount(fresh.m_transparentCount, bitmapPixels, pixels);
-        m_shape.m_countsKnown = true;
-    }
     return m_image;
 }
 

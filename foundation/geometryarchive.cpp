@@ -17,11 +17,7 @@ namespace {
 template <typename Triple>
 CArchive& ReadTriple(CArchive& ar, Triple& t)
 {
-    ar >> t.x >> t.y >> t.z;
-    CheckReadNumberFinite(ar, t.x);
-    CheckReadNumberFinite(ar, t.y);
-    CheckReadNumberFinite(ar, t.z);
-    return ar;
+    return ar >> Finite(t.x) >> Finite(t.y) >> Finite(t.z);
 }
 
 }  // namespace

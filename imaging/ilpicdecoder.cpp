@@ -69,7 +69,7 @@ void ILPicDecoder::MakeBmpFromFile(const char* fileName, ILBmp& bmp, int bitsPer
     if (code != ILTextException::none) {
         RaiseError(code, Printf("Opening %s failed", name).c_str());
     }
-    DecodeFrom(source, bmp, bitsPerPixel);
+    DecodeFrom(source, &bmp, bitsPerPixel);
 }
 
 void ILPicDecoder::MakeBmpFromFileW(const CString& fileName, ILBmp& bmp, int bitsPerPixel,
@@ -82,7 +82,7 @@ void ILPicDecoder::MakeBmpFromFileW(const CString& fileName, ILBmp& bmp, int bit
     if (code != ILTextException::none) {
         RaiseError(code, Printf("Opening %s failed", name.c_str()).c_str());
     }
-    DecodeFrom(source, bmp, bitsPerPixel);
+    DecodeFrom(source, &bmp, bitsPerPixel);
 }
 
 void ILPicDecoder::MakeBmpFromURL(const char* url, ILBmp& bmp, int bitsPerPixel,
@@ -96,7 +96,7 @@ void ILPicDecoder::MakeBmpFromURL(const char* url, ILBmp& bmp, int bitsPerPixel,
         if (code != ILTextException::none) {
             RaiseError(code, Printf("Reading URL %s failed, reason: %s", name, source.GetErrorText().c_str()).c_str());
         }
-        DecodeFrom(source, bmp, bitsPerPixel);
+        DecodeFrom(source, &bmp, bitsPerPixel);
     } catch (const ILTextException& e) {
         if (e.GetCode() == ILTextException::urlFailed) {
             throw ILTextException(ILTextException::urlFailed, source.GetErrorCode(), e.GetText());
@@ -114,7 +114,7 @@ void ILPicDecoder::MakeBmpFromResource(int resourceId, ILBmp& bmp, int bitsPerPi
     if (code != ILTextException::none) {
         RaiseError(code, Printf("Opening resource %i failed", resourceId).c_str());
     }
-    DecodeFrom(source, bmp, bitsPerPixel);
+    DecodeFrom(source, &bmp, bitsPerPixel);
 }
 
 void ILPicDecoder::MakeBmpFromMemory(const std::uint8_t* data, std::int64_t size, ILBmp& bmp, int bitsPerPixel,
@@ -127,7 +127,7 @@ void ILPicDecoder::MakeBmpFromMemory(const std::uint8_t* data, std::int64_t size
     if (code != ILTextException::none) {
         RaiseError(code, Printf("Reading from memory at %p failed", address).c_str());
     }
-    DecodeFrom(source, bmp, bitsPerPixel);
+    DecodeFrom(source, &bmp, bitsPerPixel);
 }
 
 void ILPicDecoder::ReadInfoFromMemory(const std::uint8_t* data, std::int64_t size)
@@ -138,15 +138,10 @@ void ILPicDecoder::ReadInfoFromMemory(const std::uint8_t* data, std::int64_t siz
         const void* address = data;
         RaiseError(code, Printf("Reading from memory at %p failed", address).c_str());
     }
-    OpenAndClose(source, nullptr, 0);
+    DecodeFrom(source, nullptr, 0);
 }
 
-void ILPicDecoder::DecodeFrom(ILDataSource& source, ILBmp& bmp, int bitsPerPixel)
-{
-    OpenAndClose(source, &bmp, bitsPerPixel);
-}
-
-void ILPicDecoder::OpenAndClose(ILDataSource& source, ILBmp* bmp, int bitsPerPixel)
+void ILPicDecoder::DecodeFrom(ILDataSource& source, ILBmp* bmp, int bitsPerPixel)
 {
     m_dataSource = &source;
     try {

@@ -118,11 +118,9 @@ protected:
     void SetDataSource(ILDataSource* source) { m_dataSource = source; }
 
 private:
-    // Opens nothing: runs Open, MakeBmp and Close on an opened source, closing on failure.
-    void DecodeFrom(ILDataSource& source, ILBmp& bmp, int bitsPerPixel);
-    // Opens the source, reads the header (and the picture, when bmp is given) and closes
-    // it again, also when the read fails.
-    void OpenAndClose(ILDataSource& source, ILBmp* bmp, int bitsPerPixel);
+    // Opens nothing: runs Open, MakeBmp (only when bmp is given; otherwise just the header
+    // is read) and Close on an opened source, closing also on failure.
+    void DecodeFrom(ILDataSource& source, ILBmp* bmp, int bitsPerPixel);
     void MakeReducedBmp(ILBmp& bmp);
 
     ILDataSource* m_dataSource = nullptr;

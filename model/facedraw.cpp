@@ -17,6 +17,7 @@
 #include "drawapi/glenums.h"
 #include "drawapi/stipplepatterns.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/tolerance.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/facegl.h"
@@ -62,7 +63,6 @@ bool TurnsOnce(const std::vector<CPoint2d>& flat, std::size_t start, std::size_t
         const double outY = c.y - b.y;
         total += std::atan2(inX * outY - inY * outX, inX * outX + inY * outY);
     }
-    constexpr double kPi = 3.141592653589793;
     return std::fabs(total) > kPi && std::fabs(total) < 3.0 * kPi;
 }
 

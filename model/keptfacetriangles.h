@@ -30,8 +30,6 @@ public:
         std::uint32_t corners = 0;
         std::vector<std::uint32_t> triangles;
         std::vector<SAddedCorner> added;
-        // What making the triangles cost, in frame meter units.
-        std::uint64_t cost = 0;
     };
 
     // The entry's number (above 0), or 0 when the store is full, the corners are 0 or
@@ -39,7 +37,7 @@ public:
     static std::int32_t Keep(SEntry entry);
     static std::int32_t Keep(std::uint32_t corners, std::vector<std::uint32_t> triangles)
     {
-        return Keep(SEntry{corners, std::move(triangles), {}, 0});
+        return Keep(SEntry{corners, std::move(triangles), {}});
     }
     // Null for a number that holds nothing.
     [[nodiscard]] static const SEntry* Find(std::int32_t number);

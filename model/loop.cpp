@@ -11,6 +11,7 @@
 #include "foundation/boundingbox3d.h"
 #include "foundation/line3d.h"
 #include "foundation/slaballocator.h"
+#include "foundation/tolerance.h"
 #include "foundation/transformation.h"
 #include "model/edge.h"
 #include "model/edgeuse.h"
@@ -574,7 +575,6 @@ public:
     // clear turn (a point, a straight line) answers by its corners alone.
     [[nodiscard]] bool TurnsOnce() const
     {
-        constexpr double kPi = 3.141592653589793;
         return !m_addTurns || !m_signFixed || (std::fabs(m_total) > kPi && std::fabs(m_total) < 3.0 * kPi);
     }
 

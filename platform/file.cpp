@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <fstream>
 #include <random>
 #include <string>
 #include <fcntl.h>
@@ -337,6 +338,16 @@ CString CFile::GetFileName() const
 {
     const int slash = m_path.ReverseFind(u'/');
     return slash < 0 ? m_path : m_path.Mid(slash + 1);
+}
+
+unsigned int CFile::NewFilePermissions()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("Umask:", 0) == 0)
+            return 0666U & ~static_cast<unsigned int>(std::stoul(line.substr(6), nullptr, 8));
+    return 0644;
 }
 
 bool CFile::Remove(const CString& path)

@@ -98,6 +98,9 @@ public:
     // False when the system refuses; errors are not thrown.
     static bool Remove(const CString& path);
     static bool Rename(const CString& oldPath, const CString& newPath);
+    // The permission bits the user's new files get: 0666 less the creation mask, read
+    // without changing it (changing it is not safe while other threads create files).
+    [[nodiscard]] static unsigned int NewFilePermissions();
 
 protected:
     [[noreturn]] void ThrowOsError(int osError) const;

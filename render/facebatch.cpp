@@ -21,7 +21,6 @@
 #include "model/smoothnormals.h"
 #include "model/tessellationcost.h"
 #include "model/vertex.h"
-#include "foundation/framemeter.h"
 #include "render/facepolygon.h"
 #include "render/tarnisview.h"
 
@@ -253,7 +252,6 @@ void CFaceBatch::TessellateKept(CFace& face)
     if (!CTessellationCost::IsAffordable(estimate)) {
         // Kept without triangles: the face is weighed once, not at every draw.
         CTessellationCost::SayUnfilled(estimate);
-        entry.cost = estimate.measuring;
         face.SetDisplayCache(CKeptFaceTriangles::Keep(std::move(entry)));
         return;
     }
@@ -279,12 +277,11 @@ void CFaceBatch::TessellateKept(CFace& face)
     gluTessEndPolygon(m_tessellator);
     m_recording = nullptr;
     m_combined.clear();
-    entry.cost = estimate.measuring + estimate.cost;
     // GLU hands out whole triangles; anything else is a fault of its own, left unfilled.
     entry.triangles.resize(entry.triangles.size() / 3 * 3);
-    const CKeptFaceTriangles::SEntry drawn = entry;
+    // Drawn before it is kept, so that the store may take the entry without a copy.
+    AddIndexedTriangles(entry.triangles, entry.added);
     face.SetDisplayCache(CKeptFaceTriangles::Keep(std::move(entry)));
-    AddIndexedTriangles(drawn.triangles, drawn.added);
 }
 
 bool CFaceBatch::GatherCorners(const CFace& face)

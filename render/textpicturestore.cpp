@@ -1,9 +1,9 @@
 #include "render/textpicturestore.h"
 
 #include <GL/gl.h>
-#include <malloc.h>
 
 #include "document/texturegl.h"
+#include "platform/heaptrim.h"
 
 CTextPictureStore::CTextPictureStore(std::size_t budgetBytes) : m_budget(budgetBytes), m_epoch(GetGLTextureEpoch()) {}
 
@@ -63,7 +63,7 @@ void CTextPictureStore::FlushWhenMuchLetGo(std::size_t bytes)
         m_letGoSinceFlush = 0;
         // What the last flush let the GL free lies between live blocks of the heap, which
         // would keep it: it goes back to the system.
-        malloc_trim(0);
+        ReturnFreeHeapToSystem();
         glFlush();
     }
 }

@@ -76,9 +76,7 @@ void TakeOverAttributes(int fd, const std::string& target)
     struct stat old {};
     if (::stat(target.c_str(), &old) != 0)
     {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        (void)::fchmod(fd, 0666 & ~mask);
+        (void)::fchmod(fd, CFile::NewFilePermissions());
         return;
     }
     if (::fchown(fd, old.st_uid, old.st_gid) != 0)

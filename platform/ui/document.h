@@ -37,8 +37,9 @@ public:
     virtual bool OnSaveDocument(const CString& path);
     // Saves to the document's path; without a path, or when the file is gone or may not
     // be written, asks for another first (PromptSaveAsPath), and so it does, until the user
-    // cancels, each time the folder refuses the new file or its name. A name chosen there without an extension gets the template's,
-    // and the document takes the new path (SetPathName, entered in the recent files).
+    // cancels, each time the folder refuses the new file or its name. A name chosen there
+    // without an extension gets the template's, and the document takes the new path
+    // (SetPathName, entered in the recent files).
     // When another file now stands at the path, or the file was changed since it was
     // opened or last saved, or was read only in part, asks before replacing it. False
     // when nothing was saved.

@@ -226,15 +226,13 @@ void CPrinterDC::AbortDoc()
     if (m_finished)
         return;
     m_finished = true;
-    if (m_sheet != nullptr || m_painter == nullptr || !m_painter->isActive())
+    if (m_sheet == nullptr && m_painter != nullptr && m_painter->isActive())
     {
-        if (m_file != nullptr)
-            m_file->Discard();
-        return;
+        // A printer takes the job back where it can; a file's is removed below.
+        if (m_file == nullptr)
+            m_printer.abort();
+        m_painter->end();
     }
-    if (m_file == nullptr)
-        m_printer.abort();
-    m_painter->end();
     if (m_file != nullptr)
         m_file->Discard();
 }

@@ -1,25 +1,12 @@
 #include "platform/ui/printfile.h"
 
 #include <cstdio>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/exceptions.h"
 
 namespace {
-
-// The user's file creation mask, read without changing it (changing it is not safe while
-// other threads create files).
-mode_t CreationMask()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("Umask:", 0) == 0)
-            return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
-    return 022;
-}
 
 std::string FolderOf(const std::string& path)
 {
@@ -61,7 +48,7 @@ bool CPrintFile::Commit()
         return false;
     bool written = m_device.flush() && m_device.error() == QFileDevice::NoError;
     m_device.close();
-    written = written && ::fchmod(m_file.GetDescriptor(), 0666 & ~CreationMask()) == 0;
+    written = written && ::fchmod(m_file.GetDescriptor(), CFile::NewFilePermissions()) == 0;
     try
     {
         m_file.Close();

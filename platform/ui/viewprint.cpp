@@ -1,8 +1,8 @@
 // The view's print road: the steps a job runs through, which the view fills, for a
 // printer and for the preview window.
 #include <QPrinter>
-#include <malloc.h>
 
+#include "platform/heaptrim.h"
 #include "platform/quitrequest.h"
 #include "platform/ui/appprinter.h"
 #include "platform/ui/document.h"
@@ -43,7 +43,7 @@ void CView::PrintSheets(CPrinterDC& dc, CPrintInfo& info, CPrintingDialog* progr
     const UINT last = info.GetToPage();
     const int count =
         last >= first && last != CPrintInfo::kUnknownLastPage ? static_cast<int>(last - first) + 1 : 0;
-    for (UINT page = info.GetFromPage(); page <= info.GetToPage() && !info.m_bPrintFailed; ++page)
+    for (UINT page = first; page <= info.GetToPage() && !info.m_bPrintFailed; ++page)
     {
         if (progress != nullptr)
             progress->SetSheet(static_cast<int>(page - first) + 1, count);
@@ -126,7 +126,7 @@ void CView::OnFilePrintPreview()
     }
     // The sheets' pictures were large blocks among small ones: handed back to the system,
     // not kept for a next preview.
-    malloc_trim(0);
+    ReturnFreeHeapToSystem();
     if (!printRequested)
         return;
     // Printing from the preview is a print job of its own, with its own preparation.

@@ -52,8 +52,8 @@ smoke_start() {
     pid=$!
     # A shell that cleans up already (smoke_prepare's) ends the program with the rest.
     [ -n "$(trap -p EXIT)" ] || trap smoke_kill_program EXIT
-    wait_until "$smoke_limit" xdotool search --onlyvisible --name "$title" >/dev/null || return 1
-    main=$(xdotool search --onlyvisible --name "$title" | head -n 1)
+    wait_until "$smoke_limit" smoke_window "$title" >/dev/null || return 1
+    main=$(smoke_window "$title")
 }
 
 # smoke_end: asks the program to end (SIGTERM), waits for it and answers its exit code.

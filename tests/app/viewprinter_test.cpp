@@ -30,6 +30,7 @@
 #include "annotations/text.h"
 #include "app/resourceids.h"
 #include "apptestsupport.h"
+#include "printtestsupport.h"
 #include "document/component.h"
 #include "document/pagelist.h"
 #include "document/renderingoptions.h"
@@ -171,33 +172,10 @@ CPrintPreviewView* Sheets(QDialog& dialog)
     return dynamic_cast<CPrintPreviewView*>(dialog.findChild<QWidget*>(QStringLiteral("sheets")));
 }
 
-class ViewPrinterTest : public ::testing::Test
+// The shared printing fixture, with this file's own ways of opening and setting up.
+class ViewPrinterTest : public apptest::PrintTest
 {
 protected:
-    void SetUp() override
-    {
-        apptest::PrepareApplication();
-        folder = std::filesystem::temp_directory_path() / ("glimra-print-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        setenv("XDG_DATA_HOME", folder.c_str(), 1);
-        pdf = (folder / "sheets.pdf").string();
-        // 8 x 10 inch sheets without margins, written to a file at a coarse resolution.
-        QPrinter& printer = GetAppPrinter();
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(QString::fromStdString(pdf));
-        printer.setResolution(kDpi);
-        printer.setPageSize(QPageSize(QSizeF(8.0, 10.0), QPageSize::Inch));
-        printer.setPageOrientation(QPageLayout::Portrait);
-        printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Inch);
-    }
-    void TearDown() override
-    {
-        COffscreenRender::SetDeviceFactory({});
-        if (view != nullptr)
-            app.ExitInstance();
-        unsetenv("XDG_DATA_HOME");
-        std::filesystem::remove_all(folder);
-    }
     void Open(const std::string& path)
     {
         app.SetArguments({CString("glimra"), CString::FromUtf8(path)});
@@ -232,14 +210,6 @@ protected:
         return options;
     }
     [[nodiscard]] bool PdfWritten() const { return std::filesystem::exists(pdf); }
-
-    std::filesystem::path folder;
-    std::string pdf;
-    apptest::MemorySettings settings;
-    apptest::MessageBoxRecorder boxes;
-    CGlimraApp app;
-    CGlimraView* view = nullptr;
-    CMainFrame* frame = nullptr;
 };
 
 TEST_F(ViewPrinterTest, FittingPrintsOneSheetWhosePictureShowsTheViewsPixels)
