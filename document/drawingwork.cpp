@@ -355,10 +355,12 @@ std::uint64_t CDrawingWork::Count(const CComponent& root, bool shadows)
     return AddWork(tally.work, fillWork);
 }
 
-void CDrawingWork::Check(const CComponent& root, bool shadows, CArchive& ar)
+std::uint64_t CDrawingWork::Check(const CComponent& root, bool shadows, CArchive& ar)
 {
-    if (Count(root, shadows) > kBudget) {
+    const std::uint64_t work = Count(root, shadows);
+    if (work > kBudget) {
         AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName,
                                  "the model would draw too much to show");
     }
+    return work;
 }

@@ -38,5 +38,6 @@ public:
     [[nodiscard]] static std::uint64_t Count(const CComponent& root, bool shadows = false);
     // Throws the archive exception when the component's work is beyond the budget;
     // shadows says whether the view may show them (the model's or a page's settings).
-    static void Check(const CComponent& root, bool shadows, CArchive& ar);
+    // Returns the work counted.
+    static std::uint64_t Check(const CComponent& root, bool shadows, CArchive& ar);
 };

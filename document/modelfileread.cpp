@@ -312,7 +312,7 @@ void CTarnwickModel::ReadVersionedFields(CArchive& ar, int fileVersion, int mode
     }
     // Refused before anything is drawn: the first frame would draw every path, and the
     // shadows of the model's or a page's settings.
-    CDrawingWork::Check(*m_rootComponent, ShowsShadowsAnywhere(m_shadow, m_pageList), ar);
+    SetDrawingWork(CDrawingWork::Check(*m_rootComponent, ShowsShadowsAnywhere(m_shadow, m_pageList), ar));
     if (fileVersion >= kFvOldStrings && modelVersion < 6) {
         const std::int32_t count = ReadReferenceCount(ar);
         for (std::int32_t i = 0; i < count; ++i) {

@@ -15,6 +15,7 @@
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
 #include "document/dib.h"
+#include "document/drawingwork.h"
 #include "document/removalbatch.h"
 #include "document/fontmanager.h"
 #include "document/layer.h"
@@ -307,8 +308,18 @@ void CTarnwickModel::MakeCurrent()
     }
 }
 
+std::uint64_t CTarnwickModel::GetDrawingWork()
+{
+    if (!m_drawingWorkKnown && m_rootComponent != nullptr) {
+        SetDrawingWork(CDrawingWork::Count(*m_rootComponent, true));
+    }
+    return m_drawingWork;
+}
+
 void CTarnwickModel::Clear()
 {
+    m_drawingWorkKnown = false;
+    m_drawingWork = 0;
     // The erased entities must reach this model's undo manager, not another's.
     const CurrentModelScope scope(this);
     if (m_undoManager != nullptr) {

@@ -97,6 +97,16 @@ public:
     void MakeCurrent();
 
     [[nodiscard]] CComponent* GetRootComponent() const { return m_rootComponent; }
+    // What the count made at opening weighed the model at, in the frame meter's units; a
+    // still frame's budget follows it. A model made in memory is counted (shadows
+    // included) the first time it is asked, and again after Clear.
+    [[nodiscard]] std::uint64_t GetDrawingWork();
+    // Keeps the count the reader made, so that it is not made twice.
+    void SetDrawingWork(std::uint64_t work)
+    {
+        m_drawingWork = work;
+        m_drawingWorkKnown = true;
+    }
     // The root component's managers; null without a root component.
     [[nodiscard]] CMaterialManager* GetMaterialManager() const;
     [[nodiscard]] CLayerManager* GetLayerManager() const;
@@ -224,6 +234,8 @@ private:
     CCamera m_camera;
     CRenderingOptions* m_rendering = nullptr;
     CShadowInfo* m_shadow = nullptr;
+    std::uint64_t m_drawingWork = 0;
+    bool m_drawingWorkKnown = false;
     std::vector<CWatermark*> m_watermarks;
     COptionsManager* m_options = nullptr;
     CPageList* m_pageList = nullptr;

@@ -2,16 +2,22 @@
 
 #include "platform/quitrequest.h"
 
-CFrameMeter::CScope::CScope(std::uint64_t budget, bool shared) noexcept
+CFrameMeter::CScope::CScope(std::uint64_t budget, bool shared, EInput input) noexcept
     : m_outerUsed(s_used.load(std::memory_order_relaxed)),
       m_outerBudget(s_budget.load(std::memory_order_relaxed)),
       m_outerActive(s_active.load(std::memory_order_relaxed)),
-      m_outerShared(s_shared.load(std::memory_order_relaxed))
+      m_outerShared(s_shared.load(std::memory_order_relaxed)),
+      m_outerStopsForInput(s_stopsForInput.load(std::memory_order_relaxed)),
+      m_outerInterrupted(s_interrupted.load(std::memory_order_relaxed)),
+      m_outerNextInputCheck(s_nextInputCheck.load(std::memory_order_relaxed))
 {
     s_used.store(0, std::memory_order_relaxed);
     s_budget.store(budget, std::memory_order_relaxed);
     s_active.store(true, std::memory_order_relaxed);
     s_shared.store(shared, std::memory_order_relaxed);
+    s_stopsForInput.store(input == EInput::kStops, std::memory_order_relaxed);
+    s_interrupted.store(false, std::memory_order_relaxed);
+    s_nextInputCheck.store(kInputCheckUnits, std::memory_order_relaxed);
 }
 
 CFrameMeter::CScope::~CScope()
@@ -20,6 +26,9 @@ CFrameMeter::CScope::~CScope()
     s_budget.store(m_outerBudget, std::memory_order_relaxed);
     s_active.store(m_outerActive, std::memory_order_relaxed);
     s_shared.store(m_outerShared, std::memory_order_relaxed);
+    s_stopsForInput.store(m_outerStopsForInput, std::memory_order_relaxed);
+    s_interrupted.store(m_outerInterrupted, std::memory_order_relaxed);
+    s_nextInputCheck.store(m_outerNextInputCheck, std::memory_order_relaxed);
 }
 
 bool CFrameMeter::CScope::IsExhausted() const noexcept
@@ -27,9 +36,19 @@ bool CFrameMeter::CScope::IsExhausted() const noexcept
     return CFrameMeter::IsExhausted();
 }
 
+bool CFrameMeter::CScope::WasInterrupted() const noexcept
+{
+    return CFrameMeter::WasInterrupted();
+}
+
 std::uint64_t CFrameMeter::CScope::GetUsed() const noexcept
 {
     return CFrameMeter::GetUsed();
+}
+
+void CFrameMeter::SetInputProbe(InputProbe probe) noexcept
+{
+    s_inputProbe.store(probe, std::memory_order_relaxed);
 }
 
 bool CFrameMeter::Charge(std::uint64_t units) noexcept
@@ -41,19 +60,41 @@ bool CFrameMeter::Charge(std::uint64_t units) noexcept
         do {
             next = used + units < used ? UINT64_MAX : used + units;
         } while (!s_used.compare_exchange_weak(used, next, std::memory_order_relaxed));
+        if (s_stopsForInput.load(std::memory_order_relaxed) && next >= s_nextInputCheck.load(std::memory_order_relaxed)) {
+            LookForInput(next);
+        }
     }
     return !ShouldStop();
 }
 
+void CFrameMeter::LookForInput(std::uint64_t used) noexcept
+{
+    // One caller at a time moves the mark on; the others go on drawing.
+    std::uint64_t mark = s_nextInputCheck.load(std::memory_order_relaxed);
+    const std::uint64_t nextMark = used > UINT64_MAX - kInputCheckUnits ? UINT64_MAX : used + kInputCheckUnits;
+    if (mark > used || !s_nextInputCheck.compare_exchange_strong(mark, nextMark, std::memory_order_relaxed)) {
+        return;
+    }
+    const InputProbe probe = s_inputProbe.load(std::memory_order_relaxed);
+    if (probe != nullptr && probe()) {
+        s_interrupted.store(true, std::memory_order_relaxed);
+    }
+}
+
 bool CFrameMeter::ShouldStop() noexcept
 {
-    return IsExhausted() || CQuitRequest::IsRequested();
+    return IsExhausted() || WasInterrupted() || CQuitRequest::IsRequested();
 }
 
 bool CFrameMeter::IsExhausted() noexcept
 {
     return s_active.load(std::memory_order_relaxed) &&
            s_used.load(std::memory_order_relaxed) > s_budget.load(std::memory_order_relaxed);
+}
+
+bool CFrameMeter::WasInterrupted() noexcept
+{
+    return s_active.load(std::memory_order_relaxed) && s_interrupted.load(std::memory_order_relaxed);
 }
 
 bool CFrameMeter::IsMetering() noexcept

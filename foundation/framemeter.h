@@ -12,6 +12,13 @@
 // a shared scope around them, and each frame joins it instead of opening its own. Outside
 // every scope charges are ignored and nothing stops but a quit. User-interface thread
 // for the scopes; charging from another thread is safe, the counters being atomic.
+//
+// The count made at opening speaks the meter's units, so a still frame's budget follows
+// what the count admitted for the model (StillFrameBudget): a model the count admits
+// draws whole, and the budget stops only work the count did not foresee. A frame of the
+// view is also where the user is heard: a scope opened to stop for input looks, every
+// kInputCheckUnits, whether input is waiting (through the probe the program installs)
+// and stops at once when it is, so that the event loop answers it and draws again.
 
 #include <atomic>
 #include <cstdint>
@@ -27,6 +34,11 @@ public:
     // sent on its own takes 80-150 ns all told under Mesa's software rasteriser; one of
     // a vertex array less); the million-triangle grid weighs 8 million.
     static constexpr std::uint64_t kBudget = 60'000'000;
+    // A frame drawn while the view moves (a drag, the wheel, held keys) draws about 0.2 s
+    // of work, what matters most first, so that the picture follows the hand.
+    static constexpr std::uint64_t kMovingBudget = 2'400'000;
+    // Units between two looks for waiting input: about 10 ms of drawing.
+    static constexpr std::uint64_t kInputCheckUnits = std::uint64_t{1} << 17;
     // One vertex, line end or point sent to GL.
     static constexpr std::uint64_t kVertexCost = 1;
     // One corner handed to the sweep that cuts faces into triangles.
@@ -45,19 +57,47 @@ public:
     // when it refuses a model at opening.
     static constexpr const char* kReason = "the model would draw too much to show";
 
+    // The budget of a still frame of a model the count at opening weighed at counted
+    // units: what was counted, half as much again for what the count rounds, and the
+    // fixed budget for what every frame draws besides the model (tool feedback, axes).
+    [[nodiscard]] static constexpr std::uint64_t StillFrameBudget(std::uint64_t counted) noexcept
+    {
+        const std::uint64_t margin = counted / 2;
+        const std::uint64_t budget = counted + margin + kBudget;
+        return budget < counted ? UINT64_MAX : budget;
+    }
+
+    // Whether a scope stops when the user's input is waiting: frames of the view do;
+    // print bands, thumbnails and previews do not (a cancel or a quit still stops them).
+    enum class EInput
+    {
+        kIgnored,
+        kStops,
+    };
+    // Answers whether input is waiting for the program (a key, a button, the wheel, a
+    // drag). Called from the thread that charges, cheaply, every kInputCheckUnits; it
+    // must be safe to call from any thread.
+    using InputProbe = bool (*)() noexcept;
+    // Installs the probe (nullptr: none, nothing stops for input). The program installs
+    // one over its window system; tests install their own.
+    static void SetInputProbe(InputProbe probe) noexcept;
+
     // One frame being metered, from construction to destruction; shared: a piece of work
     // of several frames (the bands of a picture) that each join instead of metering on
     // their own.
     class CScope
     {
     public:
-        explicit CScope(std::uint64_t budget = kBudget, bool shared = false) noexcept;
+        explicit CScope(std::uint64_t budget = kBudget, bool shared = false,
+                        EInput input = EInput::kIgnored) noexcept;
         ~CScope();
         CScope(const CScope&) = delete;
         CScope& operator=(const CScope&) = delete;
 
         // The frame has passed its budget: everything drawn after that was left out.
         [[nodiscard]] bool IsExhausted() const noexcept;
+        // The frame stopped because input was waiting: what it drew is not finished.
+        [[nodiscard]] bool WasInterrupted() const noexcept;
         // The units charged to this frame so far.
         [[nodiscard]] std::uint64_t GetUsed() const noexcept;
 
@@ -66,16 +106,22 @@ public:
         std::uint64_t m_outerBudget;
         bool m_outerActive;
         bool m_outerShared;
+        bool m_outerStopsForInput;
+        bool m_outerInterrupted;
+        std::uint64_t m_outerNextInputCheck;
     };
 
     // Adds work to the frame being drawn. Returns false when the frame should stop: its
-    // budget is spent or the program was asked to quit. Outside a scope it only answers
-    // the quit request.
+    // budget is spent, input is waiting (a scope that stops for it) or the program was
+    // asked to quit. Outside a scope it only answers the quit request.
     static bool Charge(std::uint64_t units) noexcept;
-    // The frame should stop drawing now (budget spent or quit requested); charges nothing.
+    // The frame should stop drawing now (budget spent, input waiting, quit requested);
+    // charges nothing.
     [[nodiscard]] static bool ShouldStop() noexcept;
     // The frame being drawn has passed its budget.
     [[nodiscard]] static bool IsExhausted() noexcept;
+    // The frame being drawn stopped because input was waiting.
+    [[nodiscard]] static bool WasInterrupted() noexcept;
     // A frame is being metered.
     [[nodiscard]] static bool IsMetering() noexcept;
     // The innermost scope was opened to be shared: a frame drawn now joins it.
@@ -96,4 +142,10 @@ private:
     static inline std::atomic<std::uint64_t> s_budget{0};
     static inline std::atomic<bool> s_active{false};
     static inline std::atomic<bool> s_shared{false};
+    static inline std::atomic<bool> s_stopsForInput{false};
+    static inline std::atomic<bool> s_interrupted{false};
+    static inline std::atomic<std::uint64_t> s_nextInputCheck{0};
+    static inline std::atomic<InputProbe> s_inputProbe{nullptr};
+
+    static void LookForInput(std::uint64_t used) noexcept;
 };

@@ -148,12 +148,17 @@ bool CTarnisView::DrawMeteredContents(CComponent& root)
     // A frame that is a band of a larger picture shares the picture's budget.
     std::optional<CFrameMeter::CScope> meter;
     if (!CFrameMeter::IsShared()) {
-        meter.emplace();
+        meter.emplace(GetStillFrameBudget());
     }
     m_drawThrottle.Begin();
     DrawFrameContents(root);
     m_drawThrottle.End();
     return CFrameMeter::IsExhausted();
+}
+
+std::uint64_t CTarnisView::GetStillFrameBudget() const
+{
+    return CFrameMeter::StillFrameBudget(m_model != nullptr ? m_model->GetDrawingWork() : 0);
 }
 
 void CTarnisView::ReportFrameCut(bool cut)

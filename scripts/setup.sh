@@ -11,6 +11,7 @@ PACKAGES=(
   clang-14 libclang-rt-14-dev llvm-14
   # libraries
   zlib1g-dev libpng-dev libjpeg62-turbo-dev libtiff-dev libgif-dev
+  libpolyclipping-dev
   libfreetype-dev libftgl-dev libfontconfig-dev libcurl4-openssl-dev uuid-dev nlohmann-json3-dev
   # OpenGL through glvnd, Mesa drivers
   libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri libglx-mesa0

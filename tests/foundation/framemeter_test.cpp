@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdint>
 
@@ -58,6 +59,59 @@ TEST(FrameMeterTest, AQuitStopsEveryFrameWithoutSpendingItsBudget)
     }
     CQuitRequest::Clear();
     EXPECT_FALSE(CFrameMeter::ShouldStop());
+}
+
+std::atomic<bool> g_inputWaiting{false};
+std::atomic<int> g_probes{0};
+
+bool ProbeInput() noexcept
+{
+    ++g_probes;
+    return g_inputWaiting.load();
+}
+
+TEST(FrameMeterTest, AFrameOfTheViewStopsForWaitingInputWhileOtherWorkGoesOnAndNestedStateComesBack)
+{
+    CFrameMeter::SetInputProbe(&ProbeInput);
+    g_inputWaiting = true;
+    g_probes = 0;
+    {
+        // A picture away from the window is not stopped by input.
+        const CFrameMeter::CScope band(1'000'000'000, true);
+        EXPECT_TRUE(CFrameMeter::Charge(CFrameMeter::kInputCheckUnits * 4));
+        EXPECT_EQ(g_probes.load(), 0);
+    }
+    {
+        const CFrameMeter::CScope frame(1'000'000'000, false, CFrameMeter::EInput::kStops);
+        // The probe is asked only every so many units.
+        EXPECT_TRUE(CFrameMeter::Charge(CFrameMeter::kInputCheckUnits - 1));
+        EXPECT_EQ(g_probes.load(), 0);
+        {
+            const CFrameMeter::CScope thumbnail;
+            EXPECT_TRUE(CFrameMeter::Charge(CFrameMeter::kInputCheckUnits * 2));
+        }
+        EXPECT_FALSE(frame.WasInterrupted());
+        EXPECT_FALSE(CFrameMeter::Charge(1));
+        EXPECT_EQ(g_probes.load(), 1);
+        EXPECT_TRUE(frame.WasInterrupted());
+        EXPECT_FALSE(frame.IsExhausted());
+        EXPECT_TRUE(CFrameMeter::ShouldStop());
+    }
+    EXPECT_FALSE(CFrameMeter::WasInterrupted());
+    g_inputWaiting = false;
+    {
+        const CFrameMeter::CScope frame(1'000'000'000, false, CFrameMeter::EInput::kStops);
+        EXPECT_TRUE(CFrameMeter::Charge(CFrameMeter::kInputCheckUnits * 3));
+        EXPECT_FALSE(frame.WasInterrupted());
+    }
+    CFrameMeter::SetInputProbe(nullptr);
+}
+
+TEST(FrameMeterTest, AStillFrameBudgetCoversWhatTheCountAdmittedWithAMargin)
+{
+    EXPECT_EQ(CFrameMeter::StillFrameBudget(0), CFrameMeter::kBudget);
+    EXPECT_GE(CFrameMeter::StillFrameBudget(200'000'000), 300'000'000u);
+    EXPECT_EQ(CFrameMeter::StillFrameBudget(UINT64_MAX), UINT64_MAX);
 }
 
 }  // namespace
