@@ -4,6 +4,7 @@
 #include "document/componentdefinition.h"
 #include "document/renderingoptions.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/framemeter.h"
 
 CComponentSlice::CComponentSlice(CComponent* component, const CPlane3d& plane) : m_component(component), m_plane(plane)
 {
@@ -20,6 +21,9 @@ void CComponentSlice::Draw(ITarnisView* view)
     const CColor selection = options != nullptr ? options->GetSelectionColor() : CColor();
     const CColor saved = view->GetColor();
     for (const Child& child : m_children) {
+        if (!CFrameMeter::Charge(kChildCost)) {
+            return;
+        }
         if (child.entity->GetId() <= 0 || !child.entity->IsShown(view)) {
             continue;
         }

@@ -7,6 +7,7 @@
 // for each distinct plane and shared by every instance that sees the definition
 // through that plane.
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -20,10 +21,14 @@ class CDrawingElement;
 class CComponentSlice : public CElementSlice
 {
 public:
+    // Units of the frame meter for looking at a child while drawing, besides what the
+    // child draws.
+    static constexpr std::uint64_t kChildCost = 3;
+
     CComponentSlice(CComponent* component, const CPlane3d& plane);
 
     // Each child whose entity still exists (id above 0) and is shown; a selected one in
-    // the selection colour.
+    // the selection colour. Stops where the frame must stop.
     void Draw(ITarnisView* view) override;
 
     [[nodiscard]] CComponent* GetComponent() const { return m_component; }

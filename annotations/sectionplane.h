@@ -45,8 +45,8 @@ public:
     // translucent or stippled fill. Named for picking: sub-element 1 the outline and
     // arrows, 2 the fill.
     void Draw(ITarnisView* view) override;
-    // Its outline, arrows and fill, and the cut it draws through the entities of its
-    // component: a segment for each at most.
+    // Its outline, arrows and fill; the component's active plane also what computing its
+    // cut visits (CSectionPlaneSlice::GetVisitWeight). An inactive plane cuts nothing.
     [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     // Shown as a drawing element, and then when section planes are displayed or the
     // plane is selected.
@@ -68,6 +68,8 @@ public:
     // The section cut of the component, computed on first use after the plane last
     // moved and replayed from the cache; in the cut colour and width.
     void DrawSlice(ITarnisView* view);
+    // Computes the cut unless it is kept; a cut the frame meter stopped is not kept, and
+    // the slice stays null until a later frame computes it whole.
     void BuildSlice(ITarnisView* view);
     // Dropped whenever what the cut depends on may have changed.
     void DeleteSlice();

@@ -341,7 +341,10 @@ void CSectionPlane::BuildSlice(ITarnisView* view)
         return;
     }
     m_slice = std::make_unique<CSectionPlaneSlice>(component);
-    m_slice->Compute(m_plane, view);
+    // A cut the frame stopped part way is not kept: the next frame cuts afresh.
+    if (!m_slice->Compute(m_plane, view)) {
+        m_slice.reset();
+    }
 }
 
 void CSectionPlane::DrawSlice(ITarnisView* view)
@@ -367,7 +370,10 @@ std::uint64_t CSectionPlane::GetDrawingWeight(bool /*shadows*/) const
 {
     // The outline, its corner arrows and the fill.
     constexpr std::uint64_t kPlane = 48 * CFrameMeter::kVertexCost;
+    // Only the active plane cuts, walking its component's entities.
     const CComponent* component = GetParentComponent();
-    const std::uint64_t cut = component != nullptr ? component->GetEntityList().size() : 0;
-    return kPlane + 2 * cut * CFrameMeter::kVertexCost;
+    if (component == nullptr || component->GetActiveSectionPlane() != this) {
+        return kPlane;
+    }
+    return kPlane + CSectionPlaneSlice::GetVisitWeight(*component);
 }

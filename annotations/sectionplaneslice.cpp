@@ -12,13 +12,17 @@
 #include "document/layermanager.h"
 #include "document/tarnwickmodel.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/framemeter.h"
 #include "model/edge.h"
 #include "model/face.h"
+#include "model/loop.h"
 #include "model/vertex.h"
 
 namespace {
 
 constexpr double kTolerance = 0.001;
+// Eighths gathered before they are charged: a few microseconds of the walk.
+constexpr std::uint64_t kChargeEvery = 64 * CSectionPlaneSlice::kEighthsPerUnit;
 
 // Whether any part of the box lies within the tolerance of the plane.
 bool BoxTouchesPlane(const CBoundingBox3d& box, const CPlane3d& plane)
@@ -50,10 +54,10 @@ CSectionPlaneSlice::CSectionPlaneSlice(CComponent* component)
 
 CSectionPlaneSlice::~CSectionPlaneSlice() = default;
 
-void CSectionPlaneSlice::Compute(const CPlane3d& plane, ITarnisView* view)
+bool CSectionPlaneSlice::Compute(const CPlane3d& plane, ITarnisView* view)
 {
-    if (m_root->GetChildCount() > 0) {
-        return;
+    if (m_computed) {
+        return true;
     }
     m_root->SetPlane(plane);
     CTarnwickModel* model = view->GetModel();
@@ -61,11 +65,63 @@ void CSectionPlaneSlice::Compute(const CPlane3d& plane, ITarnisView* view)
     const CLayerManager* layers = top != nullptr ? top->GetLayerManager() : nullptr;
     CLayer* layer = layers != nullptr ? layers->GetDefaultLayer() : nullptr;
     view->PushLayer(layer);
+    m_stopped = false;
     m_path.push_back(m_root->GetComponent());
     BuildSlices(*m_root, plane, view, 0);
+    // The rest is charged; a cut that came to its end is whole, and kept.
+    (void)CFrameMeter::Charge(m_pendingEighths / kEighthsPerUnit);
+    m_pendingEighths = 0;
     m_path.clear();
     view->PopLayer();
     m_clipStack.Clear();
+    if (m_stopped) {
+        Drop();
+        return false;
+    }
+    m_computed = true;
+    return true;
+}
+
+std::uint64_t CSectionPlaneSlice::GetVisitWeight(const CComponent& component)
+{
+    std::uint64_t corners = 0;
+    std::uint64_t weight = 0;
+    for (const CDrawingElement* entity : component.GetEntityList()) {
+        if (entity == nullptr) {
+            continue;
+        }
+        weight += kEntityEighths;
+        const int type = entity->GetTypeId();
+        if (IsInstanceKind(type)) {
+            weight += kPlacementEighths;
+        } else if (type == kTypeFace) {
+            const auto* face = static_cast<const CFace*>(entity);
+            for (int i = 0; i < face->GetLoopCount(); ++i) {
+                const CLoop* loop = face->GetLoop(i);
+                corners += loop != nullptr ? static_cast<std::uint64_t>(loop->GetEdgeUseCount()) : 0;
+            }
+        }
+    }
+    // Every corner walked, and at worst each a crossing to sort and match.
+    return weight / kEighthsPerUnit + corners / CFaceSlice::kCornersPerUnit + corners / CFaceSlice::kSpansPerUnit;
+}
+
+bool CSectionPlaneSlice::Charge(std::uint64_t eighths)
+{
+    m_pendingEighths += eighths;
+    if (m_pendingEighths >= kChargeEvery && !m_stopped) {
+        m_stopped = !CFrameMeter::Charge(m_pendingEighths / kEighthsPerUnit);
+        m_pendingEighths %= kEighthsPerUnit;
+    }
+    return !m_stopped;
+}
+
+void CSectionPlaneSlice::Drop()
+{
+    m_root = std::make_unique<CComponentSlice>(m_root->GetComponent(), CPlane3d());
+    m_definitionSlices.clear();
+    m_index.Clear();
+    m_sliceCount = 0;
 }
 
 void CSectionPlaneSlice::Draw(ITarnisView* view)
@@ -77,12 +133,8 @@ void CSectionPlaneSlice::Draw(ITarnisView* view)
 CDefinitionSlice* CSectionPlaneSlice::FindDefinitionSlice(const CComponentDefinition* definition,
                                                           const CPlane3d& plane) const
 {
-    for (const auto& slice : m_definitionSlices) {
-        if (slice->GetComponent() == definition && slice->GetPlane().IsEqual(plane, false, kTolerance)) {
-            return slice.get();
-        }
-    }
-    return nullptr;
+    const int found = m_index.Find(definition, plane);
+    return found >= 0 ? m_definitionSlices[static_cast<std::size_t>(found)].get() : nullptr;
 }
 
 bool CSectionPlaneSlice::IsOnPath(const CComponent* component) const
@@ -99,7 +151,7 @@ void CSectionPlaneSlice::BuildSlices(CComponentSlice& parent, const CPlane3d& pl
         return;
     }
     for (CDrawingElement* entity : component->GetEntityList()) {
-        if (m_sliceCount >= kMaxSlices) {
+        if (m_sliceCount >= kMaxSlices || !Charge(kEntityEighths)) {
             return;
         }
         if (entity == nullptr || !entity->IsShown(view)) {
@@ -120,10 +172,15 @@ void CSectionPlaneSlice::BuildSlices(CComponentSlice& parent, const CPlane3d& pl
                 ++m_sliceCount;
             }
         } else if (type == kTypeFace) {
-            if (auto slice = CFaceSlice::Build(static_cast<CFace*>(entity), plane, m_clipStack)) {
+            bool stopped = false;
+            if (auto slice = CFaceSlice::Build(static_cast<CFace*>(entity), plane, m_clipStack, stopped)) {
                 parent.AddChild(entity, std::move(slice));
                 ++m_sliceCount;
             }
+            m_stopped = m_stopped || stopped;
+        }
+        if (m_stopped) {
+            return;
         }
     }
 }
@@ -141,9 +198,15 @@ void CSectionPlaneSlice::AddInstance(CComponentSlice& parent, CDrawingElement* e
     if (!transform.GetInverse().TransformPlane(local)) {
         return;
     }
+    std::uint64_t compared = 0;
+    const int found = m_index.Find(definition, local, &compared);
+    if (!Charge(kPlacementEighths + compared * kComparedEighths)) {
+        return;
+    }
     m_clipStack.PushTransform(transform);
-    CDefinitionSlice* shared = FindDefinitionSlice(definition, local);
+    CDefinitionSlice* shared = found >= 0 ? m_definitionSlices[static_cast<std::size_t>(found)].get() : nullptr;
     if (shared == nullptr) {
+        (void)m_index.Add(definition, local);
         m_definitionSlices.push_back(std::make_unique<CDefinitionSlice>(definition, local));
         shared = m_definitionSlices.back().get();
         ++m_sliceCount;

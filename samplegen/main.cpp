@@ -41,6 +41,19 @@
 //   glimra_samplegen --progressivepreview SIDE <folder>
 //                                          no entities, a white progressive JPEG preview
 //                                          SIDE pixels square (made by ImageMagick)
+//   glimra_samplegen --gridplanes P N <folder>
+//                                          a grid of N triangles and P inactive section planes
+//   glimra_samplegen --boxplanes P <folder>
+//                                          a box and P inactive section planes
+//   glimra_samplegen --tiltedcut N <folder>
+//                                          an active cut through N tilted placements of a
+//                                          definition of N tilted placements of a quad
+//   glimra_samplegen --risingcut N <folder>
+//                                          an active cut through N placements of a quad,
+//                                          each 1.1 mm higher than the one before
+//   glimra_samplegen --crossingcut N <folder>
+//                                          an active cut crossing one face N times, along a
+//                                          hole with N edges lying in the plane
 
 #include <algorithm>
 #include <cstdio>
@@ -59,6 +72,7 @@
 #include "samplegen/gridmodel.h"
 #include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
+#include "samplegen/sectionmodels.h"
 #include "samplegen/stressmodels.h"
 
 namespace {
@@ -90,6 +104,11 @@ int Usage()
                          " | --sharedring FACES"
                          " | --facesfirstring FACES"
                          " | --progressivepreview SIDE"
+                         " | --gridplanes PLANES TRIANGLES"
+                         " | --boxplanes PLANES"
+                         " | --tiltedcut COUNT"
+                         " | --risingcut COUNT"
+                         " | --crossingcut CROSSINGS"
                          "] FOLDER\n");
     return 2;
 }
@@ -165,6 +184,10 @@ int main(int argc, char** argv)
         {"--sharedring", "sharedring-", &BuildSharedRingModel},
         {"--facesfirstring", "facesfirstring-", &BuildFacesFirstRingModel},
         {"--progressivepreview", "progressivepreview-", &BuildProgressivePreviewModel},
+        {"--boxplanes", "boxplanes-", &BuildBoxPlanesModel},
+        {"--tiltedcut", "tiltedcut-", &BuildTiltedCutModel},
+        {"--risingcut", "risingcut-", &BuildRisingCutModel},
+        {"--crossingcut", "crossingcut-", &BuildCrossingCutModel},
     };
     // The models of two counts: placements, and the size of what is placed.
     const struct
@@ -177,6 +200,7 @@ int main(int argc, char** argv)
         {"--polylines", "polylines-", &BuildPolylinesModel},
         {"--crossingstar", "crossingstar-", &BuildCrossingStarModel},
         {"--dimensions", "dimensions-", &BuildDimensionsModel},
+        {"--gridplanes", "gridplanes-", &BuildGridPlanesModel},
     };
     const auto* pair = std::end(pairs);
     int count = -1;

@@ -20,6 +20,7 @@
 #include "annotations/text.h"
 #include "document/component.h"
 #include "document/dib.h"
+#include "document/drawingwork.h"
 #include "document/fontmanager.h"
 #include "document/image.h"
 #include "document/material.h"
@@ -168,7 +169,8 @@ CDrawingElement* ConstructionPoint(ModelFixture& fixture, bool segment)
     return point;
 }
 
-// A section plane in a component of that many squares, which its cut runs through.
+// The active section plane of a component of that many squares, which its cut runs
+// through.
 CDrawingElement* SectionPlane(ModelFixture& fixture, int squares)
 {
     CComponentDefinition* definition = fixture.Definition("Cut");
@@ -177,6 +179,7 @@ CDrawingElement* SectionPlane(ModelFixture& fixture, int squares)
     }
     auto* plane = new CSectionPlane(CPlane3d(CPoint3d(0.5, 0, 0), CVector3d(1, 0, 0)));
     definition->Add(plane);
+    definition->SetActiveSectionPlane(plane);
     return plane;
 }
 
@@ -237,7 +240,7 @@ const WeightRow kRows[] = {
     {"edge: casting a shadow", Shadows::kOn, Make(&Edge, false), Make(&Edge, true)},
     {"construction point: with a segment", Shadows::kBoth, Make(&ConstructionPoint, false),
      Make(&ConstructionPoint, true)},
-    {"section plane: more to cut", Shadows::kBoth, Make(&SectionPlane, 1), Make(&SectionPlane, 50)},
+    {"active section plane: more to cut", Shadows::kBoth, Make(&SectionPlane, 1), Make(&SectionPlane, 50)},
     {"image: a larger picture", Shadows::kBoth, Make(&Image, 16), Make(&Image, 1 << 20)},
 };
 
@@ -257,6 +260,36 @@ TEST(DrawingWeight, GrowsWithWhatTheElementHolds)
             EXPECT_GT(small->GetDrawingWeight(shadows), 0U) << row.name;
             EXPECT_LT(small->GetDrawingWeight(shadows), large->GetDrawingWeight(shadows))
                 << row.name << (shadows ? " with shadows" : "");
+        }
+    }
+}
+
+// Only the active plane cuts: every other plane of a component draws its outline, however
+// much the component holds, and adding one adds no more than that.
+TEST(DrawingWeight, EachInactiveSectionPlaneAddsAConstantWhateverItsComponentHolds)
+{
+    constexpr int kPlanes = 100;
+    constexpr std::uint64_t kOutline = 64;
+    for (const int squares : {10, 2000}) {
+        for (const bool active : {false, true}) {
+            ModelFixture fixture;
+            const CUndoSuspender suspender;
+            for (int i = 0; i < squares; ++i) {
+                ModelFixture::Square(fixture.Root(), 2.0 * i, 0.0);
+            }
+            auto* cutting = new CSectionPlane(CPlane3d(CPoint3d(0.5, 0, 0), CVector3d(1, 0, 0)));
+            fixture.Root().Add(cutting);
+            fixture.Root().SetActiveSectionPlane(active ? cutting : nullptr);
+            const std::uint64_t before = CDrawingWork::Count(fixture.Root());
+            for (int i = 0; i < kPlanes; ++i) {
+                fixture.Root().Add(new CSectionPlane(CPlane3d(CPoint3d(2.0 * i, 0, 0), CVector3d(1, 0, 0))));
+            }
+            const std::uint64_t after = CDrawingWork::Count(fixture.Root());
+            EXPECT_LE(after - before, kPlanes * kOutline) << squares << " squares, active " << active;
+            if (active) {
+                EXPECT_GT(cutting->GetDrawingWeight(false), static_cast<std::uint64_t>(squares))
+                    << "the active plane walks every square";
+            }
         }
     }
 }

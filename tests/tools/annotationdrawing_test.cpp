@@ -14,6 +14,8 @@
 #include "annotations/polyline3d.h"
 #include "annotations/sectionplane.h"
 #include "annotations/sectionplaneslice.h"
+#include "foundation/framemeter.h"
+#include "samplegen/gridmodel.h"
 #include "samplegen/housemodel.h"
 #include "tests/tools/viewfixture.h"
 #include "tools/pickhelper.h"
@@ -187,6 +189,69 @@ TEST_F(AnnotationDrawingTest, InstancesSeeingADefinitionThroughOnePlaneShareItsS
     EXPECT_EQ(plane->GetSlice()->GetDefinitionSliceCount(), 2);
     EXPECT_TRUE(Near(Pixel(-3.0, 1.0), Options().GetSectionCutColor()));
     EXPECT_TRUE(Near(Pixel(7.0, 1.0), Options().GetSectionCutColor()));
+}
+
+TEST_F(AnnotationDrawingTest, PlacementsShareADefinitionSliceWhileTheirPlanesAgreeWithinTheTolerance)
+{
+    CComponentDefinition* definition = Place(Root(), nullptr, Shift(0, 0, 0));
+    Walls(*definition, 1.0, -2.0, 2.0);
+    const CUnitVector3d xAxis(1, 0, 0);
+    const CUnitVector3d yAxis(0, 1, 0);
+    const CUnitVector3d zAxis(0, 0, 1);
+    // With the first: lifted by less than the tolerance, turned over, turned about the
+    // plane's normal.
+    Place(Root(), definition, Shift(3, 0, 0.0009));
+    Place(Root(), definition, Shift(6, 0, 0) * CTransformation::Rotation(CPoint3d(), xAxis, 3.141592653589793));
+    Place(Root(), definition, Shift(9, 0, 0) * CTransformation::Rotation(CPoint3d(), zAxis, 0.7));
+    // Lifted by more: a slice of its own, which the next shares.
+    Place(Root(), definition, Shift(0, 3, 0.0011));
+    Place(Root(), definition, Shift(3, 3, 0.0020));
+    // Tilted a little further each: a slice each.
+    constexpr int kTilted = 40;
+    for (int i = 1; i <= kTilted; ++i) {
+        Place(Root(), definition, Shift(0, -3.0 * i, 0) * CTransformation::Rotation(CPoint3d(), yAxis, 0.004 * i));
+    }
+    CSectionPlane* plane = AddPlane(Root(), CPlane3d(CPoint3d(0, 0, 0), CVector3d(0, 0, -1)), true);
+    Draw();
+    ASSERT_NE(plane->GetSlice(), nullptr);
+    EXPECT_EQ(plane->GetSlice()->GetDefinitionSliceCount(), 2 + kTilted);
+}
+
+TEST_F(AnnotationDrawingTest, ACutTheMeterStopsIsNotKeptAndALaterFrameCutsItWhole)
+{
+    (void)AddTriangleGrid(Root(), 2000);
+    CSectionPlane* plane = AddPlane(Root(), CPlane3d(CPoint3d(10.5, 0, 0), CVector3d(1, 0.3, 0)), true);
+    const CurrentModelScope scope(m_model);
+    CSectionPlaneSlice whole(&Root());
+    ASSERT_TRUE(whole.Compute(plane->GetPlane(), &m_view));
+    ASSERT_GT(whole.GetSliceCount(), 20);
+    struct Case
+    {
+        const char* name;
+        std::uint64_t budget;
+        CFrameMeter::EInput input;
+    };
+    const Case cases[] = {
+        {"its budget spent", CFrameMeter::kInputCheckUnits + 100, CFrameMeter::EInput::kIgnored},
+        {"input waiting", UINT64_MAX, CFrameMeter::EInput::kStops},
+    };
+    CFrameMeter::SetInputProbe([]() noexcept { return true; });
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        {
+            const CFrameMeter::CScope meter(c.budget, false, c.input);
+            // The frame has drawn almost up to its next look for input.
+            (void)CFrameMeter::Charge(CFrameMeter::kInputCheckUnits - 1);
+            plane->BuildSlice(&m_view);
+            EXPECT_TRUE(meter.IsExhausted() || meter.WasInterrupted());
+        }
+        EXPECT_EQ(plane->GetSlice(), nullptr);
+        plane->BuildSlice(&m_view);
+        ASSERT_NE(plane->GetSlice(), nullptr);
+        EXPECT_EQ(plane->GetSlice()->GetSliceCount(), whole.GetSliceCount());
+        plane->DeleteSlice();
+    }
+    CFrameMeter::SetInputProbe(nullptr);
 }
 
 TEST_F(AnnotationDrawingTest, NestedCutsBeyondTheGLClipPlanesStillCutInSoftware)
