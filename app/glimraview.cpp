@@ -391,8 +391,7 @@ bool CGlimraView::RenderPicture(int& width, int& height, double lineWidthFactor,
                                          return true;
                                      });
     display.Restore();
-    m_pictureCut = render.WasCut();
-    if (!drawn)
+    if (!drawn || render.WasCut())
         return false;
     // What blending left in the alpha channel is no coverage: the picture is opaque.
     for (std::size_t i = 3; i < picture.size(); i += 4)
@@ -416,7 +415,7 @@ CDib* CGlimraView::RenderPreviewImage()
     std::vector<std::uint8_t> picture;
     // A picture given up for a quit, or stopped for its budget, is only part of the
     // model: the model keeps its old one.
-    if (!RenderViewPicture(drawnWidth, drawnHeight, 1.0, picture) || m_pictureCut || IsFrameAbandoned())
+    if (!RenderViewPicture(drawnWidth, drawnHeight, 1.0, picture))
         return nullptr;
     if (drawnWidth == width && drawnHeight == height)
         return MakeImage(width, height, picture);

@@ -164,10 +164,11 @@ private:
     void UpdateCursor(CToolManager& tools);
     [[nodiscard]] CBaseDoc* GetBaseDoc() const;
     // The view's picture as the window shows it, drawn at the given size (which a memory
-    // budget may lower); false when it could not be drawn.
+    // budget may lower); false when it could not be drawn, or not whole.
     bool RenderViewPicture(int& width, int& height, double lineWidthFactor, std::vector<std::uint8_t>& picture);
     // The window's part of the projection window drawn at width x height (shrunk to the
-    // memory budget) into RGBA rows, top first, opaque; false when it cannot be drawn.
+    // memory budget) into RGBA rows, top first, opaque; false when it cannot be drawn, or
+    // stopped part way (its budget spent, a quit asked for): a part is no picture of the view.
     bool RenderPicture(int& width, int& height, double lineWidthFactor, double left, double right, double bottom,
                        double top, int overrideFlags, std::vector<std::uint8_t>& picture);
 
@@ -182,8 +183,6 @@ private:
     mutable int m_stencilBits = -1;
     int m_framesDrawn = 0;
     int m_framesSwapped = 0;
-    // The last picture drawn away from the window stopped part way (budget or quit).
-    bool m_pictureCut = false;
     std::unique_ptr<CViewPrinter> m_printer;
     // Owned by the window: they go with it.
     QPointer<CTitleTip> m_tip1;

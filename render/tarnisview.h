@@ -400,6 +400,9 @@ public:
     void SetAnimationPaused(bool paused) override;
     [[nodiscard]] bool IsAnimationPaused() const override { return m_animationPaused; }
     void DiscardAnimation() override;
+    // The budget of a still frame of the view's model: what the count at opening
+    // admitted for it, with a margin.
+    [[nodiscard]] std::uint64_t GetStillFrameBudget() const;
 
 protected:
     // The model's display settings (null without a model) and where the view's camera
@@ -431,9 +434,6 @@ private:
     void FinishFrame(double seconds);
     // The frame's contents under the frame meter; true when they stopped for the budget.
     bool DrawMeteredContents(CComponent& root);
-    // The budget of a still frame of the view's model: what the count at opening
-    // admitted for it, with a margin.
-    [[nodiscard]] std::uint64_t GetStillFrameBudget() const;
     // A frame that stopped for its budget says why on the status line, and the first
     // such frame of a model on standard error; a whole frame takes the reason away.
     void ReportFrameCut(bool cut);

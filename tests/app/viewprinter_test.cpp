@@ -36,6 +36,7 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
+#include "foundation/framemeter.h"
 #include "model/undosuspender.h"
 #include "platform/gl/gldevice.h"
 #include "platform/profile.h"
@@ -74,6 +75,14 @@ int PdfPageCount(const std::string& path)
     const std::string info = Run("pdfinfo '" + path + "' 2>/dev/null");
     const auto at = info.find("Pages:");
     return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + 6);
+}
+
+// The words of the PDF's sheets, lines joined by spaces.
+std::string PdfText(const std::string& path)
+{
+    std::string text = Run("pdftotext '" + path + "' - 2>/dev/null");
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
 }
 
 // One sheet of the PDF as the printer would put it on paper, at the test's resolution.
@@ -558,6 +567,34 @@ TEST_F(ViewPrinterTest, ABandThatCannotBeMadeEndsThePrintWithAMessageAndKeepsNoS
     }
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(PdfPageCount(pdf), 1);
+}
+
+TEST_F(ViewPrinterTest, ASheetStoppedPartWayEndsThePrintWithTheReasonAndAPreviewShowsItInItsPlace)
+{
+    Open(apptest::Samples().Path("house-5000.twk"));
+    {
+        // A budget the sheet spends before it is whole.
+        const CFrameMeter::CScope spent(1, true);
+        view->OnFilePrint();
+    }
+    const std::string reason = CFrameMeter::kReason;
+    ASSERT_EQ(boxes.calls.size(), 1U);
+    EXPECT_NE(boxes.calls[0].text.ToUtf8().find(reason), std::string::npos);
+    EXPECT_FALSE(PdfWritten());
+
+    boxes.calls.clear();
+    CPrintInfo info;
+    info.m_bPreview = true;
+    ASSERT_TRUE(view->OnPreparePrinting(&info));
+    {
+        const CFrameMeter::CScope spent(1, true);
+        CPrinterDC dc(GetAppPrinter());
+        view->PrintSheets(dc, info);
+        EXPECT_TRUE(dc.EndDoc());
+    }
+    EXPECT_TRUE(boxes.calls.empty());
+    const std::string text = PdfText(pdf);
+    EXPECT_NE(text.find(reason), std::string::npos) << text;
 }
 
 TEST_F(ViewPrinterTest, PrintedTextsKeepTheirSizeOnTheScreenAtEveryQuality)
