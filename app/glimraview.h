@@ -79,7 +79,9 @@ public:
     // A click on a page tab shows the tab's page.
     void OnPageTabClicked(ITabInfo* tab);
 
-    // --- printing (CViewPrinter); the viewport stays while the preview shows ---
+    // --- printing (CViewPrinter); the viewport stays while the preview shows, and the
+    // animation waits from the print dialog to the job's end or while the preview shows ---
+    void OnFilePrint() override;
     bool OnPreparePrinting(CPrintInfo* info) override;
     void OnBeginPrinting(CPrinterDC* dc, CPrintInfo* info) override;
     void OnPrint(CPrinterDC* dc, CPrintInfo* info) override;
@@ -143,6 +145,8 @@ public:
 protected:
     // The next frame draws with the GL state set again and the model's objects made anew.
     void OnContextRebuilt() override { ResetOpenGL(); }
+    // The animation timer stops for a hold and runs on for the rest of its wait after it.
+    void OnAnimationHeld(bool held) override;
 
 private:
     void AddCommands();
@@ -174,6 +178,10 @@ private:
 
     CPoint m_lastMouse;
     bool m_timerRunning = false;
+    // When the running timer is due, on the frame timer's clock; what was left of its
+    // wait when a hold stopped it (negative: it was not running).
+    double m_timerDue = 0.0;
+    double m_heldWait = -1.0;
     // When the timer last stepped the animation, on the frame timer's clock.
     double m_lastStepTime = -std::numeric_limits<double>::infinity();
     // The mouse is over the view (the tools were told it entered).

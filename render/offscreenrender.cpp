@@ -180,6 +180,9 @@ bool COffscreenRender::Render(const Window& window, int width, int height, doubl
         return false;
     // The window was given on the near plane of the depth range fitted now.
     m_view.UpdateViewBounds();
+    // Events may run between the bands (a print's Cancel): a running animation would
+    // move the camera from one band to the next.
+    const CTarnisView::CAnimationHold hold(m_view);
     const CViewStateGuard guard(m_window, m_view);
     std::optional<CFrameMeter::CScope> meter;
     if (!CFrameMeter::IsShared())

@@ -72,7 +72,7 @@ public:
     // cannot be planned, its device or framebuffer cannot be made, its pixels cannot be
     // held or read, or the sink stops.
     // The bands share one frame budget (see CFrameMeter), a still frame's for each,
-    // unless the caller meters the picture itself.
+    // unless the caller meters the picture itself; the view's animation waits meanwhile.
     bool Render(const Window& window, int width, int height, double lineWidthFactor, const BandSink& sink);
     // The last picture stopped part way, its budget spent or a quit asked for: it holds
     // only what was drawn before, and whoever takes it must not pass it on as the view.

@@ -11,10 +11,13 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +39,7 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
+#include "drawapi/animation.h"
 #include "foundation/framemeter.h"
 #include "model/undosuspender.h"
 #include "platform/gl/gldevice.h"
@@ -174,6 +178,26 @@ int DifferingRows(const QImage& a, const QImage& b)
             }
     return first < 0 ? 0 : last - first + 1;
 }
+
+// Steps whenever the view's timer lets it, asking for the next step at once, and counts
+// the times its clock was stopped and let run.
+class CStepCounter : public IAnimation
+{
+public:
+    bool Step(ITarnisView* view) override
+    {
+        ++steps;
+        view->SetAnimationInterval(0.0);
+        return true;
+    }
+    void Finish() override {}
+    void Pause(bool paused) override { ++(paused ? stops : runs); }
+    void Release() override { delete this; }
+
+    int steps = 0;
+    int stops = 0;
+    int runs = 0;
+};
 
 // The preview window's sheets, when the dialog is the preview.
 CPrintPreviewView* Sheets(QDialog& dialog)
@@ -595,6 +619,73 @@ TEST_F(ViewPrinterTest, ASheetStoppedPartWayEndsThePrintWithTheReasonAndAPreview
     EXPECT_TRUE(boxes.calls.empty());
     const std::string text = PdfText(pdf);
     EXPECT_NE(text.find(reason), std::string::npos) << text;
+}
+
+TEST_F(ViewPrinterTest, ARunningAnimationWaitsForThePrintAndThePreviewAndGoesOnAfterEach)
+{
+    // Once a slideshow stepped on between the bands and sheets, and one job mixed its pages.
+    OpenBoxFromTop();
+    ScaleOptions("1", "5");  // 3 sheets
+    auto* animation = new CStepCounter;
+    view->SetAnimation(animation);
+    ASSERT_TRUE(animation->Step(view));
+    view->ScheduleAnimationStep();
+    ASSERT_TRUE(view->HasTimer(CGlimraView::kAnimationTimerId));
+    // What the animation did while the job ran, looked at whenever events ran.
+    int looks = 0;
+    bool stepped = false;
+    bool timed = false;
+    int stepsBefore = 0;
+    const auto look = [&] {
+        ++looks;
+        stepped = stepped || animation->steps != stepsBefore;
+        timed = timed || view->HasTimer(CGlimraView::kAnimationTimerId);
+    };
+    const ModalDialogSink previous = SetModalDialogSink([&](QDialog& dialog) {
+        CPrintPreviewView* preview = Sheets(dialog);
+        if (preview == nullptr)  // the print dialog
+            return static_cast<int>(QDialog::Accepted);
+        dialog.show();
+        for (int sheet = 0; sheet < preview->GetSheetCount(); ++sheet)
+        {
+            preview->ShowSheet(sheet);
+            preview->DrawPendingSheets();
+            apptest::ProcessEvents();
+            look();
+        }
+        return static_cast<int>(QDialog::Rejected);
+    });
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, look);
+    const struct
+    {
+        const char* name;
+        std::function<void()> run;
+    } jobs[] = {
+        {"print", [&] { view->OnFilePrint(); }},
+        {"preview", [&] { view->OnFilePrintPreview(); }},
+    };
+    for (const auto& job : jobs)
+    {
+        looks = 0;
+        stepped = timed = false;
+        stepsBefore = animation->steps;
+        const int stops = animation->stops;
+        watcher.start(0);
+        job.run();
+        watcher.stop();
+        EXPECT_GT(looks, 0) << job.name;
+        EXPECT_FALSE(stepped) << job.name;
+        EXPECT_FALSE(timed) << job.name;
+        EXPECT_EQ(animation->stops, stops + 1) << job.name << ": its clock stood";
+        EXPECT_EQ(animation->runs, animation->stops) << job.name;
+        EXPECT_TRUE(view->HasTimer(CGlimraView::kAnimationTimerId)) << job.name;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return animation->steps > stepsBefore; }, 5000)) << job.name;
+    }
+    SetModalDialogSink(previous);
+    EXPECT_TRUE(PdfWritten());
+    EXPECT_TRUE(boxes.calls.empty());
+    view->SetAnimation(nullptr);
 }
 
 TEST_F(ViewPrinterTest, PrintedTextsKeepTheirSizeOnTheScreenAtEveryQuality)
