@@ -142,12 +142,13 @@ bool CText::IsLabelVisible(ITarnisView* view) const
     };
     CPoint3d anchor;
     CPoint3d text;
-    m_visible = inside(m_anchor.GetPosition(), anchor) && (!m_leaderShown || inside(GetTextPoint(view), text));
+    bool visible = inside(m_anchor.GetPosition(), anchor) && (!m_leaderShown || inside(GetTextPoint(view), text));
     const bool drawnOnTop = m_leaderKind == kScreenLeader || !m_leaderShown;
     double depth = 1.0;
-    const bool readsDepth = m_visible && drawnOnTop && m_anchor.GetKind() != CModelPointRef::kFreePoint;
+    const bool readsDepth = visible && drawnOnTop && m_anchor.GetKind() != CModelPointRef::kFreePoint;
     // The read makes the GL finish what it queued: charged, and a frame that must stop
-    // shows no more labels.
+    // shows no more labels. A print reuses the stored answer: a test left unfinished
+    // leaves the last whole one.
     if (readsDepth && !CFrameMeter::Charge(kLabelDepthReadUnits)) {
         return false;
     }
@@ -155,9 +156,10 @@ bool CText::IsLabelVisible(ITarnisView* view) const
         view->ReadWindowDepth(static_cast<int>(anchor.x), static_cast<int>(anchor.y), depth)) {
         // The anchor is behind what the frame drew there by more than a hundredth of the
         // depth range.
-        m_visible = anchor.z <= depth + 0.01;
+        visible = anchor.z <= depth + 0.01;
     }
-    return m_visible;
+    m_visible = visible;
+    return visible;
 }
 
 bool CText::IsAnchorPathShown(ITarnisView* view) const

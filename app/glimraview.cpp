@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <utility>
 
 #include "app/glimradoc.h"
 #include "app/hostservices.h"
@@ -245,8 +246,18 @@ bool CGlimraView::HasPrintablePicture() const
     return root != nullptr && !root->IsEmpty();
 }
 
+void CGlimraView::OnFilePrint()
+{
+    // The sheets show one moment of a running slideshow or transition: the plan is made
+    // from the camera the dialog opens on, and the events let through between bands and
+    // sheets would step it on.
+    const CAnimationHold hold(*this);
+    CBaseGLView::OnFilePrint();
+}
+
 void CGlimraView::OnFilePrintPreview()
 {
+    const CAnimationHold hold(*this);
     m_printer->SetPreviewing(true);
     CBaseGLView::OnFilePrintPreview();
     m_printer->SetPreviewing(false);
@@ -391,8 +402,7 @@ bool CGlimraView::RenderPicture(int& width, int& height, double lineWidthFactor,
                                          return true;
                                      });
     display.Restore();
-    m_pictureCut = render.WasCut();
-    if (!drawn)
+    if (!drawn || render.WasCut())
         return false;
     // What blending left in the alpha channel is no coverage: the picture is opaque.
     for (std::size_t i = 3; i < picture.size(); i += 4)
@@ -416,7 +426,7 @@ CDib* CGlimraView::RenderPreviewImage()
     std::vector<std::uint8_t> picture;
     // A picture given up for a quit, or stopped for its budget, is only part of the
     // model: the model keeps its old one.
-    if (!RenderViewPicture(drawnWidth, drawnHeight, 1.0, picture) || m_pictureCut || IsFrameAbandoned())
+    if (!RenderViewPicture(drawnWidth, drawnHeight, 1.0, picture))
         return nullptr;
     if (drawnWidth == width && drawnHeight == height)
         return MakeImage(width, height, picture);
@@ -443,15 +453,37 @@ void CGlimraView::SwapBuffersHook(int /*argument*/)
 
 void CGlimraView::ScheduleAnimationStep()
 {
-    if (GetAnimation() == nullptr || IsAnimationPaused())
+    if (GetAnimation() == nullptr || IsAnimationPaused() || IsAnimationHeld())
         return;
     ArmAnimationTimer(std::max(GetAnimationInterval(), m_lastStepTime + kRefreshSeconds - CFrameTimer::Now()));
 }
 
 void CGlimraView::ArmAnimationTimer(double seconds)
 {
-    const auto milliseconds = static_cast<UINT>(std::lround(std::max(seconds, 0.001) * 1000.0));
+    const double wait = std::max(seconds, 0.001);
+    const auto milliseconds = static_cast<UINT>(std::lround(wait * 1000.0));
     m_timerRunning = SetTimer(kAnimationTimerId, std::max<UINT>(milliseconds, 1)) != 0;
+    m_timerDue = CFrameTimer::Now() + wait;
+}
+
+void CGlimraView::OnAnimationHeld(bool held)
+{
+    if (held)
+    {
+        m_heldWait = m_timerRunning ? std::max(0.0, m_timerDue - CFrameTimer::Now()) : -1.0;
+        if (m_timerRunning)
+            KillTimer(kAnimationTimerId);
+        m_timerRunning = false;
+        return;
+    }
+    const double wait = std::exchange(m_heldWait, -1.0);
+    if (GetAnimation() == nullptr || IsAnimationPaused())
+        return;
+    // A step that had not asked for its next one yet (its frame was still to come) asks now.
+    if (wait < 0.0)
+        ScheduleAnimationStep();
+    else
+        ArmAnimationTimer(wait);
 }
 
 void CGlimraView::StopAnimationTimer()

@@ -79,7 +79,9 @@ public:
     // A click on a page tab shows the tab's page.
     void OnPageTabClicked(ITabInfo* tab);
 
-    // --- printing (CViewPrinter); the viewport stays while the preview shows ---
+    // --- printing (CViewPrinter); the viewport stays while the preview shows, and the
+    // animation waits from the print dialog to the job's end or while the preview shows ---
+    void OnFilePrint() override;
     bool OnPreparePrinting(CPrintInfo* info) override;
     void OnBeginPrinting(CPrinterDC* dc, CPrintInfo* info) override;
     void OnPrint(CPrinterDC* dc, CPrintInfo* info) override;
@@ -143,6 +145,8 @@ public:
 protected:
     // The next frame draws with the GL state set again and the model's objects made anew.
     void OnContextRebuilt() override { ResetOpenGL(); }
+    // The animation timer stops for a hold and runs on for the rest of its wait after it.
+    void OnAnimationHeld(bool held) override;
 
 private:
     void AddCommands();
@@ -164,15 +168,20 @@ private:
     void UpdateCursor(CToolManager& tools);
     [[nodiscard]] CBaseDoc* GetBaseDoc() const;
     // The view's picture as the window shows it, drawn at the given size (which a memory
-    // budget may lower); false when it could not be drawn.
+    // budget may lower); false when it could not be drawn, or not whole.
     bool RenderViewPicture(int& width, int& height, double lineWidthFactor, std::vector<std::uint8_t>& picture);
     // The window's part of the projection window drawn at width x height (shrunk to the
-    // memory budget) into RGBA rows, top first, opaque; false when it cannot be drawn.
+    // memory budget) into RGBA rows, top first, opaque; false when it cannot be drawn, or
+    // stopped part way (its budget spent, a quit asked for): a part is no picture of the view.
     bool RenderPicture(int& width, int& height, double lineWidthFactor, double left, double right, double bottom,
                        double top, int overrideFlags, std::vector<std::uint8_t>& picture);
 
     CPoint m_lastMouse;
     bool m_timerRunning = false;
+    // When the running timer is due, on the frame timer's clock; what was left of its
+    // wait when a hold stopped it (negative: it was not running).
+    double m_timerDue = 0.0;
+    double m_heldWait = -1.0;
     // When the timer last stepped the animation, on the frame timer's clock.
     double m_lastStepTime = -std::numeric_limits<double>::infinity();
     // The mouse is over the view (the tools were told it entered).
@@ -182,8 +191,6 @@ private:
     mutable int m_stencilBits = -1;
     int m_framesDrawn = 0;
     int m_framesSwapped = 0;
-    // The last picture drawn away from the window stopped part way (budget or quit).
-    bool m_pictureCut = false;
     std::unique_ptr<CViewPrinter> m_printer;
     // Owned by the window: they go with it.
     QPointer<CTitleTip> m_tip1;

@@ -10,7 +10,9 @@
 #include "document/pagelist.h"
 #include "document/tarnwickmodel.h"
 #include "document/viewpage.h"
+#include "foundation/framemeter.h"
 #include "model/undosuspender.h"
+#include "platform/quitrequest.h"
 #include "platform/ui/appprinter.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/printerdc.h"
@@ -228,7 +230,7 @@ void CViewPrinter::PrintSheet(CPrinterDC& dc, CPrintInfo& info)
     }
     const int dpiX = dc.GetDeviceCaps(LOGPIXELSX);
     const int dpiY = dc.GetDeviceCaps(LOGPIXELSY);
-    bool drawn = false;
+    ETile drawn = ETile::kFailed;
     CRect target = printable;
     if (plan.problem == PrintProblem::kNone)
     {
@@ -247,16 +249,32 @@ void CViewPrinter::PrintSheet(CPrinterDC& dc, CPrintInfo& info)
     if (display != nullptr)
         RestoreDisplay(*display, selectedPage);
     m_view.SetViewDefinition(definition);
-    // A job cancelled within the sheet has failed nothing.
-    if (drawn || dc.IsCancelled())
+    // A job cancelled within the sheet, or given up for a quit, has failed nothing.
+    if (drawn == ETile::kDrawn || dc.IsCancelled() || CQuitRequest::IsRequested())
         return;
+    ReportSheet(dc, info, target, drawn);
+}
+
+void CViewPrinter::ReportSheet(CPrinterDC& dc, CPrintInfo& info, const CRect& target, ETile tile)
+{
+    const CString cut = CString("Print Error: ") + CString(CFrameMeter::kReason) + CString(".");
     if (info.m_bPreview)
     {
+        CString text = LoadStringResource(kUnableToPreviewId);
+        if (tile == ETile::kCut)
+        {
+            // The part drawn would pass for the view.
+            (void)dc.FillSolidRect(target, RGB(255, 255, 255));
+            text += CString("\n") + cut;
+        }
         dc.FrameRect(target, RGB(0, 0, 0));
-        dc.DrawText(LoadStringResource(kUnableToPreviewId), target);
+        dc.DrawText(text, target);
         return;
     }
-    AfxMessageBox(kInsufficientMemoryId, MB_ICONSTOP);
+    if (tile == ETile::kCut)
+        AfxMessageBox(cut, MB_ICONSTOP);
+    else
+        AfxMessageBox(kInsufficientMemoryId, MB_ICONSTOP);
     info.m_bPrintFailed = true;
 }
 
@@ -268,8 +286,8 @@ double CViewPrinter::GetScreenDpi() const
     return x > 0 ? x : CTextBitmapRenderer::kPixelsPerInch;
 }
 
-bool CViewPrinter::RenderTile(CPrinterDC& dc, const CPrintArea& tile, const CRect& target, double lineWidthFactor,
-                              double textFactor, bool preview)
+CViewPrinter::ETile CViewPrinter::RenderTile(CPrinterDC& dc, const CPrintArea& tile, const CRect& target,
+                                             double lineWidthFactor, double textFactor, bool preview)
 {
     int width = std::max(1, static_cast<int>(std::lround(target.Width() * m_resolutionFactor)));
     int height = std::max(1, static_cast<int>(std::lround(target.Height() * m_resolutionFactor)));
@@ -278,7 +296,7 @@ bool CViewPrinter::RenderTile(CPrinterDC& dc, const CPrintArea& tile, const CRec
     {
         const int requested = width;
         if (!COffscreenRender::FitToBudget(width, height, COffscreenRender::GetMemoryBudget()))
-            return false;
+            return ETile::kFailed;
         lineWidthFactor *= static_cast<double>(width) / requested;
         textFactor *= static_cast<double>(width) / requested;
     }
@@ -292,5 +310,7 @@ bool CViewPrinter::RenderTile(CPrinterDC& dc, const CPrintArea& tile, const CRec
                                                                  band.height, rgba);
                                      });
     display.Restore();
-    return drawn;
+    if (render.WasCut())
+        return ETile::kCut;
+    return drawn ? ETile::kDrawn : ETile::kFailed;
 }

@@ -9,8 +9,11 @@
 //
 // A sheet that cannot be rendered shows "Unable to preview this view." in a preview;
 // in a print it says "Print Error: Insufficient memory." and ends the job, which is
-// dropped. A job cancelled within a sheet (its device's abort procedure answered false
-// after a band) ends without a word. User-interface thread only.
+// dropped. A sheet whose picture stopped part way (it would draw too much) is no sheet
+// of the view either: the preview and the message say so with that reason, and the
+// print is dropped the same way. A job cancelled within a sheet (its device's abort
+// procedure answered false after a band) or by a quit ends without a word.
+// User-interface thread only.
 #include <memory>
 
 #include "app/printoptions.h"
@@ -63,14 +66,24 @@ private:
     // The screen's pixels per inch, that texts keep their size at; where the screen does not
     // tell, those the text renderer sees point sizes at.
     [[nodiscard]] double GetScreenDpi() const;
+    enum class ETile
+    {
+        kDrawn,
+        kFailed,
+        // Stopped part way: what the target shows is not the whole view.
+        kCut,
+    };
     // Renders the tile onto the target rectangle, with lines and texts widened by their
-    // factors; false when the picture cannot be made.
-    bool RenderTile(CPrinterDC& dc, const CPrintArea& tile, const CRect& target, double lineWidthFactor,
+    // factors.
+    ETile RenderTile(CPrinterDC& dc, const CPrintArea& tile, const CRect& target, double lineWidthFactor,
                     double textFactor, bool preview);
     // The model's display kept in a page of its own, and a model page shown in its place.
     [[nodiscard]] std::unique_ptr<CViewPage> SaveDisplay();
     void ShowPage(int index);
     void RestoreDisplay(CViewPage& display, int selectedPage);
+    // A sheet that could not be drawn whole: said in its place in a preview, else by a
+    // message, and the job fails.
+    static void ReportSheet(CPrinterDC& dc, CPrintInfo& info, const CRect& target, ETile tile);
 
     CGlimraView& m_view;
     std::unique_ptr<CPrintDlg> m_dialog;

@@ -74,7 +74,7 @@ public:
     // The view owns the animation; the one it replaces is finished and deleted.
     virtual void SetAnimation(IAnimation* animation) = 0;
     [[nodiscard]] virtual IAnimation* GetAnimation() const = 0;
-    // An animation is set and not paused.
+    // An animation is set and steps: not paused, nor held while a job uses the view.
     [[nodiscard]] virtual bool IsAnimating() const = 0;
     virtual void SetAnimationPaused(bool paused) = 0;
     [[nodiscard]] virtual bool IsAnimationPaused() const = 0;

@@ -180,10 +180,13 @@ bool COffscreenRender::Render(const Window& window, int width, int height, doubl
         return false;
     // The window was given on the near plane of the depth range fitted now.
     m_view.UpdateViewBounds();
+    // Events may run between the bands (a print's Cancel): a running animation would
+    // move the camera from one band to the next.
+    const CTarnisView::CAnimationHold hold(m_view);
     const CViewStateGuard guard(m_window, m_view);
     std::optional<CFrameMeter::CScope> meter;
     if (!CFrameMeter::IsShared())
-        meter.emplace(CFrameMeter::kBudget, true);
+        meter.emplace(GetPictureBudget(bands.size()), true);
     m_cut = false;
     try
     {
@@ -195,6 +198,13 @@ bool COffscreenRender::Render(const Window& window, int width, int height, doubl
     {
         return false;
     }
+}
+
+std::uint64_t COffscreenRender::GetPictureBudget(std::size_t bands) const
+{
+    // Each band draws the view's frame: a model the count admits draws whole in each.
+    const std::uint64_t frame = m_view.GetStillFrameBudget();
+    return bands != 0 && frame > UINT64_MAX / bands ? UINT64_MAX : frame * bands;
 }
 
 bool COffscreenRender::RenderBands(const Window& window, int width, int height, double lineWidthFactor,

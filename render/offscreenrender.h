@@ -71,11 +71,11 @@ public:
     // factor, band after band, into the sink. False when the view has no context, a band
     // cannot be planned, its device or framebuffer cannot be made, its pixels cannot be
     // held or read, or the sink stops.
-    // The bands share one frame budget (see CFrameMeter), unless the caller meters the
-    // picture itself.
+    // The bands share one frame budget (see CFrameMeter), a still frame's for each,
+    // unless the caller meters the picture itself; the view's animation waits meanwhile.
     bool Render(const Window& window, int width, int height, double lineWidthFactor, const BandSink& sink);
     // The last picture stopped part way, its budget spent or a quit asked for: it holds
-    // only what was drawn before.
+    // only what was drawn before, and whoever takes it must not pass it on as the view.
     [[nodiscard]] bool WasCut() const { return m_cut; }
     // Texts take this many pixels of the picture for each of their screen pixels;
     // until it is set (or when it is not positive), the line width factor.
@@ -85,6 +85,8 @@ public:
     static void SetDeviceFactory(DeviceFactory factory);
 
 private:
+    // What the picture's bands may draw together.
+    [[nodiscard]] std::uint64_t GetPictureBudget(std::size_t bands) const;
     bool RenderBands(const Window& window, int width, int height, double lineWidthFactor,
                      const std::vector<Band>& bands, const BandSink& sink);
     // Loads the part of the window a band shows, and the scales of its pixels.

@@ -567,6 +567,7 @@ void CTarnisView::SetAnimation(IAnimation* animation)
     }
     m_animation = animation;
     m_animationPaused = false;
+    m_heldAnimation = nullptr;
     if (m_animation != nullptr) {
         CAnimationNotification started{CAnimationNotification::kStarted, m_animation, this};
         GetNotificationCenter().Post("Animation Notification", &started);
@@ -575,7 +576,31 @@ void CTarnisView::SetAnimation(IAnimation* animation)
 
 bool CTarnisView::IsAnimating() const
 {
-    return m_animation != nullptr && !m_animationPaused;
+    return m_animation != nullptr && !m_animationPaused && m_animationHolds == 0;
+}
+
+void CTarnisView::HoldAnimation()
+{
+    if (m_animationHolds++ > 0) {
+        return;
+    }
+    OnAnimationHeld(true);
+    if (m_animation != nullptr && !m_animationPaused) {
+        m_heldAnimation = m_animation;
+        m_animation->Pause(true);
+    }
+}
+
+void CTarnisView::ReleaseAnimation()
+{
+    if (m_animationHolds == 0 || --m_animationHolds > 0) {
+        return;
+    }
+    if (m_animation != nullptr && m_animation == m_heldAnimation && !m_animationPaused) {
+        m_animation->Pause(false);
+    }
+    m_heldAnimation = nullptr;
+    OnAnimationHeld(false);
 }
 
 void CTarnisView::SetAnimationPaused(bool paused)
@@ -592,6 +617,7 @@ void CTarnisView::SetAnimationPaused(bool paused)
 void CTarnisView::DiscardAnimation()
 {
     m_autopan = nullptr;
+    m_heldAnimation = nullptr;
     if (m_animation != nullptr) {
         m_animation->Finish();
         m_animation->Release();

@@ -400,8 +400,32 @@ public:
     void SetAnimationPaused(bool paused) override;
     [[nodiscard]] bool IsAnimationPaused() const override { return m_animationPaused; }
     void DiscardAnimation() override;
+    // While a job uses the view (a print, its preview, a picture drawn away from the
+    // window) the animation waits: it takes no step, the clock of a timed one stands,
+    // and when the last hold ends it goes on from where it stood, so that one job shows
+    // one moment of it. Holds nest; a pause the user asked for stays.
+    void HoldAnimation();
+    void ReleaseAnimation();
+    [[nodiscard]] bool IsAnimationHeld() const { return m_animationHolds > 0; }
+    class CAnimationHold
+    {
+    public:
+        explicit CAnimationHold(CTarnisView& view) : m_view(view) { m_view.HoldAnimation(); }
+        ~CAnimationHold() { m_view.ReleaseAnimation(); }
+        CAnimationHold(const CAnimationHold&) = delete;
+        CAnimationHold& operator=(const CAnimationHold&) = delete;
+
+    private:
+        CTarnisView& m_view;
+    };
+    // The budget of a still frame of the view's model: what the count at opening
+    // admitted for it, with a margin.
+    [[nodiscard]] std::uint64_t GetStillFrameBudget() const;
 
 protected:
+    // The window's timer of the animation stops when a hold begins and starts again,
+    // for what was left of its wait, when the last one ends; nothing here.
+    virtual void OnAnimationHeld(bool /*held*/) {}
     // The model's display settings (null without a model) and where the view's camera
     // is stored.
     [[nodiscard]] virtual CRenderingOptions* GetModelRenderingOptions() const;
@@ -431,9 +455,6 @@ private:
     void FinishFrame(double seconds);
     // The frame's contents under the frame meter; true when they stopped for the budget.
     bool DrawMeteredContents(CComponent& root);
-    // The budget of a still frame of the view's model: what the count at opening
-    // admitted for it, with a margin.
-    [[nodiscard]] std::uint64_t GetStillFrameBudget() const;
     // A frame that stopped for its budget says why on the status line, and the first
     // such frame of a model on standard error; a whole frame takes the reason away.
     void ReportFrameCut(bool cut);
@@ -515,6 +536,9 @@ private:
     IAnimation* m_animation = nullptr;
     bool m_animationPaused = false;
     double m_animationInterval = 0.0;
+    int m_animationHolds = 0;
+    // The animation whose clock the hold stopped; null when none.
+    IAnimation* m_heldAnimation = nullptr;
     unsigned m_savedDepthFunction;
     unsigned m_depthFunction;
     const CColorOverrideMap* m_colorOverrides = nullptr;

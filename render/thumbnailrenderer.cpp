@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "document/camera.h"
@@ -193,11 +194,16 @@ CDib* CThumbnailRenderer::Render(CTarnwickModel& model, CComponentDefinition& de
         view.SetViewportSize(kSide, kSide);
         {
             const CDisplayOverride display(&view, CDisplayOverride::kNoShadows | CDisplayOverride::kHideAnnotations);
-            // A picture of its own, metered on its own whatever frame asked for it; one
-            // that stopped part way is no picture of the definition.
-            const CFrameMeter::CScope meter;
+            // A picture of its own, metered on its own whatever frame asked for it, or
+            // within the budget of a caller that meters it. The frame joins this scope
+            // rather than opening one whose end would hide its cut: one that stopped part
+            // way is no picture of the definition.
+            std::optional<CFrameMeter::CScope> meter;
+            if (!CFrameMeter::IsShared()) {
+                meter.emplace(view.GetStillFrameBudget(), true);
+            }
             view.DrawFrame(0, false);
-            cut = meter.IsExhausted() || CFrameMeter::ShouldStop();
+            cut = CFrameMeter::ShouldStop();
         }
         glFinish();
         drawn = scratch.GetDevice().ReadPixels(rgba);

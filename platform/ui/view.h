@@ -116,7 +116,7 @@ public:
     // under a printing dialog with the sheet's number and Cancel. Events are handled
     // between bands and sheets; Cancel, or a request to end the program (CQuitRequest),
     // ends the job there and keeps nothing of it.
-    void OnFilePrint();
+    virtual void OnFilePrint();
     // Prepares a preview, then shows the sheets in the preview window, whose Print
     // button closes it and prints. The window draws the sheets it shows as they come
     // into sight; what they held is given back when it closes.

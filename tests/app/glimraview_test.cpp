@@ -945,6 +945,12 @@ TEST_F(MainViewTest, APreviewCutShortByItsBudgetKeepsTheModelsPreview)
         EXPECT_TRUE(view->GetGlimraDoc()->OnSaveDocument(CString::FromUtf8((dataHome / "cut.twk").string())));
     }
     EXPECT_EQ(view->GetModel()->GetPreviewImage(), preview);
+    // Nor is any other picture of the view passed on in part.
+    {
+        const CFrameMeter::CScope meter(1, true);
+        EXPECT_EQ(std::unique_ptr<CDib>(view->RenderToImage(64, 48, 1.0)), nullptr);
+    }
+    EXPECT_NE(std::unique_ptr<CDib>(view->RenderToImage(64, 48, 1.0)), nullptr);
 }
 
 TEST_F(MainViewTest, TheStoredPreviewIsASmoothlyShrunkCopyOfTheView)

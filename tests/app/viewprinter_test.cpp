@@ -11,10 +11,13 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -36,6 +39,8 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
+#include "drawapi/animation.h"
+#include "foundation/framemeter.h"
 #include "model/undosuspender.h"
 #include "platform/gl/gldevice.h"
 #include "platform/profile.h"
@@ -74,6 +79,14 @@ int PdfPageCount(const std::string& path)
     const std::string info = Run("pdfinfo '" + path + "' 2>/dev/null");
     const auto at = info.find("Pages:");
     return at == std::string::npos ? 0 : std::atoi(info.c_str() + at + 6);
+}
+
+// The words of the PDF's sheets, lines joined by spaces.
+std::string PdfText(const std::string& path)
+{
+    std::string text = Run("pdftotext '" + path + "' - 2>/dev/null");
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return text;
 }
 
 // One sheet of the PDF as the printer would put it on paper, at the test's resolution.
@@ -165,6 +178,26 @@ int DifferingRows(const QImage& a, const QImage& b)
             }
     return first < 0 ? 0 : last - first + 1;
 }
+
+// Steps whenever the view's timer lets it, asking for the next step at once, and counts
+// the times its clock was stopped and let run.
+class CStepCounter : public IAnimation
+{
+public:
+    bool Step(ITarnisView* view) override
+    {
+        ++steps;
+        view->SetAnimationInterval(0.0);
+        return true;
+    }
+    void Finish() override {}
+    void Pause(bool paused) override { ++(paused ? stops : runs); }
+    void Release() override { delete this; }
+
+    int steps = 0;
+    int stops = 0;
+    int runs = 0;
+};
 
 // The preview window's sheets, when the dialog is the preview.
 CPrintPreviewView* Sheets(QDialog& dialog)
@@ -558,6 +591,101 @@ TEST_F(ViewPrinterTest, ABandThatCannotBeMadeEndsThePrintWithAMessageAndKeepsNoS
     }
     EXPECT_TRUE(boxes.calls.empty());
     EXPECT_EQ(PdfPageCount(pdf), 1);
+}
+
+TEST_F(ViewPrinterTest, ASheetStoppedPartWayEndsThePrintWithTheReasonAndAPreviewShowsItInItsPlace)
+{
+    Open(apptest::Samples().Path("house-5000.twk"));
+    {
+        // A budget the sheet spends before it is whole.
+        const CFrameMeter::CScope spent(1, true);
+        view->OnFilePrint();
+    }
+    const std::string reason = CFrameMeter::kReason;
+    ASSERT_EQ(boxes.calls.size(), 1U);
+    EXPECT_NE(boxes.calls[0].text.ToUtf8().find(reason), std::string::npos);
+    EXPECT_FALSE(PdfWritten());
+
+    boxes.calls.clear();
+    CPrintInfo info;
+    info.m_bPreview = true;
+    ASSERT_TRUE(view->OnPreparePrinting(&info));
+    {
+        const CFrameMeter::CScope spent(1, true);
+        CPrinterDC dc(GetAppPrinter());
+        view->PrintSheets(dc, info);
+        EXPECT_TRUE(dc.EndDoc());
+    }
+    EXPECT_TRUE(boxes.calls.empty());
+    const std::string text = PdfText(pdf);
+    EXPECT_NE(text.find(reason), std::string::npos) << text;
+}
+
+TEST_F(ViewPrinterTest, ARunningAnimationWaitsForThePrintAndThePreviewAndGoesOnAfterEach)
+{
+    // Once a slideshow stepped on between the bands and sheets, and one job mixed its pages.
+    OpenBoxFromTop();
+    ScaleOptions("1", "5");  // 3 sheets
+    auto* animation = new CStepCounter;
+    view->SetAnimation(animation);
+    ASSERT_TRUE(animation->Step(view));
+    view->ScheduleAnimationStep();
+    ASSERT_TRUE(view->HasTimer(CGlimraView::kAnimationTimerId));
+    // What the animation did while the job ran, looked at whenever events ran.
+    int looks = 0;
+    bool stepped = false;
+    bool timed = false;
+    int stepsBefore = 0;
+    const auto look = [&] {
+        ++looks;
+        stepped = stepped || animation->steps != stepsBefore;
+        timed = timed || view->HasTimer(CGlimraView::kAnimationTimerId);
+    };
+    const ModalDialogSink previous = SetModalDialogSink([&](QDialog& dialog) {
+        CPrintPreviewView* preview = Sheets(dialog);
+        if (preview == nullptr)  // the print dialog
+            return static_cast<int>(QDialog::Accepted);
+        dialog.show();
+        for (int sheet = 0; sheet < preview->GetSheetCount(); ++sheet)
+        {
+            preview->ShowSheet(sheet);
+            preview->DrawPendingSheets();
+            apptest::ProcessEvents();
+            look();
+        }
+        return static_cast<int>(QDialog::Rejected);
+    });
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, look);
+    const struct
+    {
+        const char* name;
+        std::function<void()> run;
+    } jobs[] = {
+        {"print", [&] { view->OnFilePrint(); }},
+        {"preview", [&] { view->OnFilePrintPreview(); }},
+    };
+    for (const auto& job : jobs)
+    {
+        looks = 0;
+        stepped = timed = false;
+        stepsBefore = animation->steps;
+        const int stops = animation->stops;
+        watcher.start(0);
+        job.run();
+        watcher.stop();
+        EXPECT_GT(looks, 0) << job.name;
+        EXPECT_FALSE(stepped) << job.name;
+        EXPECT_FALSE(timed) << job.name;
+        EXPECT_EQ(animation->stops, stops + 1) << job.name << ": its clock stood";
+        EXPECT_EQ(animation->runs, animation->stops) << job.name;
+        EXPECT_TRUE(view->HasTimer(CGlimraView::kAnimationTimerId)) << job.name;
+        EXPECT_TRUE(QTest::qWaitFor([&] { return animation->steps > stepsBefore; }, 5000)) << job.name;
+    }
+    SetModalDialogSink(previous);
+    EXPECT_TRUE(PdfWritten());
+    EXPECT_TRUE(boxes.calls.empty());
+    view->SetAnimation(nullptr);
 }
 
 TEST_F(ViewPrinterTest, PrintedTextsKeepTheirSizeOnTheScreenAtEveryQuality)

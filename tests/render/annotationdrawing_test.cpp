@@ -22,6 +22,7 @@
 #include "document/tarnwickmodel.h"
 #include "document/twfont.h"
 #include "document/unitsoptions.h"
+#include "foundation/framemeter.h"
 #include "foundation/typedvalue.h"
 #include "model/undosuspender.h"
 #include "model/vertex.h"
@@ -212,6 +213,40 @@ TEST_F(AnnotationDrawingTest, TheDimensionFollowsItsEdgeAndTheModelsUnits)
     const CString millimetres = m_dimension->GetText(&m_view);
     EXPECT_NE(millimetres, longer);
     EXPECT_NE(millimetres.Find(CString("mm")), -1) << millimetres.ToUtf8();
+}
+
+TEST_F(AnnotationDrawingTest, AFrameStoppedAtALabelsDepthTestLeavesTheVisibilityAPrintReuses)
+{
+    const CurrentModelScope scope(m_model);
+    {
+        // Drawn on top of the model: the depth at its anchor decides.
+        const CUndoSuspender suspender;
+        m_label->SetLeaderKindValue(CText::kScreenLeader);
+    }
+    const CViewDefinition towards = m_view.GetViewDefinition();
+    CViewDefinition away = towards;
+    const CPoint3d eye = towards.GetEye();
+    away.SetEyeTarget(eye, eye + (eye - towards.GetTarget()), towards.GetCamera().GetUp());
+    const auto printed = [this] {
+        m_view.SetPrinting(true);
+        const bool visible = m_label->IsLabelVisible(&m_view);
+        m_view.SetPrinting(false);
+        return visible;
+    };
+    // Looking away, the anchor is off the window.
+    m_view.SetViewDefinition(away);
+    EXPECT_FALSE(m_label->IsLabelVisible(&m_view));
+    // Looking at it again, a frame that stops at the label's depth read shows no label,
+    // and a print goes on with the last whole answer.
+    m_view.SetViewDefinition(towards);
+    {
+        const CFrameMeter::CScope spent(0);
+        EXPECT_FALSE(m_label->IsLabelVisible(&m_view));
+    }
+    EXPECT_FALSE(printed());
+    // A whole frame's answer is kept.
+    Draw(true);
+    EXPECT_TRUE(printed());
 }
 
 TEST_F(AnnotationDrawingTest, TheModelsWatermarkLandsAtEachOfItsNinePlacesAndBehindTheModelWhenAsked)

@@ -14,6 +14,7 @@
 #include "document/imageadapter/imageapp.h"
 #include "document/tarnwickmodel.h"
 #include "document/thumbnail.h"
+#include "foundation/framemeter.h"
 #include "foundation/versioninfo.h"
 #include "model/undosuspender.h"
 #include "platform/archive.h"
@@ -142,6 +143,28 @@ TEST_F(ThumbnailRendererTest, AWaitingDefinitionGetsAPictureOfItsOwnGeometryAndT
     }
     // Each shows its own geometry, not the model around it.
     EXPECT_EQ(pictures.size(), Definitions(*m_model).size());
+}
+
+TEST_F(ThumbnailRendererTest, APictureStoppedPartWayIsNotKeptNorSavedAndAWholeOneIs)
+{
+    CThumbnailRenderer::Install();
+    ReadAsWithoutThumbnails();
+    const std::vector<CComponentDefinition*> definitions = Definitions(*m_model);
+    ASSERT_FALSE(definitions.empty());
+    {
+        // A budget each picture spends before it is whole: the save writes no part of one.
+        const CFrameMeter::CScope spent(1, true);
+        (void)WriteModelBytes(*m_model, kSaveFormat5000);
+    }
+    for (CComponentDefinition* definition : definitions) {
+        EXPECT_EQ(Picture(definition), nullptr) << definition->GetName().ToUtf8();
+        {
+            const CFrameMeter::CScope spent(1, true);
+            EXPECT_FALSE(RenderDefinitionThumbnail(*m_model, *definition));
+        }
+        EXPECT_TRUE(RenderDefinitionThumbnail(*m_model, *definition));
+        EXPECT_NE(Picture(definition), nullptr) << definition->GetName().ToUtf8();
+    }
 }
 
 TEST_F(ThumbnailRendererTest, ADefinitionNoInstancePlacesIsPicturedWhereItsGeometryLies)
