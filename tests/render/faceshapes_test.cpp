@@ -304,14 +304,15 @@ std::string KeptTriangles(const CFace& face, std::vector<Triangle>& triangles)
         return "kept for " + std::to_string(kept->corners) + " corners, the face has " +
                std::to_string(corners.size());
     }
+    // Mixed about the first corner named, whose weight is what the others leave: the
+    // weights are floats, and their sum times a far corner would lose the mix.
     for (const CKeptFaceTriangles::SAddedCorner& added : kept->added) {
-        CPoint3d mixed;
-        for (int i = 0; i < 4; ++i) {
-            const CPoint3d& from = corners.at(added.from[i]);
-            mixed = CPoint3d(mixed.x + added.weights[i] * from.x, mixed.y + added.weights[i] * from.y,
-                             mixed.z + added.weights[i] * from.z);
+        const CPoint3d base = corners.at(added.from[0]);
+        CVector3d offset(0.0, 0.0, 0.0);
+        for (int i = 1; i < 4; ++i) {
+            offset += (corners.at(added.from[i]) - base) * static_cast<double>(added.weights[i]);
         }
-        corners.push_back(mixed);
+        corners.push_back(base + offset);
     }
     for (std::size_t t = 0; t + 2 < kept->triangles.size(); t += 3) {
         triangles.push_back(
