@@ -25,7 +25,26 @@ struct SEdge
     SGridPoint top;
     Index lo = 0;
     Index hi = 0;
+    // The corner the side starts from, in its loop's order.
+    Index side = 0;
 };
+
+// A level side, from left to right.
+struct SLevel
+{
+    std::int64_t left = 0;
+    std::int64_t right = 0;
+    Index side = 0;
+};
+
+// Where the edge stands at the height against the place x: negative when left of it.
+int CompareWithPlace(const SEdge& e, std::int64_t y, std::int64_t x)
+{
+    const std::int64_t dy = e.top.y - e.bottom.y;
+    const Wide at = Wide{e.bottom.x} * dy + Wide{y - e.bottom.y} * (e.top.x - e.bottom.x);
+    const Wide place = Wide{x} * dy;
+    return (at > place) - (at < place);
+}
 
 // Which of the two edges lies further left at the height: negative, 0 (the same place)
 // or positive. Exact: the grid's numbers keep every product within 2^95.
@@ -80,10 +99,15 @@ public:
                 if ((before.y >= a.y && b.y >= a.y) || a.y == b.y) {
                     m_walks.push_back(Band(a.y));
                 }
+                m_corners.emplace_back(Band(a.y), i);
                 if (a.y == b.y) {
+                    if (a.x != b.x) {
+                        m_levels.emplace_back(Band(a.y), SLevel{std::min(a.x, b.x), std::max(a.x, b.x), i});
+                    }
                     continue;
                 }
                 SEdge edge{a.y < b.y ? a : b, a.y < b.y ? b : a};
+                edge.side = i;
                 edge.lo = Band(edge.bottom.y);
                 edge.hi = Band(edge.top.y);
                 ++m_across[edge.lo];
@@ -95,6 +119,13 @@ public:
         for (std::size_t j = 1; j < m_across.size(); ++j) {
             m_across[j] += m_across[j - 1];
         }
+        // By height, then left to right.
+        std::sort(m_corners.begin(), m_corners.end(), [&grid](const auto& p, const auto& q) {
+            return p.first != q.first ? p.first < q.first : grid[p.second].x < grid[q.second].x;
+        });
+        std::sort(m_levels.begin(), m_levels.end(), [](const auto& p, const auto& q) {
+            return p.first != q.first ? p.first < q.first : p.second.left < q.second.left;
+        });
     }
 
     [[nodiscard]] Index Band(std::int64_t y) const
@@ -119,6 +150,9 @@ public:
     // Edges standing across each band.
     std::vector<std::int64_t> m_across;
     std::vector<Index> m_walks;
+    // Every corner and every level side with the height they lie at, by height.
+    std::vector<std::pair<Index, Index>> m_corners;
+    std::vector<std::pair<Index, SLevel>> m_levels;
 };
 
 // Counts, band by band, how often two edges change places from the band's foot to its
@@ -127,24 +161,31 @@ public:
 class CCrossingCounter
 {
 public:
-    CCrossingCounter(const CBands& bands, CFaceCutCost::SCount& count, std::uint64_t maxCrossings,
-                     std::uint64_t maxWork)
-        : m_bands(bands), m_count(count), m_maxCrossings(maxCrossings), m_maxWork(maxWork)
+    CCrossingCounter(const CBands& bands, const std::vector<SGridPoint>& grid, CFaceCutCost::SCount& count,
+                     std::uint64_t maxCrossings, std::uint64_t maxWork, CFaceCutCost::Touches* touches)
+        : m_bands(bands), m_grid(grid), m_count(count), m_maxCrossings(maxCrossings), m_maxWork(maxWork),
+          m_touches(touches)
     {
     }
 
     // False when a limit is passed or the program is asked to quit.
     bool Run()
     {
-        const std::size_t bandCount = m_bands.m_ys.size() - 1;
-        std::vector<std::vector<Index>> starting(bandCount);
+        const std::size_t heights = m_bands.m_ys.size();
+        std::vector<std::vector<Index>> starting(heights);
         for (Index e = 0; e < m_bands.m_edges.size(); ++e) {
             starting[m_bands.m_edges[e].lo].push_back(e);
         }
-        for (std::size_t j = 0; j < bandCount; ++j) {
+        for (std::size_t j = 0; j < heights; ++j) {
             const std::int64_t foot = m_bands.m_ys[j];
-            const std::int64_t head = m_bands.m_ys[j + 1];
             std::erase_if(m_active, [&](Index e) { return m_bands.m_edges[e].hi == j; });
+            if (!AtHeight(static_cast<Index>(j))) {
+                return false;
+            }
+            if (j + 1 == heights) {
+                break;
+            }
+            const std::int64_t head = m_bands.m_ys[j + 1];
             // Edges that met at the foot take the order they leave it in.
             if (!SortBy(foot, head) || !Insert(starting[j], foot, head) || !SortBy(head, head)) {
                 return false;
@@ -160,6 +201,75 @@ private:
         const SEdge& f = m_bands.m_edges[b];
         const int here = CompareAt(e, f, at);
         return here != 0 ? here < 0 : at != then && CompareAt(e, f, then) < 0;
+    }
+
+    // At a corner height, the edges standing across it are in order along it: level sides
+    // crossing them are counted, and corners lying inside a side (of an edge standing
+    // across, or of a level side) are listed when asked for.
+    bool AtHeight(Index j)
+    {
+        const std::int64_t y = m_bands.m_ys[j];
+        const auto levels = std::equal_range(m_bands.m_levels.begin(), m_bands.m_levels.end(),
+                                             std::make_pair(j, SLevel{}),
+                                             [](const auto& p, const auto& q) { return p.first < q.first; });
+        for (auto level = levels.first; level != levels.second; ++level) {
+            const std::uint64_t crossed = static_cast<std::uint64_t>(
+                std::distance(UpperPlace(y, level->second.left), LowerPlace(y, level->second.right)));
+            m_count.crossings += crossed;
+            m_count.work = AddCapped(m_count.work, crossed * m_active.size() + m_active.size());
+            if (m_count.crossings > m_maxCrossings || m_count.work > m_maxWork ||
+                !Step(std::bit_width(m_active.size()) + crossed)) {
+                return false;
+            }
+        }
+        if (m_touches == nullptr) {
+            return true;
+        }
+        const auto corners = std::equal_range(m_bands.m_corners.begin(), m_bands.m_corners.end(),
+                                              std::make_pair(j, Index{0}),
+                                              [](const auto& p, const auto& q) { return p.first < q.first; });
+        // The level sides at this height still open at the corner, by their left ends.
+        auto nextLevel = levels.first;
+        m_open.clear();
+        for (auto corner = corners.first; corner != corners.second; ++corner) {
+            const std::int64_t x = m_grid[corner->second].x;
+            for (auto e = LowerPlace(y, x); e != UpperPlace(y, x); ++e) {
+                if (!Touch(corner->second, m_bands.m_edges[*e].side)) {
+                    return false;
+                }
+            }
+            for (; nextLevel != levels.second && nextLevel->second.left < x; ++nextLevel) {
+                m_open.push_back(nextLevel->second);
+            }
+            std::erase_if(m_open, [x](const SLevel& level) { return level.right <= x; });
+            for (const SLevel& level : m_open) {
+                if (!Touch(corner->second, level.side)) {
+                    return false;
+                }
+            }
+            if (!Step(std::bit_width(m_active.size()) + m_open.size())) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool Touch(Index corner, Index side)
+    {
+        m_touches->emplace_back(corner, side);
+        return m_touches->size() <= m_maxCrossings;
+    }
+
+    // The first edge not left of the place, and the first right of it.
+    [[nodiscard]] std::vector<Index>::const_iterator LowerPlace(std::int64_t y, std::int64_t x) const
+    {
+        return std::partition_point(m_active.begin(), m_active.end(),
+                                    [&](Index e) { return CompareWithPlace(m_bands.m_edges[e], y, x) < 0; });
+    }
+    [[nodiscard]] std::vector<Index>::const_iterator UpperPlace(std::int64_t y, std::int64_t x) const
+    {
+        return std::partition_point(m_active.begin(), m_active.end(),
+                                    [&](Index e) { return CompareWithPlace(m_bands.m_edges[e], y, x) <= 0; });
     }
 
     // Insertion sort of the list, each swap a crossing: bounded by the crossings allowed.
@@ -213,9 +323,12 @@ private:
     }
 
     const CBands& m_bands;
+    const std::vector<SGridPoint>& m_grid;
     CFaceCutCost::SCount& m_count;
     std::uint64_t m_maxCrossings;
     std::uint64_t m_maxWork;
+    CFaceCutCost::Touches* m_touches;
+    std::vector<SLevel> m_open;
     std::vector<Index> m_active;
     std::vector<Index> m_merged;
     std::uint64_t m_sincePoll = 0;
@@ -250,9 +363,12 @@ bool CFaceCutCost::ToGrid(const std::vector<CPoint2d>& points, std::vector<SGrid
 }
 
 CFaceCutCost::SCount CFaceCutCost::Count(const std::vector<SGridPoint>& grid, const std::vector<std::uint32_t>& loopEnds,
-                                         std::uint64_t maxCrossings, std::uint64_t maxWork)
+                                         std::uint64_t maxCrossings, std::uint64_t maxWork, Touches* touches)
 {
     SCount count;
+    if (touches != nullptr) {
+        touches->clear();
+    }
     if (!ValidEnds(grid.size(), loopEnds)) {
         count.withinLimits = true;
         return count;
@@ -265,11 +381,7 @@ CFaceCutCost::SCount CFaceCutCost::Count(const std::vector<SGridPoint>& grid, co
     if (count.work > maxWork) {
         return count;
     }
-    if (bands.m_ys.size() < 2) {
-        count.withinLimits = true;
-        return count;
-    }
-    count.withinLimits = CCrossingCounter(bands, count, maxCrossings, maxWork).Run();
+    count.withinLimits = CCrossingCounter(bands, grid, count, maxCrossings, maxWork, touches).Run();
     return count;
 }
 

@@ -14,6 +14,7 @@
 // loopEnds holds where each loop ends.
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "foundation/point2d.h"
@@ -69,11 +70,17 @@ public:
     // the first point: grid = round((p - first) * scale). False, nothing made, when a
     // point is not a finite number or there are none.
     static bool ToGrid(const std::vector<CPoint2d>& points, std::vector<SGridPoint>& grid, double& scale);
-    // Counts the loops on the grid. Loop ends out of order or past the points, or a loop
-    // of fewer than three corners, count nothing (within limits, no work).
+    // Corners lying inside a side (not at its ends): the corner, and the corner the side
+    // starts from.
+    using Touches = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+
+    // Counts the loops on the grid and, when asked, lists the corners lying inside sides
+    // (at most maxCrossings of them, else not within limits). Loop ends out of order or
+    // past the points, or a loop of fewer than three corners, count nothing (within
+    // limits, no work).
     [[nodiscard]] static SCount Count(const std::vector<SGridPoint>& grid, const std::vector<std::uint32_t>& loopEnds,
-                                      std::uint64_t maxCrossings = kMaxCrossings,
-                                      std::uint64_t maxWork = kMaxWork);
+                                      std::uint64_t maxCrossings = kMaxCrossings, std::uint64_t maxWork = kMaxWork,
+                                      Touches* touches = nullptr);
     // The same from the flattened corners (scaled onto the grid first).
     [[nodiscard]] static SCount Count(const std::vector<CPoint2d>& points, const std::vector<std::uint32_t>& loopEnds);
     // The point seen in a plane with this normal: the axis the normal leans on most is

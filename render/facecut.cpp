@@ -67,6 +67,7 @@ CFaceCut::EResult CFaceCut::Cut(const std::vector<CPoint2d>& points, const std::
 {
     m_triangles.clear();
     m_added.clear();
+    m_slack = 0.0;
     if (!ValidEnds(points.size(), loopEnds)) {
         return EResult::kDone;
     }
@@ -141,7 +142,7 @@ CFaceCut::EStep CFaceCut::CutSeparated(const std::vector<CPoint2d>& points, cons
             maxMove = std::max({maxMove, std::abs(m_separated[i].x - points[i].x),
                                 std::abs(m_separated[i].y - points[i].y)});
         }
-        if (result == EStep::kDone && CoversOnce(points, loopEnds, triangles, 2.0 * maxMove)) {
+        if (result == EStep::kDone && CoversOnce(points, loopEnds, triangles, 2.0 * maxMove + m_slack)) {
             return result;
         }
     }
@@ -238,13 +239,74 @@ std::uint32_t CFaceCut::MapBack(std::int64_t x, std::int64_t y)
     return static_cast<Index>(m_flat.size() + m_added.size() - 1);
 }
 
+void CFaceCut::SplitAtTouches(const std::vector<CFaceCutCost::SGridPoint>& grid,
+                              const std::vector<std::uint32_t>& loopEnds, CFaceCutCost::Touches& touches,
+                              std::vector<std::uint32_t>& order, std::vector<std::uint32_t>& ends)
+{
+    // Along each side from its start, the corners lying inside it.
+    const auto along = [&grid](std::uint32_t side, std::uint32_t corner) {
+        return static_cast<double>(grid[corner].x - grid[side].x) * static_cast<double>(grid[corner].x - grid[side].x) +
+               static_cast<double>(grid[corner].y - grid[side].y) * static_cast<double>(grid[corner].y - grid[side].y);
+    };
+    std::sort(touches.begin(), touches.end(), [&](const auto& p, const auto& q) {
+        return p.second != q.second ? p.second < q.second : along(p.second, p.first) < along(q.second, q.first);
+    });
+    order.clear();
+    ends.clear();
+    order.reserve(grid.size() + touches.size());
+    auto touch = touches.begin();
+    for (const std::uint32_t end : loopEnds) {
+        const std::uint32_t start = ends.empty() ? 0 : loopEnds[ends.size() - 1];
+        for (std::uint32_t i = start; i < end; ++i) {
+            order.push_back(i);
+            for (; touch != touches.end() && touch->second == i; ++touch) {
+                order.push_back(touch->first);
+            }
+        }
+        ends.push_back(static_cast<std::uint32_t>(order.size()));
+    }
+}
+
+CFaceCut::EStep CFaceCut::CutSplit(const std::vector<CPoint2d>& cutAt, const std::vector<CPoint2d>& own,
+                                   const std::vector<Index>& corner, const std::vector<CFaceCutCost::SGridPoint>& grid,
+                                   const std::vector<std::uint32_t>& loopEnds, CFaceCutCost::Touches& touches)
+{
+    std::vector<std::uint32_t> order;
+    std::vector<std::uint32_t> ends;
+    SplitAtTouches(grid, loopEnds, touches, order, ends);
+    std::vector<CPoint2d> splitAt;
+    std::vector<CPoint2d> splitOwn;
+    splitAt.reserve(order.size());
+    splitOwn.reserve(order.size());
+    for (const std::uint32_t k : order) {
+        splitAt.push_back(cutAt[k]);
+        splitOwn.push_back(own[k]);
+    }
+    std::vector<std::uint32_t> triangles;
+    const EStep result = CutSimple(splitAt, ends, triangles);
+    if (result != EStep::kDone) {
+        return result;
+    }
+    if (!CoversOnce(splitOwn, ends, triangles, m_slack)) {
+        return EStep::kUnsuited;
+    }
+    m_triangles.clear();
+    m_triangles.reserve(triangles.size());
+    for (const std::uint32_t t : triangles) {
+        m_triangles.push_back(corner[order[t]]);
+    }
+    return EStep::kDone;
+}
+
 CFaceCut::EResult CFaceCut::Resolve(const std::vector<std::uint32_t>& loopEnds)
 {
     std::vector<CFaceCutCost::SGridPoint> grid;
     if (!CFaceCutCost::ToGrid(m_flat, grid, m_scale)) {
         return EResult::kUnfilled;
     }
-    const CFaceCutCost::SCount count = CFaceCutCost::Count(grid, loopEnds);
+    CFaceCutCost::Touches touches;
+    const CFaceCutCost::SCount count =
+        CFaceCutCost::Count(grid, loopEnds, CFaceCutCost::kMaxCrossings, CFaceCutCost::kMaxWork, &touches);
     if (!CFrameMeter::Charge(count.GetCountingUnits()) || count.abandoned) {
         return EResult::kAbandoned;
     }
@@ -252,9 +314,33 @@ CFaceCut::EResult CFaceCut::Resolve(const std::vector<std::uint32_t>& loopEnds)
         CFaceCutCost::SayUnfilled(count);
         return EResult::kUnfilled;
     }
+    // A corner found on a side lies there on the grid, within a unit of it.
+    m_slack = 2.0 / m_scale;
+    if (count.crossings == 0 && !touches.empty()) {
+        // Loops that only touch: each side is split at the corners lying inside it, so
+        // that they touch at corners only.
+        std::vector<Index> corner(m_flat.size());
+        for (Index i = 0; i < corner.size(); ++i) {
+            corner[i] = i;
+        }
+        switch (CutSplit(m_flat, m_flat, corner, grid, loopEnds, touches)) {
+        case EStep::kDone:
+            return EResult::kDone;
+        case EStep::kAbandoned:
+            return EResult::kAbandoned;
+        case EStep::kUnsuited:
+            break;
+        }
+    }
     if (!CFrameMeter::Charge(count.GetResolveUnits())) {
         return EResult::kAbandoned;
     }
+    return ResolveCrossings(grid, loopEnds);
+}
+
+CFaceCut::EResult CFaceCut::ResolveCrossings(const std::vector<CFaceCutCost::SGridPoint>& grid,
+                                             const std::vector<std::uint32_t>& loopEnds)
+{
     ClipperLib::Paths loops;
     std::size_t start = 0;
     for (const std::uint32_t end : loopEnds) {
@@ -286,6 +372,7 @@ CFaceCut::EResult CFaceCut::Resolve(const std::vector<std::uint32_t>& loopEnds)
     ChooseBasis();
     // The resolved loops on the grid, at the corners' own places, and which corner each
     // point is.
+    std::vector<CFaceCutCost::SGridPoint> outGrid;
     std::vector<CPoint2d> onGrid;
     std::vector<CPoint2d> own;
     std::vector<Index> corner;
@@ -299,6 +386,7 @@ CFaceCut::EResult CFaceCut::Resolve(const std::vector<std::uint32_t>& loopEnds)
         for (const ClipperLib::IntPoint& p : path) {
             const Index index = MapBack(p.X, p.Y);
             corner.push_back(index);
+            outGrid.push_back({p.X, p.Y});
             onGrid.emplace_back(static_cast<double>(p.X), static_cast<double>(p.Y));
             if (index < m_flat.size()) {
                 own.push_back(m_flat[index]);
@@ -318,26 +406,24 @@ CFaceCut::EResult CFaceCut::Resolve(const std::vector<std::uint32_t>& loopEnds)
     if (ends.empty()) {
         return EResult::kDone;
     }
-    // Cut on the grid, where the library left the loops apart, and checked where the
-    // corners are drawn.
-    std::vector<std::uint32_t> triangles;
-    switch (CutSimple(onGrid, ends, triangles)) {
+    // The loops the library hands back may still touch, at corners or a corner inside a
+    // side: found as before, and cut on the grid, where they lie apart; the triangles are
+    // checked where the corners are drawn.
+    CFaceCutCost::Touches touches;
+    const CFaceCutCost::SCount count =
+        CFaceCutCost::Count(outGrid, ends, CFaceCutCost::kMaxCrossings, CFaceCutCost::kMaxWork, &touches);
+    if (!CFrameMeter::Charge(count.GetCountingUnits()) || count.abandoned) {
+        return EResult::kAbandoned;
+    }
+    m_slack = 2.0 * maxMove + 2.0 / m_scale;
+    switch (count.withinLimits ? CutSplit(onGrid, own, corner, outGrid, ends, touches) : EStep::kUnsuited) {
     case EStep::kDone:
-        break;
+        return EResult::kDone;
     case EStep::kAbandoned:
         return EResult::kAbandoned;
     case EStep::kUnsuited:
-        SayUncut(m_flat.size());
-        return EResult::kUnfilled;
+        break;
     }
-    if (!CoversOnce(own, ends, triangles, 2.0 * maxMove + 1.0 / m_scale)) {
-        SayUncut(m_flat.size());
-        return EResult::kUnfilled;
-    }
-    m_triangles.clear();
-    m_triangles.reserve(triangles.size());
-    for (const std::uint32_t t : triangles) {
-        m_triangles.push_back(corner[t]);
-    }
-    return EResult::kDone;
+    SayUncut(m_flat.size());
+    return EResult::kUnfilled;
 }

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "foundation/point2d.h"
+#include "model/facecutcost.h"
 #include "model/keptfacetriangles.h"
 #include "render/polygontriangulator.h"
 
@@ -59,8 +60,21 @@ private:
                     std::vector<std::uint32_t>& triangles);
     EStep CutSeparated(const std::vector<CPoint2d>& points, const std::vector<std::uint32_t>& loopEnds,
                        std::vector<std::uint32_t>& triangles);
-    // Step 3; the triangles index m_flat, then m_added.
+    // Loops the sweep refused: counted, then split where a corner lies inside a side
+    // when they only touch, else resolved; the triangles index m_flat, then m_added.
     EResult Resolve(const std::vector<std::uint32_t>& loopEnds);
+    EResult ResolveCrossings(const std::vector<CFaceCutCost::SGridPoint>& grid,
+                             const std::vector<std::uint32_t>& loopEnds);
+    // The loops with the corners lying inside each side put in it: the points (indices
+    // before the split) in their loops' order, and where each loop ends.
+    static void SplitAtTouches(const std::vector<CFaceCutCost::SGridPoint>& grid,
+                               const std::vector<std::uint32_t>& loopEnds, CFaceCutCost::Touches& touches,
+                               std::vector<std::uint32_t>& order, std::vector<std::uint32_t>& ends);
+    // Splits the loops at their touches, cuts them at the places cutAt and checks the
+    // triangles at the places own; the triangles found, through corner, become m_triangles.
+    EStep CutSplit(const std::vector<CPoint2d>& cutAt, const std::vector<CPoint2d>& own,
+                   const std::vector<std::uint32_t>& corner, const std::vector<CFaceCutCost::SGridPoint>& grid,
+                   const std::vector<std::uint32_t>& loopEnds, CFaceCutCost::Touches& touches);
     // The index of a corner the library handed back: a corner of the face at that place,
     // or one added.
     std::uint32_t MapBack(std::int64_t x, std::int64_t y);
@@ -76,4 +90,6 @@ private:
     double m_scale = 1.0;
     std::vector<std::pair<std::uint64_t, std::uint32_t>> m_gridIndex;
     std::uint32_t m_basis[3] = {0, 0, 0};
+    // How far from the places checked the places cut may lie (the grid's rounding).
+    double m_slack = 0.0;
 };

@@ -684,8 +684,11 @@ bool CPolygonTriangulator::MoveIntoAngle(const std::vector<CPoint2d>& points, st
     CVector2d into(back.x / backLength + ahead.x / aheadLength, back.y / backLength + ahead.y / aheadLength);
     double length = std::hypot(into.x, into.y);
     if (length < 1e-12) {
-        // Straight on: to the left, the inside of a loop that turns counter-clockwise.
-        into = CVector2d(-ahead.y / aheadLength, ahead.x / aheadLength);
+        // Straight on: to the left, the inside of a loop that turns counter-clockwise;
+        // else to the right, so that loops running along each other, which see the run
+        // from opposite sides, part rather than pass through each other.
+        const double side = inside ? 1.0 : -1.0;
+        into = CVector2d(-side * ahead.y / aheadLength, side * ahead.x / aheadLength);
         length = 1.0;
     } else if (inside && Orient(points[before], at, points[after]) < 0.0) {
         // A right turn: the inside is the wider angle.
