@@ -38,6 +38,9 @@
 //   glimra_samplegen --facesfirstring N <folder>
 //                                          N faces over one ring of 10 edges, the faces
 //                                          listed before the edges
+//   glimra_samplegen --faceshape NAME N <folder>
+//                                          one face whose loops touch, NAME of
+//                                          samplegen/faceshapes.h at the size N
 //   glimra_samplegen --progressivepreview SIDE <folder>
 //                                          no entities, a white progressive JPEG preview
 //                                          SIDE pixels square (made by ImageMagick)
@@ -56,6 +59,7 @@
 #include "foundation/versioninfo.h"
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
+#include "samplegen/faceshapes.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
@@ -89,6 +93,7 @@ int Usage()
                          " | --farfill SQUARES"
                          " | --sharedring FACES"
                          " | --facesfirstring FACES"
+                         " | --faceshape NAME SIZE"
                          " | --progressivepreview SIDE"
                          "] FOLDER\n");
     return 2;
@@ -182,6 +187,7 @@ int main(int argc, char** argv)
     int count = -1;
     int size = -1;
     const auto* kind = std::end(kinds);
+    std::string shape;
     std::string folder;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -212,6 +218,12 @@ int main(int argc, char** argv)
             if (count < 0 || size < 0) {
                 return Usage();
             }
+        } else if (argument == "--faceshape" && count < 0 && i + 2 < argc) {
+            shape = argv[++i];
+            count = ReadCount(argv[++i]);
+            if (count < 0 || MakeFaceShape(shape, 1).loops.empty()) {
+                return Usage();
+            }
         } else if (folder.empty() && argument.rfind("--", 0) != 0) {
             folder = argument;
         } else {
@@ -230,7 +242,11 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder, error);
     bool written = false;
     try {
-        if (size > 0) {
+        if (!shape.empty()) {
+            written = WriteModel(
+                folder, "faceshape-" + shape + "-" + std::to_string(count),
+                [&](CTarnwickModel& model) { (void)BuildFaceShapeModel(model, shape, count); }, false);
+        } else if (size > 0) {
             const auto build = pair->build;
             written = WriteModel(
                 folder, pair->stem + std::to_string(count) + "x" + std::to_string(size),
