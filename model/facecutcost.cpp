@@ -216,7 +216,7 @@ private:
             const std::uint64_t crossed = static_cast<std::uint64_t>(
                 std::distance(UpperPlace(y, level->second.left), LowerPlace(y, level->second.right)));
             m_count.crossings += crossed;
-            m_count.work = AddCapped(m_count.work, crossed * m_active.size() + m_active.size());
+            m_count.work = AddCapped(m_count.work, crossed * CFaceCutCost::kStepsPerCrossing + m_active.size());
             if (m_count.crossings > m_maxCrossings || m_count.work > m_maxWork ||
                 !Step(std::bit_width(m_active.size()) + crossed)) {
                 return false;
@@ -283,8 +283,7 @@ private:
                 m_active[k] = m_active[k - 1];
                 --k;
                 ++m_count.crossings;
-                // Each crossing reorders the library's list once more.
-                m_count.work = AddCapped(m_count.work, across);
+                m_count.work = AddCapped(m_count.work, CFaceCutCost::kStepsPerCrossing);
                 if (m_count.crossings > m_maxCrossings || m_count.work > m_maxWork || !Step(1)) {
                     return false;
                 }

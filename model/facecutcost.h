@@ -4,7 +4,7 @@
 // clipping library working on whole numbers, before the sweep cuts it into triangles.
 // The library walks its list of the edges standing across each band between two corner
 // heights, walks it again for every corner where a loop turns upwards and for every edge
-// along a band's edge, and reorders it once per crossing. All of that is counted here on
+// along a band's edge, and reorders it at every crossing. All of that is counted here on
 // the same grid of whole numbers the library is handed, exactly: the bands each edge
 // stands across, and the crossings, counted band by band as the changes of the edges'
 // order from a band's foot to its head. Counting stops at its limits, so it is bounded
@@ -39,9 +39,12 @@ public:
     // Past these a face is left unfilled (its edges drawn): resolving it would hold the
     // frame, and a quit, for about half a second on a quiet machine.
     static constexpr std::uint64_t kMaxCrossings = 1'000'000;
-    static constexpr std::uint64_t kMaxWork = 60'000'000;
-    // Steps of the library's work per frame meter unit, measured on the library itself.
-    static constexpr std::uint64_t kWorkPerUnit = 8;
+    static constexpr std::uint64_t kMaxWork = 25'000'000;
+    // Measured on the library: a step of its walks takes 4 to 20 ns (more as its list
+    // outgrows the caches), a crossing 150 to 400 ns; the count's own steps about 5 ns.
+    static constexpr std::uint64_t kStepsPerCrossing = 25;
+    // Steps per frame meter unit (about 100 ns).
+    static constexpr std::uint64_t kWorkPerUnit = 5;
 
     struct SCount
     {
