@@ -5,8 +5,8 @@
 // and keeps its triangles) and on the placed road (a face carried through a placement,
 // turned or mirrored, cut at every draw as shadow caps and section fills are). Aims: each
 // filled, within 0.1 s on a quiet machine. Counters: triangles kept by the batch (0: left
-// unfilled) beside the triangles a cut of the corners makes; covered, the share of the
-// face's area the placed road covered in pixels (1 when filled; not telling for the far
+// unfilled) beside the triangles a cut of the corners makes; filled, the share of the
+// face's area the placed road's triangles cover (1 when filled; not telling for the far
 // faces, whose corners GL rounds to single precision).
 
 #include <benchmark/benchmark.h>
@@ -87,9 +87,10 @@ void FirstFillInBatch(benchmark::State& state)
     state.counters["expected"] = ExpectedTriangles(shape);
 }
 
-// The share of the face's area that its drawing covers in white on black, the face
-// fitted to the framebuffer.
-double CoveredShare(CFacePolygon& polygon, const SFaceShape& shape)
+// The area the drawing fills as a share of the face's: the triangles GL is sent, taken
+// back through feedback in a frame fitted to the face and summed counter-clockwise
+// positive (1 when filled right, 0 when left unfilled).
+double FilledShare(CFacePolygon& polygon, const SFaceShape& shape)
 {
     CPoint3d low(1e300, 1e300, 0.0);
     CPoint3d high(-1e300, -1e300, 0.0);
@@ -103,22 +104,24 @@ double CoveredShare(CFacePolygon& polygon, const SFaceShape& shape)
     glOrtho(low.x, high.x, low.y, high.y, -1e9, 1e9);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
-    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glColor3f(1.0f, 1.0f, 1.0f);
+    std::vector<GLfloat> buffer(8 * 3 * shape.GetCornerCount() + 1024);
+    glFeedbackBuffer(static_cast<GLsizei>(buffer.size()), GL_2D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
     polygon.Draw(false);
-    std::vector<unsigned char> pixels(static_cast<std::size_t>(kFrameWidth) * kFrameHeight);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kFrameWidth, kFrameHeight, GL_RED, GL_UNSIGNED_BYTE, pixels.data());
-    double lit = 0.0;
-    for (const unsigned char p : pixels) {
-        lit += p > 127 ? 1.0 : 0.0;
+    const GLint used = glRenderMode(GL_RENDER);
+    double twice = 0.0;
+    for (GLint i = 0; i + 1 < used && buffer[i] == GL_POLYGON_TOKEN;) {
+        const auto count = static_cast<GLint>(buffer[i + 1]);
+        const GLfloat* p = &buffer[i + 2];
+        for (GLint k = 0; k < count && i + 2 + 2 * count <= used; ++k) {
+            const GLint next = (k + 1) % count;
+            twice += static_cast<double>(p[2 * k]) * p[2 * next + 1] - static_cast<double>(p[2 * next]) * p[2 * k + 1];
+        }
+        i += 2 + 2 * count;
     }
-    const double boxArea = (high.x - low.x) * (high.y - low.y);
-    return boxArea > 0.0 ? lit / static_cast<double>(pixels.size()) * boxArea / shape.area : 0.0;
+    const double perPixel = (high.x - low.x) * (high.y - low.y) / (static_cast<double>(kFrameWidth) * kFrameHeight);
+    return twice / 2.0 * perPixel / shape.area;
 }
 
 // Built through a placement (a quarter turn and a move, or a mirror in x) and drawn as
@@ -147,7 +150,7 @@ void FillPlaced(benchmark::State& state)
         glFinish();
         state.SetIterationTime(Seconds(start));
     }
-    state.counters["covered"] = CoveredShare(polygon, shape);
+    state.counters["filled"] = FilledShare(polygon, shape);
     const CUndoSuspender suspender;
     model->Release();
 }

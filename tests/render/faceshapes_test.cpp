@@ -42,6 +42,17 @@ class CFaceRegion
 public:
     explicit CFaceRegion(const SFaceShape& shape) : m_origin(shape.loops.at(0).at(0))
     {
+        // The ray from a point runs along x; across the face's narrower side it meets few
+        // sides, so a wide face is seen with x and y swapped.
+        double width = 0.0;
+        double height = 0.0;
+        for (const auto& loop : shape.loops) {
+            for (const CPoint3d& p : loop) {
+                width = std::max(width, std::fabs(p.x - m_origin.x));
+                height = std::max(height, std::fabs(p.y - m_origin.y));
+            }
+        }
+        m_swapped = width > height;
         for (const auto& loop : shape.loops) {
             for (std::size_t i = 0; i < loop.size(); ++i) {
                 m_sides.push_back({Local(loop[i]), Local(loop[(i + 1) % loop.size()])});
@@ -51,20 +62,16 @@ public:
             m_low = {std::min({m_low.x, s.a.x, s.b.x}), std::min({m_low.y, s.a.y, s.b.y})};
             m_high = {std::max({m_high.x, s.a.x, s.b.x}), std::max({m_high.y, s.a.y, s.b.y})};
         }
-        m_cells = std::max<int>(1, static_cast<int>(std::sqrt(static_cast<double>(m_sides.size()) / 2.0)));
-        m_cellSize = {(m_high.x - m_low.x) / m_cells, (m_high.y - m_low.y) / m_cells};
-        m_grid.resize(static_cast<std::size_t>(m_cells) * m_cells);
+        // Square cells, about two sides to a cell.
+        const long double w = m_high.x - m_low.x;
+        const long double h = m_high.y - m_low.y;
+        const long double cell = std::sqrt(w * h / (static_cast<long double>(m_sides.size()) / 2 + 1));
+        m_columns = std::clamp(static_cast<int>(cell > 0 ? w / cell : 1), 1, 4096);
+        m_rows = std::clamp(static_cast<int>(cell > 0 ? h / cell : 1), 1, 4096);
+        m_cellSize = {w / m_columns, h / m_rows};
+        m_grid.resize(static_cast<std::size_t>(m_columns) * m_rows);
         for (std::size_t k = 0; k < m_sides.size(); ++k) {
-            const Side& s = m_sides[k];
-            const int x0 = Column(std::min(s.a.x, s.b.x));
-            const int x1 = Column(std::max(s.a.x, s.b.x));
-            const int y0 = Row(std::min(s.a.y, s.b.y));
-            const int y1 = Row(std::max(s.a.y, s.b.y));
-            for (int y = y0; y <= y1; ++y) {
-                for (int x = x0; x <= x1; ++x) {
-                    m_grid[Cell(x, y)].push_back(static_cast<std::uint32_t>(k));
-                }
-            }
+            Register(static_cast<std::uint32_t>(k));
         }
         m_seen.assign(m_sides.size(), 0);
     }
@@ -80,7 +87,7 @@ public:
         ++m_stamp;
         int winding = 0;
         const int row = Row(p.y);
-        for (int x = Column(p.x); x < m_cells; ++x) {
+        for (int x = Column(p.x); x < m_columns; ++x) {
             for (const std::uint32_t k : m_grid[Cell(x, row)]) {
                 if (m_seen[k] == m_stamp) {
                     continue;
@@ -94,7 +101,8 @@ public:
                 }
             }
         }
-        return winding > 0;
+        // Swapping x and y turns every loop the other way.
+        return (m_swapped ? -winding : winding) > 0;
     }
 
     // Some side of the face passes within the distance of the point.
@@ -126,9 +134,34 @@ private:
         Local2 b;
     };
 
+    // Lists the side in the cells it passes, column by column.
+    void Register(std::uint32_t k)
+    {
+        const Side& s = m_sides[k];
+        const Local2& left = s.a.x <= s.b.x ? s.a : s.b;
+        const Local2& right = s.a.x <= s.b.x ? s.b : s.a;
+        for (int x = Column(left.x); x <= Column(right.x); ++x) {
+            long double y0 = left.y;
+            long double y1 = right.y;
+            if (right.x > left.x) {
+                const long double from = std::max(left.x, m_low.x + x * m_cellSize.x);
+                const long double to = std::min(right.x, m_low.x + (x + 1) * m_cellSize.x);
+                y0 = left.y + (right.y - left.y) * ((from - left.x) / (right.x - left.x));
+                y1 = left.y + (right.y - left.y) * ((to - left.x) / (right.x - left.x));
+            }
+            // A hair more than the side's own rows, for rounding at the cells' borders.
+            const long double pad = m_cellSize.y / 64;
+            for (int y = Row(std::min(y0, y1) - pad); y <= Row(std::max(y0, y1) + pad); ++y) {
+                m_grid[Cell(x, y)].push_back(k);
+            }
+        }
+    }
+
     [[nodiscard]] Local2 Local(const CPoint3d& p) const
     {
-        return {static_cast<long double>(p.x) - m_origin.x, static_cast<long double>(p.y) - m_origin.y};
+        const long double x = static_cast<long double>(p.x) - m_origin.x;
+        const long double y = static_cast<long double>(p.y) - m_origin.y;
+        return m_swapped ? Local2{y, x} : Local2{x, y};
     }
     static long double Turn(const Local2& a, const Local2& b, const Local2& p)
     {
@@ -146,20 +179,22 @@ private:
     [[nodiscard]] int Column(long double x) const
     {
         const long double at = m_cellSize.x > 0 ? (x - m_low.x) / m_cellSize.x : 0;
-        return std::clamp(static_cast<int>(std::floor(at)), 0, m_cells - 1);
+        return std::clamp(static_cast<int>(std::floor(at)), 0, m_columns - 1);
     }
     [[nodiscard]] int Row(long double y) const
     {
         const long double at = m_cellSize.y > 0 ? (y - m_low.y) / m_cellSize.y : 0;
-        return std::clamp(static_cast<int>(std::floor(at)), 0, m_cells - 1);
+        return std::clamp(static_cast<int>(std::floor(at)), 0, m_rows - 1);
     }
-    [[nodiscard]] std::size_t Cell(int x, int y) const { return static_cast<std::size_t>(y) * m_cells + x; }
+    [[nodiscard]] std::size_t Cell(int x, int y) const { return static_cast<std::size_t>(y) * m_columns + x; }
 
     CPoint3d m_origin;
+    bool m_swapped = false;
     std::vector<Side> m_sides;
     Local2 m_low{1e300L, 1e300L};
     Local2 m_high{-1e300L, -1e300L};
-    int m_cells = 1;
+    int m_columns = 1;
+    int m_rows = 1;
     Local2 m_cellSize{0, 0};
     std::vector<std::vector<std::uint32_t>> m_grid;
     std::vector<std::uint32_t> m_seen;
@@ -332,6 +367,7 @@ const SShapeCase kShapes[] = {
     // The sizes at which the estimate of GLU's cost refused them.
     {"comb-x-side", 1600},
     {"comb-y-side", 1600},
+    {"comb-x-touch", 6400},
     {"diamonds", 1425},
     {"windows", 101},
     {"petals", 3000},
@@ -362,6 +398,7 @@ const std::map<std::string, const char*> kExpectedFailures = {
     {"comb-y-side-1600/batch", "left unfilled: the estimate of GLU's cost refuses it, turned a quarter"},
     {"comb-y-side-1600/mirrored", "left unfilled: the estimate of GLU's cost refuses it"},
     {"comb-y-side-1600/section", "left unfilled: the estimate of GLU's cost refuses it"},
+    {"comb-x-touch-6400/placed", "left unfilled: the estimate of GLU's cost refuses it, turned a quarter"},
     {"diamonds-1425/section", "left unfilled: the estimate of GLU's cost refuses it"},
     {"windows-101/section", "left unfilled: the estimate of GLU's cost refuses it"},
 };
