@@ -57,7 +57,7 @@ private:
     [[nodiscard]] const std::vector<CRelationship*>* FindRelationships(const CFace& face);
     void AddFan(const CLoop& loop, int count);
     // Draws the face's kept triangles, cutting them first when it has none; false when
-    // the face is not simple enough to be cut that way.
+    // the face has no loop of three corners or more.
     [[nodiscard]] bool AddKeptTriangles(CFace& face);
     // The uses of the face's loops of three corners or more, one loop after the other.
     [[nodiscard]] bool GatherCorners(const CFace& face);

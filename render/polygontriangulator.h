@@ -7,7 +7,7 @@
 // The polygon must be simple: loops that neither cross nor touch, no two corners in one
 // place, and the inside on the left of every loop (outer loops counter-clockwise, holes
 // clockwise), which the sweep checks as it goes. Any other polygon is answered as
-// unsuited, so that the caller can hand it to a tessellator that resolves crossings.
+// unsuited, so that the caller (CFaceCut) can part touching loops or resolve crossings.
 // The triangles found are checked against the polygon's area before they are given.
 
 #include <cstdint>
