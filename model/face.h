@@ -100,7 +100,7 @@ public:
     // Drawing into the view (facedraw.cpp).
     void Draw(ITarnisView* view) override;
     // One for a face drawn as a fan, one more per corner past four; a face cut into
-    // triangles one more per corner and, when its loops cross, what resolving them
+    // triangles one more per corner and, when its loops cross, what resolving them costs
     // (nothing when it is too costly to fill and is left unfilled); with shadows, a face
     // that casts one its corners and a cap again.
     [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
