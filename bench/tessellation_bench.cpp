@@ -1,6 +1,6 @@
 // Faces that need cutting into triangles: stars of 10,000 to 1,000,000 corners and squares
 // with 2,000 to 200,000 square holes, cut by the sweep alone; then the same faces (and 100 placements of
-// a star of 10,000 corners, and faces whose loops cross or touch, which go to GLU or are
+// a star of 10,000 corners, and faces whose loops cross or touch, which are resolved or
 // left unfilled) drawn at 1280 by 1024 in an offscreen framebuffer, the first frame
 // cutting them and each orbit step after it drawing the triangles kept. Aims: a first
 // frame of any of these faces within about 5 s (10 s for those whose loops cross or
@@ -98,7 +98,7 @@ const char* const kFaceNames[] = {"star of 100,000 corners",
                                   "star {3501/1750}, its loop crossing itself",
                                   "loop touching itself 30,000 times at its centre",
                                   "band of 100 turns, each touching the next",
-                                  "star {301/150}, filled by GLU"};
+                                  "star {301/150}, resolved"};
 
 // The first frame, then one orbit step about the model's camera target per iteration.
 void FirstFrameThenOrbit(benchmark::State& state)

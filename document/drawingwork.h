@@ -15,7 +15,7 @@ public:
     // Units of work, the frame meter's: every entity a path draws weighs what its class
     // says it costs (CDrawingElement::GetDrawingWeight: a face one, a fan past four
     // corners or a face cut into triangles one more per corner, one whose loops cross
-    // what GLU would cost, and while shadows are on one that casts a shadow its corners
+    // what resolving them costs, and while shadows are on one that casts a shadow its corners
     // and a cap again; a label the pixels of its picture; a polyline its points; a
     // picture its pixels). A placement costs what its instance draws around its content
     // (state, transformation, bounds box and axes) and that content again.

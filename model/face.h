@@ -100,7 +100,7 @@ public:
     // Drawing into the view (facedraw.cpp).
     void Draw(ITarnisView* view) override;
     // One for a face drawn as a fan, one more per corner past four; a face cut into
-    // triangles one more per corner and, when its loops cross, what GLU would cost
+    // triangles one more per corner and, when its loops cross, what resolving them costs
     // (nothing when it is too costly to fill and is left unfilled); with shadows, a face
     // that casts one its corners and a cap again.
     [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
@@ -211,9 +211,10 @@ public:
 
     // >0 the number of the face's kept triangles (model/keptfacetriangles.h), <0 minus
     // the outer loop's use count of a face drawn as a fan, 0 nothing cached. Kept by the
-    // drawing code; the face lets go of its kept triangles when its geometry changes.
+    // drawing code, which may keep it for a face it draws as const (a cache, not the
+    // face's state); the face lets go of its kept triangles when its geometry changes.
     [[nodiscard]] std::int32_t GetDisplayCache() const { return m_displayCache; }
-    void SetDisplayCache(std::int32_t cache) { m_displayCache = cache; }
+    void SetDisplayCache(std::int32_t cache) const { m_displayCache = cache; }
 
     // --- queries ---
     // Outer loops count positive, holes and the openings cut into the face negative.
@@ -234,9 +235,9 @@ private:
     void DrawWithState(ITarnisView* view, CMaterial* material, CColor color, bool lit, bool textured, bool stippled,
                        bool alphaTest, bool keepDepth);
     void DrawSelectionHighlight(ITarnisView* view, const CColor& selectionColor);
-    // What GLU would cost for a face with a loop that does not turn once in all, which
-    // crosses itself; 0 for one the sweep cuts and for one too costly to fill.
-    [[nodiscard]] std::uint64_t GetTessellatorWeight() const;
+    // What resolving the loops of a face with a loop that does not turn once in all
+    // (which crosses itself) costs; 0 for one the sweep cuts and one too costly to fill.
+    [[nodiscard]] std::uint64_t GetResolveWeight() const;
     // Each edge of whose ring this face holds the first use, by its DrawIfShown.
     void DrawEdgesIfShown(ITarnisView* view);
     [[nodiscard]] const CSmoothNormals* GetSmoothNormalsToDraw(ITarnisView* view) const;
@@ -257,6 +258,6 @@ private:
     CPlane3d m_plane;
     // The display cache fills the room behind the loops' count.
     [[no_unique_address]] CSmallTopologyArray<CLoop> m_loops;
-    std::int32_t m_displayCache = 0;
+    mutable std::int32_t m_displayCache = 0;
     CMaterial* m_backMaterial = nullptr;
 };

@@ -22,7 +22,7 @@
 #include "model/face.h"
 #include "model/facegl.h"
 #include "model/loop.h"
-#include "model/tessellationcost.h"
+#include "model/facecutcost.h"
 #include "model/profilefacing.h"
 #include "model/smoothnormals.h"
 
@@ -385,11 +385,11 @@ std::uint64_t CFace::GetDrawingWeight(bool shadows) const
         fan = count > kFanCornersFree ? count - kFanCornersFree : 0;
     }
     const std::uint64_t weight = 1 + fan + (cut ? corners : 0) + (casts ? corners + 1 : 0);
-    const std::uint64_t tessellator = cut ? GetTessellatorWeight() : 0;
-    return weight + tessellator < weight ? UINT64_MAX : weight + tessellator;
+    const std::uint64_t resolve = cut ? GetResolveWeight() : 0;
+    return weight + resolve < weight ? UINT64_MAX : weight + resolve;
 }
 
-std::uint64_t CFace::GetTessellatorWeight() const
+std::uint64_t CFace::GetResolveWeight() const
 {
     const CUnitVector3d normal = GetNormal();
     const CVector3d axis(normal.x, normal.y, normal.z);
@@ -409,18 +409,18 @@ std::uint64_t CFace::GetTessellatorWeight() const
         }
         const std::size_t start = flat.size();
         for (const CPoint3d& p : points) {
-            flat.push_back(CTessellationCost::Flatten(p, axis));
+            flat.push_back(CFaceCutCost::Flatten(p, axis));
         }
         ends.push_back(static_cast<std::uint32_t>(flat.size()));
         crosses = crosses || !TurnsOnce(flat, start, flat.size());
     }
     // Loops that only touch are cut by the sweep once their shared corners are moved
-    // apart; GLU's work on the few it still gets is metered as it is done.
+    // apart, which the corners already weigh.
     if (!crosses) {
         return 0;
     }
-    // Measured as the drawing measures it, so that the two agree whether GLU fills the
-    // face; one too costly is left unfilled and costs nothing more to draw.
-    const CTessellationCost::SEstimate estimate = CTessellationCost::Estimate(flat, ends);
-    return CTessellationCost::IsAffordable(estimate) ? estimate.cost : 0;
+    // Counted as the drawing counts it, so that the two agree whether the face is
+    // filled; one too costly is left unfilled and costs nothing more to draw.
+    const CFaceCutCost::SCount count = CFaceCutCost::Count(flat, ends);
+    return count.withinLimits ? count.GetCountingUnits() + count.GetResolveUnits() : 0;
 }

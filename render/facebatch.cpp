@@ -1,7 +1,6 @@
 #include "render/facebatch.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <cmath>
@@ -19,14 +18,9 @@
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
 #include "model/smoothnormals.h"
-#include "model/tessellationcost.h"
 #include "model/vertex.h"
 #include "render/facepolygon.h"
 #include "render/tarnisview.h"
-
-#ifndef CALLBACK
-#define CALLBACK
-#endif
 
 namespace {
 
@@ -34,48 +28,11 @@ namespace {
 // the arrays grow large.
 constexpr std::size_t kFlushCorners = 3 * 16384;
 
-using TessCallback = void(CALLBACK*)();
-
-void CALLBACK OnBegin(GLenum /*type*/, void* /*data*/) {}
-
-// Registered only so that GLU hands out separate triangles.
-void CALLBACK OnEdgeFlag(GLboolean /*flag*/, void* /*data*/) {}
-
-void CALLBACK OnVertex(void* vertex, void* data)
-{
-    static_cast<CFaceBatch*>(data)->AddTessellatedVertex(static_cast<const double*>(vertex));
-}
-
-void CALLBACK OnCombine(GLdouble coordinates[3], void* neighbours[4], GLfloat weights[4], void** out, void* data)
-{
-    *out = static_cast<CFaceBatch*>(data)->MakeCombinedVertex(coordinates, neighbours, weights);
-}
-
-void CALLBACK OnError(GLenum /*error*/, void* /*data*/) {}
-
 }  // namespace
 
 CFaceBatch::CFaceBatch() = default;
 
-CFaceBatch::~CFaceBatch()
-{
-    if (m_tessellator != nullptr) {
-        gluDeleteTess(m_tessellator);
-    }
-}
-
-void CFaceBatch::PushVertex(const double* position, const double* normal)
-{
-    GrowTo(m_corners + 1);
-    float* to = &m_positions[m_corners * 3];
-    float* toNormal = &m_normals[m_corners * 3];
-    for (int k = 0; k < 3; ++k) {
-        to[k] = static_cast<float>(position[k]);
-        toNormal[k] = normal != nullptr ? static_cast<float>(normal[k]) : m_normal[k];
-    }
-    std::memcpy(&m_colors[m_corners * 4], m_color, sizeof(m_color));
-    ++m_corners;
-}
+CFaceBatch::~CFaceBatch() = default;
 
 void CFaceBatch::GrowTo(std::size_t corners)
 {
@@ -106,6 +63,16 @@ void CFaceBatch::WriteCorner(std::size_t at, const CEdgeUse& use)
         normal[1] = static_cast<float>(n.y);
         normal[2] = static_cast<float>(n.z);
     }
+    std::memcpy(&m_colors[at * 4], m_color, sizeof(m_color));
+}
+
+void CFaceBatch::WritePoint(std::size_t at, const CPoint3d& p)
+{
+    float* position = &m_positions[at * 3];
+    position[0] = static_cast<float>(p.x);
+    position[1] = static_cast<float>(p.y);
+    position[2] = static_cast<float>(p.z);
+    std::memcpy(&m_normals[at * 3], m_normal, sizeof(m_normal));
     std::memcpy(&m_colors[at * 4], m_color, sizeof(m_color));
 }
 
@@ -176,7 +143,7 @@ void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bo
     if (!cut && AddKeptTriangles(face)) {
         return;
     }
-    Tessellate(view, face);
+    CutWithOpenings(view, face);
 }
 
 bool CFaceBatch::AddKeptTriangles(CFace& face)
@@ -196,92 +163,22 @@ bool CFaceBatch::AddKeptTriangles(CFace& face)
         face.SetDisplayCache(0);
     }
     ProjectCorners(face);
-    if (!CFrameMeter::Charge(CFrameMeter::kCutCornerCost * corners)) {
-        return true;
-    }
-    switch (m_triangulator.Triangulate(m_flatCorners, m_loopEnds, m_cut)) {
-    case CPolygonTriangulator::EResult::kDone:
+    switch (m_cut.Cut(m_flatCorners, m_loopEnds)) {
+    case CFaceCut::EResult::kDone:
         break;
-    case CPolygonTriangulator::EResult::kAbandoned:
+    case CFaceCut::EResult::kAbandoned:
         // Nothing is kept of a cut left unfinished; the frame ends anyway.
         return true;
-    case CPolygonTriangulator::EResult::kUnsuited:
-        switch (CutTouchingLoops()) {
-        case CPolygonTriangulator::EResult::kDone:
-            break;
-        case CPolygonTriangulator::EResult::kAbandoned:
-            return true;
-        case CPolygonTriangulator::EResult::kUnsuited:
-            TessellateKept(face);
-            return true;
-        }
-        break;
-    }
-    face.SetDisplayCache(CKeptFaceTriangles::Keep(corners, m_cut));
-    AddIndexedTriangles(m_cut, {});
-    return true;
-}
-
-CPolygonTriangulator::EResult CFaceBatch::CutTouchingLoops()
-{
-    // The corners drawn stay where they are; only the sweep sees them moved apart.
-    for (const bool inside : {true, false}) {
-        m_separated = m_flatCorners;
-        if (!CPolygonTriangulator::SeparateTouchingCorners(m_separated, m_loopEnds, inside)) {
-            return CPolygonTriangulator::EResult::kUnsuited;
-        }
-        if (!CFrameMeter::Charge(CFrameMeter::kCutCornerCost * m_separated.size())) {
-            return CPolygonTriangulator::EResult::kAbandoned;
-        }
-        const CPolygonTriangulator::EResult result = m_triangulator.Triangulate(m_separated, m_loopEnds, m_cut);
-        if (result != CPolygonTriangulator::EResult::kUnsuited) {
-            return result;
-        }
-    }
-    return CPolygonTriangulator::EResult::kUnsuited;
-}
-
-void CFaceBatch::TessellateKept(CFace& face)
-{
-    CKeptFaceTriangles::SEntry entry;
-    entry.corners = static_cast<std::uint32_t>(m_cornerUses.size());
-    const CTessellationCost::SEstimate estimate = CTessellationCost::Estimate(m_flatCorners, m_loopEnds);
-    if (!CFrameMeter::Charge(estimate.measuring)) {
-        return;
-    }
-    if (!CTessellationCost::IsAffordable(estimate)) {
+    case CFaceCut::EResult::kUnfilled:
         // Kept without triangles: the face is weighed once, not at every draw.
-        CTessellationCost::SayUnfilled(estimate);
-        face.SetDisplayCache(CKeptFaceTriangles::Keep(std::move(entry)));
-        return;
+        face.SetDisplayCache(CKeptFaceTriangles::Keep(CKeptFaceTriangles::SEntry{corners, {}, {}}));
+        return true;
     }
-    if (!CFrameMeter::Charge(estimate.cost) || !MakeTessellator()) {
-        return;
-    }
-    m_recording = &entry;
-    m_combined.clear();
-    m_loopPoints.clear();
-    m_loopPoints.reserve(m_cornerUses.size() * kRecordSize);
-    const CUnitVector3d normal = face.GetNormal();
-    gluTessNormal(m_tessellator, normal.x, normal.y, normal.z);
-    gluTessBeginPolygon(m_tessellator, this);
-    std::size_t start = 0;
-    for (const std::uint32_t end : m_loopEnds) {
-        gluTessBeginContour(m_tessellator);
-        for (std::size_t k = start; k < end; ++k) {
-            AddTessellatorVertex(m_cornerUses[k]->GetStartVertex()->GetPosition(), normal, k);
-        }
-        gluTessEndContour(m_tessellator);
-        start = end;
-    }
-    gluTessEndPolygon(m_tessellator);
-    m_recording = nullptr;
-    m_combined.clear();
-    // GLU hands out whole triangles; anything else is a fault of its own, left unfilled.
-    entry.triangles.resize(entry.triangles.size() / 3 * 3);
-    // Drawn before it is kept, so that the store may take the entry without a copy.
-    AddIndexedTriangles(entry.triangles, entry.added);
-    face.SetDisplayCache(CKeptFaceTriangles::Keep(std::move(entry)));
+    // Drawn before it is kept, so that the store may take the triangles without a copy.
+    AddIndexedTriangles(m_cut.GetTriangles(), m_cut.GetAdded());
+    face.SetDisplayCache(CKeptFaceTriangles::Keep(
+        CKeptFaceTriangles::SEntry{corners, std::move(m_cut.GetTriangles()), std::move(m_cut.GetAdded())}));
+    return true;
 }
 
 bool CFaceBatch::GatherCorners(const CFace& face)
@@ -325,12 +222,17 @@ void CFaceBatch::AddIndexedTriangles(const std::vector<std::uint32_t>& triangles
     // Each corner is written once in the room past the triangles, then copied to every
     // triangle that uses it.
     const std::size_t scratch = m_corners + triangles.size();
-    GrowTo(scratch + m_cornerUses.size() + added.size());
+    const std::size_t openings = m_openingPoints.size();
+    const std::size_t own = m_cornerUses.size() + openings;
+    GrowTo(scratch + own + added.size());
     for (std::size_t i = 0; i < m_cornerUses.size(); ++i) {
         WriteCorner(scratch + i, *m_cornerUses[i]);
     }
+    for (std::size_t i = 0; i < openings; ++i) {
+        WritePoint(scratch + m_cornerUses.size() + i, m_openingPoints[i]);
+    }
     for (std::size_t i = 0; i < added.size(); ++i) {
-        MixCorner(scratch + m_cornerUses.size() + i, scratch, added[i]);
+        MixCorner(scratch + own + i, scratch, added[i]);
     }
     for (std::size_t t = 0; t < triangles.size(); ++t) {
         CopyCorner(m_corners + t, scratch + triangles[t]);
@@ -434,24 +336,6 @@ void CFaceBatch::AddFan(const CLoop& loop, int count)
     m_corners = end;
 }
 
-bool CFaceBatch::MakeTessellator()
-{
-    if (m_tessellator != nullptr) {
-        return true;
-    }
-    m_tessellator = gluNewTess();
-    if (m_tessellator == nullptr) {
-        return false;
-    }
-    gluTessCallback(m_tessellator, GLU_TESS_BEGIN_DATA, reinterpret_cast<TessCallback>(OnBegin));
-    gluTessCallback(m_tessellator, GLU_TESS_EDGE_FLAG_DATA, reinterpret_cast<TessCallback>(OnEdgeFlag));
-    gluTessCallback(m_tessellator, GLU_TESS_VERTEX_DATA, reinterpret_cast<TessCallback>(OnVertex));
-    gluTessCallback(m_tessellator, GLU_TESS_COMBINE_DATA, reinterpret_cast<TessCallback>(OnCombine));
-    gluTessCallback(m_tessellator, GLU_TESS_ERROR_DATA, reinterpret_cast<TessCallback>(OnError));
-    gluTessProperty(m_tessellator, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_POSITIVE);
-    return true;
-}
-
 void CFaceBatch::CollectOpenings(ITarnisView* view, const std::vector<CRelationship*>& relationships)
 {
     std::vector<CPoint3d> contour;
@@ -468,32 +352,7 @@ void CFaceBatch::CollectOpenings(ITarnisView* view, const std::vector<CRelations
     }
 }
 
-void CFaceBatch::AddTessellatorVertex(const CPoint3d& position, const CUnitVector3d& normal, std::size_t index)
-{
-    const std::size_t at = m_loopPoints.size();
-    m_loopPoints.insert(m_loopPoints.end(), {position.x, position.y, position.z, normal.x, normal.y, normal.z,
-                                             static_cast<double>(index)});
-    gluTessVertex(m_tessellator, &m_loopPoints[at], &m_loopPoints[at]);
-}
-
-bool CFaceBatch::IsTessellationAffordable(const CFace& face)
-{
-    // The openings follow the face's loops as loops of their own, seen in the same plane.
-    ProjectCorners(face);
-    const CUnitVector3d normal = face.GetNormal();
-    const CVector3d axis(normal.x, normal.y, normal.z);
-    std::size_t start = 0;
-    for (const std::size_t end : m_openingEnds) {
-        for (std::size_t k = start; k < end; ++k) {
-            m_flatCorners.push_back(CPolygonTriangulator::Flatten(m_openingPoints[k], axis));
-        }
-        m_loopEnds.push_back(static_cast<std::uint32_t>(m_flatCorners.size()));
-        start = end;
-    }
-    return CTessellationCost::ChargeFill(m_flatCorners, m_loopEnds);
-}
-
-void CFaceBatch::Tessellate(ITarnisView* view, const CFace& face)
+void CFaceBatch::CutWithOpenings(ITarnisView* view, const CFace& face)
 {
     m_openingPoints.clear();
     m_openingEnds.clear();
@@ -501,68 +360,25 @@ void CFaceBatch::Tessellate(ITarnisView* view, const CFace& face)
         CollectOpenings(view, *relationships);
     }
     // The openings depend on the view: nothing of this is kept.
-    if (!GatherCorners(face) || m_openingPoints.size() >= (std::size_t{1} << 30) ||
-        !IsTessellationAffordable(face) || !MakeTessellator()) {
-        return;
-    }
-    // Every point must stay where it is until the polygon ends.
-    m_loopPoints.clear();
-    m_loopPoints.reserve((m_cornerUses.size() + m_openingPoints.size()) * kRecordSize);
-    const CUnitVector3d normal = face.GetNormal();
-    gluTessNormal(m_tessellator, normal.x, normal.y, normal.z);
-    gluTessBeginPolygon(m_tessellator, this);
-    std::size_t start = 0;
-    for (std::size_t loop = 0; loop < m_loopEnds.size(); ++loop) {
-        const std::size_t end = m_loopEnds[loop];
-        gluTessBeginContour(m_tessellator);
-        for (std::size_t k = start; k < end; ++k) {
-            if (k < m_cornerUses.size()) {
-                const CEdgeUse& use = *m_cornerUses[k];
-                AddTessellatorVertex(use.GetStartVertex()->GetPosition(),
-                                     m_smooth != nullptr ? m_smooth->GetNormal(use, nullptr) : normal, k);
-            } else {
-                AddTessellatorVertex(m_openingPoints[k - m_cornerUses.size()], normal, k);
+    if (GatherCorners(face) && m_openingPoints.size() < (std::size_t{1} << 30)) {
+        // The openings follow the face's loops as loops of their own, seen in the same plane.
+        ProjectCorners(face);
+        const CUnitVector3d normal = face.GetNormal();
+        const CVector3d axis(normal.x, normal.y, normal.z);
+        std::size_t start = 0;
+        for (const std::size_t end : m_openingEnds) {
+            for (std::size_t k = start; k < end; ++k) {
+                m_flatCorners.push_back(CPolygonTriangulator::Flatten(m_openingPoints[k], axis));
             }
+            m_loopEnds.push_back(static_cast<std::uint32_t>(m_flatCorners.size()));
+            start = end;
         }
-        gluTessEndContour(m_tessellator);
-        start = end;
-    }
-    gluTessEndPolygon(m_tessellator);
-    m_combined.clear();
-}
-
-void CFaceBatch::AddTessellatedVertex(const double* vertex)
-{
-    if (m_recording != nullptr) {
-        m_recording->triangles.push_back(static_cast<std::uint32_t>(vertex[6]));
-        return;
-    }
-    PushVertex(vertex, vertex + 3);
-}
-
-double* CFaceBatch::MakeCombinedVertex(const double coordinates[3], void* const neighbours[4], const float weights[4])
-{
-    // The normal of a crossing point: the weighted sum of its neighbours', normalised.
-    std::vector<double> vertex{coordinates[0], coordinates[1], coordinates[2], 0.0, 0.0, 0.0, 0.0};
-    CKeptFaceTriangles::SAddedCorner added;
-    for (int i = 0; i < 4 && neighbours[i] != nullptr; ++i) {
-        const auto* n = static_cast<const double*>(neighbours[i]);
-        for (int k = 0; k < 3; ++k) {
-            vertex[3 + k] += weights[i] * n[3 + k];
+        if (m_cut.Cut(m_flatCorners, m_loopEnds) == CFaceCut::EResult::kDone) {
+            AddIndexedTriangles(m_cut.GetTriangles(), m_cut.GetAdded());
         }
-        added.from[i] = static_cast<std::uint32_t>(n[6]);
-        added.weights[i] = weights[i];
     }
-    if (m_recording != nullptr) {
-        vertex[6] = static_cast<double>(m_recording->corners + m_recording->added.size());
-        m_recording->added.push_back(added);
-    }
-    const double length = std::sqrt(vertex[3] * vertex[3] + vertex[4] * vertex[4] + vertex[5] * vertex[5]);
-    for (int k = 3; k < 6; ++k) {
-        vertex[k] = length > 0.0 ? vertex[k] / length : m_normal[k - 3];
-    }
-    m_combined.push_back(std::move(vertex));
-    return m_combined.back().data();
+    m_openingPoints.clear();
+    m_openingEnds.clear();
 }
 
 void CFaceBatch::Flush(ITarnisView* view)

@@ -1,11 +1,11 @@
 #include "render/facepolygon.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <memory>
 
 #include "document/enumopeningloopface.h"
 #include "foundation/framemeter.h"
@@ -17,8 +17,9 @@
 #include "model/enumedgeuse.h"
 #include "model/face.h"
 #include "model/loop.h"
-#include "model/tessellationcost.h"
+#include "model/keptfacetriangles.h"
 #include "model/vertex.h"
+#include "render/facecut.h"
 #include "render/polygontriangulator.h"
 
 namespace {
@@ -34,32 +35,6 @@ GLenum SimplePrimitive(int pointCount)
         return GL_TRIANGLES;
     }
     return pointCount == 4 ? GL_QUADS : GL_POLYGON;
-}
-
-void TessBegin(GLenum /*type*/)
-{
-}
-
-void TessVertex(void* data, void* polygonData)
-{
-    static_cast<CFacePolygon*>(polygonData)->AddTessellatedCorner(static_cast<const double*>(data));
-}
-
-// Registered only so that GLU hands over separate triangles, never fans or strips.
-void TessEdgeFlag(GLboolean /*flag*/)
-{
-}
-
-void TessCombine(GLdouble coordinates[3], void* /*neighbours*/[4], GLfloat /*weights*/[4], void** out,
-                 void* polygonData)
-{
-    *out = static_cast<CFacePolygon*>(polygonData)->AddCombinedPoint(coordinates);
-}
-
-template <typename Callback>
-void SetTessCallback(GLUtesselator* tess, GLenum which, Callback callback)
-{
-    gluTessCallback(tess, which, reinterpret_cast<_GLUfuncptr>(callback));
 }
 
 // One loop being rebuilt by a clip: its points with their edge uses.
@@ -100,8 +75,8 @@ void CFacePolygon::Free()
     m_loopEnds.shrink_to_fit();
     m_edgeUses.clear();
     m_edgeUses.shrink_to_fit();
-    m_combinedPoints.clear();
     m_simple = false;
+    m_keptFace = nullptr;
 }
 
 void CFacePolygon::Build(const CFace& face, const CTransformation* transform, bool outerLoopOnly,
@@ -126,10 +101,13 @@ void CFacePolygon::Build(const CFace& face, const CTransformation* transform, bo
             return;
         }
     }
+    // Only the face's own loops, all of them, match the triangles the face keeps.
+    const std::size_t ownLoops = m_loopEnds.size();
     if (!outerLoopOnly && !m_loopEnds.empty()) {
         AppendOpenings(face, transform, view);
     }
     m_simple = m_loopEnds.size() == 1 && face.GetLoop(0) != nullptr && face.GetLoop(0)->IsConvex();
+    m_keptFace = ownLoops == m_loopEnds.size() && static_cast<int>(ownLoops) == face.GetLoopCount() ? &face : nullptr;
 }
 
 void CFacePolygon::AppendOpenings(const CFace& face, const CTransformation* transform, ITarnisView* view)
@@ -202,13 +180,6 @@ CEdgeUse* CFacePolygon::GetLoopEdge(int loop, int index, CPoint3d& previous, CPo
     return m_edgeUses[start + index];
 }
 
-double* CFacePolygon::AddCombinedPoint(const double coordinates[3])
-{
-    m_combinedPoints.push_back(
-        std::make_unique<std::array<double, 3>>(std::array<double, 3>{coordinates[0], coordinates[1], coordinates[2]}));
-    return m_combinedPoints.back()->data();
-}
-
 void CFacePolygon::Draw(bool reverse)
 {
     if (m_loopEnds.empty()) {
@@ -224,7 +195,7 @@ void CFacePolygon::Draw(bool reverse)
         }
         return;
     }
-    DrawTessellated(reverse, normal);
+    DrawCut(normal);
 }
 
 void CFacePolygon::DrawSimple(bool reverse, const CVector3d& normal)
@@ -239,162 +210,127 @@ void CFacePolygon::DrawSimple(bool reverse, const CVector3d& normal)
     glEnd();
 }
 
-void CFacePolygon::AddTessellatedCorner(const double* corner)
+const CKeptFaceTriangles::SEntry* CFacePolygon::FindKeptCut() const
 {
-    m_tessellated.push_back(corner);
+    if (m_keptFace == nullptr) {
+        return nullptr;
+    }
+    const CKeptFaceTriangles::SEntry* kept = CKeptFaceTriangles::Find(m_keptFace->GetDisplayCache());
+    return kept != nullptr && kept->corners == m_points.size() ? kept : nullptr;
 }
 
-bool CFacePolygon::IsTessellationAffordable(const CVector3d& axis) const
+void CFacePolygon::MapKeptOrder(std::vector<std::uint32_t>& toKept) const
 {
-    std::vector<CPoint2d> flat;
-    flat.reserve(m_points.size());
-    for (const CPoint3d& p : m_points) {
-        flat.push_back(CPolygonTriangulator::Flatten(p, axis));
-    }
-    std::vector<std::uint32_t> ends(m_loopEnds.begin(), m_loopEnds.end());
-    return CTessellationCost::ChargeFill(flat, ends);
-}
-
-void CFacePolygon::DrawTessellated(bool reverse, const CVector3d& normal)
-{
-    if (DrawTriangulated(normal)) {
-        return;
-    }
-    const CVector3d axis(m_plane.a, m_plane.b, m_plane.c);
-    if (!IsTessellationAffordable(axis)) {
-        return;
-    }
-    // Under a mirroring placement the loops turn the other way about the plane's normal,
-    // and the positive winding rule would fill nothing: GLU is given the normal the
-    // outer loop turns counter-clockwise about, and the triangles are turned back.
-    const bool turned = OuterLoopTurn(reverse, normal) < 0.0;
-    const CVector3d tessNormal = turned ? -normal : normal;
-    // GLU keeps the vertex pointers until the polygon ends.
-    std::vector<std::array<GLdouble, 3>> coordinates;
-    coordinates.reserve(m_points.size());
-    for (const CPoint3d& p : m_points) {
-        coordinates.push_back({p.x, p.y, p.z});
-    }
-    GLUtesselator* tess = gluNewTess();
-    if (tess == nullptr) {
-        return;
-    }
-    SetTessCallback(tess, GLU_TESS_BEGIN, TessBegin);
-    SetTessCallback(tess, GLU_TESS_VERTEX_DATA, TessVertex);
-    SetTessCallback(tess, GLU_TESS_EDGE_FLAG, TessEdgeFlag);
-    SetTessCallback(tess, GLU_TESS_COMBINE_DATA, TessCombine);
-    gluTessNormal(tess, tessNormal.x, tessNormal.y, tessNormal.z);
-    gluTessProperty(tess, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_POSITIVE);
-    m_tessellated.clear();
-    gluTessBeginPolygon(tess, this);
-    for (int loop = 0; loop < GetLoopCount(); ++loop) {
-        const int start = LoopStart(loop);
-        const int count = LoopPointCount(loop);
-        gluTessBeginContour(tess);
-        for (int i = 0; i < count; ++i) {
-            GLdouble* vertex = coordinates[start + (reverse ? count - 1 - i : i)].data();
-            gluTessVertex(tess, vertex, vertex);
+    // The face batch keeps each corner at the start of its edge use, the polygon at its
+    // end: the polygon's point i is the kept corner after it in the loop.
+    toKept.resize(m_points.size());
+    int start = 0;
+    for (const std::int32_t end : m_loopEnds) {
+        for (int i = start; i < end; ++i) {
+            toKept[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i + 1 < end ? i + 1 : start);
         }
-        gluTessEndContour(tess);
+        start = end;
     }
-    gluTessEndPolygon(tess);
-    gluDeleteTess(tess);
-    glNormal3d(normal.x, normal.y, normal.z);
-    glBegin(GL_TRIANGLES);
-    for (std::size_t t = 0; t + 2 < m_tessellated.size(); t += 3) {
-        glVertex3dv(m_tessellated[t]);
-        glVertex3dv(m_tessellated[t + (turned ? 2 : 1)]);
-        glVertex3dv(m_tessellated[t + (turned ? 1 : 2)]);
-    }
-    glEnd();
-    m_tessellated.clear();
 }
 
-double CFacePolygon::OuterLoopTurn(bool reverse, const CVector3d& normal) const
+bool CFacePolygon::GetCut(const CVector3d& axis, std::vector<std::uint32_t>& triangles,
+                          std::vector<CKeptFaceTriangles::SAddedCorner>& added)
 {
-    // Twice the outer loop's area about the normal, walked as it is handed to GLU.
-    const int count = LoopPointCount(0);
-    CVector3d sum(0.0, 0.0, 0.0);
-    for (int i = 0; i < count; ++i) {
-        const CPoint3d& a = m_points[reverse ? count - 1 - i : i];
-        const CPoint3d& b = m_points[reverse ? (2 * count - 2 - i) % count : (i + 1) % count];
-        sum += CVector3d(a.x, a.y, a.z).CrossProduct(CVector3d(b.x, b.y, b.z));
-    }
-    return DotProduct(sum, normal);
-}
-
-bool CFacePolygon::DrawTriangulated(const CVector3d& normal)
-{
-    std::vector<std::uint32_t> ends;
-    for (int loop = 0; loop < GetLoopCount(); ++loop) {
-        if (LoopPointCount(loop) < 3) {
-            return false;
+    const std::size_t corners = m_points.size();
+    std::vector<std::uint32_t> toKept;
+    MapKeptOrder(toKept);
+    if (const CKeptFaceTriangles::SEntry* kept = FindKeptCut()) {
+        std::vector<std::uint32_t> fromKept(corners);
+        for (std::size_t i = 0; i < corners; ++i) {
+            fromKept[toKept[i]] = static_cast<std::uint32_t>(i);
         }
-        ends.push_back(static_cast<std::uint32_t>(m_loopEnds[loop]));
-    }
-    // The sweep wants outer loops counter-clockwise about the plane's normal; a mirroring
-    // placement turns them, so the other order is tried.
-    const CVector3d axis(m_plane.a, m_plane.b, m_plane.c);
-    std::vector<CPoint2d> flat;
-    flat.reserve(m_points.size());
-    for (const CPoint3d& p : m_points) {
-        flat.push_back(CPolygonTriangulator::Flatten(p, axis));
-    }
-    if (!CFrameMeter::Charge(CFrameMeter::kCutCornerCost * flat.size())) {
-        // The frame stops here; nothing more of it is drawn.
-        return true;
-    }
-    CPolygonTriangulator triangulator;
-    std::vector<std::uint32_t> triangles;
-    auto result = triangulator.Triangulate(flat, ends, triangles);
-    if (result == CPolygonTriangulator::EResult::kUnsuited) {
-        for (CPoint2d& p : flat) {
-            std::swap(p.x, p.y);
-        }
+        const auto map = [&](std::uint32_t k) { return k < corners ? fromKept[k] : k; };
         triangles.clear();
-        result = triangulator.Triangulate(flat, ends, triangles);
-    }
-    // Loops that touch only at corners are cut with those corners moved apart, both ways
-    // round as above; the triangles are drawn at the corners' own places.
-    for (int attempt = 0; attempt < 4 && result == CPolygonTriangulator::EResult::kUnsuited; ++attempt) {
-        if (attempt % 2 == 0) {
-            for (CPoint2d& p : flat) {
-                std::swap(p.x, p.y);
+        for (const std::uint32_t k : kept->triangles) {
+            triangles.push_back(map(k));
+        }
+        added = kept->added;
+        for (CKeptFaceTriangles::SAddedCorner& corner : added) {
+            for (std::uint32_t& from : corner.from) {
+                from = map(from);
             }
         }
-        std::vector<CPoint2d> separated = flat;
-        if (!CPolygonTriangulator::SeparateTouchingCorners(separated, ends, attempt < 2)) {
-            break;
-        }
-        result = triangulator.Triangulate(separated, ends, triangles);
+        return true;
     }
-    if (result == CPolygonTriangulator::EResult::kUnsuited) {
+    std::vector<std::uint32_t> ends(m_loopEnds.begin(), m_loopEnds.end());
+    std::vector<CPoint2d> flat;
+    flat.reserve(corners);
+    for (const CPoint3d& p : m_points) {
+        flat.push_back(CPolygonTriangulator::Flatten(p, axis));
+    }
+    CFaceCut cut;
+    const CFaceCut::EResult result = cut.Cut(flat, ends);
+    if (result == CFaceCut::EResult::kAbandoned) {
+        // The frame ends unfinished anyway; nothing is kept.
         return false;
     }
-    if (result == CPolygonTriangulator::EResult::kAbandoned) {
-        // The frame ends unfinished anyway.
-        return true;
+    triangles = std::move(cut.GetTriangles());
+    added = std::move(cut.GetAdded());
+    if (m_keptFace != nullptr) {
+        // Kept as the face batch keeps it (a face left unfilled without triangles), so
+        // that neither road cuts the face again until it changes.
+        CKeptFaceTriangles::SEntry entry{static_cast<std::uint32_t>(corners), {}, added};
+        const auto map = [&](std::uint32_t k) { return k < corners ? toKept[k] : k; };
+        entry.triangles.reserve(triangles.size());
+        for (const std::uint32_t k : triangles) {
+            entry.triangles.push_back(map(k));
+        }
+        for (CKeptFaceTriangles::SAddedCorner& corner : entry.added) {
+            for (std::uint32_t& from : corner.from) {
+                from = map(from);
+            }
+        }
+        if (m_keptFace->GetDisplayCache() > 0) {
+            CKeptFaceTriangles::Release(m_keptFace->GetDisplayCache());
+        }
+        m_keptFace->SetDisplayCache(CKeptFaceTriangles::Keep(std::move(entry)));
+    }
+    return true;
+}
+
+void CFacePolygon::DrawCut(const CVector3d& normal)
+{
+    std::vector<std::uint32_t> triangles;
+    std::vector<CKeptFaceTriangles::SAddedCorner> added;
+    if (!GetCut(CVector3d(m_plane.a, m_plane.b, m_plane.c), triangles, added) || triangles.empty()) {
+        return;
+    }
+    // Added corners are mixed from the first corner they name, so that a face far from
+    // the origin keeps its precision.
+    std::vector<CPoint3d> points = m_points;
+    points.reserve(m_points.size() + added.size());
+    for (const CKeptFaceTriangles::SAddedCorner& corner : added) {
+        const CPoint3d& base = points[corner.from[0]];
+        CVector3d offset(0.0, 0.0, 0.0);
+        for (int i = 1; i < 4; ++i) {
+            offset += (points[corner.from[i]] - base) * static_cast<double>(corner.weights[i]);
+        }
+        points.push_back(base + offset);
     }
     // The triangles all turn one way; they are drawn counter-clockwise about the normal
     // asked for, as culling and the shadow volumes' caps expect.
     double turn = 0.0;
     for (std::size_t t = 0; t + 2 < triangles.size(); t += 3) {
-        const CPoint3d& a = m_points[triangles[t]];
-        turn += DotProduct((m_points[triangles[t + 1]] - a).CrossProduct(m_points[triangles[t + 2]] - a), normal);
+        const CPoint3d& a = points[triangles[t]];
+        turn += DotProduct((points[triangles[t + 1]] - a).CrossProduct(points[triangles[t + 2]] - a), normal);
     }
     const bool flip = turn < 0.0;
     glNormal3d(normal.x, normal.y, normal.z);
     glBegin(GL_TRIANGLES);
     for (std::size_t t = 0; t + 2 < triangles.size(); t += 3) {
-        const CPoint3d& a = m_points[triangles[t]];
-        const CPoint3d& b = m_points[triangles[t + (flip ? 2 : 1)]];
-        const CPoint3d& c = m_points[triangles[t + (flip ? 1 : 2)]];
+        const CPoint3d& a = points[triangles[t]];
+        const CPoint3d& b = points[triangles[t + (flip ? 2 : 1)]];
+        const CPoint3d& c = points[triangles[t + (flip ? 1 : 2)]];
         glVertex3d(a.x, a.y, a.z);
         glVertex3d(b.x, b.y, b.z);
         glVertex3d(c.x, c.y, c.z);
     }
     glEnd();
-    return true;
 }
 
 bool CFacePolygon::ClipByPlane(const CPlane3d& plane, bool& cut)
@@ -444,16 +380,18 @@ bool CFacePolygon::ClipByPlane(const CPlane3d& plane, bool& cut)
         kept.push_back(std::move(result));
     }
     const bool simple = m_simple;
-    std::vector<std::unique_ptr<std::array<double, 3>>> combined = std::move(m_combinedPoints);
+    const std::size_t before = m_points.size();
+    const CFace* keptFace = m_keptFace;
     Free();
-    m_combinedPoints = std::move(combined);
     for (const ClippedLoop& loop : kept) {
         m_points.insert(m_points.end(), loop.points.begin(), loop.points.end());
         m_edgeUses.insert(m_edgeUses.end(), loop.uses.begin(), loop.uses.end());
         m_loopEnds.push_back(static_cast<std::int32_t>(m_points.size()));
     }
-    // A convex loop cut by a plane stays convex.
+    // A convex loop cut by a plane stays convex. Unchanged, the polygon still matches
+    // the face's kept triangles.
     m_simple = simple && !m_loopEnds.empty();
+    m_keptFace = !cut && m_points.size() == before ? keptFace : nullptr;
     return !m_loopEnds.empty();
 }
 

@@ -1,23 +1,24 @@
 #pragma once
 // CFacePolygon: a face flattened into arrays of points, one loop after the other,
 // optionally carried through a transformation. It fills the face in GL at once (a
-// single loop marked simple as one primitive, anything else cut into triangles by the
-// sweep, or by the GLU tessellator where loops cross or touch, weighed first and left
-// unfilled when GLU would take too long or a corner is not a number), clips it by a plane,
-// tests points against it and cuts it by a plane into segments. Faces, section cuts, shadow volumes and the transparency sorter use it.
+// single loop marked simple as one primitive, anything else cut into triangles the way
+// the face batch cuts it, CFaceCut, and while the polygon still holds the face's own
+// loops the triangles are kept with the face as the batch keeps them), clips it by a
+// plane, tests points against it and cuts it by a plane into segments. Faces, section
+// cuts, shadow volumes and the transparency sorter use it.
 //
 // The edge use kept with a point is the edge that ends there (from the point before
 // it in the loop); it is null where no edge of the face runs, as along a clipped cut.
 //
 // Drawing needs a current GL context; everything else does not.
 
-#include <array>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "foundation/plane3d.h"
 #include "foundation/point3d.h"
+#include "foundation/vector3d.h"
+#include "model/keptfacetriangles.h"
 
 class CEdgeUse;
 class CFace;
@@ -51,7 +52,7 @@ public:
     // Fills the polygon in GL with the plane's normal (negated, and the points walked
     // backwards, when reversed). Nothing without loops.
     void Draw(bool reverse);
-    // Releases every array, the tessellator's crossing points included.
+    // Releases every array.
     void Free();
 
     // Keeps the part of every loop on the plane's non-negative side (points within
@@ -82,38 +83,29 @@ public:
     // the edge use kept for that point. Null, points untouched, outside the loop.
     CEdgeUse* GetLoopEdge(int loop, int index, CPoint3d& previous, CPoint3d& point) const;
 
-    // Called by the tessellator for each crossing point it makes; the polygon owns it.
-    double* AddCombinedPoint(const double coordinates[3]);
-    // Called by the tessellator for each corner of the triangles it makes, in order.
-    void AddTessellatedCorner(const double* corner);
-
 private:
     [[nodiscard]] int LoopStart(int loop) const;
     void AppendLoop(const CFace& face, int loopIndex, int maxPoints, const CTransformation* transform);
     void AppendOpenings(const CFace& face, const CTransformation* transform, ITarnisView* view);
     void DrawSimple(bool reverse, const CVector3d& normal);
-    // Fills the polygon through the sweep, else (loops that cross or touch) through GLU
-    // when that would not cost too much; a polygon with a corner that is not a finite
-    // number, or too costly, is left unfilled.
-    void DrawTessellated(bool reverse, const CVector3d& normal);
-    // Weighs what GLU would do with the polygon, charges the frame for it and answers
-    // whether GLU may be handed it; says once why not.
-    [[nodiscard]] bool IsTessellationAffordable(const CVector3d& axis) const;
-    // Positive when the outer loop, walked forwards or backwards, turns counter-clockwise
-    // about the normal.
-    [[nodiscard]] double OuterLoopTurn(bool reverse, const CVector3d& normal) const;
-    // Fills a simple polygon through the sweep, in time n log n; false, nothing drawn,
-    // for one the sweep cannot cut (crossing or touching loops), which GLU then fills.
-    bool DrawTriangulated(const CVector3d& normal);
+    // Fills the polygon with the triangles the face keeps, else cut now (and kept while
+    // the polygon holds the face's own loops); a face left unfilled draws nothing.
+    void DrawCut(const CVector3d& normal);
+    // The triangles (indices into the points, then the added corners) and the corners
+    // added where loops cross; false when the frame must stop.
+    bool GetCut(const CVector3d& axis, std::vector<std::uint32_t>& triangles,
+                std::vector<CKeptFaceTriangles::SAddedCorner>& added);
+    [[nodiscard]] const CKeptFaceTriangles::SEntry* FindKeptCut() const;
+    // For each point, the index of the same corner among the face's kept corners.
+    void MapKeptOrder(std::vector<std::uint32_t>& toKept) const;
 
     CPlane3d m_plane;
     std::vector<CPoint3d> m_points;
     std::vector<std::int32_t> m_loopEnds;
     std::vector<CEdgeUse*> m_edgeUses;
     bool m_simple = false;
-    std::vector<std::unique_ptr<std::array<double, 3>>> m_combinedPoints;
-    // The corners of GLU's triangles while a polygon is being filled.
-    std::vector<const double*> m_tessellated;
+    // The face whose loops the polygon holds, unchanged, or null.
+    const CFace* m_keptFace = nullptr;
 };
 
 // The point where the line through a and b meets the plane; a when the line runs

@@ -6,7 +6,7 @@
 #include <limits>
 #include <set>
 
-#include "model/tessellationcost.h"
+#include "model/facecutcost.h"
 #include "platform/quitrequest.h"
 
 namespace {
@@ -616,12 +616,7 @@ bool CPolygonTriangulator::SeparateTouchingCorners(std::vector<CPoint2d>& points
         order[i] = i;
     }
     std::sort(order.begin(), order.end(), [&points](Index a, Index b) { return IsAbove(points[a], points[b]); });
-    // The step: far below any feature the model means, far above the numbers' precision.
-    double extent = 0.0;
-    for (const CPoint2d& p : points) {
-        extent = std::max({extent, std::abs(p.x), std::abs(p.y)});
-    }
-    const double step = std::ldexp(extent, -30);
+    const double step = SeparationStep(points);
     const std::vector<CPoint2d> unmoved = points;
     bool moved = false;
     std::vector<std::pair<double, Index>> group;
@@ -655,6 +650,25 @@ bool CPolygonTriangulator::SeparateTouchingCorners(std::vector<CPoint2d>& points
     return moved;
 }
 
+double CPolygonTriangulator::SeparationStep(const std::vector<CPoint2d>& points)
+{
+    if (points.empty()) {
+        return 0.0;
+    }
+    // Far below any feature the face means, measured by its own size from its first
+    // corner, so that where the face lies does not change it; and far above the
+    // precision of the numbers there, so that a corner moved is moved indeed.
+    const CPoint2d& first = points.front();
+    double extent = 0.0;
+    double magnitude = 0.0;
+    for (const CPoint2d& p : points) {
+        extent = std::max({extent, std::abs(p.x - first.x), std::abs(p.y - first.y)});
+        magnitude = std::max({magnitude, std::abs(p.x), std::abs(p.y)});
+    }
+    const double ulp = std::nextafter(magnitude, std::numeric_limits<double>::infinity()) - magnitude;
+    return std::max(std::ldexp(extent, -30), kSeparationUlps * ulp);
+}
+
 bool CPolygonTriangulator::MoveIntoAngle(const std::vector<CPoint2d>& points, std::uint32_t before,
                                          std::uint32_t corner, std::uint32_t after, double distance, bool inside,
                                          CPoint2d& to)
@@ -670,8 +684,11 @@ bool CPolygonTriangulator::MoveIntoAngle(const std::vector<CPoint2d>& points, st
     CVector2d into(back.x / backLength + ahead.x / aheadLength, back.y / backLength + ahead.y / aheadLength);
     double length = std::hypot(into.x, into.y);
     if (length < 1e-12) {
-        // Straight on: to the left, the inside of a loop that turns counter-clockwise.
-        into = CVector2d(-ahead.y / aheadLength, ahead.x / aheadLength);
+        // Straight on: to the left, the inside of a loop that turns counter-clockwise;
+        // else to the right, so that loops running along each other, which see the run
+        // from opposite sides, part rather than pass through each other.
+        const double side = inside ? 1.0 : -1.0;
+        into = CVector2d(-side * ahead.y / aheadLength, side * ahead.x / aheadLength);
         length = 1.0;
     } else if (inside && Orient(points[before], at, points[after]) < 0.0) {
         // A right turn: the inside is the wider angle.
@@ -683,5 +700,5 @@ bool CPolygonTriangulator::MoveIntoAngle(const std::vector<CPoint2d>& points, st
 
 CPoint2d CPolygonTriangulator::Flatten(const CPoint3d& p, const CVector3d& normal)
 {
-    return CTessellationCost::Flatten(p, normal);
+    return CFaceCutCost::Flatten(p, normal);
 }

@@ -7,7 +7,7 @@
 // The polygon must be simple: loops that neither cross nor touch, no two corners in one
 // place, and the inside on the left of every loop (outer loops counter-clockwise, holes
 // clockwise), which the sweep checks as it goes. Any other polygon is answered as
-// unsuited, so that the caller can hand it to a tessellator that resolves crossings.
+// unsuited, so that the caller (CFaceCut) can part touching loops or resolve crossings.
 // The triangles found are checked against the polygon's area before they are given.
 
 #include <cstdint>
@@ -42,10 +42,15 @@ public:
     // run along each other part when moved inside, petals that meet at one point when
     // moved into their narrower angles; the sweep still refuses any that overlap, and a
     // fill the move would change. The triangles
-    // found then index the corners as before, to be drawn at their own places. False
-    // when no two corners share a place.
+    // found then index the corners as before, to be drawn at their own places, where
+    // the caller checks them (CFaceCut::CoversOnce). False when no two corners share a
+    // place. The k-th corner of a place moves k steps (SeparationStep).
     static bool SeparateTouchingCorners(std::vector<CPoint2d>& points, const std::vector<std::uint32_t>& loopEnds,
                                         bool inside);
+    // The step of the moves: 2^-30 of the polygon's extent measured from its first corner,
+    // at least kSeparationUlps units in the last place of its largest coordinate.
+    [[nodiscard]] static double SeparationStep(const std::vector<CPoint2d>& points);
+    static constexpr double kSeparationUlps = 256.0;
 
     // The point seen in a plane with this normal: the axis the normal leans on most is
     // dropped, and the other two are taken in the order that keeps counter-clockwise

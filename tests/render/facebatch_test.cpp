@@ -269,7 +269,7 @@ CFace* SquareWithHole(const CGeometryBuilder& builder, const std::vector<CPoint3
 
 }  // namespace
 
-TEST_F(FaceBatchTest, FacesTheSweepRefusesAreWeighedOnceAndFilledByGluOnlyWhenAffordableAndFinite)
+TEST_F(FaceBatchTest, FacesTheSweepRefusesAreResolvedOnceAndFilledOnlyWhenAffordableAndFinite)
 {
     const double nan = std::nan("");
     const struct
@@ -280,7 +280,7 @@ TEST_F(FaceBatchTest, FacesTheSweepRefusesAreWeighedOnceAndFilledByGluOnlyWhenAf
         int x;
         int y;
         bool filled;
-        // GLU added corners where the loops cross.
+        // Corners were added where the loops cross.
         bool added;
     } cases[] = {
         {"pentagram", [](const CGeometryBuilder& b) { return CrossingStar(b, 5, 2); }, 32, 24, true, true},
@@ -295,7 +295,7 @@ TEST_F(FaceBatchTest, FacesTheSweepRefusesAreWeighedOnceAndFilledByGluOnlyWhenAf
         {"hole with a corner not a number",
          [&](const CGeometryBuilder& b) { return SquareWithHole(b, {{-2, -2, 0}, {-2, nan, 0}, {2, 2, 0}, {2, -2, 0}}); },
          50, 24, false, false},
-        {"star {3001/1500}, too costly for GLU", [](const CGeometryBuilder& b) { return CrossingStar(b, 3001, 1500); },
+        {"star {3001/1500}, too costly to resolve", [](const CGeometryBuilder& b) { return CrossingStar(b, 3001, 1500); },
          32, 24, false, false},
     };
     for (const auto& c : cases) {

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "foundation/transformation.h"
+#include "model/face.h"
+#include "model/keptfacetriangles.h"
 #include "tests/model/topologytestsupport.h"
 #include "tests/render/feedbackcapture.h"
 
@@ -49,6 +51,36 @@ TEST_F(FacePolygonDrawing, ASquareWithAHoleFillsExactlyTheRing)
     }
 }
 
+TEST_F(FacePolygonDrawing, APlacedFaceKeepsItsCutWithTheFaceAsTheBatchDoesAndAClippedOneCutsAnew)
+{
+    Builder build;
+    CFace* face = build.SquareWithHole();
+    CTransformation shift;
+    shift.SetTranslation(CVector3d(8.0, 0.0, 0.0));
+    const CTransformation mirror = shift * CTransformation::Scaling(-1.0, 1.0, 1.0);
+    CFacePolygon placed;
+    placed.Build(*face, &mirror, false);
+    EXPECT_NEAR(std::abs(TotalArea(Capture(placed, false))), 12.0, 1e-3);
+    const std::int32_t number = face->GetDisplayCache();
+    const CKeptFaceTriangles::SEntry* kept = CKeptFaceTriangles::Find(number);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->corners, 8U);
+    EXPECT_EQ(kept->triangles.size(), 3U * 8U);
+    // Drawn again unplaced, from what was kept (in the batch's order of corners).
+    CFacePolygon plain;
+    plain.Build(*face, nullptr, false);
+    const std::vector<Polygon2> again = Capture(plain, false);
+    EXPECT_NEAR(TotalArea(again), 12.0, 1e-3);
+    EXPECT_EQ(again.size(), 8U);
+    EXPECT_EQ(face->GetDisplayCache(), number);
+    // Clipped, the polygon no longer holds the face's loops.
+    CFacePolygon clipped;
+    clipped.Build(*face, nullptr, false);
+    ASSERT_TRUE(clipped.ClipByPlane(CPlane3d(1.0, 0.0, 0.0, -2.0)));
+    EXPECT_NEAR(TotalArea(Capture(clipped, false)), 6.0, 1e-3);
+    EXPECT_EQ(face->GetDisplayCache(), number);
+}
+
 TEST_F(FacePolygonDrawing, MirroredAndReversedHolesStillTurnTheirTrianglesWithTheNormal)
 {
     // Caps of shadow volumes and culled faces rely on the triangles' turn, also where a
@@ -72,11 +104,11 @@ TEST_F(FacePolygonDrawing, MirroredAndReversedHolesStillTurnTheirTrianglesWithTh
     }
 }
 
-TEST_F(FacePolygonDrawing, FacesTheSweepRefusesAreFilledByGluTurnedWithTheNormalUnlessACornerIsNotFinite)
+TEST_F(FacePolygonDrawing, FacesTheSweepRefusesAreFilledTurnedWithTheNormalUnlessACornerIsNotFinite)
 {
-    // Pins a fault: GLU was given the plane's normal under a mirroring placement, and a
-    // hole touching the outline then filled nothing; a corner that was not a number
-    // reached GLU.
+    // Pins a fault: the winding was taken from the plane's normal under a mirroring
+    // placement, and a hole touching the outline then filled nothing; a corner that was
+    // not a number reached the tessellator.
     const double nan = std::nan("");
     const double inf = INFINITY;
     const struct
@@ -85,7 +117,7 @@ TEST_F(FacePolygonDrawing, FacesTheSweepRefusesAreFilledByGluTurnedWithTheNormal
         std::vector<CPoint2d> hole;
         double area;
     } cases[] = {
-        // A hole whose corner lies on the outline: its loops touch, so GLU fills it.
+        // A hole whose corner lies on the outline: its loops touch, and still it fills.
         {"touching hole", {{0, 2}, {2, 3}, {3, 2}, {2, 1}}, 13.0},
         {"hole with a corner not a number", {{1, 1}, {1, nan}, {3, 3}, {3, 1}}, 0.0},
         {"hole with an infinite corner", {{1, 1}, {1, 3}, {inf, 3}, {3, 1}}, 0.0},
@@ -107,7 +139,7 @@ TEST_F(FacePolygonDrawing, FacesTheSweepRefusesAreFilledByGluTurnedWithTheNormal
             const double sign = polygon.GetPlane().c > 0.0 ? 1.0 : -1.0;
             const std::vector<Polygon2> triangles = Capture(polygon, false);
             EXPECT_NEAR(TotalArea(triangles), c.area * sign, 1e-3) << c.name << " mirror " << mirror;
-            // GLU may add slivers of no area where the loops touch; none turns the wrong way.
+            // Slivers of no area may lie where the loops touch; none turns the wrong way.
             for (const Polygon2& triangle : triangles) {
                 EXPECT_GE(SignedArea(triangle) * sign, 0.0) << c.name << " mirror " << mirror;
             }

@@ -1,0 +1,96 @@
+#pragma once
+// CFaceCutCost: what resolving a face's crossing loops will cost, known before the work
+// starts. A face whose loops cross is turned into loops that do not, by a polygon
+// clipping library working on whole numbers, before the sweep cuts it into triangles.
+// The library walks its list of the edges standing across each band between two corner
+// heights, walks it again for every corner where a loop turns upwards and for every edge
+// along a band's edge, and reorders it at every crossing. All of that is counted here on
+// the same grid of whole numbers the library is handed, exactly: the bands each edge
+// stands across, and the crossings, counted band by band as the changes of the edges'
+// order from a band's foot to its head. Counting stops at its limits, so it is bounded
+// too (in time n log n plus the crossings it counted).
+//
+// Points are the loops' corners seen in the face's plane, one loop after the other;
+// loopEnds holds where each loop ends.
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "foundation/point2d.h"
+#include "foundation/point3d.h"
+#include "foundation/vector3d.h"
+
+class CFaceCutCost
+{
+public:
+    CFaceCutCost() = delete;
+
+    // A corner on the grid: whole numbers below 2^kGridBits in magnitude, measured from the
+    // face's first corner, so that a face far from the origin keeps its precision.
+    struct SGridPoint
+    {
+        std::int64_t x = 0;
+        std::int64_t y = 0;
+        friend bool operator==(const SGridPoint&, const SGridPoint&) = default;
+    };
+    static constexpr int kGridBits = 30;
+
+    // Past these a face is left unfilled (its edges drawn): resolving it would hold the
+    // frame, and a quit, for about half a second on a quiet machine.
+    static constexpr std::uint64_t kMaxCrossings = 1'000'000;
+    static constexpr std::uint64_t kMaxWork = 25'000'000;
+    // Measured on the library: a step of its walks takes 4 to 20 ns (more as its list
+    // outgrows the caches), a crossing 150 to 400 ns; the count's own steps about 5 ns.
+    static constexpr std::uint64_t kStepsPerCrossing = 25;
+    // Steps per frame meter unit (about 100 ns).
+    static constexpr std::uint64_t kWorkPerUnit = 5;
+
+    struct SCount
+    {
+        // The corners of all loops.
+        std::uint64_t corners = 0;
+        // Pairs of edges whose order changes within a band (crossings), with those that
+        // meet on a band's edge; counted up to the limit.
+        std::uint64_t crossings = 0;
+        // The library's steps: sorting, its walks along the bands and at the crossings.
+        std::uint64_t work = 0;
+        // The count's own steps.
+        std::uint64_t counting = 0;
+        // Counted to the end within both limits.
+        bool withinLimits = false;
+        // A corner that is not a finite number: the face is left unfilled.
+        bool nonFinite = false;
+        // The program was asked to quit while counting.
+        bool abandoned = false;
+
+        // In frame meter units: resolving the loops, and counting.
+        [[nodiscard]] std::uint64_t GetResolveUnits() const { return work / kWorkPerUnit; }
+        [[nodiscard]] std::uint64_t GetCountingUnits() const { return counting / kWorkPerUnit; }
+    };
+
+    // The points on the grid, scaled by a power of two from their extent measured from
+    // the first point: grid = round((p - first) * scale). False, nothing made, when a
+    // point is not a finite number or there are none.
+    static bool ToGrid(const std::vector<CPoint2d>& points, std::vector<SGridPoint>& grid, double& scale);
+    // Corners lying inside a side (not at its ends): the corner, and the corner the side
+    // starts from.
+    using Touches = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+
+    // Counts the loops on the grid and, when asked, lists the corners lying inside sides
+    // (at most maxCrossings of them, else not within limits). Loop ends out of order or
+    // past the points, or a loop of fewer than three corners, count nothing (within
+    // limits, no work).
+    [[nodiscard]] static SCount Count(const std::vector<SGridPoint>& grid, const std::vector<std::uint32_t>& loopEnds,
+                                      std::uint64_t maxCrossings = kMaxCrossings, std::uint64_t maxWork = kMaxWork,
+                                      Touches* touches = nullptr);
+    // The same from the flattened corners (scaled onto the grid first).
+    [[nodiscard]] static SCount Count(const std::vector<CPoint2d>& points, const std::vector<std::uint32_t>& loopEnds);
+    // The point seen in a plane with this normal: the axis the normal leans on most is
+    // dropped, and the other two are taken in the order that keeps counter-clockwise
+    // about the normal counter-clockwise in the plane.
+    [[nodiscard]] static CPoint2d Flatten(const CPoint3d& point, const CVector3d& normal);
+    // Says once in the program's life, on standard error, why a face is left unfilled
+    // (its edges still show it).
+    static void SayUnfilled(const SCount& count);
+};
