@@ -38,6 +38,11 @@
 //   glimra_samplegen --facesfirstring N <folder>
 //                                          N faces over one ring of 10 edges, the faces
 //                                          listed before the edges
+//   glimra_samplegen --xraydiscs P C <folder>
+//                                          P placements of two crossing glass discs of C
+//                                          corners, seen in X-ray
+//   glimra_samplegen --crossingdiscs C <folder>
+//                                          two crossing glass discs of C corners, in X-ray
 //   glimra_samplegen --progressivepreview SIDE <folder>
 //                                          no entities, a white progressive JPEG preview
 //                                          SIDE pixels square (made by ImageMagick)
@@ -60,6 +65,7 @@
 #include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
 #include "samplegen/stressmodels.h"
+#include "samplegen/transparencymodels.h"
 
 namespace {
 
@@ -89,6 +95,8 @@ int Usage()
                          " | --farfill SQUARES"
                          " | --sharedring FACES"
                          " | --facesfirstring FACES"
+                         " | --xraydiscs COUNT CORNERS"
+                         " | --crossingdiscs CORNERS"
                          " | --progressivepreview SIDE"
                          "] FOLDER\n");
     return 2;
@@ -164,6 +172,7 @@ int main(int argc, char** argv)
         {"--farfill", "farfill-", &BuildFarFillModel},
         {"--sharedring", "sharedring-", &BuildSharedRingModel},
         {"--facesfirstring", "facesfirstring-", &BuildFacesFirstRingModel},
+        {"--crossingdiscs", "crossingdiscs-", &BuildCrossingDiscsModel},
         {"--progressivepreview", "progressivepreview-", &BuildProgressivePreviewModel},
     };
     // The models of two counts: placements, and the size of what is placed.
@@ -177,6 +186,7 @@ int main(int argc, char** argv)
         {"--polylines", "polylines-", &BuildPolylinesModel},
         {"--crossingstar", "crossingstar-", &BuildCrossingStarModel},
         {"--dimensions", "dimensions-", &BuildDimensionsModel},
+        {"--xraydiscs", "xraydiscs-", &BuildXrayDiscsModel},
     };
     const auto* pair = std::end(pairs);
     int count = -1;
