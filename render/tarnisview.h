@@ -24,6 +24,7 @@
 #include "render/drawingbase.h"
 #include "render/drawthrottle.h"
 #include "render/edgepasscache.h"
+#include "render/transparencyorders.h"
 #include "render/gltextimagecache.h"
 #include "render/linebatch.h"
 #include "render/linerecording.h"
@@ -416,7 +417,8 @@ protected:
     [[nodiscard]] bool ShowsNorthLine() const;
     // Orange, from the drawing axes' origin towards the model's north.
     void DrawNorthLine();
-    std::unique_ptr<ITransparencySorter> CreateTransparencySorter(int quality, int capacity) override;
+    std::unique_ptr<ITransparencySorter> CreateTransparencySorter(int quality, int capacity,
+                                                                  const CBoundingBox3d& bounds) override;
     void DrawTerminatorFace(CFace* face) override;
 
 private:
@@ -499,6 +501,8 @@ private:
     CLineBatch m_lineBatch;
     CLineRecording* m_lineRecording = nullptr;
     CEdgePassCache m_edgePasses;
+    // The orders the transparency sort found, and the blended pass's allowance for it.
+    CTransparencyOrders m_transparencyOrders;
     CDrawThrottle m_drawThrottle;
     double m_lineWidth = 0.0;
     std::uint16_t m_stipple = 0;

@@ -253,6 +253,7 @@ TEST_F(BlendOrderTest, AnInstanceTakesTheWindowBoxOfItsPlacedBoxCutAtTheNearPlan
 
     CSimpleNNSSort sorter(&m_view, 1);
     sorter.Add(nullptr, instance);
+    sorter.Project();
     ASSERT_EQ(sorter.GetRecords().size(), 1U);
     const CSimpleNNSSort::Record& record = sorter.GetRecords()[0];
     EXPECT_GT(record.xmax - record.xmin, kWidth);
