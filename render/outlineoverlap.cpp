@@ -73,7 +73,7 @@ std::uint64_t COutlineOverlap::Thin(std::span<const double> outline, std::vector
     const std::size_t n = outline.size() / 2;
     if (n <= kThinCorners) {
         thinned.assign(outline.begin(), outline.end());
-        return n;
+        return 2 * n;
     }
     // The lines that touch the outline across kThinCorners directions spread evenly round
     // the circle, each axis giving two (its highest and lowest reach): the polygon they
@@ -124,5 +124,5 @@ std::uint64_t COutlineOverlap::Thin(std::span<const double> outline, std::vector
         thinned.push_back((hd * ye - he * yd) / det);
         thinned.push_back((xd * he - xe * hd) / det);
     }
-    return n * kAxes / 4;
+    return n * kAxes;
 }

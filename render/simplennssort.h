@@ -74,8 +74,8 @@ public:
         kMove = 2,
     };
     using PairTest = std::function<PairAnswer(const Record& i, const Record& j)>;
-    // Weighs work done (in the sort's own operations, about 5 ns each); false when the
-    // sort must end.
+    // Weighs work done (in the sort's own operations, about a nanosecond each); false
+    // when the sort must end.
     using Spend = std::function<bool(std::uint64_t operations)>;
     // How a sort ended.
     enum class EOutcome
@@ -100,8 +100,8 @@ public:
     EOutcome Order();
     [[nodiscard]] const std::vector<Record>& GetRecords() const { return m_records; }
 
-    // Meter units per operation of the sort: a unit is about what a vertex costs.
-    static constexpr std::uint64_t kOperationsPerUnit = 20;
+    // The sort's operations per meter unit: a unit is about what a vertex costs.
+    static constexpr std::uint64_t kOperationsPerUnit = 100;
 
 private:
     struct Shape
