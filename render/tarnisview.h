@@ -273,6 +273,7 @@ public:
     // Something other than lines reaches GL: a recording running now cannot be replayed.
     void SpoilLineRecording();
     [[nodiscard]] CEdgePassCache& GetEdgePassCache() { return m_edgePasses; }
+    [[nodiscard]] CTransparencyOrders& GetTransparencyOrders() { return m_transparencyOrders; }
     // One batch of faces or lines went to GL: the frame keeps the driver close behind.
     void NoteBatchDrawn() { m_drawThrottle.NoteDraw(); }
 

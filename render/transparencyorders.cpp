@@ -56,6 +56,7 @@ const std::vector<std::int32_t>* CTransparencyOrders::Find(const Placement& plac
         !std::equal(items.begin(), items.end(), found->second.items.begin(), found->second.items.end())) {
         return nullptr;
     }
+    ++m_reused;
     return &found->second.order;
 }
 
@@ -80,8 +81,8 @@ void CTransparencyOrders::Keep(const Placement& placement, std::span<const void*
 
 bool CTransparencyOrders::Spend(std::uint64_t units)
 {
-    m_spent = units > kPassAllowance - std::min(m_spent, kPassAllowance) ? kPassAllowance + 1 : m_spent + units;
-    m_cut = m_cut || m_spent > kPassAllowance;
+    m_spent = units > m_allowance - std::min(m_spent, m_allowance) ? m_allowance + 1 : m_spent + units;
+    m_cut = m_cut || m_spent > m_allowance;
     return !m_cut;
 }
 

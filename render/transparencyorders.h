@@ -29,7 +29,7 @@ class CTransparencyOrders
 {
 public:
     // Meter units the sorts of one frame may spend: about two seconds.
-    static constexpr std::uint64_t kPassAllowance = 20'000'000;
+    static constexpr std::uint64_t kFrameAllowance = 20'000'000;
     // At most this many entities are kept in orders; past it every order goes.
     static constexpr std::size_t kMaxKeptItems = std::size_t{1} << 20;
     // What the view says when a pass's sorts were cut.
@@ -45,6 +45,8 @@ public:
 
     // A frame starts: a fresh allowance, no cut yet.
     void BeginFrame();
+    // The allowance of each frame from now on (kFrameAllowance unless set).
+    void SetAllowance(std::uint64_t units) { m_allowance = units; }
     // The projection and model the next order is for; a change from the last forgets
     // every order.
     void Check(const CViewDefinition& view, const void* model);
@@ -63,6 +65,8 @@ public:
     // Forgets every order and the report (a new model, a lost context).
     void Clear();
     [[nodiscard]] std::size_t GetOrderCount() const { return m_entries.size(); }
+    // How many sorts drew a kept order instead of sorting.
+    [[nodiscard]] std::uint64_t GetReuseCount() const { return m_reused; }
 
 private:
     struct Entry
@@ -79,7 +83,9 @@ private:
     std::array<double, 16> m_window{};
     const void* m_model = nullptr;
     std::uint64_t m_generation = 0;
+    std::uint64_t m_allowance = kFrameAllowance;
     std::uint64_t m_spent = 0;
+    mutable std::uint64_t m_reused = 0;
     bool m_cut = false;
     bool m_reported = false;
 };
