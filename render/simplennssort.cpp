@@ -726,6 +726,13 @@ void CSimpleNNSSort::DrawItem(ITarnisView* view, std::size_t item) const
 
 void CSimpleNNSSort::SortAndDraw(ITarnisView* view)
 {
+    if (m_items.size() == 1) {
+        // Nothing to put in order: drawn as a sorted one would be, unless it lies wholly
+        // behind the near plane, where GL leaves it out all the same.
+        DrawItem(view, 0);
+        FlushFaces(view);
+        return;
+    }
     CTransparencyOrders::Placement placement;
     if (m_orders != nullptr) {
         m_orders->Check(view->GetViewDefinition(), view->GetModel());

@@ -63,20 +63,22 @@ const std::vector<std::int32_t>* CTransparencyOrders::Find(const Placement& plac
 void CTransparencyOrders::Keep(const Placement& placement, std::span<const void* const> items,
                                std::vector<std::int32_t> order)
 {
-    if (items.size() > kMaxKeptItems) {
+    const std::size_t cost = items.size() + kOrderCost;
+    if (cost > kMaxKeptItems) {
         return;
     }
     // Simplest of bounds: a view that sorts more than the store holds starts it afresh.
-    if (m_keptItems + items.size() > kMaxKeptItems) {
-        m_entries.clear();
-        m_keptItems = 0;
+    if (m_keptItems + cost > kMaxKeptItems) {
+        Forget();
     }
-    Entry& entry = m_entries[Hash(placement, items)];
-    m_keptItems -= entry.items.size();
-    entry.placement = placement;
-    entry.items.assign(items.begin(), items.end());
-    entry.order = std::move(order);
-    m_keptItems += entry.items.size();
+    auto [entry, made] = m_entries.try_emplace(Hash(placement, items));
+    if (!made) {
+        m_keptItems -= entry->second.items.size() + kOrderCost;
+    }
+    entry->second.placement = placement;
+    entry->second.items.assign(items.begin(), items.end());
+    entry->second.order = std::move(order);
+    m_keptItems += cost;
 }
 
 bool CTransparencyOrders::Spend(std::uint64_t units)

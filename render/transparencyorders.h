@@ -30,8 +30,10 @@ class CTransparencyOrders
 public:
     // Meter units the sorts of one frame may spend: about two seconds.
     static constexpr std::uint64_t kFrameAllowance = 20'000'000;
-    // At most this many entities are kept in orders; past it every order goes.
+    // At most this many entities are kept in orders, each order counting as kOrderCost
+    // entities besides its own; past it every order goes.
     static constexpr std::size_t kMaxKeptItems = std::size_t{1} << 20;
+    static constexpr std::size_t kOrderCost = 8;
     // What the view says when a pass's sorts were cut.
     static constexpr const char* kReason = "transparent faces are blended partly unsorted: sorting them all would take too long";
 
