@@ -422,6 +422,12 @@ void CSimpleNNSSort::Add(CFace* face, CDrawingElement* entity)
 CSimpleNNSSort::EOutcome CSimpleNNSSort::Project()
 {
     m_records.clear();
+    m_points.clear();
+    m_screen.clear();
+    m_shapes.clear();
+    m_thinned.clear();
+    m_thinPoints.clear();
+    m_projected = false;
     m_records.reserve(m_items.size());
     for (std::size_t k = 0; k < m_items.size() && m_outcome == EOutcome::kWhole; ++k) {
         Record record;
@@ -444,6 +450,7 @@ CSimpleNNSSort::EOutcome CSimpleNNSSort::Project()
         m_screen.resize(2 * points);
         m_shapes.resize(shapes);
     }
+    m_projected = m_outcome == EOutcome::kWhole;
     return m_outcome;
 }
 
@@ -757,7 +764,7 @@ void CSimpleNNSSort::SortAndDraw(ITarnisView* view)
     case EOutcome::kStopped:
         return;
     case EOutcome::kCut:
-        if (m_records.size() < m_items.size()) {
+        if (!m_projected) {
             // Cut before every drawable had its record: all drawn as they were added.
             for (std::size_t k = 0; k < m_items.size(); ++k) {
                 DrawItem(view, k);

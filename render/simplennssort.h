@@ -176,5 +176,7 @@ private:
     mutable std::uint64_t m_work = 0;
     std::uint64_t m_unweighed = 0;
     EOutcome m_outcome = EOutcome::kWhole;
+    // Every drawable has its record (or was found to lie behind the near plane).
+    bool m_projected = false;
     std::size_t m_capacity;
 };
