@@ -624,7 +624,9 @@ bool CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test,
             const Record& ri = at(i);
             const int stop = unmoved.StopAt(ri.zmin, last, position, [&](int p) -> const Record& { return at(p); });
             candidates.clear();
+            std::uint64_t visited = 0;
             const auto take = [&](std::int32_t k) {
+                ++visited;
                 const int p = position[static_cast<std::size_t>(k)];
                 const Record& rj = records[static_cast<std::size_t>(k)];
                 if (p > stop && p <= last && Overlap(ri.xmin, ri.xmax, rj.xmin, rj.xmax) >= kTolerance &&
@@ -638,7 +640,7 @@ bool CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test,
                 }
             }
             std::sort(candidates.begin(), candidates.end(), std::greater<>());
-            going = spend == nullptr || spend(kScanOperations * (1 + candidates.size()));
+            going = spend == nullptr || spend(kScanOperations * (1 + visited));
             int moved = -1;
             for (std::size_t c = 0; c < candidates.size() && going; ++c) {
                 const std::int32_t j = candidates[c];
