@@ -640,7 +640,9 @@ bool CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test,
                 }
             }
             std::sort(candidates.begin(), candidates.end(), std::greater<>());
-            going = spend == nullptr || spend(kScanOperations * (1 + visited));
+            const auto found = static_cast<std::uint64_t>(candidates.size());
+            going = spend == nullptr ||
+                    spend(kScanOperations * (1 + visited) + found * std::bit_width(found));
             int moved = -1;
             for (std::size_t c = 0; c < candidates.size() && going; ++c) {
                 const std::int32_t j = candidates[c];
