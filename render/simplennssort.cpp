@@ -1021,7 +1021,8 @@ int CSimpleNNSSort::SideOf(const Record& record, const CPlane3d& plane) const
 
 std::span<const double> CSimpleNNSSort::Outline(const Record& record, bool thinned) const
 {
-    const std::span<const double> outline(m_screen.data() + 2 * record.first, 2 * static_cast<std::size_t>(record.count));
+    const std::span<const double> outline(m_screen.data() + 2 * record.first,
+                                          2 * static_cast<std::size_t>(record.count));
     if (!thinned || static_cast<std::size_t>(record.count) <= COutlineOverlap::kThinCorners) {
         return outline;
     }

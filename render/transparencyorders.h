@@ -35,7 +35,8 @@ public:
     static constexpr std::size_t kMaxKeptItems = std::size_t{1} << 20;
     static constexpr std::size_t kOrderCost = 8;
     // What the view says when a pass's sorts were cut.
-    static constexpr const char* kReason = "transparent faces are blended partly unsorted: sorting them all would take too long";
+    static constexpr const char* kReason =
+        "transparent faces are blended partly unsorted: sorting them all would take too long";
 
     // Where the entities of an order stand: the placement's stored numbers (matrix,
     // origin, scale), the origin left at zero where moving does not count.
