@@ -79,10 +79,11 @@ CSectionPlane* PushSectionPlane(ITarnisView* view, const CComponent& component)
 }
 
 // The sorter for the options' transparency quality, sized for the faces, instances,
-// groups and images of the list; null for quality 0 or nothing to sort.
+// groups and images of the component; null for quality 0 or nothing to sort.
 std::unique_ptr<ITransparencySorter> MakeSorter(ITarnisView* view, const CRenderingOptions* options,
-                                                const std::vector<CDrawingElement*>& entities)
+                                                const CComponent& component)
 {
+    const std::vector<CDrawingElement*>& entities = component.GetEntityList();
     const int quality = options != nullptr ? options->GetTransparencyQuality() : 0;
     if (quality == 0) {
         return nullptr;
@@ -90,7 +91,12 @@ std::unique_ptr<ITransparencySorter> MakeSorter(ITarnisView* view, const CRender
     const auto count = std::count_if(entities.begin(), entities.end(), [](const CDrawingElement* e) {
         return e->GetTypeId() == kTypeFace || IsInstanceKind(e->GetTypeId());
     });
-    return count > 0 ? view->CreateTransparencySorter(quality, static_cast<int>(count)) : nullptr;
+    if (count == 0) {
+        return nullptr;
+    }
+    CBoundingBox3d bounds;
+    component.GetDrawnBounds(bounds);
+    return view->CreateTransparencySorter(quality, static_cast<int>(count), bounds);
 }
 
 // The side the eye sees blends: a see-through display, or a transparent material.
@@ -447,7 +453,7 @@ void CComponent::DrawSorted(ITarnisView* view)
     PrepareSmoothNormals(view);
     CSectionPlane* section = PushSectionPlane(view, *this);
     const CRenderingOptions* options = view->GetRenderingOptions();
-    std::unique_ptr<ITransparencySorter> sorter = MakeSorter(view, options, m_entities);
+    std::unique_ptr<ITransparencySorter> sorter = MakeSorter(view, options, *this);
     const bool everything = view->IsDrawingEverything();
     for (std::size_t index = 0; index < m_entities.size() && !IsAbandonedAt(view, index); ++index) {
         CDrawingElement* entity = m_entities[index];

@@ -255,9 +255,11 @@ public:
 
     // --- sorted transparency ---
     // A sorter with room for the count: quality 1 sorts by the distance of box centres,
-    // 2 by depth with pairwise overlap tests; null for any other quality.
-    [[nodiscard]] virtual std::unique_ptr<ITransparencySorter> CreateTransparencySorter(int quality,
-                                                                                       int capacity) = 0;
+    // 2 by depth with pairwise overlap tests; null for any other quality. bounds: the
+    // box of what will be added, in the current space (the view may then reuse an order
+    // found for another placement); empty when not known.
+    [[nodiscard]] virtual std::unique_ptr<ITransparencySorter> CreateTransparencySorter(
+        int quality, int capacity, const CBoundingBox3d& bounds) = 0;
     // In the lit pass of the stencil shadows: a face the volume walk marked as lying
     // along the terminator of a smooth surface, drawn also where its neighbours'
     // volumes shade it.

@@ -1,6 +1,7 @@
 #include "render/simplennssort.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <functional>
@@ -16,12 +17,25 @@
 #include "model/facegl.h"
 #include "model/loop.h"
 #include "model/vertex.h"
+#include "foundation/framemeter.h"
 #include "render/facepolygon.h"
+#include "render/outlineoverlap.h"
 #include "render/viewdefinition.h"
 
 namespace {
 
 constexpr double kTolerance = 0.001;
+// What the sort's steps cost, in operations of about a nanosecond (measured): a point
+// projected to the window, a record looked at in the scan, a pair test begun, two edges
+// tried against each other, a point placed against a plane or inside a box, and one
+// step of the sort by depth.
+constexpr std::uint64_t kProjectOperations = 45;
+constexpr std::uint64_t kScanOperations = 10;
+constexpr std::uint64_t kPairOperations = 50;
+constexpr std::uint64_t kEdgePairOperations = 5;
+constexpr std::uint64_t kSideOperations = 1;
+constexpr std::uint64_t kBoxPointOperations = 10;
+constexpr std::uint64_t kSortOperations = 5;
 
 double Overlap(double amin, double amax, double bmin, double bmax)
 {
@@ -43,57 +57,6 @@ int SideOfPoints(const CPoint3d* points, int count, const CPlane3d& plane)
         return 0;
     }
     return above ? 1 : -1;
-}
-
-double Cross(double ax, double ay, double bx, double by)
-{
-    return ax * by - ay * bx;
-}
-
-bool SegmentsMeet(const double* a, const double* b, const double* c, const double* d)
-{
-    const double d1 = Cross(b[0] - a[0], b[1] - a[1], c[0] - a[0], c[1] - a[1]);
-    const double d2 = Cross(b[0] - a[0], b[1] - a[1], d[0] - a[0], d[1] - a[1]);
-    const double d3 = Cross(d[0] - c[0], d[1] - c[1], a[0] - c[0], a[1] - c[1]);
-    const double d4 = Cross(d[0] - c[0], d[1] - c[1], b[0] - c[0], b[1] - c[1]);
-    if (((d1 > 0 && d2 < 0) || (d1 < 0 && d2 > 0)) && ((d3 > 0 && d4 < 0) || (d3 < 0 && d4 > 0))) {
-        return true;
-    }
-    const auto onSegment = [](const double* p, const double* q, const double* r, double cross) {
-        return std::abs(cross) < 1e-9 && std::min(p[0], q[0]) - 1e-9 <= r[0] && r[0] <= std::max(p[0], q[0]) + 1e-9 &&
-               std::min(p[1], q[1]) - 1e-9 <= r[1] && r[1] <= std::max(p[1], q[1]) + 1e-9;
-    };
-    return onSegment(a, b, c, d1) || onSegment(a, b, d, d2) || onSegment(c, d, a, d3) || onSegment(c, d, b, d4);
-}
-
-bool Inside(const double* outline, std::size_t n, double x, double y)
-{
-    bool inside = false;
-    for (std::size_t k = 0, m = n - 1; k < n; m = k++) {
-        const double xk = outline[2 * k];
-        const double yk = outline[2 * k + 1];
-        const double xm = outline[2 * m];
-        const double ym = outline[2 * m + 1];
-        if ((yk > y) != (ym > y) && x < (xm - xk) * (y - yk) / (ym - yk) + xk) {
-            inside = !inside;
-        }
-    }
-    return inside;
-}
-
-bool OutlinesOverlap(const double* a, std::size_t na, const double* b, std::size_t nb)
-{
-    if (na < 3 || nb < 3) {
-        return false;
-    }
-    for (std::size_t i = 0; i < na; ++i) {
-        for (std::size_t j = 0; j < nb; ++j) {
-            if (SegmentsMeet(&a[2 * i], &a[2 * ((i + 1) % na)], &b[2 * j], &b[2 * ((j + 1) % nb)])) {
-                return true;
-            }
-        }
-    }
-    return Inside(b, nb, a[0], a[1]) || Inside(a, na, b[0], b[1]);
 }
 
 // The outer loop, carried through the transformation when one is given, and cut at the
@@ -423,12 +386,18 @@ private:
 
 }  // namespace
 
-CSimpleNNSSort::CSimpleNNSSort(ITarnisView* view, int capacity)
-    : CTransSortImpl(view), m_view(view), m_capacity(static_cast<std::size_t>(std::max(capacity, 0)))
+CSimpleNNSSort::CSimpleNNSSort(ITarnisView* view, int capacity, CTransparencyOrders* orders,
+                               const CBoundingBox3d& bounds)
+    : CTransSortImpl(view),
+      m_view(view),
+      m_orders(orders),
+      m_bounds(bounds),
+      m_capacity(static_cast<std::size_t>(std::max(capacity, 0)))
 {
     const CVector3d direction = view->GetLocalViewDirection();
     m_nearPlane = CPlane3d(m_eye + direction * view->GetViewDefinition().GetUsedNear(), direction);
-    m_records.reserve(m_capacity);
+    m_items.reserve(m_capacity);
+    m_itemKeys.reserve(m_capacity);
 }
 
 void CSimpleNNSSort::AddPoint(Record& record, const CPoint3d& screen) const
@@ -443,26 +412,46 @@ void CSimpleNNSSort::AddPoint(Record& record, const CPoint3d& screen) const
 
 void CSimpleNNSSort::Add(CFace* face, CDrawingElement* entity)
 {
-    if (m_records.size() >= m_capacity || (face == nullptr) == (entity == nullptr)) {
+    if (m_items.size() >= m_capacity || (face == nullptr) == (entity == nullptr)) {
         return;
     }
-    Record record;
-    record.face = face;
-    record.entity = entity;
-    const std::size_t points = m_points.size();
-    const std::size_t shapes = m_shapes.size();
-    if (face != nullptr) {
-        AddFace(record, *face);
-    } else {
-        AddEntity(record, *entity);
+    m_items.emplace_back(face, entity);
+    m_itemKeys.push_back(face != nullptr ? static_cast<const void*>(face) : static_cast<const void*>(entity));
+}
+
+CSimpleNNSSort::EOutcome CSimpleNNSSort::Project()
+{
+    m_records.clear();
+    m_points.clear();
+    m_screen.clear();
+    m_shapes.clear();
+    m_thinned.clear();
+    m_thinPoints.clear();
+    m_projected = false;
+    m_records.reserve(m_items.size());
+    for (std::size_t k = 0; k < m_items.size() && m_outcome == EOutcome::kWhole; ++k) {
+        Record record;
+        record.face = m_items[k].first;
+        record.entity = m_items[k].second;
+        record.item = static_cast<int>(k);
+        const std::size_t points = m_points.size();
+        const std::size_t shapes = m_shapes.size();
+        if (record.face != nullptr) {
+            AddFace(record, *record.face);
+        } else {
+            AddEntity(record, *record.entity);
+        }
+        SpendWork(kScanOperations + kProjectOperations * (m_points.size() - points));
+        if (record.xmax >= record.xmin) {
+            m_records.push_back(record);
+            continue;
+        }
+        m_points.resize(points);
+        m_screen.resize(2 * points);
+        m_shapes.resize(shapes);
     }
-    if (record.xmax >= record.xmin) {
-        m_records.push_back(record);
-        return;
-    }
-    m_points.resize(points);
-    m_screen.resize(2 * points);
-    m_shapes.resize(shapes);
+    m_projected = m_outcome == EOutcome::kWhole;
+    return m_outcome;
 }
 
 void CSimpleNNSSort::AddFace(Record& record, CFace& face)
@@ -609,7 +598,7 @@ void CSimpleNNSSort::Sort(std::vector<Record>& records)
     });
 }
 
-void CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test)
+bool CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test, const Spend& spend)
 {
     // The pass works on the order of the records, so that a move shifts indices rather
     // than whole records; the records are put in that order at the end.
@@ -626,15 +615,18 @@ void CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test)
     ScreenGrid grid(records);
     UnmovedRecords unmoved(records);
     std::vector<std::int32_t> candidates;
+    bool going = true;
     // Every move marks a record that was not marked before, and a marked record is
     // never moved again: at most one move per record, so the pass always ends.
-    for (int i = n - 1; i >= 1; --i) {
+    for (int i = n - 1; i >= 1 && going; --i) {
         int last = i - 1;
         while (last >= 0) {
             const Record& ri = at(i);
             const int stop = unmoved.StopAt(ri.zmin, last, position, [&](int p) -> const Record& { return at(p); });
             candidates.clear();
+            std::uint64_t visited = 0;
             const auto take = [&](std::int32_t k) {
+                ++visited;
                 const int p = position[static_cast<std::size_t>(k)];
                 const Record& rj = records[static_cast<std::size_t>(k)];
                 if (p > stop && p <= last && Overlap(ri.xmin, ri.xmax, rj.xmin, rj.xmax) >= kTolerance &&
@@ -648,9 +640,18 @@ void CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test)
                 }
             }
             std::sort(candidates.begin(), candidates.end(), std::greater<>());
+            const auto found = static_cast<std::uint64_t>(candidates.size());
+            going = spend == nullptr ||
+                    spend(kScanOperations * (1 + visited) + found * std::bit_width(found));
             int moved = -1;
-            for (const std::int32_t j : candidates) {
-                if (!at(j).moved && test(ri, at(j)) == kMove) {
+            for (std::size_t c = 0; c < candidates.size() && going; ++c) {
+                const std::int32_t j = candidates[c];
+                if (at(j).moved) {
+                    continue;
+                }
+                const PairAnswer answer = test(ri, at(j));
+                going = spend == nullptr || spend(kPairOperations);
+                if (answer == kMove) {
                     moved = j;
                     break;
                 }
@@ -673,17 +674,120 @@ void CSimpleNNSSort::Reorder(std::vector<Record>& records, const PairTest& test)
         sorted.push_back(records[static_cast<std::size_t>(k)]);
     }
     records.swap(sorted);
+    return going;
 }
 
-void CSimpleNNSSort::Order()
+CSimpleNNSSort::EOutcome CSimpleNNSSort::Order()
 {
+    if (Project() != EOutcome::kWhole) {
+        return m_outcome;
+    }
     Sort(m_records);
-    Reorder(m_records, [this](const Record& i, const Record& j) { return TestPair(i, j); });
+    const auto n = static_cast<std::uint64_t>(m_records.size());
+    if (!SpendWork(kSortOperations * n * static_cast<std::uint64_t>(std::bit_width(n)))) {
+        return m_outcome;
+    }
+    Reorder(
+        m_records, [this](const Record& i, const Record& j) { return TestPair(i, j); },
+        [this](std::uint64_t operations) { return SpendWork(operations + std::exchange(m_work, 0)); });
+    return m_outcome;
+}
+
+bool CSimpleNNSSort::SpendWork(std::uint64_t operations)
+{
+    m_unweighed += operations;
+    const std::uint64_t units = m_unweighed / kOperationsPerUnit;
+    if (units == 0 || m_outcome != EOutcome::kWhole) {
+        return m_outcome == EOutcome::kWhole;
+    }
+    m_unweighed -= units * kOperationsPerUnit;
+    if (!CFrameMeter::Charge(units)) {
+        m_outcome = EOutcome::kStopped;
+    } else if (m_orders != nullptr && !m_orders->Spend(units)) {
+        m_outcome = EOutcome::kCut;
+    }
+    return m_outcome == EOutcome::kWhole;
+}
+
+CTransparencyOrders::Placement CSimpleNNSSort::GetPlacement() const
+{
+    CTransparencyOrders::Placement placement;
+    const CTransformation transform = m_view->HasTransform() ? m_view->GetTransform() : CTransformation();
+    transform.GetStoredNumbers(placement.numbers.data());
+    if (m_perspective || m_bounds.IsEmpty()) {
+        return placement;
+    }
+    // In a parallel view a placement moved anywhere sees its drawables as any other does,
+    // unless the near plane cuts some of them.
+    for (int k = 0; k < 8; ++k) {
+        if (m_nearPlane.GetSignedDistance(m_bounds.GetCorner(k)) <= kTolerance) {
+            return placement;
+        }
+    }
+    placement.numbers[9] = 0.0;
+    placement.numbers[10] = 0.0;
+    placement.numbers[11] = 0.0;
+    return placement;
+}
+
+void CSimpleNNSSort::DrawItem(ITarnisView* view, std::size_t item) const
+{
+    DrawOne(view, m_items[item].first, m_items[item].second);
 }
 
 void CSimpleNNSSort::SortAndDraw(ITarnisView* view)
 {
-    Order();
+    if (m_items.size() == 1) {
+        // Nothing to put in order: drawn as a sorted one would be, unless it lies wholly
+        // behind the near plane, where GL leaves it out all the same.
+        DrawItem(view, 0);
+        FlushFaces(view);
+        return;
+    }
+    CTransparencyOrders::Placement placement;
+    if (m_orders != nullptr) {
+        m_orders->Check(view->GetViewDefinition(), view->GetModel());
+        placement = GetPlacement();
+        if (const std::vector<std::int32_t>* kept = m_orders->Find(placement, m_itemKeys)) {
+            // Drawing may sort and keep other orders: this one is copied first.
+            const std::vector<std::int32_t> order = *kept;
+            for (auto it = order.rbegin(); it != order.rend(); ++it) {
+                DrawItem(view, static_cast<std::size_t>(*it));
+            }
+            FlushFaces(view);
+            return;
+        }
+        if (m_orders->IsSpent()) {
+            m_outcome = EOutcome::kCut;
+        }
+    }
+    if (m_outcome == EOutcome::kWhole) {
+        Order();
+    }
+    switch (m_outcome) {
+    case EOutcome::kStopped:
+        return;
+    case EOutcome::kCut:
+        if (!m_projected) {
+            // Cut before every drawable had its record: all drawn as they were added.
+            for (std::size_t k = 0; k < m_items.size(); ++k) {
+                DrawItem(view, k);
+            }
+            FlushFaces(view);
+            return;
+        }
+        break;
+    case EOutcome::kWhole:
+        if (m_orders != nullptr) {
+            std::vector<std::int32_t> order;
+            order.reserve(m_records.size());
+            for (const Record& record : m_records) {
+                order.push_back(record.item);
+            }
+            m_orders->Keep(placement, m_itemKeys, std::move(order));
+        }
+        break;
+    }
     for (auto it = m_records.rbegin(); it != m_records.rend(); ++it) {
         DrawOne(view, it->face, it->entity);
     }
@@ -859,6 +963,7 @@ CSimpleNNSSort::PairAnswer CSimpleNNSSort::TestBoxes(const Record& i, const Reco
 CSimpleNNSSort::Precedence CSimpleNNSSort::SeparateByBox(const Shape& box, const CPoint3d* points, int count,
                                                          bool* within) const
 {
+    m_work += kBoxPointOperations * static_cast<std::uint64_t>(count);
     const auto local = [&box](CPoint3d p) {
         box.inverse.TransformPoint(p);
         return p;
@@ -910,11 +1015,47 @@ CSimpleNNSSort::Precedence CSimpleNNSSort::SeparateByBox(const Shape& box, const
 
 int CSimpleNNSSort::SideOf(const Record& record, const CPlane3d& plane) const
 {
+    m_work += kSideOperations * static_cast<std::uint64_t>(record.count);
     return SideOfPoints(m_points.data() + record.first, record.count, plane);
+}
+
+std::span<const double> CSimpleNNSSort::Outline(const Record& record, bool thinned) const
+{
+    const std::span<const double> outline(m_screen.data() + 2 * record.first,
+                                          2 * static_cast<std::size_t>(record.count));
+    if (!thinned || static_cast<std::size_t>(record.count) <= COutlineOverlap::kThinCorners) {
+        return outline;
+    }
+    auto [found, made] = m_thinned.try_emplace(record.first);
+    if (made) {
+        std::vector<double> corners;
+        m_work += COutlineOverlap::Thin(outline, corners);
+        found->second = {m_thinPoints.size(), corners.size()};
+        m_thinPoints.insert(m_thinPoints.end(), corners.begin(), corners.end());
+    }
+    return {m_thinPoints.data() + found->second.first, found->second.second};
 }
 
 bool CSimpleNNSSort::ProjectionsOverlap(const Record& i, const Record& j) const
 {
-    return OutlinesOverlap(m_screen.data() + 2 * i.first, static_cast<std::size_t>(i.count),
-                           m_screen.data() + 2 * j.first, static_cast<std::size_t>(j.count));
+    // Outlines of many corners are tried thinned, the longer first: a test of bounded
+    // work that never misses an overlap.
+    const auto pairs = [](std::span<const double> a, std::span<const double> b) {
+        return static_cast<std::uint64_t>(a.size() / 2) * static_cast<std::uint64_t>(b.size() / 2);
+    };
+    std::span<const double> a = Outline(i, false);
+    std::span<const double> b = Outline(j, false);
+    if (pairs(a, b) > COutlineOverlap::kExactEdgePairs) {
+        if (a.size() >= b.size()) {
+            a = Outline(i, true);
+        } else {
+            b = Outline(j, true);
+        }
+    }
+    if (pairs(a, b) > COutlineOverlap::kExactEdgePairs) {
+        a = Outline(i, true);
+        b = Outline(j, true);
+    }
+    m_work += kEdgePairOperations * pairs(a, b) + a.size() + b.size();
+    return COutlineOverlap::Exact(a, b);
 }

@@ -6,14 +6,26 @@
 // groups by their placed boxes: a record found behind a nearer one is moved to be
 // drawn before it. A moved record is never moved again, so mutual overlaps (three
 // faces that each cover the next) end after at most one move each.
+//
+// Drawables are only noted as they are added; the work is done when they are drawn.
+// An order found is kept in the view's store (CTransparencyOrders) and drawn again for
+// the same drawables seen the same way: the next placement of a definition in a
+// parallel view, the next frame of an unmoved view. The work is weighed on the frame
+// meter as it is done, and on the pass's allowance: a sort whose frame must stop draws
+// nothing more; one whose allowance is spent draws what is left in the order it has.
 
+#include <cstdint>
 #include <functional>
+#include <span>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "foundation/boundingbox3d.h"
 #include "foundation/plane3d.h"
 #include "foundation/point3d.h"
 #include "foundation/transformation.h"
+#include "render/transparencyorders.h"
 #include "render/transsortimpl.h"
 
 class CComponentInstance;
@@ -21,7 +33,11 @@ class CComponentInstance;
 class CSimpleNNSSort : public CTransSortImpl
 {
 public:
-    CSimpleNNSSort(ITarnisView* view, int capacity);
+    // orders: the view's kept orders and the pass's allowance (null: nothing kept, no
+    // allowance but the frame's). bounds: the box of what will be added, in the current
+    // space; empty, an order is kept for this placement alone.
+    CSimpleNNSSort(ITarnisView* view, int capacity, CTransparencyOrders* orders = nullptr,
+                   const CBoundingBox3d& bounds = CBoundingBox3d());
 
     void Add(CFace* face, CDrawingElement* entity) override;
     void SortAndDraw(ITarnisView* view) override;
@@ -47,6 +63,8 @@ public:
         // An instance's, group's or picture's placed box (and a picture's plane) in the
         // sorter's shapes; -1 for none.
         int shape = -1;
+        // Which drawable, in the order they were added.
+        int item = -1;
     };
     enum PairAnswer
     {
@@ -56,15 +74,34 @@ public:
         kMove = 2,
     };
     using PairTest = std::function<PairAnswer(const Record& i, const Record& j)>;
+    // Weighs work done (in the sort's own operations, about a nanosecond each); false
+    // when the sort must end.
+    using Spend = std::function<bool(std::uint64_t operations)>;
+    // How a sort ended.
+    enum class EOutcome
+    {
+        kWhole,
+        // The pass's allowance was spent: the records keep the order they have.
+        kCut,
+        // The frame must stop.
+        kStopped,
+    };
 
     // By far depth, then near depth, nearest first.
     static void Sort(std::vector<Record>& records);
-    // The pairwise pass over sorted records; ends on every input.
-    static void Reorder(std::vector<Record>& records, const PairTest& test);
-    // Sorts and reorders the records, leaving them nearest first: drawing runs from the
-    // last.
-    void Order();
+    // The pairwise pass over sorted records; ends on every input. Every record scanned
+    // and every pair tested is weighed; when spend answers false the pass ends there,
+    // the records in the order they have then, and the answer is false.
+    static bool Reorder(std::vector<Record>& records, const PairTest& test, const Spend& spend = nullptr);
+    // Makes the records of the drawables added (their window boxes and outlines).
+    EOutcome Project();
+    // Projects, sorts and reorders the records, leaving them nearest first: drawing
+    // runs from the last.
+    EOutcome Order();
     [[nodiscard]] const std::vector<Record>& GetRecords() const { return m_records; }
+
+    // The sort's operations per meter unit: a unit is about what a vertex costs.
+    static constexpr std::uint64_t kOperationsPerUnit = 125;
 
 private:
     struct Shape
@@ -107,6 +144,14 @@ private:
     // in the box.
     [[nodiscard]] Precedence SeparateByBox(const Shape& box, const CPoint3d* points, int count, bool* within) const;
     [[nodiscard]] bool ProjectionsOverlap(const Record& i, const Record& j) const;
+    // The record's outline on screen, thinned when it has many corners.
+    [[nodiscard]] std::span<const double> Outline(const Record& record, bool thinned) const;
+    // Weighs the work done since the last call; false when the sort must end.
+    bool SpendWork(std::uint64_t operations);
+    // Where the drawables stand, for the kept orders.
+    [[nodiscard]] CTransparencyOrders::Placement GetPlacement() const;
+    void DrawItem(ITarnisView* view, std::size_t item) const;
+
     [[nodiscard]] int SideOf(const Record& record, const CPlane3d& plane) const;
     [[nodiscard]] const Shape* ShapeOf(const Record& record) const;
     // A face's or a picture's plane, turned away from the camera so that the far side is
@@ -114,10 +159,24 @@ private:
     bool PlaneOf(const Record& record, CPlane3d& plane) const;
 
     ITarnisView* m_view;
+    CTransparencyOrders* m_orders;
+    CBoundingBox3d m_bounds;
     CPlane3d m_nearPlane;
+    // What was added, and each one's face or entity as the kept orders know it.
+    std::vector<std::pair<CFace*, CDrawingElement*>> m_items;
+    std::vector<const void*> m_itemKeys;
     std::vector<Record> m_records;
     std::vector<Shape> m_shapes;
     std::vector<CPoint3d> m_points;
     std::vector<double> m_screen;
+    // Thinned outlines, made when first asked, by the record's first point.
+    mutable std::unordered_map<int, std::pair<std::size_t, std::size_t>> m_thinned;
+    mutable std::vector<double> m_thinPoints;
+    // Work the pair tests did, not yet weighed.
+    mutable std::uint64_t m_work = 0;
+    std::uint64_t m_unweighed = 0;
+    EOutcome m_outcome = EOutcome::kWhole;
+    // Every drawable has its record (or was found to lie behind the near plane).
+    bool m_projected = false;
     std::size_t m_capacity;
 };

@@ -189,6 +189,7 @@ void CTarnisView::SetModel(CTarnwickModel* model)
         return;
     }
     m_edgePasses.Clear();
+    m_transparencyOrders.Clear();
     m_cutReported = false;
     if (m_model != nullptr) {
         m_model->Release();

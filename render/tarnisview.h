@@ -24,6 +24,7 @@
 #include "render/drawingbase.h"
 #include "render/drawthrottle.h"
 #include "render/edgepasscache.h"
+#include "render/transparencyorders.h"
 #include "render/gltextimagecache.h"
 #include "render/linebatch.h"
 #include "render/linerecording.h"
@@ -272,6 +273,7 @@ public:
     // Something other than lines reaches GL: a recording running now cannot be replayed.
     void SpoilLineRecording();
     [[nodiscard]] CEdgePassCache& GetEdgePassCache() { return m_edgePasses; }
+    [[nodiscard]] CTransparencyOrders& GetTransparencyOrders() { return m_transparencyOrders; }
     // One batch of faces or lines went to GL: the frame keeps the driver close behind.
     void NoteBatchDrawn() { m_drawThrottle.NoteDraw(); }
 
@@ -440,7 +442,8 @@ protected:
     [[nodiscard]] bool ShowsNorthLine() const;
     // Orange, from the drawing axes' origin towards the model's north.
     void DrawNorthLine();
-    std::unique_ptr<ITransparencySorter> CreateTransparencySorter(int quality, int capacity) override;
+    std::unique_ptr<ITransparencySorter> CreateTransparencySorter(int quality, int capacity,
+                                                                  const CBoundingBox3d& bounds) override;
     void DrawTerminatorFace(CFace* face) override;
 
 private:
@@ -520,6 +523,8 @@ private:
     CLineBatch m_lineBatch;
     CLineRecording* m_lineRecording = nullptr;
     CEdgePassCache m_edgePasses;
+    // The orders the transparency sort found, and the blended pass's allowance for it.
+    CTransparencyOrders m_transparencyOrders;
     CDrawThrottle m_drawThrottle;
     double m_lineWidth = 0.0;
     std::uint16_t m_stipple = 0;

@@ -163,6 +163,16 @@ std::uint64_t CTarnisView::GetStillFrameBudget() const
 
 void CTarnisView::ReportFrameCut(bool cut)
 {
+    // A whole frame whose transparent faces were partly left unsorted says so in the
+    // same place, and once on the log.
+    if (!cut && m_transparencyOrders.IsSpent()) {
+        SetStatusText(kFirstPane, CString(CTransparencyOrders::kReason));
+        m_statusSaysCut = true;
+        if (m_transparencyOrders.TakeReport()) {
+            std::fprintf(stderr, "glimra: %s\n", CTransparencyOrders::kReason);
+        }
+        return;
+    }
     if (!cut) {
         // The reason goes once the frames are whole again; other texts stay.
         if (m_statusSaysCut) {
@@ -220,6 +230,7 @@ void CTarnisView::DrawWatermarks(bool inFront)
 
 void CTarnisView::DrawFrameContents(CComponent& root)
 {
+    m_transparencyOrders.BeginFrame();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     CFramePainter painter(*this);

@@ -28,9 +28,10 @@ void CTarnisView::DrawNorthLine()
     DrawRayLine(origin, m_model->GetShadowInfo()->GetNorth(), 0, false, kNorthLineColor, kNorthLineWidth);
 }
 
-std::unique_ptr<ITransparencySorter> CTarnisView::CreateTransparencySorter(int quality, int capacity)
+std::unique_ptr<ITransparencySorter> CTarnisView::CreateTransparencySorter(int quality, int capacity,
+                                                                          const CBoundingBox3d& bounds)
 {
-    return CTransparencySorter::Create(quality, capacity, this);
+    return CTransparencySorter::Create(quality, capacity, this, &m_transparencyOrders, bounds);
 }
 
 void CTarnisView::DrawTerminatorFace(CFace* face)

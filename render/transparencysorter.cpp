@@ -3,13 +3,15 @@
 #include "render/bboxcentersort.h"
 #include "render/simplennssort.h"
 
-std::unique_ptr<ITransparencySorter> CTransparencySorter::Create(int quality, int capacity, ITarnisView* view)
+std::unique_ptr<ITransparencySorter> CTransparencySorter::Create(int quality, int capacity, ITarnisView* view,
+                                                                 CTransparencyOrders* orders,
+                                                                 const CBoundingBox3d& bounds)
 {
     std::unique_ptr<CTransSortImpl> impl;
     if (quality == 1) {
         impl = std::make_unique<CBboxCenterSort>(view, capacity);
     } else if (quality == 2) {
-        impl = std::make_unique<CSimpleNNSSort>(view, capacity);
+        impl = std::make_unique<CSimpleNNSSort>(view, capacity, orders, bounds);
     } else {
         return nullptr;
     }

@@ -41,6 +41,11 @@
 //   glimra_samplegen --faceshape NAME N <folder>
 //                                          one face whose loops touch, NAME of
 //                                          samplegen/faceshapes.h at the size N
+//   glimra_samplegen --xraydiscs P C <folder>
+//                                          P placements of two crossing glass discs of C
+//                                          corners, seen in X-ray
+//   glimra_samplegen --crossingdiscs C <folder>
+//                                          two crossing glass discs of C corners, in X-ray
 //   glimra_samplegen --progressivepreview SIDE <folder>
 //                                          no entities, a white progressive JPEG preview
 //                                          SIDE pixels square (made by ImageMagick)
@@ -78,6 +83,7 @@
 #include "samplegen/modelfiles.h"
 #include "samplegen/sectionmodels.h"
 #include "samplegen/stressmodels.h"
+#include "samplegen/transparencymodels.h"
 
 namespace {
 
@@ -108,6 +114,8 @@ int Usage()
                          " | --sharedring FACES"
                          " | --facesfirstring FACES"
                          " | --faceshape NAME SIZE"
+                         " | --xraydiscs COUNT CORNERS"
+                         " | --crossingdiscs CORNERS"
                          " | --progressivepreview SIDE"
                          " | --gridplanes PLANES TRIANGLES"
                          " | --boxplanes PLANES"
@@ -188,6 +196,7 @@ int main(int argc, char** argv)
         {"--farfill", "farfill-", &BuildFarFillModel},
         {"--sharedring", "sharedring-", &BuildSharedRingModel},
         {"--facesfirstring", "facesfirstring-", &BuildFacesFirstRingModel},
+        {"--crossingdiscs", "crossingdiscs-", &BuildCrossingDiscsModel},
         {"--progressivepreview", "progressivepreview-", &BuildProgressivePreviewModel},
         {"--boxplanes", "boxplanes-", &BuildBoxPlanesModel},
         {"--tiltedcut", "tiltedcut-", &BuildTiltedCutModel},
@@ -206,6 +215,7 @@ int main(int argc, char** argv)
         {"--crossingstar", "crossingstar-", &BuildCrossingStarModel},
         {"--dimensions", "dimensions-", &BuildDimensionsModel},
         {"--gridplanes", "gridplanes-", &BuildGridPlanesModel},
+        {"--xraydiscs", "xraydiscs-", &BuildXrayDiscsModel},
     };
     const auto* pair = std::end(pairs);
     int count = -1;

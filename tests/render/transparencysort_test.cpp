@@ -24,7 +24,9 @@
 #include "render/bboxcentersort.h"
 #include "render/simplennssort.h"
 #include "render/tarnisview.h"
+#include "render/transparencyorders.h"
 #include "samplegen/geometrybuilder.h"
+#include "samplegen/transparencymodels.h"
 #include "tests/render/modelframefixture.h"
 
 namespace {
@@ -165,6 +167,27 @@ TEST(DepthSortTest, TheScreenIndexLeavesTheOrderOfThePlainScanUnchanged)
     }
 }
 
+TEST(DepthSortTest, APassToldToStopLeavesTheRecordsInDepthOrder)
+{
+    for (const int allowed : {0, 1, 1000}) {
+        std::vector<Record> records{Box(0, 10, 0.1, 0.5, Tag(0)), Box(0, 10, 0.2, 0.6, Tag(1)),
+                                    Box(0, 10, 0.3, 0.7, Tag(2))};
+        CSimpleNNSSort::Sort(records);
+        int spent = 0;
+        const bool whole = CSimpleNNSSort::Reorder(
+            records, [](const Record&, const Record&) { return CSimpleNNSSort::kMove; },
+            [&spent, allowed](std::uint64_t) { return ++spent <= allowed; });
+        EXPECT_EQ(whole, allowed == 1000) << allowed;
+        if (allowed == 0) {
+            // Stopped before any pair was tested: nothing moved.
+            EXPECT_EQ(records[0].entity, Tag(0));
+            EXPECT_EQ(records[1].entity, Tag(1));
+            EXPECT_EQ(records[2].entity, Tag(2));
+        }
+        EXPECT_EQ(records.size(), 3U);
+    }
+}
+
 TEST(BoxCentreSortTest, ImagesAreDrawnFirstThenEverythingElseFarthestFirst)
 {
     using R = CBboxCenterSort::Record;
@@ -253,6 +276,7 @@ TEST_F(BlendOrderTest, AnInstanceTakesTheWindowBoxOfItsPlacedBoxCutAtTheNearPlan
 
     CSimpleNNSSort sorter(&m_view, 1);
     sorter.Add(nullptr, instance);
+    sorter.Project();
     ASSERT_EQ(sorter.GetRecords().size(), 1U);
     const CSimpleNNSSort::Record& record = sorter.GetRecords()[0];
     EXPECT_GT(record.xmax - record.xmin, kWidth);
@@ -432,4 +456,67 @@ TEST_F(PairKindTest, GlassInstancesBlendTheOneBehindFirst)
     const std::array<int, 3> rgb = Pixel(kWidth / 2, kHeight / 2);
     EXPECT_NEAR(rgb[0], 127, 12);
     EXPECT_NEAR(rgb[2], 64, 12);
+}
+
+TEST_F(BlendOrderTest, FacesPastTheSortsAllowanceAreBlendedAsTheyWereAddedAndTheViewSaysSo)
+{
+    // The nearer blue first in the list, as in the test above.
+    Glass(5.0, CColor(0, 0, 255));
+    Glass(2.0, CColor(255, 0, 0));
+    m_model->GetRenderingOptions()->SetTransparencyQuality(2);
+    CTransparencyOrders& orders = m_view.GetTransparencyOrders();
+    orders.SetAllowance(0);
+    std::array<int, 3> rgb = DrawCentre();
+    // Unsorted, the nearer blue goes first and hides the red.
+    EXPECT_LT(rgb[0], 10);
+    EXPECT_NEAR(rgb[2], 127, 12);
+    EXPECT_EQ(m_view.statusText, CString(CTransparencyOrders::kReason));
+    EXPECT_EQ(orders.GetOrderCount(), 0U) << "an order cut short is not kept";
+
+    orders.SetAllowance(CTransparencyOrders::kFrameAllowance);
+    rgb = DrawCentre();
+    EXPECT_NEAR(rgb[0], 60, 12);
+    EXPECT_NEAR(rgb[2], 120, 12);
+    EXPECT_TRUE(m_view.statusText.IsEmpty()) << "a whole frame takes the words back";
+}
+
+// Placements of two crossing glass discs of 100 corners, so that their outlines are
+// thinned for the overlap test.
+class KeptOrderTest : public ModelFrameTest
+{
+protected:
+    static constexpr int kPlacements = 9;
+
+    void SetUp() override
+    {
+        ModelFrameTest::SetUp();
+        BuildXrayDiscsModel(*m_model, kPlacements, 100);
+        Options().SetDisplayEdges(0);
+        Options().SetDrawProfiles(false);
+    }
+};
+
+TEST_F(KeptOrderTest, AParallelViewSortsADefinitionOnceForAllPlacementsAPerspectiveViewOncePerPlacement)
+{
+    CTransparencyOrders& orders = m_view.GetTransparencyOrders();
+    for (const bool perspective : {false, true}) {
+        CViewDefinition view;
+        view.SetViewportSize(kWidth, kHeight);
+        view.SetEyeTarget(CPoint3d(25, -60, 80), CPoint3d(25, 25, 0), CVector3d(0, 0, 1));
+        view.SetPerspective(perspective);
+        view.SetViewHeight(120.0);
+        m_view.SetViewDefinition(view);
+        m_view.SetViewportSize(kWidth, kHeight);
+        const std::uint64_t before = orders.GetReuseCount();
+        Draw();
+        // In perspective each placement sees the discs from a place of its own; the
+        // model's top level, which holds the placements, has an order too.
+        EXPECT_EQ(orders.GetOrderCount(), 1 + (perspective ? kPlacements : 1)) << perspective;
+        EXPECT_EQ(orders.GetReuseCount() - before, perspective ? 0 : kPlacements - 1) << perspective;
+        const std::vector<std::uint8_t> first = m_pixels;
+        Draw();
+        EXPECT_EQ(orders.GetReuseCount() - before, 1 + (perspective ? kPlacements : 2 * kPlacements - 1))
+            << "the next frame of an unmoved view sorts nothing";
+        EXPECT_EQ(m_pixels, first) << perspective;
+    }
 }
