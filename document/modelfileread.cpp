@@ -33,6 +33,7 @@
 #include "document/viewpage.h"
 #include "foundation/flagguard.h"
 #include "foundation/modelid.h"
+#include "foundation/repairnotes.h"
 #include "model/curveregistry.h"
 #include "model/drawingelement.h"
 #include "model/entitylist.h"
@@ -230,6 +231,8 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
         return;
     }
     const CHeapPrefaulter prefaulter(ExpectedHeapGrowth(ar));
+    // What the records mend is said once per kind for the whole file.
+    const CRepairNotes notes;
     ar.NoteObjectsOf({RUNTIME_CLASS(CTwFont), RUNTIME_CLASS(CMaterial), RUNTIME_CLASS(CLayer)});
     CLoadSession session(this, ar);
     int modelVersion = 0;

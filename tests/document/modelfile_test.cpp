@@ -17,6 +17,7 @@
 #include "annotations/textstyle.h"
 #include "document/componentbehavior.h"
 #include "document/entitycopier.h"
+#include "document/facetexturecoords.h"
 #include "document/fontmanager.h"
 #include "document/layer.h"
 #include "document/material.h"
@@ -934,7 +935,13 @@ void BuildModelOfDistinctNumbers(CTarnwickModel& model)
         edges.push_back(new CEdge(corners[i], corners[(i + 1) % 3], false));
         root.Add(edges.back());
     }
-    root.Add(new CFace(3, edges.data(), CPlane3d(CPoint3d(0, 0, z), CVector3d(0, 0, 1))));
+    auto* face = new CFace(3, edges.data(), CPlane3d(CPoint3d(0, 0, z), CVector3d(0, 0, 1)));
+    root.Add(face);
+    auto* coords = new CFaceTextureCoords;
+    Matrix3 shifted = Matrix3Identity();
+    shifted[6] = 1025.25;
+    coords->SetFrontMatrix(shifted);
+    face->GetOrCreateAttributeContainer(coords);
     auto* definition = new CComponentDefinition;
     modelfiletest::AddSquare(*definition, 2.0);
     definition->SetInsertionPoint(CPoint3d(1004.25, 0, 0), false);
@@ -962,24 +969,58 @@ void BuildModelOfDistinctNumbers(CTarnwickModel& model)
     auto* radial = new CDimensionRadial;
     radial->SetLeader(0.8125, 1013.25);
     root.Add(radial);
-    model.GetDrawingAxes()->SetAxes(CPoint3d(1014.25, 0, 0), CVector3d(1, 0, 0), CVector3d(0, 1, 0),
+    model.GetDrawingAxes()->SetAxes(CPoint3d(1014.25, 0, 0), CVector3d(1019.25, 0, 0), CVector3d(0, 1, 0),
                                     CVector3d(0, 0, 1));
-    model.GetCamera().SetView(CPoint3d(1015.25, 0, 10), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), 1.0, 1000.0, true,
-                              35.0, 100.0);
+    model.GetCamera().SetView(CPoint3d(1015.25, 0, 10), CPoint3d(0, 1020.25, 0), CVector3d(0, 1, 0), 1.0, 1000.0,
+                              true, 37.25, 100.0);
     CCamera pageCamera = model.GetCamera();
     pageCamera.SetView(CPoint3d(1016.25, 0, 10), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), 1.0, 1000.0, true, 35.0,
                        100.0);
     static_cast<CViewPage*>(model.GetPageList()->GetPage(1))->SetCamera(pageCamera);
-    orvell::utils::CTypedValue snap;
-    snap.SetDouble(1017.25);
-    EXPECT_TRUE(model.GetOptionsManager()->SetValue(CString("UnitsOptions"), CString("LengthSnapLength"), snap));
+    auto* first = static_cast<CViewPage*>(model.GetPageList()->GetPage(0));
+    first->SetSlideTime(1023.25);
+    first->SetTransitionTime(1024.25);
+    const struct
+    {
+        const char* provider;
+        const char* key;
+        double value;
+    } options[] = {{"UnitsOptions", "LengthSnapLength", 1017.25},
+                   {"NamedOptions", "Glimra.Note", 1021.25},
+                   {"SlideshowOptions", "SlideTime", 1022.25}};
+    for (const auto& option : options) {
+        orvell::utils::CTypedValue value;
+        value.SetDouble(option.value);
+        EXPECT_TRUE(model.GetOptionsManager()->SetValue(CString(option.provider), CString(option.key), value));
+    }
+}
+
+template <typename T>
+T* FindInRoot(CTarnwickModel& model)
+{
+    for (CDrawingElement* element : model.GetRootComponent()->GetEntityList()) {
+        if (auto* found = dynamic_cast<T*>(element)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+const CViewPage& PageOf(CTarnwickModel& model, int index)
+{
+    return *static_cast<const CViewPage*>(model.GetPageList()->GetPage(index));
+}
+
+orvell::utils::CTypedValue OptionOf(CTarnwickModel& model, const char* provider, const char* key)
+{
+    return model.GetOptionsManager()->GetProvider(CString(provider))->GetValue(CString(key));
 }
 
 }  // namespace
 
 // A NaN corner of a hole once crashed the tessellator, and other numbers that are not
 // finite drew wrong shapes.
-TEST_F(ModelFileTest, ANumberThatIsNotFiniteAnywhereACoordinateIsReadRefusesTheFileAndLeavesAnEmptyModel)
+TEST_F(ModelFileTest, ANumberThatIsNotFiniteWhereGeometryIsReadRefusesTheFileAndLeavesAnEmptyModel)
 {
     OwnedModel built;
     BuildModelOfDistinctNumbers(*built);
@@ -992,9 +1033,8 @@ TEST_F(ModelFileTest, ANumberThatIsNotFiniteAnywhereACoordinateIsReadRefusesTheF
         {"vertex", 1001.25},          {"face plane", -1002.25},     {"placement", 1003.25},
         {"insertion point", 1004.25}, {"guide point", 1005.25},     {"guide line", 1006.25},
         {"polyline", 1007.25},        {"section plane", -1008.25},  {"text anchor", 1009.25},
-        {"text leader", 1010.25},     {"text position", 0.3125},    {"dimension point", 1011.25},
-        {"dimension offset", 1012.25}, {"radial leader", 1013.25},  {"drawing axes", 1014.25},
-        {"camera", 1015.25},          {"page camera", 1016.25},     {"snap length", 1017.25},
+        {"text leader", 1010.25},     {"dimension point", 1011.25}, {"dimension offset", 1012.25},
+        {"radial leader", 1013.25},   {"field of view", 37.25},
     };
     OwnedModel model;
     for (const auto& place : places) {
@@ -1017,4 +1057,62 @@ TEST_F(ModelFileTest, ANumberThatIsNotFiniteAnywhereACoordinateIsReadRefusesTheF
     EXPECT_EQ(entitytest::ArchiveReason([&] { modelfiletest::ReadModel(*refused, nanHole); }),
               entitytest::kNotFiniteReason);
     ExpectEmpty(*refused);
+}
+
+// A file that opened before numbers were checked opens again where the record has a
+// repair of its own for the number: the repair is taken and said once.
+TEST_F(ModelFileTest, ANumberThatIsNotFiniteWhereTheRecordHasARepairOpensRepairedAndSaysSoOnce)
+{
+    OwnedModel built;
+    BuildModelOfDistinctNumbers(*built);
+    const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    using Repaired = bool (*)(CTarnwickModel&);
+    const struct
+    {
+        const char* place;
+        double number;
+        Repaired repaired;
+    } places[] = {
+        {"camera eye", 1015.25, [](CTarnwickModel& m) { return m.GetCamera().GetEye() == CPoint3d(0, 0, 1); }},
+        {"camera target", 1020.25,
+         [](CTarnwickModel& m) { return m.GetCamera().GetTarget() == CPoint3d(1015.25, 0, 9); }},
+        {"page camera eye", 1016.25,
+         [](CTarnwickModel& m) { return PageOf(m, 1).GetCamera().GetEye() == CPoint3d(0, 0, 1); }},
+        {"page slide time", 1023.25, [](CTarnwickModel& m) { return PageOf(m, 0).GetOwnSlideTime() == -1.0; }},
+        {"page transition time", 1024.25,
+         [](CTarnwickModel& m) { return PageOf(m, 0).GetOwnTransitionTime() == -1.0; }},
+        {"snap length", 1017.25,
+         [](CTarnwickModel& m) { return OptionOf(m, "UnitsOptions", "LengthSnapLength").AsDouble() == 0.0625; }},
+        {"slide time", 1022.25,
+         [](CTarnwickModel& m) { return OptionOf(m, "SlideshowOptions", "SlideTime").AsDouble() == 1.0; }},
+        {"named option", 1021.25,
+         [](CTarnwickModel& m) { return OptionOf(m, "NamedOptions", "Glimra.Note").IsEmpty(); }},
+        {"dimension threshold", 0.6,
+         [](CTarnwickModel& m) { return m.GetDimensionStyle()->GetObliqueThreshold() == 0.0; }},
+        {"text position", 0.3125, [](CTarnwickModel& m) { return FindInRoot<CText>(m)->GetScreenX() == 0.5; }},
+        {"text position", 0.6875, [](CTarnwickModel& m) { return FindInRoot<CText>(m)->GetScreenY() == 0.5; }},
+        {"axes origin", 1014.25, [](CTarnwickModel& m) { return m.GetDrawingAxes()->GetOrigin() == CPoint3d(); }},
+        {"axes x axis", 1019.25,
+         [](CTarnwickModel& m) { return m.GetDrawingAxes()->GetAxis(0) == CVector3d(1, 0, 0); }},
+        {"texture placement", 1025.25,
+         [](CTarnwickModel& m) { return GetFaceTextureCoords(FindInRoot<CFace>(m))->IsSideEmpty(true); }},
+    };
+    OwnedModel model;
+    for (const auto& place : places) {
+        for (const double bad : entitytest::kNonFinite) {
+            SCOPED_TRACE(std::string(place.place) + " as " + std::to_string(bad));
+            ::testing::internal::CaptureStderr();
+            EXPECT_NO_THROW(modelfiletest::ReadModel(*model, entitytest::WithDoubleReplaced(file, place.number, bad)));
+            const std::string said = ::testing::internal::GetCapturedStderr();
+            EXPECT_TRUE(place.repaired(*model));
+            EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+            EXPECT_EQ(said.rfind("glimra: ", 0), 0u) << said;
+        }
+    }
+    const double nan = entitytest::kNonFinite[0];
+    const Bytes twice = entitytest::WithDoubleReplaced(entitytest::WithDoubleReplaced(file, 0.3125, nan), 0.6875, nan);
+    ::testing::internal::CaptureStderr();
+    modelfiletest::ReadModel(*model, twice);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
