@@ -23,11 +23,14 @@
 #include "foundation/boundedline3d.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/line3d.h"
+#include "foundation/repairnotes.h"
 #include "model/attributecontainer.h"
+#include "model/edgeuse.h"
 #include "model/edge.h"
 #include "model/entitylist.h"
 #include "model/entityset.h"
 #include "model/enumedge.h"
+#include "model/enumedgeuse.h"
 #include "model/face.h"
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
@@ -908,11 +911,14 @@ void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
     m_entities.reserve(static_cast<std::size_t>(count));
     // Filled to the end unless the file is damaged: a large list is made present at once.
     CHeapPrefaulter::PrepareRegion(m_entities.data(), m_entities.capacity() * sizeof(CDrawingElement*));
+    std::uint64_t leftOut = 0;
     for (std::int32_t i = 0; i < count; ++i) {
         CDrawingElement* element = ReadDrawingElement(ar);
         // An element held elsewhere stays with its first component; a component never
-        // holds itself.
+        // holds itself. No writer lists an empty entry or an element twice: the entry
+        // stood for another element, which the file has lost, so it is told.
         if (element == nullptr || element == this || element->GetParent() != nullptr) {
+            ++leftOut;
             continue;
         }
         m_entities.push_back(element);
@@ -921,6 +927,49 @@ void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
             tally.nested.push_back(held);
         }
         ReadTally::AddUsesOf(element, [&tally](CMaterial* material) { tally.AddUse(material); });
+    }
+    if (leftOut > 0) {
+        if (CTarnwickModel* model = GetCurrentModel()) {
+            model->NoteLeftOutEntries(leftOut);
+        }
+    }
+    const std::size_t listed = m_entities.size();
+    TakeInFaceEdges(ar);
+    for (std::size_t i = listed; i < m_entities.size(); ++i) {
+        ReadTally::AddUsesOf(m_entities[i], [&tally](CMaterial* material) { tally.AddUse(material); });
+    }
+}
+
+void CComponent::TakeInFaceEdges(CArchive& ar)
+{
+    bool takenIn = false;
+    const std::size_t listed = m_entities.size();
+    for (std::size_t i = 0; i < listed; ++i) {
+        if (m_entities[i]->GetTypeId() != kTypeFace) {
+            continue;
+        }
+        const auto* face = static_cast<const CFace*>(m_entities[i]);
+        for (std::int32_t l = 0; l < face->GetLoopCount(); ++l) {
+            CEnumEdgeUseLoop uses(face->GetLoop(l));
+            CEdgeUse* use = nullptr;
+            while (uses.Next(use)) {
+                CEdge* edge = use->GetEdge();
+                if (edge == nullptr || edge->GetParent() == this) {
+                    continue;
+                }
+                // Erasing the other component would free an edge this face still uses.
+                if (edge->GetParent() != nullptr) {
+                    AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName,
+                                             "a face uses an edge that another component holds");
+                }
+                m_entities.push_back(edge);
+                edge->SetParent(this);
+                takenIn = true;
+            }
+        }
+    }
+    if (takenIn) {
+        CRepairNotes::Say("a face uses an edge that its component's list left out; the edge is put back");
     }
 }
 

@@ -226,6 +226,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     const PageNotificationSuppression quietPages;
     m_loadStatus = kLoadOk;
     m_unreadBytes = 0;
+    m_leftOutEntries = 0;
     if (!ReadsModelMagic(ar)) {
         m_loadStatus = kLoadNotAModel;
         return;
@@ -257,6 +258,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
         session.Commit();
     } catch (...) {
         session.Discard();
+        m_leftOutEntries = 0;
         throw;
     }
     // From here the model owns everything the read made, and erasing (orphan edges of
@@ -433,6 +435,8 @@ void CTarnwickModel::ReadEntities(CArchive& ar, int /*fileVersion*/, int modelVe
             CDrawingElement* element = ReadDrawingElement(ar);
             if (element != nullptr && element != m_rootComponent && element->GetParent() == nullptr) {
                 m_rootComponent->Add(element);
+            } else {
+                ++m_leftOutEntries;
             }
         }
     } else {

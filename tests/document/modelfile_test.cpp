@@ -29,6 +29,8 @@
 #include "document/tarniscs.h"
 #include "foundation/typedvalue.h"
 #include "model/curveregistry.h"
+#include "model/edgeuse.h"
+#include "model/enumedgeuse.h"
 #include "model/loop.h"
 #include "platform/exceptions.h"
 #include "platform/file.h"
@@ -1115,4 +1117,109 @@ TEST_F(ModelFileTest, ANumberThatIsNotFiniteWhereTheRecordHasARepairOpensRepaire
     modelfiletest::ReadModel(*model, twice);
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
+
+namespace {
+
+enum class SquareList
+{
+    kSound,
+    kFaceTwice,
+    kEdgeInDefinition
+};
+
+// A square whose root list names its face again where its third edge stood, as the
+// writer writes it: the face comes first, so the edges in the list are references
+// to edges its loop wrote already. Or the third edge listed by a definition instead.
+Bytes WriteSquare(SquareList list)
+{
+    OwnedModel model;
+    const CurrentModelScope scope(&*model);
+    const CUndoSuspender suspender;
+    CComponent& root = *model->GetRootComponent();
+    CVertex* corners[4] = {new CVertex(CPoint3d(0, 0, 0)), new CVertex(CPoint3d(1, 0, 0)),
+                           new CVertex(CPoint3d(1, 1, 0)), new CVertex(CPoint3d(0, 1, 0))};
+    CEdge* edges[4];
+    for (int i = 0; i < 4; ++i) {
+        edges[i] = new CEdge(corners[i], corners[(i + 1) % 4], false);
+    }
+    auto* face = new CFace(4, edges, CPlane3d(CPoint3d(), CVector3d(0, 0, 1)));
+    auto* definition = new CComponentDefinition;
+    model->GetDefinitionList()->AddDefinition(definition, false);
+    CDrawingElement* const third = list == SquareList::kFaceTwice ? static_cast<CDrawingElement*>(face) : edges[2];
+    const std::vector<CDrawingElement*> listed = {face, edges[0], edges[1], third, edges[3]};
+    for (CDrawingElement* element : listed) {
+        if (element != third || list != SquareList::kEdgeInDefinition) {
+            root.Add(element);
+        }
+    }
+    if (list == SquareList::kEdgeInDefinition) {
+        definition->Add(edges[2]);
+    }
+    const Bytes bytes = modelfiletest::WriteModel(*model, kSaveFormat5000);
+    // Whole again, so that the model lets each element go once.
+    (void)definition->Remove(edges[2]);
+    while (root.Remove(face)) {
+    }
+    root.Add(face);
+    if (list != SquareList::kSound) {
+        root.Add(edges[2]);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+// One damaged reference once opened silently: the edges it stood for were gone from the
+// component while the face still used them, and a save wrote the model without them.
+TEST_F(ModelFileTest, AnEmptyEntryOrOneNamingAnElementListedAlreadyIsCountedAndTheFacesEdgesAreTakenBackIn)
+{
+    const Bytes sound = WriteSquare(SquareList::kSound);
+    const Bytes twice = WriteSquare(SquareList::kFaceTwice);
+    ASSERT_EQ(twice.size(), sound.size());
+    std::vector<std::size_t> differ;
+    // Each write makes the model an identifier of its own; what follows it is compared.
+    for (std::size_t i = modelfiletest::StampOffset(kSaveFormat5000); i < sound.size(); ++i) {
+        if (sound[i] != twice[i]) {
+            differ.push_back(i);
+        }
+    }
+    // One reference: a little-endian word whose high byte is 0 for so small a file.
+    ASSERT_EQ(differ.size(), 1u);
+    ASSERT_EQ(sound[differ[0] + 1], 0);
+    Bytes empty = sound;
+    empty[differ[0]] = 0;
+    const struct
+    {
+        const char* name;
+        const Bytes& bytes;
+        std::uint64_t leftOut;
+    } rows[] = {{"sound", sound, 0}, {"the face named twice", twice, 1}, {"an empty entry", empty, 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        OwnedModel model;
+        ::testing::internal::CaptureStderr();
+        modelfiletest::ReadModel(*model, row.bytes);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
+        EXPECT_EQ(model->GetLeftOutEntryCount(), row.leftOut);
+        EXPECT_EQ(said.find("the edge is put back") != std::string::npos, row.leftOut != 0) << said;
+        const CComponent& root = *model->GetRootComponent();
+        ASSERT_EQ(root.GetCount(), 5);
+        const CFace* face = FindInRoot<CFace>(*model);
+        for (const CEdgeUse* use : UsesOf(face->GetOuterLoop())) {
+            EXPECT_EQ(use->GetEdge()->GetParent(), &root);
+        }
+        // What a save writes holds the whole square.
+        OwnedModel again;
+        modelfiletest::ReadModel(*again, modelfiletest::WriteModel(*model, kSaveFormat5000));
+        EXPECT_EQ(again->GetRootComponent()->GetCount(), 5);
+        EXPECT_EQ(again->GetLeftOutEntryCount(), 0u);
+    }
+    // Erasing the definition would free an edge the root's face still uses.
+    OwnedModel refused;
+    EXPECT_EQ(entitytest::ArchiveReason(
+                  [&] { modelfiletest::ReadModel(*refused, WriteSquare(SquareList::kEdgeInDefinition)); }),
+              "a face uses an edge that another component holds");
+    ExpectEmpty(*refused);
 }
