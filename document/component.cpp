@@ -901,6 +901,28 @@ void CComponent::ReadOldRecord(CArchive& ar, int version, ReadTally& tally)
     }
 }
 
+namespace {
+
+// The edges the components' lists took so far, compared with CEdge::GetReadCount.
+// User-interface thread only.
+std::uint64_t g_edgesListed = 0;
+
+// The component stands as the holder of the edges read while its list is read, until
+// its read ends, however it ends.
+class CHolderScope
+{
+public:
+    explicit CHolderScope(const CComponent* component) : m_previous(CEdgeUse::SetHolderBeingRead(component)) {}
+    ~CHolderScope() { (void)CEdgeUse::SetHolderBeingRead(m_previous); }
+    CHolderScope(const CHolderScope&) = delete;
+    CHolderScope& operator=(const CHolderScope&) = delete;
+
+private:
+    const CEntity* m_previous;
+};
+
+}  // namespace
+
 void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
 {
     const std::int32_t count = ReadReferenceCount(ar);
@@ -911,6 +933,10 @@ void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
     m_entities.reserve(static_cast<std::size_t>(count));
     // Filled to the end unless the file is damaged: a large list is made present at once.
     CHeapPrefaulter::PrepareRegion(m_entities.data(), m_entities.capacity() * sizeof(CDrawingElement*));
+    const CHolderScope holder(this);
+    const std::uint64_t edgesReadBefore = CEdge::GetReadCount();
+    const std::uint64_t edgesListedBefore = g_edgesListed;
+    const std::uint64_t foreignBefore = CEdgeUse::GetForeignEdgeCount();
     std::uint64_t leftOut = 0;
     for (std::int32_t i = 0; i < count; ++i) {
         CDrawingElement* element = ReadDrawingElement(ar);
@@ -923,6 +949,9 @@ void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
         }
         m_entities.push_back(element);
         element->SetParent(this);
+        if (element->GetTypeId() == kTypeEdge) {
+            ++g_edgesListed;
+        }
         if (const CComponent* held = element->GetNestedComponent()) {
             tally.nested.push_back(held);
         }
@@ -933,9 +962,17 @@ void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
             model->NoteLeftOutEntries(leftOut);
         }
     }
+    // When every edge read while the list was read (its faces', those of what it nests)
+    // went into a list and no face took an edge another element holds, none of its
+    // faces' edges can be missing or foreign, and the faces need not be walked.
+    if (CEdge::GetReadCount() - edgesReadBefore == g_edgesListed - edgesListedBefore &&
+        CEdgeUse::GetForeignEdgeCount() == foreignBefore) {
+        return;
+    }
     const std::size_t listed = m_entities.size();
     TakeInFaceEdges(ar);
     for (std::size_t i = listed; i < m_entities.size(); ++i) {
+        ++g_edgesListed;
         ReadTally::AddUsesOf(m_entities[i], [&tally](CMaterial* material) { tally.AddUse(material); });
     }
 }
