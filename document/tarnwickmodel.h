@@ -82,10 +82,10 @@ public:
 
     // The process is about to end: the model keeps everything it holds and its
     // destructor lets it go without erasing or freeing any of it, which for a large model
-    // takes seconds entity by entity. Only for the program's own exit road, which ends the
-    // process right after without running the leak check; anywhere else the whole model
-    // would leak.
-    void AbandonAtExit() { m_abandoned = true; }
+    // takes seconds entity by entity. The undo log gets what the destruction writes to it
+    // now, and is closed. Only for the program's own exit road, which ends the process
+    // right after without running the leak check; anywhere else the whole model would leak.
+    void AbandonAtExit();
 
     void AddRef() { ++m_refCount; }
     // The new count. At 0 the model is deleted (with change recording off) and must
