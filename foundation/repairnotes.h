@@ -18,8 +18,6 @@ public:
 
     // Writes "glimra: <note>" and a line end unless the note was said in this scope.
     static void Say(const char* note);
-    // What this scope has said, in order.
-    [[nodiscard]] const std::vector<std::string>& GetSaid() const { return m_said; }
 
 private:
     CRepairNotes* m_previous;
