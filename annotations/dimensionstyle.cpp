@@ -7,7 +7,7 @@
 #include "document/component.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
-#include "foundation/geometryarchive.h"
+#include "foundation/repairnotes.h"
 #include "foundation/tolerance.h"
 #include "model/validitylog.h"
 #include "platform/archive.h"
@@ -204,9 +204,9 @@ void CDimensionStyle::ReadRecord(CArchive& ar)
     ar >> m_highlightColor;
     m_prefix = ArchiveReadBool(ar);
     m_obliqueHide = ArchiveReadBool(ar);
-    ar >> Finite(m_obliqueThreshold);
+    ar >> m_obliqueThreshold;
     m_smallHide = ArchiveReadBool(ar);
-    ar >> Finite(m_minimumScreenLength);
+    ar >> m_minimumScreenLength;
     if (version >= 2) {
         ar >> m_defaultColor >> m_labelColor;
     }
@@ -217,7 +217,19 @@ void CDimensionStyle::ReadRecord(CArchive& ar)
         // Older programs wrote a weight they never drew with.
         m_lineWeight = 1;
     }
+    MendThresholds();
     RepairValues(nullptr);
+}
+
+// Both are compared with what the view measures on the screen and written back. The
+// check's repair of the angle, 0, is taken for the length as well: a length that is not
+// a number hid nothing, and neither does 0.
+void CDimensionStyle::MendThresholds()
+{
+    (void)MendNotFinite(m_obliqueThreshold, 0.0,
+                        "the dimension style's oblique threshold is not a finite number; it is read as 0");
+    (void)MendNotFinite(m_minimumScreenLength, 0.0,
+                        "the dimension style's smallest screen length is not a finite number; it is read as 0");
 }
 
 void CDimensionStyle::WriteRecord(CArchive& ar) const

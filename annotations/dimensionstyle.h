@@ -37,7 +37,8 @@ public:
     ~CDimensionStyle() override;
 
     // Reads or writes the style record. Throws the archive exception on bad input,
-    // and badClass for a font reference to another class.
+    // and badClass for a font reference to another class. Reading mends values out of
+    // range, and a threshold that is not finite reads as 0 (said on standard error).
     void Serialize(CArchive& ar) override;
     // Records the change, then erases the entity.
     void Erase() override;
@@ -86,6 +87,7 @@ private:
     int CheckStyle(int mode, CValidityResultMap* results);
     // Mends the values the checks repair; the reader runs it on what a file holds.
     void RepairValues(CAnnotationCheck* check);
+    void MendThresholds();
 
     CTarnwickModel* m_model = nullptr;
     CEntity* m_font = nullptr;  // a CTwFont

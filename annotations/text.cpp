@@ -16,6 +16,7 @@
 #include "drawapi/tarnisview.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/plane3d.h"
+#include "foundation/repairnotes.h"
 #include "foundation/tolerance.h"
 #include "foundation/transformation.h"
 #include "model/edge.h"
@@ -347,7 +348,9 @@ void CText::ReadRecord(CArchive& ar)
     }
     ReadFont(ar, version);
     CEntity* oldAnchorEntity = version < kAnchorVersion ? ReadDrawingElement(ar) : nullptr;
-    ar >> Finite(m_screenX) >> Finite(m_screenY);
+    // A position that is not finite is mended with those out of range, below.
+    ar >> m_screenX >> m_screenY;
+    SayScreenPositionMended();
     CPoint3d oldAnchorPosition;
     if (version < kAnchorVersion) {
         ar >> oldAnchorPosition;
@@ -406,6 +409,13 @@ void CText::ReadRecord(CArchive& ar)
     }
     RepairValues(nullptr);
     OnModified();
+}
+
+void CText::SayScreenPositionMended() const
+{
+    if (!std::isfinite(m_screenX) || !std::isfinite(m_screenY)) {
+        CRepairNotes::Say("a text's screen position is not a finite number; it is read as the window's centre");
+    }
 }
 
 void CText::ReadFont(CArchive& ar, int version)

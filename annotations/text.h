@@ -45,7 +45,8 @@ public:
 
     // Reads or writes the text record; a backslash and "n" in a stored text become a
     // line feed. Throws the archive exception on bad input, badClass for a font or
-    // anchor reference to another class.
+    // anchor reference to another class; a screen position out of range or not finite
+    // reads as 0.5 (the latter said on standard error).
     void Serialize(CArchive& ar) override;
     // Records the change, releases the own font, then erases the drawing element.
     void Erase() override;
@@ -177,6 +178,7 @@ public:
 private:
     void ReadRecord(CArchive& ar);
     void ReadFont(CArchive& ar, int version);
+    void SayScreenPositionMended() const;
     [[nodiscard]] static CModelPointRef OldAnchor(CEntity* entity, const CPoint3d& position);
     // The plane of the face the anchor hangs on, in model coordinates; false off faces.
     bool GetAnchorFacePlane(CPlane3d& out) const;

@@ -94,7 +94,7 @@ void CGlimraDoc::Serialize(CArchive& archive)
     }
     GetModel().Serialize(archive);
     ReportLoadStatus(GetModel().GetLoadStatus());
-    ReportUnreadBytes(archive);
+    ReportPartialRead(archive);
 }
 
 void CGlimraDoc::RedefinePreview()
@@ -131,22 +131,46 @@ void CGlimraDoc::ReportLoadStatus(int status)
     }
 }
 
-void CGlimraDoc::ReportUnreadBytes(const CArchive& archive)
+void CGlimraDoc::ReportPartialRead(const CArchive& archive)
 {
     const std::uint64_t unread = GetModel().GetUnreadByteCount();
-    if (unread == 0)
+    const std::uint64_t leftOut = GetModel().GetLeftOutEntryCount();
+    if (unread == 0 && leftOut == 0)
         return;
-    const CString count = CString::Formatted("%llu", static_cast<unsigned long long>(unread));
     const CString path = archive.GetFile() != nullptr ? archive.GetFile()->GetFilePath() : CString();
-    std::fprintf(stderr, "glimra: %s: the last %llu bytes of the file were not read\n", path.ToUtf8().c_str(),
-                 static_cast<unsigned long long>(unread));
-    CString notice = LoadStringResource(kUnreadBytesStringId);
-    notice.Replace(CString("%1"), count);
+    const auto count = [](std::uint64_t n) { return CString::Formatted("%llu", static_cast<unsigned long long>(n)); };
+    CString notice;
+    CString question;
+    if (unread != 0)
+    {
+        std::fprintf(stderr, "glimra: %s: the last %llu bytes of the file were not read\n", path.ToUtf8().c_str(),
+                     static_cast<unsigned long long>(unread));
+        notice = LoadStringResource(kUnreadBytesStringId);
+        notice.Replace(CString("%1"), count(unread));
+        question = LoadStringResource(kReplacePartlyReadStringId);
+        // The count first: a path may hold "%2" itself.
+        question.Replace(CString("%2"), count(unread));
+        question.Replace(CString("%1"), path);
+    }
+    if (leftOut != 0)
+    {
+        std::fprintf(stderr,
+                     "glimra: %s: entries of the entity lists that were empty or named an element listed already "
+                     "were left out: %llu\n",
+                     path.ToUtf8().c_str(), static_cast<unsigned long long>(leftOut));
+        CString said = LoadStringResource(kLeftOutEntriesStringId);
+        said.Replace(CString("%1"), count(leftOut));
+        // The bytes' notice ends in the sentence that the entries' alone needs.
+        notice = unread != 0 ? notice + CString("\n\n") + said
+                             : said + CString("\n") + LoadStringResource(kMayBeDamagedStringId);
+        if (question.IsEmpty())
+        {
+            question = LoadStringResource(kReplaceLeftOutStringId);
+            question.Replace(CString("%2"), count(leftOut));
+            question.Replace(CString("%1"), path);
+        }
+    }
     AfxMessageBox(notice, MB_OK | MB_ICONEXCLAMATION);
-    // The count first: a path may hold "%2" itself.
-    CString question = LoadStringResource(kReplacePartlyReadStringId);
-    question.Replace(CString("%2"), count);
-    question.Replace(CString("%1"), path);
     AskBeforeReplacingFile(question);
 }
 

@@ -19,6 +19,11 @@ public:
     static constexpr int kUnreadBytesStringId = 10031;
     // Asked before a save replaces such a file (%1: its path, %2: the count).
     static constexpr int kReplacePartlyReadStringId = 10040;
+    // A model whose entity lists held entries that were left out (%1: their count), and
+    // the question before a save replaces it (%1: its path, %2: the count).
+    static constexpr int kLeftOutEntriesStringId = 10105;
+    static constexpr int kReplaceLeftOutStringId = 10106;
+    static constexpr int kMayBeDamagedStringId = 10107;
 
     CGlimraDoc();
     // The tools end before the model goes.
@@ -28,8 +33,9 @@ public:
     bool OnOpenDocument(const CString& path) override;
     // Loading: the model reads the file, then a load status other than 0 shows its
     // message and throws the user exception that ends the open. A model followed by
-    // bytes that no record read still opens; the user and standard error are told, and
-    // the next save over the file asks first. Storing: the model in
+    // bytes that no record read, or whose entity lists left entries out, still opens;
+    // the user and standard error are told, and the next save over the file asks first.
+    // Storing: the model in
     // the newest save format, after the model's preview is drawn anew from the view
     // when the model asks for that.
     void Serialize(CArchive& archive) override;
@@ -67,7 +73,7 @@ private:
     void ReportLoadStatus(int status);
     // The file is damaged or carries more than the model; saving over it would keep
     // only what was read.
-    void ReportUnreadBytes(const CArchive& archive);
+    void ReportPartialRead(const CArchive& archive);
     // The model's preview becomes a picture of the document's view.
     void RedefinePreview();
 

@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "foundation/repairnotes.h"
+
 inline constexpr double kMaxTransitionSeconds = 120.0;
 inline constexpr double kMaxSlideSeconds = 600.0;
 
@@ -36,6 +38,14 @@ inline constexpr double kMaxSlideSeconds = 600.0;
 [[nodiscard]] inline double RepairedPageSeconds(double seconds)
 {
     return std::isfinite(seconds) ? seconds : -1.0;
+}
+
+// RepairedPageSeconds on a time read from a file, saying when it mended it.
+inline void MendPageSeconds(double& seconds)
+{
+    (void)MendNotFinite(seconds, -1.0,
+                        "a page's own transition or slide time is not a finite number; the page takes the "
+                        "options' time");
 }
 
 // The time a transition or a slide plays: within [0, maximum], 0 when not a number.

@@ -4,6 +4,7 @@
 
 #include "document/versionmap.h"
 #include "foundation/geometryarchive.h"
+#include "foundation/repairnotes.h"
 #include "foundation/unitvector3d.h"
 #include "foundation/versioninfo.h"
 #include "platform/archive.h"
@@ -164,8 +165,9 @@ bool CCamera::FixInvalidValues()
 bool CCamera::FixTarget()
 {
     const double length = (m_target - m_eye).GetLength();
-    // Written so that a target that is not a number counts as lying on the eye.
-    if (length > kMinTargetDistance) {
+    // A target that is not finite counts as lying on the eye: NaN fails the comparison,
+    // and an infinite one is asked for, as its distance would pass it.
+    if (m_target.IsValid() && length > kMinTargetDistance) {
         return false;
     }
     const CUnitVector3d down(0.0, 0.0, -1.0);
@@ -212,7 +214,7 @@ void CCamera::Serialize(CArchive& ar)
 {
     if (ar.IsLoading()) {
         ReadFields(ar);
-        (void)FixInvalidValues();
+        MendRead();
         return;
     }
     if (GetSaveFormat() == kSaveFormat3000) {
@@ -231,9 +233,11 @@ void CCamera::Serialize(CArchive& ar)
 void CCamera::ReadFields(CArchive& ar)
 {
     const int version = GetLoadedClassVersion(RUNTIME_CLASS(CCamera));
-    ar >> m_eye >> m_target >> m_up >> Finite(m_valueA) >> Finite(m_valueB);
+    // The eye and the target have their repair; the up vector and the numbers of the
+    // projection have none and are refused.
+    ar >> AsStored(m_eye) >> AsStored(m_target) >> m_up >> Finite(m_valueA) >> Finite(m_valueB);
     m_perspective = ArchiveReadBool(ar);
-    ar >> Finite(m_fieldOfView) >> Finite(m_parallelHeight) >> m_auxiliary >> Finite(m_aspectRatio);
+    ar >> Finite(m_fieldOfView) >> Finite(m_parallelHeight) >> AsStored(m_auxiliary) >> Finite(m_aspectRatio);
     m_fieldOfViewFixed = ArchiveReadBool(ar);
     m_flag2 = version >= 2 ? ArchiveReadBool(ar) : false;
     if (version >= 3) {
@@ -247,16 +251,33 @@ void CCamera::ReadFields(CArchive& ar)
 void CCamera::ReadOldForm(CArchive& ar)
 {
     CVector3d direction;
-    ar >> m_eye >> direction >> m_up >> Finite(m_valueA) >> Finite(m_valueB);
+    // A direction that is not finite leaves a target that is not, which is mended.
+    ar >> AsStored(m_eye) >> AsStored(direction) >> m_up >> Finite(m_valueA) >> Finite(m_valueB);
     m_perspective = ArchiveReadBool(ar);
-    ar >> Finite(m_fieldOfView) >> Finite(m_parallelHeight) >> m_auxiliary;
+    ar >> Finite(m_fieldOfView) >> Finite(m_parallelHeight) >> AsStored(m_auxiliary);
     m_target = m_eye + direction;
     m_aspectRatio = 0.0;
     m_fieldOfViewFixed = true;
     m_flag2 = false;
     m_description.Empty();
     m_imageWidth = 0.0;
+    MendRead();
+}
+
+void CCamera::MendRead()
+{
+    const bool eye = !m_eye.IsValid();
+    const bool target = !m_target.IsValid();
+    const bool auxiliary = !m_auxiliary.IsValid();
     (void)FixInvalidValues();
+    if (eye) {
+        CRepairNotes::Say("a camera's eye is not a finite number; the camera is read as the default view");
+    } else if (target) {
+        CRepairNotes::Say("a camera's target is not a finite number; it is put one unit from the eye");
+    }
+    if (auxiliary) {
+        CRepairNotes::Say("a camera's auxiliary point is not a finite number; it is read as the origin");
+    }
 }
 
 void CCamera::WriteOldForm(CArchive& ar) const

@@ -25,8 +25,10 @@ public:
     ~CCamera() override;
 
     // Writing: the full record, or in save format 3000 the old embedded form. Reading:
-    // the full record at the class version of the file, then FixInvalidValues. Throws
-    // the archive exception on bad input.
+    // the full record at the class version of the file, then FixInvalidValues, which
+    // mends an eye, a target or an auxiliary point that is not finite (and says so on
+    // standard error). Throws the archive exception on bad input, among it an up vector
+    // or a number of the projection that is not finite.
     void Serialize(CArchive& ar) override;
     // The old embedded form: eye, unit view direction, up, the two values, the
     // projection and the auxiliary point. Reading puts the target one unit along the
@@ -91,6 +93,8 @@ public:
 
 private:
     void ReadFields(CArchive& ar);
+    // FixInvalidValues after a read, saying what it mended that was not finite.
+    void MendRead();
     [[nodiscard]] double GetFilmWidth() const;
     bool FixTarget();
     bool FixUp();

@@ -23,11 +23,14 @@
 #include "foundation/boundedline3d.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/line3d.h"
+#include "foundation/repairnotes.h"
 #include "model/attributecontainer.h"
+#include "model/edgeuse.h"
 #include "model/edge.h"
 #include "model/entitylist.h"
 #include "model/entityset.h"
 #include "model/enumedge.h"
+#include "model/enumedgeuse.h"
 #include "model/face.h"
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
@@ -898,6 +901,28 @@ void CComponent::ReadOldRecord(CArchive& ar, int version, ReadTally& tally)
     }
 }
 
+namespace {
+
+// The edges the components' lists took so far, compared with CEdge::GetReadCount.
+// User-interface thread only.
+std::uint64_t g_edgesListed = 0;
+
+// The component stands as the holder of the edges read while its list is read, until
+// its read ends, however it ends.
+class CHolderScope
+{
+public:
+    explicit CHolderScope(const CComponent* component) : m_previous(CEdgeUse::SetHolderBeingRead(component)) {}
+    ~CHolderScope() { (void)CEdgeUse::SetHolderBeingRead(m_previous); }
+    CHolderScope(const CHolderScope&) = delete;
+    CHolderScope& operator=(const CHolderScope&) = delete;
+
+private:
+    const CEntity* m_previous;
+};
+
+}  // namespace
+
 void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
 {
     const std::int32_t count = ReadReferenceCount(ar);
@@ -908,19 +933,80 @@ void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
     m_entities.reserve(static_cast<std::size_t>(count));
     // Filled to the end unless the file is damaged: a large list is made present at once.
     CHeapPrefaulter::PrepareRegion(m_entities.data(), m_entities.capacity() * sizeof(CDrawingElement*));
+    const CHolderScope holder(this);
+    const std::uint64_t edgesReadBefore = CEdge::GetReadCount();
+    const std::uint64_t edgesListedBefore = g_edgesListed;
+    const std::uint64_t foreignBefore = CEdgeUse::GetForeignEdgeCount();
+    std::uint64_t leftOut = 0;
     for (std::int32_t i = 0; i < count; ++i) {
         CDrawingElement* element = ReadDrawingElement(ar);
         // An element held elsewhere stays with its first component; a component never
-        // holds itself.
+        // holds itself. No writer lists an empty entry or an element twice: the entry
+        // stood for another element, which the file has lost, so it is told.
         if (element == nullptr || element == this || element->GetParent() != nullptr) {
+            ++leftOut;
             continue;
         }
         m_entities.push_back(element);
         element->SetParent(this);
+        if (element->GetTypeId() == kTypeEdge) {
+            ++g_edgesListed;
+        }
         if (const CComponent* held = element->GetNestedComponent()) {
             tally.nested.push_back(held);
         }
         ReadTally::AddUsesOf(element, [&tally](CMaterial* material) { tally.AddUse(material); });
+    }
+    if (leftOut > 0) {
+        if (CTarnwickModel* model = GetCurrentModel()) {
+            model->NoteLeftOutEntries(leftOut);
+        }
+    }
+    // When every edge read while the list was read (its faces', those of what it nests)
+    // went into a list and no face took an edge another element holds, none of its
+    // faces' edges can be missing or foreign, and the faces need not be walked.
+    if (CEdge::GetReadCount() - edgesReadBefore == g_edgesListed - edgesListedBefore &&
+        CEdgeUse::GetForeignEdgeCount() == foreignBefore) {
+        return;
+    }
+    const std::size_t listed = m_entities.size();
+    TakeInFaceEdges(ar);
+    for (std::size_t i = listed; i < m_entities.size(); ++i) {
+        ++g_edgesListed;
+        ReadTally::AddUsesOf(m_entities[i], [&tally](CMaterial* material) { tally.AddUse(material); });
+    }
+}
+
+void CComponent::TakeInFaceEdges(CArchive& ar)
+{
+    bool takenIn = false;
+    const std::size_t listed = m_entities.size();
+    for (std::size_t i = 0; i < listed; ++i) {
+        if (m_entities[i]->GetTypeId() != kTypeFace) {
+            continue;
+        }
+        const auto* face = static_cast<const CFace*>(m_entities[i]);
+        for (std::int32_t l = 0; l < face->GetLoopCount(); ++l) {
+            CEnumEdgeUseLoop uses(face->GetLoop(l));
+            CEdgeUse* use = nullptr;
+            while (uses.Next(use)) {
+                CEdge* edge = use->GetEdge();
+                if (edge == nullptr || edge->GetParent() == this) {
+                    continue;
+                }
+                // Erasing the other component would free an edge this face still uses.
+                if (edge->GetParent() != nullptr) {
+                    AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName,
+                                             "a face uses an edge that another component holds");
+                }
+                m_entities.push_back(edge);
+                edge->SetParent(this);
+                takenIn = true;
+            }
+        }
+    }
+    if (takenIn) {
+        CRepairNotes::Say("a face uses an edge that its component's list left out; the edge is put back");
     }
 }
 

@@ -71,7 +71,9 @@ public:
 
     // Reads or writes the component record (every version on reading, the newest on
     // writing). Throws the archive exception on bad input, and when the component
-    // would contain itself or nest deeper than kMaxNestingDepth.
+    // would contain itself or nest deeper than kMaxNestingDepth. Entries of the entity
+    // list that are empty or name an element listed already are left out and counted on
+    // the current model (CTarnwickModel::GetLeftOutEntryCount).
     void Serialize(CArchive& ar) override;
     // Erases every entity in list order, then the managers, then the element itself.
     void Erase() override;
@@ -218,6 +220,10 @@ private:
     void ReadManagersAndEntities(CArchive& ar, int version, ReadTally& tally);
     void ReadOldRecord(CArchive& ar, int version, ReadTally& tally);
     void ReadEntities(CArchive& ar, ReadTally& tally);
+    // An edge a face's loop uses belongs to the face's component: one that no list took
+    // is taken into this one (and said); one another component holds refuses the file
+    // (badIndex).
+    void TakeInFaceEdges(CArchive& ar);
     void ReadActiveSectionPlane(CArchive& ar);
     void FinishRead(CArchive& ar, const ReadTally& tally);
     void WriteRecord(CArchive& ar);

@@ -9,6 +9,8 @@
 #include "foundation/framemeter.h"
 #include "foundation/versioninfo.h"
 #include "document/imageadapter/imagefiletypes.h"
+#include "document/imageadapter/picturesidelimit.h"
+#include "imaging/ilboxreducer.h"
 #include "imaging/iltextexception.h"
 #include "platform/archive.h"
 #include "platform/exceptions.h"
@@ -115,6 +117,7 @@ void CDib::Create(ILBmp* image, int formatCode, int width, int height, bool hasA
     m_shape.m_sourceHeight = height;
     m_shape.m_hasAlpha = hasAlpha;
     m_shape.m_decodes = image != nullptr;
+    m_shape.m_sizeGeneration = GetTextureSizeGeneration();
     GetImageLibApp()->CountOpaqueAndTransparent(m_image, m_shape.m_opaqueCount, m_shape.m_transparentCount);
     m_shape.m_countsKnown = true;
 }
@@ -182,6 +185,7 @@ void CDib::Probe() const
         m_shape.m_sourceHeight = header.sourceHeight;
         m_shape.m_hasAlpha = header.hasAlpha;
         m_shape.m_decodes = true;
+        m_shape.m_sizeGeneration = GetTextureSizeGeneration();
         if (!header.hasAlpha) {
             // Without alpha every pixel is opaque.
             m_shape.m_opaqueCount = PixelCount(header.width, header.height);
@@ -192,6 +196,31 @@ void CDib::Probe() const
     }
     // Only a decode tells.
     DecodeAndKeep();
+}
+
+void CDib::Refit() const
+{
+    // A picture decoded small while a side limit stands keeps the shape it has.
+    if (CPictureSideLimit::GetCurrent() > 0) {
+        return;
+    }
+    m_shape.m_sizeGeneration = GetTextureSizeGeneration();
+    if (!m_shape.m_decodes || m_shape.m_sourceWidth < 1 || m_shape.m_sourceHeight < 1) {
+        return;
+    }
+    int width = m_shape.m_sourceWidth;
+    int height = m_shape.m_sourceHeight;
+    // As the decoder shrinks a picture longer than the side it is given.
+    ILBoxReducer::FitSize(width, height, GetModelPictureMaxSide());
+    if (width == m_shape.m_width && height == m_shape.m_height) {
+        return;
+    }
+    const int before = PixelCount(m_shape.m_width, m_shape.m_height);
+    const int after = PixelCount(width, height);
+    m_shape.m_opaqueCount = ScaledCount(m_shape.m_opaqueCount, before, after);
+    m_shape.m_transparentCount = ScaledCount(m_shape.m_transparentCount, before, after);
+    m_shape.m_width = width;
+    m_shape.m_height = height;
 }
 
 void CDib::DecodeAndKeep() const
@@ -227,9 +256,10 @@ ILBmp* CDib::LoadBitmap() const
     }
     const Shape known = m_shape;
     const bool probed = m_probed;
+    const std::uint64_t generation = GetTextureSizeGeneration();
     // The decode stores its bitmap through Create, which describes the bitmap it gets and
-    // ends the deferral: the picture stays deferred, and what was first learnt of it holds
-    // even when this bitmap is smaller (decoded under a side limit).
+    // ends the deferral: the picture stays deferred, and what was learnt of it holds even
+    // when this bitmap is smaller (decoded under a side limit).
     auto* self = const_cast<CDib*>(this);
     const bool decoded = GetImageLibApp()->DecodeFromMemory(m_formatCode, m_bytes, m_byteCount, self);
     self->m_deferred = true;
@@ -255,6 +285,8 @@ ILBmp* CDib::LoadBitmap() const
             m_shape.m_transparentCount = ScaledCount(fresh.m_transparentCount, bitmapPixels, pixels);
             m_shape.m_countsKnown = true;
         }
+    } else {
+        m_shape.m_sizeGeneration = generation;
     }
     m_shape.m_decodeTried = true;
     return m_image;

@@ -13,6 +13,7 @@
 
 #include "foundation/color.h"
 #include "document/imageadapter/imageapp.h"
+#include "document/imageadapter/texturesizefit.h"
 #include "platform/object.h"
 
 class CArchive;
@@ -69,6 +70,8 @@ public:
     // What is known of the picture, kept as first learnt: a deferred picture reads its header
     // or is decoded once to learn it. Under a frame that has to stop, a picture whose header
     // does not tell is not decoded: it answers as one that does not decode, and learns later.
+    // When the longest side a texture may have changes (a view installs the driver's), the
+    // size is learnt again from the picture's own size, as a decode would now give it.
     [[nodiscard]] int GetWidth() const { return Probed().m_width; }
     [[nodiscard]] int GetHeight() const { return Probed().m_height; }
     // The picture's own size: larger than the bitmap's when the bitmap was reduced as it
@@ -138,21 +141,29 @@ private:
         bool m_decodes = false;
         // A deferred picture's pixels were decoded, or failed to be, at least once.
         bool m_decodeTried = false;
+        // The texture size's generation the size was fitted under.
+        std::uint64_t m_sizeGeneration = 0;
     };
 
     void Read(CArchive& ar, bool decode);
     void Write(CArchive& ar) const;
     void WriteEncoded(CArchive& ar) const;
     void ReleaseImage() const;
-    // The shape, after learning a deferred picture's once.
+    // The shape, after learning a deferred picture's once, and again at the size a decode
+    // gives once the texture size changed.
     [[nodiscard]] const Shape& Probed() const
     {
-        if (m_deferred && !m_probed) {
-            Probe();
+        if (m_deferred) {
+            if (!m_probed) {
+                Probe();
+            } else if (m_shape.m_sizeGeneration != GetTextureSizeGeneration()) {
+                Refit();
+            }
         }
         return m_shape;
     }
     void Probe() const;
+    void Refit() const;
     // The shape with its pixel counts, decoding a deferred picture whose header left them open.
     [[nodiscard]] const Shape& Counted() const;
     // Decodes a deferred picture, keeping its bitmap for the use about to follow; nothing

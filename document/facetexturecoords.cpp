@@ -5,6 +5,7 @@
 #include "document/documentcheck.h"
 #include "document/versionmap.h"
 #include "foundation/geometryarchive.h"
+#include "foundation/repairnotes.h"
 #include "foundation/versioninfo.h"
 #include "platform/archive.h"
 
@@ -12,10 +13,11 @@ IMPLEMENT_SERIAL(CFaceTextureCoords, CAttribute, VERSIONABLE_SCHEMA | 4)
 
 namespace {
 
+// As stored: a placement that is not finite is reset once it is read whole.
 void ReadMatrix(CArchive& ar, Matrix3& matrix)
 {
     for (double& element : matrix) {
-        ar >> Finite(element);
+        ar >> element;
     }
 }
 
@@ -167,11 +169,11 @@ void CFaceTextureCoords::ReadRecord(CArchive& ar)
     m_back = CTexturePlacement();
     ReadMatrix(ar, m_front.matrix);
     if (version >= 1) {
-        ar >> m_front.direction;
+        ar >> AsStored(m_front.direction);
     }
     if (version >= 2) {
         ReadMatrix(ar, m_back.matrix);
-        ar >> m_back.direction;
+        ar >> AsStored(m_back.direction);
     }
     m_front.inverse = Matrix3Inverse(m_front.matrix);
     m_back.inverse = Matrix3Inverse(m_back.matrix);
@@ -184,6 +186,13 @@ void CFaceTextureCoords::ReadRecord(CArchive& ar)
     } else {
         DeriveOldFlags(m_front);
         DeriveOldFlags(m_back);
+    }
+    // The check's repair, before the face draws or moves the placement.
+    for (CTexturePlacement* side : {&m_front, &m_back}) {
+        if (!side->IsFinite()) {
+            *side = CTexturePlacement();
+            CRepairNotes::Say("a texture placement holds a number that is not finite; it is reset");
+        }
     }
 }
 

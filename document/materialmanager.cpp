@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <unordered_map>
 #include <vector>
 
+#include "document/dib.h"
 #include "document/documentcheck.h"
 #include "document/material.h"
 #include "document/materialiterator.h"
@@ -366,6 +368,23 @@ void CMaterialManager::ReadMaterials(CArchive& ar)
 
 namespace {
 
+bool HoldSameBytes(const CDib& one, const CDib& other)
+{
+    const int size = one.GetPixelBufferSize();
+    return size > 0 && size == other.GetPixelBufferSize() &&
+           std::memcmp(one.GetPixelBuffer(), other.GetPixelBuffer(), static_cast<std::size_t>(size)) == 0;
+}
+
+// Only a picture known to decode is given: a picture whose header reads counts as one
+// until its data is decoded, and a damaged copy given away would replace an intact one,
+// which the next save would write over. The picture given is decoded once to be sure,
+// unless the material it goes to holds the very same bytes already (the usual case: one
+// file read twice), where nothing intact can be lost.
+bool MayGive(const CDib& given, const CDib* held)
+{
+    return (held != nullptr && HoldSameBytes(given, *held)) || given.DecodesWhole();
+}
+
 // Each material's picture goes to the materials after it that name the same file.
 void SharePicturesWithin(const std::vector<CMaterial*>& group)
 {
@@ -376,10 +395,10 @@ void SharePicturesWithin(const std::vector<CMaterial*>& group)
             if (target->GetImage() == source->GetImage()) {
                 continue;
             }
-            // Only decoded pictures are shared: one that did not decode is no picture to
-            // give, and its bytes are not to be replaced. Asked last, as learning it may
-            // decode the picture.
-            if (!source->HasImage() || (target->GetImage() != nullptr && !target->HasImage())) {
+            // One that did not decode is no picture to give, and its bytes are not to be
+            // replaced. Asked last, as learning it may decode the picture.
+            if (!source->HasImage() || (target->GetImage() != nullptr && !target->HasImage()) ||
+                !MayGive(*source->GetImage(), target->GetImage())) {
                 continue;
             }
             target->SetImage(source->GetImage());

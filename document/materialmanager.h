@@ -30,7 +30,7 @@ public:
 
     // Reads or writes the manager record: the materials as object references, then
     // the current material; after reading, textures of the same file share one
-    // picture. Throws the archive exception on bad input; a material that another
+    // picture, one known to decode (a damaged copy never replaces another). Throws the archive exception on bad input; a material that another
     // manager holds already is badIndex.
     void Serialize(CArchive& ar) override;
     [[nodiscard]] CEntity* Clone() const override;

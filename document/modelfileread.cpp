@@ -33,6 +33,7 @@
 #include "document/viewpage.h"
 #include "foundation/flagguard.h"
 #include "foundation/modelid.h"
+#include "foundation/repairnotes.h"
 #include "model/curveregistry.h"
 #include "model/drawingelement.h"
 #include "model/entitylist.h"
@@ -225,11 +226,14 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     const PageNotificationSuppression quietPages;
     m_loadStatus = kLoadOk;
     m_unreadBytes = 0;
+    m_leftOutEntries = 0;
     if (!ReadsModelMagic(ar)) {
         m_loadStatus = kLoadNotAModel;
         return;
     }
     const CHeapPrefaulter prefaulter(ExpectedHeapGrowth(ar));
+    // What the records mend is said once per kind for the whole file.
+    const CRepairNotes notes;
     ar.NoteObjectsOf({RUNTIME_CLASS(CTwFont), RUNTIME_CLASS(CMaterial), RUNTIME_CLASS(CLayer)});
     CLoadSession session(this, ar);
     int modelVersion = 0;
@@ -254,6 +258,7 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
         session.Commit();
     } catch (...) {
         session.Discard();
+        m_leftOutEntries = 0;
         throw;
     }
     // From here the model owns everything the read made, and erasing (orphan edges of
@@ -430,6 +435,8 @@ void CTarnwickModel::ReadEntities(CArchive& ar, int /*fileVersion*/, int modelVe
             CDrawingElement* element = ReadDrawingElement(ar);
             if (element != nullptr && element != m_rootComponent && element->GetParent() == nullptr) {
                 m_rootComponent->Add(element);
+            } else {
+                ++m_leftOutEntries;
             }
         }
     } else {

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string_view>
 
-#include "foundation/geometryarchive.h"
+#include "foundation/repairnotes.h"
 #include "platform/archive.h"
 
 using orvell::utils::CTypedValue;
@@ -35,13 +35,17 @@ std::unique_ptr<COptionsManager>& Registry()
     return registry;
 }
 
-// Option values are lengths, angles and times the program computes with.
-void RefuseNonFinite(const CArchive& ar, const CTypedValue& value)
+// Option values are lengths, angles and times the program computes with, and are
+// written back: one that holds a number that is not finite gives way to the key's default,
+// which the registered provider of that name holds (a named value has none, and goes).
+CTypedValue ValueToTake(const COptionsProvider& provider, const CString& key, const CTypedValue& value)
 {
-    double number = 0.0;
-    if (value.GetDouble(number)) {
-        CheckReadNumberFinite(ar, number);
+    if (value.IsFinite()) {
+        return value;
     }
+    CRepairNotes::Say("an option holds a number that is not finite; the option takes its default");
+    const COptionsProvider* prototype = Registry() != nullptr ? Registry()->GetProvider(provider.GetName()) : nullptr;
+    return prototype != nullptr ? prototype->GetValue(key) : CTypedValue();
 }
 
 }  // namespace
@@ -125,8 +129,7 @@ void COptionsManager::Read(CArchive& ar)
             CTypedValue value;
             value.Read(ar);
             if (provider != nullptr) {
-                RefuseNonFinite(ar, value);
-                (void)provider->SetValue(key, value);
+                (void)provider->SetValue(key, ValueToTake(*provider, key, value));
             }
         }
     }

@@ -39,7 +39,9 @@ public:
     void MakeCurrent();
 
     // Reading throws the archive exception for a provider count that is negative or
-    // larger than the bytes left could hold, and for data that ends early.
+    // larger than the bytes left could hold, and for data that ends early. A value that
+    // holds a number that is not finite is read through and the key takes its default
+    // instead (a named value is removed); that is said on standard error.
     void Serialize(CArchive& ar) override;
 
 private:

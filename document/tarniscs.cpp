@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "foundation/geometryarchive.h"
+#include "foundation/repairnotes.h"
 #include "foundation/transformation.h"
 #include "foundation/unitvector3d.h"
 #include "model/validitylog.h"
@@ -78,8 +79,13 @@ void CTarnisCS::ReadRecord(CArchive& ar)
         // The axes carry on from where the element part stopped and reset below.
         partFailed = true;
     }
-    ar >> m_origin >> m_xAxis >> m_yAxis >> m_zAxis;
-    if (partFailed || IsExactlyZero(m_xAxis) || IsExactlyZero(m_yAxis) || IsExactlyZero(m_zAxis)) {
+    ar >> AsStored(m_origin) >> AsStored(m_xAxis) >> AsStored(m_yAxis) >> AsStored(m_zAxis);
+    // Axes that are not finite are reset as zero axes are, before anything draws them.
+    const bool finite = m_origin.IsValid() && m_xAxis.IsValid() && m_yAxis.IsValid() && m_zAxis.IsValid();
+    if (!finite) {
+        CRepairNotes::Say("axes in the model are not finite numbers; they are read as the origin and unit axes");
+    }
+    if (partFailed || !finite || IsExactlyZero(m_xAxis) || IsExactlyZero(m_yAxis) || IsExactlyZero(m_zAxis)) {
         Reset();
     }
     // The element part took a use of a stored material; the axes give it back and

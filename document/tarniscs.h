@@ -22,8 +22,9 @@ public:
     // Copies the drawing-element flags, origin and axes; no material, no layer.
     CTarnisCS& operator=(const CTarnisCS& other);
 
-    // Reads or writes the axes record. A damaged drawing-element part or a zero axis
-    // resets the axes instead of failing; the axes never keep a material or a layer.
+    // Reads or writes the axes record. A damaged drawing-element part, a zero axis or a
+    // number that is not finite (said on standard error) resets the axes instead of
+    // failing; the axes never keep a material or a layer.
     // Throws the archive exception when the axes' own numbers are cut short.
     void Serialize(CArchive& ar) override;
     [[nodiscard]] CEntity* Clone() const override;

@@ -214,6 +214,17 @@ CTarnwickModel::~CTarnwickModel()
     }
 }
 
+void CTarnwickModel::AbandonAtExit()
+{
+    if (m_abandoned) {
+        return;
+    }
+    m_abandoned = true;
+    if (m_undoManager != nullptr) {
+        m_undoManager->EndLogAtExit();
+    }
+}
+
 void CTarnwickModel::DeleteMembers()
 {
     const CurrentModelScope scope(this);

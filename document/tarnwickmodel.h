@@ -82,10 +82,10 @@ public:
 
     // The process is about to end: the model keeps everything it holds and its
     // destructor lets it go without erasing or freeing any of it, which for a large model
-    // takes seconds entity by entity. Only for the program's own exit road, which ends the
-    // process right after without running the leak check; anywhere else the whole model
-    // would leak.
-    void AbandonAtExit() { m_abandoned = true; }
+    // takes seconds entity by entity. The undo log gets what the destruction writes to it
+    // now, and is closed. Only for the program's own exit road, which ends the process
+    // right after without running the leak check; anywhere else the whole model would leak.
+    void AbandonAtExit();
 
     void AddRef() { ++m_refCount; }
     // The new count. At 0 the model is deleted (with change recording off) and must
@@ -183,6 +183,12 @@ public:
     // appended data, or a damaged file whose bytes the records took for an earlier end.
     // 0 for a file read to its end, a refused one, or a stream of unknown length.
     [[nodiscard]] std::uint64_t GetUnreadByteCount() const { return m_unreadBytes; }
+    // The entries of the components' entity lists that the last read left out: empty
+    // ones, and ones naming the component itself or an element listed already. Only a
+    // damaged file has any; 0 for a sound or a refused read. The components' read adds
+    // to it (NoteLeftOutEntries) on the current model.
+    [[nodiscard]] std::uint64_t GetLeftOutEntryCount() const { return m_leftOutEntries; }
+    void NoteLeftOutEntries(std::uint64_t count) { m_leftOutEntries += count; }
     // True while a model file is read into the model: it then holds only what the read
     // made, which nobody has drawn or measured yet.
     [[nodiscard]] bool IsReadingFile() const { return m_readingFile; }
@@ -252,6 +258,7 @@ private:
     CComponentCS* m_componentAxes = nullptr;
     int m_loadStatus = 0;
     std::uint64_t m_unreadBytes = 0;
+    std::uint64_t m_leftOutEntries = 0;
     bool m_readingFile = false;
     CInstancePath m_activePath;
     CSelectionSet m_selection;

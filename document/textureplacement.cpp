@@ -1,8 +1,8 @@
 #include "document/textureplacement.h"
 
+#include <algorithm>
 #include <cmath>
 
-#include "foundation/geometryarchive.h"
 #include "foundation/plane3d.h"
 #include "foundation/transformation.h"
 #include "platform/archive.h"
@@ -61,6 +61,15 @@ bool CTexturePlacement::IsValid() const
     return true;
 }
 
+bool CTexturePlacement::IsFinite() const
+{
+    const auto pinFinite = [](const CTexturePin& pin) {
+        return pin.texturePoint.IsValid() && pin.facePoint.IsValid();
+    };
+    return Matrix3IsValid(matrix) && Matrix3IsValid(inverse) && direction.IsValid() &&
+           std::all_of(pins.begin(), pins.end(), pinFinite);
+}
+
 void CTexturePlacement::Transform(const CTransformation& transform, const CPlane3d& planeBefore)
 {
     if ((flags & kPositioned) != 0) {
@@ -93,8 +102,7 @@ void CTexturePlacement::ReadPins(CArchive& ar)
     ar.EnsureAvailable(static_cast<ULONGLONG>(count) * kPinBytes);
     pins.assign(static_cast<std::size_t>(count), CTexturePin{});
     for (CTexturePin& pin : pins) {
-        ar >> Finite(pin.texturePoint.x) >> Finite(pin.texturePoint.y) >> Finite(pin.facePoint.x) >>
-            Finite(pin.facePoint.y);
+        ar >> pin.texturePoint.x >> pin.texturePoint.y >> pin.facePoint.x >> pin.facePoint.y;
     }
 }
 

@@ -40,10 +40,13 @@ struct CTexturePlacement
     [[nodiscard]] bool IsEmpty() const;
     // Matrices valid when positioned, the direction valid when projected, every pin valid.
     [[nodiscard]] bool IsValid() const;
+    // Every number held is finite, whatever the flags.
+    [[nodiscard]] bool IsFinite() const;
     // Moves the placement with a face whose plane was planeBefore.
     void Transform(const CTransformation& transform, const CPlane3d& planeBefore);
 
-    // A pin count that is negative or beyond the data is the archive exception.
+    // A pin count that is negative or beyond the data is the archive exception. The
+    // points are read as stored: the caller resets a placement that is not finite.
     void ReadPins(CArchive& ar);
     void WritePins(CArchive& ar) const;
 };

@@ -127,11 +127,11 @@ void CViewPage::Read(CArchive& ar)
     m_transitionTime = -1.0;
     if (version >= 8) {
         ar >> m_transitionTime;
-        m_transitionTime = RepairedPageSeconds(m_transitionTime);
+        MendPageSeconds(m_transitionTime);
     }
     if (version >= 9) {
         ar >> m_slideTime;
-        m_slideTime = RepairedPageSeconds(m_slideTime);
+        MendPageSeconds(m_slideTime);
     }
 }
 

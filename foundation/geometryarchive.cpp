@@ -36,6 +36,16 @@ CArchive& operator>>(CArchive& ar, CFiniteNumber number)
     return ar;
 }
 
+CArchive& operator>>(CArchive& ar, CStoredTriple<CPoint3d> triple)
+{
+    return ar >> triple.value.x >> triple.value.y >> triple.value.z;
+}
+
+CArchive& operator>>(CArchive& ar, CStoredTriple<CVector3d> triple)
+{
+    return ar >> triple.value.x >> triple.value.y >> triple.value.z;
+}
+
 CArchive& operator<<(CArchive& ar, const CPoint3d& p)
 {
     return ar << p.x << p.y << p.z;

@@ -31,6 +31,25 @@ CArchive& operator>>(CArchive& ar, CFiniteNumber number);
 // not finite.
 void CheckReadNumberFinite(const CArchive& ar, double value);
 
+// A point or vector read as stored, numbers that are not finite included: only for a
+// record that mends such a value itself before anything uses it (a camera's eye, the
+// drawing axes): `ar >> AsStored(eye)`.
+template <typename Triple>
+struct CStoredTriple
+{
+    Triple& value;
+};
+[[nodiscard]] inline CStoredTriple<CPoint3d> AsStored(CPoint3d& point)
+{
+    return CStoredTriple<CPoint3d>{point};
+}
+[[nodiscard]] inline CStoredTriple<CVector3d> AsStored(CVector3d& vector)
+{
+    return CStoredTriple<CVector3d>{vector};
+}
+CArchive& operator>>(CArchive& ar, CStoredTriple<CPoint3d> triple);
+CArchive& operator>>(CArchive& ar, CStoredTriple<CVector3d> triple);
+
 // 24 bytes: x, y, z.
 CArchive& operator<<(CArchive& ar, const CPoint3d& p);
 CArchive& operator>>(CArchive& ar, CPoint3d& p);

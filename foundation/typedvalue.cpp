@@ -323,6 +323,23 @@ bool CTypedValue::AsBool() const
     return value;
 }
 
+bool CTypedValue::IsFinite() const
+{
+    double number = 0.0;
+    if (GetDouble(number)) {
+        return std::isfinite(number);
+    }
+    const auto finite = [](double value) { return std::isfinite(value); };
+    for (const std::int32_t type : {kPoint, kVector, kUnitVector}) {
+        if (const std::vector<double>* triple = GetTriple(type)) {
+            return std::all_of(triple->begin(), triple->end(), finite);
+        }
+    }
+    const std::vector<CTypedValue>* elements = GetArray();
+    return elements == nullptr || std::all_of(elements->begin(), elements->end(),
+                                              [](const CTypedValue& element) { return element.IsFinite(); });
+}
+
 bool CTypedValue::IsGeometric() const
 {
     if (m_type == kPoint || m_type == kVector || m_type == kUnitVector) {

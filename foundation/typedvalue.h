@@ -102,6 +102,9 @@ public:
 
     // Points, vectors, directions, and arrays holding at least one of them.
     [[nodiscard]] bool IsGeometric() const;
+    // Every number the value holds (an array's, through its nesting) is finite; true for
+    // values that hold no number.
+    [[nodiscard]] bool IsFinite() const;
     // Moves the geometry of the value into new payloads of its own (values sharing
     // the old payload keep their coordinates). True when anything was transformed.
     bool Transform(const CTransformation& transformation);

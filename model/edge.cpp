@@ -41,6 +41,8 @@ void CEdge::operator delete(void* object, std::size_t size)
 
 namespace {
 
+std::uint64_t g_readCount = 0;
+
 CEdgeUse* NextAroundEdge(const CEdgeUse* use)
 {
     return use->GetNextAroundEdge();
@@ -102,8 +104,14 @@ void CEdge::Serialize(CArchive& ar)
     }
 }
 
+std::uint64_t CEdge::GetReadCount()
+{
+    return g_readCount;
+}
+
 void CEdge::ReadRecord(CArchive& ar)
 {
+    ++g_readCount;
     const int version = GetLoadedClassVersion(RUNTIME_CLASS(CEdge));
     m_start = ReadVertex(ar);
     m_end = ReadVertex(ar);

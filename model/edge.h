@@ -52,6 +52,10 @@ public:
     // edge with its vertices and the curve registry. Throws the archive exception on
     // bad input; a missing vertex is badIndex.
     void Serialize(CArchive& ar) override;
+    // How many edge records were read so far, from any archive: a component compares it
+    // with the edges its list took to learn whether one went into no list.
+    // User-interface thread only.
+    [[nodiscard]] static std::uint64_t GetReadCount();
     // Dissolves the curve, leaves both vertices (erasing a vertex left without edges)
     // and erases every use, then the drawing element.
     void Erase() override;

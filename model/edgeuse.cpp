@@ -39,6 +39,9 @@ namespace {
 constexpr int kMaxNeighbourCheckDepth = 64;
 int g_neighbourCheckDepth = 0;
 
+const CEntity* g_holderBeingRead = nullptr;
+std::uint64_t g_foreignEdges = 0;
+
 bool IsEdgeUse(const CEntity* entity)
 {
     return entity != nullptr && entity->IsKindOf(RUNTIME_CLASS(CEdgeUse));
@@ -99,10 +102,26 @@ void CEdgeUse::Serialize(CArchive& ar)
     }
 }
 
+const CEntity* CEdgeUse::SetHolderBeingRead(const CEntity* holder)
+{
+    const CEntity* previous = g_holderBeingRead;
+    g_holderBeingRead = holder;
+    return previous;
+}
+
+std::uint64_t CEdgeUse::GetForeignEdgeCount()
+{
+    return g_foreignEdges;
+}
+
 void CEdgeUse::ReadRecord(CArchive& ar)
 {
     const int version = GetLoadedClassVersion(RUNTIME_CLASS(CEdgeUse));
     CEdge* edge = ReadEdge(ar);
+    if (edge != nullptr && g_holderBeingRead != nullptr && edge->GetParent() != nullptr &&
+        edge->GetParent() != g_holderBeingRead) {
+        ++g_foreignEdges;
+    }
     const bool reversed = ArchiveReadBool(ar);
     m_edgeAndReversed = Pack(edge, reversed);
     m_loop = ReadLoopObject(ar);

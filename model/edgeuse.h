@@ -40,6 +40,13 @@ public:
     // layout, previous and next). Reading joins the edge's radial ring. Throws the
     // archive exception on bad input; a missing edge or loop is badIndex.
     void Serialize(CArchive& ar) override;
+    // A face and its edges belong to one component. While a component's entity list is
+    // read it stands here (null otherwise; the previous one is returned), and a use read
+    // meanwhile whose edge another element already holds is counted, so that the
+    // component learns that one of its faces uses an edge it cannot hold.
+    // User-interface thread only.
+    static const CEntity* SetHolderBeingRead(const CEntity* holder);
+    [[nodiscard]] static std::uint64_t GetForeignEdgeCount();
     // Leaves the loop ring and the radial ring, then the entity is erased.
     void Erase() override;
     // Adds the edge and the next use, so one use gathers its whole ring.

@@ -12,6 +12,8 @@
 
 namespace {
 
+const char* const kResetLogLine = "File New\n";
+
 int ReadStackDepth()
 {
     const int depth = GetProfileInt("Undo", "StackDepth", CUndoManager::kDefaultStackDepth);
@@ -150,13 +152,20 @@ void CUndoManager::TrimUndoStack()
 
 void CUndoManager::Reset()
 {
-    WriteLog("File New\n");
+    WriteLog(kResetLogLine);
     m_openOperation.reset();
     ClearUndoStack();
     ClearRedoStack();
     m_modified = false;
     m_nestingDepth = 0;
     m_joinMarker = false;
+}
+
+void CUndoManager::EndLogAtExit()
+{
+    // The destruction resets the manager, which writes this line.
+    WriteLog(kResetLogLine);
+    m_log.reset();
 }
 
 void CUndoManager::ClearUndoStack()

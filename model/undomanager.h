@@ -54,6 +54,9 @@ public:
 
     // Forgets everything: the open operation and both stacks ("File New" in the log).
     void Reset();
+    // The process is about to end with this manager and its model left whole: the log
+    // gets what the manager's destruction writes and is closed; nothing else changes.
+    void EndLogAtExit();
     void ClearUndoStack();
     void ClearRedoStack();
 

@@ -94,16 +94,6 @@ std::unique_ptr<ILAnyBmp> AtDepth32(std::unique_ptr<ILAnyBmp> bmp)
     return deep;
 }
 
-// A model's picture is drawn as a texture no wider than the texture store takes, so it is
-// decoded no larger: a few kilobytes of fax-coded picture may stand for a gigabyte of
-// pixels. The kept encoded bytes still hold the full picture.
-int ModelPictureMaxSide()
-{
-    const int texture = GetImageTextureMaxSide();
-    const int limit = CPictureSideLimit::GetCurrent();
-    return limit > 0 ? std::min(limit, texture) : texture;
-}
-
 // Fits a texture's size to the texture store and to the picture side limit in force
 // (which keeps a texture within the textures' budget); true when it already fits.
 bool FitTexture(int& width, int& height)
@@ -367,7 +357,7 @@ bool CImageLibApp::DecodeFromMemory(int typeCode, const std::uint8_t* data, int 
     try {
         auto bmp = std::make_unique<ILAnyBmp>();
         {
-            const CDecoderSideScope shrink(SharedDecoder(), ModelPictureMaxSide());
+            const CDecoderSideScope shrink(SharedDecoder(), GetModelPictureMaxSide());
             SharedDecoder().MakeBmpFromMemory(data, byteCount, *bmp, 0);
         }
         // The decoder's description keeps the picture's own size.
@@ -415,7 +405,7 @@ bool CImageLibApp::ReadPictureHeader(const std::uint8_t* data, int byteCount, Pi
     header.width = header.sourceWidth;
     header.height = header.sourceHeight;
     // As the decoder shrinks a picture longer than the side it is given.
-    const int side = ModelPictureMaxSide();
+    const int side = GetModelPictureMaxSide();
     if (std::max(header.width, header.height) > side) {
         ILBoxReducer::FitSize(header.width, header.height, side);
     }

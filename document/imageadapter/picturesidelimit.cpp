@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "document/imageadapter/texturesizefit.h"
+
 namespace {
 
 int g_side = 0;
@@ -21,4 +23,10 @@ CPictureSideLimit::~CPictureSideLimit()
 int CPictureSideLimit::GetCurrent()
 {
     return g_side;
+}
+
+int GetModelPictureMaxSide()
+{
+    const int texture = GetImageTextureMaxSide();
+    return g_side > 0 ? std::min(g_side, texture) : texture;
 }

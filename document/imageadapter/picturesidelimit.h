@@ -19,3 +19,8 @@ public:
 private:
     int m_previous;
 };
+
+// The side a model's picture is decoded no larger than: the longest side a texture may
+// have (GetImageTextureMaxSide), or the limit in force when that is smaller. A few
+// kilobytes of fax-coded picture may stand for a gigabyte of pixels.
+[[nodiscard]] int GetModelPictureMaxSide();

@@ -5,6 +5,8 @@
 namespace {
 
 TextureSizeFitter g_fitter = nullptr;
+int g_maxSide = kDefaultMaxTextureSize;
+std::uint64_t g_generation = 0;
 // Larger than any texture store takes: fitting a square of this side gives the limit.
 constexpr int kBeyondAnyTexture = 1 << 16;
 
@@ -22,6 +24,14 @@ int NextPowerOfTwo(int value)
 void SetTextureSizeFitter(TextureSizeFitter fitter)
 {
     g_fitter = fitter;
+    int width = kBeyondAnyTexture;
+    int height = kBeyondAnyTexture;
+    (void)FitImageTextureSize(width, height);
+    const int side = std::max(width, height);
+    if (side != g_maxSide) {
+        g_maxSide = side;
+        ++g_generation;
+    }
 }
 
 bool FitImageTextureSize(int& width, int& height)
@@ -37,10 +47,12 @@ bool FitImageTextureSize(int& width, int& height)
 
 int GetImageTextureMaxSide()
 {
-    int width = kBeyondAnyTexture;
-    int height = kBeyondAnyTexture;
-    (void)FitImageTextureSize(width, height);
-    return std::max(width, height);
+    return g_maxSide;
+}
+
+std::uint64_t GetTextureSizeGeneration()
+{
+    return g_generation;
 }
 
 bool FitToPowerOfTwo(int& width, int& height, int maxSize)

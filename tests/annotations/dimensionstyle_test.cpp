@@ -108,20 +108,21 @@ TEST(DimensionStyleRecord, ValuesOutsideTheirRangesAreMendedOnReading)
 {
     const CUndoSuspender suspender;
     CDimensionStyle style;
-    ReadStyle(style, StyleRecord(4, 9, 0.25, -1), 4);
+    ReadStyle(style, StyleRecord(4, 9, std::numeric_limits<double>::quiet_NaN(), -1), 4);
     EXPECT_EQ(style.GetEndMarkType(), 0);
+    EXPECT_EQ(style.GetObliqueThreshold(), 0.0);
     EXPECT_EQ(style.GetLabelPlacement(), CDimensionStyle::kLabelCentred);
 }
 
-TEST(DimensionStyleRecord, AThresholdOrALengthThatIsNotFiniteIsRefused)
+TEST(DimensionStyleRecord, AThresholdOrALengthThatIsNotFiniteReadsAsZero)
 {
     const CUndoSuspender suspender;
     for (const double bad : entitytest::kNonFinite) {
         for (const double number : {0.25, 20.0}) {
             CDimensionStyle style;
-            const Bytes damaged = entitytest::WithDoubleReplaced(StyleRecord(4), number, bad);
-            EXPECT_EQ(entitytest::ArchiveReason([&] { ReadStyle(style, damaged, 4); }), entitytest::kNotFiniteReason)
-                << number << " as " << bad;
+            ReadStyle(style, entitytest::WithDoubleReplaced(StyleRecord(4), number, bad), 4);
+            EXPECT_EQ(style.GetObliqueThreshold(), number == 0.25 ? 0.0 : 0.25) << number << " as " << bad;
+            EXPECT_EQ(style.GetMinimumScreenLength(), number == 20.0 ? 0.0 : 20.0) << number << " as " << bad;
         }
     }
 }

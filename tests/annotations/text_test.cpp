@@ -154,13 +154,19 @@ TEST(TextRecord, ValuesOutsideTheirRangesAreMendedOnReading)
     EXPECT_EQ(text.GetScreenX(), 0.5);
 }
 
-TEST(TextRecord, AScreenPositionLeaderOrScaleThatIsNotFiniteIsRefused)
+TEST(TextRecord, AScreenPositionThatIsNotFiniteReadsAsTheCentreAndALeaderOrScaleIsRefused)
 {
     const CUndoSuspender suspender;
     for (const int version : {7, 9}) {
         const Bytes sound = TextRecord(version);
         for (const double bad : entitytest::kNonFinite) {
-            for (const double number : {0.25, 0.75, 10.0, 20.0, 2.0}) {
+            for (const double number : {0.25, 0.75}) {
+                CText text;
+                ReadText(text, entitytest::WithDoubleReplaced(sound, number, bad), version);
+                EXPECT_EQ(text.GetScreenX(), number == 0.25 ? 0.5 : 0.25) << number << " as " << bad;
+                EXPECT_EQ(text.GetScreenY(), number == 0.75 ? 0.5 : 0.75) << number << " as " << bad;
+            }
+            for (const double number : {10.0, 20.0, 2.0}) {
                 if (number == 2.0 && version == 9) {
                     continue;  // no scale stored
                 }

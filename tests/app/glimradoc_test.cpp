@@ -23,7 +23,13 @@
 #include "platform/ui/document.h"
 #include "platform/ui/recentfilelist.h"
 #include "samplefiles.h"
+#include "document/component.h"
+#include "model/edge.h"
+#include "model/face.h"
+#include "model/undosuspender.h"
+#include "model/vertex.h"
 #include "samplegen/gridmodel.h"
+#include "samplegen/modelfiles.h"
 #include "samplegen/stressmodels.h"
 
 namespace {
@@ -46,6 +52,37 @@ bool LeftoversBeside(const std::string& path)
         if (entry.path().filename().string().rfind(file.filename().string() + ".saving", 0) == 0)
             return true;
     return false;
+}
+
+// A square whose root list names its face again where its third edge stood: the face
+// is listed first, so the entry is a two-byte reference that a damaged byte can turn
+// into the face's.
+std::string SquareListingItsFaceTwice()
+{
+    auto* model = new CTarnwickModel;
+    ModelBytes bytes;
+    {
+        const CurrentModelScope scope(model);
+        const CUndoSuspender suspender;
+        CComponent& root = *model->GetRootComponent();
+        CVertex* corners[4] = {new CVertex(CPoint3d(0, 0, 0)), new CVertex(CPoint3d(1, 0, 0)),
+                               new CVertex(CPoint3d(1, 1, 0)), new CVertex(CPoint3d(0, 1, 0))};
+        CEdge* edges[4];
+        for (int i = 0; i < 4; ++i)
+            edges[i] = new CEdge(corners[i], corners[(i + 1) % 4], false);
+        auto* face = new CFace(4, edges, CPlane3d(CPoint3d(), CVector3d(0, 0, 1)));
+        for (CDrawingElement* element : std::vector<CDrawingElement*>{face, edges[0], edges[1], face, edges[3]})
+            root.Add(element);
+        bytes = WriteModelBytes(*model, kSaveFormat5000);
+        // Whole again, so that the model lets each element go once.
+        while (root.Remove(face))
+        {
+        }
+        root.Add(face);
+        root.Add(edges[2]);
+    }
+    model->Release();
+    return {bytes.begin(), bytes.end()};
 }
 
 class OpenRoadTest : public ::testing::Test, public IObserver
@@ -369,10 +406,12 @@ TEST_F(OpenRoadTest, CtrlSAsksBeforeReplacingAFileAnotherProgramPutInPlaceOfTheO
     std::filesystem::remove(path);
 }
 
-// Files the model's writer made, damaged afterwards: bytes appended to the house, and a
-// run of zeros inside the grid's entity list that ends every record early. Such a file
-// opens with a word on what was not read, and Ctrl+S over it asks first.
-TEST_F(OpenRoadTest, AModelFollowedByBytesNoRecordReadOpensWithAMessageAndItsSaveAsksFirst)
+// Files the model's writer made, damaged afterwards: bytes appended to the house, a run
+// of zeros inside the grid's entity list that ends every record early, and a square's
+// list naming its face where an edge stood (which once opened silently and was saved
+// without the edge). Such a file opens with a word on what was not read or was left
+// out, and Ctrl+S over it asks first.
+TEST_F(OpenRoadTest, AModelReadOnlyInPartOpensWithAMessageAndItsSaveAsksFirst)
 {
     const std::string house = ReadBytes(apptest::Samples().Path("house-5000.twk"));
     auto* built = new CTarnwickModel;
@@ -385,9 +424,12 @@ TEST_F(OpenRoadTest, AModelFollowedByBytesNoRecordReadOpensWithAMessageAndItsSav
         const char* file;
         std::string bytes;
         const char* unread;
-    } rows[] = {{"whole.twk", house, nullptr},
-                {"appended.twk", house + std::string(5000, 'Z'), "5000"},
-                {"zero-run.twk", grid.substr(0, 19864) + std::string(2079, '\0') + grid.substr(19864), "11799"}};
+        const char* leftOut;
+    } rows[] = {
+        {"whole.twk", house, nullptr, nullptr},
+        {"appended.twk", house + std::string(5000, 'Z'), "5000", nullptr},
+        {"zero-run.twk", grid.substr(0, 19864) + std::string(2079, '\0') + grid.substr(19864), "11799", "178"},
+        {"face-twice.twk", SquareListingItsFaceTwice(), nullptr, "1"}};
     CGlimraApp app;
     ASSERT_TRUE(Start(app, ""));
     for (const auto& row : rows)
@@ -399,14 +441,26 @@ TEST_F(OpenRoadTest, AModelFollowedByBytesNoRecordReadOpensWithAMessageAndItsSav
         testing::internal::CaptureStderr();
         ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(path)), nullptr);
         const std::string errors = testing::internal::GetCapturedStderr();
-        const std::size_t asked = row.unread != nullptr ? 1 : 0;
+        const std::size_t asked = row.unread != nullptr || row.leftOut != nullptr ? 1 : 0;
         ASSERT_EQ(boxes.calls.size(), asked);
         if (row.unread != nullptr)
         {
-            EXPECT_EQ(boxes.calls[0].text, CString("Only part of this file was read: its last ") + CString(row.unread) +
+            EXPECT_EQ(boxes.calls[0].text.Find(CString("Only part of this file was read: its last ") +
+                                               CString(row.unread) +
                                                CString(" bytes belong to no part of the model.\nThe file may be "
-                                                       "damaged; what was read is shown."));
+                                                       "damaged; what was read is shown.")),
+                      0);
             EXPECT_NE(errors.find(path + ": the last " + row.unread + " bytes of the file were not read"),
+                      std::string::npos);
+        }
+        if (row.leftOut != nullptr)
+        {
+            EXPECT_NE(boxes.calls[0].text.Find(CString("Entries of this file's entity lists that were empty or named "
+                                                       "an element listed already were left out: ") +
+                                               CString(row.leftOut) + CString(".")),
+                      -1);
+            EXPECT_NE(errors.find(path + ": entries of the entity lists that were empty or named an element listed "
+                                         "already were left out: " + row.leftOut),
                       std::string::npos);
         }
         {
@@ -430,6 +484,8 @@ TEST_F(OpenRoadTest, AModelFollowedByBytesNoRecordReadOpensWithAMessageAndItsSav
         boxes.calls.clear();
         ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(path)), nullptr);
         EXPECT_TRUE(boxes.calls.empty());
+        if (row.leftOut != nullptr && row.unread == nullptr)
+            EXPECT_EQ(Document(app).GetModel().GetRootComponent()->GetCount(), 5);
         std::filesystem::remove(path);
     }
     app.ExitInstance();

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <string>
 
 #include "document/camera.h"
 #include "document/classregistration.h"
@@ -16,6 +17,8 @@ using settingstest::RecordBuilder;
 using settingstest::Store;
 
 namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // The full record up to the aspect ratio and fixed flag, then what the version adds.
 Bytes FullRecord(int version, const CPoint3d& eye, const CPoint3d& target, const CVector3d& up, double fov = 45.0)
@@ -111,6 +114,8 @@ TEST_F(CameraTest, BadViewsFromAFileAreRepaired)
         {"target on the eye, up along z", {1, 1, 1}, {1, 1, 1}, {0, 0, 1}, {1, 2, 1}, {0, 0, 1}},
         {"zero up", {0, 0, 5}, {5, 0, 5}, {0, 0, 0}, {5, 0, 5}, {0, 0, 1}},
         {"up along the view", {0, 0, 5}, {5, 0, 5}, {-2, 0, 0}, {5, 0, 5}, {0, 0, 1}},
+        {"target not a number", {0, 0, 5}, {kNaN, 0, 5}, {0, 1, 0}, {0, 0, 4}, {0, 1, 0}},
+        {"eye not a number", {kNaN, 0, 5}, {0, 0, 0}, {0, 1, 0}, {0, 0, 0}, {0, 1, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -131,33 +136,57 @@ TEST_F(CameraTest, AFieldOfViewOutOfRangeReturnsToItsDefault)
     EXPECT_TRUE(sound.FixInvalidValues());
 }
 
-// Every number of both record forms, each a value found once in its record.
-TEST_F(CameraTest, ARecordWithANumberThatIsNotFiniteIsRefused)
+// Every number of both record forms, each a value found once in its record: the eye,
+// the target (or the old form's direction) and the auxiliary point have a repair; the
+// up vector and the numbers of the projection have none.
+TEST_F(CameraTest, ANumberThatIsNotFiniteIsMendedWhereTheCameraHasARepairAndRefusedElsewhere)
 {
     const Bytes current = FullRecord(4, {31, 32, 33}, {34, 35, 36}, {37, 38, 39});
-    const double currentNumbers[] = {31, 32, 33, 34, 35, 36, 37, 38, 39, 0.5, 900, 45, 12, 1, 2, 3, 1.5, 24};
     RecordBuilder old;
     old.Triple(31, 32, 33).Triple(0.25, 0.5, 0.75).Triple(37, 38, 39).Double(1.5).Double(900);
     old.Bool(true).Double(45).Double(12).Triple(1, 2, 3);
-    const double oldNumbers[] = {31, 32, 33, 0.25, 0.5, 0.75, 37, 38, 39, 1.5, 900, 45, 12, 1, 2, 3};
     const auto readOld = [](const Bytes& bytes) {
         CCamera camera;
         settingstest::ReadAll(bytes, {{"CCamera", 4}}, [&](CArchive& ar) { camera.ReadOldForm(ar); });
+        return camera;
     };
+    const struct
+    {
+        bool oldForm;
+        double number;
+        CPoint3d eye;
+        CPoint3d target;
+    } mended[] = {
+        {false, 31, {0, 0, 1}, {0, 0, 0}},    {false, 33, {0, 0, 1}, {0, 0, 0}},
+        {false, 34, {31, 32, 33}, {31, 32, 32}}, {false, 36, {31, 32, 33}, {31, 32, 32}},
+        {false, 2, {31, 32, 33}, {34, 35, 36}},  {true, 32, {0, 0, 1}, {0, 0, 0}},
+        {true, 0.5, {31, 32, 33}, {31, 32, 32}}, {true, 3, {31, 32, 33}, {31.25, 32.5, 33.75}},
+    };
+    const double refused[] = {37, 38, 39, 0.5, 900, 45, 12, 1.5, 24};
+    const double refusedOld[] = {37, 39, 1.5, 900, 45, 12};
     for (const double bad : entitytest::kNonFinite) {
-        for (const double number : currentNumbers) {
+        for (const auto& m : mended) {
+            SCOPED_TRACE(std::to_string(m.number) + (m.oldForm ? " in the old form" : "") + " as " +
+                         std::to_string(bad));
+            const CCamera camera = m.oldForm ? readOld(entitytest::WithDoubleReplaced(old.Get(), m.number, bad))
+                                             : ReadFull(entitytest::WithDoubleReplaced(current, m.number, bad), 4);
+            ExpectPoint(camera.GetEye(), m.eye);
+            ExpectPoint(camera.GetTarget(), m.target);
+            ExpectPoint(camera.GetAuxiliaryPoint(), m.number == 2 || m.number == 3 ? CPoint3d() : CPoint3d(1, 2, 3));
+        }
+        for (const double number : refused) {
             const Bytes damaged = entitytest::WithDoubleReplaced(current, number, bad);
             EXPECT_EQ(entitytest::ArchiveReason([&] { (void)ReadFull(damaged, 4); }), entitytest::kNotFiniteReason)
                 << number << " as " << bad;
         }
-        for (const double number : oldNumbers) {
+        for (const double number : refusedOld) {
             const Bytes damaged = entitytest::WithDoubleReplaced(old.Get(), number, bad);
-            EXPECT_EQ(entitytest::ArchiveReason([&] { readOld(damaged); }), entitytest::kNotFiniteReason)
+            EXPECT_EQ(entitytest::ArchiveReason([&] { (void)readOld(damaged); }), entitytest::kNotFiniteReason)
                 << number << " as " << bad;
         }
     }
-    // Negative zero is a finite number.
-    EXPECT_EQ(ReadFull(entitytest::WithDoubleReplaced(current, 31, -0.0), 4).GetEye().x, 0.0);
+    // Negative zero is a finite number (a field of view out of range, mended).
+    EXPECT_EQ(ReadFull(entitytest::WithDoubleReplaced(current, 45, -0.0), 4).GetFieldOfView(), 30.0);
 }
 
 TEST_F(CameraTest, FocalLengthsFollowTheFilmWidth)

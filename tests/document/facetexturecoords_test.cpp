@@ -125,17 +125,19 @@ TEST(FaceTextureCoordsTest, APinCountThatIsNegativeOrBeyondTheDataIsRefused)
     }
 }
 
-TEST(FaceTextureCoordsTest, AMatrixDirectionOrPinNumberThatIsNotFiniteIsRefused)
+// The check's repair: the placement is reset.
+TEST(FaceTextureCoordsTest, APlacementHoldingANumberThatIsNotFiniteIsReset)
 {
     undotest::TestEnvironment environment;
-    const Bytes sound = CoordsRecord(3, CVector3d(0.25, 0.375, 0.625));
+    const Bytes sound = CoordsRecord(4, CVector3d(0.25, 0.375, 0.625));
     for (const double bad : entitytest::kNonFinite) {
         for (const double number : {3.0, 4.0, 0.25, 0.375, 0.625, 7.0, 8.0}) {
             const Bytes damaged = entitytest::WithDoubleReplaced(sound, number, bad);
             CFaceTextureCoords coords;
-            const FileVersions versions({{"CEntity", 3}, {"CFaceTextureCoords", 3}});
-            EXPECT_EQ(entitytest::ArchiveReason([&] { Load(damaged, [&](CArchive& ar) { coords.Serialize(ar); }); }),
-                      entitytest::kNotFiniteReason)
+            const FileVersions versions({{"CEntity", 3}, {"CFaceTextureCoords", 4}});
+            Load(damaged, [&](CArchive& ar) { coords.Serialize(ar); });
+            const CTexturePlacement& front = coords.GetFrontPlacement();
+            EXPECT_TRUE(front.IsEmpty() && front.pins.empty() && Matrix3IsIdentity(front.matrix))
                 << number << " as " << bad;
         }
     }

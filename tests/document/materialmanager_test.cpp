@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -7,12 +8,14 @@
 #include "document/material.h"
 #include "document/materialmanager.h"
 #include "document/materialtalker.h"
+#include "document/imageadapter/imagefiletypes.h"
 #include "document/texture.h"
 #include "foundation/notificationcenter.h"
 #include "tests/document/materialtestsupport.h"
 #include "model/undomanager.h"
 #include "model/undooperation.h"
 #include "tests/document/documenttestsupport.h"
+#include "tests/document/imagetestsupport.h"
 
 using documenttest::Bytes;
 using documenttest::Dispose;
@@ -227,6 +230,55 @@ TEST_F(MaterialManagerTest, TexturesOfOneFileShareOnePictureAfterReading)
     EXPECT_EQ(picture(0)->GetUseCount(), 2);
     EXPECT_NE(picture(0), picture(2));
     Dispose(read);
+}
+
+// A copy whose header read but whose data was damaged once replaced the intact picture
+// of another material naming the same file, and a save wrote the damaged bytes for both.
+TEST_F(MaterialManagerTest, APictureSharedByFileNameIsOneKnownToDecode)
+{
+    const CUndoSuspender suspender;
+    const imagetest::Bytes intact = imagetest::PngBytes(*imagetest::MakeFilledBitmap(8, 8, 0xFF204060, false));
+    imagetest::Bytes damaged = intact;
+    const std::string tag = "IDAT";
+    const auto at = std::search(damaged.begin(), damaged.end(), tag.begin(), tag.end());
+    ASSERT_NE(at, damaged.end());
+    at[4] = 0x00;  // the compressed stream's method
+    const auto textured = [](const imagetest::Bytes& bytes, const char* name) {
+        CMaterial* material = MakeTextured(name);
+        CDib* picture = material->GetTexture()->GetImage();
+        std::uint8_t* kept = GetImageLibApp()->AllocBuffer(bytes.size());
+        std::copy(bytes.begin(), bytes.end(), kept);
+        picture->Create(nullptr, kImageTypePng, 0, 0, false);
+        picture->SetPixelBuffer(kept, static_cast<int>(bytes.size()));
+        picture->DeferDecoding();
+        // A material whose colour is its picture's average, as saved ones are, is read
+        // without decoding the picture.
+        material->GetTexture()->SetAverageColor(CColor(96, 64, 32));
+        material->SetColor(CColor(96, 64, 32));
+        return material;
+    };
+    const auto bytesOf = [](const CDib* picture) {
+        return imagetest::Bytes(picture->GetPixelBuffer(), picture->GetPixelBuffer() + picture->GetPixelBufferSize());
+    };
+    for (const bool damagedFirst : {true, false}) {
+        SCOPED_TRACE(damagedFirst ? "damaged copy first" : "intact copy first");
+        auto* written = new CMaterialManager;
+        written->AddMaterial(textured(damagedFirst ? damaged : intact, "Stone.png"));
+        written->AddMaterial(textured(damagedFirst ? intact : damaged, "STONE.PNG"));
+        const Bytes bytes = Store([&](CArchive& ar) { written->Serialize(ar); });
+        Dispose(written);
+
+        auto* read = new CMaterialManager;
+        Load(bytes, [&](CArchive& ar) { read->Serialize(ar); });
+        const auto picture = [&](int index) {
+            return static_cast<CMaterial*>(read->GetAt(index))->GetTextureImage();
+        };
+        // Whatever the order, the material of the intact copy still holds it, which the
+        // next save writes; the intact copy may go to the other.
+        EXPECT_EQ(bytesOf(picture(damagedFirst ? 1 : 0)), intact);
+        EXPECT_EQ(bytesOf(picture(damagedFirst ? 0 : 1)), damagedFirst ? damaged : intact);
+        Dispose(read);
+    }
 }
 
 TEST_F(MaterialManagerTest, AMaterialThatAnotherManagerHoldsIsRefused)

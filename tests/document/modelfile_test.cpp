@@ -17,6 +17,7 @@
 #include "annotations/textstyle.h"
 #include "document/componentbehavior.h"
 #include "document/entitycopier.h"
+#include "document/facetexturecoords.h"
 #include "document/fontmanager.h"
 #include "document/layer.h"
 #include "document/material.h"
@@ -28,6 +29,8 @@
 #include "document/tarniscs.h"
 #include "foundation/typedvalue.h"
 #include "model/curveregistry.h"
+#include "model/edgeuse.h"
+#include "model/enumedgeuse.h"
 #include "model/loop.h"
 #include "platform/exceptions.h"
 #include "platform/file.h"
@@ -934,7 +937,13 @@ void BuildModelOfDistinctNumbers(CTarnwickModel& model)
         edges.push_back(new CEdge(corners[i], corners[(i + 1) % 3], false));
         root.Add(edges.back());
     }
-    root.Add(new CFace(3, edges.data(), CPlane3d(CPoint3d(0, 0, z), CVector3d(0, 0, 1))));
+    auto* face = new CFace(3, edges.data(), CPlane3d(CPoint3d(0, 0, z), CVector3d(0, 0, 1)));
+    root.Add(face);
+    auto* coords = new CFaceTextureCoords;
+    Matrix3 shifted = Matrix3Identity();
+    shifted[6] = 1025.25;
+    coords->SetFrontMatrix(shifted);
+    face->GetOrCreateAttributeContainer(coords);
     auto* definition = new CComponentDefinition;
     modelfiletest::AddSquare(*definition, 2.0);
     definition->SetInsertionPoint(CPoint3d(1004.25, 0, 0), false);
@@ -962,24 +971,58 @@ void BuildModelOfDistinctNumbers(CTarnwickModel& model)
     auto* radial = new CDimensionRadial;
     radial->SetLeader(0.8125, 1013.25);
     root.Add(radial);
-    model.GetDrawingAxes()->SetAxes(CPoint3d(1014.25, 0, 0), CVector3d(1, 0, 0), CVector3d(0, 1, 0),
+    model.GetDrawingAxes()->SetAxes(CPoint3d(1014.25, 0, 0), CVector3d(1019.25, 0, 0), CVector3d(0, 1, 0),
                                     CVector3d(0, 0, 1));
-    model.GetCamera().SetView(CPoint3d(1015.25, 0, 10), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), 1.0, 1000.0, true,
-                              35.0, 100.0);
+    model.GetCamera().SetView(CPoint3d(1015.25, 0, 10), CPoint3d(0, 1020.25, 0), CVector3d(0, 1, 0), 1.0, 1000.0,
+                              true, 37.25, 100.0);
     CCamera pageCamera = model.GetCamera();
     pageCamera.SetView(CPoint3d(1016.25, 0, 10), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), 1.0, 1000.0, true, 35.0,
                        100.0);
     static_cast<CViewPage*>(model.GetPageList()->GetPage(1))->SetCamera(pageCamera);
-    orvell::utils::CTypedValue snap;
-    snap.SetDouble(1017.25);
-    EXPECT_TRUE(model.GetOptionsManager()->SetValue(CString("UnitsOptions"), CString("LengthSnapLength"), snap));
+    auto* first = static_cast<CViewPage*>(model.GetPageList()->GetPage(0));
+    first->SetSlideTime(1023.25);
+    first->SetTransitionTime(1024.25);
+    const struct
+    {
+        const char* provider;
+        const char* key;
+        double value;
+    } options[] = {{"UnitsOptions", "LengthSnapLength", 1017.25},
+                   {"NamedOptions", "Glimra.Note", 1021.25},
+                   {"SlideshowOptions", "SlideTime", 1022.25}};
+    for (const auto& option : options) {
+        orvell::utils::CTypedValue value;
+        value.SetDouble(option.value);
+        EXPECT_TRUE(model.GetOptionsManager()->SetValue(CString(option.provider), CString(option.key), value));
+    }
+}
+
+template <typename T>
+T* FindInRoot(CTarnwickModel& model)
+{
+    for (CDrawingElement* element : model.GetRootComponent()->GetEntityList()) {
+        if (auto* found = dynamic_cast<T*>(element)) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+const CViewPage& PageOf(CTarnwickModel& model, int index)
+{
+    return *static_cast<const CViewPage*>(model.GetPageList()->GetPage(index));
+}
+
+orvell::utils::CTypedValue OptionOf(CTarnwickModel& model, const char* provider, const char* key)
+{
+    return model.GetOptionsManager()->GetProvider(CString(provider))->GetValue(CString(key));
 }
 
 }  // namespace
 
 // A NaN corner of a hole once crashed the tessellator, and other numbers that are not
 // finite drew wrong shapes.
-TEST_F(ModelFileTest, ANumberThatIsNotFiniteAnywhereACoordinateIsReadRefusesTheFileAndLeavesAnEmptyModel)
+TEST_F(ModelFileTest, ANumberThatIsNotFiniteWhereGeometryIsReadRefusesTheFileAndLeavesAnEmptyModel)
 {
     OwnedModel built;
     BuildModelOfDistinctNumbers(*built);
@@ -992,9 +1035,8 @@ TEST_F(ModelFileTest, ANumberThatIsNotFiniteAnywhereACoordinateIsReadRefusesTheF
         {"vertex", 1001.25},          {"face plane", -1002.25},     {"placement", 1003.25},
         {"insertion point", 1004.25}, {"guide point", 1005.25},     {"guide line", 1006.25},
         {"polyline", 1007.25},        {"section plane", -1008.25},  {"text anchor", 1009.25},
-        {"text leader", 1010.25},     {"text position", 0.3125},    {"dimension point", 1011.25},
-        {"dimension offset", 1012.25}, {"radial leader", 1013.25},  {"drawing axes", 1014.25},
-        {"camera", 1015.25},          {"page camera", 1016.25},     {"snap length", 1017.25},
+        {"text leader", 1010.25},     {"dimension point", 1011.25}, {"dimension offset", 1012.25},
+        {"radial leader", 1013.25},   {"field of view", 37.25},
     };
     OwnedModel model;
     for (const auto& place : places) {
@@ -1016,5 +1058,168 @@ TEST_F(ModelFileTest, ANumberThatIsNotFiniteAnywhereACoordinateIsReadRefusesTheF
     OwnedModel refused;
     EXPECT_EQ(entitytest::ArchiveReason([&] { modelfiletest::ReadModel(*refused, nanHole); }),
               entitytest::kNotFiniteReason);
+    ExpectEmpty(*refused);
+}
+
+// A file that opened before numbers were checked opens again where the record has a
+// repair of its own for the number: the repair is taken and said once.
+TEST_F(ModelFileTest, ANumberThatIsNotFiniteWhereTheRecordHasARepairOpensRepairedAndSaysSoOnce)
+{
+    OwnedModel built;
+    BuildModelOfDistinctNumbers(*built);
+    const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    using Repaired = bool (*)(CTarnwickModel&);
+    const struct
+    {
+        const char* place;
+        double number;
+        Repaired repaired;
+    } places[] = {
+        {"camera eye", 1015.25, [](CTarnwickModel& m) { return m.GetCamera().GetEye() == CPoint3d(0, 0, 1); }},
+        {"camera target", 1020.25,
+         [](CTarnwickModel& m) { return m.GetCamera().GetTarget() == CPoint3d(1015.25, 0, 9); }},
+        {"page camera eye", 1016.25,
+         [](CTarnwickModel& m) { return PageOf(m, 1).GetCamera().GetEye() == CPoint3d(0, 0, 1); }},
+        {"page slide time", 1023.25, [](CTarnwickModel& m) { return PageOf(m, 0).GetOwnSlideTime() == -1.0; }},
+        {"page transition time", 1024.25,
+         [](CTarnwickModel& m) { return PageOf(m, 0).GetOwnTransitionTime() == -1.0; }},
+        {"snap length", 1017.25,
+         [](CTarnwickModel& m) { return OptionOf(m, "UnitsOptions", "LengthSnapLength").AsDouble() == 0.0625; }},
+        {"slide time", 1022.25,
+         [](CTarnwickModel& m) { return OptionOf(m, "SlideshowOptions", "SlideTime").AsDouble() == 1.0; }},
+        {"named option", 1021.25,
+         [](CTarnwickModel& m) { return OptionOf(m, "NamedOptions", "Glimra.Note").IsEmpty(); }},
+        {"dimension threshold", 0.6,
+         [](CTarnwickModel& m) { return m.GetDimensionStyle()->GetObliqueThreshold() == 0.0; }},
+        {"text position", 0.3125, [](CTarnwickModel& m) { return FindInRoot<CText>(m)->GetScreenX() == 0.5; }},
+        {"text position", 0.6875, [](CTarnwickModel& m) { return FindInRoot<CText>(m)->GetScreenY() == 0.5; }},
+        {"axes origin", 1014.25, [](CTarnwickModel& m) { return m.GetDrawingAxes()->GetOrigin() == CPoint3d(); }},
+        {"axes x axis", 1019.25,
+         [](CTarnwickModel& m) { return m.GetDrawingAxes()->GetAxis(0) == CVector3d(1, 0, 0); }},
+        {"texture placement", 1025.25,
+         [](CTarnwickModel& m) { return GetFaceTextureCoords(FindInRoot<CFace>(m))->IsSideEmpty(true); }},
+    };
+    OwnedModel model;
+    for (const auto& place : places) {
+        for (const double bad : entitytest::kNonFinite) {
+            SCOPED_TRACE(std::string(place.place) + " as " + std::to_string(bad));
+            ::testing::internal::CaptureStderr();
+            EXPECT_NO_THROW(modelfiletest::ReadModel(*model, entitytest::WithDoubleReplaced(file, place.number, bad)));
+            const std::string said = ::testing::internal::GetCapturedStderr();
+            EXPECT_TRUE(place.repaired(*model));
+            EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+            EXPECT_EQ(said.rfind("glimra: ", 0), 0u) << said;
+        }
+    }
+    const double nan = entitytest::kNonFinite[0];
+    const Bytes twice = entitytest::WithDoubleReplaced(entitytest::WithDoubleReplaced(file, 0.3125, nan), 0.6875, nan);
+    ::testing::internal::CaptureStderr();
+    modelfiletest::ReadModel(*model, twice);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
+
+namespace {
+
+enum class SquareList
+{
+    kSound,
+    kFaceTwice,
+    kEdgeInDefinition
+};
+
+// A square whose root list names its face again where its third edge stood, as the
+// writer writes it: the face comes first, so the edges in the list are references
+// to edges its loop wrote already. Or the third edge listed by a definition instead.
+Bytes WriteSquare(SquareList list)
+{
+    OwnedModel model;
+    const CurrentModelScope scope(&*model);
+    const CUndoSuspender suspender;
+    CComponent& root = *model->GetRootComponent();
+    CVertex* corners[4] = {new CVertex(CPoint3d(0, 0, 0)), new CVertex(CPoint3d(1, 0, 0)),
+                           new CVertex(CPoint3d(1, 1, 0)), new CVertex(CPoint3d(0, 1, 0))};
+    CEdge* edges[4];
+    for (int i = 0; i < 4; ++i) {
+        edges[i] = new CEdge(corners[i], corners[(i + 1) % 4], false);
+    }
+    auto* face = new CFace(4, edges, CPlane3d(CPoint3d(), CVector3d(0, 0, 1)));
+    auto* definition = new CComponentDefinition;
+    model->GetDefinitionList()->AddDefinition(definition, false);
+    CDrawingElement* const third = list == SquareList::kFaceTwice ? static_cast<CDrawingElement*>(face) : edges[2];
+    const std::vector<CDrawingElement*> listed = {face, edges[0], edges[1], third, edges[3]};
+    for (CDrawingElement* element : listed) {
+        if (element != third || list != SquareList::kEdgeInDefinition) {
+            root.Add(element);
+        }
+    }
+    if (list == SquareList::kEdgeInDefinition) {
+        definition->Add(edges[2]);
+    }
+    const Bytes bytes = modelfiletest::WriteModel(*model, kSaveFormat5000);
+    // Whole again, so that the model lets each element go once.
+    (void)definition->Remove(edges[2]);
+    while (root.Remove(face)) {
+    }
+    root.Add(face);
+    if (list != SquareList::kSound) {
+        root.Add(edges[2]);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+// One damaged reference once opened silently: the edges it stood for were gone from the
+// component while the face still used them, and a save wrote the model without them.
+TEST_F(ModelFileTest, AnEmptyEntryOrOneNamingAnElementListedAlreadyIsCountedAndTheFacesEdgesAreTakenBackIn)
+{
+    const Bytes sound = WriteSquare(SquareList::kSound);
+    const Bytes twice = WriteSquare(SquareList::kFaceTwice);
+    ASSERT_EQ(twice.size(), sound.size());
+    std::vector<std::size_t> differ;
+    // Each write makes the model an identifier of its own; what follows it is compared.
+    for (std::size_t i = modelfiletest::StampOffset(kSaveFormat5000); i < sound.size(); ++i) {
+        if (sound[i] != twice[i]) {
+            differ.push_back(i);
+        }
+    }
+    // One reference: a little-endian word whose high byte is 0 for so small a file.
+    ASSERT_EQ(differ.size(), 1u);
+    ASSERT_EQ(sound[differ[0] + 1], 0);
+    Bytes empty = sound;
+    empty[differ[0]] = 0;
+    const struct
+    {
+        const char* name;
+        const Bytes& bytes;
+        std::uint64_t leftOut;
+    } rows[] = {{"sound", sound, 0}, {"the face named twice", twice, 1}, {"an empty entry", empty, 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        OwnedModel model;
+        ::testing::internal::CaptureStderr();
+        modelfiletest::ReadModel(*model, row.bytes);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
+        EXPECT_EQ(model->GetLeftOutEntryCount(), row.leftOut);
+        EXPECT_EQ(said.find("the edge is put back") != std::string::npos, row.leftOut != 0) << said;
+        const CComponent& root = *model->GetRootComponent();
+        ASSERT_EQ(root.GetCount(), 5);
+        const CFace* face = FindInRoot<CFace>(*model);
+        for (const CEdgeUse* use : UsesOf(face->GetOuterLoop())) {
+            EXPECT_EQ(use->GetEdge()->GetParent(), &root);
+        }
+        // What a save writes holds the whole square.
+        OwnedModel again;
+        modelfiletest::ReadModel(*again, modelfiletest::WriteModel(*model, kSaveFormat5000));
+        EXPECT_EQ(again->GetRootComponent()->GetCount(), 5);
+        EXPECT_EQ(again->GetLeftOutEntryCount(), 0u);
+    }
+    // Erasing the definition would free an edge the root's face still uses.
+    OwnedModel refused;
+    EXPECT_EQ(entitytest::ArchiveReason(
+                  [&] { modelfiletest::ReadModel(*refused, WriteSquare(SquareList::kEdgeInDefinition)); }),
+              "a face uses an edge that another component holds");
     ExpectEmpty(*refused);
 }

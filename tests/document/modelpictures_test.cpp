@@ -5,6 +5,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "document/dib.h"
@@ -430,6 +431,37 @@ TEST_F(ModelPicturesTest, TexturesPastTheBudgetAreMadeFromTheirPicturesReducedOr
         model->Release();
         EXPECT_EQ(GetTextureMemoryInUse(), 0);
     }
+}
+
+// A model opened from the command line learnt its pictures against the default side
+// before the view installed a larger one, kept that size, and the budget check took
+// its textures for a quarter of what they were made at.
+TEST_F(ModelPicturesTest, PicturesLearntBeforeALargerTextureSizeIsInstalledAreMeasuredAtIt)
+{
+    constexpr std::int64_t kWhole = 2048 * 1024 * 4 + kTextureObjectBytes;
+    const Bytes file = TexturedModel(1, []() { return materialtest::MakePicture(2048, 1024, 0xFF2878C8u); });
+    SetTextureSizeFitter(nullptr);
+    CTarnwickModel* model = new CTarnwickModel;
+    modelfiletest::ReadModel(*model, file);
+    CMaterial* material = FaceMaterials(*model).at(0);
+    const CTexture& texture = *material->GetTexture();
+    EXPECT_EQ(std::pair(texture.GetImageWidth(), texture.GetImageHeight()), std::pair(1024, 512));
+
+    SetTextureSizeFitter([](int& width, int& height) { return FitToPowerOfTwo(width, height, 4096); });
+    EXPECT_EQ(std::pair(texture.GetImageWidth(), texture.GetImageHeight()), std::pair(2048, 1024));
+    EXPECT_EQ(texture.GetImage()->GetOpaqueCount(), 2048 * 1024);
+    const materialtest::CRecordingTextureGL gl;
+    ForgetGLTextureNames();
+    // Short of the whole texture by a byte: it is made from its picture reduced.
+    SetTextureMemoryBudget(kWhole - 1);
+    material->ApplyToView(nullptr);
+    EXPECT_EQ(std::pair(gl.madeWidth, gl.madeHeight), std::pair(1024, 512));
+    EXPECT_LE(GetTextureMemoryInUse(), kWhole - 1);
+    SetTextureMemoryBudget(kDefaultTextureBudget);
+
+    SetTextureSizeFitter(nullptr);
+    EXPECT_EQ(texture.GetImageWidth(), 1024);
+    model->Release();
 }
 
 // Each drawn face decoded its picture whole to learn whether it decodes, and a quit waited

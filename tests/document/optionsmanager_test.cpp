@@ -8,6 +8,7 @@
 #include "document/pageoptions.h"
 #include "document/slideshowoptions.h"
 #include "document/unitsoptions.h"
+#include "foundation/point3d.h"
 #include "platform/archive.h"
 #include "tests/document/settingstestsupport.h"
 
@@ -229,6 +230,38 @@ TEST_F(OptionsTest, UnknownProvidersAndKeysAreReadThroughAndDropped)
         EXPECT_EQ(ar.GetRemainingBytes(), 0u);
     });
     EXPECT_EQ(manager->GetProvider("UnitsOptions")->GetValue("LengthPrecision").AsInt(), 7);
+}
+
+// Such values once refused the whole model file; the Parts read option values through.
+TEST_F(OptionsTest, AValueHoldingANumberThatIsNotFiniteGivesWayToTheKeysDefaultUnderAnyKey)
+{
+    for (const double bad : entitytest::kNonFinite) {
+        CTypedValue spot;
+        spot.SetPoint(CPoint3d(1, bad, 0));
+        CTypedValue list;
+        list.SetArray({Double(1.0), Double(bad)});
+        const auto bytes = [](const CTypedValue& value) { return Store([&](CArchive& ar) { value.Write(ar); }); };
+        RecordBuilder record;
+        record.Int(1).Int(2).String("UnitsOptions");
+        record.String("Unknown").Append(bytes(Double(bad))).String("LengthSnapLength").Append(bytes(Double(bad)));
+        record.String("SnapAngle").Append(bytes(Double(7.0))).String("");
+        record.String("NamedOptions").String("Spot").Append(bytes(spot)).String("List").Append(bytes(list));
+        record.String("Kept").Append(bytes(Double(2.0))).String("");
+
+        std::unique_ptr<COptionsManager> manager(CreateOptionsManager());
+        (void)manager->SetValue("UnitsOptions", "LengthSnapLength", Double(3.0));
+        (void)manager->SetValue("NamedOptions", "Spot", Double(3.0));
+        Load(record.Get(), [&](CArchive& ar) {
+            manager->Serialize(ar);
+            EXPECT_EQ(ar.GetRemainingBytes(), 0u);
+        });
+        const COptionsProvider& units = *manager->GetProvider("UnitsOptions");
+        EXPECT_EQ(units.GetValue("LengthSnapLength").AsDouble(), 0.0625) << bad;
+        EXPECT_EQ(units.GetValue("SnapAngle").AsDouble(), 7.0) << bad;
+        const COptionsProvider& named = *manager->GetProvider("NamedOptions");
+        EXPECT_EQ(named.GetKeyCount(), 1) << bad;
+        EXPECT_EQ(named.GetValue("Kept").AsDouble(), 2.0) << bad;
+    }
 }
 
 TEST_F(OptionsTest, AProviderCountThatTheDataCannotHoldIsTheArchiveException)

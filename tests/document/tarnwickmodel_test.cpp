@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
+#include <string>
 
 #include "document/component.h"
 #include "document/layer.h"
@@ -120,6 +124,37 @@ TEST_F(TarnwickModelTest, TheLastReleaseDeletesTheModelAndTellsEveryone)
     EXPECT_EQ(observer.deleted[0], model);
     EXPECT_EQ(listener.Count("model deleted"), 1);
     EXPECT_TRUE(IsRecordingChanges());
+}
+
+// The program's end leaves its model to the process; the undo log once lost the line
+// that the model's end writes.
+TEST_F(TarnwickModelTest, AModelLeftToTheProcessWritesWhatItsDestructionWritesToTheLogAndClosesIt)
+{
+    GTEST_FLAG_SET(death_test_style, "fast");
+    WriteProfileBool("Undo", "Logging", true);
+    const auto logText = [&] {
+        std::ifstream in(m_environment.LogPath(0), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    };
+    const auto build = [] {
+        auto* model = new CTarnwickModel;
+        EXPECT_TRUE(model->GetUndoManager()->IsLogging());
+        model->GetUndoManager()->WriteLog("Opened\n");
+        return model;
+    };
+    build()->Release();
+    const std::string destroyed = logText();
+    EXPECT_EQ(destroyed, "Opened\nFile New\n");
+    // The child ends as the program does, without freeing the model or checking leaks.
+    EXPECT_EXIT(
+        {
+            CTarnwickModel* model = build();
+            model->AbandonAtExit();
+            const bool closed = !model->GetUndoManager()->IsLogging() && logText() == destroyed;
+            model->Release();
+            std::_Exit(closed && logText() == destroyed ? 3 : 1);
+        },
+        ::testing::ExitedWithCode(3), "");
 }
 
 TEST_F(TarnwickModelTest, ClearEmptiesTheModelAndItsHistory)
