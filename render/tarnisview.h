@@ -26,6 +26,7 @@
 #include "render/edgepasscache.h"
 #include "render/gltextimagecache.h"
 #include "render/linebatch.h"
+#include "render/selectionprimitive.h"
 #include "render/linerecording.h"
 #include "render/picknametable.h"
 #include "render/valueinputbuffer.h"
@@ -497,6 +498,8 @@ private:
     // The open GL_LINES primitive, unless it went to GL in immediate mode; the line
     // width and stipple above are then those of the lines being added.
     CLineBatch m_lineBatch;
+    // The open primitive of a pick.
+    CSelectionPrimitive m_selectionPrimitive;
     CLineRecording* m_lineRecording = nullptr;
     CEdgePassCache m_edgePasses;
     CDrawThrottle m_drawThrottle;
