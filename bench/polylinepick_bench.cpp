@@ -67,5 +67,5 @@ void PolylineSteps(benchmark::State& state, void (*step)(StencilView&, double))
 
 }  // namespace
 
-BENCHMARK_CAPTURE(PolylineSteps, notches, &Notch)->Args({10, 100000})->Iterations(20)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(PolylineSteps, notches, &Notch)->Args({10, 100000})->Args({1, 1000000})->Iterations(20)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(PolylineSteps, picks, &Pick)->Args({10, 100000})->Iterations(100)->Unit(benchmark::kMillisecond);
