@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <malloc.h>
 
 #include <algorithm>
 #include <memory>
@@ -21,10 +22,15 @@
 #include "foundation/unitvector3d.h"
 #include "model/entityset.h"
 #include "model/validitylog.h"
+#include "samplegen/definitionmodels.h"
 #include "samplegen/modelfiles.h"
 #include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
 #include "tests/document/imagetestsupport.h"
+
+#if defined(GLIMRA_ADDRESS_SANITIZER)
+#include <sanitizer/allocator_interface.h>
+#endif
 
 using componenttest::OldFileVersions;
 using componenttest::RecordBuilder;
@@ -425,3 +431,41 @@ TEST_F(ComponentDefinitionTest, OpeningRendersNoThumbnailUntilOneIsAskedForAndAS
     }));
     model->Release();
 }
+
+namespace {
+
+// The bytes the process's heap hands out now.
+std::size_t HeapBytesInUse()
+{
+#if defined(GLIMRA_ADDRESS_SANITIZER)
+    return __sanitizer_get_current_allocated_bytes();
+#else
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+#endif
+}
+
+}  // namespace
+
+// Each definition once took 13 KB: its empty entity list alone held room for 1,024
+// entities, and an empty deque of instances and a second thumbnail while it was read
+// most of the rest.
+TEST_F(ComponentDefinitionTest, ADefinitionOfOneTriangleReadFromAFileHoldsAFewKilobytes)
+{
+    constexpr int kCount = 2000;
+    ModelBytes bytes;
+    {
+        auto* made = new CTarnwickModel;
+        BuildTriangleDefinitionsModel(*made, kCount);
+        bytes = WriteModelBytes(*made, kSaveFormat5000);
+        made->Release();
+    }
+    const std::size_t before = HeapBytesInUse();
+    auto* model = new CTarnwickModel;
+    ReadModelBytes(bytes, *model);
+    const std::size_t held = HeapBytesInUse() - before;
+    ASSERT_EQ(model->GetDefinitionList()->GetCount(), kCount);
+    EXPECT_LT(held / kCount, 4096u) << held / kCount;
+    model->Release();
+}
+
