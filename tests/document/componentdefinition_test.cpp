@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <malloc.h>
 
 #include <algorithm>
 #include <memory>
@@ -27,10 +26,7 @@
 #include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
 #include "tests/document/imagetestsupport.h"
-
-#if defined(GLIMRA_ADDRESS_SANITIZER)
-#include <sanitizer/allocator_interface.h>
-#endif
+#include "tests/heapinuse.h"
 
 using componenttest::OldFileVersions;
 using componenttest::RecordBuilder;
@@ -431,21 +427,6 @@ TEST_F(ComponentDefinitionTest, OpeningRendersNoThumbnailUntilOneIsAskedForAndAS
     }));
     model->Release();
 }
-
-namespace {
-
-// The bytes the process's heap hands out now.
-std::size_t HeapBytesInUse()
-{
-#if defined(GLIMRA_ADDRESS_SANITIZER)
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-#endif
-}
-
-}  // namespace
 
 // Each definition once took 13 KB: its empty entity list alone held room for 1,024
 // entities, and an empty deque of instances and a second thumbnail while it was read

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -14,24 +12,10 @@
 #include "annotations/sectionplane.h"
 #include "model/edge.h"
 #include "model/vertex.h"
+#include "tests/heapinuse.h"
 #include "tests/tools/viewfixture.h"
 
-#if defined(GLIMRA_ADDRESS_SANITIZER)
-#include <sanitizer/allocator_interface.h>
-#endif
-
 namespace {
-
-// The bytes the process's heap hands out now, the driver's included.
-std::size_t HeapBytesInUse()
-{
-#if defined(GLIMRA_ADDRESS_SANITIZER)
-    return __sanitizer_get_current_allocated_bytes();
-#else
-    const struct mallinfo2 info = mallinfo2();
-    return info.uordblks + info.hblkhd;
-#endif
-}
 
 class PickTest : public ViewFixture
 {
