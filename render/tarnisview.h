@@ -26,9 +26,9 @@
 #include "render/edgepasscache.h"
 #include "render/gltextimagecache.h"
 #include "render/linebatch.h"
-#include "render/selectionprimitive.h"
 #include "render/linerecording.h"
 #include "render/picknametable.h"
+#include "render/selectionprimitive.h"
 #include "render/valueinputbuffer.h"
 #include "render/viewdefinition.h"
 
