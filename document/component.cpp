@@ -45,7 +45,6 @@ IMPLEMENT_SERIAL(CComponent, CDrawingElement, VERSIONABLE_SCHEMA | 11)
 
 namespace {
 
-constexpr std::size_t kInitialCapacity = 1024;
 // A point must lie this far inside every face of the bounds to count as inside.
 constexpr double kInsideMargin = 0.001;
 constexpr double kGrowMargin = 0.01;
@@ -220,7 +219,6 @@ private:
 
 CComponent::CComponent()
 {
-    m_entities.reserve(kInitialCapacity);
     m_relationships = new CRelationshipMap;
     m_relationships->SetParent(this);
     m_definitions = new CDefinitionList;

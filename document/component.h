@@ -146,6 +146,9 @@ public:
     void AddEntities(const std::vector<CEntity*>& entities);
     void GetEntities(std::vector<CDrawingElement*>& out) const;
     [[nodiscard]] const std::vector<CDrawingElement*>& GetEntityList() const { return m_entities; }
+    // Room for that many entities, so that adding up to them moves none. A new component
+    // has none: a model may hold hundreds of thousands of definitions of a few entities.
+    void ReserveEntities(std::size_t count) { m_entities.reserve(count); }
     // Removes the relationship from the map and erases it.
     void EraseRelationship(CRelationship* relationship);
 

@@ -114,8 +114,7 @@ void CComponentDefinition::ReadRecord(CArchive& ar)
     }
     bool thumbnailRead = false;
     if (version >= 10) {
-        ReadThumbnail(ar);
-        thumbnailRead = m_thumbnail != nullptr;
+        thumbnailRead = ReadThumbnail(ar);
     }
     EnsureThumbnail();
     m_thumbnailWaiting = !thumbnailRead && m_thumbnail != nullptr;
@@ -152,24 +151,32 @@ void CComponentDefinition::SerializeBehavior(CArchive& ar)
     m_behavior->Serialize(ar);
 }
 
-void CComponentDefinition::ReadThumbnail(CArchive& ar)
+bool CComponentDefinition::ReadThumbnail(CArchive& ar)
 {
-    if (m_thumbnail != nullptr) {
-        // The archive may still hand the old thumbnail out to a later reference.
-        ar.DeleteWhenClosed(m_thumbnail);
-        m_thumbnail = nullptr;
-        m_thumbnailMadeHere = false;
-    }
     auto* thumbnail = static_cast<CEntity*>(ReadNamedObject(ar, kThumbnailClass));
-    if (thumbnail == nullptr) {
-        return;
+    // Without a picture in the file the empty thumbnail made with the definition stays:
+    // a second one for each definition while a model is read would cost as much again.
+    if (thumbnail == nullptr && m_thumbnailMadeHere) {
+        return false;
     }
     // A thumbnail that another definition owns already would be erased twice.
-    if (thumbnail->GetParent() != nullptr && thumbnail->GetParent() != this) {
+    if (thumbnail != nullptr && thumbnail->GetParent() != nullptr && thumbnail->GetParent() != this) {
         AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName);
     }
+    if (m_thumbnail != nullptr && m_thumbnail != thumbnail) {
+        if (m_thumbnailMadeHere) {
+            delete m_thumbnail;
+        } else {
+            // The archive may still hand the old thumbnail out to a later reference.
+            ar.DeleteWhenClosed(m_thumbnail);
+        }
+    }
     m_thumbnail = thumbnail;
-    m_thumbnail->SetParent(this);
+    m_thumbnailMadeHere = false;
+    if (m_thumbnail != nullptr) {
+        m_thumbnail->SetParent(this);
+    }
+    return m_thumbnail != nullptr;
 }
 
 void CComponentDefinition::EnsureThumbnail()
@@ -252,7 +259,7 @@ void CComponentDefinition::SwapData(CEntity& other)
     std::swap(m_thirdText, definition->m_thirdText);
     std::swap(m_time, definition->m_time);
     std::swap(m_flag, definition->m_flag);
-    std::swap(m_instances, definition->m_instances);
+    m_instances.swap(definition->m_instances);
     std::swap(m_name, definition->m_name);
     std::swap(m_secondText, definition->m_secondText);
     std::swap(m_insertionPoint, definition->m_insertionPoint);
@@ -290,17 +297,17 @@ int CComponentDefinition::CheckValidity(int mode, CValidityResultMap* results)
         AppendValidityMessage("%s has an invalid insertion point", GetEntityLabel(this));
         result = kValidityBroken;
     }
-    for (auto it = m_instances.begin(); it != m_instances.end();) {
-        if (dynamic_cast<CComponentInstance*>(static_cast<CEntity*>(*it)) != nullptr) {
-            ++it;
+    for (std::size_t i = 0; i < m_instances.size();) {
+        if (dynamic_cast<CComponentInstance*>(static_cast<CEntity*>(m_instances[i])) != nullptr) {
+            ++i;
             continue;
         }
         AppendValidityMessage("%s lists an entry that is no instance", GetEntityLabel(this));
         if (BeginRepair(mode)) {
-            it = m_instances.erase(it);
+            m_instances.EraseAt(i);
         } else {
             result = std::max(result, static_cast<int>(kValidityRepairable));
-            ++it;
+            ++i;
         }
     }
     result = std::max(result, CheckBehaviorClass(mode));
@@ -446,12 +453,9 @@ void CComponentDefinition::AddInstance(CComponentInstance* instance)
 void CComponentDefinition::RemoveInstance(CComponentInstance* instance)
 {
     RecordChange(true);
-    const auto found = std::find(m_instances.begin(), m_instances.end(), instance);
-    if (found == m_instances.end()) {
-        return;
+    if (m_instances.EraseFirst(instance)) {
+        instance->SetDefinitionField(nullptr);
     }
-    m_instances.erase(found);
-    instance->SetDefinitionField(nullptr);
 }
 
 bool CComponentDefinition::HasInstance(const CComponentInstance* instance) const

@@ -5,11 +5,11 @@
 // instances in step with its own changes. The definition list of a component owns it.
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <vector>
 
 #include "document/component.h"
+#include "document/instancelist.h"
 #include "foundation/point3d.h"
 #include "platform/cstring.h"
 #include "platform/guid.h"
@@ -75,7 +75,7 @@ public:
     // Null for an index outside the list.
     [[nodiscard]] CComponentInstance* GetInstance(int index) const;
     [[nodiscard]] int GetInstanceCount() const { return static_cast<int>(m_instances.size()); }
-    [[nodiscard]] const std::deque<CComponentInstance*>& GetInstances() const { return m_instances; }
+    [[nodiscard]] std::span<CComponentInstance* const> GetInstances() const { return m_instances.GetSpan(); }
 
     [[nodiscard]] CString GetName() const { return m_name; }
     // Posts "Component Properties" when the name changes (case-sensitive).
@@ -125,7 +125,8 @@ private:
     void WriteRecord(CArchive& ar);
     void ReadThirdText(CArchive& ar, int version);
     void ReadOldInstances(CArchive& ar);
-    void ReadThumbnail(CArchive& ar);
+    // Whether the file held a thumbnail.
+    bool ReadThumbnail(CArchive& ar);
     void SerializeBehavior(CArchive& ar);
     // A behaviour of another class (or none) is replaced by a new one in repair mode.
     int CheckBehaviorClass(int mode);
@@ -139,10 +140,7 @@ private:
     std::int64_t m_time = 0;
     bool m_flag = false;
     CPoint3d m_insertionPoint;
-    // A model lets go of its instances first to last: a deque drops the first at once
-    // where a vector would move all the others, so that closing a model of a few hundred
-    // thousand placements of one definition takes no minutes.
-    std::deque<CComponentInstance*> m_instances;
+    CInstanceList m_instances;
     CEntity* m_behavior = nullptr;
     std::int32_t m_type = 0;
     CEntity* m_thumbnail = nullptr;

@@ -44,6 +44,8 @@ IMPLEMENT_SERIAL(CTarnwickModel, CObject, VERSIONABLE_SCHEMA | 12)
 namespace {
 
 CTarnwickModel* g_currentModel = nullptr;
+// The entities the root component takes before its list first grows.
+constexpr std::size_t kRootRoom = 1024;
 
 // Messages of the model-level check for a member the model lacks.
 enum ModelCheckMessage : int
@@ -148,6 +150,7 @@ void CTarnwickModel::CreateMembers()
     const CUndoSuspender suspender;
     if (m_rootComponent == nullptr) {
         m_rootComponent = new CComponent;
+        m_rootComponent->ReserveEntities(kRootRoom);
     }
     if (m_behavior == nullptr) {
         m_behavior = new CComponentBehavior;

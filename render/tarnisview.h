@@ -29,6 +29,7 @@
 #include "render/linebatch.h"
 #include "render/linerecording.h"
 #include "render/picknametable.h"
+#include "render/selectionprimitive.h"
 #include "render/valueinputbuffer.h"
 #include "render/viewdefinition.h"
 
@@ -521,6 +522,8 @@ private:
     // The open GL_LINES primitive, unless it went to GL in immediate mode; the line
     // width and stipple above are then those of the lines being added.
     CLineBatch m_lineBatch;
+    // The open primitive of a pick.
+    CSelectionPrimitive m_selectionPrimitive;
     CLineRecording* m_lineRecording = nullptr;
     CEdgePassCache m_edgePasses;
     // The orders the transparency sort found, and the blended pass's allowance for it.

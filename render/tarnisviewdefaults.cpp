@@ -406,6 +406,7 @@ void CTarnisView::ResetOpenGL()
     // Whatever the cache holds no longer describes the context.
     m_openPrimitive = -1;
     m_lineBatch.Discard();
+    m_selectionPrimitive.Discard();
     m_edgePasses.Clear();
     m_lineWidth = 0.0;
     m_stipple = 0;

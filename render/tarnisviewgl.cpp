@@ -61,8 +61,13 @@ void CTarnisView::BeginPrimitive(unsigned mode)
         return;
     }
     SpoilLineRecording();
-    glBegin(mode);
     m_openPrimitive = static_cast<int>(mode);
+    // A pick's vertices never go through immediate mode, which the driver keeps.
+    if (m_drawMode == kDrawModeSelection) {
+        m_selectionPrimitive.Open(mode);
+        return;
+    }
+    glBegin(mode);
 }
 
 void CTarnisView::EndPrimitive()
@@ -72,6 +77,8 @@ void CTarnisView::EndPrimitive()
     }
     if (m_lineBatch.IsOpen()) {
         m_lineBatch.Draw();
+    } else if (m_selectionPrimitive.IsOpen()) {
+        m_selectionPrimitive.Close();
     } else {
         glEnd();
     }
@@ -90,7 +97,11 @@ void CTarnisView::VertexV(const CPoint3d& point)
         m_lineBatch.AddVertex(point);
         return;
     }
-    glVertex3d(point.x, point.y, point.z);
+    if (m_selectionPrimitive.IsOpen()) {
+        m_selectionPrimitive.AddVertex(point);
+    } else {
+        glVertex3d(point.x, point.y, point.z);
+    }
     (void)CFrameMeter::Charge(CFrameMeter::kVertexCost);
 }
 

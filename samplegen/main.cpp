@@ -4,6 +4,8 @@
 //   glimra_samplegen --grid N <folder>     a grid of N triangles in save format 5000
 //   glimra_samplegen --definitions N <folder>
 //                                          N component definitions without thumbnails
+//   glimra_samplegen --triangledefinitions N <folder>
+//                                          N one-triangle definitions, each placed once
 //   glimra_samplegen --pages N <folder>    a box and N pages
 //   glimra_samplegen --doubling N <folder> N definitions, each holding two of the next
 //   glimra_samplegen --shadowed N <folder> N placements of 1,000 vertical quads, shadows on
@@ -77,6 +79,7 @@
 #include "foundation/versioninfo.h"
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
+#include "samplegen/definitionmodels.h"
 #include "samplegen/faceshapes.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/housemodel.h"
@@ -93,6 +96,7 @@ int Usage()
 {
     std::fprintf(stderr, "usage: glimra_samplegen [--grid TRIANGLES"
                          " | --definitions COUNT"
+                         " | --triangledefinitions COUNT"
                          " | --pages COUNT"
                          " | --doubling COUNT"
                          " | --shadowed COUNT"
@@ -180,6 +184,7 @@ int main(int argc, char** argv)
     } kinds[] = {
         {"--grid", "grid-", &BuildGridModel},
         {"--definitions", "definitions-", &BuildDefinitionsModel},
+        {"--triangledefinitions", "triangledefinitions-", &BuildTriangleDefinitionsModel},
         {"--pages", "pages-", &BuildPagesModel},
         {"--doubling", "doubling-", &BuildDoublingModel},
         {"--shadowed", "shadowed-", &BuildShadowedModel},

@@ -21,10 +21,12 @@
 #include "foundation/unitvector3d.h"
 #include "model/entityset.h"
 #include "model/validitylog.h"
+#include "samplegen/definitionmodels.h"
 #include "samplegen/modelfiles.h"
 #include "tests/document/componenttestsupport.h"
 #include "tests/document/documenttestsupport.h"
 #include "tests/document/imagetestsupport.h"
+#include "tests/heapinuse.h"
 
 using componenttest::OldFileVersions;
 using componenttest::RecordBuilder;
@@ -425,3 +427,26 @@ TEST_F(ComponentDefinitionTest, OpeningRendersNoThumbnailUntilOneIsAskedForAndAS
     }));
     model->Release();
 }
+
+// Each definition once took 13 KB: its empty entity list alone held room for 1,024
+// entities, and an empty deque of instances and a second thumbnail while it was read
+// most of the rest.
+TEST_F(ComponentDefinitionTest, ADefinitionOfOneTriangleReadFromAFileHoldsAFewKilobytes)
+{
+    constexpr int kCount = 2000;
+    ModelBytes bytes;
+    {
+        auto* made = new CTarnwickModel;
+        BuildTriangleDefinitionsModel(*made, kCount);
+        bytes = WriteModelBytes(*made, kSaveFormat5000);
+        made->Release();
+    }
+    const std::size_t before = HeapBytesInUse();
+    auto* model = new CTarnwickModel;
+    ReadModelBytes(bytes, *model);
+    const std::size_t held = HeapBytesInUse() - before;
+    ASSERT_EQ(model->GetDefinitionList()->GetCount(), kCount);
+    EXPECT_LT(held / kCount, 4096u) << held / kCount;
+    model->Release();
+}
+

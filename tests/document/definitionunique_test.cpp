@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <deque>
+#include <algorithm>
 
 #include "annotations/pointreferences.h"
 #include "annotations/text.h"
@@ -56,8 +56,8 @@ TEST_F(DefinitionUniqueTest, OneOfTwoInstancesGetsACopyWithAFreeNameAndANewIdent
     CComponentDefinition* copy = handled->GetDefinition();
     ASSERT_NE(copy, box);
     EXPECT_EQ(other->GetDefinition(), box);
-    EXPECT_EQ(box->GetInstances(), std::deque<CComponentInstance*>{other});
-    EXPECT_EQ(copy->GetInstances(), std::deque<CComponentInstance*>{handled});
+    EXPECT_TRUE(std::ranges::equal(box->GetInstances(), std::vector<CComponentInstance*>{other}));
+    EXPECT_TRUE(std::ranges::equal(copy->GetInstances(), std::vector<CComponentInstance*>{handled}));
     EXPECT_EQ(copy->GetName(), CString("Box#2"));
     EXPECT_NE(std::memcmp(&copy->GetGuid(), &box->GetGuid(), sizeof(GUID)), 0);
     EXPECT_EQ(copy->GetCount(), box->GetCount());

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
+#include "annotations/polyline3d.h"
 #include "annotations/sectionplane.h"
 #include "model/edge.h"
 #include "model/vertex.h"
+#include "tests/heapinuse.h"
 #include "tests/tools/viewfixture.h"
 
 namespace {
@@ -222,6 +225,33 @@ TEST_F(PickTest, AComponentThatPlacesItselfEndsEveryWalk)
     EXPECT_LT(point.Distance(CPoint3d(0, 0, 0)), 1e-9);
     m_view.ZoomToExtents(nullptr);
     EXPECT_NEAR(m_view.GetViewDefinition().GetViewHeight(), 6.0 / 0.95, 1e-9);
+}
+
+// The software driver kept every vertex a pick sent one at a time: 12 bytes a point of
+// a long polyline at each pick, never given back.
+TEST_F(PickTest, APickOfALongPolylineFindsItAndKeepsNoMemory)
+{
+    // A spiral of many turns that ends under the cursor.
+    constexpr int kPoints = 200000;
+    std::vector<CPoint3d> points;
+    for (int i = 0; i < kPoints; ++i) {
+        const double radius = 8.0 * (kPoints - 1 - i) / (kPoints - 1);
+        points.emplace_back(radius * std::cos(i * 0.01), radius * std::sin(i * 0.01), 0.0);
+    }
+    auto* polyline = new CPolyline3d(std::move(points));
+    Root().AddEntity(polyline);
+    CPickHelper picker;
+    // The first picks make what the driver keeps for good once, its shaders among it.
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_EQ(Pick(picker, kCentre), 1);
+    }
+    const std::size_t before = HeapBytesInUse();
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(Pick(picker, kCentre), 1);
+        EXPECT_EQ(picker.GetHit(0).GetPickedEntity(), polyline);
+    }
+    const auto kept = static_cast<long long>(HeapBytesInUse()) - static_cast<long long>(before);
+    EXPECT_LT(kept, 1LL << 20);
 }
 
 }  // namespace

@@ -1,0 +1,44 @@
+#include "samplegen/definitionmodels.h"
+
+#include <cmath>
+#include <string>
+
+#include "document/camera.h"
+#include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
+#include "document/tarnwickmodel.h"
+#include "foundation/transformation.h"
+#include "model/undosuspender.h"
+#include "samplegen/geometrybuilder.h"
+
+void BuildTriangleDefinitionsModel(CTarnwickModel& model, int definitionCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    const CVector3d up(0.0, 0.0, 1.0);
+    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(definitionCount > 0 ? definitionCount : 1))));
+    for (int i = 0; i < definitionCount; ++i) {
+        auto* definition = new CComponentDefinition;
+        definition->SetName(CString::FromUtf8("Triangle#" + std::to_string(i + 1)));
+        model.GetRootComponent()->GetDefinitionList()->Add(definition);
+        const CGeometryBuilder builder(*definition);
+        (void)builder.Face({builder.Vertex(CPoint3d(0, 0, 0)), builder.Vertex(CPoint3d(1, 0, 0)),
+                            builder.Vertex(CPoint3d(0, 1 + i % 3, 0))},
+                           up);
+        definition->SetThumbnailWaiting(true);
+        auto* instance = new CComponentInstance;
+        definition->AddInstance(instance);
+        CTransformation transform;
+        transform.SetTranslation(CVector3d(2.0 * (i % columns), 2.0 * (i / columns), 0.0));
+        instance->SetTransform(transform);
+        model.GetRootComponent()->Add(instance);
+    }
+    // A slanted view from the south over the whole field.
+    const double size = 2.0 * columns;
+    const CPoint3d target(size / 2.0, size / 2.0, 0.0);
+    CCamera camera;
+    camera.SetView(CPoint3d(target.x, target.y - 1.2 * size, 1.2 * size), target, up, 1.0, 1000.0, true, 35.0, size);
+    model.SetCamera(camera);
+}
