@@ -38,6 +38,9 @@
 //   glimra_samplegen --facesfirstring N <folder>
 //                                          N faces over one ring of 10 edges, the faces
 //                                          listed before the edges
+//   glimra_samplegen --nestedsquares OUTER INNER <folder>
+//                                          OUTER placements of INNER placements of a square
+//                                          (--nestedsquares-shadowed: with the sun's shadows)
 //   glimra_samplegen --progressivepreview SIDE <folder>
 //                                          no entities, a white progressive JPEG preview
 //                                          SIDE pixels square (made by ImageMagick)
@@ -59,6 +62,7 @@
 #include "samplegen/gridmodel.h"
 #include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
+#include "samplegen/placementmodels.h"
 #include "samplegen/stressmodels.h"
 
 namespace {
@@ -89,6 +93,7 @@ int Usage()
                          " | --farfill SQUARES"
                          " | --sharedring FACES"
                          " | --facesfirstring FACES"
+                         " | --nestedsquares[-shadowed] OUTER INNER"
                          " | --progressivepreview SIDE"
                          "] FOLDER\n");
     return 2;
@@ -177,6 +182,8 @@ int main(int argc, char** argv)
         {"--polylines", "polylines-", &BuildPolylinesModel},
         {"--crossingstar", "crossingstar-", &BuildCrossingStarModel},
         {"--dimensions", "dimensions-", &BuildDimensionsModel},
+        {"--nestedsquares", "nestedsquares-", &BuildNestedSquaresModel},
+        {"--nestedsquares-shadowed", "nestedsquares-shadowed-", &BuildShadowedNestedSquaresModel},
     };
     const auto* pair = std::end(pairs);
     int count = -1;
