@@ -386,7 +386,9 @@ void CEdge::DrawJittered(ITarnisView* view, const CPoint3d& p1, const CPoint3d& 
 std::uint64_t CEdge::GetDrawingWeight(bool shadows) const
 {
     constexpr std::uint64_t kLine = 2 * CFrameMeter::kVertexCost;
-    constexpr std::uint64_t kGroundShadow = 3 * CFrameMeter::kVertexCost;
+    // Its shadow on the ground, a triangle's outline, and its volume, a thin box drawn
+    // once for each side, when the sun's settings let edges cast.
+    constexpr std::uint64_t kShadow = 3 * CFrameMeter::kVertexCost + 2 * 14 * CFrameMeter::kVertexCost;
     // An edge that bounds a face casts its shadow with the face.
-    return kLine + (shadows && CastsShadows() && IsFree() ? kGroundShadow : 0);
+    return kLine + (shadows && CastsShadows() && IsFree() ? kShadow : 0);
 }
