@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "annotations/constructionline.h"
+#include "annotations/constructionpoint.h"
 #include "document/camera.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
@@ -18,10 +20,12 @@
 #include "document/image.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
+#include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "document/texture.h"
 #include "document/utctime.h"
+#include "foundation/boundedline3d.h"
 #include "foundation/framemeter.h"
 #include "foundation/transformation.h"
 #include "foundation/versioninfo.h"
@@ -72,6 +76,24 @@ void BuildEdges(CTarnwickModel& model, int count, bool shadows)
     if (shadows) {
         SunShadows(model);
         model.GetShadowInfo()->SetFromEdges(true);
+    }
+    LookDownOn(model, 50.0);
+}
+
+// Construction points, with and without their segment, then construction lines, as a
+// user places them one after another.
+void BuildGuides(CTarnwickModel& model, int count)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    CComponent& root = *model.GetRootComponent();
+    const auto place = [](int i) { return CPoint3d(i % 50, 2.0 * (i / 50), 0.0); };
+    for (int i = 0; i < count; ++i) {
+        const CPoint3d at = place(i);
+        root.Add(i % 2 == 0 ? new CConstructionPoint(at) : new CConstructionPoint(at, at + CVector3d(0.5, 0.5, 0)));
+    }
+    for (int i = 0; i < count; ++i) {
+        root.Add(new CConstructionLine(CBoundedLine3d(place(i), place(i) + CVector3d(0.5, 1.0, 0.0))));
     }
     LookDownOn(model, 50.0);
 }
@@ -173,6 +195,17 @@ TEST_F(DrawingWorkFrameTest, AWholeFrameChargesAboutWhatTheCountAdmitted)
         {"a face with holes", [](CTarnwickModel& m) { BuildHolesModel(m, 100); }},
         {"placements of a concave face", [](CTarnwickModel& m) { BuildStarPlacementsModel(m, 20, 100); }},
         {"edges", [](CTarnwickModel& m) { BuildEdges(m, 2000, false); }},
+        {"edges in every style",
+         [](CTarnwickModel& m) {
+             BuildStarModel(m, 400);
+             CRenderingOptions& options = *m.GetRenderingOptions();
+             options.SetJitterEdges(true);
+             options.SetExtendEdges(true);
+             options.SetDrawProfiles(true);
+             options.SetDepthCue(true);
+             options.SetDrawEndpoints(true);
+         }},
+        {"construction points and lines", [](CTarnwickModel& m) { BuildGuides(m, 1000); }},
         {"polylines", [](CTarnwickModel& m) { BuildPolylinesModel(m, 4, 2000); }},
         {"labels", [](CTarnwickModel& m) { BuildShortLabelsModel(m, 40); }},
         {"labels in a large font", [](CTarnwickModel& m) { BuildBigFontLabelsModel(m, 3); }},
