@@ -41,9 +41,9 @@
 
 namespace {
 
-// A frame of the size of a small window: filling pixels costs with it.
-constexpr int kFrameWidth = 640;
-constexpr int kFrameHeight = 512;
+// The frame the count weighs filling the view for: filling costs with its pixels.
+constexpr int kFrameWidth = 1280;
+constexpr int kFrameHeight = 1024;
 // What a frame may charge besides the model's elements.
 constexpr std::uint64_t kFrameUnits = 1000;
 
