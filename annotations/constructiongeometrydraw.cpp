@@ -197,13 +197,15 @@ void CConstructionPoint::Draw(ITarnisView* view)
     view->EndElement();
 }
 
+// Each primitive a guide draws is closed at once: a draw call of its own.
 std::uint64_t CConstructionLine::GetDrawingWeight(bool /*shadows*/) const
 {
-    return 2 * CFrameMeter::kVertexCost;
+    return CFrameMeter::kDrawCallCost + 2 * CFrameMeter::kVertexCost;
 }
 
 std::uint64_t CConstructionPoint::GetDrawingWeight(bool /*shadows*/) const
 {
-    constexpr std::uint64_t kMark = 4 * CFrameMeter::kVertexCost;
-    return kMark + (m_withSegment ? 2 * CFrameMeter::kVertexCost : 0);
+    constexpr std::uint64_t kMark = CFrameMeter::kDrawCallCost + 4 * CFrameMeter::kVertexCost;
+    constexpr std::uint64_t kSegment = CFrameMeter::kDrawCallCost + 2 * CFrameMeter::kVertexCost;
+    return kMark + (m_withSegment ? kSegment : 0);
 }

@@ -1,6 +1,7 @@
 #include "annotations/labelweight.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "document/twfont.h"
 #include "foundation/framemeter.h"
@@ -68,9 +69,20 @@ std::uint64_t LabelTextWeight(const CString& text, int pixelHeight, bool reduced
     if (pictureWidth > kLargestPictureSide || pictureHeight > kLargestPictureSide) {
         return static_cast<std::uint64_t>(text.GetLength());
     }
-    double pixels = pictureWidth * pictureHeight;
-    if (reducedToOneTexture && (pictureWidth > kTextureSide || pictureHeight > kTextureSide)) {
-        pixels += kReducedChannels * pictureWidth * pictureHeight;
+    const double filled = pictureWidth * pictureHeight;
+    double pixels = filled;
+    // A picture drawn whole is a quad of one texture, reduced to fit it; one drawn in
+    // tiles a quad a tile.
+    double tiles = 1.0;
+    if (pictureWidth > kTextureSide || pictureHeight > kTextureSide) {
+        if (reducedToOneTexture) {
+            pixels += kReducedChannels * filled;
+        } else {
+            tiles = std::ceil(pictureWidth / kTextureSide) * std::ceil(pictureHeight / kTextureSide);
+        }
     }
-    return CFrameMeter::PixelUnits(static_cast<std::uint64_t>(pixels), CFrameMeter::kPixelsPerUnit);
+    const auto quads = static_cast<std::uint64_t>(tiles);
+    return CFrameMeter::PixelUnits(static_cast<std::uint64_t>(pixels), CFrameMeter::kPixelsPerUnit) +
+           CFrameMeter::PixelUnits(static_cast<std::uint64_t>(filled), CFrameMeter::kFilledPixelsPerUnit) +
+           quads * (CFrameMeter::kDrawCallCost + 4 * CFrameMeter::kVertexCost);
 }

@@ -17,9 +17,10 @@ class CEntity;
 [[nodiscard]] int LabelPixelHeight(const CEntity* font);
 
 // The units of a label with that text at that pixel height, from the size its picture
-// would have; a picture wider or taller than one texture is also reduced, which reads
-// its every channel. A picture too large to make costs only the look-up of its glyphs'
-// advances.
+// would have: the picture made, and filled where it is drawn, a quad in a call of its own
+// for each texture it takes; a picture wider or taller than one texture is either reduced
+// to one, which reads its every channel, or drawn in tiles. A picture too large to make
+// costs only the look-up of its glyphs' advances.
 [[nodiscard]] std::uint64_t LabelTextWeight(const CString& text, int pixelHeight, bool reducedToOneTexture);
 
 // A label tested against the depth the frame has drawn under its anchor makes the GL

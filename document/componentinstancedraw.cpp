@@ -18,6 +18,7 @@
 #include "drawapi/renderingflags.h"
 #include "drawapi/stipplepatterns.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/framemeter.h"
 #include "foundation/geomfilter.h"
 #include "model/facegl.h"
 #include "model/undosuspender.h"
@@ -215,6 +216,7 @@ void CComponentInstance::Draw(ITarnisView* view)
     if (m_definition == nullptr || !IsShown(view)) {
         return;
     }
+    (void)CFrameMeter::Charge(CFrameMeter::kPlacementCost);
     FlushFaces(view);
     view->BeginElement(this);
     view->EnterInstance(this);
@@ -281,6 +283,7 @@ void CComponentInstance::DrawIfShown(ITarnisView* view)
     if (m_definition == nullptr || !IsShown(view)) {
         return;
     }
+    (void)CFrameMeter::Charge(CFrameMeter::kPlacementCost);
     FlushFaces(view);
     view->BeginElement(this);
     const int pushed = PushInherited(view, false);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 
@@ -221,6 +222,24 @@ void CDib::Refit() const
     m_shape.m_transparentCount = ScaledCount(m_shape.m_transparentCount, before, after);
     m_shape.m_width = width;
     m_shape.m_height = height;
+}
+
+void CDib::GetSizeToDecode(int& width, int& height) const
+{
+    width = std::max(m_shape.m_sourceWidth, 0);
+    height = std::max(m_shape.m_sourceHeight, 0);
+    if (m_deferred && !m_probed) {
+        IImageApp::PictureHeader header;
+        if (GetImageLibApp()->ReadPictureHeader(m_bytes, m_byteCount, header)) {
+            width = std::max(header.sourceWidth, 0);
+            height = std::max(header.sourceHeight, 0);
+            return;
+        }
+    } else if ((width > 0 && height > 0) || m_image != nullptr) {
+        return;
+    }
+    width = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(std::max(m_byteCount, 0)))));
+    height = width;
 }
 
 void CDib::DecodeAndKeep() const

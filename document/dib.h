@@ -80,6 +80,11 @@ public:
     void SetSourceSize(int width, int height);
     [[nodiscard]] int GetSourceWidth() const { return Probed().m_sourceWidth; }
     [[nodiscard]] int GetSourceHeight() const { return Probed().m_sourceHeight; }
+    // The size of the picture a decode reads, learnt without decoding it: its source size
+    // when known, or read from the header of a deferred picture whose format's header
+    // tells; otherwise (a header that does not tell) a square of a pixel for each kept
+    // byte. 0 by 0 for a picture with neither a bitmap nor bytes.
+    void GetSizeToDecode(int& width, int& height) const;
     [[nodiscard]] const std::uint8_t* GetPixelBuffer() const { return m_bytes; }
     [[nodiscard]] int GetPixelBufferSize() const { return m_byteCount; }
 

@@ -5,11 +5,17 @@
 #include <cmath>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "document/component.h"
 #include "document/componentinstance.h"
+#include "document/dib.h"
+#include "document/material.h"
+#include "document/texture.h"
+#include "document/texturegl.h"
 #include "foundation/boundingbox3d.h"
+#include "foundation/framemeter.h"
 #include "foundation/transformation.h"
 #include "model/drawingelement.h"
 #include "model/entity.h"
@@ -284,6 +290,61 @@ Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& coun
     return tally;
 }
 
+// The materials the counted entities show. A material's picture is decoded and made a
+// texture once, however many faces show it.
+class MaterialsShown
+{
+public:
+    void Add(const CDrawingElement& entity)
+    {
+        Add(entity.GetMaterial());
+        if (entity.GetTypeId() == kTypeFace) {
+            Add(static_cast<const CFace&>(entity).GetBackMaterial());
+        }
+    }
+
+    // The pictures' work: each decoded, and its pixels prepared for GL, as a frame
+    // charges them, until the textures' budget is spent; past it a face shows its
+    // material's colour and its picture is not decoded.
+    [[nodiscard]] std::uint64_t GetPictureWork() const
+    {
+        std::uint64_t work = 0;
+        std::int64_t room = GetTextureMemoryBudget();
+        for (const CMaterial* material : m_materials) {
+            const CTexture* texture = material->GetTexture();
+            const CDib* picture = texture != nullptr ? texture->GetImage() : nullptr;
+            int width = 0;
+            int height = 0;
+            if (picture != nullptr) {
+                picture->GetSizeToDecode(width, height);
+            }
+            const std::uint64_t decoded = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+            if (decoded == 0 || !FitTextureBudget(width, height, room)) {
+                continue;
+            }
+            const std::int64_t bytes = std::int64_t{4} * width * height + kTextureObjectBytes;
+            room -= bytes;
+            const auto prepared = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+            work = AddWork(work, AddWork(CFrameMeter::PixelUnits(decoded, CFrameMeter::kDecodedPixelsPerUnit),
+                                         CFrameMeter::PixelUnits(prepared, CFrameMeter::kDecodedPixelsPerUnit)));
+        }
+        return work;
+    }
+
+private:
+    void Add(const CMaterial* material)
+    {
+        // Neighbouring entities mostly show the same material.
+        if (material != nullptr && material != m_last) {
+            m_materials.insert(material);
+            m_last = material;
+        }
+    }
+
+    std::unordered_set<const CMaterial*> m_materials;
+    const CMaterial* m_last = nullptr;
+};
+
 // Depth first without recursion: nesting is limited, but cycles and chains made at run
 // time need not be.
 Tally CountFrom(const CComponent& root, bool shadows)
@@ -300,6 +361,7 @@ Tally CountFrom(const CComponent& root, bool shadows)
     counted.emplace(&root, std::nullopt);
     std::vector<Frame> stack{{&root, MayHaveOpenings(root)}};
     StackCells cells;
+    MaterialsShown materials;
     Tally total;
     while (!stack.empty()) {
         Frame& frame = stack.back();
@@ -315,6 +377,7 @@ Tally CountFrom(const CComponent& root, bool shadows)
             if (entity == nullptr) {
                 continue;
             }
+            materials.Add(*entity);
             const CComponent* placed = entity->GetNestedComponent();
             if (placed == nullptr) {
                 AddOwn(frame.sum, *entity, shadows, frame.openings);
@@ -338,6 +401,7 @@ Tally CountFrom(const CComponent& root, bool shadows)
         stack.pop_back();
         if (stack.empty()) {
             total = done;
+            total.work = AddWork(total.work, materials.GetPictureWork());
         } else {
             counted[component] = done;
         }

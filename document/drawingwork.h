@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "foundation/framemeter.h"
+
 class CArchive;
 class CComponent;
 
@@ -13,21 +15,25 @@ class CDrawingWork
 {
 public:
     // Units of work, the frame meter's: every entity a path draws weighs what its class
-    // says it costs (CDrawingElement::GetDrawingWeight: a face one, a fan past four
-    // corners or a face cut into triangles one more per corner, one whose loops cross
-    // what resolving them costs, and while shadows are on one that casts a shadow its corners
-    // and a cap again; a label the pixels of its picture; a polyline its points; a
-    // picture its pixels). A placement costs what its instance draws around its content
-    // (state, transformation, bounds box and axes) and that content again.
-    static constexpr std::uint64_t kPlacementCost = 140;
+    // says it costs (CDrawingElement::GetDrawingWeight: a face its triangles, sent and
+    // set up, a face cut into triangles its corners handed to the sweep, one whose loops
+    // cross what resolving them costs, and while shadows are on its triangles again and the
+    // shadow it casts; an edge its line; a label the pixels of its picture, made and
+    // filled; a polyline its points; a picture its pixels decoded). The pictures of the
+    // materials drawn are decoded once each, however many faces show them. A placement
+    // costs its own drawing and the calls its content's faces and lines are drawn in,
+    // since the batches are handed to GL at every placement, and that content again.
+    static constexpr std::uint64_t kPlacementCost = CFrameMeter::kPlacementCost + 2 * CFrameMeter::kDrawCallCost;
     // Filling the pixels is counted apart from the entities: copies drawn over one
     // another cost little to send but fill the same pixels again each time. How often
     // the view would be filled where the model is drawn thickest is weighed from the
     // faces' area against the boxes they are drawn in, component by component: over the
     // whole component, and over each place where its copies are drawn over one another.
-    // Each time the view is filled costs this much.
-    static constexpr std::uint64_t kCoverageCost = 4000;
-    // A model just under this shows its first frame headless within about half a minute.
+    // Each time the view is filled costs what the frame meter charges for filling a view
+    // of 1280 by 1024 pixels.
+    static constexpr std::uint64_t kCoverageCost = 1280 * 1024 / CFrameMeter::kFilledPixelsPerUnit;
+    // A model just under this shows its first frame headless within about ten seconds on
+    // a quiet machine.
     static constexpr std::uint64_t kBudget = 200'000'000;
 
     // The work of drawing every path from the component through the placed instances,

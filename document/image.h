@@ -42,8 +42,6 @@ public:
     void SetDrawingFlags(bool glued, bool facing);
     // Shaded and textured whatever the view's style (imagedraw.cpp).
     void Draw(ITarnisView* view) override;
-    // A placement's, and the decoding of its picture by the picture's stored bytes.
-    [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     // The instance's pick drawing with the edges shown unless the picture is glued and
     // seen from behind.
     void DrawIfShown(ITarnisView* view) override;

@@ -2,15 +2,9 @@
 // the view's style, pulled in front of a face it is glued to when it shows the same
 // side, and outlined only while an instance around it is selected.
 
-#include <algorithm>
-
-#include "document/dib.h"
 #include "document/image.h"
-#include "document/material.h"
 #include "document/renderingoptions.h"
-#include "document/texture.h"
 #include "drawapi/tarnisview.h"
-#include "foundation/framemeter.h"
 #include "model/face.h"
 #include "model/facegl.h"
 #include "model/undosuspender.h"
@@ -76,17 +70,4 @@ void CImage::DrawIfShown(ITarnisView* view)
     options->SetDisplayEdges(m_glued && !m_facing ? 0 : 1);
     CComponentInstance::DrawIfShown(view);
     options->SetDisplayEdges(edges);
-}
-
-std::uint64_t CImage::GetDrawingWeight(bool shadows) const
-{
-    const CFace* face = GetFace();
-    const CMaterial* material = face != nullptr ? face->GetMaterial() : nullptr;
-    const CTexture* texture = material != nullptr ? material->GetTexture() : nullptr;
-    const CDib* picture = texture != nullptr ? texture->GetImage() : nullptr;
-    // The stored bytes, not the pixels: learning those would decode the picture while
-    // the file is still being opened.
-    const auto bytes = picture != nullptr ? static_cast<std::uint64_t>(std::max(picture->GetPixelBufferSize(), 0)) : 0;
-    return CComponentInstance::GetDrawingWeight(shadows) +
-           CFrameMeter::PixelUnits(bytes, CFrameMeter::kDecodedPixelsPerUnit);
 }

@@ -34,9 +34,6 @@ struct DibDeleter
 };
 using DibHolder = std::unique_ptr<CDib, DibDeleter>;
 
-// The smallest side the textures' budget reduces a picture to.
-constexpr int kSmallestBudgetSide = 128;
-
 // A picture of our own like one that the archive holds: the archive's object may be
 // handed out again to anything that names it. With kept bytes only those are copied, and
 // the copy is decoded from them when needed.
@@ -71,17 +68,10 @@ int BudgetSide(int width, int height)
 {
     (void)FitImageTextureSize(width, height);
     const std::int64_t room = GetTextureMemoryBudget() - GetTextureMemoryInUse();
-    const auto bytes = [&]() { return std::int64_t{4} * width * height + kTextureObjectBytes; };
-    if (bytes() <= room) {
+    if (std::int64_t{4} * width * height + kTextureObjectBytes <= room) {
         return kFitsWhole;
     }
-    int side = std::max(width, height);
-    while (side > kSmallestBudgetSide && bytes() > room) {
-        width = std::max(width / 2, 1);
-        height = std::max(height / 2, 1);
-        side = std::max(width, height);
-    }
-    return bytes() <= room ? std::max(side, 1) : kPastTheBudget;
+    return FitTextureBudget(width, height, room) ? std::max({width, height, 1}) : kPastTheBudget;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "document/imageadapter/texturesizefit.h"
+
 namespace {
 
 // Set and read on the user-interface thread only.
@@ -55,4 +57,15 @@ std::int64_t GetTextureMemoryInUse()
 void AddTextureMemory(std::int64_t bytes)
 {
     g_textureMemory = std::max<std::int64_t>(g_textureMemory + bytes, 0);
+}
+
+bool FitTextureBudget(int& width, int& height, std::int64_t room)
+{
+    (void)FitImageTextureSize(width, height);
+    const auto bytes = [&]() { return std::int64_t{4} * width * height + kTextureObjectBytes; };
+    while (std::max(width, height) > kSmallestBudgetSide && bytes() > room) {
+        width = std::max(width / 2, 1);
+        height = std::max(height / 2, 1);
+    }
+    return bytes() <= room;
 }

@@ -66,3 +66,10 @@ void SetTextureMemoryBudget(std::int64_t bytes);
 [[nodiscard]] std::int64_t GetTextureMemoryInUse();
 // Adds (or with a negative count takes away) a texture's bytes.
 void AddTextureMemory(std::int64_t bytes);
+// The smallest side the textures' budget reduces a picture to.
+inline constexpr int kSmallestBudgetSide = 128;
+// The size of the texture a picture of width by height makes with room bytes left of the
+// textures' budget: the size fitted for GL, halved while its bytes pass the room, down to
+// kSmallestBudgetSide. False, the sizes left at the smallest tried, when even that does
+// not fit.
+[[nodiscard]] bool FitTextureBudget(int& width, int& height, std::int64_t room);

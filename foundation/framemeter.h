@@ -29,26 +29,40 @@ public:
     CFrameMeter() = delete;
 
     // Units of work. One is about what sending one vertex to GL costs, all told; the
-    // other kinds are weighed against it where they are done.
-    // A frame that reaches this has drawn for about 5 s on a quiet machine (a vertex
-    // sent on its own takes 80-150 ns all told under Mesa's software rasteriser; one of
-    // a vertex array less); the million-triangle grid weighs 8 million.
+    // other kinds are weighed against it where they are done, each measured so that a
+    // unit of it takes about as long as a unit of vertices (bench/workunits_bench.cpp
+    // times each kind against the vertices).
+    // A frame that reaches this has drawn for a few seconds on a quiet machine (a vertex
+    // of a vertex array takes 40-60 ns all told under Mesa's software rasteriser, one
+    // sent on its own more); the million-triangle grid weighs about 10 million.
     static constexpr std::uint64_t kBudget = 60'000'000;
-    // A frame drawn while the view moves (a drag, the wheel, held keys) draws about 0.2 s
+    // A frame drawn while the view moves (a drag, the wheel, held keys) draws 0.1 to 0.2 s
     // of work, what matters most first, so that the picture follows the hand.
     static constexpr std::uint64_t kMovingBudget = 2'400'000;
-    // Units between two looks for waiting input: about 10 ms of drawing.
+    // Units between two looks for waiting input: 5 to 10 ms of drawing.
     static constexpr std::uint64_t kInputCheckUnits = std::uint64_t{1} << 17;
     // One vertex, line end or point sent to GL.
     static constexpr std::uint64_t kVertexCost = 1;
+    // One call that hands GL a batch to draw (an array of triangles or lines, a picture's
+    // quad): setting its state up costs the driver about as much as 60 vertices, however
+    // little the batch holds, so a placement of a small thing costs mostly its calls.
+    static constexpr std::uint64_t kDrawCallCost = 64;
+    // One placement drawn, beside the calls its content is drawn in: its transformation
+    // set, its inherited state and its content's bounds tested against the view.
+    static constexpr std::uint64_t kPlacementCost = 64;
     // One corner handed to the sweep that cuts faces into triangles.
     static constexpr std::uint64_t kCutCornerCost = 4;
-    // Pixels rasterised for a glyph or a label's picture, per unit: measured, a frame of
-    // label pictures spends its budget in about the time a frame of vertices does.
+    // Pixels rasterised for a glyph or a label's picture, per unit.
     static constexpr std::uint64_t kPixelsPerUnit = 32;
     // Pixels GL fills for triangles, per unit: screen-filling triangles drawn over one
-    // another cost little to send and much to fill.
-    static constexpr std::uint64_t kFilledPixelsPerUnit = 128;
+    // another cost little to send and much to fill. Filling runs on the rasteriser's
+    // threads, so its time per unit falls with more free cores (measured on two).
+    static constexpr std::uint64_t kFilledPixelsPerUnit = 40;
+    // What the rasteriser spends setting one triangle up, whatever its size: measured,
+    // about what four vertices cost.
+    static constexpr std::uint64_t kTriangleSetupCost = 4;
+    // One triangle sent and set up, before the pixels it fills.
+    static constexpr std::uint64_t kTriangleCost = 3 * kVertexCost + kTriangleSetupCost;
     // Pixels decoded from a picture, per unit; a picture made a texture is charged once
     // for its decode and once for the pixels prepared for GL.
     static constexpr std::uint64_t kDecodedPixelsPerUnit = 16;

@@ -125,7 +125,8 @@ public:
 
     // --- drawing into the view (model/edgedraw.cpp) ---
     void Draw(ITarnisView* view) override;
-    // Two line ends; while shadows are on, the shadow a lone edge casts on the ground.
+    // Two line ends; while shadows are on, the shadow a lone edge casts (its volume and
+    // its shadow on the ground), counted whether or not the sun's settings let edges cast.
     [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;
     // By the options' edge colour mode: the foreground colour, the colour of the

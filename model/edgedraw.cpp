@@ -64,7 +64,8 @@ int RandomStep()
 }
 
 // Without section planes the segment joins the view's open batch of lines, which
-// the next state change or the end of the pass closes.
+// the next state change or the end of the pass closes: strokes and ticks drawn each in a
+// call of its own would cost the frame a draw call apiece.
 void DrawSegment(ITarnisView* view, const CPoint3d& p1, const CPoint3d& p2)
 {
     if (!view->GetSectionFilters().IsEmpty()) {
@@ -343,10 +344,10 @@ void CEdge::DrawEndpointTicks(ITarnisView* view, int pixels) const
     const CVector3d unit(along.x / length, along.y / length, along.z / length);
     // Only where a curve ends: its joints and a closed curve have no ends.
     if (!IsInsideCurveAt(m_start)) {
-        view->DrawLine(start, start + unit * tick);
+        DrawSegment(view, start, start + unit * tick);
     }
     if (!IsInsideCurveAt(m_end)) {
-        view->DrawLine(end, end + unit * (-tick));
+        DrawSegment(view, end, end + unit * (-tick));
     }
 }
 
@@ -366,7 +367,7 @@ void CEdge::DrawJittered(ITarnisView* view, const CPoint3d& p1, const CPoint3d& 
     }
     if (pixels * 0.1 < 1.0) {
         if (RandomBelow(pixels) >= 2.0) {
-            view->DrawLine(p1, p2);
+            DrawSegment(view, p1, p2);
         }
         return;
     }
@@ -379,14 +380,16 @@ void CEdge::DrawJittered(ITarnisView* view, const CPoint3d& p1, const CPoint3d& 
         return CPoint3d(p.x + RandomStep() * size.x, p.y + RandomStep() * size.y, p.z + RandomStep() * size.z);
     };
     for (int i = 0; i < strokes; ++i) {
-        view->DrawLine(shake(p1), shake(p2));
+        DrawSegment(view, shake(p1), shake(p2));
     }
 }
 
 std::uint64_t CEdge::GetDrawingWeight(bool shadows) const
 {
     constexpr std::uint64_t kLine = 2 * CFrameMeter::kVertexCost;
-    constexpr std::uint64_t kGroundShadow = 3 * CFrameMeter::kVertexCost;
+    // Its shadow on the ground, a triangle's outline, and its volume, a thin box drawn
+    // once for each side, when the sun's settings let edges cast.
+    constexpr std::uint64_t kShadow = 3 * CFrameMeter::kVertexCost + 2 * 14 * CFrameMeter::kVertexCost;
     // An edge that bounds a face casts its shadow with the face.
-    return kLine + (shadows && CastsShadows() && IsFree() ? kGroundShadow : 0);
+    return kLine + (shadows && CastsShadows() && IsFree() ? kShadow : 0);
 }

@@ -99,10 +99,11 @@ public:
     [[nodiscard]] bool CanHaveMaterial() const override;
     // Drawing into the view (facedraw.cpp).
     void Draw(ITarnisView* view) override;
-    // One for a face drawn as a fan, one more per corner past four; a face cut into
-    // triangles one more per corner and, when its loops cross, what resolving them costs
-    // (nothing when it is too costly to fill and is left unfilled); with shadows, a face
-    // that casts one its corners and a cap again.
+    // Its triangles, sent and set up, whether drawn as a fan or cut; a face cut into
+    // triangles its corners handed to the sweep and, when its loops cross, what resolving
+    // them costs (nothing when it is too costly to fill and is left unfilled); with shadows, its
+    // triangles again and, for a face that casts one, its shadow's volume and the shadow
+    // on the ground, by its corners. The pixels it fills are weighed apart (CDrawingWork).
     [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;
     [[nodiscard]] bool IsFrontFacing(ITarnisView* view) const;

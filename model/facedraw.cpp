@@ -17,6 +17,7 @@
 #include "drawapi/glenums.h"
 #include "drawapi/stipplepatterns.h"
 #include "drawapi/tarnisview.h"
+#include "foundation/framemeter.h"
 #include "foundation/tolerance.h"
 #include "model/edgeuse.h"
 #include "model/face.h"
@@ -46,8 +47,9 @@ const std::uint8_t* SelectionPattern()
     return pattern;
 }
 
-// Corners of a fan that its face's own cost covers.
-constexpr std::uint64_t kFanCornersFree = 4;
+// What each corner of a face that casts a shadow adds: a side of the shadow's volume (a
+// quad), a corner of its cap and one of the shadow on the ground.
+constexpr std::uint64_t kShadowCornerCost = 6 * CFrameMeter::kVertexCost;
 
 // A loop that turns other than once in all crosses itself.
 bool TurnsOnce(const std::vector<CPoint2d>& flat, std::size_t start, std::size_t end)
@@ -368,23 +370,22 @@ std::uint64_t CFace::GetDrawingWeight(bool shadows) const
     const int loops = GetLoopCount();
     const CLoop* outer = GetOuterLoop();
     const bool cut = loops > 1 || (outer != nullptr && !outer->IsConvex());
-    const bool casts = shadows && CastsShadows();
     std::uint64_t corners = 0;
-    if (cut || casts) {
-        for (int i = 0; i < loops; ++i) {
-            if (const CLoop* loop = GetLoop(i)) {
-                corners += static_cast<std::uint64_t>(loop->GetEdgeUseCount());
-            }
+    for (int i = 0; i < loops; ++i) {
+        if (const CLoop* loop = GetLoop(i)) {
+            corners += static_cast<std::uint64_t>(loop->GetEdgeUseCount());
         }
     }
-    // A fan of a triangle or a quad costs what finding and setting up the face costs;
-    // each corner past those adds a triangle to send.
-    std::uint64_t fan = 0;
-    if (!cut && outer != nullptr) {
-        const auto count = static_cast<std::uint64_t>(outer->GetEdgeUseCount());
-        fan = count > kFanCornersFree ? count - kFanCornersFree : 0;
+    // Corners in loops, each hole bridged to the outline by two more sides: as many
+    // triangles as a fan or the sweep makes of them, each sent and set up.
+    const std::uint64_t sides = corners + 2 * static_cast<std::uint64_t>(loops > 1 ? loops - 1 : 0);
+    const std::uint64_t drawn = (sides > 2 ? sides - 2 : 0) * CFrameMeter::kTriangleCost;
+    std::uint64_t weight = drawn + (cut ? CFrameMeter::kCutCornerCost * corners : 0);
+    if (shadows) {
+        // The frame draws every face again where the sun lights it; one that casts adds
+        // its shadow's volume and its shadow on the ground.
+        weight += drawn + (CastsShadows() ? kShadowCornerCost * corners : 0);
     }
-    const std::uint64_t weight = 1 + fan + (cut ? corners : 0) + (casts ? corners + 1 : 0);
     const std::uint64_t resolve = cut ? GetResolveWeight() : 0;
     return weight + resolve < weight ? UINT64_MAX : weight + resolve;
 }

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "foundation/framemeter.h"
+
 #ifndef GL_DEPTH_CLAMP
 #define GL_DEPTH_CLAMP 0x864F
 #endif
@@ -23,9 +25,11 @@ constexpr float kMargin = 1e-4f;
 
 // The side of the squares of pixels Mesa's software rasteriser bins triangles into, and
 // what setting a triangle up in one costs, in pixels filled (a 1,000-sided disc drawn a
-// thousand times over, as slivers from one corner, takes as long per tile crossed).
+// thousand times over, as slivers from one corner, takes as long per tile crossed); the
+// count at opening weighs every triangle's setup too.
 constexpr double kTileSide = 64.0;
-constexpr double kTileSetupPixels = 256.0;
+constexpr auto kTileSetupPixels =
+    static_cast<double>(CFrameMeter::kTriangleSetupCost * CFrameMeter::kFilledPixelsPerUnit);
 
 }  // namespace
 

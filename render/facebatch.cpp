@@ -401,6 +401,8 @@ void CFaceBatch::Flush(ITarnisView* view)
         const double pixels = m_volume.CountTrianglePixels(m_positions.data(), corners);
         units += CFrameMeter::PixelUnits(static_cast<std::uint64_t>(pixels), CFrameMeter::kFilledPixelsPerUnit);
     }
+    // The call costs its state's setting up however little is left of the batch.
+    units += corners != 0 ? CFrameMeter::kDrawCallCost : 0;
     glEnable(GL_COLOR_MATERIAL);
     glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
     glEnableClientState(GL_VERTEX_ARRAY);

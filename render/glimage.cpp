@@ -178,8 +178,9 @@ void CGLImage::Draw(const IModelView* view)
     if (m_texture == 0) {
         return;
     }
-    // One quad, and the picture's pixels to fill, whether drawn anew or from its list.
-    (void)CFrameMeter::Charge(4 * CFrameMeter::kVertexCost +
+    // One quad in a call of its own, and the picture's pixels to fill, whether drawn anew
+    // or from its list.
+    (void)CFrameMeter::Charge(CFrameMeter::kDrawCallCost + 4 * CFrameMeter::kVertexCost +
                               CFrameMeter::PixelUnits(static_cast<std::uint64_t>(m_width) * static_cast<std::uint64_t>(m_height),
                                                       CFrameMeter::kFilledPixelsPerUnit));
     if (m_displayList != 0) {

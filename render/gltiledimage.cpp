@@ -139,8 +139,9 @@ void CGLTiledImage::Draw(const IModelView* view)
     if (m_textures.empty()) {
         return;
     }
-    // A quad a tile, and the picture's pixels to fill, whether drawn anew or from its list.
-    (void)CFrameMeter::Charge(4 * m_textures.size() * CFrameMeter::kVertexCost +
+    // A quad a tile, each in a call of its own, and the picture's pixels to fill, whether
+    // drawn anew or from its list.
+    (void)CFrameMeter::Charge(m_textures.size() * (CFrameMeter::kDrawCallCost + 4 * CFrameMeter::kVertexCost) +
                               CFrameMeter::PixelUnits(static_cast<std::uint64_t>(m_width) * static_cast<std::uint64_t>(m_height),
                                                       CFrameMeter::kFilledPixelsPerUnit));
     if (m_displayList != 0) {

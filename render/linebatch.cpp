@@ -177,7 +177,7 @@ void CLineBatch::DrawRun(Run& run)
     glVertexPointer(3, GL_FLOAT, 0, run.positions.data());
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, run.colors.data());
     glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(vertices));
-    (void)CFrameMeter::Charge(vertices * CFrameMeter::kVertexCost);
+    (void)CFrameMeter::Charge(CFrameMeter::kDrawCallCost + vertices * CFrameMeter::kVertexCost);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     run.positions.clear();

@@ -670,7 +670,7 @@ void CShadowVolumeWalker::FlushQuads()
             }
             glVertexPointer(3, GL_DOUBLE, 0, run.data());
             glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(run.size() / 3));
-            (void)CFrameMeter::Charge(run.size() / 3 * CFrameMeter::kVertexCost);
+            (void)CFrameMeter::Charge(CFrameMeter::kDrawCallCost + run.size() / 3 * CFrameMeter::kVertexCost);
         }
         run.clear();
     }

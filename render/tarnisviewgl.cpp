@@ -203,7 +203,8 @@ void CTarnisView::ReplayLines(const CLineRecording& recording)
     for (const CLineRecording::Draw& draw : recording.GetDraws()) {
         vertices += static_cast<std::uint64_t>(draw.count);
     }
-    (void)CFrameMeter::Charge(vertices * CFrameMeter::kVertexCost);
+    (void)CFrameMeter::Charge(recording.GetDraws().size() * CFrameMeter::kDrawCallCost +
+                              vertices * CFrameMeter::kVertexCost);
     CLineBatch::ChangeStyle(applied, end.style);
     m_lineWidth = end.style.width;
     m_stipple = end.style.stipple;

@@ -48,6 +48,9 @@
 //                                          corners, seen in X-ray
 //   glimra_samplegen --crossingdiscs C <folder>
 //                                          two crossing glass discs of C corners, in X-ray
+//   glimra_samplegen --nestedsquares OUTER INNER <folder>
+//                                          OUTER placements of INNER placements of a square
+//                                          (--nestedsquares-shadowed: with the sun's shadows)
 //   glimra_samplegen --progressivepreview SIDE <folder>
 //                                          no entities, a white progressive JPEG preview
 //                                          SIDE pixels square (made by ImageMagick)
@@ -84,6 +87,7 @@
 #include "samplegen/gridmodel.h"
 #include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
+#include "samplegen/placementmodels.h"
 #include "samplegen/sectionmodels.h"
 #include "samplegen/stressmodels.h"
 #include "samplegen/transparencymodels.h"
@@ -120,6 +124,7 @@ int Usage()
                          " | --faceshape NAME SIZE"
                          " | --xraydiscs COUNT CORNERS"
                          " | --crossingdiscs CORNERS"
+                         " | --nestedsquares[-shadowed] OUTER INNER"
                          " | --progressivepreview SIDE"
                          " | --gridplanes PLANES TRIANGLES"
                          " | --boxplanes PLANES"
@@ -221,6 +226,8 @@ int main(int argc, char** argv)
         {"--dimensions", "dimensions-", &BuildDimensionsModel},
         {"--gridplanes", "gridplanes-", &BuildGridPlanesModel},
         {"--xraydiscs", "xraydiscs-", &BuildXrayDiscsModel},
+        {"--nestedsquares", "nestedsquares-", &BuildNestedSquaresModel},
+        {"--nestedsquares-shadowed", "nestedsquares-shadowed-", &BuildShadowedNestedSquaresModel},
     };
     const auto* pair = std::end(pairs);
     int count = -1;

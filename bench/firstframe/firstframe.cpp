@@ -7,7 +7,8 @@
 // Prints the seconds of each phase (start-up before main, set-up, read, first frame, read
 // back, PNG) and the peak resident memory once the model is read and at the end, one
 // "name value" pair per line, for bench/compare_viewers.sh, and the frame meter's units
-// for the frame and whether it stopped for its budget. Exit status 0 when the picture was drawn.
+// for the frame, whether it stopped for its budget and what the count at opening weighed.
+// Exit status 0 when the picture was drawn.
 
 #include <GL/gl.h>
 #include <sys/resource.h>
@@ -189,11 +190,13 @@ int main(int argc, char** argv)
     view.SetViewportSize(kWidth, kHeight);
     view.InitGLState();
     view.SetCamera(model->GetCamera(), 0.0);
-    // The frame joins this meter, which tells what it weighed and whether it stopped.
+    // The frame joins this meter, which tells what it weighed and whether it stopped; its
+    // budget is the one the view gives a still frame of this model.
     std::uint64_t units = 0;
     bool cut = false;
+    const std::uint64_t counted = model->GetDrawingWork();
     {
-        const CFrameMeter::CScope meter(CFrameMeter::kBudget, true);
+        const CFrameMeter::CScope meter(CFrameMeter::StillFrameBudget(counted), true);
         view.DrawFrame(0, false);
         units = meter.GetUsed();
         cut = meter.IsExhausted();
@@ -202,6 +205,7 @@ int main(int argc, char** argv)
     std::printf("frame_s %.3f\n", Since(phase));
     std::printf("frame_units %llu\n", static_cast<unsigned long long>(units));
     std::printf("frame_cut %d\n", cut ? 1 : 0);
+    std::printf("count_units %llu\n", static_cast<unsigned long long>(counted));
 
     phase = Clock::now();
     std::vector<std::uint8_t> pixels(static_cast<std::size_t>(kWidth) * kHeight * 4);

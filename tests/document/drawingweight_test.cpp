@@ -6,8 +6,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -19,14 +17,9 @@
 #include "annotations/sectionplane.h"
 #include "annotations/text.h"
 #include "document/component.h"
-#include "document/dib.h"
 #include "document/drawingwork.h"
 #include "document/fontmanager.h"
-#include "document/image.h"
-#include "document/material.h"
-#include "document/materialmanager.h"
 #include "document/tarnwickmodel.h"
-#include "document/texture.h"
 #include "document/twfont.h"
 #include "model/drawingelement.h"
 #include "model/edge.h"
@@ -183,28 +176,6 @@ CDrawingElement* SectionPlane(ModelFixture& fixture, int squares)
     return plane;
 }
 
-// An image whose picture keeps that many encoded bytes.
-CDrawingElement* Image(ModelFixture& fixture, int bytes)
-{
-    CComponentDefinition* definition = fixture.Definition("Image");
-    auto* material = new CMaterial;
-    material->SetName(CString("Picture"));
-    auto* texture = new CTexture;
-    auto* picture = new CDib;
-    auto* kept = static_cast<std::uint8_t*>(std::malloc(static_cast<std::size_t>(bytes)));
-    std::memset(kept, 0, static_cast<std::size_t>(bytes));
-    picture->SetPixelBuffer(kept, bytes);
-    texture->SetImage(picture);
-    material->SetTexture(texture);
-    fixture.Root().GetMaterialManager()->AddMaterial(material);
-    for (CDrawingElement* entity : definition->GetEntityList()) {
-        if (auto* face = dynamic_cast<CFace*>(entity)) {
-            face->SetMaterial(material);
-        }
-    }
-    return ModelFixture::Place<CImage>(fixture.Root(), definition);
-}
-
 // Which weighings a row is checked at: a class whose shadows cost nothing more is checked
 // with and without them; one that grows only while shadows are on, with them alone.
 enum class Shadows { kBoth, kOn };
@@ -241,7 +212,6 @@ const WeightRow kRows[] = {
     {"construction point: with a segment", Shadows::kBoth, Make(&ConstructionPoint, false),
      Make(&ConstructionPoint, true)},
     {"active section plane: more to cut", Shadows::kBoth, Make(&SectionPlane, 1), Make(&SectionPlane, 50)},
-    {"image: a larger picture", Shadows::kBoth, Make(&Image, 16), Make(&Image, 1 << 20)},
 };
 
 TEST(DrawingWeight, GrowsWithWhatTheElementHolds)

@@ -3,12 +3,19 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 #include "annotations/text.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
+#include "document/image.h"
+#include "document/imageadapter/imageapp.h"
+#include "document/material.h"
+#include "document/materialmanager.h"
+#include "document/texture.h"
+#include "document/texturegl.h"
 #include "document/tarnwickmodel.h"
 #include "foundation/framemeter.h"
 #include "model/face.h"
@@ -21,12 +28,14 @@ namespace {
 
 constexpr std::uint64_t kPlacement = CDrawingWork::kPlacementCost;
 constexpr std::uint64_t kCoverage = CDrawingWork::kCoverageCost;
+constexpr std::uint64_t kTriangle = CFrameMeter::kTriangleCost;
 // An edge: its two line ends.
 constexpr std::uint64_t kEdge = 2;
-// The unit box: six faces and their twelve edges.
-constexpr std::uint64_t kBox = 6 + 12 * kEdge;
+// The unit box: six faces of two triangles each, and their twelve edges.
+constexpr std::uint64_t kBoxFaces = 12 * kTriangle;
+constexpr std::uint64_t kBox = kBoxFaces + 12 * kEdge;
 // Two triangles sharing their diagonal: two faces, five edges.
-constexpr std::uint64_t kTwoTriangles = 2 + 5 * kEdge;
+constexpr std::uint64_t kTwoTriangles = 2 * kTriangle + 5 * kEdge;
 
 std::uint64_t CountOf(const SharedModelShape& shape)
 {
@@ -77,37 +86,41 @@ TEST(DrawingWorkTest, CornersCharactersShadowsAndFarFacesCount)
         bool shadows;
         std::uint64_t work;
     } cases[] = {
-        // An L of 3 square units in a box of 4: six edges, the face cut into triangles
-        // at its six corners.
+        // An L of 3 square units in a box of 4: six edges, the face's six corners cut
+        // into four triangles.
         {"concave face",
          [&](CTarnwickModel&, CComponent& root) {
              const CGeometryBuilder builder(root);
              (void)builder.Face(vertices(builder, {{0, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}, {1, 2, 0}, {0, 2, 0}}),
                                 {0, 0, 1});
          },
-         false, 6 * kEdge + 1 + 6 + 3 * kCoverage / 4},
-        // A square of 16 with a hole of 4: eight edges, eight corners.
+         false, 6 * kEdge + 4 * kTriangle + 6 * CFrameMeter::kCutCornerCost + 3 * kCoverage / 4},
+        // A square of 16 with a hole of 4: eight edges, eight corners cut into eight
+        // triangles.
         {"face with a hole",
          [&](CTarnwickModel&, CComponent& root) {
              const CGeometryBuilder builder(root);
              CFace* face = builder.Face(vertices(builder, {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {0, 4, 0}}), {0, 0, 1});
              (void)builder.Hole(face, vertices(builder, {{1, 1, 0}, {1, 3, 0}, {3, 3, 0}, {3, 1, 0}}));
          },
-         false, 8 * kEdge + 1 + 8 + 3 * kCoverage / 4},
+         false, 8 * kEdge + 8 * kTriangle + 8 * CFrameMeter::kCutCornerCost + 3 * kCoverage / 4},
         // The leader's 16 vertices and a picture of 12 advances of 0.6 x 13 pixels by a
-        // line of 1.2 x 13 pixels, so many pixels a unit.
+        // line of 1.2 x 13 pixels, so many pixels a unit made and filled, its quad in a
+        // call of its own.
         {"label",
          [](CTarnwickModel&, CComponent& root) {
              auto* text = new CText;
              text->SetText(CString::FromUtf8("twelve chars"));
              root.Add(text);
          },
-         false, 16 + 1 + 1460 / CFrameMeter::kPixelsPerUnit},
+         false, 16 + 1 + 1460 / CFrameMeter::kPixelsPerUnit + 1 + 1460 / CFrameMeter::kFilledPixelsPerUnit +
+                    CFrameMeter::kDrawCallCost + 4},
         {"box without shadows", [](CTarnwickModel& model, CComponent&) { BuildSharedModel(model, {{1}, 0, true}); },
          false, kPlacement + kBox + 2 * kCoverage},
-        // Each of the six faces again as four sides and a cap.
+        // Each of the six faces drawn again where the sun lights it, and its four corners
+        // casting.
         {"box casting shadows", [](CTarnwickModel& model, CComponent&) { BuildSharedModel(model, {{1}, 0, true}); },
-         true, kPlacement + kBox + 6 * 5 + 2 * kCoverage},
+         true, kPlacement + kBox + kBoxFaces + 6 * 4 * 6 + 2 * kCoverage},
         {"box not casting shadows",
          [](CTarnwickModel& model, CComponent&) {
              BuildSharedModel(model, {{1}, 0, true});
@@ -115,13 +128,13 @@ TEST(DrawingWorkTest, CornersCharactersShadowsAndFarFacesCount)
                  entity->SetCastsShadows(false);
              }
          },
-         true, kPlacement + kBox + 2 * kCoverage},
+         true, kPlacement + kBox + kBoxFaces + 2 * kCoverage},
         // Squares drawn over one another fill the view once each, however far away a
         // face makes the model's box reach.
         {"stack with a far face", [](CTarnwickModel& model, CComponent&) { BuildFarFillModel(model, 51'000); },
          false, CDrawingWork::kBudget + 1},
         {"smaller stack with a far face", [](CTarnwickModel& model, CComponent&) { BuildFarFillModel(model, 12); },
-         false, 12 * (kPlacement + kTwoTriangles) + 1 + 3 * kEdge + 12 * kCoverage},
+         false, 12 * (kPlacement + kTwoTriangles) + kTriangle + 3 * kEdge + 12 * kCoverage},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -134,6 +147,55 @@ TEST(DrawingWorkTest, CornersCharactersShadowsAndFarFacesCount)
         EXPECT_EQ(CDrawingWork::Count(*model->GetRootComponent(), c.shadows), c.work);
         model->Release();
     }
+}
+
+// A model of placed pictures, each square of that side, all of one material.
+std::uint64_t CountOfPictures(int side, int placements)
+{
+    auto* model = new CTarnwickModel;
+    std::uint64_t work = 0;
+    {
+        const CurrentModelScope scope(model);
+        const CUndoSuspender suspender;
+        auto* texture = new CTexture;
+        const std::vector<std::uint8_t> pixels(static_cast<std::size_t>(side) * side * 3, 128);
+        texture->SetImage(GetImageLibApp()->MakeDib(side, side, 24, pixels.data()));
+        auto* material = new CMaterial;
+        material->SetName(CString("Picture"));
+        material->SetTexture(texture);
+        model->GetMaterialManager()->AddMaterial(material);
+        auto* definition = new CComponentDefinition;
+        model->GetDefinitionList()->AddDefinition(definition, false);
+        const CGeometryBuilder builder(*definition);
+        for (CFace* face : builder.Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1))) {
+            face->SetMaterial(material);
+        }
+        for (int i = 0; i < placements; ++i) {
+            auto* image = new CImage;
+            definition->AddInstance(image);
+            model->GetRootComponent()->Add(image);
+        }
+        work = CDrawingWork::Count(*model->GetRootComponent());
+    }
+    model->Release();
+    return work;
+}
+
+TEST(DrawingWorkTest, APictureIsDecodedAndPreparedOnceHoweverManyFacesAndPlacementsShowItWithinTheTexturesBudget)
+{
+    const auto picture = [](std::uint64_t pixels) {
+        return 2 * CFrameMeter::PixelUnits(pixels, CFrameMeter::kDecodedPixelsPerUnit);
+    };
+    for (const int placements : {1, 3}) {
+        EXPECT_EQ(CountOfPictures(256, placements) - CountOfPictures(8, placements),
+                  picture(256 * 256) - picture(8 * 8))
+            << placements;
+    }
+    // Past the textures' budget a face shows its material's colour: nothing is decoded.
+    const std::int64_t budget = GetTextureMemoryBudget();
+    SetTextureMemoryBudget(0);
+    EXPECT_EQ(CountOfPictures(256, 1), CountOfPictures(8, 1));
+    SetTextureMemoryBudget(budget);
 }
 
 TEST(DrawingWorkTest, ADefinitionPlacingItselfIsCountedOnceAroundTheCycle)

@@ -112,19 +112,39 @@ class LineView : public FrameView
 {
 public:
     LineView() : FrameView(true) {}
-    void DrawLine(const CPoint3d& start, const CPoint3d& end) override
-    {
-        starts.push_back(start);
-        FrameView::DrawLine(start, end);
-    }
     void VertexV(const CPoint3d& point) override
     {
         vertices.push_back(point);
         FrameView::VertexV(point);
     }
-    std::vector<CPoint3d> starts;
+    // The lines' vertices in pairs, start then end.
     std::vector<CPoint3d> vertices;
 };
+
+// The lines starting at the vertex that run along a longer line through it, at most a
+// third of its length and no longer than the ticks' length: the ticks marking an edge's
+// end, drawn from its vertex.
+[[nodiscard]] int CountTicksAt(const std::vector<CPoint3d>& lines, const CVertex* vertex, double tickLength)
+{
+    const CPoint3d at = vertex->GetPosition();
+    int count = 0;
+    for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+        const CVector3d tick = lines[i + 1] - lines[i];
+        if ((lines[i] - at).GetLength() >= 1e-6 || tick.GetLength() < 1e-6 || tick.GetLength() > tickLength + 1e-6) {
+            continue;
+        }
+        for (std::size_t k = 0; k + 1 < lines.size(); k += 2) {
+            const CVector3d edge = lines[k + 1] - lines[k];
+            const bool throughVertex = (lines[k] - at).GetLength() < 1e-6 || (lines[k + 1] - at).GetLength() < 1e-6;
+            if (k != i && throughVertex && tick.CrossProduct(edge).GetLength() < 1e-6 * edge.GetLength() &&
+                tick.GetLength() <= edge.GetLength() / 3.0 + 1e-6) {
+                ++count;
+                break;
+            }
+        }
+    }
+    return count;
+}
 
 [[nodiscard]] int CountAt(const std::vector<CPoint3d>& points, const CVertex* vertex)
 {
@@ -293,9 +313,11 @@ TEST_F(EdgeLinesTest, TicksMarkOnlyTheEndsOfCurvesAndNoEdgeInsideASelectedGroup)
         {"edge in a selected group", {selectedStart, selectedEnd}, {0, 0}},
     };
     DrawLines();
+    // Six pixels of the frame's 48 rows, which show 20 units.
+    const double tickLength = 6.0 * 20.0 / kHeight;
     for (const Row& row : rows) {
         for (std::size_t i = 0; i < row.vertices.size(); ++i) {
-            EXPECT_EQ(CountAt(m_lines.starts, row.vertices[i]), row.ticks[i]) << row.name << ", vertex " << i;
+            EXPECT_EQ(CountTicksAt(m_lines.vertices, row.vertices[i], tickLength), row.ticks[i]) << row.name << ", vertex " << i;
         }
     }
 }
