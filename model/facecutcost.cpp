@@ -59,18 +59,6 @@ int CompareAt(const SEdge& e, const SEdge& f, std::int64_t y)
     return (left > right) - (left < right);
 }
 
-bool ValidEnds(std::size_t count, const std::vector<std::uint32_t>& loopEnds)
-{
-    std::size_t start = 0;
-    for (const std::uint32_t end : loopEnds) {
-        if (end > count || end < start + 3) {
-            return false;
-        }
-        start = end;
-    }
-    return start == count && count > 0;
-}
-
 std::uint64_t AddCapped(std::uint64_t a, std::uint64_t b)
 {
     return a + b < a ? UINT64_MAX : a + b;
@@ -368,7 +356,7 @@ CFaceCutCost::SCount CFaceCutCost::Count(const std::vector<SGridPoint>& grid, co
     if (touches != nullptr) {
         touches->clear();
     }
-    if (!ValidEnds(grid.size(), loopEnds)) {
+    if (!ValidLoopEnds(grid.size(), loopEnds)) {
         count.withinLimits = true;
         return count;
     }
@@ -426,4 +414,16 @@ CPoint2d CFaceCutCost::Flatten(const CPoint3d& p, const CVector3d& normal)
         return normal.x > 0.0 ? CPoint2d(p.y, p.z) : CPoint2d(p.z, p.y);
     }
     return normal.y > 0.0 ? CPoint2d(p.z, p.x) : CPoint2d(p.x, p.z);
+}
+
+bool CFaceCutCost::ValidLoopEnds(std::size_t count, const std::vector<std::uint32_t>& loopEnds)
+{
+    std::size_t start = 0;
+    for (const std::uint32_t end : loopEnds) {
+        if (end > count || end < start + 3) {
+            return false;
+        }
+        start = end;
+    }
+    return start == count && count > 0;
 }

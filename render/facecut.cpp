@@ -20,16 +20,13 @@ double Orient(const CPoint2d& a, const CPoint2d& b, const CPoint2d& c)
     return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
 }
 
-bool ValidEnds(std::size_t count, const std::vector<std::uint32_t>& loopEnds)
+// Counts the loops' crossings and touches on the grid, the counting charged to the
+// frame; false when the frame must stop or the count gave up.
+bool CountCharged(const std::vector<CFaceCutCost::SGridPoint>& grid, const std::vector<std::uint32_t>& ends,
+                  CFaceCutCost::SCount& count, CFaceCutCost::Touches& touches)
 {
-    std::size_t start = 0;
-    for (const std::uint32_t end : loopEnds) {
-        if (end > count || end < start + 3) {
-            return false;
-        }
-        start = end;
-    }
-    return start == count && count > 0;
+    count = CFaceCutCost::Count(grid, ends, CFaceCutCost::kMaxCrossings, CFaceCutCost::kMaxWork, &touches);
+    return CFrameMeter::Charge(count.GetCountingUnits()) && !count.abandoned;
 }
 
 // Twice the signed area of the loop, measured from its first corner.
@@ -68,7 +65,7 @@ CFaceCut::EResult CFaceCut::Cut(const std::vector<CPoint2d>& points, const std::
     m_triangles.clear();
     m_added.clear();
     m_slack = 0.0;
-    if (!ValidEnds(points.size(), loopEnds)) {
+    if (!CFaceCutCost::ValidLoopEnds(points.size(), loopEnds)) {
         return EResult::kDone;
     }
     if (!std::all_of(points.begin(), points.end(),
@@ -305,9 +302,8 @@ CFaceCut::EResult CFaceCut::Resolve(const std::vector<std::uint32_t>& loopEnds)
         return EResult::kUnfilled;
     }
     CFaceCutCost::Touches touches;
-    const CFaceCutCost::SCount count =
-        CFaceCutCost::Count(grid, loopEnds, CFaceCutCost::kMaxCrossings, CFaceCutCost::kMaxWork, &touches);
-    if (!CFrameMeter::Charge(count.GetCountingUnits()) || count.abandoned) {
+    CFaceCutCost::SCount count;
+    if (!CountCharged(grid, loopEnds, count, touches)) {
         return EResult::kAbandoned;
     }
     if (!count.withinLimits) {
@@ -410,9 +406,8 @@ CFaceCut::EResult CFaceCut::ResolveCrossings(const std::vector<CFaceCutCost::SGr
     // side: found as before, and cut on the grid, where they lie apart; the triangles are
     // checked where the corners are drawn.
     CFaceCutCost::Touches touches;
-    const CFaceCutCost::SCount count =
-        CFaceCutCost::Count(outGrid, ends, CFaceCutCost::kMaxCrossings, CFaceCutCost::kMaxWork, &touches);
-    if (!CFrameMeter::Charge(count.GetCountingUnits()) || count.abandoned) {
+    CFaceCutCost::SCount count;
+    if (!CountCharged(outGrid, ends, count, touches)) {
         return EResult::kAbandoned;
     }
     m_slack = 2.0 * maxMove + 2.0 / m_scale;
