@@ -22,6 +22,7 @@
 #include "platform/bitmaphandle.h"
 #include "platform/gl/wgl.h"
 #include "platform/ui/document.h"
+#include "platform/ui/inputprobe.h"
 #include "platform/ui/winapp.h"
 #include "render/frametimer.h"
 #include "render/offscreenrender.h"
@@ -126,6 +127,7 @@ void CGlimraView::OnInitialUpdate()
 void CGlimraView::OnDocumentContentsChanged()
 {
     FollowDocumentModel();
+    ForgetMotion();
     if (GetModel() != nullptr)
         SetCamera(GetModel()->GetCamera(), 0.0);
     SaveViewDefinition(&GetViewDefinition());
@@ -184,6 +186,12 @@ void CGlimraView::DrawClientFrame()
 
 void CGlimraView::OnTimer(UINT id)
 {
+    if (id == kSettleTimerId)
+    {
+        KillTimer(kSettleTimerId);
+        OnViewSettled();
+        return;
+    }
     if (id != kAnimationTimerId || !m_timerRunning)
         return;
     const double now = CFrameTimer::Now();
@@ -212,6 +220,7 @@ void CGlimraView::OnDestroy()
         tools->Reset(true, this);
     DiscardAnimation();
     StopAnimationTimer();
+    KillTimer(kSettleTimerId);
     ReleaseCapture();
     CBaseGLView::OnDestroy();
 }
@@ -454,6 +463,16 @@ void CGlimraView::ArmAnimationTimer(double seconds)
     m_timerRunning = SetTimer(kAnimationTimerId, std::max<UINT>(milliseconds, 1)) != 0;
 }
 
+void CGlimraView::ScheduleSettle(double seconds)
+{
+    SetTimer(kSettleTimerId, static_cast<UINT>(std::lround(std::max(seconds, 0.001) * 1000.0)));
+}
+
+void CGlimraView::ListenForInput(bool moving)
+{
+    CInputProbe::BeginFrame(moving);
+}
+
 void CGlimraView::StopAnimationTimer()
 {
     if (m_timerRunning)
@@ -516,6 +535,11 @@ void CGlimraView::SetCapture()
 void CGlimraView::SetStatusText(int pane, const CString& text)
 {
     ::SetStatusText(pane, text, false);
+}
+
+CString CGlimraView::GetStatusText(int pane) const
+{
+    return ::GetStatusText(pane);
 }
 
 // --- input ---

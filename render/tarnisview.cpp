@@ -129,6 +129,10 @@ void CTarnisView::SwapBuffersHook(int /*argument*/) {}
 
 void CTarnisView::ScheduleAnimationStep() {}
 
+void CTarnisView::ScheduleSettle(double /*seconds*/) {}
+
+void CTarnisView::ListenForInput(bool /*moving*/) {}
+
 void CTarnisView::StopAnimationTimer() {}
 
 bool CTarnisView::HasStencilBuffer() const
@@ -150,6 +154,11 @@ void CTarnisView::ScreenToClient(CPoint2d& /*point*/) const {}
 void CTarnisView::SetCapture() {}
 
 void CTarnisView::SetStatusText(int /*pane*/, const CString& /*text*/) {}
+
+CString CTarnisView::GetStatusText(int /*pane*/) const
+{
+    return {};
+}
 
 void CTarnisView::SetValueInputText(const CString& text)
 {
@@ -190,6 +199,7 @@ void CTarnisView::SetModel(CTarnwickModel* model)
     }
     m_edgePasses.Clear();
     m_cutReported = false;
+    m_motion.Forget();
     if (m_model != nullptr) {
         m_model->Release();
     }
@@ -479,6 +489,7 @@ void CTarnisView::RestoreModelDisplay(std::unique_ptr<CViewPage> saved)
 void CTarnisView::BeginInteraction(int level)
 {
     m_interactionMode = 1;
+    m_motion.StartMoving();
     m_requestedLevel = level;
     if (m_lastFrameTime <= kSlowFrameSeconds) {
         return;
@@ -502,6 +513,9 @@ void CTarnisView::SetInteractionMode(int mode)
         m_rememberedLevel = m_drawingLevel;
     }
     m_interactionMode = mode;
+    if (mode == 1) {
+        m_motion.StartMoving();
+    }
     if (mode == 1 && m_lastFrameTime > kSlowFrameSeconds) {
         m_drawingLevel = std::max(m_rememberedLevel, m_requestedLevel);
     }
@@ -510,6 +524,12 @@ void CTarnisView::SetInteractionMode(int mode)
 void CTarnisView::EndInteraction()
 {
     m_interactionMode = 0;
+    m_motion.SetWheelInteraction(false);
+    // The hand let go: the view stands where the camera is, and its whole picture
+    // follows.
+    if (m_motion.Settle(m_viewDefinition.GetCamera())) {
+        Invalidate(false);
+    }
     if (m_requestedLevel == 0 || m_rememberedLevel > m_drawingLevel) {
         m_rememberedLevel = m_drawingLevel;
         if (m_drawingLevel < kLowestRememberedLevel && m_lastFrameTime < kSlowFrameSeconds) {
@@ -518,6 +538,17 @@ void CTarnisView::EndInteraction()
     }
     if (m_drawingLevel < kFullDrawingLevel) {
         m_drawingLevel = kFullDrawingLevel;
+        Invalidate(false);
+    }
+}
+
+void CTarnisView::OnViewSettled()
+{
+    if (m_motion.IsWheelInteraction()) {
+        EndInteraction();
+        return;
+    }
+    if (m_motion.Settle(m_viewDefinition.GetCamera())) {
         Invalidate(false);
     }
 }

@@ -158,6 +158,13 @@ void CTarnisView::ZoomAboutPoint(const CPoint2d& screenPoint, double factor)
 
 void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
 {
+    // A turning wheel moves the view as a drag does; the interaction ends once the wheel
+    // has rested.
+    if (m_interactionMode != 1) {
+        BeginInteraction(0);
+        m_motion.SetWheelInteraction(true);
+    }
+    ScheduleSettle(CViewMotion::kSettleSeconds);
     SaveViewDefinition(nullptr);
     ZoomAboutPoint(point, -amount * kWheelStep);
 }

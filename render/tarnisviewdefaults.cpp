@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <utility>
@@ -109,23 +110,39 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     CLayerManager* layers = root->GetLayerManager();
     PushLayer(layers != nullptr ? layers->GetDefaultLayer() : nullptr);
 
+    // A picture drawn away from the window (a band, a thumbnail) meters itself and
+    // neither moves nor listens.
+    const bool viewFrame = !CFrameMeter::IsMetering();
+    const CViewMotion::EFrame frame =
+        viewFrame ? m_motion.BeginFrame(m_viewDefinition.GetCamera()) : CViewMotion::EFrame::kStill;
+    const bool still = viewFrame && frame == CViewMotion::EFrame::kStill;
     CFrameTimer timer;
     timer.Start();
-    ReportFrameCut(DrawMeteredContents(*root));
+    std::uint64_t used = 0;
+    const CViewMotion::EOutcome outcome = DrawMeteredContents(*root, viewFrame, frame, used);
     const double seconds = timer.GetElapsedSeconds();
-    RecordFrameTime(seconds);
-    // The tools' feedback is weighed on its own: a model cut short still shows what the
-    // user is doing.
-    if (DrawsToolFeedback()) {
-        const CFrameMeter::CScope meter;
-        DrawToolFeedback();
-        EndPrimitive();
+    // A frame input stopped is no picture: the one shown stays, and the loop answers the
+    // input first.
+    const bool shown = outcome != CViewMotion::EOutcome::kInterrupted;
+    if (shown) {
+        // A moving frame draws what its small budget holds by design.
+        if (frame == CViewMotion::EFrame::kStill) {
+            ReportFrameCut(outcome == CViewMotion::EOutcome::kCut);
+        }
+        RecordFrameTime(seconds);
+        // The tools' feedback is weighed on its own: a model cut short still shows what
+        // the user is doing.
+        if (DrawsToolFeedback()) {
+            const CFrameMeter::CScope meter;
+            DrawToolFeedback();
+            EndPrimitive();
+        }
+        FinishFrame(still ? 0.0 : GetLevelSeconds(seconds, outcome, used));
     }
-    FinishFrame(seconds);
 
     EndPrimitive();
     glFlush();
-    if (swap) {
+    if (swap && shown) {
         SwapBuffersHook(argument);
     }
     RestoreModelDisplay(std::move(modelDisplay));
@@ -133,9 +150,12 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (IsAnimating()) {
         ScheduleAnimationStep();
     }
-    if (DrawsToolFeedback()) {
+    if (shown && DrawsToolFeedback()) {
         const CFrameMeter::CScope meter;
         DrawToolOverlay();
+    }
+    if (viewFrame && m_motion.EndFrame(frame, outcome)) {
+        ScheduleSettle(CViewMotion::kSettleSeconds);
     }
     PopLayer();
     if (previousModel != m_model) {
@@ -143,17 +163,37 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     }
 }
 
-bool CTarnisView::DrawMeteredContents(CComponent& root)
+CViewMotion::EOutcome CTarnisView::DrawMeteredContents(CComponent& root, bool viewFrame, CViewMotion::EFrame frame,
+                                                      std::uint64_t& used)
 {
-    // A frame that is a band of a larger picture shares the picture's budget.
+    // A frame that is a band of a larger picture shares the picture's budget; a
+    // thumbnail's frame keeps its own, and neither stops for input.
     std::optional<CFrameMeter::CScope> meter;
-    if (!CFrameMeter::IsShared()) {
+    if (viewFrame) {
+        ListenForInput(frame == CViewMotion::EFrame::kMoving);
+        meter.emplace(frame == CViewMotion::EFrame::kMoving ? CFrameMeter::kMovingBudget : GetStillFrameBudget(),
+                      false, CFrameMeter::EInput::kStops);
+    } else if (!CFrameMeter::IsShared()) {
         meter.emplace(GetStillFrameBudget());
     }
     m_drawThrottle.Begin();
     DrawFrameContents(root);
     m_drawThrottle.End();
-    return CFrameMeter::IsExhausted();
+    used = CFrameMeter::GetUsed();
+    if (CFrameMeter::WasInterrupted()) {
+        return CViewMotion::EOutcome::kInterrupted;
+    }
+    return CFrameMeter::IsExhausted() ? CViewMotion::EOutcome::kCut : CViewMotion::EOutcome::kWhole;
+}
+
+double CTarnisView::GetLevelSeconds(double seconds, CViewMotion::EOutcome outcome, std::uint64_t used) const
+{
+    if (outcome != CViewMotion::EOutcome::kCut || used == 0) {
+        return seconds;
+    }
+    const std::uint64_t counted = m_model != nullptr ? m_model->GetDrawingWork() : 0;
+    const double whole = std::max(static_cast<double>(counted), 2.0 * static_cast<double>(used));
+    return seconds * whole / static_cast<double>(used);
 }
 
 std::uint64_t CTarnisView::GetStillFrameBudget() const
@@ -163,15 +203,24 @@ std::uint64_t CTarnisView::GetStillFrameBudget() const
 
 void CTarnisView::ReportFrameCut(bool cut)
 {
+    const CString reason(CFrameMeter::kReason);
     if (!cut) {
-        // The reason goes once the frames are whole again; other texts stay.
+        // The reason goes once the frames are whole again, and what it covered comes back;
+        // a text written over it since stays.
         if (m_statusSaysCut) {
-            SetStatusText(kFirstPane, CString());
+            if (GetStatusText(kFirstPane) == reason) {
+                SetStatusText(kFirstPane, m_textUnderCut);
+            }
             m_statusSaysCut = false;
+            m_textUnderCut = CString();
         }
         return;
     }
-    SetStatusText(kFirstPane, CString(CFrameMeter::kReason));
+    // A tool's prompt written since the reason showed is what comes back.
+    if (const CString shown = GetStatusText(kFirstPane); shown != reason) {
+        m_textUnderCut = shown;
+    }
+    SetStatusText(kFirstPane, reason);
     m_statusSaysCut = true;
     // Every frame of such a model stops: a log hears of it once per model.
     if (!m_cutReported) {
@@ -348,16 +397,16 @@ void CTarnisView::EndSelection()
     m_selectionMeter.reset();
 }
 
-void CTarnisView::FinishFrame(double seconds)
+void CTarnisView::FinishFrame(double levelSeconds)
 {
     SetupFog(false);
     CFramePainter painter(*this);
     if (m_drawingLevel >= kFullDrawingLevel) {
         painter.DrawTransparentGround();
     }
-    if (m_interactionMode == 1 && seconds > kInteractiveFrameSeconds) {
+    if (m_interactionMode == 1 && levelSeconds > kInteractiveFrameSeconds) {
         const CRenderingOptions& options = painter.GetOptions();
-        m_drawingLevel = LowerDrawingLevel(m_drawingLevel, m_requestedLevel, m_rememberedLevel, seconds,
+        m_drawingLevel = LowerDrawingLevel(m_drawingLevel, m_requestedLevel, m_rememberedLevel, levelSeconds,
                                            options.IsTransparentDisplay() || options.IsEnableTransparency(),
                                            ShadowsDisplayed(m_model), options.IsDisplayTextures());
     }
