@@ -470,7 +470,8 @@ void CGlimraView::ScheduleSettle(double seconds)
 
 void CGlimraView::ListenForInput(bool moving)
 {
-    CInputProbe::BeginFrame(moving);
+    const QWidget* widget = GetWidget();
+    CInputProbe::BeginFrame(moving, widget != nullptr ? widget->window()->winId() : 0);
 }
 
 void CGlimraView::StopAnimationTimer()

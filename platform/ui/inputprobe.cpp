@@ -35,6 +35,8 @@ struct ProbeState
     bool waiting = false;
     // The frame draws a moving view: motion and the wheel steer it.
     bool moving = false;
+    // The top-level window the frame is drawn for.
+    Window window = 0;
 };
 
 ProbeState g_probe;
@@ -62,10 +64,36 @@ bool IsUndelivered(std::uint32_t time)
     return static_cast<std::int32_t>(time - g_delivered.load(std::memory_order_relaxed)) > 0;
 }
 
-// Notes the held keys and buttons; answers whether the event is input a frame waits for.
-bool Counts(ProbeState& state, int type, unsigned detail)
+// Whether the program is active: as the loop last heard, or, when the loop has not heard
+// yet (the window took the focus while a frame is drawn), as the server says now.
+class CActivity
 {
-    const bool active = g_active.load(std::memory_order_relaxed);
+public:
+    explicit CActivity(ProbeState& state) : m_state(state) {}
+    bool IsActive()
+    {
+        if (g_active.load(std::memory_order_relaxed))
+            return true;
+        if (!m_asked)
+        {
+            m_asked = true;
+            Window focus = 0;
+            int revert = 0;
+            XGetInputFocus(m_state.display, &focus, &revert);
+            m_focused = m_state.window != 0 && focus == m_state.window;
+        }
+        return m_focused;
+    }
+
+private:
+    ProbeState& m_state;
+    bool m_asked = false;
+    bool m_focused = false;
+};
+
+// Notes the held keys and buttons; answers whether the event is input a frame waits for.
+bool Counts(ProbeState& state, CActivity& activity, int type, unsigned detail)
+{
     const std::uint32_t buttonBit = detail < 32 ? std::uint32_t{1} << detail : 0;
     switch (type)
     {
@@ -74,23 +102,23 @@ bool Counts(ProbeState& state, int type, unsigned detail)
         const bool repeat = detail < state.keysDown.size() && state.keysDown.test(detail);
         if (detail < state.keysDown.size())
             state.keysDown.set(detail);
-        return active && !repeat;
+        return !repeat && activity.IsActive();
     }
     case XI_RawKeyRelease:
         if (detail < state.keysDown.size())
             state.keysDown.reset(detail);
-        return active;
+        return activity.IsActive();
     case XI_RawButtonPress:
         if (IsWheel(detail))
-            return active && !state.moving;
+            return !state.moving && activity.IsActive();
         state.buttonsDown |= buttonBit;
-        return active;
+        return activity.IsActive();
     case XI_RawButtonRelease:
         if (IsWheel(detail))
             return false;
         state.buttonsDown &= ~buttonBit;
-        return active;
-    case XI_RawMotion: return active && !state.moving && state.buttonsDown != 0;
+        return activity.IsActive();
+    case XI_RawMotion: return !state.moving && state.buttonsDown != 0 && activity.IsActive();
     default: return false;
     }
 }
@@ -98,6 +126,7 @@ bool Counts(ProbeState& state, int type, unsigned detail)
 // Reads every event the connection holds. Bounded by what came since the last read.
 void Drain(ProbeState& state)
 {
+    CActivity activity(state);
     while (XPending(state.display) > 0)
     {
         XEvent event;
@@ -106,7 +135,7 @@ void Drain(ProbeState& state)
         if (cookie.type != GenericEvent || cookie.extension != state.opcode || XGetEventData(state.display, &cookie) == 0)
             continue;
         const auto* raw = static_cast<const XIRawEvent*>(cookie.data);
-        if (Counts(state, cookie.evtype, static_cast<unsigned>(raw->detail)))
+        if (Counts(state, activity, cookie.evtype, static_cast<unsigned>(raw->detail)))
         {
             state.relevant = true;
             state.relevantTime = static_cast<std::uint32_t>(raw->time);
@@ -248,12 +277,13 @@ bool CInputProbe::IsInputWaiting() noexcept
     return g_probe.waiting;
 }
 
-void CInputProbe::BeginFrame(bool moving) noexcept
+void CInputProbe::BeginFrame(bool moving, unsigned long window) noexcept
 {
     const std::lock_guard lock(g_probe.mutex);
     if (g_probe.display == nullptr)
         return;
     g_probe.moving = moving;
+    g_probe.window = static_cast<Window>(window);
     Drain(g_probe);
     g_probe.waiting = IsRelevantUndelivered(g_probe);
     // Input that never reaches the loop (a press on a window manager's frame) stops one

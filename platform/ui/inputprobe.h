@@ -7,10 +7,11 @@
 // off the socket as it comes: neither that socket nor Qt's queue tells a frame anything.
 // The probe keeps a second connection that asks the server for the raw events of every
 // input device (keys, buttons and the wheel, the pointer's motion) and reads them when
-// asked. An event counts while the program is the active application: a key pressed or
-// released (not a held key's repeats), a button pressed or released, the wheel, and the
-// pointer moved while a button is held. One the event loop has delivered already (by the
-// server's time stamps) does not count.
+// asked. An event counts while the program is the active application (or, before the
+// event loop has heard of it, while the frame's window has the keyboard): a key pressed
+// or released (not a held key's repeats), a button pressed or released, the wheel, and
+// the pointer moved while a button is held. One the event loop has delivered already (by
+// the server's time stamps) does not count.
 //
 // Where the program runs on no X server (Qt's offscreen platform, the tests) or the server
 // lacks the input extension's second version, nothing is installed and IsInputWaiting
@@ -35,11 +36,12 @@ public:
     // Whether input came that the event loop has not answered since the frame began.
     // Cheap (no round trip to the server); safe from any thread.
     [[nodiscard]] static bool IsInputWaiting() noexcept;
-    // A frame of the view begins: input the event loop delivered before it is forgotten;
-    // input it has not delivered yet stops this frame at once. In a frame of a moving view
-    // the pointer's motion and the wheel, which steer the view, do not count; keys and
-    // the buttons still do. Nothing without an installed probe.
-    static void BeginFrame(bool moving) noexcept;
+    // A frame of the view begins, for the top-level window (its X window id): input the
+    // event loop delivered before it is forgotten; input it has not delivered yet stops
+    // this frame at once. In a frame of a moving view the pointer's motion and the wheel,
+    // which steer the view, do not count; keys and the buttons still do. Nothing without
+    // an installed probe.
+    static void BeginFrame(bool moving, unsigned long window) noexcept;
 
 private:
     struct Parts;
