@@ -490,6 +490,8 @@ void CTarnisView::BeginInteraction(int level)
 {
     m_interactionMode = 1;
     m_motion.StartMoving();
+    // An interaction that begins while the wheel's runs takes it over, and ends it.
+    m_motion.SetWheelInteraction(false);
     m_requestedLevel = level;
     if (m_lastFrameTime <= kSlowFrameSeconds) {
         return;
@@ -544,6 +546,13 @@ void CTarnisView::EndInteraction()
 
 void CTarnisView::OnViewSettled()
 {
+    // Work that took longer than the rest time (a notch's pick) moved the camera after
+    // the last frame: the view rests once that motion was drawn.
+    if (m_motion.IsMoving() && m_motion.HasMovedSinceFrame(m_viewDefinition.GetCamera())) {
+        ScheduleSettle(CViewMotion::kSettleSeconds);
+        Invalidate(false);
+        return;
+    }
     if (m_motion.IsWheelInteraction()) {
         EndInteraction();
         return;

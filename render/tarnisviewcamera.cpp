@@ -164,9 +164,11 @@ void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
         BeginInteraction(0);
         m_motion.SetWheelInteraction(true);
     }
-    ScheduleSettle(CViewMotion::kSettleSeconds);
     SaveViewDefinition(nullptr);
     ZoomAboutPoint(point, -amount * kWheelStep);
+    // Counted from here: the zoom's look for the point under the cursor may take longer
+    // than the rest time.
+    ScheduleSettle(CViewMotion::kSettleSeconds);
 }
 
 double CTarnisView::GetZoomDistance(const CPoint2d& point)

@@ -116,6 +116,13 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     const CViewMotion::EFrame frame =
         viewFrame ? m_motion.BeginFrame(m_viewDefinition.GetCamera()) : CViewMotion::EFrame::kStill;
     const bool still = viewFrame && frame == CViewMotion::EFrame::kStill;
+    // A drag that rests with the button held shows the whole picture too: the level the
+    // interaction lowered comes back with its next moving frame.
+    const int interactionLevel = m_drawingLevel;
+    const bool resting = still && m_interactionMode == 1;
+    if (resting) {
+        m_drawingLevel = kFullDrawingLevel;
+    }
     CFrameTimer timer;
     timer.Start();
     std::uint64_t used = 0;
@@ -153,6 +160,9 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (shown && DrawsToolFeedback()) {
         const CFrameMeter::CScope meter;
         DrawToolOverlay();
+    }
+    if (resting) {
+        m_drawingLevel = interactionLevel;
     }
     if (viewFrame && m_motion.EndFrame(frame, outcome)) {
         ScheduleSettle(CViewMotion::kSettleSeconds);
@@ -349,9 +359,14 @@ void CTarnisView::BeginSelection(const CPoint2d& corner1, const CPoint2d& corner
     m_pickNames.Clear();
     m_selectionNames = 0;
     m_nameRoom = -1;
-    // A pick draws the model as a frame does, and stops where a frame would.
+    // A pick draws the model as a frame does. It serves navigation (the point under the
+    // cursor that a zoom keeps, the pivot of an orbit), so it answers within a moving
+    // frame's budget, with the nearest of what it met by then; one that is part of a
+    // larger question (the pivot) shares that one's budget.
     m_selectionMeter.reset();
-    m_selectionMeter.emplace();
+    if (!CFrameMeter::IsMetering()) {
+        m_selectionMeter.emplace(CFrameMeter::kMovingBudget);
+    }
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     ResetLineState();
     UpdateViewBounds();

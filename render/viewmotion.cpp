@@ -45,6 +45,11 @@ bool CViewMotion::Settle(const CCamera& camera)
     return m_stale;
 }
 
+bool CViewMotion::HasMovedSinceFrame(const CCamera& camera) const
+{
+    return m_hasRest && !ShowSameView(camera, m_rest);
+}
+
 void CViewMotion::Forget()
 {
     m_hasRest = false;

@@ -49,6 +49,9 @@ public:
     // that moved it ended): its next frame is still. True when that frame must be drawn:
     // the picture shown is a moving one, or input stopped the frame that was to replace it.
     [[nodiscard]] bool Settle(const CCamera& camera);
+    // Whether the camera moved since the last frame was drawn: a frame of that motion is
+    // still to come, and the view has not rested yet.
+    [[nodiscard]] bool HasMovedSinceFrame(const CCamera& camera) const;
     // A model of its own: its first frame is still, whatever camera it brings.
     void Forget();
 

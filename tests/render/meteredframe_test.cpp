@@ -199,16 +199,22 @@ TEST_F(ViewFrameTest, AMovingFrameKeepsItsSmallBudgetAndTheStillFrameAfterItDraw
         EXPECT_EQ(m_view.settleRequests, settles + 1);
         m_view.settleRequests = settles;
 
+        // The view rests (a drag holds still with its button down, or the camera stays):
+        // its whole picture follows at full quality.
         m_view.invalidations = 0;
         if (interaction) {
-            m_view.EndInteraction();
-        } else {
-            m_view.OnViewSettled();
+            m_view.SetDrawingLevel(2);
         }
+        m_view.OnViewSettled();
         EXPECT_GE(m_view.invalidations, 1);
         DrawShown();
         EXPECT_EQ(m_work->charged, CWorkElement::kWork);
         EXPECT_EQ(m_view.settleRequests, settles);
+        EXPECT_EQ(m_view.GetLastFullFrameTime(), m_view.GetLastFrameTime());
+        if (interaction) {
+            EXPECT_EQ(m_view.GetDrawingLevel(), 2) << "the drag goes on at the level it reached";
+            m_view.EndInteraction();
+        }
     }
 }
 
