@@ -31,6 +31,7 @@
 #include "document/classregistration.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
+#include "foundation/framemeter.h"
 #include "foundation/notificationcenter.h"
 #include "foundation/syshelpers.h"
 #include "foundation/versioninfo.h"
@@ -42,6 +43,7 @@
 #include "platform/sysinfo.h"
 #include "platform/ui/cmdui.h"
 #include "platform/ui/doctemplate.h"
+#include "platform/ui/inputprobe.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/stringtable.h"
 #include "render/glcardslist.h"
@@ -188,6 +190,10 @@ bool CGlimraApp::InitInstance()
     InstallDisplayMetrics();
     SetPlatformMenuFactory(&CTarnwickMenuQt::Create);
     InstallViewPicking();
+    // Under an X server a frame stops for the user's input, and the loop answers it.
+    m_inputProbe = CInputProbe::Install();
+    if (m_inputProbe != nullptr)
+        CFrameMeter::SetInputProbe(&CInputProbe::IsInputWaiting);
     // Every window of the program shows its icon; the desktop finds the entry by this name.
     QApplication::setWindowIcon(CreateProgramIcon(IDR_MAINFRAME));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopEntryName));
@@ -267,6 +273,8 @@ int CGlimraApp::ExitInstance()
     // The windows go after this, before the document: nothing may reach them through
     // the host services any more (the document's tools clear the status bar as they go).
     InstallHostServices(false);
+    CFrameMeter::SetInputProbe(nullptr);
+    m_inputProbe.reset();
     m_langHandler.Unload();
     ReleaseTextBitmap();
     return CWinApp::ExitInstance();

@@ -11,6 +11,7 @@
 
 class CDisplaySettingsDlg;
 class CGlimraView;
+class CInputProbe;
 class CMainFrame;
 class CModelInfoDlg;
 class CShadowPS;
@@ -83,6 +84,8 @@ private:
     std::thread m_displayOpener;
     std::unique_ptr<CShadowPS> m_shadowSettings;
     bool m_leaveModelAtExit = false;
+    // Frames of the view stop for the user's input while it is installed.
+    std::unique_ptr<CInputProbe> m_inputProbe;
 };
 
 // The program object; null before it exists.

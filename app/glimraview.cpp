@@ -23,6 +23,7 @@
 #include "platform/bitmaphandle.h"
 #include "platform/gl/wgl.h"
 #include "platform/ui/document.h"
+#include "platform/ui/inputprobe.h"
 #include "platform/ui/winapp.h"
 #include "render/frametimer.h"
 #include "render/offscreenrender.h"
@@ -127,6 +128,7 @@ void CGlimraView::OnInitialUpdate()
 void CGlimraView::OnDocumentContentsChanged()
 {
     FollowDocumentModel();
+    ForgetMotion();
     if (GetModel() != nullptr)
         SetCamera(GetModel()->GetCamera(), 0.0);
     SaveViewDefinition(&GetViewDefinition());
@@ -185,6 +187,12 @@ void CGlimraView::DrawClientFrame()
 
 void CGlimraView::OnTimer(UINT id)
 {
+    if (id == kSettleTimerId)
+    {
+        KillTimer(kSettleTimerId);
+        OnViewSettled();
+        return;
+    }
     if (id != kAnimationTimerId || !m_timerRunning)
         return;
     const double now = CFrameTimer::Now();
@@ -213,6 +221,7 @@ void CGlimraView::OnDestroy()
         tools->Reset(true, this);
     DiscardAnimation();
     StopAnimationTimer();
+    KillTimer(kSettleTimerId);
     ReleaseCapture();
     CBaseGLView::OnDestroy();
 }
@@ -486,6 +495,17 @@ void CGlimraView::OnAnimationHeld(bool held)
         ArmAnimationTimer(wait);
 }
 
+void CGlimraView::ScheduleSettle(double seconds)
+{
+    SetTimer(kSettleTimerId, static_cast<UINT>(std::lround(std::max(seconds, 0.001) * 1000.0)));
+}
+
+void CGlimraView::ListenForInput(bool moving)
+{
+    const QWidget* widget = GetWidget();
+    CInputProbe::BeginFrame(moving, widget != nullptr ? widget->window()->winId() : 0);
+}
+
 void CGlimraView::StopAnimationTimer()
 {
     if (m_timerRunning)
@@ -548,6 +568,11 @@ void CGlimraView::SetCapture()
 void CGlimraView::SetStatusText(int pane, const CString& text)
 {
     ::SetStatusText(pane, text, false);
+}
+
+CString CGlimraView::GetStatusText(int pane) const
+{
+    return ::GetStatusText(pane);
 }
 
 // --- input ---

@@ -26,6 +26,8 @@ class CGlimraView : public CBaseGLView, public CTarnisView
 public:
     // The view's one-shot animation timer.
     static constexpr UINT kAnimationTimerId = 123;
+    // The one-shot timer after which a moving view has settled.
+    static constexpr UINT kSettleTimerId = 124;
     // Typed text survives mouse moves smaller than this in both directions.
     static constexpr int kTypingJitter = 51;
     // The shortest time between two animation steps: one display refresh. An animation
@@ -99,6 +101,9 @@ public:
     void SwapBuffersHook(int argument) override;
     void ScheduleAnimationStep() override;
     void StopAnimationTimer() override;
+    void ScheduleSettle(double seconds) override;
+    // Tells the input probe that a frame begins.
+    void ListenForInput(bool moving) override;
     [[nodiscard]] bool GetToolExtents(CBoundingBox3d& box) const override;
     [[nodiscard]] bool HasStencilBuffer() const override;
     [[nodiscard]] int GetStencilBits() const override;
@@ -111,6 +116,7 @@ public:
     void SetCapture() override;
     using CTarnisView::SetStatusText;
     void SetStatusText(int pane, const CString& text) override;
+    [[nodiscard]] CString GetStatusText(int pane) const override;
 
     // --- pictures of the view, drawn away from the window (COffscreenRender) ---
     // The whole view as the window shows it, without tool feedback or highlights.

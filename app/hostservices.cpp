@@ -88,6 +88,12 @@ public:
             frame->SetStatusText(PaneId(pane), text, update);
     }
 
+    CString GetStatusText(int pane) override
+    {
+        const CMainFrame* frame = MainFrame();
+        return frame != nullptr ? frame->GetStatusText(PaneId(pane)) : CString();
+    }
+
     void UpdateAllViewsOfActiveDoc() override
     {
         CFrameWnd* frame = MainWindow();

@@ -288,6 +288,11 @@ void CMainFrame::SetStatusText(UINT paneId, const CString& text, bool update)
     m_statusBar.SetPaneText(PaneIndex(paneId), text, update);
 }
 
+CString CMainFrame::GetStatusText(UINT paneId) const
+{
+    return m_statusBar.GetPaneText(PaneIndex(paneId));
+}
+
 void CMainFrame::SetStatusTextFromResource(UINT paneId, int stringId, bool update)
 {
     SetStatusText(paneId, LoadStringResource(stringId), update);

@@ -33,6 +33,7 @@ public:
 
     // Helpers of the host services: pane 0 for an id of 0 or one not found.
     void SetStatusText(UINT paneId, const CString& text, bool update);
+    [[nodiscard]] CString GetStatusText(UINT paneId) const;
     void SetStatusTextFromResource(UINT paneId, int stringId, bool update);
     bool SetPaneHighlight(UINT paneId, bool on);
     [[nodiscard]] bool IsValuePaneHighlighted() const;

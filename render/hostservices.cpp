@@ -65,6 +65,11 @@ void SetStatusText(int pane, const CString& text, bool update)
         g_hostServices->SetStatusText(pane, text, update);
 }
 
+CString GetStatusText(int pane)
+{
+    return g_hostServices != nullptr ? g_hostServices->GetStatusText(pane) : CString();
+}
+
 void UpdateAllViewsOfActiveDoc()
 {
     if (g_hostServices != nullptr)

@@ -29,6 +29,8 @@ public:
     virtual void SetValueBoxActive(bool active) = 0;
     virtual void ClearStatusBarText() = 0;
     virtual void SetStatusText(int pane, const CString& text, bool update) = 0;
+    // The text the pane shows; empty here.
+    [[nodiscard]] virtual CString GetStatusText(int /*pane*/) { return {}; }
     virtual void UpdateAllViewsOfActiveDoc() = 0;
     // Ends the mouse capture a tool took through its view.
     virtual void ReleaseCapture() = 0;
@@ -53,6 +55,8 @@ void ClearStatusBarText();
 // A string id of 0, or one the table lacks, gives an empty text.
 void SetStatusTextFromResource(int pane, int stringId, bool update);
 void SetStatusText(int pane, const CString& text, bool update);
+// Empty without a host.
+[[nodiscard]] CString GetStatusText(int pane);
 // UpdateAllViews of the main frame's active document, with no sender and no hint.
 void UpdateAllViewsOfActiveDoc();
 void ReleaseCapture();

@@ -7,6 +7,7 @@
 #include "document/componentinstance.h"
 #include "drawapi/tarnisview.h"
 #include "foundation/boundingbox3d.h"
+#include "foundation/framemeter.h"
 #include "model/edge.h"
 #include "model/edgeuse.h"
 #include "model/entitycontainer.h"
@@ -53,6 +54,10 @@ bool CModelPointWalk::WalkComponent(const CComponent& component)
     m_path.push_back(&component);
     bool complete = true;
     for (const CDrawingElement* entity : component.GetEntityList()) {
+        if (CFrameMeter::ShouldStop()) {
+            complete = false;
+            break;
+        }
         complete = WalkElement(*entity) && complete;
     }
     m_path.pop_back();
@@ -122,6 +127,10 @@ void CModelPointWalk::WalkOther(const CDrawingElement& element)
             return;
         }
     }
+    // Its box may take as long as drawing it (a polyline's points): it is charged so.
+    if (!CFrameMeter::Charge(element.GetDrawingWeight(false))) {
+        return;
+    }
     CBoundingBox3d box;
     element.AccumulateExtents(CTransformation(), box);
     if (box.IsEmpty()) {
@@ -140,5 +149,6 @@ void CModelPointWalk::WalkOther(const CDrawingElement& element)
 
 void CModelPointWalk::Add(const CPoint3d& local)
 {
+    (void)CFrameMeter::Charge(CFrameMeter::kVertexCost);
     AddPoint(m_transforms.empty() ? local : m_transforms.back() * local);
 }

@@ -10,7 +10,9 @@
 // end add nothing: neither has a size of its own. A component that is already being
 // walked on the current path (an instance that places its own definition) is not
 // entered again, and no nesting deeper than the component nesting limit is entered, so
-// that every walk ends; the walk then reports itself incomplete.
+// that every walk ends; the walk then reports itself incomplete. Each point is charged
+// to the frame meter as a vertex, and the walk stops, incomplete, where a frame would
+// (a budget the caller opened, a quit).
 
 #include <vector>
 

@@ -129,6 +129,10 @@ void CTarnisView::SwapBuffersHook(int /*argument*/) {}
 
 void CTarnisView::ScheduleAnimationStep() {}
 
+void CTarnisView::ScheduleSettle(double /*seconds*/) {}
+
+void CTarnisView::ListenForInput(bool /*moving*/) {}
+
 void CTarnisView::StopAnimationTimer() {}
 
 bool CTarnisView::HasStencilBuffer() const
@@ -150,6 +154,11 @@ void CTarnisView::ScreenToClient(CPoint2d& /*point*/) const {}
 void CTarnisView::SetCapture() {}
 
 void CTarnisView::SetStatusText(int /*pane*/, const CString& /*text*/) {}
+
+CString CTarnisView::GetStatusText(int /*pane*/) const
+{
+    return {};
+}
 
 void CTarnisView::SetValueInputText(const CString& text)
 {
@@ -191,6 +200,7 @@ void CTarnisView::SetModel(CTarnwickModel* model)
     m_edgePasses.Clear();
     m_transparencyOrders.Clear();
     m_cutReported = false;
+    m_motion.Forget();
     if (m_model != nullptr) {
         m_model->Release();
     }
@@ -480,6 +490,9 @@ void CTarnisView::RestoreModelDisplay(std::unique_ptr<CViewPage> saved)
 void CTarnisView::BeginInteraction(int level)
 {
     m_interactionMode = 1;
+    m_motion.StartMoving();
+    // An interaction that begins while the wheel's runs takes it over, and ends it.
+    m_motion.SetWheelInteraction(false);
     m_requestedLevel = level;
     if (m_lastFrameTime <= kSlowFrameSeconds) {
         return;
@@ -503,6 +516,9 @@ void CTarnisView::SetInteractionMode(int mode)
         m_rememberedLevel = m_drawingLevel;
     }
     m_interactionMode = mode;
+    if (mode == 1) {
+        m_motion.StartMoving();
+    }
     if (mode == 1 && m_lastFrameTime > kSlowFrameSeconds) {
         m_drawingLevel = std::max(m_rememberedLevel, m_requestedLevel);
     }
@@ -511,6 +527,12 @@ void CTarnisView::SetInteractionMode(int mode)
 void CTarnisView::EndInteraction()
 {
     m_interactionMode = 0;
+    m_motion.SetWheelInteraction(false);
+    // The hand let go: the view stands where the camera is, and its whole picture
+    // follows.
+    if (m_motion.Settle(m_viewDefinition.GetCamera())) {
+        Invalidate(false);
+    }
     if (m_requestedLevel == 0 || m_rememberedLevel > m_drawingLevel) {
         m_rememberedLevel = m_drawingLevel;
         if (m_drawingLevel < kLowestRememberedLevel && m_lastFrameTime < kSlowFrameSeconds) {
@@ -519,6 +541,24 @@ void CTarnisView::EndInteraction()
     }
     if (m_drawingLevel < kFullDrawingLevel) {
         m_drawingLevel = kFullDrawingLevel;
+        Invalidate(false);
+    }
+}
+
+void CTarnisView::OnViewSettled()
+{
+    // Work that took longer than the rest time (a notch's pick) moved the camera after
+    // the last frame: the view rests once that motion was drawn.
+    if (m_motion.IsMoving() && m_motion.HasMovedSinceFrame(m_viewDefinition.GetCamera())) {
+        ScheduleSettle(CViewMotion::kSettleSeconds);
+        Invalidate(false);
+        return;
+    }
+    if (m_motion.IsWheelInteraction()) {
+        EndInteraction();
+        return;
+    }
+    if (m_motion.Settle(m_viewDefinition.GetCamera())) {
         Invalidate(false);
     }
 }

@@ -32,6 +32,7 @@
 #include "render/selectionprimitive.h"
 #include "render/valueinputbuffer.h"
 #include "render/viewdefinition.h"
+#include "render/viewmotion.h"
 
 class CComponent;
 class CDib;
@@ -131,8 +132,8 @@ public:
     void ViewIso();
     [[nodiscard]] static CVector3d ChooseIsoDirection(const CVector3d& current, bool perspective);
     // One notch of the wheel is 1.0; a positive amount (away from the user) zooms in,
-    // towards the model point under the window point, in either projection. Each notch
-    // asks for a frame at the level the view stands at.
+    // towards the model point under the window point, in either projection. A turning
+    // wheel is an interaction (the view moves) that ends once it has rested.
     void ZoomByWheel(double amount, const CPoint2d& point);
     // Zoom extents over the model's selection.
     void ZoomToSelection();
@@ -157,13 +158,32 @@ public:
     // Back to normal drawing; the next frame loads the view's own projection.
     void EndSelection();
 
+    // --- moving and still frames (see CViewMotion) ---
+    // The view has stood still: an interaction the wheel began ends, and a still frame is
+    // asked for unless the picture shown is one. The application's view calls it when
+    // the time asked for by ScheduleSettle has passed.
+    void OnViewSettled();
+    // The model's contents were replaced: its first frame is still.
+    void ForgetMotion() { m_motion.Forget(); }
+    [[nodiscard]] const CViewMotion& GetMotion() const { return m_motion; }
+
     // --- frame and window hooks; the application's view fills them ---
+    // A frame of the view itself (not a band of a picture or a thumbnail) is still or
+    // moving (see CViewMotion) and stops for waiting input; one that input stopped shows
+    // nothing and is drawn again once the view settles.
     virtual void DrawFrame(int argument, bool swap);
     // What a frame draws: the model's root; a picture of one definition draws that.
     [[nodiscard]] virtual CComponent* GetFrameRoot() const;
     virtual void SwapBuffersHook(int argument);
     virtual void ScheduleAnimationStep();
     virtual void StopAnimationTimer();
+    // Asks for OnViewSettled once the seconds have passed without another request (each
+    // request replaces the one before). Nothing here: the view alone has no timer.
+    virtual void ScheduleSettle(double seconds);
+    // A frame of the view is about to stop for waiting input: what came before it was
+    // answered, and in a moving view the motion that steers it does not count. Nothing
+    // here; the application's view tells its input probe.
+    virtual void ListenForInput(bool moving);
     [[nodiscard]] virtual bool HasStencilBuffer() const;
     // The active tool's own extents, which the depth range must hold; false when it has
     // none. The view alone knows no tool.
@@ -392,6 +412,8 @@ public:
     void ScreenToClient(CPoint2d& point) const override;
     void SetCapture() override;
     void SetStatusText(int pane, const CString& text) override;
+    // The text a pane shows; empty here.
+    [[nodiscard]] virtual CString GetStatusText(int pane) const;
     void SetValueInputText(const CString& text) override;
     [[nodiscard]] bool GetToolFlag() const override { return m_toolFlag; }
     void SetToolFlag(bool flag) override { m_toolFlag = flag; }
@@ -454,11 +476,19 @@ private:
     // override page.
     std::unique_ptr<CViewPage> ApplyDisplayOverridePage();
     void RestoreModelDisplay(std::unique_ptr<CViewPage> saved);
-    // The frame between the timer's start and stop, and what follows the timing.
+    // The frame between the timer's start and stop, and what follows the timing. A
+    // frame slower than levelSeconds lowers the level while the camera moves.
     void DrawFrameContents(CComponent& root);
-    void FinishFrame(double seconds);
-    // The frame's contents under the frame meter; true when they stopped for the budget.
-    bool DrawMeteredContents(CComponent& root);
+    void FinishFrame(double levelSeconds);
+    // The frame's contents under the frame meter: a frame of the view meters itself (a
+    // moving frame within the moving budget, a still one within what the count
+    // admitted) and stops for input, a band joins its picture's budget. Answers how the
+    // contents ended and the units they used.
+    CViewMotion::EOutcome DrawMeteredContents(CComponent& root, bool viewFrame, CViewMotion::EFrame frame,
+                                              std::uint64_t& used);
+    // How slow a frame of the interaction was for the drawing level: one its budget cut
+    // short took as long as the whole would have (by the count), at least twice its time.
+    [[nodiscard]] double GetLevelSeconds(double seconds, CViewMotion::EOutcome outcome, std::uint64_t used) const;
     // A frame that stopped for its budget says why on the status line, and the first
     // such frame of a model on standard error; a whole frame takes the reason away.
     void ReportFrameCut(bool cut);
@@ -590,8 +620,10 @@ private:
     std::optional<CFrameMeter::CScope> m_selectionMeter;
     // Standard error heard that this model's frames stop for their budget.
     bool m_cutReported = false;
-    // The status line shows the reason a frame stopped.
+    // The status line shows the reason a frame stopped, over the text it held before.
     bool m_statusSaysCut = false;
+    CString m_textUnderCut;
+    CViewMotion m_motion;
 };
 
 // 0 the zero vector, 1 to 3 the unit x, y and z axes, 4 to 6 their negations.

@@ -158,8 +158,17 @@ void CTarnisView::ZoomAboutPoint(const CPoint2d& screenPoint, double factor)
 
 void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
 {
+    // A turning wheel moves the view as a drag does; the interaction ends once the wheel
+    // has rested.
+    if (m_interactionMode != 1) {
+        BeginInteraction(0);
+        m_motion.SetWheelInteraction(true);
+    }
     SaveViewDefinition(nullptr);
     ZoomAboutPoint(point, -amount * kWheelStep);
+    // Counted from here: the zoom's look for the point under the cursor may take longer
+    // than the rest time.
+    ScheduleSettle(CViewMotion::kSettleSeconds);
 }
 
 double CTarnisView::GetZoomDistance(const CPoint2d& point)

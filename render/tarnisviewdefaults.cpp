@@ -4,6 +4,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <utility>
@@ -109,23 +110,46 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     CLayerManager* layers = root->GetLayerManager();
     PushLayer(layers != nullptr ? layers->GetDefaultLayer() : nullptr);
 
+    // A picture drawn away from the window (a band, a thumbnail) meters itself and
+    // neither moves nor listens.
+    const bool viewFrame = !CFrameMeter::IsMetering();
+    const CViewMotion::EFrame frame =
+        viewFrame ? m_motion.BeginFrame(m_viewDefinition.GetCamera()) : CViewMotion::EFrame::kStill;
+    const bool still = viewFrame && frame == CViewMotion::EFrame::kStill;
+    // A drag that rests with the button held shows the whole picture too: the level the
+    // interaction lowered comes back with its next moving frame.
+    const int interactionLevel = m_drawingLevel;
+    const bool resting = still && m_interactionMode == 1;
+    if (resting) {
+        m_drawingLevel = kFullDrawingLevel;
+    }
     CFrameTimer timer;
     timer.Start();
-    ReportFrameCut(DrawMeteredContents(*root));
+    std::uint64_t used = 0;
+    const CViewMotion::EOutcome outcome = DrawMeteredContents(*root, viewFrame, frame, used);
     const double seconds = timer.GetElapsedSeconds();
-    RecordFrameTime(seconds);
-    // The tools' feedback is weighed on its own: a model cut short still shows what the
-    // user is doing.
-    if (DrawsToolFeedback()) {
-        const CFrameMeter::CScope meter;
-        DrawToolFeedback();
-        EndPrimitive();
+    // A frame input stopped is no picture: the one shown stays, and the loop answers the
+    // input first.
+    const bool shown = outcome != CViewMotion::EOutcome::kInterrupted;
+    if (shown) {
+        // A moving frame draws what its small budget holds by design.
+        if (frame == CViewMotion::EFrame::kStill) {
+            ReportFrameCut(outcome == CViewMotion::EOutcome::kCut);
+        }
+        RecordFrameTime(seconds);
+        // The tools' feedback is weighed on its own: a model cut short still shows what
+        // the user is doing.
+        if (DrawsToolFeedback()) {
+            const CFrameMeter::CScope meter;
+            DrawToolFeedback();
+            EndPrimitive();
+        }
+        FinishFrame(still ? 0.0 : GetLevelSeconds(seconds, outcome, used));
     }
-    FinishFrame(seconds);
 
     EndPrimitive();
     glFlush();
-    if (swap) {
+    if (swap && shown) {
         SwapBuffersHook(argument);
     }
     RestoreModelDisplay(std::move(modelDisplay));
@@ -133,9 +157,15 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (IsAnimating()) {
         ScheduleAnimationStep();
     }
-    if (DrawsToolFeedback()) {
+    if (shown && DrawsToolFeedback()) {
         const CFrameMeter::CScope meter;
         DrawToolOverlay();
+    }
+    if (resting) {
+        m_drawingLevel = interactionLevel;
+    }
+    if (viewFrame && m_motion.EndFrame(frame, outcome)) {
+        ScheduleSettle(CViewMotion::kSettleSeconds);
     }
     PopLayer();
     if (previousModel != m_model) {
@@ -143,17 +173,37 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     }
 }
 
-bool CTarnisView::DrawMeteredContents(CComponent& root)
+CViewMotion::EOutcome CTarnisView::DrawMeteredContents(CComponent& root, bool viewFrame, CViewMotion::EFrame frame,
+                                                      std::uint64_t& used)
 {
-    // A frame that is a band of a larger picture shares the picture's budget.
+    // A frame that is a band of a larger picture shares the picture's budget; a
+    // thumbnail's frame keeps its own, and neither stops for input.
     std::optional<CFrameMeter::CScope> meter;
-    if (!CFrameMeter::IsShared()) {
+    if (viewFrame) {
+        ListenForInput(frame == CViewMotion::EFrame::kMoving);
+        meter.emplace(frame == CViewMotion::EFrame::kMoving ? CFrameMeter::kMovingBudget : GetStillFrameBudget(),
+                      false, CFrameMeter::EInput::kStops);
+    } else if (!CFrameMeter::IsShared()) {
         meter.emplace(GetStillFrameBudget());
     }
     m_drawThrottle.Begin();
     DrawFrameContents(root);
     m_drawThrottle.End();
-    return CFrameMeter::IsExhausted();
+    used = CFrameMeter::GetUsed();
+    if (CFrameMeter::WasInterrupted()) {
+        return CViewMotion::EOutcome::kInterrupted;
+    }
+    return CFrameMeter::IsExhausted() ? CViewMotion::EOutcome::kCut : CViewMotion::EOutcome::kWhole;
+}
+
+double CTarnisView::GetLevelSeconds(double seconds, CViewMotion::EOutcome outcome, std::uint64_t used) const
+{
+    if (outcome != CViewMotion::EOutcome::kCut || used == 0) {
+        return seconds;
+    }
+    const std::uint64_t counted = m_model != nullptr ? m_model->GetDrawingWork() : 0;
+    const double whole = std::max(static_cast<double>(counted), 2.0 * static_cast<double>(used));
+    return seconds * whole / static_cast<double>(used);
 }
 
 std::uint64_t CTarnisView::GetStillFrameBudget() const
@@ -165,26 +215,33 @@ void CTarnisView::ReportFrameCut(bool cut)
 {
     // A whole frame whose transparent faces were partly left unsorted says so in the
     // same place, and once on the log.
-    if (!cut && m_transparencyOrders.IsSpent()) {
-        SetStatusText(kFirstPane, CString(CTransparencyOrders::kReason));
-        m_statusSaysCut = true;
-        if (m_transparencyOrders.TakeReport()) {
-            std::fprintf(stderr, "glimra: %s\n", CTransparencyOrders::kReason);
-        }
-        return;
+    const bool unsorted = !cut && m_transparencyOrders.IsSpent();
+    if (unsorted && m_transparencyOrders.TakeReport()) {
+        std::fprintf(stderr, "glimra: %s\n", CTransparencyOrders::kReason);
     }
-    if (!cut) {
-        // The reason goes once the frames are whole again; other texts stay.
+    const CString shown = GetStatusText(kFirstPane);
+    const bool showsReason =
+        shown == CString(CFrameMeter::kReason) || shown == CString(CTransparencyOrders::kReason);
+    if (!cut && !unsorted) {
+        // The reason goes once the frames are whole again, and what it covered comes back;
+        // a text written over it since stays.
         if (m_statusSaysCut) {
-            SetStatusText(kFirstPane, CString());
+            if (showsReason) {
+                SetStatusText(kFirstPane, m_textUnderCut);
+            }
             m_statusSaysCut = false;
+            m_textUnderCut = CString();
         }
         return;
     }
-    SetStatusText(kFirstPane, CString(CFrameMeter::kReason));
+    // A tool's prompt written since the reason showed is what comes back.
+    if (!showsReason) {
+        m_textUnderCut = shown;
+    }
+    SetStatusText(kFirstPane, CString(unsorted ? CTransparencyOrders::kReason : CFrameMeter::kReason));
     m_statusSaysCut = true;
     // Every frame of such a model stops: a log hears of it once per model.
-    if (!m_cutReported) {
+    if (cut && !m_cutReported) {
         std::fprintf(stderr, "glimra: %s; each frame shows what it drew before it stopped\n", CFrameMeter::kReason);
         m_cutReported = true;
     }
@@ -311,9 +368,14 @@ void CTarnisView::BeginSelection(const CPoint2d& corner1, const CPoint2d& corner
     m_pickNames.Clear();
     m_selectionNames = 0;
     m_nameRoom = -1;
-    // A pick draws the model as a frame does, and stops where a frame would.
+    // A pick draws the model as a frame does. It serves navigation (the point under the
+    // cursor that a zoom keeps, the pivot of an orbit), so it answers within a moving
+    // frame's budget, with the nearest of what it met by then; one that is part of a
+    // larger question (the pivot) shares that one's budget.
     m_selectionMeter.reset();
-    m_selectionMeter.emplace();
+    if (!CFrameMeter::IsMetering()) {
+        m_selectionMeter.emplace(CFrameMeter::kMovingBudget);
+    }
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     ResetLineState();
     UpdateViewBounds();
@@ -359,16 +421,16 @@ void CTarnisView::EndSelection()
     m_selectionMeter.reset();
 }
 
-void CTarnisView::FinishFrame(double seconds)
+void CTarnisView::FinishFrame(double levelSeconds)
 {
     SetupFog(false);
     CFramePainter painter(*this);
     if (m_drawingLevel >= kFullDrawingLevel) {
         painter.DrawTransparentGround();
     }
-    if (m_interactionMode == 1 && seconds > kInteractiveFrameSeconds) {
+    if (m_interactionMode == 1 && levelSeconds > kInteractiveFrameSeconds) {
         const CRenderingOptions& options = painter.GetOptions();
-        m_drawingLevel = LowerDrawingLevel(m_drawingLevel, m_requestedLevel, m_rememberedLevel, seconds,
+        m_drawingLevel = LowerDrawingLevel(m_drawingLevel, m_requestedLevel, m_rememberedLevel, levelSeconds,
                                            options.IsTransparentDisplay() || options.IsEnableTransparency(),
                                            ShadowsDisplayed(m_model), options.IsDisplayTextures());
     }

@@ -7,6 +7,7 @@
 #include "document/component.h"
 #include "document/layermanager.h"
 #include "document/tarnwickmodel.h"
+#include "foundation/framemeter.h"
 #include "render/pickingservice.h"
 #include "render/tarnisview.h"
 
@@ -103,6 +104,9 @@ bool CViewCenterFinder::GetCentre(CPoint3d& centre)
 
 void CViewCenterFinder::GetPivot(const CPoint2d& windowPoint, CPoint3d& pivot)
 {
+    // A drag takes hold of the view here: what the walk has seen within a moving frame's
+    // budget places the pivot.
+    const CFrameMeter::CScope meter(CFrameMeter::kMovingBudget);
     const CViewDefinition& definition = m_view.GetViewDefinition();
     IPickingService* picking = GetPickingService();
     CPoint3d hit;

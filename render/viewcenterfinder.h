@@ -25,7 +25,8 @@ public:
     // The orbit centre for a window point: the point on the line of sight through the
     // viewport centre at the average depth of the vertices in view that lie less than
     // twice as deep as the model point under the window point (or under the viewport
-    // centre). Without such vertices the hit point itself, else the camera's target.
+    // centre). Without such vertices the hit point itself, else the camera's target. The
+    // picks and the walk together spend at most a moving frame's budget.
     void GetPivot(const CPoint2d& windowPoint, CPoint3d& pivot);
 
     // Walks the model; false when part of it was left out.

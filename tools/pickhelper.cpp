@@ -12,6 +12,7 @@
 #include "document/tarniscs.h"
 #include "document/tarnwickmodel.h"
 #include "foundation/boundedline3d.h"
+#include "foundation/framemeter.h"
 #include "foundation/geomfilter.h"
 #include "model/edge.h"
 #include "model/face.h"
@@ -24,6 +25,10 @@
 namespace {
 
 constexpr double kPlaneTolerance = 0.001;
+// The root's elements tested against the pick volume for one unit of the frame meter (a
+// box or segment test costs about a quarter of a vertex sent), charged a block at a time.
+constexpr std::size_t kTestsPerUnit = 4;
+constexpr std::size_t kTestBlock = 256;
 // Selection record: name count, minimum depth, maximum depth, then the names.
 constexpr std::uint32_t kRecordHeader = 3;
 
@@ -291,7 +296,12 @@ void CPickHelper::DrawRoot(CComponent& root)
     }
     const orvell::geometry::IGeomFilter* filter = m_view->GetCurrentFilter();
     std::vector<CDrawingElement*> planes;
+    std::size_t tested = 0;
     for (CDrawingElement* entity : root.GetEntityList()) {
+        // A root of millions of faces costs its tests: the pick stops where a frame would.
+        if (++tested % kTestBlock == 0 && !CFrameMeter::Charge(kTestBlock / kTestsPerUnit)) {
+            break;
+        }
         switch (entity->GetTypeId()) {
         case kTypeSectionPlane:
             // Drawn once the root's own plane no longer clips: they lie in it.

@@ -71,6 +71,7 @@ bool CView::OnCmdMsg(UINT id, CCmdUI* ui)
 void CView::Invalidate()
 {
     m_showOnly = false;
+    m_frameWanted = true;
     if (m_widget == nullptr || std::exchange(m_paintPending, true))
         return;
     QMetaObject::invokeMethod(
@@ -92,10 +93,11 @@ void CView::ShowPresentedFrame()
 
 bool CView::TakeShowOnlyRequest()
 {
-    const bool showOnly = std::exchange(m_showOnly, false);
-    if (!showOnly)
-        m_paintPending = false;
-    return showOnly;
+    if (std::exchange(m_showOnly, false))
+        return true;
+    m_paintPending = false;
+    const bool wanted = std::exchange(m_frameWanted, false);
+    return !wanted && m_frameImage != nullptr && m_widget != nullptr && m_frameImage->size() == m_widget->size();
 }
 
 void CView::UpdateWindow()

@@ -77,7 +77,9 @@ public:
     // The window shows the frame last presented without asking the view to paint anew.
     void ShowPresentedFrame();
     // Whether the window's next paint only shows the presented frame; clears the request.
-    // A paint that draws a frame answers a pending Invalidate too.
+    // A paint that draws a frame answers a pending Invalidate too. A repaint that nothing
+    // asked for (a menu closed over the window, the window uncovered) shows the presented
+    // frame as well, when it has the window's size: only Invalidate draws anew.
     bool TakeShowOnlyRequest();
     // The frame last presented; null before the first.
     [[nodiscard]] const QImage* GetPresentedFrame() const { return m_frameImage.get(); }
@@ -154,4 +156,6 @@ private:
     bool m_showOnly = false;
     // An Invalidate waits for its request to paint.
     bool m_paintPending = false;
+    // A new frame was asked for since the last paint that drew one.
+    bool m_frameWanted = true;
 };

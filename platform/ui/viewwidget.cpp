@@ -67,7 +67,8 @@ void CViewWidget::paintEvent(QPaintEvent*)
 {
     if (m_view == nullptr)
         return;
-    // Feedback drawn over the last frame is shown as it is; a frame would wipe it.
+    // Feedback drawn over the last frame is shown as it is; a frame would wipe it. So is
+    // the last frame when nothing asked for another (a menu closed over the view).
     if (!m_view->TakeShowOnlyRequest())
         m_view->OnPaint();
     const QImage* frame = m_view->GetPresentedFrame();

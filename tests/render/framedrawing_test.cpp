@@ -1044,22 +1044,27 @@ TEST_F(FrameTest, ASlowInteractiveFrameLowersTheDrawingLevel)
     EXPECT_EQ(m_view.GetDrawingLevel(), 4);
 }
 
-TEST_F(FrameTest, AWheelNotchZoomsAndAsksForOneFrameAtFullQualityHoweverSlowTheFrames)
+TEST_F(FrameTest, ATurningWheelMovesTheViewAtLowerLevelsUntilItRestsAndThenDrawsAtFullQuality)
 {
-    // Once the notches of a slow model were an interaction that lowered the level until
-    // the wheel had been still for a while.
+    // Once every notch over a slow model drew a whole frame at full quality before the
+    // next notch was read.
     static double now = 0.0;
     CFrameTimer::SetClock([] { return now += 0.4; });
     Square(Root(), 5.0, 0.0);
     Draw();
     const double height = m_view.GetViewDefinition().GetViewHeight();
-    m_view.invalidations = 0;
+    m_view.settleRequests = 0;
     m_view.ZoomByWheel(1.0, CPoint2d(kWidth / 2.0, kHeight / 2.0));
     EXPECT_LT(m_view.GetViewDefinition().GetViewHeight(), height);
-    EXPECT_EQ(m_view.GetInteractionMode(), 0);
-    EXPECT_EQ(m_view.invalidations, 1);
+    EXPECT_EQ(m_view.GetInteractionMode(), 1);
+    EXPECT_GE(m_view.settleRequests, 1);
     Draw();
+    EXPECT_LT(m_view.GetDrawingLevel(), 8) << "a slow frame of a moving view lowers the level";
+    m_view.invalidations = 0;
+    m_view.OnViewSettled();
+    EXPECT_EQ(m_view.GetInteractionMode(), 0);
     EXPECT_EQ(m_view.GetDrawingLevel(), 8);
+    EXPECT_GE(m_view.invalidations, 1);
     CFrameTimer::SetClock(nullptr);
 }
 

@@ -1,9 +1,11 @@
-// A frame that passes its budget stops where it stands, keeps what it drew and says why.
+// A frame that passes its budget stops where it stands, keeps what it drew and says why;
+// a frame of the view stops for waiting input, and a moving one keeps its small budget.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -77,12 +79,143 @@ TEST_F(MeteredFrameTest, AFrameOverItsBudgetStopsWithWhatItDrewAndSaysWhyEachTim
     EXPECT_EQ(m_view.statusText.ToUtf8(), reason);
     EXPECT_EQ(second.find(reason), std::string::npos);
 
-    // A frame with its whole budget draws everything and takes the reason away.
+    // A frame with its whole budget draws everything and takes the reason away: what it
+    // covered (a tool's prompt) comes back.
     Draw();
     for (int line = 0; line < kLines; ++line) {
         EXPECT_TRUE(Shows(line)) << line;
     }
-    EXPECT_TRUE(m_view.statusText.IsEmpty());
+    EXPECT_EQ(m_view.statusText, CString("another text"));
+
+    // A text written over the reason since stays.
+    DrawMetered();
+    m_view.statusText = CString("a prompt");
+    Draw();
+    EXPECT_EQ(m_view.statusText, CString("a prompt"));
+}
+
+// Work of a known size: drawing it charges the frame in steps and notes how much went
+// before the frame had to stop.
+class CWorkElement : public CDrawingElement
+{
+public:
+    static constexpr std::uint64_t kWork = 10'000'000;
+    static constexpr std::uint64_t kStep = 1'000;
+
+    void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override
+    {
+        box.Add(transform * CPoint3d(0, 0, 0));
+    }
+    void Draw(ITarnisView* /*view*/) override
+    {
+        charged = 0;
+        while (charged < kWork) {
+            charged += kStep;
+            if (!CFrameMeter::Charge(kStep)) {
+                return;
+            }
+        }
+    }
+
+    std::uint64_t charged = 0;
+};
+
+std::atomic<bool> g_inputWaiting{false};
+
+bool ProbeInput() noexcept
+{
+    return g_inputWaiting.load();
+}
+
+class ViewFrameTest : public ModelFrameTest
+{
+protected:
+    void SetUp() override
+    {
+        ModelFrameTest::SetUp();
+        LookDown(5.0);
+        m_work = new CWorkElement;
+        Root().Add(m_work);
+        CFrameMeter::SetInputProbe(&ProbeInput);
+    }
+    void TearDown() override
+    {
+        CFrameMeter::SetInputProbe(nullptr);
+        g_inputWaiting = false;
+        ModelFrameTest::TearDown();
+    }
+    // A frame of the view as the window draws it, swapped when it is shown.
+    void DrawShown()
+    {
+        const CurrentModelScope scope(m_model);
+        m_view.DrawFrame(0, true);
+    }
+
+    CWorkElement* m_work = nullptr;
+};
+
+TEST_F(ViewFrameTest, AFrameWithInputWaitingStopsShowsNothingAndIsDrawnAgainOnceTheViewSettles)
+{
+    g_inputWaiting = true;
+    DrawShown();
+    EXPECT_LE(m_work->charged, CFrameMeter::kInputCheckUnits + CWorkElement::kStep);
+    EXPECT_EQ(m_view.swaps, 0);
+    EXPECT_TRUE(m_view.statusText.IsEmpty()) << "no budget was spent";
+    EXPECT_EQ(m_view.settleRequests, 1);
+
+    g_inputWaiting = false;
+    m_view.invalidations = 0;
+    m_view.OnViewSettled();
+    EXPECT_EQ(m_view.invalidations, 1);
+    DrawShown();
+    EXPECT_EQ(m_work->charged, CWorkElement::kWork);
+    EXPECT_EQ(m_view.swaps, 1);
+    // Shown whole, the still picture needs no other frame.
+    m_view.invalidations = 0;
+    m_view.OnViewSettled();
+    EXPECT_EQ(m_view.invalidations, 0);
+}
+
+TEST_F(ViewFrameTest, AMovingFrameKeepsItsSmallBudgetAndTheStillFrameAfterItDrawsWhole)
+{
+    DrawShown();
+    EXPECT_EQ(m_work->charged, CWorkElement::kWork);
+    const int settles = m_view.settleRequests;
+
+    // Each way of moving the view: a camera that changed since the frame before, and an
+    // interaction that began (a drag) before the camera moved.
+    for (const bool interaction : {false, true}) {
+        SCOPED_TRACE(interaction);
+        if (interaction) {
+            m_view.BeginInteraction(0);
+        } else {
+            LookDown(CPoint3d(1, 0, 0), 5.0);
+        }
+        // Input that steers a moving view is the probe's to leave out; the rest stops it.
+        DrawShown();
+        EXPECT_GE(m_work->charged, CFrameMeter::kMovingBudget);
+        EXPECT_LE(m_work->charged, CFrameMeter::kMovingBudget + CWorkElement::kStep);
+        EXPECT_TRUE(m_view.statusText.IsEmpty()) << "a moving frame is cut by design";
+        EXPECT_EQ(m_view.settleRequests, settles + 1);
+        m_view.settleRequests = settles;
+
+        // The view rests (a drag holds still with its button down, or the camera stays):
+        // its whole picture follows at full quality.
+        m_view.invalidations = 0;
+        if (interaction) {
+            m_view.SetDrawingLevel(2);
+        }
+        m_view.OnViewSettled();
+        EXPECT_GE(m_view.invalidations, 1);
+        DrawShown();
+        EXPECT_EQ(m_work->charged, CWorkElement::kWork);
+        EXPECT_EQ(m_view.settleRequests, settles);
+        EXPECT_EQ(m_view.GetLastFullFrameTime(), m_view.GetLastFrameTime());
+        if (interaction) {
+            EXPECT_EQ(m_view.GetDrawingLevel(), 2) << "the drag goes on at the level it reached";
+            m_view.EndInteraction();
+        }
+    }
 }
 
 }  // namespace

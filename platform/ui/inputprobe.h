@@ -1,0 +1,51 @@
+#pragma once
+// CInputProbe: whether the user's input waits for the program while the user-interface
+// thread draws, so that a frame of the view can stop and let the event loop answer the
+// user (the program hands IsInputWaiting to its frame meter).
+//
+// Qt's connection to the X server is read by a thread of its own, which takes every event
+// off the socket as it comes: neither that socket nor Qt's queue tells a frame anything.
+// The probe keeps a second connection that asks the server for the raw events of every
+// input device (keys, buttons and the wheel, the pointer's motion) and reads them when
+// asked. An event counts while the program is the active application (or, before the
+// event loop has heard of it, while the frame's window has the keyboard): a key pressed
+// or released (not a held key's repeats), a button pressed or released, the wheel, and
+// the pointer moved while a button is held. One the event loop has delivered already (by
+// the server's time stamps) does not count.
+//
+// Where the program runs on no X server (Qt's offscreen platform, the tests) or the server
+// lacks the input extension's second version, nothing is installed and IsInputWaiting
+// answers false.
+//
+// IsInputWaiting answers from any thread, under a lock of its own; Install, BeginFrame and
+// the destructor belong to the user-interface thread.
+
+#include <memory>
+
+class CInputProbe
+{
+public:
+    // Opens the second connection to Qt's X server; null where that cannot be done (no X
+    // server, no input extension 2.0). Needs the Qt application. One probe at a time.
+    [[nodiscard]] static std::unique_ptr<CInputProbe> Install();
+    // Closes the connection; IsInputWaiting answers false from then on.
+    ~CInputProbe();
+    CInputProbe(const CInputProbe&) = delete;
+    CInputProbe& operator=(const CInputProbe&) = delete;
+
+    // Whether input came that the event loop has not answered since the frame began.
+    // Cheap (no round trip to the server); safe from any thread.
+    [[nodiscard]] static bool IsInputWaiting() noexcept;
+    // A frame of the view begins, for the top-level window (its X window id): input the
+    // event loop delivered before it is forgotten; input it has not delivered yet stops
+    // this frame at once. In a frame of a moving view the pointer's motion and the wheel,
+    // which steer the view, do not count; keys and the buttons still do. Nothing without
+    // an installed probe.
+    static void BeginFrame(bool moving, unsigned long window) noexcept;
+
+private:
+    struct Parts;
+    explicit CInputProbe(std::unique_ptr<Parts> parts);
+
+    std::unique_ptr<Parts> m_parts;
+};
