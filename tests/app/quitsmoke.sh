@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A quit in the middle of a long frame: under a virtual X server the program opens a model
-# whose first frame takes several seconds in a sanitizer build (a component placed twice in
-# each of fifteen levels, all over one another), is sent SIGTERM, or Ctrl+Q from the X
+# whose first frame takes several seconds (a thousand placements of a polyline of 100,000
+# points, which the count admits whole), is sent SIGTERM, or Ctrl+Q from the X
 # server's own keyboard, two seconds into that frame, and must end cleanly (exit code 0)
 # within a few seconds, leaving no temporary file beside the model.
 # Usage: quitsmoke.sh GLIMRA SAMPLEGEN. Exit code 77: the tools it needs are missing, or
@@ -11,7 +11,7 @@ glimra=$1
 support="$(dirname "$0")/smokesupport.sh"
 source "$support"
 smoke_prepare quitsmoke "$2" 1024x768x24
-"$2" --doubling 15 "$work" >/dev/null
+"$2" --polylines 1000 100000 "$work" >/dev/null
 
 # quit HOW: inside the server, start, wait for the window, ask the program to end two
 # seconds into the frame (HOW: signal or keys), then wait for the end. Prints the request's
@@ -44,7 +44,7 @@ bash -c '
     wait "$pid" || code=$?
     pid=
     echo "signalled $signalled ended $ended code $code"
-' quitsmoke "$glimra" "$work/doubling-15-5000.twk" "$work/run.log" "$support" "$1" >"$work/result.txt"
+' quitsmoke "$glimra" "$work/polylines-1000x100000-5000.twk" "$work/run.log" "$support" "$1" >"$work/result.txt"
 }
 
 # check WHAT: the run just made ended cleanly in time; 77 when the frame was over first.
