@@ -29,8 +29,8 @@ public:
 
     // Units of the frame meter: a corner of the face's loops walked, a crossing sorted or
     // a span matched with the edges lying in the plane.
-    static constexpr std::uint64_t kCornersPerUnit = 8;
-    static constexpr std::uint64_t kSpansPerUnit = 4;
+    static constexpr std::uint64_t kCornersPerUnit = 3;
+    static constexpr std::uint64_t kSpansPerUnit = 1;
 
     // The spans of the face on the plane, clipped by the stack; null when the planes
     // are parallel or nothing is left. A span names the edge lying in the plane that it

@@ -33,9 +33,9 @@ public:
     // face's corners and spans are charged by CFaceSlice. Measured, so that the cut spends
     // a budget in about the time drawing spends it.
     static constexpr std::uint64_t kEighthsPerUnit = 8;
-    static constexpr std::uint64_t kEntityEighths = 4;
-    static constexpr std::uint64_t kPlacementEighths = 48;
-    static constexpr std::uint64_t kComparedEighths = 1;
+    static constexpr std::uint64_t kEntityEighths = 11;
+    static constexpr std::uint64_t kPlacementEighths = 128;
+    static constexpr std::uint64_t kComparedEighths = 3;
 
     explicit CSectionPlaneSlice(CComponent* component);
     CSectionPlaneSlice(const CSectionPlaneSlice&) = delete;

@@ -101,7 +101,7 @@ public:
     [[nodiscard]] const std::vector<Record>& GetRecords() const { return m_records; }
 
     // The sort's operations per meter unit: a unit is about what a vertex costs.
-    static constexpr std::uint64_t kOperationsPerUnit = 125;
+    static constexpr std::uint64_t kOperationsPerUnit = 50;
 
 private:
     struct Shape

@@ -29,7 +29,7 @@ class CTransparencyOrders
 {
 public:
     // Meter units the sorts of one frame may spend: about two seconds.
-    static constexpr std::uint64_t kFrameAllowance = 20'000'000;
+    static constexpr std::uint64_t kFrameAllowance = 50'000'000;
     // At most this many entities are kept in orders, each order counting as kOrderCost
     // entities besides its own; past it every order goes.
     static constexpr std::size_t kMaxKeptItems = std::size_t{1} << 20;
