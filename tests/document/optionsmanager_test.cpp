@@ -232,7 +232,8 @@ TEST_F(OptionsTest, UnknownProvidersAndKeysAreReadThroughAndDropped)
     EXPECT_EQ(manager->GetProvider("UnitsOptions")->GetValue("LengthPrecision").AsInt(), 7);
 }
 
-// Such values once refused the whole model file; the Parts read option values through.
+// A value that is not finite once refused the whole model file; an option value is now mended
+// to its key's default instead.
 TEST_F(OptionsTest, AValueHoldingANumberThatIsNotFiniteGivesWayToTheKeysDefaultUnderAnyKey)
 {
     for (const double bad : entitytest::kNonFinite) {
