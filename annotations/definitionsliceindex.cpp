@@ -86,11 +86,8 @@ int CDefinitionSliceIndex::Find(const CComponentDefinition* definition, const CP
     if (IsFinite(plane) && !m_entries.empty()) {
         const int same = FindAround(definition, plane, plane, compared);
         // Reversed as it is, not normalised again.
-        CPlane3d reverse;
-        reverse.a = -plane.a;
-        reverse.b = -plane.b;
-        reverse.c = -plane.c;
-        reverse.d = -plane.d;
+        CPlane3d reverse = plane;
+        reverse.Reverse();
         const int reversed = FindAround(definition, plane, reverse, compared);
         found = same < 0 || (reversed >= 0 && reversed < same) ? reversed : same;
     }

@@ -131,9 +131,9 @@ void CSectionPlaneSlice::Draw(ITarnisView* view)
 }
 
 CDefinitionSlice* CSectionPlaneSlice::FindDefinitionSlice(const CComponentDefinition* definition,
-                                                          const CPlane3d& plane) const
+                                                          const CPlane3d& plane, std::uint64_t* compared) const
 {
-    const int found = m_index.Find(definition, plane);
+    const int found = m_index.Find(definition, plane, compared);
     return found >= 0 ? m_definitionSlices[static_cast<std::size_t>(found)].get() : nullptr;
 }
 
@@ -199,12 +199,11 @@ void CSectionPlaneSlice::AddInstance(CComponentSlice& parent, CDrawingElement* e
         return;
     }
     std::uint64_t compared = 0;
-    const int found = m_index.Find(definition, local, &compared);
+    CDefinitionSlice* shared = FindDefinitionSlice(definition, local, &compared);
     if (!Charge(kPlacementEighths + compared * kComparedEighths)) {
         return;
     }
     m_clipStack.PushTransform(transform);
-    CDefinitionSlice* shared = found >= 0 ? m_definitionSlices[static_cast<std::size_t>(found)].get() : nullptr;
     if (shared == nullptr) {
         (void)m_index.Add(definition, local);
         m_definitionSlices.push_back(std::make_unique<CDefinitionSlice>(definition, local));

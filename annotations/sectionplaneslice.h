@@ -55,9 +55,10 @@ public:
     [[nodiscard]] CComponentSlice& GetRoot() { return *m_root; }
     [[nodiscard]] int GetDefinitionSliceCount() const { return static_cast<int>(m_definitionSlices.size()); }
     // The first definition slice made for the definition whose plane equals the given one
-    // within 0.001, either way round; null when there is none.
-    [[nodiscard]] CDefinitionSlice* FindDefinitionSlice(const CComponentDefinition* definition,
-                                                        const CPlane3d& plane) const;
+    // within 0.001, either way round; null when there is none. compared, when given, gets
+    // how many slices were compared with the plane.
+    [[nodiscard]] CDefinitionSlice* FindDefinitionSlice(const CComponentDefinition* definition, const CPlane3d& plane,
+                                                        std::uint64_t* compared = nullptr) const;
     // Element slices made so far, the shared definition slices counted once.
     [[nodiscard]] int GetSliceCount() const { return m_sliceCount; }
 

@@ -139,6 +139,13 @@ void CGlimraDoc::ReportPartialRead(const CArchive& archive)
         return;
     const CString path = archive.GetFile() != nullptr ? archive.GetFile()->GetFilePath() : CString();
     const auto count = [](std::uint64_t n) { return CString::Formatted("%llu", static_cast<unsigned long long>(n)); };
+    const auto ask = [&](UINT id, std::uint64_t n) {
+        CString text = LoadStringResource(id);
+        // The count first: a path may hold "%2" itself.
+        text.Replace(CString("%2"), count(n));
+        text.Replace(CString("%1"), path);
+        return text;
+    };
     CString notice;
     CString question;
     if (unread != 0)
@@ -147,10 +154,7 @@ void CGlimraDoc::ReportPartialRead(const CArchive& archive)
                      static_cast<unsigned long long>(unread));
         notice = LoadStringResource(kUnreadBytesStringId);
         notice.Replace(CString("%1"), count(unread));
-        question = LoadStringResource(kReplacePartlyReadStringId);
-        // The count first: a path may hold "%2" itself.
-        question.Replace(CString("%2"), count(unread));
-        question.Replace(CString("%1"), path);
+        question = ask(kReplacePartlyReadStringId, unread);
     }
     if (leftOut != 0)
     {
@@ -165,9 +169,7 @@ void CGlimraDoc::ReportPartialRead(const CArchive& archive)
                              : said + CString("\n") + LoadStringResource(kMayBeDamagedStringId);
         if (question.IsEmpty())
         {
-            question = LoadStringResource(kReplaceLeftOutStringId);
-            question.Replace(CString("%2"), count(leftOut));
-            question.Replace(CString("%1"), path);
+            question = ask(kReplaceLeftOutStringId, leftOut);
         }
     }
     AfxMessageBox(notice, MB_OK | MB_ICONEXCLAMATION);

@@ -322,7 +322,7 @@ public:
             if (decoded == 0 || !FitTextureBudget(width, height, room)) {
                 continue;
             }
-            const std::int64_t bytes = std::int64_t{4} * width * height + kTextureObjectBytes;
+            const std::int64_t bytes = TextureBytes(width, height);
             room -= bytes;
             const auto prepared = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
             work = AddWork(work, AddWork(CFrameMeter::PixelUnits(decoded, CFrameMeter::kDecodedPixelsPerUnit),

@@ -68,7 +68,7 @@ int BudgetSide(int width, int height)
 {
     (void)FitImageTextureSize(width, height);
     const std::int64_t room = GetTextureMemoryBudget() - GetTextureMemoryInUse();
-    if (std::int64_t{4} * width * height + kTextureObjectBytes <= room) {
+    if (TextureBytes(width, height) <= room) {
         return kFitsWhole;
     }
     return FitTextureBudget(width, height, room) ? std::max({width, height, 1}) : kPastTheBudget;

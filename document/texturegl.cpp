@@ -62,7 +62,7 @@ void AddTextureMemory(std::int64_t bytes)
 bool FitTextureBudget(int& width, int& height, std::int64_t room)
 {
     (void)FitImageTextureSize(width, height);
-    const auto bytes = [&]() { return std::int64_t{4} * width * height + kTextureObjectBytes; };
+    const auto bytes = [&]() { return TextureBytes(width, height); };
     while (std::max(width, height) > kSmallestBudgetSide && bytes() > room) {
         width = std::max(width / 2, 1);
         height = std::max(height / 2, 1);

@@ -59,6 +59,11 @@ inline constexpr std::int64_t kDefaultTextureBudget = std::int64_t{1} << 30;
 // beside its pixels (about 20 KB for a 128-pixel one, measured here), which with many
 // small textures is a third as much again.
 inline constexpr std::int64_t kTextureObjectBytes = std::int64_t{16} << 10;
+// What a texture of 32-bit pixels of this size holds, the driver's own share included.
+[[nodiscard]] inline constexpr std::int64_t TextureBytes(int width, int height)
+{
+    return std::int64_t{4} * width * height + kTextureObjectBytes;
+}
 void SetTextureMemoryBudget(std::int64_t bytes);
 [[nodiscard]] std::int64_t GetTextureMemoryBudget();
 // What the textures made under the current context take; forgetting the names starts

@@ -96,7 +96,7 @@ public:
     // one over its window system; tests install their own.
     static void SetInputProbe(InputProbe probe) noexcept;
 
-    // One frame being metered, from construction to destruction; shared: a piece of work
+    // One frame being metered, from construction to destruction; shared: a job
     // of several frames (the bands of a picture) that each join instead of metering on
     // their own.
     class CScope
@@ -141,7 +141,7 @@ public:
     // The innermost scope was opened to be shared: a frame drawn now joins it.
     [[nodiscard]] static bool IsShared() noexcept;
     // The units charged to the frame being metered; 0 outside every scope. The
-    // difference across a piece of work is what that work cost (a display list replayed
+    // difference across a job is what that work cost (a display list replayed
     // later costs what it cost to make).
     [[nodiscard]] static std::uint64_t GetUsed() noexcept;
 

@@ -86,12 +86,12 @@ public:
                                       Touches* touches = nullptr);
     // The same from the flattened corners (scaled onto the grid first).
     [[nodiscard]] static SCount Count(const std::vector<CPoint2d>& points, const std::vector<std::uint32_t>& loopEnds);
-    // The point seen in a plane with this normal: the axis the normal leans on most is
-    // dropped, and the other two are taken in the order that keeps counter-clockwise
-    // about the normal counter-clockwise in the plane.
     // The loops' ends (each one past its loop's last corner) describe loops of three
     // corners or more that use every one of count corners.
     [[nodiscard]] static bool ValidLoopEnds(std::size_t count, const std::vector<std::uint32_t>& loopEnds);
+    // The point seen in a plane with this normal: the axis the normal leans on most is
+    // dropped, and the other two are taken in the order that keeps counter-clockwise
+    // about the normal counter-clockwise in the plane.
     [[nodiscard]] static CPoint2d Flatten(const CPoint3d& point, const CVector3d& normal);
     // Says once in the program's life, on standard error, why a face is left unfilled
     // (its edges still show it).

@@ -171,7 +171,7 @@ bool CFaceBatch::AddKeptTriangles(CFace& face)
         return true;
     case CFaceCut::EResult::kUnfilled:
         // Kept without triangles: the face is weighed once, not at every draw.
-        face.SetDisplayCache(CKeptFaceTriangles::Keep(CKeptFaceTriangles::SEntry{corners, {}, {}}));
+        face.SetDisplayCache(CKeptFaceTriangles::Keep(corners, {}));
         return true;
     }
     // Drawn before it is kept, so that the store may take the triangles without a copy.

@@ -61,6 +61,20 @@ struct ClippedLoop
     }
 };
 
+// Renumbers the corners that triangles and added corners name, through map.
+template <typename Map>
+void Renumber(std::vector<std::uint32_t>& triangles, std::vector<CKeptFaceTriangles::SAddedCorner>& added, Map map)
+{
+    for (std::uint32_t& k : triangles) {
+        k = map(k);
+    }
+    for (CKeptFaceTriangles::SAddedCorner& corner : added) {
+        for (std::uint32_t& from : corner.from) {
+            from = map(from);
+        }
+    }
+}
+
 }  // namespace
 
 CFacePolygon::CFacePolygon() = default;
@@ -237,24 +251,19 @@ bool CFacePolygon::GetCut(const CVector3d& axis, std::vector<std::uint32_t>& tri
                           std::vector<CKeptFaceTriangles::SAddedCorner>& added)
 {
     const std::size_t corners = m_points.size();
+    // Only a polygon that holds its face's own loops keeps or finds a cut.
     std::vector<std::uint32_t> toKept;
-    MapKeptOrder(toKept);
+    if (m_keptFace != nullptr) {
+        MapKeptOrder(toKept);
+    }
     if (const CKeptFaceTriangles::SEntry* kept = FindKeptCut()) {
         std::vector<std::uint32_t> fromKept(corners);
         for (std::size_t i = 0; i < corners; ++i) {
             fromKept[toKept[i]] = static_cast<std::uint32_t>(i);
         }
-        const auto map = [&](std::uint32_t k) { return k < corners ? fromKept[k] : k; };
-        triangles.clear();
-        for (const std::uint32_t k : kept->triangles) {
-            triangles.push_back(map(k));
-        }
+        triangles = kept->triangles;
         added = kept->added;
-        for (CKeptFaceTriangles::SAddedCorner& corner : added) {
-            for (std::uint32_t& from : corner.from) {
-                from = map(from);
-            }
-        }
+        Renumber(triangles, added, [&](std::uint32_t k) { return k < corners ? fromKept[k] : k; });
         return true;
     }
     std::vector<std::uint32_t> ends(m_loopEnds.begin(), m_loopEnds.end());
@@ -274,17 +283,8 @@ bool CFacePolygon::GetCut(const CVector3d& axis, std::vector<std::uint32_t>& tri
     if (m_keptFace != nullptr) {
         // Kept as the face batch keeps it (a face left unfilled without triangles), so
         // that neither road cuts the face again until it changes.
-        CKeptFaceTriangles::SEntry entry{static_cast<std::uint32_t>(corners), {}, added};
-        const auto map = [&](std::uint32_t k) { return k < corners ? toKept[k] : k; };
-        entry.triangles.reserve(triangles.size());
-        for (const std::uint32_t k : triangles) {
-            entry.triangles.push_back(map(k));
-        }
-        for (CKeptFaceTriangles::SAddedCorner& corner : entry.added) {
-            for (std::uint32_t& from : corner.from) {
-                from = map(from);
-            }
-        }
+        CKeptFaceTriangles::SEntry entry{static_cast<std::uint32_t>(corners), triangles, added};
+        Renumber(entry.triangles, entry.added, [&](std::uint32_t k) { return k < corners ? toKept[k] : k; });
         if (m_keptFace->GetDisplayCache() > 0) {
             CKeptFaceTriangles::Release(m_keptFace->GetDisplayCache());
         }

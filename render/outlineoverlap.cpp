@@ -1,5 +1,7 @@
 #include "render/outlineoverlap.h"
 
+#include "foundation/tolerance.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -83,7 +85,7 @@ std::uint64_t COutlineOverlap::Thin(std::span<const double> outline, std::vector
     std::array<double, kAxes> uy{};
     std::array<double, kThinCorners> reach{};
     for (std::size_t d = 0; d < kAxes; ++d) {
-        const double angle = 3.141592653589793 * static_cast<double>(d) / static_cast<double>(kAxes);
+        const double angle = kPi * static_cast<double>(d) / static_cast<double>(kAxes);
         ux[d] = std::cos(angle);
         uy[d] = std::sin(angle);
         reach[d] = -1e300;

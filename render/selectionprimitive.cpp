@@ -8,7 +8,7 @@ void CSelectionPrimitive::Open(unsigned mode)
     m_mode = mode;
     m_open = true;
     m_cut = false;
-    m_positions.reserve(kPieceVertices * 3);
+    m_positions.reserve(kChunkVertices * 3);
 }
 
 void CSelectionPrimitive::AddVertex(const CPoint3d& point)
@@ -20,12 +20,12 @@ void CSelectionPrimitive::AddVertex(const CPoint3d& point)
         m_first[2] = position[2];
     }
     m_positions.insert(m_positions.end(), position, position + 3);
-    if (GetCount() >= kPieceVertices && m_mode != GL_POLYGON) {
-        SendPiece();
+    if (GetCount() >= kChunkVertices && m_mode != GL_POLYGON) {
+        SendChunk();
     }
 }
 
-void CSelectionPrimitive::SendPiece()
+void CSelectionPrimitive::SendChunk()
 {
     switch (m_mode) {
     case GL_LINE_STRIP:
@@ -68,7 +68,7 @@ void CSelectionPrimitive::Close()
         Send(m_mode);
     }
     m_positions.clear();
-    if (m_positions.capacity() > kPieceVertices * 3) {
+    if (m_positions.capacity() > kChunkVertices * 3) {
         std::vector<float>().swap(m_positions);
     }
     m_open = false;

@@ -21,7 +21,7 @@ bool CViewMotion::ShowSameView(const CCamera& a, const CCamera& b)
 
 CViewMotion::EFrame CViewMotion::BeginFrame(const CCamera& camera)
 {
-    if (m_hasRest && !ShowSameView(camera, m_rest)) {
+    if (HasMovedSinceFrame(camera)) {
         m_moving = true;
     }
     m_rest = camera;

@@ -56,9 +56,6 @@ public:
     void Forget();
 
     [[nodiscard]] bool IsMoving() const { return m_moving; }
-    // The picture shown is not the still picture: a frame moved or was stopped by input
-    // since the last still frame was shown.
-    [[nodiscard]] bool IsPictureStale() const { return m_stale; }
     // The wheel began the interaction the view is in, which ends when the view settles.
     void SetWheelInteraction(bool on) { m_wheelInteraction = on; }
     [[nodiscard]] bool IsWheelInteraction() const { return m_wheelInteraction; }

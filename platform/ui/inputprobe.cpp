@@ -187,7 +187,7 @@ public:
 
 }  // namespace
 
-struct CInputProbe::Parts
+struct CInputProbe::Impl
 {
     CDeliveredInput delivered;
     std::unique_ptr<QSocketNotifier> reader;
@@ -221,17 +221,17 @@ std::unique_ptr<CInputProbe> CInputProbe::Install()
     XISelectEvents(display, DefaultRootWindow(display), &mask, 1);
     XFlush(display);
 
-    auto parts = std::make_unique<Parts>();
+    auto impl = std::make_unique<Impl>();
     // Read while the loop idles, so that the server need not keep what a long idle brings.
-    parts->reader = std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read);
-    QObject::connect(parts->reader.get(), &QSocketNotifier::activated, [] {
+    impl->reader = std::make_unique<QSocketNotifier>(ConnectionNumber(display), QSocketNotifier::Read);
+    QObject::connect(impl->reader.get(), &QSocketNotifier::activated, [] {
         const std::lock_guard lock(g_probe.mutex);
         if (g_probe.display != nullptr)
             Drain(g_probe);
     });
-    qGuiApp->installEventFilter(&parts->delivered);
+    qGuiApp->installEventFilter(&impl->delivered);
     g_active.store(QGuiApplication::applicationState() == Qt::ApplicationActive, std::memory_order_relaxed);
-    parts->activation = QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, [](Qt::ApplicationState s) {
+    impl->activation = QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, [](Qt::ApplicationState s) {
         g_active.store(s == Qt::ApplicationActive, std::memory_order_relaxed);
     });
     {
@@ -243,17 +243,17 @@ std::unique_ptr<CInputProbe> CInputProbe::Install()
         g_probe.relevant = false;
         g_probe.waiting = false;
     }
-    return std::unique_ptr<CInputProbe>(new CInputProbe(std::move(parts)));
+    return std::unique_ptr<CInputProbe>(new CInputProbe(std::move(impl)));
 }
 
-CInputProbe::CInputProbe(std::unique_ptr<Parts> parts) : m_parts(std::move(parts)) {}
+CInputProbe::CInputProbe(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {}
 
 CInputProbe::~CInputProbe()
 {
-    QObject::disconnect(m_parts->activation);
+    QObject::disconnect(m_impl->activation);
     if (qGuiApp != nullptr)
-        qGuiApp->removeEventFilter(&m_parts->delivered);
-    m_parts->reader.reset();
+        qGuiApp->removeEventFilter(&m_impl->delivered);
+    m_impl->reader.reset();
     Display* display = nullptr;
     {
         const std::lock_guard lock(g_probe.mutex);

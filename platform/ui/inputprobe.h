@@ -44,8 +44,8 @@ public:
     static void BeginFrame(bool moving, unsigned long window) noexcept;
 
 private:
-    struct Parts;
-    explicit CInputProbe(std::unique_ptr<Parts> parts);
+    struct Impl;
+    explicit CInputProbe(std::unique_ptr<Impl> impl);
 
-    std::unique_ptr<Parts> m_parts;
+    std::unique_ptr<Impl> m_impl;
 };

@@ -3,7 +3,7 @@
 // drawn as it is and reversed as shadow caps are) and the section fill clipped in
 // software. Each fill must cover the face's own area with triangles turned counter-
 // clockwise about the normal drawn, none of them reaching outside the face by more than
-// float rounding of the face's size. The cases that fail today are listed with how.
+// float rounding of the face's size.
 
 #include <gtest/gtest.h>
 
@@ -364,7 +364,7 @@ const SShapeCase kShapes[] = {
     {"farface", 0, 32},
     {"farnarrow", 0, 32},
     {"sharedrun", 60},
-    // The sizes at which the estimate of GLU's cost refused them.
+    // The sizes at which they were once too costly to fill.
     {"comb-x-side", 1600},
     {"comb-y-side", 1600},
     {"comb-x-touch", 6400},

@@ -50,13 +50,13 @@ class SelectionPrimitiveTest : public FeedbackContext
 {
 };
 
-TEST_F(SelectionPrimitiveTest, CutIntoPiecesEveryKindOfPrimitiveGivesWhatImmediateModeGives)
+TEST_F(SelectionPrimitiveTest, CutIntoChunksEveryKindOfPrimitiveGivesWhatImmediateModeGives)
 {
     // Corners wander over the window and back through it in depth, so that triangles
-    // of both windings follow one another and the back ones are culled: a piece that
+    // of both windings follow one another and the back ones are culled: a chunk that
     // started on the wrong corner would turn the triangles that follow it.
     std::vector<CPoint3d> corners;
-    const std::size_t count = 2 * CSelectionPrimitive::kPieceVertices + 7;
+    const std::size_t count = 2 * CSelectionPrimitive::kChunkVertices + 7;
     for (std::size_t i = 0; i < count; ++i) {
         const double t = static_cast<double>(i);
         corners.emplace_back(8.0 + 7.0 * std::cos(t * 0.71), 8.0 + 7.0 * std::sin(t * 1.37), 5.0 * std::sin(t * 0.13));
@@ -75,7 +75,7 @@ TEST_F(SelectionPrimitiveTest, CutIntoPiecesEveryKindOfPrimitiveGivesWhatImmedia
             glEnd();
         });
         CSelectionPrimitive primitive;
-        const auto pieces = Primitives([&] {
+        const auto chunks = Primitives([&] {
             primitive.Open(mode);
             for (const CPoint3d& corner : corners) {
                 primitive.AddVertex(corner);
@@ -83,9 +83,9 @@ TEST_F(SelectionPrimitiveTest, CutIntoPiecesEveryKindOfPrimitiveGivesWhatImmedia
             primitive.Close();
         });
         ASSERT_FALSE(immediate.empty());
-        EXPECT_EQ(pieces, immediate);
+        EXPECT_EQ(chunks, immediate);
         // A polygon is sent whole; the room it took is given back.
-        EXPECT_LE(primitive.GetCapacity(), CSelectionPrimitive::kPieceVertices);
+        EXPECT_LE(primitive.GetCapacity(), CSelectionPrimitive::kChunkVertices);
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
