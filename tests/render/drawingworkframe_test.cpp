@@ -138,18 +138,10 @@ struct ClassRow
     std::function<void(CTarnwickModel&)> build;
 };
 
-class DrawingWorkFrameTest : public ModelFrameTest
+class DrawingWorkFrameTest : public GLContextTest
 {
 protected:
-    DrawingWorkFrameTest() : ModelFrameTest(true) {}
-
-    void SetUp() override
-    {
-        ModelFrameTest::SetUp();
-        wglMakeCurrent(nullptr, nullptr);
-        wglDeleteContext(m_context);
-        MakeCurrent(kFrameWidth, kFrameHeight, 8);
-    }
+    void SetUp() override { MakeCurrent(kFrameWidth, kFrameHeight, 8); }
 
     struct Weighed
     {
