@@ -38,7 +38,13 @@ function(glimra_test_suite name)
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gmock GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE
     GLIMRA_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data"
-    GLIMRA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    GLIMRA_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+    GLIMRA_TEST_FONTCONFIG="${GLIMRA_TEST_FONTCONFIG}")
+  # An empty label list would vanish from the property pairs and take the environment's name.
+  set(labels "")
+  if(ARG_LABELS)
+    set(labels LABELS "${ARG_LABELS}")
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS "${ARG_LABELS}" ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+    PROPERTIES ${labels} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

@@ -6,7 +6,8 @@ function(glimra_smoke_test name script timeout)
   add_test(NAME ${name}
            COMMAND bash ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/${script} $<TARGET_FILE:glimra>
                    $<TARGET_FILE:glimra_samplegen>)
-  set_tests_properties(${name} PROPERTIES LABELS gl SKIP_RETURN_CODE 77 TIMEOUT ${timeout})
+  set_tests_properties(${name} PROPERTIES LABELS gl SKIP_RETURN_CODE 77 TIMEOUT ${timeout}
+                       ENVIRONMENT "FONTCONFIG_FILE=${GLIMRA_TEST_FONTCONFIG}")
 endfunction()
 
 # The limits are far above a run's time: each step waits for what it needs to see, and
