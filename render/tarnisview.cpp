@@ -123,6 +123,30 @@ void CTarnisView::RecordFrameTime(double seconds)
     ++m_frameCount;
 }
 
+void CTarnisView::OpenQueryMeter(std::optional<CFrameMeter::CScope>& meter)
+{
+    if (CFrameMeter::IsMetering()) {
+        return;
+    }
+    // The wheel's next notch and the pointer's motion ask questions of their own; this
+    // one still answers the event that asked it.
+    ListenForInput(true);
+    meter.emplace(GetStillFrameBudget(), false, CFrameMeter::EInput::kStops);
+}
+
+void CTarnisView::RecordStoppedFrameTime(double seconds)
+{
+    // It took its time like any frame. That its whole frame would have taken at least as
+    // long is all it tells of the next: a short stop leaves the last time as it was, so
+    // that the level a drag begins at still follows how long a whole frame takes.
+    m_lastFrameTime = std::max(m_lastFrameTime, seconds);
+    if (m_drawingLevel >= kFullDrawingLevel) {
+        m_lastFullFrameTime = std::max(m_lastFullFrameTime, seconds);
+    }
+    m_frameTimeSum += seconds;
+    ++m_frameCount;
+}
+
 // --- frame and window hooks ---
 
 void CTarnisView::SwapBuffersHook(int /*argument*/) {}

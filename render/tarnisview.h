@@ -97,6 +97,8 @@ public:
     [[nodiscard]] bool GetBoundsByte() const { return m_boundsByte; }
     // Counts a drawn frame into the statistics the interaction levels read.
     void RecordFrameTime(double seconds);
+    // Counts a frame that stopped before it was whole (input came).
+    void RecordStoppedFrameTime(double seconds);
     // The frame lowers the level after slow interactive frames.
     void SetDrawingLevel(int level) { m_drawingLevel = level; }
     // The level the next slow interaction starts from.
@@ -446,6 +448,11 @@ public:
     // The budget of a still frame of the view's model: what the count at opening
     // admitted for it, with a margin.
     [[nodiscard]] std::uint64_t GetStillFrameBudget() const;
+    // Meters a question put to the model (a pick, the pivot's walk) that is not part of a
+    // larger one: it walks what a still frame draws, so it answers whole for any model the
+    // count admitted, and stops early only for the user's keys and buttons or a quit.
+    // Nothing when work is being metered already: the question shares that budget.
+    void OpenQueryMeter(std::optional<CFrameMeter::CScope>& meter);
 
 protected:
     // The window's timer of the animation stops when a hold begins and starts again,

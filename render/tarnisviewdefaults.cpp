@@ -28,6 +28,7 @@
 #include "render/frametimer.h"
 #include "render/groundshadows.h"
 #include "render/hostservices.h"
+#include "render/keptframe.h"
 #include "render/stencilshadows.h"
 #include "render/ftglfont.h"
 #include "render/texturegl.h"
@@ -123,6 +124,7 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (resting) {
         m_drawingLevel = kFullDrawingLevel;
     }
+    CKeptFrame kept(viewFrame);
     CFrameTimer timer;
     timer.Start();
     std::uint64_t used = 0;
@@ -145,10 +147,13 @@ void CTarnisView::DrawFrame(int argument, bool swap)
             EndPrimitive();
         }
         FinishFrame(still ? 0.0 : GetLevelSeconds(seconds, outcome, used));
+    } else {
+        RecordStoppedFrameTime(seconds);
     }
 
     EndPrimitive();
     glFlush();
+    kept.End(shown);
     if (swap && shown) {
         SwapBuffersHook(argument);
     }
@@ -368,14 +373,9 @@ void CTarnisView::BeginSelection(const CPoint2d& corner1, const CPoint2d& corner
     m_pickNames.Clear();
     m_selectionNames = 0;
     m_nameRoom = -1;
-    // A pick draws the model as a frame does. It serves navigation (the point under the
-    // cursor that a zoom keeps, the pivot of an orbit), so it answers within a moving
-    // frame's budget, with the nearest of what it met by then; one that is part of a
-    // larger question (the pivot) shares that one's budget.
+    // A pick draws the model as a frame does, and returns every hit it meets.
     m_selectionMeter.reset();
-    if (!CFrameMeter::IsMetering()) {
-        m_selectionMeter.emplace(CFrameMeter::kMovingBudget);
-    }
+    OpenQueryMeter(m_selectionMeter);
     Reset(m_viewDefinition.GetEye(), m_viewDefinition.GetViewDirection());
     ResetLineState();
     UpdateViewBounds();

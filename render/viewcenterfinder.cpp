@@ -1,6 +1,7 @@
 #include "render/viewcenterfinder.h"
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "annotations/sectionplane.h"
@@ -104,9 +105,7 @@ bool CViewCenterFinder::GetCentre(CPoint3d& centre)
 
 void CViewCenterFinder::GetPivot(const CPoint2d& windowPoint, CPoint3d& pivot)
 {
-    // A drag takes hold of the view here: what the walk has seen within a moving frame's
-    // budget places the pivot.
-    const CFrameMeter::CScope meter(CFrameMeter::kMovingBudget);
+    // A drag takes hold of the view here. Each pick meters itself, and so does the walk.
     const CViewDefinition& definition = m_view.GetViewDefinition();
     IPickingService* picking = GetPickingService();
     CPoint3d hit;
@@ -124,7 +123,11 @@ void CViewCenterFinder::GetPivot(const CPoint2d& windowPoint, CPoint3d& pivot)
             m_depthLimit = 2.0 * depth;
         }
     }
-    Run();
+    {
+        std::optional<CFrameMeter::CScope> meter;
+        m_view.OpenQueryMeter(meter);
+        Run();
+    }
     if (m_count > 0) {
         pivot = m_eye + CVector3d(m_ray.direction) * GetAverageDepth();
     } else {

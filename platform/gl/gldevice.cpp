@@ -226,6 +226,27 @@ GLenum DepthAttachment(GLenum depthFormat)
     return depthFormat == GL_DEPTH24_STENCIL8 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT;
 }
 
+// A back buffer of the pixel format's colour and depth (none where the format has no
+// depth) at that size; false when it is not complete, its names given out all the same.
+bool MakeBackBuffer(const PIXELFORMATDESCRIPTOR& format, int samples, int width, int height, unsigned& framebuffer,
+                    unsigned& colour, unsigned& depth)
+{
+    const FramebufferCalls& gl = GetFramebufferCalls();
+    const GLenum depthFormat = DepthFormat(format);
+    gl.genFramebuffers(1, &framebuffer);
+    gl.bindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    colour = MakeRenderbuffer(ColourFormat(format), samples, width, height);
+    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    if (depthFormat != GL_NONE) {
+        depth = MakeRenderbuffer(depthFormat, samples, width, height);
+        gl.framebufferRenderbuffer(GL_FRAMEBUFFER, DepthAttachment(depthFormat), GL_RENDERBUFFER, depth);
+    }
+    const bool complete = gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    glDrawBuffer(GL_COLOR_ATTACHMENT0);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    return complete;
+}
+
 }  // namespace
 
 CGLDevice::CGLDevice(void* display, unsigned long window) : m_display(display), m_window(window) {}
@@ -391,19 +412,10 @@ bool CGLDevice::MakeFramebuffer()
     m_samples = GetPixelFormatSamples(m_pixelFormat);
     const GLenum colourFormat = ColourFormat(format);
     const GLenum depthFormat = DepthFormat(format);
-    gl.genFramebuffers(1, &m_framebuffer);
-    gl.bindFramebuffer(GL_FRAMEBUFFER, m_framebuffer);
-    m_colourBuffer = MakeRenderbuffer(colourFormat, m_samples, m_width, m_height);
-    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, m_colourBuffer);
-    if (depthFormat != GL_NONE) {
-        m_depthBuffer = MakeRenderbuffer(depthFormat, m_samples, m_width, m_height);
-        gl.framebufferRenderbuffer(GL_FRAMEBUFFER, DepthAttachment(depthFormat), GL_RENDERBUFFER, m_depthBuffer);
-    }
+    bool complete =
+        MakeBackBuffer(format, m_samples, m_width, m_height, m_framebuffer, m_colourBuffer, m_depthBuffer);
     m_framebufferWidth = m_width;
     m_framebufferHeight = m_height;
-    bool complete = gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
-    glDrawBuffer(GL_COLOR_ATTACHMENT0);
-    glReadBuffer(GL_COLOR_ATTACHMENT0);
 
     gl.genFramebuffers(1, &m_frontFramebuffer);
     gl.bindFramebuffer(GL_FRAMEBUFFER, m_frontFramebuffer);
@@ -426,6 +438,66 @@ bool CGLDevice::MakeFramebuffer()
     return true;
 }
 
+bool CGLDevice::MakeSpareFramebuffer()
+{
+    PIXELFORMATDESCRIPTOR format;
+    if (!DescribePixelFormat(m_pixelFormat, format)) {
+        return false;
+    }
+    if (MakeBackBuffer(format, m_samples, m_framebufferWidth, m_framebufferHeight, m_spareFramebuffer,
+                       m_spareColourBuffer, m_spareDepthBuffer)) {
+        return true;
+    }
+    const FramebufferCalls& gl = GetFramebufferCalls();
+    gl.deleteRenderbuffers(1, &m_spareColourBuffer);
+    gl.deleteRenderbuffers(1, &m_spareDepthBuffer);
+    gl.deleteFramebuffers(1, &m_spareFramebuffer);
+    m_spareFramebuffer = m_spareColourBuffer = m_spareDepthBuffer = 0;
+    BindTargets();
+    return false;
+}
+
+void CGLDevice::ExchangeBackBuffers()
+{
+    std::swap(m_framebuffer, m_spareFramebuffer);
+    std::swap(m_colourBuffer, m_spareColourBuffer);
+    std::swap(m_depthBuffer, m_spareDepthBuffer);
+}
+
+bool CGLDevice::BeginFrame()
+{
+    if (!IsOffscreen() || m_frameOpen || m_framebuffer == 0 || CGLContext::GetCurrentDevice() != this) {
+        return false;
+    }
+    if (m_spareFramebuffer == 0 && !MakeSpareFramebuffer()) {
+        return false;
+    }
+    ExchangeBackBuffers();
+    m_frameOpen = true;
+    BindTargets();
+    return true;
+}
+
+void CGLDevice::EndFrame(bool keep)
+{
+    if (!m_frameOpen) {
+        return;
+    }
+    m_frameOpen = false;
+    if (!keep) {
+        ExchangeBackBuffers();
+    } else if (m_samples == 0 && m_depthBuffer != 0) {
+        // The front buffer meets the depths of the frame it is about to show.
+        PIXELFORMATDESCRIPTOR format;
+        DescribePixelFormat(m_pixelFormat, format);
+        const FramebufferCalls& gl = GetFramebufferCalls();
+        gl.bindFramebuffer(GL_FRAMEBUFFER, m_frontFramebuffer);
+        gl.framebufferRenderbuffer(GL_FRAMEBUFFER, DepthAttachment(DepthFormat(format)), GL_RENDERBUFFER,
+                                   m_depthBuffer);
+    }
+    BindTargets();
+}
+
 void CGLDevice::BindTargets() const
 {
     const FramebufferCalls& gl = GetFramebufferCalls();
@@ -442,11 +514,13 @@ void CGLDevice::FreeFramebuffer()
     const FramebufferCalls& gl = GetFramebufferCalls();
     if (gl.Complete()) {
         gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
-        for (unsigned* buffer : {&m_colourBuffer, &m_depthBuffer, &m_frontColourBuffer, &m_frontDepthBuffer}) {
+        for (unsigned* buffer : {&m_colourBuffer, &m_depthBuffer, &m_frontColourBuffer, &m_frontDepthBuffer,
+                                 &m_spareColourBuffer, &m_spareDepthBuffer}) {
             gl.deleteRenderbuffers(1, buffer);
         }
         gl.deleteFramebuffers(1, &m_framebuffer);
         gl.deleteFramebuffers(1, &m_frontFramebuffer);
+        gl.deleteFramebuffers(1, &m_spareFramebuffer);
     }
     ForgetFramebuffer();
 }
@@ -455,6 +529,8 @@ void CGLDevice::ForgetFramebuffer()
 {
     m_framebuffer = m_colourBuffer = m_depthBuffer = 0;
     m_frontFramebuffer = m_frontColourBuffer = m_frontDepthBuffer = 0;
+    m_spareFramebuffer = m_spareColourBuffer = m_spareDepthBuffer = 0;
+    m_frameOpen = false;
     m_framebufferWidth = m_framebufferHeight = 0;
     m_framebufferContext = nullptr;
 }

@@ -13,7 +13,9 @@
 // has samples); its swap copies the back buffer into a front buffer, resolving the
 // samples, and keeps the back buffer as it was. What the front buffer holds is what
 // the window shows; tools may draw feedback into it over the shown frame, and the next
-// swap replaces it. Pixels are read back top-down as RGBA.
+// swap replaces it. A frame that may stop before it is whole is drawn between
+// BeginFrame and EndFrame into a second back buffer, so that the first keeps the last
+// whole frame until the new one is kept. Pixels are read back top-down as RGBA.
 //
 // One thread at a time; a device must outlive any context made current on it.
 
@@ -63,6 +65,16 @@ public:
     // Presents the frame: the window's buffers are swapped; an offscreen frame is
     // copied to the front buffer and kept in the back one. False on failure.
     bool Swap();
+    // A frame that may stop part way begins: drawing and reading go to a back buffer of
+    // its own (made on first use), while the one it replaces keeps the last whole frame,
+    // its colours and depths. EndFrame(true) makes the new frame the back buffer, to be
+    // swapped; EndFrame(false) drops it and brings the last whole frame back for swaps
+    // (the tools' feedback) and reads (depths). False, and EndFrame does nothing, for a
+    // window surface (it draws in place), without a framebuffer or current context, or
+    // while a frame is open. The device's context must be current.
+    bool BeginFrame();
+    void EndFrame(bool keep);
+
     // Drawing (and reading) goes to the front buffer until switched back; the device's
     // context must be current.
     void SelectFrontBuffer(bool front);
@@ -86,6 +98,8 @@ private:
     CGLDevice(void* display, unsigned long window);
     [[nodiscard]] bool KeepsFrameOnSwap(void* config) const;
     bool MakeFramebuffer();
+    bool MakeSpareFramebuffer();
+    void ExchangeBackBuffers();
     void FreeFramebuffer();
     void ForgetFramebuffer();
     // Draw and read framebuffers after the selected buffer.
@@ -107,6 +121,12 @@ private:
     unsigned m_frontFramebuffer = 0;
     unsigned m_frontColourBuffer = 0;
     unsigned m_frontDepthBuffer = 0;
+    // The other back buffer: a frame being drawn while m_framebuffer is that frame's, the
+    // last whole frame otherwise (unused then).
+    unsigned m_spareFramebuffer = 0;
+    unsigned m_spareColourBuffer = 0;
+    unsigned m_spareDepthBuffer = 0;
+    bool m_frameOpen = false;
     int m_samples = 0;
     bool m_drawToFront = false;
     int m_framebufferWidth = 0;

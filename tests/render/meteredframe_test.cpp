@@ -11,6 +11,7 @@
 
 #include "annotations/polyline3d.h"
 #include "foundation/framemeter.h"
+#include "render/viewanalyzer.h"
 #include "tests/render/modelframefixture.h"
 
 namespace {
@@ -174,6 +175,53 @@ TEST_F(ViewFrameTest, AFrameWithInputWaitingStopsShowsNothingAndIsDrawnAgainOnce
     m_view.invalidations = 0;
     m_view.OnViewSettled();
     EXPECT_EQ(m_view.invalidations, 0);
+}
+
+// The feedback of a tool over a slow frame swaps to show the clean last frame, and the
+// zoom window, centring and the autopan read its depths: a frame that input stopped
+// after its clear must leave them the last whole frame, and count in the statistics.
+TEST_F(ViewFrameTest, AFrameInputStoppedLeavesTheLastWholeFrameToTheFeedbackSwapAndTheDepthReads)
+{
+    // A line across the middle, drawn after the work: a stopped frame never reaches it.
+    Root().Add(new CPolyline3d({CPoint3d(-5, 0, 1), CPoint3d(5, 0, 1)}));
+    Options().SetBackgroundColor(CColor(0, 0, 0, 255));
+    Options().SetForegroundColor(CColor(255, 255, 255, 255));
+    const auto shownLine = [this] {
+        std::vector<std::uint8_t> front;
+        EXPECT_TRUE(m_device->ReadFrontPixels(front));
+        int lit = 0;
+        for (int y = 0; y < kHeight; ++y) {
+            lit += front[(static_cast<std::size_t>(y) * kWidth + kWidth / 2) * 4] > 128 ? 1 : 0;
+        }
+        return lit;
+    };
+    const auto depths = [this] {
+        CViewAnalyzer analyzer(m_view);
+        analyzer.AnalyzeRect(CPoint2d(0, 0), CPoint2d(kWidth, kHeight), GL_DEPTH_COMPONENT);
+        return std::make_pair(analyzer.GetCount(), analyzer.GetNearest());
+    };
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        g_inputWaiting = false;
+        DrawShown();
+        ASSERT_TRUE(m_device->Swap());
+        const int line = shownLine();
+        const auto whole = depths();
+        ASSERT_GT(line, 0);
+        ASSERT_GT(whole.first, 0);
+
+        m_view.ResetFrameStatistics();
+        m_view.RecordFrameTime(1.0);
+        g_inputWaiting = true;
+        DrawShown();
+        ASSERT_LT(m_work->charged, CWorkElement::kWork);
+        // The tool's feedback swap, then a depth read.
+        ASSERT_TRUE(m_device->Swap());
+        EXPECT_EQ(shownLine(), line);
+        EXPECT_EQ(depths(), whole);
+        EXPECT_LT(m_view.GetAverageFrameTime(), 1.0) << "the stopped frame was counted";
+        EXPECT_EQ(m_view.GetLastFrameTime(), 1.0) << "a short stop tells nothing of a whole frame";
+    }
 }
 
 TEST_F(ViewFrameTest, AMovingFrameKeepsItsSmallBudgetAndTheStillFrameAfterItDrawsWhole)

@@ -10,12 +10,40 @@
 
 #include "annotations/polyline3d.h"
 #include "annotations/sectionplane.h"
+#include "foundation/framemeter.h"
 #include "model/edge.h"
 #include "model/vertex.h"
+#include "render/viewcenterfinder.h"
 #include "tests/heapinuse.h"
 #include "tests/tools/viewfixture.h"
 
 namespace {
+
+// Work of a large model, drawn or walked before what follows it in the root.
+class CHeavyElement : public CDrawingElement
+{
+public:
+    static constexpr std::uint64_t kWork = 10'000'000;
+    static constexpr std::uint64_t kStep = 1'000;
+
+    void AccumulateExtents(const CTransformation& /*transform*/, CBoundingBox3d& /*box*/) const override {}
+    void Draw(ITarnisView* /*view*/) override
+    {
+        for (std::uint64_t charged = 0; charged < kWork; charged += kStep) {
+            if (!CFrameMeter::Charge(kStep)) {
+                return;
+            }
+        }
+    }
+    [[nodiscard]] std::uint64_t GetDrawingWeight(bool /*shadows*/) const override { return kWork; }
+};
+
+bool g_inputWaiting = false;
+
+bool ProbeInput() noexcept
+{
+    return g_inputWaiting;
+}
 
 class PickTest : public ViewFixture
 {
@@ -252,6 +280,31 @@ TEST_F(PickTest, APickOfALongPolylineFindsItAndKeepsNoMemory)
     }
     const auto kept = static_cast<long long>(HeapBytesInUse()) - static_cast<long long>(before);
     EXPECT_LT(kept, 1LL << 20);
+}
+
+// A pick and the pivot's walk answer for the whole model whatever its work, as a still
+// frame draws it; only input waiting for the program (or a quit) stops them.
+TEST_F(PickTest, APickAndThePivotsWalkMeetWhatLiesPastMuchWorkAndStopOnlyForInput)
+{
+    Root().AddEntity(new CHeavyElement);
+    CFace* face = Square(Root(), 5.0, -20.0);
+    CFrameMeter::SetInputProbe(&ProbeInput);
+    for (const bool waiting : {false, true}) {
+        SCOPED_TRACE(waiting);
+        g_inputWaiting = waiting;
+        CPickHelper picker;
+        const int hits = Pick(picker, kCentre);
+        EXPECT_EQ(hits > 0 && picker.GetHit(0).GetPickedEntity() == face, !waiting);
+        CViewCenterFinder finder(m_view);
+        CPoint3d pivot;
+        {
+            const CurrentModelScope scope(m_model);
+            finder.GetPivot(kCentre, pivot);
+        }
+        EXPECT_EQ(pivot.Distance(CPoint3d(0, 0, waiting ? 0.0 : -20.0)) < 1e-6, true) << pivot.z;
+    }
+    CFrameMeter::SetInputProbe(nullptr);
+    g_inputWaiting = false;
 }
 
 }  // namespace

@@ -216,3 +216,93 @@ TEST_F(OffscreenContext, TheFrontBufferKeepsWhatIsDrawnOverTheFrameUntilTheNextS
     ASSERT_TRUE(m_device->ReadFrontPixels(front));
     EXPECT_EQ(front, back);
 }
+
+namespace {
+
+// A frame of one colour at one depth over the whole device.
+void ClearFrame(float red, float green, float blue, double depth)
+{
+    glClearColor(red, green, blue, 1);
+    glClearDepth(depth);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+}
+
+float DepthAtCorner()
+{
+    float depth = -1.0f;
+    glReadPixels(0, 0, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    return depth;
+}
+
+// Whether a white square drawn at the depth into the front buffer, as a tool's feedback
+// is, shows over the frame there.
+bool FeedbackShowsAt(CGLDevice& device, double depth)
+{
+    device.SelectFrontBuffer(true);
+    glEnable(GL_DEPTH_TEST);
+    glDepthMask(GL_FALSE);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glColor3f(1, 1, 1);
+    const auto z = static_cast<float>(2.0 * depth - 1.0);
+    glBegin(GL_QUADS);
+    glVertex3f(-1, -1, z);
+    glVertex3f(1, -1, z);
+    glVertex3f(1, 1, z);
+    glVertex3f(-1, 1, z);
+    glEnd();
+    glDepthMask(GL_TRUE);
+    device.SelectFrontBuffer(false);
+    std::vector<std::uint8_t> front;
+    EXPECT_TRUE(device.ReadFrontPixels(front));
+    return front[0] == 255;
+}
+
+}  // namespace
+
+TEST(PixelFormats, AFrameDroppedPartWayLeavesTheLastKeptFrameToTheSwapTheDepthsAndTheFeedback)
+{
+    for (const int samples : {0, 4})
+    {
+        SCOPED_TRACE(samples);
+        const std::unique_ptr<CGLDevice> device = CGLDevice::CreateOffscreen(64, 48);
+        ASSERT_NE(device, nullptr);
+        ASSERT_TRUE(SetPixelFormat(device.get(), SampledFormat(device.get(), samples), nullptr));
+        HGLRC context = wglCreateContext(device.get());
+        ASSERT_TRUE(wglMakeCurrent(device.get(), context));
+        glViewport(0, 0, 64, 48);
+        std::vector<std::uint8_t> front;
+        // Twice, so that each back buffer takes each part once.
+        for (int round = 0; round < 2; ++round)
+        {
+            SCOPED_TRACE(round);
+            // Blue at depth 0.25, kept; then red at 0.75, dropped.
+            ASSERT_TRUE(device->BeginFrame());
+            ClearFrame(0, 0, 1, 0.25);
+            device->EndFrame(true);
+            ASSERT_TRUE(SwapBuffers(device.get()));
+            ASSERT_TRUE(device->BeginFrame());
+            EXPECT_FALSE(device->BeginFrame()) << "one frame at a time";
+            ClearFrame(1, 0, 0, 0.75);
+            device->EndFrame(false);
+            // The tool's feedback swaps first, then draws over the frame it shows.
+            ASSERT_TRUE(SwapBuffers(device.get()));
+            ASSERT_TRUE(device->ReadFrontPixels(front));
+            EXPECT_EQ(front[0], 0);
+            EXPECT_EQ(front[2], 255);
+            EXPECT_NEAR(DepthAtCorner(), 0.25, 1e-6);
+            EXPECT_FALSE(FeedbackShowsAt(*device, 0.5));
+        }
+        // A kept frame brings its own depths to the feedback.
+        ASSERT_TRUE(device->BeginFrame());
+        ClearFrame(0, 1, 0, 0.75);
+        device->EndFrame(true);
+        ASSERT_TRUE(SwapBuffers(device.get()));
+        EXPECT_NEAR(DepthAtCorner(), 0.75, 1e-6);
+        EXPECT_TRUE(FeedbackShowsAt(*device, 0.5));
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(context);
+    }
+}
