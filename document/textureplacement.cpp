@@ -1,6 +1,5 @@
 #include "document/textureplacement.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "foundation/plane3d.h"
