@@ -371,7 +371,11 @@ void CText::ReadRecord(CArchive& ar)
     } else {
         ar >> m_leaderVector;
     }
-    ar >> m_normal;
+    // Only the facing test reads the normal, and every read switches it off; a normal
+    // that is not finite faces as a text laid on the ground does.
+    ar >> AsStored(m_normal);
+    (void)MendNotFinite(m_normal, CVector3d(0.0, 0.0, 1.0),
+                        "a text's normal is not a finite number; it is read as the ground's normal (up)");
     // Before scales were stored a screen leader kept its size.
     double scale = 1.0;
     if (version >= 3 && version < kExtraFlagVersion) {

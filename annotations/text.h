@@ -46,7 +46,8 @@ public:
     // Reads or writes the text record; a backslash and "n" in a stored text become a
     // line feed. Throws the archive exception on bad input, badClass for a font or
     // anchor reference to another class; a screen position out of range or not finite
-    // reads as 0.5 (the latter said on standard error).
+    // reads as 0.5 (the latter said on standard error), a normal that is not finite as
+    // (0, 0, 1) (said as well).
     void Serialize(CArchive& ar) override;
     // Records the change, releases the own font, then erases the drawing element.
     void Erase() override;

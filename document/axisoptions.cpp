@@ -57,6 +57,11 @@ CTypedValue CAxisOptions::GetValue(const CString& key) const
     return value;
 }
 
+std::int32_t CAxisOptions::GetKeyType(const CString& key) const
+{
+    return key == CString(kDisplayAxesKey) ? CTypedValue::kBool : CTypedValue::kEmpty;
+}
+
 bool CAxisOptions::IsStoredKey(const CString& /*key*/) const
 {
     return true;

@@ -25,6 +25,7 @@ public:
     bool SetValue(const CString& key, const orvell::utils::CTypedValue& value) override;
     // A bool for "DisplayAxes", empty for another key.
     [[nodiscard]] orvell::utils::CTypedValue GetValue(const CString& key) const override;
+    [[nodiscard]] std::int32_t GetKeyType(const CString& key) const override;
     [[nodiscard]] bool IsStoredKey(const CString& key) const override;
     [[nodiscard]] bool IsPageKey(const CString& key) const override;
     // Takes the current model's axes-shown flag (true without a model).

@@ -233,18 +233,18 @@ void CCamera::Serialize(CArchive& ar)
 void CCamera::ReadFields(CArchive& ar)
 {
     const int version = GetLoadedClassVersion(RUNTIME_CLASS(CCamera));
-    // The eye and the target have their repair; the up vector and the numbers of the
-    // projection have none and are refused.
+    // The eye, the target, the auxiliary point, the aspect ratio and the film width have
+    // their repair; the up vector and the numbers of the projection have none and are refused.
     ar >> AsStored(m_eye) >> AsStored(m_target) >> m_up >> Finite(m_valueA) >> Finite(m_valueB);
     m_perspective = ArchiveReadBool(ar);
-    ar >> Finite(m_fieldOfView) >> Finite(m_parallelHeight) >> AsStored(m_auxiliary) >> Finite(m_aspectRatio);
+    ar >> Finite(m_fieldOfView) >> Finite(m_parallelHeight) >> AsStored(m_auxiliary) >> m_aspectRatio;
     m_fieldOfViewFixed = ArchiveReadBool(ar);
     m_flag2 = version >= 2 ? ArchiveReadBool(ar) : false;
     if (version >= 3) {
         m_description = ArchiveReadString(ar);
     }
     if (version >= 4) {
-        ar >> Finite(m_imageWidth);
+        ar >> m_imageWidth;
     }
 }
 
@@ -269,6 +269,7 @@ void CCamera::MendRead()
     const bool eye = !m_eye.IsValid();
     const bool target = !m_target.IsValid();
     const bool auxiliary = !m_auxiliary.IsValid();
+    const bool film = !std::isfinite(m_aspectRatio) || !std::isfinite(m_imageWidth);
     (void)FixInvalidValues();
     if (eye) {
         CRepairNotes::Say("a camera's eye is not a finite number; the camera is read as the default view");
@@ -277,6 +278,9 @@ void CCamera::MendRead()
     }
     if (auxiliary) {
         CRepairNotes::Say("a camera's auxiliary point is not a finite number; it is read as the origin");
+    }
+    if (film) {
+        CRepairNotes::Say("a camera's aspect ratio or film width is not a finite number; it is read as unset");
     }
 }
 

@@ -26,9 +26,9 @@ public:
 
     // Writing: the full record, or in save format 3000 the old embedded form. Reading:
     // the full record at the class version of the file, then FixInvalidValues, which
-    // mends an eye, a target or an auxiliary point that is not finite (and says so on
-    // standard error). Throws the archive exception on bad input, among it an up vector
-    // or a number of the projection that is not finite.
+    // mends an eye, a target, an auxiliary point, an aspect ratio or a film width that is
+    // not finite (and says so on standard error). Throws the archive exception on bad
+    // input, among it an up vector or a number of the projection that is not finite.
     void Serialize(CArchive& ar) override;
     // The old embedded form: eye, unit view direction, up, the two values, the
     // projection and the auxiliary point. Reading puts the target one unit along the

@@ -11,6 +11,7 @@
 #include "foundation/geometryarchive.h"
 #include "foundation/modelid.h"
 #include "foundation/notificationcenter.h"
+#include "foundation/repairnotes.h"
 #include "model/entitycontainer.h"
 #include "model/entitylist.h"
 #include "model/entityset.h"
@@ -98,7 +99,10 @@ void CComponentDefinition::ReadRecord(CArchive& ar)
         m_flag = ArchiveReadBool(ar);
     }
     if (version >= 5) {
-        ar >> m_insertionPoint;
+        // Nothing but a move of the definition uses the point, and then from the origin.
+        ar >> AsStored(m_insertionPoint);
+        (void)MendNotFinite(m_insertionPoint, CPoint3d(),
+                            "a component's insertion point is not a finite number; it is read as the origin");
     }
     if (version < 6) {
         ReadOldInstances(ar);

@@ -13,7 +13,7 @@ IMPLEMENT_SERIAL(CFaceTextureCoords, CAttribute, VERSIONABLE_SCHEMA | 4)
 
 namespace {
 
-// As stored: a placement that is not finite is reset once it is read whole.
+// As stored: a placement is mended once it is read whole.
 void ReadMatrix(CArchive& ar, Matrix3& matrix)
 {
     for (double& element : matrix) {
@@ -35,6 +35,21 @@ void DeriveOldFlags(CTexturePlacement& side)
     side.flags = Matrix3IsIdentity(side.matrix) ? 0 : CTexturePlacement::kPositioned;
     if (side.direction.GetLengthSquared() != 0.0) {
         side.flags &= CTexturePlacement::kProjected;
+    }
+}
+
+// The check's repair, before the face draws or moves the placement: a placement whose
+// numbers in use are not finite is reset. A number that is not finite where the flags do
+// not look becomes neutral, so that the placement keeps drawing as it did and the next
+// save writes no such number.
+void MendRead(CTexturePlacement& side)
+{
+    if (!side.IsValid()) {
+        side = CTexturePlacement();
+        CRepairNotes::Say("a texture placement holds a number that is not finite; it is reset");
+    } else if (side.NeutraliseUnused()) {
+        CRepairNotes::Say("a texture placement holds a number that is not finite where it is not used; "
+                          "that part is set to none");
     }
 }
 
@@ -187,13 +202,8 @@ void CFaceTextureCoords::ReadRecord(CArchive& ar)
         DeriveOldFlags(m_front);
         DeriveOldFlags(m_back);
     }
-    // The check's repair, before the face draws or moves the placement.
-    for (CTexturePlacement* side : {&m_front, &m_back}) {
-        if (!side->IsFinite()) {
-            *side = CTexturePlacement();
-            CRepairNotes::Say("a texture placement holds a number that is not finite; it is reset");
-        }
-    }
+    MendRead(m_front);
+    MendRead(m_back);
 }
 
 void CFaceTextureCoords::WriteRecord(CArchive& ar) const

@@ -20,7 +20,8 @@ public:
     // The attribute part, then both placements (formats 5000 and 4000; format 3000
     // keeps only the attribute part). Throws the archive exception on bad input; a pin
     // count that is negative or beyond the data is genericException or endOfFile. A
-    // placement holding a number that is not finite is reset (said on standard error).
+    // placement that fails CTexturePlacement::IsValid is reset; a number that is not
+    // finite in a part its flags do not use is set to none (both said on standard error).
     void Serialize(CArchive& ar) override;
     [[nodiscard]] CEntity* Clone() const override;
     // The copy that goes with a copied face: the pins stay behind.

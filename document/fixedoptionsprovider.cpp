@@ -62,6 +62,12 @@ CTypedValue CFixedOptionsProvider::GetValue(const CString& key) const
     return index < 0 ? CTypedValue() : m_values[static_cast<std::size_t>(index)];
 }
 
+std::int32_t CFixedOptionsProvider::GetKeyType(const CString& key) const
+{
+    const int index = FindKey(key);
+    return index < 0 ? CTypedValue::kEmpty : m_keys[static_cast<std::size_t>(index)].type;
+}
+
 bool CFixedOptionsProvider::IsStoredKey(const CString& /*key*/) const
 {
     return true;

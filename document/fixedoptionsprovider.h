@@ -23,6 +23,7 @@ public:
     // Compares the key whole and case-sensitively; a failed conversion gives false.
     bool SetValue(const CString& key, const orvell::utils::CTypedValue& value) override;
     [[nodiscard]] orvell::utils::CTypedValue GetValue(const CString& key) const override;
+    [[nodiscard]] std::int32_t GetKeyType(const CString& key) const override;
     [[nodiscard]] bool IsStoredKey(const CString& key) const override;
     [[nodiscard]] bool IsPageKey(const CString& key) const override;
     void ResetToDefaults() override;

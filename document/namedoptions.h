@@ -21,6 +21,11 @@ public:
     // Always succeeds.
     bool SetValue(const CString& key, const orvell::utils::CTypedValue& value) override;
     [[nodiscard]] orvell::utils::CTypedValue GetValue(const CString& key) const override;
+    // Every value is kept as given.
+    [[nodiscard]] std::int32_t GetKeyType(const CString& /*key*/) const override
+    {
+        return orvell::utils::CTypedValue::kEmpty;
+    }
     [[nodiscard]] bool IsStoredKey(const CString& /*key*/) const override { return true; }
     [[nodiscard]] bool IsPageKey(const CString& /*key*/) const override { return false; }
     // The values are the model's own: there are no defaults to go back to.

@@ -35,17 +35,37 @@ std::unique_ptr<COptionsManager>& Registry()
     return registry;
 }
 
-// Option values are lengths, angles and times the program computes with, and are
-// written back: one that holds a number that is not finite gives way to the key's default,
-// which the registered provider of that name holds (a named value has none, and goes).
-CTypedValue ValueToTake(const COptionsProvider& provider, const CString& key, const CTypedValue& value)
+// The default of a key, which the registered provider of that name holds.
+CTypedValue DefaultOf(const COptionsProvider& provider, const CString& key)
 {
-    if (value.IsFinite()) {
-        return value;
-    }
-    CRepairNotes::Say("an option holds a number that is not finite; the option takes its default");
     const COptionsProvider* prototype = Registry() != nullptr ? Registry()->GetProvider(provider.GetName()) : nullptr;
     return prototype != nullptr ? prototype->GetValue(key) : CTypedValue();
+}
+
+// Hands a value read to its provider. A number that is not finite is mended only where the
+// program computes with it (lengths, angles, times, counts): it gives way to the key's
+// default. An on/off key converts it as any other number (on); a named value is the
+// model's own and is kept as read, to be written back as it came.
+void TakeValue(COptionsProvider& provider, const CString& key, const CTypedValue& value)
+{
+    if (value.IsFinite()) {
+        (void)provider.SetValue(key, value);
+        return;
+    }
+    const std::int32_t type = provider.GetKeyType(key);
+    double number = 0.0;
+    if ((type == CTypedValue::kInt || type == CTypedValue::kDouble) && value.GetDouble(number)) {
+        if (provider.SetValue(key, DefaultOf(provider, key))) {
+            CRepairNotes::Say("an option holds a number that is not finite; the option takes its default");
+        }
+        return;
+    }
+    if (!provider.SetValue(key, value)) {
+        return;
+    }
+    CRepairNotes::Say(type == CTypedValue::kBool
+                          ? "an on/off option holds a number that is not finite; it reads as on"
+                          : "a named value holds a number that is not finite; it is kept as read");
 }
 
 }  // namespace
@@ -129,7 +149,7 @@ void COptionsManager::Read(CArchive& ar)
             CTypedValue value;
             value.Read(ar);
             if (provider != nullptr) {
-                (void)provider->SetValue(key, ValueToTake(*provider, key, value));
+                TakeValue(*provider, key, value);
             }
         }
     }

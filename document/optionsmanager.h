@@ -39,9 +39,10 @@ public:
     void MakeCurrent();
 
     // Reading throws the archive exception for a provider count that is negative or
-    // larger than the bytes left could hold, and for data that ends early. A value that
-    // holds a number that is not finite is read through and the key takes its default
-    // instead (a named value is removed); that is said on standard error.
+    // larger than the bytes left could hold, and for data that ends early. A number that
+    // is not finite takes the key's default where the program computes with it (a length,
+    // angle, time or count), converts as any number under an on/off key (on), and is kept
+    // as read in a named value; each is said on standard error.
     void Serialize(CArchive& ar) override;
 
 private:

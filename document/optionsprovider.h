@@ -23,6 +23,9 @@ public:
     virtual bool SetValue(const CString& key, const orvell::utils::CTypedValue& value) = 0;
     // Empty for an unknown key.
     [[nodiscard]] virtual orvell::utils::CTypedValue GetValue(const CString& key) const = 0;
+    // The type code a value under the key is converted to (CTypedValue::kInt, kDouble or
+    // kBool); kEmpty for an unknown key, and for a key that keeps any value as given.
+    [[nodiscard]] virtual std::int32_t GetKeyType(const CString& key) const = 0;
     // Whether the key goes into the model file.
     [[nodiscard]] virtual bool IsStoredKey(const CString& key) const = 0;
     // Whether the key belongs to the per-page settings; nothing here reads it.

@@ -1,6 +1,5 @@
 #include "document/textureplacement.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "foundation/plane3d.h"
@@ -61,13 +60,19 @@ bool CTexturePlacement::IsValid() const
     return true;
 }
 
-bool CTexturePlacement::IsFinite() const
+bool CTexturePlacement::NeutraliseUnused()
 {
-    const auto pinFinite = [](const CTexturePin& pin) {
-        return pin.texturePoint.IsValid() && pin.facePoint.IsValid();
-    };
-    return Matrix3IsValid(matrix) && Matrix3IsValid(inverse) && direction.IsValid() &&
-           std::all_of(pins.begin(), pins.end(), pinFinite);
+    bool changed = false;
+    if ((flags & kPositioned) == 0 && (!Matrix3IsValid(matrix) || !Matrix3IsValid(inverse))) {
+        matrix = Matrix3Identity();
+        inverse = Matrix3Identity();
+        changed = true;
+    }
+    if ((flags & kProjected) == 0 && !direction.IsValid()) {
+        direction = CVector3d();
+        changed = true;
+    }
+    return changed;
 }
 
 void CTexturePlacement::Transform(const CTransformation& transform, const CPlane3d& planeBefore)

@@ -40,8 +40,10 @@ struct CTexturePlacement
     [[nodiscard]] bool IsEmpty() const;
     // Matrices valid when positioned, the direction valid when projected, every pin valid.
     [[nodiscard]] bool IsValid() const;
-    // Every number held is finite, whatever the flags.
-    [[nodiscard]] bool IsFinite() const;
+    // Sets a part the flags do not use (the matrices when not positioned, the direction
+    // when not projected) to its neutral value (identity, none) when it holds a number
+    // that is not finite. True when it changed anything.
+    bool NeutraliseUnused();
     // Moves the placement with a face whose plane was planeBefore.
     void Transform(const CTransformation& transform, const CPlane3d& planeBefore);
 

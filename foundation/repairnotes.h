@@ -27,3 +27,15 @@ private:
 // A number read that is not finite becomes the repair and the note is said; true when
 // it was mended.
 bool MendNotFinite(double& value, double repair, const char* note);
+
+// The same for a point or a vector: one coordinate that is not finite mends all three.
+template <typename Triple>
+bool MendNotFinite(Triple& value, const Triple& repair, const char* note)
+{
+    if (value.IsValid()) {
+        return false;
+    }
+    value = repair;
+    CRepairNotes::Say(note);
+    return true;
+}

@@ -137,8 +137,8 @@ TEST_F(CameraTest, AFieldOfViewOutOfRangeReturnsToItsDefault)
 }
 
 // Every number of both record forms, each a value found once in its record: the eye,
-// the target (or the old form's direction) and the auxiliary point have a repair; the
-// up vector and the numbers of the projection have none.
+// the target (or the old form's direction), the auxiliary point, the aspect ratio and the
+// film width have a repair; the up vector and the numbers of the projection have none.
 TEST_F(CameraTest, ANumberThatIsNotFiniteIsMendedWhereTheCameraHasARepairAndRefusedElsewhere)
 {
     const Bytes current = FullRecord(4, {31, 32, 33}, {34, 35, 36}, {37, 38, 39});
@@ -161,8 +161,9 @@ TEST_F(CameraTest, ANumberThatIsNotFiniteIsMendedWhereTheCameraHasARepairAndRefu
         {false, 34, {31, 32, 33}, {31, 32, 32}}, {false, 36, {31, 32, 33}, {31, 32, 32}},
         {false, 2, {31, 32, 33}, {34, 35, 36}},  {true, 32, {0, 0, 1}, {0, 0, 0}},
         {true, 0.5, {31, 32, 33}, {31, 32, 32}}, {true, 3, {31, 32, 33}, {31.25, 32.5, 33.75}},
+        {false, 1.5, {31, 32, 33}, {34, 35, 36}}, {false, 24, {31, 32, 33}, {34, 35, 36}},
     };
-    const double refused[] = {37, 38, 39, 0.5, 900, 45, 12, 1.5, 24};
+    const double refused[] = {37, 38, 39, 0.5, 900, 45, 12};
     const double refusedOld[] = {37, 39, 1.5, 900, 45, 12};
     for (const double bad : entitytest::kNonFinite) {
         for (const auto& m : mended) {
@@ -173,6 +174,8 @@ TEST_F(CameraTest, ANumberThatIsNotFiniteIsMendedWhereTheCameraHasARepairAndRefu
             ExpectPoint(camera.GetEye(), m.eye);
             ExpectPoint(camera.GetTarget(), m.target);
             ExpectPoint(camera.GetAuxiliaryPoint(), m.number == 2 || m.number == 3 ? CPoint3d() : CPoint3d(1, 2, 3));
+            EXPECT_EQ(camera.GetAspectRatio(), m.oldForm || m.number == 1.5 ? 0.0 : 1.5);
+            EXPECT_EQ(camera.GetImageWidth(), m.oldForm || m.number == 24 ? 0.0 : 24.0);
         }
         for (const double number : refused) {
             const Bytes damaged = entitytest::WithDoubleReplaced(current, number, bad);

@@ -915,6 +915,25 @@ TEST_F(ModelFileTest, TheBytesAfterTheEndOfTheModelsRecordAreCounted)
 
 namespace {
 
+// Named values of a kind the program never computes with: a point and a list.
+void SetNamedPoint(CTarnwickModel& model, double x)
+{
+    orvell::utils::CTypedValue point;
+    point.SetPoint(CPoint3d(x, 0, 0));
+    EXPECT_TRUE(model.GetOptionsManager()->SetValue(CString("NamedOptions"), CString("Glimra.Spot"), point));
+}
+
+void SetNamedList(CTarnwickModel& model, double first)
+{
+    orvell::utils::CTypedValue number;
+    number.SetDouble(first);
+    orvell::utils::CTypedValue text;
+    text.SetString(CString("second"));
+    orvell::utils::CTypedValue list;
+    list.SetArray({number, text});
+    EXPECT_TRUE(model.GetOptionsManager()->SetValue(CString("NamedOptions"), CString("Glimra.List"), list));
+}
+
 // A model that holds each of the given numbers once, each in a different kind of place
 // a coordinate, direction, length or angle is read from; pages and the model's own
 // settings are set after the pages copied them, so that each number stays alone.
@@ -943,6 +962,10 @@ void BuildModelOfDistinctNumbers(CTarnwickModel& model)
     Matrix3 shifted = Matrix3Identity();
     shifted[6] = 1025.25;
     coords->SetFrontMatrix(shifted);
+    coords->SetFrontProjection(CVector3d(1028.25, 0, 0), false);  // kept, not used
+    CTexturePlacement unused;
+    unused.matrix[6] = 1029.25;  // no flags: not used
+    coords->SetBackPlacement(unused);
     face->GetOrCreateAttributeContainer(coords);
     auto* definition = new CComponentDefinition;
     modelfiletest::AddSquare(*definition, 2.0);
@@ -963,6 +986,7 @@ void BuildModelOfDistinctNumbers(CTarnwickModel& model)
     text->SetLeaderKindValue(CText::kModelLeader);
     text->SetLeaderVector(1010.25, 0, 0);
     text->SetScreenPosition(0.3125, 0.6875);
+    text->SetNormal(CVector3d(1027.25, 0, 1));
     root.Add(text);
     auto* linear = new CDimensionLinear;
     linear->SetPoints(CModelPointRef(CPoint3d(1011.25, 0, 0)), CModelPointRef(CPoint3d(0, 0, 0)));
@@ -979,6 +1003,8 @@ void BuildModelOfDistinctNumbers(CTarnwickModel& model)
     pageCamera.SetView(CPoint3d(1016.25, 0, 10), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), 1.0, 1000.0, true, 35.0,
                        100.0);
     static_cast<CViewPage*>(model.GetPageList()->GetPage(1))->SetCamera(pageCamera);
+    model.GetCamera().SetAspectRatio(1.4375);
+    model.GetCamera().SetImageWidth(1026.25);
     auto* first = static_cast<CViewPage*>(model.GetPageList()->GetPage(0));
     first->SetSlideTime(1023.25);
     first->SetTransitionTime(1024.25);
@@ -995,6 +1021,8 @@ void BuildModelOfDistinctNumbers(CTarnwickModel& model)
         value.SetDouble(option.value);
         EXPECT_TRUE(model.GetOptionsManager()->SetValue(CString(option.provider), CString(option.key), value));
     }
+    SetNamedPoint(model, 1030.25);
+    SetNamedList(model, 1031.25);
 }
 
 template <typename T>
@@ -1018,6 +1046,24 @@ orvell::utils::CTypedValue OptionOf(CTarnwickModel& model, const char* provider,
     return model.GetOptionsManager()->GetProvider(CString(provider))->GetValue(CString(key));
 }
 
+CFaceTextureCoords* CoordsOf(CTarnwickModel& model)
+{
+    return GetFaceTextureCoords(FindInRoot<CFace>(model));
+}
+
+// Reads the bytes into the model and answers what the read said on standard error.
+std::string ReadSaying(CTarnwickModel& model, const Bytes& bytes)
+{
+    ::testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(modelfiletest::ReadModel(model, bytes));
+    return ::testing::internal::GetCapturedStderr();
+}
+
+Bytes SavedWithoutStamp(CTarnwickModel& model)
+{
+    return modelfiletest::WithoutStamp(modelfiletest::WriteModel(model, kSaveFormat5000), kSaveFormat5000);
+}
+
 }  // namespace
 
 // A NaN corner of a hole once crashed the tessellator, and other numbers that are not
@@ -1033,7 +1079,7 @@ TEST_F(ModelFileTest, ANumberThatIsNotFiniteWhereGeometryIsReadRefusesTheFileAnd
         double number;
     } places[] = {
         {"vertex", 1001.25},          {"face plane", -1002.25},     {"placement", 1003.25},
-        {"insertion point", 1004.25}, {"guide point", 1005.25},     {"guide line", 1006.25},
+        {"guide point", 1005.25},     {"guide line", 1006.25},
         {"polyline", 1007.25},        {"section plane", -1008.25},  {"text anchor", 1009.25},
         {"text leader", 1010.25},     {"dimension point", 1011.25}, {"dimension offset", 1012.25},
         {"radial leader", 1013.25},   {"field of view", 37.25},
@@ -1087,8 +1133,6 @@ TEST_F(ModelFileTest, ANumberThatIsNotFiniteWhereTheRecordHasARepairOpensRepaire
          [](CTarnwickModel& m) { return OptionOf(m, "UnitsOptions", "LengthSnapLength").AsDouble() == 0.0625; }},
         {"slide time", 1022.25,
          [](CTarnwickModel& m) { return OptionOf(m, "SlideshowOptions", "SlideTime").AsDouble() == 1.0; }},
-        {"named option", 1021.25,
-         [](CTarnwickModel& m) { return OptionOf(m, "NamedOptions", "Glimra.Note").IsEmpty(); }},
         {"dimension threshold", 0.6,
          [](CTarnwickModel& m) { return m.GetDimensionStyle()->GetObliqueThreshold() == 0.0; }},
         {"text position", 0.3125, [](CTarnwickModel& m) { return FindInRoot<CText>(m)->GetScreenX() == 0.5; }},
@@ -1096,16 +1140,12 @@ TEST_F(ModelFileTest, ANumberThatIsNotFiniteWhereTheRecordHasARepairOpensRepaire
         {"axes origin", 1014.25, [](CTarnwickModel& m) { return m.GetDrawingAxes()->GetOrigin() == CPoint3d(); }},
         {"axes x axis", 1019.25,
          [](CTarnwickModel& m) { return m.GetDrawingAxes()->GetAxis(0) == CVector3d(1, 0, 0); }},
-        {"texture placement", 1025.25,
-         [](CTarnwickModel& m) { return GetFaceTextureCoords(FindInRoot<CFace>(m))->IsSideEmpty(true); }},
     };
     OwnedModel model;
     for (const auto& place : places) {
         for (const double bad : entitytest::kNonFinite) {
             SCOPED_TRACE(std::string(place.place) + " as " + std::to_string(bad));
-            ::testing::internal::CaptureStderr();
-            EXPECT_NO_THROW(modelfiletest::ReadModel(*model, entitytest::WithDoubleReplaced(file, place.number, bad)));
-            const std::string said = ::testing::internal::GetCapturedStderr();
+            const std::string said = ReadSaying(*model, entitytest::WithDoubleReplaced(file, place.number, bad));
             EXPECT_TRUE(place.repaired(*model));
             EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
             EXPECT_EQ(said.rfind("glimra: ", 0), 0u) << said;
@@ -1113,10 +1153,72 @@ TEST_F(ModelFileTest, ANumberThatIsNotFiniteWhereTheRecordHasARepairOpensRepaire
     }
     const double nan = entitytest::kNonFinite[0];
     const Bytes twice = entitytest::WithDoubleReplaced(entitytest::WithDoubleReplaced(file, 0.3125, nan), 0.6875, nan);
-    ::testing::internal::CaptureStderr();
-    modelfiletest::ReadModel(*model, twice);
-    const std::string said = ::testing::internal::GetCapturedStderr();
+    const std::string said = ReadSaying(*model, twice);
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+}
+
+// Stored values the program never draws with, or uses only once it changes them, once
+// refused the file or were lost from it. Each opens: a value the program uses is mended
+// where it would be used, a named value is the model's own and is kept; the read says so
+// once, and a save writes the value so and every other value as it came.
+TEST_F(ModelFileTest, AStoredNumberThatIsNotFiniteIsMendedWhereItIsUsedOrKeptAndASaveKeepsTheRest)
+{
+    using Expect = void (*)(CTarnwickModel&, double);
+    const struct
+    {
+        const char* place;
+        double number;
+        Expect expect;  // what the read makes of the sound model, by the model's own operations
+    } places[] = {
+        {"named number", 1021.25,
+         [](CTarnwickModel& m, double bad) {
+             orvell::utils::CTypedValue value;
+             value.SetDouble(bad);
+             (void)m.GetOptionsManager()->SetValue(CString("NamedOptions"), CString("Glimra.Note"), value);
+         }},
+        {"named point", 1030.25, [](CTarnwickModel& m, double bad) { SetNamedPoint(m, bad); }},
+        {"named list", 1031.25, [](CTarnwickModel& m, double bad) { SetNamedList(m, bad); }},
+        {"camera aspect ratio", 1.4375, [](CTarnwickModel& m, double) { m.GetCamera().SetAspectRatio(0.0); }},
+        {"camera film width", 1026.25, [](CTarnwickModel& m, double) { m.GetCamera().SetImageWidth(0.0); }},
+        {"placement matrix in use", 1025.25,
+         [](CTarnwickModel& m, double) {
+             CoordsOf(m)->SetFrontPlacement(CTexturePlacement());
+         }},
+        {"placement direction not projected", 1028.25,
+         [](CTarnwickModel& m, double) {
+             CoordsOf(m)->SetFrontProjection(CVector3d(), false);
+         }},
+        {"placement matrix not positioned", 1029.25,
+         [](CTarnwickModel& m, double) {
+             CoordsOf(m)->SetBackPlacement(CTexturePlacement());
+         }},
+        {"insertion point", 1004.25,
+         [](CTarnwickModel& m, double) { m.GetDefinitionList()->GetDefinition(0)->ResetInsertionPoint(); }},
+        {"text normal", 1027.25, [](CTarnwickModel& m, double) { FindInRoot<CText>(m)->SetNormal({0, 0, 1}); }},
+    };
+    OwnedModel built;
+    BuildModelOfDistinctNumbers(*built);
+    const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    for (const auto& place : places) {
+        for (const double bad : entitytest::kNonFinite) {
+            SCOPED_TRACE(std::string(place.place) + " as " + std::to_string(bad));
+            OwnedModel read;
+            const std::string said = ReadSaying(*read, entitytest::WithDoubleReplaced(file, place.number, bad));
+            EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+            OwnedModel expected;
+            modelfiletest::ReadModel(*expected, file);
+            {
+                const CurrentModelScope scope(&*expected);
+                const CUndoSuspender suspender;
+                place.expect(*expected, bad);
+            }
+            const Bytes saved = SavedWithoutStamp(*read);
+            EXPECT_EQ(modelfiletest::FirstDifference(saved, SavedWithoutStamp(*expected)), -1);
+            OwnedModel again;
+            (void)ReadSaying(*again, saved);
+            EXPECT_EQ(modelfiletest::FirstDifference(SavedWithoutStamp(*again), saved), -1);
+        }
+    }
 }
 
 namespace {

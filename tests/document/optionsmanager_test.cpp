@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <string>
 
 #include "document/classregistration.h"
 #include "document/namedoptions.h"
@@ -9,6 +11,7 @@
 #include "document/slideshowoptions.h"
 #include "document/unitsoptions.h"
 #include "foundation/point3d.h"
+#include "foundation/repairnotes.h"
 #include "platform/archive.h"
 #include "tests/document/settingstestsupport.h"
 
@@ -232,9 +235,11 @@ TEST_F(OptionsTest, UnknownProvidersAndKeysAreReadThroughAndDropped)
     EXPECT_EQ(manager->GetProvider("UnitsOptions")->GetValue("LengthPrecision").AsInt(), 7);
 }
 
-// A value that is not finite once refused the whole model file; an option value is now mended
-// to its key's default instead.
-TEST_F(OptionsTest, AValueHoldingANumberThatIsNotFiniteGivesWayToTheKeysDefaultUnderAnyKey)
+// A value that is not finite once refused the whole model file, and later took the key's
+// default under any key, so that a named value was lost. Only a key the program computes
+// with takes its default; an on/off key converts the number (on), and a named value is kept
+// and written back as read.
+TEST_F(OptionsTest, ANumberThatIsNotFiniteTakesTheDefaultOnlyWhereTheProgramComputesWithIt)
 {
     for (const double bad : entitytest::kNonFinite) {
         CTypedValue spot;
@@ -243,25 +248,38 @@ TEST_F(OptionsTest, AValueHoldingANumberThatIsNotFiniteGivesWayToTheKeysDefaultU
         list.SetArray({Double(1.0), Double(bad)});
         const auto bytes = [](const CTypedValue& value) { return Store([&](CArchive& ar) { value.Write(ar); }); };
         RecordBuilder record;
-        record.Int(1).Int(2).String("UnitsOptions");
+        record.Int(1).Int(3).String("UnitsOptions");
         record.String("Unknown").Append(bytes(Double(bad))).String("LengthSnapLength").Append(bytes(Double(bad)));
-        record.String("SnapAngle").Append(bytes(Double(7.0))).String("");
+        record.String("LengthPrecision").Append(bytes(Double(bad))).String("SnapAngle").Append(bytes(spot));
+        record.String("SuppressUnitsDisplay").Append(bytes(Double(bad))).String("");
+        record.String("AxisOptions").String("DisplayAxes").Append(bytes(Double(bad))).String("");
         record.String("NamedOptions").String("Spot").Append(bytes(spot)).String("List").Append(bytes(list));
-        record.String("Kept").Append(bytes(Double(2.0))).String("");
+        record.String("Note").Append(bytes(Double(bad))).String("");
 
         std::unique_ptr<COptionsManager> manager(CreateOptionsManager());
         (void)manager->SetValue("UnitsOptions", "LengthSnapLength", Double(3.0));
+        (void)manager->SetValue("UnitsOptions", "SnapAngle", Double(7.0));
+        (void)manager->SetValue("AxisOptions", "DisplayAxes", Int(0));
         (void)manager->SetValue("NamedOptions", "Spot", Double(3.0));
+        ::testing::internal::CaptureStderr();
+        const CRepairNotes notes;  // as a file's read: each kind said once
         Load(record.Get(), [&](CArchive& ar) {
             manager->Serialize(ar);
             EXPECT_EQ(ar.GetRemainingBytes(), 0u);
         });
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 3) << said;
         const COptionsProvider& units = *manager->GetProvider("UnitsOptions");
         EXPECT_EQ(units.GetValue("LengthSnapLength").AsDouble(), 0.0625) << bad;
-        EXPECT_EQ(units.GetValue("SnapAngle").AsDouble(), 7.0) << bad;
+        EXPECT_EQ(units.GetValue("LengthPrecision").AsInt(), 4) << bad;
+        EXPECT_EQ(units.GetValue("SnapAngle").AsDouble(), 7.0) << bad;  // a point does not convert
+        EXPECT_TRUE(units.GetValue("SuppressUnitsDisplay").AsBool()) << bad;
+        EXPECT_TRUE(manager->GetProvider("AxisOptions")->GetValue("DisplayAxes").AsBool()) << bad;
         const COptionsProvider& named = *manager->GetProvider("NamedOptions");
-        EXPECT_EQ(named.GetKeyCount(), 1) << bad;
-        EXPECT_EQ(named.GetValue("Kept").AsDouble(), 2.0) << bad;
+        EXPECT_EQ(named.GetKeyCount(), 3) << bad;
+        EXPECT_EQ(Store([&](CArchive& ar) { named.GetValue("Spot").Write(ar); }), bytes(spot)) << bad;
+        EXPECT_EQ(Store([&](CArchive& ar) { named.GetValue("List").Write(ar); }), bytes(list)) << bad;
+        EXPECT_EQ(Store([&](CArchive& ar) { named.GetValue("Note").Write(ar); }), bytes(Double(bad))) << bad;
     }
 }
 
