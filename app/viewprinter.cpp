@@ -18,6 +18,7 @@
 #include "platform/ui/printerdc.h"
 #include "platform/ui/printinfo.h"
 #include "platform/ui/stringtable.h"
+#include "platform/ui/waitcursor.h"
 #include "render/offscreenrender.h"
 #include "render/textbitmaprenderer.h"
 #include "tools/viewextentsfinder.h"
@@ -114,9 +115,14 @@ void CViewPrinter::Plan(const CPrintInfo& info)
 bool CViewPrinter::PreparePrinting(CPrintInfo& info)
 {
     CPrintContext context;
-    if (!ReadView(context))
-        return false;
-    ReadPrinter(context);
+    {
+        // The extents are gathered by walking every point of the model, which takes
+        // seconds on a large one before the dialog can show: the cursor says so at once.
+        const CWaitCursor wait;
+        if (!ReadView(context))
+            return false;
+        ReadPrinter(context);
+    }
     CPrintOptions options;
     options.Load(context.hasSectionPlane);
     options.lastPage = context.pageCount;

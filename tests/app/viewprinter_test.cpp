@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QCursor>
 #include <QDialog>
 #include <QImage>
 #include <QLabel>
@@ -490,26 +492,35 @@ TEST_F(ViewPrinterTest, TheModelItsPagesTheCameraAndTheViewAreAsBeforeAfterPrint
     }
 }
 
-// A guide point that notes the view's extents-pass flag each time it is asked whether it shows.
+// A guide point that notes, each time it is asked whether it shows, whether the view is
+// in its extents pass and the wait cursor shows.
 class ExtentsPassWitness : public CConstructionPoint
 {
 public:
-    explicit ExtentsPassWitness(std::vector<bool>& seen) : CConstructionPoint(CPoint3d(1, 1, 0)), m_seen(seen) {}
+    struct Seen
+    {
+        bool extentsPass;
+        bool waitCursor;
+    };
+    explicit ExtentsPassWitness(std::vector<Seen>& seen) : CConstructionPoint(CPoint3d(1, 1, 0)), m_seen(seen) {}
     [[nodiscard]] bool IsShown(ITarnisView* view) const override
     {
+        const QCursor* cursor = QApplication::overrideCursor();
         if (view != nullptr)
-            m_seen.push_back(view->GetExtentsPass());
+            m_seen.push_back({view->GetExtentsPass(), cursor != nullptr && cursor->shape() == Qt::WaitCursor});
         return CConstructionPoint::IsShown(view);
     }
 
 private:
-    std::vector<bool>& m_seen;
+    std::vector<Seen>& m_seen;
 };
 
-TEST_F(ViewPrinterTest, ThePreparationGathersTheExtentsInAnExtentsPassAndEndsIt)
+// The extents take seconds on a large model before the dialog shows: the wait cursor
+// shows while they are gathered, and goes with them.
+TEST_F(ViewPrinterTest, ThePreparationGathersTheExtentsInAnExtentsPassUnderTheWaitCursorAndEndsBoth)
 {
     OpenBoxFromTop();
-    std::vector<bool> seen;
+    std::vector<ExtentsPassWitness::Seen> seen;
     {
         const CUndoSuspender suspender;
         view->GetModel()->GetRootComponent()->Add(new ExtentsPassWitness(seen));
@@ -517,8 +528,11 @@ TEST_F(ViewPrinterTest, ThePreparationGathersTheExtentsInAnExtentsPassAndEndsIt)
     CPrintInfo info;
     info.m_bPreview = true;
     ASSERT_TRUE(view->OnPreparePrinting(&info));
-    EXPECT_NE(std::find(seen.begin(), seen.end(), true), seen.end());
+    const auto pass = std::find_if(seen.begin(), seen.end(), [](const auto& s) { return s.extentsPass; });
+    ASSERT_NE(pass, seen.end());
+    EXPECT_TRUE(pass->waitCursor);
     EXPECT_FALSE(view->GetExtentsPass());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(ViewPrinterTest, PrintingIsGreyedWhileTheModelHoldsNothing)
