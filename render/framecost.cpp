@@ -12,6 +12,15 @@ void CFrameCost::RecordWhole(int level, std::uint64_t units, double seconds)
     m_next = (m_next + 1) % kMeasuredFrames;
 }
 
+void CFrameCost::RecordCut(int level, std::uint64_t units, double seconds)
+{
+    if (units == 0 || !(seconds > 0.0)) {
+        return;
+    }
+    m_cutSecondsPerUnit[static_cast<std::size_t>(std::clamp(level, 0, kLevels - 1))] =
+        seconds / static_cast<double>(units);
+}
+
 void CFrameCost::Forget()
 {
     *this = CFrameCost();
@@ -40,14 +49,16 @@ std::uint64_t CFrameCost::GetExpectedUnits(int level, std::uint64_t counted) con
     return fewest != 0 ? fewest : counted;
 }
 
-std::uint64_t CFrameCost::GetMovingBudget(int lowest, std::uint64_t counted, std::uint64_t stillBudget) const
+std::uint64_t CFrameCost::GetMovingBudget(int level, int lowest, std::uint64_t counted,
+                                          std::uint64_t stillBudget) const
 {
     const double perUnit = GetSecondsPerUnit();
     const double expected = static_cast<double>(GetExpectedUnits(lowest, counted)) * perUnit;
     if (expected <= kMovingFrameSeconds || perUnit <= 0.0) {
         return stillBudget;
     }
-    const double units = kMovingFrameSeconds / perUnit;
+    const double cut = m_cutSecondsPerUnit[static_cast<std::size_t>(std::clamp(level, 0, kLevels - 1))];
+    const double units = kMovingFrameSeconds / (cut > 0.0 ? cut : perUnit);
     if (units >= static_cast<double>(stillBudget)) {
         return stillBudget;
     }

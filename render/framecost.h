@@ -24,6 +24,10 @@ public:
     // A frame drawn to its end at the level, with the units it charged and the seconds
     // it took.
     void RecordWhole(int level, std::uint64_t units, double seconds);
+    // A moving frame at the level that its budget cut, with the units it drew and the
+    // seconds they took: what comes first in a frame (faces before edges) may cost a
+    // unit more or less than the whole frame's average, and the next cut follows it.
+    void RecordCut(int level, std::uint64_t units, double seconds);
     // Another model: nothing measured.
     void Forget();
 
@@ -35,14 +39,18 @@ public:
     [[nodiscard]] std::uint64_t GetExpectedUnits(int level, std::uint64_t counted) const;
     // The budget of a moving frame whose lowest reachable level is lowest: the still
     // budget, unless a whole frame there is expected to take more than
-    // kMovingFrameSeconds; then the units drawn in that time (never more than the still
-    // budget, at least one).
-    [[nodiscard]] std::uint64_t GetMovingBudget(int lowest, std::uint64_t counted, std::uint64_t stillBudget) const;
+    // kMovingFrameSeconds; then the units a frame at the level draws in that time, by
+    // the last cut frame at the level or else by the whole frames (never more than the
+    // still budget, at least one).
+    [[nodiscard]] std::uint64_t GetMovingBudget(int level, int lowest, std::uint64_t counted,
+                                                std::uint64_t stillBudget) const;
 
 private:
     static constexpr int kLevels = 9;
     // Units of the last whole frame at each level; 0 for none.
     std::array<std::uint64_t, kLevels> m_levelUnits{};
+    // Seconds a unit took in the last cut frame at each level; 0 for none.
+    std::array<double, kLevels> m_cutSecondsPerUnit{};
     struct Sample
     {
         std::uint64_t units = 0;
