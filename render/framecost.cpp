@@ -12,15 +12,6 @@ void CFrameCost::RecordWhole(int level, std::uint64_t units, double seconds)
     m_next = (m_next + 1) % kMeasuredFrames;
 }
 
-void CFrameCost::RecordCut(int level, std::uint64_t units, double seconds)
-{
-    if (units == 0 || !(seconds > 0.0)) {
-        return;
-    }
-    m_cutSecondsPerUnit[static_cast<std::size_t>(std::clamp(level, 0, kLevels - 1))] =
-        seconds / static_cast<double>(units);
-}
-
 void CFrameCost::Forget()
 {
     *this = CFrameCost();
@@ -49,18 +40,7 @@ std::uint64_t CFrameCost::GetExpectedUnits(int level, std::uint64_t counted) con
     return fewest != 0 ? fewest : counted;
 }
 
-std::uint64_t CFrameCost::GetMovingBudget(int level, int lowest, std::uint64_t counted,
-                                          std::uint64_t stillBudget) const
+bool CFrameCost::IsTooSlowToMove(int lowest, std::uint64_t counted) const
 {
-    const double perUnit = GetSecondsPerUnit();
-    const double expected = static_cast<double>(GetExpectedUnits(lowest, counted)) * perUnit;
-    if (expected <= kMovingFrameSeconds || perUnit <= 0.0) {
-        return stillBudget;
-    }
-    const double cut = m_cutSecondsPerUnit[static_cast<std::size_t>(std::clamp(level, 0, kLevels - 1))];
-    const double units = kMovingFrameSeconds / (cut > 0.0 ? cut : perUnit);
-    if (units >= static_cast<double>(stillBudget)) {
-        return stillBudget;
-    }
-    return std::max<std::uint64_t>(static_cast<std::uint64_t>(units), 1);
+    return static_cast<double>(GetExpectedUnits(lowest, counted)) * GetSecondsPerUnit() > kMovingFrameSeconds;
 }

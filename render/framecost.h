@@ -1,11 +1,11 @@
 #pragma once
 // CFrameCost: what the frames of the open model cost on this machine, as measured. A
 // frame of the view draws whole at its drawing level; only a moving frame that would
-// still keep the user waiting at the lowest level the level rule can reach is cut, and
-// then after the units that this machine draws in about kMovingFrameSeconds. Both
-// figures come from whole frames of this model: the seconds a unit took, and the units
-// a whole frame took at each drawing level (a lower level draws no more than a higher
-// one). Plain state, no GL; user-interface thread only.
+// still keep the user waiting at the lowest level the level rule can reach stops, once
+// it has drawn for kMovingFrameSeconds. Whether it would comes from whole frames of this
+// model: the seconds a unit took, and the units a whole frame took at each drawing level
+// (a lower level draws no more than a higher one). Plain state, no GL; user-interface
+// thread only.
 
 #include <array>
 #include <cstdint>
@@ -13,7 +13,7 @@
 class CFrameCost
 {
 public:
-    // A moving frame expected to take longer than this at its lowest level is cut.
+    // A moving frame expected to take longer than this at its lowest level stops after it.
     static constexpr double kMovingFrameSeconds = 0.5;
     // Before any whole frame was measured: what a unit takes on a quiet machine under the
     // software rasteriser (0.035-0.06 s per million).
@@ -24,10 +24,6 @@ public:
     // A frame drawn to its end at the level, with the units it charged and the seconds
     // it took.
     void RecordWhole(int level, std::uint64_t units, double seconds);
-    // A moving frame at the level that its budget cut, with the units it drew and the
-    // seconds they took: what comes first in a frame (faces before edges) may cost a
-    // unit more or less than the whole frame's average, and the next cut follows it.
-    void RecordCut(int level, std::uint64_t units, double seconds);
     // Another model: nothing measured.
     void Forget();
 
@@ -37,20 +33,15 @@ public:
     // last whole frames at that level or above; counted (the count made at opening) when
     // none was measured.
     [[nodiscard]] std::uint64_t GetExpectedUnits(int level, std::uint64_t counted) const;
-    // The budget of a moving frame whose lowest reachable level is lowest: the still
-    // budget, unless a whole frame there is expected to take more than
-    // kMovingFrameSeconds; then the units a frame at the level draws in that time, by
-    // the last cut frame at the level or else by the whole frames (never more than the
-    // still budget, at least one).
-    [[nodiscard]] std::uint64_t GetMovingBudget(int level, int lowest, std::uint64_t counted,
-                                                std::uint64_t stillBudget) const;
+    // Whether a moving frame whose lowest reachable level is lowest would take longer
+    // than kMovingFrameSeconds there, by what was measured (the count at opening, at the
+    // nominal rate, before anything was).
+    [[nodiscard]] bool IsTooSlowToMove(int lowest, std::uint64_t counted) const;
 
 private:
     static constexpr int kLevels = 9;
     // Units of the last whole frame at each level; 0 for none.
     std::array<std::uint64_t, kLevels> m_levelUnits{};
-    // Seconds a unit took in the last cut frame at each level; 0 for none.
-    std::array<double, kLevels> m_cutSecondsPerUnit{};
     struct Sample
     {
         std::uint64_t units = 0;

@@ -483,10 +483,9 @@ private:
     void DrawFrameContents(CComponent& root);
     void FinishFrame(double levelSeconds);
     // The frame's contents under the frame meter: a frame of the view meters itself
-    // within what the count admitted (a moving frame within the time the frame cost
-    // allows, when even its lowest level would keep the user waiting) and stops for
-    // input, a band joins its picture's budget. Answers how the contents ended and the
-    // units they used.
+    // within what the count admitted (a moving frame that even at its lowest level would
+    // keep the user waiting also within half a second) and stops for input, a band joins
+    // its picture's budget. Answers how the contents ended and the units they used.
     CViewMotion::EOutcome DrawMeteredContents(CComponent& root, bool viewFrame, CViewMotion::EFrame frame,
                                               std::uint64_t& used);
     // The units the count made at opening weighed the model at.

@@ -144,8 +144,6 @@ void CTarnisView::DrawFrame(int argument, bool swap)
         if (viewFrame && outcome == CViewMotion::EOutcome::kWhole && !m_shadowsLeftOut) {
             m_frameCost.RecordWhole(m_drawingLevel, used, seconds);
             asStill = m_drawingLevel >= kFullDrawingLevel && m_interactionMode != 1;
-        } else if (viewFrame && outcome == CViewMotion::EOutcome::kCut && frame == CViewMotion::EFrame::kMoving) {
-            m_frameCost.RecordCut(m_drawingLevel, used, seconds);
         }
         RecordFrameTime(seconds);
         if (viewFrame) {
@@ -200,14 +198,15 @@ CViewMotion::EOutcome CTarnisView::DrawMeteredContents(CComponent& root, bool vi
         // transition's frame stops for them.
         const bool moving = frame == CViewMotion::EFrame::kMoving;
         ListenForInput(moving && m_interactionMode == 1);
-        const std::uint64_t still = GetStillFrameBudget();
-        const std::uint64_t budget =
-            moving ? m_frameCost.GetMovingBudget(m_drawingLevel, GetLowestReachableLevel(), GetCountedWork(), still)
-                   : still;
-        // A frame cut for time leaves the shadows out: cut in the stencil pass it would
-        // show the model in its shadow colour, cut after the ground's shadows no model.
-        m_shadowsLeftOut = budget < still && ShadowsUsable(false);
-        meter.emplace(budget, false, CFrameMeter::EInput::kStops);
+        meter.emplace(GetStillFrameBudget(), false, CFrameMeter::EInput::kStops);
+        const bool timed = moving && m_frameCost.IsTooSlowToMove(GetLowestReachableLevel(), GetCountedWork());
+        if (timed) {
+            CFrameMeter::SetDeadline(&CFrameTimer::Now, CFrameTimer::Now() + CFrameCost::kMovingFrameSeconds);
+        }
+        // A frame that stops for time leaves the shadows out: stopped in the stencil pass
+        // it would show the model in its shadow colour, after the ground's shadows no
+        // model.
+        m_shadowsLeftOut = timed && ShadowsUsable(false);
     } else if (!CFrameMeter::IsShared()) {
         meter.emplace(GetStillFrameBudget());
     }
