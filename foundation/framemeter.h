@@ -37,8 +37,8 @@ public:
     // of a vertex array takes 40-60 ns all told under Mesa's software rasteriser, one
     // sent on its own more); the million-triangle grid weighs about 10 million.
     static constexpr std::uint64_t kBudget = 60'000'000;
-    // A frame drawn while the view moves (a drag, the wheel, held keys) draws 0.1 to 0.2 s
-    // of work, what matters most first, so that the picture follows the hand.
+    // A pick that serves navigation (the point a zoom keeps, the pivot of an orbit) answers
+    // within 0.1 to 0.2 s of work, with what it met by then.
     static constexpr std::uint64_t kMovingBudget = 2'400'000;
     // Units between two looks for waiting input: 5 to 10 ms of drawing.
     static constexpr std::uint64_t kInputCheckUnits = std::uint64_t{1} << 17;
