@@ -9,7 +9,9 @@ CFrameMeter::CScope::CScope(std::uint64_t budget, bool shared, EInput input) noe
       m_outerShared(s_shared.load(std::memory_order_relaxed)),
       m_outerStopsForInput(s_stopsForInput.load(std::memory_order_relaxed)),
       m_outerInterrupted(s_interrupted.load(std::memory_order_relaxed)),
-      m_outerNextInputCheck(s_nextInputCheck.load(std::memory_order_relaxed))
+      m_outerNextInputCheck(s_nextInputCheck.load(std::memory_order_relaxed)),
+      m_outerClock(s_clock.load(std::memory_order_relaxed)),
+      m_outerDeadline(s_deadline.load(std::memory_order_relaxed))
 {
     s_used.store(0, std::memory_order_relaxed);
     s_budget.store(budget, std::memory_order_relaxed);
@@ -18,6 +20,7 @@ CFrameMeter::CScope::CScope(std::uint64_t budget, bool shared, EInput input) noe
     s_stopsForInput.store(input == EInput::kStops, std::memory_order_relaxed);
     s_interrupted.store(false, std::memory_order_relaxed);
     s_nextInputCheck.store(kInputCheckUnits, std::memory_order_relaxed);
+    s_clock.store(nullptr, std::memory_order_relaxed);
 }
 
 CFrameMeter::CScope::~CScope()
@@ -29,6 +32,8 @@ CFrameMeter::CScope::~CScope()
     s_stopsForInput.store(m_outerStopsForInput, std::memory_order_relaxed);
     s_interrupted.store(m_outerInterrupted, std::memory_order_relaxed);
     s_nextInputCheck.store(m_outerNextInputCheck, std::memory_order_relaxed);
+    s_clock.store(m_outerClock, std::memory_order_relaxed);
+    s_deadline.store(m_outerDeadline, std::memory_order_relaxed);
 }
 
 bool CFrameMeter::CScope::IsExhausted() const noexcept
@@ -49,6 +54,12 @@ std::uint64_t CFrameMeter::CScope::GetUsed() const noexcept
 void CFrameMeter::SetInputProbe(InputProbe probe) noexcept
 {
     s_inputProbe.store(probe, std::memory_order_relaxed);
+}
+
+void CFrameMeter::SetDeadline(Clock clock, double at) noexcept
+{
+    s_deadline.store(at, std::memory_order_relaxed);
+    s_clock.store(clock, std::memory_order_relaxed);
 }
 
 bool CFrameMeter::Charge(std::uint64_t units) noexcept
@@ -78,6 +89,11 @@ void CFrameMeter::LookForInput(std::uint64_t used) noexcept
     const InputProbe probe = s_inputProbe.load(std::memory_order_relaxed);
     if (probe != nullptr && probe()) {
         s_interrupted.store(true, std::memory_order_relaxed);
+    }
+    // Out of time, the frame has drawn what its budget held.
+    const Clock clock = s_clock.load(std::memory_order_relaxed);
+    if (clock != nullptr && clock() >= s_deadline.load(std::memory_order_relaxed)) {
+        s_budget.store(used - 1, std::memory_order_relaxed);
     }
 }
 

@@ -18,7 +18,8 @@
 // draws whole, and the budget stops only work the count did not foresee. A frame of the
 // view is also where the user is heard: a scope opened to stop for input looks, every
 // kInputCheckUnits, whether input is waiting (through the probe the program installs)
-// and stops at once when it is, so that the event loop answers it and draws again.
+// and stops at once when it is, so that the event loop answers it and draws again; there
+// too it looks at the time a scope was given, if any.
 
 #include <atomic>
 #include <cstdint>
@@ -36,9 +37,6 @@ public:
     // of a vertex array takes 40-60 ns all told under Mesa's software rasteriser, one
     // sent on its own more); the million-triangle grid weighs about 10 million.
     static constexpr std::uint64_t kBudget = 60'000'000;
-    // A frame drawn while the view moves (a drag, the wheel, held keys) draws 0.1 to 0.2 s
-    // of work, what matters most first, so that the picture follows the hand.
-    static constexpr std::uint64_t kMovingBudget = 2'400'000;
     // Units between two looks for waiting input: 5 to 10 ms of drawing.
     static constexpr std::uint64_t kInputCheckUnits = std::uint64_t{1} << 17;
     // One vertex, line end or point sent to GL.
@@ -96,6 +94,13 @@ public:
     // one over its window system; tests install their own.
     static void SetInputProbe(InputProbe probe) noexcept;
 
+    // Seconds on some fixed scale, read by the thread that charges.
+    using Clock = double (*)();
+    // The innermost scope, one that stops for input, also stops once the clock reads the
+    // time at or past it: where it looks for input it finds its budget spent. Its end
+    // takes the time away (clock nullptr: none).
+    static void SetDeadline(Clock clock, double at) noexcept;
+
     // One frame being metered, from construction to destruction; shared: a job
     // of several frames (the bands of a picture) that each join instead of metering on
     // their own.
@@ -123,6 +128,8 @@ public:
         bool m_outerStopsForInput;
         bool m_outerInterrupted;
         std::uint64_t m_outerNextInputCheck;
+        Clock m_outerClock;
+        double m_outerDeadline;
     };
 
     // Adds work to the frame being drawn. Returns false when the frame should stop: its
@@ -160,6 +167,8 @@ private:
     static inline std::atomic<bool> s_interrupted{false};
     static inline std::atomic<std::uint64_t> s_nextInputCheck{0};
     static inline std::atomic<InputProbe> s_inputProbe{nullptr};
+    static inline std::atomic<Clock> s_clock{nullptr};
+    static inline std::atomic<double> s_deadline{0.0};
 
     static void LookForInput(std::uint64_t used) noexcept;
 };

@@ -167,7 +167,10 @@ void CGroundShadows::DrawCasters(CComponent& root, CShadowInfo& info)
         return;
     }
     const bool tooMany = g_compiled.tooMany && g_compiled.info == &info && g_compiled.stamp == stamp;
-    const unsigned list = editing || tooMany ? 0U : glGenLists(1);
+    // A transition that moves section planes drops the list at each step: compiling it
+    // each time would cost the step more than drawing the casters, and the list is made
+    // once the view rests.
+    const unsigned list = editing || tooMany || m_view.IsAnimating() ? 0U : glGenLists(1);
     if (list != 0) {
         glNewList(list, GL_COMPILE_AND_EXECUTE);
     }

@@ -515,8 +515,6 @@ void CTarnisView::BeginInteraction(int level)
 {
     m_interactionMode = 1;
     m_motion.StartMoving();
-    // An interaction that begins while the wheel's runs takes it over, and ends it.
-    m_motion.SetWheelInteraction(false);
     m_requestedLevel = level;
     if (m_lastFrameTime <= kSlowFrameSeconds) {
         return;
@@ -551,12 +549,9 @@ void CTarnisView::SetInteractionMode(int mode)
 void CTarnisView::EndInteraction()
 {
     m_interactionMode = 0;
-    m_motion.SetWheelInteraction(false);
     // The hand let go: the view stands where the camera is, and its whole picture
-    // follows.
-    if (m_motion.Settle(m_viewDefinition.GetCamera())) {
-        Invalidate(false);
-    }
+    // follows unless it shows already.
+    bool redraw = m_motion.Settle(m_viewDefinition.GetCamera());
     if (m_requestedLevel == 0 || m_rememberedLevel > m_drawingLevel) {
         m_rememberedLevel = m_drawingLevel;
         if (m_drawingLevel < kLowestRememberedLevel && m_lastFrameTime < kSlowFrameSeconds) {
@@ -565,6 +560,10 @@ void CTarnisView::EndInteraction()
     }
     if (m_drawingLevel < kFullDrawingLevel) {
         m_drawingLevel = kFullDrawingLevel;
+        // A level lowered at the press that drew no frame changed nothing on screen.
+        redraw = redraw || m_pictureLevel < kFullDrawingLevel;
+    }
+    if (redraw) {
         Invalidate(false);
     }
 }
@@ -576,10 +575,6 @@ void CTarnisView::OnViewSettled()
     if (m_motion.IsMoving() && m_motion.HasMovedSinceFrame(m_viewDefinition.GetCamera())) {
         ScheduleSettle(CViewMotion::kSettleSeconds);
         Invalidate(false);
-        return;
-    }
-    if (m_motion.IsWheelInteraction()) {
-        EndInteraction();
         return;
     }
     if (m_motion.Settle(m_viewDefinition.GetCamera())) {

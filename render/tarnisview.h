@@ -24,6 +24,7 @@
 #include "render/drawingbase.h"
 #include "render/drawthrottle.h"
 #include "render/edgepasscache.h"
+#include "render/framecost.h"
 #include "render/transparencyorders.h"
 #include "render/gltextimagecache.h"
 #include "render/linebatch.h"
@@ -183,8 +184,9 @@ public:
     // request replaces the one before). Nothing here: the view alone has no timer.
     virtual void ScheduleSettle(double seconds);
     // A frame of the view is about to stop for waiting input: what came before it was
-    // answered, and in a moving view the motion that steers it does not count. Nothing
-    // here; the application's view tells its input probe.
+    // answered, and in a frame that a drag steers (moving is true) the pointer's motion
+    // and the wheel do not count. Nothing here; the application's view tells its input
+    // probe.
     virtual void ListenForInput(bool moving);
     [[nodiscard]] virtual bool HasStencilBuffer() const;
     // The active tool's own extents, which the depth range must hold; false when it has
@@ -487,15 +489,19 @@ private:
     // frame slower than levelSeconds lowers the level while the camera moves.
     void DrawFrameContents(CComponent& root);
     void FinishFrame(double levelSeconds);
-    // The frame's contents under the frame meter: a frame of the view meters itself (a
-    // moving frame within the moving budget, a still one within what the count
-    // admitted) and stops for input, a band joins its picture's budget. Answers how the
-    // contents ended and the units they used.
+    // The frame's contents under the frame meter: a frame of the view meters itself
+    // within what the count admitted (a moving frame that even at its lowest level would
+    // keep the user waiting also within half a second) and stops for input, a band joins
+    // its picture's budget. Answers how the contents ended and the units they used.
     CViewMotion::EOutcome DrawMeteredContents(CComponent& root, bool viewFrame, CViewMotion::EFrame frame,
                                               std::uint64_t& used);
-    // How slow a frame of the interaction was for the drawing level: one its budget cut
-    // short took as long as the whole would have (by the count), at least twice its time.
-    [[nodiscard]] double GetLevelSeconds(double seconds, CViewMotion::EOutcome outcome, std::uint64_t used) const;
+    // The units the count made at opening weighed the model at.
+    [[nodiscard]] std::uint64_t GetCountedWork() const;
+    // The lowest level the level rule can reach from the drawing level: in an
+    // interaction, where slow frames would take it; otherwise the drawing level.
+    [[nodiscard]] int GetLowestReachableLevel() const;
+    // The level rule applied once to the level after a frame of the seconds.
+    [[nodiscard]] int LowerLevel(int level, double seconds) const;
     // A frame that stopped for its budget says why on the status line, and the first
     // such frame of a model on standard error; a whole frame takes the reason away.
     void ReportFrameCut(bool cut);
@@ -631,6 +637,12 @@ private:
     bool m_statusSaysCut = false;
     CString m_textUnderCut;
     CViewMotion m_motion;
+    // What whole frames of this model cost, which bounds the moving frames.
+    CFrameCost m_frameCost;
+    // The frame being drawn is cut for time and leaves the shadows out.
+    bool m_shadowsLeftOut = false;
+    // The drawing level of the picture the view shows.
+    int m_pictureLevel = kFullDrawingLevel;
 };
 
 // 0 the zero vector, 1 to 3 the unit x, y and z axes, 4 to 6 their negations.

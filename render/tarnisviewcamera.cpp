@@ -158,12 +158,9 @@ void CTarnisView::ZoomAboutPoint(const CPoint2d& screenPoint, double factor)
 
 void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
 {
-    // A turning wheel moves the view as a drag does; the interaction ends once the wheel
-    // has rested.
-    if (m_interactionMode != 1) {
-        BeginInteraction(0);
-        m_motion.SetWheelInteraction(true);
-    }
+    // A notch is no interaction: its frame draws at the level the view stands at (the
+    // names and texts of the view stay) and stops for the next notch; the whole picture
+    // follows once the wheel has rested.
     SaveViewDefinition(nullptr);
     ZoomAboutPoint(point, -amount * kWheelStep);
     // Counted from here: the zoom's look for the point under the cursor may take longer

@@ -73,6 +73,9 @@ void InstallDrawingServices()
     CTwFont::SetRealizer(&RealizeFontForActiveView);
 }
 
+// A frame slow enough for every step of the level rule.
+constexpr double kSlowestFrameSeconds = 1.0;
+
 // Below this height the sun's shadows run off to the horizon.
 constexpr double kSunHeightLimit = 0.001;
 
@@ -133,12 +136,21 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     // A frame input stopped is no picture: the one shown stays, and the loop answers the
     // input first.
     const bool shown = outcome != CViewMotion::EOutcome::kInterrupted;
+    // Whether the picture is the one a still frame would draw: then no other follows.
+    bool asStill = false;
     if (shown) {
-        // A moving frame draws what its small budget holds by design.
+        // A moving frame cut for time draws what it can by design.
         if (frame == CViewMotion::EFrame::kStill) {
             ReportFrameCut(outcome == CViewMotion::EOutcome::kCut);
         }
+        if (viewFrame && outcome == CViewMotion::EOutcome::kWhole && !m_shadowsLeftOut) {
+            m_frameCost.RecordWhole(m_drawingLevel, used, seconds);
+            asStill = m_drawingLevel >= kFullDrawingLevel && m_interactionMode != 1;
+        }
         RecordFrameTime(seconds);
+        if (viewFrame) {
+            m_pictureLevel = m_drawingLevel;
+        }
         // The tools' feedback is weighed on its own: a model cut short still shows what
         // the user is doing.
         if (DrawsToolFeedback()) {
@@ -146,10 +158,12 @@ void CTarnisView::DrawFrame(int argument, bool swap)
             DrawToolFeedback();
             EndPrimitive();
         }
-        FinishFrame(still ? 0.0 : GetLevelSeconds(seconds, outcome, used));
+        // The level follows the time the frame really took.
+        FinishFrame(still ? 0.0 : seconds);
     } else {
         RecordStoppedFrameTime(seconds);
     }
+    m_shadowsLeftOut = false;
 
     EndPrimitive();
     glFlush();
@@ -169,7 +183,7 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (resting) {
         m_drawingLevel = interactionLevel;
     }
-    if (viewFrame && m_motion.EndFrame(frame, outcome)) {
+    if (viewFrame && m_motion.EndFrame(frame, outcome, asStill)) {
         ScheduleSettle(CViewMotion::kSettleSeconds);
     }
     PopLayer();
@@ -185,9 +199,19 @@ CViewMotion::EOutcome CTarnisView::DrawMeteredContents(CComponent& root, bool vi
     // thumbnail's frame keeps its own, and neither stops for input.
     std::optional<CFrameMeter::CScope> meter;
     if (viewFrame) {
-        ListenForInput(frame == CViewMotion::EFrame::kMoving);
-        meter.emplace(frame == CViewMotion::EFrame::kMoving ? CFrameMeter::kMovingBudget : GetStillFrameBudget(),
-                      false, CFrameMeter::EInput::kStops);
+        // The pointer and the wheel steer the frames of a drag; a notch's or a
+        // transition's frame stops for them.
+        const bool moving = frame == CViewMotion::EFrame::kMoving;
+        ListenForInput(moving && m_interactionMode == 1);
+        meter.emplace(GetStillFrameBudget(), false, CFrameMeter::EInput::kStops);
+        const bool timed = moving && m_frameCost.IsTooSlowToMove(GetLowestReachableLevel(), GetCountedWork());
+        if (timed) {
+            CFrameMeter::SetDeadline(&CFrameTimer::Now, CFrameTimer::Now() + CFrameCost::kMovingFrameSeconds);
+        }
+        // A frame that stops for time leaves the shadows out: stopped in the stencil pass
+        // it would show the model in its shadow colour, after the ground's shadows no
+        // model.
+        m_shadowsLeftOut = timed && ShadowsUsable(false);
     } else if (!CFrameMeter::IsShared()) {
         meter.emplace(GetStillFrameBudget());
     }
@@ -201,19 +225,40 @@ CViewMotion::EOutcome CTarnisView::DrawMeteredContents(CComponent& root, bool vi
     return CFrameMeter::IsExhausted() ? CViewMotion::EOutcome::kCut : CViewMotion::EOutcome::kWhole;
 }
 
-double CTarnisView::GetLevelSeconds(double seconds, CViewMotion::EOutcome outcome, std::uint64_t used) const
+std::uint64_t CTarnisView::GetCountedWork() const
 {
-    if (outcome != CViewMotion::EOutcome::kCut || used == 0) {
-        return seconds;
+    return m_model != nullptr ? m_model->GetDrawingWork() : 0;
+}
+
+int CTarnisView::GetLowestReachableLevel() const
+{
+    // Outside an interaction nothing lowers the level.
+    if (m_interactionMode != 1) {
+        return m_drawingLevel;
     }
-    const std::uint64_t counted = m_model != nullptr ? m_model->GetDrawingWork() : 0;
-    const double whole = std::max(static_cast<double>(counted), 2.0 * static_cast<double>(used));
-    return seconds * whole / static_cast<double>(used);
+    int level = m_drawingLevel;
+    while (level > 0) {
+        const int lower = LowerLevel(level, kSlowestFrameSeconds);
+        if (lower >= level) {
+            break;
+        }
+        level = lower;
+    }
+    return level;
+}
+
+int CTarnisView::LowerLevel(int level, double seconds) const
+{
+    const CRenderingOptions* options = GetRenderingOptions();
+    const bool transparency = options != nullptr && (options->IsTransparentDisplay() || options->IsEnableTransparency());
+    const bool textures = options != nullptr && options->IsDisplayTextures();
+    return LowerDrawingLevel(level, m_requestedLevel, m_rememberedLevel, seconds, transparency,
+                             ShadowsDisplayed(m_model), textures);
 }
 
 std::uint64_t CTarnisView::GetStillFrameBudget() const
 {
-    return CFrameMeter::StillFrameBudget(m_model != nullptr ? m_model->GetDrawingWork() : 0);
+    return CFrameMeter::StillFrameBudget(GetCountedWork());
 }
 
 void CTarnisView::ReportFrameCut(bool cut)
@@ -429,10 +474,7 @@ void CTarnisView::FinishFrame(double levelSeconds)
         painter.DrawTransparentGround();
     }
     if (m_interactionMode == 1 && levelSeconds > kInteractiveFrameSeconds) {
-        const CRenderingOptions& options = painter.GetOptions();
-        m_drawingLevel = LowerDrawingLevel(m_drawingLevel, m_requestedLevel, m_rememberedLevel, levelSeconds,
-                                           options.IsTransparentDisplay() || options.IsEnableTransparency(),
-                                           ShadowsDisplayed(m_model), options.IsDisplayTextures());
+        m_drawingLevel = LowerLevel(m_drawingLevel, levelSeconds);
     }
 }
 
@@ -441,7 +483,7 @@ bool CTarnisView::ShadowsUsable(bool ignoreLevel) const
     if (!ShadowsDisplayed(m_model) || GetRenderMode() == 0) {
         return false;
     }
-    return ignoreLevel || m_drawingLevel > 4;
+    return ignoreLevel || (m_drawingLevel > 4 && !m_shadowsLeftOut);
 }
 
 void CTarnisView::ResetOpenGL()

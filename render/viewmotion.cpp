@@ -29,11 +29,15 @@ CViewMotion::EFrame CViewMotion::BeginFrame(const CCamera& camera)
     return m_moving ? EFrame::kMoving : EFrame::kStill;
 }
 
-bool CViewMotion::EndFrame(EFrame frame, EOutcome outcome)
+bool CViewMotion::EndFrame(EFrame frame, EOutcome outcome, bool asStill)
 {
     // A frame input stopped shows nothing: the picture shown is what came before, which
     // is not what this frame was to show.
-    m_stale = frame == EFrame::kMoving || outcome == EOutcome::kInterrupted;
+    m_stale = (frame == EFrame::kMoving && !asStill) || outcome == EOutcome::kInterrupted;
+    // Shown as a still frame would show it, the view has settled where it stands.
+    if (asStill && outcome == EOutcome::kWhole) {
+        m_moving = false;
+    }
     return m_stale;
 }
 

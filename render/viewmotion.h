@@ -1,8 +1,9 @@
 #pragma once
 // CViewMotion: whether the view moves, and so what its next frame is. While an
-// interaction runs (a drag, the wheel, a walk on held keys) or the camera changes from
-// one frame to the next (a transition) the view moves: its frames draw within a small
-// budget, at the levels the interaction lowers, so that the picture follows the hand.
+// interaction runs (a drag, a walk on held keys) or the camera changes from one frame to
+// the next (a wheel notch, a transition) the view moves: its frames draw whole at the
+// levels the interaction lowers, within the time the frame cost allows, so that the
+// picture follows the hand.
 // Once the camera has rested for kSettleSeconds, or the interaction has ended, the view
 // has settled: its next frame is a still frame, drawn within the budget the count
 // admitted for the model, and that picture is the one that stays. A still frame that
@@ -42,9 +43,10 @@ public:
     // moved since the frame before, or while the view has not settled since it did or
     // since an interaction began.
     [[nodiscard]] EFrame BeginFrame(const CCamera& camera);
-    // What the frame came to. True when the view must settle later: the frame moved, or
-    // input stopped it.
-    [[nodiscard]] bool EndFrame(EFrame frame, EOutcome outcome);
+    // What the frame came to. True when the view must settle later: the frame moved and
+    // does not show what a still frame would (asStill: drawn whole at full quality
+    // outside a drag), or input stopped it.
+    [[nodiscard]] bool EndFrame(EFrame frame, EOutcome outcome, bool asStill);
     // The view stands still where the camera is (its rest time passed, or the interaction
     // that moved it ended): its next frame is still. True when that frame must be drawn:
     // the picture shown is a moving one, or input stopped the frame that was to replace it.
@@ -56,9 +58,6 @@ public:
     void Forget();
 
     [[nodiscard]] bool IsMoving() const { return m_moving; }
-    // The wheel began the interaction the view is in, which ends when the view settles.
-    void SetWheelInteraction(bool on) { m_wheelInteraction = on; }
-    [[nodiscard]] bool IsWheelInteraction() const { return m_wheelInteraction; }
 
     // Whether two cameras show the same view: position, direction, up, projection,
     // field of view and height.
@@ -69,5 +68,4 @@ private:
     bool m_hasRest = false;
     bool m_moving = false;
     bool m_stale = false;
-    bool m_wheelInteraction = false;
 };

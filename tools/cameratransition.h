@@ -1,13 +1,15 @@
 #pragma once
 // CCameraTransition: moves the view's camera to another camera over a given time, one
 // frame per timer tick. The number of frames is fixed at the first step from the
-// view's average frame time (at most 16 frames a second); the last frame sets the to
-// camera exactly.
+// view's average frame time (at most 16 frames a second); a step whose time on the clock
+// lies further on goes there, so slow frames end the transition sooner rather than
+// later. The last frame sets the to camera exactly.
 
 #include <memory>
 
 #include "document/camera.h"
 #include "drawapi/animation.h"
+#include "render/frametimer.h"
 
 class CCameraPath;
 
@@ -22,7 +24,7 @@ public:
     bool Step(ITarnisView* view) override;
     // The next step ends the transition without moving the camera further.
     void Finish() override;
-    // Counted frames have no clock to stop.
+    // Holds the clock: the time paused does not count.
     void Pause(bool paused) override;
     void Release() override;
 
@@ -32,5 +34,10 @@ private:
     double m_duration;
     int m_frameCount = 0;
     int m_frameIndex = 0;
+    // Runs from the first step; the time paused is taken off.
+    CFrameTimer m_clock;
+    CFrameTimer m_pause;
+    double m_pausedSeconds = 0.0;
+    bool m_paused = false;
     std::unique_ptr<CCameraPath> m_path;
 };

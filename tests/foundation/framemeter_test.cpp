@@ -107,6 +107,29 @@ TEST(FrameMeterTest, AFrameOfTheViewStopsForWaitingInputWhileOtherWorkGoesOnAndN
     CFrameMeter::SetInputProbe(nullptr);
 }
 
+TEST(FrameMeterTest, AFrameGivenATimeStopsWhereItLooksForInputOnceTheTimeHasCome)
+{
+    static double now = 0.0;
+    now = 0.0;
+    {
+        const CFrameMeter::CScope frame(1'000'000'000, false, CFrameMeter::EInput::kStops);
+        CFrameMeter::SetDeadline([] { return now; }, 0.5);
+        EXPECT_TRUE(CFrameMeter::Charge(CFrameMeter::kInputCheckUnits));
+        {
+            // A picture drawn inside it has no time of its own.
+            const CFrameMeter::CScope thumbnail(1'000'000'000, false, CFrameMeter::EInput::kStops);
+            now = 1.0;
+            EXPECT_TRUE(CFrameMeter::Charge(CFrameMeter::kInputCheckUnits * 2));
+        }
+        EXPECT_TRUE(CFrameMeter::Charge(CFrameMeter::kInputCheckUnits / 2));
+        EXPECT_FALSE(CFrameMeter::Charge(CFrameMeter::kInputCheckUnits));
+        EXPECT_TRUE(frame.IsExhausted());
+        EXPECT_FALSE(frame.WasInterrupted());
+    }
+    const CFrameMeter::CScope next(1'000'000'000, false, CFrameMeter::EInput::kStops);
+    EXPECT_TRUE(CFrameMeter::Charge(CFrameMeter::kInputCheckUnits * 3)) << "the next frame has no time set";
+}
+
 TEST(FrameMeterTest, AStillFrameBudgetCoversWhatTheCountAdmittedWithAMargin)
 {
     EXPECT_EQ(CFrameMeter::StillFrameBudget(0), CFrameMeter::kBudget);

@@ -1028,44 +1028,86 @@ TEST_F(FrameTest, AnInstanceOfADefinitionThatFacesTheCameraTurnsItsYAxisToTheVie
     m_model->CloseInstance();
 }
 
-TEST_F(FrameTest, ASlowInteractiveFrameLowersTheDrawingLevel)
+TEST_F(FrameTest, TheLevelFallsOnlyAfterSlowFramesOfAnInteractionAndComesBackAtItsEnd)
 {
     static double now = 0.0;
-    // Each reading of the clock is half a second after the one before.
-    CFrameTimer::SetClock([] { return now += 0.5; });
+    static double step = 0.1;
+    // Each reading of the clock is a frame's time after the one before.
+    CFrameTimer::SetClock([] { return now += step; });
     Square(Root(), 5.0, 0.0);
     m_model->GetShadowInfo()->SetDisplayShadows(true);
+    step = 0.5;
     Draw();
     EXPECT_EQ(m_view.GetDrawingLevel(), 8) << "outside an interaction the level stays";
     EXPECT_DOUBLE_EQ(m_view.GetLastFrameTime(), 0.5);
 
-    m_view.SetInteractionMode(1);
+    // Fast frames of a drag keep the level however long the drag.
+    step = 0.1;
+    Draw();
+    m_view.BeginInteraction(0);
+    for (int frame = 0; frame < 3; ++frame) {
+        LookDown(CPoint3d(0.1 * frame, 0, 0), 20.0);
+        Draw();
+        EXPECT_EQ(m_view.GetDrawingLevel(), 8) << frame;
+    }
+    // A slow one lowers it past the shadows.
+    step = 0.5;
+    LookDown(CPoint3d(1, 0, 0), 20.0);
     Draw();
     EXPECT_EQ(m_view.GetDrawingLevel(), 4);
+    m_view.invalidations = 0;
+    m_view.EndInteraction();
+    EXPECT_EQ(m_view.GetDrawingLevel(), 8);
+    EXPECT_GE(m_view.invalidations, 1) << "the whole picture follows";
+
+    // A press and release that moves nothing draws nothing, though the slow frame before
+    // lowered the level at the press.
+    step = 0.6;
+    Draw();
+    m_view.BeginInteraction(0);
+    EXPECT_LT(m_view.GetDrawingLevel(), 8);
+    m_view.invalidations = 0;
+    m_view.EndInteraction();
+    EXPECT_EQ(m_view.GetDrawingLevel(), 8);
+    EXPECT_EQ(m_view.invalidations, 0);
+    CFrameTimer::SetClock(nullptr);
 }
 
-TEST_F(FrameTest, ATurningWheelMovesTheViewAtLowerLevelsUntilItRestsAndThenDrawsAtFullQuality)
+TEST_F(FrameTest, AWheelNotchZoomsAtTheLevelTheViewStandsAtAndKeepsTheViewsName)
 {
-    // Once every notch over a slow model drew a whole frame at full quality before the
-    // next notch was read.
+    // Once each notch began an interaction: the name went for every notch, and a slow
+    // frame lowered the level the next drag started from.
+    CSettingsStore store{CString()};
+    SetProfileStore(&store);
+    Options().SetForegroundColor(CColor(255, 255, 0, 255));
+    m_view.CreateViewFont();
     static double now = 0.0;
     CFrameTimer::SetClock([] { return now += 0.4; });
     Square(Root(), 5.0, 0.0);
     Draw();
+    const int remembered = m_view.GetRememberedLevel();
     const double height = m_view.GetViewDefinition().GetViewHeight();
     m_view.settleRequests = 0;
     m_view.ZoomByWheel(1.0, CPoint2d(kWidth / 2.0, kHeight / 2.0));
     EXPECT_LT(m_view.GetViewDefinition().GetViewHeight(), height);
-    EXPECT_EQ(m_view.GetInteractionMode(), 1);
+    EXPECT_EQ(m_view.GetInteractionMode(), 0);
     EXPECT_GE(m_view.settleRequests, 1);
     Draw();
-    EXPECT_LT(m_view.GetDrawingLevel(), 8) << "a slow frame of a moving view lowers the level";
-    m_view.invalidations = 0;
+    EXPECT_EQ(m_view.GetDrawingLevel(), 8) << "a slow notch frame keeps the level";
+    int label = 0;
+    for (int y = 0; y < 20; ++y) {
+        for (int x = 0; x < 32; ++x) {
+            const Rgb p = Pixel(x, y);
+            label += p[0] > 150 && p[1] > 150 && p[2] < 110 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(label, 10) << "\"Top\" stays in the corner";
     m_view.OnViewSettled();
-    EXPECT_EQ(m_view.GetInteractionMode(), 0);
     EXPECT_EQ(m_view.GetDrawingLevel(), 8);
-    EXPECT_GE(m_view.invalidations, 1);
+    EXPECT_EQ(m_view.GetRememberedLevel(), remembered);
     CFrameTimer::SetClock(nullptr);
+    m_view.ReleaseViewFont();
+    SetProfileStore(nullptr);
 }
 
 TEST_F(FrameTest, AStandardViewShowsItsNameInTheTopLeftCornerInTheForegroundColour)

@@ -1,5 +1,6 @@
 // A frame that passes its budget stops where it stands, keeps what it drew and says why;
-// a frame of the view stops for waiting input, and a moving one keeps its small budget.
+// a frame of the view stops for waiting input, and a moving one draws whole unless even
+// its lowest level would keep the user waiting.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
@@ -10,8 +11,12 @@
 #include <vector>
 
 #include "annotations/polyline3d.h"
+#include "document/utctime.h"
 #include "foundation/framemeter.h"
+#include "render/framecost.h"
+#include "render/frametimer.h"
 #include "render/viewanalyzer.h"
+#include "samplegen/geometrybuilder.h"
 #include "tests/render/modelframefixture.h"
 
 namespace {
@@ -100,7 +105,8 @@ TEST_F(MeteredFrameTest, AFrameOverItsBudgetStopsWithWhatItDrewAndSaysWhyEachTim
 class CWorkElement : public CDrawingElement
 {
 public:
-    static constexpr std::uint64_t kWork = 10'000'000;
+    // More than a moving frame once drew (2.4 M), a fraction of a second of drawing.
+    static constexpr std::uint64_t kWork = 5'000'000;
     static constexpr std::uint64_t kStep = 1'000;
 
     void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override
@@ -131,6 +137,7 @@ bool ProbeInput() noexcept
 class ViewFrameTest : public ModelFrameTest
 {
 protected:
+    explicit ViewFrameTest(bool stencil = false) : ModelFrameTest(stencil) {}
     void SetUp() override
     {
         ModelFrameTest::SetUp();
@@ -224,14 +231,15 @@ TEST_F(ViewFrameTest, AFrameInputStoppedLeavesTheLastWholeFrameToTheFeedbackSwap
     }
 }
 
-TEST_F(ViewFrameTest, AMovingFrameKeepsItsSmallBudgetAndTheStillFrameAfterItDrawsWhole)
+TEST_F(ViewFrameTest, AMovingFrameDrawsWholeUnlessItsLowestLevelWouldTakeTooLong)
 {
     DrawShown();
     EXPECT_EQ(m_work->charged, CWorkElement::kWork);
     const int settles = m_view.settleRequests;
 
-    // Each way of moving the view: a camera that changed since the frame before, and an
-    // interaction that began (a drag) before the camera moved.
+    // Each way of moving the view: a camera that changed since the frame before (a
+    // notch, a transition), and an interaction that began (a drag) before the camera
+    // moved.
     for (const bool interaction : {false, true}) {
         SCOPED_TRACE(interaction);
         if (interaction) {
@@ -239,31 +247,91 @@ TEST_F(ViewFrameTest, AMovingFrameKeepsItsSmallBudgetAndTheStillFrameAfterItDraw
         } else {
             LookDown(CPoint3d(1, 0, 0), 5.0);
         }
-        // Input that steers a moving view is the probe's to leave out; the rest stops it.
-        DrawShown();
-        EXPECT_GE(m_work->charged, CFrameMeter::kMovingBudget);
-        EXPECT_LE(m_work->charged, CFrameMeter::kMovingBudget + CWorkElement::kStep);
-        EXPECT_TRUE(m_view.statusText.IsEmpty()) << "a moving frame is cut by design";
-        EXPECT_EQ(m_view.settleRequests, settles + 1);
-        m_view.settleRequests = settles;
-
-        // The view rests (a drag holds still with its button down, or the camera stays):
-        // its whole picture follows at full quality.
-        m_view.invalidations = 0;
-        if (interaction) {
-            m_view.SetDrawingLevel(2);
-        }
-        m_view.OnViewSettled();
-        EXPECT_GE(m_view.invalidations, 1);
         DrawShown();
         EXPECT_EQ(m_work->charged, CWorkElement::kWork);
-        EXPECT_EQ(m_view.settleRequests, settles);
-        EXPECT_EQ(m_view.GetLastFullFrameTime(), m_view.GetLastFrameTime());
+        // Whole at full quality outside a drag, the picture is the still one.
+        EXPECT_EQ(m_view.settleRequests, settles + (interaction ? 1 : 0));
+        m_view.settleRequests = settles;
+
+        // A drag that rests with its button held draws its whole picture at full
+        // quality, and goes on at the level it reached.
         if (interaction) {
-            EXPECT_EQ(m_view.GetDrawingLevel(), 2) << "the drag goes on at the level it reached";
+            m_view.SetDrawingLevel(2);
+            m_view.invalidations = 0;
+            m_view.OnViewSettled();
+            EXPECT_GE(m_view.invalidations, 1);
+            DrawShown();
+            EXPECT_EQ(m_work->charged, CWorkElement::kWork);
+            EXPECT_EQ(m_view.GetLastFullFrameTime(), m_view.GetLastFrameTime());
+            EXPECT_EQ(m_view.GetDrawingLevel(), 2);
             m_view.EndInteraction();
         }
     }
+
+    // Frames of two seconds: a moving frame at its lowest level would keep the user
+    // waiting, and stops once half a second has passed, where it looks for input.
+    static double now = 0.0;
+    CFrameTimer::SetClock([] { return now += 2.0; });
+    for (int frame = 0; frame < CFrameCost::kMeasuredFrames; ++frame) {
+        DrawShown();
+        EXPECT_EQ(m_work->charged, CWorkElement::kWork) << "a still frame keeps the count's budget";
+    }
+    m_view.BeginInteraction(0);
+    LookDown(CPoint3d(2, 0, 0), 5.0);
+    const int swaps = m_view.swaps;
+    DrawShown();
+    EXPECT_GE(m_work->charged, CFrameMeter::kInputCheckUnits);
+    EXPECT_LE(m_work->charged, CFrameMeter::kInputCheckUnits + CWorkElement::kStep);
+    EXPECT_EQ(m_view.swaps, swaps + 1) << "what it drew is shown";
+    m_view.EndInteraction();
+    CFrameTimer::SetClock(nullptr);
+}
+
+class ShadowedViewFrameTest : public ViewFrameTest
+{
+protected:
+    ShadowedViewFrameTest() : ViewFrameTest(true) {}
+};
+
+TEST_F(ShadowedViewFrameTest, AStepOfATransitionCutForTimeShowsTheModelLitNeverInItsShadowColourAlone)
+{
+    // Once a step over a model past the moving budget stopped in the stencil pass's dark
+    // pass and showed the whole model in its shadow colour.
+    Options().SetBackgroundColor(CColor(40, 40, 80, 255));
+    Options().SetDisplayEdges(0);
+    Shadows().SetDisplayShadows(true);
+    double highest = -1.0;
+    for (int hour = 0; hour < 24; ++hour) {
+        Shadows().SetDateTime(CUtcTime(2020, 6, 21, hour, 0, 0));
+        highest = std::max(highest, Shadows().GetSunDirection().z);
+    }
+    for (int hour = 0; Shadows().GetSunDirection().z < highest; ++hour) {
+        Shadows().SetDateTime(CUtcTime(2020, 6, 21, hour, 0, 0));
+    }
+    const CGeometryBuilder builder(Root());
+    const auto at = [&](double x, double y) { return builder.Vertex(CPoint3d(x, y, 0)); };
+    builder.Face({at(-9, -9), at(9, -9), at(9, 9), at(-9, 9)}, CVector3d(0, 0, 1));
+    // The floor first, the heavy work after it.
+    Root().Remove(m_work);
+    Root().Add(m_work);
+    LookDown(CPoint3d(), 20.0);
+    static double now = 0.0;
+    CFrameTimer::SetClock([] { return now += 2.0; });
+    for (int frame = 0; frame < CFrameCost::kMeasuredFrames; ++frame) {
+        Draw();
+    }
+    ASSERT_EQ(m_work->charged, CWorkElement::kWork);
+    const auto lit = Pixel(kWidth / 2, kHeight / 2);
+
+    // A transition's step moves the camera outside any interaction; it is cut for time.
+    LookDown(CPoint3d(0.5, 0, 0), 20.0);
+    Draw();
+    EXPECT_LT(m_work->charged, CWorkElement::kWork);
+    const auto step = Pixel(kWidth / 2, kHeight / 2);
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(step[c], lit[c], 3) << c;
+    }
+    CFrameTimer::SetClock(nullptr);
 }
 
 }  // namespace

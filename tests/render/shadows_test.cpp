@@ -36,6 +36,7 @@
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "document/utctime.h"
+#include "drawapi/animation.h"
 #include "drawapi/renderingflags.h"
 #include "model/edge.h"
 #include "model/face.h"
@@ -157,6 +158,44 @@ TEST_F(ShadowTest, TheGroundShadowFallsOnZeroWhereTheSunThrowsTheFaceAndIsDarker
     Shadows().SetOnGround(false);
     Draw();
     EXPECT_EQ(Brightness(shadow), Brightness(mirror));
+}
+
+namespace {
+
+// An animation that goes on until it is finished, moving nothing.
+class HeldAnimation : public IAnimation
+{
+public:
+    bool Step(ITarnisView* /*view*/) override { return !m_finished; }
+    void Finish() override { m_finished = true; }
+    void Pause(bool /*paused*/) override {}
+    void Release() override { delete this; }
+
+private:
+    bool m_finished = false;
+};
+
+}  // namespace
+
+TEST_F(ShadowTest, WhileAnAnimationRunsTheGroundShadowIsDrawnWithoutCompilingItsList)
+{
+    // Once a page transition that moves section planes, which drops the list at each
+    // step, spent each step compiling the casters again.
+    const CVector3d sun = SetSunHeight(0.6);
+    const CPoint3d top(0, 0, 5);
+    Square(top, 2.0);
+    const CPoint3d shadow = Thrown(sun, top);
+    const CPoint3d mirror(-shadow.x, -shadow.y, 0);
+    LookDown(CPoint3d(), 2.0 * std::hypot(shadow.x, shadow.y) + 8.0);
+    Shadows().SetOnFaces(false);
+    m_view.SetAnimation(new HeldAnimation);
+    Draw();
+    EXPECT_EQ(Shadows().GetDisplayList(), 0U);
+    EXPECT_LT(Brightness(shadow), Brightness(mirror) - 30);
+    m_view.SetAnimation(nullptr);
+    Draw();
+    EXPECT_NE(Shadows().GetDisplayList(), 0U);
+    EXPECT_LT(Brightness(shadow), Brightness(mirror) - 30);
 }
 
 // A panel that faces the camera, stood edge-on to the sun: its shadow is a thin line,

@@ -259,7 +259,8 @@ TEST(TarnisView, InteractionLevelsDropAfterSlowFramesAndComeBackAfterwards)
         EXPECT_EQ(view.GetInteractionMode(), 0) << c.name;
         EXPECT_EQ(view.GetDrawingLevel(), 8) << c.name;
         EXPECT_EQ(view.GetRememberedLevel(), c.rememberedAfter) << c.name;
-        EXPECT_EQ(view.invalidations.size(), c.levelWhileMoving < 8 ? 1u : 0u) << c.name;
+        // No frame was drawn at the lowered level: the picture shown is the whole one.
+        EXPECT_TRUE(view.invalidations.empty()) << c.name;
         const CUndoSuspender suspender;
         view.SetModel(nullptr);
         model->Release();
@@ -275,7 +276,6 @@ TEST(TarnisView, EndingAnInteractionAtLevelOneAfterAFastFrameRemembersLevelTwo)
     view.EndInteraction();
     EXPECT_EQ(view.GetRememberedLevel(), 2);
     EXPECT_EQ(view.GetDrawingLevel(), 8);
-    EXPECT_EQ(view.invalidations, std::vector<bool>{false});
 
     // With a requested level the remembered one stays while it is not above the level.
     TestView requested;

@@ -40,6 +40,37 @@ TEST(CameraTransition, MovesAtMostSixteenFramesASecondAndLandsOnTheCamera)
     }
 }
 
+TEST(CameraTransition, SlowFramesSkipAheadByTheClockAndTimePausedDoesNotCount)
+{
+    animationtest::ManualClock clock;
+    const CCamera from = MakeCamera({0, -10, 0}, {});
+    const CCamera to = MakeCamera({10, 0, 0}, {});
+    for (const bool pause : {false, true})
+    {
+        animationtest::View view;
+        view.SetCamera(from, 0.0);
+        CCameraTransition transition(from, to, 1.0);
+        int steps = 0;
+        while (transition.Step(&view))
+        {
+            ++steps;
+            ASSERT_LE(steps, 16);
+            if (pause && steps == 1)
+            {
+                transition.Pause(true);
+                clock.Advance(10.0);
+                transition.Pause(false);
+                continue;
+            }
+            // Each frame takes 0.4 s: the frame after the first shows the camera 0.4 s
+            // on, the third after it lands (of sixteen counted).
+            clock.Advance(0.4);
+        }
+        EXPECT_EQ(steps, pause ? 5 : 4);
+        EXPECT_TRUE(view.GetViewDefinition().GetCamera().IsEqual(to));
+    }
+}
+
 TEST(CameraTransition, FinishingStopsTheCameraWhereItStands)
 {
     animationtest::View view;
