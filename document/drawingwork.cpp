@@ -184,14 +184,17 @@ bool MayHaveOpenings(const CComponent& component)
 }
 
 // The face's area, its outer corners added to the box on the same walk: the count asks
-// this of every face a file holds.
+// this of every face a file holds. A plane is kept as the file stored it, its normal of
+// any length, and the loops' area along it grows with that length: divided by it, a
+// damaged plane weighs what its face covers, not what its numbers reach.
 double FaceArea(const CFace& face, bool openings, CBoundingBox3d& box)
 {
+    const CUnitVector3d normal = face.GetNormal();
+    const double length = std::hypot(normal.x, normal.y, normal.z);
     if (openings) {
         face.GetExtents(box);
-        return face.GetArea();
+        return face.GetArea() / length;
     }
-    const CUnitVector3d normal = face.GetNormal();
     double area = 0.0;
     for (int i = 0; i < face.GetLoopCount(); ++i) {
         if (const CLoop* loop = face.GetLoop(i)) {
@@ -199,7 +202,7 @@ double FaceArea(const CFace& face, bool openings, CBoundingBox3d& box)
             area += loop->IsOuter() ? loopArea : -loopArea;
         }
     }
-    return area;
+    return area / length;
 }
 
 // What the face adds to the fill: its area, or the share of it that a layer over an
@@ -207,7 +210,10 @@ double FaceArea(const CFace& face, bool openings, CBoundingBox3d& box)
 double FaceFill(const CComponent& component, const CFace& face, bool openings, Sum& sum, FaceLayers& layers)
 {
     CBoundingBox3d box;
-    const double area = FaceArea(face, openings, box);
+    // A flat face covers its box at most once seen from anywhere: a corner moved far
+    // beyond the extents, which the box leaves out, does not make it cover more.
+    const double loops = FaceArea(face, openings, box);
+    const double area = box.IsEmpty() ? 0.0 : std::min(loops, HalfSurface(box));
     sum.ownBox.Add(box);
     AddArea(sum.layerArea, area);
     const bool seeThrough = SeenThrough(face.GetMaterial()) || SeenThrough(face.GetBackMaterial());

@@ -138,6 +138,17 @@ TEST(DrawingWorkTest, CornersCharactersShadowsAndFarFacesCount)
          false, CDrawingWork::kBudget + 1},
         {"smaller stack with a far face", [](CTarnwickModel& model, CComponent&) { BuildFarFillModel(model, 12); },
          false, 12 * (kPlacement + kTwoTriangles) + kTriangle + 3 * kEdge + kCoverage + 11 * kBehind},
+        // A plane kept as stored with a normal 1e300 long: the square covers its box
+        // once, as a sound one does (such a number once made a house too much to show).
+        {"damaged plane",
+         [&](CTarnwickModel&, CComponent& root) {
+             const CGeometryBuilder builder(root);
+             CFace* square = builder.Face(vertices(builder, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}), {0, 0, 1});
+             CPlane3d stored;
+             stored.c = 1e300;
+             square->SetPlane(stored);
+         },
+         false, 4 * kEdge + 2 * kTriangle + kCoverage},
         // Squares one sees through are filled again each.
         {"stack one sees through",
          [](CTarnwickModel& model, CComponent&) {
