@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "annotations/sectionplane.h"
 #include "document/classbyname.h"
@@ -804,6 +805,30 @@ void CComponent::Serialize(CArchive& ar)
     }
 }
 
+namespace {
+
+// The edges a component's read took in because its list left them out, for as long as
+// the outermost component's read lasts: a list read later that names one is where it was
+// listed. User-interface thread only.
+std::unordered_set<const CDrawingElement*> g_edgesTakenIn;
+int g_readDepth = 0;
+
+class CReadDepth
+{
+public:
+    CReadDepth() { ++g_readDepth; }
+    ~CReadDepth()
+    {
+        if (--g_readDepth == 0) {
+            g_edgesTakenIn.clear();
+        }
+    }
+    CReadDepth(const CReadDepth&) = delete;
+    CReadDepth& operator=(const CReadDepth&) = delete;
+};
+
+}  // namespace
+
 // What ReadEntities learns of each element while it is at hand, so that FinishRead need
 // not walk a list of millions again: the components the elements reach, and how often
 // each material is used by an element or a back face.
@@ -849,6 +874,7 @@ struct CComponent::ReadTally
 void CComponent::ReadRecord(CArchive& ar)
 {
     const int version = GetLoadedClassVersion(RUNTIME_CLASS(CComponent));
+    const CReadDepth depth;
     ReadTally tally;
     if (version >= 9) {
         ReadManagersAndEntities(ar, version, tally);
@@ -905,6 +931,73 @@ namespace {
 // User-interface thread only.
 std::uint64_t g_edgesListed = 0;
 
+// Elements a list names that a list read before it holds: edges that list only took in,
+// which move here, and faces, which go with their edges.
+struct NamedTwice
+{
+    std::vector<std::pair<CDrawingElement*, CComponent*>> edges;
+    std::vector<CFace*> faces;
+};
+
+bool HasEdgesOf(const CFace& face, const CComponent& component)
+{
+    for (std::int32_t l = 0; l < face.GetLoopCount(); ++l) {
+        for (const CEdgeUse* use : UsesOf(face.GetLoop(l))) {
+            if (use->GetEdge() == nullptr || use->GetEdge()->GetParent() != &component) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Takes each element out of the component holding it, one pass over each list.
+void TakeOutOfHolders(const std::vector<std::pair<CDrawingElement*, CComponent*>>& moved)
+{
+    std::vector<CComponent*> holders;
+    for (const auto& [element, holder] : moved) {
+        if (std::find(holders.begin(), holders.end(), holder) == holders.end()) {
+            holders.push_back(holder);
+            holder->BeginRemovalBatch();
+        }
+        (void)holder->Remove(element);
+    }
+    for (CComponent* holder : holders) {
+        holder->EndRemovalBatch();
+    }
+}
+
+// Edges a list names that a list read before only took in come to the component named
+// by `entities`, with the faces both lists named whose edges are all there now: the
+// other list's entry is then the one left out. Throws badIndex when a face left
+// elsewhere still uses an edge that moved: erasing its component would free the edge.
+template <typename Use>
+void TakeBackNamedTwice(CArchive& ar, CComponent& component, std::vector<CDrawingElement*>& entities,
+                        const NamedTwice& twice, Use use)
+{
+    std::vector<std::pair<CDrawingElement*, CComponent*>> moved = twice.edges;
+    for (CFace* face : twice.faces) {
+        auto* holder = dynamic_cast<CComponent*>(face->GetParent());
+        if (holder != nullptr && HasEdgesOf(*face, component)) {
+            moved.emplace_back(face, holder);
+            entities.push_back(face);
+        }
+    }
+    TakeOutOfHolders(moved);
+    for (const auto& [element, holder] : moved) {
+        element->SetParent(&component);
+        use(element);
+    }
+    for (const auto& [edge, holder] : twice.edges) {
+        for (const CEdgeUse* edgeUse : UsesOf(static_cast<const CEdge*>(edge))) {
+            if (edgeUse->GetFace() != nullptr && edgeUse->GetFace()->GetParent() != &component) {
+                AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName,
+                                         "a face uses an edge that another component holds");
+            }
+        }
+    }
+}
+
 // The component stands as the holder of the edges read while its list is read, until
 // its read ends, however it ends.
 class CHolderScope
@@ -936,24 +1029,36 @@ void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
     const std::uint64_t edgesListedBefore = g_edgesListed;
     const std::uint64_t foreignBefore = CEdgeUse::GetForeignEdgeCount();
     std::uint64_t leftOut = 0;
+    NamedTwice twice;
     for (std::int32_t i = 0; i < count; ++i) {
         CDrawingElement* element = ReadDrawingElement(ar);
-        // An element held elsewhere stays with its first component; a component never
-        // holds itself. No writer lists an empty entry or an element twice: the entry
-        // stood for another element, which the file has lost, so it is told.
-        if (element == nullptr || element == this || element->GetParent() != nullptr) {
+        // An element held elsewhere stays with its first component, but for an edge that
+        // component only took in; a component never holds itself. No writer lists an
+        // empty entry or an element twice: the entry stood for another element, which the
+        // file has lost, so it is told.
+        auto* holder = element != nullptr ? dynamic_cast<CComponent*>(element->GetParent()) : nullptr;
+        if (holder != nullptr && holder != this && g_edgesTakenIn.erase(element) > 0) {
+            twice.edges.emplace_back(element, holder);
+        } else if (element == nullptr || element == this || element->GetParent() != nullptr) {
+            if (holder != nullptr && holder != this && element->GetTypeId() == kTypeFace) {
+                twice.faces.push_back(static_cast<CFace*>(element));
+            }
             ++leftOut;
             continue;
+        } else if (element->GetTypeId() == kTypeEdge) {
+            ++g_edgesListed;
         }
         m_entities.push_back(element);
         element->SetParent(this);
-        if (element->GetTypeId() == kTypeEdge) {
-            ++g_edgesListed;
-        }
         if (const CComponent* held = element->GetNestedComponent()) {
             tally.nested.push_back(held);
         }
         ReadTally::AddUsesOf(element, [&tally](CMaterial* material) { tally.AddUse(material); });
+    }
+    if (!twice.edges.empty()) {
+        TakeBackNamedTwice(ar, *this, m_entities, twice, [&tally](const CDrawingElement* element) {
+            ReadTally::AddUsesOf(element, [&tally](CMaterial* material) { tally.AddUse(material); });
+        });
     }
     if (leftOut > 0) {
         if (CTarnwickModel* model = GetCurrentModel()) {
@@ -999,6 +1104,7 @@ void CComponent::TakeInFaceEdges(CArchive& ar)
                 }
                 m_entities.push_back(edge);
                 edge->SetParent(this);
+                (void)g_edgesTakenIn.insert(edge);
                 takenIn = true;
             }
         }

@@ -1,6 +1,7 @@
 #include "document/drawingwork.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <optional>
@@ -20,7 +21,9 @@
 #include "model/drawingelement.h"
 #include "model/entity.h"
 #include "model/face.h"
+#include "model/edgeuse.h"
 #include "model/loop.h"
+#include "model/vertex.h"
 #include "model/relationshipmap.h"
 #include "platform/archive.h"
 #include "platform/exceptions.h"
@@ -43,7 +46,13 @@ struct Tally
 {
     std::uint64_t work = 0;
     double coverage = 0.0;
+    // How often its layers cover the view there, each counted as filled: what a copy of
+    // it drawn over an equal copy has the depth test reject.
+    double layers = 0.0;
     CBoundingBox3d box;
+    // Some face shows a material one sees through, or takes the placement's material.
+    bool seeThrough = false;
+    bool inherits = false;
 };
 
 // A component while its entities are counted: its own faces, and what it places.
@@ -51,11 +60,80 @@ struct Sum
 {
     std::uint64_t work = 0;
     double area = 0.0;
+    double layerArea = 0.0;
     CBoundingBox3d ownBox;
     double placedFill = 0.0;
+    double placedLayers = 0.0;
     CBoundingBox3d placedBox;
     std::size_t placements = 0;
+    bool seeThrough = false;
+    bool inherits = false;
 };
+
+// A layer drawn exactly over an equal one before it (a face in the plane and the box of
+// an earlier face of its component, a copy placed as an earlier copy of the same
+// component is) lies at the same depth: the depth test rejects its pixels, which costs
+// this share of filling them. Layers one sees through are filled anew.
+constexpr double kBehindShare =
+    static_cast<double>(CFrameMeter::kFilledPixelsPerUnit) / static_cast<double>(CFrameMeter::kRejectedPixelsPerUnit);
+
+// The layers met last, one a slot chosen by hash: a layer met again while its slot still
+// holds it lies over an equal one. One pushed out is later taken for new, which can only
+// raise the count.
+template <std::size_t kWords>
+class RecentLayers
+{
+public:
+    using Key = std::array<std::uint64_t, kWords>;
+
+    [[nodiscard]] bool Repeats(const Key& key)
+    {
+        if (m_slots.empty()) {
+            m_slots.resize(kSlots);
+        }
+        std::uint64_t hash = 0;
+        for (const std::uint64_t word : key) {
+            hash = (hash ^ word) * 0x9E3779B97F4A7C15ULL;
+            hash ^= hash >> 29;
+        }
+        Slot& slot = m_slots[hash & (kSlots - 1)];
+        if (slot.used && slot.key == key) {
+            return true;
+        }
+        slot = {key, true};
+        return false;
+    }
+
+private:
+    static constexpr std::size_t kSlots = 1024;
+    struct Slot
+    {
+        Key key{};
+        bool used = false;
+    };
+    std::vector<Slot> m_slots;
+};
+
+// A face: its component, its normal, its box and its first two corners (the two
+// triangles of a square share the rest).
+using FaceLayers = RecentLayers<16>;
+// A copy: the component placing it, the component placed, and its transformation.
+using CopyLayers = RecentLayers<2 + static_cast<std::size_t>(CTransformation::kStoredNumberCount)>;
+
+std::uint64_t Word(double value)
+{
+    return std::bit_cast<std::uint64_t>(value);
+}
+
+std::uint64_t Word(const void* pointer)
+{
+    return static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(pointer));
+}
+
+bool SeenThrough(const CMaterial* material)
+{
+    return material != nullptr && material->IsTransparent();
+}
 
 using CountedMap = std::unordered_map<const CComponent*, std::optional<Tally>>;
 
@@ -106,14 +184,17 @@ bool MayHaveOpenings(const CComponent& component)
 }
 
 // The face's area, its outer corners added to the box on the same walk: the count asks
-// this of every face a file holds.
+// this of every face a file holds. A plane is kept as the file stored it, its normal of
+// any length, and the loops' area along it grows with that length: divided by it, a
+// damaged plane weighs what its face covers, not what its numbers reach.
 double FaceArea(const CFace& face, bool openings, CBoundingBox3d& box)
 {
+    const CUnitVector3d normal = face.GetNormal();
+    const double length = std::hypot(normal.x, normal.y, normal.z);
     if (openings) {
         face.GetExtents(box);
-        return face.GetArea();
+        return face.GetArea() / length;
     }
-    const CUnitVector3d normal = face.GetNormal();
     double area = 0.0;
     for (int i = 0; i < face.GetLoopCount(); ++i) {
         if (const CLoop* loop = face.GetLoop(i)) {
@@ -121,23 +202,58 @@ double FaceArea(const CFace& face, bool openings, CBoundingBox3d& box)
             area += loop->IsOuter() ? loopArea : -loopArea;
         }
     }
-    return area;
+    return area / length;
 }
 
-void AddOwn(Sum& sum, const CDrawingElement& entity, bool shadows, bool openings)
+// What the face adds to the fill: its area, or the share of it that a layer over an
+// equal one costs.
+double FaceFill(const CComponent& component, const CFace& face, bool openings, Sum& sum, FaceLayers& layers)
+{
+    CBoundingBox3d box;
+    // A flat face covers its box at most once seen from anywhere: a corner moved far
+    // beyond the extents, which the box leaves out, does not make it cover more.
+    const double loops = FaceArea(face, openings, box);
+    const double area = box.IsEmpty() ? 0.0 : std::min(loops, HalfSurface(box));
+    sum.ownBox.Add(box);
+    AddArea(sum.layerArea, area);
+    const bool seeThrough = SeenThrough(face.GetMaterial()) || SeenThrough(face.GetBackMaterial());
+    sum.seeThrough = sum.seeThrough || seeThrough;
+    sum.inherits = sum.inherits || face.GetMaterial() == nullptr;
+    const CLoop* outer = face.GetOuterLoop();
+    const CEdgeUse* first = outer != nullptr ? outer->GetFirstEdgeUse() : nullptr;
+    const CEdgeUse* second = first != nullptr ? first->GetNext() : nullptr;
+    const CVertex* corners[2] = {first != nullptr ? first->GetStartVertex() : nullptr,
+                                 second != nullptr ? second->GetStartVertex() : nullptr};
+    if (seeThrough || box.IsEmpty() || corners[0] == nullptr || corners[1] == nullptr) {
+        return area;
+    }
+    const CUnitVector3d normal = face.GetNormal();
+    const CPoint3d& a = corners[0]->GetPosition();
+    const CPoint3d& b = corners[1]->GetPosition();
+    const FaceLayers::Key key{Word(&component), Word(normal.x), Word(normal.y), Word(normal.z), Word(box.xmin),
+                              Word(box.xmax),   Word(box.ymin), Word(box.ymax), Word(box.zmin), Word(box.zmax),
+                              Word(a.x),        Word(a.y),      Word(a.z),      Word(b.x),      Word(b.y),
+                              Word(b.z)};
+    return layers.Repeats(key) ? area * kBehindShare : area;
+}
+
+void AddOwn(Sum& sum, const CComponent& component, const CDrawingElement& entity, bool shadows, bool openings,
+            FaceLayers& layers)
 {
     sum.work = AddWork(sum.work, entity.GetDrawingWeight(shadows));
     if (entity.GetTypeId() == kTypeFace) {
         // Nearly all the pixels are the faces'; lines and texts fill few.
-        AddArea(sum.area, FaceArea(static_cast<const CFace&>(entity), openings, sum.ownBox));
+        AddArea(sum.area, FaceFill(component, static_cast<const CFace&>(entity), openings, sum, layers));
     }
 }
 
 // One placement of a counted component, in the axes of the component placing it: the
-// box it is drawn in, and its fill, the area of faces that would fill that box as often.
+// box it is drawn in, and its fill, the area of faces that would fill that box as often,
+// and the same for its layers.
 struct Copy
 {
     double fill = 0.0;
+    double layers = 0.0;
     CBoundingBox3d box;
 };
 
@@ -146,15 +262,23 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
     if (placed.box.IsEmpty()) {
         return {};
     }
-    const double fill = placed.coverage * HalfSurface(placed.box);
+    const double surface = HalfSurface(placed.box);
     const auto* instance = dynamic_cast<const CComponentInstance*>(&entity);
     if (instance == nullptr) {
-        return {fill, placed.box};
+        return {placed.coverage * surface, placed.layers * surface, placed.box};
     }
     const CTransformation& transform = instance->GetTransform();
     const CVector3d scales = transform.GetScales();
     const double scale = std::max({scales.x, scales.y, scales.z});
-    return {fill * scale * scale, transform * placed.box};
+    const double scaled = surface * scale * scale;
+    return {placed.coverage * scaled, placed.layers * scaled, transform * placed.box};
+}
+
+// Whether the copy shows a material one sees through: its own faces', or the
+// placement's where its faces take that.
+bool IsSeenThrough(const CDrawingElement& entity, const Tally& placed)
+{
+    return placed.seeThrough || (placed.inherits && SeenThrough(entity.GetMaterial()));
 }
 
 void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed, bool shadows)
@@ -162,8 +286,29 @@ void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed, boo
     sum.work = AddWork(sum.work, AddWork(entity.GetDrawingWeight(shadows), placed.work));
     const Copy copy = Placed(entity, placed);
     AddArea(sum.placedFill, copy.fill);
+    AddArea(sum.placedLayers, copy.layers);
     sum.placedBox.Add(copy.box);
     ++sum.placements;
+    sum.seeThrough = sum.seeThrough || IsSeenThrough(entity, placed);
+    sum.inherits = sum.inherits || (placed.inherits && entity.GetMaterial() == nullptr);
+}
+
+// A copy placed as an earlier copy of the same component is, drawn over it.
+bool RepeatsCopy(const CComponent& component, const CDrawingElement& entity, const Tally& placed, CopyLayers& layers)
+{
+    if (IsSeenThrough(entity, placed)) {
+        return false;
+    }
+    const auto* instance = dynamic_cast<const CComponentInstance*>(&entity);
+    double numbers[CTransformation::kStoredNumberCount] = {};
+    if (instance != nullptr) {
+        instance->GetTransform().GetStoredNumbers(numbers);
+    }
+    CopyLayers::Key key{Word(&component), Word(entity.GetNestedComponent())};
+    for (std::size_t i = 0; i < std::size(numbers); ++i) {
+        key[2 + i] = Word(numbers[i]);
+    }
+    return layers.Repeats(key);
 }
 
 // Where a copy is drawn, coarsely: the power of two just above its size, and the cell of
@@ -207,10 +352,17 @@ std::size_t HashOf(const CellKey& key)
     return static_cast<std::size_t>(hash);
 }
 
+// How often the copies in a cell fill the view, and how often their layers cover it.
+struct Thickness
+{
+    double coverage = 0.0;
+    double layers = 0.0;
+};
+
 struct Cell
 {
     CellKey key;
-    double coverage = 0.0;
+    Thickness thickness;
     bool used = false;
 };
 
@@ -229,12 +381,12 @@ public:
         m_cells.assign(size, Cell{});
     }
 
-    // Answers the coverage of the copy's cell with the copy.
-    double Add(const CBoundingBox3d& box, double coverage)
+    // Answers the thickness of the copy's cell with the copy.
+    Thickness Add(const CBoundingBox3d& box, const Thickness& thickness)
     {
         const std::optional<CellKey> key = CellOf(box);
-        if (!key || coverage <= 0.0) {
-            return 0.0;
+        if (!key || thickness.layers <= 0.0) {
+            return {};
         }
         const std::size_t mask = m_cells.size() - 1;
         const std::size_t home = HashOf(*key) & mask;
@@ -250,8 +402,9 @@ public:
             chosen->used = true;
             chosen->key = *key;
         }
-        chosen->coverage += coverage;
-        return chosen->coverage;
+        chosen->thickness.coverage += thickness.coverage;
+        chosen->thickness.layers += thickness.layers;
+        return chosen->thickness;
     }
 
 private:
@@ -260,32 +413,56 @@ private:
     std::vector<Cell> m_cells;
 };
 
-// How often the component's copies fill the view where most of them are drawn over
-// one another: each copy's coverage of its own box, summed by cell. Its own faces are
-// one more copy.
-double ThickestStack(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells)
+// The copies of a component: how thick they are where most of them are drawn over one
+// another, and their fill, a copy over an equal one weighed at what the depth test's
+// rejecting all its layers costs.
+struct Stack
+{
+    Thickness thickest;
+    double fill = 0.0;
+};
+
+Thickness ThicknessOf(double fill, double layers, const CBoundingBox3d& box)
+{
+    return {CoverageOf(fill, box), CoverageOf(layers, box)};
+}
+
+// Each copy's coverage of its own box, summed by cell. Its own faces are one more copy.
+Stack ThickestStack(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells,
+                    CopyLayers& layers)
 {
     cells.Reset(sum.placements + 1);
-    double thickest = cells.Add(sum.ownBox, CoverageOf(sum.area, sum.ownBox));
+    Stack stack{cells.Add(sum.ownBox, ThicknessOf(sum.area, sum.layerArea, sum.ownBox)), 0.0};
     for (const CDrawingElement* entity : component.GetEntityList()) {
         const CComponent* placed = entity != nullptr ? entity->GetNestedComponent() : nullptr;
         const auto found = placed != nullptr ? counted.find(placed) : counted.end();
         if (found == counted.end() || !found->second) {
             continue;
         }
-        const Copy copy = Placed(*entity, *found->second);
-        thickest = std::max(thickest, cells.Add(copy.box, CoverageOf(copy.fill, copy.box)));
+        Copy copy = Placed(*entity, *found->second);
+        if (RepeatsCopy(component, *entity, *found->second, layers)) {
+            copy.fill = copy.layers * kBehindShare;
+        }
+        AddArea(stack.fill, copy.fill);
+        const Thickness cell = cells.Add(copy.box, ThicknessOf(copy.fill, copy.layers, copy.box));
+        stack.thickest.coverage = std::max(stack.thickest.coverage, cell.coverage);
+        stack.thickest.layers = std::max(stack.thickest.layers, cell.layers);
     }
-    return thickest;
+    return stack;
 }
 
-Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells)
+Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells,
+             CopyLayers& layers)
 {
-    Tally tally{sum.work, 0.0, sum.ownBox};
+    Tally tally{sum.work, 0.0, 0.0, sum.ownBox, sum.seeThrough, sum.inherits};
     tally.box.Add(sum.placedBox);
-    tally.coverage = CoverageOf(sum.area + sum.placedFill, tally.box);
+    tally.layers = CoverageOf(sum.layerArea + sum.placedLayers, tally.box);
     if (sum.placements > 1) {
-        tally.coverage = std::max(tally.coverage, ThickestStack(component, sum, counted, cells));
+        const Stack stack = ThickestStack(component, sum, counted, cells, layers);
+        tally.coverage = std::max(CoverageOf(sum.area + stack.fill, tally.box), stack.thickest.coverage);
+        tally.layers = std::max(tally.layers, stack.thickest.layers);
+    } else {
+        tally.coverage = CoverageOf(sum.area + sum.placedFill, tally.box);
     }
     return tally;
 }
@@ -361,6 +538,8 @@ Tally CountFrom(const CComponent& root, bool shadows)
     counted.emplace(&root, std::nullopt);
     std::vector<Frame> stack{{&root, MayHaveOpenings(root)}};
     StackCells cells;
+    FaceLayers faceLayers;
+    CopyLayers copyLayers;
     MaterialsShown materials;
     Tally total;
     while (!stack.empty()) {
@@ -380,7 +559,7 @@ Tally CountFrom(const CComponent& root, bool shadows)
             materials.Add(*entity);
             const CComponent* placed = entity->GetNestedComponent();
             if (placed == nullptr) {
-                AddOwn(frame.sum, *entity, shadows, frame.openings);
+                AddOwn(frame.sum, *frame.component, *entity, shadows, frame.openings, faceLayers);
                 continue;
             }
             const auto [found, isNew] = counted.try_emplace(placed);
@@ -397,7 +576,7 @@ Tally CountFrom(const CComponent& root, bool shadows)
             continue;
         }
         const CComponent* component = frame.component;
-        const Tally done = Finish(*component, frame.sum, counted, cells);
+        const Tally done = Finish(*component, frame.sum, counted, cells, copyLayers);
         stack.pop_back();
         if (stack.empty()) {
             total = done;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "foundation/framemeter.h"
+#include "render/equallayers.h"
 
 #ifndef GL_DEPTH_CLAMP
 #define GL_DEPTH_CLAMP 0x864F
@@ -32,6 +33,20 @@ constexpr auto kTileSetupPixels =
     static_cast<double>(CFrameMeter::kTriangleSetupCost * CFrameMeter::kFilledPixelsPerUnit);
 
 }  // namespace
+
+std::array<float, 9> CClipVolume::WindowCorners(const float* corners, const float (&x)[3], const float (&y)[3]) const
+{
+    const float* m = m_matrix;
+    std::array<float, 9> window{};
+    for (std::size_t v = 0; v < 3; ++v) {
+        const float* p = corners + v * 3;
+        const float w = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
+        window[v * 3] = x[v];
+        window[v * 3 + 1] = y[v];
+        window[v * 3 + 2] = (m[2] * p[0] + m[6] * p[1] + m[10] * p[2] + m[14]) / w;
+    }
+    return window;
+}
 
 bool CClipVolume::Load(double reachPixels)
 {
@@ -64,7 +79,8 @@ bool CClipVolume::Load(double reachPixels)
     return true;
 }
 
-double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vertexCount) const
+double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vertexCount, CEqualLayers* layers,
+                                        double* rejected) const
 {
     const float* m = m_matrix;
     // Single precision is plenty for an estimate, and a frame asks this of every triangle.
@@ -91,7 +107,16 @@ double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vert
         const float across = std::max({x[0], x[1], x[2]}) - std::min({x[0], x[1], x[2]});
         const float down = std::max({y[0], y[1], y[2]}) - std::min({y[0], y[1], y[2]});
         const float triangle = area + tileSetup + std::max(across, down) * perTile;
-        pixels += behind || !(triangle < viewportPixels) ? viewportPixels : triangle;
+        if (behind || !(triangle < viewportPixels)) {
+            pixels += viewportPixels;
+        } else if (layers != nullptr && rejected != nullptr && area >= CEqualLayers::kLargeTriangle &&
+                   layers->Repeats(WindowCorners(positions + t * 3, x, y))) {
+            // The setup is paid whatever the depth test says.
+            pixels += triangle - area;
+            *rejected += area;
+        } else {
+            pixels += triangle;
+        }
     }
     return pixels;
 }

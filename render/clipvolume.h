@@ -9,8 +9,11 @@
 // Only while GL renders (not while it selects or gives feedback). User-interface
 // thread only, with the view's context current.
 
+#include <array>
 #include <cstddef>
 #include <vector>
+
+class CEqualLayers;
 
 class CClipVolume
 {
@@ -50,9 +53,17 @@ public:
     // its longer side reaches a few hundred more, since a long thin triangle costs a
     // setup in every tile it crosses however few pixels it covers there. A triangle
     // that reaches behind the eye, or beyond the viewport, counts as the whole viewport.
-    [[nodiscard]] double CountTrianglePixels(const float* positions, std::size_t vertexCount) const;
+    // With layers, the pixels of a large triangle drawn exactly over an equal one are
+    // added to rejected instead, which the depth test rejects.
+    [[nodiscard]] double CountTrianglePixels(const float* positions, std::size_t vertexCount,
+                                             CEqualLayers* layers = nullptr, double* rejected = nullptr) const;
 
 private:
+    // The triangle's corners in window pixels about the viewport's centre (x and y as
+    // counted) and their depth.
+    [[nodiscard]] std::array<float, 9> WindowCorners(const float* corners, const float (&x)[3],
+                                                     const float (&y)[3]) const;
+
     // Projection times modelview, column after column as GL holds it.
     float m_matrix[16] = {};
     // Near and far do not clip while depth clamping is on.

@@ -274,6 +274,7 @@ void CFaceBatch::BeginFrame()
 {
     m_relationshipsOf = nullptr;
     m_byFirstEnd.clear();
+    m_layers.Clear();
 }
 
 const std::vector<CRelationship*>* CFaceBatch::FindRelationships(const CFace& face)
@@ -397,9 +398,14 @@ void CFaceBatch::Flush(ITarnisView* view)
     if (m_volume.Load()) {
         corners = m_volume.Sift(m_positions.data(), corners, 3, IsShadedAlike() && IsOrderFree(),
                                 {{m_normals.data(), 3 * sizeof(float)}, {m_colors.data(), 4}});
-        // Filling is most of what a few large triangles cost, drawn over one another.
-        const double pixels = m_volume.CountTrianglePixels(m_positions.data(), corners);
+        // Filling is most of what a few large triangles cost, drawn over one another;
+        // one drawn over an equal one costs what the depth test's rejecting costs.
+        m_layers.Load();
+        double rejected = 0.0;
+        const double pixels = m_volume.CountTrianglePixels(m_positions.data(), corners,
+                                                           m_layers.IsRejecting() ? &m_layers : nullptr, &rejected);
         units += CFrameMeter::PixelUnits(static_cast<std::uint64_t>(pixels), CFrameMeter::kFilledPixelsPerUnit);
+        units += CFrameMeter::PixelUnits(static_cast<std::uint64_t>(rejected), CFrameMeter::kRejectedPixelsPerUnit);
     }
     // The call costs its state's setting up however little is left of the batch.
     units += corners != 0 ? CFrameMeter::kDrawCallCost : 0;

@@ -23,6 +23,7 @@
 #include "model/facegl.h"
 #include "model/keptfacetriangles.h"
 #include "render/clipvolume.h"
+#include "render/equallayers.h"
 #include "render/facecut.h"
 #include "render/polygontriangulator.h"
 
@@ -110,4 +111,5 @@ private:
     std::vector<std::uint32_t> m_loopEnds;
     std::vector<CPoint2d> m_flatCorners;
     CClipVolume m_volume;
+    CEqualLayers m_layers;
 };

@@ -36,6 +36,8 @@ constexpr std::uint64_t kBoxFaces = 12 * kTriangle;
 constexpr std::uint64_t kBox = kBoxFaces + 12 * kEdge;
 // Two triangles sharing their diagonal: two faces, five edges.
 constexpr std::uint64_t kTwoTriangles = 2 * kTriangle + 5 * kEdge;
+// A fill of the view the depth test rejects, drawn over an equal one.
+constexpr std::uint64_t kBehind = kCoverage * CFrameMeter::kFilledPixelsPerUnit / CFrameMeter::kRejectedPixelsPerUnit;
 
 std::uint64_t CountOf(const SharedModelShape& shape)
 {
@@ -53,9 +55,9 @@ TEST(DrawingWorkTest, EveryPathCountsWhatItDrawsAndUnplacedDefinitionsCountNothi
         SharedModelShape shape;
         std::uint64_t work;
     } cases[] = {
-        // 1 + 2 + 4 placements, the box drawn on 4 paths: 24 faces' area over the
-        // unit cube's 3 shown.
-        {{{1, 2, 2}, 0, true}, 7 * kPlacement + 4 * kBox + 8 * kCoverage},
+        // 1 + 2 + 4 placements, the box drawn on 4 paths in one place: the first fills
+        // the unit cube's 3 shown twice, the other three are drawn over it.
+        {{{1, 2, 2}, 0, true}, 7 * kPlacement + 4 * kBox + 2 * kCoverage + 3 * 2 * kBehind},
         // 12 unit squares side by side: the view is filled once where they are drawn.
         {{{3, 4}, 2, false}, 15 * kPlacement + 12 * kTwoTriangles + kCoverage},
         {{{0, 2, 2}, 0, true}, 0},
@@ -129,11 +131,37 @@ TEST(DrawingWorkTest, CornersCharactersShadowsAndFarFacesCount)
              }
          },
          true, kPlacement + kBox + kBoxFaces + 2 * kCoverage},
-        // Squares drawn over one another fill the view once each, however far away a
-        // face makes the model's box reach.
+        // Squares drawn over one another in one place: the first fills the view, the
+        // depth test rejects the others, however far away a face makes the model's box
+        // reach.
         {"stack with a far face", [](CTarnwickModel& model, CComponent&) { BuildFarFillModel(model, 51'000); },
          false, CDrawingWork::kBudget + 1},
         {"smaller stack with a far face", [](CTarnwickModel& model, CComponent&) { BuildFarFillModel(model, 12); },
+         false, 12 * (kPlacement + kTwoTriangles) + kTriangle + 3 * kEdge + kCoverage + 11 * kBehind},
+        // A plane kept as stored with a normal 1e300 long: the square covers its box
+        // once, as a sound one does (such a number once made a house too much to show).
+        {"damaged plane",
+         [&](CTarnwickModel&, CComponent& root) {
+             const CGeometryBuilder builder(root);
+             CFace* square = builder.Face(vertices(builder, {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}), {0, 0, 1});
+             CPlane3d stored;
+             stored.c = 1e300;
+             square->SetPlane(stored);
+         },
+         false, 4 * kEdge + 2 * kTriangle + kCoverage},
+        // Squares one sees through are filled again each.
+        {"stack one sees through",
+         [](CTarnwickModel& model, CComponent&) {
+             BuildFarFillModel(model, 12);
+             auto* glass = new CMaterial;
+             glass->SetName(CString::FromUtf8("Glass"));
+             glass->SetUseTransparency(true);
+             glass->SetTransparency(0.5);
+             model.GetMaterialManager()->AddMaterial(glass);
+             for (CDrawingElement* entity : model.GetDefinitionList()->GetDefinition(0)->GetEntityList()) {
+                 entity->SetMaterial(glass);
+             }
+         },
          false, 12 * (kPlacement + kTwoTriangles) + kTriangle + 3 * kEdge + 12 * kCoverage},
     };
     for (const auto& c : cases) {

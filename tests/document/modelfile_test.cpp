@@ -1272,6 +1272,71 @@ Bytes WriteSquare(SquareList list)
 
 }  // namespace
 
+namespace {
+
+// Two squares side by side in the root, sharing an edge, the first also named by a
+// definition's list. The definitions are written before the root's list, so the face
+// comes first in the definition, its edges with it, and the root names them again.
+Bytes WriteSquaresOneAlsoInADefinition()
+{
+    OwnedModel model;
+    const CurrentModelScope scope(&*model);
+    const CUndoSuspender suspender;
+    CComponent& root = *model->GetRootComponent();
+    CVertex* corners[6];
+    for (int i = 0; i < 6; ++i) {
+        corners[i] = new CVertex(CPoint3d(i % 3, i / 3, 0));
+    }
+    const auto edge = [&](int a, int b) { return new CEdge(corners[a], corners[b], false); };
+    CEdge* shared = edge(1, 4);
+    CEdge* left[4] = {edge(0, 1), shared, edge(4, 3), edge(3, 0)};
+    CEdge* right[4] = {edge(1, 2), edge(2, 5), edge(5, 4), shared};
+    auto* first = new CFace(4, left, CPlane3d(CPoint3d(), CVector3d(0, 0, 1)));
+    auto* second = new CFace(4, right, CPlane3d(CPoint3d(), CVector3d(0, 0, 1)));
+    auto* definition = new CComponentDefinition;
+    model->GetDefinitionList()->AddDefinition(definition, false);
+    for (CDrawingElement* element : std::initializer_list<CDrawingElement*>{first, second, left[0], shared, left[2],
+                                                                              left[3], right[0], right[1], right[2]}) {
+        root.Add(element);
+    }
+    definition->Add(first);
+    const Bytes bytes = modelfiletest::WriteModel(*model, kSaveFormat5000);
+    // Once again in the root alone, so that the model lets each element go once.
+    (void)definition->Remove(first);
+    first->SetParent(&root);
+    return bytes;
+}
+
+}  // namespace
+
+// A face that the root and a definition both listed once refused the whole file: the
+// definition, read first, took the face and its edges, and the root's other face then
+// used an edge another component held.
+TEST_F(ModelFileTest, AFaceListedByTheRootAndADefinitionStaysWithItsEdgesAndTheOtherListingIsLeftOut)
+{
+    OwnedModel model;
+    ::testing::internal::CaptureStderr();
+    modelfiletest::ReadModel(*model, WriteSquaresOneAlsoInADefinition());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk) << said;
+    EXPECT_EQ(model->GetLeftOutEntryCount(), 1u);
+    const CComponent& root = *model->GetRootComponent();
+    EXPECT_EQ(root.GetCount(), 9);
+    ASSERT_EQ(model->GetDefinitionList()->GetCount(), 1);
+    EXPECT_EQ(model->GetDefinitionList()->GetDefinition(0)->GetCount(), 0);
+    for (const CDrawingElement* element : root.GetEntityList()) {
+        if (element->GetTypeId() == kTypeFace) {
+            for (const CEdgeUse* use : UsesOf(static_cast<const CFace*>(element)->GetOuterLoop())) {
+                EXPECT_EQ(use->GetEdge()->GetParent(), &root);
+            }
+        }
+    }
+    OwnedModel again;
+    modelfiletest::ReadModel(*again, modelfiletest::WriteModel(*model, kSaveFormat5000));
+    EXPECT_EQ(again->GetRootComponent()->GetCount(), 9);
+    EXPECT_EQ(again->GetLeftOutEntryCount(), 0u);
+}
+
 // One damaged reference once opened silently: the edges it stood for were gone from the
 // component while the face still used them, and a save wrote the model without them.
 TEST_F(ModelFileTest, AnEmptyEntryOrOneNamingAnElementListedAlreadyIsCountedAndTheFacesEdgesAreTakenBackIn)

@@ -207,6 +207,12 @@ TEST_F(DrawingWorkFrameTest, AWholeFrameChargesAboutWhatTheCountAdmitted)
         {"placements", [](CTarnwickModel& m) { BuildNestedSquaresModel(m, 20, 20); }},
         {"placements, shadows on", [](CTarnwickModel& m) { BuildShadowedNestedSquaresModel(m, 20, 20); }},
         {"standing faces, shadows on", [](CTarnwickModel& m) { BuildShadowedModel(m, 2); }},
+        {"copies drawn over equal copies",
+         [](CTarnwickModel& m) {
+             BuildSharedModel(m, {{200}, 2, true});
+             LookDownOn(m, 1.0);
+         }},
+        {"faces drawn over equal faces", [](CTarnwickModel& m) { BuildFacesFirstRingModel(m, 200); }},
         {"edges, shadows on", [](CTarnwickModel& m) { BuildEdges(m, 2000, true); }},
     };
     for (const ClassRow& row : rows) {
