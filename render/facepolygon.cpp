@@ -230,7 +230,7 @@ const CKeptFaceTriangles::SEntry* CFacePolygon::FindKeptCut() const
         return nullptr;
     }
     const CKeptFaceTriangles::SEntry* kept = CKeptFaceTriangles::Find(m_keptFace->GetDisplayCache());
-    return kept != nullptr && kept->corners == m_points.size() ? kept : nullptr;
+    return kept != nullptr && kept->corners == m_points.size() && kept->openingEnds.empty() ? kept : nullptr;
 }
 
 void CFacePolygon::MapKeptOrder(std::vector<std::uint32_t>& toKept) const
@@ -283,7 +283,7 @@ bool CFacePolygon::GetCut(const CVector3d& axis, std::vector<std::uint32_t>& tri
     if (m_keptFace != nullptr) {
         // Kept as the face batch keeps it (a face left unfilled without triangles), so
         // that neither road cuts the face again until it changes.
-        CKeptFaceTriangles::SEntry entry{static_cast<std::uint32_t>(corners), triangles, added};
+        CKeptFaceTriangles::SEntry entry{static_cast<std::uint32_t>(corners), triangles, added, {}, {}};
         Renumber(entry.triangles, entry.added, [&](std::uint32_t k) { return k < corners ? toKept[k] : k; });
         if (m_keptFace->GetDisplayCache() > 0) {
             CKeptFaceTriangles::Release(m_keptFace->GetDisplayCache());

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 #include <vector>
 
+#include "foundation/framemeter.h"
+#include "model/facecutcost.h"
 #include "platform/quitrequest.h"
+#include "samplegen/faceshapes.h"
 
 namespace {
 
@@ -71,6 +76,20 @@ SCovered Cover(const SLoops& loops, CFaceCut& cut)
     }
     covered.clockwise = covered.area > 0.0 ? -worst / covered.area : 0.0;
     return covered;
+}
+
+// The shape's loops seen from +z.
+SLoops LoopsOf(const SFaceShape& shape)
+{
+    SLoops loops;
+    for (const auto& loop : shape.loops) {
+        std::vector<CPoint2d> flat;
+        for (const CPoint3d& p : loop) {
+            flat.emplace_back(p.x, p.y);
+        }
+        loops.Add(flat);
+    }
+    return loops;
 }
 
 }  // namespace
@@ -160,4 +179,40 @@ TEST(FaceCut, TrianglesCutAtMovedCornersAreCheckedWhereTheCornersLie)
     EXPECT_TRUE(CFaceCut::CoversOnce(square, ends, {0, 1, 2, 0, 2, 3}, 0.0));
     // The same area, but one triangle turned over covers part of it twice.
     EXPECT_FALSE(CFaceCut::CoversOnce(square, ends, {0, 1, 2, 0, 2, 3, 0, 1, 3, 1, 0, 3}, 0.0));
+}
+
+TEST(FaceCut, LongStraightRunsAreResolvedAsOneSideEachAndPutBackWithinWhatWasCounted)
+{
+    // Each long side of the ladder is a run of 20,001 corners, along which a hole runs
+    // from end to end; two small holes cross below it. Handed to the library corner by
+    // corner, the runs took it seconds.
+    const SFaceShape ladder = MakeFaceShape("ladder", 20000);
+    const SLoops loops = LoopsOf(ladder);
+    const CFaceCutCost::SCount count = CFaceCutCost::Count(loops.points, loops.ends);
+    ASSERT_TRUE(count.withinLimits);
+    ASSERT_GT(count.crossings, 0U);
+    CFaceCut cut;
+    std::uint64_t charged = 0;
+    {
+        const CFrameMeter::CScope meter(UINT64_MAX / 2, true);
+        ASSERT_EQ(cut.Cut(loops.points, loops.ends), CFaceCut::EResult::kDone);
+        charged = meter.GetUsed();
+    }
+    EXPECT_NEAR(Cover(loops, cut).area, ladder.area, 1e-9 * ladder.area);
+    EXPECT_LE(charged, 2 * (count.GetCountingUnits() + count.GetResolveUnits()) + count.GetAfterResolveUnits() +
+                           2 * CFrameMeter::kCutCornerCost * count.GetResolvedCorners());
+    // The corners of the sides below and above the long hole are put back: every one is a
+    // corner of some triangle.
+    const std::set<std::uint32_t> used(cut.GetTriangles().begin(), cut.GetTriangles().end());
+    const auto besideHole = [&](const CPoint2d& p) {
+        return (p.x == 0.0 || p.x == 10.0) && (p.y < 2.5 || p.y > 20000.0 - 2.5);
+    };
+    for (std::uint32_t i = 0; i < loops.ends[0]; ++i) {
+        if (besideHole(loops.points[i])) {
+            EXPECT_TRUE(used.count(i) == 1) << "corner " << i << " left out";
+        }
+    }
+    CQuitRequest::Request();
+    EXPECT_EQ(cut.Cut(loops.points, loops.ends), CFaceCut::EResult::kAbandoned);
+    CQuitRequest::Clear();
 }
