@@ -78,6 +78,28 @@ SCovered Cover(const SLoops& loops, CFaceCut& cut)
     return covered;
 }
 
+// A strip 10 high over a zigzag of n teeth and a hole sharing every corner of the zigzag,
+// with two small holes crossing each other above it: the library would join the loops
+// at every tooth, each join a walk round them.
+SLoops SharedZigzag(int n)
+{
+    std::vector<CPoint2d> outer;
+    std::vector<CPoint2d> hole;
+    for (int i = 0; i <= n; ++i) {
+        outer.emplace_back(i, i % 2);
+    }
+    outer.insert(outer.end(), {{static_cast<double>(n), 10.0}, {0.0, 10.0}});
+    hole.insert(hole.end(), {{0.0, 5.0}, {static_cast<double>(n), 5.0}});
+    for (int i = n; i >= 0; --i) {
+        hole.emplace_back(i, i % 2);
+    }
+    return SLoops()
+        .Add(outer)
+        .Add(hole)
+        .Add({{2, 6}, {2, 7}, {4, 7}, {4, 6}})
+        .Add({{3, 6.5}, {3, 8}, {5, 8}, {5, 6.5}});
+}
+
 // The shape's loops seen from +z.
 SLoops LoopsOf(const SFaceShape& shape)
 {
@@ -158,6 +180,7 @@ TEST(FaceCut, LeavesUnfilledWhatWouldCostTooMuchOrIsNotANumberAndStopsForAQuit)
         SLoops loops;
     } cases[] = {
         {"star {3001/1500}: 4.5 M crossings", SLoops().Add(Star(3001, 1500))},
+        {"20,000 teeth shared by two loops", SharedZigzag(20000)},
         {"corner not a number", SLoops().Add({{0, 0}, {4, 0}, {4, std::nan("")}, {0, 4}})},
     };
     for (const auto& c : cases) {
