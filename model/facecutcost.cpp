@@ -203,10 +203,14 @@ private:
                                              std::make_pair(j, SLevel{}),
                                              [](const auto& p, const auto& q) { return p.first < q.first; });
         for (auto level = levels.first; level != levels.second; ++level) {
-            const std::uint64_t crossed = static_cast<std::uint64_t>(
-                std::distance(UpperPlace(y, level->second.left), LowerPlace(y, level->second.right)));
+            const auto first = UpperPlace(y, level->second.left);
+            const std::uint64_t crossed =
+                static_cast<std::uint64_t>(std::distance(first, LowerPlace(y, level->second.right)));
+            const auto left = static_cast<std::uint64_t>(std::distance(m_active.cbegin(), first));
             m_count.crossings += crossed;
-            m_count.work = AddCapped(m_count.work, crossed * CFaceCutCost::kStepsPerCrossing + m_active.size());
+            m_count.work = AddCapped(m_count.work, crossed * (CFaceCutCost::kStepsPerCrossing +
+                                                              (left + crossed) / CFaceCutCost::kEdgesPerStep) +
+                                                       m_active.size());
             if (m_count.crossings > m_maxCrossings || m_count.work > m_maxWork ||
                 !Step(std::bit_width(m_active.size()) + crossed)) {
                 return false;
@@ -274,7 +278,7 @@ private:
                 m_active[k] = m_active[k - 1];
                 --k;
                 ++m_count.crossings;
-                m_count.work = AddCapped(m_count.work, CFaceCutCost::kStepsPerCrossing);
+                m_count.work = AddCapped(m_count.work, CFaceCutCost::kStepsPerCrossing + k / CFaceCutCost::kEdgesPerStep);
                 if (m_count.crossings > m_maxCrossings || m_count.work > m_maxWork || !Step(1)) {
                     return false;
                 }
