@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <tuple>
 
 #include "foundation/framemeter.h"
 #include "model/facecutcost.h"
@@ -386,6 +387,23 @@ CFaceCut::EResult CFaceCut::ResolveCrossings(const std::vector<CFaceCutCost::SGr
     return CutResolved(grid, returned, returnedEnds, straight);
 }
 
+void CFaceCut::DropCopies(const std::vector<CFaceCutCost::SGridPoint>& grid, std::size_t firstLeftOut,
+                          CFaceCutCost::Touches& touches)
+{
+    // Each corner left out once, and not where a corner already lies on the same side.
+    std::erase_if(touches, [firstLeftOut](const auto& touch) {
+        return touch.first >= firstLeftOut && (touch.first - firstLeftOut) % 3 != 0;
+    });
+    const auto key = [&grid](const auto& touch) {
+        return std::make_tuple(touch.second, grid[touch.first].x, grid[touch.first].y, touch.first);
+    };
+    std::sort(touches.begin(), touches.end(), [&key](const auto& p, const auto& q) { return key(p) < key(q); });
+    const auto again = [&grid, firstLeftOut](const auto& kept, const auto& touch) {
+        return touch.first >= firstLeftOut && kept.second == touch.second && grid[kept.first] == grid[touch.first];
+    };
+    touches.erase(std::unique(touches.begin(), touches.end(), again), touches.end());
+}
+
 CFaceCut::EResult CFaceCut::CutResolved(const std::vector<CFaceCutCost::SGridPoint>& grid,
                                         const std::vector<CFaceCutCost::SGridPoint>& returned,
                                         const std::vector<std::uint32_t>& returnedEnds,
@@ -456,10 +474,7 @@ CFaceCut::EResult CFaceCut::CutResolved(const std::vector<CFaceCutCost::SGridPoi
     if (!CountCharged(outGrid, ends, count, touches, UINT64_MAX)) {
         return EResult::kAbandoned;
     }
-    const std::size_t firstLeftOut = ends[loopsReturned - 1];
-    std::erase_if(touches, [firstLeftOut](const auto& touch) {
-        return touch.first >= firstLeftOut && (touch.first - firstLeftOut) % 3 != 0;
-    });
+    DropCopies(outGrid, ends[loopsReturned - 1], touches);
     ends.resize(loopsReturned);
     m_slack = 2.0 * maxMove + 2.0 / m_scale;
     switch (count.withinLimits ? CutSplit(onGrid, own, corner, outGrid, ends, touches) : EStep::kUnsuited) {

@@ -72,6 +72,10 @@ private:
     EResult CutResolved(const std::vector<CFaceCutCost::SGridPoint>& grid,
                         const std::vector<CFaceCutCost::SGridPoint>& returned,
                         const std::vector<std::uint32_t>& returnedEnds, const std::vector<std::uint32_t>& straight);
+    // Of the corners left out and found inside sides (each listed three times, from
+    // firstLeftOut on), each once, and none where a corner already lies in that side.
+    static void DropCopies(const std::vector<CFaceCutCost::SGridPoint>& grid, std::size_t firstLeftOut,
+                           CFaceCutCost::Touches& touches);
     // The loops with the corners lying inside each side put in it: the points (indices
     // before the split) in their loops' order, and where each loop ends.
     static void SplitAtTouches(const std::vector<CFaceCutCost::SGridPoint>& grid,

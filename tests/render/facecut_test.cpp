@@ -158,6 +158,14 @@ TEST(FaceCut, FillsEveryFaceOnceUnderThePositiveWindingRuleWithNoTriangleTurnedO
         {"hole along the outline's side, corners on the run",
          SLoops().Add({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {6, 0}, {6, 3}, {0, 3}}).Add({{1, 0}, {1, 1}, {4, 1}, {4, 0}, {2, 0}}),
          18.0 - 3.0, false},
+        // Resolved by the library, the corners straight on the shared run put back once.
+        {"hole along the outline's side, corners on the run, and two holes crossing",
+         SLoops()
+             .Add({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {6, 0}, {6, 3}, {0, 3}})
+             .Add({{1, 0}, {1, 1}, {4, 1}, {4, 0}, {2, 0}})
+             .Add({{4.5, 1.5}, {4.5, 2.5}, {5.5, 2.5}, {5.5, 1.5}})
+             .Add({{5, 2}, {5, 2.8}, {5.8, 2.8}, {5.8, 2}}),
+         18.0 - 3.0 - 1.0 - 0.64 + 0.25, true},
         {"overlapping outlines", SLoops().Add({{0, 0}, {2, 0}, {2, 2}, {0, 2}}).Add({{1, 1}, {3, 1}, {3, 3}, {1, 3}}), 7.0,
          true},
         {"far face, holes sharing a corner", far, farArea, false},
