@@ -124,7 +124,7 @@ void CFacePolygon::Build(const CFace& face, const CTransformation* transform, bo
         AppendOpenings(face, transform, view);
     }
     m_simple = m_loopEnds.size() == 1 && face.GetLoop(0) != nullptr && face.GetLoop(0)->IsConvex();
-    m_keptFace = !outerLoopOnly && static_cast<int>(ownLoops) == face.GetLoopCount() ? &face : nullptr;
+    m_keptFace = static_cast<int>(ownLoops) == face.GetLoopCount() ? &face : nullptr;
 }
 
 void CFacePolygon::AppendOpenings(const CFace& face, const CTransformation* transform, ITarnisView* view)
@@ -395,6 +395,8 @@ bool CFacePolygon::ClipByPlane(const CPlane3d& plane, bool& cut)
     const bool simple = m_simple;
     const std::size_t before = m_points.size();
     const CFace* keptFace = m_keptFace;
+    std::vector<CPoint3d> openings = std::move(m_openings);
+    std::vector<std::size_t> openingEnds = std::move(m_openingEnds);
     Free();
     for (const ClippedLoop& loop : kept) {
         m_points.insert(m_points.end(), loop.points.begin(), loop.points.end());
@@ -405,6 +407,10 @@ bool CFacePolygon::ClipByPlane(const CPlane3d& plane, bool& cut)
     // the face's kept triangles.
     m_simple = simple && !m_loopEnds.empty();
     m_keptFace = !cut && m_points.size() == before ? keptFace : nullptr;
+    if (m_keptFace != nullptr) {
+        m_openings = std::move(openings);
+        m_openingEnds = std::move(openingEnds);
+    }
     return !m_loopEnds.empty();
 }
 
