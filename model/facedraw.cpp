@@ -421,12 +421,15 @@ std::uint64_t CFace::GetResolveWeight() const
         return 0;
     }
     // Counted as the drawing counts it, so that the two agree whether the face is
-    // filled; one too costly is left unfilled and costs nothing more to draw. Loops that
-    // only touch are cut by the sweep once their shared corners are moved apart, which
-    // the corners already weigh.
+    // filled; one too costly is left unfilled once counted and costs nothing more to
+    // draw. Loops that only touch are cut by the sweep once their shared corners are
+    // moved apart, which the corners already weigh.
     const CFaceCutCost::SCount count = CFaceCutCost::Count(flat, ends);
-    if (count.crossings == 0 || !count.IsAffordable()) {
+    if (count.crossings == 0) {
         return 0;
+    }
+    if (!count.IsAffordable()) {
+        return count.GetCountingUnits();
     }
     // The loops resolved are counted again and cut, and make more triangles than the
     // loops' own corners: a corner at every crossing.
