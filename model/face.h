@@ -236,8 +236,10 @@ private:
     void DrawWithState(ITarnisView* view, CMaterial* material, CColor color, bool lit, bool textured, bool stippled,
                        bool alphaTest, bool keepDepth);
     void DrawSelectionHighlight(ITarnisView* view, const CColor& selectionColor);
-    // What resolving the loops of a face with a loop that does not turn once in all
-    // (which crosses itself) costs; 0 for one the sweep cuts and one too costly to fill.
+    // What drawing the face costs beyond its loops' own triangles when its loops cross
+    // (a loop itself, or holes one another): counting and resolving them, cutting what is
+    // resolved, and the triangles the crossings add; 0 for loops the sweep cuts and for
+    // loops too costly to fill.
     [[nodiscard]] std::uint64_t GetResolveWeight() const;
     // Each edge of whose ring this face holds the first use, by its DrawIfShown.
     void DrawEdgesIfShown(ITarnisView* view);

@@ -149,10 +149,11 @@ public:
 class CCrossingCounter
 {
 public:
-    CCrossingCounter(const CBands& bands, const std::vector<SGridPoint>& grid, CFaceCutCost::SCount& count,
-                     std::uint64_t maxCrossings, std::uint64_t maxWork, CFaceCutCost::Touches* touches)
-        : m_bands(bands), m_grid(grid), m_count(count), m_maxCrossings(maxCrossings), m_maxWork(maxWork),
-          m_touches(touches)
+    CCrossingCounter(const CBands& bands, const std::vector<SGridPoint>& grid, const std::vector<bool>& straight,
+                     CFaceCutCost::SCount& count, std::uint64_t maxCrossings, std::uint64_t maxWork,
+                     CFaceCutCost::Touches& touches)
+        : m_bands(bands), m_grid(grid), m_straight(straight), m_count(count), m_maxCrossings(maxCrossings),
+          m_maxWork(maxWork), m_touches(touches)
     {
     }
 
@@ -192,8 +193,9 @@ private:
     }
 
     // At a corner height, the edges standing across it are in order along it: level sides
-    // crossing them are counted, and corners lying inside a side (of an edge standing
-    // across, or of a level side) are listed when asked for.
+    // crossing them are counted, corners lying inside a side (of an edge standing across,
+    // or of a level side) are listed, and the corners the library is handed that lie
+    // inside a side or where another corner lies are counted as its joins.
     bool AtHeight(Index j)
     {
         const std::int64_t y = m_bands.m_ys[j];
@@ -201,17 +203,18 @@ private:
                                              std::make_pair(j, SLevel{}),
                                              [](const auto& p, const auto& q) { return p.first < q.first; });
         for (auto level = levels.first; level != levels.second; ++level) {
-            const std::uint64_t crossed = static_cast<std::uint64_t>(
-                std::distance(UpperPlace(y, level->second.left), LowerPlace(y, level->second.right)));
+            const auto first = UpperPlace(y, level->second.left);
+            const std::uint64_t crossed =
+                static_cast<std::uint64_t>(std::distance(first, LowerPlace(y, level->second.right)));
+            const auto left = static_cast<std::uint64_t>(std::distance(m_active.cbegin(), first));
             m_count.crossings += crossed;
-            m_count.work = AddCapped(m_count.work, crossed * CFaceCutCost::kStepsPerCrossing + m_active.size());
+            m_count.work = AddCapped(m_count.work, crossed * (CFaceCutCost::kStepsPerCrossing +
+                                                              (left + crossed) / CFaceCutCost::kEdgesPerStep) +
+                                                       m_active.size());
             if (m_count.crossings > m_maxCrossings || m_count.work > m_maxWork ||
                 !Step(std::bit_width(m_active.size()) + crossed)) {
                 return false;
             }
-        }
-        if (m_touches == nullptr) {
-            return true;
         }
         const auto corners = std::equal_range(m_bands.m_corners.begin(), m_bands.m_corners.end(),
                                               std::make_pair(j, Index{0}),
@@ -221,6 +224,9 @@ private:
         m_open.clear();
         for (auto corner = corners.first; corner != corners.second; ++corner) {
             const std::int64_t x = m_grid[corner->second].x;
+            const bool shared = (corner != corners.first && m_grid[(corner - 1)->second].x == x) ||
+                                (corner + 1 != corners.second && m_grid[(corner + 1)->second].x == x);
+            m_count.joins += shared && !m_straight[corner->second] ? 1 : 0;
             for (auto e = LowerPlace(y, x); e != UpperPlace(y, x); ++e) {
                 if (!Touch(corner->second, m_bands.m_edges[*e].side)) {
                     return false;
@@ -244,8 +250,9 @@ private:
 
     bool Touch(Index corner, Index side)
     {
-        m_touches->emplace_back(corner, side);
-        return m_touches->size() <= m_maxCrossings;
+        m_touches.emplace_back(corner, side);
+        m_count.joins += m_straight[corner] ? 0 : 1;
+        return m_touches.size() <= m_maxCrossings;
     }
 
     // The first edge not left of the place, and the first right of it.
@@ -271,7 +278,7 @@ private:
                 m_active[k] = m_active[k - 1];
                 --k;
                 ++m_count.crossings;
-                m_count.work = AddCapped(m_count.work, CFaceCutCost::kStepsPerCrossing);
+                m_count.work = AddCapped(m_count.work, CFaceCutCost::kStepsPerCrossing + k / CFaceCutCost::kEdgesPerStep);
                 if (m_count.crossings > m_maxCrossings || m_count.work > m_maxWork || !Step(1)) {
                     return false;
                 }
@@ -311,10 +318,11 @@ private:
 
     const CBands& m_bands;
     const std::vector<SGridPoint>& m_grid;
+    const std::vector<bool>& m_straight;
     CFaceCutCost::SCount& m_count;
     std::uint64_t m_maxCrossings;
     std::uint64_t m_maxWork;
-    CFaceCutCost::Touches* m_touches;
+    CFaceCutCost::Touches& m_touches;
     std::vector<SLevel> m_open;
     std::vector<Index> m_active;
     std::vector<Index> m_merged;
@@ -361,6 +369,16 @@ CFaceCutCost::SCount CFaceCutCost::Count(const std::vector<SGridPoint>& grid, co
         return count;
     }
     count.corners = grid.size();
+    count.loops = loopEnds.size();
+    std::vector<bool> straight(grid.size(), false);
+    std::size_t start = 0;
+    for (const std::uint32_t end : loopEnds) {
+        for (std::size_t i = start; i < end; ++i) {
+            straight[i] = PassesStraight(grid, start, end, i);
+            count.straight += straight[i] ? 1 : 0;
+        }
+        start = end;
+    }
     const auto levels = static_cast<std::uint64_t>(std::bit_width(grid.size()));
     const CBands bands(grid, loopEnds);
     count.counting = count.corners * levels;
@@ -368,7 +386,10 @@ CFaceCutCost::SCount CFaceCutCost::Count(const std::vector<SGridPoint>& grid, co
     if (count.work > maxWork) {
         return count;
     }
-    count.withinLimits = CCrossingCounter(bands, grid, count, maxCrossings, maxWork, touches).Run();
+    Touches unasked;
+    count.withinLimits =
+        CCrossingCounter(bands, grid, straight, count, maxCrossings, maxWork, touches != nullptr ? *touches : unasked)
+            .Run();
     return count;
 }
 
@@ -384,6 +405,34 @@ CFaceCutCost::SCount CFaceCutCost::Count(const std::vector<CPoint2d>& points, co
         return count;
     }
     return Count(grid, loopEnds);
+}
+
+bool CFaceCutCost::PassesStraight(const std::vector<SGridPoint>& grid, std::size_t start, std::size_t end,
+                                  std::size_t i)
+{
+    const SGridPoint& before = grid[i > start ? i - 1 : end - 1];
+    const SGridPoint& at = grid[i];
+    const SGridPoint& after = grid[i + 1 < end ? i + 1 : start];
+    const Wide inX = at.x - before.x;
+    const Wide inY = at.y - before.y;
+    const Wide outX = after.x - at.x;
+    const Wide outY = after.y - at.y;
+    return inX * outY == inY * outX && inX * outX + inY * outY > 0;
+}
+
+std::uint64_t CFaceCutCost::SCount::GetLibraryWork() const
+{
+    const std::uint64_t handed = corners - straight + 2 * crossings;
+    const std::uint64_t joinWork = joins != 0 && handed > UINT64_MAX / joins ? UINT64_MAX : joins * handed;
+    return AddCapped(work, joinWork);
+}
+
+std::uint64_t CFaceCutCost::SCount::GetAfterResolveUnits() const
+{
+    // Each corner put back is counted as a loop of three.
+    const std::uint64_t counted = GetResolvedCorners() + 3 * straight;
+    const auto levels = static_cast<std::uint64_t>(std::bit_width(counted));
+    return AddCapped(counted * levels, counting) / kWorkPerUnit;
 }
 
 void CFaceCutCost::SayUnfilled(const SCount& count)

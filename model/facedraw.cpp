@@ -381,12 +381,13 @@ std::uint64_t CFace::GetDrawingWeight(bool shadows) const
     const std::uint64_t sides = corners + 2 * static_cast<std::uint64_t>(loops > 1 ? loops - 1 : 0);
     const std::uint64_t drawn = (sides > 2 ? sides - 2 : 0) * CFrameMeter::kTriangleCost;
     std::uint64_t weight = drawn + (cut ? CFrameMeter::kCutCornerCost * corners : 0);
+    const std::uint64_t resolve = cut ? GetResolveWeight() : 0;
     if (shadows) {
         // The frame draws every face again where the sun lights it; one that casts adds
-        // its shadow's volume and its shadow on the ground.
-        weight += drawn + (CastsShadows() ? kShadowCornerCost * corners : 0);
+        // its shadow's volume and its shadow on the ground. The triangles crossings add
+        // are drawn again with the rest, weighed with their resolution.
+        weight += drawn + resolve + (CastsShadows() ? kShadowCornerCost * corners : 0);
     }
-    const std::uint64_t resolve = cut ? GetResolveWeight() : 0;
     return weight + resolve < weight ? UINT64_MAX : weight + resolve;
 }
 
@@ -415,13 +416,25 @@ std::uint64_t CFace::GetResolveWeight() const
         ends.push_back(static_cast<std::uint32_t>(flat.size()));
         crosses = crosses || !TurnsOnce(flat, start, flat.size());
     }
-    // Loops that only touch are cut by the sweep once their shared corners are moved
-    // apart, which the corners already weigh.
-    if (!crosses) {
+    // One loop that turns once in all does not cross itself; holes may cross anything.
+    if (!crosses && ends.size() < 2) {
         return 0;
     }
     // Counted as the drawing counts it, so that the two agree whether the face is
-    // filled; one too costly is left unfilled and costs nothing more to draw.
+    // filled; one too costly is left unfilled once counted and costs nothing more to
+    // draw. Loops that only touch are cut by the sweep once their shared corners are
+    // moved apart, which the corners already weigh.
     const CFaceCutCost::SCount count = CFaceCutCost::Count(flat, ends);
-    return count.withinLimits ? count.GetCountingUnits() + count.GetResolveUnits() : 0;
+    if (count.crossings == 0) {
+        return 0;
+    }
+    if (!count.IsAffordable()) {
+        return count.GetCountingUnits();
+    }
+    // The loops resolved are counted again and cut, and make more triangles than the
+    // loops' own corners: a corner at every crossing.
+    const std::uint64_t own = flat.size() + 2 * ends.size();
+    const std::uint64_t added = count.GetResolvedTriangles() > own ? count.GetResolvedTriangles() - own : 0;
+    return count.GetCountingUnits() + count.GetResolveUnits() + count.GetAfterResolveUnits() +
+           CFrameMeter::kCutCornerCost * count.GetResolvedCorners() + added * CFrameMeter::kTriangleCost;
 }

@@ -39,12 +39,18 @@ bool IndicesFit(const CKeptFaceTriangles::SEntry& entry)
     return std::all_of(entry.triangles.begin(), entry.triangles.end(), [all](std::uint32_t t) { return t < all; });
 }
 
+// In indices' room: an added corner takes three, an opening's corner six.
+std::size_t SizeOf(const CKeptFaceTriangles::SEntry& entry)
+{
+    return entry.triangles.size() + 3 * entry.added.size() + 6 * entry.openings.size() + entry.openingEnds.size();
+}
+
 }  // namespace
 
 std::int32_t CKeptFaceTriangles::Keep(SEntry entry)
 {
     SStore& store = Store();
-    const std::size_t size = entry.triangles.size() + 3 * entry.added.size();
+    const std::size_t size = SizeOf(entry);
     if (entry.corners == 0 || store.indices + size > kMaxIndices ||
         store.entries.size() >= static_cast<std::size_t>(INT32_MAX - 1) || !IndicesFit(entry)) {
         return 0;
@@ -79,7 +85,7 @@ void CKeptFaceTriangles::Release(std::int32_t number)
         return;
     }
     SEntry& entry = store.entries[static_cast<std::size_t>(number) - 1];
-    store.indices -= entry.triangles.size() + 3 * entry.added.size();
+    store.indices -= SizeOf(entry);
     entry = SEntry{};
     store.free.push_back(number);
 }

@@ -2,13 +2,16 @@
 // CKeptFaceTriangles: the triangles of faces that a fan cannot draw, kept from one draw
 // to the next, whether the sweep cut them or a tessellator that adds corners where loops
 // cross; a face found too costly to fill keeps an entry without triangles, so that it
-// is weighed once. A face holds the number of its entry as its display cache; the face lets
+// is weighed once. A face that glued windows cut keeps the openings it was cut with,
+// so that it is cut again only when they change. A face holds the number of its entry as its display cache; the face lets
 // go of it when its geometry changes or it is destroyed, so the triangles kept never
 // outlive what they were cut from. The model is drawn and changed on one thread.
 
 #include <cstdint>
 #include <utility>
 #include <vector>
+
+#include "foundation/point3d.h"
 
 class CKeptFaceTriangles
 {
@@ -25,11 +28,16 @@ public:
 
     struct SEntry
     {
-        // The face's corners counted over all its loops when it was cut (never 0), each
-        // triangle three indices into them followed by the added corners.
+        // The face's corners counted over all its loops when it was cut (never 0), and
+        // the openings' corners after them; each triangle three indices into them
+        // followed by the added corners.
         std::uint32_t corners = 0;
         std::vector<std::uint32_t> triangles;
         std::vector<SAddedCorner> added;
+        // The openings' outlines one after the other in the face's axes, and where each
+        // ends; empty for a face cut from its own loops.
+        std::vector<CPoint3d> openings;
+        std::vector<std::size_t> openingEnds;
     };
 
     // The entry's number (above 0), or 0 when the store is full, the corners are 0 or
@@ -37,7 +45,7 @@ public:
     static std::int32_t Keep(SEntry entry);
     static std::int32_t Keep(std::uint32_t corners, std::vector<std::uint32_t> triangles)
     {
-        return Keep(SEntry{corners, std::move(triangles), {}});
+        return Keep(SEntry{corners, std::move(triangles), {}, {}, {}});
     }
     // Null for a number that holds nothing.
     [[nodiscard]] static const SEntry* Find(std::int32_t number);

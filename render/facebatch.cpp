@@ -139,7 +139,8 @@ void CFaceBatch::AddFace(ITarnisView* view, CFace& face, const CColor& color, bo
         AddFan(*outer, count);
         return;
     }
-    // The openings that glued components cut depend on the view: such faces are cut anew.
+    // The openings that glued components cut depend on the view: such faces keep their
+    // cut with the openings it was made with.
     if (!cut && AddKeptTriangles(face)) {
         return;
     }
@@ -154,7 +155,7 @@ bool CFaceBatch::AddKeptTriangles(CFace& face)
     const auto corners = static_cast<std::uint32_t>(m_cornerUses.size());
     const std::int32_t number = face.GetDisplayCache();
     const CKeptFaceTriangles::SEntry* kept = CKeptFaceTriangles::Find(number);
-    if (kept != nullptr && kept->corners == corners) {
+    if (kept != nullptr && kept->corners == corners && kept->openingEnds.empty()) {
         AddIndexedTriangles(kept->triangles, kept->added);
         return true;
     }
@@ -177,7 +178,7 @@ bool CFaceBatch::AddKeptTriangles(CFace& face)
     // Drawn before it is kept, so that the store may take the triangles without a copy.
     AddIndexedTriangles(m_cut.GetTriangles(), m_cut.GetAdded());
     face.SetDisplayCache(CKeptFaceTriangles::Keep(
-        CKeptFaceTriangles::SEntry{corners, std::move(m_cut.GetTriangles()), std::move(m_cut.GetAdded())}));
+        CKeptFaceTriangles::SEntry{corners, std::move(m_cut.GetTriangles()), std::move(m_cut.GetAdded()), {}, {}}));
     return true;
 }
 
@@ -353,33 +354,69 @@ void CFaceBatch::CollectOpenings(ITarnisView* view, const std::vector<CRelations
     }
 }
 
-void CFaceBatch::CutWithOpenings(ITarnisView* view, const CFace& face)
+void CFaceBatch::CutWithOpenings(ITarnisView* view, CFace& face)
 {
     m_openingPoints.clear();
     m_openingEnds.clear();
     if (const std::vector<CRelationship*>* relationships = FindRelationships(face)) {
         CollectOpenings(view, *relationships);
     }
-    // The openings depend on the view: nothing of this is kept.
     if (GatherCorners(face) && m_openingPoints.size() < (std::size_t{1} << 30)) {
-        // The openings follow the face's loops as loops of their own, seen in the same plane.
-        ProjectCorners(face);
-        const CUnitVector3d normal = face.GetNormal();
-        const CVector3d axis(normal.x, normal.y, normal.z);
-        std::size_t start = 0;
-        for (const std::size_t end : m_openingEnds) {
-            for (std::size_t k = start; k < end; ++k) {
-                m_flatCorners.push_back(CPolygonTriangulator::Flatten(m_openingPoints[k], axis));
-            }
-            m_loopEnds.push_back(static_cast<std::uint32_t>(m_flatCorners.size()));
-            start = end;
-        }
-        if (m_cut.Cut(m_flatCorners, m_loopEnds) == CFaceCut::EResult::kDone) {
-            AddIndexedTriangles(m_cut.GetTriangles(), m_cut.GetAdded());
-        }
+        AddCutWithOpenings(face);
     }
     m_openingPoints.clear();
     m_openingEnds.clear();
+}
+
+bool CFaceBatch::KeptWithTheseOpenings(const CKeptFaceTriangles::SEntry& kept) const
+{
+    const auto same = [](const CPoint3d& a, const CPoint3d& b) { return a.x == b.x && a.y == b.y && a.z == b.z; };
+    return kept.corners == m_cornerUses.size() + m_openingPoints.size() && kept.openingEnds == m_openingEnds &&
+           std::equal(kept.openings.begin(), kept.openings.end(), m_openingPoints.begin(), m_openingPoints.end(),
+                      same);
+}
+
+void CFaceBatch::AddCutWithOpenings(CFace& face)
+{
+    // The openings depend on the view (a window hidden cuts none) and on where the windows
+    // stand: the cut is kept with the openings it was made with, for every placement of
+    // the face and every frame until they change.
+    const std::int32_t number = face.GetDisplayCache();
+    if (const CKeptFaceTriangles::SEntry* kept = CKeptFaceTriangles::Find(number);
+        kept != nullptr && KeptWithTheseOpenings(*kept)) {
+        AddIndexedTriangles(kept->triangles, kept->added);
+        return;
+    }
+    if (number > 0) {
+        CKeptFaceTriangles::Release(number);
+        face.SetDisplayCache(0);
+    }
+    // The openings follow the face's loops as loops of their own, seen in the same plane.
+    ProjectCorners(face);
+    const CUnitVector3d normal = face.GetNormal();
+    const CVector3d axis(normal.x, normal.y, normal.z);
+    std::size_t start = 0;
+    for (const std::size_t end : m_openingEnds) {
+        for (std::size_t k = start; k < end; ++k) {
+            m_flatCorners.push_back(CPolygonTriangulator::Flatten(m_openingPoints[k], axis));
+        }
+        m_loopEnds.push_back(static_cast<std::uint32_t>(m_flatCorners.size()));
+        start = end;
+    }
+    const CFaceCut::EResult result = m_cut.Cut(m_flatCorners, m_loopEnds);
+    if (result == CFaceCut::EResult::kAbandoned) {
+        return;
+    }
+    CKeptFaceTriangles::SEntry entry;
+    entry.corners = static_cast<std::uint32_t>(m_flatCorners.size());
+    if (result == CFaceCut::EResult::kDone) {
+        AddIndexedTriangles(m_cut.GetTriangles(), m_cut.GetAdded());
+        entry.triangles = std::move(m_cut.GetTriangles());
+        entry.added = std::move(m_cut.GetAdded());
+    }
+    entry.openings = m_openingPoints;
+    entry.openingEnds = m_openingEnds;
+    face.SetDisplayCache(CKeptFaceTriangles::Keep(std::move(entry)));
 }
 
 void CFaceBatch::Flush(ITarnisView* view)

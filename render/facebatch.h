@@ -3,8 +3,8 @@
 // other; simple convex faces become triangle fans straight from their loop, faces
 // with holes or concave outlines are cut into triangles once (CFaceCut, which also
 // resolves loops that touch or cross) and keep them until they change (one too costly
-// to resolve keeps that it is left unfilled; those that glued components cut into are
-// cut at every draw), and the triangles
+// to resolve keeps that it is left unfilled; those that glued components cut into keep
+// them with the openings they were cut with), and the triangles
 // of consecutive faces gather in one vertex array, with a normal and a colour per
 // corner, drawn in one call when the batch is flushed. Colours therefore change
 // between faces without a state change; lit and flat faces go in separate batches.
@@ -54,7 +54,7 @@ public:
 
 private:
     // The relationships whose first end is the face (null when none): a face with
-    // any is cut at every draw, as a component may cut into it.
+    // any is cut with the openings the components glued to it cut.
     [[nodiscard]] const std::vector<CRelationship*>* FindRelationships(const CFace& face);
     void AddFan(const CLoop& loop, int count);
     // Draws the face's kept triangles, cutting them first when it has none; false when
@@ -66,9 +66,11 @@ private:
     void ProjectCorners(const CFace& face);
     void AddIndexedTriangles(const std::vector<std::uint32_t>& triangles,
                              const std::vector<CKeptFaceTriangles::SAddedCorner>& added);
-    // The openings that glued components cut are found anew at every draw, so such a
-    // face is cut at every draw.
-    void CutWithOpenings(ITarnisView* view, const CFace& face);
+    // The openings that glued components cut are found anew at every draw; the face is
+    // cut again only when they differ from those its kept cut was made with.
+    void CutWithOpenings(ITarnisView* view, CFace& face);
+    void AddCutWithOpenings(CFace& face);
+    [[nodiscard]] bool KeptWithTheseOpenings(const CKeptFaceTriangles::SEntry& kept) const;
     // The outlines that the glued components shown in the view cut into the face, each
     // wound to cut it under the positive winding rule.
     void CollectOpenings(ITarnisView* view, const std::vector<CRelationship*>& relationships);

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <tuple>
 
 #include "foundation/framemeter.h"
 #include "model/facecutcost.h"
@@ -23,9 +24,10 @@ double Orient(const CPoint2d& a, const CPoint2d& b, const CPoint2d& c)
 // Counts the loops' crossings and touches on the grid, the counting charged to the
 // frame; false when the frame must stop or the count gave up.
 bool CountCharged(const std::vector<CFaceCutCost::SGridPoint>& grid, const std::vector<std::uint32_t>& ends,
-                  CFaceCutCost::SCount& count, CFaceCutCost::Touches& touches)
+                  CFaceCutCost::SCount& count, CFaceCutCost::Touches& touches,
+                  std::uint64_t maxWork = CFaceCutCost::kMaxWork)
 {
-    count = CFaceCutCost::Count(grid, ends, CFaceCutCost::kMaxCrossings, CFaceCutCost::kMaxWork, &touches);
+    count = CFaceCutCost::Count(grid, ends, CFaceCutCost::kMaxCrossings, maxWork, &touches);
     return CFrameMeter::Charge(count.GetCountingUnits()) && !count.abandoned;
 }
 
@@ -328,6 +330,10 @@ CFaceCut::EResult CFaceCut::Resolve(const std::vector<std::uint32_t>& loopEnds)
             break;
         }
     }
+    if (!count.IsAffordable()) {
+        CFaceCutCost::SayUnfilled(count);
+        return EResult::kUnfilled;
+    }
     if (!CFrameMeter::Charge(count.GetResolveUnits())) {
         return EResult::kAbandoned;
     }
@@ -337,12 +343,20 @@ CFaceCut::EResult CFaceCut::Resolve(const std::vector<std::uint32_t>& loopEnds)
 CFaceCut::EResult CFaceCut::ResolveCrossings(const std::vector<CFaceCutCost::SGridPoint>& grid,
                                              const std::vector<std::uint32_t>& loopEnds)
 {
+    // The library's joins cost each a walk round the loop they join, so long runs of
+    // corners in a straight line are handed to it as one side each and put back in the
+    // sides it returns afterwards.
     ClipperLib::Paths loops;
+    std::vector<Index> straight;
     std::size_t start = 0;
     for (const std::uint32_t end : loopEnds) {
         ClipperLib::Path& path = loops.emplace_back();
         for (std::size_t i = start; i < end; ++i) {
-            path.emplace_back(grid[i].x, grid[i].y);
+            if (CFaceCutCost::PassesStraight(grid, start, end, i)) {
+                straight.push_back(static_cast<Index>(i));
+            } else {
+                path.emplace_back(grid[i].x, grid[i].y);
+            }
         }
         start = end;
     }
@@ -359,6 +373,42 @@ CFaceCut::EResult CFaceCut::ResolveCrossings(const std::vector<CFaceCutCost::SGr
         SayUncut(m_flat.size());
         return EResult::kUnfilled;
     }
+    // Loops of fewer than three points bound nothing.
+    std::vector<CFaceCutCost::SGridPoint> returned;
+    std::vector<std::uint32_t> returnedEnds;
+    for (const ClipperLib::Path& path : resolved) {
+        if (path.size() >= 3) {
+            for (const ClipperLib::IntPoint& p : path) {
+                returned.push_back({p.X, p.Y});
+            }
+            returnedEnds.push_back(static_cast<std::uint32_t>(returned.size()));
+        }
+    }
+    return CutResolved(grid, returned, returnedEnds, straight);
+}
+
+void CFaceCut::DropCopies(const std::vector<CFaceCutCost::SGridPoint>& grid, std::size_t firstLeftOut,
+                          CFaceCutCost::Touches& touches)
+{
+    // Each corner left out once, and not where a corner already lies on the same side.
+    std::erase_if(touches, [firstLeftOut](const auto& touch) {
+        return touch.first >= firstLeftOut && (touch.first - firstLeftOut) % 3 != 0;
+    });
+    const auto key = [&grid](const auto& touch) {
+        return std::make_tuple(touch.second, grid[touch.first].x, grid[touch.first].y, touch.first);
+    };
+    std::sort(touches.begin(), touches.end(), [&key](const auto& p, const auto& q) { return key(p) < key(q); });
+    const auto again = [&grid, firstLeftOut](const auto& kept, const auto& touch) {
+        return touch.first >= firstLeftOut && kept.second == touch.second && grid[kept.first] == grid[touch.first];
+    };
+    touches.erase(std::unique(touches.begin(), touches.end(), again), touches.end());
+}
+
+CFaceCut::EResult CFaceCut::CutResolved(const std::vector<CFaceCutCost::SGridPoint>& grid,
+                                        const std::vector<CFaceCutCost::SGridPoint>& returned,
+                                        const std::vector<std::uint32_t>& returnedEnds,
+                                        const std::vector<std::uint32_t>& straight)
+{
     m_gridIndex.clear();
     m_gridIndex.reserve(grid.size());
     for (Index i = 0; i < grid.size(); ++i) {
@@ -375,15 +425,14 @@ CFaceCut::EResult CFaceCut::ResolveCrossings(const std::vector<CFaceCutCost::SGr
     std::vector<std::uint32_t> ends;
     double maxMove = 0.0;
     const CPoint2d& origin = m_flat[0];
-    for (const ClipperLib::Path& path : resolved) {
-        if (path.size() < 3) {
-            continue;
-        }
-        for (const ClipperLib::IntPoint& p : path) {
-            const Index index = MapBack(p.X, p.Y);
+    std::size_t start = 0;
+    for (const std::uint32_t end : returnedEnds) {
+        for (std::size_t k = start; k < end; ++k) {
+            const CFaceCutCost::SGridPoint& p = returned[k];
+            const Index index = MapBack(p.x, p.y);
             corner.push_back(index);
-            outGrid.push_back({p.X, p.Y});
-            onGrid.emplace_back(static_cast<double>(p.X), static_cast<double>(p.Y));
+            outGrid.push_back(p);
+            onGrid.emplace_back(static_cast<double>(p.x), static_cast<double>(p.y));
             if (index < m_flat.size()) {
                 own.push_back(m_flat[index]);
             } else {
@@ -398,18 +447,35 @@ CFaceCut::EResult CFaceCut::ResolveCrossings(const std::vector<CFaceCutCost::SGr
                                 std::abs(origin.y + onGrid.back().y / m_scale - own.back().y)});
         }
         ends.push_back(static_cast<std::uint32_t>(own.size()));
+        start = end;
     }
     if (ends.empty()) {
         return EResult::kDone;
     }
+    // The corners left out, each as a loop of three at its place, are found inside the
+    // sides they lie in like corners of loops that touch, and put in those sides; the
+    // loops of three themselves are not cut.
+    const std::size_t loopsReturned = ends.size();
+    for (const Index i : straight) {
+        for (int copy = 0; copy < 3; ++copy) {
+            corner.push_back(i);
+            outGrid.push_back(grid[i]);
+            onGrid.emplace_back(static_cast<double>(grid[i].x), static_cast<double>(grid[i].y));
+            own.push_back(m_flat[i]);
+        }
+        ends.push_back(static_cast<std::uint32_t>(own.size()));
+    }
     // The loops the library hands back may still touch, at corners or a corner inside a
     // side: found as before, and cut on the grid, where they lie apart; the triangles are
-    // checked where the corners are drawn.
+    // checked where the corners are drawn. The count's own steps are charged as they are
+    // taken; the library is not called again, so its work is not limited here.
     CFaceCutCost::Touches touches;
     CFaceCutCost::SCount count;
-    if (!CountCharged(outGrid, ends, count, touches)) {
+    if (!CountCharged(outGrid, ends, count, touches, UINT64_MAX)) {
         return EResult::kAbandoned;
     }
+    DropCopies(outGrid, ends[loopsReturned - 1], touches);
+    ends.resize(loopsReturned);
     m_slack = 2.0 * maxMove + 2.0 / m_scale;
     switch (count.withinLimits ? CutSplit(onGrid, own, corner, outGrid, ends, touches) : EStep::kUnsuited) {
     case EStep::kDone:

@@ -10,8 +10,10 @@
 //     cover the face's area once;
 //  3. loops that cross, or run along each other, are turned by the polygon clipping
 //     library into loops that do not (the positive winding rule, as the faces were always
-//     filled), once its work is counted and found within bounds; those are cut as in 1
-//     and 2. Past the bounds the face is left unfilled, its edges drawn, said once.
+//     filled), once its work is counted and found within bounds; corners lying straight
+//     between their neighbours are not handed to it (its joins walk whole loops) and are
+//     put back in the sides it returns; those are cut as in 1 and 2. Past the bounds the
+//     face is left unfilled, its edges drawn, said once.
 // The winding is chosen once from the outer loop's turn: an outer loop that turns
 // clockwise (a mirroring placement) is filled as its mirror image is.
 
@@ -65,6 +67,15 @@ private:
     EResult Resolve(const std::vector<std::uint32_t>& loopEnds);
     EResult ResolveCrossings(const std::vector<CFaceCutCost::SGridPoint>& grid,
                              const std::vector<std::uint32_t>& loopEnds);
+    // Cuts the loops the library returned, the corners straight, which it was not handed,
+    // put back in the sides they lie inside.
+    EResult CutResolved(const std::vector<CFaceCutCost::SGridPoint>& grid,
+                        const std::vector<CFaceCutCost::SGridPoint>& returned,
+                        const std::vector<std::uint32_t>& returnedEnds, const std::vector<std::uint32_t>& straight);
+    // Of the corners left out and found inside sides (each listed three times, from
+    // firstLeftOut on), each once, and none where a corner already lies in that side.
+    static void DropCopies(const std::vector<CFaceCutCost::SGridPoint>& grid, std::size_t firstLeftOut,
+                           CFaceCutCost::Touches& touches);
     // The loops with the corners lying inside each side put in it: the points (indices
     // before the split) in their loops' order, and where each loop ends.
     static void SplitAtTouches(const std::vector<CFaceCutCost::SGridPoint>& grid,

@@ -91,6 +91,8 @@ void CFacePolygon::Free()
     m_edgeUses.shrink_to_fit();
     m_simple = false;
     m_keptFace = nullptr;
+    m_openings.clear();
+    m_openingEnds.clear();
 }
 
 void CFacePolygon::Build(const CFace& face, const CTransformation* transform, bool outerLoopOnly,
@@ -115,13 +117,14 @@ void CFacePolygon::Build(const CFace& face, const CTransformation* transform, bo
             return;
         }
     }
-    // Only the face's own loops, all of them, match the triangles the face keeps.
+    // Only the face's own loops, all of them, and the openings, match the triangles the
+    // face keeps.
     const std::size_t ownLoops = m_loopEnds.size();
     if (!outerLoopOnly && !m_loopEnds.empty()) {
         AppendOpenings(face, transform, view);
     }
     m_simple = m_loopEnds.size() == 1 && face.GetLoop(0) != nullptr && face.GetLoop(0)->IsConvex();
-    m_keptFace = ownLoops == m_loopEnds.size() && static_cast<int>(ownLoops) == face.GetLoopCount() ? &face : nullptr;
+    m_keptFace = static_cast<int>(ownLoops) == face.GetLoopCount() ? &face : nullptr;
 }
 
 void CFacePolygon::AppendOpenings(const CFace& face, const CTransformation* transform, ITarnisView* view)
@@ -139,6 +142,8 @@ void CFacePolygon::AppendOpenings(const CFace& face, const CTransformation* tran
             m_edgeUses.push_back(nullptr);
         }
         m_loopEnds.push_back(static_cast<std::int32_t>(m_points.size()));
+        m_openings.insert(m_openings.end(), contour.begin(), contour.end());
+        m_openingEnds.push_back(m_openings.size());
     }
 }
 
@@ -230,7 +235,11 @@ const CKeptFaceTriangles::SEntry* CFacePolygon::FindKeptCut() const
         return nullptr;
     }
     const CKeptFaceTriangles::SEntry* kept = CKeptFaceTriangles::Find(m_keptFace->GetDisplayCache());
-    return kept != nullptr && kept->corners == m_points.size() ? kept : nullptr;
+    const auto same = [](const CPoint3d& a, const CPoint3d& b) { return a.x == b.x && a.y == b.y && a.z == b.z; };
+    return kept != nullptr && kept->corners == m_points.size() && kept->openingEnds == m_openingEnds &&
+                   std::equal(kept->openings.begin(), kept->openings.end(), m_openings.begin(), m_openings.end(), same)
+               ? kept
+               : nullptr;
 }
 
 void CFacePolygon::MapKeptOrder(std::vector<std::uint32_t>& toKept) const
@@ -239,9 +248,12 @@ void CFacePolygon::MapKeptOrder(std::vector<std::uint32_t>& toKept) const
     // end: the polygon's point i is the kept corner after it in the loop.
     toKept.resize(m_points.size());
     int start = 0;
-    for (const std::int32_t end : m_loopEnds) {
+    const std::size_t ownLoops = m_loopEnds.size() - m_openingEnds.size();
+    for (std::size_t loop = 0; loop < m_loopEnds.size(); ++loop) {
+        const std::int32_t end = m_loopEnds[loop];
         for (int i = start; i < end; ++i) {
-            toKept[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i + 1 < end ? i + 1 : start);
+            const bool own = loop < ownLoops;
+            toKept[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(own && i + 1 == end ? start : i + own);
         }
         start = end;
     }
@@ -283,7 +295,8 @@ bool CFacePolygon::GetCut(const CVector3d& axis, std::vector<std::uint32_t>& tri
     if (m_keptFace != nullptr) {
         // Kept as the face batch keeps it (a face left unfilled without triangles), so
         // that neither road cuts the face again until it changes.
-        CKeptFaceTriangles::SEntry entry{static_cast<std::uint32_t>(corners), triangles, added};
+        CKeptFaceTriangles::SEntry entry{static_cast<std::uint32_t>(corners), triangles, added, m_openings,
+                                         m_openingEnds};
         Renumber(entry.triangles, entry.added, [&](std::uint32_t k) { return k < corners ? toKept[k] : k; });
         if (m_keptFace->GetDisplayCache() > 0) {
             CKeptFaceTriangles::Release(m_keptFace->GetDisplayCache());
@@ -382,6 +395,8 @@ bool CFacePolygon::ClipByPlane(const CPlane3d& plane, bool& cut)
     const bool simple = m_simple;
     const std::size_t before = m_points.size();
     const CFace* keptFace = m_keptFace;
+    std::vector<CPoint3d> openings = std::move(m_openings);
+    std::vector<std::size_t> openingEnds = std::move(m_openingEnds);
     Free();
     for (const ClippedLoop& loop : kept) {
         m_points.insert(m_points.end(), loop.points.begin(), loop.points.end());
@@ -392,6 +407,10 @@ bool CFacePolygon::ClipByPlane(const CPlane3d& plane, bool& cut)
     // the face's kept triangles.
     m_simple = simple && !m_loopEnds.empty();
     m_keptFace = !cut && m_points.size() == before ? keptFace : nullptr;
+    if (m_keptFace != nullptr) {
+        m_openings = std::move(openings);
+        m_openingEnds = std::move(openingEnds);
+    }
     return !m_loopEnds.empty();
 }
 

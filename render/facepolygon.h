@@ -96,7 +96,8 @@ private:
     bool GetCut(const CVector3d& axis, std::vector<std::uint32_t>& triangles,
                 std::vector<CKeptFaceTriangles::SAddedCorner>& added);
     [[nodiscard]] const CKeptFaceTriangles::SEntry* FindKeptCut() const;
-    // For each point, the index of the same corner among the face's kept corners.
+    // For each point, the index of the same corner among the face's kept corners (the
+    // openings' corners keep their order).
     void MapKeptOrder(std::vector<std::uint32_t>& toKept) const;
 
     CPlane3d m_plane;
@@ -104,8 +105,12 @@ private:
     std::vector<std::int32_t> m_loopEnds;
     std::vector<CEdgeUse*> m_edgeUses;
     bool m_simple = false;
-    // The face whose loops the polygon holds, unchanged, or null.
+    // The face whose loops the polygon holds, unchanged, or null; and the openings after
+    // them in the face's own axes, with where each ends, as the face keeps them with its
+    // cut.
     const CFace* m_keptFace = nullptr;
+    std::vector<CPoint3d> m_openings;
+    std::vector<std::size_t> m_openingEnds;
 };
 
 // The point where the line through a and b meets the plane; a when the line runs

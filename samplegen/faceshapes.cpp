@@ -7,8 +7,15 @@
 
 #include "document/camera.h"
 #include "document/component.h"
+#include "document/componentbehavior.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
 #include "document/tarnwickmodel.h"
+#include "foundation/transformation.h"
 #include "model/face.h"
+#include "model/relationship.h"
+#include "model/relationshipmap.h"
 #include "model/undosuspender.h"
 #include "model/vertex.h"
 #include "samplegen/geometrybuilder.h"
@@ -258,6 +265,79 @@ SFaceShape SharedRun(int corners)
     return shape;
 }
 
+// A box's outline, clockwise seen from +z.
+Loop Box(double left, double bottom, double right, double top)
+{
+    return {{left, bottom, 0.0}, {left, top, 0.0}, {right, top, 0.0}, {right, bottom, 0.0}};
+}
+
+SFaceShape Ladder(int side, bool windows)
+{
+    const int count = std::max(side, 8);
+    const double top = count;
+    constexpr double kWide = 10.0;
+    SFaceShape shape;
+    Loop outline{{0.0, 0.0, 0.0}};
+    outline.reserve(2 * static_cast<std::size_t>(count) + 2);
+    for (int i = 0; i <= count; ++i) {
+        outline.emplace_back(kWide, static_cast<double>(i), 0.0);
+    }
+    for (int i = count; i > 0; --i) {
+        outline.emplace_back(0.0, static_cast<double>(i), 0.0);
+    }
+    shape.loops = {std::move(outline), Box(0.0, 2.5, kWide, top - 2.5), Box(2.0, 0.5, 4.0, 1.5),
+                   Box(3.0, 1.0, 5.0, 2.0)};
+    shape.overlap = 0.5;
+    if (windows) {
+        shape.openings = {Box(2.0, top - 2.0, 3.0, top - 1.0), Box(6.0, top - 2.0, 7.0, top - 1.0)};
+    }
+    return shape;
+}
+
+SFaceShape Strips(int strips)
+{
+    const int count = std::max(strips, 1);
+    const double pitch = 0.9 / count;
+    const double width = pitch / 2.0;
+    SFaceShape shape;
+    shape.loops.push_back({{0.0, 0.0, 0.0}, {1.0, 0.0, 0.0}, {1.0, 1.0, 0.0}, {0.0, 1.0, 0.0}});
+    for (int i = 0; i < count; ++i) {
+        const double from = 0.05 + pitch * (i + 0.25);
+        shape.loops.push_back(Box(0.05, from, 0.95, from + width));
+        shape.loops.push_back(Box(from, 0.05, from + width, 0.95));
+    }
+    shape.overlap = static_cast<double>(count) * count * width * width;
+    return shape;
+}
+
+// Each opening as a window of its own: a cutting definition whose outline is the
+// opening, placed where it stands and glued to the face.
+void GlueWindows(CComponent& component, CFace& face, const SFaceShape& shape)
+{
+    CTarnwickModel* model = component.GetModel();
+    if (model == nullptr) {
+        return;
+    }
+    for (const Loop& opening : shape.openings) {
+        auto* window = new CComponentDefinition;
+        window->SetName(CString::FromUtf8("Window"));
+        model->GetRootComponent()->GetDefinitionList()->Add(window);
+        dynamic_cast<CComponentBehavior*>(window->GetBehavior())->SetCutsOpening(true);
+        const CGeometryBuilder outline(*window);
+        std::vector<CVertex*> corners;
+        for (const CPoint3d& p : opening) {
+            corners.push_back(outline.Vertex(p));
+        }
+        for (std::size_t i = 0; i < corners.size(); ++i) {
+            outline.Edge(corners[i], corners[(i + 1) % corners.size()]);
+        }
+        auto* instance = new CComponentInstance;
+        window->AddInstance(instance);
+        component.Add(instance);
+        component.GetRelationshipMap()->AddRelationship(new CRelationship(&face, instance));
+    }
+}
+
 }  // namespace
 
 std::size_t SFaceShape::GetCornerCount() const
@@ -308,6 +388,9 @@ const std::vector<SFaceShapeKind>& FaceShapeKinds()
         {"farface", "VARIANT", &FarWide},
         {"farnarrow", "VARIANT", &FarNarrow},
         {"sharedrun", "CORNERS", &SharedRun},
+        {"ladder", "CORNERS", [](int n) { return Ladder(n, false); }},
+        {"ladderopen", "CORNERS", [](int n) { return Ladder(n, true); }},
+        {"strips", "STRIPS", &Strips},
     };
     return kinds;
 }
@@ -347,7 +430,10 @@ SFaceShape MakeFaceShape(const std::string& kind, int size)
     for (const Loop& loop : shape.loops) {
         twice += TwiceSignedArea(loop);
     }
-    shape.area = static_cast<double>(twice / 2.0L);
+    for (const Loop& opening : shape.openings) {
+        twice -= std::fabs(TwiceSignedArea(opening));
+    }
+    shape.area = static_cast<double>(twice / 2.0L) + shape.overlap;
     return shape;
 }
 
@@ -369,10 +455,11 @@ CFace* AddFaceShape(CComponent& component, const SFaceShape& shape)
     for (std::size_t i = 1; i < shape.loops.size(); ++i) {
         (void)builder.Hole(face, ring(shape.loops[i]));
     }
+    GlueWindows(component, *face, shape);
     return face;
 }
 
-bool BuildFaceShapeModel(CTarnwickModel& model, const std::string& kind, int size)
+bool BuildFaceShapeModel(CTarnwickModel& model, const std::string& kind, int size, int placements)
 {
     const SFaceShape shape = MakeFaceShape(kind, size);
     if (shape.loops.empty()) {
@@ -380,12 +467,35 @@ bool BuildFaceShapeModel(CTarnwickModel& model, const std::string& kind, int siz
     }
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
-    (void)AddFaceShape(*model.GetRootComponent(), shape);
-    const CPoint3d centre = shape.GetCentre();
+    CComponent* holder = model.GetRootComponent();
+    if (placements > 0) {
+        auto* definition = new CComponentDefinition;
+        definition->SetName(CString::FromUtf8("Shape"));
+        model.GetRootComponent()->GetDefinitionList()->Add(definition);
+        holder = definition;
+    }
+    (void)AddFaceShape(*holder, shape);
     const double extent = std::max(shape.GetExtent(), 1e-3);
+    CPoint3d centre = shape.GetCentre();
+    double across = extent;
+    if (placements > 0) {
+        // In rows of about the square root of the count, each an extent and a fifth apart.
+        const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(placements))));
+        const double pitch = 1.2 * extent;
+        for (int i = 0; i < placements; ++i) {
+            auto* instance = new CComponentInstance;
+            static_cast<CComponentDefinition*>(holder)->AddInstance(instance);
+            CTransformation transform;
+            transform.SetTranslation(CVector3d(pitch * (i % columns), pitch * (i / columns), 0.0));
+            instance->SetTransform(transform);
+            model.GetRootComponent()->Add(instance);
+        }
+        across = pitch * columns;
+        centre = centre + CVector3d(across / 2.0 - pitch / 2.0, across / 2.0 - pitch / 2.0, 0.0);
+    }
     CCamera camera;
-    camera.SetView(centre + CVector3d(0.0, 0.0, 2.0 * extent), centre, CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0, false,
-                   35.0, 1.1 * extent);
+    camera.SetView(centre + CVector3d(0.0, 0.0, 2.0 * across), centre, CVector3d(0.0, 1.0, 0.0), 1.0,
+                   std::max(1000.0, 4.0 * across), false, 35.0, 1.1 * across);
     model.SetCamera(camera);
     return true;
 }

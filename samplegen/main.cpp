@@ -40,9 +40,11 @@
 //   glimra_samplegen --facesfirstring N <folder>
 //                                          N faces over one ring of 10 edges, the faces
 //                                          listed before the edges
-//   glimra_samplegen --faceshape NAME N <folder>
-//                                          one face whose loops touch, NAME of
-//                                          samplegen/faceshapes.h at the size N
+//   glimra_samplegen --faceshape NAME N [--placed P] <folder>
+//                                          one face whose loops touch or whose holes
+//                                          cross, NAME of samplegen/faceshapes.h at the
+//                                          size N; with --placed, in a definition placed
+//                                          P times side by side
 //   glimra_samplegen --xraydiscs P C <folder>
 //                                          P placements of two crossing glass discs of C
 //                                          corners, seen in X-ray
@@ -121,7 +123,7 @@ int Usage()
                          " | --farfill SQUARES"
                          " | --sharedring FACES"
                          " | --facesfirstring FACES"
-                         " | --faceshape NAME SIZE"
+                         " | --faceshape NAME SIZE [--placed COUNT]"
                          " | --xraydiscs COUNT CORNERS"
                          " | --crossingdiscs CORNERS"
                          " | --nestedsquares[-shadowed] OUTER INNER"
@@ -170,6 +172,8 @@ int ReadCount(const char* text)
 int g_drawnMaterials = 0;
 // The side of --materials' pictures; 0 for the default.
 int g_pictureSide = 0;
+// How often --faceshape's definition is placed; 0 for the face in the root.
+int g_placements = 0;
 
 void BuildMaterials(CTarnwickModel& model, int count)
 {
@@ -270,6 +274,11 @@ int main(int argc, char** argv)
             if (count < 0 || MakeFaceShape(shape, 1).loops.empty()) {
                 return Usage();
             }
+        } else if (argument == "--placed" && g_placements == 0 && i + 1 < argc) {
+            g_placements = ReadCount(argv[++i]);
+            if (g_placements <= 0) {
+                return Usage();
+            }
         } else if (folder.empty() && argument.rfind("--", 0) != 0) {
             folder = argument;
         } else {
@@ -289,9 +298,10 @@ int main(int argc, char** argv)
     bool written = false;
     try {
         if (!shape.empty()) {
+            const std::string placed = g_placements > 0 ? "-p" + std::to_string(g_placements) : "";
             written = WriteModel(
-                folder, "faceshape-" + shape + "-" + std::to_string(count),
-                [&](CTarnwickModel& model) { (void)BuildFaceShapeModel(model, shape, count); }, false);
+                folder, "faceshape-" + shape + "-" + std::to_string(count) + placed,
+                [&](CTarnwickModel& model) { (void)BuildFaceShapeModel(model, shape, count, g_placements); }, false);
         } else if (size > 0) {
             const auto build = pair->build;
             written = WriteModel(

@@ -31,6 +31,7 @@
 #include "foundation/versioninfo.h"
 #include "model/face.h"
 #include "model/undosuspender.h"
+#include "samplegen/faceshapes.h"
 #include "samplegen/geometrybuilder.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/modelfiles.h"
@@ -185,6 +186,9 @@ TEST_F(DrawingWorkFrameTest, AWholeFrameChargesAboutWhatTheCountAdmitted)
         {"triangles", [](CTarnwickModel& m) { BuildGridModel(m, 4000); }},
         {"a concave face", [](CTarnwickModel& m) { BuildStarModel(m, 400); }},
         {"a face with holes", [](CTarnwickModel& m) { BuildHolesModel(m, 100); }},
+        {"a face with crossing holes", [](CTarnwickModel& m) { (void)BuildFaceShapeModel(m, "strips", 40); }},
+        {"placements of a face with openings, straight runs and crossing holes",
+         [](CTarnwickModel& m) { (void)BuildFaceShapeModel(m, "ladderopen", 2000, 1); }},
         {"placements of a concave face", [](CTarnwickModel& m) { BuildStarPlacementsModel(m, 20, 100); }},
         {"edges", [](CTarnwickModel& m) { BuildEdges(m, 2000, false); }},
         {"edges in every style",

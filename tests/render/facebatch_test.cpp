@@ -1,9 +1,11 @@
 // Faces drawn offscreen through the view's face batch: smooth shading, texture
-// placements and section cuts, checked by the pixels of a few regions.
+// placements and section cuts, checked by the pixels of a few regions; and the cuts
+// the batch keeps.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -16,6 +18,9 @@
 #include "annotations/sectionclipstack.h"
 #include "annotations/sectionplane.h"
 #include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
+#include "document/definitionlist.h"
 #include "document/facetexturecoords.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
@@ -29,10 +34,15 @@
 #include "model/face.h"
 #include "model/keptfacetriangles.h"
 #include "model/loop.h"
+#include "model/relationship.h"
+#include "model/relationshipmap.h"
 #include "model/smoothnormals.h"
 #include "model/undosuspender.h"
 #include "model/vertex.h"
+#include "foundation/transformation.h"
+#include "render/facepolygon.h"
 #include "render/tarnisview.h"
+#include "samplegen/faceshapes.h"
 #include "samplegen/geometrybuilder.h"
 #include "tests/render/modelframefixture.h"
 #include "tests/render/picturesupport.h"
@@ -314,4 +324,55 @@ TEST_F(FaceBatchTest, FacesTheSweepRefusesAreResolvedOnceAndFilledOnlyWhenAfford
         EXPECT_EQ(m_pixels, first);
         face->SetHidden(true);
     }
+}
+
+TEST_F(FaceBatchTest, AFaceWithOpeningsKeepsItsCutAcrossPlacementsAndFramesUntilAnOpeningMoves)
+{
+    auto* definition = new CComponentDefinition;
+    Root().GetDefinitionList()->Add(definition);
+    const SFaceShape shape = MakeFaceShape("ladderopen", 40);
+    CFace* face = AddFaceShape(*definition, shape);
+    for (const double x : {-12.0, 0.0, 12.0}) {
+        auto* instance = new CComponentInstance;
+        definition->AddInstance(instance);
+        CTransformation transform;
+        transform.SetTranslation(CVector3d(x, -20.0, 0.0));
+        instance->SetTransform(transform);
+        Root().Add(instance);
+    }
+    LookDown(60.0);
+    const auto keptTriangles = [face] {
+        const CKeptFaceTriangles::SEntry* kept = CKeptFaceTriangles::Find(face->GetDisplayCache());
+        return kept != nullptr && !kept->openings.empty() ? kept->triangles.data() : nullptr;
+    };
+    // Cut first on the road of shadows and section fills, placed; then drawn by the batch
+    // at every placement, twice.
+    CFacePolygon polygon;
+    CTransformation placed;
+    placed.SetTranslation(CVector3d(0.0, 30.0, 0.0));
+    polygon.Build(*face, &placed, false, &m_view);
+    polygon.Draw(false);
+    const std::uint32_t* first = keptTriangles();
+    ASSERT_NE(first, nullptr) << "the placed polygon kept no cut";
+    Draw();
+    EXPECT_EQ(keptTriangles(), first) << "the batch cut it again";
+    Draw();
+    EXPECT_EQ(keptTriangles(), first) << "cut again though no opening changed";
+    // A window moved along the face: its opening is cut where it now stands.
+    CRelationship* glue = definition->GetRelationshipMap()->GetRelationship(0);
+    auto* window = dynamic_cast<CComponentInstance*>(glue->GetSecond());
+    ASSERT_NE(window, nullptr);
+    CTransformation moved;
+    moved.SetTranslation(CVector3d(1.0, 0.0, 0.0));
+    window->SetTransform(moved);
+    Draw();
+    const CKeptFaceTriangles::SEntry* kept = CKeptFaceTriangles::Find(face->GetDisplayCache());
+    ASSERT_NE(kept, nullptr);
+    EXPECT_FALSE(kept->triangles.empty());
+    ASSERT_FALSE(kept->openingEnds.empty());
+    const auto firstOpening = kept->openings.begin() + static_cast<std::ptrdiff_t>(kept->openingEnds.front());
+    const double left = std::min_element(kept->openings.begin(), firstOpening, [](const CPoint3d& a, const CPoint3d& b) {
+                            return a.x < b.x;
+                        })->x;
+    EXPECT_NEAR(left, 3.0, 1e-9) << "the window glued from x = 2 moved by 1";
 }

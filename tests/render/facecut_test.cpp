@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 #include <vector>
 
+#include "foundation/framemeter.h"
+#include "model/facecutcost.h"
 #include "platform/quitrequest.h"
+#include "samplegen/faceshapes.h"
 
 namespace {
 
@@ -73,6 +78,42 @@ SCovered Cover(const SLoops& loops, CFaceCut& cut)
     return covered;
 }
 
+// A strip 10 high over a zigzag of n teeth and a hole sharing every corner of the zigzag,
+// with two small holes crossing each other above it: the library would join the loops
+// at every tooth, each join a walk round them.
+SLoops SharedZigzag(int n)
+{
+    std::vector<CPoint2d> outer;
+    std::vector<CPoint2d> hole;
+    for (int i = 0; i <= n; ++i) {
+        outer.emplace_back(i, i % 2);
+    }
+    outer.insert(outer.end(), {{static_cast<double>(n), 10.0}, {0.0, 10.0}});
+    hole.insert(hole.end(), {{0.0, 5.0}, {static_cast<double>(n), 5.0}});
+    for (int i = n; i >= 0; --i) {
+        hole.emplace_back(i, i % 2);
+    }
+    return SLoops()
+        .Add(outer)
+        .Add(hole)
+        .Add({{2, 6}, {2, 7}, {4, 7}, {4, 6}})
+        .Add({{3, 6.5}, {3, 8}, {5, 8}, {5, 6.5}});
+}
+
+// The shape's loops seen from +z.
+SLoops LoopsOf(const SFaceShape& shape)
+{
+    SLoops loops;
+    for (const auto& loop : shape.loops) {
+        std::vector<CPoint2d> flat;
+        for (const CPoint3d& p : loop) {
+            flat.emplace_back(p.x, p.y);
+        }
+        loops.Add(flat);
+    }
+    return loops;
+}
+
 }  // namespace
 
 TEST(FaceCut, FillsEveryFaceOnceUnderThePositiveWindingRuleWithNoTriangleTurnedOver)
@@ -117,6 +158,14 @@ TEST(FaceCut, FillsEveryFaceOnceUnderThePositiveWindingRuleWithNoTriangleTurnedO
         {"hole along the outline's side, corners on the run",
          SLoops().Add({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {6, 0}, {6, 3}, {0, 3}}).Add({{1, 0}, {1, 1}, {4, 1}, {4, 0}, {2, 0}}),
          18.0 - 3.0, false},
+        // Resolved by the library, the corners straight on the shared run put back once.
+        {"hole along the outline's side, corners on the run, and two holes crossing",
+         SLoops()
+             .Add({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {6, 0}, {6, 3}, {0, 3}})
+             .Add({{1, 0}, {1, 1}, {4, 1}, {4, 0}, {2, 0}})
+             .Add({{4.5, 1.5}, {4.5, 2.5}, {5.5, 2.5}, {5.5, 1.5}})
+             .Add({{5, 2}, {5, 2.8}, {5.8, 2.8}, {5.8, 2}}),
+         18.0 - 3.0 - 1.0 - 0.64 + 0.25, true},
         {"overlapping outlines", SLoops().Add({{0, 0}, {2, 0}, {2, 2}, {0, 2}}).Add({{1, 1}, {3, 1}, {3, 3}, {1, 3}}), 7.0,
          true},
         {"far face, holes sharing a corner", far, farArea, false},
@@ -139,6 +188,7 @@ TEST(FaceCut, LeavesUnfilledWhatWouldCostTooMuchOrIsNotANumberAndStopsForAQuit)
         SLoops loops;
     } cases[] = {
         {"star {3001/1500}: 4.5 M crossings", SLoops().Add(Star(3001, 1500))},
+        {"20,000 teeth shared by two loops", SharedZigzag(20000)},
         {"corner not a number", SLoops().Add({{0, 0}, {4, 0}, {4, std::nan("")}, {0, 4}})},
     };
     for (const auto& c : cases) {
@@ -160,4 +210,40 @@ TEST(FaceCut, TrianglesCutAtMovedCornersAreCheckedWhereTheCornersLie)
     EXPECT_TRUE(CFaceCut::CoversOnce(square, ends, {0, 1, 2, 0, 2, 3}, 0.0));
     // The same area, but one triangle turned over covers part of it twice.
     EXPECT_FALSE(CFaceCut::CoversOnce(square, ends, {0, 1, 2, 0, 2, 3, 0, 1, 3, 1, 0, 3}, 0.0));
+}
+
+TEST(FaceCut, LongStraightRunsAreResolvedAsOneSideEachAndPutBackWithinWhatWasCounted)
+{
+    // Each long side of the ladder is a run of 20,001 corners, along which a hole runs
+    // from end to end; two small holes cross below it. Handed to the library corner by
+    // corner, the runs took it seconds.
+    const SFaceShape ladder = MakeFaceShape("ladder", 20000);
+    const SLoops loops = LoopsOf(ladder);
+    const CFaceCutCost::SCount count = CFaceCutCost::Count(loops.points, loops.ends);
+    ASSERT_TRUE(count.withinLimits);
+    ASSERT_GT(count.crossings, 0U);
+    CFaceCut cut;
+    std::uint64_t charged = 0;
+    {
+        const CFrameMeter::CScope meter(UINT64_MAX / 2, true);
+        ASSERT_EQ(cut.Cut(loops.points, loops.ends), CFaceCut::EResult::kDone);
+        charged = meter.GetUsed();
+    }
+    EXPECT_NEAR(Cover(loops, cut).area, ladder.area, 1e-9 * ladder.area);
+    EXPECT_LE(charged, 2 * (count.GetCountingUnits() + count.GetResolveUnits()) + count.GetAfterResolveUnits() +
+                           2 * CFrameMeter::kCutCornerCost * count.GetResolvedCorners());
+    // The corners of the sides below and above the long hole are put back: every one is a
+    // corner of some triangle.
+    const std::set<std::uint32_t> used(cut.GetTriangles().begin(), cut.GetTriangles().end());
+    const auto besideHole = [&](const CPoint2d& p) {
+        return (p.x == 0.0 || p.x == 10.0) && (p.y < 2.5 || p.y > 20000.0 - 2.5);
+    };
+    for (std::uint32_t i = 0; i < loops.ends[0]; ++i) {
+        if (besideHole(loops.points[i])) {
+            EXPECT_TRUE(used.count(i) == 1) << "corner " << i << " left out";
+        }
+    }
+    CQuitRequest::Request();
+    EXPECT_EQ(cut.Cut(loops.points, loops.ends), CFaceCut::EResult::kAbandoned);
+    CQuitRequest::Clear();
 }

@@ -364,6 +364,8 @@ const SShapeCase kShapes[] = {
     {"farface", 0, 32},
     {"farnarrow", 0, 32},
     {"sharedrun", 60},
+    {"ladder", 300},
+    {"strips", 25},
     // The sizes at which they were once too costly to fill.
     {"comb-x-side", 1600},
     {"comb-y-side", 1600},
