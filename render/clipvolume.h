@@ -51,6 +51,14 @@ public:
     // setup in every tile it crosses however few pixels it covers there. A triangle
     // that reaches behind the eye, or beyond the viewport, counts as the whole viewport.
     [[nodiscard]] double CountTrianglePixels(const float* positions, std::size_t vertexCount) const;
+    // The same for lines (2 vertices each) of that width in pixels: the pixels each
+    // covers, its length across the screen times its width (no longer than the viewport's
+    // diagonal), what each step along that length costs, and a triangle's setup. A line
+    // reaching behind the eye counts as the viewport's diagonal.
+    [[nodiscard]] double CountLinePixels(const float* positions, std::size_t vertexCount, double width) const;
+    // The same for a convex polygon of that many corners (3 doubles each), as GL fills
+    // it in triangles from its first corner; a quad of a shadow volume, or its cap.
+    [[nodiscard]] double CountPolygonPixels(const double* positions, std::size_t cornerCount) const;
 
 private:
     // Projection times modelview, column after column as GL holds it.

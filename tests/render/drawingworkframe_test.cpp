@@ -33,6 +33,7 @@
 #include "model/undosuspender.h"
 #include "samplegen/geometrybuilder.h"
 #include "samplegen/gridmodel.h"
+#include "samplegen/linemodels.h"
 #include "samplegen/modelfiles.h"
 #include "samplegen/placementmodels.h"
 #include "samplegen/stressmodels.h"
@@ -208,6 +209,16 @@ TEST_F(DrawingWorkFrameTest, AWholeFrameChargesAboutWhatTheCountAdmitted)
         {"placements, shadows on", [](CTarnwickModel& m) { BuildShadowedNestedSquaresModel(m, 20, 20); }},
         {"standing faces, shadows on", [](CTarnwickModel& m) { BuildShadowedModel(m, 2); }},
         {"edges, shadows on", [](CTarnwickModel& m) { BuildEdges(m, 2000, true); }},
+        {"long lines across the view", [](CTarnwickModel& m) { BuildLongEdgesModel(m, 500, 4); }},
+        {"wide profiles across the view", [](CTarnwickModel& m) { BuildLongEdgesModel(m, 200, 2, 20); }},
+        {"short jittered edges with end ticks", [](CTarnwickModel& m) { BuildShortEdgesModel(m, 2000, 2, true); }},
+        {"volumes under a low sun", [](CTarnwickModel& m) { BuildFinsModel(m, 300); }},
+        {"faces sorted by their boxes' centres",
+         [](CTarnwickModel& m) {
+             BuildGridModel(m, 4000);
+             m.GetRenderingOptions()->SetTransparentDisplay(true);
+             m.GetRenderingOptions()->SetTransparencyQuality(1);
+         }},
     };
     for (const ClassRow& row : rows) {
         const Weighed weighed = Weigh(row);
