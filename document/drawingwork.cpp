@@ -370,13 +370,15 @@ private:
     std::vector<Cell> m_cells;
 };
 
-// How often the component's copies fill the view where most of them are drawn over
-// one another: each copy's coverage of its own box, summed by cell. Its own faces are
-// one more copy.
-double ThickestStack(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells)
+// How often the component's copies fill the view where most of them are drawn over one
+// another: each copy's coverage of its own box (as `of` tells it), summed by cell, its
+// own entities one more copy covering `own`.
+template <typename CoverageOfCopy>
+double Thickest(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells, double own,
+                const CoverageOfCopy& of)
 {
     cells.Reset(sum.placements + 1);
-    double thickest = cells.Add(sum.ownBox, CoverageOf(sum.area, sum.ownBox));
+    double thickest = cells.Add(sum.ownBox, own);
     for (const CDrawingElement* entity : component.GetEntityList()) {
         const CComponent* placed = entity != nullptr ? entity->GetNestedComponent() : nullptr;
         const auto found = placed != nullptr ? counted.find(placed) : counted.end();
@@ -384,27 +386,24 @@ double ThickestStack(const CComponent& component, const Sum& sum, const CountedM
             continue;
         }
         const Copy copy = Placed(*entity, *found->second);
-        thickest = std::max(thickest, cells.Add(copy.box, CoverageOf(copy.fill, copy.box)));
+        thickest = std::max(thickest, cells.Add(copy.box, of(copy)));
     }
     return thickest;
 }
 
-// The same for the lines: each copy's lines fill their own box's view as often as they
-// fill it where they are drawn thickest.
+// The faces' thickest stack.
+double ThickestStack(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells)
+{
+    return Thickest(component, sum, counted, cells, CoverageOf(sum.area, sum.ownBox),
+                    [](const Copy& copy) { return CoverageOf(copy.fill, copy.box); });
+}
+
+// The lines': each copy's lines fill its own box's view as often as they fill it where
+// they are drawn thickest.
 double ThickestLineStack(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells)
 {
-    cells.Reset(sum.placements + 1);
-    double thickest = cells.Add(sum.ownBox, LineCoverageOf(sum.lineLength, sum.ownBox));
-    for (const CDrawingElement* entity : component.GetEntityList()) {
-        const CComponent* placed = entity != nullptr ? entity->GetNestedComponent() : nullptr;
-        const auto found = placed != nullptr ? counted.find(placed) : counted.end();
-        if (found == counted.end() || !found->second) {
-            continue;
-        }
-        const Copy copy = Placed(*entity, *found->second);
-        thickest = std::max(thickest, cells.Add(copy.box, copy.lineCoverage));
-    }
-    return thickest;
+    return Thickest(component, sum, counted, cells, LineCoverageOf(sum.lineLength, sum.ownBox),
+                    [](const Copy& copy) { return copy.lineCoverage; });
 }
 
 Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells)

@@ -64,9 +64,25 @@ bool CClipVolume::Load(double reachPixels)
     return true;
 }
 
-double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vertexCount) const
+bool CClipVolume::ToWindow(const float* positions, std::size_t count, float* x, float* y) const
 {
     const float* m = m_matrix;
+    const auto halfWidth = static_cast<float>(m_halfWidth);
+    const auto halfHeight = static_cast<float>(m_halfHeight);
+    bool behind = false;
+    for (std::size_t v = 0; v < count; ++v) {
+        const float* p = positions + v * 3;
+        const float w = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
+        behind = behind || !(w > 1e-6f);
+        const float scale = 1.0f / w;
+        x[v] = (m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12]) * scale * halfWidth;
+        y[v] = (m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13]) * scale * halfHeight;
+    }
+    return behind;
+}
+
+double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vertexCount) const
+{
     // Single precision is plenty for an estimate, and a frame asks this of every triangle.
     const auto halfWidth = static_cast<float>(m_halfWidth);
     const auto halfHeight = static_cast<float>(m_halfHeight);
@@ -75,18 +91,9 @@ double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vert
     const auto perTile = static_cast<float>(kTileSetupPixels / kTileSide);
     double pixels = 0.0;
     for (std::size_t t = 0; t + 3 <= vertexCount; t += 3) {
-        // Window pixels about the viewport's centre.
         float x[3];
         float y[3];
-        bool behind = false;
-        for (std::size_t v = 0; v < 3; ++v) {
-            const float* p = positions + (t + v) * 3;
-            const float w = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
-            behind = behind || !(w > 1e-6f);
-            const float scale = 1.0f / w;
-            x[v] = (m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12]) * scale * halfWidth;
-            y[v] = (m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13]) * scale * halfHeight;
-        }
+        const bool behind = ToWindow(positions + t * 3, 3, x, y);
         const float area = 0.5f * std::fabs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]));
         const float across = std::max({x[0], x[1], x[2]}) - std::min({x[0], x[1], x[2]});
         const float down = std::max({y[0], y[1], y[2]}) - std::min({y[0], y[1], y[2]});
@@ -98,7 +105,6 @@ double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vert
 
 double CClipVolume::CountLinePixels(const float* positions, std::size_t vertexCount, double width) const
 {
-    const float* m = m_matrix;
     const auto halfWidth = static_cast<float>(m_halfWidth);
     const auto halfHeight = static_cast<float>(m_halfHeight);
     const float diagonal = 2.0f * std::sqrt(halfWidth * halfWidth + halfHeight * halfHeight);
@@ -109,15 +115,7 @@ double CClipVolume::CountLinePixels(const float* positions, std::size_t vertexCo
     for (std::size_t l = 0; l + 2 <= vertexCount; l += 2) {
         float x[2];
         float y[2];
-        bool behind = false;
-        for (std::size_t v = 0; v < 2; ++v) {
-            const float* p = positions + (l + v) * 3;
-            const float w = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
-            behind = behind || !(w > 1e-6f);
-            const float scale = 1.0f / w;
-            x[v] = (m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12]) * scale * halfWidth;
-            y[v] = (m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13]) * scale * halfHeight;
-        }
+        const bool behind = ToWindow(positions + l * 3, 2, x, y);
         // GL steps a line along its major axis, a pixel (or its width) at each step.
         const float length = std::max(std::fabs(x[1] - x[0]), std::fabs(y[1] - y[0]));
         const float along = behind || !(length < diagonal) ? diagonal : length;

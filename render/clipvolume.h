@@ -61,6 +61,11 @@ public:
     [[nodiscard]] double CountPolygonPixels(const double* positions, std::size_t cornerCount) const;
 
 private:
+    // The window pixels about the viewport's centre of that many vertices (3 floats
+    // each), in single precision, which is plenty for an estimate; true when one lies
+    // behind the eye.
+    bool ToWindow(const float* positions, std::size_t count, float* x, float* y) const;
+
     // Projection times modelview, column after column as GL holds it.
     float m_matrix[16] = {};
     // Near and far do not clip while depth clamping is on.
