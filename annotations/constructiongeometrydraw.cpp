@@ -197,10 +197,15 @@ void CConstructionPoint::Draw(ITarnisView* view)
     view->EndElement();
 }
 
-// Each primitive a guide draws is closed at once: a draw call of its own.
+// Each primitive a guide draws is closed at once: a draw call of its own; its line may
+// run across the whole view, at most its diagonal long (1,280 by 1,024 pixels).
 std::uint64_t CConstructionLine::GetDrawingWeight(bool /*shadows*/) const
 {
-    return CFrameMeter::kDrawCallCost + 2 * CFrameMeter::kVertexCost;
+    constexpr std::uint64_t kDiagonal = 1640;
+    constexpr std::uint64_t kPixels = kDiagonal * (1 + CFrameMeter::kLineStepPixels) +
+                                      CFrameMeter::kTriangleSetupCost * CFrameMeter::kFilledPixelsPerUnit;
+    return CFrameMeter::kDrawCallCost + 2 * CFrameMeter::kVertexCost +
+           CFrameMeter::PixelUnits(kPixels, CFrameMeter::kLinePixelsPerUnit);
 }
 
 std::uint64_t CConstructionPoint::GetDrawingWeight(bool /*shadows*/) const

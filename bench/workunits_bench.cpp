@@ -29,6 +29,7 @@
 #include "document/fontmanager.h"
 #include "document/modelpointref.h"
 #include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "document/twfont.h"
 #include "foundation/framemeter.h"
@@ -38,6 +39,7 @@
 #include "model/vertex.h"
 #include "samplegen/geometrybuilder.h"
 #include "samplegen/gridmodel.h"
+#include "samplegen/linemodels.h"
 #include "samplegen/modelfiles.h"
 #include "samplegen/stressmodels.h"
 
@@ -79,7 +81,8 @@ std::vector<Drawn> DrawFramesOf(benchmark::State& state, const Builder& build, i
     auto* model = new CTarnwickModel;
     ReadModelBytes(bytes, *model);
     const std::uint64_t counted = model->GetDrawingWork();
-    CTarnisView view;
+    // Shadow volumes count into the stencil bits the frame has.
+    StencilView view;
     ShowAtModelCamera(view, model);
     glFinish();
     state.ResumeTiming();
@@ -297,6 +300,36 @@ void WorkUnitsDrawCalls(benchmark::State& state)
         [](CTarnwickModel& model) { AddSquares(model, 40000, 1.0, 2.0, false, false); });
 }
 
+// Lines across the view, each stepped over a thousand pixels, against as many lines a
+// fiftieth as long.
+void WorkUnitsLinePixels(benchmark::State& state)
+{
+    MeasureDifference(
+        state, [](CTarnwickModel& model) { BuildLongEdgesModel(model, 2000, 30); },
+        [](CTarnwickModel& model) { BuildShortEdgesModel(model, 2000, 30, false); });
+}
+
+// The same lines drawn 20 pixels wide as profiles, against them a pixel wide.
+void WorkUnitsWideLinePixels(benchmark::State& state)
+{
+    MeasureDifference(
+        state, [](CTarnwickModel& model) { BuildLongEdgesModel(model, 2000, 10, 20); },
+        [](CTarnwickModel& model) { BuildLongEdgesModel(model, 2000, 10); });
+}
+
+// Quads standing one behind the other under a low sun, against them without shadows:
+// the second pass, and the volumes counted into the stencil.
+void WorkUnitsVolumePixels(benchmark::State& state)
+{
+    MeasureDifference(
+        state, [](CTarnwickModel& model) { BuildFinsModel(model, 5000); },
+        [](CTarnwickModel& model) {
+            BuildFinsModel(model, 5000);
+            model.GetShadowInfo()->SetDisplayShadows(false);
+            model.GetRenderingOptions()->SetDisplayShadowsMirror(false);
+        });
+}
+
 }  // namespace
 
 BENCHMARK(WorkUnitsVertices)->Name("WorkUnits/Vertices")->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -306,3 +339,6 @@ BENCHMARK(WorkUnitsGlyphPixels)->Name("WorkUnits/GlyphPixels")->Unit(benchmark::
 BENCHMARK(WorkUnitsDecodedPixels)->Name("WorkUnits/DecodedPixels")->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(WorkUnitsCutCorners)->Name("WorkUnits/CutCorners")->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(WorkUnitsDrawCalls)->Name("WorkUnits/DrawCalls")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(WorkUnitsLinePixels)->Name("WorkUnits/LinePixels")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(WorkUnitsWideLinePixels)->Name("WorkUnits/WideLinePixels")->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(WorkUnitsVolumePixels)->Name("WorkUnits/VolumePixels")->Unit(benchmark::kMillisecond)->Iterations(3);

@@ -18,7 +18,12 @@
 #include "foundation/boundingbox3d.h"
 #include "foundation/framemeter.h"
 #include "foundation/transformation.h"
+#include "document/pagelist.h"
+#include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
+#include "document/viewpage.h"
 #include "model/drawingelement.h"
+#include "model/edge.h"
 #include "model/entity.h"
 #include "model/face.h"
 #include "model/edgeuse.h"
@@ -53,6 +58,10 @@ struct Tally
     // Some face shows a material one sees through, or takes the placement's material.
     bool seeThrough = false;
     bool inherits = false;
+    // The lines' length times the pixels across them, and how often their pixels would
+    // fill the view where the component's lines are drawn thickest.
+    double lineLength = 0.0;
+    double lineCoverage = 0.0;
 };
 
 // A component while its entities are counted: its own faces, and what it places.
@@ -68,6 +77,8 @@ struct Sum
     std::size_t placements = 0;
     bool seeThrough = false;
     bool inherits = false;
+    double lineLength = 0.0;
+    double placedLineLength = 0.0;
 };
 
 // A layer drawn exactly over an equal one before it (a face in the plane and the box of
@@ -156,6 +167,23 @@ double CoverageOf(double fill, const CBoundingBox3d& box)
     return std::isfinite(coverage) && coverage > 0.0 ? coverage : 0.0;
 }
 
+// How often lines of that length (times the pixels across them) fill the view that shows
+// the box, at what a frame charges their pixels: a pixel is as wide as the box's half
+// surface spread over the view, or as its longest side across the view's width.
+double LineCoverageOf(double length, const CBoundingBox3d& box)
+{
+    if (box.IsEmpty() || !(length > 0.0)) {
+        return 0.0;
+    }
+    constexpr auto kViewPixels = static_cast<double>(CDrawingWork::kViewPixels);
+    const double extent = std::max({box.xmax - box.xmin, box.ymax - box.ymin, box.zmax - box.zmin});
+    const double pixel = std::max(std::sqrt(HalfSurface(box) / kViewPixels), extent / 1280.0);
+    constexpr double kCharged = static_cast<double>(CFrameMeter::kFilledPixelsPerUnit) /
+                                static_cast<double>(CFrameMeter::kLinePixelsPerUnit);
+    const double coverage = length / pixel / kViewPixels * kCharged;
+    return std::isfinite(coverage) && coverage > 0.0 ? coverage : 0.0;
+}
+
 // Damaged numbers from a file count no area rather than all of it.
 void AddArea(double& sum, double area)
 {
@@ -237,13 +265,91 @@ double FaceFill(const CComponent& component, const CFace& face, bool openings, S
     return layers.Repeats(key) ? area * kBehindShare : area;
 }
 
+// An edge's strokes and ticks beyond the two vertices its weight counts, and the pixels
+// its line fills: along its length, weighed against the component's box once it is known.
+void AddLine(Sum& sum, const CEdge& edge, const CDrawingWork::Shown& shown)
+{
+    const CEdgeLineLook& look = edge.IsAlwaysProfile() ? shown.profile : shown.other;
+    if (look.widthAlong <= 0.0) {
+        return;
+    }
+    sum.work = AddWork(sum.work, look.vertices - std::min<std::uint64_t>(look.vertices, 2) +
+                                     CFrameMeter::PixelUnits(static_cast<std::uint64_t>(look.fixedPixels),
+                                                             CFrameMeter::kLinePixelsPerUnit));
+    AddArea(sum.lineLength, edge.GetLength() * look.widthAlong);
+    edge.GetExtents(sum.ownBox);
+}
+
+// The sides of the volume a face casts: each side of its loops drawn down along the sun
+// to the ground below the model, taken as lying a unit below the origin's level; counted
+// as area the face fills, at what a frame charges volume pixels against face pixels. The
+// box takes in where the volume may reach.
+double VolumeArea(const CFace& face, const CDrawingWork::Shown& shown, CBoundingBox3d& box)
+{
+    const double reach = shown.sunReach;
+    CBoundingBox3d own;
+    face.GetExtents(own);
+    if (!own.IsEmpty()) {
+        // Its shadow falls that way on the ground.
+        const CVector3d along(shown.sun.x * reach, shown.sun.y * reach, 0.0);
+        const CPoint3d low(own.xmin, own.ymin, std::min(own.zmin, 0.0) - 1.0);
+        const CPoint3d high(own.xmax, own.ymax, own.zmax);
+        box.Add(low + along * (std::max(own.zmin, 0.0) + 1.0));
+        box.Add(high + along * (std::max(own.zmax, 0.0) + 1.0));
+    }
+    thread_local std::vector<CPoint3d> points;
+    double area = 0.0;
+    for (int i = 0; i < face.GetLoopCount(); ++i) {
+        const CLoop* loop = face.GetLoop(i);
+        if (loop == nullptr) {
+            continue;
+        }
+        points.clear();
+        loop->GetPoints(points, nullptr);
+        for (std::size_t k = 0; k < points.size(); ++k) {
+            const CPoint3d& p = points[k];
+            const CPoint3d& q = points[(k + 1) % points.size()];
+            const double height = (std::max(p.z, 0.0) + std::max(q.z, 0.0)) / 2.0 + 1.0;
+            area += (q - p).GetLength() * height * reach;
+        }
+    }
+    // Seen as the box is, a volume's pixels come to about twice its sides' area (measured
+    // against what frames charge): each is counted by a front and a back.
+    constexpr double kCharged = 2.0 * static_cast<double>(CFrameMeter::kFilledPixelsPerUnit) /
+                                static_cast<double>(CFrameMeter::kVolumePixelsPerUnit);
+    return area * kCharged;
+}
+
+bool Blends(const CMaterial* material)
+{
+    return material != nullptr && (material->IsTransparent() || material->TextureHasAlpha());
+}
+
+// A face the box-centre sort puts in order, among the records of its component.
+std::uint64_t BoxSortWork(const CFace& face, std::size_t records, const CDrawingWork::Shown& shown)
+{
+    if (!shown.boxSort || !(shown.seeThrough || Blends(face.GetMaterial()) || Blends(face.GetBackMaterial()))) {
+        return 0;
+    }
+    const CLoop* outer = face.GetOuterLoop();
+    const auto corners = static_cast<std::uint64_t>(outer != nullptr ? outer->GetEdgeUseCount() : 0);
+    return CDrawingWork::BoxSortOperations(corners, records) / CDrawingWork::kSortOperationsPerUnit;
+}
+
 void AddOwn(Sum& sum, const CComponent& component, const CDrawingElement& entity, bool shadows, bool openings,
-            FaceLayers& layers)
+            const CDrawingWork::Shown& shown, std::size_t records, FaceLayers& layers)
 {
     sum.work = AddWork(sum.work, entity.GetDrawingWeight(shadows));
     if (entity.GetTypeId() == kTypeFace) {
-        // Nearly all the pixels are the faces'; lines and texts fill few.
-        AddArea(sum.area, FaceFill(component, static_cast<const CFace&>(entity), openings, sum, layers));
+        const auto& face = static_cast<const CFace&>(entity);
+        // Nearly all the pixels are the faces' and the lines'; texts fill few.
+        AddArea(sum.area, FaceFill(component, face, openings, sum, layers));
+        sum.work = AddWork(sum.work, BoxSortWork(face, records, shown));
+        if (shadows && shown.sunReach > 0.0 && face.CastsShadows()) {
+            AddArea(sum.area, VolumeArea(face, shown, sum.ownBox));
+        }
+    } else if (entity.GetTypeId() == kTypeEdge) {
+        AddLine(sum, static_cast<const CEdge&>(entity), shown);
     }
 }
 
@@ -255,6 +361,8 @@ struct Copy
     double fill = 0.0;
     double layers = 0.0;
     CBoundingBox3d box;
+    double lineLength = 0.0;
+    double lineCoverage = 0.0;
 };
 
 Copy Placed(const CDrawingElement& entity, const Tally& placed)
@@ -265,13 +373,16 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
     const double surface = HalfSurface(placed.box);
     const auto* instance = dynamic_cast<const CComponentInstance*>(&entity);
     if (instance == nullptr) {
-        return {placed.coverage * surface, placed.layers * surface, placed.box};
+        return {placed.coverage * surface, placed.layers * surface, placed.box, placed.lineLength,
+                placed.lineCoverage};
     }
     const CTransformation& transform = instance->GetTransform();
     const CVector3d scales = transform.GetScales();
     const double scale = std::max({scales.x, scales.y, scales.z});
     const double scaled = surface * scale * scale;
-    return {placed.coverage * scaled, placed.layers * scaled, transform * placed.box};
+    // Lines keep their width in pixels: their fill shrinks with the length alone.
+    return {placed.coverage * scaled, placed.layers * scaled, transform * placed.box, placed.lineLength * scale,
+            placed.lineCoverage};
 }
 
 // Whether the copy shows a material one sees through: its own faces', or the
@@ -287,6 +398,7 @@ void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed, boo
     const Copy copy = Placed(entity, placed);
     AddArea(sum.placedFill, copy.fill);
     AddArea(sum.placedLayers, copy.layers);
+    AddArea(sum.placedLineLength, copy.lineLength);
     sum.placedBox.Add(copy.box);
     ++sum.placements;
     sum.seeThrough = sum.seeThrough || IsSeenThrough(entity, placed);
@@ -427,28 +539,51 @@ Thickness ThicknessOf(double fill, double layers, const CBoundingBox3d& box)
     return {CoverageOf(fill, box), CoverageOf(layers, box)};
 }
 
+// Hands each counted copy the component places to visit, with what its component drew.
+template <typename Visit>
+void ForEachCopy(const CComponent& component, const CountedMap& counted, const Visit& visit)
+{
+    for (const CDrawingElement* entity : component.GetEntityList()) {
+        const CComponent* placed = entity != nullptr ? entity->GetNestedComponent() : nullptr;
+        const auto found = placed != nullptr ? counted.find(placed) : counted.end();
+        if (found != counted.end() && found->second) {
+            visit(*entity, *found->second);
+        }
+    }
+}
+
 // Each copy's coverage of its own box, summed by cell. Its own faces are one more copy.
 Stack ThickestStack(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells,
                     CopyLayers& layers)
 {
     cells.Reset(sum.placements + 1);
     Stack stack{cells.Add(sum.ownBox, ThicknessOf(sum.area, sum.layerArea, sum.ownBox)), 0.0};
-    for (const CDrawingElement* entity : component.GetEntityList()) {
-        const CComponent* placed = entity != nullptr ? entity->GetNestedComponent() : nullptr;
-        const auto found = placed != nullptr ? counted.find(placed) : counted.end();
-        if (found == counted.end() || !found->second) {
-            continue;
-        }
-        Copy copy = Placed(*entity, *found->second);
-        if (RepeatsCopy(component, *entity, *found->second, layers)) {
+    ForEachCopy(component, counted, [&](const CDrawingElement& entity, const Tally& placed) {
+        Copy copy = Placed(entity, placed);
+        if (RepeatsCopy(component, entity, placed, layers)) {
             copy.fill = copy.layers * kBehindShare;
         }
         AddArea(stack.fill, copy.fill);
         const Thickness cell = cells.Add(copy.box, ThicknessOf(copy.fill, copy.layers, copy.box));
         stack.thickest.coverage = std::max(stack.thickest.coverage, cell.coverage);
         stack.thickest.layers = std::max(stack.thickest.layers, cell.layers);
-    }
+    });
     return stack;
+}
+
+// The lines': each copy's lines fill its own box's view as often as they fill it where
+// they are drawn thickest. Lines lie over one another only at their width, so no copy
+// of them counts as rejected.
+double ThickestLineStack(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells)
+{
+    cells.Reset(sum.placements + 1);
+    const double own = LineCoverageOf(sum.lineLength, sum.ownBox);
+    double thickest = cells.Add(sum.ownBox, {own, own}).coverage;
+    ForEachCopy(component, counted, [&](const CDrawingElement& entity, const Tally& placed) {
+        const Copy copy = Placed(entity, placed);
+        thickest = std::max(thickest, cells.Add(copy.box, {copy.lineCoverage, copy.lineCoverage}).coverage);
+    });
+    return thickest;
 }
 
 Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells,
@@ -457,10 +592,15 @@ Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& coun
     Tally tally{sum.work, 0.0, 0.0, sum.ownBox, sum.seeThrough, sum.inherits};
     tally.box.Add(sum.placedBox);
     tally.layers = CoverageOf(sum.layerArea + sum.placedLayers, tally.box);
+    tally.lineLength = sum.lineLength + sum.placedLineLength;
+    tally.lineCoverage = LineCoverageOf(tally.lineLength, tally.box);
     if (sum.placements > 1) {
         const Stack stack = ThickestStack(component, sum, counted, cells, layers);
         tally.coverage = std::max(CoverageOf(sum.area + stack.fill, tally.box), stack.thickest.coverage);
         tally.layers = std::max(tally.layers, stack.thickest.layers);
+        if (tally.lineLength > 0.0) {
+            tally.lineCoverage = std::max(tally.lineCoverage, ThickestLineStack(component, sum, counted, cells));
+        }
     } else {
         tally.coverage = CoverageOf(sum.area + sum.placedFill, tally.box);
     }
@@ -524,7 +664,7 @@ private:
 
 // Depth first without recursion: nesting is limited, but cycles and chains made at run
 // time need not be.
-Tally CountFrom(const CComponent& root, bool shadows)
+Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown& shown)
 {
     struct Frame
     {
@@ -559,7 +699,8 @@ Tally CountFrom(const CComponent& root, bool shadows)
             materials.Add(*entity);
             const CComponent* placed = entity->GetNestedComponent();
             if (placed == nullptr) {
-                AddOwn(frame.sum, *frame.component, *entity, shadows, frame.openings, faceLayers);
+                AddOwn(frame.sum, *frame.component, *entity, shadows, frame.openings, shown, entities.size(),
+                       faceLayers);
                 continue;
             }
             const auto [found, isNew] = counted.try_emplace(placed);
@@ -590,20 +731,71 @@ Tally CountFrom(const CComponent& root, bool shadows)
 
 }  // namespace
 
-std::uint64_t CDrawingWork::Count(const CComponent& root, bool shadows)
+std::uint64_t CDrawingWork::Count(const CComponent& root, bool shadows, const Shown& shown)
 {
-    const Tally tally = CountFrom(root, shadows);
-    const double fill = tally.coverage * static_cast<double>(kCoverageCost);
+    const Tally tally = CountFrom(root, shadows, shown);
+    const double fill = (tally.coverage + tally.lineCoverage) * static_cast<double>(kCoverageCost);
     const auto fillWork = fill < static_cast<double>(kCounted) ? static_cast<std::uint64_t>(fill) : kCounted;
     return AddWork(tally.work, fillWork);
 }
 
-std::uint64_t CDrawingWork::Check(const CComponent& root, bool shadows, CArchive& ar)
+std::uint64_t CDrawingWork::Count(const CComponent& root, bool shadows)
 {
-    const std::uint64_t work = Count(root, shadows);
+    return Count(root, shadows, Shown{});
+}
+
+std::uint64_t CDrawingWork::Check(const CComponent& root, bool shadows, const Shown& shown, CArchive& ar)
+{
+    const std::uint64_t work = Count(root, shadows, shown);
     if (work > kBudget) {
         AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName,
                                  "the model would draw too much to show");
     }
     return work;
+}
+
+CDrawingWork::Shown CDrawingWork::ShownBy(const CRenderingOptions* model, const CShadowInfo* shadow,
+                                          const CPageList* pages)
+{
+    Shown shown;
+    // Under the horizon the sun casts no volumes.
+    const auto takeSun = [&shown](const CShadowInfo* info) {
+        const double z = info != nullptr && info->IsDisplayShadows() ? info->GetSunDirection().z : 0.0;
+        const double reach = std::min(1.0 / z, kLongestSunReach);
+        if (z >= 0.001 && reach > shown.sunReach) {
+            shown.sunReach = reach;
+            shown.sun = -info->GetSunDirection();
+        }
+    };
+    takeSun(shadow);
+    bool first = true;
+    const auto take = [&shown, &first](const CRenderingOptions* options) {
+        if (options == nullptr) {
+            return;
+        }
+        const CEdgeLineLook profile = CEdge::GetLineLook(*options, true);
+        const CEdgeLineLook other = CEdge::GetLineLook(*options, false);
+        if (first) {
+            shown.profile = profile;
+            shown.other = other;
+            first = false;
+        } else {
+            shown.profile.Take(profile);
+            shown.other.Take(other);
+        }
+        if (options->GetTransparencyQuality() == 1) {
+            shown.boxSort = true;
+            shown.seeThrough = shown.seeThrough || options->IsTransparentDisplay();
+        }
+    };
+    take(model);
+    if (pages != nullptr) {
+        for (const CTarnwickPage* page : pages->GetPages()) {
+            if (const auto* view = dynamic_cast<const CViewPage*>(page)) {
+                take(view->GetRenderingOptions());
+                takeSun(view->GetShadowInfo());
+            }
+        }
+    }
+    return shown;
 }

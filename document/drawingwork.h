@@ -4,12 +4,18 @@
 // while the file stays small, so a file is refused by what it would draw, not by how
 // many placements it holds.
 
+#include <bit>
 #include <cstdint>
 
 #include "foundation/framemeter.h"
+#include "foundation/vector3d.h"
+#include "model/edgelinelook.h"
 
 class CArchive;
 class CComponent;
+class CPageList;
+class CRenderingOptions;
+class CShadowInfo;
 
 class CDrawingWork
 {
@@ -32,6 +38,39 @@ public:
     // Each time the view is filled costs what the frame meter charges for filling a view
     // of 1280 by 1024 pixels.
     static constexpr std::uint64_t kCoverageCost = 1280 * 1024 / CFrameMeter::kFilledPixelsPerUnit;
+    // Lines fill pixels along their length on the screen, which shrinks only as fast as
+    // the model does: weighed against the same view, at the pixels a frame charges them.
+    static constexpr std::uint64_t kViewPixels = 1280 * 1024;
+    // What the display settings make of the model: the edges' lines, of those drawn as
+    // profiles wherever they are seen (bounding at most one face) and of the others;
+    // whether transparent faces are put in order by their boxes' centres, and whether
+    // every face is seen through (and so sorted); how long the shadow volumes are.
+    struct Shown
+    {
+        CEdgeLineLook profile;
+        CEdgeLineLook other;
+        bool boxSort = false;
+        bool seeThrough = false;
+        // The direction the lowest sun shown casts shadows in (none: no volumes), and how
+        // far a volume reaches along it for each unit of height above the ground.
+        CVector3d sun;
+        double sunReach = 0.0;
+    };
+    // The heaviest of the model's settings and of every page keeping its own.
+    [[nodiscard]] static Shown ShownBy(const CRenderingOptions* model, const CShadowInfo* shadow,
+                                       const CPageList* pages);
+    // A sun lower than this many units of reach for a unit of height is weighed at it:
+    // volumes longer than that mostly leave the view.
+    static constexpr double kLongestSunReach = 10.0;
+    // The box-centre sort's operations on one record of a component's sort of `records`,
+    // whose outline has `corners`: its box, its distance and its share of the sort's
+    // steps, each weighed as the pairwise sort weighs its own.
+    [[nodiscard]] static constexpr std::uint64_t BoxSortOperations(std::uint64_t corners, std::uint64_t records)
+    {
+        return 10 * corners + 10 + 5 * static_cast<std::uint64_t>(std::bit_width(records));
+    }
+    // Sort operations in a unit of the frame meter.
+    static constexpr std::uint64_t kSortOperationsPerUnit = 50;
     // A model just under this shows its first frame headless within about ten seconds on
     // a quiet machine.
     static constexpr std::uint64_t kBudget = 200'000'000;
@@ -41,9 +80,12 @@ public:
     // own work summed once however often it is shared. Counted no further than one past
     // the budget, so that the sums cannot overflow; a component met again while it is
     // being counted (a cycle, which the view does not follow) adds its placement only.
+    [[nodiscard]] static std::uint64_t Count(const CComponent& root, bool shadows, const Shown& shown);
+    // The same under the default display settings.
     [[nodiscard]] static std::uint64_t Count(const CComponent& root, bool shadows = false);
     // Throws the archive exception when the component's work is beyond the budget;
-    // shadows says whether the view may show them (the model's or a page's settings).
+    // shadows says whether the view may show them (the model's or a page's settings),
+    // shown what those settings make of the rest.
     // Returns the work counted.
-    static std::uint64_t Check(const CComponent& root, bool shadows, CArchive& ar);
+    static std::uint64_t Check(const CComponent& root, bool shadows, const Shown& shown, CArchive& ar);
 };

@@ -316,8 +316,9 @@ void CTarnwickModel::ReadVersionedFields(CArchive& ar, int fileVersion, int mode
         modelpages::ReadPageReferences(ar, m_pageList);
     }
     // Refused before anything is drawn: the first frame would draw every path, and the
-    // shadows of the model's or a page's settings.
-    SetDrawingWork(CDrawingWork::Check(*m_rootComponent, ShowsShadowsAnywhere(m_shadow, m_pageList), ar));
+    // shadows and lines of the model's or a page's settings.
+    SetDrawingWork(CDrawingWork::Check(*m_rootComponent, ShowsShadowsAnywhere(m_shadow, m_pageList),
+                                       CDrawingWork::ShownBy(m_rendering, m_shadow, m_pageList), ar));
     if (fileVersion >= kFvOldStrings && modelVersion < 6) {
         const std::int32_t count = ReadReferenceCount(ar);
         for (std::int32_t i = 0; i < count; ++i) {

@@ -325,7 +325,8 @@ void CTarnwickModel::MakeCurrent()
 std::uint64_t CTarnwickModel::GetDrawingWork()
 {
     if (!m_drawingWorkKnown && m_rootComponent != nullptr) {
-        SetDrawingWork(CDrawingWork::Count(*m_rootComponent, true));
+        SetDrawingWork(
+            CDrawingWork::Count(*m_rootComponent, true, CDrawingWork::ShownBy(m_rendering, m_shadow, m_pageList)));
     }
     return m_drawingWork;
 }

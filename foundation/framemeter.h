@@ -60,6 +60,16 @@ public:
     // rejects them before they are shaded or written, which costs about half of filling
     // them (measured as the filled pixels are).
     static constexpr std::uint64_t kRejectedPixelsPerUnit = 80;
+    // Pixels GL fills for lines, per unit: a long line sent as two vertices may cross the
+    // whole view, and a wide one fills its width all along.
+    static constexpr std::uint64_t kLinePixelsPerUnit = 40;
+    // What each step of a line along its longer screen axis costs besides the pixels it
+    // fills, in filled pixels: the rasteriser walks a line a pixel at a time (measured,
+    // a one-pixel line costs about eight times its pixels).
+    static constexpr std::uint64_t kLineStepPixels = 7;
+    // Pixels of shadow volumes counted into the stencil, per unit: no colour is written,
+    // so a pixel costs about half what a face's does (measured).
+    static constexpr std::uint64_t kVolumePixelsPerUnit = 80;
     // What the rasteriser spends setting one triangle up, whatever its size: measured,
     // about what four vertices cost.
     static constexpr std::uint64_t kTriangleSetupCost = 4;

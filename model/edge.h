@@ -11,6 +11,7 @@
 #include "foundation/boundedline3d.h"
 #include "foundation/point3d.h"
 #include "model/drawingelement.h"
+#include "model/edgelinelook.h"
 
 class CArcCurve;
 class CComponent;
@@ -128,6 +129,12 @@ public:
     // Two line ends; while shadows are on, the shadow a lone edge casts (its volume and
     // its shadow on the ground), counted whether or not the sun's settings let edges cast.
     [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
+    // What the settings make of the line of an edge drawn as a profile or not, in its
+    // heaviest case (three jittered strokes, both ticks); the drawing weight counts its
+    // two vertices.
+    [[nodiscard]] static CEdgeLineLook GetLineLook(const CRenderingOptions& options, bool profile);
+    // Drawn as a profile from wherever it is seen: it bounds at most one face.
+    [[nodiscard]] bool IsAlwaysProfile() const;
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;
     // By the options' edge colour mode: the foreground colour, the colour of the
     // drawing axis the edge runs along, or the material rule; a highlighted edge keeps

@@ -384,6 +384,43 @@ void CEdge::DrawJittered(ITarnisView* view, const CPoint3d& p1, const CPoint3d& 
     }
 }
 
+CEdgeLineLook CEdge::GetLineLook(const CRenderingOptions& options, bool profile)
+{
+    // GL draws no line wider than its limit (255 pixels under Mesa).
+    constexpr double kWidest = 255.0;
+    constexpr double kSetupPixels = CEdgeLineLook::kSetupPixels;
+    constexpr double kStepPixels = CEdgeLineLook::kStepPixels;
+    CEdgeLineLook look;
+    const int mode = options.GetRenderMode();
+    const bool profiles = options.IsDrawProfiles();
+    if (mode != 0 && mode != 1 && options.GetDisplayEdges() == 0 && !(profiles && profile)) {
+        look.widthAlong = 0.0;
+        return look;
+    }
+    const double width =
+        profile && profiles ? std::clamp(static_cast<double>(options.GetProfileWidth()), 1.0, kWidest) : 1.0;
+    // Up to three shaken strokes in the jittered style.
+    const int strokes = options.IsJitterEdges() ? 3 : 1;
+    look.vertices = 2 * static_cast<std::uint64_t>(strokes);
+    look.widthAlong = strokes * (width + kStepPixels);
+    look.fixedPixels = strokes * kSetupPixels;
+    if (options.IsExtendEdges()) {
+        look.fixedPixels += 2.0 * std::clamp(options.GetExtendLength(), 0, 10000) * (width + kStepPixels);
+    }
+    if (options.IsDrawEndpoints()) {
+        look.vertices += 4;
+        const int tick = std::clamp(options.GetEndpointLength(), 0, 10000);
+        look.fixedPixels += 2.0 * (tick * (std::min(width + 2.0, kWidest) + kStepPixels) + kSetupPixels);
+    }
+    return look;
+}
+
+bool CEdge::IsAlwaysProfile() const
+{
+    return m_firstUse == nullptr || m_firstUse->GetNextAroundEdge() == m_firstUse ||
+           m_firstUse->GetNextAroundEdge() == nullptr;
+}
+
 std::uint64_t CEdge::GetDrawingWeight(bool shadows) const
 {
     constexpr std::uint64_t kLine = 2 * CFrameMeter::kVertexCost;

@@ -2,7 +2,10 @@
 
 #include <algorithm>
 
+#include "document/drawingwork.h"
+#include "foundation/framemeter.h"
 #include "foundation/transformation.h"
+#include "model/loop.h"
 #include "model/entity.h"
 #include "model/face.h"
 #include "model/facegl.h"
@@ -21,8 +24,11 @@ void CBboxCenterSort::Add(CFace* face, CDrawingElement* entity)
     CBoundingBox3d box;
     if (face != nullptr) {
         box = face->GetBoundingBox();
+        const CLoop* outer = face->GetOuterLoop();
+        m_corners += static_cast<std::uint64_t>(outer != nullptr ? outer->GetEdgeUseCount() : 0);
     } else {
         entity->AccumulateExtents(CTransformation(), box);
+        m_corners += 8;
     }
     if (box.IsEmpty()) {
         return;
@@ -48,6 +54,16 @@ void CBboxCenterSort::Sort(std::vector<Record>& records)
 
 void CBboxCenterSort::SortAndDraw(ITarnisView* view)
 {
+    // The boxes taken and the sort's steps cost what the count at opening weighed them.
+    const auto records = static_cast<std::uint64_t>(m_records.size());
+    if (records != 0) {
+        const std::uint64_t operations = CDrawingWork::BoxSortOperations(m_corners, records) +
+                                         (records - 1) * CDrawingWork::BoxSortOperations(0, records);
+        if (!CFrameMeter::Charge(operations / CDrawingWork::kSortOperationsPerUnit)) {
+            m_records.clear();
+            return;
+        }
+    }
     Sort(m_records);
     for (auto it = m_records.rbegin(); it != m_records.rend(); ++it) {
         DrawOne(view, it->face, it->entity);

@@ -4,6 +4,7 @@
 // through the eye otherwise); images are drawn before everything else, each group
 // farthest first.
 
+#include <cstdint>
 #include <vector>
 
 #include "render/transsortimpl.h"
@@ -30,4 +31,6 @@ public:
 private:
     std::vector<Record> m_records;
     std::size_t m_capacity;
+    // The corners the records' boxes were taken from.
+    std::uint64_t m_corners = 0;
 };

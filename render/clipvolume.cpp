@@ -79,10 +79,26 @@ bool CClipVolume::Load(double reachPixels)
     return true;
 }
 
+bool CClipVolume::ToWindow(const float* positions, std::size_t count, float* x, float* y) const
+{
+    const float* m = m_matrix;
+    const auto halfWidth = static_cast<float>(m_halfWidth);
+    const auto halfHeight = static_cast<float>(m_halfHeight);
+    bool behind = false;
+    for (std::size_t v = 0; v < count; ++v) {
+        const float* p = positions + v * 3;
+        const float w = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
+        behind = behind || !(w > 1e-6f);
+        const float scale = 1.0f / w;
+        x[v] = (m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12]) * scale * halfWidth;
+        y[v] = (m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13]) * scale * halfHeight;
+    }
+    return behind;
+}
+
 double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vertexCount, CEqualLayers* layers,
                                         double* rejected) const
 {
-    const float* m = m_matrix;
     // Single precision is plenty for an estimate, and a frame asks this of every triangle.
     const auto halfWidth = static_cast<float>(m_halfWidth);
     const auto halfHeight = static_cast<float>(m_halfHeight);
@@ -91,18 +107,9 @@ double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vert
     const auto perTile = static_cast<float>(kTileSetupPixels / kTileSide);
     double pixels = 0.0;
     for (std::size_t t = 0; t + 3 <= vertexCount; t += 3) {
-        // Window pixels about the viewport's centre.
         float x[3];
         float y[3];
-        bool behind = false;
-        for (std::size_t v = 0; v < 3; ++v) {
-            const float* p = positions + (t + v) * 3;
-            const float w = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
-            behind = behind || !(w > 1e-6f);
-            const float scale = 1.0f / w;
-            x[v] = (m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12]) * scale * halfWidth;
-            y[v] = (m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13]) * scale * halfHeight;
-        }
+        const bool behind = ToWindow(positions + t * 3, 3, x, y);
         const float area = 0.5f * std::fabs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]));
         const float across = std::max({x[0], x[1], x[2]}) - std::min({x[0], x[1], x[2]});
         const float down = std::max({y[0], y[1], y[2]}) - std::min({y[0], y[1], y[2]});
@@ -119,6 +126,72 @@ double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vert
         }
     }
     return pixels;
+}
+
+double CClipVolume::CountLinePixels(const float* positions, std::size_t vertexCount, double width) const
+{
+    const auto halfWidth = static_cast<float>(m_halfWidth);
+    const auto halfHeight = static_cast<float>(m_halfHeight);
+    const float diagonal = 2.0f * std::sqrt(halfWidth * halfWidth + halfHeight * halfHeight);
+    const auto setup = static_cast<float>(kTileSetupPixels);
+    const auto step = static_cast<float>(CFrameMeter::kLineStepPixels);
+    const auto wide = static_cast<float>(std::max(width, 1.0));
+    double pixels = 0.0;
+    for (std::size_t l = 0; l + 2 <= vertexCount; l += 2) {
+        float x[2];
+        float y[2];
+        const bool behind = ToWindow(positions + l * 3, 2, x, y);
+        // GL steps a line along its major axis, a pixel (or its width) at each step.
+        const float length = std::max(std::fabs(x[1] - x[0]), std::fabs(y[1] - y[0]));
+        const float along = behind || !(length < diagonal) ? diagonal : length;
+        pixels += along * (wide + step) + setup;
+    }
+    return pixels;
+}
+
+double CClipVolume::CountPolygonPixels(const double* positions, std::size_t cornerCount) const
+{
+    if (cornerCount < 3) {
+        return 0.0;
+    }
+    const float* m = m_matrix;
+    const double viewportPixels = 4.0 * m_halfWidth * m_halfHeight;
+    double twiceArea = 0.0;
+    double low[2] = {0.0, 0.0};
+    double high[2] = {0.0, 0.0};
+    double first[2] = {0.0, 0.0};
+    double last[2] = {0.0, 0.0};
+    for (std::size_t v = 0; v < cornerCount; ++v) {
+        const double* p = positions + v * 3;
+        const double w = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
+        if (!(w > 1e-6)) {
+            return viewportPixels * static_cast<double>(cornerCount - 2);
+        }
+        const double x = (m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12]) / w * m_halfWidth;
+        const double y = (m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13]) / w * m_halfHeight;
+        if (v == 0) {
+            first[0] = low[0] = high[0] = x;
+            first[1] = low[1] = high[1] = y;
+        } else {
+            twiceArea += last[0] * y - x * last[1];
+        }
+        low[0] = std::min(low[0], x);
+        low[1] = std::min(low[1], y);
+        high[0] = std::max(high[0], x);
+        high[1] = std::max(high[1], y);
+        last[0] = x;
+        last[1] = y;
+    }
+    twiceArea += last[0] * first[1] - first[0] * last[1];
+    // The screen's part of it, each triangle set up in the tiles its box reaches.
+    const double across = std::min(high[0], m_halfWidth) - std::max(low[0], -m_halfWidth);
+    const double down = std::min(high[1], m_halfHeight) - std::max(low[1], -m_halfHeight);
+    if (!(across >= 0.0) || !(down >= 0.0)) {
+        return kTileSetupPixels * static_cast<double>(cornerCount - 2);
+    }
+    const double area = std::min(0.5 * std::fabs(twiceArea), viewportPixels);
+    const double setups = kTileSetupPixels + std::max(across, down) * (kTileSetupPixels / kTileSide);
+    return area + setups * static_cast<double>(cornerCount - 2);
 }
 
 CClipVolume::Place CClipVolume::Classify(const float* positions, int size) const

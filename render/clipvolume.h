@@ -57,8 +57,20 @@ public:
     // added to rejected instead, which the depth test rejects.
     [[nodiscard]] double CountTrianglePixels(const float* positions, std::size_t vertexCount,
                                              CEqualLayers* layers = nullptr, double* rejected = nullptr) const;
+    // The same for lines (2 vertices each) of that width in pixels: the pixels each
+    // covers, its length across the screen times its width (no longer than the viewport's
+    // diagonal), what each step along that length costs, and a triangle's setup. A line
+    // reaching behind the eye counts as the viewport's diagonal.
+    [[nodiscard]] double CountLinePixels(const float* positions, std::size_t vertexCount, double width) const;
+    // The same for a convex polygon of that many corners (3 doubles each), as GL fills
+    // it in triangles from its first corner; a quad of a shadow volume, or its cap.
+    [[nodiscard]] double CountPolygonPixels(const double* positions, std::size_t cornerCount) const;
 
 private:
+    // The window pixels about the viewport's centre of that many vertices (3 floats
+    // each), in single precision, which is plenty for an estimate; true when one lies
+    // behind the eye.
+    bool ToWindow(const float* positions, std::size_t count, float* x, float* y) const;
     // The triangle's corners in window pixels about the viewport's centre (x and y as
     // counted) and their depth.
     [[nodiscard]] std::array<float, 9> WindowCorners(const float* corners, const float (&x)[3],

@@ -2,9 +2,11 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "foundation/framemeter.h"
+#include "render/drawthrottle.h"
 #include "render/linerecording.h"
 
 namespace {
@@ -167,8 +169,11 @@ void CLineBatch::DrawRun(Run& run)
         m_recording->AddDraw(run.style, run.positions, run.colors, m_reorders);
     }
     std::size_t vertices = run.positions.size() / 3;
-    // A width the view never set is not known here: such lines are all drawn.
-    if (run.style.width > 0.0 && m_volume.Load(run.style.width * 0.5 + 1.0)) {
+    // A width the view never set is not known here: such lines are all drawn, each
+    // weighed a pixel wide.
+    const bool known = run.style.width > 0.0;
+    const bool loaded = m_volume.Load(known ? run.style.width * 0.5 + 1.0 : 0.0);
+    if (known && loaded) {
         vertices = m_volume.Sift(run.positions.data(), vertices, 2, m_reorders && m_uniform,
                                  {{run.colors.data(), sizeof(std::uint32_t)}});
     }
@@ -176,12 +181,46 @@ void CLineBatch::DrawRun(Run& run)
     glEnableClientState(GL_COLOR_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, run.positions.data());
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, run.colors.data());
-    glDrawArrays(GL_LINES, 0, static_cast<GLsizei>(vertices));
-    (void)CFrameMeter::Charge(CFrameMeter::kDrawCallCost + vertices * CFrameMeter::kVertexCost);
+    (void)DrawPieces(loaded ? &m_volume : nullptr, run.positions.data(), 0, vertices, std::max(run.style.width, 1.0),
+                     m_throttle);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
     run.positions.clear();
     run.colors.clear();
+}
+
+std::size_t CLineBatch::PieceEnd(const CClipVolume* volume, const float* positions, std::size_t first,
+                                  std::size_t vertices, double width, std::uint64_t& units)
+{
+    constexpr std::size_t kLinesAsked = 64;
+    std::size_t end = first;
+    while (end < vertices && units < kPieceUnits) {
+        const std::size_t next = std::min(vertices, end + 2 * kLinesAsked);
+        const double pixels = volume != nullptr ? volume->CountLinePixels(positions + end * 3, next - end, width) : 0.0;
+        units += (next - end) * CFrameMeter::kVertexCost +
+                 CFrameMeter::PixelUnits(static_cast<std::uint64_t>(pixels), CFrameMeter::kLinePixelsPerUnit);
+        end = next;
+    }
+    return end;
+}
+
+bool CLineBatch::DrawPieces(const CClipVolume* volume, const float* positions, std::size_t first, std::size_t end,
+                            double width, CDrawThrottle* throttle)
+{
+    while (first < end) {
+        std::uint64_t units = CFrameMeter::kDrawCallCost;
+        const std::size_t pieceEnd = PieceEnd(volume, positions, first, end, width, units);
+        glDrawArrays(GL_LINES, static_cast<GLint>(first), static_cast<GLsizei>(pieceEnd - first));
+        const bool goOn = CFrameMeter::Charge(units);
+        if (throttle != nullptr) {
+            throttle->NoteDraw();
+        }
+        if (!goOn) {
+            return false;
+        }
+        first = pieceEnd;
+    }
+    return true;
 }
 
 void CLineBatch::Draw()

@@ -24,6 +24,7 @@
 #include "foundation/point3d.h"
 #include "render/clipvolume.h"
 
+class CDrawThrottle;
 class CLineRecording;
 
 class CLineBatch
@@ -58,11 +59,26 @@ public:
     [[nodiscard]] const Style& GetAppliedStyle() const { return m_applied; }
     // Every draw is also appended to the recording while one is set; null stops.
     void SetRecording(CLineRecording* recording) { m_recording = recording; }
+    // Told of every piece drawn, so that the driver never queues much filling; null: none.
+    void SetThrottle(CDrawThrottle* throttle) { m_throttle = throttle; }
+    // Units of work in one piece of lines handed to GL: a few milliseconds, so that a
+    // stop waits for no more and the driver holds little between two looks of the throttle.
+    static constexpr std::uint64_t kPieceUnits = std::uint64_t{1} << 16;
+    // Draws the lines of the bound arrays from vertex first to end in pieces, each
+    // charged its vertices, its call and the pixels its lines of that width cover in the
+    // volume (none without one), the throttle told of each; false where the frame meter
+    // said stop, the rest left undrawn.
+    static bool DrawPieces(const CClipVolume* volume, const float* positions, std::size_t first, std::size_t end,
+                           double width, CDrawThrottle* throttle);
     // Sets what differs of the wanted style in GL, applied being what GL holds; then
     // applied is the wanted style.
     static void ChangeStyle(Style& applied, const Style& wanted);
 
 private:
+    // The end of the piece of lines that starts at first, its units added.
+    [[nodiscard]] static std::size_t PieceEnd(const CClipVolume* volume, const float* positions, std::size_t first,
+                                              std::size_t vertices, double width, std::uint64_t& units);
+
     struct Run
     {
         Style style;
@@ -74,6 +90,7 @@ private:
     [[nodiscard]] Run& RunForNextLine();
     void NoteWaitingColor();
     void DrawRun(Run& run);
+
     // Draws every run in turn and empties them.
     void DrawRuns();
 
@@ -93,6 +110,7 @@ private:
     std::size_t m_waitingFloats = 0;
     CClipVolume m_volume;
     CLineRecording* m_recording = nullptr;
+    CDrawThrottle* m_throttle = nullptr;
     // Every vertex waiting in the runs has this colour, while m_uniform holds.
     bool m_uniform = true;
     CColor m_waitingColor;

@@ -7,6 +7,7 @@
 
 #include "render/cellorder.h"
 #include "render/clipvolume.h"
+#include "render/drawthrottle.h"
 
 namespace {
 
@@ -88,7 +89,7 @@ void CLineRecording::ArrangeForDrawing()
     }
 }
 
-void CLineRecording::DrawLines(CLineBatch::Style& applied) const
+bool CLineRecording::DrawLines(CLineBatch::Style& applied, CDrawThrottle* throttle) const
 {
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
@@ -96,53 +97,58 @@ void CLineRecording::DrawLines(CLineBatch::Style& applied) const
     glColorPointer(4, GL_UNSIGNED_BYTE, 0, m_colors.data());
     CClipVolume volume;
     std::vector<std::pair<int, int>> crossing;
-    for (const Draw& draw : m_draws) {
-        CLineBatch::ChangeStyle(applied, draw.style);
+    bool goOn = true;
+    for (auto draw = m_draws.begin(); goOn && draw != m_draws.end(); ++draw) {
+        CLineBatch::ChangeStyle(applied, draw->style);
+        // A replay costs what drawing the lines anew would, charged as it goes.
+        const double width = std::max(draw->style.width, 1.0);
+        const bool known = draw->style.width > 0.0;
+        const bool loaded = volume.Load(known ? draw->style.width * 0.5 + 1.0 : 0.0);
+        const CClipVolume* counting = loaded ? &volume : nullptr;
+        const auto drawRange = [&](int first, int count) {
+            goOn = goOn && CLineBatch::DrawPieces(counting, m_positions.data(), static_cast<std::size_t>(first),
+                                                  static_cast<std::size_t>(first + count), width, throttle);
+        };
         // Whole draws when the blocks are unknown, or nothing is known of the width.
-        if (draw.blockCount == 0 || draw.style.width <= 0.0 || !volume.Load(draw.style.width * 0.5 + 1.0)) {
-            glDrawArrays(GL_LINES, draw.first, draw.count);
+        if (draw->blockCount == 0 || !known || !loaded) {
+            drawRange(draw->first, draw->count);
             continue;
         }
-        // Neighbouring blocks of one kind go in one call.
+        // Neighbouring blocks of one kind go in one range.
         int first = 0;
         int count = 0;
-        const auto flush = [&first, &count] {
-            if (count > 0) {
-                glDrawArrays(GL_LINES, first, count);
-            }
-            count = 0;
-        };
-        crossing.clear();
-        for (std::size_t b = draw.firstBlock; b < draw.firstBlock + draw.blockCount; ++b) {
-            const Block& block = m_blocks[b];
-            const CClipVolume::Place place = volume.Classify(block.corners.data(), 8);
-            if (place == CClipVolume::kOutside) {
-                continue;
-            }
-            if (draw.free && place == CClipVolume::kCrossing) {
-                crossing.emplace_back(block.first, block.count);
-                continue;
-            }
-            if (count > 0 && first + count != block.first) {
-                flush();
-            }
-            if (count == 0) {
-                first = block.first;
-            }
-            count += block.count;
-        }
-        for (const auto& [from, lines] : crossing) {
+        const auto add = [&](int from, int lines) {
             if (count > 0 && first + count != from) {
-                flush();
+                drawRange(first, count);
+                count = 0;
             }
             if (count == 0) {
                 first = from;
             }
             count += lines;
+        };
+        crossing.clear();
+        for (std::size_t b = draw->firstBlock; b < draw->firstBlock + draw->blockCount; ++b) {
+            const Block& block = m_blocks[b];
+            const CClipVolume::Place place = volume.Classify(block.corners.data(), 8);
+            if (place == CClipVolume::kOutside) {
+                continue;
+            }
+            if (draw->free && place == CClipVolume::kCrossing) {
+                crossing.emplace_back(block.first, block.count);
+                continue;
+            }
+            add(block.first, block.count);
         }
-        flush();
+        for (const auto& [from, lines] : crossing) {
+            add(from, lines);
+        }
+        if (count > 0) {
+            drawRange(first, count);
+        }
         // An odd vertex at the end of a draw was never drawn.
     }
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
+    return goOn;
 }

@@ -12,6 +12,8 @@
 #include "foundation/color.h"
 #include "render/linebatch.h"
 
+class CDrawThrottle;
+
 class CLineRecording
 {
 public:
@@ -47,8 +49,10 @@ public:
     // wholly inside before those across its sides.
     void ArrangeForDrawing();
     // Draws the lines under the GL state of the recorded pass but for the line style,
-    // which GL holds as applied says (and holds the last draw's afterwards).
-    void DrawLines(CLineBatch::Style& applied) const;
+    // which GL holds as applied says (and holds the last draw's afterwards), charging
+    // them to the frame meter as the line batch charges its own, the throttle told of each
+    // piece; false when the meter stopped it part way.
+    bool DrawLines(CLineBatch::Style& applied, CDrawThrottle* throttle) const;
     void Spoil() { m_spoiled = true; }
     [[nodiscard]] bool IsSpoiled() const { return m_spoiled; }
     void SetEndState(const EndState& state) { m_end = state; }

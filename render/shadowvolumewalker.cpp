@@ -19,8 +19,10 @@
 #include "model/edgeuse.h"
 #include "model/face.h"
 #include "model/vertex.h"
+#include "render/clipvolume.h"
 #include "render/facepolygon.h"
 #include "render/shadowvolumecontext.h"
+#include "render/tarnisview.h"
 #include "render/terminatorfaces.h"
 
 namespace {
@@ -669,8 +671,11 @@ void CShadowVolumeWalker::FlushQuads()
                 SetShadowVolumeStencilOp(m_context, facesEye);
             }
             glVertexPointer(3, GL_DOUBLE, 0, run.data());
-            glDrawArrays(GL_QUADS, 0, static_cast<GLsizei>(run.size() / 3));
-            (void)CFrameMeter::Charge(CFrameMeter::kDrawCallCost + run.size() / 3 * CFrameMeter::kVertexCost);
+            if (!DrawQuadPieces(run)) {
+                m_facing.clear();
+                m_away.clear();
+                break;
+            }
         }
         run.clear();
     }
@@ -678,6 +683,37 @@ void CShadowVolumeWalker::FlushQuads()
     if (offsetOn) {
         glEnable(GL_POLYGON_OFFSET_FILL);
     }
+}
+
+bool CShadowVolumeWalker::DrawQuadPieces(const std::vector<double>& run)
+{
+    // Long volumes under a low sun cross much of the screen each: the quads go in pieces
+    // of a few milliseconds of filling, so that a stop waits for no more.
+    constexpr std::uint64_t kPieceUnits = std::uint64_t{1} << 16;
+    CClipVolume volume;
+    const bool counting = volume.Load();
+    auto* modelView = dynamic_cast<CTarnisView*>(m_view);
+    const std::size_t quads = run.size() / kQuadValues;
+    std::size_t first = 0;
+    while (first < quads) {
+        std::uint64_t units = CFrameMeter::kDrawCallCost;
+        std::size_t end = first;
+        for (; end < quads && units < kPieceUnits; ++end) {
+            const double pixels = counting ? volume.CountPolygonPixels(run.data() + end * kQuadValues, 4) : 0.0;
+            units += 4 * CFrameMeter::kVertexCost +
+                     CFrameMeter::PixelUnits(static_cast<std::uint64_t>(pixels), CFrameMeter::kVolumePixelsPerUnit);
+        }
+        glDrawArrays(GL_QUADS, static_cast<GLint>(4 * first), static_cast<GLsizei>(4 * (end - first)));
+        const bool goOn = CFrameMeter::Charge(units);
+        if (modelView != nullptr) {
+            modelView->NoteBatchDrawn();
+        }
+        if (!goOn) {
+            return false;
+        }
+        first = end;
+    }
+    return true;
 }
 
 CVector3d CShadowVolumeWalker::LightIn(const CTransformation& transform, const CVector3d& light)

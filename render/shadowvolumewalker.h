@@ -101,6 +101,9 @@ private:
     void AddQuad(const CPoint3d quad[4], bool facesEye, bool reverse);
     // Draws the gathered runs, or only lets them go once the frame is abandoned.
     void FlushQuads();
+    // Draws the bound run of quads in pieces, each charged its vertices, its call and
+    // the pixels its quads cover; false where the frame meter said stop.
+    bool DrawQuadPieces(const std::vector<double>& run);
     // The quit request, asked once every few thousand calls.
     [[nodiscard]] bool IsAbandoned();
 

@@ -31,7 +31,10 @@ constexpr int kViewFontHeight = 10;
 
 }  // namespace
 
-CTarnisView::CTarnisView() : m_savedDepthFunction(GL_LESS), m_depthFunction(GL_LESS) {}
+CTarnisView::CTarnisView() : m_savedDepthFunction(GL_LESS), m_depthFunction(GL_LESS)
+{
+    m_lineBatch.SetThrottle(&m_drawThrottle);
+}
 
 CTarnisView::~CTarnisView()
 {

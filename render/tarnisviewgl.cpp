@@ -196,15 +196,8 @@ void CTarnisView::ReplayLines(const CLineRecording& recording)
     SetLighting(end.lighting);
     CLineBatch::Style applied{m_lineWidth, m_stipple};
     if (!recording.GetDraws().empty()) {
-        recording.DrawLines(applied);
+        (void)recording.DrawLines(applied, &m_drawThrottle);
     }
-    // A replay costs what it holds, as drawing the lines anew would.
-    std::uint64_t vertices = 0;
-    for (const CLineRecording::Draw& draw : recording.GetDraws()) {
-        vertices += static_cast<std::uint64_t>(draw.count);
-    }
-    (void)CFrameMeter::Charge(recording.GetDraws().size() * CFrameMeter::kDrawCallCost +
-                              vertices * CFrameMeter::kVertexCost);
     CLineBatch::ChangeStyle(applied, end.style);
     m_lineWidth = end.style.width;
     m_stipple = end.style.stipple;

@@ -69,6 +69,14 @@
 //   glimra_samplegen --crossingcut N <folder>
 //                                          an active cut crossing one face N times, along a
 //                                          hole with N edges lying in the plane
+//   glimra_samplegen --longedges N P [--width W] <folder>
+//                                          P placements in one place of N free edges across
+//                                          a unit square, profiles W pixels wide (1)
+//   glimra_samplegen --shortedges N P [--jitter] <folder>
+//                                          P placements in one place of N short free edges,
+//                                          jittered with end ticks
+//   glimra_samplegen --fins N <folder>     N thin tall quads in a row under a low sun, seen
+//                                          along the row
 
 #include <algorithm>
 #include <cstdio>
@@ -88,6 +96,7 @@
 #include "samplegen/faceshapes.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/housemodel.h"
+#include "samplegen/linemodels.h"
 #include "samplegen/modelfiles.h"
 #include "samplegen/placementmodels.h"
 #include "samplegen/sectionmodels.h"
@@ -133,6 +142,9 @@ int Usage()
                          " | --tiltedcut COUNT"
                          " | --risingcut COUNT"
                          " | --crossingcut CROSSINGS"
+                         " | --longedges EDGES COUNT [--width PIXELS]"
+                         " | --shortedges EDGES COUNT [--jitter]"
+                         " | --fins COUNT"
                          "] FOLDER\n");
     return 2;
 }
@@ -174,10 +186,24 @@ int g_drawnMaterials = 0;
 int g_pictureSide = 0;
 // How often --faceshape's definition is placed; 0 for the face in the root.
 int g_placements = 0;
+// The profile width of --longedges; 0 for the default.
+int g_profileWidth = 0;
+// Whether --shortedges are jittered with end ticks.
+bool g_jitter = false;
 
 void BuildMaterials(CTarnwickModel& model, int count)
 {
     BuildMaterialsModel(model, count, g_drawnMaterials, g_pictureSide > 0 ? g_pictureSide : 1024);
+}
+
+void BuildLongEdges(CTarnwickModel& model, int edges, int placements)
+{
+    BuildLongEdgesModel(model, edges, placements, g_profileWidth > 0 ? g_profileWidth : 1);
+}
+
+void BuildShortEdges(CTarnwickModel& model, int edges, int placements)
+{
+    BuildShortEdgesModel(model, edges, placements, g_jitter);
 }
 
 }  // namespace
@@ -216,6 +242,7 @@ int main(int argc, char** argv)
         {"--tiltedcut", "tiltedcut-", &BuildTiltedCutModel},
         {"--risingcut", "risingcut-", &BuildRisingCutModel},
         {"--crossingcut", "crossingcut-", &BuildCrossingCutModel},
+        {"--fins", "fins-", &BuildFinsModel},
     };
     // The models of two counts: placements, and the size of what is placed.
     const struct
@@ -232,6 +259,8 @@ int main(int argc, char** argv)
         {"--xraydiscs", "xraydiscs-", &BuildXrayDiscsModel},
         {"--nestedsquares", "nestedsquares-", &BuildNestedSquaresModel},
         {"--nestedsquares-shadowed", "nestedsquares-shadowed-", &BuildShadowedNestedSquaresModel},
+        {"--longedges", "longedges-", &BuildLongEdges},
+        {"--shortedges", "shortedges-", &BuildShortEdges},
     };
     const auto* pair = std::end(pairs);
     int count = -1;
@@ -259,6 +288,13 @@ int main(int argc, char** argv)
             if (g_pictureSide < 0 || g_pictureSide > 4096) {
                 return Usage();
             }
+        } else if (argument == "--width" && g_profileWidth == 0 && i + 1 < argc) {
+            g_profileWidth = ReadCount(argv[++i]);
+            if (g_profileWidth < 0 || g_profileWidth > 100) {
+                return Usage();
+            }
+        } else if (argument == "--jitter" && !g_jitter) {
+            g_jitter = true;
         } else if (const auto* asked2 = std::find_if(std::begin(pairs), std::end(pairs),
                                                      [&](const auto& p) { return argument == p.option; });
                    asked2 != std::end(pairs) && count < 0 && i + 2 < argc) {
@@ -304,8 +340,15 @@ int main(int argc, char** argv)
                 [&](CTarnwickModel& model) { (void)BuildFaceShapeModel(model, shape, count, g_placements); }, false);
         } else if (size > 0) {
             const auto build = pair->build;
+            std::string stem = pair->stem + std::to_string(count) + "x" + std::to_string(size);
+            if (g_profileWidth > 0) {
+                stem += "-w" + std::to_string(g_profileWidth);
+            }
+            if (g_jitter) {
+                stem += "-jitter";
+            }
             written = WriteModel(
-                folder, pair->stem + std::to_string(count) + "x" + std::to_string(size),
+                folder, stem,
                 [&](CTarnwickModel& model) { build(model, count, size); }, false);
         } else if (kind != std::end(kinds)) {
             const auto build = kind->build;

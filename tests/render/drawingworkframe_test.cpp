@@ -34,6 +34,7 @@
 #include "samplegen/faceshapes.h"
 #include "samplegen/geometrybuilder.h"
 #include "samplegen/gridmodel.h"
+#include "samplegen/linemodels.h"
 #include "samplegen/modelfiles.h"
 #include "samplegen/placementmodels.h"
 #include "samplegen/stressmodels.h"
@@ -218,6 +219,16 @@ TEST_F(DrawingWorkFrameTest, AWholeFrameChargesAboutWhatTheCountAdmitted)
          }},
         {"faces drawn over equal faces", [](CTarnwickModel& m) { BuildFacesFirstRingModel(m, 200); }},
         {"edges, shadows on", [](CTarnwickModel& m) { BuildEdges(m, 2000, true); }},
+        {"long lines across the view", [](CTarnwickModel& m) { BuildLongEdgesModel(m, 500, 4); }},
+        {"wide profiles across the view", [](CTarnwickModel& m) { BuildLongEdgesModel(m, 200, 2, 20); }},
+        {"short jittered edges with end ticks", [](CTarnwickModel& m) { BuildShortEdgesModel(m, 2000, 2, true); }},
+        {"volumes under a low sun", [](CTarnwickModel& m) { BuildFinsModel(m, 300); }},
+        {"faces sorted by their boxes' centres",
+         [](CTarnwickModel& m) {
+             BuildGridModel(m, 4000);
+             m.GetRenderingOptions()->SetTransparentDisplay(true);
+             m.GetRenderingOptions()->SetTransparencyQuality(1);
+         }},
     };
     for (const ClassRow& row : rows) {
         const Weighed weighed = Weigh(row);
