@@ -47,7 +47,11 @@ bool IsUserInput(QEvent::Type type)
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
-    case QEvent::NativeGesture: return true;
+    case QEvent::NativeGesture:
+    // A file dropped on the window would be opened inside the read.
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop: return true;
     default: return false;
     }
 }
