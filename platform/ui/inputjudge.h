@@ -12,7 +12,7 @@
 // Keys and buttons stop every frame; the wheel and a drag's motion steer a moving view and
 // stop only a still frame. That is judged when a frame looks, by that frame's flag, not when
 // the event was read. Input counts only until the event loop delivers it (by the server's
-// time stamps); what never reaches the loop stops the frame that first sees it, no more.
+// time stamps); what never reaches the loop stops one frame at most.
 //
 // Not thread-safe: CInputProbe keeps it behind its lock.
 
