@@ -38,6 +38,7 @@
 #include "model/undosuspender.h"
 #include "platform/folders.h"
 #include "platform/profile.h"
+#include "platform/quitrequest.h"
 #include "platform/settingsstore.h"
 #include "platform/gl/gldevice.h"
 #include "platform/sysinfo.h"
@@ -278,6 +279,12 @@ int CGlimraApp::ExitInstance()
     m_langHandler.Unload();
     ReleaseTextBitmap();
     return CWinApp::ExitInstance();
+}
+
+void CGlimraApp::LeaveModelAtExit()
+{
+    m_leaveModelAtExit = true;
+    CQuitRequest::LeaveWorkAtQuit(true);
 }
 
 void CGlimraApp::EndProcess(int code)

@@ -28,8 +28,9 @@ public:
     // apart: EndProcess must follow.
     int ExitInstance() override;
     // For the program's own run only (main): the model is left for the process's end,
-    // which EndProcess brings once the program object is gone.
-    void LeaveModelAtExit() { m_leaveModelAtExit = true; }
+    // which EndProcess brings once the program object is gone; so is what a read given up
+    // for a quit had read.
+    void LeaveModelAtExit();
     // Ends the process with the code: the settings are written, the standard streams
     // flushed, and no static object is destroyed; what a model left at exit held goes
     // with the process. Never returns.

@@ -502,8 +502,7 @@ void CGlimraView::ScheduleSettle(double seconds)
 
 void CGlimraView::ListenForInput(bool moving)
 {
-    const QWidget* widget = GetWidget();
-    CInputProbe::BeginFrame(moving, widget != nullptr ? widget->window()->winId() : 0);
+    CInputProbe::BeginFrame(moving);
 }
 
 void CGlimraView::StopAnimationTimer()

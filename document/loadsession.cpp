@@ -12,6 +12,7 @@
 #include "model/entitycontainer.h"
 #include "model/relationshipmap.h"
 #include "platform/archive.h"
+#include "platform/quitrequest.h"
 
 namespace {
 
@@ -106,6 +107,10 @@ void CLoadSession::Discard() noexcept
         return;
     }
     m_discarded = true;
+    if (CQuitRequest::IsLeavingWork()) {
+        Leave();
+        return;
+    }
     try {
         const std::vector<CObject*> made = CollectMadeObjects();
         // Later reads and copies must see their own versions again, not this file's.
@@ -123,5 +128,15 @@ void CLoadSession::Discard() noexcept
         }
     } catch (...) {
         // Discarding runs while an exception passes; nothing may escape it.
+    }
+}
+
+void CLoadSession::Leave() noexcept
+{
+    SetLoadedVersionMap(nullptr);
+    CCurveRegistry::Reset();
+    m_helpers.clear();
+    if (m_model != nullptr) {
+        m_model->AbandonAtExit();
     }
 }

@@ -6,7 +6,10 @@
 // at them. The session settles it when the read ends: a read that finishes hands the
 // model over (Commit) and nothing is deleted; a read that fails first makes the model
 // forget every object the read made, then deletes each of them exactly once, then
-// empties the model, so that a failed load leaves an empty model and leaks nothing.
+// empties the model, so that a failed load leaves an empty model and leaks nothing. A
+// read given up for a quit, in a process that then lets its memory go with it
+// (CQuitRequest::LeaveWorkAtQuit), leaves the model as far as it was read, abandoned
+// (CTarnwickModel::AbandonAtExit): taking a large model apart takes seconds.
 //
 // Objects a record drops while reading go to CArchive::DeleteWhenClosed and are not
 // the session's; their table entries read as null here. Helper objects that a record
@@ -51,7 +54,8 @@ public:
     void Commit() { m_committed = true; }
     // The read failed: removes the loaded class-version map, resets the curve registry,
     // makes the model forget what the read made, deletes it once and empties the model.
-    // Never throws; a second call does nothing.
+    // Never throws; a second call does nothing. Given up for a quit that leaves work
+    // behind, only the shared state is reset and the model abandoned as it stands.
     void Discard() noexcept;
 
     // What Discard would delete: the distinct objects of the archive's table (but the
@@ -60,6 +64,8 @@ public:
     [[nodiscard]] std::vector<CObject*> CollectMadeObjects() const;
 
 private:
+    void Leave() noexcept;
+
     CTarnwickModel* m_model;
     CArchive& m_ar;
     std::vector<CObject*> m_helpers;

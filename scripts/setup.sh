@@ -18,8 +18,8 @@ PACKAGES=(
   # Qt 6 widgets, OpenGL, printing and SVG (toolbar pictograms, the program icon)
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev
   # held keys reported as repeated presses under an X server (XKB); input that waits
-  # while a frame is drawn (the input extension's raw events)
-  libx11-dev libxi-dev
+  # while a frame is drawn (the input extension's raw events, the pointer's window)
+  libx11-dev libxi-dev libxcb1-dev
   # the desktop's MIME and application databases the file association updates
   shared-mime-info desktop-file-utils
   # fonts and an X server for interactive checks

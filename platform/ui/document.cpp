@@ -20,6 +20,7 @@
 #include "platform/quitrequest.h"
 #include "platform/ui/doctemplate.h"
 #include "platform/ui/messagebox.h"
+#include "platform/ui/readinputfilter.h"
 #include "platform/ui/view.h"
 #include "platform/ui/waitcursor.h"
 #include "platform/ui/winapp.h"
@@ -138,12 +139,15 @@ std::string TemporaryPrefix(const std::string& target)
 // How often a long read lets the windows repaint.
 constexpr std::chrono::milliseconds kPaintInterval{100};
 
-// Paints what waits to be painted, and whatever else the loop has queued but input and
-// the quit signal: the read goes on underneath.
+// Paints what waits to be painted, and whatever else the loop has queued but the quit
+// signal: the read goes on underneath. Input is dropped but for the gestures that end the
+// program, which the read then hears.
 void PaintPendingWindows()
 {
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers);
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+        return;
+    const CReadInputFilter input;
+    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
 }
 
 // Long reads and saves give up when the program is asked to end, as if the user had
@@ -188,6 +192,8 @@ CDocument::~CDocument()
 
 bool CDocument::OnNewDocument()
 {
+    if (m_contentsLeft)
+        return false;
     DeleteContents();
     m_path.Empty();
     m_stampedPath.Empty();
@@ -198,6 +204,8 @@ bool CDocument::OnNewDocument()
 
 bool CDocument::OnOpenDocument(const CString& path)
 {
+    if (m_contentsLeft)
+        return false;
     m_stampedPath.Empty();
     m_replaceQuestion.Empty();
     CFile file;
@@ -230,7 +238,11 @@ bool CDocument::OnOpenDocument(const CString& path)
     }
     catch (const CUserException&)
     {
-        DeleteContents();
+        // The program ends right after and lets what was read go with it.
+        if (CQuitRequest::IsLeavingWork())
+            m_contentsLeft = true;
+        else
+            DeleteContents();
         return false;
     }
     catch (const std::exception& error)

@@ -5,8 +5,13 @@
 // UpdateAllViews tell the views. A failed open or save is reported and answered false;
 // a failed save never leaves a half-written file in place of the old one. A load that
 // ends with a user exception has shown its own message and reports nothing more.
-// While a file is read the wait cursor shows and the windows go on painting (user input
-// waits until the read is over); views ask IsLoading to keep off the half-read contents.
+// While a file is read the wait cursor shows and the windows go on painting; user input
+// given meanwhile is dropped, but the main window's close and the exit command's key end
+// the program, and the read gives up for them as for a termination signal. Views ask
+// IsLoading to keep off the half-read contents. A read given up for a quit in a process
+// that lets its memory go at its end (CQuitRequest::LeaveWorkAtQuit) leaves the contents
+// as far as they were read: the document stays loading, and neither empties nor reads
+// anything more.
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -50,8 +55,9 @@ public:
 
     void SetModifiedFlag(bool modified = true) { m_modified = modified; }
     [[nodiscard]] bool IsModified() const { return m_modified; }
-    // True from the opening of a file to the end of its reading.
-    [[nodiscard]] bool IsLoading() const { return m_loading; }
+    // True from the opening of a file to the end of its reading, and from then on when
+    // the read was given up for a quit that left the contents.
+    [[nodiscard]] bool IsLoading() const { return m_loading || m_contentsLeft; }
 
     // Every view but the sender gets OnUpdate.
     void UpdateAllViews(CView* sender, LPARAM hint = 0, CObject* hintObject = nullptr);
@@ -106,6 +112,8 @@ private:
     CString m_title;
     bool m_modified = false;
     bool m_loading = false;
+    // A read given up for a quit left what it had read, for the process's end to let go.
+    bool m_contentsLeft = false;
     // The last save failed because the folder refused the new file or its name (not the
     // disk or the data), so another name may do.
     bool m_refusedSave = false;

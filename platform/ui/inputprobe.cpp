@@ -6,13 +6,17 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <atomic>
-#include <bitset>
 #include <cstdint>
+#include <cstdlib>
 #include <mutex>
+#include <optional>
+
+#include "platform/ui/inputjudge.h"
 
 // Xlib last: its macros (None, Bool, KeyPress) would clash with Qt's names.
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
+#include <xcb/xcb.h>
 // Xlib's event-type macros would rename Qt's event types below.
 #undef KeyPress
 #undef KeyRelease
@@ -25,108 +29,108 @@ struct ProbeState
     std::mutex mutex;
     Display* display = nullptr;
     int opcode = 0;
-    // Keys and buttons held, to tell a held key's repeats and a drag.
-    std::bitset<256> keysDown;
-    std::uint32_t buttonsDown = 0;
-    // The latest input a frame waits for, and its time on the server's clock.
-    bool relevant = false;
-    std::uint32_t relevantTime = 0;
-    // Input came that the loop has not delivered since the frame began.
-    bool waiting = false;
-    // The frame draws a moving view: motion and the wheel steer it.
-    bool moving = false;
-    // The top-level window the frame is drawn for.
-    Window window = 0;
+    // Qt's own connection, whose windows are the program's: the server hands each client
+    // the range its window ids are made in.
+    xcb_connection_t* qtConnection = nullptr;
+    std::uint32_t ownIdBase = 0;
+    std::uint32_t ownIdMask = 0;
+    CInputJudge judge;
 };
 
 ProbeState g_probe;
-// Whether the program is the active application (set by the user-interface thread).
-std::atomic<bool> g_active{false};
 // The server's time of the latest input event the loop delivered (milliseconds,
 // wrapping), and whether there was one.
 std::atomic<std::uint32_t> g_delivered{0};
 std::atomic<bool> g_anyDelivered{false};
 
-constexpr unsigned kFirstWheelButton = 4;
-constexpr unsigned kLastWheelButton = 7;
+// The pointer is looked for through at most this many levels of windows under the root
+// (a window manager's frame, its decoration, the client's window, its native children).
+constexpr int kMaxPointerDepth = 6;
 
-bool IsWheel(unsigned button)
+bool IsOwnWindow(const ProbeState& state, std::uint32_t window)
 {
-    return button >= kFirstWheelButton && button <= kLastWheelButton;
+    return window != XCB_WINDOW_NONE && (window & ~state.ownIdMask) == state.ownIdBase;
 }
 
-// Whether the event came after the last one the loop delivered; the server's clock wraps
-// every 49 days.
-bool IsUndelivered(std::uint32_t time)
+// The topmost window under the pointer, one level down from window; none when the pointer
+// is on another screen or the window is gone.
+std::uint32_t ChildUnderPointer(const ProbeState& state, std::uint32_t window)
 {
-    if (!g_anyDelivered.load(std::memory_order_relaxed))
-        return true;
-    return static_cast<std::int32_t>(time - g_delivered.load(std::memory_order_relaxed)) > 0;
+    xcb_generic_error_t* error = nullptr;
+    xcb_query_pointer_reply_t* reply =
+        xcb_query_pointer_reply(state.qtConnection, xcb_query_pointer(state.qtConnection, window), &error);
+    std::free(error);
+    if (reply == nullptr)
+        return XCB_WINDOW_NONE;
+    const std::uint32_t child = reply->same_screen != 0 ? reply->child : std::uint32_t{XCB_WINDOW_NONE};
+    std::free(reply);
+    return child;
 }
 
-// Whether the program is active: as the loop last heard, or, when the loop has not heard
-// yet (the window took the focus while a frame is drawn), as the server says now.
-class CActivity
+// What the server says now about the program's windows, asked once for all the events one
+// read takes: a few round trips at most, and only for events that need them.
+class CServerNow : public CInputJudge::IServer
 {
 public:
-    explicit CActivity(ProbeState& state) : m_state(state) {}
-    bool IsActive()
+    explicit CServerNow(const ProbeState& state) : m_state(state) {}
+
+    bool HasFocus() override
     {
-        if (g_active.load(std::memory_order_relaxed))
-            return true;
-        if (!m_asked)
+        if (!m_focus.has_value())
         {
-            m_asked = true;
             Window focus = 0;
             int revert = 0;
             XGetInputFocus(m_state.display, &focus, &revert);
-            m_focused = m_state.window != 0 && focus == m_state.window;
+            // Focus that follows the pointer goes where the pointer is.
+            m_focus = focus == PointerRoot ? IsPointerOver() : IsOwnWindow(m_state, static_cast<std::uint32_t>(focus));
         }
-        return m_focused;
+        return *m_focus;
+    }
+
+    bool IsPointerOver() override
+    {
+        if (!m_pointer.has_value())
+            m_pointer = FindPointer();
+        return *m_pointer;
     }
 
 private:
-    ProbeState& m_state;
-    bool m_asked = false;
-    bool m_focused = false;
+    bool FindPointer() const
+    {
+        std::uint32_t window = static_cast<std::uint32_t>(DefaultRootWindow(m_state.display));
+        for (int depth = 0; depth < kMaxPointerDepth; ++depth)
+        {
+            window = ChildUnderPointer(m_state, window);
+            if (window == XCB_WINDOW_NONE)
+                return false;
+            if (IsOwnWindow(m_state, window))
+                return true;
+        }
+        return false;
+    }
+
+    const ProbeState& m_state;
+    std::optional<bool> m_focus;
+    std::optional<bool> m_pointer;
 };
 
-// Notes the held keys and buttons; answers whether the event is input a frame waits for.
-bool Counts(ProbeState& state, CActivity& activity, int type, unsigned detail)
+std::optional<CInputJudge::EInput> InputOf(int type)
 {
-    const std::uint32_t buttonBit = detail < 32 ? std::uint32_t{1} << detail : 0;
     switch (type)
     {
-    case XI_RawKeyPress:
-    {
-        const bool repeat = detail < state.keysDown.size() && state.keysDown.test(detail);
-        if (detail < state.keysDown.size())
-            state.keysDown.set(detail);
-        return !repeat && activity.IsActive();
-    }
-    case XI_RawKeyRelease:
-        if (detail < state.keysDown.size())
-            state.keysDown.reset(detail);
-        return activity.IsActive();
-    case XI_RawButtonPress:
-        if (IsWheel(detail))
-            return !state.moving && activity.IsActive();
-        state.buttonsDown |= buttonBit;
-        return activity.IsActive();
-    case XI_RawButtonRelease:
-        if (IsWheel(detail))
-            return false;
-        state.buttonsDown &= ~buttonBit;
-        return activity.IsActive();
-    case XI_RawMotion: return !state.moving && state.buttonsDown != 0 && activity.IsActive();
-    default: return false;
+    case XI_RawKeyPress: return CInputJudge::EInput::kKeyPress;
+    case XI_RawKeyRelease: return CInputJudge::EInput::kKeyRelease;
+    case XI_RawButtonPress: return CInputJudge::EInput::kButtonPress;
+    case XI_RawButtonRelease: return CInputJudge::EInput::kButtonRelease;
+    case XI_RawMotion: return CInputJudge::EInput::kMotion;
+    default: return std::nullopt;
     }
 }
 
 // Reads every event the connection holds. Bounded by what came since the last read.
 void Drain(ProbeState& state)
 {
-    CActivity activity(state);
+    CServerNow server(state);
     while (XPending(state.display) > 0)
     {
         XEvent event;
@@ -135,19 +139,10 @@ void Drain(ProbeState& state)
         if (cookie.type != GenericEvent || cookie.extension != state.opcode || XGetEventData(state.display, &cookie) == 0)
             continue;
         const auto* raw = static_cast<const XIRawEvent*>(cookie.data);
-        if (Counts(state, activity, cookie.evtype, static_cast<unsigned>(raw->detail)))
-        {
-            state.relevant = true;
-            state.relevantTime = static_cast<std::uint32_t>(raw->time);
-        }
+        if (const auto input = InputOf(cookie.evtype))
+            state.judge.Note(*input, static_cast<unsigned>(raw->detail), static_cast<std::uint32_t>(raw->time), server);
         XFreeEventData(state.display, &cookie);
     }
-}
-
-// Whether the latest input is still to be delivered by the loop.
-bool IsRelevantUndelivered(const ProbeState& state)
-{
-    return state.relevant && IsUndelivered(state.relevantTime);
 }
 
 bool IsInputEvent(QEvent::Type type)
@@ -176,7 +171,9 @@ public:
             return false;
         const auto time = static_cast<std::uint32_t>(static_cast<QInputEvent*>(event)->timestamp());
         // Events the program makes itself carry no time.
-        if (time != 0 && IsUndelivered(time))
+        if (time != 0 &&
+            (!g_anyDelivered.load(std::memory_order_relaxed) ||
+             CInputJudge::IsLater(time, g_delivered.load(std::memory_order_relaxed))))
         {
             g_delivered.store(time, std::memory_order_relaxed);
             g_anyDelivered.store(true, std::memory_order_relaxed);
@@ -191,13 +188,12 @@ struct CInputProbe::Impl
 {
     CDeliveredInput delivered;
     std::unique_ptr<QSocketNotifier> reader;
-    QMetaObject::Connection activation;
 };
 
 std::unique_ptr<CInputProbe> CInputProbe::Install()
 {
     const auto* x11 = qGuiApp != nullptr ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (x11 == nullptr || x11->display() == nullptr || g_probe.display != nullptr)
+    if (x11 == nullptr || x11->display() == nullptr || x11->connection() == nullptr || g_probe.display != nullptr)
         return nullptr;
     Display* display = XOpenDisplay(DisplayString(x11->display()));
     if (display == nullptr)
@@ -230,18 +226,15 @@ std::unique_ptr<CInputProbe> CInputProbe::Install()
             Drain(g_probe);
     });
     qGuiApp->installEventFilter(&impl->delivered);
-    g_active.store(QGuiApplication::applicationState() == Qt::ApplicationActive, std::memory_order_relaxed);
-    impl->activation = QObject::connect(qGuiApp, &QGuiApplication::applicationStateChanged, [](Qt::ApplicationState s) {
-        g_active.store(s == Qt::ApplicationActive, std::memory_order_relaxed);
-    });
+    const xcb_setup_t* setup = xcb_get_setup(x11->connection());
     {
         const std::lock_guard lock(g_probe.mutex);
         g_probe.display = display;
         g_probe.opcode = opcode;
-        g_probe.keysDown.reset();
-        g_probe.buttonsDown = 0;
-        g_probe.relevant = false;
-        g_probe.waiting = false;
+        g_probe.qtConnection = x11->connection();
+        g_probe.ownIdBase = setup->resource_id_base;
+        g_probe.ownIdMask = setup->resource_id_mask;
+        g_probe.judge.Reset();
     }
     return std::unique_ptr<CInputProbe>(new CInputProbe(std::move(impl)));
 }
@@ -250,7 +243,6 @@ CInputProbe::CInputProbe(std::unique_ptr<Impl> impl) : m_impl(std::move(impl)) {
 
 CInputProbe::~CInputProbe()
 {
-    QObject::disconnect(m_impl->activation);
     if (qGuiApp != nullptr)
         qGuiApp->removeEventFilter(&m_impl->delivered);
     m_impl->reader.reset();
@@ -259,11 +251,10 @@ CInputProbe::~CInputProbe()
         const std::lock_guard lock(g_probe.mutex);
         display = g_probe.display;
         g_probe.display = nullptr;
-        g_probe.waiting = false;
+        g_probe.qtConnection = nullptr;
     }
     if (display != nullptr)
         XCloseDisplay(display);
-    g_active.store(false, std::memory_order_relaxed);
     g_anyDelivered.store(false, std::memory_order_relaxed);
 }
 
@@ -273,20 +264,16 @@ bool CInputProbe::IsInputWaiting() noexcept
     if (g_probe.display == nullptr)
         return false;
     Drain(g_probe);
-    g_probe.waiting = g_probe.waiting || IsRelevantUndelivered(g_probe);
-    return g_probe.waiting;
+    return g_probe.judge.IsWaiting(g_delivered.load(std::memory_order_relaxed),
+                                   g_anyDelivered.load(std::memory_order_relaxed));
 }
 
-void CInputProbe::BeginFrame(bool moving, unsigned long window) noexcept
+void CInputProbe::BeginFrame(bool moving) noexcept
 {
     const std::lock_guard lock(g_probe.mutex);
     if (g_probe.display == nullptr)
         return;
-    g_probe.moving = moving;
-    g_probe.window = static_cast<Window>(window);
     Drain(g_probe);
-    g_probe.waiting = IsRelevantUndelivered(g_probe);
-    // Input that never reaches the loop (a press on a window manager's frame) stops one
-    // frame at most.
-    g_probe.relevant = false;
+    g_probe.judge.BeginFrame(moving, g_delivered.load(std::memory_order_relaxed),
+                             g_anyDelivered.load(std::memory_order_relaxed));
 }

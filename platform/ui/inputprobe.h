@@ -7,18 +7,19 @@
 // off the socket as it comes: neither that socket nor Qt's queue tells a frame anything.
 // The probe keeps a second connection that asks the server for the raw events of every
 // input device (keys, buttons and the wheel, the pointer's motion) and reads them when
-// asked. An event counts while the program is the active application (or, before the
-// event loop has heard of it, while the frame's window has the keyboard): a key pressed
-// or released (not a held key's repeats), a button pressed or released, the wheel, and
-// the pointer moved while a button is held. One the event loop has delivered already (by
-// the server's time stamps) does not count.
+// asked. Raw events name no window: CInputJudge decides which of them go to the program
+// (a key while it holds the focus, a button or the wheel over its windows or while a
+// button pressed there is held), asking the server where the focus and the pointer are at
+// most once per read. One the event loop has delivered already (by the server's time
+// stamps) does not count.
 //
 // Where the program runs on no X server (Qt's offscreen platform, the tests) or the server
 // lacks the input extension's second version, nothing is installed and IsInputWaiting
 // answers false.
 //
 // IsInputWaiting answers from any thread, under a lock of its own; Install, BeginFrame and
-// the destructor belong to the user-interface thread.
+// the destructor belong to the user-interface thread. A read that needs the focus or the
+// pointer costs a few round trips to the server, bounded, only when a key or a press came.
 
 #include <memory>
 
@@ -34,14 +35,13 @@ public:
     CInputProbe& operator=(const CInputProbe&) = delete;
 
     // Whether input came that the event loop has not answered since the frame began.
-    // Cheap (no round trip to the server); safe from any thread.
+    // Safe from any thread.
     [[nodiscard]] static bool IsInputWaiting() noexcept;
-    // A frame of the view begins, for the top-level window (its X window id): input the
-    // event loop delivered before it is forgotten; input it has not delivered yet stops
-    // this frame at once. In a frame of a moving view the pointer's motion and the wheel,
-    // which steer the view, do not count; keys and the buttons still do. Nothing without
-    // an installed probe.
-    static void BeginFrame(bool moving, unsigned long window) noexcept;
+    // A frame of the view begins: input the event loop delivered before it is forgotten;
+    // input it has not delivered yet stops this frame at once. In a frame of a moving view
+    // the pointer's motion and the wheel, which steer the view, do not count; keys and the
+    // buttons still do. Nothing without an installed probe.
+    static void BeginFrame(bool moving) noexcept;
 
 private:
     struct Impl;

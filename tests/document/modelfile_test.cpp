@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -34,6 +35,8 @@
 #include "model/loop.h"
 #include "platform/exceptions.h"
 #include "platform/file.h"
+#include "platform/memfile.h"
+#include "platform/quitrequest.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
@@ -638,6 +641,50 @@ TEST_F(ModelFileTest, AReadCutShortAnywhereFreesWhatItMadeAndLeavesAnEmptyModel)
                       modelfiletest::WithoutStamp(file, format)),
                   -1);
     }
+}
+
+// A quit 3 s into a large read ended the program seconds later, spent taking the half-read
+// model apart; where the process lets its memory go at its end the read leaves it.
+TEST_F(ModelFileTest, AReadGivenUpForAQuitThatLeavesWorkLeavesTheModelAsFarAsItWasRead)
+{
+    OwnedModel built;
+    modelfiletest::BuildSampleModel(*built);
+    const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    constexpr int kSmallBuffer = 512;
+    int fills = 0;
+    {
+        OwnedModel counted;
+        CMemFile bytes(file.data(), static_cast<UINT>(file.size()));
+        CArchive ar(&bytes, CArchive::load, kSmallBuffer);
+        ar.SetProgressHook([&fills] { ++fills; });
+        counted->Serialize(ar);
+    }
+    ASSERT_GT(fills, 2);
+    // The child ends as the program does, without freeing the model or checking leaks.
+    EXPECT_EXIT(
+        {
+            CQuitRequest::LeaveWorkAtQuit(true);
+            auto* model = new CTarnwickModel;
+            CMemFile bytes(file.data(), static_cast<UINT>(file.size()));
+            CArchive ar(&bytes, CArchive::load, kSmallBuffer);
+            int calls = 0;
+            ar.SetProgressHook([&calls, fills] {
+                if (++calls == fills) {
+                    CQuitRequest::Request(SIGTERM);
+                    throw CUserException();
+                }
+            });
+            bool givenUp = false;
+            try {
+                model->Serialize(ar);
+            } catch (const CUserException&) {
+                givenUp = true;
+            }
+            const bool left = model->GetRootComponent()->GetCount() > 0 && GetLoadedVersionMap() == nullptr &&
+                              CCurveRegistry::GetEntryCount() == 0;
+            std::_Exit(givenUp && left ? 3 : 1);
+        },
+        ::testing::ExitedWithCode(3), "");
 }
 
 TEST_F(ModelFileTest, AFileWhoseComponentContainsItselfIsRefused)

@@ -258,6 +258,27 @@ TEST_F(DocumentTest, AQuitRequestAbandonsAReadAndASaveQuietly)
     EXPECT_TRUE(boxes.calls.empty());
 }
 
+// A quit 3 s into a large read ended the program seconds later: the half-read model was
+// taken apart first. The program's own run lets it go with the process.
+TEST_F(DocumentTest, AReadGivenUpForAQuitThatLeavesWorkKeepsItsContentsAndStaysLoading)
+{
+    CNumberDocument saved;
+    saved.number = 9;
+    ASSERT_TRUE(saved.OnSaveDocument(PathOf("kept.twk")));
+    CNumberDocument opened;
+    opened.number = 5;
+    CQuitRequest::LeaveWorkAtQuit(true);
+    CQuitRequest::Request(SIGTERM);
+    EXPECT_FALSE(opened.OnOpenDocument(PathOf("kept.twk")));
+    EXPECT_FALSE(opened.OnNewDocument());
+    EXPECT_FALSE(opened.OnOpenDocument(PathOf("kept.twk")));
+    CQuitRequest::Clear();
+    CQuitRequest::LeaveWorkAtQuit(false);
+    EXPECT_EQ(opened.steps, "delete;load;") << "emptied before the read, never after";
+    EXPECT_TRUE(opened.IsLoading()) << "views keep off the half-read contents";
+    EXPECT_TRUE(boxes.calls.empty());
+}
+
 TEST_F(DocumentTest, ASaveWritesNoPlantedLinkAndKeepsTheModelsLinkModeAndOtherNames)
 {
     namespace fs = std::filesystem;

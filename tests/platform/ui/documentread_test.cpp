@@ -1,8 +1,13 @@
 // A long read on the interface thread: the wait cursor shows and the windows go on painting.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QCursor>
+#include <QKeyEvent>
+#include <QMainWindow>
+#include <QMouseEvent>
 #include <QWidget>
 #include <chrono>
 #include <filesystem>
@@ -12,7 +17,10 @@
 #include <unistd.h>
 
 #include "platform/archive.h"
+#include "platform/quitrequest.h"
 #include "platform/ui/document.h"
+#include "platform/ui/framewnd.h"
+#include "platform/ui/winapp.h"
 #include "uitestsupport.h"
 
 namespace {
@@ -24,6 +32,23 @@ public:
 
 protected:
     void paintEvent(QPaintEvent*) override { ++paints; }
+};
+
+class CPressCountingWidget : public QWidget
+{
+public:
+    int presses = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
+    void keyPressEvent(QKeyEvent*) override { ++presses; }
+};
+
+class CByteDocument : public CDocument
+{
+public:
+    void Serialize(CArchive& archive) override { archive >> byte; }
+    BYTE byte = 0;
 };
 
 // Reads the file in chunks slower than the windows' repaint pace, asking for a repaint
@@ -75,6 +100,48 @@ TEST(DocumentReadTest, ALongReadShowsTheWaitCursorAndKeepsTheWindowsPainted)
     EXPECT_GE(document.paintsDuringRead - paintsBefore, CSlowDocument::kChunks - 1);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(document.IsLoading());
+    std::filesystem::remove(path);
+}
+
+// Ctrl+Q and the window's close during a read waited for the read to end; input meant
+// for the windows is dropped meanwhile, the gestures that end the program are heard.
+TEST(DocumentReadTest, TheExitKeyAndTheMainWindowsCloseEndARead)
+{
+    uitest::EnsureQtApplication();
+    uitest::MemorySettings settings;
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("glimra-gesture-" + std::to_string(::getpid()) + ".bin");
+    std::ofstream(path, std::ios::binary) << std::string(16, 'x');
+    CWinApp app(CString("Reader"));
+    CFrameWnd frame;
+    ASSERT_TRUE(frame.LoadFrame());
+    app.m_pMainWnd = &frame;
+    frame.GetAction(ID_APP_EXIT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    CPressCountingWidget target;
+    target.show();
+    uitest::ProcessEvents();
+
+    for (const bool key : {true, false})
+    {
+        SCOPED_TRACE(key ? "the exit key" : "the close");
+        const QPointF at(4, 4);
+        QCoreApplication::postEvent(&target, new QMouseEvent(QEvent::MouseButtonPress, at, at, Qt::LeftButton,
+                                                             Qt::LeftButton, Qt::NoModifier));
+        QCoreApplication::postEvent(&target, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier));
+        if (key)
+            QCoreApplication::postEvent(frame.GetWindow(),
+                                        new QKeyEvent(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier));
+        else
+            QCoreApplication::postEvent(frame.GetWindow(), new QCloseEvent);
+        CByteDocument document;
+        EXPECT_FALSE(document.OnOpenDocument(CString(path.string())));
+        EXPECT_TRUE(CQuitRequest::IsRequested());
+        EXPECT_EQ(document.byte, 0);
+        CQuitRequest::Clear();
+        uitest::ProcessEvents();
+        EXPECT_EQ(target.presses, 0);
+    }
+    app.m_pMainWnd = nullptr;
     std::filesystem::remove(path);
 }
 

@@ -1,0 +1,86 @@
+#pragma once
+// CInputJudge: which of the input devices' events a frame of the view waits for, judged from
+// the raw events of every device, which name no window (CInputProbe reads them).
+//
+// A key counts while the program holds the keyboard focus, a held key's repeats never. A
+// button or the wheel counts when it goes to one of the program's windows: the pointer is
+// over one of them when no button is held, or a button pressed there is still held (the
+// server then sends every button to that window, wherever the pointer is); a press while a
+// button pressed over another client's window is held goes to that client. The pointer's
+// motion counts while a button pressed over the program is held.
+//
+// Keys and buttons stop every frame; the wheel and a drag's motion steer a moving view and
+// stop only a still frame. That is judged when a frame looks, by that frame's flag, not when
+// the event was read. Input counts only until the event loop delivers it (by the server's
+// time stamps); what never reaches the loop stops one frame at most.
+//
+// Not thread-safe: CInputProbe keeps it behind its lock.
+
+#include <bitset>
+#include <cstdint>
+
+class CInputJudge
+{
+public:
+    enum class EInput
+    {
+        kKeyPress,
+        kKeyRelease,
+        kButtonPress,
+        kButtonRelease,
+        kMotion,
+    };
+
+    // Answers what the server says now about the program's windows; asked only for events
+    // whose judgement needs it, and free to answer a batch of events from one question.
+    class IServer
+    {
+    public:
+        virtual ~IServer() = default;
+        [[nodiscard]] virtual bool HasFocus() = 0;
+        [[nodiscard]] virtual bool IsPointerOver() = 0;
+    };
+
+    // Notes one event (detail: the key code or the button; time: the server's, in
+    // milliseconds, wrapping).
+    void Note(EInput input, unsigned detail, std::uint32_t time, IServer& server);
+    // A frame begins (moving: it draws a moving view), after the loop delivered input up to
+    // delivered (anyDelivered: it delivered any): answers whether noted input still waits,
+    // and forgets what has stopped this frame.
+    bool BeginFrame(bool moving, std::uint32_t delivered, bool anyDelivered);
+    // Whether input came that the loop has not delivered since the frame began; once true,
+    // true until the next frame.
+    bool IsWaiting(std::uint32_t delivered, bool anyDelivered);
+    // Forgets every event and held key or button (a new connection).
+    void Reset();
+
+    // Whether time is later than than on the server's clock, which wraps every 49 days.
+    [[nodiscard]] static bool IsLater(std::uint32_t time, std::uint32_t than);
+
+private:
+    // The latest event of one kind that counts, and its time.
+    struct SLatest
+    {
+        bool noted = false;
+        std::uint32_t time = 0;
+        void Note(std::uint32_t at)
+        {
+            noted = true;
+            time = at;
+        }
+        [[nodiscard]] bool IsUndelivered(std::uint32_t delivered, bool anyDelivered) const;
+    };
+
+    bool IsPressForProgram(IServer& server) const;
+    bool HasUndelivered(std::uint32_t delivered, bool anyDelivered) const;
+
+    std::bitset<256> m_keysDown;
+    // Buttons held that went to the program's windows, and those that went to another's.
+    std::uint32_t m_buttonsOurs = 0;
+    std::uint32_t m_buttonsOthers = 0;
+    // Keys and buttons, which stop every frame; the wheel and a drag's motion, which steer.
+    SLatest m_stopping;
+    SLatest m_steering;
+    bool m_moving = false;
+    bool m_waiting = false;
+};
