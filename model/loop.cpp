@@ -334,12 +334,16 @@ int CLoop::GetEdgeUseCount() const
         if (next == nullptr || next == use || next == m_firstUse) {
             break;
         }
-        if (count > guard && !guardFound) {
+        // One comparison a use on the way: the component is looked for only past the least guard.
+        if (count > guard) {
+            if (guardFound) {
+                break;
+            }
             guard = GetRingGuard();
             guardFound = true;
-        }
-        if (count > guard) {
-            break;
+            if (count > guard) {
+                break;
+            }
         }
         ++count;
         use = next;

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "foundation/framemeter.h"
 #include "render/equallayers.h"
@@ -231,8 +233,24 @@ CClipVolume::Place CClipVolume::Classify(const float* positions, int size) const
 std::size_t CClipVolume::Sift(float* positions, std::size_t vertexCount, int size, bool reordered,
                               const std::vector<Attribute>& attributes)
 {
+    return SiftAsking(positions, vertexCount, size, [reordered] { return reordered; }, attributes);
+}
+
+std::size_t CClipVolume::SiftAsking(float* positions, std::size_t vertexCount, int size,
+                                    const std::function<bool()>& askReordered, const std::vector<Attribute>& attributes)
+{
     const std::size_t stride = static_cast<std::size_t>(size) * 3;
     const std::size_t count = vertexCount / static_cast<std::size_t>(size);
+    // The whole array is asked first, by the box around it: a model in full view needs no
+    // more. Then neighbouring primitives together, by the box around them.
+    const Place whole = count > kGroup ? ClassifyBox(positions, count * static_cast<std::size_t>(size)) : kCrossing;
+    if (whole == kOutside) {
+        return 0;
+    }
+    if (whole == kInside) {
+        return count * static_cast<std::size_t>(size);
+    }
+    const bool reordered = askReordered();
     std::size_t kept = 0;
     m_crossing.clear();
     const auto keep = [&](std::size_t i) {
@@ -248,15 +266,6 @@ std::size_t CClipVolume::Sift(float* positions, std::size_t vertexCount, int siz
         }
         ++kept;
     };
-    // The whole array is asked first, by the box around it: a model in full view needs no
-    // more. Then neighbouring primitives together, by the box around them.
-    const Place whole = count > kGroup ? ClassifyBox(positions, count * static_cast<std::size_t>(size)) : kCrossing;
-    if (whole == kOutside) {
-        return 0;
-    }
-    if (whole == kInside) {
-        return count * static_cast<std::size_t>(size);
-    }
     for (std::size_t group = 0; group < count; group += kGroup) {
         const std::size_t end = std::min(count, group + kGroup);
         const Place together = ClassifyBox(positions + group * stride, (end - group) * static_cast<std::size_t>(size));

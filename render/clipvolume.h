@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 class CEqualLayers;
@@ -48,6 +49,10 @@ public:
     // number of vertices kept.
     std::size_t Sift(float* positions, std::size_t vertexCount, int size, bool reordered,
                      const std::vector<Attribute>& attributes);
+    // The same, asking whether to reorder only when the box around all the primitives
+    // crosses a side: the answer may cost a scan of them, which a batch in full view spares.
+    std::size_t SiftAsking(float* positions, std::size_t vertexCount, int size,
+                           const std::function<bool()>& reordered, const std::vector<Attribute>& attributes);
     // About what filling the triangles (3 vertices each) costs the rasteriser, in pixels:
     // the pixels each covers, as often as it is drawn, and for each tile of the screen
     // its longer side reaches a few hundred more, since a long thin triangle costs a

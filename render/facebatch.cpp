@@ -433,8 +433,9 @@ void CFaceBatch::Flush(ITarnisView* view)
     std::size_t corners = m_corners;
     std::uint64_t units = corners * CFrameMeter::kVertexCost;
     if (m_volume.Load()) {
-        corners = m_volume.Sift(m_positions.data(), corners, 3, IsShadedAlike() && IsOrderFree(),
-                                {{m_normals.data(), 3 * sizeof(float)}, {m_colors.data(), 4}});
+        const auto reordered = [this] { return IsShadedAlike() && IsOrderFree(); };
+        corners = m_volume.SiftAsking(m_positions.data(), corners, 3, reordered,
+                                      {{m_normals.data(), 3 * sizeof(float)}, {m_colors.data(), 4}});
         // Filling is most of what a few large triangles cost, drawn over one another;
         // one drawn over an equal one costs what the depth test's rejecting costs.
         m_layers.Load();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <iterator>
 #include <vector>
 
 #include "glcontextfixture.h"
@@ -75,6 +76,36 @@ TEST_F(ClipVolumeTest, SiftKeepsTheSegmentsNotWhollyOutsideInOrderWithTheirAttri
         ids.resize(kept);
         EXPECT_EQ(ids, expected) << c.name;
     }
+}
+
+TEST_F(ClipVolumeTest, TrianglesCountTheSamePixelsTogetherAsEachAlone)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-1.0, 1.0, -1.0, 1.0, 1.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glViewport(0, 0, 640, 480);
+    CClipVolume volume;
+    ASSERT_TRUE(volume.Load());
+    // Small, thin, large, behind the eye, in the eye's plane and across it, at every place
+    // of runs counted four at a time and of the rest.
+    const float corners[][9] = {{0, 0, -5, 0.1f, 0, -5, 0, 0.1f, -5},
+                                {-3, -1, -4, 3, -0.99f, -4, 3, -0.98f, -4},
+                                {-50, -50, -2, 50, -50, -2, 0, 50, -2},
+                                {0, 0, 5, 1, 0, 5, 0, 1, 5},
+                                {0, 0, 0, 1, 0, -5, 0, 1, -5},
+                                {0, 0, -5, 1, 0, 5, 0, 1, -5},
+                                {0.2f, 0.3f, -9, 0.5f, 0.1f, -8, 0.4f, 0.6f, -7}};
+    std::vector<float> positions;
+    double alone = 0.0;
+    for (std::size_t t = 0; t < 19; ++t) {
+        const float* triangle = corners[(t * 3) % std::size(corners)];
+        positions.insert(positions.end(), triangle, triangle + 9);
+        alone += volume.CountTrianglePixels(triangle, 3);
+        EXPECT_EQ(volume.CountTrianglePixels(positions.data(), positions.size() / 3), alone) << t;
+    }
+    EXPECT_GT(alone, 0.0);
 }
 
 }  // namespace
