@@ -63,13 +63,17 @@ public:
 
     [[nodiscard]] bool IsStarted() const { return m_started; }
 
-    // Clicks the page's tab, lets its transition reach its end and draws a frame.
+    // Clicks the page's tab, lets its transition reach its end and draws its frames: the
+    // picture that stays is the one drawn once the view has settled (a slow machine may
+    // leave the shadows out of the moving ones).
     QImage ShowPage(int index)
     {
         emit m_app.GetMainFrame()->GetPageTabs().GetTabControl()->tabBarClicked(index);
         CGlimraView& view = *m_app.GetActiveGlimraView();
         apptest::RunAnimationToEnd(view);
         const int swapped = view.GetFramesSwapped();
+        view.OnPaint();
+        view.OnViewSettled();
         view.OnPaint();
         const QImage* frame = view.GetPresentedFrame();
         if (view.GetFramesSwapped() == swapped || frame == nullptr)
