@@ -228,6 +228,7 @@ void CTarnisView::SetModel(CTarnwickModel* model)
     m_transparencyOrders.Clear();
     m_cutReported = false;
     m_motion.Forget();
+    m_wheelPoint.reset();
     if (m_model != nullptr) {
         m_model->Release();
     }
@@ -573,6 +574,8 @@ void CTarnisView::EndInteraction()
 
 void CTarnisView::OnViewSettled()
 {
+    // The wheel rested: the next notch looks for the point under the cursor afresh.
+    m_wheelPoint.reset();
     // Work that took longer than the rest time (a notch's pick) moved the camera after
     // the last frame: the view rests once that motion was drawn.
     if (m_motion.IsMoving() && m_motion.HasMovedSinceFrame(m_viewDefinition.GetCamera())) {

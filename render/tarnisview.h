@@ -530,6 +530,10 @@ private:
     // The depth along the line of sight of the model point under the window point: the
     // nearest hit, else the model's centre on the pick line; at least the near distance.
     [[nodiscard]] double GetZoomDistance(const CPoint2d& point);
+    // The model point a notch zooms at: while the wheel turns at one window point, the
+    // point found for the notch before, which each zoom about it keeps under that window
+    // point; else the one FindPickLinePoint finds.
+    bool FindWheelPoint(const CPoint2d& point, CPoint3d& modelPoint);
     // The nearest hit under the window point, else the model's centre moved onto the pick
     // line; false when there is no model to find.
     bool FindPickLinePoint(const CPoint2d& point, CPoint3d& modelPoint);
@@ -637,6 +641,17 @@ private:
     bool m_statusSaysCut = false;
     CString m_textUnderCut;
     CViewMotion m_motion;
+    // The last notch's window point, the model point it zoomed at and the camera it left;
+    // forgotten once the wheel rests.
+    struct WheelPoint
+    {
+        CPoint2d window;
+        CPoint3d model;
+        CCamera camera;
+    };
+    std::optional<WheelPoint> m_wheelPoint;
+    // Set while a notch zooms: the zoom asks FindWheelPoint.
+    bool m_zoomingByWheel = false;
     // What whole frames of this model cost, which bounds the moving frames.
     CFrameCost m_frameCost;
     // The frame being drawn is cut for time and leaves the shadows out.

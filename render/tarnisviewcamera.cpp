@@ -162,7 +162,12 @@ void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
     // names and texts of the view stay) and stops for the next notch; the whole picture
     // follows once the wheel has rested.
     SaveViewDefinition(nullptr);
+    m_zoomingByWheel = true;
     ZoomAboutPoint(point, -amount * kWheelStep);
+    m_zoomingByWheel = false;
+    if (m_wheelPoint) {
+        m_wheelPoint->camera = m_viewDefinition.GetCamera();
+    }
     // Counted from here: the zoom's look for the point under the cursor may take longer
     // than the rest time.
     ScheduleSettle(CViewMotion::kSettleSeconds);
@@ -173,10 +178,27 @@ double CTarnisView::GetZoomDistance(const CPoint2d& point)
     const CViewDefinition& definition = m_viewDefinition;
     double depth = definition.GetTargetDistance();
     CPoint3d shown;
-    if (FindPickLinePoint(point, shown)) {
+    if (m_zoomingByWheel ? FindWheelPoint(point, shown) : FindPickLinePoint(point, shown)) {
         depth = DotProduct(shown - definition.GetEye(), definition.GetViewDirection());
     }
     return std::max(depth, definition.GetNear());
+}
+
+bool CTarnisView::FindWheelPoint(const CPoint2d& point, CPoint3d& modelPoint)
+{
+    // A zoom moves the eye along the line through the window point, so the point found
+    // there stays under it: a turning wheel need not walk a huge model at every notch.
+    if (m_wheelPoint && m_wheelPoint->window == point &&
+        CViewMotion::ShowSameView(m_wheelPoint->camera, m_viewDefinition.GetCamera())) {
+        modelPoint = m_wheelPoint->model;
+        return true;
+    }
+    m_wheelPoint.reset();
+    if (!FindPickLinePoint(point, modelPoint)) {
+        return false;
+    }
+    m_wheelPoint = WheelPoint{point, modelPoint, m_viewDefinition.GetCamera()};
+    return true;
 }
 
 bool CTarnisView::FindPickLinePoint(const CPoint2d& point, CPoint3d& modelPoint)

@@ -37,6 +37,27 @@ TEST_F(CameraTest, AWheelNotchForwardEnlargesTheModelTowardsTheCursorInBothProje
     }
 }
 
+// A turning wheel keeps the point it found under the cursor instead of looking again at
+// every notch: the zooms come out as if each notch had looked.
+TEST_F(CameraTest, NotchesAtOneCursorZoomAsIfEachLookedForThePointAfresh)
+{
+    Square(Root(), 8.0, 0.0);
+    const CPoint2d cursor(22, 30);
+    const auto turn = [&](bool restEachNotch) {
+        Look(CPoint3d(3, -20, 30), CPoint3d(0, 0, 0), CVector3d(0, 0, 1), true);
+        for (int notch = 0; notch < 4; ++notch) {
+            m_view.ZoomByWheel(notch < 3 ? 1.0 : -1.0, cursor);
+            if (restEachNotch)
+                m_view.OnViewSettled();
+        }
+        return m_view.GetViewDefinition().GetEye();
+    };
+    const CPoint3d looked = turn(true);
+    const CPoint3d kept = turn(false);
+    EXPECT_LT((looked - kept).GetLength(), 1e-6);
+    EXPECT_GT((looked - CPoint3d(3, -20, 30)).GetLength(), 1.0);
+}
+
 TEST_F(CameraTest, FieldOfViewZoomsStopAtHundredAndTwentyDegreesAndWidenAParallelView)
 {
     Look(CPoint3d(0, 0, 30), CPoint3d(0, 0, 0), CVector3d(0, 1, 0), true);
