@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -18,6 +19,7 @@
 #include "document/layermanager.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
+#include "document/removalbatch.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
 #include "document/instancepath.h"
@@ -955,15 +957,13 @@ bool HasEdgesOf(const CFace& face, const CComponent& component)
 void TakeOutOfHolders(const std::vector<std::pair<CDrawingElement*, CComponent*>>& moved)
 {
     std::vector<CComponent*> holders;
+    std::deque<CRemovalBatch> batches;
     for (const auto& [element, holder] : moved) {
         if (std::find(holders.begin(), holders.end(), holder) == holders.end()) {
             holders.push_back(holder);
-            holder->BeginRemovalBatch();
+            batches.emplace_back(holder);
         }
         (void)holder->Remove(element);
-    }
-    for (CComponent* holder : holders) {
-        holder->EndRemovalBatch();
     }
 }
 

@@ -532,6 +532,8 @@ struct Stack
 {
     Thickness thickest;
     double fill = 0.0;
+    // How often the copies' lines fill the view where they are drawn thickest.
+    double lines = 0.0;
 };
 
 Thickness ThicknessOf(double fill, double layers, const CBoundingBox3d& box)
@@ -553,13 +555,24 @@ void ForEachCopy(const CComponent& component, const CountedMap& counted, const V
 }
 
 // Each copy's coverage of its own box, summed by cell. Its own faces are one more copy.
+// With lines, the same for their lines, in cells of their own: lines lie over one another
+// only at their width, so no copy of them counts as rejected.
 Stack ThickestStack(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells,
-                    CopyLayers& layers)
+                    StackCells* lineCells, CopyLayers& layers)
 {
     cells.Reset(sum.placements + 1);
     Stack stack{cells.Add(sum.ownBox, ThicknessOf(sum.area, sum.layerArea, sum.ownBox)), 0.0};
+    if (lineCells != nullptr) {
+        lineCells->Reset(sum.placements + 1);
+        const double own = LineCoverageOf(sum.lineLength, sum.ownBox);
+        stack.lines = lineCells->Add(sum.ownBox, {own, own}).coverage;
+    }
     ForEachCopy(component, counted, [&](const CDrawingElement& entity, const Tally& placed) {
         Copy copy = Placed(entity, placed);
+        if (lineCells != nullptr) {
+            const Thickness lines{copy.lineCoverage, copy.lineCoverage};
+            stack.lines = std::max(stack.lines, lineCells->Add(copy.box, lines).coverage);
+        }
         if (RepeatsCopy(component, entity, placed, layers)) {
             copy.fill = copy.layers * kBehindShare;
         }
@@ -571,23 +584,8 @@ Stack ThickestStack(const CComponent& component, const Sum& sum, const CountedMa
     return stack;
 }
 
-// The lines': each copy's lines fill its own box's view as often as they fill it where
-// they are drawn thickest. Lines lie over one another only at their width, so no copy
-// of them counts as rejected.
-double ThickestLineStack(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells)
-{
-    cells.Reset(sum.placements + 1);
-    const double own = LineCoverageOf(sum.lineLength, sum.ownBox);
-    double thickest = cells.Add(sum.ownBox, {own, own}).coverage;
-    ForEachCopy(component, counted, [&](const CDrawingElement& entity, const Tally& placed) {
-        const Copy copy = Placed(entity, placed);
-        thickest = std::max(thickest, cells.Add(copy.box, {copy.lineCoverage, copy.lineCoverage}).coverage);
-    });
-    return thickest;
-}
-
 Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells,
-             CopyLayers& layers)
+             StackCells& lineCells, CopyLayers& layers)
 {
     Tally tally{sum.work, 0.0, 0.0, sum.ownBox, sum.seeThrough, sum.inherits};
     tally.box.Add(sum.placedBox);
@@ -595,12 +593,11 @@ Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& coun
     tally.lineLength = sum.lineLength + sum.placedLineLength;
     tally.lineCoverage = LineCoverageOf(tally.lineLength, tally.box);
     if (sum.placements > 1) {
-        const Stack stack = ThickestStack(component, sum, counted, cells, layers);
+        const bool lines = tally.lineLength > 0.0;
+        const Stack stack = ThickestStack(component, sum, counted, cells, lines ? &lineCells : nullptr, layers);
         tally.coverage = std::max(CoverageOf(sum.area + stack.fill, tally.box), stack.thickest.coverage);
         tally.layers = std::max(tally.layers, stack.thickest.layers);
-        if (tally.lineLength > 0.0) {
-            tally.lineCoverage = std::max(tally.lineCoverage, ThickestLineStack(component, sum, counted, cells));
-        }
+        tally.lineCoverage = std::max(tally.lineCoverage, stack.lines);
     } else {
         tally.coverage = CoverageOf(sum.area + sum.placedFill, tally.box);
     }
@@ -678,6 +675,7 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
     counted.emplace(&root, std::nullopt);
     std::vector<Frame> stack{{&root, MayHaveOpenings(root)}};
     StackCells cells;
+    StackCells lineCells;
     FaceLayers faceLayers;
     CopyLayers copyLayers;
     MaterialsShown materials;
@@ -717,7 +715,7 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
             continue;
         }
         const CComponent* component = frame.component;
-        const Tally done = Finish(*component, frame.sum, counted, cells, copyLayers);
+        const Tally done = Finish(*component, frame.sum, counted, cells, lineCells, copyLayers);
         stack.pop_back();
         if (stack.empty()) {
             total = done;

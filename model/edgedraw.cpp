@@ -158,8 +158,7 @@ bool CEdge::IsProfile(const CPoint3d& p1, const CPoint3d& p2, const CVector3d& s
     if (CProfileFacing::HasOppositeNotes(*this)) {
         return false;
     }
-    if (m_firstUse == nullptr || m_firstUse->GetNextAroundEdge() == m_firstUse ||
-        m_firstUse->GetNextAroundEdge() == nullptr) {
+    if (IsAlwaysProfile()) {
         return true;
     }
     const CVector3d d = p2 - p1;

@@ -116,38 +116,28 @@ void CTarnisView::RestoreAfterFlatColorMode()
     }
 }
 
-void CTarnisView::RecordFrameTime(double seconds)
+void CTarnisView::RecordFrameTime(double seconds, bool stopped)
 {
-    m_lastFrameTime = seconds;
+    // A stopped frame took its time like any frame. That its whole frame would have taken
+    // at least as long is all it tells of the next: a short stop leaves the last time as it
+    // was, so that the level a drag begins at still follows how long a whole frame takes.
+    m_lastFrameTime = stopped ? std::max(m_lastFrameTime, seconds) : seconds;
     if (m_drawingLevel >= kFullDrawingLevel) {
-        m_lastFullFrameTime = seconds;
+        m_lastFullFrameTime = stopped ? std::max(m_lastFullFrameTime, seconds) : seconds;
     }
     m_frameTimeSum += seconds;
     ++m_frameCount;
 }
 
-void CTarnisView::OpenQueryMeter(std::optional<CFrameMeter::CScope>& meter)
+void CTarnisView::OpenQueryMeter(std::optional<CFrameMeter::CScope>& meter, bool steered)
 {
     if (CFrameMeter::IsMetering()) {
         return;
     }
-    // The wheel's next notch and the pointer's motion ask questions of their own; this
-    // one still answers the event that asked it.
-    ListenForInput(true);
+    // The wheel's next notch and the pointer's motion ask questions of their own; a
+    // question still answers the event that asked it.
+    ListenForInput(steered);
     meter.emplace(GetStillFrameBudget(), false, CFrameMeter::EInput::kStops);
-}
-
-void CTarnisView::RecordStoppedFrameTime(double seconds)
-{
-    // It took its time like any frame. That its whole frame would have taken at least as
-    // long is all it tells of the next: a short stop leaves the last time as it was, so
-    // that the level a drag begins at still follows how long a whole frame takes.
-    m_lastFrameTime = std::max(m_lastFrameTime, seconds);
-    if (m_drawingLevel >= kFullDrawingLevel) {
-        m_lastFullFrameTime = std::max(m_lastFullFrameTime, seconds);
-    }
-    m_frameTimeSum += seconds;
-    ++m_frameCount;
 }
 
 // --- frame and window hooks ---

@@ -96,10 +96,9 @@ public:
     // are drawn.
     void SetBoundsByte(bool on) { m_boundsByte = on; }
     [[nodiscard]] bool GetBoundsByte() const { return m_boundsByte; }
-    // Counts a drawn frame into the statistics the interaction levels read.
-    void RecordFrameTime(double seconds);
-    // Counts a frame that stopped before it was whole (input came).
-    void RecordStoppedFrameTime(double seconds);
+    // Counts a frame into the statistics the interaction levels read; stopped: it ended
+    // before it was whole (input came).
+    void RecordFrameTime(double seconds, bool stopped = false);
     // The frame lowers the level after slow interactive frames.
     void SetDrawingLevel(int level) { m_drawingLevel = level; }
     // The level the next slow interaction starts from.
@@ -453,8 +452,10 @@ public:
     // Meters a question put to the model (a pick, the pivot's walk) that is not part of a
     // larger one: it walks what a still frame draws, so it answers whole for any model the
     // count admitted, and stops early only for the user's keys and buttons or a quit.
-    // Nothing when work is being metered already: the question shares that budget.
-    void OpenQueryMeter(std::optional<CFrameMeter::CScope>& meter);
+    // Nothing when work is being metered already: the question shares that budget. A frame
+    // of the view opens its meter the same way; steered: the pointer's motion and the wheel
+    // do not stop it.
+    void OpenQueryMeter(std::optional<CFrameMeter::CScope>& meter, bool steered = true);
 
 protected:
     // The window's timer of the animation stops when a hold begins and starts again,
@@ -527,9 +528,12 @@ private:
     [[nodiscard]] static CTransformation GetInstanceTransform(const CEntity* instance);
     [[nodiscard]] bool MustApply(bool unchanged) const { return !unchanged || m_forceState; }
     void SaveWhenChanged(const CViewDefinition& before);
+    // Zooms by the factor about the window point; a notch's zoom finds its point by
+    // FindWheelPoint.
+    void ZoomAt(const CPoint2d& screenPoint, double factor, bool wheel);
     // The depth along the line of sight of the model point under the window point: the
     // nearest hit, else the model's centre on the pick line; at least the near distance.
-    [[nodiscard]] double GetZoomDistance(const CPoint2d& point);
+    [[nodiscard]] double GetZoomDistance(const CPoint2d& point, bool wheel);
     // The model point a notch zooms at: while the wheel turns at one window point, the
     // point found for the notch before, which each zoom about it keeps under that window
     // point; else the one FindPickLinePoint finds.
@@ -650,8 +654,6 @@ private:
         CCamera camera;
     };
     std::optional<WheelPoint> m_wheelPoint;
-    // Set while a notch zooms: the zoom asks FindWheelPoint.
-    bool m_zoomingByWheel = false;
     // What whole frames of this model cost, which bounds the moving frames.
     CFrameCost m_frameCost;
     // The frame being drawn is cut for time and leaves the shadows out.

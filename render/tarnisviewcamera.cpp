@@ -150,7 +150,12 @@ void CTarnisView::ZoomFieldOfView(double factor)
 
 void CTarnisView::ZoomAboutPoint(const CPoint2d& screenPoint, double factor)
 {
-    const double distance = m_viewDefinition.IsPerspective() ? GetZoomDistance(screenPoint) : 1.0;
+    ZoomAt(screenPoint, factor, false);
+}
+
+void CTarnisView::ZoomAt(const CPoint2d& screenPoint, double factor, bool wheel)
+{
+    const double distance = m_viewDefinition.IsPerspective() ? GetZoomDistance(screenPoint, wheel) : 1.0;
     m_viewDefinition.ZoomAtPixel(screenPoint, distance, factor);
     StoreCamera();
     Invalidate(false);
@@ -162,9 +167,7 @@ void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
     // names and texts of the view stay) and stops for the next notch; the whole picture
     // follows once the wheel has rested.
     SaveViewDefinition(nullptr);
-    m_zoomingByWheel = true;
-    ZoomAboutPoint(point, -amount * kWheelStep);
-    m_zoomingByWheel = false;
+    ZoomAt(point, -amount * kWheelStep, true);
     if (m_wheelPoint) {
         m_wheelPoint->camera = m_viewDefinition.GetCamera();
     }
@@ -173,12 +176,12 @@ void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
     ScheduleSettle(CViewMotion::kSettleSeconds);
 }
 
-double CTarnisView::GetZoomDistance(const CPoint2d& point)
+double CTarnisView::GetZoomDistance(const CPoint2d& point, bool wheel)
 {
     const CViewDefinition& definition = m_viewDefinition;
     double depth = definition.GetTargetDistance();
     CPoint3d shown;
-    if (m_zoomingByWheel ? FindWheelPoint(point, shown) : FindPickLinePoint(point, shown)) {
+    if (wheel ? FindWheelPoint(point, shown) : FindPickLinePoint(point, shown)) {
         depth = DotProduct(shown - definition.GetEye(), definition.GetViewDirection());
     }
     return std::max(depth, definition.GetNear());
@@ -197,7 +200,8 @@ bool CTarnisView::FindWheelPoint(const CPoint2d& point, CPoint3d& modelPoint)
     if (!FindPickLinePoint(point, modelPoint)) {
         return false;
     }
-    m_wheelPoint = WheelPoint{point, modelPoint, m_viewDefinition.GetCamera()};
+    // The camera is the one the zoom leaves (ZoomByWheel).
+    m_wheelPoint = WheelPoint{point, modelPoint, {}};
     return true;
 }
 

@@ -161,7 +161,7 @@ void CTarnisView::DrawFrame(int argument, bool swap)
         // The level follows the time the frame really took.
         FinishFrame(still ? 0.0 : seconds);
     } else {
-        RecordStoppedFrameTime(seconds);
+        RecordFrameTime(seconds, true);
     }
     m_shadowsLeftOut = false;
 
@@ -202,8 +202,7 @@ CViewMotion::EOutcome CTarnisView::DrawMeteredContents(CComponent& root, bool vi
         // The pointer and the wheel steer the frames of a drag; a notch's or a
         // transition's frame stops for them.
         const bool moving = frame == CViewMotion::EFrame::kMoving;
-        ListenForInput(moving && m_interactionMode == 1);
-        meter.emplace(GetStillFrameBudget(), false, CFrameMeter::EInput::kStops);
+        OpenQueryMeter(meter, moving && m_interactionMode == 1);
         const bool timed = moving && m_frameCost.IsTooSlowToMove(GetLowestReachableLevel(), GetCountedWork());
         if (timed) {
             CFrameMeter::SetDeadline(&CFrameTimer::Now, CFrameTimer::Now() + CFrameCost::kMovingFrameSeconds);
