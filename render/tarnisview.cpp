@@ -218,6 +218,8 @@ void CTarnisView::SetModel(CTarnwickModel* model)
     m_transparencyOrders.Clear();
     m_cutReported = false;
     m_motion.Forget();
+    // What the last model's frames cost says nothing of this one's.
+    m_frameCost.Forget();
     m_wheelPoint.reset();
     if (m_model != nullptr) {
         m_model->Release();

@@ -168,6 +168,7 @@ public:
     // The model's contents were replaced: its first frame is still.
     void ForgetMotion() { m_motion.Forget(); }
     [[nodiscard]] const CViewMotion& GetMotion() const { return m_motion; }
+    [[nodiscard]] const CFrameCost& GetFrameCost() const { return m_frameCost; }
 
     // --- frame and window hooks; the application's view fills them ---
     // A frame of the view itself (not a band of a picture or a thumbnail) is still or

@@ -231,6 +231,17 @@ TEST_F(ViewFrameTest, AFrameInputStoppedLeavesTheLastWholeFrameToTheFeedbackSwap
     }
 }
 
+// Pins a past fault: the model before decided whether the next one's moving frames were
+// timed.
+TEST_F(ViewFrameTest, AnotherModelStartsWithNothingMeasured)
+{
+    DrawShown();
+    ASSERT_GT(m_view.GetFrameCost().GetExpectedUnits(8, 0), 0U);
+    m_view.SetModel(nullptr);
+    m_view.SetModel(m_model);
+    EXPECT_EQ(m_view.GetFrameCost().GetExpectedUnits(8, 0), 0U);
+}
+
 TEST_F(ViewFrameTest, AMovingFrameDrawsWholeUnlessItsLowestLevelWouldTakeTooLong)
 {
     DrawShown();
