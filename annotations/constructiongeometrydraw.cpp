@@ -198,14 +198,14 @@ void CConstructionPoint::Draw(ITarnisView* view)
 }
 
 // Each primitive a guide draws is closed at once: a draw call of its own; its line may
-// run across the whole view, at most its diagonal long (1,280 by 1,024 pixels).
+// run across the whole view, at most its diagonal long (1,280 by 1,024 pixels), and is
+// set up as a triangle is.
 std::uint64_t CConstructionLine::GetDrawingWeight(bool /*shadows*/) const
 {
-    constexpr std::uint64_t kDiagonal = 1640;
-    constexpr std::uint64_t kPixels = kDiagonal * (1 + CFrameMeter::kLineStepPixels) +
-                                      CFrameMeter::kTriangleSetupCost * CFrameMeter::kFilledPixelsPerUnit;
-    return CFrameMeter::kDrawCallCost + 2 * CFrameMeter::kVertexCost +
-           CFrameMeter::PixelUnits(kPixels, CFrameMeter::kLinePixelsPerUnit);
+    constexpr double kDiagonal = 1640.0;
+    constexpr double kPixels = kDiagonal * (1 + CFrameMeter::kLineStepPixels);
+    return CFrameMeter::kDrawCallCost + 2 * CFrameMeter::kVertexCost + CFrameMeter::kTriangleSetupCost +
+           CFrameMeter::RasterUnits(kPixels, CFrameMeter::kLinePixelsPerUnit);
 }
 
 std::uint64_t CConstructionPoint::GetDrawingWeight(bool /*shadows*/) const

@@ -83,6 +83,6 @@ std::uint64_t LabelTextWeight(const CString& text, int pixelHeight, bool reduced
     }
     const auto quads = static_cast<std::uint64_t>(tiles);
     return CFrameMeter::PixelUnits(static_cast<std::uint64_t>(pixels), CFrameMeter::kPixelsPerUnit) +
-           CFrameMeter::PixelUnits(static_cast<std::uint64_t>(filled), CFrameMeter::kFilledPixelsPerUnit) +
+           CFrameMeter::RasterUnits(filled, CFrameMeter::kFilledPixelsPerUnit) +
            quads * (CFrameMeter::kDrawCallCost + 4 * CFrameMeter::kVertexCost);
 }

@@ -37,6 +37,7 @@
 #include "foundation/versioninfo.h"
 #include "model/undosuspender.h"
 #include "platform/folders.h"
+#include "platform/gl/glcontext.h"
 #include "platform/profile.h"
 #include "platform/quitrequest.h"
 #include "platform/settingsstore.h"
@@ -191,6 +192,8 @@ bool CGlimraApp::InitInstance()
     InstallDisplayMetrics();
     SetPlatformMenuFactory(&CTarnwickMenuQt::Create);
     InstallViewPicking();
+    // Frames and the count at opening weigh pixels by the threads that fill them.
+    CFrameMeter::SetRasterThreads(CGLContext::GetRasterThreads());
     // Under an X server a frame stops for the user's input, and the loop answers it.
     m_inputProbe = CInputProbe::Install();
     if (m_inputProbe != nullptr)

@@ -732,7 +732,9 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
 std::uint64_t CDrawingWork::Count(const CComponent& root, bool shadows, const Shown& shown)
 {
     const Tally tally = CountFrom(root, shadows, shown);
-    const double fill = (tally.coverage + tally.lineCoverage) * static_cast<double>(kCoverageCost);
+    // The pixels are shared among the rasteriser's threads, as a frame charges them.
+    const double fill =
+        (tally.coverage + tally.lineCoverage) * static_cast<double>(kCoverageCost) / CFrameMeter::GetRasterSpeed();
     const auto fillWork = fill < static_cast<double>(kCounted) ? static_cast<std::uint64_t>(fill) : kCounted;
     return AddWork(tally.work, fillWork);
 }

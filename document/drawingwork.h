@@ -36,7 +36,8 @@ public:
     // faces' area against the boxes they are drawn in, component by component: over the
     // whole component, and over each place where its copies are drawn over one another.
     // Each time the view is filled costs what the frame meter charges for filling a view
-    // of 1280 by 1024 pixels.
+    // of 1280 by 1024 pixels (as measured with two rasteriser threads; a frame and the
+    // count share the pixels among the threads GL has).
     static constexpr std::uint64_t kCoverageCost = 1280 * 1024 / CFrameMeter::kFilledPixelsPerUnit;
     // Lines fill pixels along their length on the screen, which shrinks only as fast as
     // the model does: weighed against the same view, at the pixels a frame charges them.

@@ -135,7 +135,6 @@ double CClipVolume::CountLinePixels(const float* positions, std::size_t vertexCo
     const auto halfWidth = static_cast<float>(m_halfWidth);
     const auto halfHeight = static_cast<float>(m_halfHeight);
     const float diagonal = 2.0f * std::sqrt(halfWidth * halfWidth + halfHeight * halfHeight);
-    const auto setup = static_cast<float>(kTileSetupPixels);
     const auto step = static_cast<float>(CFrameMeter::kLineStepPixels);
     const auto wide = static_cast<float>(std::max(width, 1.0));
     double pixels = 0.0;
@@ -146,7 +145,7 @@ double CClipVolume::CountLinePixels(const float* positions, std::size_t vertexCo
         // GL steps a line along its major axis, a pixel (or its width) at each step.
         const float length = std::max(std::fabs(x[1] - x[0]), std::fabs(y[1] - y[0]));
         const float along = behind || !(length < diagonal) ? diagonal : length;
-        pixels += along * (wide + step) + setup;
+        pixels += along * (wide + step);
     }
     return pixels;
 }

@@ -64,8 +64,9 @@ public:
                                              CEqualLayers* layers = nullptr, double* rejected = nullptr) const;
     // The same for lines (2 vertices each) of that width in pixels: the pixels each
     // covers, its length across the screen times its width (no longer than the viewport's
-    // diagonal), what each step along that length costs, and a triangle's setup. A line
-    // reaching behind the eye counts as the viewport's diagonal.
+    // diagonal) and what each step along that length costs; its setup, on the thread that
+    // draws, is the caller's to charge. A line reaching behind the eye counts as the
+    // viewport's diagonal.
     [[nodiscard]] double CountLinePixels(const float* positions, std::size_t vertexCount, double width) const;
     // The same for a convex polygon of that many corners (3 doubles each), as GL fills
     // it in triangles from its first corner; a quad of a shadow volume, or its cap.

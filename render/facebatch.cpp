@@ -442,8 +442,8 @@ void CFaceBatch::Flush(ITarnisView* view)
         double rejected = 0.0;
         const double pixels = m_volume.CountTrianglePixels(m_positions.data(), corners,
                                                            m_layers.IsRejecting() ? &m_layers : nullptr, &rejected);
-        units += CFrameMeter::PixelUnits(static_cast<std::uint64_t>(pixels), CFrameMeter::kFilledPixelsPerUnit);
-        units += CFrameMeter::PixelUnits(static_cast<std::uint64_t>(rejected), CFrameMeter::kRejectedPixelsPerUnit);
+        units += CFrameMeter::RasterUnits(pixels, CFrameMeter::kFilledPixelsPerUnit);
+        units += CFrameMeter::RasterUnits(rejected, CFrameMeter::kRejectedPixelsPerUnit);
     }
     // The call costs its state's setting up however little is left of the batch.
     units += corners != 0 ? CFrameMeter::kDrawCallCost : 0;

@@ -181,8 +181,8 @@ void CGLImage::Draw(const IModelView* view)
     // One quad in a call of its own, and the picture's pixels to fill, whether drawn anew
     // or from its list.
     (void)CFrameMeter::Charge(CFrameMeter::kDrawCallCost + 4 * CFrameMeter::kVertexCost +
-                              CFrameMeter::PixelUnits(static_cast<std::uint64_t>(m_width) * static_cast<std::uint64_t>(m_height),
-                                                      CFrameMeter::kFilledPixelsPerUnit));
+                              CFrameMeter::RasterUnits(static_cast<double>(m_width) * static_cast<double>(m_height),
+                                                       CFrameMeter::kFilledPixelsPerUnit));
     if (m_displayList != 0) {
         glCallList(m_displayList);
         return;

@@ -142,8 +142,8 @@ void CGLTiledImage::Draw(const IModelView* view)
     // A quad a tile, each in a call of its own, and the picture's pixels to fill, whether
     // drawn anew or from its list.
     (void)CFrameMeter::Charge(m_textures.size() * (CFrameMeter::kDrawCallCost + 4 * CFrameMeter::kVertexCost) +
-                              CFrameMeter::PixelUnits(static_cast<std::uint64_t>(m_width) * static_cast<std::uint64_t>(m_height),
-                                                      CFrameMeter::kFilledPixelsPerUnit));
+                              CFrameMeter::RasterUnits(static_cast<double>(m_width) * static_cast<double>(m_height),
+                                                       CFrameMeter::kFilledPixelsPerUnit));
     if (m_displayList != 0) {
         glCallList(m_displayList);
         return;

@@ -197,8 +197,10 @@ std::size_t CLineBatch::PieceEnd(const CClipVolume* volume, const float* positio
     while (end < vertices && units < kPieceUnits) {
         const std::size_t next = std::min(vertices, end + 2 * kLinesAsked);
         const double pixels = volume != nullptr ? volume->CountLinePixels(positions + end * 3, next - end, width) : 0.0;
-        units += (next - end) * CFrameMeter::kVertexCost +
-                 CFrameMeter::PixelUnits(static_cast<std::uint64_t>(pixels), CFrameMeter::kLinePixelsPerUnit);
+        // Each line is set up as a triangle is, on the drawing thread; its pixels are
+        // shared among the rasteriser's threads.
+        units += (next - end) * CFrameMeter::kVertexCost + (next - end) / 2 * CFrameMeter::kTriangleSetupCost +
+                 CFrameMeter::RasterUnits(pixels, CFrameMeter::kLinePixelsPerUnit);
         end = next;
     }
     return end;

@@ -701,7 +701,7 @@ bool CShadowVolumeWalker::DrawQuadPieces(const std::vector<double>& run)
         for (; end < quads && units < kPieceUnits; ++end) {
             const double pixels = counting ? volume.CountPolygonPixels(run.data() + end * kQuadValues, 4) : 0.0;
             units += 4 * CFrameMeter::kVertexCost +
-                     CFrameMeter::PixelUnits(static_cast<std::uint64_t>(pixels), CFrameMeter::kVolumePixelsPerUnit);
+                     CFrameMeter::RasterUnits(pixels, CFrameMeter::kVolumePixelsPerUnit);
         }
         glDrawArrays(GL_QUADS, static_cast<GLint>(4 * first), static_cast<GLsizei>(4 * (end - first)));
         const bool goOn = CFrameMeter::Charge(units);

@@ -35,6 +35,7 @@
 #include "model/undosuspender.h"
 #include "platform/archive.h"
 #include "platform/file.h"
+#include "platform/gl/glcontext.h"
 #include "platform/gl/wgl.h"
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
@@ -158,6 +159,7 @@ int main(int argc, char** argv)
     CSettingsStore settings{CString()};
     SetProfileStore(&settings);
     RegisterModelClasses();
+    CFrameMeter::SetRasterThreads(CGLContext::GetRasterThreads());
     // The program draws definitions' pictures through this renderer too.
     CThumbnailRenderer::Install();
     HGLRC context = nullptr;

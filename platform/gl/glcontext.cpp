@@ -2,6 +2,12 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
+#include <sched.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
 
 namespace {
 
@@ -68,4 +74,22 @@ CGLContext* CGLContext::GetCurrent()
 CGLDevice* CGLContext::GetCurrentDevice()
 {
     return t_currentDevice;
+}
+
+unsigned CGLContext::GetRasterThreads()
+{
+    // The rasteriser takes at most this many.
+    constexpr unsigned kMostThreads = 32;
+    if (const char* setting = std::getenv("LP_NUM_THREADS"); setting != nullptr && *setting != '\0') {
+        const std::size_t length = std::strlen(setting);
+        if (length <= 3 && std::strspn(setting, "0123456789") == length) {
+            return std::min<unsigned>(static_cast<unsigned>(std::atoi(setting)), kMostThreads);
+        }
+    }
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof(set), &set) == 0 && CPU_COUNT(&set) > 0) {
+        return std::min<unsigned>(static_cast<unsigned>(CPU_COUNT(&set)), kMostThreads);
+    }
+    return std::clamp(std::thread::hardware_concurrency(), 1U, kMostThreads);
 }

@@ -21,6 +21,11 @@ public:
     [[nodiscard]] static CGLContext* GetCurrent();
     [[nodiscard]] static CGLDevice* GetCurrentDevice();
 
+    // The threads the software rasteriser fills pixels on: as many as its setting says
+    // (0: none, the drawing thread fills them), otherwise one for each processor the
+    // program may run on.
+    [[nodiscard]] static unsigned GetRasterThreads();
+
     [[nodiscard]] void* GetDisplay() const { return m_display; }
     [[nodiscard]] void* GetHandle() const { return m_context; }
 

@@ -186,6 +186,45 @@ TEST(DrawingWorkTest, CornersCharactersShadowsAndFarFacesCount)
     }
 }
 
+// With more rasteriser threads the fills weigh less, what is sent as much: a stack that
+// is too much on two threads opens on eight.
+TEST(DrawingWorkTest, TheFillsAreSharedAmongTheRasterisersThreads)
+{
+    auto* model = new CTarnwickModel;
+    {
+        const CurrentModelScope scope(model);
+        const CUndoSuspender suspender;
+        BuildFarFillModel(*model, 12);
+    }
+    const auto countWith = [model](unsigned threads, const CDrawingWork::Shown& shown) {
+        CFrameMeter::SetRasterThreads(threads);
+        return CDrawingWork::Count(*model->GetRootComponent(), false, shown);
+    };
+    constexpr std::uint64_t kSent = 12 * (kPlacement + kTwoTriangles) + kTriangle + 3 * kEdge;
+    constexpr double kFill = kCoverage + 11 * kBehind;
+    EXPECT_EQ(countWith(2, NoLines()), kSent + kCoverage + 11 * kBehind);
+    const auto onEight = static_cast<double>(countWith(8, NoLines()));
+    const double speed = CFrameMeter::GetRasterSpeed();
+    EXPECT_NEAR(onEight, static_cast<double>(kSent) + kFill / speed, 1.0);
+    EXPECT_GT(speed, 2.5);
+    // Lines' pixels too; their setups are the drawing thread's.
+    const std::uint64_t lines = countWith(2, {}) - countWith(2, NoLines());
+    EXPECT_LT(countWith(8, {}) - countWith(8, NoLines()), lines);
+    model->Release();
+    auto* stack = new CTarnwickModel;
+    {
+        const CurrentModelScope scope(stack);
+        const CUndoSuspender suspender;
+        BuildFarFillModel(*stack, 16'000);
+    }
+    CFrameMeter::SetRasterThreads(2);
+    EXPECT_GT(CDrawingWork::Count(*stack->GetRootComponent()), CDrawingWork::kBudget);
+    CFrameMeter::SetRasterThreads(8);
+    EXPECT_LT(CDrawingWork::Count(*stack->GetRootComponent()), CDrawingWork::kBudget);
+    CFrameMeter::SetRasterThreads(2);
+    stack->Release();
+}
+
 // A model of placed pictures, each square of that side, all of one material.
 std::uint64_t CountOfPictures(int side, int placements)
 {

@@ -130,6 +130,23 @@ TEST(FrameMeterTest, AFrameGivenATimeStopsWhereItLooksForInputOnceTheTimeHasCome
     EXPECT_TRUE(CFrameMeter::Charge(CFrameMeter::kInputCheckUnits * 3)) << "the next frame has no time set";
 }
 
+TEST(FrameMeterTest, PixelsCostLessWithMoreRasteriserThreadsUpToTheMeasuredEight)
+{
+    constexpr double kPixels = 4'000'000;
+    const auto unitsWith = [](unsigned threads) {
+        CFrameMeter::SetRasterThreads(threads);
+        return CFrameMeter::RasterUnits(kPixels, CFrameMeter::kFilledPixelsPerUnit);
+    };
+    EXPECT_EQ(unitsWith(2), CFrameMeter::PixelUnits(4'000'000, CFrameMeter::kFilledPixelsPerUnit));
+    EXPECT_EQ(unitsWith(0), unitsWith(1));
+    EXPECT_GT(unitsWith(1), unitsWith(2));
+    EXPECT_LT(unitsWith(8), unitsWith(2) / 2);
+    EXPECT_EQ(unitsWith(64), unitsWith(8));
+    EXPECT_EQ(CFrameMeter::RasterUnits(0.0, CFrameMeter::kFilledPixelsPerUnit), 0u);
+    EXPECT_GT(CFrameMeter::RasterUnits(1e300, CFrameMeter::kFilledPixelsPerUnit), CFrameMeter::kBudget);
+    CFrameMeter::SetRasterThreads(2);
+}
+
 TEST(FrameMeterTest, AStillFrameBudgetCoversWhatTheCountAdmittedWithAMargin)
 {
     EXPECT_EQ(CFrameMeter::StillFrameBudget(0), CFrameMeter::kBudget);

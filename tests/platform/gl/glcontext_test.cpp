@@ -3,8 +3,12 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
 #include <vector>
+
+#include "platform/gl/glcontext.h"
 
 namespace {
 
@@ -41,6 +45,33 @@ protected:
 };
 
 }  // namespace
+
+TEST(RasterThreads, FollowTheRasterisersSettingWhenItIsANumberAndTheProcessorsOtherwise)
+{
+    const char* const kept = std::getenv("LP_NUM_THREADS");
+    const std::string before = kept != nullptr ? kept : "";
+    const struct
+    {
+        const char* setting;
+        int threads;
+    } cases[] = {{"4", 4}, {"0", 0}, {"999", 32}, {"", -1}, {"-3", -1}, {"12345", -1}, {"7x", -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setting);
+        setenv("LP_NUM_THREADS", c.setting, 1);
+        const unsigned threads = CGLContext::GetRasterThreads();
+        if (c.threads >= 0) {
+            EXPECT_EQ(threads, static_cast<unsigned>(c.threads));
+        } else {
+            EXPECT_GE(threads, 1u);
+            EXPECT_LE(threads, 32u);
+        }
+    }
+    if (kept != nullptr) {
+        setenv("LP_NUM_THREADS", before.c_str(), 1);
+    } else {
+        unsetenv("LP_NUM_THREADS");
+    }
+}
 
 TEST(PixelFormats, AreNumberedFromOneAndDescribeTheirBits)
 {
