@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QResizeEvent>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QWheelEvent>
 
@@ -67,6 +68,15 @@ void CViewWidget::paintEvent(QPaintEvent*)
 {
     if (m_view == nullptr)
         return;
+    // A first frame may take seconds: the window's menus and bars are shown first, over a
+    // blank view, and the frame is drawn at the next turn of the loop.
+    if (!m_windowShown && m_view->GetPresentedFrame() == nullptr)
+    {
+        m_windowShown = true;
+        QPainter(this).fillRect(rect(), Qt::white);
+        QTimer::singleShot(0, this, [this] { update(); });
+        return;
+    }
     // Feedback drawn over the last frame is shown as it is; a frame would wipe it. So is
     // the last frame when nothing asked for another (a menu closed over the view).
     if (!m_view->TakeShowOnlyRequest())

@@ -34,4 +34,6 @@ protected:
 private:
     CView* m_view;
     CHeldKeys m_heldKeys;
+    // The window around the view has been shown once before the view's first frame.
+    bool m_windowShown = false;
 };

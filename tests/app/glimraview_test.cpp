@@ -811,7 +811,9 @@ TEST_F(MainViewTest, ToolButtonClicksQueuedBehindAFrameAreDrawnInOneFrame)
     // Once every click on a tool button drew a whole frame before the next click was read.
     frame->ShowWindow(SW_SHOWNORMAL);
     frame->UpdateCommandUI();
-    apptest::ProcessEvents();
+    // The window is shown before the view's first frame, which the next turn draws.
+    for (int turn = 0; turn < 10 && view->GetPresentedFrame() == nullptr; ++turn)
+        apptest::ProcessEvents();
     QToolButton* button = nullptr;
     for (int bar = 0; bar < 4 && button == nullptr; ++bar)
         button = qobject_cast<QToolButton*>(
