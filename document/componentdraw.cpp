@@ -107,7 +107,7 @@ bool BlendsTowardsEye(ITarnisView* view, const CRenderingOptions* options, const
         return true;
     }
     const CMaterial* material = face.GetSideMaterial(view, face.IsFrontFacing(view), nullptr);
-    return material != nullptr && (material->IsTransparent() || material->TextureHasAlpha());
+    return material != nullptr && material->Blends();
 }
 
 // True now and then, once the frame is no longer wanted.
@@ -210,7 +210,7 @@ bool HasOpeningCut(const CRelationshipMap* map)
 
 bool LetsLightThrough(const CMaterial* material)
 {
-    return material != nullptr && (material->IsTransparent() || material->TextureHasAlpha());
+    return material != nullptr && material->Blends();
 }
 
 // An edge with no face closes nothing and opens nothing.

@@ -317,6 +317,11 @@ bool CMaterial::IsTransparent() const
     return TextureHasAlpha() || m_transparency >= kTransparencyTolerance;
 }
 
+bool CMaterial::Blends() const
+{
+    return IsTransparent() || TextureHasAlpha();
+}
+
 bool CMaterial::IsOpaque() const
 {
     if (m_useTransparency && std::fabs(m_transparency) >= kTransparencyTolerance) {

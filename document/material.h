@@ -105,6 +105,9 @@ public:
     [[nodiscard]] bool IsTransparent() const;
     [[nodiscard]] bool IsOpaque() const;
     [[nodiscard]] bool IsFullyTransparent() const;
+    // Drawn blended: transparent, or with a picture whose alpha shows through even while
+    // transparency is off.
+    [[nodiscard]] bool Blends() const;
 
     // The colour a plain material draws with: its colour, with the alpha of the
     // transparency when that is enabled (0 opaque, 1 invisible).

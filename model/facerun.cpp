@@ -73,8 +73,7 @@ const CFaceRun::Side& CFaceRun::GetSide(CFace& face, bool front)
     int reason = 0;
     const CMaterial* material = face.GetSideMaterial(m_view, front, &reason);
     side.color = face.GetSideColor(m_view, front);
-    const bool blended = material != nullptr ? material->IsTransparent() || material->TextureHasAlpha()
-                                             : side.color.GetAlphaByte() < 255;
+    const bool blended = material != nullptr ? material->Blends() : side.color.GetAlphaByte() < 255;
     side.skipped = (m_pass == 1 && blended) || (m_pass >= 2 && !blended && !m_seeThrough);
     const bool textured = material != nullptr && material->IsTextured() && m_mode >= 2 && m_mode <= 4 &&
                           m_options->IsDisplayTextures() &&

@@ -47,6 +47,14 @@ std::size_t SizeOf(const CKeptFaceTriangles::SEntry& entry)
 
 }  // namespace
 
+bool CKeptFaceTriangles::SEntry::IsCutWith(std::size_t allCorners, const std::vector<CPoint3d>& theseOpenings,
+                                           const std::vector<std::size_t>& theseEnds) const
+{
+    const auto same = [](const CPoint3d& a, const CPoint3d& b) { return a.x == b.x && a.y == b.y && a.z == b.z; };
+    return corners == allCorners && openingEnds == theseEnds &&
+           std::equal(openings.begin(), openings.end(), theseOpenings.begin(), theseOpenings.end(), same);
+}
+
 std::int32_t CKeptFaceTriangles::Keep(SEntry entry)
 {
     SStore& store = Store();

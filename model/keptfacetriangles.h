@@ -38,6 +38,11 @@ public:
         // ends; empty for a face cut from its own loops.
         std::vector<CPoint3d> openings;
         std::vector<std::size_t> openingEnds;
+
+        // Cut from this many corners (all loops' and the openings') with these openings,
+        // every point equal: one that moved at all is cut again.
+        [[nodiscard]] bool IsCutWith(std::size_t allCorners, const std::vector<CPoint3d>& theseOpenings,
+                                     const std::vector<std::size_t>& theseEnds) const;
     };
 
     // The entry's number (above 0), or 0 when the store is full, the corners are 0 or

@@ -370,10 +370,7 @@ void CFaceBatch::CutWithOpenings(ITarnisView* view, CFace& face)
 
 bool CFaceBatch::KeptWithTheseOpenings(const CKeptFaceTriangles::SEntry& kept) const
 {
-    const auto same = [](const CPoint3d& a, const CPoint3d& b) { return a.x == b.x && a.y == b.y && a.z == b.z; };
-    return kept.corners == m_cornerUses.size() + m_openingPoints.size() && kept.openingEnds == m_openingEnds &&
-           std::equal(kept.openings.begin(), kept.openings.end(), m_openingPoints.begin(), m_openingPoints.end(),
-                      same);
+    return kept.IsCutWith(m_cornerUses.size() + m_openingPoints.size(), m_openingPoints, m_openingEnds);
 }
 
 void CFaceBatch::AddCutWithOpenings(CFace& face)

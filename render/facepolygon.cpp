@@ -235,11 +235,7 @@ const CKeptFaceTriangles::SEntry* CFacePolygon::FindKeptCut() const
         return nullptr;
     }
     const CKeptFaceTriangles::SEntry* kept = CKeptFaceTriangles::Find(m_keptFace->GetDisplayCache());
-    const auto same = [](const CPoint3d& a, const CPoint3d& b) { return a.x == b.x && a.y == b.y && a.z == b.z; };
-    return kept != nullptr && kept->corners == m_points.size() && kept->openingEnds == m_openingEnds &&
-                   std::equal(kept->openings.begin(), kept->openings.end(), m_openings.begin(), m_openings.end(), same)
-               ? kept
-               : nullptr;
+    return kept != nullptr && kept->IsCutWith(m_points.size(), m_openings, m_openingEnds) ? kept : nullptr;
 }
 
 void CFacePolygon::MapKeptOrder(std::vector<std::uint32_t>& toKept) const

@@ -502,8 +502,16 @@ private:
     // The lowest level the level rule can reach from the drawing level: in an
     // interaction, where slow frames would take it; otherwise the drawing level.
     [[nodiscard]] int GetLowestReachableLevel() const;
+    // What the level rule keeps levels for, read from the options once for its steps.
+    struct SLevelFeatures
+    {
+        bool seeThroughOrTransparency = false;
+        bool shadows = false;
+        bool textures = false;
+    };
+    [[nodiscard]] SLevelFeatures GetLevelFeatures() const;
     // The level rule applied once to the level after a frame of the seconds.
-    [[nodiscard]] int LowerLevel(int level, double seconds) const;
+    [[nodiscard]] int LowerLevel(int level, double seconds, const SLevelFeatures& features) const;
     // A frame that stopped for its budget says why on the status line, and the first
     // such frame of a model on standard error; a whole frame takes the reason away.
     void ReportFrameCut(bool cut);

@@ -235,9 +235,10 @@ int CTarnisView::GetLowestReachableLevel() const
     if (m_interactionMode != 1) {
         return m_drawingLevel;
     }
+    const SLevelFeatures features = GetLevelFeatures();
     int level = m_drawingLevel;
     while (level > 0) {
-        const int lower = LowerLevel(level, kSlowestFrameSeconds);
+        const int lower = LowerLevel(level, kSlowestFrameSeconds, features);
         if (lower >= level) {
             break;
         }
@@ -246,13 +247,21 @@ int CTarnisView::GetLowestReachableLevel() const
     return level;
 }
 
-int CTarnisView::LowerLevel(int level, double seconds) const
+CTarnisView::SLevelFeatures CTarnisView::GetLevelFeatures() const
 {
     const CRenderingOptions* options = GetRenderingOptions();
-    const bool transparency = options != nullptr && (options->IsTransparentDisplay() || options->IsEnableTransparency());
-    const bool textures = options != nullptr && options->IsDisplayTextures();
-    return LowerDrawingLevel(level, m_requestedLevel, m_rememberedLevel, seconds, transparency,
-                             ShadowsDisplayed(m_model), textures);
+    SLevelFeatures features;
+    features.seeThroughOrTransparency =
+        options != nullptr && (options->IsTransparentDisplay() || options->IsEnableTransparency());
+    features.shadows = ShadowsDisplayed(m_model);
+    features.textures = options != nullptr && options->IsDisplayTextures();
+    return features;
+}
+
+int CTarnisView::LowerLevel(int level, double seconds, const SLevelFeatures& features) const
+{
+    return LowerDrawingLevel(level, m_requestedLevel, m_rememberedLevel, seconds, features.seeThroughOrTransparency,
+                             features.shadows, features.textures);
 }
 
 std::uint64_t CTarnisView::GetStillFrameBudget() const
@@ -473,7 +482,7 @@ void CTarnisView::FinishFrame(double levelSeconds)
         painter.DrawTransparentGround();
     }
     if (m_interactionMode == 1 && levelSeconds > kInteractiveFrameSeconds) {
-        m_drawingLevel = LowerLevel(m_drawingLevel, levelSeconds);
+        m_drawingLevel = LowerLevel(m_drawingLevel, levelSeconds, GetLevelFeatures());
     }
 }
 

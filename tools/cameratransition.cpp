@@ -33,7 +33,7 @@ bool CCameraTransition::Step(ITarnisView* view)
     // The clock leads where frames come slower than counted: a slow step skips ahead
     // rather than lengthen the transition.
     const double counted = static_cast<double>(m_frameIndex) / m_frameCount;
-    const double t = m_duration > 0.0 ? std::max(counted, (m_clock.GetElapsedSeconds() - m_pausedSeconds) / m_duration) : 1.0;
+    const double t = m_duration > 0.0 ? std::max(counted, m_clock.GetElapsedSeconds() / m_duration) : 1.0;
     if (m_frameIndex == m_frameCount || t >= 1.0)
     {
         m_frameIndex = m_frameCount;
@@ -60,11 +60,7 @@ void CCameraTransition::Finish()
 void CCameraTransition::Pause(bool paused)
 {
     // Time held does not move the camera on.
-    if (paused && !m_paused)
-        m_pause.Start();
-    else if (!paused && m_paused)
-        m_pausedSeconds += m_pause.GetElapsedSeconds();
-    m_paused = paused;
+    m_clock.Pause(paused);
 }
 
 void CCameraTransition::Release()

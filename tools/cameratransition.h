@@ -9,7 +9,7 @@
 
 #include "document/camera.h"
 #include "drawapi/animation.h"
-#include "render/frametimer.h"
+#include "tools/transitionclock.h"
 
 class CCameraPath;
 
@@ -34,10 +34,7 @@ private:
     double m_duration;
     int m_frameCount = 0;
     int m_frameIndex = 0;
-    // Runs from the first step; the time paused is taken off.
-    CFrameTimer m_clock;
-    CFrameTimer m_pause;
-    double m_pausedSeconds = 0.0;
-    bool m_paused = false;
+    // Runs from the first step.
+    CTransitionClock m_clock;
     std::unique_ptr<CCameraPath> m_path;
 };

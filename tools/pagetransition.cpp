@@ -73,8 +73,7 @@ CPageTransition::CPageTransition(ITarnisView* view, CViewPage* from, CViewPage* 
         view->GetRenderingOptions() != nullptr)
         m_displayBlend = std::make_unique<CRenderingOptionsTransition>(*view->GetRenderingOptions(),
                                                                        *to->GetRenderingOptions());
-    m_frameTimer.Start();
-    m_pauseTimer.Start();
+    m_clock.Start();
 }
 
 CPageTransition::~CPageTransition() = default;
@@ -98,9 +97,7 @@ void CPageTransition::Begin(ITarnisView* view)
         if (model != nullptr && model->GetShadowInfo() != nullptr)
             model->GetShadowInfo()->SetDateTime(CUtcTime(m_shadowStartTime));
     }
-    m_frameTimer.Start();
-    m_pausedSeconds = 0.0;
-    m_paused = false;
+    m_clock.Start();
 }
 
 void CPageTransition::ComputeShadowOffsets()
@@ -145,7 +142,7 @@ bool CPageTransition::Step(ITarnisView* view)
     }
     else
     {
-        elapsed = m_frameTimer.GetElapsedSeconds() - m_pausedSeconds;
+        elapsed = m_clock.GetElapsedSeconds();
         frameTime = elapsed / m_frameIndex;
     }
     frameTime = std::max(frameTime, kFramePeriod);
@@ -219,16 +216,7 @@ void CPageTransition::Finish()
 
 void CPageTransition::Pause(bool paused)
 {
-    if (paused)
-    {
-        m_pauseTimer.Start();
-        m_paused = true;
-    }
-    else if (m_paused)
-    {
-        m_pausedSeconds += m_pauseTimer.GetElapsedSeconds();
-        m_paused = false;
-    }
+    m_clock.Pause(paused);
 }
 
 void CPageTransition::Release()

@@ -15,7 +15,7 @@
 #include "document/camera.h"
 #include "document/shadowinfo.h"
 #include "drawapi/animation.h"
-#include "render/frametimer.h"
+#include "tools/transitionclock.h"
 
 class CCameraPath;
 class CRenderingOptionsTransition;
@@ -60,10 +60,7 @@ private:
     bool m_moveCamera = false;
     bool m_moveShadow = false;
     double m_duration;
-    CFrameTimer m_frameTimer;
-    CFrameTimer m_pauseTimer;
-    double m_pausedSeconds = 0.0;
-    bool m_paused = false;
+    CTransitionClock m_clock;
     int m_frameIndex = 0;
     bool m_finished = false;
     double m_t = 0.0;

@@ -425,7 +425,8 @@ bool CGLDevice::MakeFramebuffer()
         if (m_samples > 0) {
             m_frontDepthBuffer = MakeRenderbuffer(depthFormat, 0, m_width, m_height);
         }
-        gl.framebufferRenderbuffer(GL_FRAMEBUFFER, DepthAttachment(depthFormat), GL_RENDERBUFFER,
+        m_depthAttachment = DepthAttachment(depthFormat);
+        gl.framebufferRenderbuffer(GL_FRAMEBUFFER, m_depthAttachment, GL_RENDERBUFFER,
                                    m_samples > 0 ? m_frontDepthBuffer : m_depthBuffer);
     }
     complete = complete && gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
@@ -488,12 +489,9 @@ void CGLDevice::EndFrame(bool keep)
         ExchangeBackBuffers();
     } else if (m_samples == 0 && m_depthBuffer != 0) {
         // The front buffer meets the depths of the frame it is about to show.
-        PIXELFORMATDESCRIPTOR format;
-        DescribePixelFormat(m_pixelFormat, format);
         const FramebufferCalls& gl = GetFramebufferCalls();
         gl.bindFramebuffer(GL_FRAMEBUFFER, m_frontFramebuffer);
-        gl.framebufferRenderbuffer(GL_FRAMEBUFFER, DepthAttachment(DepthFormat(format)), GL_RENDERBUFFER,
-                                   m_depthBuffer);
+        gl.framebufferRenderbuffer(GL_FRAMEBUFFER, m_depthAttachment, GL_RENDERBUFFER, m_depthBuffer);
     }
     BindTargets();
 }
@@ -527,7 +525,7 @@ void CGLDevice::FreeFramebuffer()
 
 void CGLDevice::ForgetFramebuffer()
 {
-    m_framebuffer = m_colourBuffer = m_depthBuffer = 0;
+    m_framebuffer = m_colourBuffer = m_depthBuffer = m_depthAttachment = 0;
     m_frontFramebuffer = m_frontColourBuffer = m_frontDepthBuffer = 0;
     m_spareFramebuffer = m_spareColourBuffer = m_spareDepthBuffer = 0;
     m_frameOpen = false;

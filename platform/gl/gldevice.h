@@ -118,6 +118,8 @@ private:
     unsigned m_framebuffer = 0;
     unsigned m_colourBuffer = 0;
     unsigned m_depthBuffer = 0;
+    // Where the depth buffer attaches (with or without stencil); 0 without depth.
+    unsigned m_depthAttachment = 0;
     unsigned m_frontFramebuffer = 0;
     unsigned m_frontColourBuffer = 0;
     unsigned m_frontDepthBuffer = 0;
