@@ -485,7 +485,9 @@ TEST_F(OpenRoadTest, AModelReadOnlyInPartOpensWithAMessageAndItsSaveAsksFirst)
         ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(path)), nullptr);
         EXPECT_TRUE(boxes.calls.empty());
         if (row.leftOut != nullptr && row.unread == nullptr)
+        {
             EXPECT_EQ(Document(app).GetModel().GetRootComponent()->GetCount(), 5);
+        }
         std::filesystem::remove(path);
     }
     app.ExitInstance();
