@@ -26,6 +26,7 @@
 #include "model/edge.h"
 #include "model/entity.h"
 #include "model/face.h"
+#include "model/keptfacetriangles.h"
 #include "model/edgeuse.h"
 #include "model/loop.h"
 #include "model/vertex.h"
@@ -36,6 +37,8 @@
 namespace {
 
 constexpr std::uint64_t kCounted = CDrawingWork::kBudget + 1;
+// The room the kept cuts take is summed as work is, saturating: past the store's room.
+static_assert(CKeptFaceTriangles::kMaxIndices < kCounted);
 // How many entities ahead of the one being counted are fetched.
 constexpr std::size_t kFetchAhead = 16;
 
@@ -62,12 +65,20 @@ struct Tally
     // fill the view where the component's lines are drawn thickest.
     double lineLength = 0.0;
     double lineCoverage = 0.0;
+    // Its faces' cuts and its content's, at every path: what they would cost were the
+    // cuts not kept. The work above leaves them out.
+    std::uint64_t cuts = 0;
 };
 
 // A component while its entities are counted: its own faces, and what it places.
 struct Sum
 {
     std::uint64_t work = 0;
+    // Its own faces' cuts, made once and kept for every placement and frame after, and the
+    // room keeping them takes; its content's cuts at every path.
+    std::uint64_t cut = 0;
+    std::uint64_t kept = 0;
+    std::uint64_t placedCuts = 0;
     double area = 0.0;
     double layerArea = 0.0;
     CBoundingBox3d ownBox;
@@ -339,16 +350,22 @@ std::uint64_t BoxSortWork(const CFace& face, std::size_t records, const CDrawing
 void AddOwn(Sum& sum, const CComponent& component, const CDrawingElement& entity, bool shadows, bool openings,
             const CDrawingWork::Shown& shown, std::size_t records, FaceLayers& layers)
 {
-    sum.work = AddWork(sum.work, entity.GetDrawingWeight(shadows));
     if (entity.GetTypeId() == kTypeFace) {
         const auto& face = static_cast<const CFace&>(entity);
+        const CFace::SWeight weight = face.GetWeightParts(shadows);
+        sum.work = AddWork(sum.work, weight.drawn);
+        sum.cut = AddWork(sum.cut, weight.cut);
+        sum.kept = AddWork(sum.kept, weight.kept);
         // Nearly all the pixels are the faces' and the lines'; texts fill few.
         AddArea(sum.area, FaceFill(component, face, openings, sum, layers));
         sum.work = AddWork(sum.work, BoxSortWork(face, records, shown));
         if (shadows && shown.sunReach > 0.0 && face.CastsShadows()) {
             AddArea(sum.area, VolumeArea(face, shown, sum.ownBox));
         }
-    } else if (entity.GetTypeId() == kTypeEdge) {
+        return;
+    }
+    sum.work = AddWork(sum.work, entity.GetDrawingWeight(shadows));
+    if (entity.GetTypeId() == kTypeEdge) {
         AddLine(sum, static_cast<const CEdge&>(entity), shown);
     }
 }
@@ -395,6 +412,7 @@ bool IsSeenThrough(const CDrawingElement& entity, const Tally& placed)
 void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed, bool shadows)
 {
     sum.work = AddWork(sum.work, AddWork(entity.GetDrawingWeight(shadows), placed.work));
+    sum.placedCuts = AddWork(sum.placedCuts, placed.cuts);
     const Copy copy = Placed(entity, placed);
     AddArea(sum.placedFill, copy.fill);
     AddArea(sum.placedLayers, copy.layers);
@@ -589,6 +607,7 @@ Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& coun
 {
     Tally tally{sum.work, 0.0, 0.0, sum.ownBox, sum.seeThrough, sum.inherits};
     tally.box.Add(sum.placedBox);
+    tally.cuts = AddWork(sum.cut, sum.placedCuts);
     tally.layers = CoverageOf(sum.layerArea + sum.placedLayers, tally.box);
     tally.lineLength = sum.lineLength + sum.placedLineLength;
     tally.lineCoverage = LineCoverageOf(tally.lineLength, tally.box);
@@ -679,6 +698,9 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
     FaceLayers faceLayers;
     CopyLayers copyLayers;
     MaterialsShown materials;
+    // Each component's cuts once, and the room keeping them takes.
+    std::uint64_t cutOnce = 0;
+    std::uint64_t kept = 0;
     Tally total;
     while (!stack.empty()) {
         Frame& frame = stack.back();
@@ -716,9 +738,15 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
         }
         const CComponent* component = frame.component;
         const Tally done = Finish(*component, frame.sum, counted, cells, lineCells, copyLayers);
+        cutOnce = AddWork(cutOnce, frame.sum.cut);
+        kept = AddWork(kept, frame.sum.kept);
         stack.pop_back();
         if (stack.empty()) {
             total = done;
+            // The first frame cuts each face once, for all its placements and the frames
+            // after it, unless the store cannot keep every cut: then which faces it keeps
+            // depends on the order they are drawn in, and each is counted wherever drawn.
+            total.work = AddWork(total.work, kept <= CKeptFaceTriangles::kMaxIndices ? cutOnce : done.cuts);
             total.work = AddWork(total.work, materials.GetPictureWork());
         } else {
             counted[component] = done;

@@ -78,7 +78,10 @@ public:
 
     // The work of drawing every path from the component through the placed instances,
     // groups and pictures (definitions nothing places count nothing), each component's
-    // own work summed once however often it is shared. Counted no further than one past
+    // own work summed once however often it is shared. A face's cut (CFace::SWeight) is
+    // counted once however many paths draw it, since the first draw keeps it for every
+    // placement and frame after, unless the store could not keep every cut the model
+    // makes: then at every path. Counted no further than one past
     // the budget, so that the sums cannot overflow; a component met again while it is
     // being counted (a cycle, which the view does not follow) adds its placement only.
     [[nodiscard]] static std::uint64_t Count(const CComponent& root, bool shadows, const Shown& shown);

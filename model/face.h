@@ -105,6 +105,19 @@ public:
     // triangles again and, for a face that casts one, its shadow's volume and the shadow
     // on the ground, by its corners. The pixels it fills are weighed apart (CDrawingWork).
     [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
+    // The drawing weight in its two parts. Drawn: what every draw of the face costs (its
+    // triangles, those crossings add among them, with shadows again and its shadow).
+    // Cut: what only its first draw costs, the corners handed to the sweep and resolving
+    // crossing loops, since the cut is kept with the face for every placement and frame
+    // after it (CKeptFaceTriangles), on the shadows' roads too. Kept: the store's room the
+    // cut takes, at most.
+    struct SWeight
+    {
+        std::uint64_t drawn = 0;
+        std::uint64_t cut = 0;
+        std::uint64_t kept = 0;
+    };
+    [[nodiscard]] SWeight GetWeightParts(bool shadows) const;
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;
     [[nodiscard]] bool IsFrontFacing(ITarnisView* view) const;
     // reason (may be null): 0 none, 1 own, 2 the other side's transparent one, 3 the
@@ -237,10 +250,11 @@ private:
                        bool alphaTest, bool keepDepth);
     void DrawSelectionHighlight(ITarnisView* view, const CColor& selectionColor);
     // What drawing the face costs beyond its loops' own triangles when its loops cross
-    // (a loop itself, or holes one another): counting and resolving them, cutting what is
-    // resolved, and the triangles the crossings add; 0 for loops the sweep cuts and for
-    // loops too costly to fill.
-    [[nodiscard]] std::uint64_t GetResolveWeight() const;
+    // (a loop itself, or holes one another): cut, counting and resolving them and cutting
+    // what is resolved; drawn, the triangles the crossings add; kept, the room the
+    // resolved cut takes. Nothing for loops the sweep cuts; only the counting for loops
+    // too costly to fill.
+    [[nodiscard]] SWeight GetResolveWeight() const;
     // Each edge of whose ring this face holds the first use, by its DrawIfShown.
     void DrawEdgesIfShown(ITarnisView* view);
     [[nodiscard]] const CSmoothNormals* GetSmoothNormalsToDraw(ITarnisView* view) const;

@@ -24,6 +24,7 @@
 #include "model/facegl.h"
 #include "model/loop.h"
 #include "model/facecutcost.h"
+#include "model/keptfacetriangles.h"
 #include "model/profilefacing.h"
 #include "model/smoothnormals.h"
 
@@ -367,6 +368,12 @@ void CFace::DrawSelectionHighlight(ITarnisView* view, const CColor& selectionCol
 
 std::uint64_t CFace::GetDrawingWeight(bool shadows) const
 {
+    const SWeight weight = GetWeightParts(shadows);
+    return weight.drawn + weight.cut < weight.drawn ? UINT64_MAX : weight.drawn + weight.cut;
+}
+
+CFace::SWeight CFace::GetWeightParts(bool shadows) const
+{
     const int loops = GetLoopCount();
     const CLoop* outer = GetOuterLoop();
     const bool cut = loops > 1 || (outer != nullptr && !outer->IsConvex());
@@ -379,19 +386,23 @@ std::uint64_t CFace::GetDrawingWeight(bool shadows) const
     // Corners in loops, each hole bridged to the outline by two more sides: as many
     // triangles as a fan or the sweep makes of them, each sent and set up.
     const std::uint64_t sides = corners + 2 * static_cast<std::uint64_t>(loops > 1 ? loops - 1 : 0);
-    const std::uint64_t drawn = (sides > 2 ? sides - 2 : 0) * CFrameMeter::kTriangleCost;
-    std::uint64_t weight = drawn + (cut ? CFrameMeter::kCutCornerCost * corners : 0);
-    const std::uint64_t resolve = cut ? GetResolveWeight() : 0;
-    if (shadows) {
-        // The frame draws every face again where the sun lights it; one that casts adds
-        // its shadow's volume and its shadow on the ground. The triangles crossings add
-        // are drawn again with the rest, weighed with their resolution.
-        weight += drawn + resolve + (CastsShadows() ? kShadowCornerCost * corners : 0);
+    const std::uint64_t triangles = sides > 2 ? sides - 2 : 0;
+    SWeight weight{triangles * CFrameMeter::kTriangleCost, 0, 0};
+    if (cut) {
+        const SWeight resolve = GetResolveWeight();
+        weight.drawn += resolve.drawn;
+        weight.cut = CFrameMeter::kCutCornerCost * corners + resolve.cut;
+        weight.kept = resolve.cut != 0 ? resolve.kept : CKeptFaceTriangles::RoomFor(triangles, 0);
     }
-    return weight + resolve < weight ? UINT64_MAX : weight + resolve;
+    if (shadows) {
+        // The frame draws every face again where the sun lights it, from the cut it
+        // kept; one that casts adds its shadow's volume and its shadow on the ground.
+        weight.drawn = 2 * weight.drawn + (CastsShadows() ? kShadowCornerCost * corners : 0);
+    }
+    return weight;
 }
 
-std::uint64_t CFace::GetResolveWeight() const
+CFace::SWeight CFace::GetResolveWeight() const
 {
     const CUnitVector3d normal = GetNormal();
     const CVector3d axis(normal.x, normal.y, normal.z);
@@ -418,7 +429,7 @@ std::uint64_t CFace::GetResolveWeight() const
     }
     // One loop that turns once in all does not cross itself; holes may cross anything.
     if (!crosses && ends.size() < 2) {
-        return 0;
+        return {};
     }
     // Counted as the drawing counts it, so that the two agree whether the face is
     // filled; one too costly is left unfilled once counted and costs nothing more to
@@ -426,15 +437,18 @@ std::uint64_t CFace::GetResolveWeight() const
     // moved apart, which the corners already weigh.
     const CFaceCutCost::SCount count = CFaceCutCost::Count(flat, ends);
     if (count.crossings == 0) {
-        return 0;
+        return {};
     }
     if (!count.IsAffordable()) {
-        return count.GetCountingUnits();
+        // Kept without triangles.
+        return {0, count.GetCountingUnits(), 0};
     }
     // The loops resolved are counted again and cut, and make more triangles than the
-    // loops' own corners: a corner at every crossing.
+    // loops' own corners: a corner at every crossing, kept as a mix of others.
     const std::uint64_t own = flat.size() + 2 * ends.size();
     const std::uint64_t added = count.GetResolvedTriangles() > own ? count.GetResolvedTriangles() - own : 0;
-    return count.GetCountingUnits() + count.GetResolveUnits() + count.GetAfterResolveUnits() +
-           CFrameMeter::kCutCornerCost * count.GetResolvedCorners() + added * CFrameMeter::kTriangleCost;
+    return {added * CFrameMeter::kTriangleCost,
+            count.GetCountingUnits() + count.GetResolveUnits() + count.GetAfterResolveUnits() +
+                CFrameMeter::kCutCornerCost * count.GetResolvedCorners(),
+            CKeptFaceTriangles::RoomFor(count.GetResolvedTriangles(), 2 * count.crossings)};
 }

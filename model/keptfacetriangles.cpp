@@ -4,9 +4,6 @@
 
 namespace {
 
-// About 256 MB of indices at most: past it faces are cut anew at every draw, as before.
-constexpr std::size_t kMaxIndices = std::size_t{1} << 26;
-
 struct SStore
 {
     std::vector<CKeptFaceTriangles::SEntry> entries;

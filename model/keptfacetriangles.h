@@ -57,4 +57,12 @@ public:
     static void Release(std::int32_t number);
     // The triangles' indices held by all entries together.
     [[nodiscard]] static std::size_t GetIndexCount();
+    // The room the store holds, in indices (about 256 MB): past it a face is not kept and
+    // is cut anew at every draw.
+    static constexpr std::size_t kMaxIndices = std::size_t{1} << 26;
+    // The room an entry of that many triangles and added corners takes.
+    [[nodiscard]] static constexpr std::uint64_t RoomFor(std::uint64_t triangles, std::uint64_t added)
+    {
+        return 3 * triangles + 3 * added;
+    }
 };

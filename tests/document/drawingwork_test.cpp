@@ -21,6 +21,7 @@
 #include "model/face.h"
 #include "model/undosuspender.h"
 #include "platform/cstring.h"
+#include "samplegen/faceshapes.h"
 #include "samplegen/geometrybuilder.h"
 #include "samplegen/stressmodels.h"
 
@@ -272,6 +273,44 @@ TEST(DrawingWorkTest, APictureIsDecodedAndPreparedOnceHoweverManyFacesAndPlaceme
     SetTextureMemoryBudget(0);
     EXPECT_EQ(CountOfPictures(256, 1), CountOfPictures(8, 1));
     SetTextureMemoryBudget(budget);
+}
+
+// A definition holding a face whose loops cross and run straight along one another, placed
+// side by side: the face is cut once and the cut kept for every placement and frame, so a
+// placement adds what drawing it costs and not the cut.
+TEST(DrawingWorkTest, AFaceIsCutOnceHoweverManyPlacementsDrawIt)
+{
+    CFace::SWeight face;
+    std::uint64_t edges = 0;
+    const auto countOf = [&](int placements) {
+        auto* model = new CTarnwickModel;
+        std::uint64_t work = 0;
+        {
+            const CurrentModelScope scope(model);
+            const CUndoSuspender suspender;
+            EXPECT_TRUE(BuildFaceShapeModel(*model, "ladder", 2000, placements));
+            edges = 0;
+            for (const CDrawingElement* entity : model->GetDefinitionList()->GetDefinition(0)->GetEntityList()) {
+                if (entity->GetTypeId() == kTypeFace) {
+                    face = static_cast<const CFace*>(entity)->GetWeightParts(false);
+                } else {
+                    edges += entity->GetDrawingWeight(false);
+                }
+            }
+            work = CDrawingWork::Count(*model->GetRootComponent(), false, NoLines());
+        }
+        model->Release();
+        return work;
+    };
+    const std::uint64_t few = countOf(2);
+    const std::uint64_t placement = kPlacement + face.drawn + edges;
+    ASSERT_GT(face.cut, placement);
+    EXPECT_EQ(countOf(10) - few, 8 * placement);
+    // Refused while every placement counted the cut; still refused when the placements
+    // draw too much.
+    EXPECT_GT(2000 * (placement + face.cut), CDrawingWork::kBudget);
+    EXPECT_LE(countOf(2000), CDrawingWork::kBudget);
+    EXPECT_EQ(countOf(6000), CDrawingWork::kBudget + 1);
 }
 
 TEST(DrawingWorkTest, ADefinitionPlacingItselfIsCountedOnceAroundTheCycle)

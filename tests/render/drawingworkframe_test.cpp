@@ -191,6 +191,14 @@ TEST_F(DrawingWorkFrameTest, AWholeFrameChargesAboutWhatTheCountAdmitted)
         {"placements of a face with openings, straight runs and crossing holes",
          [](CTarnwickModel& m) { (void)BuildFaceShapeModel(m, "ladderopen", 2000, 1); }},
         {"placements of a concave face", [](CTarnwickModel& m) { BuildStarPlacementsModel(m, 20, 100); }},
+        // The face is cut once, for every placement and the shadows' roads.
+        {"placements of a face with straight runs and crossing holes",
+         [](CTarnwickModel& m) { (void)BuildFaceShapeModel(m, "ladder", 2000, 20); }},
+        {"placements of a face with straight runs and crossing holes, shadows on",
+         [](CTarnwickModel& m) {
+             (void)BuildFaceShapeModel(m, "ladder", 2000, 20);
+             SunShadows(m);
+         }},
         {"edges", [](CTarnwickModel& m) { BuildEdges(m, 2000, false); }},
         {"edges in every style",
          [](CTarnwickModel& m) {
