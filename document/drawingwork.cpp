@@ -333,7 +333,7 @@ double VolumeArea(const CFace& face, const CDrawingWork::Shown& shown, CBounding
 
 bool Blends(const CMaterial* material)
 {
-    return material != nullptr && (material->IsTransparent() || material->TextureHasAlpha());
+    return material != nullptr && material->Blends();
 }
 
 // A face the box-centre sort puts in order, among the records of its component.

@@ -71,7 +71,7 @@ bool TurnsOnce(const std::vector<CPoint2d>& flat, std::size_t start, std::size_t
 
 bool BlendsMaterial(const CMaterial* material)
 {
-    return material != nullptr && (material->IsTransparent() || material->TextureHasAlpha());
+    return material != nullptr && material->Blends();
 }
 
 // The x and y axes of the face's plane frame as the planes of the texture's s and t:
