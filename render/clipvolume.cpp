@@ -99,7 +99,7 @@ bool CClipVolume::ToWindow(const float* positions, std::size_t count, float* x, 
 }
 
 double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vertexCount, CEqualLayers* layers,
-                                        double* rejected) const
+                                        double* rejected, double* setups) const
 {
     // Single precision is plenty for an estimate, and a frame asks this of every triangle.
     const auto halfWidth = static_cast<float>(m_halfWidth);
@@ -115,16 +115,18 @@ double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vert
         const float area = 0.5f * std::fabs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]));
         const float across = std::max({x[0], x[1], x[2]}) - std::min({x[0], x[1], x[2]});
         const float down = std::max({y[0], y[1], y[2]}) - std::min({y[0], y[1], y[2]});
-        const float triangle = area + tileSetup + std::max(across, down) * perTile;
-        if (behind || !(triangle < viewportPixels)) {
+        const float setup = tileSetup + std::max(across, down) * perTile;
+        if (behind || !(area + setup < viewportPixels)) {
             pixels += viewportPixels;
-        } else if (layers != nullptr && rejected != nullptr && area >= CEqualLayers::kLargeTriangle &&
-                   layers->Repeats(WindowCorners(positions + t * 3, x, y))) {
-            // The setup is paid whatever the depth test says.
-            pixels += triangle - area;
+            continue;
+        }
+        // The setup is paid whatever the depth test says.
+        (setups != nullptr ? *setups : pixels) += setup;
+        if (layers != nullptr && rejected != nullptr && area >= CEqualLayers::kLargeTriangle &&
+            layers->Repeats(WindowCorners(positions + t * 3, x, y))) {
             *rejected += area;
         } else {
-            pixels += triangle;
+            pixels += area;
         }
     }
     return pixels;

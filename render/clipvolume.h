@@ -59,9 +59,12 @@ public:
     // setup in every tile it crosses however few pixels it covers there. A triangle
     // that reaches behind the eye, or beyond the viewport, counts as the whole viewport.
     // With layers, the pixels of a large triangle drawn exactly over an equal one are
-    // added to rejected instead, which the depth test rejects.
+    // added to rejected instead, which the depth test rejects. With setups, the setups are
+    // added there instead: they are the drawing thread's, the pixels the rasteriser's
+    // threads'.
     [[nodiscard]] double CountTrianglePixels(const float* positions, std::size_t vertexCount,
-                                             CEqualLayers* layers = nullptr, double* rejected = nullptr) const;
+                                             CEqualLayers* layers = nullptr, double* rejected = nullptr,
+                                             double* setups = nullptr) const;
     // The same for lines (2 vertices each) of that width in pixels: the pixels each
     // covers, its length across the screen times its width (no longer than the viewport's
     // diagonal) and what each step along that length costs; its setup, on the thread that

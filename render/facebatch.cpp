@@ -437,8 +437,10 @@ void CFaceBatch::Flush(ITarnisView* view)
         // one drawn over an equal one costs what the depth test's rejecting costs.
         m_layers.Load();
         double rejected = 0.0;
-        const double pixels = m_volume.CountTrianglePixels(m_positions.data(), corners,
-                                                           m_layers.IsRejecting() ? &m_layers : nullptr, &rejected);
+        double setups = 0.0;
+        const double pixels = m_volume.CountTrianglePixels(
+            m_positions.data(), corners, m_layers.IsRejecting() ? &m_layers : nullptr, &rejected, &setups);
+        units += CFrameMeter::PixelUnits(static_cast<std::uint64_t>(setups), CFrameMeter::kFilledPixelsPerUnit);
         units += CFrameMeter::RasterUnits(pixels, CFrameMeter::kFilledPixelsPerUnit);
         units += CFrameMeter::RasterUnits(rejected, CFrameMeter::kRejectedPixelsPerUnit);
     }
