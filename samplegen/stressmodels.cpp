@@ -46,16 +46,11 @@
 #include "model/vertex.h"
 #include "samplegen/geometrybuilder.h"
 #include "samplegen/gridmodel.h"
+#include "samplegen/placing.h"
 
 namespace {
 
 const CVector3d kUp(0.0, 0.0, 1.0);
-
-// The columns of a square field for that many things (one at least).
-int ColumnsFor(int count)
-{
-    return static_cast<int>(std::ceil(std::sqrt(static_cast<double>(std::max(count, 1)))));
-}
 
 // Rows of places two units apart, that many columns wide.
 CVector3d PlaceOf(int index, int columns)
@@ -71,9 +66,7 @@ void BuildDefinitionsModel(CTarnwickModel& model, int definitionCount)
     const CurrentModelScope scope(&model);
     const int columns = ColumnsFor(definitionCount);
     for (int i = 0; i < definitionCount; ++i) {
-        auto* definition = new CComponentDefinition;
-        definition->SetName(CString::FromUtf8("Box#" + std::to_string(i + 1)));
-        model.GetRootComponent()->GetDefinitionList()->Add(definition);
+        CComponentDefinition* definition = AddDefinition(model, "Box#" + std::to_string(i + 1));
         (void)CGeometryBuilder(*definition).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1 + i % 3));
         definition->SetThumbnailWaiting(true);
         auto* instance = new CComponentInstance;
@@ -119,9 +112,7 @@ void BuildSharedModel(CTarnwickModel& model, const SharedModelShape& shape)
     if (levels == 0) {
         return;
     }
-    auto* inner = new CComponentDefinition;
-    inner->SetName(CString::FromUtf8("Level#" + std::to_string(levels)));
-    model.GetRootComponent()->GetDefinitionList()->Add(inner);
+    CComponentDefinition* inner = AddDefinition(model, "Level#" + std::to_string(levels));
     // The extent of what the level being made places, from its origin.
     CVector3d extent(1.0, 1.0, 1.0);
     if (shape.leafTriangles > 0) {
@@ -133,25 +124,12 @@ void BuildSharedModel(CTarnwickModel& model, const SharedModelShape& shape)
     for (int level = levels - 1; level >= 0; --level) {
         CComponent* outer = model.GetRootComponent();
         if (level > 0) {
-            auto* definition = new CComponentDefinition;
-            definition->SetName(CString::FromUtf8("Level#" + std::to_string(level)));
-            model.GetRootComponent()->GetDefinitionList()->Add(definition);
-            outer = definition;
+            outer = AddDefinition(model, "Level#" + std::to_string(level));
         }
         const int copies = std::max(shape.copies[static_cast<std::size_t>(level)], 0);
-        const int columns = ColumnsFor(copies);
         // A unit's gap between neighbours, so that each copy shows.
         const CVector3d step(extent.x + 1.0, extent.y + 1.0, 0.0);
-        for (int copy = 0; copy < copies; ++copy) {
-            auto* instance = new CComponentInstance;
-            inner->AddInstance(instance);
-            if (!shape.stacked) {
-                CTransformation transform;
-                transform.SetTranslation(CVector3d(step.x * (copy % columns), step.y * (copy / columns), 0.0));
-                instance->SetTransform(transform);
-            }
-            outer->Add(instance);
-        }
+        const int columns = PlaceField(*outer, *inner, copies, shape.stacked ? CVector3d(0.0, 0.0, 0.0) : step);
         if (!shape.stacked && copies > 1) {
             const int rows = (copies + columns - 1) / columns;
             extent = CVector3d(step.x * columns - 1.0, step.y * rows - 1.0, extent.z);
@@ -186,9 +164,7 @@ void BuildShadowedModel(CTarnwickModel& model, int placementCount)
     constexpr int kQuadsPerRow = 40;
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
-    auto* definition = new CComponentDefinition;
-    definition->SetName(CString::FromUtf8("Quads"));
-    model.GetRootComponent()->GetDefinitionList()->Add(definition);
+    CComponentDefinition* definition = AddDefinition(model, "Quads");
     const CGeometryBuilder builder(*definition);
     for (int i = 0; i < kQuads; ++i) {
         const double x = 1.5 * (i % kQuadsPerRow);
@@ -197,15 +173,8 @@ void BuildShadowedModel(CTarnwickModel& model, int placementCount)
                             builder.Vertex(CPoint3d(x + 1.0, y, 1.5)), builder.Vertex(CPoint3d(x, y, 1.5))});
     }
     const CVector3d extent(1.5 * kQuadsPerRow, 1.0 * (kQuads / kQuadsPerRow), 1.5);
-    const int columns = ColumnsFor(placementCount);
-    for (int i = 0; i < placementCount; ++i) {
-        auto* instance = new CComponentInstance;
-        definition->AddInstance(instance);
-        CTransformation transform;
-        transform.SetTranslation(CVector3d((extent.x + 1.0) * (i % columns), (extent.y + 1.0) * (i / columns), 0.0));
-        instance->SetTransform(transform);
-        model.GetRootComponent()->Add(instance);
-    }
+    const int columns =
+        PlaceField(*model.GetRootComponent(), *definition, placementCount, CVector3d(extent.x + 1.0, extent.y + 1.0, 0.0));
     CShadowInfo& shadows = *model.GetShadowInfo();
     shadows.SetDateTime(CUtcTime(2020, 6, 21, 15, 0, 0));
     shadows.SetDisplayShadows(true);
@@ -518,19 +487,9 @@ void BuildStarPlacementsModel(CTarnwickModel& model, int placements, int starCor
 {
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
-    auto* definition = new CComponentDefinition;
-    definition->SetName(CString::FromUtf8("Star"));
-    model.GetRootComponent()->GetDefinitionList()->Add(definition);
+    CComponentDefinition* definition = AddDefinition(model, "Star");
     (void)AddStar(*definition, starCorners);
-    const int columns = ColumnsFor(placements);
-    for (int i = 0; i < placements; ++i) {
-        auto* instance = new CComponentInstance;
-        definition->AddInstance(instance);
-        CTransformation transform;
-        transform.SetTranslation(PlaceOf(i, columns) * 100.0);
-        instance->SetTransform(transform);
-        model.GetRootComponent()->Add(instance);
-    }
+    const int columns = PlaceField(*model.GetRootComponent(), *definition, placements, CVector3d(200.0, 200.0, 0.0));
     const double size = 200.0 * columns;
     LookDownOn(model, CPoint3d(size / 2.0 - 100.0, size / 2.0 - 100.0, 0.0), size);
 }
@@ -603,9 +562,7 @@ void BuildPolylinesModel(CTarnwickModel& model, int placements, int points)
 {
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
-    auto* definition = new CComponentDefinition;
-    definition->SetName(CString::FromUtf8("Polyline"));
-    model.GetRootComponent()->GetDefinitionList()->Add(definition);
+    CComponentDefinition* definition = AddDefinition(model, "Polyline");
     const int count = std::max(points, 2);
     std::vector<CPoint3d> chain;
     chain.reserve(static_cast<std::size_t>(count));
