@@ -22,7 +22,6 @@
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
-#include "document/definitionlist.h"
 #include "document/dib.h"
 #include "document/fontmanager.h"
 #include "document/imageadapter/imageapp.h"
@@ -573,11 +572,7 @@ void BuildPolylinesModel(CTarnwickModel& model, int placements, int points)
         chain.emplace_back(50.0 + radius * std::cos(angle), 50.0 + radius * std::sin(angle), 0.0);
     }
     definition->Add(new CPolyline3d(std::move(chain)));
-    for (int i = 0; i < std::max(placements, 1); ++i) {
-        auto* instance = new CComponentInstance;
-        definition->AddInstance(instance);
-        model.GetRootComponent()->Add(instance);
-    }
+    (void)PlaceField(*model.GetRootComponent(), *definition, std::max(placements, 1), CVector3d(0.0, 0.0, 0.0));
     LookDownOn(model, CPoint3d(50.0, 50.0, 0.0), 200.0);
 }
 
