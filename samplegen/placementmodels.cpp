@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "document/camera.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/shadowinfo.h"
@@ -33,11 +32,7 @@ void BuildSquares(CTarnwickModel& model, int outer, int inner, bool shadows)
         info.SetDateTime(CUtcTime(2020, 6, 21, 15, 0, 0));
         info.SetDisplayShadows(true);
     }
-    const CPoint3d target(side / 2.0, side / 2.0, 0.0);
-    CCamera camera;
-    camera.SetView(CPoint3d(target.x, target.y, 2.0 * side), target, CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0, true,
-                   35.0, side);
-    model.SetCamera(camera);
+    LookDownOnField(model, side);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "document/camera.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
@@ -36,4 +37,13 @@ int PlaceField(CComponent& into, CComponentDefinition& placed, int count, const 
         into.Add(instance);
     }
     return columns;
+}
+
+void LookDownOnField(CTarnwickModel& model, double side, bool perspective)
+{
+    const CPoint3d target(side / 2.0, side / 2.0, 0.0);
+    CCamera camera;
+    camera.SetView(CPoint3d(target.x, target.y, 2.0 * side), target, CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0,
+                   perspective, 35.0, side);
+    model.SetCamera(camera);
 }

@@ -19,3 +19,7 @@ CComponentDefinition* AddDefinition(CTarnwickModel& model, std::string_view name
 // the place in column c and row r is translated by (c step.x, r step.y, 0). Answers the
 // field's columns.
 int PlaceField(CComponent& into, CComponentDefinition& placed, int count, const CVector3d& step);
+
+// Looks straight down on the square field from the origin to side x side, which fills
+// the view; in perspective or parallel.
+void LookDownOnField(CTarnwickModel& model, double side, bool perspective = true);

@@ -274,35 +274,6 @@ void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCoun
     }
 }
 
-void BuildLabelsModel(CTarnwickModel& model, int labelCount)
-{
-    const CUndoSuspender suspender;
-    const CurrentModelScope scope(&model);
-    constexpr std::size_t kLabelLength = 1000;
-    const std::string words =
-        "The quick brown fox jumps over the lazy dog; PACK MY BOX WITH FIVE DOZEN JUGS 0123456789. ";
-    const int columns = ColumnsFor(labelCount);
-    for (int i = 0; i < labelCount; ++i) {
-        std::string label = "Label " + std::to_string(i + 1) + ": ";
-        while (label.size() < kLabelLength) {
-            label += words;
-        }
-        label.resize(kLabelLength);
-        auto* text = new CText;
-        text->SetText(CString::FromUtf8(label));
-        text->SetAnchor(CModelPointRef(CPoint3d(PlaceOf(i, columns))), true);
-        text->SetLeaderKindValue(CText::kModelLeader);
-        text->SetLeaderVector(0.5, 0.5, 0.0);
-        model.GetRootComponent()->Add(text);
-    }
-    const double size = 2.0 * columns;
-    const CPoint3d target(size / 2.0, size / 2.0, 0.0);
-    CCamera camera;
-    camera.SetView(CPoint3d(target.x, target.y, 2.0 * size), target, CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0, true,
-                   35.0, size);
-    model.SetCamera(camera);
-}
-
 namespace {
 
 constexpr const char* kLabelWords =
@@ -340,28 +311,31 @@ void AddLabel(CTarnwickModel& model, const CString& text, const CVector3d& place
     model.GetRootComponent()->Add(label);
 }
 
-// Looks straight down on a square field of that many columns.
-void LookDownOnField(CTarnwickModel& model, int columns)
+// That many labels (at least 0) numbered after the prefix, each that many characters
+// long, in a square field looked down on.
+void AddLabelField(CTarnwickModel& model, int count, const char* prefix, std::size_t length, CTwFont* font)
 {
-    const double size = 2.0 * columns;
-    const CPoint3d target(size / 2.0, size / 2.0, 0.0);
-    CCamera camera;
-    camera.SetView(CPoint3d(target.x, target.y, 2.0 * size), target, CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0, true,
-                   35.0, size);
-    model.SetCamera(camera);
+    const int columns = ColumnsFor(count);
+    for (int i = 0; i < count; ++i) {
+        AddLabel(model, NumberedText(prefix, i, length), PlaceOf(i, columns), font);
+    }
+    LookDownOnField(model, 2.0 * columns);
 }
 
 }  // namespace
+
+void BuildLabelsModel(CTarnwickModel& model, int labelCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    AddLabelField(model, labelCount, "Label ", 1000, nullptr);
+}
 
 void BuildShortLabelsModel(CTarnwickModel& model, int labelCount)
 {
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
-    const int columns = ColumnsFor(labelCount);
-    for (int i = 0; i < labelCount; ++i) {
-        AddLabel(model, NumberedText("Label ", i, 100), PlaceOf(i, columns), nullptr);
-    }
-    LookDownOnField(model, columns);
+    AddLabelField(model, labelCount, "Label ", 100, nullptr);
 }
 
 void BuildBigFontLabelsModel(CTarnwickModel& model, int labelCount)
@@ -371,11 +345,7 @@ void BuildBigFontLabelsModel(CTarnwickModel& model, int labelCount)
     CTwFont* font =
         model.GetFontManager()->GetFont(CString("DejaVu Sans"), false, false, PointsForPixels(200),
                                         CTwFont::kKindTextImage);
-    const int columns = ColumnsFor(labelCount);
-    for (int i = 0; i < labelCount; ++i) {
-        AddLabel(model, NumberedText("L", i, 20), PlaceOf(i, columns), font);
-    }
-    LookDownOnField(model, columns);
+    AddLabelField(model, labelCount, "L", 20, font);
 }
 
 void BuildDimensionsModel(CTarnwickModel& model, int dimensionCount, int characters)
@@ -392,7 +362,7 @@ void BuildDimensionsModel(CTarnwickModel& model, int dimensionCount, int charact
         dimension->SetLabelText(NumberedText("D", i, length));
         model.GetRootComponent()->Add(dimension);
     }
-    LookDownOnField(model, columns);
+    LookDownOnField(model, 2.0 * columns);
 }
 
 void BuildFontSizesModel(CTarnwickModel& model, int labelCount)
@@ -413,7 +383,7 @@ void BuildFontSizesModel(CTarnwickModel& model, int labelCount)
                                                         PointsForPixels(8 + i % 1000), CTwFont::kKindTextImage);
         AddLabel(model, NumberedText("F", i, 200), PlaceOf(i, columns), font);
     }
-    LookDownOnField(model, columns);
+    LookDownOnField(model, 2.0 * columns);
 }
 
 namespace {
