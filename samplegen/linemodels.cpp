@@ -19,7 +19,7 @@ namespace {
 CComponentDefinition* AddStackedDefinition(CTarnwickModel& model, const char* name, int placements)
 {
     CComponentDefinition* definition = AddDefinition(model, name);
-    (void)PlaceField(*model.GetRootComponent(), *definition, std::max(placements, 1), CVector3d(0.0, 0.0, 0.0));
+    PlaceStacked(*model.GetRootComponent(), *definition, std::max(placements, 1));
     return definition;
 }
 

@@ -39,6 +39,15 @@ int PlaceField(CComponent& into, CComponentDefinition& placed, int count, const 
     return columns;
 }
 
+void PlaceStacked(CComponent& into, CComponentDefinition& placed, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        auto* instance = new CComponentInstance;
+        placed.AddInstance(instance);
+        into.Add(instance);
+    }
+}
+
 void LookDownOnField(CTarnwickModel& model, double side, bool perspective)
 {
     const CPoint3d target(side / 2.0, side / 2.0, 0.0);

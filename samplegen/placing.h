@@ -20,6 +20,10 @@ CComponentDefinition* AddDefinition(CTarnwickModel& model, std::string_view name
 // field's columns.
 int PlaceField(CComponent& into, CComponentDefinition& placed, int count, const CVector3d& step);
 
+// Places the definition that many times in the component, all where it stands: each
+// placement keeps the identity transformation.
+void PlaceStacked(CComponent& into, CComponentDefinition& placed, int count);
+
 // Looks straight down on the square field from the origin to side x side, which fills
 // the view; in perspective or parallel.
 void LookDownOnField(CTarnwickModel& model, double side, bool perspective = true);

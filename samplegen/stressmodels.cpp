@@ -128,8 +128,9 @@ void BuildSharedModel(CTarnwickModel& model, const SharedModelShape& shape)
         const int copies = std::max(shape.copies[static_cast<std::size_t>(level)], 0);
         // A unit's gap between neighbours, so that each copy shows.
         const CVector3d step(extent.x + 1.0, extent.y + 1.0, 0.0);
-        const int columns = PlaceField(*outer, *inner, copies, shape.stacked ? CVector3d(0.0, 0.0, 0.0) : step);
-        if (!shape.stacked && copies > 1) {
+        if (shape.stacked) {
+            PlaceStacked(*outer, *inner, copies);
+        } else if (const int columns = PlaceField(*outer, *inner, copies, step); copies > 1) {
             const int rows = (copies + columns - 1) / columns;
             extent = CVector3d(step.x * columns - 1.0, step.y * rows - 1.0, extent.z);
         }
@@ -542,7 +543,7 @@ void BuildPolylinesModel(CTarnwickModel& model, int placements, int points)
         chain.emplace_back(50.0 + radius * std::cos(angle), 50.0 + radius * std::sin(angle), 0.0);
     }
     definition->Add(new CPolyline3d(std::move(chain)));
-    (void)PlaceField(*model.GetRootComponent(), *definition, std::max(placements, 1), CVector3d(0.0, 0.0, 0.0));
+    PlaceStacked(*model.GetRootComponent(), *definition, std::max(placements, 1));
     LookDownOn(model, CPoint3d(50.0, 50.0, 0.0), 200.0);
 }
 
