@@ -25,7 +25,6 @@
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
-#include "document/camera.h"
 #include "document/fontmanager.h"
 #include "document/modelpointref.h"
 #include "document/renderingoptions.h"
@@ -41,6 +40,7 @@
 #include "samplegen/gridmodel.h"
 #include "samplegen/linemodels.h"
 #include "samplegen/modelfiles.h"
+#include "samplegen/placing.h"
 #include "samplegen/stressmodels.h"
 
 namespace {
@@ -55,16 +55,6 @@ struct Drawn
     std::uint64_t units = 0;
     std::uint64_t counted = 0;
 };
-
-// Looks straight down on the square from (0, 0) to (side, side), filling the frame.
-void LookDownOnSquare(CTarnwickModel& model, double side)
-{
-    const CPoint3d target(side / 2.0, side / 2.0, 0.0);
-    CCamera camera;
-    camera.SetView(CPoint3d(target.x, target.y, 2.0 * side), target, CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0, false,
-                   35.0, side);
-    model.SetCamera(camera);
-}
 
 // The model built, written and read back as the program reads a file, and its first
 // frames drawn from its camera, each waited for.
@@ -195,7 +185,7 @@ void AddSquares(CTarnwickModel& model, int count, double side, double spacing, b
                                kUp);
         }
     }
-    LookDownOnSquare(model, stacked ? 1.0 : spacing * columns);
+    LookDownOnField(model, stacked ? 1.0 : spacing * columns, false);
 }
 
 // That many stars of that many corners side by side, which the sweep cuts into triangles.
@@ -216,7 +206,7 @@ void AddRings(CTarnwickModel& model, int count, int corners)
         (void)builder.Face(ring, kUp);
     }
     model.GetRenderingOptions()->SetDisplayEdges(0);
-    LookDownOnSquare(model, 2.0 * columns);
+    LookDownOnField(model, 2.0 * columns, false);
 }
 
 // That many labels of that many characters in a font that many pixels high, each with a
@@ -244,7 +234,7 @@ void AddLabels(CTarnwickModel& model, int count, int characters, int pixels)
         label->SetFont(font, false);
         model.GetRootComponent()->Add(label);
     }
-    LookDownOnSquare(model, 2.0 * columns);
+    LookDownOnField(model, 2.0 * columns, false);
 }
 
 // The grid of the README's benchmarks: faces and their edges, one vertex at a time.

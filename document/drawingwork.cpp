@@ -17,6 +17,7 @@
 #include "document/texturegl.h"
 #include "foundation/boundingbox3d.h"
 #include "foundation/framemeter.h"
+#include "foundation/recentkeys.h"
 #include "foundation/transformation.h"
 #include "document/pagelist.h"
 #include "document/renderingoptions.h"
@@ -99,43 +100,10 @@ struct Sum
 constexpr double kBehindShare =
     static_cast<double>(CFrameMeter::kFilledPixelsPerUnit) / static_cast<double>(CFrameMeter::kRejectedPixelsPerUnit);
 
-// The layers met last, one a slot chosen by hash: a layer met again while its slot still
-// holds it lies over an equal one. One pushed out is later taken for new, which can only
-// raise the count.
+// The layers met last: one met again while the table still holds it lies over an equal
+// one. One pushed out is later taken for new, which can only raise the count.
 template <std::size_t kWords>
-class RecentLayers
-{
-public:
-    using Key = std::array<std::uint64_t, kWords>;
-
-    [[nodiscard]] bool Repeats(const Key& key)
-    {
-        if (m_slots.empty()) {
-            m_slots.resize(kSlots);
-        }
-        std::uint64_t hash = 0;
-        for (const std::uint64_t word : key) {
-            hash = (hash ^ word) * 0x9E3779B97F4A7C15ULL;
-            hash ^= hash >> 29;
-        }
-        Slot& slot = m_slots[hash & (kSlots - 1)];
-        if (slot.used && slot.key == key) {
-            return true;
-        }
-        slot = {key, true};
-        return false;
-    }
-
-private:
-    static constexpr std::size_t kSlots = 1024;
-    struct Slot
-    {
-        Key key{};
-        bool used = false;
-    };
-    std::vector<Slot> m_slots;
-};
-
+using RecentLayers = CRecentKeys<std::array<std::uint64_t, kWords>, 1024>;
 // A face: its component, its normal, its box and its first two corners (the two
 // triangles of a square share the rest).
 using FaceLayers = RecentLayers<16>;

@@ -8,8 +8,8 @@
 // out is later charged as filled, which can only charge more. User-interface thread only.
 
 #include <array>
-#include <cstddef>
-#include <vector>
+
+#include "foundation/recentkeys.h"
 
 class CEqualLayers
 {
@@ -19,23 +19,17 @@ public:
     static constexpr float kLargeTriangle = 1024.0f;
 
     // Forgets every triangle: a new frame clears the depth buffer.
-    void Clear();
+    void Clear() { m_corners.Clear(); }
     // Reads from GL whether the depth test now rejects what lies at the depth already
     // written.
     void Load();
     [[nodiscard]] bool IsRejecting() const { return m_rejecting; }
     // Whether an equal triangle (x, y and depth of each corner) was drawn before while
-    // the test rejected; remembers this one when not.
-    [[nodiscard]] bool Repeats(const std::array<float, 9>& corners);
+    // the test rejected; remembers this one when not. Compared as bits: the same corners
+    // through the same matrices give the same bits.
+    [[nodiscard]] bool Repeats(const std::array<float, 9>& corners) { return m_corners.Repeats(corners); }
 
 private:
-    static constexpr std::size_t kSlots = 4096;
-    struct Slot
-    {
-        std::array<float, 9> corners{};
-        bool used = false;
-    };
-    std::vector<Slot> m_slots;
-    bool m_dirty = false;
+    CRecentKeys<std::array<float, 9>, 4096> m_corners;
     bool m_rejecting = false;
 };

@@ -1,28 +1,25 @@
 #include "samplegen/definitionmodels.h"
 
-#include <cmath>
 #include <string>
 
 #include "document/camera.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
-#include "document/definitionlist.h"
 #include "document/tarnwickmodel.h"
 #include "foundation/transformation.h"
 #include "model/undosuspender.h"
 #include "samplegen/geometrybuilder.h"
+#include "samplegen/placing.h"
 
 void BuildTriangleDefinitionsModel(CTarnwickModel& model, int definitionCount)
 {
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
     const CVector3d up(0.0, 0.0, 1.0);
-    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(definitionCount > 0 ? definitionCount : 1))));
+    const int columns = ColumnsFor(definitionCount);
     for (int i = 0; i < definitionCount; ++i) {
-        auto* definition = new CComponentDefinition;
-        definition->SetName(CString::FromUtf8("Triangle#" + std::to_string(i + 1)));
-        model.GetRootComponent()->GetDefinitionList()->Add(definition);
+        CComponentDefinition* definition = AddDefinition(model, "Triangle#" + std::to_string(i + 1));
         const CGeometryBuilder builder(*definition);
         (void)builder.Face({builder.Vertex(CPoint3d(0, 0, 0)), builder.Vertex(CPoint3d(1, 0, 0)),
                             builder.Vertex(CPoint3d(0, 1 + i % 3, 0))},

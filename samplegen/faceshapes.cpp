@@ -10,15 +10,14 @@
 #include "document/componentbehavior.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
-#include "document/definitionlist.h"
 #include "document/tarnwickmodel.h"
-#include "foundation/transformation.h"
 #include "model/face.h"
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
 #include "model/undosuspender.h"
 #include "model/vertex.h"
 #include "samplegen/geometrybuilder.h"
+#include "samplegen/placing.h"
 
 namespace {
 
@@ -319,9 +318,7 @@ void GlueWindows(CComponent& component, CFace& face, const SFaceShape& shape)
         return;
     }
     for (const Loop& opening : shape.openings) {
-        auto* window = new CComponentDefinition;
-        window->SetName(CString::FromUtf8("Window"));
-        model->GetRootComponent()->GetDefinitionList()->Add(window);
+        CComponentDefinition* window = AddDefinition(*model, "Window");
         dynamic_cast<CComponentBehavior*>(window->GetBehavior())->SetCutsOpening(true);
         const CGeometryBuilder outline(*window);
         std::vector<CVertex*> corners;
@@ -469,10 +466,7 @@ bool BuildFaceShapeModel(CTarnwickModel& model, const std::string& kind, int siz
     const CurrentModelScope scope(&model);
     CComponent* holder = model.GetRootComponent();
     if (placements > 0) {
-        auto* definition = new CComponentDefinition;
-        definition->SetName(CString::FromUtf8("Shape"));
-        model.GetRootComponent()->GetDefinitionList()->Add(definition);
-        holder = definition;
+        holder = AddDefinition(model, "Shape");
     }
     (void)AddFaceShape(*holder, shape);
     const double extent = std::max(shape.GetExtent(), 1e-3);
@@ -480,16 +474,9 @@ bool BuildFaceShapeModel(CTarnwickModel& model, const std::string& kind, int siz
     double across = extent;
     if (placements > 0) {
         // In rows of about the square root of the count, each an extent and a fifth apart.
-        const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(placements))));
         const double pitch = 1.2 * extent;
-        for (int i = 0; i < placements; ++i) {
-            auto* instance = new CComponentInstance;
-            static_cast<CComponentDefinition*>(holder)->AddInstance(instance);
-            CTransformation transform;
-            transform.SetTranslation(CVector3d(pitch * (i % columns), pitch * (i / columns), 0.0));
-            instance->SetTransform(transform);
-            model.GetRootComponent()->Add(instance);
-        }
+        const int columns = PlaceField(*model.GetRootComponent(), *static_cast<CComponentDefinition*>(holder),
+                                       placements, CVector3d(pitch, pitch, 0.0));
         across = pitch * columns;
         centre = centre + CVector3d(across / 2.0 - pitch / 2.0, across / 2.0 - pitch / 2.0, 0.0);
     }

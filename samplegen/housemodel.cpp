@@ -15,7 +15,6 @@
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
-#include "document/definitionlist.h"
 #include "document/dib.h"
 #include "document/group.h"
 #include "document/imageadapter/imageapp.h"
@@ -35,6 +34,7 @@
 #include "model/undosuspender.h"
 #include "model/vertex.h"
 #include "samplegen/geometrybuilder.h"
+#include "samplegen/placing.h"
 
 namespace {
 
@@ -161,14 +161,6 @@ HouseParts BuildHouse(const CGeometryBuilder& builder)
     parts.frontLeft = base[0];
     parts.frontRight = base[1];
     return parts;
-}
-
-CComponentDefinition* AddDefinition(CTarnwickModel& model, const char* name)
-{
-    auto* definition = new CComponentDefinition;
-    definition->SetName(name);
-    model.GetRootComponent()->GetDefinitionList()->Add(definition);
-    return definition;
 }
 
 template <typename Instance>

@@ -1,34 +1,25 @@
 #include "samplegen/linemodels.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "document/camera.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
-#include "document/componentinstance.h"
-#include "document/definitionlist.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "document/utctime.h"
-#include "foundation/transformation.h"
 #include "model/undosuspender.h"
 #include "samplegen/geometrybuilder.h"
+#include "samplegen/placing.h"
 
 namespace {
 
 // A definition named so, placed that many times (at least once) where it stands.
 CComponentDefinition* AddStackedDefinition(CTarnwickModel& model, const char* name, int placements)
 {
-    auto* definition = new CComponentDefinition;
-    definition->SetName(CString::FromUtf8(name));
-    model.GetRootComponent()->GetDefinitionList()->Add(definition);
-    for (int i = 0; i < std::max(placements, 1); ++i) {
-        auto* instance = new CComponentInstance;
-        definition->AddInstance(instance);
-        model.GetRootComponent()->Add(instance);
-    }
+    CComponentDefinition* definition = AddDefinition(model, name);
+    PlaceStacked(*model.GetRootComponent(), *definition, std::max(placements, 1));
     return definition;
 }
 
@@ -69,7 +60,7 @@ void BuildShortEdgesModel(CTarnwickModel& model, int edges, int placements, bool
     CComponentDefinition* definition = AddStackedDefinition(model, "Short edges", placements);
     const CGeometryBuilder builder(*definition);
     const int count = std::max(edges, 1);
-    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
+    const int columns = ColumnsFor(count);
     constexpr double kLength = 1.0 / 50.0;
     for (int i = 0; i < count; ++i) {
         const double x = static_cast<double>(i % columns) / columns;

@@ -1,7 +1,6 @@
 #include "samplegen/sectionmodels.h"
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 #include "annotations/sectionplane.h"
@@ -9,11 +8,11 @@
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
-#include "document/definitionlist.h"
 #include "document/tarnwickmodel.h"
 #include "foundation/transformation.h"
 #include "model/undosuspender.h"
 #include "samplegen/geometrybuilder.h"
+#include "samplegen/placing.h"
 #include "samplegen/gridmodel.h"
 
 namespace {
@@ -40,14 +39,6 @@ void AddUprightPlanes(CComponent& component, int count, double low, double high)
         const double x = low + (high - low) * (i + 0.5) / count;
         component.Add(new CSectionPlane(CPlane3d(CPoint3d(x, 0.0, 0.0), CVector3d(1.0, 0.0, 0.0))));
     }
-}
-
-CComponentDefinition* NewDefinition(CTarnwickModel& model, const char* name)
-{
-    auto* definition = new CComponentDefinition;
-    definition->SetName(CString::FromUtf8(name));
-    model.GetRootComponent()->GetDefinitionList()->Add(definition);
-    return definition;
 }
 
 void Place(CComponent& holder, CComponentDefinition* definition, const CTransformation& transform)
@@ -109,9 +100,9 @@ void BuildTiltedCutModel(CTarnwickModel& model, int count)
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
     const int placements = std::max(count, 1);
-    CComponentDefinition* quad = NewDefinition(model, "Quad");
+    CComponentDefinition* quad = AddDefinition(model, "Quad");
     AddUprightQuad(*quad, -1.0, 1.0);
-    CComponentDefinition* row = NewDefinition(model, "Row");
+    CComponentDefinition* row = AddDefinition(model, "Row");
     // Turned in their own plane: each still stands across the ground.
     for (int i = 0; i < placements; ++i) {
         Place(*row, quad, Turned(CVector3d(2.0 * i, 0, 0), CUnitVector3d(0, 1, 0), kTiltStep * i));
@@ -131,10 +122,10 @@ void BuildRisingCutModel(CTarnwickModel& model, int count)
     const CurrentModelScope scope(&model);
     const int placements = std::max(count, 1);
     const double step = kRisingStepMillimetres * kMillimetre;
-    CComponentDefinition* quad = NewDefinition(model, "Rising quad");
+    CComponentDefinition* quad = AddDefinition(model, "Rising quad");
     AddUprightQuad(*quad, -1.0, 1.0);
     CComponent& root = *model.GetRootComponent();
-    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(placements))));
+    const int columns = ColumnsFor(placements);
     for (int k = 0; k < placements; ++k) {
         CTransformation shift;
         shift.SetTranslation(CVector3d(2.0 * (k % columns), 2.0 * (k / columns), step * k));

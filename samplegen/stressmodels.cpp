@@ -22,7 +22,6 @@
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
-#include "document/definitionlist.h"
 #include "document/dib.h"
 #include "document/fontmanager.h"
 #include "document/imageadapter/imageapp.h"
@@ -46,16 +45,11 @@
 #include "model/vertex.h"
 #include "samplegen/geometrybuilder.h"
 #include "samplegen/gridmodel.h"
+#include "samplegen/placing.h"
 
 namespace {
 
 const CVector3d kUp(0.0, 0.0, 1.0);
-
-// The columns of a square field for that many things (one at least).
-int ColumnsFor(int count)
-{
-    return static_cast<int>(std::ceil(std::sqrt(static_cast<double>(std::max(count, 1)))));
-}
 
 // Rows of places two units apart, that many columns wide.
 CVector3d PlaceOf(int index, int columns)
@@ -71,9 +65,7 @@ void BuildDefinitionsModel(CTarnwickModel& model, int definitionCount)
     const CurrentModelScope scope(&model);
     const int columns = ColumnsFor(definitionCount);
     for (int i = 0; i < definitionCount; ++i) {
-        auto* definition = new CComponentDefinition;
-        definition->SetName(CString::FromUtf8("Box#" + std::to_string(i + 1)));
-        model.GetRootComponent()->GetDefinitionList()->Add(definition);
+        CComponentDefinition* definition = AddDefinition(model, "Box#" + std::to_string(i + 1));
         (void)CGeometryBuilder(*definition).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1 + i % 3));
         definition->SetThumbnailWaiting(true);
         auto* instance = new CComponentInstance;
@@ -119,9 +111,7 @@ void BuildSharedModel(CTarnwickModel& model, const SharedModelShape& shape)
     if (levels == 0) {
         return;
     }
-    auto* inner = new CComponentDefinition;
-    inner->SetName(CString::FromUtf8("Level#" + std::to_string(levels)));
-    model.GetRootComponent()->GetDefinitionList()->Add(inner);
+    CComponentDefinition* inner = AddDefinition(model, "Level#" + std::to_string(levels));
     // The extent of what the level being made places, from its origin.
     CVector3d extent(1.0, 1.0, 1.0);
     if (shape.leafTriangles > 0) {
@@ -133,26 +123,14 @@ void BuildSharedModel(CTarnwickModel& model, const SharedModelShape& shape)
     for (int level = levels - 1; level >= 0; --level) {
         CComponent* outer = model.GetRootComponent();
         if (level > 0) {
-            auto* definition = new CComponentDefinition;
-            definition->SetName(CString::FromUtf8("Level#" + std::to_string(level)));
-            model.GetRootComponent()->GetDefinitionList()->Add(definition);
-            outer = definition;
+            outer = AddDefinition(model, "Level#" + std::to_string(level));
         }
         const int copies = std::max(shape.copies[static_cast<std::size_t>(level)], 0);
-        const int columns = ColumnsFor(copies);
         // A unit's gap between neighbours, so that each copy shows.
         const CVector3d step(extent.x + 1.0, extent.y + 1.0, 0.0);
-        for (int copy = 0; copy < copies; ++copy) {
-            auto* instance = new CComponentInstance;
-            inner->AddInstance(instance);
-            if (!shape.stacked) {
-                CTransformation transform;
-                transform.SetTranslation(CVector3d(step.x * (copy % columns), step.y * (copy / columns), 0.0));
-                instance->SetTransform(transform);
-            }
-            outer->Add(instance);
-        }
-        if (!shape.stacked && copies > 1) {
+        if (shape.stacked) {
+            PlaceStacked(*outer, *inner, copies);
+        } else if (const int columns = PlaceField(*outer, *inner, copies, step); copies > 1) {
             const int rows = (copies + columns - 1) / columns;
             extent = CVector3d(step.x * columns - 1.0, step.y * rows - 1.0, extent.z);
         }
@@ -186,9 +164,7 @@ void BuildShadowedModel(CTarnwickModel& model, int placementCount)
     constexpr int kQuadsPerRow = 40;
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
-    auto* definition = new CComponentDefinition;
-    definition->SetName(CString::FromUtf8("Quads"));
-    model.GetRootComponent()->GetDefinitionList()->Add(definition);
+    CComponentDefinition* definition = AddDefinition(model, "Quads");
     const CGeometryBuilder builder(*definition);
     for (int i = 0; i < kQuads; ++i) {
         const double x = 1.5 * (i % kQuadsPerRow);
@@ -197,15 +173,8 @@ void BuildShadowedModel(CTarnwickModel& model, int placementCount)
                             builder.Vertex(CPoint3d(x + 1.0, y, 1.5)), builder.Vertex(CPoint3d(x, y, 1.5))});
     }
     const CVector3d extent(1.5 * kQuadsPerRow, 1.0 * (kQuads / kQuadsPerRow), 1.5);
-    const int columns = ColumnsFor(placementCount);
-    for (int i = 0; i < placementCount; ++i) {
-        auto* instance = new CComponentInstance;
-        definition->AddInstance(instance);
-        CTransformation transform;
-        transform.SetTranslation(CVector3d((extent.x + 1.0) * (i % columns), (extent.y + 1.0) * (i / columns), 0.0));
-        instance->SetTransform(transform);
-        model.GetRootComponent()->Add(instance);
-    }
+    const int columns =
+        PlaceField(*model.GetRootComponent(), *definition, placementCount, CVector3d(extent.x + 1.0, extent.y + 1.0, 0.0));
     CShadowInfo& shadows = *model.GetShadowInfo();
     shadows.SetDateTime(CUtcTime(2020, 6, 21, 15, 0, 0));
     shadows.SetDisplayShadows(true);
@@ -306,35 +275,6 @@ void BuildMaterialsModel(CTarnwickModel& model, int materialCount, int drawnCoun
     }
 }
 
-void BuildLabelsModel(CTarnwickModel& model, int labelCount)
-{
-    const CUndoSuspender suspender;
-    const CurrentModelScope scope(&model);
-    constexpr std::size_t kLabelLength = 1000;
-    const std::string words =
-        "The quick brown fox jumps over the lazy dog; PACK MY BOX WITH FIVE DOZEN JUGS 0123456789. ";
-    const int columns = ColumnsFor(labelCount);
-    for (int i = 0; i < labelCount; ++i) {
-        std::string label = "Label " + std::to_string(i + 1) + ": ";
-        while (label.size() < kLabelLength) {
-            label += words;
-        }
-        label.resize(kLabelLength);
-        auto* text = new CText;
-        text->SetText(CString::FromUtf8(label));
-        text->SetAnchor(CModelPointRef(CPoint3d(PlaceOf(i, columns))), true);
-        text->SetLeaderKindValue(CText::kModelLeader);
-        text->SetLeaderVector(0.5, 0.5, 0.0);
-        model.GetRootComponent()->Add(text);
-    }
-    const double size = 2.0 * columns;
-    const CPoint3d target(size / 2.0, size / 2.0, 0.0);
-    CCamera camera;
-    camera.SetView(CPoint3d(target.x, target.y, 2.0 * size), target, CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0, true,
-                   35.0, size);
-    model.SetCamera(camera);
-}
-
 namespace {
 
 constexpr const char* kLabelWords =
@@ -372,28 +312,31 @@ void AddLabel(CTarnwickModel& model, const CString& text, const CVector3d& place
     model.GetRootComponent()->Add(label);
 }
 
-// Looks straight down on a square field of that many columns.
-void LookDownOnField(CTarnwickModel& model, int columns)
+// That many labels (at least 0) numbered after the prefix, each that many characters
+// long, in a square field looked down on.
+void AddLabelField(CTarnwickModel& model, int count, const char* prefix, std::size_t length, CTwFont* font)
 {
-    const double size = 2.0 * columns;
-    const CPoint3d target(size / 2.0, size / 2.0, 0.0);
-    CCamera camera;
-    camera.SetView(CPoint3d(target.x, target.y, 2.0 * size), target, CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0, true,
-                   35.0, size);
-    model.SetCamera(camera);
+    const int columns = ColumnsFor(count);
+    for (int i = 0; i < count; ++i) {
+        AddLabel(model, NumberedText(prefix, i, length), PlaceOf(i, columns), font);
+    }
+    LookDownOnField(model, 2.0 * columns);
 }
 
 }  // namespace
+
+void BuildLabelsModel(CTarnwickModel& model, int labelCount)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    AddLabelField(model, labelCount, "Label ", 1000, nullptr);
+}
 
 void BuildShortLabelsModel(CTarnwickModel& model, int labelCount)
 {
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
-    const int columns = ColumnsFor(labelCount);
-    for (int i = 0; i < labelCount; ++i) {
-        AddLabel(model, NumberedText("Label ", i, 100), PlaceOf(i, columns), nullptr);
-    }
-    LookDownOnField(model, columns);
+    AddLabelField(model, labelCount, "Label ", 100, nullptr);
 }
 
 void BuildBigFontLabelsModel(CTarnwickModel& model, int labelCount)
@@ -403,11 +346,7 @@ void BuildBigFontLabelsModel(CTarnwickModel& model, int labelCount)
     CTwFont* font =
         model.GetFontManager()->GetFont(CString("DejaVu Sans"), false, false, PointsForPixels(200),
                                         CTwFont::kKindTextImage);
-    const int columns = ColumnsFor(labelCount);
-    for (int i = 0; i < labelCount; ++i) {
-        AddLabel(model, NumberedText("L", i, 20), PlaceOf(i, columns), font);
-    }
-    LookDownOnField(model, columns);
+    AddLabelField(model, labelCount, "L", 20, font);
 }
 
 void BuildDimensionsModel(CTarnwickModel& model, int dimensionCount, int characters)
@@ -424,7 +363,7 @@ void BuildDimensionsModel(CTarnwickModel& model, int dimensionCount, int charact
         dimension->SetLabelText(NumberedText("D", i, length));
         model.GetRootComponent()->Add(dimension);
     }
-    LookDownOnField(model, columns);
+    LookDownOnField(model, 2.0 * columns);
 }
 
 void BuildFontSizesModel(CTarnwickModel& model, int labelCount)
@@ -445,7 +384,7 @@ void BuildFontSizesModel(CTarnwickModel& model, int labelCount)
                                                         PointsForPixels(8 + i % 1000), CTwFont::kKindTextImage);
         AddLabel(model, NumberedText("F", i, 200), PlaceOf(i, columns), font);
     }
-    LookDownOnField(model, columns);
+    LookDownOnField(model, 2.0 * columns);
 }
 
 namespace {
@@ -518,19 +457,9 @@ void BuildStarPlacementsModel(CTarnwickModel& model, int placements, int starCor
 {
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
-    auto* definition = new CComponentDefinition;
-    definition->SetName(CString::FromUtf8("Star"));
-    model.GetRootComponent()->GetDefinitionList()->Add(definition);
+    CComponentDefinition* definition = AddDefinition(model, "Star");
     (void)AddStar(*definition, starCorners);
-    const int columns = ColumnsFor(placements);
-    for (int i = 0; i < placements; ++i) {
-        auto* instance = new CComponentInstance;
-        definition->AddInstance(instance);
-        CTransformation transform;
-        transform.SetTranslation(PlaceOf(i, columns) * 100.0);
-        instance->SetTransform(transform);
-        model.GetRootComponent()->Add(instance);
-    }
+    const int columns = PlaceField(*model.GetRootComponent(), *definition, placements, CVector3d(200.0, 200.0, 0.0));
     const double size = 200.0 * columns;
     LookDownOn(model, CPoint3d(size / 2.0 - 100.0, size / 2.0 - 100.0, 0.0), size);
 }
@@ -603,9 +532,7 @@ void BuildPolylinesModel(CTarnwickModel& model, int placements, int points)
 {
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
-    auto* definition = new CComponentDefinition;
-    definition->SetName(CString::FromUtf8("Polyline"));
-    model.GetRootComponent()->GetDefinitionList()->Add(definition);
+    CComponentDefinition* definition = AddDefinition(model, "Polyline");
     const int count = std::max(points, 2);
     std::vector<CPoint3d> chain;
     chain.reserve(static_cast<std::size_t>(count));
@@ -616,11 +543,7 @@ void BuildPolylinesModel(CTarnwickModel& model, int placements, int points)
         chain.emplace_back(50.0 + radius * std::cos(angle), 50.0 + radius * std::sin(angle), 0.0);
     }
     definition->Add(new CPolyline3d(std::move(chain)));
-    for (int i = 0; i < std::max(placements, 1); ++i) {
-        auto* instance = new CComponentInstance;
-        definition->AddInstance(instance);
-        model.GetRootComponent()->Add(instance);
-    }
+    PlaceStacked(*model.GetRootComponent(), *definition, std::max(placements, 1));
     LookDownOn(model, CPoint3d(50.0, 50.0, 0.0), 200.0);
 }
 

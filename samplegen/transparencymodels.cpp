@@ -7,16 +7,14 @@
 #include "document/camera.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
-#include "document/componentinstance.h"
-#include "document/definitionlist.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
 #include "document/renderingoptions.h"
 #include "document/tarnwickmodel.h"
-#include "foundation/transformation.h"
 #include "model/face.h"
 #include "model/undosuspender.h"
 #include "samplegen/geometrybuilder.h"
+#include "samplegen/placing.h"
 
 namespace {
 
@@ -81,20 +79,10 @@ void BuildXrayDiscsModel(CTarnwickModel& model, int placements, int corners)
 {
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
-    auto* definition = new CComponentDefinition;
-    definition->SetName(CString::FromUtf8("Discs"));
-    model.GetRootComponent()->GetDefinitionList()->Add(definition);
+    CComponentDefinition* definition = AddDefinition(model, "Discs");
     AddDiscs(model, *definition, corners);
-    const int count = std::max(placements, 1);
-    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
-    for (int i = 0; i < count; ++i) {
-        auto* instance = new CComponentInstance;
-        definition->AddInstance(instance);
-        CTransformation transform;
-        transform.SetTranslation(CVector3d(kSpacing * (i % columns), kSpacing * (i / columns), 0.0));
-        instance->SetTransform(transform);
-        model.GetRootComponent()->Add(instance);
-    }
+    const int columns =
+        PlaceField(*model.GetRootComponent(), *definition, std::max(placements, 1), CVector3d(kSpacing, kSpacing, 0.0));
     SeeThrough(model);
     const double size = kSpacing * columns;
     LookAt(model, CPoint3d((size - kSpacing) / 2.0, (size - kSpacing) / 2.0, 0.0), size);

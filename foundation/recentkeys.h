@@ -1,0 +1,84 @@
+#pragma once
+// CRecentKeys: the keys met last, one to a slot chosen by the key's hash, so that a key
+// met again while its slot still holds it is known. A bounded number is remembered: a key
+// pushed out of its slot by another is later taken for new, so a caller that charges new
+// keys more can only charge more, never less. A key is an array of words (unsigned
+// integers or floats) hashed and compared as bits: the same values worked out the same
+// way give the same bits.
+
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+#include <vector>
+
+template <typename Words, std::size_t kSlots>
+class CRecentKeys
+{
+    // The slot is the hash's low bits.
+    static_assert(std::has_single_bit(kSlots));
+
+public:
+    using Key = Words;
+
+    // Forgets every key; nothing to do when none was remembered since.
+    void Clear()
+    {
+        if (m_dirty) {
+            m_slots.assign(kSlots, Slot{});
+            m_dirty = false;
+        }
+    }
+
+    // Whether the key's slot holds it; remembers it there when not.
+    [[nodiscard]] bool Repeats(const Key& key)
+    {
+        if (m_slots.empty()) {
+            m_slots.resize(kSlots);
+        }
+        std::uint64_t hash = 0;
+        for (const auto word : key) {
+            hash = (hash ^ Bits(word)) * 0x9E3779B97F4A7C15ULL;
+            hash ^= hash >> 29;
+        }
+        Slot& slot = m_slots[hash & (kSlots - 1)];
+        if (slot.used && Same(slot.key, key)) {
+            return true;
+        }
+        slot = {key, true};
+        m_dirty = true;
+        return false;
+    }
+
+private:
+    using Word = typename Key::value_type;
+
+    static std::uint64_t Bits(Word word)
+    {
+        if constexpr (std::is_floating_point_v<Word>) {
+            using Unsigned = std::conditional_t<sizeof(Word) == 4, std::uint32_t, std::uint64_t>;
+            return std::bit_cast<Unsigned>(word);
+        } else {
+            return static_cast<std::uint64_t>(word);
+        }
+    }
+
+    static bool Same(const Key& a, const Key& b)
+    {
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            if (Bits(a[i]) != Bits(b[i])) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    struct Slot
+    {
+        Key key{};
+        bool used = false;
+    };
+    std::vector<Slot> m_slots;
+    bool m_dirty = false;
+};
