@@ -152,7 +152,7 @@ double CClipVolume::CountLinePixels(const float* positions, std::size_t vertexCo
     return pixels;
 }
 
-double CClipVolume::CountPolygonPixels(const double* positions, std::size_t cornerCount) const
+double CClipVolume::CountPolygonPixels(const double* positions, std::size_t cornerCount, double* setups) const
 {
     if (cornerCount < 3) {
         return 0.0;
@@ -189,12 +189,15 @@ double CClipVolume::CountPolygonPixels(const double* positions, std::size_t corn
     // The screen's part of it, each triangle set up in the tiles its box reaches.
     const double across = std::min(high[0], m_halfWidth) - std::max(low[0], -m_halfWidth);
     const double down = std::min(high[1], m_halfHeight) - std::max(low[1], -m_halfHeight);
-    if (!(across >= 0.0) || !(down >= 0.0)) {
-        return kTileSetupPixels * static_cast<double>(cornerCount - 2);
+    const bool shown = across >= 0.0 && down >= 0.0;
+    const double area = shown ? std::min(0.5 * std::fabs(twiceArea), viewportPixels) : 0.0;
+    const double setup = kTileSetupPixels + (shown ? std::max(across, down) * (kTileSetupPixels / kTileSide) : 0.0);
+    const double triangles = setup * static_cast<double>(cornerCount - 2);
+    if (setups != nullptr) {
+        *setups += triangles;
+        return area;
     }
-    const double area = std::min(0.5 * std::fabs(twiceArea), viewportPixels);
-    const double setups = kTileSetupPixels + std::max(across, down) * (kTileSetupPixels / kTileSide);
-    return area + setups * static_cast<double>(cornerCount - 2);
+    return area + triangles;
 }
 
 CClipVolume::Place CClipVolume::Classify(const float* positions, int size) const

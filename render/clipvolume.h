@@ -72,8 +72,10 @@ public:
     // viewport's diagonal.
     [[nodiscard]] double CountLinePixels(const float* positions, std::size_t vertexCount, double width) const;
     // The same for a convex polygon of that many corners (3 doubles each), as GL fills
-    // it in triangles from its first corner; a quad of a shadow volume, or its cap.
-    [[nodiscard]] double CountPolygonPixels(const double* positions, std::size_t cornerCount) const;
+    // it in triangles from its first corner; a quad of a shadow volume, or its cap. With
+    // setups, its triangles' setups are added there instead, as above.
+    [[nodiscard]] double CountPolygonPixels(const double* positions, std::size_t cornerCount,
+                                            double* setups = nullptr) const;
 
 private:
     // The window pixels about the viewport's centre of that many vertices (3 floats

@@ -699,8 +699,11 @@ bool CShadowVolumeWalker::DrawQuadPieces(const std::vector<double>& run)
         std::uint64_t units = CFrameMeter::kDrawCallCost;
         std::size_t end = first;
         for (; end < quads && units < kPieceUnits; ++end) {
-            const double pixels = counting ? volume.CountPolygonPixels(run.data() + end * kQuadValues, 4) : 0.0;
+            double setups = 0.0;
+            const double pixels =
+                counting ? volume.CountPolygonPixels(run.data() + end * kQuadValues, 4, &setups) : 0.0;
             units += 4 * CFrameMeter::kVertexCost +
+                     CFrameMeter::PixelUnits(static_cast<std::uint64_t>(setups), CFrameMeter::kVolumePixelsPerUnit) +
                      CFrameMeter::RasterUnits(pixels, CFrameMeter::kVolumePixelsPerUnit);
         }
         glDrawArrays(GL_QUADS, static_cast<GLint>(4 * first), static_cast<GLsizei>(4 * (end - first)));
