@@ -10,6 +10,8 @@
 #include <array>
 #include <cstdint>
 
+#include "drawapi/modelview.h"
+
 class CFrameCost
 {
 public:
@@ -39,7 +41,8 @@ public:
     [[nodiscard]] bool IsTooSlowToMove(int lowest, std::uint64_t counted) const;
 
 private:
-    static constexpr int kLevels = 9;
+    // Levels 0 to full quality.
+    static constexpr int kLevels = IModelView::kFullDrawingLevel + 1;
     // Units of the last whole frame at each level; 0 for none.
     std::array<std::uint64_t, kLevels> m_levelUnits{};
     struct Sample

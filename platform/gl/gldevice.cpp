@@ -543,11 +543,11 @@ void CGLDevice::ForgetContext(const CGLContext& context)
 void CGLDevice::CopyBackToFront() const
 {
     const FramebufferCalls& gl = GetFramebufferCalls();
-    PIXELFORMATDESCRIPTOR format;
     GLbitfield mask = GL_COLOR_BUFFER_BIT;
-    // The depths come along only where the two buffers do not share them.
-    if (m_samples > 0 && DescribePixelFormat(m_pixelFormat, format)) {
-        mask |= (format.cDepthBits > 0 ? GL_DEPTH_BUFFER_BIT : 0) | (format.cStencilBits > 0 ? GL_STENCIL_BUFFER_BIT : 0);
+    // The depths come along only where the two buffers do not share them, as the
+    // framebuffers were made: no format is described on every swap.
+    if (m_samples > 0 && m_depthAttachment != 0) {
+        mask |= GL_DEPTH_BUFFER_BIT | (m_depthAttachment == GL_DEPTH_STENCIL_ATTACHMENT ? GL_STENCIL_BUFFER_BIT : 0);
     }
     const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
     glDisable(GL_SCISSOR_TEST);
