@@ -22,6 +22,7 @@
 #include "document/fontmanager.h"
 #include "document/layer.h"
 #include "document/material.h"
+#include "document/materialmanager.h"
 #include "document/modelpages.h"
 #include "document/pagelist.h"
 #include "document/optionsmanager.h"
@@ -1323,8 +1324,9 @@ namespace {
 
 // Two squares side by side in the root, sharing an edge, the first also named by a
 // definition's list. The definitions are written before the root's list, so the face
-// comes first in the definition, its edges with it, and the root names them again.
-Bytes WriteSquaresOneAlsoInADefinition()
+// comes first in the definition, its edges with it, and the root names them again. With
+// a material, one of the moving edges uses it.
+Bytes WriteSquaresOneAlsoInADefinition(bool edgeMaterial = false)
 {
     OwnedModel model;
     const CurrentModelScope scope(&*model);
@@ -1345,6 +1347,9 @@ Bytes WriteSquaresOneAlsoInADefinition()
     for (CDrawingElement* element : std::initializer_list<CDrawingElement*>{first, second, left[0], shared, left[2],
                                                                               left[3], right[0], right[1], right[2]}) {
         root.Add(element);
+    }
+    if (edgeMaterial) {
+        left[0]->SetMaterial(model->GetMaterialManager()->FindOrCreateColorMaterial(CColor(255, 0, 0)));
     }
     definition->Add(first);
     const Bytes bytes = modelfiletest::WriteModel(*model, kSaveFormat5000);
@@ -1382,6 +1387,17 @@ TEST_F(ModelFileTest, AFaceListedByTheRootAndADefinitionStaysWithItsEdgesAndTheO
     modelfiletest::ReadModel(*again, modelfiletest::WriteModel(*model, kSaveFormat5000));
     EXPECT_EQ(again->GetRootComponent()->GetCount(), 9);
     EXPECT_EQ(again->GetLeftOutEntryCount(), 0u);
+}
+
+// An edge that moved to the root was counted twice among its material's uses.
+TEST_F(ModelFileTest, AnEdgeThatMovesToTheListNamingItTwiceCountsOnceAmongItsMaterialsUses)
+{
+    OwnedModel model;
+    ::testing::internal::CaptureStderr();
+    modelfiletest::ReadModel(*model, WriteSquaresOneAlsoInADefinition(true));
+    (void)::testing::internal::GetCapturedStderr();
+    ASSERT_EQ(model->GetMaterialManager()->GetCount(), 1);
+    EXPECT_EQ(static_cast<CMaterial*>(model->GetMaterialManager()->GetAt(0))->GetUseCount(), 1);
 }
 
 // One damaged reference once opened silently: the edges it stood for were gone from the
