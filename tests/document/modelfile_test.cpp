@@ -1367,9 +1367,7 @@ Bytes WriteSquaresOneAlsoInADefinition(bool edgeMaterial = false)
 TEST_F(ModelFileTest, AFaceListedByTheRootAndADefinitionStaysWithItsEdgesAndTheOtherListingIsLeftOut)
 {
     OwnedModel model;
-    ::testing::internal::CaptureStderr();
-    modelfiletest::ReadModel(*model, WriteSquaresOneAlsoInADefinition());
-    const std::string said = ::testing::internal::GetCapturedStderr();
+    const std::string said = ReadSaying(*model, WriteSquaresOneAlsoInADefinition());
     ASSERT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk) << said;
     EXPECT_EQ(model->GetLeftOutEntryCount(), 1u);
     const CComponent& root = *model->GetRootComponent();
@@ -1393,9 +1391,7 @@ TEST_F(ModelFileTest, AFaceListedByTheRootAndADefinitionStaysWithItsEdgesAndTheO
 TEST_F(ModelFileTest, AnEdgeThatMovesToTheListNamingItTwiceCountsOnceAmongItsMaterialsUses)
 {
     OwnedModel model;
-    ::testing::internal::CaptureStderr();
-    modelfiletest::ReadModel(*model, WriteSquaresOneAlsoInADefinition(true));
-    (void)::testing::internal::GetCapturedStderr();
+    (void)ReadSaying(*model, WriteSquaresOneAlsoInADefinition(true));
     ASSERT_EQ(model->GetMaterialManager()->GetCount(), 1);
     EXPECT_EQ(static_cast<CMaterial*>(model->GetMaterialManager()->GetAt(0))->GetUseCount(), 1);
 }
@@ -1428,9 +1424,7 @@ TEST_F(ModelFileTest, AnEmptyEntryOrOneNamingAnElementListedAlreadyIsCountedAndT
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         OwnedModel model;
-        ::testing::internal::CaptureStderr();
-        modelfiletest::ReadModel(*model, row.bytes);
-        const std::string said = ::testing::internal::GetCapturedStderr();
+        const std::string said = ReadSaying(*model, row.bytes);
         EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
         EXPECT_EQ(model->GetLeftOutEntryCount(), row.leftOut);
         EXPECT_EQ(said.find("the edge is put back") != std::string::npos, row.leftOut != 0) << said;
