@@ -24,7 +24,6 @@
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
-#include "document/definitionlist.h"
 #include "document/fontmanager.h"
 #include "document/modelpointref.h"
 #include "document/renderingoptions.h"
@@ -155,12 +154,10 @@ void AddSquares(CTarnwickModel& model, int count, double side, double spacing, b
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
     CComponent& root = *model.GetRootComponent();
-    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
+    const int columns = ColumnsFor(count);
     CComponentDefinition* definition = nullptr;
     if (placed) {
-        definition = new CComponentDefinition;
-        definition->SetName(CString("Square"));
-        root.GetDefinitionList()->Add(definition);
+        definition = AddDefinition(model, "Square");
         const CGeometryBuilder builder(*definition);
         (void)builder.Face({builder.Vertex(CPoint3d(0, 0, 0)), builder.Vertex(CPoint3d(side, 0, 0)),
                             builder.Vertex(CPoint3d(side, side, 0)), builder.Vertex(CPoint3d(0, side, 0))},
@@ -194,7 +191,7 @@ void AddRings(CTarnwickModel& model, int count, int corners)
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
     const CGeometryBuilder builder(*model.GetRootComponent());
-    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
+    const int columns = ColumnsFor(count);
     for (int i = 0; i < count; ++i) {
         const CPoint3d centre(2.0 * (i % columns), 2.0 * (i / columns), 0.0);
         std::vector<CVertex*> ring;
@@ -219,7 +216,7 @@ void AddLabels(CTarnwickModel& model, int count, int characters, int pixels)
                                                     std::max(1, static_cast<int>(std::lround(pixels * 0.75))),
                                                     CTwFont::kKindTextImage);
     const std::string words = "The quick brown fox jumps over the lazy dog; PACK MY BOX WITH FIVE DOZEN JUGS. ";
-    const int columns = static_cast<int>(std::ceil(std::sqrt(static_cast<double>(count))));
+    const int columns = ColumnsFor(count);
     for (int i = 0; i < count; ++i) {
         std::string text = std::to_string(i) + " ";
         while (static_cast<int>(text.size()) < characters) {

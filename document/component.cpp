@@ -967,26 +967,25 @@ void TakeOutOfHolders(const std::vector<std::pair<CDrawingElement*, CComponent*>
     }
 }
 
-// Edges a list names that a list read before only took in come to the component named
-// by `entities`, with the faces both lists named whose edges are all there now: the
-// other list's entry is then the one left out. Throws badIndex when a face left
-// elsewhere still uses an edge that moved: erasing its component would free the edge.
-template <typename Use>
-void TakeBackNamedTwice(CArchive& ar, CComponent& component, std::vector<CDrawingElement*>& entities,
-                        const NamedTwice& twice, Use use)
+// Edges a list names that a list read before only took in come to the component, whose
+// list holds them already, with the faces both lists named whose edges are all there now:
+// the other list's entry is then the one left out. Answers the faces that came, for the
+// component's list. Throws badIndex when a face left elsewhere still uses an edge that
+// moved: erasing its component would free the edge.
+std::vector<CFace*> TakeBackNamedTwice(CArchive& ar, CComponent& component, const NamedTwice& twice)
 {
     std::vector<std::pair<CDrawingElement*, CComponent*>> moved = twice.edges;
+    std::vector<CFace*> faces;
     for (CFace* face : twice.faces) {
         auto* holder = dynamic_cast<CComponent*>(face->GetParent());
         if (holder != nullptr && HasEdgesOf(*face, component)) {
             moved.emplace_back(face, holder);
-            entities.push_back(face);
+            faces.push_back(face);
         }
     }
     TakeOutOfHolders(moved);
     for (const auto& [element, holder] : moved) {
         element->SetParent(&component);
-        use(element);
     }
     for (const auto& [edge, holder] : twice.edges) {
         for (const CEdgeUse* edgeUse : UsesOf(static_cast<const CEdge*>(edge))) {
@@ -996,6 +995,7 @@ void TakeBackNamedTwice(CArchive& ar, CComponent& component, std::vector<CDrawin
             }
         }
     }
+    return faces;
 }
 
 // The component stands as the holder of the edges read while its list is read, until
@@ -1056,9 +1056,11 @@ void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
         ReadTally::AddUsesOf(element, [&tally](CMaterial* material) { tally.AddUse(material); });
     }
     if (!twice.edges.empty()) {
-        TakeBackNamedTwice(ar, *this, m_entities, twice, [&tally](const CDrawingElement* element) {
-            ReadTally::AddUsesOf(element, [&tally](CMaterial* material) { tally.AddUse(material); });
-        });
+        // The edges were listed and tallied as they were read.
+        for (CFace* face : TakeBackNamedTwice(ar, *this, twice)) {
+            m_entities.push_back(face);
+            ReadTally::AddUsesOf(face, [&tally](CMaterial* material) { tally.AddUse(material); });
+        }
     }
     if (leftOut > 0) {
         if (CTarnwickModel* model = GetCurrentModel()) {

@@ -319,7 +319,8 @@ bool CMaterial::IsTransparent() const
 
 bool CMaterial::Blends() const
 {
-    return IsTransparent() || TextureHasAlpha();
+    // IsTransparent less its switch: the picture's alpha is looked up once.
+    return TextureHasAlpha() || (m_useTransparency && m_transparency >= kTransparencyTolerance);
 }
 
 bool CMaterial::IsOpaque() const

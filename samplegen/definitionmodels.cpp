@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "document/camera.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
@@ -32,10 +31,5 @@ void BuildTriangleDefinitionsModel(CTarnwickModel& model, int definitionCount)
         instance->SetTransform(transform);
         model.GetRootComponent()->Add(instance);
     }
-    // A slanted view from the south over the whole field.
-    const double size = 2.0 * columns;
-    const CPoint3d target(size / 2.0, size / 2.0, 0.0);
-    CCamera camera;
-    camera.SetView(CPoint3d(target.x, target.y - 1.2 * size, 1.2 * size), target, up, 1.0, 1000.0, true, 35.0, size);
-    model.SetCamera(camera);
+    LookFromSouthOnField(model, 2.0 * columns);
 }

@@ -309,6 +309,17 @@ SFaceShape Strips(int strips)
     return shape;
 }
 
+// A vertex of its own at each corner of the loop, in its order.
+std::vector<CVertex*> VerticesOf(const CGeometryBuilder& builder, const Loop& loop)
+{
+    std::vector<CVertex*> vertices;
+    vertices.reserve(loop.size());
+    for (const CPoint3d& p : loop) {
+        vertices.push_back(builder.Vertex(p));
+    }
+    return vertices;
+}
+
 // Each opening as a window of its own: a cutting definition whose outline is the
 // opening, placed where it stands and glued to the face.
 void GlueWindows(CComponent& component, CFace& face, const SFaceShape& shape)
@@ -321,10 +332,7 @@ void GlueWindows(CComponent& component, CFace& face, const SFaceShape& shape)
         CComponentDefinition* window = AddDefinition(*model, "Window");
         dynamic_cast<CComponentBehavior*>(window->GetBehavior())->SetCutsOpening(true);
         const CGeometryBuilder outline(*window);
-        std::vector<CVertex*> corners;
-        for (const CPoint3d& p : opening) {
-            corners.push_back(outline.Vertex(p));
-        }
+        const std::vector<CVertex*> corners = VerticesOf(outline, opening);
         for (std::size_t i = 0; i < corners.size(); ++i) {
             outline.Edge(corners[i], corners[(i + 1) % corners.size()]);
         }
@@ -440,17 +448,9 @@ CFace* AddFaceShape(CComponent& component, const SFaceShape& shape)
         return nullptr;
     }
     const CGeometryBuilder builder(component);
-    const auto ring = [&builder](const Loop& loop) {
-        std::vector<CVertex*> vertices;
-        vertices.reserve(loop.size());
-        for (const CPoint3d& p : loop) {
-            vertices.push_back(builder.Vertex(p));
-        }
-        return vertices;
-    };
-    CFace* face = builder.Face(ring(shape.loops[0]), CVector3d(0.0, 0.0, 1.0));
+    CFace* face = builder.Face(VerticesOf(builder, shape.loops[0]), CVector3d(0.0, 0.0, 1.0));
     for (std::size_t i = 1; i < shape.loops.size(); ++i) {
-        (void)builder.Hole(face, ring(shape.loops[i]));
+        (void)builder.Hole(face, VerticesOf(builder, shape.loops[i]));
     }
     GlueWindows(component, *face, shape);
     return face;

@@ -1,6 +1,7 @@
 #include "samplegen/linemodels.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "document/camera.h"
 #include "document/component.h"
@@ -15,21 +16,28 @@
 
 namespace {
 
-// A definition named so, placed that many times (at least once) where it stands.
-CComponentDefinition* AddStackedDefinition(CTarnwickModel& model, const char* name, int placements)
+// A definition named so, placed that many times (at least once) where it stands, holding
+// free edges: that many (at least one), edge i running between the two points ends(i, count)
+// answers. Edges are shown and the unit square, which fills most of the view's height, is
+// looked straight down on. Answers the options, for the rest of the edges' look.
+template <typename Ends>
+CRenderingOptions& AddPlacedEdges(CTarnwickModel& model, const char* name, int edges, int placements, Ends ends)
 {
     CComponentDefinition* definition = AddDefinition(model, name);
     PlaceStacked(*model.GetRootComponent(), *definition, std::max(placements, 1));
-    return definition;
-}
-
-// Straight down on the unit square, which fills most of the view's height.
-void LookDownOnUnitSquare(CTarnwickModel& model)
-{
+    const CGeometryBuilder builder(*definition);
+    const int count = std::max(edges, 1);
+    for (int i = 0; i < count; ++i) {
+        const auto [from, to] = ends(i, count);
+        (void)builder.Edge(builder.Vertex(from), builder.Vertex(to));
+    }
     CCamera camera;
     camera.SetView(CPoint3d(0.5, 0.5, 2.0), CPoint3d(0.5, 0.5, 0.0), CVector3d(0.0, 1.0, 0.0), 1.0, 1000.0, false,
                    35.0, 1.1);
     model.SetCamera(camera);
+    CRenderingOptions& options = *model.GetRenderingOptions();
+    options.SetDisplayEdges(1);
+    return options;
 }
 
 }  // namespace
@@ -38,40 +46,28 @@ void BuildLongEdgesModel(CTarnwickModel& model, int edges, int placements, int p
 {
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
-    CComponentDefinition* definition = AddStackedDefinition(model, "Long edges", placements);
-    const CGeometryBuilder builder(*definition);
-    const int count = std::max(edges, 1);
-    for (int i = 0; i < count; ++i) {
+    CRenderingOptions& options = AddPlacedEdges(model, "Long edges", edges, placements, [](int i, int count) {
         // From the lower side to the upper one, every line through the centre.
         const double t = (i + 0.5) / count;
-        (void)builder.Edge(builder.Vertex(CPoint3d(t, 0.0, 0.0)), builder.Vertex(CPoint3d(1.0 - t, 1.0, 0.0)));
-    }
-    CRenderingOptions& options = *model.GetRenderingOptions();
-    options.SetDisplayEdges(1);
+        return std::pair(CPoint3d(t, 0.0, 0.0), CPoint3d(1.0 - t, 1.0, 0.0));
+    });
     options.SetDrawProfiles(true);
     options.SetProfileWidth(std::clamp(profileWidth, 1, 100));
-    LookDownOnUnitSquare(model);
 }
 
 void BuildShortEdgesModel(CTarnwickModel& model, int edges, int placements, bool jittered)
 {
     const CUndoSuspender suspender;
     const CurrentModelScope scope(&model);
-    CComponentDefinition* definition = AddStackedDefinition(model, "Short edges", placements);
-    const CGeometryBuilder builder(*definition);
-    const int count = std::max(edges, 1);
-    const int columns = ColumnsFor(count);
-    constexpr double kLength = 1.0 / 50.0;
-    for (int i = 0; i < count; ++i) {
+    const int columns = ColumnsFor(std::max(edges, 1));
+    CRenderingOptions& options = AddPlacedEdges(model, "Short edges", edges, placements, [columns](int i, int) {
+        constexpr double kLength = 1.0 / 50.0;
         const double x = static_cast<double>(i % columns) / columns;
         const double y = static_cast<double>(i / columns) / columns;
-        (void)builder.Edge(builder.Vertex(CPoint3d(x, y, 0.0)), builder.Vertex(CPoint3d(x + kLength, y, 0.0)));
-    }
-    CRenderingOptions& options = *model.GetRenderingOptions();
-    options.SetDisplayEdges(1);
+        return std::pair(CPoint3d(x, y, 0.0), CPoint3d(x + kLength, y, 0.0));
+    });
     options.SetJitterEdges(jittered);
     options.SetDrawEndpoints(jittered);
-    LookDownOnUnitSquare(model);
 }
 
 void BuildFinsModel(CTarnwickModel& model, int fins)

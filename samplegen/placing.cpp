@@ -56,3 +56,12 @@ void LookDownOnField(CTarnwickModel& model, double side, bool perspective)
                    perspective, 35.0, side);
     model.SetCamera(camera);
 }
+
+void LookFromSouthOnField(CTarnwickModel& model, double side)
+{
+    const CPoint3d target(side / 2.0, side / 2.0, 0.0);
+    CCamera camera;
+    camera.SetView(CPoint3d(target.x, target.y - 1.2 * side, 1.2 * side), target, CVector3d(0.0, 0.0, 1.0), 1.0,
+                   1000.0, true, 35.0, side);
+    model.SetCamera(camera);
+}

@@ -24,6 +24,10 @@ int PlaceField(CComponent& into, CComponentDefinition& placed, int count, const 
 // placement keeps the identity transformation.
 void PlaceStacked(CComponent& into, CComponentDefinition& placed, int count);
 
+// Looks at the square field from the origin to side x side from the south, slanting down
+// over the whole of it, in perspective.
+void LookFromSouthOnField(CTarnwickModel& model, double side);
+
 // Looks straight down on the square field from the origin to side x side, which fills
 // the view; in perspective or parallel.
 void LookDownOnField(CTarnwickModel& model, double side, bool perspective = true);

@@ -75,13 +75,7 @@ void BuildDefinitionsModel(CTarnwickModel& model, int definitionCount)
         instance->SetTransform(transform);
         model.GetRootComponent()->Add(instance);
     }
-    // A slanted view from the south over the whole field of boxes.
-    const double size = 2.0 * columns;
-    const CPoint3d target(size / 2.0, size / 2.0, 0.0);
-    CCamera camera;
-    camera.SetView(CPoint3d(target.x, target.y - 1.2 * size, 1.2 * size), target, kUp, 1.0, 1000.0, true, 35.0,
-                   size);
-    model.SetCamera(camera);
+    LookFromSouthOnField(model, 2.0 * columns);
 }
 
 void BuildPagesModel(CTarnwickModel& model, int pageCount)
@@ -179,12 +173,7 @@ void BuildShadowedModel(CTarnwickModel& model, int placementCount)
     shadows.SetDateTime(CUtcTime(2020, 6, 21, 15, 0, 0));
     shadows.SetDisplayShadows(true);
     const int rows = (std::max(placementCount, 1) + columns - 1) / columns;
-    const double size = std::max((extent.x + 1.0) * columns, (extent.y + 1.0) * rows);
-    const CPoint3d target(size / 2.0, size / 2.0, 0.0);
-    CCamera camera;
-    camera.SetView(CPoint3d(target.x, target.y - 1.2 * size, 1.2 * size), target, kUp, 1.0, 1000.0, true, 35.0,
-                   size);
-    model.SetCamera(camera);
+    LookFromSouthOnField(model, std::max((extent.x + 1.0) * columns, (extent.y + 1.0) * rows));
 }
 
 namespace {

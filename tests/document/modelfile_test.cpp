@@ -22,6 +22,7 @@
 #include "document/fontmanager.h"
 #include "document/layer.h"
 #include "document/material.h"
+#include "document/materialmanager.h"
 #include "document/modelpages.h"
 #include "document/pagelist.h"
 #include "document/optionsmanager.h"
@@ -1323,8 +1324,9 @@ namespace {
 
 // Two squares side by side in the root, sharing an edge, the first also named by a
 // definition's list. The definitions are written before the root's list, so the face
-// comes first in the definition, its edges with it, and the root names them again.
-Bytes WriteSquaresOneAlsoInADefinition()
+// comes first in the definition, its edges with it, and the root names them again. With
+// a material, one of the moving edges uses it.
+Bytes WriteSquaresOneAlsoInADefinition(bool edgeMaterial = false)
 {
     OwnedModel model;
     const CurrentModelScope scope(&*model);
@@ -1346,6 +1348,9 @@ Bytes WriteSquaresOneAlsoInADefinition()
                                                                               left[3], right[0], right[1], right[2]}) {
         root.Add(element);
     }
+    if (edgeMaterial) {
+        left[0]->SetMaterial(model->GetMaterialManager()->FindOrCreateColorMaterial(CColor(255, 0, 0)));
+    }
     definition->Add(first);
     const Bytes bytes = modelfiletest::WriteModel(*model, kSaveFormat5000);
     // Once again in the root alone, so that the model lets each element go once.
@@ -1362,9 +1367,7 @@ Bytes WriteSquaresOneAlsoInADefinition()
 TEST_F(ModelFileTest, AFaceListedByTheRootAndADefinitionStaysWithItsEdgesAndTheOtherListingIsLeftOut)
 {
     OwnedModel model;
-    ::testing::internal::CaptureStderr();
-    modelfiletest::ReadModel(*model, WriteSquaresOneAlsoInADefinition());
-    const std::string said = ::testing::internal::GetCapturedStderr();
+    const std::string said = ReadSaying(*model, WriteSquaresOneAlsoInADefinition());
     ASSERT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk) << said;
     EXPECT_EQ(model->GetLeftOutEntryCount(), 1u);
     const CComponent& root = *model->GetRootComponent();
@@ -1382,6 +1385,15 @@ TEST_F(ModelFileTest, AFaceListedByTheRootAndADefinitionStaysWithItsEdgesAndTheO
     modelfiletest::ReadModel(*again, modelfiletest::WriteModel(*model, kSaveFormat5000));
     EXPECT_EQ(again->GetRootComponent()->GetCount(), 9);
     EXPECT_EQ(again->GetLeftOutEntryCount(), 0u);
+}
+
+// An edge that moved to the root was counted twice among its material's uses.
+TEST_F(ModelFileTest, AnEdgeThatMovesToTheListNamingItTwiceCountsOnceAmongItsMaterialsUses)
+{
+    OwnedModel model;
+    (void)ReadSaying(*model, WriteSquaresOneAlsoInADefinition(true));
+    ASSERT_EQ(model->GetMaterialManager()->GetCount(), 1);
+    EXPECT_EQ(static_cast<CMaterial*>(model->GetMaterialManager()->GetAt(0))->GetUseCount(), 1);
 }
 
 // One damaged reference once opened silently: the edges it stood for were gone from the
@@ -1412,9 +1424,7 @@ TEST_F(ModelFileTest, AnEmptyEntryOrOneNamingAnElementListedAlreadyIsCountedAndT
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         OwnedModel model;
-        ::testing::internal::CaptureStderr();
-        modelfiletest::ReadModel(*model, row.bytes);
-        const std::string said = ::testing::internal::GetCapturedStderr();
+        const std::string said = ReadSaying(*model, row.bytes);
         EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
         EXPECT_EQ(model->GetLeftOutEntryCount(), row.leftOut);
         EXPECT_EQ(said.find("the edge is put back") != std::string::npos, row.leftOut != 0) << said;
