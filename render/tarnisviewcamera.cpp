@@ -165,7 +165,8 @@ void CTarnisView::ZoomAt(const CPoint2d& screenPoint, double factor, bool wheel)
 void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
 {
     // A notch is no interaction: its frame draws at the level the view stands at (the
-    // names and texts of the view stay) and stops for the next notch; the whole picture
+    // names and texts of the view stay) unless that would keep the user waiting (see
+    // DrawFrame), and stops for the next notch, as its pick does; the whole picture
     // follows once the wheel has rested.
     SaveViewDefinition(nullptr);
     ZoomAt(point, -amount * kWheelStep, true);
