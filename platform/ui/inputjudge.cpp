@@ -15,6 +15,9 @@ std::uint32_t ButtonBit(unsigned button)
     return button < 32 ? std::uint32_t{1} << button : 0;
 }
 
+// Buttons 1 to kLastReportedButton, whose state the server reports.
+constexpr std::uint32_t kReportedButtons = ((std::uint32_t{1} << (CInputJudge::kLastReportedButton + 1)) - 1) & ~1u;
+
 }  // namespace
 
 bool CInputJudge::SLatest::IsUndelivered(std::uint32_t delivered, bool anyDelivered) const
@@ -34,55 +37,78 @@ bool CInputJudge::IsPressForProgram(IServer& server) const
     return m_buttonsOthers == 0 && server.IsPointerOver();
 }
 
-void CInputJudge::Note(EInput input, unsigned detail, std::uint32_t time, IServer& server)
+void CInputJudge::ForgetReleased(std::uint32_t time, IServer& server)
 {
-    const bool key = detail < m_keysDown.size();
-    switch (input)
-    {
-    case EInput::kKeyPress:
-    {
-        const bool repeat = key && m_keysDown.test(detail);
-        if (key)
-            m_keysDown.set(detail);
-        if (!repeat && server.HasFocus())
-            m_stopping.Note(time);
+    if ((m_buttonsOurs | m_buttonsOthers) == 0)
         return;
-    }
-    case EInput::kKeyRelease:
-        if (key)
-            m_keysDown.reset(detail);
-        if (server.HasFocus())
-            m_stopping.Note(time);
-        return;
-    case EInput::kButtonPress:
+    const std::uint32_t held = server.HeldButtons() | ~kReportedButtons;
+    if ((m_buttonsOurs & ~held) != 0)
+        m_stopping.Note(time);
+    m_buttonsOurs &= held;
+    m_buttonsOthers &= held;
+}
+
+void CInputJudge::NoteKey(bool press, unsigned key, std::uint32_t time, IServer& server)
+{
+    const bool known = key < m_keysDown.size();
+    const bool repeat = press && known && m_keysDown.test(key);
+    if (known)
+        m_keysDown.set(key, press);
+    if (!repeat && server.HasFocus())
+        m_stopping.Note(time);
+}
+
+void CInputJudge::NotePress(unsigned button, std::uint32_t time, IServer& server)
+{
+    // A button pressed again was let go unheard; the server, asked after this press, may
+    // say it is held.
+    m_buttonsOurs &= ~ButtonBit(button);
+    m_buttonsOthers &= ~ButtonBit(button);
+    ForgetReleased(time, server);
+    const bool ours = IsPressForProgram(server);
+    if (IsWheel(button))
     {
-        const bool ours = IsPressForProgram(server);
-        if (IsWheel(detail))
-        {
-            if (ours)
-                m_steering.Note(time);
-            return;
-        }
-        (ours ? m_buttonsOurs : m_buttonsOthers) |= ButtonBit(detail);
         if (ours)
-            m_stopping.Note(time);
-        return;
-    }
-    case EInput::kButtonRelease:
-    {
-        if (IsWheel(detail))
-            return;
-        const bool ours = (m_buttonsOurs & ButtonBit(detail)) != 0;
-        m_buttonsOurs &= ~ButtonBit(detail);
-        m_buttonsOthers &= ~ButtonBit(detail);
-        if (ours)
-            m_stopping.Note(time);
-        return;
-    }
-    case EInput::kMotion:
-        if (m_buttonsOurs != 0)
             m_steering.Note(time);
         return;
+    }
+    if (m_releasesHeard)
+        (ours ? m_buttonsOurs : m_buttonsOthers) |= ButtonBit(button);
+    if (ours)
+        m_stopping.Note(time);
+}
+
+void CInputJudge::NoteRelease(unsigned button, std::uint32_t time, IServer& server)
+{
+    if (IsWheel(button))
+        return;
+    const bool ours = (m_buttonsOurs & ButtonBit(button)) != 0;
+    const bool others = (m_buttonsOthers & ButtonBit(button)) != 0;
+    m_buttonsOurs &= ~ButtonBit(button);
+    m_buttonsOthers &= ~ButtonBit(button);
+    // Another client's drag that ends over the program drops there.
+    if (ours || (others && m_buttonsOthers == 0 && server.IsPointerOver()))
+        m_stopping.Note(time);
+}
+
+void CInputJudge::NoteMotion(std::uint32_t time, IServer& server)
+{
+    if ((m_buttonsOurs | m_buttonsOthers) == 0)
+        return;
+    ForgetReleased(time, server);
+    if (m_buttonsOurs != 0 || (m_buttonsOthers != 0 && server.IsPointerOver()))
+        m_steering.Note(time);
+}
+
+void CInputJudge::Note(EInput input, unsigned detail, std::uint32_t time, IServer& server)
+{
+    switch (input)
+    {
+    case EInput::kKeyPress: return NoteKey(true, detail, time, server);
+    case EInput::kKeyRelease: return NoteKey(false, detail, time, server);
+    case EInput::kButtonPress: return NotePress(detail, time, server);
+    case EInput::kButtonRelease: return NoteRelease(detail, time, server);
+    case EInput::kMotion: return NoteMotion(time, server);
     }
 }
 
@@ -109,7 +135,7 @@ bool CInputJudge::IsWaiting(std::uint32_t delivered, bool anyDelivered)
     return m_waiting;
 }
 
-void CInputJudge::Reset()
+void CInputJudge::Reset(bool releasesHeard)
 {
-    *this = CInputJudge();
+    *this = CInputJudge(releasesHeard);
 }
