@@ -20,9 +20,19 @@ constexpr std::uint32_t kReportedButtons = ((std::uint32_t{1} << (CInputJudge::k
 
 }  // namespace
 
-bool CInputJudge::SLatest::IsUndelivered(std::uint32_t delivered, bool anyDelivered) const
+CInputJudge::SDelivered CInputJudge::SDelivered::With(std::uint32_t at, bool isRelease) const
 {
-    return noted && (!anyDelivered || IsLater(time, delivered));
+    if (!any || IsLater(at, time))
+        return {at, isRelease, true};
+    SDelivered mark = *this;
+    mark.release = release || (at == time && isRelease);
+    return mark;
+}
+
+bool CInputJudge::SLatest::IsUndelivered(const SDelivered& delivered) const
+{
+    return noted && (!delivered.any || IsLater(time, delivered.time) ||
+                     (time == delivered.time && release && !delivered.release));
 }
 
 bool CInputJudge::IsLater(std::uint32_t time, std::uint32_t than)
@@ -43,7 +53,7 @@ void CInputJudge::ForgetReleased(std::uint32_t time, IServer& server)
         return;
     const std::uint32_t held = server.HeldButtons() | ~kReportedButtons;
     if ((m_buttonsOurs & ~held) != 0)
-        m_stopping.Note(time);
+        m_stopping.Note(time, true);
     m_buttonsOurs &= held;
     m_buttonsOthers &= held;
 }
@@ -55,7 +65,7 @@ void CInputJudge::NoteKey(bool press, unsigned key, std::uint32_t time, IServer&
     if (known)
         m_keysDown.set(key, press);
     if (!repeat && server.HasFocus())
-        m_stopping.Note(time);
+        m_stopping.Note(time, !press);
 }
 
 void CInputJudge::NotePress(unsigned button, std::uint32_t time, IServer& server)
@@ -88,7 +98,7 @@ void CInputJudge::NoteRelease(unsigned button, std::uint32_t time, IServer& serv
     m_buttonsOthers &= ~ButtonBit(button);
     // Another client's drag that ends over the program drops there.
     if (ours || (others && m_buttonsOthers == 0 && server.IsPointerOver()))
-        m_stopping.Note(time);
+        m_stopping.Note(time, true);
 }
 
 void CInputJudge::NoteMotion(std::uint32_t time, IServer& server)
@@ -112,16 +122,15 @@ void CInputJudge::Note(EInput input, unsigned detail, std::uint32_t time, IServe
     }
 }
 
-bool CInputJudge::HasUndelivered(std::uint32_t delivered, bool anyDelivered) const
+bool CInputJudge::HasUndelivered(const SDelivered& delivered) const
 {
-    return m_stopping.IsUndelivered(delivered, anyDelivered) ||
-           (!m_moving && m_steering.IsUndelivered(delivered, anyDelivered));
+    return m_stopping.IsUndelivered(delivered) || (!m_moving && m_steering.IsUndelivered(delivered));
 }
 
-bool CInputJudge::BeginFrame(bool moving, std::uint32_t delivered, bool anyDelivered)
+bool CInputJudge::BeginFrame(bool moving, const SDelivered& delivered)
 {
     m_moving = moving;
-    m_waiting = HasUndelivered(delivered, anyDelivered);
+    m_waiting = HasUndelivered(delivered);
     // What a moving frame lets pass may still stop the still frame after it.
     m_stopping.noted = false;
     if (!moving)
@@ -129,9 +138,9 @@ bool CInputJudge::BeginFrame(bool moving, std::uint32_t delivered, bool anyDeliv
     return m_waiting;
 }
 
-bool CInputJudge::IsWaiting(std::uint32_t delivered, bool anyDelivered)
+bool CInputJudge::IsWaiting(const SDelivered& delivered)
 {
-    m_waiting = m_waiting || HasUndelivered(delivered, anyDelivered);
+    m_waiting = m_waiting || HasUndelivered(delivered);
     return m_waiting;
 }
 

@@ -63,13 +63,25 @@ public:
     // Notes one event (detail: the key code or the button; time: the server's, in
     // milliseconds, wrapping).
     void Note(EInput input, unsigned detail, std::uint32_t time, IServer& server);
+    // What the event loop has delivered: the server's time of its latest input event, and
+    // whether a release came at that time (a press and its release may share a millisecond,
+    // and the loop may begin a frame between them).
+    struct SDelivered
+    {
+        std::uint32_t time = 0;
+        bool release = false;
+        bool any = false;
+        // The mark once the loop has delivered an event of that time too.
+        [[nodiscard]] SDelivered With(std::uint32_t at, bool isRelease) const;
+    };
+
     // A frame begins (moving: it draws a moving view), after the loop delivered input up to
-    // delivered (anyDelivered: it delivered any): answers whether noted input still waits,
-    // and forgets what has stopped this frame.
-    bool BeginFrame(bool moving, std::uint32_t delivered, bool anyDelivered);
+    // delivered: answers whether noted input still waits, and forgets what has stopped this
+    // frame.
+    bool BeginFrame(bool moving, const SDelivered& delivered);
     // Whether input came that the loop has not delivered since the frame began; once true,
     // true until the next frame.
-    bool IsWaiting(std::uint32_t delivered, bool anyDelivered);
+    bool IsWaiting(const SDelivered& delivered);
     // Forgets every event and held key or button (a new connection).
     void Reset(bool releasesHeard);
 
@@ -77,17 +89,19 @@ public:
     [[nodiscard]] static bool IsLater(std::uint32_t time, std::uint32_t than);
 
 private:
-    // The latest event of one kind that counts, and its time.
+    // The latest event of one kind that counts, its time and whether it was a release.
     struct SLatest
     {
         bool noted = false;
+        bool release = false;
         std::uint32_t time = 0;
-        void Note(std::uint32_t at)
+        void Note(std::uint32_t at, bool isRelease = false)
         {
             noted = true;
+            release = isRelease;
             time = at;
         }
-        [[nodiscard]] bool IsUndelivered(std::uint32_t delivered, bool anyDelivered) const;
+        [[nodiscard]] bool IsUndelivered(const SDelivered& delivered) const;
     };
 
     void NoteKey(bool press, unsigned key, std::uint32_t time, IServer& server);
@@ -98,7 +112,7 @@ private:
     // program's own missed that way still counts (at time, the event that found it).
     void ForgetReleased(std::uint32_t time, IServer& server);
     bool IsPressForProgram(IServer& server) const;
-    bool HasUndelivered(std::uint32_t delivered, bool anyDelivered) const;
+    bool HasUndelivered(const SDelivered& delivered) const;
 
     bool m_releasesHeard = true;
     std::bitset<256> m_keysDown;

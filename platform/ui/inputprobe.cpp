@@ -41,10 +41,23 @@ struct ProbeState
 };
 
 ProbeState g_probe;
-// The server's time of the latest input event the loop delivered (milliseconds,
-// wrapping), and whether there was one.
-std::atomic<std::uint32_t> g_delivered{0};
-std::atomic<bool> g_anyDelivered{false};
+// What the loop has delivered (CInputJudge::SDelivered), in one word that any thread reads
+// whole: the time in the low 32 bits, then the release and whether there was any.
+std::atomic<std::uint64_t> g_delivered{0};
+constexpr std::uint64_t kDeliveredRelease = std::uint64_t{1} << 32;
+constexpr std::uint64_t kDeliveredAny = std::uint64_t{1} << 33;
+
+CInputJudge::SDelivered Delivered()
+{
+    const std::uint64_t word = g_delivered.load(std::memory_order_relaxed);
+    return {static_cast<std::uint32_t>(word), (word & kDeliveredRelease) != 0, (word & kDeliveredAny) != 0};
+}
+
+void StoreDelivered(const CInputJudge::SDelivered& mark)
+{
+    g_delivered.store(mark.time | (mark.release ? kDeliveredRelease : 0) | (mark.any ? kDeliveredAny : 0),
+                      std::memory_order_relaxed);
+}
 
 // A window manager's frame holds the client's window a few levels down (the frame, a
 // wrapper, the client, its native children); a frame's subtree is searched that deep, and
@@ -226,12 +239,11 @@ public:
             return false;
         const auto time = static_cast<std::uint32_t>(static_cast<QInputEvent*>(event)->timestamp());
         // Events the program makes itself carry no time.
-        if (time != 0 &&
-            (!g_anyDelivered.load(std::memory_order_relaxed) ||
-             CInputJudge::IsLater(time, g_delivered.load(std::memory_order_relaxed))))
+        if (time != 0)
         {
-            g_delivered.store(time, std::memory_order_relaxed);
-            g_anyDelivered.store(true, std::memory_order_relaxed);
+            const bool release =
+                event->type() == QEvent::KeyRelease || event->type() == QEvent::MouseButtonRelease;
+            StoreDelivered(Delivered().With(time, release));
         }
         return false;
     }
@@ -320,7 +332,7 @@ CInputProbe::~CInputProbe()
     }
     if (display != nullptr)
         XCloseDisplay(display);
-    g_anyDelivered.store(false, std::memory_order_relaxed);
+    g_delivered.store(0, std::memory_order_relaxed);
 }
 
 bool CInputProbe::IsInputWaiting() noexcept
@@ -329,8 +341,7 @@ bool CInputProbe::IsInputWaiting() noexcept
     if (g_probe.display == nullptr)
         return false;
     Drain(g_probe);
-    return g_probe.judge.IsWaiting(g_delivered.load(std::memory_order_relaxed),
-                                   g_anyDelivered.load(std::memory_order_relaxed));
+    return g_probe.judge.IsWaiting(Delivered());
 }
 
 void CInputProbe::BeginFrame(bool moving) noexcept
@@ -339,6 +350,5 @@ void CInputProbe::BeginFrame(bool moving) noexcept
     if (g_probe.display == nullptr)
         return;
     Drain(g_probe);
-    g_probe.judge.BeginFrame(moving, g_delivered.load(std::memory_order_relaxed),
-                             g_anyDelivered.load(std::memory_order_relaxed));
+    g_probe.judge.BeginFrame(moving, Delivered());
 }

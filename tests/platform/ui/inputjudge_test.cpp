@@ -63,8 +63,13 @@ protected:
     }
     void MissRelease(unsigned button) { server.held &= ~(1u << button); }
     // A frame begins after the loop delivered everything up to delivered.
-    bool Begin(bool moving, std::uint32_t delivered = 0) { return judge.BeginFrame(moving, delivered, delivered != 0); }
-    bool Waiting(std::uint32_t delivered = 0) { return judge.IsWaiting(delivered, delivered != 0); }
+    bool Begin(bool moving, std::uint32_t delivered = 0) { return judge.BeginFrame(moving, Mark(delivered)); }
+    bool Waiting(std::uint32_t delivered = 0) { return judge.IsWaiting(Mark(delivered)); }
+    // Everything the server made up to delivered, its releases too.
+    static CInputJudge::SDelivered Mark(std::uint32_t delivered)
+    {
+        return delivered != 0 ? CInputJudge::SDelivered().With(delivered, true) : CInputJudge::SDelivered();
+    }
 
     CInputJudge judge;
     CFakeServer server;
@@ -234,6 +239,20 @@ TEST_F(InputJudgeTest, AnotherProgramsDragOverTheProgramStopsAStillFrameAndItsDr
     Begin(true, now);
     Note(EInput::kButtonRelease, kLeft);
     EXPECT_TRUE(Waiting()) << "the drop";
+}
+
+// A click whose press and release shared a millisecond waited for a whole frame that the loop
+// began between delivering the two.
+TEST_F(InputJudgeTest, AReleaseInItsPresssMillisecondWaitsUntilTheLoopDeliversIt)
+{
+    Begin(false);
+    judge.Note(EInput::kButtonPress, kLeft, now, server);
+    judge.Note(EInput::kButtonRelease, kLeft, now, server);
+    const CInputJudge::SDelivered press = CInputJudge::SDelivered().With(now, false);
+    EXPECT_TRUE(judge.BeginFrame(false, press));
+    EXPECT_FALSE(judge.BeginFrame(false, press.With(now, true)));
+    EXPECT_TRUE(press.With(now - 1, true).With(now, true).release);
+    EXPECT_FALSE(press.With(now - 1, true).release) << "an older event leaves the mark as it was";
 }
 
 TEST_F(InputJudgeTest, TheServersClockWraps)
