@@ -32,8 +32,8 @@ struct ProbeState
     std::mutex mutex;
     Display* display = nullptr;
     int opcode = 0;
-    // Qt's own connection, whose windows are the program's: the server hands each client
-    // the range its window ids are made in.
+    // The connection whose windows are the program's (Qt's own): the server hands each
+    // client the range its window ids are made in.
     xcb_connection_t* ownConnection = nullptr;
     std::uint32_t ownIdBase = 0;
     std::uint32_t ownIdMask = 0;
@@ -86,8 +86,12 @@ SPointerNow QueryPointer(const ProbeState& state)
         xcb_query_pointer_reply(state.ownConnection, xcb_query_pointer(state.ownConnection, root), &error);
     std::free(error);
     SPointerNow now;
+    // Unanswered, the server lets no held button go.
     if (reply == nullptr)
+    {
+        now.buttons = ~std::uint32_t{0};
         return now;
+    }
     // The core state's button bits start at button 1's mask.
     now.buttons = (reply->mask / XCB_BUTTON_MASK_1) << 1;
     // On another screen the pointer is over none of the program's windows.
