@@ -29,6 +29,7 @@ class CRelationship;
 class CRelationshipMap;
 class CSmoothNormals;
 class CTarnwickModel;
+class CTwiceListed;
 class CUndoOperation;
 
 class CComponent : public CDrawingElement, public IEntityContainer
@@ -224,9 +225,11 @@ private:
     void ReadOldRecord(CArchive& ar, int version, ReadTally& tally);
     void ReadEntities(CArchive& ar, ReadTally& tally);
     // An edge a face's loop uses belongs to the face's component: one that no list took
-    // is taken into this one (and said); one another component holds refuses the file
-    // (badIndex).
-    void TakeInFaceEdges(CArchive& ar);
+    // is taken into this one (and said); one another component holds is noted in twice,
+    // which settles where it goes. Answers the entries left out; refuses the file
+    // (badIndex) when a face still uses an edge another component holds.
+    std::uint64_t SettleFaceEdges(CArchive& ar, CTwiceListed& twice, ReadTally& tally);
+    void TakeInFaceEdges(CArchive& ar, CTwiceListed& twice);
     void ReadActiveSectionPlane(CArchive& ar);
     void FinishRead(CArchive& ar, const ReadTally& tally);
     void WriteRecord(CArchive& ar);
