@@ -74,7 +74,10 @@ public:
     // writing). Throws the archive exception on bad input, and when the component
     // would contain itself or nest deeper than kMaxNestingDepth. Entries of the entity
     // list that are empty or name an element listed already are left out and counted on
-    // the current model (CTarnwickModel::GetLeftOutEntryCount).
+    // the current model (CTarnwickModel::GetLeftOutEntryCount); for a face or edge that
+    // another component's list holds, the entry left out is the one that would part a
+    // face from its edges (CTwiceListed), and a face whose edge no component can hold
+    // with all the faces using it refuses the file (badIndex).
     void Serialize(CArchive& ar) override;
     // Erases every entity in list order, then the managers, then the element itself.
     void Erase() override;
