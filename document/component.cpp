@@ -1016,8 +1016,8 @@ std::uint64_t CComponent::SettleFaceEdges(CArchive& ar, CTwiceListed& twice, Rea
         ReadTally::AddUsesOf(element, [&tally](CMaterial* material) { tally.AddUse(material); });
     }
     if (!outcome.came.empty()) {
-        CRepairNotes::Say("faces and edges that two entity lists name go to the list whose faces use them; the "
-                          "other list's entries are left out");
+        CRepairNotes::Say("faces and edges that another entity list held go to the list whose faces use them; "
+                          "that list's entries naming them are left out");
     }
     // Erasing the other component would free an edge a face here still uses.
     if (outcome.edgeHeldElsewhere) {

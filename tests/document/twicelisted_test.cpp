@@ -43,7 +43,7 @@ void ExpectFacesHoldTheirEdges(const CComponent& component)
 }
 
 const char kPutBack[] = "a face uses an edge that its component's list left out; the edge is put back";
-const char kCame[] = "faces and edges that two entity lists name go to the list whose faces use them";
+const char kCame[] = "faces and edges that another entity list held go to the list whose faces use them";
 
 }  // namespace
 
