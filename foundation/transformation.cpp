@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <iterator>
 
 namespace {
@@ -230,6 +231,47 @@ double CTransformation::GetZScale() const
 CVector3d CTransformation::GetScales() const
 {
     return {GetXScale(), GetYScale(), GetZScale()};
+}
+
+CVector3d CTransformation::GetStretches() const
+{
+    const CVector3d axes[3] = {*this * CVector3d(1.0, 0.0, 0.0), *this * CVector3d(0.0, 1.0, 0.0),
+                               *this * CVector3d(0.0, 0.0, 1.0)};
+    // The squared stretches are the eigenvalues of the axes' products with one another,
+    // found in closed form for a symmetric matrix of three.
+    double a[3][3];
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            a[i][j] = DotProduct(axes[i], axes[j]);
+        }
+    }
+    double squares[3] = {a[0][0], a[1][1], a[2][2]};
+    const double off = a[0][1] * a[0][1] + a[0][2] * a[0][2] + a[1][2] * a[1][2];
+    if (off > 0.0) {
+        const double mean = (a[0][0] + a[1][1] + a[2][2]) / 3.0;
+        const double spread =
+            std::sqrt(((a[0][0] - mean) * (a[0][0] - mean) + (a[1][1] - mean) * (a[1][1] - mean) +
+                       (a[2][2] - mean) * (a[2][2] - mean) + 2.0 * off) /
+                      6.0);
+        double b[3][3];
+        for (int i = 0; i < 3; ++i) {
+            for (int j = 0; j < 3; ++j) {
+                b[i][j] = (a[i][j] - (i == j ? mean : 0.0)) / spread;
+            }
+        }
+        const double half = (b[0][0] * (b[1][1] * b[2][2] - b[1][2] * b[2][1]) -
+                             b[0][1] * (b[1][0] * b[2][2] - b[1][2] * b[2][0]) +
+                             b[0][2] * (b[1][0] * b[2][1] - b[1][1] * b[2][0])) /
+                            2.0;
+        const double angle = std::acos(std::clamp(half, -1.0, 1.0)) / 3.0;
+        constexpr double kThird = 2.0943951023931957;
+        squares[0] = mean + 2.0 * spread * std::cos(angle);
+        squares[2] = mean + 2.0 * spread * std::cos(angle + kThird);
+        squares[1] = 3.0 * mean - squares[0] - squares[2];
+    }
+    std::sort(std::begin(squares), std::end(squares), std::greater<>());
+    return {std::sqrt(std::max(squares[0], 0.0)), std::sqrt(std::max(squares[1], 0.0)),
+            std::sqrt(std::max(squares[2], 0.0))};
 }
 
 bool CTransformation::IsMirrored() const
