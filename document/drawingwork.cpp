@@ -226,10 +226,10 @@ double LoopsLength(const CFace& face)
 // The screen tiles a face's triangles are set up in, a tile of kTileSide pixels at the
 // cost of a triangle's setup. A fan reaches from its first corner across the face, each
 // triangle no further than the face's box from any side. The sweep cuts a face into
-// pieces along its length and each piece into triangles from side to side: as wide as
-// the face is across on average, or between neighbouring corners (holes', those lying
-// straight between theirs and those crossings add), about as long as the loops run
-// twice over; never more than a fan's.
+// pieces along its length and each piece into triangles from side to side, as wide as
+// the face is across on average; those between neighbouring corners (of holes, lying
+// straight between theirs, added at crossings) reach about as far as the loops run. An
+// estimate measured against frames, never more than a fan's.
 double SetupLength(const CFace& face, const CFace::SWeight& weight, double area, const CBoundingBox3d& box)
 {
     constexpr double kPerPixel = static_cast<double>(CFrameMeter::kTriangleSetupCost * CFrameMeter::kFilledPixelsPerUnit) /
@@ -238,7 +238,7 @@ double SetupLength(const CFace& face, const CFace::SWeight& weight, double area,
     const double y = box.ymax - box.ymin;
     const double z = box.zmax - box.zmin;
     const auto triangles = static_cast<double>(weight.triangles);
-    const double fan = triangles * std::hypot(x, y, z);
+    const double fan = triangles * std::sqrt(x * x + y * y + z * z);
     if (weight.cut == 0) {
         return fan * kPerPixel;
     }
