@@ -48,6 +48,32 @@ std::uint64_t AddWork(std::uint64_t a, std::uint64_t b)
     return std::min(a + b, kCounted);
 }
 
+// What a frame charges along lengths on the screen, as lengths in the model times the
+// filled pixels that each pixel of them costs: the lines' pixels and steps, which the
+// rasteriser's threads share, and the screen tiles the faces' triangles are set up in,
+// which the drawing thread pays however many threads fill. A line keeps its width in
+// pixels and a triangle sets up in every tile it reaches however small a copy is drawn,
+// so both shrink only with a copy's lengths.
+struct Strokes
+{
+    double lines = 0.0;
+    double setups = 0.0;
+
+    [[nodiscard]] bool Counts() const { return lines > 0.0 || setups > 0.0; }
+    [[nodiscard]] Strokes operator*(double stretch) const { return {lines * stretch, setups * stretch}; }
+    Strokes& operator+=(const Strokes& other)
+    {
+        lines += other.lines;
+        setups += other.setups;
+        return *this;
+    }
+};
+
+Strokes Thickest(const Strokes& a, const Strokes& b)
+{
+    return {std::max(a.lines, b.lines), std::max(a.setups, b.setups)};
+}
+
 // What drawing one component costs wherever it is placed, in the component's own axes:
 // the work of its entities and of everything it places, the box they are drawn in, and
 // how often the view would be filled where the component is drawn thickest.
@@ -62,10 +88,10 @@ struct Tally
     // Some face shows a material one sees through, or takes the placement's material.
     bool seeThrough = false;
     bool inherits = false;
-    // The lines' length times the pixels across them, and how often their pixels would
-    // fill the view where the component's lines are drawn thickest.
-    double lineLength = 0.0;
-    double lineCoverage = 0.0;
+    // The strokes' lengths, and how often they would fill the view where the
+    // component's strokes are drawn thickest.
+    Strokes strokeLength;
+    Strokes strokeCoverage;
     // Its faces' cuts and its content's, at every path: what they would cost were the
     // cuts not kept. The work above leaves them out.
     std::uint64_t cuts = 0;
@@ -89,8 +115,8 @@ struct Sum
     std::size_t placements = 0;
     bool seeThrough = false;
     bool inherits = false;
-    double lineLength = 0.0;
-    double placedLineLength = 0.0;
+    Strokes strokeLength;
+    Strokes placedStrokeLength;
 };
 
 // A layer drawn exactly over an equal one before it (a face in the plane and the box of
@@ -146,10 +172,10 @@ double CoverageOf(double fill, const CBoundingBox3d& box)
     return std::isfinite(coverage) && coverage > 0.0 ? coverage : 0.0;
 }
 
-// How often lines of that length (times the pixels across them) fill the view that shows
-// the box, at what a frame charges their pixels: a pixel is as wide as the box's half
-// surface spread over the view, or as its longest side across the view's width.
-double LineCoverageOf(double length, const CBoundingBox3d& box)
+// How often strokes of that length (times the pixels each pixel of it costs) fill the
+// view that shows the box: a pixel is as wide as the box's half surface spread over the
+// view, or as its longest side across the view's width.
+double StrokeCoverageOf(double length, const CBoundingBox3d& box)
 {
     if (box.IsEmpty() || !(length > 0.0)) {
         return 0.0;
@@ -157,10 +183,13 @@ double LineCoverageOf(double length, const CBoundingBox3d& box)
     constexpr auto kViewPixels = static_cast<double>(CDrawingWork::kViewPixels);
     const double extent = std::max({box.xmax - box.xmin, box.ymax - box.ymin, box.zmax - box.zmin});
     const double pixel = std::max(std::sqrt(HalfSurface(box) / kViewPixels), extent / 1280.0);
-    constexpr double kCharged = static_cast<double>(CFrameMeter::kFilledPixelsPerUnit) /
-                                static_cast<double>(CFrameMeter::kLinePixelsPerUnit);
-    const double coverage = length / pixel / kViewPixels * kCharged;
+    const double coverage = length / pixel / kViewPixels;
     return std::isfinite(coverage) && coverage > 0.0 ? coverage : 0.0;
+}
+
+Strokes StrokeCoverageOf(const Strokes& length, const CBoundingBox3d& box)
+{
+    return {StrokeCoverageOf(length.lines, box), StrokeCoverageOf(length.setups, box)};
 }
 
 // Damaged numbers from a file count no area rather than all of it.
@@ -169,6 +198,52 @@ void AddArea(double& sum, double area)
     if (std::isfinite(area) && area > 0.0) {
         sum += area;
     }
+}
+
+void AddStrokes(Strokes& sum, const Strokes& strokes)
+{
+    AddArea(sum.lines, strokes.lines);
+    AddArea(sum.setups, strokes.setups);
+}
+
+// The length of the face's loops.
+double LoopsLength(const CFace& face)
+{
+    thread_local std::vector<CPoint3d> points;
+    double length = 0.0;
+    for (int i = 0; i < face.GetLoopCount(); ++i) {
+        if (const CLoop* loop = face.GetLoop(i)) {
+            points.clear();
+            loop->GetPoints(points, nullptr);
+            for (std::size_t k = 0; k < points.size(); ++k) {
+                length += (points[(k + 1) % points.size()] - points[k]).GetLength();
+            }
+        }
+    }
+    return length;
+}
+
+// The screen tiles a face's triangles are set up in, a tile of kTileSide pixels at the
+// cost of a triangle's setup. A fan reaches from its first corner across the face, each
+// triangle no further than the face's box from any side. The sweep cuts a face into
+// pieces along its length and each piece into triangles from side to side, as wide as
+// the face is across on average; those between neighbouring corners (of holes, lying
+// straight between theirs, added at crossings) reach about as far as the loops run. An
+// estimate measured against frames, never more than a fan's.
+double SetupLength(const CFace& face, const CFace::SWeight& weight, double area, const CBoundingBox3d& box)
+{
+    constexpr double kPerPixel = static_cast<double>(CFrameMeter::kTriangleSetupCost * CFrameMeter::kFilledPixelsPerUnit) /
+                                 static_cast<double>(CFrameMeter::kTileSide);
+    const double x = box.xmax - box.xmin;
+    const double y = box.ymax - box.ymin;
+    const double z = box.zmax - box.zmin;
+    const auto triangles = static_cast<double>(weight.triangles);
+    const double fan = triangles * std::sqrt(x * x + y * y + z * z);
+    if (weight.cut == 0) {
+        return fan * kPerPixel;
+    }
+    const double across = area / std::max({x, y, z});
+    return std::min(fan, triangles * across + LoopsLength(face)) * kPerPixel;
 }
 
 // Openings are cut by glued instances, which only the relationships of the face's
@@ -213,8 +288,9 @@ double FaceArea(const CFace& face, bool openings, CBoundingBox3d& box)
 }
 
 // What the face adds to the fill: its area, or the share of it that a layer over an
-// equal one costs.
-double FaceFill(const CComponent& component, const CFace& face, bool openings, Sum& sum, FaceLayers& layers)
+// equal one costs; its triangles' setups go to the strokes.
+double FaceFill(const CComponent& component, const CFace& face, const CFace::SWeight& weight, bool openings,
+                Sum& sum, FaceLayers& layers)
 {
     CBoundingBox3d box;
     // A flat face covers its box at most once seen from anywhere: a corner moved far
@@ -222,6 +298,9 @@ double FaceFill(const CComponent& component, const CFace& face, bool openings, S
     const double loops = FaceArea(face, openings, box);
     const double area = box.IsEmpty() ? 0.0 : std::min(loops, HalfSurface(box));
     sum.ownBox.Add(box);
+    if (!box.IsEmpty()) {
+        AddArea(sum.strokeLength.setups, SetupLength(face, weight, area, box));
+    }
     AddArea(sum.layerArea, area);
     const bool seeThrough = SeenThrough(face.GetMaterial()) || SeenThrough(face.GetBackMaterial());
     sum.seeThrough = sum.seeThrough || seeThrough;
@@ -255,7 +334,9 @@ void AddLine(Sum& sum, const CEdge& edge, const CDrawingWork::Shown& shown)
     sum.work = AddWork(sum.work, look.vertices - std::min<std::uint64_t>(look.vertices, 2) +
                                      CFrameMeter::PixelUnits(static_cast<std::uint64_t>(look.fixedPixels),
                                                              CFrameMeter::kLinePixelsPerUnit));
-    AddArea(sum.lineLength, edge.GetLength() * look.widthAlong);
+    constexpr double kCharged = static_cast<double>(CFrameMeter::kFilledPixelsPerUnit) /
+                                static_cast<double>(CFrameMeter::kLinePixelsPerUnit);
+    AddArea(sum.strokeLength.lines, edge.GetLength() * look.widthAlong * kCharged);
     edge.GetExtents(sum.ownBox);
 }
 
@@ -325,7 +406,7 @@ void AddOwn(Sum& sum, const CComponent& component, const CDrawingElement& entity
         sum.cut = AddWork(sum.cut, weight.cut);
         sum.kept = AddWork(sum.kept, weight.kept);
         // Nearly all the pixels are the faces' and the lines'; texts fill few.
-        AddArea(sum.area, FaceFill(component, face, openings, sum, layers));
+        AddArea(sum.area, FaceFill(component, face, weight, openings, sum, layers));
         sum.work = AddWork(sum.work, BoxSortWork(face, records, shown));
         if (shadows && shown.sunReach > 0.0 && face.CastsShadows()) {
             AddArea(sum.area, VolumeArea(face, shown, sum.ownBox));
@@ -346,8 +427,8 @@ struct Copy
     double fill = 0.0;
     double layers = 0.0;
     CBoundingBox3d box;
-    double lineLength = 0.0;
-    double lineCoverage = 0.0;
+    Strokes strokeLength;
+    Strokes strokeCoverage;
 };
 
 Copy Placed(const CDrawingElement& entity, const Tally& placed)
@@ -358,16 +439,17 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
     const double surface = HalfSurface(placed.box);
     const auto* instance = dynamic_cast<const CComponentInstance*>(&entity);
     if (instance == nullptr) {
-        return {placed.coverage * surface, placed.layers * surface, placed.box, placed.lineLength,
-                placed.lineCoverage};
+        return {placed.coverage * surface, placed.layers * surface, placed.box, placed.strokeLength,
+                placed.strokeCoverage};
     }
     const CTransformation& transform = instance->GetTransform();
-    const CVector3d scales = transform.GetScales();
-    const double scale = std::max({scales.x, scales.y, scales.z});
-    const double scaled = surface * scale * scale;
-    // Lines keep their width in pixels: their fill shrinks with the length alone.
-    return {placed.coverage * scaled, placed.layers * scaled, transform * placed.box, placed.lineLength * scale,
-            placed.lineCoverage};
+    // No flat face of the copy covers more than its own area stretched by the two largest
+    // stretches, however it lies: a post stretched along one axis covers as much more as
+    // its long sides do, not as the square of its length.
+    const CVector3d stretches = transform.GetStretches();
+    const double scaled = surface * stretches.x * stretches.y;
+    return {placed.coverage * scaled, placed.layers * scaled, transform * placed.box,
+            placed.strokeLength * stretches.x, placed.strokeCoverage};
 }
 
 // Whether the copy shows a material one sees through: its own faces', or the
@@ -384,7 +466,7 @@ void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed, boo
     const Copy copy = Placed(entity, placed);
     AddArea(sum.placedFill, copy.fill);
     AddArea(sum.placedLayers, copy.layers);
-    AddArea(sum.placedLineLength, copy.lineLength);
+    AddStrokes(sum.placedStrokeLength, copy.strokeLength);
     sum.placedBox.Add(copy.box);
     ++sum.placements;
     sum.seeThrough = sum.seeThrough || IsSeenThrough(entity, placed);
@@ -455,18 +537,28 @@ struct Thickness
 {
     double coverage = 0.0;
     double layers = 0.0;
+
+    [[nodiscard]] bool Counts() const { return layers > 0.0; }
+    Thickness& operator+=(const Thickness& other)
+    {
+        coverage += other.coverage;
+        layers += other.layers;
+        return *this;
+    }
 };
 
+template <typename Thick>
 struct Cell
 {
     CellKey key;
-    Thickness thickness;
+    Thick thickness;
     bool used = false;
 };
 
 // The cells of one component's copies, kept in one table reused for every component.
 // Past its size a copy is added to a cell it does not belong to, which can only raise
 // the answer: a model never passes for less than it draws.
+template <typename Thick>
 class StackCells
 {
 public:
@@ -476,21 +568,21 @@ public:
         while (size < 2 * copies && size < kMaxCells) {
             size *= 2;
         }
-        m_cells.assign(size, Cell{});
+        m_cells.assign(size, Cell<Thick>{});
     }
 
     // Answers the thickness of the copy's cell with the copy.
-    Thickness Add(const CBoundingBox3d& box, const Thickness& thickness)
+    Thick Add(const CBoundingBox3d& box, const Thick& thickness)
     {
         const std::optional<CellKey> key = CellOf(box);
-        if (!key || thickness.layers <= 0.0) {
+        if (!key || !thickness.Counts()) {
             return {};
         }
         const std::size_t mask = m_cells.size() - 1;
         const std::size_t home = HashOf(*key) & mask;
-        Cell* chosen = &m_cells[home];
+        Cell<Thick>* chosen = &m_cells[home];
         for (std::size_t probe = 0; probe < kProbes; ++probe) {
-            Cell& cell = m_cells[(home + probe) & mask];
+            Cell<Thick>& cell = m_cells[(home + probe) & mask];
             if (!cell.used || cell.key == *key) {
                 chosen = &cell;
                 break;
@@ -500,15 +592,14 @@ public:
             chosen->used = true;
             chosen->key = *key;
         }
-        chosen->thickness.coverage += thickness.coverage;
-        chosen->thickness.layers += thickness.layers;
+        chosen->thickness += thickness;
         return chosen->thickness;
     }
 
 private:
     static constexpr std::size_t kMaxCells = std::size_t{1} << 18;
     static constexpr std::size_t kProbes = 16;
-    std::vector<Cell> m_cells;
+    std::vector<Cell<Thick>> m_cells;
 };
 
 // The copies of a component: how thick they are where most of them are drawn over one
@@ -518,8 +609,8 @@ struct Stack
 {
     Thickness thickest;
     double fill = 0.0;
-    // How often the copies' lines fill the view where they are drawn thickest.
-    double lines = 0.0;
+    // How often the copies' strokes fill the view where they are drawn thickest.
+    Strokes strokes;
 };
 
 Thickness ThicknessOf(double fill, double layers, const CBoundingBox3d& box)
@@ -541,23 +632,22 @@ void ForEachCopy(const CComponent& component, const CountedMap& counted, const V
 }
 
 // Each copy's coverage of its own box, summed by cell. Its own faces are one more copy.
-// With lines, the same for their lines, in cells of their own: lines lie over one another
-// only at their width, so no copy of them counts as rejected.
-Stack ThickestStack(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells,
-                    StackCells* lineCells, CopyLayers& layers)
+// With strokes, the same for them, in cells of their own: lines lie over one another only
+// at their width and a triangle is set up whatever lies under it, so no copy of them
+// counts as rejected.
+Stack ThickestStack(const CComponent& component, const Sum& sum, const CountedMap& counted,
+                    StackCells<Thickness>& cells, StackCells<Strokes>* strokeCells, CopyLayers& layers)
 {
     cells.Reset(sum.placements + 1);
-    Stack stack{cells.Add(sum.ownBox, ThicknessOf(sum.area, sum.layerArea, sum.ownBox)), 0.0};
-    if (lineCells != nullptr) {
-        lineCells->Reset(sum.placements + 1);
-        const double own = LineCoverageOf(sum.lineLength, sum.ownBox);
-        stack.lines = lineCells->Add(sum.ownBox, {own, own}).coverage;
+    Stack stack{cells.Add(sum.ownBox, ThicknessOf(sum.area, sum.layerArea, sum.ownBox)), 0.0, {}};
+    if (strokeCells != nullptr) {
+        strokeCells->Reset(sum.placements + 1);
+        stack.strokes = strokeCells->Add(sum.ownBox, StrokeCoverageOf(sum.strokeLength, sum.ownBox));
     }
     ForEachCopy(component, counted, [&](const CDrawingElement& entity, const Tally& placed) {
         Copy copy = Placed(entity, placed);
-        if (lineCells != nullptr) {
-            const Thickness lines{copy.lineCoverage, copy.lineCoverage};
-            stack.lines = std::max(stack.lines, lineCells->Add(copy.box, lines).coverage);
+        if (strokeCells != nullptr) {
+            stack.strokes = Thickest(stack.strokes, strokeCells->Add(copy.box, copy.strokeCoverage));
         }
         if (RepeatsCopy(component, entity, placed, layers)) {
             copy.fill = copy.layers * kBehindShare;
@@ -570,21 +660,22 @@ Stack ThickestStack(const CComponent& component, const Sum& sum, const CountedMa
     return stack;
 }
 
-Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells& cells,
-             StackCells& lineCells, CopyLayers& layers)
+Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells<Thickness>& cells,
+             StackCells<Strokes>& strokeCells, CopyLayers& layers)
 {
-    Tally tally{sum.work, 0.0, 0.0, sum.ownBox, sum.seeThrough, sum.inherits};
+    Tally tally{sum.work, 0.0, 0.0, sum.ownBox, sum.seeThrough, sum.inherits, {}, {}};
     tally.box.Add(sum.placedBox);
     tally.cuts = AddWork(sum.cut, sum.placedCuts);
     tally.layers = CoverageOf(sum.layerArea + sum.placedLayers, tally.box);
-    tally.lineLength = sum.lineLength + sum.placedLineLength;
-    tally.lineCoverage = LineCoverageOf(tally.lineLength, tally.box);
+    tally.strokeLength = sum.strokeLength;
+    tally.strokeLength += sum.placedStrokeLength;
+    tally.strokeCoverage = StrokeCoverageOf(tally.strokeLength, tally.box);
     if (sum.placements > 1) {
-        const bool lines = tally.lineLength > 0.0;
-        const Stack stack = ThickestStack(component, sum, counted, cells, lines ? &lineCells : nullptr, layers);
+        const bool strokes = tally.strokeLength.Counts();
+        const Stack stack = ThickestStack(component, sum, counted, cells, strokes ? &strokeCells : nullptr, layers);
         tally.coverage = std::max(CoverageOf(sum.area + stack.fill, tally.box), stack.thickest.coverage);
         tally.layers = std::max(tally.layers, stack.thickest.layers);
-        tally.lineCoverage = std::max(tally.lineCoverage, stack.lines);
+        tally.strokeCoverage = Thickest(tally.strokeCoverage, stack.strokes);
     } else {
         tally.coverage = CoverageOf(sum.area + sum.placedFill, tally.box);
     }
@@ -661,8 +752,8 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
     CountedMap counted;
     counted.emplace(&root, std::nullopt);
     std::vector<Frame> stack{{&root, MayHaveOpenings(root)}};
-    StackCells cells;
-    StackCells lineCells;
+    StackCells<Thickness> cells;
+    StackCells<Strokes> strokeCells;
     FaceLayers faceLayers;
     CopyLayers copyLayers;
     MaterialsShown materials;
@@ -705,7 +796,7 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
             continue;
         }
         const CComponent* component = frame.component;
-        const Tally done = Finish(*component, frame.sum, counted, cells, lineCells, copyLayers);
+        const Tally done = Finish(*component, frame.sum, counted, cells, strokeCells, copyLayers);
         cutOnce = AddWork(cutOnce, frame.sum.cut);
         kept = AddWork(kept, frame.sum.kept);
         stack.pop_back();
@@ -728,9 +819,10 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
 std::uint64_t CDrawingWork::Count(const CComponent& root, bool shadows, const Shown& shown)
 {
     const Tally tally = CountFrom(root, shadows, shown);
-    // The pixels are shared among the rasteriser's threads, as a frame charges them.
-    const double fill =
-        (tally.coverage + tally.lineCoverage) * static_cast<double>(kCoverageCost) / CFrameMeter::GetRasterSpeed();
+    // The pixels are shared among the rasteriser's threads, as a frame charges them; the
+    // triangles' setups are the drawing thread's.
+    const double shared = (tally.coverage + tally.strokeCoverage.lines) / CFrameMeter::GetRasterSpeed();
+    const double fill = (shared + tally.strokeCoverage.setups) * static_cast<double>(kCoverageCost);
     const auto fillWork = fill < static_cast<double>(kCounted) ? static_cast<std::uint64_t>(fill) : kCounted;
     return AddWork(tally.work, fillWork);
 }

@@ -73,6 +73,11 @@ public:
     // What the rasteriser spends setting one triangle up, whatever its size: measured,
     // about what four vertices cost.
     static constexpr std::uint64_t kTriangleSetupCost = 4;
+    // The side of the squares of pixels the rasteriser bins triangles into: a triangle is
+    // set up in every square its box reaches, each at its setup's cost, on the drawing
+    // thread (a 1,000-sided disc drawn a thousand times over, as slivers from one corner,
+    // takes as long per square crossed), so a long thin one costs by its length.
+    static constexpr std::uint64_t kTileSide = 64;
     // One triangle sent and set up, before the pixels it fills.
     static constexpr std::uint64_t kTriangleCost = 3 * kVertexCost + kTriangleSetupCost;
     // Pixels decoded from a picture, per unit; a picture made a texture is charged once

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <iterator>
 
 namespace {
@@ -24,6 +25,37 @@ void Transpose(double m[9])
     std::swap(m[1], m[3]);
     std::swap(m[2], m[6]);
     std::swap(m[5], m[7]);
+}
+
+// The eigenvalues of a symmetric matrix of three, in closed form (by the angle whose
+// cosine the shifted, scaled matrix's determinant gives).
+void SymmetricEigenvalues(const double (&a)[3][3], double (&values)[3])
+{
+    const double off = a[0][1] * a[0][1] + a[0][2] * a[0][2] + a[1][2] * a[1][2];
+    if (!(off > 0.0)) {
+        values[0] = a[0][0];
+        values[1] = a[1][1];
+        values[2] = a[2][2];
+        return;
+    }
+    const double mean = (a[0][0] + a[1][1] + a[2][2]) / 3.0;
+    double spread = 2.0 * off;
+    for (int i = 0; i < 3; ++i) {
+        spread += (a[i][i] - mean) * (a[i][i] - mean);
+    }
+    spread = std::sqrt(spread / 6.0);
+    double shifted[9];
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            shifted[3 * i + j] = (a[i][j] - (i == j ? mean : 0.0)) / spread;
+        }
+    }
+    const double half = Determinant(shifted) / 2.0;
+    const double angle = std::acos(std::clamp(half, -1.0, 1.0)) / 3.0;
+    constexpr double kThirdTurn = 2.0943951023931957;
+    values[0] = mean + 2.0 * spread * std::cos(angle);
+    values[2] = mean + 2.0 * spread * std::cos(angle + kThirdTurn);
+    values[1] = 3.0 * mean - values[0] - values[2];
 }
 
 }  // namespace
@@ -230,6 +262,24 @@ double CTransformation::GetZScale() const
 CVector3d CTransformation::GetScales() const
 {
     return {GetXScale(), GetYScale(), GetZScale()};
+}
+
+CVector3d CTransformation::GetStretches() const
+{
+    const CVector3d axes[3] = {*this * CVector3d(1.0, 0.0, 0.0), *this * CVector3d(0.0, 1.0, 0.0),
+                               *this * CVector3d(0.0, 0.0, 1.0)};
+    // The squared stretches are the eigenvalues of the axes' products with one another.
+    double products[3][3];
+    for (int i = 0; i < 3; ++i) {
+        for (int j = 0; j < 3; ++j) {
+            products[i][j] = DotProduct(axes[i], axes[j]);
+        }
+    }
+    double squares[3];
+    SymmetricEigenvalues(products, squares);
+    std::sort(std::begin(squares), std::end(squares), std::greater<>());
+    return {std::sqrt(std::max(squares[0], 0.0)), std::sqrt(std::max(squares[1], 0.0)),
+            std::sqrt(std::max(squares[2], 0.0))};
 }
 
 bool CTransformation::IsMirrored() const

@@ -116,6 +116,10 @@ public:
         std::uint64_t drawn = 0;
         std::uint64_t cut = 0;
         std::uint64_t kept = 0;
+        // The triangles its loops' corners make, set up each time the frame draws the
+        // face (twice with shadows), each in every screen tile it reaches; those that
+        // crossings add lie between the crossings.
+        std::uint64_t triangles = 0;
     };
     [[nodiscard]] SWeight GetWeightParts(bool shadows) const;
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;

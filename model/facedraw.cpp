@@ -387,7 +387,7 @@ CFace::SWeight CFace::GetWeightParts(bool shadows) const
     // triangles as a fan or the sweep makes of them, each sent and set up.
     const std::uint64_t sides = corners + 2 * static_cast<std::uint64_t>(loops > 1 ? loops - 1 : 0);
     const std::uint64_t triangles = sides > 2 ? sides - 2 : 0;
-    SWeight weight{triangles * CFrameMeter::kTriangleCost, 0, 0};
+    SWeight weight{triangles * CFrameMeter::kTriangleCost, 0, 0, triangles};
     if (cut) {
         const SWeight resolve = GetResolveWeight();
         weight.drawn += resolve.drawn;
@@ -398,6 +398,7 @@ CFace::SWeight CFace::GetWeightParts(bool shadows) const
         // The frame draws every face again where the sun lights it, from the cut it
         // kept; one that casts adds its shadow's volume and its shadow on the ground.
         weight.drawn = 2 * weight.drawn + (CastsShadows() ? kShadowCornerCost * corners : 0);
+        weight.triangles *= 2;
     }
     return weight;
 }

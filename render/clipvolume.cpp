@@ -27,10 +27,9 @@ using Quad = float __attribute__((vector_size(16)));
 constexpr float kMargin = 1e-4f;
 
 // The side of the squares of pixels Mesa's software rasteriser bins triangles into, and
-// what setting a triangle up in one costs, in pixels filled (a 1,000-sided disc drawn a
-// thousand times over, as slivers from one corner, takes as long per tile crossed); the
-// count at opening weighs every triangle's setup too.
-constexpr double kTileSide = 64.0;
+// what setting a triangle up in one costs, in pixels filled; the count at opening weighs
+// every triangle's setup in the tiles it reaches too.
+constexpr auto kTileSide = static_cast<double>(CFrameMeter::kTileSide);
 constexpr auto kTileSetupPixels =
     static_cast<double>(CFrameMeter::kTriangleSetupCost * CFrameMeter::kFilledPixelsPerUnit);
 

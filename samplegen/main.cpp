@@ -37,6 +37,9 @@
 //   glimra_samplegen --farfill N <folder>  N stacked squares and a tiny face far away
 //   glimra_samplegen --sharedring N <folder>
 //                                          N faces bounded by one ring of 2,000 edges
+//   glimra_samplegen --stretched SX SY SZ <folder>
+//                                          64 unit boxes side by side, each placed
+//                                          stretched by SX, SY and SZ along its axes
 //   glimra_samplegen --facesfirstring N <folder>
 //                                          N faces over one ring of 10 edges, the faces
 //                                          listed before the edges
@@ -89,6 +92,7 @@
 
 #include "document/classregistration.h"
 #include "document/tarnwickmodel.h"
+#include "foundation/transformation.h"
 #include "foundation/versioninfo.h"
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
@@ -131,6 +135,7 @@ int Usage()
                          " | --polylines COUNT POINTS"
                          " | --farfill SQUARES"
                          " | --sharedring FACES"
+                         " | --stretched SX SY SZ"
                          " | --facesfirstring FACES"
                          " | --faceshape NAME SIZE [--placed COUNT]"
                          " | --xraydiscs COUNT CORNERS"
@@ -178,6 +183,14 @@ int ReadCount(const char* text)
     char* end = nullptr;
     const long value = std::strtol(text, &end, 10);
     return *end != '\0' || value < 1 || value > 100000000 ? -1 : static_cast<int>(value);
+}
+
+// A stretch of --stretched: a number from 1e-3 to 1e4; 0 for any other text.
+double ReadStretch(const char* text)
+{
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    return *end != '\0' || !(value >= 1e-3 && value <= 1e4) ? 0.0 : value;
 }
 
 // How many of --materials are drawn; 0 for all.
@@ -267,6 +280,8 @@ int main(int argc, char** argv)
     int size = -1;
     const auto* kind = std::end(kinds);
     std::string shape;
+    std::string stretchText;
+    CVector3d stretch;
     std::string folder;
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
@@ -310,6 +325,13 @@ int main(int argc, char** argv)
             if (count < 0 || MakeFaceShape(shape, 1).loops.empty()) {
                 return Usage();
             }
+        } else if (argument == "--stretched" && count < 0 && stretchText.empty() && i + 3 < argc) {
+            stretch = CVector3d(ReadStretch(argv[i + 1]), ReadStretch(argv[i + 2]), ReadStretch(argv[i + 3]));
+            stretchText = std::string(argv[i + 1]) + "x" + argv[i + 2] + "x" + argv[i + 3];
+            i += 3;
+            if (stretch.x == 0.0 || stretch.y == 0.0 || stretch.z == 0.0) {
+                return Usage();
+            }
         } else if (argument == "--placed" && g_placements == 0 && i + 1 < argc) {
             g_placements = ReadCount(argv[++i]);
             if (g_placements <= 0) {
@@ -333,7 +355,11 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(folder, error);
     bool written = false;
     try {
-        if (!shape.empty()) {
+        if (!stretchText.empty()) {
+            const CTransformation shaped = CTransformation::Scaling(stretch.x, stretch.y, stretch.z);
+            written = WriteModel(folder, "stretched-" + stretchText,
+                                 [&](CTarnwickModel& model) { BuildShapedBoxesModel(model, shaped, 64); }, false);
+        } else if (!shape.empty()) {
             const std::string placed = g_placements > 0 ? "-p" + std::to_string(g_placements) : "";
             written = WriteModel(
                 folder, "faceshape-" + shape + "-" + std::to_string(count) + placed,

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 
+#include "document/camera.h"
 #include "document/component.h"
 #include "document/componentdefinition.h"
+#include "document/componentinstance.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
 #include "document/utctime.h"
+#include "foundation/transformation.h"
 #include "model/undosuspender.h"
 #include "samplegen/geometrybuilder.h"
 #include "samplegen/placing.h"
@@ -45,4 +48,30 @@ void BuildNestedSquaresModel(CTarnwickModel& model, int outer, int inner)
 void BuildShadowedNestedSquaresModel(CTarnwickModel& model, int outer, int inner)
 {
     BuildSquares(model, outer, inner, true);
+}
+
+void BuildShapedBoxesModel(CTarnwickModel& model, const CTransformation& shape, int count, double gap)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    CComponentDefinition* box = AddDefinition(model, "Box");
+    (void)CGeometryBuilder(*box).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1));
+    const CBoundingBox3d shaped = shape * CBoundingBox3d(0.0, 1.0, 0.0, 1.0, 0.0, 1.0);
+    const double step = shaped.xmax - shaped.xmin + gap;
+    const int copies = std::max(count, 1);
+    for (int i = 0; i < copies; ++i) {
+        CTransformation move;
+        move.SetTranslation(CVector3d(step * i - shaped.xmin, -shaped.ymin, -shaped.zmin));
+        auto* instance = new CComponentInstance;
+        box->AddInstance(instance);
+        instance->SetTransform(move * shape);
+        model.GetRootComponent()->Add(instance);
+    }
+    const CVector3d extent(step * copies - gap, shaped.ymax - shaped.ymin, shaped.zmax - shaped.zmin);
+    const double size = std::max({extent.x, extent.y, extent.z});
+    const CPoint3d target(extent.x / 2.0, extent.y / 2.0, extent.z / 2.0);
+    CCamera camera;
+    camera.SetView(target + CVector3d(0.5, -2.0, 1.0) * size, target, CVector3d(0, 0, 1), 1.0, 1000.0, true, 35.0,
+                   size);
+    model.SetCamera(camera);
 }

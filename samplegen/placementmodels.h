@@ -3,6 +3,7 @@
 // through its own placement, in a file that stays small.
 
 class CTarnwickModel;
+class CTransformation;
 
 // Adds a definition holding one unit square, a definition holding `inner` placements of
 // it side by side in a square field (at least 1), and `outer` placements of that field
@@ -11,3 +12,8 @@ class CTarnwickModel;
 void BuildNestedSquaresModel(CTarnwickModel& model, int outer, int inner);
 // The same with the sun's shadows on.
 void BuildShadowedNestedSquaresModel(CTarnwickModel& model, int outer, int inner);
+
+// Adds a definition holding one unit box and `count` placements of it (at least 1) side
+// by side along x, each through `shape` (a stretch, a mirror, a shear) and `gap` apart
+// from the next beyond the box the shape makes of it. The model looks at the whole row.
+void BuildShapedBoxesModel(CTarnwickModel& model, const CTransformation& shape, int count, double gap = 1.0);

@@ -160,6 +160,27 @@ TEST(Transformation, LinesReportTheirStretch)
     EXPECT_EQ(CVector3d(line.direction), CVector3d(0.0, 1.0, 0.0));
 }
 
+TEST(Transformation, StretchesAreTheLengthsOfThePrincipalAxesLargestFirst)
+{
+    // Found in closed form: two equal stretches come out a few units in the ninth place apart.
+    const auto expectStretches = [](const CTransformation& t, const CVector3d& expected) {
+        const CVector3d stretches = t.GetStretches();
+        EXPECT_NEAR(stretches.x, expected.x, 1e-6 * expected.x);
+        EXPECT_NEAR(stretches.y, expected.y, 1e-6 * expected.x);
+        EXPECT_NEAR(stretches.z, expected.z, 1e-6 * expected.x);
+    };
+    expectStretches(CTransformation(), {1.0, 1.0, 1.0});
+    expectStretches(CTransformation::Scaling(1.0, 1.0, 1000.0), {1000.0, 1.0, 1.0});
+    // A mirror stretches nothing; turned, a slab keeps its stretches.
+    expectStretches(CTransformation::Scaling(-100.0, 100.0, 0.1), {100.0, 100.0, 0.1});
+    expectStretches(RotationAboutZ(0.3) * CTransformation::Scaling(0.1, 100.0, 100.0) * RotationAboutZ(1.1),
+                    {100.0, 100.0, 0.1});
+    // A shear of one along x: the golden ratio and its reciprocal.
+    const CTransformation shear(CVector3d(1, 0, 0), CVector3d(1, 1, 0), CVector3d(0, 0, 1), CPoint3d(0, 0, 0));
+    const double golden = (1.0 + std::sqrt(5.0)) / 2.0;
+    expectStretches(shear, {golden, 1.0, 1.0 / golden});
+}
+
 TEST(Transformation, BoxesGrowToHoldTheirTransformedCorners)
 {
     CBoundingBox3d box(0.0, 1.0, 0.0, 1.0, 0.0, 1.0);

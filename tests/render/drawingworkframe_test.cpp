@@ -1,11 +1,13 @@
 // The count made at opening and the frame meter speak one unit: for a small model of each
 // class of element, read from its file as the program reads it, one whole frame charges
 // the meter no more than the count admitted with its margin, and the count is not far
-// above what the frame charged either (a class the count misjudged is cut or refused).
+// above what the frame charged either (a class the count misjudged is cut or refused),
+// whether the rasteriser fills on one thread, two or eight.
 
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -134,6 +136,21 @@ void BuildPictures(CTarnwickModel& model, int count, int side)
     LookDownOn(model, 2.0 * count);
 }
 
+// Unit boxes placed side by side along x, each through the shape, seen along the row in
+// parallel as its copies are drawn over one another.
+void BuildShapedRow(CTarnwickModel& model, const CTransformation& shape, double gap = 1.0)
+{
+    BuildShapedBoxesModel(model, shape, 16, gap);
+    CBoundingBox3d box;
+    model.GetRootComponent()->GetExtents(box);
+    const CPoint3d target((box.xmin + box.xmax) / 2.0, (box.ymin + box.ymax) / 2.0, (box.zmin + box.zmax) / 2.0);
+    const double size = std::max(box.ymax - box.ymin, box.zmax - box.zmin);
+    CCamera camera;
+    camera.SetView(CPoint3d(box.xmin - size, target.y, target.z), target, CVector3d(0, 0, 1), 1.0, 1000.0, false,
+                   35.0, size);
+    model.SetCamera(camera);
+}
+
 struct ClassRow
 {
     const char* name;
@@ -231,6 +248,20 @@ TEST_F(DrawingWorkFrameTest, AWholeFrameChargesAboutWhatTheCountAdmitted)
         {"wide profiles across the view", [](CTarnwickModel& m) { BuildLongEdgesModel(m, 200, 2, 20); }},
         {"short jittered edges with end ticks", [](CTarnwickModel& m) { BuildShortEdgesModel(m, 2000, 2, true); }},
         {"volumes under a low sun", [](CTarnwickModel& m) { BuildFinsModel(m, 300); }},
+        {"copies flattened along one axis",
+         [](CTarnwickModel& m) { BuildShapedRow(m, CTransformation::Scaling(0.1, 1.0, 1.0), 0.0); }},
+        {"copies stretched along two axes",
+         [](CTarnwickModel& m) { BuildShapedRow(m, CTransformation::Scaling(1.0, 30.0, 30.0)); }},
+        {"copies stretched along three axes",
+         [](CTarnwickModel& m) { BuildShapedRow(m, CTransformation::Scaling(2.0, 20.0, 25.0)); }},
+        {"mirrored copies", [](CTarnwickModel& m) { BuildShapedRow(m, CTransformation::Scaling(-1.0, 20.0, 20.0)); }},
+        {"sheared copies",
+         [](CTarnwickModel& m) {
+             BuildShapedRow(m, CTransformation(CVector3d(1, 0, 0), CVector3d(0, 20, 0), CVector3d(0, 2, 20), {}));
+         }},
+        // Triangles from side to side of a face of many corners, each set up in every
+        // screen tile it reaches: once admitted and cut at every frame.
+        {"faces of many corners drawn over equal faces", [](CTarnwickModel& m) { BuildSharedRingModel(m, 20); }},
         {"faces sorted by their boxes' centres",
          [](CTarnwickModel& m) {
              BuildGridModel(m, 4000);
@@ -238,12 +269,18 @@ TEST_F(DrawingWorkFrameTest, AWholeFrameChargesAboutWhatTheCountAdmitted)
              m.GetRenderingOptions()->SetTransparencyQuality(1);
          }},
     };
-    for (const ClassRow& row : rows) {
-        const Weighed weighed = Weigh(row);
-        EXPECT_LE(weighed.charged, weighed.counted * 3 / 2 + kFrameUnits)
-            << row.name << ": counted " << weighed.counted;
-        EXPECT_LE(weighed.counted, 4 * weighed.charged + kFrameUnits) << row.name << ": charged " << weighed.charged;
+    // The pixels are shared among the rasteriser's threads, the setups are not.
+    for (const unsigned threads : {1U, 2U, 8U}) {
+        CFrameMeter::SetRasterThreads(threads);
+        for (const ClassRow& row : rows) {
+            const Weighed weighed = Weigh(row);
+            EXPECT_LE(weighed.charged, weighed.counted * 3 / 2 + kFrameUnits)
+                << row.name << " on " << threads << " threads: counted " << weighed.counted;
+            EXPECT_LE(weighed.counted, 4 * weighed.charged + kFrameUnits)
+                << row.name << " on " << threads << " threads: charged " << weighed.charged;
+        }
     }
+    CFrameMeter::SetRasterThreads(2);
 }
 
 }  // namespace
