@@ -190,21 +190,6 @@ bool MayHaveOpenings(const CComponent& component)
     return true;
 }
 
-// CBoundingBox3d::Add, here where the count calls it for every corner and edge end of
-// the model: a call apiece costs more than the comparisons.
-inline void AddCorner(CBoundingBox3d& box, const CPoint3d& p)
-{
-    if (!(std::abs(p.x) <= kUnbounded && std::abs(p.y) <= kUnbounded && std::abs(p.z) <= kUnbounded)) {
-        return;
-    }
-    box.xmin = std::min(box.xmin, p.x);
-    box.xmax = std::max(box.xmax, p.x);
-    box.ymin = std::min(box.ymin, p.y);
-    box.ymax = std::max(box.ymax, p.y);
-    box.zmin = std::min(box.zmin, p.z);
-    box.zmax = std::max(box.zmax, p.z);
-}
-
 // The length of a face's normal. Neighbouring faces mostly lie in one plane (a mesh's
 // faces often all do), so the last normal's length is kept: the three-way hypotenuse
 // costs more than the rest of a triangle's area.
@@ -295,8 +280,8 @@ void AddLine(Sum& sum, const CEdge& edge, const CDrawingWork::Shown& shown)
     const CPoint3d& p = start->GetPosition();
     const CPoint3d& q = end->GetPosition();
     AddArea(sum.lineLength, p.Distance(q) * look.widthAlong);
-    AddCorner(sum.ownBox, p);
-    AddCorner(sum.ownBox, q);
+    sum.ownBox.Add(p);
+    sum.ownBox.Add(q);
 }
 
 // The sides of the volume a face casts: each side of its loops drawn down along the sun
