@@ -265,6 +265,22 @@ bool MayHaveOpenings(const CComponent& component)
     return true;
 }
 
+// The length of a face's normal. Neighbouring faces mostly lie in one plane (a mesh's
+// faces often all do), so the last normal's length is kept: the three-way hypotenuse
+// costs more than the rest of a triangle's area.
+double NormalLength(const CUnitVector3d& normal)
+{
+    thread_local double last[3] = {0.0, 0.0, 0.0};
+    thread_local double length = 0.0;
+    if (normal.x != last[0] || normal.y != last[1] || normal.z != last[2]) {
+        last[0] = normal.x;
+        last[1] = normal.y;
+        last[2] = normal.z;
+        length = std::hypot(normal.x, normal.y, normal.z);
+    }
+    return length;
+}
+
 // The face's area, its outer corners added to the box on the same walk: the count asks
 // this of every face a file holds. A plane is kept as the file stored it, its normal of
 // any length, and the loops' area along it grows with that length: divided by it, a
@@ -272,7 +288,7 @@ bool MayHaveOpenings(const CComponent& component)
 double FaceArea(const CFace& face, bool openings, CBoundingBox3d& box)
 {
     const CUnitVector3d normal = face.GetNormal();
-    const double length = std::hypot(normal.x, normal.y, normal.z);
+    const double length = NormalLength(normal);
     if (openings) {
         face.GetExtents(box);
         return face.GetArea() / length;
@@ -334,10 +350,18 @@ void AddLine(Sum& sum, const CEdge& edge, const CDrawingWork::Shown& shown)
     sum.work = AddWork(sum.work, look.vertices - std::min<std::uint64_t>(look.vertices, 2) +
                                      CFrameMeter::PixelUnits(static_cast<std::uint64_t>(look.fixedPixels),
                                                              CFrameMeter::kLinePixelsPerUnit));
+    const CVertex* start = edge.GetStartVertex();
+    const CVertex* end = edge.GetEndVertex();
+    if (start == nullptr || end == nullptr)
+        return;
+    // CEdge::GetLength and GetExtents, the ends fetched once.
+    const CPoint3d& p = start->GetPosition();
+    const CPoint3d& q = end->GetPosition();
     constexpr double kCharged = static_cast<double>(CFrameMeter::kFilledPixelsPerUnit) /
                                 static_cast<double>(CFrameMeter::kLinePixelsPerUnit);
-    AddArea(sum.strokeLength.lines, edge.GetLength() * look.widthAlong * kCharged);
-    edge.GetExtents(sum.ownBox);
+    AddArea(sum.strokeLength.lines, p.Distance(q) * look.widthAlong * kCharged);
+    sum.ownBox.Add(p);
+    sum.ownBox.Add(q);
 }
 
 // The sides of the volume a face casts: each side of its loops drawn down along the sun
