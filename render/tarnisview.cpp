@@ -118,12 +118,17 @@ void CTarnisView::RestoreAfterFlatColorMode()
 
 void CTarnisView::RecordFrameTime(double seconds, bool stopped)
 {
-    // A stopped frame took its time like any frame. That its whole frame would have taken
-    // at least as long is all it tells of the next: a short stop leaves the last time as it
-    // was, so that the level a drag begins at still follows how long a whole frame takes.
+    // That a stopped frame's whole frame would have taken at least as long is all it
+    // tells of the next: a short stop leaves the last time as it was, so that the level a
+    // drag begins at still follows how long a whole frame takes.
     m_lastFrameTime = stopped ? std::max(m_lastFrameTime, seconds) : seconds;
     if (m_drawingLevel >= kFullDrawingLevel) {
         m_lastFullFrameTime = stopped ? std::max(m_lastFullFrameTime, seconds) : seconds;
+    }
+    // The transitions and the autopan pace their steps by the average: a frame cut short
+    // by a key or a click says nothing of what their frames take.
+    if (stopped) {
+        return;
     }
     m_frameTimeSum += seconds;
     ++m_frameCount;

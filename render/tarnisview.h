@@ -97,7 +97,7 @@ public:
     void SetBoundsByte(bool on) { m_boundsByte = on; }
     [[nodiscard]] bool GetBoundsByte() const { return m_boundsByte; }
     // Counts a frame into the statistics the interaction levels read; stopped: it ended
-    // before it was whole (input came).
+    // before it was whole (input came), and stays out of the average frame time.
     void RecordFrameTime(double seconds, bool stopped = false);
     // The frame lowers the level after slow interactive frames.
     void SetDrawingLevel(int level) { m_drawingLevel = level; }
