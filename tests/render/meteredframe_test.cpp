@@ -116,7 +116,7 @@ public:
     void Draw(ITarnisView* /*view*/) override
     {
         charged = 0;
-        while (charged < kWork) {
+        while (charged < work) {
             charged += kStep;
             if (!CFrameMeter::Charge(kStep)) {
                 return;
@@ -124,6 +124,7 @@ public:
         }
     }
 
+    std::uint64_t work = kWork;
     std::uint64_t charged = 0;
 };
 
@@ -230,6 +231,22 @@ TEST_F(ViewFrameTest, AFrameInputStoppedLeavesTheLastWholeFrameToTheFeedbackSwap
         EXPECT_EQ(m_view.GetAverageFrameTime(), 1.0) << "the stopped frame entered the average";
         EXPECT_EQ(m_view.GetLastFrameTime(), 1.0) << "a short stop tells nothing of a whole frame";
     }
+}
+
+// Pins a past fault: a notch's whole picture left the reason of the still frame before
+// on the status line.
+TEST_F(ViewFrameTest, ANotchsWholePictureTakesAwayTheReasonTheStillFrameBeforeWasCut)
+{
+    m_view.statusText = CString("a prompt");
+    m_work->work = 2 * CFrameMeter::kBudget;
+    DrawShown();
+    ASSERT_EQ(m_view.statusText.ToUtf8(), CFrameMeter::kReason);
+
+    m_work->work = CWorkElement::kWork;
+    LookDown(CPoint3d(1, 0, 0), 4.0);
+    DrawShown();
+    EXPECT_EQ(m_work->charged, CWorkElement::kWork);
+    EXPECT_EQ(m_view.statusText.ToUtf8(), "a prompt");
 }
 
 // Pins a past fault: the model before decided whether the next one's moving frames were
