@@ -128,7 +128,8 @@ void CGlimraView::OnInitialUpdate()
 void CGlimraView::OnDocumentContentsChanged()
 {
     FollowDocumentModel();
-    ForgetMotion();
+    // The document's model keeps its address from one file to the next.
+    ForgetLastModel();
     if (GetModel() != nullptr)
         SetCamera(GetModel()->GetCamera(), 0.0);
     SaveViewDefinition(&GetViewDefinition());

@@ -219,13 +219,7 @@ void CTarnisView::SetModel(CTarnwickModel* model)
     if (model == m_model) {
         return;
     }
-    m_edgePasses.Clear();
-    m_transparencyOrders.Clear();
-    m_cutReported = false;
-    m_motion.Forget();
-    // What the last model's frames cost says nothing of this one's.
-    m_frameCost.Forget();
-    m_wheelPoint.reset();
+    ForgetLastModel();
     if (m_model != nullptr) {
         m_model->Release();
     }
@@ -233,6 +227,25 @@ void CTarnisView::SetModel(CTarnwickModel* model)
     if (m_model != nullptr) {
         m_model->AddRef();
     }
+}
+
+void CTarnisView::ForgetLastModel()
+{
+    m_edgePasses.Clear();
+    m_transparencyOrders.Clear();
+    m_pickNames.Clear();
+    m_cutReported = false;
+    m_motion.Forget();
+    m_wheelPoint.reset();
+    // What the last model's frames cost says nothing of this one's, nor the levels its
+    // slow frames brought the drags down to.
+    m_frameCost.Forget();
+    ResetFrameStatistics();
+    m_lastFrameTime = 0.0;
+    m_lastFullFrameTime = 0.0;
+    m_drawingLevel = kFullDrawingLevel;
+    m_rememberedLevel = kFullDrawingLevel;
+    m_pictureLevel = kFullDrawingLevel;
 }
 
 CCameraState CTarnisView::GetCameraState() const
