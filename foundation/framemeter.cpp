@@ -116,15 +116,28 @@ void CFrameMeter::LookForInput(std::uint64_t used) noexcept
     if (mark > used || !s_nextInputCheck.compare_exchange_strong(mark, nextMark, std::memory_order_relaxed)) {
         return;
     }
-    const InputProbe probe = s_inputProbe.load(std::memory_order_relaxed);
-    if (probe != nullptr && probe()) {
-        s_interrupted.store(true, std::memory_order_relaxed);
-    }
+    AskProbe();
     // Out of time, the frame has drawn what its budget held.
     const Clock clock = s_clock.load(std::memory_order_relaxed);
     if (clock != nullptr && clock() >= s_deadline.load(std::memory_order_relaxed)) {
         s_budget.store(used - 1, std::memory_order_relaxed);
     }
+}
+
+void CFrameMeter::AskProbe() noexcept
+{
+    const InputProbe probe = s_inputProbe.load(std::memory_order_relaxed);
+    if (probe != nullptr && probe()) {
+        s_interrupted.store(true, std::memory_order_relaxed);
+    }
+}
+
+bool CFrameMeter::LookForInputNow() noexcept
+{
+    if (s_active.load(std::memory_order_relaxed) && s_stopsForInput.load(std::memory_order_relaxed)) {
+        AskProbe();
+    }
+    return !ShouldStop();
 }
 
 bool CFrameMeter::ShouldStop() noexcept

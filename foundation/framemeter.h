@@ -162,6 +162,10 @@ public:
     // budget is spent, input is waiting (a scope that stops for it) or the program was
     // asked to quit. Outside a scope it only answers the quit request.
     static bool Charge(std::uint64_t units) noexcept;
+    // A scope that stops for input looks at once whether input waits, as the charges look
+    // every kInputCheckUnits: a question asked again at every move of the pointer stops
+    // before it has begun when the next move waits. Answers whether the work may go on.
+    static bool LookForInputNow() noexcept;
     // The frame should stop drawing now (budget spent, input waiting, quit requested);
     // charges nothing.
     [[nodiscard]] static bool ShouldStop() noexcept;
@@ -198,4 +202,6 @@ private:
     static inline std::atomic<double> s_rasterSpeed{1.0};
 
     static void LookForInput(std::uint64_t used) noexcept;
+    // Marks the scope interrupted when the probe says input waits.
+    static void AskProbe() noexcept;
 };

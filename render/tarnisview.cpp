@@ -143,6 +143,9 @@ void CTarnisView::OpenQueryMeter(std::optional<CFrameMeter::CScope>& meter, bool
     // question still answers the event that asked it.
     ListenForInput(steered);
     meter.emplace(GetStillFrameBudget(), false, CFrameMeter::EInput::kStops);
+    if (!steered) {
+        (void)CFrameMeter::LookForInputNow();
+    }
 }
 
 // --- frame and window hooks ---

@@ -105,6 +105,9 @@ public:
     [[nodiscard]] int GetRememberedLevel() const { return m_rememberedLevel; }
     // The level the running interaction asked for; 0 when none asked.
     [[nodiscard]] int GetRequestedLevel() const { return m_requestedLevel; }
+    // The running interaction no longer holds the level it asked for: slow frames lower
+    // the level past it, as they do in a drag.
+    void DropRequestedLevel() { m_requestedLevel = 0; }
     [[nodiscard]] CValueInputBuffer& GetValueInputBuffer() { return m_valueInput; }
     [[nodiscard]] CDisplayListMonitor& GetDisplayListMonitor() { return m_displayListMonitor; }
     // Names of entities and sub-elements in GL selection, valid for one pick.
@@ -145,6 +148,9 @@ public:
     // The model point under the window point: the nearest hit, else the depth the frame
     // shows around it on the pick line; false when neither is found.
     bool FindPointUnder(const CPoint2d& point, CPoint3d& modelPoint);
+    // The model point under the window point as the picture shown has it: the depth the
+    // last whole frame drew around the point, read at once; false when it shows nothing.
+    bool FindShownPoint(const CPoint2d& point, CPoint3d& modelPoint);
     // While enabled, a window point within 2 pixels of the viewport border starts panning
     // towards that border (unless a pan runs already), and a point inside stops it.
     // Answers whether the point lies in the border.
@@ -458,7 +464,10 @@ public:
     // count admitted, and stops early only for the user's keys and buttons or a quit.
     // Nothing when work is being metered already: the question shares that budget. A frame
     // of the view opens its meter the same way; steered: the pointer's motion and the wheel
-    // do not stop it.
+    // do not stop it. A question navigation asks (the point a notch or a zoom drag zooms
+    // at, a drag's pivot) is not steered: the next move or notch asks again, so waiting
+    // input stops it at once, and CFrameMeter::ShouldStop tells the asker to take the
+    // answer at hand.
     void OpenQueryMeter(std::optional<CFrameMeter::CScope>& meter, bool steered = true);
 
 protected:
@@ -505,6 +514,10 @@ private:
     // The lowest level the level rule can reach from the drawing level: in an
     // interaction, where slow frames would take it; otherwise the drawing level.
     [[nodiscard]] int GetLowestReachableLevel() const;
+    // The level of a frame whose camera jumped outside a drag: the drawing level, else the
+    // first level down the level rule's steps that the frames measured so far say ends
+    // within a moving frame's time, else the lowest.
+    [[nodiscard]] int GetJumpLevel() const;
     // What the level rule keeps levels for, read from the options once for its steps.
     struct SLevelFeatures
     {
@@ -551,7 +564,8 @@ private:
     // point; else the one FindPickLinePoint finds.
     bool FindWheelPoint(const CPoint2d& point, CPoint3d& modelPoint);
     // The nearest hit under the window point, else the model's centre moved onto the pick
-    // line; false when there is no model to find.
+    // line; false when there is no model to find. A pick the pointer's next move or the
+    // wheel's next notch stops leaves the point the picture shown has there.
     bool FindPickLinePoint(const CPoint2d& point, CPoint3d& modelPoint);
     // What bounds the depth range: the model (grown when flat), else the drawing axes'
     // origin; the active tool's own extents when asked; the shadows on the ground.

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 
 #include "document/component.h"
@@ -164,7 +165,8 @@ void CTarnisView::ZoomAt(const CPoint2d& screenPoint, double factor, bool wheel)
 void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
 {
     // A notch is no interaction: its frame draws at the level the view stands at (the
-    // names and texts of the view stay) and stops for the next notch; the whole picture
+    // names and texts of the view stay) unless that would keep the user waiting (see
+    // DrawFrame), and stops for the next notch, as its pick does; the whole picture
     // follows once the wheel has rested.
     SaveViewDefinition(nullptr);
     ZoomAt(point, -amount * kWheelStep, true);
@@ -207,8 +209,20 @@ bool CTarnisView::FindWheelPoint(const CPoint2d& point, CPoint3d& modelPoint)
 
 bool CTarnisView::FindPickLinePoint(const CPoint2d& point, CPoint3d& modelPoint)
 {
-    IPickingService* picking = GetPickingService();
-    if (picking != nullptr && picking->FindNearestHitPoint(*this, point, modelPoint)) {
+    bool picked = false;
+    bool stopped = false;
+    {
+        std::optional<CFrameMeter::CScope> meter;
+        OpenQueryMeter(meter, false);
+        IPickingService* picking = GetPickingService();
+        stopped = CFrameMeter::ShouldStop();
+        picked = !stopped && picking != nullptr && picking->FindNearestHitPoint(*this, point, modelPoint);
+        stopped = stopped || CFrameMeter::ShouldStop();
+    }
+    if (stopped) {
+        picked = FindShownPoint(point, modelPoint);
+    }
+    if (picked) {
         return true;
     }
     CComponent* root = m_model != nullptr ? m_model->GetRootComponent() : nullptr;
@@ -227,9 +241,14 @@ bool CTarnisView::FindPickLinePoint(const CPoint2d& point, CPoint3d& modelPoint)
 bool CTarnisView::FindPointUnder(const CPoint2d& point, CPoint3d& modelPoint)
 {
     IPickingService* picking = GetPickingService();
-    if (picking != nullptr && picking->FindNearestHitPoint(*this, point, modelPoint)) {
+    if (picking != nullptr && picking->FindNearestHitPoint(*this, point, modelPoint) && !CFrameMeter::ShouldStop()) {
         return true;
     }
+    return FindShownPoint(point, modelPoint);
+}
+
+bool CTarnisView::FindShownPoint(const CPoint2d& point, CPoint3d& modelPoint)
+{
     CViewAnalyzer analyzer(*this);
     analyzer.AnalyzeAround(point);
     return analyzer.GetCount() > 0 && ScreenToModel(CPoint3d(point.x, point.y, analyzer.GetAverage()), modelPoint);

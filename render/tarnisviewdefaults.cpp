@@ -127,6 +127,14 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (resting) {
         m_drawingLevel = kFullDrawingLevel;
     }
+    // A camera that jumped outside a drag (a notch) draws its frame at the level a drag
+    // would reach when its own would keep the user waiting; cut for time even there, the
+    // frame is not shown: the last whole picture stays until the still frame replaces it.
+    const bool jumped = viewFrame && frame == CViewMotion::EFrame::kMoving && m_interactionMode != 1 &&
+                        m_animation == nullptr;
+    if (jumped) {
+        m_drawingLevel = GetJumpLevel();
+    }
     CKeptFrame kept(viewFrame);
     CFrameTimer timer;
     timer.Start();
@@ -135,7 +143,8 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     const double seconds = timer.GetElapsedSeconds();
     // A frame input stopped is no picture: the one shown stays, and the loop answers the
     // input first.
-    const bool shown = outcome != CViewMotion::EOutcome::kInterrupted;
+    const bool shown = outcome != CViewMotion::EOutcome::kInterrupted &&
+                       !(jumped && outcome == CViewMotion::EOutcome::kCut);
     // Whether the picture is the one a still frame would draw: then no other follows.
     bool asStill = false;
     if (shown) {
@@ -181,7 +190,7 @@ void CTarnisView::DrawFrame(int argument, bool swap)
         const CFrameMeter::CScope meter;
         DrawToolOverlay();
     }
-    if (resting) {
+    if (resting || jumped) {
         m_drawingLevel = interactionLevel;
     }
     if (viewFrame && m_motion.EndFrame(frame, outcome, asStill)) {
@@ -240,6 +249,23 @@ int CTarnisView::GetLowestReachableLevel() const
     int level = m_drawingLevel;
     while (level > 0) {
         const int lower = LowerLevel(level, kSlowestFrameSeconds, features);
+        if (lower >= level) {
+            break;
+        }
+        level = lower;
+    }
+    return level;
+}
+
+int CTarnisView::GetJumpLevel() const
+{
+    const std::uint64_t counted = GetCountedWork();
+    const SLevelFeatures features = GetLevelFeatures();
+    int level = m_drawingLevel;
+    // Down the levels a drag that began at once (no level asked for) passes through.
+    while (level > 0 && m_frameCost.IsTooSlowToMove(level, counted)) {
+        const int lower = LowerDrawingLevel(level, 0, m_rememberedLevel, kSlowestFrameSeconds,
+                                            features.seeThroughOrTransparency, features.shadows, features.textures);
         if (lower >= level) {
             break;
         }

@@ -3,8 +3,12 @@
 // or a grid of them), rendered again only when the text, alignment or font change, the
 // image's context is gone or the shared store of label pictures (CTextPictureStore) let
 // the picture go to make room. A picture let go keeps its size, so that picking and
-// extents see the label as drawn last. A rendering given up because the frame must stop
+// extents see the label as drawn last. A pick makes no picture: it measures the text
+// and names the rectangle the picture would cover, so that picking many labels costs
+// what their rectangles cost. A rendering given up because the frame must stop
 // (CFrameMeter) is tried again on the next draw.
+
+#include <GL/gl.h>
 
 #include "drawapi/gltextimagecache.h"
 #include "drawapi/tarnisview.h"
@@ -56,6 +60,10 @@ public:
     }
     void Draw(ITarnisView* view) override
     {
+        if (IsPicking(view)) {
+            DrawOutline();
+            return;
+        }
         CTextPictureStore::Get().Touch(*this);
         m_image.Draw(view);
     }
@@ -64,6 +72,10 @@ public:
     void SetText(const CString& text, int alignment, CTwFont* font, ITarnisView* view) override
     {
         const double scale = GetTextScale(view);
+        if (IsPicking(view)) {
+            TakeSize(text, alignment, font, scale);
+            return;
+        }
         if (m_key.Matches(text, alignment, font, scale) && !m_letGo && !m_image.IsStale()) {
             return;
         }
@@ -83,6 +95,44 @@ public:
     [[nodiscard]] const TImage& GetImage() const { return m_image; }
 
 private:
+    // A pick asks only where the label lies: its picture is neither made nor drawn.
+    [[nodiscard]] static bool IsPicking(const ITarnisView* view)
+    {
+        return view != nullptr && view->GetDrawMode() == IModelView::kDrawModeSelection;
+    }
+    // The size the picture would have, measured without making it; the picture is made
+    // when a frame draws the label.
+    void TakeSize(const CString& text, int alignment, CTwFont* font, double scale)
+    {
+        if (m_key.Matches(text, alignment, font, scale)) {
+            return;
+        }
+        ReleaseImage();
+        m_key = CTextImageKey{text, alignment, font, scale};
+        m_letGo = true;
+        m_width = 0;
+        m_height = 0;
+        if (!text.IsEmpty() && !GetTextBitmapRenderer().Measure(font, text, m_width, m_height, scale)) {
+            m_width = 0;
+            m_height = 0;
+        }
+    }
+    // The rectangle the picture covers, which is all a pick needs.
+    void DrawOutline() const
+    {
+        const double width = GetWidth();
+        const double height = GetHeight();
+        if (width <= 0.0 || height <= 0.0) {
+            return;
+        }
+        (void)CFrameMeter::Charge(CFrameMeter::kDrawCallCost + 4 * CFrameMeter::kVertexCost);
+        glBegin(GL_QUADS);
+        glVertex3d(0.0, 0.0, 0.0);
+        glVertex3d(width, 0.0, 0.0);
+        glVertex3d(width, height, 0.0);
+        glVertex3d(0.0, height, 0.0);
+        glEnd();
+    }
     void LetGoOfPicture() override
     {
         m_width = m_image.GetWidth();

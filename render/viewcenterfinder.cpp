@@ -103,14 +103,19 @@ bool CViewCenterFinder::GetCentre(CPoint3d& centre)
     return true;
 }
 
-void CViewCenterFinder::GetPivot(const CPoint2d& windowPoint, CPoint3d& pivot)
+bool CViewCenterFinder::GetPivot(const CPoint2d& windowPoint, CPoint3d& pivot)
 {
-    // A drag takes hold of the view here. Each pick meters itself, and so does the walk.
+    // A drag takes hold of the view here. The picks and the walk share one meter, which
+    // the pointer's motion and the wheel stop too: the drag then moves about the pivot
+    // the picture shown gives, and asks again with its next move.
+    std::optional<CFrameMeter::CScope> meter;
+    m_view.OpenQueryMeter(meter, false);
     const CViewDefinition& definition = m_view.GetViewDefinition();
     IPickingService* picking = GetPickingService();
     CPoint3d hit;
-    bool found = picking != nullptr && picking->FindNearestHitPoint(m_view, windowPoint, hit);
-    if (!found && picking != nullptr) {
+    bool found = !CFrameMeter::ShouldStop() && picking != nullptr &&
+                 picking->FindNearestHitPoint(m_view, windowPoint, hit);
+    if (!found && picking != nullptr && !CFrameMeter::ShouldStop()) {
         int x = 0;
         int y = 0;
         definition.GetViewportCenter(x, y);
@@ -123,14 +128,28 @@ void CViewCenterFinder::GetPivot(const CPoint2d& windowPoint, CPoint3d& pivot)
             m_depthLimit = 2.0 * depth;
         }
     }
-    {
-        std::optional<CFrameMeter::CScope> meter;
-        m_view.OpenQueryMeter(meter);
+    if (!CFrameMeter::ShouldStop()) {
         Run();
+    }
+    if (CFrameMeter::ShouldStop()) {
+        pivot = GetPivotAtHand(windowPoint);
+        return false;
     }
     if (m_count > 0) {
         pivot = m_eye + CVector3d(m_ray.direction) * GetAverageDepth();
     } else {
         pivot = found ? hit : definition.GetTarget();
     }
+    return true;
+}
+
+CPoint3d CViewCenterFinder::GetPivotAtHand(const CPoint2d& windowPoint)
+{
+    const CViewDefinition& definition = m_view.GetViewDefinition();
+    CPoint3d shown;
+    if (!m_view.FindShownPoint(windowPoint, shown)) {
+        return definition.GetTarget();
+    }
+    const double depth = DotProduct(shown - m_eye, CVector3d(m_ray.direction));
+    return depth > definition.GetNear() ? m_eye + CVector3d(m_ray.direction) * depth : definition.GetTarget();
 }

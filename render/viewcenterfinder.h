@@ -26,8 +26,13 @@ public:
     // viewport centre at the average depth of the vertices in view that lie less than
     // twice as deep as the model point under the window point (or under the viewport
     // centre). Without such vertices the hit point itself, else the camera's target. The
-    // picks and the walk together spend at most a moving frame's budget.
-    void GetPivot(const CPoint2d& windowPoint, CPoint3d& pivot);
+    // picks and the walk stop for any input, the pointer's motion and the wheel too: the
+    // answer is then GetPivotAtHand's, and false says it is not whole.
+    bool GetPivot(const CPoint2d& windowPoint, CPoint3d& pivot);
+    // The pivot the picture shown gives at once: on the line of sight through the
+    // viewport centre, as deep as the last whole frame drew the model around the window
+    // point; the camera's target when it drew nothing there.
+    [[nodiscard]] CPoint3d GetPivotAtHand(const CPoint2d& windowPoint);
 
     // Walks the model; false when part of it was left out.
     bool Run();

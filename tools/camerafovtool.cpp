@@ -10,7 +10,8 @@ void CCameraFOVTool::SetFieldOfView(CTarnisView& view, double degrees)
     int x = 0;
     int y = 0;
     definition.GetViewportCenter(x, y);
-    const CPoint3d reference = FindReferencePoint(view, CPoint2d(x, y));
+    bool whole = true;
+    const CPoint3d reference = FindReferencePoint(view, CPoint2d(x, y), whole);
     SetReferencePoint(reference);
     ChangeFieldOfViewKeepingFraming(definition, reference, degrees);
 }

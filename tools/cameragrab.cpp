@@ -1,5 +1,8 @@
 #include "tools/cameragrab.h"
 
+#include <optional>
+
+#include "foundation/framemeter.h"
 #include "foundation/line3d.h"
 #include "render/tarnisview.h"
 #include "render/viewcenterfinder.h"
@@ -14,19 +17,30 @@ bool IsBehindEye(const CViewDefinition& view, const CPoint3d& point)
 
 }  // namespace
 
-CPoint3d FindOrbitPivot(CTarnisView& view, const CPoint2d& pixel)
+CPoint3d FindOrbitPivot(CTarnisView& view, const CPoint2d& pixel, bool& whole)
 {
     CPoint3d pivot;
-    CViewCenterFinder(view).GetPivot(pixel, pivot);
+    whole = CViewCenterFinder(view).GetPivot(pixel, pivot);
     const CViewDefinition& definition = view.GetViewDefinition();
     return IsBehindEye(definition, pivot) ? definition.GetTarget() : pivot;
 }
 
-CPoint3d FindReferencePoint(CTarnisView& view, const CPoint2d& pixel)
+CPoint3d FindReferencePoint(CTarnisView& view, const CPoint2d& pixel, bool& whole)
 {
     const CViewDefinition& definition = view.GetViewDefinition();
     CPoint3d point;
-    if (!view.FindPointUnder(pixel, point))
+    bool found = false;
+    {
+        std::optional<CFrameMeter::CScope> meter;
+        view.OpenQueryMeter(meter, false);
+        whole = !CFrameMeter::ShouldStop();
+        found = whole && view.FindPointUnder(pixel, point);
+        whole = whole && !CFrameMeter::ShouldStop();
+    }
+    if (!whole) {
+        found = view.FindShownPoint(pixel, point);
+    }
+    if (!found)
         view.GetPickRay(pixel).ProjectPoint(definition.GetTarget(), point);
     return IsBehindEye(definition, point) ? definition.GetTarget() : point;
 }

@@ -71,17 +71,25 @@ int CCameraTool::UpdateMode(unsigned flags)
     return mode;
 }
 
-void CCameraTool::GrabAt(CTarnisView& view, const CPoint2d& position)
+bool CCameraTool::GrabAt(CTarnisView& view, const CPoint2d& position, bool onlyWhole)
 {
+    bool whole = true;
     if (m_mode == kCameraOrbit)
     {
-        m_pivot = FindOrbitPivot(view, position);
-        m_orbitRadius = ComputeOrbitRadius(view.GetViewDefinition(), m_pivot);
+        const CPoint3d pivot = FindOrbitPivot(view, position, whole);
+        if (whole || !onlyWhole)
+        {
+            m_pivot = pivot;
+            m_orbitRadius = ComputeOrbitRadius(view.GetViewDefinition(), m_pivot);
+        }
     }
     else if (m_mode == kCameraPan || m_mode == kCameraWalk || m_mode == kCameraFieldOfView)
     {
-        m_reference = FindReferencePoint(view, position);
+        const CPoint3d reference = FindReferencePoint(view, position, whole);
+        if (whole || !onlyWhole)
+            m_reference = reference;
     }
+    return whole;
 }
 
 // --- the drag ---
@@ -95,7 +103,7 @@ void CCameraTool::StartDrag(unsigned flags, int x, int y, ITarnisView* view)
     m_press = m_last = CPoint2d(x, y);
     m_dragging = true;
     m_mode = UpdateMode(flags);
-    GrabAt(*modelView, m_press);
+    m_grabPending = !GrabAt(*modelView, m_press, false);
     modelView->BeginInteraction(0);
     modelView->SetCapture();
 }
@@ -106,6 +114,7 @@ void CCameraTool::EndDrag(int x, int y, ITarnisView* view)
         return;
     m_release = CPoint2d(x, y);
     m_dragging = false;
+    m_grabPending = false;
     ReleaseCapture();
     if (CTarnisView* modelView = AsModelView(view))
     {
@@ -167,7 +176,13 @@ void CCameraTool::OnMouseMove(unsigned flags, int x, int y, ITarnisView* view)
     {
         m_mode = mode;
         m_press = m_last = position;
-        GrabAt(*modelView, position);
+        m_grabPending = !GrabAt(*modelView, position, false);
+    }
+    else if (m_grabPending)
+    {
+        // The drag moves about the point at hand until a question the pointer lets finish
+        // finds the model's own.
+        m_grabPending = !GrabAt(*modelView, m_last, true);
     }
     if (Move(*modelView, flags, position))
     {

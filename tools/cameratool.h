@@ -88,8 +88,10 @@ protected:
     [[nodiscard]] static CTarnisView* AsModelView(ITarnisView* view);
     // Runs the mode rule with the flags and sets the mode's cursor.
     int UpdateMode(unsigned flags);
-    // The pivot (orbit) or the reference point (pan, walk, field of view) under the press.
-    void GrabAt(CTarnisView& view, const CPoint2d& position);
+    // The pivot (orbit) or the reference point (pan, walk, field of view) under the
+    // position; false when input stopped the question, and the point is the one the
+    // picture shown gives, or (onlyWhole) the one held is kept.
+    bool GrabAt(CTarnisView& view, const CPoint2d& position, bool onlyWhole);
     // The model point that stays in place while the field of view changes.
     void SetReferencePoint(const CPoint3d& point) { m_reference = point; }
     void ListenToAnimations(bool listen);
@@ -110,6 +112,8 @@ private:
     CPoint2d m_release;
     CPoint2d m_last;
     bool m_dragging = false;
+    // The drag holds a point at hand and asks the model again at its next move.
+    bool m_grabPending = false;
     bool m_middleAndLeftPans = true;
     double m_orbitRadius = 0.0;
     CPoint3d m_pivot;

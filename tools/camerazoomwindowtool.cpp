@@ -42,6 +42,23 @@ void CCameraZoomWindowTool::OnLButtonUp(unsigned /*flags*/, int x, int y, ITarni
         manager->PopTool();
 }
 
+void CCameraZoomWindowTool::OnCancel(int reason)
+{
+    const bool shown = m_drawn;
+    CCameraTool::OnCancel(reason);
+    m_drawn = false;
+    if (!m_pressed)
+        return;
+    m_pressed = false;
+    if (ITarnisView* view = GetView())
+    {
+        view->SetAutopanEnabled(true);
+        // Without fast feedback the outline is part of the shown frame, not laid over it.
+        if (shown)
+            view->Invalidate(false);
+    }
+}
+
 bool CCameraZoomWindowTool::GetRectangle(CPoint2d& corner1, CPoint2d& corner2) const
 {
     if (!m_drawn || m_cursor == m_corner)

@@ -17,6 +17,8 @@ public:
     // Zooms even to a rectangle without size (the view then leaves the camera alone).
     void OnLButtonUp(unsigned flags, int x, int y, ITarnisView* view) override;
     void Draw(ITarnisView* view) override;
+    // Esc drops the rectangle: the frames drawn with it are drawn again without it.
+    void OnCancel(int reason) override;
     [[nodiscard]] bool HasFeedback() const override { return m_drawn; }
 
     // The rectangle shown, between the press and the cursor; false when none is.

@@ -1,6 +1,7 @@
 #include "platform/ui/printpreviewwindow.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QSpinBox>
@@ -11,6 +12,7 @@
 
 #include "platform/ui/appprinter.h"
 #include "platform/ui/modaldialog.h"
+#include "platform/ui/winapp.h"
 
 CPrintPreviewWindow::CPrintPreviewWindow(QPrinter& printer, SheetCounter counter,
                                          CPrintPreviewView::SheetPainter painter, QWidget* parent)
@@ -74,6 +76,21 @@ void CPrintPreviewWindow::AddBar()
     bar->addAction(QStringLiteral("Page &Setup..."), this, [this] { SetUpPaper(); });
     bar->addSeparator();
     bar->addAction(QStringLiteral("&Close"), this, [this] { reject(); });
+}
+
+bool CPrintPreviewWindow::event(QEvent* event)
+{
+    CWinApp* app = AfxGetApp();
+    const bool key = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+    if (key && app != nullptr &&
+        app->IsExitKey(*static_cast<QKeyEvent*>(event)))
+    {
+        event->accept();
+        // Closes this window among the others open, then the main window.
+        app->OnQuitRequested();
+        return true;
+    }
+    return QDialog::event(event);
 }
 
 void CPrintPreviewWindow::CountSheets()

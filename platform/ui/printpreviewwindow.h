@@ -25,6 +25,10 @@ public:
 
     [[nodiscard]] CPrintPreviewView& GetSheets() { return *m_sheets; }
 
+protected:
+    // The program's exit key ends the program from here too, as from the main window.
+    bool event(QEvent* event) override;
+
 private:
     void AddBar();
     void CountSheets();

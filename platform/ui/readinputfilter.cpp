@@ -1,14 +1,11 @@
 #include "platform/ui/readinputfilter.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QKeyEvent>
-#include <QKeySequence>
 #include <QMainWindow>
 
 #include "platform/quitrequest.h"
 #include "platform/ui/framewnd.h"
-#include "platform/ui/uitypes.h"
 #include "platform/ui/winapp.h"
 
 namespace {
@@ -17,14 +14,6 @@ QMainWindow* MainWindow()
 {
     const CWinApp* app = AfxGetApp();
     return app != nullptr && app->m_pMainWnd != nullptr ? app->m_pMainWnd->GetWindow() : nullptr;
-}
-
-bool IsExitKey(const QKeyEvent& key)
-{
-    CWinApp* app = AfxGetApp();
-    const QAction* exit = app != nullptr && app->m_pMainWnd != nullptr ? app->m_pMainWnd->GetAction(ID_APP_EXIT) : nullptr;
-    return exit != nullptr && !exit->shortcut().isEmpty() &&
-           QKeySequence(key.keyCombination()) == exit->shortcut();
 }
 
 bool IsUserInput(QEvent::Type type)
@@ -82,12 +71,13 @@ bool CReadInputFilter::eventFilter(QObject* watched, QEvent* event)
     if (!IsUserInput(type))
         return false;
     const bool key = type == QEvent::KeyPress || type == QEvent::ShortcutOverride;
-    if (key && !CQuitRequest::IsRequested() && IsExitKey(*static_cast<QKeyEvent*>(event)))
+    if (key && !CQuitRequest::IsRequested())
     {
         if (CWinApp* app = AfxGetApp())
-            app->OnQuitRequested();
-        else
-            CQuitRequest::Request();
+        {
+            if (app->IsExitKey(*static_cast<QKeyEvent*>(event)))
+                app->OnQuitRequested();
+        }
     }
     event->accept();
     return true;

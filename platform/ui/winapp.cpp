@@ -1,6 +1,9 @@
 #include "platform/ui/winapp.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QSocketNotifier>
@@ -132,6 +135,13 @@ void CWinApp::OnQuitRequested()
         CloseMainWindow();
     else
         QApplication::quit();
+}
+
+bool CWinApp::IsExitKey(const QKeyEvent& key) const
+{
+    const QAction* exit = m_pMainWnd != nullptr ? m_pMainWnd->GetAction(ID_APP_EXIT) : nullptr;
+    return exit != nullptr && !exit->shortcut().isEmpty() &&
+           QKeySequence(key.keyCombination()) == exit->shortcut();
 }
 
 bool CWinApp::InstallQuitSignals()

@@ -18,6 +18,7 @@ class CFrameWnd;
 class CRecentFileList;
 class CSingleDocTemplate;
 class QApplication;
+class QKeyEvent;
 class QSocketNotifier;
 
 class CWinApp : public CCmdTarget
@@ -74,6 +75,9 @@ public:
     // What a termination signal does once the loop sees it: it sets the quit request
     // (CQuitRequest), which the run reads.
     void OnQuitRequested();
+    // Whether the key is the main window's exit key (its Exit command's shortcut); windows
+    // that hold the keyboard away from the main window hand it on with OnQuitRequested.
+    [[nodiscard]] bool IsExitKey(const QKeyEvent& key) const;
     // Whether the last run ended because the program was asked to end.
     [[nodiscard]] bool IsQuitRequested() const { return m_quitRequested; }
 

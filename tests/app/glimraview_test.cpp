@@ -770,6 +770,25 @@ TEST_F(MainViewTest, ZoomWindowDrawsItsRectangleIntoTheFrameAndZoomsToItOnReleas
     EXPECT_EQ(Tools().GetActiveTool(), nullptr);
 }
 
+TEST_F(MainViewTest, EscapeDuringAZoomWindowDragLeavesNoOutlineBehind)
+{
+    // Once the cancelled rectangle stayed in the shown frame until something else drew.
+    frame->SendCommand(ID_CAMERA_ZOOM_WINDOW);
+    view->OnPaint();
+    QCoreApplication::processEvents();
+    const QImage clean = *view->GetPresentedFrame();
+    view->OnLButtonDown(MK_LBUTTON, CPoint{40, 30});
+    view->OnMouseMove(MK_LBUTTON, CPoint{120, 90});
+    view->OnPaint();
+    ASSERT_NE(*view->GetPresentedFrame(), clean);
+    view->OnChar(27, 1, false);
+    EXPECT_EQ(Tools().GetActiveTool(), nullptr);
+    // The frame the cancel asks for, and no other, takes the outline away.
+    for (int turn = 0; turn < 10 && *view->GetPresentedFrame() != clean; ++turn)
+        apptest::ProcessEvents();
+    EXPECT_EQ(*view->GetPresentedFrame(), clean);
+}
+
 TEST_F(MainViewTest, OverASlowFrameTheZoomWindowDragDrawsNoModelFrameUntilRelease)
 {
     frame->SendCommand(ID_CAMERA_ZOOM_WINDOW);

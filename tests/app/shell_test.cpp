@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -24,7 +25,10 @@
 #include "app/resourceids.h"
 #include "app/toolbarbuttons.h"
 #include "apptestsupport.h"
+#include "platform/quitrequest.h"
+#include "platform/ui/appprinter.h"
 #include "platform/ui/doctemplate.h"
+#include "platform/ui/printpreviewwindow.h"
 #include "platform/ui/stringtable.h"
 
 namespace {
@@ -152,6 +156,17 @@ TEST_F(ShellTest, FileExitAnswersCtrlQ)
     QAction* exit = app.GetMainFrame()->GetAction(ID_APP_EXIT);
     EXPECT_EQ(exit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Q));
     EXPECT_TRUE(window->menuBar()->actions().front()->menu()->actions().contains(exit));
+
+    // Once the print preview held the key from the main window and the program went on.
+    CPrintPreviewWindow preview(GetAppPrinter(), [] { return 1; }, [](int, QPainter&) {}, window);
+    preview.setWindowModality(Qt::ApplicationModal);
+    preview.show();
+    apptest::ProcessEvents();
+    QKeyEvent key(QEvent::ShortcutOverride, Qt::Key_Q, Qt::ControlModifier);
+    QCoreApplication::sendEvent(&preview, &key);
+    EXPECT_TRUE(CQuitRequest::IsRequested());
+    EXPECT_FALSE(preview.isVisible());
+    CQuitRequest::Clear();
     app.ExitInstance();
 }
 

@@ -113,9 +113,12 @@ public:
     {
         box.Add(transform * CPoint3d(0, 0, 0));
     }
-    void Draw(ITarnisView* /*view*/) override
+    void Draw(ITarnisView* view) override
     {
         charged = 0;
+        if (view->GetDrawingLevel() < fromLevel) {
+            return;
+        }
         while (charged < work) {
             charged += kStep;
             if (!CFrameMeter::Charge(kStep)) {
@@ -126,6 +129,8 @@ public:
 
     std::uint64_t work = kWork;
     std::uint64_t charged = 0;
+    // Below this level it is left out, as labels are.
+    int fromLevel = 0;
 };
 
 std::atomic<bool> g_inputWaiting{false};
@@ -359,6 +364,38 @@ TEST_F(ShadowedViewFrameTest, AStepOfATransitionCutForTimeShowsTheModelLitNeverI
     const auto step = Pixel(kWidth / 2, kHeight / 2);
     for (int c = 0; c < 3; ++c) {
         EXPECT_NEAR(step[c], lit[c], 3) << c;
+    }
+    CFrameTimer::SetClock(nullptr);
+}
+
+// A notch on a model whose frames take seconds draws at the level a drag would reach;
+// cut for time even there, its frame is not shown, never a part of it: the last whole
+// picture stays until the still frame.
+TEST_F(ViewFrameTest, ANotchOnASlowModelShowsTheLoweredLevelOrTheLastWholePictureNeverABand)
+{
+    static double now = 0.0;
+    CFrameTimer::SetClock([] { return now += 2.0; });
+    for (int frame = 0; frame < CFrameCost::kMeasuredFrames; ++frame) {
+        DrawShown();
+    }
+    double x = 0.0;
+    for (const int fromLevel : {0, IModelView::kFullDrawingLevel}) {
+        SCOPED_TRACE(fromLevel);
+        m_work->fromLevel = fromLevel;
+        LookDown(CPoint3d(x += 1.0, 0, 0), 5.0);
+        const int swaps = m_view.swaps;
+        const int settles = m_view.settleRequests;
+        DrawShown();
+        const bool drawn = fromLevel == 0;
+        if (drawn) {
+            EXPECT_GT(m_work->charged, 0U);
+            EXPECT_LT(m_work->charged, CWorkElement::kWork) << "cut for time";
+        } else {
+            EXPECT_EQ(m_work->charged, 0U) << "left out at the lowered level";
+        }
+        EXPECT_EQ(m_view.swaps, swaps + (drawn ? 0 : 1));
+        EXPECT_EQ(m_view.settleRequests, settles + 1) << "the still frame follows";
+        EXPECT_EQ(m_view.GetDrawingLevel(), IModelView::kFullDrawingLevel);
     }
     CFrameTimer::SetClock(nullptr);
 }

@@ -17,6 +17,7 @@
 #include "model/vertex.h"
 #include "samplegen/geometrybuilder.h"
 #include "render/installedfontlist.h"
+#include "render/textpicturestore.h"
 #include "tests/tools/toolstestsupport.h"
 #include "tests/tools/viewfixture.h"
 #include "tools/pickhelper.h"
@@ -112,7 +113,10 @@ TEST_F(AnnotationPickingTest, EachAnnotationKindIsPickedByItsLinesOrItsLabel)
             element = c.make();
             Root().Add(element);
         }
+        // A pick weighs a label by its rectangle: it makes none of their pictures.
+        const std::size_t pictures = CTextPictureStore::Get().GetCount();
         EXPECT_EQ(PickFirst(c.point), c.picked ? element : nullptr) << c.name;
+        EXPECT_EQ(CTextPictureStore::Get().GetCount(), pictures) << c.name;
         EXPECT_EQ(PickFirst(At(-9.0, 9.0)), nullptr) << c.name << " away from it";
         const CUndoSuspender suspender;
         element->EraseFromComponent(&Root());

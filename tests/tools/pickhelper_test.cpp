@@ -15,7 +15,10 @@
 #include "model/vertex.h"
 #include "render/viewcenterfinder.h"
 #include "tests/heapinuse.h"
+#include "tests/tools/toolstestsupport.h"
 #include "tests/tools/viewfixture.h"
+#include "tools/cameraorbittool.h"
+#include "tools/toolmanager.h"
 
 namespace {
 
@@ -283,11 +286,17 @@ TEST_F(PickTest, APickOfALongPolylineFindsItAndKeepsNoMemory)
 }
 
 // A pick and the pivot's walk answer for the whole model whatever its work, as a still
-// frame draws it; only input waiting for the program (or a quit) stops them.
-TEST_F(PickTest, APickAndThePivotsWalkMeetWhatLiesPastMuchWorkAndStopOnlyForInput)
+// frame draws it. Waiting input stops them: the pivot is then the one the picture shown
+// gives at once, as deep as the last whole frame drew the model.
+TEST_F(PickTest, APickAndThePivotsWalkMeetWhatLiesPastMuchWorkAndInputLeavesThePivotThePictureGives)
 {
     Root().AddEntity(new CHeavyElement);
+    Square(Root(), 5.0, -40.0);
     CFace* face = Square(Root(), 5.0, -20.0);
+    {
+        const CurrentModelScope scope(m_model);
+        m_view.DrawFrame(0, false);
+    }
     CFrameMeter::SetInputProbe(&ProbeInput);
     for (const bool waiting : {false, true}) {
         SCOPED_TRACE(waiting);
@@ -297,14 +306,49 @@ TEST_F(PickTest, APickAndThePivotsWalkMeetWhatLiesPastMuchWorkAndStopOnlyForInpu
         EXPECT_EQ(hits > 0 && picker.GetHit(0).GetPickedEntity() == face, !waiting);
         CViewCenterFinder finder(m_view);
         CPoint3d pivot;
+        bool whole = false;
         {
             const CurrentModelScope scope(m_model);
-            finder.GetPivot(kCentre, pivot);
+            whole = finder.GetPivot(kCentre, pivot);
         }
-        EXPECT_EQ(pivot.Distance(CPoint3d(0, 0, waiting ? 0.0 : -20.0)) < 1e-6, true) << pivot.z;
+        EXPECT_EQ(whole, !waiting);
+        // Whole: the vertices of both squares in view, halfway between them; at hand: the
+        // square the picture shows in front.
+        EXPECT_NEAR(pivot.z, waiting ? -20.0 : -30.0, 0.05);
     }
     CFrameMeter::SetInputProbe(nullptr);
     g_inputWaiting = false;
+}
+
+// A drag moves at once: while input stops the question for the pivot, the orbit turns
+// about the pivot the picture shown gives, and the next move the pick is let finish
+// takes the model's own.
+TEST_F(PickTest, ADragMovesAboutThePivotAtHandWhileInputStopsThePickAndTakesThePickedOneWhenItComes)
+{
+    Root().AddEntity(new CHeavyElement);
+    Square(Root(), 5.0, -40.0);
+    Square(Root(), 5.0, -20.0);
+    const CurrentModelScope scope(m_model);
+    m_view.DrawFrame(0, false);
+    CRecordingHost host;
+    host.activeView = &m_view;
+    CToolManager tools;
+    auto* tool = new CCameraOrbitTool;
+    tools.SelectTool(tool, 10508, true);
+    CFrameMeter::SetInputProbe(&ProbeInput);
+    g_inputWaiting = true;
+    const CPoint3d eye = m_view.GetViewDefinition().GetEye();
+    tools.OnLButtonDown(kMouseLeft, static_cast<int>(kCentre.x), static_cast<int>(kCentre.y), &m_view);
+    EXPECT_NEAR(tool->GetPivot().z, -20.0, 0.05);
+    tools.OnMouseMove(kMouseLeft, static_cast<int>(kCentre.x), static_cast<int>(kCentre.y) - 10, &m_view);
+    EXPECT_GT((m_view.GetViewDefinition().GetEye() - eye).GetLength(), 1.0);
+    EXPECT_NEAR(tool->GetPivot().z, -20.0, 0.05) << "a stopped question keeps the pivot held";
+
+    g_inputWaiting = false;
+    tools.OnMouseMove(kMouseLeft, static_cast<int>(kCentre.x), static_cast<int>(kCentre.y) - 20, &m_view);
+    EXPECT_LT(tool->GetPivot().z, -25.0);
+    tools.OnLButtonUp(0, static_cast<int>(kCentre.x), static_cast<int>(kCentre.y) - 20, &m_view);
+    CFrameMeter::SetInputProbe(nullptr);
 }
 
 }  // namespace
