@@ -159,7 +159,7 @@ void CGlimraDoc::ReportPartialRead(const CArchive& archive)
     if (leftOut != 0)
     {
         std::fprintf(stderr,
-                     "glimra: %s: entries of the entity lists that were empty or named an element listed already "
+                     "glimra: %s: entries of the entity lists that were empty or named an element listed twice "
                      "were left out: %llu\n",
                      path.ToUtf8().c_str(), static_cast<unsigned long long>(leftOut));
         CString said = LoadStringResource(kLeftOutEntriesStringId);

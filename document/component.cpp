@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <unordered_map>
 #include <unordered_set>
@@ -21,6 +20,7 @@
 #include "document/materialmanager.h"
 #include "document/removalbatch.h"
 #include "document/tarnwickmodel.h"
+#include "document/twicelisted.h"
 #include "document/versionmap.h"
 #include "document/instancepath.h"
 #include "foundation/boundedline3d.h"
@@ -933,71 +933,6 @@ namespace {
 // User-interface thread only.
 std::uint64_t g_edgesListed = 0;
 
-// Elements a list names that a list read before it holds: edges that list only took in,
-// which move here, and faces, which go with their edges.
-struct NamedTwice
-{
-    std::vector<std::pair<CDrawingElement*, CComponent*>> edges;
-    std::vector<CFace*> faces;
-};
-
-bool HasEdgesOf(const CFace& face, const CComponent& component)
-{
-    for (std::int32_t l = 0; l < face.GetLoopCount(); ++l) {
-        for (const CEdgeUse* use : UsesOf(face.GetLoop(l))) {
-            if (use->GetEdge() == nullptr || use->GetEdge()->GetParent() != &component) {
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-// Takes each element out of the component holding it, one pass over each list.
-void TakeOutOfHolders(const std::vector<std::pair<CDrawingElement*, CComponent*>>& moved)
-{
-    std::vector<CComponent*> holders;
-    std::deque<CRemovalBatch> batches;
-    for (const auto& [element, holder] : moved) {
-        if (std::find(holders.begin(), holders.end(), holder) == holders.end()) {
-            holders.push_back(holder);
-            batches.emplace_back(holder);
-        }
-        (void)holder->Remove(element);
-    }
-}
-
-// Edges a list names that a list read before only took in come to the component, whose
-// list holds them already, with the faces both lists named whose edges are all there now:
-// the other list's entry is then the one left out. Answers the faces that came, for the
-// component's list. Throws badIndex when a face left elsewhere still uses an edge that
-// moved: erasing its component would free the edge.
-std::vector<CFace*> TakeBackNamedTwice(CArchive& ar, CComponent& component, const NamedTwice& twice)
-{
-    std::vector<std::pair<CDrawingElement*, CComponent*>> moved = twice.edges;
-    std::vector<CFace*> faces;
-    for (CFace* face : twice.faces) {
-        auto* holder = dynamic_cast<CComponent*>(face->GetParent());
-        if (holder != nullptr && HasEdgesOf(*face, component)) {
-            moved.emplace_back(face, holder);
-            faces.push_back(face);
-        }
-    }
-    TakeOutOfHolders(moved);
-    for (const auto& [element, holder] : moved) {
-        element->SetParent(&component);
-    }
-    for (const auto& [edge, holder] : twice.edges) {
-        for (const CEdgeUse* edgeUse : UsesOf(static_cast<const CEdge*>(edge))) {
-            if (edgeUse->GetFace() != nullptr && edgeUse->GetFace()->GetParent() != &component) {
-                AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName,
-                                         "a face uses an edge that another component holds");
-            }
-        }
-    }
-    return faces;
-}
-
 // The component stands as the holder of the edges read while its list is read, until
 // its read ends, however it ends.
 class CHolderScope
@@ -1029,60 +964,70 @@ void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
     const std::uint64_t edgesListedBefore = g_edgesListed;
     const std::uint64_t foreignBefore = CEdgeUse::GetForeignEdgeCount();
     std::uint64_t leftOut = 0;
-    NamedTwice twice;
+    CTwiceListed twice(*this, g_edgesTakenIn);
     for (std::int32_t i = 0; i < count; ++i) {
         CDrawingElement* element = ReadDrawingElement(ar);
-        // An element held elsewhere stays with its first component, but for an edge that
-        // component only took in; a component never holds itself. No writer lists an
-        // empty entry or an element twice: the entry stood for another element, which the
-        // file has lost, so it is told.
-        auto* holder = element != nullptr ? dynamic_cast<CComponent*>(element->GetParent()) : nullptr;
-        if (holder != nullptr && holder != this && g_edgesTakenIn.erase(element) > 0) {
-            twice.edges.emplace_back(element, holder);
-        } else if (element == nullptr || element == this || element->GetParent() != nullptr) {
-            if (holder != nullptr && holder != this && element->GetTypeId() == kTypeFace) {
-                twice.faces.push_back(static_cast<CFace*>(element));
+        // No writer lists an empty entry or an element twice: the entry stood for another
+        // element, which the file has lost, so it is told. A component never holds itself;
+        // where a face or edge held elsewhere ends up is settled once the list is read.
+        if (element == nullptr || element == this || element->GetParent() != nullptr) {
+            if (element == nullptr || element == this || !twice.NoteNamed(element)) {
+                ++leftOut;
             }
-            ++leftOut;
             continue;
-        } else if (element->GetTypeId() == kTypeEdge) {
-            ++g_edgesListed;
         }
         m_entities.push_back(element);
         element->SetParent(this);
+        if (element->GetTypeId() == kTypeEdge) {
+            ++g_edgesListed;
+        }
         if (const CComponent* held = element->GetNestedComponent()) {
             tally.nested.push_back(held);
         }
         ReadTally::AddUsesOf(element, [&tally](CMaterial* material) { tally.AddUse(material); });
     }
-    if (!twice.edges.empty()) {
-        // The edges were listed and tallied as they were read.
-        for (CFace* face : TakeBackNamedTwice(ar, *this, twice)) {
-            m_entities.push_back(face);
-            ReadTally::AddUsesOf(face, [&tally](CMaterial* material) { tally.AddUse(material); });
-        }
+    // When every edge read while the list was read (its faces', those of what it nests)
+    // went into a list, no face took an edge another element holds and the list named
+    // nothing held elsewhere, none of its faces' edges can be missing or foreign, and the
+    // faces need not be walked.
+    if (CEdge::GetReadCount() - edgesReadBefore != g_edgesListed - edgesListedBefore ||
+        CEdgeUse::GetForeignEdgeCount() != foreignBefore || !twice.IsEmpty()) {
+        leftOut += SettleFaceEdges(ar, twice, tally);
     }
     if (leftOut > 0) {
         if (CTarnwickModel* model = GetCurrentModel()) {
             model->NoteLeftOutEntries(leftOut);
         }
     }
-    // When every edge read while the list was read (its faces', those of what it nests)
-    // went into a list and no face took an edge another element holds, none of its
-    // faces' edges can be missing or foreign, and the faces need not be walked.
-    if (CEdge::GetReadCount() - edgesReadBefore == g_edgesListed - edgesListedBefore &&
-        CEdgeUse::GetForeignEdgeCount() == foreignBefore) {
-        return;
-    }
+}
+
+std::uint64_t CComponent::SettleFaceEdges(CArchive& ar, CTwiceListed& twice, ReadTally& tally)
+{
     const std::size_t listed = m_entities.size();
-    TakeInFaceEdges(ar);
+    TakeInFaceEdges(ar, twice);
     for (std::size_t i = listed; i < m_entities.size(); ++i) {
         ++g_edgesListed;
         ReadTally::AddUsesOf(m_entities[i], [&tally](CMaterial* material) { tally.AddUse(material); });
     }
+    // What comes was counted among the listed edges where it was listed or put back.
+    const CTwiceListed::Outcome outcome = twice.Settle();
+    for (CDrawingElement* element : outcome.came) {
+        m_entities.push_back(element);
+        ReadTally::AddUsesOf(element, [&tally](CMaterial* material) { tally.AddUse(material); });
+    }
+    if (!outcome.came.empty()) {
+        CRepairNotes::Say("faces and edges that another entity list held go to the list whose faces use them; "
+                          "that list's entries naming them are left out");
+    }
+    // Erasing the other component would free an edge a face here still uses.
+    if (outcome.edgeHeldElsewhere) {
+        AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName,
+                                 "a face uses an edge that another component holds");
+    }
+    return outcome.leftOut;
 }
 
-void CComponent::TakeInFaceEdges(CArchive& ar)
+void CComponent::TakeInFaceEdges(CArchive& ar, CTwiceListed& twice)
 {
     bool takenIn = false;
     const std::size_t listed = m_entities.size();
@@ -1099,10 +1044,13 @@ void CComponent::TakeInFaceEdges(CArchive& ar)
                 if (edge == nullptr || edge->GetParent() == this) {
                     continue;
                 }
-                // Erasing the other component would free an edge this face still uses.
                 if (edge->GetParent() != nullptr) {
-                    AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName,
-                                             "a face uses an edge that another component holds");
+                    // Erasing what holds it would free an edge this face still uses.
+                    if (!twice.NoteUsed(edge)) {
+                        AfxThrowArchiveException(CArchiveException::badIndex, ar.m_strFileName,
+                                                 "a face uses an edge that another component holds");
+                    }
+                    continue;
                 }
                 m_entities.push_back(edge);
                 edge->SetParent(this);

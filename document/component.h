@@ -29,6 +29,7 @@ class CRelationship;
 class CRelationshipMap;
 class CSmoothNormals;
 class CTarnwickModel;
+class CTwiceListed;
 class CUndoOperation;
 
 class CComponent : public CDrawingElement, public IEntityContainer
@@ -73,7 +74,10 @@ public:
     // writing). Throws the archive exception on bad input, and when the component
     // would contain itself or nest deeper than kMaxNestingDepth. Entries of the entity
     // list that are empty or name an element listed already are left out and counted on
-    // the current model (CTarnwickModel::GetLeftOutEntryCount).
+    // the current model (CTarnwickModel::GetLeftOutEntryCount); for a face or edge that
+    // another component's list holds, the entry left out is the one that would part a
+    // face from its edges (CTwiceListed), and a face whose edge no component can hold
+    // with all the faces using it refuses the file (badIndex).
     void Serialize(CArchive& ar) override;
     // Erases every entity in list order, then the managers, then the element itself.
     void Erase() override;
@@ -224,9 +228,11 @@ private:
     void ReadOldRecord(CArchive& ar, int version, ReadTally& tally);
     void ReadEntities(CArchive& ar, ReadTally& tally);
     // An edge a face's loop uses belongs to the face's component: one that no list took
-    // is taken into this one (and said); one another component holds refuses the file
-    // (badIndex).
-    void TakeInFaceEdges(CArchive& ar);
+    // is taken into this one (and said); one another component holds is noted in twice,
+    // which settles where it goes. Answers the entries left out; refuses the file
+    // (badIndex) when a face still uses an edge another component holds.
+    std::uint64_t SettleFaceEdges(CArchive& ar, CTwiceListed& twice, ReadTally& tally);
+    void TakeInFaceEdges(CArchive& ar, CTwiceListed& twice);
     void ReadActiveSectionPlane(CArchive& ar);
     void FinishRead(CArchive& ar, const ReadTally& tally);
     void WriteRecord(CArchive& ar);

@@ -184,7 +184,7 @@ public:
     // 0 for a file read to its end, a refused one, or a stream of unknown length.
     [[nodiscard]] std::uint64_t GetUnreadByteCount() const { return m_unreadBytes; }
     // The entries of the components' entity lists that the last read left out: empty
-    // ones, and ones naming the component itself or an element listed already. Only a
+    // ones, and ones naming the component itself or an element listed twice. Only a
     // damaged file has any; 0 for a sound or a refused read. The components' read adds
     // to it (NoteLeftOutEntries) on the current model.
     [[nodiscard]] std::uint64_t GetLeftOutEntryCount() const { return m_leftOutEntries; }

@@ -105,9 +105,6 @@ public:
     [[nodiscard]] int GetRememberedLevel() const { return m_rememberedLevel; }
     // The level the running interaction asked for; 0 when none asked.
     [[nodiscard]] int GetRequestedLevel() const { return m_requestedLevel; }
-    // The running interaction no longer holds the level it asked for: slow frames lower
-    // the level past it, as they do in a drag.
-    void DropRequestedLevel() { m_requestedLevel = 0; }
     [[nodiscard]] CValueInputBuffer& GetValueInputBuffer() { return m_valueInput; }
     [[nodiscard]] CDisplayListMonitor& GetDisplayListMonitor() { return m_displayListMonitor; }
     // Names of entities and sub-elements in GL selection, valid for one pick.

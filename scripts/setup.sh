@@ -20,6 +20,8 @@ PACKAGES=(
   # held keys reported as repeated presses under an X server (XKB); input that waits
   # while a frame is drawn (the input extension's raw events, the pointer's window)
   libx11-dev libxi-dev libxcb1-dev
+  # presses and releases a test makes on a virtual X server
+  libxtst-dev
   # the desktop's MIME and application databases the file association updates
   shared-mime-info desktop-file-utils
   # fonts and an X server for interactive checks

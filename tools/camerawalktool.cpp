@@ -285,11 +285,6 @@ bool CCameraWalkTool::Step(ITarnisView* view)
         MoveForward(definition, *root, stepTime);
     }
     UpdateValue(modelView);
-    // The walk starts at the level it asks for; once a frame there is slow, the level rule
-    // lowers it further, as in a drag, so that the steps keep coming.
-    if (modelView->GetDrawingLevel() <= modelView->GetRequestedLevel() &&
-        modelView->GetLastFrameTime() > CTarnisView::kInteractiveFrameSeconds)
-        modelView->DropRequestedLevel();
     modelView->SetAnimationInterval(delay);
     return true;
 }

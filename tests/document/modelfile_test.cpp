@@ -45,24 +45,10 @@
 #include "tests/document/modelfiletestsupport.h"
 
 using modelfiletest::Bytes;
+using modelfiletest::OwnedModel;
+using modelfiletest::ReadSaying;
 
 namespace {
-
-// A model made and released by the test.
-class OwnedModel
-{
-public:
-    OwnedModel() : m_model(new CTarnwickModel) {}
-    ~OwnedModel() { m_model->Release(); }
-    OwnedModel(const OwnedModel&) = delete;
-    OwnedModel& operator=(const OwnedModel&) = delete;
-
-    CTarnwickModel& operator*() const { return *m_model; }
-    CTarnwickModel* operator->() const { return m_model; }
-
-private:
-    CTarnwickModel* m_model;
-};
 
 class ModelFileTest : public ::testing::Test
 {
@@ -1099,14 +1085,6 @@ CFaceTextureCoords* CoordsOf(CTarnwickModel& model)
     return GetFaceTextureCoords(FindInRoot<CFace>(model));
 }
 
-// Reads the bytes into the model and answers what the read said on standard error.
-std::string ReadSaying(CTarnwickModel& model, const Bytes& bytes)
-{
-    ::testing::internal::CaptureStderr();
-    EXPECT_NO_THROW(modelfiletest::ReadModel(model, bytes));
-    return ::testing::internal::GetCapturedStderr();
-}
-
 Bytes SavedWithoutStamp(CTarnwickModel& model)
 {
     return modelfiletest::WithoutStamp(modelfiletest::WriteModel(model, kSaveFormat5000), kSaveFormat5000);
@@ -1271,17 +1249,10 @@ TEST_F(ModelFileTest, AStoredNumberThatIsNotFiniteIsMendedWhereItIsUsedOrKeptAnd
 
 namespace {
 
-enum class SquareList
-{
-    kSound,
-    kFaceTwice,
-    kEdgeInDefinition
-};
-
 // A square whose root list names its face again where its third edge stood, as the
 // writer writes it: the face comes first, so the edges in the list are references
-// to edges its loop wrote already. Or the third edge listed by a definition instead.
-Bytes WriteSquare(SquareList list)
+// to edges its loop wrote already.
+Bytes WriteSquare(bool faceTwice)
 {
     OwnedModel model;
     const CurrentModelScope scope(&*model);
@@ -1294,25 +1265,16 @@ Bytes WriteSquare(SquareList list)
         edges[i] = new CEdge(corners[i], corners[(i + 1) % 4], false);
     }
     auto* face = new CFace(4, edges, CPlane3d(CPoint3d(), CVector3d(0, 0, 1)));
-    auto* definition = new CComponentDefinition;
-    model->GetDefinitionList()->AddDefinition(definition, false);
-    CDrawingElement* const third = list == SquareList::kFaceTwice ? static_cast<CDrawingElement*>(face) : edges[2];
-    const std::vector<CDrawingElement*> listed = {face, edges[0], edges[1], third, edges[3]};
-    for (CDrawingElement* element : listed) {
-        if (element != third || list != SquareList::kEdgeInDefinition) {
-            root.Add(element);
-        }
-    }
-    if (list == SquareList::kEdgeInDefinition) {
-        definition->Add(edges[2]);
+    CDrawingElement* const third = faceTwice ? static_cast<CDrawingElement*>(face) : edges[2];
+    for (CDrawingElement* element : std::initializer_list<CDrawingElement*>{face, edges[0], edges[1], third, edges[3]}) {
+        root.Add(element);
     }
     const Bytes bytes = modelfiletest::WriteModel(*model, kSaveFormat5000);
-    // Whole again, so that the model lets each element go once.
-    (void)definition->Remove(edges[2]);
-    while (root.Remove(face)) {
-    }
-    root.Add(face);
-    if (list != SquareList::kSound) {
+    if (faceTwice) {
+        // Whole again, so that the model lets each element go once.
+        while (root.Remove(face)) {
+        }
+        root.Add(face);
         root.Add(edges[2]);
     }
     return bytes;
@@ -1320,88 +1282,12 @@ Bytes WriteSquare(SquareList list)
 
 }  // namespace
 
-namespace {
-
-// Two squares side by side in the root, sharing an edge, the first also named by a
-// definition's list. The definitions are written before the root's list, so the face
-// comes first in the definition, its edges with it, and the root names them again. With
-// a material, one of the moving edges uses it.
-Bytes WriteSquaresOneAlsoInADefinition(bool edgeMaterial = false)
-{
-    OwnedModel model;
-    const CurrentModelScope scope(&*model);
-    const CUndoSuspender suspender;
-    CComponent& root = *model->GetRootComponent();
-    CVertex* corners[6];
-    for (int i = 0; i < 6; ++i) {
-        corners[i] = new CVertex(CPoint3d(i % 3, i / 3, 0));
-    }
-    const auto edge = [&](int a, int b) { return new CEdge(corners[a], corners[b], false); };
-    CEdge* shared = edge(1, 4);
-    CEdge* left[4] = {edge(0, 1), shared, edge(4, 3), edge(3, 0)};
-    CEdge* right[4] = {edge(1, 2), edge(2, 5), edge(5, 4), shared};
-    auto* first = new CFace(4, left, CPlane3d(CPoint3d(), CVector3d(0, 0, 1)));
-    auto* second = new CFace(4, right, CPlane3d(CPoint3d(), CVector3d(0, 0, 1)));
-    auto* definition = new CComponentDefinition;
-    model->GetDefinitionList()->AddDefinition(definition, false);
-    for (CDrawingElement* element : std::initializer_list<CDrawingElement*>{first, second, left[0], shared, left[2],
-                                                                              left[3], right[0], right[1], right[2]}) {
-        root.Add(element);
-    }
-    if (edgeMaterial) {
-        left[0]->SetMaterial(model->GetMaterialManager()->FindOrCreateColorMaterial(CColor(255, 0, 0)));
-    }
-    definition->Add(first);
-    const Bytes bytes = modelfiletest::WriteModel(*model, kSaveFormat5000);
-    // Once again in the root alone, so that the model lets each element go once.
-    (void)definition->Remove(first);
-    first->SetParent(&root);
-    return bytes;
-}
-
-}  // namespace
-
-// A face that the root and a definition both listed once refused the whole file: the
-// definition, read first, took the face and its edges, and the root's other face then
-// used an edge another component held.
-TEST_F(ModelFileTest, AFaceListedByTheRootAndADefinitionStaysWithItsEdgesAndTheOtherListingIsLeftOut)
-{
-    OwnedModel model;
-    const std::string said = ReadSaying(*model, WriteSquaresOneAlsoInADefinition());
-    ASSERT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk) << said;
-    EXPECT_EQ(model->GetLeftOutEntryCount(), 1u);
-    const CComponent& root = *model->GetRootComponent();
-    EXPECT_EQ(root.GetCount(), 9);
-    ASSERT_EQ(model->GetDefinitionList()->GetCount(), 1);
-    EXPECT_EQ(model->GetDefinitionList()->GetDefinition(0)->GetCount(), 0);
-    for (const CDrawingElement* element : root.GetEntityList()) {
-        if (element->GetTypeId() == kTypeFace) {
-            for (const CEdgeUse* use : UsesOf(static_cast<const CFace*>(element)->GetOuterLoop())) {
-                EXPECT_EQ(use->GetEdge()->GetParent(), &root);
-            }
-        }
-    }
-    OwnedModel again;
-    modelfiletest::ReadModel(*again, modelfiletest::WriteModel(*model, kSaveFormat5000));
-    EXPECT_EQ(again->GetRootComponent()->GetCount(), 9);
-    EXPECT_EQ(again->GetLeftOutEntryCount(), 0u);
-}
-
-// An edge that moved to the root was counted twice among its material's uses.
-TEST_F(ModelFileTest, AnEdgeThatMovesToTheListNamingItTwiceCountsOnceAmongItsMaterialsUses)
-{
-    OwnedModel model;
-    (void)ReadSaying(*model, WriteSquaresOneAlsoInADefinition(true));
-    ASSERT_EQ(model->GetMaterialManager()->GetCount(), 1);
-    EXPECT_EQ(static_cast<CMaterial*>(model->GetMaterialManager()->GetAt(0))->GetUseCount(), 1);
-}
-
 // One damaged reference once opened silently: the edges it stood for were gone from the
 // component while the face still used them, and a save wrote the model without them.
 TEST_F(ModelFileTest, AnEmptyEntryOrOneNamingAnElementListedAlreadyIsCountedAndTheFacesEdgesAreTakenBackIn)
 {
-    const Bytes sound = WriteSquare(SquareList::kSound);
-    const Bytes twice = WriteSquare(SquareList::kFaceTwice);
+    const Bytes sound = WriteSquare(false);
+    const Bytes twice = WriteSquare(true);
     ASSERT_EQ(twice.size(), sound.size());
     std::vector<std::size_t> differ;
     // Each write makes the model an identifier of its own; what follows it is compared.
@@ -1440,10 +1326,4 @@ TEST_F(ModelFileTest, AnEmptyEntryOrOneNamingAnElementListedAlreadyIsCountedAndT
         EXPECT_EQ(again->GetRootComponent()->GetCount(), 5);
         EXPECT_EQ(again->GetLeftOutEntryCount(), 0u);
     }
-    // Erasing the definition would free an edge the root's face still uses.
-    OwnedModel refused;
-    EXPECT_EQ(entitytest::ArchiveReason(
-                  [&] { modelfiletest::ReadModel(*refused, WriteSquare(SquareList::kEdgeInDefinition)); }),
-              "a face uses an edge that another component holds");
-    ExpectEmpty(*refused);
 }

@@ -40,6 +40,22 @@ namespace modelfiletest {
 using settingstest::Bytes;
 using settingstest::RecordBuilder;
 
+// A model made and released by the test.
+class OwnedModel
+{
+public:
+    OwnedModel() : m_model(new CTarnwickModel) {}
+    ~OwnedModel() { m_model->Release(); }
+    OwnedModel(const OwnedModel&) = delete;
+    OwnedModel& operator=(const OwnedModel&) = delete;
+
+    CTarnwickModel& operator*() const { return *m_model; }
+    CTarnwickModel* operator->() const { return m_model; }
+
+private:
+    CTarnwickModel* m_model;
+};
+
 // A square face of the given size in the component, its edges made with it.
 inline CFace* AddSquare(CComponent& component, double size)
 {
@@ -117,6 +133,14 @@ inline void ReadModel(CTarnwickModel& model, const Bytes& bytes)
     CMemFile file(bytes.data(), static_cast<UINT>(bytes.size()));
     CArchive ar(&file, CArchive::load);
     model.Serialize(ar);
+}
+
+// Reads the bytes into the model and answers what the read said on standard error.
+inline std::string ReadSaying(CTarnwickModel& model, const Bytes& bytes)
+{
+    ::testing::internal::CaptureStderr();
+    EXPECT_NO_THROW(ReadModel(model, bytes));
+    return ::testing::internal::GetCapturedStderr();
 }
 
 // Where the time stamp stands: after the magic, the version text, the identifier and
