@@ -22,6 +22,7 @@
 #include "imaging/ilbilinearcontribdef.h"
 #include "platform/bitmaphandle.h"
 #include "platform/gl/wgl.h"
+#include "platform/heaptrim.h"
 #include "platform/ui/document.h"
 #include "platform/ui/inputprobe.h"
 #include "platform/ui/winapp.h"
@@ -123,12 +124,15 @@ void CGlimraView::OnInitialUpdate()
         SetCamera(GetModel()->GetCamera(), 0.0);
     SaveViewDefinition(&GetViewDefinition());
     CreateViewFont();
+    m_returnHeapAfterFrame = true;
 }
 
 void CGlimraView::OnDocumentContentsChanged()
 {
     FollowDocumentModel();
-    ForgetMotion();
+    // The document's model keeps its address from one file to the next.
+    ForgetLastModel();
+    m_returnHeapAfterFrame = true;
     if (GetModel() != nullptr)
         SetCamera(GetModel()->GetCamera(), 0.0);
     SaveViewDefinition(&GetViewDefinition());
@@ -176,6 +180,14 @@ void CGlimraView::DrawClientFrame()
     DrawFrame(0, true);
     if (swappedBefore == 0 && m_framesSwapped == 1)
         ExitAfterFirstFrameWhenAsked();
+    // What the last model, its frames and the driver's work for them let go of since the
+    // model was emptied (the view's kept lines, pictures, buffers of another size) goes
+    // back to the system once the new model is on screen.
+    if (m_returnHeapAfterFrame && m_framesSwapped > swappedBefore)
+    {
+        m_returnHeapAfterFrame = false;
+        ReturnFreeHeapToSystem();
+    }
     // A frame that draws nothing (no model root) still leaves the window its background
     // rather than whatever the screen held.
     if (m_framesSwapped == swappedBefore && GetPresentedFrame() == nullptr)

@@ -197,6 +197,8 @@ private:
     mutable int m_stencilBits = -1;
     int m_framesDrawn = 0;
     int m_framesSwapped = 0;
+    // A model's first frame on screen gives the heap's free pages back.
+    bool m_returnHeapAfterFrame = false;
     std::unique_ptr<CViewPrinter> m_printer;
     // Owned by the window: they go with it.
     QPointer<CTitleTip> m_tip1;

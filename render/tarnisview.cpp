@@ -118,12 +118,17 @@ void CTarnisView::RestoreAfterFlatColorMode()
 
 void CTarnisView::RecordFrameTime(double seconds, bool stopped)
 {
-    // A stopped frame took its time like any frame. That its whole frame would have taken
-    // at least as long is all it tells of the next: a short stop leaves the last time as it
-    // was, so that the level a drag begins at still follows how long a whole frame takes.
+    // That a stopped frame's whole frame would have taken at least as long is all it
+    // tells of the next: a short stop leaves the last time as it was, so that the level a
+    // drag begins at still follows how long a whole frame takes.
     m_lastFrameTime = stopped ? std::max(m_lastFrameTime, seconds) : seconds;
     if (m_drawingLevel >= kFullDrawingLevel) {
         m_lastFullFrameTime = stopped ? std::max(m_lastFullFrameTime, seconds) : seconds;
+    }
+    // The transitions and the autopan pace their steps by the average: a frame cut short
+    // by a key or a click says nothing of what their frames take.
+    if (stopped) {
+        return;
     }
     m_frameTimeSum += seconds;
     ++m_frameCount;
@@ -217,13 +222,7 @@ void CTarnisView::SetModel(CTarnwickModel* model)
     if (model == m_model) {
         return;
     }
-    m_edgePasses.Clear();
-    m_transparencyOrders.Clear();
-    m_cutReported = false;
-    m_motion.Forget();
-    // What the last model's frames cost says nothing of this one's.
-    m_frameCost.Forget();
-    m_wheelPoint.reset();
+    ForgetLastModel();
     if (m_model != nullptr) {
         m_model->Release();
     }
@@ -231,6 +230,25 @@ void CTarnisView::SetModel(CTarnwickModel* model)
     if (m_model != nullptr) {
         m_model->AddRef();
     }
+}
+
+void CTarnisView::ForgetLastModel()
+{
+    m_edgePasses.Clear();
+    m_transparencyOrders.Clear();
+    m_pickNames.Clear();
+    m_cutReported = false;
+    m_motion.Forget();
+    m_wheelPoint.reset();
+    // What the last model's frames cost says nothing of this one's, nor the levels its
+    // slow frames brought the drags down to.
+    m_frameCost.Forget();
+    ResetFrameStatistics();
+    m_lastFrameTime = 0.0;
+    m_lastFullFrameTime = 0.0;
+    m_drawingLevel = kFullDrawingLevel;
+    m_rememberedLevel = kFullDrawingLevel;
+    m_pictureLevel = kFullDrawingLevel;
 }
 
 CCameraState CTarnisView::GetCameraState() const

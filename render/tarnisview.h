@@ -97,7 +97,7 @@ public:
     void SetBoundsByte(bool on) { m_boundsByte = on; }
     [[nodiscard]] bool GetBoundsByte() const { return m_boundsByte; }
     // Counts a frame into the statistics the interaction levels read; stopped: it ended
-    // before it was whole (input came).
+    // before it was whole (input came), and stays out of the average frame time.
     void RecordFrameTime(double seconds, bool stopped = false);
     // The frame lowers the level after slow interactive frames.
     void SetDrawingLevel(int level) { m_drawingLevel = level; }
@@ -168,8 +168,11 @@ public:
     // asked for unless the picture shown is one. The application's view calls it when
     // the time asked for by ScheduleSettle has passed.
     void OnViewSettled();
-    // The model's contents were replaced: its first frame is still.
-    void ForgetMotion() { m_motion.Forget(); }
+    // Another model is shown, or the model's contents were replaced in place (a file
+    // opened, File New): what the frames of the last one left goes (what they cost and
+    // took, the levels they lowered, the kept lines, transparency orders and pick names,
+    // the wheel's point, the report of a cut), and the first frame is still.
+    void ForgetLastModel();
     [[nodiscard]] const CViewMotion& GetMotion() const { return m_motion; }
     [[nodiscard]] const CFrameCost& GetFrameCost() const { return m_frameCost; }
 

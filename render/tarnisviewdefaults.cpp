@@ -148,13 +148,14 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     // Whether the picture is the one a still frame would draw: then no other follows.
     bool asStill = false;
     if (shown) {
-        // A moving frame cut for time draws what it can by design.
-        if (frame == CViewMotion::EFrame::kStill) {
-            ReportFrameCut(outcome == CViewMotion::EOutcome::kCut);
-        }
         if (viewFrame && outcome == CViewMotion::EOutcome::kWhole && !m_shadowsLeftOut) {
             m_frameCost.RecordWhole(m_drawingLevel, used, seconds);
             asStill = m_drawingLevel >= kFullDrawingLevel && m_interactionMode != 1;
+        }
+        // A moving frame cut for time draws what it can by design; one that shows what a
+        // still frame would (a notch's, a transition's last) is the picture that stays.
+        if (frame == CViewMotion::EFrame::kStill || asStill) {
+            ReportFrameCut(outcome == CViewMotion::EOutcome::kCut);
         }
         RecordFrameTime(seconds);
         if (viewFrame) {

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+#include "foundation/slaballocator.h"  // GLIMRA_ADDRESS_SANITIZER
+
 #if defined(GLIMRA_ADDRESS_SANITIZER)
 extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif

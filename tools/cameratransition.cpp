@@ -26,23 +26,17 @@ bool CCameraTransition::Step(ITarnisView* view)
     {
         const double frameTime = std::max(view->GetAverageFrameTime(), kFramePeriod);
         m_frameCount = std::max(static_cast<int>(m_duration / frameTime), 1);
-        m_clock.Start();
     }
     if (++m_frameIndex > m_frameCount)
         return false;
-    // The clock leads where frames come slower than counted: a slow step skips ahead
-    // rather than lengthen the transition.
-    const double counted = static_cast<double>(m_frameIndex) / m_frameCount;
-    const double t = m_duration > 0.0 ? std::max(counted, m_clock.GetElapsedSeconds() / m_duration) : 1.0;
-    if (m_frameIndex == m_frameCount || t >= 1.0)
+    if (m_frameIndex == m_frameCount)
     {
-        m_frameIndex = m_frameCount;
         view->SetCamera(m_to, 0.0);
     }
     else if (m_path != nullptr)
     {
         CCamera camera = view->GetViewDefinition().GetCamera();
-        m_path->GetCamera(t, camera);
+        m_path->GetCamera(static_cast<double>(m_frameIndex) / m_frameCount, camera);
         view->SetCamera(camera, 0.0);
     }
     const double lastFrame = view->GetLastFrameTime();
@@ -57,10 +51,9 @@ void CCameraTransition::Finish()
     m_frameIndex = m_frameCount;
 }
 
-void CCameraTransition::Pause(bool paused)
+void CCameraTransition::Pause(bool /*paused*/)
 {
-    // Time held does not move the camera on.
-    m_clock.Pause(paused);
+    // The camera moves by frames, not by time: a step not taken moves nothing.
 }
 
 void CCameraTransition::Release()

@@ -30,8 +30,10 @@
 #include "model/vertex.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/modelfiles.h"
+#include "samplegen/sectionmodels.h"
 #include "samplegen/stressmodels.h"
 #include "tests/document/twicelistedfiles.h"
+#include "tests/heapinuse.h"
 
 namespace {
 
@@ -121,6 +123,28 @@ protected:
     static CGlimraDoc& Document(CGlimraApp& app)
     {
         return *dynamic_cast<CGlimraDoc*>(app.GetMainFrame()->GetActiveDocument());
+    }
+
+    // A sample written once for the test program by the builder.
+    static std::string WriteSample(const std::string& name, void (*build)(CTarnwickModel&))
+    {
+        const std::string path = apptest::Samples().Path(name);
+        if (!std::filesystem::exists(path))
+        {
+            auto* model = new CTarnwickModel;
+            build(*model);
+            EXPECT_TRUE(WriteModelFile(*model, path, kSaveFormat5000));
+            model->Release();
+        }
+        return path;
+    }
+    // A grid, labels, textures and section planes, each unlike the house.
+    static std::vector<std::string> OtherSamples()
+    {
+        return {WriteSample("grid.twk", [](CTarnwickModel& m) { BuildGridModel(m, 20000); }),
+                WriteSample("labels.twk", [](CTarnwickModel& m) { BuildShortLabelsModel(m, 200); }),
+                WriteSample("materials.twk", [](CTarnwickModel& m) { BuildMaterialsModel(m, 8, 8, 128); }),
+                WriteSample("sections.twk", [](CTarnwickModel& m) { BuildBoxPlanesModel(m, 5); })};
     }
 
     std::filesystem::path dataHome;
@@ -303,6 +327,71 @@ TEST_F(OpenRoadTest, FileNewEmptiesTheModelHidesTheTabsAndPostsResyncWithTheMode
     EXPECT_EQ(resyncs[0], nullptr);
     EXPECT_EQ(resyncs[1], &document.GetModel());
     EXPECT_EQ(GetCurrentModel(), &document.GetModel());
+    app.ExitInstance();
+}
+
+// Pins a past fault: the document's model keeps its address from file to file, so the
+// view kept what the last model's frames had left.
+TEST_F(OpenRoadTest, EachOpenAndFileNewForgetWhatTheLastModelsFramesLeftInTheView)
+{
+    const std::string grid = OtherSamples()[0];
+    CGlimraApp app;
+    ASSERT_TRUE(Start(app, apptest::Samples().Path("house-5000.twk")));
+    CGlimraView& view = *app.GetActiveGlimraView();
+    const auto leaveFrames = [&view] {
+        view.OnPaint();
+        ASSERT_GT(view.GetFramesSwapped(), 0);
+        ASSERT_GT(view.GetFrameCost().GetExpectedUnits(IModelView::kFullDrawingLevel, 0), 0U);
+        // A slow drag that lowered the level it starts at.
+        view.RecordFrameTime(2.0);
+        view.BeginInteraction(0);
+        view.SetDrawingLevel(3);
+        view.EndInteraction();
+        ASSERT_EQ(view.GetRememberedLevel(), 3);
+    };
+    const auto forgotten = [&view] {
+        EXPECT_EQ(view.GetFrameCost().GetExpectedUnits(IModelView::kFullDrawingLevel, 0), 0U);
+        EXPECT_EQ(view.GetAverageFrameTime(), 0.0);
+        EXPECT_EQ(view.GetLastFrameTime(), 0.0);
+        EXPECT_EQ(view.GetRememberedLevel(), IModelView::kFullDrawingLevel);
+        EXPECT_FALSE(view.GetEdgePassCache().HasKeptLines());
+        EXPECT_EQ(view.GetTransparencyOrders().GetOrderCount(), 0U);
+    };
+    leaveFrames();
+    ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(grid)), nullptr);
+    ASSERT_EQ(view.GetModel(), &Document(app).GetModel());
+    forgotten();
+    leaveFrames();
+    EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_NEW));
+    forgotten();
+    app.ExitInstance();
+}
+
+// What the last model left would pile up over a session of files opened one after
+// another: once every kind was opened, further rounds keep no more.
+TEST_F(OpenRoadTest, OpeningTheSameFilesInTurnKeepsNoMoreMemoryRoundAfterRound)
+{
+    std::vector<std::string> files = OtherSamples();
+    files.push_back(apptest::Samples().Path("house-5000.twk"));
+    CGlimraApp app;
+    ASSERT_TRUE(Start(app, files.back()));
+    CGlimraView& view = *app.GetActiveGlimraView();
+    const auto round = [&] {
+        for (const std::string& file : files)
+        {
+            ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(file)), nullptr) << file;
+            view.OnPaint();
+        }
+    };
+    // The first rounds fill what stays whatever is opened: fonts, glyphs, the window's
+    // buffers.
+    round();
+    round();
+    const std::size_t before = HeapBytesInUse();
+    for (int i = 0; i < 3; ++i)
+        round();
+    const auto kept = static_cast<long long>(HeapBytesInUse()) - static_cast<long long>(before);
+    EXPECT_LT(kept, 256 * 1024) << "bytes kept over three rounds";
     app.ExitInstance();
 }
 

@@ -119,7 +119,7 @@ public:
         if (view->GetDrawingLevel() < fromLevel) {
             return;
         }
-        while (charged < kWork) {
+        while (charged < work) {
             charged += kStep;
             if (!CFrameMeter::Charge(kStep)) {
                 return;
@@ -127,6 +127,7 @@ public:
         }
     }
 
+    std::uint64_t work = kWork;
     std::uint64_t charged = 0;
     // Below this level it is left out, as labels are.
     int fromLevel = 0;
@@ -191,7 +192,8 @@ TEST_F(ViewFrameTest, AFrameWithInputWaitingStopsShowsNothingAndIsDrawnAgainOnce
 
 // The feedback of a tool over a slow frame swaps to show the clean last frame, and the
 // zoom window, centring and the autopan read its depths: a frame that input stopped
-// after its clear must leave them the last whole frame, and count in the statistics.
+// after its clear must leave them the last whole frame, and stay out of the average frame
+// time that the transitions and the autopan pace themselves by.
 TEST_F(ViewFrameTest, AFrameInputStoppedLeavesTheLastWholeFrameToTheFeedbackSwapAndTheDepthReads)
 {
     // A line across the middle, drawn after the work: a stopped frame never reaches it.
@@ -231,9 +233,25 @@ TEST_F(ViewFrameTest, AFrameInputStoppedLeavesTheLastWholeFrameToTheFeedbackSwap
         ASSERT_TRUE(m_device->Swap());
         EXPECT_EQ(shownLine(), line);
         EXPECT_EQ(depths(), whole);
-        EXPECT_LT(m_view.GetAverageFrameTime(), 1.0) << "the stopped frame was counted";
+        EXPECT_EQ(m_view.GetAverageFrameTime(), 1.0) << "the stopped frame entered the average";
         EXPECT_EQ(m_view.GetLastFrameTime(), 1.0) << "a short stop tells nothing of a whole frame";
     }
+}
+
+// Pins a past fault: a notch's whole picture left the reason of the still frame before
+// on the status line.
+TEST_F(ViewFrameTest, ANotchsWholePictureTakesAwayTheReasonTheStillFrameBeforeWasCut)
+{
+    m_view.statusText = CString("a prompt");
+    m_work->work = 2 * CFrameMeter::kBudget;
+    DrawShown();
+    ASSERT_EQ(m_view.statusText.ToUtf8(), CFrameMeter::kReason);
+
+    m_work->work = CWorkElement::kWork;
+    LookDown(CPoint3d(1, 0, 0), 4.0);
+    DrawShown();
+    EXPECT_EQ(m_work->charged, CWorkElement::kWork);
+    EXPECT_EQ(m_view.statusText.ToUtf8(), "a prompt");
 }
 
 // Pins a past fault: the model before decided whether the next one's moving frames were
