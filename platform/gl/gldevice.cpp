@@ -470,17 +470,10 @@ bool CGLDevice::BeginFrame()
     if (!IsOffscreen() || m_frameOpen || m_framebuffer == 0 || CGLContext::GetCurrentDevice() != this) {
         return false;
     }
-    // Until a frame is kept the back buffer holds no whole frame to keep: the frame draws
-    // in place, and the second buffer is made only once there is one. The first frame
-    // of a large model is the heaviest the driver holds, and the buffer is not made
-    // beside it.
-    if (m_wholeFrameKept) {
-        if (m_spareFramebuffer == 0 && !MakeSpareFramebuffer()) {
-            return false;
-        }
-        ExchangeBackBuffers();
-        m_frameExchanged = true;
+    if (m_spareFramebuffer == 0 && !MakeSpareFramebuffer()) {
+        return false;
     }
+    ExchangeBackBuffers();
     m_frameOpen = true;
     BindTargets();
     return true;
@@ -492,13 +485,9 @@ void CGLDevice::EndFrame(bool keep)
         return;
     }
     m_frameOpen = false;
-    const bool exchanged = std::exchange(m_frameExchanged, false);
-    m_wholeFrameKept = m_wholeFrameKept || keep;
     if (!keep) {
-        if (exchanged) {
-            ExchangeBackBuffers();
-        }
-    } else if (exchanged && m_samples == 0 && m_depthBuffer != 0) {
+        ExchangeBackBuffers();
+    } else if (m_samples == 0 && m_depthBuffer != 0) {
         // The front buffer meets the depths of the frame it is about to show.
         const FramebufferCalls& gl = GetFramebufferCalls();
         gl.bindFramebuffer(GL_FRAMEBUFFER, m_frontFramebuffer);
@@ -539,7 +528,7 @@ void CGLDevice::ForgetFramebuffer()
     m_framebuffer = m_colourBuffer = m_depthBuffer = m_depthAttachment = 0;
     m_frontFramebuffer = m_frontColourBuffer = m_frontDepthBuffer = 0;
     m_spareFramebuffer = m_spareColourBuffer = m_spareDepthBuffer = 0;
-    m_frameOpen = m_frameExchanged = m_wholeFrameKept = false;
+    m_frameOpen = false;
     m_framebufferWidth = m_framebufferHeight = 0;
     m_framebufferContext = nullptr;
 }

@@ -14,8 +14,8 @@
 // samples, and keeps the back buffer as it was. What the front buffer holds is what
 // the window shows; tools may draw feedback into it over the shown frame, and the next
 // swap replaces it. A frame that may stop before it is whole is drawn between
-// BeginFrame and EndFrame into a second back buffer once a whole frame was kept, so that
-// the first keeps the last whole frame until the new one is kept. Pixels are read back top-down as RGBA.
+// BeginFrame and EndFrame into a second back buffer, so that the first keeps the last
+// whole frame until the new one is kept. Pixels are read back top-down as RGBA.
 //
 // One thread at a time; a device must outlive any context made current on it.
 
@@ -69,9 +69,7 @@ public:
     // its own (made on first use), while the one it replaces keeps the last whole frame,
     // its colours and depths. EndFrame(true) makes the new frame the back buffer, to be
     // swapped; EndFrame(false) drops it and brings the last whole frame back for swaps
-    // (the tools' feedback) and reads (depths). Before the first frame kept at the
-    // buffers' size there is none to bring back: that frame draws in place, and one
-    // dropped stays as far as it came. False, and EndFrame does nothing, for a
+    // (the tools' feedback) and reads (depths). False, and EndFrame does nothing, for a
     // window surface (it draws in place), without a framebuffer or current context, or
     // while a frame is open. The device's context must be current.
     bool BeginFrame();
@@ -131,10 +129,6 @@ private:
     unsigned m_spareColourBuffer = 0;
     unsigned m_spareDepthBuffer = 0;
     bool m_frameOpen = false;
-    // The open frame draws into the other back buffer (not in place).
-    bool m_frameExchanged = false;
-    // A frame was kept since the buffers were made: the back buffer holds a whole one.
-    bool m_wholeFrameKept = false;
     int m_samples = 0;
     bool m_drawToFront = false;
     int m_framebufferWidth = 0;
