@@ -132,6 +132,10 @@ void CGlimraView::OnDocumentContentsChanged()
     FollowDocumentModel();
     // The document's model keeps its address from one file to the next.
     ForgetLastModel();
+    // What the driver kept of the last model's frames goes with the context they were
+    // drawn in; the new model has made nothing in it yet.
+    if (m_framesDrawn > 0)
+        (void)RenewContext();
     m_returnHeapAfterFrame = true;
     if (GetModel() != nullptr)
         SetCamera(GetModel()->GetCamera(), 0.0);

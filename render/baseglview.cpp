@@ -212,6 +212,18 @@ int CBaseGLView::MakeCurrent()
     return 0;
 }
 
+bool CBaseGLView::RenewContext()
+{
+    if (m_context == nullptr)
+        return false;
+    ReleaseGLObjects();
+    if (!CreateGLContext())
+        return false;
+    m_viewportPending = true;
+    OnContextRebuilt();
+    return true;
+}
+
 void CBaseGLView::OnContextRebuilt() {}
 
 void CBaseGLView::SetViewport()

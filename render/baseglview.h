@@ -75,6 +75,12 @@ public:
     void SetViewport();
     void SetErrorCode(int code) { m_errorCode = code; }
     [[nodiscard]] int GetErrorCode() const { return m_errorCode; }
+    // Replaces the context, device and all, with a new one on the same window, which is
+    // current afterwards (OnContextRebuilt is called as for a rebuilt context). The
+    // software driver keeps buffers and pictures an old frame used until the same
+    // context reuses its slots, which may be never; a new context starts with none.
+    // False, and no context, when the new one could not be made.
+    bool RenewContext();
     // Frees context, palette and device; records HW_OK when an accelerated run ends.
     void DestroyGLContext();
     // The text shown when the first update could not make the context; sets code 9 when
