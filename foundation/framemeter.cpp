@@ -132,12 +132,11 @@ void CFrameMeter::AskProbe() noexcept
     }
 }
 
-bool CFrameMeter::LookForInputNow() noexcept
+void CFrameMeter::LookForInputNow() noexcept
 {
     if (s_active.load(std::memory_order_relaxed) && s_stopsForInput.load(std::memory_order_relaxed)) {
         AskProbe();
     }
-    return !ShouldStop();
 }
 
 bool CFrameMeter::ShouldStop() noexcept

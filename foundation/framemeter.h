@@ -169,8 +169,8 @@ public:
     static bool Charge(std::uint64_t units) noexcept;
     // A scope that stops for input looks at once whether input waits, as the charges look
     // every kInputCheckUnits: a question asked again at every move of the pointer stops
-    // before it has begun when the next move waits. Answers whether the work may go on.
-    static bool LookForInputNow() noexcept;
+    // before it has begun when the next move waits (ShouldStop then says so).
+    static void LookForInputNow() noexcept;
     // The frame should stop drawing now (budget spent, input waiting, quit requested);
     // charges nothing.
     [[nodiscard]] static bool ShouldStop() noexcept;

@@ -192,15 +192,8 @@ int CBaseGLView::MakeCurrent()
     // replaces is freed first, so the retries cost nothing that lasts.
     for (int retry = 0; retry < kMakeCurrentRetries; ++retry)
     {
-        ReleaseGLObjects();
-        if (CreateGLContext())
-        {
-            // A new context starts with GL's defaults: no viewport of the window's size,
-            // none of the view's state and none of its objects.
-            m_viewportPending = true;
-            OnContextRebuilt();
+        if (ReplaceContext())
             return 1;
-        }
     }
     ReleaseGLObjects();
     m_errorCode = kMakeCurrentFailed;
@@ -214,11 +207,16 @@ int CBaseGLView::MakeCurrent()
 
 bool CBaseGLView::RenewContext()
 {
-    if (m_context == nullptr)
-        return false;
+    return m_context != nullptr && ReplaceContext();
+}
+
+bool CBaseGLView::ReplaceContext()
+{
     ReleaseGLObjects();
     if (!CreateGLContext())
         return false;
+    // A new context starts with GL's defaults: no viewport of the window's size, none of
+    // the view's state and none of its objects.
     m_viewportPending = true;
     OnContextRebuilt();
     return true;

@@ -139,6 +139,8 @@ private:
     void LookUpSwapHint();
     // Context, palette and device go; the thread's context is released first when it is ours.
     void ReleaseGLObjects();
+    // The old context goes and a new one is made current; false when none could be made.
+    bool ReplaceContext();
     void ShowColourWarning();
 
     int m_pixelFormat = 0;

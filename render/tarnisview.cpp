@@ -144,7 +144,7 @@ void CTarnisView::OpenQueryMeter(std::optional<CFrameMeter::CScope>& meter, bool
     ListenForInput(steered);
     meter.emplace(GetStillFrameBudget(), false, CFrameMeter::EInput::kStops);
     if (!steered) {
-        (void)CFrameMeter::LookForInputNow();
+        CFrameMeter::LookForInputNow();
     }
 }
 

@@ -240,8 +240,10 @@ bool CTarnisView::FindPickLinePoint(const CPoint2d& point, CPoint3d& modelPoint)
 
 bool CTarnisView::FindPointUnder(const CPoint2d& point, CPoint3d& modelPoint)
 {
+    // A pick stopped before or while it runs leaves the point the picture shown has.
     IPickingService* picking = GetPickingService();
-    if (picking != nullptr && picking->FindNearestHitPoint(*this, point, modelPoint) && !CFrameMeter::ShouldStop()) {
+    if (!CFrameMeter::ShouldStop() && picking != nullptr && picking->FindNearestHitPoint(*this, point, modelPoint) &&
+        !CFrameMeter::ShouldStop()) {
         return true;
     }
     return FindShownPoint(point, modelPoint);

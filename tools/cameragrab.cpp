@@ -33,12 +33,8 @@ CPoint3d FindReferencePoint(CTarnisView& view, const CPoint2d& pixel, bool& whol
     {
         std::optional<CFrameMeter::CScope> meter;
         view.OpenQueryMeter(meter, false);
+        found = view.FindPointUnder(pixel, point);
         whole = !CFrameMeter::ShouldStop();
-        found = whole && view.FindPointUnder(pixel, point);
-        whole = whole && !CFrameMeter::ShouldStop();
-    }
-    if (!whole) {
-        found = view.FindShownPoint(pixel, point);
     }
     if (!found)
         view.GetPickRay(pixel).ProjectPoint(definition.GetTarget(), point);
