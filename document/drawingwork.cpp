@@ -128,11 +128,11 @@ constexpr double kBehindShare =
 
 // The layers met last: one met again while the table still holds it lies over an equal
 // one. One pushed out is later taken for new, which can only raise the count.
-template <std::size_t kWords>
-using RecentLayers = CRecentKeys<std::array<std::uint64_t, kWords>, 1024>;
-// A face: its component, its normal, its box and its first two corners (the two
-// triangles of a square share the rest).
-using FaceLayers = RecentLayers<16>;
+template <std::size_t kWords, std::size_t kHashed = kWords>
+using RecentLayers = CRecentKeys<std::array<std::uint64_t, kWords>, 1024, kHashed>;
+// A face: its component, its first two corners, its normal and its box (the two
+// triangles of a square share the rest). The component and the corners choose its slot.
+using FaceLayers = RecentLayers<16, 7>;
 // A copy: the component placing it, the component placed, and its transformation.
 using CopyLayers = RecentLayers<2 + static_cast<std::size_t>(CTransformation::kStoredNumberCount)>;
 
@@ -332,10 +332,10 @@ double FaceFill(const CComponent& component, const CFace& face, const CFace::SWe
     const CUnitVector3d normal = face.GetNormal();
     const CPoint3d& a = corners[0]->GetPosition();
     const CPoint3d& b = corners[1]->GetPosition();
-    const FaceLayers::Key key{Word(&component), Word(normal.x), Word(normal.y), Word(normal.z), Word(box.xmin),
-                              Word(box.xmax),   Word(box.ymin), Word(box.ymax), Word(box.zmin), Word(box.zmax),
-                              Word(a.x),        Word(a.y),      Word(a.z),      Word(b.x),      Word(b.y),
-                              Word(b.z)};
+    const FaceLayers::Key key{Word(&component), Word(a.x),      Word(a.y),      Word(a.z),      Word(b.x),
+                              Word(b.y),        Word(b.z),      Word(normal.x), Word(normal.y), Word(normal.z),
+                              Word(box.xmin),   Word(box.xmax), Word(box.ymin), Word(box.ymax), Word(box.zmin),
+                              Word(box.zmax)};
     return layers.Repeats(key) ? area * kBehindShare : area;
 }
 
@@ -420,17 +420,91 @@ std::uint64_t BoxSortWork(const CFace& face, std::size_t records, const CDrawing
     return CDrawingWork::BoxSortOperations(corners, records) / CDrawingWork::kSortOperationsPerUnit;
 }
 
+// The box of three corners, as adding them to an empty box one by one makes it; none
+// when the box cannot hold one of them. The corners are tested once, through the box's
+// bounds and a sum that no damaged number leaves finite.
+std::optional<CBoundingBox3d> TriangleBox(const CPoint3d (&corners)[3])
+{
+    const double sum = corners[0].x + corners[0].y + corners[0].z + corners[1].x + corners[1].y + corners[1].z +
+                       corners[2].x + corners[2].y + corners[2].z;
+    if (!std::isfinite(sum)) {
+        return std::nullopt;
+    }
+    CBoundingBox3d box;
+    for (const CPoint3d& corner : corners) {
+        box.xmin = corner.x < box.xmin ? corner.x : box.xmin;
+        box.xmax = box.xmax < corner.x ? corner.x : box.xmax;
+        box.ymin = corner.y < box.ymin ? corner.y : box.ymin;
+        box.ymax = box.ymax < corner.y ? corner.y : box.ymax;
+        box.zmin = corner.z < box.zmin ? corner.z : box.zmin;
+        box.zmax = box.zmax < corner.z ? corner.z : box.zmax;
+    }
+    if (!(box.xmin >= -kUnbounded && box.xmax <= kUnbounded && box.ymin >= -kUnbounded && box.ymax <= kUnbounded &&
+          box.zmin >= -kUnbounded && box.zmax <= kUnbounded)) {
+        return std::nullopt;
+    }
+    return box;
+}
+
+// A face of one convex triangle, nearly every face of a mesh: its corners fetched once
+// give its weight, its area, its box and its layer, worked out as for any face. Answers
+// false, having added nothing, for any other face.
+bool AddTriangle(Sum& sum, const CComponent& component, const CFace& face, bool shadows, bool openings,
+                 FaceLayers& layers)
+{
+    const CLoop* loop = face.GetLoopCount() == 1 ? face.GetLoop(0) : nullptr;
+    CPoint3d corners[3];
+    if (openings || loop == nullptr || !loop->IsConvex() || !loop->IsOuter() || !loop->GetTrianglePoints(corners)) {
+        return false;
+    }
+    const std::optional<CBoundingBox3d> held = TriangleBox(corners);
+    if (!held) {
+        return false;
+    }
+    const CBoundingBox3d& box = *held;
+    const CFace::SWeight weight = face.GetConvexTriangleWeight(shadows);
+    sum.work = AddWork(sum.work, weight.drawn);
+    const CUnitVector3d normal = face.GetNormal();
+    const CVector3d cross = (corners[1] - corners[0]).CrossProduct(corners[2] - corners[0]);
+    const double loops = std::fabs(0.5 * DotProduct(CVector3d(normal), cross)) / NormalLength(normal);
+    // A triangle covers at most half its box's half surface; the bound is kept as for
+    // any face, so that damaged numbers weigh alike.
+    const double area = box.IsEmpty() ? 0.0 : std::min(loops, HalfSurface(box));
+    sum.ownBox.Add(box);
+    if (!box.IsEmpty()) {
+        AddArea(sum.strokeLength.setups, SetupLength(face, weight, area, box));
+    }
+    AddArea(sum.layerArea, area);
+    const bool seeThrough = SeenThrough(face.GetMaterial()) || SeenThrough(face.GetBackMaterial());
+    sum.seeThrough = sum.seeThrough || seeThrough;
+    sum.inherits = sum.inherits || face.GetMaterial() == nullptr;
+    if (seeThrough || box.IsEmpty()) {
+        AddArea(sum.area, area);
+        return true;
+    }
+    const CPoint3d& a = corners[0];
+    const CPoint3d& b = corners[1];
+    const FaceLayers::Key key{Word(&component), Word(a.x),      Word(a.y),      Word(a.z),      Word(b.x),
+                              Word(b.y),        Word(b.z),      Word(normal.x), Word(normal.y), Word(normal.z),
+                              Word(box.xmin),   Word(box.xmax), Word(box.ymin), Word(box.ymax), Word(box.zmin),
+                              Word(box.zmax)};
+    AddArea(sum.area, layers.Repeats(key) ? area * kBehindShare : area);
+    return true;
+}
+
 void AddOwn(Sum& sum, const CComponent& component, const CDrawingElement& entity, bool shadows, bool openings,
             const CDrawingWork::Shown& shown, std::size_t records, FaceLayers& layers)
 {
     if (entity.GetTypeId() == kTypeFace) {
         const auto& face = static_cast<const CFace&>(entity);
-        const CFace::SWeight weight = face.GetWeightParts(shadows);
-        sum.work = AddWork(sum.work, weight.drawn);
-        sum.cut = AddWork(sum.cut, weight.cut);
-        sum.kept = AddWork(sum.kept, weight.kept);
-        // Nearly all the pixels are the faces' and the lines'; texts fill few.
-        AddArea(sum.area, FaceFill(component, face, weight, openings, sum, layers));
+        if (!AddTriangle(sum, component, face, shadows, openings, layers)) {
+            const CFace::SWeight weight = face.GetWeightParts(shadows);
+            sum.work = AddWork(sum.work, weight.drawn);
+            sum.cut = AddWork(sum.cut, weight.cut);
+            sum.kept = AddWork(sum.kept, weight.kept);
+            // Nearly all the pixels are the faces' and the lines'; texts fill few.
+            AddArea(sum.area, FaceFill(component, face, weight, openings, sum, layers));
+        }
         sum.work = AddWork(sum.work, BoxSortWork(face, records, shown));
         if (shadows && shown.sunReach > 0.0 && face.CastsShadows()) {
             AddArea(sum.area, VolumeArea(face, shown, sum.ownBox));

@@ -103,24 +103,6 @@ void CBoundingBox3d::SetEmpty()
     *this = CBoundingBox3d();
 }
 
-bool CBoundingBox3d::CanHold(const CPoint3d& p)
-{
-    return std::abs(p.x) <= kUnbounded && std::abs(p.y) <= kUnbounded && std::abs(p.z) <= kUnbounded;
-}
-
-void CBoundingBox3d::Add(const CPoint3d& p)
-{
-    if (!CanHold(p)) {
-        return;
-    }
-    xmin = std::min(xmin, p.x);
-    xmax = std::max(xmax, p.x);
-    ymin = std::min(ymin, p.y);
-    ymax = std::max(ymax, p.y);
-    zmin = std::min(zmin, p.z);
-    zmax = std::max(zmax, p.z);
-}
-
 void CBoundingBox3d::Add(const CBoundingBox3d& other)
 {
     WidenAxis(xmin, xmax, other.xmin, other.xmax);

@@ -30,9 +30,24 @@ struct CBoundingBox3d
     [[nodiscard]] bool IsEmpty() const { return xmax < xmin || ymax < ymin || zmax < zmin; }
     // Moves each bound independently to include p. A point the box cannot hold is left
     // out: one stray coordinate must not swallow the rest of a model's extents.
-    void Add(const CPoint3d& p);
+    // Inline: bounds and counts add every point of a model.
+    void Add(const CPoint3d& p)
+    {
+        if (!CanHold(p)) {
+            return;
+        }
+        xmin = p.x < xmin ? p.x : xmin;
+        xmax = xmax < p.x ? p.x : xmax;
+        ymin = p.y < ymin ? p.y : ymin;
+        ymax = ymax < p.y ? p.y : ymax;
+        zmin = p.z < zmin ? p.z : zmin;
+        zmax = zmax < p.z ? p.z : zmax;
+    }
     // Every coordinate finite and within the empty box's bounds (1e30).
-    [[nodiscard]] static bool CanHold(const CPoint3d& p);
+    [[nodiscard]] static bool CanHold(const CPoint3d& p)
+    {
+        return Within(p.x) && Within(p.y) && Within(p.z);
+    }
     // Widens each axis to include the other box's range on that axis; axes on which
     // the other box is empty are skipped.
     void Add(const CBoundingBox3d& other);
@@ -68,4 +83,8 @@ struct CBoundingBox3d
 
     // All six bounds finite; the empty box is valid.
     [[nodiscard]] bool IsValid() const;
+
+private:
+    // A NaN is never within.
+    static bool Within(double value) { return value <= kUnbounded && value >= -kUnbounded; }
 };

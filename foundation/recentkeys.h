@@ -4,20 +4,23 @@
 // pushed out of its slot by another is later taken for new, so a caller that charges new
 // keys more can only charge more, never less. A key is an array of words (unsigned
 // integers or floats) hashed and compared as bits: the same values worked out the same
-// way give the same bits.
+// way give the same bits. Only the first kHashedWords words choose the slot: a key whose
+// leading words tell it apart from most others costs less to place.
 
 #include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 
-template <typename Words, std::size_t kSlots>
+template <typename Words, std::size_t kSlots, std::size_t kHashedWords = std::tuple_size_v<Words>>
 class CRecentKeys
 {
     // The slot is the hash's low bits.
     static_assert(std::has_single_bit(kSlots));
+    static_assert(kHashedWords >= 1 && kHashedWords <= std::tuple_size_v<Words>);
 
 public:
     using Key = Words;
@@ -38,8 +41,8 @@ public:
             m_slots.resize(kSlots);
         }
         std::uint64_t hash = 0;
-        for (const auto word : key) {
-            hash = (hash ^ Bits(word)) * 0x9E3779B97F4A7C15ULL;
+        for (std::size_t i = 0; i < kHashedWords; ++i) {
+            hash = (hash ^ Bits(key[i])) * 0x9E3779B97F4A7C15ULL;
             hash ^= hash >> 29;
         }
         Slot& slot = m_slots[hash & (kSlots - 1)];

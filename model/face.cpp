@@ -263,6 +263,14 @@ void CFace::GetExtents(CBoundingBox3d& box) const
     if (outer == nullptr) {
         return;
     }
+    // A model's bounds ask this of every face, and a mesh's are triangles.
+    CPoint3d corners[3];
+    if (outer->GetTrianglePoints(corners)) {
+        for (const CPoint3d& corner : corners) {
+            box.Add(corner);
+        }
+        return;
+    }
     CEnumEdgeUseLoop walk(outer);
     CEdgeUse* use = nullptr;
     while (walk.Next(use)) {

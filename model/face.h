@@ -122,6 +122,8 @@ public:
         std::uint64_t triangles = 0;
     };
     [[nodiscard]] SWeight GetWeightParts(bool shadows) const;
+    // The same for a face known to be one convex triangle, without walking its loop.
+    [[nodiscard]] SWeight GetConvexTriangleWeight(bool shadows) const;
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;
     [[nodiscard]] bool IsFrontFacing(ITarnisView* view) const;
     // reason (may be null): 0 none, 1 own, 2 the other side's transparent one, 3 the
@@ -259,6 +261,8 @@ private:
     // resolved cut takes. Nothing for loops the sweep cuts; only the counting for loops
     // too costly to fill.
     [[nodiscard]] SWeight GetResolveWeight() const;
+    // The weight of its corners drawn again where the sun lights them, and its shadow.
+    [[nodiscard]] SWeight WithShadows(SWeight weight, std::uint64_t corners) const;
     // Each edge of whose ring this face holds the first use, by its DrawIfShown.
     void DrawEdgesIfShown(ITarnisView* view);
     [[nodiscard]] const CSmoothNormals* GetSmoothNormalsToDraw(ITarnisView* view) const;

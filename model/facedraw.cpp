@@ -394,12 +394,21 @@ CFace::SWeight CFace::GetWeightParts(bool shadows) const
         weight.cut = CFrameMeter::kCutCornerCost * corners + resolve.cut;
         weight.kept = resolve.cut != 0 ? resolve.kept : CKeptFaceTriangles::RoomFor(triangles, 0);
     }
-    if (shadows) {
-        // The frame draws every face again where the sun lights it, from the cut it
-        // kept; one that casts adds its shadow's volume and its shadow on the ground.
-        weight.drawn = 2 * weight.drawn + (CastsShadows() ? kShadowCornerCost * corners : 0);
-        weight.triangles *= 2;
-    }
+    return shadows ? WithShadows(weight, corners) : weight;
+}
+
+CFace::SWeight CFace::GetConvexTriangleWeight(bool shadows) const
+{
+    const SWeight weight{CFrameMeter::kTriangleCost, 0, 0, 1};
+    return shadows ? WithShadows(weight, 3) : weight;
+}
+
+CFace::SWeight CFace::WithShadows(SWeight weight, std::uint64_t corners) const
+{
+    // The frame draws every face again where the sun lights it, from the cut it kept; one
+    // that casts adds its shadow's volume and its shadow on the ground.
+    weight.drawn = 2 * weight.drawn + (CastsShadows() ? kShadowCornerCost * corners : 0);
+    weight.triangles *= 2;
     return weight;
 }
 

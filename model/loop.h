@@ -164,6 +164,9 @@ public:
     // Appends the start vertices (transformed first when a transformation is given) in
     // the plane's own two coordinates.
     void GetPolygon(const CPlane3d& plane, const CTransformation* transform, std::vector<CPoint2d>& polygon) const;
+    // The start points of a ring of exactly three uses, each with a start vertex; false
+    // for any other ring.
+    bool GetTrianglePoints(CPoint3d* points) const;
 
 private:
     void ReadRecord(CArchive& ar);
@@ -171,9 +174,6 @@ private:
     void ChainReadUses(CArchive& ar);
     void AdoptRing(CEdgeUse* firstUse);
     [[nodiscard]] std::vector<CEdgeUse*> GetUses() const;
-    // The start points of a ring of exactly three uses, each with a start vertex; false
-    // for any other ring.
-    bool GetTrianglePoints(CPoint3d* points) const;
     void EraseUse(CEdgeUse* use);
     int CheckLinks(int mode, CValidityResultMap* results);
     int CheckRing(int mode, CValidityResultMap* results);

@@ -24,6 +24,7 @@
 #include "model/drawingelement.h"
 #include "model/edge.h"
 #include "model/face.h"
+#include "model/loop.h"
 #include "model/undosuspender.h"
 #include "model/vertex.h"
 #include "samplegen/geometrybuilder.h"
@@ -265,3 +266,25 @@ TEST(DrawingWeight, EachInactiveSectionPlaneAddsAConstantWhateverItsComponentHol
 }
 
 }  // namespace
+
+// The count weighs a mesh's convex triangles without walking their rings: it must come to
+// what the walk gives, with and without shadows, for faces that cast them and not.
+TEST(DrawingWeight, AConvexTriangleWeighsAlikeWithoutTheWalk)
+{
+    ModelFixture fixture;
+    const CUndoSuspender suspender;
+    auto* face = static_cast<CFace*>(Ring(3, 1)(fixture));
+    ASSERT_NE(face, nullptr);
+    ASSERT_TRUE(face->GetOuterLoop()->IsConvex());
+    for (const bool casts : {true, false}) {
+        face->SetCastsShadows(casts);
+        for (const bool shadows : {false, true}) {
+            const CFace::SWeight walked = face->GetWeightParts(shadows);
+            const CFace::SWeight known = face->GetConvexTriangleWeight(shadows);
+            EXPECT_EQ(known.drawn, walked.drawn) << casts << shadows;
+            EXPECT_EQ(known.cut, walked.cut) << casts << shadows;
+            EXPECT_EQ(known.kept, walked.kept) << casts << shadows;
+            EXPECT_EQ(known.triangles, walked.triangles) << casts << shadows;
+        }
+    }
+}
