@@ -26,6 +26,7 @@
 #include "foundation/boundedline3d.h"
 #include "foundation/geometryarchive.h"
 #include "foundation/line3d.h"
+#include "foundation/parallelchunks.h"
 #include "foundation/repairnotes.h"
 #include "model/attributecontainer.h"
 #include "model/edgeuse.h"
@@ -618,6 +619,37 @@ void CComponent::EraseRelationship(CRelationship* relationship)
     relationship->Erase();
 }
 
+namespace {
+
+// A component holding at least twice this many entities has its faces' and edges' bounds
+// taken in chunks of this many, on the machine's cores.
+constexpr std::size_t kBoundsChunk = std::size_t{1} << 15;
+
+// One chunk of a large list: the box of its faces and edges, and the positions of the rest.
+struct BoundsChunk
+{
+    CBoundingBox3d box;
+    std::vector<std::size_t> others;
+};
+
+// Edges and faces, nearly all of a model, are none of the kinds told apart and add their
+// points without a virtual call; false for any other entity.
+bool AddMeshBounds(const CDrawingElement& entity, const BoundsClasses& classes, CBoundingBox3d& box)
+{
+    const CRuntimeClass* exact = entity.GetRuntimeClass();
+    if (exact == classes.edge) {
+        static_cast<const CEdge&>(entity).CEdge::GetExtents(box);
+        return true;
+    }
+    if (exact == classes.face) {
+        static_cast<const CFace&>(entity).CFace::GetExtents(box);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 void CComponent::RecomputeBounds() const
 {
     const WalkGuard guard(m_walking);
@@ -631,31 +663,49 @@ void CComponent::RecomputeBounds() const
     m_sectionPlanes.clear();
     const BoundsClasses classes{kSectionPlaneClass.Get(), kConstructionLineClass.Get(),
                                 RUNTIME_CLASS(CComponentInstance), RUNTIME_CLASS(CEdge), RUNTIME_CLASS(CFace)};
-    const bool fast = !FillsSecondBounds();
-    for (CDrawingElement* entity : m_entities) {
-        const CRuntimeClass* exact = entity->GetRuntimeClass();
-        // Edges and faces, nearly all of a model, are none of the kinds told apart and
-        // add their points without a virtual call.
-        if (exact == classes.edge || exact == classes.face) {
-            if (!fast) {
-                AddEntityBounds(entity);
-            } else if (exact == classes.edge) {
-                static_cast<const CEdge*>(entity)->CEdge::GetExtents(m_bounds);
-            } else {
-                static_cast<const CFace*>(entity)->CFace::GetExtents(m_bounds);
-            }
-            continue;
-        }
+    const auto addOther = [&](CDrawingElement* entity) {
         const BoundsKind kind = ClassifyForBounds(*entity, classes);
         if (kind.sectionPlane) {
             m_sectionPlanes.push_back(entity);
             m_containsSectionPlane = true;
-            continue;
+            return;
         }
         AddEntityBounds(entity);
         m_containsConstructionLine = m_containsConstructionLine || kind.constructionLine;
         if (kind.instance) {
             AddInstanceFlags(static_cast<const CComponentInstance&>(*entity));
+        }
+    };
+    const bool fast = !FillsSecondBounds();
+    if (fast && m_entities.size() >= 2 * kBoundsChunk) {
+        // A mesh's millions of faces and edges: a box is the same whatever order its
+        // points come in, so each chunk takes its own and the boxes are joined.
+        std::vector<BoundsChunk> chunks((m_entities.size() + kBoundsChunk - 1) / kBoundsChunk);
+        CParallelChunks::Run(chunks.size(), [&](std::size_t chunk) {
+            const std::size_t end = std::min(m_entities.size(), (chunk + 1) * kBoundsChunk);
+            for (std::size_t i = chunk * kBoundsChunk; i < end; ++i) {
+                if (!AddMeshBounds(*m_entities[i], classes, chunks[chunk].box)) {
+                    chunks[chunk].others.push_back(i);
+                }
+            }
+        });
+        for (const BoundsChunk& chunk : chunks) {
+            m_bounds.Add(chunk.box);
+            for (const std::size_t i : chunk.others) {
+                addOther(m_entities[i]);
+            }
+        }
+    } else {
+        for (CDrawingElement* entity : m_entities) {
+            const CRuntimeClass* exact = entity->GetRuntimeClass();
+            const bool mesh = exact == classes.edge || exact == classes.face;
+            if (!mesh) {
+                addOther(entity);
+            } else if (!fast) {
+                AddEntityBounds(entity);
+            } else {
+                (void)AddMeshBounds(*entity, classes, m_bounds);
+            }
         }
     }
     if (!m_sectionPlanes.empty()) {

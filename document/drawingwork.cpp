@@ -13,10 +13,12 @@
 #include "document/componentinstance.h"
 #include "document/dib.h"
 #include "document/material.h"
+#include "document/materialmanager.h"
 #include "document/texture.h"
 #include "document/texturegl.h"
 #include "foundation/boundingbox3d.h"
 #include "foundation/framemeter.h"
+#include "foundation/parallelchunks.h"
 #include "foundation/recentkeys.h"
 #include "foundation/transformation.h"
 #include "document/pagelist.h"
@@ -42,6 +44,9 @@ constexpr std::uint64_t kCounted = CDrawingWork::kBudget + 1;
 static_assert(CKeptFaceTriangles::kMaxIndices < kCounted);
 // How many entities ahead of the one being counted are fetched.
 constexpr std::size_t kFetchAhead = 16;
+// A component holding at least twice this many entities has its faces and edges counted
+// in chunks of this many.
+constexpr std::size_t kChunkEntities = std::size_t{1} << 15;
 
 std::uint64_t AddWork(std::uint64_t a, std::uint64_t b)
 {
@@ -821,7 +826,6 @@ public:
         return work;
     }
 
-private:
     void Add(const CMaterial* material)
     {
         // Neighbouring entities mostly show the same material.
@@ -831,9 +835,146 @@ private:
         }
     }
 
+private:
     std::unordered_set<const CMaterial*> m_materials;
     const CMaterial* m_last = nullptr;
 };
+
+bool IsFaceOrEdge(const CDrawingElement& entity)
+{
+    const int type = entity.GetTypeId();
+    return type == kTypeFace || type == kTypeEdge;
+}
+
+// What one chunk of a large component's list adds: its faces' and edges' sum, the
+// materials they show, each once, in the order met, and the positions of its other
+// entities. A chunk that met a material whose picture nobody asked about yet is counted
+// again on the calling thread: asking may read the picture.
+struct ChunkResult
+{
+    Sum sum;
+    std::vector<const CMaterial*> materials;
+    std::vector<std::size_t> others;
+    bool unasked = false;
+};
+
+// Materials with pictures whose transparency was asked on the calling thread; a worker may
+// ask again only these, and those without a picture.
+class AskedMaterials
+{
+public:
+    // Asks those of the component's and the root's materials that hold pictures.
+    AskedMaterials(const CComponent& component, const CComponent& root)
+    {
+        for (const CComponent* holder : {&component, &root}) {
+            const CMaterialManager* manager = holder->GetMaterialManager();
+            for (int i = 0; manager != nullptr && i < manager->GetCount(); ++i) {
+                const auto* material = dynamic_cast<const CMaterial*>(manager->GetAt(i));
+                if (material != nullptr && material->GetTexture() != nullptr) {
+                    (void)material->IsTransparent();
+                    (void)material->Blends();
+                    m_asked.push_back(material);
+                }
+            }
+        }
+        std::sort(m_asked.begin(), m_asked.end());
+    }
+
+    [[nodiscard]] bool MayAsk(const CMaterial* material) const
+    {
+        return material == nullptr || material->GetTexture() == nullptr ||
+               std::binary_search(m_asked.begin(), m_asked.end(), material);
+    }
+
+private:
+    std::vector<const CMaterial*> m_asked;
+};
+
+// Counts the chunk's faces and edges into the result; false, the result left partial, at
+// the first material a worker may not ask about.
+bool CountChunk(const CComponent& component, std::size_t chunk, bool shadows, const CDrawingWork::Shown& shown,
+                const AskedMaterials* asked, ChunkResult& result)
+{
+    const std::vector<CDrawingElement*>& entities = component.GetEntityList();
+    const std::size_t first = chunk * kChunkEntities;
+    const std::size_t end = std::min(entities.size(), first + kChunkEntities);
+    thread_local FaceLayers layers;
+    layers.Clear();
+    const CMaterial* last = nullptr;
+    const auto meet = [&](const CMaterial* material) {
+        if (material == nullptr || material == last) {
+            return true;
+        }
+        if (asked != nullptr && !asked->MayAsk(material)) {
+            return false;
+        }
+        last = material;
+        if (std::find(result.materials.begin(), result.materials.end(), material) == result.materials.end()) {
+            result.materials.push_back(material);
+        }
+        return true;
+    };
+    for (std::size_t i = first; i < end; ++i) {
+        const CDrawingElement* entity = entities[i];
+        if (entity == nullptr) {
+            continue;
+        }
+        if (!IsFaceOrEdge(*entity)) {
+            result.others.push_back(i);
+            continue;
+        }
+        const bool face = entity->GetTypeId() == kTypeFace;
+        if (!meet(entity->GetMaterial()) || (face && !meet(static_cast<const CFace*>(entity)->GetBackMaterial()))) {
+            return false;
+        }
+        AddOwn(result.sum, component, *entity, shadows, false, shown, entities.size(), layers);
+    }
+    return true;
+}
+
+// A chunk's sum added to its component's.
+void AddChunk(Sum& sum, const Sum& part)
+{
+    sum.work = AddWork(sum.work, part.work);
+    sum.cut = AddWork(sum.cut, part.cut);
+    sum.kept = AddWork(sum.kept, part.kept);
+    // Added as the entities' own areas are, so that a sum past every bound stays so.
+    sum.area += part.area;
+    sum.layerArea += part.layerArea;
+    sum.ownBox.Add(part.ownBox);
+    sum.seeThrough = sum.seeThrough || part.seeThrough;
+    sum.inherits = sum.inherits || part.inherits;
+    sum.strokeLength += part.strokeLength;
+}
+
+// A large component's faces and edges, a mesh's millions, counted on the machine's cores:
+// each chunk of the list apart, with layers of its own, and the chunks' sums added in
+// their order, so that the answer is the same on any number of cores.
+void CountFacesAndEdgesInChunks(const CComponent& component, const CComponent& root, bool shadows,
+                                const CDrawingWork::Shown& shown, Sum& sum, MaterialsShown& materials,
+                                std::vector<std::size_t>& others)
+{
+    const std::vector<CDrawingElement*>& entities = component.GetEntityList();
+    const std::size_t chunks = (entities.size() + kChunkEntities - 1) / kChunkEntities;
+    const AskedMaterials asked(component, root);
+    std::vector<ChunkResult> results(chunks);
+    CParallelChunks::Run(chunks, [&](std::size_t chunk) {
+        results[chunk].unasked = !CountChunk(component, chunk, shadows, shown, &asked, results[chunk]);
+    });
+    for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
+        if (results[chunk].unasked) {
+            results[chunk] = {};
+            (void)CountChunk(component, chunk, shadows, shown, nullptr, results[chunk]);
+        }
+    }
+    for (const ChunkResult& result : results) {
+        for (const CMaterial* material : result.materials) {
+            materials.Add(material);
+        }
+        others.insert(others.end(), result.others.begin(), result.others.end());
+        AddChunk(sum, result.sum);
+    }
+}
 
 // Depth first without recursion: nesting is limited, but cycles and chains made at run
 // time need not be.
@@ -845,11 +986,21 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
         bool openings = false;
         std::size_t next = 0;
         Sum sum = {};
+        // Its faces and edges were counted in chunks: the positions of its other entities,
+        // which next then walks.
+        bool chunked = false;
+        std::vector<std::size_t> others;
+
+        [[nodiscard]] std::size_t End(const std::vector<CDrawingElement*>& entities) const
+        {
+            return chunked ? others.size() : entities.size();
+        }
+        [[nodiscard]] std::size_t At(std::size_t position) const { return chunked ? others[position] : position; }
     };
     // Empty while the component is being counted.
     CountedMap counted;
     counted.emplace(&root, std::nullopt);
-    std::vector<Frame> stack{{&root, MayHaveOpenings(root)}};
+    std::vector<Frame> stack{{&root, MayHaveOpenings(root), 0, {}, false, {}}};
     StackCells<Thickness> cells;
     StackCells<Strokes> strokeCells;
     FaceLayers faceLayers;
@@ -862,14 +1013,19 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
     while (!stack.empty()) {
         Frame& frame = stack.back();
         const std::vector<CDrawingElement*>& entities = frame.component->GetEntityList();
+        if (!frame.chunked && !frame.openings && entities.size() >= 2 * kChunkEntities) {
+            CountFacesAndEdgesInChunks(*frame.component, root, shadows, shown, frame.sum, materials, frame.others);
+            frame.chunked = true;
+        }
         bool descended = false;
-        while (!descended && frame.next < entities.size()) {
+        const std::size_t end = frame.End(entities);
+        while (!descended && frame.next < end) {
             // The entities lie all over memory: asking for those ahead early lets their
             // fetches overlap.
-            if (frame.next + kFetchAhead < entities.size()) {
-                __builtin_prefetch(entities[frame.next + kFetchAhead]);
+            if (frame.next + kFetchAhead < end) {
+                __builtin_prefetch(entities[frame.At(frame.next + kFetchAhead)]);
             }
-            const CDrawingElement* entity = entities[frame.next++];
+            const CDrawingElement* entity = entities[frame.At(frame.next++)];
             if (entity == nullptr) {
                 continue;
             }
@@ -884,7 +1040,7 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
             if (isNew) {
                 // Taken in once counted: the entity is visited again then.
                 --frame.next;
-                stack.push_back({placed, MayHaveOpenings(*placed)});
+                stack.push_back({placed, MayHaveOpenings(*placed), 0, {}, false, {}});
                 descended = true;
             } else {
                 AddPlaced(frame.sum, *entity, found->second.value_or(Tally{}), shadows);

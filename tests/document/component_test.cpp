@@ -16,6 +16,8 @@
 #include "document/materialmanager.h"
 #include "document/tarnwickmodel.h"
 #include "model/entityset.h"
+#include "model/vertex.h"
+#include "samplegen/geometrybuilder.h"
 #include "model/relationshipmap.h"
 #include "model/undomanager.h"
 #include "model/undooperation.h"
@@ -220,6 +222,30 @@ TEST_F(ComponentTest, TheBoundsFollowTheEntitiesAndGrowOnlyNonEmptyAxes)
     EXPECT_TRUE(second.IsEmpty());
     EXPECT_EQ(&m_component->GetInstanceData(), &m_component->GetSmoothNormals());
     Dispose(far);
+}
+
+// A list long enough to have its edges' bounds taken in chunks, with other elements among
+// them: the box holds them all.
+TEST_F(ComponentTest, TheBoundsOfALongListHoldItsEdgesAndWhatLiesAmongThem)
+{
+    const CGeometryBuilder builder(*m_component);
+    CVertex* previous = builder.Vertex(CPoint3d(0, 0, 0));
+    for (int i = 1; i <= 70000; ++i) {
+        CVertex* next = builder.Vertex(CPoint3d(i, 0, 0));
+        builder.Edge(previous, next);
+        previous = next;
+        if (i % 9000 == 0) {
+            m_component->Add(new CProbeElement(CPoint3d(5, -i, i)));
+        }
+    }
+    CBoundingBox3d box;
+    m_component->GetBounds(box, false);
+    EXPECT_EQ(box.xmin, 0.0);
+    EXPECT_EQ(box.xmax, 70000.0);
+    EXPECT_EQ(box.ymin, -63000.0);
+    EXPECT_EQ(box.ymax, 0.0);
+    EXPECT_EQ(box.zmin, 0.0);
+    EXPECT_EQ(box.zmax, 63000.0);
 }
 
 TEST_F(ComponentTest, APointCountsAsInsideTheBoundsOnlyWithAMarginToEveryFace)

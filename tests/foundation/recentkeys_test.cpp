@@ -32,3 +32,17 @@ TEST(RecentKeys, FloatsAreComparedAsBits)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RecentKeys, KeysAlikeInTheHashedWordsShareASlotAndAreStillToldApart)
+{
+    // Only the first word chooses the slot: the second key pushes the first out.
+    CRecentKeys<std::array<std::uint64_t, 2>, 1024, 1> keys;
+    EXPECT_FALSE(keys.Repeats({7, 1}));
+    EXPECT_FALSE(keys.Repeats({7, 2}));
+    EXPECT_TRUE(keys.Repeats({7, 2}));
+    EXPECT_FALSE(keys.Repeats({7, 1}));
+}
+
+}  // namespace

@@ -202,6 +202,8 @@ TEST_F(DrawingWorkFrameTest, AWholeFrameChargesAboutWhatTheCountAdmitted)
 {
     const ClassRow rows[] = {
         {"triangles", [](CTarnwickModel& m) { BuildGridModel(m, 4000); }},
+        // Enough faces and edges for the count to take them in chunks on several cores.
+        {"a mesh counted in chunks", [](CTarnwickModel& m) { BuildGridModel(m, 40000); }},
         {"a concave face", [](CTarnwickModel& m) { BuildStarModel(m, 400); }},
         {"a face with holes", [](CTarnwickModel& m) { BuildHolesModel(m, 100); }},
         {"a face with crossing holes", [](CTarnwickModel& m) { (void)BuildFaceShapeModel(m, "strips", 40); }},
