@@ -1,10 +1,10 @@
 #pragma once
-// CParallelChunks: runs the chunks 0 .. count-1 of a piece of work on the machine's cores,
-// each chunk whole on one thread, and returns once every chunk is done. A caller that keeps
-// one result per chunk and merges them in chunk order gets the same answer on any number
-// of cores. The calling thread takes chunks too; where no further thread can be started
-// it does them all. The exception of the first chunk that threw (in chunk order) is thrown
-// again once every thread has ended.
+// CParallelChunks: runs the chunks 0 .. count-1 of a piece of work on the processors the
+// program may run on, each chunk whole on one thread, and returns once every chunk is
+// done. A caller that keeps one result per chunk and merges them in chunk order gets the
+// same answer on any number of processors. The calling thread takes chunks too; where no
+// further thread can be started it does them all. The exception of the first chunk that
+// threw (in chunk order) is thrown again once every thread has ended.
 
 #include <cstddef>
 #include <functional>
