@@ -49,7 +49,12 @@ public:
         if (slot.used && Same(slot.key, key)) {
             return true;
         }
-        slot = {key, true};
+        // Word by word: a copy of the whole slot becomes a string move, slow for a key of
+        // a hundred bytes.
+        for (std::size_t i = 0; i < key.size(); ++i) {
+            slot.key[i] = key[i];
+        }
+        slot.used = true;
         m_dirty = true;
         return false;
     }
