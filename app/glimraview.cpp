@@ -147,9 +147,12 @@ void CGlimraView::OnSize(int width, int height)
 {
     CBaseGLView::OnSize(width, height);
     // The sheets of a job are drawn with the view's viewport; the window's size is taken
-    // once they are done.
+    // once they are done. The viewport is context state: while the view's context is
+    // current it is set without binding the resized device again, which would make a
+    // frame buffer of every size the window passes through while its bars are laid out
+    // (the next bind makes the one the frame is drawn in).
     if (GetRenderingContext() != nullptr && width > 0 && height > 0 && !m_printer->IsPreviewing() &&
-        !m_printer->IsPrinting() && MakeCurrent() != 0)
+        !m_printer->IsPrinting() && (wglGetCurrentContext() == GetRenderingContext() || MakeCurrent() != 0))
         SetViewportSize(width, height);
     CView::Invalidate();
 }

@@ -1041,3 +1041,17 @@ TEST_F(MainViewTest, TheWalkDrawsACrossAtThePressPointWhileTheButtonIsDown)
     view->OnLButtonUp(0, CPoint{20, 20});
     EXPECT_EQ(pixel(26, 20), before);
 }
+
+// A resize sets the viewport at once, the view's and GL's, while the view's context is
+// current (the frame buffer is made anew at the next bind).
+TEST_F(MainViewTest, AResizeSetsTheViewportAtOnce)
+{
+    ASSERT_NE(view->MakeCurrent(), 0);
+    view->OnSize(321, 123);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 321);
+    EXPECT_EQ(viewport[3], 123);
+    EXPECT_EQ(view->GetViewDefinition().GetViewportWidth(), 321);
+    EXPECT_EQ(view->GetViewDefinition().GetViewportHeight(), 123);
+}
