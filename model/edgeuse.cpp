@@ -265,7 +265,8 @@ void CEdgeUse::LinkToEdge()
         edge->SetFirstEdgeUse(this);
         return;
     }
-    CEdgeUse* last = FindRadialLast(first);
+    // An edge used once, as most are when their second use is read, needs no walk.
+    CEdgeUse* last = first->m_nextAroundEdge == first ? first : FindRadialLast(first);
     RecordChange(true);
     last->RecordChange(true);
     m_nextAroundEdge = last->m_nextAroundEdge != nullptr ? last->m_nextAroundEdge : first;
