@@ -97,6 +97,29 @@ bool CClipVolume::ToWindow(const float* positions, std::size_t count, float* x, 
     return behind;
 }
 
+namespace {
+
+// Corners projected at a time: a frame asks the window place of every corner it sends, and
+// a loop over many lets the compiler work on several at once.
+constexpr std::size_t kBlockCorners = 3 * 2 * 64;
+
+// The corners' window places about the viewport's centre, as ToWindow gives them, and
+// whether each lies behind the eye.
+void ProjectCorners(const float* m, float halfWidth, float halfHeight, const float* positions, std::size_t count,
+                    float* x, float* y, std::uint8_t* behind)
+{
+    for (std::size_t v = 0; v < count; ++v) {
+        const float* p = positions + v * 3;
+        const float w = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
+        behind[v] = !(w > 1e-6f) ? 1 : 0;
+        const float scale = 1.0f / w;
+        x[v] = (m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12]) * scale * halfWidth;
+        y[v] = (m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13]) * scale * halfHeight;
+    }
+}
+
+}  // namespace
+
 double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vertexCount, CEqualLayers* layers,
                                         double* rejected, double* setups) const
 {
@@ -107,25 +130,32 @@ double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vert
     const auto tileSetup = static_cast<float>(kTileSetupPixels);
     const auto perTile = static_cast<float>(kTileSetupPixels / kTileSide);
     double pixels = 0.0;
-    for (std::size_t t = 0; t + 3 <= vertexCount; t += 3) {
-        float x[3];
-        float y[3];
-        const bool behind = ToWindow(positions + t * 3, 3, x, y);
-        const float area = 0.5f * std::fabs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]));
-        const float across = std::max({x[0], x[1], x[2]}) - std::min({x[0], x[1], x[2]});
-        const float down = std::max({y[0], y[1], y[2]}) - std::min({y[0], y[1], y[2]});
-        const float setup = tileSetup + std::max(across, down) * perTile;
-        if (behind || !(area + setup < viewportPixels)) {
-            pixels += viewportPixels;
-            continue;
-        }
-        // The setup is paid whatever the depth test says.
-        (setups != nullptr ? *setups : pixels) += setup;
-        if (layers != nullptr && rejected != nullptr && area >= CEqualLayers::kLargeTriangle &&
-            layers->Repeats(WindowCorners(positions + t * 3, x, y))) {
-            *rejected += area;
-        } else {
-            pixels += area;
+    float xs[kBlockCorners];
+    float ys[kBlockCorners];
+    std::uint8_t behinds[kBlockCorners];
+    for (std::size_t first = 0; first + 3 <= vertexCount; first += kBlockCorners) {
+        const std::size_t corners = std::min(kBlockCorners, vertexCount - first) / 3 * 3;
+        ProjectCorners(m_matrix, halfWidth, halfHeight, positions + first * 3, corners, xs, ys, behinds);
+        for (std::size_t t = 0; t < corners; t += 3) {
+            const float x[3] = {xs[t], xs[t + 1], xs[t + 2]};
+            const float y[3] = {ys[t], ys[t + 1], ys[t + 2]};
+            const bool behind = (behinds[t] | behinds[t + 1] | behinds[t + 2]) != 0;
+            const float area = 0.5f * std::fabs((x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]));
+            const float across = std::max({x[0], x[1], x[2]}) - std::min({x[0], x[1], x[2]});
+            const float down = std::max({y[0], y[1], y[2]}) - std::min({y[0], y[1], y[2]});
+            const float setup = tileSetup + std::max(across, down) * perTile;
+            if (behind || !(area + setup < viewportPixels)) {
+                pixels += viewportPixels;
+                continue;
+            }
+            // The setup is paid whatever the depth test says.
+            (setups != nullptr ? *setups : pixels) += setup;
+            if (layers != nullptr && rejected != nullptr && area >= CEqualLayers::kLargeTriangle &&
+                layers->Repeats(WindowCorners(positions + (first + t) * 3, x, y))) {
+                *rejected += area;
+            } else {
+                pixels += area;
+            }
         }
     }
     return pixels;
@@ -139,14 +169,19 @@ double CClipVolume::CountLinePixels(const float* positions, std::size_t vertexCo
     const auto step = static_cast<float>(CFrameMeter::kLineStepPixels);
     const auto wide = static_cast<float>(std::max(width, 1.0));
     double pixels = 0.0;
-    for (std::size_t l = 0; l + 2 <= vertexCount; l += 2) {
-        float x[2];
-        float y[2];
-        const bool behind = ToWindow(positions + l * 3, 2, x, y);
-        // GL steps a line along its major axis, a pixel (or its width) at each step.
-        const float length = std::max(std::fabs(x[1] - x[0]), std::fabs(y[1] - y[0]));
-        const float along = behind || !(length < diagonal) ? diagonal : length;
-        pixels += along * (wide + step);
+    float x[kBlockCorners];
+    float y[kBlockCorners];
+    std::uint8_t behind[kBlockCorners];
+    for (std::size_t first = 0; first + 2 <= vertexCount; first += kBlockCorners) {
+        const std::size_t corners = std::min(kBlockCorners, vertexCount - first) / 2 * 2;
+        ProjectCorners(m_matrix, halfWidth, halfHeight, positions + first * 3, corners, x, y, behind);
+        for (std::size_t l = 0; l < corners; l += 2) {
+            // GL steps a line along its major axis, a pixel (or its width) at each step.
+            const float length = std::max(std::fabs(x[l + 1] - x[l]), std::fabs(y[l + 1] - y[l]));
+            const bool hidden = (behind[l] | behind[l + 1]) != 0;
+            const float along = hidden || !(length < diagonal) ? diagonal : length;
+            pixels += along * (wide + step);
+        }
     }
     return pixels;
 }
