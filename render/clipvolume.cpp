@@ -80,31 +80,14 @@ bool CClipVolume::Load(double reachPixels)
     return true;
 }
 
-bool CClipVolume::ToWindow(const float* positions, std::size_t count, float* x, float* y) const
-{
-    const float* m = m_matrix;
-    const auto halfWidth = static_cast<float>(m_halfWidth);
-    const auto halfHeight = static_cast<float>(m_halfHeight);
-    bool behind = false;
-    for (std::size_t v = 0; v < count; ++v) {
-        const float* p = positions + v * 3;
-        const float w = m[3] * p[0] + m[7] * p[1] + m[11] * p[2] + m[15];
-        behind = behind || !(w > 1e-6f);
-        const float scale = 1.0f / w;
-        x[v] = (m[0] * p[0] + m[4] * p[1] + m[8] * p[2] + m[12]) * scale * halfWidth;
-        y[v] = (m[1] * p[0] + m[5] * p[1] + m[9] * p[2] + m[13]) * scale * halfHeight;
-    }
-    return behind;
-}
-
 namespace {
 
 // Corners projected at a time: a frame asks the window place of every corner it sends, and
 // a loop over many lets the compiler work on several at once.
 constexpr std::size_t kBlockCorners = 3 * 2 * 64;
 
-// The corners' window places about the viewport's centre, as ToWindow gives them, and
-// whether each lies behind the eye.
+// The corners' window places in pixels about the viewport's centre, and whether each lies
+// behind the eye.
 void ProjectCorners(const float* m, float halfWidth, float halfHeight, const float* positions, std::size_t count,
                     float* x, float* y, std::uint8_t* behind)
 {

@@ -78,10 +78,6 @@ public:
                                             double* setups = nullptr) const;
 
 private:
-    // The window pixels about the viewport's centre of that many vertices (3 floats
-    // each), in single precision, which is plenty for an estimate; true when one lies
-    // behind the eye.
-    bool ToWindow(const float* positions, std::size_t count, float* x, float* y) const;
     // The triangle's corners in window pixels about the viewport's centre (x and y as
     // counted) and their depth.
     [[nodiscard]] std::array<float, 9> WindowCorners(const float* corners, const float (&x)[3],
