@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "document/component.h"
+#include "foundation/parallelchunks.h"
 #include "foundation/transformation.h"
 #include "model/edge.h"
 #include "model/edgeuse.h"
@@ -190,6 +192,34 @@ void CSmoothNormals::Clear(const CComponent& component)
     }
 }
 
+namespace {
+
+// A list of at least twice this many elements is looked over in chunks of this many on the
+// processors the program may use: a mesh's millions of flags lie all over memory.
+constexpr std::size_t kLookChunk = std::size_t{1} << 15;
+
+bool IsSmoothEdge(const CDrawingElement* element)
+{
+    return element->IsSmooth() && dynamic_cast<const CEdge*>(element) != nullptr;
+}
+
+bool ListHasSmoothEdge(const std::vector<CDrawingElement*>& elements)
+{
+    if (elements.size() < 2 * kLookChunk) {
+        return std::any_of(elements.begin(), elements.end(), IsSmoothEdge);
+    }
+    const std::size_t chunks = (elements.size() + kLookChunk - 1) / kLookChunk;
+    std::vector<char> found(chunks, 0);
+    CParallelChunks::Run(chunks, [&](std::size_t chunk) {
+        const auto first = elements.begin() + static_cast<std::ptrdiff_t>(chunk * kLookChunk);
+        const auto last = elements.begin() + static_cast<std::ptrdiff_t>(std::min(elements.size(), (chunk + 1) * kLookChunk));
+        found[chunk] = std::any_of(first, last, IsSmoothEdge) ? 1 : 0;
+    });
+    return std::find(found.begin(), found.end(), 1) != found.end();
+}
+
+}  // namespace
+
 void CSmoothNormals::Build(const CComponent& component)
 {
     if (m_built) {
@@ -198,9 +228,7 @@ void CSmoothNormals::Build(const CComponent& component)
     // Most components have no smooth edge at all: one look at each element's flags
     // spares every face its walk over its edges.
     const std::vector<CDrawingElement*>& elements = component.GetEntityList();
-    const bool anySmooth = std::any_of(elements.begin(), elements.end(), [](const CDrawingElement* element) {
-        return element->IsSmooth() && dynamic_cast<const CEdge*>(element) != nullptr;
-    });
+    const bool anySmooth = ListHasSmoothEdge(elements);
     for (CDrawingElement* element : anySmooth ? elements : kNoElements) {
         if (auto* face = dynamic_cast<CFace*>(element)) {
             BuildFace(*face);

@@ -200,3 +200,24 @@ TEST(SmoothNormals, FacesOrientedAgainstEachOtherShareOneSurfaceTurnedToEachFace
         }
     }
 }
+
+namespace {
+
+// A list long enough to be looked over in chunks: the one smooth edge, far down it, is found.
+TEST(SmoothNormals, ASmoothEdgeFarDownALongListIsFound)
+{
+    Builder build;
+    CVertex* previous = build.Vertex(0, 0, -1);
+    for (int i = 1; i <= 70000; ++i) {
+        CVertex* next = build.Vertex(i, 0, -1);
+        build.Edge(previous, next);
+        previous = next;
+    }
+    const Solid cylinder = Cylinder(build, 8);
+    CSmoothNormals normals;
+    normals.Build(build.Component());
+    EXPECT_EQ(normals.GetCount(), 16);
+    EXPECT_TRUE(cylinder.sides.front()->HasFlag(CSmoothNormals::kFlagSmoothSurface));
+}
+
+}  // namespace
