@@ -348,7 +348,10 @@ double FaceFill(const CComponent& component, const CFace& face, const CFace::SWe
 // its line fills: along its length, weighed against the component's box once it is known.
 void AddLine(Sum& sum, const CEdge& edge, const CDrawingWork::Shown& shown)
 {
-    const CEdgeLineLook& look = edge.IsAlwaysProfile() ? shown.profile : shown.other;
+    // Where profiles look like the other edges (the settings draw no profiles apart), which
+    // kind the edge is need not be asked: that looks at its uses.
+    const CEdgeLineLook& look =
+        shown.profile == shown.other || !edge.IsAlwaysProfile() ? shown.other : shown.profile;
     if (look.widthAlong <= 0.0) {
         return;
     }

@@ -32,4 +32,6 @@ struct CEdgeLineLook
         widthAlong = widthAlong < other.widthAlong ? other.widthAlong : widthAlong;
         fixedPixels = fixedPixels < other.fixedPixels ? other.fixedPixels : fixedPixels;
     }
+
+    bool operator==(const CEdgeLineLook&) const = default;
 };
