@@ -60,12 +60,19 @@ void LoadGrid(benchmark::State& state)
     state.counters["file_bytes_per_face"] = static_cast<double>(file.size()) / faces;
 }
 
-void SaveGrid(benchmark::State& state)
+// The grid of that many faces, read.
+CTarnwickModel* ReadGrid(int faces)
 {
     PrepareOnce();
-    const int faces = static_cast<int>(state.range(0));
     auto* model = new CTarnwickModel;
     ReadModelBytes(GridFile(faces), *model);
+    return model;
+}
+
+void SaveGrid(benchmark::State& state)
+{
+    const int faces = static_cast<int>(state.range(0));
+    CTarnwickModel* model = ReadGrid(faces);
     for (auto _ : state) {
         benchmark::DoNotOptimize(WriteModelBytes(*model, kSaveFormat5000));
     }
@@ -75,10 +82,8 @@ void SaveGrid(benchmark::State& state)
 
 void CountGrid(benchmark::State& state)
 {
-    PrepareOnce();
     const int faces = static_cast<int>(state.range(0));
-    auto* model = new CTarnwickModel;
-    ReadModelBytes(GridFile(faces), *model);
+    CTarnwickModel* model = ReadGrid(faces);
     for (auto _ : state) {
         benchmark::DoNotOptimize(CDrawingWork::Count(*model->GetRootComponent()));
     }

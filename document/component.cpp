@@ -621,10 +621,6 @@ void CComponent::EraseRelationship(CRelationship* relationship)
 
 namespace {
 
-// A component holding at least twice this many entities has its faces' and edges' bounds
-// taken in chunks of this many, on the machine's cores.
-constexpr std::size_t kBoundsChunk = std::size_t{1} << 15;
-
 // One chunk of a large list: the box of its faces and edges, and the positions of the rest.
 struct BoundsChunk
 {
@@ -677,13 +673,12 @@ void CComponent::RecomputeBounds() const
         }
     };
     const bool fast = !FillsSecondBounds();
-    if (fast && m_entities.size() >= 2 * kBoundsChunk) {
+    if (fast && CParallelChunks::IsWorthSplitting(m_entities.size())) {
         // A mesh's millions of faces and edges: a box is the same whatever order its
         // points come in, so each chunk takes its own and the boxes are joined.
-        std::vector<BoundsChunk> chunks((m_entities.size() + kBoundsChunk - 1) / kBoundsChunk);
-        CParallelChunks::Run(chunks.size(), [&](std::size_t chunk) {
-            const std::size_t end = std::min(m_entities.size(), (chunk + 1) * kBoundsChunk);
-            for (std::size_t i = chunk * kBoundsChunk; i < end; ++i) {
+        std::vector<BoundsChunk> chunks(CParallelChunks::ChunksOf(m_entities.size()));
+        CParallelChunks::RunOverList(m_entities.size(), [&](std::size_t chunk, std::size_t first, std::size_t end) {
+            for (std::size_t i = first; i < end; ++i) {
                 if (!AddMeshBounds(*m_entities[i], classes, chunks[chunk].box)) {
                     chunks[chunk].others.push_back(i);
                 }

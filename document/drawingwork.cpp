@@ -44,9 +44,6 @@ constexpr std::uint64_t kCounted = CDrawingWork::kBudget + 1;
 static_assert(CKeptFaceTriangles::kMaxIndices < kCounted);
 // How many entities ahead of the one being counted are fetched.
 constexpr std::size_t kFetchAhead = 16;
-// A component holding at least twice this many entities has its faces and edges counted
-// in chunks of this many.
-constexpr std::size_t kChunkEntities = std::size_t{1} << 15;
 
 std::uint64_t AddWork(std::uint64_t a, std::uint64_t b)
 {
@@ -308,15 +305,14 @@ double FaceArea(const CFace& face, bool openings, CBoundingBox3d& box)
     return area / length;
 }
 
-// What the face adds to the fill: its area, or the share of it that a layer over an
-// equal one costs; its triangles' setups go to the strokes.
-double FaceFill(const CComponent& component, const CFace& face, const CFace::SWeight& weight, bool openings,
-                Sum& sum, FaceLayers& layers)
+// What the face adds to the fill once its loops' area and its box are known: its area, or
+// the share of it that a layer over an equal one costs (its first two corners, a and b,
+// tell the layer; none where missing); its triangles' setups go to the strokes.
+double LayerFill(const CComponent& component, const CFace& face, const CFace::SWeight& weight, double loops,
+                 const CBoundingBox3d& box, const CPoint3d* a, const CPoint3d* b, Sum& sum, FaceLayers& layers)
 {
-    CBoundingBox3d box;
     // A flat face covers its box at most once seen from anywhere: a corner moved far
     // beyond the extents, which the box leaves out, does not make it cover more.
-    const double loops = FaceArea(face, openings, box);
     const double area = box.IsEmpty() ? 0.0 : std::min(loops, HalfSurface(box));
     sum.ownBox.Add(box);
     if (!box.IsEmpty()) {
@@ -326,22 +322,30 @@ double FaceFill(const CComponent& component, const CFace& face, const CFace::SWe
     const bool seeThrough = SeenThrough(face.GetMaterial()) || SeenThrough(face.GetBackMaterial());
     sum.seeThrough = sum.seeThrough || seeThrough;
     sum.inherits = sum.inherits || face.GetMaterial() == nullptr;
-    const CLoop* outer = face.GetOuterLoop();
-    const CEdgeUse* first = outer != nullptr ? outer->GetFirstEdgeUse() : nullptr;
-    const CEdgeUse* second = first != nullptr ? first->GetNext() : nullptr;
-    const CVertex* corners[2] = {first != nullptr ? first->GetStartVertex() : nullptr,
-                                 second != nullptr ? second->GetStartVertex() : nullptr};
-    if (seeThrough || box.IsEmpty() || corners[0] == nullptr || corners[1] == nullptr) {
+    if (seeThrough || box.IsEmpty() || a == nullptr || b == nullptr) {
         return area;
     }
     const CUnitVector3d normal = face.GetNormal();
-    const CPoint3d& a = corners[0]->GetPosition();
-    const CPoint3d& b = corners[1]->GetPosition();
-    const FaceLayers::Key key{Word(&component), Word(a.x),      Word(a.y),      Word(a.z),      Word(b.x),
-                              Word(b.y),        Word(b.z),      Word(normal.x), Word(normal.y), Word(normal.z),
+    const FaceLayers::Key key{Word(&component), Word(a->x),     Word(a->y),     Word(a->z),     Word(b->x),
+                              Word(b->y),       Word(b->z),     Word(normal.x), Word(normal.y), Word(normal.z),
                               Word(box.xmin),   Word(box.xmax), Word(box.ymin), Word(box.ymax), Word(box.zmin),
                               Word(box.zmax)};
     return layers.Repeats(key) ? area * kBehindShare : area;
+}
+
+// The same for any face, its area and box walked along its loops.
+double FaceFill(const CComponent& component, const CFace& face, const CFace::SWeight& weight, bool openings,
+                Sum& sum, FaceLayers& layers)
+{
+    CBoundingBox3d box;
+    const double loops = FaceArea(face, openings, box);
+    const CLoop* outer = face.GetOuterLoop();
+    const CEdgeUse* first = outer != nullptr ? outer->GetFirstEdgeUse() : nullptr;
+    const CEdgeUse* second = first != nullptr ? first->GetNext() : nullptr;
+    const CVertex* a = first != nullptr ? first->GetStartVertex() : nullptr;
+    const CVertex* b = second != nullptr ? second->GetStartVertex() : nullptr;
+    return LayerFill(component, face, weight, loops, box, a != nullptr ? &a->GetPosition() : nullptr,
+                     b != nullptr ? &b->GetPosition() : nullptr, sum, layers);
 }
 
 // An edge's strokes and ticks beyond the two vertices its weight counts, and the pixels
@@ -475,28 +479,7 @@ bool AddTriangle(Sum& sum, const CComponent& component, const CFace& face, bool 
     const CUnitVector3d normal = face.GetNormal();
     const CVector3d cross = (corners[1] - corners[0]).CrossProduct(corners[2] - corners[0]);
     const double loops = std::fabs(0.5 * DotProduct(CVector3d(normal), cross)) / NormalLength(normal);
-    // A triangle covers at most half its box's half surface; the bound is kept as for
-    // any face, so that damaged numbers weigh alike.
-    const double area = box.IsEmpty() ? 0.0 : std::min(loops, HalfSurface(box));
-    sum.ownBox.Add(box);
-    if (!box.IsEmpty()) {
-        AddArea(sum.strokeLength.setups, SetupLength(face, weight, area, box));
-    }
-    AddArea(sum.layerArea, area);
-    const bool seeThrough = SeenThrough(face.GetMaterial()) || SeenThrough(face.GetBackMaterial());
-    sum.seeThrough = sum.seeThrough || seeThrough;
-    sum.inherits = sum.inherits || face.GetMaterial() == nullptr;
-    if (seeThrough || box.IsEmpty()) {
-        AddArea(sum.area, area);
-        return true;
-    }
-    const CPoint3d& a = corners[0];
-    const CPoint3d& b = corners[1];
-    const FaceLayers::Key key{Word(&component), Word(a.x),      Word(a.y),      Word(a.z),      Word(b.x),
-                              Word(b.y),        Word(b.z),      Word(normal.x), Word(normal.y), Word(normal.z),
-                              Word(box.xmin),   Word(box.xmax), Word(box.ymin), Word(box.ymax), Word(box.zmin),
-                              Word(box.zmax)};
-    AddArea(sum.area, layers.Repeats(key) ? area * kBehindShare : area);
+    AddArea(sum.area, LayerFill(component, face, weight, loops, box, &corners[0], &corners[1], sum, layers));
     return true;
 }
 
@@ -895,12 +878,10 @@ private:
 
 // Counts the chunk's faces and edges into the result; false, the result left partial, at
 // the first material a worker may not ask about.
-bool CountChunk(const CComponent& component, std::size_t chunk, bool shadows, const CDrawingWork::Shown& shown,
-                const AskedMaterials* asked, ChunkResult& result)
+bool CountChunk(const CComponent& component, std::size_t first, std::size_t end, bool shadows,
+                const CDrawingWork::Shown& shown, const AskedMaterials* asked, ChunkResult& result)
 {
     const std::vector<CDrawingElement*>& entities = component.GetEntityList();
-    const std::size_t first = chunk * kChunkEntities;
-    const std::size_t end = std::min(entities.size(), first + kChunkEntities);
     thread_local FaceLayers layers;
     layers.Clear();
     const CMaterial* last = nullptr;
@@ -957,17 +938,18 @@ void CountFacesAndEdgesInChunks(const CComponent& component, const CComponent& r
                                 const CDrawingWork::Shown& shown, Sum& sum, MaterialsShown& materials,
                                 std::vector<std::size_t>& others)
 {
-    const std::vector<CDrawingElement*>& entities = component.GetEntityList();
-    const std::size_t chunks = (entities.size() + kChunkEntities - 1) / kChunkEntities;
+    const std::size_t length = component.GetEntityList().size();
     const AskedMaterials asked(component, root);
-    std::vector<ChunkResult> results(chunks);
-    CParallelChunks::Run(chunks, [&](std::size_t chunk) {
-        results[chunk].unasked = !CountChunk(component, chunk, shadows, shown, &asked, results[chunk]);
+    std::vector<ChunkResult> results(CParallelChunks::ChunksOf(length));
+    CParallelChunks::RunOverList(length, [&](std::size_t chunk, std::size_t first, std::size_t end) {
+        results[chunk].unasked = !CountChunk(component, first, end, shadows, shown, &asked, results[chunk]);
     });
-    for (std::size_t chunk = 0; chunk < chunks; ++chunk) {
+    for (std::size_t chunk = 0; chunk < results.size(); ++chunk) {
         if (results[chunk].unasked) {
+            const std::size_t first = chunk * CParallelChunks::kListChunk;
             results[chunk] = {};
-            (void)CountChunk(component, chunk, shadows, shown, nullptr, results[chunk]);
+            (void)CountChunk(component, first, std::min(length, first + CParallelChunks::kListChunk), shadows,
+                             shown, nullptr, results[chunk]);
         }
     }
     for (const ChunkResult& result : results) {
@@ -1016,7 +998,7 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
     while (!stack.empty()) {
         Frame& frame = stack.back();
         const std::vector<CDrawingElement*>& entities = frame.component->GetEntityList();
-        if (!frame.chunked && !frame.openings && entities.size() >= 2 * kChunkEntities) {
+        if (!frame.chunked && !frame.openings && CParallelChunks::IsWorthSplitting(entities.size())) {
             CountFacesAndEdgesInChunks(*frame.component, root, shadows, shown, frame.sum, materials, frame.others);
             frame.chunked = true;
         }

@@ -61,3 +61,12 @@ void CParallelChunks::Run(std::size_t count, const std::function<void(std::size_
         }
     }
 }
+
+void CParallelChunks::RunOverList(std::size_t length,
+                                  const std::function<void(std::size_t chunk, std::size_t first, std::size_t end)>& work)
+{
+    Run(ChunksOf(length), [&](std::size_t chunk) {
+        const std::size_t first = chunk * kListChunk;
+        work(chunk, first, std::min(length, first + kListChunk));
+    });
+}

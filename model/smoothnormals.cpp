@@ -194,10 +194,6 @@ void CSmoothNormals::Clear(const CComponent& component)
 
 namespace {
 
-// A list of at least twice this many elements is looked over in chunks of this many on the
-// processors the program may use: a mesh's millions of flags lie all over memory.
-constexpr std::size_t kLookChunk = std::size_t{1} << 15;
-
 bool IsSmoothEdge(const CDrawingElement* element)
 {
     return element->IsSmooth() && dynamic_cast<const CEdge*>(element) != nullptr;
@@ -205,15 +201,15 @@ bool IsSmoothEdge(const CDrawingElement* element)
 
 bool ListHasSmoothEdge(const std::vector<CDrawingElement*>& elements)
 {
-    if (elements.size() < 2 * kLookChunk) {
+    // A mesh's millions of flags lie all over memory: a long list is looked over in chunks
+    // on the processors the program may use.
+    if (!CParallelChunks::IsWorthSplitting(elements.size())) {
         return std::any_of(elements.begin(), elements.end(), IsSmoothEdge);
     }
-    const std::size_t chunks = (elements.size() + kLookChunk - 1) / kLookChunk;
-    std::vector<char> found(chunks, 0);
-    CParallelChunks::Run(chunks, [&](std::size_t chunk) {
-        const auto first = elements.begin() + static_cast<std::ptrdiff_t>(chunk * kLookChunk);
-        const auto last = elements.begin() + static_cast<std::ptrdiff_t>(std::min(elements.size(), (chunk + 1) * kLookChunk));
-        found[chunk] = std::any_of(first, last, IsSmoothEdge) ? 1 : 0;
+    std::vector<char> found(CParallelChunks::ChunksOf(elements.size()), 0);
+    CParallelChunks::RunOverList(elements.size(), [&](std::size_t chunk, std::size_t first, std::size_t end) {
+        const auto at = [&elements](std::size_t i) { return elements.begin() + static_cast<std::ptrdiff_t>(i); };
+        found[chunk] = std::any_of(at(first), at(end), IsSmoothEdge) ? 1 : 0;
     });
     return std::find(found.begin(), found.end(), 1) != found.end();
 }

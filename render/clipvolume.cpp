@@ -101,6 +101,22 @@ void ProjectCorners(const float* m, float halfWidth, float halfHeight, const flo
     }
 }
 
+// Hands visit(first, count, x, y, behind) the window places of the vertices, a block at a
+// time, each block of whole groups of `group` vertices (3 for triangles, 2 for lines).
+template <typename Visit>
+void ForEachProjectedBlock(const float* m, float halfWidth, float halfHeight, const float* positions,
+                           std::size_t vertexCount, std::size_t group, const Visit& visit)
+{
+    float x[kBlockCorners];
+    float y[kBlockCorners];
+    std::uint8_t behind[kBlockCorners];
+    for (std::size_t first = 0; first + group <= vertexCount; first += kBlockCorners) {
+        const std::size_t count = std::min(kBlockCorners, vertexCount - first) / group * group;
+        ProjectCorners(m, halfWidth, halfHeight, positions + first * 3, count, x, y, behind);
+        visit(first, count, x, y, behind);
+    }
+}
+
 }  // namespace
 
 double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vertexCount, CEqualLayers* layers,
@@ -113,12 +129,8 @@ double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vert
     const auto tileSetup = static_cast<float>(kTileSetupPixels);
     const auto perTile = static_cast<float>(kTileSetupPixels / kTileSide);
     double pixels = 0.0;
-    float xs[kBlockCorners];
-    float ys[kBlockCorners];
-    std::uint8_t behinds[kBlockCorners];
-    for (std::size_t first = 0; first + 3 <= vertexCount; first += kBlockCorners) {
-        const std::size_t corners = std::min(kBlockCorners, vertexCount - first) / 3 * 3;
-        ProjectCorners(m_matrix, halfWidth, halfHeight, positions + first * 3, corners, xs, ys, behinds);
+    const auto visit = [&](std::size_t first, std::size_t corners, const float* xs, const float* ys,
+                           const std::uint8_t* behinds) {
         for (std::size_t t = 0; t < corners; t += 3) {
             const float x[3] = {xs[t], xs[t + 1], xs[t + 2]};
             const float y[3] = {ys[t], ys[t + 1], ys[t + 2]};
@@ -140,7 +152,8 @@ double CClipVolume::CountTrianglePixels(const float* positions, std::size_t vert
                 pixels += area;
             }
         }
-    }
+    };
+    ForEachProjectedBlock(m_matrix, halfWidth, halfHeight, positions, vertexCount, 3, visit);
     return pixels;
 }
 
@@ -152,12 +165,8 @@ double CClipVolume::CountLinePixels(const float* positions, std::size_t vertexCo
     const auto step = static_cast<float>(CFrameMeter::kLineStepPixels);
     const auto wide = static_cast<float>(std::max(width, 1.0));
     double pixels = 0.0;
-    float x[kBlockCorners];
-    float y[kBlockCorners];
-    std::uint8_t behind[kBlockCorners];
-    for (std::size_t first = 0; first + 2 <= vertexCount; first += kBlockCorners) {
-        const std::size_t corners = std::min(kBlockCorners, vertexCount - first) / 2 * 2;
-        ProjectCorners(m_matrix, halfWidth, halfHeight, positions + first * 3, corners, x, y, behind);
+    const auto visit = [&](std::size_t /*first*/, std::size_t corners, const float* x, const float* y,
+                           const std::uint8_t* behind) {
         for (std::size_t l = 0; l < corners; l += 2) {
             // GL steps a line along its major axis, a pixel (or its width) at each step.
             const float length = std::max(std::fabs(x[l + 1] - x[l]), std::fabs(y[l + 1] - y[l]));
@@ -165,7 +174,8 @@ double CClipVolume::CountLinePixels(const float* positions, std::size_t vertexCo
             const float along = hidden || !(length < diagonal) ? diagonal : length;
             pixels += along * (wide + step);
         }
-    }
+    };
+    ForEachProjectedBlock(m_matrix, halfWidth, halfHeight, positions, vertexCount, 2, visit);
     return pixels;
 }
 
