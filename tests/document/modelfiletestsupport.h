@@ -33,6 +33,7 @@
 #include "platform/archive.h"
 #include "platform/memfile.h"
 #include "tests/document/imagetestsupport.h"
+#include "tests/document/ownedmodel.h"
 #include "tests/document/settingstestsupport.h"
 
 namespace modelfiletest {
@@ -40,21 +41,7 @@ namespace modelfiletest {
 using settingstest::Bytes;
 using settingstest::RecordBuilder;
 
-// A model made and released by the test.
-class OwnedModel
-{
-public:
-    OwnedModel() : m_model(new CTarnwickModel) {}
-    ~OwnedModel() { m_model->Release(); }
-    OwnedModel(const OwnedModel&) = delete;
-    OwnedModel& operator=(const OwnedModel&) = delete;
-
-    CTarnwickModel& operator*() const { return *m_model; }
-    CTarnwickModel* operator->() const { return m_model; }
-
-private:
-    CTarnwickModel* m_model;
-};
+using modeltest::OwnedModel;
 
 // A square face of the given size in the component, its edges made with it.
 inline CFace* AddSquare(CComponent& component, double size)

@@ -23,24 +23,12 @@
 #include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
 #include "samplegen/stressmodels.h"
+#include "tests/document/ownedmodel.h"
 #include "tests/model/entitytestsupport.h"
 
 namespace {
 
-// A model made, or read, in its own scope and released at its end.
-class ModelHolder
-{
-public:
-    ModelHolder() : m_model(new CTarnwickModel) {}
-    ~ModelHolder() { m_model->Release(); }
-    ModelHolder(const ModelHolder&) = delete;
-    ModelHolder& operator=(const ModelHolder&) = delete;
-
-    [[nodiscard]] CTarnwickModel& Get() const { return *m_model; }
-
-private:
-    CTarnwickModel* m_model;
-};
+using ModelHolder = modeltest::OwnedModel;
 
 // The first of the given bytes at which two files of the save format differ outside
 // the time stamp; -1 when none does.
