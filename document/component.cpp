@@ -629,10 +629,10 @@ struct BoundsChunk
 };
 
 // Edges and faces, nearly all of a model, are none of the kinds told apart and add their
-// points without a virtual call; false for any other entity.
-bool AddMeshBounds(const CDrawingElement& entity, const BoundsClasses& classes, CBoundingBox3d& box)
+// points without a virtual call; false for any other entity. Exact: the entity's class.
+bool AddMeshBounds(const CDrawingElement& entity, const CRuntimeClass* exact, const BoundsClasses& classes,
+                   CBoundingBox3d& box)
 {
-    const CRuntimeClass* exact = entity.GetRuntimeClass();
     if (exact == classes.edge) {
         static_cast<const CEdge&>(entity).CEdge::GetExtents(box);
         return true;
@@ -679,7 +679,8 @@ void CComponent::RecomputeBounds() const
         std::vector<BoundsChunk> chunks(CParallelChunks::ChunksOf(m_entities.size()));
         CParallelChunks::RunOverList(m_entities.size(), [&](std::size_t chunk, std::size_t first, std::size_t end) {
             for (std::size_t i = first; i < end; ++i) {
-                if (!AddMeshBounds(*m_entities[i], classes, chunks[chunk].box)) {
+                const CDrawingElement& entity = *m_entities[i];
+                if (!AddMeshBounds(entity, entity.GetRuntimeClass(), classes, chunks[chunk].box)) {
                     chunks[chunk].others.push_back(i);
                 }
             }
@@ -699,7 +700,7 @@ void CComponent::RecomputeBounds() const
             } else if (!fast) {
                 AddEntityBounds(entity);
             } else {
-                (void)AddMeshBounds(*entity, classes, m_bounds);
+                (void)AddMeshBounds(*entity, exact, classes, m_bounds);
             }
         }
     }

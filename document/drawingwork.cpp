@@ -432,32 +432,6 @@ std::uint64_t BoxSortWork(const CFace& face, std::size_t records, const CDrawing
     return CDrawingWork::BoxSortOperations(corners, records) / CDrawingWork::kSortOperationsPerUnit;
 }
 
-// The box of three corners, as adding them to an empty box one by one makes it; none
-// when the box cannot hold one of them. The corners are tested once, through the box's
-// bounds and a sum that no damaged number leaves finite.
-std::optional<CBoundingBox3d> TriangleBox(const CPoint3d (&corners)[3])
-{
-    const double sum = corners[0].x + corners[0].y + corners[0].z + corners[1].x + corners[1].y + corners[1].z +
-                       corners[2].x + corners[2].y + corners[2].z;
-    if (!std::isfinite(sum)) {
-        return std::nullopt;
-    }
-    CBoundingBox3d box;
-    for (const CPoint3d& corner : corners) {
-        box.xmin = corner.x < box.xmin ? corner.x : box.xmin;
-        box.xmax = box.xmax < corner.x ? corner.x : box.xmax;
-        box.ymin = corner.y < box.ymin ? corner.y : box.ymin;
-        box.ymax = box.ymax < corner.y ? corner.y : box.ymax;
-        box.zmin = corner.z < box.zmin ? corner.z : box.zmin;
-        box.zmax = box.zmax < corner.z ? corner.z : box.zmax;
-    }
-    if (!(box.xmin >= -kUnbounded && box.xmax <= kUnbounded && box.ymin >= -kUnbounded && box.ymax <= kUnbounded &&
-          box.zmin >= -kUnbounded && box.zmax <= kUnbounded)) {
-        return std::nullopt;
-    }
-    return box;
-}
-
 // A face of one convex triangle, nearly every face of a mesh: its corners fetched once
 // give its weight, its area, its box and its layer, worked out as for any face. Answers
 // false, having added nothing, for any other face.
@@ -469,11 +443,11 @@ bool AddTriangle(Sum& sum, const CComponent& component, const CFace& face, bool 
     if (openings || loop == nullptr || !loop->IsConvex() || !loop->IsOuter() || !loop->GetTrianglePoints(corners)) {
         return false;
     }
-    const std::optional<CBoundingBox3d> held = TriangleBox(corners);
-    if (!held) {
-        return false;
+    // Added as the walk along the loop adds them: a corner the box cannot hold is left out.
+    CBoundingBox3d box;
+    for (const CPoint3d& corner : corners) {
+        box.Add(corner);
     }
-    const CBoundingBox3d& box = *held;
     const CFace::SWeight weight = face.GetConvexTriangleWeight(shadows);
     sum.work = AddWork(sum.work, weight.drawn);
     const CUnitVector3d normal = face.GetNormal();
