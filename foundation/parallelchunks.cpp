@@ -1,7 +1,5 @@
 #include "foundation/parallelchunks.h"
 
-#include <sched.h>
-
 #include <algorithm>
 #include <atomic>
 #include <exception>
@@ -9,21 +7,7 @@
 #include <thread>
 #include <vector>
 
-namespace {
-
-// The processors the program may run on: a machine's count overstates what a process
-// pinned to a few of them has.
-unsigned UsableProcessors()
-{
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof(set), &set) == 0 && CPU_COUNT(&set) > 0) {
-        return static_cast<unsigned>(CPU_COUNT(&set));
-    }
-    return std::max(1U, std::thread::hardware_concurrency());
-}
-
-}  // namespace
+#include "platform/sysinfo.h"
 
 void CParallelChunks::Run(std::size_t count, const std::function<void(std::size_t)>& work)
 {
@@ -41,7 +25,7 @@ void CParallelChunks::Run(std::size_t count, const std::function<void(std::size_
             }
         }
     };
-    const auto helpers = static_cast<std::size_t>(std::min(UsableProcessors(), kMaxThreads)) - 1;
+    const auto helpers = static_cast<std::size_t>(std::min(GetUsableProcessorCount(), kMaxThreads)) - 1;
     std::vector<std::thread> threads;
     threads.reserve(std::min(helpers, count - 1));
     for (std::size_t i = 0; i < helpers && i + 1 < count; ++i) {

@@ -1,10 +1,12 @@
 #include "platform/sysinfo.h"
 
+#include <sched.h>
 #include <sys/utsname.h>
 
 #include <charconv>
 #include <fstream>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -221,4 +223,15 @@ bool GetOsVersionInfo(OsVersionInfo& info)
     }
     info = result;
     return true;
+}
+
+unsigned GetUsableProcessorCount()
+{
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof(set), &set) == 0 && CPU_COUNT(&set) > 0) {
+        return static_cast<unsigned>(CPU_COUNT(&set));
+    }
+    const unsigned machine = std::thread::hardware_concurrency();
+    return machine > 0 ? machine : 1;
 }

@@ -86,3 +86,7 @@ struct OsVersionInfo
 
 // The PRETTY_NAME of an os-release text, unquoted; empty when it has none.
 [[nodiscard]] CString ParseOsReleasePrettyName(std::string_view text);
+
+// The processors the program may run on (its affinity), at least 1: a machine's count
+// overstates what a process pinned to a few of them has.
+[[nodiscard]] unsigned GetUsableProcessorCount();

@@ -2,12 +2,13 @@
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
-#include <sched.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+
+#include "platform/sysinfo.h"
 
 namespace {
 
@@ -86,10 +87,5 @@ unsigned CGLContext::GetRasterThreads()
             return std::min<unsigned>(static_cast<unsigned>(std::atoi(setting)), kMostThreads);
         }
     }
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof(set), &set) == 0 && CPU_COUNT(&set) > 0) {
-        return std::min<unsigned>(static_cast<unsigned>(CPU_COUNT(&set)), kMostThreads);
-    }
-    return std::clamp(std::thread::hardware_concurrency(), 1U, kMostThreads);
+    return std::min(GetUsableProcessorCount(), kMostThreads);
 }
