@@ -644,6 +644,12 @@ bool AddMeshBounds(const CDrawingElement& entity, const CRuntimeClass* exact, co
     return false;
 }
 
+BoundsClasses GetBoundsClasses()
+{
+    return {kSectionPlaneClass.Get(), kConstructionLineClass.Get(), RUNTIME_CLASS(CComponentInstance),
+            RUNTIME_CLASS(CEdge), RUNTIME_CLASS(CFace)};
+}
+
 }  // namespace
 
 void CComponent::RecomputeBounds() const
@@ -652,26 +658,10 @@ void CComponent::RecomputeBounds() const
     if (!guard.Entered()) {
         return;  // reached again through its own instances: it adds nothing there
     }
-    m_bounds.SetEmpty();
-    m_secondBounds.SetEmpty();
-    m_containsConstructionLine = false;
-    m_containsSectionPlane = false;
-    m_sectionPlanes.clear();
-    const BoundsClasses classes{kSectionPlaneClass.Get(), kConstructionLineClass.Get(),
-                                RUNTIME_CLASS(CComponentInstance), RUNTIME_CLASS(CEdge), RUNTIME_CLASS(CFace)};
-    const auto addOther = [&](CDrawingElement* entity) {
-        const BoundsKind kind = ClassifyForBounds(*entity, classes);
-        if (kind.sectionPlane) {
-            m_sectionPlanes.push_back(entity);
-            m_containsSectionPlane = true;
-            return;
-        }
-        AddEntityBounds(entity);
-        m_containsConstructionLine = m_containsConstructionLine || kind.constructionLine;
-        if (kind.instance) {
-            AddInstanceFlags(static_cast<const CComponentInstance&>(*entity));
-        }
-    };
+    EmptyBounds();
+    const BoundsClasses classes = GetBoundsClasses();
+    CBoundingBox3d mesh;
+    std::vector<std::size_t> others;
     const bool fast = !FillsSecondBounds();
     if (fast && CParallelChunks::IsWorthSplitting(m_entities.size())) {
         // A mesh's millions of faces and edges: a box is the same whatever order its
@@ -686,22 +676,66 @@ void CComponent::RecomputeBounds() const
             }
         });
         for (const BoundsChunk& chunk : chunks) {
-            m_bounds.Add(chunk.box);
-            for (const std::size_t i : chunk.others) {
-                addOther(m_entities[i]);
-            }
+            mesh.Add(chunk.box);
+            others.insert(others.end(), chunk.others.begin(), chunk.others.end());
         }
     } else {
-        for (CDrawingElement* entity : m_entities) {
-            const CRuntimeClass* exact = entity->GetRuntimeClass();
-            const bool mesh = exact == classes.edge || exact == classes.face;
-            if (!mesh) {
-                addOther(entity);
+        for (std::size_t i = 0; i < m_entities.size(); ++i) {
+            const CRuntimeClass* exact = m_entities[i]->GetRuntimeClass();
+            const bool isMesh = exact == classes.edge || exact == classes.face;
+            if (!isMesh) {
+                others.push_back(i);
             } else if (!fast) {
-                AddEntityBounds(entity);
+                AddEntityBounds(m_entities[i]);
             } else {
-                (void)AddMeshBounds(*entity, exact, classes, m_bounds);
+                (void)AddMeshBounds(*m_entities[i], exact, classes, mesh);
             }
+        }
+    }
+    FinishBounds(mesh, others);
+}
+
+void CComponent::TakeMeshBounds(const CBoundingBox3d& mesh, const std::vector<std::size_t>& others) const
+{
+    if (m_boundsValid || FillsSecondBounds()) {
+        return;
+    }
+    const WalkGuard guard(m_walking);
+    if (!guard.Entered()) {
+        return;
+    }
+    EmptyBounds();
+    FinishBounds(mesh, others);
+}
+
+void CComponent::EmptyBounds() const
+{
+    m_bounds.SetEmpty();
+    m_secondBounds.SetEmpty();
+    m_containsConstructionLine = false;
+    m_containsSectionPlane = false;
+    m_sectionPlanes.clear();
+}
+
+void CComponent::FinishBounds(const CBoundingBox3d& mesh, const std::vector<std::size_t>& others) const
+{
+    m_bounds.Add(mesh);
+    const BoundsClasses classes = GetBoundsClasses();
+    for (const std::size_t i : others) {
+        CDrawingElement* entity = i < m_entities.size() ? m_entities[i] : nullptr;
+        if (entity == nullptr) {
+            continue;
+        }
+        const BoundsKind kind = ClassifyForBounds(*entity, classes);
+        if (kind.sectionPlane) {
+            m_sectionPlanes.push_back(entity);
+            m_containsSectionPlane = true;
+            continue;
+        }
+        AddEntityBounds(entity);
+        m_containsConstructionLine = m_containsConstructionLine || kind.constructionLine;
+        if (kind.instance) {
+            AddInstanceFlags(static_cast<const CComponentInstance&>(*entity));
         }
     }
     if (!m_sectionPlanes.empty()) {

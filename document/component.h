@@ -211,6 +211,13 @@ public:
     [[nodiscard]] const CTransformation& GetEditTransform() const { return m_editTransform; }
     void ResetEditTransform();
 
+    // Where the bounds are stale, makes them from a walk done for another purpose (the
+    // count at opening walks a mesh's millions of faces and edges, which the first frame's
+    // bounds would walk again): the box of the faces and edges, with the positions of the
+    // other entities in the list, which are added as a recompute adds them. Nothing where
+    // every entity must pass AddEntityBounds.
+    void TakeMeshBounds(const CBoundingBox3d& mesh, const std::vector<std::size_t>& others) const;
+
 protected:
     [[nodiscard]] bool AreBoundsValid() const { return m_boundsValid; }
     // The entity's extents grow the bounds. Edges and faces of a component that keeps
@@ -239,6 +246,9 @@ private:
     // counted: the entities' uses as ReadEntities tallied them; null counts them here.
     void CountMaterialUses(const ReadTally* counted) const;
     void RecomputeBounds() const;
+    void EmptyBounds() const;
+    // The bounds from the box of the faces and edges and the positions of the other entities.
+    void FinishBounds(const CBoundingBox3d& mesh, const std::vector<std::size_t>& others) const;
     void AddInstanceFlags(const CComponentInstance& instance) const;
     void AddOneToBatch(CDrawingElement* element, CUndoOperation* operation, CPointerIndexMap& added);
     void AddFaceEdges(const CFace* face, CUndoOperation* operation, CPointerIndexMap& added);

@@ -111,6 +111,8 @@ struct Sum
     double area = 0.0;
     double layerArea = 0.0;
     CBoundingBox3d ownBox;
+    // The box of its faces and edges, drawn or not: its bounds but for its other entities.
+    CBoundingBox3d meshBox;
     double placedFill = 0.0;
     double placedLayers = 0.0;
     CBoundingBox3d placedBox;
@@ -448,6 +450,7 @@ bool AddTriangle(Sum& sum, const CComponent& component, const CFace& face, bool 
     for (const CPoint3d& corner : corners) {
         box.Add(corner);
     }
+    sum.meshBox.Add(box);
     const CFace::SWeight weight = face.GetConvexTriangleWeight(shadows);
     sum.work = AddWork(sum.work, weight.drawn);
     const CUnitVector3d normal = face.GetNormal();
@@ -457,28 +460,41 @@ bool AddTriangle(Sum& sum, const CComponent& component, const CFace& face, bool 
     return true;
 }
 
+void AddFace(Sum& sum, const CComponent& component, const CFace& face, bool shadows, bool openings,
+             const CDrawingWork::Shown& shown, std::size_t records, FaceLayers& layers)
+{
+    if (!AddTriangle(sum, component, face, shadows, openings, layers)) {
+        face.GetExtents(sum.meshBox);
+        const CFace::SWeight weight = face.GetWeightParts(shadows);
+        sum.work = AddWork(sum.work, weight.drawn);
+        sum.cut = AddWork(sum.cut, weight.cut);
+        sum.kept = AddWork(sum.kept, weight.kept);
+        // Nearly all the pixels are the faces' and the lines'; texts fill few.
+        AddArea(sum.area, FaceFill(component, face, weight, openings, sum, layers));
+    }
+    sum.work = AddWork(sum.work, BoxSortWork(face, records, shown));
+    if (shadows && shown.sunReach > 0.0 && face.CastsShadows()) {
+        AddArea(sum.area, VolumeArea(face, shown, sum.ownBox));
+    }
+}
+
+void AddEdge(Sum& sum, const CEdge& edge, bool shadows, const CDrawingWork::Shown& shown)
+{
+    sum.work = AddWork(sum.work, edge.GetDrawingWeight(shadows));
+    edge.GetExtents(sum.meshBox);
+    AddLine(sum, edge, shown);
+}
+
 void AddOwn(Sum& sum, const CComponent& component, const CDrawingElement& entity, bool shadows, bool openings,
             const CDrawingWork::Shown& shown, std::size_t records, FaceLayers& layers)
 {
-    if (entity.GetTypeId() == kTypeFace) {
-        const auto& face = static_cast<const CFace&>(entity);
-        if (!AddTriangle(sum, component, face, shadows, openings, layers)) {
-            const CFace::SWeight weight = face.GetWeightParts(shadows);
-            sum.work = AddWork(sum.work, weight.drawn);
-            sum.cut = AddWork(sum.cut, weight.cut);
-            sum.kept = AddWork(sum.kept, weight.kept);
-            // Nearly all the pixels are the faces' and the lines'; texts fill few.
-            AddArea(sum.area, FaceFill(component, face, weight, openings, sum, layers));
-        }
-        sum.work = AddWork(sum.work, BoxSortWork(face, records, shown));
-        if (shadows && shown.sunReach > 0.0 && face.CastsShadows()) {
-            AddArea(sum.area, VolumeArea(face, shown, sum.ownBox));
-        }
-        return;
-    }
-    sum.work = AddWork(sum.work, entity.GetDrawingWeight(shadows));
-    if (entity.GetTypeId() == kTypeEdge) {
-        AddLine(sum, static_cast<const CEdge&>(entity), shown);
+    const int type = entity.GetTypeId();
+    if (type == kTypeFace) {
+        AddFace(sum, component, static_cast<const CFace&>(entity), shadows, openings, shown, records, layers);
+    } else if (type == kTypeEdge) {
+        AddEdge(sum, static_cast<const CEdge&>(entity), shadows, shown);
+    } else {
+        sum.work = AddWork(sum.work, entity.GetDrawingWeight(shadows));
     }
 }
 
@@ -800,12 +816,6 @@ private:
     const CMaterial* m_last = nullptr;
 };
 
-bool IsFaceOrEdge(const CDrawingElement& entity)
-{
-    const int type = entity.GetTypeId();
-    return type == kTypeFace || type == kTypeEdge;
-}
-
 // What one chunk of a large component's list adds: its faces' and edges' sum, the
 // materials they show, each once, in the order met, and the positions of its other
 // entities. A chunk that met a material whose picture nobody asked about yet is counted
@@ -873,19 +883,29 @@ bool CountChunk(const CComponent& component, std::size_t first, std::size_t end,
         return true;
     };
     for (std::size_t i = first; i < end; ++i) {
+        if (i + kFetchAhead < end) {
+            __builtin_prefetch(entities[i + kFetchAhead]);
+        }
         const CDrawingElement* entity = entities[i];
         if (entity == nullptr) {
             continue;
         }
-        if (!IsFaceOrEdge(*entity)) {
+        const int type = entity->GetTypeId();
+        if (type == kTypeFace) {
+            const auto& face = static_cast<const CFace&>(*entity);
+            if (!meet(face.GetMaterial()) || !meet(face.GetBackMaterial())) {
+                return false;
+            }
+            AddFace(result.sum, component, face, shadows, false, shown, entities.size(), layers);
+        } else if (type == kTypeEdge) {
+            const auto& edge = static_cast<const CEdge&>(*entity);
+            if (!meet(edge.GetMaterial())) {
+                return false;
+            }
+            AddEdge(result.sum, edge, shadows, shown);
+        } else {
             result.others.push_back(i);
-            continue;
         }
-        const bool face = entity->GetTypeId() == kTypeFace;
-        if (!meet(entity->GetMaterial()) || (face && !meet(static_cast<const CFace*>(entity)->GetBackMaterial()))) {
-            return false;
-        }
-        AddOwn(result.sum, component, *entity, shadows, false, shown, entities.size(), layers);
     }
     return true;
 }
@@ -900,6 +920,7 @@ void AddChunk(Sum& sum, const Sum& part)
     sum.area += part.area;
     sum.layerArea += part.layerArea;
     sum.ownBox.Add(part.ownBox);
+    sum.meshBox.Add(part.meshBox);
     sum.seeThrough = sum.seeThrough || part.seeThrough;
     sum.inherits = sum.inherits || part.inherits;
     sum.strokeLength += part.strokeLength;
@@ -975,6 +996,8 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
         if (!frame.chunked && !frame.openings && CParallelChunks::IsWorthSplitting(entities.size())) {
             CountFacesAndEdgesInChunks(*frame.component, root, shadows, shown, frame.sum, materials, frame.others);
             frame.chunked = true;
+            // The first frame would walk them all again for the view's bounds.
+            frame.component->TakeMeshBounds(frame.sum.meshBox, frame.others);
         }
         bool descended = false;
         const std::size_t end = frame.End(entities);

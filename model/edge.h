@@ -26,7 +26,7 @@ class CVertex;
 
 class CRenderingOptions;
 
-class CEdge : public CDrawingElement
+class CEdge final : public CDrawingElement
 {
     DECLARE_SERIAL(CEdge)
 

@@ -41,7 +41,7 @@ enum FacePointClass : int
 inline constexpr int kFaceLineHitsPlane = 1;
 inline constexpr int kFaceLineParallel = 4;
 
-class CFace : public CDrawingElement
+class CFace final : public CDrawingElement
 {
     DECLARE_SERIAL(CFace)
 

@@ -7,6 +7,7 @@
 #include "document/componentdefinition.h"
 #include "document/componentinstance.h"
 #include "document/definitionlist.h"
+#include "document/drawingwork.h"
 #include "document/group.h"
 #include "document/image.h"
 #include "document/layer.h"
@@ -225,7 +226,8 @@ TEST_F(ComponentTest, TheBoundsFollowTheEntitiesAndGrowOnlyNonEmptyAxes)
 }
 
 // A list long enough to have its edges' bounds taken in chunks, with other elements among
-// them: the box holds them all.
+// them: the box holds them all, whether a recompute walks the list or the count at opening
+// (which hands the bounds over from its own walk, faces' corners included).
 TEST_F(ComponentTest, TheBoundsOfALongListHoldItsEdgesAndWhatLiesAmongThem)
 {
     const CGeometryBuilder builder(*m_component);
@@ -238,14 +240,28 @@ TEST_F(ComponentTest, TheBoundsOfALongListHoldItsEdgesAndWhatLiesAmongThem)
             m_component->Add(new CProbeElement(CPoint3d(5, -i, i)));
         }
     }
-    CBoundingBox3d box;
-    m_component->GetBounds(box, false);
-    EXPECT_EQ(box.xmin, 0.0);
-    EXPECT_EQ(box.xmax, 70000.0);
-    EXPECT_EQ(box.ymin, -63000.0);
-    EXPECT_EQ(box.ymax, 0.0);
-    EXPECT_EQ(box.zmin, 0.0);
-    EXPECT_EQ(box.zmax, 63000.0);
+    builder.Face({builder.Vertex(CPoint3d(0, 0, 0)), builder.Vertex(CPoint3d(1, 0, -7)), builder.Vertex(CPoint3d(0, 1, 0))});
+    const auto expect = [](const CBoundingBox3d& box) {
+        EXPECT_EQ(box.xmin, 0.0);
+        EXPECT_EQ(box.xmax, 70000.0);
+        EXPECT_EQ(box.ymin, -63000.0);
+        EXPECT_EQ(box.ymax, 1.0);
+        EXPECT_EQ(box.zmin, -7.0);
+        EXPECT_EQ(box.zmax, 63000.0);
+    };
+    // Lines left out: the count's own box then holds no edge, the bounds every one.
+    const CEdgeLineLook none{0, 0.0, 0.0};
+    CDrawingWork::Shown shown;
+    shown.profile = none;
+    shown.other = none;
+    (void)CDrawingWork::Count(*m_component, false, shown);
+    CBoundingBox3d counted;
+    m_component->GetBounds(counted, false);
+    expect(counted);
+    m_component->InvalidateBounds();
+    CBoundingBox3d recomputed;
+    m_component->GetBounds(recomputed, false);
+    expect(recomputed);
 }
 
 TEST_F(ComponentTest, APointCountsAsInsideTheBoundsOnlyWithAMarginToEveryFace)
