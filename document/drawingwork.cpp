@@ -113,6 +113,9 @@ struct Sum
     CBoundingBox3d ownBox;
     // The box of its faces and edges, drawn or not: its bounds but for its other entities.
     CBoundingBox3d meshBox;
+    // What goes to both boxes, a mesh's triangles and drawn edges, added to them once its
+    // walk is done (CloseBoxes): a box is the same whatever order its points come in.
+    CBoundingBox3d walkedBox;
     double placedFill = 0.0;
     double placedLayers = 0.0;
     CBoundingBox3d placedBox;
@@ -316,7 +319,6 @@ double LayerFill(const CComponent& component, const CFace& face, const CFace::SW
     // A flat face covers its box at most once seen from anywhere: a corner moved far
     // beyond the extents, which the box leaves out, does not make it cover more.
     const double area = box.IsEmpty() ? 0.0 : std::min(loops, HalfSurface(box));
-    sum.ownBox.Add(box);
     if (!box.IsEmpty()) {
         AddArea(sum.strokeLength.setups, SetupLength(face, weight, area, box));
     }
@@ -341,6 +343,7 @@ double FaceFill(const CComponent& component, const CFace& face, const CFace::SWe
 {
     CBoundingBox3d box;
     const double loops = FaceArea(face, openings, box);
+    sum.ownBox.Add(box);
     const CLoop* outer = face.GetOuterLoop();
     const CEdgeUse* first = outer != nullptr ? outer->GetFirstEdgeUse() : nullptr;
     const CEdgeUse* second = first != nullptr ? first->GetNext() : nullptr;
@@ -352,6 +355,7 @@ double FaceFill(const CComponent& component, const CFace& face, const CFace::SWe
 
 // An edge's strokes and ticks beyond the two vertices its weight counts, and the pixels
 // its line fills: along its length, weighed against the component's box once it is known.
+// Its ends go to the box the lines are weighed in when it is drawn, to the bounds always.
 void AddLine(Sum& sum, const CEdge& edge, const CDrawingWork::Shown& shown)
 {
     // Where profiles look like the other edges (the settings draw no profiles apart), which
@@ -359,6 +363,7 @@ void AddLine(Sum& sum, const CEdge& edge, const CDrawingWork::Shown& shown)
     const CEdgeLineLook& look =
         shown.profile == shown.other || !edge.IsAlwaysProfile() ? shown.other : shown.profile;
     if (look.widthAlong <= 0.0) {
+        edge.GetExtents(sum.meshBox);
         return;
     }
     sum.work = AddWork(sum.work, look.vertices - std::min<std::uint64_t>(look.vertices, 2) +
@@ -373,9 +378,12 @@ void AddLine(Sum& sum, const CEdge& edge, const CDrawingWork::Shown& shown)
     const CPoint3d& q = end->GetPosition();
     constexpr double kCharged = static_cast<double>(CFrameMeter::kFilledPixelsPerUnit) /
                                 static_cast<double>(CFrameMeter::kLinePixelsPerUnit);
-    AddArea(sum.strokeLength.lines, p.Distance(q) * look.widthAlong * kCharged);
-    sum.ownBox.Add(p);
-    sum.ownBox.Add(q);
+    // CPoint3d::Distance, without its two calls.
+    const double squared = (p - q).GetLengthSquared();
+    const double length = squared <= kZeroLengthSquared ? 0.0 : std::sqrt(squared);
+    AddArea(sum.strokeLength.lines, length * look.widthAlong * kCharged);
+    sum.walkedBox.Add(p);
+    sum.walkedBox.Add(q);
 }
 
 // The sides of the volume a face casts: each side of its loops drawn down along the sun
@@ -450,7 +458,7 @@ bool AddTriangle(Sum& sum, const CComponent& component, const CFace& face, bool 
     for (const CPoint3d& corner : corners) {
         box.Add(corner);
     }
-    sum.meshBox.Add(box);
+    sum.walkedBox.Add(box);
     const CFace::SWeight weight = face.GetConvexTriangleWeight(shadows);
     sum.work = AddWork(sum.work, weight.drawn);
     const CUnitVector3d normal = face.GetNormal();
@@ -481,7 +489,6 @@ void AddFace(Sum& sum, const CComponent& component, const CFace& face, bool shad
 void AddEdge(Sum& sum, const CEdge& edge, bool shadows, const CDrawingWork::Shown& shown)
 {
     sum.work = AddWork(sum.work, edge.GetDrawingWeight(shadows));
-    edge.GetExtents(sum.meshBox);
     AddLine(sum, edge, shown);
 }
 
@@ -496,6 +503,14 @@ void AddOwn(Sum& sum, const CComponent& component, const CDrawingElement& entity
     } else {
         sum.work = AddWork(sum.work, entity.GetDrawingWeight(shadows));
     }
+}
+
+// The points that went to both boxes, added to them once the walk is done.
+void CloseBoxes(Sum& sum)
+{
+    sum.ownBox.Add(sum.walkedBox);
+    sum.meshBox.Add(sum.walkedBox);
+    sum.walkedBox = CBoundingBox3d();
 }
 
 // One placement of a counted component, in the axes of the component placing it: the
@@ -907,6 +922,7 @@ bool CountChunk(const CComponent& component, std::size_t first, std::size_t end,
             result.others.push_back(i);
         }
     }
+    CloseBoxes(result.sum);
     return true;
 }
 
@@ -1032,6 +1048,7 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
             continue;
         }
         const CComponent* component = frame.component;
+        CloseBoxes(frame.sum);
         const Tally done = Finish(*component, frame.sum, counted, cells, strokeCells, copyLayers);
         cutOnce = AddWork(cutOnce, frame.sum.cut);
         kept = AddWork(kept, frame.sum.kept);
