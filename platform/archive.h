@@ -34,6 +34,10 @@ public:
 
     // ReadObject refuses to nest deeper than this rather than overflow the stack.
     static constexpr int kMaxObjectNesting = 2000;
+    // The buffer a whole document is read through: a model of a hundred megabytes read 4 KB
+    // at a time makes tens of thousands of system calls. A progress hook still runs at
+    // every refill, a fraction of a millisecond of reading apart.
+    static constexpr int kDocumentBufferSize = 1 << 16;
 
     // The file must outlive the archive; a null file throws CInvalidArgException.
     // A bufSize below 16 is raised to 16.

@@ -110,7 +110,7 @@ bool ReadModelFile(const char* path, CTarnwickModel& model)
         std::fprintf(stderr, "glimra_firstframe: cannot open %s\n", path);
         return false;
     }
-    CArchive archive(&file, CArchive::load);
+    CArchive archive(&file, CArchive::load, CArchive::kDocumentBufferSize);
     model.Serialize(archive);
     archive.Close();
     return model.GetLoadStatus() == CTarnwickModel::kLoadOk;

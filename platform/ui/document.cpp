@@ -223,7 +223,7 @@ bool CDocument::OnOpenDocument(const CString& path)
     SetModifiedFlag(true);
     try
     {
-        CArchive archive(&file, CArchive::load);
+        CArchive archive(&file, CArchive::load, CArchive::kDocumentBufferSize);
         auto lastPaint = std::chrono::steady_clock::now();
         archive.SetProgressHook([&lastPaint] {
             ThrowWhenQuitting();

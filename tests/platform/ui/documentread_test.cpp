@@ -57,7 +57,8 @@ class CSlowDocument : public CDocument
 {
 public:
     static constexpr int kChunks = 3;
-    static constexpr UINT kChunkBytes = 8192;
+    // Past the document's buffer, so that every chunk is read from the file.
+    static constexpr UINT kChunkBytes = 2 * CArchive::kDocumentBufferSize;
 
     void Serialize(CArchive& archive) override
     {
