@@ -38,35 +38,36 @@ CString SizeText(const CString& path)
 void CFilePP::CreateTemplateControls()
 {
     CDialogTemplate t(*this);
-    t.Group(CString("General"), 2, 0, 244, 230);
+    t.Group(CString("General"), 2, 0, 244, 244);
+    // The size of a file of megabytes takes two lines, as a long location does.
     const struct
     {
         const char* label;
         int id;
         int y;
         int height;
-    } rows[] = {{"Location:", kLocation, 18, 32}, {"Version:", kVersion, 52, 18}, {"Size:", kSize, 72, 18}};
+    } rows[] = {{"Location:", kLocation, 18, 32}, {"Version:", kVersion, 52, 18}, {"Size:", kSize, 72, 32}};
     for (const auto& row : rows)
     {
         t.Static(0, CString(row.label), 10, row.y, 74, 18);
         t.Static(row.id, CString(), 86, row.y, 154, row.height)->setWordWrap(true);
     }
-    t.Static(0, CString("Description:"), 10, 92, 74, 18);
-    t.MultiLineEdit(kDescription, 86, 92, 154, 44, true);
-    t.Place(kThumbnail, new CImagePreview, 86, 140, 64, 64);
-    QLabel* placeholder = t.Static(kThumbnailPlaceholder, CString("Thumbnail"), 86, 140, 64, 64);
+    t.Static(0, CString("Description:"), 10, 106, 74, 18);
+    t.MultiLineEdit(kDescription, 86, 106, 154, 44, true);
+    t.Place(kThumbnail, new CImagePreview, 86, 154, 64, 64);
+    QLabel* placeholder = t.Static(kThumbnailPlaceholder, CString("Thumbnail"), 86, 154, 64, 64);
     placeholder->setAlignment(Qt::AlignCenter);
     placeholder->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    t.Check(kRedefineThumbnail, CString("Redefine thumbnail on save"), 10, 208, 230, 18);
-    t.Static(kIdLabel, CString("id:"), 160, 140, 20, 18)->hide();
-    t.Static(kId, CString(), 180, 140, 60, 18)->hide();
-    t.Group(CString("Alignment"), 2, 236, 244, 106);
-    t.Static(0, CString("Glue to:"), 10, 256, 74, 20);
-    t.DropList(kGlueTo, {"None", "Any", "Horizontal", "Vertical", "Sloped"}, 86, 254, 120, 22);
-    t.Check(kCutOpening, CString("Cut opening"), 10, 280, 200, 18);
-    t.Check(kFacesCamera, CString("Always face camera"), 10, 300, 200, 18);
-    t.Check(kShadowsFaceSun, CString("Shadows face sun"), 26, 320, 200, 18);
-    SetClientSize(250, 346);
+    t.Check(kRedefineThumbnail, CString("Redefine thumbnail on save"), 10, 222, 230, 18);
+    t.Static(kIdLabel, CString("id:"), 160, 154, 20, 18)->hide();
+    t.Static(kId, CString(), 180, 154, 60, 18)->hide();
+    t.Group(CString("Alignment"), 2, 250, 244, 106);
+    t.Static(0, CString("Glue to:"), 10, 270, 74, 20);
+    t.DropList(kGlueTo, {"None", "Any", "Horizontal", "Vertical", "Sloped"}, 86, 268, 120, 22);
+    t.Check(kCutOpening, CString("Cut opening"), 10, 294, 200, 18);
+    t.Check(kFacesCamera, CString("Always face camera"), 10, 314, 200, 18);
+    t.Check(kShadowsFaceSun, CString("Shadows face sun"), 26, 334, 200, 18);
+    SetClientSize(250, 360);
 }
 
 void CFilePP::SetModel(CTarnwickModel* model)

@@ -32,9 +32,9 @@ CModelInfoDlg::~CModelInfoDlg()
 void CModelInfoDlg::CreateTemplateControls()
 {
     CDialogTemplate t(*this);
-    auto* list = t.ListBox(kPageList, 6, 6, 64, 346);
-    t.Static(kPageArea, CString(), 76, 6, 250, 346);
-    SetClientSize(kClientWidth, 358);
+    auto* list = t.ListBox(kPageList, 6, 6, 64, 360);
+    t.Static(kPageArea, CString(), 76, 6, 250, 360);
+    SetClientSize(kClientWidth, 372);
     SetTemplateOrigin(80, 120);
     QObject::connect(list, &QListWidget::currentRowChanged, [this](int row) { OnPageChosen(row); });
 }

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListWidget>
 #include <algorithm>
 #include <memory>
@@ -173,6 +174,10 @@ TEST_F(ModelInfoDlgTest, TheFilePageShowsWhereTheFileLiesItsVersionAndSize)
         EXPECT_EQ(File().GetDlgItemText(CFilePP::kVersion), Model().GetVersionInfo().GetText());
         EXPECT_FALSE(File().GetDlgItem(CFilePP::kRedefineThumbnail)->isEnabled());
     }
+    // The size of a file of a hundred megabytes is shown whole.
+    File().SetDlgItemText(CFilePP::kSize, CString("160069.00KB (163910652 Bytes)"));
+    const auto* size = static_cast<const QLabel*>(File().GetDlgItem(CFilePP::kSize));
+    EXPECT_LE(size->heightForWidth(size->width()), size->height());
 }
 
 TEST_F(ModelInfoDlgTest, TheThumbnailShowsTheModelsPreviewAndThePlaceholderWithoutOne)
