@@ -113,7 +113,7 @@ struct Sum
     CBoundingBox3d ownBox;
     // The box of its faces and edges, drawn or not: its bounds but for its other entities.
     CBoundingBox3d meshBox;
-    // What goes to both boxes, a mesh's triangles and drawn edges, added to them once its
+    // What goes to both boxes, its faces' and its drawn edges', added to them once its
     // walk is done (CloseBoxes): a box is the same whatever order its points come in.
     CBoundingBox3d walkedBox;
     double placedFill = 0.0;
@@ -337,13 +337,14 @@ double LayerFill(const CComponent& component, const CFace& face, const CFace::SW
     return layers.Repeats(key) ? area * kBehindShare : area;
 }
 
-// The same for any face, its area and box walked along its loops.
+// The same for any face, its area and box walked along its loops: the box is its
+// extents, so it goes to the bounds too.
 double FaceFill(const CComponent& component, const CFace& face, const CFace::SWeight& weight, bool openings,
                 Sum& sum, FaceLayers& layers)
 {
     CBoundingBox3d box;
     const double loops = FaceArea(face, openings, box);
-    sum.ownBox.Add(box);
+    sum.walkedBox.Add(box);
     const CLoop* outer = face.GetOuterLoop();
     const CEdgeUse* first = outer != nullptr ? outer->GetFirstEdgeUse() : nullptr;
     const CEdgeUse* second = first != nullptr ? first->GetNext() : nullptr;
@@ -472,7 +473,6 @@ void AddFace(Sum& sum, const CComponent& component, const CFace& face, bool shad
              const CDrawingWork::Shown& shown, std::size_t records, FaceLayers& layers)
 {
     if (!AddTriangle(sum, component, face, shadows, openings, layers)) {
-        face.GetExtents(sum.meshBox);
         const CFace::SWeight weight = face.GetWeightParts(shadows);
         sum.work = AddWork(sum.work, weight.drawn);
         sum.cut = AddWork(sum.cut, weight.cut);
