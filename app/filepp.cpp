@@ -50,7 +50,10 @@ void CFilePP::CreateTemplateControls()
     for (const auto& row : rows)
     {
         t.Static(0, CString(row.label), 10, row.y, 74, 18);
-        t.Static(row.id, CString(), 86, row.y, 154, row.height)->setWordWrap(true);
+        QLabel* value = t.Static(row.id, CString(), 86, row.y, 154, row.height);
+        value->setWordWrap(true);
+        // A value of one line stands level with its label.
+        value->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     }
     t.Static(0, CString("Description:"), 10, 106, 74, 18);
     t.MultiLineEdit(kDescription, 86, 106, 154, 44, true);
