@@ -18,6 +18,7 @@
 #include "document/layermanager.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
+#include "document/meshreadsums.h"
 #include "document/removalbatch.h"
 #include "document/tarnwickmodel.h"
 #include "document/twicelisted.h"
@@ -374,6 +375,7 @@ void CComponent::Add(CEntity* entity)
     }
     m_entities.push_back(element);
     element->SetParent(this);
+    CMeshReadSums::NoteListsChanged();
     InvalidateSmoothNormals();
     if (onlySectionPlanes) {
         // The planes size themselves from the other entities' bounds.
@@ -411,6 +413,7 @@ bool CComponent::Remove(CEntity* entity)
         m_entities.erase(found);
     }
     element->SetParent(nullptr);
+    CMeshReadSums::NoteListsChanged();
     InvalidateBounds();
     return true;
 }
@@ -435,10 +438,12 @@ void CComponent::EndRemovalBatch()
     }
     std::erase(m_entities, nullptr);
     m_batchPlaces.clear();
+    CMeshReadSums::NoteListsChanged();
 }
 
 void CComponent::RemoveAll()
 {
+    CMeshReadSums::NoteListsChanged();
     m_entities.clear();
     m_batchPlaces.clear();
     m_entities.shrink_to_fit();
@@ -494,6 +499,7 @@ void CComponent::Clear()
     for (CDrawingElement* entity : m_entities) {
         entity->Erase();
     }
+    CMeshReadSums::NoteListsChanged();
     m_entities.clear();
     m_entities.shrink_to_fit();
     InvalidateBounds();
@@ -1027,6 +1033,20 @@ private:
     const CEntity* m_previous;
 };
 
+// The list's sums stand as the sink of the faces and edges read while its list is read,
+// until its read ends, however it ends.
+class CSinkScope
+{
+public:
+    explicit CSinkScope(CMeshReadSums* sums) : m_previous(CMeshReadSink::Install(sums != nullptr ? &sums->GetSink() : nullptr)) {}
+    ~CSinkScope() { (void)CMeshReadSink::Install(m_previous); }
+    CSinkScope(const CSinkScope&) = delete;
+    CSinkScope& operator=(const CSinkScope&) = delete;
+
+private:
+    CMeshReadSink* m_previous;
+};
+
 }  // namespace
 
 void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
@@ -1040,6 +1060,9 @@ void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
     // Filled to the end unless the file is damaged: a large list is made present at once.
     CHeapPrefaulter::PrepareRegion(m_entities.data(), m_entities.capacity() * sizeof(CDrawingElement*));
     const CHolderScope holder(this);
+    // Lists of other components read within this one gather into their own sums, or none.
+    CMeshReadSums* sums = CMeshReadSums::Begin(*this, static_cast<std::size_t>(count));
+    const CSinkScope sink(sums);
     const std::uint64_t edgesReadBefore = CEdge::GetReadCount();
     const std::uint64_t edgesListedBefore = g_edgesListed;
     const std::uint64_t foreignBefore = CEdgeUse::GetForeignEdgeCount();
@@ -1058,8 +1081,12 @@ void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
         }
         m_entities.push_back(element);
         element->SetParent(this);
-        if (element->GetTypeId() == kTypeEdge) {
+        const int type = element->GetTypeId();
+        if (type == kTypeEdge) {
             ++g_edgesListed;
+        }
+        if (sums != nullptr) {
+            sums->Listed(type, m_entities.size() - 1);
         }
         if (const CComponent* held = element->GetNestedComponent()) {
             tally.nested.push_back(held);
@@ -1072,7 +1099,15 @@ void CComponent::ReadEntities(CArchive& ar, ReadTally& tally)
     // faces need not be walked.
     if (CEdge::GetReadCount() - edgesReadBefore != g_edgesListed - edgesListedBefore ||
         CEdgeUse::GetForeignEdgeCount() != foreignBefore || !twice.IsEmpty()) {
+        CMeshReadSums::NoteListsChanged();
         leftOut += SettleFaceEdges(ar, twice, tally);
+    } else if (sums != nullptr) {
+        std::vector<const CMaterial*> materials;
+        materials.reserve(tally.materialUses.size());
+        for (const auto& use : tally.materialUses) {
+            materials.push_back(use.first);
+        }
+        sums->End(m_entities.size(), std::move(materials));
     }
     if (leftOut > 0) {
         if (CTarnwickModel* model = GetCurrentModel()) {
@@ -1252,6 +1287,7 @@ void CComponent::Transform(const CTransformation& transform)
     // The merger moves shared vertices, curves and glued instances once each.
     std::vector<CEntity*> entities(m_entities.begin(), m_entities.end());
     CEntityMerger(entities).Merge(transform);
+    CMeshReadSums::NoteListsChanged();
     InvalidateBounds();
 }
 

@@ -14,6 +14,7 @@
 #include "document/dib.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
+#include "document/meshreadsums.h"
 #include "document/texture.h"
 #include "document/texturegl.h"
 #include "foundation/boundingbox3d.h"
@@ -160,13 +161,9 @@ bool SeenThrough(const CMaterial* material)
 
 using CountedMap = std::unordered_map<const CComponent*, std::optional<Tally>>;
 
-// What a box shows of itself seen from anywhere: half its surface.
 double HalfSurface(const CBoundingBox3d& box)
 {
-    const double x = box.xmax - box.xmin;
-    const double y = box.ymax - box.ymin;
-    const double z = box.zmax - box.zmin;
-    return x * y + y * z + z * x;
+    return box.GetHalfSurface();
 }
 
 // How often the fill covers the box; damaged numbers from a file count none.
@@ -972,9 +969,85 @@ void CountFacesAndEdgesInChunks(const CComponent& component, const CComponent& r
     }
 }
 
+// Whether the box lies within the other, every axis of it.
+bool Within(const CBoundingBox3d& box, const CBoundingBox3d& other)
+{
+    return box.IsEmpty() || (box.xmin >= other.xmin && box.xmax <= other.xmax && box.ymin >= other.ymin &&
+                             box.ymax <= other.ymax && box.zmin >= other.zmin && box.zmax <= other.zmax);
+}
+
+// A large component's faces and edges from the sums its read gathered, where they hold at
+// least what the walk would count: each line weighed at the heavier of the two looks, no
+// face taken for a layer over an equal one, any material of the list as a face's and
+// the placement's material as some face's. False,
+// nothing added, where they cannot: none kept, shadows or the box-centre sort shown,
+// numbers past what a sum holds, or some lines left undrawn where the faces' box was not
+// kept or lines reach beyond it (the box the lines are weighed in would depend on which).
+bool SumFromRead(const CComponent& component, bool shadows, const CDrawingWork::Shown& shown, Sum& sum,
+                 MaterialsShown& materials, std::vector<std::size_t>& others, FaceLayers& layers)
+{
+    const CMeshReadSums* sums = CMeshReadSums::Find(component);
+    if (sums == nullptr || shadows || shown.boxSort) {
+        return false;
+    }
+    const CMeshReadSink& read = sums->GetRead();
+    if (!std::isfinite(read.GetTriangleArea()) || !std::isfinite(read.GetTriangleDiagonals()) ||
+        !std::isfinite(read.GetEdgeLengths())) {
+        return false;
+    }
+    CEdgeLineLook look = shown.other;
+    look.Take(shown.profile);
+    const bool drawn = look.widthAlong > 0.0;
+    const bool allDrawn = shown.other.widthAlong > 0.0 && shown.profile.widthAlong > 0.0;
+    // Every corner is an end of a listed edge: where every line is drawn, the ends' box is
+    // the box the faces and lines are weighed in.
+    if (!allDrawn &&
+        (!read.KeepsTrianglesBox() || (drawn && !Within(read.GetEdgesBox(), read.GetTrianglesBox())))) {
+        return false;
+    }
+    const std::uint64_t perTriangle = CFace::GetPlainTriangleWeight().drawn;
+    std::uint64_t perEdge = CEdge::GetLineWeight();
+    if (drawn) {
+        perEdge += look.vertices - std::min<std::uint64_t>(look.vertices, 2) +
+                   CFrameMeter::PixelUnits(static_cast<std::uint64_t>(look.fixedPixels), CFrameMeter::kLinePixelsPerUnit);
+    }
+    // Counted no further than the budget: the products stay far from overflowing.
+    sum.work = AddWork(sum.work, std::min(read.GetTriangleCount(), kCounted) * perTriangle);
+    sum.work = AddWork(sum.work, std::min(read.GetEdgeCount(), kCounted) * perEdge);
+    sum.area += read.GetTriangleArea();
+    sum.layerArea += read.GetTriangleArea();
+    constexpr double kSetupPerPixel = static_cast<double>(CFrameMeter::kTriangleSetupCost * CFrameMeter::kFilledPixelsPerUnit) /
+                                      static_cast<double>(CFrameMeter::kTileSide);
+    AddArea(sum.strokeLength.setups, read.GetTriangleDiagonals() * kSetupPerPixel);
+    sum.ownBox.Add(allDrawn ? read.GetEdgesBox() : read.GetTrianglesBox());
+    sum.meshBox.Add(read.GetEdgesBox());
+    sum.meshBox.Add(read.GetTrianglesBox());
+    if (drawn) {
+        constexpr double kCharged = static_cast<double>(CFrameMeter::kFilledPixelsPerUnit) /
+                                    static_cast<double>(CFrameMeter::kLinePixelsPerUnit);
+        AddArea(sum.strokeLength.lines, read.GetEdgeLengths() * look.widthAlong * kCharged);
+    }
+    // Any material the list shows may be a face's.
+    for (const CMaterial* material : sums->GetMaterials()) {
+        sum.seeThrough = sum.seeThrough || SeenThrough(material);
+        materials.Add(material);
+    }
+    // Whether some face takes the placement's material is not kept: one may.
+    sum.inherits = true;
+    const std::size_t records = component.GetEntityList().size();
+    for (const CFace* face : read.GetOtherFaces()) {
+        AddFace(sum, component, *face, false, false, shown, records, layers);
+    }
+    CloseBoxes(sum);
+    others = sums->GetOtherPositions();
+    return true;
+}
+
 // Depth first without recursion: nesting is limited, but cycles and chains made at run
-// time need not be.
-Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown& shown)
+// time need not be. With fromRead, large components are taken from the sums their read
+// gathered where those hold (usedRead then says so).
+Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown& shown, bool fromRead,
+                bool& usedRead)
 {
     struct Frame
     {
@@ -1010,7 +1083,13 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
         Frame& frame = stack.back();
         const std::vector<CDrawingElement*>& entities = frame.component->GetEntityList();
         if (!frame.chunked && !frame.openings && CParallelChunks::IsWorthSplitting(entities.size())) {
-            CountFacesAndEdgesInChunks(*frame.component, root, shadows, shown, frame.sum, materials, frame.others);
+            if (fromRead && SumFromRead(*frame.component, shadows, shown, frame.sum, materials, frame.others,
+                                        faceLayers)) {
+                usedRead = true;
+            } else {
+                CountFacesAndEdgesInChunks(*frame.component, root, shadows, shown, frame.sum, materials,
+                                           frame.others);
+            }
             frame.chunked = true;
             // The first frame would walk them all again for the view's bounds.
             frame.component->TakeMeshBounds(frame.sum.meshBox, frame.others);
@@ -1067,17 +1146,23 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
     return total;
 }
 
+// The work of the component's tally, its pixels' fill added.
+std::uint64_t WorkOf(const Tally& tally)
+{
+    // The pixels are shared among the rasteriser's threads, as a frame charges them; the
+    // triangles' setups are the drawing thread's.
+    const double shared = (tally.coverage + tally.strokeCoverage.lines) / CFrameMeter::GetRasterSpeed();
+    const double fill = (shared + tally.strokeCoverage.setups) * static_cast<double>(CDrawingWork::kCoverageCost);
+    const auto fillWork = fill < static_cast<double>(kCounted) ? static_cast<std::uint64_t>(fill) : kCounted;
+    return AddWork(tally.work, fillWork);
+}
+
 }  // namespace
 
 std::uint64_t CDrawingWork::Count(const CComponent& root, bool shadows, const Shown& shown)
 {
-    const Tally tally = CountFrom(root, shadows, shown);
-    // The pixels are shared among the rasteriser's threads, as a frame charges them; the
-    // triangles' setups are the drawing thread's.
-    const double shared = (tally.coverage + tally.strokeCoverage.lines) / CFrameMeter::GetRasterSpeed();
-    const double fill = (shared + tally.strokeCoverage.setups) * static_cast<double>(kCoverageCost);
-    const auto fillWork = fill < static_cast<double>(kCounted) ? static_cast<std::uint64_t>(fill) : kCounted;
-    return AddWork(tally.work, fillWork);
+    bool usedRead = false;
+    return WorkOf(CountFrom(root, shadows, shown, false, usedRead));
 }
 
 std::uint64_t CDrawingWork::Count(const CComponent& root, bool shadows)
@@ -1087,7 +1172,12 @@ std::uint64_t CDrawingWork::Count(const CComponent& root, bool shadows)
 
 std::uint64_t CDrawingWork::Check(const CComponent& root, bool shadows, const Shown& shown, CArchive& ar)
 {
-    const std::uint64_t work = Count(root, shadows, shown);
+    bool usedRead = false;
+    std::uint64_t work = WorkOf(CountFrom(root, shadows, shown, true, usedRead));
+    // The read's sums may weigh more than the walk: near the budget the walk decides.
+    if (usedRead && work > kBudget / 2) {
+        work = Count(root, shadows, shown);
+    }
     if (work > kBudget) {
         AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName,
                                  "the model would draw too much to show");

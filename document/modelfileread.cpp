@@ -20,6 +20,7 @@
 #include "document/loadsession.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
+#include "document/meshreadsums.h"
 #include "document/modelpages.h"
 #include "document/optionsmanager.h"
 #include "document/pagelist.h"
@@ -234,6 +235,8 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     const CHeapPrefaulter prefaulter(ExpectedHeapGrowth(ar));
     // What the records mend is said once per kind for the whole file.
     const CRepairNotes notes;
+    // The large lists' sums, for the count once the entities are read.
+    const CMeshReadSums::CReadScope readSums;
     ar.NoteObjectsOf({RUNTIME_CLASS(CTwFont), RUNTIME_CLASS(CMaterial), RUNTIME_CLASS(CLayer)});
     CLoadSession session(this, ar);
     int modelVersion = 0;

@@ -17,6 +17,7 @@
 #include "model/enumloop.h"
 #include "model/face.h"
 #include "model/loop.h"
+#include "model/meshreadsink.h"
 #include "model/radialtails.h"
 #include "model/ringguard.h"
 #include "model/topologymessages.h"
@@ -124,6 +125,10 @@ void CEdge::ReadRecord(CArchive& ar)
     SetCachedCurveDirection(0);
     if (m_curve != nullptr) {
         CCurveRegistry::Add(this);
+    }
+    CMeshReadSink* sink = CMeshReadSink::Current();
+    if (sink != nullptr) {
+        sink->EdgeRead(m_start->GetPosition(), m_end->GetPosition(), !m_start->HasEdges(), !m_end->HasEdges());
     }
     m_start->AddEdge(this, false);
     m_end->AddEdge(this, false);

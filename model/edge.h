@@ -129,6 +129,8 @@ public:
     // Two line ends; while shadows are on, the shadow a lone edge casts (its volume and
     // its shadow on the ground), counted whether or not the sun's settings let edges cast.
     [[nodiscard]] std::uint64_t GetDrawingWeight(bool shadows) const override;
+    // What any edge's line weighs without shadows: its two ends.
+    [[nodiscard]] static std::uint64_t GetLineWeight();
     // What the settings make of the line of an edge drawn as a profile or not, in its
     // heaviest case (three jittered strokes, both ticks); the drawing weight counts its
     // two vertices.

@@ -420,12 +420,16 @@ bool CEdge::IsAlwaysProfile() const
            m_firstUse->GetNextAroundEdge() == nullptr;
 }
 
+std::uint64_t CEdge::GetLineWeight()
+{
+    return 2 * CFrameMeter::kVertexCost;
+}
+
 std::uint64_t CEdge::GetDrawingWeight(bool shadows) const
 {
-    constexpr std::uint64_t kLine = 2 * CFrameMeter::kVertexCost;
     // Its shadow on the ground, a triangle's outline, and its volume, a thin box drawn
     // once for each side, when the sun's settings let edges cast.
     constexpr std::uint64_t kShadow = 3 * CFrameMeter::kVertexCost + 2 * 14 * CFrameMeter::kVertexCost;
     // An edge that bounds a face casts its shadow with the face.
-    return kLine + (shadows && CastsShadows() && IsFree() ? kShadow : 0);
+    return GetLineWeight() + (shadows && CastsShadows() && IsFree() ? kShadow : 0);
 }

@@ -18,6 +18,7 @@
 #include "model/enumvertex.h"
 #include "model/keptfacetriangles.h"
 #include "model/loop.h"
+#include "model/meshreadsink.h"
 #include "model/vertex.h"
 #include "platform/archive.h"
 
@@ -127,6 +128,10 @@ void CFace::ReadLoops(CArchive& ar)
     m_loops.Free();
     m_loops.SetCount(count);
     const CVector3d normal = GetNormal();
+    CPoint3d corners[3];
+    bool triangle = false;
+    bool convex = false;
+    CLoop::STriangleMeasures measures;
     for (std::int32_t i = 0; i < count; ++i) {
         CLoop* loop = ReadLoopObject(ar);
         // A loop that already bounds a face (this one included) would be shared.
@@ -136,7 +141,14 @@ void CFace::ReadLoops(CArchive& ar)
         }
         m_loops.SetAt(i, loop);
         loop->SetFace(this);
-        loop->UpdateConvexity(normal, false);
+        convex = loop->UpdateConvexity(normal, false, corners, triangle, measures) && loop->IsOuter();
+    }
+    if (CMeshReadSink* sink = CMeshReadSink::Current()) {
+        if (count == 1 && triangle && convex) {
+            sink->TriangleRead(corners, normal, measures.turn, measures.squaredSides);
+        } else {
+            sink->FaceRead(*this);
+        }
     }
 }
 

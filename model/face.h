@@ -124,6 +124,8 @@ public:
     [[nodiscard]] SWeight GetWeightParts(bool shadows) const;
     // The same for a face known to be one convex triangle, without walking its loop.
     [[nodiscard]] SWeight GetConvexTriangleWeight(bool shadows) const;
+    // What any face of one convex triangle weighs without shadows.
+    [[nodiscard]] static SWeight GetPlainTriangleWeight();
     [[nodiscard]] bool IsShown(ITarnisView* view) const override;
     [[nodiscard]] bool IsFrontFacing(ITarnisView* view) const;
     // reason (may be null): 0 none, 1 own, 2 the other side's transparent one, 3 the

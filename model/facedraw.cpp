@@ -397,9 +397,14 @@ CFace::SWeight CFace::GetWeightParts(bool shadows) const
     return shadows ? WithShadows(weight, corners) : weight;
 }
 
+CFace::SWeight CFace::GetPlainTriangleWeight()
+{
+    return {CFrameMeter::kTriangleCost, 0, 0, 1};
+}
+
 CFace::SWeight CFace::GetConvexTriangleWeight(bool shadows) const
 {
-    const SWeight weight{CFrameMeter::kTriangleCost, 0, 0, 1};
+    const SWeight weight = GetPlainTriangleWeight();
     return shadows ? WithShadows(weight, 3) : weight;
 }
 

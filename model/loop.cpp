@@ -553,8 +553,12 @@ public:
     // False when the corner breaks convexity.
     bool Corner(const CVector3d& incoming, const CVector3d& outgoing)
     {
-        const double turn = DotProduct(m_normal, incoming.CrossProduct(outgoing));
-        const double ahead = DotProduct(incoming, outgoing);
+        return Turn(DotProduct(m_normal, incoming.CrossProduct(outgoing)), DotProduct(incoming, outgoing));
+    }
+
+    // The same for a corner whose turn and sides' dot product are known.
+    bool Turn(double turn, double ahead)
+    {
         if (!std::isfinite(turn) || !std::isfinite(ahead)) {
             return false;
         }
@@ -608,10 +612,27 @@ bool CLoop::IsConvexRing(const CPoint3d* points, std::size_t count, const CVecto
 bool CLoop::IsConvexTriangle(const CPoint3d& a, const CPoint3d& b, const CPoint3d& c, const CVector3d& normal,
                              bool acceptCollinear)
 {
+    STriangleMeasures measures;
+    return IsConvexTriangle(a, b, c, normal, acceptCollinear, measures);
+}
+
+bool CLoop::IsConvexTriangle(const CPoint3d& a, const CPoint3d& b, const CPoint3d& c, const CVector3d& normal,
+                             bool acceptCollinear, STriangleMeasures& measures)
+{
     // The corners in the order the ring walk takes them, each turn computed as it does,
     // so that a sliver answers alike on either side of the tolerances.
+    const CVector3d first = b - a;
+    const CVector3d second = c - b;
+    const CVector3d third = a - c;
+    const double ahead[3] = {DotProduct(first, second), DotProduct(second, third), DotProduct(third, first)};
+    measures.turn = DotProduct(normal, first.CrossProduct(second));
+    // The sides sum to nothing: each one's squared length is minus the sum of its dot
+    // products with the other two.
+    measures.squaredSides = -2.0 * (ahead[0] + ahead[1] + ahead[2]);
     CTurnCheck check(normal, acceptCollinear, false);
-    return check.Corner(b - a, c - b) && check.Corner(c - b, a - c) && check.Corner(a - c, b - a);
+    return check.Turn(measures.turn, ahead[0]) &&
+           check.Turn(DotProduct(normal, second.CrossProduct(third)), ahead[1]) &&
+           check.Turn(DotProduct(normal, third.CrossProduct(first)), ahead[2]);
 }
 
 bool CLoop::GetTrianglePoints(CPoint3d* points) const
@@ -635,6 +656,15 @@ bool CLoop::GetTrianglePoints(CPoint3d* points) const
 
 bool CLoop::UpdateConvexity(const CVector3d& normal, bool acceptCollinear)
 {
+    CPoint3d corners[3];
+    bool triangle = false;
+    STriangleMeasures measures;
+    return UpdateConvexity(normal, acceptCollinear, corners, triangle, measures);
+}
+
+bool CLoop::UpdateConvexity(const CVector3d& normal, bool acceptCollinear, CPoint3d* corners, bool& triangle,
+                            STriangleMeasures& measures)
+{
     RecordChange(true);
     m_convex = true;
     if (m_face != nullptr) {
@@ -642,9 +672,9 @@ bool CLoop::UpdateConvexity(const CVector3d& normal, bool acceptCollinear)
     }
     // Every loop of every face read from a file comes through here, and in a mesh
     // nearly every one is a triangle: those skip the general walk.
-    CPoint3d corners[3];
-    if (GetTrianglePoints(corners)) {
-        m_convex = IsConvexTriangle(corners[0], corners[1], corners[2], normal, acceptCollinear);
+    triangle = GetTrianglePoints(corners);
+    if (triangle) {
+        m_convex = IsConvexTriangle(corners[0], corners[1], corners[2], normal, acceptCollinear, measures);
         return m_convex;
     }
     // The points go to one buffer kept from call to call instead of a new one each time.

@@ -116,15 +116,32 @@ public:
     [[nodiscard]] double GetSignedArea(const CVector3d& normal, const CTransformation* transform,
                                        CBoundingBox3d* corners = nullptr) const;
     [[nodiscard]] bool IsCounterClockwise(const CVector3d& normal) const;
+    // What the convexity test of a triangle works out on the way: the turn at its first
+    // corner (the normal's dot product with the cross product of the sides meeting
+    // there: twice its area along the normal, times the normal's length) and the sum of
+    // its sides' squared lengths.
+    struct STriangleMeasures
+    {
+        double turn = 0.0;
+        double squaredSides = 0.0;
+    };
     // Recomputes the cached convexity (a straight corner counts as convex only when
     // accepted) and answers it; the face's geometry counts as changed.
     bool UpdateConvexity(const CVector3d& normal, bool acceptCollinear);
+    // The same, telling whether the loop is a triangle and, when it is, its corners (room
+    // for three), fetched once for the test and for the caller, and its measures.
+    bool UpdateConvexity(const CVector3d& normal, bool acceptCollinear, CPoint3d* corners, bool& triangle,
+                         STriangleMeasures& measures);
     // The answer UpdateConvexity gives for a ring through the points, and the same for
     // three points without the general walk.
     [[nodiscard]] static bool IsConvexRing(const CPoint3d* points, std::size_t count, const CVector3d& normal,
                                            bool acceptCollinear);
     [[nodiscard]] static bool IsConvexTriangle(const CPoint3d& a, const CPoint3d& b, const CPoint3d& c,
                                                const CVector3d& normal, bool acceptCollinear);
+    // The same, with the triangle's measures.
+    [[nodiscard]] static bool IsConvexTriangle(const CPoint3d& a, const CPoint3d& b, const CPoint3d& c,
+                                               const CVector3d& normal, bool acceptCollinear,
+                                               STriangleMeasures& measures);
     // Runs the ring the other way: previous and next exchanged, every use's reversed
     // flag inverted; the first use stays.
     void Reverse();

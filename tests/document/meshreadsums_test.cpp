@@ -1,0 +1,104 @@
+#include "document/meshreadsums.h"
+
+#include <gtest/gtest.h>
+
+#include "document/drawingwork.h"
+#include "document/renderingoptions.h"
+#include "model/edge.h"
+#include "model/vertex.h"
+#include "samplegen/gridmodel.h"
+#include "samplegen/modelfiles.h"
+#include "tests/document/modelfiletestsupport.h"
+
+using modelfiletest::OwnedModel;
+
+namespace {
+
+class MeshReadSumsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { RegisterModelClasses(); }
+
+    entitytest::QuietSettings m_settings;
+    CurrentModelScope m_scope{nullptr};
+};
+
+// A grid long enough to be counted apart (its list of faces and edges), written with the
+// settings given; with a free edge reaching beyond the faces when asked.
+ModelBytes GridFile(bool profiles, int renderMode, bool freeEdge)
+{
+    OwnedModel made;
+    BuildGridModel(*made, 30000);
+    made->GetRenderingOptions()->SetDrawProfiles(profiles);
+    made->GetRenderingOptions()->SetRenderMode(renderMode);
+    made->GetRenderingOptions()->SetDisplayEdges(0);
+    if (freeEdge) {
+        const CurrentModelScope scope(&made.Get());
+        made->GetRootComponent()->Add(
+            new CEdge(new CVertex(CPoint3d(-50, -50, 0)), new CVertex(CPoint3d(-50, -50, 40)), false));
+    }
+    return WriteModelBytes(*made, kSaveFormat5000);
+}
+
+// What the read counted, and what a walk of the model read counts.
+std::pair<std::uint64_t, std::uint64_t> ReadAndWalked(const ModelBytes& bytes)
+{
+    OwnedModel model;
+    ReadModelBytes(bytes, *model);
+    EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
+    const auto shown = CDrawingWork::ShownBy(model->GetRenderingOptions(), model->GetShadowInfo(), nullptr);
+    return {model->GetDrawingWork(), CDrawingWork::Count(*model->GetRootComponent(), false, shown)};
+}
+
+}  // namespace
+
+TEST_F(MeshReadSumsTest, ALargeListIsCountedFromItsReadAtLeastAsTheWalkCountsIt)
+{
+    struct Row
+    {
+        bool profiles;
+        int renderMode;
+        bool freeEdge;
+        // The read's count against the walk's.
+        double least;
+        double most;
+    } const rows[] = {
+        // One look for every line, or none drawn and the free edge outside the faces: the
+        // triangles' setups alone are weighed by a bound.
+        {false, 1, false, 1.0, 1.05},
+        {false, 2, true, 1.0, 1.05},
+        // Profiles drawn wider than the other lines: every line weighed as a profile.
+        {true, 2, false, 1.05, 3.0},
+        // Only profiles drawn and a line beyond the faces: which lines the box takes in
+        // depends on their uses, so the walk counts.
+        {true, 2, true, 1.0, 1.0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.profiles << row.renderMode << row.freeEdge);
+        const auto [read, walked] = ReadAndWalked(GridFile(row.profiles, row.renderMode, row.freeEdge));
+        EXPECT_GE(static_cast<double>(read), row.least * static_cast<double>(walked));
+        EXPECT_LE(static_cast<double>(read), row.most * static_cast<double>(walked));
+    }
+}
+
+TEST_F(MeshReadSumsTest, SumsHoldOnlyWhileTheModelIsReadAndNoListChangesAfterThem)
+{
+    const CComponent component;
+    EXPECT_EQ(CMeshReadSums::Begin(component, 1 << 20), nullptr);
+    {
+        const CMeshReadSums::CReadScope scope;
+        EXPECT_EQ(CMeshReadSums::Begin(component, 100), nullptr);
+        CMeshReadSums* sums = CMeshReadSums::Begin(component, 1 << 20);
+        ASSERT_NE(sums, nullptr);
+        EXPECT_EQ(CMeshReadSums::Find(component), nullptr);
+        sums->End(0, {});
+        EXPECT_EQ(CMeshReadSums::Find(component), sums);
+        CMeshReadSums::NoteListsChanged();
+        EXPECT_EQ(CMeshReadSums::Find(component), nullptr);
+        // A list that took more than its read reported.
+        sums = CMeshReadSums::Begin(component, 1 << 20);
+        sums->End(1, {});
+        EXPECT_EQ(CMeshReadSums::Find(component), nullptr);
+    }
+    EXPECT_EQ(CMeshReadSums::Find(component), nullptr);
+}
