@@ -2,7 +2,9 @@
 // triangle faces takes to read and to write, and how much memory it holds per face.
 // Aim: a million faces read in under a second on one core, under 700 bytes each. The
 // count of what the view would draw, made at every opening, against the read: aim, a
-// small share of it.
+// small share of it. The read itself sums a large list for the count (LoadGrid holds
+// that); CountGrid and CountAndBoundGrid are the walk a list takes where its sums cannot
+// stand for it.
 
 #include <benchmark/benchmark.h>
 
