@@ -24,11 +24,22 @@ protected:
 };
 
 // A grid long enough to be counted apart (its list of faces and edges), written with the
-// settings given; with a free edge reaching beyond the faces when asked.
-ModelBytes GridFile(bool profiles, int renderMode, bool freeEdge)
+// settings given; with a free edge reaching beyond the faces when asked. A heavy grid's
+// lines are jittered, extended and ticked as far as settings go, a profile's 100 pixels
+// wide.
+ModelBytes GridFile(bool profiles, int renderMode, bool freeEdge, int heavyTriangles = 0)
 {
     OwnedModel made;
-    BuildGridModel(*made, 30000);
+    BuildGridModel(*made, heavyTriangles > 0 ? heavyTriangles : 30000);
+    if (heavyTriangles > 0) {
+        CRenderingOptions& options = *made->GetRenderingOptions();
+        options.SetProfileWidth(100);
+        options.SetJitterEdges(true);
+        options.SetExtendEdges(true);
+        options.SetExtendLength(100);
+        options.SetDrawEndpoints(true);
+        options.SetEndpointLength(100);
+    }
     made->GetRenderingOptions()->SetDrawProfiles(profiles);
     made->GetRenderingOptions()->SetRenderMode(renderMode);
     made->GetRenderingOptions()->SetDisplayEdges(0);
@@ -101,4 +112,19 @@ TEST_F(MeshReadSumsTest, SumsHoldOnlyWhileTheModelIsReadAndNoListChangesAfterThe
         EXPECT_EQ(CMeshReadSums::Find(component), nullptr);
     }
     EXPECT_EQ(CMeshReadSums::Find(component), nullptr);
+}
+
+TEST_F(MeshReadSumsTest, AModelTheSumsPutPastHalfTheLimitIsCountedByTheWalk)
+{
+    const ModelBytes bytes = GridFile(true, 1, false, 80000);
+    OwnedModel model;
+    ReadModelBytes(bytes, *model);
+    ASSERT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
+    auto shown = CDrawingWork::ShownBy(model->GetRenderingOptions(), model->GetShadowInfo(), nullptr);
+    const CComponent& root = *model->GetRootComponent();
+    EXPECT_EQ(model->GetDrawingWork(), CDrawingWork::Count(root, false, shown));
+    EXPECT_LT(model->GetDrawingWork(), CDrawingWork::kBudget / 10);
+    // Every line weighed as a profile, as the sums weigh them.
+    shown.other = shown.profile;
+    EXPECT_GT(CDrawingWork::Count(root, false, shown), CDrawingWork::kBudget / 2);
 }
