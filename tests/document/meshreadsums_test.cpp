@@ -51,14 +51,23 @@ ModelBytes GridFile(bool profiles, int renderMode, bool freeEdge, int heavyTrian
     return WriteModelBytes(*made, kSaveFormat5000);
 }
 
-// What the read counted, and what a walk of the model read counts.
+// What the read counted, and what a walk of the model read counts; the bounds the read
+// handed the root are those a walk finds.
 std::pair<std::uint64_t, std::uint64_t> ReadAndWalked(const ModelBytes& bytes)
 {
     OwnedModel model;
     ReadModelBytes(bytes, *model);
     EXPECT_EQ(model->GetLoadStatus(), CTarnwickModel::kLoadOk);
+    CComponent& root = *model->GetRootComponent();
+    CBoundingBox3d handed;
+    root.GetBounds(handed, false);
+    root.InvalidateBounds();
+    CBoundingBox3d walked;
+    root.GetBounds(walked, false);
+    EXPECT_TRUE(handed.xmin == walked.xmin && handed.xmax == walked.xmax && handed.ymin == walked.ymin &&
+                handed.ymax == walked.ymax && handed.zmin == walked.zmin && handed.zmax == walked.zmax);
     const auto shown = CDrawingWork::ShownBy(model->GetRenderingOptions(), model->GetShadowInfo(), nullptr);
-    return {model->GetDrawingWork(), CDrawingWork::Count(*model->GetRootComponent(), false, shown)};
+    return {model->GetDrawingWork(), CDrawingWork::Count(root, false, shown)};
 }
 
 }  // namespace
