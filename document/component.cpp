@@ -1038,7 +1038,10 @@ private:
 class CSinkScope
 {
 public:
-    explicit CSinkScope(CMeshReadSums* sums) : m_previous(CMeshReadSink::Install(sums != nullptr ? &sums->GetSink() : nullptr)) {}
+    explicit CSinkScope(CMeshReadSums* sums)
+        : m_previous(CMeshReadSink::Install(sums != nullptr ? &sums->GetSink() : nullptr))
+    {
+    }
     ~CSinkScope() { (void)CMeshReadSink::Install(m_previous); }
     CSinkScope(const CSinkScope&) = delete;
     CSinkScope& operator=(const CSinkScope&) = delete;

@@ -227,8 +227,13 @@ double LoopsLength(const CFace& face)
     return length;
 }
 
-// The screen tiles a face's triangles are set up in, a tile of kTileSide pixels at the
-// cost of a triangle's setup. A fan reaches from its first corner across the face, each
+// A triangle's setup in each screen tile of kTileSide pixels it reaches, along a length
+// on the screen: in filled pixels for each pixel of it.
+constexpr double kSetupPerPixel =
+    static_cast<double>(CFrameMeter::kTriangleSetupCost * CFrameMeter::kFilledPixelsPerUnit) /
+    static_cast<double>(CFrameMeter::kTileSide);
+
+// The screen tiles a face's triangles are set up in. A fan reaches from its first corner across the face, each
 // triangle no further than the face's box from any side. The sweep cuts a face into
 // pieces along its length and each piece into triangles from side to side, as wide as
 // the face is across on average; those between neighbouring corners (of holes, lying
@@ -236,18 +241,16 @@ double LoopsLength(const CFace& face)
 // estimate measured against frames, never more than a fan's.
 double SetupLength(const CFace& face, const CFace::SWeight& weight, double area, const CBoundingBox3d& box)
 {
-    constexpr double kPerPixel = static_cast<double>(CFrameMeter::kTriangleSetupCost * CFrameMeter::kFilledPixelsPerUnit) /
-                                 static_cast<double>(CFrameMeter::kTileSide);
     const double x = box.xmax - box.xmin;
     const double y = box.ymax - box.ymin;
     const double z = box.zmax - box.zmin;
     const auto triangles = static_cast<double>(weight.triangles);
     const double fan = triangles * std::sqrt(x * x + y * y + z * z);
     if (weight.cut == 0) {
-        return fan * kPerPixel;
+        return fan * kSetupPerPixel;
     }
     const double across = area / std::max({x, y, z});
-    return std::min(fan, triangles * across + LoopsLength(face)) * kPerPixel;
+    return std::min(fan, triangles * across + LoopsLength(face)) * kSetupPerPixel;
 }
 
 // Openings are cut by glued instances, which only the relationships of the face's
@@ -970,7 +973,7 @@ void CountFacesAndEdgesInChunks(const CComponent& component, const CComponent& r
 }
 
 // Whether the box lies within the other, every axis of it.
-bool Within(const CBoundingBox3d& box, const CBoundingBox3d& other)
+bool LiesWithin(const CBoundingBox3d& box, const CBoundingBox3d& other)
 {
     return box.IsEmpty() || (box.xmin >= other.xmin && box.xmax <= other.xmax && box.ymin >= other.ymin &&
                              box.ymax <= other.ymax && box.zmin >= other.zmin && box.zmax <= other.zmax);
@@ -978,11 +981,11 @@ bool Within(const CBoundingBox3d& box, const CBoundingBox3d& other)
 
 // A large component's faces and edges from the sums its read gathered, where they hold at
 // least what the walk would count: each line weighed at the heavier of the two looks, no
-// face taken for a layer over an equal one, any material of the list as a face's and
-// the placement's material as some face's. False,
-// nothing added, where they cannot: none kept, shadows or the box-centre sort shown,
-// numbers past what a sum holds, or some lines left undrawn where the faces' box was not
-// kept or lines reach beyond it (the box the lines are weighed in would depend on which).
+// face taken for a layer over an equal one, any material of the list as a face's and the
+// placement's material as some face's. False, nothing added, where they cannot: none
+// kept, shadows or the box-centre sort shown, numbers past what a sum holds, or some lines
+// left undrawn where the faces' box was not kept or lines reach beyond it (the box the
+// lines are weighed in would depend on which).
 bool SumFromRead(const CComponent& component, bool shadows, const CDrawingWork::Shown& shown, Sum& sum,
                  MaterialsShown& materials, std::vector<std::size_t>& others, FaceLayers& layers)
 {
@@ -1002,22 +1005,21 @@ bool SumFromRead(const CComponent& component, bool shadows, const CDrawingWork::
     // Every corner is an end of a listed edge: where every line is drawn, the ends' box is
     // the box the faces and lines are weighed in.
     if (!allDrawn &&
-        (!read.KeepsTrianglesBox() || (drawn && !Within(read.GetEdgesBox(), read.GetTrianglesBox())))) {
+        (!read.KeepsTrianglesBox() || (drawn && !LiesWithin(read.GetEdgesBox(), read.GetTrianglesBox())))) {
         return false;
     }
     const std::uint64_t perTriangle = CFace::GetPlainTriangleWeight().drawn;
     std::uint64_t perEdge = CEdge::GetLineWeight();
     if (drawn) {
+        const auto fixed = static_cast<std::uint64_t>(look.fixedPixels);
         perEdge += look.vertices - std::min<std::uint64_t>(look.vertices, 2) +
-                   CFrameMeter::PixelUnits(static_cast<std::uint64_t>(look.fixedPixels), CFrameMeter::kLinePixelsPerUnit);
+                   CFrameMeter::PixelUnits(fixed, CFrameMeter::kLinePixelsPerUnit);
     }
     // Counted no further than the budget: the products stay far from overflowing.
     sum.work = AddWork(sum.work, std::min(read.GetTriangleCount(), kCounted) * perTriangle);
     sum.work = AddWork(sum.work, std::min(read.GetEdgeCount(), kCounted) * perEdge);
     sum.area += read.GetTriangleArea();
     sum.layerArea += read.GetTriangleArea();
-    constexpr double kSetupPerPixel = static_cast<double>(CFrameMeter::kTriangleSetupCost * CFrameMeter::kFilledPixelsPerUnit) /
-                                      static_cast<double>(CFrameMeter::kTileSide);
     AddArea(sum.strokeLength.setups, read.GetTriangleDiagonals() * kSetupPerPixel);
     sum.ownBox.Add(allDrawn ? read.GetEdgesBox() : read.GetTrianglesBox());
     sum.meshBox.Add(read.GetEdgesBox());
