@@ -6,8 +6,8 @@
 //
 // The sums are kept while a model is read (CReadScope) and only for lists long enough to
 // be counted apart. They describe a list only as long as it stays as read: a list that
-// took other faces or edges than those read while it was read, needed settling, or
-// changed since makes none.
+// took more or fewer faces and edges than were read while it was read, needed settling,
+// or changed since makes none.
 
 #include <cstddef>
 #include <cstdint>
