@@ -94,7 +94,8 @@ void CountGrid(benchmark::State& state)
     state.counters["faces"] = faces;
 }
 
-// The count as a model's opening pays it, with the bounds the first frame asks for after it.
+// The walk a list takes where the read's sums cannot stand for it, with the bounds it
+// hands the first frame.
 void CountAndBoundGrid(benchmark::State& state)
 {
     const int faces = static_cast<int>(state.range(0));

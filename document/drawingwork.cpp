@@ -161,9 +161,13 @@ bool SeenThrough(const CMaterial* material)
 
 using CountedMap = std::unordered_map<const CComponent*, std::optional<Tally>>;
 
+// What a box shows of itself seen from anywhere: half its surface.
 double HalfSurface(const CBoundingBox3d& box)
 {
-    return box.GetHalfSurface();
+    const double x = box.xmax - box.xmin;
+    const double y = box.ymax - box.ymin;
+    const double z = box.zmax - box.zmin;
+    return x * y + y * z + z * x;
 }
 
 // How often the fill covers the box; damaged numbers from a file count none.
@@ -233,12 +237,12 @@ constexpr double kSetupPerPixel =
     static_cast<double>(CFrameMeter::kTriangleSetupCost * CFrameMeter::kFilledPixelsPerUnit) /
     static_cast<double>(CFrameMeter::kTileSide);
 
-// The screen tiles a face's triangles are set up in. A fan reaches from its first corner across the face, each
-// triangle no further than the face's box from any side. The sweep cuts a face into
-// pieces along its length and each piece into triangles from side to side, as wide as
-// the face is across on average; those between neighbouring corners (of holes, lying
-// straight between theirs, added at crossings) reach about as far as the loops run. An
-// estimate measured against frames, never more than a fan's.
+// The screen tiles a face's triangles are set up in. A fan reaches from its first corner
+// across the face, each triangle no further than the face's box from any side. The sweep
+// cuts a face into pieces along its length and each piece into triangles from side to
+// side, as wide as the face is across on average; those between neighbouring corners (of
+// holes, lying straight between theirs, added at crossings) reach about as far as the
+// loops run. An estimate measured against frames, never more than a fan's.
 double SetupLength(const CFace& face, const CFace::SWeight& weight, double area, const CBoundingBox3d& box)
 {
     const double x = box.xmax - box.xmin;
@@ -354,6 +358,18 @@ double FaceFill(const CComponent& component, const CFace& face, const CFace::SWe
                      b != nullptr ? &b->GetPosition() : nullptr, sum, layers);
 }
 
+// A line's strokes and ticks beyond the two vertices an edge's weight counts, with the
+// pixels they fill whatever the line's length.
+std::uint64_t LineExtraWork(const CEdgeLineLook& look)
+{
+    return look.vertices - std::min<std::uint64_t>(look.vertices, 2) +
+           CFrameMeter::PixelUnits(static_cast<std::uint64_t>(look.fixedPixels), CFrameMeter::kLinePixelsPerUnit);
+}
+
+// What a frame charges for a line's pixels, in filled pixels.
+constexpr double kLineCharge =
+    static_cast<double>(CFrameMeter::kFilledPixelsPerUnit) / static_cast<double>(CFrameMeter::kLinePixelsPerUnit);
+
 // An edge's strokes and ticks beyond the two vertices its weight counts, and the pixels
 // its line fills: along its length, weighed against the component's box once it is known.
 // Its ends go to the box the lines are weighed in when it is drawn, to the bounds always.
@@ -367,9 +383,7 @@ void AddLine(Sum& sum, const CEdge& edge, const CDrawingWork::Shown& shown)
         edge.GetExtents(sum.meshBox);
         return;
     }
-    sum.work = AddWork(sum.work, look.vertices - std::min<std::uint64_t>(look.vertices, 2) +
-                                     CFrameMeter::PixelUnits(static_cast<std::uint64_t>(look.fixedPixels),
-                                                             CFrameMeter::kLinePixelsPerUnit));
+    sum.work = AddWork(sum.work, LineExtraWork(look));
     const CVertex* start = edge.GetStartVertex();
     const CVertex* end = edge.GetEndVertex();
     if (start == nullptr || end == nullptr)
@@ -377,12 +391,10 @@ void AddLine(Sum& sum, const CEdge& edge, const CDrawingWork::Shown& shown)
     // CEdge::GetLength and GetExtents, the ends fetched once.
     const CPoint3d& p = start->GetPosition();
     const CPoint3d& q = end->GetPosition();
-    constexpr double kCharged = static_cast<double>(CFrameMeter::kFilledPixelsPerUnit) /
-                                static_cast<double>(CFrameMeter::kLinePixelsPerUnit);
     // CPoint3d::Distance, without its two calls.
     const double squared = (p - q).GetLengthSquared();
     const double length = squared <= kZeroLengthSquared ? 0.0 : std::sqrt(squared);
-    AddArea(sum.strokeLength.lines, length * look.widthAlong * kCharged);
+    AddArea(sum.strokeLength.lines, length * look.widthAlong * kLineCharge);
     sum.walkedBox.Add(p);
     sum.walkedBox.Add(q);
 }
@@ -993,7 +1005,7 @@ bool SumFromRead(const CComponent& component, bool shadows, const CDrawingWork::
     if (sums == nullptr || shadows || shown.boxSort) {
         return false;
     }
-    const CMeshReadSink& read = sums->GetRead();
+    const CMeshReadSink& read = sums->GetSink();
     if (!std::isfinite(read.GetTriangleArea()) || !std::isfinite(read.GetTriangleDiagonals()) ||
         !std::isfinite(read.GetEdgeLengths())) {
         return false;
@@ -1009,25 +1021,19 @@ bool SumFromRead(const CComponent& component, bool shadows, const CDrawingWork::
         return false;
     }
     const std::uint64_t perTriangle = CFace::GetPlainTriangleWeight().drawn;
-    std::uint64_t perEdge = CEdge::GetLineWeight();
-    if (drawn) {
-        const auto fixed = static_cast<std::uint64_t>(look.fixedPixels);
-        perEdge += look.vertices - std::min<std::uint64_t>(look.vertices, 2) +
-                   CFrameMeter::PixelUnits(fixed, CFrameMeter::kLinePixelsPerUnit);
-    }
+    const std::uint64_t perEdge = CEdge::GetLineWeight() + (drawn ? LineExtraWork(look) : 0);
     // Counted no further than the budget: the products stay far from overflowing.
     sum.work = AddWork(sum.work, std::min(read.GetTriangleCount(), kCounted) * perTriangle);
     sum.work = AddWork(sum.work, std::min(read.GetEdgeCount(), kCounted) * perEdge);
-    sum.area += read.GetTriangleArea();
-    sum.layerArea += read.GetTriangleArea();
+    const double area = read.GetTriangleArea();
+    sum.area += area;
+    sum.layerArea += area;
     AddArea(sum.strokeLength.setups, read.GetTriangleDiagonals() * kSetupPerPixel);
     sum.ownBox.Add(allDrawn ? read.GetEdgesBox() : read.GetTrianglesBox());
     sum.meshBox.Add(read.GetEdgesBox());
     sum.meshBox.Add(read.GetTrianglesBox());
     if (drawn) {
-        constexpr double kCharged = static_cast<double>(CFrameMeter::kFilledPixelsPerUnit) /
-                                    static_cast<double>(CFrameMeter::kLinePixelsPerUnit);
-        AddArea(sum.strokeLength.lines, read.GetEdgeLengths() * look.widthAlong * kCharged);
+        AddArea(sum.strokeLength.lines, read.GetEdgeLengths() * look.widthAlong * kLineCharge);
     }
     // Any material the list shows may be a face's.
     for (const CMaterial* material : sums->GetMaterials()) {

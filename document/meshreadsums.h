@@ -51,7 +51,7 @@ public:
 
     // What the read hands its faces and edges to while the list is read.
     [[nodiscard]] CMeshReadSink& GetSink() { return m_sink; }
-    [[nodiscard]] const CMeshReadSink& GetRead() const { return m_sink; }
+    [[nodiscard]] const CMeshReadSink& GetSink() const { return m_sink; }
     // An element of that type the list took at that position. Inline: a list takes
     // millions.
     void Listed(int type, std::size_t position)

@@ -59,15 +59,6 @@ struct CBoundingBox3d
     [[nodiscard]] CPoint3d GetCorner(int mask) const;
     void GetCorner(int mask, CPoint3d& corner) const { corner = GetCorner(mask); }
 
-    // What a box shows of itself seen from anywhere: half its surface, from its extents
-    // as they stand (a box empty on some axis answers what those give).
-    [[nodiscard]] double GetHalfSurface() const
-    {
-        const double x = xmax - xmin;
-        const double y = ymax - ymin;
-        const double z = zmax - zmin;
-        return x * y + y * z + z * x;
-    }
     // The sum of the squared extents; an axis whose maximum is not above its minimum adds 0.
     [[nodiscard]] double GetDiagonalSquared() const;
     // 0 when the squared diagonal is at or below 1e-20.

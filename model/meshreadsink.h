@@ -110,12 +110,12 @@ private:
 
     bool m_keepsTrianglesBox;
     std::uint64_t m_triangles = 0;
+    double m_turns = 0.0;
+    double m_leastSquaredNormal = kUnbounded;
     double m_diagonals = 0.0;
     CBoundingBox3d m_trianglesBox;
     std::vector<const CFace*> m_otherFaces;
     std::uint64_t m_edges = 0;
     double m_lengths = 0.0;
     CBoundingBox3d m_edgesBox;
-    double m_turns = 0.0;
-    double m_leastSquaredNormal = kUnbounded;
 };
