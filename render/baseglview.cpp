@@ -207,7 +207,28 @@ int CBaseGLView::MakeCurrent()
 
 bool CBaseGLView::RenewContext()
 {
-    return m_context != nullptr && ReplaceContext();
+    // A view whose last renewal failed tries again: what kept the context from being
+    // made may have passed.
+    if (m_context == nullptr && !m_renewalFailed)
+        return false;
+    if (ReplaceContext())
+    {
+        m_renewalFailed = false;
+        return true;
+    }
+    // Said once, as a failed first context is: otherwise the view would stay blank with
+    // no word, every paint returning at once.
+    if (!m_renewalFailed)
+        ReportContextFailure();
+    m_renewalFailed = true;
+    return false;
+}
+
+void CBaseGLView::ReportContextFailure()
+{
+    if (m_accelerated)
+        SetGLConfigAccelerated(false);
+    AfxMessageBox(BuildFailureMessage(), 0, kAccelerationOffStringId);
 }
 
 bool CBaseGLView::ReplaceContext()
@@ -272,9 +293,7 @@ void CBaseGLView::OnInitialUpdate()
         return;
     if (!CreateGLContext())
     {
-        if (m_accelerated)
-            SetGLConfigAccelerated(false);
-        AfxMessageBox(BuildFailureMessage(), 0, kAccelerationOffStringId);
+        ReportContextFailure();
         return;
     }
     g_CorrectReversedPicking = m_accelerated && GetGLConfigReversedPick(false);

@@ -79,7 +79,8 @@ public:
     // current afterwards (OnContextRebuilt is called as for a rebuilt context). The
     // software driver keeps buffers and pictures an old frame used until the same
     // context reuses its slots, which may be never; a new context starts with none.
-    // False, and no context, when the new one could not be made.
+    // False, and no context, when the new one could not be made: the first such failure
+    // is reported as a failed first context is, and the next call tries again.
     bool RenewContext();
     // Frees context, palette and device; records HW_OK when an accelerated run ends.
     void DestroyGLContext();
@@ -141,6 +142,8 @@ private:
     void ReleaseGLObjects();
     // The old context goes and a new one is made current; false when none could be made.
     bool ReplaceContext();
+    // The message box of a context that could not be made, with the step that failed.
+    void ReportContextFailure();
     void ShowColourWarning();
 
     int m_pixelFormat = 0;
@@ -151,4 +154,6 @@ private:
     int m_errorCode = kNoError;
     bool m_makeCurrentReported = false;
     bool m_deviceResized = false;
+    // The last renewal made no context; it was reported.
+    bool m_renewalFailed = false;
 };

@@ -121,6 +121,7 @@ void CTarnisView::RecordFrameTime(double seconds, bool stopped)
     // That a stopped frame's whole frame would have taken at least as long is all it
     // tells of the next: a short stop leaves the last time as it was, so that the level a
     // drag begins at still follows how long a whole frame takes.
+    ++m_framesMeasured;
     m_lastFrameTime = stopped ? std::max(m_lastFrameTime, seconds) : seconds;
     if (m_drawingLevel >= kFullDrawingLevel) {
         m_lastFullFrameTime = stopped ? std::max(m_lastFullFrameTime, seconds) : seconds;
@@ -240,6 +241,7 @@ void CTarnisView::ForgetLastModel()
     m_cutReported = false;
     m_motion.Forget();
     m_wheelPoint.reset();
+    m_notchCamera.reset();
     // What the last model's frames cost says nothing of this one's, nor the levels its
     // slow frames brought the drags down to.
     m_frameCost.Forget();
@@ -589,6 +591,7 @@ void CTarnisView::OnViewSettled()
 {
     // The wheel rested: the next notch looks for the point under the cursor afresh.
     m_wheelPoint.reset();
+    m_notchCamera.reset();
     // Work that took longer than the rest time (a notch's pick) moved the camera after
     // the last frame: the view rests once that motion was drawn.
     if (m_motion.IsMoving() && m_motion.HasMovedSinceFrame(m_viewDefinition.GetCamera())) {
@@ -603,7 +606,9 @@ void CTarnisView::OnViewSettled()
 
 bool CTarnisView::IsFastFeedback()
 {
-    const bool fast = GetGLConfig().SwapCopy != 0 && m_frameCount >= 2 &&
+    // Frames the pointer's motion stopped count: over a slow view every frame of a drag
+    // that draws no feedback of its own would stop, and the feedback would never come.
+    const bool fast = GetGLConfig().SwapCopy != 0 && m_framesMeasured >= 2 &&
                       (m_fastFeedback || m_lastFrameTime >= kFastFeedbackFrameSeconds);
     if (fast != m_fastFeedback) {
         Invalidate(true);
@@ -616,6 +621,7 @@ void CTarnisView::ResetFrameStatistics()
 {
     m_frameTimeSum = 0.0;
     m_frameCount = 0;
+    m_framesMeasured = 0;
     m_fastFeedback = false;
     DeleteViewDisplayList();
 }

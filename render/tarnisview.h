@@ -511,7 +511,12 @@ private:
     // The lowest level the level rule can reach from the drawing level: in an
     // interaction, where slow frames would take it; otherwise the drawing level.
     [[nodiscard]] int GetLowestReachableLevel() const;
-    // The level of a frame whose camera jumped outside a drag: the drawing level, else the
+    // Whether the frame shows the camera the last wheel notch left.
+    [[nodiscard]] bool IsNotchFrame() const;
+    // Whether the camera moves on at once after this frame: a drag or a walk, a turning
+    // wheel, an animation whose next step comes within the rest time.
+    [[nodiscard]] bool IsCameraMotionGoingOn() const;
+    // The level of a wheel notch's frame: the drawing level, else the
     // first level down the level rule's steps that the frames measured so far say ends
     // within a moving frame's time, else the lowest.
     [[nodiscard]] int GetJumpLevel() const;
@@ -579,6 +584,8 @@ private:
     double m_lastFullFrameTime = 0.0;
     double m_frameTimeSum = 0.0;
     int m_frameCount = 0;
+    // Every frame measured, also those input stopped.
+    int m_framesMeasured = 0;
     bool m_fastFeedback = false;
     bool m_forceState = false;
     CDisplayListMonitor m_displayListMonitor;
@@ -677,6 +684,8 @@ private:
         CCamera camera;
     };
     std::optional<WheelPoint> m_wheelPoint;
+    // The camera the last notch left, until the wheel rests.
+    std::optional<CCamera> m_notchCamera;
     // What whole frames of this model cost, which bounds the moving frames.
     CFrameCost m_frameCost;
     // The frame being drawn is cut for time and leaves the shadows out.

@@ -167,12 +167,13 @@ void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
     // A notch is no interaction: its frame draws at the level the view stands at (the
     // names and texts of the view stay) unless that would keep the user waiting (see
     // DrawFrame), and stops for the next notch, as its pick does; the whole picture
-    // follows once the wheel has rested.
+    // follows once the wheel has rested. Only a notch's frame draws lower outside a drag.
     SaveViewDefinition(nullptr);
     ZoomAt(point, -amount * kWheelStep, true);
     if (m_wheelPoint) {
         m_wheelPoint->camera = m_viewDefinition.GetCamera();
     }
+    m_notchCamera = m_viewDefinition.GetCamera();
     // Counted from here: the zoom's look for the point under the cursor may take longer
     // than the rest time.
     ScheduleSettle(CViewMotion::kSettleSeconds);

@@ -117,8 +117,15 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     // A picture drawn away from the window (a band, a thumbnail) meters itself and
     // neither moves nor listens.
     const bool viewFrame = !CFrameMeter::IsMetering();
-    const CViewMotion::EFrame frame =
+    CViewMotion::EFrame frame =
         viewFrame ? m_motion.BeginFrame(m_viewDefinition.GetCamera()) : CViewMotion::EFrame::kStill;
+    // A camera that jumped with nothing to move it on at once (a command, a page shown
+    // without a transition, a transition's last step) rests where it is: its frame is the
+    // picture that stays, whole and at the level the view stands at.
+    if (frame == CViewMotion::EFrame::kMoving && !IsCameraMotionGoingOn()) {
+        (void)m_motion.Settle(m_viewDefinition.GetCamera());
+        frame = CViewMotion::EFrame::kStill;
+    }
     const bool still = viewFrame && frame == CViewMotion::EFrame::kStill;
     // A drag that rests with the button held shows the whole picture too: the level the
     // interaction lowered comes back with its next moving frame.
@@ -127,11 +134,10 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (resting) {
         m_drawingLevel = kFullDrawingLevel;
     }
-    // A camera that jumped outside a drag (a notch) draws its frame at the level a drag
-    // would reach when its own would keep the user waiting; cut for time even there, the
-    // frame is not shown: the last whole picture stays until the still frame replaces it.
-    const bool jumped = viewFrame && frame == CViewMotion::EFrame::kMoving && m_interactionMode != 1 &&
-                        m_animation == nullptr;
+    // A wheel notch draws its frame at the level a drag would reach when its own would
+    // keep the user waiting; cut for time even there, the frame is not shown: the last
+    // whole picture stays until the still frame replaces it.
+    const bool jumped = viewFrame && frame == CViewMotion::EFrame::kMoving && IsNotchFrame();
     if (jumped) {
         m_drawingLevel = GetJumpLevel();
     }
@@ -232,6 +238,21 @@ CViewMotion::EOutcome CTarnisView::DrawMeteredContents(CComponent& root, bool vi
         return CViewMotion::EOutcome::kInterrupted;
     }
     return CFrameMeter::IsExhausted() ? CViewMotion::EOutcome::kCut : CViewMotion::EOutcome::kWhole;
+}
+
+bool CTarnisView::IsNotchFrame() const
+{
+    return m_notchCamera && m_interactionMode != 1 &&
+           CViewMotion::ShowSameView(*m_notchCamera, m_viewDefinition.GetCamera());
+}
+
+bool CTarnisView::IsCameraMotionGoingOn() const
+{
+    // An animation that holds the camera longer than the rest time (a slideshow between
+    // its pages) has shown its last step.
+    const bool animationStepping =
+        m_animation != nullptr && !m_animationPaused && m_animationInterval < CViewMotion::kSettleSeconds;
+    return m_interactionMode == 1 || animationStepping || IsNotchFrame();
 }
 
 std::uint64_t CTarnisView::GetCountedWork() const

@@ -44,7 +44,8 @@ void CCameraZoomWindowTool::OnLButtonUp(unsigned /*flags*/, int x, int y, ITarni
 
 void CCameraZoomWindowTool::OnCancel(int reason)
 {
-    const bool shown = m_drawn;
+    // Laid over the frame, the outline went with the erase.
+    const bool shown = m_drawn && !IsFeedbackShown();
     CCameraTool::OnCancel(reason);
     m_drawn = false;
     if (!m_pressed)

@@ -187,6 +187,27 @@ TEST_F(BaseGLViewTest, AContextThatWillNotBecomeCurrentIsRebuiltAFewTimesFreeing
     EXPECT_EQ(view.GetDeviceContext(), nullptr);
 }
 
+// A context that could not be renewed for a new model once left the view blank with no word.
+TEST_F(BaseGLViewTest, AFailedRenewalIsReportedOnceAndTheNextRenewalTriesAgain)
+{
+    view.OnInitialUpdate();
+    view.failAtStep = CBaseGLView::kCreateContextFailed;
+    EXPECT_FALSE(view.RenewContext());
+    EXPECT_FALSE(view.RenewContext());
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, LoadStringResource(CBaseGLView::kInitFailedStringId) +
+                                       CString("\r\n\r\nError: ") +
+                                       CString(g_GLErrorText[CBaseGLView::kCreateContextFailed]));
+    EXPECT_EQ(view.contextsAlive, 0);
+
+    view.failAtStep = 0;
+    EXPECT_TRUE(view.RenewContext());
+    EXPECT_EQ(view.contextsAlive, 1);
+    view.OnPaint();
+    EXPECT_NE(view.GetPresentedFrame(), nullptr);
+    EXPECT_EQ(boxes.calls.size(), 1u);
+}
+
 TEST_F(BaseGLViewTest, ACurrentContextIsNotMadeCurrentAgain)
 {
     view.OnInitialUpdate();

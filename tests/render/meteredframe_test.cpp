@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "annotations/polyline3d.h"
+#include "drawapi/animation.h"
 #include "document/utctime.h"
 #include "foundation/framemeter.h"
 #include "render/framecost.h"
@@ -321,6 +322,16 @@ TEST_F(ViewFrameTest, AMovingFrameDrawsWholeUnlessItsLowestLevelWouldTakeTooLong
     CFrameTimer::SetClock(nullptr);
 }
 
+// A transition that goes on stepping until the view lets it go.
+class CSteppingAnimation : public IAnimation
+{
+public:
+    bool Step(ITarnisView* /*view*/) override { return true; }
+    void Finish() override {}
+    void Pause(bool /*paused*/) override {}
+    void Release() override { delete this; }
+};
+
 class ShadowedViewFrameTest : public ViewFrameTest
 {
 protected:
@@ -358,6 +369,7 @@ TEST_F(ShadowedViewFrameTest, AStepOfATransitionCutForTimeShowsTheModelLitNeverI
     const auto lit = Pixel(kWidth / 2, kHeight / 2);
 
     // A transition's step moves the camera outside any interaction; it is cut for time.
+    m_view.SetAnimation(new CSteppingAnimation);
     LookDown(CPoint3d(0.5, 0, 0), 20.0);
     Draw();
     EXPECT_LT(m_work->charged, CWorkElement::kWork);
@@ -365,12 +377,22 @@ TEST_F(ShadowedViewFrameTest, AStepOfATransitionCutForTimeShowsTheModelLitNeverI
     for (int c = 0; c < 3; ++c) {
         EXPECT_NEAR(step[c], lit[c], 3) << c;
     }
+    // Its last step is the picture that stays: whole, with the shadows.
+    m_view.SetAnimation(nullptr);
+    LookDown(CPoint3d(), 20.0);
+    Draw();
+    EXPECT_EQ(m_work->charged, CWorkElement::kWork);
+    const auto last = Pixel(kWidth / 2, kHeight / 2);
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(last[c], lit[c], 3) << c;
+    }
     CFrameTimer::SetClock(nullptr);
 }
 
 // A notch on a model whose frames take seconds draws at the level a drag would reach;
 // cut for time even there, its frame is not shown, never a part of it: the last whole
-// picture stays until the still frame.
+// picture stays until the still frame. A command's camera (once drawn as a notch's)
+// draws the whole picture at once.
 TEST_F(ViewFrameTest, ANotchOnASlowModelShowsTheLoweredLevelOrTheLastWholePictureNeverABand)
 {
     static double now = 0.0;
@@ -378,11 +400,11 @@ TEST_F(ViewFrameTest, ANotchOnASlowModelShowsTheLoweredLevelOrTheLastWholePictur
     for (int frame = 0; frame < CFrameCost::kMeasuredFrames; ++frame) {
         DrawShown();
     }
-    double x = 0.0;
+    const double x = 2.0;
     for (const int fromLevel : {0, IModelView::kFullDrawingLevel}) {
         SCOPED_TRACE(fromLevel);
         m_work->fromLevel = fromLevel;
-        LookDown(CPoint3d(x += 1.0, 0, 0), 5.0);
+        m_view.ZoomByWheel(1.0, CPoint2d(kWidth / 2.0, kHeight / 2.0));
         const int swaps = m_view.swaps;
         const int settles = m_view.settleRequests;
         DrawShown();
@@ -396,7 +418,16 @@ TEST_F(ViewFrameTest, ANotchOnASlowModelShowsTheLoweredLevelOrTheLastWholePictur
         EXPECT_EQ(m_view.swaps, swaps + (drawn ? 0 : 1));
         EXPECT_EQ(m_view.settleRequests, settles + 1) << "the still frame follows";
         EXPECT_EQ(m_view.GetDrawingLevel(), IModelView::kFullDrawingLevel);
+        m_view.OnViewSettled();
+        DrawShown();
     }
+    LookDown(CPoint3d(x, 0, 0), 5.0);
+    const int swaps = m_view.swaps;
+    const int settles = m_view.settleRequests;
+    DrawShown();
+    EXPECT_EQ(m_work->charged, CWorkElement::kWork);
+    EXPECT_EQ(m_view.swaps, swaps + 1);
+    EXPECT_EQ(m_view.settleRequests, settles) << "the picture is the still one";
     CFrameTimer::SetClock(nullptr);
 }
 
