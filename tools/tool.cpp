@@ -169,6 +169,9 @@ void CTool::EraseFeedback()
         {
             glFinish();
             modelView->SwapBuffersHook(0);
+            // The swap put the clean frame in front; the window shows it now, not at
+            // whatever paints it next.
+            modelView->PresentFeedback();
         }
     }
     else

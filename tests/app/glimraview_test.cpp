@@ -136,6 +136,26 @@ void PickFromNextMenu(ShownMenu& seen, const QString& text)
     });
 }
 
+// Counts the paints a widget gets.
+class PaintCounter : public QObject
+{
+public:
+    explicit PaintCounter(QWidget& widget) : m_widget(widget) { m_widget.installEventFilter(this); }
+    ~PaintCounter() override { m_widget.removeEventFilter(this); }
+    PaintCounter(const PaintCounter&) = delete;
+    PaintCounter& operator=(const PaintCounter&) = delete;
+
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override
+    {
+        count += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+    int count = 0;
+
+private:
+    QWidget& m_widget;
+};
+
 class MainViewTest : public ::testing::Test
 {
 protected:
@@ -823,6 +843,22 @@ TEST_F(MainViewTest, OverASlowFrameTheZoomWindowDragDrawsNoModelFrameUntilReleas
     view->OnLButtonUp(0, CPoint{120, 90});
     view->OnPaint();
     EXPECT_GT(view->GetFramesDrawn(), frames);
+
+    // Once Escape put the clean frame back only for the next paint, which the slow frame
+    // it asked for came to 0.6 s later.
+    frame->ShowWindow(SW_SHOWNORMAL);
+    frame->SendCommand(ID_CAMERA_ZOOM_WINDOW);
+    view->OnLButtonDown(MK_LBUTTON, CPoint{40, 30});
+    view->OnMouseMove(MK_LBUTTON, CPoint{100, 90});
+    QCoreApplication::processEvents();
+    const QImage dragged = *view->GetPresentedFrame();
+    PaintCounter paints(*view->GetWidget());
+    view->OnChar(27, 1, false);
+    QCoreApplication::processEvents();
+    EXPECT_GT(paints.count, 0) << "the clean frame is shown at once";
+    EXPECT_EQ(view->GetFramesDrawn(), frames + 1);
+    EXPECT_NE(view->GetPresentedFrame()->pixelColor(100, 60), dragged.pixelColor(100, 60));
+    view->OnLButtonUp(0, CPoint{100, 90});
 }
 
 TEST_F(MainViewTest, ToolButtonClicksQueuedBehindAFrameAreDrawnInOneFrame)
