@@ -10,6 +10,9 @@
 #include "app/glimradoc.h"
 #include "app/mainframe.h"
 #include "app/resourceids.h"
+#include "document/pagelist.h"
+#include "document/tarnwickmodel.h"
+#include "document/viewpage.h"
 #include "runningapp.h"
 #include "tools/toolmanager.h"
 
@@ -40,6 +43,7 @@ protected:
     CGlimraView& View() const { return *running.View(); }
     CToolManager& Tools() const { return View().GetGlimraDoc()->GetTools(); }
     CMainFrame& Frame() const { return *running.app.GetMainFrame(); }
+    CPageList& Pages() const { return *View().GetModel()->GetPageList(); }
     void UsePerspective()
     {
         if (!View().GetViewDefinition().IsPerspective())
@@ -74,6 +78,10 @@ protected:
             QTest::keyClicks(window, QStringLiteral("45"));
             break;
         case Under::Transition:
+            // Long enough to be under way whatever a starved machine's frames take.
+            for (int i = 0; i < Pages().GetCount(); ++i)
+                if (auto* page = dynamic_cast<CViewPage*>(Pages().GetPage(i)))
+                    page->SetTransitionTime(60.0);
             Frame().SendCommand(ID_PAGE_NEXT);
             break;
         }
