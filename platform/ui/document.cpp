@@ -6,12 +6,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <exception>
 #include <fcntl.h>
 #include <filesystem>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,6 +140,100 @@ constexpr std::string_view kTemporaryStem = ".saving-";
 std::string TemporaryPrefix(const std::string& target)
 {
     return (std::filesystem::path(FolderOf(target)) / kTemporaryStem).string();
+}
+
+// Only names of the exact shape a save gives its new file are taken for one of ours.
+bool IsTemporaryName(std::string_view name)
+{
+    if (name.size() != kTemporaryStem.size() + CFile::kUniqueSuffixLength || !name.starts_with(kTemporaryStem))
+        return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(kTemporaryStem.size()), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+}
+
+// A running save holds an exclusive lock on its new file from its making until it is renamed
+// or removed, so a file of ours that nobody holds was left by a save that was killed. The
+// lock lives on a second descriptor of the same open file, so that it outlasts the file's
+// close until the rename is done.
+class CSaveLock
+{
+public:
+    CSaveLock() = default;
+    ~CSaveLock() { Release(); }
+    CSaveLock(const CSaveLock&) = delete;
+    CSaveLock& operator=(const CSaveLock&) = delete;
+
+    // False when the file was lost before it was locked: a save beside this one took it,
+    // in the moment between its making and its locking, for a file left behind. Where the
+    // file system keeps no locks the file stays unlocked; no save removes one there.
+    bool Take(int fd)
+    {
+        Release();
+        m_fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+            return false;
+        struct stat info {};
+        return ::fstat(fd, &info) == 0 && info.st_nlink > 0;
+    }
+    void Release()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// Removes the named file when it is a file a killed save left: a regular file of this user
+// with no other name, never reached through a link, and locked by no one. The lock taken,
+// the name must still be the file locked: a save that ended meanwhile renamed it away.
+void RemoveIfAbandoned(int folder, const char* name)
+{
+    const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat held {};
+    struct stat named {};
+    const bool ours =
+        ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() && held.st_nlink == 1;
+    if (ours && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_dev == held.st_dev && named.st_ino == held.st_ino)
+        (void)::unlinkat(folder, name, 0);
+    ::close(fd);
+}
+
+// A save killed outright (a crash, SIGKILL, power lost) leaves its new file; the next save
+// in the folder clears what such saves left.
+void RemoveAbandonedTemporaries(const std::string& target)
+{
+    DIR* listing = ::opendir(FolderOf(target).c_str());
+    if (listing == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(listing))
+        if (IsTemporaryName(entry->d_name))
+            RemoveIfAbandoned(::dirfd(listing), entry->d_name);
+    ::closedir(listing);
+}
+
+// Makes the new file and locks it; false with the system's cause when the folder takes none.
+bool OpenTemporary(const std::string& target, CFile& file, CSaveLock& lock, CFileException& refused)
+{
+    // Losing the file to a save beside this one needs that save to list the folder in the
+    // moment between making and locking: a few attempts are plenty.
+    constexpr int kAttempts = 8;
+    for (int attempt = 0; attempt < kAttempts; ++attempt)
+    {
+        if (!file.OpenUnique(CString::FromUtf8(TemporaryPrefix(target)), &refused))
+            return false;
+        if (lock.Take(file.GetDescriptor()))
+            return true;
+        file.Abort();
+    }
+    refused = CFileException(CFileException::OsErrorToCause(EBUSY), EBUSY, CString::FromUtf8(target));
+    return false;
 }
 
 // Why Ctrl+S cannot save the model over its own file, in the words of the message before
@@ -281,9 +378,12 @@ bool CDocument::OnSaveDocument(const CString& path)
     // Written beside the target, flushed to the disk and renamed over it, so a failure
     // at any point keeps the old file whole.
     const std::string target = RealSavePath(path);
+    // Cleared first: what a killed save left may be what fills the disk.
+    RemoveAbandonedTemporaries(target);
     CFile file;
+    CSaveLock lock;
     CFileException refused;
-    if (!file.OpenUnique(CString::FromUtf8(TemporaryPrefix(target)), &refused))
+    if (!OpenTemporary(target, file, lock, refused))
     {
         ReportSaveLoadException(path, CString("Its folder takes no new file: ") + CauseOf(refused), true);
         return false;

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -95,6 +96,19 @@ std::string ReadAll(const std::filesystem::path& path)
 std::ptrdiff_t EntryCount(const std::filesystem::path& folder)
 {
     return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
+}
+
+// The hidden new files of saves in the folder, but for those named.
+std::vector<std::string> Temporaries(const std::filesystem::path& folder, const std::set<std::string>& but = {})
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+    {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(".saving-") && !but.contains(name))
+            names.push_back(name);
+    }
+    return names;
 }
 
 class DocumentTest : public ::testing::Test
@@ -420,6 +434,62 @@ TEST_F(DocumentTest, CtrlSSaysWhyTheModelCannotBeSavedInPlaceBeforeItOffersSaveA
     fs::permissions(folder / "locked", fs::perms::owner_all, fs::perm_options::add);
 }
 
+// Fixed: a save killed outright left its new file beside the model for good.
+TEST_F(DocumentTest, ASaveRemovesWhatKilledSavesLeftButNotTheFileOfASaveRunningBesideItNorAnyoneElses)
+{
+    namespace fs = std::filesystem;
+    // Named as a save names its new file, but none that a save left: a link, a pipe, a
+    // folder, a file with a second name; and, where the test may make one, another user's.
+    std::ofstream(folder / "victim") << "precious";
+    fs::create_symlink(folder / "victim", folder / ".saving-linkLINK0000");
+    ASSERT_EQ(::mkfifo((folder / ".saving-pipePIPE0000").c_str(), 0600), 0);
+    fs::create_directory(folder / ".saving-dirDIR000000");
+    fs::create_hard_link(folder / "victim", folder / ".saving-hardHARD0000");
+    std::set<std::string> planted{".saving-linkLINK0000", ".saving-pipePIPE0000", ".saving-dirDIR000000",
+                                  ".saving-hardHARD0000"};
+    if (::geteuid() == 0)
+    {
+        std::ofstream(folder / ".saving-userUSER0000") << "theirs";
+        ASSERT_EQ(::chown((folder / ".saving-userUSER0000").c_str(), 65534, 65534), 0);
+        planted.insert(".saving-userUSER0000");
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+    {
+        CNumberDocument killed;
+        killed.whileStoring = [] { ::raise(SIGKILL); };
+        (void)killed.OnSaveDocument(PathOf("killed.twk"));
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    const std::vector<std::string> left = Temporaries(folder, planted);
+    ASSERT_EQ(left.size(), 1u);
+
+    // The next save runs while another (a second window or program) writes its own.
+    CNumberDocument running;
+    running.number = 1;
+    CNumberDocument next;
+    next.number = 2;
+    std::vector<std::string> beside;
+    running.whileStoring = [&] {
+        EXPECT_TRUE(next.OnSaveDocument(PathOf("next.twk")));
+        beside = Temporaries(folder, planted);
+    };
+    ASSERT_TRUE(running.OnSaveDocument(PathOf("running.twk")));
+    ASSERT_EQ(beside.size(), 1u);
+    EXPECT_NE(beside[0], left[0]) << "the killed save's file is gone, the running save's stays";
+    EXPECT_TRUE(Temporaries(folder, planted).empty());
+    EXPECT_EQ(EntryCount(folder), static_cast<std::ptrdiff_t>(planted.size()) + 3);
+    EXPECT_EQ(ReadAll(folder / "victim"), "precious");
+    EXPECT_TRUE(boxes.calls.empty());
+    CNumberDocument opened;
+    ASSERT_TRUE(opened.OnOpenDocument(PathOf("running.twk")));
+    EXPECT_EQ(opened.number, 1);
+}
+
 // Pins a fault: the temporary name was the model's own with a suffix, so a model named
 // near the longest name the folder takes could never be saved.
 TEST_F(DocumentTest, TheLongestNameIsSavedThroughAShortHiddenTemporaryFileThatNoModelIsNamedLike)
@@ -427,7 +497,7 @@ TEST_F(DocumentTest, TheLongestNameIsSavedThroughAShortHiddenTemporaryFileThatNo
     namespace fs = std::filesystem;
     const std::string name = std::string(251, 'n') + ".twk";
     std::ofstream(folder / name) << "old";
-    // A file a save that never ended left behind stays as it is.
+    // A file not named as a save names its new file stays as it is.
     std::ofstream(folder / ".saving-leftover") << "left";
     CNumberDocument document;
     document.SetPathName(PathOf(name.c_str()));
