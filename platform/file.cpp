@@ -36,13 +36,13 @@ int OpenFlagsFor(UINT flags)
     return result;
 }
 
-// Twelve letters and digits from the system's random source: about 71 bits.
+// Letters and digits from the system's random source: about 71 bits.
 std::string RandomSuffix()
 {
     static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device source;
     std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kAlphabet) - 2);
-    std::string suffix(12, ' ');
+    std::string suffix(CFile::kUniqueSuffixLength, ' ');
     for (char& c : suffix) {
         c = kAlphabet[pick(source)];
     }

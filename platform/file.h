@@ -54,6 +54,8 @@ public:
     // never an existing file, never through a link, readable by the owner alone. Answers
     // false, and fills error with the system's cause when given, when none could be made.
     bool OpenUnique(const CString& pathPrefix, CFileException* error = nullptr);
+    // The random suffix's length; its letters are ASCII letters and digits.
+    static constexpr std::size_t kUniqueSuffixLength = 12;
 
     // For files in folders that others may write to (the temporary and documents folders):
     // opens the file for writing, creating it readable by the owner alone. Never through a

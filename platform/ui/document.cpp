@@ -6,11 +6,15 @@
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <exception>
 #include <fcntl.h>
 #include <filesystem>
+#include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,7 +56,8 @@ CString CauseOf(const std::exception& error, bool saving = false)
 {
     // The system's own words name the cause; the temporary file's name would only puzzle.
     if (const auto* file = dynamic_cast<const CFileException*>(&error); file != nullptr && file->m_lOsError > 0)
-        return CString(std::strerror(static_cast<int>(file->m_lOsError)));
+        return CString(saving ? "The file could not be written: " : "") +
+               CString(std::strerror(static_cast<int>(file->m_lOsError)));
     // What the reader found, without the path the message names already.
     if (const auto* archive = dynamic_cast<const CArchiveException*>(&error))
         return CString(saving ? "The file cannot be written: " : "The file cannot be read: ") + archive->GetReason() +
@@ -85,11 +90,16 @@ void TakeOverAttributes(int fd, const std::string& target)
     (void)::fchmod(fd, old.st_mode & 0777);
 }
 
+std::string FolderOf(const std::string& target)
+{
+    const std::string folder = std::filesystem::path(target).parent_path().string();
+    return folder.empty() ? std::string(".") : folder;
+}
+
 // The rename is only lasting once the folder's entry is on the disk too.
 void SyncFolder(const std::string& target)
 {
-    const std::string folder = std::filesystem::path(target).parent_path().string();
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int fd = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return;
     (void)::fsync(fd);
@@ -116,11 +126,6 @@ Stamp StampOf(const struct stat& info)
             static_cast<std::int64_t>(info.st_mtim.tv_nsec)};
 }
 
-bool IsRefusal(int osError)
-{
-    return osError == EACCES || osError == EPERM || osError == EROFS;
-}
-
 // Errors the folder gives for the name itself rather than for the file.
 bool IsNameRefusal(int osError)
 {
@@ -130,10 +135,120 @@ bool IsNameRefusal(int osError)
 // The new file is made beside the target under a short name of its own, so that any name
 // the folder holds can be saved. Hidden and without the model's extension, a file left by
 // a save that never ended is not taken for a model.
+constexpr std::string_view kTemporaryStem = ".saving-";
+
 std::string TemporaryPrefix(const std::string& target)
 {
-    const std::filesystem::path folder = std::filesystem::path(target).parent_path();
-    return (folder / ".saving-").string();
+    return (std::filesystem::path(FolderOf(target)) / kTemporaryStem).string();
+}
+
+// Only names of the exact shape a save gives its new file are taken for one of ours.
+bool IsTemporaryName(std::string_view name)
+{
+    if (name.size() != kTemporaryStem.size() + CFile::kUniqueSuffixLength || !name.starts_with(kTemporaryStem))
+        return false;
+    return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(kTemporaryStem.size()), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+    });
+}
+
+// A running save holds an exclusive lock on its new file from its making until it is renamed
+// or removed, so a file of ours that nobody holds was left by a save that was killed. The
+// lock lives on a second descriptor of the same open file, so that it outlasts the file's
+// close until the rename is done.
+class CSaveLock
+{
+public:
+    CSaveLock() = default;
+    ~CSaveLock() { Release(); }
+    CSaveLock(const CSaveLock&) = delete;
+    CSaveLock& operator=(const CSaveLock&) = delete;
+
+    // False when the file was lost before it was locked: a save beside this one took it,
+    // in the moment between its making and its locking, for a file left behind. Where the
+    // file system keeps no locks the file stays unlocked; no save removes one there.
+    bool Take(int fd)
+    {
+        Release();
+        m_fd = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+        if (m_fd >= 0 && ::flock(m_fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+            return false;
+        struct stat info {};
+        return ::fstat(fd, &info) == 0 && info.st_nlink > 0;
+    }
+    void Release()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+// Removes the named file when it is a file a killed save left: a regular file of this user
+// with no other name, never reached through a link, and locked by no one. The lock taken,
+// the name must still be the file locked: a save that ended meanwhile renamed it away.
+void RemoveIfAbandoned(int folder, const char* name)
+{
+    const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat held {};
+    struct stat named {};
+    const bool ours =
+        ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() && held.st_nlink == 1;
+    if (ours && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        named.st_dev == held.st_dev && named.st_ino == held.st_ino)
+        (void)::unlinkat(folder, name, 0);
+    ::close(fd);
+}
+
+// A save killed outright (a crash, SIGKILL, power lost) leaves its new file; the next save
+// in the folder clears what such saves left.
+void RemoveAbandonedTemporaries(const std::string& target)
+{
+    DIR* listing = ::opendir(FolderOf(target).c_str());
+    if (listing == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(listing))
+        if (IsTemporaryName(entry->d_name))
+            RemoveIfAbandoned(::dirfd(listing), entry->d_name);
+    ::closedir(listing);
+}
+
+// Makes the new file and locks it; false with the system's cause when the folder takes none.
+bool OpenTemporary(const std::string& target, CFile& file, CSaveLock& lock, CFileException& refused)
+{
+    // Losing the file to a save beside this one needs that save to list the folder in the
+    // moment between making and locking: a few attempts are plenty.
+    constexpr int kAttempts = 8;
+    for (int attempt = 0; attempt < kAttempts; ++attempt)
+    {
+        if (!file.OpenUnique(CString::FromUtf8(TemporaryPrefix(target)), &refused))
+            return false;
+        if (lock.Take(file.GetDescriptor()))
+            return true;
+        file.Abort();
+    }
+    refused = CFileException(CFileException::OsErrorToCause(EBUSY), EBUSY, CString::FromUtf8(target));
+    return false;
+}
+
+// Why Ctrl+S cannot save the model over its own file, in the words of the message before
+// Save As; empty when it can. The folder must take the new file, the file be there and writable.
+CString InPlaceRefusal(const CString& path)
+{
+    const auto refusal = [](const char* gone, const char* refused) {
+        const int error = errno;
+        return CString(error == ENOENT || error == ENOTDIR ? gone : refused) + CString(std::strerror(error));
+    };
+    if (::access(FolderOf(RealSavePath(path)).c_str(), W_OK | X_OK) != 0)
+        return refusal("Its folder is gone: ", "Its folder takes no new file: ");
+    if (::access(path.ToUtf8().c_str(), W_OK) != 0)
+        return refusal("The file is gone: ", "The file may not be written: ");
+    return {};
 }
 
 // How often a long read lets the windows repaint.
@@ -259,52 +374,34 @@ bool CDocument::OnOpenDocument(const CString& path)
 
 bool CDocument::OnSaveDocument(const CString& path)
 {
-    m_refusedSave = false;
+    m_saveGivenUp = false;
     // Written beside the target, flushed to the disk and renamed over it, so a failure
     // at any point keeps the old file whole.
     const std::string target = RealSavePath(path);
+    // Cleared first: what a killed save left may be what fills the disk.
+    RemoveAbandonedTemporaries(target);
     CFile file;
+    CSaveLock lock;
     CFileException refused;
-    if (!file.OpenUnique(CString::FromUtf8(TemporaryPrefix(target)), &refused))
+    if (!OpenTemporary(target, file, lock, refused))
     {
-        m_refusedSave = IsRefusal(static_cast<int>(refused.m_lOsError));
         ReportSaveLoadException(path, CString("Its folder takes no new file: ") + CauseOf(refused), true);
         return false;
     }
     const std::string temporary = file.GetFilePath().ToUtf8();
     TakeOverAttributes(file.GetDescriptor(), target);
-    try
+    if (!WriteSavedFile(file, path))
     {
-        CArchive archive(&file, CArchive::store);
-        archive.SetProgressHook(ThrowWhenQuitting);
-        Serialize(archive);
-        archive.Close();
-        file.Flush();
-        file.Close();
-        // What was written while the quit came in may hold a picture cut short.
-        ThrowWhenQuitting();
-    }
-    catch (const CUserException&)
-    {
-        file.Abort();
         ::unlink(temporary.c_str());
-        return false;
-    }
-    catch (const std::exception& error)
-    {
-        file.Abort();
-        ::unlink(temporary.c_str());
-        ReportSaveLoadException(path, CauseOf(error, true), true);
         return false;
     }
     if (std::rename(temporary.c_str(), target.c_str()) != 0)
     {
         const int error = errno;
         ::unlink(temporary.c_str());
-        const bool name = IsNameRefusal(error);
-        m_refusedSave = name || IsRefusal(error);
         ReportSaveLoadException(path,
-                                CString(name ? "Its folder takes no file of that name: " : "The file could not be replaced: ") +
+                                CString(IsNameRefusal(error) ? "Its folder takes no file of that name: "
+                                                             : "The file could not be replaced: ") +
                                     CString(std::strerror(error)),
                                 true);
         return false;
@@ -316,20 +413,50 @@ bool CDocument::OnSaveDocument(const CString& path)
     return true;
 }
 
+bool CDocument::WriteSavedFile(CFile& file, const CString& path)
+{
+    try
+    {
+        CArchive archive(&file, CArchive::store);
+        archive.SetProgressHook(ThrowWhenQuitting);
+        Serialize(archive);
+        archive.Close();
+        file.Flush();
+        file.Close();
+        // What was written while the quit came in may hold a picture cut short.
+        ThrowWhenQuitting();
+        return true;
+    }
+    catch (const CUserException&)
+    {
+        m_saveGivenUp = true;
+    }
+    catch (const std::exception& error)
+    {
+        ReportSaveLoadException(path, CauseOf(error, true), true);
+    }
+    file.Abort();
+    return false;
+}
+
 bool CDocument::DoFileSave()
 {
     CString path = m_path;
-    // A file that is gone or may not be written is saved under a name the user chooses;
-    // so is one whose folder refuses the new file or its name.
-    const bool writable = !path.IsEmpty() && ::access(path.ToUtf8().c_str(), W_OK) == 0;
-    if (!writable && !AskSavePath(path))
+    // A file that is gone or may not be written, or whose folder takes no new file, is
+    // saved under a name the user chooses, once the user has been told why.
+    const CString refusal = path.IsEmpty() ? CString() : InPlaceRefusal(path);
+    if (!refusal.IsEmpty())
+        ReportSaveLoadException(path, refusal, true);
+    const bool inPlace = !path.IsEmpty() && refusal.IsEmpty();
+    if (!inPlace && !AskSavePath(path))
         return false;
-    if (writable && !MayReplace(path))
+    if (inPlace && !MayReplace(path))
         return false;
     bool saved = OnSaveDocument(path);
-    // Save As is offered again after each refusal, until a save goes through or the user
-    // cancels, so that the changes can always be kept somewhere.
-    while (!saved && m_refusedSave && AskSavePath(path))
+    // Save As is offered after each failure, until a save goes through or the user
+    // cancels, so that the changes can always be kept somewhere: another folder or disk
+    // may take what this one refused or had no room for.
+    while (!saved && !m_saveGivenUp && AskSavePath(path))
         saved = OnSaveDocument(path);
     if (!saved)
         return false;

@@ -21,6 +21,7 @@
 #include "platform/ui/uitypes.h"
 
 class CArchive;
+class CFile;
 class CObject;
 class CView;
 
@@ -39,11 +40,16 @@ public:
 
     virtual bool OnNewDocument();
     virtual bool OnOpenDocument(const CString& path);
+    // Writes a new file beside the target and renames it over the target. Before that it
+    // removes the new files that saves killed outright left in the folder: only files named
+    // as a save names its own, of this user, and locked by no running save.
     virtual bool OnSaveDocument(const CString& path);
     // Saves to the document's path; without a path, or when the file is gone or may not
-    // be written, asks for another first (PromptSaveAsPath), and so it does, until the user
-    // cancels, each time the folder refuses the new file or its name. A name chosen there
-    // without an extension gets the template's, and the document takes the new path
+    // be written or its folder takes no new file, asks for another first (PromptSaveAsPath),
+    // after a message saying why for a document that has a path. After each failed save
+    // (a refusing folder, a full disk, a write error) it asks again, until a save goes
+    // through or the user cancels; a save given up for a quit asks nothing. A name chosen
+    // there without an extension gets the template's, and the document takes the new path
     // (SetPathName, entered in the recent files).
     // When another file now stands at the path, or the file was changed since it was
     // opened or last saved, or was read only in part, asks before replacing it. False
@@ -101,6 +107,9 @@ private:
     [[nodiscard]] bool MayReplace(const CString& path) const;
     // PromptSaveAsPath, with the template's extension added to a name that has none.
     bool AskSavePath(CString& path);
+    // Serializes into the new file and closes it; false, with the failure reported unless
+    // the save was given up for a quit, when it failed.
+    bool WriteSavedFile(CFile& file, const CString& path);
 
     std::vector<CView*> m_views;
     // The file last read or written, and what it was then; empty path: none.
@@ -114,7 +123,6 @@ private:
     bool m_loading = false;
     // A read given up for a quit left what it had read, for the process's end to let go.
     bool m_contentsLeft = false;
-    // The last save failed because the folder refused the new file or its name (not the
-    // disk or the data), so another name may do.
-    bool m_refusedSave = false;
+    // The last save was given up for a quit: no other name is offered.
+    bool m_saveGivenUp = false;
 };

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QKeySequence>
 #include <QMainWindow>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -48,11 +49,11 @@ int PageCount(CGlimraDoc& document)
     return static_cast<int>(document.GetModel().GetPageList()->GetPages().size());
 }
 
+// A save's hidden new file in the model's folder.
 bool LeftoversBeside(const std::string& path)
 {
-    const std::filesystem::path file(path);
-    for (const auto& entry : std::filesystem::directory_iterator(file.parent_path()))
-        if (entry.path().filename().string().rfind(file.filename().string() + ".saving", 0) == 0)
+    for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()))
+        if (entry.path().filename().string().starts_with(".saving-"))
             return true;
     return false;
 }
@@ -443,7 +444,7 @@ TEST_F(OpenRoadTest, SaveAsGivesTheDocumentTheNewNameInTheTitleAndTheRecentFiles
     const std::string chosen = apptest::Samples().Path("renamed");
     CGlimraApp app;
     ASSERT_TRUE(Start(app, path));
-    // The file is gone, so Ctrl+S offers Save As; the user types a name without extension.
+    // The file is gone, so Ctrl+S says so and offers Save As; the user types a name without extension.
     std::filesystem::remove(path);
     int prompts = 0;
     const SavePathPrompt previous = SetSavePathPrompt([&](CString& answer) {
@@ -464,7 +465,9 @@ TEST_F(OpenRoadTest, SaveAsGivesTheDocumentTheNewNameInTheTitleAndTheRecentFiles
     ASSERT_EQ(app.GetRecentFileList()->GetCount(), 2);
     EXPECT_EQ((*app.GetRecentFileList())[0], saved);
     EXPECT_FALSE(std::filesystem::exists(chosen));
-    EXPECT_TRUE(boxes.calls.empty());
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text, CString("Unable to save \"") + CString::FromUtf8(path) +
+                                       CString("\".\nThe file is gone: No such file or directory"));
     ASSERT_NE(app.OpenDocumentFile(saved), nullptr);
     EXPECT_EQ(PageCount(Document(app)), 3);
     app.ExitInstance();
@@ -622,7 +625,7 @@ TEST_F(OpenRoadTest, ADamagedSettingsFileIsNamedInTheWindowOnce)
     SetProfileStore(nullptr);
 }
 
-// A document whose writing fails after part of the file was written.
+// A document whose writing meets a full disk after part of the file was written.
 class FailingWriteDoc : public CGlimraDoc
 {
 public:
@@ -630,12 +633,17 @@ public:
     {
         CGlimraDoc::Serialize(archive);
         if (archive.IsStoring())
-            throw CFileException(CFileException::diskFull);
+            throw CFileException(CFileException::diskFull, ENOSPC);
     }
 };
 
-TEST_F(OpenRoadTest, AFailedSaveKeepsTheOriginalWholeAndTellsTheUser)
+TEST_F(OpenRoadTest, AFailedSaveKeepsTheOriginalWholeTellsTheUserAndOffersSaveAs)
 {
+    int prompts = 0;
+    const SavePathPrompt previous = SetSavePathPrompt([&](CString&) {
+        ++prompts;
+        return false;
+    });
     const std::string path = apptest::Samples().Copy("house-5000.twk", "kept.twk");
     const std::string before = ReadBytes(path);
     {
@@ -649,7 +657,10 @@ TEST_F(OpenRoadTest, AFailedSaveKeepsTheOriginalWholeAndTellsTheUser)
     EXPECT_EQ(ReadBytes(path), before);
     EXPECT_FALSE(LeftoversBeside(path));
     ASSERT_EQ(boxes.calls.size(), 1u);
-    EXPECT_NE(boxes.calls[0].text.Find(CString("Unable to save")), -1);
+    EXPECT_EQ(boxes.calls[0].text, CString("Unable to save \"") + CString::FromUtf8(path) +
+                                       CString("\".\nThe file could not be written: No space left on device"));
+    EXPECT_EQ(prompts, 1);
+    SetSavePathPrompt(previous);
     std::filesystem::remove(path);
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -38,6 +39,8 @@ public:
         steps += archive.IsStoring() ? "store;" : "load;";
         if (failStoring && archive.IsStoring())
             throw CArchiveException(CArchiveException::genericException);
+        if (failWith != 0 && archive.IsStoring())
+            throw CFileException(CFileException::OsErrorToCause(failWith), failWith);
         if (archive.IsStoring())
             archive << number;
         else
@@ -55,6 +58,8 @@ public:
     std::string steps;
     int number = 0;
     bool failStoring = false;
+    // The system's error a write of the new file meets, as the archive passes it on; 0: none.
+    int failWith = 0;
     // Bytes written after the number, in pieces.
     std::size_t padding = 0;
     std::function<void()> whileStoring;
@@ -67,10 +72,43 @@ public:
     std::vector<LPARAM> hints;
 };
 
+// Writes down that the Save As road was offered, and refuses it.
+class CSaveAsDocument : public CNumberDocument
+{
+public:
+    bool PromptSaveAsPath(CString&) override
+    {
+        ++prompts;
+        if (onPrompt)
+            onPrompt();
+        return false;
+    }
+    int prompts = 0;
+    std::function<void()> onPrompt;
+};
+
 std::string ReadAll(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::ptrdiff_t EntryCount(const std::filesystem::path& folder)
+{
+    return std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator());
+}
+
+// The hidden new files of saves in the folder, but for those named.
+std::vector<std::string> Temporaries(const std::filesystem::path& folder, const std::set<std::string>& but = {})
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+    {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with(".saving-") && !but.contains(name))
+            names.push_back(name);
+    }
+    return names;
 }
 
 class DocumentTest : public ::testing::Test
@@ -174,29 +212,63 @@ TEST_F(DocumentTest, CtrlSAsksBeforeReplacingAFileChangedSinceItWasReadAndAnswer
     }
 }
 
-TEST_F(DocumentTest, AFailedSaveKeepsTheOldFileAndLeavesNoPartialFileBehind)
+// Fixed: a full disk kept the old file but offered no other place for the changes.
+TEST_F(DocumentTest, AFailedWriteKeepsTheOldFileNamesItsCauseAndOffersSaveAsToKeepTheChanges)
 {
-    CNumberDocument document;
-    document.number = 7;
-    ASSERT_TRUE(document.OnSaveDocument(PathOf("kept.twk")));
-    const auto before = std::filesystem::file_size(folder / "kept.twk");
-
-    document.failStoring = true;
-    document.SetModifiedFlag();
-    EXPECT_FALSE(document.OnSaveDocument(PathOf("kept.twk")));
-    EXPECT_TRUE(document.IsModified());
-    EXPECT_EQ(std::filesystem::file_size(folder / "kept.twk"), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
-    EXPECT_EQ(boxes.calls.size(), 1u);
+    const struct
+    {
+        int error;  // 0: the data cannot be written
+        const char* cause;
+    } rows[] = {{ENOSPC, "The file could not be written: No space left on device"},
+                {EDQUOT, "The file could not be written: Disk quota exceeded"},
+                {EIO, "The file could not be written: Input/output error"},
+                {0, "The file cannot be written: the data are damaged."}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.cause);
+        std::filesystem::remove(folder / "elsewhere.twk");
+        boxes.calls.clear();
+        CNumberDocument document;
+        document.number = 7;
+        ASSERT_TRUE(document.OnSaveDocument(PathOf("kept.twk")));
+        const std::string before = ReadAll(folder / "kept.twk");
+        document.SetPathName(PathOf("kept.twk"));
+        document.number = 8;
+        document.failWith = row.error;
+        document.failStoring = row.error == 0;
+        document.SetModifiedFlag();
+        bool keptAtPrompt = false;
+        const SavePathPrompt previous = SetSavePathPrompt([&](CString& answer) {
+            keptAtPrompt = document.IsModified() && boxes.calls.size() == 1 && EntryCount(folder) == 1 &&
+                           ReadAll(folder / "kept.twk") == before;
+            document.failWith = 0;
+            document.failStoring = false;
+            answer = PathOf("elsewhere.twk");
+            return true;
+        });
+        const bool saved = document.DoFileSave();
+        SetSavePathPrompt(previous);
+        EXPECT_TRUE(saved);
+        EXPECT_TRUE(keptAtPrompt) << "the old file whole, nothing beside it, the message said first";
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].text, CString("Unable to save \"") + PathOf("kept.twk") + CString("\".\n") +
+                                           CString(row.cause));
+        EXPECT_EQ(document.GetPathName(), PathOf("elsewhere.twk"));
+        EXPECT_EQ(ReadAll(folder / "kept.twk"), before);
+        CNumberDocument opened;
+        ASSERT_TRUE(opened.OnOpenDocument(PathOf("elsewhere.twk")));
+        EXPECT_EQ(opened.number, 8);
+    }
 }
 
 // Fixed: under a file-size limit a save killed the program with SIGXFSZ and left a
 // half-written temporary file beside the model.
 TEST_F(DocumentTest, ASaveOverTheFileSizeLimitFailsWithTheSystemsCauseAndKeepsTheOldFile)
 {
-    CNumberDocument document;
+    CSaveAsDocument document;
     document.number = 7;
     ASSERT_TRUE(document.OnSaveDocument(PathOf("kept.twk")));
+    document.SetPathName(PathOf("kept.twk"));
     const std::string before = ReadAll(folder / "kept.twk");
     document.padding = 64 * 1024;
     document.SetModifiedFlag();
@@ -211,10 +283,12 @@ TEST_F(DocumentTest, ASaveOverTheFileSizeLimitFailsWithTheSystemsCauseAndKeepsTh
         const rlimit limit{16 * 1024, 16 * 1024};
         if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
             ::_exit(10);
-        if (document.OnSaveDocument(PathOf("kept.twk")))
+        if (document.DoFileSave())
             ::_exit(11);
         if (boxes.calls.size() != 1 || boxes.calls[0].text.Find(CString(std::strerror(EFBIG))) < 0)
             ::_exit(12);
+        if (document.prompts != 1)
+            ::_exit(14);
         ::_exit(document.IsModified() ? 0 : 13);
     }
     int status = 0;
@@ -222,7 +296,7 @@ TEST_F(DocumentTest, ASaveOverTheFileSizeLimitFailsWithTheSystemsCauseAndKeepsTh
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(ReadAll(folder / "kept.twk"), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(EntryCount(folder), 1);
 }
 
 // A quit request gives up a read and a save as the user's cancel would: no message, the
@@ -245,7 +319,7 @@ TEST_F(DocumentTest, AQuitRequestAbandonsAReadAndASaveQuietly)
         CQuitRequest::Clear();
         EXPECT_TRUE(document.IsModified());
         EXPECT_EQ(ReadAll(folder / "kept.twk"), before);
-        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()),
+        EXPECT_EQ(EntryCount(folder),
                   1);
     }
     CNumberDocument opened;
@@ -300,50 +374,120 @@ TEST_F(DocumentTest, ASaveWritesNoPlantedLinkAndKeepsTheModelsLinkModeAndOtherNa
     EXPECT_EQ(fs::status(folder / "real.twk").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(ReadAll(folder / "victim"), "precious");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3 + 2 * kPlanted);
+    EXPECT_EQ(EntryCount(folder), 3 + 2 * kPlanted);
     CNumberDocument opened;
     ASSERT_TRUE(opened.OnOpenDocument(PathOf("real.twk")));
     EXPECT_EQ(opened.number, 42);
     EXPECT_TRUE(boxes.calls.empty());
 }
 
-// Writes down that the Save As road was offered, and refuses it.
-class CSaveAsDocument : public CNumberDocument
-{
-public:
-    bool PromptSaveAsPath(CString&) override
-    {
-        ++prompts;
-        return false;
-    }
-    int prompts = 0;
-};
-
-TEST_F(DocumentTest, AFolderThatRefusesTheNewFileIsNamedWithTheSystemsCauseAndSaveAsIsOffered)
+// Fixed: Ctrl+S on a model in a read-only or vanished folder showed Save As with no word why.
+TEST_F(DocumentTest, CtrlSSaysWhyTheModelCannotBeSavedInPlaceBeforeItOffersSaveAs)
 {
     namespace fs = std::filesystem;
-    std::ofstream(PathOf("model.twk").ToUtf8()) << "old";
-    fs::permissions(folder / "model.twk", fs::perms::all);
-    // The folder is read-only while the file may be written. The superuser writes anywhere,
-    // so the save runs as nobody in a child.
-    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    constexpr fs::perms kReadOnly = fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read;
+    fs::create_directories(folder / "locked");
+    fs::create_directories(folder / "open");
+    for (const char* file : {"locked/writable.twk", "locked/read-only.twk", "open/read-only.twk"})
+        std::ofstream(folder / file) << "old";
+    fs::permissions(folder / "locked/writable.twk", fs::perms::all);
+    fs::permissions(folder / "locked/read-only.twk", kReadOnly);
+    fs::permissions(folder / "open/read-only.twk", kReadOnly);
+    fs::permissions(folder / "open", fs::perms::all);
+    fs::permissions(folder, fs::perms::group_exec | fs::perms::others_exec, fs::perm_options::add);
+    fs::permissions(folder / "locked",
+                    kReadOnly | fs::perms::owner_exec | fs::perms::group_exec | fs::perms::others_exec);
+    const struct
+    {
+        const char* file;
+        const char* reason;
+    } rows[] = {{"locked/writable.twk", "Its folder takes no new file: Permission denied"},
+                {"locked/read-only.twk", "Its folder takes no new file: Permission denied"},
+                {"open/read-only.twk", "The file may not be written: Permission denied"},
+                {"open/gone.twk", "The file is gone: No such file or directory"},
+                {"gone/model.twk", "Its folder is gone: No such file or directory"}};
+    // The superuser writes anywhere, so the saves run as nobody in a child.
     EXPECT_EXIT(
         {
             if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
-                std::exit(2);
-            CSaveAsDocument document;
-            document.SetPathName(PathOf("model.twk"));
-            const bool saved = document.DoFileSave();
-            const CString expected =
-                CString("Unable to save \"") + PathOf("model.twk") + CString("\".\nIts folder takes no new file: Permission denied");
-            const bool named = boxes.calls.size() == 1 && boxes.calls[0].text == expected;
-            if (!named && !boxes.calls.empty())
-                std::cerr << boxes.calls[0].text.ToUtf8() << '\n';
-            std::exit(!saved && named && document.prompts == 1 ? 0 : 1);
+                std::exit(100);
+            int failed = 0;
+            for (const auto& row : rows)
+            {
+                boxes.calls.clear();
+                CSaveAsDocument document;
+                document.SetPathName(PathOf(row.file));
+                std::size_t toldFirst = 0;
+                document.onPrompt = [&] { toldFirst = boxes.calls.size(); };
+                const bool saved = document.DoFileSave();
+                const CString said = boxes.calls.empty() ? CString("nothing") : boxes.calls[0].text;
+                if (saved || document.prompts != 1 || toldFirst != 1 || boxes.calls.size() != 1 ||
+                    said != CString("Unable to save \"") + PathOf(row.file) + CString("\".\n") + CString(row.reason))
+                {
+                    std::cerr << row.file << ": " << said.ToUtf8() << '\n';
+                    ++failed;
+                }
+            }
+            std::exit(failed);
         },
         ::testing::ExitedWithCode(0), "");
-    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
+    fs::permissions(folder / "locked", fs::perms::owner_all, fs::perm_options::add);
+}
+
+// Fixed: a save killed outright left its new file beside the model for good.
+TEST_F(DocumentTest, ASaveRemovesWhatKilledSavesLeftButNotTheFileOfASaveRunningBesideItNorAnyoneElses)
+{
+    namespace fs = std::filesystem;
+    // Named as a save names its new file, but none that a save left: a link, a pipe, a
+    // folder, a file with a second name; and, where the test may make one, another user's.
+    std::ofstream(folder / "victim") << "precious";
+    fs::create_symlink(folder / "victim", folder / ".saving-linkLINK0000");
+    ASSERT_EQ(::mkfifo((folder / ".saving-pipePIPE0000").c_str(), 0600), 0);
+    fs::create_directory(folder / ".saving-dirDIR000000");
+    fs::create_hard_link(folder / "victim", folder / ".saving-hardHARD0000");
+    std::set<std::string> planted{".saving-linkLINK0000", ".saving-pipePIPE0000", ".saving-dirDIR000000",
+                                  ".saving-hardHARD0000"};
+    if (::geteuid() == 0)
+    {
+        std::ofstream(folder / ".saving-userUSER0000") << "theirs";
+        ASSERT_EQ(::chown((folder / ".saving-userUSER0000").c_str(), 65534, 65534), 0);
+        planted.insert(".saving-userUSER0000");
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+    {
+        CNumberDocument killed;
+        killed.whileStoring = [] { ::raise(SIGKILL); };
+        (void)killed.OnSaveDocument(PathOf("killed.twk"));
+        ::_exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+    const std::vector<std::string> left = Temporaries(folder, planted);
+    ASSERT_EQ(left.size(), 1u);
+
+    // The next save runs while another (a second window or program) writes its own.
+    CNumberDocument running;
+    running.number = 1;
+    CNumberDocument next;
+    next.number = 2;
+    std::vector<std::string> beside;
+    running.whileStoring = [&] {
+        EXPECT_TRUE(next.OnSaveDocument(PathOf("next.twk")));
+        beside = Temporaries(folder, planted);
+    };
+    ASSERT_TRUE(running.OnSaveDocument(PathOf("running.twk")));
+    ASSERT_EQ(beside.size(), 1u);
+    EXPECT_NE(beside[0], left[0]) << "the killed save's file is gone, the running save's stays";
+    EXPECT_TRUE(Temporaries(folder, planted).empty());
+    EXPECT_EQ(EntryCount(folder), static_cast<std::ptrdiff_t>(planted.size()) + 3);
+    EXPECT_EQ(ReadAll(folder / "victim"), "precious");
+    EXPECT_TRUE(boxes.calls.empty());
+    CNumberDocument opened;
+    ASSERT_TRUE(opened.OnOpenDocument(PathOf("running.twk")));
+    EXPECT_EQ(opened.number, 1);
 }
 
 // Pins a fault: the temporary name was the model's own with a suffix, so a model named
@@ -353,7 +497,7 @@ TEST_F(DocumentTest, TheLongestNameIsSavedThroughAShortHiddenTemporaryFileThatNo
     namespace fs = std::filesystem;
     const std::string name = std::string(251, 'n') + ".twk";
     std::ofstream(folder / name) << "old";
-    // A file a save that never ended left behind stays as it is.
+    // A file not named as a save names its new file stays as it is.
     std::ofstream(folder / ".saving-leftover") << "left";
     CNumberDocument document;
     document.SetPathName(PathOf(name.c_str()));
@@ -370,7 +514,7 @@ TEST_F(DocumentTest, TheLongestNameIsSavedThroughAShortHiddenTemporaryFileThatNo
     EXPECT_LE(temporaries[0].size(), 32u) << temporaries[0];
     EXPECT_EQ(temporaries[0].rfind(".saving-", 0), 0u) << temporaries[0];
     EXPECT_EQ(temporaries[0].find(".twk"), std::string::npos) << temporaries[0];
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 2);
+    EXPECT_EQ(EntryCount(folder), 2);
     EXPECT_EQ(ReadAll(folder / ".saving-leftover"), "left");
     CNumberDocument opened;
     ASSERT_TRUE(opened.OnOpenDocument(PathOf(name.c_str())));
@@ -397,7 +541,7 @@ TEST_F(DocumentTest, ANameTheFolderRefusesIsNamedInTheMessageAndSaveAsIsOfferedA
     ASSERT_EQ(boxes.calls.size(), 1u);
     EXPECT_EQ(boxes.calls[0].text, CString("Unable to save \"") + answers[0] +
                                        CString("\".\nIts folder takes no file of that name: File name too long"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(EntryCount(folder), 1);
 }
 
 TEST_F(DocumentTest, UpdateAllViewsTellsEveryViewButTheSender)
