@@ -73,7 +73,8 @@ bool IsAtSamePlace(const CVertex* a, const CVertex* b)
 // Whether no edge of the list the sink sums reached the vertex before. The vertex joined
 // the box of whichever list read its first edge; that edge is this list's when this list
 // took it. One no list took yet may have been read before the list began: the vertex is
-// taken as new, which is never wrong.
+// taken as new, which costs a widening and is never wrong, as the edge read now is the
+// list's.
 bool IsNewTo(const CMeshReadSink& sink, const CVertex& vertex)
 {
     return !vertex.HasEdges() || vertex.GetEdges().GetData()[0]->GetParent() != sink.GetHolder();
