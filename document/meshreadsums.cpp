@@ -41,7 +41,7 @@ CMeshReadSums* CMeshReadSums::Begin(const CComponent& component, std::size_t len
     const CRenderingOptions* options = model != nullptr ? model->GetRenderingOptions() : nullptr;
     const bool everyLine = options != nullptr && CEdge::GetLineLook(*options, true).widthAlong > 0.0 &&
                            CEdge::GetLineLook(*options, false).widthAlong > 0.0;
-    auto sums = std::make_unique<CMeshReadSums>(!everyLine);
+    auto sums = std::make_unique<CMeshReadSums>(!everyLine, &component);
     sums->m_changesAtBegin = g_listChanges;
     CMeshReadSums* made = sums.get();
     const auto found = std::find_if(g_kept->begin(), g_kept->end(),

@@ -47,7 +47,7 @@ public:
     // sums gathered before may no longer describe their lists.
     static void NoteListsChanged();
 
-    explicit CMeshReadSums(bool trianglesBox) : m_sink(trianglesBox) {}
+    CMeshReadSums(bool trianglesBox, const CEntity* holder) : m_sink(trianglesBox, holder) {}
 
     // What the read hands its faces and edges to while the list is read.
     [[nodiscard]] CMeshReadSink& GetSink() { return m_sink; }

@@ -70,6 +70,16 @@ bool IsAtSamePlace(const CVertex* a, const CVertex* b)
            AreEqualWithin(p.z, q.z, kLengthTolerance);
 }
 
+// Whether no edge of the list the sink sums reached the vertex before. The vertex joined
+// the box of whichever list read its first edge; that edge is this list's when this list
+// took it. One no list took yet may have been read before the list began: the vertex is
+// taken as new, which costs a widening and is never wrong, as the edge read now is the
+// list's.
+bool IsNewTo(const CMeshReadSink& sink, const CVertex& vertex)
+{
+    return !vertex.HasEdges() || vertex.GetEdges().GetData()[0]->GetParent() != sink.GetHolder();
+}
+
 } // namespace
 
 CEdge::CEdge() = default;
@@ -128,7 +138,7 @@ void CEdge::ReadRecord(CArchive& ar)
     }
     CMeshReadSink* sink = CMeshReadSink::Current();
     if (sink != nullptr) {
-        sink->EdgeRead(m_start->GetPosition(), m_end->GetPosition(), !m_start->HasEdges(), !m_end->HasEdges());
+        sink->EdgeRead(m_start->GetPosition(), m_end->GetPosition(), IsNewTo(*sink, *m_start), IsNewTo(*sink, *m_end));
     }
     m_start->AddEdge(this, false);
     m_end->AddEdge(this, false);

@@ -9,9 +9,9 @@
 //
 // The read calls it for each of millions of faces and edges, so it does no more than the
 // sums need: a bound of a triangle's area and of its box's diagonal come from what its
-// convexity test worked out, an end joins the box with the first edge read to it, and a
-// number past what a sum holds shows in the sum at the end instead of being checked each
-// time.
+// convexity test worked out, an end joins the box unless an edge of the list reached it
+// first, and a number past what a sum holds shows in the sum at the end instead of being
+// checked each time.
 
 #include <algorithm>
 #include <cmath>
@@ -23,14 +23,18 @@
 #include "foundation/tolerance.h"
 #include "foundation/vector3d.h"
 
+class CEntity;
 class CFace;
 
 class CMeshReadSink
 {
 public:
     // The box of the triangles' corners is kept only when asked: where every edge's line
-    // is drawn, the edges' ends make the box the count weighs faces and lines in.
-    explicit CMeshReadSink(bool trianglesBox) : m_keepsTrianglesBox(trianglesBox) {}
+    // is drawn, the edges' ends make the box the count weighs faces and lines in. The
+    // holder is the component whose list is read.
+    CMeshReadSink(bool trianglesBox, const CEntity* holder) : m_keepsTrianglesBox(trianglesBox), m_holder(holder)
+    {
+    }
 
     // A face whose one loop is an outer convex triangle through the corners, with what
     // its convexity test found: the turn at its first corner (twice its area along its
@@ -53,7 +57,8 @@ public:
     }
     // Any other face: its loops are read whole.
     void FaceRead(const CFace& face) { m_otherFaces.push_back(&face); }
-    // An edge between the points; an end that no edge read before reached is new.
+    // An edge between the points; an end is new unless an edge of the list reached it
+    // before.
     void EdgeRead(const CPoint3d& p, const CPoint3d& q, bool newStart, bool newEnd)
     {
         ++m_edges;
@@ -76,6 +81,7 @@ public:
         return m_triangles == 0 ? 0.0 : 0.5 * m_turns / std::sqrt(m_leastSquaredNormal);
     }
     [[nodiscard]] double GetTriangleDiagonals() const { return m_diagonals; }
+    [[nodiscard]] const CEntity* GetHolder() const { return m_holder; }
     [[nodiscard]] bool KeepsTrianglesBox() const { return m_keepsTrianglesBox; }
     [[nodiscard]] const CBoundingBox3d& GetTrianglesBox() const { return m_trianglesBox; }
     [[nodiscard]] const std::vector<const CFace*>& GetOtherFaces() const { return m_otherFaces; }
@@ -109,6 +115,7 @@ private:
     static inline thread_local CMeshReadSink* s_current = nullptr;
 
     bool m_keepsTrianglesBox;
+    const CEntity* m_holder;
     std::uint64_t m_triangles = 0;
     double m_turns = 0.0;
     double m_leastSquaredNormal = kUnbounded;

@@ -8,6 +8,7 @@
 #include "model/vertex.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/modelfiles.h"
+#include "samplegen/placing.h"
 #include "tests/document/modelfiletestsupport.h"
 
 using modelfiletest::OwnedModel;
@@ -24,10 +25,11 @@ protected:
 };
 
 // A grid long enough to be counted apart (its list of faces and edges), written with the
-// settings given; with a free edge reaching beyond the faces when asked. A heavy grid's
+// settings given; with a free edge reaching beyond the faces when asked, which ends where
+// an edge of a definition, written before the grid, also ends when sharedEnd. A heavy grid's
 // lines are jittered, extended and ticked as far as settings go, a profile's 100 pixels
 // wide.
-ModelBytes GridFile(bool profiles, int renderMode, bool freeEdge, int heavyTriangles = 0)
+ModelBytes GridFile(bool profiles, int renderMode, bool freeEdge, int heavyTriangles = 0, bool sharedEnd = false)
 {
     OwnedModel made;
     BuildGridModel(*made, heavyTriangles > 0 ? heavyTriangles : 30000);
@@ -43,10 +45,15 @@ ModelBytes GridFile(bool profiles, int renderMode, bool freeEdge, int heavyTrian
     made->GetRenderingOptions()->SetDrawProfiles(profiles);
     made->GetRenderingOptions()->SetRenderMode(renderMode);
     made->GetRenderingOptions()->SetDisplayEdges(0);
+    const CurrentModelScope scope(&made.Get());
     if (freeEdge) {
-        const CurrentModelScope scope(&made.Get());
         made->GetRootComponent()->Add(
             new CEdge(new CVertex(CPoint3d(-50, -50, 0)), new CVertex(CPoint3d(-50, -50, 40)), false));
+    }
+    if (sharedEnd) {
+        auto* shared = new CVertex(CPoint3d(5000, 0, 0));
+        AddDefinition(*made, "Post")->Add(new CEdge(shared, new CVertex(CPoint3d(5000, 0, 10)), false));
+        made->GetRootComponent()->Add(new CEdge(new CVertex(CPoint3d(-1, 0, 0)), shared, false));
     }
     return WriteModelBytes(*made, kSaveFormat5000);
 }
@@ -136,4 +143,16 @@ TEST_F(MeshReadSumsTest, AModelTheSumsPutPastHalfTheLimitIsCountedByTheWalk)
     // Every line weighed as a profile, as the sums weigh them.
     shown.other = shown.profile;
     EXPECT_GT(CDrawingWork::Count(root, false, shown), CDrawingWork::kBudget / 2);
+}
+
+// Pins a fault: a free edge of the list ending where a definition's edge, read first,
+// ends was left out of the bounds the read handed the list, and the far plane cut it.
+TEST_F(MeshReadSumsTest, AnEndAnotherListReachedFirstIsWithinTheBoundsTheReadHandsTheList)
+{
+    // Every line drawn alike, or none drawn.
+    for (const int renderMode : {1, 2}) {
+        SCOPED_TRACE(renderMode);
+        const auto [read, walked] = ReadAndWalked(GridFile(false, renderMode, false, 0, true));
+        EXPECT_GE(read, walked);
+    }
 }
