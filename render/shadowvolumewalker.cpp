@@ -184,7 +184,13 @@ void CShadowVolumeWalker::Walk(CComponent& root)
 
 bool CShadowVolumeWalker::IsAbandoned()
 {
-    return (++m_polls & kPollMask) == 0 && m_view->IsFrameAbandoned();
+    if ((++m_polls & kPollMask) != 0) {
+        return false;
+    }
+    // The classifying and counting walks charge the meter nothing, so it would not look
+    // for input while they run: a key or a quit would wait for them over a large model.
+    CFrameMeter::LookForInputNow();
+    return m_view->IsFrameAbandoned();
 }
 
 int CShadowVolumeWalker::GetShadowClass(ITarnisView* view, const CFace& face, const CVector3d& light,
@@ -286,6 +292,9 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
                              !m_context.countEyeInside && component.IsClosedSolid();
     const std::vector<CDrawingElement*>& entities = component.GetEntityList();
     for (CDrawingElement* entity : entities) {
+        if (IsAbandoned()) {
+            break;
+        }
         if (entity->GetTypeId() == kTypeFace) {
             auto* face = static_cast<CFace*>(entity);
             const int shadowClass = ClassifyFace(*face, t);
@@ -294,6 +303,9 @@ void CShadowVolumeWalker::WalkComponent(CComponent& component, const CTransforma
         }
     }
     for (CDrawingElement* entity : entities) {
+        if (IsAbandoned()) {
+            break;
+        }
         if (entity->GetTypeId() == kTypeFace && entity->IsShown(m_view)) {
             CTerminatorFaces::Classify(static_cast<CFace&>(*entity), t, m_context.light);
         }
