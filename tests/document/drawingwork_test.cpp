@@ -312,10 +312,10 @@ std::uint64_t CountStacked(const CTransformation& shape, int copies, bool square
     return work;
 }
 
-// Each face of a copy weighs the area its placement gives it, never less: posts, slabs and
-// stacks placed stretched weigh about what the same shapes made so weigh. Pins two faults:
-// a copy weighed its two largest stretches' product on every face, so 2,000 squares each
-// stretched along its normal were refused; copies too large for the count were admitted.
+// Regression: every face weighed its copy's two largest stretches' product (2,000 squares
+// stretched along their normal were refused) and copies too large to weigh were admitted.
+// Posts, slabs and stacks placed stretched weigh about what the same shapes made so weigh,
+// never less, on one, two and eight threads.
 TEST(DrawingWorkTest, EachFaceOfACopyWeighsTheAreaItsPlacementGivesIt)
 {
     for (const CVector3d& stretch : {CVector3d(1, 1, 100), CVector3d(1, 1, 1000), CVector3d(100, 100, 0.1)}) {
