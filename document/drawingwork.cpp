@@ -51,19 +51,131 @@ std::uint64_t AddWork(std::uint64_t a, std::uint64_t b)
     return std::min(a + b, kCounted);
 }
 
+// An amount that a placement changes by the ways it lies: an area, or a length. Kept
+// whole and as it lies along each axis (an area's shadow on the plane across the axis, a
+// length's run along it), so that what the placement does to each axis bounds what it
+// makes of the whole: a square stretched along its normal keeps its area, and a box
+// flattened keeps its thin sides thin.
+struct Spread
+{
+    double whole = 0.0;
+    std::array<double, 3> along = {};
+
+    // An amount where which way it lies is not kept: as much along every axis.
+    static Spread EveryWay(double amount) { return {amount, {amount, amount, amount}}; }
+    // An amount lying along a direction of that length (an area: across its normal).
+    static Spread Along(double amount, const CVector3d& direction, double length)
+    {
+        const double share = amount / length;
+        return {amount,
+                {share * std::fabs(direction.x), share * std::fabs(direction.y), share * std::fabs(direction.z)}};
+    }
+    [[nodiscard]] bool IsFinite() const
+    {
+        return std::isfinite(whole) && std::isfinite(along[0]) && std::isfinite(along[1]) && std::isfinite(along[2]);
+    }
+    [[nodiscard]] Spread operator*(double factor) const
+    {
+        return {whole * factor, {along[0] * factor, along[1] * factor, along[2] * factor}};
+    }
+    Spread& operator+=(const Spread& other)
+    {
+        whole += other.whole;
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            along[axis] += other.along[axis];
+        }
+        return *this;
+    }
+    [[nodiscard]] Spread operator+(const Spread& other) const
+    {
+        Spread sum = *this;
+        return sum += other;
+    }
+};
+
+// No less than either, along every axis too.
+Spread Thickest(const Spread& a, const Spread& b)
+{
+    return {std::max(a.whole, b.whole),
+            {std::max(a.along[0], b.along[0]), std::max(a.along[1], b.along[1]), std::max(a.along[2], b.along[2])}};
+}
+
+// What a placement makes of lengths, or of areas: where a unit along each axis goes (the
+// image of the axis, or of the unit square across it), and the most anything grows by.
+// Any amount grows no more than by that most, nor than the sum of what its runs along
+// the axes become, each by its axis's image: exact for a stretch along the axes.
+class Stretching
+{
+public:
+    Stretching(const std::array<CVector3d, 3>& images, double most) : m_most(most)
+    {
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            const CVector3d& image = images[axis];
+            m_reach[0][axis] = std::fabs(image.x);
+            m_reach[1][axis] = std::fabs(image.y);
+            m_reach[2][axis] = std::fabs(image.z);
+            m_length[axis] = image.GetLength();
+        }
+    }
+
+    // Every number finite (none is negative, so their sum is finite only then): a placement
+    // too large for them is one the count cannot weigh.
+    [[nodiscard]] bool Holds() const
+    {
+        double sum = m_most;
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            sum += m_length[axis] + m_reach[0][axis] + m_reach[1][axis] + m_reach[2][axis];
+        }
+        return std::isfinite(sum);
+    }
+
+    [[nodiscard]] Spread Of(const Spread& amount) const
+    {
+        Spread result;
+        double runs = 0.0;
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+            runs += amount.along[axis] * m_length[axis];
+            for (std::size_t to = 0; to < 3; ++to) {
+                result.along[to] += m_reach[to][axis] * amount.along[axis];
+            }
+        }
+        result.whole = std::min(amount.whole * m_most, runs);
+        return result;
+    }
+
+private:
+    std::array<std::array<double, 3>, 3> m_reach = {};
+    std::array<double, 3> m_length = {};
+    double m_most = 0.0;
+};
+
 // What a frame charges along lengths on the screen, as lengths in the model times the
 // filled pixels that each pixel of them costs: the lines' pixels and steps, which the
 // rasteriser's threads share, and the screen tiles the faces' triangles are set up in,
 // which the drawing thread pays however many threads fill. A line keeps its width in
 // pixels and a triangle sets up in every tile it reaches however small a copy is drawn,
 // so both shrink only with a copy's lengths.
+struct StrokeLengths
+{
+    Spread lines;
+    Spread setups;
+
+    [[nodiscard]] bool Counts() const { return lines.whole > 0.0 || setups.whole > 0.0; }
+    StrokeLengths& operator+=(const StrokeLengths& other)
+    {
+        lines += other.lines;
+        setups += other.setups;
+        return *this;
+    }
+};
+
+// How often the strokes fill the view.
 struct Strokes
 {
     double lines = 0.0;
     double setups = 0.0;
 
     [[nodiscard]] bool Counts() const { return lines > 0.0 || setups > 0.0; }
-    [[nodiscard]] Strokes operator*(double stretch) const { return {lines * stretch, setups * stretch}; }
     Strokes& operator+=(const Strokes& other)
     {
         lines += other.lines;
@@ -83,17 +195,17 @@ Strokes Thickest(const Strokes& a, const Strokes& b)
 struct Tally
 {
     std::uint64_t work = 0;
-    double coverage = 0.0;
+    Spread coverage;
     // How often its layers cover the view there, each counted as filled: what a copy of
     // it drawn over an equal copy has the depth test reject.
-    double layers = 0.0;
+    Spread layers;
     CBoundingBox3d box;
     // Some face shows a material one sees through, or takes the placement's material.
     bool seeThrough = false;
     bool inherits = false;
     // The strokes' lengths, and how often they would fill the view where the
     // component's strokes are drawn thickest.
-    Strokes strokeLength;
+    StrokeLengths strokeLength;
     Strokes strokeCoverage;
     // Its faces' cuts and its content's, at every path: what they would cost were the
     // cuts not kept. The work above leaves them out.
@@ -109,22 +221,22 @@ struct Sum
     std::uint64_t cut = 0;
     std::uint64_t kept = 0;
     std::uint64_t placedCuts = 0;
-    double area = 0.0;
-    double layerArea = 0.0;
+    Spread area;
+    Spread layerArea;
     CBoundingBox3d ownBox;
     // The box of its faces and edges, drawn or not: its bounds but for its other entities.
     CBoundingBox3d meshBox;
     // What goes to both boxes, its faces' and its drawn edges', added to them once its
     // walk is done (CloseBoxes): a box is the same whatever order its points come in.
     CBoundingBox3d walkedBox;
-    double placedFill = 0.0;
-    double placedLayers = 0.0;
+    Spread placedFill;
+    Spread placedLayers;
     CBoundingBox3d placedBox;
     std::size_t placements = 0;
     bool seeThrough = false;
     bool inherits = false;
-    Strokes strokeLength;
-    Strokes placedStrokeLength;
+    StrokeLengths strokeLength;
+    StrokeLengths placedStrokeLength;
 };
 
 // A layer drawn exactly over an equal one before it (a face in the plane and the box of
@@ -171,13 +283,13 @@ double HalfSurface(const CBoundingBox3d& box)
 }
 
 // How often the fill covers the box; damaged numbers from a file count none.
-double CoverageOf(double fill, const CBoundingBox3d& box)
+Spread CoverageOf(const Spread& fill, const CBoundingBox3d& box)
 {
     if (box.IsEmpty()) {
-        return 0.0;
+        return {};
     }
-    const double coverage = fill / HalfSurface(box);
-    return std::isfinite(coverage) && coverage > 0.0 ? coverage : 0.0;
+    const Spread coverage = fill * (1.0 / HalfSurface(box));
+    return coverage.IsFinite() && coverage.whole > 0.0 ? coverage : Spread{};
 }
 
 // How often strokes of that length (times the pixels each pixel of it costs) fill the
@@ -195,20 +307,20 @@ double StrokeCoverageOf(double length, const CBoundingBox3d& box)
     return std::isfinite(coverage) && coverage > 0.0 ? coverage : 0.0;
 }
 
-Strokes StrokeCoverageOf(const Strokes& length, const CBoundingBox3d& box)
+Strokes StrokeCoverageOf(const StrokeLengths& length, const CBoundingBox3d& box)
 {
-    return {StrokeCoverageOf(length.lines, box), StrokeCoverageOf(length.setups, box)};
+    return {StrokeCoverageOf(length.lines.whole, box), StrokeCoverageOf(length.setups.whole, box)};
 }
 
 // Damaged numbers from a file count no area rather than all of it.
-void AddArea(double& sum, double area)
+void AddArea(Spread& sum, const Spread& area)
 {
-    if (std::isfinite(area) && area > 0.0) {
+    if (area.IsFinite() && area.whole > 0.0) {
         sum += area;
     }
 }
 
-void AddStrokes(Strokes& sum, const Strokes& strokes)
+void AddStrokes(StrokeLengths& sum, const StrokeLengths& strokes)
 {
     AddArea(sum.lines, strokes.lines);
     AddArea(sum.setups, strokes.setups);
@@ -242,19 +354,22 @@ constexpr double kSetupPerPixel =
 // cuts a face into pieces along its length and each piece into triangles from side to
 // side, as wide as the face is across on average; those between neighbouring corners (of
 // holes, lying straight between theirs, added at crossings) reach about as far as the
-// loops run. An estimate measured against frames, never more than a fan's.
-double SetupLength(const CFace& face, const CFace::SWeight& weight, double area, const CBoundingBox3d& box)
+// loops run. An estimate measured against frames, never more than a fan's. Each reach
+// runs along an axis no further than the box does: it lies as the box's diagonal.
+Spread SetupLength(const CFace& face, const CFace::SWeight& weight, double area, const CBoundingBox3d& box)
 {
     const double x = box.xmax - box.xmin;
     const double y = box.ymax - box.ymin;
     const double z = box.zmax - box.zmin;
-    const auto triangles = static_cast<double>(weight.triangles);
-    const double fan = triangles * std::sqrt(x * x + y * y + z * z);
-    if (weight.cut == 0) {
-        return fan * kSetupPerPixel;
+    const double diagonal = std::sqrt(x * x + y * y + z * z);
+    if (!(diagonal > 0.0)) {
+        return {};
     }
-    const double across = area / std::max({x, y, z});
-    return std::min(fan, triangles * across + LoopsLength(face)) * kSetupPerPixel;
+    const auto triangles = static_cast<double>(weight.triangles);
+    const double fan = triangles * diagonal;
+    const double length =
+        weight.cut == 0 ? fan : std::min(fan, triangles * area / std::max({x, y, z}) + LoopsLength(face));
+    return Spread::Along(length * kSetupPerPixel, CVector3d(x, y, z), diagonal);
 }
 
 // Openings are cut by glued instances, which only the relationships of the face's
@@ -316,16 +431,19 @@ double FaceArea(const CFace& face, bool openings, CBoundingBox3d& box)
 
 // What the face adds to the fill once its loops' area and its box are known: its area, or
 // the share of it that a layer over an equal one costs (its first two corners, a and b,
-// tell the layer; none where missing); its triangles' setups go to the strokes.
-double LayerFill(const CComponent& component, const CFace& face, const CFace::SWeight& weight, double loops,
+// tell the layer; none where missing), lying across its normal; its triangles' setups go
+// to the strokes.
+Spread LayerFill(const CComponent& component, const CFace& face, const CFace::SWeight& weight, double loops,
                  const CBoundingBox3d& box, const CPoint3d* a, const CPoint3d* b, Sum& sum, FaceLayers& layers)
 {
     // A flat face covers its box at most once seen from anywhere: a corner moved far
     // beyond the extents, which the box leaves out, does not make it cover more.
-    const double area = box.IsEmpty() ? 0.0 : std::min(loops, HalfSurface(box));
+    const double flat = box.IsEmpty() ? 0.0 : std::min(loops, HalfSurface(box));
     if (!box.IsEmpty()) {
-        AddArea(sum.strokeLength.setups, SetupLength(face, weight, area, box));
+        AddArea(sum.strokeLength.setups, SetupLength(face, weight, flat, box));
     }
+    const CUnitVector3d normal = face.GetNormal();
+    const Spread area = Spread::Along(flat, CVector3d(normal), NormalLength(normal));
     AddArea(sum.layerArea, area);
     const bool seeThrough = SeenThrough(face.GetMaterial()) || SeenThrough(face.GetBackMaterial());
     sum.seeThrough = sum.seeThrough || seeThrough;
@@ -333,7 +451,6 @@ double LayerFill(const CComponent& component, const CFace& face, const CFace::SW
     if (seeThrough || box.IsEmpty() || a == nullptr || b == nullptr) {
         return area;
     }
-    const CUnitVector3d normal = face.GetNormal();
     const FaceLayers::Key key{Word(&component), Word(a->x),     Word(a->y),     Word(a->z),     Word(b->x),
                               Word(b->y),       Word(b->z),     Word(normal.x), Word(normal.y), Word(normal.z),
                               Word(box.xmin),   Word(box.xmax), Word(box.ymin), Word(box.ymax), Word(box.zmin),
@@ -343,7 +460,7 @@ double LayerFill(const CComponent& component, const CFace& face, const CFace::SW
 
 // The same for any face, its area and box walked along its loops: the box is its
 // extents, so it goes to the bounds too.
-double FaceFill(const CComponent& component, const CFace& face, const CFace::SWeight& weight, bool openings,
+Spread FaceFill(const CComponent& component, const CFace& face, const CFace::SWeight& weight, bool openings,
                 Sum& sum, FaceLayers& layers)
 {
     CBoundingBox3d box;
@@ -393,8 +510,10 @@ void AddLine(Sum& sum, const CEdge& edge, const CDrawingWork::Shown& shown)
     const CPoint3d& q = end->GetPosition();
     // CPoint3d::Distance, without its two calls.
     const double squared = (p - q).GetLengthSquared();
-    const double length = squared <= kZeroLengthSquared ? 0.0 : std::sqrt(squared);
-    AddArea(sum.strokeLength.lines, length * look.widthAlong * kLineCharge);
+    if (squared > kZeroLengthSquared) {
+        const double length = std::sqrt(squared);
+        AddArea(sum.strokeLength.lines, Spread::Along(length * look.widthAlong * kLineCharge, q - p, length));
+    }
     sum.walkedBox.Add(p);
     sum.walkedBox.Add(q);
 }
@@ -494,7 +613,7 @@ void AddFace(Sum& sum, const CComponent& component, const CFace& face, bool shad
     }
     sum.work = AddWork(sum.work, BoxSortWork(face, records, shown));
     if (shadows && shown.sunReach > 0.0 && face.CastsShadows()) {
-        AddArea(sum.area, VolumeArea(face, shown, sum.ownBox));
+        AddArea(sum.area, Spread::EveryWay(VolumeArea(face, shown, sum.ownBox)));
     }
 }
 
@@ -530,12 +649,24 @@ void CloseBoxes(Sum& sum)
 // and the same for its layers.
 struct Copy
 {
-    double fill = 0.0;
-    double layers = 0.0;
+    Spread fill;
+    Spread layers;
     CBoundingBox3d box;
-    Strokes strokeLength;
+    StrokeLengths strokeLength;
     Strokes strokeCoverage;
+    // Placed so large that the count cannot weigh it.
+    bool beyond = false;
 };
+
+// A placement that moves its copy without turning or stretching it, as most do: its faces
+// and lines stay as they are.
+bool OnlyMoves(const CTransformation& transform)
+{
+    const double* matrix = transform.GetMatrix();
+    return transform.GetScale() == 1.0 && matrix[0] == 1.0 && matrix[4] == 1.0 && matrix[8] == 1.0 &&
+           matrix[1] == 0.0 && matrix[2] == 0.0 && matrix[3] == 0.0 && matrix[5] == 0.0 && matrix[6] == 0.0 &&
+           matrix[7] == 0.0;
+}
 
 Copy Placed(const CDrawingElement& entity, const Tally& placed)
 {
@@ -543,19 +674,41 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
         return {};
     }
     const double surface = HalfSurface(placed.box);
+    const Spread fill = placed.coverage * surface;
+    const Spread layers = placed.layers * surface;
     const auto* instance = dynamic_cast<const CComponentInstance*>(&entity);
     if (instance == nullptr) {
-        return {placed.coverage * surface, placed.layers * surface, placed.box, placed.strokeLength,
-                placed.strokeCoverage};
+        return {fill, layers, placed.box, placed.strokeLength, placed.strokeCoverage};
     }
     const CTransformation& transform = instance->GetTransform();
-    // No flat face of the copy covers more than its own area stretched by the two largest
-    // stretches, however it lies: a post stretched along one axis covers as much more as
-    // its long sides do, not as the square of its length.
+    if (OnlyMoves(transform)) {
+        return {fill, layers, transform * placed.box, placed.strokeLength, placed.strokeCoverage};
+    }
+    // Each face of the copy covers its area as the placement turns the plane across its
+    // normal (the image of the unit square there), no more than by the two largest
+    // stretches however it lies: a post stretched along one axis covers as much more as
+    // its long sides do, a square stretched along its normal as much as before. Lines and
+    // the triangles' reach grow as the lengths along them do.
     const CVector3d stretches = transform.GetStretches();
-    const double scaled = surface * stretches.x * stretches.y;
-    return {placed.coverage * scaled, placed.layers * scaled, transform * placed.box,
-            placed.strokeLength * stretches.x, placed.strokeCoverage};
+    const std::array<CVector3d, 3> axes = {transform * CVector3d(1.0, 0.0, 0.0), transform * CVector3d(0.0, 1.0, 0.0),
+                                           transform * CVector3d(0.0, 0.0, 1.0)};
+    const Stretching lengths(axes, stretches.x);
+    const Stretching areas(
+        {axes[1].CrossProduct(axes[2]), axes[2].CrossProduct(axes[0]), axes[0].CrossProduct(axes[1])},
+        stretches.x * stretches.y);
+    Copy copy{areas.Of(fill),
+              areas.Of(layers),
+              transform * placed.box,
+              {lengths.Of(placed.strokeLength.lines), lengths.Of(placed.strokeLength.setups)},
+              {}};
+    // A copy stretched more one way than another covers its box with its strokes as they
+    // grow, which may be thicker than they lay in the component's own box.
+    copy.strokeCoverage = Thickest(placed.strokeCoverage, StrokeCoverageOf(copy.strokeLength, copy.box));
+    const bool weighed = copy.fill.IsFinite() && copy.layers.IsFinite() && copy.strokeLength.lines.IsFinite() &&
+                         copy.strokeLength.setups.IsFinite();
+    const bool counts = fill.whole > 0.0 || layers.whole > 0.0 || placed.strokeLength.Counts();
+    copy.beyond = counts && (!lengths.Holds() || !areas.Holds() || !weighed);
+    return copy;
 }
 
 // Whether the copy shows a material one sees through: its own faces', or the
@@ -570,6 +723,9 @@ void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed, boo
     sum.work = AddWork(sum.work, AddWork(entity.GetDrawingWeight(shadows), placed.work));
     sum.placedCuts = AddWork(sum.placedCuts, placed.cuts);
     const Copy copy = Placed(entity, placed);
+    if (copy.beyond) {
+        sum.work = kCounted;
+    }
     AddArea(sum.placedFill, copy.fill);
     AddArea(sum.placedLayers, copy.layers);
     AddStrokes(sum.placedStrokeLength, copy.strokeLength);
@@ -641,10 +797,10 @@ std::size_t HashOf(const CellKey& key)
 // How often the copies in a cell fill the view, and how often their layers cover it.
 struct Thickness
 {
-    double coverage = 0.0;
-    double layers = 0.0;
+    Spread coverage;
+    Spread layers;
 
-    [[nodiscard]] bool Counts() const { return layers > 0.0; }
+    [[nodiscard]] bool Counts() const { return layers.whole > 0.0; }
     Thickness& operator+=(const Thickness& other)
     {
         coverage += other.coverage;
@@ -714,12 +870,12 @@ private:
 struct Stack
 {
     Thickness thickest;
-    double fill = 0.0;
+    Spread fill;
     // How often the copies' strokes fill the view where they are drawn thickest.
     Strokes strokes;
 };
 
-Thickness ThicknessOf(double fill, double layers, const CBoundingBox3d& box)
+Thickness ThicknessOf(const Spread& fill, const Spread& layers, const CBoundingBox3d& box)
 {
     return {CoverageOf(fill, box), CoverageOf(layers, box)};
 }
@@ -745,7 +901,7 @@ Stack ThickestStack(const CComponent& component, const Sum& sum, const CountedMa
                     StackCells<Thickness>& cells, StackCells<Strokes>* strokeCells, CopyLayers& layers)
 {
     cells.Reset(sum.placements + 1);
-    Stack stack{cells.Add(sum.ownBox, ThicknessOf(sum.area, sum.layerArea, sum.ownBox)), 0.0, {}};
+    Stack stack{cells.Add(sum.ownBox, ThicknessOf(sum.area, sum.layerArea, sum.ownBox)), {}, {}};
     if (strokeCells != nullptr) {
         strokeCells->Reset(sum.placements + 1);
         stack.strokes = strokeCells->Add(sum.ownBox, StrokeCoverageOf(sum.strokeLength, sum.ownBox));
@@ -760,8 +916,8 @@ Stack ThickestStack(const CComponent& component, const Sum& sum, const CountedMa
         }
         AddArea(stack.fill, copy.fill);
         const Thickness cell = cells.Add(copy.box, ThicknessOf(copy.fill, copy.layers, copy.box));
-        stack.thickest.coverage = std::max(stack.thickest.coverage, cell.coverage);
-        stack.thickest.layers = std::max(stack.thickest.layers, cell.layers);
+        stack.thickest.coverage = Thickest(stack.thickest.coverage, cell.coverage);
+        stack.thickest.layers = Thickest(stack.thickest.layers, cell.layers);
     });
     return stack;
 }
@@ -769,7 +925,7 @@ Stack ThickestStack(const CComponent& component, const Sum& sum, const CountedMa
 Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& counted, StackCells<Thickness>& cells,
              StackCells<Strokes>& strokeCells, CopyLayers& layers)
 {
-    Tally tally{sum.work, 0.0, 0.0, sum.ownBox, sum.seeThrough, sum.inherits, {}, {}};
+    Tally tally{sum.work, {}, {}, sum.ownBox, sum.seeThrough, sum.inherits, {}, {}};
     tally.box.Add(sum.placedBox);
     tally.cuts = AddWork(sum.cut, sum.placedCuts);
     tally.layers = CoverageOf(sum.layerArea + sum.placedLayers, tally.box);
@@ -779,8 +935,8 @@ Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& coun
     if (sum.placements > 1) {
         const bool strokes = tally.strokeLength.Counts();
         const Stack stack = ThickestStack(component, sum, counted, cells, strokes ? &strokeCells : nullptr, layers);
-        tally.coverage = std::max(CoverageOf(sum.area + stack.fill, tally.box), stack.thickest.coverage);
-        tally.layers = std::max(tally.layers, stack.thickest.layers);
+        tally.coverage = Thickest(CoverageOf(sum.area + stack.fill, tally.box), stack.thickest.coverage);
+        tally.layers = Thickest(tally.layers, stack.thickest.layers);
         tally.strokeCoverage = Thickest(tally.strokeCoverage, stack.strokes);
     } else {
         tally.coverage = CoverageOf(sum.area + sum.placedFill, tally.box);
@@ -1025,15 +1181,17 @@ bool SumFromRead(const CComponent& component, bool shadows, const CDrawingWork::
     // Counted no further than the budget: the products stay far from overflowing.
     sum.work = AddWork(sum.work, std::min(read.GetTriangleCount(), kCounted) * perTriangle);
     sum.work = AddWork(sum.work, std::min(read.GetEdgeCount(), kCounted) * perEdge);
-    const double area = read.GetTriangleArea();
+    // Which way the triangles and edges lie is not summed: as much along every axis, which
+    // a placement stretches no less than the walk's faces and lines.
+    const Spread area = Spread::EveryWay(read.GetTriangleArea());
     sum.area += area;
     sum.layerArea += area;
-    AddArea(sum.strokeLength.setups, read.GetTriangleDiagonals() * kSetupPerPixel);
+    AddArea(sum.strokeLength.setups, Spread::EveryWay(read.GetTriangleDiagonals() * kSetupPerPixel));
     sum.ownBox.Add(allDrawn ? read.GetEdgesBox() : read.GetTrianglesBox());
     sum.meshBox.Add(read.GetEdgesBox());
     sum.meshBox.Add(read.GetTrianglesBox());
     if (drawn) {
-        AddArea(sum.strokeLength.lines, read.GetEdgeLengths() * look.widthAlong * kLineCharge);
+        AddArea(sum.strokeLength.lines, Spread::EveryWay(read.GetEdgeLengths() * look.widthAlong * kLineCharge));
     }
     // Any material the list shows may be a face's.
     for (const CMaterial* material : sums->GetMaterials()) {
@@ -1159,7 +1317,7 @@ std::uint64_t WorkOf(const Tally& tally)
 {
     // The pixels are shared among the rasteriser's threads, as a frame charges them; the
     // triangles' setups are the drawing thread's.
-    const double shared = (tally.coverage + tally.strokeCoverage.lines) / CFrameMeter::GetRasterSpeed();
+    const double shared = (tally.coverage.whole + tally.strokeCoverage.lines) / CFrameMeter::GetRasterSpeed();
     const double fill = (shared + tally.strokeCoverage.setups) * static_cast<double>(CDrawingWork::kCoverageCost);
     const auto fillWork = fill < static_cast<double>(kCounted) ? static_cast<std::uint64_t>(fill) : kCounted;
     return AddWork(tally.work, fillWork);

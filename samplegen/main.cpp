@@ -37,9 +37,13 @@
 //   glimra_samplegen --farfill N <folder>  N stacked squares and a tiny face far away
 //   glimra_samplegen --sharedring N <folder>
 //                                          N faces bounded by one ring of 2,000 edges
-//   glimra_samplegen --stretched SX SY SZ <folder>
+//   glimra_samplegen --stretched SX SY SZ [--stacked N [--squares] [--made]] <folder>
 //                                          64 unit boxes side by side, each placed
-//                                          stretched by SX, SY and SZ along its axes
+//                                          stretched by SX, SY and SZ along its axes; with
+//                                          --stacked, N of them each 0.001 above the last
+//                                          (unit squares facing up with --squares; made in
+//                                          the stretched shape and placed as they are with
+//                                          --made)
 //   glimra_samplegen --facesfirstring N <folder>
 //                                          N faces over one ring of 10 edges, the faces
 //                                          listed before the edges
@@ -135,7 +139,7 @@ int Usage()
                          " | --polylines COUNT POINTS"
                          " | --farfill SQUARES"
                          " | --sharedring FACES"
-                         " | --stretched SX SY SZ"
+                         " | --stretched SX SY SZ [--stacked COUNT [--squares] [--made]]"
                          " | --facesfirstring FACES"
                          " | --faceshape NAME SIZE [--placed COUNT]"
                          " | --xraydiscs COUNT CORNERS"
@@ -185,12 +189,13 @@ int ReadCount(const char* text)
     return *end != '\0' || value < 1 || value > 100000000 ? -1 : static_cast<int>(value);
 }
 
-// A stretch of --stretched: a number from 1e-3 to 1e4; 0 for any other text.
+// A stretch of --stretched: a number from 1e-3 to 1e300 (copies too large for the count to
+// weigh among them); 0 for any other text.
 double ReadStretch(const char* text)
 {
     char* end = nullptr;
     const double value = std::strtod(text, &end);
-    return *end != '\0' || !(value >= 1e-3 && value <= 1e4) ? 0.0 : value;
+    return *end != '\0' || !(value >= 1e-3 && value <= 1e300) ? 0.0 : value;
 }
 
 // How many of --materials are drawn; 0 for all.
@@ -203,6 +208,11 @@ int g_placements = 0;
 int g_profileWidth = 0;
 // Whether --shortedges are jittered with end ticks.
 bool g_jitter = false;
+// How many --stretched shapes are stacked; 0 for 64 boxes side by side. Whether they are
+// squares, and whether they are made stretched and placed as they are.
+int g_stacked = 0;
+bool g_squares = false;
+bool g_made = false;
 
 void BuildMaterials(CTarnwickModel& model, int count)
 {
@@ -310,6 +320,15 @@ int main(int argc, char** argv)
             }
         } else if (argument == "--jitter" && !g_jitter) {
             g_jitter = true;
+        } else if (argument == "--stacked" && g_stacked == 0 && i + 1 < argc) {
+            g_stacked = ReadCount(argv[++i]);
+            if (g_stacked < 0) {
+                return Usage();
+            }
+        } else if (argument == "--squares" && !g_squares) {
+            g_squares = true;
+        } else if (argument == "--made" && !g_made) {
+            g_made = true;
         } else if (const auto* asked2 = std::find_if(std::begin(pairs), std::end(pairs),
                                                      [&](const auto& p) { return argument == p.option; });
                    asked2 != std::end(pairs) && count < 0 && i + 2 < argc) {
@@ -343,7 +362,7 @@ int main(int argc, char** argv)
             return Usage();
         }
     }
-    if (folder.empty()) {
+    if (folder.empty() || ((g_squares || g_made) && g_stacked == 0) || (g_stacked > 0 && stretchText.empty())) {
         return Usage();
     }
     // Settings stay in memory: the generator leaves the user's settings file alone.
@@ -357,8 +376,18 @@ int main(int argc, char** argv)
     try {
         if (!stretchText.empty()) {
             const CTransformation shaped = CTransformation::Scaling(stretch.x, stretch.y, stretch.z);
-            written = WriteModel(folder, "stretched-" + stretchText,
-                                 [&](CTarnwickModel& model) { BuildShapedBoxesModel(model, shaped, 64); }, false);
+            if (g_stacked > 0) {
+                const std::string stem = "stretched-" + stretchText + (g_squares ? "-squares-" : "-boxes-") +
+                                         std::to_string(g_stacked) + (g_made ? "-made" : "");
+                written = WriteModel(
+                    folder, stem,
+                    [&](CTarnwickModel& model) { BuildStackedShapesModel(model, shaped, g_stacked, g_squares, g_made); },
+                    false);
+            } else {
+                written = WriteModel(
+                    folder, "stretched-" + stretchText,
+                    [&](CTarnwickModel& model) { BuildShapedBoxesModel(model, shaped, 64); }, false);
+            }
         } else if (!shape.empty()) {
             const std::string placed = g_placements > 0 ? "-p" + std::to_string(g_placements) : "";
             written = WriteModel(

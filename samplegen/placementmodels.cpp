@@ -50,6 +50,34 @@ void BuildShadowedNestedSquaresModel(CTarnwickModel& model, int outer, int inner
     BuildSquares(model, outer, inner, true);
 }
 
+namespace {
+
+// Looks at the whole of the placements, which reach from the origin to the extent.
+void LookAtPlacements(CTarnwickModel& model, const CVector3d& extent)
+{
+    const double size = std::max({extent.x, extent.y, extent.z});
+    const CPoint3d target(extent.x / 2.0, extent.y / 2.0, extent.z / 2.0);
+    CCamera camera;
+    camera.SetView(target + CVector3d(0.5, -2.0, 1.0) * size, target, CVector3d(0, 0, 1), 1.0, 1000.0, true, 35.0,
+                   size);
+    model.SetCamera(camera);
+}
+
+// Places the definition in the root, moved so that the shape's box starts at the origin
+// and then by the offset.
+void PlaceShaped(CTarnwickModel& model, CComponentDefinition& definition, const CTransformation& shape,
+                 const CBoundingBox3d& shaped, const CVector3d& offset)
+{
+    CTransformation move;
+    move.SetTranslation(offset - CVector3d(shaped.xmin, shaped.ymin, shaped.zmin));
+    auto* instance = new CComponentInstance;
+    definition.AddInstance(instance);
+    instance->SetTransform(move * shape);
+    model.GetRootComponent()->Add(instance);
+}
+
+}  // namespace
+
 void BuildShapedBoxesModel(CTarnwickModel& model, const CTransformation& shape, int count, double gap)
 {
     const CUndoSuspender suspender;
@@ -60,18 +88,34 @@ void BuildShapedBoxesModel(CTarnwickModel& model, const CTransformation& shape, 
     const double step = shaped.xmax - shaped.xmin + gap;
     const int copies = std::max(count, 1);
     for (int i = 0; i < copies; ++i) {
-        CTransformation move;
-        move.SetTranslation(CVector3d(step * i - shaped.xmin, -shaped.ymin, -shaped.zmin));
-        auto* instance = new CComponentInstance;
-        box->AddInstance(instance);
-        instance->SetTransform(move * shape);
-        model.GetRootComponent()->Add(instance);
+        PlaceShaped(model, *box, shape, shaped, CVector3d(step * i, 0.0, 0.0));
     }
-    const CVector3d extent(step * copies - gap, shaped.ymax - shaped.ymin, shaped.zmax - shaped.zmin);
-    const double size = std::max({extent.x, extent.y, extent.z});
-    const CPoint3d target(extent.x / 2.0, extent.y / 2.0, extent.z / 2.0);
-    CCamera camera;
-    camera.SetView(target + CVector3d(0.5, -2.0, 1.0) * size, target, CVector3d(0, 0, 1), 1.0, 1000.0, true, 35.0,
-                   size);
-    model.SetCamera(camera);
+    LookAtPlacements(model, CVector3d(step * copies - gap, shaped.ymax - shaped.ymin, shaped.zmax - shaped.zmin));
+}
+
+void BuildStackedShapesModel(CTarnwickModel& model, const CTransformation& shape, int count, bool squares, bool made)
+{
+    constexpr double kStep = 0.001;
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    CComponentDefinition* definition = AddDefinition(model, squares ? "Square" : "Box");
+    const CBoundingBox3d unit(0.0, 1.0, 0.0, 1.0, 0.0, squares ? 0.0 : 1.0);
+    const CBoundingBox3d shaped = shape * unit;
+    const CBoundingBox3d drawn = made ? shaped : unit;
+    const CGeometryBuilder builder(*definition);
+    if (squares) {
+        (void)builder.Face({builder.Vertex(drawn.GetMin()), builder.Vertex(CPoint3d(drawn.xmax, drawn.ymin, drawn.zmin)),
+                            builder.Vertex(CPoint3d(drawn.xmax, drawn.ymax, drawn.zmin)),
+                            builder.Vertex(CPoint3d(drawn.xmin, drawn.ymax, drawn.zmin))},
+                           CVector3d(0, 0, 1));
+    } else {
+        (void)builder.Box(drawn.GetMin(), drawn.GetMax());
+    }
+    const CTransformation placed = made ? CTransformation() : shape;
+    const int copies = std::max(count, 1);
+    for (int i = 0; i < copies; ++i) {
+        PlaceShaped(model, *definition, placed, shaped, CVector3d(0.0, 0.0, kStep * i));
+    }
+    LookAtPlacements(model, CVector3d(shaped.xmax - shaped.xmin, shaped.ymax - shaped.ymin,
+                                      shaped.zmax - shaped.zmin + kStep * (copies - 1)));
 }

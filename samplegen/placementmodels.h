@@ -17,3 +17,9 @@ void BuildShadowedNestedSquaresModel(CTarnwickModel& model, int outer, int inner
 // by side along x, each through `shape` (a stretch, a mirror, a shear) and `gap` apart
 // from the next beyond the box the shape makes of it. The model looks at the whole row.
 void BuildShapedBoxesModel(CTarnwickModel& model, const CTransformation& shape, int count, double gap = 1.0);
+
+// Adds a definition holding one unit box, or one unit square facing up, and `count`
+// placements of it (at least 1), each 0.001 above the one before and each through `shape`;
+// with `made`, the definition is made in the box the shape makes of it and placed as it is,
+// so that the two draw the same. The model looks at the whole stack.
+void BuildStackedShapesModel(CTarnwickModel& model, const CTransformation& shape, int count, bool squares, bool made);

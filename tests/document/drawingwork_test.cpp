@@ -301,17 +301,49 @@ std::pair<std::uint64_t, std::uint64_t> CountShapedAndMade(const CTransformation
     return counts;
 }
 
-// A copy's faces cover no more than their area stretched by the two largest stretches:
-// posts and slabs placed stretched weigh about what the same posts and slabs made so
-// weigh (refused when a copy weighed its largest stretch squared), at most what a box's
-// every face stretched so would cover.
-TEST(DrawingWorkTest, ACopyWeighsWhatItsStretchedShapeCovers)
+// Stacked copies of a unit square or box each placed through the shape, or made in it and
+// placed as they are (made), counted as the model's settings draw them.
+std::uint64_t CountStacked(const CTransformation& shape, int copies, bool squares, bool made)
+{
+    auto* model = new CTarnwickModel;
+    BuildStackedShapesModel(*model, shape, copies, squares, made);
+    const std::uint64_t work = CDrawingWork::Count(*model->GetRootComponent());
+    model->Release();
+    return work;
+}
+
+// Regression: every face weighed its copy's two largest stretches' product (2,000 squares
+// stretched along their normal were refused) and copies too large to weigh were admitted.
+// Posts, slabs and stacks placed stretched weigh about what the same shapes made so weigh,
+// never less, on one, two and eight threads.
+TEST(DrawingWorkTest, EachFaceOfACopyWeighsTheAreaItsPlacementGivesIt)
 {
     for (const CVector3d& stretch : {CVector3d(1, 1, 100), CVector3d(1, 1, 1000), CVector3d(100, 100, 0.1)}) {
         const auto [shaped, made] = CountShapedAndMade(CTransformation::Scaling(stretch.x, stretch.y, stretch.z));
-        EXPECT_LE(shaped, CDrawingWork::kBudget) << stretch.z;
         EXPECT_GE(shaped, made) << stretch.z;
-        EXPECT_LE(shaped, 3 * made) << stretch.z;
+        EXPECT_LE(shaped, made + made / 50) << stretch.z;
+    }
+    const struct
+    {
+        CVector3d stretch;
+        int copies;
+        bool squares;
+    } stacks[] = {{{1, 1, 10}, 2000, true}, {{1, 1, 100}, 2000, true}, {{100, 100, 0.01}, 1000, false}};
+    for (const unsigned threads : {1U, 2U, 8U}) {
+        CFrameMeter::SetRasterThreads(threads);
+        for (const auto& stack : stacks) {
+            const CTransformation shape = CTransformation::Scaling(stack.stretch.x, stack.stretch.y, stack.stretch.z);
+            const std::uint64_t shaped = CountStacked(shape, stack.copies, stack.squares, false);
+            const std::uint64_t made = CountStacked(shape, stack.copies, stack.squares, true);
+            EXPECT_LE(shaped, CDrawingWork::kBudget) << stack.stretch.z << " on " << threads;
+            EXPECT_GE(shaped, made) << stack.stretch.z << " on " << threads;
+            EXPECT_LE(shaped, made + made / 50) << stack.stretch.z << " on " << threads;
+        }
+    }
+    CFrameMeter::SetRasterThreads(2);
+    for (const bool squares : {true, false}) {
+        EXPECT_GT(CountStacked(CTransformation::Scaling(1e155, 1e155, 1e155), 10, squares, false),
+                  CDrawingWork::kBudget);
     }
 }
 
