@@ -2,20 +2,25 @@
 # What the program keeps resident as the user opens one file after another through
 # File > Open, as a user does:
 #
-#   bash bench/reopen_memory.sh ROUNDS FOLDER FILE...
+#   bash bench/reopen_memory.sh [--move] ROUNDS FOLDER FILE...
 #
 # starts the program on FOLDER/house-5000.twk under a virtual X server of its own (3840 x
 # 2120, openbox) at nearly the screen's size, opens each FILE of FOLDER in turn ROUNDS
 # times over through the Open dialog (xdotool types the path), then FOLDER/house-4000.twk,
 # and prints the resident size after each open, once the program has stopped working.
+# With --move each open is followed by one wheel notch over the view and a 0.5 s orbit
+# drag (middle button), as a user looks at what opened, before the program is measured.
 # With gdb present it also prints the bytes the C library's heap hands out then. The
 # samples come from glimra_samplegen (FOLDER with the house, --grid, --bigfontlabels,
-# --materials, --dimensions, --boxplanes ...). GLIMRA_BUILD names the build (release).
+# --materials, --dimensions, --boxplanes ...). GLIMRA_BUILD names the build (release);
+# SCREEN another screen size (WIDTHxHEIGHT), the window again nearly as large.
 set -uo pipefail
 
 top="$(cd "$(dirname "$0")/.." && pwd)"
 source "$top/tests/app/xserver.sh"
 glimra="${GLIMRA_BUILD:-$top/build/release}/app/glimra"
+move=false
+[ "${1:-}" != --move ] || { move=true; shift; }
 rounds=$1 samples=$2
 shift 2
 for tool in Xvfb xauth mcookie xdotool openbox; do
@@ -32,7 +37,8 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-xserver_start "$work" 3840x2120x24 || exit 1
+screen=${SCREEN:-3840x2120}
+xserver_start "$work" "${screen}x24" || exit 1
 openbox >/dev/null 2>&1 &
 wm=$!
 "$glimra" "$samples/house-5000.twk" >"$work/log" 2>&1 &
@@ -59,7 +65,7 @@ title() { echo "^$(basename "$1") - Tarnwick Glimra\$"; }
 
 wait_until 120 window "$(title house-5000.twk)" >/dev/null || { echo "no window" >&2; exit 1; }
 main=$(window "$(title house-5000.twk)")
-xdotool windowsize "$main" 3800 2050
+xdotool windowsize "$main" $((${screen%x*} - 40)) $((${screen#*x} - 70))
 wait_until 60 idle
 echo "house-5000.twk at start: $(resident)"
 
@@ -74,13 +80,31 @@ open_file() {
   wait_until 300 idle
 }
 
+# One notch over the middle of the window; once the program is quiet again, the middle
+# button dragged across it for half a second in twenty steps.
+look_around() {
+  local x=$((width / 2)) y=$((height / 2)) step drag=()
+  xdotool mousemove --window "$main" "$x" "$y"
+  xdotool click 4
+  wait_until 120 idle
+  for ((step = 1; step <= 20; step++)); do
+    drag+=(mousemove --window "$main" $((x + step * 15)) $((y + step * 5)) sleep 0.025)
+  done
+  xdotool mousedown 2 "${drag[@]}" mouseup 2
+  wait_until 120 idle
+}
+
+eval "$(xdotool getwindowgeometry --shell "$main")"
+width=$WIDTH height=$HEIGHT
 count=0
 for ((round = 1; round <= rounds; round++)); do
   for file in "$@"; do
     open_file "$samples/$file" || exit 1
+    ! $move || look_around
     count=$((count + 1))
     echo "$count $file: $(resident)"
   done
 done
 open_file "$samples/house-4000.twk" || exit 1
+! $move || look_around
 echo "house-4000.twk at the end: $(resident)"

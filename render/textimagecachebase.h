@@ -8,8 +8,7 @@
 // what their rectangles cost. A rendering given up because the frame must stop
 // (CFrameMeter) is tried again on the next draw.
 
-#include <GL/gl.h>
-
+#include "drawapi/glenums.h"
 #include "drawapi/gltextimagecache.h"
 #include "drawapi/tarnisview.h"
 #include <cstddef>
@@ -61,7 +60,7 @@ public:
     void Draw(ITarnisView* view) override
     {
         if (IsPicking(view)) {
-            DrawOutline();
+            DrawOutline(*view);
             return;
         }
         CTextPictureStore::Get().Touch(*this);
@@ -117,21 +116,23 @@ private:
             m_height = 0;
         }
     }
-    // The rectangle the picture covers, which is all a pick needs.
-    void DrawOutline() const
+    // The rectangle the picture covers, which is all a pick needs. It goes through the
+    // view, which sends a pick's vertices from an array of its own: the software driver
+    // keeps for good every vertex buffer a pick's immediate mode reached.
+    void DrawOutline(ITarnisView& view) const
     {
         const double width = GetWidth();
         const double height = GetHeight();
         if (width <= 0.0 || height <= 0.0) {
             return;
         }
-        (void)CFrameMeter::Charge(CFrameMeter::kDrawCallCost + 4 * CFrameMeter::kVertexCost);
-        glBegin(GL_QUADS);
-        glVertex3d(0.0, 0.0, 0.0);
-        glVertex3d(width, 0.0, 0.0);
-        glVertex3d(width, height, 0.0);
-        glVertex3d(0.0, height, 0.0);
-        glEnd();
+        (void)CFrameMeter::Charge(CFrameMeter::kDrawCallCost);
+        view.BeginPrimitive(glenum::kQuads);
+        view.Vertex(0.0, 0.0, 0.0);
+        view.Vertex(width, 0.0, 0.0);
+        view.Vertex(width, height, 0.0);
+        view.Vertex(0.0, height, 0.0);
+        view.EndPrimitive();
     }
     void LetGoOfPicture() override
     {

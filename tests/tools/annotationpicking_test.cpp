@@ -18,6 +18,7 @@
 #include "samplegen/geometrybuilder.h"
 #include "render/installedfontlist.h"
 #include "render/textpicturestore.h"
+#include "tests/heapinuse.h"
 #include "tests/tools/toolstestsupport.h"
 #include "tests/tools/viewfixture.h"
 #include "tools/pickhelper.h"
@@ -121,6 +122,33 @@ TEST_F(AnnotationPickingTest, EachAnnotationKindIsPickedByItsLinesOrItsLabel)
         const CUndoSuspender suspender;
         element->EraseFromComponent(&Root());
     }
+}
+
+// The driver kept for good the vertex buffers of label rectangles a pick sent in immediate mode.
+TEST_F(AnnotationPickingTest, PicksOverManyLabelsFindThemAndKeepNoMemory)
+{
+    if (CInstalledFontList::GetInstalled().GetFonts().empty()) {
+        GTEST_SKIP() << "no TrueType font installed";
+    }
+    {
+        const CUndoSuspender suspender;
+        const CurrentModelScope scope(m_model);
+        for (int i = 0; i < 10000; ++i) {
+            auto* text = new CText;
+            text->SetText("Centre of the window");
+            Root().Add(text);
+        }
+    }
+    // The first picks make what the driver keeps for good once, its shaders among it.
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_NE(PickFirst(At(1.0, 0.0)), nullptr);
+    }
+    const std::size_t before = HeapBytesInUse();
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_NE(PickFirst(At(1.0, 0.0)), nullptr);
+    }
+    const auto kept = static_cast<long long>(HeapBytesInUse()) - static_cast<long long>(before);
+    EXPECT_LT(kept, 1LL << 20);
 }
 
 TEST_F(AnnotationPickingTest, AWindowTakesWhatLiesWhollyInsideItAndACrossingWhatItTouches)
