@@ -7,6 +7,8 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
+#include <QTimer>
+#include <chrono>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
@@ -36,6 +38,7 @@
 #include "foundation/syshelpers.h"
 #include "foundation/versioninfo.h"
 #include "model/undosuspender.h"
+#include "model/wholemodelrelease.h"
 #include "platform/folders.h"
 #include "platform/gl/glcontext.h"
 #include "platform/profile.h"
@@ -107,6 +110,8 @@ CGlimraApp::~CGlimraApp()
     InstallHostServices(false);
     SetDisplayMetricsProvider({});
     SetPlatformMenuFactory({});
+    // A start-up that failed does not exit the instance.
+    RemoveIdleRelease();
 }
 
 void CGlimraApp::AddCommands()
@@ -190,6 +195,7 @@ bool CGlimraApp::InitInstance()
     RegisterModelClasses();
     InstallAnimationFactories();
     InstallDisplayMetrics();
+    InstallIdleRelease();
     SetPlatformMenuFactory(&CTarnwickMenuQt::Create);
     InstallViewPicking();
     // Frames and the count at opening weigh pixels by the threads that fill them.
@@ -277,11 +283,35 @@ int CGlimraApp::ExitInstance()
     // The windows go after this, before the document: nothing may reach them through
     // the host services any more (the document's tools clear the status bar as they go).
     InstallHostServices(false);
+    RemoveIdleRelease();
     CFrameMeter::SetInputProbe(nullptr);
     m_inputProbe.reset();
     m_langHandler.Unload();
     ReleaseTextBitmap();
     return CWinApp::ExitInstance();
+}
+
+void CGlimraApp::InstallIdleRelease()
+{
+    // A slice short enough that input and frames waiting behind it are not felt.
+    constexpr std::chrono::milliseconds kSlice{10};
+    m_releaseTimer = std::make_unique<QTimer>();
+    m_releaseTimer->setInterval(0);
+    QObject::connect(m_releaseTimer.get(), &QTimer::timeout, [this] {
+        if (!CWholeModelRelease::LetGoSome(kSlice))
+            m_releaseTimer->stop();
+    });
+    CWholeModelRelease::SetIdleWake([this] { m_releaseTimer->start(); });
+}
+
+void CGlimraApp::RemoveIdleRelease()
+{
+    if (m_releaseTimer == nullptr)
+        return;
+    CWholeModelRelease::SetIdleWake({});
+    m_releaseTimer.reset();
+    if (!m_leaveModelAtExit)
+        CWholeModelRelease::LetGoPending();
 }
 
 void CGlimraApp::LeaveModelAtExit()

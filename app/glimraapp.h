@@ -15,6 +15,7 @@ class CInputProbe;
 class CMainFrame;
 class CModelInfoDlg;
 class CShadowPS;
+class QTimer;
 
 class CGlimraApp : public CWinApp
 {
@@ -75,6 +76,13 @@ private:
     // Flag grayed disables the item, flag checked checks it.
     void OnUpdateDynamicCommand(CCmdUI& ui);
     void InstallDisplayMetrics();
+    // The faces and edges of a model emptied as a whole go in slices of the idle loop
+    // (model/wholemodelrelease.h), so the next model shows and the window answers
+    // meanwhile.
+    void InstallIdleRelease();
+    // Left pending at the program's end, they go with the process when the model is left
+    // at exit, else now.
+    void RemoveIdleRelease();
     void PostResyncUI();
     void WaitForDisplay();
 
@@ -87,6 +95,8 @@ private:
     bool m_leaveModelAtExit = false;
     // Frames of the view stop for the user's input while it is installed.
     std::unique_ptr<CInputProbe> m_inputProbe;
+    // Lets a model that went as a whole go in slices while the loop is idle.
+    std::unique_ptr<QTimer> m_releaseTimer;
 };
 
 // The program object; null before it exists.

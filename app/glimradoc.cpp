@@ -13,6 +13,7 @@
 #include "foundation/syshelpers.h"
 #include "foundation/versioninfo.h"
 #include "model/undosuspender.h"
+#include "model/wholemodelrelease.h"
 #include "platform/archive.h"
 #include "platform/exceptions.h"
 #include "platform/file.h"
@@ -194,6 +195,11 @@ void CGlimraDoc::DeleteContents()
 {
     DiscardViewAnimations();
     CBaseDoc::DeleteContents();
+}
+
+void CGlimraDoc::OnLongRead()
+{
+    CWholeModelRelease::LetGoPending();
 }
 
 void CGlimraDoc::OnCloseDocument()

@@ -40,6 +40,7 @@
 #include "model/relationship.h"
 #include "model/relationshipmap.h"
 #include "model/undooperation.h"
+#include "model/wholemodelrelease.h"
 #include "model/undosuspender.h"
 #include "model/validitylog.h"
 #include "platform/archive.h"
@@ -282,16 +283,26 @@ CTarnwickModel* CComponent::GetModel() const
 void CComponent::Erase()
 {
     RecordChange(true);
-    CEdge::EraseLongRings(m_entities);
-    for (CDrawingElement* entity : m_entities) {
-        entity->Erase();
-    }
+    EraseListed();
     // The component's own material may live in its own manager, which is erased next.
     if (m_materialManager != nullptr && m_materialManager->Contains(GetMaterial())) {
         SetMaterial(nullptr);
     }
     EraseManagers();
     CDrawingElement::Erase();
+}
+
+void CComponent::EraseListed()
+{
+    if (CWholeModelRelease::IsActive()) {
+        CWholeModelRelease::LetGo(m_entities);
+        InvalidateSmoothNormals();
+        return;
+    }
+    CEdge::EraseLongRings(m_entities);
+    for (CDrawingElement* entity : m_entities) {
+        entity->Erase();
+    }
 }
 
 void CComponent::EraseManagers()
@@ -495,10 +506,7 @@ void CComponent::Clear()
     // material already gone.
     SetMaterial(nullptr);
     SetLayer(nullptr);
-    CEdge::EraseLongRings(m_entities);
-    for (CDrawingElement* entity : m_entities) {
-        entity->Erase();
-    }
+    EraseListed();
     CMeshReadSums::NoteListsChanged();
     m_entities.clear();
     m_entities.shrink_to_fit();

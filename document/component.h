@@ -252,6 +252,9 @@ private:
     void AddInstanceFlags(const CComponentInstance& instance) const;
     void AddOneToBatch(CDrawingElement* element, CUndoOperation* operation, CPointerIndexMap& added);
     void AddFaceEdges(const CFace* face, CUndoOperation* operation, CPointerIndexMap& added);
+    // Erases every listed entity, or lets them go together while the whole model goes
+    // (model/wholemodelrelease.h); the caller then empties the list.
+    void EraseListed();
     void EraseManagers();
 
     std::vector<CDrawingElement*> m_entities;

@@ -36,6 +36,7 @@
 #include "model/undomanager.h"
 #include "model/undosuspender.h"
 #include "model/validitylog.h"
+#include "model/wholemodelrelease.h"
 #include "platform/heaptrim.h"
 #include "platform/quitrequest.h"
 
@@ -231,8 +232,9 @@ void CTarnwickModel::AbandonAtExit()
 void CTarnwickModel::DeleteMembers()
 {
     const CurrentModelScope scope(this);
-    // Erasing with recording off deletes each member with what it holds.
-    const CUndoSuspender suspender;
+    // Erasing with recording off deletes each member with what it holds; the entities
+    // go as a whole, as in Clear.
+    const CWholeModelRelease release;
     ListenToRootManagers(false);
     modelpages::ErasePageList(m_pageList);
     m_pageList = nullptr;
@@ -353,6 +355,7 @@ void CTarnwickModel::Clear()
     ResetSettings();
     ListenToRootManagers(false);
     if (m_rootComponent != nullptr) {
+        const CWholeModelRelease release;
         m_rootComponent->Clear();
     }
     ListenToRootManagers(true);
@@ -366,8 +369,9 @@ void CTarnwickModel::Clear()
     ResetCamera();
     SetDisplayAxes(true);
     // An emptied model should not keep the process as large as the model was; a process
-    // asked to end gives everything back by ending.
-    if (!CQuitRequest::IsRequested()) {
+    // asked to end gives everything back by ending, and what is left pending gives it
+    // back when it has gone.
+    if (!CQuitRequest::IsRequested() && !CWholeModelRelease::IsPending()) {
         ReturnFreeHeapToSystem();
     }
 }

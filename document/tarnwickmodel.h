@@ -63,8 +63,9 @@ public:
     // when none is. The root component's material and layer managers listen to it; the
     // root layer manager broadcasts and the selection notifies. The count starts at 1.
     CTarnwickModel();
-    // Tells the listeners, deletes the members with this model current, and clears the
-    // current model when it is this one. Posts "DeleteModelNotification" first.
+    // Tells the listeners, deletes the members with this model current (the entities as
+    // Clear lets them go), and clears the current model when it is this one. Posts
+    // "DeleteModelNotification" first.
     ~CTarnwickModel() override;
 
     CTarnwickModel(const CTarnwickModel&) = delete;
@@ -77,7 +78,9 @@ public:
 
     [[nodiscard]] virtual int GetTypeId() const { return kTypeId; }
     // Empties the model: undo history, active path, ids, pages, settings, entities,
-    // identifier, description, preview, back-reference map and camera.
+    // identifier, description, preview, back-reference map and camera. The entities go
+    // as a whole (model/wholemodelrelease.h): the faces and edges without mending, notices
+    // or undo records, those of a large model perhaps in the program's idle time.
     virtual void Clear();
 
     // The process is about to end: the model keeps everything it holds and its

@@ -1,7 +1,11 @@
 #include "foundation/slaballocator.h"
 
 #include <algorithm>
+#include <functional>
 #include <new>
+#include <utility>
+
+#include "platform/heaptrim.h"
 
 #if defined(GLIMRA_ADDRESS_SANITIZER)
 #include <sanitizer/asan_interface.h>
@@ -18,6 +22,13 @@ std::size_t RoundUp(std::size_t value, std::size_t step)
     return (value + step - 1) / step * step;
 }
 
+// Every class's allocator (ForClass), for RetireClasses; never destroyed, as they are not.
+std::vector<CSlabAllocator*>& ClassAllocators()
+{
+    static auto* const allocators = new std::vector<CSlabAllocator*>;
+    return *allocators;
+}
+
 }  // namespace
 
 CSlabAllocator::CSlabAllocator(std::size_t slotSize, std::size_t alignment, std::size_t maxBlockBytes)
@@ -30,6 +41,62 @@ CSlabAllocator::CSlabAllocator(std::size_t slotSize, std::size_t alignment, std:
 CSlabAllocator::~CSlabAllocator()
 {
     ReleaseBlocks(false);
+    for (const CRetiredSlabBlocks::Block& block : m_retired.TakeAll()) {
+        GiveBack(block);
+    }
+}
+
+CSlabAllocator* CSlabAllocator::Register(CSlabAllocator* allocator)
+{
+    ClassAllocators().push_back(allocator);
+    return allocator;
+}
+
+void CSlabAllocator::RetireClasses()
+{
+    for (CSlabAllocator* allocator : ClassAllocators()) {
+        allocator->Retire();
+    }
+}
+
+void CSlabAllocator::Retire()
+{
+    if (m_maxBlockBytes == 0 || m_live == 0) {
+        return;
+    }
+    std::vector<CRetiredSlabBlocks::Block> blocks;
+    blocks.reserve(m_blocks.size());
+    for (const Block& block : m_blocks) {
+        std::byte* const data = static_cast<std::byte*>(block.data);
+        // Only the newest block has slots never handed out, from the fresh part on.
+        const std::less<const std::byte*> before;
+        const bool newest = m_fresh != nullptr && !before(m_fresh, data) && before(m_fresh, data + block.bytes);
+        const std::size_t used = newest ? static_cast<std::size_t>(m_fresh - data) : block.bytes;
+        blocks.push_back({block.data, block.bytes, used / m_slotSize});
+    }
+    CRetiredSlabBlocks::Sort(blocks);
+    for (FreeSlot* slot = m_free; slot != nullptr;) {
+        Unpoison(slot, m_slotSize);
+        FreeSlot* const next = slot->next;
+        Poison(slot, m_slotSize);
+        const std::size_t index = CRetiredSlabBlocks::Find(blocks, slot, 0);
+        if (index < blocks.size()) {
+            --blocks[index].live;
+        }
+        slot = next;
+    }
+    const auto empty = std::partition(blocks.begin(), blocks.end(),
+                                      [](const CRetiredSlabBlocks::Block& block) { return block.live != 0; });
+    std::for_each(empty, blocks.end(), &GiveBack);
+    blocks.erase(empty, blocks.end());
+    m_retired.Add(std::move(blocks));
+    m_blocks.clear();
+    m_free = nullptr;
+    m_fresh = nullptr;
+    m_freshEnd = nullptr;
+    m_live = 0;
+    m_heldBytes = 0;
+    m_nextBlockBytes = std::min(kFirstBlockBytes, m_maxBlockBytes);
 }
 
 void* CSlabAllocator::Allocate()
@@ -58,7 +125,7 @@ void* CSlabAllocator::Allocate()
 
 void CSlabAllocator::Free(void* slot)
 {
-    if (slot == nullptr) {
+    if (slot == nullptr || (!m_retired.IsEmpty() && FreeRetired(slot))) {
         return;
     }
     --m_live;
@@ -74,6 +141,29 @@ void CSlabAllocator::Free(void* slot)
     freed->next = m_free;
     m_free = freed;
     Poison(slot, m_slotSize);
+}
+
+bool CSlabAllocator::FreeRetired(void* slot)
+{
+    const CRetiredSlabBlocks::Freed freed = m_retired.Free(slot);
+    if (!freed.retired) {
+        return false;
+    }
+    if (freed.emptied.data != nullptr) {
+        GiveBack(freed.emptied);
+    } else {
+        Poison(slot, m_slotSize);
+    }
+    return true;
+}
+
+void CSlabAllocator::GiveBack(const CRetiredSlabBlocks::Block& block)
+{
+    Unpoison(block.data, block.bytes);
+    // Freed inside the heap, the block's pages would stay the process's until the heap is
+    // trimmed as a whole, which takes long enough to be felt.
+    ReturnPagesToSystem(block.data, block.bytes);
+    ::operator delete(block.data);
 }
 
 void CSlabAllocator::AddBlock()

@@ -9,12 +9,19 @@
 // Not thread-safe: the model is made, changed and released on the user-interface
 // thread only.
 //
+// A model let go in the program's idle time is freed while the next one is made: its
+// slots are set apart first (Retire), the next model's come from blocks of their own,
+// and the blocks set apart go back to the heap once their last slot is freed, even
+// though the next model lives on.
+//
 // Under AddressSanitizer a freed slot is poisoned until it is handed out again, so a
 // use after erase still reports. The topology classes pass no block size there: every
 // slot is then its own heap block, so that LeakSanitizer still sees a lost object.
 
 #include <cstddef>
 #include <vector>
+
+#include "foundation/retiredslabblocks.h"
 
 // GCC says so by a macro, clang by a feature test.
 #if defined(__SANITIZE_ADDRESS__)
@@ -51,19 +58,28 @@ public:
     // Takes back a slot of this allocator; null is ignored.
     void Free(void* slot);
 
+    // Sets every slot in use apart with the blocks that hold them: slots handed out from
+    // now on come from new blocks, and each block set apart goes back to the heap, its
+    // pages to the system, as soon as its last slot is freed. Slots set apart before stay
+    // so, joined by these. Nothing happens without blocks.
+    void Retire();
+    // Retire for the allocator of every class made so far.
+    static void RetireClasses();
+
     // The one allocator of a class's objects, made on first use and never destroyed
     // (objects may still be deleted during static destruction).
     template <typename T>
     [[nodiscard]] static CSlabAllocator& ForClass()
     {
-        static auto* const allocator = new CSlabAllocator(sizeof(T), alignof(T), kObjectBlockBytes);
+        static auto* const allocator = Register(new CSlabAllocator(sizeof(T), alignof(T), kObjectBlockBytes));
         return *allocator;
     }
 
     [[nodiscard]] std::size_t GetSlotSize() const { return m_slotSize; }
-    [[nodiscard]] std::size_t GetLiveCount() const { return m_live; }
-    // The bytes of the blocks held from the heap.
-    [[nodiscard]] std::size_t GetHeldBytes() const { return m_heldBytes; }
+    // Slots in use, those set apart included.
+    [[nodiscard]] std::size_t GetLiveCount() const { return m_live + m_retired.GetLiveCount(); }
+    // The bytes of the blocks held from the heap, those set apart included.
+    [[nodiscard]] std::size_t GetHeldBytes() const { return m_heldBytes + m_retired.GetBytes(); }
 
 private:
     struct FreeSlot
@@ -76,8 +92,14 @@ private:
         std::size_t bytes;
     };
 
+    static CSlabAllocator* Register(CSlabAllocator* allocator);
     void AddBlock();
     void ReleaseBlocks(bool keepFirst);
+    // True when the slot lies in a block set apart; it is then taken back there.
+    bool FreeRetired(void* slot);
+    // A block set apart whose slots are all free goes back to the heap, its pages to
+    // the system.
+    static void GiveBack(const CRetiredSlabBlocks::Block& block);
     static void Poison(void* address, std::size_t size);
     static void Unpoison(void* address, std::size_t size);
 
@@ -91,4 +113,5 @@ private:
     std::vector<Block> m_blocks;
     std::size_t m_live = 0;
     std::size_t m_heldBytes = 0;
+    CRetiredSlabBlocks m_retired;
 };

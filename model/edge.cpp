@@ -1,6 +1,7 @@
 #include "model/edge.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "document/versionmap.h"
@@ -170,6 +171,21 @@ void CEdge::Erase()
         }
     }
     CDrawingElement::Erase();
+}
+
+void CEdge::Discard()
+{
+    if (m_curve != nullptr) {
+        DetachFromCurve();
+    }
+    CVertex* const start = std::exchange(m_start, nullptr);
+    CVertex* const end = std::exchange(m_end, nullptr);
+    // An edge that starts where it ends is listed twice by its vertex.
+    const bool startGone = start != nullptr && start->ForgetDiscardedEdge(this);
+    if (end != nullptr && !(startGone && end == start)) {
+        end->ForgetDiscardedEdge(this);
+    }
+    CDrawingElement::Discard();
 }
 
 void CEdge::EraseLongRing()

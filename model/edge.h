@@ -60,6 +60,9 @@ public:
     // Dissolves the curve, leaves both vertices (erasing a vertex left without edges)
     // and erases every use, then the drawing element.
     void Erase() override;
+    // Dissolves the curve and leaves both vertices, discarding a vertex left without
+    // edges; the uses are not touched: their faces go with the same model and discard them.
+    void Discard() override;
     // Adds the vertices and the curve with the edge.
     bool CollectDependents(CEntitySet& set) override;
     // The edge has no coordinates of its own: its faces are told their geometry changed.

@@ -280,6 +280,14 @@ void CEntity::Erase()
     delete this;
 }
 
+void CEntity::Discard()
+{
+    if (CAttributeContainer* attributes = GetAttributeContainer()) {
+        attributes->Erase();
+    }
+    delete this;
+}
+
 CUndoOperation* CEntity::GetUndoOperation() const
 {
     CUndoManager* manager = GetCurrentUndoManager();

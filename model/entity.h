@@ -140,6 +140,10 @@ public:
     // undo operation, which then owns it; with recording off the entity deletes
     // itself. The caller must not use the entity afterwards.
     virtual void Erase();
+    // Deletes the entity with its attributes, telling no one and recording nothing: only
+    // while a whole model goes (model/wholemodelrelease.h), since whatever could be told
+    // goes too. Classes that hold entities going with them discard those first.
+    virtual void Discard();
     // The current undo manager's open operation; null when there is none.
     [[nodiscard]] virtual CUndoOperation* GetUndoOperation() const;
     // Adds this entity and everything that must go with it; false when the set

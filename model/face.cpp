@@ -189,6 +189,17 @@ void CFace::Erase()
     CDrawingElement::Erase();
 }
 
+void CFace::Discard()
+{
+    for (std::int32_t i = 0; i < m_loops.GetCount(); ++i) {
+        if (CLoop* loop = m_loops.GetAt(i)) {
+            loop->Discard();
+        }
+    }
+    m_loops.Free();
+    CDrawingElement::Discard();
+}
+
 bool CFace::CollectDependents(CEntitySet& set)
 {
     if (!CDrawingElement::CollectDependents(set)) {

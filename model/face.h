@@ -73,6 +73,9 @@ public:
     void Serialize(CArchive& ar) override;
     // Lets go of the back material and erases every loop, then the element.
     void Erase() override;
+    // Discards every loop, leaving the materials' use counts to the managers that go
+    // with the same model.
+    void Discard() override;
     // Adds every loop with the face.
     bool CollectDependents(CEntitySet& set) override;
     // Moves the plane and the texture placements; a mirroring transformation reverses

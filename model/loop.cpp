@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <unordered_set>
+#include <utility>
 
 #include "document/component.h"
 #include "document/tarnwickmodel.h"
@@ -244,6 +245,19 @@ void CLoop::Erase()
         }
     }
     CEntity::Erase();
+}
+
+void CLoop::Discard()
+{
+    CEdgeUse* const first = std::exchange(m_firstUse, nullptr);
+    // A use that names another loop ends the walk, as it ends an erasure, and so does
+    // one that is a ring of its own.
+    for (CEdgeUse* use = first; use != nullptr && use->GetLoop() == this;) {
+        CEdgeUse* const next = use->GetNext();
+        use->Discard();
+        use = next != first && next != use ? next : nullptr;
+    }
+    CEntity::Discard();
 }
 
 bool CLoop::CollectDependents(CEntitySet& set)

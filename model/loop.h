@@ -65,6 +65,9 @@ public:
     void Serialize(CArchive& ar) override;
     // Erases every use of the ring, then the entity.
     void Erase() override;
+    // Discards the uses of the ring without taking them out of their edges' rings: the
+    // edges go with the same model and never look at them again.
+    void Discard() override;
     // Adds the first use, which gathers the ring and its edges.
     bool CollectDependents(CEntitySet& set) override;
     [[nodiscard]] CEntity* Clone() const override;

@@ -167,6 +167,16 @@ void CVertex::RemoveEdge(CEdge* edge, bool mergeArcs)
     }
 }
 
+bool CVertex::ForgetDiscardedEdge(CEdge* edge)
+{
+    m_edges.Remove(edge);
+    if (HasEdges()) {
+        return false;
+    }
+    Discard();
+    return true;
+}
+
 void CVertex::MergeArcsAfterRemoval()
 {
     const std::vector<CEdge*> arcs = CollectArcEdges(*this);

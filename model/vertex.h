@@ -63,6 +63,9 @@ public:
     // Removes the first occurrence. With mergeArcs, two arcs of one circle left
     // meeting here become one curve.
     void RemoveEdge(CEdge* edge, bool mergeArcs);
+    // An edge discarded with its whole model leaves: the first occurrence is removed, no
+    // curve mended, and the vertex is discarded once no edge is left. True when it was.
+    bool ForgetDiscardedEdge(CEdge* edge);
     [[nodiscard]] bool ContainsEdge(const CEdge* edge) const { return m_edges.Contains(edge); }
     // The first edge from here to the vertex; null when there is none.
     [[nodiscard]] CEdge* FindEdgeTo(const CVertex* vertex) const;

@@ -17,6 +17,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/archive.h"
 #include "platform/exceptions.h"
@@ -340,12 +341,15 @@ bool CDocument::OnOpenDocument(const CString& path)
     {
         CArchive archive(&file, CArchive::load, CArchive::kDocumentBufferSize);
         auto lastPaint = std::chrono::steady_clock::now();
-        archive.SetProgressHook([&lastPaint] {
+        bool toldLong = false;
+        archive.SetProgressHook([this, &lastPaint, &toldLong] {
             ThrowWhenQuitting();
             const auto now = std::chrono::steady_clock::now();
             if (now - lastPaint < kPaintInterval)
                 return;
             lastPaint = now;
+            if (!std::exchange(toldLong, true))
+                OnLongRead();
             PaintPendingWindows();
         });
         Serialize(archive);

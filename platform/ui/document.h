@@ -83,6 +83,10 @@ protected:
     // over the file being read asks this Yes/No question first, as for a file another
     // program changed. Called while the file is read (Serialize).
     void AskBeforeReplacingFile(const CString& question) { m_replaceQuestion = question; }
+    // Called once when a read has gone on for a moment (its first repaint, a tenth of a
+    // second in): what the document let go of and still holds may go now, rather than be
+    // held beside what the read makes. The base does nothing.
+    virtual void OnLongRead() {}
     // Asks where to save; false when the user cancels. The base shows a file dialog on a
     // real screen and answers false elsewhere.
     virtual bool PromptSaveAsPath(CString& path);

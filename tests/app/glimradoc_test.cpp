@@ -29,7 +29,10 @@
 #include "model/face.h"
 #include "model/undosuspender.h"
 #include "model/vertex.h"
+#include "model/wholemodelrelease.h"
+#include "foundation/slaballocator.h"
 #include "samplegen/gridmodel.h"
+#include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
 #include "samplegen/sectionmodels.h"
 #include "samplegen/stressmodels.h"
@@ -365,6 +368,38 @@ TEST_F(OpenRoadTest, EachOpenAndFileNewForgetWhatTheLastModelsFramesLeftInTheVie
     leaveFrames();
     EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_NEW));
     forgotten();
+    app.ExitInstance();
+}
+
+// A drop of the house over a grid of ten million triangles froze the window for
+// seconds: the grid was taken apart first, mended edge by edge.
+TEST_F(OpenRoadTest, AFileOpenedOverALargeModelShowsAtOnceAndTheLastGoesWhileTheProgramIdles)
+{
+    const std::string grid = WriteSample("large-grid.twk", [](CTarnwickModel& m) { BuildGridModel(m, 40000); });
+    CSlabAllocator& faces = CSlabAllocator::ForClass<CFace>();
+    std::size_t houseFaces = faces.GetLiveCount();
+    {
+        auto* house = new CTarnwickModel;
+        BuildHouseModel(*house);
+        houseFaces = faces.GetLiveCount() - houseFaces;
+        house->Release();
+    }
+    const std::size_t before = faces.GetLiveCount();
+    CGlimraApp app;
+    ASSERT_TRUE(Start(app, grid));
+    CGlimraView& view = *app.GetActiveGlimraView();
+    view.OnPaint();
+    ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(apptest::Samples().Path("house-5000.twk"))), nullptr);
+    EXPECT_EQ(Document(app).GetModelFileName(), CString("house-5000.twk"));
+    EXPECT_TRUE(CWholeModelRelease::IsPending());
+    const int drawn = view.GetFramesDrawn();
+    view.OnPaint();
+    EXPECT_GT(view.GetFramesDrawn(), drawn);
+    // The program's loop turns while the grid's faces and edges wait.
+    for (int turn = 0; turn < 100000 && CWholeModelRelease::IsPending(); ++turn)
+        apptest::ProcessEvents();
+    EXPECT_FALSE(CWholeModelRelease::IsPending());
+    EXPECT_EQ(faces.GetLiveCount(), before + houseFaces);
     app.ExitInstance();
 }
 

@@ -68,6 +68,57 @@ TEST(SlabAllocator, AllBlocksButTheSmallFirstOneGoBackWhenTheLastSlotIsFreed)
     slots.Free(taken.front());
 }
 
+TEST(SlabAllocator, SlotsSetApartGoBackBlockByBlockWhileNewSlotsComeFromBlocksOfTheirOwn)
+{
+    CSlabAllocator slots(64, 8);
+    std::vector<void*> old;
+    for (int i = 0; i < kManySlots; ++i) {
+        old.push_back(slots.Allocate());
+    }
+    // The first block's slots are all free when they are set apart: it goes at once.
+    const std::size_t firstBlockSlots = 4096 / slots.GetSlotSize();
+    for (std::size_t i = 0; i < firstBlockSlots; ++i) {
+        slots.Free(old[i]);
+    }
+    old.erase(old.begin(), old.begin() + static_cast<std::ptrdiff_t>(firstBlockSlots));
+    const std::size_t held = slots.GetHeldBytes();
+    slots.Retire();
+    EXPECT_EQ(slots.GetLiveCount(), old.size());
+    EXPECT_EQ(slots.GetHeldBytes(), held - 4096);
+
+    std::vector<void*> fresh;
+    for (int i = 0; i < 100; ++i) {
+        fresh.push_back(slots.Allocate());
+    }
+    const std::set<void*> setApart(old.begin(), old.end());
+    for (void* slot : fresh) {
+        EXPECT_EQ(setApart.count(slot), 0u);
+    }
+    // Set apart a second time, the new slots join the old.
+    slots.Retire();
+    const std::size_t heldBoth = slots.GetHeldBytes();
+    std::size_t lastHeld = heldBoth;
+    bool shrankBeforeTheEnd = false;
+    for (void* slot : old) {
+        slots.Free(slot);
+        shrankBeforeTheEnd = shrankBeforeTheEnd || (slots.GetHeldBytes() < lastHeld && slots.GetLiveCount() > 100);
+        lastHeld = slots.GetHeldBytes();
+    }
+    EXPECT_TRUE(shrankBeforeTheEnd);
+    EXPECT_EQ(slots.GetLiveCount(), fresh.size());
+    EXPECT_GT(slots.GetHeldBytes(), 0u);
+#if defined(GLIMRA_ADDRESS_SANITIZER)
+    slots.Free(fresh.back());
+    EXPECT_TRUE(__asan_address_is_poisoned(fresh.back()));
+    fresh.pop_back();
+#endif
+    for (void* slot : fresh) {
+        slots.Free(slot);
+    }
+    EXPECT_EQ(slots.GetLiveCount(), 0u);
+    EXPECT_EQ(slots.GetHeldBytes(), 0u);
+}
+
 TEST(SlabAllocator, WithoutBlocksEverySlotIsAHeapBlockOfItsOwn)
 {
     CSlabAllocator slots(72, 8, 0);
