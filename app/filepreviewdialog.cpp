@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QPixmapCache>
 #include <QPointer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -114,7 +115,13 @@ CFilePreviewDialog::CFilePreviewDialog(const CString& initialName, const CString
     connect(this, &QFileDialog::currentChanged, this, [this](const QString& path) { OnFileNameChange(FromQt(path)); });
 }
 
-CFilePreviewDialog::~CFilePreviewDialog() = default;
+CFilePreviewDialog::~CFilePreviewDialog()
+{
+    // The list's icons went into Qt's pixmap cache under keys of icons made for this
+    // dialog alone, which no later dialog asks for: each open would add its own, up to
+    // the cache's limit of 10 MB scattered over the heap.
+    QPixmapCache::clear();
+}
 
 void CFilePreviewDialog::AddPreviewPane()
 {
