@@ -24,8 +24,9 @@ PACKAGES=(
   libxtst-dev
   # the desktop's MIME and application databases the file association updates
   shared-mime-info desktop-file-utils
-  # fonts and an X server for interactive checks
-  fonts-dejavu-core xvfb xauth xdotool
+  # fonts and an X server for interactive checks, with the window manager the benchmarks
+  # under X run beside the program
+  fonts-dejavu-core xvfb xauth xdotool openbox
   # tools that make and check test pictures
   imagemagick netpbm libimage-exiftool-perl
   # rasterises printed PDF sheets for the printing tests
