@@ -675,13 +675,12 @@ private:
     bool m_statusSaysCut = false;
     CString m_textUnderCut;
     CViewMotion m_motion;
-    // The last notch's window point, the model point it zoomed at and the camera it left;
-    // forgotten once the wheel rests.
+    // The last notch's window point and the model point it zoomed at, which hold while
+    // the camera is the one the notch left; forgotten once the wheel rests.
     struct WheelPoint
     {
         CPoint2d window;
         CPoint3d model;
-        CCamera camera;
     };
     std::optional<WheelPoint> m_wheelPoint;
     // The camera the last notch left, until the wheel rests.

@@ -170,9 +170,6 @@ void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
     // follows once the wheel has rested. Only a notch's frame draws lower outside a drag.
     SaveViewDefinition(nullptr);
     ZoomAt(point, -amount * kWheelStep, true);
-    if (m_wheelPoint) {
-        m_wheelPoint->camera = m_viewDefinition.GetCamera();
-    }
     m_notchCamera = m_viewDefinition.GetCamera();
     // Counted from here: the zoom's look for the point under the cursor may take longer
     // than the rest time.
@@ -194,8 +191,8 @@ bool CTarnisView::FindWheelPoint(const CPoint2d& point, CPoint3d& modelPoint)
 {
     // A zoom moves the eye along the line through the window point, so the point found
     // there stays under it: a turning wheel need not walk a huge model at every notch.
-    if (m_wheelPoint && m_wheelPoint->window == point &&
-        CViewMotion::ShowSameView(m_wheelPoint->camera, m_viewDefinition.GetCamera())) {
+    if (m_wheelPoint && m_wheelPoint->window == point && m_notchCamera &&
+        CViewMotion::ShowSameView(*m_notchCamera, m_viewDefinition.GetCamera())) {
         modelPoint = m_wheelPoint->model;
         return true;
     }
@@ -203,8 +200,8 @@ bool CTarnisView::FindWheelPoint(const CPoint2d& point, CPoint3d& modelPoint)
     if (!FindPickLinePoint(point, modelPoint)) {
         return false;
     }
-    // The camera is the one the zoom leaves (ZoomByWheel).
-    m_wheelPoint = WheelPoint{point, modelPoint, {}};
+    // Kept for the camera the zoom leaves (ZoomByWheel).
+    m_wheelPoint = WheelPoint{point, modelPoint};
     return true;
 }
 
