@@ -63,10 +63,16 @@ bool CTexturePlacement::IsValid() const
 bool CTexturePlacement::NeutraliseUnused()
 {
     bool changed = false;
-    if ((flags & kPositioned) == 0 && (!Matrix3IsValid(matrix) || !Matrix3IsValid(inverse))) {
-        matrix = Matrix3Identity();
-        inverse = Matrix3Identity();
-        changed = true;
+    if ((flags & kPositioned) == 0) {
+        if (!Matrix3IsValid(matrix)) {
+            matrix = Matrix3Identity();
+            inverse = Matrix3Identity();
+            changed = true;
+        } else if (!Matrix3IsValid(inverse)) {
+            // The inverse is worked out, never stored: a finite matrix whose inverse
+            // overflows is kept, so that the next save writes it back as it was read.
+            inverse = Matrix3Identity();
+        }
     }
     if ((flags & kProjected) == 0 && !direction.IsValid()) {
         direction = CVector3d();

@@ -42,7 +42,8 @@ struct CTexturePlacement
     [[nodiscard]] bool IsValid() const;
     // Sets a part the flags do not use (the matrices when not positioned, the direction
     // when not projected) to its neutral value (identity, none) when it holds a number
-    // that is not finite. True when it changed anything.
+    // that is not finite; an unused inverse that overflows becomes the identity alone.
+    // True when it changed a number that is stored.
     bool NeutraliseUnused();
     // Moves the placement with a face whose plane was planeBefore.
     void Transform(const CTransformation& transform, const CPlane3d& planeBefore);

@@ -218,3 +218,25 @@ TEST(PlacementMatrixTest, AnInverseIsNormalizedSoThatItsLastElementIsOne)
     EXPECT_TRUE(Matrix3IsEqual(Matrix4To3(Matrix3To4(kShifted)), kShifted, 0.0));
     EXPECT_FALSE(Matrix3IsAffine(Matrix3{1, 0, 1, 0, 1, 0, 0, 0, 1}));
 }
+
+// The unused back side holds finite numbers whose inverse overflows: written back as read.
+TEST(FaceTextureCoordsTest, AnUnusedMatrixWhoseInverseOverflowsIsWrittenBackAsRead)
+{
+    undotest::TestEnvironment environment;
+    const Matrix3 huge{1e200, 0.0, 0.0, 0.0, 1e200, 0.0, 0.0, 0.0, 1.0};
+    ASSERT_FALSE(Matrix3IsValid(Matrix3Inverse(huge)));
+    const Bytes bytes = Store([&](CArchive& ar) {
+        ar.WriteObject(nullptr);
+        ar << std::int32_t{0};
+        PutMatrix(ar, kShifted);
+        ar << 0.0 << 0.0 << 0.0;
+        PutMatrix(ar, huge);
+        ar << 0.0 << 0.0 << 0.0;
+        ar << std::int32_t{0} << std::int32_t{0};
+        ar << std::uint32_t{1} << std::uint32_t{0};
+    });
+    CFaceTextureCoords* read = Read(bytes, 4);
+    EXPECT_EQ(read->GetBackPlacement().matrix, huge);
+    EXPECT_EQ(Store([&](CArchive& ar) { read->Serialize(ar); }), bytes);
+    Dispose(read);
+}
