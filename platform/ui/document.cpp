@@ -166,8 +166,9 @@ public:
     CSaveLock& operator=(const CSaveLock&) = delete;
 
     // False when the file was lost before it was locked: a save beside this one took it,
-    // in the moment between its making and its locking, for a file left behind. Where the
-    // file system keeps no locks the file stays unlocked; no save removes one there.
+    // in the moment between its making and its locking, for a file left behind (no save
+    // of this release takes a file that new). Where the file system keeps no locks the
+    // file stays unlocked; no save removes one there.
     bool Take(int fd)
     {
         Release();
@@ -188,21 +189,63 @@ private:
     int m_fd = -1;
 };
 
-// Removes the named file when it is a file a killed save left: a regular file of this user
-// with no other name, never reached through a link, and locked by no one. The lock taken,
-// the name must still be the file locked: a save that ended meanwhile renamed it away.
+// A running save writes its new file as it goes; its longest pause, the first drawing of
+// 5,000 component pictures, lasts about 18 s. A file unwritten for an hour is no running
+// save's, whichever release made it and whether or not that release locks its file.
+constexpr std::chrono::hours kAbandonedAge{1};
+
+// True when the open file is one a killed save left: a regular file of this user with no
+// other name, unwritten for kAbandonedAge, and locked in none of the system's ways (our
+// saves' flock, a record lock, an open-file-description lock). The flock stays taken on
+// fd, so no save of ours locks the file meanwhile.
+bool IsAbandoned(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1)
+        return false;
+    // A time ahead of the clock (another machine's, on a shared folder) is not old.
+    if (std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec) < kAbandonedAge)
+        return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return false;
+    // Asked as an open-file-description lock, the question meets record locks too.
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type == F_UNLCK;
+}
+
+// True when the name in the folder stands for the open file.
+bool NamesFile(int folder, const char* name, int fd)
+{
+    struct stat named {};
+    struct stat held {};
+    return ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &held) == 0 &&
+           named.st_dev == held.st_dev && named.st_ino == held.st_ino;
+}
+
+// Removes the named file when it is one a killed save left (IsAbandoned). Another file
+// may take the name between any look at it and its removal, so the file is first moved
+// to a fresh name of the same shape that nobody else knows, looked at again there through
+// its descriptor, and only then removed; otherwise it goes back to its name, or, should
+// that be taken again, stays where it is for a later save to judge.
 void RemoveIfAbandoned(int folder, const char* name)
 {
     const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return;
-    struct stat held {};
-    struct stat named {};
-    const bool ours =
-        ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() && held.st_nlink == 1;
-    if (ours && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-        named.st_dev == held.st_dev && named.st_ino == held.st_ino)
-        (void)::unlinkat(folder, name, 0);
+    // Looked at where it is first, so that a file in use is never moved.
+    if (IsAbandoned(fd))
+    {
+        const std::string aside = std::string(kTemporaryStem) + CFile::UniqueSuffix();
+        if (::renameat2(folder, name, folder, aside.c_str(), RENAME_NOREPLACE) == 0)
+        {
+            if (NamesFile(folder, aside.c_str(), fd) && IsAbandoned(fd))
+                (void)::unlinkat(folder, aside.c_str(), 0);
+            else
+                (void)::renameat2(folder, aside.c_str(), folder, name, RENAME_NOREPLACE);
+        }
+    }
     ::close(fd);
 }
 

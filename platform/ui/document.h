@@ -42,7 +42,8 @@ public:
     virtual bool OnOpenDocument(const CString& path);
     // Writes a new file beside the target and renames it over the target. Before that it
     // removes the new files that saves killed outright left in the folder: only files named
-    // as a save names its own, of this user, and locked by no running save.
+    // as a save names its own, of this user, unwritten for an hour and locked by nobody;
+    // a file that takes such a name meanwhile stays.
     virtual bool OnSaveDocument(const CString& path);
     // Saves to the document's path; without a path, or when the file is gone or may not
     // be written or its folder takes no new file, asks for another first (PromptSaveAsPath),
