@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
@@ -25,6 +24,7 @@
 #include "platform/quitrequest.h"
 #include "platform/ui/doctemplate.h"
 #include "platform/ui/messagebox.h"
+#include "platform/ui/modaldialog.h"
 #include "platform/ui/readinputfilter.h"
 #include "platform/ui/view.h"
 #include "platform/ui/waitcursor.h"
@@ -105,6 +105,26 @@ void SyncFolder(const std::string& target)
         return;
     (void)::fsync(fd);
     ::close(fd);
+}
+
+QString ToQt(const CString& text)
+{
+    return QString::fromStdString(text.ToUtf8());
+}
+
+// Something stands at the path: a file, a folder, or a link, even one that leads nowhere.
+bool Exists(const CString& path)
+{
+    struct stat info {};
+    return ::lstat(path.ToUtf8().c_str(), &info) == 0;
+}
+
+// Asks in the file dialog's words, with No for Return, whether the file may be replaced.
+bool MayReplaceChosen(const CString& path)
+{
+    const CString name = path.Mid(path.ReverseFind(u'/') + 1);
+    return AfxMessageBox(name + CString(" already exists.\nDo you want to replace it?"),
+                         MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
 }
 
 // A name typed without an extension gets the document type's.
@@ -546,24 +566,43 @@ bool CDocument::MayReplace(const CString& path) const
 
 bool CDocument::AskSavePath(CString& path)
 {
-    if (!PromptSaveAsPath(path))
-        return false;
-    path = WithExtension(path, TemplateString(this, CSingleDocTemplate::filterExt));
-    return true;
+    const CString extension = TemplateString(this, CSingleDocTemplate::filterExt);
+    CString chosen = path;
+    while (PromptSaveAsPath(chosen))
+    {
+        // The dialog asked about the name it gave back; when the extension makes it
+        // another, the file that will be written is asked about here, and No shows the
+        // dialog again.
+        const CString named = WithExtension(chosen, extension);
+        if (named == chosen || !Exists(named) || MayReplaceChosen(named))
+        {
+            path = named;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CDocument::PromptSaveAsPath(CString& path)
 {
     if (const SavePathPrompt& prompt = InstalledSavePathPrompt())
         return prompt(path);
-    if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
+    // Where nobody could answer it the dialog counts as cancelled: it is never accepted unseen.
+    if (!CanAnswerModalDialog())
         return false;
-    const CString filter = TemplateString(this, CSingleDocTemplate::filterName);
-    const QString chosen = QFileDialog::getSaveFileName(nullptr, QString(), QString::fromStdString(path.ToUtf8()),
-                                                        QString::fromStdString(filter.ToUtf8()));
-    if (chosen.isEmpty())
+    QFileDialog dialog(nullptr, QString(), ToQt(path), ToQt(TemplateString(this, CSingleDocTemplate::filterName)));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The program's own dialog, as for opening: it adds the extension to a name typed
+    // without one before it asks whether the file may be replaced, so its question names
+    // the file that will be written.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    QString suffix = ToQt(TemplateString(this, CSingleDocTemplate::filterExt));
+    if (suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    dialog.setDefaultSuffix(suffix);
+    if (RunModalDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    path = CString::FromUtf8(chosen.toStdString());
+    path = CString::FromUtf8(dialog.selectedFiles().front().toStdString());
     return true;
 }
 
