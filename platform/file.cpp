@@ -36,19 +36,6 @@ int OpenFlagsFor(UINT flags)
     return result;
 }
 
-// Letters and digits from the system's random source: about 71 bits.
-std::string RandomSuffix()
-{
-    static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-    std::random_device source;
-    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kAlphabet) - 2);
-    std::string suffix(CFile::kUniqueSuffixLength, ' ');
-    for (char& c : suffix) {
-        c = kAlphabet[pick(source)];
-    }
-    return suffix;
-}
-
 constexpr int kUniqueNameAttempts = 100;
 
 // A descriptor for writing to a file of this user's own; -1 with errno set otherwise.
@@ -135,12 +122,25 @@ bool CFile::Open(const CString& path, UINT flags, CFileException* error)
     return true;
 }
 
+// Letters and digits from the system's random source: about 71 bits.
+std::string CFile::UniqueSuffix()
+{
+    static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device source;
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kAlphabet) - 2);
+    std::string suffix(CFile::kUniqueSuffixLength, ' ');
+    for (char& c : suffix) {
+        c = kAlphabet[pick(source)];
+    }
+    return suffix;
+}
+
 bool CFile::OpenUnique(const CString& pathPrefix, CFileException* error)
 {
     Abort();
     int osError = EEXIST;
     for (int attempt = 0; attempt < kUniqueNameAttempts && osError == EEXIST; ++attempt) {
-        const std::string path = pathPrefix.ToUtf8() + RandomSuffix();
+        const std::string path = pathPrefix.ToUtf8() + UniqueSuffix();
         const int fd = OpenPrivateDescriptor(path, O_EXCL);
         if (fd >= 0) {
             m_fd = fd;

@@ -3,6 +3,7 @@
 // inside the program and UTF-8 at the operating system.
 
 #include <cstddef>
+#include <string>
 
 #include "platform/cstring.h"
 #include "platform/types.h"
@@ -56,6 +57,8 @@ public:
     bool OpenUnique(const CString& pathPrefix, CFileException* error = nullptr);
     // The random suffix's length; its letters are ASCII letters and digits.
     static constexpr std::size_t kUniqueSuffixLength = 12;
+    // A random suffix as OpenUnique gives its files, for a name nobody can foresee.
+    [[nodiscard]] static std::string UniqueSuffix();
 
     // For files in folders that others may write to (the temporary and documents folders):
     // opens the file for writing, creating it readable by the owner alone. Never through a

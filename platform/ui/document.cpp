@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QFileDialog>
-#include <QGuiApplication>
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
@@ -25,6 +24,7 @@
 #include "platform/quitrequest.h"
 #include "platform/ui/doctemplate.h"
 #include "platform/ui/messagebox.h"
+#include "platform/ui/modaldialog.h"
 #include "platform/ui/readinputfilter.h"
 #include "platform/ui/view.h"
 #include "platform/ui/waitcursor.h"
@@ -107,6 +107,26 @@ void SyncFolder(const std::string& target)
     ::close(fd);
 }
 
+QString ToQt(const CString& text)
+{
+    return QString::fromStdString(text.ToUtf8());
+}
+
+// Something stands at the path: a file, a folder, or a link, even one that leads nowhere.
+bool Exists(const CString& path)
+{
+    struct stat info {};
+    return ::lstat(path.ToUtf8().c_str(), &info) == 0;
+}
+
+// Asks in the file dialog's words, with No for Return, whether the file may be replaced.
+bool MayReplaceChosen(const CString& path)
+{
+    const CString name = path.Mid(path.ReverseFind(u'/') + 1);
+    return AfxMessageBox(name + CString(" already exists.\nDo you want to replace it?"),
+                         MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
+}
+
 // A name typed without an extension gets the document type's.
 CString WithExtension(const CString& path, CString extension)
 {
@@ -166,8 +186,9 @@ public:
     CSaveLock& operator=(const CSaveLock&) = delete;
 
     // False when the file was lost before it was locked: a save beside this one took it,
-    // in the moment between its making and its locking, for a file left behind. Where the
-    // file system keeps no locks the file stays unlocked; no save removes one there.
+    // in the moment between its making and its locking, for a file left behind (no save
+    // of this release takes a file that new). Where the file system keeps no locks the
+    // file stays unlocked; no save removes one there.
     bool Take(int fd)
     {
         Release();
@@ -188,21 +209,63 @@ private:
     int m_fd = -1;
 };
 
-// Removes the named file when it is a file a killed save left: a regular file of this user
-// with no other name, never reached through a link, and locked by no one. The lock taken,
-// the name must still be the file locked: a save that ended meanwhile renamed it away.
+// A running save writes its new file as it goes; its longest pause, the first drawing of
+// 5,000 component pictures, lasts about 18 s. A file unwritten for an hour is no running
+// save's, whichever release made it and whether or not that release locks its file.
+constexpr std::chrono::hours kAbandonedAge{1};
+
+// True when the open file is one a killed save left: a regular file of this user with no
+// other name, unwritten for kAbandonedAge, and locked in none of the system's ways (our
+// saves' flock, a record lock, an open-file-description lock). The flock stays taken on
+// fd, so no save of ours locks the file meanwhile.
+bool IsAbandoned(int fd)
+{
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1)
+        return false;
+    // A time ahead of the clock (another machine's, on a shared folder) is not old.
+    if (std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec) < kAbandonedAge)
+        return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return false;
+    // Asked as an open-file-description lock, the question meets record locks too.
+    struct flock probe {};
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    return ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type == F_UNLCK;
+}
+
+// True when the name in the folder stands for the open file.
+bool NamesFile(int folder, const char* name, int fd)
+{
+    struct stat named {};
+    struct stat held {};
+    return ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && ::fstat(fd, &held) == 0 &&
+           named.st_dev == held.st_dev && named.st_ino == held.st_ino;
+}
+
+// Removes the named file when it is one a killed save left (IsAbandoned). Another file
+// may take the name between any look at it and its removal, so the file is first moved
+// to a fresh name of the same shape that nobody else knows, looked at again there through
+// its descriptor, and only then removed; otherwise it goes back to its name, or, should
+// that be taken again, stays where it is for a later save to judge.
 void RemoveIfAbandoned(int folder, const char* name)
 {
     const int fd = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return;
-    struct stat held {};
-    struct stat named {};
-    const bool ours =
-        ::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) && held.st_uid == ::geteuid() && held.st_nlink == 1;
-    if (ours && ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-        named.st_dev == held.st_dev && named.st_ino == held.st_ino)
-        (void)::unlinkat(folder, name, 0);
+    // Looked at where it is first, so that a file in use is never moved.
+    if (IsAbandoned(fd))
+    {
+        const std::string aside = std::string(kTemporaryStem) + CFile::UniqueSuffix();
+        if (::renameat2(folder, name, folder, aside.c_str(), RENAME_NOREPLACE) == 0)
+        {
+            if (NamesFile(folder, aside.c_str(), fd) && IsAbandoned(fd))
+                (void)::unlinkat(folder, aside.c_str(), 0);
+            else
+                (void)::renameat2(folder, aside.c_str(), folder, name, RENAME_NOREPLACE);
+        }
+    }
     ::close(fd);
 }
 
@@ -503,24 +566,43 @@ bool CDocument::MayReplace(const CString& path) const
 
 bool CDocument::AskSavePath(CString& path)
 {
-    if (!PromptSaveAsPath(path))
-        return false;
-    path = WithExtension(path, TemplateString(this, CSingleDocTemplate::filterExt));
-    return true;
+    const CString extension = TemplateString(this, CSingleDocTemplate::filterExt);
+    CString chosen = path;
+    while (PromptSaveAsPath(chosen))
+    {
+        // The dialog asked about the name it gave back; when the extension makes it
+        // another, the file that will be written is asked about here, and No shows the
+        // dialog again.
+        const CString named = WithExtension(chosen, extension);
+        if (named == chosen || !Exists(named) || MayReplaceChosen(named))
+        {
+            path = named;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CDocument::PromptSaveAsPath(CString& path)
 {
     if (const SavePathPrompt& prompt = InstalledSavePathPrompt())
         return prompt(path);
-    if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
+    // Where nobody could answer it the dialog counts as cancelled: it is never accepted unseen.
+    if (!CanAnswerModalDialog())
         return false;
-    const CString filter = TemplateString(this, CSingleDocTemplate::filterName);
-    const QString chosen = QFileDialog::getSaveFileName(nullptr, QString(), QString::fromStdString(path.ToUtf8()),
-                                                        QString::fromStdString(filter.ToUtf8()));
-    if (chosen.isEmpty())
+    QFileDialog dialog(nullptr, QString(), ToQt(path), ToQt(TemplateString(this, CSingleDocTemplate::filterName)));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The program's own dialog, as for opening: it adds the extension to a name typed
+    // without one before it asks whether the file may be replaced, so its question names
+    // the file that will be written.
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    QString suffix = ToQt(TemplateString(this, CSingleDocTemplate::filterExt));
+    if (suffix.startsWith(QLatin1Char('.')))
+        suffix.remove(0, 1);
+    dialog.setDefaultSuffix(suffix);
+    if (RunModalDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    path = CString::FromUtf8(chosen.toStdString());
+    path = CString::FromUtf8(dialog.selectedFiles().front().toStdString());
     return true;
 }
 

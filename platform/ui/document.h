@@ -26,7 +26,8 @@ class CObject;
 class CView;
 
 // Answers the Save As question in place of the file dialog (tests; a program without a
-// screen): true with the chosen path, false for a cancel.
+// screen): true with the chosen path, false for a cancel. The extension is added to its
+// answer as to the dialog's, and a file that then exists is asked about as well.
 using SavePathPrompt = std::function<bool(CString& path)>;
 // Returns the prompt installed before; an empty one restores the dialog.
 SavePathPrompt SetSavePathPrompt(SavePathPrompt prompt);
@@ -42,7 +43,8 @@ public:
     virtual bool OnOpenDocument(const CString& path);
     // Writes a new file beside the target and renames it over the target. Before that it
     // removes the new files that saves killed outright left in the folder: only files named
-    // as a save names its own, of this user, and locked by no running save.
+    // as a save names its own, of this user, unwritten for an hour and locked by nobody;
+    // a file that takes such a name meanwhile stays.
     virtual bool OnSaveDocument(const CString& path);
     // Saves to the document's path; without a path, or when the file is gone or may not
     // be written or its folder takes no new file, asks for another first (PromptSaveAsPath),
@@ -50,7 +52,8 @@ public:
     // (a refusing folder, a full disk, a write error) it asks again, until a save goes
     // through or the user cancels; a save given up for a quit asks nothing. A name chosen
     // there without an extension gets the template's, and the document takes the new path
-    // (SetPathName, entered in the recent files).
+    // (SetPathName, entered in the recent files). An existing file is written over only
+    // after the user said Yes to it, once, under the name that will be written.
     // When another file now stands at the path, or the file was changed since it was
     // opened or last saved, or was read only in part, asks before replacing it. False
     // when nothing was saved.
@@ -87,8 +90,9 @@ protected:
     // second in): what the document let go of and still holds may go now, rather than be
     // held beside what the read makes. The base does nothing.
     virtual void OnLongRead() {}
-    // Asks where to save; false when the user cancels. The base shows a file dialog on a
-    // real screen and answers false elsewhere.
+    // Asks where to save; false when the user cancels. The base shows the file dialog
+    // (through RunModalDialog), which adds the template's extension to a name typed without
+    // one and asks before it names an existing file; where nobody could answer it, false.
     virtual bool PromptSaveAsPath(CString& path);
     // Shows the failure of an open or save; the base shows a message naming the file.
     virtual void ReportSaveLoadException(const CString& path, const CString& cause, bool saving);
@@ -109,7 +113,8 @@ private:
     [[nodiscard]] static bool StampPath(const CString& path, CFileStamp& stamp);
     // Asks whether a file changed since the document read or wrote it may be replaced.
     [[nodiscard]] bool MayReplace(const CString& path) const;
-    // PromptSaveAsPath, with the template's extension added to a name that has none.
+    // PromptSaveAsPath, with the template's extension added to a name that has none; when
+    // that names an existing file, asks whether it may be replaced (No asks for a name again).
     bool AskSavePath(CString& path);
     // Serializes into the new file and closes it; false, with the failure reported unless
     // the save was given up for a quit, when it failed.

@@ -39,6 +39,8 @@ int ShowModalBox(const CMessageBoxCall& call)
     else if ((call.type & 0xF0) == MB_ICONINFORMATION)
         icon = QMessageBox::Information;
     QMessageBox box(icon, QApplication::applicationDisplayName(), ToQString(call.text), buttons);
+    if ((call.type & 0xF00) == MB_DEFBUTTON2 && (buttons & (QMessageBox::No | QMessageBox::Cancel)) != 0)
+        box.setDefaultButton((buttons & QMessageBox::No) != 0 ? QMessageBox::No : QMessageBox::Cancel);
     switch (box.exec())
     {
     case QMessageBox::Cancel: return IDCANCEL;

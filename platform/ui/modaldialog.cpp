@@ -1,5 +1,6 @@
 #include "platform/ui/modaldialog.h"
 
+#include <QApplication>
 #include <QDialog>
 #include <QGuiApplication>
 
@@ -27,4 +28,10 @@ int RunModalDialog(QDialog& dialog)
     if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
         return QDialog::Accepted;
     return dialog.exec();
+}
+
+bool CanAnswerModalDialog()
+{
+    return Sink() || (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr &&
+                      QGuiApplication::platformName() != QStringLiteral("offscreen"));
 }

@@ -14,3 +14,6 @@ using ModalDialogSink = std::function<int(QDialog&)>;
 ModalDialogSink SetModalDialogSink(ModalDialogSink sink);
 
 int RunModalDialog(QDialog& dialog);
+// True when a dialog run now can be answered: a sink is installed, or a windowing
+// application shows it on a real screen. A dialog that must not be accepted unseen asks first.
+[[nodiscard]] bool CanAnswerModalDialog();

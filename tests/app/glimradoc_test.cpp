@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QFileDialog>
 #include <QImage>
 #include <QKeySequence>
+#include <QLineEdit>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +28,7 @@
 #include "platform/profile.h"
 #include "platform/settingsstore.h"
 #include "platform/ui/document.h"
+#include "platform/ui/modaldialog.h"
 #include "platform/ui/recentfilelist.h"
 #include "samplefiles.h"
 #include "document/component.h"
@@ -507,6 +514,142 @@ TEST_F(OpenRoadTest, SaveAsGivesTheDocumentTheNewNameInTheTitleAndTheRecentFiles
     EXPECT_EQ(PageCount(Document(app)), 3);
     app.ExitInstance();
     std::filesystem::remove(saved.ToUtf8());
+}
+
+// Uses the Save As dialog as a user would, run by the program itself: types each name given
+// into its file name box and presses Return, answers each question that follows (the
+// dialog's own box and the program's), and presses Escape once no name is left.
+class CSaveAsUser
+{
+public:
+    CSaveAsUser(std::vector<QString> names, int answer) : m_names(std::move(names)), m_answer(answer)
+    {
+        m_previousDialogs = SetModalDialogSink([this](QDialog& dialog) {
+            ++dialogs;
+            m_running = true;
+            LookAgain();
+            const int result = dialog.exec();
+            m_running = false;
+            return result;
+        });
+        m_previousBoxes = SetMessageBoxSink([this](const CMessageBoxCall& call) {
+            questions.push_back(call.text.ToUtf8());
+            noByDefault.push_back((call.type & MB_DEFBUTTON2) != 0);
+            return m_answer;
+        });
+    }
+    ~CSaveAsUser()
+    {
+        SetModalDialogSink(std::move(m_previousDialogs));
+        SetMessageBoxSink(std::move(m_previousBoxes));
+    }
+    CSaveAsUser(const CSaveAsUser&) = delete;
+    CSaveAsUser& operator=(const CSaveAsUser&) = delete;
+
+    int dialogs = 0;
+    std::vector<std::string> questions;
+    // Per question: Return would have answered No.
+    std::vector<bool> noByDefault;
+
+private:
+    // One look is always pending while the dialog runs; it is asked for before anything
+    // that waits (a question box runs inside the key that brought it up).
+    void LookAgain()
+    {
+        QTimer::singleShot(5, &m_context, [this] { Act(); });
+    }
+    void Act()
+    {
+        if (!m_running)
+            return;
+        LookAgain();
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+        {
+            questions.push_back(box->text().toStdString());
+            noByDefault.push_back(box->defaultButton() == box->button(QMessageBox::No));
+            if (m_answer == IDYES)
+                box->button(QMessageBox::Yes)->click();
+            else
+                QTest::keyClick(box, Qt::Key_Return);
+            return;
+        }
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        if (dialog == nullptr || !dialog->isVisible())
+            return;
+        if (m_names.empty())
+        {
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            return;
+        }
+        auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(name, nullptr);
+        name->setText(m_names.front());
+        m_names.erase(m_names.begin());
+        QTest::keyClick(name, Qt::Key_Return);
+    }
+
+    std::vector<QString> m_names;
+    int m_answer;
+    bool m_running = false;
+    QObject m_context;
+    ModalDialogSink m_previousDialogs;
+    MessageBoxSink m_previousBoxes;
+};
+
+// Fixed: a name typed in Save As without the extension replaced the model of that name
+// unasked: the dialog asked about the name as typed, and the extension came after.
+TEST_F(OpenRoadTest, SaveAsAsksOnceAboutTheFileItWillWriteWhateverIsTypedAndNoLeavesEveryFile)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = dataHome / "models";
+    fs::create_directories(folder);
+    const struct
+    {
+        const char* typed;
+        const char* written;
+        // The dialog asks itself and stays for another name after a No; where the program
+        // adds the extension after the dialog, it asks, and a No brings the dialog back.
+        int dialogsAfterNo;
+    } rows[] = {{"precious", "precious.twk", 1},
+                {"precious.twk", "precious.twk", 1},
+                {"precious.bak", "precious.bak", 1},
+                // The dialog takes a leading dot for an extension; the program does not.
+                {".precious", ".precious.twk", 2}};
+    CGlimraApp app;
+    ASSERT_TRUE(Start(app, ""));
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.typed);
+        for (const char* name : {"precious.twk", "precious.bak", ".precious.twk"})
+            std::ofstream(folder / name) << "precious";
+        const QString typed = QString::fromStdString((folder / row.typed).string());
+        const std::vector<std::string> question{std::string(row.written) +
+                                                " already exists.\nDo you want to replace it?"};
+        app.OnFileNew();
+        Document(app).SetModifiedFlag();
+        {
+            CSaveAsUser no({typed}, IDNO);
+            EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
+            EXPECT_EQ(no.dialogs, row.dialogsAfterNo);
+            EXPECT_EQ(no.questions, question);
+            EXPECT_EQ(no.noByDefault, std::vector<bool>{true});
+            EXPECT_TRUE(Document(app).IsModified());
+        }
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3) << "nothing beside";
+        for (const char* name : {"precious.twk", "precious.bak", ".precious.twk"})
+            EXPECT_TRUE(ReadBytes((folder / name).string()) == "precious") << name << " was replaced";
+        {
+            CSaveAsUser yes({typed}, IDYES);
+            EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
+            EXPECT_EQ(yes.dialogs, 1);
+            EXPECT_EQ(yes.questions, question);
+        }
+        EXPECT_FALSE(Document(app).IsModified());
+        EXPECT_EQ(Document(app).GetPathName(), CString::FromUtf8((folder / row.written).string()));
+        EXPECT_TRUE(ReadBytes((folder / row.written).string()) != "precious") << "the model was not written";
+    }
+    app.ExitInstance();
 }
 
 TEST_F(OpenRoadTest, CtrlSAsksBeforeReplacingAFileAnotherProgramPutInPlaceOfTheOpenedOne)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ctime>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include <iostream>
 #include <string>
 #include <vector>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -434,8 +436,79 @@ TEST_F(DocumentTest, CtrlSSaysWhyTheModelCannotBeSavedInPlaceBeforeItOffersSaveA
     fs::permissions(folder / "locked", fs::perms::owner_all, fs::perm_options::add);
 }
 
-// Fixed: a save killed outright left its new file beside the model for good.
-TEST_F(DocumentTest, ASaveRemovesWhatKilledSavesLeftButNotTheFileOfASaveRunningBesideItNorAnyoneElses)
+// Another process holding files named as a save names its new one, as a save of any
+// release may: a fresh file it only opened, and old ones under a record lock and an
+// open-file-description lock. It holds them until its end is asked for.
+class CFileHolder
+{
+public:
+    explicit CFileHolder(const std::filesystem::path& folder)
+    {
+        // Named before the fork: the child of a program with threads makes no allocation.
+        const std::string fresh = (folder / kFresh).string();
+        const std::string recordLocked = (folder / kRecordLocked).string();
+        const std::string descriptionLocked = (folder / kDescriptionLocked).string();
+        int ready[2] = {-1, -1};
+        if (::pipe(ready) != 0 || ::pipe(m_release) != 0)
+            return;
+        m_child = ::fork();
+        if (m_child == 0)
+        {
+            ::close(m_release[1]);
+            const int opened = ::open(fresh.c_str(), O_RDWR);
+            const int posix = ::open(recordLocked.c_str(), O_RDWR);
+            const int ofd = ::open(descriptionLocked.c_str(), O_RDWR);
+            struct flock lock {};
+            lock.l_type = F_WRLCK;
+            lock.l_whence = SEEK_SET;
+            const bool held =
+                opened >= 0 && ::fcntl(posix, F_SETLK, &lock) == 0 && ::fcntl(ofd, F_OFD_SETLK, &lock) == 0;
+            if (held)
+                (void)!::write(ready[1], "h", 1);
+            char end = 0;
+            (void)!::read(m_release[0], &end, 1);
+            ::_exit(held ? 0 : 1);
+        }
+        ::close(ready[1]);
+        ::close(m_release[0]);
+        char held = 0;
+        m_holding = m_child > 0 && ::read(ready[0], &held, 1) == 1;
+        ::close(ready[0]);
+    }
+    ~CFileHolder()
+    {
+        ::close(m_release[1]);
+        if (m_child > 0)
+            (void)::waitpid(m_child, nullptr, 0);
+    }
+    CFileHolder(const CFileHolder&) = delete;
+    CFileHolder& operator=(const CFileHolder&) = delete;
+    [[nodiscard]] bool IsHolding() const { return m_holding; }
+
+    static constexpr const char* kFresh = ".saving-freshFRESH00";
+    static constexpr const char* kRecordLocked = ".saving-posixPOSIX00";
+    static constexpr const char* kDescriptionLocked = ".saving-ofdOFDLOCK00";
+
+private:
+    pid_t m_child = -1;
+    int m_release[2] = {-1, -1};
+    bool m_holding = false;
+};
+
+// Puts the file's time of writing two hours back, as if it had been left that long.
+void AgeFile(const std::filesystem::path& path)
+{
+    timespec times[2];
+    ::clock_gettime(CLOCK_REALTIME, &times[0]);
+    times[0].tv_sec -= 2 * 60 * 60;
+    times[1] = times[0];
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+// Fixed: a save killed outright left its new file beside the model for good; and then the
+// next save removed the file that an earlier release's save was still writing, unlocked or
+// under a lock of another kind than ours.
+TEST_F(DocumentTest, ASaveRemovesWhatKilledSavesLeftButNoFileARunningSaveMayBeWritingNorAnyoneElses)
 {
     namespace fs = std::filesystem;
     // Named as a save names its new file, but none that a save left: a link, a pipe, a
@@ -446,13 +519,23 @@ TEST_F(DocumentTest, ASaveRemovesWhatKilledSavesLeftButNotTheFileOfASaveRunningB
     fs::create_directory(folder / ".saving-dirDIR000000");
     fs::create_hard_link(folder / "victim", folder / ".saving-hardHARD0000");
     std::set<std::string> planted{".saving-linkLINK0000", ".saving-pipePIPE0000", ".saving-dirDIR000000",
-                                  ".saving-hardHARD0000"};
+                                  ".saving-hardHARD0000", CFileHolder::kFresh, CFileHolder::kRecordLocked,
+                                  CFileHolder::kDescriptionLocked};
     if (::geteuid() == 0)
     {
         std::ofstream(folder / ".saving-userUSER0000") << "theirs";
         ASSERT_EQ(::chown((folder / ".saving-userUSER0000").c_str(), 65534, 65534), 0);
         planted.insert(".saving-userUSER0000");
     }
+    for (const std::string& name : planted)
+        if (!fs::exists(fs::symlink_status(folder / name)))
+            std::ofstream(folder / name) << "being written";
+    for (const std::string& name : planted)
+        if (name != CFileHolder::kFresh)
+            AgeFile(folder / name);
+    const CFileHolder holder(folder);
+    ASSERT_TRUE(holder.IsHolding());
+
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0)
@@ -467,14 +550,22 @@ TEST_F(DocumentTest, ASaveRemovesWhatKilledSavesLeftButNotTheFileOfASaveRunningB
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
     const std::vector<std::string> left = Temporaries(folder, planted);
     ASSERT_EQ(left.size(), 1u);
+    // Left less than an hour ago it may still be written.
+    CNumberDocument early;
+    ASSERT_TRUE(early.OnSaveDocument(PathOf("early.twk")));
+    EXPECT_EQ(Temporaries(folder, planted), left);
+    AgeFile(folder / left[0]);
 
-    // The next save runs while another (a second window or program) writes its own.
+    // The next save runs while another of ours (a second window or program) writes its own,
+    // which holds its lock however long the writing takes.
     CNumberDocument running;
     running.number = 1;
     CNumberDocument next;
     next.number = 2;
     std::vector<std::string> beside;
     running.whileStoring = [&] {
+        for (const std::string& name : Temporaries(folder, planted))
+            AgeFile(folder / name);
         EXPECT_TRUE(next.OnSaveDocument(PathOf("next.twk")));
         beside = Temporaries(folder, planted);
     };
@@ -482,8 +573,10 @@ TEST_F(DocumentTest, ASaveRemovesWhatKilledSavesLeftButNotTheFileOfASaveRunningB
     ASSERT_EQ(beside.size(), 1u);
     EXPECT_NE(beside[0], left[0]) << "the killed save's file is gone, the running save's stays";
     EXPECT_TRUE(Temporaries(folder, planted).empty());
-    EXPECT_EQ(EntryCount(folder), static_cast<std::ptrdiff_t>(planted.size()) + 3);
+    EXPECT_EQ(EntryCount(folder), static_cast<std::ptrdiff_t>(planted.size()) + 4);
     EXPECT_EQ(ReadAll(folder / "victim"), "precious");
+    for (const char* held : {CFileHolder::kFresh, CFileHolder::kRecordLocked, CFileHolder::kDescriptionLocked})
+        EXPECT_EQ(ReadAll(folder / held), "being written") << held;
     EXPECT_TRUE(boxes.calls.empty());
     CNumberDocument opened;
     ASSERT_TRUE(opened.OnOpenDocument(PathOf("running.twk")));
