@@ -561,7 +561,7 @@ bool CDocument::MayReplace(const CString& path) const
         question = CString("\"") + path +
                    CString("\" was changed by another program after it was opened or last saved here.\n"
                            "Do you want to replace it?");
-    return question.IsEmpty() || AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return question.IsEmpty() || AfxMessageBox(question, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 bool CDocument::AskSavePath(CString& path)

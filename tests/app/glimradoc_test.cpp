@@ -753,7 +753,7 @@ TEST_F(OpenRoadTest, AModelReadOnlyInPartOpensWithAMessageAndItsSaveAsksFirst)
             ASSERT_EQ(no.calls.size(), asked);
             if (asked != 0)
             {
-                EXPECT_EQ(no.calls[0].type, UINT{MB_YESNO | MB_ICONQUESTION});
+                EXPECT_EQ(no.calls[0].type, UINT{MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2});
                 EXPECT_NE(no.calls[0].text.Find(CString::FromUtf8(path) + CString("\" was read only in part")), -1);
                 EXPECT_EQ(ReadBytes(path), row.bytes);
             }
