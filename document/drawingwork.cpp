@@ -326,17 +326,21 @@ void AddStrokes(StrokeLengths& sum, const StrokeLengths& strokes)
     AddArea(sum.setups, strokes.setups);
 }
 
-// The length of the face's loops.
-double LoopsLength(const CFace& face)
+// The length of the face's loops, and its runs along the axes.
+Spread LoopsLength(const CFace& face)
 {
     thread_local std::vector<CPoint3d> points;
-    double length = 0.0;
+    Spread length;
     for (int i = 0; i < face.GetLoopCount(); ++i) {
         if (const CLoop* loop = face.GetLoop(i)) {
             points.clear();
             loop->GetPoints(points, nullptr);
             for (std::size_t k = 0; k < points.size(); ++k) {
-                length += (points[(k + 1) % points.size()] - points[k]).GetLength();
+                const CVector3d side = points[(k + 1) % points.size()] - points[k];
+                length.whole += side.GetLength();
+                length.along[0] += std::fabs(side.x);
+                length.along[1] += std::fabs(side.y);
+                length.along[2] += std::fabs(side.z);
             }
         }
     }
@@ -350,12 +354,13 @@ constexpr double kSetupPerPixel =
     static_cast<double>(CFrameMeter::kTileSide);
 
 // The screen tiles a face's triangles are set up in. A fan reaches from its first corner
-// across the face, each triangle no further than the face's box from any side. The sweep
-// cuts a face into pieces along its length and each piece into triangles from side to
-// side, as wide as the face is across on average; those between neighbouring corners (of
-// holes, lying straight between theirs, added at crossings) reach about as far as the
-// loops run. An estimate measured against frames, never more than a fan's. Each reach
-// runs along an axis no further than the box does: it lies as the box's diagonal.
+// across the face, each triangle no further than the face's box from any side: it lies as
+// the box's diagonal. The sweep cuts a face into pieces along its length and each piece
+// into triangles from side to side, as wide as the face is across on average: those lie
+// in the face's plane square to its box's longest side, and grow as a placement stretches
+// the face that way. Those between neighbouring corners (of holes, lying straight between
+// theirs, added at crossings) reach about as far as the loops run, and lie as they do. An
+// estimate measured against frames, never more than a fan's.
 Spread SetupLength(const CFace& face, const CFace::SWeight& weight, double area, const CBoundingBox3d& box)
 {
     const double x = box.xmax - box.xmin;
@@ -366,10 +371,27 @@ Spread SetupLength(const CFace& face, const CFace::SWeight& weight, double area,
         return {};
     }
     const auto triangles = static_cast<double>(weight.triangles);
-    const double fan = triangles * diagonal;
-    const double length =
-        weight.cut == 0 ? fan : std::min(fan, triangles * area / std::max({x, y, z}) + LoopsLength(face));
-    return Spread::Along(length * kSetupPerPixel, CVector3d(x, y, z), diagonal);
+    const Spread fan = Spread::Along(triangles * diagonal * kSetupPerPixel, CVector3d(x, y, z), diagonal);
+    if (weight.cut == 0) {
+        return fan;
+    }
+    const double longest = std::max({x, y, z});
+    const double across = triangles * area / longest;
+    const Spread loops = LoopsLength(face);
+    if (!(across + loops.whole < fan.whole / kSetupPerPixel)) {
+        return fan;
+    }
+    CVector3d side(0.0, 0.0, 1.0);
+    if (longest == x) {
+        side = CVector3d(1.0, 0.0, 0.0);
+    } else if (longest == y) {
+        side = CVector3d(0.0, 1.0, 0.0);
+    }
+    const CVector3d crossing = CVector3d(face.GetNormal()).CrossProduct(side);
+    const double crossingLength = crossing.GetLength();
+    const Spread width = crossingLength > 0.0 ? Spread::Along(across, crossing, crossingLength)
+                                              : Spread::Along(across, CVector3d(x, y, z), diagonal);
+    return (width + loops) * kSetupPerPixel;
 }
 
 // Openings are cut by glued instances, which only the relationships of the face's
