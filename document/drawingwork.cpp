@@ -210,6 +210,9 @@ struct Tally
     // Its faces' cuts and its content's, at every path: what they would cost were the
     // cuts not kept. The work above leaves them out.
     std::uint64_t cuts = 0;
+    // How much the placements on its paths shrink what they place, at most: the
+    // product of their scales' inverses, as GL's matrices multiply them (kMostShrink).
+    double shrink = 1.0;
 };
 
 // A component while its entities are counted: its own faces, and what it places.
@@ -237,6 +240,7 @@ struct Sum
     bool inherits = false;
     StrokeLengths strokeLength;
     StrokeLengths placedStrokeLength;
+    double shrink = 1.0;
 };
 
 // A layer drawn exactly over an equal one before it (a face in the plane and the box of
@@ -678,6 +682,9 @@ struct Copy
     Strokes strokeCoverage;
     // Placed so large that the count cannot weigh it.
     bool beyond = false;
+    // How much its placement and those inside it shrink it, at most (none where it draws
+    // nothing).
+    double shrink = 1.0;
 };
 
 // A placement that moves its copy without turning or stretching it, as most do: its faces
@@ -700,11 +707,13 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
     const Spread layers = placed.layers * surface;
     const auto* instance = dynamic_cast<const CComponentInstance*>(&entity);
     if (instance == nullptr) {
-        return {fill, layers, placed.box, placed.strokeLength, placed.strokeCoverage};
+        return {fill, layers, placed.box, placed.strokeLength, placed.strokeCoverage, false, placed.shrink};
     }
     const CTransformation& transform = instance->GetTransform();
+    // The scale's inverse, whatever its sign: infinite for a scale of 0.
+    const double shrink = placed.shrink / std::fabs(transform.GetScale());
     if (OnlyMoves(transform)) {
-        return {fill, layers, transform * placed.box, placed.strokeLength, placed.strokeCoverage};
+        return {fill, layers, transform * placed.box, placed.strokeLength, placed.strokeCoverage, false, shrink};
     }
     // Each face of the copy covers its area as the placement turns the plane across its
     // normal (the image of the unit square there), no more than by the two largest
@@ -722,7 +731,9 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
               areas.Of(layers),
               transform * placed.box,
               {lengths.Of(placed.strokeLength.lines), lengths.Of(placed.strokeLength.setups)},
-              {}};
+              {},
+              false,
+              shrink};
     // A copy stretched more one way than another covers its box with its strokes as they
     // grow, which may be thicker than they lay in the component's own box.
     copy.strokeCoverage = Thickest(placed.strokeCoverage, StrokeCoverageOf(copy.strokeLength, copy.box));
@@ -732,6 +743,14 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
     copy.beyond = counts && (!lengths.Holds() || !areas.Holds() || !weighed);
     return copy;
 }
+
+// GL holds a placement's matrix in single precision (to about 3.4e38) with its scale as
+// the inverse in the last element, and the view's distances multiplied by it: a copy
+// shrunk so far (a stored scale of 0 to begin with) leaves GL numbers it cannot hold, and
+// a frame would weigh every triangle of it as filling the view. Such a placement refuses
+// the model as one too large for the count to weigh does; this leaves the view's own
+// numbers a factor of 1e18 before they would.
+constexpr double kMostShrink = 1e20;
 
 // Whether the copy shows a material one sees through: its own faces', or the
 // placement's where its faces take that.
@@ -745,9 +764,10 @@ void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed, boo
     sum.work = AddWork(sum.work, AddWork(entity.GetDrawingWeight(shadows), placed.work));
     sum.placedCuts = AddWork(sum.placedCuts, placed.cuts);
     const Copy copy = Placed(entity, placed);
-    if (copy.beyond) {
+    if (copy.beyond || !(copy.shrink <= kMostShrink)) {
         sum.work = kCounted;
     }
+    sum.shrink = std::max(sum.shrink, copy.shrink);
     AddArea(sum.placedFill, copy.fill);
     AddArea(sum.placedLayers, copy.layers);
     AddStrokes(sum.placedStrokeLength, copy.strokeLength);
@@ -950,6 +970,7 @@ Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& coun
     Tally tally{sum.work, {}, {}, sum.ownBox, sum.seeThrough, sum.inherits, {}, {}};
     tally.box.Add(sum.placedBox);
     tally.cuts = AddWork(sum.cut, sum.placedCuts);
+    tally.shrink = sum.shrink;
     tally.layers = CoverageOf(sum.layerArea + sum.placedLayers, tally.box);
     tally.strokeLength = sum.strokeLength;
     tally.strokeLength += sum.placedStrokeLength;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -424,6 +425,49 @@ TEST(DrawingWorkTest, ACopyTurnedAndStretchedWeighsWhatTheSameShapeBuiltWeighs)
         EXPECT_GE(placed, built * (1.0 - c.below)) << c.name;
         EXPECT_LE(placed, built * 1.1) << c.name;
     }
+}
+
+// Regression: a stored scale of 0 weighed its copy as nothing while every frame weighed
+// each of its triangles as filling the view. A copy shrunk past what GL's matrices hold,
+// at one placement or along a path, refuses the model; one shrunk to a speck weighs what
+// it sends.
+TEST(DrawingWorkTest, ACopyShrunkPastWhatTheViewsMatricesHoldRefusesTheModel)
+{
+    // A unit box through placements stored with these scales, the first in the root.
+    const auto countWith = [](const std::vector<double>& scales) {
+        auto* model = new CTarnwickModel;
+        {
+            const CurrentModelScope scope(model);
+            const CUndoSuspender suspender;
+            auto* placed = new CComponentDefinition;
+            model->GetDefinitionList()->AddDefinition(placed, false);
+            (void)CGeometryBuilder(*placed).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1));
+            for (auto scale = scales.rbegin(); scale != scales.rend(); ++scale) {
+                auto* instance = new CComponentInstance;
+                placed->AddInstance(instance);
+                // As a file stores it: the matrix, the origin, the scale.
+                const double numbers[CTransformation::kStoredNumberCount] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, *scale};
+                CTransformation transform;
+                transform.SetFromStoredNumbers(numbers);
+                instance->SetTransform(transform);
+                if (std::next(scale) == scales.rend()) {
+                    model->GetRootComponent()->Add(instance);
+                } else {
+                    placed = new CComponentDefinition;
+                    model->GetDefinitionList()->AddDefinition(placed, false);
+                    placed->Add(instance);
+                }
+            }
+        }
+        const std::uint64_t work = CDrawingWork::Count(*model->GetRootComponent());
+        model->Release();
+        return work;
+    };
+    for (const double scale : {0.0, -0.0, 1e-25, -1e-25}) {
+        EXPECT_GT(countWith({scale}), CDrawingWork::kBudget) << scale;
+    }
+    EXPECT_GT(countWith({1e-12, 1e-12}), CDrawingWork::kBudget);
+    EXPECT_LT(countWith({1e-15}), countWith({1.0}) / 10);
 }
 
 // A model of placed pictures, each square of that side, all of one material.
