@@ -4,7 +4,8 @@
 // count of what the view would draw, made at every opening, against the read: aim, a
 // small share of it. The read itself sums a large list for the count (LoadGrid holds
 // that); CountGrid and CountAndBoundGrid are the walk a list takes where its sums cannot
-// stand for it.
+// stand for it. CountStretchedPlacements: the count's part for each placement that turns or
+// stretches its copy (its stretches, and the areas, lengths and box it gives the copy).
 
 #include <benchmark/benchmark.h>
 
@@ -16,6 +17,7 @@
 #include "document/component.h"
 #include "document/drawingwork.h"
 #include "document/tarnwickmodel.h"
+#include "foundation/transformation.h"
 #include "foundation/versioninfo.h"
 #include "model/undosuspender.h"
 #include "platform/profile.h"
@@ -24,6 +26,7 @@
 #include "bench/gridfile.h"
 #include "samplegen/gridmodel.h"
 #include "samplegen/modelfiles.h"
+#include "samplegen/placementmodels.h"
 
 namespace {
 
@@ -112,8 +115,30 @@ void CountAndBoundGrid(benchmark::State& state)
     state.counters["faces"] = faces;
 }
 
+// 100,000 unit boxes side by side, each placed stretched along its axes (range 0),
+// turned, stretched and turned again (range 1), or turned only (range 2).
+void CountStretchedPlacements(benchmark::State& state)
+{
+    PrepareOnce();
+    const CTransformation turn = CTransformation::Rotation(CPoint3d(), CUnitVector3d(1.0, 0.0, 0.0), 0.11);
+    const CTransformation shapes[] = {
+        CTransformation::Scaling(100.0, 100.0, 0.01),
+        turn * CTransformation::Scaling(1e5, 10.0, 1.0) *
+            CTransformation::Rotation(CPoint3d(), CUnitVector3d(0.0, 1.0, 1.0), 0.3),
+        turn,
+    };
+    auto* model = new CTarnwickModel;
+    BuildShapedBoxesModel(*model, shapes[state.range(0)], 100000);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(CDrawingWork::Count(*model->GetRootComponent()));
+    }
+    ReleaseQuietly(model);
+    state.counters["placements"] = 100000;
+}
+
 }  // namespace
 
+BENCHMARK(CountStretchedPlacements)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(CountAndBoundGrid)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(CountGrid)->Arg(1000000)->Unit(benchmark::kMillisecond);
 BENCHMARK(LoadGrid)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);

@@ -210,6 +210,9 @@ struct Tally
     // Its faces' cuts and its content's, at every path: what they would cost were the
     // cuts not kept. The work above leaves them out.
     std::uint64_t cuts = 0;
+    // How much the placements on its paths shrink what they place, at most: the
+    // product of their scales' inverses, as GL's matrices multiply them (kMostShrink).
+    double shrink = 1.0;
 };
 
 // A component while its entities are counted: its own faces, and what it places.
@@ -237,6 +240,7 @@ struct Sum
     bool inherits = false;
     StrokeLengths strokeLength;
     StrokeLengths placedStrokeLength;
+    double shrink = 1.0;
 };
 
 // A layer drawn exactly over an equal one before it (a face in the plane and the box of
@@ -326,17 +330,21 @@ void AddStrokes(StrokeLengths& sum, const StrokeLengths& strokes)
     AddArea(sum.setups, strokes.setups);
 }
 
-// The length of the face's loops.
-double LoopsLength(const CFace& face)
+// The length of the face's loops, and its runs along the axes.
+Spread LoopsLength(const CFace& face)
 {
     thread_local std::vector<CPoint3d> points;
-    double length = 0.0;
+    Spread length;
     for (int i = 0; i < face.GetLoopCount(); ++i) {
         if (const CLoop* loop = face.GetLoop(i)) {
             points.clear();
             loop->GetPoints(points, nullptr);
             for (std::size_t k = 0; k < points.size(); ++k) {
-                length += (points[(k + 1) % points.size()] - points[k]).GetLength();
+                const CVector3d side = points[(k + 1) % points.size()] - points[k];
+                length.whole += side.GetLength();
+                length.along[0] += std::fabs(side.x);
+                length.along[1] += std::fabs(side.y);
+                length.along[2] += std::fabs(side.z);
             }
         }
     }
@@ -350,12 +358,13 @@ constexpr double kSetupPerPixel =
     static_cast<double>(CFrameMeter::kTileSide);
 
 // The screen tiles a face's triangles are set up in. A fan reaches from its first corner
-// across the face, each triangle no further than the face's box from any side. The sweep
-// cuts a face into pieces along its length and each piece into triangles from side to
-// side, as wide as the face is across on average; those between neighbouring corners (of
-// holes, lying straight between theirs, added at crossings) reach about as far as the
-// loops run. An estimate measured against frames, never more than a fan's. Each reach
-// runs along an axis no further than the box does: it lies as the box's diagonal.
+// across the face, each triangle no further than the face's box from any side: it lies as
+// the box's diagonal. The sweep cuts a face into pieces along its length and each piece
+// into triangles from side to side, as wide as the face is across on average: those lie
+// in the face's plane square to its box's longest side, and grow as a placement stretches
+// the face that way. Those between neighbouring corners (of holes, lying straight between
+// theirs, added at crossings) reach about as far as the loops run, and lie as they do. An
+// estimate measured against frames, never more than a fan's.
 Spread SetupLength(const CFace& face, const CFace::SWeight& weight, double area, const CBoundingBox3d& box)
 {
     const double x = box.xmax - box.xmin;
@@ -366,10 +375,27 @@ Spread SetupLength(const CFace& face, const CFace::SWeight& weight, double area,
         return {};
     }
     const auto triangles = static_cast<double>(weight.triangles);
-    const double fan = triangles * diagonal;
-    const double length =
-        weight.cut == 0 ? fan : std::min(fan, triangles * area / std::max({x, y, z}) + LoopsLength(face));
-    return Spread::Along(length * kSetupPerPixel, CVector3d(x, y, z), diagonal);
+    const Spread fan = Spread::Along(triangles * diagonal * kSetupPerPixel, CVector3d(x, y, z), diagonal);
+    if (weight.cut == 0) {
+        return fan;
+    }
+    const double longest = std::max({x, y, z});
+    const double across = triangles * area / longest;
+    const Spread loops = LoopsLength(face);
+    if (!(across + loops.whole < fan.whole / kSetupPerPixel)) {
+        return fan;
+    }
+    CVector3d side(0.0, 0.0, 1.0);
+    if (longest == x) {
+        side = CVector3d(1.0, 0.0, 0.0);
+    } else if (longest == y) {
+        side = CVector3d(0.0, 1.0, 0.0);
+    }
+    const CVector3d crossing = CVector3d(face.GetNormal()).CrossProduct(side);
+    const double crossingLength = crossing.GetLength();
+    const Spread width = crossingLength > 0.0 ? Spread::Along(across, crossing, crossingLength)
+                                              : Spread::Along(across, CVector3d(x, y, z), diagonal);
+    return (width + loops) * kSetupPerPixel;
 }
 
 // Openings are cut by glued instances, which only the relationships of the face's
@@ -656,6 +682,9 @@ struct Copy
     Strokes strokeCoverage;
     // Placed so large that the count cannot weigh it.
     bool beyond = false;
+    // How much its placement and those inside it shrink it, at most (none where it draws
+    // nothing).
+    double shrink = 1.0;
 };
 
 // A placement that moves its copy without turning or stretching it, as most do: its faces
@@ -678,11 +707,13 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
     const Spread layers = placed.layers * surface;
     const auto* instance = dynamic_cast<const CComponentInstance*>(&entity);
     if (instance == nullptr) {
-        return {fill, layers, placed.box, placed.strokeLength, placed.strokeCoverage};
+        return {fill, layers, placed.box, placed.strokeLength, placed.strokeCoverage, false, placed.shrink};
     }
     const CTransformation& transform = instance->GetTransform();
+    // The scale's inverse, whatever its sign: infinite for a scale of 0.
+    const double shrink = placed.shrink / std::fabs(transform.GetScale());
     if (OnlyMoves(transform)) {
-        return {fill, layers, transform * placed.box, placed.strokeLength, placed.strokeCoverage};
+        return {fill, layers, transform * placed.box, placed.strokeLength, placed.strokeCoverage, false, shrink};
     }
     // Each face of the copy covers its area as the placement turns the plane across its
     // normal (the image of the unit square there), no more than by the two largest
@@ -700,7 +731,9 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
               areas.Of(layers),
               transform * placed.box,
               {lengths.Of(placed.strokeLength.lines), lengths.Of(placed.strokeLength.setups)},
-              {}};
+              {},
+              false,
+              shrink};
     // A copy stretched more one way than another covers its box with its strokes as they
     // grow, which may be thicker than they lay in the component's own box.
     copy.strokeCoverage = Thickest(placed.strokeCoverage, StrokeCoverageOf(copy.strokeLength, copy.box));
@@ -710,6 +743,14 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
     copy.beyond = counts && (!lengths.Holds() || !areas.Holds() || !weighed);
     return copy;
 }
+
+// GL holds a placement's matrix in single precision (to about 3.4e38) with its scale as
+// the inverse in the last element, and the view's distances multiplied by it: a copy
+// shrunk so far (a stored scale of 0 to begin with) leaves GL numbers it cannot hold, and
+// a frame would weigh every triangle of it as filling the view. Such a placement refuses
+// the model as one too large for the count to weigh does; this leaves the view's own
+// numbers a factor of 1e18 before they would.
+constexpr double kMostShrink = 1e20;
 
 // Whether the copy shows a material one sees through: its own faces', or the
 // placement's where its faces take that.
@@ -723,9 +764,10 @@ void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed, boo
     sum.work = AddWork(sum.work, AddWork(entity.GetDrawingWeight(shadows), placed.work));
     sum.placedCuts = AddWork(sum.placedCuts, placed.cuts);
     const Copy copy = Placed(entity, placed);
-    if (copy.beyond) {
+    if (copy.beyond || !(copy.shrink <= kMostShrink)) {
         sum.work = kCounted;
     }
+    sum.shrink = std::max(sum.shrink, copy.shrink);
     AddArea(sum.placedFill, copy.fill);
     AddArea(sum.placedLayers, copy.layers);
     AddStrokes(sum.placedStrokeLength, copy.strokeLength);
@@ -928,6 +970,7 @@ Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& coun
     Tally tally{sum.work, {}, {}, sum.ownBox, sum.seeThrough, sum.inherits, {}, {}};
     tally.box.Add(sum.placedBox);
     tally.cuts = AddWork(sum.cut, sum.placedCuts);
+    tally.shrink = sum.shrink;
     tally.layers = CoverageOf(sum.layerArea + sum.placedLayers, tally.box);
     tally.strokeLength = sum.strokeLength;
     tally.strokeLength += sum.placedStrokeLength;

@@ -1,6 +1,7 @@
 #include "foundation/transformation.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <iterator>
@@ -27,35 +28,65 @@ void Transpose(double m[9])
     std::swap(m[5], m[7]);
 }
 
-// The eigenvalues of a symmetric matrix of three, in closed form (by the angle whose
-// cosine the shifted, scaled matrix's determinant gives).
-void SymmetricEigenvalues(const double (&a)[3][3], double (&values)[3])
+// Turns the three columns pair by pair until each pair stands perpendicular (one-sided
+// Jacobi rotations): their lengths are then the matrix's singular values, each to the
+// precision of its own size however far apart they lie. The eigenvalues of the columns'
+// products, their squares, found in closed form lose a small one's digits beside a large
+// one.
+void TurnPerpendicular(std::array<CVector3d, 3>& columns)
 {
-    const double off = a[0][1] * a[0][1] + a[0][2] * a[0][2] + a[1][2] * a[1][2];
-    if (!(off > 0.0)) {
-        values[0] = a[0][0];
-        values[1] = a[1][1];
-        values[2] = a[2][2];
+    double largest = 0.0;
+    for (const CVector3d& column : columns) {
+        largest = std::max({largest, std::fabs(column.x), std::fabs(column.y), std::fabs(column.z)});
+    }
+    if (!(largest > 0.0) || !std::isfinite(largest)) {
         return;
     }
-    const double mean = (a[0][0] + a[1][1] + a[2][2]) / 3.0;
-    double spread = 2.0 * off;
-    for (int i = 0; i < 3; ++i) {
-        spread += (a[i][i] - mean) * (a[i][i] - mean);
-    }
-    spread = std::sqrt(spread / 6.0);
-    double shifted[9];
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            shifted[3 * i + j] = (a[i][j] - (i == j ? mean : 0.0)) / spread;
+    // Columns far from unit size are brought near it first, so that no product of four of
+    // their numbers overflows or vanishes; by a power of two, so that they come back exact.
+    const int exponent = largest > 1e-70 && largest < 1e70 ? 0 : std::ilogb(largest);
+    if (exponent != 0) {
+        for (CVector3d& column : columns) {
+            column = column * std::ldexp(1.0, -exponent);
         }
     }
-    const double half = Determinant(shifted) / 2.0;
-    const double angle = std::acos(std::clamp(half, -1.0, 1.0)) / 3.0;
-    constexpr double kThirdTurn = 2.0943951023931957;
-    values[0] = mean + 2.0 * spread * std::cos(angle);
-    values[2] = mean + 2.0 * spread * std::cos(angle + kThirdTurn);
-    values[1] = 3.0 * mean - values[0] - values[2];
+    // Each sweep squares the angle by which the columns miss standing perpendicular, and
+    // their lengths miss by about that angle's square, or by the angle where two are
+    // equal: a few sweeps hold them to ten places.
+    constexpr int kMostSweeps = 30;
+    constexpr double kPerpendicular = 1e-10;
+    const auto turnPair = [](CVector3d& a, CVector3d& b) {
+        const double aa = a.GetLengthSquared();
+        const double bb = b.GetLengthSquared();
+        const double ab = DotProduct(a, b);
+        if (!(ab * ab > kPerpendicular * kPerpendicular * aa * bb)) {
+            return false;
+        }
+        // The smaller angle that makes the pair perpendicular, by its tangent.
+        const double zeta = (bb - aa) / (2.0 * ab);
+        const double root = std::fabs(zeta) < 1e150 ? std::sqrt(1.0 + zeta * zeta) : std::fabs(zeta);
+        const double tangent = std::copysign(1.0, zeta) / (std::fabs(zeta) + root);
+        const double cosine = 1.0 / std::sqrt(1.0 + tangent * tangent);
+        const double sine = cosine * tangent;
+        const CVector3d turnedA = a * cosine - b * sine;
+        b = a * sine + b * cosine;
+        a = turnedA;
+        return true;
+    };
+    for (int sweep = 0; sweep < kMostSweeps; ++sweep) {
+        // Each pair turned, whatever the one before did.
+        const bool first = turnPair(columns[0], columns[1]);
+        const bool second = turnPair(columns[0], columns[2]);
+        const bool third = turnPair(columns[1], columns[2]);
+        if (!first && !second && !third) {
+            break;
+        }
+    }
+    if (exponent != 0) {
+        for (CVector3d& column : columns) {
+            column = column * std::ldexp(1.0, exponent);
+        }
+    }
 }
 
 }  // namespace
@@ -266,20 +297,16 @@ CVector3d CTransformation::GetScales() const
 
 CVector3d CTransformation::GetStretches() const
 {
-    const CVector3d axes[3] = {*this * CVector3d(1.0, 0.0, 0.0), *this * CVector3d(0.0, 1.0, 0.0),
-                               *this * CVector3d(0.0, 0.0, 1.0)};
-    // The squared stretches are the eigenvalues of the axes' products with one another.
-    double products[3][3];
-    for (int i = 0; i < 3; ++i) {
-        for (int j = 0; j < 3; ++j) {
-            products[i][j] = DotProduct(axes[i], axes[j]);
-        }
+    if (m_identity) {
+        return {1.0, 1.0, 1.0};
     }
-    double squares[3];
-    SymmetricEigenvalues(products, squares);
-    std::sort(std::begin(squares), std::end(squares), std::greater<>());
-    return {std::sqrt(std::max(squares[0], 0.0)), std::sqrt(std::max(squares[1], 0.0)),
-            std::sqrt(std::max(squares[2], 0.0))};
+    // The images of the axes.
+    std::array<CVector3d, 3> axes = {Column(0) * m_scale, Column(1) * m_scale, Column(2) * m_scale};
+    TurnPerpendicular(axes);
+    double lengths[3] = {std::sqrt(axes[0].GetLengthSquared()), std::sqrt(axes[1].GetLengthSquared()),
+                         std::sqrt(axes[2].GetLengthSquared())};
+    std::sort(std::begin(lengths), std::end(lengths), std::greater<>());
+    return {lengths[0], lengths[1], lengths[2]};
 }
 
 bool CTransformation::IsMirrored() const

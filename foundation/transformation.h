@@ -70,9 +70,10 @@ public:
     [[nodiscard]] double GetZScale() const;
     [[nodiscard]] CVector3d GetScales() const;
     // How much lengths are stretched along the principal directions (the singular
-    // values), largest first: no segment grows by more than the first, no flat figure's
-    // area by more than the first two's product, however it lies. Mirroring does not
-    // count; a matrix of numbers beyond range gives what it gives.
+    // values), largest first, each to the precision of its own size however far apart
+    // they lie: no segment grows by more than the first, no flat figure's area by more
+    // than the first two's product, however it lies. Mirroring does not count; a matrix
+    // of numbers beyond range gives what it gives.
     [[nodiscard]] CVector3d GetStretches() const;
     [[nodiscard]] bool IsMirrored() const;
     // All 13 numbers finite.

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -345,6 +346,128 @@ TEST(DrawingWorkTest, EachFaceOfACopyWeighsTheAreaItsPlacementGivesIt)
         EXPECT_GT(CountStacked(CTransformation::Scaling(1e155, 1e155, 1e155), 10, squares, false),
                   CDrawingWork::kBudget);
     }
+}
+
+// A definition made by build through the shape (identity: as it is), placed copies
+// times, each the shape's width further along x.
+using ShapeBuild = std::function<void(const CGeometryBuilder&, const CTransformation&)>;
+
+std::uint64_t CountCopies(const ShapeBuild& build, const CTransformation& made, const CTransformation& placed,
+                          int copies)
+{
+    auto* model = new CTarnwickModel;
+    {
+        const CurrentModelScope scope(model);
+        const CUndoSuspender suspender;
+        auto* definition = new CComponentDefinition;
+        model->GetDefinitionList()->AddDefinition(definition, false);
+        build(CGeometryBuilder(*definition), made);
+        CBoundingBox3d box;
+        definition->GetBounds(box, false);
+        box = placed * box;
+        for (int i = 0; i < copies; ++i) {
+            auto* instance = new CComponentInstance;
+            definition->AddInstance(instance);
+            CTransformation move;
+            move.SetTranslation(CVector3d((box.xmax - box.xmin) * 1.5 * i, 0.0, 0.0));
+            instance->SetTransform(move * placed);
+            model->GetRootComponent()->Add(instance);
+        }
+    }
+    const std::uint64_t work = CDrawingWork::Count(*model->GetRootComponent());
+    model->Release();
+    return work;
+}
+
+void Square(const CGeometryBuilder& builder, const CTransformation& shape)
+{
+    (void)builder.Face({builder.Vertex(shape * CPoint3d(0, 0, 0)), builder.Vertex(shape * CPoint3d(1, 0, 0)),
+                        builder.Vertex(shape * CPoint3d(1, 1, 0)), builder.Vertex(shape * CPoint3d(0, 1, 0))});
+}
+
+// A strip 100 long and 1 wide with 40 holes along it, each a unit long and half as wide.
+void StripWithHoles(const CGeometryBuilder& builder, const CTransformation& shape)
+{
+    const auto at = [&](double x, double y) { return builder.Vertex(shape * CPoint3d(x, y, 0.0)); };
+    CFace* strip = builder.Face({at(0, 0), at(100, 0), at(100, 1), at(0, 1)});
+    for (int i = 0; i < 40; ++i) {
+        const double x = 1.0 + 2.45 * i;
+        (void)builder.Hole(strip, {at(x, 0.25), at(x, 0.75), at(x + 1.0, 0.75), at(x + 1.0, 0.25)});
+    }
+}
+
+// Regression: the stretches of a turned copy lost their smaller digits (long squares'
+// areas shrank with them), and a face's triangles that the sweep lays across it kept their
+// length when a placement stretched it that way. A copy weighs no less than the same shape built
+// so, within a few per cent where its turn sets the sweep's triangles another way.
+TEST(DrawingWorkTest, ACopyTurnedAndStretchedWeighsWhatTheSameShapeBuiltWeighs)
+{
+    const CTransformation none;
+    const auto turned = [](const CVector3d& axis, double degrees) {
+        return CTransformation::Rotation(CPoint3d(), CUnitVector3d(axis), degrees * 3.141592653589793 / 180.0);
+    };
+    const struct
+    {
+        const char* name;
+        ShapeBuild build;
+        CTransformation shape;
+        int copies;
+        double below;
+    } cases[] = {
+        {"long squares turned", &Square, turned({1, 0, 0}, 6.5) * CTransformation::Scaling(1e5, 10, 1), 4, 0.0},
+        {"strip stretched across", &StripWithHoles, CTransformation::Scaling(1, 100, 1), 1, 0.0},
+        {"strip stretched along", &StripWithHoles, CTransformation::Scaling(100, 1, 1), 1, 0.0},
+        {"strip turned", &StripWithHoles, turned({0, 0, 1}, 45), 1, 0.02},
+    };
+    for (const auto& c : cases) {
+        const auto placed = static_cast<double>(CountCopies(c.build, none, c.shape, c.copies));
+        const auto built = static_cast<double>(CountCopies(c.build, c.shape, none, c.copies));
+        EXPECT_GE(placed, built * (1.0 - c.below)) << c.name;
+        EXPECT_LE(placed, built * 1.1) << c.name;
+    }
+}
+
+// Regression: a stored scale of 0 weighed its copy as nothing while every frame weighed
+// each of its triangles as filling the view. A copy shrunk past what GL's matrices hold,
+// at one placement or along a path, refuses the model; one shrunk to a speck weighs what
+// it sends.
+TEST(DrawingWorkTest, ACopyShrunkPastWhatTheViewsMatricesHoldRefusesTheModel)
+{
+    // A unit box through placements stored with these scales, the first in the root.
+    const auto countWith = [](const std::vector<double>& scales) {
+        auto* model = new CTarnwickModel;
+        {
+            const CurrentModelScope scope(model);
+            const CUndoSuspender suspender;
+            auto* placed = new CComponentDefinition;
+            model->GetDefinitionList()->AddDefinition(placed, false);
+            (void)CGeometryBuilder(*placed).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1));
+            for (auto scale = scales.rbegin(); scale != scales.rend(); ++scale) {
+                auto* instance = new CComponentInstance;
+                placed->AddInstance(instance);
+                // As a file stores it: the matrix, the origin, the scale.
+                const double numbers[CTransformation::kStoredNumberCount] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, *scale};
+                CTransformation transform;
+                transform.SetFromStoredNumbers(numbers);
+                instance->SetTransform(transform);
+                if (std::next(scale) == scales.rend()) {
+                    model->GetRootComponent()->Add(instance);
+                } else {
+                    placed = new CComponentDefinition;
+                    model->GetDefinitionList()->AddDefinition(placed, false);
+                    placed->Add(instance);
+                }
+            }
+        }
+        const std::uint64_t work = CDrawingWork::Count(*model->GetRootComponent());
+        model->Release();
+        return work;
+    };
+    for (const double scale : {0.0, -0.0, 1e-25, -1e-25}) {
+        EXPECT_GT(countWith({scale}), CDrawingWork::kBudget) << scale;
+    }
+    EXPECT_GT(countWith({1e-12, 1e-12}), CDrawingWork::kBudget);
+    EXPECT_LT(countWith({1e-15}), countWith({1.0}) / 10);
 }
 
 // A model of placed pictures, each square of that side, all of one material.

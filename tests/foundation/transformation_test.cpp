@@ -162,12 +162,12 @@ TEST(Transformation, LinesReportTheirStretch)
 
 TEST(Transformation, StretchesAreTheLengthsOfThePrincipalAxesLargestFirst)
 {
-    // Found in closed form: two equal stretches come out a few units in the ninth place apart.
+    // Each to nine places of its own size, however far below the largest.
     const auto expectStretches = [](const CTransformation& t, const CVector3d& expected) {
         const CVector3d stretches = t.GetStretches();
-        EXPECT_NEAR(stretches.x, expected.x, 1e-6 * expected.x);
-        EXPECT_NEAR(stretches.y, expected.y, 1e-6 * expected.x);
-        EXPECT_NEAR(stretches.z, expected.z, 1e-6 * expected.x);
+        EXPECT_NEAR(stretches.x, expected.x, 1e-9 * expected.x);
+        EXPECT_NEAR(stretches.y, expected.y, 1e-9 * expected.y);
+        EXPECT_NEAR(stretches.z, expected.z, 1e-9 * expected.z);
     };
     expectStretches(CTransformation(), {1.0, 1.0, 1.0});
     expectStretches(CTransformation::Scaling(1.0, 1.0, 1000.0), {1000.0, 1.0, 1.0});
@@ -175,6 +175,11 @@ TEST(Transformation, StretchesAreTheLengthsOfThePrincipalAxesLargestFirst)
     expectStretches(CTransformation::Scaling(-100.0, 100.0, 0.1), {100.0, 100.0, 0.1});
     expectStretches(RotationAboutZ(0.3) * CTransformation::Scaling(0.1, 100.0, 100.0) * RotationAboutZ(1.1),
                     {100.0, 100.0, 0.1});
+    // Regression: the squares' closed form lost the small ones' digits beside a large one
+    // (a post turned 6.5 degrees gave 100000, 9.5 and 3.2).
+    const CTransformation tilt = CTransformation::Rotation(CPoint3d(), CUnitVector3d(CVector3d(1, 1, 1)), 0.11);
+    expectStretches(tilt * CTransformation::Scaling(1e5, 10.0, 1.0), {1e5, 10.0, 1.0});
+    expectStretches(RotationAboutZ(0.3) * CTransformation::Scaling(1e5, 10.0, 1.0) * tilt, {1e5, 10.0, 1.0});
     // A shear of one along x: the golden ratio and its reciprocal.
     const CTransformation shear(CVector3d(1, 0, 0), CVector3d(1, 1, 0), CVector3d(0, 0, 1), CPoint3d(0, 0, 0));
     const double golden = (1.0 + std::sqrt(5.0)) / 2.0;

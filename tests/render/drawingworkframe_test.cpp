@@ -256,6 +256,13 @@ TEST_F(DrawingWorkFrameTest, AWholeFrameChargesAboutWhatTheCountAdmitted)
          [](CTarnwickModel& m) { BuildShapedRow(m, CTransformation::Scaling(1.0, 30.0, 30.0)); }},
         {"copies stretched along three axes",
          [](CTarnwickModel& m) { BuildShapedRow(m, CTransformation::Scaling(2.0, 20.0, 25.0)); }},
+        // Each shrunk to a speck by its stored scale: its triangles still sent and set up.
+        {"copies shrunk by their scale",
+         [](CTarnwickModel& m) {
+             CTransformation speck;
+             speck.SetUniformScale(1e-15);
+             BuildStackedShapesModel(m, speck, 64, false, false);
+         }},
         {"mirrored copies", [](CTarnwickModel& m) { BuildShapedRow(m, CTransformation::Scaling(-1.0, 20.0, 20.0)); }},
         {"sheared copies",
          [](CTarnwickModel& m) {
