@@ -293,15 +293,31 @@ int CGlimraApp::ExitInstance()
 
 void CGlimraApp::InstallIdleRelease()
 {
-    // A slice short enough that input and frames waiting behind it are not felt.
-    constexpr std::chrono::milliseconds kSlice{10};
     m_releaseTimer = std::make_unique<QTimer>();
     m_releaseTimer->setInterval(0);
-    QObject::connect(m_releaseTimer.get(), &QTimer::timeout, [this] {
-        if (!CWholeModelRelease::LetGoSome(kSlice))
-            m_releaseTimer->stop();
+    QObject::connect(m_releaseTimer.get(), &QTimer::timeout, [this] { LetGoIdleSlice(); });
+    CWholeModelRelease::SetIdleWake([this] {
+        const CGlimraView* view = GetActiveGlimraView();
+        m_framesAtWake = view != nullptr ? view->GetFramesDrawn() : 0;
+        m_wakeTime = std::chrono::steady_clock::now();
+        m_releaseTimer->start();
     });
-    CWholeModelRelease::SetIdleWake([this] { m_releaseTimer->start(); });
+}
+
+void CGlimraApp::LetGoIdleSlice()
+{
+    // A slice short enough that input and frames waiting behind it are not felt.
+    static constexpr std::chrono::milliseconds kSlice{10};
+    // The loop turns a few times between the read and the next model's first frame: a
+    // slice at each would keep the picture waiting. A view that draws nothing (hidden)
+    // holds the slices back only for a while.
+    static constexpr std::chrono::seconds kFrameWait{1};
+    const CGlimraView* view = GetActiveGlimraView();
+    if (view != nullptr && view->GetFramesDrawn() == m_framesAtWake &&
+        std::chrono::steady_clock::now() - m_wakeTime < kFrameWait)
+        return;
+    if (!CWholeModelRelease::LetGoSome(kSlice))
+        m_releaseTimer->stop();
 }
 
 void CGlimraApp::RemoveIdleRelease()

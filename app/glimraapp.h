@@ -3,6 +3,7 @@
 // order (language, OpenGL configuration, profile, recent files, document template, the
 // file on the command line, file association, window placement, bars, slideshow, the
 // graphics-card check); ExitInstance takes the program's own objects down.
+#include <chrono>
 #include <memory>
 #include <thread>
 
@@ -77,9 +78,11 @@ private:
     void OnUpdateDynamicCommand(CCmdUI& ui);
     void InstallDisplayMetrics();
     // The faces and edges of a model emptied as a whole go in slices of the idle loop
-    // (model/wholemodelrelease.h), so the next model shows and the window answers
-    // meanwhile.
+    // (model/wholemodelrelease.h), from the next model's first frame on, so that model
+    // shows first and the window answers meanwhile.
     void InstallIdleRelease();
+    // One slice, once the view has drawn the frame that followed the wake.
+    void LetGoIdleSlice();
     // Left pending at the program's end, they go with the process when the model is left
     // at exit, else now.
     void RemoveIdleRelease();
@@ -97,6 +100,9 @@ private:
     std::unique_ptr<CInputProbe> m_inputProbe;
     // Lets a model that went as a whole go in slices while the loop is idle.
     std::unique_ptr<QTimer> m_releaseTimer;
+    // The view's frames drawn when the slices were woken, and when that was.
+    int m_framesAtWake = 0;
+    std::chrono::steady_clock::time_point m_wakeTime;
 };
 
 // The program object; null before it exists.

@@ -1,5 +1,6 @@
 #include "app/glimradoc.h"
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 
@@ -197,9 +198,10 @@ void CGlimraDoc::DeleteContents()
     CBaseDoc::DeleteContents();
 }
 
-void CGlimraDoc::OnLongRead()
+bool CGlimraDoc::OnLongRead()
 {
-    CWholeModelRelease::LetGoPending();
+    // Parts short enough that the window keeps painting and a quit is heard as during the read.
+    return CWholeModelRelease::LetGoSome(std::chrono::milliseconds(50));
 }
 
 void CGlimraDoc::OnCloseDocument()

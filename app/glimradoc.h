@@ -46,9 +46,9 @@ public:
     bool OnSaveDocument(const CString& path) override;
     // The views finish their animations, then the model empties itself.
     void DeleteContents() override;
-    // What the last model left pending goes before the long read goes on
-    // (model/wholemodelrelease.h): both would otherwise be held at once.
-    void OnLongRead() override;
+    // What the last model left pending goes, a part at a time, before the long read goes
+    // on (model/wholemodelrelease.h): both would otherwise be held at once.
+    bool OnLongRead() override;
     // Animations finished and the tools reset before the framework closes.
     void OnCloseDocument();
     // The same for the program's end, where the process ends right after: the model is

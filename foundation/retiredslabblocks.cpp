@@ -12,11 +12,6 @@ bool Before(const void* a, const void* b)
     return std::less<const void*>()(a, b);
 }
 
-bool Holds(const CRetiredSlabBlocks::Block& block, const void* address)
-{
-    return !Before(address, block.data) && Before(address, static_cast<const std::byte*>(block.data) + block.bytes);
-}
-
 }  // namespace
 
 void CRetiredSlabBlocks::Sort(std::vector<Block>& blocks)

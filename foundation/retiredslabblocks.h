@@ -7,6 +7,7 @@
 // as the allocator.
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 class CRetiredSlabBlocks
@@ -45,6 +46,12 @@ public:
 
     // Sorts the blocks by address.
     static void Sort(std::vector<Block>& blocks);
+    [[nodiscard]] static bool Holds(const Block& block, const void* address)
+    {
+        const std::less<const void*> before;
+        return !before(address, block.data) &&
+               before(address, static_cast<const std::byte*>(block.data) + block.bytes);
+    }
     // The block of the sorted list that holds the address; the list's size when none does.
     [[nodiscard]] static std::size_t Find(const std::vector<Block>& blocks, const void* address, std::size_t guess);
 

@@ -99,6 +99,17 @@ void CSlabAllocator::Retire()
     m_nextBlockBytes = std::min(kFirstBlockBytes, m_maxBlockBytes);
 }
 
+std::vector<CRetiredSlabBlocks::Block> CSlabAllocator::GetSortedBlocks() const
+{
+    std::vector<CRetiredSlabBlocks::Block> blocks;
+    blocks.reserve(m_blocks.size());
+    for (const Block& block : m_blocks) {
+        blocks.push_back({block.data, block.bytes, 0});
+    }
+    CRetiredSlabBlocks::Sort(blocks);
+    return blocks;
+}
+
 void* CSlabAllocator::Allocate()
 {
     if (m_maxBlockBytes == 0) {

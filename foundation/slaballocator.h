@@ -76,6 +76,10 @@ public:
     }
 
     [[nodiscard]] std::size_t GetSlotSize() const { return m_slotSize; }
+    // The blocks slots are handed out from now, sorted by address for
+    // CRetiredSlabBlocks::Find: a slot in use lies in one of them unless it was set apart.
+    // None where every slot is a heap block of its own.
+    [[nodiscard]] std::vector<CRetiredSlabBlocks::Block> GetSortedBlocks() const;
     // Slots in use, those set apart included.
     [[nodiscard]] std::size_t GetLiveCount() const { return m_live + m_retired.GetLiveCount(); }
     // The bytes of the blocks held from the heap, those set apart included.

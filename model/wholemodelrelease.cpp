@@ -1,11 +1,14 @@
 #include "model/wholemodelrelease.h"
 
 #include <cstddef>
+#include <optional>
 #include <utility>
 
 #include "foundation/slaballocator.h"
 #include "model/drawingelement.h"
+#include "model/edge.h"
 #include "model/entity.h"
+#include "model/face.h"
 #include "platform/heaptrim.h"
 #include "platform/quitrequest.h"
 
@@ -30,6 +33,51 @@ bool IsTopology(const CDrawingElement* element)
     const int type = element->GetTypeId();
     return type == kTypeFace || type == kTypeEdge;
 }
+
+// Tells faces and edges from the other elements of a long list by the blocks their
+// classes' slots are cut from. Asking each element would read a cache line of each,
+// spread over gigabytes: a quarter of a second for the 10M grid, before the next model
+// could show. Elements listed in the order they were made mostly lie in the block of the
+// one before of their class. One found in no block (set apart, or every slot a heap block
+// of its own) is asked.
+class CTopologyBlocks
+{
+public:
+    CTopologyBlocks()
+        : m_faces(CSlabAllocator::ForClass<CFace>().GetSortedBlocks()),
+          m_edges(CSlabAllocator::ForClass<CEdge>().GetSortedBlocks())
+    {
+    }
+
+    [[nodiscard]] bool IsFaceOrEdge(const CDrawingElement* element)
+    {
+        return InLast(m_faces, m_lastFace, element) || InLast(m_edges, m_lastEdge, element) ||
+               Find(m_faces, m_lastFace, element) || Find(m_edges, m_lastEdge, element) || IsTopology(element);
+    }
+
+private:
+    using Blocks = std::vector<CRetiredSlabBlocks::Block>;
+
+    static bool InLast(const Blocks& blocks, std::size_t last, const void* address)
+    {
+        return last < blocks.size() && CRetiredSlabBlocks::Holds(blocks[last], address);
+    }
+
+    static bool Find(const Blocks& blocks, std::size_t& last, const void* address)
+    {
+        const std::size_t found = CRetiredSlabBlocks::Find(blocks, address, blocks.size());
+        if (found == blocks.size()) {
+            return false;
+        }
+        last = found;
+        return true;
+    }
+
+    Blocks m_faces;
+    Blocks m_edges;
+    std::size_t m_lastFace = 0;
+    std::size_t m_lastEdge = 0;
+};
 
 void DiscardLast(std::vector<CDrawingElement*>& elements, std::size_t count)
 {
@@ -87,12 +135,16 @@ bool CWholeModelRelease::IsActive()
 
 void CWholeModelRelease::LetGo(std::vector<CDrawingElement*>& elements)
 {
+    std::optional<CTopologyBlocks> blocks;
+    if (elements.size() > kAtOnce) {
+        blocks.emplace();
+    }
     std::size_t topology = 0;
     for (CDrawingElement*& element : elements) {
         if (element == nullptr) {
             continue;
         }
-        if (IsTopology(element)) {
+        if (blocks ? blocks->IsFaceOrEdge(element) : IsTopology(element)) {
             ++topology;
         } else {
             std::exchange(element, nullptr)->Erase();

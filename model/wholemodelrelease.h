@@ -15,7 +15,9 @@
 // and edges of a model of more than some 65,000 are then left pending, out of every list,
 // and go in slices (LetGoSome), so that the next model shows and the window answers
 // meanwhile; their memory goes back to the system as they go. Without a wake, and for a
-// smaller model, they go at once.
+// smaller model, they go at once. A long list tells its faces and edges from the rest by
+// the blocks their slots are cut from, without reading them: reading ten million would
+// keep the next model waiting.
 //
 // Nests; user-interface thread only, as the model is.
 

@@ -113,7 +113,12 @@ void CCameraWalkTool::OnLButtonDown(unsigned flags, int x, int y, ITarnisView* v
     m_press = m_cursor = CPoint2d(x, y);
     m_flags = flags;
     m_pressed = true;
+    SetView(modelView);
     StartWalking(modelView);
+    // Over a slow view the cross goes over the frame already shown: the walk's first
+    // frame comes a whole frame later.
+    SetFeedbackShown(NeedsFeedback());
+    RedrawFeedback(modelView);
 }
 
 void CCameraWalkTool::OnLButtonUp(unsigned flags, int /*x*/, int /*y*/, ITarnisView* /*view*/)
@@ -206,6 +211,8 @@ void CCameraWalkTool::EndDrag()
 {
     if (!m_pressed)
         return;
+    // The cross laid over the frame goes at once, not with the next frame.
+    EraseFeedback();
     m_pressed = false;
     ReleaseCapture();
     if (ITarnisView* view = GetView())

@@ -410,9 +410,13 @@ bool CDocument::OnOpenDocument(const CString& path)
             const auto now = std::chrono::steady_clock::now();
             if (now - lastPaint < kPaintInterval)
                 return;
-            lastPaint = now;
-            if (!std::exchange(toldLong, true))
-                OnLongRead();
+            // What the document still holds goes first, a part at a time.
+            for (bool more = !std::exchange(toldLong, true) && OnLongRead(); more; more = OnLongRead())
+            {
+                PaintPendingWindows();
+                ThrowWhenQuitting();
+            }
+            lastPaint = std::chrono::steady_clock::now();
             PaintPendingWindows();
         });
         Serialize(archive);

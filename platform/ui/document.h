@@ -86,10 +86,12 @@ protected:
     // over the file being read asks this Yes/No question first, as for a file another
     // program changed. Called while the file is read (Serialize).
     void AskBeforeReplacingFile(const CString& question) { m_replaceQuestion = question; }
-    // Called once when a read has gone on for a moment (its first repaint, a tenth of a
-    // second in): what the document let go of and still holds may go now, rather than be
-    // held beside what the read makes. The base does nothing.
-    virtual void OnLongRead() {}
+    // Called when a read has gone on for a moment (its first repaint, a tenth of a second
+    // in), and again while it answers true: what the document let go of and still holds
+    // may go now, a part at a time, rather than be held beside what the read makes. The
+    // read waits for it; between the parts the windows are painted and a quit ends the
+    // read. True while some remains; the base holds nothing.
+    virtual bool OnLongRead() { return false; }
     // Asks where to save; false when the user cancels. The base shows the file dialog
     // (through RunModalDialog), which adds the template's extension to a name typed without
     // one and asks before it names an existing file; where nobody could answer it, false.

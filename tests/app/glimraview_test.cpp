@@ -1078,6 +1078,28 @@ TEST_F(MainViewTest, TheWalkDrawsACrossAtThePressPointWhileTheButtonIsDown)
     EXPECT_EQ(pixel(26, 20), before);
 }
 
+// Over the 1M grid the cross came with the walk's first frame, half a second after the press.
+TEST_F(MainViewTest, OverASlowViewTheWalkCrossShowsAtThePressOverTheFrameAlreadyShown)
+{
+    UsePerspective(true);
+    frame->SendCommand(ID_CAMERA_WALK);
+    view->OnPaint();
+    view->RecordFrameTime(0.2);
+    view->RecordFrameTime(0.2);
+    ASSERT_TRUE(view->IsFastFeedback());
+    view->OnPaint();
+    QCoreApplication::processEvents();
+    const int frames = view->GetFramesDrawn();
+    const QImage clean = *view->GetPresentedFrame();
+    view->OnLButtonDown(MK_LBUTTON, CPoint{20, 20});
+    EXPECT_EQ(view->GetFramesDrawn(), frames);
+    EXPECT_NE(view->GetPresentedFrame()->pixelColor(26, 20), clean.pixelColor(26, 20));
+    // The release shows the clean frame at once.
+    view->OnLButtonUp(0, CPoint{20, 20});
+    EXPECT_EQ(view->GetFramesDrawn(), frames);
+    EXPECT_EQ(*view->GetPresentedFrame(), clean);
+}
+
 // A resize sets the viewport at once, the view's and GL's, while the view's context is
 // current (the frame buffer is made anew at the next bind).
 TEST_F(MainViewTest, AResizeSetsTheViewportAtOnce)

@@ -14,6 +14,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 #include <unistd.h>
 
 #include "platform/archive.h"
@@ -80,6 +81,72 @@ public:
     bool loadingSeen = false;
     int paintsDuringRead = 0;
 };
+
+// Holds parts of what it let go of, which a long read lets go first, a part per call.
+class CHoldingDocument : public CSlowDocument
+{
+public:
+    static constexpr int kParts = 4;
+
+    bool OnLongRead() override
+    {
+        paintsAtParts.push_back(window->paints);
+        window->update();
+        if (++parts == quitAtPart)
+            QCoreApplication::postEvent(quitWindow, new QKeyEvent(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier));
+        return parts < kParts;
+    }
+    void Serialize(CArchive& archive) override
+    {
+        CSlowDocument::Serialize(archive);
+        partsWhenRead = parts;
+    }
+
+    int parts = 0;
+    int partsWhenRead = -1;
+    int quitAtPart = 0;
+    QWidget* quitWindow = nullptr;
+    std::vector<int> paintsAtParts;
+};
+
+// What a read let go of first went in one piece, the window frozen and deaf to a quit.
+TEST(DocumentReadTest, WhatALongReadLetsGoOfFirstGoesInPartsWithTheWindowsPaintedAndAQuitHeard)
+{
+    uitest::EnsureQtApplication();
+    uitest::MemorySettings settings;
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("glimra-holding-" + std::to_string(::getpid()) + ".bin");
+    std::ofstream(path, std::ios::binary) << std::string(CSlowDocument::kChunks * CSlowDocument::kChunkBytes, 'x');
+    CWinApp app(CString("Reader"));
+    CFrameWnd frame;
+    ASSERT_TRUE(frame.LoadFrame());
+    app.m_pMainWnd = &frame;
+    frame.GetAction(ID_APP_EXIT)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    CPaintCountingWidget window;
+    window.resize(64, 64);
+    window.show();
+    uitest::ProcessEvents();
+
+    CHoldingDocument document;
+    document.window = &window;
+    EXPECT_TRUE(document.OnOpenDocument(CString(path.string())));
+    // Every part went before the read ended, the window painted after each.
+    EXPECT_EQ(document.partsWhenRead, CHoldingDocument::kParts);
+    ASSERT_EQ(document.paintsAtParts.size(), static_cast<std::size_t>(CHoldingDocument::kParts));
+    for (int part = 1; part < CHoldingDocument::kParts; ++part)
+        EXPECT_GT(document.paintsAtParts[part], document.paintsAtParts[part - 1]);
+
+    CHoldingDocument quitting;
+    quitting.window = &window;
+    quitting.quitAtPart = 2;
+    quitting.quitWindow = frame.GetWindow();
+    EXPECT_FALSE(quitting.OnOpenDocument(CString(path.string())));
+    EXPECT_TRUE(CQuitRequest::IsRequested());
+    EXPECT_EQ(quitting.parts, 2);
+    CQuitRequest::Clear();
+    app.m_pMainWnd = nullptr;
+    std::filesystem::remove(path);
+}
 
 TEST(DocumentReadTest, ALongReadShowsTheWaitCursorAndKeepsTheWindowsPainted)
 {
