@@ -52,6 +52,7 @@ public:
     void OnSize(int width, int height) override;
     // The core draws the frame into the client area and swaps through SwapBuffersHook.
     void OnPaint() override;
+    [[nodiscard]] bool IsNextFrameSlow() const override { return IsNextStillFrameSlow(); }
     void OnTimer(UINT id) override;
     void OnDestroy() override;
 

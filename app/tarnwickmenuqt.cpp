@@ -7,6 +7,7 @@
 
 #include "drawapi/tarnisview.h"
 #include "platform/ui/cmdui.h"
+#include "platform/ui/coveredarea.h"
 #include "platform/ui/framewnd.h"
 #include "platform/ui/winapp.h"
 #include "tools/command.h"
@@ -94,6 +95,7 @@ CTarnwickMenuQt::CTarnwickMenuQt(QMenu* menu, bool owned) : m_menu(menu)
     if (owned)
         m_ownedMenu.reset(menu);
     QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] { UpdateItemStates(*menu); });
+    QObject::connect(menu, &QMenu::aboutToHide, menu, [menu] { RepaintCoveredArea(*menu); });
 }
 
 CTarnwickMenuQt::~CTarnwickMenuQt()

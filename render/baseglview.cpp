@@ -216,6 +216,9 @@ bool CBaseGLView::RenewContext()
         m_renewalFailed = false;
         return true;
     }
+    // The frame presented last belongs to what the view showed before (another model): the
+    // view shows cleared, as it does without a first context.
+    DiscardPresentedFrame();
     // Said once, as a failed first context is: otherwise the view would stay blank with
     // no word, every paint returning at once.
     if (!m_renewalFailed)

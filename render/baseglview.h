@@ -79,8 +79,9 @@ public:
     // current afterwards (OnContextRebuilt is called as for a rebuilt context). The
     // software driver keeps buffers and pictures an old frame used until the same
     // context reuses its slots, which may be never; a new context starts with none.
-    // False, and no context, when the new one could not be made: the first such failure
-    // is reported as a failed first context is, and the next call tries again.
+    // False, and no context, when the new one could not be made: the window shows cleared,
+    // the first such failure is reported as a failed first context is, and the next call
+    // tries again.
     bool RenewContext();
     // Frees context, palette and device; records HW_OK when an accelerated run ends.
     void DestroyGLContext();

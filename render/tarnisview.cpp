@@ -24,6 +24,9 @@ namespace {
 constexpr double kSlowFrameSeconds = 0.5;
 constexpr double kVerySlowFrameSeconds = 1.0;
 constexpr double kFastFeedbackFrameSeconds = 0.05;
+// A still frame expected to take longer is drawn a turn after a paint that shows the window
+// whole with the last frame; a shorter one holds the window's other paints back unnoticed.
+constexpr double kSlowStillFrameSeconds = 0.05;
 constexpr int kShadowLevelLimit = 4;
 constexpr int kSlowFrameLevel = 6;
 constexpr int kLowestRememberedLevel = 2;
@@ -615,6 +618,18 @@ bool CTarnisView::IsFastFeedback()
     }
     m_fastFeedback = fast;
     return fast;
+}
+
+bool CTarnisView::IsNextStillFrameSlow() const
+{
+    // A drag's, a walk's, a notch's or a transition's frames follow one another, each
+    // bounded in time; only a frame that rests has no such bound.
+    if (IsCameraMotionGoingOn()) {
+        return false;
+    }
+    const double expected = static_cast<double>(m_frameCost.GetExpectedUnits(m_drawingLevel, GetCountedWork())) *
+                            m_frameCost.GetSecondsPerUnit();
+    return expected > kSlowStillFrameSeconds;
 }
 
 void CTarnisView::ResetFrameStatistics()

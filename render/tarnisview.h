@@ -175,6 +175,9 @@ public:
     void ForgetLastModel();
     [[nodiscard]] const CViewMotion& GetMotion() const { return m_motion; }
     [[nodiscard]] const CFrameCost& GetFrameCost() const { return m_frameCost; }
+    // Whether the next frame is no step of a camera motion going on and may take long
+    // enough, by what this model's frames cost, for the user to see the window wait.
+    [[nodiscard]] bool IsNextStillFrameSlow() const;
 
     // --- frame and window hooks; the application's view fills them ---
     // A frame of the view itself (not a band of a picture or a thumbnail) is still or

@@ -13,6 +13,7 @@
 
 #include "platform/profile.h"
 #include "platform/ui/controlbar.h"
+#include "platform/ui/coveredarea.h"
 #include "platform/ui/document.h"
 #include "platform/ui/framewidget.h"
 #include "platform/ui/stringtable.h"
@@ -207,6 +208,7 @@ QMenu* CFrameWnd::AddMenu(const CString& title, const std::vector<UINT>& ids)
     QMenu* menu = m_window->menuBar()->addMenu(ToQString(title));
     AppendToMenu(*menu, ids);
     QObject::connect(menu, &QMenu::aboutToShow, m_window, [this] { UpdateCommandUI(); });
+    QObject::connect(menu, &QMenu::aboutToHide, menu, [menu] { RepaintCoveredArea(*menu); });
     return menu;
 }
 
@@ -226,6 +228,7 @@ QMenu* CFrameWnd::AddSubMenu(QMenu& menu, const CString& title, const std::vecto
     QMenu* submenu = menu.addMenu(ToQString(title));
     AppendToMenu(*submenu, ids);
     QObject::connect(submenu, &QMenu::aboutToShow, submenu, [this] { UpdateCommandUI(); });
+    QObject::connect(submenu, &QMenu::aboutToHide, submenu, [submenu] { RepaintCoveredArea(*submenu); });
     return submenu;
 }
 

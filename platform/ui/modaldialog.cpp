@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QGuiApplication>
 
+#include "platform/ui/coveredarea.h"
+
 namespace {
 
 ModalDialogSink& Sink()
@@ -27,7 +29,9 @@ int RunModalDialog(QDialog& dialog)
         return Sink()(dialog);
     if (QGuiApplication::platformName() == QStringLiteral("offscreen"))
         return QDialog::Accepted;
-    return dialog.exec();
+    const int answer = dialog.exec();
+    RepaintCoveredArea(dialog);
+    return answer;
 }
 
 bool CanAnswerModalDialog()

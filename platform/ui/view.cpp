@@ -91,13 +91,30 @@ void CView::ShowPresentedFrame()
     m_widget->update();
 }
 
-bool CView::TakeShowOnlyRequest()
+void CView::DiscardPresentedFrame()
+{
+    m_frameImage.reset();
+    if (m_widget != nullptr)
+        m_widget->update();
+}
+
+CView::EPaint CView::TakePaintRequest()
 {
     if (std::exchange(m_showOnly, false))
-        return true;
+        return EPaint::kShow;
+    const bool fits =
+        m_frameImage != nullptr && m_widget != nullptr && m_frameImage->size() == m_widget->size();
+    // The window's other widgets are painted and shown in the same pass as the view: a
+    // long frame drawn in it would keep what a menu covered on the screen until it ends.
+    if (m_frameWanted && fits && !m_shownBeforeFrame && IsNextFrameSlow())
+    {
+        m_shownBeforeFrame = true;
+        return EPaint::kShowThenDraw;
+    }
+    m_shownBeforeFrame = false;
     m_paintPending = false;
     const bool wanted = std::exchange(m_frameWanted, false);
-    return !wanted && m_frameImage != nullptr && m_widget != nullptr && m_frameImage->size() == m_widget->size();
+    return !wanted && fits ? EPaint::kShow : EPaint::kDraw;
 }
 
 void CView::UpdateWindow()

@@ -76,17 +76,34 @@ public:
     void PresentFrame(int width, int height, const std::vector<std::uint8_t>& rgba);
     // The window shows the frame last presented without asking the view to paint anew.
     void ShowPresentedFrame();
-    // Whether the window's next paint only shows the presented frame; clears the request.
-    // A paint that draws a frame answers a pending Invalidate too. A repaint that nothing
-    // asked for (a menu closed over the window, the window uncovered) shows the presented
-    // frame as well, when it has the window's size: only Invalidate draws anew.
-    bool TakeShowOnlyRequest();
+    // The frame presented last is dropped: the window shows no picture until the next.
+    void DiscardPresentedFrame();
+    // What the window's next paint does.
+    enum class EPaint
+    {
+        // Shows the presented frame.
+        kShow,
+        // Shows the presented frame now and draws the new one at the next turn of the loop.
+        kShowThenDraw,
+        // Draws a frame and shows it.
+        kDraw,
+    };
+    // Decides the window's next paint; clears the request it answers. A paint that draws a
+    // frame answers a pending Invalidate too. A repaint that nothing asked for (a menu closed
+    // over the window, the window uncovered) shows the presented frame, when it has the
+    // window's size: only Invalidate draws anew. A frame that may keep the user waiting
+    // (IsNextFrameSlow) comes a turn after a paint that shows the presented one, so that
+    // the window shows what a closed menu or dialog covered before the frame begins.
+    EPaint TakePaintRequest();
     // The frame last presented; null before the first.
     [[nodiscard]] const QImage* GetPresentedFrame() const { return m_frameImage.get(); }
 
     // Window events, called by the window.
     virtual void OnPaint();
     virtual void OnDraw() {}
+    // Whether the frame the window is asked to draw may take long enough for the user to
+    // see the window wait for it; the base: never.
+    [[nodiscard]] virtual bool IsNextFrameSlow() const { return false; }
     virtual void OnSize(int width, int height) {}
     virtual void OnTimer(UINT id) {}
     virtual void OnDestroy() {}
@@ -158,4 +175,6 @@ private:
     bool m_paintPending = false;
     // A new frame was asked for since the last paint that drew one.
     bool m_frameWanted = true;
+    // The wanted frame's paint has shown the presented frame first.
+    bool m_shownBeforeFrame = false;
 };

@@ -78,15 +78,19 @@ void CViewWidget::paintEvent(QPaintEvent*)
         return;
     }
     // Feedback drawn over the last frame is shown as it is; a frame would wipe it. So is
-    // the last frame when nothing asked for another (a menu closed over the view).
-    if (!m_view->TakeShowOnlyRequest())
-        m_view->OnPaint();
-    const QImage* frame = m_view->GetPresentedFrame();
-    if (frame != nullptr)
+    // the last frame when nothing asked for another (a menu closed over the view), and
+    // before a frame that may take long: this pass shows the window whole at once.
+    switch (m_view->TakePaintRequest())
     {
-        QPainter painter(this);
-        painter.drawImage(0, 0, *frame);
+    case CView::EPaint::kShow: break;
+    case CView::EPaint::kShowThenDraw: QTimer::singleShot(0, this, [this] { update(); }); break;
+    case CView::EPaint::kDraw: m_view->OnPaint(); break;
     }
+    QPainter painter(this);
+    if (const QImage* frame = m_view->GetPresentedFrame())
+        painter.drawImage(0, 0, *frame);
+    else
+        painter.fillRect(rect(), Qt::white);
 }
 
 void CViewWidget::resizeEvent(QResizeEvent* event)

@@ -187,13 +187,19 @@ TEST_F(BaseGLViewTest, AContextThatWillNotBecomeCurrentIsRebuiltAFewTimesFreeing
     EXPECT_EQ(view.GetDeviceContext(), nullptr);
 }
 
-// A context that could not be renewed for a new model once left the view blank with no word.
-TEST_F(BaseGLViewTest, AFailedRenewalIsReportedOnceAndTheNextRenewalTriesAgain)
+// A context that could not be renewed for a new model once left the view blank with no word;
+// then the view showed the last model's picture under the new model's title.
+TEST_F(BaseGLViewTest, AFailedRenewalIsReportedOnceClearsTheViewAndTheNextRenewalTriesAgain)
 {
     view.OnInitialUpdate();
+    view.OnPaint();
+    const QPoint middle(30, 20);
+    ASSERT_EQ(view.GetWidget()->grab().toImage().pixelColor(middle), QColor(40, 90, 160));
     view.failAtStep = CBaseGLView::kCreateContextFailed;
     EXPECT_FALSE(view.RenewContext());
     EXPECT_FALSE(view.RenewContext());
+    EXPECT_EQ(view.GetPresentedFrame(), nullptr);
+    EXPECT_EQ(view.GetWidget()->grab().toImage().pixelColor(middle), QColor(Qt::white));
     ASSERT_EQ(boxes.calls.size(), 1u);
     EXPECT_EQ(boxes.calls[0].text, LoadStringResource(CBaseGLView::kInitFailedStringId) +
                                        CString("\r\n\r\nError: ") +

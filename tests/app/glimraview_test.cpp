@@ -6,6 +6,8 @@
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMainWindow>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
@@ -147,10 +149,16 @@ public:
 
     bool eventFilter(QObject* /*watched*/, QEvent* event) override
     {
-        count += event->type() == QEvent::Paint ? 1 : 0;
+        if (event->type() != QEvent::Paint)
+            return false;
+        ++count;
+        if (onPaint)
+            onPaint();
         return false;
     }
     int count = 0;
+    // Called as each paint begins.
+    std::function<void()> onPaint;
 
 private:
     QWidget& m_widget;
@@ -891,6 +899,55 @@ TEST_F(MainViewTest, ToolButtonClicksQueuedBehindAFrameAreDrawnInOneFrame)
     apptest::ProcessEvents();
     EXPECT_EQ(view->GetFramesDrawn(), frames + 1);
     EXPECT_NE(Options().IsTransparentDisplay(), xray);
+}
+
+// Once the Camera menu stayed on the screen over a slow view until the command's whole
+// frame was drawn: the frame was drawn in the pass that painted the rest of the window.
+TEST_F(MainViewTest, AMenuCommandOverASlowViewShowsTheLastFrameWhereTheMenuWasBeforeItsFrame)
+{
+    frame->ShowWindow(SW_SHOWNORMAL);
+    for (int turn = 0; turn < 10 && view->GetPresentedFrame() == nullptr; ++turn)
+        apptest::ProcessEvents();
+    // Under a clock that runs a second at each reading the view measures its frames slow;
+    // the loop turns until it paints the view no more.
+    static double now = 0.0;
+    CFrameTimer::SetClock([] { return now += 1.0; });
+    view->Invalidate(false);
+    {
+        const PaintCounter settling(*view->GetWidget());
+        for (int turn = 0, seen = -1; turn < 20 && settling.count != seen; ++turn)
+        {
+            seen = settling.count;
+            apptest::ProcessEvents();
+        }
+    }
+    CFrameTimer::SetClock(nullptr);
+
+    QMenu* camera = nullptr;
+    for (QAction* action : frame->GetWindow()->menuBar()->actions())
+        if (action->text() == QStringLiteral("&Camera"))
+            camera = action->menu();
+    ASSERT_NE(camera, nullptr);
+    const CVector3d before = view->GetViewDefinition().GetViewDirection();
+    ASSERT_FALSE(Near(before, CVector3d(0, 0, -1)));
+    // Each paint of the view: the frames drawn before it, and whether the camera had turned.
+    std::vector<std::pair<int, bool>> paints;
+    PaintCounter counter(*view->GetWidget());
+    counter.onPaint = [&] {
+        paints.emplace_back(view->GetFramesDrawn(), !Near(view->GetViewDefinition().GetViewDirection(), before));
+    };
+    const int frames = view->GetFramesDrawn();
+    camera->popup(frame->GetWindow()->mapToGlobal(QPoint(40, 30)));
+    QTest::mouseClick(camera, Qt::LeftButton, Qt::NoModifier,
+                      camera->actionGeometry(frame->GetAction(ID_VIEW_TOP)).center());
+    for (int turn = 0; turn < 10 && view->GetFramesDrawn() == frames; ++turn)
+        apptest::ProcessEvents();
+    ASSERT_EQ(view->GetFramesDrawn(), frames + 1);
+    EXPECT_TRUE(Near(view->GetViewDefinition().GetViewDirection(), CVector3d(0, 0, -1)));
+    // The menu's area showed the last frame as it closed, before the command ran; the
+    // command's frame came a turn after a paint that showed the last frame again.
+    const std::vector<std::pair<int, bool>> expected = {{frames, false}, {frames, true}, {frames, true}};
+    EXPECT_EQ(paints, expected);
 }
 
 TEST_F(MainViewTest, TipStylesShareTheFirstTipInTheirColoursAndDelaysAndStyleThreeUsesTheSecond)
