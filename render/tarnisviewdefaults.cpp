@@ -19,6 +19,7 @@
 #include "document/twfont.h"
 #include "document/viewpage.h"
 #include "annotations/watermark.h"
+#include "drawapi/animation.h"
 #include "foundation/framemeter.h"
 #include "foundation/notificationcenter.h"
 #include "model/edgepassgl.h"
@@ -248,10 +249,10 @@ bool CTarnisView::IsNotchFrame() const
 
 bool CTarnisView::IsCameraMotionGoingOn() const
 {
-    // An animation that holds the camera longer than the rest time (a slideshow between
-    // its pages) has shown its last step.
-    const bool animationStepping =
-        m_animation != nullptr && !m_animationPaused && m_animationInterval < CViewMotion::kSettleSeconds;
+    // An animation whose step reached its end (a transition's last), or that holds the
+    // camera longer than the rest time (a slideshow between its pages), moves it no more.
+    const bool animationStepping = m_animation != nullptr && !m_animationPaused && !m_animation->HasReachedEnd() &&
+                                   m_animationInterval < CViewMotion::kSettleSeconds;
     return m_interactionMode == 1 || animationStepping || IsNotchFrame();
 }
 
