@@ -201,7 +201,7 @@ void CTarnisView::DrawFrame(int argument, bool swap)
         m_drawingLevel = interactionLevel;
     }
     if (viewFrame && m_motion.EndFrame(frame, outcome, asStill)) {
-        ScheduleSettle(CViewMotion::kSettleSeconds);
+        ScheduleSettle(GetRestLeft(jumped, outcome));
     }
     PopLayer();
     if (previousModel != m_model) {
@@ -245,6 +245,18 @@ bool CTarnisView::IsNotchFrame() const
 {
     return m_notchCamera && m_interactionMode != 1 &&
            CViewMotion::ShowSameView(*m_notchCamera, m_viewDefinition.GetCamera());
+}
+
+double CTarnisView::GetRestLeft(bool notch, CViewMotion::EOutcome outcome) const
+{
+    // The wheel has rested since the notch: its frame that took longer than the rest time
+    // (over a slow model, cut for time and not shown) is followed by the still frame at
+    // once, not after a rest of its own. A frame that input stopped leaves the whole rest to
+    // the input, which may be the next notch.
+    if (!notch || outcome == CViewMotion::EOutcome::kInterrupted) {
+        return CViewMotion::kSettleSeconds;
+    }
+    return std::max(CViewMotion::kSettleSeconds - (CFrameTimer::Now() - m_notchTime), 0.0);
 }
 
 bool CTarnisView::IsCameraMotionGoingOn() const
