@@ -113,6 +113,7 @@ bool CEdgePassCache::BeginEdgePass(ITarnisView* view, const CComponent& componen
     const EntityKey entityKey = MakeEntityKey(*modelView, component);
     if (m_keptLines && entityKey == m_entityKey && lineKey == m_lineKey) {
         modelView->ReplayLines(m_lines);
+        ++m_replays;
         return true;
     }
     m_keptLines = false;

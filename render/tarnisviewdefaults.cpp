@@ -450,6 +450,10 @@ void CTarnisView::DrawFrameContents(CComponent& root)
     if (options != nullptr) {
         options->SetTransparencyPass(transparency != 0 ? 1 : 0);
     }
+    // The model starts from the same line state in every frame, whatever the axes and the
+    // north line left (the axis drawn last depends on the camera): the edge pass that the
+    // levels below faces keep is replayed only when that state matches.
+    ResetLineState();
     if (stencilShadows) {
         CStencilShadows(*this).Draw(root, false);
     } else {
