@@ -629,6 +629,9 @@ private:
     IAnimation* m_animation = nullptr;
     bool m_animationPaused = false;
     double m_animationInterval = 0.0;
+    // The frame of the running animation's last step was shown: it is the picture that
+    // stays, and stopping the timer that ends the animation asks for no other frame.
+    bool m_animationEndShown = false;
     int m_animationHolds = 0;
     // The animation whose clock the hold stopped; null when none.
     IAnimation* m_heldAnimation = nullptr;

@@ -188,6 +188,9 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (swap && shown) {
         SwapBuffersHook(argument);
     }
+    if (viewFrame) {
+        m_animationEndShown = shown && m_animation != nullptr && m_animation->HasReachedEnd();
+    }
     RestoreModelDisplay(std::move(modelDisplay));
     notifications.SetEnabled(posting);
     if (IsAnimating()) {

@@ -39,6 +39,8 @@ public:
     // time and status text.
     void Invalidate(bool /*erase*/) override { ++invalidations; }
     void SwapBuffersHook(int /*argument*/) override { ++swaps; }
+    // As the application's view: its timer stops before each step of an animation.
+    void StopAnimationTimer() override { SetAnimationInterval(0.0); }
     void ScheduleSettle(double seconds) override
     {
         ++settleRequests;

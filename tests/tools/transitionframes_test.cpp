@@ -97,9 +97,10 @@ protected:
         return camera;
     }
 
-    // Draws a frame after each step of the running animation as the view's timer would,
-    // until a step answers that the animation is over; checks every frame against the
-    // still picture: the steps' cut and shadowless, the last one's whole and shadowed.
+    // Draws a frame after each step of the running animation, stepping it as the view's
+    // timer does, until a step answers that the animation is over; checks every frame
+    // against the still picture: the steps' cut and shadowless, the last one's whole and
+    // shadowed, and not drawn again once the animation ends.
     void RunAndCheck(const std::array<int, 3>& lit, const std::array<int, 3>& shadowed)
     {
         int frames = 0;
@@ -113,10 +114,13 @@ protected:
             Draw();
             ++frames;
             whole = m_work->charged == CWorkElement::kWork;
+            const std::array<int, 3> atLit = Colour(m_lit);
             for (int c = 0; c < 3; ++c) {
-                EXPECT_NEAR(Colour(m_lit)[c], lit[c], 3) << "frame " << frames;
+                EXPECT_NEAR(atLit[c], lit[c], 3) << "frame " << frames;
             }
             atShadow = Colour(m_shadow);
+            m_view.invalidations = 0;
+            m_view.StopAnimationTimer();
             if (!animation->Step(&m_view)) {
                 m_view.SetAnimation(nullptr);
                 animation = nullptr;
@@ -127,6 +131,7 @@ protected:
         for (int c = 0; c < 3; ++c) {
             EXPECT_NEAR(atShadow[c], shadowed[c], 3) << c;
         }
+        EXPECT_EQ(m_view.invalidations, 0) << "the picture that stays is drawn once";
     }
 
     static inline double s_now = 0.0;
