@@ -515,7 +515,7 @@ private:
     [[nodiscard]] bool IsNotchFrame() const;
     // How long the view must still rest after a moving frame that does not show what a
     // still frame would, before the still frame: the rest time, less what has passed since
-    // the notch for a notch's frame that input did not stop.
+    // the notch for a notch's frame cut for time.
     [[nodiscard]] double GetRestLeft(bool notch, CViewMotion::EOutcome outcome) const;
     // Whether the camera moves on at once after this frame: a drag or a walk, a turning
     // wheel, an animation whose next step comes within the rest time.

@@ -252,11 +252,12 @@ bool CTarnisView::IsNotchFrame() const
 
 double CTarnisView::GetRestLeft(bool notch, CViewMotion::EOutcome outcome) const
 {
-    // The wheel has rested since the notch: its frame that took longer than the rest time
-    // (over a slow model, cut for time and not shown) is followed by the still frame at
-    // once, not after a rest of its own. A frame that input stopped leaves the whole rest to
-    // the input, which may be the next notch.
-    if (!notch || outcome == CViewMotion::EOutcome::kInterrupted) {
+    // A notch's frame cut for time showed nothing: the still frame follows once the wheel
+    // has rested since the notch, which the frame's half second mostly covered, not after a
+    // rest of its own. A picture shown keeps the whole rest, within which the next notch of
+    // a slow turn still zooms at the point the last one found; a frame that input stopped
+    // leaves it to the input, which may be that notch.
+    if (!notch || outcome != CViewMotion::EOutcome::kCut) {
         return CViewMotion::kSettleSeconds;
     }
     return std::max(CViewMotion::kSettleSeconds - (CFrameTimer::Now() - m_notchTime), 0.0);
