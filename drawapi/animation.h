@@ -15,6 +15,10 @@ public:
     virtual void Pause(bool paused) = 0;
     // Frees the animation; the view calls it instead of deleting.
     virtual void Release() = 0;
+    // Whether the step taken last reached the end state: nothing moves any more, and the
+    // next step answers false. The view draws that step's frame as the picture that stays.
+    // An animation that runs until it is stopped (autopan, a walk) never reaches one.
+    [[nodiscard]] virtual bool HasReachedEnd() const { return false; }
 };
 
 // The data of "Animation Notification".

@@ -113,6 +113,7 @@ bool CEdgePassCache::BeginEdgePass(ITarnisView* view, const CComponent& componen
     const EntityKey entityKey = MakeEntityKey(*modelView, component);
     if (m_keptLines && entityKey == m_entityKey && lineKey == m_lineKey) {
         modelView->ReplayLines(m_lines);
+        ++m_replays;
         return true;
     }
     m_keptLines = false;
@@ -138,11 +139,16 @@ void CEdgePassCache::EndEdgePass(ITarnisView* view, const CComponent& component)
         m_entityKey.component != &component) {
         return;
     }
+    // A pass that changed the model while it drew keeps nothing, nor one that stopped
+    // part way (budget spent, or a quit) and so holds only part of the lines: those are
+    // not put in order for drawing either, which over a large mesh takes a good part of
+    // what the pass took, after the frame was to stop.
+    const bool unchanged = CDrawingGeneration::Get() == m_entityKey.generation && !view->IsFrameAbandoned();
+    if (!unchanged) {
+        m_lines.Spoil();
+    }
     const bool whole = m_recordingView->StopLineRecording();
     m_recordingView = nullptr;
-    // A pass that changed the model while it drew keeps nothing, nor one that stopped
-    // part way (budget spent, or a quit) and so holds only part of the lines.
-    const bool unchanged = CDrawingGeneration::Get() == m_entityKey.generation && !view->IsFrameAbandoned();
     m_keptLines = whole && unchanged;
     m_keptOthers = unchanged;
 }

@@ -31,6 +31,8 @@ public:
     // Forgets what was kept and gives its memory back.
     void Clear();
     [[nodiscard]] bool HasKeptLines() const { return m_keptLines; }
+    // The passes drawn from the kept lines so far.
+    [[nodiscard]] std::uint64_t GetReplays() const { return m_replays; }
 
 private:
     // The component's entities as they were.
@@ -85,6 +87,7 @@ private:
     LineKey m_lineKey;
     bool m_keptLines = false;
     bool m_keptOthers = false;
+    std::uint64_t m_replays = 0;
     CTarnisView* m_recordingView = nullptr;
     CLineRecording m_lines;
     std::vector<std::size_t> m_others;

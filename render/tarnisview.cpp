@@ -335,7 +335,9 @@ double CTarnisView::GetAverageFrameTime() const
 void CTarnisView::SetAnimationInterval(double seconds)
 {
     m_animationInterval = seconds;
-    Invalidate(false);
+    if (!m_animationEndShown || m_animation == nullptr || !m_animation->HasReachedEnd()) {
+        Invalidate(false);
+    }
 }
 
 int CTarnisView::GetRenderMode() const
@@ -667,6 +669,7 @@ void CTarnisView::SetAnimation(IAnimation* animation)
     }
     m_animation = animation;
     m_animationPaused = false;
+    m_animationEndShown = false;
     m_heldAnimation = nullptr;
     if (m_animation != nullptr) {
         CAnimationNotification started{CAnimationNotification::kStarted, m_animation, this};

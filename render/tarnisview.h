@@ -516,6 +516,10 @@ private:
     [[nodiscard]] int GetLowestReachableLevel() const;
     // Whether the frame shows the camera the last wheel notch left.
     [[nodiscard]] bool IsNotchFrame() const;
+    // How long the view must still rest after a moving frame that does not show what a
+    // still frame would, before the still frame: the rest time, less what has passed since
+    // the notch for a notch's frame cut for time.
+    [[nodiscard]] double GetRestLeft(bool notch, CViewMotion::EOutcome outcome) const;
     // Whether the camera moves on at once after this frame: a drag or a walk, a turning
     // wheel, an animation whose next step comes within the rest time.
     [[nodiscard]] bool IsCameraMotionGoingOn() const;
@@ -628,6 +632,9 @@ private:
     IAnimation* m_animation = nullptr;
     bool m_animationPaused = false;
     double m_animationInterval = 0.0;
+    // The frame of the running animation's last step was shown: it is the picture that
+    // stays, and stopping the timer that ends the animation asks for no other frame.
+    bool m_animationEndShown = false;
     int m_animationHolds = 0;
     // The animation whose clock the hold stopped; null when none.
     IAnimation* m_heldAnimation = nullptr;
@@ -686,8 +693,10 @@ private:
         CPoint3d model;
     };
     std::optional<WheelPoint> m_wheelPoint;
-    // The camera the last notch left, until the wheel rests.
+    // The camera the last notch left, until the wheel rests, and when it left it (the
+    // frame timer's seconds).
     std::optional<CCamera> m_notchCamera;
+    double m_notchTime = 0.0;
     // What whole frames of this model cost, which bounds the moving frames.
     CFrameCost m_frameCost;
     // The frame being drawn is cut for time and leaves the shadows out.

@@ -15,6 +15,7 @@
 #include "model/entityiterator.h"
 #include "model/selectionset.h"
 #include "render/autopananimation.h"
+#include "render/frametimer.h"
 #include "render/pickingservice.h"
 #include "render/tarnisview.h"
 #include "render/viewanalyzer.h"
@@ -171,6 +172,7 @@ void CTarnisView::ZoomByWheel(double amount, const CPoint2d& point)
     SaveViewDefinition(nullptr);
     ZoomAt(point, -amount * kWheelStep, true);
     m_notchCamera = m_viewDefinition.GetCamera();
+    m_notchTime = CFrameTimer::Now();
     // Counted from here: the zoom's look for the point under the cursor may take longer
     // than the rest time.
     ScheduleSettle(CViewMotion::kSettleSeconds);

@@ -19,6 +19,7 @@
 #include "document/twfont.h"
 #include "document/viewpage.h"
 #include "annotations/watermark.h"
+#include "drawapi/animation.h"
 #include "foundation/framemeter.h"
 #include "foundation/notificationcenter.h"
 #include "model/edgepassgl.h"
@@ -187,6 +188,9 @@ void CTarnisView::DrawFrame(int argument, bool swap)
     if (swap && shown) {
         SwapBuffersHook(argument);
     }
+    if (viewFrame) {
+        m_animationEndShown = shown && m_animation != nullptr && m_animation->HasReachedEnd();
+    }
     RestoreModelDisplay(std::move(modelDisplay));
     notifications.SetEnabled(posting);
     if (IsAnimating()) {
@@ -200,7 +204,7 @@ void CTarnisView::DrawFrame(int argument, bool swap)
         m_drawingLevel = interactionLevel;
     }
     if (viewFrame && m_motion.EndFrame(frame, outcome, asStill)) {
-        ScheduleSettle(CViewMotion::kSettleSeconds);
+        ScheduleSettle(GetRestLeft(jumped, outcome));
     }
     PopLayer();
     if (previousModel != m_model) {
@@ -246,12 +250,25 @@ bool CTarnisView::IsNotchFrame() const
            CViewMotion::ShowSameView(*m_notchCamera, m_viewDefinition.GetCamera());
 }
 
+double CTarnisView::GetRestLeft(bool notch, CViewMotion::EOutcome outcome) const
+{
+    // A notch's frame cut for time showed nothing: the still frame follows once the wheel
+    // has rested since the notch, which the frame's half second mostly covered, not after a
+    // rest of its own. A picture shown keeps the whole rest, within which the next notch of
+    // a slow turn still zooms at the point the last one found; a frame that input stopped
+    // leaves it to the input, which may be that notch.
+    if (!notch || outcome != CViewMotion::EOutcome::kCut) {
+        return CViewMotion::kSettleSeconds;
+    }
+    return std::max(CViewMotion::kSettleSeconds - (CFrameTimer::Now() - m_notchTime), 0.0);
+}
+
 bool CTarnisView::IsCameraMotionGoingOn() const
 {
-    // An animation that holds the camera longer than the rest time (a slideshow between
-    // its pages) has shown its last step.
-    const bool animationStepping =
-        m_animation != nullptr && !m_animationPaused && m_animationInterval < CViewMotion::kSettleSeconds;
+    // An animation whose step reached its end (a transition's last), or that holds the
+    // camera longer than the rest time (a slideshow between its pages), moves it no more.
+    const bool animationStepping = m_animation != nullptr && !m_animationPaused && !m_animation->HasReachedEnd() &&
+                                   m_animationInterval < CViewMotion::kSettleSeconds;
     return m_interactionMode == 1 || animationStepping || IsNotchFrame();
 }
 
@@ -437,6 +454,10 @@ void CTarnisView::DrawFrameContents(CComponent& root)
     if (options != nullptr) {
         options->SetTransparencyPass(transparency != 0 ? 1 : 0);
     }
+    // The model starts from the same line state in every frame, whatever the axes and the
+    // north line left (the axis drawn last depends on the camera): the edge pass that the
+    // levels below faces keep is replayed only when that state matches.
+    ResetLineState();
     if (stencilShadows) {
         CStencilShadows(*this).Draw(root, false);
     } else {

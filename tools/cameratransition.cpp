@@ -56,6 +56,11 @@ void CCameraTransition::Pause(bool /*paused*/)
     // The camera moves by frames, not by time: a step not taken moves nothing.
 }
 
+bool CCameraTransition::HasReachedEnd() const
+{
+    return m_frameCount > 0 && m_frameIndex >= m_frameCount;
+}
+
 void CCameraTransition::Release()
 {
     delete this;

@@ -26,6 +26,8 @@ public:
     // Nothing: a transition held takes no step, and the next goes on from there.
     void Pause(bool paused) override;
     void Release() override;
+    // The step that set the to camera, or a finish, was the last.
+    [[nodiscard]] bool HasReachedEnd() const override;
 
 private:
     CCamera m_from;

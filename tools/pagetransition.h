@@ -40,6 +40,8 @@ public:
     void Finish() override;
     void Pause(bool paused) override;
     void Release() override;
+    // The step that set the end state, or a finish, was the last.
+    [[nodiscard]] bool HasReachedEnd() const override { return m_finished; }
 
     [[nodiscard]] double GetPosition() const { return m_t; }
     [[nodiscard]] std::int32_t GetShadowSecondOffset() const { return m_secondOffset; }

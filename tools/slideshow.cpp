@@ -108,6 +108,11 @@ void CSlideshow::Finish()
     m_previous = nullptr;
 }
 
+bool CSlideshow::HasReachedEnd() const
+{
+    return m_transition != nullptr && m_transition->HasReachedEnd();
+}
+
 void CSlideshow::Pause(bool paused)
 {
     if (m_transition != nullptr)

@@ -25,6 +25,9 @@ public:
     // Holds the running transition's clock.
     void Pause(bool paused) override;
     void Release() override;
+    // The running transition took its last step: the page rests until the next tick,
+    // which holds it for its slide time or ends the slideshow.
+    [[nodiscard]] bool HasReachedEnd() const override;
 
     // The page shown or about to be shown; null once the slideshow has ended.
     [[nodiscard]] CViewPage* GetCurrentPage() const { return m_current; }

@@ -340,6 +340,28 @@ TEST_F(FrameTest, KeptLinesBelowLevelThreeFollowAnEditASelectionAndASetting)
     EXPECT_GT(CountPixels(Rgb{0, 255, 0}), 10);
 }
 
+// Pins a past fault: the colour the axes left decided whether the kept lines matched, and
+// the axis drawn last depends on the camera, so a notch after a turn of the other way
+// drew every edge afresh.
+TEST_F(FrameTest, KeptLinesBelowLevelThreeAreDrawnAgainWhateverAxisTheCameraShowsLast)
+{
+    m_view.SetDrawingLevel(2);
+    m_model->SetDisplayAxes(true);
+    const CGeometryBuilder builder(Root());
+    builder.Edge(builder.Vertex(CPoint3d(-30, -6, 0)), builder.Vertex(CPoint3d(30, 6, 0)));
+    const CEdgePassCache& cache = m_view.GetEdgePassCache();
+    // Every axis across the view, then only the x axis.
+    Draw();
+    LookDown(CPoint3d(20, 0, 0), 20.0);
+    Draw();
+    const std::uint64_t replays = cache.GetReplays();
+    LookDown(CPoint3d(), 20.0);
+    Draw();
+    LookDown(CPoint3d(20, 0, 0), 20.0);
+    Draw();
+    EXPECT_EQ(cache.GetReplays(), replays + 2);
+}
+
 TEST_F(FrameTest, ProfileEdgesAreDrawnWideAndEdgesBetweenFacesOfOnePlaneThin)
 {
     Options().SetProfileWidth(5);

@@ -11,14 +11,12 @@
 #include <vector>
 
 #include "annotations/polyline3d.h"
-#include "drawapi/animation.h"
-#include "document/utctime.h"
 #include "foundation/framemeter.h"
 #include "render/framecost.h"
 #include "render/frametimer.h"
 #include "render/viewanalyzer.h"
-#include "samplegen/geometrybuilder.h"
 #include "tests/render/modelframefixture.h"
+#include "tests/render/workelement.h"
 
 namespace {
 
@@ -101,39 +99,6 @@ TEST_F(MeteredFrameTest, AFrameOverItsBudgetStopsWithWhatItDrewAndSaysWhyEachTim
     EXPECT_EQ(m_view.statusText, CString("a prompt"));
 }
 
-// Work of a known size: drawing it charges the frame in steps and notes how much went
-// before the frame had to stop.
-class CWorkElement : public CDrawingElement
-{
-public:
-    // More than a moving frame once drew (2.4 M), a fraction of a second of drawing.
-    static constexpr std::uint64_t kWork = 5'000'000;
-    static constexpr std::uint64_t kStep = 1'000;
-
-    void AccumulateExtents(const CTransformation& transform, CBoundingBox3d& box) const override
-    {
-        box.Add(transform * CPoint3d(0, 0, 0));
-    }
-    void Draw(ITarnisView* view) override
-    {
-        charged = 0;
-        if (view->GetDrawingLevel() < fromLevel) {
-            return;
-        }
-        while (charged < work) {
-            charged += kStep;
-            if (!CFrameMeter::Charge(kStep)) {
-                return;
-            }
-        }
-    }
-
-    std::uint64_t work = kWork;
-    std::uint64_t charged = 0;
-    // Below this level it is left out, as labels are.
-    int fromLevel = 0;
-};
-
 std::atomic<bool> g_inputWaiting{false};
 
 bool ProbeInput() noexcept
@@ -144,7 +109,6 @@ bool ProbeInput() noexcept
 class ViewFrameTest : public ModelFrameTest
 {
 protected:
-    explicit ViewFrameTest(bool stencil = false) : ModelFrameTest(stencil) {}
     void SetUp() override
     {
         ModelFrameTest::SetUp();
@@ -322,77 +286,10 @@ TEST_F(ViewFrameTest, AMovingFrameDrawsWholeUnlessItsLowestLevelWouldTakeTooLong
     CFrameTimer::SetClock(nullptr);
 }
 
-// A transition that goes on stepping until the view lets it go.
-class CSteppingAnimation : public IAnimation
-{
-public:
-    bool Step(ITarnisView* /*view*/) override { return true; }
-    void Finish() override {}
-    void Pause(bool /*paused*/) override {}
-    void Release() override { delete this; }
-};
-
-class ShadowedViewFrameTest : public ViewFrameTest
-{
-protected:
-    ShadowedViewFrameTest() : ViewFrameTest(true) {}
-};
-
-TEST_F(ShadowedViewFrameTest, AStepOfATransitionCutForTimeShowsTheModelLitNeverInItsShadowColourAlone)
-{
-    // Once a step over a model past the moving budget stopped in the stencil pass's dark
-    // pass and showed the whole model in its shadow colour.
-    Options().SetBackgroundColor(CColor(40, 40, 80, 255));
-    Options().SetDisplayEdges(0);
-    Shadows().SetDisplayShadows(true);
-    double highest = -1.0;
-    for (int hour = 0; hour < 24; ++hour) {
-        Shadows().SetDateTime(CUtcTime(2020, 6, 21, hour, 0, 0));
-        highest = std::max(highest, Shadows().GetSunDirection().z);
-    }
-    for (int hour = 0; Shadows().GetSunDirection().z < highest; ++hour) {
-        Shadows().SetDateTime(CUtcTime(2020, 6, 21, hour, 0, 0));
-    }
-    const CGeometryBuilder builder(Root());
-    const auto at = [&](double x, double y) { return builder.Vertex(CPoint3d(x, y, 0)); };
-    builder.Face({at(-9, -9), at(9, -9), at(9, 9), at(-9, 9)}, CVector3d(0, 0, 1));
-    // The floor first, the heavy work after it.
-    Root().Remove(m_work);
-    Root().Add(m_work);
-    LookDown(CPoint3d(), 20.0);
-    static double now = 0.0;
-    CFrameTimer::SetClock([] { return now += 2.0; });
-    for (int frame = 0; frame < CFrameCost::kMeasuredFrames; ++frame) {
-        Draw();
-    }
-    ASSERT_EQ(m_work->charged, CWorkElement::kWork);
-    const auto lit = Pixel(kWidth / 2, kHeight / 2);
-
-    // A transition's step moves the camera outside any interaction; it is cut for time.
-    m_view.SetAnimation(new CSteppingAnimation);
-    LookDown(CPoint3d(0.5, 0, 0), 20.0);
-    Draw();
-    EXPECT_LT(m_work->charged, CWorkElement::kWork);
-    const auto step = Pixel(kWidth / 2, kHeight / 2);
-    for (int c = 0; c < 3; ++c) {
-        EXPECT_NEAR(step[c], lit[c], 3) << c;
-    }
-    // Its last step is the picture that stays: whole, with the shadows.
-    m_view.SetAnimation(nullptr);
-    LookDown(CPoint3d(), 20.0);
-    Draw();
-    EXPECT_EQ(m_work->charged, CWorkElement::kWork);
-    const auto last = Pixel(kWidth / 2, kHeight / 2);
-    for (int c = 0; c < 3; ++c) {
-        EXPECT_NEAR(last[c], lit[c], 3) << c;
-    }
-    CFrameTimer::SetClock(nullptr);
-}
-
 // A notch on a model whose frames take seconds draws at the level a drag would reach;
 // cut for time even there, its frame is not shown, never a part of it: the last whole
-// picture stays until the still frame. A command's camera (once drawn as a notch's)
-// draws the whole picture at once.
+// picture stays until the still frame, which then follows at once. A command's camera
+// (once drawn as a notch's) draws the whole picture at once.
 TEST_F(ViewFrameTest, ANotchOnASlowModelShowsTheLoweredLevelOrTheLastWholePictureNeverABand)
 {
     static double now = 0.0;
@@ -417,6 +314,9 @@ TEST_F(ViewFrameTest, ANotchOnASlowModelShowsTheLoweredLevelOrTheLastWholePictur
         }
         EXPECT_EQ(m_view.swaps, swaps + (drawn ? 0 : 1));
         EXPECT_EQ(m_view.settleRequests, settles + 1) << "the still frame follows";
+        // Cut, it showed nothing, and the wheel has rested longer than the rest time while
+        // it drew; a picture shown keeps the rest.
+        EXPECT_EQ(m_view.settleSeconds, drawn ? 0.0 : CViewMotion::kSettleSeconds);
         EXPECT_EQ(m_view.GetDrawingLevel(), IModelView::kFullDrawingLevel);
         m_view.OnViewSettled();
         DrawShown();

@@ -35,17 +35,24 @@ public:
     explicit FrameView(bool stencil) : m_stencil(stencil) {}
     [[nodiscard]] bool HasStencilBuffer() const override { return m_stencil || CTarnisView::HasStencilBuffer(); }
     [[nodiscard]] int GetStencilBits() const override { return m_stencil ? 8 : CTarnisView::GetStencilBits(); }
-    // It counts the redraws, swaps and settle times asked for, and keeps the last status
-    // text.
+    // It counts the redraws, swaps and settle times asked for, and keeps the last settle
+    // time and status text.
     void Invalidate(bool /*erase*/) override { ++invalidations; }
     void SwapBuffersHook(int /*argument*/) override { ++swaps; }
-    void ScheduleSettle(double /*seconds*/) override { ++settleRequests; }
+    // As the application's view: its timer stops before each step of an animation.
+    void StopAnimationTimer() override { SetAnimationInterval(0.0); }
+    void ScheduleSettle(double seconds) override
+    {
+        ++settleRequests;
+        settleSeconds = seconds;
+    }
     void SetStatusText(int /*pane*/, const CString& text) override { statusText = text; }
     [[nodiscard]] CString GetStatusText(int /*pane*/) const override { return statusText; }
 
     int invalidations = 0;
     int swaps = 0;
     int settleRequests = 0;
+    double settleSeconds = -1.0;
     CString statusText;
 
 private:
