@@ -40,7 +40,12 @@ std::uint64_t CFrameCost::GetExpectedUnits(int level, std::uint64_t counted) con
     return fewest != 0 ? fewest : counted;
 }
 
+double CFrameCost::GetExpectedSeconds(int level, std::uint64_t counted) const
+{
+    return static_cast<double>(GetExpectedUnits(level, counted)) * GetSecondsPerUnit();
+}
+
 bool CFrameCost::IsTooSlowToMove(int lowest, std::uint64_t counted) const
 {
-    return static_cast<double>(GetExpectedUnits(lowest, counted)) * GetSecondsPerUnit() > kMovingFrameSeconds;
+    return GetExpectedSeconds(lowest, counted) > kMovingFrameSeconds;
 }

@@ -35,6 +35,8 @@ public:
     // last whole frames at that level or above; counted (the count made at opening) when
     // none was measured.
     [[nodiscard]] std::uint64_t GetExpectedUnits(int level, std::uint64_t counted) const;
+    // The seconds those units take at the measured rate.
+    [[nodiscard]] double GetExpectedSeconds(int level, std::uint64_t counted) const;
     // Whether a moving frame whose lowest reachable level is lowest would take longer
     // than kMovingFrameSeconds there, by what was measured (the count at opening, at the
     // nominal rate, before anything was).

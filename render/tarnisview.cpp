@@ -629,9 +629,7 @@ bool CTarnisView::IsNextStillFrameSlow() const
     if (IsCameraMotionGoingOn()) {
         return false;
     }
-    const double expected = static_cast<double>(m_frameCost.GetExpectedUnits(m_drawingLevel, GetCountedWork())) *
-                            m_frameCost.GetSecondsPerUnit();
-    return expected > kSlowStillFrameSeconds;
+    return m_frameCost.GetExpectedSeconds(m_drawingLevel, GetCountedWork()) > kSlowStillFrameSeconds;
 }
 
 void CTarnisView::ResetFrameStatistics()

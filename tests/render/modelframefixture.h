@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +23,7 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarnwickmodel.h"
+#include "document/utctime.h"
 #include "model/undosuspender.h"
 #include "render/tarnisview.h"
 #include "tests/render/glcontextfixture.h"
@@ -82,6 +84,24 @@ protected:
     CRenderingOptions& Options() { return *m_model->GetRenderingOptions(); }
     CShadowInfo& Shadows() { return *m_model->GetShadowInfo(); }
     CComponent& Root() { return *m_model->GetRootComponent(); }
+
+    // The hour of a winter day whose sun height lies nearest the wanted one; the sun
+    // direction then follows from the model's place and time.
+    CVector3d SetSunHeight(double wanted)
+    {
+        int best = 0;
+        double bestHeight = 1e9;
+        for (int hour = 0; hour < 24; ++hour) {
+            Shadows().SetDateTime(CUtcTime(2020, 12, 21, hour, 0, 0));
+            const double z = Shadows().GetSunDirection().z;
+            if (std::abs(z - wanted) < std::abs(bestHeight - wanted)) {
+                best = hour;
+                bestHeight = z;
+            }
+        }
+        Shadows().SetDateTime(CUtcTime(2020, 12, 21, best, 0, 0));
+        return Shadows().GetSunDirection();
+    }
 
     // A parallel view from the eye to the target showing the given height, in the
     // fixture's view or in another one of the framebuffer's size.

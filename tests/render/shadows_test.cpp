@@ -78,23 +78,6 @@ protected:
         ModelFrameTest::TearDown();
     }
 
-    // The hour of a winter day whose sun height lies nearest the wanted one; the sun
-    // direction then follows from the model's place and time.
-    CVector3d SetSunHeight(double wanted)
-    {
-        int best = 0;
-        double bestHeight = 1e9;
-        for (int hour = 0; hour < 24; ++hour) {
-            Shadows().SetDateTime(CUtcTime(2020, 12, 21, hour, 0, 0));
-            const double z = Shadows().GetSunDirection().z;
-            if (std::abs(z - wanted) < std::abs(bestHeight - wanted)) {
-                best = hour;
-                bestHeight = z;
-            }
-        }
-        Shadows().SetDateTime(CUtcTime(2020, 12, 21, best, 0, 0));
-        return Shadows().GetSunDirection();
-    }
 
     // Where the sun throws a point at height h onto z = 0.
     static CPoint3d Thrown(const CVector3d& sun, const CPoint3d& p)

@@ -54,21 +54,6 @@ protected:
         ModelFrameTest::TearDown();
     }
 
-    // The hour of a winter day whose sun stands nearest the height.
-    void SetSunHeight(double wanted)
-    {
-        int best = 0;
-        double bestHeight = 1e9;
-        for (int hour = 0; hour < 24; ++hour) {
-            Shadows().SetDateTime(CUtcTime(2020, 12, 21, hour, 0, 0));
-            const double z = Shadows().GetSunDirection().z;
-            if (std::abs(z - wanted) < std::abs(bestHeight - wanted)) {
-                best = hour;
-                bestHeight = z;
-            }
-        }
-        Shadows().SetDateTime(CUtcTime(2020, 12, 21, best, 0, 0));
-    }
     // Where the sun throws the point onto the floor.
     CPoint3d Thrown(const CPoint3d& p)
     {
