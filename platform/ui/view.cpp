@@ -98,23 +98,31 @@ void CView::DiscardPresentedFrame()
         m_widget->update();
 }
 
-CView::EPaint CView::TakePaintRequest()
+CView::EPaint CView::TakePaintRequest(bool whole)
 {
-    if (std::exchange(m_showOnly, false))
-        return EPaint::kShow;
+    const bool showOnly = std::exchange(m_showOnly, false);
     const bool fits =
         m_frameImage != nullptr && m_widget != nullptr && m_frameImage->size() == m_widget->size();
+    if (!m_frameWanted && (fits || showOnly))
+        return EPaint::kShow;
+    // A frame drawn in a paint of a part of the window would show in that part only.
+    if (!whole)
+    {
+        m_frameWanted = true;
+        return EPaint::kShowThenDraw;
+    }
     // The window's other widgets are painted and shown in the same pass as the view: a
     // long frame drawn in it would keep what a menu covered on the screen until it ends.
-    if (m_frameWanted && fits && !m_shownBeforeFrame && IsNextFrameSlow())
+    // Feedback drawn over the presented frame is shown as it is before the frame comes.
+    if (m_frameWanted && fits && !m_shownBeforeFrame && (showOnly || IsNextFrameSlow()))
     {
         m_shownBeforeFrame = true;
         return EPaint::kShowThenDraw;
     }
     m_shownBeforeFrame = false;
     m_paintPending = false;
-    const bool wanted = std::exchange(m_frameWanted, false);
-    return !wanted && fits ? EPaint::kShow : EPaint::kDraw;
+    m_frameWanted = false;
+    return EPaint::kDraw;
 }
 
 void CView::UpdateWindow()

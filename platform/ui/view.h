@@ -88,13 +88,16 @@ public:
         // Draws a frame and shows it.
         kDraw,
     };
-    // Decides the window's next paint; clears the request it answers. A paint that draws a
-    // frame answers a pending Invalidate too. A repaint that nothing asked for (a menu closed
-    // over the window, the window uncovered) shows the presented frame, when it has the
-    // window's size: only Invalidate draws anew. A frame that may keep the user waiting
-    // (IsNextFrameSlow) comes a turn after a paint that shows the presented one, so that
-    // the window shows what a closed menu or dialog covered before the frame begins.
-    EPaint TakePaintRequest();
+    // Decides the window's next paint, whole or of a part of the window only; clears the
+    // request it answers. A paint that draws a frame answers a pending Invalidate too. A
+    // repaint that nothing asked for (a menu closed over the window, the window uncovered)
+    // shows the presented frame, when it has the window's size: only Invalidate draws anew.
+    // A frame the view wants is never dropped: feedback shown over the presented frame, a
+    // repaint of a part of the window, and a frame that may keep the user waiting
+    // (IsNextFrameSlow) show the presented frame now and draw the wanted one, whole, at
+    // the next turn of the loop, so that the window shows what a closed menu or dialog
+    // covered before the frame begins.
+    EPaint TakePaintRequest(bool whole = true);
     // The frame last presented; null before the first.
     [[nodiscard]] const QImage* GetPresentedFrame() const { return m_frameImage.get(); }
 

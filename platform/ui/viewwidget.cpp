@@ -3,7 +3,9 @@
 #include <QKeyEvent>
 #include <algorithm>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 #include <QResizeEvent>
 #include <QTimer>
 #include <QTimerEvent>
@@ -64,7 +66,7 @@ CViewWidget::~CViewWidget()
         m_view->OnWindowDestroyed();
 }
 
-void CViewWidget::paintEvent(QPaintEvent*)
+void CViewWidget::paintEvent(QPaintEvent* event)
 {
     if (m_view == nullptr)
         return;
@@ -80,7 +82,8 @@ void CViewWidget::paintEvent(QPaintEvent*)
     // Feedback drawn over the last frame is shown as it is; a frame would wipe it. So is
     // the last frame when nothing asked for another (a menu closed over the view), and
     // before a frame that may take long: this pass shows the window whole at once.
-    switch (m_view->TakePaintRequest())
+    const bool whole = (QRegion(rect()) - event->region()).isEmpty();
+    switch (m_view->TakePaintRequest(whole))
     {
     case CView::EPaint::kShow: break;
     case CView::EPaint::kShowThenDraw: QTimer::singleShot(0, this, [this] { update(); }); break;

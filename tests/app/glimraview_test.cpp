@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMainWindow>
@@ -856,6 +858,16 @@ TEST_F(MainViewTest, OverASlowFrameTheZoomWindowDragDrawsNoModelFrameUntilReleas
     // it asked for came to 0.6 s later.
     frame->ShowWindow(SW_SHOWNORMAL);
     frame->SendCommand(ID_CAMERA_ZOOM_WINDOW);
+    // The frames the window and the command asked for come first.
+    for (int turn = 0, seen = -1; turn < 20 && view->GetFramesDrawn() != seen; ++turn)
+    {
+        seen = view->GetFramesDrawn();
+        apptest::ProcessEvents();
+        apptest::ProcessEvents();
+    }
+    view->RecordFrameTime(0.2);
+    view->RecordFrameTime(0.2);
+    const int shown = view->GetFramesDrawn();
     view->OnLButtonDown(MK_LBUTTON, CPoint{40, 30});
     view->OnMouseMove(MK_LBUTTON, CPoint{100, 90});
     QCoreApplication::processEvents();
@@ -864,7 +876,8 @@ TEST_F(MainViewTest, OverASlowFrameTheZoomWindowDragDrawsNoModelFrameUntilReleas
     view->OnChar(27, 1, false);
     QCoreApplication::processEvents();
     EXPECT_GT(paints.count, 0) << "the clean frame is shown at once";
-    EXPECT_EQ(view->GetFramesDrawn(), frames + 1);
+    apptest::ProcessEvents();
+    EXPECT_EQ(view->GetFramesDrawn(), shown);
     EXPECT_NE(view->GetPresentedFrame()->pixelColor(100, 60), dragged.pixelColor(100, 60));
     view->OnLButtonUp(0, CPoint{100, 90});
 }
@@ -1155,6 +1168,52 @@ TEST_F(MainViewTest, OverASlowViewTheWalkCrossShowsAtThePressOverTheFrameAlready
     view->OnLButtonUp(0, CPoint{20, 20});
     EXPECT_EQ(view->GetFramesDrawn(), frames);
     EXPECT_EQ(*view->GetPresentedFrame(), clean);
+}
+
+// Over the 1M grid only the first walk drag walked: the paint that showed the cross at the
+// press answered the frame the walk had asked for, and the walk's steps wait for a frame.
+TEST_F(MainViewTest, OverASlowViewEveryDragOfACameraToolMovesTheCameraWhileTheButtonIsHeld)
+{
+    UsePerspective(true);
+    frame->ShowWindow(SW_SHOWNORMAL);
+    QWidget* window = view->GetWidget();
+    const auto turnUntil = [](const std::function<bool()>& condition) {
+        for (QDeadlineTimer deadline(3000); !condition() && !deadline.hasExpired();)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        return condition();
+    };
+    ASSERT_TRUE(turnUntil([this] { return view->GetPresentedFrame() != nullptr; }));
+    const auto send = [window](QEvent::Type type, QPoint point, Qt::MouseButtons held) {
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, point, window->mapToGlobal(point), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &event);
+    };
+    for (const UINT tool : {ID_CAMERA_WALK, ID_CAMERA_LOOK_AROUND, ID_CAMERA_ORBIT, ID_CAMERA_PAN})
+    {
+        frame->SendCommand(tool);
+        for (int drag = 0; drag < 2; ++drag)
+        {
+            SCOPED_TRACE(testing::Message() << tool << " drag " << drag);
+            view->RecordFrameTime(0.2);
+            view->RecordFrameTime(0.2);
+            ASSERT_TRUE(view->IsFastFeedback());
+            const CPoint3d eye = view->GetViewDefinition().GetEye();
+            const CVector3d direction = view->GetViewDefinition().GetViewDirection();
+            const auto moved = [&] {
+                return (view->GetViewDefinition().GetEye() - eye).GetLength() > 1e-9 ||
+                       !Near(view->GetViewDefinition().GetViewDirection(), direction);
+            };
+            const int frames = view->GetFramesDrawn();
+            send(QEvent::MouseMove, QPoint(100, 100), Qt::NoButton);
+            send(QEvent::MouseButtonPress, QPoint(100, 100), Qt::LeftButton);
+            send(QEvent::MouseMove, QPoint(130, 70), Qt::LeftButton);
+            // The button stays down while the loop runs: the camera moves and is drawn.
+            EXPECT_TRUE(turnUntil([&] { return moved() && view->GetFramesDrawn() >= frames + 2; }))
+                << moved() << " " << view->GetFramesDrawn() - frames;
+            send(QEvent::MouseButtonRelease, QPoint(130, 70), Qt::NoButton);
+            turnUntil([] { return QWidget::mouseGrabber() == nullptr; });
+        }
+    }
 }
 
 // A resize sets the viewport at once, the view's and GL's, while the view's context is
