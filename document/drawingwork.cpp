@@ -4,6 +4,7 @@
 #include <array>
 #include <bit>
 #include <cmath>
+#include <numeric>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -189,6 +190,34 @@ Strokes Thickest(const Strokes& a, const Strokes& b)
     return {std::max(a.lines, b.lines), std::max(a.setups, b.setups)};
 }
 
+// What GL's matrices hold along the paths below a component (each, and every part of it
+// from its start) as GL multiplies a placement's matrix into the one it lies in: the last
+// element (the stored scales' inverses multiplied) at its largest and smallest, and the
+// translation column's length at its largest. Kept per component, weighed once however
+// many paths place it; the paths from the model decide, as a copy shrunk may grow again.
+struct Held
+{
+    double mostShrink = 1.0;
+    double leastShrink = 1.0;
+    double reach = 0.0;
+
+    // Seen through a placement whose matrix stretches by at most `linear` (its scale left
+    // out), whose scale's inverse is `shrink`, and whose origin lies `origin` away: its
+    // origin times the last element of what lies in it, added to that turned. What no
+    // double holds stays past every bound.
+    [[nodiscard]] Held Through(double linear, double shrink, double origin) const
+    {
+        const double farther = linear * reach + origin * mostShrink;
+        return {mostShrink * shrink, leastShrink * shrink, std::isnan(farther) ? HUGE_VAL : farther};
+    }
+    void Take(const Held& other)
+    {
+        mostShrink = std::max(mostShrink, other.mostShrink);
+        leastShrink = std::min(leastShrink, other.leastShrink);
+        reach = std::max(reach, other.reach);
+    }
+};
+
 // What drawing one component costs wherever it is placed, in the component's own axes:
 // the work of its entities and of everything it places, the box they are drawn in, and
 // how often the view would be filled where the component is drawn thickest.
@@ -210,9 +239,7 @@ struct Tally
     // Its faces' cuts and its content's, at every path: what they would cost were the
     // cuts not kept. The work above leaves them out.
     std::uint64_t cuts = 0;
-    // How much the placements on its paths shrink what they place, at most: the
-    // product of their scales' inverses, as GL's matrices multiply them (kMostShrink).
-    double shrink = 1.0;
+    Held held = {};
 };
 
 // A component while its entities are counted: its own faces, and what it places.
@@ -240,7 +267,7 @@ struct Sum
     bool inherits = false;
     StrokeLengths strokeLength;
     StrokeLengths placedStrokeLength;
-    double shrink = 1.0;
+    Held held = {};
 };
 
 // A layer drawn exactly over an equal one before it (a face in the plane and the box of
@@ -682,9 +709,8 @@ struct Copy
     Strokes strokeCoverage;
     // Placed so large that the count cannot weigh it.
     bool beyond = false;
-    // How much its placement and those inside it shrink it, at most (none where it draws
-    // nothing).
-    double shrink = 1.0;
+    // What GL's matrices hold along it and inside it (none where it draws nothing).
+    Held held = {};
 };
 
 // A placement that moves its copy without turning or stretching it, as most do: its faces
@@ -697,6 +723,17 @@ bool OnlyMoves(const CTransformation& transform)
            matrix[7] == 0.0;
 }
 
+// Through the placement, its largest stretch without its scale: one too small to keep its
+// digits bounded by the matrix's numbers. The scale's inverse is infinite for a scale of 0.
+Held HeldThrough(const CTransformation& transform, const CVector3d& stretches, const Held& inside)
+{
+    const double scale = std::fabs(transform.GetScale());
+    const double* matrix = transform.GetMatrix();
+    const double linear = std::isnormal(stretches.x) ? stretches.x / scale
+                                                     : std::sqrt(std::inner_product(matrix, matrix + 9, matrix, 0.0));
+    return inside.Through(linear, 1.0 / scale, transform.GetTranslation().GetLength());
+}
+
 Copy Placed(const CDrawingElement& entity, const Tally& placed)
 {
     if (placed.box.IsEmpty()) {
@@ -707,13 +744,12 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
     const Spread layers = placed.layers * surface;
     const auto* instance = dynamic_cast<const CComponentInstance*>(&entity);
     if (instance == nullptr) {
-        return {fill, layers, placed.box, placed.strokeLength, placed.strokeCoverage, false, placed.shrink};
+        return {fill, layers, placed.box, placed.strokeLength, placed.strokeCoverage, false, placed.held};
     }
     const CTransformation& transform = instance->GetTransform();
-    // The scale's inverse, whatever its sign: infinite for a scale of 0.
-    const double shrink = placed.shrink / std::fabs(transform.GetScale());
     if (OnlyMoves(transform)) {
-        return {fill, layers, transform * placed.box, placed.strokeLength, placed.strokeCoverage, false, shrink};
+        return {fill, layers, transform * placed.box, placed.strokeLength, placed.strokeCoverage, false,
+                placed.held.Through(1.0, 1.0, transform.GetTranslation().GetLength())};
     }
     // Each face of the copy covers its area as the placement turns the plane across its
     // normal (the image of the unit square there), no more than by the two largest
@@ -733,7 +769,7 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
               {lengths.Of(placed.strokeLength.lines), lengths.Of(placed.strokeLength.setups)},
               {},
               false,
-              shrink};
+              HeldThrough(transform, stretches, placed.held)};
     // A copy stretched more one way than another covers its box with its strokes as they
     // grow, which may be thicker than they lay in the component's own box.
     copy.strokeCoverage = Thickest(placed.strokeCoverage, StrokeCoverageOf(copy.strokeLength, copy.box));
@@ -745,12 +781,30 @@ Copy Placed(const CDrawingElement& entity, const Tally& placed)
 }
 
 // GL holds a placement's matrix in single precision (to about 3.4e38) with its scale as
-// the inverse in the last element, and the view's distances multiplied by it: a copy
-// shrunk so far (a stored scale of 0 to begin with) leaves GL numbers it cannot hold, and
-// a frame would weigh every triangle of it as filling the view. Such a placement refuses
-// the model as one too large for the count to weigh does; this leaves the view's own
-// numbers a factor of 1e18 before they would.
+// the inverse in the last element, multiplied into the matrices it lies in, and the view's
+// distances multiplied by it: a copy shrunk so far along its path (a stored scale of 0 to
+// begin with) leaves GL numbers it cannot hold, and a frame would weigh every triangle of
+// it as filling the view. Such a path refuses the model as a placement too large for the
+// count to weigh does; this leaves the view's own numbers a factor of 1e18 before they would.
 constexpr double kMostShrink = 1e20;
+// The most a path's translation column may hold with the view's distances times its last
+// element (a copy shrunk to 1e-19 far out holds its distance divided by that): the view's
+// distances and the projection reach a few times the model's box, zoomed out further, and
+// this leaves them a factor of 300. The last element no smaller than this one's inverse.
+constexpr double kMostHeld = 1e36;
+
+// Whether GL's matrices hold every path from the model, the view's distances reaching as
+// far as the model's box from its origin.
+bool HeldByTheView(const Tally& model)
+{
+    const CBoundingBox3d& box = model.box;
+    const double far = box.IsEmpty() ? 0.0
+                                     : std::max({std::fabs(box.xmin), std::fabs(box.xmax), std::fabs(box.ymin),
+                                                 std::fabs(box.ymax), std::fabs(box.zmin), std::fabs(box.zmax)});
+    const Held& held = model.held;
+    return held.mostShrink <= kMostShrink && held.leastShrink >= 1.0 / kMostHeld &&
+           held.reach + far * held.mostShrink <= kMostHeld;
+}
 
 // Whether the copy shows a material one sees through: its own faces', or the
 // placement's where its faces take that.
@@ -764,10 +818,10 @@ void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed, boo
     sum.work = AddWork(sum.work, AddWork(entity.GetDrawingWeight(shadows), placed.work));
     sum.placedCuts = AddWork(sum.placedCuts, placed.cuts);
     const Copy copy = Placed(entity, placed);
-    if (copy.beyond || !(copy.shrink <= kMostShrink)) {
+    if (copy.beyond) {
         sum.work = kCounted;
     }
-    sum.shrink = std::max(sum.shrink, copy.shrink);
+    sum.held.Take(copy.held);
     AddArea(sum.placedFill, copy.fill);
     AddArea(sum.placedLayers, copy.layers);
     AddStrokes(sum.placedStrokeLength, copy.strokeLength);
@@ -970,7 +1024,7 @@ Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& coun
     Tally tally{sum.work, {}, {}, sum.ownBox, sum.seeThrough, sum.inherits, {}, {}};
     tally.box.Add(sum.placedBox);
     tally.cuts = AddWork(sum.cut, sum.placedCuts);
-    tally.shrink = sum.shrink;
+    tally.held = sum.held;
     tally.layers = CoverageOf(sum.layerArea + sum.placedLayers, tally.box);
     tally.strokeLength = sum.strokeLength;
     tally.strokeLength += sum.placedStrokeLength;
@@ -1343,6 +1397,9 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
         stack.pop_back();
         if (stack.empty()) {
             total = done;
+            if (!HeldByTheView(done)) {
+                total.work = kCounted;
+            }
             // The first frame cuts each face once, for all its placements and the frames
             // after it, unless the store cannot keep every cut: then which faces it keeps
             // depends on the order they are drawn in, and each is counted wherever drawn.

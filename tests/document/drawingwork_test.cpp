@@ -427,47 +427,87 @@ TEST(DrawingWorkTest, ACopyTurnedAndStretchedWeighsWhatTheSameShapeBuiltWeighs)
     }
 }
 
-// Regression: a stored scale of 0 weighed its copy as nothing while every frame weighed
-// each of its triangles as filling the view. A copy shrunk past what GL's matrices hold,
-// at one placement or along a path, refuses the model; one shrunk to a speck weighs what
-// it sends.
-TEST(DrawingWorkTest, ACopyShrunkPastWhatTheViewsMatricesHoldRefusesTheModel)
+// A placement as a file stores it: its scale, and its origin along x.
+struct Stored
 {
-    // A unit box through placements stored with these scales, the first in the root.
-    const auto countWith = [](const std::vector<double>& scales) {
-        auto* model = new CTarnwickModel;
-        {
-            const CurrentModelScope scope(model);
-            const CUndoSuspender suspender;
-            auto* placed = new CComponentDefinition;
-            model->GetDefinitionList()->AddDefinition(placed, false);
-            (void)CGeometryBuilder(*placed).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1));
-            for (auto scale = scales.rbegin(); scale != scales.rend(); ++scale) {
-                auto* instance = new CComponentInstance;
-                placed->AddInstance(instance);
-                // As a file stores it: the matrix, the origin, the scale.
-                const double numbers[CTransformation::kStoredNumberCount] = {1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, *scale};
-                CTransformation transform;
-                transform.SetFromStoredNumbers(numbers);
-                instance->SetTransform(transform);
-                if (std::next(scale) == scales.rend()) {
-                    model->GetRootComponent()->Add(instance);
-                } else {
-                    placed = new CComponentDefinition;
-                    model->GetDefinitionList()->AddDefinition(placed, false);
-                    placed->Add(instance);
-                }
+    double scale = 1.0;
+    double origin = 0.0;
+};
+
+// A unit box through placements stored so, the first in the root.
+std::uint64_t CountThrough(const std::vector<Stored>& path)
+{
+    auto* model = new CTarnwickModel;
+    {
+        const CurrentModelScope scope(model);
+        const CUndoSuspender suspender;
+        auto* placed = new CComponentDefinition;
+        model->GetDefinitionList()->AddDefinition(placed, false);
+        (void)CGeometryBuilder(*placed).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1));
+        for (auto stored = path.rbegin(); stored != path.rend(); ++stored) {
+            auto* instance = new CComponentInstance;
+            placed->AddInstance(instance);
+            // The matrix, the origin, the scale.
+            const double numbers[CTransformation::kStoredNumberCount] = {1, 0, 0, 0, 1, 0, 0, 0, 1,
+                                                                         stored->origin, 0, 0, stored->scale};
+            CTransformation transform;
+            transform.SetFromStoredNumbers(numbers);
+            instance->SetTransform(transform);
+            if (std::next(stored) == path.rend()) {
+                model->GetRootComponent()->Add(instance);
+            } else {
+                placed = new CComponentDefinition;
+                model->GetDefinitionList()->AddDefinition(placed, false);
+                placed->Add(instance);
             }
         }
-        const std::uint64_t work = CDrawingWork::Count(*model->GetRootComponent());
-        model->Release();
-        return work;
-    };
-    for (const double scale : {0.0, -0.0, 1e-25, -1e-25}) {
-        EXPECT_GT(countWith({scale}), CDrawingWork::kBudget) << scale;
     }
-    EXPECT_GT(countWith({1e-12, 1e-12}), CDrawingWork::kBudget);
-    EXPECT_LT(countWith({1e-15}), countWith({1.0}) / 10);
+    const std::uint64_t work = CDrawingWork::Count(*model->GetRootComponent());
+    model->Release();
+    return work;
+}
+
+// Regression: a stored scale of 0 weighed its copy as nothing while every frame weighed
+// each of its triangles as filling the view. A copy shrunk past what GL's matrices hold
+// along its path refuses the model; one shrunk to a speck weighs what it sends, however
+// its path's placements shrink and grow it on the way.
+TEST(DrawingWorkTest, ACopyShrunkPastWhatTheViewsMatricesHoldRefusesTheModel)
+{
+    for (const double scale : {0.0, -0.0, 1e-25, -1e-25}) {
+        EXPECT_GT(CountThrough({{scale}}), CDrawingWork::kBudget) << scale;
+    }
+    EXPECT_GT(CountThrough({{1e-12}, {1e-12}}), CDrawingWork::kBudget);
+    EXPECT_GT(CountThrough({{1e-7}, {1e-7}, {1e-7}}), CDrawingWork::kBudget);
+    // Grown past what single precision keeps, then shrunk back: GL multiplies from the model down.
+    EXPECT_GT(CountThrough({{1e40}, {1e-40}}), CDrawingWork::kBudget);
+    const std::uint64_t speck = CountThrough({{1e-15}});
+    EXPECT_LT(speck, CountThrough({{1.0}}) / 10);
+    // Regression: the second shrank by 1e-24 inside out and was refused, netting 1e-12.
+    for (const auto& path : {std::vector<Stored>{{1e-15}, {1e15}, {1e-15}}, {{1e12}, {1e-12}, {1e-12}}}) {
+        EXPECT_LE(CountThrough(path), speck + 2 * kPlacement) << path[0].scale;
+    }
+}
+
+// Regression: origins near what single precision holds were admitted and cut every frame.
+// A path's origins, each divided by the scales inside it and with the view's distances,
+// refuse the model where GL's matrices could not hold them.
+TEST(DrawingWorkTest, OriginsTheViewsMatricesCannotHoldRefuseTheModel)
+{
+    const struct
+    {
+        const char* name;
+        std::vector<Stored> path;
+        bool held;
+    } cases[] = {
+        {"a speck far out", {{1e-19, 1e16}}, true},
+        {"a speck near the limit", {{1e-19, 2e38}}, false},
+        {"unscaled near the limit", {{1.0, 2e38}}, false},
+        {"shrunk, then far out in it", {{1e-10}, {1.0, 1e30}}, true},
+        {"far out, then shrunk in it", {{1.0, 1e30}, {1e-10}}, false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CountThrough(c.path) <= CDrawingWork::kBudget, c.held) << c.name;
+    }
 }
 
 // A model of placed pictures, each square of that side, all of one material.
