@@ -1,7 +1,6 @@
 #include "platform/ui/document.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
@@ -26,6 +25,7 @@
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modaldialog.h"
 #include "platform/ui/readinputfilter.h"
+#include "platform/ui/saveasdialog.h"
 #include "platform/ui/view.h"
 #include "platform/ui/waitcursor.h"
 #include "platform/ui/winapp.h"
@@ -105,37 +105,6 @@ void SyncFolder(const std::string& target)
         return;
     (void)::fsync(fd);
     ::close(fd);
-}
-
-QString ToQt(const CString& text)
-{
-    return QString::fromStdString(text.ToUtf8());
-}
-
-// Something stands at the path: a file, a folder, or a link, even one that leads nowhere.
-bool Exists(const CString& path)
-{
-    struct stat info {};
-    return ::lstat(path.ToUtf8().c_str(), &info) == 0;
-}
-
-// Asks in the file dialog's words, with No for Return, whether the file may be replaced.
-bool MayReplaceChosen(const CString& path)
-{
-    const CString name = path.Mid(path.ReverseFind(u'/') + 1);
-    return AfxMessageBox(name + CString(" already exists.\nDo you want to replace it?"),
-                         MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
-}
-
-// A name typed without an extension gets the document type's.
-CString WithExtension(const CString& path, CString extension)
-{
-    if (extension.IsEmpty())
-        return path;
-    if (extension[0] != u'.')
-        extension = CString(".") + extension;
-    const CString name = path.Mid(path.ReverseFind(u'/') + 1);
-    return name.Find(u'.', 1) > 0 ? path : path + extension;
 }
 
 // The file's identity, size and time of change, in a document's stamp.
@@ -574,11 +543,11 @@ bool CDocument::AskSavePath(CString& path)
     CString chosen = path;
     while (PromptSaveAsPath(chosen))
     {
-        // The dialog asked about the name it gave back; when the extension makes it
-        // another, the file that will be written is asked about here, and No shows the
-        // dialog again.
-        const CString named = WithExtension(chosen, extension);
-        if (named == chosen || !Exists(named) || MayReplaceChosen(named))
+        // The dialog gives back the file it asked about. Another prompt's answer takes the
+        // extension by the dialog's rule; when that makes it another name, the file that will
+        // be written is asked about here, and No asks for a name again.
+        const CString named = CSaveAsDialog::NameToWrite(chosen, extension);
+        if (named == chosen || CSaveAsDialog::MayWriteOver(named))
         {
             path = named;
             return true;
@@ -594,19 +563,11 @@ bool CDocument::PromptSaveAsPath(CString& path)
     // Where nobody could answer it the dialog counts as cancelled: it is never accepted unseen.
     if (!CanAnswerModalDialog())
         return false;
-    QFileDialog dialog(nullptr, QString(), ToQt(path), ToQt(TemplateString(this, CSingleDocTemplate::filterName)));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // The program's own dialog, as for opening: it adds the extension to a name typed
-    // without one before it asks whether the file may be replaced, so its question names
-    // the file that will be written.
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    QString suffix = ToQt(TemplateString(this, CSingleDocTemplate::filterExt));
-    if (suffix.startsWith(QLatin1Char('.')))
-        suffix.remove(0, 1);
-    dialog.setDefaultSuffix(suffix);
-    if (RunModalDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    CSaveAsDialog dialog(path, TemplateString(this, CSingleDocTemplate::filterName),
+                         TemplateString(this, CSingleDocTemplate::filterExt));
+    if (RunModalDialog(dialog) != QDialog::Accepted || dialog.GetPathToWrite().IsEmpty())
         return false;
-    path = CString::FromUtf8(dialog.selectedFiles().front().toStdString());
+    path = dialog.GetPathToWrite();
     return true;
 }
 

@@ -92,9 +92,10 @@ protected:
     // read waits for it; between the parts the windows are painted and a quit ends the
     // read. True while some remains; the base holds nothing.
     virtual bool OnLongRead() { return false; }
-    // Asks where to save; false when the user cancels. The base shows the file dialog
-    // (through RunModalDialog), which adds the template's extension to a name typed without
-    // one and asks before it names an existing file; where nobody could answer it, false.
+    // Asks where to save; false when the user cancels. The base shows the Save As dialog
+    // (CSaveAsDialog, through RunModalDialog), which gives back the file that the name typed
+    // writes, the template's extension added by its rule, after it asked about anything that
+    // stands there; where nobody could answer it, false.
     virtual bool PromptSaveAsPath(CString& path);
     // Shows the failure of an open or save; the base shows a message naming the file.
     virtual void ReportSaveLoadException(const CString& path, const CString& cause, bool saving);
