@@ -1,22 +1,24 @@
 #include "platform/ui/document.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <algorithm>
 #include <chrono>
 #include <cerrno>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <exception>
 #include <fcntl.h>
 #include <filesystem>
+#include <iterator>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 #include "platform/archive.h"
 #include "platform/exceptions.h"
@@ -26,6 +28,7 @@
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modaldialog.h"
 #include "platform/ui/readinputfilter.h"
+#include "platform/ui/saveasdialog.h"
 #include "platform/ui/view.h"
 #include "platform/ui/waitcursor.h"
 #include "platform/ui/winapp.h"
@@ -107,37 +110,6 @@ void SyncFolder(const std::string& target)
     ::close(fd);
 }
 
-QString ToQt(const CString& text)
-{
-    return QString::fromStdString(text.ToUtf8());
-}
-
-// Something stands at the path: a file, a folder, or a link, even one that leads nowhere.
-bool Exists(const CString& path)
-{
-    struct stat info {};
-    return ::lstat(path.ToUtf8().c_str(), &info) == 0;
-}
-
-// Asks in the file dialog's words, with No for Return, whether the file may be replaced.
-bool MayReplaceChosen(const CString& path)
-{
-    const CString name = path.Mid(path.ReverseFind(u'/') + 1);
-    return AfxMessageBox(name + CString(" already exists.\nDo you want to replace it?"),
-                         MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
-}
-
-// A name typed without an extension gets the document type's.
-CString WithExtension(const CString& path, CString extension)
-{
-    if (extension.IsEmpty())
-        return path;
-    if (extension[0] != u'.')
-        extension = CString(".") + extension;
-    const CString name = path.Mid(path.ReverseFind(u'/') + 1);
-    return name.Find(u'.', 1) > 0 ? path : path + extension;
-}
-
 // The file's identity, size and time of change, in a document's stamp.
 template <typename Stamp>
 Stamp StampOf(const struct stat& info)
@@ -214,18 +186,24 @@ private:
 // save's, whichever release made it and whether or not that release locks its file.
 constexpr std::chrono::hours kAbandonedAge{1};
 
-// True when the open file is one a killed save left: a regular file of this user with no
-// other name, unwritten for kAbandonedAge, and locked in none of the system's ways (our
-// saves' flock, a record lock, an open-file-description lock). The flock stays taken on
-// fd, so no save of ours locks the file meanwhile.
-bool IsAbandoned(int fd)
+// The user's own regular file with no other name: the only kind of file a save leaves.
+bool IsOwnLoneFile(const struct stat& info)
 {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1)
-        return false;
-    // A time ahead of the clock (another machine's, on a shared folder) is not old.
-    if (std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec) < kAbandonedAge)
-        return false;
+    return S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_nlink == 1;
+}
+
+// How long ago the file was last written. A time ahead of the clock (another machine's, on
+// a shared folder) gives a negative span: the file is not old.
+std::chrono::system_clock::duration UnwrittenFor(const struct stat& info)
+{
+    return std::chrono::system_clock::now() - std::chrono::system_clock::from_time_t(info.st_mtim.tv_sec);
+}
+
+// True when the open file is locked in none of the system's ways (our saves' flock, a record
+// lock, an open-file-description lock). The flock stays taken on fd, so no save of ours
+// locks the file meanwhile.
+bool IsUnlocked(int fd)
+{
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
         return false;
     // Asked as an open-file-description lock, the question meets record locks too.
@@ -233,6 +211,14 @@ bool IsAbandoned(int fd)
     probe.l_type = F_WRLCK;
     probe.l_whence = SEEK_SET;
     return ::fcntl(fd, F_OFD_GETLK, &probe) == 0 && probe.l_type == F_UNLCK;
+}
+
+// True when the open file is one a killed save left that a save may remove: our own lone
+// file, unwritten for kAbandonedAge and locked by nobody.
+bool IsAbandoned(int fd)
+{
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 && IsOwnLoneFile(info) && UnwrittenFor(info) >= kAbandonedAge && IsUnlocked(fd);
 }
 
 // True when the name in the folder stands for the open file.
@@ -269,17 +255,73 @@ void RemoveIfAbandoned(int folder, const char* name)
     ::close(fd);
 }
 
-// A save killed outright (a crash, SIGKILL, power lost) leaves its new file; the next save
-// in the folder clears what such saves left.
-void RemoveAbandonedTemporaries(const std::string& target)
+// Calls visit(folder descriptor, name) for each name in the folder of the shape a save
+// gives its new file.
+template <typename Visit>
+void VisitTemporaryNames(const std::string& folder, Visit visit)
 {
-    DIR* listing = ::opendir(FolderOf(target).c_str());
+    DIR* listing = ::opendir(folder.c_str());
     if (listing == nullptr)
         return;
     while (const dirent* entry = ::readdir(listing))
         if (IsTemporaryName(entry->d_name))
-            RemoveIfAbandoned(::dirfd(listing), entry->d_name);
+            visit(::dirfd(listing), entry->d_name);
     ::closedir(listing);
+}
+
+// A save killed outright (a crash, SIGKILL, power lost) leaves its new file; the next save
+// in the folder clears what such saves left.
+void RemoveAbandonedTemporaries(const std::string& target)
+{
+    VisitTemporaryNames(FolderOf(target), RemoveIfAbandoned);
+}
+
+// A save locks its new file the moment after it makes it: a file of ours this long unwritten
+// is past that moment, so looking at its lock takes it from no save.
+constexpr std::chrono::seconds kSettledAge{10};
+
+// "159 MB": a size in the units a file manager shows.
+CString SizeInWords(std::int64_t bytes)
+{
+    if (bytes < 1000)
+        return CString::Formatted("%lld bytes", static_cast<long long>(bytes));
+    static constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB"};
+    double value = static_cast<double>(bytes) / 1000.0;
+    std::size_t unit = 0;
+    for (; value >= 999.5 && unit + 1 < std::size(kUnits); ++unit)
+        value /= 1000.0;
+    return CString::Formatted(value < 9.95 ? "%.1f %s" : "%.0f %s", value, kUnits[unit]);
+}
+
+// For a save that ran out of room: what the files of killed saves that still wait out their
+// hour in the folder take, so that the user can free it; empty when there are none.
+CString LeftFilesNote(const std::string& folder)
+{
+    std::vector<CString> files;
+    VisitTemporaryNames(folder, [&](int listing, const char* name) {
+        const int fd = ::openat(listing, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        struct stat info {};
+        if (::fstat(fd, &info) == 0 && IsOwnLoneFile(info) && UnwrittenFor(info) >= kSettledAge && IsUnlocked(fd))
+            files.push_back(CString("\"") + CString::FromUtf8((std::filesystem::path(folder) / name).string()) +
+                            CString("\" (") + SizeInWords(info.st_size) + CString(")"));
+        ::close(fd);
+    });
+    if (files.empty())
+        return {};
+    CString listed = files.front();
+    for (std::size_t i = 1; i < files.size(); ++i)
+        listed += CString(i + 1 < files.size() ? ", " : " and ") + files[i];
+    return files.size() == 1
+               ? CString("\nA save that did not finish left ") + listed + CString("; removing it frees that room.")
+               : CString("\nSaves that did not finish left ") + listed + CString("; removing them frees that room.");
+}
+
+// The cause of a failed save, and for a full disk or quota what killed saves left in the folder.
+CString SaveFailure(const CString& cause, long osError, const std::string& folder)
+{
+    return osError == ENOSPC || osError == EDQUOT ? cause + LeftFilesNote(folder) : cause;
 }
 
 // Makes the new file and locks it; false with the system's cause when the folder takes none.
@@ -456,7 +498,10 @@ bool CDocument::OnSaveDocument(const CString& path)
     CFileException refused;
     if (!OpenTemporary(target, file, lock, refused))
     {
-        ReportSaveLoadException(path, CString("Its folder takes no new file: ") + CauseOf(refused), true);
+        ReportSaveLoadException(
+            path, SaveFailure(CString("Its folder takes no new file: ") + CauseOf(refused), refused.m_lOsError,
+                              FolderOf(target)),
+            true);
         return false;
     }
     const std::string temporary = file.GetFilePath().ToUtf8();
@@ -470,11 +515,10 @@ bool CDocument::OnSaveDocument(const CString& path)
     {
         const int error = errno;
         ::unlink(temporary.c_str());
-        ReportSaveLoadException(path,
-                                CString(IsNameRefusal(error) ? "Its folder takes no file of that name: "
-                                                             : "The file could not be replaced: ") +
-                                    CString(std::strerror(error)),
-                                true);
+        const CString cause = CString(IsNameRefusal(error) ? "Its folder takes no file of that name: "
+                                                           : "The file could not be replaced: ") +
+                              CString(std::strerror(error));
+        ReportSaveLoadException(path, SaveFailure(cause, error, FolderOf(target)), true);
         return false;
     }
     SyncFolder(target);
@@ -504,7 +548,11 @@ bool CDocument::WriteSavedFile(CFile& file, const CString& path)
     }
     catch (const std::exception& error)
     {
-        ReportSaveLoadException(path, CauseOf(error, true), true);
+        const auto* fileError = dynamic_cast<const CFileException*>(&error);
+        ReportSaveLoadException(path,
+                                SaveFailure(CauseOf(error, true), fileError != nullptr ? fileError->m_lOsError : 0,
+                                            FolderOf(file.GetFilePath().ToUtf8())),
+                                true);
     }
     file.Abort();
     return false;
@@ -574,11 +622,11 @@ bool CDocument::AskSavePath(CString& path)
     CString chosen = path;
     while (PromptSaveAsPath(chosen))
     {
-        // The dialog asked about the name it gave back; when the extension makes it
-        // another, the file that will be written is asked about here, and No shows the
-        // dialog again.
-        const CString named = WithExtension(chosen, extension);
-        if (named == chosen || !Exists(named) || MayReplaceChosen(named))
+        // The dialog gives back the file it asked about. Another prompt's answer takes the
+        // extension by the dialog's rule; when that makes it another name, the file that will
+        // be written is asked about here, and No asks for a name again.
+        const CString named = CSaveAsDialog::NameToWrite(chosen, extension);
+        if (named == chosen || CSaveAsDialog::MayWriteOver(named))
         {
             path = named;
             return true;
@@ -594,19 +642,11 @@ bool CDocument::PromptSaveAsPath(CString& path)
     // Where nobody could answer it the dialog counts as cancelled: it is never accepted unseen.
     if (!CanAnswerModalDialog())
         return false;
-    QFileDialog dialog(nullptr, QString(), ToQt(path), ToQt(TemplateString(this, CSingleDocTemplate::filterName)));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    // The program's own dialog, as for opening: it adds the extension to a name typed
-    // without one before it asks whether the file may be replaced, so its question names
-    // the file that will be written.
-    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-    QString suffix = ToQt(TemplateString(this, CSingleDocTemplate::filterExt));
-    if (suffix.startsWith(QLatin1Char('.')))
-        suffix.remove(0, 1);
-    dialog.setDefaultSuffix(suffix);
-    if (RunModalDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    CSaveAsDialog dialog(path, TemplateString(this, CSingleDocTemplate::filterName),
+                         TemplateString(this, CSingleDocTemplate::filterExt));
+    if (RunModalDialog(dialog) != QDialog::Accepted || dialog.GetPathToWrite().IsEmpty())
         return false;
-    path = CString::FromUtf8(dialog.selectedFiles().front().toStdString());
+    path = dialog.GetPathToWrite();
     return true;
 }
 

@@ -44,7 +44,9 @@ public:
     // Writes a new file beside the target and renames it over the target. Before that it
     // removes the new files that saves killed outright left in the folder: only files named
     // as a save names its own, of this user, unwritten for an hour and locked by nobody;
-    // a file that takes such a name meanwhile stays.
+    // a file that takes such a name meanwhile stays. A save that fails for a full disk or
+    // quota names, with their sizes, the files of killed saves that are still too new to be
+    // removed and take room in the folder.
     virtual bool OnSaveDocument(const CString& path);
     // Saves to the document's path; without a path, or when the file is gone or may not
     // be written or its folder takes no new file, asks for another first (PromptSaveAsPath),
@@ -92,9 +94,10 @@ protected:
     // read waits for it; between the parts the windows are painted and a quit ends the
     // read. True while some remains; the base holds nothing.
     virtual bool OnLongRead() { return false; }
-    // Asks where to save; false when the user cancels. The base shows the file dialog
-    // (through RunModalDialog), which adds the template's extension to a name typed without
-    // one and asks before it names an existing file; where nobody could answer it, false.
+    // Asks where to save; false when the user cancels. The base shows the Save As dialog
+    // (CSaveAsDialog, through RunModalDialog), which gives back the file that the name typed
+    // writes, the template's extension added by its rule, after it asked about anything that
+    // stands there; where nobody could answer it, false.
     virtual bool PromptSaveAsPath(CString& path);
     // Shows the failure of an open or save; the base shows a message naming the file.
     virtual void ReportSaveLoadException(const CString& path, const CString& cause, bool saving);

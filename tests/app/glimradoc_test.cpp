@@ -605,48 +605,69 @@ private:
     MessageBoxSink m_previousBoxes;
 };
 
-// Fixed: a name typed in Save As without the extension replaced the model of that name
-// unasked: the dialog asked about the name as typed, and the extension came after.
+// Fixed: Save As wrote files it never asked about (a name without extension, a link leading nowhere, a dot-name).
 TEST_F(OpenRoadTest, SaveAsAsksOnceAboutTheFileItWillWriteWhateverIsTypedAndNoLeavesEveryFile)
 {
     namespace fs = std::filesystem;
     const fs::path folder = dataHome / "models";
-    fs::create_directories(folder);
+    const std::vector<std::string> files{"precious.twk", "precious.bak", ".precious.twk", ".q", ".twk"};
+    const std::string link = "dangling.twk";
+    const auto lay = [&] {
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        for (const std::string& name : files)
+            std::ofstream(folder / name) << "precious";
+        fs::create_symlink("nowhere", folder / link);
+    };
+    // Every file laid but the one named is as it was, and the link still leads nowhere.
+    const auto expectLaidBut = [&](const std::string& written) {
+        for (const std::string& name : files)
+            EXPECT_TRUE(name == written || ReadBytes((folder / name).string()) == "precious") << name << " was replaced";
+        if (written != link)
+        {
+            EXPECT_EQ(fs::read_symlink(folder / link), "nowhere");
+        }
+        EXPECT_FALSE(fs::exists(fs::symlink_status(folder / "nowhere"))) << "written through the link";
+    };
     const struct
     {
         const char* typed;
         const char* written;
-        // The dialog asks itself and stays for another name after a No; where the program
-        // adds the extension after the dialog, it asks, and a No brings the dialog back.
-        int dialogsAfterNo;
-    } rows[] = {{"precious", "precious.twk", 1},
-                {"precious.twk", "precious.twk", 1},
-                {"precious.bak", "precious.bak", 1},
-                // The dialog takes a leading dot for an extension; the program does not.
-                {".precious", ".precious.twk", 2}};
+    } rows[] = {{"precious", "precious.twk"},
+                {"precious.twk", "precious.twk"},
+                {"precious.bak", "precious.bak"},
+                // A leading dot starts a hidden name, not an extension.
+                {".precious", ".precious.twk"},
+                // A link stands at its name even where it leads nowhere.
+                {"dangling", "dangling.twk"},
+                {"dangling.twk", "dangling.twk"},
+                // Nothing stands at the file written: nothing is asked about the file typed.
+                {".q", ".q.twk"},
+                {".twk", ".twk.twk"}};
     CGlimraApp app;
     ASSERT_TRUE(Start(app, ""));
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.typed);
-        for (const char* name : {"precious.twk", "precious.bak", ".precious.twk"})
-            std::ofstream(folder / name) << "precious";
+        lay();
+        const bool taken = fs::exists(fs::symlink_status(folder / row.written));
         const QString typed = QString::fromStdString((folder / row.typed).string());
-        const std::vector<std::string> question{std::string(row.written) +
-                                                " already exists.\nDo you want to replace it?"};
+        std::vector<std::string> question;
+        if (taken)
+            question.push_back(std::string(row.written) + " already exists.\nDo you want to replace it?");
         app.OnFileNew();
         Document(app).SetModifiedFlag();
+        if (taken)
         {
             CSaveAsUser no({typed}, IDNO);
             EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
-            EXPECT_EQ(no.dialogs, row.dialogsAfterNo);
+            EXPECT_EQ(no.dialogs, 1) << "the dialog stays open after a No";
             EXPECT_EQ(no.questions, question);
             EXPECT_EQ(no.noByDefault, std::vector<bool>{true});
             EXPECT_TRUE(Document(app).IsModified());
+            EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 6) << "nothing beside";
+            expectLaidBut("");
         }
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3) << "nothing beside";
-        for (const char* name : {"precious.twk", "precious.bak", ".precious.twk"})
-            EXPECT_TRUE(ReadBytes((folder / name).string()) == "precious") << name << " was replaced";
         {
             CSaveAsUser yes({typed}, IDYES);
             EXPECT_TRUE(app.GetMainFrame()->SendCommand(ID_FILE_SAVE));
@@ -655,7 +676,10 @@ TEST_F(OpenRoadTest, SaveAsAsksOnceAboutTheFileItWillWriteWhateverIsTypedAndNoLe
         }
         EXPECT_FALSE(Document(app).IsModified());
         EXPECT_EQ(Document(app).GetPathName(), CString::FromUtf8((folder / row.written).string()));
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(folder / row.written)));
         EXPECT_TRUE(ReadBytes((folder / row.written).string()) != "precious") << "the model was not written";
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), taken ? 6 : 7);
+        expectLaidBut(row.written);
     }
     app.ExitInstance();
 }

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -495,12 +496,12 @@ private:
     bool m_holding = false;
 };
 
-// Puts the file's time of writing two hours back, as if it had been left that long.
-void AgeFile(const std::filesystem::path& path)
+// Puts the file's time of writing back, by default two hours, as if it had been left that long.
+void AgeFile(const std::filesystem::path& path, time_t seconds = 2 * 60 * 60)
 {
     timespec times[2];
     ::clock_gettime(CLOCK_REALTIME, &times[0]);
-    times[0].tv_sec -= 2 * 60 * 60;
+    times[0].tv_sec -= seconds;
     times[1] = times[0];
     ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
 }
@@ -581,6 +582,44 @@ TEST_F(DocumentTest, ASaveRemovesWhatKilledSavesLeftButNoFileARunningSaveMayBeWr
     CNumberDocument opened;
     ASSERT_TRUE(opened.OnOpenDocument(PathOf("running.twk")));
     EXPECT_EQ(opened.number, 1);
+}
+
+// Fixed: a save that failed for room said only "No space left on device" where a killed save's file took it.
+TEST_F(DocumentTest, ASaveThatFailsForRoomNamesTheFilesKilledSavesLeftInTheFolderWithTheirSizes)
+{
+    // Left twenty minutes ago: the clean-up removes them only once they are an hour old.
+    const std::filesystem::path left = folder / ".saving-leftLEFT0000";
+    const std::filesystem::path held = folder / ".saving-heldHELD0000";
+    std::ofstream(held) << "being written";
+    std::ofstream(left).close();
+    std::filesystem::resize_file(left, 159'000'000);
+    AgeFile(left, 20 * 60);
+    AgeFile(held, 20 * 60);
+    // A running save (another window's) holds its own file locked while it writes.
+    const int holder = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+    const CString note = CString("\nA save that did not finish left \"") + CString::FromUtf8(left.string()) +
+                         CString("\" (159 MB); removing it frees that room.");
+    const struct
+    {
+        int error;
+        CString cause;
+    } rows[] = {{ENOSPC, CString("The file could not be written: No space left on device") + note},
+                {EDQUOT, CString("The file could not be written: Disk quota exceeded") + note},
+                {EIO, CString("The file could not be written: Input/output error")}};
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE(row.error);
+        boxes.calls.clear();
+        CNumberDocument document;
+        document.failWith = row.error;
+        EXPECT_FALSE(document.OnSaveDocument(PathOf("full.twk")));
+        ASSERT_EQ(boxes.calls.size(), 1u);
+        EXPECT_EQ(boxes.calls[0].text, CString("Unable to save \"") + PathOf("full.twk") + CString("\".\n") + row.cause);
+    }
+    ::close(holder);
+    EXPECT_EQ(std::filesystem::file_size(left), 159'000'000u) << "the user removes it, or a save after its hour";
+    EXPECT_EQ(EntryCount(folder), 2);
 }
 
 // Pins a fault: the temporary name was the model's own with a suffix, so a model named
