@@ -25,6 +25,7 @@
 #include "platform/ui/doctemplate.h"
 #include "platform/ui/messagebox.h"
 #include "platform/ui/modaldialog.h"
+#include "platform/ui/nameiconprovider.h"
 #include "platform/ui/readinputfilter.h"
 #include "platform/ui/view.h"
 #include "platform/ui/waitcursor.h"
@@ -594,12 +595,13 @@ bool CDocument::PromptSaveAsPath(CString& path)
     // Where nobody could answer it the dialog counts as cancelled: it is never accepted unseen.
     if (!CanAnswerModalDialog())
         return false;
-    QFileDialog dialog(nullptr, QString(), ToQt(path), ToQt(TemplateString(this, CSingleDocTemplate::filterName)));
+    QFileDialog dialog(nullptr, QString(), QString(), ToQt(TemplateString(this, CSingleDocTemplate::filterName)));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     // The program's own dialog, as for opening: it adds the extension to a name typed
     // without one before it asks whether the file may be replaced, so its question names
     // the file that will be written.
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    SetNameIconsAndPath(dialog, ToQt(path));
     QString suffix = ToQt(TemplateString(this, CSingleDocTemplate::filterExt));
     if (suffix.startsWith(QLatin1Char('.')))
         suffix.remove(0, 1);
