@@ -150,8 +150,7 @@ TEST_F(ModelPreviewDialogTest, SelectingAFolderOrAnotherFileAfterAModelShowsNotA
     EXPECT_LT(sky.red(), 200);
 }
 
-// Fixed: the dialog read the first bytes of each listed file to type it, on the interface
-// thread; a read that never ended (/proc/kmsg) stopped the program.
+// Fixed: the dialog read each listed file's first bytes on the interface thread; /proc/kmsg's read never ends.
 TEST_F(ModelPreviewDialogTest, TheDialogListsAFolderWithoutOpeningWhatIsInIt)
 {
     const uitest::CUnreadFolder folder;

@@ -9,9 +9,11 @@
 #include <QFileSystemModel>
 #include <QLineEdit>
 #include <QMimeDatabase>
-#include <QPrintDialog>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <set>
+#include <string>
 
 #include "platform/ui/document.h"
 #include "platform/ui/modaldialog.h"
@@ -46,9 +48,11 @@ private:
     ModalDialogSink m_previous;
 };
 
-// Shows the file dialog, lets it list the folder and tells what it opened there.
+// Shows the file dialog, opened at the folder's z.twk, lets it list the folder and tells
+// what it opened there.
 std::set<std::string> ListedBy(QFileDialog& dialog, const uitest::CUnreadFolder& folder)
 {
+    EXPECT_EQ(dialog.selectedFiles(), QStringList(folder.Path() + QStringLiteral("/z.twk")));
     auto* files = dialog.findChild<QFileSystemModel*>();
     EXPECT_NE(files, nullptr);
     if (files == nullptr)
@@ -77,24 +81,22 @@ TEST_F(NameIconProviderTest, AFileIsTypedByItsNameAndAFolderAsQtTypesIt)
     const struct
     {
         const char* name;
+        // Empty: what Qt's own provider says.
         QString type;
     } rows[] = {{"picture.png", types.mimeTypeForName(QStringLiteral("image/png")).comment()},
                 {"named", types.mimeTypeForName(QStringLiteral("application/octet-stream")).comment()},
-                {"inner.png", QFileIconProvider().type(QFileInfo(QString::fromStdString((folder / "inner.png").string())))}};
+                {"inner.png", QString()}};
     for (const auto& row : rows)
     {
         SCOPED_TRACE(row.name);
         const QFileInfo info(QString::fromStdString((folder / row.name).string()));
-        EXPECT_EQ(provider.type(info), row.type);
+        EXPECT_EQ(provider.type(info), row.type.isEmpty() ? QFileIconProvider().type(info) : row.type);
         EXPECT_FALSE(provider.icon(info).isNull());
     }
-    EXPECT_NE(provider.type(QFileInfo(QString::fromStdString((folder / "named").string()))),
-              types.mimeTypeForName(QStringLiteral("application/pdf")).comment());
     fs::remove_all(folder);
 }
 
-// Fixed: a file dialog read the first bytes of each listed file to type it, on the
-// interface thread; a read that never ended (/proc/kmsg) stopped the program.
+// Fixed: the dialogs read each listed file's first bytes on the interface thread; /proc/kmsg's read never ends.
 TEST_F(NameIconProviderTest, SaveAsAndPrintToFileListAFolderWithoutOpeningWhatIsInIt)
 {
     const uitest::CUnreadFolder folder;
@@ -109,12 +111,7 @@ TEST_F(NameIconProviderTest, SaveAsAndPrintToFileListAFolderWithoutOpeningWhatIs
         CString path = CString::FromUtf8((folder.Path() + QStringLiteral("/z.twk")).toStdString());
         EXPECT_FALSE(document.Prompt(path));
     }
-    class CPrintToFile : public CPrintDialog
-    {
-    public:
-        using CPrintDialog::CPrintDialog;
-    };
-    CPrintToFile print(0, nullptr);
+    CPrintDialog print(0, nullptr);
     const CDialogWatcher watcher([&](QDialog& dialog) {
         ++dialogs;
         if (auto* files = qobject_cast<QFileDialog*>(&dialog))
