@@ -42,8 +42,8 @@ QString CNameIconProvider::type(const QFileInfo& info) const
 
 CNameIconProvider& CNameIconProvider::Shared()
 {
-    // Never destroyed: dialogs and completers may outlive static destruction's order, and
-    // the icons it keeps must not outlive the application object.
+    // Never destroyed: a list may keep its pointer to the end, and the icons it keeps must
+    // not be freed after the application object is gone.
     static auto* const provider = new CNameIconProvider;
     return *provider;
 }
