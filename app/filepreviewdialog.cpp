@@ -13,6 +13,7 @@
 
 #include "app/mfcwinbmp.h"
 #include "app/qttext.h"
+#include "platform/ui/nameiconprovider.h"
 
 namespace {
 
@@ -98,6 +99,8 @@ CFilePreviewDialog::CFilePreviewDialog(const CString& initialName, const CString
     : QFileDialog(parent)
 {
     setOption(QFileDialog::DontUseNativeDialog, true);
+    // Before the dialog is pointed at a folder or a name: it asks its provider about each.
+    setIconProvider(&CNameIconProvider::Shared());
     setFileMode(QFileDialog::ExistingFile);
     setAcceptMode(QFileDialog::AcceptOpen);
     setNameFilters(ConvertFileFilter(filter));

@@ -22,8 +22,11 @@ void CModelPreviewDialog::OnFileNameChange(const CString& path)
 
 std::unique_ptr<CMfcWinBmp> ReadModelPreviewBitmap(const CString& path)
 {
-    // Opening a pipe waits for a writer, and a device may never end.
-    if (!QFileInfo(ToQt(path)).isFile())
+    // Opening a pipe waits for a writer, and a device may never end. A file of no length
+    // holds no model, and the system's own files show no length: some of them are read
+    // only when the system has news (/proc/kmsg), which may be never.
+    const QFileInfo info(ToQt(path));
+    if (!info.isFile() || info.size() == 0)
         return nullptr;
     CDib* read = nullptr;
     CString description;

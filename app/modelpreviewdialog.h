@@ -18,7 +18,8 @@ protected:
 
 // The stored preview picture of the model file at the path, read from the file's header
 // alone. Null, never an exception, for anything but a regular file (a folder, a pipe or a
-// device, which could block or never end), a file that cannot be opened or read, one that
+// device, which could block or never end), a file of no length (as the system's own files
+// under /proc show, some of which block), one that cannot be opened or read, one that
 // is no model, too new or too old to hold a picture, and a picture that does not decode.
 // A picture with a side longer than twice the pane's square comes shrunk to fit one of
 // that side.

@@ -2,7 +2,11 @@
 
 #include <algorithm>
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -13,13 +17,17 @@
 
 #include "platform/ui/appprinter.h"
 #include "platform/ui/modaldialog.h"
+#include "platform/ui/nameiconprovider.h"
 #include "platform/ui/uitypes.h"
 
 // The platform dialog, which asks its owner before it closes with OK.
 class CPrintDialog::Window : public QPrintDialog
 {
 public:
-    Window(CPrintDialog& owner, QPrinter& printer, QWidget* parent) : QPrintDialog(&printer, parent), m_owner(owner) {}
+    Window(CPrintDialog& owner, QPrinter& printer, QWidget* parent) : QPrintDialog(&printer, parent), m_owner(owner)
+    {
+        NameFilesByTheirNames();
+    }
 
     // "Options" grows the dialog downwards; whatever its size, it stays on its screen.
     void resizeEvent(QResizeEvent* event) override
@@ -63,6 +71,39 @@ public:
     }
 
 private:
+    // The output file's field completes names from a file list of its own, and its "..."
+    // button opens a file dialog: both type the files they list by name, as the program's
+    // other file dialogs do, never by reading them.
+    void NameFilesByTheirNames()
+    {
+        for (QFileSystemModel* files : findChildren<QFileSystemModel*>())
+            files->setIconProvider(&CNameIconProvider::Shared());
+        auto* browse = findChild<QAbstractButton*>(QStringLiteral("fileBrowser"));
+        if (browse == nullptr)
+            return;
+        disconnect(browse, &QAbstractButton::clicked, nullptr, nullptr);
+        connect(browse, &QAbstractButton::clicked, this, [this] { BrowseForFile(); });
+    }
+
+    // What the platform dialog's button does, with a dialog that has the program's provider.
+    void BrowseForFile()
+    {
+        auto* file = findChild<QLineEdit*>(QStringLiteral("filename"));
+        if (file == nullptr)
+            return;
+        QFileDialog dialog(this, QPrintDialog::tr("Print To File ..."));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // The print dialog asks about an existing file itself when it is accepted.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+        SetNameIconsAndPath(dialog, file->text());
+        if (RunModalDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return;
+        file->setText(dialog.selectedFiles().front());
+        // A chosen file means printing to a file, the last entry of the printer list.
+        if (auto* printers = findChild<QComboBox*>(QStringLiteral("printers")))
+            printers->setCurrentIndex(printers->count() - 1);
+    }
+
     void KeepOnScreen()
     {
         const QScreen* display = screen();

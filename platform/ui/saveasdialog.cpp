@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include "platform/ui/messagebox.h"
+#include "platform/ui/nameiconprovider.h"
 #include "platform/ui/uitypes.h"
 
 namespace {
@@ -16,7 +17,7 @@ QString ToQt(const CString& text)
 }  // namespace
 
 CSaveAsDialog::CSaveAsDialog(const CString& path, const CString& filter, const CString& extension)
-    : QFileDialog(nullptr, QString(), ToQt(path), ToQt(filter)), m_extension(extension)
+    : QFileDialog(nullptr, QString(), QString(), ToQt(filter)), m_extension(extension)
 {
     setAcceptMode(QFileDialog::AcceptSave);
     // The program's own dialog, as for opening. Its own suffix and question go by rules of
@@ -24,6 +25,7 @@ CSaveAsDialog::CSaveAsDialog(const CString& path, const CString& filter, const C
     // that leads nowhere as nothing); accept() asks instead.
     setOption(QFileDialog::DontUseNativeDialog, true);
     setOption(QFileDialog::DontConfirmOverwrite, true);
+    SetNameIconsAndPath(*this, ToQt(path));
 }
 
 CString CSaveAsDialog::NameToWrite(const CString& path, const CString& extension)

@@ -2,16 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileSystemModel>
 #include <QLabel>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 #include <sys/stat.h>
 
 #include "app/mfcwinbmp.h"
+#include "../platform/ui/unreadfolder.h"
 #include "apptestsupport.h"
 #include "document/dib.h"
 #include "document/imageadapter/imageapp.h"
@@ -145,6 +148,20 @@ TEST_F(ModelPreviewDialogTest, SelectingAFolderOrAnotherFileAfterAModelShowsNotA
     const QColor sky = pane.pixelColor(pane.width() / 2, pane.height() / 2 - 40);
     EXPECT_GT(sky.blue(), 200);
     EXPECT_LT(sky.red(), 200);
+}
+
+// Fixed: the dialog read each listed file's first bytes on the interface thread; /proc/kmsg's read never ends.
+TEST_F(ModelPreviewDialogTest, TheDialogListsAFolderWithoutOpeningWhatIsInIt)
+{
+    const uitest::CUnreadFolder folder;
+    ASSERT_TRUE(folder.Watching());
+    CModelPreviewDialog dialog(CString::FromUtf8(folder.Path().toStdString() + "/"), nullptr,
+                               CString("Tarnwick Models (*.twk)|*.twk||"), nullptr);
+    auto* files = dialog.findChild<QFileSystemModel*>();
+    ASSERT_NE(files, nullptr);
+    folder.WaitForListing(*files, [&dialog] { dialog.show(); });
+    EXPECT_EQ(files->rowCount(files->index(folder.Path())), 1) << "z.twk; a pipe is no file to open";
+    EXPECT_EQ(folder.Opened(), std::set<std::string>());
 }
 
 TEST_F(ModelPreviewDialogTest, ThePictureFillsTheSquareAlongItsLongerSide)
