@@ -821,14 +821,25 @@ TEST_F(MainViewTest, EscapeDuringAZoomWindowDragLeavesNoOutlineBehind)
 
 TEST_F(MainViewTest, OverASlowFrameTheZoomWindowDragDrawsNoModelFrameUntilRelease)
 {
+    // The frames the window and the command asked for come first.
+    const auto settle = [this] {
+        for (int turn = 0, seen = -1; turn < 20 && view->GetFramesDrawn() != seen; ++turn)
+        {
+            seen = view->GetFramesDrawn();
+            apptest::ProcessEvents();
+            apptest::ProcessEvents();
+        }
+    };
+    frame->ShowWindow(SW_SHOWNORMAL);
     frame->SendCommand(ID_CAMERA_ZOOM_WINDOW);
-    view->OnPaint();
+    settle();
+    ASSERT_NE(view->GetPresentedFrame(), nullptr);
     // The view has found its frames slow: feedback goes over the frame it shows.
     view->RecordFrameTime(0.2);
     view->RecordFrameTime(0.2);
     ASSERT_TRUE(view->IsFastFeedback());
-    view->OnPaint();
-    QCoreApplication::processEvents();
+    // The frame the change of feedback asked for.
+    settle();
     const int frames = view->GetFramesDrawn();
     const QImage clean = *view->GetPresentedFrame();
     const auto changed = [&clean, this](int x, int y) {
@@ -856,17 +867,12 @@ TEST_F(MainViewTest, OverASlowFrameTheZoomWindowDragDrawsNoModelFrameUntilReleas
 
     // Once Escape put the clean frame back only for the next paint, which the slow frame
     // it asked for came to 0.6 s later.
-    frame->ShowWindow(SW_SHOWNORMAL);
     frame->SendCommand(ID_CAMERA_ZOOM_WINDOW);
-    // The frames the window and the command asked for come first.
-    for (int turn = 0, seen = -1; turn < 20 && view->GetFramesDrawn() != seen; ++turn)
-    {
-        seen = view->GetFramesDrawn();
-        apptest::ProcessEvents();
-        apptest::ProcessEvents();
-    }
+    settle();
     view->RecordFrameTime(0.2);
     view->RecordFrameTime(0.2);
+    ASSERT_TRUE(view->IsFastFeedback());
+    settle();
     const int shown = view->GetFramesDrawn();
     view->OnLButtonDown(MK_LBUTTON, CPoint{40, 30});
     view->OnMouseMove(MK_LBUTTON, CPoint{100, 90});
