@@ -1,12 +1,11 @@
 #include "app/modelpreviewdialog.h"
 
-#include <QFileInfo>
-
 #include "app/mfcwinbmp.h"
-#include "app/qttext.h"
 #include "document/dib.h"
 #include "document/imageadapter/picturesidelimit.h"
 #include "document/tarnwickmodel.h"
+#include "platform/archive.h"
+#include "platform/memfile.h"
 
 CModelPreviewDialog::CModelPreviewDialog(const CString& initialName, const CString* title, const CString& filter,
                                          QWidget* parent)
@@ -15,18 +14,59 @@ CModelPreviewDialog::CModelPreviewDialog(const CString& initialName, const CStri
     setDefaultSuffix(QStringLiteral("twk"));
 }
 
+namespace {
+
+// What a model's header takes to its picture's end, as read first and at the most: a
+// preview's picture is small, but one of another program may be large.
+constexpr std::size_t kFirstHeadBytes = 1 << 20;
+constexpr std::size_t kMostHeadBytes = 64 << 20;
+
+}  // namespace
+
 void CModelPreviewDialog::OnFileNameChange(const CString& path)
 {
-    SetPreview(path.IsEmpty() ? nullptr : ReadModelPreviewBitmap(path));
+    // The picture of the file selected before is no picture of this one.
+    SetPreview(nullptr);
+    if (path.IsEmpty())
+    {
+        m_reader.Cancel();
+        return;
+    }
+    ReadPreview(path, kFirstHeadBytes);
+}
+
+void CModelPreviewDialog::ReadPreview(const CString& path, std::size_t most)
+{
+    m_reader.Read(path, most, [this, path, most](const CFileHead& head) {
+        if (!head.read)
+            return;
+        std::unique_ptr<CMfcWinBmp> preview = DecodeModelPreviewBitmap(head.bytes, path);
+        if (preview == nullptr && head.bytes.size() < head.size && most < kMostHeadBytes)
+        {
+            ReadPreview(path, kMostHeadBytes);
+            return;
+        }
+        SetPreview(std::move(preview));
+    });
 }
 
 std::unique_ptr<CMfcWinBmp> ReadModelPreviewBitmap(const CString& path)
 {
-    // Opening a pipe waits for a writer, and a device may never end. A file of no length
-    // holds no model, and the system's own files show no length: some of them are read
-    // only when the system has news (/proc/kmsg), which may be never.
-    const QFileInfo info(ToQt(path));
-    if (!info.isFile() || info.size() == 0)
+    for (const std::size_t most : {kFirstHeadBytes, kMostHeadBytes})
+    {
+        const CFileHead head = ReadFileHead(path, most);
+        if (!head.read)
+            return nullptr;
+        std::unique_ptr<CMfcWinBmp> preview = DecodeModelPreviewBitmap(head.bytes, path);
+        if (preview != nullptr || head.bytes.size() >= head.size)
+            return preview;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<CMfcWinBmp> DecodeModelPreviewBitmap(const std::vector<std::uint8_t>& head, const CString& path)
+{
+    if (head.empty() || head.size() > kMostHeadBytes)
         return nullptr;
     CDib* read = nullptr;
     CString description;
@@ -35,7 +75,19 @@ std::unique_ptr<CMfcWinBmp> ReadModelPreviewBitmap(const CString& path)
         // The pane shows the picture at kPreviewSize, at most twice that on a dense screen:
         // a larger picture is shrunk as it is decoded, never held whole.
         const CPictureSideLimit limit(2 * CFilePreviewDialog::kPreviewSize);
-        status = ReadModelFilePreview(path, read, description);
+        CMemFile file(head.data(), static_cast<UINT>(head.size()));
+        try
+        {
+            CArchive ar(&file, CArchive::load | CArchive::bNoFlushOnDelete, 4096);
+            ar.m_strFileName = path;
+            status = ReadModelFileHeader(ar, read, description);
+            ar.Close();
+        }
+        catch (...)
+        {
+            // The header reader freed what it read; the picture went with it.
+            read = nullptr;
+        }
     }
     if (status != kHeaderRead || read == nullptr)
     {

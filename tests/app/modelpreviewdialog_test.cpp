@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFileSystemModel>
 #include <QLabel>
 #include <chrono>
@@ -47,6 +50,14 @@ protected:
         const std::string path = apptest::Samples().Copy("house-5000.twk", "cut-short.twk");
         std::filesystem::resize_file(path, 200);
         return path;
+    }
+
+    // Turns the event loop until the selected file's bytes came, a bounded number of times.
+    static bool ReadUntilShown(const CModelPreviewDialog& dialog)
+    {
+        for (QDeadlineTimer deadline(60000); dialog.IsReadingPreview() && !deadline.hasExpired();)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        return !dialog.IsReadingPreview();
     }
 
     static std::string Pipe()
@@ -109,6 +120,25 @@ TEST_F(ModelPreviewDialogTest, APictureLargerThanTwiceThePaneComesShrunkToThatSi
     ASSERT_NE(preview, nullptr);
     EXPECT_EQ(preview->GetWidth(), 2 * CFilePreviewDialog::kPreviewSize);
     EXPECT_EQ(preview->GetHeight(), CFilePreviewDialog::kPreviewSize);
+    // A picture of noise stores megabytes: the dialog reads on until the header is whole.
+    {
+        std::vector<std::uint8_t> noise(1200 * 600 * 3);
+        std::uint32_t seed = 12345;
+        for (std::uint8_t& byte : noise)
+            byte = static_cast<std::uint8_t>((seed = seed * 1664525U + 1013904223U) >> 24);
+        const std::string noisy = apptest::Samples().Path("noisy-preview.twk");
+        auto* large = new CTarnwickModel;
+        large->SetPreviewImage(GetImageLibApp()->MakeDib(1200, 600, 24, noise.data()));
+        ASSERT_TRUE(WriteModelFile(*large, noisy, kSaveFormat5000));
+        large->Release();
+        ASSERT_GT(std::filesystem::file_size(noisy), 2U << 20);
+        CModelPreviewDialog dialog(CString(), nullptr, CString("Tarnwick Models (*.twk)|*.twk||"), nullptr);
+        emit dialog.currentChanged(QString::fromStdString(noisy));
+        ASSERT_TRUE(ReadUntilShown(dialog));
+        ASSERT_NE(dialog.GetPreview(), nullptr);
+        EXPECT_EQ(dialog.GetPreview()->GetWidth(), 2 * CFilePreviewDialog::kPreviewSize);
+        std::filesystem::remove(noisy);
+    }
     // The model itself still reads its picture at the texture size.
     CDib* read = nullptr;
     CString description;
@@ -139,11 +169,18 @@ TEST_F(ModelPreviewDialogTest, SelectingAFolderOrAnotherFileAfterAModelShowsNotA
     {
         SCOPED_TRACE(selection.path);
         emit dialog.currentChanged(QString::fromStdString(selection.path));
+        // The file is read away from the interface thread: the dialog answers meanwhile.
+        EXPECT_EQ(dialog.GetPreview(), nullptr);
+        ASSERT_TRUE(ReadUntilShown(dialog));
         EXPECT_EQ(dialog.GetPreview() != nullptr, selection.preview);
         EXPECT_EQ(dialog.GetNotAvailableLabel()->isVisible(), !selection.preview);
     }
-    // A picture is drawn in the pane: the sky of the sample picture above its centre.
+    // A picture is drawn in the pane: the sky of the sample picture above its centre. Of two
+    // selections in a row only the last shows, whichever read ends first.
+    emit dialog.currentChanged(QString::fromStdString(samples.Path("notes.twk")));
     emit dialog.currentChanged(QString::fromStdString(samples.Path("house-5000.twk")));
+    ASSERT_TRUE(ReadUntilShown(dialog));
+    ASSERT_NE(dialog.GetPreview(), nullptr);
     const QImage pane = dialog.GetPreviewPane()->grab().toImage();
     const QColor sky = pane.pixelColor(pane.width() / 2, pane.height() / 2 - 40);
     EXPECT_GT(sky.blue(), 200);
