@@ -21,6 +21,12 @@ namespace {
 constexpr std::size_t kFirstHeadBytes = 1 << 20;
 constexpr std::size_t kMostHeadBytes = 64 << 20;
 
+// Whether a head that gave no picture was cut short of a header it may still hold.
+bool ReadsOn(const CFileHead& head, const CMfcWinBmp* preview)
+{
+    return preview == nullptr && head.bytes.size() < head.size && head.bytes.size() < kMostHeadBytes;
+}
+
 }  // namespace
 
 void CModelPreviewDialog::OnFileNameChange(const CString& path)
@@ -37,31 +43,28 @@ void CModelPreviewDialog::OnFileNameChange(const CString& path)
 
 void CModelPreviewDialog::ReadPreview(const CString& path, std::size_t most)
 {
-    m_reader.Read(path, most, [this, path, most](const CFileHead& head) {
+    m_reader.Read(path, most, [this, path](const CFileHead& head) {
         if (!head.read)
             return;
         std::unique_ptr<CMfcWinBmp> preview = DecodeModelPreviewBitmap(head.bytes, path);
-        if (preview == nullptr && head.bytes.size() < head.size && most < kMostHeadBytes)
-        {
+        if (ReadsOn(head, preview.get()))
             ReadPreview(path, kMostHeadBytes);
-            return;
-        }
-        SetPreview(std::move(preview));
+        else
+            SetPreview(std::move(preview));
     });
 }
 
 std::unique_ptr<CMfcWinBmp> ReadModelPreviewBitmap(const CString& path)
 {
-    for (const std::size_t most : {kFirstHeadBytes, kMostHeadBytes})
+    for (std::size_t most = kFirstHeadBytes;; most = kMostHeadBytes)
     {
         const CFileHead head = ReadFileHead(path, most);
         if (!head.read)
             return nullptr;
         std::unique_ptr<CMfcWinBmp> preview = DecodeModelPreviewBitmap(head.bytes, path);
-        if (preview != nullptr || head.bytes.size() >= head.size)
+        if (!ReadsOn(head, preview.get()))
             return preview;
     }
-    return nullptr;
 }
 
 std::unique_ptr<CMfcWinBmp> DecodeModelPreviewBitmap(const std::vector<std::uint8_t>& head, const CString& path)
