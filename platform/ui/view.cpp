@@ -105,6 +105,7 @@ CView::EPaint CView::TakePaintRequest(bool whole)
         m_frameImage != nullptr && m_widget != nullptr && m_frameImage->size() == m_widget->size();
     if (!m_frameWanted && (fits || showOnly))
         return EPaint::kShow;
+    // Past here a frame is wanted, or the presented one no longer fits the window.
     // A frame drawn in a paint of a part of the window would show in that part only.
     if (!whole)
     {
@@ -114,7 +115,7 @@ CView::EPaint CView::TakePaintRequest(bool whole)
     // The window's other widgets are painted and shown in the same pass as the view: a
     // long frame drawn in it would keep what a menu covered on the screen until it ends.
     // Feedback drawn over the presented frame is shown as it is before the frame comes.
-    if (m_frameWanted && fits && !m_shownBeforeFrame && (showOnly || IsNextFrameSlow()))
+    if (fits && !m_shownBeforeFrame && (showOnly || IsNextFrameSlow()))
     {
         m_shownBeforeFrame = true;
         return EPaint::kShowThenDraw;
