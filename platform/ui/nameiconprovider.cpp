@@ -3,16 +3,15 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QIcon>
 #include <QMimeDatabase>
 #include <QStyle>
 
 namespace {
 
-// The name alone decides: a name that tells nothing is a file of unknown type.
-QMimeType TypeByName(const QFileInfo& info)
+// Links and plain files of one type may differ in their icon only where the theme has none.
+QString IconKey(const QString& typeName, bool link)
 {
-    return QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension);
+    return link ? typeName + QStringLiteral("\n->") : typeName;
 }
 
 }  // namespace
@@ -21,23 +20,66 @@ QIcon CNameIconProvider::icon(const QFileInfo& info) const
 {
     if (!info.isFile())
         return QFileIconProvider::icon(info);
-    const QMimeType type = TypeByName(info);
-    QIcon themed = QIcon::fromTheme(type.iconName());
-    if (themed.isNull())
-        themed = QIcon::fromTheme(type.genericIconName());
-    if (!themed.isNull())
-        return themed;
-    if (info.isSymLink() && QApplication::style() != nullptr)
-        return QApplication::style()->standardIcon(QStyle::SP_FileLinkIcon);
-    return QFileIconProvider::icon(QAbstractFileIconProvider::File);
+    return FileIcon(TypeByName(info.fileName()), info.isSymLink());
 }
 
 QString CNameIconProvider::type(const QFileInfo& info) const
 {
     if (!info.isFile())
         return QFileIconProvider::type(info);
-    const QMimeType type = TypeByName(info);
-    return type.comment().isEmpty() ? type.name() : type.comment();
+    const QMimeType type = TypeByName(info.fileName());
+    const std::lock_guard hold(m_lock);
+    auto found = m_words.constFind(type.name());
+    if (found == m_words.constEnd())
+        found = m_words.insert(type.name(), type.comment().isEmpty() ? type.name() : type.comment());
+    return *found;
+}
+
+QMimeType CNameIconProvider::TypeByName(const QString& name) const
+{
+    {
+        const std::lock_guard hold(m_lock);
+        if (name == m_lastName)
+            return m_lastType;
+    }
+    // The name alone decides: a name that tells nothing is a file of unknown type.
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    const std::lock_guard hold(m_lock);
+    m_lastName = name;
+    m_lastType = type;
+    return type;
+}
+
+QIcon CNameIconProvider::FileIcon(const QMimeType& type, bool link) const
+{
+    const QString key = IconKey(type.name(), link);
+    {
+        const std::lock_guard hold(m_lock);
+        if (const auto found = m_icons.constFind(key); found != m_icons.constEnd())
+            return *found;
+    }
+    // Found outside the lock: the theme's walk is the slow part, and two lists asking about
+    // one new type at once at worst both walk it.
+    const QIcon found = FindFileIcon(type, link);
+    const std::lock_guard hold(m_lock);
+    return *m_icons.insert(key, found);
+}
+
+QIcon CNameIconProvider::FindFileIcon(const QMimeType& type, bool link) const
+{
+    QIcon themed = ThemeIcon(type.iconName());
+    if (themed.isNull())
+        themed = ThemeIcon(type.genericIconName());
+    if (!themed.isNull())
+        return themed;
+    if (link && QApplication::style() != nullptr)
+        return QApplication::style()->standardIcon(QStyle::SP_FileLinkIcon);
+    return QFileIconProvider::icon(QAbstractFileIconProvider::File);
+}
+
+QIcon CNameIconProvider::ThemeIcon(const QString& name) const
+{
+    return QIcon::fromTheme(name);
 }
 
 CNameIconProvider& CNameIconProvider::Shared()

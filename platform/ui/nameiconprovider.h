@@ -5,12 +5,20 @@
 // thread, and a read may never end (/proc/kmsg, a file on a mount that stopped answering):
 // the program then neither repaints nor hears a request to quit. Folders, the root and
 // anything that is no file are shown as Qt shows them, which reads nothing.
+//
+// A type's icon and words are found once and kept: the icon theme's look-up walks the
+// theme's folders file by file (milliseconds where a folder of the user's data holds icons
+// of its own), and a list asks about every entry of a folder, and again about each entry
+// that changes. The kept answers are as many as the system has types.
 #include <QFileIconProvider>
+#include <QHash>
+#include <QIcon>
+#include <QMimeType>
+#include <QString>
+#include <mutex>
 
 class QFileDialog;
 class QFileInfo;
-class QIcon;
-class QString;
 
 class CNameIconProvider : public QFileIconProvider
 {
@@ -22,8 +30,27 @@ public:
     // The provider of every file list of the program: set it on a list before the list
     // first turns the event loop, since the list asks its provider as each folder's
     // entries arrive. Lives as long as the program, as the lists that keep a pointer to it
-    // may; used on the interface thread, where the lists ask.
+    // may. A list may ask from a thread of its own: the kept answers are shared under a lock.
     [[nodiscard]] static CNameIconProvider& Shared();
+
+protected:
+    // The theme's icon of that name; null when the theme has none.
+    [[nodiscard]] virtual QIcon ThemeIcon(const QString& name) const;
+
+private:
+    // A list asks for an entry's icon and then its type: the second finds the type the
+    // first looked up (matching a name against the system's patterns takes tens of
+    // microseconds).
+    [[nodiscard]] QMimeType TypeByName(const QString& name) const;
+    // A file's icon by its type, and whether the name is a link's.
+    [[nodiscard]] QIcon FileIcon(const QMimeType& type, bool link) const;
+    [[nodiscard]] QIcon FindFileIcon(const QMimeType& type, bool link) const;
+
+    mutable std::mutex m_lock;
+    mutable QHash<QString, QIcon> m_icons;
+    mutable QHash<QString, QString> m_words;
+    mutable QString m_lastName;
+    mutable QMimeType m_lastType;
 };
 
 // Gives the dialog the shared provider, then opens it at the path as its constructor would

@@ -7,13 +7,17 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QIcon>
+#include <QImage>
 #include <QLineEdit>
 #include <QMimeDatabase>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "platform/ui/document.h"
 #include "platform/ui/modaldialog.h"
@@ -93,6 +97,74 @@ TEST_F(NameIconProviderTest, AFileIsTypedByItsNameAndAFolderAsQtTypesIt)
         EXPECT_EQ(provider.type(info), row.type.isEmpty() ? QFileIconProvider().type(info) : row.type);
         EXPECT_FALSE(provider.icon(info).isNull());
     }
+    fs::remove_all(folder);
+}
+
+// Fixed: every listed file asked the icon theme once or twice, and each ask walked the
+// theme's folders: a folder of 10,000 files held the program for more than a minute.
+TEST_F(NameIconProviderTest, ManyNamesOfAFewTypesAskTheThemeOnceForEachType)
+{
+    namespace fs = std::filesystem;
+    class CCountingProvider : public CNameIconProvider
+    {
+    public:
+        mutable std::map<QString, int> asks;
+
+    protected:
+        QIcon ThemeIcon(const QString& name) const override
+        {
+            ++asks[name];
+            return CNameIconProvider::ThemeIcon(name);
+        }
+    };
+    const fs::path folder = fs::temp_directory_path() / "themed";
+    // A theme that holds the plain-text icon and no other.
+    const fs::path theme = folder / "icons" / "glimratest";
+    fs::create_directories(theme / "16x16" / "mimetypes");
+    std::ofstream(theme / "index.theme") << "[Icon Theme]\nName=glimratest\nDirectories=16x16/mimetypes\n\n"
+                                            "[16x16/mimetypes]\nSize=16\nType=Fixed\n";
+    QImage square(16, 16, QImage::Format_ARGB32);
+    square.fill(Qt::blue);
+    ASSERT_TRUE(square.save(QString::fromStdString((theme / "16x16" / "mimetypes" / "text-plain.png").string())));
+    const QStringList searchPaths = QIcon::themeSearchPaths();
+    const QString themeName = QIcon::themeName();
+    QIcon::setThemeSearchPaths({QString::fromStdString((folder / "icons").string())});
+    QIcon::setThemeName(QStringLiteral("glimratest"));
+
+    constexpr const char* kSuffixes[] = {".txt", ".png", ".twk"};
+    std::vector<QFileInfo> infos;
+    for (int i = 0; i < 300; ++i)
+    {
+        const fs::path file = folder / ("f" + std::to_string(i) + kSuffixes[i % 3]);
+        std::ofstream{file};
+        infos.emplace_back(QString::fromStdString(file.string()));
+        if (i < 30)
+        {
+            fs::create_symlink(file, folder / ("link" + file.filename().string()));
+            infos.emplace_back(QString::fromStdString((folder / ("link" + file.filename().string())).string()));
+        }
+    }
+    const CCountingProvider provider;
+    std::map<QString, qint64> iconOfType;
+    // A list asks again about each entry that changes.
+    for (int round = 0; round < 2; ++round)
+        for (const QFileInfo& info : infos)
+        {
+            const QIcon icon = provider.icon(info);
+            EXPECT_FALSE(icon.isNull()) << info.fileName().toStdString();
+            const QString key = info.suffix() + (info.isSymLink() ? QStringLiteral(" link") : QString());
+            EXPECT_EQ(iconOfType.try_emplace(key, icon.cacheKey()).first->second, icon.cacheKey());
+            if (info.suffix() == QStringLiteral("txt"))
+            {
+                EXPECT_EQ(icon.name(), QStringLiteral("text-plain"));
+            }
+        }
+    // A type's own icon name and its generic one, for plain files and for links.
+    EXPECT_LE(provider.asks.size(), 6u);
+    for (const auto& [name, asks] : provider.asks)
+        EXPECT_LE(asks, 2) << name.toStdString();
+    QIcon::setThemeName(themeName);
+    QIcon::setThemeSearchPaths(searchPaths);
     fs::remove_all(folder);
 }
 
