@@ -71,6 +71,41 @@ CString CauseOf(const std::exception& error, bool saving = false)
     return CString(error.what());
 }
 
+// Why what stands at a name is no model to read; empty for a regular file. A pipe or a
+// device may never answer a read, which would hold the interface thread for good; a folder
+// or a socket holds no model.
+CString KindRefusal(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return {};
+    const char* kind = "something else";
+    if (S_ISFIFO(mode))
+        kind = "a pipe";
+    else if (S_ISCHR(mode) || S_ISBLK(mode))
+        kind = "a device";
+    else if (S_ISSOCK(mode))
+        kind = "a socket";
+    else if (S_ISDIR(mode))
+        kind = "a folder";
+    return CString("It is ") + CString(kind) + CString(", not a file: only model files can be opened.");
+}
+
+// Looked at before the name is opened, since opening a device may itself wait or act on
+// it. The file a link names is judged. Empty when the name cannot be looked at: the open
+// then says why.
+CString NamedKindRefusal(const CString& path)
+{
+    struct stat info {};
+    return ::stat(path.ToUtf8().c_str(), &info) == 0 ? KindRefusal(info.st_mode) : CString();
+}
+
+// Looked at again once open, as another file may have taken the name meanwhile.
+CString OpenKindRefusal(int fd)
+{
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 ? KindRefusal(info.st_mode) : CString();
+}
+
 // A save writes the file that a link names, so that the link stays a link.
 std::string RealSavePath(const CString& path)
 {
@@ -431,9 +466,14 @@ bool CDocument::OnOpenDocument(const CString& path)
     m_replaceQuestion.Empty();
     CFile file;
     CFileException refused;
-    if (!file.Open(path, CFile::modeRead, &refused))
+    CString refusal = NamedKindRefusal(path);
+    if (refusal.IsEmpty() && !file.Open(path, CFile::modeRead, &refused))
+        refusal = CauseOf(refused);
+    if (refusal.IsEmpty())
+        refusal = OpenKindRefusal(file.GetDescriptor());
+    if (!refusal.IsEmpty())
     {
-        ReportSaveLoadException(path, CauseOf(refused), false);
+        ReportSaveLoadException(path, refusal, false);
         return false;
     }
     CWaitCursor wait;

@@ -2,7 +2,9 @@
 // CDocument: the data one window shows, with the framework's open and save road:
 // OnNewDocument and OnOpenDocument empty it (DeleteContents) before they fill it, the
 // contents travel through Serialize over an archive, and SetModifiedFlag and
-// UpdateAllViews tell the views. A failed open or save is reported and answered false;
+// UpdateAllViews tell the views. Only a regular file (or a link to one) is opened: a
+// pipe, a device, a socket or a folder is refused before anything is read, as a read of
+// it may never end. A failed open or save is reported and answered false;
 // a failed save never leaves a half-written file in place of the old one. A load that
 // ends with a user exception has shown its own message and reports nothing more.
 // While a file is read the wait cursor shows and the windows go on painting; user input
