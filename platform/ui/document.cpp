@@ -328,26 +328,61 @@ CString SizeInWords(std::int64_t bytes)
     return CString::Formatted(value < 9.95 ? "%.1f %s" : "%.0f %s", value, kUnits[unit]);
 }
 
-// For a save that ran out of room: what the files of killed saves that still wait out their
-// hour in the folder take, so that the user can free it; empty when there are none.
-CString LeftFilesNote(const std::string& folder)
+// A file a killed save left, with its size.
+struct CLeftFile
 {
-    std::vector<CString> files;
+    std::string path;
+    std::int64_t size = 0;
+};
+
+// The files of killed saves in the folder that still wait out their hour and take room.
+std::vector<CLeftFile> LeftFiles(const std::string& folder)
+{
+    std::vector<CLeftFile> files;
     VisitTemporaryNames(folder, [&](int listing, const char* name) {
         const int fd = ::openat(listing, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0)
             return;
         struct stat info {};
-        if (::fstat(fd, &info) == 0 && IsOwnLoneFile(info) && UnwrittenFor(info) >= kSettledAge && IsUnlocked(fd))
-            files.push_back(CString("\"") + CString::FromUtf8((std::filesystem::path(folder) / name).string()) +
-                            CString("\" (") + SizeInWords(info.st_size) + CString(")"));
+        if (::fstat(fd, &info) == 0 && info.st_size > 0 && IsOwnLoneFile(info) &&
+            UnwrittenFor(info) >= kSettledAge && IsUnlocked(fd))
+            files.push_back({(std::filesystem::path(folder) / name).string(), static_cast<std::int64_t>(info.st_size)});
         ::close(fd);
     });
+    return files;
+}
+
+// The most left files a note names; the rest it counts, so that the message stays short
+// enough for its box to fit the screen however many a folder holds.
+constexpr std::size_t kLeftFilesNamed = 3;
+
+// For a save that ran out of room: the largest files killed saves left in the folder, with
+// their sizes, and how many more there are and what they take, so that the user can free
+// that room; empty when there are none.
+CString LeftFilesNote(const std::string& folder)
+{
+    std::vector<CLeftFile> files = LeftFiles(folder);
     if (files.empty())
         return {};
-    CString listed = files.front();
-    for (std::size_t i = 1; i < files.size(); ++i)
-        listed += CString(i + 1 < files.size() ? ", " : " and ") + files[i];
+    std::sort(files.begin(), files.end(), [](const CLeftFile& a, const CLeftFile& b) {
+        return a.size != b.size ? a.size > b.size : a.path < b.path;
+    });
+    const std::size_t named = std::min(files.size(), kLeftFilesNamed);
+    std::vector<CString> parts;
+    for (std::size_t i = 0; i < named; ++i)
+        parts.push_back(CString("\"") + CString::FromUtf8(files[i].path) + CString("\" (") +
+                        SizeInWords(files[i].size) + CString(")"));
+    if (files.size() > named)
+    {
+        std::int64_t rest = 0;
+        for (std::size_t i = named; i < files.size(); ++i)
+            rest += files[i].size;
+        const auto more = static_cast<unsigned long long>(files.size() - named);
+        parts.push_back(CString::Formatted("%llu more (", more) + SizeInWords(rest) + CString(")"));
+    }
+    CString listed = parts.front();
+    for (std::size_t i = 1; i < parts.size(); ++i)
+        listed += CString(i + 1 < parts.size() ? ", " : " and ") + parts[i];
     return files.size() == 1
                ? CString("\nA save that did not finish left ") + listed + CString("; removing it frees that room.")
                : CString("\nSaves that did not finish left ") + listed + CString("; removing them frees that room.");

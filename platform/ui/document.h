@@ -47,8 +47,9 @@ public:
     // removes the new files that saves killed outright left in the folder: only files named
     // as a save names its own, of this user, unwritten for an hour and locked by nobody;
     // a file that takes such a name meanwhile stays. A save that fails for a full disk or
-    // quota names, with their sizes, the files of killed saves that are still too new to be
-    // removed and take room in the folder.
+    // quota names, with their sizes, the largest three files of killed saves that are still
+    // too new to be removed and take room in the folder, and counts the rest with the room
+    // they take.
     virtual bool OnSaveDocument(const CString& path);
     // Saves to the document's path; without a path, or when the file is gone or may not
     // be written or its folder takes no new file, asks for another first (PromptSaveAsPath),
