@@ -71,6 +71,41 @@ CString CauseOf(const std::exception& error, bool saving = false)
     return CString(error.what());
 }
 
+// Why what stands at a name is no model to read; empty for a regular file. A pipe or a
+// device may never answer a read, which would hold the interface thread for good; a folder
+// or a socket holds no model.
+CString KindRefusal(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return {};
+    const char* kind = "something else";
+    if (S_ISFIFO(mode))
+        kind = "a pipe";
+    else if (S_ISCHR(mode) || S_ISBLK(mode))
+        kind = "a device";
+    else if (S_ISSOCK(mode))
+        kind = "a socket";
+    else if (S_ISDIR(mode))
+        kind = "a folder";
+    return CString("It is ") + CString(kind) + CString(", not a file: only model files can be opened.");
+}
+
+// Looked at before the name is opened, since opening a device may itself wait or act on
+// it. The file a link names is judged. Empty when the name cannot be looked at: the open
+// then says why.
+CString NamedKindRefusal(const CString& path)
+{
+    struct stat info {};
+    return ::stat(path.ToUtf8().c_str(), &info) == 0 ? KindRefusal(info.st_mode) : CString();
+}
+
+// Looked at again once open, as another file may have taken the name meanwhile.
+CString OpenKindRefusal(int fd)
+{
+    struct stat info {};
+    return ::fstat(fd, &info) == 0 ? KindRefusal(info.st_mode) : CString();
+}
+
 // A save writes the file that a link names, so that the link stays a link.
 std::string RealSavePath(const CString& path)
 {
@@ -293,26 +328,61 @@ CString SizeInWords(std::int64_t bytes)
     return CString::Formatted(value < 9.95 ? "%.1f %s" : "%.0f %s", value, kUnits[unit]);
 }
 
-// For a save that ran out of room: what the files of killed saves that still wait out their
-// hour in the folder take, so that the user can free it; empty when there are none.
-CString LeftFilesNote(const std::string& folder)
+// A file a killed save left, with its size.
+struct CLeftFile
 {
-    std::vector<CString> files;
+    std::string path;
+    std::int64_t size = 0;
+};
+
+// The files of killed saves in the folder that still wait out their hour and take room.
+std::vector<CLeftFile> LeftFiles(const std::string& folder)
+{
+    std::vector<CLeftFile> files;
     VisitTemporaryNames(folder, [&](int listing, const char* name) {
         const int fd = ::openat(listing, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0)
             return;
         struct stat info {};
-        if (::fstat(fd, &info) == 0 && IsOwnLoneFile(info) && UnwrittenFor(info) >= kSettledAge && IsUnlocked(fd))
-            files.push_back(CString("\"") + CString::FromUtf8((std::filesystem::path(folder) / name).string()) +
-                            CString("\" (") + SizeInWords(info.st_size) + CString(")"));
+        if (::fstat(fd, &info) == 0 && info.st_size > 0 && IsOwnLoneFile(info) &&
+            UnwrittenFor(info) >= kSettledAge && IsUnlocked(fd))
+            files.push_back({(std::filesystem::path(folder) / name).string(), static_cast<std::int64_t>(info.st_size)});
         ::close(fd);
     });
+    return files;
+}
+
+// The most left files a note names; the rest it counts, so that the message stays short
+// enough for its box to fit the screen however many a folder holds.
+constexpr std::size_t kLeftFilesNamed = 3;
+
+// For a save that ran out of room: the largest files killed saves left in the folder, with
+// their sizes, and how many more there are and what they take, so that the user can free
+// that room; empty when there are none.
+CString LeftFilesNote(const std::string& folder)
+{
+    std::vector<CLeftFile> files = LeftFiles(folder);
     if (files.empty())
         return {};
-    CString listed = files.front();
-    for (std::size_t i = 1; i < files.size(); ++i)
-        listed += CString(i + 1 < files.size() ? ", " : " and ") + files[i];
+    std::sort(files.begin(), files.end(), [](const CLeftFile& a, const CLeftFile& b) {
+        return a.size != b.size ? a.size > b.size : a.path < b.path;
+    });
+    const std::size_t named = std::min(files.size(), kLeftFilesNamed);
+    std::vector<CString> parts;
+    for (std::size_t i = 0; i < named; ++i)
+        parts.push_back(CString("\"") + CString::FromUtf8(files[i].path) + CString("\" (") +
+                        SizeInWords(files[i].size) + CString(")"));
+    if (files.size() > named)
+    {
+        std::int64_t rest = 0;
+        for (std::size_t i = named; i < files.size(); ++i)
+            rest += files[i].size;
+        const auto more = static_cast<unsigned long long>(files.size() - named);
+        parts.push_back(CString::Formatted("%llu more (", more) + SizeInWords(rest) + CString(")"));
+    }
+    CString listed = parts.front();
+    for (std::size_t i = 1; i < parts.size(); ++i)
+        listed += CString(i + 1 < parts.size() ? ", " : " and ") + parts[i];
     return files.size() == 1
                ? CString("\nA save that did not finish left ") + listed + CString("; removing it frees that room.")
                : CString("\nSaves that did not finish left ") + listed + CString("; removing them frees that room.");
@@ -431,9 +501,14 @@ bool CDocument::OnOpenDocument(const CString& path)
     m_replaceQuestion.Empty();
     CFile file;
     CFileException refused;
-    if (!file.Open(path, CFile::modeRead, &refused))
+    CString refusal = NamedKindRefusal(path);
+    if (refusal.IsEmpty() && !file.Open(path, CFile::modeRead, &refused))
+        refusal = CauseOf(refused);
+    if (refusal.IsEmpty())
+        refusal = OpenKindRefusal(file.GetDescriptor());
+    if (!refusal.IsEmpty())
     {
-        ReportSaveLoadException(path, CauseOf(refused), false);
+        ReportSaveLoadException(path, refusal, false);
         return false;
     }
     CWaitCursor wait;

@@ -2,7 +2,9 @@
 // CDocument: the data one window shows, with the framework's open and save road:
 // OnNewDocument and OnOpenDocument empty it (DeleteContents) before they fill it, the
 // contents travel through Serialize over an archive, and SetModifiedFlag and
-// UpdateAllViews tell the views. A failed open or save is reported and answered false;
+// UpdateAllViews tell the views. Only a regular file (or a link to one) is opened: a
+// pipe, a device, a socket or a folder is refused before anything is read, as a read of
+// it may never end. A failed open or save is reported and answered false;
 // a failed save never leaves a half-written file in place of the old one. A load that
 // ends with a user exception has shown its own message and reports nothing more.
 // While a file is read the wait cursor shows and the windows go on painting; user input
@@ -45,8 +47,9 @@ public:
     // removes the new files that saves killed outright left in the folder: only files named
     // as a save names its own, of this user, unwritten for an hour and locked by nobody;
     // a file that takes such a name meanwhile stays. A save that fails for a full disk or
-    // quota names, with their sizes, the files of killed saves that are still too new to be
-    // removed and take room in the folder.
+    // quota names, with their sizes, the largest three files of killed saves that are still
+    // too new to be removed and take room in the folder, and counts the rest with the room
+    // they take.
     virtual bool OnSaveDocument(const CString& path);
     // Saves to the document's path; without a path, or when the file is gone or may not
     // be written or its folder takes no new file, asks for another first (PromptSaveAsPath),

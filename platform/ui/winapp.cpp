@@ -20,6 +20,7 @@
 #include "platform/ui/document.h"
 #include "platform/ui/framewnd.h"
 #include "platform/ui/heldkeys.h"
+#include "platform/ui/quitwatchdog.h"
 #include "platform/ui/recentfilelist.h"
 #include "platform/ui/uitypes.h"
 
@@ -33,7 +34,8 @@ CWinApp*& CurrentApp()
 
 // The write end of the pipe through which a termination signal reaches the loop; a
 // signal handler may do no more than write to it and set the quit request, which long
-// work polls while the loop waits for it.
+// work polls while the loop waits for it. An interface thread stuck where it polls nothing
+// (a read that never returns) hears neither: the watchdog, woken too, ends the process then.
 int g_quitSignalPipe[2] = {-1, -1};
 
 extern "C" void OnQuitSignal(int signal)
@@ -41,6 +43,7 @@ extern "C" void OnQuitSignal(int signal)
     CQuitRequest::Request(signal);
     const char byte = 1;
     (void)!::write(g_quitSignalPipe[1], &byte, 1);
+    CQuitWatchdog::Wake(signal);
 }
 
 CString AbsolutePath(const CString& path)
@@ -55,7 +58,7 @@ CWinApp* AfxGetApp()
     return CurrentApp();
 }
 
-CWinApp::CWinApp(const CString& appName) : m_appName(appName)
+CWinApp::CWinApp(const CString& appName) : m_appName(appName), m_quitWatchdog(std::make_unique<CQuitWatchdog>())
 {
     CurrentApp() = this;
 }
@@ -156,6 +159,8 @@ bool CWinApp::InstallQuitSignals()
         }
         OnQuitRequested();
     });
+    // Without its watcher a signal still reaches a loop that runs.
+    (void)m_quitWatchdog->Start();
     struct sigaction action{};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
@@ -169,6 +174,7 @@ void CWinApp::RemoveQuitSignals()
 {
     std::signal(SIGTERM, SIG_DFL);
     std::signal(SIGINT, SIG_DFL);
+    m_quitWatchdog->Stop();
     m_quitNotifier.reset();
     ::close(g_quitSignalPipe[0]);
     ::close(g_quitSignalPipe[1]);

@@ -4,7 +4,9 @@
 // document template, the recent-file list and the application-level commands. From before
 // InitInstance on, SIGTERM and SIGINT dismiss an open message box and close the main window
 // as the user would (at once in the loop, else once start-up is over, without entering the
-// loop), so the program ends through ExitInstance.
+// loop), so the program ends through ExitInstance. Should the interface thread be stuck
+// where it hears no signal (a read that never returns), a watchdog (CQuitWatchdog) ends the
+// process by the signal once that thread has stood still for a few seconds.
 #include <memory>
 #include <vector>
 
@@ -15,6 +17,7 @@
 class CCommandLineInfo;
 class CDocument;
 class CFrameWnd;
+class CQuitWatchdog;
 class CRecentFileList;
 class CSingleDocTemplate;
 class QApplication;
@@ -94,6 +97,7 @@ private:
     int m_argc = 0;
     std::unique_ptr<QApplication> m_qtApp;
     std::unique_ptr<QSocketNotifier> m_quitNotifier;
+    std::unique_ptr<CQuitWatchdog> m_quitWatchdog;
     // Kept from the quit request when a run ends, which forgets the request itself.
     bool m_quitRequested = false;
     std::unique_ptr<CSettingsStore::CBatch> m_settingsHold;

@@ -590,11 +590,14 @@ TEST_F(DocumentTest, ASaveThatFailsForRoomNamesTheFilesKilledSavesLeftInTheFolde
     // Left twenty minutes ago: the clean-up removes them only once they are an hour old.
     const std::filesystem::path left = folder / ".saving-leftLEFT0000";
     const std::filesystem::path held = folder / ".saving-heldHELD0000";
+    // Removing an empty one frees no room: it is not named.
+    const std::filesystem::path empty = folder / ".saving-emptEMPT0000";
     std::ofstream(held) << "being written";
     std::ofstream(left).close();
+    std::ofstream(empty).close();
     std::filesystem::resize_file(left, 159'000'000);
-    AgeFile(left, 20 * 60);
-    AgeFile(held, 20 * 60);
+    for (const auto& file : {left, held, empty})
+        AgeFile(file, 20 * 60);
     // A running save (another window's) holds its own file locked while it writes.
     const int holder = ::open(held.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
@@ -619,7 +622,38 @@ TEST_F(DocumentTest, ASaveThatFailsForRoomNamesTheFilesKilledSavesLeftInTheFolde
     }
     ::close(holder);
     EXPECT_EQ(std::filesystem::file_size(left), 159'000'000u) << "the user removes it, or a save after its hour";
-    EXPECT_EQ(EntryCount(folder), 2);
+    EXPECT_EQ(EntryCount(folder), 3);
+}
+
+// Fixed: the note named every left file, 120 of them making a box taller than the screen.
+TEST_F(DocumentTest, ASaveThatFailsForRoomNamesTheLargestLeftFilesAndCountsTheRestWithWhatTheyTake)
+{
+    const auto leave = [&](const std::string& name, std::uintmax_t size) {
+        const std::filesystem::path path = folder / (".saving-" + name);
+        std::ofstream(path).close();
+        std::filesystem::resize_file(path, size);
+        AgeFile(path, 20 * 60);
+        return CString::FromUtf8(path.string());
+    };
+    constexpr int kSmall = 117;
+    for (int i = 0; i < kSmall; ++i)
+        leave(CString::Formatted("small%07d", i).ToUtf8(), 1'000'000 + static_cast<std::uintmax_t>(i));
+    for (int i = 0; i < 4; ++i)
+        leave(CString::Formatted("empty%07d", i).ToUtf8(), 0);
+    // Named and made in no order of size.
+    const CString middle = leave("largeAAAAAAA", 800'000'000);
+    const CString largest = leave("largeCCCCCCC", 2'300'000'000);
+    const CString third = leave("largeBBBBBBB", 700'000'000);
+    CNumberDocument document;
+    document.failWith = ENOSPC;
+    EXPECT_FALSE(document.OnSaveDocument(PathOf("full.twk")));
+    ASSERT_EQ(boxes.calls.size(), 1u);
+    EXPECT_EQ(boxes.calls[0].text,
+              CString("Unable to save \"") + PathOf("full.twk") +
+                  CString("\".\nThe file could not be written: No space left on device\n"
+                          "Saves that did not finish left \"") +
+                  largest + CString("\" (2.3 GB), \"") + middle + CString("\" (800 MB), \"") + third +
+                  CString("\" (700 MB) and 117 more (117 MB); removing them frees that room."));
 }
 
 // Pins a fault: the temporary name was the model's own with a suffix, so a model named
