@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QEventLoop>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -21,7 +22,7 @@ namespace {
 constexpr auto kDeadline = std::chrono::seconds(60);
 
 // Reads that wait until the test lets them go, each answering with its path as the bytes.
-// The test sees how many reads started and when the reader's last copy of the read
+// The test sees how many reads started, the most that ran at once, and when the reader's last copy of the read
 // function went, which is when the reader and its thread are both gone.
 class CHeldReads
 {
@@ -33,8 +34,10 @@ public:
         return [shared = m_shared, token = std::make_shared<Token>(m_shared)](const CString& path, std::size_t) {
             std::unique_lock lock(shared->mutex);
             ++shared->started;
+            shared->mostAtOnce = std::max(shared->mostAtOnce, ++shared->running);
             shared->changed.notify_all();
             shared->changed.wait(lock, [&] { return shared->released; });
+            --shared->running;
             CFileHead head;
             const std::string bytes = path.ToUtf8();
             head.bytes.assign(bytes.begin(), bytes.end());
@@ -56,6 +59,11 @@ public:
         const std::lock_guard lock(m_shared->mutex);
         return m_shared->started;
     }
+    [[nodiscard]] int MostAtOnce() const
+    {
+        const std::lock_guard lock(m_shared->mutex);
+        return m_shared->mostAtOnce;
+    }
 
     // False when the deadline passed first.
     [[nodiscard]] bool WaitForStarted(int reads) const
@@ -73,6 +81,8 @@ private:
         std::mutex mutex;
         std::condition_variable changed;
         int started = 0;
+        int running = 0;
+        int mostAtOnce = 0;
         bool released = false;
         bool functionGone = false;
     };
@@ -146,6 +156,7 @@ TEST_F(FileHeadReaderTest, RequestsWhileAReadIsStuckWaitInOnePlaceAndOnlyTheNewe
     // The reader and its thread are gone: what was read shows in how many reads started.
     ASSERT_TRUE(reads.WaitForFunctionGone());
     EXPECT_EQ(reads.Started(), 3) << "stuck, newest and later";
+    EXPECT_EQ(reads.MostAtOnce(), 1);
     EXPECT_EQ(m_answers, (std::vector<std::string>{"newest", "later"}));
 }
 
