@@ -9,9 +9,11 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -176,13 +178,25 @@ TEST_F(FileHeadReaderTest, AReadThatEndsAfterItsReaderWentDeliversNothingAndRead
     EXPECT_TRUE(m_answers.empty());
 }
 
-QCoreApplication* MakeApplication()
+// An application in a place of its own. Once it ended its place is filled with bytes no
+// object holds, so that whatever still posts to it faults at once, with the address
+// checker or without, where a freed object's stale bytes might still pass.
+class CEndingApplication
 {
-    static int argc = 1;
-    static char name[] = "glimra-test";
-    static char* argv[] = {name, nullptr};
-    return new QCoreApplication(argc, argv);
-}
+public:
+    CEndingApplication() { new (m_place) QCoreApplication(m_argc, m_argv); }
+    void End()
+    {
+        std::launder(reinterpret_cast<QCoreApplication*>(m_place))->~QCoreApplication();
+        std::memset(m_place, 0xff, sizeof m_place);
+    }
+
+private:
+    alignas(QCoreApplication) unsigned char m_place[sizeof(QCoreApplication)];
+    int m_argc = 1;
+    char m_name[12] = "glimra-test";
+    char* m_argv[2] = {m_name, nullptr};
+};
 
 // A read's answer was once posted to the application object, which the program's end may
 // already have freed.
@@ -192,7 +206,7 @@ TEST(FileHeadReaderEnd, AReadThatEndsAfterTheApplicationWentDeliversNothing)
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
         {
-            auto* application = MakeApplication();
+            CEndingApplication application;
             CHeldReads reads;
             int answers = 0;
             {
@@ -200,7 +214,7 @@ TEST(FileHeadReaderEnd, AReadThatEndsAfterTheApplicationWentDeliversNothing)
                 reader.Read(CString("stuck"), 64, [&answers](const CFileHead&) { ++answers; });
                 if (!reads.WaitForStarted(1))
                     std::_Exit(2);
-                delete application;
+                application.End();
                 reads.Release();
                 // Without an application a request is settled at once.
                 reader.Read(CString("after"), 64, [&answers](const CFileHead&) { ++answers; });
