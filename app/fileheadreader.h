@@ -1,9 +1,13 @@
 #pragma once
 // CFileHeadReader: reads the first bytes of a file on a thread of its own and hands them to
 // the interface thread, so that a file dialog's preview never waits on the interface thread
-// for a file whose read may never end (a mount that stopped answering). Only the answer to
-// the newest request is delivered; one still under way when the reader goes is dropped,
-// and its thread ends with its read. Interface thread.
+// for a file whose read may never end (a mount that stopped answering). A reader has at most
+// one thread: a request made while it reads waits in place of the one waiting before it, so
+// a read that never ends holds one thread however often the selection changes. Only the
+// answer to the newest request is delivered. The thread holds only what it shares with the
+// reader, never the reader: an answer that comes after the reader or the application went
+// goes nowhere, and a thread stuck in a read when the reader goes ends with its read.
+// Interface thread.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -28,25 +32,41 @@ struct CFileHead
 // for a writer.
 [[nodiscard]] CFileHead ReadFileHead(const CString& path, std::size_t most);
 
+class QObject;
+
 class CFileHeadReader
 {
 public:
     using Answer = std::function<void(const CFileHead&)>;
+    // How a file's head is read, on the reader's thread.
+    using ReadFunction = std::function<CFileHead(const CString& path, std::size_t most)>;
 
-    CFileHeadReader();
+    explicit CFileHeadReader(ReadFunction read = ReadFileHead);
     ~CFileHeadReader();
     CFileHeadReader(const CFileHeadReader&) = delete;
     CFileHeadReader& operator=(const CFileHeadReader&) = delete;
 
-    // Starts reading; the answer comes on the interface thread from its event loop. An
-    // answer of an earlier request not yet delivered is dropped.
+    // Asks for the file's head; the answer comes on the interface thread from its event loop.
+    // An earlier request not yet read is dropped unread, and the answer of one being read is
+    // dropped. Without an application (none yet, or it went) no answer comes and the request
+    // is settled at once.
     void Read(const CString& path, std::size_t most, Answer answer);
-    // Drops the answer of the request under way.
+    // Drops the waiting request and the answer of the one being read.
     void Cancel();
     // True while the newest request's answer has not come.
     [[nodiscard]] bool IsReading() const;
 
 private:
     struct State;
+    static void Work(std::shared_ptr<State> state);
+    // Where the thread posts its answers while the application lives; null without one.
+    [[nodiscard]] QObject* Receiver();
+    void Deliver(std::uint64_t request, const CFileHead& head);
+
     std::shared_ptr<State> m_state;
+    // Owned here, but the thread reaches it only through the state, under its lock.
+    std::unique_ptr<QObject> m_receiver;
+    std::uint64_t m_request = 0;
+    std::uint64_t m_settled = 0;
+    Answer m_answer;
 };
