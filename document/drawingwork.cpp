@@ -7,17 +7,14 @@
 #include <numeric>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "document/component.h"
 #include "document/componentinstance.h"
-#include "document/dib.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
+#include "document/materialsshown.h"
 #include "document/meshreadsums.h"
-#include "document/texture.h"
-#include "document/texturegl.h"
 #include "foundation/boundingbox3d.h"
 #include "foundation/framemeter.h"
 #include "foundation/parallelchunks.h"
@@ -1041,61 +1038,6 @@ Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& coun
     return tally;
 }
 
-// The materials the counted entities show. A material's picture is decoded and made a
-// texture once, however many faces show it.
-class MaterialsShown
-{
-public:
-    void Add(const CDrawingElement& entity)
-    {
-        Add(entity.GetMaterial());
-        if (entity.GetTypeId() == kTypeFace) {
-            Add(static_cast<const CFace&>(entity).GetBackMaterial());
-        }
-    }
-
-    // The pictures' work: each decoded, and its pixels prepared for GL, as a frame
-    // charges them, until the textures' budget is spent; past it a face shows its
-    // material's colour and its picture is not decoded.
-    [[nodiscard]] std::uint64_t GetPictureWork() const
-    {
-        std::uint64_t work = 0;
-        std::int64_t room = GetTextureMemoryBudget();
-        for (const CMaterial* material : m_materials) {
-            const CTexture* texture = material->GetTexture();
-            const CDib* picture = texture != nullptr ? texture->GetImage() : nullptr;
-            int width = 0;
-            int height = 0;
-            if (picture != nullptr) {
-                picture->GetSizeToDecode(width, height);
-            }
-            const std::uint64_t decoded = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-            if (decoded == 0 || !FitTextureBudget(width, height, room)) {
-                continue;
-            }
-            const std::int64_t bytes = TextureBytes(width, height);
-            room -= bytes;
-            const auto prepared = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-            work = AddWork(work, AddWork(CFrameMeter::PixelUnits(decoded, CFrameMeter::kDecodedPixelsPerUnit),
-                                         CFrameMeter::PixelUnits(prepared, CFrameMeter::kDecodedPixelsPerUnit)));
-        }
-        return work;
-    }
-
-    void Add(const CMaterial* material)
-    {
-        // Neighbouring entities mostly show the same material.
-        if (material != nullptr && material != m_last) {
-            m_materials.insert(material);
-            m_last = material;
-        }
-    }
-
-private:
-    std::unordered_set<const CMaterial*> m_materials;
-    const CMaterial* m_last = nullptr;
-};
-
 // What one chunk of a large component's list adds: its faces' and edges' sum, the
 // materials they show, each once, in the order met, and the positions of its other
 // entities. A chunk that met a material whose picture nobody asked about yet is counted
@@ -1211,7 +1153,7 @@ void AddChunk(Sum& sum, const Sum& part)
 // each chunk of the list apart, with layers of its own, and the chunks' sums added in
 // their order, so that the answer is the same on any number of cores.
 void CountFacesAndEdgesInChunks(const CComponent& component, const CComponent& root, bool shadows,
-                                const CDrawingWork::Shown& shown, Sum& sum, MaterialsShown& materials,
+                                const CDrawingWork::Shown& shown, Sum& sum, CMaterialsShown& materials,
                                 std::vector<std::size_t>& others)
 {
     const std::size_t length = component.GetEntityList().size();
@@ -1252,7 +1194,7 @@ bool LiesWithin(const CBoundingBox3d& box, const CBoundingBox3d& other)
 // left undrawn where the faces' box was not kept or lines reach beyond it (the box the
 // lines are weighed in would depend on which).
 bool SumFromRead(const CComponent& component, bool shadows, const CDrawingWork::Shown& shown, Sum& sum,
-                 MaterialsShown& materials, std::vector<std::size_t>& others, FaceLayers& layers)
+                 CMaterialsShown& materials, std::vector<std::size_t>& others, FaceLayers& layers)
 {
     const CMeshReadSums* sums = CMeshReadSums::Find(component);
     if (sums == nullptr || shadows || shown.boxSort) {
@@ -1337,7 +1279,7 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
     StackCells<Strokes> strokeCells;
     FaceLayers faceLayers;
     CopyLayers copyLayers;
-    MaterialsShown materials;
+    CMaterialsShown materials;
     // Each component's cuts once, and the room keeping them takes.
     std::uint64_t cutOnce = 0;
     std::uint64_t kept = 0;
