@@ -237,6 +237,9 @@ struct Tally
     // cuts not kept. The work above leaves them out.
     std::uint64_t cuts = 0;
     Held held = {};
+    // Some copy in it lies or is scaled beyond what the view's or the count's numbers hold:
+    // its work is past the budget however little it draws.
+    bool outOfReach = false;
 };
 
 // A component while its entities are counted: its own faces, and what it places.
@@ -265,6 +268,7 @@ struct Sum
     StrokeLengths strokeLength;
     StrokeLengths placedStrokeLength;
     Held held = {};
+    bool outOfReach = false;
 };
 
 // A layer drawn exactly over an equal one before it (a face in the plane and the box of
@@ -818,6 +822,7 @@ void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed, boo
     if (copy.beyond) {
         sum.work = kCounted;
     }
+    sum.outOfReach = sum.outOfReach || copy.beyond || placed.outOfReach;
     sum.held.Take(copy.held);
     AddArea(sum.placedFill, copy.fill);
     AddArea(sum.placedLayers, copy.layers);
@@ -1022,6 +1027,7 @@ Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& coun
     tally.box.Add(sum.placedBox);
     tally.cuts = AddWork(sum.cut, sum.placedCuts);
     tally.held = sum.held;
+    tally.outOfReach = sum.outOfReach;
     tally.layers = CoverageOf(sum.layerArea + sum.placedLayers, tally.box);
     tally.strokeLength = sum.strokeLength;
     tally.strokeLength += sum.placedStrokeLength;
@@ -1341,6 +1347,7 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
             total = done;
             if (!HeldByTheView(done)) {
                 total.work = kCounted;
+                total.outOfReach = true;
             }
             // The first frame cuts each face once, for all its placements and the frames
             // after it, unless the store cannot keep every cut: then which faces it keeps
@@ -1381,14 +1388,19 @@ std::uint64_t CDrawingWork::Count(const CComponent& root, bool shadows)
 std::uint64_t CDrawingWork::Check(const CComponent& root, bool shadows, const Shown& shown, CArchive& ar)
 {
     bool usedRead = false;
-    std::uint64_t work = WorkOf(CountFrom(root, shadows, shown, true, usedRead));
+    Tally tally = CountFrom(root, shadows, shown, true, usedRead);
     // The read's sums may weigh more than the walk: near the budget the walk decides.
-    if (usedRead && work > kBudget / 2) {
-        work = Count(root, shadows, shown);
+    if (usedRead && WorkOf(tally) > kBudget / 2) {
+        tally = CountFrom(root, shadows, shown, false, usedRead);
     }
+    const std::uint64_t work = WorkOf(tally);
     if (work > kBudget) {
+        // A model merely large is told so; one the view could not place is told why, as
+        // drawing less of it would not help.
         AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName,
-                                 "the model would draw too much to show");
+                                 tally.outOfReach ? "parts of the model lie too far out or are scaled too far "
+                                                    "up or down for the view to show"
+                                                  : "the model would draw too much to show");
     }
     return work;
 }
