@@ -7,17 +7,14 @@
 #include <numeric>
 #include <optional>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "document/component.h"
 #include "document/componentinstance.h"
-#include "document/dib.h"
 #include "document/material.h"
 #include "document/materialmanager.h"
+#include "document/materialsshown.h"
 #include "document/meshreadsums.h"
-#include "document/texture.h"
-#include "document/texturegl.h"
 #include "foundation/boundingbox3d.h"
 #include "foundation/framemeter.h"
 #include "foundation/parallelchunks.h"
@@ -240,6 +237,9 @@ struct Tally
     // cuts not kept. The work above leaves them out.
     std::uint64_t cuts = 0;
     Held held = {};
+    // Some copy in it lies or is scaled beyond what the view's or the count's numbers hold:
+    // its work is past the budget however little it draws.
+    bool outOfReach = false;
 };
 
 // A component while its entities are counted: its own faces, and what it places.
@@ -268,6 +268,7 @@ struct Sum
     StrokeLengths strokeLength;
     StrokeLengths placedStrokeLength;
     Held held = {};
+    bool outOfReach = false;
 };
 
 // A layer drawn exactly over an equal one before it (a face in the plane and the box of
@@ -821,6 +822,7 @@ void AddPlaced(Sum& sum, const CDrawingElement& entity, const Tally& placed, boo
     if (copy.beyond) {
         sum.work = kCounted;
     }
+    sum.outOfReach = sum.outOfReach || copy.beyond || placed.outOfReach;
     sum.held.Take(copy.held);
     AddArea(sum.placedFill, copy.fill);
     AddArea(sum.placedLayers, copy.layers);
@@ -1025,6 +1027,7 @@ Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& coun
     tally.box.Add(sum.placedBox);
     tally.cuts = AddWork(sum.cut, sum.placedCuts);
     tally.held = sum.held;
+    tally.outOfReach = sum.outOfReach;
     tally.layers = CoverageOf(sum.layerArea + sum.placedLayers, tally.box);
     tally.strokeLength = sum.strokeLength;
     tally.strokeLength += sum.placedStrokeLength;
@@ -1040,61 +1043,6 @@ Tally Finish(const CComponent& component, const Sum& sum, const CountedMap& coun
     }
     return tally;
 }
-
-// The materials the counted entities show. A material's picture is decoded and made a
-// texture once, however many faces show it.
-class MaterialsShown
-{
-public:
-    void Add(const CDrawingElement& entity)
-    {
-        Add(entity.GetMaterial());
-        if (entity.GetTypeId() == kTypeFace) {
-            Add(static_cast<const CFace&>(entity).GetBackMaterial());
-        }
-    }
-
-    // The pictures' work: each decoded, and its pixels prepared for GL, as a frame
-    // charges them, until the textures' budget is spent; past it a face shows its
-    // material's colour and its picture is not decoded.
-    [[nodiscard]] std::uint64_t GetPictureWork() const
-    {
-        std::uint64_t work = 0;
-        std::int64_t room = GetTextureMemoryBudget();
-        for (const CMaterial* material : m_materials) {
-            const CTexture* texture = material->GetTexture();
-            const CDib* picture = texture != nullptr ? texture->GetImage() : nullptr;
-            int width = 0;
-            int height = 0;
-            if (picture != nullptr) {
-                picture->GetSizeToDecode(width, height);
-            }
-            const std::uint64_t decoded = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-            if (decoded == 0 || !FitTextureBudget(width, height, room)) {
-                continue;
-            }
-            const std::int64_t bytes = TextureBytes(width, height);
-            room -= bytes;
-            const auto prepared = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-            work = AddWork(work, AddWork(CFrameMeter::PixelUnits(decoded, CFrameMeter::kDecodedPixelsPerUnit),
-                                         CFrameMeter::PixelUnits(prepared, CFrameMeter::kDecodedPixelsPerUnit)));
-        }
-        return work;
-    }
-
-    void Add(const CMaterial* material)
-    {
-        // Neighbouring entities mostly show the same material.
-        if (material != nullptr && material != m_last) {
-            m_materials.insert(material);
-            m_last = material;
-        }
-    }
-
-private:
-    std::unordered_set<const CMaterial*> m_materials;
-    const CMaterial* m_last = nullptr;
-};
 
 // What one chunk of a large component's list adds: its faces' and edges' sum, the
 // materials they show, each once, in the order met, and the positions of its other
@@ -1211,7 +1159,7 @@ void AddChunk(Sum& sum, const Sum& part)
 // each chunk of the list apart, with layers of its own, and the chunks' sums added in
 // their order, so that the answer is the same on any number of cores.
 void CountFacesAndEdgesInChunks(const CComponent& component, const CComponent& root, bool shadows,
-                                const CDrawingWork::Shown& shown, Sum& sum, MaterialsShown& materials,
+                                const CDrawingWork::Shown& shown, Sum& sum, CMaterialsShown& materials,
                                 std::vector<std::size_t>& others)
 {
     const std::size_t length = component.GetEntityList().size();
@@ -1252,7 +1200,7 @@ bool LiesWithin(const CBoundingBox3d& box, const CBoundingBox3d& other)
 // left undrawn where the faces' box was not kept or lines reach beyond it (the box the
 // lines are weighed in would depend on which).
 bool SumFromRead(const CComponent& component, bool shadows, const CDrawingWork::Shown& shown, Sum& sum,
-                 MaterialsShown& materials, std::vector<std::size_t>& others, FaceLayers& layers)
+                 CMaterialsShown& materials, std::vector<std::size_t>& others, FaceLayers& layers)
 {
     const CMeshReadSums* sums = CMeshReadSums::Find(component);
     if (sums == nullptr || shadows || shown.boxSort) {
@@ -1337,7 +1285,7 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
     StackCells<Strokes> strokeCells;
     FaceLayers faceLayers;
     CopyLayers copyLayers;
-    MaterialsShown materials;
+    CMaterialsShown materials;
     // Each component's cuts once, and the room keeping them takes.
     std::uint64_t cutOnce = 0;
     std::uint64_t kept = 0;
@@ -1399,6 +1347,7 @@ Tally CountFrom(const CComponent& root, bool shadows, const CDrawingWork::Shown&
             total = done;
             if (!HeldByTheView(done)) {
                 total.work = kCounted;
+                total.outOfReach = true;
             }
             // The first frame cuts each face once, for all its placements and the frames
             // after it, unless the store cannot keep every cut: then which faces it keeps
@@ -1439,14 +1388,19 @@ std::uint64_t CDrawingWork::Count(const CComponent& root, bool shadows)
 std::uint64_t CDrawingWork::Check(const CComponent& root, bool shadows, const Shown& shown, CArchive& ar)
 {
     bool usedRead = false;
-    std::uint64_t work = WorkOf(CountFrom(root, shadows, shown, true, usedRead));
+    Tally tally = CountFrom(root, shadows, shown, true, usedRead);
     // The read's sums may weigh more than the walk: near the budget the walk decides.
-    if (usedRead && work > kBudget / 2) {
-        work = Count(root, shadows, shown);
+    if (usedRead && WorkOf(tally) > kBudget / 2) {
+        tally = CountFrom(root, shadows, shown, false, usedRead);
     }
+    const std::uint64_t work = WorkOf(tally);
     if (work > kBudget) {
+        // A model merely large is told so; one the view could not place is told why, as
+        // drawing less of it would not help.
         AfxThrowArchiveException(CArchiveException::genericException, ar.m_strFileName,
-                                 "the model would draw too much to show");
+                                 tally.outOfReach ? "parts of the model lie too far out or are scaled too far "
+                                                    "up or down for the view to show"
+                                                  : "the model would draw too much to show");
     }
     return work;
 }

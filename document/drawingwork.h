@@ -87,13 +87,15 @@ public:
     [[nodiscard]] static std::uint64_t Count(const CComponent& root, bool shadows, const Shown& shown);
     // The same under the default display settings.
     [[nodiscard]] static std::uint64_t Count(const CComponent& root, bool shadows = false);
-    // Throws the archive exception when the component's work is beyond the budget;
-    // shadows says whether the view may show them (the model's or a page's settings),
-    // shown what those settings make of the rest. While the model is read, a large
-    // list is taken from the sums its read gathered (CMeshReadSums) where those hold:
-    // they weigh every line at the heavier of its two looks and no face as a layer over
-    // an equal one, so they may weigh more than the walk, never less; a model they put
-    // past half the budget is walked, so that what is refused is refused by the walk.
+    // Throws the archive exception when the component's work is beyond the budget, its
+    // reason saying whether some copy lies or is scaled past what the view's or the
+    // count's numbers hold, or the model would draw too much; shadows says whether the
+    // view may show them (the model's or a page's settings), shown what those settings
+    // make of the rest. While the model is read, a large list is taken from the sums its
+    // read gathered (CMeshReadSums) where those hold: they weigh every line at the heavier
+    // of its two looks and no face as a layer over an equal one, so they may weigh more
+    // than the walk, never less; a model they put past half the budget is walked, so that
+    // what is refused is refused by the walk.
     // Returns the work counted.
     static std::uint64_t Check(const CComponent& root, bool shadows, const Shown& shown, CArchive& ar);
 };

@@ -1,6 +1,8 @@
 #include "samplegen/placementmodels.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
 
 #include "document/camera.h"
 #include "document/component.h"
@@ -118,4 +120,28 @@ void BuildStackedShapesModel(CTarnwickModel& model, const CTransformation& shape
     }
     LookAtPlacements(model, CVector3d(shaped.xmax - shaped.xmin, shaped.ymax - shaped.ymin,
                                       shaped.zmax - shaped.zmin + kStep * (copies - 1)));
+}
+
+void BuildPlacedThroughModel(CTarnwickModel& model, const std::vector<StoredPlacement>& path)
+{
+    const CUndoSuspender suspender;
+    const CurrentModelScope scope(&model);
+    CComponentDefinition* placed = AddDefinition(model, "Box");
+    (void)CGeometryBuilder(*placed).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1));
+    for (auto stored = path.rbegin(); stored != path.rend(); ++stored) {
+        auto* instance = new CComponentInstance;
+        placed->AddInstance(instance);
+        // The matrix, the origin, the scale.
+        const double numbers[CTransformation::kStoredNumberCount] = {1, 0, 0, 0, 1, 0, 0, 0, 1,
+                                                                     stored->origin, 0, 0, stored->scale};
+        CTransformation transform;
+        transform.SetFromStoredNumbers(numbers);
+        instance->SetTransform(transform);
+        if (std::next(stored) == path.rend()) {
+            model.GetRootComponent()->Add(instance);
+        } else {
+            placed = AddDefinition(model, "Path#" + std::to_string(path.rend() - stored - 1));
+            placed->Add(instance);
+        }
+    }
 }

@@ -2,6 +2,8 @@
 // Models for measuring what placements cost a frame: many small things drawn each
 // through its own placement, in a file that stays small.
 
+#include <vector>
+
 class CTarnwickModel;
 class CTransformation;
 
@@ -23,3 +25,17 @@ void BuildShapedBoxesModel(CTarnwickModel& model, const CTransformation& shape, 
 // with `made`, the definition is made in the box the shape makes of it and placed as it is,
 // so that the two draw the same. The model looks at the whole stack.
 void BuildStackedShapesModel(CTarnwickModel& model, const CTransformation& shape, int count, bool squares, bool made);
+
+// A placement as a file stores it: its scale (the last element of its matrix is the
+// scale's inverse), and its origin along x.
+struct StoredPlacement
+{
+    double scale = 1.0;
+    double origin = 0.0;
+};
+
+// Adds a definition holding one unit box placed through the path: the first placement in
+// the root component, each placement after it in a definition of its own that the one
+// before places, the last placing the box. The camera is left as it is: a path may place
+// the box where no camera could look at it.
+void BuildPlacedThroughModel(CTarnwickModel& model, const std::vector<StoredPlacement>& path);

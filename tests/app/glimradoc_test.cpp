@@ -42,6 +42,7 @@
 #include "samplegen/gridmodel.h"
 #include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
+#include "samplegen/placementmodels.h"
 #include "samplegen/sectionmodels.h"
 #include "samplegen/stressmodels.h"
 #include "tests/document/twicelistedfiles.h"
@@ -243,8 +244,8 @@ TEST_F(OpenRoadTest, FilesThatCannotBeShownGiveTheirMessageAndLeaveAnUntitledEmp
 }
 
 // A square whose hole had a corner at y = NaN once crashed the tessellator at the first
-// frame.
-TEST_F(OpenRoadTest, AModelCutShortOrHoldingANumberThatIsNotFiniteIsRefusedWithThatReasonInPlainWords)
+// frame; a copy lying where the view could not place it was once said to draw too much.
+TEST_F(OpenRoadTest, AModelCutShortHoldingANumberThatIsNotFiniteOrLyingTooFarOutIsRefusedWithThatReasonInPlainWords)
 {
     const std::string whole = ReadBytes(apptest::Samples().Path("house-5000.twk"));
     const std::string cutShort = apptest::Samples().Path("cut-short.twk");
@@ -254,11 +255,19 @@ TEST_F(OpenRoadTest, AModelCutShortOrHoldingANumberThatIsNotFiniteIsRefusedWithT
     BuildNonFiniteHoleModel(*model, 1);
     EXPECT_TRUE(WriteModelFile(*model, nanHole, kSaveFormat5000));
     model->Release();
+    const std::string farOut = apptest::Samples().Path("far-out.twk");
+    model = new CTarnwickModel;
+    BuildPlacedThroughModel(*model, {{1e-19, 2e38}});
+    EXPECT_TRUE(WriteModelFile(*model, farOut, kSaveFormat5000));
+    model->Release();
     const struct
     {
         const std::string& path;
         const char* reason;
-    } rows[] = {{cutShort, "the file is cut short"}, {nanHole, "a number is not finite"}};
+    } rows[] = {{cutShort, "the file is cut short"},
+                {nanHole, "a number is not finite"},
+                {farOut,
+                 "parts of the model lie too far out or are scaled too far up or down for the view to show"}};
     CGlimraApp app;
     ASSERT_TRUE(Start(app, apptest::Samples().Path("house-5000.twk")));
     for (const auto& row : rows) {

@@ -427,41 +427,13 @@ TEST(DrawingWorkTest, ACopyTurnedAndStretchedWeighsWhatTheSameShapeBuiltWeighs)
     }
 }
 
-// A placement as a file stores it: its scale, and its origin along x.
-struct Stored
-{
-    double scale = 1.0;
-    double origin = 0.0;
-};
+using Stored = StoredPlacement;
 
 // A unit box through placements stored so, the first in the root.
 std::uint64_t CountThrough(const std::vector<Stored>& path)
 {
     auto* model = new CTarnwickModel;
-    {
-        const CurrentModelScope scope(model);
-        const CUndoSuspender suspender;
-        auto* placed = new CComponentDefinition;
-        model->GetDefinitionList()->AddDefinition(placed, false);
-        (void)CGeometryBuilder(*placed).Box(CPoint3d(0, 0, 0), CPoint3d(1, 1, 1));
-        for (auto stored = path.rbegin(); stored != path.rend(); ++stored) {
-            auto* instance = new CComponentInstance;
-            placed->AddInstance(instance);
-            // The matrix, the origin, the scale.
-            const double numbers[CTransformation::kStoredNumberCount] = {1, 0, 0, 0, 1, 0, 0, 0, 1,
-                                                                         stored->origin, 0, 0, stored->scale};
-            CTransformation transform;
-            transform.SetFromStoredNumbers(numbers);
-            instance->SetTransform(transform);
-            if (std::next(stored) == path.rend()) {
-                model->GetRootComponent()->Add(instance);
-            } else {
-                placed = new CComponentDefinition;
-                model->GetDefinitionList()->AddDefinition(placed, false);
-                placed->Add(instance);
-            }
-        }
-    }
+    BuildPlacedThroughModel(*model, path);
     const std::uint64_t work = CDrawingWork::Count(*model->GetRootComponent());
     model->Release();
     return work;

@@ -41,6 +41,7 @@
 #include "samplegen/gridmodel.h"
 #include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
+#include "samplegen/placementmodels.h"
 #include "samplegen/stressmodels.h"
 #include "tests/document/modelfiletestsupport.h"
 
@@ -763,8 +764,11 @@ TEST_F(ModelFileTest, ModelsAreReadUpToTheNestingLimitAndTheDrawingBudgetAndRefu
     // Regression: 41 definitions, each holding two of the next, once gave 2^40 paths for
     // the view to draw; a definition nothing placed, or many cheap placements, were
     // refused although they draw little; a refused file of many elements took minutes
-    // to let go of.
+    // to let go of. A model whose copies lie or are scaled past what the view holds says
+    // so, not that it would draw too much.
     constexpr const char* kTooMuch = "the model would draw too much to show";
+    constexpr const char* kTooFar =
+        "parts of the model lie too far out or are scaled too far up or down for the view to show";
     const struct
     {
         void (*build)(CTarnwickModel&, int);
@@ -780,9 +784,16 @@ TEST_F(ModelFileTest, ModelsAreReadUpToTheNestingLimitAndTheDrawingBudgetAndRefu
         {BuildSquaresSideBySide, 300'000, 1, nullptr},
         // They fill the view once each.
         {BuildSquaresStacked, 300'000, 0, kTooMuch},
+        {[](CTarnwickModel& model, int) { BuildPlacedThroughModel(model, {{0.0}}); }, 0, 0, kTooFar},
+        {[](CTarnwickModel& model, int) { BuildPlacedThroughModel(model, {{1e-19, 2e38}}); }, 0, 0, kTooFar},
+        {[](CTarnwickModel& model, int) { BuildPlacedThroughModel(model, {{1.0, 2e38}}); }, 0, 0, kTooFar},
+        {[](CTarnwickModel& model, int) { BuildPlacedThroughModel(model, {{1e155}}); }, 0, 0, kTooFar},
+        // Shrunk to a speck along its path, grown and shrunk on the way.
+        {[](CTarnwickModel& model, int) { BuildPlacedThroughModel(model, {{1e12}, {1e-12}, {1e-12}}); }, 0, 3,
+         nullptr},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.size);
+        SCOPED_TRACE(&c - cases);
         OwnedModel built;
         c.build(*built, c.size);
         const Bytes file = modelfiletest::WriteModel(*built, kSaveFormat5000);
