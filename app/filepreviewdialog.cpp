@@ -101,6 +101,7 @@ CFilePreviewDialog::CFilePreviewDialog(const CString& initialName, const CString
     setOption(QFileDialog::DontUseNativeDialog, true);
     // Before the dialog is pointed at a folder or a name: it asks its provider about each.
     setIconProvider(&CNameIconProvider::Shared());
+    UseUniformFileRows(*this);
     setFileMode(QFileDialog::ExistingFile);
     setAcceptMode(QFileDialog::AcceptOpen);
     setNameFilters(ConvertFileFilter(filter));
@@ -156,6 +157,9 @@ void CFilePreviewDialog::FitFileColumns()
     header->setSectionResizeMode(0, QHeaderView::Stretch);
     for (int column = 1; column < header->count(); ++column)
         header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    // Measured over the rows in sight: a folder of thousands would be measured whole each
+    // time a batch of its entries arrives.
+    header->setResizeContentsPrecision(0);
     resize(std::max(width(), kMinimumDialogWidth), height());
 }
 

@@ -1,10 +1,13 @@
 #include "platform/ui/nameiconprovider.h"
 
 #include <QApplication>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QListView>
 #include <QMimeDatabase>
 #include <QStyle>
+#include <QTreeView>
 
 namespace {
 
@@ -93,6 +96,7 @@ CNameIconProvider& CNameIconProvider::Shared()
 void SetNameIconsAndPath(QFileDialog& dialog, const QString& path)
 {
     dialog.setIconProvider(&CNameIconProvider::Shared());
+    UseUniformFileRows(dialog);
     if (path.isEmpty())
         return;
     const QFileInfo info(path);
@@ -104,4 +108,15 @@ void SetNameIconsAndPath(QFileDialog& dialog, const QString& path)
     if (QFileInfo(info.absolutePath()).isDir())
         dialog.setDirectory(info.absolutePath());
     dialog.selectFile(info.fileName());
+}
+
+void UseUniformFileRows(QWidget& widget)
+{
+    for (QListView* list : widget.findChildren<QListView*>())
+        list->setUniformItemSizes(true);
+    for (QTreeView* list : widget.findChildren<QTreeView*>())
+        list->setUniformRowHeights(true);
+    for (QCompleter* completer : widget.findChildren<QCompleter*>())
+        if (auto* popup = qobject_cast<QListView*>(completer->popup()))
+            popup->setUniformItemSizes(true);
 }

@@ -19,6 +19,7 @@
 
 class QFileDialog;
 class QFileInfo;
+class QWidget;
 
 class CNameIconProvider : public QFileIconProvider
 {
@@ -58,3 +59,8 @@ private:
 // does not exist leaves the dialog where it was). A dialog made with a file's path asks its
 // provider about that file before anyone can give it another, so it is made without one.
 void SetNameIconsAndPath(QFileDialog& dialog, const QString& path);
+
+// Lets every list of files in the widget, and the pop-up lists of its completers, take one
+// row's height for all: a list that measures each row lays out each file name's text, and
+// measures them all again as each batch of a large folder's entries arrives.
+void UseUniformFileRows(QWidget& widget);

@@ -78,6 +78,7 @@ private:
     {
         for (QFileSystemModel* files : findChildren<QFileSystemModel*>())
             files->setIconProvider(&CNameIconProvider::Shared());
+        UseUniformFileRows(*this);
         auto* browse = findChild<QAbstractButton*>(QStringLiteral("fileBrowser"));
         if (browse == nullptr)
             return;

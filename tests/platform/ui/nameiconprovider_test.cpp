@@ -10,7 +10,9 @@
 #include <QIcon>
 #include <QImage>
 #include <QLineEdit>
+#include <QListView>
 #include <QMimeDatabase>
+#include <QTreeView>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -52,6 +54,21 @@ private:
     ModalDialogSink m_previous;
 };
 
+// Every list of files in the dialog, and its completers' pop-ups, measure one row for all: a
+// pop-up that measured each of 10,000 names again as each batch arrived held the program
+// for tens of seconds.
+void ExpectUniformRows(QWidget& dialog)
+{
+    for (const QListView* list : dialog.findChildren<QListView*>())
+        EXPECT_TRUE(list->uniformItemSizes()) << list->objectName().toStdString();
+    for (const QTreeView* list : dialog.findChildren<QTreeView*>())
+        EXPECT_TRUE(list->uniformRowHeights()) << list->objectName().toStdString();
+    const QList<QCompleter*> completers = dialog.findChildren<QCompleter*>();
+    EXPECT_FALSE(completers.isEmpty());
+    for (QCompleter* completer : completers)
+        EXPECT_TRUE(qobject_cast<QListView*>(completer->popup())->uniformItemSizes());
+}
+
 // Shows the file dialog, opened at the folder's z.twk, lets it list the folder and tells
 // what it opened there.
 std::set<std::string> ListedBy(QFileDialog& dialog, const uitest::CUnreadFolder& folder)
@@ -63,6 +80,7 @@ std::set<std::string> ListedBy(QFileDialog& dialog, const uitest::CUnreadFolder&
         return {};
     folder.WaitForListing(*files, [&dialog] { dialog.show(); });
     EXPECT_EQ(files->rowCount(files->index(folder.Path())), 1) << "z.twk; a pipe is no file to choose";
+    ExpectUniformRows(dialog);
     return folder.Opened();
 }
 
@@ -191,6 +209,7 @@ TEST_F(NameIconProviderTest, SaveAsAndPrintToFileListAFolderWithoutOpeningWhatIs
             EXPECT_EQ(ListedBy(*files, folder), std::set<std::string>());
             return;
         }
+        ExpectUniformRows(dialog);
         // The output file's field completes names from a list of its own.
         auto* field = dialog.findChild<QLineEdit*>(QStringLiteral("filename"));
         ASSERT_NE(field, nullptr);
