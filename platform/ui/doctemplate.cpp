@@ -105,13 +105,20 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const CString& path)
     const bool created = m_frame == nullptr;
     if (created && !CreateWindows())
         return nullptr;
+    // An open marks the document changed once it starts emptying it: one that fails before
+    // (a file that cannot be opened, or is no file) leaves the document as it was.
+    const bool wasModified = m_document->IsModified();
+    if (!path.IsEmpty())
+        m_document->SetModifiedFlag(false);
     const bool opened = path.IsEmpty() ? m_document->OnNewDocument() : m_document->OnOpenDocument(path);
     if (!opened)
     {
         if (created)
             CloseAll();
-        else if (!path.IsEmpty())
+        else if (!path.IsEmpty() && m_document->IsModified())
             FallBackToNewDocument();
+        else if (!path.IsEmpty())
+            m_document->SetModifiedFlag(wasModified);
         return nullptr;
     }
     if (path.IsEmpty())

@@ -159,9 +159,10 @@ TEST(DocTemplateTest, ANameThatIsNoFileIsRefusedBeforeAnythingIsReadAndALinkToAM
         EXPECT_EQ(boxes.calls[0].text, CString("Unable to open \"") + path + CString("\".\nIt is ") +
                                            CString(row.kind) +
                                            CString(", not a file: only model files can be opened."));
-        // As after any open that failed: a new document, and the entry leaves the list.
-        EXPECT_EQ(document.number, 0);
-        EXPECT_TRUE(document.GetPathName().IsEmpty());
+        // As after any open that failed before it read: the model shown stays, and the entry
+        // leaves the list.
+        EXPECT_EQ(document.number, 7);
+        EXPECT_EQ(document.GetPathName(), link);
         ASSERT_EQ(app.GetRecentFileList()->GetCount(), 1);
         EXPECT_EQ((*app.GetRecentFileList())[0], link);
     }
