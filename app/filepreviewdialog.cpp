@@ -100,8 +100,7 @@ CFilePreviewDialog::CFilePreviewDialog(const CString& initialName, const CString
 {
     setOption(QFileDialog::DontUseNativeDialog, true);
     // Before the dialog is pointed at a folder or a name: it asks its provider about each.
-    setIconProvider(&CNameIconProvider::Shared());
-    UseUniformFileRows(*this);
+    ListFilesByName(*this);
     setFileMode(QFileDialog::ExistingFile);
     setAcceptMode(QFileDialog::AcceptOpen);
     setNameFilters(ConvertFileFilter(filter));

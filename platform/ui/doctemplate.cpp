@@ -117,7 +117,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const CString& path)
             CloseAll();
         else if (!path.IsEmpty() && m_document->IsModified())
             FallBackToNewDocument();
-        else if (!path.IsEmpty())
+        else
             m_document->SetModifiedFlag(wasModified);
         return nullptr;
     }

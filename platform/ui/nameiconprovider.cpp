@@ -4,6 +4,7 @@
 #include <QCompleter>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QListView>
 #include <QMimeDatabase>
 #include <QStyle>
@@ -95,8 +96,7 @@ CNameIconProvider& CNameIconProvider::Shared()
 
 void SetNameIconsAndPath(QFileDialog& dialog, const QString& path)
 {
-    dialog.setIconProvider(&CNameIconProvider::Shared());
-    UseUniformFileRows(dialog);
+    ListFilesByName(dialog);
     if (path.isEmpty())
         return;
     const QFileInfo info(path);
@@ -110,8 +110,14 @@ void SetNameIconsAndPath(QFileDialog& dialog, const QString& path)
     dialog.selectFile(info.fileName());
 }
 
-void UseUniformFileRows(QWidget& widget)
+void ListFilesByName(QWidget& widget)
 {
+    // A file dialog hands its provider to its list and to its side bar.
+    if (auto* dialog = qobject_cast<QFileDialog*>(&widget))
+        dialog->setIconProvider(&CNameIconProvider::Shared());
+    else
+        for (QFileSystemModel* files : widget.findChildren<QFileSystemModel*>())
+            files->setIconProvider(&CNameIconProvider::Shared());
     for (QListView* list : widget.findChildren<QListView*>())
         list->setUniformItemSizes(true);
     for (QTreeView* list : widget.findChildren<QTreeView*>())

@@ -60,7 +60,9 @@ private:
 // provider about that file before anyone can give it another, so it is made without one.
 void SetNameIconsAndPath(QFileDialog& dialog, const QString& path);
 
-// Lets every list of files in the widget, and the pop-up lists of its completers, take one
-// row's height for all: a list that measures each row lays out each file name's text, and
-// measures them all again as each batch of a large folder's entries arrives.
-void UseUniformFileRows(QWidget& widget);
+// Makes every list of files in the widget (a file dialog's, a completer's) type its files
+// through the shared provider, and lets them and the pop-up lists of the widget's completers
+// take one row's height for all: a list that measures each row lays out each file name's
+// text, and measures them all again as each batch of a large folder's entries arrives. Called
+// before the lists first turn the event loop, as the provider must be.
+void ListFilesByName(QWidget& widget);

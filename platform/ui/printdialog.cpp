@@ -6,7 +6,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -76,9 +75,7 @@ private:
     // other file dialogs do, never by reading them.
     void NameFilesByTheirNames()
     {
-        for (QFileSystemModel* files : findChildren<QFileSystemModel*>())
-            files->setIconProvider(&CNameIconProvider::Shared());
-        UseUniformFileRows(*this);
+        ListFilesByName(*this);
         auto* browse = findChild<QAbstractButton*>(QStringLiteral("fileBrowser"));
         if (browse == nullptr)
             return;
