@@ -1,5 +1,7 @@
 #include "platform/ui/nameiconprovider.h"
 
+#include "platform/ui/listrepaintpacer.h"
+
 #include <QApplication>
 #include <QCompleter>
 #include <QFileDialog>
@@ -119,10 +121,19 @@ void ListFilesByName(QWidget& widget)
         for (QFileSystemModel* files : widget.findChildren<QFileSystemModel*>())
             files->setIconProvider(&CNameIconProvider::Shared());
     for (QListView* list : widget.findChildren<QListView*>())
+    {
         list->setUniformItemSizes(true);
+        CListRepaintPacer::Attach(*list);
+    }
     for (QTreeView* list : widget.findChildren<QTreeView*>())
+    {
         list->setUniformRowHeights(true);
+        CListRepaintPacer::Attach(*list);
+    }
     for (QCompleter* completer : widget.findChildren<QCompleter*>())
         if (auto* popup = qobject_cast<QListView*>(completer->popup()))
+        {
             popup->setUniformItemSizes(true);
+            CListRepaintPacer::Attach(*popup);
+        }
 }

@@ -57,16 +57,31 @@ private:
 // Every list of files in the dialog, and its completers' pop-ups, measure one row for all: a
 // pop-up that measured each of 10,000 names again as each batch arrived held the program
 // for tens of seconds.
+// And each paces its repaints while its folder keeps changing.
+bool Paced(const QAbstractItemView& list)
+{
+    return list.findChild<QObject*>(QStringLiteral("listRepaintPacer"), Qt::FindDirectChildrenOnly) != nullptr;
+}
+
 void ExpectUniformRows(QWidget& dialog)
 {
     for (const QListView* list : dialog.findChildren<QListView*>())
+    {
         EXPECT_TRUE(list->uniformItemSizes()) << list->objectName().toStdString();
+        EXPECT_TRUE(Paced(*list)) << list->objectName().toStdString();
+    }
     for (const QTreeView* list : dialog.findChildren<QTreeView*>())
+    {
         EXPECT_TRUE(list->uniformRowHeights()) << list->objectName().toStdString();
+        EXPECT_TRUE(Paced(*list)) << list->objectName().toStdString();
+    }
     const QList<QCompleter*> completers = dialog.findChildren<QCompleter*>();
     EXPECT_FALSE(completers.isEmpty());
     for (QCompleter* completer : completers)
+    {
         EXPECT_TRUE(qobject_cast<QListView*>(completer->popup())->uniformItemSizes());
+        EXPECT_TRUE(Paced(*completer->popup()));
+    }
 }
 
 // Shows the file dialog, opened at the folder's z.twk, lets it list the folder and tells

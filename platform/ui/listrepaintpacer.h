@@ -1,0 +1,45 @@
+#pragma once
+// CListRepaintPacer: lets a list whose model keeps changing repaint a few times a second
+// rather than at every change. A file list watches its folder, and a folder that another
+// program keeps changing (a download or temporary folder) changes it a hundred times a
+// second: each change would lay out and draw every shown row again, most of a core on the
+// interface thread. The first change after a quiet spell is drawn at once; changes that
+// follow within the interval are drawn together at its end. The window system's own
+// requests to draw (a window uncovered) are answered at once, as ever, and a part so drawn
+// while moved rows wait is followed at the next turn by the whole list.
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+class QAbstractItemView;
+class QEvent;
+class QWidget;
+
+class CListRepaintPacer : public QObject
+{
+public:
+    // The shortest time between two repaints that model changes ask for.
+    static constexpr int kIntervalMs = 100;
+
+    // Paces the view's repaints for as long as the view lives; the view owns the pacer.
+    // A view already paced, or without a model, is left as it is.
+    static void Attach(QAbstractItemView& view);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    explicit CListRepaintPacer(QAbstractItemView& view);
+
+    // Holds the list's repaints back until the interval since the last paint has passed;
+    // `moving` tells that rows come, go or move.
+    void Hold(bool moving);
+    void Resume();
+
+    // The view's viewport, which its view may destroy before the pacer.
+    QPointer<QWidget> m_viewport;
+    QElapsedTimer m_sincePaint;
+    QTimer m_resume;
+    bool m_moved = false;  // rows came, went or moved while held
+};
