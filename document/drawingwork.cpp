@@ -38,15 +38,15 @@
 
 namespace {
 
-constexpr std::uint64_t kCounted = CDrawingWork::kBudget + 1;
+constexpr std::uint64_t kCounted = CDrawingWork::kCounted;
 // The room the kept cuts take is summed as work is, saturating: past the store's room.
 static_assert(CKeptFaceTriangles::kMaxIndices < kCounted);
 // How many entities ahead of the one being counted are fetched.
 constexpr std::size_t kFetchAhead = 16;
 
-std::uint64_t AddWork(std::uint64_t a, std::uint64_t b)
+constexpr std::uint64_t AddWork(std::uint64_t a, std::uint64_t b)
 {
-    return std::min(a + b, kCounted);
+    return CDrawingWork::AddWork(a, b);
 }
 
 // An amount that a placement changes by the ways it lies: an area, or a length. Kept

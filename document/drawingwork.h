@@ -4,6 +4,7 @@
 // while the file stays small, so a file is refused by what it would draw, not by how
 // many placements it holds.
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 
@@ -75,6 +76,13 @@ public:
     // A model just under this shows its first frame headless within about ten seconds on
     // a quiet machine.
     static constexpr std::uint64_t kBudget = 200'000'000;
+    // Where a count stops: any work past the budget is counted as this.
+    static constexpr std::uint64_t kCounted = kBudget + 1;
+    // Two amounts of work added, counted no further than kCounted.
+    [[nodiscard]] static constexpr std::uint64_t AddWork(std::uint64_t a, std::uint64_t b)
+    {
+        return std::min(a + b, kCounted);
+    }
 
     // The work of drawing every path from the component through the placed instances,
     // groups and pictures (definitions nothing places count nothing), each component's

@@ -1,7 +1,5 @@
 #include "document/materialsshown.h"
 
-#include <algorithm>
-
 #include "document/dib.h"
 #include "document/drawingwork.h"
 #include "document/material.h"
@@ -31,7 +29,6 @@ void CMaterialsShown::Add(const CMaterial* material)
 
 std::uint64_t CMaterialsShown::GetPictureWork() const
 {
-    constexpr std::uint64_t kCounted = CDrawingWork::kBudget + 1;
     std::uint64_t work = 0;
     std::int64_t room = GetTextureMemoryBudget();
     for (const CMaterial* material : m_materials) {
@@ -49,9 +46,9 @@ std::uint64_t CMaterialsShown::GetPictureWork() const
         const std::int64_t bytes = TextureBytes(width, height);
         room -= bytes;
         const auto prepared = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-        work += CFrameMeter::PixelUnits(decoded, CFrameMeter::kDecodedPixelsPerUnit) +
-                CFrameMeter::PixelUnits(prepared, CFrameMeter::kDecodedPixelsPerUnit);
-        work = std::min(work, kCounted);
+        work = CDrawingWork::AddWork(work, CDrawingWork::AddWork(
+                                               CFrameMeter::PixelUnits(decoded, CFrameMeter::kDecodedPixelsPerUnit),
+                                               CFrameMeter::PixelUnits(prepared, CFrameMeter::kDecodedPixelsPerUnit)));
     }
     return work;
 }

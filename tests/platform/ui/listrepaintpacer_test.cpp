@@ -8,8 +8,6 @@
 #include <QPaintEvent>
 #include <QRegion>
 #include <QStringListModel>
-#include <QEventLoop>
-#include <QTimer>
 #include <functional>
 
 #include "uitestsupport.h"
@@ -42,20 +40,12 @@ private:
     int m_partial = 0;
 };
 
-// Runs the event loop for about 10 ms, timers and paints included.
-void Turn()
-{
-    QEventLoop loop;
-    QTimer::singleShot(10, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
 // Turns the event loop until the condition holds; the bound only keeps a broken pacer from
 // hanging the test.
 bool TurnUntil(const std::function<bool()>& condition)
 {
     for (int turn = 0; turn < 3000 && !condition(); ++turn)
-        Turn();
+        uitest::TurnEventLoop();
     return condition();
 }
 
@@ -89,7 +79,7 @@ TEST(ListRepaintPacerTest, AListThatKeepsChangingRepaintsAFewTimesASecondAndDraw
         const int row = model.rowCount();
         model.insertRows(row, 1);
         model.setData(model.index(row), QStringLiteral("dl-%1.part").arg(50 + i, 4, 10, QLatin1Char('0')));
-        Turn();
+        uitest::TurnEventLoop();
     }
     // However busy the machine, two paints at most in each interval begun: the held changes
     // drawn at its start, and a change the list had asked to draw just before it was held

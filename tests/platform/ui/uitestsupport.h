@@ -3,6 +3,8 @@
 // (on Qt's offscreen platform unless the environment names another), settings held in
 // memory, and message boxes written down instead of shown.
 #include <QApplication>
+#include <QEventLoop>
+#include <QTimer>
 #include <cstdlib>
 #include <vector>
 
@@ -32,6 +34,14 @@ inline void ProcessEvents()
 {
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents();
+}
+
+// Runs the event loop for about 10 ms: timers, paints and what other threads post.
+inline void TurnEventLoop()
+{
+    QEventLoop turn;
+    QTimer::singleShot(10, &turn, &QEventLoop::quit);
+    turn.exec();
 }
 
 // Settings in memory for the life of the object, under the program's usual root.

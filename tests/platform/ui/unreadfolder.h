@@ -3,11 +3,9 @@
 // nothing writes to (a read waits for ever) and a file whose name tells nothing of its
 // type, which a list that types files by their content opens. Everything opened in the
 // folder is seen, and a list that never finishes fails the test program rather than hang it.
-#include <QEventLoop>
 #include <QFileSystemModel>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +15,8 @@
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "uitestsupport.h"
 
 namespace uitest {
 
@@ -62,11 +62,7 @@ public:
                          [&](const QString& path) { listed = listed || path == Path(); });
         start();
         while (!listed)
-        {
-            QEventLoop turn;
-            QTimer::singleShot(10, &turn, &QEventLoop::quit);
-            turn.exec();
-        }
+            uitest::TurnEventLoop();
     }
 
     // The names of the entries opened or read since the folder was made.
