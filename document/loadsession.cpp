@@ -8,6 +8,7 @@
 #include "document/materialmanager.h"
 #include "document/tarnwickmodel.h"
 #include "document/versionmap.h"
+#include "model/attributecontainer.h"
 #include "model/curveregistry.h"
 #include "model/entitycontainer.h"
 #include "model/relationshipmap.h"
@@ -44,6 +45,20 @@ void AddComponentHelpers(const CComponent& component, const std::vector<CObject*
             if (held != nullptr && !IsIn(made, held)) {
                 helpers.push_back(held);
             }
+        }
+    }
+}
+
+// An entity the read did not make (a member of the model read in place) forgets the
+// attribute container the read made for it, which goes with the read. The archive notes
+// the containers as it reads, so a large model's other objects are not looked at.
+void ForgetMadeAttributeContainers(const CArchive& ar, const std::vector<CObject*>& made)
+{
+    for (const UINT i : ar.GetNotedObjects()) {
+        auto* container = dynamic_cast<CAttributeContainer*>(ar.GetLoadedObject(i));
+        CEntity* owner = container != nullptr ? container->GetParent() : nullptr;
+        if (owner != nullptr && !IsIn(made, owner) && owner->GetAttributeContainer() == container) {
+            owner->SetAttributeContainer(nullptr);
         }
     }
 }
@@ -116,6 +131,7 @@ void CLoadSession::Discard() noexcept
         // Later reads and copies must see their own versions again, not this file's.
         SetLoadedVersionMap(nullptr);
         CCurveRegistry::Reset();
+        ForgetMadeAttributeContainers(m_ar, made);
         if (m_model != nullptr) {
             m_model->ForgetObjects(made);
         }

@@ -53,7 +53,9 @@ public:
     // The read finished: the model keeps what it holds.
     void Commit() { m_committed = true; }
     // The read failed: removes the loaded class-version map, resets the curve registry,
-    // makes the model forget what the read made, deletes it once and empties the model.
+    // makes the model, and the entities the read did not make, forget what the read made
+    // (their attribute containers too, as the archive noted them), deletes it once and
+    // empties the model.
     // Never throws; a second call does nothing. Given up for a quit that leaves work
     // behind, only the shared state is reset and the model abandoned as it stands.
     void Discard() noexcept;

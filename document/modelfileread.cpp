@@ -35,6 +35,7 @@
 #include "foundation/flagguard.h"
 #include "foundation/modelid.h"
 #include "foundation/repairnotes.h"
+#include "model/attributecontainer.h"
 #include "model/curveregistry.h"
 #include "model/drawingelement.h"
 #include "model/entitylist.h"
@@ -237,7 +238,10 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     const CRepairNotes notes;
     // The large lists' sums, for the count once the entities are read.
     const CMeshReadSums::CReadScope readSums;
-    ar.NoteObjectsOf({RUNTIME_CLASS(CTwFont), RUNTIME_CLASS(CMaterial), RUNTIME_CLASS(CLayer)});
+    // Attribute containers too: a failed read frees them, and a member of the model read
+    // in place must forget its own first (CLoadSession).
+    ar.NoteObjectsOf({RUNTIME_CLASS(CTwFont), RUNTIME_CLASS(CMaterial), RUNTIME_CLASS(CLayer),
+                      RUNTIME_CLASS(CAttributeContainer)});
     CLoadSession session(this, ar);
     int modelVersion = 0;
     try {

@@ -79,7 +79,13 @@ void CTarnisCS::ReadRecord(CArchive& ar)
         // The axes carry on from where the element part stopped and reset below.
         partFailed = true;
     }
-    ar >> AsStored(m_origin) >> AsStored(m_xAxis) >> AsStored(m_yAxis) >> AsStored(m_zAxis);
+    try {
+        ar >> AsStored(m_origin) >> AsStored(m_xAxis) >> AsStored(m_yAxis) >> AsStored(m_zAxis);
+    } catch (...) {
+        // A failed read frees the material the element part named: nothing may hold it.
+        KeepNoReferences();
+        throw;
+    }
     // Axes that are not finite are reset as zero axes are, before anything draws them.
     const bool finite = m_origin.IsValid() && m_xAxis.IsValid() && m_yAxis.IsValid() && m_zAxis.IsValid();
     if (!finite) {
@@ -90,6 +96,11 @@ void CTarnisCS::ReadRecord(CArchive& ar)
     }
     // The element part took a use of a stored material; the axes give it back and
     // keep none.
+    KeepNoReferences();
+}
+
+void CTarnisCS::KeepNoReferences()
+{
     CDrawingElement::SetMaterial(nullptr);
     CDrawingElement::SetLayer(nullptr);
 }

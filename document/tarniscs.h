@@ -50,6 +50,9 @@ public:
     void SetFromTransform(const CTransformation& transform);
     // Records the change; origin 0 and unit axes.
     void Reset();
+    // Gives back a material or layer the element part took (the axes draw in colours
+    // of their own); also where a failed read is about to free them.
+    void KeepNoReferences();
 
     [[nodiscard]] const CPoint3d& GetOrigin() const { return m_origin; }
     // 0, 1 or 2 for x, y or z; any other index gives x.

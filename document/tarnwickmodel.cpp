@@ -696,6 +696,13 @@ void CTarnwickModel::ForgetObjects(const std::vector<CObject*>& sortedObjects)
     }
     ForgetIn(m_fontManager, sortedObjects);
     modelpages::ForgetPages(m_pageList, sortedObjects);
+    // The axes keep no material or layer; one a read cut short left on them goes while
+    // it still lives, whoever frees it (the discard, or the managers' clearing after).
+    for (CTarnisCS* axes : {m_drawingAxes, static_cast<CTarnisCS*>(m_componentAxes)}) {
+        if (axes != nullptr) {
+            axes->KeepNoReferences();
+        }
+    }
     if (m_rootComponent == nullptr) {
         return;
     }

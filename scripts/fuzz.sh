@@ -10,6 +10,20 @@ export LSAN_OPTIONS="suppressions=$(pwd)/tests/sanitizer/lsan.supp${LSAN_OPTIONS
 cmake --preset fuzz >/dev/null
 # The whole preset, the program with it: clang takes what the other compiler lets pass.
 cmake --build --preset fuzz -j "$(nproc)"
+# Inputs that once made a target fail are read again first, each once: a report fails the run.
+for exe in build/fuzz/fuzz/fuzz_*; do
+  [ -x "$exe" ] || continue
+  name="$(basename "$exe")"
+  found=(fuzz/corpus/"${name#fuzz_}"/*)
+  [ -e "${found[0]}" ] || continue
+  echo "fuzz: $name reads ${#found[@]} kept input(s)"
+  log="build/fuzz/$name.replay.log"
+  if ! "$exe" -rss_limit_mb=2048 -timeout=10 "${found[@]}" > "$log" 2>&1; then
+    tail -n 120 "$log"
+    echo "fuzz: $name fails on a kept input again" >&2
+    exit 1
+  fi
+done
 for exe in build/fuzz/fuzz/fuzz_*; do
   [ -x "$exe" ] || continue
   name="$(basename "$exe")"

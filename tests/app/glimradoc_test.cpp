@@ -299,6 +299,47 @@ TEST_F(OpenRoadTest, ANonModelNamedOnTheCommandLineEndsTheRunWithStatusOneAfterI
     }
 }
 
+// Files the fuzzers found, and a model whose own members hold materials, layers, fonts
+// and attributes cut short at many places: each read fails, and the model that read it
+// goes (at the end of the run, or when the next file opens) without touching what the
+// read freed. The address checker fails the test where it would.
+TEST_F(OpenRoadTest, FilesThatFailPartWayAreRefusedOnTheCommandLineAndFromFileOpenAndTheNextFileOpens)
+{
+    const std::filesystem::path source(GLIMRA_SOURCE_DIR);
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(source / "fuzz" / "corpus" / "model_file"))
+        files.push_back(entry.path().string());
+    const std::string holders = ReadBytes((source / "fuzz" / "seeds" / "model_file" / "holders-5000.twk").string());
+    for (int part = 1; part < 16; ++part)
+    {
+        files.push_back(apptest::Samples().Path("holders-cut-" + std::to_string(part) + ".twk"));
+        std::ofstream(files.back(), std::ios::binary) << holders.substr(0, holders.size() * part / 16);
+    }
+    for (const std::string& file : files)
+    {
+        SCOPED_TRACE(file);
+        std::string path = file;
+        char program[] = "glimra";
+        char* arguments[] = {program, path.data()};
+        CGlimraApp started;
+        EXPECT_EQ(started.Run(2, arguments), 1);
+    }
+    CGlimraApp app;
+    ASSERT_TRUE(Start(app, apptest::Samples().Path("house-5000.twk")));
+    for (const std::string& file : files)
+    {
+        SCOPED_TRACE(file);
+        boxes.calls.clear();
+        EXPECT_EQ(app.OpenDocumentFile(CString::FromUtf8(file)), nullptr);
+        EXPECT_EQ(boxes.calls.size(), 1u);
+        ASSERT_NE(app.OpenDocumentFile(CString::FromUtf8(apptest::Samples().Path("house-5000.twk"))), nullptr);
+        EXPECT_EQ(PageCount(Document(app)), 3);
+    }
+    app.ExitInstance();
+    for (int part = 1; part < 16; ++part)
+        std::filesystem::remove(apptest::Samples().Path("holders-cut-" + std::to_string(part) + ".twk"));
+}
+
 TEST_F(OpenRoadTest, AModelThatWouldDrawTooMuchIsRefusedFromFileOpenAndTheCommandLine)
 {
     // Regression: a few kilobytes of definitions that each hold two of the next once kept

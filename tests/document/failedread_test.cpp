@@ -1,0 +1,121 @@
+// A read that fails leaves nothing that the model keeps outside its lists pointing at what
+// the read freed. Run under the address checker: a model that read a cut file is let go,
+// or read again, and touches no freed memory.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "annotations/dimensionstyle.h"
+#include "annotations/textstyle.h"
+#include "document/componentbehavior.h"
+#include "document/fontmanager.h"
+#include "document/renderingoptions.h"
+#include "document/shadowinfo.h"
+#include "document/tarniscs.h"
+#include "model/attributenamed.h"
+#include "platform/exceptions.h"
+#include "tests/document/modelfiletestsupport.h"
+
+using modelfiletest::Bytes;
+using modelfiletest::OwnedModel;
+
+namespace {
+
+class FailedReadTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { RegisterModelClasses(); }
+    void TearDown() override { EXPECT_EQ(GetLoadedVersionMap(), nullptr); }
+
+    entitytest::QuietSettings m_settings;
+    CurrentModelScope m_scope{nullptr};
+};
+
+// The sample model, with the references a file can give the model's own members: the
+// drawing axes a material and a layer, the root component both, and every member read in
+// place an attribute container of its own, each read as an object of the file.
+void BuildHolderModel(CTarnwickModel& model)
+{
+    modelfiletest::BuildSampleModel(model);
+    const CurrentModelScope scope(&model);
+    const CUndoSuspender suspender;
+    CMaterial* blue = model.GetMaterialManager()->FindOrCreateColorMaterial(CColor(20, 30, 200, 255));
+    CLayer* layer = model.GetLayerManager()->AddLayer(CString("Held"));
+    model.GetDrawingAxes()->CDrawingElement::SetMaterial(blue);
+    model.GetDrawingAxes()->CDrawingElement::SetLayer(layer);
+    model.GetRootComponent()->SetMaterial(blue);
+    model.GetRootComponent()->SetLayer(layer);
+    (void)model.GetTextStyle()->GetFont();
+    (void)model.GetDimensionStyle()->GetFont();
+    CEntity* const members[] = {model.GetDrawingAxes(),      model.GetRootComponent(),  model.GetLayerManager(),
+                                model.GetMaterialManager(),  model.GetDefinitionList(), model.GetRenderingOptions(),
+                                model.GetShadowInfo(),       model.GetComponentBehavior(), model.GetTextStyle(),
+                                model.GetDimensionStyle(),   model.GetFontManager(),    model.GetPageList()};
+    for (CEntity* member : members) {
+        member->GetOrCreateAttributeContainer(new CAttributeNamed);
+    }
+}
+
+Bytes ReadFile(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool ReadFails(CTarnwickModel& model, const Bytes& bytes)
+{
+    try {
+        modelfiletest::ReadModel(model, bytes);
+    } catch (const CException&) {
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// Each cut is read by a model of its own, which then goes, as a document's model goes
+// when the program ends or opens another file.
+TEST_F(FailedReadTest, AModelThatReadAFileCutAfterAnyRecordGoesWithoutTouchingWhatTheReadFreed)
+{
+    OwnedModel built;
+    BuildHolderModel(*built);
+    for (const int format : {kSaveFormat5000, kSaveFormat4000}) {
+        SCOPED_TRACE(format);
+        const Bytes file = modelfiletest::WriteModel(*built, format);
+        const std::size_t step = file.size() / 1500 + 1;
+        for (std::size_t size = 20; size < file.size(); size += step) {
+            const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(size));
+            OwnedModel model;
+            EXPECT_TRUE(ReadFails(*model, cut)) << size;
+            EXPECT_EQ(model->GetDrawingAxes()->GetMaterial(), nullptr) << size;
+            EXPECT_EQ(model->GetRootComponent()->GetMaterial(), nullptr) << size;
+        }
+    }
+}
+
+// Files the fuzzers found, read and let go the same way, and read again whole after.
+TEST_F(FailedReadTest, TheFuzzersFindingsAreReadAndLetGoWithoutTouchingFreedMemory)
+{
+    OwnedModel built;
+    BuildHolderModel(*built);
+    const Bytes whole = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    const std::filesystem::path corpus = std::filesystem::path(GLIMRA_SOURCE_DIR) / "fuzz" / "corpus" / "model_file";
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        const Bytes bytes = ReadFile(entry.path());
+        {
+            OwnedModel model;
+            (void)ReadFails(*model, bytes);
+        }
+        OwnedModel model;
+        (void)ReadFails(*model, bytes);
+        EXPECT_FALSE(ReadFails(*model, whole));
+        ++files;
+    }
+    EXPECT_GT(files, 0);
+}
