@@ -23,6 +23,7 @@
 #include "platform/archive.h"
 #include "platform/exceptions.h"
 #include "platform/file.h"
+#include "platform/filekind.h"
 #include "platform/quitrequest.h"
 #include "platform/ui/doctemplate.h"
 #include "platform/ui/messagebox.h"
@@ -69,41 +70,6 @@ CString CauseOf(const std::exception& error, bool saving = false)
     if (const auto* framework = dynamic_cast<const CException*>(&error))
         return framework->GetErrorMessage();
     return CString(error.what());
-}
-
-// Why what stands at a name is no model to read; empty for a regular file. A pipe or a
-// device may never answer a read, which would hold the interface thread for good; a folder
-// or a socket holds no model.
-CString KindRefusal(mode_t mode)
-{
-    if (S_ISREG(mode))
-        return {};
-    const char* kind = "something else";
-    if (S_ISFIFO(mode))
-        kind = "a pipe";
-    else if (S_ISCHR(mode) || S_ISBLK(mode))
-        kind = "a device";
-    else if (S_ISSOCK(mode))
-        kind = "a socket";
-    else if (S_ISDIR(mode))
-        kind = "a folder";
-    return CString("It is ") + CString(kind) + CString(", not a file: only model files can be opened.");
-}
-
-// Looked at before the name is opened, since opening a device may itself wait or act on
-// it. The file a link names is judged. Empty when the name cannot be looked at: the open
-// then says why.
-CString NamedKindRefusal(const CString& path)
-{
-    struct stat info {};
-    return ::stat(path.ToUtf8().c_str(), &info) == 0 ? KindRefusal(info.st_mode) : CString();
-}
-
-// Looked at again once open, as another file may have taken the name meanwhile.
-CString OpenKindRefusal(int fd)
-{
-    struct stat info {};
-    return ::fstat(fd, &info) == 0 ? KindRefusal(info.st_mode) : CString();
 }
 
 // A save writes the file that a link names, so that the link stays a link.

@@ -16,7 +16,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
-    // Drops of files are the frame's own, before the main window looks for dragged bars.
+    // Drops of files are the frame's own, before the main window looks for dragged bars: a
+    // regular file is taken as a copy and opened once the drop is done; anything else is refused.
     bool event(QEvent* event) override;
     // The frame's own menu of its bars when it has one.
     QMenu* createPopupMenu() override;
@@ -25,4 +26,6 @@ private:
     CFrameWnd* m_frame;
     QTimer m_updateTimer;
     bool m_closingByFrame = false;
+    // Whether the drag over the window, as it entered, would open a file.
+    bool m_dragOpensFile = false;
 };

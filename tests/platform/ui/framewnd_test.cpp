@@ -8,6 +8,11 @@
 #include <QMimeData>
 #include <QToolBar>
 #include <QUrl>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/ui/doctemplate.h"
 #include "platform/ui/document.h"
@@ -87,10 +92,10 @@ TEST_F(FrameWndTest, ToolbarButtonsFollowTheIdArrayWithSeparatorsForZero)
     EXPECT_EQ(bar.GetBarAlignment(), CBRS_ALIGN_LEFT);
 }
 
-TEST_F(FrameWndTest, FilesDroppedOnTheFrameOpenTheFirstThroughTheApplication)
+// The main frame of an application whose document writes down the files it is asked to open.
+class FrameDropTest : public FrameWndTest
 {
-    CWinApp app(CString("DropTest"));
-    std::vector<CString> opened;
+protected:
     class CRecordingDocument : public CDocument
     {
     public:
@@ -104,22 +109,97 @@ TEST_F(FrameWndTest, FilesDroppedOnTheFrameOpenTheFirstThroughTheApplication)
     private:
         std::vector<CString>& m_opened;
     };
-    app.AddDocTemplate(std::make_unique<CSingleDocTemplate>(
-        0, [&] { return new CRecordingDocument(opened); }, [] { return new CFrameWnd; }, [] { return new CView; }));
-    ASSERT_NE(app.OpenDocumentFile(CString()), nullptr);
-    CFrameWnd* main = app.GetDocTemplate()->GetFrame();
-    main->DragAcceptFiles(true);
-    EXPECT_TRUE(main->GetWindow()->acceptDrops());
 
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile("/tmp/first.twk"), QUrl::fromLocalFile("/tmp/second.twk")});
-    // A drop goes to the widget the drag entered.
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(main->GetWindow(), &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(main->GetWindow(), &drop);
-    EXPECT_EQ(opened, (std::vector<CString>{CString("/tmp/first.twk")}));
+    void SetUp() override
+    {
+        FrameWndTest::SetUp();
+        app.AddDocTemplate(std::make_unique<CSingleDocTemplate>(
+            0, [this] { return new CRecordingDocument(opened); }, [] { return new CFrameWnd; },
+            [] { return new CView; }));
+        ASSERT_NE(app.OpenDocumentFile(CString()), nullptr);
+        main = app.GetDocTemplate()->GetFrame();
+        main->DragAcceptFiles(true);
+        ASSERT_TRUE(std::filesystem::create_directory(folder));
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    // Sends a drag of the files that proposes a move (a copy allowed too) into the frame,
+    // over it and dropped; the events as the frame answered them.
+    struct CAnswer
+    {
+        bool taken = false;
+        Qt::DropAction action = Qt::IgnoreAction;
+    };
+    struct CAnswers
+    {
+        CAnswer enter, move, drop;
+    };
+    CAnswers DropWithMoveProposed(const QList<QUrl>& urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(QPoint(5, 5), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        enter.setDropAction(Qt::MoveAction);
+        QCoreApplication::sendEvent(main->GetWindow(), &enter);
+        QDragMoveEvent move(QPoint(6, 6), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        move.setDropAction(Qt::MoveAction);
+        QCoreApplication::sendEvent(main->GetWindow(), &move);
+        QDropEvent drop(QPointF(6, 6), offered, &data, Qt::LeftButton, Qt::NoModifier);
+        drop.setDropAction(Qt::MoveAction);
+        QCoreApplication::sendEvent(main->GetWindow(), &drop);
+        return {{enter.isAccepted(), enter.dropAction()},
+                {move.isAccepted(), move.dropAction()},
+                {drop.isAccepted(), drop.dropAction()}};
+    }
+
+    CWinApp app{CString("DropTest")};
+    std::vector<CString> opened;
+    CFrameWnd* main = nullptr;
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("glimra-drop-" + std::to_string(::getpid()));
+};
+
+// A drop once took the move proposed, so that the source could remove the file, and opened the
+// file before the drop returned.
+TEST_F(FrameDropTest, AFileDroppedIsTakenAsACopyAndTheFirstOpensOnceTheDropHasReturned)
+{
+    EXPECT_TRUE(main->GetWindow()->acceptDrops());
+    const QString first = QString::fromStdString((folder / "first.twk").string());
+    const QString second = QString::fromStdString((folder / "second.twk").string());
+    for (const QString& name : {first, second})
+        std::ofstream(name.toStdString()) << "model";
+
+    const CAnswers answers = DropWithMoveProposed({QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
+    for (const CAnswer& answer : {answers.enter, answers.move, answers.drop})
+    {
+        EXPECT_TRUE(answer.taken);
+        EXPECT_EQ(answer.action, Qt::CopyAction);
+    }
+    EXPECT_TRUE(opened.empty());
+    uitest::ProcessEvents();
+    EXPECT_EQ(opened, (std::vector<CString>{CString::FromUtf8(first.toStdString())}));
+}
+
+// A pipe, a folder, a missing file or a remote one was once taken and then refused by a box
+// that the drag's source waited on.
+TEST_F(FrameDropTest, ADropOfNoRegularFileIsRefusedAndOpensNothing)
+{
+    const std::filesystem::path pipe = folder / "pipe.twk";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    uitest::MessageBoxRecorder boxes;
+    for (const QUrl& url : {QUrl::fromLocalFile(QString::fromStdString(pipe.string())),
+                            QUrl::fromLocalFile(QString::fromStdString(folder.string())),
+                            QUrl::fromLocalFile(QString::fromStdString((folder / "gone.twk").string())),
+                            QUrl(QStringLiteral("https://example.org/house.twk"))})
+    {
+        const CAnswers answers = DropWithMoveProposed({url});
+        EXPECT_FALSE(answers.enter.taken) << url.toString().toStdString();
+        EXPECT_FALSE(answers.drop.taken) << url.toString().toStdString();
+    }
+    uitest::ProcessEvents();
+    EXPECT_TRUE(opened.empty());
+    EXPECT_TRUE(boxes.calls.empty());
 }
 
 class CTimedView : public CView
