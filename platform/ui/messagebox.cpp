@@ -137,6 +137,9 @@ std::unique_ptr<QMessageBox> MakeMessageBox(const CMessageBoxCall& call)
     const QString text = ToQString(call.text);
     const QString shown = WithBreaks(text);
     auto box = std::make_unique<QMessageBox>(icon, QApplication::applicationDisplayName(), shown, buttons);
+    // A message names files, and a name is whatever its maker typed: shown as it stands,
+    // never read as markup.
+    box->setTextFormat(Qt::PlainText);
     if (shown != text)
         CopyWithoutBreaks(*box, shown);
     if ((call.type & 0xF00) == MB_DEFBUTTON2 && (buttons & (QMessageBox::No | QMessageBox::Cancel)) != 0)

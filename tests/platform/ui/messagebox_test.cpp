@@ -60,7 +60,8 @@ TEST(MessageBoxTest, WithoutASinkOffscreenNothingWaitsForAButton)
 TEST(MessageBoxTest, APathWithALongFolderNameIsShownWholeWithinTheBoxAndCopiedAsGiven)
 {
     uitest::EnsureQtApplication();
-    const QString path = "/home/user/" + QString(196, u'w') + "/house.twk";
+    // A name that reads as markup is shown as it stands.
+    const QString path = "/home/user/" + QString(196, u'w') + "/<b>house</b>.twk";
     const QString text = "Unable to save \"" + path + "\".\nIts folder takes no new file: No space left on device";
     const std::unique_ptr<QMessageBox> box =
         MakeMessageBox({CString::FromUtf8(text.toStdString()), MB_ICONEXCLAMATION});
@@ -80,6 +81,7 @@ TEST(MessageBoxTest, APathWithALongFolderNameIsShownWholeWithinTheBoxAndCopiedAs
         for (int i = 0; i < block.layout()->lineCount(); ++i, ++lines)
             EXPECT_LE(block.layout()->lineAt(i).naturalTextWidth(), label->contentsRect().width());
     EXPECT_GT(lines, 3);
+    EXPECT_EQ(document->toPlainText().remove(QChar(0x200B)), text);
 
     // The label's text chosen whole and copied, as with the mouse and Ctrl+C.
     label->setSelection(0, static_cast<int>(label->text().size()));
