@@ -601,25 +601,35 @@ bool CDocument::WriteSavedFile(CFile& file, const CString& path)
 
 bool CDocument::DoFileSave()
 {
+    m_unsavedTold = false;
     CString path = m_path;
+    // A save asked for as the program ends asks nothing: a box opened now would hold the end.
+    if (CQuitRequest::IsRequested())
+    {
+        TellUnsavedAtQuit(path);
+        return false;
+    }
     // A file that is gone or may not be written, or whose folder takes no new file, is
     // saved under a name the user chooses, once the user has been told why.
     const CString refusal = path.IsEmpty() ? CString() : InPlaceRefusal(path);
     if (!refusal.IsEmpty())
         ReportSaveLoadException(path, refusal, true);
     const bool inPlace = !path.IsEmpty() && refusal.IsEmpty();
-    if (!inPlace && !AskSavePath(path))
-        return false;
-    if (inPlace && !MayReplace(path))
-        return false;
-    bool saved = OnSaveDocument(path);
-    // Save As is offered after each failure, until a save goes through or the user
-    // cancels, so that the changes can always be kept somewhere: another folder or disk
-    // may take what this one refused or had no room for.
-    while (!saved && !m_saveGivenUp && AskSavePath(path))
+    bool saved = false;
+    if (inPlace ? MayReplace(path) : AskSavePath(path))
+    {
         saved = OnSaveDocument(path);
+        // Save As is offered after each failure, until a save goes through or the user
+        // cancels, so that the changes can always be kept somewhere: another folder or disk
+        // may take what this one refused or had no room for.
+        while (!saved && !m_saveGivenUp && AskSavePath(path))
+            saved = OnSaveDocument(path);
+    }
     if (!saved)
+    {
+        TellUnsavedAtQuit(path);
         return false;
+    }
     if (path != m_path)
         SetPathName(path, true);
     return true;
@@ -661,7 +671,9 @@ bool CDocument::AskSavePath(CString& path)
 {
     const CString extension = TemplateString(this, CSingleDocTemplate::filterExt);
     CString chosen = path;
-    while (PromptSaveAsPath(chosen))
+    // Once the program is asked to end, no name is asked for: the save it would take is
+    // given up at once.
+    while (!CQuitRequest::IsRequested() && PromptSaveAsPath(chosen))
     {
         // The dialog gives back the file it asked about. Another prompt's answer takes the
         // extension by the dialog's rule; when that makes it another name, the file that will
@@ -694,8 +706,24 @@ bool CDocument::PromptSaveAsPath(CString& path)
 void CDocument::ReportSaveLoadException(const CString& path, const CString& cause, bool saving)
 {
     const CString verb(saving ? "save" : "open");
-    AfxMessageBox(CString("Unable to ") + verb + CString(" \"") + path + CString("\".\n") + cause,
-                  MB_ICONEXCLAMATION);
+    const CString message = CString("Unable to ") + verb + CString(" \"") + path + CString("\".\n") + cause;
+    // Once the program is asked to end, a box would hold up the end, and one that the request
+    // closed may never have been read: the message goes to standard error instead.
+    if (!CQuitRequest::IsRequested())
+        AfxMessageBox(message, MB_ICONEXCLAMATION);
+    if (CQuitRequest::IsRequested())
+    {
+        std::fprintf(stderr, "%s\n", message.ToUtf8().c_str());
+        m_unsavedTold = m_unsavedTold || saving;
+    }
+}
+
+void CDocument::TellUnsavedAtQuit(const CString& path)
+{
+    if (!CQuitRequest::IsRequested() || std::exchange(m_unsavedTold, true))
+        return;
+    std::fprintf(stderr, "Unable to save \"%s\".\nThe program is ending: the file was not written.\n",
+                 (path.IsEmpty() ? m_title : path).ToUtf8().c_str());
 }
 
 void CDocument::UpdateAllViews(CView* sender, LPARAM hint, CObject* hintObject)

@@ -55,7 +55,8 @@ public:
     // be written or its folder takes no new file, asks for another first (PromptSaveAsPath),
     // after a message saying why for a document that has a path. After each failed save
     // (a refusing folder, a full disk, a write error) it asks again, until a save goes
-    // through or the user cancels; a save given up for a quit asks nothing. A name chosen
+    // through or the user cancels; once the program is asked to end it asks nothing more,
+    // and a save that ends unwritten then says so on standard error. A name chosen
     // there without an extension gets the template's, and the document takes the new path
     // (SetPathName, entered in the recent files). An existing file is written over only
     // after the user said Yes to it, once, under the name that will be written.
@@ -102,7 +103,8 @@ protected:
     // writes, the template's extension added by its rule, after it asked about anything that
     // stands there; where nobody could answer it, false.
     virtual bool PromptSaveAsPath(CString& path);
-    // Shows the failure of an open or save; the base shows a message naming the file.
+    // Shows the failure of an open or save; the base shows a message naming the file, on
+    // standard error once the program is asked to end (also after a box the request closed).
     virtual void ReportSaveLoadException(const CString& path, const CString& cause, bool saving);
 
 private:
@@ -127,6 +129,9 @@ private:
     // Serializes into the new file and closes it; false, with the failure reported unless
     // the save was given up for a quit, when it failed.
     bool WriteSavedFile(CFile& file, const CString& path);
+    // A save ended unwritten while the program is asked to end: says so on standard error
+    // unless a failure was said there already.
+    void TellUnsavedAtQuit(const CString& path);
 
     std::vector<CView*> m_views;
     // The file last read or written, and what it was then; empty path: none.
@@ -142,4 +147,6 @@ private:
     bool m_contentsLeft = false;
     // The last save was given up for a quit: no other name is offered.
     bool m_saveGivenUp = false;
+    // The save command's failure was said on standard error, as the program is ending.
+    bool m_unsavedTold = false;
 };

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 #include <QSocketNotifier>
 #include <QWidget>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -38,12 +39,25 @@ CWinApp*& CurrentApp()
 // (a read that never returns) hears neither: the watchdog, woken too, ends the process then.
 int g_quitSignalPipe[2] = {-1, -1};
 
+// A closed terminal or a dropped session (SIGHUP) asks the program to end as `kill` does.
+constexpr int kQuitSignals[] = {SIGTERM, SIGINT, SIGHUP};
+
+// Whether the signal's current action is the one given.
+bool HasAction(int signal, void (*handler)(int))
+{
+    struct sigaction current{};
+    return ::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == handler;
+}
+
 extern "C" void OnQuitSignal(int signal)
 {
+    // The interrupted code may be about to read errno, which a failed write here would set.
+    const int interruptedError = errno;
     CQuitRequest::Request(signal);
     const char byte = 1;
     (void)!::write(g_quitSignalPipe[1], &byte, 1);
     CQuitWatchdog::Wake(signal);
+    errno = interruptedError;
 }
 
 CString AbsolutePath(const CString& path)
@@ -99,11 +113,16 @@ int CWinApp::Run(int argc, char** argv)
     {
         CloseMainWindow();
     }
-    if (quitOnSignal)
-        RemoveQuitSignals();
+    // The handler stays through the exit, so that a later signal of a burst, or a hang-up
+    // after a kill, only asks again instead of cutting the exit short before it has written
+    // the settings; the watchdog still ends an exit that stands still.
     HoldSettingsUntilExit();
     const int code = ExitInstance();
     m_docTemplate.reset();
+    if (quitOnSignal && !m_keepQuitSignals)
+        RemoveQuitSignals();
+    // No loop hears the pipe any more; a signal now only asks again, until the process ends.
+    m_quitNotifier.reset();
     // The request ends with the run, so that later work in the process is drawn and saved
     // whole; the program object keeps whether it came.
     m_quitRequested = CQuitRequest::IsRequested();
@@ -165,15 +184,20 @@ bool CWinApp::InstallQuitSignals()
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (const int signal : kQuitSignals)
+    {
+        // A program started to outlive its terminal (nohup) keeps ignoring the hang-up.
+        if (signal != SIGHUP || !HasAction(SIGHUP, SIG_IGN))
+            ::sigaction(signal, &action, nullptr);
+    }
     return true;
 }
 
 void CWinApp::RemoveQuitSignals()
 {
-    std::signal(SIGTERM, SIG_DFL);
-    std::signal(SIGINT, SIG_DFL);
+    for (const int signal : kQuitSignals)
+        if (HasAction(signal, OnQuitSignal))
+            std::signal(signal, SIG_DFL);
     m_quitWatchdog->Stop();
     m_quitNotifier.reset();
     ::close(g_quitSignalPipe[0]);

@@ -2,11 +2,14 @@
 // CWinApp: the program object. Run makes the Qt application, calls InitInstance, runs the
 // message loop while InitInstance answered true, then calls ExitInstance. It keeps the
 // document template, the recent-file list and the application-level commands. From before
-// InitInstance on, SIGTERM and SIGINT dismiss an open message box and close the main window
-// as the user would (at once in the loop, else once start-up is over, without entering the
-// loop), so the program ends through ExitInstance. Should the interface thread be stuck
-// where it hears no signal (a read that never returns), a watchdog (CQuitWatchdog) ends the
-// process by the signal once that thread has stood still for a few seconds.
+// InitInstance on, SIGTERM, SIGINT and SIGHUP (unless the program was started ignoring it)
+// dismiss an open message box and close the main window as the user would (at once in the
+// loop, else once start-up is over, without entering the loop), so the program ends through
+// ExitInstance; until that is over a further signal only asks again, so that none cuts the
+// end short (in a process that ends after its run, until the process ends). Should the
+// interface thread be stuck where it hears no signal (a read that never returns, an exit
+// that stands still), a watchdog (CQuitWatchdog) ends the process by the signal once that
+// thread has stood still for a few seconds.
 #include <memory>
 #include <vector>
 
@@ -83,6 +86,10 @@ public:
     [[nodiscard]] bool IsExitKey(const QKeyEvent& key) const;
     // Whether the last run ended because the program was asked to end.
     [[nodiscard]] bool IsQuitRequested() const { return m_quitRequested; }
+    // The process ends once the program object has gone (the program's own run): the
+    // termination signals keep their handler after the run, so that a later one of a burst
+    // does not cut that end short either.
+    void KeepQuitSignalsToProcessEnd() { m_keepQuitSignals = true; }
 
 private:
     bool InstallQuitSignals();
@@ -102,6 +109,7 @@ private:
     bool m_quitRequested = false;
     std::unique_ptr<CSettingsStore::CBatch> m_settingsHold;
     bool m_inMessageLoop = false;
+    bool m_keepQuitSignals = false;
 };
 
 // The one program object (the most recently constructed); null before it exists.

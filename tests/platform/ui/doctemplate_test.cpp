@@ -111,7 +111,7 @@ private:
 TEST(DocTemplateTest, ANameThatIsNoFileIsRefusedBeforeAnythingIsReadAndALinkToAModelOpens)
 {
     // Should a read wait after all, the test fails instead of hanging.
-    ::alarm(60);
+    const uitest::AlarmGuard alarm(60);
     namespace fs = std::filesystem;
     uitest::EnsureQtApplication();
     uitest::MemorySettings settings;
@@ -169,7 +169,6 @@ TEST(DocTemplateTest, ANameThatIsNoFileIsRefusedBeforeAnythingIsReadAndALinkToAM
     ::close(writer);
     app.GetDocTemplate()->CloseAll();
     fs::remove_all(folder);
-    ::alarm(0);
 }
 
 }  // namespace

@@ -1,11 +1,12 @@
 #pragma once
 // Support for the tests of the window shapes: one Qt application for the test program
 // (on Qt's offscreen platform unless the environment names another), settings held in
-// memory, and message boxes written down instead of shown.
+// memory, message boxes written down instead of shown, and an alarm that ends a hung test.
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
 #include <cstdlib>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/profile.h"
@@ -43,6 +44,17 @@ inline void TurnEventLoop()
     QTimer::singleShot(10, &turn, &QEventLoop::quit);
     turn.exec();
 }
+
+// Ends the test program by SIGALRM should the test hang for that many seconds; cancelled
+// on every way out of the scope, an ASSERT's among them.
+class AlarmGuard
+{
+public:
+    explicit AlarmGuard(unsigned seconds) { ::alarm(seconds); }
+    ~AlarmGuard() { ::alarm(0); }
+    AlarmGuard(const AlarmGuard&) = delete;
+    AlarmGuard& operator=(const AlarmGuard&) = delete;
+};
 
 // Settings in memory for the life of the object, under the program's usual root.
 class MemorySettings
