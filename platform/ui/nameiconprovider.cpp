@@ -10,7 +10,9 @@
 #include <QListView>
 #include <QMimeDatabase>
 #include <QStyle>
+#include <QThread>
 #include <QTreeView>
+#include <cassert>
 
 namespace {
 
@@ -20,10 +22,16 @@ QString IconKey(const QString& typeName, bool link)
     return link ? typeName + QStringLiteral("\n->") : typeName;
 }
 
+[[maybe_unused]] bool OnInterfaceThread()
+{
+    return QCoreApplication::instance() == nullptr || QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
 }  // namespace
 
 QIcon CNameIconProvider::icon(const QFileInfo& info) const
 {
+    assert(OnInterfaceThread());
     if (!info.isFile())
         return QFileIconProvider::icon(info);
     return FileIcon(TypeByName(info.fileName()), info.isSymLink());
@@ -31,10 +39,10 @@ QIcon CNameIconProvider::icon(const QFileInfo& info) const
 
 QString CNameIconProvider::type(const QFileInfo& info) const
 {
+    assert(OnInterfaceThread());
     if (!info.isFile())
         return QFileIconProvider::type(info);
     const QMimeType type = TypeByName(info.fileName());
-    const std::lock_guard hold(m_lock);
     auto found = m_words.constFind(type.name());
     if (found == m_words.constEnd())
         found = m_words.insert(type.name(), type.comment().isEmpty() ? type.name() : type.comment());
@@ -43,32 +51,21 @@ QString CNameIconProvider::type(const QFileInfo& info) const
 
 QMimeType CNameIconProvider::TypeByName(const QString& name) const
 {
-    {
-        const std::lock_guard hold(m_lock);
-        if (name == m_lastName)
-            return m_lastType;
-    }
+    if (name == m_lastName)
+        return m_lastType;
     // The name alone decides: a name that tells nothing is a file of unknown type.
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-    const std::lock_guard hold(m_lock);
+    m_lastType = QMimeDatabase().mimeTypeForFile(name, QMimeDatabase::MatchExtension);
     m_lastName = name;
-    m_lastType = type;
-    return type;
+    return m_lastType;
 }
 
 QIcon CNameIconProvider::FileIcon(const QMimeType& type, bool link) const
 {
     const QString key = IconKey(type.name(), link);
-    {
-        const std::lock_guard hold(m_lock);
-        if (const auto found = m_icons.constFind(key); found != m_icons.constEnd())
-            return *found;
-    }
-    // Found outside the lock: the theme's walk is the slow part, and two lists asking about
-    // one new type at once at worst both walk it.
-    const QIcon found = FindFileIcon(type, link);
-    const std::lock_guard hold(m_lock);
-    return *m_icons.insert(key, found);
+    auto found = m_icons.constFind(key);
+    if (found == m_icons.constEnd())
+        found = m_icons.insert(key, FindFileIcon(type, link));
+    return *found;
 }
 
 QIcon CNameIconProvider::FindFileIcon(const QMimeType& type, bool link) const
