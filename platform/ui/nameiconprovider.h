@@ -69,6 +69,9 @@ void SetNameIconsAndPath(QFileDialog& dialog, const QString& path);
 // Makes every list of files in the widget (a file dialog's, a completer's) type its files
 // through the shared provider, and lets them and the pop-up lists of the widget's completers
 // take one row's height for all: a list that measures each row lays out each file name's
-// text, and measures them all again as each batch of a large folder's entries arrives. Called
-// before the lists first turn the event loop, as the provider must be.
+// text, and measures them all again as each batch of a large folder's entries arrives. A
+// list that wraps its rows into columns (a file dialog's List view) keeps each row as wide
+// as its name, whose advance is measured once and kept, since its columns are as wide as
+// their widest rows. Called before the lists first turn the event loop, as the provider
+// must be.
 void ListFilesByName(QWidget& widget);

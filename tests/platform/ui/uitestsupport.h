@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <cstdlib>
+#include <functional>
 #include <vector>
 
 #include "platform/profile.h"
@@ -42,6 +43,15 @@ inline void TurnEventLoop()
     QEventLoop turn;
     QTimer::singleShot(10, &turn, &QEventLoop::quit);
     turn.exec();
+}
+
+// Turns the event loop until the condition holds; the bound (about half a minute) only
+// keeps a broken list or dialog from hanging the test.
+inline bool TurnUntil(const std::function<bool()>& condition)
+{
+    for (int turn = 0; turn < 3000 && !condition(); ++turn)
+        TurnEventLoop();
+    return condition();
 }
 
 // Settings in memory for the life of the object, under the program's usual root.
