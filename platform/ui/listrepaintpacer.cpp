@@ -81,23 +81,24 @@ bool CListRepaintPacer::eventFilter(QObject* watched, QEvent* event)
 
 void CListRepaintPacer::Hold(bool moving)
 {
-    if (m_viewport == nullptr || m_listing != EListing::None)
+    if (m_viewport == nullptr)
         return;
     if (m_resume.isActive())
     {
         m_moved = m_moved || moving;
         return;
     }
-    if (!m_sincePaint.isValid())
+    // The view may have asked to draw a part of the list as it heard of the rows to come or
+    // go (the current row): the paint still to come draws the whole list, with the rows in
+    // their new places, whether it comes now or when the held changes are drawn.
+    if (moving)
+        m_viewport->update();
+    if (m_listing != EListing::None || !m_sincePaint.isValid())
         return;
     const qint64 since = m_sincePaint.elapsed();
     if (since >= kIntervalMs)
         return;
     m_moved = moving;
-    // The view may have asked to draw a part of the list as it heard of the rows to come or
-    // go: that paint, still to come, draws the whole list, with the rows in their new places.
-    if (moving)
-        m_viewport->update();
     m_viewport->setUpdatesEnabled(false);
     m_resume.start(static_cast<int>(kIntervalMs - since));
 }
