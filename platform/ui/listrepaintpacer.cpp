@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QEvent>
+#include <QFileSystemModel>
 #include <QPaintEvent>
 #include <QRegion>
 
@@ -36,6 +37,29 @@ CListRepaintPacer::CListRepaintPacer(QAbstractItemView& view) : QObject(&view), 
     connect(model, &QAbstractItemModel::modelAboutToBeReset, this, moving);
     // A changed entry keeps its place: the view has asked to draw it, and later ones wait.
     connect(model, &QAbstractItemModel::dataChanged, this, [this] { Hold(false); });
+    if (const auto* files = qobject_cast<const QFileSystemModel*>(model))
+        WatchListings(*files);
+}
+
+void CListRepaintPacer::WatchListings(const QFileSystemModel& files)
+{
+    connect(&files, &QFileSystemModel::rootPathChanged, this, &CListRepaintPacer::BeginListing);
+    connect(&files, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
+        if (m_listing == EListing::Listing && folder == m_listedFolder)
+            m_listing = EListing::Loaded;
+    });
+}
+
+void CListRepaintPacer::BeginListing(const QString& folder)
+{
+    m_listing = EListing::Listing;
+    m_listedFolder = folder;
+    // Changes of the folder left, or of the path to the new one, wait no longer.
+    if (m_resume.isActive())
+    {
+        m_resume.stop();
+        Resume();
+    }
 }
 
 bool CListRepaintPacer::eventFilter(QObject* watched, QEvent* event)
@@ -43,6 +67,8 @@ bool CListRepaintPacer::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::Paint)
     {
         m_sincePaint.start();
+        if (m_listing == EListing::Loaded)
+            m_listing = EListing::None;
         // A part of the list is drawn while moved rows wait (the window system asked, or
         // the view had asked before the rows were held): the whole list is drawn at the
         // next turn, so that the part drawn now stands beside the rest for no longer.
@@ -62,16 +88,17 @@ void CListRepaintPacer::Hold(bool moving)
         m_moved = m_moved || moving;
         return;
     }
-    if (!m_sincePaint.isValid())
+    // The view may have asked to draw a part of the list as it heard of the rows to come or
+    // go (the current row): the paint still to come draws the whole list, with the rows in
+    // their new places, whether it comes now or when the held changes are drawn.
+    if (moving)
+        m_viewport->update();
+    if (m_listing != EListing::None || !m_sincePaint.isValid())
         return;
     const qint64 since = m_sincePaint.elapsed();
     if (since >= kIntervalMs)
         return;
     m_moved = moving;
-    // The view may have asked to draw a part of the list as it heard of the rows to come or
-    // go: that paint, still to come, draws the whole list, with the rows in their new places.
-    if (moving)
-        m_viewport->update();
     m_viewport->setUpdatesEnabled(false);
     m_resume.start(static_cast<int>(kIntervalMs - since));
 }

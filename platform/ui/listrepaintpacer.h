@@ -7,13 +7,21 @@
 // follow within the interval are drawn together at its end. The window system's own
 // requests to draw (a window uncovered) are answered at once, as ever, and a part so drawn
 // while moved rows wait is followed at the next turn by the whole list.
+//
+// A file list's first listing of a folder it was pointed at is drawn as it comes, however
+// soon after the last paint: the list was just drawn empty or over the folder before, and
+// held rows would show the new folder a tenth of a second late. The listing lasts until the
+// model says it loaded the folder, and up to the paint after that, which also shows the
+// model's sort of what it loaded; only the changes after it are paced.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 #include <QTimer>
 
 class QAbstractItemView;
 class QEvent;
+class QFileSystemModel;
 class QWidget;
 
 class CListRepaintPacer : public QObject
@@ -32,6 +40,10 @@ protected:
 private:
     explicit CListRepaintPacer(QAbstractItemView& view);
 
+    // Follows the first listing of each folder the file model is pointed at.
+    void WatchListings(const QFileSystemModel& files);
+    void BeginListing(const QString& folder);
+
     // Holds the list's repaints back until the interval since the last paint has passed;
     // `moving` tells that rows come, go or move.
     void Hold(bool moving);
@@ -42,4 +54,13 @@ private:
     QElapsedTimer m_sincePaint;
     QTimer m_resume;
     bool m_moved = false;  // rows came, went or moved while held
+    // The folder whose first listing is under way, until the paint after it was loaded.
+    enum class EListing
+    {
+        None,
+        Listing,
+        Loaded
+    };
+    EListing m_listing = EListing::None;
+    QString m_listedFolder;
 };

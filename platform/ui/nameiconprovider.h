@@ -10,12 +10,19 @@
 // theme's folders file by file (milliseconds where a folder of the user's data holds icons
 // of its own), and a list asks about every entry of a folder, and again about each entry
 // that changes. The kept answers are as many as the system has types.
+//
+// Threads: Qt's file system model asks its provider only on the interface thread. Its
+// gatherer thread reads a folder's entries and what the system says of each (the same
+// stat a QFileInfo makes), and hands them over; the model asks for each entry's icon and
+// type as it takes them in, and for the folders along a path it is pointed at, on the
+// interface thread (checked with Qt 6.4's file dialogs, whose lists and completers share
+// one model, and the print dialog's completer). The kept answers are therefore not locked,
+// and the provider must not be asked from another thread: debug builds assert it.
 #include <QFileIconProvider>
 #include <QHash>
 #include <QIcon>
 #include <QMimeType>
 #include <QString>
-#include <mutex>
 
 class QFileDialog;
 class QFileInfo;
@@ -31,7 +38,7 @@ public:
     // The provider of every file list of the program: set it on a list before the list
     // first turns the event loop, since the list asks its provider as each folder's
     // entries arrive. Lives as long as the program, as the lists that keep a pointer to it
-    // may. A list may ask from a thread of its own: the kept answers are shared under a lock.
+    // may.
     [[nodiscard]] static CNameIconProvider& Shared();
 
 protected:
@@ -47,7 +54,6 @@ private:
     [[nodiscard]] QIcon FileIcon(const QMimeType& type, bool link) const;
     [[nodiscard]] QIcon FindFileIcon(const QMimeType& type, bool link) const;
 
-    mutable std::mutex m_lock;
     mutable QHash<QString, QIcon> m_icons;
     mutable QHash<QString, QString> m_words;
     mutable QString m_lastName;
@@ -63,6 +69,9 @@ void SetNameIconsAndPath(QFileDialog& dialog, const QString& path);
 // Makes every list of files in the widget (a file dialog's, a completer's) type its files
 // through the shared provider, and lets them and the pop-up lists of the widget's completers
 // take one row's height for all: a list that measures each row lays out each file name's
-// text, and measures them all again as each batch of a large folder's entries arrives. Called
-// before the lists first turn the event loop, as the provider must be.
+// text, and measures them all again as each batch of a large folder's entries arrives. A
+// list that wraps its rows into columns (a file dialog's List view) keeps each row as wide
+// as its name, whose advance is measured once and kept, since its columns are as wide as
+// their widest rows. Called before the lists first turn the event loop, as the provider
+// must be.
 void ListFilesByName(QWidget& widget);

@@ -4,12 +4,19 @@
 
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QListView>
 #include <QPaintEvent>
 #include <QRegion>
 #include <QStringListModel>
+#include <QTreeView>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <string>
 
+#include "platform/ui/nameiconprovider.h"
 #include "uitestsupport.h"
 
 namespace {
@@ -40,15 +47,6 @@ private:
     int m_partial = 0;
 };
 
-// Turns the event loop until the condition holds; the bound only keeps a broken pacer from
-// hanging the test.
-bool TurnUntil(const std::function<bool()>& condition)
-{
-    for (int turn = 0; turn < 3000 && !condition(); ++turn)
-        uitest::TurnEventLoop();
-    return condition();
-}
-
 // A list over a model that another program keeps changing, as a watched folder is: a row
 // goes at the top and one comes at the end about a hundred times a second.
 TEST(ListRepaintPacerTest, AListThatKeepsChangingRepaintsAFewTimesASecondAndDrawsItsLastChange)
@@ -64,7 +62,7 @@ TEST(ListRepaintPacerTest, AListThatKeepsChangingRepaintsAFewTimesASecondAndDraw
     CPaintCounter paints(*list.viewport());
     list.resize(300, 400);
     list.show();
-    ASSERT_TRUE(TurnUntil([&] { return paints.Count() > 0; }));
+    ASSERT_TRUE(uitest::TurnUntil([&] { return paints.Count() > 0; }));
 
     const int before = paints.Count();
     const int partialBefore = paints.Partial();
@@ -92,7 +90,70 @@ TEST(ListRepaintPacerTest, AListThatKeepsChangingRepaintsAFewTimesASecondAndDraw
 
     // The last change is drawn, at the latest at its interval's end, and the list then takes
     // every repaint at once again.
-    EXPECT_TRUE(TurnUntil([&] { return paints.Count() > beforeLast && list.viewport()->updatesEnabled(); }));
+    EXPECT_TRUE(uitest::TurnUntil([&] { return paints.Count() > beforeLast && list.viewport()->updatesEnabled(); }));
+}
+
+// Fixed: a folder typed into a file dialog showed its files only when the pacer let the
+// list repaint, up to a tenth of a second after the paint of the folder left.
+TEST(ListRepaintPacerTest, AFileDialogDrawsTheFirstListingOfAFolderAtOnceAndPacesWhatFollows)
+{
+    namespace fs = std::filesystem;
+    uitest::EnsureQtApplication();
+    // A folder new to every dialog: Qt opens the next dialog where the last one was.
+    static int runs = 0;
+    const fs::path left = fs::temp_directory_path() / ("left-" + std::to_string(++runs));
+    const fs::path entered = fs::temp_directory_path() / ("entered-" + std::to_string(runs));
+    fs::create_directories(left);
+    fs::create_directories(entered);
+    for (const char* name : {"house.twk", "z.twk"})
+        std::ofstream(entered / name);
+    const QString enteredPath = QString::fromStdString(entered.string());
+    {
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        SetNameIconsAndPath(dialog, QString::fromStdString(left.string()));
+        auto* files = dialog.findChild<QFileSystemModel*>();
+        auto* list = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+        ASSERT_TRUE(files != nullptr && list != nullptr);
+        CPaintCounter paints(*list->viewport());
+        dialog.show();
+        ASSERT_TRUE(uitest::TurnUntil([&] { return paints.Count() > 0; }));
+
+        bool loaded = false;
+        bool rowsCame = false;
+        bool heldWhenRowsCame = false;
+        int paintsWhenLoaded = 0;
+        QObject::connect(files, &QFileSystemModel::rowsInserted, &dialog, [&](const QModelIndex& parent) {
+            if (parent != files->index(enteredPath) || rowsCame)
+                return;
+            rowsCame = true;
+            heldWhenRowsCame = !list->viewport()->updatesEnabled();
+        });
+        QObject::connect(files, &QFileSystemModel::directoryLoaded, &dialog, [&](const QString& folder) {
+            if (folder != enteredPath)
+                return;
+            loaded = true;
+            paintsWhenLoaded = paints.Count();
+        });
+        // The list was drawn just before the folder changes, as when a typed folder's name
+        // is entered.
+        list->viewport()->repaint();
+        dialog.setDirectory(enteredPath);
+        ASSERT_TRUE(uitest::TurnUntil([&] { return loaded && paints.Count() > paintsWhenLoaded; }));
+        EXPECT_TRUE(rowsCame);
+        EXPECT_FALSE(heldWhenRowsCame);
+        EXPECT_EQ(files->rowCount(list->rootIndex()), 2);
+
+        // Changes after the listing wait for the interval again.
+        list->viewport()->repaint();
+        QElapsedTimer sincePaint;
+        sincePaint.start();
+        files->sort(0, Qt::DescendingOrder);
+        EXPECT_TRUE(!list->viewport()->updatesEnabled() || sincePaint.elapsed() >= CListRepaintPacer::kIntervalMs);
+        EXPECT_TRUE(uitest::TurnUntil([&] { return list->viewport()->updatesEnabled(); }));
+    }
+    fs::remove_all(left);
+    fs::remove_all(entered);
 }
 
 }  // namespace

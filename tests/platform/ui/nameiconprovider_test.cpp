@@ -56,7 +56,7 @@ private:
 
 // Every list of files in the dialog, and its completers' pop-ups, measure one row for all: a
 // pop-up that measured each of 10,000 names again as each batch arrived held the program
-// for tens of seconds.
+// for tens of seconds. A list that wraps its rows into columns measures each row's name.
 // And each paces its repaints while its folder keeps changing.
 bool Paced(const QAbstractItemView& list)
 {
@@ -67,7 +67,7 @@ void ExpectUniformRows(QWidget& dialog)
 {
     for (const QListView* list : dialog.findChildren<QListView*>())
     {
-        EXPECT_TRUE(list->uniformItemSizes()) << list->objectName().toStdString();
+        EXPECT_NE(list->uniformItemSizes(), list->isWrapping()) << list->objectName().toStdString();
         EXPECT_TRUE(Paced(*list)) << list->objectName().toStdString();
     }
     for (const QTreeView* list : dialog.findChildren<QTreeView*>())
@@ -198,6 +198,49 @@ TEST_F(NameIconProviderTest, ManyNamesOfAFewTypesAskTheThemeOnceForEachType)
         EXPECT_LE(asks, 2) << name.toStdString();
     QIcon::setThemeName(themeName);
     QIcon::setThemeSearchPaths(searchPaths);
+    fs::remove_all(folder);
+}
+
+// Fixed: every row of the List view took one row's width, which cut long names to a few
+// letters.
+TEST_F(NameIconProviderTest, TheListViewOfSaveAsShowsWholeNames)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / "named";
+    fs::create_directories(folder);
+    for (const char* name : {"a-model-with-a-rather-long-descriptive-name-01.twk", "another-model-with-a-long-name-02.twk",
+                             "house.twk", "z.twk"})
+        std::ofstream(folder / name);
+    int dialogs = 0;
+    {
+        const CDialogWatcher watcher([&](QDialog& dialog) {
+            ++dialogs;
+            auto& files = dynamic_cast<QFileDialog&>(dialog);
+            auto* model = files.findChild<QFileSystemModel*>();
+            auto* list = files.findChild<QListView*>(QStringLiteral("listView"));
+            ASSERT_TRUE(model != nullptr && list != nullptr);
+            files.setViewMode(QFileDialog::List);
+            files.show();
+            EXPECT_TRUE(uitest::TurnUntil([&] { return model->rowCount(list->rootIndex()) == 4; }));
+            // A file that comes while the list shows the folder, as a download does, comes
+            // last: the row whose size a list of uniform rows took for all of them.
+            std::ofstream(folder / "b.twk");
+            EXPECT_TRUE(uitest::TurnUntil([&] { return model->rowCount(list->rootIndex()) == 5; }));
+            for (int row = 0; row < model->rowCount(list->rootIndex()); ++row)
+            {
+                const QModelIndex entry = model->index(row, 0, list->rootIndex());
+                const QString name = entry.data().toString();
+                EXPECT_GE(list->visualRect(entry).width(), list->fontMetrics().horizontalAdvance(name))
+                    << name.toStdString();
+            }
+            // Qt keeps the view for the dialogs after this one.
+            files.setViewMode(QFileDialog::Detail);
+        });
+        CPromptingDocument document;
+        CString path = CString::FromUtf8(folder.string() + "/z.twk");
+        EXPECT_FALSE(document.Prompt(path));
+    }
+    EXPECT_EQ(dialogs, 1);
     fs::remove_all(folder);
 }
 

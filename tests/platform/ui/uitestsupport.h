@@ -6,6 +6,7 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <cstdlib>
+#include <functional>
 #include <unistd.h>
 #include <vector>
 
@@ -55,6 +56,15 @@ public:
     AlarmGuard(const AlarmGuard&) = delete;
     AlarmGuard& operator=(const AlarmGuard&) = delete;
 };
+
+// Turns the event loop until the condition holds; the bound (about half a minute) only
+// keeps a broken list or dialog from hanging the test.
+inline bool TurnUntil(const std::function<bool()>& condition)
+{
+    for (int turn = 0; turn < 3000 && !condition(); ++turn)
+        TurnEventLoop();
+    return condition();
+}
 
 // Settings in memory for the life of the object, under the program's usual root.
 class MemorySettings
