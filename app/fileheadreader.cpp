@@ -3,7 +3,9 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QObject>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <fcntl.h>
 #include <mutex>
@@ -14,6 +16,8 @@
 #include <thread>
 #include <unistd.h>
 #include <utility>
+
+using Clock = std::chrono::steady_clock;
 
 struct CFileHeadReader::State
 {
@@ -31,12 +35,31 @@ struct CFileHeadReader::State
     // where the receiver, and so the reader, still lives.
     CFileHeadReader* const reader;
     std::mutex mutex;
-    // Under the mutex: the request to read next, whether a thread reads, and where to post
-    // answers, null once the reader or the application goes.
+    // Under the mutex: the request to read next, whether the present thread lives, its number
+    // (a thread of another number was left to its read) and when it started its read, and
+    // where to post answers, null once the reader or the application goes.
     std::optional<Request> waiting;
     bool working = false;
+    std::uint64_t thread = 0;
+    Clock::time_point readSince;
     QObject* receiver = nullptr;
 };
+
+namespace {
+
+// Threads of every reader alive, counted as each is started and as it ends: a thread left in
+// a read that never ends keeps its place.
+constinit std::atomic<int> g_threads{0};
+
+bool TakeThreadPlace()
+{
+    for (int threads = g_threads.load(); threads < CFileHeadReader::kMostThreads;)
+        if (g_threads.compare_exchange_weak(threads, threads + 1))
+            return true;
+    return false;
+}
+
+}  // namespace
 
 CFileHead ReadFileHead(const CString& path, std::size_t most)
 {
@@ -69,7 +92,10 @@ CFileHead ReadFileHead(const CString& path, std::size_t most)
     return head;
 }
 
-CFileHeadReader::CFileHeadReader(ReadFunction read) : m_state(std::make_shared<State>(std::move(read), this)) {}
+CFileHeadReader::CFileHeadReader(ReadFunction read, std::chrono::milliseconds stuckAfter)
+    : m_stuckAfter(stuckAfter), m_state(std::make_shared<State>(std::move(read), this))
+{
+}
 
 CFileHeadReader::~CFileHeadReader()
 {
@@ -99,27 +125,72 @@ void CFileHeadReader::Read(const CString& path, std::size_t most, Answer answer)
 {
     const std::uint64_t request = ++m_request;
     m_answer = std::move(answer);
-    QObject* const receiver = Receiver();
-    std::lock_guard lock(m_state->mutex);
-    if (receiver != nullptr)
+    if (Receiver() == nullptr)
     {
+        m_settled = request;
+        m_answer = nullptr;
+        return;
+    }
+    {
+        std::lock_guard lock(m_state->mutex);
         m_state->waiting = State::Request{request, path, most};
-        if (m_state->working)
-            return;
-        try
+    }
+    StartThread();
+}
+
+void CFileHeadReader::StartThread()
+{
+    std::lock_guard lock(m_state->mutex);
+    if (!m_state->waiting || m_state->receiver == nullptr)
+        return;
+    if (m_state->working)
+    {
+        const Clock::duration reading = Clock::now() - m_state->readSince;
+        if (reading < m_stuckAfter)
         {
-            std::thread(&CFileHeadReader::Work, m_state).detach();
-            m_state->working = true;
+            LookAgainIn(m_stuckAfter - reading);
             return;
-        }
-        catch (const std::system_error&)
-        {
-            // No thread to be had: no answer comes.
-            m_state->waiting.reset();
         }
     }
-    m_settled = request;
+    if (!TakeThreadPlace())
+    {
+        // A thread that ends, this reader's or another's, makes room.
+        LookAgainIn(m_stuckAfter);
+        return;
+    }
+    try
+    {
+        std::thread(&CFileHeadReader::Work, m_state, m_state->thread + 1).detach();
+        // The thread waits for the mutex held here before it looks at its number.
+        ++m_state->thread;
+        m_state->working = true;
+        // Until the thread takes the request: a request made meanwhile waits for it.
+        m_state->readSince = Clock::now();
+        return;
+    }
+    catch (const std::system_error&)
+    {
+        --g_threads;
+    }
+    // No thread to be had: the present one reads the request once its read ends, and
+    // without one no answer comes.
+    if (m_state->working)
+        return;
+    m_state->waiting.reset();
+    m_settled = m_request;
     m_answer = nullptr;
+}
+
+void CFileHeadReader::LookAgainIn(Clock::duration wait)
+{
+    if (m_looking)
+        return;
+    m_looking = true;
+    // Goes with the receiver, which goes before the reader.
+    QTimer::singleShot(std::chrono::ceil<std::chrono::milliseconds>(wait), m_receiver.get(), [this] {
+        m_looking = false;
+        StartThread();
+    });
 }
 
 QObject* CFileHeadReader::Receiver()
@@ -132,6 +203,8 @@ QObject* CFileHeadReader::Receiver()
     QCoreApplication* const application = QCoreApplication::instance();
     if (application == nullptr)
         return nullptr;
+    // A look due went with the receiver before.
+    m_looking = false;
     m_receiver = std::make_unique<QObject>();
     // The application's end takes the event dispatcher that a post wakes: from then on the
     // thread posts nothing. Taking the mutex here waits for a post under way.
@@ -144,12 +217,13 @@ QObject* CFileHeadReader::Receiver()
     return m_state->receiver;
 }
 
-void CFileHeadReader::Work(std::shared_ptr<State> state)
+void CFileHeadReader::Work(std::shared_ptr<State> state, std::uint64_t thread)
 {
     std::unique_lock lock(state->mutex);
-    while (state->receiver != nullptr && state->waiting)
+    while (state->receiver != nullptr && state->thread == thread && state->waiting)
     {
         const State::Request request = *std::exchange(state->waiting, std::nullopt);
+        state->readSince = Clock::now();
         lock.unlock();
         std::shared_ptr<const CFileHead> head;
         try
@@ -163,14 +237,18 @@ void CFileHeadReader::Work(std::shared_ptr<State> state)
         }
         lock.lock();
         // Posted under the mutex while the receiver lives: the reader clears it under the
-        // same mutex before deleting it.
+        // same mutex before deleting it. The answer of a thread left to its read is older
+        // than the request read after it, and so dropped.
         if (state->receiver != nullptr)
             QMetaObject::invokeMethod(
                 state->receiver,
                 [reader = state->reader, id = request.id, head] { reader->Deliver(id, *head); },
                 Qt::QueuedConnection);
     }
-    state->working = false;
+    // Under the mutex, so that a reader that finds no thread working finds its place free.
+    --g_threads;
+    if (state->thread == thread)
+        state->working = false;
 }
 
 void CFileHeadReader::Deliver(std::uint64_t request, const CFileHead& head)

@@ -1,10 +1,10 @@
 #pragma once
 // CModelPreviewDialog: the open-file dialog for model files. Selecting a file reads only
 // its header and stored preview picture and shows the picture; anything that is not a
-// readable model with a picture shows "Not Available". The file's bytes are read on the
-// dialog's one reading thread, so that a read that never ends leaves the dialog answering
-// and holds that thread alone; the picture shows once they came, and "Not Available"
-// until then.
+// readable model with a picture shows "Not Available". The file's bytes are read by the
+// dialog's file-head reader, away from the interface thread, so that a read that never ends
+// leaves the dialog answering and, once it is taken as stuck, the next file its own preview;
+// the picture shows once they came, and "Not Available" until then.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <new>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "apptestsupport.h"
@@ -22,14 +23,31 @@
 namespace {
 
 constexpr auto kDeadline = std::chrono::seconds(60);
+// Long enough that no read of a test is taken as stuck.
+constexpr auto kNeverStuck = std::chrono::hours(1);
 
-// Reads that wait until the test lets them go, each answering with its path as the bytes.
-// The test sees how many reads started, the most that ran at once, and when the reader's last copy of the read
-// function went, which is when the reader and its thread are both gone.
+// Ends the test program should a wait outlast every deadline.
+class CAlarmGuard
+{
+public:
+    CAlarmGuard() { ::alarm(300); }
+    ~CAlarmGuard() { ::alarm(0); }
+    CAlarmGuard(const CAlarmGuard&) = delete;
+    CAlarmGuard& operator=(const CAlarmGuard&) = delete;
+};
+
+// Reads of the paths that start with the held prefix (every path by default) wait until the
+// test lets them go, at the latest when the held reads go; each answers with its path as the
+// bytes. The test sees how many reads started, how many ran at once, and when the reader's
+// last copy of the read function went, which is when the reader and its threads are all gone.
 class CHeldReads
 {
 public:
-    CHeldReads() : m_shared(std::make_shared<Shared>()) {}
+    explicit CHeldReads(std::string held = "") : m_shared(std::make_shared<Shared>()) { m_shared->held = held; }
+    // Every way out of a test lets its threads end.
+    ~CHeldReads() { Release(); }
+    CHeldReads(const CHeldReads&) = delete;
+    CHeldReads& operator=(const CHeldReads&) = delete;
 
     [[nodiscard]] CFileHeadReader::ReadFunction Function() const
     {
@@ -38,10 +56,11 @@ public:
             ++shared->started;
             shared->mostAtOnce = std::max(shared->mostAtOnce, ++shared->running);
             shared->changed.notify_all();
-            shared->changed.wait(lock, [&] { return shared->released; });
-            --shared->running;
-            CFileHead head;
             const std::string bytes = path.ToUtf8();
+            shared->changed.wait(lock, [&] { return shared->released || !bytes.starts_with(shared->held); });
+            --shared->running;
+            shared->changed.notify_all();
+            CFileHead head;
             head.bytes.assign(bytes.begin(), bytes.end());
             head.size = head.bytes.size();
             head.read = true;
@@ -72,6 +91,10 @@ public:
     {
         return Wait([&] { return m_shared->started >= reads; });
     }
+    [[nodiscard]] bool WaitForNoneRunning() const
+    {
+        return Wait([&] { return m_shared->running == 0; });
+    }
     [[nodiscard]] bool WaitForFunctionGone() const
     {
         return Wait([&] { return m_shared->functionGone; });
@@ -82,6 +105,7 @@ private:
     {
         std::mutex mutex;
         std::condition_variable changed;
+        std::string held;
         int started = 0;
         int running = 0;
         int mostAtOnce = 0;
@@ -110,12 +134,18 @@ private:
     std::shared_ptr<Shared> m_shared;
 };
 
+// Turns the event loop until done or the time passed; false when it passed first.
+bool TurnEventLoopUntil(const std::function<bool()>& done, std::chrono::milliseconds most)
+{
+    for (QDeadlineTimer deadline(most); !done() && !deadline.hasExpired();)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
 // Turns the event loop until the reader's newest answer came; false when the deadline passed.
 bool AnswerCame(const CFileHeadReader& reader)
 {
-    for (QDeadlineTimer deadline(kDeadline); reader.IsReading() && !deadline.hasExpired();)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return !reader.IsReading();
+    return TurnEventLoopUntil([&] { return !reader.IsReading(); }, kDeadline);
 }
 
 class FileHeadReaderTest : public ::testing::Test
@@ -138,7 +168,7 @@ TEST_F(FileHeadReaderTest, RequestsWhileAReadIsStuckWaitInOnePlaceAndOnlyTheNewe
 {
     CHeldReads reads;
     {
-        CFileHeadReader reader(reads.Function());
+        CFileHeadReader reader(reads.Function(), kNeverStuck);
         Ask(reader, "stuck");
         ASSERT_TRUE(reads.WaitForStarted(1));
         Ask(reader, "dropped");
@@ -162,11 +192,63 @@ TEST_F(FileHeadReaderTest, RequestsWhileAReadIsStuckWaitInOnePlaceAndOnlyTheNewe
     EXPECT_EQ(m_answers, (std::vector<std::string>{"newest", "later"}));
 }
 
+// A read that never returned once kept every later file of its reader from an answer.
+TEST_F(FileHeadReaderTest, AFileAskedForAfterAStuckReadIsAnsweredAndTheStuckAnswerComesToNothing)
+{
+    const CAlarmGuard alarm;
+    CHeldReads reads("stuck");
+    {
+        CFileHeadReader reader(reads.Function());
+        for (int round = 0; round < 2; ++round)
+        {
+            const std::string stuck = "stuck " + std::to_string(round);
+            Ask(reader, stuck);
+            // Read before the next request, which would take its place unread.
+            ASSERT_TRUE(reads.WaitForStarted(2 * round + 1));
+            Ask(reader, "house after " + stuck);
+            ASSERT_TRUE(AnswerCame(reader)) << stuck;
+        }
+        // The stuck reads' answers come now, older than any asked for.
+        reads.Release();
+        ASSERT_TRUE(reads.WaitForNoneRunning());
+        Ask(reader, "later");
+        ASSERT_TRUE(AnswerCame(reader));
+    }
+    EXPECT_EQ(m_answers, (std::vector<std::string>{"house after stuck 0", "house after stuck 1", "later"}));
+    ASSERT_TRUE(reads.WaitForFunctionGone());
+}
+
+TEST_F(FileHeadReaderTest, StuckReadsHoldAtMostTheCapOfThreadsAndAFileAskedForPastItWaitsForOneToEnd)
+{
+    const CAlarmGuard alarm;
+    constexpr int kMost = CFileHeadReader::kMostThreads;
+    CHeldReads reads("stuck");
+    {
+        CFileHeadReader reader(reads.Function());
+        for (int file = 0; file < kMost; ++file)
+        {
+            Ask(reader, "stuck " + std::to_string(file));
+            ASSERT_TRUE(TurnEventLoopUntil([&] { return reads.Started() > file; }, kDeadline)) << file;
+        }
+        for (int file = kMost; file < 2 * kMost; ++file)
+            Ask(reader, "stuck " + std::to_string(file));
+        Ask(reader, "house");
+        // Longer than a stuck read takes to be left: no thread is started past the cap.
+        EXPECT_FALSE(TurnEventLoopUntil([&] { return reads.Started() > kMost; }, 3 * CFileHeadReader::kStuckAfter));
+        EXPECT_TRUE(reader.IsReading());
+        reads.Release();
+        ASSERT_TRUE(AnswerCame(reader));
+    }
+    EXPECT_EQ(m_answers, std::vector<std::string>{"house"});
+    ASSERT_TRUE(reads.WaitForFunctionGone());
+    EXPECT_EQ(reads.MostAtOnce(), kMost);
+}
+
 TEST_F(FileHeadReaderTest, AReadThatEndsAfterItsReaderWentDeliversNothingAndReadsNoMore)
 {
     CHeldReads reads;
     {
-        auto reader = std::make_unique<CFileHeadReader>(reads.Function());
+        auto reader = std::make_unique<CFileHeadReader>(reads.Function(), kNeverStuck);
         Ask(*reader, "stuck");
         ASSERT_TRUE(reads.WaitForStarted(1));
         Ask(*reader, "waiting");
