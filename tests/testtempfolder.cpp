@@ -2,9 +2,10 @@
 // removed with everything in it when the tests end. Whatever a test or the code under
 // test writes to the temporary folder (undo logs, snapshots, pictures, programs started
 // by the test) lands there, and nothing is left behind in the system's folder. The
-// user's runtime folder is forgotten for the run, so the undo logs land there too. The
-// fonts are the ones the set-up script installs and no others, so that glyphs measure the
-// same on a machine with more fonts. Unless the run says otherwise, the software
+// user's runtime folder is forgotten for the run, so the undo logs land there too, and the
+// configuration folder is one inside the temporary folder. The fonts are the ones the
+// set-up script installs and no others, so that glyphs measure the same on a machine with
+// more fonts. Unless the run says otherwise, the software
 // rasteriser fills on two threads, the rates frames are weighed at, so that a model a test
 // opens weighs the same on a machine with more processors.
 
@@ -46,6 +47,11 @@ public:
         if (const char* const runtime = std::getenv("XDG_RUNTIME_DIR"))
             m_runtime = runtime;
         ::unsetenv("XDG_RUNTIME_DIR");
+        // Settings that toolkits keep for themselves (a file dialog's last view, say) land
+        // here too, not in the user's own folder.
+        if (const char* const config = std::getenv("XDG_CONFIG_HOME"))
+            m_config = config;
+        ::setenv("XDG_CONFIG_HOME", (m_folder + "/config").c_str(), 1);
     }
 
     void TearDown() override
@@ -58,6 +64,10 @@ public:
             ::unsetenv("TMPDIR");
         if (m_runtime.has_value())
             ::setenv("XDG_RUNTIME_DIR", m_runtime->c_str(), 1);
+        if (m_config.has_value())
+            ::setenv("XDG_CONFIG_HOME", m_config->c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
     }
@@ -67,6 +77,7 @@ private:
     std::string m_outer;
     bool m_hadOuter = false;
     std::optional<std::string> m_runtime;
+    std::optional<std::string> m_config;
 };
 
 [[maybe_unused]] ::testing::Environment* const g_testTempFolder =
