@@ -45,6 +45,8 @@ function(glimra_test_suite name)
   if(ARG_LABELS)
     set(labels LABELS "${ARG_LABELS}")
   endif()
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+  # Listing a sanitized test program takes seconds on a machine busy with other work, past
+  # the 5 s the listing is given by default.
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 300
     PROPERTIES ${labels} ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()

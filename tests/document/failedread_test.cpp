@@ -17,6 +17,7 @@
 #include "document/tarniscs.h"
 #include "model/attributenamed.h"
 #include "platform/exceptions.h"
+#include "samplegen/housemodel.h"
 #include "tests/document/modelfiletestsupport.h"
 
 using modelfiletest::Bytes;
@@ -86,7 +87,7 @@ TEST_F(FailedReadTest, AModelThatReadAFileCutAfterAnyRecordGoesWithoutTouchingWh
     for (const int format : {kSaveFormat5000, kSaveFormat4000}) {
         SCOPED_TRACE(format);
         const Bytes file = modelfiletest::WriteModel(*built, format);
-        const std::size_t step = file.size() / 1500 + 1;
+        const std::size_t step = file.size() / 700 + 1;
         for (std::size_t size = 20; size < file.size(); size += step) {
             const Bytes cut(file.begin(), file.begin() + static_cast<std::ptrdiff_t>(size));
             OwnedModel model;
@@ -118,4 +119,29 @@ TEST_F(FailedReadTest, TheFuzzersFindingsAreReadAndLetGoWithoutTouchingFreedMemo
         ++files;
     }
     EXPECT_GT(files, 0);
+}
+
+// A read that failed leaves nothing behind for the next: the house read after each kept
+// finding holds what it holds when read first.
+TEST_F(FailedReadTest, AFileReadAfterAFailedOneReadsAsItWouldAlone)
+{
+    OwnedModel house;
+    BuildHouseModel(*house);
+    const Bytes whole = modelfiletest::WriteModel(*house, kSaveFormat5000);
+    OwnedModel alone;
+    modelfiletest::ReadModel(*alone, whole);
+    const std::filesystem::path corpus = std::filesystem::path(GLIMRA_SOURCE_DIR) / "fuzz" / "corpus" / "model_file";
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        SCOPED_TRACE(entry.path().filename().string());
+        {
+            OwnedModel failed;
+            (void)ReadFails(*failed, ReadFile(entry.path()));
+        }
+        OwnedModel after;
+        modelfiletest::ReadModel(*after, whole);
+        EXPECT_EQ(after->GetRootComponent()->GetCount(), alone->GetRootComponent()->GetCount());
+        EXPECT_EQ(modelfiletest::FirstDifference(modelfiletest::WriteModel(*after, kSaveFormat5000),
+                                                 modelfiletest::WriteModel(*alone, kSaveFormat5000)),
+                  -1);
+    }
 }
