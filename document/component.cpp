@@ -530,6 +530,9 @@ void CComponent::Clear()
     m_sectionPlanes.clear();
     m_activeSectionPlane = nullptr;
     m_shadowState = 0;
+    // An old record's placement waits here until the read ends; a read that failed
+    // before then must not hand it to the next file read into this component.
+    m_componentTransform.SetIdentity();
 }
 
 void CComponent::InvalidateBounds()
