@@ -28,8 +28,9 @@ public:
     }
     [[nodiscard]] bool IsStoredKey(const CString& /*key*/) const override { return true; }
     [[nodiscard]] bool IsPageKey(const CString& /*key*/) const override { return false; }
-    // The values are the model's own: there are no defaults to go back to.
-    void ResetToDefaults() override {}
+    // The values are the model's own, read from its file: a model emptied for the next
+    // file holds none.
+    void ResetToDefaults() override { m_values.clear(); }
     [[nodiscard]] COptionsProvider* Clone() const override;
     void MakeCurrent() override {}
 

@@ -379,6 +379,13 @@ void CTarnwickModel::Clear()
 void CTarnwickModel::ResetSettings()
 {
     modelpages::ClearPageList(m_pageList);
+    // Reading sets only the options a file names: the next file keeps none of another's,
+    // nor of a read that failed part way.
+    if (m_options != nullptr) {
+        for (int i = 0; i < m_options->GetProviderCount(); ++i) {
+            m_options->GetProviderAt(i)->ResetToDefaults();
+        }
+    }
     if (m_shadow != nullptr) {
         m_shadow->Reset();
     }
