@@ -35,6 +35,7 @@
 #include "foundation/flagguard.h"
 #include "foundation/modelid.h"
 #include "foundation/repairnotes.h"
+#include "model/attribute.h"
 #include "model/attributecontainer.h"
 #include "model/curveregistry.h"
 #include "model/drawingelement.h"
@@ -239,9 +240,10 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     // The large lists' sums, for the count once the entities are read.
     const CMeshReadSums::CReadScope readSums;
     // Attribute containers too: a failed read frees them, and a member of the model read
-    // in place must forget its own first (CLoadSession).
+    // in place must forget its own first (CLoadSession); with the attributes, what a
+    // mended record left unheld goes (AdoptOrphans).
     ar.NoteObjectsOf({RUNTIME_CLASS(CTwFont), RUNTIME_CLASS(CMaterial), RUNTIME_CLASS(CLayer),
-                      RUNTIME_CLASS(CAttributeContainer)});
+                      RUNTIME_CLASS(CAttributeContainer), RUNTIME_CLASS(CAttribute)});
     CLoadSession session(this, ar);
     int modelVersion = 0;
     try {
@@ -366,8 +368,13 @@ void CTarnwickModel::AdoptOrphans(CArchive& ar)
 {
     // The archive noted the objects of these classes as it read (a large model has
     // millions of others).
+    std::vector<CEntity*> attributes;
     for (const UINT i : ar.GetNotedObjects()) {
         auto* entity = dynamic_cast<CEntity*>(ar.GetLoadedObject(i));
+        if (dynamic_cast<CAttributeContainer*>(entity) != nullptr || dynamic_cast<CAttribute*>(entity) != nullptr) {
+            attributes.push_back(entity);
+            continue;
+        }
         if (entity == nullptr || entity->GetParent() != nullptr) {
             continue;
         }
@@ -379,6 +386,34 @@ void CTarnwickModel::AdoptOrphans(CArchive& ar)
             }
         } else if (dynamic_cast<CLayer*>(entity) != nullptr && GetLayerManager() != nullptr) {
             GetLayerManager()->Add(entity);
+        }
+    }
+    EraseUnheld(attributes);
+}
+
+// A record whose attributes broke off part way is read on without them, and one read
+// again replaces its container: what no entity holds then goes, or it would leak. The
+// attributes no container took go first; a container that goes lets go of its own.
+void CTarnwickModel::EraseUnheld(const std::vector<CEntity*>& attributes)
+{
+    if (attributes.empty()) {
+        return;
+    }
+    const CUndoSuspender suspender;
+    std::vector<CAttributeContainer*> containers;
+    for (CEntity* entity : attributes) {
+        if (auto* attribute = dynamic_cast<CAttribute*>(entity); attribute != nullptr) {
+            if (attribute->GetRefCount() == 0) {
+                attribute->Erase();
+            }
+        } else {
+            containers.push_back(static_cast<CAttributeContainer*>(entity));
+        }
+    }
+    const std::vector<const CAttributeContainer*> held = CEntity::GetHeldAttributeContainers();
+    for (CAttributeContainer* container : containers) {
+        if (!std::binary_search(held.begin(), held.end(), container)) {
+            container->Erase();
         }
     }
 }

@@ -29,6 +29,11 @@ void ClearPageList(CPageList* list)
     }
 }
 
+CEntity* AsEntity(CPageList* list)
+{
+    return list;
+}
+
 int CheckPageList(CPageList* list, int mode, CValidityResultMap& results)
 {
     return CheckEntityValidity(list, "CPageList", mode, &results);

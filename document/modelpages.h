@@ -21,6 +21,8 @@ namespace modelpages {
 void ErasePageList(CPageList* list);
 // Clears the selection and erases every page.
 void ClearPageList(CPageList* list);
+// The list as the entity it is, for what the model does to each of its members.
+[[nodiscard]] CEntity* AsEntity(CPageList* list);
 [[nodiscard]] int CheckPageList(CPageList* list, int mode, CValidityResultMap& results);
 // Drops, without erasing, every page of the sorted set and a selection among them.
 void ForgetPages(CPageList* list, const std::vector<CObject*>& sortedObjects);

@@ -359,6 +359,7 @@ void CTarnwickModel::Clear()
         m_rootComponent->Clear();
     }
     ListenToRootManagers(true);
+    EraseMemberAttributes();
     m_description.Empty();
     InitGuid(m_modelId);
     m_displayAxes = true;
@@ -400,6 +401,22 @@ void CTarnwickModel::ResetSettings()
     }
     if (m_behavior != nullptr) {
         m_behavior->Reset();
+    }
+}
+
+// The members live on from file to file; the attributes a file gave them go with it,
+// or an emptied model would keep them and the next read drop them unfreed.
+void CTarnwickModel::EraseMemberAttributes()
+{
+    const CUndoSuspender suspender;
+    CEntity* const members[] = {m_drawingAxes,  m_componentAxes,    m_rootComponent, GetLayerManager(),
+                                GetMaterialManager(), GetDefinitionList(), m_rendering, m_shadow,
+                                m_behavior,     m_textStyle,        m_dimensionStyle, m_fontManager,
+                                modelpages::AsEntity(m_pageList)};
+    for (CEntity* member : members) {
+        if (member != nullptr) {
+            member->EraseAttributes();
+        }
     }
 }
 

@@ -236,6 +236,8 @@ private:
     void DeleteMembers();
     void ListenToRootManagers(bool listen);
     void ResetSettings();
+    void EraseMemberAttributes();
+    void EraseUnheld(const std::vector<CEntity*>& attributes);
 
     CComponent* m_rootComponent = nullptr;
     CTarnisCS* m_drawingAxes = nullptr;

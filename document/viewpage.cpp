@@ -20,6 +20,7 @@
 #include "drawapi/tarnisview.h"
 #include "foundation/notificationcenter.h"
 #include "model/drawingelement.h"
+#include "model/undosuspender.h"
 #include "platform/archive.h"
 
 IMPLEMENT_SERIAL(CViewPage, CTarnwickPage, VERSIONABLE_SCHEMA | 9)
@@ -38,10 +39,32 @@ void EraseValue(std::vector<T*>& list, const CEntity* entity)
     list.erase(std::remove(list.begin(), list.end(), entity), list.end());
 }
 
+// A page's settings own their attributes: the copy gets its own, as each is freed with
+// the page that holds it.
 template <typename T>
 T* CopyOwned(const T* source)
 {
-    return source != nullptr ? new T(*source) : nullptr;
+    if (source == nullptr) {
+        return nullptr;
+    }
+    const CUndoSuspender suspender;
+    T* copy = new T(*source);
+    copy->SetAttributeContainer(nullptr);
+    copy->CopyAttributesFrom(source, false);
+    return copy;
+}
+
+void DeleteOwned(CEntity* owned)
+{
+    if (owned == nullptr) {
+        return;
+    }
+    {
+        // The page's own undo record keeps copies; the attributes go with the object.
+        const CUndoSuspender suspender;
+        owned->EraseAttributes();
+    }
+    delete owned;
 }
 
 }  // namespace
@@ -122,9 +145,9 @@ void CViewPage::Erase()
 
 void CViewPage::DeleteOwnedObjects()
 {
-    delete std::exchange(m_renderingOptions, nullptr);
-    delete std::exchange(m_shadowInfo, nullptr);
-    delete std::exchange(m_axes, nullptr);
+    DeleteOwned(std::exchange(m_renderingOptions, nullptr));
+    DeleteOwned(std::exchange(m_shadowInfo, nullptr));
+    DeleteOwned(std::exchange(m_axes, nullptr));
 }
 
 CString CViewPage::GetTabText() const

@@ -237,6 +237,25 @@ void CEntity::SetAttributeContainer(CAttributeContainer* container)
     }
 }
 
+void CEntity::EraseAttributes()
+{
+    if (CAttributeContainer* container = GetAttributeContainer()) {
+        SetAttributeContainer(nullptr);
+        container->Erase();
+    }
+}
+
+std::vector<const CAttributeContainer*> CEntity::GetHeldAttributeContainers()
+{
+    std::vector<const CAttributeContainer*> held;
+    held.reserve(Attributes().size());
+    for (const auto& [entity, container] : Attributes()) {
+        held.push_back(container);
+    }
+    std::sort(held.begin(), held.end());
+    return held;
+}
+
 void CEntity::Serialize(CArchive& ar)
 {
     if (ar.IsLoading()) {

@@ -223,6 +223,10 @@ public:
 
     // Sets the pointer only: no recording, no parent change.
     void SetAttributeContainer(CAttributeContainer* container);
+    // Erases the own container, if any, and holds none (recording as Erase does).
+    void EraseAttributes();
+    // Every container an entity holds, sorted by address.
+    [[nodiscard]] static std::vector<const CAttributeContainer*> GetHeldAttributeContainers();
 
 protected:
     // Where the own parent is kept: here in a table beside the entities, like the

@@ -204,8 +204,9 @@ TEST_F(OpenRoadTest, StartUpOpensTheSampleNamedOnTheCommandLineAndDrawsItsFirstF
     const QImage* frame = view->GetPresentedFrame();
     ASSERT_NE(frame, nullptr);
     // Once the core draws frames, the house shows: the picture is more than its background.
-    if (view->GetFramesSwapped() > 0)
+    if (view->GetFramesSwapped() > 0) {
         EXPECT_GT(differing, frame->width() * frame->height() / 16 / 10);
+    }
     EXPECT_TRUE(boxes.calls.empty());
     app.ExitInstance();
 }
@@ -316,8 +317,12 @@ TEST_F(OpenRoadTest, FilesThatFailPartWayAreRefusedOnTheCommandLineAndFromFileOp
 {
     const std::filesystem::path source(GLIMRA_SOURCE_DIR);
     std::vector<std::string> files;
+    // The kept findings whose read fails; others are read with their faults mended.
     for (const auto& entry : std::filesystem::directory_iterator(source / "fuzz" / "corpus" / "model_file"))
-        files.push_back(entry.path().string());
+    {
+        if (entry.path().filename().string().starts_with("read-fails-"))
+            files.push_back(entry.path().string());
+    }
     const std::string holders = ReadBytes((source / "fuzz" / "seeds" / "model_file" / "holders-5000.twk").string());
     for (int part = 1; part < 16; ++part)
     {

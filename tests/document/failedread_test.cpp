@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "annotations/dimensionstyle.h"
 #include "annotations/textstyle.h"
@@ -15,6 +16,10 @@
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarniscs.h"
+#include "document/pagelist.h"
+#include "document/viewpage.h"
+#include "model/attribute.h"
+#include "model/attributecontainer.h"
 #include "model/attributenamed.h"
 #include "platform/exceptions.h"
 #include "samplegen/housemodel.h"
@@ -35,6 +40,26 @@ protected:
     CurrentModelScope m_scope{nullptr};
 };
 
+std::vector<CEntity*> MembersReadInPlace(CTarnwickModel& model)
+{
+    return {model.GetDrawingAxes(),     model.GetRootComponent(),     model.GetLayerManager(),
+            model.GetMaterialManager(), model.GetDefinitionList(),    model.GetRenderingOptions(),
+            model.GetShadowInfo(),      model.GetComponentBehavior(), model.GetTextStyle(),
+            model.GetDimensionStyle(),  model.GetFontManager(),       model.GetPageList()};
+}
+
+// What a page keeps of its own and frees with itself.
+std::vector<CEntity*> PageSettings(const CTarnwickModel& model)
+{
+    std::vector<CEntity*> settings;
+    for (int i = 0; i < model.GetPageList()->GetCount(); ++i) {
+        if (auto* page = dynamic_cast<CViewPage*>(model.GetPageList()->GetPage(i))) {
+            settings.insert(settings.end(), {page->GetAxes(), page->GetRenderingOptions(), page->GetShadowInfo()});
+        }
+    }
+    return settings;
+}
+
 // The sample model, with the references a file can give the model's own members: the
 // drawing axes a material and a layer, the root component both, and every member read in
 // place an attribute container of its own, each read as an object of the file.
@@ -51,19 +76,31 @@ void BuildHolderModel(CTarnwickModel& model)
     model.GetRootComponent()->SetLayer(layer);
     (void)model.GetTextStyle()->GetFont();
     (void)model.GetDimensionStyle()->GetFont();
-    CEntity* const members[] = {model.GetDrawingAxes(),      model.GetRootComponent(),  model.GetLayerManager(),
-                                model.GetMaterialManager(),  model.GetDefinitionList(), model.GetRenderingOptions(),
-                                model.GetShadowInfo(),       model.GetComponentBehavior(), model.GetTextStyle(),
-                                model.GetDimensionStyle(),   model.GetFontManager(),    model.GetPageList()};
-    for (CEntity* member : members) {
+    for (CEntity* member : MembersReadInPlace(model)) {
         member->GetOrCreateAttributeContainer(new CAttributeNamed);
     }
+    for (CEntity* setting : PageSettings(model)) {
+        setting->GetOrCreateAttributeContainer(new CAttributeNamed);
+    }
+}
+
+Bytes HolderFile()
+{
+    OwnedModel built;
+    BuildHolderModel(*built);
+    return modelfiletest::WriteModel(*built, kSaveFormat5000);
 }
 
 Bytes ReadFile(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Written at another second, the same model differs in its time stamp only.
+Bytes Saved(CTarnwickModel& model)
+{
+    return modelfiletest::WithoutStamp(modelfiletest::WriteModel(model, kSaveFormat5000), kSaveFormat5000);
 }
 
 bool ReadFails(CTarnwickModel& model, const Bytes& bytes)
@@ -98,12 +135,36 @@ TEST_F(FailedReadTest, AModelThatReadAFileCutAfterAnyRecordGoesWithoutTouchingWh
     }
 }
 
+// The members outlive the file; the attributes it gave them must not: an emptied model
+// would keep them and the next read drop them unfreed. The pages go, and take theirs.
+TEST_F(FailedReadTest, AModelEmptiedForTheNextFileKeepsNoAttributesOfTheFileBefore)
+{
+    const Bytes whole = HolderFile();
+    OwnedModel model;
+    modelfiletest::ReadModel(*model, whole);
+    ASSERT_NE(model->GetDrawingAxes()->GetAttributeContainer(), nullptr);
+    // The pages go with the file, and their settings let go of their attributes.
+    ASSERT_FALSE(PageSettings(*model).empty());
+    CAttribute* const pageAttribute = PageSettings(*model).front()->GetAttributeContainer()->GetAt(0);
+    pageAttribute->AddRef();
+    model->Clear();
+    EXPECT_EQ(pageAttribute->GetRefCount(), 1);
+    pageAttribute->Release();
+    for (CEntity* member : MembersReadInPlace(*model)) {
+        EXPECT_EQ(member->GetAttributeContainer(), nullptr) << member->GetRuntimeClass()->m_lpszClassName;
+    }
+    modelfiletest::ReadModel(*model, whole);
+    // A copy of a page (an undo step's) frees its own attributes, not the page's.
+    delete model->GetPageList()->GetPage(0)->Clone();
+    OwnedModel alone;
+    modelfiletest::ReadModel(*alone, whole);
+    EXPECT_EQ(modelfiletest::FirstDifference(Saved(*model), Saved(*alone)), -1);
+}
+
 // Files the fuzzers found, read and let go the same way, and read again whole after.
 TEST_F(FailedReadTest, TheFuzzersFindingsAreReadAndLetGoWithoutTouchingFreedMemory)
 {
-    OwnedModel built;
-    BuildHolderModel(*built);
-    const Bytes whole = modelfiletest::WriteModel(*built, kSaveFormat5000);
+    const Bytes whole = HolderFile();
     const std::filesystem::path corpus = std::filesystem::path(GLIMRA_SOURCE_DIR) / "fuzz" / "corpus" / "model_file";
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
@@ -131,7 +192,7 @@ TEST_F(FailedReadTest, AFileReadAfterAFailedOneReadsAsItWouldAlone)
     const Bytes whole = modelfiletest::WriteModel(*house, kSaveFormat5000);
     OwnedModel alone;
     modelfiletest::ReadModel(*alone, whole);
-    const Bytes expected = modelfiletest::WriteModel(*alone, kSaveFormat5000);
+    const Bytes expected = Saved(*alone);
     const std::filesystem::path corpus = std::filesystem::path(GLIMRA_SOURCE_DIR) / "fuzz" / "corpus" / "model_file";
     for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
         SCOPED_TRACE(entry.path().filename().string());
@@ -145,7 +206,7 @@ TEST_F(FailedReadTest, AFileReadAfterAFailedOneReadsAsItWouldAlone)
         modelfiletest::ReadModel(*failed, whole);
         for (CTarnwickModel* model : {&after.Get(), &failed.Get()}) {
             EXPECT_EQ(model->GetRootComponent()->GetCount(), alone->GetRootComponent()->GetCount());
-            EXPECT_EQ(modelfiletest::FirstDifference(modelfiletest::WriteModel(*model, kSaveFormat5000), expected), -1);
+            EXPECT_EQ(modelfiletest::FirstDifference(Saved(*model), expected), -1);
         }
     }
 }
