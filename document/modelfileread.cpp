@@ -240,10 +240,9 @@ void CTarnwickModel::ReadModelFile(CArchive& ar)
     // The large lists' sums, for the count once the entities are read.
     const CMeshReadSums::CReadScope readSums;
     // Attribute containers too: a failed read frees them, and a member of the model read
-    // in place must forget its own first (CLoadSession); with the attributes, what a
-    // mended record left unheld goes (AdoptOrphans).
+    // in place must forget its own first (CLoadSession).
     ar.NoteObjectsOf({RUNTIME_CLASS(CTwFont), RUNTIME_CLASS(CMaterial), RUNTIME_CLASS(CLayer),
-                      RUNTIME_CLASS(CAttributeContainer), RUNTIME_CLASS(CAttribute)});
+                      RUNTIME_CLASS(CAttributeContainer)});
     CLoadSession session(this, ar);
     int modelVersion = 0;
     try {
@@ -368,13 +367,8 @@ void CTarnwickModel::AdoptOrphans(CArchive& ar)
 {
     // The archive noted the objects of these classes as it read (a large model has
     // millions of others).
-    std::vector<CEntity*> attributes;
     for (const UINT i : ar.GetNotedObjects()) {
         auto* entity = dynamic_cast<CEntity*>(ar.GetLoadedObject(i));
-        if (dynamic_cast<CAttributeContainer*>(entity) != nullptr || dynamic_cast<CAttribute*>(entity) != nullptr) {
-            attributes.push_back(entity);
-            continue;
-        }
         if (entity == nullptr || entity->GetParent() != nullptr) {
             continue;
         }
@@ -388,26 +382,27 @@ void CTarnwickModel::AdoptOrphans(CArchive& ar)
             GetLayerManager()->Add(entity);
         }
     }
-    EraseUnheld(attributes);
+    if (ar.MayHaveLeftObjects()) {
+        EraseUnheldAttributes(ar);
+    }
 }
 
 // A record whose attributes broke off part way is read on without them, and one read
-// again replaces its container: what no entity holds then goes, or it would leak. The
-// attributes no container took go first; a container that goes lets go of its own.
-void CTarnwickModel::EraseUnheld(const std::vector<CEntity*>& attributes)
+// again replaces its container: what no entity holds then goes, or it would leak. Only
+// such a read walks its objects for them. The attributes no container took go first; a
+// container that goes lets go of its own.
+void CTarnwickModel::EraseUnheldAttributes(const CArchive& ar)
 {
-    if (attributes.empty()) {
-        return;
-    }
     const CUndoSuspender suspender;
     std::vector<CAttributeContainer*> containers;
-    for (CEntity* entity : attributes) {
-        if (auto* attribute = dynamic_cast<CAttribute*>(entity); attribute != nullptr) {
+    for (UINT i = 1; i <= ar.GetMapCount(); ++i) {
+        CObject* object = ar.GetLoadedObject(i);
+        if (auto* attribute = dynamic_cast<CAttribute*>(object); attribute != nullptr) {
             if (attribute->GetRefCount() == 0) {
                 attribute->Erase();
             }
-        } else {
-            containers.push_back(static_cast<CAttributeContainer*>(entity));
+        } else if (auto* container = dynamic_cast<CAttributeContainer*>(object); container != nullptr) {
+            containers.push_back(container);
         }
     }
     const std::vector<const CAttributeContainer*> held = CEntity::GetHeldAttributeContainers();

@@ -78,6 +78,7 @@ void CTarnisCS::ReadRecord(CArchive& ar)
     } catch (const CArchiveException&) {
         // The axes carry on from where the element part stopped and reset below.
         partFailed = true;
+        ar.NoteObjectsMayBeLeft();
     }
     try {
         ar >> AsStored(m_origin) >> AsStored(m_xAxis) >> AsStored(m_yAxis) >> AsStored(m_zAxis);

@@ -237,7 +237,7 @@ private:
     void ListenToRootManagers(bool listen);
     void ResetSettings();
     void EraseMemberAttributes();
-    void EraseUnheld(const std::vector<CEntity*>& attributes);
+    void EraseUnheldAttributes(const CArchive& ar);
 
     CComponent* m_rootComponent = nullptr;
     CTarnisCS* m_drawingAxes = nullptr;

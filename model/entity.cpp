@@ -260,7 +260,11 @@ void CEntity::Serialize(CArchive& ar)
 {
     if (ar.IsLoading()) {
         const int version = GetLoadedClassVersion(RUNTIME_CLASS(CEntity));
-        SetAttributeContainer(nullptr);
+        if (GetAttributeContainer() != nullptr) {
+            // Read again: the container it had may now be held by no one.
+            ar.NoteObjectsMayBeLeft();
+            SetAttributeContainer(nullptr);
+        }
         if (version == 1) {
             std::int32_t dropped = 0;
             ar >> dropped;

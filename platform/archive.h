@@ -141,6 +141,10 @@ public:
     void NoteObjectsOf(std::vector<const CRuntimeClass*> bases);
     // Those numbers, ascending.
     [[nodiscard]] const std::vector<UINT>& GetNotedObjects() const { return m_noted; }
+    // A reader that reads on past a part that failed, or drops what it read before,
+    // says so: objects it made may then be held by no one when the read ends.
+    void NoteObjectsMayBeLeft() { m_objectsMayBeLeft = true; }
+    [[nodiscard]] bool MayHaveLeftObjects() const { return m_objectsMayBeLeft; }
 
     // Limits against bad input (loading).
     [[nodiscard]] bool IsBufferEmpty() const;
@@ -238,6 +242,7 @@ private:
     std::size_t m_loadedPrepareAt = 0;
     std::vector<const CRuntimeClass*> m_notedBases;
     std::vector<UINT> m_noted;
+    bool m_objectsMayBeLeft = false;
     // Storing: objects and classes by the number they were given.
     CPointerIndexMap m_storedObjects;
     std::unordered_map<const CRuntimeClass*, UINT> m_storedClasses;
