@@ -56,15 +56,11 @@ T* CopyOwned(const T* source)
 
 void DeleteOwned(CEntity* owned)
 {
-    if (owned == nullptr) {
-        return;
-    }
-    {
+    if (owned != nullptr) {
         // The page's own undo record keeps copies; the attributes go with the object.
         const CUndoSuspender suspender;
-        owned->EraseAttributes();
+        owned->Discard();
     }
-    delete owned;
 }
 
 }  // namespace

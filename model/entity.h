@@ -142,7 +142,8 @@ public:
     virtual void Erase();
     // Deletes the entity with its attributes, telling no one and recording nothing: only
     // while a whole model goes (model/wholemodelrelease.h), since whatever could be told
-    // goes too. Classes that hold entities going with them discard those first.
+    // goes too, or for an entity no other can refer to (a page's own settings). Classes
+    // that hold entities going with them discard those first.
     virtual void Discard();
     // The current undo manager's open operation; null when there is none.
     [[nodiscard]] virtual CUndoOperation* GetUndoOperation() const;
