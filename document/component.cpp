@@ -138,13 +138,17 @@ void ReadComponentFontManager(CArchive& ar)
     }
     auto* dropped = new CFontManager(nullptr);
     ar.DeleteWhenClosed(dropped);
+    const UINT known = ar.GetMapCount();
     dropped->Serialize(ar);
-    // The fonts go with the archive, not with the manager: a later reference of this
-    // read may still name one.
+    // The fonts go with the archive, not with the manager, and no later reference reads
+    // them. A font read before the manager is left to what read it (a text holds its
+    // font without owning it).
     const std::vector<CTwFont*> read = dropped->GetFonts();
     for (CTwFont* font : read) {
         dropped->Remove(font);
-        ar.DeleteWhenClosed(font);
+        if (ar.IsMadeAfter(font, known)) {
+            ar.DeleteWhenClosed(font);
+        }
     }
 }
 

@@ -353,10 +353,12 @@ void CLayerManager::ReadCurrentLayer(CArchive& ar, int version, std::int32_t cou
     if (current != nullptr && !Contains(current)) {
         CLayer* const stray = current;
         current = FindLayer(CLayer::GetDisplayName(stray));
-        // A later reference may still name the stray layer, so it lives until the
-        // archive closes; its material goes with it. A layer of another manager stays.
+        // The layer of that name stands in as current, but the stray one is no less the
+        // file's: an element read before or after may name it, and a layer let go here
+        // would be freed under it. The manager lists it. A layer of another manager stays
+        // there.
         if (stray->GetParent() == nullptr) {
-            ar.DeleteWhenClosed(stray);
+            Add(stray);
         }
     }
     if (current == nullptr) {

@@ -339,14 +339,20 @@ void CMaterialManager::ReadRecord(CArchive& ar)
         if (Contains(current)) {
             m_current = current;
         } else {
-            DropStrayMaterial(ar, current);
+            KeepStrayMaterial(current);
         }
     }
     if (version == 3) {
+        // A value the record no longer uses: dropped, unless a record before named it.
+        const UINT known = ar.GetMapCount();
         CMaterial* extra = nullptr;
         ArchiveReadMaterial(ar, extra);
-        if (!Contains(extra)) {
-            DropStrayMaterial(ar, extra);
+        if (extra != nullptr && extra->GetParent() == nullptr && ar.IsMadeAfter(extra, known)) {
+            // No later reference reads it, nor the texture the archive made for it.
+            ar.DeleteWhenClosed(extra->TakeTexture());
+            ar.DeleteWhenClosed(extra);
+        } else if (!Contains(extra)) {
+            KeepStrayMaterial(extra);
         }
     }
     ShareTexturePictures();
@@ -433,15 +439,16 @@ void CMaterialManager::ShareTexturePictures()
     }
 }
 
-void CMaterialManager::DropStrayMaterial(CArchive& ar, CMaterial* material)
+// A material the record names but does not list is no less the file's: a face read before
+// or after may name it too, and a material let go here would be freed under it. The
+// manager lists it, and it stays out of being current. One that another manager lists
+// stays there.
+void CMaterialManager::KeepStrayMaterial(CMaterial* material)
 {
     if (material == nullptr || material->GetParent() != nullptr) {
         return;
     }
-    // A later reference may still name the material or a texture the archive made for
-    // it, so both live until the archive closes.
-    ar.DeleteWhenClosed(material->TakeTexture());
-    ar.DeleteWhenClosed(material);
+    AddMaterial(material);
 }
 
 void CMaterialManager::WriteRecord(CArchive& ar)

@@ -102,7 +102,7 @@ private:
     void WriteRecord(CArchive& ar);
     void ReadMaterials(CArchive& ar);
     void ShareTexturePictures();
-    static void DropStrayMaterial(CArchive& ar, CMaterial* material);
+    void KeepStrayMaterial(CMaterial* material);
 
     bool m_operationActive = false;
     std::vector<CMaterial*> m_materials;

@@ -389,27 +389,34 @@ void CTarnwickModel::AdoptOrphans(CArchive& ar)
 
 // A record whose attributes broke off part way is read on without them, and one read
 // again replaces its container: what no entity holds then goes, or it would leak. Only
-// such a read walks its objects for them. The attributes no container took go first; a
-// container that goes lets go of its own.
+// such a read walks its objects for them. Everything is found before anything goes: an
+// attribute that goes frees its own container and what that holds, which may lie later
+// in the archive's table. What goes is never freed by another that goes: an attribute
+// no container holds lies in none, and a container no entity holds belongs to no
+// attribute.
 void CTarnwickModel::EraseUnheldAttributes(const CArchive& ar)
 {
     const CUndoSuspender suspender;
+    std::vector<CAttribute*> attributes;
     std::vector<CAttributeContainer*> containers;
+    const std::vector<const CAttributeContainer*> held = CEntity::GetHeldAttributeContainers();
     for (UINT i = 1; i <= ar.GetMapCount(); ++i) {
         CObject* object = ar.GetLoadedObject(i);
         if (auto* attribute = dynamic_cast<CAttribute*>(object); attribute != nullptr) {
             if (attribute->GetRefCount() == 0) {
-                attribute->Erase();
+                attributes.push_back(attribute);
             }
         } else if (auto* container = dynamic_cast<CAttributeContainer*>(object); container != nullptr) {
-            containers.push_back(container);
+            if (!std::binary_search(held.begin(), held.end(), container)) {
+                containers.push_back(container);
+            }
         }
     }
-    const std::vector<const CAttributeContainer*> held = CEntity::GetHeldAttributeContainers();
+    for (CAttribute* attribute : attributes) {
+        attribute->Erase();
+    }
     for (CAttributeContainer* container : containers) {
-        if (!std::binary_search(held.begin(), held.end(), container)) {
-            container->Erase();
-        }
+        container->Erase();
     }
 }
 
@@ -480,11 +487,14 @@ void CTarnwickModel::ReadEntities(CArchive& ar, int /*fileVersion*/, int modelVe
     } else {
         m_rootComponent->Serialize(ar);
     }
-    // A dropped vertex that an edge took up lives with the edge; the others go with
-    // the archive.
+    // A listed vertex that an edge took up lives with the edge. The others stay with the
+    // model: an entity read after the list may point at one, and one freed with the
+    // archive would be freed under it. A vertex listed twice is kept once.
+    std::sort(vertices.begin(), vertices.end());
+    vertices.erase(std::unique(vertices.begin(), vertices.end()), vertices.end());
     for (CVertex* vertex : vertices) {
-        if (vertex != nullptr && !vertex->HasEdges()) {
-            ar.DeleteWhenClosed(vertex);
+        if (vertex != nullptr && !vertex->HasEdges() && vertex->GetParent() == nullptr) {
+            m_looseVertices.push_back(vertex);
         }
     }
 }
@@ -501,6 +511,10 @@ void CTarnwickModel::ReadOldMaterials(CArchive& ar, CLoadSession& session)
         old->Remove(material);
     }
     session.RemoveHelper(old);
+    // Its attributes came from the table, where a later reference may still name them:
+    // they stay for the end of the read, which erases them if nothing took them.
+    old->SetAttributeContainer(nullptr);
+    ar.NoteObjectsMayBeLeft();
     old->Erase();
     CMaterialManager* root = GetMaterialManager();
     for (CMaterial* material : materials) {

@@ -36,6 +36,7 @@
 #include "model/undomanager.h"
 #include "model/undosuspender.h"
 #include "model/validitylog.h"
+#include "model/vertex.h"
 #include "model/wholemodelrelease.h"
 #include "platform/heaptrim.h"
 #include "platform/quitrequest.h"
@@ -282,6 +283,15 @@ void CTarnwickModel::DeleteMembers()
         m_fontManager->Erase();
         m_fontManager = nullptr;
     }
+    DeleteLooseVertices();
+}
+
+void CTarnwickModel::DeleteLooseVertices()
+{
+    for (CVertex* vertex : m_looseVertices) {
+        delete vertex;
+    }
+    m_looseVertices.clear();
 }
 
 void CTarnwickModel::ListenToRootManagers(bool listen)
@@ -358,6 +368,7 @@ void CTarnwickModel::Clear()
         const CWholeModelRelease release;
         m_rootComponent->Clear();
     }
+    DeleteLooseVertices();
     ListenToRootManagers(true);
     EraseMemberAttributes();
     m_description.Empty();
@@ -712,6 +723,8 @@ void CTarnwickModel::ForgetObjects(const std::vector<CObject*>& sortedObjects)
     if (IsIn(sortedObjects, m_preview)) {
         m_preview = nullptr;
     }
+    // All of them came from the table.
+    m_looseVertices.clear();
     if (m_textStyle != nullptr && IsIn(sortedObjects, m_textStyle->PeekFont())) {
         m_textStyle->SetFont(nullptr, false);
     }

@@ -43,6 +43,7 @@ class CShadowInfo;
 class CTarnisCS;
 class CTextStyle;
 class CUndoManager;
+class CVertex;
 class IDrawingBase;
 
 class CTarnwickModel : public CObject
@@ -231,6 +232,7 @@ private:
     void EmptyBeforeReading();
     void AdoptOrphans(CArchive& ar);
     void DropStyleFontsOfEmptyModel();
+    void DeleteLooseVertices();
 
     void CreateMembers();
     void DeleteMembers();
@@ -255,6 +257,10 @@ private:
     CString m_description;
     std::int32_t m_reserved[kReservedWordCount] = {};
     CDib* m_preview = nullptr;
+    // Vertices the file lists apart that no edge took. The model shows and writes none of
+    // them, but what was read after them may point at one (a dimension's end), so they
+    // last as long as the rest of what the file gave the model.
+    std::vector<CVertex*> m_looseVertices;
     bool m_redefineThumbnail = true;
     CDimensionStyle* m_dimensionStyle = nullptr;
     CTextStyle* m_textStyle = nullptr;

@@ -16,15 +16,17 @@
 
 namespace {
 
-// A stored entity that belongs to nothing cannot be shown or hidden; the page drops
-// it, and the archive keeps it alive in case a later reference names it again.
+// A stored entity that belongs to nothing cannot be shown or hidden; the page drops it.
+// The archive frees it, and no later reference reads it, when this reference made it
+// (`known`: the archive's count before it was read). One read before is left to what
+// read it: a relationship's end or an element's layer is held without being owned.
 template <typename T>
-bool KeepIfOwned(CArchive& ar, T* entity, bool owned)
+bool KeepIfOwned(CArchive& ar, T* entity, bool owned, UINT known)
 {
     if (entity == nullptr) {
         return false;
     }
-    if (!owned && entity->GetParent() == nullptr) {
+    if (!owned && entity->GetParent() == nullptr && ar.IsMadeAfter(entity, known)) {
         ar.DeleteWhenClosed(entity);
     }
     return owned;
@@ -170,8 +172,9 @@ void CViewPage::ReadHiddenElements(CArchive& ar)
     }
     const std::int32_t count = ReadReferenceCount(ar);
     for (std::int32_t i = 0; i < count; ++i) {
+        const UINT known = ar.GetMapCount();
         CDrawingElement* element = ReadHiddenElementObject(ar);
-        if (KeepIfOwned(ar, element, element != nullptr && element->GetParent() != nullptr)) {
+        if (KeepIfOwned(ar, element, element != nullptr && element->GetParent() != nullptr, known)) {
             AddHiddenElement(element);
         }
     }
@@ -186,8 +189,10 @@ void CViewPage::ReadLayers(CArchive& ar, int version)
     const std::int32_t count = ReadReferenceCount(ar);
     for (std::int32_t i = 0; i < count; ++i) {
         CLayer* layer = nullptr;
+        const UINT known = ar.GetMapCount();
         ArchiveReadLayer(ar, layer);
-        if (KeepIfOwned(ar, layer, layer != nullptr && dynamic_cast<CLayerManager*>(layer->GetParent()) != nullptr)) {
+        if (KeepIfOwned(ar, layer, layer != nullptr && dynamic_cast<CLayerManager*>(layer->GetParent()) != nullptr,
+                        known)) {
             m_layers.push_back(layer);
         }
     }
@@ -201,9 +206,10 @@ void CViewPage::ReadSectionPlanes(CArchive& ar, int version)
     }
     if (version == 4) {
         // One plane, kept as read (null included).
+        const UINT known = ar.GetMapCount();
         CSectionPlane* plane = ReadSectionPlane(ar);
         if (plane != nullptr && plane->GetParentComponent() == nullptr) {
-            KeepIfOwned(ar, plane, false);
+            KeepIfOwned(ar, plane, false, known);
             plane = nullptr;
         }
         m_sectionPlanes.push_back(plane);
@@ -211,8 +217,9 @@ void CViewPage::ReadSectionPlanes(CArchive& ar, int version)
     }
     const std::int32_t count = ReadReferenceCount(ar);
     for (std::int32_t i = 0; i < count; ++i) {
+        const UINT known = ar.GetMapCount();
         CSectionPlane* plane = ReadSectionPlane(ar);
-        if (KeepIfOwned(ar, plane, plane != nullptr && plane->GetParentComponent() != nullptr)) {
+        if (KeepIfOwned(ar, plane, plane != nullptr && plane->GetParentComponent() != nullptr, known)) {
             m_sectionPlanes.push_back(plane);
         }
     }

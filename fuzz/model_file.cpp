@@ -1,8 +1,10 @@
 // Reads arbitrary bytes as a model file through the document's own entry point. A
 // read that fails frees everything it made (its load session), so leaks are reported.
-// The document is then emptied and given the sample house, as the program's one
-// document is when the next file opens: the house must read as it reads alone, or
-// the input left something behind in the model.
+// A model the program would show (read whole, or in part with its note) is used as a
+// user uses it: visited as a frame visits it, saved in a format the input's bytes choose,
+// and the save read again (fuzz/modeluse.h). The document is then emptied and given the
+// sample house, as the program's one document is when the next file opens: the house
+// must read as it reads alone, or the input left something behind in the model.
 #include "document/basedoc.h"
 #include "document/classregistration.h"
 #include "document/tarnwickmodel.h"
@@ -12,6 +14,7 @@
 #include "platform/settingsstore.h"
 #include "samplegen/housemodel.h"
 #include "samplegen/modelfiles.h"
+#include "fuzz/modeluse.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -73,13 +76,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CBaseDoc document;
     CMemFile file(data, static_cast<UINT>(size));
     ULONGLONG reached = 0;
+    bool shown = false;
     {
         CArchive ar(&file, CArchive::load);
         try {
             document.GetModel().Serialize(ar);
+            shown = document.GetModel().GetLoadStatus() == CTarnwickModel::kLoadOk;
         } catch (const CException&) {
         }
         reached = file.GetPosition();
+    }
+    if (shown) {
+        (void)modeluse::Visit(document.GetModel());
+        constexpr int kFormats[] = {5000, 4000, 3000};
+        modeluse::SaveAndReadAgain(document.GetModel(), kFormats[Chosen(data, size) / 8 % 3]);
     }
     // The check costs a house read, five times an input's: it is made for inputs read
     // past the header, one in eight chosen by their bytes, so that a finding repeats.

@@ -54,12 +54,18 @@ void CRelationshipMap::ReadRelationships(CArchive& ar)
     m_relationships.clear();
     std::unordered_set<const CRelationship*> seen;
     for (std::int32_t i = 0; i < count; ++i) {
+        const UINT known = ar.GetMapCount();
         CRelationship* relationship = ReadRelationshipObject(ar);
         if (relationship == nullptr || !seen.insert(relationship).second) {
             continue;
         }
+        // One that another record read first is that record's: a map erases what it holds,
+        // and two maps would erase it twice.
+        if (!ar.IsMadeAfter(relationship, known)) {
+            continue;
+        }
         if (relationship->IsSelfLink()) {
-            // Still in the archive's object table: a later reference may name it.
+            // The archive frees it and hands it to no later reference.
             ar.DeleteWhenClosed(relationship);
             continue;
         }

@@ -580,7 +580,23 @@ CObject* CArchive::LookUpObject(DWORD index) const
     if (index >= m_loaded.size() || IsClassEntry(index)) {
         Fail(CArchiveException::badIndex);
     }
-    return reinterpret_cast<CObject*>(m_loaded[index]);
+    auto* object = reinterpret_cast<CObject*>(m_loaded[index]);
+    // A dropped object is freed when the archive closes: whoever took it now would keep
+    // it past that. The set is empty in every read of a sound file.
+    return !m_deleteWhenClosed.empty() && m_deleteWhenClosed.count(object) != 0 ? nullptr : object;
+}
+
+bool CArchive::IsMadeAfter(const CObject* object, UINT known) const
+{
+    if (!m_loading || object == nullptr) {
+        return false;
+    }
+    for (std::size_t index = static_cast<std::size_t>(known) + 1; index < m_loaded.size(); ++index) {
+        if (!IsClassEntry(static_cast<DWORD>(index)) && reinterpret_cast<const CObject*>(m_loaded[index]) == object) {
+            return true;
+        }
+    }
+    return false;
 }
 
 CObject* CArchive::ReadNewObject(const LoadedClass& loaded, const CRuntimeClass* requested)

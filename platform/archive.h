@@ -110,11 +110,15 @@ public:
     CObject* ReadObject(const CRuntimeClass* requested);
     // Writes null, a back-reference, or the class (once) and the object's record.
     void WriteObject(const CObject* object);
-    // For a record that drops an object it has just read: the object table may still
-    // hand the pointer out to a later reference, so the archive keeps the object alive
-    // until it is closed, aborted or destroyed and deletes it then. Handing the same
-    // object over twice deletes it once; null is ignored.
+    // For a record that drops an object it has read: the archive keeps the object alive
+    // until it is closed, aborted or destroyed and deletes it then, and from now on a
+    // reference to it reads as null, so nothing read later can hold it past the read.
+    // The record makes sure that nothing read before holds it. Handing the same object
+    // over twice deletes it once; null is ignored.
     void DeleteWhenClosed(CObject* object);
+    // Whether the object was made by this archive after the object numbered `known`
+    // (GetMapCount() before a reference was read: whether that reference made it).
+    [[nodiscard]] bool IsMadeAfter(const CObject* object, UINT known) const;
     // Storing: makes room for this many more objects in the table of written ones, for
     // a record about to write a long list. Only a matter of speed.
     void ReserveStoredObjects(std::size_t count);

@@ -344,7 +344,9 @@ TEST_F(LayerManagerTest, ALayerThatAnotherManagerHoldsIsRefused)
     Dispose(second);
 }
 
-TEST_F(LayerManagerTest, AStrayCurrentLayerStaysAliveWhileTheArchiveMayNameItAgain)
+// A current layer the manager does not list may be named by elements read before or after
+// it: the manager lists it, and the first layer stays current as none has its name.
+TEST_F(LayerManagerTest, AStrayCurrentLayerIsListedSoThatWhatNamesItKeepsIt)
 {
     const CUndoSuspender suspender;
     CLayer listed;
@@ -365,8 +367,9 @@ TEST_F(LayerManagerTest, AStrayCurrentLayerStaysAliveWhileTheArchiveMayNameItAga
         ArchiveReadLayer(ar, again);
         ASSERT_NE(again, nullptr);
         EXPECT_EQ(again->GetName(), CString("Walls"));
-        EXPECT_FALSE(read->Contains(again));
+        EXPECT_TRUE(read->Contains(again));
     });
+    EXPECT_EQ(read->GetCount(), 2);
     EXPECT_EQ(read->GetCurrentLayer(), read->GetAt(0));
     Dispose(read);
 }

@@ -128,7 +128,8 @@ TEST_F(MaterialManagerTest, PurgingRemovesHiddenUnusedMaterialsOnly)
 
 
 
-TEST_F(MaterialManagerTest, ACurrentMaterialOutsideTheListIsDroppedAndLeavesNoCurrent)
+// Faces read before or after may name it: it is listed, and nothing is current.
+TEST_F(MaterialManagerTest, ACurrentMaterialOutsideTheListIsListedAndLeavesNoCurrent)
 {
     const CUndoSuspender suspender;
     CMaterial listed;
@@ -141,7 +142,7 @@ TEST_F(MaterialManagerTest, ACurrentMaterialOutsideTheListIsDroppedAndLeavesNoCu
     });
     auto* read = new CMaterialManager;
     Load(bytes, [&](CArchive& ar) { read->Serialize(ar); });
-    EXPECT_EQ(read->GetCount(), 1);
+    EXPECT_EQ(read->GetCount(), 2);
     EXPECT_EQ(read->GetCurrentMaterial(), nullptr);
     Dispose(read);
 }
