@@ -6,10 +6,14 @@
 // read has lasted kStuckAfter (unless told otherwise) and a request waits, the thread is left
 // to its read and a new one reads the newest request, so that a read that never ends takes no
 // later file's answer. Threads of every reader together are at most kMostThreads; past that a
-// request waits until one ends. Only the answer to the newest request is delivered. A thread
-// holds only what it shares with the reader, never the reader: an answer that comes after the
-// reader or the application went goes nowhere, and a thread stuck in a read when the reader
-// goes ends with its read. Interface thread.
+// request waits until one ends. A mount that stopped answering holds at most one of them: no
+// thread reads a file while another reads a file of the same device (the mount that its path
+// lies under in the system's mount table, since asking the file for its device may never end
+// either), so a request for one waits for that read to end, and a request for a file of
+// another device still has a thread. Only the answer to the newest request is delivered. A
+// thread holds only what it shares with the reader, never the reader: an answer that comes
+// after the reader or the application went goes nowhere, and a thread stuck in a read when
+// the reader goes ends with its read. Interface thread.
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -69,10 +73,12 @@ public:
 
 private:
     struct State;
-    // Reads the waiting requests while it is the reader's present thread (its number).
-    static void Work(std::shared_ptr<State> state, std::uint64_t thread);
+    // Reads the waiting requests while it is the reader's present thread (its number) and no
+    // other thread reads a file of their device; holds its place of the program's threads.
+    static void Work(std::shared_ptr<State> state, std::uint64_t thread, std::size_t place);
     // Starts a thread for the waiting request when the reader has none or its thread's read is
-    // taken as stuck, room allowing; else looks again when that may have changed.
+    // taken as stuck, room allowing and no thread reading a file of the request's device;
+    // else looks again when that may have changed.
     void StartThread();
     void LookAgainIn(std::chrono::steady_clock::duration wait);
     // Where the thread posts its answers while the application lives; null without one.

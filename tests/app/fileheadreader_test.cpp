@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -242,6 +243,37 @@ TEST_F(FileHeadReaderTest, StuckReadsHoldAtMostTheCapOfThreadsAndAFileAskedForPa
     EXPECT_EQ(m_answers, std::vector<std::string>{"house"});
     ASSERT_TRUE(reads.WaitForFunctionGone());
     EXPECT_EQ(reads.MostAtOnce(), kMost);
+}
+
+// Four files of a mount that stopped answering once took every thread, and no later file
+// had a preview again.
+TEST_F(FileHeadReaderTest, AStuckMountHoldsOneThreadAndItsFilesWaitWhileAFileOfAnotherIsAnswered)
+{
+    const CAlarmGuard alarm;
+    // The system's own files lie on a mount of their own, never the test's folder's; reads
+    // of them are held, as a mount that stopped answering holds them.
+    CHeldReads reads("/proc/");
+    const std::string house = std::filesystem::temp_directory_path() / "house.twk";
+    {
+        CFileHeadReader reader(reads.Function());
+        Ask(reader, "/proc/dead 0");
+        ASSERT_TRUE(reads.WaitForStarted(1));
+        for (int file = 1; file < CFileHeadReader::kMostThreads; ++file)
+        {
+            Ask(reader, "/proc/dead " + std::to_string(file));
+            // Longer than a stuck read takes to be left: no thread is started for the file.
+            EXPECT_FALSE(TurnEventLoopUntil([&] { return reads.Started() > file; }, 3 * CFileHeadReader::kStuckAfter));
+        }
+        Ask(reader, house);
+        ASSERT_TRUE(AnswerCame(reader));
+        // A file of the stuck mount is read once its read ends.
+        Ask(reader, "/proc/dead later");
+        reads.Release();
+        ASSERT_TRUE(AnswerCame(reader));
+    }
+    EXPECT_EQ(m_answers, (std::vector<std::string>{house, "/proc/dead later"}));
+    ASSERT_TRUE(reads.WaitForFunctionGone());
+    EXPECT_EQ(reads.Started(), 3);
 }
 
 TEST_F(FileHeadReaderTest, AReadThatEndsAfterItsReaderWentDeliversNothingAndReadsNoMore)
