@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QEvent>
 #include <QFileSystemModel>
+#include <QListView>
 #include <QPaintEvent>
 #include <QRegion>
 
@@ -20,7 +21,8 @@ void CListRepaintPacer::Attach(QAbstractItemView& view)
     new CListRepaintPacer(view);
 }
 
-CListRepaintPacer::CListRepaintPacer(QAbstractItemView& view) : QObject(&view), m_viewport(view.viewport())
+CListRepaintPacer::CListRepaintPacer(QAbstractItemView& view)
+    : QObject(&view), m_viewport(view.viewport()), m_list(qobject_cast<QListView*>(&view))
 {
     setObjectName(QString::fromLatin1(kPacerName));
     m_resume.setSingleShot(true);
@@ -66,6 +68,7 @@ bool CListRepaintPacer::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::Paint)
     {
+        LayOutBeforePaint();
         m_sincePaint.start();
         if (m_listing == EListing::Loaded)
             m_listing = EListing::None;
@@ -77,6 +80,16 @@ bool CListRepaintPacer::eventFilter(QObject* watched, QEvent* event)
             m_resume.start(0);
     }
     return QObject::eventFilter(watched, event);
+}
+
+void CListRepaintPacer::LayOutBeforePaint() const
+{
+    // A list view draws the rows that its last layout placed in the painted area, and lays
+    // its rows out again on a timer after the model changed them, or when asked where a row
+    // is: rows that had just arrived had no place yet, and none was drawn. Asking where the
+    // first row is lays out what is pending, and is a look-up when nothing is.
+    if (m_list != nullptr)
+        (void)m_list->indexAt(QPoint(0, 0));
 }
 
 void CListRepaintPacer::Hold(bool moving)

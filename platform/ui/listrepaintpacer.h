@@ -13,6 +13,15 @@
 // held rows would show the new folder a tenth of a second late. The listing lasts until the
 // model says it loaded the folder, and up to the paint after that, which also shows the
 // model's sort of what it loaded; only the changes after it are paced.
+//
+// Whatever asked for it, a paint of a list view shows the rows the model has. The view picks
+// the rows to draw from the places it last laid them out in, and lays them out again on a
+// timer after the model changed them: a paint between the two (one let through here while a
+// folder loads, or the window system's on a busy machine) drew a list that had just taken in
+// rows as empty, and picked the rows of one that had sorted them by their old places. The
+// pending layout is therefore done before the paint, which costs nothing more: the view
+// would have done it at the timer, or at the first row it drew. A tree view lays itself out
+// before it paints.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
@@ -22,6 +31,7 @@
 class QAbstractItemView;
 class QEvent;
 class QFileSystemModel;
+class QListView;
 class QWidget;
 
 class CListRepaintPacer : public QObject
@@ -44,6 +54,10 @@ private:
     void WatchListings(const QFileSystemModel& files);
     void BeginListing(const QString& folder);
 
+    // Lays out a list view's rows before it paints them, should the model have changed them
+    // since its last layout.
+    void LayOutBeforePaint() const;
+
     // Holds the list's repaints back until the interval since the last paint has passed;
     // `moving` tells that rows come, go or move.
     void Hold(bool moving);
@@ -51,6 +65,8 @@ private:
 
     // The view's viewport, which its view may destroy before the pacer.
     QPointer<QWidget> m_viewport;
+    // The view when it is a list view, which the pacer lives no longer than.
+    QListView* m_list;
     QElapsedTimer m_sincePaint;
     QTimer m_resume;
     bool m_moved = false;  // rows came, went or moved while held

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemDelegate>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QFileDialog>
@@ -11,10 +12,12 @@
 #include <QRegion>
 #include <QStringListModel>
 #include <QTreeView>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/ui/nameiconprovider.h"
 #include "uitestsupport.h"
@@ -45,6 +48,50 @@ private:
     QWidget& m_widget;
     int m_count = 0;
     int m_partial = 0;
+};
+
+// The rows a list draws at each of its paints, told by its delegate, which it keeps using.
+class CDrawnRows : public QAbstractItemDelegate
+{
+public:
+    struct SPaint
+    {
+        bool whole = false;    // of the whole list
+        bool hadRows = false;  // the list's folder had rows
+        std::vector<int> rows;
+    };
+
+    explicit CDrawnRows(QAbstractItemView& list) : QAbstractItemDelegate(&list), m_list(list), m_drawer(*list.itemDelegate())
+    {
+        list.viewport()->installEventFilter(this);
+        list.setItemDelegateForColumn(0, this);
+    }
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        if (!m_paints.empty())
+            m_paints.back().rows.push_back(index.row());
+        m_drawer.paint(painter, option, index);
+    }
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        return m_drawer.sizeHint(option, index);
+    }
+    const std::vector<SPaint>& Paints() const { return m_paints; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_paints.push_back({QRegion(m_list.viewport()->rect()).subtracted(static_cast<QPaintEvent*>(event)->region()).isEmpty(),
+                                m_list.model()->rowCount(m_list.rootIndex()) > 0,
+                                {}});
+        return QAbstractItemDelegate::eventFilter(watched, event);
+    }
+
+private:
+    QAbstractItemView& m_list;
+    QAbstractItemDelegate& m_drawer;
+    mutable std::vector<SPaint> m_paints;
 };
 
 // A list over a model that another program keeps changing, as a watched folder is: a row
@@ -151,6 +198,71 @@ TEST(ListRepaintPacerTest, AFileDialogDrawsTheFirstListingOfAFolderAtOnceAndPace
         files->sort(0, Qt::DescendingOrder);
         EXPECT_TRUE(!list->viewport()->updatesEnabled() || sincePaint.elapsed() >= CListRepaintPacer::kIntervalMs);
         EXPECT_TRUE(uitest::TurnUntil([&] { return list->viewport()->updatesEnabled(); }));
+    }
+    fs::remove_all(left);
+    fs::remove_all(entered);
+}
+
+// Fixed: the List view of a file dialog went blank, and came back with rows missing, each
+// time a batch of a large folder's entries arrived while it loaded on a busy machine: a paint
+// that came between the rows' arrival and the view's delayed layout of them drew none.
+TEST(ListRepaintPacerTest, AFileDialogsListViewDrawsTheRowsItHasAtEveryPaintWhileALargeFolderLoads)
+{
+    namespace fs = std::filesystem;
+    uitest::EnsureQtApplication();
+    const fs::path left = fs::temp_directory_path() / "list-left";
+    const fs::path entered = fs::temp_directory_path() / "list-entered";
+    fs::create_directories(left);
+    fs::create_directories(entered);
+    // More than the first batch Qt's file system model takes in (a hundred entries).
+    constexpr int kFiles = 2000;
+    for (int i = 0; i < kFiles; ++i)
+        std::ofstream(entered / ("part-" + std::to_string(i) + ".twk"));
+    const QString enteredPath = QString::fromStdString(entered.string());
+    {
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+        dialog.setViewMode(QFileDialog::List);
+        SetNameIconsAndPath(dialog, QString::fromStdString(left.string()));
+        auto* files = dialog.findChild<QFileSystemModel*>();
+        auto* list = dialog.findChild<QListView*>(QStringLiteral("listView"));
+        ASSERT_TRUE(files != nullptr && list != nullptr);
+        CDrawnRows drawn(*list);
+        dialog.show();
+        ASSERT_TRUE(uitest::TurnUntil([&] { return !drawn.Paints().empty(); }));
+
+        // On a busy machine the paint the list asked for comes before its delayed layout of
+        // the rows that arrived or moved; here it comes at once.
+        const auto paintNow = [list] { list->viewport()->repaint(); };
+        QObject::connect(files, &QFileSystemModel::rowsInserted, &dialog, paintNow);
+        QObject::connect(files, &QFileSystemModel::layoutChanged, &dialog, paintNow);
+        bool loaded = false;
+        QObject::connect(files, &QFileSystemModel::directoryLoaded, &dialog,
+                         [&](const QString& folder) { loaded = loaded || folder == enteredPath; });
+        const size_t before = drawn.Paints().size();
+        dialog.setDirectory(enteredPath);
+        size_t paintsWhenListed = 0;
+        ASSERT_TRUE(uitest::TurnUntil([&] {
+            if (paintsWhenListed == 0 && loaded && files->rowCount(list->rootIndex()) == kFiles)
+                paintsWhenListed = drawn.Paints().size();
+            return paintsWhenListed != 0 && drawn.Paints().size() > paintsWhenListed;
+        }));
+
+        // The list is not scrolled: a paint of it all draws its first rows, none missing.
+        int checked = 0;
+        for (size_t i = before; i < drawn.Paints().size(); ++i)
+        {
+            const CDrawnRows::SPaint& paint = drawn.Paints()[i];
+            if (!paint.whole || !paint.hadRows)
+                continue;
+            ++checked;
+            std::vector<int> rows = paint.rows;
+            std::sort(rows.begin(), rows.end());
+            EXPECT_TRUE(!rows.empty() && rows.front() == 0 && rows.back() + 1 == static_cast<int>(rows.size()))
+                << "paint " << i - before << " drew " << rows.size() << " rows, the first "
+                << (rows.empty() ? -1 : rows.front()) << ", the last " << (rows.empty() ? -1 : rows.back());
+        }
+        EXPECT_GE(checked, 2);
     }
     fs::remove_all(left);
     fs::remove_all(entered);
