@@ -39,6 +39,38 @@ smoke_cleanup() {
 
 smoke_kill_program() {
     [ -z "${pid:-}" ] || kill -KILL "$pid" 2>/dev/null || true
+    [ -z "${pace_pid:-}" ] || kill -KILL "$pace_pid" 2>/dev/null || true
+}
+
+# smoke_pace_start, smoke_pace_stop: the machine's pace over the time between them, the
+# seconds of the clock that a second of one processor's work takes now: 1 on an idle
+# machine, about 4 on one four times oversubscribed. A busy loop runs meanwhile (ending by
+# itself after three times smoke_limit, longer than any wait measured), and
+# smoke_pace_stop prints the clock time over the processor time the loop was given (1 when
+# that cannot be read). A time the program promises is checked against its bound scaled by
+# the pace, so that only the program, not the machine, can miss it.
+smoke_pace_start() {
+    (
+        # Ended by TERM as by its own end: a loop killed would be reported by the shell.
+        trap 'exit 0' TERM
+        end=$((SECONDS + 3 * smoke_limit))
+        while [ "$SECONDS" -lt "$end" ]; do :; done
+    ) &
+    pace_pid=$!
+    pace_began=$(date +%s.%N)
+}
+
+smoke_pace_stop() {
+    local ended ticks
+    ended=$(date +%s.%N)
+    # The loop's user and system time, in clock ticks (fields 14 and 15).
+    ticks=$(awk '{print $14 + $15}' "/proc/$pace_pid/stat" 2>/dev/null || echo 0)
+    kill -TERM "$pace_pid" 2>/dev/null || true
+    wait "$pace_pid" 2>/dev/null || true
+    pace_pid=
+    awk -v began="$pace_began" -v ended="$ended" -v ticks="$ticks" -v hz="$(getconf CLK_TCK)" \
+        'BEGIN { work = ticks / hz; pace = work > 0 ? (ended - began) / work : 1;
+                 printf "%.2f", pace < 1 ? 1 : pace }'
 }
 
 # smoke_start GLIMRA MODEL LOG: starts the program on the model and waits for its main
