@@ -98,9 +98,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     document.DeleteContents();
     ReadModelBytes(next.file, document.GetModel());
-    if (WrittenWithoutStamp(document.GetModel()) != next.readBack) {
-        std::fputs("the house read after this input differs from the house read alone\n", stderr);
-        std::abort();
+    const ModelBytes after = WrittenWithoutStamp(document.GetModel());
+    if (after != next.readBack) {
+        const auto at = std::mismatch(after.begin(), after.end(), next.readBack.begin(), next.readBack.end());
+        std::fprintf(stderr, "%zu and %zu bytes, first difference at byte %td\n", after.size(), next.readBack.size(),
+                     at.first - after.begin());
+        if (const char* prefix = std::getenv("GLIMRA_FUZZ_SAVES")) {
+            modeluse::Keep(after, std::string(prefix) + "after.twk");
+            modeluse::Keep(next.readBack, std::string(prefix) + "alone.twk");
+        }
+        modeluse::Fail("the house read after this input differs from the house read alone");
     }
     return 0;
 }
