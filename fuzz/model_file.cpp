@@ -32,14 +32,6 @@ struct NextFile
     ModelBytes readBack;
 };
 
-ModelBytes WrittenWithoutStamp(CTarnwickModel& model)
-{
-    ModelBytes bytes = WriteModelBytes(model, kFormat);
-    const std::size_t stamp = GetTimeStampOffset(kFormat);
-    std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(stamp), 8, BYTE{0});
-    return bytes;
-}
-
 NextFile MakeNextFile()
 {
     NextFile next;
@@ -50,7 +42,7 @@ NextFile MakeNextFile()
     }
     CBaseDoc alone;
     ReadModelBytes(next.file, alone.GetModel());
-    next.readBack = WrittenWithoutStamp(alone.GetModel());
+    next.readBack = modeluse::SavedWithoutStamp(alone.GetModel(), kFormat);
     return next;
 }
 
@@ -98,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     document.DeleteContents();
     ReadModelBytes(next.file, document.GetModel());
-    const ModelBytes after = WrittenWithoutStamp(document.GetModel());
+    const ModelBytes after = modeluse::SavedWithoutStamp(document.GetModel(), kFormat);
     if (after != next.readBack) {
         const auto at = std::mismatch(after.begin(), after.end(), next.readBack.begin(), next.readBack.end());
         std::fprintf(stderr, "%zu and %zu bytes, first difference at byte %td\n", after.size(), next.readBack.size(),

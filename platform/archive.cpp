@@ -63,6 +63,14 @@ private:
     int& m_depth;
 };
 
+// A dropped object is freed when the archive closes: whoever took it from the table now
+// would keep it past that, so it reads as null. The set is empty in every read of a sound
+// file.
+CObject* UnlessDropped(const std::unordered_set<CObject*>& dropped, CObject* object)
+{
+    return !dropped.empty() && dropped.count(object) != 0 ? nullptr : object;
+}
+
 }  // namespace
 
 CArchive::CArchive(CFile* file, UINT mode, int bufSize)
@@ -372,9 +380,8 @@ CObject* CArchive::GetLoadedObject(UINT index) const
     if (IsClassEntry(index)) {
         return nullptr;
     }
-    auto* object = reinterpret_cast<CObject*>(m_loaded[index]);
-    // Asked for every object of a read given up: the set is nearly always empty.
-    return !m_deleteWhenClosed.empty() && m_deleteWhenClosed.count(object) != 0 ? nullptr : object;
+    // Asked for every object of a read given up.
+    return UnlessDropped(m_deleteWhenClosed, reinterpret_cast<CObject*>(m_loaded[index]));
 }
 
 UINT CArchive::GetStoredIndex(const CObject* object) const
@@ -580,10 +587,7 @@ CObject* CArchive::LookUpObject(DWORD index) const
     if (index >= m_loaded.size() || IsClassEntry(index)) {
         Fail(CArchiveException::badIndex);
     }
-    auto* object = reinterpret_cast<CObject*>(m_loaded[index]);
-    // A dropped object is freed when the archive closes: whoever took it now would keep
-    // it past that. The set is empty in every read of a sound file.
-    return !m_deleteWhenClosed.empty() && m_deleteWhenClosed.count(object) != 0 ? nullptr : object;
+    return UnlessDropped(m_deleteWhenClosed, reinterpret_cast<CObject*>(m_loaded[index]));
 }
 
 bool CArchive::IsMadeAfter(const CObject* object, UINT known) const
