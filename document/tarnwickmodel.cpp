@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <utility>
+#include <vector>
 
 #include "annotations/dimensionstyle.h"
 #include "annotations/sectionplane.h"
@@ -46,6 +47,28 @@ IMPLEMENT_SERIAL(CTarnwickModel, CObject, VERSIONABLE_SCHEMA | 12)
 namespace {
 
 CTarnwickModel* g_currentModel = nullptr;
+
+// The fonts of an emptied model's texts went with them; kept, they would be saved with the
+// next file, which never named them. The styles' fonts stay: they are the new model's own
+// until a read replaces them.
+void EraseFontsTheStylesDoNotHold(CFontManager* fonts, const CEntity* textFont, const CEntity* dimensionFont)
+{
+    if (fonts == nullptr) {
+        return;
+    }
+    std::vector<CEntity*> unheld;
+    for (int i = 0; i < fonts->GetCount(); ++i) {
+        CEntity* font = fonts->GetAt(i);
+        if (font != nullptr && font != textFont && font != dimensionFont) {
+            unheld.push_back(font);
+        }
+    }
+    for (CEntity* font : unheld) {
+        if (fonts->Remove(font)) {
+            font->Erase();
+        }
+    }
+}
 // The entities the root component takes before its list first grows.
 constexpr std::size_t kRootRoom = 1024;
 
@@ -370,6 +393,8 @@ void CTarnwickModel::Clear()
     }
     DeleteLooseVertices();
     ListenToRootManagers(true);
+    EraseFontsTheStylesDoNotHold(m_fontManager, m_textStyle != nullptr ? m_textStyle->PeekFont() : nullptr,
+                                 m_dimensionStyle != nullptr ? m_dimensionStyle->PeekFont() : nullptr);
     EraseMemberAttributes();
     m_description.Empty();
     InitGuid(m_modelId);

@@ -172,6 +172,9 @@ TEST_F(TarnwickModelTest, ClearEmptiesTheModelAndItsHistory)
     model->SetModelId(id);
     model->SetDescription("A house");
     (void)model->GetEntitySet();
+    CEntity* styleFont = model->GetTextStyle()->GetFont();
+    const int styleFonts = model->GetFontManager()->GetCount();
+    const void* textFont = model->GetFontManager()->GetFont("A text's own face", false, false, 12, 6);
 
     model->Clear();
 
@@ -183,6 +186,12 @@ TEST_F(TarnwickModelTest, ClearEmptiesTheModelAndItsHistory)
     EXPECT_TRUE(IsNullGuid(model->GetModelId()));
     EXPECT_EQ(model->FindEntitySet(), nullptr);
     EXPECT_EQ(model->GetLayerManager()->GetCount(), 1);
+    // A text's font goes with the texts; the style keeps its own.
+    EXPECT_EQ(model->GetFontManager()->GetCount(), styleFonts);
+    EXPECT_TRUE(model->GetFontManager()->Contains(styleFont));
+    for (int i = 0; i < styleFonts; ++i) {
+        EXPECT_NE(model->GetFontManager()->GetAt(i), textFont);
+    }
     EXPECT_EQ(model->GetUndoManager()->GetDBListenerCount(), 3);
     // Numbering started again: the default layer made anew is the first entity.
     EXPECT_EQ(model->GetLayerManager()->GetDefaultLayer()->GetId(), 1);
