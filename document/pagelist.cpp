@@ -182,11 +182,13 @@ void CPageList::Read(CArchive& ar)
         }
         AddPage(page, -1);
     }
+    const UINT known = ar.GetMapCount();
     CTarnwickPage* selected = ReadPageObject(ar);
     if (selected != nullptr && !Contains(selected)) {
-        // A page named only here belongs to nobody; a later reference may still
-        // reach it, so it lives until the archive closes.
-        if (selected->GetParent() == nullptr) {
+        // A page this reference made belongs to nobody; a later reference may still
+        // reach it, so it lives until the archive closes. One read before (a
+        // relationship's end) is left to what read it, which still holds it.
+        if (selected->GetParent() == nullptr && ar.IsMadeAfter(selected, known)) {
             ar.DeleteWhenClosed(selected);
         }
         selected = nullptr;

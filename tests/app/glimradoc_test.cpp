@@ -360,7 +360,8 @@ TEST_F(OpenRoadTest, FilesThatFailPartWayAreRefusedOnTheCommandLineAndFromFileOp
 
 // Files the fuzzers and users found, and files made here, whose read drops an object that
 // another record names (a current material or layer no manager lists, an attribute whose own
-// attributes broke off, a layer that a face holds and a page shows, no manager listing it):
+// attributes broke off, a layer that a face holds and a page shows, no manager listing it, a
+// layer that a page made and the drawing axes name again):
 // each opens from the command line and from File > Open, draws, is saved to a new
 // name, and the save opens and draws. The address checker fails the test where a frame or
 // a save touches what the read freed.

@@ -175,6 +175,26 @@ TEST_F(PageListTest, AStoredSelectionOutsideTheListIsNotKept)
     }
 }
 
+// A page that an earlier record read (a relationship's end) stays that record's when the
+// list names it as selected without holding it: it outlives the read.
+TEST_F(PageListTest, AStoredSelectionThatAnEarlierRecordReadOutlivesTheRead)
+{
+    RecordBuilder record;
+    NewPage(record, "held").Null().Int(0).Word(2);
+    CTarnwickPage* held = nullptr;
+    {
+        const FormatVersions versions(kSaveFormat5000);
+        Load(record.Get(), [&](CArchive& ar) {
+            held = ReadPageObject(ar);
+            list->Serialize(ar);
+        });
+    }
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(list->GetSelectedPage(), nullptr);
+    EXPECT_EQ(held->GetName(), CString("held"));
+    delete held;
+}
+
 TEST_F(PageListTest, ACountBeyondTheBytesOrAPageListedTwiceIsRejected)
 {
     RecordBuilder negative;
