@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "document/component.h"
+#include "document/componentdefinition.h"
+#include "document/componentinstance.h"
 #include "document/definitionlist.h"
 #include "document/layermanager.h"
 #include "document/materialmanager.h"
@@ -10,8 +12,12 @@
 #include "document/versionmap.h"
 #include "model/attributecontainer.h"
 #include "model/curveregistry.h"
+#include "model/edge.h"
+#include "model/edgeuse.h"
 #include "model/entitycontainer.h"
 #include "model/relationshipmap.h"
+#include "model/undosuspender.h"
+#include "model/vertex.h"
 #include "platform/archive.h"
 #include "platform/quitrequest.h"
 
@@ -63,7 +69,51 @@ void ForgetMadeAttributeContainers(const CArchive& ar, const std::vector<CObject
     }
 }
 
+// What a dropped reference made was joined, as it was read, to what was read before it:
+// a placement to its definition's list, an edge to its vertices' lists and to the curves
+// waiting to be joined up, an edge use to its edge's ring. None of that may still lead
+// to it once it is freed.
+void LetGoOfWhatWasJoined(const std::vector<CObject*>& made)
+{
+    const CUndoSuspender suspender;
+    for (CObject* object : made) {
+        if (auto* instance = dynamic_cast<CComponentInstance*>(object)) {
+            if (CComponentDefinition* definition = instance->GetDefinition()) {
+                definition->RemoveInstance(instance);
+            }
+        } else if (auto* edge = dynamic_cast<CEdge*>(object)) {
+            CCurveRegistry::Forget(edge);
+            for (CVertex* vertex : {edge->GetStartVertex(), edge->GetEndVertex()}) {
+                if (vertex != nullptr) {
+                    vertex->RemoveEdge(edge, false);
+                }
+            }
+        } else if (auto* use = dynamic_cast<CEdgeUse*>(object)) {
+            use->UnlinkFromEdge();
+        }
+    }
+    // The ends of rings noted for joining may be among the uses just taken out.
+    if (CRadialTails::GetCurrent() != nullptr) {
+        CRadialTails::ForgetAll();
+    }
+}
+
 }  // namespace
+
+void CLoadSession::DropMadeAfter(CArchive& ar, UINT known)
+{
+    std::vector<CObject*> made;
+    for (UINT i = known + 1; i <= ar.GetMapCount(); ++i) {
+        if (CObject* object = ar.GetLoadedObject(i)) {
+            made.push_back(object);
+        }
+    }
+    SortUnique(made);
+    LetGoOfWhatWasJoined(made);
+    for (CObject* object : made) {
+        ar.DeleteWhenClosed(object);
+    }
+}
 
 CLoadSession::CLoadSession(CTarnwickModel* model, CArchive& ar) : m_model(model), m_ar(ar)
 {

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "model/radialtails.h"
+#include "platform/types.h"
 
 class CArchive;
 class CObject;
@@ -59,6 +60,12 @@ public:
     // Never throws; a second call does nothing. Given up for a quit that leaves work
     // behind, only the shared state is reset and the model abandoned as it stands.
     void Discard() noexcept;
+
+    // For a record that drops an object one of its references made (`known`: the
+    // archive's count before that reference was read): everything the reference made lets
+    // go of what was read before it and goes to the archive, which deletes it when it
+    // closes; a later reference to any of it reads as null.
+    static void DropMadeAfter(CArchive& ar, UINT known);
 
     // What Discard would delete: the distinct objects of the archive's table (but the
     // installed class-version map), the helpers, and what the components among them

@@ -5,6 +5,7 @@
 #include "document/animationseconds.h"
 #include "document/layer.h"
 #include "document/layermanager.h"
+#include "document/loadsession.h"
 #include "document/renderingoptions.h"
 #include "document/shadowinfo.h"
 #include "document/tarniscs.h"
@@ -17,9 +18,10 @@
 namespace {
 
 // A stored entity that belongs to nothing cannot be shown or hidden; the page drops it.
-// The archive frees it, and no later reference reads it, when this reference made it
-// (`known`: the archive's count before it was read). One read before is left to what
-// read it: a relationship's end or an element's layer is held without being owned.
+// When this reference made it (`known`: the archive's count before it was read), it goes
+// with all its reference made, and no later reference reads any of it. One read before
+// is left to what read it: a relationship's end or an element's layer is held without
+// being owned.
 template <typename T>
 bool KeepIfOwned(CArchive& ar, T* entity, bool owned, UINT known)
 {
@@ -27,7 +29,7 @@ bool KeepIfOwned(CArchive& ar, T* entity, bool owned, UINT known)
         return false;
     }
     if (!owned && entity->GetParent() == nullptr && ar.IsMadeAfter(entity, known)) {
-        ar.DeleteWhenClosed(entity);
+        CLoadSession::DropMadeAfter(ar, known);
     }
     return owned;
 }

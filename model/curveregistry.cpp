@@ -87,6 +87,15 @@ void CCurveRegistry::Add(CEdge* edge)
     entries.push_back({edge->GetCurve(), {edge}});
 }
 
+void CCurveRegistry::Forget(const CEdge* edge)
+{
+    std::vector<CurveEntry>& entries = Entries();
+    for (CurveEntry& entry : entries) {
+        std::erase(entry.edges, edge);
+    }
+    std::erase_if(entries, [](const CurveEntry& entry) { return entry.edges.empty(); });
+}
+
 void CCurveRegistry::Resolve(bool eraseOrphans)
 {
     // Taken out first: erasing entities may read a file's worth of curves anew.

@@ -17,6 +17,9 @@ public:
     // Enters the edge under its curve; an edge without a curve, or one already listed,
     // is ignored.
     static void Add(CEdge* edge);
+    // Takes the edge out of every entry, and an entry left without edges with it: for an
+    // edge that a read drops before the curves are joined up.
+    static void Forget(const CEdge* edge);
     // Rebuilds or dissolves each entry's curve, the newest first, then forgets them.
     // With eraseOrphans the edges of a dissolved curve that have no parent component
     // are erased.
