@@ -12,6 +12,10 @@ constexpr std::int64_t kMapCost = 2;
 constexpr std::int64_t kStretchCost = 2;
 constexpr std::int64_t kFloodCost = 2;
 constexpr std::int64_t kSpanCost = 4;
+// A wide pen's outline: a rectangle for each segment and an octagon for each point, built
+// before a row is filled.
+constexpr std::int64_t kOutlineCornersPerPoint = 4 + 8;
+constexpr std::int64_t kOutlineCornerCost = 4;
 
 struct Edge
 {
@@ -256,6 +260,15 @@ void ILMetafileCanvas::FillPolygons(const std::vector<std::vector<ILCanvasPoint>
 void ILMetafileCanvas::FillPolygons(const std::vector<std::vector<ILCanvasPoint>>& polygons, bool winding,
                                     const ILCanvasPaint& paint)
 {
+    // Every corner is work before a row is filled: a path of tens of thousands of figures
+    // off the canvas, or stroked after the work is spent, would otherwise cost its edges free.
+    std::int64_t corners = 0;
+    for (const auto& polygon : polygons) {
+        corners += static_cast<std::int64_t>(polygon.size());
+    }
+    if (!Spend(corners + 1)) {
+        return;
+    }
     std::vector<Edge> edges;
     double top = m_height;
     double bottom = 0;
@@ -330,7 +343,8 @@ void ILMetafileCanvas::DrawThinLine(ILCanvasPoint a, ILCanvasPoint b, ILPixel32 
 void ILMetafileCanvas::StrokePolyline(const std::vector<ILCanvasPoint>& points, bool closed, double width,
                                       ILPixel32 colour)
 {
-    if (points.empty() || !std::all_of(points.begin(), points.end(), IsFinite) || !std::isfinite(width)) {
+    if (points.empty() || IsExhausted() || !std::all_of(points.begin(), points.end(), IsFinite) ||
+        !std::isfinite(width)) {
         return;
     }
     const std::size_t segments = closed ? points.size() : points.size() - 1;
@@ -341,6 +355,9 @@ void ILMetafileCanvas::StrokePolyline(const std::vector<ILCanvasPoint>& points, 
         if (points.size() == 1) {
             DrawThinLine(points[0], points[0], colour);
         }
+        return;
+    }
+    if (!Spend(kOutlineCornerCost * kOutlineCornersPerPoint * static_cast<std::int64_t>(points.size()))) {
         return;
     }
     FillPolygons(PenOutline(points, closed, width), true, colour);

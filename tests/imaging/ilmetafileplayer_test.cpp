@@ -223,6 +223,22 @@ TEST(ILCanvasRegionTest, RegionsHoldAndFillExactlyThePixelsWhoseCentresTheyCover
     }
 }
 
+// A widened path of tens of thousands of figures once took seconds to stroke: its outlines
+// were built and walked free of charge wherever no row of them lay on the canvas.
+TEST(ILMetafileCanvasTest, TheCornersOfAFillOrAWideStrokeAreWorkAlsoOffTheCanvas)
+{
+    std::vector<ILCanvasPoint> above;
+    for (int i = 0; i < 2000; ++i) {
+        above.push_back({static_cast<double>(i % 10), -50.0 + (i % 7)});
+    }
+    ILMetafileCanvas filled(10, 10, 1000);
+    filled.FillPolygons({above}, true, kRedPixel);
+    EXPECT_TRUE(filled.IsExhausted());
+    ILMetafileCanvas stroked(10, 10, 1000);
+    stroked.StrokePolyline(above, false, 3.0, kRedPixel);
+    EXPECT_TRUE(stroked.IsExhausted());
+}
+
 TEST_F(ILMetafilePlayerTest, ArcsChordsAndPiesFollowTheArcDirection)
 {
     // Box (10, 10)-(90, 90); from the ray to the right to the ray upwards.
