@@ -115,6 +115,23 @@ std::string WidenedOutlines()
     return e.Bytes(kFrameRight, kFrameBottom);
 }
 
+std::string WidenedThenStroked()
+{
+    // The same path widened a few times, to tens of thousands of small figures, then
+    // stroked with the wide pen.
+    EmfWriter e;
+    e.Pen(1, 0, 3, kBlue).Select(1).Record(59, {});
+    for (int i = 0; i < 10000; ++i) {
+        e.MoveTo(i % kWidth, i % kHeight).LineTo(i % kWidth + 5, i % kHeight);
+    }
+    e.Record(60, {});
+    for (int i = 0; i < 4; ++i) {
+        e.Record(66, {});
+    }
+    e.Record(64, {0, 0, 0, 0});
+    return e.Bytes(kFrameRight, kFrameBottom);
+}
+
 std::string Float32(float value)
 {
     std::uint32_t bits = 0;
@@ -249,6 +266,7 @@ METAFILE_CASE(AlphaBlends);
 METAFILE_CASE(SavedClips);
 METAFILE_CASE(StripedGradients);
 METAFILE_CASE(WidenedOutlines);
+METAFILE_CASE(WidenedThenStroked);
 METAFILE_CASE(EmfClipOffsets);
 METAFILE_CASE(RegionsAtManyHeights);
 METAFILE_CASE(TurnedClipRectangles);

@@ -254,6 +254,7 @@ private:
     UINT m_schema = kNoSchema;
     int m_depth = 0;
     std::unordered_set<CObject*> m_deleteWhenClosed;
+    std::uint64_t m_droppedFilter = 0;  // a bit for each object in m_deleteWhenClosed
 };
 
 // Free helpers the records use.
