@@ -113,7 +113,7 @@ void CDefinitionList::WriteRecord(CArchive& ar) const
 std::vector<CComponentDefinition*> CDefinitionList::GetWriteOrder() const
 {
     std::unordered_set<const CEntity*> placed{GetParent()};
-    std::vector<CComponentDefinition*> placedOrder;
+    std::vector<std::vector<CComponentDefinition*>> passes;
     std::vector<CComponentDefinition*> work = m_definitions;
     for (;;) {
         std::vector<CComponentDefinition*> passPlaced;
@@ -129,13 +129,16 @@ std::vector<CComponentDefinition*> CDefinitionList::GetWriteOrder() const
         if (passPlaced.empty()) {
             break;
         }
-        for (CComponentDefinition* definition : passPlaced) {
-            placed.insert(definition);
-            placedOrder.push_back(definition);
-        }
+        placed.insert(passPlaced.begin(), passPlaced.end());
+        passes.push_back(std::move(passPlaced));
         work = std::move(rest);
     }
-    std::vector<CComponentDefinition*> order(placedOrder.rbegin(), placedOrder.rend());
+    // The last pass first; each keeps the list's order, so that a list read back from the
+    // save is written the same way again.
+    std::vector<CComponentDefinition*> order;
+    for (auto pass = passes.rbegin(); pass != passes.rend(); ++pass) {
+        order.insert(order.end(), pass->begin(), pass->end());
+    }
     // The count is written first, so the ones left over must follow.
     order.insert(order.end(), work.begin(), work.end());
     return order;
