@@ -100,36 +100,34 @@ std::string StripedGradients()
     return e.Bytes(kFrameRight, kFrameBottom);
 }
 
-std::string WidenedOutlines()
+// A path of many short lines drawn with a three-pixel pen, widened `widenings` times and,
+// when `stroke`, stroked with that pen.
+std::string WidenedPath(int widenings, bool stroke)
 {
-    // A path of many short lines, widened again and again.
     EmfWriter e;
     e.Pen(1, 0, 3, kBlue).Select(1).Record(59, {});
     for (int i = 0; i < 10000; ++i) {
         e.MoveTo(i % kWidth, i % kHeight).LineTo(i % kWidth + 5, i % kHeight);
     }
     e.Record(60, {});
-    for (int i = 0; i < 10000; ++i) {
+    for (int i = 0; i < widenings; ++i) {
         e.Record(66, {});
+    }
+    if (stroke) {
+        e.Record(64, {0, 0, 0, 0});
     }
     return e.Bytes(kFrameRight, kFrameBottom);
 }
 
+std::string WidenedOutlines()
+{
+    return WidenedPath(10000, false);
+}
+
+// A few widenings make tens of thousands of small figures, each stroked.
 std::string WidenedThenStroked()
 {
-    // The same path widened a few times, to tens of thousands of small figures, then
-    // stroked with the wide pen.
-    EmfWriter e;
-    e.Pen(1, 0, 3, kBlue).Select(1).Record(59, {});
-    for (int i = 0; i < 10000; ++i) {
-        e.MoveTo(i % kWidth, i % kHeight).LineTo(i % kWidth + 5, i % kHeight);
-    }
-    e.Record(60, {});
-    for (int i = 0; i < 4; ++i) {
-        e.Record(66, {});
-    }
-    e.Record(64, {0, 0, 0, 0});
-    return e.Bytes(kFrameRight, kFrameBottom);
+    return WidenedPath(4, true);
 }
 
 std::string Float32(float value)
